@@ -171,7 +171,7 @@ void counting_key_free(void *key) {
 class HashMapTest : public ::testing::Test {
 protected:
     HashMap<Counted> *map = nullptr;
-    Counted v1, v2;
+    Counted v1, v2, v3;   // outlive the map, which TearDown frees
 
     void SetUp() override {
         g_keys_freed = 0;
@@ -248,7 +248,6 @@ TEST_F(HashMapTest, RemoveFreesKeyCopyAndValue) {
 }
 
 TEST_F(HashMapTest, ClearFreesEveryEntry) {
-    Counted v3;
     ASSERT_EQ(set(1, &v1), RES_OK);
     ASSERT_EQ(set(2, &v2), RES_OK);
     ASSERT_EQ(set(3, nullptr), RES_OK);
@@ -277,7 +276,6 @@ TEST_F(HashMapTest, FreeReleasesEverything) {
 }
 
 TEST_F(HashMapTest, IterationYieldsKeyCopiesAndValuesInBucketOrder) {
-    Counted v3;
     ASSERT_EQ(set(130, &v1), RES_OK);   // bucket 2
     ASSERT_EQ(set(1, &v2), RES_OK);     // bucket 1
     ASSERT_EQ(set(258, &v3), RES_OK);   // bucket 2, after 130
