@@ -1,7 +1,10 @@
 // Calendar: conversions between the minute count and the broken-down date.
 #include "platform/calendar.h"
 
+#include "platform/buffer.h"
+
 #include <cstdio>
+#include <memory>
 #include <limits>
 #include <new>
 
@@ -93,6 +96,19 @@ bool date_same_day(const Date *a, const Date *b) {
 
 int32_t date_minutes_between(const Date *a, const Date *b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a->minutes - b->minutes));
+}
+
+Result date_write(const Date *date, Buffer *buf) { return buffer_write_u64(buf, date->minutes); }
+
+Result date_read(Date **out, Buffer *buf) {
+    uint64_t minutes = 0;
+    if (Result r = buffer_read_u64(buf, &minutes); r != RES_OK) return r;
+    std::unique_ptr<Date> date(date_create());
+    if (!date) return RES_NO_MEMORY;
+    date->minutes = minutes;
+    date_from_minutes(date.get());
+    if (out) *out = date.release();
+    return RES_OK;
 }
 
 std::string date_format(const Date *date) {

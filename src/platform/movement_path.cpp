@@ -1,7 +1,10 @@
 // MovementPath: stepping and pixel creeping.
 #include "platform/movement_path.h"
 
+#include "platform/buffer.h"
+
 #include <cmath>
+#include <memory>
 #include <limits>
 #include <new>
 
@@ -128,4 +131,37 @@ int movement_path_next_pixel(MovementPath *path) {
     path->y = y;
     update_arrived(path);
     return result;
+}
+
+Result movement_path_write(const MovementPath *path, Buffer *buf) {
+    Result r = buffer_write_i32(buf, path->mode);
+    if (r == RES_OK) r = buffer_write_u32(buf, path->flags);
+    if (r == RES_OK) r = buffer_write_i32(buf, path->step_counter);
+    for (float value : {path->x, path->y, path->next_x, path->next_y, path->step_x, path->step_y,
+                        path->base_step_x, path->base_step_y})
+        if (r == RES_OK) r = buffer_write_f32(buf, value);
+    if (r == RES_OK) r = buffer_write_i32(buf, path->target_x);
+    if (r == RES_OK) r = buffer_write_i32(buf, path->target_y);
+    if (r == RES_OK) r = buffer_write_f32(buf, path->exponent);
+    if (r == RES_OK) r = buffer_write_f32(buf, path->divisor);
+    return r;
+}
+
+Result movement_path_read(MovementPath **out, Buffer *buf) {
+    std::unique_ptr<MovementPath> path(movement_path_create());
+    if (!path) return RES_NO_MEMORY;
+    MovementPath *p = path.get();
+    Result r = buffer_read_i32(buf, &p->mode);
+    if (r == RES_OK) r = buffer_read_u32(buf, &p->flags);
+    if (r == RES_OK) r = buffer_read_i32(buf, &p->step_counter);
+    for (float *value : {&p->x, &p->y, &p->next_x, &p->next_y, &p->step_x, &p->step_y,
+                         &p->base_step_x, &p->base_step_y})
+        if (r == RES_OK) r = buffer_read_f32(buf, value);
+    if (r == RES_OK) r = buffer_read_i32(buf, &p->target_x);
+    if (r == RES_OK) r = buffer_read_i32(buf, &p->target_y);
+    if (r == RES_OK) r = buffer_read_f32(buf, &p->exponent);
+    if (r == RES_OK) r = buffer_read_f32(buf, &p->divisor);
+    if (r != RES_OK) return r;
+    if (out) *out = path.release();
+    return RES_OK;
 }

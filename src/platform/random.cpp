@@ -1,8 +1,11 @@
 // Random numbers: the rotating 624-word generator, the per-thread quick draws, the shuffle bag.
 #include "platform/random.h"
 
-#include <algorithm>
+#include <memory>
 #include <new>
+#include <utility>
+
+#include "platform/buffer.h"
 
 namespace {
 
@@ -87,6 +90,23 @@ uint32_t rng_next(Rng *rng) {
     return y;
 }
 
+Result rng_write(const Rng *rng, Buffer *buf) {
+    for (uint32_t word : rng->state)
+        if (Result r = buffer_write_u32(buf, word); r != RES_OK) return r;
+    return buffer_write_u32(buf, rng->index);
+}
+
+Result rng_read(Rng **out, Buffer *buf) {
+    std::unique_ptr<Rng, void (*)(Rng *)> rng(rng_create(), rng_free);
+    if (!rng) return RES_NO_MEMORY;
+    for (uint32_t &word : rng->state)
+        if (Result r = buffer_read_u32(buf, &word); r != RES_OK) return r;
+    if (Result r = buffer_read_u32(buf, &rng->index); r != RES_OK) return r;
+    if (rng->index >= RNG_STATE_WORDS) return RES_MALFORMED;
+    if (out) *out = rng.release();
+    return RES_OK;
+}
+
 int32_t rng_range(Rng *rng, int32_t lo, int32_t hi) {
     if (int64_t(hi) - int64_t(lo) + 1 < 2) return lo;
     return range_from(rng_next(rng), lo, hi);
@@ -131,47 +151,48 @@ int random_weighted_index(const int32_t *weights, int count, int32_t total) {
 
 // --- shuffle bag ----------------------------------------------------------------------------
 
-ShuffleBag *shuffle_create() { return new (std::nothrow) ShuffleBag; }
-
-void shuffle_free(ShuffleBag *bag) {
-    if (!bag) return;
-    shuffle_clear(bag);
-    delete bag;
+void shuffle_state_reset(ShuffleState *state, int32_t item_count) {
+    state->size = state->remaining = item_count;
+    state->index_set.resize(static_cast<size_t>(item_count));
+    for (int32_t i = 0; i < item_count; ++i) state->index_set[static_cast<size_t>(i)] = i;
 }
 
-int32_t shuffle_count(const ShuffleBag *bag) { return static_cast<int32_t>(bag->items.size()); }
-
-void shuffle_set_free_fn(ShuffleBag *bag, ShuffleFreeFn *fn) { bag->free_fn = fn; }
-
-void shuffle_reset(ShuffleBag *bag) {
-    bag->size = bag->remaining = shuffle_count(bag);
-    bag->index_set.resize(static_cast<size_t>(bag->size));
-    for (int32_t i = 0; i < bag->size; ++i) bag->index_set[static_cast<size_t>(i)] = i;
+int32_t shuffle_state_deal(ShuffleState *state, int32_t item_count) {
+    if (state->remaining < 1) shuffle_state_reset(state, item_count);
+    if (state->remaining < 1) return -1;
+    const uint32_t remaining = static_cast<uint32_t>(state->remaining);
+    const size_t j = remaining == 1 ? 0 : random_magnitude(random_u32()) % remaining;
+    const int32_t index = state->index_set[j];
+    state->index_set[j] = state->index_set[remaining - 1];
+    state->remaining -= 1;
+    return index;
 }
 
-void shuffle_clear(ShuffleBag *bag) {
-    if (bag->free_fn)
-        for (void *item : bag->items) bag->free_fn(item);
-    bag->items.clear();
-    bag->index_set.clear();
-    bag->index_set.shrink_to_fit();
-    bag->size = bag->remaining = 0;
+Result shuffle_write(const ShuffleState *bag, Buffer *buf) {
+    if (Result r = buffer_write_i32(buf, bag->size); r != RES_OK) return r;
+    if (Result r = buffer_write_i32(buf, bag->remaining); r != RES_OK) return r;
+    for (int32_t index : bag->index_set)
+        if (Result r = buffer_write_i32(buf, index); r != RES_OK) return r;
+    return RES_OK;
 }
 
-void *shuffle_next(ShuffleBag *bag) {
-    if (bag->remaining < 1) shuffle_reset(bag);
-    if (bag->remaining < 1) return nullptr;
-    int32_t j = bag->remaining == 1 ? 0 : int32_t(random_magnitude(random_u32()) % uint32_t(bag->remaining));
-    int32_t index = bag->index_set[static_cast<size_t>(j)];
-    void *item = index >= 0 && index < shuffle_count(bag) ? bag->items[static_cast<size_t>(index)] : nullptr;
-    bag->index_set[static_cast<size_t>(j)] = bag->index_set[static_cast<size_t>(bag->remaining - 1)];
-    bag->remaining -= 1;
-    return item;
-}
-
-void shuffle_remove_item(ShuffleBag *bag, void *item) {
-    auto first = std::remove(bag->items.begin(), bag->items.end(), item);
-    if (first == bag->items.end()) return;
-    bag->items.erase(first, bag->items.end());
-    shuffle_reset(bag);
+Result shuffle_read(ShuffleState *bag, Buffer *buf) {
+    int32_t size = 0;
+    int32_t remaining = 0;
+    if (Result r = buffer_read_count(buf, 4, &size); r != RES_OK) return r;
+    if (Result r = buffer_read_i32(buf, &remaining); r != RES_OK) return r;
+    if (remaining < 0 || remaining > size) return RES_MALFORMED;
+    if (buffer_remaining(buf) < int64_t(size) * 4) return RES_SHORT_BUFFER;
+    std::vector<int32_t> index_set;
+    try {
+        index_set.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc &) {
+        return RES_NO_MEMORY;
+    }
+    for (int32_t &index : index_set)
+        if (Result r = buffer_read_i32(buf, &index); r != RES_OK) return r;
+    bag->index_set = std::move(index_set);
+    bag->size = size;
+    bag->remaining = remaining;
+    return RES_OK;
 }

@@ -12,10 +12,14 @@
 //  - ShuffleBag deals its items without repetition until every one was dealt, then starts over.
 //    Its dealing state is saved; its items are not (the owner refills them before reading).
 //  - No locks: an Rng and a ShuffleBag belong to the thread that uses them.
-//  - Result codes: rng_read gives RES_SHORT_BUFFER or RES_MALFORMED (index of 624 or more);
+//  - Result codes: rng_read gives RES_SHORT_BUFFER, RES_MALFORMED (index of 624 or more) or
+//    RES_NO_MEMORY;
 //    shuffle_read gives RES_MALFORMED, RES_SHORT_BUFFER or RES_NO_MEMORY; writers RES_NO_MEMORY.
 #include <cstdint>
+#include <new>
+#include <type_traits>
 #include <vector>
+#include "platform/list.h"
 #include "platform/result.h"
 
 struct Buffer;
@@ -55,25 +59,72 @@ int32_t  random_range(int32_t lo, int32_t hi);   // lo..hi inclusive
 // As rng_weighted_index over count weights; count - 1 when the draw passes every weight.
 int      random_weighted_index(const int32_t *weights, int count, int32_t total);
 
-using ShuffleFreeFn = void(void *item);
-
-struct ShuffleBag {
-    std::vector<void *> items;             // filled by the owner; freed through free_fn, if set
-    ShuffleFreeFn *free_fn = nullptr;
-    std::vector<int32_t> index_set;        // item indices; the first `remaining` are still to deal
-    int32_t size = 0;                      // item count when the set was last filled
+// The dealing state of a bag, whatever its items: a set of item indices, the first `remaining`
+// of which are still to deal.
+struct ShuffleState {
+    std::vector<int32_t> index_set;
+    int32_t size = 0;        // item count when the set was last filled
     int32_t remaining = 0;
 };
 
-ShuffleBag *shuffle_create();          // empty bag; null when out of memory
-void        shuffle_free(ShuffleBag *bag);   // frees the items through free_fn, then the bag
-int32_t     shuffle_count(const ShuffleBag *bag);
-void        shuffle_set_free_fn(ShuffleBag *bag, ShuffleFreeFn *fn);
-void        shuffle_reset(ShuffleBag *bag);   // every item available again, in order
-void        shuffle_clear(ShuffleBag *bag);   // frees the items and the dealing state
-void       *shuffle_next(ShuffleBag *bag);    // null for an empty bag or an index past the items
-// Removes every occurrence of the item (not freed), keeps the order of the rest, then resets.
-void        shuffle_remove_item(ShuffleBag *bag, void *item);
-Result      shuffle_write(const ShuffleBag *bag, Buffer *buf);
-// Reads the dealing state into the bag; on failure the bag is unchanged.
-Result      shuffle_read(ShuffleBag *bag, Buffer *buf);
+// A deck of items dealt without repetition. The owner fills `items` (list_append); the list's
+// free callback decides whether the bag frees them.
+template <typename T>
+struct ShuffleBag : ShuffleState {
+    List<T> items;
+};
+
+// Every index 0..item_count-1 available again, in order.
+void    shuffle_state_reset(ShuffleState *state, int32_t item_count);
+// Deals the next index (refilling the set first when it ran dry), or -1 when there are no items.
+int32_t shuffle_state_deal(ShuffleState *state, int32_t item_count);
+Result  shuffle_write(const ShuffleState *bag, Buffer *buf);
+// Reads the saved dealing state into the bag; on failure the bag is unchanged.
+Result  shuffle_read(ShuffleState *bag, Buffer *buf);
+
+template <typename T>
+ShuffleBag<T> *shuffle_create() { return new (std::nothrow) ShuffleBag<T>(); }   // null when out of memory
+
+template <typename T>
+int32_t shuffle_count(const ShuffleBag<T> *bag) { return list_count(&bag->items); }
+
+template <typename T>
+void shuffle_set_free_fn(ShuffleBag<T> *bag, typename List<T>::FreeFn *fn) { list_set_free_fn(&bag->items, fn); }
+
+template <typename T>
+void shuffle_reset(ShuffleBag<T> *bag) { shuffle_state_reset(bag, shuffle_count(bag)); }
+
+// Frees the items through the list's callback and drops the dealing state.
+template <typename T>
+void shuffle_clear(ShuffleBag<T> *bag) {
+    list_clear(&bag->items);
+    bag->index_set.clear();
+    bag->index_set.shrink_to_fit();
+    bag->size = bag->remaining = 0;
+}
+
+template <typename T>
+void shuffle_free(ShuffleBag<T> *bag) {   // null is ignored
+    if (!bag) return;
+    shuffle_clear(bag);
+    delete bag;
+}
+
+// The next dealt item; null for an empty bag or for a saved index past the items.
+template <typename T>
+T *shuffle_next(ShuffleBag<T> *bag) {
+    int32_t index = shuffle_state_deal(bag, shuffle_count(bag));
+    return index < 0 ? nullptr : list_get(&bag->items, index);
+}
+
+// Removes every occurrence of the item (not freed) keeping the order of the rest; when there was
+// one, every remaining item is available again.
+template <typename T>
+void shuffle_remove_item(ShuffleBag<T> *bag, const std::type_identity_t<T> *item) {
+    if (!item) return;   // nulling null would never end
+    bool found = false;
+    while (list_null_value(&bag->items, item)) found = true;
+    if (!found) return;
+    list_compact(&bag->items);
+    shuffle_reset(bag);
+}

