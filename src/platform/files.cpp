@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <new>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "platform/buffer.h"
 #include "platform/log.h"
 #include "platform/store.h"
 
@@ -78,6 +80,10 @@ Result make_directory(const char *path) {
     if (::mkdir(path, 0755) != 0 && errno != EEXIST) return RES_MKDIR_FAILED;
     if (::stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return RES_MKDIR_FAILED;
     return RES_OK;
+}
+
+Result write_file(const char *path, const Buffer *buffer) {
+    return write_file_bytes(path, buffer->data, size_t(buffer->length));
 }
 
 Result write_file_bytes(const char *path, const void *data, size_t size) {
@@ -325,8 +331,10 @@ const TrigTables &trig_tables() {
 
 std::atomic<int32_t *> g_distance_table{nullptr};
 
+// 64-bit squares: 32-bit ones overflow past 46,340. The one result beyond i32 (from INT_MIN) is capped.
 int32_t distance_computed(int64_t dx, int64_t dy) {
-    return int32_t(std::sqrt(double(dx * dx + dy * dy)));
+    const double d = std::sqrt(double(dx * dx + dy * dy));
+    return d >= double(INT32_MAX) ? INT32_MAX : int32_t(d);
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "platform/buffer.h"
 #include "platform/log.h"
+#include "platform/str.h"
 
 namespace {
 
@@ -50,35 +52,29 @@ int open_read_only(const char *path) {
     return fd;
 }
 
-// Reads `size` bytes in chunks of 16 KiB; RES_READ_FAILED when the file ends first.
-Result read_body(int fd, size_t size, std::vector<uint8_t> *out) {
-    out->clear();
-    out->reserve(size);
-    while (out->size() < size) {
-        size_t want = std::min(STORE_BODY_CHUNK, size - out->size());
-        size_t at = out->size();
-        out->resize(at + want);
+// Appends `size` bytes read in chunks of 16 KiB; RES_READ_FAILED when the file ends first.
+Result read_body(int fd, size_t size, Buffer *out) {
+    uint8_t chunk[STORE_BODY_CHUNK];
+    size_t done = 0;
+    while (done < size) {
+        const size_t want = std::min(sizeof chunk, size - done);
         ssize_t got;
-        do got = ::read(fd, out->data() + at, want);
+        do got = ::read(fd, chunk, want);
         while (got < 0 && errno == EINTR);
         if (got < 1) return RES_READ_FAILED;
-        out->resize(at + size_t(got));
+        Result res = buffer_append(out, chunk, size_t(got));
+        if (res != RES_OK) return res;
+        done += size_t(got);
     }
     return RES_OK;
 }
 
 }  // namespace
 
-uint32_t store_hash_text(const char *text) {
-    uint32_t h = 5381;
-    for (const char *p = text; *p; ++p) h = h * 33u + uint32_t(int32_t(static_cast<signed char>(*p)));
-    return h;
-}
-
 uint32_t store_asset_key(const char *asset_path) {
     std::string text = std::string(STORE_ASSET_ROOT) + "/" + asset_path;
     std::replace(text.begin(), text.end(), '\\', '/');
-    return store_hash_text(text.c_str());
+    return str_hash(text.c_str());
 }
 
 Store *store_get() {
@@ -225,19 +221,15 @@ int64_t store_entry_size(Store *store, const char *asset_path) {
     return entry ? int64_t(entry->size) : int64_t(RES_NO_STORE_ENTRY);
 }
 
-Result store_read_bytes(const char *path, int use_store, std::vector<uint8_t> *out) {
+Result store_read_file(const char *path, int use_store, Buffer **out) {
     int64_t size;
     int fd;
     if (use_store) {
         Store *store = store_get();
-        // The size is looked up after the open so a first read parses the header.
+        // Open first: a first read on a store nobody opened parses the header here.
         fd = store_open_entry(store, path);
         if (fd < 0) return RES_OPEN_FAILED;
         size = store_entry_size(store, path);
-        if (size < 1 || size > INT32_MAX) {
-            ::close(fd);
-            return RES_OPEN_FAILED;
-        }
     } else {
         struct stat st;
         if (::stat(path, &st) != 0) return RES_OPEN_FAILED;
@@ -247,24 +239,30 @@ Result store_read_bytes(const char *path, int use_store, std::vector<uint8_t> *o
             ::close(fd);
             return RES_EMPTY_FILE;
         }
-        if (st.st_size > INT32_MAX) {
-            ::close(fd);
-            return RES_OPEN_FAILED;
-        }
         size = st.st_size;
     }
-    std::vector<uint8_t> bytes;
-    Result res = read_body(fd, size_t(size), &bytes);
+    // A Buffer holds at most 2 GiB; an entry the game cannot hold is as good as missing.
+    if (size < 1 || size > INT32_MAX) {
+        ::close(fd);
+        return RES_OPEN_FAILED;
+    }
+    Buffer *buffer = buffer_create();
+    Result res = buffer ? read_body(fd, size_t(size), buffer) : RES_NO_MEMORY;
     ::close(fd);
-    if (res != RES_OK) return res;
-    if (out) *out = std::move(bytes);
+    if (res != RES_OK) {
+        buffer_free(buffer);
+        return res;
+    }
+    if (out) *out = buffer;
+    else buffer_free(buffer);
     return RES_OK;
 }
 
 Result store_read_text(const char *asset_path, std::string *field) {
-    std::vector<uint8_t> bytes;
-    Result res = store_read_bytes(asset_path, 1, &bytes);
+    Buffer *buffer = nullptr;
+    Result res = store_read_file(asset_path, 1, &buffer);
     if (res != RES_OK) return res;
-    field->assign(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-    return RES_OK;
+    const int set = str_set_n(field, reinterpret_cast<const char *>(buffer->data), buffer->length);
+    buffer_free(buffer);
+    return set < 0 ? RES_NO_MEMORY : RES_OK;
 }

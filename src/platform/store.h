@@ -57,14 +57,10 @@ int store_open_entry(Store *store, const char *asset_path);
 // The body size of the asset's entry, or RES_NO_STORE_ENTRY.
 int64_t store_entry_size(Store *store, const char *asset_path);
 
-// Reads a whole file into `out` (left untouched on failure; may be null to only check the read).
-// The same rules and results as store_read_file.
-Result store_read_bytes(const char *path, int use_store, std::vector<uint8_t> *out);
-
 // Reads a whole file into a new Buffer stored through `out` (freed when out is null).
 // use_store 1: `path` is an asset path read from the singleton's archive (a missing or zero-size
 // entry gives -6). use_store 0: `path` is a plain file (-6 when it cannot be opened, -22 empty).
-// Nothing is stored on failure.
+// A body that ends early gives -5. Nothing is stored on failure.
 Result store_read_file(const char *path, int use_store, Buffer **out);
 
 // The asset's bytes as text in `field` (replacing what it held); the failure code of the read.

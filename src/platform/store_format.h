@@ -22,8 +22,5 @@ inline constexpr const char *STORE_BUILD_ID    = "4f7a19c3";
 inline constexpr const char *STORE_ASSET_ROOT  = "../res";
 inline constexpr int      STORE_BUCKET_COUNT   = 128;
 
-// djb2 over the bytes of `text`, each taken as signed: h = 5381, h = h * 33 + byte (u32).
-uint32_t store_hash_text(const char *text);
-
-// The key of an asset path: the hash of "../res/" + path with every '\' replaced by '/'.
+// The key of an asset path: the djb2 hash (str_hash) of "../res/" + path with every '\' replaced by '/'.
 uint32_t store_asset_key(const char *asset_path);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "platform/buffer.h"
 #include "platform/store.h"
 #include "platform/store_write.h"
 
@@ -60,10 +61,14 @@ int verify(const std::string &root, const std::string &file) {
         bad = 1;
     }
     for (const std::string &path : paths) {
-        std::vector<uint8_t> packed, original;
-        Result a = store_read_bytes(path.c_str(), 1, &packed);
-        Result b = store_read_bytes((root + "/" + path).c_str(), 0, &original);
-        if (a != RES_OK || b != RES_OK || packed != original) {
+        Buffer *packed = nullptr, *original = nullptr;
+        Result a = store_read_file(path.c_str(), 1, &packed);
+        Result b = store_read_file((root + "/" + path).c_str(), 0, &original);
+        const bool same = a == RES_OK && b == RES_OK && packed->length == original->length &&
+                          std::memcmp(packed->data, original->data, size_t(packed->length)) == 0;
+        buffer_free(packed);
+        buffer_free(original);
+        if (!same) {
             std::fprintf(stderr, "storepack: %s differs (store %d, file %d)\n", path.c_str(), int(a), int(b));
             bad = 1;
         }
