@@ -6,6 +6,7 @@
 #include <vector>
 #include "assetgen/canvas.h"
 #include "assetgen/output.h"
+#include "platform/buffer.h"
 #include "platform/files.h"
 #include "png_decode.h"
 
@@ -75,6 +76,15 @@ TEST_F(OutputTest, TextGetsLfLineEndsAndOneFinalNewline) {
     ASSERT_EQ(output_text(root, "names/list.txt", "one\r\ntwo"), RES_OK);
     const std::vector<uint8_t> file = read_whole(root + "/names/list.txt");
     EXPECT_EQ(std::string(file.begin(), file.end()), "one\ntwo\n");
+}
+
+TEST_F(OutputTest, ParameterFilesAreTheBufferBytes) {
+    Buffer params;
+    ASSERT_EQ(buffer_write_i32(&params, -2), RES_OK);
+    ASSERT_EQ(buffer_write_string(&params, "Hull"), RES_OK);
+    ASSERT_EQ(output_params(root, "ship/001/dat/params.dat", params), RES_OK);
+    EXPECT_EQ(read_whole(root + "/ship/001/dat/params.dat"),
+              (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 4, 'H', 'u', 'l', 'l'}));
 }
 
 TEST_F(OutputTest, AFailedWriteIsReported) {

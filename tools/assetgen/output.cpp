@@ -6,6 +6,7 @@
 #include <png.h>
 #include <thread>
 #include "assetgen/canvas.h"
+#include "platform/buffer.h"
 #include "platform/files.h"
 
 namespace {
@@ -61,6 +62,10 @@ Result output_bytes(const std::string &root, const std::string &path, const std:
     if (res == RES_OK) res = write_file_bytes(file.c_str(), bytes.data(), bytes.size());
     if (res != RES_OK) std::fprintf(stderr, "assetgen: cannot write %s (%d)\n", file.c_str(), int(res));
     return res;
+}
+
+Result output_params(const std::string &root, const std::string &path, const Buffer &params) {
+    return output_bytes(root, path, std::vector<uint8_t>(params.data, params.data + params.length));
 }
 
 std::string text_normalise(const std::string &text) {

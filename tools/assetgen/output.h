@@ -6,6 +6,8 @@
 //    text chunks, so the same pixels always give the same bytes.
 //  - The game treats RGB(234, 0, 138) as transparent: an opaque pixel that would come out exactly
 //    that colour is written one step greener (234, 1, 138), so only alpha 0 makes a hole.
+//  - Parameter files are written with the game's Buffer codec, so they are big-endian exactly as
+//    the game reads them.
 //  - Text: LF line ends and exactly one final newline, whatever the source used.
 //  - Every function prints its failure on stderr and returns a Result.
 #include <cstdint>
@@ -13,12 +15,15 @@
 #include <vector>
 #include "platform/result.h"
 
+struct Buffer;
 struct Canvas;
 
 // Encodes 8-bit pixels (channels 3: RGB, 4: RGBA; rows top to bottom) as a PNG in memory.
 Result png_encode(const uint8_t *pixels, int width, int height, int channels, std::vector<uint8_t> *out);
 
 Result output_bytes(const std::string &root, const std::string &path, const std::vector<uint8_t> &bytes);
+// A parameter file: the bytes of a Buffer built with the game's own big-endian writers.
+Result output_params(const std::string &root, const std::string &path, const Buffer &params);
 Result output_text(const std::string &root, const std::string &path, const std::string &text);
 Result output_png_rgb(const std::string &root, const std::string &path, const Canvas &canvas,
                       bool dither, uint32_t seed);
