@@ -447,13 +447,13 @@ struct Painter {
         else if (edge == 1) { cx = W + rng.range(10, 80); cy = rng.range(0.15f, 0.85f) * H; }
         else if (edge == 2) { cx = rng.range(0.15f, 0.85f) * W; cy = -rng.range(10, 70); }
         else { cx = rng.range(0.15f, 0.85f) * W; cy = H + rng.range(10, 70); }
-        const Rgb colour = mix(star_colour(rng), Rgb{1, 0.93f, 0.80f}, 0.4f);
-        const float reach = rng.range(180, 280), strength = rng.range(0.30f, 0.42f);
+        const Rgb colour = mix(mix(star_colour(rng), Rgb{1, 0.86f, 0.66f}, 0.4f), style.palette.highlight, 0.25f);
+        const float reach = rng.range(150, 240), strength = rng.range(0.26f, 0.36f);
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
                 const float d = std::hypot(float(x) - cx, float(y) - cy);
-                const float core = d / (reach * 0.45f);
-                const float glow = strength * (0.5f * std::exp(-d / reach) + std::exp(-core * core));
+                // Scattered light: a long exponential tail and a brighter inner falloff.
+                const float glow = strength * (0.45f * std::exp(-d / (reach * 1.8f)) + 0.8f * std::exp(-d / (reach * 0.5f)));
                 hdr.add(x, y, colour * (glow * (1 - 0.6f * absorb[size_t(y) * W + x])));
             }
     }
