@@ -94,7 +94,9 @@ void effect_update(Effect *e, int32_t dt) {
     if (t && t->step) t->step(e, dt);
     if (MovementPath *m = e->motion) {
         if (e->motion_delay > 0) e->motion_delay -= dt;
-        if (e->motion_delay <= 0) {
+        // An arrived motion has nothing left to do; a record that never set off (a zero duration,
+        // or the effect already at the target) holds no position to move the effect to.
+        if (e->motion_delay <= 0 && !movement_path_arrived(m)) {
             movement_path_advance(m, dt);
             m->x = m->next_x;
             m->y = m->next_y;

@@ -46,9 +46,9 @@ void style_clear(BeamStyle *s) {
 }
 
 Result beam_load_type() {
+    for (BeamStyle &s : g_styles) style_clear(&s);   // a failure leaves the later styles unloaded
     for (int i = 0; i < BEAM_STYLE_COUNT; ++i) {
         BeamStyle *s = &g_styles[i];
-        style_clear(s);
         log_write(LOG_GAME, LOG_DEBUG2, "Load beam instance %i", i);
         char dir[64];
         std::snprintf(dir, sizeof dir, "effect/beam/%.3i/png", i);

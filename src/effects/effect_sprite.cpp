@@ -50,8 +50,8 @@ Sprite **load_frames(const char *kind, int style, int32_t *count) {
 FrameSet g_halos[HALO_STYLE_COUNT];
 
 Result halo_load_type() {
+    for (FrameSet &s : g_halos) frame_set_clear(&s);   // a failure leaves the later styles unloaded
     for (int i = 0; i < HALO_STYLE_COUNT; ++i) {
-        frame_set_clear(&g_halos[i]);
         log_write(LOG_GAME, LOG_DEBUG2, "Load halo instance %i", i);
         g_halos[i].frames = load_frames("halo", i, &g_halos[i].count);
         if (!g_halos[i].frames) {
@@ -121,9 +121,9 @@ void portal_style_clear(PortalStyle *p) {
 }
 
 Result portal_load_type() {
+    for (PortalStyle &s : g_portals) portal_style_clear(&s);   // a failure leaves the later styles unloaded
     for (int i = 0; i < PORTAL_STYLE_COUNT; ++i) {
         PortalStyle *p = &g_portals[i];
-        portal_style_clear(p);
         log_write(LOG_GAME, LOG_DEBUG2, "Load portal instance %i", i);
         p->set.frames = load_frames("portal", i, &p->set.count);
         // The animations index frames up to 185: a shorter set cannot play them.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/gfx_background.h"
 #include "platform/graphics.h"
 #include "platform/random.h"
 
@@ -62,16 +63,8 @@ void place_randomly(Star *s) {
     s->y = random_range(1 - s->size, screen_height() - 1);
 }
 
-#pragma pack(push, 1)
-struct PixelBlockPayload {
-    int16_t        x, y;
-    const uint8_t *pixels;
-    uint16_t       w, h;
-};
-#pragma pack(pop)
-
 void queue_block(Graphics *gfx, const Star *s) {
-    const PixelBlockPayload p{int16_t(s->x), int16_t(s->y), s->pixels, uint16_t(s->size), uint16_t(s->size)};
+    const GfxPixelBlockPayload p{int16_t(s->x), int16_t(s->y), s->pixels, uint16_t(s->size), uint16_t(s->size)};
     (void)gfx_queue_command(gfx, bg_put_pixels_command, &p, sizeof p);
 }
 
