@@ -87,6 +87,18 @@ inline std::string pack_store(const std::string &dir, const std::vector<std::pai
     return out;
 }
 
+// A Sprite (refcount 0) of the canvas, loaded as the game loads its PNGs.
+inline Sprite *sprite_from_canvas(const Canvas &canvas) {
+    std::vector<uint8_t> png;
+    const std::vector<uint8_t> pixels = canvas_to_rgba8(canvas);
+    if (png_encode(pixels.data(), canvas.width, canvas.height, 4, &png) != RES_OK) return nullptr;
+    FILE *f = fmemopen(png.data(), png.size(), "rb");
+    if (!f) return nullptr;
+    Sprite *s = sprite_load_png_stream("test.png", f);
+    std::fclose(f);
+    return s;
+}
+
 // A w x h square of light (every pixel opaque) for stores of a test's own.
 inline Canvas solid_canvas(int w, int h, Colour c = {1, 1, 1, 1}) { return canvas_create(w, h, c); }
 
