@@ -160,3 +160,38 @@ TEST_F(SoundRender, TitleMusicWithAnExplosionAndAClickStaysBelowFullScale) {
 }
 
 }  // namespace
+
+namespace {
+
+// Several game-side threads play, fade and change volumes while the manager thread and the device's
+// callback run: every reference comes back and every channel ends free. Run under ThreadSanitizer too.
+TEST_F(SoundDevice, ConcurrentRequestsLeaveNoChannelOrReferenceBehind) {
+    Sound *blip = sound_test_install(4, sound_test_tone(0.1, 880));
+    Sound *tune = sound_test_install(14, sound_test_tone(0.6, 220));
+    Sound *other = sound_test_install(15, sound_test_tone(0.6, 330));
+    ASSERT_EQ(sound_start(), RES_OK);
+    std::vector<std::thread> players;
+    for (int t = 0; t < 4; ++t) {
+        players.emplace_back([t] {
+            for (int i = 0; i < 60; ++i) {
+                sound_play(4);
+                if (i % 10 == t) sound_play(t % 2 ? 14 : 15);
+                if (i % 17 == 0) sound_set_music_volume(40 + i);
+                if (i % 23 == 0) sound_fade_out_music();
+                std::this_thread::sleep_for(3ms);
+            }
+        });
+    }
+    for (std::thread &t : players) t.join();
+    sound_fade_out_music();
+    EXPECT_TRUE(wait_for([&] {
+        for (const SoundChannel &c : manager->channels)
+            if (c.flags.load() != 0) return false;
+        return true;
+    }, 10000ms));
+    EXPECT_EQ(sound_test_refcount(blip), 1);
+    EXPECT_EQ(sound_test_refcount(tune), 1);
+    EXPECT_EQ(sound_test_refcount(other), 1);
+}
+
+}  // namespace
