@@ -11,10 +11,7 @@
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 #include "platform/log.h"
-#if __has_include("platform/store.h")
 #include "platform/store.h"
-#define SOUND_HAVE_STORE 1
-#endif
 
 namespace {
 
@@ -30,6 +27,7 @@ size_t sound_stream_read(void *out, size_t size, size_t count, void *source) {
     const size_t left = at < total ? total - at : 0;
     const size_t wanted = count > left / size + 1 ? left : size * count;   // no overflow of size * count
     const size_t n = std::min(wanted, left);
+    if (n == 0) return 0;
     std::memcpy(out, sound->bytes.data() + at, n);
     sound->read_position += static_cast<int32_t>(n);
     return n / size;
@@ -63,13 +61,8 @@ void sound_path(int id, char *out, size_t size) { std::snprintf(out, size, "soun
 Result sound_read_store(int id, std::vector<uint8_t> *bytes) {
     char path[32];
     sound_path(id, path, sizeof path);
-#ifndef SOUND_HAVE_STORE
-    (void)bytes;
-    log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - stat failed", path);
-    return RES_OPEN_FAILED;
-#else
     Store *store = store_get();
-    const int64_t size = store ? store_entry_size(store, path) : RES_NO_STORE_ENTRY;
+    const int64_t size = store ? store_entry_size(store, path) : int64_t{RES_NO_STORE_ENTRY};
     if (size < 1 || size > INT32_MAX) {
         log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - stat failed", path);
         return RES_OPEN_FAILED;
@@ -99,7 +92,6 @@ Result sound_read_store(int id, std::vector<uint8_t> *bytes) {
     }
     ::close(fd);
     return RES_OK;
-#endif
 }
 
 void sound_free(Sound *sound) {
