@@ -319,7 +319,6 @@ Result sound_start() {
     wanted.callback = sound_mix;
     wanted.userdata = m;
     if (SDL_OpenAudio(&wanted, &obtained) < 0) return RES_PLATFORM_REFUSED;
-    m->device_open = true;
     if (obtained.size > 0) m->mix.assign(obtained.size / 2 + 1, 0);
     log_write(LOG_SOUND, LOG_DEBUG, "Sound device opened - buffer size %i, channels %i, samples %i",
               static_cast<int>(obtained.size), obtained.channels, obtained.samples);
@@ -332,7 +331,6 @@ Result sound_start() {
         m->flags.fetch_and(~SOUND_RUNNING);
         SDL_PauseAudio(1);
         SDL_CloseAudio();
-        m->device_open = false;
         return RES_PLATFORM_REFUSED;
     }
     return RES_OK;
@@ -352,7 +350,6 @@ Result sound_stop() {
     if (m->thread.joinable()) m->thread.join();
     SDL_PauseAudio(1);
     SDL_CloseAudio();
-    m->device_open = false;
     return RES_OK;
 }
 

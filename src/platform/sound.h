@@ -95,7 +95,6 @@ struct SoundManager {
     std::vector<int16_t> mix;                      // the device buffer's size; the callback's only
     std::atomic<int32_t> music_volume{SOUND_VOLUME_DEFAULT};
     std::atomic<int32_t> sound_volume{SOUND_VOLUME_DEFAULT};
-    bool         device_open = false;
 };
 
 // The singleton's life.
