@@ -14,15 +14,16 @@ namespace {
 
 constexpr float PI = 3.14159265358979f;
 constexpr float LIGHT_CUTOFF = 5.0f / 255.0f;   // dimmer light becomes a hole
+constexpr float HALO_CUTOFF = 0.07f;
 
 Colour scaled(Colour c, float k) { return {c.r * k, c.g * k, c.b * k, 1.0f}; }
 
 // Light on black to sprite pixels: whatever is too dim to see is transparent, the rest opaque.
-void finish_light(Canvas *c) {
+void finish_light(Canvas *c, float cutoff = LIGHT_CUTOFF) {
     for (size_t i = 0; i < c->px.size(); i += 4) {
         float *p = &c->px[i];
         const float m = std::max({p[0], p[1], p[2]});
-        if (m < LIGHT_CUTOFF) {
+        if (m < cutoff) {
             p[0] = p[1] = p[2] = p[3] = 0.0f;
             continue;
         }
@@ -180,7 +181,8 @@ Canvas effects_paint_halo(int style) {
     canvas_glow(&canvas, c, c, float(h.side) * 0.26f, scaled(h.colour, 0.55f), BLEND_ADD);
     canvas_glow(&canvas, c, c, float(h.side) * 0.14f, scaled(h.colour, 0.85f), BLEND_ADD);
     canvas_glow(&canvas, c, c, float(h.side) * 0.04f, scaled(WHITE, 0.6f), BLEND_ADD);
-    finish_light(&canvas);
+    // Halos are blended a quarter over the screen, so a faint tail would only darken it: cut it.
+    finish_light(&canvas, HALO_CUTOFF);
     return canvas;
 }
 
