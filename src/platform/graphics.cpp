@@ -14,45 +14,18 @@ GfxScreen g_screen;
 
 constexpr size_t FN_SIZE = sizeof(DrawCommandFn *);
 
-// Makes room for n more bytes, growing in whole steps; the contents are kept on failure.
-Result bytes_reserve(GfxBytes *b, int32_t n) {
-    const int64_t need = int64_t(b->length) + n - b->capacity;
-    if (need <= 0) return RES_OK;
-    const int64_t steps = (need + b->growth_step - 1) / b->growth_step;
-    const int64_t capacity = b->capacity + steps * b->growth_step;
-    if (capacity > INT32_MAX) return RES_NO_MEMORY;
-    auto *data = static_cast<uint8_t *>(std::realloc(b->data, size_t(capacity)));
-    if (!data) return RES_NO_MEMORY;
-    b->data = data;
-    b->capacity = int32_t(capacity);
-    return RES_OK;
-}
-
-Result bytes_append(GfxBytes *b, const void *bytes, int32_t n) {
-    if (n <= 0) return RES_OK;
-    if (Result r = bytes_reserve(b, n); r != RES_OK) return r;
-    std::memcpy(b->data + b->length, bytes, size_t(n));
-    b->length += n;
-    return RES_OK;
-}
-
-void bytes_release(GfxBytes *b) {
-    std::free(b->data);
-    *b = GfxBytes{};
-}
-
-GfxRect rect_read(const GfxBytes *list, int i) {
+GfxRect rect_read(const Buffer *list, int i) {
     GfxRect r;
     std::memcpy(&r, list->data + size_t(i) * sizeof r, sizeof r);
     return r;
 }
 
-void rect_write(GfxBytes *list, int i, const GfxRect &r) {
+void rect_write(Buffer *list, int i, const GfxRect &r) {
     std::memcpy(list->data + size_t(i) * sizeof r, &r, sizeof r);
 }
 
 // One merge rule for both lists: near-identical and nested rectangles count once.
-void merge_rect(GfxBytes *list, int x, int y, int w, int h) {
+void merge_rect(Buffer *list, int x, int y, int w, int h) {
     const int W = g_screen.width, H = g_screen.height;
     if (x >= W || y >= H || x + w < 0 || y + h < 0) return;
 
@@ -73,7 +46,7 @@ void merge_rect(GfxBytes *list, int x, int y, int w, int h) {
         if (x <= rl && right >= rr && y <= rt && bottom >= rb) {
             const int last = gfx_rect_count(list) - 1;
             if (i != last) rect_write(list, i, rect_read(list, last));
-            list->length -= int32_t(sizeof(GfxRect));
+            buffer_truncate(list, list->length - int32_t(sizeof(GfxRect)));
             continue;   // the moved record sits at i now
         }
         if (std::abs(x - rl) < 11 && std::abs(y - rt) < 11 && std::abs(w - int(rec.w)) < 11 &&
@@ -88,7 +61,7 @@ void merge_rect(GfxBytes *list, int x, int y, int w, int h) {
         }
         ++i;
     }
-    if (!merged) (void)bytes_append(list, &clipped, sizeof clipped);   // a full list only loses a repaint
+    if (!merged) (void)buffer_append(list, &clipped, sizeof clipped);   // a full list only loses a repaint
 }
 
 void restore_one(Graphics *g, const GfxRect &r) {
@@ -112,15 +85,15 @@ void take_queue(Graphics *g) {
     SDL_mutexP(g->queue_mutex);
     if (g->queue.length > 0) {
         // When the frame cannot grow, this frame's bytes are dropped.
-        (void)bytes_append(&g->frame, g->queue.data, g->queue.length);
-        g->queue.length = 0;
+        (void)buffer_append(&g->frame, g->queue.data, size_t(g->queue.length));
+        buffer_clear(&g->queue);
     }
     SDL_mutexV(g->queue_mutex);
 }
 
 bool run_frame(Graphics *g) {
     if (g->frame.length <= 0) return false;
-    g->dirty.length = 0;
+    buffer_clear(&g->dirty);
     ++g->drawn_frames;
     gfx_execute(g->frame.data, g->frame.length);
     return true;
@@ -162,10 +135,6 @@ void gfx_free(Graphics *g) {
     }
     if (g_screen.surface == g->screen && g->screen) gfx_screen_attach(nullptr);
     g->screen = nullptr;
-    bytes_release(&g->frame);
-    bytes_release(&g->queue);
-    bytes_release(&g->dirty);
-    bytes_release(&g->restore);
     if (g->frame_mutex) SDL_DestroyMutex(g->frame_mutex);
     if (g->queue_mutex) SDL_DestroyMutex(g->queue_mutex);
     if (g->frame_cond) SDL_DestroyCond(g->frame_cond);
@@ -232,7 +201,7 @@ int gfx_thread_main(void *graphics) {
     if (g->run_flags.load() & GFX_RUN_RUNNING) return -3;
     log_write(LOG_GRAPHICS, LOG_DEBUG, "Begin graphics thread");
     const Uint32 start = SDL_GetTicks();
-    g->frame.length = 0;
+    buffer_clear(&g->frame);
     g->run_flags.fetch_or(GFX_RUN_RUNNING);
 
     Uint32 draw_time = 0;
@@ -246,7 +215,7 @@ int gfx_thread_main(void *graphics) {
         if (drawn && g->screen) {
             SDL_UpdateRects(g->screen, gfx_rect_count(&g->dirty), reinterpret_cast<SDL_Rect *>(g->dirty.data));
         }
-        g->frame.length = 0;
+        buffer_clear(&g->frame);
         SDL_CondBroadcast(g->frame_cond);
         SDL_mutexV(g->frame_mutex);
 
@@ -289,15 +258,19 @@ void gfx_screen_attach(SDL_Surface *surface) {
 void gfx_queue_lock(Graphics *g) { SDL_mutexP(g->queue_mutex); }
 void gfx_queue_unlock(Graphics *g) { SDL_mutexV(g->queue_mutex); }
 int  gfx_queue_is_empty(Graphics *g) { return g->queue.length < 1 ? 1 : 0; }
-void gfx_queue_clear(Graphics *g) { g->queue.length = 0; }
+void gfx_queue_clear(Graphics *g) { buffer_clear(&g->queue); }
 
 Result gfx_queue_command(Graphics *g, DrawCommandFn *fn, const void *payload, uint32_t size) {
     // The executor steps by the size the command returns, so a record must be whole or absent.
     if (!fn || (size > 0 && !payload) || size > uint32_t(INT32_MAX - FN_SIZE)) return RES_OUT_OF_RANGE;
-    if (Result r = bytes_reserve(&g->queue, int32_t(FN_SIZE + size)); r != RES_OK) return r;
-    std::memcpy(g->queue.data + g->queue.length, &fn, FN_SIZE);
-    if (size > 0) std::memcpy(g->queue.data + g->queue.length + FN_SIZE, payload, size);
-    g->queue.length += int32_t(FN_SIZE + size);
+    const int32_t before = g->queue.length;
+    if (Result r = buffer_append(&g->queue, &fn, FN_SIZE); r != RES_OK) return r;
+    if (size > 0) {
+        if (Result r = buffer_append(&g->queue, payload, size); r != RES_OK) {
+            buffer_truncate(&g->queue, before);
+            return r;
+        }
+    }
     return RES_OK;
 }
 
@@ -340,9 +313,9 @@ void gfx_encode_pixel(uint8_t *address, uint8_t r, uint8_t g, uint8_t b) {
 void gfx_merge_dirty_rect(Graphics *g, int x, int y, int w, int h) { merge_rect(&g->dirty, x, y, w, h); }
 void gfx_merge_restore_rect(Graphics *g, int x, int y, int w, int h) { merge_rect(&g->restore, x, y, w, h); }
 
-int gfx_rect_count(const GfxBytes *list) { return list->length / int32_t(sizeof(GfxRect)); }
+int gfx_rect_count(const Buffer *list) { return list->length / int32_t(sizeof(GfxRect)); }
 
-GfxRect gfx_rect_at(const GfxBytes *list, int index) { return rect_read(list, index); }
+GfxRect gfx_rect_at(const Buffer *list, int index) { return rect_read(list, index); }
 
 void gfx_execute(const uint8_t *data, int32_t length) {
     size_t pos = 0;
@@ -364,7 +337,7 @@ Result gfx_replay_frame(Graphics *g, SDL_Surface *target) {
     SDL_mutexP(g->frame_mutex);
     take_queue(g);
     run_frame(g);
-    g->frame.length = 0;
+    buffer_clear(&g->frame);
     SDL_mutexV(g->frame_mutex);
     g_screen = saved;
     return RES_OK;
@@ -409,12 +382,12 @@ uint32_t gfx_restore_rect(const uint8_t *payload) {
 uint32_t gfx_restore_all(const uint8_t *) {
     Graphics *g = gfx_get();
     for (int i = 0; i < gfx_rect_count(&g->restore); ++i) restore_one(g, rect_read(&g->restore, i));
-    g->restore.length = 0;
+    buffer_clear(&g->restore);
     return 0;
 }
 
 uint32_t gfx_clear_restore_rects(const uint8_t *) {
-    gfx_get()->restore.length = 0;
+    buffer_clear(&gfx_get()->restore);
     return 0;
 }
 

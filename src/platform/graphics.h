@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include "platform/buffer.h"
 #include "platform/result.h"
 
 struct Sprite;
@@ -37,14 +38,6 @@ struct GfxRect {
     uint16_t w, h;
 };
 static_assert(sizeof(GfxRect) == 8);
-
-// A growable byte array: the queue, the frame and the two rectangle lists.
-struct GfxBytes {
-    uint8_t *data = nullptr;
-    int32_t  length = 0;
-    int32_t  capacity = 0;
-    int32_t  growth_step = 1024;
-};
 
 constexpr int      GFX_WIDTH = 1024;
 constexpr int      GFX_HEIGHT = 768;
@@ -60,13 +53,13 @@ struct Graphics {
     int32_t               width = 0, height = 0;
     SDL_Thread           *thread = nullptr;
     SDL_Surface          *screen = nullptr;    // owned by SDL
-    GfxBytes              frame;               // the frame being executed
-    GfxBytes              queue;               // the next frame, appended by the game thread
+    Buffer                frame;               // the frame being executed
+    Buffer                queue;               // the next frame, appended by the game thread
     SDL_mutex            *frame_mutex = nullptr;
     SDL_mutex            *queue_mutex = nullptr;
     SDL_cond             *frame_cond = nullptr;
-    GfxBytes              dirty;               // GfxRect records shown at the end of this frame
-    GfxBytes              restore;             // GfxRect records repainted by the next restore-all
+    Buffer                dirty;               // GfxRect records shown at the end of this frame
+    Buffer                restore;             // GfxRect records repainted by the next restore-all
     SDL_Surface          *work_bg_surface = nullptr;   // surface of work_bg, not owned separately
     Sprite               *work_bg = nullptr;           // private copy of the current background
     Sprite               *bg_slots[GFX_BACKGROUND_SLOTS] = {};
@@ -125,8 +118,8 @@ void     gfx_encode_pixel(uint8_t *address, uint8_t r, uint8_t g, uint8_t b);   
 // Rectangle lists and the clip stack, as the commands below apply them (graphics thread).
 void gfx_merge_dirty_rect(Graphics *g, int x, int y, int w, int h);
 void gfx_merge_restore_rect(Graphics *g, int x, int y, int w, int h);
-int  gfx_rect_count(const GfxBytes *list);
-GfxRect gfx_rect_at(const GfxBytes *list, int index);
+int  gfx_rect_count(const Buffer *list);
+GfxRect gfx_rect_at(const Buffer *list, int index);
 
 // Frame execution: runs every command of the bytes in order.
 void gfx_execute(const uint8_t *data, int32_t length);

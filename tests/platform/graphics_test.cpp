@@ -26,7 +26,7 @@ void queue_rect(Graphics *g, DrawCommandFn *fn, int x, int y, int w, int h) {
     ASSERT_EQ(gfx_queue_command(g, fn, &r, sizeof r), RES_OK);
 }
 
-std::vector<GfxRect> rects(const GfxBytes *list) {
+std::vector<GfxRect> rects(const Buffer *list) {
     std::vector<GfxRect> out;
     for (int i = 0; i < gfx_rect_count(list); ++i) out.push_back(gfx_rect_at(list, i));
     return out;
