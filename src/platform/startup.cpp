@@ -8,14 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <unistd.h>
 #include "game/game.h"
 #include "game/game_loop.h"
+#include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/store.h"
 #include "ui/app_mode.h"
 
 namespace {
@@ -38,29 +39,6 @@ const char *const USAGE_LINES[] = {
     "    --no-sound-playback     Disable sound playback (sound assets are still managed)\n",
     "\n",
 };
-
-// --- stand-ins until the data store, the save folder and the sound manager land ------------------
-
-std::string g_store_path;
-
-Result standin_store_open() {
-    const int fd = ::open(g_store_path.c_str(), O_RDONLY);
-    if (fd < 0) return RES_OPEN_FAILED;
-    unsigned char magic[7] = {};
-    const ssize_t got = ::read(fd, magic, sizeof magic);
-    ::close(fd);
-    static const unsigned char MAGIC[7] = {'T', 'C', 'U', '\r', '\n', 1, 2};
-    if (got != ssize_t(sizeof magic)) return RES_HEADER_READ_FAILED;
-    return std::memcmp(magic, MAGIC, sizeof magic) == 0 ? RES_OK : RES_MALFORMED;
-}
-
-std::string standin_save_folder() {
-    if (const char *xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/Astrovane";
-    if (const char *home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share/Astrovane";
-    return ".";
-}
-
-// -------------------------------------------------------------------------------------------------
 
 void on_quit_signal(int) { game_signal_quit(); }
 
@@ -142,14 +120,15 @@ void fail_usage(const char *format, const char *argument) {
 }
 
 int32_t prefs_read_display_mode() {
-    const std::string path = standin_save_folder() + "/" + PREFS_FILE_NAME;
-    const int fd = ::open(path.c_str(), O_RDONLY);
+    std::string path;
+    save_folder_path(&path);
+    path_append(&path, PREFS_FILE_NAME);
+    const int fd = file_open_read(path.c_str());
     if (fd < 0) return 0;
-    unsigned char word[4];
-    const ssize_t got = ::read(fd, word, sizeof word);
-    ::close(fd);
-    if (got != ssize_t(sizeof word)) return 0;
-    return int32_t(uint32_t(word[0]) << 24 | uint32_t(word[1]) << 16 | uint32_t(word[2]) << 8 | word[3]);
+    uint32_t word = 0;
+    const Result r = file_read_u32(fd, &word);
+    file_close(fd);
+    return r == RES_OK ? int32_t(word) : 0;
 }
 
 void main_shutdown() {
@@ -164,11 +143,13 @@ void main_shutdown() {
     }
     app_mode_shutdown();
     game_destroy();
-    // System types, technologies, factories, effect types, fonts, control classes and the data
-    // store are freed here, in that order, as their modules arrive.
+    // System types, technologies, factories, effect types, fonts and control classes are freed
+    // here, in that order, as their modules arrive.
+    store_shutdown();
     input_destroy();
     gfx_destroy();
-    // Then the sound manager and the distance table.
+    // The sound manager is stopped and freed here once it exists.
+    distance_table_free();
     logger_destroy();
     SDL_Quit();
 }
@@ -190,7 +171,7 @@ void startup_run(int argc, char **argv) {
         fail_usage("Failed to set current directory \"%s\"", options.basedir.c_str());
 
     random_seed(uint32_t(std::time(nullptr)));
-    g_store_path = options.has_store_path ? options.store_path : DEFAULT_STORE_PATH;
+    store_set_path(options.has_store_path ? options.store_path.c_str() : DEFAULT_STORE_PATH);
 
     Logger *logger = logger_get();
     if (logger) {
@@ -201,7 +182,7 @@ void startup_run(int argc, char **argv) {
     }
     log_write(LOG_NONE, LOG_NOTICE, "Begin operation, version %s, %s", ASTROVANE_VERSION, ASTROVANE_BUILD_DATE);
 
-    if (Result r = standin_store_open(); r != RES_OK) {
+    if (Result r = store_open(); r != RES_OK) {
         log_write(LOG_NONE, LOG_ERROR, "Failed to open data store (%i), exiting", int(r));
         exit_failure();
     }

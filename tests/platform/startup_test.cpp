@@ -11,6 +11,7 @@
 namespace {
 
 const std::string BINARY = ASTROVANE_BINARY_DIR "/astrovane";
+const std::string GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
 
 std::string usage_for(const std::string &program) {
     return "Usage: " + program + " [options]\n"
@@ -106,8 +107,15 @@ TEST_F(CommandLine, MalformedStoreIsLoggedAndExitsWith255) {
     const ProgramRun r = run({"--store-path", "bad.dat", "--log-path", "run.log"});
     EXPECT_EQ(r.status, 255);
     const std::string log = read_text_file(dir + "/run.log");
-    EXPECT_NE(log.find("[ERROR] Failed to open data store (-"), std::string::npos) << log;
-    EXPECT_NE(log.find("), exiting\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("[ERROR] Failed to open data store (-23), exiting\r\n"), std::string::npos) << log;
+}
+
+TEST_F(CommandLine, StoreEndingInsideItsHeaderIsLoggedAndExitsWith255) {
+    std::ofstream(dir + "/short.dat", std::ios::binary) << std::string("TCU\r\n\x01\x02", 7);
+    const ProgramRun r = run({"--store-path", "short.dat", "--log-path", "run.log"});
+    EXPECT_EQ(r.status, 255);
+    const std::string log = read_text_file(dir + "/run.log");
+    EXPECT_NE(log.find("[ERROR] Failed to open data store (-47), exiting\r\n"), std::string::npos) << log;
 }
 
 TEST_F(CommandLine, DefaultStoreIsStoreDatInTheWorkingDirectory) {
@@ -158,12 +166,13 @@ TEST_F(CommandLine, BasedirThatCannotBeEnteredStops) {
     EXPECT_EQ(r.status, 255);
 }
 
-// A store the program opens; the program then runs until a signal.
+// The generated store; the program then runs until a signal.
 class RunningProgram : public CommandLine {
 protected:
     void SetUp() override {
         CommandLine::SetUp();
-        std::ofstream(dir + "/store.dat", std::ios::binary) << std::string("TCU\r\n\x01\x02", 7) << "00000000";
+        ASSERT_TRUE(file_exists(GENERATED_STORE)) << "the build makes " << GENERATED_STORE;
+        std::filesystem::create_symlink(GENERATED_STORE, dir + "/store.dat");
     }
     ProgramRun run_then_signal(const std::vector<std::string> &args, int signal) {
         ProgramOptions options = headless(dir);
@@ -175,7 +184,7 @@ protected:
 };
 
 TEST_F(RunningProgram, SigtermEndsTheGameLoopAndTheProcessExitsWithZero) {
-    const ProgramRun r = run_then_signal({"--store-path", "store.dat", "--log-path", "run.log"}, SIGTERM);
+    const ProgramRun r = run_then_signal({"--log-path", "run.log"}, SIGTERM);   // the default ./store.dat
     EXPECT_EQ(r.signal, 0) << "the signal was handled";
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);

@@ -15,6 +15,7 @@
 namespace {
 
 const std::string BINARY = ASTROVANE_BINARY_DIR "/astrovane";
+const std::string GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
 const std::string COMPAT_LIBRARY_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat";
 
 std::string find_tool(const std::string &name) {
@@ -104,7 +105,7 @@ protected:
         dir = make_test_directory("e2e-" + variant);
         const std::string why = display.start(dir);
         if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::ofstream(dir + "/store.dat", std::ios::binary) << std::string("TCU\r\n\x01\x02", 7) << "00000000";
+        ASSERT_TRUE(file_exists(GENERATED_STORE)) << "the build makes " << GENERATED_STORE;
     }
     std::string    dir;
     PrivateDisplay display;
@@ -117,7 +118,7 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
     options.environment = {"DISPLAY=" + display.display(), "SDL_AUDIODRIVER=dummy", "XDG_DATA_HOME=" + dir + "/save"};
     if (std::string(GetParam()) == "sdl12-compat") options.environment.push_back("LD_LIBRARY_PATH=" + COMPAT_LIBRARY_DIR);
     int out_fd = -1, err_fd = -1;
-    const pid_t pid = start_program(BINARY, {"--store-path", "store.dat", "--log-path", "run.log"}, options, &out_fd, &err_fd);
+    const pid_t pid = start_program(BINARY, {"--store-path", GENERATED_STORE, "--log-path", "run.log"}, options, &out_fd, &err_fd);
     ASSERT_GT(pid, 0);
 
     std::string window;
