@@ -16,6 +16,7 @@
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/sound.h"
 #include "platform/store.h"
 #include "ui/app_mode.h"
 
@@ -132,7 +133,7 @@ int32_t prefs_read_display_mode() {
 }
 
 void main_shutdown() {
-    // The sound manager's thread stops first once the sound manager exists.
+    if (sound_get()) (void)sound_stop();   // always RES_OK
 
     // Let the frame in progress complete, then stop the graphics thread.
     Graphics *g = gfx_get();
@@ -148,7 +149,7 @@ void main_shutdown() {
     store_shutdown();
     input_destroy();
     gfx_destroy();
-    // The sound manager is stopped and freed here once it exists.
+    sound_shutdown();
     distance_table_free();
     logger_destroy();
     SDL_Quit();
@@ -205,6 +206,7 @@ void startup_run(int argc, char **argv) {
         std::exit(0);
     }
 
+    (void)sound_init();   // without a manager every sound call does nothing
     Game *game = game_ensure();
     if (!game) {
         log_write(LOG_NONE, LOG_ERROR, "Could not start game");
@@ -224,8 +226,12 @@ void startup_run(int argc, char **argv) {
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();
 
-    // The audio device opens here once the sound manager exists.
-    if (options.no_sound_playback) log_write(LOG_NONE, LOG_INFO, "Sound playback disabled");
+    if (sound_start() != RES_OK)
+        log_write(LOG_NONE, LOG_WARN, "Failed to initialize audio, no sound will be available");
+    if (options.no_sound_playback) {
+        if (SoundManager *sound = sound_get()) sound->flags.fetch_or(SOUND_PLAYBACK_DISABLED);
+        log_write(LOG_NONE, LOG_INFO, "Sound playback disabled");
+    }
 
     if (gfx_start_thread(g) != RES_OK) {
         log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");

@@ -7,6 +7,7 @@
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/log.h"
+#include "platform/sound.h"
 #include "screens/combat/combat_mode.h"
 #include "screens/galaxy/galaxy_mode.h"
 #include "screens/title/title_mode.h"
@@ -123,7 +124,7 @@ void app_mode_apply_request() {
         Game *game = game_get();
         if (game) game_clear_controls(game);
         if (old->leave) old->leave();
-        // Loaded sounds are released here once the sound manager exists.
+        sound_free_all();
         if (game) game->flags &= ~GAME_FLAG_MUSIC_RESTART;
     }
     AppMode *next = app_mode_get(target);

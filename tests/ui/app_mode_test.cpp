@@ -8,6 +8,8 @@
 #include <vector>
 #include "game/game.h"
 #include "platform/graphics.h"
+#include "platform/sound.h"
+#include "platform/store.h"
 #include "ui/app_mode.h"
 
 namespace {
@@ -176,6 +178,19 @@ TEST_F(ModeSwitch, SwitchClearsTheMusicRestartFlagOnlyWhenLeavingAMode) {
     EXPECT_TRUE(game->flags & GAME_FLAG_MUSIC_RESTART) << "nothing was left";
     switch_to(2);
     EXPECT_FALSE(game->flags & GAME_FLAG_MUSIC_RESTART);
+}
+
+TEST_F(ModeSwitch, LeavingAModeReleasesEveryLoadedSound) {
+    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+    ASSERT_EQ(store_open(), RES_OK);
+    ASSERT_EQ(sound_init(), 0);
+    ASSERT_EQ(sound_load_id(5), RES_OK);
+    switch_to(1);
+    EXPECT_NE(sound_get()->sounds[5], nullptr) << "nothing was left, so nothing was released";
+    switch_to(2);
+    EXPECT_EQ(sound_get()->sounds[5], nullptr);
+    sound_shutdown();
+    store_shutdown();
 }
 
 TEST_F(ModeSwitch, ShutdownLeavesTheCurrentModeOnce) {
