@@ -42,7 +42,6 @@ enum EffectTypeId : uint32_t {
 
 // Effect::state
 constexpr uint32_t EFFECT_FINISHED = 0x1;   // the holder frees it at its next update
-constexpr uint32_t EFFECT_MARKED   = 0x2;   // free for callers to set before adding it
 constexpr uint32_t EFFECT_BLOCKING = 0x4;   // counted in the owner map's busy count
 
 // Minimum hold times a finished blocking effect leaves on its map, by type.
