@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/shared_ref.h"
 #include "platform/sprite.h"
 
 namespace {
@@ -546,7 +547,7 @@ Result gfx_queue_glow_frame(Graphics *g, GfxRect rect, uint8_t r, uint8_t gr, ui
 
 Result gfx_queue_gradient_map(Graphics *g, const GfxGradientMapPayload &payload) {
     Result r = queue(g, primitives.gradient_map, payload);
-    if (r == RES_OK && payload.map) shared_ref_addref(payload.map);
+    if (r == RES_OK && payload.map) shared_ref_take(payload.map);
     return r;
 }
 
@@ -574,13 +575,13 @@ Result gfx_queue_grid(Graphics *g, const GfxGridPayload &payload) {
 
 Result gfx_queue_mask_brighten(Graphics *g, const GfxMaskBrightenPayload &payload) {
     Result r = queue(g, primitives.mask_brighten, payload);
-    if (r == RES_OK && payload.mask) shared_ref_addref(payload.mask);
+    if (r == RES_OK && payload.mask) shared_ref_take(payload.mask);
     return r;
 }
 
 Result gfx_queue_blend_block(Graphics *g, const GfxBlendBlockPayload &payload) {
     Result r = queue(g, primitives.blend_block, payload);
-    if (r == RES_OK && payload.block) shared_ref_addref(payload.block);
+    if (r == RES_OK && payload.block) shared_ref_take(payload.block);
     return r;
 }
 

@@ -30,10 +30,6 @@ uint32_t gfx_add_dirty_rect(const uint8_t *) { return 8; }
 uint32_t gfx_add_restore_rect(const uint8_t *) { return 8; }
 uint32_t random_u32() { uint32_t v = 0; for (int i = 0; i < 4; ++i) v = (v << 8) | (rand() & 0xFF); return v; }
 int random_range(int lo, int hi) { if (hi - lo + 1 < 2) return lo; int64_t r = int32_t(random_u32()); return lo + int(std::llabs(r) % (hi - lo + 1)); }
-void shared_ref_release(SharedRef *) {}
-void shared_ref_addref(SharedRef *) {}
-void shared_ref_lock_data(SharedRef *) {}
-void shared_ref_unlock_data(SharedRef *) {}
 SDL_Surface *gfx_create_surface32(int w, int h) { return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0); }
 Graphics *gfx_create() { return new Graphics; }
 void gfx_free(Graphics *g) { delete g; }

@@ -38,13 +38,6 @@ DrawCommandFn gfx_add_restore_rect;
 uint32_t random_u32();
 int random_range(int lo, int hi);
 
-struct SharedRef {
-    void *data;
-};
-void shared_ref_release(SharedRef *ref);
-void shared_ref_lock_data(SharedRef *ref);
-void shared_ref_unlock_data(SharedRef *ref);
-void shared_ref_addref(SharedRef *ref);
 SDL_Surface *gfx_create_surface32(int width, int height);
 Result       gfx_replay_frame(Graphics *g, SDL_Surface *target);
 Graphics    *gfx_create();

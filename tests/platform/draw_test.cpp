@@ -1,6 +1,9 @@
 // The shape primitives, replayed into an off-screen 32-bit surface.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/shared_ref.h"
 
 #include "platform/draw_fixture.h"
 
@@ -9,6 +12,22 @@ namespace {
 constexpr Rgb BLACK{0, 0, 0};
 constexpr Rgb RED{255, 0, 0};
 constexpr Rgb GREY{200, 200, 200};
+
+// A shared block with the test's own reference; at the end every command must have dropped its own.
+struct Held {
+    SharedRef *ref;
+    template <size_t N>
+    explicit Held(const uint8_t (&bytes)[N]) {
+        void *data = std::malloc(N);
+        std::memcpy(data, bytes, N);
+        ref = shared_ref_create(data, true);
+        shared_ref_take(ref);
+    }
+    ~Held() {
+        EXPECT_EQ(ref->refcount, 1);
+        shared_ref_release(ref);
+    }
+};
 
 GfxRect rect(int x, int y, int w, int h) { return GfxRect{int16_t(x), int16_t(y), uint16_t(w), uint16_t(h)}; }
 
@@ -112,8 +131,8 @@ TEST_F(DrawRects, GlowFrameAroundOnePixelTouchesTheSevenSquareButItsCentre) {
 
 TEST_F(DrawRects, GradientMapReadsTheMapAtTheClippedOffset) {
     uint8_t map[3 * 2] = {0, 128, 255, 255, 128, 0};
-    SharedRef holder{map};
-    GfxGradientMapPayload p{-1, 0, 3, 2, &holder, 0, 0, 0, 255, 100, 10, {0, 0}};
+    Held holder(map);
+    GfxGradientMapPayload p{-1, 0, 3, 2, holder.ref, 0, 0, 0, 255, 100, 10, {0, 0}};
     ASSERT_EQ(gfx_queue_gradient_map(g, p), RES_OK);
     run();
     EXPECT_EQ(at(0, 0), (Rgb{128, 50, 5}));     // map column 1
@@ -150,8 +169,8 @@ class DrawMasks : public DrawSurface {};
 
 TEST_F(DrawMasks, BrightenWithFactorTwoLiftsBlackToFour) {
     uint8_t mask[2] = {0x80, 0x40};   // 2 rows, stride 1: (0,0) and (1,1)
-    SharedRef holder{mask};
-    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{&holder, 1, 3, 3, 8, 2, 2}), RES_OK);
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 3, 3, 8, 2, 2}), RES_OK);
     run();
     EXPECT_EQ(at(3, 3), (Rgb{4, 4, 4}));
     EXPECT_EQ(at(4, 4), (Rgb{4, 4, 4}));
@@ -160,10 +179,10 @@ TEST_F(DrawMasks, BrightenWithFactorTwoLiftsBlackToFour) {
 
 TEST_F(DrawMasks, BrightenMultipliesAndSaturates) {
     uint8_t mask[1] = {0xC0};
-    SharedRef holder{mask};
+    Held holder(mask);
     set(0, 0, Rgb{100, 10, 0});
     set(1, 0, Rgb{1, 2, 3});
-    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{&holder, 1, 0, 0, 2, 1, 3}), RES_OK);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 2, 1, 3}), RES_OK);
     run();
     EXPECT_EQ(at(0, 0), (Rgb{255, 30, 6}));
     EXPECT_EQ(at(1, 0), (Rgb{6, 6, 9}));
@@ -171,8 +190,8 @@ TEST_F(DrawMasks, BrightenMultipliesAndSaturates) {
 
 TEST_F(DrawMasks, BrightenFactorBelowTwoDoesNothing) {
     uint8_t mask[1] = {0x80};
-    SharedRef holder{mask};
-    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{&holder, 1, 0, 0, 1, 1, 1}), RES_OK);
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 1, 1, 1}), RES_OK);
     run();
     EXPECT_EQ(count_not(BLACK), 0);
 }
@@ -180,8 +199,8 @@ TEST_F(DrawMasks, BrightenFactorBelowTwoDoesNothing) {
 TEST_F(DrawMasks, BrightenWithALargeFactorSaturatesInsteadOfWrapping) {
     // the floor of 2 x factor is 400 here; a byte must not wrap to 144
     uint8_t mask[1] = {0x80};
-    SharedRef holder{mask};
-    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{&holder, 1, 0, 0, 1, 1, 200}), RES_OK);
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 1, 1, 200}), RES_OK);
     run();
     EXPECT_EQ(at(0, 0), (Rgb{255, 255, 255}));
 }
@@ -189,8 +208,8 @@ TEST_F(DrawMasks, BrightenWithALargeFactorSaturatesInsteadOfWrapping) {
 TEST_F(DrawMasks, BlendBlockMixesByAlphaAndSkipsAlphaZero) {
     fill(Rgb{0, 0, 100});
     uint8_t block[3 * 4] = {255, 255, 255, 255, 255, 255, 255, 128, 255, 0, 0, 0};
-    SharedRef holder{block};
-    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, 0, {0, 0, 0}, &holder, 3, 1}), RES_OK);
+    Held holder(block);
+    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, 0, {0, 0, 0}, holder.ref, 3, 1}), RES_OK);
     run();
     EXPECT_EQ(at(0, 0), (Rgb{255, 255, 255}));
     EXPECT_EQ(at(1, 0), (Rgb{128, 128, 128 + 100 * 127 / 255}));
@@ -202,8 +221,8 @@ TEST_F(DrawMasks, SmoothBlendAveragesTheVisibleNeighbours) {
     set(0, 1, Rgb{90, 90, 90});   // below, inside the block
     uint8_t block[2 * 2 * 4] = {0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     block[3] = 1;   // nearly transparent: the result is the averaged screen
-    SharedRef holder{block};
-    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, GFX_BLEND_SMOOTH, {0, 0, 0}, &holder, 1, 2}),
+    Held holder(block);
+    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, GFX_BLEND_SMOOTH, {0, 0, 0}, holder.ref, 1, 2}),
               RES_OK);
     run();
     // neighbours inside the visible block area only: (0,0) and (0,1): (0 + 90) / 2 = 45
