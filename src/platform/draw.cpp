@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/random.h"
 #include "platform/shared_ref.h"
 #include "platform/sprite.h"
 

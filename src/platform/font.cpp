@@ -11,7 +11,8 @@
 
 #include "platform/log.h"
 #include "platform/sprite.h"
-#include "platform/gfx_standin.h"
+#include "platform/files.h"
+#include "platform/store.h"
 
 namespace {
 
@@ -23,11 +24,10 @@ std::string font_path(int n, const char *tail) {
     return path;
 }
 
-// A store file holding one decimal integer; `fallback` when it is missing.
+// A store file holding one decimal integer; `fallback` when it is missing (or empty).
 int read_int_file(const std::string &path, int fallback) {
-    std::string text;
-    if (store_read_text(path.c_str(), &text) != RES_OK) return fallback;
-    return std::atoi(text.c_str());
+    int32_t value = 0;
+    return store_read_int(path.c_str(), &value) == RES_OK ? value : fallback;
 }
 
 // The coverage mask of a glyph picture, cut to FONT_MAX_GLYPH_SIDE: 0 on the colour key, else

@@ -28,8 +28,6 @@ uint32_t gfx_lock_screen(const uint8_t *) { return 0; }
 uint32_t gfx_unlock_screen(const uint8_t *) { return 0; }
 uint32_t gfx_add_dirty_rect(const uint8_t *) { return 8; }
 uint32_t gfx_add_restore_rect(const uint8_t *) { return 8; }
-uint32_t random_u32() { uint32_t v = 0; for (int i = 0; i < 4; ++i) v = (v << 8) | (rand() & 0xFF); return v; }
-int random_range(int lo, int hi) { if (hi - lo + 1 < 2) return lo; int64_t r = int32_t(random_u32()); return lo + int(std::llabs(r) % (hi - lo + 1)); }
 SDL_Surface *gfx_create_surface32(int w, int h) { return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0); }
 Graphics *gfx_create() { return new Graphics; }
 void gfx_free(Graphics *g) { delete g; }
@@ -42,10 +40,6 @@ Result gfx_replay_frame(Graphics *g, SDL_Surface *target) {
     screen = saved;
     return RES_OK;
 }
-Store *store_get() { return nullptr; }
-Result store_open() { return RES_OK; }
-int store_open_entry(Store *, const char *) { return RES_NO_STORE_ENTRY; }
-Result store_read_text(const char *, std::string *) { return RES_OPEN_FAILED; }
 uint32_t gfx_push_clip(const uint8_t *p) {
     int32_t c[4]; std::memcpy(c, p, 16);
     screen.clip_left = std::max(c[0], screen.clip_left); screen.clip_top = std::max(c[1], screen.clip_top);

@@ -34,18 +34,10 @@ DrawCommandFn gfx_unlock_screen;
 DrawCommandFn gfx_add_dirty_rect;
 DrawCommandFn gfx_add_restore_rect;
 
-// runtime stand-ins
-uint32_t random_u32();
-int random_range(int lo, int hi);
 
 SDL_Surface *gfx_create_surface32(int width, int height);
 Result       gfx_replay_frame(Graphics *g, SDL_Surface *target);
 Graphics    *gfx_create();
 void         gfx_free(Graphics *g);
-struct Store;
-Store *store_get();
-Result store_open();
-int store_open_entry(Store *store, const char *asset_path);
-Result store_read_text(const char *asset_path, std::string *field);
 DrawCommandFn gfx_push_clip;
 DrawCommandFn gfx_pop_clip;

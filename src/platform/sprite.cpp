@@ -14,7 +14,8 @@
 
 #include "platform/log.h"
 #include "platform/gfx_standin.h"
-#include "platform/gfx_standin.h"
+#include "platform/random.h"
+#include "platform/store.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/random.h"
 #include "platform/shared_ref.h"
 
 #include "platform/draw_fixture.h"
@@ -98,7 +99,7 @@ TEST_F(DrawRects, TintAveragesOnlyTheChannelsItNames) {
 
 TEST_F(DrawRects, NoiseStaysUnderItsMaximaAndLeavesZeroChannels) {
     fill(Rgb{7, 7, 7});
-    srand(1234);
+    random_seed(1234);
     ASSERT_EQ(gfx_queue_noise_rect(g, rect(0, 0, 20, 20), 30, 0, 5), RES_OK);
     run();
     bool varied = false;
@@ -330,7 +331,7 @@ TEST_F(DrawLines, PixelsOutsideTheClipAreLeftOut) {
 }
 
 TEST_F(DrawLines, JitterKeepsEachChannelWithinItsRange) {
-    srand(99);
+    random_seed(99);
     GfxLinePayload p{0, 0, 40, 0, 100, 100, 100, 10, 0, 10, 0, 0};
     ASSERT_EQ(gfx_queue_line(g, p), RES_OK);
     run();

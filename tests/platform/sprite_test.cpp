@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/draw_fixture.h"
+#include "platform/random.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ TEST(MaskRandomOpaquePixel, APictureWithoutOpaquePixelsEndsAtOnce) {
 }
 
 TEST(MaskRandomOpaquePixel, FindsTheOnlyOpaquePixel) {
-    srand(7);
+    random_seed(7);
     SpritePtr one = art({"....", "..#.", "...."});
     int x = -1, y = -1;
     ASSERT_TRUE(mask_random_opaque_pixel(one.get(), 10000, &x, &y));

@@ -1,11 +1,13 @@
 // The table of every asset family, in generation order. A new family adds one row.
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
+#include "assetgen/family_fonts.h"
 
 namespace {
 
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
+    {"fonts", fonts_generate, fonts_list_paths},
 };
 
 }  // namespace

@@ -11,14 +11,15 @@
 const char *const DEJAVU_DIR = "/usr/share/fonts/truetype/dejavu/";
 
 const FontRole FONT_ROLES[FONT_ROLE_COUNT] = {
-    {"DejaVuSans.ttf", 14, true},        // 0 small headings, map labels, "Loading..."
-    {"DejaVuSans-Bold.ttf", 13, true},   // 1 labels, captions, status bar
-    {"DejaVuSans.ttf", 11, true},        // 2 body text, values, tooltips, list rows
-    {"DejaVuSans-Bold.ttf", 24, true},   // 3 banners, system description tiles
-    {"DejaVuSans.ttf", 9, false},        // 4 small print, value-bar captions, boot log
-    {"DejaVuSans-Bold.ttf", 15, true},   // 5 panel titles
-    {"DejaVuSans-Bold.ttf", 12, true},   // 6 button captions
-    {"DejaVuSans.ttf", 16, true},        // 7 prompts
+    {"DejaVuSans.ttf", 14, true, 0},        // 0 small headings, map labels, "Loading..."
+    {"DejaVuSans-Bold.ttf", 13, true, 0},   // 1 labels, captions, status bar
+    {"DejaVuSans.ttf", 11, true, 0},        // 2 body text, values, tooltips, list rows
+    {"DejaVuSans-Bold.ttf", 24, true, 0},   // 3 banners, system description tiles
+    {"DejaVuSans.ttf", 9, false, 8},        // 4 small print, value-bar captions, boot log: a
+                                            //   size below the body text; accents may be cut
+    {"DejaVuSans-Bold.ttf", 15, true, 0},   // 5 panel titles
+    {"DejaVuSans-Bold.ttf", 12, true, 0},   // 6 button captions
+    {"DejaVuSans.ttf", 16, true, 0},        // 7 prompts
 };
 
 namespace {
@@ -57,9 +58,10 @@ Result generate_font(const std::string &root, int n) {
     spec.face_path = std::string(DEJAVU_DIR) + role.face;
     spec.line_height = role.line_height;
     spec.char_spacing = CHAR_SPACING;
+    spec.max_pixel_size = role.max_pixel_size;
     spec.codes = fonts_codes();
     for (int c : spec.codes)
-        if ((c < 128 && std::isalnum(c)) || (c >= 192 && (role.fit_accents || c >= 224))) spec.fit_codes.push_back(c);
+        if ((c < 128 && std::isalnum(c)) || (c >= 192 && role.fit_accents)) spec.fit_codes.push_back(c);
     GlyphFont font;
     Result r = glyph_raster_font(spec, &font);
     if (r != RES_OK) return r;

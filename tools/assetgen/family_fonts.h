@@ -16,6 +16,7 @@ struct FontRole {
     const char *face;          // file in the DejaVu folder
     int         line_height;
     bool        fit_accents;   // accented capitals fit the line (else their accents may be cut)
+    int         max_pixel_size;   // 0: as large as fits
 };
 
 inline constexpr int FONT_ROLE_COUNT = 8;

@@ -57,7 +57,8 @@ Result glyph_raster_font(const GlyphFontSpec &spec, GlyphFont *out) {
 
     // The largest pixel size whose fitting glyphs stand inside the line height.
     int pixel_size = 0, top = 0, bottom = 0;
-    for (int px = spec.line_height; px >= 4 && pixel_size == 0; --px) {
+    const int largest = spec.max_pixel_size > 0 ? std::min(spec.max_pixel_size, spec.line_height) : spec.line_height;
+    for (int px = largest; px >= 4 && pixel_size == 0; --px) {
         if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(px)) != 0) continue;
         int t = 0, b = 0;
         for (int code : spec.fit_codes) {

@@ -29,6 +29,7 @@ struct GlyphFontSpec {
     std::string face_path;           // a TrueType file
     int         line_height = 0;     // every glyph's height
     int         char_spacing = 1;    // added by the game between glyphs
+    int         max_pixel_size = 0;  // the largest FreeType size to try; 0: the line height
     std::vector<int> codes;          // character codes (Latin-1) to rasterise
     std::vector<int> fit_codes;      // codes whose ink must fit the line height on the baseline;
                                      // others are moved up or down into the line where they overhang
