@@ -56,7 +56,7 @@ Result glyph_raster_font(const GlyphFontSpec &spec, GlyphFont *out) {
     FT_Face face = ft.face;
 
     // The largest pixel size whose fitting glyphs stand inside the line height.
-    int pixel_size = 0, top = 0, bottom = 0;
+    int pixel_size = 0, bottom = 0;
     const int largest = spec.max_pixel_size > 0 ? std::min(spec.max_pixel_size, spec.line_height) : spec.line_height;
     for (int px = largest; px >= 4 && pixel_size == 0; --px) {
         if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(px)) != 0) continue;
@@ -70,7 +70,6 @@ Result glyph_raster_font(const GlyphFontSpec &spec, GlyphFont *out) {
         }
         if (t + b <= spec.line_height) {
             pixel_size = px;
-            top = t;
             bottom = b;
         }
     }
@@ -79,7 +78,6 @@ Result glyph_raster_font(const GlyphFontSpec &spec, GlyphFont *out) {
                      spec.line_height);
         return RES_MALFORMED;
     }
-    (void)top;
 
     GlyphFont font;
     font.line_height = spec.line_height;
