@@ -10,7 +10,7 @@
 
 #include "platform/draw.h"
 #include "platform/font.h"
-#include "platform/gfx_standin.h"
+#include "platform/graphics.h"
 #include "platform/sprite.h"
 #include "platform/store.h"
 
@@ -45,7 +45,7 @@ struct Scene {
     bool fonts = false;
 
     Scene() {
-        g = gfx_create();
+        g = gfx_get();
         surface = gfx_create_surface32(1024, 768);
         gfx_screen_attach(surface);
         (void)gfx_select_primitives(4);
@@ -62,7 +62,7 @@ struct Scene {
         fonts_free_all();
         gfx_screen_attach(nullptr);
         SDL_FreeSurface(surface);
-        gfx_free(g);
+        gfx_destroy();
     }
 
     void build() {

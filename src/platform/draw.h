@@ -26,7 +26,7 @@
 //   "one-bit mask in one colour" -> gfx_mask_brighten.
 #include <cstdint>
 #include "platform/result.h"
-#include "platform/gfx_standin.h"
+#include "platform/graphics.h"
 
 struct Sprite;
 struct SharedRef;

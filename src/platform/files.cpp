@@ -23,16 +23,6 @@ namespace {
 
 constexpr const char *SAVE_FOLDER_NAME = "Astrovane";
 
-bool write_all(int fd, const uint8_t *data, size_t n) {
-    while (n > 0) {
-        ssize_t done = ::write(fd, data, n);
-        if (done < 0 && errno == EINTR) continue;
-        if (done < 1) return false;
-        data += done;
-        n -= size_t(done);
-    }
-    return true;
-}
 
 std::string parent_folder(const std::string &path) {
     size_t slash = path.find_last_of('/');
@@ -91,7 +81,7 @@ Result write_file_bytes(const char *path, const void *data, size_t size) {
     const std::string temp = target + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return RES_OPEN_FAILED;
-    bool ok = write_all(fd, static_cast<const uint8_t *>(data), size);
+    bool ok = file_write_all(fd, static_cast<const uint8_t *>(data), size);
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
@@ -415,4 +405,16 @@ const char *roman_numeral(int n) {
 
 int is_nan(double value) {
     return std::isnan(value) ? 1 : 0;
+}
+
+bool file_write_all(int fd, const void *bytes, size_t n) {
+    const uint8_t *data = static_cast<const uint8_t *>(bytes);
+    while (n > 0) {
+        ssize_t done = ::write(fd, data, n);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 1) return false;
+        data += done;
+        n -= size_t(done);
+    }
+    return true;
 }

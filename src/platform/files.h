@@ -37,6 +37,7 @@ Result write_file_bytes(const char *path, const void *data, size_t size);   // t
 Result list_directory(const char *directory, std::vector<std::string> *out);  // out may be null
 int    file_open_read(const char *path);                 // descriptor, or RES_OPEN_FAILED
 Result file_read_exact(int fd, void *bytes, size_t n);
+bool   file_write_all(int fd, const void *bytes, size_t n);   // retries short writes and EINTR; false on error
 Result file_read_u32(int fd, uint32_t *out);
 Result file_read_string(int fd, std::string *field);
 Result file_stat(const char *path, struct stat *out);    // RES_OK, or RES_OPEN_FAILED

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include "platform/result.h"
-#include "platform/gfx_standin.h"
+#include "platform/graphics.h"
 
 struct Graphics;
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/log.h"
-#include "platform/gfx_standin.h"
+#include "platform/graphics.h"
 #include "platform/random.h"
 #include "platform/store.h"
 

@@ -23,7 +23,7 @@
 #include <mutex>
 #include <vector>
 #include "platform/result.h"
-#include "platform/gfx_standin.h"
+#include "platform/graphics.h"
 
 struct SDL_Surface;
 

@@ -1,5 +1,6 @@
 // The store writer and the packer's tree walk.
 #include "platform/store_write.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,16 +26,6 @@ void set_error(std::string *error, const std::string &text) {
     if (error) *error = text;
 }
 
-bool write_all(int fd, const uint8_t *data, size_t n) {
-    while (n > 0) {
-        ssize_t done = ::write(fd, data, n);
-        if (done < 0 && errno == EINTR) continue;
-        if (done < 1) return false;
-        data += done;
-        n -= size_t(done);
-    }
-    return true;
-}
 
 // Appends one file's bytes to `fd`; `size` is what the table promised.
 Result copy_file(int fd, const std::string &path, uint64_t size, std::string *error) {
@@ -54,7 +45,7 @@ Result copy_file(int fd, const std::string &path, uint64_t size, std::string *er
             res = RES_WRITE_FAILED;
             break;
         }
-        if (!write_all(fd, chunk.data(), size_t(got))) {
+        if (!file_write_all(fd, chunk.data(), size_t(got))) {
             set_error(error, std::string("write failed: ") + std::strerror(errno));
             res = RES_WRITE_FAILED;
             break;
@@ -141,7 +132,7 @@ Result store_write(const char *out_path, const char *build_id,
         return RES_OPEN_FAILED;
     }
     Result res = RES_OK;
-    if (!write_all(fd, head.data(), head.size())) {
+    if (!file_write_all(fd, head.data(), head.size())) {
         set_error(error, std::string("write failed: ") + std::strerror(errno));
         res = RES_WRITE_FAILED;
     }
@@ -149,7 +140,7 @@ Result store_write(const char *out_path, const char *build_id,
         const StoreWriteEntry &entry = entries[i];
         if (!entry.body_file.empty()) {
             res = copy_file(fd, entry.body_file, sizes[i], error);
-        } else if (!write_all(fd, entry.body.data(), entry.body.size())) {
+        } else if (!file_write_all(fd, entry.body.data(), entry.body.size())) {
             set_error(error, std::string("write failed: ") + std::strerror(errno));
             res = RES_WRITE_FAILED;
         }

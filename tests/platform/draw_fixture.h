@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/draw.h"
+#include "platform/graphics.h"
 #include "platform/sprite.h"
 
 struct Rgb {
@@ -106,14 +107,14 @@ protected:
     void TearDown() override {
         gfx_screen_attach(nullptr);
         if (surface) SDL_FreeSurface(surface);
-        if (g) gfx_free(g);
+        if (g) gfx_destroy();
     }
     void open(int w, int h) {
         if (surface) SDL_FreeSurface(surface);
         surface = gfx_create_surface32(w, h);
         ASSERT_NE(surface, nullptr);
         gfx_screen_attach(surface);   // colours map through the screen's format while queueing
-        if (!g) g = gfx_create();
+        if (!g) g = gfx_get();   // commands reach the context through the singleton
         ASSERT_NE(g, nullptr);
         ASSERT_EQ(gfx_select_primitives(4), RES_OK);
         fill(Rgb{0, 0, 0});

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "test_support.h"
 
 #include <atomic>
 #include <cstring>
@@ -17,15 +18,6 @@ namespace {
 
 std::vector<uint8_t> bytes_of(const std::string &text) { return {text.begin(), text.end()}; }
 
-std::vector<uint8_t> read_whole(const std::string &path) {
-    std::vector<uint8_t> out;
-    int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return out;
-    uint8_t chunk[4096];
-    for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;) out.insert(out.end(), chunk, chunk + got);
-    ::close(fd);
-    return out;
-}
 
 void write_whole(const std::string &path, const std::vector<uint8_t> &bytes) {
     ASSERT_EQ(write_file_bytes(path.c_str(), bytes.data(), bytes.size()), RES_OK) << path;
