@@ -1,6 +1,9 @@
 // Fonts over a hand-made store: loading, measuring against drawing, kerning, the highlight
 // variant and the glyph command's clipping and coverage.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -55,7 +58,9 @@ protected:
             add(d + "dat/space_w", text("4\n"));
             add(d + "dat/char_spacing", text("2\n"));
         }
-        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_test_store.dat";
+        // one archive per process: ctest runs the cases of this fixture side by side
+        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_test_store_" + std::to_string(getpid()) + ".dat";
         std::remove(path.c_str());
         std::string error;
         ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
@@ -67,6 +72,7 @@ protected:
     void TearDown() override {
         fonts_free_all();
         store_shutdown();
+        std::remove(path.c_str());
         DrawSurface::TearDown();
     }
     // Columns where the row band y..y+4 differs from the background, as [first, last].

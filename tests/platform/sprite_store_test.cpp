@@ -1,5 +1,8 @@
 // Sprites read from the data store: single pictures, numbered sets and their sizes.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,14 +31,19 @@ protected:
         add("grey.png", png_encode(2, 2, std::vector<uint8_t>(4, 9), 1, PNG_COLOR_TYPE_GRAY));
         add("frames_bad/000.png", png_from_art({"##"}));
         add("frames_bad/001.png", png_encode(2, 2, std::vector<uint8_t>(4, 9), 1, PNG_COLOR_TYPE_GRAY));
-        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/sprite_store_test.dat";
+        // one archive per process: ctest runs the cases of this fixture side by side
+        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/sprite_store_test_" + std::to_string(getpid()) + ".dat";
         std::string error;
         ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
         store_shutdown();
         store_set_path(path.c_str());
         ASSERT_EQ(store_open(), RES_OK);
     }
-    void TearDown() override { store_shutdown(); }
+    void TearDown() override {
+        store_shutdown();
+        std::remove(path.c_str());
+    }
     std::string path;
 };
 

@@ -15,32 +15,22 @@
 #include "platform/font.h"
 #include "platform/sprite.h"
 #include "platform/store.h"
-#include "platform/store_write.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Generates the family once for every test of this file and packs it into a store of its own.
+// The fonts of the store the build generates (and the tree it was packed from), read back through
+// the game's own loaders.
 class FontsFamily : public DrawSurface {
 protected:
-    static void SetUpTestSuite() {
-        root = std::string(ASTROVANE_BINARY_DIR) + "/test-output/fonts_family";
-        store_path = root + ".dat";
-        fs::remove_all(root);
-        generated = fonts_generate(root, 1) == 0;
-        std::string error;
-        packed = generated && store_pack_tree(root.c_str(), store_path.c_str(), &error) == RES_OK;
-    }
     void SetUp() override {
-        ASSERT_TRUE(generated);
-        ASSERT_TRUE(packed);
         DrawSurface::SetUp();
         ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
         fonts_free_all();
         store_shutdown();
-        store_set_path(store_path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK) << "store.dat missing: the build makes it";
     }
     void TearDown() override {
         fonts_free_all();
@@ -53,8 +43,7 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    static inline std::string root, store_path;
-    static inline bool generated = false, packed = false;
+    static inline const std::string root = ASTROVANE_BINARY_DIR "/assets";
 };
 
 TEST_F(FontsFamily, WritesEveryListedFileAndNothingElse) {
@@ -63,7 +52,8 @@ TEST_F(FontsFamily, WritesEveryListedFileAndNothingElse) {
     std::set<std::string> expected(listed.begin(), listed.end());
     EXPECT_EQ(expected.size(), listed.size());
     std::set<std::string> written;
-    for (auto &e : fs::recursive_directory_iterator(root))
+    ASSERT_TRUE(fs::is_directory(root + "/font"));
+    for (auto &e : fs::recursive_directory_iterator(root + "/font"))
         if (e.is_regular_file()) written.insert(fs::relative(e.path(), root).generic_string());
     EXPECT_EQ(written, expected);
     // 95 ASCII codes and 62 Latin-1 letters, three files each, and two per font
@@ -258,6 +248,7 @@ TEST_F(FontsFamily, SpecimenOfTheFontsAndTheSpriteEffects) {
     ASSERT_EQ(font_draw_text(g, 4, 130, y + 48, gfx_map_rgb(200, 200, 200), "outline"), RES_OK);
     run();
     sprite_release(ship);
+    fs::create_directories(ASTROVANE_BINARY_DIR "/test-output");
     const std::string path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_specimen.png";
     ASSERT_TRUE(surface_write_png(surface, path));
     std::printf("specimen: %s\n", path.c_str());
