@@ -2,6 +2,7 @@
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
 #include "assetgen/family_effects.h"
+#include "assetgen/family_fonts.h"
 #include "assetgen/family_sounds.h"
 
 namespace {
@@ -9,6 +10,7 @@ namespace {
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
     {"effects", effects_generate, effects_list_paths},
+    {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
 };
 
