@@ -5,10 +5,12 @@
 #include <thread>
 
 #include "effects/effect_fixture.h"
+#include "effects/effect_beam.h"
 #include "game/game.h"
 #include "platform/font.h"
 #include "ui/app_mode.h"
 #include "ui/colour_fade.h"
+#include "ui/control_minimap.h"
 #include "ui/cursor.h"
 #include "ui/mode_loading.h"
 
@@ -169,6 +171,31 @@ TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
         }
     EXPECT_GT(lit_inside, 0);
     EXPECT_EQ(lit_outside, 0);
+}
+
+TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
+    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+    loading_mode_set_seams(nullptr);
+    game->music_override = 3;
+    game->sound_override = -1;
+    game->sound_volume = 99;
+    game->help_topic = 7;
+    loading_mode_enter();
+    for (int frame = 0; frame < 20000 && requested() != APP_MODE_TITLE; ++frame) {
+        loading_mode_update(20);
+        loading_mode_draw(g);   // queued only: a replay re-attaches the screen the loader reads
+        gfx_queue_clear(g);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(requested(), APP_MODE_TITLE);
+    EXPECT_EQ(effect_beam_style_frames(3), 6) << "the effect types were loaded";
+    EXPECT_NE(minimap_frame(2), nullptr) << "the minimap's pictures";
+    EXPECT_NE(font_get(7), nullptr) << "all eight fonts";
+    EXPECT_EQ(game->music_volume, 76);
+    EXPECT_EQ(game->sound_volume, 99);
+    EXPECT_EQ(game->help_topic, 0);
+    game->music_override = -1;
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
