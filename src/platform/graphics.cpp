@@ -197,7 +197,7 @@ Result gfx_start_thread(Graphics *g) {
     if ((g->run_flags.load() & GFX_RUN_RUNNING) || g->thread) return RES_BLOCKED;
     g->thread = SDL_CreateThread(gfx_thread_main, g);
     if (!g->thread) {
-        log_write(LOG_GRAPHICS, LOG_ERROR, "Cannot create the graphics thread: %s", SDL_GetError());
+        log_write(LOG_GRAPHICS, LOG_WARN, "Cannot create the graphics thread: %s", SDL_GetError());   // start-up reports it
         return RES_PLATFORM_REFUSED;
     }
     return RES_OK;
