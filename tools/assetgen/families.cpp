@@ -2,12 +2,14 @@
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
 #include "assetgen/family_sounds.h"
+#include "assetgen/family_systems.h"
 
 namespace {
 
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
+    {"systems", systems_family_generate, systems_family_list_paths},
 };
 
 }  // namespace
