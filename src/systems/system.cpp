@@ -220,7 +220,7 @@ System *system_create(int32_t type) {
 
 System *system_create_subtype(int32_t type, int32_t subtype) {
     System *system = system_create(type);
-    const Result r = system ? system_set_subtype(system, subtype) : SYSTEM_RES_TYPES_NOT_LOADED;
+    const Result r = system ? system_set_subtype(system, subtype) : RES_TYPES_NOT_LOADED;
     if (r != RES_OK) {
         log_write(LOG_GAME, LOG_ERROR, "Error creating system type %i subtype %i (%i)", int(type), int(subtype),
                   int(r));
@@ -233,7 +233,7 @@ System *system_create_subtype(int32_t type, int32_t subtype) {
 Result system_set_subtype(System *system, int32_t index) {
     if (!(system->flags & SYSTEM_FLAG_SUBTYPES)) return RES_UNSUPPORTED;
     const System *tmpl = system_type_template(system->type);
-    if (!tmpl) return SYSTEM_RES_TYPES_NOT_LOADED;
+    if (!tmpl) return RES_TYPES_NOT_LOADED;
     if (index < 0 || index >= tmpl->subtype_count) return RES_OUT_OF_RANGE;
     const SystemSubtype &row = tmpl->subtypes[size_t(index)];
     system->subtype = index;
@@ -388,7 +388,7 @@ int32_t system_ai_candidate_count(System *system, AiPlayer *ai, Ship *ship, int3
 
 Result system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index) {
     const SystemTypeOps *ops = ops_of(system);
-    if (!ops || !ops->ai_run_candidate) return SYSTEM_RES_NO_CANDIDATE;
+    if (!ops || !ops->ai_run_candidate) return RES_NO_CANDIDATE;
     return ops->ai_run_candidate(system, ai, ship, target, index);
 }
 
@@ -409,7 +409,7 @@ Result system_read_record(System **out, Buffer *buf) {
     int32_t type = 0;
     if (Result r = buffer_read_i32(buf, &type); r != RES_OK) return r;
     if (!valid_type(type)) return RES_MALFORMED;
-    if (!system_types_loaded()) return SYSTEM_RES_TYPES_NOT_LOADED;
+    if (!system_types_loaded()) return RES_TYPES_NOT_LOADED;
     System *system = system_create(type);
     if (!system) return RES_NO_MEMORY;
 

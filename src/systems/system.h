@@ -20,8 +20,8 @@
 //    RES_SHORT_BUFFER (-15) a parameter file or save record ends early; RES_UNSUPPORTED (-20) a
 //    subtype asked of a type without subtypes; RES_MALFORMED (-23) a negative count, subtype rows
 //    in a file of a type without subtypes, a save record of an unknown type; the store's codes
-//    (-6, -67 ...) for a file that cannot be read; SYSTEM_RES_TYPES_NOT_LOADED (232);
-//    SYSTEM_RES_NO_ACTION (-54) and SYSTEM_RES_NO_CANDIDATE (-60) from the action and AI slots.
+//    (-6, -67 ...) for a file that cannot be read; RES_TYPES_NOT_LOADED (232);
+//    RES_NO_ACTION (-54) and RES_NO_CANDIDATE (-60) from the action and AI slots.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -107,9 +107,6 @@ constexpr int32_t SYSTEM_SIDE_AFT       = 2;
 constexpr int32_t SYSTEM_SIDE_STARBOARD = 3;
 
 // Codes of this module that the shared table does not hold.
-constexpr Result SYSTEM_RES_TYPES_NOT_LOADED = result_from_int(232);   // no template to take a row from
-constexpr Result SYSTEM_RES_NO_ACTION        = result_from_int(-54);   // the action index is not offered
-constexpr Result SYSTEM_RES_NO_CANDIDATE     = result_from_int(-60);   // the type builds no AI plans
 
 // The size of the save record: 22 big-endian i32.
 constexpr int32_t SYSTEM_RECORD_BYTES = 88;
@@ -191,7 +188,7 @@ using SystemImpactFn = int32_t(Shot *shot, GameObject *target);  // damage dealt
 using SystemReactFn = void(System *system, Ship *ship, GameObject *incoming, int32_t x, int32_t y,
                            uint32_t *flags);
 using SystemRowsFn = void(System *system, List<SystemRow> *rows, int32_t mode);
-// RES_OK with the action's outputs, or SYSTEM_RES_NO_ACTION when the index is not offered.
+// RES_OK with the action's outputs, or RES_NO_ACTION when the index is not offered.
 using SystemActionFn = Result(System *system, int32_t index, std::string *label, int32_t *icon,
                               int32_t *ap_cost, int32_t *enabled, Result *state);
 using SystemAiCountFn = int32_t(System *system, AiPlayer *ai, Ship *ship, int32_t heading);

@@ -178,7 +178,7 @@ TEST_F(SystemRecord, NeedsTheTypesLoaded) {
     system_types_free();
     load(record(1, 0, 0, 0));
     System *s = nullptr;
-    EXPECT_EQ(system_read_record(&s, &buf), SYSTEM_RES_TYPES_NOT_LOADED);
+    EXPECT_EQ(system_read_record(&s, &buf), RES_TYPES_NOT_LOADED);
     EXPECT_EQ(s, nullptr);
 }
 

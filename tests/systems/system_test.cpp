@@ -132,8 +132,8 @@ TEST_F(SystemSubtypes, WithoutLoadedTypesThereIsNoRowToTake) {
     System *s = system_create(0);
     ASSERT_NE(s, nullptr);
     system_types_free();
-    EXPECT_EQ(system_set_subtype(s, 0), SYSTEM_RES_TYPES_NOT_LOADED);
-    EXPECT_EQ(int(SYSTEM_RES_TYPES_NOT_LOADED), 232);
+    EXPECT_EQ(system_set_subtype(s, 0), RES_TYPES_NOT_LOADED);
+    EXPECT_EQ(int(RES_TYPES_NOT_LOADED), 232);
     system_free(s);
 }
 
@@ -372,12 +372,12 @@ int32_t test_impact(Shot *, GameObject *) {
 }
 Result test_action(System *, int32_t index, std::string *label, int32_t *, int32_t *, int32_t *, Result *) {
     ++g_slots.calls;
-    if (index != 0) return SYSTEM_RES_NO_ACTION;
+    if (index != 0) return RES_NO_ACTION;
     *label = "Fire";
     return RES_OK;
 }
 Result test_refuse_every_action(System *, int32_t, std::string *, int32_t *, int32_t *, int32_t *, Result *) {
-    return SYSTEM_RES_NO_ACTION;
+    return RES_NO_ACTION;
 }
 int32_t test_count(System *, AiPlayer *, Ship *, int32_t heading) {
     g_slots.heading = heading;
@@ -414,8 +414,8 @@ TEST_F(SystemDispatch, EmptySlotsGiveTheirFixedResults) {
     EXPECT_EQ(system_impact(1, nullptr, nullptr), 0);
     EXPECT_FALSE(system_has_action(gun));
     EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 90), 0);
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), SYSTEM_RES_NO_CANDIDATE);
-    EXPECT_EQ(int(SYSTEM_RES_NO_CANDIDATE), -60);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
+    EXPECT_EQ(int(RES_NO_CANDIDATE), -60);
 }
 
 TEST_F(SystemDispatch, FilledSlotsAnswerThroughTheWrappers) {
@@ -465,7 +465,7 @@ TEST_F(SystemDispatch, ASystemOfAnUnknownTypeReachesNoSlot) {
     gun->type = 31;
     EXPECT_EQ(system_effective_value(gun), 0);
     EXPECT_FALSE(system_has_action(gun));
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), SYSTEM_RES_NO_CANDIDATE);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
     gun->type = 1;
     EXPECT_EQ(system_type_ops(30), nullptr);
 }
