@@ -5,10 +5,10 @@
 #include <atomic>
 #include <string>
 #include "platform/log.h"
+#include "platform/sprite.h"
 #include "platform/str.h"
 #include "world/object.h"
 #include "world/object_methods.h"
-#include "world/world_pending.h"
 
 namespace {
 
@@ -234,11 +234,11 @@ void factory_set_register(int32_t kind, FactoryRegisterFn *fn) {
 Result factory_load_frame_sizes(GameObject *tmpl, const char *dir) {
     int count = 0;
     std::vector<int> widths, heights;
-    if (Result r = world_sprite_frame_sizes(dir, &count, &widths, &heights); r != RES_OK) return r;
+    if (Result r = sprite_read_numbered_sizes(dir, &count, &widths, &heights); r != RES_OK) return r;
     if (count < 0 || size_t(count) > widths.size() || size_t(count) > heights.size()) return RES_MALFORMED;
 
     for (int32_t i = 0; tmpl->frames && i < tmpl->frame_count; ++i)
-        if (tmpl->frames[i]) world_sprite_release(tmpl->frames[i]);
+        if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
     delete[] tmpl->frames;
     delete[] tmpl->frame_w;
     delete[] tmpl->frame_h;
@@ -275,10 +275,10 @@ Result factory_load_frame_sprites(GameObject *tmpl, const char *dir, int32_t fir
     if (first < 0 || first + count > tmpl->frame_count || !tmpl->frames) return RES_OUT_OF_RANGE;
     for (int32_t i = first; i < first + count; ++i) {
         const std::string path = str_format("%s/%.3i.png", dir, i);
-        Sprite *sprite = world_sprite_load(path.c_str());
+        Sprite *sprite = sprite_load_png(path.c_str());
         if (!sprite) return RES_READ_FAILED;
-        world_sprite_addref(sprite);
-        if (tmpl->frames[i]) world_sprite_release(tmpl->frames[i]);
+        sprite_addref(sprite);
+        if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
         tmpl->frames[i] = sprite;
     }
     return RES_OK;
@@ -286,7 +286,7 @@ Result factory_load_frame_sprites(GameObject *tmpl, const char *dir, int32_t fir
 
 void factory_unload_frame_sprites(GameObject *tmpl) {
     for (int32_t i = 0; tmpl->frames && i < tmpl->frame_count; ++i) {
-        if (tmpl->frames[i]) world_sprite_release(tmpl->frames[i]);
+        if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
         tmpl->frames[i] = nullptr;
     }
 }

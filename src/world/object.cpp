@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/movement_path.h"
+#include "platform/sprite.h"
 #include "world/factory.h"
 #include "world/object_internal.h"
 #include "world/object_methods.h"
@@ -33,7 +34,7 @@ void free_record(GameObject *obj) {
 void free_frame_arrays(GameObject *obj) {
     if (obj->frame_sprites) {
         for (int32_t i = 0; i < obj->frame_count; ++i)
-            if (obj->frame_sprites[i]) world_sprite_release(obj->frame_sprites[i]);
+            if (obj->frame_sprites[i]) sprite_release(obj->frame_sprites[i]);
     }
     delete[] obj->frame_sprites;
     delete[] obj->frames;

@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include "platform/files.h"
 #include "platform/graphics.h"
+#include "platform/draw.h"
 #include "platform/random.h"
+#include "platform/sprite.h"
 #include "world/object_methods.h"
-#include "world/world_pending.h"
 
 namespace {
 
@@ -64,21 +65,21 @@ int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, i
     const ObjectMethods *m = row(obj);
     if (m && m->point_test) return m->point_test(obj, ox, oy, px, py);
     const Sprite *shape = object_shape(obj);
-    return shape ? world_sprite_mask_test(shape, px - ox, py - oy) : 0;
+    return shape ? mask_test(shape, px - ox, py - oy) : 0;
 }
 
 int32_t object_mask_overlap(GameObject *obj, const Sprite *sprite, int32_t ox, int32_t oy, int32_t sx, int32_t sy,
                             int32_t *out_x, int32_t *out_y) {
     if (!sprite) return 0;
-    if (!(ox + obj->w >= sx && oy + obj->h >= sy && ox < sx + world_sprite_width(sprite) &&
-          oy < sy + world_sprite_height(sprite)))
+    if (!(ox + obj->w >= sx && oy + obj->h >= sy && ox < sx + sprite->width &&
+          oy < sy + sprite->height))
         return 0;
     const ObjectMethods *m = row(obj);
     if (m && m->rect_test) return m->rect_test(obj, sprite, ox, oy, sx, sy, out_x, out_y);
     const Sprite *shape = object_shape(obj);
     if (!shape) return 0;
     int hit_x = 0, hit_y = 0;
-    if (!world_sprite_mask_overlap(shape, sprite, sx - ox, sy - oy, &hit_x, &hit_y)) return 0;
+    if (!mask_overlap(shape, sprite, sx - ox, sy - oy, &hit_x, &hit_y)) return 0;
     if (out_x) *out_x = hit_x + ox;
     if (out_y) *out_y = hit_y + oy;
     return 1;
@@ -184,14 +185,18 @@ void object_draw(GameObject *obj, Graphics *graphics, int32_t x, int32_t y) {
     Sprite *sprite = drawn_sprite(obj);
     if (!sprite) return;
     // A command that does not fit the queue only loses this frame's picture of the object.
+    SpriteDrawPayload draw{};
+    draw.x = int16_t(x);
+    draw.y = int16_t(y);
+    draw.sprite = sprite;
     if (obj->flags & OBJ_PULSING) {
-        const uint8_t level = uint8_t(obj->pulse_level);
-        (void)world_sprite_queue_draw(graphics, sprite, x, y, WORLD_SPRITE_TINT, level, level, level);
-    } else {
-        (void)world_sprite_queue_draw(graphics, sprite, x, y, (obj->flags & OBJ_BLENDED) ? WORLD_SPRITE_BLEND : 0,
-                                      0, 0, 0);
+        draw.flags = SPRITE_DRAW_TINT;
+        draw.tint_r = draw.tint_g = draw.tint_b = uint8_t(obj->pulse_level);
+    } else if (obj->flags & OBJ_BLENDED) {
+        draw.flags = SPRITE_DRAW_BLEND;
     }
-    if (obj->flags & OBJ_OUTLINE) (void)world_sprite_queue_outline(graphics, sprite, x, y, 0, 255, 0);
+    (void)sprite_queue_draw(graphics, draw);
+    if (obj->flags & OBJ_OUTLINE) (void)gfx_queue_sprite_outline(graphics, sprite, x, y, 0, 255, 0);
     const GfxRect rect{int16_t(x), int16_t(y), uint16_t(obj->w), uint16_t(obj->h)};
     (void)gfx_queue_command(graphics, gfx_add_dirty_rect, &rect, sizeof rect);
     (void)gfx_queue_command(graphics, gfx_add_restore_rect, &rect, sizeof rect);
