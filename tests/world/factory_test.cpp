@@ -2,9 +2,17 @@
 // reference-counted load groups with their resolve step.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 #include <vector>
+#include "platform/draw_fixture.h"
+#include "platform/store.h"
+#include "platform/store_format.h"
+#include "platform/store_write.h"
 #include "world_test_kind.h"
 
 using namespace world_test;
@@ -200,6 +208,96 @@ TEST_F(LoadGroups, RequestsFromManyThreadsAreAllCounted) {
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     EXPECT_EQ(loaded(0, FACTORY_GROUP_DETAIL), THREADS * EACH);
     EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_DETAIL], 1);
+}
+
+// ---- Frame groups from the data store ----
+
+class FrameGroups : public WorldFixture {
+protected:
+    void SetUp() override {
+        WorldFixture::SetUp();
+        std::vector<StoreWriteEntry> entries;
+        auto add = [&](const char *asset, const std::vector<uint8_t> &body) {
+            StoreWriteEntry e;
+            e.key = store_asset_key(asset);
+            e.body = body;
+            entries.push_back(e);
+        };
+        add("thing/000/png/000.png", png_from_art({"###", "#.."}));
+        add("thing/000/png/001.png", png_from_art({"#", "#", "#", "#"}));
+        add("thing/000/png/003.png", png_from_art({"#"}));   // after a gap: not a frame
+        add("thing/001/png/000.png", png_from_art({"##"}));
+        add("thing/001/png/001.png", png_encode(2, 2, std::vector<uint8_t>(4, 9), 1, PNG_COLOR_TYPE_GRAY));
+        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/frame_groups_" + std::to_string(getpid()) + ".dat";
+        std::string error;
+        ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
+        store_shutdown();
+        store_set_path(path.c_str());
+        ASSERT_EQ(store_open(), RES_OK);
+        tmpl = object_create_blank(THING);
+        tmpl->flags |= OBJ_OWNS_FRAMES;
+    }
+    void TearDown() override {
+        factory_unload_frame_sprites(tmpl);
+        object_destroy(tmpl);
+        store_shutdown();
+        std::remove(path.c_str());
+        WorldFixture::TearDown();
+    }
+    std::string path;
+    GameObject *tmpl = nullptr;
+};
+
+TEST_F(FrameGroups, SizesUpToTheFirstMissingFrameAndAnEmptySpriteArray) {
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
+    ASSERT_EQ(tmpl->frame_count, 2);
+    EXPECT_EQ(tmpl->frame_w[0], 3);
+    EXPECT_EQ(tmpl->frame_h[0], 2);
+    EXPECT_EQ(tmpl->frame_w[1], 1);
+    EXPECT_EQ(tmpl->frame_h[1], 4);
+    ASSERT_NE(tmpl->frames, nullptr);
+    EXPECT_EQ(tmpl->frames[0], nullptr);
+    EXPECT_EQ(tmpl->frames[1], nullptr);
+}
+
+TEST_F(FrameGroups, SpritesTakeOneReferenceEachAndUnloadingDropsThem) {
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
+    ASSERT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 0, -1), RES_OK);
+    ASSERT_NE(tmpl->frames[1], nullptr);
+    EXPECT_EQ(tmpl->frames[1]->height, 4);
+    EXPECT_EQ(tmpl->frames[1]->refcount, 1);
+    GameObject *obj = object_create_blank(THING);
+    obj->frames = tmpl->frames;   // shared as the factory shares them
+    obj->frame_count = tmpl->frame_count;
+    obj->frame_w = tmpl->frame_w;
+    obj->frame_h = tmpl->frame_h;
+    object_reset_frame(obj);
+    EXPECT_EQ(object_shape(obj), tmpl->frames[0]);
+    object_destroy(obj);
+    factory_unload_frame_sprites(tmpl);
+    EXPECT_EQ(tmpl->frames[0], nullptr);
+    EXPECT_EQ(tmpl->frames[1], nullptr);
+}
+
+TEST_F(FrameGroups, AFrameThatDoesNotLoadFailsTheGroup) {
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
+    EXPECT_EQ(factory_load_frame_sprites(tmpl, "thing/009/png", 0, 1), RES_READ_FAILED);
+    EXPECT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 1, 2), RES_OUT_OF_RANGE);
+    EXPECT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK) << "sizes stop at the unreadable frame";
+    EXPECT_EQ(tmpl->frame_count, 1);
+}
+
+TEST_F(FrameGroups, LoadingSizesAgainReplacesTheArrays) {
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
+    ASSERT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 0, -1), RES_OK);
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK);
+    EXPECT_EQ(tmpl->frame_count, 1);
+    EXPECT_EQ(tmpl->frame_w[0], 2);
+    EXPECT_EQ(tmpl->frames[0], nullptr) << "the old frame sprites went with the old arrays";
+    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/404/png"), RES_OK);
+    EXPECT_EQ(tmpl->frame_count, 0);
+    EXPECT_EQ(tmpl->frames, nullptr);
 }
 
 }  // namespace
