@@ -3,6 +3,7 @@
 #include "assetgen/family.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_sounds.h"
+#include "assetgen/family_systems.h"
 
 namespace {
 
@@ -10,6 +11,7 @@ const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
     {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
+    {"systems", systems_family_generate, systems_family_list_paths},
 };
 
 }  // namespace
