@@ -34,6 +34,7 @@ enum [[nodiscard]] Result : int {
     RES_MKDIR_FAILED        = -30,
     RES_SHOT_WITHOUT_TARGET = -32,
     RES_BLOCKED             = -33,   // destination blocked or occupied
+    RES_NO_CONTACT          = -35,   // no shape on the line
     RES_NO_MOVEMENT_POINTS  = -36,
     RES_RECHARGING          = -37,
     RES_OUT_OF_ROUNDS       = -38,

@@ -19,7 +19,7 @@
 //    hand-over rule (a worker is joined before the game thread touches the model again).
 //  - Result codes: RES_SHORT_BUFFER, RES_MALFORMED (bad kind or template, negative length),
 //    RES_NO_MEMORY, what the kind's read and link slots return, RES_OUT_OF_RANGE (no hit_chance
-//    slot), RES_NO_PICTURE, RES_UNSUPPORTED (no act or plan slot), OBJECT_NO_CONTACT (-35: a line
+//    slot), RES_NO_PICTURE, RES_UNSUPPORTED (no act or plan slot), RES_NO_CONTACT (-35: a line
 //    crosses an object's box without meeting its shape).
 #include <cstdint>
 #include <new>
@@ -85,7 +85,6 @@ constexpr int32_t OBJECT_HIT_BONUS_KNOWN = 30;   // hit chance against a target 
 constexpr int32_t OBJECT_COMMON_RECORD_MIN_BYTES = 212;
 
 // A line that crosses an object's box without meeting its shape.
-constexpr Result OBJECT_NO_CONTACT = result_from_int(-35);
 
 struct GameObject {
     int32_t       kind = 0;            // ObjectKind

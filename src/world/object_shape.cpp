@@ -142,7 +142,7 @@ Result object_impact_point(GameObject *obj, int32_t *px, int32_t *py) {
         else if (was_inside) return -1;
         return 0;
     });
-    if (stop < 0) return OBJECT_NO_CONTACT;
+    if (stop < 0) return RES_NO_CONTACT;
     *px = hit_x;
     *py = hit_y;
     return RES_OK;
@@ -163,7 +163,7 @@ Result object_contact_point(GameObject *a, GameObject *b, int32_t *out_x, int32_
         else if (was_inside) return -1;
         return 0;
     });
-    if (stop < 0) return OBJECT_NO_CONTACT;
+    if (stop < 0) return RES_NO_CONTACT;
     if (out_x) *out_x = cx;
     if (out_y) *out_y = cy;
     if (out_half_w) *out_half_w = b->w / 2;

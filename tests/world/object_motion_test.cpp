@@ -417,7 +417,7 @@ TEST_F(ObjectShapes, ContactThroughTheBoxWithoutTouchingIsRefused) {
     a->w = a->h = 6;    // goal (98, 98): the walk enters a's box and leaves it on the far side
     big->x = 110;
     big->y = 110;
-    EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), OBJECT_NO_CONTACT);
+    EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_NO_CONTACT);
     object_methods_swap(THING, kept);
     object_destroy(big);
     sprite_free(wide);
