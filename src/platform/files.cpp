@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include "platform/buffer.h"
+#include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/store.h"
 
@@ -285,8 +286,9 @@ void format_local_timestamp(std::string *field, int year, int month, int day, in
 }
 
 int64_t minutes_to_days_ceil(int64_t minutes) {
-    int64_t days = minutes / MINUTES_PER_DAY;
-    if (minutes % MINUTES_PER_DAY > 0) ++days;
+    const int64_t day = int64_t(MINUTES_PER_DAY);
+    int64_t days = minutes / day;
+    if (minutes % day > 0) ++days;
     return days;
 }
 

@@ -27,7 +27,6 @@ struct Buffer;
 
 constexpr int     DISTANCE_TABLE_SIZE   = 400;
 constexpr int32_t FILE_STRING_MAX       = 2097152;   // longest string file_read_string accepts
-constexpr int64_t MINUTES_PER_DAY       = 1440;
 
 // ---- Files and folders ----
 int    save_folder_path(std::string *field);             // sets the field; returns its length (> 0)

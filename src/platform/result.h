@@ -34,6 +34,7 @@ enum [[nodiscard]] Result : int {
     RES_MKDIR_FAILED        = -30,
     RES_SHOT_WITHOUT_TARGET = -32,
     RES_BLOCKED             = -33,   // destination blocked or occupied
+    RES_NO_CONTACT          = -35,   // no shape on the line
     RES_NO_MOVEMENT_POINTS  = -36,
     RES_RECHARGING          = -37,
     RES_OUT_OF_ROUNDS       = -38,
@@ -42,16 +43,19 @@ enum [[nodiscard]] Result : int {
     RES_END_OF_FILE         = -46,
     RES_HEADER_READ_FAILED  = -47,   // read error or unexpected end of a header
     RES_UNDER_CONSTRUCTION  = -50,
+    RES_NO_ACTION           = -54,   // the action index is not offered
     RES_DELETE_FAILED       = -52,
     RES_RETREATING          = -56,
     RES_NO_JUMP_PLACE       = -57,
     RES_CANNOT_JUMP         = -58,
     RES_CREW_SHORT          = -59,
+    RES_NO_CANDIDATE        = -60,   // the system type builds no AI plans
     RES_NO_FREE_POSITION    = -62,
     RES_TOO_FEW_PLAYERS     = -63,
     RES_NO_LOAD_PENDING     = -64,
     RES_NO_STORE_ENTRY      = -67,
     RES_STORE_SEEK_FAILED   = -68,
+    RES_TYPES_NOT_LOADED    = 232,   // system types not loaded, or the type has no template
     RES_POWER_EXCEEDED      = 639,   // power capacity of the ship exceeded
     RES_UNRESOLVED_ID       = 4312,  // a stored id did not resolve after a load
     RES_NO_PLACEMENT        = 4317,  // no placement or design frame

@@ -108,7 +108,7 @@ Result store_write(const char *out_path, const char *build_id,
 
     std::vector<uint8_t> head(STORE_MAGIC, STORE_MAGIC + STORE_MAGIC_SIZE);
     char id[STORE_BUILD_ID_SIZE] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    std::memcpy(id, build_id, std::min(std::strlen(build_id), STORE_BUILD_ID_SIZE));
+    for (size_t i = 0; i < STORE_BUILD_ID_SIZE && build_id[i]; ++i) id[i] = build_id[i];
     head.insert(head.end(), id, id + STORE_BUILD_ID_SIZE);
     put_be32(&head, uint32_t(entries.size()));
 

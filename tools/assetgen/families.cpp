@@ -3,7 +3,10 @@
 #include "assetgen/family.h"
 #include "assetgen/family_effects.h"
 #include "assetgen/family_fonts.h"
+#include "assetgen/family_names.h"
 #include "assetgen/family_sounds.h"
+#include "assetgen/family_systems.h"
+#include "assetgen/family_tech.h"
 
 namespace {
 
@@ -12,6 +15,9 @@ const AssetFamily FAMILIES[] = {
     {"effects", effects_generate, effects_list_paths},
     {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
+    {"systems", systems_family_generate, systems_family_list_paths},
+    {"names", names_family_generate, names_family_list_paths},
+    {"tech", tech_family_generate, tech_family_list_paths},
 };
 
 }  // namespace

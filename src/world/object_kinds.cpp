@@ -1,0 +1,21 @@
+// Where the object kinds plug in: each kind's operation table and factory register functions, in
+// kind order (ship, shot, sector, fleet, site). A kind not built yet has none: its operation row
+// stays empty and its factory has no templates, so objects of it cannot be made.
+#include "world/factory.h"
+#include "world/object_methods.h"
+
+ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
+    nullptr,   // ship
+    nullptr,   // shot
+    nullptr,   // sector
+    nullptr,   // fleet
+    nullptr,   // site
+};
+
+FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
+    nullptr,   // ship: 9 templates
+    nullptr,   // shot: 6 templates
+    nullptr,   // sector: 6 templates
+    nullptr,   // fleet: 1 template
+    nullptr,   // site: 16 templates, with the site features' shared parameters as extra data
+};

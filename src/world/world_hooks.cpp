@@ -1,0 +1,23 @@
+// WorldHooks: the installed functions and the player lookup.
+#include "world/world_hooks.h"
+
+#include "game/game.h"
+#include "platform/hash.h"
+
+namespace {
+
+WorldHooks g_hooks;
+
+}  // namespace
+
+void world_set_hooks(const WorldHooks &hooks) { g_hooks = hooks; }
+
+const WorldHooks &world_hooks() { return g_hooks; }
+
+Player *world_find_player(uint64_t id) {
+    if (id == 0) return nullptr;
+    if (g_hooks.find_player) return g_hooks.find_player(id);
+    Game *game = game_get();
+    if (!game || !game->player_map) return nullptr;
+    return hash_table_find(game->player_map, &id);
+}

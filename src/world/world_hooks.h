@@ -1,0 +1,37 @@
+#pragma once
+// WorldHooks: what the world objects and maps need of the modules built on top of them (players
+// and their memory of objects, sector contents, fleet targets, shot records).
+//  - Those modules install their functions once at start-up (world_set_hooks); tests install fakes.
+//    An empty hook reads as "nothing known": no player, no memory, no tap, no content, no target.
+//  - Set on the main thread before any game runs; read from every thread afterwards.
+#include <cstdint>
+
+struct GameObject;
+struct Player;
+
+struct WorldHooks {
+    // The player of an id; empty: the game's player map.
+    Player     *(*find_player)(uint64_t id) = nullptr;
+    // The id of a player, to revalidate an object's owner cache; empty: the cache is looked up anew.
+    uint64_t    (*player_id)(const Player *player) = nullptr;
+    // The player knows the object in detail (hit chances against it rise).
+    bool        (*player_knows_object)(const Player *player, uint64_t id) = nullptr;
+    // The player's snapshot of an object id, or null.
+    GameObject *(*player_known_object)(const Player *player, uint64_t id) = nullptr;
+    // The player holds a sensor tap on the other player.
+    bool        (*player_has_sensor_tap)(const Player *player, uint64_t tapped_player_id) = nullptr;
+    // Some object of the player lies in the sector's contents.
+    bool        (*sector_has_object_of)(const GameObject *sector, uint64_t player_id) = nullptr;
+    // The fleet's move target, or null.
+    GameObject *(*fleet_move_target)(const GameObject *fleet) = nullptr;
+    // Makes a new shot a map's defence shot: names (null when empty) and base damage, and its own
+    // flag word (clears 0x400, sets 0x1, 0x1000 and 0x4000).
+    void        (*shot_arm_defense)(GameObject *shot, const char *singular, const char *plural,
+                                    int32_t damage) = nullptr;
+};
+
+void              world_set_hooks(const WorldHooks &hooks);
+const WorldHooks &world_hooks();
+
+// Through the hooks.
+Player *world_find_player(uint64_t id);   // null for id 0

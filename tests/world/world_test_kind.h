@@ -1,0 +1,306 @@
+#pragma once
+// A test kind for the world objects: a record with a heap string and one object reference, slots
+// that record every call, and a factory of three templates whose load groups count their loads.
+// WorldFixture puts it in place of the ship (kind 0) and a second row in place of the shot
+// (kind 1), sets up the factories over them and restores everything afterwards.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "game/game.h"
+#include "platform/buffer.h"
+#include "platform/calendar.h"
+#include "platform/log.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/object_methods.h"
+#include "world/world_hooks.h"
+
+namespace world_test {
+
+constexpr int32_t THING = OBJECT_SHIP;   // the test kind's slot in the tables
+constexpr int32_t DART = OBJECT_SHOT;    // a second kind, for targets and defence shots
+constexpr int32_t THING_TEMPLATES = 3;
+
+struct Thing : GameObject {
+    std::string label = "fresh";
+    int32_t     value = 0;
+    GameObject *partner = nullptr;   // a reference held; a stub after reading until linked
+    int32_t     evasion = 0;
+    int32_t     base_chance = 0;     // what the hit_chance slot answers
+    int32_t     acts_left = 0;       // act ends the turn when it reaches 0
+    int32_t     radius = 0;          // > 0: the point test answers a disc of this radius
+};
+
+inline Thing *thing(GameObject *obj) { return static_cast<Thing *>(obj); }
+
+// Everything the slots saw, in order.
+struct Calls {
+    std::vector<std::string> names;
+    int32_t freed = 0;
+    int32_t last_heading_arg = -1;
+    int32_t heading_when_called = -1;
+    Result  link_result = RES_OK;      // forced link result when not RES_OK
+    Result  read_result = RES_OK;
+    Result  write_result = RES_OK;
+    ObjectMap *partner_map = nullptr;  // where the link slot looks partners up
+    std::vector<std::pair<int32_t, int32_t>> drawn;   // draw slot positions
+    int32_t loads[THING_TEMPLATES][FACTORY_GROUP_COUNT] = {};
+    int32_t unloads[THING_TEMPLATES][FACTORY_GROUP_COUNT] = {};
+    int32_t fail_load_template = -1;   // this template's loads fail with RES_READ_FAILED
+    int32_t extra_loaded = 0, extra_freed = 0;
+
+    int count(const std::string &name) const {
+        int n = 0;
+        for (const std::string &s : names) n += s == name;
+        return n;
+    }
+};
+inline Calls g_calls;
+
+// ---- Thing slots ----
+
+inline uint32_t thing_size() { return sizeof(Thing); }
+inline const char *thing_type_name() { return "Thing"; }
+inline void thing_init(GameObject *obj) {
+    Thing *t = object_init_record<Thing>(obj);
+    t->value = 7;
+    g_calls.names.push_back("init");
+}
+inline void thing_free(GameObject *obj) {
+    Thing *t = thing(obj);
+    if (t->partner) {
+        if (t->partner->flags & OBJ_STUB) object_destroy(t->partner);
+        else object_release(t->partner);
+    }
+    ++g_calls.freed;
+    object_free_record<Thing>(obj);
+}
+inline void thing_copy_template(GameObject *obj, const GameObject *tmpl) {
+    thing(obj)->label = static_cast<const Thing *>(tmpl)->label;
+    g_calls.names.push_back("copy_template");
+}
+inline void thing_on_created(GameObject *) { g_calls.names.push_back("on_created"); }
+inline void thing_update(GameObject *, int32_t) { g_calls.names.push_back("update"); }
+inline void thing_turn_begin(GameObject *) { g_calls.names.push_back("turn_begin"); }
+inline void thing_turn_end(GameObject *) { g_calls.names.push_back("turn_end"); }
+inline void thing_encounter_begin(GameObject *) { g_calls.names.push_back("encounter_begin"); }
+inline void thing_reset_state(GameObject *) { g_calls.names.push_back("reset_state"); }
+inline void thing_draw(GameObject *obj, Graphics *, int32_t x, int32_t y) {
+    g_calls.names.push_back("draw " + obj->name);
+    g_calls.drawn.emplace_back(x, y);
+}
+inline void thing_set_heading(GameObject *obj, int32_t degrees) {
+    g_calls.last_heading_arg = degrees;
+    g_calls.heading_when_called = obj->heading;
+}
+inline Result thing_plan(GameObject *) {
+    g_calls.names.push_back("plan");
+    return RES_OK;
+}
+inline Result thing_act(GameObject *obj) {
+    g_calls.names.push_back("act");
+    if (--thing(obj)->acts_left <= 0) object_end_turn(obj);
+    return RES_OK;
+}
+inline int32_t thing_evasion(const GameObject *obj) { return static_cast<const Thing *>(obj)->evasion; }
+inline int32_t thing_icon(const GameObject *) { return 11; }
+inline int32_t thing_hit_chance(GameObject *shooter, int32_t, int32_t, int32_t, int32_t, GameObject *, int32_t,
+                                int32_t *out_damage, int32_t *out_result) {
+    g_calls.names.push_back("hit_chance damage=" + std::to_string(out_damage ? *out_damage : -1) +
+                            " result=" + std::to_string(out_result ? *out_result : -1));
+    return thing(shooter)->base_chance;
+}
+inline Result thing_write(const GameObject *obj, Buffer *buf) {
+    const Thing *t = static_cast<const Thing *>(obj);
+    if (g_calls.write_result != RES_OK) return g_calls.write_result;
+    Result r = buffer_write_i32(buf, t->value);
+    if (r == RES_OK) r = buffer_write_string(buf, t->label);
+    if (r == RES_OK) r = object_write_ref(t->partner, buf);
+    return r;
+}
+inline Result thing_read(GameObject *obj, Buffer *buf) {
+    Thing *t = thing(obj);
+    if (g_calls.read_result != RES_OK) return g_calls.read_result;
+    Result r = buffer_read_i32(buf, &t->value);
+    if (r == RES_OK) r = buffer_read_string(buf, &t->label);
+    if (r == RES_OK) r = object_read_ref(&t->partner, buf);
+    return r;
+}
+// The pattern every kind's link follows: a stub is looked up, destroyed, and the real object held.
+inline Result thing_link(GameObject *obj) {
+    g_calls.names.push_back("link");
+    if (g_calls.link_result != RES_OK) return g_calls.link_result;
+    Thing *t = thing(obj);
+    if (!t->partner || !(t->partner->flags & OBJ_STUB)) return RES_OK;
+    ObjectFilter filter;
+    filter.flags = FILTER_ID;
+    filter.id = t->partner->id;
+    GameObject *found = g_calls.partner_map ? map_query_object(g_calls.partner_map, &filter) : nullptr;
+    if (!found || found->kind != t->partner->kind) {
+        log_write(LOG_GAME, LOG_ERROR, "Thing failed to link partner #%llu (object not found)",
+                  (unsigned long long)t->partner->id);
+        return RES_UNRESOLVED_ID;
+    }
+    object_destroy(t->partner);
+    object_add_ref(found);
+    t->partner = found;
+    return RES_OK;
+}
+inline int32_t thing_point_test(GameObject *obj, int32_t x, int32_t y, int32_t px, int32_t py) {
+    const Thing *t = thing(obj);
+    if (t->radius <= 0) return 1;   // a full box
+    const int32_t cx = x + obj->w / 2, cy = y + obj->h / 2;
+    return (px - cx) * (px - cx) + (py - cy) * (py - cy) <= t->radius * t->radius;
+}
+inline void thing_copy_record(GameObject *dest, const GameObject *src, int32_t) {
+    thing(dest)->value = static_cast<const Thing *>(src)->value;
+    g_calls.names.push_back("copy_record");
+}
+inline void thing_purge_dead(GameObject *obj) { g_calls.names.push_back("purge_dead " + obj->name); }
+inline void thing_detach(GameObject *obj) { g_calls.names.push_back("detach " + obj->name); }
+inline void thing_advance_clock(GameObject *, int32_t minutes) {
+    g_calls.names.push_back("advance_clock " + std::to_string(minutes));
+}
+inline void thing_after_advance(GameObject *) { g_calls.names.push_back("after_advance"); }
+
+inline void thing_register(ObjectMethods *m) {
+    *m = ObjectMethods{
+        .size = thing_size,
+        .type_name = thing_type_name,
+        .init = thing_init,
+        .free = thing_free,
+        .copy_template = thing_copy_template,
+        .on_created = thing_on_created,
+        .update = thing_update,
+        .encounter_begin = thing_encounter_begin,
+        .turn_begin = thing_turn_begin,
+        .turn_end = thing_turn_end,
+        .draw = thing_draw,
+        .reset_state = thing_reset_state,
+        .set_heading = thing_set_heading,
+        .act = thing_act,
+        .plan = thing_plan,
+        .icon = thing_icon,
+        .evasion = thing_evasion,
+        .hit_chance = thing_hit_chance,
+        .write = thing_write,
+        .read = thing_read,
+        .link = thing_link,
+        .point_test = thing_point_test,
+        .after_advance = thing_after_advance,
+        .copy_record = thing_copy_record,
+        .advance_clock = thing_advance_clock,
+        .purge_dead = thing_purge_dead,
+        .detach = thing_detach,
+    };
+}
+
+// The dart: a bare kind with only its size, name, an evasion and its record.
+inline uint32_t dart_size() { return sizeof(Thing); }
+inline const char *dart_type_name() { return "Dart"; }
+inline void dart_init(GameObject *obj) { object_init_record<Thing>(obj); }
+inline void dart_free(GameObject *obj) { object_free_record<Thing>(obj); }
+inline void dart_register(ObjectMethods *m) {
+    *m = ObjectMethods{.size = dart_size, .type_name = dart_type_name, .init = dart_init, .free = dart_free,
+                       .evasion = thing_evasion};
+}
+
+// ---- Factories ----
+
+inline Result thing_load_group(GameObject *tmpl, int32_t group) {
+    if (tmpl->subtype == g_calls.fail_load_template) return RES_READ_FAILED;
+    ++g_calls.loads[tmpl->subtype][group];
+    return RES_OK;
+}
+inline Result thing_unload_group(GameObject *tmpl, int32_t group) {
+    ++g_calls.unloads[tmpl->subtype][group];
+    return RES_OK;
+}
+inline Result thing_load_extra() {
+    ++g_calls.extra_loaded;
+    return RES_OK;
+}
+inline void thing_free_extra() { ++g_calls.extra_freed; }
+
+// Three templates "Thing 0".."Thing 2", each with two frames of 10 x 8 and 20 x 16 (no sprites).
+inline void thing_factory(Factory *f) {
+    f->template_count = THING_TEMPLATES;
+    f->load_group = thing_load_group;
+    f->unload_group = thing_unload_group;
+    f->load_extra = thing_load_extra;
+    f->free_extra = thing_free_extra;
+}
+inline void dart_factory(Factory *f) { f->template_count = 2; }
+
+// Fills the templates' parameters as a kind's group 0 would.
+inline void fill_templates() {
+    for (int32_t i = 0; i < THING_TEMPLATES; ++i) {
+        GameObject *tmpl = factory_get_template(THING, i);
+        ASSERT_NE(tmpl, nullptr);
+        tmpl->name = "Thing " + std::to_string(i);
+        thing(tmpl)->label = "label " + std::to_string(i);
+        tmpl->frame_count = 2;
+        tmpl->frames = new Sprite *[2]();
+        tmpl->frame_w = new int32_t[2]{10, 20};
+        tmpl->frame_h = new int32_t[2]{8, 16};
+        tmpl->speed = 500;
+        tmpl->initiative_rate = 40 + i;
+        tmpl->mass = 100 * (i + 1);
+        tmpl->flags |= OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200;
+    }
+}
+
+// ---- Fixture ----
+
+class WorldFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_calls = Calls{};
+        factory_free();
+        ObjectMethods row;
+        thing_register(&row);
+        saved_thing_ = object_methods_swap(THING, row);
+        dart_register(&row);
+        saved_dart_ = object_methods_swap(DART, row);
+        factory_set_register(THING, thing_factory);
+        factory_set_register(DART, dart_factory);
+        ASSERT_EQ(factory_init(), RES_OK);
+        fill_templates();
+        world_set_hooks(WorldHooks{});
+        game = game_get();
+        ASSERT_NE(game, nullptr);
+        game->next_id = 1000;
+        ASSERT_NE(game->clock, nullptr);
+        game->clock->minutes = 0;
+        game->setup.fog_of_war_off = 0;
+        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        g_calls.names.clear();
+    }
+    void TearDown() override {
+        factory_free();
+        factory_set_register(THING, nullptr);
+        factory_set_register(DART, nullptr);
+        object_methods_swap(THING, saved_thing_);
+        object_methods_swap(DART, saved_dart_);
+        world_set_hooks(WorldHooks{});
+    }
+
+    // A new Thing from template t, named.
+    Thing *make(const char *name, int32_t t = 0) {
+        GameObject *obj = factory_create_object(THING, t);
+        EXPECT_NE(obj, nullptr);
+        if (!obj) return nullptr;
+        obj->name = name;
+        return thing(obj);
+    }
+
+    Game *game = nullptr;
+
+private:
+    ObjectMethods saved_thing_, saved_dart_;
+};
+
+}  // namespace world_test
