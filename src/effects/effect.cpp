@@ -26,7 +26,7 @@ RegisterFn *const REGISTER_TABLE[EFFECT_TYPE_COUNT] = {
 
 EffectType g_types[EFFECT_TYPE_COUNT];
 bool       g_filled = false;
-EffectWorldHooks g_hooks;
+EffectWorldHooks g_hooks = effect_default_world_hooks();
 
 // Panels hold effects too; they reach them through these.
 bool panel_effect_finished(const Effect *e) { return e->state & EFFECT_FINISHED; }

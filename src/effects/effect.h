@@ -9,8 +9,8 @@
 //    loader); effect_types_free releases them at shut-down.
 //  - A blocking effect is counted in its owner map's busy count until it clears its blocking bit;
 //    the map's hold time is then raised to the minimum the effect asks for.
-//  - What the effects need of world objects and object maps goes through EffectWorldHooks, which
-//    the world module installs; until then objects read as absent and maps are left alone.
+//  - What the effects need of world objects and object maps goes through EffectWorldHooks: by
+//    default the real objects and maps (effect_default_world_hooks); tests put stand-ins there.
 //  - Game thread only: effects are created, stepped, drawn and freed there. Draw commands carry
 //    their own Sprite and SharedRef references, so the graphics thread never reads an effect.
 //  - Results: effect_load_type gives RES_OUT_OF_RANGE for a type outside 0..11, else what the
@@ -125,9 +125,10 @@ struct EffectWorldHooks {
     int32_t (*map_clear_busy)(ObjectMap *map, int32_t hold) = nullptr;   // count - 1 when above 0; hold raised
 };
 void effect_set_world_hooks(const EffectWorldHooks &hooks);
+EffectWorldHooks effect_default_world_hooks();   // the world's own objects and maps
 const EffectWorldHooks &effect_world_hooks();
 
-// Through the hooks; each does nothing (or reads an absent object) without them.
+// Through the hooks; each does nothing (or reads an absent object) for an empty hook.
 void effect_object_addref(GameObject *object);
 void effect_object_release(GameObject *object);
 EffectObjectView effect_object_view(const GameObject *object);

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/gfx_background.h"
 #include "platform/graphics.h"
 #include "platform/random.h"
 
@@ -64,7 +63,7 @@ void place_randomly(Star *s) {
 }
 
 void queue_block(Graphics *gfx, const Star *s) {
-    const GfxPixelBlockPayload p{int16_t(s->x), int16_t(s->y), s->pixels, uint16_t(s->size), uint16_t(s->size)};
+    const BgPixelsPayload p{int16_t(s->x), int16_t(s->y), s->pixels, uint16_t(s->size), uint16_t(s->size)};
     (void)gfx_queue_command(gfx, bg_put_pixels_command, &p, sizeof p);
 }
 

@@ -5,18 +5,20 @@
 
 #include "effects/effect.h"
 #include "game/game.h"
-#include "game/prefs_pending.h"
-#include "game/tech_pending.h"
+#include "game/names.h"
+#include "game/prefs.h"
+#include "game/records.h"
+#include "game/tech.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/sound.h"
-#include "systems/system_types_pending.h"
+#include "systems/system.h"
 #include "ui/app_mode.h"
 #include "ui/colour_fade.h"
 #include "ui/control.h"
 #include "ui/cursor.h"
-#include "world/factory_pending.h"
+#include "world/factory.h"
 
 namespace {
 
@@ -67,7 +69,7 @@ void load_game_tables() {
     if (Result r = tech_load(); r != RES_OK) log_write(LOG_GAME, LOG_ERROR, "Failed to load tech instance (%i)", int(r));
     if (Result r = factory_init(); r != RES_OK)
         log_write(LOG_GAME, LOG_ERROR, "Failed to load factory instances (%i)", int(r));
-    factory_release_group(0);
+    factory_acquire_group_all(0);   // every template's parameters and frame sizes
     if (Result r = factory_resolve_load_groups(); r != RES_OK)
         log_write(LOG_GAME, LOG_ERROR, "Failed to resolve factory instance load levels (%i)", int(r));
 }

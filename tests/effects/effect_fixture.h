@@ -120,7 +120,7 @@ protected:
     }
 
     void TearDown() override {
-        effect_set_world_hooks(EffectWorldHooks{});
+        effect_set_world_hooks(effect_default_world_hooks());
         gfx_screen_attach(nullptr);
         if (g) gfx_free(g);
         if (surface) SDL_FreeSurface(surface);

@@ -2,7 +2,6 @@
 // jumps, and painting into the working background.
 #include "effect_fixture.h"
 #include "effects/starfield.h"
-#include "platform/gfx_background.h"
 
 namespace {
 
