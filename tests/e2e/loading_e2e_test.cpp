@@ -19,6 +19,7 @@ namespace {
 
 const std::string BINARY = ASTROVANE_BINARY_DIR "/astrovane";
 const std::string STORE = ASTROVANE_BINARY_DIR "/store.dat";
+const std::string BACKDROP = ASTROVANE_BINARY_DIR "/assets/bg/000.png";   // the title stand-in's picture
 
 std::string tool_path(const std::string &name) {
     for (const char *dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
@@ -87,10 +88,26 @@ private:
 };
 
 struct Shot {
-    bool    ok = false;
-    int     text_pixels = 0;     // pixels of the loading text's colours in the bottom-right corner
-    int     elsewhere = 0;       // the same colours anywhere else
+    bool       ok = false;
+    DecodedPng png;
 };
+
+Shot look(const Xserver &x, const std::string &window, const std::string &path) {
+    Shot shot;
+    const ProgramRun imported = x.run({"import", "-window", window, "PNG24:" + path});
+    if (imported.status != 0) return shot;
+    const std::vector<uint8_t> bytes = read_whole(path);
+    shot.png = png_decode(bytes.data(), bytes.size());
+    shot.ok = shot.png.ok && shot.png.width == 1024 && shot.png.height == 768 && shot.png.bit_depth == 8;
+    return shot;
+}
+
+const uint8_t *pixel(const DecodedPng &png, uint32_t x, uint32_t y) {
+    return png.pixels.data() + (size_t(y) * png.width + x) * size_t(png.channels());
+}
+
+// "Loading..." sits 8 pixels from the right and bottom edges and is under 200 pixels wide.
+bool in_corner(uint32_t x, uint32_t y) { return x >= 1024 - 200 && y >= 768 - 60; }
 
 // The text is green fading towards pale green and back: green strongest, red and blue equal and
 // lower. Black (the faded text, the empty screen) does not count.
@@ -99,24 +116,23 @@ bool text_coloured(const uint8_t *p) {
     return g >= 60 && g >= r && g >= b && std::abs(r - b) <= 24;
 }
 
-Shot look(const Xserver &x, const std::string &window, const std::string &path) {
-    Shot shot;
-    const ProgramRun imported = x.run({"import", "-window", window, "PNG24:" + path});
-    if (imported.status != 0) return shot;
-    const std::vector<uint8_t> bytes = read_whole(path);
-    const DecodedPng png = png_decode(bytes.data(), bytes.size());
-    if (!png.ok || png.width != 1024 || png.height != 768 || png.bit_depth != 8) return shot;
-    shot.ok = true;
-    const int channels = png.channels();
+// Text-coloured pixels in the corner and elsewhere.
+void count_text(const DecodedPng &png, int *corner, int *elsewhere) {
+    *corner = *elsewhere = 0;
     for (uint32_t y = 0; y < png.height; ++y)
-        for (uint32_t x2 = 0; x2 < png.width; ++x2) {
-            const uint8_t *p = png.pixels.data() + (size_t(y) * png.width + x2) * size_t(channels);
-            if (!text_coloured(p)) continue;
-            // "Loading..." sits 8 pixels from the right and bottom edges; it is under 200 pixels wide
-            const bool corner = x2 >= 1024 - 200 && y >= 768 - 60;
-            (corner ? shot.text_pixels : shot.elsewhere) += 1;
+        for (uint32_t x = 0; x < png.width; ++x)
+            if (text_coloured(pixel(png, x, y))) (in_corner(x, y) ? *corner : *elsewhere) += 1;
+}
+
+// Corner pixels that differ from the title's backdrop by more than a little in any channel.
+int corner_changes(const DecodedPng &shot, const DecodedPng &backdrop) {
+    int n = 0;
+    for (uint32_t y = 768 - 60; y < 768; ++y)
+        for (uint32_t x = 1024 - 200; x < 1024; ++x) {
+            const uint8_t *a = pixel(shot, x, y), *b = pixel(backdrop, x, y);
+            n += std::abs(a[0] - b[0]) > 24 || std::abs(a[1] - b[1]) > 24 || std::abs(a[2] - b[2]) > 24;
         }
-    return shot;
+    return n;
 }
 
 TEST(LoadingEndToEnd, ThePulsingTextShowsInTheCornerThenTheTitleTakesOverWithoutLoadFailures) {
@@ -145,20 +161,29 @@ TEST(LoadingEndToEnd, ThePulsingTextShowsInTheCornerThenTheTitleTakesOverWithout
 
     // While loading and fading: the text in the corner, nothing of its colour elsewhere.
     Shot loading;
-    for (int i = 0; i < 40 && loading.text_pixels == 0; ++i) loading = look(x, window, dir + "/loading.png");
+    int corner = 0, elsewhere = 0;
+    for (int i = 0; i < 40 && corner == 0; ++i) {
+        loading = look(x, window, dir + "/loading.png");
+        if (loading.ok) count_text(loading.png, &corner, &elsewhere);
+    }
     ASSERT_TRUE(loading.ok) << "no screenshot";
-    EXPECT_GT(loading.text_pixels, 30) << "the pulsing \"Loading...\" in the bottom-right corner";
-    EXPECT_EQ(loading.elsewhere, 0);
+    EXPECT_GT(corner, 30) << "the pulsing \"Loading...\" in the bottom-right corner";
+    EXPECT_EQ(elsewhere, 0);
 
-    // After the switch to the title: the text is gone.
+    // After the switch: the title's backdrop, with nothing of the text left over it.
+    const std::vector<uint8_t> backdrop_bytes = read_whole(BACKDROP);
+    const DecodedPng backdrop = png_decode(backdrop_bytes.data(), backdrop_bytes.size());
+    ASSERT_TRUE(backdrop.ok && backdrop.width == 1024 && backdrop.height == 768) << BACKDROP;
     Shot title;
+    int changes = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     do {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         title = look(x, window, dir + "/title.png");
-    } while (title.text_pixels > 0 && std::chrono::steady_clock::now() < deadline);
+        if (title.ok) changes = corner_changes(title.png, backdrop);
+    } while (changes != 0 && std::chrono::steady_clock::now() < deadline);
     EXPECT_TRUE(title.ok);
-    EXPECT_EQ(title.text_pixels, 0) << "the loading text has faded out for the title";
+    EXPECT_EQ(changes, 0) << "the corner shows the title's backdrop, the text gone";
 
     const ProgramRun ended = finish_program(pid, out, err, SIGTERM, 10000);
     EXPECT_EQ(ended.status, 0) << ended.err;
