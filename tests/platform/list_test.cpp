@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include "platform/list.h"
+
+namespace {
+
+struct Item {
+    int key;
+    char name;
+};
+
+int compare_items(const Item *a, const Item *b) { return a->key - b->key; }
+
+// The list's items as their names, '.' for a null item.
+std::string names(const List<Item> &list) {
+    std::string out;
+    for (const Item *item : list.items) out += item ? item->name : '.';
+    return out;
+}
+
+class ListTest : public ::testing::Test {
+protected:
+    Item a{1, 'a'}, b{2, 'b'}, c{3, 'c'}, d{4, 'd'}, e{5, 'e'};
+    List<Item> list;
+
+    void fill(std::initializer_list<Item *> items) {
+        for (Item *item : items) ASSERT_GE(list_append(&list, item), 0);
+    }
+};
+
+// ---- appending ----
+
+class ListAppend : public ListTest {};
+
+TEST_F(ListAppend, ReturnsARunningNumberThatRemovalsDoNotLower) {
+    EXPECT_EQ(list_append(&list, &a), 0);
+    EXPECT_EQ(list_append(&list, &b), 1);
+    EXPECT_EQ(list_append(&list, &c), 2);
+    ASSERT_EQ(list_remove(&list, &b), 1);
+    EXPECT_EQ(list_append(&list, &d), 3);
+    EXPECT_EQ(list_count(&list), 3);
+}
+
+TEST_F(ListAppend, MaximumLetsOneMoreItemIn) {
+    list.max_count = 2;
+    EXPECT_EQ(list_append(&list, &a), 0);
+    EXPECT_EQ(list_append(&list, &b), 1);
+    EXPECT_EQ(list_append(&list, &c), 2) << "a list with maximum M holds M + 1 items";
+    EXPECT_EQ(list_append(&list, &d), -1);
+    EXPECT_EQ(names(list), "abc");
+    ASSERT_EQ(list_remove(&list, &a), 1);
+    EXPECT_EQ(list_append(&list, &d), 3) << "a refused append does not count";
+}
+
+TEST_F(ListAppend, CreateAndFreeOnTheHeap) {
+    List<Item> *heap = list_create<Item>();
+    ASSERT_NE(heap, nullptr);
+    EXPECT_EQ(list_count(heap), 0);
+    EXPECT_EQ(list_append(heap, &a), 0);
+    list_free(heap);
+    list_free<Item>(nullptr);
+}
+
+// ---- sorted lists ----
+
+class ListSorted : public ListTest {
+protected:
+    void SetUp() override { list_set_sorted(&list, compare_items); }
+};
+
+TEST_F(ListSorted, KeepsAscendingOrderWhateverTheAppendOrder) {
+    fill({&d, &b, &e, &a, &c});
+    EXPECT_EQ(names(list), "abcde");
+}
+
+TEST_F(ListSorted, EqualKeyGoesBeforeTheOneTheSearchMeets) {
+    Item one{1, 'x'}, three{3, 'y'}, five{5, 'z'}, again{3, 'n'};
+    fill({&one, &three, &five});
+    ASSERT_EQ(list_append(&list, &again), 3);
+    EXPECT_EQ(names(list), "xnyz");
+}
+
+TEST_F(ListSorted, AmongEqualKeysTheMiddleOneIsMetFirst) {
+    Item p{7, 'p'}, q{7, 'q'}, r{7, 'r'}, s{7, 's'};
+    fill({&p});
+    fill({&q});   // search meets p at 0: q goes first
+    EXPECT_EQ(names(list), "qp");
+    fill({&r});   // mid of 0..1 is 0: before q
+    EXPECT_EQ(names(list), "rqp");
+    fill({&s});   // mid of 0..2 is 1: before q
+    EXPECT_EQ(names(list), "rsqp");
+}
+
+TEST_F(ListSorted, RemovalShiftsAndKeepsOrder) {
+    fill({&a, &b, &c, &d});
+    ASSERT_EQ(list_remove(&list, &b), 1);
+    EXPECT_EQ(names(list), "acd");
+}
+
+TEST_F(ListSorted, WithoutCompareTheAddressesOrderTheItems) {
+    Item row[4] = {{0, 'w'}, {0, 'x'}, {0, 'y'}, {0, 'z'}};
+    list.compare = nullptr;
+    fill({&row[2], &row[0], &row[3], &row[1]});
+    EXPECT_EQ(names(list), "wxyz");
+}
+
+// ---- removal ----
+
+class ListRemove : public ListTest {};
+
+TEST_F(ListRemove, UnsortedRemovalMovesTheLastItemIntoTheHole) {
+    fill({&a, &b, &c, &d});
+    EXPECT_EQ(list_remove(&list, &b), 1);
+    EXPECT_EQ(names(list), "adc");
+}
+
+TEST_F(ListRemove, RemoveValueKeepsTheOrder) {
+    fill({&a, &b, &c, &d});
+    EXPECT_EQ(list_remove_value(&list, &b), 1);
+    EXPECT_EQ(names(list), "acd");
+}
+
+TEST_F(ListRemove, OnlyTheFirstOccurrenceGoes) {
+    fill({&a, &b, &a, &c});
+    EXPECT_EQ(list_remove_value(&list, &a), 1);
+    EXPECT_EQ(names(list), "bac");
+    EXPECT_EQ(list_null_value(&list, &a), 1);
+    EXPECT_EQ(names(list), "b.c");
+}
+
+TEST_F(ListRemove, AbsentItemsChangeNothing) {
+    fill({&a, &b});
+    EXPECT_EQ(list_remove(&list, &c), 0);
+    EXPECT_EQ(list_remove_value(&list, &c), 0);
+    EXPECT_EQ(list_null_value(&list, &c), 0);
+    EXPECT_EQ(names(list), "ab");
+}
+
+TEST_F(ListRemove, RemovingTheLastItemOfAnUnsortedList) {
+    fill({&a, &b, &c});
+    EXPECT_EQ(list_remove(&list, &c), 1);
+    EXPECT_EQ(names(list), "ab");
+}
+
+// ---- compaction ----
+
+class ListCompact : public ListTest {};
+
+TEST_F(ListCompact, UnorderedFillsHolesFromTheEnd) {
+    fill({&a, nullptr, &c, nullptr});
+    EXPECT_EQ(list_compact_unordered(&list), 2);
+    EXPECT_EQ(names(list), "ac");
+}
+
+TEST_F(ListCompact, UnorderedLooksAgainAtTheMovedItem) {
+    fill({&a, nullptr, nullptr, &d, &e});
+    EXPECT_EQ(list_compact_unordered(&list), 2);
+    EXPECT_EQ(names(list), "aed");
+}
+
+TEST_F(ListCompact, UnorderedOnASortedListKeepsOrder) {
+    list.flags = LIST_SORTED;
+    list.compare = compare_items;
+    fill({&a, &b, &c, &d});
+    ASSERT_EQ(list_null_value(&list, &a), 1);
+    ASSERT_EQ(list_null_value(&list, &c), 1);
+    EXPECT_EQ(list_compact_unordered(&list), 2);
+    EXPECT_EQ(names(list), "bd");
+}
+
+TEST_F(ListCompact, CompactKeepsOrder) {
+    fill({nullptr, &a, nullptr, nullptr, &d, &e});
+    EXPECT_EQ(list_compact(&list), 3);
+    EXPECT_EQ(names(list), "ade");
+    EXPECT_EQ(list_compact(&list), 0);
+}
+
+TEST_F(ListCompact, DeferredRemovalDuringAWalk) {
+    fill({&a, &b, &c, &d});
+    ListIter<Item> it;
+    list_iter_init(&it, &list);
+    while (Item *item = list_iter_next(&it)) {
+        if (item->key % 2 == 0) {
+            ASSERT_EQ(list_null_value(&list, item), 1);
+        }
+    }
+    EXPECT_EQ(list_compact(&list), 2);
+    EXPECT_EQ(names(list), "ac");
+}
+
+// ---- the free callback ----
+
+std::string g_freed;
+void record_free(Item *item) { g_freed += item->name; }
+
+class ListFree : public ListTest {
+protected:
+    void SetUp() override {
+        g_freed.clear();
+        list_set_free_fn(&list, record_free);
+    }
+};
+
+TEST_F(ListFree, ClearFreesEveryItemAndEmptiesTheList) {
+    fill({&a, &b, &c});
+    list_clear(&list);
+    EXPECT_EQ(g_freed, "abc");
+    EXPECT_EQ(list_count(&list), 0);
+    EXPECT_EQ(list_append(&list, &d), 3) << "the append counter survives a clear";
+}
+
+TEST_F(ListFree, CallbacksStopAtTheFirstNull) {
+    List<Item> *heap = list_create<Item>();
+    ASSERT_NE(heap, nullptr);
+    list_set_free_fn(heap, record_free);
+    ASSERT_EQ(list_append(heap, &a), 0);
+    ASSERT_EQ(list_append(heap, nullptr), 1);
+    ASSERT_EQ(list_append(heap, &c), 2);
+    list_free(heap);
+    EXPECT_EQ(g_freed, "a");
+}
+
+TEST_F(ListFree, ResetRunsNoCallback) {
+    fill({&a, &b});
+    list_reset(&list);
+    EXPECT_EQ(g_freed, "");
+    EXPECT_EQ(list_count(&list), 0);
+}
+
+TEST_F(ListFree, RemovalRunsNoCallback) {
+    fill({&a, &b});
+    ASSERT_EQ(list_remove(&list, &a), 1);
+    ASSERT_EQ(list_remove_value(&list, &b), 1);
+    EXPECT_EQ(g_freed, "");
+}
+
+// ---- access and iteration ----
+
+class ListAccess : public ListTest {};
+
+TEST_F(ListAccess, GetAndSetIgnoreIndicesOutside) {
+    fill({&a, &b});
+    EXPECT_EQ(list_get(&list, 0), &a);
+    EXPECT_EQ(list_get(&list, 1), &b);
+    EXPECT_EQ(list_get(&list, 2), nullptr);
+    EXPECT_EQ(list_get(&list, -1), nullptr);
+    list_set(&list, 1, &c);
+    list_set(&list, 2, &d);
+    list_set(&list, -1, &d);
+    EXPECT_EQ(names(list), "ac");
+}
+
+TEST_F(ListAccess, IteratorWalksInOrderAndStopsAtNull) {
+    fill({&a, &b, nullptr, &d});
+    ListIter<Item> it;
+    list_iter_init(&it, &list);
+    std::string seen;
+    while (Item *item = list_iter_next(&it)) seen += item->name;
+    EXPECT_EQ(seen, "ab");
+}
+
+TEST_F(ListAccess, InsertAtGoesBeforeTheLastReturnedItemAndTheWalkContinues) {
+    fill({&a, &b, &c});
+    ListIter<Item> it;
+    list_iter_init(&it, &list);
+    ASSERT_EQ(list_iter_next(&it), &a);
+    ASSERT_EQ(list_iter_next(&it), &b);
+    ASSERT_EQ(list_insert_at(&it, &d), 0);
+    EXPECT_EQ(names(list), "adbc");
+    EXPECT_EQ(list_iter_next(&it), &c) << "b is not met twice";
+    EXPECT_EQ(list_iter_next(&it), nullptr);
+}
+
+TEST_F(ListAccess, InsertAtBeforeTheFirstCallGoesToTheFront) {
+    fill({&a, &b});
+    ListIter<Item> it;
+    list_iter_init(&it, &list);
+    ASSERT_EQ(list_insert_at(&it, &c), 0);
+    EXPECT_EQ(names(list), "cab");
+    EXPECT_EQ(list_iter_next(&it), &a);
+}
+
+TEST_F(ListAccess, InsertAtAfterTheEndAppends) {
+    fill({&a});
+    ListIter<Item> it;
+    list_iter_init(&it, &list);
+    ASSERT_EQ(list_iter_next(&it), &a);
+    ASSERT_EQ(list_iter_next(&it), nullptr);
+    ASSERT_EQ(list_insert_at(&it, &b), 0);
+    EXPECT_EQ(names(list), "ab");
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+#include "platform/str.h"
+
+namespace {
+
+// ---- setters ----
+
+TEST(StrSet, NullSourceGivesEmptyStringAndCountsTheTerminator) {
+    std::string field = "old";
+    EXPECT_EQ(str_set(&field, nullptr), 1);
+    EXPECT_EQ(field, "");
+    EXPECT_EQ(str_set(&field, "Vega"), 5);
+    EXPECT_EQ(field, "Vega");
+}
+
+TEST(StrSet, NullFieldIsRefused) {
+    EXPECT_EQ(str_set(nullptr, "x"), -1);
+    EXPECT_EQ(str_set_n(nullptr, "x", 1), -1);
+    EXPECT_EQ(str_set_trimmed(nullptr, "x"), -1);
+    EXPECT_EQ(str_append(nullptr, "x"), -1);
+    EXPECT_EQ(str_printf(nullptr, "%d", 1), -1);
+}
+
+TEST(StrSet, SetNCopiesExactlyNBytes) {
+    std::string field;
+    EXPECT_EQ(str_set_n(&field, "Antares", 3), 3);
+    EXPECT_EQ(field, "Ant");
+    const char bytes[] = {'a', 0, 'b'};   // data from a file may hold zero bytes
+    EXPECT_EQ(str_set_n(&field, bytes, 3), 3);
+    EXPECT_EQ(field, std::string(bytes, 3));
+}
+
+TEST(StrSet, SetNWithNoBytesGivesEmptyString) {
+    std::string field = "old";
+    EXPECT_EQ(str_set_n(&field, "abc", 0), 1);
+    EXPECT_EQ(field, "");
+    field = "old";
+    EXPECT_EQ(str_set_n(&field, "abc", -4), 1);
+    EXPECT_EQ(field, "");
+}
+
+TEST(StrSet, TrimmedDropsWhiteSpaceAtBothEnds) {
+    std::string field;
+    EXPECT_EQ(str_set_trimmed(&field, "  x"), 1);
+    EXPECT_EQ(field, "x");
+    EXPECT_EQ(str_set_trimmed(&field, "x "), 1);
+    EXPECT_EQ(field, "x");
+    EXPECT_EQ(str_set_trimmed(&field, "y"), 1);
+    EXPECT_EQ(field, "y");
+    EXPECT_EQ(str_set_trimmed(&field, "\t Sirius Prime\r\n"), 12);
+    EXPECT_EQ(field, "Sirius Prime");
+}
+
+TEST(StrSet, TrimmedOfOnlyWhiteSpaceIsEmptyAndCountsOne) {
+    std::string field = "old";
+    EXPECT_EQ(str_set_trimmed(&field, "\t \n"), 1);
+    EXPECT_EQ(field, "");
+    field = "old";
+    EXPECT_EQ(str_set_trimmed(&field, ""), 1);
+    EXPECT_EQ(field, "");
+    field = "old";
+    EXPECT_EQ(str_set_trimmed(&field, nullptr), 1);
+    EXPECT_EQ(field, "");
+}
+
+TEST(StrSet, AppendReturnsNewLengthAndIgnoresEmptySources) {
+    std::string field = "Fleet";
+    EXPECT_EQ(str_append(&field, " 7"), 7);
+    EXPECT_EQ(str_append(&field, ""), 7);
+    EXPECT_EQ(str_append(&field, nullptr), 7);
+    EXPECT_EQ(field, "Fleet 7");
+}
+
+// ---- formatting ----
+
+TEST(StrFormat, PrintfReplacesTheField) {
+    std::string field = "something long that goes away";
+    EXPECT_EQ(str_printf(&field, "%.3i.sav", 7), 7);
+    EXPECT_EQ(field, "007.sav");
+}
+
+TEST(StrFormat, ResultsBeyondTheFirstStepFit) {
+    std::string field;
+    EXPECT_EQ(str_printf(&field, "%3000d", 5), 3000);
+    EXPECT_EQ(field.size(), 3000u);
+    EXPECT_EQ(field.back(), '5');
+    EXPECT_EQ(field.front(), ' ');
+}
+
+TEST(StrFormat, LimitIsTwoMebibytesWithTheTerminator) {
+    std::string field;
+    EXPECT_EQ(str_printf(&field, "%*d", 2097151, 1), 2097151);
+    EXPECT_EQ(field.size(), 2097151u);
+    EXPECT_EQ(str_printf(&field, "%*d", 2097152, 1), -1);
+    EXPECT_EQ(field, "") << "a refused format leaves the field empty";
+}
+
+TEST(StrFormat, AppendfAddsFormattedText) {
+    std::string field = "Turn";
+    EXPECT_EQ(str_appendf(&field, " %d/%s", 12, "2600"), 12);
+    EXPECT_EQ(field, "Turn 12/2600");
+    EXPECT_EQ(str_appendf(&field, "%s", ""), 12);
+}
+
+TEST(StrFormat, AppendfRefusesOversizeTextAndKeepsTheField) {
+    std::string field = "keep";
+    EXPECT_EQ(str_appendf(&field, "%*d", 2097152, 1), -1);
+    EXPECT_EQ(field, "keep");
+}
+
+TEST(StrFormat, MakersReturnOwnedCopies) {
+    EXPECT_EQ(str_format("%i credits", 450), "450 credits");
+    EXPECT_EQ(str_dup(nullptr), "");
+    EXPECT_EQ(str_dup("Aft"), "Aft");
+    EXPECT_EQ(str_dup_n("Port side", 4), "Port");
+    EXPECT_EQ(str_dup_n("Port", 0), "");
+    EXPECT_EQ(str_dup_n(nullptr, 3), "");
+}
+
+// ---- queries ----
+
+TEST(StrQuery, BlankMeansOnlySpaces) {
+    EXPECT_EQ(str_is_blank(nullptr), -1);
+    EXPECT_EQ(str_is_blank(""), 1);
+    EXPECT_EQ(str_is_blank("   "), 1);
+    EXPECT_EQ(str_is_blank(" \t "), 0) << "only byte 32 counts as blank";
+    EXPECT_EQ(str_is_blank(" a"), 0);
+}
+
+TEST(StrQuery, IntegerAllowsOneLeadingSign) {
+    EXPECT_EQ(str_is_integer("-123"), 1);
+    EXPECT_EQ(str_is_integer("+7"), 1);
+    EXPECT_EQ(str_is_integer("1-2"), 0);
+    EXPECT_EQ(str_is_integer("-"), 1);
+    EXPECT_EQ(str_is_integer(""), 1);
+    EXPECT_EQ(str_is_integer("12a"), 0);
+    EXPECT_EQ(str_is_integer("--1"), 0);
+    EXPECT_EQ(str_is_integer(nullptr), 0);
+}
+
+TEST(StrQuery, HashIsDjb2OverSignedBytes) {
+    EXPECT_EQ(str_hash(""), 5381u);
+    EXPECT_EQ(str_hash(nullptr), 5381u);
+    EXPECT_EQ(str_hash("a"), 177670u);
+    EXPECT_EQ(str_hash("ab"), 5863208u);
+    EXPECT_EQ(str_hash("\xE9"), 177550u) << "byte 0xE9 counts as -23";
+}
+
+TEST(StrQuery, HashWrapsInThirtyTwoBits) {
+    // Hand-folded: 5381 -> 177670 -> 5863208 -> 193485963 -> 6385036879 mod 2^32 = 2090069583.
+    EXPECT_EQ(str_hash("abcd"), 2090069583u);
+}
+
+TEST(StrQuery, CaseChangeTouchesOnlyAsciiLetters) {
+    EXPECT_EQ(char_to_lower('Q'), 'q');
+    EXPECT_EQ(char_to_lower('q'), 'q');
+    EXPECT_EQ(char_to_lower('['), '[');
+    EXPECT_EQ(char_to_upper('z'), 'Z');
+    EXPECT_EQ(char_to_upper('@'), '@');
+    EXPECT_EQ(char_to_upper('\xE9'), '\xE9');
+}
+
+// ---- search ----
+
+const char *find(std::string_view text, std::string_view pattern) {
+    return str_find(text.data(), static_cast<int32_t>(text.size()), pattern.data(),
+                    static_cast<int32_t>(pattern.size()));
+}
+
+long find_at(std::string_view text, std::string_view pattern) {
+    const char *hit = find(text, pattern);
+    return hit ? hit - text.data() : -1;
+}
+
+TEST(StrFind, FindsTheFirstOccurrence) {
+    EXPECT_EQ(find_at("abracadabra", "abra"), 0);
+    EXPECT_EQ(find_at("abracadabra", "cad"), 4);
+    EXPECT_EQ(find_at("abracadabra", "dab"), 6);
+    EXPECT_EQ(find_at("aaaab", "aab"), 2);
+    EXPECT_EQ(find_at("ship/001/dat/params.dat", "dat"), 9);
+    EXPECT_EQ(find_at("abc", "abc"), 0);
+}
+
+TEST(StrFind, MissesAndEmptyInputsGiveNull) {
+    EXPECT_EQ(find("abracadabra", "abd"), nullptr);
+    EXPECT_EQ(find("ab", "abc"), nullptr);
+    EXPECT_EQ(find("abc", ""), nullptr);
+    EXPECT_EQ(find("", "a"), nullptr);
+}
+
+TEST(StrFind, LengthsBoundTheSearch) {
+    const char text[] = "xxxxneedle";
+    EXPECT_EQ(str_find(text, 8, "needle", 6), nullptr) << "the match lies past the given length";
+    EXPECT_EQ(str_find(text, 10, "needle", 6), text + 4);
+}
+
+TEST(StrFind, HighBytesAreOrdinaryBytes) {
+    EXPECT_EQ(find_at("a\xE9\xFF" "b\xFF", "\xFF" "b"), 2);
+}
+
+TEST(StrFind, AgreesWithPlainSearchOnRandomText) {
+    const uint32_t seed = 20260117;
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<int> letter('a', 'c');
+    std::uniform_int_distribution<int> length(1, 6);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(static_cast<size_t>(length(gen) * 4), ' ');
+        for (char &c : text) c = static_cast<char>(letter(gen));
+        std::string pattern(static_cast<size_t>(length(gen)), ' ');
+        for (char &c : pattern) c = static_cast<char>(letter(gen));
+        const size_t expected = text.find(pattern);
+        EXPECT_EQ(find_at(text, pattern), expected == std::string::npos ? -1 : static_cast<long>(expected))
+            << "seed " << seed << " text " << text << " pattern " << pattern;
+    }
+}
+
+TEST(StrFind, NocaseMatchesEitherCase) {
+    const std::string_view text = "Hello Wide World";
+    auto at = [&](std::string_view pattern) {
+        const char *hit = str_find_nocase(text.data(), static_cast<int32_t>(text.size()), pattern.data(),
+                                          static_cast<int32_t>(pattern.size()));
+        return hit ? hit - text.data() : -1;
+    };
+    EXPECT_EQ(at("WORLD"), 11);
+    EXPECT_EQ(at("wide w"), 6);
+    EXPECT_EQ(at("hELLO"), 0);
+    EXPECT_EQ(at("worlds"), -1);
+    EXPECT_EQ(find_at(text, "WORLD"), -1) << "the plain search keeps case";
+}
+
+// ---- wide text ----
+
+TEST(StrWide, WidensByteByByteWithinCapacity) {
+    char16_t wide[8];
+    str_to_wide(wide, "save/001", 8);
+    EXPECT_EQ(std::u16string(wide), u"save/00");
+    str_to_wide(wide, "\xE9", 8);
+    EXPECT_EQ(wide[0], 0xE9) << "high bytes map to the same code unit";
+    EXPECT_EQ(wide[1], 0);
+}
+
+TEST(StrWide, NarrowsToTheLowByteAndStopsAt1023) {
+    char out[STR_WIDE_CAPACITY];
+    str_from_wide(out, u"A\u0142z");
+    EXPECT_EQ(std::string(out), "A\x42z");
+    std::u16string longer(1500, u'x');
+    str_from_wide(out, longer.c_str());
+    EXPECT_EQ(std::string(out).size(), 1023u);
+}
+
+}  // namespace
