@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "platform/buffer.h"
+
 Animation *anim_create(int capacity, uint32_t flags) {
     Animation *anim = new (std::nothrow) Animation{};
     if (!anim) return nullptr;
@@ -122,4 +124,29 @@ bool anim_player_frame_changed(const AnimPlayer *p) { return p && (p->flags & AN
 int  anim_player_frame(const AnimPlayer *p) { return p ? p->frame : 0; }
 bool anim_player_is_centred(const AnimPlayer *p) {
     return p && p->animation && (p->animation->flags & ANIM_CENTRED);
+}
+
+Result anim_read(Animation **out, Buffer *buffer) {
+    if (out) *out = nullptr;
+    uint32_t flags = 0;
+    Result res = buffer_read_u32(buffer, &flags);
+    if (res != RES_OK) return res;
+    int32_t count = 0;
+    res = buffer_read_count(buffer, 8, &count);
+    if (res != RES_OK) return res;
+    Animation *anim = anim_create(count, flags);
+    if (!anim) return RES_NO_MEMORY;
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t frame = 0, ms = 0;
+        res = buffer_read_i32(buffer, &frame);
+        if (res == RES_OK) res = buffer_read_i32(buffer, &ms);
+        if (res != RES_OK) {
+            anim_free(anim);
+            return res;
+        }
+        anim_add_frame(anim, frame, ms);
+    }
+    if (out) *out = anim;
+    else anim_free(anim);
+    return RES_OK;
 }

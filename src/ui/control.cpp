@@ -171,7 +171,7 @@ void control_remove(Control *ctrl) {
     if (!ctrl) return;
     ctrl->flags |= CTRL_REMOVED;
     if (Panel *p = panel_of(ctrl)) {
-        for (Control *child : p->children) {
+        for (Control *child : p->children.items) {
             if (!child) break;
             control_remove(child);
         }
@@ -367,8 +367,8 @@ bool control_handle_hotkey(Control *c) {
         return true;
     }
     if (Panel *p = panel_of(c)) {
-        for (size_t i = 0; i < p->children.size(); ++i) {
-            Control *child = p->children[i];
+        for (size_t i = 0; i < p->children.items.size(); ++i) {
+            Control *child = p->children.items[i];
             if (!child) break;
             if (is_removed(child)) continue;
             if (is_hidden(child) && !(child->flags & CTRL_SHOW_TIMER)) continue;

@@ -98,15 +98,15 @@ void dispatch_hotkeys(ControlLists *lists) {
         return;
     }
     std::vector<int> layers;
-    for (const Control *c : lists->live) {
+    for (const Control *c : lists->live.items) {
         if (!c) break;
         layers.push_back(c->layer);
     }
     std::sort(layers.begin(), layers.end(), std::greater<int>());
     layers.erase(std::unique(layers.begin(), layers.end()), layers.end());
     for (int layer : layers) {
-        for (size_t i = 0; i < lists->live.size(); ++i) {
-            Control *c = lists->live[i];
+        for (size_t i = 0; i < lists->live.items.size(); ++i) {
+            Control *c = lists->live.items[i];
             if (!c) break;
             if (c->layer != layer || skips_hotkeys(c)) continue;
             if (control_handle_hotkey(c)) return;
@@ -116,19 +116,19 @@ void dispatch_hotkeys(ControlLists *lists) {
 
 void sweep(ControlLists *lists, int ms) {
     bool released = false;
-    for (size_t i = 0; i < lists->live.size(); ++i) {
-        Control *c = lists->live[i];
+    for (size_t i = 0; i < lists->live.items.size(); ++i) {
+        Control *c = lists->live.items[i];
         if (!c) continue;
         if (!(c->flags & CTRL_REMOVED)) {
             control_update(c, ms);
         } else {
-            lists->live[i] = nullptr;
+            lists->live.items[i] = nullptr;
             control_release(c);
             released = true;
         }
     }
     if (released)
-        lists->live.erase(std::remove(lists->live.begin(), lists->live.end(), nullptr), lists->live.end());
+        lists->live.items.erase(std::remove(lists->live.items.begin(), lists->live.items.end(), nullptr), lists->live.items.end());
 }
 
 }  // namespace
@@ -140,8 +140,8 @@ ControlLists *control_lists() {
 
 void control_lists_clear(ControlLists *lists) {
     std::vector<Control *> live, fresh;
-    live.swap(lists->live);
-    fresh.swap(lists->fresh);
+    live.swap(lists->live.items);
+    fresh.swap(lists->fresh.items);
     Control *hover = lists->hover, *focus = lists->focus;
     lists->hover = lists->focus = nullptr;
     for (Control *c : live) control_release(c);
@@ -152,7 +152,7 @@ void control_lists_clear(ControlLists *lists) {
 
 Control *control_lists_add(ControlLists *lists, int x, int y, int id, int options, Control *ctrl) {
     if (!ctrl) return nullptr;
-    lists->fresh.push_back(ctrl);
+    list_append(&lists->fresh, ctrl);
     control_set_position(ctrl, x, y);
     if (options & 1) {
         ctrl->flags |= CTRL_DISABLED;
@@ -167,20 +167,20 @@ Control *control_lists_add(ControlLists *lists, int x, int y, int id, int option
 }
 
 void control_lists_queue(ControlLists *lists, Control *ctrl) {
-    if (ctrl) lists->fresh.push_back(ctrl);
+    if (ctrl) list_append(&lists->fresh, ctrl);
 }
 
 void control_lists_flush(ControlLists *lists) {
     std::vector<Control *> fresh;
-    fresh.swap(lists->fresh);
+    fresh.swap(lists->fresh.items);
     for (Control *c : fresh) {
         if (!c) continue;
-        lists->live.push_back(control_addref(c));
+        list_append(&lists->live, control_addref(c));
     }
 }
 
 Control *control_lists_find(const ControlLists *lists, int id) {
-    for (Control *c : lists->live) {
+    for (Control *c : lists->live.items) {
         if (!c) break;
         if (!(c->flags & CTRL_REMOVED) && c->id == id) return c;
     }
@@ -188,7 +188,7 @@ Control *control_lists_find(const ControlLists *lists, int id) {
 }
 
 void control_lists_remove_group(ControlLists *lists, int tag) {
-    for (Control *c : lists->live) {
+    for (Control *c : lists->live.items) {
         if (!c) break;
         if (c->tag == tag) control_remove(c);
     }
@@ -202,9 +202,9 @@ void control_lists_set_focus(ControlLists *lists, Control *ctrl) {
 }
 
 Control *control_lists_pick(const ControlLists *lists, int x, int y) {
-    Control *candidate = pick_among(lists->live, x, y);
+    Control *candidate = pick_among(lists->live.items, x, y);
     while (const Panel *p = panel_of(candidate)) {
-        Control *inner = pick_among(p->children, x, y);
+        Control *inner = pick_among(p->children.items, x, y);
         if (!inner) break;
         candidate = inner;
     }
@@ -223,7 +223,7 @@ void control_lists_draw(const ControlLists *lists, Graphics *gfx, int sign) {
     auto wanted = [sign](const Control *c) { return sign >= 0 ? c->layer >= 0 : c->layer < 0; };
     bool any = false;
     int layer = INT_MAX;
-    for (const Control *c : lists->live) {
+    for (const Control *c : lists->live.items) {
         if (!c) break;
         if (wanted(c)) {
             layer = std::min(layer, c->layer);
@@ -233,14 +233,14 @@ void control_lists_draw(const ControlLists *lists, Graphics *gfx, int sign) {
     if (!any) return;
     ui_lock_screen(gfx);
     for (;;) {
-        for (size_t i = 0; i < lists->live.size(); ++i) {
-            Control *c = lists->live[i];
+        for (size_t i = 0; i < lists->live.items.size(); ++i) {
+            Control *c = lists->live.items[i];
             if (!c) break;
             if (c->layer == layer) control_draw(c, gfx, 0, 0);
         }
         bool more = false;
         int next = INT_MAX;
-        for (const Control *c : lists->live) {
+        for (const Control *c : lists->live.items) {
             if (!c) break;
             if (wanted(c) && c->layer > layer && c->layer <= next) {
                 next = c->layer;
@@ -255,7 +255,7 @@ void control_lists_draw(const ControlLists *lists, Graphics *gfx, int sign) {
 
 bool control_lists_has_escape_handler(const ControlLists *lists) {
     if (lists->focus) return false;
-    for (const Control *c : lists->live) {
+    for (const Control *c : lists->live.items) {
         if (!c) break;
         if (c->flags & (CTRL_REMOVED | CTRL_HIDDEN)) continue;
         if (c->on_key && c->hotkey == 27) return true;
@@ -266,7 +266,7 @@ bool control_lists_has_escape_handler(const ControlLists *lists) {
 
 namespace {
 bool at_point(const ControlLists *lists, int x, int y, uint32_t skip) {
-    for (const Control *c : lists->live) {
+    for (const Control *c : lists->live.items) {
         if (!c) break;
         if ((c->flags & skip) || c->layer < 1) continue;
         if (x >= c->x && y >= c->y && x < c->x + c->w && y < c->y + c->h) return true;
@@ -286,17 +286,17 @@ bool control_lists_solid_at_point(const ControlLists *lists, int x, int y) {
 void control_lists_close_popup(ControlLists *lists) {
     if (Control *popup = control_lists_find(lists, CONTROL_ID_POPUP)) control_remove(popup);
     std::vector<Control *> keep;
-    for (Control *c : lists->fresh) {
+    for (Control *c : lists->fresh.items) {
         if (c && c->type == CONTROL_PANEL && c->id == CONTROL_ID_POPUP) destroy_unreferenced(c);
         else if (c) keep.push_back(c);
     }
-    lists->fresh.swap(keep);
+    lists->fresh.items.swap(keep);
 }
 
 Result control_lists_open_popup(ControlLists *lists, Control *panel, Control *anchor, int kind) {
     control_lists_close_popup(lists);
     if (!panel_of(panel)) return RES_OUT_OF_RANGE;
-    lists->fresh.push_back(panel);
+    list_append(&lists->fresh, panel);
     control_set_position(panel, 0, 0);
     panel->flags &= ~(CTRL_MOVING | CTRL_DISABLE_TIMER);
     panel->flags |= CTRL_DISABLED;
@@ -343,6 +343,6 @@ void control_lists_flash_frame(ControlLists *lists, Control *panel) {
         colour_fade_start(panel_background_colour(line), 0, 60, 0, 0, 0, 0, 130, 0, 0);
         control_move_to(line, l.x1, l.y1, 130);
         control_remove_after(line, 130);
-        lists->fresh.push_back(line);
+        list_append(&lists->fresh, line);
     }
 }

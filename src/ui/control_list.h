@@ -12,6 +12,7 @@
 //  - Game thread only.
 #include <cstdint>
 #include <vector>
+#include "platform/list.h"
 #include "platform/result.h"
 
 struct Control;
@@ -25,8 +26,8 @@ constexpr int CONTROL_LAYER_HELP  = 99;
 constexpr int CONTROL_LAYER_POPUP = 100;
 
 struct ControlLists {
-    std::vector<Control *> live;
-    std::vector<Control *> fresh;       // queued this frame
+    List<Control> live;
+    List<Control> fresh;                // queued this frame
     Control *hover = nullptr;
     Control *focus = nullptr;           // key focus: no hotkeys while it is set
     Cursor  *cursor = nullptr;          // current cursor (not owned), advanced by the update

@@ -988,12 +988,12 @@ namespace {
 void centre_rows(Control *panel, int top) {
     Panel *p = panel_of(panel);
     int tallest = 0;
-    for (Control *child : p->children) tallest = std::max(tallest, child->h);
-    for (Control *child : p->children) control_set_position(child, child->x, top + tallest / 2 - child->h / 2);
+    for (Control *child : p->children.items) tallest = std::max(tallest, child->h);
+    for (Control *child : p->children.items) control_set_position(child, child->x, top + tallest / 2 - child->h / 2);
 }
 
 void remove_tooltip(ControlLists *lists, const Control *owner_or_null) {
-    for (Control *c : lists->live) {
+    for (Control *c : lists->live.items) {
         if (!c || (c->flags & CTRL_REMOVED) || c->id != CONTROL_ID_TOOLTIP) continue;
         if (owner_or_null && c->user_data != owner_or_null) return;
         control_remove(c);

@@ -26,10 +26,10 @@ void release_effect(Effect *e) {
 void panel_free(Control *c) {
     Panel *p = data(c);
     std::vector<Control *> children;
-    children.swap(p->children);
+    children.swap(p->children.items);
     for (Control *child : children) control_release(child);
-    for (Effect *e : p->effects) release_effect(e);
-    p->effects.clear();
+    for (Effect *e : p->effects.items) release_effect(e);
+    p->effects.items.clear();
     colour_fade_free(p->border);
     colour_fade_free(p->background);
     colour_fade_free(p->grid);
@@ -77,26 +77,26 @@ bool resize_axis(int size, int target, int rate, int *acc, int ms, int *out) {
 void panel_update(Control *c, int ms) {
     Panel *p = data(c);
     bool released = false;
-    for (size_t i = 0; i < p->children.size(); ++i) {
-        Control *child = p->children[i];
+    for (size_t i = 0; i < p->children.items.size(); ++i) {
+        Control *child = p->children.items[i];
         if (!child) continue;
         if (!(child->flags & CTRL_REMOVED)) {
             control_update(child, ms);
         } else {
-            p->children[i] = nullptr;
+            p->children.items[i] = nullptr;
             control_release(child);
             released = true;
         }
     }
     if (released)
-        p->children.erase(std::remove(p->children.begin(), p->children.end(), nullptr), p->children.end());
+        p->children.items.erase(std::remove(p->children.items.begin(), p->children.items.end(), nullptr), p->children.items.end());
 
     bool effects_gone = false;
-    for (size_t i = 0; i < p->effects.size(); ++i) {
-        Effect *e = p->effects[i];
+    for (size_t i = 0; i < p->effects.items.size(); ++i) {
+        Effect *e = p->effects.items[i];
         if (!e) continue;
         if (g_effects.finished && g_effects.finished(e)) {
-            p->effects[i] = nullptr;
+            p->effects.items[i] = nullptr;
             release_effect(e);
             effects_gone = true;
         } else if (g_effects.step) {
@@ -104,7 +104,7 @@ void panel_update(Control *c, int ms) {
         }
     }
     if (effects_gone)
-        p->effects.erase(std::remove(p->effects.begin(), p->effects.end(), nullptr), p->effects.end());
+        p->effects.items.erase(std::remove(p->effects.items.begin(), p->effects.items.end(), nullptr), p->effects.items.end());
 
     if (p->flags & PANEL_RESIZING) {
         int nw = c->w, nh = c->h;
@@ -154,27 +154,27 @@ void draw_children(Control *c, Graphics *gfx, int ox, int oy) {
     Panel *p = data(c);
     bool any = false;
     int lowest = INT_MAX;
-    for (Control *child : p->children)
+    for (Control *child : p->children.items)
         if (child) { lowest = std::min(lowest, child->layer); any = true; }
-    for (Effect *e : p->effects)
+    for (Effect *e : p->effects.items)
         if (e) { lowest = std::min(lowest, effect_layer(e)); any = true; }
     if (!any) return;
     const int cx = ox + c->x - p->scroll_x, cy = oy + c->y - p->scroll_y;
     int layer = lowest;
     for (;;) {
-        for (size_t i = 0; i < p->children.size(); ++i) {
-            Control *child = p->children[i];
+        for (size_t i = 0; i < p->children.items.size(); ++i) {
+            Control *child = p->children.items[i];
             if (child && child->layer == layer) control_draw(child, gfx, cx, cy);
         }
-        for (size_t i = 0; i < p->effects.size(); ++i) {
-            Effect *e = p->effects[i];
+        for (size_t i = 0; i < p->effects.items.size(); ++i) {
+            Effect *e = p->effects.items[i];
             if (e && effect_layer(e) == layer && g_effects.draw) g_effects.draw(e, gfx, cx, cy);
         }
         int next = INT_MAX;
         bool more = false;
-        for (Control *child : p->children)
+        for (Control *child : p->children.items)
             if (child && child->layer > layer && child->layer <= next) { next = child->layer; more = true; }
-        for (Effect *e : p->effects)
+        for (Effect *e : p->effects.items)
             if (e && effect_layer(e) > layer && effect_layer(e) <= next) { next = effect_layer(e); more = true; }
         if (!more) break;
         layer = next;
@@ -237,8 +237,8 @@ void panel_on_show(Control *c) {
         colour_fade_set(p->background, p->background_rgb[0], p->background_rgb[1], p->background_rgb[2]);
         p->flags &= ~PANEL_BG_HOVERED;
     }
-    for (size_t i = 0; i < p->children.size(); ++i) {
-        Control *child = p->children[i];
+    for (size_t i = 0; i < p->children.items.size(); ++i) {
+        Control *child = p->children.items[i];
         if (child && control_is_shown(child)) control_call_on_show(child);
     }
 }
@@ -343,7 +343,7 @@ Control *panel_add_child(Control *panel, int x, int y, int id, int options, Cont
     if (!p || !child) return child;
     control_addref(child);
     child->flags |= CTRL_IN_PANEL;
-    p->children.push_back(child);
+    list_append(&p->children, child);
     child->owner = panel;
     control_set_position(child, x, y);
     if (options & 1) {
@@ -359,7 +359,7 @@ Control *panel_append_child(Control *panel, Control *child) {
     if (!p || !child) return child;
     control_addref(child);
     child->flags |= CTRL_IN_PANEL;
-    p->children.push_back(child);
+    list_append(&p->children, child);
     child->owner = panel;
     return child;
 }
@@ -367,7 +367,7 @@ Control *panel_append_child(Control *panel, Control *child) {
 Control *panel_find_child(Control *panel, int id) {
     Panel *p = panel_of(panel);
     if (!p) return nullptr;
-    for (Control *child : p->children) {
+    for (Control *child : p->children.items) {
         if (!child) break;
         if (!(child->flags & CTRL_REMOVED) && child->id == id) return child;
     }
@@ -383,7 +383,7 @@ Control *panel_find_child_fade_out(Control *panel, int id, int ms) {
 bool panel_has_hotkey(const Control *panel, int key) {
     const Panel *p = panel_of(panel);
     if (!p) return false;
-    for (const Control *child : p->children) {
+    for (const Control *child : p->children.items) {
         if (!child) break;
         if (child->flags & CTRL_REMOVED) continue;
         if (child->on_key && child->hotkey == key) return true;
@@ -395,7 +395,7 @@ bool panel_has_hotkey(const Control *panel, int key) {
 void panel_remove_children(Control *panel) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    for (Control *child : p->children) {
+    for (Control *child : p->children.items) {
         if (!child) break;
         child->flags |= CTRL_FADING;
         if (!(child->flags & CTRL_CLOSED)) control_remove(child);
@@ -403,21 +403,21 @@ void panel_remove_children(Control *panel) {
     p->scroll_x = p->scroll_y = 0;
     p->placement.clear();
     p->flags &= ~PANEL_PLACEMENT;
-    for (Effect *e : p->effects) release_effect(e);
-    p->effects.clear();
+    for (Effect *e : p->effects.items) release_effect(e);
+    p->effects.items.clear();
 }
 
 void panel_fade_out_all_children(Control *panel, int ms) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    for (size_t i = 0; i < p->children.size(); ++i)
-        if (p->children[i]) control_fade_out(p->children[i], ms);
+    for (size_t i = 0; i < p->children.items.size(); ++i)
+        if (p->children.items[i]) control_fade_out(p->children.items[i], ms);
 }
 
 void panel_layout(const Control *panel, int *w, int *h) {
     int rw = 1, rh = 1;
     if (const Panel *p = panel_of(panel)) {
-        for (const Control *child : p->children) {
+        for (const Control *child : p->children.items) {
             if (!child) break;
             if (child->flags & (CTRL_REMOVED | CTRL_FADING)) continue;
             int x = 0, y = 0, cw = 0, ch = 0;
@@ -695,14 +695,14 @@ void panel_add_effect(Control *panel, Effect *effect, int x, int y, int layer) {
     Panel *p = panel_of(panel);
     if (!p || !effect) return;
     if (g_effects.place) g_effects.place(effect, x, y, layer);
-    p->effects.push_back(effect);
+    list_append(&p->effects, effect);
 }
 
 void panel_fade_out_recursive(Control *panel, int ms) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    for (size_t i = 0; i < p->children.size(); ++i)
-        if (p->children[i]) control_fade_out(p->children[i], ms);
+    for (size_t i = 0; i < p->children.items.size(); ++i)
+        if (p->children.items[i]) control_fade_out(p->children.items[i], ms);
     if ((p->flags & PANEL_BORDER) && p->border) {
         colour_fade_clear_idle_loop(p->border);
         colour_fade_to(p->border, 0, 0, 0, ms, 0);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 #include "platform/result.h"
+#include "platform/list.h"
 #include "ui/control.h"
 
 struct ColourFade;
@@ -67,7 +68,7 @@ void panel_set_effect_hooks(const PanelEffectHooks &hooks);
 
 struct Panel {
     uint32_t flags = 0;
-    std::vector<Control *> children;    // one reference each; drawing and hit order
+    List<Control> children;             // one reference each; drawing and hit order
     int32_t scroll_x = 0, scroll_y = 0;
     int32_t target_w = 0, target_h = 0;
     int32_t start_w = 0, start_h = 0;
@@ -93,7 +94,7 @@ struct Panel {
     ColourFade *gradient_a = nullptr, *gradient_b = nullptr;
     int32_t gradient_split = 0;
     std::vector<PlacementRect> placement;
-    std::vector<Effect *> effects;      // one reference each
+    List<Effect> effects;               // one reference each
     int32_t dim_shift = 1;
     ColourFade *glow = nullptr;
 };
