@@ -1,0 +1,198 @@
+// Random numbers: the rotating 624-word generator, the per-thread quick draws, the shuffle bag.
+#include "platform/random.h"
+
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "platform/buffer.h"
+
+namespace {
+
+constexpr int RNG_SHIFT_WORDS = 397;
+
+// The quick generator: a 64-bit counter pushed through a mixing function (splitmix64). Small,
+// seedable from 32 bits, and every output byte is usable.
+thread_local uint64_t t_quick_state = 1;
+
+uint32_t temper(uint32_t y) {
+    y ^= rotate_right32(y, 11);
+    y ^= rotate_left32(y, 7) & 0x9D2C5680u;
+    y ^= rotate_left32(y, 15) & 0xEFC60000u;
+    y ^= rotate_right32(y, 18);
+    return y;
+}
+
+void regenerate(Rng *rng) {
+    uint32_t *s = rng->state;
+    for (int i = 0; i < RNG_STATE_WORDS; ++i) {
+        uint32_t y = (s[i] & 0x80000000u) | (s[(i + 1) % RNG_STATE_WORDS] & 0x7FFFFFFFu);
+        s[i] = s[(i + RNG_SHIFT_WORDS) % RNG_STATE_WORDS] ^ rotate_right32(y, 1);
+        if (y & 1u) s[i] ^= 0x9908B0DFu;
+    }
+}
+
+// lo + draw mod (hi - lo + 1), the span taken in 64 bits so that the full i32 range works.
+int32_t range_from(uint32_t draw, int32_t lo, int32_t hi) {
+    int64_t span = int64_t(hi) - int64_t(lo) + 1;
+    return static_cast<int32_t>(int64_t(lo) + int64_t(random_magnitude(draw) % uint64_t(span)));
+}
+
+// Walks the weights with a running sum and returns the first index whose sum exceeds r.
+int pick_weighted(const int32_t *weights, int count, int64_t r) {
+    int64_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        sum += weights[i];
+        if (sum > r) return i;
+    }
+    return count - 1;
+}
+
+}  // namespace
+
+uint32_t rotate_right32(uint32_t value, uint32_t count) {
+    count &= 31u;
+    return count ? (value >> count) | (value << (32u - count)) : value;
+}
+
+uint32_t rotate_left32(uint32_t value, uint32_t count) {
+    count &= 31u;
+    return count ? (value << count) | (value >> (32u - count)) : value;
+}
+
+uint32_t random_magnitude(uint32_t value) {
+    int64_t signed_value = static_cast<int32_t>(value);
+    return static_cast<uint32_t>(signed_value < 0 ? -signed_value : signed_value);
+}
+
+// --- Rng ------------------------------------------------------------------------------------
+
+Rng *rng_create() {
+    Rng *rng = new (std::nothrow) Rng{};
+    return rng;
+}
+
+void rng_free(Rng *rng) { delete rng; }
+
+void rng_seed(Rng *rng, uint32_t seed) {
+    uint32_t *s = rng->state;
+    s[0] = seed;
+    for (uint32_t i = 1; i < RNG_STATE_WORDS; ++i)
+        s[i] = (s[i - 1] ^ rotate_right32(s[i - 1], 30)) * 1812433253u + i;
+    // A reseeded generator starts its sequence afresh, exactly like a new one.
+    rng->index = 0;
+}
+
+uint32_t rng_next(Rng *rng) {
+    if (rng->index == 0) regenerate(rng);
+    uint32_t y = temper(rng->state[rng->index]);
+    rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
+    return y;
+}
+
+Result rng_write(const Rng *rng, Buffer *buf) {
+    for (uint32_t word : rng->state)
+        if (Result r = buffer_write_u32(buf, word); r != RES_OK) return r;
+    return buffer_write_u32(buf, rng->index);
+}
+
+Result rng_read(Rng **out, Buffer *buf) {
+    std::unique_ptr<Rng, void (*)(Rng *)> rng(rng_create(), rng_free);
+    if (!rng) return RES_NO_MEMORY;
+    for (uint32_t &word : rng->state)
+        if (Result r = buffer_read_u32(buf, &word); r != RES_OK) return r;
+    if (Result r = buffer_read_u32(buf, &rng->index); r != RES_OK) return r;
+    if (rng->index >= RNG_STATE_WORDS) return RES_MALFORMED;
+    if (out) *out = rng.release();
+    return RES_OK;
+}
+
+int32_t rng_range(Rng *rng, int32_t lo, int32_t hi) {
+    if (int64_t(hi) - int64_t(lo) + 1 < 2) return lo;
+    return range_from(rng_next(rng), lo, hi);
+}
+
+int rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_t total) {
+    if (total < 1) return 0;
+    int64_t r = total == 1 ? 0 : random_magnitude(rng_next(rng)) % uint32_t(total);
+    return pick_weighted(weights, RNG_WEIGHT_COUNT, r);
+}
+
+// --- quick draws ----------------------------------------------------------------------------
+
+void random_seed(uint32_t seed) { t_quick_state = seed; }
+
+uint32_t random_raw() {
+    uint64_t z = (t_quick_state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<uint32_t>(z >> 32);
+}
+
+uint32_t random_u32() {
+    uint32_t b1 = random_raw() & 0xFFu;
+    uint32_t b2 = random_raw() & 0xFFu;
+    uint32_t b3 = random_raw() & 0xFFu;
+    uint32_t b4 = random_raw() & 0xFFu;
+    return (b1 << 24) | (b2 << 16) | (b3 << 8) | b4;
+}
+
+int32_t random_range(int32_t lo, int32_t hi) {
+    if (int64_t(hi) - int64_t(lo) + 1 < 2) return lo;
+    return range_from(random_u32(), lo, hi);
+}
+
+int random_weighted_index(const int32_t *weights, int count, int32_t total) {
+    if (total < 1 || count < 1 || !weights) return 0;
+    int64_t r = total == 1 ? 0 : random_magnitude(random_u32()) % uint32_t(total);
+    return pick_weighted(weights, count, r);
+}
+
+// --- shuffle bag ----------------------------------------------------------------------------
+
+void shuffle_state_reset(ShuffleState *state, int32_t item_count) {
+    state->size = state->remaining = item_count;
+    state->index_set.resize(static_cast<size_t>(item_count));
+    for (int32_t i = 0; i < item_count; ++i) state->index_set[static_cast<size_t>(i)] = i;
+}
+
+int32_t shuffle_state_deal(ShuffleState *state, int32_t item_count) {
+    if (state->remaining < 1) shuffle_state_reset(state, item_count);
+    if (state->remaining < 1) return -1;
+    const uint32_t remaining = static_cast<uint32_t>(state->remaining);
+    const size_t j = remaining == 1 ? 0 : random_magnitude(random_u32()) % remaining;
+    const int32_t index = state->index_set[j];
+    state->index_set[j] = state->index_set[remaining - 1];
+    state->remaining -= 1;
+    return index;
+}
+
+Result shuffle_write(const ShuffleState *bag, Buffer *buf) {
+    if (Result r = buffer_write_i32(buf, bag->size); r != RES_OK) return r;
+    if (Result r = buffer_write_i32(buf, bag->remaining); r != RES_OK) return r;
+    for (int32_t index : bag->index_set)
+        if (Result r = buffer_write_i32(buf, index); r != RES_OK) return r;
+    return RES_OK;
+}
+
+Result shuffle_read(ShuffleState *bag, Buffer *buf) {
+    int32_t size = 0;
+    int32_t remaining = 0;
+    if (Result r = buffer_read_count(buf, 4, &size); r != RES_OK) return r;
+    if (Result r = buffer_read_i32(buf, &remaining); r != RES_OK) return r;
+    if (remaining < 0 || remaining > size) return RES_MALFORMED;
+    if (buffer_remaining(buf) < int64_t(size) * 4) return RES_SHORT_BUFFER;
+    std::vector<int32_t> index_set;
+    try {
+        index_set.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc &) {
+        return RES_NO_MEMORY;
+    }
+    for (int32_t &index : index_set)
+        if (Result r = buffer_read_i32(buf, &index); r != RES_OK) return r;
+    bag->index_set = std::move(index_set);
+    bag->size = size;
+    bag->remaining = remaining;
+    return RES_OK;
+}

@@ -1,0 +1,130 @@
+#pragma once
+// Random numbers: the saved generator Rng, the quick per-thread draws, and the ShuffleBag.
+//  - Rng is a 624-word generator with the structure and constants of MT19937 in which every
+//    shift is a 32-bit rotation; its state is part of save games (2,500 bytes: the 624 words,
+//    then the index, all big-endian u32). Everything that must survive a save draws from one.
+//  - Quick draws (random_u32, random_range, random_weighted_index, shuffle dealing) come from a
+//    small generator kept per thread and seeded with random_seed: threads never disturb each
+//    other's sequence. A thread that never seeds behaves as if seeded with 1.
+//  - A 32-bit draw R is used through its magnitude |R as signed|, computed in 64 bits (the
+//    magnitude of 0x80000000 is 2^31): a draw in lo..hi is lo + |R| mod (hi - lo + 1), and a
+//    range of one value (or an empty one) returns lo without drawing.
+//  - ShuffleBag deals its items without repetition until every one was dealt, then starts over.
+//    Its dealing state is saved; its items are not (the owner refills them before reading).
+//  - No locks: an Rng and a ShuffleBag belong to the thread that uses them.
+//  - Result codes: rng_read gives RES_SHORT_BUFFER, RES_MALFORMED (index of 624 or more) or
+//    RES_NO_MEMORY;
+//    shuffle_read gives RES_MALFORMED, RES_SHORT_BUFFER or RES_NO_MEMORY; writers RES_NO_MEMORY.
+#include <cstdint>
+#include <new>
+#include <type_traits>
+#include <vector>
+#include "platform/list.h"
+#include "platform/result.h"
+
+struct Buffer;
+
+constexpr int RNG_STATE_WORDS  = 624;
+constexpr int RNG_SAVED_BYTES  = RNG_STATE_WORDS * 4 + 4;   // 2500
+constexpr int RNG_WEIGHT_COUNT = 30;                        // entries of a weight table
+
+struct Rng {
+    uint32_t state[RNG_STATE_WORDS];
+    uint32_t index;   // next output; 0 regenerates the block first
+};
+
+Rng     *rng_create();                          // zeroed state, index 0; null when out of memory
+void     rng_free(Rng *rng);
+void     rng_seed(Rng *rng, uint32_t seed);     // fills the state; index 0 (a fresh block next)
+uint32_t rng_next(Rng *rng);
+int32_t  rng_range(Rng *rng, int32_t lo, int32_t hi);   // lo..hi inclusive
+// An index 0..29 drawn with probability weights[i] / total; 0 when total < 1.
+int      rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_t total);
+Result   rng_write(const Rng *rng, Buffer *buf);
+// Reads the saved form into a new Rng stored through out (freed when out is null). On failure
+// nothing is stored.
+Result   rng_read(Rng **out, Buffer *buf);
+
+uint32_t rotate_right32(uint32_t value, uint32_t count);   // count taken mod 32
+uint32_t rotate_left32(uint32_t value, uint32_t count);
+
+// |value read as a two's-complement i32|; 0x80000000 gives 0x80000000.
+uint32_t random_magnitude(uint32_t value);
+
+void     random_seed(uint32_t seed);   // seeds the calling thread's quick generator
+uint32_t random_raw();                 // the calling thread's next raw 32-bit value
+// Four raw draws reduced to their low bytes, the first drawn in the high byte.
+uint32_t random_u32();
+int32_t  random_range(int32_t lo, int32_t hi);   // lo..hi inclusive
+// As rng_weighted_index over count weights; count - 1 when the draw passes every weight.
+int      random_weighted_index(const int32_t *weights, int count, int32_t total);
+
+// The dealing state of a bag, whatever its items: a set of item indices, the first `remaining`
+// of which are still to deal.
+struct ShuffleState {
+    std::vector<int32_t> index_set;
+    int32_t size = 0;        // item count when the set was last filled
+    int32_t remaining = 0;
+};
+
+// A deck of items dealt without repetition. The owner fills `items` (list_append); the list's
+// free callback decides whether the bag frees them.
+template <typename T>
+struct ShuffleBag : ShuffleState {
+    List<T> items;
+};
+
+// Every index 0..item_count-1 available again, in order.
+void    shuffle_state_reset(ShuffleState *state, int32_t item_count);
+// Deals the next index (refilling the set first when it ran dry), or -1 when there are no items.
+int32_t shuffle_state_deal(ShuffleState *state, int32_t item_count);
+Result  shuffle_write(const ShuffleState *bag, Buffer *buf);
+// Reads the saved dealing state into the bag; on failure the bag is unchanged.
+Result  shuffle_read(ShuffleState *bag, Buffer *buf);
+
+template <typename T>
+ShuffleBag<T> *shuffle_create() { return new (std::nothrow) ShuffleBag<T>(); }   // null when out of memory
+
+template <typename T>
+int32_t shuffle_count(const ShuffleBag<T> *bag) { return list_count(&bag->items); }
+
+template <typename T>
+void shuffle_set_free_fn(ShuffleBag<T> *bag, typename List<T>::FreeFn *fn) { list_set_free_fn(&bag->items, fn); }
+
+template <typename T>
+void shuffle_reset(ShuffleBag<T> *bag) { shuffle_state_reset(bag, shuffle_count(bag)); }
+
+// Frees the items through the list's callback and drops the dealing state.
+template <typename T>
+void shuffle_clear(ShuffleBag<T> *bag) {
+    list_clear(&bag->items);
+    bag->index_set.clear();
+    bag->index_set.shrink_to_fit();
+    bag->size = bag->remaining = 0;
+}
+
+template <typename T>
+void shuffle_free(ShuffleBag<T> *bag) {   // null is ignored
+    if (!bag) return;
+    shuffle_clear(bag);
+    delete bag;
+}
+
+// The next dealt item; null for an empty bag or for a saved index past the items.
+template <typename T>
+T *shuffle_next(ShuffleBag<T> *bag) {
+    int32_t index = shuffle_state_deal(bag, shuffle_count(bag));
+    return index < 0 ? nullptr : list_get(&bag->items, index);
+}
+
+// Removes every occurrence of the item (not freed) keeping the order of the rest; when there was
+// one, every remaining item is available again.
+template <typename T>
+void shuffle_remove_item(ShuffleBag<T> *bag, const std::type_identity_t<T> *item) {
+    if (!item) return;   // nulling null would never end
+    bool found = false;
+    while (list_null_value(&bag->items, item)) found = true;
+    if (!found) return;
+    list_compact(&bag->items);
+    shuffle_reset(bag);
+}

@@ -1,0 +1,268 @@
+// Calendar: leap years, month boundaries, clamping, formatting, and conversions of huge counts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "platform/buffer.h"
+#include "platform/calendar.h"
+
+namespace {
+
+constexpr uint64_t DAY = MINUTES_PER_DAY;
+
+Date from_minutes(uint64_t minutes) {
+    Date date;
+    date.minutes = minutes;
+    date_from_minutes(&date);
+    return date;
+}
+
+Date make_date(int32_t year, int32_t month, int32_t day, int32_t hour = 0, int32_t minute = 0) {
+    Date date;
+    date_set(&date, year, month, day);
+    date.hour = hour;
+    date.minute = minute;
+    minutes_from_date(&date);
+    return date;
+}
+
+std::string time_text(const Date &date) {
+    std::string text;
+    date_format_time(&date, &text);
+    return text;
+}
+
+// --- month lengths and leap years -----------------------------------------------------------
+
+TEST(CalendarMonths, LengthsOfACommonYear) {
+    const int32_t lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int32_t month = 1; month <= 12; ++month)
+        EXPECT_EQ(days_in_month(month, 2601), lengths[month - 1]) << month;
+}
+
+TEST(CalendarMonths, MonthOutsideTheYearHasNoDays) {
+    EXPECT_EQ(days_in_month(0, 2600), 0);
+    EXPECT_EQ(days_in_month(13, 2600), 0);
+    EXPECT_EQ(days_in_month(-1, 2604), 0);
+}
+
+TEST(CalendarMonths, GregorianLeapYears) {
+    EXPECT_EQ(days_in_month(2, 2600), 28) << "divisible by 100, not by 400";
+    EXPECT_EQ(days_in_month(2, 2604), 29);
+    EXPECT_EQ(days_in_month(2, 2700), 28);
+    EXPECT_EQ(days_in_month(2, 2800), 29) << "divisible by 400";
+    EXPECT_EQ(days_in_month(2, 2900), 28);
+    EXPECT_EQ(days_in_month(2, 3000), 28);
+    EXPECT_EQ(days_in_month(2, 3200), 29);
+    EXPECT_EQ(days_in_month(2, 2603), 28);
+}
+
+TEST(CalendarMonths, YearLengthsShowInTheMinuteCount) {
+    EXPECT_EQ(make_date(2601, 1, 1).minutes, 365 * DAY);
+    EXPECT_EQ(make_date(2605, 1, 1).minutes - make_date(2604, 1, 1).minutes, 366 * DAY);
+    EXPECT_EQ(make_date(2801, 1, 1).minutes - make_date(2800, 1, 1).minutes, 366 * DAY);
+    EXPECT_EQ(make_date(2701, 1, 1).minutes - make_date(2700, 1, 1).minutes, 365 * DAY);
+    EXPECT_EQ(make_date(3000, 1, 1).minutes, 146097 * DAY) << "one 400-year cycle";
+}
+
+// --- conversions ----------------------------------------------------------------------------
+
+TEST(CalendarConversion, ZeroIsTheFirstMinuteOf2600) {
+    Date date = from_minutes(0);
+    EXPECT_EQ(date.year, 2600);
+    EXPECT_EQ(date.month, 1);
+    EXPECT_EQ(date.day, 1);
+    EXPECT_EQ(date.hour, 0);
+    EXPECT_EQ(date.minute, 0);
+    EXPECT_EQ(time_text(date), "Jan 01 2600 00:00");
+}
+
+TEST(CalendarConversion, Day59Of2600IsMarchFirst) {
+    Date date = from_minutes(59 * DAY);
+    EXPECT_EQ(date.month, 3);
+    EXPECT_EQ(date.day, 1);
+    EXPECT_EQ(from_minutes(58 * DAY).day, 28);
+    EXPECT_EQ(from_minutes(58 * DAY).month, 2);
+}
+
+TEST(CalendarConversion, LeapDayOf2604IsFollowedByMarchFirst) {
+    Date leap = make_date(2604, 2, 29, 23, 59);
+    EXPECT_EQ(leap.day, 29);
+    Date next = from_minutes(leap.minutes + 1);
+    EXPECT_EQ(time_text(next), "Mar 01 2604 00:00");
+    Date back = from_minutes(leap.minutes);
+    EXPECT_EQ(time_text(back), "Feb 29 2604 23:59");
+}
+
+TEST(CalendarConversion, NewGamesStartOn2670JanuaryFirst) {
+    // 70 years with 17 leap years (2604 .. 2668).
+    EXPECT_EQ(make_date(2670, 1, 1).minutes, (70 * 365 + 17) * DAY);
+    EXPECT_EQ(make_date(2670, 1, 1).minutes, 36816480u);
+}
+
+TEST(CalendarConversion, NewYearFollowsTheLastMinuteOfEveryYear) {
+    for (int32_t year = 2600; year < 3401; ++year) {
+        Date last = make_date(year, 12, 31, 23, 59);
+        ASSERT_EQ(last.day, 31) << year;
+        Date back = from_minutes(last.minutes);
+        ASSERT_EQ(back.year, year);
+        ASSERT_EQ(back.month, 12);
+        ASSERT_EQ(back.day, 31);
+        ASSERT_EQ(back.hour, 23);
+        ASSERT_EQ(back.minute, 59);
+        Date next = from_minutes(last.minutes + 1);
+        ASSERT_EQ(next.year, year + 1);
+        ASSERT_EQ(next.month, 1);
+        ASSERT_EQ(next.day, 1);
+        ASSERT_EQ(next.hour, 0);
+        ASSERT_EQ(next.minute, 0);
+    }
+}
+
+// A year-by-year walk, the obvious way to convert, to compare the cycle skipping against.
+Date slow_walk(uint64_t minutes) {
+    auto leap = [](int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; };
+    Date date;
+    date.minutes = minutes;
+    date.minute = int32_t(minutes % 60);
+    date.hour = int32_t(minutes / 60 % 24);
+    uint64_t days = minutes / 60 / 24;
+    int64_t year = 2600;
+    while (days >= uint64_t(leap(year) ? 366 : 365)) days -= leap(year++) ? 366 : 365;
+    const int lengths[] = {31, leap(year) ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int month = 0;
+    while (month < 11 && days >= uint64_t(lengths[month])) days -= uint64_t(lengths[month++]);
+    date.year = int32_t(year);
+    date.month = month + 1;
+    date.day = int32_t(days) + 1;
+    return date;
+}
+
+class CalendarCycles : public ::testing::Test {
+protected:
+    static void expect_same(uint64_t minutes) {
+        Date fast = from_minutes(minutes);
+        Date slow = slow_walk(minutes);
+        ASSERT_EQ(fast.year, slow.year) << minutes;
+        ASSERT_EQ(fast.month, slow.month) << minutes;
+        ASSERT_EQ(fast.day, slow.day) << minutes;
+        ASSERT_EQ(fast.hour, slow.hour) << minutes;
+        ASSERT_EQ(fast.minute, slow.minute) << minutes;
+        Date again = fast;
+        minutes_from_date(&again);
+        ASSERT_EQ(again.minutes, minutes);
+    }
+};
+
+TEST_F(CalendarCycles, SameAsTheYearByYearWalkAroundCycleEdges) {
+    const uint64_t cycle = 146097 * DAY;
+    for (uint64_t k = 0; k < 6; ++k)
+        for (int64_t delta : std::initializer_list<int64_t>{-2 * 1440 - 1, -1440, -1, 0, 1, 1440, 59 * 1440})
+            if (int64_t(k * cycle) + delta >= 0) expect_same(uint64_t(int64_t(k * cycle) + delta));
+}
+
+TEST_F(CalendarCycles, SameAsTheYearByYearWalkOverARangeOfCounts) {
+    uint64_t minutes = 0;
+    for (int i = 0; i < 20000; ++i) {
+        expect_same(minutes);
+        minutes += 61003 + uint64_t(i % 97) * 131;   // uneven steps up to the year 5,100
+    }
+    expect_same(100000ull * 366 * DAY);
+}
+
+TEST_F(CalendarCycles, HugeCountConvertsAtOnce) {
+    auto start = std::chrono::steady_clock::now();
+    Date far = make_date(2000000000, 7, 14, 12, 30);
+    Date back = from_minutes(far.minutes);
+    EXPECT_EQ(time_text(back), "Jul 14 2000000000 12:30");
+    Date last = make_date(INT32_MAX, 12, 31, 23, 59);
+    EXPECT_EQ(time_text(from_minutes(last.minutes)), "Dec 31 2147483647 23:59");
+    Date corrupt = from_minutes(UINT64_MAX);
+    EXPECT_EQ(corrupt.minutes, UINT64_MAX);
+    EXPECT_EQ(time_text(corrupt), "Dec 31 2147483647 23:59") << "past the last year: its last minute";
+    EXPECT_EQ(time_text(from_minutes(last.minutes + 1)), "Dec 31 2147483647 23:59");
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::milliseconds(100));
+}
+
+// --- setting and comparing ------------------------------------------------------------------
+
+TEST(CalendarSet, ClampsYearMonthAndDay) {
+    Date date = make_date(2500, 13, 40);
+    EXPECT_EQ(time_text(date), "Dec 31 2600 00:00");
+    EXPECT_EQ(date.minutes, 364 * DAY);
+    date_set(&date, 2601, 2, 30);
+    EXPECT_EQ(date.month, 2);
+    EXPECT_EQ(date.day, 28);
+    date_set(&date, 2604, 0, -3);
+    EXPECT_EQ(date_format(&date), "Jan 01 2604");
+}
+
+TEST(CalendarSet, SameDayIgnoresTheTime) {
+    Date morning = make_date(2670, 3, 1, 6, 0);
+    Date evening = make_date(2670, 3, 1, 23, 59);
+    Date next = make_date(2670, 3, 2);
+    EXPECT_TRUE(date_same_day(&morning, &evening));
+    EXPECT_FALSE(date_same_day(&evening, &next));
+}
+
+TEST(CalendarSet, MinutesBetweenKeepsTheLow32Bits) {
+    Date a = from_minutes(5 * DAY);
+    Date b = from_minutes(6 * DAY);
+    EXPECT_EQ(date_minutes_between(&b, &a), 1440);
+    EXPECT_EQ(date_minutes_between(&a, &b), -1440);
+    Date far = from_minutes((1ull << 32) + 7);
+    Date zero = from_minutes(0);
+    EXPECT_EQ(date_minutes_between(&far, &zero), 7);
+}
+
+TEST(CalendarFormat, DayHasTwoDigitsAndTimeIsPadded) {
+    Date date = make_date(2670, 3, 1, 7, 5);
+    EXPECT_EQ(date_format(&date), "Mar 01 2670");
+    std::string field = "old text";
+    date_format_into(&date, &field);
+    EXPECT_EQ(field, "Mar 01 2670");
+    EXPECT_EQ(time_text(date), "Mar 01 2670 07:05");
+    EXPECT_EQ(time_text(make_date(2671, 10, 25, 13, 40)), "Oct 25 2671 13:40");
+}
+
+// --- saved form ---------------------------------------------------------------------------
+
+TEST(CalendarSavedForm, MinuteCountAsBigEndianU64) {
+    Buffer buf;
+    Date date = from_minutes(0x0000000102030405ull);
+    ASSERT_EQ(date_write(&date, &buf), RES_OK);
+    ASSERT_EQ(buf.length, 8);
+    const uint8_t expected[] = {0, 0, 0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(std::memcmp(buf.data, expected, 8), 0);
+}
+
+TEST(CalendarSavedForm, ReadFillsTheFieldsAndRoundTrips) {
+    Buffer buf;
+    Date date = make_date(2688, 2, 29, 17, 3);
+    ASSERT_EQ(date_write(&date, &buf), RES_OK);
+    Date *loaded = nullptr;
+    ASSERT_EQ(date_read(&loaded, &buf), RES_OK);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->minutes, date.minutes);
+    EXPECT_EQ(time_text(*loaded), "Feb 29 2688 17:03");
+    date_free(loaded);
+    buffer_set_cursor(&buf, 0);
+    EXPECT_EQ(date_read(nullptr, &buf), RES_OK);
+    EXPECT_EQ(buf.cursor, 8);
+}
+
+TEST(CalendarSavedForm, ShortDataStoresNothing) {
+    Buffer buf;
+    ASSERT_EQ(buffer_write_u32(&buf, 7), RES_OK);
+    Date untouched;
+    Date *loaded = &untouched;
+    EXPECT_EQ(date_read(&loaded, &buf), RES_SHORT_BUFFER);
+    EXPECT_EQ(loaded, &untouched);
+}
+
+}  // namespace
