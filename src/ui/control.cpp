@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/movement_path.h"
 #include "ui/colour_fade.h"
 #include "ui/control_list.h"
 #include "ui/panel.h"
@@ -55,25 +56,6 @@ void call(ControlFn fn, Control *c) {
 
 void anchor_origin(const Control *c, int *ox, int *oy) {
     control_map_view(c->anchor, ox, oy, nullptr, nullptr);
-}
-
-// One tick of the slide: the point moves by ms steps, clamped at the target.
-void motion_advance(ControlMotion *m, int ms) {
-    if (std::fabs(m->step_x) >= 0.00001f) {
-        float end = m->x + static_cast<float>(ms) * m->step_x;
-        if ((m->step_x > 0 && static_cast<int>(end) >= m->target_x) ||
-            (m->step_x < 0 && static_cast<int>(end) <= m->target_x))
-            end = static_cast<float>(m->target_x);
-        m->x = end;
-    }
-    if (std::fabs(m->step_y) >= 0.00001f) {
-        float end = m->y + static_cast<float>(ms) * m->step_y;
-        if ((m->step_y > 0 && static_cast<int>(end) >= m->target_y) ||
-            (m->step_y < 0 && static_cast<int>(end) <= m->target_y))
-            end = static_cast<float>(m->target_y);
-        m->y = end;
-    }
-    if (static_cast<int>(m->x) == m->target_x && static_cast<int>(m->y) == m->target_y) m->arrived = true;
 }
 
 // Places an attached control at its object (dead or dropped objects detach it).
@@ -130,7 +112,7 @@ Control *control_create(int type) {
     std::memset(mem, 0, HEADER_SIZE + data_size);
     Control *c = static_cast<Control *>(mem);
     c->type = type;
-    c->move = new (std::nothrow) ControlMotion{};
+    c->move = movement_path_create();
     c->dwell_delay = c->dwell_left = 1000;
     c->away_delay = c->away_left = 1000;
     if (cls->init) cls->init(c);
@@ -157,7 +139,7 @@ void control_destroy(Control *ctrl) {
     if (ctrl->object && g_world.object_release) g_world.object_release(ctrl->object);
     ctrl->object = nullptr;
     ctrl->owner = nullptr;
-    delete ctrl->move;
+    movement_path_free(ctrl->move);
     ctrl->move = nullptr;
     if (ctrl->widget_state && ctrl->widget_free) ctrl->widget_free(ctrl->widget_state);
     ctrl->widget_state = nullptr;
@@ -205,15 +187,8 @@ void control_move_to(Control *ctrl, int x, int y, int ms) {
     ctrl->flags |= CTRL_MOVING;
     ctrl->move_from_x = sx;
     ctrl->move_from_y = sy;
-    ControlMotion *m = ctrl->move;
-    m->arrived = false;
-    m->x = static_cast<float>(sx) + 0.5f;
-    m->y = static_cast<float>(sy) + 0.5f;
-    m->target_x = x;
-    m->target_y = y;
-    m->step_x = static_cast<float>(x - sx) / static_cast<float>(ms);
-    m->step_y = static_cast<float>(y - sy) / static_cast<float>(ms);
-    m->duration = ms;
+    ctrl->move->mode = MOVEMENT_LINEAR;
+    movement_path_start(ctrl->move, sx, sy, x, y, ms);
 }
 
 void control_attach_to_object(Control *ctrl, GameObject *object, int dx, int dy, int options) {
@@ -333,7 +308,7 @@ void control_update(Control *c, int ms) {
 
     if (!is_removed(c) && !is_hidden(c)) {
         if ((c->flags & CTRL_MOVING) && c->move) {
-            motion_advance(c->move, ms);
+            movement_path_step(c->move, ms);
             const int nx = static_cast<int>(c->move->x), ny = static_cast<int>(c->move->y);
             if (c->flags & CTRL_ANCHORED) {
                 c->abs_x = nx;
@@ -342,7 +317,7 @@ void control_update(Control *c, int ms) {
                 c->x = nx;
                 c->y = ny;
             }
-            if (c->move->arrived) c->flags &= ~CTRL_MOVING;
+            if (movement_path_arrived(c->move)) c->flags &= ~CTRL_MOVING;
         } else if ((c->flags & CTRL_ATTACHED) && !(c->flags & CTRL_ATTACH_PAUSED)) {
             follow_object(c);
         }

@@ -20,6 +20,7 @@ struct Control;
 struct Graphics;
 struct GameObject;
 struct ObjectMap;
+struct MovementPath;
 
 using ControlFn = void (*)(Control *ctrl);
 using FreeFn    = void (*)(void *data);
@@ -72,15 +73,6 @@ enum ControlCallback : int {
 
 constexpr int CONTROL_SOUND_CLICK = 5;
 
-// The linear slide of control_move_to: a point that moves by a fixed step per ms to a target pixel.
-struct ControlMotion {
-    bool  arrived = true;
-    float x = 0, y = 0;               // current point; pixel centres at +0.5
-    float step_x = 0, step_y = 0;     // pixels per ms
-    int   target_x = 0, target_y = 0;
-    int   duration = 0;
-};
-
 struct Control {
     int32_t   type;
     int32_t   refcount;
@@ -112,7 +104,7 @@ struct Control {
     FreeFn    user_free;
     Control  *owner;                  // owning panel (not counted)
     int32_t   show_ms, hide_ms, enable_ms, remove_ms;
-    ControlMotion *move;
+    MovementPath *move;               // the slide of control_move_to (linear, one unit per ms)
     int32_t   move_from_x, move_from_y;
     int32_t   dwell_delay, dwell_left;
     int32_t   away_delay, away_left;

@@ -5,6 +5,7 @@
 #include <climits>
 #include <new>
 
+#include "platform/movement_path.h"
 #include "ui/colour_fade.h"
 #include "ui/ui_draw.h"
 #include "ui/ui_platform.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/movement_path.h"
 #include "ui/colour_fade.h"
 #include "ui/control.h"
 #include "ui/panel.h"
@@ -40,7 +41,7 @@ TEST_F(ControlCore, NewControlStartsUnreferencedWithDefaultDelays) {
     EXPECT_EQ(c->dwell_delay, 1000);
     EXPECT_EQ(c->away_left, 1000);
     ASSERT_NE(c->move, nullptr);
-    EXPECT_TRUE(c->move->arrived);
+    EXPECT_TRUE(movement_path_arrived(c->move));
     control_destroy(c);
 }
 
