@@ -1,0 +1,75 @@
+#pragma once
+// Files: the save folder, whole-file writes, directory listing, small file readers, data-store
+// numbers, local time, web links, and the integer geometry every screen shares.
+//  - Save folder: $XDG_DATA_HOME/Astrovane, else $HOME/.local/share/Astrovane, else ".".
+//  - write_file replaces a file safely: the bytes go to "<name>.tmp" in the same folder, are
+//    synced, renamed over the target, and the folder is synced. On any failure the old file is
+//    untouched and the temporary removed. Every file the game writes goes through it.
+//  - list_directory: the plain files of a folder, newest first, equal times by name.
+//  - shell_open only ever starts `xdg-open` with an address beginning "http://" or "https://";
+//    anything else is refused (an address may come from a save file).
+//  - Geometry: whole degrees 0..359 counter-clockwise on screen (0 right, 90 up); cos/sin tables
+//    x100 built once on first use (thread-safe); the 400 x 400 distance table is built by the
+//    loaders on the main thread before a game starts and only read afterwards.
+//  - Nothing here logs except the distance table.
+//  - Result codes: RES_OPEN_FAILED (-6) open or list failure; RES_WRITE_FAILED (-21);
+//    RES_NOT_A_DIRECTORY (-29); RES_MKDIR_FAILED (-30); RES_END_OF_FILE (-46);
+//    RES_HEADER_READ_FAILED (-47) read error; RES_SHORT_BUFFER (-15); RES_DELETE_FAILED (-52);
+//    RES_PLATFORM_REFUSED (-7); RES_MALFORMED (-23) over-long string; RES_NO_MEMORY (-4).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+#include "platform/result.h"
+
+struct Buffer;
+
+constexpr int     DISTANCE_TABLE_SIZE   = 400;
+constexpr int32_t FILE_STRING_MAX       = 2097152;   // longest string file_read_string accepts
+constexpr int64_t MINUTES_PER_DAY       = 1440;
+
+// ---- Files and folders ----
+int    save_folder_path(std::string *field);             // sets the field; returns its length (> 0)
+Result make_directory(const char *path);                 // missing parents are created too
+Result write_file(const char *path, const Buffer *buffer);
+Result write_file_bytes(const char *path, const void *data, size_t size);   // the same, from bytes
+Result list_directory(const char *directory, std::vector<std::string> *out);  // out may be null
+int    file_open_read(const char *path);                 // descriptor, or RES_OPEN_FAILED
+Result file_read_exact(int fd, void *bytes, size_t n);
+bool   file_write_all(int fd, const void *bytes, size_t n);   // retries short writes and EINTR; false on error
+Result file_read_u32(int fd, uint32_t *out);
+Result file_read_string(int fd, std::string *field);
+Result file_stat(const char *path, struct stat *out);    // RES_OK, or RES_OPEN_FAILED
+void   file_close(int fd);
+int    file_exists(const char *path);                    // 1 or 0
+int    is_directory(const char *path);                   // 1 or 0
+Result file_delete(const char *path);
+void   path_append(std::string *field, const char *name);   // field + "/" + name
+Result shell_open(const char *text);
+
+// ---- Numbers from data-store texts ----
+Result store_read_int(const char *asset_path, int32_t *out);       // atoi of the text
+// One atoi per line that ends with '\n'; a last line without one is not read.
+Result store_read_int_lines(const char *asset_path, int32_t *count, std::vector<int32_t> *values);
+
+// ---- Time ----
+void    local_time_get(int *year, int *month, int *day, int *hour, int *minute, int *second);
+void    format_local_timestamp(std::string *field, int year, int month, int day, int hour,
+                               int minute, int second);   // month 0..11; 12-hour clock with AM/PM
+int64_t minutes_to_days_ceil(int64_t minutes);
+
+// ---- Geometry and numbers ----
+int32_t     trig_cos100(int angle);           // cos x 100, rounded away from zero
+int32_t     trig_sin100(int angle);           // -sin x 100 (screen y grows downwards)
+int         angle_normalize(int a);
+int         angle_diff(int from, int to);     // signed shortest turn; a half turn is -180 from 0
+int         angle_within(int a, int b, int arc);
+int         angle_of_vector(int dx, int dy);
+void        rotate_point(int angle, int radius, int *x, int *y);
+int32_t     distance(int dx, int dy);
+void        distance_table_build();
+void        distance_table_free();
+bool        distance_table_ready();
+const char *roman_numeral(int n);             // "I".."X" for 1..10, else ""
+int         is_nan(double value);

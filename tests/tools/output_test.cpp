@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+#include "assetgen/canvas.h"
+#include "assetgen/output.h"
+#include "platform/buffer.h"
+#include "platform/files.h"
+#include "png_decode.h"
+
+namespace {
+
+
+class OutputTest : public ::testing::Test {
+protected:
+    std::string root;
+    void SetUp() override {
+        root = std::string(ASTROVANE_BINARY_DIR "/test-output/assetgen/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
+    }
+};
+
+TEST_F(OutputTest, PngIsEightBitRgbNonInterlacedWithThePixelsGiven) {
+    const std::vector<uint8_t> pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+    std::vector<uint8_t> png;
+    ASSERT_EQ(png_encode(pixels.data(), 3, 2, 3, &png), RES_OK);
+    const DecodedPng d = png_decode(png.data(), png.size());
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, 3u);
+    EXPECT_EQ(d.height, 2u);
+    EXPECT_EQ(d.bit_depth, 8);
+    EXPECT_EQ(d.colour_type, PNG_COLOR_TYPE_RGB);
+    EXPECT_EQ(d.interlace, PNG_INTERLACE_NONE);
+    EXPECT_EQ(d.pixels, pixels);
+}
+
+TEST_F(OutputTest, PngKeepsAlphaForRgba) {
+    const std::vector<uint8_t> pixels = {1, 2, 3, 0, 4, 5, 6, 255};
+    std::vector<uint8_t> png;
+    ASSERT_EQ(png_encode(pixels.data(), 2, 1, 4, &png), RES_OK);
+    const DecodedPng d = png_decode(png.data(), png.size());
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.colour_type, PNG_COLOR_TYPE_RGB_ALPHA);
+    EXPECT_EQ(d.pixels, pixels);
+    EXPECT_EQ(png_encode(pixels.data(), 2, 1, 2, &png), RES_OUT_OF_RANGE);
+}
+
+TEST_F(OutputTest, TheSamePixelsGiveTheSameBytes) {
+    Canvas c = canvas_create(50, 40, {0.1f, 0.2f, 0.3f, 1});
+    canvas_circle(&c, 20, 20, 9, {1, 0.5f, 0, 1}, BLEND_ADD);
+    ASSERT_EQ(output_png_rgb(root, "a/one.png", c, true, 3), RES_OK);
+    ASSERT_EQ(output_png_rgb(root, "b/two.png", c, true, 3), RES_OK);
+    const std::vector<uint8_t> one = read_whole(root + "/a/one.png");
+    EXPECT_FALSE(one.empty());
+    EXPECT_EQ(one, read_whole(root + "/b/two.png"));
+}
+
+TEST_F(OutputTest, TextGetsLfLineEndsAndOneFinalNewline) {
+    EXPECT_EQ(text_normalise("a\r\nb\rc"), "a\nb\nc\n");
+    EXPECT_EQ(text_normalise("done\n\n\n"), "done\n");
+    EXPECT_EQ(text_normalise("x"), "x\n");
+    EXPECT_EQ(text_normalise("\n"), "\n");
+    EXPECT_EQ(text_normalise(""), "");
+    EXPECT_EQ(text_normalise("a\n\nb\n"), "a\n\nb\n");   // blank lines inside stay
+    ASSERT_EQ(output_text(root, "names/list.txt", "one\r\ntwo"), RES_OK);
+    const std::vector<uint8_t> file = read_whole(root + "/names/list.txt");
+    EXPECT_EQ(std::string(file.begin(), file.end()), "one\ntwo\n");
+}
+
+TEST_F(OutputTest, ParameterFilesAreTheBufferBytes) {
+    Buffer params;
+    ASSERT_EQ(buffer_write_i32(&params, -2), RES_OK);
+    ASSERT_EQ(buffer_write_string(&params, "Hull"), RES_OK);
+    ASSERT_EQ(output_params(root, "ship/001/dat/params.dat", params), RES_OK);
+    EXPECT_EQ(read_whole(root + "/ship/001/dat/params.dat"),
+              (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 4, 'H', 'u', 'l', 'l'}));
+}
+
+TEST_F(OutputTest, AFailedWriteIsReported) {
+    ASSERT_EQ(make_directory(root.c_str()), RES_OK);
+    ASSERT_EQ(output_text(root, "file", "x"), RES_OK);
+    testing::internal::CaptureStderr();
+    EXPECT_NE(output_text(root, "file/below", "x"), RES_OK);   // a file where a folder must be
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("file/below"), std::string::npos);
+}
+
+}  // namespace
