@@ -1,10 +1,10 @@
 // The UI art: the image-type table and the cursors.
-#include "ui_art.h"
+#include "assetgen/ui_art.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "ui_glyphs.h"
+#include "assetgen/ui_glyphs.h"
 
 namespace {
 

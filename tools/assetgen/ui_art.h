@@ -8,7 +8,7 @@
 //    by ui_art_system_icon_types and ui_art_tech_icon_types; type 211 is the status bar's
 //    turning credits coin.
 #include <vector>
-#include "ui_paint.h"
+#include "assetgen/ui_paint.h"
 
 constexpr int UI_IMAGE_TYPE_COUNT = 213;
 constexpr int UI_GIVEN_SPRITE_TYPE = 34;

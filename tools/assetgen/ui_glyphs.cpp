@@ -1,5 +1,5 @@
 // The UI icon silhouettes.
-#include "ui_glyphs.h"
+#include "assetgen/ui_glyphs.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The silhouettes of the UI icons, each drawn in unit coordinates with a Pen so it reads at 12 to
 // 24 pixels. `phase` animates the glyphs that have frames (0..1 over one loop).
-#include "ui_paint.h"
+#include "assetgen/ui_paint.h"
 
 enum class Glyph {
     Unknown, Cross, Check, ArrowRight, ArrowLeft, ArrowUp, ArrowDown, Retreat, Turn, Scan, NextTurn, Shield,

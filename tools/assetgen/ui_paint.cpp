@@ -1,5 +1,5 @@
 // Icon painting: supersampled coverage masks, plates and outlined glyphs.
-#include "ui_paint.h"
+#include "assetgen/ui_paint.h"
 
 #include <algorithm>
 #include <cmath>
