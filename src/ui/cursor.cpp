@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/ui_draw.h"
+#include "platform/files.h"
 #include "ui/ui_platform.h"
 
 Cursor *cursor_create_empty() { return new (std::nothrow) Cursor{}; }
@@ -28,8 +29,9 @@ Cursor *cursor_load(int n) {
     cursor->frame_count = count;
     cursor->step = 1;
     std::snprintf(path, sizeof path, "cursor/%.3i/dat/point", n);
-    std::vector<int> point;
-    if (ui_read_int_lines(path, &point) && point.size() >= 2) {
+    std::vector<int32_t> point;
+    int32_t lines = 0;
+    if (store_read_int_lines(path, &lines, &point) == RES_OK && point.size() >= 2) {
         cursor->hot_x = point[0];
         cursor->hot_y = point[1];
     }

@@ -14,6 +14,7 @@
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
+#include "platform/files.h"
 #include "ui/ui_platform.h"
 
 namespace {
@@ -421,8 +422,9 @@ Result image_control_load_type(int type) {
     t->frame_count = count;
     for (int n = 0;; ++n) {
         std::snprintf(path, sizeof path, "control/image/%.3i/anim/%.3i.dat", type, n);
-        std::vector<int> ints;
-        if (!ui_read_int_lines(path, &ints)) break;
+        std::vector<int32_t> ints;
+        int32_t count = 0;
+        if (store_read_int_lines(path, &count, &ints) != RES_OK) break;
         Animation *anim = anim_create(static_cast<int>(ints.size() / 2), ANIM_CENTRED);
         if (!anim) break;
         for (size_t i = 0; i + 1 < ints.size(); i += 2) anim_add_frame(anim, ints[i], ints[i + 1]);

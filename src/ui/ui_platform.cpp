@@ -58,4 +58,3 @@ Sprite **ui_load_numbered_sprites(const char *, int *count) {
     return nullptr;
 }
 void ui_free_sprite_array(Sprite **sprites, int) { delete[] sprites; }
-bool ui_read_int_lines(const char *, std::vector<int> *) { return false; }

@@ -33,5 +33,3 @@ struct Sprite;
 // Numbered sprite set "<dir>/000.png", "<dir>/001.png" ... (one reference each); null when none.
 Sprite **ui_load_numbered_sprites(const char *dir, int *count);
 void     ui_free_sprite_array(Sprite **sprites, int count);
-// A text file of the store, one integer per line; false when it cannot be read.
-bool     ui_read_int_lines(const char *path, std::vector<int> *out);
