@@ -253,6 +253,11 @@ void control_lists_draw(const ControlLists *lists, Graphics *gfx, int sign) {
     ui_unlock_screen(gfx);
 }
 
+void control_lists_draw_cursor(const ControlLists *lists, Graphics *gfx) {
+    if (lists->cursor_hidden || !lists->cursor) return;
+    sprite_draw_at(lists->cursor, gfx, input_mouse_x() - lists->cursor->hot_x, input_mouse_y() - lists->cursor->hot_y);
+}
+
 bool control_lists_has_escape_handler(const ControlLists *lists) {
     if (lists->focus) return false;
     for (const Control *c : lists->live.items) {

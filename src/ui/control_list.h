@@ -50,6 +50,8 @@ void     control_lists_set_focus(ControlLists *lists, Control *ctrl);   // null 
 void control_lists_update(ControlLists *lists, int ms);
 // Draws the live controls with layer >= 0 (sign >= 0) or < 0 (sign < 0), ascending by layer.
 void control_lists_draw(const ControlLists *lists, Graphics *gfx, int sign);
+// The current cursor at the pointer minus its hot spot (nothing while the cursor is hidden).
+void control_lists_draw_cursor(const ControlLists *lists, Graphics *gfx);
 // The control the pointer would pick at x, y (null when none).
 Control *control_lists_pick(const ControlLists *lists, int x, int y);
 

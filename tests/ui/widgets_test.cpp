@@ -194,6 +194,17 @@ TEST_F(ScrollTrackTest, ThumbClampsAndReportsOnlyChanges) {
     control_destroy(track);
 }
 
+TEST_F(ScrollTrackTest, TrackShorterThanItsThumbHasNoRange) {
+    Control *track = scroll_track_create(1, 10, 12);
+    scroll_track_enable_thumb(track);
+    scroll_track_set_thumb(track, 5);
+    int pos = -1, range = -1;
+    scroll_track_get_thumb(track, &pos, &range);
+    EXPECT_EQ(range, 0);
+    EXPECT_EQ(pos, 0);
+    control_destroy(track);
+}
+
 TEST_F(ScrollTrackTest, DragFollowsThePointerAndEndsFarToTheSide) {
     Control *track = add_top(scroll_track_create(0, 200, 12), 100, 100);
     scroll_track_enable_thumb(track);

@@ -241,7 +241,7 @@ Mask glyph_mask(int w, int h, float x, float y, float s, Glyph g, int frame, flo
 IconImage plate_icon(const Art &a, int size, bool lit, int frame, float phase) {
     IconImage img(size, size);
     paint_plate(&img, 0, 0, size, size, a.accent, lit, size >= 20 ? 3 : 2);
-    const float inset = size >= 20 ? 4.0f : 3.0f;
+    const float inset = size >= 20 ? 3.5f : 2.5f;
     const Mask m = glyph_mask(size, size, inset, inset, static_cast<float>(size) - 2 * inset, a.glyph,
                               a.variant >= 0 ? a.variant : frame, phase);
     paint_glyph(&img, m, glyph_top(a.accent, lit), glyph_bottom(a.accent, lit), true);

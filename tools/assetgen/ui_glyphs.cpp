@@ -6,7 +6,7 @@
 namespace {
 
 constexpr float PI = 3.14159265358979f;
-constexpr float W = 0.14f;   // the usual stroke
+constexpr float W = 0.16f;   // the usual stroke
 
 void arrow(Pen &p, float x0, float y0, float x1, float y1, float head) {
     p.line(x0, y0, x1, y1, W);
