@@ -337,7 +337,7 @@ void control_update(Control *c, int ms) {
 bool control_handle_hotkey(Control *c) {
     if ((c->flags & CTRL_DISABLED) && !(c->flags & CTRL_DISABLE_TIMER)) return false;
     if (c->hotkey > 0 && input_key_pressed(c->hotkey)) {
-        sound_play(CONTROL_SOUND_CLICK);
+        ui_play_sound(CONTROL_SOUND_CLICK);
         call(c->on_key, c);
         return true;
     }

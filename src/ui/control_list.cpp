@@ -78,7 +78,7 @@ void dispatch_pointer(ControlLists *lists, int ms) {
         }
     }
     if (input_button_pressed(0)) {
-        if (h->flags & CTRL_CLICK_SOUND) sound_play(CONTROL_SOUND_CLICK);
+        if (h->flags & CTRL_CLICK_SOUND) ui_play_sound(CONTROL_SOUND_CLICK);
         if (h->on_click) h->on_click(h);
     }
     if (input_left_down()) {

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/sound.h"
+
 UiInputStandIn *ui_input_stand_in() {
     static UiInputStandIn state{};
     return &state;
@@ -46,9 +48,10 @@ const char *input_key_name(int key) {
     if (key >= 'a' && key <= 'z') { one[0] = static_cast<char>(key - 32); one[1] = 0; return one; }
     return nullptr;
 }
-void sound_play(int number) {
+void ui_play_sound(int number) {
     ui_input_stand_in()->last_sound = number;
     ui_input_stand_in()->sound_count += 1;
+    sound_play(number);
 }
 int ui_screen_width() { return 1024; }
 int ui_screen_height() { return 768; }

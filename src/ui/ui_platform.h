@@ -24,7 +24,7 @@ int         input_mouse_y();
 int         input_wheel();
 bool        input_ctrl_down();
 const char *input_key_name(int key);
-void        sound_play(int number);
+void        ui_play_sound(int number);   // sound_play, counted for the tests
 int         ui_screen_width();
 int         ui_screen_height();
 

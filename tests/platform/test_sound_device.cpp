@@ -1,0 +1,197 @@
+// The audio device and the manager thread: start and stop, a device that will not open, the callback
+// locked out while a channel is freed, and a rendered mix to listen to.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include "assetgen/family_sounds.h"
+#include "platform/sound_test_util.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <typename Done> bool wait_for(Done done, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+class SoundDevice : public SoundTest {};
+
+TEST_F(SoundDevice, StartOpensTheDeviceAndTheThreadPlaysASoundToItsEnd) {
+    Sound *blip = sound_test_install(4, sound_test_tone(0.15, 880));
+    ASSERT_EQ(sound_start(), RES_OK);
+    EXPECT_TRUE(manager->flags.load() & SOUND_RUNNING);
+    EXPECT_EQ(sound_start(), RES_OK);   // already running
+    EXPECT_GE(manager->mix.size() * 2, static_cast<size_t>(SOUND_DEVICE_SAMPLES * 4));
+    sound_play(4);
+    SoundChannel *c = &manager->channels[0];
+    EXPECT_TRUE(wait_for([&] { return c->flags.load() == 0; }, 3000ms)) << "flags " << c->flags.load();
+    EXPECT_EQ(sound_test_refcount(blip), 1);
+    EXPECT_EQ(sound_stop(), RES_OK);
+    EXPECT_EQ(manager->flags.load() & SOUND_RUNNING, 0u);
+    EXPECT_FALSE(manager->thread.joinable());
+}
+
+TEST_F(SoundDevice, ShutdownWhilePlayingFreesEverything) {
+    sound_test_install(14, sound_test_tone(3.0, 220));
+    ASSERT_EQ(sound_start(), RES_OK);
+    sound_play(14);
+    ASSERT_TRUE(wait_for([&] { return (manager->channels[0].flags.load() & SOUND_CHANNEL_HAS_DATA) != 0; }, 2000ms));
+    sound_shutdown();
+    EXPECT_EQ(sound_get(), nullptr);
+    ASSERT_EQ(sound_init(), 0);   // the fixture shuts the fresh one down
+}
+
+// While the callback is locked out, a faded channel waits to be freed; it goes as soon as the
+// callback may run again. Freeing it under the callback's feet could hand it a deleted chunk.
+TEST_F(SoundDevice, AChannelIsFreedOnlyWhileTheCallbackIsLockedOut) {
+    sound_test_install(14, sound_test_tone(1.5, 220));
+    sound_set_music_volume(1);   // one fade step, 30 ms, ends it
+    ASSERT_EQ(sound_start(), RES_OK);
+    sound_play(14);
+    SoundChannel *c = &manager->channels[0];
+    // Fully decoded (three chunks), so the passes that follow decode nothing.
+    ASSERT_TRUE(wait_for([&] { return (c->flags.load() & SOUND_CHANNEL_END_OF_STREAM) != 0; }, 2000ms));
+
+    sound_fade_out_music();
+    SDL_LockAudio();
+    std::this_thread::sleep_for(300ms);
+    const uint32_t flags_while_locked = c->flags.load();
+    const bool chunks_while_locked = !c->chunks.empty();
+    SDL_UnlockAudio();
+
+    EXPECT_TRUE(flags_while_locked & SOUND_CHANNEL_IN_USE) << "freed while the callback was locked out";
+    EXPECT_TRUE(chunks_while_locked);
+    EXPECT_TRUE(wait_for([&] { return c->flags.load() == 0; }, 2000ms));
+}
+
+TEST_F(SoundDevice, PlaybackDisabledStillPlaysChannelsThrough) {
+    sound_test_install(4, sound_test_tone(0.15, 880));
+    manager->flags.fetch_or(SOUND_PLAYBACK_DISABLED);
+    ASSERT_EQ(sound_start(), RES_OK);
+    EXPECT_TRUE(manager->flags.load() & SOUND_PLAYBACK_DISABLED);
+    sound_play(4);
+    EXPECT_TRUE(wait_for([&] { return manager->channels[0].flags.load() == 0; }, 3000ms));
+}
+
+// With no device the game goes on silent: requests still take channels that nothing frees.
+class SoundWithoutDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char *driver = std::getenv("SDL_AUDIODRIVER");
+        if (driver) saved = driver;
+        setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        ASSERT_EQ(SDL_Init(0), 0);
+        ASSERT_EQ(sound_init(), 0);
+    }
+    void TearDown() override {
+        sound_shutdown();
+        SDL_Quit();
+        if (saved.empty()) unsetenv("SDL_AUDIODRIVER");
+        else setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    }
+    std::string saved;
+};
+
+TEST_F(SoundWithoutDevice, StartIsRefusedAndRequestsFillTheChannels) {
+    EXPECT_EQ(sound_start(), RES_PLATFORM_REFUSED);
+    SoundManager *m = sound_get();
+    EXPECT_EQ(m->flags.load() & SOUND_RUNNING, 0u);
+    EXPECT_FALSE(m->thread.joinable());
+    Sound *blip = sound_test_install(4, sound_test_tone(0.1, 880));
+    for (int i = 0; i < SOUND_CHANNEL_COUNT + 3; ++i) sound_play(4);
+    for (const SoundChannel &c : m->channels) EXPECT_EQ(c.flags.load(), SOUND_CHANNEL_IN_USE);
+    EXPECT_EQ(sound_test_refcount(blip), 1 + SOUND_CHANNEL_COUNT);
+    EXPECT_EQ(sound_stop(), RES_OK);
+}
+
+// A few seconds of the title music with a large explosion and a click on top, written as a WAV file
+// for a person to listen to; its levels are printed.
+class SoundRender : public SoundTest {};
+
+void write_wav(const std::string &path, const std::vector<uint8_t> &pcm) {
+    auto u32 = [](std::ofstream &o, uint32_t v) { for (int i = 0; i < 4; ++i) o.put(static_cast<char>(v >> (8 * i))); };
+    auto u16 = [](std::ofstream &o, uint16_t v) { o.put(static_cast<char>(v)); o.put(static_cast<char>(v >> 8)); };
+    std::ofstream o(path, std::ios::binary | std::ios::trunc);
+    o.write("RIFF", 4); u32(o, 36 + static_cast<uint32_t>(pcm.size())); o.write("WAVE", 4);
+    o.write("fmt ", 4); u32(o, 16); u16(o, 1); u16(o, 2); u32(o, SOUND_RATE); u32(o, SOUND_RATE * 4); u16(o, 4); u16(o, 16);
+    o.write("data", 4); u32(o, static_cast<uint32_t>(pcm.size()));
+    o.write(reinterpret_cast<const char *>(pcm.data()), static_cast<std::streamsize>(pcm.size()));
+}
+
+TEST_F(SoundRender, TitleMusicWithAnExplosionAndAClickStaysBelowFullScale) {
+    for (int id : {13, 1, 5}) {
+        std::vector<uint8_t> ogg;
+        ASSERT_EQ(sound_family_render(id, 1, &ogg), RES_OK);
+        sound_test_install(id, ogg);
+    }
+    const int block = SOUND_DEVICE_SAMPLES * 4;
+    const int blocks = 6 * SOUND_RATE / SOUND_DEVICE_SAMPLES;   // six seconds
+    std::vector<uint8_t> pcm;
+    sound_play(13);
+    for (int b = 0; b < blocks; ++b) {
+        if (b == 2 * SOUND_RATE / SOUND_DEVICE_SAMPLES) sound_play(1);
+        if (b == 4 * SOUND_RATE / SOUND_DEVICE_SAMPLES) sound_play(5);
+        (void)sound_manager_step(manager, 23);
+        const std::vector<uint8_t> out = pull(block);
+        pcm.insert(pcm.end(), out.begin(), out.end());
+    }
+    const std::vector<int16_t> samples = sound_test_samples(pcm);
+    int peak = 0;
+    double sum = 0;
+    for (int16_t s : samples) {
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+        sum += static_cast<double>(s) * s;
+    }
+    const double rms = std::sqrt(sum / samples.size());
+    std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+    write_wav(ASTROVANE_BINARY_DIR "/test-output/sound_mix.wav", pcm);
+    std::printf("sound_mix.wav: peak %d (%.2f dBFS), RMS %.0f (%.2f dBFS)\n", peak, 20 * std::log10(peak / 32768.0),
+                rms, 20 * std::log10(rms / 32768.0));
+    EXPECT_LT(peak, 32767);
+    EXPECT_GT(rms, 32768 * 0.01);   // audible: above -40 dBFS
+}
+
+}  // namespace
+
+namespace {
+
+// Several game-side threads play, fade and change volumes while the manager thread and the device's
+// callback run: every reference comes back and every channel ends free. Run under ThreadSanitizer too.
+TEST_F(SoundDevice, ConcurrentRequestsLeaveNoChannelOrReferenceBehind) {
+    Sound *blip = sound_test_install(4, sound_test_tone(0.1, 880));
+    Sound *tune = sound_test_install(14, sound_test_tone(0.6, 220));
+    Sound *other = sound_test_install(15, sound_test_tone(0.6, 330));
+    ASSERT_EQ(sound_start(), RES_OK);
+    std::vector<std::thread> players;
+    for (int t = 0; t < 4; ++t) {
+        players.emplace_back([t] {
+            for (int i = 0; i < 60; ++i) {
+                sound_play(4);
+                if (i % 10 == t) sound_play(t % 2 ? 14 : 15);
+                if (i % 17 == 0) sound_set_music_volume(40 + i);
+                if (i % 23 == 0) sound_fade_out_music();
+                std::this_thread::sleep_for(3ms);
+            }
+        });
+    }
+    for (std::thread &t : players) t.join();
+    sound_fade_out_music();
+    EXPECT_TRUE(wait_for([&] {
+        for (const SoundChannel &c : manager->channels)
+            if (c.flags.load() != 0) return false;
+        return true;
+    }, 10000ms));
+    EXPECT_EQ(sound_test_refcount(blip), 1);
+    EXPECT_EQ(sound_test_refcount(tune), 1);
+    EXPECT_EQ(sound_test_refcount(other), 1);
+}
+
+}  // namespace
