@@ -1,7 +1,4 @@
-// The program's entry point: hands the command line to the start-up module.
-#include <cstdio>
+// The program's entry point: hands the command line to start-up, which never returns.
+#include "platform/startup.h"
 
-int main(int, char **) {
-    std::printf("astrovane version 5-4f7a19c3, %s\n", __DATE__);
-    return 0;
-}
+int main(int argc, char **argv) { startup_run(argc, argv); }

@@ -1,0 +1,148 @@
+// The game record: creation, clearing, ids and the game's random picks.
+#include "game/game.h"
+
+#include <new>
+#include "platform/calendar.h"
+#include "platform/hash.h"
+#include "platform/list.h"
+#include "platform/log.h"
+#include "platform/random.h"
+
+namespace {
+
+Game *g_game = nullptr;
+
+// A random byte: the magnitude of four quick draws, modulo 256.
+uint64_t random_byte() { return random_magnitude(random_u32()) % 256u; }
+
+}  // namespace
+
+Game *game_create() {
+    Game *game = new (std::nothrow) Game();
+    if (!game) return nullptr;
+    bool ok = true;
+    for (Rng *&rng : game->generators) ok = ok && (rng = rng_create()) != nullptr;
+    game->clock = date_create();
+    game->objects = list_create<GameObject>();
+    game->controls = list_create<Control>();
+    game->new_controls = list_create<Control>();
+    game->players = list_create<Player>();
+    game->player_map = hash_table_create<Player>(key64_hash, key64_compare);
+    game->encounters = list_create<Encounter>();
+    game->alerts = list_create<Alert>();
+    game->player_records = list_create<PlayerRecord>();
+    ok = ok && game->clock && game->objects && game->controls && game->new_controls && game->players &&
+         game->player_map && game->encounters && game->alerts && game->player_records;
+    if (!ok) {
+        game_free(game);
+        return nullptr;
+    }
+    return game;
+}
+
+void game_free(Game *game) {
+    if (!game) return;
+    for (Rng *&rng : game->generators) {
+        rng_free(rng);
+        rng = nullptr;
+    }
+    for (ShuffleBag<char> **deck : {&game->sector_names, &game->ship_names, &game->pilot_names}) {
+        shuffle_free(*deck);
+        *deck = nullptr;
+    }
+    shuffle_free(game->pilot_portraits);
+    game->pilot_portraits = nullptr;
+    date_free(game->clock);
+    game->clock = nullptr;
+    list_free(game->objects);
+    list_free(game->controls);
+    list_free(game->new_controls);
+    list_free(game->players);
+    hash_table_free(game->player_map);
+    list_free(game->encounters);
+    list_free(game->alerts);
+    list_free(game->player_records);
+    delete game;
+}
+
+Game *game_get() {
+    if (!g_game) g_game = game_create();
+    return g_game;
+}
+
+Game *game_ensure() { return game_get(); }
+
+void game_destroy() {
+    game_free(g_game);
+    g_game = nullptr;
+}
+
+void game_clear(Game *game) {
+    log_write(LOG_GAME, LOG_DEBUG3, "Clear game");
+    game_clear_players(game);
+
+    for (ShuffleBag<char> *deck : {game->sector_names, game->ship_names, game->pilot_names})
+        if (deck) shuffle_reset(deck);
+    if (game->pilot_portraits) shuffle_reset(game->pilot_portraits);
+    game->ship_name_cycles = 0;
+    game->pilot_name_cycles = 0;
+
+    // Four random bytes above a zero low byte: ids of different games rarely meet.
+    uint64_t id = 0;
+    for (int round = 0; round < 4; ++round) {
+        id |= random_byte();
+        id <<= 8;
+    }
+    game->next_id = id;
+    for (Rng *rng : game->generators)
+        if (rng) rng_seed(rng, random_u32());
+
+    game->clock_scale = GAME_CLOCK_SCALE;
+    game->clock_remainder = 0;
+    game->queued_minutes = 0;
+    game->save_counter = 1;
+    game->winner_id = 0;
+    game->win_kind = WIN_ONLY_SECTOR_HOLDER;
+    game->backdrop = int32_t(random_magnitude(random_u32()) % 16u);
+    game->newest_alert_id = 0;
+    game->newest_alert_seen_id = 0;
+    game->sol_budget = 0;
+    game->sol_spent = 0;
+    game->turn_counter = 0;
+    game->autosave_countdown = GAME_AUTOSAVE_TURNS;
+}
+
+void game_clear_players(Game *game) {
+    if (game->players) list_clear(game->players);
+    if (game->player_map) hash_table_clear(game->player_map);
+    game->ui_player = nullptr;
+    game->ui_player_id = 0;
+}
+
+uint64_t game_next_id(Game *game) {
+    // 0 means "no record" everywhere, so it is never handed out, not even before the first clear.
+    if (game->next_id == 0) game->next_id = 1;
+    const uint64_t id = game->next_id++;
+    if (game->next_id == 0) game->next_id = 1;
+    return id;
+}
+
+int32_t game_random_range(Game *game, int32_t lo, int32_t hi) {
+    if (!(game->flags & GAME_FLAG_RESOLVE_AT_ONCE)) return random_range(lo, hi);
+    return rng_range(game->generators[GAME_GENERATOR_RESOLVE], lo, hi);
+}
+
+void game_clear_controls(Game *) {
+    // The control lists arrive with the UI toolkit; until then the game holds no controls.
+}
+
+void game_request_quit(Game *game) { game->flags |= GAME_FLAG_QUIT; }
+
+void game_set_controls_hidden(Game *game, int on) {
+    if (on) game->flags |= GAME_FLAG_CONTROLS_OFF;
+    else game->flags &= ~GAME_FLAG_CONTROLS_OFF;
+}
+
+void game_show_cursor(Game *game) { game->flags &= ~GAME_FLAG_NO_CURSOR; }
+
+int game_cursor_index(const Game *game) { return game->cursor_index; }

@@ -1,0 +1,159 @@
+#pragma once
+// Game: the one game state of the process.
+//  - Holds the flags the game loop obeys, the cursors, the id counter shared by every persistent
+//    record, the seven random generators, the three object maps, the global object list, the
+//    top-level controls, the players with their id map, the encounters, the alerts, the name decks,
+//    the clock, the protected home sector and its owner, the preferences, the new-game settings and
+//    the outcome of the game.
+//  - Reached only through game_get, which creates it on first use; freed by the shut-down routine
+//    (game_destroy). A new game or a load empties it with game_clear without freeing it.
+//  - Owns every list, map, deck, the clock, the star layer and the strings; holds one reference on
+//    the current encounter, the hover control and the focus control; the UI player is borrowed
+//    from the player list. Fields whose types belong to later modules stay empty until those
+//    modules fill them.
+//  - Game thread only, except while a screen's worker thread runs: the screen then neither walks
+//    nor changes what the worker may touch until it has joined it.
+#include <cstdint>
+#include <string>
+#include "platform/result.h"
+
+struct Cursor;
+struct Sprite;
+struct Rng;
+struct Date;
+template <typename T> struct List;
+template <typename T> struct HashTable;
+struct ObjectMap;
+struct Encounter;
+struct Alert;
+struct PlayerRecord;
+struct Starfield;
+template <typename T> struct ShuffleBag;
+struct Player;
+struct Control;
+struct GameObject;
+
+// GameFlags.
+constexpr uint32_t GAME_FLAG_QUIT              = 0x1u;      // the loop ends after the current frame
+constexpr uint32_t GAME_FLAG_LOOP_RUNNING      = 0x2u;
+constexpr uint32_t GAME_FLAG_NO_CURSOR         = 0x4u;      // no cursor drawing and no cursor animation
+constexpr uint32_t GAME_FLAG_CONTROLS_OFF      = 0x8u;      // no control drawing and no control update
+constexpr uint32_t GAME_FLAG_NO_MODE_UPDATE    = 0x20u;
+constexpr uint32_t GAME_FLAG_RESOLVE_AT_ONCE   = 0x200u;    // random picks come from the fourth generator
+constexpr uint32_t GAME_FLAG_MUSIC_RESTART     = 0x800u;
+constexpr uint32_t GAME_FLAG_LOAD_PENDING      = 0x1000u;
+constexpr uint32_t GAME_FLAG_LOAD_FROM_STORE   = 0x2000u;   // the pending load reads the data store
+constexpr uint32_t GAME_FLAG_SIDE_CHOICE       = 0x8000u;
+constexpr uint32_t GAME_FLAG_FIRST_RUN         = 0x10000u;  // the preferences file was missing
+
+constexpr int     GAME_CURSOR_COUNT     = 11;
+constexpr int     GAME_GENERATOR_COUNT  = 7;
+constexpr int     GAME_GENERATOR_RESOLVE = 3;   // the fourth: resolve-at-once mode and hit rolls
+constexpr int     GAME_SLOT_COUNT       = 5;    // new-game player slots
+constexpr int32_t GAME_CLOCK_SCALE      = 28800;
+constexpr int32_t GAME_AUTOSAVE_TURNS   = 14;
+
+enum WinKind : int32_t {
+    WIN_ONLY_SECTOR_HOLDER = 0,   // the only player left holding sectors
+    WIN_SOL_HOLDER         = 1,   // took the Sol sector from its guardian
+    WIN_TWO_THIRDS         = 2,   // holds two thirds of the conquerable sectors
+};
+
+// The six new-game settings, also copied into every save header.
+struct GameSetup {
+    int32_t star_density = 2;        // 0..4
+    int32_t starting_tech = 1;       // 0..2
+    int32_t galaxy_age = 1;          // 0..2
+    int32_t ark_strength = 1;        // 0..2
+    int32_t crew_recruitment = 500;  // 200..1500
+    int32_t fog_of_war_off = 0;      // non-zero: every player learns every sector and fleet each turn
+};
+
+struct Game {
+    uint32_t    flags = GAME_FLAG_NO_CURSOR;
+    int32_t     cursor_index = 0;
+    Cursor     *cursors[GAME_CURSOR_COUNT] = {};
+    Sprite    **extra_sprites = nullptr;
+    int32_t     extra_sprite_count = 0;
+    uint64_t    next_id = 0;
+    Rng        *generators[GAME_GENERATOR_COUNT] = {};
+    ObjectMap  *galaxy_map = nullptr;
+    ObjectMap  *sector_map = nullptr;        // contents of the sector a screen shows
+    ObjectMap  *combat_map = nullptr;
+    // The lists are made empty by game_create; each item kind's module sets the free callback
+    // (objects and players: release one reference; new controls: destroy; alerts: free).
+    List<GameObject> *objects = nullptr;
+    List<Control>    *controls = nullptr;       // live top-level controls
+    List<Control>    *new_controls = nullptr;   // added during this frame
+    List<Player>     *players = nullptr;        // in order of addition
+    HashTable<Player> *player_map = nullptr;    // u64 id -> Player
+    List<Encounter>  *encounters = nullptr;
+    List<Alert>      *alerts = nullptr;
+    Encounter  *current_encounter = nullptr; // one reference
+    Starfield  *star_layer = nullptr;
+    ShuffleBag<char>    *sector_names = nullptr;     // heap strings; made by the name-list loader
+    ShuffleBag<char>    *ship_names = nullptr;
+    ShuffleBag<char>    *pilot_names = nullptr;
+    ShuffleBag<int32_t> *pilot_portraits = nullptr;  // heap-allocated portrait numbers
+    int32_t     ship_name_cycles = 0;
+    int32_t     pilot_name_cycles = 0;
+    Player     *ui_player = nullptr;         // borrowed from the player list
+    uint64_t    shown_sector_id = 0;
+    Control    *hover_control = nullptr;     // one reference
+    Control    *focus_control = nullptr;     // one reference; while set, hotkeys are not dispatched
+    int32_t     reserved_word = 36;          // kept in saves
+    Date       *clock = nullptr;
+    int32_t     clock_scale = 0;
+    int32_t     clock_remainder = 0;         // in 1/60000 of a game minute
+    int32_t     queued_minutes = 0;
+    uint64_t    ui_player_id = 0;
+    uint64_t    current_encounter_id = 0;    // as read from a save, until the link step
+    uint64_t    combat_ai_player_id = 0;
+    uint64_t    sol_sector_id = 0;
+    uint64_t    sol_player_id = 0;
+    uint64_t    newest_alert_id = 0;
+    uint64_t    newest_alert_seen_id = 0;
+    int32_t     sol_budget = 0;
+    int32_t     sol_spent = 0;
+    int32_t     save_counter = 0;
+    int32_t     galaxy_speed = 300;          // preferences
+    int32_t     sound_volume = 128;
+    int32_t     music_volume = 76;
+    int32_t     display_mode = 0;
+    int32_t     auto_pass = 0;
+    int32_t     combat_speed = 100;
+    int32_t     turn_counter = 0;
+    List<PlayerRecord> *player_records = nullptr;
+    uint64_t    slot_record_ids[GAME_SLOT_COUNT] = {};
+    uint8_t     slot_red[GAME_SLOT_COUNT] = {};
+    uint8_t     slot_green[GAME_SLOT_COUNT] = {};
+    uint8_t     slot_blue[GAME_SLOT_COUNT] = {};
+    std::string load_file_name;
+    int32_t     autosave_countdown = GAME_AUTOSAVE_TURNS;
+    GameSetup   setup;
+    uint64_t    winner_id = 0;
+    int32_t     win_kind = WIN_ONLY_SECTOR_HOLDER;
+    int32_t     backdrop = 0;                // 0..15; the screens show background backdrop + 4
+    int32_t     conquerable_sectors = 0;
+    int32_t     music_override = -1;         // volume level 0..5 from the command line, -1 none
+    int32_t     sound_override = -1;
+};
+
+Game *game_create();                  // null when out of memory
+void  game_free(Game *game);
+Game *game_get();                     // the singleton, created on first use
+Game *game_ensure();                  // creates the singleton when missing
+void  game_destroy();                 // frees the singleton and forgets it
+
+void     game_clear(Game *game);          // empties the game model, keeps preferences and settings
+void     game_clear_players(Game *game);
+uint64_t game_next_id(Game *game);        // never 0
+int32_t  game_random_range(Game *game, int32_t lo, int32_t hi);   // lo..hi inclusive
+
+// Frees every control of both control lists and drops the hover and focus controls.
+void game_clear_controls(Game *game);
+
+void game_request_quit(Game *game);
+void game_set_controls_hidden(Game *game, int on);
+void game_show_cursor(Game *game);
+int  game_cursor_index(const Game *game);

@@ -1,0 +1,454 @@
+// The graphics context: queue hand-over, the graphics thread, rectangle lists and the clip stack.
+#include "platform/graphics.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include "platform/log.h"
+
+namespace {
+
+Graphics *g_graphics = nullptr;
+GfxScreen g_screen;
+
+constexpr size_t FN_SIZE = sizeof(DrawCommandFn *);
+
+GfxRect rect_read(const Buffer *list, int i) {
+    GfxRect r;
+    std::memcpy(&r, list->data + size_t(i) * sizeof r, sizeof r);
+    return r;
+}
+
+void rect_write(Buffer *list, int i, const GfxRect &r) {
+    std::memcpy(list->data + size_t(i) * sizeof r, &r, sizeof r);
+}
+
+// One merge rule for both lists: near-identical and nested rectangles count once.
+void merge_rect(Buffer *list, int x, int y, int w, int h) {
+    const int W = g_screen.width, H = g_screen.height;
+    if (x >= W || y >= H || x + w < 0 || y + h < 0) return;
+
+    int right = x + w - 1, bottom = y + h - 1;
+    if (x < 0) { w = x + w; x = 0; }
+    if (y < 0) { h = y + h; y = 0; }
+    if (right >= W) { w = W - x; right = W - 1; }
+    if (bottom >= H) { h = H - y; bottom = H - 1; }
+    const GfxRect clipped{int16_t(x), int16_t(y), uint16_t(w), uint16_t(h)};
+
+    bool merged = false;
+    int i = 0;
+    while (i < gfx_rect_count(list)) {
+        const GfxRect rec = rect_read(list, i);
+        const int rl = rec.x, rt = rec.y, rr = rec.x + rec.w - 1, rb = rec.y + rec.h - 1;
+        if (rl > right || rt > bottom || rr < x || rb < y) { ++i; continue; }
+        if (rl <= x && rr >= right && rt <= y && rb >= bottom) return;   // already covered
+        if (x <= rl && right >= rr && y <= rt && bottom >= rb) {
+            const int last = gfx_rect_count(list) - 1;
+            if (i != last) rect_write(list, i, rect_read(list, last));
+            buffer_truncate(list, list->length - int32_t(sizeof(GfxRect)));
+            continue;   // the moved record sits at i now
+        }
+        if (std::abs(x - rl) < 11 && std::abs(y - rt) < 11 && std::abs(w - int(rec.w)) < 11 &&
+            std::abs(h - int(rec.h)) < 11) {
+            x = std::min(x, rl);
+            y = std::min(y, rt);
+            right = std::max(right, rr);
+            bottom = std::max(bottom, rb);
+            rect_write(list, i, GfxRect{int16_t(x), int16_t(y), uint16_t(right - x + 1),
+                                        uint16_t(bottom - y + 1)});
+            merged = true;
+        }
+        ++i;
+    }
+    if (!merged) (void)buffer_append(list, &clipped, sizeof clipped);   // a full list only loses a repaint
+}
+
+void restore_one(Graphics *g, const GfxRect &r) {
+    if (g->work_bg_surface && g_screen.surface) {
+        SDL_Rect src{r.x, r.y, r.w, r.h};
+        SDL_Rect dst = src;
+        SDL_UpperBlit(g->work_bg_surface, &src, g_screen.surface, &dst);
+    }
+    merge_rect(&g->dirty, r.x, r.y, r.w, r.h);
+}
+
+void set_whole_screen_clip() {
+    g_screen.clip_left = 0;
+    g_screen.clip_top = 0;
+    g_screen.clip_right = g_screen.width - 1;
+    g_screen.clip_bottom = g_screen.height - 1;
+}
+
+// Moves the queued frame into the frame buffer; the caller holds the frame mutex.
+void take_queue(Graphics *g) {
+    SDL_mutexP(g->queue_mutex);
+    if (g->queue.length > 0) {
+        // When the frame cannot grow, this frame's bytes are dropped.
+        (void)buffer_append(&g->frame, g->queue.data, size_t(g->queue.length));
+        buffer_clear(&g->queue);
+    }
+    SDL_mutexV(g->queue_mutex);
+}
+
+bool run_frame(Graphics *g) {
+    if (g->frame.length <= 0) return false;
+    buffer_clear(&g->dirty);
+    ++g->drawn_frames;
+    gfx_execute(g->frame.data, g->frame.length);
+    return true;
+}
+
+const char *yes_no(bool v) { return v ? "yes" : "no"; }
+
+}  // namespace
+
+Graphics *gfx_create() {
+    Graphics *g = new (std::nothrow) Graphics();
+    if (!g) return nullptr;
+    g->frame_mutex = SDL_CreateMutex();
+    g->queue_mutex = SDL_CreateMutex();
+    g->frame_cond = SDL_CreateCond();
+    if (!g->frame_mutex || !g->queue_mutex || !g->frame_cond) {
+        gfx_free(g);
+        return nullptr;
+    }
+    return g;
+}
+
+Graphics *gfx_get() {
+    if (!g_graphics) g_graphics = gfx_create();
+    return g_graphics;
+}
+
+void gfx_destroy() {
+    gfx_free(g_graphics);
+    g_graphics = nullptr;
+}
+
+void gfx_free(Graphics *g) {
+    if (!g) return;
+    if (g->thread) {
+        g->run_flags.fetch_or(GFX_RUN_QUIT);   // a thread never asked to stop would never be joined
+        SDL_WaitThread(g->thread, nullptr);
+        g->thread = nullptr;
+    }
+    if (g_screen.surface == g->screen && g->screen) gfx_screen_attach(nullptr);
+    g->screen = nullptr;
+    if (g->frame_mutex) SDL_DestroyMutex(g->frame_mutex);
+    if (g->queue_mutex) SDL_DestroyMutex(g->queue_mutex);
+    if (g->frame_cond) SDL_DestroyCond(g->frame_cond);
+    g->current_bg = nullptr;
+    std::free(g->clip_left);
+    std::free(g->clip_top);
+    std::free(g->clip_right);
+    std::free(g->clip_bottom);
+    delete g;
+}
+
+void gfx_set_size(Graphics *g, uint32_t flags) {
+    g->flags = flags;
+    g->width = GFX_WIDTH;
+    g->height = GFX_HEIGHT;
+}
+
+Result gfx_init_video(Graphics *g) {
+    if (g->width < 0 || g->height < 0) return RES_OUT_OF_RANGE;
+
+    int bpp = 32;
+    if (const SDL_VideoInfo *info = SDL_GetVideoInfo(); info && info->vfmt) {
+        const SDL_PixelFormat *f = info->vfmt;
+        log_write(LOG_GRAPHICS, LOG_DEBUG, "vfmt->rmask: 0x%x", f->Rmask);
+        log_write(LOG_GRAPHICS, LOG_DEBUG, "vfmt->gmask: 0x%x", f->Gmask);
+        log_write(LOG_GRAPHICS, LOG_DEBUG, "vfmt->bmask: 0x%x", f->Bmask);
+        log_write(LOG_GRAPHICS, LOG_DEBUG, "vfmt->amask: 0x%x", f->Amask);
+        log_write(LOG_GRAPHICS, LOG_DEBUG, "vfmt->bpp: %i", f->BitsPerPixel);
+        if (f->BitsPerPixel == 32) bpp = 0;   // the desktop's own depth
+    }
+    Uint32 mode = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    if (g->flags & GFX_FLAG_FULLSCREEN) mode |= SDL_FULLSCREEN;
+    SDL_Surface *screen = SDL_SetVideoMode(g->width, g->height, bpp, mode);
+    if (!screen) {
+        log_write(LOG_GRAPHICS, LOG_WARN, "Video mode %ix%i refused: %s", g->width, g->height, SDL_GetError());
+        return RES_PLATFORM_REFUSED;
+    }
+    g->screen = screen;
+    gfx_screen_attach(screen);
+
+    log_write(LOG_GRAPHICS, LOG_DEBUG,
+              "Init graphics - w -> %i, h -> %i, pitch -> %i, bytesperpixel -> %i, FULLSCREEN -> %s, "
+              "HWSURFACE -> %s, DOUBLEBUF -> %s",
+              screen->w, screen->h, int(screen->pitch), int(screen->format->BytesPerPixel),
+              yes_no(screen->flags & SDL_FULLSCREEN), yes_no(screen->flags & SDL_HWSURFACE),
+              yes_no(screen->flags & SDL_DOUBLEBUF));
+    SDL_WM_SetCaption("Astrovane", nullptr);
+    SDL_ShowCursor(SDL_DISABLE);   // the game draws its own cursor sprite
+    return RES_OK;
+}
+
+Result gfx_start_thread(Graphics *g) {
+    if ((g->run_flags.load() & GFX_RUN_RUNNING) || g->thread) return RES_BLOCKED;
+    g->thread = SDL_CreateThread(gfx_thread_main, g);
+    if (!g->thread) {
+        log_write(LOG_GRAPHICS, LOG_ERROR, "Cannot create the graphics thread: %s", SDL_GetError());
+        return RES_PLATFORM_REFUSED;
+    }
+    return RES_OK;
+}
+
+int gfx_thread_main(void *graphics) {
+    Graphics *g = static_cast<Graphics *>(graphics);
+    if (g->run_flags.load() & GFX_RUN_RUNNING) return -3;
+    log_write(LOG_GRAPHICS, LOG_DEBUG, "Begin graphics thread");
+    const Uint32 start = SDL_GetTicks();
+    buffer_clear(&g->frame);
+    g->run_flags.fetch_or(GFX_RUN_RUNNING);
+
+    Uint32 draw_time = 0;
+    while (g->run_flags.load() & GFX_RUN_RUNNING) {
+        if (g->run_flags.load() & GFX_RUN_QUIT) break;
+        SDL_mutexP(g->frame_mutex);
+        ++g->cycles;
+        const Uint32 t0 = SDL_GetTicks();
+        take_queue(g);
+        const bool drawn = run_frame(g);
+        if (drawn && g->screen) {
+            SDL_UpdateRects(g->screen, gfx_rect_count(&g->dirty), reinterpret_cast<SDL_Rect *>(g->dirty.data));
+        }
+        buffer_clear(&g->frame);
+        SDL_CondBroadcast(g->frame_cond);
+        SDL_mutexV(g->frame_mutex);
+
+        const Uint32 now = SDL_GetTicks();
+        if (drawn) draw_time += now - t0;
+        const int wait = GFX_FRAME_MS - int(now - t0);
+        SDL_Delay(Uint32(std::max(wait, 1)));
+    }
+    g->run_flags.fetch_and(~GFX_RUN_RUNNING);
+    SDL_mutexP(g->frame_mutex);
+    SDL_CondBroadcast(g->frame_cond);
+    const uint32_t cycles = g->cycles, drawn_frames = g->drawn_frames;
+    SDL_mutexV(g->frame_mutex);
+
+    const double seconds = std::max((SDL_GetTicks() - start) / 1000.0, 0.1);
+    const double avg_ms = drawn_frames ? double(draw_time) / drawn_frames : 0.0;
+    const double avg_fps = draw_time ? drawn_frames / double(draw_time) * 1000.0 : 0.0;
+    log_write(LOG_GRAPHICS, LOG_DEBUG,
+              "End graphics thread, num frames -> %u, drawn frames -> %u, run seconds -> %.3f, total fps -> "
+              "%.3f, draw time -> %d, avg ms per frame -> %.3f, avg fps -> %.3f",
+              cycles, drawn_frames, seconds, cycles / seconds, int(draw_time), avg_ms, avg_fps);
+    return 0;
+}
+
+GfxScreen *gfx_screen() { return &g_screen; }
+
+void gfx_screen_attach(SDL_Surface *surface) {
+    g_screen = GfxScreen{};
+    if (!surface) return;
+    g_screen.width = surface->w;
+    g_screen.height = surface->h;
+    g_screen.pixels = static_cast<uint8_t *>(surface->pixels);
+    g_screen.pitch = surface->pitch;
+    g_screen.bytes_per_pixel = surface->format->BytesPerPixel;
+    g_screen.format = surface->format;
+    g_screen.surface = surface;
+    set_whole_screen_clip();
+}
+
+void gfx_queue_lock(Graphics *g) { SDL_mutexP(g->queue_mutex); }
+void gfx_queue_unlock(Graphics *g) { SDL_mutexV(g->queue_mutex); }
+int  gfx_queue_is_empty(Graphics *g) { return g->queue.length < 1 ? 1 : 0; }
+void gfx_queue_clear(Graphics *g) { buffer_clear(&g->queue); }
+
+Result gfx_queue_command(Graphics *g, DrawCommandFn *fn, const void *payload, uint32_t size) {
+    // The executor steps by the size the command returns, so a record must be whole or absent.
+    if (!fn || (size > 0 && !payload) || size > uint32_t(INT32_MAX - FN_SIZE)) return RES_OUT_OF_RANGE;
+    const int32_t before = g->queue.length;
+    if (Result r = buffer_append(&g->queue, &fn, FN_SIZE); r != RES_OK) return r;
+    if (size > 0) {
+        if (Result r = buffer_append(&g->queue, payload, size); r != RES_OK) {
+            buffer_truncate(&g->queue, before);
+            return r;
+        }
+    }
+    return RES_OK;
+}
+
+void gfx_request_quit(Graphics *g) { g->run_flags.fetch_or(GFX_RUN_QUIT); }
+
+int gfx_thread_running(Graphics *g) { return g && (g->run_flags.load() & GFX_RUN_RUNNING) ? 1 : 0; }
+
+void gfx_wait_frame(Graphics *g) {
+    if (!gfx_thread_running(g)) return;
+    SDL_mutexP(g->frame_mutex);
+    const uint32_t seen = g->cycles;
+    while (gfx_thread_running(g) && g->cycles == seen) SDL_CondWait(g->frame_cond, g->frame_mutex);
+    SDL_mutexV(g->frame_mutex);
+}
+
+void gfx_wait_stopped(Graphics *g) {
+    if (!g->frame_mutex) return;
+    SDL_mutexP(g->frame_mutex);
+    while (gfx_thread_running(g)) SDL_CondWait(g->frame_cond, g->frame_mutex);
+    SDL_mutexV(g->frame_mutex);
+}
+
+uint32_t gfx_map_rgb(uint8_t r, uint8_t g, uint8_t b) {
+    return g_screen.format ? SDL_MapRGB(g_screen.format, r, g, b) : 0;
+}
+
+void gfx_get_rgb(uint32_t pixel, uint8_t *r, uint8_t *g, uint8_t *b) {
+    Uint8 rr = 0, gg = 0, bb = 0;
+    if (g_screen.format) SDL_GetRGB(pixel, g_screen.format, &rr, &gg, &bb);
+    if (r) *r = rr;
+    if (g) *g = gg;
+    if (b) *b = bb;
+}
+
+void gfx_encode_pixel(uint8_t *address, uint8_t r, uint8_t g, uint8_t b) {
+    const uint32_t value = gfx_map_rgb(r, g, b);
+    for (int i = 0; i < g_screen.bytes_per_pixel && i < 4; ++i) address[i] = uint8_t(value >> (8 * i));
+}
+
+void gfx_merge_dirty_rect(Graphics *g, int x, int y, int w, int h) { merge_rect(&g->dirty, x, y, w, h); }
+void gfx_merge_restore_rect(Graphics *g, int x, int y, int w, int h) { merge_rect(&g->restore, x, y, w, h); }
+
+int gfx_rect_count(const Buffer *list) { return list->length / int32_t(sizeof(GfxRect)); }
+
+GfxRect gfx_rect_at(const Buffer *list, int index) { return rect_read(list, index); }
+
+void gfx_execute(const uint8_t *data, int32_t length) {
+    size_t pos = 0;
+    while (pos + FN_SIZE <= size_t(length)) {
+        DrawCommandFn *fn;
+        std::memcpy(&fn, data + pos, FN_SIZE);
+        pos += FN_SIZE + fn(data + pos + FN_SIZE);
+    }
+}
+
+SDL_Surface *gfx_create_surface32(int width, int height) {
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0);
+}
+
+Result gfx_replay_frame(Graphics *g, SDL_Surface *target) {
+    if (!target) return RES_OUT_OF_RANGE;
+    const GfxScreen saved = g_screen;
+    gfx_screen_attach(target);
+    SDL_mutexP(g->frame_mutex);
+    take_queue(g);
+    run_frame(g);
+    buffer_clear(&g->frame);
+    SDL_mutexV(g->frame_mutex);
+    g_screen = saved;
+    return RES_OK;
+}
+
+// --- draw commands -------------------------------------------------------------------------
+
+uint32_t gfx_lock_screen(const uint8_t *) {
+    if (SDL_Surface *s = g_screen.surface) {
+        if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+        g_screen.pixels = static_cast<uint8_t *>(s->pixels);
+    }
+    return 0;
+}
+
+uint32_t gfx_unlock_screen(const uint8_t *) {
+    if (SDL_Surface *s = g_screen.surface; s && SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    return 0;
+}
+
+uint32_t gfx_add_dirty_rect(const uint8_t *payload) {
+    GfxRect r;
+    std::memcpy(&r, payload, sizeof r);
+    gfx_merge_dirty_rect(gfx_get(), r.x, r.y, r.w, r.h);
+    return sizeof r;
+}
+
+uint32_t gfx_add_restore_rect(const uint8_t *payload) {
+    GfxRect r;
+    std::memcpy(&r, payload, sizeof r);
+    gfx_merge_restore_rect(gfx_get(), r.x, r.y, r.w, r.h);
+    return sizeof r;
+}
+
+uint32_t gfx_restore_rect(const uint8_t *payload) {
+    GfxRect r;
+    std::memcpy(&r, payload, sizeof r);
+    restore_one(gfx_get(), r);
+    return sizeof r;
+}
+
+uint32_t gfx_restore_all(const uint8_t *) {
+    Graphics *g = gfx_get();
+    for (int i = 0; i < gfx_rect_count(&g->restore); ++i) restore_one(g, rect_read(&g->restore, i));
+    buffer_clear(&g->restore);
+    return 0;
+}
+
+uint32_t gfx_clear_restore_rects(const uint8_t *) {
+    buffer_clear(&gfx_get()->restore);
+    return 0;
+}
+
+uint32_t gfx_push_clip(const uint8_t *payload) {
+    int32_t c[4];
+    std::memcpy(c, payload, sizeof c);
+    Graphics *g = gfx_get();
+    if (g->clip_count >= g->clip_capacity) {
+        const int32_t capacity = g->clip_capacity < 1 ? 8 : g->clip_capacity * 2;
+        int32_t **arrays[4] = {&g->clip_left, &g->clip_top, &g->clip_right, &g->clip_bottom};
+        for (int32_t **a : arrays) {
+            auto *grown = static_cast<int32_t *>(std::realloc(*a, size_t(capacity) * sizeof(int32_t)));
+            if (!grown) return sizeof c;   // out of memory: the clip stays as it is
+            *a = grown;
+        }
+        g->clip_capacity = capacity;
+    }
+    const int n = g->clip_count;
+    std::memmove(g->clip_left + 1, g->clip_left, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_top + 1, g->clip_top, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_right + 1, g->clip_right, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_bottom + 1, g->clip_bottom, size_t(n) * sizeof(int32_t));
+    g->clip_left[0] = g_screen.clip_left;
+    g->clip_top[0] = g_screen.clip_top;
+    g->clip_right[0] = g_screen.clip_right;
+    g->clip_bottom[0] = g_screen.clip_bottom;
+    ++g->clip_count;
+
+    const int left = std::max(c[0], g_screen.clip_left), top = std::max(c[1], g_screen.clip_top);
+    const int right = std::min(c[2], g_screen.clip_right), bottom = std::min(c[3], g_screen.clip_bottom);
+    if (left < right && top < bottom) {
+        g_screen.clip_left = left;
+        g_screen.clip_top = top;
+        g_screen.clip_right = right;
+        g_screen.clip_bottom = bottom;
+    } else {
+        g_screen.clip_left = 0;
+        g_screen.clip_top = 0;
+        g_screen.clip_right = 1;
+        g_screen.clip_bottom = 1;
+    }
+    g_screen.clip_active = 1;
+    return sizeof c;
+}
+
+uint32_t gfx_pop_clip(const uint8_t *) {
+    Graphics *g = gfx_get();
+    if (g->clip_count < 1) {
+        set_whole_screen_clip();
+        g_screen.clip_active = 0;
+        return 0;
+    }
+    g_screen.clip_left = g->clip_left[0];
+    g_screen.clip_top = g->clip_top[0];
+    g_screen.clip_right = g->clip_right[0];
+    g_screen.clip_bottom = g->clip_bottom[0];
+    const int n = --g->clip_count;
+    std::memmove(g->clip_left, g->clip_left + 1, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_top, g->clip_top + 1, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_right, g->clip_right + 1, size_t(n) * sizeof(int32_t));
+    std::memmove(g->clip_bottom, g->clip_bottom + 1, size_t(n) * sizeof(int32_t));
+    g_screen.clip_active = 1;
+    return 0;
+}

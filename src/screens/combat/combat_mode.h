@@ -1,0 +1,8 @@
+#pragma once
+// Combat encounter mode (mode 0) and end-of-game mode (mode 4).
+//  - Their screens arrive with the combat screen; for now their callbacks do nothing.
+//  - Main thread only.
+struct AppMode;
+
+void combat_mode_init(AppMode *mode);        // fills enter, leave, update and draw
+void end_of_game_mode_init(AppMode *mode);   // fills enter, leave, update and draw

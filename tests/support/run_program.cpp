@@ -1,0 +1,114 @@
+// Child processes for tests that run the real binary.
+#include "support/run_program.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+void drain(int fd, std::string *into) {
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n > 0) into->append(chunk, size_t(n));
+        else if (n < 0 && errno == EINTR) continue;
+        else break;
+    }
+}
+
+}  // namespace
+
+pid_t start_program(const std::string &path, const std::vector<std::string> &args, const ProgramOptions &options,
+                    int *out_fd, int *err_fd) {
+    int out_pipe[2], err_pipe[2];
+    if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out_pipe[1], 1);
+        ::dup2(err_pipe[1], 2);
+        ::close(out_pipe[0]);
+        ::close(out_pipe[1]);
+        ::close(err_pipe[0]);
+        ::close(err_pipe[1]);
+        if (!options.directory.empty() && ::chdir(options.directory.c_str()) != 0) ::_exit(121);
+        for (const std::string &name : options.unset) ::unsetenv(name.c_str());
+        for (const std::string &entry : options.environment) {
+            const size_t eq = entry.find('=');
+            ::setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
+        }
+        std::vector<char *> argv;
+        argv.push_back(const_cast<char *>(path.c_str()));
+        for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(path.c_str(), argv.data());
+        ::_exit(122);
+    }
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+    *out_fd = out_pipe[0];
+    *err_fd = err_pipe[0];
+    return pid;
+}
+
+ProgramRun finish_program(pid_t pid, int out_fd, int err_fd, int signal_to_send, int timeout_ms) {
+    ProgramRun run;
+    if (signal_to_send > 0) ::kill(pid, signal_to_send);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    drain(out_fd, &run.out);
+    drain(err_fd, &run.err);
+    ::close(out_fd);
+    ::close(err_fd);
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    return run;
+}
+
+ProgramRun run_program(const std::string &path, const std::vector<std::string> &args, const ProgramOptions &options) {
+    int out_fd = -1, err_fd = -1;
+    const pid_t pid = start_program(path, args, options, &out_fd, &err_fd);
+    if (pid < 0) return {};
+    // Output is read after the child ends; keep what it prints well under a pipe's capacity.
+    if (options.signal_after_ms >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.signal_after_ms));
+        return finish_program(pid, out_fd, err_fd, options.signal_to_send, options.timeout_ms);
+    }
+    return finish_program(pid, out_fd, err_fd, 0, options.timeout_ms);
+}
+
+std::string read_text_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool file_exists(const std::string &path) { return std::filesystem::exists(path); }
+
+std::string make_test_directory(const std::string &name) {
+    const std::filesystem::path dir = std::filesystem::path(ASTROVANE_BINARY_DIR) / "test-output" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}

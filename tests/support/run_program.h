@@ -1,0 +1,33 @@
+#pragma once
+// Runs a program as a child process and reports what it printed and how it ended.
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct ProgramRun {
+    std::string out;          // standard output
+    std::string err;          // standard error
+    int         status = -1;  // exit status, or -1 when it did not exit normally
+    int         signal = 0;   // the signal that ended it, 0 when it exited
+};
+
+struct ProgramOptions {
+    std::string              directory;        // working directory of the child; empty: ours
+    std::vector<std::string> environment;      // "NAME=value" entries added to ours
+    std::vector<std::string> unset;            // names removed from ours
+    int                      signal_after_ms = -1;   // send `signal_to_send` after this long
+    int                      signal_to_send = 15;
+    int                      timeout_ms = 20000;     // then SIGKILL
+};
+
+// argv[0] is the program path itself.
+ProgramRun run_program(const std::string &path, const std::vector<std::string> &args, const ProgramOptions &options = {});
+
+// Starts a child without waiting; the caller ends it with finish_program.
+pid_t start_program(const std::string &path, const std::vector<std::string> &args, const ProgramOptions &options,
+                    int *out_fd, int *err_fd);
+ProgramRun finish_program(pid_t pid, int out_fd, int err_fd, int signal_to_send, int timeout_ms);
+
+std::string read_text_file(const std::string &path);
+bool        file_exists(const std::string &path);
+std::string make_test_directory(const std::string &name);   // fresh, under the build's test output
