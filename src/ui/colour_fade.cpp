@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "platform/graphics.h"
+
 namespace {
 
 int32_t channel_period(int32_t diff, int32_t ms) {
@@ -43,6 +45,7 @@ uint8_t clamp_u8(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 
 }  // namespace
 
 uint32_t colour_fade_map(int r, int g, int b) {
+    if (gfx_screen()->format) return gfx_map_rgb(clamp_u8(r), clamp_u8(g), clamp_u8(b));
     return (uint32_t(clamp_u8(r)) << 16) | (uint32_t(clamp_u8(g)) << 8) | uint32_t(clamp_u8(b));
 }
 

@@ -53,5 +53,5 @@ bool colour_fade_is_waiting(const ColourFade *fade);
 bool colour_fade_is_black(const ColourFade *fade);
 void colour_fade_update(ColourFade *fade, int ms);
 
-// The screen pixel value of a colour; until the video mode exists, 0x00RRGGBB.
+// The screen pixel value of a colour through the screen's format; 0x00RRGGBB before video set-up.
 uint32_t colour_fade_map(int r, int g, int b);

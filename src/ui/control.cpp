@@ -6,12 +6,13 @@
 #include <cstring>
 #include <new>
 
+#include "game/game.h"
+#include "platform/input.h"
 #include "platform/movement_path.h"
+#include "platform/sound.h"
 #include "ui/colour_fade.h"
-#include "ui/control_list.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
-#include "ui/ui_platform.h"
 
 // Class-init functions of the nine types, in type order (each type's source defines its own).
 const ControlClass *minimap_class();
@@ -32,6 +33,7 @@ constexpr size_t HEADER_SIZE =
 const ControlClass *g_classes[CONTROL_TYPE_COUNT];
 bool g_registry_filled = false;
 ControlWorldHooks g_world{};
+int g_clicks = 0;
 
 void fill_registry() {
     if (g_registry_filled) return;
@@ -271,7 +273,8 @@ void control_update(Control *c, int ms) {
     if (is_removed(c) || is_hidden(c)) return;
 
     // Keys: the hotkey's held state, and for the key-focus control its key down and up.
-    const Control *focus = control_lists()->focus;
+    Game *game = game_get();
+    const Control *focus = game ? game->focus_control : nullptr;
     const bool takes_keys = focus == c || (!focus && !(c->flags & CTRL_DISABLED));
     if (takes_keys && c->hotkey > 0) {
         if (!(c->flags & CTRL_HOTKEY_HELD)) {
@@ -300,7 +303,7 @@ void control_update(Control *c, int ms) {
             c->away_left -= ms;
             if (c->away_left <= 0) call(c->on_away, c);
         }
-        if (!over && (input_button_pressed(0) || input_button_pressed(2))) call(c->on_outside_click, c);
+        if (!over && (input_button_pressed(INPUT_BUTTON_LEFT) || input_button_pressed(INPUT_BUTTON_RIGHT))) call(c->on_outside_click, c);
     }
 
     const ControlClass *cls = control_class(c->type);
@@ -337,7 +340,7 @@ void control_update(Control *c, int ms) {
 bool control_handle_hotkey(Control *c) {
     if ((c->flags & CTRL_DISABLED) && !(c->flags & CTRL_DISABLE_TIMER)) return false;
     if (c->hotkey > 0 && input_key_pressed(c->hotkey)) {
-        ui_play_sound(CONTROL_SOUND_CLICK);
+        control_play_click();
         call(c->on_key, c);
         return true;
     }
@@ -520,6 +523,13 @@ bool control_is_inside_owner_view(const Control *c) {
     const int sx = p ? p->scroll_x : 0, sy = p ? p->scroll_y : 0;
     return c->x >= sx && c->y >= sy && c->x < c->owner->w - c->w + sx && c->y < c->owner->h - c->h + sy;
 }
+
+void control_play_click() {
+    ++g_clicks;
+    sound_play(CONTROL_SOUND_CLICK);
+}
+
+int control_clicks_played() { return g_clicks; }
 
 void control_set_world_hooks(const ControlWorldHooks &hooks) { g_world = hooks; }
 

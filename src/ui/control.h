@@ -187,6 +187,10 @@ void control_call_on_show(Control *ctrl);
 void control_set_callback(Control *ctrl, int index, ControlFn fn);
 bool control_is_inside_owner_view(const Control *ctrl);
 
+// Plays the click (sound 5); the count of clicks played is kept for the tests.
+void control_play_click();
+int  control_clicks_played();
+
 // Fades the control's colours to black over ms, disables it and removes it after ms (now for 0).
 void control_fade_out(Control *ctrl, int ms);
 

@@ -7,7 +7,6 @@
 
 #include "ui/ui_draw.h"
 #include "platform/files.h"
-#include "ui/ui_platform.h"
 
 Cursor *cursor_create_empty() { return new (std::nothrow) Cursor{}; }
 

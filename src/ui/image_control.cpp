@@ -10,12 +10,12 @@
 #include "platform/log.h"
 #include "ui/anim.h"
 #include "ui/colour_fade.h"
-#include "ui/control_list.h"
+#include "game/game.h"
+#include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "platform/files.h"
-#include "ui/ui_platform.h"
 
 namespace {
 
@@ -994,8 +994,9 @@ void centre_rows(Control *panel, int top) {
     for (Control *child : p->children.items) control_set_position(child, child->x, top + tallest / 2 - child->h / 2);
 }
 
-void remove_tooltip(ControlLists *lists, const Control *owner_or_null) {
-    for (Control *c : lists->live.items) {
+void remove_tooltip(Game *game, const Control *owner_or_null) {
+    if (!game || !game->controls) return;
+    for (Control *c : game->controls->items) {
         if (!c || (c->flags & CTRL_REMOVED) || c->id != CONTROL_ID_TOOLTIP) continue;
         if (owner_or_null && c->user_data != owner_or_null) return;
         control_remove(c);
@@ -1008,8 +1009,8 @@ void remove_tooltip(ControlLists *lists, const Control *owner_or_null) {
 void image_control_tooltip_show(Control *c) {
     ImageControl *im = image_of(c);
     if (!im) return;
-    ControlLists *lists = control_lists();
-    remove_tooltip(lists, nullptr);
+    Game *game = game_get();
+    remove_tooltip(game, nullptr);
     im->options |= IMG_CAPTION_HIDDEN;
     Control *tip = panel_create_empty();
     if (!tip) return;
@@ -1057,13 +1058,13 @@ void image_control_tooltip_show(Control *c) {
     tip->layer = CONTROL_LAYER_POPUP;
     // The tooltip keeps its button and goes with it, also when the button is removed while hovered.
     control_set_linked(tip, c);
-    control_lists_queue(lists, tip);
+    game_queue_control(game, tip);
 }
 
 void image_control_tooltip_hide(Control *c) {
     ImageControl *im = image_of(c);
     if (!im) return;
-    remove_tooltip(control_lists(), c);
+    remove_tooltip(game_get(), c);
     im->options &= ~IMG_CAPTION_HIDDEN;
 }
 

@@ -7,7 +7,6 @@
 #include "platform/log.h"
 #include "ui/colour_fade.h"
 #include "ui/ui_draw.h"
-#include "ui/ui_platform.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "platform/movement_path.h"
 #include "ui/colour_fade.h"
 #include "ui/ui_draw.h"
-#include "ui/ui_platform.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
-#include "ui/ui_platform.h"
+#include "platform/input.h"
 
 namespace {
 

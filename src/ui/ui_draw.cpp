@@ -3,6 +3,25 @@
 
 #include <cstring>
 
+#include "platform/graphics.h"
+
+int ui_screen_width() {
+    const GfxScreen *screen = gfx_screen();
+    return screen && screen->width > 0 ? screen->width : GFX_WIDTH;
+}
+
+int ui_screen_height() {
+    const GfxScreen *screen = gfx_screen();
+    return screen && screen->height > 0 ? screen->height : GFX_HEIGHT;
+}
+
+Sprite **ui_load_numbered_sprites(const char *, int *count) {
+    if (count) *count = 0;
+    return nullptr;
+}
+
+void ui_free_sprite_array(Sprite **sprites, int) { delete[] sprites; }
+
 void ui_fill_rect(Graphics *, int, int, int, int, int, int, int) {}
 void ui_frame_rect(Graphics *, int, int, int, int, int, int, int) {}
 void ui_darken_rect(Graphics *, int, int, int, int, int) {}

@@ -8,6 +8,14 @@
 struct Graphics;
 struct Sprite;
 
+// The screen the frame is drawn for (its size before video set-up: 1024 x 768).
+int ui_screen_width();
+int ui_screen_height();
+
+// Numbered sprite set "<dir>/000.png", "<dir>/001.png" ... (one reference each); null when none.
+Sprite **ui_load_numbered_sprites(const char *dir, int *count);
+void     ui_free_sprite_array(Sprite **sprites, int count);
+
 void ui_fill_rect(Graphics *gfx, int x, int y, int w, int h, int r, int g, int b);
 void ui_frame_rect(Graphics *gfx, int x, int y, int w, int h, int r, int g, int b);
 void ui_darken_rect(Graphics *gfx, int x, int y, int w, int h, int shift);

@@ -167,7 +167,7 @@ TEST_F(QuestionDialog, KeysPressTheButtonsOnlyWhenAsked) {
     key_down('n');
     frame();
     EXPECT_EQ(g_yes + g_no, 0);
-    control_lists_clear(control_lists());
+    game_clear_controls(game());
     reset_input();
     add_top(dialog_create("Quit?", "Yes", "No", on_yes, nullptr, on_no, nullptr, DIALOG_KEYS), 100, 100);
     key_down('y');
@@ -320,7 +320,7 @@ TEST_F(TitleBar, EscapeClosesOnlyBarsWithACloseButton) {
     key_down(27);
     frame();
     EXPECT_EQ(g_closed, 0);
-    control_lists_clear(control_lists());
+    game_clear_controls(game());
     reset_input();
     Control *bar = add_top(ui_button_create("Fleet", "3", on_close, nullptr, TITLE_VALUE_BOX | TITLE_CLOSE), 0, 0);
     Control *close = panel_find_child(bar, TITLE_CLOSE_ID);

@@ -212,7 +212,7 @@ TEST_F(ControlCore, KeyFocusGetsKeysAndDisabledControlsStillIgnoreHotkeys) {
     other->hotkey = 'a';
     other->on_key = count_key;
     control_set_enabled(other, false);
-    control_lists_set_focus(control_lists(), field);
+    game_set_focus_control(game(), field);
     key_down('a');
     frame();
     EXPECT_EQ(g_calls[CONTROL_ON_KEY_DOWN], 1);   // the focus control only

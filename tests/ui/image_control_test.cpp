@@ -138,7 +138,7 @@ TEST_F(ImageButton, BrightnessAnimationWaitsForItsDelay) {
 
 class Tooltips : public ImageButton {};
 
-Control *tooltip() { return control_lists_find(control_lists(), CONTROL_ID_TOOLTIP); }
+Control *tooltip() { return game_find_control(game(), CONTROL_ID_TOOLTIP); }
 
 TEST_F(Tooltips, ShowsOnHoverAndGoesOnLeave) {
     Control *b = add_top(image_button_create(11, 6, "Build", on_click, 0, nullptr), 100, 100);
@@ -185,7 +185,7 @@ TEST_F(Tooltips, GoesWithItsButtonWhenTheButtonIsRemovedWhileHovered) {
     EXPECT_TRUE(tip->flags & CTRL_REMOVED);
     frame();
     EXPECT_EQ(tooltip(), nullptr);
-    EXPECT_EQ(control_lists()->live.items.size(), 0u);
+    EXPECT_EQ(live().size(), 0u);
     control_release(tip);
 }
 

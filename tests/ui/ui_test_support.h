@@ -1,65 +1,82 @@
 #pragma once
-// Test support for the toolkit: drives the input snapshot one tick at a time and resets the
-// top-level control lists between tests.
+// Test support for the toolkit: drives the input snapshot one tick at a time without events and
+// empties the game's top-level controls between tests.
+#include <SDL.h>
 #include <cstring>
 
+#include "game/game.h"
+#include "game/game_loop.h"
+#include "platform/input.h"
+#include "platform/list.h"
 #include "ui/control.h"
-#include "ui/control_list.h"
-#include "ui/ui_platform.h"
+#include "ui/game_controls.h"
 
 namespace ui_test {
 
+inline Game *game() { return game_get(); }
+inline std::vector<Control *> &live() { return game()->controls->items; }
+inline std::vector<Control *> &queued() { return game()->new_controls->items; }
+
 // Starts a new tick: this tick's state becomes the previous one.
 inline void next_tick() {
-    UiInputStandIn *s = ui_input_stand_in();
-    std::memcpy(s->prev_keys, s->keys, sizeof s->keys);
-    s->prev_buttons = s->buttons;
-    s->wheel = 0;
+    Input *in = input_get();
+    if (in->keys && in->previous_keys) std::memcpy(in->previous_keys, in->keys, size_t(in->key_count));
+    in->previous_buttons = in->buttons;
+    in->previous_x = in->mouse_x;
+    in->previous_y = in->mouse_y;
+    in->wheel = 0;
 }
 
 inline void reset_input() {
-    UiInputStandIn *s = ui_input_stand_in();
-    std::memset(s, 0, sizeof *s);
-    s->mouse_x = s->mouse_y = -100;
+    Input *in = input_get();
+    if (in->keys) std::memset(in->keys, 0, size_t(in->key_count));
+    in->buttons = 0;
+    in->mouse_x = in->mouse_y = -100;
+    in->wheel = 0;
+    next_tick();
 }
 
-inline void key_down(int key) { ui_input_stand_in()->keys[key] = 1; }
-inline void key_up(int key) { ui_input_stand_in()->keys[key] = 0; }
+inline void key_down(int key) { input_get()->keys[key] = 1; }
+inline void key_up(int key) { input_get()->keys[key] = 0; }
 inline void mouse_at(int x, int y) {
-    ui_input_stand_in()->mouse_x = x;
-    ui_input_stand_in()->mouse_y = y;
+    input_get()->mouse_x = x;
+    input_get()->mouse_y = y;
 }
-inline void left_down() { ui_input_stand_in()->buttons |= 1; }
-inline void left_up() { ui_input_stand_in()->buttons &= static_cast<uint8_t>(~1u); }
-inline void right_down() { ui_input_stand_in()->buttons |= 4; }
-inline void wheel(int notches) { ui_input_stand_in()->wheel = notches; }
-inline int sounds_played() { return ui_input_stand_in()->sound_count; }
-inline int last_sound() { return ui_input_stand_in()->last_sound; }
+inline void left_down() { input_get()->buttons |= 1; }
+inline void left_up() { input_get()->buttons &= uint8_t(~1u); }
+inline void right_down() { input_get()->buttons |= 4; }
+inline void wheel(int notches) { input_get()->wheel = notches; }
+inline int clicks_played() { return control_clicks_played(); }
 
 // One frame of the game loop's control pass, then the next tick begins.
 inline void frame(int ms = 20) {
-    control_lists_update(control_lists(), ms);
+    game_update_controls(game(), ms);
     next_tick();
 }
 
 // Puts a control on the top level (queued, then flushed as the loop would).
 inline Control *add_top(Control *c, int x, int y, int layer = 0) {
-    control_lists_add(control_lists(), x, y, 0, 0, c);
+    game_add_control(game(), x, y, 0, 0, c);
     c->layer = layer;
-    control_lists_flush(control_lists());
+    game_flush_new_controls(game());
     return c;
 }
 
-// A fixture base: fresh input and empty top-level lists before and after each test.
+// A fixture base: fresh input and no top-level controls before and after each test.
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        control_lists_clear(control_lists());
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_NE(input_get(), nullptr);
+        ASSERT_GT(input_get()->key_count, 306);
+        ASSERT_NE(game(), nullptr);
+        game_clear_controls(game());
         reset_input();
     }
     void TearDown() override {
-        control_lists_clear(control_lists());
+        game_clear_controls(game());
         reset_input();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 };
 

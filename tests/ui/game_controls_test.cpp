@@ -4,7 +4,7 @@
 
 #include "ui/colour_fade.h"
 #include "ui/control.h"
-#include "ui/control_list.h"
+#include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui_test_support.h"
 
@@ -55,11 +55,11 @@ TEST_F(PointerDispatch, HighestLayerWinsAndTheLaterOneOnATie) {
     add_top(box(1), 0, 0, 5);
     add_top(box(2), 10, 10, 3);
     add_top(box(3), 20, 20, 5);
-    EXPECT_EQ(control_lists_pick(control_lists(), 25, 25)->id, 3);
-    EXPECT_EQ(control_lists_pick(control_lists(), 15, 15)->id, 1);
-    EXPECT_EQ(control_lists_pick(control_lists(), 65, 65)->id, 3);
-    EXPECT_EQ(control_lists_pick(control_lists(), 55, 55)->id, 3);
-    EXPECT_EQ(control_lists_pick(control_lists(), 200, 200), nullptr);
+    EXPECT_EQ(game_pick_control(game(), 25, 25)->id, 3);
+    EXPECT_EQ(game_pick_control(game(), 15, 15)->id, 1);
+    EXPECT_EQ(game_pick_control(game(), 65, 65)->id, 3);
+    EXPECT_EQ(game_pick_control(game(), 55, 55)->id, 3);
+    EXPECT_EQ(game_pick_control(game(), 200, 200), nullptr);
 }
 
 TEST_F(PointerDispatch, HiddenDisabledAndRemovedControlsAreNotPicked) {
@@ -70,7 +70,7 @@ TEST_F(PointerDispatch, HiddenDisabledAndRemovedControlsAreNotPicked) {
     control_set_hidden(hidden, false);
     control_disable_for(disabled, 500);   // a timed disable still keeps the pointer off
     control_remove(removed);
-    EXPECT_EQ(control_lists_pick(control_lists(), 5, 5)->id, 1);
+    EXPECT_EQ(game_pick_control(game(), 5, 5)->id, 1);
 }
 
 TEST_F(PointerDispatch, PanelsHandTheChoiceToTheirChildren) {
@@ -80,11 +80,11 @@ TEST_F(PointerDispatch, PanelsHandTheChoiceToTheirChildren) {
     panel_add_child(panel, 20, 20, 12, 0, box(12))->layer = 1;
     panel_add_child(panel, 30, 30, 13, 0, box(13))->layer = 4;
     add_top(panel, 100, 100);
-    EXPECT_EQ(control_lists_pick(control_lists(), 135, 135)->id, 13);
-    EXPECT_EQ(control_lists_pick(control_lists(), 125, 125)->id, 11);
-    EXPECT_EQ(control_lists_pick(control_lists(), 290, 290)->id, 10);
+    EXPECT_EQ(game_pick_control(game(), 135, 135)->id, 13);
+    EXPECT_EQ(game_pick_control(game(), 125, 125)->id, 11);
+    EXPECT_EQ(game_pick_control(game(), 290, 290)->id, 10);
     panel_set_scroll(panel, 10, 10);
-    EXPECT_EQ(control_lists_pick(control_lists(), 101, 101)->id, 11);
+    EXPECT_EQ(game_pick_control(game(), 101, 101)->id, 11);
 }
 
 TEST_F(PointerDispatch, HoverEnterLeaveClickAndHold) {
@@ -94,7 +94,7 @@ TEST_F(PointerDispatch, HoverEnterLeaveClickAndHold) {
     frame();
     EXPECT_EQ(count('e', 1), 1);
     EXPECT_TRUE(a->flags & CTRL_HOVERED);
-    EXPECT_EQ(control_lists()->hover, a);
+    EXPECT_EQ(game()->hover_control, a);
     EXPECT_EQ(a->refcount, 2);
     left_down();
     frame();
@@ -119,11 +119,10 @@ TEST_F(PointerDispatch, ClickSoundPlaysBeforeTheCallback) {
     a->flags |= CTRL_CLICK_SOUND;
     mouse_at(5, 5);
     frame();
-    const int before = sounds_played();
+    const int before = clicks_played();
     left_down();
     frame();
-    EXPECT_EQ(sounds_played(), before + 1);
-    EXPECT_EQ(last_sound(), CONTROL_SOUND_CLICK);
+    EXPECT_EQ(clicks_played(), before + 1);
 }
 
 TEST_F(PointerDispatch, RemovedHoverControlGetsNoLeaveOnlyItsReferenceDropped) {
@@ -133,7 +132,7 @@ TEST_F(PointerDispatch, RemovedHoverControlGetsNoLeaveOnlyItsReferenceDropped) {
     control_remove(a);
     frame();
     EXPECT_EQ(count('l', 1), 0);
-    EXPECT_EQ(control_lists()->hover, nullptr);
+    EXPECT_EQ(game()->hover_control, nullptr);
     EXPECT_EQ(a->refcount, 1);   // only ours is left: the list and the hover slot let go
     control_release(a);
 }
@@ -178,10 +177,11 @@ TEST_F(HotkeyDispatch, PanelsOfferTheKeyToTheirChildren) {
     control_set_enabled(skipped, false);
     add_top(panel, 0, 0, 2);
     key_down('z');
+    const int before = clicks_played();
     frame();
+    EXPECT_EQ(clicks_played(), before + 1);   // a hotkey clicks too
     EXPECT_EQ(count('k', 11), 0);
     EXPECT_EQ(count('k', 12), 1);
-    EXPECT_EQ(last_sound(), CONTROL_SOUND_CLICK);
 }
 
 TEST_F(HotkeyDispatch, TimedDisableTakesHotkeysButNotThePointer) {
@@ -207,14 +207,14 @@ TEST_F(HotkeyDispatch, NoHotkeysWhileAControlHoldsTheKeyboard) {
     Control *c = add_top(box(1), 0, 0);
     c->hotkey = 'q';
     Control *field = add_top(box(2), 200, 0);
-    control_lists_set_focus(control_lists(), field);
+    game_set_focus_control(game(), field);
     key_down('q');
     frame();
     EXPECT_EQ(count('k', 1), 0);
     key_up('q');
     control_remove(field);
     frame();   // the removed focus control is let go; no hotkeys in that frame
-    EXPECT_EQ(control_lists()->focus, nullptr);
+    EXPECT_EQ(game()->focus_control, nullptr);
     key_down('q');
     frame();
     EXPECT_EQ(count('k', 1), 1);
@@ -224,13 +224,13 @@ class TopLevelLists : public PointerDispatch {};
 
 TEST_F(TopLevelLists, QueuedControlsJoinAtTheEndOfTheUpdate) {
     Control *c = box(1);
-    control_lists_add(control_lists(), 0, 0, 77, 0, c);
-    EXPECT_EQ(control_lists_find(control_lists(), 77), nullptr);
+    game_add_control(game(), 0, 0, 77, 0, c);
+    EXPECT_EQ(game_find_control(game(), 77), nullptr);
     EXPECT_EQ(c->refcount, 0);
     mouse_at(5, 5);
     frame();
     EXPECT_EQ(count('e', 1), 0);   // not hit-tested in the frame it was added
-    EXPECT_EQ(control_lists_find(control_lists(), 77), c);
+    EXPECT_EQ(game_find_control(game(), 77), c);
     EXPECT_EQ(c->refcount, 1);
     frame();
     EXPECT_EQ(count('e', 77), 1);
@@ -242,16 +242,16 @@ TEST_F(TopLevelLists, SweepReleasesRemovedControlsKeepingOrder) {
     add_top(box(3), 0, 0);
     control_remove(a);
     frame();
-    ASSERT_EQ(control_lists()->live.items.size(), 2u);
-    EXPECT_EQ(control_lists()->live.items[0]->id, 2);
-    EXPECT_EQ(control_lists()->live.items[1]->id, 3);
+    ASSERT_EQ(live().size(), 2u);
+    EXPECT_EQ(live()[0]->id, 2);
+    EXPECT_EQ(live()[1]->id, 3);
     EXPECT_EQ(a->refcount, 1);
     control_release(a);
 }
 
 TEST_F(TopLevelLists, AddOptionsDisableHideAndName) {
     Control *c = box(0);
-    control_lists_add(control_lists(), 3, 4, 55, 1 | 2, c);
+    game_add_control(game(), 3, 4, 55, 1 | 2, c);
     EXPECT_EQ(c->x, 3);
     EXPECT_EQ(c->id, 55);
     EXPECT_TRUE(c->flags & CTRL_DISABLED);
@@ -265,7 +265,7 @@ TEST_F(TopLevelLists, GroupRemovalTakesEveryControlOfTheTagAndTheirChildren) {
     add_top(panel, 0, 0);
     Control *other = add_top(box(1), 0, 0);
     other->tag = 40002;
-    control_lists_remove_group(control_lists(), 40001);
+    game_remove_controls_by_group(game(), 40001);
     EXPECT_TRUE(panel->flags & CTRL_REMOVED);
     EXPECT_TRUE(child->flags & CTRL_REMOVED);
     EXPECT_FALSE(other->flags & CTRL_REMOVED);
@@ -273,14 +273,14 @@ TEST_F(TopLevelLists, GroupRemovalTakesEveryControlOfTheTagAndTheirChildren) {
 
 TEST_F(TopLevelLists, PointerTestsIgnoreLayersBelowOne) {
     Control *marker = add_top(box(1), 0, 0, 0);
-    EXPECT_FALSE(control_lists_at_point(control_lists(), 5, 5));
+    EXPECT_FALSE(game_control_at_point(game(), 5, 5));
     marker->layer = 1;
-    EXPECT_TRUE(control_lists_at_point(control_lists(), 5, 5));
+    EXPECT_TRUE(game_control_at_point(game(), 5, 5));
     control_set_enabled(marker, false);
-    EXPECT_TRUE(control_lists_at_point(control_lists(), 5, 5));
-    EXPECT_FALSE(control_lists_solid_at_point(control_lists(), 5, 5));
+    EXPECT_TRUE(game_control_at_point(game(), 5, 5));
+    EXPECT_FALSE(game_solid_control_at_point(game(), 5, 5));
     control_set_hidden(marker, false);
-    EXPECT_FALSE(control_lists_at_point(control_lists(), 5, 5));
+    EXPECT_FALSE(game_control_at_point(game(), 5, 5));
 }
 
 TEST_F(TopLevelLists, EscapeHandlerIsNoneWhileAFieldHasTheKeyboard) {
@@ -288,24 +288,24 @@ TEST_F(TopLevelLists, EscapeHandlerIsNoneWhileAFieldHasTheKeyboard) {
     Control *close = panel_add_child(panel, 0, 0, 0, 0, box(1));
     close->hotkey = 27;
     add_top(panel, 0, 0);
-    EXPECT_TRUE(control_lists_has_escape_handler(control_lists()));
+    EXPECT_TRUE(game_has_escape_handler(game()));
     Control *field = add_top(box(2), 100, 100);
-    control_lists_set_focus(control_lists(), field);
-    EXPECT_FALSE(control_lists_has_escape_handler(control_lists()));
+    game_set_focus_control(game(), field);
+    EXPECT_FALSE(game_has_escape_handler(game()));
 }
 
 TEST_F(TopLevelLists, OpeningAPopupReplacesTheShownAndTheQueuedOne) {
     Control *anchor = add_top(box(1, 40, 20), 900, 300);
     Control *first = add_top(panel_create(100, 60, 0, 0, 0), 0, 0);
     first->id = CONTROL_ID_POPUP;
-    Control *queued = panel_create(100, 60, 0, 0, 0);
-    queued->id = CONTROL_ID_POPUP;
-    control_lists_queue(control_lists(), queued);
+    Control *waiting = panel_create(100, 60, 0, 0, 0);
+    waiting->id = CONTROL_ID_POPUP;
+    game_queue_control(game(), waiting);
     Control *popup = panel_create(100, 60, 0, 0, 0);
-    ASSERT_EQ(control_lists_open_popup(control_lists(), popup, anchor, PLACE_BESIDE), RES_OK);
+    ASSERT_EQ(game_open_popup(game(), popup, anchor, PLACE_BESIDE), RES_OK);
     EXPECT_TRUE(first->flags & CTRL_REMOVED);
-    ASSERT_EQ(control_lists()->fresh.items.size(), 1u);
-    EXPECT_EQ(control_lists()->fresh.items[0], popup);
+    ASSERT_EQ(queued().size(), 1u);
+    EXPECT_EQ(queued()[0], popup);
     EXPECT_EQ(popup->id, CONTROL_ID_POPUP);
     EXPECT_EQ(popup->layer, CONTROL_LAYER_POPUP);
     EXPECT_TRUE(popup->flags & CTRL_DISABLED);
@@ -317,9 +317,9 @@ TEST_F(TopLevelLists, OpeningAPopupReplacesTheShownAndTheQueuedOne) {
 
 TEST_F(TopLevelLists, FrameFlashSpreadsFourFadingLines) {
     Control *panel = add_top(panel_create(100, 50, 0, 0, 0), 200, 100, 3);
-    control_lists_flash_frame(control_lists(), panel);
-    ASSERT_EQ(control_lists()->fresh.items.size(), 4u);
-    Control *top = control_lists()->fresh.items[0];
+    game_flash_panel_frame(game(), panel);
+    ASSERT_EQ(queued().size(), 4u);
+    Control *top = queued()[0];
     EXPECT_EQ(top->w, 100);
     EXPECT_EQ(top->h, 2);
     EXPECT_EQ(top->layer, 3);
@@ -331,7 +331,7 @@ TEST_F(TopLevelLists, FrameFlashSpreadsFourFadingLines) {
     frame(20);
     EXPECT_TRUE(top->flags & CTRL_REMOVED);
     frame();
-    EXPECT_EQ(control_lists()->live.items.size(), 1u);
+    EXPECT_EQ(live().size(), 1u);
 }
 
 }  // namespace
