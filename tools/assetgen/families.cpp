@@ -1,6 +1,7 @@
 // The table of every asset family, in generation order. A new family adds one row.
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
+#include "assetgen/family_fonts.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_ui.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
+    {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
     // UI image types 0..212 (not 34) and cursors 0..10. Reserved for content: system icons 132-145,
     // 147, 152, 153, 163, 169-176, 198-201; technology icons 4, 22, 24, 39, 57-60, 65, 68, 77, 81,

@@ -1,0 +1,396 @@
+// The shape primitives, replayed into an off-screen 32-bit surface.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/random.h"
+#include "platform/shared_ref.h"
+
+#include "platform/draw_fixture.h"
+
+namespace {
+
+constexpr Rgb BLACK{0, 0, 0};
+constexpr Rgb RED{255, 0, 0};
+constexpr Rgb GREY{200, 200, 200};
+
+// A shared block with the test's own reference; at the end every command must have dropped its own.
+struct Held {
+    SharedRef *ref;
+    template <size_t N>
+    explicit Held(const uint8_t (&bytes)[N]) {
+        void *data = std::malloc(N);
+        std::memcpy(data, bytes, N);
+        ref = shared_ref_create(data, true);
+        shared_ref_take(ref);
+    }
+    ~Held() {
+        EXPECT_EQ(ref->refcount, 1);
+        shared_ref_release(ref);
+    }
+};
+
+GfxRect rect(int x, int y, int w, int h) { return GfxRect{int16_t(x), int16_t(y), uint16_t(w), uint16_t(h)}; }
+
+class DrawRects : public DrawSurface {};
+
+TEST_F(DrawRects, FillCoversExactlyTheRectangle) {
+    ASSERT_EQ(gfx_queue_fill_rect(g, rect(2, 3, 4, 5), 255, 0, 0), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 20);
+    EXPECT_EQ(at(2, 3), RED);
+    EXPECT_EQ(at(5, 7), RED);
+    EXPECT_EQ(at(6, 7), BLACK);
+    EXPECT_EQ(at(5, 8), BLACK);
+}
+
+TEST_F(DrawRects, RectangleOutsideTheClipDrawsNothingButKeepsTheStreamInStep) {
+    GfxColourRectPayload p{rect(40, 40, 5, 5), 255, 0, 0, 0};
+    push_clip(0, 0, 10, 10);
+    ASSERT_EQ(gfx_queue_command(g, gfx_primitives().fill_rect, &p, sizeof p), RES_OK);
+    ASSERT_EQ(gfx_queue_fill_rect(g, rect(1, 1, 1, 1), 0, 255, 0), RES_OK);   // runs only if stepped right
+    pop_clip();
+    run();
+    EXPECT_EQ(count_not(BLACK), 1);
+    EXPECT_EQ(at(1, 1), (Rgb{0, 255, 0}));
+    EXPECT_EQ(gfx_primitives().fill_rect(reinterpret_cast<const uint8_t *>(&p)), 12u);
+}
+
+TEST_F(DrawRects, FillIsCutToTheClipOnEverySide) {
+    push_clip(10, 10, 19, 14);
+    ASSERT_EQ(gfx_queue_fill_rect(g, rect(-5, -5, 100, 100), 255, 0, 0), RES_OK);
+    pop_clip();
+    run();
+    EXPECT_EQ(count_not(BLACK), 10 * 5);
+    EXPECT_EQ(at(10, 10), RED);
+    EXPECT_EQ(at(19, 14), RED);
+    EXPECT_EQ(at(20, 14), BLACK);
+    EXPECT_EQ(at(9, 10), BLACK);
+}
+
+TEST_F(DrawRects, FrameIsTheOnePixelBorder) {
+    ASSERT_EQ(gfx_queue_frame_rect(g, rect(1, 1, 5, 4), 255, 0, 0), RES_OK);
+    ASSERT_EQ(gfx_queue_frame_rect(g, rect(10, 10, 6, 1), 255, 0, 0), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 14 + 6);
+    EXPECT_EQ(at(2, 2), BLACK);   // inside
+    EXPECT_EQ(at(1, 2), RED);
+    EXPECT_EQ(at(5, 3), RED);
+    EXPECT_EQ(at(3, 4), RED);
+}
+
+TEST_F(DrawRects, DarkenHalvesAndKeepsSevenBits) {
+    set(0, 0, Rgb{200, 255, 3});
+    set(1, 0, Rgb{200, 255, 3});
+    ASSERT_EQ(gfx_queue_darken_rect(g, rect(0, 0, 1, 1), 1), RES_OK);
+    ASSERT_EQ(gfx_queue_darken_rect(g, rect(1, 0, 1, 1), 0), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{100, 127, 1}));
+    EXPECT_EQ(at(1, 0), (Rgb{200, 255, 3}));
+}
+
+TEST_F(DrawRects, TintAveragesOnlyTheChannelsItNames) {
+    fill(Rgb{100, 40, 50});
+    ASSERT_EQ(gfx_queue_tint_rect(g, rect(0, 0, 2, 2), 200, 0, 0), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{150, 40, 50}));
+    EXPECT_EQ(at(2, 0), (Rgb{100, 40, 50}));
+}
+
+TEST_F(DrawRects, NoiseStaysUnderItsMaximaAndLeavesZeroChannels) {
+    fill(Rgb{7, 7, 7});
+    random_seed(1234);
+    ASSERT_EQ(gfx_queue_noise_rect(g, rect(0, 0, 20, 20), 30, 0, 5), RES_OK);
+    run();
+    bool varied = false;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            Rgb c = at(x, y);
+            EXPECT_LE(c.r, 30);
+            EXPECT_EQ(c.g, 7);
+            EXPECT_LE(c.b, 5);
+            varied |= c.r != at(0, 0).r;
+        }
+    EXPECT_TRUE(varied);
+    EXPECT_EQ(at(20, 20), (Rgb{7, 7, 7}));
+}
+
+TEST_F(DrawRects, GlowFrameAroundOnePixelTouchesTheSevenSquareButItsCentre) {
+    ASSERT_EQ(gfx_queue_glow_frame(g, rect(10, 10, 1, 1), 200, 200, 200), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 48);
+    EXPECT_EQ(at(10, 10), BLACK);
+    EXPECT_EQ(at(11, 10), (Rgb{100, 100, 100}));   // beside: shift 0
+    EXPECT_EQ(at(12, 10), (Rgb{50, 50, 50}));      // shift 1
+    EXPECT_EQ(at(13, 10), (Rgb{25, 25, 25}));      // outermost: shift 2
+    EXPECT_EQ(at(10, 9), (Rgb{100, 100, 100}));    // one row above, over the rectangle
+    EXPECT_EQ(at(8, 9), (Rgb{50, 50, 50}));        // second column, d = 1
+    EXPECT_EQ(at(8, 7), (Rgb{25, 25, 25}));        // second column, d = 3
+    EXPECT_EQ(at(10, 8), (Rgb{50, 50, 50}));       // d = 2 over the rectangle: shift 1
+    EXPECT_EQ(at(7, 13), (Rgb{25, 25, 25}));       // corner
+}
+
+TEST_F(DrawRects, GradientMapReadsTheMapAtTheClippedOffset) {
+    uint8_t map[3 * 2] = {0, 128, 255, 255, 128, 0};
+    Held holder(map);
+    GfxGradientMapPayload p{-1, 0, 3, 2, holder.ref, 0, 0, 0, 255, 100, 10, {0, 0}};
+    ASSERT_EQ(gfx_queue_gradient_map(g, p), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{128, 50, 5}));     // map column 1
+    EXPECT_EQ(at(1, 0), (Rgb{255, 100, 10}));
+    EXPECT_EQ(at(0, 1), (Rgb{128, 50, 5}));
+    EXPECT_EQ(at(1, 1), BLACK);
+}
+
+TEST_F(DrawRects, GridDrawsWholeRowsAndColumnDotsFromThePhase) {
+    GfxGridPayload p{rect(0, 0, 10, 10), 255, 0, 0, 0, 4, 4, 1, 9};
+    ASSERT_EQ(gfx_queue_grid(g, p), RES_OK);
+    run();
+    // row phase 9 is held to step - 1 = 3: rows 3 and 7; columns from 1: 1, 5, 9
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(at(x, 3), RED) << x;
+        EXPECT_EQ(at(x, 7), RED) << x;
+    }
+    EXPECT_EQ(at(1, 0), RED);
+    EXPECT_EQ(at(5, 0), RED);
+    EXPECT_EQ(at(9, 8), RED);
+    EXPECT_EQ(at(0, 0), BLACK);
+    EXPECT_EQ(at(2, 0), BLACK);
+    EXPECT_EQ(count_not(BLACK), 2 * 10 + 8 * 3);
+}
+
+TEST_F(DrawRects, GridWithAZeroStepDrawsNothing) {
+    GfxGridPayload p{rect(0, 0, 10, 10), 255, 0, 0, 0, 0, 4, 0, 0};
+    ASSERT_EQ(gfx_queue_grid(g, p), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 0);
+}
+
+class DrawMasks : public DrawSurface {};
+
+TEST_F(DrawMasks, BrightenWithFactorTwoLiftsBlackToFour) {
+    uint8_t mask[2] = {0x80, 0x40};   // 2 rows, stride 1: (0,0) and (1,1)
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 3, 3, 8, 2, 2}), RES_OK);
+    run();
+    EXPECT_EQ(at(3, 3), (Rgb{4, 4, 4}));
+    EXPECT_EQ(at(4, 4), (Rgb{4, 4, 4}));
+    EXPECT_EQ(count_not(BLACK), 2);
+}
+
+TEST_F(DrawMasks, BrightenMultipliesAndSaturates) {
+    uint8_t mask[1] = {0xC0};
+    Held holder(mask);
+    set(0, 0, Rgb{100, 10, 0});
+    set(1, 0, Rgb{1, 2, 3});
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 2, 1, 3}), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{255, 30, 6}));
+    EXPECT_EQ(at(1, 0), (Rgb{6, 6, 9}));
+}
+
+TEST_F(DrawMasks, BrightenFactorBelowTwoDoesNothing) {
+    uint8_t mask[1] = {0x80};
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 1, 1, 1}), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 0);
+}
+
+TEST_F(DrawMasks, BrightenWithALargeFactorSaturatesInsteadOfWrapping) {
+    // the floor of 2 x factor is 400 here; a byte must not wrap to 144
+    uint8_t mask[1] = {0x80};
+    Held holder(mask);
+    ASSERT_EQ(gfx_queue_mask_brighten(g, GfxMaskBrightenPayload{holder.ref, 1, 0, 0, 1, 1, 200}), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{255, 255, 255}));
+}
+
+TEST_F(DrawMasks, BlendBlockMixesByAlphaAndSkipsAlphaZero) {
+    fill(Rgb{0, 0, 100});
+    uint8_t block[3 * 4] = {255, 255, 255, 255, 255, 255, 255, 128, 255, 0, 0, 0};
+    Held holder(block);
+    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, 0, {0, 0, 0}, holder.ref, 3, 1}), RES_OK);
+    run();
+    EXPECT_EQ(at(0, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(at(1, 0), (Rgb{128, 128, 128 + 100 * 127 / 255}));
+    EXPECT_EQ(at(2, 0), (Rgb{0, 0, 100}));
+}
+
+TEST_F(DrawMasks, SmoothBlendAveragesTheVisibleNeighbours) {
+    set(1, 0, Rgb{90, 90, 90});   // right neighbour of the block's only pixel... outside the block
+    set(0, 1, Rgb{90, 90, 90});   // below, inside the block
+    uint8_t block[2 * 2 * 4] = {0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    block[3] = 1;   // nearly transparent: the result is the averaged screen
+    Held holder(block);
+    ASSERT_EQ(gfx_queue_blend_block(g, GfxBlendBlockPayload{0, 0, GFX_BLEND_SMOOTH, {0, 0, 0}, holder.ref, 1, 2}),
+              RES_OK);
+    run();
+    // neighbours inside the visible block area only: (0,0) and (0,1): (0 + 90) / 2 = 45
+    EXPECT_EQ(at(0, 0), (Rgb{45 * 254 / 255, 45 * 254 / 255, 45 * 254 / 255}));
+}
+
+class DrawPoints : public DrawSurface {};
+
+TEST_F(DrawPoints, PlotHonoursClipAndScreen) {
+    push_clip(0, 0, 9, 9);
+    ASSERT_EQ(gfx_queue_plot(g, 5, 5, 255, 0, 0), RES_OK);
+    ASSERT_EQ(gfx_queue_plot(g, 10, 5, 255, 0, 0), RES_OK);
+    ASSERT_EQ(gfx_queue_plot(g, -1, 5, 255, 0, 0), RES_OK);
+    pop_clip();
+    ASSERT_EQ(gfx_queue_plot(g, 64, 0, 255, 0, 0), RES_OK);
+    run();
+    EXPECT_EQ(count_not(BLACK), 1);
+    EXPECT_EQ(at(5, 5), RED);
+}
+
+TEST_F(DrawPoints, CircleLiesOnItsRadiusAndIgnoresTheClip) {
+    push_clip(0, 0, 1, 1);
+    ASSERT_EQ(gfx_queue_circle(g, 30, 20, 8, 255, 0, 0), RES_OK);
+    pop_clip();
+    run();
+    int n = 0;
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x)
+            if (at(x, y) == RED) {
+                ++n;
+                double r = std::hypot(x - 30, y - 20);
+                EXPECT_NEAR(r, 8.0, 0.75) << x << "," << y;
+                EXPECT_EQ(at(60 - x, y), RED);   // symmetric about the centre
+                EXPECT_EQ(at(x, 40 - y), RED);
+            }
+    EXPECT_GE(n, 40);
+    EXPECT_EQ(at(38, 20), RED);
+    EXPECT_EQ(at(30, 12), RED);
+}
+
+TEST_F(DrawPoints, CircleBelowRadiusOneAndOffScreenPointsAreSafe) {
+    ASSERT_EQ(gfx_queue_circle(g, 10, 10, 0, 255, 0, 0), RES_OK);
+    ASSERT_EQ(gfx_queue_circle(g, 0, 0, 30, 255, 0, 0), RES_OK);
+    run();
+    EXPECT_EQ(at(10, 10), BLACK);
+    EXPECT_EQ(at(30, 0), RED);
+    EXPECT_EQ(at(0, 30), RED);
+}
+
+class DrawLines : public DrawSurface {
+protected:
+    void line(int x, int y, int dx, int dy, int step = 0, int phase = 0, uint8_t jitter = 0) {
+        GfxLinePayload p{int16_t(x), int16_t(y), int16_t(dx), int16_t(dy), 255, 0, 0,
+                         jitter, jitter, jitter, uint16_t(step), int16_t(phase)};
+        ASSERT_EQ(gfx_queue_line(g, p), RES_OK);
+    }
+};
+
+TEST_F(DrawLines, ZeroLengthDrawsOnePixel) {
+    line(4, 4, 0, 0);
+    run();
+    EXPECT_EQ(count_not(BLACK), 1);
+    EXPECT_EQ(at(4, 4), RED);
+}
+
+TEST_F(DrawLines, LengthFiveDrawsFivePixelsWithoutTheEndPoint) {
+    line(0, 0, 5, 0);
+    run();
+    EXPECT_EQ(count_not(BLACK), 5);
+    EXPECT_EQ(at(4, 0), RED);
+    EXPECT_EQ(at(5, 0), BLACK);
+}
+
+TEST_F(DrawLines, SteepLineStepsInYAndDriftsInX) {
+    line(10, 30, -3, -9);
+    run();
+    EXPECT_EQ(count_not(BLACK), 9);
+    EXPECT_EQ(at(10, 30), RED);
+    EXPECT_EQ(at(10, 29), RED);   // acc 3 < 9
+    EXPECT_EQ(at(10, 28), RED);   // acc 6
+    EXPECT_EQ(at(9, 27), RED);    // acc 9: x moves
+    EXPECT_EQ(at(8, 22), RED);    // the last pixel, one short of (7, 21)
+    EXPECT_EQ(at(7, 21), BLACK);
+}
+
+TEST_F(DrawLines, DashStepFiftySkipsEveryOtherPixelAfterTheSecond) {
+    line(0, 0, 10, 0, 50, 0);
+    run();
+    const bool drawn[10] = {true, true, false, true, false, true, false, true, false, true};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(at(x, 0) == RED, drawn[x]) << x;
+}
+
+TEST_F(DrawLines, DashStepTwentySkipsEveryFifthPixelAfterTheFirst) {
+    line(0, 0, 20, 0, 20, 0);
+    run();
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(at(x, 0) == RED, x == 0 || x % 5 != 0) << x;
+}
+
+TEST_F(DrawLines, PixelsOutsideTheClipAreLeftOut) {
+    line(-2, 0, 5, 0);   // -2 .. 2
+    run();
+    EXPECT_EQ(count_not(BLACK), 3);
+    EXPECT_EQ(at(0, 0), RED);
+    EXPECT_EQ(at(2, 0), RED);
+}
+
+TEST_F(DrawLines, JitterKeepsEachChannelWithinItsRange) {
+    random_seed(99);
+    GfxLinePayload p{0, 0, 40, 0, 100, 100, 100, 10, 0, 10, 0, 0};
+    ASSERT_EQ(gfx_queue_line(g, p), RES_OK);
+    run();
+    bool varied = false;
+    for (int x = 0; x < 40; ++x) {
+        Rgb c = at(x, 0);
+        EXPECT_GE(c.r, 90);
+        EXPECT_LE(c.r, 110);
+        EXPECT_EQ(c.g, 100);
+        EXPECT_GE(c.b, 90);
+        EXPECT_LE(c.b, 110);
+        varied |= c.r != at(0, 0).r;
+    }
+    EXPECT_TRUE(varied);
+}
+
+class DrawTable : public DrawSurface {};
+
+TEST_F(DrawTable, OnlyOneToFourBytesPerPixelAreAccepted) {
+    const GfxPrimitives before = gfx_primitives();
+    EXPECT_EQ(gfx_select_primitives(5), RES_OUT_OF_RANGE);
+    EXPECT_EQ(gfx_select_primitives(0), RES_OUT_OF_RANGE);
+    EXPECT_EQ(gfx_primitives().fill_rect, before.fill_rect);
+}
+
+TEST_F(DrawTable, AtTwoBytesPerPixelSpriteGlowDropsItsReferenceAndDrawsNothing) {
+    Sprite *s = sprite_from_art({"##", "##"});
+    ASSERT_NE(s, nullptr);
+    sprite_addref(s);
+    sprite_build_outline_map(s);
+    ASSERT_EQ(gfx_select_primitives(2), RES_OK);
+    GfxSpriteGlowPayload p{};
+    p.sprite = s;
+    p.x = 5;
+    p.y = 5;
+    p.red[0] = 255;
+    ASSERT_EQ(gfx_queue_sprite_glow(g, p), RES_OK);
+    EXPECT_EQ(s->refcount, 2);
+    run();
+    EXPECT_EQ(s->refcount, 1);
+    EXPECT_EQ(count_not(BLACK), 0);
+    ASSERT_EQ(gfx_select_primitives(4), RES_OK);
+    sprite_release(s);
+}
+
+TEST_F(DrawTable, EveryCommandReturnsItsPayloadSize) {
+    // the sizes the command stream steps by; native pointers make the sprite and map payloads
+    // four bytes longer than on a 32-bit build
+    EXPECT_EQ(sizeof(GfxColourRectPayload), 12u);
+    EXPECT_EQ(sizeof(GfxDarkenPayload), 10u);
+    EXPECT_EQ(sizeof(GfxLinePayload), 18u);
+    EXPECT_EQ(sizeof(GfxGridPayload), 20u);
+    EXPECT_EQ(sizeof(GfxPlotPayload), 8u);
+    EXPECT_EQ(sizeof(GfxCirclePayload), 10u);
+    EXPECT_EQ(sizeof(GfxSpriteGlowPayload), 32u + sizeof(void *));
+    EXPECT_EQ(sizeof(GfxSpriteOutlinePayload), 8u + sizeof(void *));
+    EXPECT_EQ(sizeof(GfxMaskBrightenPayload), 16u + sizeof(void *));
+    EXPECT_EQ(sizeof(GfxBlendBlockPayload), 12u + sizeof(void *));
+    EXPECT_EQ(sizeof(GfxGradientMapPayload), 16u + sizeof(void *));
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+// The fonts family, read back by the game's own loaders: the files it writes, the fonts they make,
+// and a specimen picture of all eight fonts with the sprite effects for a person to look at.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "assetgen/family_fonts.h"
+#include "platform/draw.h"
+#include "platform/draw_fixture.h"
+#include "platform/font.h"
+#include "platform/sprite.h"
+#include "platform/store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The fonts of the store the build generates (and the tree it was packed from), read back through
+// the game's own loaders.
+class FontsFamily : public DrawSurface {
+protected:
+    void SetUp() override {
+        DrawSurface::SetUp();
+        ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+        fonts_free_all();
+        store_shutdown();
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK) << "store.dat missing: the build makes it";
+    }
+    void TearDown() override {
+        fonts_free_all();
+        store_shutdown();
+        DrawSurface::TearDown();
+    }
+    static std::string read(const std::string &path) {
+        std::ifstream in(root + "/" + path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static inline const std::string root = ASTROVANE_BINARY_DIR "/assets";
+};
+
+TEST_F(FontsFamily, WritesEveryListedFileAndNothingElse) {
+    std::vector<std::string> listed;
+    fonts_list_paths(&listed);
+    std::set<std::string> expected(listed.begin(), listed.end());
+    EXPECT_EQ(expected.size(), listed.size());
+    std::set<std::string> written;
+    ASSERT_TRUE(fs::is_directory(root + "/font"));
+    for (auto &e : fs::recursive_directory_iterator(root + "/font"))
+        if (e.is_regular_file()) written.insert(fs::relative(e.path(), root).generic_string());
+    EXPECT_EQ(written, expected);
+    // 95 ASCII codes and 62 Latin-1 letters, three files each, and two per font
+    EXPECT_EQ(listed.size(), size_t(8 * (157 * 3 + 2)));
+}
+
+TEST_F(FontsFamily, NumberFilesHoldOneIntegerAndANewline) {
+    for (int n = 0; n < 8; ++n) {
+        char dir[32];
+        std::snprintf(dir, sizeof dir, "font/%.3i/dat/", n);
+        for (const char *name : {"space_w", "char_spacing", "left_kern_w_065", "right_kern_w_106"}) {
+            std::string text = read(std::string(dir) + name);
+            ASSERT_FALSE(text.empty()) << dir << name;
+            EXPECT_EQ(text.back(), '\n') << dir << name;
+            EXPECT_EQ(text.find('\n'), text.size() - 1) << dir << name;
+            char *end = nullptr;
+            std::strtol(text.c_str(), &end, 10);
+            EXPECT_EQ(*end, '\n') << dir << name;
+        }
+    }
+}
+
+TEST_F(FontsFamily, EveryFontLoadsWithItsLineHeightOnEveryGlyph) {
+    const int heights[8] = {14, 13, 11, 24, 9, 15, 12, 16};
+    for (int n = 0; n < 8; ++n) {
+        const Font *f = font_get(n);
+        ASSERT_NE(f, nullptr) << n;
+        EXPECT_EQ(font_line_height(n), heights[n]) << n;
+        for (int c : fonts_codes()) {
+            ASSERT_NE(f->glyph_masks[c], nullptr) << n << " " << c;
+            EXPECT_EQ(f->glyph_heights[c], heights[n]) << n << " " << c;
+        }
+        EXPECT_EQ(f->glyph_masks[127], nullptr);
+        EXPECT_EQ(f->glyph_masks[31], nullptr);
+        EXPECT_GE(f->char_spacing, 0);
+        EXPECT_GT(font_space_advance(n), 0);
+    }
+}
+
+TEST_F(FontsFamily, GlyphsCarryInkAndTheSpaceNone) {
+    for (int n = 0; n < 8; ++n) {
+        const Font *f = font_get(n);
+        ASSERT_NE(f, nullptr);
+        for (int c : fonts_codes()) {
+            int ink = 0;
+            for (int i = 0; i < f->glyph_widths[c] * f->glyph_heights[c]; ++i) ink += f->glyph_masks[c][i] != 0;
+            if (c == ' ') EXPECT_EQ(ink, 0) << n;
+            else EXPECT_GT(ink, 0) << n << " " << c;
+        }
+    }
+}
+
+TEST_F(FontsFamily, LettersStandOnOneBaselineAndDescendersGoBelowIt) {
+    for (int n = 0; n < 8; ++n) {
+        const Font *f = font_get(n);
+        ASSERT_NE(f, nullptr);
+        auto lowest_row = [&](int c) {
+            for (int y = f->glyph_heights[c] - 1; y >= 0; --y)
+                for (int x = 0; x < f->glyph_widths[c]; ++x)
+                    if (f->glyph_masks[c][y * f->glyph_widths[c] + x] > 128) return y;
+            return -1;
+        };
+        EXPECT_EQ(lowest_row('a'), lowest_row('H')) << n;
+        EXPECT_EQ(lowest_row('x'), lowest_row('0')) << n;
+        EXPECT_GT(lowest_row('g'), lowest_row('a')) << n;
+        EXPECT_GT(lowest_row('p'), lowest_row('a')) << n;
+    }
+}
+
+TEST_F(FontsFamily, TextIsAsWideAsItDrawsAndWiderFontsAreWider) {
+    const char *text = "Sector 12: Zoe's fleet, 1,250 points";
+    for (int n = 0; n < 8; ++n) {
+        fill(Rgb{0, 0, 0});
+        ASSERT_EQ(font_draw_text(g, n, 4, 4, gfx_map_rgb(255, 255, 255), "Iris"), RES_OK);
+        run();
+        int first = -1, last = -1;
+        for (int x = 0; x < surface->w; ++x)
+            for (int y = 0; y < surface->h; ++y)
+                if (!(at(x, y) == Rgb{0, 0, 0})) {
+                    if (first < 0) first = x;
+                    last = x;
+                    break;
+                }
+        // the ink of the first and last glyph lies within the measured box
+        EXPECT_GE(first, 4) << n;
+        EXPECT_LE(last, 4 + font_text_width(n, "Iris") - 1) << n;
+        EXPECT_GE(last, 4 + font_text_width(n, "Iris") - 3) << n;
+    }
+    EXPECT_GT(font_text_width(3, text), font_text_width(0, text));
+    EXPECT_GT(font_text_width(0, text), font_text_width(2, text));
+    EXPECT_GT(font_text_width(2, text), font_text_width(4, text));
+    EXPECT_GT(font_text_width(1, text), font_text_width(2, text));   // bold is wider
+}
+
+// ---- the specimen ------------------------------------------------------------------------------
+
+Sprite *specimen_ship() {
+    // a small hull in RGBA: a lit wedge with a dark cockpit; alpha 0 around it
+    const int w = 48, h = 32;
+    std::vector<uint8_t> px(size_t(w) * h * 4, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float fx = float(x) / w, fy = std::fabs(float(y) - h / 2.0f) / (h / 2.0f);
+            if (fy > 1.0f - fx * 0.9f) continue;
+            uint8_t *p = &px[(size_t(y) * w + x) * 4];
+            const float light = 0.55f + 0.45f * (1.0f - fy);
+            p[0] = uint8_t(90 * light + 60 * fx);
+            p[1] = uint8_t(130 * light);
+            p[2] = uint8_t(190 * light);
+            p[3] = 255;
+            if (fx > 0.55f && fx < 0.75f && fy < 0.25f) { p[0] = 240; p[1] = 200; p[2] = 60; }
+        }
+    return sprite_from_png(png_encode(w, h, px, 4));
+}
+
+TEST_F(FontsFamily, SpecimenOfTheFontsAndTheSpriteEffects) {
+    open(760, 560);
+    // a dusky background so both the fonts' fringes and the blends show
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x)
+            set(x, y, Rgb{uint8_t(10 + y / 20), uint8_t(14 + y / 24), uint8_t(34 + x / 24)});
+    const char *roles[8] = {"0 map labels, Loading...", "1 labels and captions", "2 body text, values, rows",
+                            "3 VICTORY", "4 small print, boot log", "5 Panel Title", "6 Button", "7 Prompt?"};
+    const char *pangram = "The quick brown fox jumps over the lazy dog 0123456789";
+    const char *latin = "\xC5" "sa \xD8" "rsted, Zo\xEB M\xFC" "ller, Jos\xE9 Pe\xF1" "a, \xC9" "mile \xC7" "a\xE7";
+    int y = 8;
+    for (int n = 0; n < 8; ++n) {
+        const uint32_t colour = n == 3 ? gfx_map_rgb(255, 220, 120) : gfx_map_rgb(225, 235, 255);
+        ASSERT_EQ(font_draw_text(g, n, 8, y, colour, roles[n]), RES_OK);
+        ASSERT_EQ(font_draw_text(g, n, 8 + font_text_width(n, roles[n]) + 16, y, gfx_map_rgb(170, 200, 230),
+                                 n == 3 ? "END OF GAME" : pangram), RES_OK);
+        y += font_line_height(n) + 2;
+        ASSERT_EQ(font_draw_text(g, n, 8, y, gfx_map_rgb(200, 255, 200), latin), RES_OK);
+        y += font_line_height(n) + 6;
+    }
+    ASSERT_EQ(font_draw_text_highlight(g, 3, 8, y, gfx_map_rgb(255, 200, 80), 3, 60, "HIGHLIGHT"), RES_OK);
+    y += font_line_height(3) + 10;
+
+    Sprite *ship = specimen_ship();
+    ASSERT_NE(ship, nullptr);
+    sprite_addref(ship);
+    sprite_build_outline_map(ship);
+    sprite_build_angle_map(ship);
+    struct Variant { uint16_t flags; const char *label; Rgb tint; int16_t brightness, desat; uint16_t n, m; };
+    const Variant variants[] = {
+        {0, "plain", {}, 100, 0, 1, 1},
+        {SPRITE_DRAW_TINT, "tint", {255, 60, 40}, 100, 0, 1, 1},
+        {SPRITE_DRAW_BRIGHTNESS, "bright 160", {}, 160, 0, 1, 1},
+        {SPRITE_DRAW_BRIGHTNESS, "dim 40", {}, 40, 0, 1, 1},
+        {SPRITE_DRAW_DESATURATE, "grey", {}, 100, 100, 1, 1},
+        {SPRITE_DRAW_BLEND, "blend", {}, 100, 0, 1, 1},
+        {SPRITE_DRAW_BLEND | SPRITE_DRAW_ADDITIVE, "add", {}, 100, 0, 1, 1},
+        {SPRITE_DRAW_SCALE, "shrink 1/2", {}, 100, 0, 1, 2},
+    };
+    int x = 12;
+    for (const Variant &v : variants) {
+        SpriteDrawPayload p{};
+        p.flags = v.flags;
+        p.x = int16_t(x);
+        p.y = int16_t(y);
+        p.sprite = ship;
+        p.tint_r = v.tint.r; p.tint_g = v.tint.g; p.tint_b = v.tint.b;
+        p.brightness = v.brightness;
+        p.desaturation = v.desat;
+        p.scale_numerator = v.n;
+        p.scale_denominator = v.m;
+        ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
+        ASSERT_EQ(font_draw_text(g, 4, x, y + 36, gfx_map_rgb(200, 200, 200), v.label), RES_OK);
+        x += 82;
+    }
+    y += 60;
+    GfxSpriteGlowPayload glow{};
+    glow.sprite = ship;
+    glow.flags = GFX_GLOW_BAND | GFX_GLOW_FADE;
+    glow.x = 30;
+    glow.y = int16_t(y + 8);
+    glow.red[0] = 80; glow.green[0] = 200; glow.blue[0] = 255;
+    glow.level[0] = 6;
+    glow.fade_step = 14;
+    ASSERT_EQ(gfx_queue_sprite_glow(g, glow), RES_OK);
+    SpriteDrawPayload body{};
+    body.x = 30;
+    body.y = int16_t(y + 8);
+    body.sprite = ship;
+    ASSERT_EQ(sprite_queue_draw(g, body), RES_OK);
+    ASSERT_EQ(gfx_queue_sprite_outline(g, ship, 130, y + 8, 255, 220, 60), RES_OK);
+    GfxRect box{230, int16_t(y + 6), 120, 36};
+    ASSERT_EQ(gfx_queue_glow_frame(g, box, 120, 200, 255), RES_OK);
+    ASSERT_EQ(gfx_queue_frame_rect(g, box, 120, 200, 255), RES_OK);
+    ASSERT_EQ(font_draw_text(g, 6, 248, y + 17, gfx_map_rgb(230, 240, 255), "Launch"), RES_OK);
+    ASSERT_EQ(font_draw_text(g, 4, 30, y + 48, gfx_map_rgb(200, 200, 200), "glow"), RES_OK);
+    ASSERT_EQ(font_draw_text(g, 4, 130, y + 48, gfx_map_rgb(200, 200, 200), "outline"), RES_OK);
+    run();
+    sprite_release(ship);
+    fs::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+    const std::string path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_specimen.png";
+    ASSERT_TRUE(surface_write_png(surface, path));
+    std::printf("specimen: %s\n", path.c_str());
+}
+
+}  // namespace
