@@ -894,11 +894,12 @@ void image_control_set_overlay(Control *c, bool on, const uint8_t levels[4], int
             im->outline_levels[i] = levels ? levels[i] : 0;
         }
         im->outline_extra = extra;
-        // The outline reaches as far out as its highest level.
-        int reach = 0;
-        for (int i = 0; i < 4; ++i) reach = std::max(reach, static_cast<int>(im->outline_levels[i]));
-        reach = std::min(reach, 13);
-        im->margin_left = im->margin_top = im->margin_right = im->margin_bottom = im->sprite ? reach : 0;
+        int left = 0, top = 0, right = 0, bottom = 0;
+        ui_sprite_outline_extent(im->sprite, im->outline_levels, &left, &top, &right, &bottom);
+        im->margin_left = -left;
+        im->margin_top = -top;
+        im->margin_right = right;
+        im->margin_bottom = bottom;
         im->options |= IMG_OUTLINE;
     } else {
         im->options &= ~IMG_OUTLINE;

@@ -1,7 +1,10 @@
 #pragma once
-// The draw commands the controls queue, in the toolkit's terms (rectangles, texts, sprites).
-//  - Each call appends draw commands to the frame being built; nothing touches pixels here.
-//  - Sprite calls take their own reference on the sprite for the command.
+// The draw commands the controls queue, in the toolkit's terms (rectangles, texts, sprites), over
+// the graphics context's commands, the drawing primitives, sprites and fonts.
+//  - Each call appends draw commands to the frame being built (queue lock held by the frame
+//    builder); nothing touches pixels here. Empty rectangles queue nothing; a command the queue
+//    cannot take is dropped and the frame goes on.
+//  - Sprite calls take the reference the command drops.
 //  - Game thread only.
 #include <cstdint>
 
@@ -53,6 +56,9 @@ void ui_sprite_draw(Graphics *gfx, Sprite *sprite, int x, int y, uint32_t modes,
 void ui_sprite_tint(Graphics *gfx, Sprite *sprite, int x, int y, int r, int g, int b);
 void ui_sprite_outline(Graphics *gfx, Sprite *sprite, int x, int y, const uint8_t red[4],
                        const uint8_t green[4], const uint8_t blue[4], const uint8_t levels[4]);
+// The room the four-sector outline of these levels needs around the sprite (left, top <= 0).
+void ui_sprite_outline_extent(Sprite *sprite, const uint8_t levels[4], int *left, int *top, int *right,
+                              int *bottom);
 int  ui_sprite_width(const Sprite *sprite);
 int  ui_sprite_height(const Sprite *sprite);
 void ui_sprite_addref(Sprite *sprite);

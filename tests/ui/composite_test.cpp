@@ -234,7 +234,13 @@ TEST_F(QuestionDialog, CostTagSlidesInOnlyWhenAsked) {
     control_release(sliding);
 }
 
-class TextBlock : public CompositeTest {};
+class TextBlock : public CompositeTest {
+protected:
+    void SetUp() override {
+        CompositeTest::SetUp();
+        ASSERT_GT(ui_line_height(1), 0) << "the generated store's fonts are needed";
+    }
+};
 
 std::vector<std::string> label_texts(Control *panel) {
     std::vector<std::string> out;

@@ -7,7 +7,9 @@
 #include "game/game.h"
 #include "game/game_loop.h"
 #include "platform/input.h"
+#include "platform/font.h"
 #include "platform/list.h"
+#include "platform/store.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 
@@ -62,7 +64,19 @@ inline Control *add_top(Control *c, int x, int y, int layer = 0) {
     return c;
 }
 
-// A fixture base: fresh input and no top-level controls before and after each test.
+// The store the build makes, so labels measure with the game's own fonts.
+inline void use_generated_store() {
+    const char *path = ASTROVANE_BINARY_DIR "/store.dat";
+    Store *store = store_get();
+    if (store && store->path == path && (store->flags & STORE_FLAG_PARSED)) return;
+    fonts_free_all();
+    store_shutdown();
+    store_set_path(path);
+    (void)store_open();   // a missing store shows as missing fonts in the tests that measure
+}
+
+// A fixture base: the generated store, fresh input and no top-level controls before and after
+// each test.
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -70,6 +84,7 @@ protected:
         ASSERT_NE(input_get(), nullptr);
         ASSERT_GT(input_get()->key_count, 306);
         ASSERT_NE(game(), nullptr);
+        use_generated_store();
         game_clear_controls(game());
         reset_input();
     }
