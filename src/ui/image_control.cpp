@@ -307,6 +307,10 @@ void image_draw(Control *c, Graphics *gfx, int ox, int oy) {
         px += im->margin_left;
         py += im->margin_top;
     }
+    // The noise texture lies under the caption: drawn over it, it would overwrite the caption's
+    // channels with random values.
+    if ((im->options & IMG_NOISE) && im->noise && im->sprite)
+        ui_noise_rect(gfx, px, py, inner_w, inner_h, im->noise->r, im->noise->g, im->noise->b);
     const int sw = im->sprite ? ui_sprite_width(im->sprite) : 0;
     const int sh = im->sprite ? ui_sprite_height(im->sprite) : 0;
     if (im->caption && !(im->options & IMG_CAPTION_HIDDEN) && im->caption_colour) {
@@ -322,8 +326,6 @@ void image_draw(Control *c, Graphics *gfx, int ox, int oy) {
             ui_text(gfx, im->caption_font, tx, ty, im->caption_colour->pixel, im->caption);
     }
     if (!im->sprite) return;
-    if ((im->options & IMG_NOISE) && im->noise)
-        ui_noise_rect(gfx, px, py, inner_w, inner_h, im->noise->r, im->noise->g, im->noise->b);
     const int sx = px + im->sprite_dx, sy = py + im->sprite_dy;
     if ((im->options & IMG_OUTLINE) && !(im->options & IMG_OUTLINE_BLACK))
         ui_sprite_outline(gfx, im->sprite, sx, sy, im->outline_r, im->outline_g, im->outline_b, im->outline_levels);

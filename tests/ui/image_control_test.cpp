@@ -15,10 +15,13 @@ using namespace ui_test;
 int g_clicks = 0;
 void on_click(Control *) { ++g_clicks; }
 
+// These buttons show no picture (the image types are not loaded), so their sizes come from the
+// caption and the border alone.
 class ImageButton : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
+        image_control_free_all_types();
         g_clicks = 0;
     }
 };
