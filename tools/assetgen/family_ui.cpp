@@ -1,7 +1,10 @@
 // The UI art family: image types and cursors written into the store tree.
 #include "assetgen/family_ui.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "assetgen/output.h"
 #include "assetgen/ui_art.h"
@@ -45,25 +48,44 @@ Result write_picture(const std::string &root, const std::string &path, IconImage
 
 }  // namespace
 
-int ui_family_generate(const std::string &root, uint32_t /*seed*/) {
+namespace {
+
+struct UiJob {
+    std::string root;
+    std::atomic<int> failures{0};
+};
+
+// One image type (index 0..212) or one cursor (213..223) with its small files.
+void generate_one(int index, void *context) {
+    UiJob *job = static_cast<UiJob *>(context);
     int failures = 0;
-    for (int type = 0; type < UI_IMAGE_TYPE_COUNT; ++type) {
-        const std::vector<IconImage> frames = ui_art_frames(type);
+    if (index < UI_IMAGE_TYPE_COUNT) {
+        const std::vector<IconImage> frames = ui_art_frames(index);
         for (size_t f = 0; f < frames.size(); ++f) {
             const int k = static_cast<int>(f);
-            if (write_picture(root, image_png_path(type, k), frames[f]) != RES_OK) ++failures;
-            if (output_text(root, image_anim_path(type, k), std::to_string(k) + "\n1000\n") != RES_OK) ++failures;
+            if (write_picture(job->root, image_png_path(index, k), frames[f]) != RES_OK) ++failures;
+            if (output_text(job->root, image_anim_path(index, k), std::to_string(k) + "\n1000\n") != RES_OK) ++failures;
         }
-    }
-    for (int n = 0; n < UI_CURSOR_COUNT; ++n) {
+    } else {
+        const int n = index - UI_IMAGE_TYPE_COUNT;
         const UiCursorArt art = ui_art_cursor(n);
         for (size_t f = 0; f < art.frames.size(); ++f)
-            if (write_picture(root, cursor_png_path(n, static_cast<int>(f)), art.frames[f]) != RES_OK) ++failures;
+            if (write_picture(job->root, cursor_png_path(n, static_cast<int>(f)), art.frames[f]) != RES_OK) ++failures;
         const std::string point = std::to_string(art.hot_x) + "\n" + std::to_string(art.hot_y) + "\n";
-        if (output_text(root, cursor_point_path(n), point) != RES_OK) ++failures;
+        if (output_text(job->root, cursor_point_path(n), point) != RES_OK) ++failures;
     }
-    if (failures) std::fprintf(stderr, "ui: %i files failed\n", failures);
-    return failures == 0 ? 0 : 1;
+    job->failures += failures;
+}
+
+}  // namespace
+
+int ui_family_generate(const std::string &root, uint32_t /*seed*/) {
+    UiJob job;
+    job.root = root;
+    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    parallel_for(UI_IMAGE_TYPE_COUNT + UI_CURSOR_COUNT, threads, generate_one, &job);
+    if (job.failures) std::fprintf(stderr, "ui: %i files failed\n", job.failures.load());
+    return job.failures == 0 ? 0 : 1;
 }
 
 void ui_family_list_paths(std::vector<std::string> *out) {
