@@ -2,10 +2,14 @@
 #include "platform/graphics.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include "platform/draw.h"
+#include "platform/font.h"
 #include "platform/log.h"
+#include "platform/sprite.h"
 
 namespace {
 
@@ -138,7 +142,7 @@ void gfx_free(Graphics *g) {
     if (g->frame_mutex) SDL_DestroyMutex(g->frame_mutex);
     if (g->queue_mutex) SDL_DestroyMutex(g->queue_mutex);
     if (g->frame_cond) SDL_DestroyCond(g->frame_cond);
-    g->current_bg = nullptr;
+    gfx_free_backgrounds(g);
     std::free(g->clip_left);
     std::free(g->clip_top);
     std::free(g->clip_right);
@@ -174,6 +178,9 @@ Result gfx_init_video(Graphics *g) {
     }
     g->screen = screen;
     gfx_screen_attach(screen);
+    // Primitives and glyphs for the depth SDL gave; 1 to 4 bytes are all served.
+    (void)gfx_select_primitives(screen->format->BytesPerPixel);
+    (void)font_select_glyph_blit(screen->format->BytesPerPixel);
 
     log_write(LOG_GRAPHICS, LOG_DEBUG,
               "Init graphics - w -> %i, h -> %i, pitch -> %i, bytesperpixel -> %i, FULLSCREEN -> %s, "
@@ -190,7 +197,7 @@ Result gfx_start_thread(Graphics *g) {
     if ((g->run_flags.load() & GFX_RUN_RUNNING) || g->thread) return RES_BLOCKED;
     g->thread = SDL_CreateThread(gfx_thread_main, g);
     if (!g->thread) {
-        log_write(LOG_GRAPHICS, LOG_ERROR, "Cannot create the graphics thread: %s", SDL_GetError());
+        log_write(LOG_GRAPHICS, LOG_WARN, "Cannot create the graphics thread: %s", SDL_GetError());   // start-up reports it
         return RES_PLATFORM_REFUSED;
     }
     return RES_OK;
@@ -450,5 +457,167 @@ uint32_t gfx_pop_clip(const uint8_t *) {
     std::memmove(g->clip_right, g->clip_right + 1, size_t(n) * sizeof(int32_t));
     std::memmove(g->clip_bottom, g->clip_bottom + 1, size_t(n) * sizeof(int32_t));
     g_screen.clip_active = 1;
+    return 0;
+}
+
+// --- backgrounds ---------------------------------------------------------------------------
+
+namespace {
+
+bool valid_slot(uint32_t slot) { return slot < uint32_t(GFX_BACKGROUND_SLOTS); }
+
+uint32_t read_slot(const uint8_t *payload) {
+    uint32_t slot;
+    std::memcpy(&slot, payload, sizeof slot);
+    return slot;
+}
+
+void load_slot(Graphics *g, uint32_t slot) {
+    if (!valid_slot(slot) || g->bg_slots[slot]) return;
+    log_write(LOG_GAME, LOG_DEBUG4, "BG load %i", int(slot));
+    Sprite *image = nullptr;
+    if (bg_load_file(int(slot), &image) != RES_OK) return;   // the slot stays empty
+    sprite_addref(image);
+    g->bg_slots[slot] = image;
+}
+
+// The part of a w x h rectangle at x, y that lies inside 0..limit_w-1, 0..limit_h-1.
+struct Span2D {
+    int x0, y0, x1, y1;   // x1, y1 exclusive
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+Span2D clip_to(int x, int y, int w, int h, int limit_w, int limit_h) {
+    return {std::max(x, 0), std::max(y, 0), std::min(x + w, limit_w), std::min(y + h, limit_h)};
+}
+
+// The working background's pixels, valid while it is locked (or when it needs no lock).
+bool work_pixels(const Graphics *g, uint8_t **pixels, int *pitch, int *bpp) {
+    SDL_Surface *s = g->work_bg_surface;
+    if (!s || !s->pixels) return false;
+    *pixels = static_cast<uint8_t *>(s->pixels);
+    *pitch = s->pitch;
+    *bpp = s->format->BytesPerPixel;
+    return true;
+}
+
+}  // namespace
+
+Result bg_load_file(int slot, Sprite **out) {
+    char path[32];
+    std::snprintf(path, sizeof path, "bg/%.3i.png", slot);
+    Sprite *image = sprite_load_png(path);
+    if (!image) {
+        log_write(LOG_GAME, LOG_ERROR, "Failed to load bg %i", slot);
+        return RES_READ_FAILED;
+    }
+    if (out) *out = image;
+    else sprite_free(image);   // nobody took a reference yet
+    return RES_OK;
+}
+
+void gfx_free_backgrounds(Graphics *g) {
+    if (g->work_bg) sprite_release(g->work_bg);
+    g->work_bg = nullptr;
+    g->work_bg_surface = nullptr;
+    for (Sprite *&image : g->bg_slots) {
+        if (image) sprite_release(image);
+        image = nullptr;
+    }
+    g->current_bg = nullptr;
+}
+
+uint32_t bg_load_command(const uint8_t *payload) {
+    load_slot(gfx_get(), read_slot(payload));
+    return 4;
+}
+
+uint32_t bg_free_command(const uint8_t *payload) {
+    const uint32_t slot = read_slot(payload);
+    Graphics *g = gfx_get();
+    if (!valid_slot(slot) || !g->bg_slots[slot]) return 4;
+    log_write(LOG_GAME, LOG_DEBUG4, "BG free %i", int(slot));
+    if (g->current_bg == g->bg_slots[slot]) g->current_bg = nullptr;
+    sprite_release(g->bg_slots[slot]);
+    g->bg_slots[slot] = nullptr;
+    return 4;
+}
+
+uint32_t bg_set_command(const uint8_t *payload) {
+    const uint32_t slot = read_slot(payload);
+    Graphics *g = gfx_get();
+    if (!valid_slot(slot)) return 4;
+    load_slot(g, slot);
+    if (!g->bg_slots[slot]) return 4;
+    Sprite *copy = nullptr;
+    if (bg_load_file(int(slot), &copy) != RES_OK) return 4;   // logged; the old working background stays
+    sprite_addref(copy);
+    if (g->work_bg) sprite_release(g->work_bg);
+    g->work_bg = copy;
+    g->work_bg_surface = copy->surface;
+    g->current_bg = g->bg_slots[slot];
+    log_write(LOG_GAME, LOG_DEBUG4, "BG set, now %i", int(slot));
+    return 4;
+}
+
+uint32_t bg_copy_rect_command(const uint8_t *payload) {
+    BgCopyPayload p;
+    std::memcpy(&p, payload, sizeof p);
+    Graphics *g = gfx_get();
+    if (!valid_slot(p.slot) || !g->bg_slots[p.slot] || !g->bg_slots[p.slot]->surface || !g->work_bg_surface)
+        return sizeof p;
+    SDL_Rect src{p.rect.x, p.rect.y, p.rect.w, p.rect.h};
+    SDL_Rect dst = src;
+    SDL_UpperBlit(g->bg_slots[p.slot]->surface, &src, g->work_bg_surface, &dst);
+    return sizeof p;
+}
+
+uint32_t bg_reset_rect_command(const uint8_t *payload) {
+    GfxRect r;
+    std::memcpy(&r, payload, sizeof r);
+    Graphics *g = gfx_get();
+    const Sprite *from = g->current_bg;
+    uint8_t *pixels;
+    int pitch, bpp;
+    if (!from || !work_pixels(g, &pixels, &pitch, &bpp) || from->bytes_per_pixel != bpp) return sizeof r;
+    // Clipped to the screen and to both images, whatever size their files gave them.
+    const int limit_w = std::min({g_screen.width, from->width, g->work_bg_surface->w});
+    const int limit_h = std::min({g_screen.height, from->height, g->work_bg_surface->h});
+    const Span2D c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
+    if (c.empty()) return sizeof r;
+    const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
+    const size_t from_pitch = size_t(from->width) * size_t(bpp);
+    for (int y = c.y0; y < c.y1; ++y)
+        std::memcpy(pixels + size_t(y) * size_t(pitch) + size_t(c.x0) * size_t(bpp),
+                    from->pixels.data() + size_t(y) * from_pitch + size_t(c.x0) * size_t(bpp), row_bytes);
+    return sizeof r;
+}
+
+uint32_t bg_put_pixels_command(const uint8_t *payload) {
+    BgPixelsPayload p;
+    std::memcpy(&p, payload, sizeof p);
+    Graphics *g = gfx_get();
+    uint8_t *pixels;
+    int pitch, bpp;
+    if (!p.pixels || !work_pixels(g, &pixels, &pitch, &bpp)) return sizeof p;
+    const int limit_w = std::min(g_screen.width, g->work_bg_surface->w);
+    const int limit_h = std::min(g_screen.height, g->work_bg_surface->h);
+    const Span2D c = clip_to(p.x, p.y, p.w, p.h, limit_w, limit_h);
+    if (c.empty()) return sizeof p;
+    const size_t block_pitch = size_t(p.w) * size_t(bpp);
+    const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
+    for (int y = c.y0; y < c.y1; ++y)
+        std::memcpy(pixels + size_t(y) * size_t(pitch) + size_t(c.x0) * size_t(bpp),
+                    p.pixels + size_t(y - p.y) * block_pitch + size_t(c.x0 - p.x) * size_t(bpp), row_bytes);
+    return sizeof p;
+}
+
+uint32_t bg_lock_command(const uint8_t *) {
+    if (SDL_Surface *s = gfx_get()->work_bg_surface; s && SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+    return 0;
+}
+
+uint32_t bg_unlock_command(const uint8_t *) {
+    if (SDL_Surface *s = gfx_get()->work_bg_surface; s && SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
     return 0;
 }

@@ -16,6 +16,11 @@
 //  - The dirty list, the restore list, the clip stack and the background slots are written by
 //    commands only. A frame can also be run into an off-screen 32-bit surface (gfx_replay_frame)
 //    so tests look at pixels without a window.
+//  - Backgrounds: 52 slots of full-screen pictures and a working background, a private copy of
+//    the current slot's picture that drawing may alter between bg_lock_command and
+//    bg_unlock_command; areas are repainted from it with gfx_restore_rect. Each slot and the
+//    working background hold one sprite reference. A slot whose picture does not load stays
+//    empty, and every command that needs it does nothing.
 //  - Locks: frame mutex (held by the graphics thread for a whole cycle), then queue mutex. The
 //    frame condition is broadcast after every cycle and when the thread ends; waiters use the
 //    cycle counter as predicate, so a spurious wake-up never ends a wait early.
@@ -130,6 +135,27 @@ void gfx_execute(const uint8_t *data, int32_t length);
 SDL_Surface *gfx_create_surface32(int width, int height);
 Result       gfx_replay_frame(Graphics *g, SDL_Surface *target);
 
+// Backgrounds: slot n holds the image "bg/%.3i.png" (n 0..51) with one reference, or nothing.
+// Loads the image into *out (freed when out is null); RES_READ_FAILED, logged, when it does not load.
+Result bg_load_file(int slot, Sprite **out);
+void   gfx_free_backgrounds(Graphics *g);   // the working background and every slot
+
+// Payload of bg_copy_rect_command.
+struct BgCopyPayload {
+    GfxRect  rect;
+    uint32_t slot;
+};
+static_assert(sizeof(BgCopyPayload) == 12);
+
+// Payload of bg_put_pixels_command: a w x h block in the screen's pixel format, rows w pixels apart,
+// owned by the caller until the frame has run.
+struct __attribute__((packed)) BgPixelsPayload {
+    int16_t        x, y;
+    const uint8_t *pixels;
+    uint16_t       w, h;
+};
+static_assert(sizeof(BgPixelsPayload) == 12 + sizeof(void *) - 4);
+
 // Draw commands of the context.
 DrawCommandFn gfx_lock_screen;            // no payload
 DrawCommandFn gfx_unlock_screen;          // no payload
@@ -140,3 +166,11 @@ DrawCommandFn gfx_restore_all;            // no payload: every restore rectangle
 DrawCommandFn gfx_clear_restore_rects;    // no payload
 DrawCommandFn gfx_push_clip;              // i32 left, top, right, bottom (inclusive)
 DrawCommandFn gfx_pop_clip;               // no payload
+DrawCommandFn bg_load_command;            // u32 slot: loads it unless it is loaded
+DrawCommandFn bg_free_command;            // u32 slot: frees it, and forgets it as current background
+DrawCommandFn bg_set_command;             // u32 slot: loads it when needed; a private copy becomes the working background
+DrawCommandFn bg_copy_rect_command;       // BgCopyPayload: that rectangle of the slot's image into the working background
+DrawCommandFn bg_reset_rect_command;      // GfxRect: that rectangle of the current background into the working one
+DrawCommandFn bg_put_pixels_command;      // BgPixelsPayload: a pixel block into the working background
+DrawCommandFn bg_lock_command;            // no payload: lock the working background when it must be
+DrawCommandFn bg_unlock_command;          // no payload

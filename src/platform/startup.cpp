@@ -12,6 +12,7 @@
 #include "game/game.h"
 #include "game/game_loop.h"
 #include "platform/files.h"
+#include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/log.h"
@@ -144,8 +145,9 @@ void main_shutdown() {
     }
     app_mode_shutdown();
     game_destroy();
-    // System types, technologies, factories, effect types, fonts and control classes are freed
-    // here, in that order, as their modules arrive.
+    // System types, technologies, factories and effect types are freed here as their modules arrive.
+    fonts_free_all();
+    // Control classes are freed here once they are registered.
     store_shutdown();
     input_destroy();
     gfx_destroy();

@@ -204,6 +204,14 @@ TEST_F(RunningProgram, VolumeOverridesAndSilentPlaybackAreAccepted) {
     EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);
 }
 
+TEST_F(RunningProgram, VideoThatCannotStartIsAFatalError) {
+    ProgramOptions options = headless(dir);
+    options.environment = {"SDL_VIDEODRIVER=no-such-driver", "SDL_AUDIODRIVER=dummy", "XDG_DATA_HOME=" + dir + "/save"};
+    const ProgramRun r = run_program(BINARY, {"--store-path", "store.dat", "--log-path", "run.log"}, options);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_NE(read_text_file(dir + "/run.log").find("[ERROR] Fatal error - "), std::string::npos);
+}
+
 // SDL 1.2 over SDL 2 fails the whole SDL_Init when no audio driver works; the game must still run.
 TEST_F(RunningProgram, MachineWithoutASoundDeviceStillRuns) {
     const std::string compat = "/usr/lib/x86_64-linux-gnu/sdl12-compat";
