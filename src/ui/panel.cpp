@@ -27,7 +27,12 @@ void panel_free(Control *c) {
     Panel *p = data(c);
     std::vector<Control *> children;
     children.swap(p->children.items);
-    for (Control *child : children) control_release(child);
+    // A child that something else still holds (the hover slot, a tooltip) no longer has an owner.
+    for (Control *child : children) {
+        if (!child) continue;
+        if (child->owner == c) child->owner = nullptr;
+        control_release(child);
+    }
     for (Effect *e : p->effects.items) release_effect(e);
     p->effects.items.clear();
     colour_fade_free(p->border);

@@ -130,6 +130,18 @@ TEST_F(PanelChildren, AddTakesAReferenceAndOptions) {
     EXPECT_EQ(c->x, 3);
 }
 
+TEST_F(PanelChildren, AChildHeldElsewhereOutlivesItsPanelWithoutAnOwner) {
+    Control *outer = control_addref(panel_create(50, 50, 0, 0, 0));
+    control_set_position(outer, 100, 100);
+    Control *child = control_addref(panel_add_child(outer, 5, 5, 0, 0, sized(4, 4)));
+    control_release(outer);
+    EXPECT_EQ(child->owner, nullptr);
+    int x = 0, y = 0;
+    control_get_screen_position(child, &x, &y);
+    EXPECT_EQ(x, 5);
+    control_release(child);
+}
+
 TEST_F(PanelChildren, FindSkipsRemovedChildren) {
     Control *first = panel_add_child(panel, 0, 0, 5, 0, sized(1, 1));
     Control *second = panel_add_child(panel, 0, 0, 5, 0, sized(1, 1));
