@@ -148,8 +148,8 @@ TEST_F(Tooltips, ShowsOnHoverAndGoesOnLeave) {
     image_control_set_tooltip(b, true, 0, 0, 0, "Insufficient credits");
     mouse_at(103, 103);
     frame();
-    Control *tip = tooltip();
-    ASSERT_NE(tip, nullptr);
+    ASSERT_NE(tooltip(), nullptr);
+    Control *tip = control_addref(tooltip());   // kept to look at after the sweep
     EXPECT_EQ(tip->layer, CONTROL_LAYER_POPUP);
     EXPECT_TRUE(tip->flags & CTRL_DISABLED);
     EXPECT_EQ(tip->user_data, b);
@@ -161,7 +161,9 @@ TEST_F(Tooltips, ShowsOnHoverAndGoesOnLeave) {
     mouse_at(600, 600);
     frame();
     EXPECT_TRUE(tip->flags & CTRL_REMOVED);
+    EXPECT_EQ(tooltip(), nullptr);
     EXPECT_FALSE(image_of(b)->options & IMG_CAPTION_HIDDEN);
+    control_release(tip);
 }
 
 TEST_F(Tooltips, AnotherControlsLeaveDoesNotTakeIt) {
