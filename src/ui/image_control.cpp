@@ -467,20 +467,6 @@ int image_type_animation_count(int type) {
     return type >= 0 && type < IMAGE_TYPE_COUNT ? static_cast<int>(g_types[type].animations.size()) : 0;
 }
 
-void image_type_install(int type, Sprite **frames, int count) {
-    if (type < 0 || type >= IMAGE_TYPE_COUNT || type == IMAGE_TYPE_GIVEN) return;
-    ImageType *t = &g_types[type];
-    empty_type(t);
-    t->frames = frames;
-    t->frame_count = count;
-    t->refcount = std::max(t->refcount, 1);
-    for (int i = 0; i < count; ++i) {
-        Animation *anim = anim_create(1, ANIM_CENTRED);
-        anim_add_frame(anim, i, 1000);
-        t->animations.push_back(anim);
-    }
-}
-
 Control *image_control_create(int type) { return create_common(type); }
 
 Control *image_control_create_still(int type) {

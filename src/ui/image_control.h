@@ -117,9 +117,6 @@ void    image_control_free_all_types();
 Sprite *image_type_frame(int type, int index);
 int     image_type_frame_count(int type);
 int     image_type_animation_count(int type);
-// Puts frames into the table as if loaded (the table takes the callers' references); for tools
-// and tests that build pictures in memory.
-void    image_type_install(int type, Sprite **frames, int count);
 
 Control *image_control_create(int type);
 Control *image_control_create_still(int type);
