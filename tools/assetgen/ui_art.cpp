@@ -59,19 +59,31 @@ Art icon(Glyph g, Rgb8 c, const char *role) { return {Kind::Icon, g, c, 2, 14, -
 Art anim(Glyph g, Rgb8 c, int frames, int size, const char *role) { return {Kind::Anim, g, c, frames, size, -1, role}; }
 
 Art art_of(int type) {
-    static const Glyph system_glyphs[] = {Glyph::SystemWeapon,  Glyph::SystemBeam,   Glyph::SystemMissile,
-                                          Glyph::SystemEngine,  Glyph::SystemScanner, Glyph::SystemShield,
-                                          Glyph::SystemArmour,  Glyph::SystemCloak,  Glyph::SystemRepair,
-                                          Glyph::SystemCargo};
-    static const Rgb8 system_accents[] = {ORANGE, RED, AMBER, CYAN, TEAL, GREEN};
+    // The system icons in system type order: beam, volley gun, engine, sensor, heavy beam, shield,
+    // evasion boost, triple beam, missile, point defence, drain, damage boost, crew module,
+    // starbase kit, network intrusion, armour, hyperdrive, escape pod, crew shelter, booster, drone
+    // launcher, jump drive, mass driver, stealth, rocket pod, self destruct, fleet damage boost,
+    // fleet evasion boost, interdictor, boarding grid.
+    static const struct { Glyph glyph; Rgb8 accent; } systems[30] = {
+        {Glyph::SystemBeam, ORANGE},    {Glyph::SystemWeapon, ORANGE}, {Glyph::SystemEngine, CYAN},
+        {Glyph::SystemScanner, TEAL},   {Glyph::SystemBeam, RED},      {Glyph::SystemShield, CYAN},
+        {Glyph::Steps, GREEN},          {Glyph::SystemBeam, AMBER},    {Glyph::SystemMissile, ORANGE},
+        {Glyph::Crosshair, CYAN},       {Glyph::Energy, VIOLET},       {Glyph::Burst, ORANGE},
+        {Glyph::Crew, TEAL},            {Glyph::Construct, AMBER},     {Glyph::TechCircuit, VIOLET},
+        {Glyph::SystemArmour, STEEL},   {Glyph::Warp, CYAN},           {Glyph::Lifebuoy, TEAL},
+        {Glyph::Shield, TEAL},          {Glyph::BoostBolt, GOLD},      {Glyph::Fleet, AMBER},
+        {Glyph::Warp, VIOLET},          {Glyph::SystemWeapon, STEEL},  {Glyph::SystemCloak, VIOLET},
+        {Glyph::SystemMissile, RED},    {Glyph::Burst, RED},           {Glyph::Burst, GOLD},
+        {Glyph::Steps, TEAL},           {Glyph::Barrier, CYAN},        {Glyph::Grid, ORANGE},
+    };
     static const Glyph tech_glyphs[] = {Glyph::TechCircuit, Glyph::TechHelix, Glyph::TechPrism,
                                         Glyph::TechOrbit,   Glyph::TechLattice, Glyph::Atom, Glyph::Flask};
     static const Rgb8 tech_accents[] = {VIOLET, TEAL, CYAN, GOLD};
     for (size_t i = 0; i < k_system_icons.size(); ++i)
         if (k_system_icons[i] == type)
-            return icon(system_glyphs[i % 10], system_accents[i % 6], "system icon (reserved)");
+            return icon(systems[i].glyph, systems[i].accent, "system icon");
     for (size_t i = 0; i < k_tech_icons.size(); ++i)
-        if (k_tech_icons[i] == type) return icon(tech_glyphs[i % 7], tech_accents[i % 4], "technology icon (reserved)");
+        if (k_tech_icons[i] == type) return icon(tech_glyphs[i % 7], tech_accents[i % 4], "technology icon");
 
     switch (type) {
     case 0: return icon(Glyph::Unknown, STEEL, "fallback icon");

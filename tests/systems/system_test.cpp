@@ -1,0 +1,473 @@
+// Systems: creation from templates, subtypes, copying, reference counts, the turn helpers and the
+// dispatch wrappers.
+#include <gtest/gtest.h>
+
+#include "system_test_util.h"
+
+namespace {
+
+using systest::LogCatcher;
+using systest::SystemsTest;
+using systest::use_type_store;
+
+// Types loaded from the test store; every system a test makes is freed by it.
+class SystemsLoaded : public SystemsTest {
+protected:
+    void SetUp() override {
+        SystemsTest::SetUp();
+        use_type_store(dir);
+        ASSERT_EQ(system_types_load(), RES_OK);
+        live_loaded = system_live_count();
+    }
+    int64_t live_loaded = 0;
+};
+
+// --- creation ---------------------------------------------------------------------------------
+
+class SystemCreate : public SystemsLoaded {};
+
+TEST_F(SystemCreate, CopiesTheTemplateWithFullIntegrityAndRounds) {
+    System *s = system_create(1);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->refcount, 0);
+    EXPECT_EQ(s->type, 1);
+    EXPECT_EQ(s->subtype, 0);
+    EXPECT_EQ(s->name, "Gun");
+    EXPECT_EQ(s->flags, SYSTEM_FLAG_NEEDS_TARGET | SYSTEM_FLAG_COMBAT | SYSTEM_FLAG_ROUNDS | SYSTEM_FLAG_RECHARGES);
+    EXPECT_EQ(s->spare, 133);
+    EXPECT_EQ(s->mass, 90);
+    EXPECT_EQ(s->power, 10);
+    EXPECT_EQ(s->max_integrity, 50);
+    EXPECT_EQ(s->integrity, 50);
+    EXPECT_EQ(s->recharge_turns, 2);
+    EXPECT_EQ(s->recharge_left, 0);
+    EXPECT_EQ(s->range, 260);
+    EXPECT_EQ(s->arc, 120);
+    EXPECT_EQ(s->facing, 7);
+    EXPECT_EQ(s->value, 5);
+    EXPECT_EQ(s->ap_cost, 5);
+    EXPECT_EQ(s->cost, 500);
+    EXPECT_EQ(s->round_price, 30);
+    EXPECT_EQ(s->rounds_per_reload, 6);
+    EXPECT_EQ(s->rounds, 6);
+    EXPECT_EQ(s->aux_text, "Reloading");
+    EXPECT_EQ(s->shot_text, "Shells");
+    EXPECT_EQ(s->load_a, 10);
+    EXPECT_EQ(s->load_b, 1);
+    EXPECT_EQ(s->status, 0u);
+    EXPECT_EQ(s->ship, nullptr);
+    system_free(s);
+}
+
+TEST_F(SystemCreate, LeavesTheSubtypeRowsWithTheTemplate) {
+    System *s = system_create(0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->subtype_count, 0);
+    EXPECT_TRUE(s->subtypes.empty());
+    EXPECT_EQ(s->name, "Lance");
+    system_free(s);
+}
+
+TEST_F(SystemCreate, GivesNoneForATypeOutsideTheTable) {
+    EXPECT_EQ(system_create(30), nullptr);
+    EXPECT_EQ(system_create(-1), nullptr);
+    EXPECT_EQ(system_live_count(), live_loaded);
+}
+
+TEST_F(SystemCreate, GivesNoneWithoutLoadedTypes) {
+    system_types_free();
+    EXPECT_EQ(system_create(0), nullptr);
+}
+
+// --- subtypes ---------------------------------------------------------------------------------
+
+class SystemSubtypes : public SystemsLoaded {};
+
+TEST_F(SystemSubtypes, ARowReplacesTheFiguresNameAndShotText) {
+    System *s = system_create(0);
+    ASSERT_NE(s, nullptr);
+    s->integrity = 33;
+    ASSERT_EQ(system_set_subtype(s, 2), RES_OK);
+    EXPECT_EQ(s->subtype, 2);
+    EXPECT_EQ(s->name, "Lance III");
+    EXPECT_EQ(s->shot_text, "ray");
+    EXPECT_EQ(s->mass, 80);
+    EXPECT_EQ(s->power, 16);
+    EXPECT_EQ(s->value, 14);
+    EXPECT_EQ(s->arc, 70);
+    EXPECT_EQ(s->range, 240);
+    EXPECT_EQ(s->ap_cost, 6);
+    EXPECT_EQ(s->cost, 900);
+    EXPECT_EQ(s->load_a, 14);
+    EXPECT_EQ(s->load_b, 3);
+    EXPECT_EQ(s->integrity, 33);        // not a row figure
+    EXPECT_EQ(s->max_integrity, 40);
+    system_free(s);
+}
+
+TEST_F(SystemSubtypes, AnIndexEqualToTheCountIsRefusedAndChangesNothing) {
+    System *s = system_create(0);
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(system_set_subtype(s, 1), RES_OK);
+    for (int32_t bad : {3, -1, 1000}) {
+        EXPECT_EQ(system_set_subtype(s, bad), RES_OUT_OF_RANGE) << bad;
+        EXPECT_EQ(s->subtype, 1);
+        EXPECT_EQ(s->name, "Lance II");
+        EXPECT_EQ(s->shot_text, "bolt");
+        EXPECT_EQ(s->mass, 70);
+        EXPECT_EQ(s->load_b, 2);
+    }
+    system_free(s);
+}
+
+TEST_F(SystemSubtypes, ATypeWithoutSubtypesRefusesOne) {
+    System *s = system_create(1);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(system_set_subtype(s, 0), RES_UNSUPPORTED);
+    EXPECT_EQ(system_subtype_count(1), 0);
+    system_free(s);
+}
+
+TEST_F(SystemSubtypes, WithoutLoadedTypesThereIsNoRowToTake) {
+    System *s = system_create(0);
+    ASSERT_NE(s, nullptr);
+    system_types_free();
+    EXPECT_EQ(system_set_subtype(s, 0), RES_TYPES_NOT_LOADED);
+    EXPECT_EQ(int(RES_TYPES_NOT_LOADED), 232);
+    system_free(s);
+}
+
+TEST_F(SystemSubtypes, CreateSubtypeMakesTheRowsSystem) {
+    System *s = system_create_subtype(0, 1);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->name, "Lance II");
+    EXPECT_EQ(s->integrity, 40);
+    system_free(s);
+}
+
+TEST_F(SystemSubtypes, CreateSubtypeFailureLogsFreesAndGivesNone) {
+    LogCatcher log(dir);
+    EXPECT_EQ(system_create_subtype(0, 3), nullptr);
+    EXPECT_EQ(system_create_subtype(1, 0), nullptr);
+    EXPECT_EQ(system_live_count(), live_loaded);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("[GAME] [ERROR] Error creating system type 0 subtype 3 (-2)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Error creating system type 1 subtype 0 (-20)"), std::string::npos) << text;
+}
+
+// --- copying ----------------------------------------------------------------------------------
+
+class SystemCopying : public SystemsLoaded {
+protected:
+    System *src = nullptr;
+    System *dst = nullptr;
+
+    void SetUp() override {
+        SystemsLoaded::SetUp();
+        src = system_create_subtype(0, 2);
+        dst = system_create(1);
+        ASSERT_NE(src, nullptr);
+        ASSERT_NE(dst, nullptr);
+        src->status = SYSTEM_STATUS_DAMAGED;
+        src->integrity = 11;
+        src->recharge_left = 2;
+        src->rounds = 1;
+        src->spare = 77;
+        src->aux_text = "wait";
+        src->mount_index = 9, src->mount_x = 9, src->mount_y = 9, src->mount_side = 2;
+        src->ai_candidates = 99;
+        src->refcount = 5;
+        dst->refcount = 2;
+        dst->mount_index = 3, dst->mount_x = 14, dst->mount_y = -6, dst->mount_side = SYSTEM_SIDE_PORT;
+        dst->ship = reinterpret_cast<Ship *>(dst);   // any address: only its identity matters
+        dst->ai_candidates = 4;
+    }
+    void TearDown() override {
+        system_free(src);
+        system_free(dst);
+        SystemsLoaded::TearDown();
+    }
+};
+
+TEST_F(SystemCopying, CopyTakesStateAndFiguresButKeepsTheMountShipAndCount) {
+    system_copy(dst, src);
+    EXPECT_EQ(dst->type, 0);
+    EXPECT_EQ(dst->subtype, 2);
+    EXPECT_EQ(dst->name, "Lance III");
+    EXPECT_EQ(dst->shot_text, "ray");
+    EXPECT_EQ(dst->aux_text, "wait");
+    EXPECT_EQ(dst->flags, src->flags);
+    EXPECT_EQ(dst->spare, 77);
+    EXPECT_EQ(dst->status, SYSTEM_STATUS_DAMAGED);
+    EXPECT_EQ(dst->integrity, 11);
+    EXPECT_EQ(dst->max_integrity, 40);
+    EXPECT_EQ(dst->recharge_left, 2);
+    EXPECT_EQ(dst->rounds, 1);
+    EXPECT_EQ(dst->mass, 80);
+    EXPECT_EQ(dst->load_a, 14);
+    EXPECT_EQ(dst->load_b, 3);
+    EXPECT_EQ(dst->refcount, 2);
+    EXPECT_EQ(dst->mount_index, 3);
+    EXPECT_EQ(dst->mount_x, 14);
+    EXPECT_EQ(dst->mount_y, -6);
+    EXPECT_EQ(dst->mount_side, SYSTEM_SIDE_PORT);
+    EXPECT_EQ(dst->ship, reinterpret_cast<Ship *>(dst));
+    EXPECT_EQ(dst->ai_candidates, 4);
+}
+
+TEST_F(SystemCopying, CopiedTextsAreTheirOwn) {
+    system_copy(dst, src);
+    src->name = "renamed";
+    src->shot_text.clear();
+    EXPECT_EQ(dst->name, "Lance III");
+    EXPECT_EQ(dst->shot_text, "ray");
+}
+
+TEST_F(SystemCopying, CopyFromTemplateLeavesTheSystemsState) {
+    system_copy_from_template(src, system_type_template(1));
+    EXPECT_EQ(src->name, "Gun");
+    EXPECT_EQ(src->facing, 7);
+    EXPECT_EQ(src->rounds_per_reload, 6);
+    EXPECT_EQ(src->aux_text, "Reloading");
+    EXPECT_EQ(src->type, 0);                 // not a template figure
+    EXPECT_EQ(src->subtype, 2);
+    EXPECT_EQ(src->integrity, 11);
+    EXPECT_EQ(src->rounds, 1);
+    EXPECT_EQ(src->recharge_left, 2);
+    EXPECT_EQ(src->status, SYSTEM_STATUS_DAMAGED);
+}
+
+// --- reference counts -------------------------------------------------------------------------
+
+class SystemRefcount : public SystemsLoaded {};
+
+TEST_F(SystemRefcount, TheLastReleaseFreesTheSystem) {
+    System *s = system_create(2);
+    ASSERT_NE(s, nullptr);
+    system_retain(s);
+    system_retain(s);
+    EXPECT_EQ(s->refcount, 2);
+    system_release(s);
+    EXPECT_EQ(s->refcount, 1);
+    EXPECT_EQ(system_live_count(), live_loaded + 1);
+    system_release(s);
+    EXPECT_EQ(system_live_count(), live_loaded);
+}
+
+TEST_F(SystemRefcount, ReleasingASystemNobodyHeldFreesIt) {
+    System *s = system_create(2);
+    ASSERT_NE(s, nullptr);
+    system_release(s);
+    EXPECT_EQ(system_live_count(), live_loaded);
+    system_release(nullptr);
+    system_retain(nullptr);
+    system_free(nullptr);
+}
+
+// --- turn helpers -----------------------------------------------------------------------------
+
+class SystemState : public SystemsLoaded {
+protected:
+    System *gun = nullptr;   // type 1: usable, rounds, recharges
+    void SetUp() override {
+        SystemsLoaded::SetUp();
+        gun = system_create(1);
+        ASSERT_NE(gun, nullptr);
+    }
+    void TearDown() override {
+        system_free(gun);
+        SystemsLoaded::TearDown();
+    }
+};
+
+TEST_F(SystemState, ResetBringsBackAWholeOnlineSystem) {
+    gun->status = SYSTEM_STATUS_OFFLINE | SYSTEM_STATUS_DAMAGED | 0x2;
+    gun->integrity = 3;
+    gun->rounds = 0;
+    gun->recharge_left = 2;
+    system_reset(gun);
+    EXPECT_EQ(gun->status, 0x2u);   // only the two state bits go
+    EXPECT_EQ(gun->integrity, 50);
+    EXPECT_EQ(gun->rounds, 6);
+    EXPECT_EQ(gun->recharge_left, 2);
+}
+
+TEST_F(SystemState, RefreshFillsUpAndEndsTheRechargeButKeepsTheStatus) {
+    gun->status = SYSTEM_STATUS_DAMAGED;
+    gun->integrity = 3;
+    gun->rounds = 0;
+    gun->recharge_left = 2;
+    system_refresh(gun);
+    EXPECT_EQ(gun->status, SYSTEM_STATUS_DAMAGED);
+    EXPECT_EQ(gun->integrity, 50);
+    EXPECT_EQ(gun->rounds, 6);
+    EXPECT_EQ(gun->recharge_left, 0);
+}
+
+TEST_F(SystemState, RechargeCountsDownToZeroWhileOnline) {
+    gun->recharge_left = 2;
+    system_recharge_tick(gun);
+    EXPECT_EQ(gun->recharge_left, 1);
+    system_recharge_tick(gun);
+    system_recharge_tick(gun);
+    EXPECT_EQ(gun->recharge_left, 0);
+    gun->recharge_left = 2;
+    gun->status = SYSTEM_STATUS_OFFLINE;
+    system_recharge_tick(gun);
+    EXPECT_EQ(gun->recharge_left, 2);
+    system_clear_recharge(gun);
+    EXPECT_EQ(gun->recharge_left, 2);
+    gun->status = 0;
+    system_clear_recharge(gun);
+    EXPECT_EQ(gun->recharge_left, 0);
+    gun->flags &= ~SYSTEM_FLAG_RECHARGES;   // a system that does not recharge does not count down
+    gun->recharge_left = 2;
+    system_recharge_tick(gun);
+    EXPECT_EQ(gun->recharge_left, 2);
+}
+
+TEST_F(SystemState, UsableNeedsCombatOnlineChargedAndLoaded) {
+    EXPECT_TRUE(system_is_usable(gun));
+    gun->recharge_left = 1;
+    EXPECT_FALSE(system_is_usable(gun));
+    gun->recharge_left = 0;
+    gun->rounds = 0;
+    EXPECT_FALSE(system_is_usable(gun));
+    gun->rounds = 1;
+    gun->status = SYSTEM_STATUS_OFFLINE;
+    EXPECT_FALSE(system_is_usable(gun));
+    gun->status = SYSTEM_STATUS_DAMAGED;
+    EXPECT_TRUE(system_is_usable(gun));
+    gun->flags &= ~(SYSTEM_FLAG_ROUNDS | SYSTEM_FLAG_RECHARGES);   // rounds and recharge count only with their flags
+    gun->rounds = 0;
+    gun->recharge_left = 3;
+    EXPECT_TRUE(system_is_usable(gun));
+    gun->flags &= ~SYSTEM_FLAG_COMBAT;
+    EXPECT_FALSE(system_is_usable(gun));
+}
+
+// --- dispatch ---------------------------------------------------------------------------------
+
+// Slots that tests install on type 1 and record what they were given.
+struct SlotLog {
+    int calls = 0;
+    int32_t index = -1;
+    int32_t heading = 0;
+    bool roll = false;
+};
+SlotLog g_slots;
+
+int32_t test_estimate(System *, Ship *, int32_t, int32_t, int32_t, GameObject *, bool roll, int32_t *damage,
+                      int32_t *effect) {
+    ++g_slots.calls;
+    g_slots.roll = roll;
+    *damage = 17;
+    *effect = 2;
+    return 85;
+}
+int32_t test_effective_value(const System *s) { return s->range / 2; }
+int32_t test_impact(Shot *, GameObject *) {
+    ++g_slots.calls;
+    return 23;
+}
+Result test_action(System *, int32_t index, std::string *label, int32_t *, int32_t *, int32_t *, Result *) {
+    ++g_slots.calls;
+    if (index != 0) return RES_NO_ACTION;
+    *label = "Fire";
+    return RES_OK;
+}
+Result test_refuse_every_action(System *, int32_t, std::string *, int32_t *, int32_t *, int32_t *, Result *) {
+    return RES_NO_ACTION;
+}
+int32_t test_count(System *, AiPlayer *, Ship *, int32_t heading) {
+    g_slots.heading = heading;
+    return 30;
+}
+Result test_run(System *, AiPlayer *, Ship *, GameObject *, int32_t index) {
+    g_slots.index = index;
+    return index < 30 ? RES_OK : RES_OUT_OF_RANGE;
+}
+
+class SystemDispatch : public SystemsLoaded {
+protected:
+    System *gun = nullptr;
+    void SetUp() override {
+        SystemsLoaded::SetUp();
+        g_slots = SlotLog{};
+        gun = system_create(1);
+        ASSERT_NE(gun, nullptr);
+    }
+    void TearDown() override {
+        *system_type_ops(1) = SystemTypeOps{};
+        system_free(gun);
+        SystemsLoaded::TearDown();
+    }
+};
+
+TEST_F(SystemDispatch, EmptySlotsGiveTheirFixedResults) {
+    *system_type_ops(1) = SystemTypeOps{};
+    int32_t damage = 5, effect = 5;
+    EXPECT_EQ(system_estimate(gun, nullptr, 0, 0, 0, nullptr, true, &damage, &effect), 0);
+    EXPECT_EQ(damage, -1);
+    EXPECT_EQ(effect, 0);
+    EXPECT_EQ(system_effective_value(gun), 0);
+    EXPECT_EQ(system_impact(1, nullptr, nullptr), 0);
+    EXPECT_FALSE(system_has_action(gun));
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 90), 0);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
+    EXPECT_EQ(int(RES_NO_CANDIDATE), -60);
+}
+
+TEST_F(SystemDispatch, FilledSlotsAnswerThroughTheWrappers) {
+    SystemTypeOps *ops = system_type_ops(1);
+    ops->estimate = test_estimate;
+    ops->effective_value = test_effective_value;
+    ops->impact = test_impact;
+    ops->action = test_action;
+    ops->ai_candidate_count = test_count;
+    ops->ai_run_candidate = test_run;
+    int32_t damage = 0, effect = 0;
+    EXPECT_EQ(system_estimate(gun, nullptr, 1, 2, 3, nullptr, true, &damage, &effect), 85);
+    EXPECT_EQ(damage, 17);
+    EXPECT_EQ(effect, 2);
+    EXPECT_TRUE(g_slots.roll);
+    EXPECT_EQ(system_estimate(gun, nullptr, 1, 2, 3, nullptr, false, nullptr, nullptr), 85);   // outs optional
+    EXPECT_EQ(system_effective_value(gun), 130);
+    EXPECT_EQ(system_impact(1, nullptr, nullptr), 23);
+    EXPECT_EQ(system_impact(30, nullptr, nullptr), 0);
+    EXPECT_EQ(system_impact(-1, nullptr, nullptr), 0);
+    EXPECT_TRUE(system_has_action(gun));
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 270), 30);
+    EXPECT_EQ(g_slots.heading, 270);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 29), RES_OK);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 30), RES_OUT_OF_RANGE);
+    EXPECT_EQ(g_slots.index, 30);
+    ops->action = test_refuse_every_action;   // a slot that offers no index 0 is no action
+    EXPECT_FALSE(system_has_action(gun));
+}
+
+TEST_F(SystemDispatch, OnlyAUsableSystemOffersCandidates) {
+    system_type_ops(1)->ai_candidate_count = test_count;
+    gun->rounds = 0;
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 0), 0);
+    gun->rounds = 6;
+    gun->recharge_left = 1;
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 0), 0);
+    gun->recharge_left = 0;
+    gun->status = SYSTEM_STATUS_OFFLINE;
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 0), 0);
+    gun->status = 0;
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 0), 30);
+}
+
+TEST_F(SystemDispatch, ASystemOfAnUnknownTypeReachesNoSlot) {
+    system_type_ops(1)->effective_value = test_effective_value;
+    gun->type = 31;
+    EXPECT_EQ(system_effective_value(gun), 0);
+    EXPECT_FALSE(system_has_action(gun));
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
+    gun->type = 1;
+    EXPECT_EQ(system_type_ops(30), nullptr);
+}
+
+}  // namespace
