@@ -10,6 +10,7 @@
 #include "platform/font.h"
 #include "ui/app_mode.h"
 #include "ui/colour_fade.h"
+#include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/cursor.h"
 #include "ui/mode_loading.h"
@@ -196,6 +197,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(game->sound_volume, 99);
     EXPECT_EQ(game->help_topic, 0);
     game->music_override = -1;
+    control_classes_free_all();   // the image types and minimap pictures it loaded
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
