@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "support/private_display.h"
 #include "support/run_program.h"
 #include "test_support.h"
 #include "tools/png_decode.h"
@@ -21,80 +22,14 @@ const std::string BINARY = ASTROVANE_BINARY_DIR "/astrovane";
 const std::string STORE = ASTROVANE_BINARY_DIR "/store.dat";
 const std::string BACKDROP = ASTROVANE_BINARY_DIR "/assets/bg/000.png";   // the title stand-in's picture
 
-std::string tool_path(const std::string &name) {
-    for (const char *dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        const std::string path = std::string(dir) + "/" + name;
-        if (::access(path.c_str(), X_OK) == 0) return path;
-    }
-    return "";
-}
-
-std::string first_line(const std::string &s) {
-    std::string line = s.substr(0, s.find('\n'));
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    return line;
-}
-
-// An X server of the test's own.
-class Xserver {
-public:
-    ~Xserver() {
-        if (pid_ > 0) finish_program(pid_, out_, err_, SIGTERM, 5000);
-    }
-
-    std::string start(const std::string &dir) {
-        const std::string xvfb = tool_path("Xvfb");
-        if (xvfb.empty()) return "Xvfb is not installed";
-        int fds[2];
-        if (::pipe(fds) != 0) return "no pipe";
-        ProgramOptions o;
-        o.directory = dir;
-        pid_ = start_program(xvfb, {"-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
-                                    "tcp"},
-                             o, &out_, &err_);
-        ::close(fds[1]);
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        for (int i = 0; i < 75 && number.find('\n') == std::string::npos; ++i) {
-            if (::poll(&p, 1, 200) <= 0) continue;
-            char c[16];
-            const ssize_t n = ::read(fds[0], c, sizeof c);
-            if (n <= 0) break;
-            number.append(c, size_t(n));
-        }
-        ::close(fds[0]);
-        number = first_line(number);
-        if (pid_ < 0 || number.empty()) return "Xvfb reported no display";
-        display_ = ":" + number;
-        for (int i = 0; i < 100; ++i) {
-            if (run({"xdotool", "getdisplaygeometry"}).status == 0) return "";
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return "Xvfb takes no connections";
-    }
-
-    ProgramRun run(const std::vector<std::string> &command) const {
-        ProgramOptions o;
-        o.environment = {"DISPLAY=" + display_};
-        return run_program(tool_path(command[0]), {command.begin() + 1, command.end()}, o);
-    }
-
-    const std::string &display() const { return display_; }
-
-private:
-    pid_t       pid_ = -1;
-    int         out_ = -1, err_ = -1;
-    std::string display_;
-};
-
 struct Shot {
     bool       ok = false;
     DecodedPng png;
 };
 
-Shot look(const Xserver &x, const std::string &window, const std::string &path) {
+Shot look(const PrivateDisplay &x, const std::string &window, const std::string &path) {
     Shot shot;
-    const ProgramRun imported = x.run({"import", "-window", window, "PNG24:" + path});
+    const ProgramRun imported = x.tool({"import", "-window", window, "PNG24:" + path});
     if (imported.status != 0) return shot;
     const std::vector<uint8_t> bytes = read_whole(path);
     shot.png = png_decode(bytes.data(), bytes.size());
@@ -137,9 +72,9 @@ int corner_changes(const DecodedPng &shot, const DecodedPng &backdrop) {
 
 TEST(LoadingEndToEnd, ThePulsingTextShowsInTheCornerThenTheTitleTakesOverWithoutLoadFailures) {
     for (const char *tool : {"xdotool", "import"})
-        if (tool_path(tool).empty()) GTEST_SKIP() << tool << " is not installed";
+        if (find_tool(tool).empty()) GTEST_SKIP() << tool << " is not installed";
     const std::string dir = make_test_directory("e2e-loading");
-    Xserver x;
+    PrivateDisplay x;
     const std::string why = x.start(dir);
     if (!why.empty()) GTEST_SKIP() << "no X server: " << why;
     ASSERT_TRUE(file_exists(STORE));
@@ -152,11 +87,7 @@ TEST(LoadingEndToEnd, ThePulsingTextShowsInTheCornerThenTheTitleTakesOverWithout
     const pid_t pid = start_program(BINARY, {"--store-path", STORE, "--log-path", "run.log"}, options, &out, &err);
     ASSERT_GT(pid, 0);
 
-    std::string window;
-    for (int i = 0; i < 200 && window.empty(); ++i) {
-        window = first_line(x.run({"xdotool", "search", "--name", "^Astrovane$"}).out);
-        if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const std::string window = wait_for_game_window(x);
     ASSERT_FALSE(window.empty()) << "no window titled Astrovane";
 
     // While loading and fading: the text in the corner, nothing of its colour elsewhere.
