@@ -3,6 +3,7 @@
 #include "assetgen/family.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_names.h"
+#include "assetgen/family_ships.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
@@ -16,6 +17,7 @@ const AssetFamily FAMILIES[] = {
     {"systems", systems_family_generate, systems_family_list_paths},
     {"names", names_family_generate, names_family_list_paths},
     {"tech", tech_family_generate, tech_family_list_paths},
+    {"ships", ships_family_generate, ships_family_list_paths},
 };
 
 }  // namespace
