@@ -132,9 +132,7 @@ int32_t game_random_range(Game *game, int32_t lo, int32_t hi) {
     return rng_range(game->generators[GAME_GENERATOR_RESOLVE], lo, hi);
 }
 
-void game_clear_controls(Game *) {
-    // The control lists arrive with the UI toolkit; until then the game holds no controls.
-}
+// game_clear_controls is the UI toolkit's (ui/game_controls.cpp).
 
 void game_request_quit(Game *game) { game->flags |= GAME_FLAG_QUIT; }
 

@@ -50,12 +50,5 @@ void game_signal_quit() { g_quit_signal.store(1); }
 bool game_quit_signalled() { return g_quit_signal.load() != 0; }
 void game_clear_quit_signal() { g_quit_signal.store(0); }
 
-// The top-level control lists, their update and drawing arrive with the UI toolkit; these are
-// the places the frame already calls.
-void game_update_controls(Game *, int32_t) {}
-void game_draw_controls(Game *, Graphics *, int) {}
-void game_flush_new_controls(Game *) {}
-
-void game_draw_cursor(Game *, Graphics *) {
-    // Cursors load with the UI toolkit; the game starts with the sprite cursor off.
-}
+// game_update_controls, game_draw_controls, game_flush_new_controls and game_draw_cursor are
+// the UI toolkit's (ui/game_controls.cpp).

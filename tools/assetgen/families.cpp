@@ -1,22 +1,30 @@
 // The table of every asset family, in generation order. A new family adds one row.
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
+#include "assetgen/family_effects.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_names.h"
 #include "assetgen/family_ships.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
+#include "assetgen/family_ui.h"
 
 namespace {
 
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
+    {"effects", effects_generate, effects_list_paths},
     {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
     {"systems", systems_family_generate, systems_family_list_paths},
     {"names", names_family_generate, names_family_list_paths},
     {"tech", tech_family_generate, tech_family_list_paths},
+    // UI image types 0..212 (not 34) and cursors 0..10. Reserved for content: system icons 132-145,
+    // 147, 152, 153, 163, 169-176, 198-201; technology icons 4, 22, 24, 39, 57-60, 65, 68, 77, 81,
+    // 83, 85, 86, 88, 89, 92, 101, 103, 107, 108, 115, 203, 205, 206, 208; 211 the turning credits
+    // coin of the status bar (see ui_art.h).
+    {"ui", ui_family_generate, ui_family_list_paths},
     {"ships", ships_family_generate, ships_family_list_paths},
 };
 

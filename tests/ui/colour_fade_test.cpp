@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "platform/buffer.h"
+#include "ui/anim.h"
+#include "ui/colour_fade.h"
+
+namespace {
+
+class ColourFadeTiming : public ::testing::Test {
+protected:
+    ColourFade fade{};
+};
+
+TEST_F(ColourFadeTiming, FullRangeInAHundredMsMovesOneUnitPerMs) {
+    colour_fade_start(&fade, 0, 0, 0, 255, 255, 255, 100, 0, 0);
+    EXPECT_EQ(fade.period_r, 1);
+    colour_fade_update(&fade, 10);
+    EXPECT_EQ(fade.r, 10);
+    EXPECT_EQ(fade.g, 10);
+    colour_fade_update(&fade, 245);
+    EXPECT_EQ(fade.r, 255);
+    EXPECT_FALSE(colour_fade_is_running(&fade));
+}
+
+TEST_F(ColourFadeTiming, TenUnitsOverASecondStepEveryHundredMs) {
+    colour_fade_start(&fade, 100, 0, 0, 110, 0, 0, 1000, 0, 0);
+    colour_fade_update(&fade, 99);
+    EXPECT_EQ(fade.r, 100);
+    colour_fade_update(&fade, 1);
+    EXPECT_EQ(fade.r, 101);
+    for (int i = 0; i < 9; ++i) colour_fade_update(&fade, 100);
+    EXPECT_EQ(fade.r, 110);
+    EXPECT_FALSE(colour_fade_is_running(&fade));
+}
+
+TEST_F(ColourFadeTiming, NegativePeriodsDivideTowardZero) {
+    // 10 units down over 25 ms: the period is 25 / -10 = -2, not -3.
+    colour_fade_start(&fade, 100, 0, 0, 90, 0, 0, 25, 0, 0);
+    EXPECT_EQ(fade.period_r, -2);
+    colour_fade_update(&fade, 5);   // 5 / -2 = -2 steps, 5 % -2 = 1 carried
+    EXPECT_EQ(fade.r, 98);
+    EXPECT_EQ(fade.acc_r, 1);
+    colour_fade_update(&fade, 1);   // 2 / -2 = -1
+    EXPECT_EQ(fade.r, 97);
+    EXPECT_EQ(fade.acc_r, 0);
+}
+
+TEST_F(ColourFadeTiming, ZeroMsLeavesTheFadeUntouched) {
+    colour_fade_set(&fade, 7, 8, 9);
+    colour_fade_start(&fade, 100, 100, 100, 200, 200, 200, 0, 0, 0);
+    EXPECT_EQ(fade.r, 7);
+    EXPECT_FALSE(colour_fade_is_running(&fade));
+}
+
+TEST_F(ColourFadeTiming, BackAndForthOnceEndsAtTheStartEachWayHalfTheTime) {
+    colour_fade_start(&fade, 0, 0, 0, 100, 0, 0, 200, 0, COLOUR_FADE_MODE_BOUNCE);
+    colour_fade_update(&fade, 100);
+    EXPECT_EQ(fade.r, 100);
+    EXPECT_TRUE(colour_fade_is_running(&fade));
+    colour_fade_update(&fade, 50);
+    EXPECT_EQ(fade.r, 50);
+    colour_fade_update(&fade, 50);
+    EXPECT_EQ(fade.r, 0);
+    EXPECT_FALSE(colour_fade_is_running(&fade));
+}
+
+TEST_F(ColourFadeTiming, RepeatRestartsFromTheStartColour) {
+    colour_fade_start(&fade, 0, 0, 0, 10, 0, 0, 100, 0, COLOUR_FADE_MODE_REPEAT);
+    colour_fade_update(&fade, 100);
+    EXPECT_EQ(fade.r, 0);
+    EXPECT_TRUE(colour_fade_is_running(&fade));
+    colour_fade_update(&fade, 30);
+    EXPECT_EQ(fade.r, 3);
+}
+
+TEST_F(ColourFadeTiming, DelayHoldsTheColour) {
+    colour_fade_start(&fade, 0, 0, 0, 100, 0, 0, 100, 50, 0);
+    EXPECT_TRUE(colour_fade_is_waiting(&fade));
+    colour_fade_update(&fade, 40);
+    EXPECT_EQ(fade.r, 0);
+    colour_fade_update(&fade, 20);
+    EXPECT_FALSE(colour_fade_is_waiting(&fade));
+    EXPECT_EQ(fade.r, 20);
+}
+
+TEST_F(ColourFadeTiming, FinishSnapsToTheEndOfTheWayItRuns) {
+    colour_fade_start(&fade, 0, 0, 0, 100, 50, 10, 1000, 0, 0);
+    colour_fade_update(&fade, 100);
+    colour_fade_finish(&fade);
+    EXPECT_EQ(fade.r, 100);
+    EXPECT_EQ(fade.g, 50);
+    EXPECT_TRUE(colour_fade_is_running(&fade));
+}
+
+TEST_F(ColourFadeTiming, IdleLoopStartsWheneverNothingElseRuns) {
+    colour_fade_set(&fade, 1, 2, 3);
+    colour_fade_set_idle_loop(&fade, 160, 60, 60, 140, 140, 140, 1000, true);
+    colour_fade_update(&fade, 0);
+    EXPECT_TRUE(colour_fade_is_running(&fade));
+    EXPECT_EQ(fade.r, 160);
+    colour_fade_update(&fade, 1000);
+    EXPECT_EQ(fade.r, 140);
+    EXPECT_EQ(fade.g, 140);
+    colour_fade_update(&fade, 1000);   // and back, for ever
+    EXPECT_EQ(fade.g, 60);
+    EXPECT_TRUE(colour_fade_is_running(&fade));
+    colour_fade_clear_idle_loop(&fade);
+    colour_fade_set(&fade, 0, 0, 0);
+    colour_fade_update(&fade, 10);
+    EXPECT_FALSE(colour_fade_is_running(&fade));
+}
+
+class AnimPlayback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        anim = anim_create_empty(0);
+        anim_add_frame(anim, 4, 100);
+        anim_add_frame(anim, 5, 100);
+        anim_add_frame(anim, 6, 100);
+        player = anim_player_create();
+    }
+    void TearDown() override {
+        anim_player_free(player);
+        anim_free(anim);
+    }
+    Animation *anim = nullptr;
+    AnimPlayer *player = nullptr;
+};
+
+TEST_F(AnimPlayback, OneLoopStopsOnTheLastFrame) {
+    anim_player_start(player, anim, 1);
+    EXPECT_EQ(anim_player_frame(player), 4);
+    anim_player_update(player, 100);
+    EXPECT_EQ(anim_player_frame(player), 5);
+    EXPECT_TRUE(anim_player_frame_changed(player));
+    anim_player_update(player, 100);
+    anim_player_update(player, 100);
+    EXPECT_EQ(anim_player_frame(player), 6);
+    EXPECT_TRUE(anim_player_is_finished(player));
+    EXPECT_FALSE(anim_player_is_running(player));
+    anim_player_update(player, 1000);
+    EXPECT_EQ(anim_player_frame(player), 6);
+}
+
+TEST_F(AnimPlayback, EndlessLoopWraps) {
+    anim_player_start(player, anim, -1);
+    anim_player_update(player, 300);
+    EXPECT_EQ(anim_player_frame(player), 4);
+    EXPECT_TRUE(anim_player_wrapped(player));
+    anim_player_update(player, 3000);
+    EXPECT_TRUE(anim_player_is_running(player));
+}
+
+TEST_F(AnimPlayback, HalfSpeedPlaysHalfAsFast) {
+    anim_player_start(player, anim, -1);
+    player->speed = 50;
+    anim_player_update(player, 100);
+    EXPECT_EQ(anim_player_frame(player), 4);
+    anim_player_update(player, 100);
+    EXPECT_EQ(anim_player_frame(player), 5);
+}
+
+TEST_F(AnimPlayback, RestartKeepsTheFrameWhenTheAnimationAsks) {
+    anim->flags |= ANIM_KEEP_FRAME;
+    anim_player_start(player, anim, -1);
+    anim_player_update(player, 150);
+    anim_player_start(player, anim, -1);
+    EXPECT_EQ(anim_player_frame(player), 5);
+    EXPECT_EQ(player->index, 1);
+}
+
+TEST_F(AnimPlayback, ZeroLengthPassDoesNotHang) {
+    Animation *still = anim_create_empty(0);
+    anim_add_frame(still, 0, 0);
+    anim_player_start(player, still, -1);
+    anim_player_update(player, 50);
+    EXPECT_EQ(anim_player_frame(player), 0);
+    player->animation = nullptr;
+    anim_free(still);
+}
+
+class AnimRecord : public ::testing::Test {
+protected:
+    Buffer buf;
+};
+
+TEST_F(AnimRecord, ReadsFlagsAndPairsBigEndian) {
+    ASSERT_EQ(buffer_write_u32(&buf, 2), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 7), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 120), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 8), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 80), RES_OK);
+    Animation *anim = nullptr;
+    ASSERT_EQ(anim_read(&anim, &buf), RES_OK);
+    ASSERT_NE(anim, nullptr);
+    EXPECT_EQ(anim->flags, 2u);
+    ASSERT_EQ(anim_count(anim), 2);
+    EXPECT_EQ(anim->pairs[0].frame, 7);
+    EXPECT_EQ(anim->pairs[1].ms, 80);
+    EXPECT_EQ(anim_sum_durations(anim), 200);
+    anim_free(anim);
+}
+
+TEST_F(AnimRecord, NegativeCountIsMalformed) {
+    ASSERT_EQ(buffer_write_u32(&buf, 0), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, -1), RES_OK);
+    Animation *anim = reinterpret_cast<Animation *>(&buf);
+    EXPECT_EQ(anim_read(&anim, &buf), RES_MALFORMED);
+    EXPECT_EQ(anim, nullptr);
+}
+
+TEST_F(AnimRecord, RecordCutShortIsShort) {
+    ASSERT_EQ(buffer_write_u32(&buf, 0), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 1), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 100), RES_OK);
+    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
+    Animation *anim = nullptr;
+    EXPECT_EQ(anim_read(&anim, &buf), RES_SHORT_BUFFER);
+    EXPECT_EQ(anim, nullptr);
+}
+
+}  // namespace

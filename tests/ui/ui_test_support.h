@@ -1,0 +1,98 @@
+#pragma once
+// Test support for the toolkit: drives the input snapshot one tick at a time without events and
+// empties the game's top-level controls between tests.
+#include <SDL.h>
+#include <cstring>
+
+#include "game/game.h"
+#include "game/game_loop.h"
+#include "platform/input.h"
+#include "platform/font.h"
+#include "platform/list.h"
+#include "platform/store.h"
+#include "ui/control.h"
+#include "ui/game_controls.h"
+
+namespace ui_test {
+
+inline Game *game() { return game_get(); }
+inline std::vector<Control *> &live() { return game()->controls->items; }
+inline std::vector<Control *> &queued() { return game()->new_controls->items; }
+
+// Starts a new tick: this tick's state becomes the previous one.
+inline void next_tick() {
+    Input *in = input_get();
+    if (in->keys && in->previous_keys) std::memcpy(in->previous_keys, in->keys, size_t(in->key_count));
+    in->previous_buttons = in->buttons;
+    in->previous_x = in->mouse_x;
+    in->previous_y = in->mouse_y;
+    in->wheel = 0;
+}
+
+inline void reset_input() {
+    Input *in = input_get();
+    if (in->keys) std::memset(in->keys, 0, size_t(in->key_count));
+    in->buttons = 0;
+    in->mouse_x = in->mouse_y = -100;
+    in->wheel = 0;
+    next_tick();
+}
+
+inline void key_down(int key) { input_get()->keys[key] = 1; }
+inline void key_up(int key) { input_get()->keys[key] = 0; }
+inline void mouse_at(int x, int y) {
+    input_get()->mouse_x = x;
+    input_get()->mouse_y = y;
+}
+inline void left_down() { input_get()->buttons |= 1; }
+inline void left_up() { input_get()->buttons &= uint8_t(~1u); }
+inline void right_down() { input_get()->buttons |= 4; }
+inline void wheel(int notches) { input_get()->wheel = notches; }
+inline int clicks_played() { return control_clicks_played(); }
+
+// One frame of the game loop's control pass, then the next tick begins.
+inline void frame(int ms = 20) {
+    game_update_controls(game(), ms);
+    next_tick();
+}
+
+// Puts a control on the top level (queued, then flushed as the loop would).
+inline Control *add_top(Control *c, int x, int y, int layer = 0) {
+    game_add_control(game(), x, y, 0, 0, c);
+    c->layer = layer;
+    game_flush_new_controls(game());
+    return c;
+}
+
+// The store the build makes, so labels measure with the game's own fonts.
+inline void use_generated_store() {
+    const char *path = ASTROVANE_BINARY_DIR "/store.dat";
+    Store *store = store_get();
+    if (store && store->path == path && (store->flags & STORE_FLAG_PARSED)) return;
+    fonts_free_all();
+    store_shutdown();
+    store_set_path(path);
+    (void)store_open();   // a missing store shows as missing fonts in the tests that measure
+}
+
+// A fixture base: the generated store, fresh input and no top-level controls before and after
+// each test.
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_NE(input_get(), nullptr);
+        ASSERT_GT(input_get()->key_count, 306);
+        ASSERT_NE(game(), nullptr);
+        use_generated_store();
+        game_clear_controls(game());
+        reset_input();
+    }
+    void TearDown() override {
+        game_clear_controls(game());
+        reset_input();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+}  // namespace ui_test
