@@ -3,9 +3,10 @@
 // stays empty and its factory has no templates, so objects of it cannot be made.
 #include "world/factory.h"
 #include "world/object_methods.h"
+#include "world/ship.h"
 
 ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
-    nullptr,   // ship
+    ship_register_methods,   // ship
     nullptr,   // shot
     nullptr,   // sector
     nullptr,   // fleet
@@ -13,7 +14,7 @@ ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
 };
 
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
-    nullptr,   // ship: 9 templates
+    ship_factory_init,   // ship: 9 templates
     nullptr,   // shot: 6 templates
     nullptr,   // sector: 6 templates
     nullptr,   // fleet: 1 template

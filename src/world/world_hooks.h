@@ -7,7 +7,9 @@
 #include <cstdint>
 
 struct GameObject;
+struct Officer;
 struct Player;
+struct Ship;
 
 struct WorldHooks {
     // The player of an id; empty: the game's player map.
@@ -28,10 +30,25 @@ struct WorldHooks {
     // flag word (clears 0x400, sets 0x1, 0x1000 and 0x4000).
     void        (*shot_arm_defense)(GameObject *shot, const char *singular, const char *plural,
                                     int32_t damage) = nullptr;
+
+    // ---- What ships need ----
+    // The object of an id wherever the game keeps it (the game's object lookup), or null.
+    GameObject *(*find_object)(uint64_t id) = nullptr;
+    // A player's officer by the two ids, or null.
+    Officer    *(*find_player_officer)(uint64_t player_id, uint64_t officer_id) = nullptr;
+    // A sector's object list and a fleet's ship list: add takes a reference and appends (a fleet
+    // ignores a ship it holds), remove takes the object out and releases that reference.
+    void        (*sector_add_object)(GameObject *sector, GameObject *obj) = nullptr;
+    void        (*sector_remove_object)(GameObject *sector, GameObject *obj) = nullptr;
+    void        (*fleet_add_ship)(GameObject *fleet, GameObject *ship) = nullptr;
+    void        (*fleet_remove_ship)(GameObject *fleet, GameObject *ship) = nullptr;
+    // The pilot's bonuses, added while a ship recomputes its statistics.
+    void        (*officer_apply_ship_bonuses)(const Officer *officer, Ship *ship) = nullptr;
 };
 
 void              world_set_hooks(const WorldHooks &hooks);
 const WorldHooks &world_hooks();
 
 // Through the hooks.
-Player *world_find_player(uint64_t id);   // null for id 0
+Player     *world_find_player(uint64_t id);   // null for id 0
+GameObject *world_find_object(uint64_t id);   // null for id 0 or an empty hook

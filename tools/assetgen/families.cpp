@@ -4,6 +4,7 @@
 #include "assetgen/family_effects.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_names.h"
+#include "assetgen/family_ships.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
@@ -24,6 +25,7 @@ const AssetFamily FAMILIES[] = {
     // 83, 85, 86, 88, 89, 92, 101, 103, 107, 108, 115, 203, 205, 206, 208; 211 the turning credits
     // coin of the status bar (see ui_art.h).
     {"ui", ui_family_generate, ui_family_list_paths},
+    {"ships", ships_family_generate, ships_family_list_paths},
 };
 
 }  // namespace

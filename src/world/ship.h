@@ -1,0 +1,302 @@
+#pragma once
+// Ship: the object kind 0, a hull made from one of nine templates with mount points (crits) on
+// which systems are fitted.
+//  - Owns the Ship record that follows the GameObject header, the Crit record, the fitting rules,
+//    the mount-point geometry that follows the rotation frames, the ship's memberships (sector,
+//    fleet, pilot), its statistics, combat orders and turn cycle, its damage and destruction, the
+//    template parameter file, the factory's four load groups, the save record with its link step
+//    and the copy into a player's snapshot.
+//  - A ship holds one reference on every fitted system, on its pilot and on its scan target. The
+//    per-frame tables (crit positions, frame offsets, hull centres) belong to the template that read
+//    them (ship_flags 0x8); ships made from it share them, and a template that reads its parameter
+//    file again makes new tables without pulling the old ones from under the ships that use them.
+//  - Statistics fields are never set by hand: ship_recompute_stats derives them from the template
+//    figures, the fitted systems, the crew and the pilot.
+//  - Sectors, fleets, officers by id, other objects by id, players' memories and statistics and the
+//    combat AI are reached through the world hooks (world_hooks.h); an empty hook reads as nothing
+//    known, so a ship works on its own in tests and tools.
+//  - Game thread, except ship_plan (the combat AI thread, while the game thread waits for it) and
+//    the autocombat worker, which owns the model while it runs. No locks.
+//  - Result codes: RES_OUT_OF_RANGE (-2) bad crit index or no scan target; RES_BAD_MOUNT (-9);
+//    RES_TARGET_OUT_OF_RANGE (-11); RES_NO_ACTION_POINTS (-12); RES_MOUNT_OCCUPIED (-14);
+//    RES_SHORT_BUFFER (-15); RES_SYSTEM_OFFLINE (-16); RES_OUTSIDE_ARC (-17); RES_UNSUPPORTED (-20)
+//    a ship that cannot turn; RES_MALFORMED (-23) a bad parameter file; RES_ONE_PER_SHIP (-28);
+//    RES_BLOCKED (-33); RES_NO_MOVEMENT_POINTS (-36); RES_WRONG_MOUNT_TYPE (-43);
+//    RES_RETREATING (-56), RES_NO_JUMP_PLACE (-57), RES_CANNOT_JUMP (-58); RES_NO_FREE_POSITION
+//    (-62); RES_POWER_EXCEEDED (639, a refused fit); RES_UNRESOLVED_ID (4312) a link that did not
+//    resolve; RES_NO_PLACEMENT (4317) no design frame; RES_READ_FAILED (-5) a frame that does not
+//    load; the store's codes for files it cannot read.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+#include "platform/result.h"
+#include "world/object.h"
+
+struct Buffer;
+struct Date;
+struct Factory;
+struct ObjectMethods;
+struct Officer;
+struct System;
+
+constexpr int32_t SHIP_TEMPLATE_COUNT = 9;
+
+// Hull templates other rules name by number.
+constexpr int32_t SHIP_HULL_DRONE    = 0;   // machine-faction drones and ARK ships
+constexpr int32_t SHIP_HULL_CARRIER  = 1;   // the machine faction's carrier
+constexpr int32_t SHIP_HULL_SENTINEL = 4;   // starbase guards
+
+// Crit::mount_type.
+constexpr int32_t MOUNT_SYSTEM = 0;
+constexpr int32_t MOUNT_ENGINE = 1;
+constexpr int32_t MOUNT_ARMOUR = 2;
+
+// Crit::direction and the four shield facings: 0 Fore, 1 Port, 2 Aft, 3 Starboard.
+constexpr int32_t SHIP_FACINGS = 4;
+constexpr int32_t CRIT_DISPLAY_WORDS = 4;
+
+// Ship::ship_flags.
+constexpr uint32_t SHIP_FLAG_POINT_DEFENCE  = 0x1;       // carries a reacting system
+constexpr uint32_t SHIP_FLAG_SHIELD_DISPLAY = 0x2;       // shields shown after a hit
+constexpr uint32_t SHIP_FLAG_DESIGN         = 0x4;       // a player's design
+constexpr uint32_t SHIP_FLAG_TEMPLATE       = 0x8;       // owns the per-frame tables
+constexpr uint32_t SHIP_FLAG_CONSTRUCTOR    = 0x10;      // carries a working starbase kit
+constexpr uint32_t SHIP_FLAG_RETREATING     = 0x40;
+constexpr uint32_t SHIP_FLAG_RETREATED      = 0x80;
+constexpr uint32_t SHIP_FLAG_POD_ESCAPED    = 0x100;     // the pilot left in an escape pod
+constexpr uint32_t SHIP_FLAG_ORDER_A        = 0x200;     // galaxy order bits, cleared at the galaxy turn
+constexpr uint32_t SHIP_FLAG_UNSETTLED      = 0x800;     // not yet in a fleet or sector: no hacking
+constexpr uint32_t SHIP_FLAG_SURVEY         = 0x1000;    // galaxy order bit: survey the sector
+constexpr uint32_t SHIP_FLAG_ORDER_B        = 0x2000;
+constexpr uint32_t SHIP_FLAG_FIELD_REPAIR   = 0x4000;    // the pilot repairs repair_crit
+constexpr uint32_t SHIP_FLAG_ARMED          = 0x10000;   // an online offensive system
+constexpr uint32_t SHIP_FLAG_SUPPORT_READY  = 0x20000;   // a usable support system
+constexpr uint32_t SHIP_FLAG_DRONE          = 0x40000;   // launched drone: no pilot experience
+constexpr uint32_t SHIP_FLAG_DIRECT_WEAPONS = 0x80000;   // an online direct-fire or blast weapon
+constexpr uint32_t SHIP_FLAG_INTERDICTOR    = 0x100000;  // an online interdiction field
+constexpr uint32_t SHIP_FLAG_BOARDING       = 0x200000;  // an online boarding grid
+constexpr uint32_t SHIP_FLAG_DETAILED_COPY  = 0x400000;  // a snapshot with its systems
+// The bits the online systems' passives set; a recompute clears them first.
+constexpr uint32_t SHIP_FLAGS_FROM_SYSTEMS = SHIP_FLAG_POINT_DEFENCE | SHIP_FLAG_CONSTRUCTOR | SHIP_FLAG_ARMED |
+                                             SHIP_FLAG_SUPPORT_READY | SHIP_FLAG_DIRECT_WEAPONS |
+                                             SHIP_FLAG_INTERDICTOR | SHIP_FLAG_BOARDING;
+
+// Ship::hull_flags, from the template.
+constexpr uint32_t HULL_FLAG_ROTATING         = 0x1;       // rotation frames follow the heading
+constexpr uint32_t HULL_FLAG_IMMOBILE         = 0x2;       // no movement points
+constexpr uint32_t HULL_FLAG_NO_JUMP          = 0x20;
+constexpr uint32_t HULL_FLAG_NO_PILOT         = 0x40;
+constexpr uint32_t HULL_FLAG_NO_TURN          = 0x80;
+constexpr uint32_t HULL_FLAG_TEMPLATE_NAME    = 0x100;     // built ships take the template's name
+constexpr uint32_t HULL_FLAG_FREE_SCAN        = 0x1000;    // scans cost no action points
+constexpr uint32_t HULL_FLAG_QUICK_UNPILOTED  = 0x2000;    // +5 initiative rate without a pilot
+constexpr uint32_t HULL_FLAG_CHEAP_TURN       = 0x4000;    // a turn costs 1
+constexpr uint32_t HULL_FLAG_FIXED_AP         = 0x8000;    // 12 action points
+constexpr uint32_t HULL_FLAG_TURN_UNBLOCKED   = 0x10000;   // turns never meet other objects
+constexpr uint32_t HULL_FLAG_NO_SYSTEM_DAMAGE = 0x20000;   // hits never reach the systems
+
+// Damage kinds (the last argument of apply_damage), a bit set.
+constexpr int32_t DAMAGE_ANTI_SHIELD = 1;   // doubled against a shield, up to the shield's points
+constexpr int32_t DAMAGE_PASS_SHIELD = 2;   // shields neither used nor reduced
+constexpr int32_t DAMAGE_HEAVY_CREW  = 4;   // more crew losses
+
+constexpr int32_t SHIP_AI_SCRATCH_BYTES = 300;
+constexpr int32_t SHIP_AI_TASKS = 3;
+constexpr int32_t SHIP_MOVE_ARC = 30;
+constexpr int32_t SHIP_RETREAT_TURNS = 3;
+constexpr int32_t SHIP_HIT_DISPLAY_MS = 1250;
+constexpr int32_t SHIP_INITIATIVE_STEP = 833;      // per kind of leftover point at turn end
+constexpr int32_t SHIP_FIXED_AP = 12;
+constexpr int32_t SHIP_MAX_AP = 64;
+constexpr int32_t SHIP_MAX_MP = 64;
+
+// A per-frame table read from a parameter file: owned by the template, shared by its ships.
+using ShipFrameTable = std::shared_ptr<const std::vector<int32_t>>;
+
+// One mount point.
+struct Crit {
+    int32_t        x = 0, y = 0;            // on frame 0 (heading 0), from its top-left corner; >= 0
+    int32_t        mount_type = MOUNT_SYSTEM;
+    int32_t        direction = 0;           // the fitted system faces direction x 90 degrees
+    int32_t        order = 0;               // reading-order rank among the crits
+    int32_t        position_count = 0;      // entries of frame_x, frame_y
+    ShipFrameTable frame_x, frame_y;        // the mount point in each frame, by frame number
+    int32_t        display[CRIT_DISPLAY_WORDS] = {};   // kept for the screens
+    System        *system = nullptr;        // fitted; one reference held
+};
+
+struct Ship : GameObject {
+    uint32_t    ship_flags = 0;
+    std::string ship_name = "Unnamed";
+    std::string design_name;
+    uint64_t    sector_id = 0;              // the sector whose object list holds the ship
+    uint64_t    fleet_id = 0;               // the fleet whose ship list holds the ship
+    Date       *built_date = nullptr;       // owned
+    Date       *arrival_date = nullptr;     // owned: when the ship entered its current sector
+    int32_t     crit_count = 0;
+    Crit       *crits = nullptr;            // crit_count, owned
+    GameObject *scan_target = nullptr;      // one reference held
+    Officer    *pilot = nullptr;            // one reference held
+    int32_t     hit_display_ms = 0;
+    int32_t     armour = 0;
+    int32_t     crew = 0;
+    int32_t     shields[SHIP_FACINGS] = {};
+    int32_t     ap = 0;
+    int32_t     ap_carry = 0;               // added to max_ap and max_mp at the next turn begin
+    int32_t     mp = 0;
+    int32_t     base_frame_w = 0, base_frame_h = 0;
+    int32_t     retreat_countdown = 0;
+    int32_t     death_ms = 0;
+    int32_t     aux_word = 0;
+    int32_t     hack_count = 0;
+    int32_t     hack_timer = 0;
+    int32_t     damage_boost = 0;
+    int32_t     damage_boost_turns = 0;
+    int32_t     repair_crit = 0;
+    int32_t     repair_turns = 0;
+    int32_t     engine_hit_rest = 0;
+    int32_t     evasion_boost = 0;
+    int32_t     evasion_boost_turns = 0;
+    int32_t     roll_value = 0;
+    // Template figures (copied by ship_copy_template).
+    uint32_t       hull_flags = 0;
+    int32_t        rot_first = 0, rot_last = 0;
+    int32_t        icon_frame = 0;
+    int32_t        design_frame = 0;        // negative: none
+    int32_t        frame_c = 0, frame_d = 0;
+    int32_t        picture_frame = 0;
+    int32_t        alt_first = 0, alt_last = 0;
+    int32_t        offset_first = 0, offset_last = 0;
+    int32_t        extra_first = 0, extra_last = 0;
+    ShipFrameTable offset_x, offset_y;      // frames offset_first..offset_last
+    ShipFrameTable centre_x, centre_y;      // frames rot_first..rot_last
+    int32_t        base_max_armour = 0;
+    int32_t        base_max_crew = 0;
+    int32_t        base_mass = 0;
+    int32_t        roll_min = 0, roll_max = 0;
+    int32_t        base_scan_cost = 0;
+    int32_t        base_scan_range = 0;
+    int32_t        base_cost = 0;
+    int32_t        base_build_a = 0, base_build_b = 0;
+    int32_t        tmpl_a = 0, tmpl_b = 0, tmpl_c = 0;
+    int32_t        death_duration = 0;      // ms of the destruction animation
+    // Statistics (ship_recompute_stats).
+    int32_t     move_arc = 0;
+    int32_t     effective_mp = 0;           // galaxy speed, parsecs per day
+    int32_t     online_load_a = 0, online_load_b = 0;
+    int32_t     all_load_a = 0, all_load_b = 0;
+    int32_t     capacity_used = 0;
+    int32_t     capacity_max = 0;           // the hull's power capacity; saved per ship
+    int32_t     shield_max = 0;
+    int32_t     thrust = 0;
+    int32_t     evasion = 0;
+    int32_t     damage_bonus = 0;
+    int32_t     turn_cost = 0;
+    int32_t     scan_cost = 0, scan_range = 0;
+    int32_t     shield_strength = 0;
+    int32_t     max_armour = 0, max_crew = 0, max_ap = 0, max_mp = 0;
+    int32_t     mass_figure = 0;
+    int32_t     cost = 0;
+    int32_t     build_a = 0, build_b = 0;
+    int32_t     retreat_turns = 0;
+    int32_t     escape_chance = 0;
+    int32_t     scan_boost = 0;
+    int32_t     engine_hit_rate = 0;
+    int32_t     mp_boost = 0;
+    int32_t     boost_b = 0;                // stealth percent
+    // Pilot as last seen, and a snapshot's stored figures.
+    uint64_t    pilot_id = 0;
+    std::string pilot_text = "No commander";
+    int32_t     pilot_rank = 0;
+    int32_t     snap_mass = 0, snap_capacity_used = 0, snap_max_armour = 0, snap_shield_max = 0;
+    int32_t     snap_x = 0, snap_y = 0;
+    int32_t     damage_from = 0;            // a snapshot's damage dealt to its holder
+    // The AI players' words, kept, copied and saved.
+    uint64_t    ai_task_ids[SHIP_AI_TASKS] = {};
+    uint8_t     ai_scratch[SHIP_AI_SCRATCH_BYTES] = {};
+    int32_t     ai_word = 0;
+    int32_t     turn_scratch = 0;
+    std::string owner_label;                // empty: show the owner's name
+    uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
+    // Templates only: how many load groups hold each frame's sprite.
+    std::vector<uint8_t> frame_holds;
+};
+
+// The ship of an object, or null when it is not one (or is a stub).
+Ship       *ship_of(GameObject *obj);
+const Ship *ship_of(const GameObject *obj);
+
+// ---- Kind set-up (object_kinds.cpp) ----------------------------------------------------------------
+
+void     ship_register_methods(ObjectMethods *row);
+void     ship_factory_init(Factory *factory);   // kind 0, nine templates, the load groups
+
+// ---- Record, crits and fitting ---------------------------------------------------------------------
+
+uint32_t    ship_size();
+const char *ship_type_name();                       // "Ship"
+void        ship_init(GameObject *obj);
+void        ship_free(GameObject *obj);
+void        ship_copy_template(GameObject *obj, const GameObject *tmpl);
+void        ship_on_created(GameObject *obj);
+
+void    ship_alloc_crits(Ship *ship, int32_t n);   // frees the old ones; n < 0: none
+void    ship_free_crits(Ship *ship);               // releases the fitted systems
+System *ship_get_crit_system(const Ship *ship, int32_t i);
+int32_t ship_count_mount0_crits(const Ship *ship);
+const char *ship_crit_direction_name(int32_t direction);   // "Fore" for anything but 1..3
+Result  ship_check_crit_fit(const Ship *ship, int32_t i, const System *system);
+// Fits (system) or empties (null) crit i; a fitted system gets a reference and its mount fields.
+Result  ship_set_crit_system(Ship *ship, int32_t i, System *system);
+// The crit's position scaled from frame 0 onto the design frame.
+Result  ship_crit_position_for_frame(const Ship *ship, int32_t i, int32_t *x, int32_t *y);
+Result  ship_get_crit_display_params(const Ship *ship, int32_t i, int32_t *a, int32_t *b, int32_t *c,
+                                     int32_t *d);
+int32_t ship_has_system_type(const Ship *ship, int32_t type);   // 1: a fitted one not offline
+
+// Parameter-file setters; a bad index is logged and ignored.
+void ship_set_crit(Ship *ship, int32_t i, int32_t x, int32_t y, int32_t mount_type, int32_t direction);
+void ship_set_crit_positions(Ship *ship, int32_t i, int32_t n, const int32_t *xs, const int32_t *ys);
+void ship_set_crit_display_params(Ship *ship, int32_t i, int32_t a, int32_t b, int32_t c, int32_t d);
+
+// "ship/%.3i/dat/desc.txt" into text.
+Result ship_load_description(int32_t template_index, std::string *text);
+
+// ---- Memberships ------------------------------------------------------------------------------------
+
+void ship_set_pilot(Ship *ship, Officer *officer);      // null: no pilot
+void ship_set_sector(Ship *ship, GameObject *sector);   // null: none
+void ship_set_fleet(Ship *ship, GameObject *fleet);     // null: none
+// The centre of its fleet, else of its sector, else (0, 0).
+void ship_get_galaxy_position(Ship *ship, int32_t *x, int32_t *y);
+
+// ---- Frames and headings ---------------------------------------------------------------------------
+
+void    ship_set_heading(GameObject *obj, int32_t heading);   // the set_heading slot
+int32_t ship_frame_for_heading(const Ship *ship, int32_t heading);
+int32_t ship_frame_for_heading_alt(const Ship *ship, int32_t heading);
+// The top-left corner (x, y) corrected for the frame change between two headings.
+void    ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int32_t new_heading,
+                                         int32_t *x, int32_t *y);
+int32_t ship_turn_is_blocked(Ship *ship, int32_t heading);   // 1: the turned sprite meets something
+void    ship_max_frame_size(const GameObject *obj, int32_t *w, int32_t *h);   // the frame_extent slot
+void    ship_get_frame_extent(const Ship *ship, int32_t *w, int32_t *h);
+
+// ---- Statistics -------------------------------------------------------------------------------------
+
+// Derives every statistics field from the template figures, the systems, the crew and the pilot.
+void ship_recompute_stats(Ship *ship);
+
+// ---- Parameter files, load groups, save record ------------------------------------------------------
+
+// Decodes a parameter file at the buffer's cursor into a template.
+Result  ship_read_params(Ship *tmpl, Buffer *buf);
+Result  ship_load_group(GameObject *tmpl, int32_t group);
+Result  ship_unload_group(GameObject *tmpl, int32_t group);
+int32_t ship_frame_is_special(const Ship *tmpl, int32_t frame);
+
+Result ship_write(const GameObject *obj, Buffer *buf);
+Result ship_read(GameObject *obj, Buffer *buf);
+Result ship_link(GameObject *obj);
+void   ship_copy_record(GameObject *dest, const GameObject *src, int32_t version);

@@ -1,0 +1,195 @@
+// The ships family: the source parser and its refusals, the layout the painter and the parameter
+// file share, and parameter files the game's own reader takes back.
+#include <gtest/gtest.h>
+#include "test_support.h"
+
+#include <cmath>
+#include "assetgen/family_ships.h"
+#include "platform/buffer.h"
+#include "world/object.h"
+#include "world/ship.h"
+
+namespace {
+
+const char *SAMPLE = R"(# A sample hull.
+[hull 6]
+name = Test Hull
+desc = Words about it.
+flags = rotating no_jump
+armour = 90
+crew = 30
+speed = 120
+mass = 800
+capacity = 100
+roll = 10 20
+scan = 3 250
+cost = 500
+rush = 100 400
+words = 4 1 -1
+death = 1000
+
+[look]
+colour = 120 130 140
+accent = 200 10 10
+engine_colour = 100 180 255
+outline = 20 0  10 5  -10 6  -12 0
+part = 4 5  6 9  0 9  -2 5
+stripe = 0 2
+seams = 5
+bridge = 8 0 2
+engine = -12 3 2
+lights = 0 9
+beacon = 19 0 1 255 255 255
+
+[crit]
+at = 12 0
+mount = system
+facing = fore
+
+[crit]
+at = -8 2
+mount = engine
+facing = aft
+)";
+
+class ShipSources : public ::testing::Test {
+protected:
+    ShipSource  src;
+    std::string error;
+
+    Result parse(const std::string &text) { return ships_parse_source(text, "x.txt", &src, &error); }
+    // The sample with the first line beginning `start` replaced by `by` (removed when empty).
+    static std::string with(const std::string &start, const std::string &by) {
+        std::string text = SAMPLE;
+        const size_t at = text.find("\n" + start);
+        EXPECT_NE(at, std::string::npos) << start;
+        const size_t end = text.find('\n', at + 1);
+        text.replace(at + 1, end - at, by.empty() ? "" : by + "\n");
+        return text;
+    }
+};
+
+TEST_F(ShipSources, TheSampleParsesIntoItsFigures) {
+    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    EXPECT_EQ(src.index, 6);
+    EXPECT_EQ(src.name, "Test Hull");
+    EXPECT_EQ(src.hull_flags, 0x21u);
+    EXPECT_EQ(src.armour, 90);
+    EXPECT_EQ(src.roll_max, 20);
+    EXPECT_EQ(src.scan_range, 250);
+    EXPECT_EQ(src.rush_b, 400);
+    EXPECT_EQ(src.words[2], -1);
+    ASSERT_EQ(src.look.parts.size(), 2u);
+    EXPECT_EQ(src.look.parts[0].size(), 6u) << "four port points, the two off the centre line mirrored";
+    EXPECT_EQ(src.look.engines.size(), 2u) << "an engine off the centre line is mirrored";
+    EXPECT_EQ(src.look.lights.size(), 3u) << "a red and green pair and a beacon";
+    ASSERT_EQ(src.crits.size(), 2u);
+    EXPECT_EQ(src.crits[1].mount, 1);
+    EXPECT_EQ(src.crits[1].facing, 2);
+}
+
+TEST_F(ShipSources, RefusesWhatTheGameCannotUse) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[hull 6]", "[hull 9]"},
+        {"flags", "flags = rotating warp"},
+        {"armour", ""},
+        {"armour", "armour = 0"},
+        {"roll", "roll = 20 10"},
+        {"facing = fore", "facing = up"},
+        {"mount = system", "mount = turret"},
+        {"at = 12 0", "at = 90 0"},
+        {"outline", "outline = 20 0  10 -5  -12 0"},
+        {"colour", "colour = 300 0 0"},
+        {"crew", "crew = 30\ncrew = 40"},
+        {"seams", "seam = 5"},
+    };
+    for (const auto &[start, by] : cases) {
+        error.clear();
+        EXPECT_NE(parse(with(start, by)), RES_OK) << by;
+        EXPECT_NE(error.find("x.txt"), std::string::npos) << by << ": " << error;
+    }
+}
+
+TEST_F(ShipSources, MountsFollowTheHullRoundEveryFrame) {
+    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    const ShipLayout l = ships_layout(src);
+    ASSERT_EQ(l.mounts.size(), 2u);
+    const int32_t c = l.side / 2;
+    // Frame 0 faces right (u along +x, port up); frame 9 faces up (u along -y, port to the left).
+    EXPECT_EQ(l.mounts[0].x, c + 12);
+    EXPECT_EQ(l.mounts[0].y, c);
+    EXPECT_EQ(l.mounts[0].xs[9], c);
+    EXPECT_EQ(l.mounts[0].ys[9], c - 12);
+    EXPECT_EQ(l.mounts[1].x, c - 8);
+    EXPECT_EQ(l.mounts[1].y, c - 2);
+    EXPECT_EQ(l.mounts[1].xs[9], c - 2);
+    EXPECT_EQ(l.mounts[1].ys[9], c + 8);
+    EXPECT_EQ(l.mounts[0].display[0], 40) << "a fore mount's caption sits to its right";
+    EXPECT_EQ(l.mounts[1].display[0], -40);
+    EXPECT_EQ(l.mounts[1].display[2], 1);
+    EXPECT_EQ(l.side * l.design_scale >= 300, true);
+}
+
+TEST_F(ShipSources, TheGameReadsTheParameterFileBack) {
+    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    const ShipLayout l = ships_layout(src);
+    Buffer buf;
+    ASSERT_EQ(ships_encode_params(src, l, &buf), RES_OK);
+    Ship *t = ship_of(object_create_blank(OBJECT_SHIP));
+    ASSERT_NE(t, nullptr);
+    t->ship_flags |= SHIP_FLAG_TEMPLATE;
+    ASSERT_EQ(ship_read_params(t, &buf), RES_OK);
+    EXPECT_EQ(buffer_remaining(&buf), 0);
+    EXPECT_EQ(t->name, "Test Hull");
+    EXPECT_EQ(t->hull_flags, 0x21u);
+    EXPECT_EQ(t->rot_last, 35);
+    EXPECT_EQ(t->icon_frame, 36);
+    EXPECT_EQ(t->alt_last, 46);
+    EXPECT_EQ(t->frame_c, -1);
+    EXPECT_EQ(t->offset_x, nullptr);
+    ASSERT_NE(t->centre_x, nullptr);
+    EXPECT_EQ(t->centre_x->size(), 36u);
+    EXPECT_EQ((*t->centre_y)[35], l.side / 2);
+    EXPECT_EQ(t->capacity_max, 100);
+    EXPECT_EQ(t->speed, 120);
+    EXPECT_EQ(t->base_build_b, 400);
+    EXPECT_EQ(t->tmpl_a, 4);
+    EXPECT_EQ(t->death_duration, 1000);
+    ASSERT_EQ(t->crit_count, 2);
+    EXPECT_EQ(t->crits[1].mount_type, MOUNT_ENGINE);
+    EXPECT_EQ(t->crits[1].position_count, 36);
+    EXPECT_EQ((*t->crits[1].frame_y)[9], l.mounts[1].ys[9]);
+    object_destroy(t);
+}
+
+TEST_F(ShipSources, PaintedFramesAreOpaqueOrHolesAndTheMountIsOnTheHull) {
+    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    const ShipLayout l = ships_layout(src);
+    const Canvas frame = ships_paint(src, 90, 1, l.side, l.side, l.side / 2.0f, l.side / 2.0f, 3);
+    int opaque = 0;
+    for (size_t i = 3; i < frame.px.size(); i += 4) {
+        EXPECT_TRUE(frame.px[i] == 0.0f || frame.px[i] == 1.0f);
+        opaque += frame.px[i] == 1.0f;
+    }
+    EXPECT_GT(opaque, 100);
+    EXPECT_EQ(canvas_get(frame, l.mounts[0].xs[9], l.mounts[0].ys[9]).a, 1.0f);
+    EXPECT_EQ(canvas_get(frame, 0, 0).a, 0.0f) << "the corners are space";
+    // The same inputs paint the same pixels.
+    const Canvas again = ships_paint(src, 90, 1, l.side, l.side, l.side / 2.0f, l.side / 2.0f, 3);
+    EXPECT_EQ(frame.px, again.px);
+}
+
+TEST(ShipContent, NineHullsOnceEach) {
+    std::vector<ShipSource> sources;
+    std::string error;
+    ASSERT_EQ(ships_load_content(ships_content_folder(), &sources, &error), RES_OK) << error;
+    ASSERT_EQ(sources.size(), 9u);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(sources[size_t(i)].index, i);
+    std::vector<std::string> paths;
+    ships_family_list_paths(&paths);
+    EXPECT_EQ(paths.size(), 9u * (2 + 47));
+    EXPECT_EQ(paths.front(), "ship/000/dat/params.dat");
+    EXPECT_EQ(paths.back(), "ship/008/png/046.png");
+}
+
+}  // namespace

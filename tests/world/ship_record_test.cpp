@@ -1,0 +1,435 @@
+// The ship record: its operation row, creation from a template, memberships, and the frames and
+// mount points that follow the heading.
+#include "ship_test_util.h"
+
+#include <algorithm>
+#include "platform/random.h"
+#include "platform/sprite.h"
+#include "world/object_map.h"
+
+using namespace shiptest;
+
+namespace {
+
+// ---- The operation row ----
+
+TEST(ShipRow, HasTheSlotsOfAShipAndNoOthersYet) {
+    const ObjectMethods *row = object_methods(OBJECT_SHIP);
+    ASSERT_NE(row, nullptr);
+    ASSERT_NE(row->size, nullptr);
+    EXPECT_EQ(row->size(), sizeof(Ship));
+    EXPECT_STREQ(row->type_name(), "Ship");
+    EXPECT_STREQ(object_type_name(OBJECT_SHIP), "Ship");
+    for (const void *slot : {(const void *)row->init, (const void *)row->free, (const void *)row->copy_template,
+                             (const void *)row->on_created, (const void *)row->set_heading,
+                             (const void *)row->display_name, (const void *)row->icon, (const void *)row->picture,
+                             (const void *)row->evasion, (const void *)row->pilot_bonus, (const void *)row->write,
+                             (const void *)row->read, (const void *)row->link, (const void *)row->copy_record,
+                             (const void *)row->frame_extent})
+        EXPECT_NE(slot, nullptr);
+    EXPECT_EQ(row->apply_frame, nullptr);
+    EXPECT_EQ(row->travel_point, nullptr);
+    EXPECT_EQ(row->find_child, nullptr);
+    EXPECT_EQ(row->detach, nullptr);
+}
+
+// ---- Creation ----
+
+class ShipCreation : public ShipTest {};
+
+TEST_F(ShipCreation, ABlankShipStartsUnnamedWithoutACommander) {
+    Ship *s = ship_of(object_create_blank(OBJECT_SHIP));
+    owned.push_back(s);
+    EXPECT_EQ(s->ship_name, "Unnamed");
+    EXPECT_EQ(s->design_name, "");
+    EXPECT_EQ(s->pilot_text, "No commander");
+    EXPECT_EQ(s->name, "Unknown");
+    EXPECT_EQ(s->tmpl_c, -1);
+    ASSERT_NE(s->built_date, nullptr);
+    ASSERT_NE(s->arrival_date, nullptr);
+    EXPECT_EQ(s->built_date->minutes, 0u);
+    EXPECT_STREQ(object_get_name(s), "Unnamed") << "the display name is the ship's own";
+    EXPECT_EQ(ship_of(static_cast<GameObject *>(s)), s);
+}
+
+TEST_F(ShipCreation, OnlyLiveShipsAreShips) {
+    GameObject *stub = object_create_stub(OBJECT_SHIP, 5);
+    EXPECT_EQ(ship_of(stub), nullptr);
+    object_destroy(stub);
+    EXPECT_EQ(ship_of(static_cast<GameObject *>(nullptr)), nullptr);
+}
+
+TEST_F(ShipCreation, CopyTemplateTakesTheHullFiguresAndSharesTheTables) {
+    Ship *t = ship({{5, 6, MOUNT_ENGINE, 2}, {7, 1, MOUNT_SYSTEM, 1}}, 77);
+    t->ship_flags |= SHIP_FLAG_TEMPLATE;
+    t->hull_flags = HULL_FLAG_ROTATING | HULL_FLAG_NO_JUMP;
+    t->rot_first = 1, t->rot_last = 9, t->icon_frame = 10, t->design_frame = 11, t->picture_frame = 12;
+    t->alt_first = 13, t->alt_last = 14, t->offset_first = 1, t->offset_last = 9, t->extra_first = 15,
+    t->extra_last = 16, t->frame_c = 17, t->frame_d = 18;
+    t->base_cost = 900, t->roll_min = 3, t->roll_max = 9, t->death_duration = 1500, t->tmpl_a = 6, t->tmpl_c = 4;
+    const int32_t xs[] = {1, 2}, ys[] = {3, 4};
+    ship_set_crit_positions(t, 1, 2, xs, ys);
+    ship_set_crit_display_params(t, 1, 40, 0, 2, 0);
+    t->centre_x = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{8, 8});
+    System *sys = make_system(0, 0, 5);
+    ASSERT_EQ(ship_set_crit_system(t, 1, sys), RES_OK);
+
+    Ship *s = ship({});
+    object_copy_template(s, t);
+    EXPECT_EQ(s->hull_flags, t->hull_flags);
+    EXPECT_EQ(s->capacity_max, 77);
+    EXPECT_EQ(s->rot_last, 9);
+    EXPECT_EQ(s->design_frame, 11);
+    EXPECT_EQ(s->extra_last, 16);
+    EXPECT_EQ(s->frame_d, 18);
+    EXPECT_EQ(s->base_cost, 900);
+    EXPECT_EQ(s->roll_max, 9);
+    EXPECT_EQ(s->death_duration, 1500);
+    EXPECT_EQ(s->tmpl_c, 4);
+    EXPECT_EQ(s->base_max_armour, 100);
+    EXPECT_EQ(s->centre_x.get(), t->centre_x.get()) << "tables are shared, not copied";
+    ASSERT_EQ(s->crit_count, 2);
+    EXPECT_EQ(s->crits[0].mount_type, MOUNT_ENGINE);
+    EXPECT_EQ(s->crits[0].direction, 2);
+    EXPECT_EQ(s->crits[1].position_count, 2);
+    EXPECT_EQ(s->crits[1].frame_x.get(), t->crits[1].frame_x.get());
+    EXPECT_EQ(s->crits[1].display[0], 40);
+    EXPECT_EQ(s->crits[1].order, t->crits[1].order);
+    EXPECT_EQ(s->crits[1].system, nullptr) << "no systems come with the hull";
+    EXPECT_EQ(sys->refcount, 1);
+}
+
+TEST_F(ShipCreation, OnCreatedRefreshesSystemsAndDrawsTheFirstHackingDelay) {
+    Ship *s = ship({{1, 1, 0, 0}});
+    give_frames(s, {{30, 20}, {40, 40}});
+    System *sys = make_system(1, SYSTEM_FLAG_ROUNDS, 5);
+    sys->rounds_per_reload = 6;
+    sys->integrity = 3;
+    sys->recharge_left = 2;
+    ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
+    rng_seed(game->generators[5], 99);
+    for (int i = 0; i < 50; ++i) {
+        ship_on_created(s);
+        EXPECT_GE(s->hack_timer, 1220);
+        EXPECT_LE(s->hack_timer, 2880);
+    }
+    EXPECT_EQ(sys->integrity, 40);
+    EXPECT_EQ(sys->rounds, 6);
+    EXPECT_EQ(sys->recharge_left, 0);
+    EXPECT_EQ(s->base_frame_w, 30);
+    EXPECT_EQ(s->base_frame_h, 20);
+    EXPECT_EQ(s->aux_word, -1);
+    // The delay comes from the game's sixth generator, so a saved game draws it again the same way.
+    rng_seed(game->generators[5], 1234);
+    ship_on_created(s);
+    const int32_t first = s->hack_timer;
+    rng_seed(game->generators[5], 1234);
+    ship_on_created(s);
+    EXPECT_EQ(s->hack_timer, first);
+}
+
+TEST_F(ShipCreation, FreeingTheShipLetsGoOfSystemsPilotAndScanTarget) {
+    Ship *s = make_ship({{1, 1, 0, 0}});
+    System *sys = make_system(0, 0, 5);
+    ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
+    Officer *pilot = officer_create();
+    officer_retain(pilot);   // the player's own reference
+    ship_set_pilot(s, pilot);
+    EXPECT_EQ(pilot->refcount, 2);
+    GameObject *target = object_create_blank(OBJECT_SHIP);
+    object_add_ref(target);
+    object_add_ref(target);
+    s->scan_target = target;
+    object_destroy(s);
+    EXPECT_EQ(pilot->refcount, 1);
+    EXPECT_EQ(target->refcount, 1);
+    officer_release(pilot);
+    object_destroy(target);
+}
+
+// ---- Memberships ----
+
+class ShipMemberships : public ShipTest {};
+
+TEST_F(ShipMemberships, APilotIsHeldNamedAndGivesTheShipItsPoints) {
+    Ship *s = ship({});
+    s->id = 77;
+    s->crew = 400;
+    Officer *o = officer_create();
+    o->id = 9;
+    o->name = "Ada Voss";
+    o->rank = 3;
+    o->sector_id = 55;
+    ship_set_pilot(s, o);
+    EXPECT_EQ(s->pilot, o);
+    EXPECT_EQ(o->refcount, 1);
+    EXPECT_EQ(o->ship_id, 77u);
+    EXPECT_EQ(o->sector_id, 0u);
+    EXPECT_EQ(s->pilot_text, "Ada Voss");
+    EXPECT_EQ(s->pilot_id, 9u);
+    EXPECT_EQ(s->pilot_rank, 3);
+    EXPECT_EQ(s->max_ap, 4) << "2 + 400 crew / 200";
+    EXPECT_EQ(s->ap, s->max_ap);
+    EXPECT_EQ(s->mp, s->max_mp);
+    EXPECT_EQ(object_methods(OBJECT_SHIP)->pilot_bonus(s), 3);
+
+    officer_retain(o);   // someone else still knows the officer
+    ship_set_pilot(s, nullptr);
+    EXPECT_EQ(s->pilot, nullptr);
+    EXPECT_EQ(o->ship_id, 0u);
+    EXPECT_EQ(o->refcount, 1);
+    EXPECT_EQ(s->pilot_text, "No commander");
+    EXPECT_EQ(s->pilot_id, 0u);
+    EXPECT_EQ(s->pilot_rank, 0);
+    EXPECT_EQ(s->max_ap, 1);
+    officer_release(o);
+}
+
+TEST_F(ShipMemberships, SettingTheSamePilotAgainKeepsTheOfficerAlive) {
+    Ship *s = ship({});
+    Officer *o = officer_create();
+    o->name = "Kim";
+    ship_set_pilot(s, o);
+    ASSERT_EQ(o->refcount, 1);
+    ship_set_pilot(s, o);   // releasing the old one first would free the new one
+    EXPECT_EQ(s->pilot, o);
+    EXPECT_EQ(o->refcount, 1);
+    EXPECT_EQ(s->pilot_text, "Kim");
+}
+
+TEST_F(ShipMemberships, AHullWithoutAPilotSeatRefusesOne) {
+    const std::string dir = fresh_test_dir("ships");
+    LogCatcher log(dir);
+    Ship *s = ship({});
+    s->id = 12;
+    s->hull_flags = HULL_FLAG_NO_PILOT;
+    Officer *o = officer_create();
+    o->id = 4;
+    ship_set_pilot(s, o);
+    EXPECT_EQ(s->pilot, nullptr);
+    EXPECT_EQ(o->refcount, 0);
+    EXPECT_NE(log.text().find(
+                  "Ship #12 \"Testy\" (Test Hull) - failed to set pilot #4 \"No commander\" (no pilot flag set)"),
+              std::string::npos)
+        << log.text();
+    ship_set_pilot(s, nullptr);   // nothing at all
+    officer_release(o);
+}
+
+TEST_F(ShipMemberships, JoiningASectorListsTheShipAndStampsItsArrival) {
+    Ship *s = ship({});
+    s->ship_flags |= SHIP_FLAG_UNSETTLED;
+    GameObject *a = place(OBJECT_SECTOR, 7, 0, 0, 10, 10);
+    GameObject *b = place(OBJECT_SECTOR, 8, 0, 0, 10, 10);
+    game->clock->minutes = 5000;
+    ship_set_sector(s, a);
+    EXPECT_EQ(s->sector_id, 7u);
+    EXPECT_EQ(s->arrival_date->minutes, 5000u);
+    EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    ship_set_sector(s, a);   // already there
+    game->clock->minutes = 6000;
+    ship_set_sector(s, b);
+    EXPECT_EQ(s->arrival_date->minutes, 6000u);
+    ship_set_sector(s, nullptr);
+    EXPECT_EQ(s->sector_id, 0u);
+    ship_set_sector(s, nullptr);   // no sector to leave
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"sector+ 7", "sector- 7", "sector+ 8", "sector- 8"}));
+}
+
+TEST_F(ShipMemberships, JoiningAFleetLeavesTheOldOne) {
+    Ship *s = ship({});
+    GameObject *a = place(OBJECT_FLEET, 21, 0, 0, 10, 10);
+    GameObject *b = place(OBJECT_FLEET, 22, 0, 0, 10, 10);
+    ship_set_fleet(s, a);
+    s->ship_flags |= SHIP_FLAG_UNSETTLED;
+    ship_set_fleet(s, b);
+    EXPECT_EQ(s->fleet_id, 22u);
+    EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    s->ship_flags |= SHIP_FLAG_UNSETTLED;
+    ship_set_fleet(s, nullptr);
+    EXPECT_EQ(s->fleet_id, 0u);
+    EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 21", "fleet- 21", "fleet+ 22", "fleet- 22"}));
+}
+
+TEST_F(ShipMemberships, TheGalaxyPositionIsTheFleetsCentreElseTheSectors) {
+    const std::string dir = fresh_test_dir("ships");
+    LogCatcher log(dir);
+    Ship *s = ship({});
+    s->id = 3;
+    place(OBJECT_SECTOR, 7, 100, 200, 20, 30);
+    place(OBJECT_FLEET, 21, 40, 50, 11, 9);
+    int32_t x = -1, y = -1;
+    ship_get_galaxy_position(s, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    s->sector_id = 7;
+    ship_get_galaxy_position(s, &x, &y);
+    EXPECT_EQ(x, 110);
+    EXPECT_EQ(y, 215);
+    s->fleet_id = 21;
+    ship_get_galaxy_position(s, &x, &y);
+    EXPECT_EQ(x, 45);
+    EXPECT_EQ(y, 54);
+    s->fleet_id = 7;   // a sector, not a fleet
+    ship_get_galaxy_position(s, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    s->fleet_id = 0;
+    s->sector_id = 999;
+    ship_get_galaxy_position(s, &x, &y);
+    EXPECT_EQ(x, 0);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Failed to get ship #3 \"Testy\" galaxy position (fleet #7 not found)"), std::string::npos);
+    EXPECT_NE(text.find("Failed to get ship #3 \"Testy\" galaxy position (sector #999 not found)"), std::string::npos);
+}
+
+// ---- Frames and headings ----
+
+class ShipHeadings : public ShipTest {
+protected:
+    // A rotating hull of 36 frames 0..35 (each 20 x 20) plus 8 small ones 36..43, one crit with a
+    // position per rotation frame: frame f puts it at (100 + f, 200 + f).
+    Ship *rotating() {
+        Ship *s = ship({{5, 6, 0, 0}});
+        std::vector<std::pair<int32_t, int32_t>> sizes(44, {20, 20});
+        give_frames(s, sizes);
+        s->hull_flags = HULL_FLAG_ROTATING;
+        s->rot_first = 0, s->rot_last = 35, s->alt_first = 36, s->alt_last = 43;
+        std::vector<int32_t> xs, ys;
+        for (int f = 0; f < 36; ++f) xs.push_back(100 + f), ys.push_back(200 + f);
+        ship_set_crit_positions(s, 0, 36, xs.data(), ys.data());
+        object_reset_frame(s);
+        return s;
+    }
+};
+
+TEST_F(ShipHeadings, FrameForHeadingCentresEachFrameOnItsHeading) {
+    Ship *s = rotating();
+    const std::pair<int32_t, int32_t> cases[] = {{0, 0}, {4, 0}, {5, 1}, {354, 35}, {355, 0}, {90, 9}, {180, 18}};
+    for (auto [heading, frame] : cases) EXPECT_EQ(ship_frame_for_heading(s, heading), frame) << heading;
+    EXPECT_EQ(ship_frame_for_heading_alt(s, 22), 36);
+    EXPECT_EQ(ship_frame_for_heading_alt(s, 23), 37);
+    EXPECT_EQ(ship_frame_for_heading_alt(s, 338), 36);
+    s->rot_first = 5, s->rot_last = 4;
+    EXPECT_EQ(ship_frame_for_heading(s, 200), 5) << "an empty range gives its first frame";
+    s->hull_flags = 0;
+    EXPECT_EQ(ship_frame_for_heading(s, 200), 0);
+    EXPECT_EQ(ship_frame_for_heading_alt(s, 200), 36);
+}
+
+TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountPoints) {
+    Ship *s = rotating();
+    System *sys = make_system(0, 0, 5);
+    ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
+    object_set_heading(s, 92);
+    EXPECT_EQ(s->frame, 9);
+    EXPECT_EQ(s->heading, 92);
+    EXPECT_EQ(sys->mount_x, 109);
+    EXPECT_EQ(sys->mount_y, 209);
+    object_set_heading(s, -10);
+    EXPECT_EQ(s->frame, 35);
+    EXPECT_EQ(sys->mount_x, 135);
+}
+
+TEST_F(ShipHeadings, AHullThatDoesNotRotateKeepsFrameZeroAndItsMounts) {
+    Ship *s = rotating();
+    System *sys = make_system(0, 0, 5);
+    ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
+    s->hull_flags = 0;
+    object_set_heading(s, 120);
+    EXPECT_EQ(s->frame, 0);
+    EXPECT_EQ(sys->mount_x, 5);
+    EXPECT_EQ(sys->mount_y, 6);
+    s->hull_flags = HULL_FLAG_ROTATING | HULL_FLAG_NO_TURN;
+    object_set_heading(s, 200);
+    EXPECT_EQ(s->frame, 0);
+    EXPECT_EQ(s->heading, 200) << "the heading is stored, the picture stays";
+}
+
+TEST_F(ShipHeadings, OffsetTablesMoveTheCornerOneFrameAtATime) {
+    Ship *s = rotating();
+    s->rot_first = 0, s->rot_last = 3;   // four frames of 90 degrees
+    s->offset_first = 0, s->offset_last = 3;
+    s->offset_x = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{0, 10, 30, 60});
+    s->offset_y = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{0, 1, 2, 3});
+    int32_t x = 1000, y = 500;
+    ship_adjust_position_for_heading(s, 0, 180, &x, &y);   // a half turn goes the negative way round
+    EXPECT_EQ(x, 1000 + (0 - 60) + (60 - 30));
+    EXPECT_EQ(y, 500 + (0 - 3) + (3 - 2));
+    x = 1000, y = 500;
+    ship_adjust_position_for_heading(s, 0, 90, &x, &y);
+    EXPECT_EQ(x, 990);
+    EXPECT_EQ(y, 499);
+    x = 1000;
+    ship_adjust_position_for_heading(s, 90, 95, &x, &y);
+    EXPECT_EQ(x, 1000) << "same frame";
+    s->offset_y.reset();
+    ship_adjust_position_for_heading(s, 0, 90, &x, &y);
+    EXPECT_EQ(x, 1000) << "both tables are needed";
+}
+
+TEST_F(ShipHeadings, ExtentsOverTheRotationAndTheOffsetFrames) {
+    Ship *s = ship({});
+    give_frames(s, {{10, 12}, {30, 8}, {14, 40}, {99, 99}});
+    s->hull_flags = HULL_FLAG_ROTATING;
+    s->rot_first = 0, s->rot_last = 2;
+    int32_t w = 0, h = 0;
+    object_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, 30);
+    EXPECT_EQ(h, 40);
+    s->hull_flags = 0;
+    object_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, 10) << "frame 0 alone";
+    EXPECT_EQ(h, 12);
+    s->offset_first = 1, s->offset_last = 2;
+    ship_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, 30);
+    EXPECT_EQ(h, 40);
+    s->offset_x = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{1, 20});
+    s->offset_y = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{50, 2});
+    ship_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, 34);
+    EXPECT_EQ(h, 58);
+}
+
+// A 20 x 20 hit mask, solid in columns 0..cols-1.
+Sprite *mask_sprite(int cols) {
+    Sprite *sp = sprite_create();
+    sp->width = sp->height = 20;
+    sp->mask_stride = 3;
+    sp->mask.assign(60, 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < cols; ++x) sp->mask[size_t(y * 3 + x / 8)] |= uint8_t(0x80 >> (x % 8));
+    return sp;
+}
+
+TEST_F(ShipHeadings, ATurnIsBlockedWhenTheTurnedSpriteMeetsAnotherObject) {
+    Ship *s = rotating();
+    Sprite *half = mask_sprite(10), *full = mask_sprite(20);
+    for (int f = 0; f < 44; ++f) s->frames[f] = half;
+    s->frames[9] = full;   // turned to 90 degrees the hull fills its whole frame
+    EXPECT_EQ(ship_turn_is_blocked(s, 90), 0) << "not on a map";
+
+    ObjectMap *map = map_create();
+    ASSERT_NE(map, nullptr);
+    map_place_object(map, s, 100, 100, 0);
+    Ship *other = ship({});
+    give_frames(other, {{20, 20}});
+    other->frames[0] = full;
+    object_reset_frame(other);
+    map_place_object(map, other, 115, 100, 0);
+    map_add_pending_objects(map);
+    EXPECT_EQ(ship_turn_is_blocked(s, 0), 0);
+    EXPECT_EQ(ship_turn_is_blocked(s, 90), 1);
+    s->hull_flags |= HULL_FLAG_NO_TURN;   // not the blocking test's business
+    EXPECT_EQ(ship_turn_is_blocked(s, 90), 1);
+
+    for (GameObject *obj : {static_cast<GameObject *>(s), static_cast<GameObject *>(other)}) object_add_ref(obj);
+    map_free(map);   // the test's ships outlive the map
+    s->refcount = other->refcount = 0;
+    sprite_free(half);
+    sprite_free(full);
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#pragma once
+// Ships made by hand, systems with chosen figures, fake sectors, fleets and officers behind the
+// world hooks, a log catcher, and a fixture that undoes all of it.
+#include <gtest/gtest.h>
+#include "test_support.h"
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+#include "game/game.h"
+#include "game/officer.h"
+#include "platform/buffer.h"
+#include "platform/calendar.h"
+#include "platform/log.h"
+#include "platform/store.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/object_methods.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace shiptest {
+
+// ---- Big-endian bytes laid out by hand, independently of the game's Buffer ----
+
+inline void put_u32(std::vector<uint8_t> *out, uint32_t u) {
+    for (int shift = 24; shift >= 0; shift -= 8) out->push_back(uint8_t(u >> shift));
+}
+inline void put_i32(std::vector<uint8_t> *out, int64_t v) { put_u32(out, uint32_t(v)); }
+inline void put_u64(std::vector<uint8_t> *out, uint64_t v) {
+    put_u32(out, uint32_t(v >> 32));
+    put_u32(out, uint32_t(v));
+}
+inline void put_str(std::vector<uint8_t> *out, const std::string &s) {
+    put_u32(out, uint32_t(s.size()));
+    out->insert(out->end(), s.begin(), s.end());
+}
+
+inline void load(Buffer *buf, const std::vector<uint8_t> &bytes) {
+    buffer_clear(buf);
+    buffer_set_cursor(buf, 0);
+    ASSERT_EQ(buffer_append(buf, bytes.data(), bytes.size()), RES_OK);
+}
+
+// ---- Systems ----
+
+// A plain system of a type with the figures a fitting rule looks at (count 0, nobody holds it).
+inline System *make_system(int32_t type, uint32_t flags, int32_t power, int32_t mass = 10, int32_t cost = 100) {
+    System *s = system_alloc();
+    s->type = type;
+    s->flags = flags;
+    s->power = power;
+    s->mass = mass;
+    s->cost = cost;
+    s->max_integrity = s->integrity = 40;
+    s->name = "System " + std::to_string(type);
+    return s;
+}
+
+// ---- Ships ----
+
+struct CritSpec {
+    int32_t x, y, mount, direction;
+};
+
+// A blank ship (not from a factory) with the given crits and hull figures.
+inline Ship *make_ship(const std::vector<CritSpec> &crits, int32_t capacity = 100) {
+    Ship *ship = ship_of(object_create_blank(OBJECT_SHIP));
+    ship->name = "Test Hull";
+    ship->ship_name = "Testy";
+    ship->capacity_max = capacity;
+    ship->base_mass = 1000;
+    ship->base_max_armour = 100;
+    ship->base_max_crew = 50;
+    ship->base_scan_cost = 4;
+    ship->base_scan_range = 300;
+    ship_alloc_crits(ship, int32_t(crits.size()));
+    for (size_t i = 0; i < crits.size(); ++i)
+        ship_set_crit(ship, int32_t(i), crits[i].x, crits[i].y, crits[i].mount, crits[i].direction);
+    return ship;
+}
+
+// Frame size arrays owned by the ship (sizes only, no sprites).
+inline void give_frames(Ship *ship, const std::vector<std::pair<int32_t, int32_t>> &sizes) {
+    ship->flags |= OBJ_OWNS_FRAMES;
+    const int32_t n = int32_t(sizes.size());
+    ship->frames = new Sprite *[size_t(n)]();
+    ship->frame_w = new int32_t[size_t(n)];
+    ship->frame_h = new int32_t[size_t(n)];
+    for (int32_t i = 0; i < n; ++i) {
+        ship->frame_w[i] = sizes[size_t(i)].first;
+        ship->frame_h[i] = sizes[size_t(i)].second;
+    }
+    ship->frame_count = n;
+}
+
+// ---- The world behind the hooks ----
+
+struct FakeWorld {
+    std::map<uint64_t, GameObject *> objects;                  // find_object
+    std::map<std::pair<uint64_t, uint64_t>, Officer *> officers;   // (player, officer) -> officer
+    std::vector<std::string> calls;                             // "sector+ 7", "fleet- 9" ...
+    int32_t bonus_calls = 0;
+};
+inline FakeWorld g_world;
+
+inline WorldHooks fake_hooks() {
+    WorldHooks h;
+    h.find_object = [](uint64_t id) -> GameObject * {
+        auto it = g_world.objects.find(id);
+        return it == g_world.objects.end() ? nullptr : it->second;
+    };
+    h.find_player_officer = [](uint64_t player, uint64_t officer) -> Officer * {
+        auto it = g_world.officers.find({player, officer});
+        return it == g_world.officers.end() ? nullptr : it->second;
+    };
+    // The lists' own reference counting is theirs; the fakes only record the calls.
+    h.sector_add_object = [](GameObject *sector, GameObject *) {
+        g_world.calls.push_back("sector+ " + std::to_string(sector->id));
+    };
+    h.sector_remove_object = [](GameObject *sector, GameObject *) {
+        g_world.calls.push_back("sector- " + std::to_string(sector->id));
+    };
+    h.fleet_add_ship = [](GameObject *fleet, GameObject *) {
+        g_world.calls.push_back("fleet+ " + std::to_string(fleet->id));
+    };
+    h.fleet_remove_ship = [](GameObject *fleet, GameObject *) {
+        g_world.calls.push_back("fleet- " + std::to_string(fleet->id));
+    };
+    return h;
+}
+
+// A header-only object of a kind at a place, known to the fake world by id.
+inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_t w, int32_t h) {
+    GameObject *obj = object_create_stub(kind, id);
+    obj->flags = 0;   // a real header, not a stub awaiting its link
+    obj->x = x;
+    obj->y = y;
+    obj->w = w;
+    obj->h = h;
+    g_world.objects[id] = obj;
+    return obj;
+}
+
+// ---- Logs ----
+
+class LogCatcher {
+public:
+    explicit LogCatcher(const std::string &dir) : path_(dir + "/game.log") {
+        logger_destroy();
+        EXPECT_EQ(log_open_file(logger_get(), path_.c_str()), RES_OK);
+        log_set_max_level(logger_get(), LOG_DEBUG4);
+    }
+    ~LogCatcher() { logger_destroy(); }
+    std::string text() const {
+        std::ifstream in(path_);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+private:
+    std::string path_;
+};
+
+// Fake hooks, a game with a clock, no leaked systems; every ship made by the test is destroyed.
+class ShipTest : public ::testing::Test {
+protected:
+    Game   *game = nullptr;
+    int64_t live_systems = 0;
+    std::vector<GameObject *> owned;
+
+    void SetUp() override {
+        g_world = FakeWorld{};
+        world_set_hooks(fake_hooks());
+        game = game_get();
+        ASSERT_NE(game, nullptr);
+        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        game->clock->minutes = 0;
+        live_systems = system_live_count();
+    }
+    void TearDown() override {
+        for (GameObject *obj : owned) object_destroy(obj);
+        for (auto &[id, obj] : g_world.objects) {
+            obj->flags |= OBJ_STUB;   // headers only
+            object_destroy(obj);
+        }
+        g_world = FakeWorld{};
+        world_set_hooks(WorldHooks{});
+        EXPECT_EQ(system_live_count(), live_systems) << "systems left allocated";
+    }
+    Ship *ship(const std::vector<CritSpec> &crits, int32_t capacity = 100) {
+        Ship *s = make_ship(crits, capacity);
+        owned.push_back(s);
+        return s;
+    }
+};
+
+}  // namespace shiptest
