@@ -3,11 +3,12 @@
 // stays empty and its factory has no templates, so objects of it cannot be made.
 #include "world/factory.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 
 ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
     nullptr,   // ship
     nullptr,   // shot
-    nullptr,   // sector
+    sector_register_methods,   // sector
     nullptr,   // fleet
     nullptr,   // site
 };
@@ -15,7 +16,7 @@ ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
     nullptr,   // ship: 9 templates
     nullptr,   // shot: 6 templates
-    nullptr,   // sector: 6 templates
+    sector_register_factory,   // sector: 6 templates
     nullptr,   // fleet: 1 template
     nullptr,   // site: 16 templates, with the site features' shared parameters as extra data
 };
