@@ -3,12 +3,13 @@
 // stays empty and its factory has no templates, so objects of it cannot be made.
 #include "world/factory.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/ship.h"
 
 ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
     ship_register_methods,   // ship
     nullptr,   // shot
-    nullptr,   // sector
+    sector_register_methods,   // sector
     nullptr,   // fleet
     nullptr,   // site
 };
@@ -16,7 +17,7 @@ ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
     ship_factory_init,   // ship: 9 templates
     nullptr,   // shot: 6 templates
-    nullptr,   // sector: 6 templates
+    sector_register_factory,   // sector: 6 templates
     nullptr,   // fleet: 1 template
     nullptr,   // site: 16 templates, with the site features' shared parameters as extra data
 };

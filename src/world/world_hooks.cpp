@@ -3,10 +3,18 @@
 
 #include "game/game.h"
 #include "platform/hash.h"
+#include "world/sector.h"
 
 namespace {
 
-WorldHooks g_hooks;
+// What the world kinds answer themselves; the other modules add theirs at start-up.
+WorldHooks default_hooks() {
+    WorldHooks hooks;
+    hooks.sector_has_object_of = sector_has_object_of;
+    return hooks;
+}
+
+WorldHooks g_hooks = default_hooks();
 
 }  // namespace
 

@@ -1,0 +1,268 @@
+// Sector parameter files: the reader against hand-laid bytes, and every template of the store the
+// build generates, read through the factory's load groups.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "assetgen/family_sectors.h"
+#include "platform/buffer.h"
+#include "platform/random.h"
+#include "platform/sprite.h"
+#include "platform/store.h"
+#include "world/factory.h"
+#include "world/kind_standins.h"
+#include "world/object.h"
+#include "world/sector.h"
+
+namespace {
+
+void put_i32(std::vector<uint8_t> *out, int64_t v) {
+    const uint32_t u = uint32_t(v);
+    for (int shift : {24, 16, 8, 0}) out->push_back(uint8_t(u >> shift));
+}
+
+void put_str(std::vector<uint8_t> *out, const std::string &s) {
+    put_i32(out, int64_t(s.size()));
+    out->insert(out->end(), s.begin(), s.end());
+}
+
+// flags 1, "Blue", choices (9 40 1) (6 20 3), counts 1 2 3.
+std::vector<uint8_t> sample_params() {
+    std::vector<uint8_t> b;
+    put_i32(&b, 1);
+    put_str(&b, "Blue");
+    put_i32(&b, 2);
+    for (int v : {9, 40, 1, 6, 20, 3}) put_i32(&b, v);
+    put_i32(&b, 3);
+    for (int v : {1, 2, 3}) put_i32(&b, v);
+    return b;
+}
+
+class SectorParams : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory_free();
+        ASSERT_EQ(factory_init(), RES_OK);
+        tmpl = sector_of(factory_get_template(OBJECT_SECTOR, 0));
+        ASSERT_NE(tmpl, nullptr);
+    }
+    void TearDown() override { factory_free(); }
+
+    Result read(const std::vector<uint8_t> &bytes) {
+        Buffer buf;
+        if (!bytes.empty()) {
+            EXPECT_EQ(buffer_append(&buf, bytes.data(), bytes.size()), RES_OK);
+        }
+        return sector_read_params(tmpl, &buf);
+    }
+
+    Sector *tmpl = nullptr;
+};
+
+TEST_F(SectorParams, EveryFieldLandsInItsPlace) {
+    ASSERT_EQ(read(sample_params()), RES_OK);
+    EXPECT_EQ(tmpl->sector_flags, 1u);
+    EXPECT_EQ(tmpl->name, "Blue");
+    EXPECT_EQ(tmpl->choice_count, 2);
+    EXPECT_EQ(tmpl->choice_site, (std::vector<int32_t>{9, 6}));
+    EXPECT_EQ(tmpl->choice_a, (std::vector<int32_t>{40, 20}));
+    EXPECT_EQ(tmpl->choice_b, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(tmpl->site_count_choice_count, 3);
+    EXPECT_EQ(tmpl->site_count_choices, (std::vector<int32_t>{1, 2, 3}));
+}
+
+TEST_F(SectorParams, EveryTruncationIsShort) {
+    const std::vector<uint8_t> full = sample_params();
+    for (size_t n = 0; n < full.size(); ++n)
+        EXPECT_EQ(read(std::vector<uint8_t>(full.begin(), full.begin() + std::ptrdiff_t(n))), RES_SHORT_BUFFER)
+            << n << " bytes";
+}
+
+TEST_F(SectorParams, NegativeCountsAreMalformed) {
+    std::vector<uint8_t> b;
+    put_i32(&b, 0);
+    put_str(&b, "X");
+    put_i32(&b, -1);
+    EXPECT_EQ(read(b), RES_MALFORMED);
+
+    b.clear();
+    put_i32(&b, 0);
+    put_str(&b, "X");
+    put_i32(&b, 0);
+    put_i32(&b, -3);
+    EXPECT_EQ(read(b), RES_MALFORMED);
+}
+
+TEST_F(SectorParams, AHugeCountWithoutItsBytesIsShortBeforeAnythingGrows) {
+    std::vector<uint8_t> b;
+    put_i32(&b, 0);
+    put_str(&b, "X");
+    put_i32(&b, 0x10000000);   // 268 million choices claimed, none there
+    EXPECT_EQ(read(b), RES_SHORT_BUFFER);
+    EXPECT_LT(tmpl->choice_site.capacity(), 1000u);
+}
+
+TEST_F(SectorParams, ReadingAgainReplacesTheArrays) {
+    ASSERT_EQ(read(sample_params()), RES_OK);
+    std::vector<uint8_t> b;
+    put_i32(&b, 0);
+    put_str(&b, "Small");
+    put_i32(&b, 1);
+    for (int v : {12, 5, 6}) put_i32(&b, v);
+    put_i32(&b, 0);
+    ASSERT_EQ(read(b), RES_OK);
+    EXPECT_EQ(tmpl->choice_site, (std::vector<int32_t>{12}));
+    EXPECT_TRUE(tmpl->site_count_choices.empty());
+    EXPECT_EQ(tmpl->site_count_choice_count, 0);
+}
+
+TEST_F(SectorParams, AMadeSectorCopiesTheTemplate) {
+    ASSERT_EQ(read(sample_params()), RES_OK);
+    GameObject *obj = factory_create_object(OBJECT_SECTOR, 0);
+    Sector *s = sector_of(obj);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->name, "Blue");
+    EXPECT_EQ(s->sector_flags, 1u);   // the quiet star stays quiet
+    EXPECT_EQ(s->choice_site, tmpl->choice_site);
+    EXPECT_EQ(s->choice_b, tmpl->choice_b);
+    EXPECT_EQ(s->site_count_choices, tmpl->site_count_choices);
+    EXPECT_EQ(s->label, "");
+    EXPECT_TRUE(obj->flags & OBJ_ALWAYS_DRAWN);
+    EXPECT_EQ(s->known_feature_kind, -1);
+    EXPECT_EQ(s->known_defence_kind, -1);
+    EXPECT_GE(s->twinkle_ms, 500);
+    EXPECT_LE(s->twinkle_ms, 1000);
+    EXPECT_GE(s->pulse_ms, 100);
+    EXPECT_LE(s->pulse_ms, 10000);
+    EXPECT_GE(s->star_variant, 0);
+    EXPECT_LE(s->star_variant, 15);
+    object_destroy(obj);
+}
+
+TEST_F(SectorParams, TheRandomSiteCountIsAnEntryOfTheList) {
+    ASSERT_EQ(read(sample_params()), RES_OK);
+    random_seed(3);
+    std::vector<int> seen(4, 0);
+    for (int i = 0; i < 300; ++i) {
+        const int32_t n = sector_template_random_entry(tmpl);
+        ASSERT_GE(n, 1);
+        ASSERT_LE(n, 3);
+        ++seen[size_t(n)];
+    }
+    EXPECT_GT(seen[1], 0);
+    EXPECT_GT(seen[2], 0);
+    EXPECT_GT(seen[3], 0);
+    tmpl->site_count_choices.clear();
+    EXPECT_EQ(sector_template_random_entry(tmpl), 0);
+    tmpl->site_count_choices = {4};
+    EXPECT_EQ(sector_template_random_entry(tmpl), 4);
+}
+
+TEST_F(SectorParams, TheSiteBagSkipsUnknownSitesAndNeedsSiteCounts) {
+    std::vector<uint8_t> b;
+    put_i32(&b, 0);
+    put_str(&b, "Mixed");
+    put_i32(&b, 4);
+    for (int v : {9, 0, 0, -1, 0, 0, 16, 0, 0, 12, 0, 0}) put_i32(&b, v);
+    put_i32(&b, 1);
+    put_i32(&b, 2);
+    ASSERT_EQ(read(b), RES_OK);
+    ShuffleBag<int32_t> *bag = sector_template_site_bag(0);
+    ASSERT_NE(bag, nullptr);
+    ASSERT_EQ(shuffle_count(bag), 2);
+    EXPECT_EQ(*list_get(&bag->items, 0), 9);
+    EXPECT_EQ(*list_get(&bag->items, 1), 12);
+    shuffle_free(bag);
+
+    tmpl->site_count_choices.clear();
+    EXPECT_EQ(sector_template_site_bag(0), nullptr);
+    EXPECT_EQ(sector_template_site_bag(6), nullptr);
+    EXPECT_EQ(sector_template_site_bag(-1), nullptr);
+}
+
+// ---- The generated store ----
+
+class GeneratedSectors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory_free();
+        store_shutdown();
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK);
+        ASSERT_EQ(factory_init(), RES_OK);
+        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) {
+            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_PARAMS);
+            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
+        }
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    }
+    void TearDown() override {
+        factory_free();
+        store_shutdown();
+    }
+};
+
+TEST_F(GeneratedSectors, EveryTemplateLoadsItsParametersAndFourStarFrames) {
+    for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) {
+        const Sector *tmpl = sector_of(factory_get_template(OBJECT_SECTOR, t));
+        ASSERT_NE(tmpl, nullptr);
+        SCOPED_TRACE(tmpl->name);
+        EXPECT_FALSE(tmpl->name.empty());
+        ASSERT_EQ(tmpl->frame_count, SECTOR_FAMILY_FRAMES);
+        for (int32_t f = 0; f < tmpl->frame_count; ++f) {
+            ASSERT_NE(tmpl->frames[f], nullptr);
+            EXPECT_EQ(tmpl->frame_w[f], tmpl->frame_w[0]) << "twinkle frames share one size";
+            EXPECT_EQ(tmpl->frame_h[f], tmpl->frame_h[0]);
+            // The star's centre is lit (part of its shape), a frame corner is empty space.
+            EXPECT_TRUE(mask_test(tmpl->frames[f], tmpl->frame_w[f] / 2, tmpl->frame_h[f] / 2));
+            EXPECT_FALSE(mask_test(tmpl->frames[f], 0, 0));
+        }
+        EXPECT_EQ(tmpl->choice_count, int32_t(tmpl->choice_site.size()));
+        for (int32_t site : tmpl->choice_site) {
+            EXPECT_GE(site, 0);
+            EXPECT_LT(site, SECTOR_SITE_KINDS);
+        }
+        for (int32_t n : tmpl->site_count_choices) {
+            EXPECT_GE(n, 0);
+            EXPECT_LE(n, tmpl->choice_count) << "a sector never needs more sites than its bag holds";
+        }
+    }
+}
+
+TEST_F(GeneratedSectors, TheHomeSectorIsSolQuietAndWithoutRandomSites) {
+    const Sector *sol = sector_of(factory_get_template(OBJECT_SECTOR, SECTOR_SOL_TEMPLATE));
+    ASSERT_NE(sol, nullptr);
+    EXPECT_EQ(sol->name, "Sol");
+    EXPECT_EQ(sol->sector_flags, SECTOR_FLAG_NO_PULSE);
+    EXPECT_EQ(sector_template_site_bag(SECTOR_SOL_TEMPLATE), nullptr);
+    for (int32_t t = 0; t < SECTOR_SOL_TEMPLATE; ++t) {
+        ShuffleBag<int32_t> *bag = sector_template_site_bag(t);
+        ASSERT_NE(bag, nullptr) << t;
+        EXPECT_EQ(shuffle_count(bag), sector_of(factory_get_template(OBJECT_SECTOR, t))->choice_count);
+        shuffle_free(bag);
+    }
+}
+
+TEST_F(GeneratedSectors, TheSolFileHoldsExactlyItsBytes) {
+    Buffer *file = nullptr;
+    ASSERT_EQ(store_read_file("sector/005/dat/params.dat", 1, &file), RES_OK);
+    const std::vector<uint8_t> expected = {0, 0, 0, 1, 0, 0, 0, 3, 'S', 'o', 'l', 0, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(file->length, int32_t(expected.size()));
+    EXPECT_EQ(std::vector<uint8_t>(file->data, file->data + file->length), expected);
+    buffer_free(file);
+}
+
+TEST_F(GeneratedSectors, AMadeSectorShowsOneOfItsFrames) {
+    random_seed(11);
+    for (int i = 0; i < 20; ++i) {
+        Sector *s = sector_create(1);
+        ASSERT_NE(s, nullptr);
+        EXPECT_GE(s->frame, 0);
+        EXPECT_LT(s->frame, SECTOR_FAMILY_FRAMES);
+        EXPECT_EQ(s->w, s->frame_w[0]);
+        object_destroy(s);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,235 @@
+// The sector's save record: its exact bytes, a round trip with nested sites, refusals, and the
+// link step that links the sites and recounts them.
+#include "world/sector_test_util.h"
+
+namespace sector_test {
+namespace {
+
+void put_i32(std::vector<uint8_t> *out, int64_t v) {
+    const uint32_t u = uint32_t(v);
+    for (int shift : {24, 16, 8, 0}) out->push_back(uint8_t(u >> shift));
+}
+void put_u64(std::vector<uint8_t> *out, uint64_t v) {
+    put_i32(out, int64_t(v >> 32));
+    put_i32(out, int64_t(v & 0xFFFFFFFFu));
+}
+void put_str(std::vector<uint8_t> *out, const std::string &s) {
+    put_i32(out, int64_t(s.size()));
+    out->insert(out->end(), s.begin(), s.end());
+}
+
+class SectorSave : public SectorFixture {
+protected:
+    // The bytes of an object's whole record.
+    std::vector<uint8_t> record_of(const GameObject *obj) {
+        Buffer buf;
+        EXPECT_EQ(object_write(obj, &buf), RES_OK);
+        return std::vector<uint8_t>(buf.data, buf.data + buf.length);
+    }
+    // The common record of an object with an empty name, as the header writes it.
+    std::vector<uint8_t> common_of(GameObject *obj) {
+        const std::string name = obj->name;
+        obj->name.clear();
+        std::vector<uint8_t> bytes = record_of(obj);
+        obj->name = name;
+        bytes.resize(size_t(OBJECT_COMMON_RECORD_MIN_BYTES));
+        return bytes;
+    }
+    Result read_back(const std::vector<uint8_t> &bytes, GameObject **out) {
+        Buffer buf;
+        EXPECT_EQ(buffer_append(&buf, bytes.data(), bytes.size()), RES_OK);
+        return object_read(out, &buf);
+    }
+};
+
+TEST_F(SectorSave, TheKindRecordIsExactlyItsFields) {
+    Sector *s = make_sector(3, 0x0102030405060708ull);
+    s->name.clear();
+    s->label = "Vega";
+    s->star_variant = 7;
+    sector_set_reserved(s, 1024, 768);
+    s->known_site_count = 2;
+    s->known_site_ids = {0x1111, 0x2222};
+    s->known_site_kinds = {9, 0};
+    s->known_feature_kind = 3;
+    s->known_object_count = 1;
+    s->known_object_ids = {0xABCDEF0123ull};
+    s->known_defence_kind = 2;
+    s->known_defenders = 5;
+    s->known_defenders_lost = 1;
+    s->known_starbase_crew = 800;
+    const std::vector<uint8_t> all = record_of(s);
+    ASSERT_GE(all.size(), size_t(OBJECT_COMMON_RECORD_MIN_BYTES));
+    const std::vector<uint8_t> kind_part(all.begin() + OBJECT_COMMON_RECORD_MIN_BYTES, all.end());
+
+    std::vector<uint8_t> expected;
+    put_str(&expected, "Vega");
+    for (int v : {7, 1024, 768, 0}) put_i32(&expected, v);   // ... and no sites
+    put_i32(&expected, 2);
+    put_u64(&expected, 0x1111);
+    put_i32(&expected, 9);
+    put_u64(&expected, 0x2222);
+    put_i32(&expected, 0);
+    put_i32(&expected, 3);
+    put_i32(&expected, 1);
+    put_u64(&expected, 0xABCDEF0123ull);
+    for (int v : {2, 5, 1, 800}) put_i32(&expected, v);
+    EXPECT_EQ(kind_part, expected);
+    object_release(s);
+}
+
+TEST_F(SectorSave, SitesTravelInsideTheSectorAndComeBackHeldAndUnlinked) {
+    site_template(9)->sensor = 70;
+    Sector *s = make_sector(1, 9);
+    s->label = "Deneb";
+    FakeSite *a = add_site(s, 9, 10, 20);
+    a->state = 0x12, a->crew = 33;
+    FakeSite *b = add_site(s, 0, 30, 40);
+    b->crew = 1500;
+    Visitor *ship = make_visitor(OBJECT_SHIP, "visitor", 9);
+    sector_add_object(s, ship);
+    const std::vector<uint8_t> bytes = record_of(s);
+
+    GameObject *obj = nullptr;
+    ASSERT_EQ(read_back(bytes, &obj), RES_OK);
+    Sector *copy = sector_of(obj);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->label, "Deneb");
+    EXPECT_EQ(copy->id, s->id);
+    EXPECT_EQ(copy->owner_id, 9u);
+    EXPECT_EQ(copy->star_variant, s->star_variant);
+    EXPECT_EQ(sector_object_count(copy), 0) << "visitors come back through their own records";
+    ASSERT_EQ(sector_site_count(copy), 2);
+    const FakeSite *ra = fake(sector_get_site(copy, 0));
+    const FakeSite *rb = fake(sector_get_site(copy, 1));
+    EXPECT_EQ(ra->id, a->id);
+    EXPECT_EQ(ra->kind, OBJECT_SITE);
+    EXPECT_EQ(ra->subtype, 9);
+    EXPECT_EQ(ra->state, 0x12u);
+    EXPECT_EQ(ra->crew, 33);
+    EXPECT_EQ(ra->refcount, 1);
+    EXPECT_FALSE(ra->flags & OBJ_LINKED);
+    EXPECT_EQ(rb->crew, 1500);
+    EXPECT_EQ(copy->site_counts[9], 0) << "counts come back at link time";
+    EXPECT_EQ(copy->detect_range, 0);
+
+    ASSERT_EQ(object_link(copy), RES_OK);
+    EXPECT_EQ(ra->links, 1);
+    EXPECT_TRUE(ra->flags & OBJ_LINKED);
+    EXPECT_EQ(copy->site_counts[9], 1);
+    EXPECT_EQ(copy->site_counts[0], 1);
+    EXPECT_EQ(copy->detect_range, 70);
+    EXPECT_EQ(record_of(copy), bytes) << "written again, the same bytes";
+    object_destroy(copy);
+    object_release(s);
+}
+
+TEST_F(SectorSave, AFailingSiteLinkStopsTheLinkAndIsRetriedLater) {
+    Sector *s = make_sector();
+    add_site(s, 9);
+    add_site(s, 10);
+    add_site(s, 11);
+    GameObject *obj = nullptr;
+    ASSERT_EQ(read_back(record_of(s), &obj), RES_OK);
+    Sector *copy = sector_of(obj);
+    fake(sector_get_site(copy, 1))->link_result = RES_UNRESOLVED_ID;
+    EXPECT_EQ(object_link(copy), RES_UNRESOLVED_ID);
+    EXPECT_EQ(fake(sector_get_site(copy, 0))->links, 1);
+    EXPECT_EQ(fake(sector_get_site(copy, 2))->links, 0) << "the first failure stops the walk";
+    EXPECT_FALSE(copy->flags & OBJ_LINKED);
+    EXPECT_EQ(copy->site_counts[9], 0);
+
+    fake(sector_get_site(copy, 1))->link_result = RES_OK;
+    EXPECT_EQ(object_link(copy), RES_OK);
+    EXPECT_EQ(fake(sector_get_site(copy, 0))->links, 1) << "a linked site is not linked twice";
+    EXPECT_EQ(fake(sector_get_site(copy, 2))->links, 1);
+    EXPECT_EQ(copy->site_counts[11], 1);
+    object_destroy(copy);
+    object_release(s);
+}
+
+// The sector's kind record with `sites` raw site records, and the snapshot tail given.
+std::vector<uint8_t> kind_record(int32_t site_count, const std::vector<uint8_t> &site_bytes, int32_t known_sites,
+                                 int32_t known_objects) {
+    std::vector<uint8_t> b;
+    put_str(&b, "X");
+    for (int v : {1, 2, 3}) put_i32(&b, v);
+    put_i32(&b, site_count);
+    b.insert(b.end(), site_bytes.begin(), site_bytes.end());
+    put_i32(&b, known_sites);
+    put_i32(&b, 4);
+    put_i32(&b, known_objects);
+    for (int v : {5, 6, 7, 8}) put_i32(&b, v);
+    return b;
+}
+
+TEST_F(SectorSave, ANestedRecordOfAnotherKindIsMalformed) {
+    Sector *s = make_sector();
+    Visitor *ship = make_visitor(OBJECT_SHIP, "ship", 1);
+    std::vector<uint8_t> bytes = common_of(s);
+    std::vector<uint8_t> nested = record_of(ship);
+    const std::vector<uint8_t> tail = kind_record(1, nested, 0, 0);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    GameObject *obj = nullptr;
+    EXPECT_EQ(read_back(bytes, &obj), RES_MALFORMED);
+    EXPECT_EQ(obj, nullptr);
+    object_destroy(ship);
+    object_release(s);
+}
+
+TEST_F(SectorSave, ANegativeSiteCountIsMalformedAndNegativeSnapshotCountsAreEmpty) {
+    Sector *s = make_sector();
+    std::vector<uint8_t> bytes = common_of(s);
+    std::vector<uint8_t> bad = bytes;
+    const std::vector<uint8_t> negative = kind_record(-1, {}, 0, 0);
+    bad.insert(bad.end(), negative.begin(), negative.end());
+    GameObject *obj = nullptr;
+    EXPECT_EQ(read_back(bad, &obj), RES_MALFORMED);
+
+    const std::vector<uint8_t> quiet = kind_record(0, {}, -5, -2);
+    bytes.insert(bytes.end(), quiet.begin(), quiet.end());
+    ASSERT_EQ(read_back(bytes, &obj), RES_OK);
+    Sector *copy = sector_of(obj);
+    EXPECT_EQ(copy->known_site_count, 0);
+    EXPECT_EQ(copy->known_object_count, 0);
+    EXPECT_EQ(copy->known_feature_kind, 4);
+    EXPECT_EQ(copy->known_defence_kind, 5);
+    EXPECT_EQ(copy->known_defenders, 6);
+    EXPECT_EQ(copy->known_defenders_lost, 7);
+    EXPECT_EQ(copy->known_starbase_crew, 8);
+    EXPECT_EQ(copy->reserved_b, 3);
+    object_destroy(copy);
+    object_release(s);
+}
+
+TEST_F(SectorSave, EveryTruncationOfTheKindRecordIsShort) {
+    Sector *s = make_sector();
+    add_site(s, 9);
+    s->known_site_count = 1;
+    s->known_site_ids = {77};
+    s->known_site_kinds = {9};
+    s->known_object_count = 1;
+    s->known_object_ids = {78};
+    const std::vector<uint8_t> bytes = record_of(s);
+    for (size_t n = OBJECT_COMMON_RECORD_MIN_BYTES; n < bytes.size(); ++n) {
+        GameObject *obj = nullptr;
+        EXPECT_EQ(read_back(std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)), &obj),
+                  RES_SHORT_BUFFER)
+            << n << " of " << bytes.size();
+        EXPECT_EQ(obj, nullptr);
+    }
+    object_release(s);
+}
+
+TEST_F(SectorSave, AClaimOfManyKnownSitesWithoutTheirBytesIsShort) {
+    Sector *s = make_sector();
+    std::vector<uint8_t> bytes = common_of(s);
+    const std::vector<uint8_t> tail = kind_record(0, {}, 0x7FFFFFFF, 0);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    GameObject *obj = nullptr;
+    EXPECT_EQ(read_back(bytes, &obj), RES_SHORT_BUFFER);
+    object_release(s);
+}
+
+}  // namespace
+}  // namespace sector_test
