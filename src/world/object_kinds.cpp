@@ -3,13 +3,14 @@
 // stays empty and its factory has no templates, so objects of it cannot be made.
 #include "world/factory.h"
 #include "world/object_methods.h"
+#include "world/site.h"
 
 ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
     nullptr,   // ship
     nullptr,   // shot
     nullptr,   // sector
     nullptr,   // fleet
-    nullptr,   // site
+    site_register,   // site
 };
 
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
@@ -17,5 +18,5 @@ FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
     nullptr,   // shot: 6 templates
     nullptr,   // sector: 6 templates
     nullptr,   // fleet: 1 template
-    nullptr,   // site: 16 templates, with the site features' shared parameters as extra data
+    site_register_factory,   // site: 16 templates, with the site features' shared parameters as extra data
 };
