@@ -137,6 +137,7 @@ struct Game {
     int32_t     conquerable_sectors = 0;
     int32_t     music_override = -1;         // volume level 0..5 from the command line, -1 none
     int32_t     sound_override = -1;
+    int32_t     help_topic = 0;              // the topic the help popup opens with
 };
 
 Game *game_create();                  // null when out of memory

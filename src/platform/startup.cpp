@@ -1,6 +1,7 @@
 // Start-up order, command line and the ordered shut-down.
 #include "platform/startup.h"
 
+
 #include <SDL.h>
 #include <csignal>
 #include <cstdarg>
@@ -9,8 +10,10 @@
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
+#include "effects/effect.h"
 #include "game/game.h"
 #include "game/game_loop.h"
+#include "game/tech.h"
 #include "platform/files.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
@@ -19,7 +22,10 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/store.h"
+#include "systems/system.h"
 #include "ui/app_mode.h"
+#include "ui/control.h"
+#include "world/factory.h"
 
 namespace {
 
@@ -145,9 +151,12 @@ void main_shutdown() {
     }
     app_mode_shutdown();
     game_destroy();
-    // System types, technologies, factories and effect types are freed here as their modules arrive.
+    system_types_free();
+    tech_free_all();
+    factory_free();
+    effect_types_free();
     fonts_free_all();
-    // Control classes are freed here once they are registered.
+    control_classes_free_all();
     store_shutdown();
     input_destroy();
     gfx_destroy();

@@ -11,7 +11,7 @@
 #include "screens/combat/combat_mode.h"
 #include "screens/galaxy/galaxy_mode.h"
 #include "screens/title/title_mode.h"
-#include "ui/loading_mode.h"
+#include "ui/mode_loading.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include "world/object_internal.h"
 #include "world/object_methods.h"
 #include "world/world_hooks.h"
-#include "world/world_pending.h"
+#include "effects/effect.h"
+#include "ui/anim.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ GameObject *object_create_blank(int32_t kind) {
     obj->kind = kind;
     obj->layer = 1;
     obj->path = movement_path_create();
-    obj->anim_player = world_anim_player_create();
+    obj->anim_player = anim_player_create();
     obj->animation = -1;
     obj->frame = -1;
     obj->pulse_step = 1;
@@ -140,7 +141,7 @@ GameObject *object_create_blank(int32_t kind) {
     if (!obj->path || !obj->seen_date) {
         movement_path_free(obj->path);
         date_free(obj->seen_date);
-        world_anim_player_free(obj->anim_player);
+        anim_player_free(obj->anim_player);
         free_record(obj);
         return nullptr;
     }
@@ -219,11 +220,11 @@ void object_destroy(GameObject *obj) {
     if (obj->flags & OBJ_OWNS_FRAMES) free_frame_arrays(obj);
     if (obj->flags & OBJ_OWNS_ANIMS) {
         for (int32_t i = 0; obj->animations && i < obj->animation_count; ++i)
-            world_anim_free(obj->animations[i]);
+            anim_free(obj->animations[i]);
         delete[] obj->animations;
         obj->animations = nullptr;
     }
-    world_anim_player_free(obj->anim_player);
+    anim_player_free(obj->anim_player);
     movement_path_free(obj->path);
     date_free(obj->seen_date);
     obj->owner = nullptr;

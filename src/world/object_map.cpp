@@ -12,7 +12,8 @@
 #include "world/object_internal.h"
 #include "world/object_methods.h"
 #include "world/world_hooks.h"
-#include "world/world_pending.h"
+#include "effects/effect.h"
+#include "ui/anim.h"
 
 namespace {
 
@@ -148,8 +149,8 @@ ObjectMap *map_create() {
     list_set_free_fn(&map->objects, object_release);
     list_set_free_fn(&map->pending, object_release);
     for (List<GameObject> &layer : map->layers) list_set_free_fn(&layer, object_release);
-    list_set_free_fn(&map->effects, world_effect_free);
-    list_set_free_fn(&map->new_effects, world_effect_free);
+    list_set_free_fn(&map->effects, effect_free);
+    list_set_free_fn(&map->new_effects, effect_free);
     list_set_free_fn(&map->timed_lines, free_line);
     return map;
 }
@@ -270,8 +271,8 @@ void map_remove_dead_objects(ObjectMap *map) {
 
     bool finished = false;
     for (Effect *&slot : map->effects.items) {
-        if (!slot || !world_effect_finished(slot)) continue;
-        world_effect_free(slot);
+        if (!slot || !effect_is_finished(slot)) continue;
+        effect_free(slot);
         slot = nullptr;
         finished = true;
     }
@@ -284,7 +285,9 @@ void map_remove_dead_objects(ObjectMap *map) {
 }
 
 void map_add_effect(ObjectMap *map, Effect *effect, int32_t x, int32_t y) {
-    world_effect_place(effect, map, x, y);
+    effect->owner = map;
+    effect->x = x;
+    effect->y = y;
     list_append(&map->new_effects, effect);
 }
 
@@ -312,7 +315,7 @@ void map_update(ObjectMap *map, int32_t dt) {
         object_update(obj, dt);
     }
     for (Effect *effect : map->effects.items)
-        if (effect) world_effect_update(effect, dt);
+        if (effect) effect_update(effect, dt);
 
     map_remove_dead_objects(map);
     map_add_pending_objects(map);
@@ -351,11 +354,11 @@ void map_update(ObjectMap *map, int32_t dt) {
 
 void map_update_effects(ObjectMap *map, int32_t dt) {
     for (Effect *effect : map->effects.items)
-        if (effect) world_effect_update(effect, dt);
+        if (effect) effect_update(effect, dt);
     bool finished = false;
     for (Effect *&slot : map->effects.items) {
-        if (!slot || !world_effect_finished(slot)) continue;
-        world_effect_free(slot);
+        if (!slot || !effect_is_finished(slot)) continue;
+        effect_free(slot);
         slot = nullptr;
         finished = true;
     }
@@ -394,7 +397,7 @@ void map_run_after_advance(ObjectMap *map) {
 void map_draw(ObjectMap *map, Graphics *graphics) {
     (void)gfx_queue_command(graphics, gfx_lock_screen, nullptr, 0);   // a full queue only loses this frame
     for (Effect *effect : map->effects.items)
-        if (effect && world_effect_layer(effect) < 0) world_effect_draw(effect, graphics, map->view_x, map->view_y);
+        if (effect && effect->layer < 0) effect_draw(effect, graphics, effect->x - map->view_x, effect->y - map->view_y);
     for (List<GameObject> &layer : map->layers) {
         for (GameObject *obj : layer.items) {
             if (!obj) break;
@@ -404,7 +407,7 @@ void map_draw(ObjectMap *map, Graphics *graphics) {
         }
     }
     for (Effect *effect : map->effects.items)
-        if (effect && world_effect_layer(effect) >= 0) world_effect_draw(effect, graphics, map->view_x, map->view_y);
+        if (effect && effect->layer >= 0) effect_draw(effect, graphics, effect->x - map->view_x, effect->y - map->view_y);
     (void)gfx_queue_command(graphics, gfx_unlock_screen, nullptr, 0);
 }
 

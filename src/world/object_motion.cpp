@@ -8,7 +8,8 @@
 #include "platform/str.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
-#include "world/world_pending.h"
+#include "effects/effect.h"
+#include "ui/anim.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ void update_rotation(GameObject *obj, int32_t dt) {
 }
 
 void update_animation(GameObject *obj, int32_t dt) {
-    if (!obj->anim_player || !world_anim_player_running(obj->anim_player)) return;
+    if (!obj->anim_player || !anim_player_is_running(obj->anim_player)) return;
     const int32_t old_w = obj->w, old_h = obj->h;
-    world_anim_player_update(obj->anim_player, dt);
-    if (!world_anim_player_frame_changed(obj->anim_player)) return;
-    object_set_frame(obj, world_anim_player_frame(obj->anim_player));
-    if (world_anim_centred(world_anim_player_animation(obj->anim_player))) {
+    anim_player_update(obj->anim_player, dt);
+    if (!anim_player_frame_changed(obj->anim_player)) return;
+    object_set_frame(obj, anim_player_frame(obj->anim_player));
+    if (anim_player_is_centred(obj->anim_player)) {
         obj->x += old_w / 2 - obj->w / 2;
         obj->y += old_h / 2 - obj->h / 2;
     }
@@ -103,19 +104,19 @@ void object_set_animation(GameObject *obj, int32_t animation, int32_t loops) {
     if (!obj->animations) return;
     obj->animation = animation;
     if (!obj->anim_player) return;
-    world_anim_player_start(obj->anim_player, obj->animations[animation], loops);
-    object_set_frame(obj, world_anim_player_frame(obj->anim_player));
+    anim_player_start(obj->anim_player, obj->animations[animation], loops);
+    object_set_frame(obj, anim_player_frame(obj->anim_player));
 }
 
 void object_alloc_animations(GameObject *obj, int32_t n) {
-    for (int32_t i = 0; obj->animations && i < obj->animation_count; ++i) world_anim_free(obj->animations[i]);
+    for (int32_t i = 0; obj->animations && i < obj->animation_count; ++i) anim_free(obj->animations[i]);
     delete[] obj->animations;
     obj->animations = nullptr;
     obj->animation_count = 0;
     if (n < 1) return;
     obj->animations = new (std::nothrow) Animation *[size_t(n)]();
     if (!obj->animations) return;
-    for (int32_t i = 0; i < n; ++i) obj->animations[i] = world_anim_create();
+    for (int32_t i = 0; i < n; ++i) obj->animations[i] = anim_create_empty(0);
     obj->animation_count = n;
 }
 

@@ -45,7 +45,7 @@ public:
         if (::pipe(fds) != 0) return "no pipe for -displayfd";
         ProgramOptions options;
         options.directory = directory;
-        pid_ = start_program(xvfb, {"-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        pid_ = start_program(xvfb, {"-displayfd", std::to_string(fds[1]), "-noreset", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
                              options, &out_fd_, &err_fd_);
         ::close(fds[1]);
         if (pid_ < 0) {
@@ -137,17 +137,23 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
     if (!window.empty()) {
         const ProgramRun geometry = display.tool({"xdotool", "getwindowgeometry", window});
         EXPECT_NE(geometry.out.find("Geometry: 1024x768"), std::string::npos) << geometry.out;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));   // a few frames
+        // The title's stand-in shows background 0. Frames arrive when the machine lets them: take
+        // screenshots until the window holds that picture (the mouse cursor may cover a corner).
         const std::string shot = dir + "/screenshot.png";
-        const ProgramRun imported = display.tool({"import", "-window", window, shot});
-        EXPECT_EQ(imported.status, 0) << imported.err;
+        double difference = 1.0;
+        const auto shown_by = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (difference >= 0.02 && std::chrono::steady_clock::now() < shown_by) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            const ProgramRun imported = display.tool({"import", "-window", window, shot});
+            ASSERT_EQ(imported.status, 0) << imported.err;
+            const ProgramRun diff = display.tool({"compare", "-metric", "RMSE", shot, TITLE_BACKDROP, "null:"});
+            const size_t open = diff.err.find('(');
+            ASSERT_NE(open, std::string::npos) << diff.err;
+            difference = std::stod(diff.err.substr(open + 1));
+        }
         const ProgramRun size = display.tool({"identify", "-format", "%wx%h", shot});
         EXPECT_EQ(size.out, "1024x768") << size.err;
-        // The title's stand-in shows background 0: the window holds that picture, not a black screen.
-        const ProgramRun diff = display.tool({"compare", "-metric", "RMSE", shot, TITLE_BACKDROP, "null:"});
-        const size_t open = diff.err.find('(');
-        ASSERT_NE(open, std::string::npos) << diff.err;
-        EXPECT_LT(std::stod(diff.err.substr(open + 1)), 0.02) << "screenshot differs from " << TITLE_BACKDROP;
+        EXPECT_LT(difference, 0.02) << "the window never showed " << TITLE_BACKDROP;
     }
 
     const ProgramRun ended = finish_program(pid, out_fd, err_fd, SIGTERM, 10000);

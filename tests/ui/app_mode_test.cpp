@@ -11,6 +11,7 @@
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "ui/app_mode.h"
+#include "ui/mode_loading.h"
 
 namespace {
 
@@ -332,16 +333,21 @@ TEST_F(GameModes, EveryModeHasItsRecordWithEnterLeaveUpdateAndDraw) {
     EXPECT_EQ(app_mode_create(5), nullptr);
 }
 
-TEST_F(GameModes, LoadingModeHandsOverToTheTitleAfterItsFirstFrame) {
+TEST_F(GameModes, LoadingModeHandsOverToTheTitleOnceItHasLoadedAndFadedOut) {
+    // Nothing to load: the worker is done at once, then the text fades out over 640 ms of frames.
+    const LoadingSeams instant{[](int (*)(void *), void *) -> SDL_Thread * { return nullptr; },
+                               [](LoadingState *) {}};
+    loading_mode_set_seams(&instant);
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();
     EXPECT_EQ(app_mode_current_id(), APP_MODE_LOADING);
-    app_mode_run_frame(20);
+    for (int frame = 0; frame < 100 && app_mode_current_id() == APP_MODE_LOADING; ++frame) app_mode_run_frame(20);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
     EXPECT_TRUE(app_mode_changed());
     app_mode_run_frame(20);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
     EXPECT_FALSE(app_mode_changed());
+    loading_mode_set_seams(nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The table of every asset family, in generation order. A new family adds one row.
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
+#include "assetgen/family_effects.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_names.h"
 #include "assetgen/family_sites.h"
@@ -13,6 +14,7 @@ namespace {
 
 const AssetFamily FAMILIES[] = {
     {"backgrounds", backgrounds_generate, backgrounds_list_paths},
+    {"effects", effects_generate, effects_list_paths},
     {"fonts", fonts_generate, fonts_list_paths},
     {"sounds", sound_family_generate, sound_family_list_paths},
     {"systems", systems_family_generate, systems_family_list_paths},

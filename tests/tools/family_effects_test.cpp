@@ -1,0 +1,89 @@
+// The effects family: the paths the game formats, the frame counts its loaders need, and pictures
+// that are light on black with transparent surroundings.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "assetgen/family_effects.h"
+#include "platform/sprite.h"
+#include "platform/store.h"
+
+namespace {
+
+int count_prefix(const std::vector<std::string> &paths, const std::string &prefix) {
+    int n = 0;
+    for (const std::string &p : paths) n += p.compare(0, prefix.size(), prefix) == 0;
+    return n;
+}
+
+TEST(EffectsFamily, NamesEveryPictureAsTheLoadersAskForIt) {
+    std::vector<std::string> paths;
+    effects_list_paths(&paths);
+    EXPECT_EQ(count_prefix(paths, "effect/beam/"), 4 * 6);
+    EXPECT_EQ(count_prefix(paths, "effect/bubble/"), 7);
+    EXPECT_EQ(count_prefix(paths, "effect/sparc/000/png/"), 4);
+    EXPECT_EQ(count_prefix(paths, "effect/halo/"), 7);
+    EXPECT_EQ(count_prefix(paths, "effect/portal/000/png/"), 186);
+    EXPECT_EQ(count_prefix(paths, "effect/portal/001/png/"), 186);
+    EXPECT_EQ(count_prefix(paths, "control/minimap/png/"), 3);
+    for (const char *p : {"effect/beam/003/png/005.png", "effect/bubble/006.png", "effect/halo/006/png/000.png",
+                          "effect/portal/001/png/185.png", "control/minimap/png/002.png"}) {
+        bool found = false;
+        for (const std::string &q : paths) found = found || q == p;
+        EXPECT_TRUE(found) << p;
+    }
+}
+
+TEST(EffectsFamily, PaintingIsRepeatable) {
+    EXPECT_TRUE(effects_paint_beam(2, 4, 99).px == effects_paint_beam(2, 4, 99).px);
+    EXPECT_TRUE(effects_paint_portal(1, 100).px == effects_paint_portal(1, 100).px);
+    EXPECT_FALSE(effects_paint_portal(1, 100).px == effects_paint_portal(1, 101).px) << "the vortex turns";
+}
+
+TEST(EffectsFamily, GlowsAreLightOnBlackFadingToHolesAtTheirEdges) {
+    const Canvas pictures[] = {effects_paint_beam(0, 0, 1), effects_paint_beam(3, 5, 1), effects_paint_spark(2, 1),
+                               effects_paint_halo(0), effects_paint_halo(6), effects_paint_portal(0, 70)};
+    for (const Canvas &c : pictures) {
+        EXPECT_EQ(canvas_get(c, 0, 0).a, 0.0f) << c.width << " x " << c.height;
+        EXPECT_EQ(canvas_get(c, c.width - 1, c.height - 1).a, 0.0f);
+        const Colour centre = canvas_get(c, c.width / 2, c.height / 2);
+        EXPECT_EQ(centre.a, 1.0f);
+        EXPECT_GT(std::max({centre.r, centre.g, centre.b}), 0.5f);
+    }
+}
+
+TEST(EffectsFamily, BeamsKeepTheirStyleColours) {
+    // 0 red, 1 orange, 2 yellow, 3 violet: judged a little off the white-hot centre
+    const Colour red = canvas_get(effects_paint_beam(0, 3, 1), 16 + 5, 16);
+    const Colour orange = canvas_get(effects_paint_beam(1, 3, 1), 16 + 5, 16);
+    const Colour yellow = canvas_get(effects_paint_beam(2, 3, 1), 16 + 5, 16);
+    const Colour violet = canvas_get(effects_paint_beam(3, 3, 1), 16 + 5, 16);
+    EXPECT_GT(red.r, 2 * red.g);
+    EXPECT_GT(orange.g, red.g);
+    EXPECT_GT(yellow.g, orange.g);
+    EXPECT_GT(violet.b, violet.g);
+    EXPECT_GT(violet.r, violet.g);
+}
+
+TEST(EffectsFamily, TheGeneratedStoreHoldsWhatTheEffectLoadersNeed) {
+    store_shutdown();
+    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+    ASSERT_EQ(store_open(), RES_OK);
+    const struct {
+        const char *dir;
+        int         frames;
+    } sets[] = {{"effect/beam/000/png", 6},    {"effect/beam/003/png", 6},   {"effect/sparc/000/png", 4},
+                {"effect/halo/005/png", 1},    {"effect/portal/000/png", 186}, {"effect/portal/001/png", 186},
+                {"control/minimap/png", 3},    {"effect/bubble", 7}};
+    for (const auto &set : sets) {
+        int count = 0;
+        Sprite **frames = sprite_load_numbered(set.dir, &count);
+        EXPECT_EQ(count, set.frames) << set.dir;
+        sprite_array_release(frames, count);
+    }
+    store_shutdown();
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The start-up loading mode: the worker's start, the hand-over bit, the 640 ms fade-out, the
+// title request, the inline fallback, and the command-line volume levels.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "effects/effect_fixture.h"
+#include "effects/effect_beam.h"
+#include "game/game.h"
+#include "platform/font.h"
+#include "ui/app_mode.h"
+#include "ui/colour_fade.h"
+#include "ui/control.h"
+#include "ui/control_minimap.h"
+#include "ui/cursor.h"
+#include "ui/mode_loading.h"
+
+namespace {
+
+std::atomic<bool> g_release{false};
+std::atomic<int>  g_threads_made{0};
+std::thread::id   g_steps_thread;
+bool              g_first_run = false;
+Cursor           *g_cursor = nullptr;
+
+// Steps that wait until the test lets them finish.
+void held_steps(LoadingState *state) {
+    g_steps_thread = std::this_thread::get_id();
+    while (!g_release.load(std::memory_order_acquire)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (g_first_run) state->flags.fetch_or(LOADING_FIRST_RUN, std::memory_order_relaxed);
+    state->loaded_cursor = g_cursor;
+}
+
+SDL_Thread *counted_thread(int (*body)(void *), void *arg) {
+    g_threads_made.fetch_add(1);
+    return SDL_CreateThread(body, arg);
+}
+
+SDL_Thread *no_thread(int (*)(void *), void *) {
+    g_threads_made.fetch_add(1);
+    return nullptr;
+}
+
+int requested() { return app_mode_request(APP_MODE_COUNT); }   // 5 or more leaves the request as it is
+
+class LoadingMode : public EffectTest {
+protected:
+    void SetUp() override {
+        EffectTest::SetUp();
+        app_mode_reset();
+        g_release = false;
+        g_threads_made = 0;
+        g_first_run = false;
+        g_cursor = nullptr;
+        game = game_get();
+        ASSERT_NE(game, nullptr);
+        game->flags &= ~GAME_FLAG_FIRST_RUN;
+        cursor_free(game->cursors[0]);
+        game->cursors[0] = nullptr;
+    }
+    void TearDown() override {
+        g_release = true;
+        loading_mode_leave();
+        loading_mode_set_seams(nullptr);
+        app_mode_reset();
+        EffectTest::TearDown();
+    }
+    void use(SDL_Thread *(*create)(int (*)(void *), void *)) {
+        const LoadingSeams seams{create, held_steps};
+        loading_mode_set_seams(&seams);
+        loading_mode_enter();
+    }
+    void draw_alone_mode() {
+        clear(Rgb8{0, 0, 0});
+        loading_mode_draw(g);
+        replay();
+    }
+    uint32_t flags() const { return loading_mode_state()->flags.load(std::memory_order_acquire); }
+    void wait_until_done() {
+        for (int i = 0; i < 5000 && (flags() & LOADING_RUNNING); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_FALSE(flags() & LOADING_RUNNING);
+    }
+
+    Game *game = nullptr;
+};
+
+TEST_F(LoadingMode, TheFirstFrameStartsTheWorkerAndOnlyTheFirst) {
+    use(counted_thread);
+    EXPECT_EQ(flags(), 0u);
+    loading_mode_update(20);
+    EXPECT_EQ(g_threads_made.load(), 1);
+    EXPECT_TRUE(flags() & LOADING_STARTED);
+    EXPECT_TRUE(flags() & LOADING_RUNNING);
+    for (int i = 0; i < 10; ++i) loading_mode_update(20);
+    EXPECT_EQ(g_threads_made.load(), 1);
+}
+
+TEST_F(LoadingMode, TheFadeOutStartsOnlyAfterTheWorkerClearsItsBitAndEndsWithTheTitle) {
+    use(counted_thread);
+    for (int i = 0; i < 100; ++i) {   // two seconds of a worker that is still loading
+        loading_mode_update(20);
+        EXPECT_FALSE(flags() & LOADING_FADE_OUT);
+        EXPECT_NE(requested(), APP_MODE_TITLE);
+    }
+    EXPECT_NE(g_steps_thread, std::this_thread::get_id()) << "the steps run on the worker";
+    g_release = true;
+    wait_until_done();
+    loading_mode_update(20);
+    ASSERT_TRUE(flags() & LOADING_FADE_OUT);
+    int ms = 20;
+    while (requested() != APP_MODE_TITLE && ms < 2000) {
+        EXPECT_TRUE(colour_fade_is_running(loading_mode_state()->fade)) << "the title waits for the fade";
+        loading_mode_update(20);
+        ms += 20;
+    }
+    EXPECT_EQ(requested(), APP_MODE_TITLE);
+    EXPECT_FALSE(colour_fade_is_running(loading_mode_state()->fade)) << "requested in the frame the fade ended";
+    EXPECT_LE(ms, LOADING_FADE_OUT_MS + 20);
+    EXPECT_TRUE(colour_fade_is_black(loading_mode_state()->fade));
+}
+
+TEST_F(LoadingMode, WithoutAWorkerTheStepsRunOnTheGameThreadInTheFirstUpdate) {
+    g_release = true;
+    use(no_thread);
+    loading_mode_update(20);
+    EXPECT_EQ(g_steps_thread, std::this_thread::get_id());
+    EXPECT_FALSE(flags() & LOADING_RUNNING);
+    EXPECT_TRUE(flags() & LOADING_FADE_OUT) << "the fade-out begins in the same update";
+    int frames = 0;
+    while (requested() != APP_MODE_TITLE && frames < 100) {
+        loading_mode_update(20);
+        ++frames;
+    }
+    EXPECT_EQ(requested(), APP_MODE_TITLE) << "the mode still ends";
+    EXPECT_EQ(g_threads_made.load(), 1);
+}
+
+TEST_F(LoadingMode, TheGameThreadHandsTheCursorAndTheFirstRunToTheGame) {
+    g_first_run = true;
+    g_cursor = cursor_create_empty();
+    use(counted_thread);
+    loading_mode_update(20);
+    EXPECT_EQ(game->cursors[0], nullptr) << "nothing of the worker's reaches the Game while it runs";
+    EXPECT_FALSE(game->flags & GAME_FLAG_FIRST_RUN);
+    g_release = true;
+    wait_until_done();
+    loading_mode_update(20);
+    EXPECT_EQ(game->cursors[0], g_cursor);
+    EXPECT_TRUE(game->flags & GAME_FLAG_FIRST_RUN);
+}
+
+TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
+    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+    use(counted_thread);
+    ASSERT_GT(loading_mode_state()->text_width, 0) << "font 0 from the store";
+    loading_mode_update(20);
+    draw_alone_mode();
+    const int w = loading_mode_state()->text_width, h = loading_mode_state()->font_height;
+    int lit_inside = 0, lit_outside = 0;
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x) {
+            const Rgb8 c = at(x, y);
+            const bool lit = (c.r | c.g | c.b) != 0;
+            const bool inside = x >= surface->w - w - 8 && x < surface->w - 8 && y >= surface->h - h - 8 &&
+                                y < surface->h - 8;
+            (inside ? lit_inside : lit_outside) += lit;
+            if (lit) {
+                EXPECT_GE(c.g, c.r) << "green towards pale";
+            }
+        }
+    EXPECT_GT(lit_inside, 0);
+    EXPECT_EQ(lit_outside, 0);
+}
+
+TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
+    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+    loading_mode_set_seams(nullptr);
+    game->music_override = 3;
+    game->sound_override = -1;
+    game->sound_volume = 99;
+    game->help_topic = 7;
+    loading_mode_enter();
+    for (int frame = 0; frame < 20000 && requested() != APP_MODE_TITLE; ++frame) {
+        loading_mode_update(20);
+        loading_mode_draw(g);   // queued only: a replay re-attaches the screen the loader reads
+        gfx_queue_clear(g);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(requested(), APP_MODE_TITLE);
+    EXPECT_EQ(effect_beam_style_frames(3), 6) << "the effect types were loaded";
+    EXPECT_NE(minimap_frame(2), nullptr) << "the minimap's pictures";
+    EXPECT_NE(font_get(7), nullptr) << "all eight fonts";
+    EXPECT_EQ(game->music_volume, 76);
+    EXPECT_EQ(game->sound_volume, 99);
+    EXPECT_EQ(game->help_topic, 0);
+    game->music_override = -1;
+    control_classes_free_all();   // the image types and minimap pictures it loaded
+}
+
+TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
+    EXPECT_EQ(loading_volume_for_level(0, 77), 0);
+    EXPECT_EQ(loading_volume_for_level(1, 77), 25);
+    EXPECT_EQ(loading_volume_for_level(2, 77), 51);
+    EXPECT_EQ(loading_volume_for_level(3, 77), 76);
+    EXPECT_EQ(loading_volume_for_level(4, 77), 102);
+    EXPECT_EQ(loading_volume_for_level(5, 77), 128);
+    EXPECT_EQ(loading_volume_for_level(6, 77), 77);
+    EXPECT_EQ(loading_volume_for_level(-1, 77), 77);
+    EXPECT_EQ(loading_volume_for_level(-2, 3), 3);
+}
+
+TEST(LoadingVolumes, TheCommandLineLevelsReplaceOnlyThePreferencesTheyName) {
+    Game *game = game_get();
+    game->music_volume = 90;
+    game->sound_volume = 110;
+    game->music_override = 2;
+    game->sound_override = -1;
+    loading_apply_volumes(game);
+    EXPECT_EQ(game->music_volume, 51);
+    EXPECT_EQ(game->sound_volume, 110);
+    game->music_override = 6;
+    game->sound_override = 0;
+    loading_apply_volumes(game);
+    EXPECT_EQ(game->music_volume, 51);
+    EXPECT_EQ(game->sound_volume, 0);
+    game->music_override = game->sound_override = -1;
+}
+
+}  // namespace
