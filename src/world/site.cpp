@@ -14,14 +14,16 @@
 #include "platform/sprite.h"
 #include "platform/store.h"
 #include "platform/str.h"
+#include "effects/effect_bubble.h"
+#include "effects/effect_glow.h"
 #include "ui/anim.h"
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/site_feature.h"
+#include "world/site_internal.h"
 #include "world/site_pending.h"
 #include "world/world_hooks.h"
-#include "world/world_pending.h"
 
 namespace {
 
@@ -84,7 +86,7 @@ Result read_date(Date **field, Buffer *buf) {
 
 bool is_harvester(const Site *site) { return site->subtype == SITE_HARVESTER; }
 
-bool animation_running(const GameObject *obj) { return world_anim_player_running(obj->anim_player); }
+bool animation_running(const GameObject *obj) { return anim_player_is_running(obj->anim_player); }
 
 // The current animation has frames and is the one given.
 bool playing(const GameObject *obj, int32_t animation) {
@@ -178,7 +180,7 @@ void update_move(Site *site) {
             object_set_animation(obj, SITE_ANIM_DEACTIVATED, -1);
         } else {
             start_idle_animation(site);
-            if (target) site_pending_start_plume(site, target);
+            if (target) site_start_plume(site, target);
         }
         return;
     default:
@@ -449,6 +451,7 @@ void site_register(ObjectMethods *m) {
         .on_created = site_on_created,
         .update = site_update,
         .encounter_begin = site_encounter_begin,
+        .galaxy_turn = site_galaxy_turn,
         .reset_state = site_reset_state,
         .display_name = site_display_name,
         .icon = site_icon,
@@ -456,6 +459,7 @@ void site_register(ObjectMethods *m) {
         .read = site_read,
         .link = site_link,
         .copy_record = site_copy_record,
+        .advance_clock = site_advance_clock,
     };
 }
 
@@ -735,6 +739,22 @@ void site_set_animation_state(Site *site) {
     object_set_position(site, target->x + target->w, site->y);
     if (site->state & SITE_DEACTIVATED) object_set_animation(site, SITE_ANIM_DEACTIVATED, -1);
     else start_idle_animation(site);
+}
+
+// ---- Effects ----
+
+void site_start_plume(Site *harvester, Site *target) {
+    const Game *game = game_get();
+    if ((game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE)) || !harvester->map || !target) return;
+    PlumeEffect *plume = effect_create_plume(harvester);
+    if (plume) map_add_effect(harvester->map, plume, target->x + target->w / 2, target->y + target->h / 2);
+}
+
+void site_show_crew_intake(GameObject *sector, int32_t crew) {
+    Game *game = game_get();
+    if (!game || (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) || !game->galaxy_map) return;
+    TextBubbleEffect *text = effect_create_text_bubblef(3, 1, 255, 255, 0, "+%i", int(crew));
+    if (text) map_add_effect(game->galaxy_map, text, sector->x + sector->w / 2, sector->y + sector->h / 2);
 }
 
 GameObject *site_find_sector(const Site *site) {

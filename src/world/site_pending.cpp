@@ -46,8 +46,6 @@ void     site_pending_add_base_experience(Officer *officer, int32_t amount) {
 
 void site_pending_post_alert(int32_t, uint64_t, const std::string &, uint64_t, uint64_t, int32_t) {}
 
-void site_pending_start_plume(Site *, Site *) {}
-void site_pending_crew_text(GameObject *, int32_t) {}
 
 void site_pending_pilot_name(std::string *out) {
     // The pilot-name deck itself, without the cycle initials the new-game helpers add.

@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until sectors, players, ships, alerts, encounters, effects and the new-game name decks
+// STAND-IN until sectors, players, ships, alerts, encounters and the new-game name decks
 // are merged: every call the sites make into those modules, one tiny function each, in one place.
 // Each becomes a direct call to the real operation named in its comment when that module arrives;
 // until then they answer "nothing there" (no site, no design, no officer, no cost, no bonus) and
@@ -71,9 +71,7 @@ enum SiteAlertKind : int32_t {
 void site_pending_post_alert(int32_t kind, uint64_t player_id, const std::string &text, uint64_t sector_id,
                              uint64_t object_id, int32_t subtype);
 
-// ---- Effects and names ----
-void site_pending_start_plume(Site *harvester, Site *target);            // effect_create_plume on the target
-void site_pending_crew_text(GameObject *sector, int32_t crew);           // "+%i" over the sector
+// ---- Names ----
 void site_pending_pilot_name(std::string *out);                          // game_random_name
 
 // ---- Encounters ----

@@ -157,6 +157,8 @@ protected:
         ASSERT_NE(game->clock, nullptr);
         game->clock->minutes = 0;
         random_seed(20240611u);
+        // The game's generators as a cleared game leaves them (an unseeded one repeats one value).
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], 100u + uint32_t(i));
     }
     void TearDown() override {
         factory_free();
