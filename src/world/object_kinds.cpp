@@ -5,13 +5,14 @@
 #include "world/object_methods.h"
 #include "world/sector.h"
 #include "world/ship.h"
+#include "world/site.h"
 
 ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
     ship_register_methods,   // ship
     nullptr,   // shot
     sector_register_methods,   // sector
     nullptr,   // fleet
-    nullptr,   // site
+    site_register,   // site
 };
 
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
@@ -19,5 +20,5 @@ FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {
     nullptr,   // shot: 6 templates
     sector_register_factory,   // sector: 6 templates
     nullptr,   // fleet: 1 template
-    nullptr,   // site: 16 templates, with the site features' shared parameters as extra data
+    site_register_factory,   // site: 16 templates, with the site features' shared parameters as extra data
 };

@@ -89,7 +89,7 @@ TEST_F(FactorySetUp, AFailedExtraLoadLeavesTheLaterKindsEmpty) {
     EXPECT_EQ(factory_init(), RES_OK) << "set up once, even after a failure";
     factory_free();
     factory_set_register(OBJECT_SECTOR, nullptr);
-    factory_set_register(OBJECT_SITE, nullptr);
+    factory_set_register(OBJECT_SITE, no_site_factory);
     ASSERT_EQ(factory_init(), RES_OK);
 }
 

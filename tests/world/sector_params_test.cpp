@@ -43,6 +43,10 @@ class SectorParams : public ::testing::Test {
 protected:
     void SetUp() override {
         factory_free();
+        // The other kinds' factories read their shared data from the store when they are set up.
+        store_shutdown();
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK);
         ASSERT_EQ(factory_init(), RES_OK);
         tmpl = sector_of(factory_get_template(OBJECT_SECTOR, 0));
         ASSERT_NE(tmpl, nullptr);

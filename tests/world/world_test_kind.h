@@ -234,6 +234,8 @@ inline void thing_factory(Factory *f) {
     f->free_extra = thing_free_extra;
 }
 inline void dart_factory(Factory *f) { f->template_count = 2; }
+// The site kind's own factory loads shared data from the store at set-up; these tests do without it.
+inline void no_site_factory(Factory *) {}
 
 // Fills the templates' parameters as a kind's group 0 would.
 inline void fill_templates() {
@@ -267,6 +269,7 @@ protected:
         saved_dart_ = object_methods_swap(DART, row);
         factory_set_register(THING, thing_factory);
         factory_set_register(DART, dart_factory);
+        factory_set_register(OBJECT_SITE, no_site_factory);
         ASSERT_EQ(factory_init(), RES_OK);
         fill_templates();
         world_set_hooks(WorldHooks{});
@@ -283,6 +286,7 @@ protected:
         factory_free();
         factory_set_register(THING, nullptr);
         factory_set_register(DART, nullptr);
+        factory_set_register(OBJECT_SITE, nullptr);
         object_methods_swap(THING, saved_thing_);
         object_methods_swap(DART, saved_dart_);
         world_set_hooks(WorldHooks{});

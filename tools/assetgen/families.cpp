@@ -6,6 +6,7 @@
 #include "assetgen/family_names.h"
 #include "assetgen/family_sectors.h"
 #include "assetgen/family_ships.h"
+#include "assetgen/family_sites.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
@@ -22,6 +23,7 @@ const AssetFamily FAMILIES[] = {
     {"names", names_family_generate, names_family_list_paths},
     {"tech", tech_family_generate, tech_family_list_paths},
     {"sectors", sectors_family_generate, sectors_family_list_paths},
+    {"sites", sites_family_generate, sites_family_list_paths},
     // UI image types 0..212 (not 34) and cursors 0..10. Reserved for content: system icons 132-145,
     // 147, 152, 153, 163, 169-176, 198-201; technology icons 4, 22, 24, 39, 57-60, 65, 68, 77, 81,
     // 83, 85, 86, 88, 89, 92, 101, 103, 107, 108, 115, 203, 205, 206, 208; 211 the turning credits

@@ -1,0 +1,631 @@
+// Site production and cycles: what starbases, shipyards and training sites build, harvesting,
+// research, the weekly crew intake, recruits, and the day turn.
+#include <algorithm>
+#include "game/game.h"
+#include "game/officer.h"
+#include "platform/calendar.h"
+#include "platform/log.h"
+#include "platform/random.h"
+#include "platform/sound.h"
+#include "platform/str.h"
+#include "platform/files.h"
+#include "world/site.h"
+#include "world/site_feature.h"
+#include "world/site_internal.h"
+#include "world/site_pending.h"
+
+namespace {
+
+constexpr int32_t DAY = 1440;
+constexpr int32_t CYCLE = 144;                 // harvest and research cycles
+constexpr int32_t CREW_NEEDED = 100;           // below this a sector's starbase halts everything
+constexpr int32_t WEEK = 10080;
+constexpr int32_t STARBASE_ASSEMBLY = 1426;    // minutes a deployed starbase needs
+constexpr int32_t SOUND_SITE_DONE = 26, SOUND_SHIP_DONE = 27, SOUND_OFFICER_DONE = 28, SOUND_STARBASE_DONE = 32,
+                  SOUND_DEPLETED = 37;
+constexpr int32_t DEFAULT_COST = 1000, DEFAULT_MINUTES = 2880;
+constexpr int32_t DEFENSE_COST = 4800, DEFENSE_MINUTES = 2880;
+constexpr int32_t INITIAL_RECRUITS = 2;
+
+Site *as_site(GameObject *obj) { return static_cast<Site *>(obj); }
+
+uint64_t now() {
+    const Game *game = game_get();
+    return game && game->clock ? game->clock->minutes : 0;
+}
+
+void stamp(Date *date) {
+    if (!date) return;
+    date->minutes = now();
+    date_from_minutes(date);
+}
+
+bool for_ui_player(const Site *site) {
+    const Game *game = game_get();
+    return game && game->ui_player_id != 0 && site->owner_id == game->ui_player_id;
+}
+
+void sound_for_ui(const Site *site, int32_t sound) {
+    if (for_ui_player(site)) sound_play(sound);
+}
+
+const char *name_of(GameObject *obj) { return obj ? object_get_name(obj) : ""; }
+
+void update_owner_totals(Site *site) {
+    if (Player *owner = object_get_owner(site)) site_pending_update_totals(owner);
+}
+
+int32_t ceil_days(int32_t minutes) { return minutes > 0 ? (minutes + DAY - 1) / DAY : 0; }
+
+Site *starbase_of(GameObject *sector) { return sector ? site_pending_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
+
+int32_t skill(const Officer *officer, int s) { return officer && officer->skills[s] > 0 ? officer->skills[s] : 0; }
+
+// The bonus of the first site of the sector that carries a feature of that kind.
+int32_t feature_bonus(GameObject *sector, int32_t kind) {
+    Site *site = sector ? site_pending_find_site_with_feature(sector, kind) : nullptr;
+    return site && site->feature ? site->feature->bonus : 0;
+}
+
+// The home colony of the sector names the sector's owner: its people join the starbase.
+bool home_colony_of_owner(GameObject *sector) {
+    Site *site = sector ? site_pending_find_site_with_feature(sector, FEATURE_HOME_COLONY) : nullptr;
+    return site && site->feature && sector->owner_id != 0 && site->feature->owner_id == sector->owner_id;
+}
+
+// The intake of step 9 before the population draw: base, training site, home colony, commander,
+// volunteers.
+int32_t intake_before_draw(Site *base, GameObject *sector) {
+    int32_t intake = base->params.base_intake;
+    if (Site *academy = sector ? site_pending_find_site_of_kind(sector, SITE_TRAINING) : nullptr)
+        if (!(academy->state & SITE_UNDER_CONSTRUCTION)) intake += academy->params.base_intake;
+    const Game *game = game_get();
+    if (game && home_colony_of_owner(sector)) intake += game->setup.crew_recruitment;
+    intake += 25 * skill(base->commander, SKILL_INSTRUCTION);
+    intake += feature_bonus(sector, FEATURE_CREW_INTAKE);
+    return intake;
+}
+
+void post(int32_t kind, Site *site, uint64_t sector_id, uint64_t object_id, int32_t subtype, const std::string &text) {
+    if (site->owner_id != 0) site_pending_post_alert(kind, site->owner_id, text, sector_id, object_id, subtype);
+}
+
+// Contested progress runs at half speed; the odd minute is carried in `carry_flag` so that
+// 3 + 3 + 3 minutes make 1 + 2 + 2.
+int32_t contested_minutes(Site *site, int32_t minutes, uint32_t carry_flag) {
+    if (!(site->state & SITE_CONTESTED)) return minutes;
+    int32_t done = minutes / 2 + ((site->state & carry_flag) ? 1 : 0);
+    if (minutes % 2 != 0) site->state |= carry_flag;
+    else site->state &= ~carry_flag;
+    return done;
+}
+
+// ---- Recruits ----
+
+// A new recruit with the game's next id, the site's owner and sector, a pilot name, trained skills.
+Officer *new_recruit(Site *site) {
+    Game *game = game_get();
+    Officer *recruit = officer_create();
+    if (!recruit) return nullptr;
+    recruit->id = game ? game_next_id(game) : 0;
+    recruit->owner_id = site->owner_id;
+    recruit->sector_id = site->sector_id;
+    site_pending_pilot_name(&recruit->name);
+    stamp(recruit->hired);
+    officer_train(recruit);
+    officer_init_stats(recruit);
+    return recruit;
+}
+
+// The recruit hired first (the first found on ties).
+Officer *oldest_recruit(const Site *site) {
+    Officer *oldest = nullptr;
+    for (Officer *o : site->officers.items) {
+        if (!o) break;
+        const uint64_t hired = o->hired ? o->hired->minutes : 0;
+        if (!oldest || hired < (oldest->hired ? oldest->hired->minutes : 0)) oldest = o;
+    }
+    return oldest;
+}
+
+// Days until the next recruit, by the recruits now listed; a full pool loses its oldest.
+int32_t next_recruit_days(Site *site) {
+    Game *game = game_get();
+    Rng *rng = game ? game->generators[0] : nullptr;
+    const int32_t count = site_officer_count(site);
+    if (count < 3) return rng ? rng_range(rng, 30, 45) : 30;
+    if (count < 5) return rng ? rng_range(rng, 60, 90) : 60;
+    const int32_t days = int32_t((rng ? random_magnitude(rng_next(rng)) : 0) % 31) + 90;
+    if (Officer *oldest = oldest_recruit(site)) site_remove_officer(site, oldest->id);
+    return days;
+}
+
+void add_recruit(Site *site) {
+    Officer *recruit = new_recruit(site);
+    if (!recruit) return;
+    site_add_officer(site, recruit);
+    if (recruit->refcount < 1) officer_release(recruit);   // the list refused it
+}
+
+// ---- Production ----
+
+void finish_item(Site *site, GameObject *sector) {
+    Player *owner = object_get_owner(site);
+    const uint64_t sector_id = sector ? sector->id : 0;
+    if (site->subtype == SITE_STARBASE && site->item == -1) {
+        site->defense_level += 1;
+        post(SITE_ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, -1,
+             str_format("%s sector - Defense upgrade complete", name_of(sector)));
+        sound_for_ui(site, SOUND_SITE_DONE);
+    } else if (site->subtype == SITE_STARBASE) {
+        Site *built = sector ? site_pending_find_site_under_construction(sector, site->item) : nullptr;
+        if (built) {
+            site_set_under_construction(built, 0);
+            if (built->subtype == SITE_HARVESTER)
+                if (Site *target = site_pending_find_free_resource_site(sector)) site_set_harvest_target(built, target->id);
+            stamp(built->built);
+            post(SITE_ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
+                 str_format("%s sector - %s complete", name_of(sector), name_of(built)));
+            site_pending_refresh_sites(sector);
+        }
+        sound_for_ui(site, SOUND_SITE_DONE);
+    } else if (site->subtype == SITE_SHIPYARD) {
+        GameObject *design = owner ? site_pending_get_design(owner, site->item_id) : nullptr;
+        GameObject *ship = design && sector ? site_pending_build_ship(owner, design, sector) : nullptr;
+        if (ship) {
+            site_pending_add_stat(owner, SITE_STAT_SHIPS_BUILT, 1);
+            post(SITE_ALERT_STARSHIP_BUILT, site, sector_id, ship->id, ship->subtype,
+                 str_format("Starship %s built in the %s sector", name_of(ship), name_of(sector)));
+            if (site_pending_design_is_one_off(design)) site_pending_remove_design(owner, site->item_id);
+            sound_for_ui(site, SOUND_SHIP_DONE);
+        }
+    } else if (site->subtype == SITE_TRAINING) {
+        Site *base = starbase_of(sector);
+        Officer *recruit = site_find_recruit(site, site->item_id);
+        if (owner && base && base->owner_id == site->owner_id && recruit) {
+            officer_retain(recruit);   // held while it moves from the pool to the starbase
+            stamp(recruit->hired);
+            site_pending_add_officer(owner, recruit);
+            site_add_officer(base, recruit);
+            recruit->sector_id = sector_id;
+            Game *game = game_get();
+            if (for_ui_player(site) && game && game->pilot_portraits)
+                if (const int32_t *portrait = shuffle_next(game->pilot_portraits)) recruit->portrait = *portrait;
+            site_remove_officer(site, recruit->id);
+            site_pending_add_base_experience(recruit, 1);
+            officer_release(recruit);
+            sound_for_ui(site, SOUND_OFFICER_DONE);
+        }
+    }
+    site->completed_items += 1;
+    site->remaining_min = 0;
+    site->status_text = "Idle";
+    site->state &= ~SITE_PRODUCING;
+}
+
+// A starbase lays the keel of the facility it was paid for: a new site under construction.
+void lay_down(Site *base, GameObject *sector) {
+    if (!sector || site_pending_find_site_under_construction(sector, base->item)) return;
+    Site *site = site_create(base->item);
+    if (!site) return;
+    site_set_under_construction(site, 1);
+    site->progress = 1;
+    stamp(site->build_started);
+    object_set_owner_id(site, base->owner_id);
+    int32_t x = 0, y = 0;
+    site_pending_place_site(sector, base->item, &x, &y);
+    object_add_ref(site);   // ours until the sector holds it
+    site_pending_add_site(sector, site, x, y);
+    object_release(site);
+}
+
+void produce(Site *site, GameObject *sector, int32_t minutes) {
+    const bool building_site = site->subtype == SITE_STARBASE && site->item >= 0;
+    if (building_site && (site->state & SITE_PENDING)) lay_down(site, sector);
+    site->remaining_min -= contested_minutes(site, minutes, SITE_PRODUCTION_CARRY);
+    if (site->remaining_min > 0) {
+        if (building_site && sector && site->total_min > 0)
+            if (Site *built = site_pending_find_site_under_construction(sector, site->item))
+                built->progress = int32_t(int64_t(site->total_min - site->remaining_min) * 100 / site->total_min);
+        return;
+    }
+    finish_item(site, sector);
+}
+
+// ---- Harvesting and research ----
+
+void harvest(Site *site, GameObject *sector, int32_t minutes) {
+    Site *target = site_find_in_sector(site, site->harvest_target_id);
+    if (!target) {
+        site->harvest_target_id = 0;
+        return;
+    }
+    Player *owner = object_get_owner(site);
+    if (!owner || !(target->params.template_flags & SITE_TF_RESOURCE)) return;
+    const int32_t amount = site_harvest_amount(site);
+    site->harvest_timer -= minutes;
+    while (site->harvest_timer <= 0 && target->resources_left >= 1) {
+        site->harvest_cycle += 1;
+        int32_t take = amount / 10;
+        if (site->harvest_cycle >= 10) {   // every tenth cycle takes what the nine left over
+            site->harvest_cycle = 0;
+            take += amount - 10 * (amount / 10);
+        }
+        take = std::min(take + site->harvest_carry, target->resources_left);
+        target->resources_left = std::max(0, target->resources_left - take);
+        const int32_t divisor = target->harvest_divisor;
+        if (divisor > 0) {
+            site->harvest_carry = take % divisor;
+            take /= divisor;
+        } else {
+            site->harvest_carry = 0;
+        }
+        site_pending_add_resources(owner, take);
+        if (take > 0) site_pending_add_stat(owner, SITE_STAT_RESOURCES_MINED, take);
+        site->completed_items += take;
+        site->harvest_timer += CYCLE;
+    }
+    if (target->resources_left >= 1) return;
+
+    site->harvest_target_id = 0;
+    if (!target->feature || !(target->feature->site_mask & FEATURE_MASK_KEEP_BODY)) target->flags |= OBJ_DEAD;
+    if (!sector) return;
+    if (Site *next = site_pending_find_free_resource_site(sector)) site_set_harvest_target(site, next->id);
+    post(SITE_ALERT_RESOURCES_DEPLETED, site, sector->id, target->id, target->subtype,
+         str_format("%s %s (%s) resources depleted", name_of(sector), roman_numeral(target->label_number),
+                    name_of(target)));
+    sound_for_ui(site, SOUND_DEPLETED);
+}
+
+void research(Site *site, int32_t minutes) {
+    site->research_timer -= minutes;
+    if (site->research_timer > 0) return;
+    const int32_t rate = site_research_rate(site);
+    Player *owner = object_get_owner(site);
+    if (!owner) {
+        site->research_timer = CYCLE;
+        return;
+    }
+    while (site->research_timer <= 0) {
+        if (rate / 10 > 0) {
+            site_pending_add_research_points(owner, rate / 10);
+            site_pending_add_stat(owner, SITE_STAT_RESEARCH, rate / 10);
+        }
+        site->research_timer += CYCLE;
+    }
+}
+
+// ---- Starbase ----
+
+// A deployed starbase stands after a day's assembly; the sector and its facilities become its
+// owner's.
+void assemble_starbase(Site *base, GameObject *sector) {
+    if (!sector || !base->build_started || now() < base->build_started->minutes + STARBASE_ASSEMBLY) return;
+    base->state &= ~SITE_UNDER_CONSTRUCTION;
+    object_set_frame(base, 0);
+    stamp(base->built);
+    base->progress = 100;
+    post(SITE_ALERT_PRODUCTION_COMPLETE, base, sector->id, sector->id, SITE_STARBASE,
+         str_format("%s sector - %s complete", name_of(sector), name_of(base)));
+    object_set_owner_id(sector, base->owner_id);
+    for (int32_t i = 0; i < site_pending_site_count(sector); ++i) {
+        Site *site = site_pending_get_site(sector, i);
+        if (!site || site == base || site->subtype == SITE_STARBASE ||
+            !(site->params.template_flags & SITE_TF_BUILDABLE))
+            continue;
+        // Stopped before it changes hands: a pending item goes back to whoever paid for it.
+        if (site->state & SITE_PRODUCING) site_stop_production(site);
+        object_set_owner_id(site, base->owner_id);
+        site->state &= ~(SITE_PAUSED_KEPT | SITE_CONTESTED);
+        if (site->subtype == SITE_TRAINING) site_reset_recruits(site);
+    }
+    if (Player *owner = object_get_owner(base)) site_pending_add_stat(owner, SITE_STAT_STARBASES_BUILT, 1);
+    if (base->crew >= CREW_NEEDED) {
+        site_stamp_crew_ok(base);
+        base->state &= ~SITE_CREW_SHORT;
+    }
+    sound_for_ui(base, SOUND_STARBASE_DONE);
+}
+
+void weekly_intake(Site *base, GameObject *sector) {
+    if (!base->crew_checked || int64_t(now()) - int64_t(base->crew_checked->minutes) <= WEEK) return;
+    Player *owner = object_get_owner(base);
+    if (owner && !site_pending_has_no_home_colony(owner)) {
+        int32_t intake = intake_before_draw(base, sector);
+        if (base->state & SITE_CONTESTED) intake /= 2;
+        const int32_t taken = site_pending_take_crew(owner, intake) + site_pending_bonus_percent(owner, 2);
+        const int32_t n = std::min(base->params.crew_capacity - base->crew, taken);
+        if (n > 0) {
+            site_pending_add_stat(owner, SITE_STAT_CREW_RECRUITED, n);
+            site_add_crew(base, n);
+            if (for_ui_player(base) && sector) site_show_crew_intake(sector, n);
+        }
+    }
+    stamp(base->crew_checked);
+}
+
+void check_capacity(Site *base, GameObject *sector) {
+    if (base->crew < base->params.crew_capacity) base->state &= ~SITE_CREW_FULL;
+    if ((base->state & SITE_CREW_FULL) || !sector || base->crew < base->params.crew_capacity) return;
+    base->state |= SITE_CREW_FULL;
+    post(SITE_ALERT_SECTOR_NOTICE, base, sector->id, sector->id, 0,
+         str_format("%s sector - Starbase at maximum crew capacity", name_of(sector)));
+}
+
+void train(Site *site, int32_t minutes) {
+    site->recruit_timer -= contested_minutes(site, minutes, SITE_RECRUIT_CARRY);
+    if (site->recruit_timer > 0) return;
+    add_recruit(site);
+    site->recruit_timer += next_recruit_days(site) * DAY;
+}
+
+// Whether the site lacks the crew to work: only what is labelled or never short is spared; the
+// rest needs its sector's owner to be its own and that sector's starbase to hold 100 crew.
+bool crew_short(Site *site, GameObject *sector) {
+    if (site->params.template_flags & (SITE_TF_LABELLED | SITE_TF_NEVER_CREW_SHORT)) return false;
+    if (!sector || sector->owner_id != site->owner_id) return true;
+    const Site *base = site->subtype == SITE_STARBASE ? site : starbase_of(sector);
+    return !base || base->crew < CREW_NEEDED;
+}
+
+}  // namespace
+
+// ---- Production ----
+
+Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
+    if (site->state & SITE_UNDER_CONSTRUCTION) return RES_UNDER_CONSTRUCTION;
+    if (site->state & SITE_CREW_SHORT) return RES_CREW_SHORT;
+    Player *owner = object_get_owner(site);
+    if (!owner) return RES_UNKNOWN_OWNER;
+    auto refuse = [site]() {
+        site->state &= ~SITE_PRODUCING;
+        return RES_OUT_OF_RANGE;
+    };
+    GameObject *sector = site_find_sector(site);
+    if (site->subtype == SITE_STARBASE) {
+        if (!sector) return refuse();
+        if (item >= 0) {
+            const Site *tmpl = item < SITE_TEMPLATE_COUNT ? site_template(item) : nullptr;
+            if (!tmpl || !(tmpl->params.template_flags & SITE_TF_BUILDABLE)) return refuse();
+            int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
+            site_pending_build_cost(owner, item, sector->id, &cost, &minutes);
+            site->total_min = tmpl->params.build_days * DAY;
+            site->remaining_min = minutes;
+            site->cost_paid = cost;
+            site->rush_low = tmpl->params.rush_low_price;
+            site->rush_high = tmpl->params.rush_high_price;
+            if (const Site *started = site_pending_find_site_under_construction(sector, item))
+                site->rush_high = site->rush_high * (100 - started->progress) / 100;
+            site->status_text = "Constructing";
+        } else if (item == -1) {
+            int32_t cost = DEFENSE_COST, minutes = DEFENSE_MINUTES;
+            site_pending_build_cost(owner, -1, sector->id, &cost, &minutes);
+            const int32_t left = 100 - site->defense_progress;
+            site->total_min = minutes;
+            site->remaining_min = int32_t(int64_t(left) * minutes / 100);
+            site->cost_paid = int32_t(int64_t(left) * cost / 100);
+            site->rush_low = site->params.defense_rush_low;
+            site->rush_high = int32_t(int64_t(left) * site->params.defense_rush_high / 100);
+            site->status_text = "Defense upgrade";
+        } else {
+            return refuse();
+        }
+    } else if (site->subtype == SITE_SHIPYARD) {
+        GameObject *design = sector ? site_pending_get_design(owner, item_id) : nullptr;
+        if (!design) return refuse();
+        int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
+        site_pending_design_build_cost(owner, design, sector->id, &cost, &minutes);
+        site->remaining_min = site->total_min = minutes;
+        site_pending_design_rush_prices(design, &site->rush_low, &site->rush_high);
+        site->cost_paid = cost;
+        site->status_text = "Building";
+    } else if (site->subtype == SITE_TRAINING) {
+        const Officer *recruit = site_find_recruit(site, item_id);
+        if (!recruit) return refuse();
+        // A recruit's figures: training days, then its rush prices when nearly done and when just started.
+        site->remaining_min = site->total_min = recruit->figures[0] * DAY;
+        site->rush_low = recruit->figures[1];
+        site->rush_high = recruit->figures[2];
+        site->cost_paid = recruit->training_cost;
+        site->status_text = "Training";
+    } else {
+        return refuse();
+    }
+    site->item = item;
+    site->item_id = item_id;
+    if ((site->subtype == SITE_SHIPYARD || site->subtype == SITE_TRAINING) && (site->state & SITE_PAUSED_KEPT)) {
+        site->state &= ~SITE_PAUSED_KEPT;
+        if (site->paused_item_id == item_id) {   // resumed where it stopped; the caller charged the paused cost
+            site->remaining_min = site->paused_remaining;
+            site->total_min = site->paused_total;
+            site->rush_low = site->paused_rush_low;
+            site->rush_high = site->paused_rush_high;
+            site->cost_paid = site->paused_cost;
+        }
+    }
+    site->state &= ~(SITE_PAUSED_KEPT | SITE_RUSHED | SITE_PRODUCTION_CARRY);
+    site->state |= SITE_PRODUCING | SITE_PENDING;
+    stamp(site->started);
+    site_pending_update_totals(owner);
+    return RES_OK;
+}
+
+void site_stop_production(Site *site) {
+    site->state &= ~SITE_PRODUCING;
+    site->status_text = "Idle";
+    Player *owner = object_get_owner(site);
+    if (site->state & SITE_PENDING) {
+        if (owner) site_pending_add_resources(owner, site->cost_paid);
+        site->state &= ~SITE_PENDING;
+        site->cost_paid = 0;
+    } else {
+        site->paused_remaining = site->remaining_min;
+        site->paused_total = site->total_min;
+        site->paused_rush_low = site->rush_low;
+        site->paused_rush_high = site->rush_high;
+        site->paused_item = site->item;
+        site->paused_item_id = site->item_id;
+        const int64_t cost = site->total_min > 0 ? int64_t(site->remaining_min) * site->cost_paid / site->total_min
+                                                 : site->cost_paid;
+        site->paused_cost = int32_t(std::max<int64_t>(1, cost));
+        if (site->subtype == SITE_STARBASE && site->item == -1 && site->total_min > 0)
+            site->defense_progress = std::min<int32_t>(
+                99, int32_t(int64_t(site->total_min - site->remaining_min) * 100 / site->total_min));
+        site->state |= SITE_PAUSED_KEPT;
+    }
+    if (GameObject *sector = site_find_sector(site)) site_pending_refresh_sites(sector);
+    if (owner) site_pending_update_totals(owner);
+}
+
+void site_rush(Site *site) {
+    Game *game = game_get();
+    if (!game || !game->clock || site->total_min <= 0) return;   // an item of no minutes has no rush
+    Date midnight = *game->clock;
+    date_set(&midnight, midnight.year, midnight.month, midnight.day);
+    midnight.minutes += DAY;
+    date_from_minutes(&midnight);
+    site->remaining_min = int32_t(midnight.minutes - game->clock->minutes);
+    site->state |= SITE_RUSHED;
+}
+
+int32_t site_rush_cost(const Site *site) {
+    if (site->total_min <= 0) return 0;
+    const int64_t span = std::max(1, site->rush_high - site->rush_low);
+    return int32_t(site->rush_low + int64_t(site->remaining_min) * span / site->total_min);
+}
+
+int32_t site_production_info(Site *site, GameObject **out_item, Officer **out_recruit, int32_t *out_days_left,
+                             int32_t *out_days_total, int32_t *out_rush_cost) {
+    if (!(site->state & SITE_PRODUCING)) return 0;
+    if (out_item) {
+        *out_item = nullptr;
+        if (site->subtype == SITE_STARBASE && site->item >= 0 && site->item < SITE_TEMPLATE_COUNT)
+            *out_item = site_template(site->item);
+        else if (site->subtype == SITE_SHIPYARD)
+            if (Player *owner = object_get_owner(site)) *out_item = site_pending_get_design(owner, site->item_id);
+    }
+    if (out_recruit) *out_recruit = site->subtype == SITE_TRAINING ? site_find_recruit(site, site->item_id) : nullptr;
+    if (out_days_left) *out_days_left = (site->state & SITE_RUSHED) ? 0 : ceil_days(site->remaining_min);
+    if (out_days_total) *out_days_total = ceil_days(site->total_min);
+    if (out_rush_cost) *out_rush_cost = site_rush_cost(site);
+    return 1;
+}
+
+int32_t site_get_paused_production(const Site *site, int32_t *out_item, uint64_t *out_item_id, int32_t *out_cost,
+                                   int32_t *out_days_left) {
+    if (!(site->state & SITE_PAUSED_KEPT)) return 0;
+    if (out_item) *out_item = site->paused_item;
+    if (out_item_id) *out_item_id = site->paused_item_id;
+    if (out_cost) *out_cost = site->paused_cost;
+    if (out_days_left) *out_days_left = ceil_days(site->paused_remaining);
+    return 1;
+}
+
+void site_clear_paused(Site *site) { site->state &= ~SITE_PAUSED_KEPT; }
+
+// ---- Crew ----
+
+void site_update_crew_state(Site *site) {
+    if (site->crew < 0) site->crew = 0;
+    if (site->crew >= CREW_NEEDED) {
+        site->state &= ~SITE_CREW_SHORT;
+        if (site->subtype == SITE_STARBASE) site_stamp_crew_ok(site);
+    } else {
+        site->state |= SITE_CREW_SHORT;
+    }
+    update_owner_totals(site);
+}
+
+void site_stamp_crew_ok(Site *site) { stamp(site->crew_checked); }
+
+void site_add_crew(Site *site, int32_t n) {
+    site->crew += n;
+    site_update_crew_state(site);
+}
+
+int32_t site_crew_intake_rate(Site *site) {
+    if (site->state & SITE_CREW_SHORT) return 0;
+    GameObject *sector = site_find_sector(site);
+    int32_t intake = intake_before_draw(site, sector);
+    if (Player *owner = object_get_owner(site)) intake += site_pending_bonus_percent(owner, 2);
+    if (site->state & SITE_CONTESTED) intake /= 2;
+    return intake;
+}
+
+int32_t site_harvest_amount(Site *site) {
+    if (site->subtype != SITE_HARVESTER) return 0;
+    GameObject *sector = site_find_sector(site);
+    if (!sector || sector->owner_id != site->owner_id) return 0;
+    const Site *base = starbase_of(sector);
+    int64_t amount = int64_t(site->params.harvest_factor) * (base ? base->crew : 0);
+    int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_MINING);
+    if (Player *owner = object_get_owner(site)) bonus += site_pending_bonus_percent(owner, 0);
+    if (bonus > 0) amount = (bonus + 100) * amount / 100;
+    if (site->state & SITE_CONTESTED) amount /= 2;
+    return int32_t(amount);
+}
+
+int32_t site_research_rate(Site *site) {
+    if (site->params.research_factor < 1 || (site->state & (SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT))) return 0;
+    GameObject *sector = site_find_sector(site);
+    if (!sector || sector->owner_id != site->owner_id) return 0;
+    const Site *base = starbase_of(sector);
+    int64_t rate = int64_t(site->params.research_factor) * (base ? base->crew : 0);
+    int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_SCIENCE) + feature_bonus(sector, FEATURE_RESEARCH);
+    if (Player *owner = object_get_owner(site)) bonus += site_pending_bonus_percent(owner, 1);
+    if (bonus > 0) rate = (bonus + 100) * rate / 100;
+    if (site->state & SITE_CONTESTED) rate /= 2;
+    return int32_t(rate);
+}
+
+// ---- Recruits ----
+
+void site_spawn_initial_recruits(Site *site) {
+    if (site->subtype != SITE_TRAINING || site_officer_count(site) > 0) return;
+    for (int32_t i = 0; i < INITIAL_RECRUITS; ++i) add_recruit(site);
+    site->recruit_timer = next_recruit_days(site) * DAY;
+}
+
+void site_reset_recruits(Site *site) {
+    if (site->subtype != SITE_TRAINING) return;
+    list_clear(&site->officers);
+    site_spawn_initial_recruits(site);
+}
+
+// ---- Clock and turn ----
+
+void site_advance_clock(GameObject *obj, int32_t minutes) {
+    Site *site = as_site(obj);
+    GameObject *sector = site_find_sector(site);
+
+    if (crew_short(site, sector)) site->state |= SITE_CREW_SHORT;
+    else site->state &= ~SITE_CREW_SHORT;
+    if ((site->state & SITE_PRODUCING) && (site->state & SITE_CREW_SHORT)) {
+        site_stop_production(site);
+        post(SITE_ALERT_SECTOR_NOTICE, site, sector ? sector->id : 0, sector ? sector->id : 0, 0,
+             str_format("%s sector - %s halted production due to crew shortage", name_of(sector), name_of(site)));
+    }
+    if (site->state & SITE_PRODUCING) produce(site, sector, minutes);
+    site->state &= ~SITE_PENDING;
+
+    const bool working = !(site->state & (SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT));
+    if (site->subtype == SITE_HARVESTER && working && !(site->state & SITE_DEACTIVATED)) harvest(site, sector, minutes);
+    if (site->params.research_factor > 0 && working) research(site, minutes);
+    if (site->subtype == SITE_STARBASE && (site->state & SITE_UNDER_CONSTRUCTION)) assemble_starbase(site, sector);
+    if (site->subtype == SITE_STARBASE && !(site->state & (SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT))) {
+        weekly_intake(site, sector);
+        check_capacity(site, sector);
+    }
+    if (site->subtype == SITE_TRAINING && !(site->state & (SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT)))
+        train(site, minutes);
+}
+
+void site_galaxy_turn(GameObject *obj) {
+    Site *site = as_site(obj);
+    GameObject *sector = site_find_sector(site);
+    if (!sector) return;
+    if (site_pending_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;
+    else site->state &= ~SITE_CONTESTED;
+    if (site->subtype == SITE_STARBASE && !(site->state & SITE_CREW_SHORT) && site->commander)
+        site_pending_add_base_experience(site->commander, 100);
+}
