@@ -3,7 +3,7 @@
 #include <new>
 #include "platform/str.h"
 #include "systems/system.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/image_control.h"
 #include "ui/text_label.h"

@@ -6,7 +6,7 @@
 #include "effects/effect_bubble.h"
 #include "effects/effect_glow.h"
 #include "effects/effect_particles.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "platform/str.h"
