@@ -357,12 +357,6 @@ void officer_raise_base_skills(Officer *officer) {
     if (s >= 0) officer->skills[s] += 1;
 }
 
-void officer_add_ship_experience(Officer *officer, int32_t amount) {
-    officer->experience += amount;
-    officer->ship_tally += amount;
-    officer_hire_or_promote(officer);
-}
-
 void officer_add_base_experience(Officer *officer, int32_t amount) {
     officer->experience += amount;
     officer->base_tally += amount;
