@@ -531,6 +531,11 @@ GameObject *fleet_move_target(const GameObject *obj) {
     return f ? f->move_target : nullptr;
 }
 
+int32_t fleet_hook_scan_range(const GameObject *obj) {
+    const Fleet *f = fleet_of(obj);
+    return f ? f->scan_range : 0;
+}
+
 GameObject *fleet_get_ship(const Fleet *f, int32_t index) { return list_get(&f->ships, index); }
 
 int32_t fleet_ship_count(const Fleet *f) { return list_count(&f->ships); }

@@ -137,6 +137,7 @@ List<GameObject> *fleet_sorted_ship_list(const Fleet *fleet);
 void        fleet_hook_add_ship(GameObject *fleet, GameObject *ship);
 void        fleet_hook_remove_ship(GameObject *fleet, GameObject *ship);
 GameObject *fleet_move_target(const GameObject *fleet);   // null for a non-fleet
+int32_t     fleet_hook_scan_range(const GameObject *fleet);   // 0 for a non-fleet
 
 // Ship flags of the live ships.
 void fleet_set_ship_flag_200(Fleet *fleet, bool on);

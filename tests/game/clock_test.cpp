@@ -77,11 +77,10 @@ TEST_F(GameClock, ProductionAndTravelAdvanceWithTheDay) {
     Sector *s = star(0, 400, 400);
     Site *base = site_create(SITE_STARBASE);
     ASSERT_NE(base, nullptr);
-    object_assign_id(site_object(base));
-    site_object(base)->owner_id = 5;
+    object_assign_id(base);
+    base->owner_id = 5;
     s->owner_id = 5;
     sector_add_site(s, base, 10, 10);
-    base->sector_id = s->id;
     base->crew = 5000;
     ASSERT_EQ(site_start_production(base, -1, 0), RES_OK);
     const int32_t left = base->remaining_min;

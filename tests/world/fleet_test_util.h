@@ -1,6 +1,6 @@
 #pragma once
 // Fleets under test: hulls, stars, sites and the fleet badge from the generated store, placed on
-// a real galaxy map in the game; the world hooks wired to the real sector and fleet lists. Players
+// a real galaxy map in the game; the world hooks wired to the real fleet lists. Players
 // are plain ids; a small memory of real snapshots (object_clone / object_copy_record) answers what
 // a player has seen until the players' known-object memory is merged.
 #include <gtest/gtest.h>
@@ -92,15 +92,11 @@ inline WorldHooks real_hooks() {
         auto it = g_world.officers.find(id);
         return it == g_world.officers.end() ? nullptr : it->second;
     };
-    h.sector_add_object = [](GameObject *sector, GameObject *obj) {
-        if (Sector *s = sector_of(sector)) sector_add_object(s, obj);
-    };
-    h.sector_remove_object = [](GameObject *sector, GameObject *obj) {
-        if (Sector *s = sector_of(sector)) sector_remove_object(s, obj);
-    };
     h.fleet_add_ship = fleet_hook_add_ship;
     h.fleet_remove_ship = fleet_hook_remove_ship;
     h.fleet_move_target = fleet_move_target;
+    h.fleet_scan_range = fleet_hook_scan_range;
+    h.player_learn_object = learn;
     return h;
 }
 
