@@ -8,7 +8,9 @@
 #include <cstring>
 #include "effects/effect.h"
 #include "effects/effect_spark.h"
+#include "game/alert_pending.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "platform/draw.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -142,7 +144,7 @@ void pilots_gain(Fleet *f, int32_t amount, bool live_only) {
         if (!ship) break;
         if (live_only && !is_live(ship)) continue;
         Ship *s = ship_of(ship);
-        if (s && s->pilot) fleet_pending_add_ship_experience(s->pilot, amount);
+        if (s && s->pilot) officer_add_ship_experience(s->pilot, amount);
     }
 }
 
@@ -187,10 +189,9 @@ void release_all(std::vector<GameObject *> &ships) {
 
 void arrive_at_sector(Fleet *f, GameObject *sector) {
     Player *owner = object_get_owner(f);
-    fleet_pending_post_fleet_arrived(f->owner_id,
-                                     str_format("%s arrived at the %s sector", f->display_name.c_str(),
-                                                object_get_name(sector)),
-                                     f->id, sector->id);
+    alert_pending_fleet_arrived(f->owner_id, f->id, sector->id,
+                                str_format("%s arrived at the %s sector", f->display_name.c_str(),
+                                           object_get_name(sector)));
     const GameObject *snap = known_snapshot(owner, sector->id);
     if (!snap || snap->snapshot_version < 1) pilots_gain(f, FLEET_XP_NEW_SECTOR, false);
     // Each ship leaves the fleet before it joins the sector, so none keeps this fleet's id.
@@ -209,14 +210,17 @@ void meet_fleet(Fleet *f, GameObject *target) {
     object_hold_travel(target);
     if (target->owner_id != f->owner_id) {
         f->intercepted_fleet_id = target->id;
-        const char *name = fleet_pending_player_name(object_get_owner(target));
-        fleet_pending_post_fleet_contact(f->owner_id,
-                                         str_format("%s intercepted %s forces", f->display_name.c_str(),
-                                                    name ? name : "hostile"),
-                                         f->id, target->owner_id);
+        const WorldHooks &hooks = world_hooks();
+        Player *other = object_get_owner(target);
+        const char *name = other && hooks.player_name ? hooks.player_name(other) : nullptr;
+        alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                    str_format("%s intercepted %s forces", f->display_name.c_str(),
+                                               name ? name : "hostile"));
         return;
     }
     Fleet *into = fleet_of(target);
+    // The news names the fleet as it came, before its ships leave it.
+    const std::string name = f->display_name;
     std::vector<GameObject *> ships = take_ship_copies(f);
     for (GameObject *obj : ships) {
         leave(f, obj);
@@ -225,8 +229,8 @@ void meet_fleet(Fleet *f, GameObject *target) {
         if (into && !fleet_has_ship_id(into, obj->id)) fleet_add_ship(into, obj);
     }
     release_all(ships);
-    fleet_pending_post_fleet_contact(f->owner_id, str_format("%s joined friendly forces", f->display_name.c_str()),
-                                     f->id, target->owner_id);
+    alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                str_format("%s joined friendly forces", name.c_str()));
     f->flags |= OBJ_DEAD;
 }
 
