@@ -41,6 +41,12 @@ int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
 
 bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
 
+// The index of an object in a list, -1 when it is not there.
+int32_t index_in(const List<GameObject> *list, const GameObject *obj) {
+    const auto at = std::find(list->items.begin(), list->items.end(), obj);
+    return at == list->items.end() ? -1 : int32_t(at - list->items.begin());
+}
+
 // Steers at the target's centre less half the fleet's size, so the two centres meet.
 void steer_at_centre(Fleet *f, const GameObject *target) {
     object_move_towards(f, centre_x(target) - f->w / 2, centre_y(target) - f->h / 2);
@@ -119,7 +125,7 @@ void recompose(Fleet *f) {
     for (int32_t k = 0; k < count; ++k) {
         GameObject *ship = list_get(sorted, k);
         FleetCompEntry e;
-        e.ship = list_detail::index_of(&f->ships, ship);
+        e.ship = index_in(&f->ships, ship);
         e.x = x;
         e.y = y;
         e.frame = composition_frame(ship, f->heading);
@@ -168,7 +174,7 @@ GameObject *known_snapshot(const Player *player, uint64_t id) {
 void leave(Fleet *f, GameObject *obj) {
     Ship *s = ship_of(obj);
     if (s && s->fleet_id != 0) ship_set_fleet(s, nullptr);
-    if (list_detail::index_of(&f->ships, obj) >= 0) fleet_remove_ship(f, obj);
+    if (index_in(&f->ships, obj) >= 0) fleet_remove_ship(f, obj);
 }
 
 // The ships of the fleet, each with a reference the caller drops (release_all).
@@ -564,7 +570,7 @@ bool fleet_has_pilot(const Fleet *f) {
 bool fleet_ships_all_in_list(const Fleet *f, const List<GameObject> *list) {
     for (const GameObject *ship : f->ships.items) {
         if (!ship) break;
-        if (list_detail::index_of(list, ship) < 0) return false;
+        if (index_in(list, ship) < 0) return false;
     }
     return true;
 }
