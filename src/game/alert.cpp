@@ -318,6 +318,12 @@ void game_add_alert(Game *game, Alert *alert) {
               alert->subtype, alert->text.c_str());
 }
 
+void game_clear_alerts(Game *game) {
+    if (!game || !game->alerts) return;
+    list_set_free_fn(game->alerts, free_alert_item);
+    list_clear(game->alerts);
+}
+
 void game_remove_expired_alerts(Game *game) {
     if (!game || !game->alerts || !game->clock) return;
     list_set_free_fn(game->alerts, free_alert_item);

@@ -80,6 +80,8 @@ Result alert_read(Alert **out, Buffer *buf);
 // Keeps the alert when it is addressed to the UI player (dated, numbered, after a date line on a
 // new day) and frees it otherwise. Null is ignored.
 void game_add_alert(Game *game, Alert *alert);
+// Frees every alert of the game's list.
+void game_clear_alerts(Game *game);
 // Drops the alerts older than ALERT_MAX_AGE_MINUTES.
 void game_remove_expired_alerts(Game *game);
 

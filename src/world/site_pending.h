@@ -6,6 +6,7 @@
 // change nothing.
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "platform/list.h"
 
 struct GameObject;
