@@ -10,6 +10,7 @@
 #include <vorbis/vorbisfile.h>
 #include "game/game.h"
 #include "game/officer.h"
+#include "platform/anim.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -18,7 +19,6 @@
 #include "platform/sound.h"
 #include "platform/sprite.h"
 #include "platform/store.h"
-#include "ui/anim.h"
 
 namespace {
 

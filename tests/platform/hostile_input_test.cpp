@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <unistd.h>
+#include "platform/anim.h"
 #include "platform/buffer.h"
 #include "platform/draw_fixture.h"
 #include "platform/files.h"
@@ -17,7 +18,6 @@
 #include "platform/store.h"
 #include "platform/store_write.h"
 #include "test_support.h"
-#include "ui/anim.h"
 
 namespace {
 
