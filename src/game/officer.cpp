@@ -267,8 +267,8 @@ void officer_hire_or_promote(Officer *officer) {
 }
 
 void officer_add_ship_experience(Officer *officer, int32_t amount) {
-    officer->experience += amount;
-    officer->ship_tally += amount;
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->ship_tally = saturate_add_i32(officer->ship_tally, amount);
     officer_hire_or_promote(officer);
 }
 
