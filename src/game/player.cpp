@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -358,8 +359,8 @@ void officer_raise_base_skills(Officer *officer) {
 }
 
 void officer_add_base_experience(Officer *officer, int32_t amount) {
-    officer->experience += amount;
-    officer->base_tally += amount;
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
     officer_hire_or_promote(officer);
 }
 
