@@ -30,7 +30,4 @@ Player *world_find_player(uint64_t id) {
     return hash_table_find(game->player_map, &id);
 }
 
-GameObject *world_find_object(uint64_t id) {
-    if (id == 0 || !g_hooks.find_object) return nullptr;
-    return g_hooks.find_object(id);
-}
+GameObject *world_find_object(uint64_t id) { return game_find_object(game_get(), id); }

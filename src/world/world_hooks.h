@@ -32,8 +32,6 @@ struct WorldHooks {
                                     int32_t damage) = nullptr;
 
     // ---- What ships need ----
-    // The object of an id wherever the game keeps it (the game's object lookup), or null.
-    GameObject *(*find_object)(uint64_t id) = nullptr;
     // A player's officer by the two ids, or null.
     Officer    *(*find_player_officer)(uint64_t player_id, uint64_t officer_id) = nullptr;
     // A sector's object list and a fleet's ship list: add takes a reference and appends (a fleet
@@ -51,4 +49,4 @@ const WorldHooks &world_hooks();
 
 // Through the hooks.
 Player     *world_find_player(uint64_t id);   // null for id 0
-GameObject *world_find_object(uint64_t id);   // null for id 0 or an empty hook
+GameObject *world_find_object(uint64_t id);   // the game's object lookup (game_find_object)
