@@ -16,6 +16,7 @@
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/world_hooks.h"
 
 namespace {
@@ -420,17 +421,13 @@ void ship_set_pilot(Ship *ship, Officer *officer) {
 void ship_set_sector(Ship *ship, GameObject *sector) {
     const uint64_t new_id = sector ? sector->id : 0;
     if (new_id == ship->sector_id && (sector || ship->sector_id == 0)) return;
-    const WorldHooks &hooks = world_hooks();
-    if (ship->sector_id != 0) {
-        GameObject *old = world_find_object(ship->sector_id);
-        if (old && old->kind == OBJECT_SECTOR && hooks.sector_remove_object) hooks.sector_remove_object(old, ship);
-    }
+    if (ship->sector_id != 0) sector_leave(sector_find(ship->sector_id), ship);
     if (!sector) {
         ship->sector_id = 0;
         return;
     }
     ship->sector_id = sector->id;
-    if (hooks.sector_add_object) hooks.sector_add_object(sector, ship);
+    sector_join(sector, ship);
     const Game *game = game_get();
     if (game && game->clock && ship->arrival_date) date_copy(ship->arrival_date, game->clock);
     ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;
@@ -580,12 +577,24 @@ void ship_register_methods(ObjectMethods *row) {
     row->free = ship_free;
     row->copy_template = ship_copy_template;
     row->on_created = ship_on_created;
+    row->update = ship_update;
+    row->encounter_begin = ship_encounter_begin;
+    row->turn_begin = ship_turn_begin;
+    row->turn_end = ship_turn_end;
+    row->galaxy_turn = ship_galaxy_turn;
+    row->reset_state = ship_reset_state;
     row->set_heading = ship_set_heading;
+    // draw, on_killed and apply_damage come with the ship's damage and destruction.
+    row->act = ship_act;
+    row->plan = ship_plan;
     row->display_name = ship_display_name;
     row->icon = ship_icon;
     row->picture = ship_picture;
     row->evasion = ship_evasion;
     row->pilot_bonus = ship_pilot_bonus;
+    row->hit_chance = ship_hit_chance;
+    row->intercept = ship_intercept;
+    row->advance_clock = ship_advance_clock;
     row->write = ship_write;
     row->read = ship_read;
     row->link = ship_link;

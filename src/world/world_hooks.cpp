@@ -31,3 +31,7 @@ Player *world_find_player(uint64_t id) {
 }
 
 GameObject *world_find_object(uint64_t id) { return game_find_object(game_get(), id); }
+
+GameObject *world_shot_target(const GameObject *shot) {
+    return shot && g_hooks.shot_target ? g_hooks.shot_target(shot) : nullptr;
+}
