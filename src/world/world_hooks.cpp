@@ -30,7 +30,11 @@ Player *world_find_player(uint64_t id) {
     return hash_table_find(game->player_map, &id);
 }
 
-GameObject *world_find_object(uint64_t id) { return game_find_object(game_get(), id); }
+GameObject *world_find_object(uint64_t id) {
+    if (id == 0) return nullptr;
+    if (g_hooks.find_object) return g_hooks.find_object(id);
+    return game_find_object(game_get(), id);
+}
 
 GameObject *world_shot_target(const GameObject *shot) {
     return shot && g_hooks.shot_target ? g_hooks.shot_target(shot) : nullptr;

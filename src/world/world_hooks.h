@@ -33,6 +33,8 @@ struct WorldHooks {
                                     int32_t damage) = nullptr;
 
     // ---- What ships need ----
+    // Tests only: the object of an id; empty (the game): the game's object lookup.
+    GameObject *(*find_object)(uint64_t id) = nullptr;
     // A player's officer by the two ids, or null.
     Officer    *(*find_player_officer)(uint64_t player_id, uint64_t officer_id) = nullptr;
     // A fleet's ship list: add takes a reference and appends (a fleet ignores a ship it holds),
