@@ -9,6 +9,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
+#include "ui/cursor.h"
 #include "world/object.h"
 #include "world/object_map.h"
 
@@ -26,6 +27,10 @@ Game *game_create() {
     if (!game) return nullptr;
     bool ok = true;
     for (Rng *&rng : game->generators) ok = ok && (rng = rng_create()) != nullptr;
+    // A zeroed generator draws nothing but 0, so every generator is seeded from the first: draws
+    // made before a new game or a load (the title's, the tests') still vary.
+    for (Rng *rng : game->generators)
+        if (rng) rng_seed(rng, random_u32());
     game->clock = date_create();
     game->galaxy_map = map_create();
     game->sector_map = map_create();
@@ -51,12 +56,15 @@ Game *game_create() {
 
 void game_free(Game *game) {
     if (!game) return;
+    for (Cursor *&cursor : game->cursors) {
+        cursor_free(cursor);
+        cursor = nullptr;
+    }
     for (Rng *&rng : game->generators) {
         rng_free(rng);
         rng = nullptr;
     }
     game_clear_controls(game);   // drops the hover and focus controls too
-    game_free_cursors(game);
     starfield_free(game->star_layer);
     game->star_layer = nullptr;
     for (ShuffleBag<char> **deck : {&game->sector_names, &game->ship_names, &game->pilot_names}) {
