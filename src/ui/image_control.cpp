@@ -9,7 +9,6 @@
 
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
-#include "platform/files.h"
 #include "platform/log.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
