@@ -8,6 +8,7 @@ struct EffectWorldHooks;
 struct ControlWorldHooks;
 struct MinimapWorldHooks;
 struct PanelEffectHooks;
+struct SceneHooks;
 
 void app_install_hooks();
 
@@ -16,3 +17,4 @@ EffectWorldHooks  app_effect_world_hooks();
 ControlWorldHooks app_control_world_hooks();
 MinimapWorldHooks app_minimap_world_hooks();
 PanelEffectHooks  app_panel_effect_hooks();
+SceneHooks        app_scene_hooks();

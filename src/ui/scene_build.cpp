@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "effects/effect_particles.h"
-#include "effects/effect_spark.h"
-#include "effects/effect_sprite.h"
-#include "game/game.h"
+#include "platform/colour_fade.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
-#include "ui/colour_fade.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -21,7 +17,7 @@
 
 namespace {
 
-SceneTemplateHooks g_templates;
+SceneHooks g_hooks;
 Result (*g_opener)(const char *address) = nullptr;
 
 constexpr int FACTORY_SITES = 0;
@@ -44,28 +40,22 @@ Control *add(Control *panel, int x, int y, Control *c, bool enabled = false) {
 }
 
 Sprite *template_picture(int factory, int tmpl, int frame) {
-    if (tmpl < 0 || !g_templates.template_picture) return nullptr;
-    return g_templates.template_picture(factory, tmpl, frame);
+    if (tmpl < 0 || !g_hooks.template_picture) return nullptr;
+    return g_hooks.template_picture(factory, tmpl, frame);
 }
 
 Sprite *ship_facing(int tmpl, int degrees) {
-    if (tmpl < 0 || !g_templates.ship_heading_frame) return nullptr;
-    const int frame = g_templates.ship_heading_frame(tmpl, degrees);
+    if (tmpl < 0 || !g_hooks.ship_heading_frame) return nullptr;
+    const int frame = g_hooks.ship_heading_frame(tmpl, degrees);
     return frame < 0 ? nullptr : template_picture(FACTORY_SHIPS, tmpl, frame);
 }
 
-void add_centred_effect(Control *panel, Effect *effect, int cx, int cy, int layer) {
-    if (effect) panel_add_effect(panel, effect, cx, cy, layer);
-}
-
 void add_pulse(Control *panel, int cx, int cy, int direction) {
-    add_centred_effect(panel, effect_create_pulse(5, 48, 230, 600, 240, 200, 260, direction, 0, 0), cx, cy, -1);
+    if (g_hooks.pulse) g_hooks.pulse(panel, cx, cy, direction);
 }
 
-void add_explosion(Control *panel, ParticleEffect *effect, int cx, int cy, int delay) {
-    if (!effect) return;
-    effect_particles_set_delay(effect, delay);
-    panel_add_effect(panel, effect, cx, cy, 0);
+void add_explosion(Control *panel, bool large, int cx, int cy, int delay) {
+    if (g_hooks.explosion) g_hooks.explosion(panel, large, cx, cy, delay);
 }
 
 void build_site(Control *panel, const SceneItem &item) {
@@ -77,16 +67,14 @@ void build_site(Control *panel, const SceneItem &item) {
     picture->layer = -1;
     control_hide_for(picture, item.delay);
     const int cx = item.x + picture->w / 2, cy = item.y + picture->h / 2;
-    const int halo_style = g_templates.site_halo_style ? g_templates.site_halo_style(item.subject) : -1;
-    if (halo_style >= 0)
-        if (HaloEffect *halo = effect_create_halo(halo_style))   // drawn from its top-left corner
-            panel_add_effect(panel, halo, cx - halo->width / 2, cy - halo->height / 2, -2);
+    const int halo_style = g_hooks.site_halo_style ? g_hooks.site_halo_style(item.subject) : -1;
+    if (halo_style >= 0 && g_hooks.halo) g_hooks.halo(panel, halo_style, cx, cy);
     if (item.options & SCENE_OPT_EXPLODE) {
-        add_explosion(panel, effect_create_explosion_particles(), cx - 10, cy, 200);
-        add_explosion(panel, effect_create_explosion_particles(), cx + 10, cy - 5, 900);
-        add_explosion(panel, effect_create_explosion_particles(), cx - 5, cy + 10, 1400);
-        add_explosion(panel, effect_create_explosion_particles(), cx + 5, cy - 5, 1800);
-        add_explosion(panel, effect_create_large_explosion_particles(), cx, cy, 2200);
+        add_explosion(panel, false, cx - 10, cy, 200);
+        add_explosion(panel, false, cx + 10, cy - 5, 900);
+        add_explosion(panel, false, cx - 5, cy + 10, 1400);
+        add_explosion(panel, false, cx + 5, cy - 5, 1800);
+        add_explosion(panel, true, cx, cy, 2200);
         remove_after(picture, item.delay + 2200, false);
     }
     if (item.options & SCENE_OPT_PULSE) add_pulse(panel, cx, cy, -1);
@@ -95,15 +83,7 @@ void build_site(Control *panel, const SceneItem &item) {
 void build_portal(Control *panel, const SceneItem &item) {
     Sprite *sprite = ship_facing(item.subject, 305);
     if (!sprite) return;
-    PortalEffect *portal = effect_create_portal(0);
-    int portal_h = 0;
-    if (portal) {
-        effect_portal_open(portal, item.delay, 430);
-        portal_h = portal->height;
-        if (portal_h <= 0)
-            if (Sprite *first = portal->frame_count > 0 ? portal->frames[0] : nullptr) portal_h = first->height;
-        panel_add_effect(panel, portal, item.x, item.y, -2);
-    }
+    const int portal_h = g_hooks.portal ? g_hooks.portal(panel, item.x, item.y, item.delay, 430) : 0;
     Control *ship = image_control_create_single(sprite);
     if (!ship) return;
     image_control_animate_reveal(ship, 1, 100, 200);
@@ -265,13 +245,12 @@ bool is_web_address(const std::string &address) {
     return address.rfind("http://", 0) == 0 || address.rfind("https://", 0) == 0;
 }
 
-Control *live_link_dialog(Game *game) {
-    return game ? game_find_control(game, LINK_DIALOG_ID) : nullptr;
+Control *live_link_dialog(ControlRoot *root) {
+    return root ? game_find_control(root, LINK_DIALOG_ID) : nullptr;
 }
 
 void close_link_dialog(bool open) {
-    Game *game = game_get();
-    Control *dialog = live_link_dialog(game);
+    Control *dialog = live_link_dialog(control_root());
     if (!dialog) return;
     const std::string *address = static_cast<const std::string *>(dialog->user_data);
     if (open && address) {
@@ -283,7 +262,8 @@ void close_link_dialog(bool open) {
 
 }  // namespace
 
-void scene_set_template_hooks(const SceneTemplateHooks &hooks) { g_templates = hooks; }
+void scene_set_hooks(const SceneHooks &hooks) { g_hooks = hooks; }
+const SceneHooks &scene_hooks() { return g_hooks; }
 void scene_set_link_opener(Result (*open)(const char *address)) { g_opener = open; }
 
 void scene_build(const Scene *scene, Control *panel) {
@@ -331,9 +311,9 @@ void scene_frame_blink(Control *panel) {
 }
 
 void link_dialog_open(Control *label) {
-    Game *game = game_get();
-    if (!game || !label || live_link_dialog(game)) return;
-    for (Control *c : game->new_controls ? game->new_controls->items : std::vector<Control *>{})
+    ControlRoot *root = control_root();
+    if (!root || !label || live_link_dialog(root)) return;
+    for (Control *c : root->new_controls ? root->new_controls->items : std::vector<Control *>{})
         if (c && c->id == LINK_DIALOG_ID && !(c->flags & CTRL_REMOVED)) return;   // opened this tick
     int lx = 0, ly = 0;
     control_get_screen_position(label, &lx, &ly);
@@ -351,7 +331,7 @@ void link_dialog_open(Control *label) {
     panel_of(dialog)->flags &= ~PANEL_DRAW_RESIZING;
     control_set_linked(dialog, label);
     const int w = dialog->w, h = dialog->h;
-    game_add_control(game, lx, ly, LINK_DIALOG_ID, 0, dialog);
+    game_add_control(root, lx, ly, LINK_DIALOG_ID, 0, dialog);
     dialog->layer = 100;
     control_set_size(dialog, label->w, label->h);
     panel_resize_to(dialog, w, h, 200);

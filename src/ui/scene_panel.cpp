@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/colour_fade.h"
 #include "platform/sprite.h"
-#include "ui/colour_fade.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene.h"

@@ -1,7 +1,8 @@
 // The scene module's view of the object templates.
 #include "world/scene_templates.h"
 
-#include "ui/scene.h"
+#include <cstdint>
+
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -19,29 +20,22 @@ GameObject *scene_template(int kind, int tmpl) {
     return factory_get_template(kind, tmpl);
 }
 
-Sprite *template_picture(int factory, int tmpl, int frame) {
+}  // namespace
+
+Sprite *template_scene_picture(int factory, int tmpl, int frame) {
     GameObject *t = scene_template(factory == 0 ? OBJECT_SITE : OBJECT_SHIP, tmpl);
     if (!t || !t->frames || frame < 0 || frame >= t->frame_count) return nullptr;
     return t->frames[frame];
 }
 
-int ship_heading_frame(int tmpl, int degrees) {
+int template_ship_heading_frame(int tmpl, int degrees) {
     GameObject *t = scene_template(OBJECT_SHIP, tmpl);
     return t ? ship_frame_for_heading(static_cast<const Ship *>(t), degrees) : -1;
 }
 
-int site_halo_style(int tmpl) {
+int template_site_halo_style(int tmpl) {
     const Site *t = static_cast<const Site *>(scene_template(OBJECT_SITE, tmpl));
     if (!t || !(t->params.template_flags & SITE_TF_HALO)) return -1;
     return t->params.halo_style;
 }
 
-}  // namespace
-
-SceneTemplateHooks scene_template_hooks() {
-    return SceneTemplateHooks{
-        .template_picture = template_picture,
-        .ship_heading_frame = ship_heading_frame,
-        .site_halo_style = site_halo_style,
-    };
-}

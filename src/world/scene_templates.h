@@ -1,9 +1,13 @@
 #pragma once
 // What scenes read of the object templates: the site and ship factories' pictures, a ship
-// template's frame for a heading and a site template's halo. Installed into the scene module at
-// start-up (scene_set_template_hooks); the factories are set up on first use.
-//  - Pictures are the templates' frame sprites: a template whose frames are not loaded gives none.
+// template's frame for a heading and a site template's halo (the scene hooks' template slots).
+//  - The factories are set up on first use; a template index outside the factory, an empty slot
+//    or a failed set-up gives nothing.
+//  - Pictures are the templates' frame sprites (borrowed): a frame whose load group is not held
+//    gives none.
 //  - Game thread only.
-struct SceneTemplateHooks;
+struct Sprite;
 
-SceneTemplateHooks scene_template_hooks();
+Sprite *template_scene_picture(int factory, int tmpl, int frame);   // factory 0 sites, 1 ships
+int     template_ship_heading_frame(int tmpl, int degrees);         // negative: no such template
+int     template_site_halo_style(int tmpl);                         // negative: no halo

@@ -12,6 +12,7 @@
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
+#include "ui/scene.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ protected:
         control_set_world_hooks(ControlWorldHooks{});
         minimap_set_world_hooks(MinimapWorldHooks{});
         panel_set_effect_hooks(PanelEffectHooks{});
+        scene_set_hooks(SceneHooks{});
         app_mode_set_inits(nullptr);
     }
     void TearDown() override { app_install_hooks(); }
@@ -49,6 +51,7 @@ TEST_F(AppHooks, BeforeInstallingEveryTableIsEmpty) {
     EXPECT_EQ(empty_slots(control_world_hooks()).size(), sizeof(ControlWorldHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(minimap_world_hooks()).size(), sizeof(MinimapWorldHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(panel_effect_hooks()).size(), sizeof(PanelEffectHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(scene_hooks()).size(), sizeof(SceneHooks) / sizeof(void (*)()));
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_EQ(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 
@@ -61,6 +64,7 @@ TEST_F(AppHooks, AfterInstallingNoSlotOfAnyTableIsEmpty) {
     expect_full(empty_slots(control_world_hooks()), "ControlWorldHooks");
     expect_full(empty_slots(minimap_world_hooks()), "MinimapWorldHooks");
     expect_full(empty_slots(panel_effect_hooks()), "PanelEffectHooks");
+    expect_full(empty_slots(scene_hooks()), "SceneHooks");
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_NE(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 

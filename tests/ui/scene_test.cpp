@@ -22,7 +22,6 @@
 #include "ui_test_support.h"
 #include "world/factory.h"
 #include "world/object.h"
-#include "world/scene_templates.h"
 #include "world/ship.h"
 
 namespace {
@@ -259,12 +258,10 @@ protected:
         g_opened = 0;
         g_address.clear();
         scene_set_link_opener(record_open);
-        scene_set_template_hooks(SceneTemplateHooks{});
         scene.reset(scene_list_create());
     }
     void TearDown() override {
         scene_set_link_opener(nullptr);
-        scene_set_template_hooks(SceneTemplateHooks{});
         scene.reset();
         UiTest::TearDown();
     }
@@ -329,7 +326,7 @@ TEST_F(SceneBuild, TypedLinesDelayTheNextByTheirTypingTime) {
 TEST_F(SceneBuild, UnknownKindsAndMissingPicturesAreSkippedAndTheRestBuilt) {
     const std::string dir = fresh_test_dir("scene");
     ASSERT_EQ(log_open_file(logger_get(), (dir + "/run.log").c_str()), RES_OK);
-    scene_add_item(scene.get(), 0, 0, 1, 1, 0);              // a site, but no templates: skipped silently
+    scene_add_item(scene.get(), 99, 0, 1, 1, 0);             // no such site template: skipped silently
     scene_add_item(scene.get(), 0, 0, 1, 1, 0)->kind = 12;   // a later kind
     SceneItem *file = scene_add_item(scene.get(), 0, 0, 1, 1, 0);
     file->kind = SCENE_IMAGE_FILE;
@@ -507,7 +504,6 @@ protected:
         ASSERT_EQ(factory_init(), RES_OK);
         for (int32_t g = 0; g < 3; ++g) factory_acquire_group(OBJECT_SHIP, 1, g);   // rotations: group 2
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        scene_set_template_hooks(scene_template_hooks());
     }
     void TearDown() override {
         game_clear_controls(game());
