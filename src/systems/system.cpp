@@ -9,12 +9,43 @@
 #include "platform/buffer.h"
 #include "platform/log.h"
 #include "platform/store.h"
+#include "systems/system_types.h"
 
 namespace {
 
-// Each type's init, by type number. A type whose behaviour is not written yet has an empty entry,
-// which leaves every slot of its record empty.
-SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {};
+// Each type's init, by type number. An empty entry leaves every slot of that type's record empty.
+SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {
+    /*  0 beam               */ nullptr,
+    /*  1 volley gun         */ nullptr,
+    /*  2 engine             */ system_engine_init,
+    /*  3 sensor             */ system_sensor_init,
+    /*  4 heavy beam         */ nullptr,
+    /*  5 shield             */ system_shield_init,
+    /*  6 evasion boost      */ system_evasion_boost_init,
+    /*  7 triple beam        */ nullptr,
+    /*  8 missile            */ nullptr,
+    /*  9 point defence      */ system_point_defence_init,
+    /* 10 drain              */ nullptr,
+    /* 11 damage boost       */ system_damage_boost_init,
+    /* 12 crew module        */ system_crew_module_init,
+    /* 13 starbase kit       */ system_starbase_kit_init,
+    /* 14 network intrusion  */ system_network_intrusion_init,
+    /* 15 armour             */ system_armour_init,
+    /* 16 hyperdrive         */ system_hyperdrive_init,
+    /* 17 escape pod         */ system_escape_pod_init,
+    /* 18 crew shelter       */ system_crew_shelter_init,
+    /* 19 booster            */ system_booster_init,
+    /* 20 drone launcher     */ nullptr,
+    /* 21 jump drive         */ system_jump_drive_init,
+    /* 22 mass driver        */ nullptr,
+    /* 23 stealth            */ system_stealth_init,
+    /* 24 rocket pod         */ nullptr,
+    /* 25 self-destruct      */ nullptr,
+    /* 26 fleet damage boost */ system_fleet_damage_boost_init,
+    /* 27 fleet evasion boost*/ system_fleet_evasion_boost_init,
+    /* 28 interdictor        */ system_interdictor_init,
+    /* 29 boarding grid      */ system_boarding_grid_init,
+};
 
 // The i32 fields of a parameter file between the flags and the two texts, in file order.
 int32_t System::*const PARAMS_HEAD[] = {

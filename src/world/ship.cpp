@@ -577,12 +577,24 @@ void ship_register_methods(ObjectMethods *row) {
     row->free = ship_free;
     row->copy_template = ship_copy_template;
     row->on_created = ship_on_created;
+    row->update = ship_update;
+    row->encounter_begin = ship_encounter_begin;
+    row->turn_begin = ship_turn_begin;
+    row->turn_end = ship_turn_end;
+    row->galaxy_turn = ship_galaxy_turn;
+    row->reset_state = ship_reset_state;
     row->set_heading = ship_set_heading;
+    // draw, on_killed and apply_damage come with the ship's damage and destruction.
+    row->act = ship_act;
+    row->plan = ship_plan;
     row->display_name = ship_display_name;
     row->icon = ship_icon;
     row->picture = ship_picture;
     row->evasion = ship_evasion;
     row->pilot_bonus = ship_pilot_bonus;
+    row->hit_chance = ship_hit_chance;
+    row->intercept = ship_intercept;
+    row->advance_clock = ship_advance_clock;
     row->write = ship_write;
     row->read = ship_read;
     row->link = ship_link;

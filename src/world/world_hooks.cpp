@@ -34,3 +34,7 @@ GameObject *world_find_object(uint64_t id) {
     if (id == 0 || !g_hooks.find_object) return nullptr;
     return g_hooks.find_object(id);
 }
+
+GameObject *world_shot_target(const GameObject *shot) {
+    return shot && g_hooks.shot_target ? g_hooks.shot_target(shot) : nullptr;
+}
