@@ -4,15 +4,19 @@
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
+#include "game/game.h"
+#include "screens/combat/combat_mode.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
+#include "ui/minimap_panel.h"
 #include "ui/scene.h"
+#include "ui/transfer_slider.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/object_views.h"
-#include "world/scene_templates.h"
+#include "world/toolkit_views.h"
 
 EffectWorldHooks app_effect_world_hooks() {
     return EffectWorldHooks{
@@ -49,6 +53,17 @@ SceneHooks app_scene_hooks() {
     };
 }
 
+TransferSliderHooks app_transfer_slider_hooks() {
+    return TransferSliderHooks{.object_picture = object_transfer_picture};
+}
+
+MinimapPanelHooks app_minimap_panel_hooks() {
+    return MinimapPanelHooks{
+        .combat_map = [] { return game_get() ? game_get()->combat_map : nullptr; },
+        .on_hold = combat_minimap_on_click,
+    };
+}
+
 void app_install_hooks() {
     app_mode_set_inits(APP_MODE_INITS);
     effect_set_world_hooks(app_effect_world_hooks());
@@ -56,4 +71,6 @@ void app_install_hooks() {
     minimap_set_world_hooks(app_minimap_world_hooks());
     panel_set_effect_hooks(app_panel_effect_hooks());
     scene_set_hooks(app_scene_hooks());
+    transfer_slider_set_hooks(app_transfer_slider_hooks());
+    minimap_panel_set_hooks(app_minimap_panel_hooks());
 }

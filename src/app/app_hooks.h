@@ -9,6 +9,8 @@ struct ControlWorldHooks;
 struct MinimapWorldHooks;
 struct PanelEffectHooks;
 struct SceneHooks;
+struct TransferSliderHooks;
+struct MinimapPanelHooks;
 
 void app_install_hooks();
 
@@ -18,3 +20,5 @@ ControlWorldHooks app_control_world_hooks();
 MinimapWorldHooks app_minimap_world_hooks();
 PanelEffectHooks  app_panel_effect_hooks();
 SceneHooks        app_scene_hooks();
+TransferSliderHooks app_transfer_slider_hooks();
+MinimapPanelHooks app_minimap_panel_hooks();
