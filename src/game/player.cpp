@@ -12,7 +12,6 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
-#include "platform/saturate.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -356,12 +355,6 @@ void officer_raise_base_skills(Officer *officer) {
     const int32_t s = draw_skill([](int32_t s, int32_t other) { return s == other || !is_base_skill(s); }, r);
     if (r >= 0) officer->skills[r] += 1;
     if (s >= 0) officer->skills[s] += 1;
-}
-
-void officer_add_base_experience(Officer *officer, int32_t amount) {
-    officer->experience = saturate_add_i32(officer->experience, amount);
-    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
-    officer_hire_or_promote(officer);
 }
 
 int32_t officer_rank_icon(int32_t rank) { return rank <= 0 ? 116 : 92 + rank; }

@@ -187,7 +187,6 @@ List<Officer> *player_officers_sorted(Player *player);     // by name
 
 void    officer_raise_ship_skills(Officer *officer);
 void    officer_raise_base_skills(Officer *officer);
-void    officer_add_base_experience(Officer *officer, int32_t amount);
 int32_t officer_rank_icon(int32_t rank);
 int32_t officer_ship_rating(const Officer *officer);
 int32_t officer_repair_rating(const Officer *officer);
