@@ -178,7 +178,7 @@ TEST_F(Passives, PointDefenceReachesForShotsComingForItsShipAndLeavesFriendsAlon
     own_shot->owner_id = RED;
     object_intercept(guard, own_shot, guard->x + 40, guard->y, &intercepted);
     EXPECT_EQ(intercepted, 0) << "an own shot aimed elsewhere passes";
-    WorldHooks hooks = fake_hooks();
+    WorldHooks hooks = player_hooks();
     hooks.shot_target = [](const GameObject *) -> GameObject * { return g_world.objects.at(1); };
     g_world.objects[1] = guard;
     world_set_hooks(hooks);
