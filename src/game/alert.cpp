@@ -63,7 +63,7 @@ int32_t r5() { return random_range(-5, 5); }
 
 // The builders' scene: head flags 13 on a background, as wide and high as background 0.
 struct SceneFrame {
-    AlertScene *scene = nullptr;
+    Scene *scene = nullptr;
     int32_t     w = SCENE_DEFAULT_W;
     int32_t     h = SCENE_DEFAULT_H;
 };

@@ -15,7 +15,7 @@
 #include <string>
 #include "platform/result.h"
 
-struct AlertScene;
+struct Scene;
 struct Buffer;
 struct Date;
 struct Game;
@@ -64,7 +64,7 @@ struct Alert {
     uint64_t    second_id = 0;
     std::string text;
     std::string *second_text = nullptr;   // owned or null
-    AlertScene *scene = nullptr;          // owned or null
+    Scene *scene = nullptr;          // owned or null
     int32_t     extra = 0;
     int32_t     extra_words[ALERT_EXTRA_WORDS] = {};
 };
