@@ -4,8 +4,11 @@
 
 #include "game/alert_pending.h"
 #include "game/game.h"
+#include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
 
 using namespace shiptest;
 
@@ -146,22 +149,60 @@ TEST_F(GalaxyDays, FieldRepairMendsArmourToItsCapAndSystemsOneAtATime) {
     EXPECT_FALSE(beam->status & SYSTEM_STATUS_DAMAGED);
 }
 
+TEST_F(GalaxyDays, ASurveyOrderGathersTheFirstFeatureOfTheSectorAndTeachesThePilot) {
+    GameObject *sector = object_create_blank(OBJECT_SECTOR);
+    owned.push_back(sector);
+    sector->id = 910;
+    known[910] = sector;
+    auto body = [&](int32_t kind) {
+        Site *site = site_cast(object_create_blank(OBJECT_SITE));
+        site->feature = new SiteFeature();
+        site->feature->kind = kind;
+        site->feature->grid_x = 3;
+        sector_add_site(sector_of(sector), site, 0, 0);
+        return site;
+    };
+    Site *bonus = body(FEATURE_RESEARCH);      // not gathered
+    Site *survivors = body(FEATURE_SURVIVORS);
+    Site *resources = body(FEATURE_RESOURCES);
+    ship->sector_id = 910;
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    const int32_t xp = pilot->experience;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(resources->feature, nullptr) << "resources come before survivors";
+    EXPECT_EQ(resources->gather_a, 3);
+    EXPECT_NE(survivors->feature, nullptr);
+    EXPECT_NE(bonus->feature, nullptr);
+    EXPECT_EQ(pilot->experience, xp + 1000);
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+    object_advance_clock(ship, 60);
+    EXPECT_NE(survivors->feature, nullptr) << "one survey per order";
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(survivors->feature, nullptr);
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(pilot->experience, xp + 2000) << "nothing left to survey teaches nothing";
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+}
+
 class Hacking : public GalaxyDays {
 protected:
     GameObject *fleet = nullptr;
     ObjectMap *galaxy = nullptr;
-    static inline int32_t scan_range = 0;
     void SetUp() override {
         GalaxyDays::SetUp();
         fit(ship, LANCER_STARBOARD, SYSTEM_TYPE_NETWORK_INTRUSION);
-        fleet = place(OBJECT_FLEET, 600, 1000, 1000, 20, 20);
+        fleet = object_create_blank(OBJECT_FLEET);
+        owned.push_back(fleet);
+        fleet->id = 600;
+        fleet->x = fleet->y = 1000;
+        fleet->w = fleet->h = 20;
+        fleet_of(fleet)->scan_range = 400;
+        known[600] = fleet;
         ship->fleet_id = 600;
         galaxy = map_create();
         game->galaxy_map = galaxy;
-        scan_range = 400;
-        WorldHooks hooks = world_hooks();
-        hooks.fleet_scan_range = [](const GameObject *) { return scan_range; };
-        world_set_hooks(hooks);
         g_players[BLUE].research_rate = 50000;
         ship->hack_timer = 100;
         rng_seed(game->generators[5], 4242);   // the hacking generator
