@@ -9,15 +9,15 @@
 #include <new>
 
 #include "effects/effect_local.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 #include "platform/draw_silhouette.h"
-#include "platform/files.h"
+#include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/sprite.h"
-#include "platform/anim.h"
-#include "platform/colour_fade.h"
 
 namespace {
 

@@ -578,35 +578,37 @@ void ship_get_frame_extent(const Ship *ship, int32_t *w, int32_t *h) {
 // ---- Kind set-up ----
 
 void ship_register_methods(ObjectMethods *row) {
-    row->size = ship_size;
-    row->type_name = ship_type_name;
-    row->init = ship_init;
-    row->free = ship_free;
-    row->copy_template = ship_copy_template;
-    row->on_created = ship_on_created;
-    row->update = ship_update;
-    row->encounter_begin = ship_encounter_begin;
-    row->turn_begin = ship_turn_begin;
-    row->turn_end = ship_turn_end;
-    row->galaxy_turn = ship_galaxy_turn;
-    row->reset_state = ship_reset_state;
-    row->set_heading = ship_set_heading;
     // draw, on_killed and apply_damage come with the ship's damage and destruction.
-    row->act = ship_act;
-    row->plan = ship_plan;
-    row->display_name = ship_display_name;
-    row->icon = ship_icon;
-    row->picture = ship_picture;
-    row->evasion = ship_evasion;
-    row->pilot_bonus = ship_pilot_bonus;
-    row->hit_chance = ship_hit_chance;
-    row->intercept = ship_intercept;
-    row->advance_clock = ship_advance_clock;
-    row->write = ship_write;
-    row->read = ship_read;
-    row->link = ship_link;
-    row->copy_record = ship_copy_record;
-    row->frame_extent = ship_max_frame_size;
+    *row = ObjectMethods{
+        .size = ship_size,
+        .type_name = ship_type_name,
+        .init = ship_init,
+        .free = ship_free,
+        .copy_template = ship_copy_template,
+        .on_created = ship_on_created,
+        .update = ship_update,
+        .encounter_begin = ship_encounter_begin,
+        .turn_begin = ship_turn_begin,
+        .turn_end = ship_turn_end,
+        .galaxy_turn = ship_galaxy_turn,
+        .reset_state = ship_reset_state,
+        .set_heading = ship_set_heading,
+        .act = ship_act,
+        .plan = ship_plan,
+        .display_name = ship_display_name,
+        .icon = ship_icon,
+        .picture = ship_picture,
+        .evasion = ship_evasion,
+        .pilot_bonus = ship_pilot_bonus,
+        .hit_chance = ship_hit_chance,
+        .write = ship_write,
+        .read = ship_read,
+        .link = ship_link,
+        .intercept = ship_intercept,
+        .copy_record = ship_copy_record,
+        .advance_clock = ship_advance_clock,
+        .frame_extent = ship_max_frame_size,
+    };
 }
 
 void ship_factory_init(Factory *factory) {

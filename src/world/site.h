@@ -52,6 +52,7 @@ constexpr uint32_t SITE_TF_NEVER_CREW_SHORT   = 0x80;
 constexpr uint32_t SITE_TF_VARIANTS           = 0x100;
 constexpr uint32_t SITE_TF_POPULATION         = 0x200;  // holds crew that can be recruited
 constexpr uint32_t SITE_TF_SPECIAL_FRAME      = 0x400;  // a separately loaded encounter frame
+constexpr uint32_t SITE_TF_HALO               = 0x800;  // the template shows its halo behind its picture
 
 // Site::state.
 constexpr uint32_t SITE_PRODUCING          = 0x1;
@@ -189,7 +190,7 @@ inline const Site *site_cast(const GameObject *obj) {
 
 // ---- Registration (object_kinds.cpp) ---------------------------------------------------------------
 
-void site_register(ObjectMethods *row);
+void site_register_methods(ObjectMethods *row);
 void site_register_factory(Factory *factory);
 
 // ---- Templates and parameters ------------------------------------------------------------------------

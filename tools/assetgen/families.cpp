@@ -12,6 +12,7 @@
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
 #include "assetgen/family_ui.h"
+#include "assetgen/scene_backgrounds.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ const AssetFamily FAMILIES[] = {
     // coin of the status bar (see ui_art.h).
     {"ui", ui_family_generate, ui_family_list_paths},
     {"ships", ships_family_generate, ships_family_list_paths},
+    {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
 };
 
 }  // namespace
