@@ -9,12 +9,44 @@
 #include "platform/buffer.h"
 #include "platform/log.h"
 #include "platform/store.h"
+#include "systems/weapon.h"
 
 namespace {
 
 // Each type's init, by type number. A type whose behaviour is not written yet has an empty entry,
 // which leaves every slot of its record empty.
-SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {};
+SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {
+    beam_weapon_init,   // 0
+    volley_gun_init,   // 1
+    nullptr,   // 2
+    nullptr,   // 3
+    heavy_beam_init,   // 4
+    nullptr,   // 5
+    nullptr,   // 6
+    triple_beam_init,   // 7
+    missile_init,   // 8
+    nullptr,   // 9
+    drain_weapon_init,   // 10
+    nullptr,   // 11
+    nullptr,   // 12
+    nullptr,   // 13
+    nullptr,   // 14
+    nullptr,   // 15
+    nullptr,   // 16
+    nullptr,   // 17
+    nullptr,   // 18
+    nullptr,   // 19
+    drone_launcher_init,   // 20
+    nullptr,   // 21
+    mass_driver_init,   // 22
+    nullptr,   // 23
+    rocket_pod_init,   // 24
+    self_destruct_init,   // 25
+    nullptr,   // 26
+    nullptr,   // 27
+    nullptr,   // 28
+    nullptr,   // 29
+};
 
 // The i32 fields of a parameter file between the flags and the two texts, in file order.
 int32_t System::*const PARAMS_HEAD[] = {

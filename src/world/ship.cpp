@@ -581,6 +581,9 @@ void ship_register_methods(ObjectMethods *row) {
     row->copy_template = ship_copy_template;
     row->on_created = ship_on_created;
     row->set_heading = ship_set_heading;
+    row->apply_damage = ship_apply_damage;
+    row->on_killed = ship_on_killed;
+    row->draw = ship_draw;
     row->display_name = ship_display_name;
     row->icon = ship_icon;
     row->picture = ship_picture;
