@@ -1,4 +1,4 @@
 // The program's entry point: hands the command line to start-up, which never returns.
-#include "platform/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char **argv) { startup_run(argc, argv); }

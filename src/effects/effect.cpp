@@ -26,7 +26,7 @@ RegisterFn *const REGISTER_TABLE[EFFECT_TYPE_COUNT] = {
 
 EffectType g_types[EFFECT_TYPE_COUNT];
 bool       g_filled = false;
-EffectWorldHooks g_hooks = effect_default_world_hooks();
+EffectWorldHooks g_hooks{};
 
 // Panels hold effects too; they reach them through these.
 bool panel_effect_finished(const Effect *e) { return e->state & EFFECT_FINISHED; }
@@ -48,14 +48,17 @@ void effect_registry_fill() {
         REGISTER_TABLE[i](&g_types[i]);
     }
     g_filled = true;
-    panel_set_effect_hooks(PanelEffectHooks{
+}
+
+PanelEffectHooks effect_panel_hooks() {
+    return PanelEffectHooks{
         .finished = panel_effect_finished,
         .step = panel_effect_step,
         .draw = panel_effect_draw,
         .layer = panel_effect_layer,
         .place = panel_effect_place,
         .release = effect_free,
-    });
+    };
 }
 
 const EffectType *effect_type(uint32_t type) {

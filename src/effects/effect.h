@@ -9,8 +9,9 @@
 //    loader); effect_types_free releases them at shut-down.
 //  - A blocking effect is counted in its owner map's busy count until it clears its blocking bit;
 //    the map's hold time is then raised to the minimum the effect asks for.
-//  - What the effects need of world objects and object maps goes through EffectWorldHooks: by
-//    default the real objects and maps (effect_default_world_hooks); tests put stand-ins there.
+//  - What the effects need of world objects and object maps goes through EffectWorldHooks, which
+//    the application fills at start-up with the real objects and maps; tests put stand-ins there.
+//    Panels reach the effects they hold through effect_panel_hooks, installed the same way.
 //  - Game thread only: effects are created, stepped, drawn and freed there. Draw commands carry
 //    their own Sprite and SharedRef references, so the graphics thread never reads an effect.
 //  - Results: effect_load_type gives RES_OUT_OF_RANGE for a type outside 0..11, else what the
@@ -20,6 +21,7 @@
 
 struct Graphics;
 struct GameObject;
+struct PanelEffectHooks;
 struct ObjectMap;
 struct MovementPath;
 struct Sprite;
@@ -125,7 +127,7 @@ struct EffectWorldHooks {
     int32_t (*map_clear_busy)(ObjectMap *map, int32_t hold) = nullptr;   // count - 1 when above 0; hold raised
 };
 void effect_set_world_hooks(const EffectWorldHooks &hooks);
-EffectWorldHooks effect_default_world_hooks();   // the world's own objects and maps
+PanelEffectHooks effect_panel_hooks();   // what a panel calls on the effects it holds
 const EffectWorldHooks &effect_world_hooks();
 
 // Through the hooks; each does nothing (or reads an absent object) for an empty hook.

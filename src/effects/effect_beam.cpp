@@ -10,8 +10,8 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
-#include "ui/anim.h"
-#include "ui/colour_fade.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "effects/effect.h"
 #include "effects/particle_surface.h"
 #include "platform/movement_path.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 constexpr int32_t  GLOW_MAX_RADIUS = 13;
 constexpr uint32_t GLOW_CHANGING = 0x1;      // GlowEffect::flags

@@ -16,8 +16,8 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/sprite.h"
-#include "ui/anim.h"
-#include "ui/colour_fade.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

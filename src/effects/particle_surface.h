@@ -14,7 +14,7 @@
 //  - Game thread only, but for the blend commands described above.
 #include <cstddef>
 #include <cstdint>
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 struct Graphics;
 struct SharedRef;

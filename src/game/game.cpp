@@ -66,13 +66,17 @@ void game_free(Game *game) {
 }
 
 Game *game_get() {
-    if (!g_game) g_game = game_create();
+    if (!g_game) {
+        g_game = game_create();
+        control_root_register(g_game);   // the toolkit's top-level controls are the game's
+    }
     return g_game;
 }
 
 Game *game_ensure() { return game_get(); }
 
 void game_destroy() {
+    if (control_root() == g_game) control_root_register(nullptr);
     game_free(g_game);
     g_game = nullptr;
 }
@@ -131,8 +135,6 @@ int32_t game_random_range(Game *game, int32_t lo, int32_t hi) {
     if (!(game->flags & GAME_FLAG_RESOLVE_AT_ONCE)) return random_range(lo, hi);
     return rng_range(game->generators[GAME_GENERATOR_RESOLVE], lo, hi);
 }
-
-// game_clear_controls is the UI toolkit's (ui/game_controls.cpp).
 
 void game_request_quit(Game *game) { game->flags |= GAME_FLAG_QUIT; }
 

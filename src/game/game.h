@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include "platform/result.h"
+#include "ui/game_controls.h"
 
 struct Cursor;
 struct Sprite;
@@ -36,18 +37,18 @@ struct GameObject;
 // GameFlags.
 constexpr uint32_t GAME_FLAG_QUIT              = 0x1u;      // the loop ends after the current frame
 constexpr uint32_t GAME_FLAG_LOOP_RUNNING      = 0x2u;
-constexpr uint32_t GAME_FLAG_NO_CURSOR         = 0x4u;      // no cursor drawing and no cursor animation
-constexpr uint32_t GAME_FLAG_CONTROLS_OFF      = 0x8u;      // no control drawing and no control update
-constexpr uint32_t GAME_FLAG_NO_MODE_UPDATE    = 0x20u;
+constexpr uint32_t GAME_FLAG_NO_CURSOR         = CONTROL_ROOT_NO_CURSOR;
+constexpr uint32_t GAME_FLAG_CONTROLS_OFF      = CONTROL_ROOT_CONTROLS_OFF;
+constexpr uint32_t GAME_FLAG_NO_MODE_UPDATE    = CONTROL_ROOT_NO_MODE_UPDATE;
 constexpr uint32_t GAME_FLAG_RESOLVE_AT_ONCE   = 0x200u;    // random picks come from the fourth generator
-constexpr uint32_t GAME_FLAG_MUSIC_RESTART     = 0x800u;
+constexpr uint32_t GAME_FLAG_MUSIC_RESTART     = CONTROL_ROOT_MUSIC_RESTART;
 constexpr uint32_t GAME_FLAG_LOAD_PENDING      = 0x1000u;
 constexpr uint32_t GAME_FLAG_LOAD_FROM_STORE   = 0x2000u;   // the pending load reads the data store
 constexpr uint32_t GAME_FLAG_SIDE_CHOICE       = 0x8000u;
 constexpr uint32_t GAME_FLAG_FIRST_RUN         = 0x10000u;  // the preferences file was missing
 constexpr uint32_t GAME_FLAG_DAMAGE_DEALT      = 0x20000u;  // a battle resolved at once dealt damage
 
-constexpr int     GAME_CURSOR_COUNT     = 11;
+constexpr int     GAME_CURSOR_COUNT     = CONTROL_CURSOR_COUNT;
 constexpr int     GAME_GENERATOR_COUNT  = 7;
 constexpr int     GAME_GENERATOR_RESOLVE = 3;   // the fourth: resolve-at-once mode and hit rolls
 constexpr int     GAME_SLOT_COUNT       = 5;    // new-game player slots
@@ -70,10 +71,8 @@ struct GameSetup {
     int32_t fog_of_war_off = 0;      // non-zero: every player learns every sector and fleet each turn
 };
 
-struct Game {
-    uint32_t    flags = GAME_FLAG_NO_CURSOR;
-    int32_t     cursor_index = 0;
-    Cursor     *cursors[GAME_CURSOR_COUNT] = {};
+// The flag word, the cursors and the top-level controls are the toolkit's ControlRoot.
+struct Game : ControlRoot {
     Sprite    **extra_sprites = nullptr;
     int32_t     extra_sprite_count = 0;
     uint64_t    next_id = 0;
@@ -84,8 +83,6 @@ struct Game {
     // The lists are made empty by game_create; each item kind's module sets the free callback
     // (objects and players: release one reference; new controls: destroy; alerts: free).
     List<GameObject> *objects = nullptr;
-    List<Control>    *controls = nullptr;       // live top-level controls
-    List<Control>    *new_controls = nullptr;   // added during this frame
     List<Player>     *players = nullptr;        // in order of addition
     HashTable<Player> *player_map = nullptr;    // u64 id -> Player
     List<Encounter>  *encounters = nullptr;
@@ -100,8 +97,6 @@ struct Game {
     int32_t     pilot_name_cycles = 0;
     Player     *ui_player = nullptr;         // borrowed from the player list
     uint64_t    shown_sector_id = 0;
-    Control    *hover_control = nullptr;     // one reference
-    Control    *focus_control = nullptr;     // one reference; while set, hotkeys are not dispatched
     int32_t     reserved_word = 36;          // kept in saves
     Date       *clock = nullptr;
     int32_t     clock_scale = 0;
@@ -151,9 +146,6 @@ void     game_clear(Game *game);          // empties the game model, keeps prefe
 void     game_clear_players(Game *game);
 uint64_t game_next_id(Game *game);        // never 0
 int32_t  game_random_range(Game *game, int32_t lo, int32_t hi);   // lo..hi inclusive
-
-// Frees every control of both control lists and drops the hover and focus controls.
-void game_clear_controls(Game *game);
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

@@ -11,7 +11,6 @@
 #include <cstdint>
 
 struct Game;
-struct Graphics;
 
 // Where the loop reads the time and sleeps; tests pass a fake one.
 struct LoopClock {
@@ -26,8 +25,3 @@ void game_signal_quit();                                    // async-signal-safe
 bool game_quit_signalled();
 void game_clear_quit_signal();
 
-// The game's passes over its top-level controls and cursor, run by the mode's frame.
-void game_update_controls(Game *game, int32_t elapsed_ms);   // hover, clicks, hotkeys, sweep, cursor
-void game_draw_controls(Game *game, Graphics *graphics, int sign);   // sign >= 0: layers >= 0, else < 0
-void game_flush_new_controls(Game *game);
-void game_draw_cursor(Game *game, Graphics *graphics);

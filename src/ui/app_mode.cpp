@@ -2,40 +2,28 @@
 #include "ui/app_mode.h"
 
 #include <new>
-#include "game/game.h"
-#include "game/game_loop.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/sound.h"
-#include "screens/combat/combat_mode.h"
-#include "screens/galaxy/galaxy_mode.h"
-#include "screens/title/title_mode.h"
-#include "ui/mode_loading.h"
+#include "ui/game_controls.h"
 
 namespace {
 
-AppModeInitFn *const MODE_INITS[APP_MODE_COUNT] = {
-    combat_mode_init,        // APP_MODE_ENCOUNTER
-    loading_mode_init,       // APP_MODE_LOADING
-    title_mode_init,         // APP_MODE_TITLE
-    galaxy_mode_init,        // APP_MODE_GALAXY
-    end_of_game_mode_init,   // APP_MODE_END_OF_GAME
-};
-
-const AppFramePasses GAME_PASSES = {
+const AppFramePasses TOOLKIT_PASSES = {
     .update_controls = game_update_controls,
     .draw_controls = game_draw_controls,
     .draw_cursor = game_draw_cursor,
 };
 
 struct ModeState {
+    AppModeInitFn *inits[APP_MODE_COUNT] = {};   // installed by the application
     AppMode       *table[APP_MODE_COUNT] = {};
     bool           table_ready = false;
     int            requested = -1;
     int            current = -1;
     bool           changed = false;
-    AppFramePasses passes = GAME_PASSES;
+    AppFramePasses passes = TOOLKIT_PASSES;
 };
 
 ModeState g_modes;
@@ -64,7 +52,7 @@ AppMode *app_mode_create(int id) {
     AppMode *mode = new (std::nothrow) AppMode();
     if (!mode) return nullptr;
     mode->id = id;
-    MODE_INITS[id](mode);
+    if (g_modes.inits[id]) g_modes.inits[id](mode);
     return mode;
 }
 
@@ -81,14 +69,14 @@ bool app_mode_changed() { return g_modes.changed; }
 
 void app_mode_run_frame(int32_t dt) {
     AppMode *mode = app_mode_get_current();
-    Game *game = game_get();
-    if (!game) return;
+    ControlRoot *root = control_root();
+    if (!root) return;
     const AppFramePasses &passes = g_modes.passes;
 
     if (mode && mode->pre_frame) mode->pre_frame();
     input_poll();
-    if (!(game->flags & GAME_FLAG_NO_MODE_UPDATE) && mode && mode->update) mode->update(dt);
-    if (!(game->flags & (GAME_FLAG_NO_MODE_UPDATE | GAME_FLAG_CONTROLS_OFF))) passes.update_controls(game, dt);
+    if (!(root->flags & CONTROL_ROOT_NO_MODE_UPDATE) && mode && mode->update) mode->update(dt);
+    if (!(root->flags & (CONTROL_ROOT_NO_MODE_UPDATE | CONTROL_ROOT_CONTROLS_OFF))) passes.update_controls(root, dt);
 
     if (mode && mode->draw) {
         Graphics *g = gfx_get();
@@ -98,8 +86,8 @@ void app_mode_run_frame(int32_t dt) {
             if (gfx_queue_is_empty(g)) {
                 gfx_queue_clear(g);
                 mode->draw(g);
-                if (!(game->flags & GAME_FLAG_CONTROLS_OFF)) passes.draw_controls(game, g, 1);
-                if (!(game->flags & GAME_FLAG_NO_CURSOR)) passes.draw_cursor(game, g);
+                if (!(root->flags & CONTROL_ROOT_CONTROLS_OFF)) passes.draw_controls(root, g, 1);
+                if (!(root->flags & CONTROL_ROOT_NO_CURSOR)) passes.draw_cursor(root, g);
             }
             gfx_queue_unlock(g);
         }
@@ -121,11 +109,11 @@ void app_mode_apply_request() {
     gfx_wait_frame(gfx_get());
 
     if (AppMode *old = valid_id(g_modes.current) ? app_mode_get(g_modes.current) : nullptr) {
-        Game *game = game_get();
-        if (game) game_clear_controls(game);
+        ControlRoot *root = control_root();
+        if (root) game_clear_controls(root);
         if (old->leave) old->leave();
         sound_free_all();
-        if (game) game->flags &= ~GAME_FLAG_MUSIC_RESTART;
+        if (root) root->flags &= ~CONTROL_ROOT_MUSIC_RESTART;
     }
     AppMode *next = app_mode_get(target);
     if (next && next->enter) next->enter();   // the current id still names the old mode here
@@ -149,4 +137,10 @@ void app_mode_reset() {
     g_modes.changed = false;
 }
 
-void app_mode_set_frame_passes(const AppFramePasses *passes) { g_modes.passes = passes ? *passes : GAME_PASSES; }
+void app_mode_set_inits(AppModeInitFn *const inits[APP_MODE_COUNT]) {
+    for (int id = 0; id < APP_MODE_COUNT; ++id) g_modes.inits[id] = inits ? inits[id] : nullptr;
+}
+
+AppModeInitFn *app_mode_init_of(int id) { return valid_id(id) ? g_modes.inits[id] : nullptr; }
+
+void app_mode_set_frame_passes(const AppFramePasses *passes) { g_modes.passes = passes ? *passes : TOOLKIT_PASSES; }

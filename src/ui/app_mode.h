@@ -1,7 +1,10 @@
 #pragma once
 // Application modes: the five screens the game loop can run, and the switch between them.
 //  - A mode is a record of callbacks (AppMode), made on first use by the mode's init function
-//    and kept until app_mode_shutdown; an empty slot is skipped.
+//    and kept until app_mode_shutdown; an empty slot is skipped. The application installs the
+//    init functions (app_mode_set_inits); a mode without one is an empty record.
+//  - The frame obeys the flag word of the registered control root (control_root) and does nothing
+//    without one.
 //  - Any code may request another mode at any time; the request is applied at the very end of
 //    the frame (app_mode_apply_request), so a frame is begun and finished by one mode. Of several
 //    requests in a frame the last one wins; an id of 5 or more is ignored when made, a negative
@@ -14,7 +17,7 @@
 #include <cstdint>
 
 struct Graphics;
-struct Game;
+struct ControlRoot;
 
 enum AppModeId : int32_t {
     APP_MODE_ENCOUNTER   = 0,   // combat encounter screen
@@ -41,6 +44,9 @@ struct AppMode {
 
 using AppModeInitFn = void(AppMode *mode);
 
+void           app_mode_set_inits(AppModeInitFn *const inits[APP_MODE_COUNT]);   // null: none
+AppModeInitFn *app_mode_init_of(int id);   // null for an id without one
+
 int      app_mode_request(int id);      // the requested id now in force
 int      app_mode_current_id();         // -1 before the first switch
 AppMode *app_mode_get_current();        // null when there is no current mode
@@ -52,11 +58,11 @@ void     app_mode_apply_request();
 void     app_mode_shutdown();           // leaves the current mode and frees the records
 void     app_mode_reset();              // shut down and back to no mode and no request (tests)
 
-// The game's per-frame passes over its top-level controls and cursor. Tests put recorders here
-// to watch the frame; null puts the game's own passes back.
+// The per-frame passes over the top-level controls and cursor. Tests put recorders here to watch
+// the frame; null puts the toolkit's own passes back.
 struct AppFramePasses {
-    void (*update_controls)(Game *game, int32_t dt);
-    void (*draw_controls)(Game *game, Graphics *graphics, int sign);
-    void (*draw_cursor)(Game *game, Graphics *graphics);
+    void (*update_controls)(ControlRoot *root, int32_t dt);
+    void (*draw_controls)(ControlRoot *root, Graphics *graphics, int sign);
+    void (*draw_cursor)(ControlRoot *root, Graphics *graphics);
 };
 void app_mode_set_frame_passes(const AppFramePasses *passes);

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
-#include "game/game.h"
 #include "platform/input.h"
 #include "platform/movement_path.h"
 #include "platform/sound.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
+#include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
 
@@ -273,8 +273,8 @@ void control_update(Control *c, int ms) {
     if (is_removed(c) || is_hidden(c)) return;
 
     // Keys: the hotkey's held state, and for the key-focus control its key down and up.
-    Game *game = game_get();
-    const Control *focus = game ? game->focus_control : nullptr;
+    const ControlRoot *root = control_root();
+    const Control *focus = root ? root->focus_control : nullptr;
     const bool takes_keys = focus == c || (!focus && !(c->flags & CTRL_DISABLED));
     if (takes_keys && c->hotkey > 0) {
         if (!(c->flags & CTRL_HOTKEY_HELD)) {
@@ -532,6 +532,7 @@ void control_play_click() {
 int control_clicks_played() { return g_clicks; }
 
 void control_set_world_hooks(const ControlWorldHooks &hooks) { g_world = hooks; }
+const ControlWorldHooks &control_world_hooks() { return g_world; }
 
 void control_map_view(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h) {
     int vx = 0, vy = 0, ww = ui_screen_width(), wh = ui_screen_height();

@@ -194,7 +194,7 @@ int  control_clicks_played();
 // Fades the control's colours to black over ms, disables it and removes it after ms (now for 0).
 void control_fade_out(Control *ctrl, int ms);
 
-// What controls need of world objects and maps; the world module installs these at start-up.
+// What controls need of world objects and maps; the application installs these at start-up.
 // Until then attached controls detach and anchored controls read a view origin of 0, 0.
 struct ControlWorldHooks {
     void (*object_addref)(GameObject *object);
@@ -205,4 +205,5 @@ struct ControlWorldHooks {
     void (*map_view)(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h);
 };
 void control_set_world_hooks(const ControlWorldHooks &hooks);
+const ControlWorldHooks &control_world_hooks();
 void control_map_view(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h);

@@ -7,7 +7,7 @@
 
 #include "platform/draw.h"
 #include "platform/shared_ref.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 namespace {
 
@@ -196,6 +196,7 @@ const ControlClass k_minimap_class = {
 const ControlClass *minimap_class() { return &k_minimap_class; }
 
 void minimap_set_world_hooks(const MinimapWorldHooks &hooks) { g_hooks = hooks; }
+const MinimapWorldHooks &minimap_world_hooks() { return g_hooks; }
 
 MinimapControl *minimap_of(Control *c) { return c && c->type == CONTROL_MINIMAP ? data(c) : nullptr; }
 

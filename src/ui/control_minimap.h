@@ -5,7 +5,7 @@
 //    fleets), loaded once for the type by its load_assets slot with argument 0 (RES_OUT_OF_RANGE
 //    for any other argument, RES_READ_FAILED when the frames are missing).
 //  - What the minimap reads of the map and its objects comes through MinimapWorldHooks, which the
-//    world module installs; without them the minimap shows no dots.
+//    application installs; without them the minimap shows no dots.
 //  - A map of zero width or height shows no dots and no view rectangle (nothing divides by it).
 //  - Game thread only.
 #include <cstdint>
@@ -74,6 +74,7 @@ struct MinimapWorldHooks {
     bool (*map_view)(const ObjectMap *map, bool with_objects, MinimapMapView *out) = nullptr;
 };
 void minimap_set_world_hooks(const MinimapWorldHooks &hooks);
+const MinimapWorldHooks &minimap_world_hooks();
 
 const ControlClass *minimap_class();
 MinimapControl     *minimap_of(Control *ctrl);   // null when ctrl is not a minimap

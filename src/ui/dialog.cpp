@@ -1,7 +1,7 @@
 // Question dialog and cost tag.
 #include "ui/dialog.h"
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"

@@ -7,18 +7,18 @@
 #include <functional>
 #include <vector>
 
-#include "game/game.h"
-#include "game/game_loop.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/log.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/cursor.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
 
 namespace {
+
+ControlRoot *g_root = nullptr;
 
 constexpr uint32_t PICK_SKIP = CTRL_REMOVED | CTRL_HIDDEN | CTRL_DISABLED;
 
@@ -28,14 +28,14 @@ void destroy_unreferenced(Control *c) {
 }
 
 // The game's lists own their controls through these callbacks.
-void ensure_free_callbacks(Game *game) {
-    if (game->controls && !game->controls->free_fn) game->controls->free_fn = release_control;
-    if (game->new_controls && !game->new_controls->free_fn) game->new_controls->free_fn = destroy_unreferenced;
+void ensure_free_callbacks(ControlRoot *root) {
+    if (root->controls && !root->controls->free_fn) root->controls->free_fn = release_control;
+    if (root->new_controls && !root->new_controls->free_fn) root->new_controls->free_fn = destroy_unreferenced;
 }
 
-const std::vector<Control *> &live(const Game *game) {
+const std::vector<Control *> &live(const ControlRoot *root) {
     static const std::vector<Control *> none;
-    return game->controls ? game->controls->items : none;
+    return root->controls ? root->controls->items : none;
 }
 
 bool hits(const Control *c, int x, int y) {
@@ -63,11 +63,11 @@ bool skips_hotkeys(const Control *c) {
     return false;
 }
 
-void dispatch_pointer(Game *game, int ms) {
-    Control *candidate = game_pick_control(game, input_mouse_x(), input_mouse_y());
-    if (candidate != game->hover_control) {
-        Control *old = game->hover_control;
-        game->hover_control = nullptr;
+void dispatch_pointer(ControlRoot *root, int ms) {
+    Control *candidate = game_pick_control(root, input_mouse_x(), input_mouse_y());
+    if (candidate != root->hover_control) {
+        Control *old = root->hover_control;
+        root->hover_control = nullptr;
         if (old) {
             if (!(old->flags & CTRL_REMOVED)) {
                 old->flags &= ~(CTRL_HOVERED | CTRL_PRESSED | CTRL_DWELL_FIRED);
@@ -77,12 +77,12 @@ void dispatch_pointer(Game *game, int ms) {
             control_release(old);
         }
         if (candidate) {
-            game->hover_control = control_addref(candidate);
+            root->hover_control = control_addref(candidate);
             candidate->flags |= CTRL_HOVERED;
             if (candidate->on_hover_enter) candidate->on_hover_enter(candidate);
         }
     }
-    Control *h = game->hover_control;
+    Control *h = root->hover_control;
     if (!h) return;
     control_addref(h);   // the callbacks below may drop the hover slot
     if (input_wheel() != 0) {
@@ -107,25 +107,25 @@ void dispatch_pointer(Game *game, int ms) {
     control_release(h);
 }
 
-void dispatch_hotkeys(Game *game) {
-    if (game->focus_control) {
-        if (game->focus_control->flags & CTRL_REMOVED) {
-            Control *focus = game->focus_control;
-            game->focus_control = nullptr;
+void dispatch_hotkeys(ControlRoot *root) {
+    if (root->focus_control) {
+        if (root->focus_control->flags & CTRL_REMOVED) {
+            Control *focus = root->focus_control;
+            root->focus_control = nullptr;
             control_release(focus);
         }
         return;
     }
     std::vector<int> layers;
-    for (const Control *c : live(game)) {
+    for (const Control *c : live(root)) {
         if (!c) break;
         layers.push_back(c->layer);
     }
     std::sort(layers.begin(), layers.end(), std::greater<int>());
     layers.erase(std::unique(layers.begin(), layers.end()), layers.end());
     for (int layer : layers) {
-        for (size_t i = 0; i < live(game).size(); ++i) {
-            Control *c = live(game)[i];
+        for (size_t i = 0; i < live(root).size(); ++i) {
+            Control *c = live(root)[i];
             if (!c) break;
             if (c->layer != layer || skips_hotkeys(c)) continue;
             if (control_handle_hotkey(c)) return;
@@ -133,9 +133,9 @@ void dispatch_hotkeys(Game *game) {
     }
 }
 
-void sweep(Game *game, int ms) {
-    if (!game->controls) return;
-    std::vector<Control *> &items = game->controls->items;
+void sweep(ControlRoot *root, int ms) {
+    if (!root->controls) return;
+    std::vector<Control *> &items = root->controls->items;
     bool released = false;
     for (size_t i = 0; i < items.size(); ++i) {
         Control *c = items[i];
@@ -148,16 +148,16 @@ void sweep(Game *game, int ms) {
             released = true;
         }
     }
-    if (released) list_compact(game->controls);
+    if (released) list_compact(root->controls);
 }
 
-Cursor *current_cursor(const Game *game) {
-    if (game->cursor_index < 0 || game->cursor_index >= GAME_CURSOR_COUNT) return nullptr;
-    return game->cursors[game->cursor_index];
+Cursor *current_cursor(const ControlRoot *root) {
+    if (root->cursor_index < 0 || root->cursor_index >= CONTROL_CURSOR_COUNT) return nullptr;
+    return root->cursors[root->cursor_index];
 }
 
-bool at_point(const Game *game, int x, int y, uint32_t skip) {
-    for (const Control *c : live(game)) {
+bool at_point(const ControlRoot *root, int x, int y, uint32_t skip) {
+    for (const Control *c : live(root)) {
         if (!c) break;
         if ((c->flags & skip) || c->layer < 1) continue;
         if (x >= c->x && y >= c->y && x < c->x + c->w && y < c->y + c->h) return true;
@@ -167,33 +167,37 @@ bool at_point(const Game *game, int x, int y, uint32_t skip) {
 
 }  // namespace
 
-void game_update_controls(Game *game, int32_t elapsed_ms) {
-    if (!game) return;
-    ensure_free_callbacks(game);
-    dispatch_pointer(game, elapsed_ms);
-    dispatch_hotkeys(game);
-    sweep(game, elapsed_ms);
-    game_flush_new_controls(game);
-    if (!(game->flags & GAME_FLAG_NO_CURSOR)) cursor_update(current_cursor(game), elapsed_ms);
+void control_root_register(ControlRoot *root) { g_root = root; }
+
+ControlRoot *control_root() { return g_root; }
+
+void game_update_controls(ControlRoot *root, int32_t elapsed_ms) {
+    if (!root) return;
+    ensure_free_callbacks(root);
+    dispatch_pointer(root, elapsed_ms);
+    dispatch_hotkeys(root);
+    sweep(root, elapsed_ms);
+    game_flush_new_controls(root);
+    if (!(root->flags & CONTROL_ROOT_NO_CURSOR)) cursor_update(current_cursor(root), elapsed_ms);
 }
 
-void game_flush_new_controls(Game *game) {
-    if (!game || !game->new_controls || !game->controls) return;
-    ensure_free_callbacks(game);
+void game_flush_new_controls(ControlRoot *root) {
+    if (!root || !root->new_controls || !root->controls) return;
+    ensure_free_callbacks(root);
     std::vector<Control *> fresh;
-    fresh.swap(game->new_controls->items);
+    fresh.swap(root->new_controls->items);
     for (Control *c : fresh) {
         if (!c) continue;
-        list_append(game->controls, control_addref(c));
+        list_append(root->controls, control_addref(c));
     }
 }
 
-void game_draw_controls(Game *game, Graphics *gfx, int sign) {
-    if (!game) return;
+void game_draw_controls(ControlRoot *root, Graphics *gfx, int sign) {
+    if (!root) return;
     auto wanted = [sign](const Control *c) { return sign >= 0 ? c->layer >= 0 : c->layer < 0; };
     bool any = false;
     int layer = INT_MAX;
-    for (const Control *c : live(game)) {
+    for (const Control *c : live(root)) {
         if (!c) break;
         if (wanted(c)) {
             layer = std::min(layer, c->layer);
@@ -203,14 +207,14 @@ void game_draw_controls(Game *game, Graphics *gfx, int sign) {
     if (!any) return;
     ui_lock_screen(gfx);
     for (;;) {
-        for (size_t i = 0; i < live(game).size(); ++i) {
-            Control *c = live(game)[i];
+        for (size_t i = 0; i < live(root).size(); ++i) {
+            Control *c = live(root)[i];
             if (!c) break;
             if (c->layer == layer) control_draw(c, gfx, 0, 0);
         }
         bool more = false;
         int next = INT_MAX;
-        for (const Control *c : live(game)) {
+        for (const Control *c : live(root)) {
             if (!c) break;
             if (wanted(c) && c->layer > layer && c->layer <= next) {
                 next = c->layer;
@@ -223,27 +227,27 @@ void game_draw_controls(Game *game, Graphics *gfx, int sign) {
     ui_unlock_screen(gfx);
 }
 
-void game_draw_cursor(Game *game, Graphics *gfx) {
-    if (!game || (game->flags & GAME_FLAG_NO_CURSOR)) return;
-    Cursor *cursor = current_cursor(game);
+void game_draw_cursor(ControlRoot *root, Graphics *gfx) {
+    if (!root || (root->flags & CONTROL_ROOT_NO_CURSOR)) return;
+    Cursor *cursor = current_cursor(root);
     if (!cursor) return;
     sprite_draw_at(cursor, gfx, input_mouse_x() - cursor->hot_x, input_mouse_y() - cursor->hot_y);
 }
 
-void game_clear_controls(Game *game) {
-    if (!game) return;
-    ensure_free_callbacks(game);
-    Control *hover = game->hover_control, *focus = game->focus_control;
-    game->hover_control = game->focus_control = nullptr;
-    if (game->controls) list_clear(game->controls);
-    if (game->new_controls) list_clear(game->new_controls);
+void game_clear_controls(ControlRoot *root) {
+    if (!root) return;
+    ensure_free_callbacks(root);
+    Control *hover = root->hover_control, *focus = root->focus_control;
+    root->hover_control = root->focus_control = nullptr;
+    if (root->controls) list_clear(root->controls);
+    if (root->new_controls) list_clear(root->new_controls);
     control_release(hover);
     control_release(focus);
 }
 
-Control *game_add_control(Game *game, int x, int y, int id, int options, Control *ctrl) {
+Control *game_add_control(ControlRoot *root, int x, int y, int id, int options, Control *ctrl) {
     if (!ctrl) return nullptr;
-    game_queue_control(game, ctrl);
+    game_queue_control(root, ctrl);
     control_set_position(ctrl, x, y);
     if (options & 1) {
         ctrl->flags |= CTRL_DISABLED;
@@ -257,36 +261,36 @@ Control *game_add_control(Game *game, int x, int y, int id, int options, Control
     return ctrl;
 }
 
-void game_queue_control(Game *game, Control *ctrl) {
-    if (!game || !ctrl || !game->new_controls) return;
-    ensure_free_callbacks(game);
-    list_append(game->new_controls, ctrl);
+void game_queue_control(ControlRoot *root, Control *ctrl) {
+    if (!root || !ctrl || !root->new_controls) return;
+    ensure_free_callbacks(root);
+    list_append(root->new_controls, ctrl);
 }
 
-Control *game_find_control(const Game *game, int id) {
-    for (Control *c : live(game)) {
+Control *game_find_control(const ControlRoot *root, int id) {
+    for (Control *c : live(root)) {
         if (!c) break;
         if (!(c->flags & CTRL_REMOVED) && c->id == id) return c;
     }
     return nullptr;
 }
 
-void game_remove_controls_by_group(Game *game, int tag) {
-    for (Control *c : live(game)) {
+void game_remove_controls_by_group(ControlRoot *root, int tag) {
+    for (Control *c : live(root)) {
         if (!c) break;
         if (c->tag == tag) control_remove(c);
     }
 }
 
-void game_set_focus_control(Game *game, Control *ctrl) {
-    if (game->focus_control == ctrl) return;
-    Control *old = game->focus_control;
-    game->focus_control = control_addref(ctrl);
+void game_set_focus_control(ControlRoot *root, Control *ctrl) {
+    if (root->focus_control == ctrl) return;
+    Control *old = root->focus_control;
+    root->focus_control = control_addref(ctrl);
     control_release(old);
 }
 
-Control *game_pick_control(const Game *game, int x, int y) {
-    Control *candidate = pick_among(live(game), x, y);
+Control *game_pick_control(const ControlRoot *root, int x, int y) {
+    Control *candidate = pick_among(live(root), x, y);
     while (const Panel *p = panel_of(candidate)) {
         Control *inner = pick_among(p->children.items, x, y);
         if (!inner) break;
@@ -295,9 +299,9 @@ Control *game_pick_control(const Game *game, int x, int y) {
     return candidate;
 }
 
-int game_has_escape_handler(const Game *game) {
-    if (game->focus_control) return 0;
-    for (const Control *c : live(game)) {
+int game_has_escape_handler(const ControlRoot *root) {
+    if (root->focus_control) return 0;
+    for (const Control *c : live(root)) {
         if (!c) break;
         if (c->flags & (CTRL_REMOVED | CTRL_HIDDEN)) continue;
         if (c->on_key && c->hotkey == 27) return 1;
@@ -306,18 +310,18 @@ int game_has_escape_handler(const Game *game) {
     return 0;
 }
 
-int game_control_at_point(const Game *game, int x, int y) {
-    return at_point(game, x, y, CTRL_REMOVED | CTRL_HIDDEN) ? 1 : 0;
+int game_control_at_point(const ControlRoot *root, int x, int y) {
+    return at_point(root, x, y, CTRL_REMOVED | CTRL_HIDDEN) ? 1 : 0;
 }
 
-int game_solid_control_at_point(const Game *game, int x, int y) {
-    return at_point(game, x, y, CTRL_REMOVED | CTRL_HIDDEN | CTRL_DISABLED) ? 1 : 0;
+int game_solid_control_at_point(const ControlRoot *root, int x, int y) {
+    return at_point(root, x, y, CTRL_REMOVED | CTRL_HIDDEN | CTRL_DISABLED) ? 1 : 0;
 }
 
-void game_close_popup(Game *game) {
-    if (Control *popup = game_find_control(game, CONTROL_ID_POPUP)) control_remove(popup);
-    if (!game->new_controls) return;
-    std::vector<Control *> &queued = game->new_controls->items;
+void game_close_popup(ControlRoot *root) {
+    if (Control *popup = game_find_control(root, CONTROL_ID_POPUP)) control_remove(popup);
+    if (!root->new_controls) return;
+    std::vector<Control *> &queued = root->new_controls->items;
     for (Control *&c : queued) {
         if (c && c->type == CONTROL_PANEL && c->id == CONTROL_ID_POPUP) {
             Control *dropped = c;
@@ -325,13 +329,13 @@ void game_close_popup(Game *game) {
             destroy_unreferenced(dropped);
         }
     }
-    list_compact(game->new_controls);
+    list_compact(root->new_controls);
 }
 
-Result game_open_popup(Game *game, Control *panel, Control *anchor, int kind) {
-    game_close_popup(game);
+Result game_open_popup(ControlRoot *root, Control *panel, Control *anchor, int kind) {
+    game_close_popup(root);
     if (!panel_of(panel)) return RES_OUT_OF_RANGE;
-    game_queue_control(game, panel);
+    game_queue_control(root, panel);
     control_set_position(panel, 0, 0);
     panel->flags &= ~(CTRL_MOVING | CTRL_DISABLE_TIMER);
     panel->flags |= CTRL_DISABLED;
@@ -357,7 +361,7 @@ Result game_open_popup(Game *game, Control *panel, Control *anchor, int kind) {
     return RES_OK;
 }
 
-void game_flash_panel_frame(Game *game, Control *panel) {
+void game_flash_panel_frame(ControlRoot *root, Control *panel) {
     if (!panel) return;
     int x = 0, y = 0;
     control_get_screen_position(panel, &x, &y);
@@ -380,35 +384,35 @@ void game_flash_panel_frame(Game *game, Control *panel) {
         colour_fade_start(panel_background_colour(line), 0, 60, 0, 0, 0, 0, 130, 0, 0);
         control_move_to(line, l.x1, l.y1, 130);
         control_remove_after(line, 130);
-        game_queue_control(game, line);
+        game_queue_control(root, line);
     }
 }
 
-Result game_load_cursor(Game *game, int n) {
-    if (n < 0 || n >= GAME_CURSOR_COUNT) return RES_OUT_OF_RANGE;
-    if (game->cursors[n]) return RES_OK;
+Result game_load_cursor(ControlRoot *root, int n) {
+    if (n < 0 || n >= CONTROL_CURSOR_COUNT) return RES_OUT_OF_RANGE;
+    if (root->cursors[n]) return RES_OK;
     log_write(LOG_GAME, LOG_DEBUG, "Load cursor %i", n);
-    game->cursors[n] = cursor_load(n);
-    if (!game->cursors[n]) {
+    root->cursors[n] = cursor_load(n);
+    if (!root->cursors[n]) {
         log_write(LOG_GAME, LOG_ERROR, "Failed to load cursor %i", n);
         return RES_READ_FAILED;
     }
     return RES_OK;
 }
 
-void game_select_cursor(Game *game, int n) {
-    if (n < 0 || n >= GAME_CURSOR_COUNT) return;
-    if (game_load_cursor(game, n) != RES_OK) return;
-    game->cursor_index = n;
+void game_select_cursor(ControlRoot *root, int n) {
+    if (n < 0 || n >= CONTROL_CURSOR_COUNT) return;
+    if (game_load_cursor(root, n) != RES_OK) return;
+    root->cursor_index = n;
 }
 
-void game_free_cursor(Game *game, int n) {
-    if (n < 0 || n >= GAME_CURSOR_COUNT || !game->cursors[n]) return;
+void game_free_cursor(ControlRoot *root, int n) {
+    if (n < 0 || n >= CONTROL_CURSOR_COUNT || !root->cursors[n]) return;
     log_write(LOG_GAME, LOG_DEBUG, "Free cursor %i", n);
-    cursor_free(game->cursors[n]);
-    game->cursors[n] = nullptr;
+    cursor_free(root->cursors[n]);
+    root->cursors[n] = nullptr;
 }
 
-void game_free_cursors(Game *game) {
-    for (int n = 0; n < GAME_CURSOR_COUNT; ++n) game_free_cursor(game, n);
+void game_free_cursors(ControlRoot *root) {
+    for (int n = 0; n < CONTROL_CURSOR_COUNT; ++n) game_free_cursor(root, n);
 }

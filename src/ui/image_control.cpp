@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "platform/log.h"
-#include "ui/anim.h"
-#include "ui/colour_fade.h"
-#include "game/game.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -983,9 +982,9 @@ void centre_rows(Control *panel, int top) {
     for (Control *child : p->children.items) control_set_position(child, child->x, top + tallest / 2 - child->h / 2);
 }
 
-void remove_tooltip(Game *game, const Control *owner_or_null) {
-    if (!game || !game->controls) return;
-    for (Control *c : game->controls->items) {
+void remove_tooltip(ControlRoot *root, const Control *owner_or_null) {
+    if (!root || !root->controls) return;
+    for (Control *c : root->controls->items) {
         if (!c || (c->flags & CTRL_REMOVED) || c->id != CONTROL_ID_TOOLTIP) continue;
         if (owner_or_null && c->user_data != owner_or_null) return;
         control_remove(c);
@@ -998,8 +997,8 @@ void remove_tooltip(Game *game, const Control *owner_or_null) {
 void image_control_tooltip_show(Control *c) {
     ImageControl *im = image_of(c);
     if (!im) return;
-    Game *game = game_get();
-    remove_tooltip(game, nullptr);
+    ControlRoot *root = control_root();
+    remove_tooltip(root, nullptr);
     im->options |= IMG_CAPTION_HIDDEN;
     Control *tip = panel_create_empty();
     if (!tip) return;
@@ -1047,13 +1046,13 @@ void image_control_tooltip_show(Control *c) {
     tip->layer = CONTROL_LAYER_POPUP;
     // The tooltip keeps its button and goes with it, also when the button is removed while hovered.
     control_set_linked(tip, c);
-    game_queue_control(game, tip);
+    game_queue_control(root, tip);
 }
 
 void image_control_tooltip_hide(Control *c) {
     ImageControl *im = image_of(c);
     if (!im) return;
-    remove_tooltip(game_get(), c);
+    remove_tooltip(control_root(), c);
     im->options &= ~IMG_CAPTION_HIDDEN;
 }
 

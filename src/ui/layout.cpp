@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <new>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 

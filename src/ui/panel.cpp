@@ -6,7 +6,7 @@
 #include <new>
 
 #include "platform/movement_path.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/ui_draw.h"
 
 namespace {
@@ -290,6 +290,7 @@ const ControlClass k_panel_class = {
 const ControlClass *panel_class() { return &k_panel_class; }
 
 void panel_set_effect_hooks(const PanelEffectHooks &hooks) { g_effects = hooks; }
+const PanelEffectHooks &panel_effect_hooks() { return g_effects; }
 
 Panel *panel_of(Control *c) { return c && c->type == CONTROL_PANEL ? data(c) : nullptr; }
 const Panel *panel_of(const Control *c) { return c && c->type == CONTROL_PANEL ? data(c) : nullptr; }

@@ -65,6 +65,7 @@ struct PanelEffectHooks {
     void (*release)(Effect *effect);
 };
 void panel_set_effect_hooks(const PanelEffectHooks &hooks);
+const PanelEffectHooks &panel_effect_hooks();
 
 struct Panel {
     uint32_t flags = 0;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"

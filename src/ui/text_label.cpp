@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/ui_draw.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/ui_draw.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "world/shot.h"
 #include "world/world_hooks.h"
 #include "effects/effect.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "effects/effect.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/str.h"
 #include "effects/effect_bubble.h"
 #include "effects/effect_glow.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"

@@ -2,7 +2,7 @@
 // whose pictures cannot make a beam.
 #include "effect_fixture.h"
 #include "effects/effect_beam.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "app/app_hooks.h"
 
 #include "assetgen/canvas.h"
 #include "assetgen/output.h"
@@ -120,7 +121,7 @@ protected:
     }
 
     void TearDown() override {
-        effect_set_world_hooks(effect_default_world_hooks());
+        app_install_hooks();   // the real tables back
         gfx_screen_attach(nullptr);
         if (g) gfx_free(g);
         if (surface) SDL_FreeSurface(surface);

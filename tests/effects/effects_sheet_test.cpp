@@ -12,7 +12,7 @@
 #include "effects/effect_sprite.h"
 #include "effects/starfield.h"
 #include "platform/font.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

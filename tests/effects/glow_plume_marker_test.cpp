@@ -1,7 +1,7 @@
 // Glow (radius limits, silhouette at radius 0), plume (motes, draining) and alert marker (stages).
 #include "effect_fixture.h"
 #include "effects/effect_glow.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include "effect_fixture.h"
 #include "effects/effect_sprite.h"
-#include "ui/anim.h"
-#include "ui/colour_fade.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

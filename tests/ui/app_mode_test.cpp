@@ -11,7 +11,7 @@
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "ui/app_mode.h"
-#include "ui/mode_loading.h"
+#include "app/mode_loading.h"
 
 namespace {
 
@@ -30,9 +30,9 @@ template <int N> void rec_update(int32_t dt) {
 }
 template <int N> void rec_draw(Graphics *) { note("draw " + std::to_string(N)); }
 
-void pass_update_controls(Game *, int32_t) { note("update controls"); }
-void pass_draw_controls(Game *, Graphics *, int sign) { note("draw controls " + std::to_string(sign)); }
-void pass_draw_cursor(Game *, Graphics *) { note("draw cursor"); }
+void pass_update_controls(ControlRoot *, int32_t) { note("update controls"); }
+void pass_draw_controls(ControlRoot *, Graphics *, int sign) { note("draw controls " + std::to_string(sign)); }
+void pass_draw_cursor(ControlRoot *, Graphics *) { note("draw cursor"); }
 
 const AppFramePasses RECORDING_PASSES = {pass_update_controls, pass_draw_controls, pass_draw_cursor};
 
@@ -301,13 +301,14 @@ TEST_F(ModeFrame, ModeWithoutDrawDrawsNeitherControlsNorCursor) {
     EXPECT_THAT(g_trace, ::testing::ElementsAre("update 2 dt 20", "update controls"));
 }
 
-// The game's own mode records, as start-up uses them.
+// The game's own mode records, as start-up uses them: the game exists and the mode table is in.
 class GameModes : public ::testing::Test {
 protected:
     void SetUp() override {
         app_mode_reset();
         game_destroy();
         gfx_destroy();
+        ASSERT_NE(game_get(), nullptr);
     }
     void TearDown() override {
         app_mode_reset();

@@ -3,7 +3,7 @@
 
 #include "effects/effect_fixture.h"
 #include "platform/shared_ref.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control_arc.h"
 #include "ui/control_bitmap.h"
 

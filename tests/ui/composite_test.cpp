@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"

@@ -4,7 +4,7 @@
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"

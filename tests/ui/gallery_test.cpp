@@ -12,7 +12,7 @@
 #include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/sprite.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"

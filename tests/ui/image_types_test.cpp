@@ -4,7 +4,7 @@
 
 #include "assetgen/ui_art.h"
 #include "platform/sprite.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 #include "ui/cursor.h"
 #include "ui/image_control.h"
 #include "ui/ui_draw.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "effects/effect_fixture.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control_minimap.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "assetgen/family_sites.h"
 #include "assetgen/site_art.h"
 #include "platform/sprite.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 using namespace sitetest;
 

@@ -2,7 +2,7 @@
 // its template.
 #include "site_test_util.h"
 
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 using namespace sitetest;
 

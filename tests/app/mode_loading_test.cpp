@@ -9,11 +9,11 @@
 #include "game/game.h"
 #include "platform/font.h"
 #include "ui/app_mode.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/cursor.h"
-#include "ui/mode_loading.h"
+#include "app/mode_loading.h"
 
 namespace {
 

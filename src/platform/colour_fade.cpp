@@ -1,5 +1,5 @@
 // Colour fades: signed per-channel periods, stepped by the owner's update.
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 
 #include <new>
 

@@ -1,5 +1,5 @@
 // Start-up loading mode: the init load thread and the pulsing "Loading..." that fades into the title.
-#include "ui/mode_loading.h"
+#include "app/mode_loading.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@
 #include "platform/sound.h"
 #include "systems/system.h"
 #include "ui/app_mode.h"
-#include "ui/colour_fade.h"
+#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/cursor.h"
 #include "world/factory.h"

@@ -1,5 +1,5 @@
 // Start-up order, command line and the ordered shut-down.
-#include "platform/startup.h"
+#include "app/startup.h"
 
 
 #include <SDL.h>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
+#include "app/app_hooks.h"
 #include "effects/effect.h"
 #include "game/game.h"
 #include "game/game_loop.h"
@@ -168,6 +169,7 @@ void main_shutdown() {
 
 void startup_run(int argc, char **argv) {
     std::atexit(main_shutdown);
+    app_install_hooks();
 
     StartupOptions options;
     std::string message;

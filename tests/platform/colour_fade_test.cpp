@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/buffer.h"
-#include "ui/anim.h"
-#include "ui/colour_fade.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Frame animations and their players.
-#include "ui/anim.h"
+#include "platform/anim.h"
 
 #include <new>
 

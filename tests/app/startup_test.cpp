@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include "platform/startup.h"
+#include "app/startup.h"
 #include "support/run_program.h"
 
 namespace {
