@@ -7,7 +7,7 @@
 #include "platform/log.h"
 #include "platform/store.h"
 #include "platform/str.h"
-#include "ui/anim.h"
+#include "platform/anim.h"
 #include "world/factory.h"
 
 namespace {
