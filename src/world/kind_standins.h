@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until sites, ships, fleets, players, the game's object lookup and the visual effects
+// STAND-IN until ships, fleets, players, the game's object lookup and the visual effects
 // are on main: the facts sectors and shots read of them and the few changes they ask of them, in
 // one table. Each entry becomes a direct call or field read when its module arrives, and the
 // table goes away with the last one.
@@ -13,46 +13,10 @@ struct GameObject;
 struct ObjectMap;
 struct Officer;
 struct Player;
-struct Site;
 struct Graphics;
 struct ParticleSurface;
 
 struct KindStandIns {
-    // ---- Sites (world/site.h) ----
-    uint32_t (*site_template_flags)(const Site *site) = nullptr;
-    uint32_t (*site_state)(const Site *site) = nullptr;
-    int32_t  (*site_sensor_range)(const Site *site) = nullptr;
-    // Kind of the site's feature, -1 without one; the feature's defence kind, defenders and losses.
-    int32_t  (*site_feature_kind)(const Site *site) = nullptr;
-    int32_t  (*site_feature_defence_kind)(const Site *site) = nullptr;
-    int32_t  (*site_feature_defenders)(const Site *site) = nullptr;
-    int32_t  (*site_feature_defenders_lost)(const Site *site) = nullptr;
-    int32_t  (*site_harvest_divisor)(const Site *site) = nullptr;
-    uint64_t (*site_harvest_target_id)(const Site *site) = nullptr;
-    int32_t  (*site_resources_left)(const Site *site) = nullptr;
-    int32_t  (*site_crew)(const Site *site) = nullptr;
-    int32_t  (*site_crew_capacity)(const Site *site) = nullptr;
-    int32_t  (*site_population)(const Site *site) = nullptr;
-    Officer *(*site_commander)(const Site *site) = nullptr;
-    int32_t  (*site_officer_count)(const Site *site) = nullptr;
-    Officer *(*site_officer)(const Site *site, int32_t index) = nullptr;
-    // A producing starbase's item as a site template; -1 for a defence upgrade or an item that
-    // names no site template.
-    int32_t  (*site_production_template)(const Site *site) = nullptr;
-    // The template's placement rectangle.
-    void     (*site_place_rect)(const Site *site, int32_t *min_x, int32_t *min_y, int32_t *max_x,
-                                int32_t *max_y) = nullptr;
-    void     (*site_set_sector_id)(Site *site, uint64_t id) = nullptr;
-    void     (*site_set_home)(Site *site, int32_t x, int32_t y) = nullptr;
-    int32_t  (*site_label_number)(const Site *site) = nullptr;
-    void     (*site_set_label_number)(Site *site, int32_t n) = nullptr;
-    int32_t  (*site_crew_intake_rate)(Site *site) = nullptr;
-    int32_t  (*site_harvest_amount)(Site *site) = nullptr;
-    int32_t  (*site_research_rate)(Site *site) = nullptr;
-    void     (*site_spawn_initial_recruits)(Site *site) = nullptr;
-    bool     (*site_feature_flag_test)(Site *site, int32_t kind) = nullptr;
-    void     (*site_generate_features)(Site *site, int32_t kind) = nullptr;
-
     // ---- Ships and fleets (world/ship.h, world/fleet.h) ----
     int32_t  (*ship_scan_range)(const GameObject *ship) = nullptr;
     Officer *(*ship_pilot)(const GameObject *ship) = nullptr;
@@ -87,9 +51,3 @@ struct KindStandIns {
 
 void                kind_standins_set(const KindStandIns &table);
 const KindStandIns &kind_standins();
-
-// STAND-IN until world/site.h: a Site is a GameObject of kind 4 whose record begins with the
-// header, so the two pointers are the same address. Becomes a static_cast.
-inline GameObject *site_object(Site *site) { return reinterpret_cast<GameObject *>(site); }
-inline const GameObject *site_object(const Site *site) { return reinterpret_cast<const GameObject *>(site); }
-inline Site *object_site(GameObject *obj) { return reinterpret_cast<Site *>(obj); }

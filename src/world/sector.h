@@ -20,11 +20,12 @@
 #include "platform/list.h"
 #include "platform/result.h"
 #include "world/object.h"
+#include "world/site.h"
 
 struct Buffer;
 struct Factory;
 struct ObjectMethods;
-struct Site;
+struct Officer;
 template <typename T> struct ShuffleBag;
 
 constexpr int32_t SECTOR_TEMPLATE_COUNT = 6;
@@ -34,24 +35,6 @@ constexpr int32_t SECTOR_LABEL_COUNT    = 11;    // "Alpha" .. "Tau"
 
 // Sector::sector_flags (template flags from the parameter file).
 constexpr uint32_t SECTOR_FLAG_NO_PULSE = 0x1;   // never sends a detection pulse
-
-// Site templates with fixed roles.
-constexpr int32_t SITE_KIND_STARBASE  = 0;
-constexpr int32_t SITE_KIND_SHIPYARD  = 7;
-constexpr int32_t SITE_KIND_HARVESTER = 13;
-constexpr int32_t SITE_KIND_TRAINING  = 15;
-
-// Site template flags and state flags the sector reads.
-constexpr uint32_t SITE_TFLAG_BUILDABLE  = 0x1;
-constexpr uint32_t SITE_TFLAG_RESOURCE   = 0x8;
-constexpr uint32_t SITE_TFLAG_LABELLED   = 0x10;
-constexpr uint32_t SITE_TFLAG_POPULATION = 0x200;
-constexpr uint32_t SITE_STATE_PRODUCING  = 0x1;
-constexpr uint32_t SITE_STATE_BUILDING   = 0x2;
-constexpr uint32_t SITE_STATE_DEACTIVATED = 0x800;
-
-// A feature kind that makes a resource body unavailable for harvesting.
-constexpr int32_t SECTOR_FEATURE_NO_HARVEST = 6;
 
 constexpr int32_t SECTOR_PLACE_TRIES      = 4096;
 constexpr int32_t SECTOR_SITE_MIN_WIDTH   = 140;     // a site keeps at least this much room
@@ -142,6 +125,22 @@ void        sector_set_reserved(Sector *sector, int32_t a, int32_t b);
 int32_t     sector_count_labelled_sites(const Sector *sector);
 // The world hook: some object of the player is present in the sector.
 bool        sector_has_object_of(const GameObject *sector, uint64_t player_id);
+// The live sector of that id on the galaxy map (else through the game's object lookup), or null.
+Sector     *sector_find(uint64_t id);
+// A ship's membership: the sector holding it and the sector's object list (world/ship.cpp).
+void        sector_join(GameObject *sector, GameObject *obj);    // not a live sector: nothing
+void        sector_leave(GameObject *sector, GameObject *obj);
+
+// ---- Listings ----
+// A new list (the caller frees it; the objects gain no references) of the objects present: the
+// sector owner's first, then each other owner's in the order their first object is met, each
+// group ordered by name.
+List<GameObject> *sector_sorted_object_list(const Sector *sector);
+// Puts obj among the entries of its owner, before the first whose name is not below its own;
+// appended when there is none.
+void              sector_list_insert(GameObject *obj, List<GameObject> *list);
+// Whether an officer other than `officer` (null: any) serves in the sector for an exchange.
+bool              sector_has_officer_available(const Sector *sector, const Officer *officer);
 
 // ---- New game ----
 int32_t sector_template_random_entry(const Sector *sector);   // a random site count, 0 without

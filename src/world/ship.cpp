@@ -16,6 +16,7 @@
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/world_hooks.h"
 
 namespace {
@@ -420,17 +421,13 @@ void ship_set_pilot(Ship *ship, Officer *officer) {
 void ship_set_sector(Ship *ship, GameObject *sector) {
     const uint64_t new_id = sector ? sector->id : 0;
     if (new_id == ship->sector_id && (sector || ship->sector_id == 0)) return;
-    const WorldHooks &hooks = world_hooks();
-    if (ship->sector_id != 0) {
-        GameObject *old = world_find_object(ship->sector_id);
-        if (old && old->kind == OBJECT_SECTOR && hooks.sector_remove_object) hooks.sector_remove_object(old, ship);
-    }
+    if (ship->sector_id != 0) sector_leave(sector_find(ship->sector_id), ship);
     if (!sector) {
         ship->sector_id = 0;
         return;
     }
     ship->sector_id = sector->id;
-    if (hooks.sector_add_object) hooks.sector_add_object(sector, ship);
+    sector_join(sector, ship);
     const Game *game = game_get();
     if (game && game->clock && ship->arrival_date) date_copy(ship->arrival_date, game->clock);
     ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;

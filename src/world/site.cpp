@@ -20,6 +20,7 @@
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
 #include "world/site_pending.h"
@@ -757,18 +758,10 @@ void site_show_crew_intake(GameObject *sector, int32_t crew) {
     if (text) map_add_effect(game->galaxy_map, text, sector->x + sector->w / 2, sector->y + sector->h / 2);
 }
 
-GameObject *site_find_sector(const Site *site) {
-    Game *game = game_get();
-    if (!game || !game->galaxy_map || site->sector_id == 0) return nullptr;
-    ObjectFilter filter;
-    filter.flags = FILTER_ID;
-    filter.id = site->sector_id;
-    GameObject *sector = map_query_object(game->galaxy_map, &filter);
-    return sector && sector->kind == OBJECT_SECTOR && !(sector->flags & OBJ_STUB) ? sector : nullptr;
-}
+Sector *site_find_sector(const Site *site) { return sector_find(site->sector_id); }
 
 Site *site_find_in_sector(const Site *site, uint64_t id) {
     if (id == 0) return nullptr;
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     return sector ? site_cast(object_find(sector, id)) : nullptr;
 }

@@ -27,6 +27,7 @@ struct Date;
 struct Factory;
 struct ObjectMethods;
 struct Officer;
+struct Sector;
 struct SiteFeature;
 
 constexpr int32_t SITE_TEMPLATE_COUNT  = 16;
@@ -232,8 +233,8 @@ bool site_frame_is_plain(const Site *site, int32_t frame);
 Result site_load_description(const Site *site, std::string *out);   // "site/%.3i/dat/desc.txt"
 void site_set_animation_state(Site *site);
 
-// The sector holding the site (a kind-2 object of the galaxy map), or null.
-GameObject *site_find_sector(const Site *site);
+// The sector holding the site (a live sector of the galaxy map), or null.
+Sector *site_find_sector(const Site *site);
 // The site of that id in the site's sector, or null.
 Site *site_find_in_sector(const Site *site, uint64_t id);
 

@@ -1,13 +1,25 @@
 // Site features: the seven templates, the feature record and its save form, placement and
-// gathering, the ARK defenders, and the surface grid of a body.
+// gathering, the ARK defenders, texts and the figures per day. The surface grids are in
+// site_grid.cpp.
 #include "world/site_feature.h"
 
 #include <algorithm>
 #include <mutex>
+#include <new>
+#include "game/game.h"
+#include "game/officer.h"
 #include "platform/buffer.h"
+#include "platform/files.h"
 #include "platform/log.h"
+#include "platform/sound.h"
 #include "platform/store.h"
+#include "platform/str.h"
+#include "world/object_map.h"
+#include "world/sector.h"
 #include "world/site.h"
+#include "world/site_internal.h"
+#include "world/site_pending.h"
+#include "world/world_hooks.h"
 
 namespace {
 
@@ -139,4 +151,240 @@ void site_get_frame_extent(const Site *site, int32_t *out_w, int32_t *out_h) {
     }
     if (out_w) *out_w = w;
     if (out_h) *out_h = h;
+}
+
+// ---- Placement ----
+
+namespace {
+
+constexpr int32_t GRID_MARGIN = 10;          // a feature lies at least this far inside the grid
+constexpr int32_t SOUND_GATHERED = 30, SOUND_RESCUED = 31;
+
+// The body templates a feature's site mask can name, by mask bit.
+constexpr struct {
+    int32_t site_template;
+    int32_t mask_bit;
+} MASK_BITS[] = {{11, FEATURE_MASK_T11}, {12, FEATURE_MASK_T12}, {6, FEATURE_MASK_T6},
+                 {9, FEATURE_MASK_T9},   {10, FEATURE_MASK_T10}};
+
+// The two weapons defenders carry are drawn from these weights over the system types.
+constexpr int32_t DEFENDER_WEAPON_WEIGHTS[][2] = {{24, 30}, {25, 10}, {26, 25}, {27, 10}};
+
+int32_t grid_position(int32_t extent) {
+    const int32_t range = extent - 19;
+    if (range <= 1) return GRID_MARGIN;
+    return GRID_MARGIN + int32_t(random_magnitude(random_u32()) % uint32_t(range));
+}
+
+// A weighted draw over the system types; the drawn type's weight becomes 0. 0 when nothing is left.
+int32_t draw_weapon(int32_t weights[RNG_WEIGHT_COUNT]) {
+    int32_t total = 0;
+    for (int32_t i = 0; i < RNG_WEIGHT_COUNT; ++i) total += weights[i];
+    if (total <= 0) return 0;
+    const int type = random_weighted_index(weights, RNG_WEIGHT_COUNT, total);
+    weights[type] = 0;
+    return type;
+}
+
+bool for_ui_player(uint64_t player_id) {
+    const Game *game = game_get();
+    return game && game->ui_player_id != 0 && player_id == game->ui_player_id;
+}
+
+const char *name_of(const GameObject *obj) { return obj ? object_get_name(const_cast<GameObject *>(obj)) : ""; }
+
+// The sector of the player's starbases nearest to (x, y); the first found wins ties.
+Sector *nearest_starbase_sector(uint64_t player_id, int32_t x, int32_t y) {
+    const Game *game = game_get();
+    if (!game || !game->galaxy_map) return nullptr;
+    Sector *best = nullptr;
+    int64_t best_d = 0;
+    for (GameObject *obj : game->galaxy_map->objects.items) {
+        if (!obj) break;
+        Sector *s = sector_of(obj);
+        if (!s || (s->flags & OBJ_DEAD) || !sector_has_starbase_of(s, player_id)) continue;
+        const int64_t dx = s->x + s->w / 2 - x, dy = s->y + s->h / 2 - y;
+        const int64_t d = dx * dx + dy * dy;
+        if (!best || d < best_d) best = s, best_d = d;
+    }
+    return best;
+}
+
+void gather_credits(Site *site, Player *player, uint64_t player_id, Sector *sector) {
+    const int32_t bonus = site->feature->bonus;
+    if (player) {
+        site_pending_add_resources(player, bonus);
+        if (bonus > 0) site_pending_add_stat(player, SITE_STAT_RESOURCES_GATHERED, bonus);
+    }
+    if (sector)
+        site_pending_post_alert(SITE_ALERT_RESOURCES_GATHERED, player_id,
+                                str_format("%s %s - Gathered $%i in resources", name_of(sector),
+                                           roman_numeral(site->label_number), int(bonus)),
+                                sector->id, site->id, site->subtype);
+    if (for_ui_player(player_id)) sound_play(SOUND_GATHERED);
+}
+
+void rescue_crew(Site *site, Player *player, uint64_t player_id, Sector *sector) {
+    if (!sector) return;
+    const int32_t crew = site->feature->bonus;
+    Sector *home = nearest_starbase_sector(player_id, sector->x + sector->w / 2, sector->y + sector->h / 2);
+    Site *base = home ? sector_find_site_of_kind(home, SITE_STARBASE) : nullptr;
+    if (!base) return;   // nobody to take them: they are lost with the feature
+    site_add_crew(base, crew);
+    if (player) {
+        site_pending_add_stat(player, SITE_STAT_CREW_RESCUED, crew);
+        site_pending_update_totals(player);
+    }
+    site_pending_post_alert(SITE_ALERT_CREW_RESCUED, player_id,
+                            str_format("%s %s - %i crew rescued and sent to Starbase %s", name_of(sector),
+                                       roman_numeral(site->label_number), int(crew), name_of(home)),
+                            sector->id, site->id, site->subtype);
+    if (for_ui_player(player_id)) sound_play(SOUND_RESCUED);
+}
+
+}  // namespace
+
+bool site_feature_flag_test(const Site *site, int32_t kind) {
+    if (kind < 0 || kind >= FEATURE_TEMPLATE_COUNT) return false;
+    if (!(site->params.template_flags & SITE_TF_LABELLED)) return false;
+    const SiteFeature *tmpl = feature_template(kind);
+    if (!tmpl) return false;
+    for (const auto &entry : MASK_BITS)
+        if (entry.site_template == site->subtype) return (tmpl->site_mask & entry.mask_bit) != 0;
+    return false;
+}
+
+void site_generate_features(Site *site, int32_t kind) {
+    const SiteFeature *tmpl = feature_template(kind);
+    if (!tmpl) return;
+    if (!site->feature) {
+        site->feature = new (std::nothrow) SiteFeature();
+        if (!site->feature) return;
+    }
+    SiteFeature *f = site->feature;
+    *f = *tmpl;
+    f->defence_kind = 0;
+    f->grid_x = grid_position(site->params.grid_width);
+    f->grid_y = grid_position(site->params.grid_height);
+    f->bonus = random_range(f->bonus_min, f->bonus_max);
+    if (f->doubles_resources == 1 && !(site->state & SITE_RESOURCES_DOUBLED)) {
+        site->state |= SITE_RESOURCES_DOUBLED;
+        site->resources_max *= 2;
+        site->resources_left *= 2;
+    }
+    const Game *game = game_get();
+    const int32_t level = std::clamp(game ? game->setup.ark_strength : 0, 0, FEATURE_LEVEL_COUNT - 1);
+    f->defence_kind = f->defence_kind_by_level[level];
+    f->defenders = random_range(f->defenders_min_by_level[level], f->defenders_max_by_level[level]);
+    f->defenders_lost = 0;
+    int32_t weights[RNG_WEIGHT_COUNT] = {};
+    for (const auto &w : DEFENDER_WEAPON_WEIGHTS) weights[w[0]] = w[1];
+    f->weapon_a = draw_weapon(weights);
+    f->weapon_b = draw_weapon(weights);
+    f->seed = random_u32();
+}
+
+ShuffleBag<int32_t> *site_random_features() {
+    ShuffleBag<int32_t> *bag = shuffle_create<int32_t>();
+    if (!bag) return nullptr;
+    shuffle_set_free_fn(bag, [](int32_t *v) { delete v; });
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        const SiteFeature *tmpl = feature_template(kind);
+        for (int32_t n = 0; tmpl && n < tmpl->bag_count; ++n) {
+            int32_t *item = new (std::nothrow) int32_t(kind);
+            if (!item || list_append(&bag->items, item) < 0) {
+                delete item;
+                shuffle_free(bag);
+                return nullptr;
+            }
+        }
+    }
+    shuffle_reset(bag);
+    return bag;
+}
+
+bool site_has_defence(const Site *site) { return site->feature && site->feature->defence_kind >= 0; }
+
+void feature_ark_name(const Site *site, std::string *out) {
+    Rng rng;
+    rng_seed(&rng, site->feature ? site->feature->seed : 0);
+    const int32_t number = int32_t(random_magnitude(rng_next(&rng)) % 9998u) + 2;
+    *out = str_format("ARK-%.4i", int(number));
+}
+
+// ---- Gathering and deactivation ----
+
+void site_gather_feature(Site *site, uint64_t player_id) {
+    SiteFeature *f = site->feature;
+    if (!f || (f->kind != FEATURE_RESOURCES && f->kind != FEATURE_SURVIVORS)) return;
+    Player *player = world_find_player(player_id);
+    if (!player)
+        log_write(LOG_GAME, LOG_WARN, "Site #%llu \"%s\" - Failed to find player #%llu for feature resource gather",
+                  (unsigned long long)site->id, site->name.c_str(), (unsigned long long)player_id);
+    Sector *sector = site_find_sector(site);
+    if (f->kind == FEATURE_RESOURCES) gather_credits(site, player, player_id, sector);
+    else rescue_crew(site, player, player_id, sector);
+    site->gather_a = f->grid_x;
+    site->gather_b = f->grid_y;
+    site->gather_state = f->kind;
+    site_free_feature(site);
+}
+
+void site_set_deactivated(Site *site, int on) {
+    if (site->subtype != SITE_HARVESTER) return;
+    if (on) {
+        site->state |= SITE_DEACTIVATED;
+    } else {
+        site->state &= ~SITE_DEACTIVATED;
+        if (for_ui_player(site->owner_id)) {
+            object_set_animation(site, site->params.idle_animation, -1);
+            if (Site *target = site_find_in_sector(site, site->harvest_target_id)) site_start_plume(site, target);
+        }
+    }
+    if (Player *owner = object_get_owner(site)) site_pending_update_totals(owner);
+}
+
+// ---- Texts ----
+
+Result feature_load_description(int32_t kind, int variant_flag, std::string *out) {
+    const std::string path = kind == FEATURE_HOME_COLONY
+                                 ? str_format("site/feature/desc/%.3i%s.txt", int(kind), variant_flag ? "a" : "b")
+                                 : str_format("site/feature/desc/%.3i.txt", int(kind));
+    return store_read_text(path.c_str(), out);
+}
+
+Result feature_load_gather_description(int32_t kind, std::string *out) {
+    return store_read_text(str_format("site/feature/gatherdesc/%.3i.txt", int(kind)).c_str(), out);
+}
+
+// ---- Figures per day ----
+
+double site_research_per_day(Site *site) { return site_research_rate(site) / 400.0; }
+
+double site_harvest_value(const Site *site) {
+    if (!(site->params.template_flags & SITE_TF_RESOURCE) || site->harvest_divisor < 1 ||
+        (site->state & SITE_CREW_SHORT))
+        return 0.0;
+    double value = 10.0 / site->harvest_divisor;
+    if (site->feature && site->feature->kind == FEATURE_RICH_BODY) value = value * (site->feature->bonus + 100) / 100;
+    return value;
+}
+
+double site_harvest_per_day(Site *site) {
+    if (site->subtype != SITE_HARVESTER || (site->state & SITE_DEACTIVATED)) return 0.0;
+    const Site *target = site_find_in_sector(site, site->harvest_target_id);
+    if (!target || !(target->params.template_flags & SITE_TF_RESOURCE) || target->harvest_divisor < 1) return 0.0;
+    return double(site_harvest_amount(site)) / target->harvest_divisor;
+}
+
+List<Officer> *site_officers_by_name(const Site *site) {
+    List<Officer> *list = new (std::nothrow) List<Officer>();
+    if (!list) return nullptr;
+    for (Officer *officer : site->officers.items) {
+        if (!officer) break;
+        int32_t at = 0;
+        while (at < list_count(list) && list_get(list, at)->name.compare(officer->name) < 0) ++at;
+        list->items.insert(list->items.begin() + at, officer);
+    }
+    return list;
 }

@@ -5,20 +5,6 @@
 #include "game/officer.h"
 #include "platform/random.h"
 
-Site   *site_pending_find_site_of_kind(GameObject *, int32_t) { return nullptr; }
-Site   *site_pending_find_site_under_construction(GameObject *, int32_t) { return nullptr; }
-void    site_pending_place_site(GameObject *, int32_t, int32_t *x, int32_t *y) {
-    if (x) *x = 0;
-    if (y) *y = 0;
-}
-void    site_pending_add_site(GameObject *, Site *, int32_t, int32_t) {}
-void    site_pending_refresh_sites(GameObject *) {}
-Site   *site_pending_find_free_resource_site(GameObject *) { return nullptr; }
-Site   *site_pending_find_site_with_feature(GameObject *, int32_t) { return nullptr; }
-int32_t site_pending_count_other_owners(GameObject *, uint64_t) { return 0; }
-int32_t site_pending_site_count(GameObject *) { return 0; }
-Site   *site_pending_get_site(GameObject *, int32_t) { return nullptr; }
-
 void     site_pending_update_totals(Player *) {}
 void     site_pending_add_resources(Player *, int32_t) {}
 void     site_pending_add_stat(Player *, SiteStat, int32_t) {}

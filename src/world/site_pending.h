@@ -1,8 +1,8 @@
 #pragma once
-// STAND-IN until sectors, players, ships, alerts, encounters and the new-game name decks
+// STAND-IN until players, ships, alerts, encounters and the new-game name decks
 // are merged: every call the sites make into those modules, one tiny function each, in one place.
 // Each becomes a direct call to the real operation named in its comment when that module arrives;
-// until then they answer "nothing there" (no site, no design, no officer, no cost, no bonus) and
+// until then they answer "nothing there" (no design, no officer, no cost, no bonus) and
 // change nothing.
 #include <cstdint>
 #include <string>
@@ -13,18 +13,6 @@ struct Officer;
 struct Player;
 struct Site;
 
-// ---- Sectors: `sector` is a kind-2 object ----
-Site   *site_pending_find_site_of_kind(GameObject *sector, int32_t t);            // sector_find_site_of_kind
-Site   *site_pending_find_site_under_construction(GameObject *sector, int32_t t); // sector_find_site_under_construction
-void    site_pending_place_site(GameObject *sector, int32_t t, int32_t *x, int32_t *y);   // sector_place_site
-void    site_pending_add_site(GameObject *sector, Site *site, int32_t x, int32_t y);      // sector_add_site
-void    site_pending_refresh_sites(GameObject *sector);                           // sector_refresh_sites
-Site   *site_pending_find_free_resource_site(GameObject *sector);                 // sector_find_free_resource_site
-Site   *site_pending_find_site_with_feature(GameObject *sector, int32_t kind);    // sector_find_site_with_feature
-int32_t site_pending_count_other_owners(GameObject *sector, uint64_t player_id);  // sector_count_other_owners
-int32_t site_pending_site_count(GameObject *sector);                              // sector_site_count
-Site   *site_pending_get_site(GameObject *sector, int32_t index);                 // sector_get_site
-
 // ---- Players ----
 // The statistics a site's work raises; each names a score figure and a per-game counter.
 enum SiteStat : int32_t {
@@ -34,6 +22,7 @@ enum SiteStat : int32_t {
     SITE_STAT_CREW_RESCUED,      // crew trained (score) + crew recruited (game counter)
     SITE_STAT_RESOURCES_MINED,   // resources mined (game counter); the credits count as earned
     SITE_STAT_RESEARCH,          // research (game counter)
+    SITE_STAT_RESOURCES_GATHERED,   // credits earned (score) + income (game counter)
 };
 void     site_pending_update_totals(Player *player);                        // player_update_totals
 void     site_pending_add_resources(Player *player, int32_t amount);        // player_add_resources

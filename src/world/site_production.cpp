@@ -9,6 +9,7 @@
 #include "platform/sound.h"
 #include "platform/str.h"
 #include "platform/files.h"
+#include "world/sector.h"
 #include "world/site.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
@@ -57,27 +58,27 @@ void update_owner_totals(Site *site) {
 
 int32_t ceil_days(int32_t minutes) { return minutes > 0 ? (minutes + DAY - 1) / DAY : 0; }
 
-Site *starbase_of(GameObject *sector) { return sector ? site_pending_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
+Site *starbase_of(Sector *sector) { return sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
 
 int32_t skill(const Officer *officer, int s) { return officer && officer->skills[s] > 0 ? officer->skills[s] : 0; }
 
 // The bonus of the first site of the sector that carries a feature of that kind.
-int32_t feature_bonus(GameObject *sector, int32_t kind) {
-    Site *site = sector ? site_pending_find_site_with_feature(sector, kind) : nullptr;
+int32_t feature_bonus(Sector *sector, int32_t kind) {
+    Site *site = sector ? sector_find_site_with_feature(sector, kind) : nullptr;
     return site && site->feature ? site->feature->bonus : 0;
 }
 
 // The home colony of the sector names the sector's owner: its people join the starbase.
-bool home_colony_of_owner(GameObject *sector) {
-    Site *site = sector ? site_pending_find_site_with_feature(sector, FEATURE_HOME_COLONY) : nullptr;
+bool home_colony_of_owner(Sector *sector) {
+    Site *site = sector ? sector_find_site_with_feature(sector, FEATURE_HOME_COLONY) : nullptr;
     return site && site->feature && sector->owner_id != 0 && site->feature->owner_id == sector->owner_id;
 }
 
 // The intake of step 9 before the population draw: base, training site, home colony, commander,
 // volunteers.
-int32_t intake_before_draw(Site *base, GameObject *sector) {
+int32_t intake_before_draw(Site *base, Sector *sector) {
     int32_t intake = base->params.base_intake;
-    if (Site *academy = sector ? site_pending_find_site_of_kind(sector, SITE_TRAINING) : nullptr)
+    if (Site *academy = sector ? sector_find_site_of_kind(sector, SITE_TRAINING) : nullptr)
         if (!(academy->state & SITE_UNDER_CONSTRUCTION)) intake += academy->params.base_intake;
     const Game *game = game_get();
     if (game && home_colony_of_owner(sector)) intake += game->setup.crew_recruitment;
@@ -149,7 +150,7 @@ void add_recruit(Site *site) {
 
 // ---- Production ----
 
-void finish_item(Site *site, GameObject *sector) {
+void finish_item(Site *site, Sector *sector) {
     Player *owner = object_get_owner(site);
     const uint64_t sector_id = sector ? sector->id : 0;
     if (site->subtype == SITE_STARBASE && site->item == -1) {
@@ -158,15 +159,15 @@ void finish_item(Site *site, GameObject *sector) {
              str_format("%s sector - Defense upgrade complete", name_of(sector)));
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_STARBASE) {
-        Site *built = sector ? site_pending_find_site_under_construction(sector, site->item) : nullptr;
+        Site *built = sector ? sector_find_site_under_construction(sector, site->item) : nullptr;
         if (built) {
             site_set_under_construction(built, 0);
             if (built->subtype == SITE_HARVESTER)
-                if (Site *target = site_pending_find_free_resource_site(sector)) site_set_harvest_target(built, target->id);
+                if (Site *target = sector_find_free_resource_site(sector)) site_set_harvest_target(built, target->id);
             stamp(built->built);
             post(SITE_ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
                  str_format("%s sector - %s complete", name_of(sector), name_of(built)));
-            site_pending_refresh_sites(sector);
+            sector_refresh_sites(sector);
         }
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_SHIPYARD) {
@@ -204,8 +205,8 @@ void finish_item(Site *site, GameObject *sector) {
 }
 
 // A starbase lays the keel of the facility it was paid for: a new site under construction.
-void lay_down(Site *base, GameObject *sector) {
-    if (!sector || site_pending_find_site_under_construction(sector, base->item)) return;
+void lay_down(Site *base, Sector *sector) {
+    if (!sector || sector_find_site_under_construction(sector, base->item)) return;
     Site *site = site_create(base->item);
     if (!site) return;
     site_set_under_construction(site, 1);
@@ -213,19 +214,19 @@ void lay_down(Site *base, GameObject *sector) {
     stamp(site->build_started);
     object_set_owner_id(site, base->owner_id);
     int32_t x = 0, y = 0;
-    site_pending_place_site(sector, base->item, &x, &y);
+    sector_place_site(sector, base->item, &x, &y);
     object_add_ref(site);   // ours until the sector holds it
-    site_pending_add_site(sector, site, x, y);
+    sector_add_site(sector, site, x, y);
     object_release(site);
 }
 
-void produce(Site *site, GameObject *sector, int32_t minutes) {
+void produce(Site *site, Sector *sector, int32_t minutes) {
     const bool building_site = site->subtype == SITE_STARBASE && site->item >= 0;
     if (building_site && (site->state & SITE_PENDING)) lay_down(site, sector);
     site->remaining_min -= contested_minutes(site, minutes, SITE_PRODUCTION_CARRY);
     if (site->remaining_min > 0) {
         if (building_site && sector && site->total_min > 0)
-            if (Site *built = site_pending_find_site_under_construction(sector, site->item))
+            if (Site *built = sector_find_site_under_construction(sector, site->item))
                 built->progress = int32_t(int64_t(site->total_min - site->remaining_min) * 100 / site->total_min);
         return;
     }
@@ -234,7 +235,7 @@ void produce(Site *site, GameObject *sector, int32_t minutes) {
 
 // ---- Harvesting and research ----
 
-void harvest(Site *site, GameObject *sector, int32_t minutes) {
+void harvest(Site *site, Sector *sector, int32_t minutes) {
     Site *target = site_find_in_sector(site, site->harvest_target_id);
     if (!target) {
         site->harvest_target_id = 0;
@@ -270,7 +271,7 @@ void harvest(Site *site, GameObject *sector, int32_t minutes) {
     site->harvest_target_id = 0;
     if (!target->feature || !(target->feature->site_mask & FEATURE_MASK_KEEP_BODY)) target->flags |= OBJ_DEAD;
     if (!sector) return;
-    if (Site *next = site_pending_find_free_resource_site(sector)) site_set_harvest_target(site, next->id);
+    if (Site *next = sector_find_free_resource_site(sector)) site_set_harvest_target(site, next->id);
     post(SITE_ALERT_RESOURCES_DEPLETED, site, sector->id, target->id, target->subtype,
          str_format("%s %s (%s) resources depleted", name_of(sector), roman_numeral(target->label_number),
                     name_of(target)));
@@ -299,7 +300,7 @@ void research(Site *site, int32_t minutes) {
 
 // A deployed starbase stands after a day's assembly; the sector and its facilities become its
 // owner's.
-void assemble_starbase(Site *base, GameObject *sector) {
+void assemble_starbase(Site *base, Sector *sector) {
     if (!sector || !base->build_started || now() < base->build_started->minutes + STARBASE_ASSEMBLY) return;
     base->state &= ~SITE_UNDER_CONSTRUCTION;
     object_set_frame(base, 0);
@@ -308,8 +309,8 @@ void assemble_starbase(Site *base, GameObject *sector) {
     post(SITE_ALERT_PRODUCTION_COMPLETE, base, sector->id, sector->id, SITE_STARBASE,
          str_format("%s sector - %s complete", name_of(sector), name_of(base)));
     object_set_owner_id(sector, base->owner_id);
-    for (int32_t i = 0; i < site_pending_site_count(sector); ++i) {
-        Site *site = site_pending_get_site(sector, i);
+    for (int32_t i = 0; i < sector_site_count(sector); ++i) {
+        Site *site = sector_get_site(sector, i);
         if (!site || site == base || site->subtype == SITE_STARBASE ||
             !(site->params.template_flags & SITE_TF_BUILDABLE))
             continue;
@@ -327,7 +328,7 @@ void assemble_starbase(Site *base, GameObject *sector) {
     sound_for_ui(base, SOUND_STARBASE_DONE);
 }
 
-void weekly_intake(Site *base, GameObject *sector) {
+void weekly_intake(Site *base, Sector *sector) {
     if (!base->crew_checked || int64_t(now()) - int64_t(base->crew_checked->minutes) <= WEEK) return;
     Player *owner = object_get_owner(base);
     if (owner && !site_pending_has_no_home_colony(owner)) {
@@ -344,7 +345,7 @@ void weekly_intake(Site *base, GameObject *sector) {
     stamp(base->crew_checked);
 }
 
-void check_capacity(Site *base, GameObject *sector) {
+void check_capacity(Site *base, Sector *sector) {
     if (base->crew < base->params.crew_capacity) base->state &= ~SITE_CREW_FULL;
     if ((base->state & SITE_CREW_FULL) || !sector || base->crew < base->params.crew_capacity) return;
     base->state |= SITE_CREW_FULL;
@@ -361,7 +362,7 @@ void train(Site *site, int32_t minutes) {
 
 // Whether the site lacks the crew to work: only what is labelled or never short is spared; the
 // rest needs its sector's owner to be its own and that sector's starbase to hold 100 crew.
-bool crew_short(Site *site, GameObject *sector) {
+bool crew_short(Site *site, Sector *sector) {
     if (site->params.template_flags & (SITE_TF_LABELLED | SITE_TF_NEVER_CREW_SHORT)) return false;
     if (!sector || sector->owner_id != site->owner_id) return true;
     const Site *base = site->subtype == SITE_STARBASE ? site : starbase_of(sector);
@@ -381,7 +382,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
         site->state &= ~SITE_PRODUCING;
         return RES_OUT_OF_RANGE;
     };
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     if (site->subtype == SITE_STARBASE) {
         if (!sector) return refuse();
         if (item >= 0) {
@@ -394,7 +395,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
             site->cost_paid = cost;
             site->rush_low = tmpl->params.rush_low_price;
             site->rush_high = tmpl->params.rush_high_price;
-            if (const Site *started = site_pending_find_site_under_construction(sector, item))
+            if (const Site *started = sector_find_site_under_construction(sector, item))
                 site->rush_high = site->rush_high * (100 - started->progress) / 100;
             site->status_text = "Constructing";
         } else if (item == -1) {
@@ -473,7 +474,7 @@ void site_stop_production(Site *site) {
                 99, int32_t(int64_t(site->total_min - site->remaining_min) * 100 / site->total_min));
         site->state |= SITE_PAUSED_KEPT;
     }
-    if (GameObject *sector = site_find_sector(site)) site_pending_refresh_sites(sector);
+    if (Sector *sector = site_find_sector(site)) sector_refresh_sites(sector);
     if (owner) site_pending_update_totals(owner);
 }
 
@@ -545,7 +546,7 @@ void site_add_crew(Site *site, int32_t n) {
 
 int32_t site_crew_intake_rate(Site *site) {
     if (site->state & SITE_CREW_SHORT) return 0;
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     int32_t intake = intake_before_draw(site, sector);
     if (Player *owner = object_get_owner(site)) intake += site_pending_bonus_percent(owner, 2);
     if (site->state & SITE_CONTESTED) intake /= 2;
@@ -554,7 +555,7 @@ int32_t site_crew_intake_rate(Site *site) {
 
 int32_t site_harvest_amount(Site *site) {
     if (site->subtype != SITE_HARVESTER) return 0;
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     if (!sector || sector->owner_id != site->owner_id) return 0;
     const Site *base = starbase_of(sector);
     int64_t amount = int64_t(site->params.harvest_factor) * (base ? base->crew : 0);
@@ -567,7 +568,7 @@ int32_t site_harvest_amount(Site *site) {
 
 int32_t site_research_rate(Site *site) {
     if (site->params.research_factor < 1 || (site->state & (SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT))) return 0;
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     if (!sector || sector->owner_id != site->owner_id) return 0;
     const Site *base = starbase_of(sector);
     int64_t rate = int64_t(site->params.research_factor) * (base ? base->crew : 0);
@@ -596,7 +597,7 @@ void site_reset_recruits(Site *site) {
 
 void site_advance_clock(GameObject *obj, int32_t minutes) {
     Site *site = as_site(obj);
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
 
     if (crew_short(site, sector)) site->state |= SITE_CREW_SHORT;
     else site->state &= ~SITE_CREW_SHORT;
@@ -622,9 +623,9 @@ void site_advance_clock(GameObject *obj, int32_t minutes) {
 
 void site_galaxy_turn(GameObject *obj) {
     Site *site = as_site(obj);
-    GameObject *sector = site_find_sector(site);
+    Sector *sector = site_find_sector(site);
     if (!sector) return;
-    if (site_pending_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;
+    if (sector_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;
     else site->state &= ~SITE_CONTESTED;
     if (site->subtype == SITE_STARBASE && !(site->state & SITE_CREW_SHORT) && site->commander)
         site_pending_add_base_experience(site->commander, 100);

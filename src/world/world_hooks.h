@@ -36,10 +36,8 @@ struct WorldHooks {
     GameObject *(*find_object)(uint64_t id) = nullptr;
     // A player's officer by the two ids, or null.
     Officer    *(*find_player_officer)(uint64_t player_id, uint64_t officer_id) = nullptr;
-    // A sector's object list and a fleet's ship list: add takes a reference and appends (a fleet
-    // ignores a ship it holds), remove takes the object out and releases that reference.
-    void        (*sector_add_object)(GameObject *sector, GameObject *obj) = nullptr;
-    void        (*sector_remove_object)(GameObject *sector, GameObject *obj) = nullptr;
+    // A fleet's ship list: add takes a reference and appends (a fleet ignores a ship it holds),
+    // remove takes the ship out and releases that reference.
     void        (*fleet_add_ship)(GameObject *fleet, GameObject *ship) = nullptr;
     void        (*fleet_remove_ship)(GameObject *fleet, GameObject *ship) = nullptr;
     // The shooter's player's combat statistics: damage dealt, and a ship destroyed with its mass

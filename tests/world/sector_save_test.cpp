@@ -79,14 +79,14 @@ TEST_F(SectorSave, TheKindRecordIsExactlyItsFields) {
 }
 
 TEST_F(SectorSave, SitesTravelInsideTheSectorAndComeBackHeldAndUnlinked) {
-    site_template(9)->sensor = 70;
+    site_template(9)->params.sensor_range = 70;
     Sector *s = make_sector(1, 9);
     s->label = "Deneb";
-    FakeSite *a = add_site(s, 9, 10, 20);
-    a->state = 0x12, a->crew = 33;
-    FakeSite *b = add_site(s, 0, 30, 40);
+    Site *a = add_site(s, 9, 10, 20);
+    a->state = SITE_CONTESTED, a->resources_left = 33;
+    Site *b = add_site(s, SITE_STARBASE, 30, 40);
     b->crew = 1500;
-    Visitor *ship = make_visitor(OBJECT_SHIP, "visitor", 9);
+    Ship *ship = make_ship("visitor", 9);
     sector_add_object(s, ship);
     const std::vector<uint8_t> bytes = record_of(s);
 
@@ -100,13 +100,13 @@ TEST_F(SectorSave, SitesTravelInsideTheSectorAndComeBackHeldAndUnlinked) {
     EXPECT_EQ(copy->star_variant, s->star_variant);
     EXPECT_EQ(sector_object_count(copy), 0) << "visitors come back through their own records";
     ASSERT_EQ(sector_site_count(copy), 2);
-    const FakeSite *ra = fake(sector_get_site(copy, 0));
-    const FakeSite *rb = fake(sector_get_site(copy, 1));
+    const Site *ra = sector_get_site(copy, 0);
+    const Site *rb = sector_get_site(copy, 1);
     EXPECT_EQ(ra->id, a->id);
     EXPECT_EQ(ra->kind, OBJECT_SITE);
     EXPECT_EQ(ra->subtype, 9);
-    EXPECT_EQ(ra->state, 0x12u);
-    EXPECT_EQ(ra->crew, 33);
+    EXPECT_EQ(ra->state, SITE_CONTESTED);
+    EXPECT_EQ(ra->resources_left, 33);
     EXPECT_EQ(ra->refcount, 1);
     EXPECT_FALSE(ra->flags & OBJ_LINKED);
     EXPECT_EQ(rb->crew, 1500);
@@ -114,36 +114,82 @@ TEST_F(SectorSave, SitesTravelInsideTheSectorAndComeBackHeldAndUnlinked) {
     EXPECT_EQ(copy->detect_range, 0);
 
     ASSERT_EQ(object_link(copy), RES_OK);
-    EXPECT_EQ(ra->links, 1);
     EXPECT_TRUE(ra->flags & OBJ_LINKED);
     EXPECT_EQ(copy->site_counts[9], 1);
     EXPECT_EQ(copy->site_counts[0], 1);
-    EXPECT_EQ(copy->detect_range, 70);
+    EXPECT_EQ(copy->detect_range, 110) << "the starbase sees farther than the body";
     EXPECT_EQ(record_of(copy), bytes) << "written again, the same bytes";
     object_destroy(copy);
     object_release(s);
 }
 
 TEST_F(SectorSave, AFailingSiteLinkStopsTheLinkAndIsRetriedLater) {
-    Sector *s = make_sector();
+    Sector *s = make_sector(0, 9);
     add_site(s, 9);
-    add_site(s, 10);
+    Site *base = add_site(s, SITE_STARBASE);
+    site_add_officer(base, make_officer(31, "Lost", 9));   // its player is nowhere to be found
     add_site(s, 11);
     GameObject *obj = nullptr;
     ASSERT_EQ(read_back(record_of(s), &obj), RES_OK);
     Sector *copy = sector_of(obj);
-    fake(sector_get_site(copy, 1))->link_result = RES_UNRESOLVED_ID;
     EXPECT_EQ(object_link(copy), RES_UNRESOLVED_ID);
-    EXPECT_EQ(fake(sector_get_site(copy, 0))->links, 1);
-    EXPECT_EQ(fake(sector_get_site(copy, 2))->links, 0) << "the first failure stops the walk";
+    EXPECT_TRUE(sector_get_site(copy, 0)->flags & OBJ_LINKED);
+    EXPECT_FALSE(sector_get_site(copy, 2)->flags & OBJ_LINKED) << "the first failure stops the walk";
     EXPECT_FALSE(copy->flags & OBJ_LINKED);
     EXPECT_EQ(copy->site_counts[9], 0);
 
-    fake(sector_get_site(copy, 1))->link_result = RES_OK;
+    site_remove_officer(sector_get_site(copy, 1), 31);
     EXPECT_EQ(object_link(copy), RES_OK);
-    EXPECT_EQ(fake(sector_get_site(copy, 0))->links, 1) << "a linked site is not linked twice";
-    EXPECT_EQ(fake(sector_get_site(copy, 2))->links, 1);
+    EXPECT_TRUE(sector_get_site(copy, 2)->flags & OBJ_LINKED);
     EXPECT_EQ(copy->site_counts[11], 1);
+    object_destroy(copy);
+    object_release(s);
+}
+
+// Construction percent is not saved: the link step gets it back from the starbase's item.
+TEST_F(SectorSave, ConstructionProgressComesBackFromTheStarbasesItem) {
+    struct Case {
+        const char *what;
+        uint32_t    base_state;
+        int32_t     total, remaining;
+        int32_t     expected;
+    } cases[] = {
+        {"building it", SITE_PRODUCING, 2880, 720, 75},
+        {"paused on it", SITE_PAUSED_KEPT, 4320, 2160, 50},
+        {"doing nothing", 0, 2880, 720, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sector *s = make_sector(0, 7);
+        Site *base = add_site(s, SITE_STARBASE);
+        Site *station = add_site(s, 14);
+        station->state |= SITE_UNDER_CONSTRUCTION;
+        station->progress = 33;
+        base->state = c.base_state;
+        base->item = base->paused_item = 14;
+        base->total_min = base->paused_total = c.total;
+        base->remaining_min = base->paused_remaining = c.remaining;
+        GameObject *obj = nullptr;
+        ASSERT_EQ(read_back(record_of(s), &obj), RES_OK);
+        Sector *copy = sector_of(obj);
+        EXPECT_EQ(sector_get_site(copy, 1)->progress, 0) << "not in the file";
+        ASSERT_EQ(object_link(copy), RES_OK);
+        EXPECT_EQ(sector_get_site(copy, 1)->progress, c.expected);
+        object_destroy(copy);
+        object_release(s);
+    }
+}
+
+TEST_F(SectorSave, ADeployedStarbasesProgressFollowsItsAssemblyDay) {
+    Sector *s = make_sector(0, 7);
+    Site *base = add_site(s, SITE_STARBASE);
+    base->state |= SITE_UNDER_CONSTRUCTION;
+    base->build_started->minutes = game->clock->minutes - 713;   // half of 1426 minutes
+    GameObject *obj = nullptr;
+    ASSERT_EQ(read_back(record_of(s), &obj), RES_OK);
+    Sector *copy = sector_of(obj);
+    ASSERT_EQ(object_link(copy), RES_OK);
+    EXPECT_EQ(sector_get_site(copy, 0)->progress, 50);
     object_destroy(copy);
     object_release(s);
 }
@@ -165,7 +211,7 @@ std::vector<uint8_t> kind_record(int32_t site_count, const std::vector<uint8_t> 
 
 TEST_F(SectorSave, ANestedRecordOfAnotherKindIsMalformed) {
     Sector *s = make_sector();
-    Visitor *ship = make_visitor(OBJECT_SHIP, "ship", 1);
+    Ship *ship = make_ship("ship", 1);
     std::vector<uint8_t> bytes = common_of(s);
     std::vector<uint8_t> nested = record_of(ship);
     const std::vector<uint8_t> tail = kind_record(1, nested, 0, 0);

@@ -16,7 +16,7 @@ class SectorSites : public SectorFixture {};
 
 TEST_F(SectorSites, AnAddedSiteIsPlacedHomedTaggedAndHeld) {
     Sector *s = make_sector();
-    FakeSite *site = add_site(s, 9, 120, 80);
+    Site *site = add_site(s, 9, 120, 80);
     EXPECT_EQ(site->x, 120);
     EXPECT_EQ(site->y, 80);
     EXPECT_EQ(site->home_x, 120);
@@ -26,29 +26,28 @@ TEST_F(SectorSites, AnAddedSiteIsPlacedHomedTaggedAndHeld) {
     EXPECT_EQ(site->refcount, 1);
     EXPECT_EQ(sector_site_count(s), 1);
     EXPECT_EQ(s->site_counts[9], 1);
-    EXPECT_EQ(site->recruits_spawned, 0);
-    FakeSite *training = add_site(s, SITE_KIND_TRAINING);
-    EXPECT_EQ(training->recruits_spawned, 1) << "a training site draws its first recruits";
+    EXPECT_EQ(site_officer_count(site), 0);
+    Site *training = add_site(s, SITE_TRAINING);
+    EXPECT_EQ(site_officer_count(training), 2) << "a training site draws its first recruits";
+    EXPECT_EQ(site_find_sector(training), s) << "the site finds its sector on the galaxy map";
     object_release(s);
 }
 
 TEST_F(SectorSites, TheCensusCountsSitesSensorsAndHarvestableBodies) {
     Sector *s = make_sector();
-    site_template(9)->tflags = SITE_TFLAG_RESOURCE;
-    site_template(10)->tflags = SITE_TFLAG_RESOURCE;
-    site_template(0)->sensor = 150;
-    site_template(7)->sensor = 220;
-    add_site(s, 0);
+    site_template(7)->params.sensor_range = 220;
+    add_site(s, SITE_STARBASE);   // sensor 110
     add_site(s, 7);
     add_site(s, 9);
-    FakeSite *blocked = add_site(s, 10);
-    blocked->feature = SECTOR_FEATURE_NO_HARVEST;
+    Site *home = add_site(s, 10);
+    give_feature(home, FEATURE_HOME_COLONY);
     add_site(s, 10);
+    add_site(s, 14);   // a facility, no resource
     sector_refresh_sites(s);
     EXPECT_EQ(s->site_counts[0], 1);
     EXPECT_EQ(s->site_counts[10], 2);
     EXPECT_EQ(s->detect_range, 220);
-    EXPECT_EQ(s->resource_sites, 2) << "a body whose feature forbids harvesting does not count";
+    EXPECT_EQ(s->resource_sites, 2) << "a home colony is not harvested";
     EXPECT_TRUE(sector_has_site_kind(s, 10));
     EXPECT_FALSE(sector_has_site_kind(s, 11));
     EXPECT_FALSE(sector_has_site_kind(s, 16));
@@ -56,54 +55,53 @@ TEST_F(SectorSites, TheCensusCountsSitesSensorsAndHarvestableBodies) {
 }
 
 TEST_F(SectorSites, OnlyBuildableTemplatesAreOfferedAndExistingOnesAreNot) {
-    for (int32_t t : {0, 7, 13, 14}) site_template(t)->tflags = SITE_TFLAG_BUILDABLE;
     Sector *s = make_sector();
     sector_refresh_sites(s);
-    EXPECT_EQ(sector_entry_count(s), 4);
-    EXPECT_EQ(sector_get_entry_kind(s, 0), 0);
-    EXPECT_EQ(sector_get_entry_kind(s, 3), 14);
+    ASSERT_EQ(sector_entry_count(s), 4) << "the store's facilities: shipyard, harvester, station, training";
+    EXPECT_EQ(sector_get_entry_kind(s, 0), 7);
+    EXPECT_EQ(sector_get_entry_kind(s, 3), 15);
     EXPECT_EQ(sector_get_entry_kind(s, 4), -1);
     EXPECT_FALSE(sector_can_build(s, 9)) << "not a buildable template";
+    EXPECT_FALSE(sector_can_build(s, SITE_STARBASE)) << "a starbase is deployed by a ship";
     add_site(s, 7);
     EXPECT_FALSE(sector_can_build(s, 7));
-    EXPECT_TRUE(sector_can_build(s, 0));
+    EXPECT_TRUE(sector_can_build(s, 14));
     object_release(s);
 }
 
 TEST_F(SectorSites, HarvestersStayOfferedWhileFewerThanHarvestableBodies) {
-    site_template(SITE_KIND_HARVESTER)->tflags = SITE_TFLAG_BUILDABLE;
-    site_template(9)->tflags = SITE_TFLAG_RESOURCE;
     Sector *s = make_sector();
     add_site(s, 9);
-    FakeSite *second = add_site(s, 9);
-    add_site(s, SITE_KIND_HARVESTER);
-    EXPECT_TRUE(sector_can_build(s, SITE_KIND_HARVESTER)) << "1 harvester, 2 bodies";
-    second->feature = SECTOR_FEATURE_NO_HARVEST;
+    Site *second = add_site(s, 9);
+    add_site(s, SITE_HARVESTER);
+    EXPECT_TRUE(sector_can_build(s, SITE_HARVESTER)) << "1 harvester, 2 bodies";
+    give_feature(second, FEATURE_HOME_COLONY);
     sector_refresh_sites(s);
-    EXPECT_FALSE(sector_can_build(s, SITE_KIND_HARVESTER)) << "1 harvester, 1 body left to harvest";
+    EXPECT_FALSE(sector_can_build(s, SITE_HARVESTER)) << "1 harvester, 1 body left to harvest";
     object_release(s);
 }
 
 TEST_F(SectorSites, AKindUnderConstructionIsOfferedOnlyWhileTheStarbaseIsNotBuildingIt) {
-    site_template(7)->tflags = SITE_TFLAG_BUILDABLE;
     Sector *s = make_sector();
-    FakeSite *yard = add_site(s, 7);
-    yard->state = SITE_STATE_BUILDING;
+    Site *yard = add_site(s, 7);
+    yard->state = SITE_UNDER_CONSTRUCTION;
     sector_refresh_sites(s);
     EXPECT_FALSE(sector_can_build(s, 7)) << "without a starbase nobody can resume it";
 
-    FakeSite *base = add_site(s, SITE_KIND_STARBASE);
+    Site *base = add_site(s, SITE_STARBASE);
     EXPECT_TRUE(sector_can_build(s, 7)) << "starbase idle";
-    base->state = SITE_STATE_PRODUCING;
-    base->production = 7;
+    base->state = SITE_PRODUCING;
+    base->item = 7;
     sector_refresh_sites(s);
     EXPECT_FALSE(sector_can_build(s, 7)) << "the starbase is building that kind";
-    base->production = 12;
+    base->item = 12;
     sector_refresh_sites(s);
     EXPECT_TRUE(sector_can_build(s, 7)) << "the starbase builds something else";
-    base->production = -1;
-    sector_refresh_sites(s);
-    EXPECT_FALSE(sector_can_build(s, 7)) << "a defence upgrade or an unknown item";
+    for (int32_t item : {-1, 16, 99}) {
+        base->item = item;
+        sector_refresh_sites(s);
+        EXPECT_FALSE(sector_can_build(s, 7)) << "a defence upgrade or an item naming no template: " << item;
+    }
     yard->state = 0;
     base->state = 0;
     sector_refresh_sites(s);
@@ -126,8 +124,9 @@ protected:
 
 TEST_F(SectorPlacement, APlacedSiteFitsItsRectangleAndTouchesNoOther) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    FakeSite *tmpl = site_template(9);
-    tmpl->min_x = 100, tmpl->max_x = 900, tmpl->min_y = 100, tmpl->max_y = 600;
+    Site *tmpl = site_template(9);
+    tmpl->params.place_min_x = 100, tmpl->params.place_max_x = 900;
+    tmpl->params.place_min_y = 100, tmpl->params.place_max_y = 600;
     set_site_frame(9, 60, 40);
     Sector *s = make_sector();
     for (int i = 0; i < 6; ++i) {
@@ -140,7 +139,7 @@ TEST_F(SectorPlacement, APlacedSiteFitsItsRectangleAndTouchesNoOther) {
         EXPECT_LE(y + 20, 600);
         // The new box against every site already there: a site's box is 140 wide round its centre.
         for (Site *other : s->sites.items) {
-            const GameObject *o = site_object(other);
+            const GameObject *o = other;
             const int32_t ox = o->x + o->w / 2 - 70;
             const bool apart = x > ox + 140 || ox > x + 140 || y > o->y + 40 || o->y > y + 40;
             EXPECT_TRUE(apart) << "site " << i << " at " << x << "," << y << " meets " << o->x << "," << o->y;
@@ -151,9 +150,9 @@ TEST_F(SectorPlacement, APlacedSiteFitsItsRectangleAndTouchesNoOther) {
 }
 
 TEST_F(SectorPlacement, ASingleValueRangeIsNotDrawn) {
-    FakeSite *tmpl = site_template(3);
-    tmpl->min_x = tmpl->max_x = 500;
-    tmpl->min_y = tmpl->max_y = 300;
+    Site *tmpl = site_template(3);
+    tmpl->params.place_min_x = tmpl->params.place_max_x = 500;
+    tmpl->params.place_min_y = tmpl->params.place_max_y = 300;
     set_site_frame(3, 200, 90);
     Sector *s = make_sector();
     int32_t x = 0, y = 0;
@@ -171,9 +170,10 @@ TEST_F(SectorPlacement, NoRoomLeftUsesTheLastCandidateAndWarnsUnlessLabelled) {
     const std::string path = log_path();
     logger_destroy();
     ASSERT_EQ(log_open_file(logger_get(), path.c_str()), RES_OK);
-    FakeSite *tmpl = site_template(11);
-    tmpl->min_x = tmpl->max_x = 300;
-    tmpl->min_y = tmpl->max_y = 200;
+    Site *tmpl = site_template(11);
+    tmpl->params.place_min_x = tmpl->params.place_max_x = 300;
+    tmpl->params.place_min_y = tmpl->params.place_max_y = 200;
+    tmpl->params.template_flags &= ~SITE_TF_LABELLED;
     set_site_frame(11, 50, 50);
     Sector *s = make_sector();
     s->label = "Vega";
@@ -182,7 +182,7 @@ TEST_F(SectorPlacement, NoRoomLeftUsesTheLastCandidateAndWarnsUnlessLabelled) {
     sector_place_site(s, 11, &x, &y);
     EXPECT_EQ(x, 230);
     EXPECT_EQ(y, 175);
-    tmpl->tflags = SITE_TFLAG_LABELLED;
+    tmpl->params.template_flags |= SITE_TF_LABELLED;
     sector_place_site(s, 11, &x, &y);
     logger_destroy();
     const std::string text = read_log(path);
@@ -204,13 +204,8 @@ TEST_F(SectorPlacement, AnUnknownTemplateLeavesThePositionAlone) {
 
 // ---- Arrangement and labels ----
 
-class SectorLabels : public SectorFixture {
-protected:
-    void SetUp() override {
-        SectorFixture::SetUp();
-        for (int32_t t : {6, 9, 10, 11, 12}) site_template(t)->tflags = SITE_TFLAG_LABELLED;
-    }
-};
+// Bodies 6 and 9..12 are labelled; stars and facilities are not.
+class SectorLabels : public SectorFixture {};
 
 TEST_F(SectorLabels, OneLabelledSiteStandsAt350PlusAtMost280MinusHalfItsWidth) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -218,13 +213,13 @@ TEST_F(SectorLabels, OneLabelledSiteStandsAt350PlusAtMost280MinusHalfItsWidth) {
     std::set<int32_t> xs;
     for (int round = 0; round < 60; ++round) {
         Sector *s = make_sector();
-        FakeSite *site = add_site(s, 9, 0, 40);
+        Site *site = add_site(s, 9, 0, 40);
         sector_arrange_sites(s);
         EXPECT_GE(site->x, 350);
         EXPECT_LE(site->x, 350 + 280 - 50);
         EXPECT_EQ(site->home_x, site->x);
         EXPECT_EQ(site->y, 40);
-        EXPECT_EQ(site->label, 1);
+        EXPECT_EQ(site->label_number, 1);
         xs.insert(site->x);
         object_release(s);
     }
@@ -238,9 +233,9 @@ TEST_F(SectorLabels, FiveLabelledSitesSpreadLeftToRightSeventyApart) {
         Sector *s = make_sector();
         for (int32_t t : {6, 9, 10, 11, 12}) add_site(s, t);
         sector_arrange_sites(s);
-        std::vector<const FakeSite *> by_x;
-        for (Site *site : s->sites.items) by_x.push_back(fake(site));
-        std::sort(by_x.begin(), by_x.end(), [](const FakeSite *a, const FakeSite *b) { return a->x < b->x; });
+        std::vector<const Site *> by_x;
+        for (Site *site : s->sites.items) by_x.push_back(site);
+        std::sort(by_x.begin(), by_x.end(), [](const Site *a, const Site *b) { return a->x < b->x; });
         EXPECT_GE(by_x[0]->x, 150);
         EXPECT_LE(by_x[0]->x, 150 + 70 - by_x[0]->w / 2);
         for (size_t i = 1; i < by_x.size(); ++i) {
@@ -248,20 +243,20 @@ TEST_F(SectorLabels, FiveLabelledSitesSpreadLeftToRightSeventyApart) {
             EXPECT_GE(by_x[i]->x, start);
             EXPECT_LE(by_x[i]->x, start + 70 - by_x[i]->w / 2);
         }
-        for (size_t i = 0; i < by_x.size(); ++i) EXPECT_EQ(by_x[i]->label, int32_t(i + 1));
+        for (size_t i = 0; i < by_x.size(); ++i) EXPECT_EQ(by_x[i]->label_number, int32_t(i + 1));
         object_release(s);
     }
 }
 
 TEST_F(SectorLabels, TwoSitesAtOneXAreNumberedInListOrder) {
     Sector *s = make_sector();
-    FakeSite *a = add_site(s, 9, 300, 10);
-    FakeSite *b = add_site(s, 10, 300, 90);
-    FakeSite *c = add_site(s, 11, 100, 50);
+    Site *a = add_site(s, 9, 300, 10);
+    Site *b = add_site(s, 10, 300, 90);
+    Site *c = add_site(s, 11, 100, 50);
     sector_assign_site_labels(s);
-    EXPECT_EQ(c->label, 1);
-    EXPECT_EQ(a->label, 2);
-    EXPECT_EQ(b->label, 3);
+    EXPECT_EQ(c->label_number, 1);
+    EXPECT_EQ(a->label_number, 2);
+    EXPECT_EQ(b->label_number, 3);
     object_release(s);
 }
 
@@ -270,11 +265,11 @@ TEST_F(SectorLabels, TheStarGetsAGreekNameOfItsTemplate) {
     std::set<int32_t> names;
     for (int round = 0; round < 200; ++round) {
         Sector *s = make_sector(0);
-        FakeSite *star = add_site(s, 1);   // template 0's star
+        Site *star = add_site(s, 1);   // template 0's star
         add_site(s, 9, 200, 0);
-        EXPECT_GE(star->label, 0);
-        EXPECT_LT(star->label, SECTOR_LABEL_COUNT);
-        names.insert(star->label);
+        EXPECT_GE(star->label_number, 0);
+        EXPECT_LT(star->label_number, SECTOR_LABEL_COUNT);
+        names.insert(star->label_number);
         object_release(s);
     }
     EXPECT_EQ(names.size(), size_t(SECTOR_LABEL_COUNT)) << "every one of the eleven names comes up";
@@ -282,17 +277,19 @@ TEST_F(SectorLabels, TheStarGetsAGreekNameOfItsTemplate) {
 
 TEST_F(SectorLabels, WithoutItsStarNothingIsNamedAsStar) {
     Sector *s = make_sector(0);
-    FakeSite *other_star = add_site(s, 2);   // template 1's star in a template-0 sector
+    Site *other_star = add_site(s, 2);   // template 1's star in a template-0 sector
+    other_star->label_number = -1;
     add_site(s, 9);
-    EXPECT_EQ(other_star->label, -1);
+    EXPECT_EQ(other_star->label_number, -1);
     object_release(s);
 }
 
 TEST_F(SectorLabels, NothingIsLabelledWithoutALabelledSite) {
     Sector *s = make_sector(0);
-    FakeSite *star = add_site(s, 1);
+    Site *star = add_site(s, 1);
+    star->label_number = -1;
     sector_assign_site_labels(s);
-    EXPECT_EQ(star->label, -1);
+    EXPECT_EQ(star->label_number, -1);
     EXPECT_EQ(sector_count_labelled_sites(s), 0);
     object_release(s);
 }
@@ -312,109 +309,141 @@ TEST_F(SectorLabels, StarKindsAndNames) {
 
 class SectorQueries : public SectorFixture {};
 
-TEST_F(SectorQueries, TheStarbaseAnswersCrewIntakeAndOwnership) {
-    Sector *s = make_sector();
+// The sector and its sites joined: every figure the panels show comes from the real sites.
+TEST_F(SectorQueries, AnOwnedSectorReportsWhatItsRealSitesDo) {
+    Sector *s = make_sector(0, 7);
+    Site *base = add_site(s, SITE_STARBASE);
+    Site *yard = add_site(s, SITE_SHIPYARD);
+    Site *body = add_body(s, 9, 20, 50000);
+    Site *station = add_site(s, 14);
+    Site *harvester = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(harvester, body->id);
+    site_add_crew(base, 600);
+    object_advance_clock(s, 1);   // every site judges its crew
+    EXPECT_FALSE(yard->state & SITE_CREW_SHORT) << "the starbase's 600 crew man the shipyard";
+    EXPECT_FALSE(station->state & SITE_CREW_SHORT);
+    EXPECT_EQ(sector_starbase_crew(s), 600);
+    EXPECT_EQ(s->detect_range, 110) << "the starbase's sensors";
+    EXPECT_EQ(sector_total_research_rate(s), 600) << "research factor 1 x 600 crew";
+    EXPECT_EQ(sector_harvest_income(s), 30) << "harvest factor 1 x 600 crew / divisor 20";
+    EXPECT_GT(sector_starbase_intake(s), 0);
+    EXPECT_TRUE(sector_can_build(s, 15));
+    EXPECT_FALSE(sector_can_build(s, SITE_HARVESTER)) << "a harvester for every harvestable body";
+    EXPECT_FALSE(sector_can_build(s, SITE_SHIPYARD));
+    EXPECT_TRUE(sector_has_starbase_of(s, 7));
+    EXPECT_FALSE(sector_has_starbase_of(s, 8));
+
+    s->owner_id = 8;   // the sector changed hands, its facilities did not
+    EXPECT_EQ(sector_total_research_rate(s), 0);
+    EXPECT_EQ(sector_harvest_income(s), 0);
+    object_advance_clock(s, 1);
+    EXPECT_TRUE(yard->state & SITE_CREW_SHORT) << "another owner's starbase mans nothing";
+    object_release(s);
+}
+
+TEST_F(SectorQueries, TheStarbaseAnswersCrewAndCapacity) {
+    Sector *s = make_sector(0, 42);
     EXPECT_EQ(sector_starbase_crew(s), 0);
     EXPECT_FALSE(sector_starbase_crew_full(s));
     EXPECT_EQ(sector_starbase_intake(s), 0);
-    FakeSite *base = add_site(s, SITE_KIND_STARBASE);
-    base->crew = 900, base->capacity = 1000, base->intake = 35, base->owner_id = 42;
-    EXPECT_EQ(sector_starbase_crew(s), 900);
+    Site *base = add_site(s, SITE_STARBASE);
+    base->crew = 9999;
+    EXPECT_EQ(sector_starbase_crew(s), 9999);
     EXPECT_FALSE(sector_starbase_crew_full(s));
-    base->crew = 1000;
+    base->crew = 10000;
     EXPECT_TRUE(sector_starbase_crew_full(s));
-    EXPECT_EQ(sector_starbase_intake(s), 35);
-    EXPECT_TRUE(sector_has_starbase_of(s, 42));
-    EXPECT_FALSE(sector_has_starbase_of(s, 43));
     object_release(s);
 }
 
 TEST_F(SectorQueries, HarvestIncomeCountsWorkingHarvestersOnLiveBodies) {
-    site_template(9)->tflags = SITE_TFLAG_RESOURCE;
-    Sector *s = make_sector();
-    FakeSite *body = add_site(s, 9);
-    body->divisor = 3;
-    FakeSite *poor = add_site(s, 9);
-    poor->divisor = 0;
-    FakeSite *h1 = add_site(s, SITE_KIND_HARVESTER);
-    h1->target_id = body->id, h1->harvest = 100;   // 100 / 3 = 33
-    FakeSite *h2 = add_site(s, SITE_KIND_HARVESTER);
-    h2->target_id = body->id, h2->harvest = 50, h2->state = SITE_STATE_BUILDING;
-    FakeSite *h3 = add_site(s, SITE_KIND_HARVESTER);
-    h3->target_id = poor->id, h3->harvest = 70;
-    FakeSite *h4 = add_site(s, SITE_KIND_HARVESTER);
-    h4->target_id = body->id, h4->harvest = 20;   // 6
-    EXPECT_EQ(sector_harvest_income(s), 39);
-    h4->state = SITE_STATE_DEACTIVATED;
+    Sector *s = make_sector(0, 7);
+    site_add_crew(add_site(s, SITE_STARBASE), 100);   // each harvester: 100 a day
+    Site *body = add_body(s, 9, 3, 9000);
+    Site *poor = add_body(s, 9, 0, 9000);
+    Site *h1 = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(h1, body->id);   // 100 / 3 = 33
+    Site *h2 = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(h2, body->id);
+    h2->state |= SITE_UNDER_CONSTRUCTION;
+    Site *h3 = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(h3, poor->id);
+    Site *h4 = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(h4, body->id);
+    EXPECT_EQ(sector_harvest_income(s), 66);
+    site_set_deactivated(h4, 1);
     EXPECT_EQ(sector_harvest_income(s), 33);
     body->flags |= OBJ_DEAD;
     EXPECT_EQ(sector_harvest_income(s), 0);
-    EXPECT_EQ(fake(sector_find_harvester_of(s, poor->id)), h3);
+    EXPECT_EQ(sector_find_harvester_of(s, poor->id), h3);
     EXPECT_EQ(sector_find_harvester_of(s, 1), nullptr);
     object_release(s);
 }
 
 TEST_F(SectorQueries, ResourceSitesCheapestAndFree) {
-    site_template(9)->tflags = SITE_TFLAG_RESOURCE;
-    site_template(10)->tflags = SITE_TFLAG_RESOURCE;
     Sector *s = make_sector();
-    FakeSite *a = add_site(s, 9);
-    a->divisor = 4, a->resources = 100;
-    FakeSite *b = add_site(s, 10);
-    b->divisor = 2, b->resources = 0;
-    FakeSite *c = add_site(s, 9);
-    c->divisor = 2, c->resources = 50;
-    FakeSite *d = add_site(s, 10);
-    d->divisor = 3, d->resources = 80;
-    EXPECT_EQ(fake(sector_find_cheapest_resource_site(s)), b) << "the first of the lowest divisor";
-    EXPECT_EQ(fake(sector_find_free_resource_site(s)), c) << "b is exhausted";
-    FakeSite *h = add_site(s, SITE_KIND_HARVESTER);
-    h->target_id = c->id;
-    EXPECT_EQ(fake(sector_find_free_resource_site(s)), d) << "c is taken";
-    d->feature = SECTOR_FEATURE_NO_HARVEST;
-    EXPECT_EQ(fake(sector_find_free_resource_site(s)), a);
+    Site *a = add_body(s, 9, 4, 100);
+    Site *b = add_body(s, 10, 2, 0);
+    Site *c = add_body(s, 9, 2, 50);
+    Site *d = add_body(s, 10, 3, 80);
+    add_site(s, 14);   // a facility without resources
+    EXPECT_EQ(sector_find_cheapest_resource_site(s), b) << "the first of the lowest divisor";
+    EXPECT_EQ(sector_find_free_resource_site(s), c) << "b is exhausted";
+    Site *h = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(h, c->id);
+    EXPECT_EQ(sector_find_free_resource_site(s), d) << "c is taken";
+    give_feature(d, FEATURE_HOME_COLONY);
+    EXPECT_EQ(sector_find_free_resource_site(s), a);
     object_release(s);
 }
 
 TEST_F(SectorQueries, FeaturesAndDefences) {
     Sector *s = make_sector();
-    FakeSite *plain = add_site(s, 9);
+    Site *plain = add_site(s, 8);   // Earth carries no feature
     EXPECT_EQ(sector_first_feature_kind(s), -1);
     EXPECT_FALSE(sector_has_defended_site(s));
-    FakeSite *rich = add_site(s, 10);
-    rich->feature = 1;
-    FakeSite *guarded = add_site(s, 11);
-    guarded->feature = 2, guarded->defence = 0;
-    EXPECT_EQ(sector_first_feature_kind(s), 1);
-    EXPECT_EQ(fake(sector_find_defended_site(s)), guarded);
+    Site *rich = add_site(s, 10);
+    give_feature(rich, FEATURE_RICH_BODY);
+    Site *guarded = add_site(s, 11);
+    give_feature(guarded, FEATURE_SURVIVORS, 0);
+    EXPECT_EQ(sector_first_feature_kind(s), FEATURE_RICH_BODY);
+    EXPECT_EQ(sector_find_defended_site(s), guarded);
     EXPECT_TRUE(sector_has_defended_site(s));
-    EXPECT_EQ(fake(sector_find_site_feature_0_or_2(s)), guarded);
-    EXPECT_EQ(fake(sector_find_site_with_feature(s, 1)), rich);
-    EXPECT_EQ(sector_find_site_with_feature(s, 5), nullptr);
-
-    EXPECT_EQ(sector_generate_feature(s, 3), RES_NO_FEATURE_SITE);
-    plain->takes_feature = true;
-    EXPECT_EQ(sector_generate_feature(s, 3), RES_OK);
-    EXPECT_EQ(plain->generated_feature, 3);
+    EXPECT_EQ(sector_find_site_feature_0_or_2(s), guarded);
+    EXPECT_EQ(sector_find_site_with_feature(s, FEATURE_RICH_BODY), rich);
+    EXPECT_EQ(sector_find_site_with_feature(s, FEATURE_DISCOUNT), nullptr);
+    (void)plain;
     object_release(s);
 }
 
-TEST_F(SectorQueries, PopulationResearchAndUnderConstruction) {
-    site_template(12)->tflags = SITE_TFLAG_POPULATION;
+TEST_F(SectorQueries, AFeatureGoesToTheFirstBodyThatMayCarryIt) {
     Sector *s = make_sector();
-    FakeSite *empty = add_site(s, 12);
-    FakeSite *peopled = add_site(s, 12);
-    peopled->population = 300;
-    (void)empty;
-    EXPECT_EQ(fake(sector_find_site_flag_200(s)), peopled);
-    empty->research = 40;
-    peopled->research = 25;
-    EXPECT_EQ(sector_total_research_rate(s), 65);
+    add_site(s, 8);    // labelled, but no feature names Earth
+    add_site(s, 14);   // not a body
+    EXPECT_EQ(sector_generate_feature(s, FEATURE_RESOURCES), RES_NO_FEATURE_SITE);
+    Site *gas = add_site(s, 9);
+    Site *ice = add_site(s, 10);
+    EXPECT_EQ(sector_generate_feature(s, FEATURE_RESOURCES), RES_OK);
+    ASSERT_NE(gas->feature, nullptr) << "gas giants may hold a mineral cache";
+    EXPECT_EQ(gas->feature->kind, FEATURE_RESOURCES);
+    EXPECT_EQ(ice->feature, nullptr);
+    EXPECT_EQ(sector_generate_feature(s, FEATURE_SURVIVORS), RES_OK);
+    ASSERT_NE(ice->feature, nullptr) << "no survivors on a gas giant";
+    EXPECT_EQ(ice->feature->kind, FEATURE_SURVIVORS);
+    object_release(s);
+}
+
+TEST_F(SectorQueries, PopulationAndUnderConstruction) {
+    Sector *s = make_sector();
+    Site *empty = add_site(s, 12);
+    Site *peopled = add_site(s, 12);
+    site_set_population(peopled, 300);
+    add_site(s, 11)->population = 500;   // a body without population of its own
+    EXPECT_EQ(sector_find_site_flag_200(s), peopled);
     EXPECT_EQ(sector_find_site_under_construction(s, 12), nullptr);
-    peopled->state = SITE_STATE_BUILDING;
-    EXPECT_EQ(fake(sector_find_site_under_construction(s, 12)), peopled);
+    peopled->state = SITE_UNDER_CONSTRUCTION;
+    EXPECT_EQ(sector_find_site_under_construction(s, 12), peopled);
     EXPECT_EQ(sector_find_site_under_construction(s, 16), nullptr);
-    EXPECT_EQ(fake(sector_find_site_of_kind(s, 12)), empty);
+    EXPECT_EQ(sector_find_site_of_kind(s, 12), empty);
     EXPECT_EQ(sector_find_site_of_kind(s, 3), nullptr);
     EXPECT_EQ(sector_find_site_of_kind(s, 99), nullptr);
     object_release(s);

@@ -21,11 +21,11 @@ class SectorVisitors : public SectorFixture {};
 
 TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
     Sector *s = make_sector(0, 7);
-    Visitor *a = make_visitor(OBJECT_SHIP, "a", 7);
-    Visitor *b = make_visitor(OBJECT_SHIP, "b", 8);
-    Visitor *c = make_visitor(OBJECT_SHIP, "c", 0);
-    Visitor *d = make_visitor(OBJECT_SHIP, "d", 9);
-    for (Visitor *v : {a, b, c, d}) sector_add_object(s, v);
+    Ship *a = make_ship("a", 7);
+    Ship *b = make_ship("b", 8);
+    Ship *c = make_ship("c", 0);
+    Ship *d = make_ship("d", 9);
+    for (Ship *v : {a, b, c, d}) sector_add_object(s, v);
     EXPECT_EQ(a->refcount, 1);
     EXPECT_EQ(sector_object_count(s), 4);
     EXPECT_EQ(sector_count_objects_of_owner(s, 7), 1);
@@ -48,8 +48,8 @@ TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
 
 TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
     Sector *s = make_sector();
-    FakeSite *site = add_site(s, 9);
-    Visitor *ship = make_visitor(OBJECT_SHIP, "ship", 3);
+    Site *site = add_site(s, 9);
+    Ship *ship = make_ship("ship", 3);
     sector_add_object(s, ship);
     EXPECT_EQ(object_find(s, site->id), site);
     EXPECT_EQ(object_find(s, ship->id), ship);
@@ -63,13 +63,13 @@ TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
 
 TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
     Sector *s = make_sector();
-    FakeSite *keep = add_site(s, 9);
-    FakeSite *gone = add_site(s, 10);
-    FakeSite *last = add_site(s, 11);
-    Visitor *v1 = make_visitor(OBJECT_SHIP, "v1", 1);
-    Visitor *v2 = make_visitor(OBJECT_SHIP, "v2", 1);
-    Visitor *v3 = make_visitor(OBJECT_SHIP, "v3", 1);
-    for (Visitor *v : {v1, v2, v3}) sector_add_object(s, v);
+    Site *keep = add_site(s, 9);
+    Site *gone = add_site(s, 10);
+    Site *last = add_site(s, 11);
+    Ship *v1 = make_ship("v1", 1);
+    Ship *v2 = make_ship("v2", 1);
+    Ship *v3 = make_ship("v3", 1);
+    for (Ship *v : {v1, v2, v3}) sector_add_object(s, v);
     object_add_ref(gone);
     object_add_ref(v1);
     gone->flags |= OBJ_DEAD;
@@ -78,8 +78,8 @@ TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
     EXPECT_EQ(gone->refcount, 1) << "released by the sector";
     EXPECT_EQ(v1->refcount, 1);
     ASSERT_EQ(sector_site_count(s), 2);
-    EXPECT_EQ(fake(sector_get_site(s, 0)), keep);
-    EXPECT_EQ(fake(sector_get_site(s, 1)), last);
+    EXPECT_EQ(sector_get_site(s, 0), keep);
+    EXPECT_EQ(sector_get_site(s, 1), last);
     EXPECT_EQ(s->site_counts[10], 0);
     ASSERT_EQ(sector_object_count(s), 2);
     EXPECT_EQ(sector_get_object(s, 0), v2);
@@ -89,52 +89,76 @@ TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
     object_release(s);
 }
 
+TEST_F(SectorVisitors, AShipSetIntoASectorIsListedAndLeavesItsListWhenTakenOut) {
+    Sector *a = make_sector(0, 0, 100, 100);
+    Sector *b = make_sector(1, 0, 300, 100);
+    Ship *ship = make_ship("Wanderer", 4);
+    object_add_ref(ship);   // the test's own
+    ship_set_sector(ship, a);
+    EXPECT_EQ(sector_object_count(a), 1);
+    EXPECT_EQ(sector_get_object(a, 0), ship);
+    EXPECT_EQ(ship->refcount, 2);
+    ship_set_sector(ship, b);
+    EXPECT_EQ(sector_object_count(a), 0) << "it left the first sector";
+    EXPECT_EQ(sector_get_object(b, 0), ship);
+    EXPECT_EQ(ship->refcount, 2);
+    ship_set_sector(ship, nullptr);
+    EXPECT_EQ(sector_object_count(b), 0);
+    EXPECT_EQ(ship->refcount, 1);
+    EXPECT_EQ(ship->sector_id, 0u);
+    object_release(ship);
+    object_release(a);
+    object_release(b);
+}
+
 TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     Sector *s = make_sector();
-    Visitor *dead = make_visitor(OBJECT_SHIP, "dead", 1);
-    Visitor *alive = make_visitor(OBJECT_SHIP, "alive", 1);
-    dead->in_fleet = alive->in_fleet = true;
+    Ship *dead = make_ship("dead", 1);
+    Ship *alive = make_ship("alive", 1);
     dead->flags |= OBJ_DEAD;
     sector_add_object(s, dead);
     sector_add_object(s, alive);
     s->pulse_ms = -5;
     object_reset_state(s);
-    EXPECT_FALSE(dead->in_fleet);
-    EXPECT_TRUE(alive->in_fleet);
+    EXPECT_EQ(g_rec.left_fleet, (std::vector<GameObject *>{dead}));
     EXPECT_GE(s->pulse_ms, 100);
     EXPECT_LE(s->pulse_ms, 10000);
     object_release(s);
 }
 
-TEST_F(SectorVisitors, TheClockReachesSitesThenVisitors) {
-    Sector *s = make_sector();
-    add_site(s, 9)->name = "body";
-    add_site(s, 0)->name = "base";
-    Visitor *ship = make_visitor(OBJECT_SHIP, "ship", 4);
+TEST_F(SectorVisitors, TheClockReachesTheSites) {
+    Sector *s = make_sector(0, 7);
+    Site *base = add_site(s, SITE_STARBASE);
+    site_add_crew(base, 500);
+    Site *station = add_site(s, 14);
+    station->research_timer = 200;
+    Ship *ship = make_ship("ship", 4);
     sector_add_object(s, ship);
     object_advance_clock(s, 144);
-    EXPECT_EQ(g_rec.order, (std::vector<std::string>{"clock body", "clock base", "clock ship"}));
-    EXPECT_EQ(ship->minutes, 144);
+    EXPECT_EQ(station->research_timer, 56) << "the station's research clock ran";
+    EXPECT_FALSE(station->state & SITE_CREW_SHORT);
     object_release(s);
 }
 
-TEST_F(SectorVisitors, TheDayTurnRunsSitesThenVisitorsAndSeasonsForeignPilots) {
+TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
     Sector *s = make_sector(0, 7);
-    add_site(s, 9)->name = "body";
-    Officer home_pilot, foreign_pilot, free_pilot;
-    Visitor *own = make_visitor(OBJECT_SHIP, "own", 7);
-    own->pilot = &home_pilot;
-    Visitor *raider = make_visitor(OBJECT_SHIP, "raider", 8);
-    raider->pilot = &foreign_pilot;
-    Visitor *drifter = make_visitor(OBJECT_SHIP, "drifter", 0);
-    drifter->pilot = &free_pilot;
-    Visitor *crewless = make_visitor(OBJECT_SHIP, "crewless", 9);
-    for (Visitor *v : {own, raider, drifter, crewless}) sector_add_object(s, v);
+    Site *base = add_site(s, SITE_STARBASE);
+    Officer *home_pilot = make_officer(1, "Home", 7), *foreign_pilot = make_officer(2, "Foreign", 8);
+    Officer *free_pilot = make_officer(3, "Free", 0);
+    Ship *own = make_ship("own", 7);
+    Ship *raider = make_ship("raider", 8);
+    Ship *drifter = make_ship("drifter", 0);
+    // Seated by hand: the test hull has no pilot seat of its own.
+    for (auto [ship, pilot] : {std::pair{own, home_pilot}, {raider, foreign_pilot}, {drifter, free_pilot}}) {
+        officer_retain(pilot);
+        ship->pilot = pilot;
+    }
+    Ship *crewless = make_ship("crewless", 9);
+    for (Ship *v : {own, raider, drifter, crewless}) sector_add_object(s, v);
     object_galaxy_turn(s);
-    EXPECT_EQ(g_rec.order,
-              (std::vector<std::string>{"turn body", "turn own", "turn raider", "turn drifter", "turn crewless"}));
+    EXPECT_TRUE(base->state & SITE_CONTESTED) << "the starbase's turn saw foreign ships";
     ASSERT_EQ(g_rec.experience.size(), 1u);
-    EXPECT_EQ(g_rec.experience[0].first, &foreign_pilot);
+    EXPECT_EQ(g_rec.experience[0].first, foreign_pilot);
     EXPECT_EQ(g_rec.experience[0].second, 100);
 
     g_rec.experience.clear();
@@ -154,38 +178,28 @@ protected:
         rival = add_player(8);
         spy = add_player(9);
         bystander = add_player(10);
-        site_template(0)->sensor = 100;
-        home = make_sector(0, 7);
-        place(home, 500, 500, 20, 20);   // centre 510, 510
-        add_site(home, SITE_KIND_STARBASE);
+        site_template(SITE_STARBASE)->params.sensor_range = 100;
+        home = make_sector(0, 7, 500, 500);   // centre 510, 510
+        add_site(home, SITE_STARBASE);
     }
     void TearDown() override {
         object_release(home);
         SectorFixture::TearDown();
     }
-    // On the map at (x, y) with a size of w x h.
-    void place(GameObject *obj, int32_t x, int32_t y, int32_t w, int32_t h) {
-        obj->w = w;
-        obj->h = h;
-        map_place_object(map, obj, x, y, 1);
-        map_add_pending_objects(map);
-    }
-
     FakePlayer *owner = nullptr, *rival = nullptr, *spy = nullptr, *bystander = nullptr;
     Sector     *home = nullptr;
 };
 
 TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
-    Visitor *near = make_visitor(OBJECT_FLEET, "near", 8);
-    place(near, 600, 505, 10, 10);   // centre 605, 510: 95 away
-    Visitor *edge = make_visitor(OBJECT_FLEET, "edge", 8);
-    place(edge, 405, 505, 10, 10);   // centre 410, 510: 100 away, still within
-    Visitor *far = make_visitor(OBJECT_FLEET, "far", 8);
-    place(far, 506, 606, 10, 10);    // centre 511, 611: 101 away
-    Visitor *mine = make_visitor(OBJECT_FLEET, "mine", 7);
-    place(mine, 505, 505, 10, 10);
-    Sector *other = make_sector(1, 0);
-    place(other, 560, 480, 20, 20);
+    FakeFleet *near = make_fleet("near", 8);
+    put(near, 600, 505, 10, 10);   // centre 605, 510: 95 away
+    FakeFleet *edge = make_fleet("edge", 8);
+    put(edge, 405, 505, 10, 10);   // centre 410, 510: 100 away, still within
+    FakeFleet *far = make_fleet("far", 8);
+    put(far, 506, 606, 10, 10);    // centre 511, 611: 101 away
+    FakeFleet *mine = make_fleet("mine", 7);
+    put(mine, 505, 505, 10, 10);
+    Sector *other = make_sector(1, 0, 560, 480);
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, home, 1));
     EXPECT_TRUE(learnt(owner, near, 0));
@@ -198,18 +212,18 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
 }
 
 TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButAPointBlankFleet) {
-    Visitor *shy = make_visitor(OBJECT_FLEET, "shy", 8);
+    FakeFleet *shy = make_fleet("shy", 8);
     shy->cloak = 40;
-    place(shy, 560, 505, 10, 10);     // 55 away; range 60
-    Visitor *shier = make_visitor(OBJECT_FLEET, "shier", 8);
+    put(shy, 560, 505, 10, 10);     // 55 away; range 60
+    FakeFleet *shier = make_fleet("shier", 8);
     shier->cloak = 40;
-    place(shier, 566, 505, 10, 10);   // 61 away
-    Visitor *hidden = make_visitor(OBJECT_FLEET, "hidden", 8);
+    put(shier, 566, 505, 10, 10);   // 61 away
+    FakeFleet *hidden = make_fleet("hidden", 8);
     hidden->cloak = 100;
-    place(hidden, 506, 505, 10, 10);  // 1 away; range 0
-    Visitor *on_top = make_visitor(OBJECT_FLEET, "on top", 8);
+    put(hidden, 506, 505, 10, 10);  // 1 away; range 0
+    FakeFleet *on_top = make_fleet("on top", 8);
     on_top->cloak = 100;
-    place(on_top, 505, 505, 10, 10);  // 0 away
+    put(on_top, 505, 505, 10, 10);  // 0 away
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, shy, 0));
     EXPECT_FALSE(learnt_any(owner, shier));
@@ -226,18 +240,18 @@ TEST_F(SectorDetection, PlayersTappingTheOwnerLearnTheSector) {
 }
 
 TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
-    Visitor *scout = make_visitor(OBJECT_SHIP, "scout", 8);
-    scout->scan = 400;   // 15%: 60
-    Visitor *hauler = make_visitor(OBJECT_SHIP, "hauler", 8);
-    hauler->scan = 100;
+    Ship *scout = make_ship("scout", 8);
+    scout->scan_range = 400;   // 15%: 60
+    Ship *hauler = make_ship("hauler", 8);
+    hauler->scan_range = 100;
     sector_add_object(home, scout);
     sector_add_object(home, hauler);
-    Visitor *close = make_visitor(OBJECT_FLEET, "close", 10);
-    place(close, 555, 505, 10, 10);   // 50 away
-    Visitor *beyond = make_visitor(OBJECT_FLEET, "beyond", 10);
-    place(beyond, 575, 505, 10, 10);  // 70 away
-    Visitor *owners = make_visitor(OBJECT_FLEET, "owners", 7);
-    place(owners, 515, 505, 10, 10);
+    FakeFleet *close = make_fleet("close", 10);
+    put(close, 555, 505, 10, 10);   // 50 away
+    FakeFleet *beyond = make_fleet("beyond", 10);
+    put(beyond, 575, 505, 10, 10);  // 70 away
+    FakeFleet *owners = make_fleet("owners", 7);
+    put(owners, 515, 505, 10, 10);
     spy->taps = {8};
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, scout, 0));
@@ -250,14 +264,13 @@ TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
 }
 
 TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
-    Sector *lonely = make_sector(0, 0);
-    place(lonely, 100, 100, 20, 20);
-    Visitor *blind = make_visitor(OBJECT_SHIP, "blind", 8);
+    Sector *lonely = make_sector(0, 0, 100, 100);
+    Ship *blind = make_ship("blind", 8);
     sector_add_object(lonely, blind);
-    Visitor *there = make_visitor(OBJECT_FLEET, "there", 10);
-    place(there, 105, 105, 10, 10);   // centre 110, 110: distance 0 from the sector's centre
-    Visitor *next_door = make_visitor(OBJECT_FLEET, "next door", 10);
-    place(next_door, 107, 105, 10, 10);   // 2 away; range max(1, 0) = 1
+    FakeFleet *there = make_fleet("there", 10);
+    put(there, 105, 105, 10, 10);   // centre 110, 110: distance 0 from the sector's centre
+    FakeFleet *next_door = make_fleet("next door", 10);
+    put(next_door, 107, 105, 10, 10);   // 2 away; range max(1, 0) = 1
     object_after_advance(lonely);
     EXPECT_TRUE(learnt(rival, there, 0));
     EXPECT_FALSE(learnt_any(rival, next_door));
@@ -275,8 +288,7 @@ protected:
         game->ui_player_id = 7;
         s = make_sector(0, 7);
         s->detect_range = 180;
-        s->x = 300, s->y = 200, s->w = 30, s->h = 30;
-        s->map = map;
+        put(s, 300, 200, 30, 30);
     }
     void TearDown() override {
         object_release(s);
@@ -322,16 +334,16 @@ TEST_F(SectorPulse, AnotherPlayersSectorPulsesForTheUiPlayersShipsAtFifteenPerce
     s->pulse_ms = 10;
     object_update(s, 50);
     EXPECT_TRUE(g_rec.pulses.empty()) << "nobody of the UI player is there";
-    Visitor *probe = make_visitor(OBJECT_SHIP, "probe", 7);
-    probe->scan = 250;
-    Visitor *bigger = make_visitor(OBJECT_SHIP, "bigger", 8);
-    bigger->scan = 900;
+    Ship *probe = make_ship("probe", 7);
+    probe->scan_range = 250;
+    Ship *bigger = make_ship("bigger", 8);
+    bigger->scan_range = 900;
     sector_add_object(s, probe);
     sector_add_object(s, bigger);
     object_update(s, 50);
     ASSERT_EQ(g_rec.pulses.size(), 1u);
     EXPECT_EQ(g_rec.pulses[0].radius, 37);   // 15 x 250 / 100
-    probe->scan = 0;
+    probe->scan_range = 0;
     s->pulse_ms = 10;
     object_update(s, 50);
     EXPECT_EQ(g_rec.pulses.size(), 1u) << "no scanner, no pulse";
@@ -354,12 +366,13 @@ class SectorSnapshot : public SectorFixture {};
 TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
     Sector *s = make_sector(0, 7);
     s->label = "Vega";
-    FakeSite *body = add_site(s, 9);
-    FakeSite *base = add_site(s, SITE_KIND_STARBASE);
+    Site *body = add_site(s, 9);
+    Site *base = add_site(s, SITE_STARBASE);
     base->crew = 1200;
-    FakeSite *guarded = add_site(s, 11);
-    guarded->feature = 2, guarded->defence = 1, guarded->defenders = 6, guarded->defenders_lost = 2;
-    Visitor *ship = make_visitor(OBJECT_SHIP, "ship", 8);
+    Site *guarded = add_site(s, 11);
+    SiteFeature *f = give_feature(guarded, FEATURE_SURVIVORS, 1);
+    f->defenders = 6, f->defenders_lost = 2;
+    Ship *ship = make_ship("ship", 8);
     sector_add_object(s, ship);
 
     Sector *copy = sector_of(object_clone(s, -1));
@@ -387,7 +400,7 @@ TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
     sector_remove_object(s, ship);
     base->flags |= OBJ_DEAD;
     object_purge_dead(s);
-    guarded->feature = -1;
+    site_free_feature(guarded);
     object_copy_record(copy, s, 1);
     EXPECT_EQ(copy->known_site_count, 2);
     EXPECT_EQ(copy->known_object_count, 0);

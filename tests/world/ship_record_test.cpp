@@ -218,6 +218,7 @@ TEST_F(ShipMemberships, AHullWithoutAPilotSeatRefusesOne) {
 
 TEST_F(ShipMemberships, JoiningASectorListsTheShipAndStampsItsArrival) {
     Ship *s = ship({});
+    object_add_ref(s);   // a holder beside the sectors
     s->ship_flags |= SHIP_FLAG_UNSETTLED;
     GameObject *a = place(OBJECT_SECTOR, 7, 0, 0, 10, 10);
     GameObject *b = place(OBJECT_SECTOR, 8, 0, 0, 10, 10);
@@ -227,13 +228,17 @@ TEST_F(ShipMemberships, JoiningASectorListsTheShipAndStampsItsArrival) {
     EXPECT_EQ(s->arrival_date->minutes, 5000u);
     EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
     ship_set_sector(s, a);   // already there
+    EXPECT_EQ(sector_object_count(sector_of(a)), 1);
     game->clock->minutes = 6000;
     ship_set_sector(s, b);
     EXPECT_EQ(s->arrival_date->minutes, 6000u);
+    EXPECT_EQ(sector_object_count(sector_of(a)), 0);
+    EXPECT_EQ(sector_get_object(sector_of(b), 0), s);
     ship_set_sector(s, nullptr);
     EXPECT_EQ(s->sector_id, 0u);
+    EXPECT_EQ(sector_object_count(sector_of(b)), 0);
     ship_set_sector(s, nullptr);   // no sector to leave
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"sector+ 7", "sector- 7", "sector+ 8", "sector- 8"}));
+    EXPECT_EQ(s->refcount, 1) << "every sector let go of it";
 }
 
 TEST_F(ShipMemberships, JoiningAFleetLeavesTheOldOne) {

@@ -257,7 +257,8 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     EXPECT_EQ(s->sector_id, 70u);
     EXPECT_EQ(s->fleet_id, 71u);
     EXPECT_EQ(s->arrival_date->minutes, 99999u) << "rejoining the sector stamps the load's time";
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"sector+ 70", "fleet+ 71"}));
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
     ship_set_pilot(s, nullptr);
     officer_release(o);
 }
@@ -282,12 +283,14 @@ TEST_F(ShipLink, UnresolvedIdsFailWithTheirLogLinesAndJoinNothing) {
     s->fleet_id = 71;
     EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
     EXPECT_FALSE(s->flags & OBJ_LINKED);
-    EXPECT_TRUE(g_world.calls.empty()) << "a failed link joined the sector";
+    EXPECT_TRUE(g_world.calls.empty()) << "a failed link joined the fleet";
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 0) << "a failed link joined the sector";
     EXPECT_EQ(s->sector_id, 70u);
     // The fleet turns up later: the retry joins each list once.
     g_world.objects[71]->kind = OBJECT_FLEET;
     EXPECT_EQ(object_link(s), RES_OK);
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"sector+ 70", "fleet+ 71"}));
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
 
     s->flags &= ~OBJ_LINKED;
     s->pilot_id = 12;

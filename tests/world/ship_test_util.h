@@ -20,6 +20,7 @@
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/ship.h"
 #include "world/world_hooks.h"
 
@@ -119,12 +120,6 @@ inline WorldHooks fake_hooks() {
         return it == g_world.officers.end() ? nullptr : it->second;
     };
     // The lists' own reference counting is theirs; the fakes only record the calls.
-    h.sector_add_object = [](GameObject *sector, GameObject *) {
-        g_world.calls.push_back("sector+ " + std::to_string(sector->id));
-    };
-    h.sector_remove_object = [](GameObject *sector, GameObject *) {
-        g_world.calls.push_back("sector- " + std::to_string(sector->id));
-    };
     h.fleet_add_ship = [](GameObject *fleet, GameObject *) {
         g_world.calls.push_back("fleet+ " + std::to_string(fleet->id));
     };
@@ -134,9 +129,11 @@ inline WorldHooks fake_hooks() {
     return h;
 }
 
-// A header-only object of a kind at a place, known to the fake world by id.
+// An object of a kind at a place, known to the fake world by id: a header only, except that
+// A sector is a real sector record: ships join its object list.
 inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_t w, int32_t h) {
-    GameObject *obj = object_create_stub(kind, id);
+    GameObject *obj = kind == OBJECT_SECTOR ? object_create_blank(kind) : object_create_stub(kind, id);
+    obj->id = id;
     obj->flags = 0;   // a real header, not a stub awaiting its link
     obj->x = x;
     obj->y = y;
@@ -184,9 +181,12 @@ protected:
         live_systems = system_live_count();
     }
     void TearDown() override {
+        // The test destroys its ships itself: the sectors let go of them without releasing.
+        for (auto &[id, obj] : g_world.objects)
+            if (Sector *sector = sector_of(obj)) list_reset(&sector->objects);
         for (GameObject *obj : owned) object_destroy(obj);
         for (auto &[id, obj] : g_world.objects) {
-            obj->flags |= OBJ_STUB;   // headers only
+            if (obj->kind != OBJECT_SECTOR) obj->flags |= OBJ_STUB;   // headers only
             object_destroy(obj);
         }
         g_world = FakeWorld{};
