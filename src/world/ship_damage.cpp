@@ -442,9 +442,9 @@ Site *ship_deploy_starbase(Ship *ship) {
     GameObject *found = world_find_object(ship->sector_id);
     Sector *sector = found && found->kind == OBJECT_SECTOR && !(found->flags & OBJ_STUB) ? static_cast<Sector *>(found)
                                                                                             : nullptr;
-    if (!sector || sector_count_other_owners(sector, ship->owner_id) != 0 || sector->site_counts[SITE_KIND_STARBASE] != 0)
+    if (!sector || sector_count_other_owners(sector, ship->owner_id) != 0 || sector->site_counts[SITE_STARBASE] != 0)
         return nullptr;
-    Site *site = site_create(SITE_KIND_STARBASE);
+    Site *site = site_create(SITE_STARBASE);
     if (!site) return nullptr;
     site->owner_id = ship->owner_id;
     site_set_under_construction(site, 1);
@@ -454,11 +454,11 @@ Site *ship_deploy_starbase(Ship *ship) {
         if (site->built) date_copy(site->built, game->clock);
     }
     int32_t x = 0, y = 0;
-    sector_place_site(sector, SITE_KIND_STARBASE, &x, &y);
+    sector_place_site(sector, SITE_STARBASE, &x, &y);
     sector_add_site(sector, site, x, y);
     if (ship->crew > 0) {
-        site->crew = site->subtype == SITE_KIND_STARBASE ? ship->crew : 0;
-        if (site->subtype == SITE_KIND_STARBASE) site_update_crew_state(site);
+        site->crew = site->subtype == SITE_STARBASE ? ship->crew : 0;
+        if (site->subtype == SITE_STARBASE) site_update_crew_state(site);
         ship->crew = 0;
     }
     if (Officer *pilot = ship->pilot) {
