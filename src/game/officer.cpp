@@ -9,6 +9,11 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
+#include "platform/str.h"
+#include "game/alert_pending.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
 
 namespace {
 
@@ -69,14 +74,40 @@ int draw_skill(const int32_t weights[OFFICER_SKILL_COUNT], int32_t total) {
     return -1;
 }
 
+// Where the officer serves, for the news: its ship's sector, else its own sector, else the fleet
+// its ship travels in; the object to highlight and the sector's name (empty in deep space).
+void officer_whereabouts(const Officer *officer, uint64_t *highlight_id, std::string *sector_name) {
+    *highlight_id = 0;
+    sector_name->clear();
+    Ship *ship = officer->ship_id ? ship_of(world_find_object(officer->ship_id)) : nullptr;
+    GameObject *sector = nullptr;
+    if (ship && ship->sector_id) sector = world_find_object(ship->sector_id);
+    if ((!sector || sector->kind != OBJECT_SECTOR) && officer->sector_id) sector = world_find_object(officer->sector_id);
+    if (sector && sector->kind == OBJECT_SECTOR) {
+        *highlight_id = sector->id;
+        *sector_name = object_get_name(sector);
+        return;
+    }
+    if (ship && ship->fleet_id) *highlight_id = ship->fleet_id;
+}
+
 // A new rank reached: the owner hears of it, and a promotion of the UI player's officer sounds.
 void officer_announce(const Officer *officer) {
-    log_write(LOG_GAME, LOG_DEBUG, "Officer #%llu \"%s\" %s %s", (unsigned long long)officer->id,
-              officer->name.c_str(), officer->rank == RANK_LT_COMMANDER ? "hired as" : "promoted to",
-              officer_rank_name(officer->rank));
+    const bool hired = officer->rank == RANK_LT_COMMANDER;
+    uint64_t highlight = 0;
+    std::string sector;
+    officer_whereabouts(officer, &highlight, &sector);
+    const char *rank = officer_rank_name(officer->rank);
+    std::string text;
+    if (!sector.empty())
+        text = str_format(hired ? "%s (%s sector) was hired as a %s" : "%s (%s sector) was promoted to %s",
+                          officer->name.c_str(), sector.c_str(), rank);
+    else
+        text = str_format(hired ? "%s (deep space) was hired as a %s" : "%s (deep space) was promoted to %s",
+                          officer->name.c_str(), rank);
+    alert_pending_officer_news(officer->owner_id, officer->rank, highlight, officer, text);
     Game *game = game_get();
-    if (officer->rank != RANK_LT_COMMANDER && game && game->ui_player_id != 0 &&
-        officer->owner_id == game->ui_player_id)
+    if (!hired && game && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id)
         sound_play(OFFICER_PROMOTION_SOUND);
 }
 
@@ -218,7 +249,38 @@ void officer_hire_or_promote(Officer *officer) {
         officer->ship_tally = 0;
         officer->base_tally = 0;
         officer->command_tally = 0;
+        // The pilot's ship flies with the new rank at once.
+        if (Ship *ship = officer->ship_id ? ship_of(world_find_object(officer->ship_id)) : nullptr) {
+            ship->pilot_rank = officer->rank;
+            ship_recompute_stats(ship);
+            ship->ap = ship->max_ap;
+            ship->mp = ship->max_mp;
+        }
     }
+}
+
+void officer_add_ship_experience(Officer *officer, int32_t amount) {
+    officer->experience += amount;
+    officer->ship_tally += amount;
+    officer_hire_or_promote(officer);
+}
+
+void officer_apply_ship_bonuses(const Officer *officer, Ship *ship) {
+    const int32_t *skill = officer->skills;
+    const int32_t navigation = skill[SKILL_NAVIGATION], marksmanship = skill[SKILL_MARKSMANSHIP];
+    const int32_t command = skill[SKILL_COMMAND], sensors = skill[SKILL_SENSORS];
+    const int32_t engineering = skill[SKILL_ENGINEERING];
+    ship->initiative_rate += 2 * officer->rank + 10;
+    ship->evasion += 12 * navigation;
+    ship->turn_cost -= navigation;
+    ship->damage_bonus += 3 * marksmanship;
+    ship->max_ap += 3 * command;
+    ship->scan_cost -= 3 * sensors;
+    ship->scan_boost += 25 * sensors;
+    if (engineering >= 1) ship->thrust = ship->thrust * (100 + 16 * engineering) / 100;
+    const int32_t s = 3 * command + 2 * (navigation + marksmanship);
+    ship->online_load_a += 2 * s + 20;
+    ship->online_load_b += s / 2 + 2;
 }
 
 void officer_add_experience(Officer *officer, int32_t amount, int check) {

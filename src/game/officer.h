@@ -16,6 +16,7 @@
 
 struct Buffer;
 struct Date;
+struct Ship;
 
 constexpr int OFFICER_SKILL_COUNT = 9;
 constexpr int OFFICER_RANK_COUNT  = 7;
@@ -90,6 +91,10 @@ void     officer_init_stats(Officer *officer);
 // The promotion check, run after every experience gain: while the experience reaches the next
 // rank's threshold (and some tally is positive) the officer rises, drawing skills above rank 1.
 void     officer_hire_or_promote(Officer *officer);
+// Experience and ship tally += amount (battles, galaxy days, hacks and surveys), then the promotion check.
+void     officer_add_ship_experience(Officer *officer, int32_t amount);
+// The pilot's bonuses, added to a ship's statistics while they are recomputed.
+void     officer_apply_ship_bonuses(const Officer *officer, Ship *ship);
 // Experience and command tally += amount; with check set, the promotion check runs.
 void     officer_add_experience(Officer *officer, int32_t amount, int check);
 // Three skills drawn by the weight of their group's tally (-1: nothing drawn).

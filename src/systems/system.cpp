@@ -9,43 +9,43 @@
 #include "platform/buffer.h"
 #include "platform/log.h"
 #include "platform/store.h"
+#include "systems/system_types.h"
 #include "systems/weapon.h"
 
 namespace {
 
-// Each type's init, by type number. A type whose behaviour is not written yet has an empty entry,
-// which leaves every slot of its record empty.
+// Each type's init, by type number. An empty entry leaves every slot of that type's record empty.
 SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {
-    beam_weapon_init,   // 0
-    volley_gun_init,   // 1
-    nullptr,   // 2
-    nullptr,   // 3
-    heavy_beam_init,   // 4
-    nullptr,   // 5
-    nullptr,   // 6
-    triple_beam_init,   // 7
-    missile_init,   // 8
-    nullptr,   // 9
-    drain_weapon_init,   // 10
-    nullptr,   // 11
-    nullptr,   // 12
-    nullptr,   // 13
-    nullptr,   // 14
-    nullptr,   // 15
-    nullptr,   // 16
-    nullptr,   // 17
-    nullptr,   // 18
-    nullptr,   // 19
-    drone_launcher_init,   // 20
-    nullptr,   // 21
-    mass_driver_init,   // 22
-    nullptr,   // 23
-    rocket_pod_init,   // 24
-    self_destruct_init,   // 25
-    nullptr,   // 26
-    nullptr,   // 27
-    nullptr,   // 28
-    nullptr,   // 29
+    /*  0 beam               */ beam_weapon_init,
+    /*  1 volley gun         */ volley_gun_init,
+    /*  2 engine             */ system_engine_init,
+    /*  3 sensor             */ system_sensor_init,
+    /*  4 heavy beam         */ heavy_beam_init,
+    /*  5 shield             */ system_shield_init,
+    /*  6 evasion boost      */ system_evasion_boost_init,
+    /*  7 triple beam        */ triple_beam_init,
+    /*  8 missile            */ missile_init,
+    /*  9 point defence      */ system_point_defence_init,
+    /* 10 drain              */ drain_weapon_init,
+    /* 11 damage boost       */ system_damage_boost_init,
+    /* 12 crew module        */ system_crew_module_init,
+    /* 13 starbase kit       */ system_starbase_kit_init,
+    /* 14 network intrusion  */ system_network_intrusion_init,
+    /* 15 armour             */ system_armour_init,
+    /* 16 hyperdrive         */ system_hyperdrive_init,
+    /* 17 escape pod         */ system_escape_pod_init,
+    /* 18 crew shelter       */ system_crew_shelter_init,
+    /* 19 booster            */ system_booster_init,
+    /* 20 drone launcher     */ drone_launcher_init,
+    /* 21 jump drive         */ system_jump_drive_init,
+    /* 22 mass driver        */ mass_driver_init,
+    /* 23 stealth            */ system_stealth_init,
+    /* 24 rocket pod         */ rocket_pod_init,
+    /* 25 self-destruct      */ self_destruct_init,
+    /* 26 fleet damage boost */ system_fleet_damage_boost_init,
+    /* 27 fleet evasion boost*/ system_fleet_evasion_boost_init,
+    /* 28 interdictor        */ system_interdictor_init,
+    /* 29 boarding grid      */ system_boarding_grid_init,
 };
 
 // The i32 fields of a parameter file between the flags and the two texts, in file order.

@@ -273,6 +273,55 @@ int32_t system_ai_candidate_count(System *system, AiPlayer *ai, Ship *ship, int3
 Result  system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target,
                                 int32_t index);
 
+// --- activation and target checks (system_activate.cpp) ---------------------------------------
+
+// Battles without a screen (autocombat) resolve at once: no shots, effects or sounds, damage
+// applied on the spot, every draw from the game's fourth generator.
+bool     system_resolve_at_once();
+// One random word: the calling thread's quick generator, or the game's fourth generator while
+// resolving at once.
+uint32_t system_random();
+// lo..hi inclusive from the same source.
+int32_t  system_random_between(int32_t lo, int32_t hi);
+// The shared hit roll: 1 + |draw| mod 100 against the chance; true for a hit (100 always hits).
+bool     system_hit_roll(int32_t chance);
+
+// RES_OUTSIDE_ARC when the system has an arc and the angle lies more than arc / 2 from the facing.
+Result system_arc_test(const System *system, int32_t facing, int32_t angle);
+// The target checks in their order: no checks (0x4); own ship (-13); no target (-10); a shot for a
+// system that cannot aim at shots (-13); range (-11); arc (-17).
+Result system_check_target(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y);
+// Use in combat: offline (-16), recharging (-37), out of rounds (-38), the target checks, then the
+// type's activate slot; only a use that succeeds spends a round and begins the recharge.
+// *ap_delta gets minus the AP cost either way; *extra is cleared and handed to the slot.
+Result system_activate(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y,
+                       int32_t *ap_delta, int32_t *extra);
+// An online system shapes its ship during a statistics recompute: the ship bits its flags imply,
+// then its type's passive slot.
+void   system_apply_passive(System *system, Ship *ship);
+// Point defence: the type's react slot when the incoming object passes within range of the mount.
+void   system_react(System *system, Ship *ship, GameObject *incoming, int32_t x, int32_t y, uint32_t *flags);
+
+// The action a system offers at an index: RES_NO_ACTION without one, the slot's failure, else
+// RES_OK with the outputs; *enabled 0 and *state the reason while the system cannot be used now.
+Result system_action_state(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,
+                           int32_t *enabled, Result *state);
+
+// Bits of the reaction flags word.
+constexpr uint32_t SYSTEM_REACT_ENGAGED = 0x1;   // a point defence engaged the incoming object
+
+// --- panels (system_rows.cpp) -------------------------------------------------------------------
+
+// "Offline", "Damaged" or "OK" in its colour on a text label; nothing for a system without a
+// status line (0x1000) or without integrity.
+void system_status_line(const System *system, Control *label);
+// Labelled rows (mode 0 catalogs, 1 the type's rows only, 2 the ship's own panel) and short rows.
+void system_detail_rows(System *system, List<SystemRow> *rows, int32_t mode);
+void system_info_rows(System *system, List<SystemRow> *rows, int32_t mode);
+// Appends one row; the type files build theirs with it. A null label makes a short row.
+void system_add_row(List<SystemRow> *rows, int32_t icon_type, int32_t icon_frame, const char *label,
+                    const std::string &value, int32_t highlight);
+
 // --- save record ------------------------------------------------------------------------------
 
 // Appends the 88-byte record; RES_NO_MEMORY leaves the buffer as it was.

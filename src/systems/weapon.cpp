@@ -1,5 +1,5 @@
-// Weapons: the random draws, the shared slots, and the three ways damage lands (beams, shots and
-// blasts) with the drain and the point-defence reaction.
+// Weapons: the shared slots, and the three ways damage lands (beams, shots and blasts), with
+// the drain.
 #include "systems/weapon.h"
 
 #include <algorithm>
@@ -22,8 +22,6 @@
 namespace {
 
 constexpr int32_t BEAM_LINE_MS = 800;
-constexpr int32_t PD_BEAM_SPEED = 200;         // point-defence beams run twice as fast
-constexpr int32_t PD_HOLD_EXTRA_MS = 800;
 constexpr int32_t BLAST_LAYER = 5;
 constexpr int SOUND_BEAM_HIT = 2;
 constexpr int SOUND_DRAIN = 36;
@@ -82,32 +80,10 @@ int32_t volley_share(const Shot *shot, int32_t damage) {
 
 }  // namespace
 
-// ---- Random draws ----
-
-bool weapon_quiet() {
-    const Game *game = game_get();
-    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
-}
-
-uint32_t weapon_random_u32() {
-    Game *game = game_get();
-    if (game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) && game->generators[GAME_GENERATOR_RESOLVE])
-        return rng_next(game->generators[GAME_GENERATOR_RESOLVE]);
-    return random_u32();
-}
-
-int32_t weapon_random_range(int32_t lo, int32_t hi) {
-    if (!weapon_quiet()) return random_range(lo, hi);
-    const int64_t span = int64_t(hi) - lo + 1;
-    if (span <= 1) return lo;
-    return lo + int32_t(random_magnitude(weapon_random_u32()) % uint64_t(span));
-}
-
 int32_t weapon_jitter(int32_t damage) {
-    return std::max(damage + int32_t(random_magnitude(weapon_random_u32()) % 7u) - 3, 1);
+    return std::max(damage + int32_t(random_magnitude(system_random()) % 7u) - 3, 1);
 }
 
-bool weapon_hit_roll(int32_t chance) { return int32_t(random_magnitude(weapon_random_u32()) % 100u) + 1 <= chance; }
 
 // ---- Shared slots and helpers ----
 
@@ -141,7 +117,7 @@ int32_t weapon_fire_roll(System *system, Ship *ship, GameObject *target, int32_t
     const int32_t chance = object_hit_chance(ship, system->mount_index, ship->x, ship->y, ship->heading, target, 1,
                                              &damage, &result);
     if (out_chance) *out_chance = chance;
-    if (chance < 0 || !weapon_hit_roll(chance)) return -1;
+    if (chance < 0 || !system_hit_roll(chance)) return -1;
     return damage;
 }
 
@@ -162,7 +138,7 @@ void weapon_impact_point(GameObject *target, int32_t from_x, int32_t from_y, int
 }
 
 void weapon_show_missed(GameObject *obj, ObjectMap *map) {
-    if (weapon_quiet() || !obj || !map) return;
+    if (system_resolve_at_once() || !obj || !map) return;
     TextBubbleEffect *t = effect_create_text_bubble(0, TEXT_FONT, "missed", 255, 255, 0);
     if (t) map_add_effect(map, t, centre_x(obj) - t->width / 2, centre_y(obj) - t->height / 2);
 }
@@ -215,7 +191,7 @@ int32_t weapon_blast_falloff(int32_t radius, int32_t base, int32_t d) {
 }
 
 void weapon_blast_cloud(ObjectMap *map, int32_t cx, int32_t cy, int32_t radius) {
-    if (weapon_quiet() || !map) return;
+    if (system_resolve_at_once() || !map) return;
     ParticleEffect *cloud = effect_create_blast_particles(radius);
     if (!cloud) return;
     cloud->layer = BLAST_LAYER;
@@ -225,7 +201,7 @@ void weapon_blast_cloud(ObjectMap *map, int32_t cx, int32_t cy, int32_t radius) 
 void weapon_blast(ObjectMap *map, GameObject *source, GameObject *skip, int32_t cx, int32_t cy, int32_t radius,
                   int32_t base, bool spare_owner, uint64_t owner_id, bool include_volleys) {
     if (!map) return;
-    const bool silent = weapon_quiet();
+    const bool silent = system_resolve_at_once();
     bool first_spark = true;
     // The list may change under the damage (dead objects stay until the sweep); walk a copy.
     const std::vector<GameObject *> objects = map->objects.items;
@@ -300,41 +276,6 @@ int32_t weapon_drain_impact(Shot *shot, GameObject *target) {
     Ship *ship = ship_of(target);
     if (!ship) return 0;
     const int32_t damage = volley_share(shot, shot->damage);
-    weapon_drain(ship, damage, weapon_quiet());
+    weapon_drain(ship, damage, system_resolve_at_once());
     return damage;
-}
-
-void weapon_point_defence_react(System *system, Ship *ship, GameObject *incoming, int32_t, int32_t,
-                                uint32_t *flags) {
-    if (!incoming) return;
-    if (incoming->owner_id == ship->owner_id) {
-        const Shot *shot = shot_of(incoming);
-        if (!shot || shot->target != ship) return;
-    }
-    int32_t mx = 0, my = 0;
-    weapon_mount_point(system, ship, &mx, &my);
-    int32_t damage = weapon_fire_roll(system, ship, incoming, nullptr);
-    if (!weapon_quiet()) {
-        int32_t to_x = 0, to_y = 0;
-        weapon_impact_point(incoming, mx, my, &to_x, &to_y);
-        if (ship->map)
-            if (BeamEffect *beam = effect_create_beam(0, mx, my, to_x, to_y)) {
-                // The beam is timed from its normal length, before it is sped up.
-                const int32_t shown = std::max((effect_beam_duration(beam) + beam->start_delay) * 100 / PD_BEAM_SPEED, 1);
-                effect_beam_set_speed(beam, PD_BEAM_SPEED);
-                if (damage < 0) effect_beam_set_missed(beam);
-                effect_beam_set_hit_value(beam, damage);
-                effect_beam_set_callback(beam, beam_arrival<0>, ship, incoming);
-                map_add_effect(ship->map, beam, beam->box_left, beam->box_top);
-                if (incoming->flags & OBJ_TRAVELLING) {
-                    incoming->flags |= OBJ_TRAVEL_HELD;
-                    incoming->travel_delay = shown + PD_HOLD_EXTRA_MS;
-                }
-            }
-    } else if (damage > 0) {
-        int32_t px = mx, py = my;
-        weapon_impact_point(incoming, mx, my, &px, &py);
-        (void)object_apply_damage(incoming, ship, damage, px, py, 0);
-    }
-    if (flags) *flags |= 1u;
 }

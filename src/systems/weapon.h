@@ -25,17 +25,10 @@ struct Shot;
 constexpr int32_t WEAPON_ACTION_ICON = 21;
 constexpr int32_t WEAPON_CHANCE_ALWAYS = 99999;   // an estimate whose real chance is the hit estimate's
 
-// ---- Random draws ----------------------------------------------------------------------------------
-
-bool     weapon_quiet();
-uint32_t weapon_random_u32();                     // quick generator, or the game's fourth when quiet
-int32_t  weapon_random_range(int32_t lo, int32_t hi);   // lo..hi inclusive
-int32_t  weapon_jitter(int32_t damage);           // -3..+3, at least 1
-// The hit roll: true when |draw| mod 100 + 1 does not exceed the chance.
-bool     weapon_hit_roll(int32_t chance);
-
 // ---- Shared slots and helpers ----------------------------------------------------------------------
 
+// Beam damage moved by -3..+3, at least 1.
+int32_t weapon_jitter(int32_t damage);
 // Index 0 only: the label, icon 21, the system's AP cost, enabled; other indices RES_NO_ACTION.
 Result weapon_action(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,
                      int32_t *enabled, Result *state, const char *text);
@@ -81,9 +74,6 @@ int32_t weapon_missile_impact(Shot *shot, GameObject *target);
 int32_t weapon_drain_impact(Shot *shot, GameObject *target);
 // Takes the ship's points for a drain of `damage`.
 void    weapon_drain(Ship *ship, int32_t damage, bool silent);
-// Point defence against an incoming object passing (x, y).
-void    weapon_point_defence_react(System *system, Ship *ship, GameObject *incoming, int32_t x, int32_t y,
-                                   uint32_t *flags);
 
 // The weapon types' init functions, by type number.
 void beam_weapon_init(SystemTypeOps *ops);          // 0

@@ -40,7 +40,7 @@ Result beam_activate(System *system, Ship *ship, GameObject *target, int32_t, in
     int32_t mx = 0, my = 0;
     weapon_mount_point(system, ship, &mx, &my);
     const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         if (damage > 0 && target) {
             int32_t px = 0, py = 0;
             weapon_impact_point(target, mx, my, &px, &py);
@@ -62,7 +62,7 @@ Result beam_action(System *system, int32_t index, std::string *label, int32_t *i
 int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int32_t from_y, GameObject *target,
                              bool roll, int32_t *damage, bool heavy) {
     const int32_t base = weapon_beam_value(system);
-    int32_t dmg = roll ? weapon_random_range(base, base + DAMAGE_SPAN) : base + DAMAGE_SPAN / 2;
+    int32_t dmg = roll ? system_random_between(base, base + DAMAGE_SPAN) : base + DAMAGE_SPAN / 2;
     if (!target) {
         if (damage) *damage = 0;
         return 0;

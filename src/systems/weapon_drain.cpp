@@ -24,7 +24,7 @@ int32_t drain_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameOb
     }
     int32_t low = 0, high = 0;
     weapon_template_damage(SHOT_TEMPLATE_DRAIN, &low, &high);
-    const int32_t dmg = roll ? weapon_random_range(low, high) : (low + high) / 2;
+    const int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (damage) *damage = dmg + system->value;
     if (effect) *effect = EFFECT_DRAINS;
     return WEAPON_CHANCE_ALWAYS;
@@ -32,7 +32,7 @@ int32_t drain_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameOb
 
 Result drain_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
     const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         if (Ship *victim = ship_of(target); victim && damage > 0) weapon_drain(victim, damage, true);
         return RES_OK;
     }

@@ -29,7 +29,7 @@ int32_t drone_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameOb
     if (effect) *effect = 0;
     int32_t low = 0, high = 0;
     weapon_template_damage(SHOT_TEMPLATE_DRONE_POD, &low, &high);
-    const int32_t dmg = roll ? weapon_random_range(low, high) : (low + high) / 2;
+    const int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (damage) *damage = dmg + system->value / 2;
     return WEAPON_CHANCE_ALWAYS;
 }
@@ -40,11 +40,11 @@ void release_drone(uint64_t owner_id, ObjectMap *map, int32_t x, int32_t y, int3
     Ship *drone = drone_create(owner_id, heading);
     if (!drone) return;
     map_place_object(map, drone, x - drone->w / 2, y - drone->h / 2, 1);
-    if (!weapon_quiet()) sound_play(SOUND_DRONE);
+    if (!system_resolve_at_once()) sound_play(SOUND_DRONE);
 }
 
 Result launcher_activate(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y, int32_t *) {
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         release_drone(ship->owner_id, ship->map, x, y, ship->heading);
         return RES_OK;
     }
@@ -64,7 +64,7 @@ Result launcher_activate(System *system, Ship *ship, GameObject *target, int32_t
     shot->damage_min += system->value / 2;
     shot->damage_max += system->value / 2;
     shot->damage_avg = (shot->damage_min + shot->damage_max) / 2;
-    shot->damage = weapon_random_range(shot->damage_min, shot->damage_max);
+    shot->damage = system_random_between(shot->damage_min, shot->damage_max);
     if (target) shot_set_target(shot, target);
     else shot_launch(shot, x, y);
     sound_play(SOUND_LAUNCH);

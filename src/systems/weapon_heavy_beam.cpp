@@ -18,7 +18,7 @@ Result heavy_activate(System *system, Ship *ship, GameObject *target, int32_t, i
     int32_t mx = 0, my = 0;
     weapon_mount_point(system, ship, &mx, &my);
     const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         if (damage > 0 && target) {
             int32_t px = 0, py = 0;
             weapon_impact_point(target, mx, my, &px, &py);

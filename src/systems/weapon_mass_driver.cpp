@@ -31,7 +31,7 @@ int32_t driver_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, 
     weapon_template_damage(SHOT_TEMPLATE_SLUG, &low, &high);
     low += system->value;
     high += system->value;
-    int32_t dmg = roll ? weapon_random_range(low, high) : (low + high) / 2;
+    int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     const int32_t d = distance(target->x - from_x, target->y - from_y);
     if (d > system->range) {
         if (damage) *damage = 0;
@@ -54,7 +54,7 @@ Result driver_activate(System *system, Ship *ship, GameObject *target, int32_t, 
     const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
     int32_t mx = 0, my = 0;
     weapon_mount_point(system, ship, &mx, &my);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         if (damage > 0 && target) {
             int32_t px = 0, py = 0;
             weapon_impact_point(target, mx, my, &px, &py);

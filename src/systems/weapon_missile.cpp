@@ -39,7 +39,7 @@ int32_t missile_estimate(System *system, Ship *, int32_t, int32_t, int32_t, Game
     if (effect) *effect = 0;
     int32_t low = 0, high = 0;
     damage_range(system, &low, &high);
-    const int32_t dmg = roll ? weapon_random_range(low, high) : (low + high) / 2;
+    const int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (damage) *damage = reduced(system, dmg);
     return WEAPON_CHANCE_ALWAYS;
 }
@@ -47,9 +47,9 @@ int32_t missile_estimate(System *system, Ship *, int32_t, int32_t, int32_t, Game
 Result missile_activate(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y, int32_t *) {
     int32_t low = 0, high = 0;
     damage_range(system, &low, &high);
-    const int32_t damage = reduced(system, weapon_random_range(low, high));
+    const int32_t damage = reduced(system, system_random_between(low, high));
     const int32_t radius = blast_radius(system);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         // The blast happens at once where the missile would have burst, the firing ship included.
         int32_t cx = x, cy = y;
         if (const GameObject *t = factory_get_template(OBJECT_SHOT, SHOT_TEMPLATE_MISSILE); t && t->frame_w && t->frame_h &&

@@ -13,7 +13,7 @@ Result detonate(System *system, Ship *ship, GameObject *, int32_t, int32_t, int3
     weapon_blast_cloud(ship->map, cx, cy, radius);
     weapon_blast(ship->map, ship, ship, cx, cy, radius, system->value, true, ship->owner_id, false);
     ship->armour = 0;
-    if (weapon_quiet()) ship->flags |= OBJ_DEAD;
+    if (system_resolve_at_once()) ship->flags |= OBJ_DEAD;
     else object_kill(ship);
     return RES_OK;
 }

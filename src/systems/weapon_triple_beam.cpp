@@ -29,7 +29,7 @@ int32_t triple_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, 
         if (damage) *damage = 0;
         return 0;
     }
-    int32_t dmg = roll ? weapon_random_range(system->value, system->value + DAMAGE_SPAN) : system->value + DAMAGE_SPAN / 2;
+    int32_t dmg = roll ? system_random_between(system->value, system->value + DAMAGE_SPAN) : system->value + DAMAGE_SPAN / 2;
     const int32_t d = distance(target->x - from_x, target->y - from_y);
     const Band *b = &BANDS[sizeof BANDS / sizeof BANDS[0] - 1];
     for (const Band &band : BANDS)
@@ -43,12 +43,12 @@ int32_t triple_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, 
     return b->chance;
 }
 
-int32_t scatter() { return int32_t(random_magnitude(weapon_random_u32()) % uint32_t(2 * SCATTER + 1)) - SCATTER; }
+int32_t scatter() { return int32_t(random_magnitude(system_random()) % uint32_t(2 * SCATTER + 1)) - SCATTER; }
 
 Result triple_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
     int32_t mx = 0, my = 0;
     weapon_mount_point(system, ship, &mx, &my);
-    const bool silent = weapon_quiet();
+    const bool silent = system_resolve_at_once();
     struct Beam {
         int32_t style, from_x, from_y, delay;
     };
@@ -57,7 +57,7 @@ Result triple_activate(System *system, Ship *ship, GameObject *target, int32_t, 
         beams[i].from_x = mx + scatter();
         beams[i].from_y = my + scatter();
         beams[i].delay = (i == 1 ? SECOND_DELAY : THIRD_DELAY) +
-                         int32_t(random_magnitude(weapon_random_u32()) % uint32_t(DELAY_SPREAD + 1));
+                         int32_t(random_magnitude(system_random()) % uint32_t(DELAY_SPREAD + 1));
     }
     for (const Beam &b : beams) {
         const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);

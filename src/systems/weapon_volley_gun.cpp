@@ -26,7 +26,7 @@ int32_t volley_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameO
     if (effect) *effect = 0;
     int32_t low = 0, high = 0;
     damage_range(system, &low, &high);
-    int32_t dmg = roll ? weapon_random_range(low, high) : (low + high) / 2;
+    int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (target && target->kind == OBJECT_SHOT) dmg = std::max(dmg / 5, 1);
     if (damage) *damage = dmg;
     return WEAPON_CHANCE_ALWAYS;
@@ -34,7 +34,7 @@ int32_t volley_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameO
 
 Result volley_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
     const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (weapon_quiet()) {
+    if (system_resolve_at_once()) {
         if (damage > 0 && target) {
             int32_t mx = 0, my = 0, px = 0, py = 0;
             weapon_mount_point(system, ship, &mx, &my);

@@ -577,7 +577,15 @@ void ship_register_methods(ObjectMethods *row) {
     row->free = ship_free;
     row->copy_template = ship_copy_template;
     row->on_created = ship_on_created;
+    row->update = ship_update;
+    row->encounter_begin = ship_encounter_begin;
+    row->turn_begin = ship_turn_begin;
+    row->turn_end = ship_turn_end;
+    row->galaxy_turn = ship_galaxy_turn;
+    row->reset_state = ship_reset_state;
     row->set_heading = ship_set_heading;
+    row->act = ship_act;
+    row->plan = ship_plan;
     row->apply_damage = ship_apply_damage;
     row->on_killed = ship_on_killed;
     row->draw = ship_draw;
@@ -586,6 +594,9 @@ void ship_register_methods(ObjectMethods *row) {
     row->picture = ship_picture;
     row->evasion = ship_evasion;
     row->pilot_bonus = ship_pilot_bonus;
+    row->hit_chance = ship_hit_chance;
+    row->intercept = ship_intercept;
+    row->advance_clock = ship_advance_clock;
     row->write = ship_write;
     row->read = ship_read;
     row->link = ship_link;

@@ -116,6 +116,34 @@ constexpr int32_t SHIP_MAX_MP = 64;
 // A per-frame table read from a parameter file: owned by the template, shared by its ships.
 using ShipFrameTable = std::shared_ptr<const std::vector<int32_t>>;
 
+// A planned combat action of a computer-controlled ship: up to eight steps, each with the ship's
+// position and heading after it. The system types' AI candidates build it, the combat AI scores it
+// and carries it out (it is scratch: neither saved nor copied).
+constexpr int32_t SHIP_PLAN_STEPS = 8;
+enum ShipPlanCode : int32_t {
+    PLAN_MOVE = -1,          // move to (x, y)
+    PLAN_SCAN = -2,          // scan the target
+    PLAN_TURN = -3,          // turn to heading; (x, y) is the position after the turn
+    PLAN_END_EFFECTS = -4,   // finish the turn with the turn effects (begins a retreat)
+    PLAN_NONE = -5,          // end the turn
+    // 0 and above: use the system in the crit of that index
+};
+struct ShipPlanStep {
+    int32_t     code = PLAN_NONE;
+    int32_t     x = 0, y = 0;            // the ship's top-left corner after the step
+    int32_t     heading = 0;             // after the step
+    GameObject *target = nullptr;        // not held
+    int32_t     target_x = 0, target_y = 0;
+    int32_t     hit_chance = 0;          // expected, percent
+    int32_t     damage = 0;              // expected
+};
+struct ShipPlan {
+    int32_t      step_count = 0;         // 0: the candidate offers nothing
+    int32_t      score = 0;              // written by the planner
+    int32_t      index = 0;              // the candidate index, written by the planner
+    ShipPlanStep steps[SHIP_PLAN_STEPS];
+};
+
 // One mount point.
 struct Crit {
     int32_t        x = 0, y = 0;            // on frame 0 (heading 0), from its top-left corner; >= 0
@@ -223,6 +251,7 @@ struct Ship : GameObject {
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
     // Templates only: how many load groups hold each frame's sprite.
     std::vector<uint8_t> frame_holds;
+    ShipPlan    option;                 // the candidate the combat AI is looking at
 };
 
 // The ship of an object, or null when it is not one (or is a stub).
@@ -289,6 +318,65 @@ void    ship_get_frame_extent(const Ship *ship, int32_t *w, int32_t *h);
 
 // Derives every statistics field from the template figures, the systems, the crew and the pilot.
 void ship_recompute_stats(Ship *ship);
+
+// ---- Orders and queries (ship_orders.cpp) -----------------------------------------------------------
+
+// The MP cost of moving the top-left corner to (x, y): -11 beyond the MP range, -17 outside the
+// move arc, -36 too few MP, -33 the destination is occupied.
+Result  object_move_cost(Ship *ship, int32_t x, int32_t y, int32_t *cost);
+Result  ship_move(Ship *ship, int32_t x, int32_t y, int show_line);
+Result  ship_turn(Ship *ship, int32_t heading);          // -20 cannot turn, -12 AP short, -33 blocked
+int32_t ship_can_turn(const Ship *ship);                 // 1: the AP cover a turn
+Result  ship_check_scan_target(Ship *ship, GameObject *target);   // -2, -12, -11
+// Scans the target; the caller spends scan_cost after a result of 0.
+Result  ship_scan(Ship *ship, GameObject *target);
+Result  ship_check_weapon_target(Ship *ship, int32_t crit, GameObject *target);   // -9, -16, -12, the checks
+// Uses the system of a crit: -9, -12, then system_activate's codes; the AP are spent on success.
+Result  ship_use_system(Ship *ship, int32_t crit, GameObject *target, int32_t x, int32_t y, int32_t *out);
+void    ship_begin_retreat(Ship *ship);
+void    ship_retreat_step(Ship *ship);
+int32_t ship_can_jump(Ship *ship, Result *code);         // 1 ready; else *code -58, -56, -12 or -57
+void    ship_add_ap(Ship *ship, int32_t delta);          // clamped to 0..max_ap
+void    ship_add_armour(Ship *ship, int32_t delta);      // clamped to 0..max_armour, then recomputed
+void    ship_set_crew(Ship *ship, int32_t n);            // clamped to 0..max_crew, then recomputed
+void    ship_clear_scan_target(Ship *ship);
+void    ship_refill_shields(Ship *ship);
+// The AP a design will have: a = power of its first engine or shield, total = a + max_crew / 200.
+void    ship_design_ap_estimate(const Ship *ship, int32_t *a, int32_t *total);
+// What a repair would restore, summed over the systems, in load figures.
+int32_t ship_system_power_summary(const Ship *ship);
+// The to-hit slot and the point-defence slot.
+int32_t ship_hit_chance(GameObject *obj, int32_t crit, int32_t x, int32_t y, int32_t heading, GameObject *target,
+                        int32_t mode, int32_t *damage, int32_t *result);
+void    ship_intercept(GameObject *obj, GameObject *incoming, int32_t x, int32_t y, int32_t *intercepted);
+
+// ---- The turn cycle and the galaxy day (ship_turns.cpp) ---------------------------------------------
+
+void   ship_update(GameObject *obj, int32_t dt);
+void   ship_encounter_begin(GameObject *obj);
+void   ship_turn_begin(GameObject *obj);
+void   ship_turn_end(GameObject *obj);
+void   ship_reset_state(GameObject *obj);
+void   ship_galaxy_turn(GameObject *obj);
+void   ship_advance_clock(GameObject *obj, int32_t minutes);   // network hacking and survey
+Result ship_plan(GameObject *obj);                             // the owner's combat AI plans
+Result ship_act(GameObject *obj);                              // ... and carries the plan out
+
+// ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
+
+// A free spot for the ship within radius of (cx, cy) at the heading: its top-left corner.
+Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
+                             int32_t *y);
+// A move from (from_x, from_y) of mp_min..mp_max points close to heading, within the move arc
+// around current_heading: the new top-left corner.
+Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
+                            int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y);
+// A turn near *heading (spread degrees wide) from the ship's heading at (*x, *y): the heading
+// found and the corrected position.
+Result ship_ai_random_turn(Ship *ship, int32_t spread, int32_t *heading, int32_t *x, int32_t *y);
+// The same from a heading and position the plan has reached.
+Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
+                                int32_t *y);
 
 // ---- Damage and destruction (ship_damage.cpp) ------------------------------------------------------
 

@@ -3,7 +3,6 @@
 
 #include "game/officer.h"
 #include "systems/system.h"
-#include "world/ship_pending.h"
 #include "world/world_hooks.h"
 
 namespace {
@@ -40,6 +39,8 @@ void ship_recompute_stats(Ship *ship) {
     ship->scan_range = ship->base_scan_range;
     ship->max_armour = ship->base_max_armour;
     ship->max_crew = ship->base_max_crew;
+    // Every bit an online system sets goes first, the interdiction field's and the boarding grid's
+    // too: a ship whose field or grid was taken out must not keep the bit.
     ship->ship_flags &= ~SHIP_FLAGS_FROM_SYSTEMS;
     ship->evasion = ship->evasion_boost;
     ship->turn_cost = TURN_COST_BASE + mass / TURN_COST_MASS;
@@ -67,6 +68,7 @@ void ship_recompute_stats(Ship *ship) {
     if (ship->pilot) {
         const WorldHooks &hooks = world_hooks();
         if (hooks.officer_apply_ship_bonuses) hooks.officer_apply_ship_bonuses(ship->pilot, ship);
+        else officer_apply_ship_bonuses(ship->pilot, ship);
         ship->max_ap += PILOT_AP_BASE + ship->crew / PILOT_AP_CREW;
     } else {
         ship->initiative_rate += UNPILOTED_INITIATIVE;

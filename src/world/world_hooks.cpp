@@ -4,6 +4,7 @@
 #include "game/game.h"
 #include "platform/hash.h"
 #include "world/sector.h"
+#include "world/shot.h"
 
 namespace {
 
@@ -33,4 +34,11 @@ Player *world_find_player(uint64_t id) {
 GameObject *world_find_object(uint64_t id) {
     if (id == 0 || !g_hooks.find_object) return nullptr;
     return g_hooks.find_object(id);
+}
+
+GameObject *world_shot_target(const GameObject *shot) {
+    if (!shot) return nullptr;
+    if (g_hooks.shot_target) return g_hooks.shot_target(shot);
+    const Shot *s = shot_of(shot);
+    return s ? s->target : nullptr;
 }

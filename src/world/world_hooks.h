@@ -5,6 +5,7 @@
 //    An empty hook reads as "nothing known": no player, no memory, no tap, no content, no target.
 //  - Set on the main thread before any game runs; read from every thread afterwards.
 #include <cstdint>
+#include <vector>
 
 struct GameObject;
 struct Officer;
@@ -46,8 +47,35 @@ struct WorldHooks {
     void        (*player_add_ship_destroyed)(Player *player, int64_t mass) = nullptr;
     // The player takes a new object of its own (a launched drone).
     void        (*player_add_object)(Player *player, GameObject *obj) = nullptr;
-    // The pilot's bonuses, added while a ship recomputes its statistics.
+    // The pilot's bonuses, added while a ship recomputes its statistics; empty: the officers' own.
     void        (*officer_apply_ship_bonuses)(const Officer *officer, Ship *ship) = nullptr;
+
+    // ---- What ships in battle need ----
+    // The object a shot flies at, or null; empty: the shot's own target.
+    GameObject *(*shot_target)(const GameObject *shot) = nullptr;
+    // The player learns an object (level 1: scanned).
+    void        (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
+    // The player has a presence the game accepts for a jump out of the battle.
+    bool        (*player_has_sector_presence)(uint64_t player_id) = nullptr;
+    // The owner's combat AI plans the ship's action (combat AI thread) or carries it out.
+    void        (*ai_plan_ship)(Player *owner, Ship *ship) = nullptr;
+    void        (*ai_act_ship)(Player *owner, Ship *ship) = nullptr;
+    // The current encounter while the player is still fighting in it (its side result is 0): its
+    // kind and the objects of its list appended to *objects; false when there is none.
+    bool        (*encounter_still_fighting)(uint64_t player_id, int32_t *kind,
+                                            std::vector<GameObject *> *objects) = nullptr;
+
+    // ---- What a ship's galaxy day needs ----
+    // A fleet's scan range on the galaxy map: how far its ships' network hacking reaches.
+    int32_t     (*fleet_scan_range)(const GameObject *fleet) = nullptr;
+    const char *(*player_name)(const Player *player) = nullptr;
+    int32_t     (*player_research_rate)(const Player *player) = nullptr;   // 1/400 points per day
+    void        (*player_add_research_points)(Player *player, int32_t amount) = nullptr;
+    int32_t     (*player_pick_stealable_tech)(Player *thief, Player *victim) = nullptr;   // -1: none
+    void        (*player_complete_tech)(Player *player, int32_t tech) = nullptr;
+    void        (*player_add_sensor_tap)(Player *player, GameObject *sector, int32_t minutes) = nullptr;
+    // STAND-IN until site_gather_feature is on main: the player collects the site's feature.
+    void        (*site_gather_feature)(GameObject *site, uint64_t player_id) = nullptr;
 };
 
 void              world_set_hooks(const WorldHooks &hooks);
@@ -56,3 +84,4 @@ const WorldHooks &world_hooks();
 // Through the hooks.
 Player     *world_find_player(uint64_t id);   // null for id 0
 GameObject *world_find_object(uint64_t id);   // null for id 0 or an empty hook
+GameObject *world_shot_target(const GameObject *shot);   // null for none

@@ -106,7 +106,7 @@ TEST_F(ShipStats, ActionPointsFromSystemsAndPilot) {
     s->crew = 400;
     ship_set_pilot(s, o);
     EXPECT_EQ(s->max_ap, 8 + 2 + 2);
-    EXPECT_EQ(s->initiative_rate, 1) << "a pilot's own bonus comes through the officer";
+    EXPECT_EQ(s->initiative_rate, 10) << "a cadet's own bonus: 2 x rank + 10, and no unpiloted bonus";
     s->hull_flags = HULL_FLAG_FIXED_AP;
     ship_recompute_stats(s);
     EXPECT_EQ(s->max_ap, 12);

@@ -1,0 +1,38 @@
+// STAND-IN news intake; see the header.
+#include "game/alert_pending.h"
+
+#include "platform/log.h"
+
+namespace {
+
+constexpr size_t KEPT = 256;
+std::vector<PendingAlert> g_posted;
+
+void keep(PendingAlert alert) {
+    log_write(LOG_GAME, LOG_DEBUG2, "Add alert - target player id %llu, type %i, subtype %i, text \"%s\"",
+              (unsigned long long)alert.player_id, int(alert.kind), int(alert.subtype), alert.text.c_str());
+    if (g_posted.size() >= KEPT) g_posted.erase(g_posted.begin());
+    g_posted.push_back(std::move(alert));
+}
+
+}  // namespace
+
+void alert_pending_officer_news(uint64_t player_id, int32_t rank, uint64_t object_id, const Officer *,
+                                const std::string &text) {
+    keep({.kind = 11, .player_id = player_id, .subtype = rank, .object_id = object_id, .text = text});
+}
+
+void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id,
+                                uint64_t ship_id, const std::string &text) {
+    keep({.kind = 12,
+          .player_id = player_id,
+          .subtype = subtype,
+          .object_id = ship_id,
+          .second_id = other_player_id,
+          .sector_id = sector_id,
+          .text = text});
+}
+
+const std::vector<PendingAlert> &alert_pending_posted() { return g_posted; }
+
+void alert_pending_clear() { g_posted.clear(); }

@@ -1,0 +1,368 @@
+// Candidate plans of the system types for the combat AI, built from the shared turn, move and use
+// steps.
+#include "systems/system_ai.h"
+
+#include <algorithm>
+#include <vector>
+#include "platform/files.h"
+#include "platform/random.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/ship.h"
+
+namespace {
+
+constexpr int32_t TURN_SPREAD_NARROW = 6;
+constexpr int32_t TURN_SPREAD_WIDE = 12;
+constexpr int32_t MISSILE_AIM_SIZE = 28;     // a free spot this big near the target
+constexpr int32_t MISSILE_AIM_REACH = 60;
+constexpr int32_t MISSILE_AIM_SPREAD = 60;   // within 30 degrees either side of the line
+constexpr int32_t DRONE_SPOT_SIZE = 40;
+constexpr uint32_t HULL_FLAGS_NO_TURN_TRY = 0x80;   // hulls from this flag up never try to turn here
+
+// Candidate counts by type; 0: the type builds none.
+constexpr int32_t CANDIDATES[SYSTEM_TYPE_COUNT] = {
+    758, 30, 0, 0, 758, 0, 0, 0, 401, 0,   //  0..9
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,          // 10..19
+    10, 256, 758, 0, 401, 66, 1322, 1322, 0, 0,   // 20..29
+};
+
+int32_t random_between(int32_t lo, int32_t hi) { return system_random_between(lo, hi); }
+
+void centre_at(const PlanCursor *at, int32_t *cx, int32_t *cy) {
+    const Ship *ship = at->ship;
+    int32_t w = ship->w, h = ship->h;
+    const int32_t frame = ship_frame_for_heading(ship, at->heading);
+    if (ship->frame_w && ship->frame_h && frame >= 0 && frame < ship->frame_count) {
+        w = ship->frame_w[frame];
+        h = ship->frame_h[frame];
+    }
+    *cx = at->x + w / 2;
+    *cy = at->y + h / 2;
+}
+
+void target_centre(const GameObject *target, int32_t *x, int32_t *y) {
+    *x = target->x + target->w / 2;
+    *y = target->y + target->h / 2;
+}
+
+ShipPlanStep *append_step(PlanCursor *at, int32_t code) {
+    ShipPlan *plan = at->plan;
+    if (plan->step_count >= SHIP_PLAN_STEPS) return nullptr;
+    ShipPlanStep *step = &plan->steps[plan->step_count++];
+    *step = ShipPlanStep{};
+    step->code = code;
+    step->x = at->x;
+    step->y = at->y;
+    step->heading = at->heading;
+    return step;
+}
+
+bool can_try_turn(const PlanCursor *at) {
+    return at->ship->hull_flags < HULL_FLAGS_NO_TURN_TRY && at->ap >= at->ship->turn_cost;
+}
+
+// The heading that brings the target into the system's arc: the system's facing points at it.
+int32_t arc_heading(const PlanCursor *at, const System *system, const GameObject *target) {
+    int32_t tx = 0, ty = 0;
+    target_centre(target, &tx, &ty);
+    return angle_normalize(system_ai_bearing(at, tx, ty) - system->facing);
+}
+
+bool valid_user(Ship *ship, int32_t index, int32_t count) { return ship_of(ship) && index >= 0 && index < count; }
+
+}  // namespace
+
+// ---- Shared steps ----
+
+int32_t system_ai_candidate_total(int32_t type) {
+    return type >= 0 && type < SYSTEM_TYPE_COUNT ? CANDIDATES[type] : 0;
+}
+
+int32_t system_ai_fixed_count(System *system, AiPlayer *, Ship *, int32_t) {
+    return system_ai_candidate_total(system->type);
+}
+int32_t system_ai_jump_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading) {
+    return system_ai_fixed_count(system, ai, ship, heading);
+}
+int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading) {
+    return system_ai_fixed_count(system, ai, ship, heading);
+}
+
+void system_ai_begin(Ship *ship, PlanCursor *at) {
+    ship->option = ShipPlan{};
+    *at = PlanCursor{};
+    at->ship = ship;
+    at->plan = &ship->option;
+    at->x = ship->x;
+    at->y = ship->y;
+    at->heading = ship->heading;
+    at->ap = ship->ap;
+    at->mp = (ship->hull_flags & HULL_FLAG_IMMOBILE) ? 0 : ship->mp;
+}
+
+int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y) {
+    int32_t cx = 0, cy = 0;
+    centre_at(at, &cx, &cy);
+    return angle_of_vector(x - cx, y - cy);
+}
+
+bool system_ai_turn_towards(PlanCursor *at, int32_t heading) {
+    Ship *ship = at->ship;
+    int32_t diff = angle_diff(at->heading, heading);
+    if (diff < 0) diff = -diff;
+    if (diff <= ship->move_arc / 2) return true;
+    if ((ship->hull_flags & HULL_FLAG_NO_TURN) || at->ap < ship->turn_cost) return false;
+    for (int32_t spread : {TURN_SPREAD_NARROW, TURN_SPREAD_WIDE}) {
+        int32_t h = heading, x = at->x, y = at->y;
+        if (ship_ai_random_turn_from(ship, at->heading, spread, &h, &x, &y) != RES_OK) continue;
+        at->heading = h;
+        at->x = x;
+        at->y = y;
+        at->ap -= ship->turn_cost;
+        return append_step(at, PLAN_TURN) != nullptr;
+    }
+    return false;
+}
+
+bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
+    if (at->mp < 1) return false;
+    mp_max = std::min(mp_max, at->mp);
+    mp_min = std::clamp(mp_min, 1, mp_max);
+    int32_t x = 0, y = 0;
+    if (ship_ai_pick_heading(at->ship, heading, mp_min, mp_max, at->x, at->y, at->heading, &x, &y) != RES_OK)
+        return false;
+    const int32_t cost = std::max((distance(x - at->x, y - at->y) + 9) / 10, 1);
+    at->mp -= cost;
+    at->x = x;
+    at->y = y;
+    return append_step(at, PLAN_MOVE) != nullptr;
+}
+
+bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
+    if (at->ap < system->ap_cost) return false;
+    ShipPlanStep *step = append_step(at, system->mount_index);
+    if (!step) return false;
+    at->ap -= system->ap_cost;
+    step->target = target;
+    if (target) target_centre(target, &step->target_x, &step->target_y);
+    else {
+        step->target_x = x;
+        step->target_y = y;
+    }
+    return true;
+}
+
+bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
+    if (at->ap < system->ap_cost) return false;
+    int32_t cx = 0, cy = 0;
+    centre_at(at, &cx, &cy);
+    if (!(system->flags & SYSTEM_FLAG_UNLIMITED_RANGE)) {
+        const bool in_range = target ? object_in_range_of(target, cx, cy, system->range) != 0
+                                     : distance(x - cx, y - cy) <= system->range;
+        if (!in_range) return false;
+    }
+    if (system->flags & SYSTEM_FLAG_ARC) {
+        int32_t px = x, py = y;
+        if (target) {
+            px = cx;
+            py = cy;
+            if (object_impact_point(target, &px, &py) != RES_OK) target_centre(target, &px, &py);
+        }
+        if (system_arc_test(system, angle_normalize(at->heading + system->facing), angle_of_vector(px - cx, py - cy)) !=
+            RES_OK)
+            return false;
+    }
+    int32_t damage = 0, effect = 0;
+    const int32_t chance =
+        object_hit_chance(at->ship, system->mount_index, at->x, at->y, at->heading, target, 0, &damage, &effect);
+    if (chance < 1 || damage < 1 || (effect & 2)) return false;
+    if (!system_ai_use_plain(at, system, target, x, y)) return false;
+    ShipPlanStep *step = &at->plan->steps[at->plan->step_count - 1];
+    step->hit_chance = chance;
+    step->damage = damage;
+    return true;
+}
+
+// ---- Beam and projectile weapons (0, 4, 22) ----
+
+Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(system->type))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (!target) return RES_OK;
+    int32_t tx = 0, ty = 0;
+    target_centre(target, &tx, &ty);
+    const int32_t last = system_ai_candidate_total(system->type) - 1;
+    if (index == last) {   // from where the ship stands
+        system_ai_use(&at, system, target, tx, ty);
+        return RES_OK;
+    }
+    const bool turn_only = system->type == SYSTEM_TYPE_BEAM && index >= 257 && index <= 318;
+    if (!turn_only) {
+        const int32_t bearing = system_ai_bearing(&at, tx, ty);
+        if (!system_ai_turn_towards(&at, bearing)) return RES_OK;
+        const int32_t least = index <= 128 ? at.mp : 1;
+        if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), least, at.mp)) return RES_OK;
+    }
+    if (!system_ai_turn_towards(&at, arc_heading(&at, system, target))) return RES_OK;
+    system_ai_use(&at, system, target, tx, ty);
+    return RES_OK;
+}
+
+// ---- Volley gun (1) ----
+
+Result system_ai_volley_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(SYSTEM_TYPE_VOLLEY_GUN))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (!target) return RES_OK;
+    int32_t tx = 0, ty = 0, cx = 0, cy = 0;
+    target_centre(target, &tx, &ty);
+    if (index >= 10 && index <= 19) {   // fire, then get away
+        system_ai_use(&at, system, target, tx, ty);
+        const int32_t away = random_between(0, 359);
+        if (system_ai_turn_towards(&at, away)) system_ai_move(&at, away, 1, at.mp);
+        return RES_OK;
+    }
+    centre_at(&at, &cx, &cy);
+    if (distance(tx - cx, ty - cy) > 10 * at.mp) {
+        const int32_t bearing = system_ai_bearing(&at, tx, ty);
+        if (!system_ai_turn_towards(&at, bearing)) return RES_OK;
+        if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), index < 10 ? at.mp : 1, at.mp)) return RES_OK;
+    }
+    system_ai_use(&at, system, target, tx, ty);
+    return RES_OK;
+}
+
+// ---- Missiles (8, 24) ----
+// Four blocks of a hundred, then one: 0..99 aim from where the ship stands at a spot on the near
+// side of the target; 100..199 turn and close in with every MP first; 200..299 turn and move
+// 1..MP, then aim at a spot on any side; 300..399 stand and aim at any side; 400 aims at the
+// target's centre. Every index is a legal plan; the random spots make them distinct.
+
+Result system_ai_missile_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(system->type))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (!target) return RES_OK;
+    int32_t tx = 0, ty = 0;
+    target_centre(target, &tx, &ty);
+    if (index == 400) {
+        system_ai_use(&at, system, nullptr, tx, ty);
+        return RES_OK;
+    }
+    const int32_t block = index / 100;
+    if (block == 1 || block == 2) {
+        if (!system_ai_turn_towards(&at, system_ai_bearing(&at, tx, ty))) return RES_OK;
+        if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), block == 1 ? at.mp : 1, at.mp)) return RES_OK;
+    }
+    if (!ship->map) return RES_OK;
+    const bool near_side = block == 0 || block == 1;
+    const int32_t back = angle_normalize(system_ai_bearing(&at, tx, ty) + 180);
+    int32_t px = 0, py = 0;
+    if (map_find_free_position(ship->map, target->x, target->y, target->w, target->h, MISSILE_AIM_SIZE,
+                               MISSILE_AIM_SIZE, near_side ? back : 0, near_side ? MISSILE_AIM_SPREAD : 360,
+                               MISSILE_AIM_REACH, &px, &py) != RES_OK)
+        return RES_OK;
+    system_ai_use(&at, system, nullptr, px + MISSILE_AIM_SIZE / 2, py + MISSILE_AIM_SIZE / 2);
+    return RES_OK;
+}
+
+// ---- Drone launcher (20) ----
+
+Result system_ai_drone_run(System *system, AiPlayer *, Ship *ship, GameObject *, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(SYSTEM_TYPE_DRONE_LAUNCHER))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (at.ap < system->ap_cost || !ship->map) return RES_OK;
+    int32_t px = 0, py = 0;
+    if (map_find_free_position(ship->map, ship->x, ship->y, ship->w, ship->h, DRONE_SPOT_SIZE, DRONE_SPOT_SIZE, 0,
+                               360, system->range, &px, &py) != RES_OK)
+        return RES_OK;
+    system_ai_use_plain(&at, system, nullptr, px, py);
+    return RES_OK;
+}
+
+// ---- Self-destruct (25) ----
+
+Result system_ai_detonate_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(SYSTEM_TYPE_SELF_DESTRUCT))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (!target) return RES_OK;
+    int32_t tx = 0, ty = 0;
+    target_centre(target, &tx, &ty);
+    if (index <= 64) {
+        if (can_try_turn(&at) && !system_ai_turn_towards(&at, system_ai_bearing(&at, tx, ty))) return RES_OK;
+        if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), index <= 32 ? at.mp : 1, at.mp)) return RES_OK;
+    }
+    int32_t cx = 0, cy = 0;
+    centre_at(&at, &cx, &cy);
+    if (distance(tx - cx, ty - cy) <= system->value * 3 / 4) system_ai_use_plain(&at, system, target, tx, ty);
+    return RES_OK;
+}
+
+// ---- Jump drive (21) ----
+
+Result system_ai_jump_run(System *system, AiPlayer *, Ship *ship, GameObject *, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(SYSTEM_TYPE_JUMP_DRIVE))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (at.ap < system->ap_cost) return RES_OK;
+    int32_t cx = 0, cy = 0, x = 0, y = 0;
+    centre_at(&at, &cx, &cy);
+    if (ship_ai_pick_position(ship, system->range - 1, cx, cy, at.heading, &x, &y) != RES_OK) return RES_OK;
+    // The drive is aimed at where the ship's centre will be; the step ends with the ship there.
+    const int32_t aim_x = x + ship->w / 2, aim_y = y + ship->h / 2;
+    at.x = x;
+    at.y = y;
+    system_ai_use_plain(&at, system, nullptr, aim_x, aim_y);
+    return RES_OK;
+}
+
+// ---- Fleet boosts (26, 27) ----
+// The own side's ships are gathered first; ranges of indices pick one of them (index modulo the
+// number gathered) and bring the user within reach of it before the use:
+//   0..256     close in with every MP when it lies beyond range (turning towards it first)
+//   257..512   the same, moving 1..MP
+//   513..758   close in with every MP whatever the distance
+//   759..1320  a random turn, then a move of 1..MP ahead
+//   1321       the use from where the user stands
+// Each ends with the use when the AP still reach its cost.
+
+Result system_ai_fleet_boost_run(System *system, AiPlayer *, Ship *ship, GameObject *, int32_t index) {
+    if (!valid_user(ship, index, system_ai_candidate_total(system->type))) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    int32_t cx = 0, cy = 0;
+    if (index < 1321) {
+        std::vector<Ship *> side;
+        if (ship->map)
+            for (int32_t i = 0; i < map_object_count(ship->map); ++i) {
+                Ship *other = ship_of(map_object_at(ship->map, i));
+                if (other && other != ship && other->owner_id == ship->owner_id &&
+                    !(other->flags & (OBJ_DEAD | OBJ_LEFT_MAP)))
+                    side.push_back(other);
+            }
+        if (index < 759) {
+            if (side.empty()) return RES_OK;
+            const Ship *friendly = side[size_t(index) % side.size()];
+            int32_t fx = 0, fy = 0;
+            target_centre(friendly, &fx, &fy);
+            centre_at(&at, &cx, &cy);
+            if (index >= 513 || distance(fx - cx, fy - cy) > system->range) {
+                if (can_try_turn(&at) && !system_ai_turn_towards(&at, system_ai_bearing(&at, fx, fy))) return RES_OK;
+                const int32_t least = (index >= 257 && index <= 512) ? 1 : at.mp;
+                if (!system_ai_move(&at, system_ai_bearing(&at, fx, fy), least, at.mp)) return RES_OK;
+            }
+        } else {
+            const int32_t heading = random_between(0, 359);
+            if (can_try_turn(&at) && !system_ai_turn_towards(&at, heading)) return RES_OK;
+            if (!system_ai_move(&at, at.heading, 1, at.mp)) return RES_OK;
+        }
+    }
+    centre_at(&at, &cx, &cy);
+    system_ai_use_plain(&at, system, nullptr, cx, cy);
+    return RES_OK;
+}

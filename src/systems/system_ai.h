@@ -1,0 +1,55 @@
+#pragma once
+// The combat AI's candidate plans of the system types: how many each type offers and how each
+// candidate is built into the ship's plan (Ship::option) from a few shared steps: turn, move and
+// use. Candidates are randomised; their index ranges decide how often each manoeuvre is tried.
+//  - Every count function answers its type's fixed count; every run function returns RES_OK with
+//    the plan written (a plan of 0 steps offers nothing), or RES_OUT_OF_RANGE for a user that is
+//    not a ship or an index outside the type's range.
+//  - The weapon types hook the weapon families below into their own records.
+//  - Runs on the combat AI thread while the game thread waits; draws from system_random.
+#include <cstdint>
+#include "systems/system.h"
+
+struct ShipPlan;
+
+// Candidates a type offers (0 for the types without).
+int32_t system_ai_candidate_total(int32_t type);
+
+// Where a plan has got to while its steps are added.
+struct PlanCursor {
+    Ship     *ship = nullptr;
+    ShipPlan *plan = nullptr;
+    int32_t   x = 0, y = 0, heading = 0;   // the ship's top-left corner and heading so far
+    int32_t   ap = 0, mp = 0;              // points left
+};
+
+// Empties the ship's plan and starts a cursor at the ship as it stands.
+void system_ai_begin(Ship *ship, PlanCursor *at);
+// A turn towards the heading when it lies beyond half the move arc: a random turn of spread 6,
+// then 12. false when the ship cannot turn or no turn is free (the candidate ends).
+bool system_ai_turn_towards(PlanCursor *at, int32_t heading);
+// A move near the heading of mp_min..mp_max points; false when none is free.
+bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max);
+// A use of the system at the target (hit estimate above 0 with damage) or, without a target, at
+// the point; false when out of range, arc or AP.
+bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y);
+// A use that needs no hit estimate (support systems, detonation): AP only.
+bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y);
+// The heading from the cursor's centre towards a point.
+int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y);
+
+// The fixed count, for every type that has candidates.
+int32_t system_ai_fixed_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
+
+// Families.
+Result system_ai_direct_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);   // 0, 4, 22
+Result system_ai_volley_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);   // 1
+Result system_ai_missile_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);  // 8, 24
+Result system_ai_drone_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);    // 20
+Result system_ai_detonate_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index); // 25
+Result system_ai_jump_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);     // 21
+Result system_ai_fleet_boost_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index); // 26, 27
+
+// The count slots of the types this module owns (all answer system_ai_fixed_count).
+int32_t system_ai_jump_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
+int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);

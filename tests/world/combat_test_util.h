@@ -1,0 +1,98 @@
+#pragma once
+// A combat map with hulls and systems from the generated store: the store, the thirty system types
+// and the ship factory with every hull's frames, one map the ships stand on, and helpers that
+// build a hull, fit a system from its template and place the ship.
+#include "ship_test_util.h"
+
+#include "platform/files.h"
+#include "platform/random.h"
+#include "systems/system_ai.h"
+#include "world/object_map.h"
+
+namespace shiptest {
+
+inline const char *GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
+
+// Hull template numbers of the generated store.
+enum Hull : int32_t {
+    HULL_ARK_DRONE = 0, HULL_ARK_CARRIER, HULL_SKIFF, HULL_LANCER, HULL_SENTINEL,
+    HULL_CORSAIR, HULL_HARRIER, HULL_PALADIN, HULL_LEVIATHAN,
+};
+// The Lancer's crits: three system mounts (fore, port, starboard), an engine and an armour mount.
+constexpr int32_t LANCER_FORE = 0, LANCER_PORT = 1, LANCER_STARBOARD = 2, LANCER_ENGINE = 3, LANCER_ARMOUR = 4;
+
+constexpr uint64_t RED = 101, BLUE = 202;   // two owners
+
+class CombatMapTest : public ShipTest {
+protected:
+    ObjectMap *map = nullptr;
+    std::vector<System *> spare;   // made and never fitted
+
+    void SetUp() override {
+        factory_free();
+        system_types_free();
+        ShipTest::SetUp();
+        store_shutdown();
+        store_set_path(GENERATED_STORE);
+        ASSERT_EQ(store_open(), RES_OK) << GENERATED_STORE << " missing: the build makes it";
+        ASSERT_EQ(system_types_load(), RES_OK);
+        ASSERT_EQ(factory_init(), RES_OK);
+        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
+            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        map = map_create();
+        ASSERT_NE(map, nullptr);
+        map_set_world_size(map, 4000, 3000);
+        random_seed(20260107);
+    }
+    void TearDown() override {
+        if (map) map_free(map);
+        map = nullptr;
+        for (GameObject *obj : owned) object_destroy(obj);
+        owned.clear();
+        for (System *s : spare) system_free(s);
+        factory_free();
+        system_types_free();
+        store_shutdown();
+        ShipTest::TearDown();
+    }
+
+    // A hull from its template, not on any map (the test destroys it).
+    Ship *hull(int32_t t, uint64_t owner = RED) {
+        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
+        EXPECT_NE(s, nullptr) << t;
+        if (!s) return nullptr;
+        s->owner_id = owner;
+        owned.push_back(s);
+        return s;
+    }
+    // A hull standing on the map at (x, y) with a heading; the map holds it from now on.
+    Ship *on_map(int32_t t, int32_t x, int32_t y, int32_t heading = 0, uint64_t owner = RED) {
+        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
+        EXPECT_NE(s, nullptr) << t;
+        if (!s) return nullptr;
+        s->owner_id = owner;
+        object_set_heading(s, heading);
+        map_place_object(map, s, x, y, 1);
+        map_add_pending_objects(map);
+        return s;
+    }
+    // A system of the type from the store (a subtype row when asked), fitted into the crit.
+    System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
+        System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
+        EXPECT_NE(sys, nullptr) << type;
+        if (!sys) return nullptr;
+        const Result r = ship_set_crit_system(s, crit, sys);
+        EXPECT_EQ(r, RES_OK) << s->name << " crit " << crit << ": " << sys->name;
+        if (r != RES_OK) spare.push_back(sys);
+        return r == RES_OK ? sys : nullptr;
+    }
+    // A full turn's points, as an encounter gives them.
+    static void ready(Ship *s) { object_begin_encounter(s); }
+    static void centre(const GameObject *o, int32_t *x, int32_t *y) {
+        *x = o->x + o->w / 2;
+        *y = o->y + o->h / 2;
+    }
+};
+
+}  // namespace shiptest
