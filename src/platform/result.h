@@ -42,6 +42,7 @@ enum [[nodiscard]] Result : int {
     RES_NO_FREE_SAVE_NAME   = -45,
     RES_END_OF_FILE         = -46,
     RES_HEADER_READ_FAILED  = -47,   // read error or unexpected end of a header
+    RES_KIND_MISMATCH       = -49,   // a stored reference names an object of another kind
     RES_UNDER_CONSTRUCTION  = -50,
     RES_NO_FEATURE_SITE     = -55,   // no site of the sector takes the feature
     RES_NO_ACTION           = -54,   // the action index is not offered

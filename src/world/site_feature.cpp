@@ -15,7 +15,10 @@
 #include "platform/store.h"
 #include "platform/str.h"
 #include "world/object_map.h"
+#include "systems/system.h"
+#include "world/factory.h"
 #include "world/sector.h"
+#include "world/ship.h"
 #include "world/site.h"
 #include "world/site_internal.h"
 #include "world/site_pending.h"
@@ -310,6 +313,101 @@ void feature_ark_name(const Site *site, std::string *out) {
     rng_seed(&rng, site->feature ? site->feature->seed : 0);
     const int32_t number = int32_t(random_magnitude(rng_next(&rng)) % 9998u) + 2;
     *out = str_format("ARK-%.4i", int(number));
+}
+
+// ---- ARK defenders ----
+
+namespace {
+
+constexpr int32_t ARK_DRONE_HULL = 0, ARK_CARRIER_HULL = 1;
+constexpr int32_t ARK_DRONE_WEAPON = 4, ARK_DRONE_WEAPON_SUBTYPE = 0;
+constexpr int32_t ARK_DRIVE = 2, ARK_DRONE_DRIVE_SUBTYPE = 5, ARK_CARRIER_DRIVE_SUBTYPE = 6;
+constexpr int32_t ARK_CARRIER_GUN = 1, ARK_CARRIER_GUN_SUBTYPE = 4, ARK_LAUNCHER = 20;
+
+// A system of that type (and subtype, when 0 or more) on the ship's mount; a failure leaves the
+// mount empty.
+void fit(Ship *ship, int32_t mount, int32_t type, int32_t subtype) {
+    System *system = subtype >= 0 ? system_create_subtype(type, subtype) : system_create(type);
+    const Result r = system ? ship_set_crit_system(ship, mount, system) : RES_UNSUPPORTED;
+    if (r == RES_OK) return;
+    log_write(LOG_GAME, LOG_ERROR, "Error creating system type %i subtype %i (%i)", int(type), int(subtype), int(r));
+    system_free(system);
+}
+
+// A machine of the ARK network: temporary (gone when its battle's objects are let go), owned by
+// the machine faction, repaired and loaded, with its action and movement points.
+Ship *ark_hull(int32_t hull) {
+    Ship *ship = ship_of(factory_create_object(OBJECT_SHIP, hull));
+    if (!ship) return nullptr;
+    if (ship->hull_flags & HULL_FLAG_TEMPLATE_NAME) ship->ship_name = ship->name;
+    ship->flags |= OBJ_LOST;
+    const Game *game = game_get();
+    ship->owner_id = game ? game->combat_ai_player_id : 0;
+    object_assign_id(ship);
+    return ship;
+}
+
+void make_ready(Ship *ship) {
+    ship_recompute_stats(ship);
+    ship->armour = ship->max_armour;
+    ship->crew = ship->max_crew;
+    for (int32_t i = 0; i < ship->crit_count; ++i)
+        if (System *system = ship_get_crit_system(ship, i)) system_reset(system);
+    ship->ap = ship->max_ap;
+    ship->mp = ship->max_mp;
+}
+
+Ship *ark_drone(Rng *rng, int32_t weapon, int32_t subtype) {
+    Ship *ship = ark_hull(ARK_DRONE_HULL);
+    if (!ship) return nullptr;
+    fit(ship, 0, weapon, subtype);
+    fit(ship, 1, ARK_DRIVE, ARK_DRONE_DRIVE_SUBTYPE);
+    make_ready(ship);
+    ship->initiative = 1 + int32_t(random_magnitude(rng_next(rng)) % 100u);
+    return ship;
+}
+
+Ship *ark_carrier() {
+    Ship *ship = ark_hull(ARK_CARRIER_HULL);
+    if (!ship) return nullptr;
+    fit(ship, 0, ARK_CARRIER_GUN, ARK_CARRIER_GUN_SUBTYPE);
+    fit(ship, 1, ARK_LAUNCHER, -1);
+    fit(ship, 2, ARK_DRIVE, ARK_CARRIER_DRIVE_SUBTYPE);
+    make_ready(ship);
+    return ship;
+}
+
+// Into the list by display name: before the first ship whose name is not below its own.
+void insert_by_name(List<GameObject> *out, Ship *ship) {
+    int32_t at = 0;
+    while (at < list_count(out) && std::string_view(object_get_name(list_get(out, at))) < ship->ship_name) ++at;
+    object_add_ref(ship);
+    out->items.insert(out->items.begin() + at, ship);
+}
+
+}  // namespace
+
+void feature_create_ark_defenses(Site *site, List<GameObject> *out) {
+    const SiteFeature *f = site->feature;
+    if (!f || f->defence_kind < 0) return;
+    // The battle's own generator, seeded from the feature: the same site always musters the same ships.
+    Rng rng;
+    rng_seed(&rng, f->seed);
+    std::vector<Ship *> ships;
+    const int32_t left = f->defenders - f->defenders_lost;
+    if (f->defence_kind == FEATURE_DEFENCE_ARMED) {
+        int32_t n = std::max(2, left);
+        if (n > 4) ships.push_back(ark_drone(&rng, f->weapon_a, -1)), --n;
+        for (int32_t i = 0; i < n; ++i) ships.push_back(ark_drone(&rng, ARK_DRONE_WEAPON, ARK_DRONE_WEAPON_SUBTYPE));
+        ships.push_back(ark_carrier());
+    } else {
+        int32_t n = std::max(1, left);
+        if (n > 7) ships.push_back(ark_drone(&rng, f->weapon_b, -1)), --n;
+        if (n > 4) ships.push_back(ark_drone(&rng, f->weapon_a, -1)), --n;
+        for (int32_t i = 0; i < n; ++i) ships.push_back(ark_drone(&rng, ARK_DRONE_WEAPON, ARK_DRONE_WEAPON_SUBTYPE));
+    }
+    for (Ship *ship : ships)
+        if (ship) insert_by_name(out, ship);
 }
 
 // ---- Gathering and deactivation ----

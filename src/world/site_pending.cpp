@@ -39,5 +39,3 @@ void site_pending_pilot_name(std::string *out) {
     const char *name = game && game->pilot_names ? shuffle_next(game->pilot_names) : nullptr;
     *out = name ? name : "";
 }
-
-void site_pending_ark_ships(uint32_t, bool, int32_t, int32_t, int32_t, List<GameObject> *) {}

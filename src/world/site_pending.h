@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until players, ships, alerts, encounters and the new-game name decks
+// STAND-IN until players, ships, alerts and the new-game name decks
 // are merged: every call the sites make into those modules, one tiny function each, in one place.
 // Each becomes a direct call to the real operation named in its comment when that module arrives;
 // until then they answer "nothing there" (no design, no officer, no cost, no bonus) and
@@ -62,9 +62,3 @@ void site_pending_post_alert(int32_t kind, uint64_t player_id, const std::string
 
 // ---- Names ----
 void site_pending_pilot_name(std::string *out);                          // game_random_name
-
-// ---- Encounters ----
-// The ARK ships of a temporary "ARK Defenses" encounter seeded with `seed`: `count` ships, of
-// weapon_a only (armed) or of both weapons; each appended with one reference.
-void site_pending_ark_ships(uint32_t seed, bool armed, int32_t count, int32_t weapon_a, int32_t weapon_b,
-                            List<GameObject> *out);

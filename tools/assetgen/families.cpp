@@ -2,6 +2,7 @@
 #include "assetgen/backgrounds.h"
 #include "assetgen/family.h"
 #include "assetgen/family_effects.h"
+#include "assetgen/family_fleets.h"
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_names.h"
 #include "assetgen/family_sectors.h"
@@ -25,6 +26,7 @@ const AssetFamily FAMILIES[] = {
     {"tech", tech_family_generate, tech_family_list_paths},
     {"sectors", sectors_family_generate, sectors_family_list_paths},
     {"sites", sites_family_generate, sites_family_list_paths},
+    {"fleets", fleets_family_generate, fleets_family_list_paths},
     // UI image types 0..212 (not 34) and cursors 0..10. Reserved for content: system icons 132-145,
     // 147, 152, 153, 163, 169-176, 198-201; technology icons 4, 22, 24, 39, 57-60, 65, 68, 77, 81,
     // 83, 85, 86, 88, 89, 92, 101, 103, 107, 108, 115, 203, 205, 206, 208; 211 the turning credits

@@ -1,0 +1,309 @@
+// Fleets: the scan after each clock advance, the save record with its link step, the copy into a
+// player's snapshot, and the computer players' threat list.
+#include <algorithm>
+#include <cmath>
+#include "game/game.h"
+#include "platform/buffer.h"
+#include "platform/calendar.h"
+#include "platform/files.h"
+#include "platform/log.h"
+#include "platform/sound.h"
+#include "platform/str.h"
+#include "world/fleet.h"
+#include "world/fleet_pending.h"
+#include "world/kind_standins.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+Fleet *fleet(GameObject *obj) { return static_cast<Fleet *>(obj); }
+const Fleet *fleet(const GameObject *obj) { return static_cast<const Fleet *>(obj); }
+
+int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
+int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
+
+bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
+
+void learn(Player *player, GameObject *obj, int32_t version) {
+    if (player && kind_standins().player_learn_object) kind_standins().player_learn_object(player, obj, version);
+}
+
+uint64_t player_id_of(const Player *player) {
+    const WorldHooks &hooks = world_hooks();
+    return hooks.player_id ? hooks.player_id(player) : 0;
+}
+
+void live_pilots_gain(Fleet *f, int32_t amount) {
+    for (GameObject *obj : f->ships.items) {
+        if (!obj) break;
+        Ship *s = ship_of(obj);
+        if (s && is_live(obj) && s->pilot) fleet_pending_add_ship_experience(s->pilot, amount);
+    }
+}
+
+// The other players that hold a sensor tap on the owner learn what the owner learns.
+void tapped_learn(const Player *owner, uint64_t owner_id, GameObject *obj) {
+    const Game *game = game_get();
+    const WorldHooks &hooks = world_hooks();
+    if (!game || !game->players || !hooks.player_has_sensor_tap) return;
+    for (Player *other : game->players->items) {
+        if (!other) break;
+        if (other == owner) continue;
+        if (hooks.player_has_sensor_tap(other, owner_id)) learn(other, obj, 0);
+    }
+}
+
+}  // namespace
+
+// ---- Scan ----
+
+void fleet_scan(GameObject *obj) {
+    Fleet *f = fleet(obj);
+    Player *owner = object_get_owner(obj);
+    if (!owner) return;
+    const WorldHooks &hooks = world_hooks();
+    const bool ui_owner = game_get() && obj->owner_id == game_get()->ui_player_id;
+    bool first_scan = false;
+    if (!(f->fleet_flags & FLEET_SCANNED)) {
+        f->fleet_flags |= FLEET_SCANNED;
+        first_scan = true;
+    }
+    bool sol_seen = false;
+    GameObject *sol = nullptr;
+    ObjectMap *map = obj->map;
+    const int32_t count = map ? map_object_count(map) : 0;
+    for (int32_t i = 0; i < count; ++i) {
+        GameObject *other = map_object_at(map, i);
+        if (!other) break;
+        if (other == obj || other->owner_id == obj->owner_id) continue;
+        int32_t range = f->scan_range;
+        if (const Fleet *of = fleet_of(other); of && of->cloak > 0) range = (100 - of->cloak) * f->scan_range / 100;
+        if (distance(centre_x(other) - centre_x(obj), centre_y(other) - centre_y(obj)) > range) continue;
+
+        if (other->kind == OBJECT_SECTOR) {
+            const GameObject *snap = hooks.player_known_object ? hooks.player_known_object(owner, other->id) : nullptr;
+            if (!snap) {
+                live_pilots_gain(f, FLEET_XP_SECTOR_SEEN);
+                if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
+            } else if (snap->snapshot_version < 0 && ui_owner) {
+                sound_play(FLEET_SOUND_DISCOVERY);
+            }
+        }
+        learn(owner, other, 0);
+        if (other->kind == OBJECT_FLEET && first_scan) live_pilots_gain(f, FLEET_XP_FIRST_SCAN);
+        if (other->kind == OBJECT_SECTOR) {
+            if (other->subtype == SECTOR_SOL_TEMPLATE) {
+                sol_seen = true;
+                sol = other;
+            }
+            if (first_scan && other->owner_id != 0) live_pilots_gain(f, FLEET_XP_FIRST_SCAN);
+        }
+        tapped_learn(owner, obj->owner_id, other);
+    }
+
+    if (sol_seen) {
+        if (fleet_pending_take_sol_notice(owner)) {
+            const Game *game = game_get();
+            const uint64_t about = game && game->sol_sector_id ? game->sol_sector_id : sol->id;
+            fleet_pending_post_sector_notice(
+                obj->owner_id,
+                str_format("%s received message - The Sol sector is under the protection of the United Earth "
+                           "Council and may not be entered by extraterrestrials for any reason. Violators will "
+                           "be destroyed immediately.",
+                           f->display_name.c_str()),
+                about);
+            if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            GameObject *other = map_object_at(map, i);
+            if (!other) break;
+            if (other->kind == OBJECT_SECTOR) learn(owner, other, -1);
+        }
+    }
+
+    for (int32_t i = 0; i < list_count(&f->ships); ++i) {
+        GameObject *ship = list_get(&f->ships, i);
+        if (!ship) break;
+        if (is_live(ship)) learn(owner, ship, 1);
+    }
+}
+
+// ---- Save record ----
+
+Result fleet_write(const GameObject *obj, Buffer *buf) {
+    const Fleet *f = fleet(obj);
+    Result r = object_write_ref(f->move_target, buf);
+    if (r == RES_OK) r = buffer_write_i32(buf, f->target_last_x);
+    if (r == RES_OK) r = buffer_write_i32(buf, f->target_last_y);
+    if (r == RES_OK) r = buffer_write_u64(buf, f->saved_id_b);
+    if (r == RES_OK) r = buffer_write_u64(buf, f->saved_id_a);
+    if (r == RES_OK) r = buffer_write_u32(buf, f->fleet_flags);
+    if (r == RES_OK) r = buffer_write_i32(buf, list_count(&f->ships));
+    for (const GameObject *ship : f->ships.items) {
+        if (r != RES_OK || !ship) break;
+        r = object_write_ref(ship, buf);
+    }
+    if (r == RES_OK) r = buffer_write_i32(buf, int32_t(f->known_ship_ids.size()));
+    for (uint64_t id : f->known_ship_ids)
+        if (r == RES_OK) r = buffer_write_u64(buf, id);
+    if (r == RES_OK) r = buffer_write_u64(buf, f->known_target_id);
+    if (r == RES_OK) r = buffer_write_i32(buf, f->known_speed);
+    return r;
+}
+
+Result fleet_read(GameObject *obj, Buffer *buf) {
+    Fleet *f = fleet(obj);
+    GameObject *target = nullptr;
+    Result r = object_read_ref(&target, buf);
+    if (r != RES_OK) return r;
+    if (target) {
+        object_add_ref(target);
+        if (f->move_target) object_release(f->move_target);
+        f->move_target = target;
+    }
+    uint32_t flags = 0;
+    if (r == RES_OK) r = buffer_read_i32(buf, &f->target_last_x);
+    if (r == RES_OK) r = buffer_read_i32(buf, &f->target_last_y);
+    if (r == RES_OK) r = buffer_read_u64(buf, &f->saved_id_b);
+    if (r == RES_OK) r = buffer_read_u64(buf, &f->saved_id_a);
+    if (r == RES_OK) r = buffer_read_u32(buf, &flags);
+    if (r != RES_OK) return r;
+    f->fleet_flags = flags;
+    int32_t n = 0;
+    if ((r = buffer_read_i32(buf, &n)) != RES_OK) return r;
+    if (n < 0) return RES_MALFORMED;
+    for (int32_t i = 0; i < n; ++i) {
+        GameObject *stub = nullptr;
+        if ((r = object_read_ref(&stub, buf)) != RES_OK) return r;
+        if (!stub) continue;
+        object_add_ref(stub);
+        list_append(&f->ships, stub);
+    }
+    int32_t m = 0;
+    if ((r = buffer_read_i32(buf, &m)) != RES_OK) return r;
+    f->known_ship_ids.clear();
+    f->known_ship_ids.shrink_to_fit();
+    if (m > 0) {
+        // The count is checked against the bytes left before anything is allocated.
+        if (buffer_remaining(buf) < int64_t(m) * 8) return RES_SHORT_BUFFER;
+        f->known_ship_ids.resize(size_t(m));
+        for (uint64_t &id : f->known_ship_ids)
+            if ((r = buffer_read_u64(buf, &id)) != RES_OK) return r;
+    }
+    if (r == RES_OK) r = buffer_read_u64(buf, &f->known_target_id);
+    if (r == RES_OK) r = buffer_read_i32(buf, &f->known_speed);
+    return r;
+}
+
+Result fleet_link(GameObject *obj) {
+    Fleet *f = fleet(obj);
+    if (f->move_target && (f->move_target->flags & OBJ_STUB)) {
+        GameObject *stub = f->move_target;
+        GameObject *found = world_find_object(stub->id);
+        if (!found) {
+            log_write(LOG_GAME, LOG_ERROR, "Fleet failed to link move target object #%llu (object not found)",
+                      (unsigned long long)stub->id);
+            return RES_UNRESOLVED_ID;
+        }
+        if (found->kind != stub->kind) {
+            log_write(LOG_GAME, LOG_ERROR, "Fleet failed to link move target object #%llu (object type mismatch)",
+                      (unsigned long long)stub->id);
+            return RES_KIND_MISMATCH;
+        }
+        f->move_target = nullptr;
+        object_destroy(stub);
+        fleet_set_move_target(f, found);
+    }
+    // Every ship is found before any stub goes, so a link that fails can be tried again.
+    std::vector<GameObject *> found;
+    for (GameObject *entry : f->ships.items) {
+        if (!entry) break;
+        if (!(entry->flags & OBJ_STUB)) continue;
+        GameObject *ship = world_find_object(entry->id);
+        if (!ship || ship->kind != OBJECT_SHIP) {
+            log_write(LOG_GAME, LOG_ERROR, "Fleet failed to link ship #%llu", (unsigned long long)entry->id);
+            return RES_UNRESOLVED_ID;
+        }
+        found.push_back(ship);
+    }
+    if (!found.empty()) {
+        for (GameObject *&entry : f->ships.items) {
+            if (entry && (entry->flags & OBJ_STUB)) {
+                object_destroy(entry);
+                entry = nullptr;
+            }
+        }
+        list_compact(&f->ships);
+        for (GameObject *ship : found) fleet_add_ship(f, ship);
+    }
+    fleet_kind_name(f);
+    return RES_OK;
+}
+
+void fleet_copy_record(GameObject *dest, const GameObject *src, int32_t version) {
+    if (version < 0) return;
+    Fleet *d = fleet(dest);
+    const Fleet *s = fleet(src);
+    d->known_ship_ids.clear();
+    for (const GameObject *ship : s->ships.items) {
+        if (!ship) break;
+        d->known_ship_ids.push_back(ship->id);
+    }
+    d->known_target_id = s->move_target ? s->move_target->id : 0;
+    d->known_speed = s->speed;
+    fleet_kind_name(d);
+}
+
+// ---- Threat list ----
+
+ThreatList *threat_list_create() {
+    auto *list = new (std::nothrow) ThreatList();
+    if (list) list->entries.reserve(THREAT_LIST_CAPACITY);
+    return list;
+}
+
+void threat_list_free(ThreatList *list) { delete list; }
+
+void threat_map_build(ThreatList *list, Player *player) {
+    list->entries.clear();
+    if (!player) return;
+    const Game *game = game_get();
+    const uint64_t own_id = player_id_of(player);
+    const uint64_t sol_id = game ? game->sol_player_id : 0;
+    const int64_t now = game && game->clock ? int64_t(game->clock->minutes) : 0;
+    for (int32_t i = 0;; ++i) {
+        GameObject *snap = fleet_pending_known_object_at(player, i);
+        if (!snap) break;
+        const Ship *s = ship_of(snap);
+        if (!s) continue;
+        if (snap->owner_id == own_id || (sol_id != 0 && snap->owner_id == sol_id)) continue;
+        const int64_t seen = snap->seen_date ? int64_t(snap->seen_date->minutes) : 0;
+        if ((now - seen) / int64_t(MINUTES_PER_DAY) >= THREAT_MAX_AGE_DAYS) continue;
+        auto at = std::find_if(list->entries.begin(), list->entries.end(),
+                               [s](const ThreatEntry &e) { return e.x == s->snap_x && e.y == s->snap_y; });
+        if (at == list->entries.end()) {
+            ThreatEntry e;
+            e.index = int32_t(list->entries.size());
+            e.x = s->snap_x;
+            e.y = s->snap_y;
+            list->entries.push_back(e);
+            at = list->entries.end() - 1;
+        }
+        at->strength += fleet_pending_object_value(snap);
+    }
+}
+
+int32_t fleet_threat_value(const ThreatList *list, int32_t x, int32_t y) {
+    float sum = 0.0f;
+    for (const ThreatEntry &e : list->entries) {
+        int32_t d = distance(e.x - x, e.y - y);
+        if (d < THREAT_FULL_WITHIN) d = 0;
+        const int32_t f = THREAT_REACH - d;
+        if (f <= 0) continue;
+        sum += float(e.strength) * float(f) * float(f) * 15.0f / 40000.0f;
+    }
+    return int32_t(sum);
+}

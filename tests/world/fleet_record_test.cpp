@@ -1,0 +1,348 @@
+// The fleet kind on its own: the operation row and factory with the generated badge, name and
+// speed rules, the composition layout, reach, the save record and its link step, snapshots and
+// the threat figures.
+#include "fleet_test_util.h"
+
+#include <cmath>
+#include <set>
+#include "platform/sprite.h"
+#include "world/object_methods.h"
+
+using namespace fleettest;
+
+namespace {
+
+constexpr uint64_t RED = 77;
+
+class FleetRecord : public FleetWorld {};
+
+TEST_F(FleetRecord, TheKindRowFillsExactlyTheFleetSlots) {
+    object_methods_init();
+    const ObjectMethods *m = object_methods(OBJECT_FLEET);
+    ASSERT_NE(m, nullptr);
+    const std::set<int> filled = {0, 1, 2, 3, 5, 6, 7, 11, 12, 13, 15, 19, 20, 25, 26, 27, 30, 31, 32, 33, 34, 35, 38, 39};
+    const void *const *slots = reinterpret_cast<const void *const *>(m);
+    for (int i = 0; i < OBJECT_METHOD_SLOTS; ++i)
+        EXPECT_EQ(slots[i] != nullptr, filled.count(i) == 1) << object_method_slot_name(i);
+    EXPECT_STREQ(object_type_name(OBJECT_FLEET), "Fleet");
+}
+
+TEST_F(FleetRecord, TheFactoryMakesFleetsWithTheGeneratedBadge) {
+    EXPECT_EQ(factory_create_object(OBJECT_FLEET, 1), nullptr) << "one template";
+    const GameObject *tmpl = factory_get_template(OBJECT_FLEET, 0);
+    ASSERT_NE(tmpl, nullptr);
+    ASSERT_GE(tmpl->frame_count, 1);
+    ASSERT_NE(tmpl->frames[0], nullptr) << "fleet/000/png/000.png in the store";
+    const Sprite *badge = tmpl->frames[0];
+    // The symbol leaves holes for the owner's colour and has something to show.
+    int32_t holes = 0, solid = 0;
+    for (int32_t y = 0; y < badge->height; ++y)
+        for (int32_t x = 0; x < badge->width; ++x) (mask_test(badge, x, y) ? solid : holes)++;
+    EXPECT_GT(solid, 10);
+    EXPECT_GT(holes, solid / 2);
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(fleet_template_icon_size(0, &w, &h), RES_OK);
+    EXPECT_EQ(w, badge->width + 3);
+    EXPECT_EQ(h, badge->height + 3);
+    EXPECT_EQ(fleet_template_icon_size(1, &w, &h), RES_OUT_OF_RANGE);
+
+    Fleet *f = fleet_create();
+    ASSERT_NE(f, nullptr);
+    keep(f);
+    EXPECT_EQ(object_get_icon(f), 1);
+    EXPECT_EQ(f->w, badge->width + 3) << "the badge grows the size once";
+    EXPECT_EQ(f->colour_r, 16) << "no owner";
+    fleet_set_colour(f, 200, 10, 10);
+    EXPECT_EQ(f->w, badge->width + 3);
+    EXPECT_GE(f->ping_ms, 100);
+    EXPECT_LE(f->ping_ms, 10000);
+    EXPECT_EQ(f->speed, 0);
+    EXPECT_EQ(f->cloak, -1);
+    EXPECT_EQ(f->display_name, "Ship");
+}
+
+TEST_F(FleetRecord, SpeedIsTheSlowestShipAZeroCountingOnlyAtTheEnd) {
+    Fleet *f = fleet_at({ship(2, 6, RED, "A"), ship(2, 0, RED, "B"), ship(2, 4, RED, "C")}, 500, 500, RED);
+    EXPECT_EQ(f->speed, 4) << "the 0 is replaced by the next ship's value";
+    Fleet *g = fleet_at({ship(2, 6, RED, "D"), ship(2, 0, RED, "E")}, 600, 500, RED);
+    EXPECT_EQ(g->speed, 1) << "a last ship with 0";
+    List<GameObject> none;
+    EXPECT_EQ(ship_list_min_mp(&none), 0);
+}
+
+TEST_F(FleetRecord, NamesFollowTheShipCount) {
+    Fleet *f = fleet_at({}, 500, 500, RED);
+    EXPECT_EQ(f->display_name, "Ship");
+    std::vector<Ship *> ships;
+    const char *expect[] = {"Lone", "Squadron", "Squadron", "Squadron", "Fleet", "Fleet"};
+    for (int i = 0; i < 6; ++i) {
+        ships.push_back(ship(2, 5, RED, i == 0 ? "Lone" : "Other"));
+        ship_set_fleet(ships.back(), f);
+        EXPECT_EQ(f->display_name, expect[i]) << i + 1 << " ships";
+        EXPECT_STREQ(object_get_name(f), expect[i]);
+    }
+    // Leaving keeps the order of the others; the last one out kills the fleet.
+    ship_set_fleet(ships[2], nullptr);
+    EXPECT_EQ(fleet_get_ship(f, 2), ships[3]);
+    EXPECT_EQ(ships[2]->fleet_id, 0u);
+    for (Ship *s : ships) ship_set_fleet(s, nullptr);
+    EXPECT_TRUE(f->flags & OBJ_DEAD);
+}
+
+TEST_F(FleetRecord, CompositionRowsBreakAtHalfFromFourShips) {
+    for (int32_t n : {3, 4, 5}) {
+        std::vector<Ship *> ships;
+        for (int32_t i = 0; i < n; ++i) ships.push_back(ship(2, 5, RED, std::string(1, char('a' + i))));
+        Fleet *f = fleet_at(ships, 500, 500 + n * 100, RED);
+        fleet_set_composite(f);
+        ASSERT_EQ(int32_t(f->composition.size()), n);
+        std::vector<int32_t> rows;
+        for (const FleetCompEntry &e : f->composition) rows.push_back(e.y);
+        const std::vector<int32_t> want = n == 3   ? std::vector<int32_t>{0, 0, 0}
+                                          : n == 4 ? std::vector<int32_t>{0, 0, 30, 30}
+                                                   : std::vector<int32_t>{0, 0, 30, 30, 30};
+        EXPECT_EQ(rows, want) << n << " ships";
+        EXPECT_EQ(f->composition[0].x, 0);
+        const GameObject *first = fleet_get_ship(f, f->composition[0].ship);
+        EXPECT_GE(f->composition[1].x, first->frame_w[f->composition[0].frame] + FLEET_ROW_GAP);
+        EXPECT_LE(f->composition[1].x, first->frame_w[f->composition[0].frame] + FLEET_ROW_GAP + 4);
+        // The box holds every ship drawn; the shape tests always hit.
+        for (const FleetCompEntry &e : f->composition) {
+            const GameObject *s = fleet_get_ship(f, e.ship);
+            EXPECT_LE(e.x + s->frame_w[e.frame], f->w);
+            EXPECT_LE(e.y + s->frame_h[e.frame], f->h);
+        }
+        EXPECT_EQ(object_point_test(f, f->x, f->y, f->x + f->w - 1, f->y + 1), 1);
+    }
+}
+
+TEST_F(FleetRecord, ACompositeHullWithoutRotationFramesUsesItsFirstFrame) {
+    Ship *odd = ship(2, 5, RED, "Odd");
+    odd->rot_first = 3;
+    odd->rot_last = 1;   // a range of fewer than one frame
+    Ship *none = ship(2, 5, RED, "None");
+    none->rot_last = none->rot_first - 1;
+    Fleet *f = fleet_at({odd, none}, 500, 500, RED);
+    fleet_set_composite(f);
+    object_set_heading(f, 250);
+    ASSERT_EQ(f->composition.size(), 2u);
+    for (const FleetCompEntry &e : f->composition) {
+        const Ship *s = ship_of(fleet_get_ship(f, e.ship));
+        EXPECT_EQ(e.frame, s->rot_first) << s->ship_name;
+    }
+}
+
+TEST_F(FleetRecord, CompositionFramesTurnWithTheFleet) {
+    Ship *s = ship(2, 5, RED, "Turner");
+    const int32_t n = s->rot_last - s->rot_first + 1;
+    ASSERT_GT(n, 1);
+    Fleet *f = fleet_at({s}, 500, 500, RED);
+    fleet_set_composite(f);
+    std::set<int32_t> frames;
+    for (int32_t heading = 0; heading < 360; heading += 10) {
+        object_set_heading(f, heading);
+        const int32_t frame = f->composition[0].frame;
+        EXPECT_GE(frame, s->rot_first);
+        EXPECT_LE(frame, s->rot_last);
+        frames.insert(frame);
+    }
+    EXPECT_GT(frames.size(), 4u) << "the ship turns with the fleet";
+}
+
+TEST_F(FleetRecord, SortedShipsGoByNameWithLaterEqualsFirst) {
+    Ship *b = ship(2, 5, RED, "bravo"), *a = ship(2, 5, RED, "Alpha"), *b2 = ship(2, 5, RED, "bravo"),
+         *c = ship(2, 5, RED, "alpha");
+    Fleet *f = fleet_at({b, a, b2, c}, 500, 500, RED);
+    List<GameObject> *sorted = fleet_sorted_ship_list(f);
+    ASSERT_NE(sorted, nullptr);
+    const std::vector<GameObject *> want = {a, c, b2, b};   // byte order: capitals first
+    EXPECT_EQ(sorted->items, want);
+    list_free(sorted);
+    List<GameObject> all;
+    for (GameObject *o : want) list_append(&all, o);
+    EXPECT_TRUE(fleet_ships_all_in_list(f, &all));
+    list_remove_value(&all, b2);
+    EXPECT_FALSE(fleet_ships_all_in_list(f, &all));
+}
+
+TEST_F(FleetRecord, MeetingDistancesAreStrict) {
+    Fleet *f = fleet_at({ship(2, 5, RED, "F")}, 500, 500, RED);
+    Fleet *near = fleet_at({ship(2, 5, 99, "N")}, 512, 500, 99);
+    Fleet *off = fleet_at({ship(2, 5, 99, "O")}, 500, 513, 99);
+    Sector *s20 = star(0, 520, 700);
+    Sector *s21 = star(0, 500, 621);
+    fleet_set_move_target(f, near);
+    EXPECT_TRUE(fleet_is_at(f, near)) << "12 pixels";
+    EXPECT_FALSE(fleet_is_at(f, off)) << "13 pixels";
+    fleet_bar_meetings(near);
+    EXPECT_FALSE(fleet_is_at(f, near)) << "a barred target";
+    EXPECT_TRUE(fleet_is_barred(near));
+    object_advance_clock(near, 1);
+    EXPECT_FALSE(fleet_is_barred(near)) << "until the next clock advance";
+    object_set_position(f, 500 - f->w / 2, 700 - f->h / 2);
+    EXPECT_TRUE(fleet_is_at(f, s20)) << "20 pixels from a sector";
+    object_set_position(f, 500 - f->w / 2, 600 - f->h / 2);
+    EXPECT_FALSE(fleet_is_at(f, s21)) << "21 pixels";
+    fleet_set_move_target(f, nullptr);
+    EXPECT_FALSE(fleet_is_at(f, s20)) << "without a target";
+}
+
+TEST_F(FleetRecord, SaveRecordLayoutAndRoundTrip) {
+    Sector *goal = star(0, 900, 500);
+    Ship *a = ship(2, 5, RED, "A"), *b = ship(3, 5, RED, "B");
+    Fleet *f = fleet_at({a, b}, 500, 500, RED);
+    fleet_set_move_target(f, goal);
+    f->saved_id_a = 0x0102030405060708ull;
+    f->saved_id_b = 0x1112131415161718ull;
+    f->known_ship_ids = {7, 8, 9};
+    f->known_target_id = 55;
+    f->known_speed = 13;
+    Buffer *buf = buffer_create();
+    ASSERT_EQ(object_write(f, buf), RES_OK);
+    const uint8_t *data = nullptr;
+    int32_t length = 0;
+    ASSERT_EQ(buffer_get_data(buf, &data, &length), RES_OK);
+    // The kind record is the tail: target ref (12), last x, y (8), b, a (16), flags (4), count (4),
+    // two refs (24), known count (4), three ids (24), known target (8), known speed (4).
+    const int32_t tail = 12 + 8 + 16 + 4 + 4 + 24 + 4 + 24 + 8 + 4;
+    ASSERT_GT(length, tail);
+    const uint8_t *k = data + length - tail;
+    auto u32 = [](const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; };
+    EXPECT_EQ(u32(k), uint32_t(OBJECT_SECTOR));
+    EXPECT_EQ(u32(k + 8), uint32_t(goal->id));
+    EXPECT_EQ(u32(k + 20), 0x11121314u) << "saved_id_b before saved_id_a";
+    EXPECT_EQ(u32(k + 28), 0x01020304u);
+    EXPECT_EQ(u32(k + 40), 2u);
+    EXPECT_EQ(u32(k + 44), uint32_t(OBJECT_SHIP));
+    EXPECT_EQ(u32(k + 68), 3u);
+    EXPECT_EQ(u32(k + tail - 4), 13u);
+
+    buffer_set_cursor(buf, 0);
+    GameObject *obj = nullptr;
+    ASSERT_EQ(object_read(&obj, buf), RES_OK);
+    Fleet *r = fleet_of(obj);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->saved_id_a, f->saved_id_a);
+    EXPECT_EQ(r->known_ship_ids, f->known_ship_ids);
+    EXPECT_EQ(r->known_target_id, 55u);
+    ASSERT_NE(r->move_target, nullptr);
+    EXPECT_TRUE(r->move_target->flags & OBJ_STUB);
+    EXPECT_EQ(fleet_ship_count(r), 2);
+    // Linked against the live objects: the stubs give way to them.
+    const uint64_t saved_fleet_id = f->id;
+    g_world.objects.erase(saved_fleet_id);
+    object_release(f);   // the map still holds the original
+    ASSERT_EQ(object_link(obj), RES_OK);
+    EXPECT_EQ(r->move_target, goal);
+    EXPECT_EQ(fleet_get_ship(r, 0), a);
+    EXPECT_EQ(fleet_get_ship(r, 1), b);
+    EXPECT_EQ(r->speed, 5);
+    object_detach(obj);
+    object_destroy(obj);
+    buffer_free(buf);
+}
+
+TEST_F(FleetRecord, HostileRecordsAreRefused) {
+    auto record = [](int32_t count) {
+        Buffer *b = buffer_create();
+        EXPECT_EQ(buffer_write_i32(b, OBJECT_REF_NONE), RES_OK);
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_i32(b, 0), RES_OK);
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_u64(b, 0), RES_OK);
+        EXPECT_EQ(buffer_write_u32(b, 0), RES_OK);
+        EXPECT_EQ(buffer_write_i32(b, count), RES_OK);
+        return b;
+    };
+    Fleet *f = fleet_create();
+    keep(f);
+    Buffer *neg = record(-1);
+    EXPECT_EQ(fleet_read(f, neg), RES_MALFORMED);
+    buffer_free(neg);
+    Buffer *huge = record(0);
+    EXPECT_EQ(buffer_write_i32(huge, 0x10000000), RES_OK);   // 2 GB of known ids in 8 bytes
+    EXPECT_EQ(buffer_write_u64(huge, 1), RES_OK);
+    EXPECT_EQ(fleet_read(f, huge), RES_SHORT_BUFFER);
+    buffer_free(huge);
+    Buffer *cut = record(2);
+    EXPECT_EQ(buffer_write_i32(cut, OBJECT_SHIP), RES_OK);
+    EXPECT_EQ(fleet_read(f, cut), RES_SHORT_BUFFER);
+    buffer_free(cut);
+    // A known count of 0 leaves no ids from an earlier read.
+    f->known_ship_ids = {1, 2};
+    Buffer *zero = record(0);
+    EXPECT_EQ(buffer_write_i32(zero, 0), RES_OK);
+    EXPECT_EQ(buffer_write_u64(zero, 0), RES_OK);
+    EXPECT_EQ(buffer_write_i32(zero, 0), RES_OK);
+    EXPECT_EQ(fleet_read(f, zero), RES_OK);
+    EXPECT_TRUE(f->known_ship_ids.empty());
+    buffer_free(zero);
+}
+
+TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
+    Ship *a = ship(2, 5, RED, "A");
+    Fleet *target = fleet_at({ship(2, 5, RED, "T")}, 800, 500, RED);
+    Fleet *f = fleet_create();
+    keep(f);
+    // A fleet target stored as a sector reference: the kind does not match.
+    f->move_target = object_create_stub(OBJECT_SECTOR, target->id);
+    object_add_ref(f->move_target);
+    EXPECT_EQ(object_link(f), RES_KIND_MISMATCH);
+    object_destroy(f->move_target);
+    f->move_target = object_create_stub(OBJECT_FLEET, 123456);
+    object_add_ref(f->move_target);
+    EXPECT_EQ(object_link(f), RES_UNRESOLVED_ID);
+    f->move_target->id = target->id;
+    GameObject *stub_a = object_create_stub(OBJECT_SHIP, a->id);
+    GameObject *stub_b = object_create_stub(OBJECT_SHIP, 424242);
+    object_add_ref(stub_a);
+    object_add_ref(stub_b);
+    list_append(&f->ships, stub_a);
+    list_append(&f->ships, stub_b);
+    EXPECT_EQ(object_link(f), RES_UNRESOLVED_ID) << "a ship that is not there";
+    EXPECT_FALSE(f->flags & OBJ_LINKED);
+    EXPECT_EQ(f->move_target, target) << "the target was found";
+    Ship *late = ship(3, 5, RED, "Late");
+    stub_b->id = late->id;
+    EXPECT_EQ(object_link(f), RES_OK);
+    EXPECT_EQ(fleet_ship_count(f), 2);
+    EXPECT_EQ(fleet_get_ship(f, 0), a);
+    EXPECT_EQ(fleet_get_ship(f, 1), late);
+}
+
+TEST_F(FleetRecord, SnapshotsKeepWhatWasSeen) {
+    Sector *goal = star(0, 900, 500);
+    std::vector<Ship *> ships;
+    for (int i = 0; i < 5; ++i) ships.push_back(ship(2, 7 + i, RED, "S"));
+    Fleet *f = fleet_at(ships, 500, 500, RED);
+    fleet_set_move_target(f, goal);
+    GameObject *snap = object_clone(f, -1);
+    ASSERT_NE(snap, nullptr);
+    Fleet *s = fleet_of(snap);
+    EXPECT_TRUE(s->known_ship_ids.empty()) << "version -1 copies nothing of the kind";
+    object_copy_record(snap, f, 2);
+    ASSERT_EQ(s->known_ship_ids.size(), 5u);
+    EXPECT_EQ(s->known_ship_ids[4], ships[4]->id);
+    EXPECT_EQ(s->known_target_id, goal->id);
+    EXPECT_EQ(s->known_speed, 7);
+    EXPECT_EQ(s->speed, 7);
+    EXPECT_EQ(s->display_name, "Fleet");
+    EXPECT_EQ(s->scan_range, 0);
+    EXPECT_EQ(fleet_ship_count(s), 0) << "a snapshot holds no ships";
+    object_destroy(snap);
+}
+
+TEST_F(FleetRecord, ThreatFadesWithDistanceFromEachEntry) {
+    ThreatList *list = threat_list_create();
+    ASSERT_NE(list, nullptr);
+    list->entries.push_back({0, 1000, 1000, 400});
+    EXPECT_EQ(fleet_threat_value(list, 1000 + 13, 1000), 400 * 15) << "within 13 pixels counts as on top";
+    EXPECT_EQ(fleet_threat_value(list, 1000 + 14, 1000), 5189) << "f = 186: 5189.4";
+    EXPECT_EQ(fleet_threat_value(list, 1000 + 200, 1000), 0);
+    EXPECT_EQ(fleet_threat_value(list, 1000 + 300, 1000), 0);
+    list->entries.push_back({1, 1100, 1000, 100});
+    EXPECT_EQ(fleet_threat_value(list, 1050, 1000), 4218) << "3375 + 843.75, truncated at the end";
+    threat_map_build(list, nullptr);
+    EXPECT_TRUE(list->entries.empty());
+    threat_list_free(list);
+}
+
+}  // namespace

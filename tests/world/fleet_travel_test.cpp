@@ -1,0 +1,265 @@
+// Fleets of real ships travelling a real galaxy map while the game clock runs days: travel time at
+// the slowest ship's speed, arrival in a sector (and a save after it that loads), interception of
+// moving fleets, merging, and what scanning teaches.
+#include "fleet_test_util.h"
+
+using namespace fleettest;
+
+namespace {
+
+constexpr uint64_t RED = 77, BLUE = 78;
+
+class FleetTravel : public FleetWorld {
+protected:
+    void SetUp() override {
+        FleetWorld::SetUp();
+        player(RED);
+        player(BLUE);
+    }
+};
+
+TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
+    Sector *home = star(0, 400, 400);
+    Sector *far = star(1, 400 + 240, 400 + 70);   // 250 pixels between the centres
+    Fleet *f = fleet_at({ship(2, 30, RED, "Kestrel"), ship(3, 10, RED, "Barge"), ship(5, 20, RED, "Wasp")},
+                        cx(home), cy(home), RED);
+    EXPECT_EQ(f->speed, 10);
+    fleet_set_move_target(f, far);
+    EXPECT_EQ(fleet_distance_to_target(f), 250);
+    EXPECT_EQ(fleet_travel_time_to_target(f), 25);
+
+    int32_t days = 0;
+    while (!(f->flags & OBJ_DEAD) && days < 40) {
+        day();
+        ++days;
+    }
+    // The last 20 pixels count as arrived: the fleet is there a little before the full 25 days.
+    EXPECT_GE(days, 23);
+    EXPECT_LE(days, 25);
+    EXPECT_EQ(sector_object_count(far), 3);
+}
+
+TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
+    Sector *home = star(0, 300, 300);
+    Sector *dest = star(2, 360, 300);
+    Ship *a = ship(2, 30, RED, "Avocet"), *b = ship(3, 30, RED, "Bittern");
+    Officer *pa = pilot(a);
+    Fleet *f = fleet_at({a, b}, cx(home), cy(home), RED);
+    const uint64_t fleet_id = f->id;
+    fleet_set_move_target(f, dest);
+    EXPECT_EQ(fleet_travel_time_to_target(f), 2);
+    for (int32_t d = 0; d < 3 && !(f->flags & OBJ_DEAD); ++d) day();
+
+    ASSERT_TRUE(f->flags & OBJ_DEAD);
+    EXPECT_FALSE(on_galaxy(f)) << "the map's sweep removes the dead fleet";
+    for (Ship *s : {a, b}) {
+        EXPECT_EQ(s->fleet_id, 0u) << s->ship_name;
+        EXPECT_EQ(s->sector_id, dest->id) << s->ship_name;
+    }
+    EXPECT_EQ(sector_object_count(dest), 2);
+    EXPECT_EQ(fleet_ship_count(f), 0);
+    EXPECT_EQ(pa->experience, 2 * FLEET_XP_SECTOR_SEEN + FLEET_XP_NEW_SECTOR)
+        << "both stars first seen by the scan, then the arrival at one never visited";
+    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, dest->id, 1}), g_world.learnt.end());
+
+    // Save: the galaxy map and the ships; then everything is read back and linked.
+    Buffer *save = buffer_create();
+    ASSERT_EQ(map_write(galaxy, save), RES_OK);
+    ASSERT_EQ(buffer_write_i32(save, 2), RES_OK);
+    for (Ship *s : {a, b}) ASSERT_EQ(object_write(s, save), RES_OK);
+    const uint64_t dest_id = dest->id, a_id = a->id;
+    g_world.objects.erase(fleet_id);   // gone from the game with its death
+    object_release(f);
+
+    map_free(galaxy);
+    galaxy = map_create();
+    game->galaxy_map = galaxy;
+    drop_objects();
+    buffer_set_cursor(save, 0);
+    ASSERT_EQ(map_read(galaxy, save), RES_OK);
+    map_add_pending_objects(galaxy);
+    for (GameObject *obj : galaxy->objects.items) keep(obj);
+    int32_t ships = 0;
+    ASSERT_EQ(buffer_read_i32(save, &ships), RES_OK);
+    for (int32_t i = 0; i < ships; ++i) {
+        GameObject *obj = nullptr;
+        ASSERT_EQ(object_read(&obj, save), RES_OK);
+        keep(obj);
+    }
+    buffer_free(save);
+    ASSERT_EQ(map_link_objects(galaxy), RES_OK);
+    for (auto &[id, obj] : g_world.objects) EXPECT_EQ(object_link(obj), RES_OK) << "#" << id;
+    Sector *loaded = sector_of(find_object(dest_id));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(sector_object_count(loaded), 2);
+    EXPECT_EQ(ship_of(find_object(a_id))->sector_id, dest_id);
+}
+
+TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
+    Sector *west = star(0, 200, 600);
+    Sector *east = star(1, 1400, 600);
+    Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 500, 600, BLUE);
+    fleet_set_move_target(prey, east);
+    Fleet *hunter = fleet_at({ship(2, 60, RED, "Harrier")}, cx(west), cy(west), RED);
+    fleet_set_move_target(hunter, prey);
+
+    for (int32_t d = 0; d < 12 && fleet_move_target(hunter); ++d) day();
+    EXPECT_EQ(fleet_move_target(hunter), nullptr) << "the hunter met its target";
+    EXPECT_EQ(fleet_take_intercepted_fleet(hunter), prey->id);
+    EXPECT_EQ(fleet_take_intercepted_fleet(hunter), 0u) << "read once";
+    EXPECT_TRUE(prey->flags & OBJ_TRAVEL_HELD) << "the prey is held until its next galaxy turn";
+    EXPECT_FALSE(hunter->flags & OBJ_DEAD);
+    EXPECT_FALSE(prey->flags & OBJ_DEAD);
+    EXPECT_LT(cx(prey), cx(east) - 100) << "caught on the way";
+    const int32_t held_at = prey->x;
+    day();
+    EXPECT_EQ(prey->x, held_at);
+    object_galaxy_turn(prey);
+    day();
+    EXPECT_GT(prey->x, held_at) << "released at its galaxy turn";
+}
+
+TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
+    Sector *west = star(0, 200, 600);
+    Sector *east = star(1, 1000, 600);
+    Fleet *a = fleet_at({ship(2, 25, RED, "Amber")}, cx(west), cy(west), RED);
+    Fleet *b = fleet_at({ship(2, 25, BLUE, "Beryl")}, cx(east), cy(east), BLUE);
+    fleet_set_move_target(b, west);
+    fleet_set_move_target(a, b);
+    frame();
+    ASSERT_TRUE(b->flags & OBJ_TRAVELLING);
+    ASSERT_TRUE(a->flags & OBJ_TRAVELLING);
+    // The same speed makes the meeting-time quadratic degenerate: aim where the target is.
+    int32_t x = -1, y = -1;
+    fleet_intercept_point(a, &x, &y);
+    EXPECT_EQ(x, b->x);
+    EXPECT_EQ(y, b->y);
+
+    for (int32_t d = 0; d < 30 && fleet_move_target(a); ++d) day();
+    EXPECT_EQ(fleet_take_intercepted_fleet(a), b->id);
+    EXPECT_LT(std::abs(cx(a) - cx(b)), FLEET_FLEET_REACH + 20);
+}
+
+TEST_F(FleetTravel, InterceptPointLeadsAFasterTargetAndFallsBackWithoutARoot) {
+    Sector *east = star(1, 1600, 200);
+    Fleet *a = fleet_at({ship(2, 10, RED, "Slow")}, 200, 600, RED);
+    Fleet *b = fleet_at({ship(2, 80, BLUE, "Fast")}, 600, 600, BLUE);
+    fleet_set_move_target(b, east);
+    fleet_set_move_target(a, b);
+    // A target running away faster than the hunter can be met at no time: its position.
+    int32_t x = -1, y = -1;
+    fleet_intercept_point(a, &x, &y);
+    EXPECT_EQ(x, b->x);
+    EXPECT_EQ(y, b->y);
+    // A still target: its position too; no target: the hunter's own centre.
+    object_stop_travel(b);
+    fleet_intercept_point(a, &x, &y);
+    EXPECT_EQ(x, b->x);
+    fleet_set_move_target(a, nullptr);
+    fleet_intercept_point(a, &x, &y);
+    EXPECT_EQ(x, cx(a));
+    EXPECT_EQ(y, cy(a));
+}
+
+TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
+    Sector *home = star(0, 300, 300);
+    Ship *a = ship(2, 40, RED, "Alpha"), *b = ship(3, 15, RED, "Beta"), *c = ship(5, 30, RED, "Gamma");
+    Fleet *joining = fleet_at({a, b}, 300, 500, RED);
+    Fleet *waiting = fleet_at({c}, cx(home) + 60, cy(home), RED);
+    EXPECT_EQ(joining->display_name, "Squadron");
+    EXPECT_EQ(waiting->display_name, "Gamma");
+    fleet_set_move_target(joining, waiting);
+    for (int32_t d = 0; d < 30 && !(joining->flags & OBJ_DEAD); ++d) day();
+
+    ASSERT_TRUE(joining->flags & OBJ_DEAD);
+    EXPECT_FALSE(on_galaxy(joining));
+    EXPECT_EQ(fleet_ship_count(joining), 0);
+    EXPECT_EQ(fleet_ship_count(waiting), 3);
+    for (Ship *s : {a, b, c}) EXPECT_EQ(s->fleet_id, waiting->id) << s->ship_name;
+    EXPECT_EQ(waiting->speed, 15) << "the slowest ship of the merged fleet";
+    EXPECT_EQ(waiting->display_name, "Squadron");
+    EXPECT_EQ(fleet_take_intercepted_fleet(joining), 0u) << "friends are not intercepted";
+}
+
+TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
+    // A straight line of stars; the fleet's scan reaches 15 % of its best ship's scan range.
+    Ship *scout = ship(2, 30, RED, "Scout");
+    Fleet *f = fleet_at({scout}, 100, 300, RED);
+    ASSERT_GT(f->scan_range, 1);
+    const int32_t reach = f->scan_range;
+    Sector *near_start = star(0, 100 + reach / 2, 300);
+    Sector *on_way = star(1, 500, 300 + reach / 2);
+    Sector *aside = star(2, 500, 300 + reach + 60);
+    Sector *goal = star(3, 900, 300);
+    g_world.learnt.clear();
+    fleet_set_move_target(f, goal);
+    for (int32_t d = 0; d < 40 && !(f->flags & OBJ_DEAD); ++d) day();
+    ASSERT_TRUE(f->flags & OBJ_DEAD);
+
+    auto seen = [](const GameObject *o) {
+        for (const Learnt &l : g_world.learnt)
+            if (l.player_id == RED && l.id == o->id && l.version == 0) return true;
+        return false;
+    };
+    EXPECT_TRUE(seen(near_start));
+    EXPECT_TRUE(seen(on_way));
+    EXPECT_FALSE(seen(aside)) << "beyond the scan range";
+    ASSERT_NE(known_object(as_player(g_world.players[0]), on_way->id), nullptr);
+    EXPECT_TRUE(known_object(as_player(g_world.players[0]), on_way->id)->flags & OBJ_SNAPSHOT);
+    // The fleet's own ship is learnt with version 1 after each scan.
+    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, scout->id, 1}), g_world.learnt.end());
+}
+
+TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
+    Ship *watcher = ship(2, 1, RED, "Watcher");
+    Fleet *f = fleet_at({watcher}, 500, 500, RED);
+    f->scan_range = 100;   // as if the best ship's scan were 667
+    Ship *shy1 = ship(3, 1, BLUE, "Shy");
+    shy1->boost_b = 40;
+    Ship *shy2 = ship(3, 1, BLUE, "Shier");
+    shy2->boost_b = 55;
+    Fleet *close = fleet_at({shy1, shy2}, 500 + 58, 500, BLUE);
+    EXPECT_EQ(close->cloak, 40) << "the weakest stealth of the fleet";
+    Fleet *beyond = fleet_at({ship(3, 1, BLUE, "Shy too")}, 500, 500 + 64, BLUE);
+    ship_of(fleet_get_ship(beyond, 0))->boost_b = 40;
+    fleet_kind_name(beyond);
+    Fleet *plain = fleet_at({ship(3, 1, BLUE, "Plain")}, 500 - 95, 500, BLUE);
+    EXPECT_EQ(plain->cloak, 0);
+    g_world.learnt.clear();
+    fleet_scan(f);
+    auto seen = [](const GameObject *o) {
+        for (const Learnt &l : g_world.learnt)
+            if (l.player_id == RED && l.id == o->id) return true;
+        return false;
+    };
+    EXPECT_TRUE(seen(close));
+    EXPECT_FALSE(seen(beyond)) << "64 pixels, beyond 60";
+    EXPECT_TRUE(seen(plain));
+    EXPECT_EQ(fleet_cloak(close), 40);
+    EXPECT_EQ(fleet_cloak(watcher), 0) << "a ship has no cloak of its own";
+}
+
+TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
+    FakePlayer *spy = player(79);
+    spy->taps.push_back(RED);
+    Fleet *f = fleet_at({ship(2, 1, RED, "Eye")}, 500, 500, RED);
+    Sector *near = star(0, 500 + f->scan_range / 2, 500);
+    g_world.learnt.clear();
+    fleet_scan(f);
+    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, near->id, 0}), g_world.learnt.end());
+    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{79, near->id, 0}), g_world.learnt.end());
+    for (const Learnt &l : g_world.learnt) EXPECT_NE(l.player_id, BLUE) << "no tap, no news";
+}
+
+TEST_F(FleetTravel, FirstSightOfASectorTrainsThePilotsOnce) {
+    Ship *s = ship(2, 1, RED, "Rookie");
+    Officer *o = pilot(s);
+    Fleet *f = fleet_at({s}, 500, 500, RED);
+    star(0, 500 + f->scan_range / 2, 500);
+    fleet_scan(f);
+    EXPECT_EQ(o->experience, FLEET_XP_SECTOR_SEEN);
+    fleet_scan(f);
+    EXPECT_EQ(o->experience, FLEET_XP_SECTOR_SEEN) << "the sector is known now";
+}
+
+}  // namespace

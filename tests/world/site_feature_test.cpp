@@ -1,0 +1,418 @@
+// Site features on real sites and sectors from the generated store: which bodies may carry them,
+// how they are dealt, gathered and deactivated, the machine faction's defenders, the texts, the
+// daily figures and the officers' order.
+#include "world/sector_test_util.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include "platform/log.h"
+#include "systems/system.h"
+#include "test_support.h"
+
+namespace sector_test {
+namespace {
+
+constexpr int32_t BODIES[] = {6, 9, 10, 11, 12};
+
+class SiteFeatures : public SectorFixture {
+protected:
+    void SetUp() override {
+        SectorFixture::SetUp();
+        system_types_free();
+        ASSERT_EQ(system_types_load(), RES_OK);
+        game->setup.ark_strength = 1;
+        game->combat_ai_player_id = 66;
+    }
+    void TearDown() override {
+        system_types_free();
+        SectorFixture::TearDown();
+    }
+    static std::string read_file(const std::string &path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+// ---- Which bodies ----
+
+TEST_F(SiteFeatures, OnlyLabelledBodiesNamedByTheMaskTakeAFeature) {
+    Sector *s = make_sector();
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        const SiteFeature *tmpl = feature_template(kind);
+        ASSERT_NE(tmpl, nullptr) << kind;
+        int32_t takers = 0;
+        for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) {
+            Site *site = add_site(s, t);
+            const bool body = std::find(std::begin(BODIES), std::end(BODIES), t) != std::end(BODIES);
+            if (!body) {
+                EXPECT_FALSE(site_feature_flag_test(site, kind)) << "template " << t << " kind " << kind;
+            }
+            takers += site_feature_flag_test(site, kind) ? 1 : 0;
+        }
+        EXPECT_GT(takers, 0) << "feature " << kind << " has somewhere to go";
+    }
+    Site *gas = add_site(s, 9);
+    EXPECT_TRUE(site_feature_flag_test(gas, FEATURE_RESOURCES));
+    EXPECT_FALSE(site_feature_flag_test(gas, FEATURE_SURVIVORS)) << "nobody lives on a gas giant";
+    EXPECT_FALSE(site_feature_flag_test(gas, 7));
+    EXPECT_FALSE(site_feature_flag_test(gas, -1));
+    gas->params.template_flags &= ~SITE_TF_LABELLED;
+    EXPECT_FALSE(site_feature_flag_test(gas, FEATURE_RESOURCES)) << "an unlabelled body never";
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, TheBagHoldsEachFeatureAsOftenAsItsTemplateSays) {
+    ShuffleBag<int32_t> *bag = site_random_features();
+    ASSERT_NE(bag, nullptr);
+    std::map<int32_t, int32_t> seen;
+    const int32_t n = shuffle_count(bag);
+    for (int32_t i = 0; i < n; ++i) ++seen[*shuffle_next(bag)];
+    int32_t expected_total = 0;
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        EXPECT_EQ(seen[kind], feature_template(kind)->bag_count) << kind;
+        expected_total += feature_template(kind)->bag_count;
+    }
+    EXPECT_EQ(n, expected_total);
+    shuffle_free(bag);
+}
+
+// ---- Dealing ----
+
+TEST_F(SiteFeatures, AFeatureLiesInsideTheGridWithItsBonusAndTwoDifferentDefenderWeapons) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Sector *s = make_sector();
+    std::set<int32_t> weapons;
+    for (int round = 0; round < 200; ++round) {
+        Site *body = add_site(s, 11);
+        site_generate_features(body, FEATURE_RESOURCES);
+        const SiteFeature *f = body->feature;
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->kind, FEATURE_RESOURCES);
+        EXPECT_GE(f->grid_x, 10);
+        EXPECT_LT(f->grid_x, 10 + body->params.grid_width - 19);
+        EXPECT_GE(f->grid_y, 10);
+        EXPECT_LT(f->grid_y, 10 + body->params.grid_height - 19);
+        EXPECT_GE(f->bonus, f->bonus_min);
+        EXPECT_LE(f->bonus, f->bonus_max);
+        EXPECT_NE(f->weapon_a, f->weapon_b);
+        for (int32_t w : {f->weapon_a, f->weapon_b}) {
+            EXPECT_GE(w, 24);
+            EXPECT_LE(w, 27);
+            weapons.insert(w);
+        }
+        EXPECT_EQ(f->defenders_lost, 0);
+    }
+    EXPECT_EQ(weapons.size(), 4u) << "each of the four defender weapons comes up";
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, ATinyGridPutsTheFeatureTenCellsIn) {
+    Sector *s = make_sector();
+    Site *body = add_site(s, 10);
+    body->params.grid_width = 20;   // range 1
+    body->params.grid_height = 5;   // range below 1
+    site_generate_features(body, FEATURE_SURVIVORS);
+    EXPECT_EQ(body->feature->grid_x, 10);
+    EXPECT_EQ(body->feature->grid_y, 10);
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, ResourcesAreDoubledOnceHoweverOftenAFeatureIsDealt) {
+    Sector *s = make_sector();
+    Site *body = add_body(s, 10, 20, 1000);
+    ASSERT_EQ(feature_template(FEATURE_RICH_BODY)->doubles_resources, 1);
+    site_generate_features(body, FEATURE_RICH_BODY);
+    EXPECT_EQ(body->resources_max, 2000);
+    EXPECT_EQ(body->resources_left, 2000);
+    EXPECT_TRUE(body->state & SITE_RESOURCES_DOUBLED);
+    site_generate_features(body, FEATURE_RICH_BODY);
+    EXPECT_EQ(body->resources_left, 2000) << "doubled only once";
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, TheArkStrengthPicksTheTriple) {
+    Sector *s = make_sector();
+    const SiteFeature *tmpl = feature_template(FEATURE_RESOURCES);
+    for (int32_t strength : {-3, 0, 1, 2, 9}) {
+        SCOPED_TRACE(strength);
+        game->setup.ark_strength = strength;
+        const int32_t level = std::clamp(strength, 0, 2);
+        for (int round = 0; round < 20; ++round) {
+            Site *body = add_site(s, 9);
+            site_generate_features(body, FEATURE_RESOURCES);
+            EXPECT_EQ(body->feature->defence_kind, tmpl->defence_kind_by_level[level]);
+            EXPECT_GE(body->feature->defenders, tmpl->defenders_min_by_level[level]);
+            EXPECT_LE(body->feature->defenders, tmpl->defenders_max_by_level[level]);
+            EXPECT_EQ(site_has_defence(body), tmpl->defence_kind_by_level[level] >= 0);
+        }
+    }
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, TheArkNameIsStableAndInItsRange) {
+    Sector *s = make_sector();
+    std::set<std::string> names;
+    for (int round = 0; round < 30; ++round) {
+        Site *body = add_site(s, 9);
+        give_feature(body, FEATURE_RESOURCES, 0);
+        std::string first, again;
+        feature_ark_name(body, &first);
+        feature_ark_name(body, &again);
+        EXPECT_EQ(first, again);
+        ASSERT_EQ(first.size(), 8u);
+        EXPECT_EQ(first.substr(0, 4), "ARK-");
+        const int number = std::stoi(first.substr(4));
+        EXPECT_GE(number, 2);
+        EXPECT_LE(number, 9999);
+        names.insert(first);
+    }
+    EXPECT_GT(names.size(), 20u) << "different seeds, different names";
+    object_release(s);
+}
+
+// ---- The machine faction's defenders ----
+
+TEST_F(SiteFeatures, PlainDefendersAreDronesWithTheirTwoWeaponsForTheLargestGroups) {
+    Sector *s = make_sector();
+    Site *body = add_site(s, 9);
+    SiteFeature *f = give_feature(body, FEATURE_RESOURCES, 0);
+    f->weapon_a = 25, f->weapon_b = 27;
+    struct Case {
+        int32_t defenders, lost;
+        int32_t ships, with_a, with_b;
+    } cases[] = {{9, 0, 9, 1, 1}, {8, 0, 8, 1, 1}, {7, 0, 7, 1, 0}, {5, 0, 5, 1, 0}, {4, 0, 4, 0, 0},
+                 {6, 4, 2, 0, 0}, {3, 3, 1, 0, 0}, {2, 5, 1, 0, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.defenders) + " less " + std::to_string(c.lost));
+        f->defenders = c.defenders, f->defenders_lost = c.lost;
+        List<GameObject> ships;
+        list_set_free_fn(&ships, object_release);
+        feature_create_ark_defenses(body, &ships);
+        ASSERT_EQ(list_count(&ships), c.ships);
+        int32_t with_a = 0, with_b = 0;
+        for (GameObject *obj : ships.items) {
+            const Ship *ship = ship_of(obj);
+            ASSERT_NE(ship, nullptr);
+            EXPECT_EQ(ship->subtype, 0) << "a drone hull";
+            EXPECT_STREQ(object_get_name(obj), "ARK Drone");
+            EXPECT_EQ(ship->owner_id, 66u) << "the machine faction";
+            EXPECT_TRUE(ship->flags & OBJ_LOST) << "gone with its battle";
+            EXPECT_EQ(ship->refcount, 1);
+            EXPECT_NE(ship->id, 0u);
+            EXPECT_GE(ship->initiative, 1);
+            EXPECT_LE(ship->initiative, 100);
+            EXPECT_EQ(ship->ap, ship->max_ap);
+            const System *gun = ship_get_crit_system(ship, 0);
+            const System *drive = ship_get_crit_system(ship, 1);
+            ASSERT_NE(gun, nullptr);
+            ASSERT_NE(drive, nullptr);
+            EXPECT_EQ(drive->type, 2);
+            with_a += gun->type == 25;
+            with_b += gun->type == 27;
+            if (gun->type != 25 && gun->type != 27) {
+                EXPECT_EQ(gun->type, 4);
+            }
+        }
+        EXPECT_EQ(with_a, c.with_a);
+        EXPECT_EQ(with_b, c.with_b);
+        list_clear(&ships);
+    }
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, ArmedDefendersBringACarrierAndTheSameSeedTheSameShips) {
+    Sector *s = make_sector();
+    Site *body = add_site(s, 9);
+    SiteFeature *f = give_feature(body, FEATURE_RESOURCES, FEATURE_DEFENCE_ARMED);
+    f->defenders = 1;
+    List<GameObject> first, second;
+    list_set_free_fn(&first, object_release);
+    list_set_free_fn(&second, object_release);
+    feature_create_ark_defenses(body, &first);
+    ASSERT_EQ(list_count(&first), 3) << "at least two drones, and the carrier";
+    const Ship *carrier = ship_of(list_get(&first, 0));
+    EXPECT_EQ(carrier->subtype, 1) << "the carrier sorts first by name";
+    EXPECT_STREQ(object_get_name(carrier), "ARK Carrier");
+    ASSERT_NE(ship_get_crit_system(carrier, 1), nullptr);
+    EXPECT_EQ(ship_get_crit_system(carrier, 1)->type, 20) << "its launcher";
+    feature_create_ark_defenses(body, &second);
+    ASSERT_EQ(list_count(&second), 3);
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(list_get(&first, i)->subtype, list_get(&second, i)->subtype);
+        EXPECT_EQ(list_get(&first, i)->initiative, list_get(&second, i)->initiative) << i;
+        EXPECT_NE(list_get(&first, i)->id, list_get(&second, i)->id) << "new ships each time";
+    }
+    list_clear(&first);
+    list_clear(&second);
+
+    f->defence_kind = FEATURE_DEFENCE_NONE;
+    feature_create_ark_defenses(body, &first);
+    EXPECT_EQ(list_count(&first), 0) << "undefended";
+    site_free_feature(body);
+    feature_create_ark_defenses(body, &first);
+    EXPECT_EQ(list_count(&first), 0);
+    object_release(s);
+}
+
+// ---- Gathering ----
+
+TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
+    add_player(7);
+    Sector *s = make_sector(0, 7);
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        SCOPED_TRACE(kind);
+        Site *body = add_site(s, 11);
+        SiteFeature *f = give_feature(body, kind);
+        const int32_t gx = f->grid_x, gy = f->grid_y;
+        site_gather_feature(body, 7);
+        if (kind == FEATURE_RESOURCES || kind == FEATURE_SURVIVORS) {
+            EXPECT_EQ(body->feature, nullptr) << "consumed";
+            EXPECT_EQ(body->gather_a, gx);
+            EXPECT_EQ(body->gather_b, gy);
+            EXPECT_EQ(body->gather_state, kind);
+        } else {
+            EXPECT_EQ(body->feature, f) << "kept";
+            EXPECT_EQ(body->gather_state, -1);
+        }
+    }
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
+    add_player(7);
+    Sector *here = make_sector(0, 0, 1000, 1000);
+    Sector *far = make_sector(0, 7, 100, 100);
+    Sector *near = make_sector(0, 7, 1200, 900);
+    Sector *foreign = make_sector(0, 8, 1010, 1000);
+    Site *far_base = add_site(far, SITE_STARBASE);
+    Site *near_base = add_site(near, SITE_STARBASE);
+    Site *foreign_base = add_site(foreign, SITE_STARBASE);
+    Site *body = add_site(here, 10);
+    SiteFeature *f = give_feature(body, FEATURE_SURVIVORS);
+    const int32_t crew = f->bonus;
+    ASSERT_GT(crew, 0);
+    site_gather_feature(body, 7);
+    EXPECT_EQ(near_base->crew, crew);
+    EXPECT_EQ(far_base->crew, 0);
+    EXPECT_EQ(foreign_base->crew, 0) << "another player's starbase";
+    EXPECT_EQ(near_base->state & SITE_CREW_SHORT, crew >= 100 ? 0u : SITE_CREW_SHORT);
+    for (Sector *s : {here, far, near, foreign}) object_release(s);
+}
+
+TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsumed) {
+    add_player(7);
+    Sector *here = make_sector(0, 7);
+    Site *body = add_site(here, 10);
+    give_feature(body, FEATURE_SURVIVORS);
+    site_gather_feature(body, 7);
+    EXPECT_EQ(body->feature, nullptr);
+    EXPECT_EQ(body->gather_state, FEATURE_SURVIVORS);
+    object_release(here);
+}
+
+TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
+    const std::string path = fresh_test_dir("sites") + "/game.log";
+    logger_destroy();
+    ASSERT_EQ(log_open_file(logger_get(), path.c_str()), RES_OK);
+    Sector *s = make_sector();
+    Site *body = add_site(s, 9);
+    body->name = "Gas Giant";
+    give_feature(body, FEATURE_RESOURCES);
+    site_gather_feature(body, 404);
+    logger_destroy();
+    const std::string line = "Site #" + std::to_string(body->id) +
+                             " \"Gas Giant\" - Failed to find player #404 for feature resource gather";
+    EXPECT_NE(read_file(path).find(line), std::string::npos) << read_file(path);
+    EXPECT_EQ(body->feature, nullptr);
+    object_release(s);
+}
+
+// ---- Deactivation and the daily figures ----
+
+TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
+    add_player(7);
+    Sector *s = make_sector(0, 7);
+    site_add_crew(add_site(s, SITE_STARBASE), 400);
+    Site *body = add_body(s, 9, 40, 100000);
+    Site *harvester = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(harvester, body->id);
+    EXPECT_DOUBLE_EQ(site_harvest_per_day(harvester), 10.0) << "400 a day over divisor 40";
+    site_set_deactivated(harvester, 1);
+    EXPECT_TRUE(site_is_deactivated(harvester));
+    EXPECT_DOUBLE_EQ(site_harvest_per_day(harvester), 0.0);
+    EXPECT_EQ(sector_harvest_income(s), 0);
+    object_advance_clock(s, 1440);
+    EXPECT_EQ(body->resources_left, 100000) << "nothing mined while switched off";
+    site_set_deactivated(harvester, 0);
+    EXPECT_FALSE(site_is_deactivated(harvester));
+    EXPECT_EQ(sector_harvest_income(s), 10);
+    object_advance_clock(s, 1440);
+    EXPECT_LT(body->resources_left, 100000) << "mining again";
+
+    Site *station = add_site(s, 14);
+    site_set_deactivated(station, 1);
+    EXPECT_FALSE(site_is_deactivated(station)) << "only harvesters switch off";
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, DailyFiguresOfResearchAndHarvest) {
+    Sector *s = make_sector(0, 7);
+    site_add_crew(add_site(s, SITE_STARBASE), 800);
+    Site *station = add_site(s, 14);
+    Site *rich = add_body(s, 10, 20, 5000);
+    Site *plain = add_body(s, 9, 40, 5000);
+    EXPECT_DOUBLE_EQ(site_research_per_day(station), 2.0) << "800 points over 400";
+    station->state |= SITE_UNDER_CONSTRUCTION;
+    EXPECT_DOUBLE_EQ(site_research_per_day(station), 0.0);
+    EXPECT_DOUBLE_EQ(site_harvest_value(plain), 0.25);
+    SiteFeature *f = give_feature(rich, FEATURE_RICH_BODY);
+    f->bonus = 50;
+    EXPECT_DOUBLE_EQ(site_harvest_value(rich), 0.75) << "10 / 20, half as much again";
+    rich->harvest_divisor = 0;
+    EXPECT_DOUBLE_EQ(site_harvest_value(rich), 0.0);
+    EXPECT_DOUBLE_EQ(site_harvest_value(station), 0.0) << "not a resource body";
+    object_release(s);
+}
+
+TEST_F(SiteFeatures, OfficersAreListedByNameEqualNamesInReverse) {
+    Sector *s = make_sector(0, 7);
+    Site *base = add_site(s, SITE_STARBASE);
+    Officer *b1 = make_officer(1, "Bex", 7), *a = make_officer(2, "Aro", 7), *b2 = make_officer(3, "Bex", 7);
+    Officer *c = make_officer(4, "Cyd", 7);
+    for (Officer *o : {b1, c, a, b2}) site_add_officer(base, o);
+    List<Officer> *sorted = site_officers_by_name(base);
+    ASSERT_NE(sorted, nullptr);
+    EXPECT_EQ(sorted->items, (std::vector<Officer *>{a, b2, b1, c}));
+    EXPECT_EQ(b1->refcount, 1) << "the listing holds no references";
+    delete sorted;
+    object_release(s);
+}
+
+// ---- Texts ----
+
+TEST_F(SiteFeatures, EveryFeatureHasItsTextsAndTheHomeColonyTwo) {
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        std::string text;
+        EXPECT_EQ(feature_load_description(kind, 0, &text), RES_OK) << kind;
+        EXPECT_GT(text.size(), 30u) << kind;
+    }
+    std::string own, other;
+    ASSERT_EQ(feature_load_description(FEATURE_HOME_COLONY, 1, &own), RES_OK);
+    ASSERT_EQ(feature_load_description(FEATURE_HOME_COLONY, 0, &other), RES_OK);
+    EXPECT_NE(own, other);
+    for (int32_t kind : {FEATURE_RESOURCES, FEATURE_SURVIVORS}) {
+        std::string text;
+        EXPECT_EQ(feature_load_gather_description(kind, &text), RES_OK) << kind;
+        EXPECT_FALSE(text.empty());
+    }
+    std::string none;
+    EXPECT_NE(feature_load_description(9, 0, &none), RES_OK);
+}
+
+}  // namespace
+}  // namespace sector_test
