@@ -268,7 +268,9 @@ int32_t shot_overlap_test(GameObject *obj, GameObject *other, int32_t x, int32_t
                           int32_t *out_x, int32_t *out_y) {
     const Shot *s = static_cast<Shot *>(obj);
     const Sprite *shape = current_sprite(s);
-    if (!shape || (s->shot_flags & (SHOT_FLAG_HELD | SHOT_FLAG_LEG_TURN))) return 0;
+    // A held shot never overlaps anything. (A shot waiting for its first turn still finds its
+    // contact point: its own aim is an overlap test too.)
+    if (!shape || (s->shot_flags & SHOT_FLAG_HELD)) return 0;
     return each_round(s, [&](int32_t tx, int32_t ty) {
         return object_mask_overlap(other, shape, ox, oy, x + tx, y + ty, out_x, out_y);
     });
