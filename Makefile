@@ -9,7 +9,16 @@ PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-d
 
 HEADLESS := SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
-.PHONY: deps configure build play test bench clean
+# Fuzzing: a clang build of its own with libFuzzer, ASan and UBSan, over the store `build` makes.
+FUZZ_BUILD    ?= build-fuzz
+FUZZ_SECONDS  ?= 60
+FUZZ_PARALLEL ?= 1
+FUZZ_TARGETS  ?=
+FUZZ_CMAKE_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DASTROVANE_FUZZ=ON \
+                    -DASTROVANE_SANITIZE=fuzzer-no-link,address,undefined \
+                    -DASTROVANE_FUZZ_STORE=$(abspath $(BUILD))/store.dat
+
+.PHONY: deps configure build play test bench clean fuzz fuzz-build
 
 # Installs only what is missing; touches no network when nothing is.
 deps:
@@ -41,6 +50,16 @@ test: build
 
 bench: build
 	cd $(BUILD) && $(HEADLESS) ./astrovane_bench
+
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja $(FUZZ_CMAKE_FLAGS) $(CMAKE_FLAGS)
+
+fuzz-build: build $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+
+# Every target for FUZZ_SECONDS (FUZZ_PARALLEL at once; FUZZ_TARGETS="a b" for some only).
+fuzz: fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_PARALLEL=$(FUZZ_PARALLEL) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

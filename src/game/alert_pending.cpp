@@ -33,6 +33,18 @@ void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t ot
           .text = text});
 }
 
+void alert_pending_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t sector_id, const std::string &text) {
+    keep({.kind = 3, .player_id = player_id, .object_id = fleet_id, .sector_id = sector_id, .text = text});
+}
+
+void alert_pending_sector_notice(uint64_t player_id, uint64_t object_id, const std::string &text) {
+    keep({.kind = 5, .player_id = player_id, .object_id = object_id, .text = text});
+}
+
+void alert_pending_fleet_contact(uint64_t player_id, uint64_t first_id, uint64_t second_id, const std::string &text) {
+    keep({.kind = 6, .player_id = player_id, .object_id = first_id, .second_id = second_id, .text = text});
+}
+
 const std::vector<PendingAlert> &alert_pending_posted() { return g_posted; }
 
 void alert_pending_clear() { g_posted.clear(); }

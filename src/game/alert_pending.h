@@ -1,6 +1,6 @@
 #pragma once
-// STAND-IN until the alerts module (game/alert.h) is merged: the two kinds of news the officers
-// and ships post, already formatted. Each call becomes the alert builder named in its comment
+// STAND-IN until the alerts module (game/alert.h) is merged: the news the officers, ships and
+// fleets post, already formatted. Each call becomes the alert builder named in its comment
 // handed to game_add_alert when alerts arrive; until then the news is logged and kept in a short
 // list that tests read.
 #include <cstdint>
@@ -10,12 +10,14 @@
 struct Officer;
 
 struct PendingAlert {
-    int32_t     kind = 0;          // 11 officer news, 12 intel report
+    int32_t     kind = 0;          // 3 fleet arrived, 5 sector notice, 6 fleet contact, 11 officer news,
+                                   // 12 intel report
     uint64_t    player_id = 0;     // the player the news is for
     int32_t     subtype = 0;       // officer rank, or the intel report's subtype
-    uint64_t    object_id = 0;     // the object to highlight (officer news), the ship (intel report)
-    uint64_t    second_id = 0;     // the other player (intel report)
-    uint64_t    sector_id = 0;     // intel report
+    uint64_t    object_id = 0;     // the object to highlight (officer news, sector notice), the ship
+                                   // (intel report), the fleet (fleet arrived, fleet contact)
+    uint64_t    second_id = 0;     // the other player (intel report), the second id (fleet contact)
+    uint64_t    sector_id = 0;     // intel report, fleet arrived
     std::string text;
 };
 
@@ -25,6 +27,12 @@ void alert_pending_officer_news(uint64_t player_id, int32_t rank, uint64_t objec
 // alert_post_intel_report (kind 12) + game_add_alert.
 void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id,
                                 uint64_t ship_id, const std::string &text);
+// alert_post_fleet_arrived (kind 3) + game_add_alert.
+void alert_pending_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t sector_id, const std::string &text);
+// alert_post_sector_notice (kind 5) + game_add_alert.
+void alert_pending_sector_notice(uint64_t player_id, uint64_t object_id, const std::string &text);
+// alert_post_fleet_contact (kind 6) + game_add_alert.
+void alert_pending_fleet_contact(uint64_t player_id, uint64_t first_id, uint64_t second_id, const std::string &text);
 // The news posted so far (at most the last 256), and a way to forget it.
 const std::vector<PendingAlert> &alert_pending_posted();
 void alert_pending_clear();

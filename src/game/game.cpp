@@ -7,6 +7,7 @@
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "ui/cursor.h"
 
 namespace {
 
@@ -22,6 +23,10 @@ Game *game_create() {
     if (!game) return nullptr;
     bool ok = true;
     for (Rng *&rng : game->generators) ok = ok && (rng = rng_create()) != nullptr;
+    // A zeroed generator draws nothing but 0, so every generator is seeded from the first: draws
+    // made before a new game or a load (the title's, the tests') still vary.
+    for (Rng *rng : game->generators)
+        if (rng) rng_seed(rng, random_u32());
     game->clock = date_create();
     game->objects = list_create<GameObject>();
     game->controls = list_create<Control>();
@@ -42,6 +47,10 @@ Game *game_create() {
 
 void game_free(Game *game) {
     if (!game) return;
+    for (Cursor *&cursor : game->cursors) {
+        cursor_free(cursor);
+        cursor = nullptr;
+    }
     for (Rng *&rng : game->generators) {
         rng_free(rng);
         rng = nullptr;

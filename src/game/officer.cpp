@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "platform/sound.h"
 #include "platform/str.h"
 #include "game/alert_pending.h"
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int OFFICER_GENERATOR = 1;   // the Game's second generator trains officers
+constexpr int OFFICER_TRAIN_MAX_REDRAWS = 64;   // 1 in 9^64 for a sound generator
 
 enum SkillGroup { GROUP_COMMAND, GROUP_SHIP, GROUP_BASE };
 
@@ -59,14 +61,15 @@ int32_t group_tally(const Officer *officer, SkillGroup group) {
     return 0;
 }
 
-// One weighted draw over the nine skills: -1 when the roll passes every weight.
-int draw_skill(const int32_t weights[OFFICER_SKILL_COUNT], int32_t total) {
+// One weighted draw over the nine skills: -1 when the roll passes every weight. The total is the sum
+// of nine saved tallies, so it is kept in 64 bits.
+int draw_skill(const int32_t weights[OFFICER_SKILL_COUNT], int64_t total) {
     if (total == 1) {
         for (int i = 0; i < OFFICER_SKILL_COUNT; ++i)
             if (weights[i] >= 1) return i;
         return -1;
     }
-    int64_t r = int64_t(officer_draw() % uint32_t(total)) + 1;
+    int64_t r = int64_t(officer_draw() % uint64_t(total)) + 1;
     for (int i = 0; i < OFFICER_SKILL_COUNT; ++i) {
         r -= weights[i];
         if (r <= 0) return i;
@@ -196,25 +199,29 @@ Result officer_read(Officer **out, Buffer *buf) {
 void officer_train(Officer *officer) {
     const int a = int(officer_draw() % OFFICER_SKILL_COUNT);
     int b = int(officer_draw() % OFFICER_SKILL_COUNT);
-    while (b == a) b = int(officer_draw() % OFFICER_SKILL_COUNT);
-    officer->skills[a] += 1;
-    officer->skills[b] += 1;
+    // A generator that keeps repeating itself (or no game at all) must not hold the recruit up for
+    // ever: after a generous number of equal draws the next skill along is taken.
+    for (int tries = 0; b == a && tries < OFFICER_TRAIN_MAX_REDRAWS; ++tries)
+        b = int(officer_draw() % OFFICER_SKILL_COUNT);
+    if (b == a) b = (a + 1) % OFFICER_SKILL_COUNT;
+    officer->skills[a] = saturate_add_i32(officer->skills[a], 1);
+    officer->skills[b] = saturate_add_i32(officer->skills[b], 1);
     officer->figures[0] = 19 + int32_t(officer_draw() % 4);
     officer->cost_reduction = int32_t(officer_draw() % 7) * 100;
 }
 
 void officer_init_stats(Officer *officer) {
-    int32_t cost = 2000 - officer->cost_reduction;
+    int64_t cost = 2000 - int64_t(officer->cost_reduction);   // the reduction may come from a save
     for (int skill : {SKILL_ENGINEERING, SKILL_FIELD_REPAIR, SKILL_MARKSMANSHIP, SKILL_SENSORS})
         if (officer->skills[skill] >= 1) cost += 100;
-    officer->training_cost = std::max(1, cost);
+    officer->training_cost = std::max(1, saturate_i32(cost));
     officer->figures[1] = 300;
     officer->figures[2] = 2800;
 }
 
 void officer_pick_skills(Officer *officer, int *a, int *b, int *c) {
     int32_t weights[OFFICER_SKILL_COUNT];
-    int32_t total = 0;
+    int64_t total = 0;
     for (int i = 0; i < OFFICER_SKILL_COUNT; ++i) {
         weights[i] = officer->skills[i] >= OFFICER_SKILL_MAX ? 0 : group_tally(officer, SKILLS[i].group);
         total += weights[i];
@@ -231,7 +238,7 @@ void officer_pick_skills(Officer *officer, int *a, int *b, int *c) {
 
 void officer_hire_or_promote(Officer *officer) {
     if (officer->rank < RANK_CADET || officer->rank > RANK_ADMIRAL) return;
-    if (officer->ship_tally + officer->base_tally + officer->command_tally < 1) return;
+    if (int64_t(officer->ship_tally) + officer->base_tally + officer->command_tally < 1) return;
     const int32_t start_rank = officer->rank;
     // Fleet Admiral is the top: past it there is no threshold left to stop the climb.
     while (officer->rank < RANK_FLEET_ADMIRAL && officer->experience >= officer_rank_threshold(officer->rank + 1)) {
@@ -240,7 +247,7 @@ void officer_hire_or_promote(Officer *officer) {
             int drawn[3];
             officer_pick_skills(officer, &drawn[0], &drawn[1], &drawn[2]);
             for (int skill : drawn)
-                if (skill >= 0) officer->skills[skill] += 1;
+                if (skill >= 0) officer->skills[skill] = saturate_add_i32(officer->skills[skill], 1);
         }
         if (officer->owner_id == 0) continue;
         officer_announce(officer);
@@ -260,8 +267,8 @@ void officer_hire_or_promote(Officer *officer) {
 }
 
 void officer_add_ship_experience(Officer *officer, int32_t amount) {
-    officer->experience += amount;
-    officer->ship_tally += amount;
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->ship_tally = saturate_add_i32(officer->ship_tally, amount);
     officer_hire_or_promote(officer);
 }
 
@@ -284,8 +291,8 @@ void officer_apply_ship_bonuses(const Officer *officer, Ship *ship) {
 }
 
 void officer_add_experience(Officer *officer, int32_t amount, int check) {
-    officer->experience += amount;
-    officer->command_tally += amount;
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->command_tally = saturate_add_i32(officer->command_tally, amount);
     if (check) officer_hire_or_promote(officer);
 }
 

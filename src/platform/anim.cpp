@@ -1,9 +1,20 @@
 // Frame animations and their players.
 #include "platform/anim.h"
 
+#include <algorithm>
 #include <new>
 
 #include "platform/buffer.h"
+#include "platform/saturate.h"
+
+namespace {
+
+// The time an entry shows in the player: a negative duration counts as none.
+int64_t entry_ms(const Animation *anim, int index) {
+    return std::max<int64_t>(0, anim->pairs[static_cast<size_t>(index)].ms);
+}
+
+}  // namespace
 
 Animation *anim_create(int capacity, uint32_t flags) {
     Animation *anim = new (std::nothrow) Animation{};
@@ -30,10 +41,10 @@ void anim_free(Animation *anim) { delete anim; }
 int anim_count(const Animation *anim) { return anim ? static_cast<int>(anim->pairs.size()) : 0; }
 
 int anim_sum_durations(const Animation *anim) {
-    int total = 0;
+    int64_t total = 0;   // durations come from parameter files: summed in 64 bits, then held at the limits
     if (anim)
         for (const AnimFrame &f : anim->pairs) total += f.ms;
-    return total;
+    return saturate_i32(total);
 }
 
 AnimPlayer *anim_player_create() { return new (std::nothrow) AnimPlayer{}; }
@@ -91,14 +102,27 @@ void anim_player_update(AnimPlayer *player, int ms) {
     const Animation *anim = player->animation;
     const int count = anim_count(anim);
     // An empty animation, or one whose pass takes no time, would never let the loop below end.
-    if (count < 1 || anim_sum_durations(anim) <= 0) return;
-    if (player->speed != 100) ms = ms * player->speed / 100;
-    player->remaining -= ms;
-    while (player->remaining <= 0) {
+    int64_t pass = 0;
+    for (int i = 0; i < count; ++i) pass += entry_ms(anim, i);
+    if (count < 1 || pass <= 0) return;
+    // 64 bits: the durations and the time owed may each be near the i32 limits.
+    int64_t remaining = int64_t(player->remaining) - int64_t(ms) * player->speed / 100;
+    // Whole passes owed beyond the next two are skipped at once (each one is a wrap and a loop),
+    // so a long pause or a huge step never walks the entries millions of times.
+    int64_t skip = remaining < 0 ? -remaining / pass - 1 : 0;
+    if (player->loops >= 0) skip = std::min<int64_t>(skip, int64_t(player->loops) - 1);
+    if (skip > 0) {
+        remaining += skip * pass;
+        if (player->loops >= 0) player->loops -= int32_t(skip);
+        player->flags |= ANIM_PLAYER_WRAPPED | ANIM_PLAYER_CHANGED;
+    }
+    player->remaining = saturate_i32(remaining);
+    while (remaining <= 0) {
         if (player->index + 1 < count) {
             player->index += 1;
             player->frame = anim->pairs[static_cast<size_t>(player->index)].frame;
-            player->remaining += anim->pairs[static_cast<size_t>(player->index)].ms;
+            remaining += entry_ms(anim, player->index);
+            player->remaining = saturate_i32(remaining);
             player->flags |= ANIM_PLAYER_CHANGED;
             continue;
         }
@@ -112,7 +136,8 @@ void anim_player_update(AnimPlayer *player, int ms) {
         }
         player->index = 0;
         player->frame = anim->pairs[0].frame;
-        player->remaining += anim->pairs[0].ms;
+        remaining += entry_ms(anim, 0);
+        player->remaining = saturate_i32(remaining);
         player->flags |= ANIM_PLAYER_WRAPPED | ANIM_PLAYER_CHANGED;
     }
 }
@@ -137,14 +162,17 @@ Result anim_read(Animation **out, Buffer *buffer) {
     Animation *anim = anim_create(count, flags);
     if (!anim) return RES_NO_MEMORY;
     for (int32_t i = 0; i < count; ++i) {
-        int32_t frame = 0, ms = 0;
+        int32_t frame = 0;
+        uint32_t ms = 0;
         res = buffer_read_i32(buffer, &frame);
-        if (res == RES_OK) res = buffer_read_i32(buffer, &ms);
+        if (res == RES_OK) res = buffer_read_u32(buffer, &ms);
+        // A duration is unsigned on the wire; one past the i32 range is no duration the game can use.
+        if (res == RES_OK && ms > uint32_t(INT32_MAX)) res = RES_MALFORMED;
         if (res != RES_OK) {
             anim_free(anim);
             return res;
         }
-        anim_add_frame(anim, frame, ms);
+        anim_add_frame(anim, frame, int32_t(ms));
     }
     if (out) *out = anim;
     else anim_free(anim);

@@ -4,7 +4,10 @@
 //  - Controls, shots, sites and effects share Animations; a player never owns its Animation.
 //  - Players advance only when their owner's update passes the elapsed ms (scaled by speed).
 //  - anim_read decodes the big-endian record of parameter files: RES_MALFORMED for a negative
-//    count, RES_SHORT_BUFFER when the data end early (nothing is returned then).
+//    count or a duration above INT32_MAX, RES_SHORT_BUFFER when the data end early (nothing is
+//    returned then).
+//  - Durations are summed in 64 bits; a player counts a negative duration as 0 and skips whole
+//    passes it owes, so no update walks the entries more than a few passes over.
 //  - Game thread only, except that loaders build Animations before anything shares them.
 #include <cstddef>
 #include <cstdint>
@@ -47,7 +50,7 @@ void       anim_add_frame(Animation *anim, int frame, int ms);
 void       anim_clear(Animation *anim);
 void       anim_free(Animation *anim);                 // null ignored
 int        anim_count(const Animation *anim);
-int        anim_sum_durations(const Animation *anim);  // total ms
+int        anim_sum_durations(const Animation *anim);  // total ms, held at the i32 limits
 Result     anim_read(Animation **out, Buffer *buffer);
 
 AnimPlayer *anim_player_create();

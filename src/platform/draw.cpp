@@ -53,8 +53,6 @@ inline void put32(const GfxScreen *s, int x, int y, uint32_t v) {
     std::memcpy(pixel_at(s, x, y), &v, 4);
 }
 
-inline uint8_t clamp_byte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
-
 void release_shared(SharedRef *ref) {
     if (ref) shared_ref_release(ref);
 }

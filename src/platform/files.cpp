@@ -237,11 +237,17 @@ Result shell_open(const char *text) {
 
 // ---- Numbers from data-store texts ----
 
+int32_t text_to_i32(const char *text) {
+    // strtoll saturates at the i64 limits and sets errno; both limits lie beyond the i32 clamp.
+    const long long value = std::strtoll(text, nullptr, 10);
+    return int32_t(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
 Result store_read_int(const char *asset_path, int32_t *out) {
     std::string text;
     Result res = store_read_text(asset_path, &text);
     if (res != RES_OK) return res;
-    *out = std::atoi(text.c_str());
+    *out = text_to_i32(text.c_str());
     return RES_OK;
 }
 
@@ -253,7 +259,7 @@ Result store_read_int_lines(const char *asset_path, int32_t *count, std::vector<
     try {
         size_t start = 0;
         for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            numbers.push_back(std::atoi(text.substr(start, end - start).c_str()));
+            numbers.push_back(text_to_i32(text.substr(start, end - start).c_str()));
     } catch (const std::bad_alloc &) {
         return RES_NO_MEMORY;
     }

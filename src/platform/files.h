@@ -48,8 +48,11 @@ void   path_append(std::string *field, const char *name);   // field + "/" + nam
 Result shell_open(const char *text);
 
 // ---- Numbers from data-store texts ----
-Result store_read_int(const char *asset_path, int32_t *out);       // atoi of the text
-// One atoi per line that ends with '\n'; a last line without one is not read.
+// The leading decimal number of a text as atoi reads it (spaces, a sign, digits; 0 without one),
+// held at the i32 limits instead of overflowing.
+int32_t text_to_i32(const char *text);
+Result store_read_int(const char *asset_path, int32_t *out);       // text_to_i32 of the text
+// One text_to_i32 per line that ends with '\n'; a last line without one is not read.
 Result store_read_int_lines(const char *asset_path, int32_t *count, std::vector<int32_t> *values);
 
 // ---- Time ----

@@ -12,11 +12,13 @@
 #include "platform/log.h"
 #include "platform/sprite.h"
 #include "platform/files.h"
+#include "platform/saturate.h"
 #include "platform/store.h"
 
 namespace {
 
 Font *font_table[FONT_COUNT] = {};
+constexpr int FONT_SPACE = ' ';   // the space's character code, as a table index
 
 std::string font_path(int n, const char *tail) {
     char path[64];
@@ -24,10 +26,13 @@ std::string font_path(int n, const char *tail) {
     return path;
 }
 
-// A store file holding one decimal integer; `fallback` when it is missing (or empty).
+// A store file holding one decimal integer; `fallback` when it is missing (or empty). Kerning,
+// spacing and space width are held within a glyph's largest side, so text widths stay far from
+// the int limits however hostile the files.
 int read_int_file(const std::string &path, int fallback) {
     int32_t value = 0;
-    return store_read_int(path.c_str(), &value) == RES_OK ? value : fallback;
+    if (store_read_int(path.c_str(), &value) != RES_OK) return fallback;
+    return std::clamp(value, -FONT_MAX_GLYPH_SIDE, FONT_MAX_GLYPH_SIDE);
 }
 
 // The coverage mask of a glyph picture, cut to FONT_MAX_GLYPH_SIDE: 0 on the colour key, else
@@ -245,7 +250,8 @@ int font_text_width_n(int n, const char *text, int count) {
     const Font *f = loaded(n);
     if (!f) return -1;
     if (!text) return 0;
-    int w = 0, p = 0;
+    int64_t w = 0;
+    int p = 0;
     for (int i = 0; text[i] && i < count; ++i) {
         const int ch = static_cast<unsigned char>(text[i]);
         if (f->glyph_masks[ch]) {
@@ -257,7 +263,7 @@ int font_text_width_n(int n, const char *text, int count) {
             p = 0;
         }
     }
-    return w;
+    return saturate_i32(w);
 }
 
 int font_text_width(int n, const char *text) {
@@ -272,7 +278,7 @@ int font_line_height(int n) {
 int font_space_advance(int n) {
     const Font *f = loaded(n);
     if (!f) return -1;
-    return f->glyph_masks[' '] ? f->glyph_widths[' '] : f->space_width;
+    return f->glyph_masks[FONT_SPACE] ? f->glyph_widths[FONT_SPACE] : f->space_width;
 }
 
 int font_char_advance(int ch) {

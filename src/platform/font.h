@@ -13,6 +13,7 @@
 //    (soft edges fade towards black; nothing is blended with the screen).
 //  - A glyph picture larger than 255 pixels in either direction is cut to 255 (the glyph command
 //    carries one-byte sizes).
+//  - Kerning, "space_w" and "char_spacing" are held within -255..255 whatever the files say.
 //  - Measuring a missing font gives -1; drawing with it queues nothing and returns RES_OK.
 //    Drawing returns RES_NO_MEMORY when the queue cannot grow.
 #include <cstdint>

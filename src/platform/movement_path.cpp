@@ -2,6 +2,7 @@
 #include "platform/movement_path.h"
 
 #include "platform/buffer.h"
+#include "platform/saturate.h"
 
 #include <cmath>
 #include <memory>
@@ -92,7 +93,7 @@ void movement_path_advance(MovementPath *path, int32_t dt) {
         int32_t t = path->step_counter;
         path->step_x = power_velocity(path->base_step_x, path, t);
         path->step_y = power_velocity(path->base_step_y, path, t);
-        path->step_counter = t + dt;
+        path->step_counter = saturate_add_i32(t, dt);   // the counter may come from a save
     }
     path->next_x = axis_end(path->x, path->step_x, dt, path->target_x);
     path->next_y = axis_end(path->y, path->step_y, dt, path->target_y);

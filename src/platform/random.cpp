@@ -48,6 +48,17 @@ int pick_weighted(const int32_t *weights, int count, int64_t r) {
     return count - 1;
 }
 
+// True for a state that can only ever produce zero: every word the regeneration reads is zero (it
+// never reads the low 31 bits of word 0, which it overwrites first), so the block it makes is zero
+// again, and so are the words still to be dealt before it. A saved game holding such a state would
+// freeze whatever waits for two different draws.
+bool rng_state_is_dead(const Rng *rng) {
+    if (rng->state[0] & 0x80000000u) return false;
+    for (int i = 1; i < RNG_STATE_WORDS; ++i)
+        if (rng->state[i] != 0) return false;
+    return true;
+}
+
 }  // namespace
 
 uint32_t rotate_right32(uint32_t value, uint32_t count) {
@@ -102,7 +113,7 @@ Result rng_read(Rng **out, Buffer *buf) {
     for (uint32_t &word : rng->state)
         if (Result r = buffer_read_u32(buf, &word); r != RES_OK) return r;
     if (Result r = buffer_read_u32(buf, &rng->index); r != RES_OK) return r;
-    if (rng->index >= RNG_STATE_WORDS) return RES_MALFORMED;
+    if (rng->index >= RNG_STATE_WORDS || rng_state_is_dead(rng.get())) return RES_MALFORMED;
     if (out) *out = rng.release();
     return RES_OK;
 }

@@ -12,7 +12,8 @@
 //  - ShuffleBag deals its items without repetition until every one was dealt, then starts over.
 //    Its dealing state is saved; its items are not (the owner refills them before reading).
 //  - No locks: an Rng and a ShuffleBag belong to the thread that uses them.
-//  - Result codes: rng_read gives RES_SHORT_BUFFER, RES_MALFORMED (index of 624 or more) or
+//  - Result codes: rng_read gives RES_SHORT_BUFFER, RES_MALFORMED (index of 624 or more, or a
+//    state that can only ever produce zero: the top bit of word 0 and words 1..623 all zero) or
 //    RES_NO_MEMORY;
 //    shuffle_read gives RES_MALFORMED, RES_SHORT_BUFFER or RES_NO_MEMORY; writers RES_NO_MEMORY.
 #include <cstdint>
@@ -33,7 +34,7 @@ struct Rng {
     uint32_t index;   // next output; 0 regenerates the block first
 };
 
-Rng     *rng_create();                          // zeroed state, index 0; null when out of memory
+Rng     *rng_create();                          // zeroed state (draws 0 until seeded), index 0; null when out of memory
 void     rng_free(Rng *rng);
 void     rng_seed(Rng *rng, uint32_t seed);     // fills the state; index 0 (a fresh block next)
 uint32_t rng_next(Rng *rng);

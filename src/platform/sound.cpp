@@ -17,6 +17,8 @@ namespace {
 
 SoundManager *g_sound_manager = nullptr;
 
+constexpr size_t SOUND_READ_CHUNK = 65536;   // store reads of a sound file
+
 // --- the memory stream libvorbisfile reads a Sound through -----------------------------------
 
 size_t sound_stream_read(void *out, size_t size, size_t count, void *source) {
@@ -72,23 +74,32 @@ Result sound_read_store(int id, std::vector<uint8_t> *bytes) {
         log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - open failed", path);
         return RES_OPEN_FAILED;
     }
-    try {
-        bytes->resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc &) {
-        ::close(fd);
-        log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - failed to allocate a %i byte buffer", path,
-                  static_cast<int>(size));
-        return RES_NO_MEMORY;
-    }
-    size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
+    // The entry's size comes from the archive's table: the bytes grow with what is really read, a
+    // chunk at a time, so an entry that claims more than the archive holds costs no more memory
+    // than the archive has.
+    bytes->clear();
+    const size_t total = static_cast<size_t>(size);
+    while (bytes->size() < total) {
+        const size_t at = bytes->size();
+        const size_t want = std::min(SOUND_READ_CHUNK, total - at);
+        try {
+            bytes->resize(at + want);
+        } catch (const std::bad_alloc &) {
+            ::close(fd);
+            log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - failed to allocate a %i byte buffer", path,
+                      static_cast<int>(size));
+            return RES_NO_MEMORY;
+        }
+        ssize_t n;
+        do n = ::read(fd, bytes->data() + at, want);
+        while (n < 0 && errno == EINTR);
         if (n < 1) {
             ::close(fd);
+            bytes->clear();
             log_write(LOG_SOUND, LOG_ERROR, "Load sound file %s - unexpected eof", path);
             return RES_READ_FAILED;
         }
-        done += static_cast<size_t>(n);
+        bytes->resize(at + static_cast<size_t>(n));
     }
     ::close(fd);
     return RES_OK;
@@ -318,8 +329,9 @@ Result sound_start() {
     wanted.samples  = SOUND_DEVICE_SAMPLES;
     wanted.callback = sound_mix;
     wanted.userdata = m;
+    // The mix buffer keeps the size sound_manager_create gave it: the device's thread may call the
+    // callback as soon as the device opens, and the callback mixes any length in blocks of it.
     if (SDL_OpenAudio(&wanted, &obtained) < 0) return RES_PLATFORM_REFUSED;
-    if (obtained.size > 0) m->mix.assign(obtained.size / 2 + 1, 0);
     log_write(LOG_SOUND, LOG_DEBUG, "Sound device opened - buffer size %i, channels %i, samples %i",
               static_cast<int>(obtained.size), obtained.channels, obtained.samples);
     m->flags.fetch_and(~SOUND_STOP_REQUESTED);

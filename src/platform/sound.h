@@ -92,7 +92,7 @@ struct SoundManager {
     int32_t      sound_count = SOUND_COUNT;
     int32_t      channel_count = SOUND_CHANNEL_COUNT;
     SoundChannel channels[SOUND_CHANNEL_COUNT];
-    std::vector<int16_t> mix;                      // the device buffer's size; the callback's only
+    std::vector<int16_t> mix;                      // sized at creation, before any device opens; the callback's only
     std::atomic<int32_t> music_volume{SOUND_VOLUME_DEFAULT};
     std::atomic<int32_t> sound_volume{SOUND_VOLUME_DEFAULT};
 };

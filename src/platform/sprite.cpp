@@ -132,7 +132,7 @@ Result png_check_header(PngReader *r, PngHeader *h) {
         return RES_UNSUPPORTED;
     }
     if (h->width < 1 || h->height < 1 || h->width > png_uint_32(SPRITE_MAX_SIDE) ||
-        h->height > png_uint_32(SPRITE_MAX_SIDE)) {
+        h->height > png_uint_32(SPRITE_MAX_SIDE) || uint64_t(h->width) * h->height > SPRITE_MAX_PIXELS) {
         log_write(LOG_SPRITE, LOG_ERROR, "%s: Illegal size %ix%i", r->name, int(h->width),
                   int(h->height));
         return RES_READ_FAILED;

@@ -14,7 +14,10 @@
 //    refcount changes after a sprite is shared; it changes under the sprite's mutex.
 //  - Loaders return null (a numbered set: count 0) after logging; nothing here throws.
 //  - Sizes read from a file are never trusted: a draw is clipped to the screen's clip rectangle
-//    whatever the picture's size, and a header larger than SPRITE_MAX_SIDE is refused.
+//    whatever the picture's size, and a header is refused before anything is allocated when a side
+//    passes SPRITE_MAX_SIDE or the area SPRITE_MAX_PIXELS. The largest picture the game shows is a
+//    full-screen backdrop of 1024 x 768; the bounds leave room for four times that width and five
+//    such screens of area, and cap a picture's decoding memory at about 40 MiB.
 //  - Result codes: RES_UNSUPPORTED (-20) colour type or bit depth refused, RES_MALFORMED (-23) a
 //    numbered size below 1, RES_READ_FAILED (-5) a header that does not decode, and the store's
 //    open failures (-6, -67, -68).
@@ -31,7 +34,8 @@ inline constexpr uint8_t  SPRITE_KEY_R = 234, SPRITE_KEY_G = 0, SPRITE_KEY_B = 1
 inline constexpr uint32_t SPRITE_SPAN_END = 0xFFFFFFFFu;
 inline constexpr int      SPRITE_MAP_MARGIN = 13;        // outline/angle maps reach this far out
 inline constexpr int      SPRITE_OUTLINE_FAR = 15;       // outline cell: inside the mask, or farther than 13
-inline constexpr int      SPRITE_MAX_SIDE = 16384;       // larger PNG headers are refused
+inline constexpr int      SPRITE_MAX_SIDE = 4096;        // larger PNG headers are refused
+inline constexpr uint32_t SPRITE_MAX_PIXELS = 2048u * 2048u;   // ... and so are larger areas
 
 inline constexpr uint32_t SPRITE_FLAG_OUTLINE_MAP = 1u;
 inline constexpr uint32_t SPRITE_FLAG_ANGLE_MAP   = 2u;

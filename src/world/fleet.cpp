@@ -8,7 +8,9 @@
 #include <cstring>
 #include "effects/effect.h"
 #include "effects/effect_spark.h"
+#include "game/alert_pending.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "platform/draw.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -38,6 +40,12 @@ int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
 int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
 
 bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
+
+// The index of an object in a list, -1 when it is not there.
+int32_t index_in(const List<GameObject> *list, const GameObject *obj) {
+    const auto at = std::find(list->items.begin(), list->items.end(), obj);
+    return at == list->items.end() ? -1 : int32_t(at - list->items.begin());
+}
 
 // Steers at the target's centre less half the fleet's size, so the two centres meet.
 void steer_at_centre(Fleet *f, const GameObject *target) {
@@ -117,7 +125,7 @@ void recompose(Fleet *f) {
     for (int32_t k = 0; k < count; ++k) {
         GameObject *ship = list_get(sorted, k);
         FleetCompEntry e;
-        e.ship = list_detail::index_of(&f->ships, ship);
+        e.ship = index_in(&f->ships, ship);
         e.x = x;
         e.y = y;
         e.frame = composition_frame(ship, f->heading);
@@ -142,7 +150,7 @@ void pilots_gain(Fleet *f, int32_t amount, bool live_only) {
         if (!ship) break;
         if (live_only && !is_live(ship)) continue;
         Ship *s = ship_of(ship);
-        if (s && s->pilot) fleet_pending_add_ship_experience(s->pilot, amount);
+        if (s && s->pilot) officer_add_ship_experience(s->pilot, amount);
     }
 }
 
@@ -166,7 +174,7 @@ GameObject *known_snapshot(const Player *player, uint64_t id) {
 void leave(Fleet *f, GameObject *obj) {
     Ship *s = ship_of(obj);
     if (s && s->fleet_id != 0) ship_set_fleet(s, nullptr);
-    if (list_detail::index_of(&f->ships, obj) >= 0) fleet_remove_ship(f, obj);
+    if (index_in(&f->ships, obj) >= 0) fleet_remove_ship(f, obj);
 }
 
 // The ships of the fleet, each with a reference the caller drops (release_all).
@@ -187,10 +195,9 @@ void release_all(std::vector<GameObject *> &ships) {
 
 void arrive_at_sector(Fleet *f, GameObject *sector) {
     Player *owner = object_get_owner(f);
-    fleet_pending_post_fleet_arrived(f->owner_id,
-                                     str_format("%s arrived at the %s sector", f->display_name.c_str(),
-                                                object_get_name(sector)),
-                                     f->id, sector->id);
+    alert_pending_fleet_arrived(f->owner_id, f->id, sector->id,
+                                str_format("%s arrived at the %s sector", f->display_name.c_str(),
+                                           object_get_name(sector)));
     const GameObject *snap = known_snapshot(owner, sector->id);
     if (!snap || snap->snapshot_version < 1) pilots_gain(f, FLEET_XP_NEW_SECTOR, false);
     // Each ship leaves the fleet before it joins the sector, so none keeps this fleet's id.
@@ -209,14 +216,17 @@ void meet_fleet(Fleet *f, GameObject *target) {
     object_hold_travel(target);
     if (target->owner_id != f->owner_id) {
         f->intercepted_fleet_id = target->id;
-        const char *name = fleet_pending_player_name(object_get_owner(target));
-        fleet_pending_post_fleet_contact(f->owner_id,
-                                         str_format("%s intercepted %s forces", f->display_name.c_str(),
-                                                    name ? name : "hostile"),
-                                         f->id, target->owner_id);
+        const WorldHooks &hooks = world_hooks();
+        Player *other = object_get_owner(target);
+        const char *name = other && hooks.player_name ? hooks.player_name(other) : nullptr;
+        alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                    str_format("%s intercepted %s forces", f->display_name.c_str(),
+                                               name ? name : "hostile"));
         return;
     }
     Fleet *into = fleet_of(target);
+    // The news names the fleet as it came, before its ships leave it.
+    const std::string name = f->display_name;
     std::vector<GameObject *> ships = take_ship_copies(f);
     for (GameObject *obj : ships) {
         leave(f, obj);
@@ -225,8 +235,8 @@ void meet_fleet(Fleet *f, GameObject *target) {
         if (into && !fleet_has_ship_id(into, obj->id)) fleet_add_ship(into, obj);
     }
     release_all(ships);
-    fleet_pending_post_fleet_contact(f->owner_id, str_format("%s joined friendly forces", f->display_name.c_str()),
-                                     f->id, target->owner_id);
+    alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                str_format("%s joined friendly forces", name.c_str()));
     f->flags |= OBJ_DEAD;
 }
 
@@ -560,7 +570,7 @@ bool fleet_has_pilot(const Fleet *f) {
 bool fleet_ships_all_in_list(const Fleet *f, const List<GameObject> *list) {
     for (const GameObject *ship : f->ships.items) {
         if (!ship) break;
-        if (list_detail::index_of(list, ship) < 0) return false;
+        if (index_in(list, ship) < 0) return false;
     }
     return true;
 }

@@ -2,7 +2,9 @@
 // player's snapshot, and the computer players' threat list.
 #include <algorithm>
 #include <cmath>
+#include "game/alert_pending.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
@@ -40,7 +42,7 @@ void live_pilots_gain(Fleet *f, int32_t amount) {
     for (GameObject *obj : f->ships.items) {
         if (!obj) break;
         Ship *s = ship_of(obj);
-        if (s && is_live(obj) && s->pilot) fleet_pending_add_ship_experience(s->pilot, amount);
+        if (s && is_live(obj) && s->pilot) officer_add_ship_experience(s->pilot, amount);
     }
 }
 
@@ -108,13 +110,12 @@ void fleet_scan(GameObject *obj) {
         if (fleet_pending_take_sol_notice(owner)) {
             const Game *game = game_get();
             const uint64_t about = game && game->sol_sector_id ? game->sol_sector_id : sol->id;
-            fleet_pending_post_sector_notice(
-                obj->owner_id,
+            alert_pending_sector_notice(
+                obj->owner_id, about,
                 str_format("%s received message - The Sol sector is under the protection of the United Earth "
                            "Council and may not be entered by extraterrestrials for any reason. Violators will "
                            "be destroyed immediately.",
-                           f->display_name.c_str()),
-                about);
+                           f->display_name.c_str()));
             if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
         }
         for (int32_t i = 0; i < count; ++i) {

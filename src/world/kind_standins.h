@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until ships, fleets, players, the game's object lookup and the visual effects
+// STAND-IN until ships, players, the game's object lookup and the visual effects
 // are on main: the facts sectors and shots read of them and the few changes they ask of them, in
 // one table. Each entry becomes a direct call or field read when its module arrives, and the
 // table goes away with the last one.
@@ -17,14 +17,9 @@ struct Graphics;
 struct ParticleSurface;
 
 struct KindStandIns {
-    // ---- Ships and fleets (world/ship.h, world/fleet.h) ----
+    // ---- Ships (world/ship.h) ----
     int32_t  (*ship_scan_range)(const GameObject *ship) = nullptr;
     Officer *(*ship_pilot)(const GameObject *ship) = nullptr;
-    // The name the ship or fleet keeps in its own record, for listings; empty: the header's name.
-    const char *(*object_list_name)(const GameObject *obj) = nullptr;
-    // Takes a ship out of its fleet's ship list (one reference released) and clears its fleet id.
-    void     (*ship_leave_fleet)(GameObject *ship) = nullptr;
-    int32_t  (*fleet_cloak)(const GameObject *fleet) = nullptr;
 
     // ---- Players, officers, the game (game/player.h, game/game.h) ----
     void     (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;

@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -61,11 +62,8 @@ bool targeted_by_harvester(const Sector *s, uint64_t id) {
 }
 // The reach of a detection against an object: a fleet's concealment shrinks it.
 int32_t reach_against(const GameObject *obj, int32_t range) {
-    if (obj->kind == OBJECT_FLEET && standins().fleet_cloak) {
-        const int32_t cloak = standins().fleet_cloak(obj);
-        if (cloak > 0) return (100 - cloak) * range / 100;
-    }
-    return range;
+    const int32_t cloak = fleet_cloak(obj);
+    return cloak > 0 ? (100 - cloak) * range / 100 : range;
 }
 
 // The player learns every object of the sector's map other than the sector and the sector
@@ -206,7 +204,9 @@ void sector_reset_state(GameObject *obj) {
     s->pulse_ms = random_range(100, 10000);
     for (GameObject *visitor : s->objects.items) {
         if (!visitor) break;
-        if ((visitor->flags & OBJ_DEAD) && standins().ship_leave_fleet) standins().ship_leave_fleet(visitor);
+        // A dead ship leaves its fleet; the sector keeps it until its own sweep.
+        Ship *ship = ship_of(visitor);
+        if ((visitor->flags & OBJ_DEAD) && ship && ship->fleet_id != 0) ship_set_fleet(ship, nullptr);
     }
 }
 

@@ -2,7 +2,7 @@
 // another officer serves in the sector for an exchange.
 #include <vector>
 #include "game/officer.h"
-#include "world/kind_standins.h"
+#include "world/fleet.h"
 #include "world/sector_internal.h"
 #include "world/ship.h"
 
@@ -13,9 +13,7 @@ namespace {
 // The name the kind keeps in its own record: a ship's name, a fleet's; else the header's.
 const char *list_name(const GameObject *obj) {
     if (const Ship *ship = ship_of(obj)) return ship->ship_name.c_str();
-    const KindStandIns &k = kind_standins();
-    if (k.object_list_name)
-        if (const char *name = k.object_list_name(obj); name && *name) return name;
+    if (const Fleet *fleet = fleet_of(obj)) return fleet->display_name.c_str();
     return obj->name.c_str();
 }
 

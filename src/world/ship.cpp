@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "platform/store.h"
 #include "platform/str.h"
 #include "systems/system.h"
@@ -43,10 +44,11 @@ int32_t table_at(const ShipFrameTable &table, int32_t index) {
 }
 
 int32_t frame_in_range(int32_t heading, int32_t first, int32_t last) {
-    const int32_t n = last - first + 1;
+    // 64 bits: the range and the heading may come from files.
+    const int64_t n = int64_t(last) - first + 1;
     if (n < 1) return first;
-    const int32_t turned = angle_normalize(heading + 180 / n);
-    return turned * n / 360 + first;
+    const int32_t turned = angle_normalize(int32_t((int64_t(heading) + 180 / n) % 360));
+    return saturate_i32(turned * n / 360 + first);
 }
 
 // Ranks every crit in reading order: top to bottom, then left to right, then crit order.
@@ -491,17 +493,22 @@ void ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int
     const bool offsets = ship->offset_x && ship->offset_y;
     // One frame at a time around the rotation range; a frame outside the range never gets there,
     // so the walk stops after one full turn.
-    const int32_t n = ship->rot_last - ship->rot_first + 1;
-    for (int32_t guard = 0; from != to && guard < n; ++guard) {
-        int32_t next = from + step;
+    const int64_t n = int64_t(ship->rot_last) - ship->rot_first + 1;
+    int64_t px = *x, py = *y;   // the offset tables come from the parameter file
+    for (int64_t guard = 0; from != to && guard < n; ++guard) {
+        int32_t next = saturate_add_i32(from, step);
         if (next > ship->rot_last) next = ship->rot_first;
         if (next < ship->rot_first) next = ship->rot_last;
         if (offsets) {
-            *x += table_at(ship->offset_x, from - ship->offset_first) - table_at(ship->offset_x, next - ship->offset_first);
-            *y += table_at(ship->offset_y, from - ship->offset_first) - table_at(ship->offset_y, next - ship->offset_first);
+            const int32_t at = saturate_i32(int64_t(from) - ship->offset_first);
+            const int32_t to_at = saturate_i32(int64_t(next) - ship->offset_first);
+            px += int64_t(table_at(ship->offset_x, at)) - table_at(ship->offset_x, to_at);
+            py += int64_t(table_at(ship->offset_y, at)) - table_at(ship->offset_y, to_at);
         }
         from = next;
     }
+    *x = saturate_i32(px);
+    *y = saturate_i32(py);
 }
 
 void ship_set_heading(GameObject *obj, int32_t heading) {

@@ -20,7 +20,9 @@
 //  - Result codes: RES_OUT_OF_RANGE (-2) bad crit index or no scan target; RES_BAD_MOUNT (-9);
 //    RES_TARGET_OUT_OF_RANGE (-11); RES_NO_ACTION_POINTS (-12); RES_MOUNT_OCCUPIED (-14);
 //    RES_SHORT_BUFFER (-15); RES_SYSTEM_OFFLINE (-16); RES_OUTSIDE_ARC (-17); RES_UNSUPPORTED (-20)
-//    a ship that cannot turn; RES_MALFORMED (-23) a bad parameter file; RES_ONE_PER_SHIP (-28);
+//    a ship that cannot turn; RES_MALFORMED (-23) a bad parameter file
+//    (also one whose rotation, alternate, offset or extra frame range passes the frames the template
+//    has: the parameter group then fails); RES_ONE_PER_SHIP (-28);
 //    RES_BLOCKED (-33); RES_NO_MOVEMENT_POINTS (-36); RES_WRONG_MOUNT_TYPE (-43);
 //    RES_RETREATING (-56), RES_NO_JUMP_PLACE (-57), RES_CANNOT_JUMP (-58); RES_NO_FREE_POSITION
 //    (-62); RES_POWER_EXCEEDED (639, a refused fit); RES_UNRESOLVED_ID (4312) a link that did not

@@ -1,6 +1,7 @@
 // Ship templates: the parameter file and the factory's four load groups.
 #include "world/ship.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 #include "platform/buffer.h"
@@ -109,8 +110,11 @@ void drop_frame(Ship *t, int32_t f) {
 // The frames a group holds, in load order.
 std::vector<int32_t> group_frames(const Ship *t, int32_t group) {
     std::vector<int32_t> out;
+    // At most one number past each end of the frames the template has (where the group fails): a
+    // range changed by hand after the parameter check must not walk 2^31 numbers.
     auto range = [&](int32_t first, int32_t last) {
-        for (int32_t f = first; f <= last; ++f)
+        const int32_t from = std::max(first, -1), to = std::min(last, t->frame_count);
+        for (int32_t f = from; f <= to; ++f)
             if (!ship_frame_is_special(t, f)) out.push_back(f);
     };
     if (group == FACTORY_GROUP_FRAMES) {
@@ -138,6 +142,18 @@ void free_frame_sprites(Ship *t) {
     t->frame_sprites = nullptr;
 }
 
+// Every frame range of the parameter file names frames the template has (-1..-1: no range), and
+// each table of per-frame values covers its range.
+Result check_frame_ranges(const Ship *t) {
+    const int32_t ranges[][2] = {{t->rot_first, t->rot_last}, {t->alt_first, t->alt_last},
+                                 {t->offset_first, t->offset_last}, {t->extra_first, t->extra_last}};
+    for (const auto &r : ranges) {
+        if (r[0] < 0 && r[1] < 0) continue;
+        if (r[0] < 0 || r[1] < r[0] || r[1] >= t->frame_count) return RES_MALFORMED;
+    }
+    return RES_OK;
+}
+
 Result load_params_group(Ship *t) {
     const std::string path = str_format("ship/%.3i/dat/params.dat", t->subtype);
     Buffer *buf = nullptr;
@@ -156,6 +172,11 @@ Result load_params_group(Ship *t) {
     const std::string dir = frames_dir(t->subtype);
     if (Result sizes = factory_load_frame_sizes(t, dir.c_str()); sizes != RES_OK) return sizes;
     if (t->frame_count < 1 || !t->frames || !t->frame_w || !t->frame_h) return RES_READ_FAILED;
+    if (Result r = check_frame_ranges(t); r != RES_OK) {
+        log_write(LOG_RES, LOG_ERROR, "Ship %i - frame range beyond the %i frames in \"%s\"", t->subtype,
+                  t->frame_count, path.c_str());
+        return r;
+    }
     t->frame_sprites = new (std::nothrow) Sprite *[size_t(t->frame_count)]();
     if (!t->frame_sprites) return RES_READ_FAILED;
     t->frame_holds.assign(size_t(t->frame_count), 0);

@@ -11,6 +11,7 @@
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "platform/sprite.h"
 #include "platform/store.h"
 #include "platform/str.h"
@@ -137,7 +138,10 @@ void site_on_created(GameObject *obj) {
     Site *site = as_site(obj);
     if (site->params.template_flags & SITE_TF_BLENDED) obj->flags |= OBJ_BLENDED;
     site->status_text = site->subtype == SITE_HARVESTER ? "Harvesting" : "Idle";
-    site->params.idle_animation += random_range(0, site->params.idle_animation_choices - 1);
+    // Both numbers come from the parameter file: the sum is held at the i32 limits (a result outside
+    // the animations only logs when it is set going).
+    const int32_t choice = random_range(0, saturate_i32(int64_t(site->params.idle_animation_choices) - 1));
+    site->params.idle_animation = saturate_add_i32(site->params.idle_animation, choice);
     start_idle_animation(site);
     site->grid_seed = random_u32();
     site->gather_state = -1;
@@ -501,6 +505,7 @@ Result site_read_params(Site *tmpl, Buffer *buf) {
                             &p.sensor_range, &p.base_intake, &p.place_min_x, &p.place_min_y, &p.place_max_x,
                             &p.place_max_y, &p.harvest_factor, &p.research_factor, &p.spare_30, &speed});
     p.build_cost = spare_4;
+    if (r == RES_OK && (p.frame_range_first < 0 || p.frame_range_count < 0)) r = RES_MALFORMED;
     for (int32_t i = 0; r == RES_OK && i < SITE_ATTRIBUTE_COUNT; ++i)
         r = read_i32s(buf, {&p.attribute_min[i], &p.attribute_max[i]});
     if (r == RES_OK) r = read_i32s(buf, {&p.grid_generator, &p.grid_width, &p.grid_height});
@@ -574,7 +579,13 @@ Result site_load_group(GameObject *obj, int32_t group) {
                       path.c_str(), int(r));
             return r;
         }
-        return factory_load_frame_sizes(obj, dir.c_str());
+        if (Result sizes = factory_load_frame_sizes(obj, dir.c_str()); sizes != RES_OK) return sizes;
+        if (int64_t(tmpl->params.frame_range_first) + tmpl->params.frame_range_count > obj->frame_count) {
+            log_write(LOG_RES, LOG_ERROR, "Site %i - frame range %i+%i beyond the %i frames", int(obj->subtype),
+                      int(tmpl->params.frame_range_first), int(tmpl->params.frame_range_count), int(obj->frame_count));
+            return RES_MALFORMED;
+        }
+        return RES_OK;
     }
     if (group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL) return RES_OK;
     for (int32_t frame = 0; frame < obj->frame_count; ++frame) {

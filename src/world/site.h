@@ -11,7 +11,9 @@
 //  - Production, harvesting, research, crew intake and recruit training run in site_advance_clock
 //    (site_production.cpp); features, gathering and the surface grid in site_feature.cpp.
 //  - Game thread, or a worker that runs the game model while the screens wait for it. No lock.
-//  - Result codes: site_read_params RES_SHORT_BUFFER, RES_MALFORMED, RES_NO_MEMORY; the save record
+//  - Result codes: site_read_params RES_SHORT_BUFFER, RES_MALFORMED (also a negative frame range
+//    start or count), RES_NO_MEMORY; the parameter group RES_MALFORMED for a frame range beyond the
+//    template's frames; the save record
 //    RES_SHORT_BUFFER, RES_MALFORMED, RES_NO_MEMORY; site_link RES_UNRESOLVED_ID; group loads
 //    RES_READ_FAILED for a frame that does not load; production RES_UNDER_CONSTRUCTION,
 //    RES_CREW_SHORT, RES_UNKNOWN_OWNER, RES_OUT_OF_RANGE.

@@ -11,6 +11,7 @@
 #include "platform/buffer.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/saturate.h"
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "platform/str.h"
@@ -141,16 +142,19 @@ void site_free_feature(Site *site) {
 void site_get_frame_extent(const Site *site, int32_t *out_w, int32_t *out_h) {
     int32_t w = 0, h = 0;
     const SiteParams &p = site->params;
-    for (int32_t i = 0; i < p.frame_range_count; ++i) {
-        const int32_t frame = p.frame_range_first + i;
-        if (frame < 0 || frame >= site->frame_count || !site->frame_w || !site->frame_h) continue;
-        int32_t fw = site->frame_w[frame], fh = site->frame_h[frame];
+    // Only the entries that name frames the site has: the count comes from the parameter file.
+    const int64_t first = p.frame_range_first;
+    const int64_t from = std::max<int64_t>(0, -first);
+    const int64_t to = std::min<int64_t>(p.frame_range_count, int64_t(site->frame_count) - first);
+    for (int64_t i = from; i < to && site->frame_w && site->frame_h; ++i) {
+        const int32_t frame = int32_t(first + i);
+        int64_t fw = site->frame_w[frame], fh = site->frame_h[frame];
         if (p.range_offset_x && p.range_offset_y) {
             fw += p.range_offset_x[i];
             fh += p.range_offset_y[i];
         }
-        w = std::max(w, fw);
-        h = std::max(h, fh);
+        w = std::max(w, saturate_i32(fw));
+        h = std::max(h, saturate_i32(fh));
     }
     if (out_w) *out_w = w;
     if (out_h) *out_h = h;

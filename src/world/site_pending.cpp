@@ -4,6 +4,7 @@
 #include "game/game.h"
 #include "game/officer.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 
 void     site_pending_update_totals(Player *) {}
 void     site_pending_add_resources(Player *, int32_t) {}
@@ -25,12 +26,24 @@ bool     site_pending_has_no_home_colony(Player *) { return false; }
 int32_t  site_pending_bonus_percent(Player *, int32_t) { return 0; }
 void     site_pending_add_research_points(Player *, int32_t) {}
 void     site_pending_add_base_experience(Officer *officer, int32_t amount) {
-    officer->experience += amount;
-    officer->base_tally += amount;
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
     officer_hire_or_promote(officer);
 }
 
-void site_pending_post_alert(int32_t, uint64_t, const std::string &, uint64_t, uint64_t, int32_t) {}
+namespace {
+std::vector<SitePostedAlert> g_posted;
+}
+
+void site_pending_post_alert(int32_t kind, uint64_t player_id, const std::string &text, uint64_t sector_id,
+                             uint64_t object_id, int32_t subtype) {
+    if (g_posted.size() >= 256) g_posted.erase(g_posted.begin());
+    g_posted.push_back({kind, player_id, text, sector_id, object_id, subtype});
+}
+
+const std::vector<SitePostedAlert> &site_pending_posted_alerts() { return g_posted; }
+
+void site_pending_clear_alerts() { g_posted.clear(); }
 
 
 void site_pending_pilot_name(std::string *out) {

@@ -6,6 +6,7 @@
 // change nothing.
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "platform/list.h"
 
 struct GameObject;
@@ -59,6 +60,16 @@ enum SiteAlertKind : int32_t {
 };
 void site_pending_post_alert(int32_t kind, uint64_t player_id, const std::string &text, uint64_t sector_id,
                              uint64_t object_id, int32_t subtype);
+// The alerts posted so far (the last 256 at most), for the tests, and a way to forget them.
+struct SitePostedAlert {
+    int32_t     kind = 0;
+    uint64_t    player_id = 0;
+    std::string text;
+    uint64_t    sector_id = 0, object_id = 0;
+    int32_t     subtype = 0;
+};
+const std::vector<SitePostedAlert> &site_pending_posted_alerts();
+void site_pending_clear_alerts();
 
 // ---- Names ----
 void site_pending_pilot_name(std::string *out);                          // game_random_name

@@ -32,8 +32,9 @@ TEST_F(SoundDevice, StartOpensTheDeviceAndTheThreadPlaysASoundToItsEnd) {
     EXPECT_GE(manager->mix.size() * 2, static_cast<size_t>(SOUND_DEVICE_SAMPLES * 4));
     sound_play(4);
     SoundChannel *c = &manager->channels[0];
-    EXPECT_TRUE(wait_for([&] { return c->flags.load() == 0; }, 3000ms)) << "flags " << c->flags.load();
-    EXPECT_EQ(sound_test_refcount(blip), 1);
+    // The channel's flags clear before it drops its reference (outside the audio lock): wait for both.
+    EXPECT_TRUE(wait_for([&] { return c->flags.load() == 0 && sound_test_refcount(blip) == 1; }, 3000ms))
+        << "flags " << c->flags.load() << ", references " << sound_test_refcount(blip);
     EXPECT_EQ(sound_stop(), RES_OK);
     EXPECT_EQ(manager->flags.load() & SOUND_RUNNING, 0u);
     EXPECT_FALSE(manager->thread.joinable());

@@ -346,3 +346,75 @@ TEST_F(FleetRecord, ThreatFadesWithDistanceFromEachEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+class FleetTurns : public FleetWorld {};
+
+TEST_F(FleetTurns, DeadShipsLeaveThroughTheSetterAndAnEmptiedFleetDies) {
+    Ship *a = ship(2, 5, RED, "A"), *b = ship(2, 9, RED, "B"), *c = ship(2, 7, RED, "C");
+    Fleet *f = fleet_at({a, b, c}, 500, 500, RED);
+    EXPECT_EQ(f->speed, 5);
+    a->flags |= OBJ_DEAD;
+    object_reset_state(f);
+    EXPECT_EQ(a->fleet_id, 0u) << "the dead ship has no fleet id left";
+    ASSERT_EQ(fleet_ship_count(f), 2);
+    EXPECT_EQ(fleet_get_ship(f, 0), b) << "the order of the others is kept";
+    EXPECT_EQ(fleet_get_ship(f, 1), c);
+    EXPECT_EQ(f->speed, 7);
+    b->flags |= OBJ_DEAD;
+    c->flags |= OBJ_DEAD;
+    object_purge_dead(f);
+    EXPECT_EQ(fleet_ship_count(f), 0);
+    EXPECT_EQ(b->fleet_id, 0u);
+    EXPECT_EQ(c->fleet_id, 0u);
+    EXPECT_TRUE(f->flags & OBJ_DEAD);
+    EXPECT_EQ(f->speed, 0);
+}
+
+TEST_F(FleetTurns, TravelKeepsTheShipsUnsettledAndClearsTheirOrders) {
+    Sector *goal = star(0, 900, 500);
+    Ship *s = ship(2, 5, RED, "Mover");
+    Fleet *f = fleet_at({s}, 500, 500, RED);
+    fleet_set_ship_flag_200(f, true);
+    fleet_set_ship_flag_1000(f, true);
+    EXPECT_TRUE(fleet_any_ship_flag_200(f));
+    EXPECT_TRUE(fleet_any_ship_flag_1000(f));
+    EXPECT_FALSE(fleet_any_ship_flag_2000(f));
+    fleet_set_move_target(f, goal);
+    object_advance_clock(f, 30);
+    EXPECT_FALSE(s->ship_flags & (SHIP_FLAG_ORDER_A | SHIP_FLAG_SURVEY | SHIP_FLAG_ORDER_B));
+    EXPECT_TRUE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    object_stop_travel(f);
+    object_advance_clock(f, 30);
+    EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    // A held travel waits for the galaxy turn, which also opens the next first scan.
+    object_move_towards(f, goal->x, goal->y);
+    object_hold_travel(f);
+    f->fleet_flags |= FLEET_SCANNED;
+    object_galaxy_turn(f);
+    EXPECT_FALSE(f->flags & OBJ_TRAVEL_HELD);
+    EXPECT_FALSE(f->fleet_flags & FLEET_SCANNED);
+}
+
+TEST_F(FleetTurns, TheUserPlayersFleetPingsOnlyBetweenDays) {
+    game->ui_player_id = RED;
+    Fleet *f = fleet_at({ship(2, 5, RED, "Pinger")}, 500, 500, RED);
+    fleet_enable_pings(f);
+    f->ping_ms = 30;
+    game->queued_minutes = 100;
+    map_update(galaxy, 40);
+    EXPECT_EQ(f->ping_ms, 30) << "no ping while a day runs";
+    EXPECT_EQ(list_count(&galaxy->effects), 0);
+    game->queued_minutes = 0;
+    map_update(galaxy, 40);
+    EXPECT_EQ(f->ping_ms, FLEET_PING_MS);
+    EXPECT_EQ(list_count(&galaxy->effects) + list_count(&galaxy->new_effects), 1) << "one pulse";
+    Fleet *other = fleet_at({ship(2, 5, 99, "Foreign")}, 700, 500, 99);
+    fleet_enable_pings(other);
+    other->ping_ms = 10;
+    map_update(galaxy, 40);
+    EXPECT_EQ(other->ping_ms, 10) << "only the user's fleets ping";
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "game/alert_pending.h"
 #include "game/clock.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -97,6 +98,7 @@ inline WorldHooks real_hooks() {
     h.fleet_move_target = fleet_move_target;
     h.fleet_scan_range = fleet_hook_scan_range;
     h.player_learn_object = learn;
+    h.player_name = [](const Player *p) -> const char * { return fake(p)->id == 78 ? "Azure Combine" : nullptr; };
     return h;
 }
 
@@ -138,6 +140,7 @@ protected:
         map_set_world_size(galaxy, 4096, 3072);
         game->galaxy_map = galaxy;
         random_seed(20261207u);
+        alert_pending_clear();
     }
 
     void TearDown() override {
@@ -156,6 +159,7 @@ protected:
         store_shutdown();
         world_set_hooks(WorldHooks{});
         kind_standins_set(KindStandIns{});
+        alert_pending_clear();
     }
 
     // Lets go of every object the test holds: fleets let go of their targets first.
@@ -249,6 +253,14 @@ protected:
         }
         map_update(galaxy, 20);   // the frame after the day: arrivals of the last step
         return frames;
+    }
+
+    // The texts of the news of one kind for a player, in posting order.
+    static std::vector<std::string> news(int32_t kind, uint64_t player) {
+        std::vector<std::string> out;
+        for (const PendingAlert &a : alert_pending_posted())
+            if (a.kind == kind && a.player_id == player) out.push_back(a.text);
+        return out;
     }
 
     bool on_galaxy(const GameObject *obj) const {

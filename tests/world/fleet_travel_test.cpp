@@ -42,6 +42,7 @@ TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
 TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
     Sector *home = star(0, 300, 300);
     Sector *dest = star(2, 360, 300);
+    dest->label = "Vega";
     Ship *a = ship(2, 30, RED, "Avocet"), *b = ship(3, 30, RED, "Bittern");
     Officer *pa = pilot(a);
     Fleet *f = fleet_at({a, b}, cx(home), cy(home), RED);
@@ -58,6 +59,7 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
     }
     EXPECT_EQ(sector_object_count(dest), 2);
     EXPECT_EQ(fleet_ship_count(f), 0);
+    EXPECT_EQ(news(3, RED), (std::vector<std::string>{"Squadron arrived at the Vega sector"}));
     EXPECT_EQ(pa->experience, 2 * FLEET_XP_SECTOR_SEEN + FLEET_XP_NEW_SECTOR)
         << "both stars first seen by the scan, then the arrival at one never visited";
     EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, dest->id, 1}), g_world.learnt.end());
@@ -107,6 +109,7 @@ TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
     EXPECT_EQ(fleet_move_target(hunter), nullptr) << "the hunter met its target";
     EXPECT_EQ(fleet_take_intercepted_fleet(hunter), prey->id);
     EXPECT_EQ(fleet_take_intercepted_fleet(hunter), 0u) << "read once";
+    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Harrier intercepted Azure Combine forces"}));
     EXPECT_TRUE(prey->flags & OBJ_TRAVEL_HELD) << "the prey is held until its next galaxy turn";
     EXPECT_FALSE(hunter->flags & OBJ_DEAD);
     EXPECT_FALSE(prey->flags & OBJ_DEAD);
@@ -137,6 +140,7 @@ TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
 
     for (int32_t d = 0; d < 30 && fleet_move_target(a); ++d) day();
     EXPECT_EQ(fleet_take_intercepted_fleet(a), b->id);
+    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Amber intercepted Azure Combine forces"}));
     EXPECT_LT(std::abs(cx(a) - cx(b)), FLEET_FLEET_REACH + 20);
 }
 
@@ -179,6 +183,7 @@ TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
     EXPECT_EQ(waiting->speed, 15) << "the slowest ship of the merged fleet";
     EXPECT_EQ(waiting->display_name, "Squadron");
     EXPECT_EQ(fleet_take_intercepted_fleet(joining), 0u) << "friends are not intercepted";
+    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Squadron joined friendly forces"}));
 }
 
 TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {

@@ -1,5 +1,5 @@
 // The sector's listings: objects present in display order and officers available for an exchange,
-// with real ships, fleets standing in for theirs, real starbases and officers.
+// with real ships, fleets, starbases and officers.
 #include "world/sector_test_util.h"
 
 namespace sector_test {
@@ -11,7 +11,7 @@ protected:
         std::vector<std::string> out;
         for (GameObject *obj : list->items) {
             const Ship *ship = ship_of(obj);
-            out.push_back(ship ? ship->ship_name : static_cast<FakeFleet *>(obj)->list_name);
+            out.push_back(ship ? ship->ship_name : fleet_of(obj)->display_name);
         }
         return out;
     }
@@ -53,8 +53,8 @@ TEST_F(SectorListing, UnownedObjectsMetBeforeTheFirstOwnedOneJoinItsPass) {
 
 TEST_F(SectorListing, FleetsAreNamedByTheirOwnRecords) {
     Sector *s = make_sector(0, 7);
-    FakeFleet *fleet = make_fleet("header", 7);
-    fleet->list_name = "Blue Group";
+    Fleet *fleet = make_fleet("header", 7);
+    fleet->display_name = "Blue Group";
     sector_add_object(s, fleet);
     sector_add_object(s, make_ship("Cutter", 7));
     sector_add_object(s, make_ship("Avenger", 7));

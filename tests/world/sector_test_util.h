@@ -1,8 +1,7 @@
 #pragma once
-// Sectors under test: the real sector, site and ship kinds with their templates from the generated
-// store, on a galaxy map of the game; a fake fleet kind (fleets are not built yet) and fake players
-// behind the stand-in table and the world hooks. SectorFixture sets everything up and restores the
-// real rows afterwards.
+// Sectors under test: the real sector, site, ship and fleet kinds with their templates from the
+// generated store, on a galaxy map of the game; fake players behind the stand-in table and the
+// world hooks. SectorFixture sets everything up and takes it down afterwards.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include "platform/random.h"
 #include "platform/store.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/kind_standins.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -27,12 +27,6 @@
 #include "world/world_hooks.h"
 
 namespace sector_test {
-
-// A fleet as the sector sees it: a place on the galaxy map, a concealment percentage.
-struct FakeFleet : GameObject {
-    int32_t cloak = 0;
-    std::string list_name;
-};
 
 // Fake players are plain records; the game only ever passes their pointers around.
 struct FakePlayer {
@@ -50,7 +44,6 @@ struct Learnt {
 struct Record {
     std::vector<Learnt> learnt;
     std::vector<std::pair<Officer *, int32_t>> experience;
-    std::vector<GameObject *> left_fleet;
     struct Pulse {
         ObjectMap *map;
         int32_t x, y, radius;
@@ -63,24 +56,9 @@ inline Record g_rec;
 inline FakePlayer *fake_player(Player *p) { return reinterpret_cast<FakePlayer *>(p); }
 inline Player *as_player(FakePlayer *p) { return reinterpret_cast<Player *>(p); }
 
-// ---- Fake fleet kind ----
-inline uint32_t fleet_size() { return sizeof(FakeFleet); }
-inline const char *fleet_type_name() { return "Fleet"; }
-inline void fleet_init(GameObject *obj) { object_init_record<FakeFleet>(obj); }
-inline void fleet_free(GameObject *obj) { object_free_record<FakeFleet>(obj); }
-inline void fleet_register(ObjectMethods *m) {
-    *m = ObjectMethods{.size = fleet_size, .type_name = fleet_type_name, .init = fleet_init, .free = fleet_free};
-}
-inline void one_template(Factory *f) { f->template_count = 1; }
-
 // ---- The stand-in table over the fakes ----
 inline KindStandIns fake_standins() {
     KindStandIns k;
-    k.object_list_name = [](const GameObject *o) {
-        return o->kind == OBJECT_FLEET ? static_cast<const FakeFleet *>(o)->list_name.c_str() : "";
-    };
-    k.ship_leave_fleet = [](GameObject *o) { g_rec.left_fleet.push_back(o); };
-    k.fleet_cloak = [](const GameObject *o) { return static_cast<const FakeFleet *>(o)->cloak; };
     k.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
         g_rec.learnt.push_back({fake_player(p), obj->id, level});
     };
@@ -105,6 +83,17 @@ inline WorldHooks fake_hooks() {
         return false;
     };
     h.sector_has_object_of = sector_has_object_of;
+    // Fleets stand on the galaxy map; ships join and leave them through the real lists.
+    h.find_object = [](uint64_t id) -> GameObject * {
+        Game *game = game_get();
+        if (!game || !game->galaxy_map) return nullptr;
+        ObjectFilter filter;
+        filter.flags = FILTER_ID;
+        filter.id = id;
+        return map_query_object(game->galaxy_map, &filter);
+    };
+    h.fleet_add_ship = fleet_hook_add_ship;
+    h.fleet_remove_ship = fleet_hook_remove_ship;
     return h;
 }
 
@@ -118,10 +107,6 @@ protected:
         store_shutdown();
         store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
         ASSERT_EQ(store_open(), RES_OK) << "the build makes store.dat";
-        ObjectMethods row;
-        fleet_register(&row);
-        saved_fleet_row_ = object_methods_swap(OBJECT_FLEET, row);
-        factory_set_register(OBJECT_FLEET, one_template);
         ASSERT_EQ(factory_init(), RES_OK);
         factory_acquire_group_all(FACTORY_GROUP_PARAMS);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
@@ -152,8 +137,6 @@ protected:
         kind_standins_set(KindStandIns{});
         world_set_hooks(WorldHooks{});
         factory_free();
-        factory_set_register(OBJECT_FLEET, nullptr);
-        object_methods_swap(OBJECT_FLEET, saved_fleet_row_);
         store_shutdown();
         for (FakePlayer *p : g_rec.players) delete p;
         g_rec = Record{};
@@ -215,13 +198,14 @@ protected:
         object_assign_id(ship);
         return ship;
     }
-    FakeFleet *make_fleet(const char *name, uint64_t owner) {
-        GameObject *obj = factory_create_object(OBJECT_FLEET, 0);
-        EXPECT_NE(obj, nullptr);
-        obj->name = name;
-        obj->owner_id = owner;
-        object_assign_id(obj);
-        return static_cast<FakeFleet *>(obj);
+    // A real fleet without ships (not on a map).
+    Fleet *make_fleet(const char *name, uint64_t owner) {
+        Fleet *fleet = fleet_create();
+        EXPECT_NE(fleet, nullptr);
+        fleet->name = name;
+        fleet->owner_id = owner;
+        object_assign_id(fleet);
+        return fleet;
     }
     // On the galaxy map at (x, y) with a size of w x h.
     void put(GameObject *obj, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -254,7 +238,6 @@ protected:
     uint32_t   seed = 0;
 
 private:
-    ObjectMethods saved_fleet_row_;
     List<Player> *players_list_ = nullptr;
     List<Player>  players_;
     ObjectMap    *galaxy_map_ = nullptr;

@@ -113,14 +113,22 @@ TEST_F(SectorVisitors, AShipSetIntoASectorIsListedAndLeavesItsListWhenTakenOut) 
 
 TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     Sector *s = make_sector();
+    Fleet *fleet = make_fleet("group", 1);
+    put(fleet, 300, 300, 10, 10);
     Ship *dead = make_ship("dead", 1);
     Ship *alive = make_ship("alive", 1);
+    ship_set_fleet(dead, fleet);
+    ship_set_fleet(alive, fleet);
+    ASSERT_EQ(fleet_ship_count(fleet), 2);
     dead->flags |= OBJ_DEAD;
     sector_add_object(s, dead);
     sector_add_object(s, alive);
     s->pulse_ms = -5;
     object_reset_state(s);
-    EXPECT_EQ(g_rec.left_fleet, (std::vector<GameObject *>{dead}));
+    EXPECT_EQ(dead->fleet_id, 0u);
+    EXPECT_EQ(alive->fleet_id, fleet->id);
+    ASSERT_EQ(fleet_ship_count(fleet), 1);
+    EXPECT_EQ(fleet_get_ship(fleet, 0), alive);
     EXPECT_GE(s->pulse_ms, 100);
     EXPECT_LE(s->pulse_ms, 10000);
     object_release(s);
@@ -191,13 +199,13 @@ protected:
 };
 
 TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
-    FakeFleet *near = make_fleet("near", 8);
+    Fleet *near = make_fleet("near", 8);
     put(near, 600, 505, 10, 10);   // centre 605, 510: 95 away
-    FakeFleet *edge = make_fleet("edge", 8);
+    Fleet *edge = make_fleet("edge", 8);
     put(edge, 405, 505, 10, 10);   // centre 410, 510: 100 away, still within
-    FakeFleet *far = make_fleet("far", 8);
+    Fleet *far = make_fleet("far", 8);
     put(far, 506, 606, 10, 10);    // centre 511, 611: 101 away
-    FakeFleet *mine = make_fleet("mine", 7);
+    Fleet *mine = make_fleet("mine", 7);
     put(mine, 505, 505, 10, 10);
     Sector *other = make_sector(1, 0, 560, 480);
     object_after_advance(home);
@@ -212,16 +220,16 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
 }
 
 TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButAPointBlankFleet) {
-    FakeFleet *shy = make_fleet("shy", 8);
+    Fleet *shy = make_fleet("shy", 8);
     shy->cloak = 40;
     put(shy, 560, 505, 10, 10);     // 55 away; range 60
-    FakeFleet *shier = make_fleet("shier", 8);
+    Fleet *shier = make_fleet("shier", 8);
     shier->cloak = 40;
     put(shier, 566, 505, 10, 10);   // 61 away
-    FakeFleet *hidden = make_fleet("hidden", 8);
+    Fleet *hidden = make_fleet("hidden", 8);
     hidden->cloak = 100;
     put(hidden, 506, 505, 10, 10);  // 1 away; range 0
-    FakeFleet *on_top = make_fleet("on top", 8);
+    Fleet *on_top = make_fleet("on top", 8);
     on_top->cloak = 100;
     put(on_top, 505, 505, 10, 10);  // 0 away
     object_after_advance(home);
@@ -246,11 +254,11 @@ TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
     hauler->scan_range = 100;
     sector_add_object(home, scout);
     sector_add_object(home, hauler);
-    FakeFleet *close = make_fleet("close", 10);
+    Fleet *close = make_fleet("close", 10);
     put(close, 555, 505, 10, 10);   // 50 away
-    FakeFleet *beyond = make_fleet("beyond", 10);
+    Fleet *beyond = make_fleet("beyond", 10);
     put(beyond, 575, 505, 10, 10);  // 70 away
-    FakeFleet *owners = make_fleet("owners", 7);
+    Fleet *owners = make_fleet("owners", 7);
     put(owners, 515, 505, 10, 10);
     spy->taps = {8};
     object_after_advance(home);
@@ -267,9 +275,9 @@ TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
     Sector *lonely = make_sector(0, 0, 100, 100);
     Ship *blind = make_ship("blind", 8);
     sector_add_object(lonely, blind);
-    FakeFleet *there = make_fleet("there", 10);
+    Fleet *there = make_fleet("there", 10);
     put(there, 105, 105, 10, 10);   // centre 110, 110: distance 0 from the sector's centre
-    FakeFleet *next_door = make_fleet("next door", 10);
+    Fleet *next_door = make_fleet("next door", 10);
     put(next_door, 107, 105, 10, 10);   // 2 away; range max(1, 0) = 1
     object_after_advance(lonely);
     EXPECT_TRUE(learnt(rival, there, 0));

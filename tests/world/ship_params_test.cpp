@@ -329,10 +329,12 @@ TEST_F(ShipGroups, AFrameThatFailsLetsGoOfWhatTheGroupTook) {
     EXPECT_EQ(holds(1), 0);
 }
 
-TEST_F(ShipGroups, RangesPastTheFramesFailTheGroup) {
+TEST_F(ShipGroups, RangesPastTheFramesFailTheParameterGroup) {
     use_store(5);   // the parameters name frames up to 8
+    EXPECT_EQ(ship_load_group(t, 0), RES_MALFORMED);
+    use_store(9);
     ASSERT_EQ(ship_load_group(t, 0), RES_OK);
-    EXPECT_EQ(ship_load_group(t, 2), RES_OK);
+    t->frame_count = 5;   // as if the ranges had passed the frames after the check
     EXPECT_EQ(ship_load_group(t, 1), RES_OK) << "special frames are only those that exist";
     t->rot_last = 6;
     EXPECT_EQ(ship_load_group(t, 3), RES_OK);

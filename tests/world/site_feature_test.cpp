@@ -11,6 +11,7 @@
 #include "platform/log.h"
 #include "systems/system.h"
 #include "test_support.h"
+#include "world/site_pending.h"
 
 namespace sector_test {
 namespace {
@@ -283,6 +284,25 @@ TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
     object_release(s);
 }
 
+TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
+    add_player(7);
+    Sector *s = make_sector(0, 7);
+    s->label = "Rigel";
+    add_site(s, 9);
+    Site *body = add_site(s, 11);
+    ASSERT_EQ(body->label_number, 2);
+    give_feature(body, FEATURE_RESOURCES)->bonus = 1500;
+    site_pending_clear_alerts();
+    site_gather_feature(body, 7);
+    ASSERT_EQ(site_pending_posted_alerts().size(), 1u);
+    const SitePostedAlert &a = site_pending_posted_alerts()[0];
+    EXPECT_EQ(a.text, "Rigel II - Gathered $1500 in resources");
+    EXPECT_EQ(a.kind, SITE_ALERT_RESOURCES_GATHERED);
+    EXPECT_EQ(a.player_id, 7u);
+    EXPECT_EQ(a.sector_id, s->id);
+    object_release(s);
+}
+
 TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     add_player(7);
     Sector *here = make_sector(0, 0, 1000, 1000);
@@ -298,6 +318,9 @@ TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     ASSERT_GT(crew, 0);
     site_gather_feature(body, 7);
     EXPECT_EQ(near_base->crew, crew);
+    ASSERT_FALSE(site_pending_posted_alerts().empty());
+    EXPECT_EQ(site_pending_posted_alerts().back().text,
+              " I - " + std::to_string(crew) + " crew rescued and sent to Starbase ") << "sectors without names";
     EXPECT_EQ(far_base->crew, 0);
     EXPECT_EQ(foreign_base->crew, 0) << "another player's starbase";
     EXPECT_EQ(near_base->state & SITE_CREW_SHORT, crew >= 100 ? 0u : SITE_CREW_SHORT);
@@ -309,7 +332,9 @@ TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsume
     Sector *here = make_sector(0, 7);
     Site *body = add_site(here, 10);
     give_feature(body, FEATURE_SURVIVORS);
+    site_pending_clear_alerts();
     site_gather_feature(body, 7);
+    EXPECT_TRUE(site_pending_posted_alerts().empty()) << "nobody rescued, nothing to tell";
     EXPECT_EQ(body->feature, nullptr);
     EXPECT_EQ(body->gather_state, FEATURE_SURVIVORS);
     object_release(here);
