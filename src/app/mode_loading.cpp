@@ -9,13 +9,14 @@
 #include "game/prefs.h"
 #include "game/records.h"
 #include "game/tech.h"
+#include "platform/colour_fade.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
+#include "platform/random.h"
 #include "platform/sound.h"
 #include "systems/system.h"
 #include "ui/app_mode.h"
-#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/cursor.h"
 #include "world/factory.h"
@@ -129,11 +130,20 @@ void loading_run_steps(LoadingState *state) {
     if (game) game->help_topic = 0;
 }
 
-int init_load_thread(void *) {
+namespace {
+
+void run_loader() {
     log_write(LOG_GAME, LOG_DEBUG, "Begin init load thread");
     g_seams.load_steps(&g_state);
     log_write(LOG_GAME, LOG_DEBUG, "End init load thread");
     g_state.flags.fetch_and(~LOADING_RUNNING, std::memory_order_release);   // the last write
+}
+
+}  // namespace
+
+int init_load_thread(void *) {
+    random_seed(g_state.worker_seed);
+    run_loader();
     return 0;
 }
 
@@ -152,10 +162,11 @@ void loading_mode_enter() {
 void loading_mode_update(int32_t dt) {
     if (!(g_state.flags.load(std::memory_order_relaxed) & LOADING_STARTED)) {
         g_state.flags.fetch_or(LOADING_RUNNING | LOADING_STARTED, std::memory_order_relaxed);
+        g_state.worker_seed = random_worker_seed();
         g_state.thread = g_seams.create_thread(init_load_thread, nullptr);
         if (!g_state.thread) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create init load thread, loading on the game thread");
-            (void)init_load_thread(nullptr);
+            run_loader();   // the game thread keeps its own sequence
         }
     }
     const uint32_t flags = g_state.flags.load(std::memory_order_acquire);

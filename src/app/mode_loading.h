@@ -41,6 +41,7 @@ struct LoadingState {
     int32_t     text_width = 0;
     int32_t     font_height = -1;             // -1 when font 0 cannot be loaded
     Cursor     *loaded_cursor = nullptr;      // handed to the Game by the game thread
+    uint32_t    worker_seed = 0;              // the worker's quick generator, drawn by the game thread
 };
 
 void loading_mode_init(AppMode *mode);   // fills enter, leave, update and draw
@@ -48,7 +49,7 @@ void loading_mode_enter();
 void loading_mode_leave();
 void loading_mode_update(int32_t dt);
 void loading_mode_draw(Graphics *graphics);
-int  init_load_thread(void *unused);     // the worker's body; 0
+int  init_load_thread(void *unused);     // the worker: seeds its quick generator, runs the steps; 0
 
 const LoadingState *loading_mode_state();
 

@@ -2,12 +2,16 @@
 #include "game/game.h"
 
 #include <new>
+#include "effects/starfield.h"
 #include "platform/calendar.h"
 #include "platform/hash.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/sprite.h"
 #include "ui/cursor.h"
+#include "world/object.h"
+#include "world/object_map.h"
 
 namespace {
 
@@ -28,6 +32,10 @@ Game *game_create() {
     for (Rng *rng : game->generators)
         if (rng) rng_seed(rng, random_u32());
     game->clock = date_create();
+    game->galaxy_map = map_create();
+    game->sector_map = map_create();
+    game->combat_map = map_create();
+    game->star_layer = starfield_create();
     game->objects = list_create<GameObject>();
     game->controls = list_create<Control>();
     game->new_controls = list_create<Control>();
@@ -36,7 +44,8 @@ Game *game_create() {
     game->encounters = list_create<Encounter>();
     game->alerts = list_create<Alert>();
     game->player_records = list_create<PlayerRecord>();
-    ok = ok && game->clock && game->objects && game->controls && game->new_controls && game->players &&
+    ok = ok && game->clock && game->galaxy_map && game->sector_map && game->combat_map && game->star_layer &&
+         game->objects && game->controls && game->new_controls && game->players &&
          game->player_map && game->encounters && game->alerts && game->player_records;
     if (!ok) {
         game_free(game);
@@ -55,14 +64,15 @@ void game_free(Game *game) {
         rng_free(rng);
         rng = nullptr;
     }
+    game_clear_controls(game);   // drops the hover and focus controls too
+    starfield_free(game->star_layer);
+    game->star_layer = nullptr;
     for (ShuffleBag<char> **deck : {&game->sector_names, &game->ship_names, &game->pilot_names}) {
         shuffle_free(*deck);
         *deck = nullptr;
     }
     shuffle_free(game->pilot_portraits);
     game->pilot_portraits = nullptr;
-    date_free(game->clock);
-    game->clock = nullptr;
     list_free(game->objects);
     list_free(game->controls);
     list_free(game->new_controls);
@@ -71,6 +81,15 @@ void game_free(Game *game) {
     list_free(game->encounters);
     list_free(game->alerts);
     list_free(game->player_records);
+    for (ObjectMap **map : {&game->galaxy_map, &game->sector_map, &game->combat_map}) {
+        map_free(*map);
+        *map = nullptr;
+    }
+    date_free(game->clock);
+    game->clock = nullptr;
+    sprite_array_release(game->extra_sprites, game->extra_sprite_count);
+    game->extra_sprites = nullptr;
+    game->extra_sprite_count = 0;
     delete game;
 }
 
@@ -93,6 +112,11 @@ void game_destroy() {
 void game_clear(Game *game) {
     log_write(LOG_GAME, LOG_DEBUG3, "Clear game");
     game_clear_players(game);
+    if (game->encounters) list_clear(game->encounters);
+    if (game->alerts) list_clear(game->alerts);
+    game->current_encounter = nullptr;   // the encounter list held it
+    for (ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
+        if (map) map_clear(map);
 
     for (ShuffleBag<char> *deck : {game->sector_names, game->ship_names, game->pilot_names})
         if (deck) shuffle_reset(deck);
@@ -143,6 +167,42 @@ uint64_t game_next_id(Game *game) {
 int32_t game_random_range(Game *game, int32_t lo, int32_t hi) {
     if (!(game->flags & GAME_FLAG_RESOLVE_AT_ONCE)) return random_range(lo, hi);
     return rng_range(game->generators[GAME_GENERATOR_RESOLVE], lo, hi);
+}
+
+int game_random_weighted_index(Game *game, const int32_t weights[RNG_WEIGHT_COUNT], int32_t total) {
+    if (!(game->flags & GAME_FLAG_RESOLVE_AT_ONCE)) return random_weighted_index(weights, RNG_WEIGHT_COUNT, total);
+    return rng_weighted_index(game->generators[GAME_GENERATOR_RESOLVE], weights, total);
+}
+
+namespace {
+
+// The object of the id in a map's object list (stubs awaiting their link left out), or an object
+// one of them contains.
+GameObject *find_on_map(const ObjectMap *map, uint64_t id) {
+    if (!map) return nullptr;
+    for (GameObject *obj : map->objects.items) {
+        if (!obj || (obj->flags & OBJ_STUB)) continue;
+        if (GameObject *found = object_find(obj, id)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+GameObject *game_find_object(const Game *game, uint64_t id) {
+    if (!game || id == 0) return nullptr;
+    for (const ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
+        if (GameObject *found = find_on_map(map, id)) return found;
+    // Players keep object lists of their own; they are searched here once players exist.
+    if (game->objects)
+        for (GameObject *obj : game->objects->items)
+            if (obj && obj->id == id) return obj;
+    return nullptr;
+}
+
+GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id) {
+    GameObject *obj = game_find_object(game, id);
+    return obj && obj->kind == kind ? obj : nullptr;
 }
 
 void game_request_quit(Game *game) { game->flags |= GAME_FLAG_QUIT; }

@@ -146,6 +146,15 @@ void     game_clear(Game *game);          // empties the game model, keeps prefe
 void     game_clear_players(Game *game);
 uint64_t game_next_id(Game *game);        // never 0
 int32_t  game_random_range(Game *game, int32_t lo, int32_t hi);   // lo..hi inclusive
+// An index 0..29 with probability weights[i] / total: from the fourth generator in resolve-at-once
+// mode, else from the quick draws.
+int      game_random_weighted_index(Game *game, const int32_t weights[30], int32_t total);
+
+// The object of an id wherever the game keeps it: the galaxy, sector-contents and combat maps in
+// that order (an object or one it contains; stubs awaiting their link are skipped), then the
+// global object list. Null for id 0.
+GameObject *game_find_object(const Game *game, uint64_t id);
+GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id);   // null for another kind
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

@@ -9,6 +9,7 @@
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/log.h"
+#include "platform/random.h"
 #include "platform/sprite.h"
 
 namespace {
@@ -174,7 +175,7 @@ Result gfx_init_video(Graphics *g) {
     SDL_Surface *screen = SDL_SetVideoMode(g->width, g->height, bpp, mode);
     if (!screen) {
         log_write(LOG_GRAPHICS, LOG_WARN, "Video mode %ix%i refused: %s", g->width, g->height, SDL_GetError());
-        return RES_PLATFORM_REFUSED;
+        return RES_FAILED;
     }
     g->screen = screen;
     gfx_screen_attach(screen);
@@ -194,11 +195,12 @@ Result gfx_init_video(Graphics *g) {
 }
 
 Result gfx_start_thread(Graphics *g) {
-    if ((g->run_flags.load() & GFX_RUN_RUNNING) || g->thread) return RES_BLOCKED;
+    if ((g->run_flags.load() & GFX_RUN_RUNNING) || g->thread) return RES_ALREADY_RUNNING;
+    g->thread_seed = random_worker_seed();
     g->thread = SDL_CreateThread(gfx_thread_main, g);
     if (!g->thread) {
         log_write(LOG_GRAPHICS, LOG_WARN, "Cannot create the graphics thread: %s", SDL_GetError());   // start-up reports it
-        return RES_PLATFORM_REFUSED;
+        return RES_FAILED;
     }
     return RES_OK;
 }
@@ -206,6 +208,7 @@ Result gfx_start_thread(Graphics *g) {
 int gfx_thread_main(void *graphics) {
     Graphics *g = static_cast<Graphics *>(graphics);
     if (g->run_flags.load() & GFX_RUN_RUNNING) return -3;
+    random_seed(g->thread_seed);
     log_write(LOG_GRAPHICS, LOG_DEBUG, "Begin graphics thread");
     const Uint32 start = SDL_GetTicks();
     buffer_clear(&g->frame);

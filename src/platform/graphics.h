@@ -24,8 +24,9 @@
 //  - Locks: frame mutex (held by the graphics thread for a whole cycle), then queue mutex. The
 //    frame condition is broadcast after every cycle and when the thread ends; waiters use the
 //    cycle counter as predicate, so a spurious wake-up never ends a wait early.
-//  - Results: RES_OK; RES_OUT_OF_RANGE (negative size); RES_PLATFORM_REFUSED (SDL refused the
-//    video mode or the thread); RES_BLOCKED (the thread is already running); RES_NO_MEMORY.
+//  - Results: RES_OK; RES_OUT_OF_RANGE (negative size); RES_FAILED (SDL refused the video mode,
+//    or the thread could not be created); RES_ALREADY_RUNNING (the thread is running already);
+//    RES_NO_MEMORY.
 #include <SDL.h>
 #include <atomic>
 #include <cstddef>
@@ -57,6 +58,7 @@ struct Graphics {
     std::atomic<uint32_t> run_flags{0};
     int32_t               width = 0, height = 0;
     SDL_Thread           *thread = nullptr;
+    uint32_t              thread_seed = 0;     // the graphics thread's quick generator, drawn by its starter
     SDL_Surface          *screen = nullptr;    // owned by SDL
     Buffer                frame;               // the frame being executed
     Buffer                queue;               // the next frame, appended by the game thread

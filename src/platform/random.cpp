@@ -133,6 +133,8 @@ int rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_
 
 void random_seed(uint32_t seed) { t_quick_state = seed; }
 
+uint32_t random_worker_seed() { return random_u32(); }
+
 uint32_t random_raw() {
     uint64_t z = (t_quick_state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;

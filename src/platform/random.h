@@ -5,7 +5,8 @@
 //    then the index, all big-endian u32). Everything that must survive a save draws from one.
 //  - Quick draws (random_u32, random_range, random_weighted_index, shuffle dealing) come from a
 //    small generator kept per thread and seeded with random_seed: threads never disturb each
-//    other's sequence. A thread that never seeds behaves as if seeded with 1.
+//    other's sequence. Every thread seeds its own: the main thread from the clock at start-up,
+//    every other thread from random_worker_seed drawn by the thread that starts it.
 //  - A 32-bit draw R is used through its magnitude |R as signed|, computed in 64 bits (the
 //    magnitude of 0x80000000 is 2^31): a draw in lo..hi is lo + |R| mod (hi - lo + 1), and a
 //    range of one value (or an empty one) returns lo without drawing.
@@ -53,6 +54,10 @@ uint32_t rotate_left32(uint32_t value, uint32_t count);
 uint32_t random_magnitude(uint32_t value);
 
 void     random_seed(uint32_t seed);   // seeds the calling thread's quick generator
+// The seed of a worker's quick generator: a draw of the thread that starts it, so a worker's
+// sequence follows its starter's seed (reproducible in tests, different between runs). The
+// worker's first act is random_seed with it.
+uint32_t random_worker_seed();
 uint32_t random_raw();                 // the calling thread's next raw 32-bit value
 // Four raw draws reduced to their low bytes, the first drawn in the high byte.
 uint32_t random_u32();

@@ -8,7 +8,9 @@
 
 enum [[nodiscard]] Result : int {
     RES_OK                  = 0,
+    RES_FAILED              = -1,    // the platform could not start it (video mode, thread)
     RES_OUT_OF_RANGE        = -2,    // argument or index out of range; no such item or target
+    RES_ALREADY_RUNNING     = -3,    // the thread is running already
     RES_NO_MEMORY           = -4,    // allocation failed
     RES_READ_FAILED         = -5,    // read or decode failed
     RES_OPEN_FAILED         = -6,    // file or entry cannot be opened

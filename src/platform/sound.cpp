@@ -11,6 +11,7 @@
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 #include "platform/log.h"
+#include "platform/random.h"
 #include "platform/store.h"
 
 namespace {
@@ -230,7 +231,8 @@ int sound_pass(SoundManager *m, int dt) {
     return wait;
 }
 
-void sound_thread(SoundManager *m) {
+void sound_thread(SoundManager *m, uint32_t seed) {
+    random_seed(seed);
     log_write(LOG_SOUND, LOG_NOTICE, "Begin sound manager thread");
     std::unique_lock<std::mutex> lock(m->mutex);
     auto last = std::chrono::steady_clock::now();
@@ -338,12 +340,12 @@ Result sound_start() {
     SDL_PauseAudio(0);
     m->flags.fetch_or(SOUND_RUNNING);
     try {
-        m->thread = std::thread(sound_thread, m);
+        m->thread = std::thread(sound_thread, m, random_worker_seed());
     } catch (const std::system_error &) {
         m->flags.fetch_and(~SOUND_RUNNING);
         SDL_PauseAudio(1);
         SDL_CloseAudio();
-        return RES_PLATFORM_REFUSED;
+        return RES_FAILED;   // no manager thread
     }
     return RES_OK;
 }

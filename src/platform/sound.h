@@ -14,7 +14,8 @@
 //  - Sounds are reference counted: the slot's owner and each playing channel hold one reference each.
 //  - Music (13..20) plays at the music volume, loops, and fades out when other music starts.
 //  - Results: RES_OK; RES_OUT_OF_RANGE (sound number); RES_OPEN_FAILED, RES_NO_MEMORY, RES_READ_FAILED
-//    (loading); RES_PLATFORM_REFUSED (the audio device or the manager thread could not be started).
+//    (loading); RES_PLATFORM_REFUSED (the audio device could not be opened, or
+//    there is no manager); RES_FAILED (the manager thread could not be created).
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <new>
 
+#include "platform/colour_fade.h"
 #include "platform/input.h"
 #include "platform/movement_path.h"
 #include "platform/sound.h"
-#include "platform/colour_fade.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/colour_fade.h"
 #include "platform/draw.h"
 #include "platform/shared_ref.h"
-#include "platform/colour_fade.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/colour_fade.h"
 #include "platform/draw.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
-#include "platform/colour_fade.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <functional>
 #include <vector>
 
+#include "platform/colour_fade.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/log.h"
-#include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/cursor.h"
 #include "ui/panel.h"

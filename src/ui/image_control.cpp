@@ -7,14 +7,14 @@
 #include <new>
 #include <vector>
 
-#include "platform/log.h"
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
+#include "platform/files.h"
+#include "platform/log.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
-#include "platform/files.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/log.h"
 #include "platform/colour_fade.h"
+#include "platform/log.h"
 #include "ui/ui_draw.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <climits>
 #include <new>
 
-#include "platform/movement_path.h"
 #include "platform/colour_fade.h"
+#include "platform/movement_path.h"
 #include "ui/ui_draw.h"
 
 namespace {

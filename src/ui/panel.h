@@ -10,8 +10,8 @@
 //  - Game thread only.
 #include <cstdint>
 #include <vector>
-#include "platform/result.h"
 #include "platform/list.h"
+#include "platform/result.h"
 #include "ui/control.h"
 
 struct ColourFade;

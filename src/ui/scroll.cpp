@@ -6,10 +6,10 @@
 #include <new>
 
 #include "platform/colour_fade.h"
+#include "platform/input.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
-#include "platform/input.h"
 
 namespace {
 

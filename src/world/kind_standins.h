@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until ships, players, the game's object lookup and the visual effects
+// STAND-IN until ships, players and the visual effects
 // are on main: the facts sectors and shots read of them and the few changes they ask of them, in
 // one table. Each entry becomes a direct call or field read when its module arrives, and the
 // table goes away with the last one.
@@ -25,7 +25,6 @@ struct KindStandIns {
     void     (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
     // Experience and the second (base) tally += amount, then the promotion check.
     void     (*officer_add_base_experience)(Officer *officer, int32_t amount) = nullptr;
-    GameObject *(*game_find_object)(uint64_t id) = nullptr;
 
     // ---- Visual effects (effects/*.h) ----
     // A green detection pulse: one wave of that radius, 1600 ms, 500 ms fade, blocking its map.

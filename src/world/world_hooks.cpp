@@ -32,8 +32,9 @@ Player *world_find_player(uint64_t id) {
 }
 
 GameObject *world_find_object(uint64_t id) {
-    if (id == 0 || !g_hooks.find_object) return nullptr;
-    return g_hooks.find_object(id);
+    if (id == 0) return nullptr;
+    if (g_hooks.find_object) return g_hooks.find_object(id);
+    return game_find_object(game_get(), id);
 }
 
 GameObject *world_shot_target(const GameObject *shot) {

@@ -33,7 +33,7 @@ struct WorldHooks {
                                     int32_t damage) = nullptr;
 
     // ---- What ships need ----
-    // The object of an id wherever the game keeps it (the game's object lookup), or null.
+    // Tests only: the object of an id; empty (the game): the game's object lookup.
     GameObject *(*find_object)(uint64_t id) = nullptr;
     // A player's officer by the two ids, or null.
     Officer    *(*find_player_officer)(uint64_t player_id, uint64_t officer_id) = nullptr;
@@ -83,5 +83,5 @@ const WorldHooks &world_hooks();
 
 // Through the hooks.
 Player     *world_find_player(uint64_t id);   // null for id 0
-GameObject *world_find_object(uint64_t id);   // null for id 0 or an empty hook
+GameObject *world_find_object(uint64_t id);   // the game's object lookup (game_find_object)
 GameObject *world_shot_target(const GameObject *shot);   // null for none

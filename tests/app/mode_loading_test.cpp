@@ -4,16 +4,17 @@
 #include <chrono>
 #include <thread>
 
-#include "effects/effect_fixture.h"
+#include "app/mode_loading.h"
 #include "effects/effect_beam.h"
+#include "effects/effect_fixture.h"
 #include "game/game.h"
-#include "platform/font.h"
-#include "ui/app_mode.h"
 #include "platform/colour_fade.h"
+#include "platform/font.h"
+#include "platform/random.h"
+#include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/cursor.h"
-#include "app/mode_loading.h"
 
 namespace {
 
@@ -39,6 +40,13 @@ SDL_Thread *counted_thread(int (*body)(void *), void *arg) {
 SDL_Thread *no_thread(int (*)(void *), void *) {
     g_threads_made.fetch_add(1);
     return nullptr;
+}
+
+// Steps that note the worker's first quick draws.
+std::vector<uint32_t> g_worker_draws;
+void drawing_steps(LoadingState *) {
+    g_worker_draws.clear();
+    for (int i = 0; i < 4; ++i) g_worker_draws.push_back(random_raw());
 }
 
 int requested() { return app_mode_request(APP_MODE_COUNT); }   // 5 or more leaves the request as it is
@@ -134,6 +142,37 @@ TEST_F(LoadingMode, WithoutAWorkerTheStepsRunOnTheGameThreadInTheFirstUpdate) {
     }
     EXPECT_EQ(requested(), APP_MODE_TITLE) << "the mode still ends";
     EXPECT_EQ(g_threads_made.load(), 1);
+}
+
+// A worker's quick generator is seeded with a draw of the game thread: the same start-up seed
+// repeats the worker's sequence, another seed (another run) gives another sequence, and the worker
+// never starts from the unseeded state every run would share.
+TEST_F(LoadingMode, TheWorkerIsSeededFromADrawOfTheGameThread) {
+    const auto worker_draws_after_seed = [&](uint32_t seed) {
+        loading_mode_leave();
+        const LoadingSeams seams{counted_thread, drawing_steps};
+        loading_mode_set_seams(&seams);
+        loading_mode_enter();
+        random_seed(seed);
+        loading_mode_update(20);
+        wait_until_done();
+        return g_worker_draws;
+    };
+    const std::vector<uint32_t> first = worker_draws_after_seed(1234);
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(worker_draws_after_seed(1234), first) << "reproducible from the starter's seed";
+    EXPECT_NE(worker_draws_after_seed(98765), first) << "another run, another sequence";
+
+    // Not the sequence of the game thread itself, nor of a thread nobody seeded.
+    random_seed(1234);
+    std::vector<uint32_t> game_thread;
+    for (int i = 0; i < 4; ++i) game_thread.push_back(random_raw());
+    EXPECT_NE(first, game_thread);
+    std::vector<uint32_t> unseeded;
+    std::thread([&] {
+        for (int i = 0; i < 4; ++i) unseeded.push_back(random_raw());
+    }).join();
+    EXPECT_NE(first, unseeded);
 }
 
 TEST_F(LoadingMode, TheGameThreadHandsTheCursorAndTheFirstRunToTheGame) {

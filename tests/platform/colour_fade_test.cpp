@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/buffer.h"
 #include "platform/anim.h"
+#include "platform/buffer.h"
 #include "platform/colour_fade.h"
 
 namespace {

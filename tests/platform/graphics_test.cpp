@@ -433,7 +433,7 @@ TEST_F(GraphicsThread, QueuedFrameRunsOnceAndEmptiesTheQueue) {
 
 TEST_F(GraphicsThread, SecondStartIsRefused) {
     start();
-    EXPECT_EQ(gfx_start_thread(g), RES_BLOCKED);
+    EXPECT_EQ(gfx_start_thread(g), RES_ALREADY_RUNNING);
     stop();
 }
 

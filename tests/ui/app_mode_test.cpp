@@ -6,12 +6,12 @@
 #include <atomic>
 #include <string>
 #include <vector>
+#include "app/mode_loading.h"
 #include "game/game.h"
 #include "platform/graphics.h"
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "ui/app_mode.h"
-#include "app/mode_loading.h"
 
 namespace {
 

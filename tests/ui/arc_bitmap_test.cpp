@@ -2,8 +2,8 @@
 #include <cstdlib>
 
 #include "effects/effect_fixture.h"
-#include "platform/shared_ref.h"
 #include "platform/colour_fade.h"
+#include "platform/shared_ref.h"
 #include "ui/control_arc.h"
 #include "ui/control_bitmap.h"
 

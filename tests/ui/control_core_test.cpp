@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/movement_path.h"
 #include "platform/colour_fade.h"
+#include "platform/movement_path.h"
 #include "ui/control.h"
 #include "ui/panel.h"
 #include "ui/value_bar.h"

@@ -1,10 +1,10 @@
 // What controls put on the screen, replayed into an off-screen surface.
 #include <gtest/gtest.h>
 
+#include "platform/colour_fade.h"
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
-#include "platform/colour_fade.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "assetgen/output.h"
+#include "platform/colour_fade.h"
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/sprite.h"
-#include "platform/colour_fade.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "assetgen/ui_art.h"
-#include "platform/sprite.h"
 #include "platform/anim.h"
+#include "platform/sprite.h"
 #include "ui/cursor.h"
 #include "ui/image_control.h"
 #include "ui/ui_draw.h"

@@ -102,7 +102,7 @@ inline void give_frames(Ship *ship, const std::vector<std::pair<int32_t, int32_t
 // ---- The world behind the hooks ----
 
 struct FakeWorld {
-    std::map<uint64_t, GameObject *> objects;                  // find_object
+    std::map<uint64_t, GameObject *> objects;                  // also in the game's object list
     std::map<std::pair<uint64_t, uint64_t>, Officer *> officers;   // (player, officer) -> officer
     std::vector<std::string> calls;                             // "sector+ 7", "fleet- 9" ...
     int32_t bonus_calls = 0;
@@ -111,10 +111,6 @@ inline FakeWorld g_world;
 
 inline WorldHooks fake_hooks() {
     WorldHooks h;
-    h.find_object = [](uint64_t id) -> GameObject * {
-        auto it = g_world.objects.find(id);
-        return it == g_world.objects.end() ? nullptr : it->second;
-    };
     h.find_player_officer = [](uint64_t player, uint64_t officer) -> Officer * {
         auto it = g_world.officers.find({player, officer});
         return it == g_world.officers.end() ? nullptr : it->second;
@@ -129,8 +125,8 @@ inline WorldHooks fake_hooks() {
     return h;
 }
 
-// An object of a kind at a place, known to the fake world by id: a header only, except that
-// A sector is a real sector record: ships join its object list.
+// An object of a kind at a place, found by id through the game's global object list: a header
+// only, except that a sector is a real sector record: ships join its object list.
 inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_t w, int32_t h) {
     GameObject *obj = kind == OBJECT_SECTOR ? object_create_blank(kind) : object_create_stub(kind, id);
     obj->id = id;
@@ -140,6 +136,7 @@ inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_
     obj->w = w;
     obj->h = h;
     g_world.objects[id] = obj;
+    list_append(game_get()->objects, obj);
     return obj;
 }
 
@@ -186,6 +183,7 @@ protected:
             if (Sector *sector = sector_of(obj)) list_reset(&sector->objects);
         for (GameObject *obj : owned) object_destroy(obj);
         for (auto &[id, obj] : g_world.objects) {
+            (void)list_remove_value(game->objects, obj);
             if (obj->kind != OBJECT_SECTOR) obj->flags |= OBJ_STUB;   // headers only
             object_destroy(obj);
         }
