@@ -457,10 +457,9 @@ TEST_F(ShotRecord, HostileRecordsAreRefused) {
 TEST_F(ShotRecord, AShotInFlightSurvivesAMapRoundTripAndLinksAgain) {
     Ship *shooter = on_map(HULL_LANCER, 600, 900, 0, RED);
     Ship *target = on_map(HULL_LANCER, 1300, 900, 180, BLUE);
-    g_world.objects[shooter->id] = shooter;
-    g_world.objects[target->id] = target;
-    object_add_ref(shooter);
-    object_add_ref(target);
+    // The link looks ids up on the game's maps: this map stands in for the combat map.
+    ObjectMap *combat = game->combat_map;
+    game->combat_map = map;
     Shot *s = shot_at(SHOT_TEMPLATE_VOLLEY, 700, 900);
     shot_set_source(s, shooter);
     shot_set_target(s, target);
@@ -488,10 +487,7 @@ TEST_F(ShotRecord, AShotInFlightSurvivesAMapRoundTripAndLinksAgain) {
     EXPECT_EQ(object_link(back), RES_UNRESOLVED_ID);
     EXPECT_NE(log.text().find("Shot failed to link target #987654 (object not found)"), std::string::npos);
     EXPECT_FALSE(back->flags & OBJ_LINKED);
-    g_world.objects.erase(shooter->id);
-    g_world.objects.erase(target->id);
-    object_release(shooter);
-    object_release(target);
+    game->combat_map = combat;
 }
 
 }  // namespace
