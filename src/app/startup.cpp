@@ -17,6 +17,7 @@
 #include "game/tech.h"
 #include "platform/files.h"
 #include "platform/font.h"
+#include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/log.h"

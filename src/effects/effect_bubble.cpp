@@ -8,8 +8,8 @@
 #include <new>
 
 #include "effects/effect_local.h"
-#include "platform/files.h"
 #include "platform/font.h"
+#include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/sprite.h"

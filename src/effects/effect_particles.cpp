@@ -6,7 +6,7 @@
 #include <new>
 
 #include "effects/effect_local.h"
-#include "platform/files.h"
+#include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/sound.h"
 

@@ -9,15 +9,15 @@
 #include <new>
 
 #include "effects/effect_local.h"
+#include "platform/anim.h"
+#include "platform/colour_fade.h"
 #include "platform/draw_silhouette.h"
-#include "platform/files.h"
+#include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/sprite.h"
-#include "platform/anim.h"
-#include "platform/colour_fade.h"
 
 namespace {
 
@@ -314,8 +314,8 @@ void portal_scan(PortalEffect *p, const EffectObjectView &view, int32_t dt) {
 
 void portal_step_object(PortalEffect *p, int32_t dt) {
     const EffectObjectView view = effect_object_view(p->object);
-    if (!p->object || !view.present || (view.flags & OBJECT_FLAG_DEAD) || !(view.flags2 & SHIP_FLAG2_TURN_DONE) ||
-        (view.flags2 & SHIP_FLAG2_LEAVING)) {
+    if (!p->object || !view.present || (view.flags & OBJECT_FLAG_DEAD) || !(view.flags2 & SHIP_FLAG2_RETREATING) ||
+        (view.flags2 & SHIP_FLAG2_RETREATED)) {
         p->state |= EFFECT_FINISHED;
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Files: the save folder, whole-file writes, directory listing, small file readers, data-store
-// numbers, local time, web links, and the integer geometry every screen shares.
+// numbers and web links. (Local time and the shared geometry have headers of their own, which
+// this one still brings along for the files that reach them through it.)
 //  - Save folder: $XDG_DATA_HOME/Astrovane, else $HOME/.local/share/Astrovane, else ".".
 //  - write_file replaces a file safely: the bytes go to "<name>.tmp" in the same folder, are
 //    synced, renamed over the target, and the folder is synced. On any failure the old file is
@@ -8,10 +9,7 @@
 //  - list_directory: the plain files of a folder, newest first, equal times by name.
 //  - shell_open only ever starts `xdg-open` with an address beginning "http://" or "https://";
 //    anything else is refused (an address may come from a save file).
-//  - Geometry: whole degrees 0..359 counter-clockwise on screen (0 right, 90 up); cos/sin tables
-//    x100 built once on first use (thread-safe); the 400 x 400 distance table is built by the
-//    loaders on the main thread before a game starts and only read afterwards.
-//  - Nothing here logs except the distance table.
+//  - Nothing here logs.
 //  - Result codes: RES_OPEN_FAILED (-6) open or list failure; RES_WRITE_FAILED (-21);
 //    RES_NOT_A_DIRECTORY (-29); RES_MKDIR_FAILED (-30); RES_END_OF_FILE (-46);
 //    RES_HEADER_READ_FAILED (-47) read error; RES_SHORT_BUFFER (-15); RES_DELETE_FAILED (-52);
@@ -21,11 +19,12 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+#include "platform/geometry.h"
+#include "platform/local_time.h"
 #include "platform/result.h"
 
 struct Buffer;
 
-constexpr int     DISTANCE_TABLE_SIZE   = 400;
 constexpr int32_t FILE_STRING_MAX       = 2097152;   // longest string file_read_string accepts
 
 // ---- Files and folders ----
@@ -54,24 +53,3 @@ int32_t text_to_i32(const char *text);
 Result store_read_int(const char *asset_path, int32_t *out);       // text_to_i32 of the text
 // One text_to_i32 per line that ends with '\n'; a last line without one is not read.
 Result store_read_int_lines(const char *asset_path, int32_t *count, std::vector<int32_t> *values);
-
-// ---- Time ----
-void    local_time_get(int *year, int *month, int *day, int *hour, int *minute, int *second);
-void    format_local_timestamp(std::string *field, int year, int month, int day, int hour,
-                               int minute, int second);   // month 0..11; 12-hour clock with AM/PM
-int64_t minutes_to_days_ceil(int64_t minutes);
-
-// ---- Geometry and numbers ----
-int32_t     trig_cos100(int angle);           // cos x 100, rounded away from zero
-int32_t     trig_sin100(int angle);           // -sin x 100 (screen y grows downwards)
-int         angle_normalize(int a);
-int         angle_diff(int from, int to);     // signed shortest turn; a half turn is -180 from 0
-int         angle_within(int a, int b, int arc);
-int         angle_of_vector(int dx, int dy);
-void        rotate_point(int angle, int radius, int *x, int *y);
-int32_t     distance(int dx, int dy);
-void        distance_table_build();
-void        distance_table_free();
-bool        distance_table_ready();
-const char *roman_numeral(int n);             // "I".."X" for 1..10, else ""
-int         is_nan(double value);

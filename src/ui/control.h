@@ -116,17 +116,20 @@ struct Control {
 
 // One record per control type; an empty slot means the operation does not apply.
 struct ControlClass {
-    Result (*load_assets)(int argument);
-    void   (*free_assets)(int argument);
-    void   (*free_all_assets)();
-    size_t (*size)();                                          // bytes of the type data
-    void   (*init)(Control *ctrl);                             // type data is constructed here
-    void   (*free)(Control *ctrl);                             // and destroyed here
-    void   (*on_user_data)(Control *ctrl);
-    void   (*update)(Control *ctrl, int ms);
-    void   (*draw)(Control *ctrl, Graphics *gfx, int ox, int oy);   // ox, oy: owner's drawing origin
-    void   (*on_show)(Control *ctrl);
-    void   (*get_bounds)(const Control *ctrl, int *x, int *y, int *w, int *h);
+    Result (*load_assets)(int argument) = nullptr;
+    void   (*free_assets)(int argument) = nullptr;
+    void   (*free_all_assets)() = nullptr;
+    size_t (*size)() = nullptr;   // bytes of the type data
+    void   (*init)(Control *ctrl) = nullptr;   // type data is constructed here
+    void   (*free)(Control *ctrl) = nullptr;   // and destroyed here
+    void   (*on_user_data)(Control *ctrl) = nullptr;
+    void   (*update)(Control *ctrl, int ms) = nullptr;
+    void   (*draw)(Control *ctrl, Graphics *gfx, int ox, int oy) = nullptr;   // ox, oy: owner's drawing origin
+    void   (*on_show)(Control *ctrl) = nullptr;
+    void   (*get_bounds)(const Control *ctrl, int *x, int *y, int *w, int *h) = nullptr;
+    // The type's own colours run to black over ms (a panel fades its children too); empty: the
+    // type has no colours of its own to fade. control_fade_out does the rest for every type.
+    void   (*fade_out)(Control *ctrl, int ms) = nullptr;
 };
 
 // The class of a type (the registry is filled on first use); null outside 0..8.

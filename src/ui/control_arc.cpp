@@ -7,7 +7,7 @@
 #include <new>
 
 #include "platform/draw.h"
-#include "platform/files.h"
+#include "platform/geometry.h"
 #include "platform/shared_ref.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Image control: image-type table, buttons, looks, highlight and tooltips.
+// Image control: buttons, looks, highlight and the tooltip settings.
 #include "ui/image_control.h"
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
-#include "platform/files.h"
 #include "platform/log.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
@@ -23,15 +22,6 @@ constexpr uint32_t ST_CAPTION_LOOK = 0x2;
 constexpr uint32_t ST_FEEDBACK     = 0x4;
 constexpr uint32_t ST_UPDATED      = 0x8;
 constexpr uint32_t ST_OWNS_ANIM    = 0x10;
-
-struct ImageType {
-    int32_t refcount = 0;
-    int32_t frame_count = 0;
-    Sprite **frames = nullptr;
-    std::vector<Animation *> animations;
-};
-
-ImageType g_types[IMAGE_TYPE_COUNT];
 
 ImageControl *data(Control *c) { return static_cast<ImageControl *>(control_type_data(c)); }
 
@@ -52,17 +42,6 @@ void set_rgb(uint8_t out[3], int r, int g, int b) {
     out[0] = static_cast<uint8_t>(r);
     out[1] = static_cast<uint8_t>(g);
     out[2] = static_cast<uint8_t>(b);
-}
-
-void empty_type(ImageType *t) {
-    if (t->frames) {
-        for (int i = 0; i < t->frame_count; ++i) ui_sprite_release(t->frames[i]);
-        delete[] t->frames;
-    }
-    t->frames = nullptr;
-    t->frame_count = 0;
-    for (Animation *a : t->animations) anim_free(a);
-    t->animations.clear();
 }
 
 void release_frames(ImageControl *im) {
@@ -138,15 +117,7 @@ void image_free(Control *c) {
 // Moves a look colour between its base and hover colours as the hover begins and ends.
 void hover_look(ImageControl *im, bool hovered, uint32_t state_bit, ColourFade *fade, const uint8_t base[3],
                 const uint8_t hover[3], int ms) {
-    if (hovered && !(im->state & state_bit)) {
-        im->state |= state_bit;
-        if (ms < 1) colour_fade_set(fade, hover[0], hover[1], hover[2]);
-        else colour_fade_to(fade, hover[0], hover[1], hover[2], ms, 0);
-    } else if (!hovered && (im->state & state_bit)) {
-        im->state &= ~state_bit;
-        if (ms < 1) colour_fade_set(fade, base[0], base[1], base[2]);
-        else colour_fade_to(fade, base[0], base[1], base[2], ms, 0);
-    }
+    ui_hover_colour(fade, hovered, &im->state, state_bit, base, hover, ms);
 }
 
 int interpolate(int from, int to, int elapsed, int duration) {
@@ -381,6 +352,7 @@ const ControlClass k_image_class = {
     .draw = image_draw,
     .on_show = image_on_show,
     .get_bounds = nullptr,
+    .fade_out = image_control_fade_out,
 };
 
 Control *create_common(int type) {
@@ -388,8 +360,8 @@ Control *create_common(int type) {
     if (!c) return nullptr;
     ImageControl *im = data(c);
     im->image_type = type;
-    if (type != IMAGE_TYPE_GIVEN && type >= 0 && type < IMAGE_TYPE_COUNT && g_types[type].frame_count > 0)
-        take_frames(im, g_types[type].frames, g_types[type].frame_count);
+    if (type != IMAGE_TYPE_GIVEN && image_type_frame_count(type) > 0)
+        take_frames(im, image_type_frames(type), image_type_frame_count(type));
     im->brightness = 100;
     image_control_refresh(c);
     return c;
@@ -402,68 +374,6 @@ const ControlClass *image_class() { return &k_image_class; }
 ImageControl *image_of(Control *c) { return c && c->type == CONTROL_IMAGE ? data(c) : nullptr; }
 const ImageControl *image_of(const Control *c) {
     return c && c->type == CONTROL_IMAGE ? static_cast<const ImageControl *>(control_type_data(c)) : nullptr;
-}
-
-Result image_control_load_type(int type) {
-    if (type < 0 || type >= IMAGE_TYPE_COUNT) return RES_OUT_OF_RANGE;
-    if (type == IMAGE_TYPE_GIVEN) return RES_OK;
-    ImageType *t = &g_types[type];
-    t->refcount += 1;
-    if (t->refcount > 1) return RES_OK;
-    log_write(LOG_GAME, LOG_DEBUG2, "Load image instance %i, count now %i", type, t->refcount);
-    char path[64];
-    std::snprintf(path, sizeof path, "control/image/%.3i/png", type);
-    int count = 0;
-    Sprite **frames = ui_load_numbered_sprites(path, &count);
-    if (!frames || count < 1) {
-        log_write(LOG_GAME, LOG_ERROR, "Failed to load image type %i", type);
-        return RES_READ_FAILED;
-    }
-    t->frames = frames;
-    t->frame_count = count;
-    for (int n = 0;; ++n) {
-        std::snprintf(path, sizeof path, "control/image/%.3i/anim/%.3i.dat", type, n);
-        std::vector<int32_t> ints;
-        int32_t count = 0;
-        if (store_read_int_lines(path, &count, &ints) != RES_OK) break;
-        Animation *anim = anim_create(static_cast<int>(ints.size() / 2), ANIM_CENTRED);
-        if (!anim) break;
-        for (size_t i = 0; i + 1 < ints.size(); i += 2) anim_add_frame(anim, ints[i], ints[i + 1]);
-        t->animations.push_back(anim);
-    }
-    return RES_OK;
-}
-
-void image_control_free_type(int type) {
-    if (type < 0 || type >= IMAGE_TYPE_COUNT || type == IMAGE_TYPE_GIVEN) return;
-    ImageType *t = &g_types[type];
-    if (t->refcount < 1) return;
-    t->refcount -= 1;
-    log_write(LOG_GAME, LOG_DEBUG2, "Free image instance %i, count now %i", type, t->refcount);
-    if (t->refcount == 0) empty_type(t);
-}
-
-void image_control_free_all_types() {
-    log_write(LOG_GAME, LOG_DEBUG, "Free all image instances");
-    for (ImageType &t : g_types) {
-        empty_type(&t);
-        t.refcount = 0;
-    }
-}
-
-Sprite *image_type_frame(int type, int index) {
-    if (type < 0 || type >= IMAGE_TYPE_COUNT) return nullptr;
-    const ImageType &t = g_types[type];
-    if (index < 0 || index >= t.frame_count) return nullptr;
-    return t.frames[index];
-}
-
-int image_type_frame_count(int type) {
-    return type >= 0 && type < IMAGE_TYPE_COUNT ? g_types[type].frame_count : 0;
-}
-
-int image_type_animation_count(int type) {
-    return type >= 0 && type < IMAGE_TYPE_COUNT ? static_cast<int>(g_types[type].animations.size()) : 0;
 }
 
 Control *image_control_create(int type) { return create_common(type); }
@@ -617,11 +527,11 @@ void image_control_refresh(Control *c) {
 
 void image_control_set_frame(Control *c, int index) {
     ImageControl *im = image_of(c);
-    if (!im || im->image_type < 0 || im->image_type >= IMAGE_TYPE_COUNT) return;
-    const ImageType &t = g_types[im->image_type];
-    if (index < 0 || index >= static_cast<int>(t.animations.size())) return;
+    if (!im) return;
+    Animation *animation = image_type_animation(im->image_type, index);
+    if (!animation) return;
     drop_animation(im);
-    im->animation = t.animations[static_cast<size_t>(index)];
+    im->animation = animation;
     im->options |= IMG_ANIMATED;
     if (!im->player) im->player = anim_player_create();
     if (!im->player) return;
@@ -970,90 +880,6 @@ void image_control_set_tooltip(Control *c, bool on, int kind, int a, int b, cons
     im->tooltip_text = text ? copy_text(text) : nullptr;
     c->on_hover_enter = image_control_tooltip_show;
     c->on_hover_leave = image_control_tooltip_hide;
-}
-
-namespace {
-
-// Centres each child vertically on the tallest of them.
-void centre_rows(Control *panel, int top) {
-    Panel *p = panel_of(panel);
-    int tallest = 0;
-    for (Control *child : p->children.items) tallest = std::max(tallest, child->h);
-    for (Control *child : p->children.items) control_set_position(child, child->x, top + tallest / 2 - child->h / 2);
-}
-
-void remove_tooltip(ControlRoot *root, const Control *owner_or_null) {
-    if (!root || !root->controls) return;
-    for (Control *c : root->controls->items) {
-        if (!c || (c->flags & CTRL_REMOVED) || c->id != CONTROL_ID_TOOLTIP) continue;
-        if (owner_or_null && c->user_data != owner_or_null) return;
-        control_remove(c);
-        return;
-    }
-}
-
-}  // namespace
-
-void image_control_tooltip_show(Control *c) {
-    ImageControl *im = image_of(c);
-    if (!im) return;
-    ControlRoot *root = control_root();
-    remove_tooltip(root, nullptr);
-    im->options |= IMG_CAPTION_HIDDEN;
-    Control *tip = panel_create_empty();
-    if (!tip) return;
-    tip->id = CONTROL_ID_TOOLTIP;
-    panel_set_shade(tip, 4);
-    panel_set_border(tip, true);
-    colour_fade_set(panel_border_colour(tip), 4, 4, 4);
-    control_set_enabled(tip, false);
-    const char *text = im->tooltip_text ? im->tooltip_text : "";
-    switch (im->tooltip_kind) {
-    case 1: {
-        Control *icon = image_control_create_frame(im->tooltip_a, im->tooltip_b);
-        panel_add_child(tip, 3, 3, 0, 0, icon);
-        const int x = 3 + (icon ? icon->w : 0) + 4;
-        panel_add_child(tip, x, 3, 0, 0, text_label_create_plain(2, 220, 240, 220, text));
-        centre_rows(tip, 3);
-        break;
-    }
-    case 2: {
-        const int f51 = image_type_frame_count(IMAGE_ACTION_POINTS) >= 2 ? 1 : 0;
-        Control *icon_a = image_control_create_frame(IMAGE_ACTION_POINTS, f51);
-        panel_add_child(tip, 3, 3, 0, 0, icon_a);
-        Control *label_a = text_label_create(2, 220, 240, 220, "%i", im->tooltip_a);
-        const int xa = 3 + (icon_a ? icon_a->w : 0) + 9;
-        panel_add_child(tip, xa, 3, 0, 0, label_a);
-        Control *icon_b = image_control_create(IMAGE_CLOCK);
-        const int xb = xa + (label_a ? label_a->w : 0) + 12;
-        panel_add_child(tip, xb, 3, 0, 0, icon_b);
-        Control *label_b = text_label_create(2, 220, 240, 220, "%i", im->tooltip_b);
-        panel_add_child(tip, xb + (icon_b ? icon_b->w : 0) + 6, 3, 0, 0, label_b);
-        centre_rows(tip, 3);
-        break;
-    }
-    default:
-        panel_add_child(tip, 3, 3, 0, 0, text_label_create_plain(2, 230, 10, 10, text));
-        break;
-    }
-    int w = 0, h = 0;
-    panel_layout(tip, &w, &h);
-    control_set_size(tip, w + 3, h + 3);
-    int sx = 0, sy = 0;
-    control_get_screen_position(c, &sx, &sy);
-    control_set_position(tip, sx + c->w / 2 - tip->w / 2, sy + c->h / 2 - tip->h / 2);
-    control_set_user_data(tip, c, nullptr);
-    tip->layer = CONTROL_LAYER_POPUP;
-    // The tooltip keeps its button and goes with it, also when the button is removed while hovered.
-    control_set_linked(tip, c);
-    game_queue_control(root, tip);
-}
-
-void image_control_tooltip_hide(Control *c) {
-    ImageControl *im = image_of(c);
-    if (!im) return;
-    remove_tooltip(control_root(), c);
-    im->options &= ~IMG_CAPTION_HIDDEN;
 }
 
 void image_control_fade_out(Control *c, int ms) {

@@ -117,6 +117,8 @@ void    image_control_free_all_types();
 Sprite *image_type_frame(int type, int index);
 int     image_type_frame_count(int type);
 int     image_type_animation_count(int type);
+Sprite *const *image_type_frames(int type);            // the type's frames, null when none are loaded
+Animation     *image_type_animation(int type, int index);   // null out of range
 
 Control *image_control_create(int type);
 Control *image_control_create_still(int type);

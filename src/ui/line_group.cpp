@@ -54,6 +54,7 @@ const ControlClass k_lines_class = {
     .draw = lines_draw,
     .on_show = nullptr,
     .get_bounds = nullptr,
+    .fade_out = line_group_fade_out,
 };
 
 }  // namespace

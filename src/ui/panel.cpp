@@ -52,18 +52,7 @@ ColourFade *ensure(ColourFade **slot) {
 
 void hover_look(Control *c, ColourFade *fade, uint32_t hovered_flag, const uint8_t base[3],
                 const uint8_t hover[3], int ms) {
-    Panel *p = data(c);
-    if (!fade) return;
-    const bool hovered = c->flags & CTRL_HOVERED;
-    if (hovered && !(p->flags & hovered_flag)) {
-        if (ms < 1) colour_fade_set(fade, hover[0], hover[1], hover[2]);
-        else colour_fade_to(fade, hover[0], hover[1], hover[2], ms, 0);
-        p->flags |= hovered_flag;
-    } else if (!hovered && (p->flags & hovered_flag)) {
-        if (ms < 1) colour_fade_set(fade, base[0], base[1], base[2]);
-        else colour_fade_to(fade, base[0], base[1], base[2], ms, 0);
-        p->flags &= ~hovered_flag;
-    }
+    ui_hover_colour(fade, c->flags & CTRL_HOVERED, &data(c)->flags, hovered_flag, base, hover, ms);
 }
 
 // One axis of the size animation; returns whether it has arrived.
@@ -271,6 +260,21 @@ void panel_get_bounds(const Control *c, int *x, int *y, int *w, int *h) {
     if (h) *h = bh;
 }
 
+// A panel fades its children, its border and glow; its background goes at once; it drops below
+// every other layer while it fades.
+void panel_fade_colours(Control *panel, int ms) {
+    Panel *p = panel_of(panel);
+    for (size_t i = 0; i < p->children.items.size(); ++i)
+        if (p->children.items[i]) control_fade_out(p->children.items[i], ms);
+    if ((p->flags & PANEL_BORDER) && p->border) {
+        colour_fade_clear_idle_loop(p->border);
+        colour_fade_to(p->border, 0, 0, 0, ms, 0);
+    }
+    p->flags &= ~PANEL_BACKGROUND;
+    if ((p->flags & PANEL_GLOW) && p->glow) colour_fade_to(p->glow, 0, 0, 0, ms, 0);
+    panel->layer = -4;
+}
+
 const ControlClass k_panel_class = {
     .load_assets = nullptr,
     .free_assets = nullptr,
@@ -283,6 +287,7 @@ const ControlClass k_panel_class = {
     .draw = panel_draw,
     .on_show = panel_on_show,
     .get_bounds = panel_get_bounds,
+    .fade_out = panel_fade_colours,
 };
 
 }  // namespace
@@ -705,21 +710,5 @@ void panel_add_effect(Control *panel, Effect *effect, int x, int y, int layer) {
 }
 
 void panel_fade_out_recursive(Control *panel, int ms) {
-    Panel *p = panel_of(panel);
-    if (!p) return;
-    for (size_t i = 0; i < p->children.items.size(); ++i)
-        if (p->children.items[i]) control_fade_out(p->children.items[i], ms);
-    if ((p->flags & PANEL_BORDER) && p->border) {
-        colour_fade_clear_idle_loop(p->border);
-        colour_fade_to(p->border, 0, 0, 0, ms, 0);
-    }
-    p->flags &= ~PANEL_BACKGROUND;
-    if ((p->flags & PANEL_GLOW) && p->glow) colour_fade_to(p->glow, 0, 0, 0, ms, 0);
-    panel->flags &= ~CTRL_DISABLE_TIMER;
-    panel->flags |= CTRL_FADING | CTRL_DISABLED;
-    if (ms > 0) control_remove_after(panel, ms);
-    else control_remove(panel);
-    panel->flags |= CTRL_CLOSED;
-    panel->id = -1;
-    panel->layer = -4;
+    if (panel_of(panel)) control_fade_out(panel, ms);
 }

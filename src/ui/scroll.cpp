@@ -148,6 +148,7 @@ const ControlClass k_track_class = {
     .draw = track_draw,
     .on_show = nullptr,
     .get_bounds = nullptr,
+    .fade_out = scroll_track_fade_out,
 };
 
 void state_free(void *state) { delete static_cast<ScrollBarState *>(state); }

@@ -129,6 +129,7 @@ const ControlClass k_label_class = {
     .draw = label_draw,
     .on_show = nullptr,
     .get_bounds = nullptr,
+    .fade_out = text_label_fade_out,
 };
 
 std::string format_va(const char *format, va_list args) {

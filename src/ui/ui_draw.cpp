@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/colour_fade.h"
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
@@ -220,4 +221,14 @@ void ui_sprite_addref(Sprite *sprite) {
 }
 void ui_sprite_release(Sprite *sprite) {
     if (sprite) sprite_release(sprite);
+}
+
+void ui_hover_colour(ColourFade *fade, bool hovered, uint32_t *state, uint32_t bit, const uint8_t base[3],
+                     const uint8_t hover[3], int ms) {
+    if (!fade || hovered == bool(*state & bit)) return;
+    const uint8_t *to = hovered ? hover : base;
+    if (ms < 1) colour_fade_set(fade, to[0], to[1], to[2]);
+    else colour_fade_to(fade, to[0], to[1], to[2], ms, 0);
+    if (hovered) *state |= bit;
+    else *state &= ~bit;
 }

@@ -8,8 +8,15 @@
 //  - Game thread only.
 #include <cstdint>
 
+struct ColourFade;
 struct Graphics;
 struct Sprite;
+
+// A look colour that follows the hover: when the hover begins (bit not yet set in *state) the
+// colour runs to `hover` over ms (at once below 1 ms) and the bit is set; when it ends the colour
+// runs back to `base` and the bit is cleared. A null fade changes nothing.
+void ui_hover_colour(ColourFade *fade, bool hovered, uint32_t *state, uint32_t bit, const uint8_t base[3],
+                     const uint8_t hover[3], int ms);
 
 // The screen the frame is drawn for (its size before video set-up: 1024 x 768).
 int ui_screen_width();

@@ -125,6 +125,7 @@ const ControlClass k_bar_class = {
     .draw = bar_draw,
     .on_show = nullptr,
     .get_bounds = nullptr,
+    .fade_out = value_bar_fade_out,
 };
 
 }  // namespace

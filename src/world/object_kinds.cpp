@@ -14,7 +14,7 @@ ObjectRegisterFn *const OBJECT_KIND_REGISTER[5] = {
     shot_register_methods,   // shot
     sector_register_methods,   // sector
     fleet_register_methods,   // fleet
-    site_register,   // site
+    site_register_methods,   // site
 };
 
 FactoryRegisterFn *const FACTORY_KIND_REGISTER[5] = {

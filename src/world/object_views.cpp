@@ -5,6 +5,22 @@
 #include "ui/control_minimap.h"
 #include "world/object.h"
 #include "world/object_map.h"
+#include "world/ship.h"
+#include "world/site.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+// A harvester's plume is as dense as its resource body is full: the ore left over the body's
+// capacity; 0 for any other site, a deactivated harvester or one without a body.
+float plume_ratio(const Site *site) {
+    if (site->subtype != SITE_HARVESTER || (site->state & SITE_DEACTIVATED)) return 0.0f;
+    const Site *body = site_cast(world_find_object(site->harvest_target_id));
+    if (!body || body->resources_max < 1) return 0.0f;
+    return float(body->resources_left) / float(body->resources_max);
+}
+
+}  // namespace
 
 void object_effect_view(const GameObject *o, EffectObjectView *out) {
     *out = EffectObjectView{};
@@ -15,6 +31,15 @@ void object_effect_view(const GameObject *o, EffectObjectView *out) {
     out->w = o->w;
     out->h = o->h;
     if (o->frames && o->frame >= 0 && o->frame < o->frame_count) out->image = o->frames[o->frame];
+    if (const Ship *ship = ship_of(o)) {
+        out->flags2 = ship->ship_flags;
+        out->stage = ship->retreat_countdown;
+    } else if (const Site *site = site_cast(o)) {
+        out->flags2 = site->state;
+        out->attach_x = site->hotspot_x;
+        out->attach_y = site->hotspot_y;
+        out->plume_ratio = plume_ratio(site);
+    }
 }
 
 void object_control_rect(const GameObject *o, int *x, int *y, int *w, int *h, uint32_t *flags) {
@@ -51,6 +76,8 @@ bool map_minimap_view(const ObjectMap *map, bool with_objects, MinimapMapView *o
         m.y = o->y;
         m.w = o->w;
         m.h = o->h;
+        m.brightness = o->pulse_level;
+        // The owners' colours and the UI player's sector records come with the players.
         out->objects.push_back(m);
     }
     return true;

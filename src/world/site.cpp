@@ -446,7 +446,7 @@ bool group_holds(const Site *site, int32_t group, int32_t frame) {
 
 // ---- Registration ----
 
-void site_register(ObjectMethods *m) {
+void site_register_methods(ObjectMethods *m) {
     *m = ObjectMethods{
         .size = site_size,
         .type_name = site_type_name,

@@ -189,7 +189,7 @@ inline const Site *site_cast(const GameObject *obj) {
 
 // ---- Registration (object_kinds.cpp) ---------------------------------------------------------------
 
-void site_register(ObjectMethods *row);
+void site_register_methods(ObjectMethods *row);
 void site_register_factory(Factory *factory);
 
 // ---- Templates and parameters ------------------------------------------------------------------------

@@ -102,7 +102,7 @@ TEST_F(Portal, NothingShowsOrMovesDuringTheStartDelay) {
 
 TEST_F(Portal, TheOutlineEndsTheStepAfterItsShipDiesAndLetsGoOfIt) {
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_TURN_DONE;
+    ship.view.flags2 = SHIP_FLAG2_RETREATING;
     ship.view.w = ship.view.h = 40;
     PortalEffect *p = effect_create_portal(0);
     effect_portal_set_object(p, as_object(&ship));
@@ -119,7 +119,7 @@ TEST_F(Portal, TheOutlineEndsTheStepAfterItsShipDiesAndLetsGoOfIt) {
 
 TEST_F(Portal, TheOutlineFollowsTheTurnFlagsAndTheStagePicksItsAnimation) {
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_TURN_DONE;
+    ship.view.flags2 = SHIP_FLAG2_RETREATING;
     ship.view.stage = 2;
     PortalEffect *p = effect_create_portal(0);
     effect_portal_set_object(p, as_object(&ship));
@@ -128,7 +128,7 @@ TEST_F(Portal, TheOutlineFollowsTheTurnFlagsAndTheStagePicksItsAnimation) {
     ship.view.stage = 0;
     effect_update(p, 20);
     EXPECT_EQ(p->anim, 3);
-    ship.view.flags2 |= SHIP_FLAG2_LEAVING;
+    ship.view.flags2 |= SHIP_FLAG2_RETREATED;
     effect_update(p, 20);
     EXPECT_TRUE(effect_is_finished(p));
     effect_free(p);
@@ -148,7 +148,7 @@ TEST_F(Portal, TheScanPointWalksOnlyOverOpaquePixelsOfTheShip) {
     ASSERT_NE(image, nullptr);
     sprite_addref(image);
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_TURN_DONE;
+    ship.view.flags2 = SHIP_FLAG2_RETREATING;
     ship.view.image = image;
     ship.view.x = 0;
     ship.view.y = 0;

@@ -15,6 +15,8 @@
 #include <vector>
 #include "platform/buffer.h"
 #include "platform/files.h"
+#include "platform/geometry.h"
+#include "platform/local_time.h"
 #include "platform/store.h"
 #include "platform/store_write.h"
 

@@ -1,0 +1,125 @@
+// The integer geometry every screen shares: trigonometry tables, angles, distances, numerals.
+#include "platform/geometry.h"
+
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <new>
+#include "platform/log.h"
+
+namespace {
+
+constexpr double DEGREE_TO_RADIAN = 0.01745329238474369;
+constexpr double RADIAN_TO_DEGREE = 57.2957763671875;
+
+struct TrigTables {
+    int32_t cos100[360];
+    int32_t sin100[360];
+};
+
+int32_t away_from_zero(double value) {
+    if (std::fabs(value) < 0.001) return 0;
+    return int32_t(value > 0 ? std::ceil(value) : std::floor(value));
+}
+
+const TrigTables &trig_tables() {
+    static const TrigTables tables = [] {
+        TrigTables t{};
+        for (int a = 0; a < 360; ++a) {
+            t.cos100[a] = away_from_zero(std::cos(a * DEGREE_TO_RADIAN) * 100.0);
+            t.sin100[a] = away_from_zero(-std::sin(a * DEGREE_TO_RADIAN) * 100.0);
+        }
+        return t;
+    }();
+    return tables;
+}
+
+std::atomic<int32_t *> g_distance_table{nullptr};
+
+// 64-bit squares: 32-bit ones overflow past 46,340. The one result beyond i32 (from INT_MIN) is capped.
+int32_t distance_computed(int64_t dx, int64_t dy) {
+    const double d = std::sqrt(double(dx * dx + dy * dy));
+    return d >= double(INT32_MAX) ? INT32_MAX : int32_t(d);
+}
+
+}  // namespace
+
+int32_t trig_cos100(int angle) { return trig_tables().cos100[angle_normalize(angle)]; }
+int32_t trig_sin100(int angle) { return trig_tables().sin100[angle_normalize(angle)]; }
+
+int angle_normalize(int a) {
+    int r = a % 360;
+    return r < 0 ? r + 360 : r;
+}
+
+int angle_diff(int from, int to) {
+    int d = angle_normalize(to) - angle_normalize(from);
+    // A half turn takes the other sign: d = 180 gives -180 and d = -180 gives 180.
+    if (d >= 180) return d - 360;
+    if (d <= -180) return d + 360;
+    return d;
+}
+
+int angle_within(int a, int b, int arc) {
+    return std::abs(angle_diff(a, b)) <= arc / 2 ? 1 : 0;
+}
+
+int angle_of_vector(int dx, int dy) {
+    const int64_t squares = int64_t(dx) * dx + int64_t(dy) * dy;
+    if (squares == 0) return 0;
+    const double length = std::sqrt(double(squares));
+    const double t = std::acos(std::fabs(double(dx)) / length) * RADIAN_TO_DEGREE;
+    double a;
+    if (dx >= 0) a = dy <= 0 ? t : 360.0 - t;
+    else a = dy >= 0 ? 180.0 + t : 180.0 - t;
+    return int(a);
+}
+
+void rotate_point(int angle, int radius, int *x, int *y) {
+    const int a = angle_normalize(angle);
+    if (x) *x = int(int64_t(trig_tables().cos100[a]) * radius / 100);
+    if (y) *y = int(int64_t(trig_tables().sin100[a]) * radius / 100);
+}
+
+int32_t distance(int dx, int dy) {
+    const int64_t ax = dx < 0 ? -int64_t(dx) : dx;
+    const int64_t ay = dy < 0 ? -int64_t(dy) : dy;
+    const int32_t *table = g_distance_table.load(std::memory_order_acquire);
+    if (table && ax < DISTANCE_TABLE_SIZE && ay < DISTANCE_TABLE_SIZE)
+        return table[ay * DISTANCE_TABLE_SIZE + ax];
+    return distance_computed(ax, ay);
+}
+
+void distance_table_build() {
+    if (g_distance_table.load(std::memory_order_acquire)) return;
+    const int size = DISTANCE_TABLE_SIZE;
+    log_write(LOG_GAME, LOG_DEBUG, "Compute distance table (size %i)", size);
+    auto *table = new (std::nothrow) int32_t[size_t(size) * size];
+    if (!table) {
+        log_write(LOG_GAME, LOG_ERROR, "Failed to allocate %i bytes for a distance table (size %i)",
+                  int(sizeof(int32_t)) * size * size, size);
+        return;
+    }
+    for (int dy = 0; dy < size; ++dy)
+        for (int dx = 0; dx < size; ++dx) table[dy * size + dx] = distance_computed(dx, dy);
+    g_distance_table.store(table, std::memory_order_release);
+}
+
+void distance_table_free() {
+    delete[] g_distance_table.exchange(nullptr, std::memory_order_acq_rel);
+}
+
+bool distance_table_ready() {
+    return g_distance_table.load(std::memory_order_acquire) != nullptr;
+}
+
+const char *roman_numeral(int n) {
+    static const char *const NUMERALS[] = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X"};
+    return n >= 1 && n <= 10 ? NUMERALS[n - 1] : "";
+}
+
+int is_nan(double value) {
+    return std::isnan(value) ? 1 : 0;
+}
+

@@ -1,0 +1,23 @@
+#pragma once
+// Geometry: the integer geometry every screen shares.
+//  - Whole degrees 0..359 counter-clockwise on screen (0 right, 90 up); cos/sin tables x100 built
+//    once on first use (thread-safe); the 400 x 400 distance table is built by the loaders on the
+//    main thread before a game starts and only read afterwards.
+//  - Only the distance table logs.
+#include <cstdint>
+
+constexpr int DISTANCE_TABLE_SIZE = 400;
+
+int32_t     trig_cos100(int angle);           // cos x 100, rounded away from zero
+int32_t     trig_sin100(int angle);           // -sin x 100 (screen y grows downwards)
+int         angle_normalize(int a);
+int         angle_diff(int from, int to);     // signed shortest turn; a half turn is -180 from 0
+int         angle_within(int a, int b, int arc);
+int         angle_of_vector(int dx, int dy);
+void        rotate_point(int angle, int radius, int *x, int *y);
+int32_t     distance(int dx, int dy);
+void        distance_table_build();
+void        distance_table_free();
+bool        distance_table_ready();
+const char *roman_numeral(int n);             // "I".."X" for 1..10, else ""
+int         is_nan(double value);
