@@ -8,6 +8,9 @@ struct EffectWorldHooks;
 struct ControlWorldHooks;
 struct MinimapWorldHooks;
 struct PanelEffectHooks;
+struct SceneHooks;
+struct TransferSliderHooks;
+struct MinimapPanelHooks;
 
 void app_install_hooks();
 
@@ -16,3 +19,6 @@ EffectWorldHooks  app_effect_world_hooks();
 ControlWorldHooks app_control_world_hooks();
 MinimapWorldHooks app_minimap_world_hooks();
 PanelEffectHooks  app_panel_effect_hooks();
+SceneHooks        app_scene_hooks();
+TransferSliderHooks app_transfer_slider_hooks();
+MinimapPanelHooks app_minimap_panel_hooks();

@@ -272,6 +272,12 @@ void officer_add_ship_experience(Officer *officer, int32_t amount) {
     officer_hire_or_promote(officer);
 }
 
+void officer_add_base_experience(Officer *officer, int32_t amount) {
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
+    officer_hire_or_promote(officer);
+}
+
 void officer_apply_ship_bonuses(const Officer *officer, Ship *ship) {
     const int32_t *skill = officer->skills;
     const int32_t navigation = skill[SKILL_NAVIGATION], marksmanship = skill[SKILL_MARKSMANSHIP];

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <new>
 #include <vector>
+#include "effects/effect_spark.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -175,7 +177,10 @@ void sector_update(GameObject *obj, int32_t dt) {
     s->pulse_ms -= dt;
     if (s->pulse_ms > 0) return;
     s->pulse_ms = SECTOR_PULSE_MS;
-    if (standins().effect_pulse) standins().effect_pulse(obj->map, centre_x(obj), centre_y(obj), radius);
+    if (!obj->map) return;
+    // One green wave of the detection radius, 1600 ms fading from 500 ms, that its map waits for.
+    PulseEffect *pulse = effect_create_pulse(1, radius, 255, 1600, 0, 0, 500, 1, 1, 0);
+    if (pulse) map_add_effect(obj->map, pulse, centre_x(obj), centre_y(obj));
 }
 
 void sector_galaxy_turn(GameObject *obj) {
@@ -192,8 +197,7 @@ void sector_galaxy_turn(GameObject *obj) {
         const Ship *ship = ship_of(visitor);
         if (obj->owner_id != 0 && foreign && ship) {
             Officer *officer = ship->pilot;
-            if (officer && standins().officer_add_base_experience)
-                standins().officer_add_base_experience(officer, 100);
+            if (officer) officer_add_base_experience(officer, 100);
         }
         object_galaxy_turn(visitor);
     }

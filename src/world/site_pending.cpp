@@ -4,7 +4,6 @@
 #include "game/game.h"
 #include "game/officer.h"
 #include "platform/random.h"
-#include "platform/saturate.h"
 
 void     site_pending_update_totals(Player *) {}
 void     site_pending_add_resources(Player *, int32_t) {}
@@ -25,11 +24,6 @@ int32_t  site_pending_take_crew(Player *, int32_t) { return 0; }
 bool     site_pending_has_no_home_colony(Player *) { return false; }
 int32_t  site_pending_bonus_percent(Player *, int32_t) { return 0; }
 void     site_pending_add_research_points(Player *, int32_t) {}
-void     site_pending_add_base_experience(Officer *officer, int32_t amount) {
-    officer->experience = saturate_add_i32(officer->experience, amount);
-    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
-    officer_hire_or_promote(officer);
-}
 
 namespace {
 std::vector<SitePostedAlert> g_posted;

@@ -47,7 +47,6 @@ int32_t  site_pending_take_crew(Player *player, int32_t n);                 // p
 bool     site_pending_has_no_home_colony(Player *player);                   // PLAYER_FLAG_NO_HOME_COLONY
 int32_t  site_pending_bonus_percent(Player *player, int32_t kind);          // research bonus 0 mining, 1 research, 2 crew
 void     site_pending_add_research_points(Player *player, int32_t points);  // player_add_research_points
-void     site_pending_add_base_experience(Officer *officer, int32_t amount);   // officer_add_base_experience
 
 // ---- Alerts: the builder of `kind` and game_add_alert ----
 enum SiteAlertKind : int32_t {

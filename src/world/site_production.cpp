@@ -193,7 +193,7 @@ void finish_item(Site *site, Sector *sector) {
             if (for_ui_player(site) && game && game->pilot_portraits)
                 if (const int32_t *portrait = shuffle_next(game->pilot_portraits)) recruit->portrait = *portrait;
             site_remove_officer(site, recruit->id);
-            site_pending_add_base_experience(recruit, 1);
+            officer_add_base_experience(recruit, 1);
             officer_release(recruit);
             sound_for_ui(site, SOUND_OFFICER_DONE);
         }
@@ -628,5 +628,5 @@ void site_galaxy_turn(GameObject *obj) {
     if (sector_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;
     else site->state &= ~SITE_CONTESTED;
     if (site->subtype == SITE_STARBASE && !(site->state & SITE_CREW_SHORT) && site->commander)
-        site_pending_add_base_experience(site->commander, 100);
+        officer_add_base_experience(site->commander, 100);
 }

@@ -14,6 +14,7 @@
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/store.h"
+#include "effects/effect_spark.h"
 #include "world/factory.h"
 #include "world/fleet.h"
 #include "world/kind_standins.h"
@@ -43,12 +44,6 @@ struct Learnt {
 
 struct Record {
     std::vector<Learnt> learnt;
-    std::vector<std::pair<Officer *, int32_t>> experience;
-    struct Pulse {
-        ObjectMap *map;
-        int32_t x, y, radius;
-    };
-    std::vector<Pulse> pulses;
     std::vector<FakePlayer *> players;
 };
 inline Record g_rec;
@@ -61,10 +56,6 @@ inline KindStandIns fake_standins() {
     KindStandIns k;
     k.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
         g_rec.learnt.push_back({fake_player(p), obj->id, level});
-    };
-    k.officer_add_base_experience = [](Officer *o, int32_t amount) { g_rec.experience.emplace_back(o, amount); };
-    k.effect_pulse = [](ObjectMap *map, int32_t x, int32_t y, int32_t radius) {
-        g_rec.pulses.push_back({map, x, y, radius});
     };
     return k;
 }
@@ -218,6 +209,19 @@ protected:
         }
         map_place_object(map, obj, x, y, 1);
         map_add_pending_objects(map);
+    }
+    // The pulse effects added to the test's galaxy map, oldest first.
+    struct Pulse {
+        ObjectMap *map;
+        int32_t x, y, radius;
+    };
+    std::vector<Pulse> pulses() {
+        std::vector<Pulse> out;
+        for (List<Effect> *list : {&map->effects, &map->new_effects})
+            for (Effect *e : list->items)
+                if (e && e->type == 2)
+                    out.push_back({e->owner, e->x, e->y, static_cast<PulseEffect *>(e)->max_radius});
+        return out;
     }
     FakePlayer *add_player(uint64_t id) {
         FakePlayer *p = new FakePlayer{id, {}};

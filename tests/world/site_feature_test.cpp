@@ -373,8 +373,12 @@ TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     EXPECT_EQ(sector_harvest_income(s), 0);
     object_advance_clock(s, 1440);
     EXPECT_EQ(body->resources_left, 100000) << "nothing mined while switched off";
+    object_set_animation(harvester, SITE_ANIM_DEACTIVATED, -1);
+    ASSERT_EQ(harvester->animation, SITE_ANIM_DEACTIVATED);
+    game->ui_player_id = 7;
     site_set_deactivated(harvester, 0);
     EXPECT_FALSE(site_is_deactivated(harvester));
+    EXPECT_EQ(harvester->animation, harvester->params.idle_animation) << "the user's harvester starts up again";
     EXPECT_EQ(sector_harvest_income(s), 10);
     object_advance_clock(s, 1440);
     EXPECT_LT(body->resources_left, 100000) << "mining again";

@@ -13,6 +13,7 @@
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
 #include "assetgen/family_ui.h"
+#include "assetgen/scene_backgrounds.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ const AssetFamily FAMILIES[] = {
     {"ui", ui_family_generate, ui_family_list_paths},
     {"ships", ships_family_generate, ships_family_list_paths},
     {"shots", shots_family_generate, shots_family_list_paths},
+    {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
 };
 
 }  // namespace
