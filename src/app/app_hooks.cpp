@@ -1,6 +1,7 @@
 // Filling the hook tables of the toolkit with the model's and the screens' functions.
 #include "app/app_hooks.h"
 
+#include "ai/ai_player.h"
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
@@ -73,4 +74,5 @@ void app_install_hooks() {
     scene_set_hooks(app_scene_hooks());
     transfer_slider_set_hooks(app_transfer_slider_hooks());
     minimap_panel_set_hooks(app_minimap_panel_hooks());
+    ai_install_player_hooks();
 }

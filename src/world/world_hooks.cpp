@@ -2,6 +2,7 @@
 #include "world/world_hooks.h"
 
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/hash.h"
 #include "world/sector.h"
 #include "world/shot.h"
@@ -12,6 +13,13 @@ namespace {
 WorldHooks default_hooks() {
     WorldHooks hooks;
     hooks.sector_has_object_of = sector_has_object_of;
+    // Players and their memory are model records beside the world's.
+    hooks.find_player = [](uint64_t id) { return game_find_player(game_get(), id); };
+    hooks.player_id = [](const Player *player) { return player->id; };
+    hooks.player_knows_object = player_knows_object;
+    hooks.player_known_object = player_known_object_by_id;
+    hooks.player_has_sensor_tap = player_has_sensor_tap;
+    hooks.find_player_officer = game_find_player_officer;
     return hooks;
 }
 

@@ -4,6 +4,8 @@
 // world hooks. SectorFixture sets everything up and takes it down afterwards.
 #include <gtest/gtest.h>
 
+#include "game/player.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,10 +31,12 @@
 
 namespace sector_test {
 
-// Fake players are plain records; the game only ever passes their pointers around.
+// Fake players record what the sectors ask of them; each stands for a real Player record that
+// the sites credit and recount.
 struct FakePlayer {
     uint64_t id = 0;
     std::vector<uint64_t> taps;   // players it holds a sensor tap on
+    Player  *real = nullptr;      // owned
 };
 
 struct Learnt {
@@ -48,8 +52,12 @@ struct Record {
 };
 inline Record g_rec;
 
-inline FakePlayer *fake_player(Player *p) { return reinterpret_cast<FakePlayer *>(p); }
-inline Player *as_player(FakePlayer *p) { return reinterpret_cast<Player *>(p); }
+inline FakePlayer *fake_player(const Player *p) {
+    for (FakePlayer *f : g_rec.players)
+        if (f->real == p) return f;
+    return nullptr;
+}
+inline Player *as_player(FakePlayer *p) { return p->real; }
 
 // ---- The stand-in table over the fakes ----
 inline KindStandIns fake_standins() {
@@ -67,9 +75,10 @@ inline WorldHooks fake_hooks() {
             if (p->id == id) return as_player(p);
         return nullptr;
     };
-    h.player_id = [](const Player *p) { return reinterpret_cast<const FakePlayer *>(p)->id; };
+    h.player_id = [](const Player *p) { return fake_player(p) ? fake_player(p)->id : 0; };
     h.player_has_sensor_tap = [](const Player *p, uint64_t tapped) {
-        for (uint64_t t : reinterpret_cast<const FakePlayer *>(p)->taps)
+        const FakePlayer *f = fake_player(p);
+        for (uint64_t t : f ? f->taps : std::vector<uint64_t>{})
             if (t == tapped) return true;
         return false;
     };
@@ -129,7 +138,10 @@ protected:
         world_set_hooks(WorldHooks{});
         factory_free();
         store_shutdown();
-        for (FakePlayer *p : g_rec.players) delete p;
+        for (FakePlayer *p : g_rec.players) {
+            player_free(p->real);
+            delete p;
+        }
         g_rec = Record{};
     }
 
@@ -224,7 +236,8 @@ protected:
         return out;
     }
     FakePlayer *add_player(uint64_t id) {
-        FakePlayer *p = new FakePlayer{id, {}};
+        FakePlayer *p = new FakePlayer{id, {}, player_create(PLAYER_KIND_COMPUTER)};
+        player_set_id(p->real, id);
         g_rec.players.push_back(p);
         list_append(&players_, as_player(p));
         return p;
