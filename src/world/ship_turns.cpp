@@ -11,6 +11,7 @@
 #include "platform/random.h"
 #include "platform/str.h"
 #include "systems/system.h"
+#include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -112,9 +113,8 @@ const char *player_label(const Player *player) {
 // The sector a hacking fleet reaches: the nearest whose centre lies within the fleet's scan range.
 GameObject *hack_target(const GameObject *fleet) {
     const Game *game = game_get();
-    const WorldHooks &hooks = world_hooks();
-    if (!game || !game->galaxy_map || !hooks.fleet_scan_range) return nullptr;
-    const int32_t reach = hooks.fleet_scan_range(fleet);
+    if (!game || !game->galaxy_map) return nullptr;
+    const int32_t reach = fleet_hook_scan_range(fleet);
     GameObject *best = nullptr;
     int32_t best_d = 0;
     for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i) {
@@ -247,8 +247,7 @@ void survey(Ship *ship) {
     Site *site = sector_find_site_with_feature(sector, FEATURE_RESOURCES);
     if (!site) site = sector_find_site_with_feature(sector, FEATURE_SURVIVORS);
     if (!site) return;
-    const WorldHooks &hooks = world_hooks();
-    if (hooks.site_gather_feature) hooks.site_gather_feature(site, ship->owner_id);
+    site_gather_feature(site, ship->owner_id);
     ship_experience(ship, SURVEY_EXPERIENCE);
 }
 

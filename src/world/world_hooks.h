@@ -66,16 +66,12 @@ struct WorldHooks {
                                             std::vector<GameObject *> *objects) = nullptr;
 
     // ---- What a ship's galaxy day needs ----
-    // A fleet's scan range on the galaxy map: how far its ships' network hacking reaches.
-    int32_t     (*fleet_scan_range)(const GameObject *fleet) = nullptr;
     const char *(*player_name)(const Player *player) = nullptr;
     int32_t     (*player_research_rate)(const Player *player) = nullptr;   // 1/400 points per day
     void        (*player_add_research_points)(Player *player, int32_t amount) = nullptr;
     int32_t     (*player_pick_stealable_tech)(Player *thief, Player *victim) = nullptr;   // -1: none
     void        (*player_complete_tech)(Player *player, int32_t tech) = nullptr;
     void        (*player_add_sensor_tap)(Player *player, GameObject *sector, int32_t minutes) = nullptr;
-    // STAND-IN until site_gather_feature is on main: the player collects the site's feature.
-    void        (*site_gather_feature)(GameObject *site, uint64_t player_id) = nullptr;
 };
 
 void              world_set_hooks(const WorldHooks &hooks);

@@ -103,7 +103,6 @@ inline WorldHooks real_hooks() {
     h.fleet_add_ship = fleet_hook_add_ship;
     h.fleet_remove_ship = fleet_hook_remove_ship;
     h.fleet_move_target = fleet_move_target;
-    h.fleet_scan_range = fleet_hook_scan_range;
     h.player_learn_object = learn;
     h.player_name = [](const Player *p) -> const char * { return fake(p)->id == 78 ? "Azure Combine" : nullptr; };
     return h;

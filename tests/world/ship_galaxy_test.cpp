@@ -4,6 +4,7 @@
 
 #include "game/alert_pending.h"
 #include "game/game.h"
+#include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 
@@ -150,18 +151,19 @@ class Hacking : public GalaxyDays {
 protected:
     GameObject *fleet = nullptr;
     ObjectMap *galaxy = nullptr;
-    static inline int32_t scan_range = 0;
     void SetUp() override {
         GalaxyDays::SetUp();
         fit(ship, LANCER_STARBOARD, SYSTEM_TYPE_NETWORK_INTRUSION);
-        fleet = place(OBJECT_FLEET, 600, 1000, 1000, 20, 20);
+        fleet = object_create_blank(OBJECT_FLEET);
+        owned.push_back(fleet);
+        fleet->id = 600;
+        fleet->x = fleet->y = 1000;
+        fleet->w = fleet->h = 20;
+        fleet_of(fleet)->scan_range = 400;
+        known[600] = fleet;
         ship->fleet_id = 600;
         galaxy = map_create();
         game->galaxy_map = galaxy;
-        scan_range = 400;
-        WorldHooks hooks = world_hooks();
-        hooks.fleet_scan_range = [](const GameObject *) { return scan_range; };
-        world_set_hooks(hooks);
         g_players[BLUE].research_rate = 50000;
         ship->hack_timer = 100;
         rng_seed(game->generators[5], 4242);   // the hacking generator
