@@ -7,6 +7,8 @@
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
 
 using namespace shiptest;
 
@@ -145,6 +147,43 @@ TEST_F(GalaxyDays, FieldRepairMendsArmourToItsCapAndSystemsOneAtATime) {
     days(2);
     EXPECT_EQ(beam->integrity, beam->max_integrity);
     EXPECT_FALSE(beam->status & SYSTEM_STATUS_DAMAGED);
+}
+
+TEST_F(GalaxyDays, ASurveyOrderGathersTheFirstFeatureOfTheSectorAndTeachesThePilot) {
+    GameObject *sector = object_create_blank(OBJECT_SECTOR);
+    owned.push_back(sector);
+    sector->id = 910;
+    known[910] = sector;
+    auto body = [&](int32_t kind) {
+        Site *site = site_cast(object_create_blank(OBJECT_SITE));
+        site->feature = new SiteFeature();
+        site->feature->kind = kind;
+        site->feature->grid_x = 3;
+        sector_add_site(sector_of(sector), site, 0, 0);
+        return site;
+    };
+    Site *bonus = body(FEATURE_RESEARCH);      // not gathered
+    Site *survivors = body(FEATURE_SURVIVORS);
+    Site *resources = body(FEATURE_RESOURCES);
+    ship->sector_id = 910;
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    const int32_t xp = pilot->experience;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(resources->feature, nullptr) << "resources come before survivors";
+    EXPECT_EQ(resources->gather_a, 3);
+    EXPECT_NE(survivors->feature, nullptr);
+    EXPECT_NE(bonus->feature, nullptr);
+    EXPECT_EQ(pilot->experience, xp + 1000);
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+    object_advance_clock(ship, 60);
+    EXPECT_NE(survivors->feature, nullptr) << "one survey per order";
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(survivors->feature, nullptr);
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(pilot->experience, xp + 2000) << "nothing left to survey teaches nothing";
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
 }
 
 class Hacking : public GalaxyDays {
