@@ -17,22 +17,6 @@ void keep(PendingAlert alert) {
 
 }  // namespace
 
-void alert_pending_officer_news(uint64_t player_id, int32_t rank, uint64_t object_id, const Officer *,
-                                const std::string &text) {
-    keep({.kind = 11, .player_id = player_id, .subtype = rank, .object_id = object_id, .text = text});
-}
-
-void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id,
-                                uint64_t ship_id, const std::string &text) {
-    keep({.kind = 12,
-          .player_id = player_id,
-          .subtype = subtype,
-          .object_id = ship_id,
-          .second_id = other_player_id,
-          .sector_id = sector_id,
-          .text = text});
-}
-
 void alert_pending_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t sector_id, const std::string &text) {
     keep({.kind = 3, .player_id = player_id, .object_id = fleet_id, .sector_id = sector_id, .text = text});
 }

@@ -21,12 +21,6 @@ struct PendingAlert {
     std::string text;
 };
 
-// alert_post_officer_news (kind 11) + game_add_alert.
-void alert_pending_officer_news(uint64_t player_id, int32_t rank, uint64_t object_id, const Officer *officer,
-                                const std::string &text);
-// alert_post_intel_report (kind 12) + game_add_alert.
-void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id,
-                                uint64_t ship_id, const std::string &text);
 // alert_post_fleet_arrived (kind 3) + game_add_alert.
 void alert_pending_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t sector_id, const std::string &text);
 // alert_post_sector_notice (kind 5) + game_add_alert.

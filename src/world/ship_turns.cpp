@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include "effects/effect_sprite.h"
-#include "game/alert_pending.h"
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/tech.h"
@@ -49,6 +49,15 @@ uint32_t hack_draw() {
     return random_magnitude(random_u32());
 }
 int32_t hack_between(int32_t lo, int32_t hi) { return lo + int32_t(hack_draw() % uint32_t(hi - lo + 1)); }
+
+// One intel report for a player: what the hack did, from whose side.
+void intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id, uint64_t ship_id,
+                  const std::string &text) {
+    Game *game = game_get();
+    if (game)
+        game_add_alert(game, alert_post_intel_report(player_id, subtype, other_player_id, sector_id, ship_id, "%s",
+                                                     text.c_str()));
+}
 
 void ship_experience(Ship *ship, int32_t amount) {
     if (ship->pilot && amount > 0) officer_add_ship_experience(ship->pilot, amount);
@@ -180,18 +189,18 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         const int32_t rate = hooks.player_research_rate ? hooks.player_research_rate(victim) : 0;
         amount = std::min(amount, rate);
         if (amount < 1) {
-            alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+            intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                        str_format("Starship %s hacked the %s computer network but found no usable "
                                                   "research data",
                                                   ship_name, victim_name));
             break;
         }
         const double points = std::max(amount / RESEARCH_UNIT, 0.1);
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and stole research data "
                                               "worth %.1f RP",
                                               ship_name, victim_name, points));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole research data worth %.1f RP",
                                               thief_name, victim_name, points));
         if (hooks.player_add_research_points) hooks.player_add_research_points(thief, amount);
@@ -199,20 +208,20 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     }
     case Loot::TECH: {
         const char *tech_label = tech_name(tech) ? tech_name(tech) : "";
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and stole tech designs for %s",
                                               ship_name, victim_name, tech_label));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole tech designs for %s",
                                               thief_name, victim_name, tech_label));
         if (hooks.player_complete_tech) hooks.player_complete_tech(thief, tech);
         break;
     }
     case Loot::TAP:
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and established a sensor tap",
                                               ship_name, victim_name));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and established a sensor tap",
                                               thief_name, victim_name));
         if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, tap_minutes);
