@@ -7,6 +7,7 @@
 #include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "game/tech.h"
 #include "platform/random.h"
 #include "platform/str.h"
@@ -113,10 +114,35 @@ void field_repair(Ship *ship) {
 
 enum class Loot { RESEARCH, TECH, TAP };
 
+// What the hack asks of the players: the installed hooks, else the players' own operations.
 const char *player_label(const Player *player) {
     const WorldHooks &hooks = world_hooks();
-    const char *name = hooks.player_name ? hooks.player_name(player) : nullptr;
+    const char *name = hooks.player_name ? hooks.player_name(player) : player->name.c_str();
     return name ? name : "";
+}
+int32_t research_rate(const Player *player) {
+    const WorldHooks &hooks = world_hooks();
+    return hooks.player_research_rate ? hooks.player_research_rate(player) : player->totals.research_rate;
+}
+void add_research(Player *player, int32_t amount) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_add_research_points) hooks.player_add_research_points(player, amount);
+    else player_add_research_points(player, amount);
+}
+int32_t stealable_tech(Player *thief, Player *victim) {
+    const WorldHooks &hooks = world_hooks();
+    return hooks.player_pick_stealable_tech ? hooks.player_pick_stealable_tech(thief, victim)
+                                            : player_pick_stealable_tech(thief, victim);
+}
+void complete_tech(Player *player, int32_t tech) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_complete_tech) hooks.player_complete_tech(player, tech);
+    else player_complete_tech(player, tech);
+}
+void sensor_tap(Player *thief, uint64_t victim_id, GameObject *sector, int32_t minutes) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, minutes);
+    else player_add_sensor_tap(thief, minutes, victim_id, sector->id);
 }
 
 // The sector a hacking fleet reaches: the nearest whose centre lies within the fleet's scan range.
@@ -138,7 +164,6 @@ GameObject *hack_target(const GameObject *fleet) {
 }
 
 void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
-    const WorldHooks &hooks = world_hooks();
     ship->hack_count += 1;
     const int32_t n = ship->hack_count;
     ship->hack_timer = 1320 + int32_t(hack_draw() % 10201u);
@@ -148,7 +173,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     Loot loot = Loot::RESEARCH;
     int32_t amount = 0, tap_minutes = 0, tech = -1;
     auto steal_tech = [&](int32_t research_lo, int32_t research_hi, int32_t tap_lo, int32_t tap_hi) {
-        tech = hooks.player_pick_stealable_tech ? hooks.player_pick_stealable_tech(thief, victim) : -1;
+        tech = stealable_tech(thief, victim);
         if (tech >= 0) {
             loot = Loot::TECH;
         } else if (hack_between(0, 1) == 1) {
@@ -186,7 +211,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     const uint64_t victim_id = sector->owner_id;
     switch (loot) {
     case Loot::RESEARCH: {
-        const int32_t rate = hooks.player_research_rate ? hooks.player_research_rate(victim) : 0;
+        const int32_t rate = research_rate(victim);
         amount = std::min(amount, rate);
         if (amount < 1) {
             intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
@@ -203,7 +228,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole research data worth %.1f RP",
                                               thief_name, victim_name, points));
-        if (hooks.player_add_research_points) hooks.player_add_research_points(thief, amount);
+        add_research(thief, amount);
         break;
     }
     case Loot::TECH: {
@@ -214,7 +239,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole tech designs for %s",
                                               thief_name, victim_name, tech_label));
-        if (hooks.player_complete_tech) hooks.player_complete_tech(thief, tech);
+        complete_tech(thief, tech);
         break;
     }
     case Loot::TAP:
@@ -224,7 +249,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and established a sensor tap",
                                               thief_name, victim_name));
-        if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, tap_minutes);
+        sensor_tap(thief, victim_id, sector, tap_minutes);
         break;
     }
     ship_experience(ship, HACK_EXPERIENCE);
