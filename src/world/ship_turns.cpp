@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include "effects/effect_sprite.h"
+#include "platform/anim.h"
 #include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -26,6 +27,11 @@ constexpr int32_t BUSY_HOLD_MS = 100;
 constexpr int32_t RETREATED_HOLD_MS = 1000;
 constexpr int32_t RETREAT_PORTAL_GAP = 6;
 constexpr int32_t RETREAT_PORTAL_MS = 3100;
+constexpr int32_t RETREAT_STILL_MS = 600;
+constexpr int32_t RETREAT_FIRST_FRAME_MS = 2000;
+constexpr int32_t RETREAT_SPIN_FRAME_MS = 20;
+constexpr int32_t RETREAT_DRAW_IN_MS = 1480;
+constexpr int32_t RETREAT_DRAW_IN_DELAY_MS = 1000;
 constexpr int32_t KILL_EXPERIENCE_BASE = 300;
 constexpr int32_t KILL_EXPERIENCE_LOAD = 9;
 constexpr int32_t BATTLE_SEEN_EXPERIENCE = 250;
@@ -285,6 +291,43 @@ void survey(Ship *ship) {
     ship_experience(ship, SURVEY_EXPERIENCE);
 }
 
+// The ship as it goes: a fixed hull shows its frame in place; a rotating one spins through three
+// quarters of its rotation frames from its heading on and is drawn into the portal.
+void retreat_sequence(Ship *ship, int32_t portal_x, int32_t portal_y) {
+    if (!ship->frames || ship->frame < 0 || ship->frame >= ship->frame_count) return;
+    std::vector<Sprite *> sprites;
+    Animation *anim = anim_create_empty(0);
+    if (!anim) return;
+    const int32_t n = ship->rot_last - ship->rot_first + 1;
+    const bool rotating = (ship->hull_flags & HULL_FLAG_ROTATING) && n > 1;
+    if (!rotating) {
+        sprites.push_back(ship->frames[ship->frame]);
+        anim_add_frame(anim, 0, RETREAT_STILL_MS);
+    } else {
+        const int32_t count = std::max(3 * n / 4, 1);
+        int32_t frame = ship_frame_for_heading(ship, ship->heading);
+        for (int32_t i = 0; i < count; ++i) {
+            if (frame < 0 || frame >= ship->frame_count) break;
+            sprites.push_back(ship->frames[frame]);
+            anim_add_frame(anim, i, i == 0 ? RETREAT_FIRST_FRAME_MS : RETREAT_SPIN_FRAME_MS);
+            frame = frame >= ship->rot_last ? ship->rot_first : frame + 1;
+        }
+    }
+    for (Sprite *sprite : sprites)
+        if (!sprite) sprites.clear();
+    if (sprites.empty()) {
+        anim_free(anim);
+        return;
+    }
+    // The sequence takes the animation over, also when it cannot be made.
+    SpriteSequenceEffect *sequence = effect_create_sprite_sequence(sprites.data(), int(sprites.size()), anim);
+    if (!sequence) return;
+    map_add_effect(ship->map, sequence, ship->x, ship->y);
+    if (rotating)
+        effect_move_to(sequence, portal_x - ship->w / 2, portal_y - ship->h / 2, RETREAT_DRAW_IN_MS,
+                       RETREAT_DRAW_IN_DELAY_MS);
+}
+
 }  // namespace
 
 // ---- Per tick ----
@@ -351,12 +394,14 @@ void ship_turn_begin(GameObject *obj) {
     ship->flags |= OBJ_LEFT_MAP;
     ship->ship_flags |= SHIP_FLAG_RETREATED;
     if (ship->pilot) ship->pilot->escapes += 1;
-    if (!resolving() && ship->map)
-        if (PortalEffect *portal = effect_create_portal(0)) {
-            map_add_effect(ship->map, portal, ship->x - RETREAT_PORTAL_GAP, ship->y + ship->h / 2);
-            effect_portal_open(portal, 0, RETREAT_PORTAL_MS);
-            effect_portal_set_object(portal, ship);
-        }
+    if (resolving() || !ship->map) return;
+    const int32_t px = ship->x - RETREAT_PORTAL_GAP, py = ship->y + ship->h / 2;
+    if (PortalEffect *portal = effect_create_portal(0)) {
+        map_add_effect(ship->map, portal, px, py);
+        effect_portal_open(portal, 0, RETREAT_PORTAL_MS);
+        effect_portal_set_object(portal, ship);
+    }
+    retreat_sequence(ship, px, py);
 }
 
 void ship_turn_end(GameObject *obj) {
