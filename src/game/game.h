@@ -150,8 +150,8 @@ int32_t  game_random_range(Game *game, int32_t lo, int32_t hi);   // lo..hi incl
 int      game_random_weighted_index(Game *game, const int32_t weights[30], int32_t total);
 
 // The object of an id wherever the game keeps it: the galaxy, sector-contents and combat maps in
-// that order (an object or one it contains; stubs awaiting their link are skipped), then the
-// global object list. Null for id 0.
+// that order (an object or one it contains; stubs awaiting their link are skipped), then every
+// player's own objects, then the global object list. Null for id 0.
 GameObject *game_find_object(const Game *game, uint64_t id);
 GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id);   // null for another kind
 

@@ -7,6 +7,7 @@
 #include <vector>
 #include "effects/effect.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "support/fixture_store.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
@@ -131,6 +132,34 @@ TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCent
     placed.push_back(ship_on(galaxy, 500, 2500));
     control_update(mini, 20);
     EXPECT_EQ(m->dot_count, int32_t(placed.size()) - 1);
+}
+
+TEST_F(RealWorldViews, MinimapDotsTakeTheRealOwnersColour) {
+    Player *owner = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(owner, nullptr);
+    owner->red = 10;
+    owner->green = 200;
+    owner->blue = 30;
+    owner->id = 700;
+    ASSERT_EQ(game_add_player(game, owner), RES_OK);
+    Ship *ours = ship_on(game->galaxy_map, 100, 100);
+    Ship *nobodys = ship_on(game->galaxy_map, 900, 900);
+    ASSERT_NE(ours, nullptr);
+    ASSERT_NE(nobodys, nullptr);
+    object_set_owner_id(ours, owner->id);
+
+    Control *mini = keep(minimap_control_create(game->galaxy_map, 128, 96));
+    control_update(mini, 20);
+    const MinimapControl *m = minimap_of(mini);
+    ASSERT_EQ(m->dot_count, 2);
+    const MinimapDot &a = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 0 : 1];
+    const MinimapDot &b = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 1 : 0];
+    EXPECT_EQ(a.r, 10);
+    EXPECT_EQ(a.g, 200);
+    EXPECT_EQ(a.b, 30);
+    EXPECT_EQ(b.r, 255) << "a ship without owner is yellow";
+    EXPECT_EQ(b.g, 255);
+    EXPECT_EQ(b.b, 0);
 }
 
 TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {

@@ -1,7 +1,7 @@
 // What an officer gives the ship it commands, and the news its rank changes post.
 #include "world/ship_test_util.h"
 
-#include "game/alert_pending.h"
+#include "game/alert.h"
 
 using namespace shiptest;
 
@@ -11,11 +11,20 @@ class OfficerAboard : public ShipTest {
 protected:
     void SetUp() override {
         ShipTest::SetUp();
-        alert_pending_clear();
+        game_clear_alerts(game);
+        game->ui_player_id = 9;
     }
     void TearDown() override {
-        alert_pending_clear();
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
         ShipTest::TearDown();
+    }
+    // The news so far, without the date lines.
+    std::vector<const Alert *> news() const {
+        std::vector<const Alert *> out;
+        for (int32_t i = 0; i < list_count(game->alerts); ++i)
+            if (const Alert *a = list_get(game->alerts, i); a->kind != ALERT_DAY_HEADER) out.push_back(a);
+        return out;
     }
 };
 
@@ -64,23 +73,23 @@ TEST_F(OfficerAboard, AHireIsNewsAndSoIsEachRankClimbedOnTheWay) {
     o->ship_tally = 1;
     officer_hire_or_promote(o);
     EXPECT_EQ(o->rank, RANK_LT_COMMANDER);
-    ASSERT_EQ(alert_pending_posted().size(), 1u);
-    EXPECT_EQ(alert_pending_posted()[0].text, "Jun Park (deep space) was hired as a Lt Commander");
-    EXPECT_EQ(alert_pending_posted()[0].player_id, 9u);
+    ASSERT_EQ(news().size(), 1u);
+    EXPECT_EQ(news()[0]->text, "Jun Park (deep space) was hired as a Lt Commander");
+    EXPECT_EQ(news()[0]->target_player_id, 9u);
 
     officer_add_ship_experience(o, 30000);   // Commander and Captain in one check
     EXPECT_EQ(o->rank, RANK_CAPTAIN);
-    ASSERT_EQ(alert_pending_posted().size(), 3u);
-    EXPECT_EQ(alert_pending_posted()[1].text, "Jun Park (deep space) was promoted to Commander");
-    EXPECT_EQ(alert_pending_posted()[2].text, "Jun Park (deep space) was promoted to Captain");
-    EXPECT_EQ(alert_pending_posted()[2].subtype, RANK_CAPTAIN);
+    ASSERT_EQ(news().size(), 3u);
+    EXPECT_EQ(news()[1]->text, "Jun Park (deep space) was promoted to Commander");
+    EXPECT_EQ(news()[2]->text, "Jun Park (deep space) was promoted to Captain");
+    EXPECT_EQ(news()[2]->subtype, RANK_CAPTAIN);
 
     Officer *stray = officer_create();   // nobody's: promoted quietly
     stray->experience = 1;
     stray->ship_tally = 1;
     officer_hire_or_promote(stray);
     EXPECT_EQ(stray->rank, RANK_LT_COMMANDER);
-    EXPECT_EQ(alert_pending_posted().size(), 3u);
+    EXPECT_EQ(news().size(), 3u);
     officer_release(stray);
     officer_release(o);
 }

@@ -4,6 +4,9 @@
 #include "world/combat_test_util.h"
 
 #include "game/game.h"
+#include "platform/colour_fade.h"
+#include "ui/control.h"
+#include "ui/text_label.h"
 
 using namespace shiptest;
 
@@ -149,6 +152,33 @@ TEST_F(Passives, RowsShowThePlainFigureInCatalogsAndTheReducedOneHighlightedOnTh
     system_detail_rows(pod, &rows, 2);
     for (int32_t i = 0; i < list_count(&rows); ++i) EXPECT_NE(list_get(&rows, i)->label, "% effective");
     list_clear(&rows);
+}
+
+TEST_F(Passives, TheStatusLineSaysOfflineDamagedOrOkInItsColour) {
+    System *shield = fit(lancer, LANCER_FORE, SYSTEM_TYPE_SHIELD, 0);
+    Control *label = text_label_create_empty(0);
+    ASSERT_NE(label, nullptr);
+    struct Case {
+        uint32_t status;
+        const char *text;
+        uint8_t r, g, b;
+    } cases[] = {{SYSTEM_STATUS_OFFLINE | SYSTEM_STATUS_DAMAGED, "Offline", 240, 0, 0},
+                 {SYSTEM_STATUS_DAMAGED, "Damaged", 160, 80, 0},
+                 {0, "OK", 20, 185, 0}};
+    for (const Case &c : cases) {
+        shield->status = c.status;
+        system_status_line(shield, label);
+        const TextLabel *t = text_label_of(label);
+        EXPECT_STREQ(t->text, c.text);
+        EXPECT_EQ(t->colour->r, c.r);
+        EXPECT_EQ(t->colour->g, c.g);
+        EXPECT_EQ(t->colour->b, c.b);
+    }
+    shield->status = SYSTEM_STATUS_OFFLINE;
+    shield->flags |= SYSTEM_FLAG_NO_STATUS;
+    system_status_line(shield, label);
+    EXPECT_STREQ(text_label_of(label)->text, "OK") << "a system without a status line leaves the label";
+    control_destroy(label);
 }
 
 TEST_F(Passives, PointDefenceReachesForShotsComingForItsShipAndLeavesFriendsAlone) {

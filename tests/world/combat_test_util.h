@@ -4,12 +4,23 @@
 // build a hull, fit a system from its template and place the ship.
 #include "ship_test_util.h"
 
+#include "game/alert.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "systems/system_ai.h"
 #include "world/object_map.h"
 
 namespace shiptest {
+
+// The news the UI player has been given so far, without the date lines.
+inline std::vector<const Alert *> news() {
+    std::vector<const Alert *> out;
+    const Game *game = game_get();
+    if (!game || !game->alerts) return out;
+    for (int32_t i = 0; i < list_count(game->alerts); ++i)
+        if (const Alert *a = list_get(game->alerts, i); a && a->kind != ALERT_DAY_HEADER) out.push_back(a);
+    return out;
+}
 
 inline const char *GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
 

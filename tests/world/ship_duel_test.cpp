@@ -250,8 +250,10 @@ TEST_F(Duel, ARetreatTakesItsTurnsAndTheShipLeavesAtTheTurnBeginAfterTheCountdow
         ship_retreat_step(red);
     }
     EXPECT_EQ(red->retreat_countdown, 0);
+    const int32_t effects = list_count(&map->new_effects);
     object_begin_turn(red);
     EXPECT_TRUE(red->flags & OBJ_LEFT_MAP);
+    EXPECT_EQ(list_count(&map->new_effects), effects + 2) << "the portal and the ship drawn into it";
     EXPECT_TRUE(red->ship_flags & SHIP_FLAG_RETREATED);
     EXPECT_EQ(o->escapes, 1);
 

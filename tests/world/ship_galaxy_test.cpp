@@ -2,11 +2,12 @@
 // systems over the days, and network hacking of the nearest sector in scan range, day by day.
 #include "combat_test_util.h"
 
-#include "game/alert_pending.h"
 #include "game/game.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
 
 using namespace shiptest;
 
@@ -18,7 +19,8 @@ protected:
     Officer *pilot = nullptr;
     void SetUp() override {
         CombatMapTest::SetUp();
-        alert_pending_clear();
+        game_clear_alerts(game);
+        game->ui_player_id = RED;
         ship = hull(HULL_LANCER, RED);
         ship->id = 5001;
         ship->ship_name = "Kestrel";
@@ -47,7 +49,8 @@ protected:
     void TearDown() override {
         ship_finder = nullptr;
         known.clear();
-        alert_pending_clear();
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
         CombatMapTest::TearDown();
     }
     void days(int n) {
@@ -67,12 +70,13 @@ TEST_F(GalaxyDays, APilotGainsFiveADayAndIsPromotedWithNewsAndARefreshedShip) {
     EXPECT_EQ(pilot->rank, RANK_COMMANDER);
     EXPECT_EQ(ship->pilot_rank, RANK_COMMANDER);
     EXPECT_EQ(ship->ap, ship->max_ap) << "the promoted pilot's ship is refreshed";
-    ASSERT_EQ(alert_pending_posted().size(), 1u);
-    const PendingAlert &news = alert_pending_posted()[0];
-    EXPECT_EQ(news.kind, 11);
-    EXPECT_EQ(news.player_id, RED);
-    EXPECT_EQ(news.subtype, RANK_COMMANDER);
-    EXPECT_EQ(news.text, "Ada Quill (deep space) was promoted to Commander");
+    ASSERT_EQ(news().size(), 1u);
+    const Alert &item = *news()[0];
+    EXPECT_EQ(item.kind, ALERT_OFFICER_NEWS);
+    EXPECT_EQ(item.target_player_id, RED);
+    EXPECT_EQ(item.subtype, RANK_COMMANDER);
+    EXPECT_EQ(item.text, "Ada Quill (deep space) was promoted to Commander");
+    EXPECT_EQ(item.extra_words[SKILL_COMMAND], pilot->skills[SKILL_COMMAND]) << "the skills go with the news";
     EXPECT_EQ(pilot->ship_tally, 0) << "a promotion starts the tallies again";
 
     // In a sector the news names it.
@@ -85,9 +89,8 @@ TEST_F(GalaxyDays, APilotGainsFiveADayAndIsPromotedWithNewsAndARefreshedShip) {
     pilot->experience = 19999;
     days(1);
     EXPECT_EQ(pilot->rank, RANK_CAPTAIN);
-    ASSERT_EQ(alert_pending_posted().size(), 2u);
-    EXPECT_EQ(alert_pending_posted()[1].text, "Ada Quill (Tau Ceti sector) was promoted to Captain");
-    EXPECT_EQ(alert_pending_posted()[1].object_id, 900u);
+    ASSERT_EQ(news().size(), 2u);
+    EXPECT_EQ(news()[1]->text, "Ada Quill (Tau Ceti sector) was promoted to Captain");
 }
 
 TEST_F(GalaxyDays, AShipWithoutAPilotOnlyLosesItsOrderBits) {
@@ -147,6 +150,43 @@ TEST_F(GalaxyDays, FieldRepairMendsArmourToItsCapAndSystemsOneAtATime) {
     EXPECT_FALSE(beam->status & SYSTEM_STATUS_DAMAGED);
 }
 
+TEST_F(GalaxyDays, ASurveyOrderGathersTheFirstFeatureOfTheSectorAndTeachesThePilot) {
+    GameObject *sector = object_create_blank(OBJECT_SECTOR);
+    owned.push_back(sector);
+    sector->id = 910;
+    known[910] = sector;
+    auto body = [&](int32_t kind) {
+        Site *site = site_cast(object_create_blank(OBJECT_SITE));
+        site->feature = new SiteFeature();
+        site->feature->kind = kind;
+        site->feature->grid_x = 3;
+        sector_add_site(sector_of(sector), site, 0, 0);
+        return site;
+    };
+    Site *bonus = body(FEATURE_RESEARCH);      // not gathered
+    Site *survivors = body(FEATURE_SURVIVORS);
+    Site *resources = body(FEATURE_RESOURCES);
+    ship->sector_id = 910;
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    const int32_t xp = pilot->experience;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(resources->feature, nullptr) << "resources come before survivors";
+    EXPECT_EQ(resources->gather_a, 3);
+    EXPECT_NE(survivors->feature, nullptr);
+    EXPECT_NE(bonus->feature, nullptr);
+    EXPECT_EQ(pilot->experience, xp + 1000);
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+    object_advance_clock(ship, 60);
+    EXPECT_NE(survivors->feature, nullptr) << "one survey per order";
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(survivors->feature, nullptr);
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(pilot->experience, xp + 2000) << "nothing left to survey teaches nothing";
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+}
+
 class Hacking : public GalaxyDays {
 protected:
     GameObject *fleet = nullptr;
@@ -194,9 +234,9 @@ TEST_F(Hacking, OnlySectorsWithinTheFleetsScanRangeAreHackedAndTheNearestWins) {
     (void)near;
     day();
     EXPECT_EQ(ship->hack_count, 1) << "the nearest sector is the target, whoever owns it";
-    ASSERT_FALSE(alert_pending_posted().empty());
-    EXPECT_NE(alert_pending_posted().back().text.find("hacked the Red Corp computer network"), std::string::npos)
-        << alert_pending_posted().back().text;
+    ASSERT_FALSE(news().empty());
+    EXPECT_NE(news().back()->text.find("hacked the Red Corp computer network"), std::string::npos)
+        << news().back()->text;
     (void)nearer;
 }
 
@@ -214,24 +254,34 @@ TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
         EXPECT_GE(ship->hack_timer, 1320 + n * 80);
         EXPECT_LE(ship->hack_timer, 1320 + 10200 + n * 120);
     }
-    const auto &posted = alert_pending_posted();
-    ASSERT_GE(posted.size(), 2u);
-    const PendingAlert &to_victim = posted[posted.size() - 1];
-    EXPECT_EQ(to_victim.player_id, BLUE);
-    EXPECT_EQ(to_victim.kind, 12);
-    EXPECT_EQ(to_victim.text.rfind("Red Corp hacked the Blue Corp computer network and stole research data worth ", 0), 0u)
-        << to_victim.text;
-    EXPECT_EQ(posted[posted.size() - 2].player_id, RED);
-    EXPECT_EQ(posted[posted.size() - 2].text.rfind("Starship Kestrel hacked the Blue Corp computer network", 0), 0u);
-    EXPECT_EQ(pilot->experience, 1 + 3 * 400) << "each hack teaches the pilot";
+    ASSERT_EQ(news().size(), 3u) << "the thief hears of each hack";
+    EXPECT_EQ(news()[2]->kind, ALERT_INTEL_REPORT);
+    EXPECT_EQ(news()[2]->first_id, ship->id);
+    EXPECT_EQ(news()[2]->text.rfind("Starship Kestrel hacked the Blue Corp computer network and stole research data "
+                                    "worth ", 0),
+              0u)
+        << news()[2]->text;
+    // The victim hears of it too, with the thief named first.
+    game->ui_player_id = BLUE;
+    ship->hack_timer = 1;
+    day();
+    ASSERT_EQ(news().size(), 4u);
+    EXPECT_EQ(news()[3]->target_player_id, BLUE);
+    EXPECT_EQ(news()[3]->text.rfind("Red Corp hacked the Blue Corp computer network and stole research data worth ",
+                                    0),
+              0u)
+        << news()[3]->text;
+    game->ui_player_id = RED;
+    EXPECT_EQ(pilot->experience, 1 + 4 * 400) << "each hack teaches the pilot";
 
     // A victim without research gives nothing, and says so.
     g_players[BLUE].research_rate = 0;
+    ship->hack_count = 0;   // an early hack: research is all it looks for
     ship->hack_timer = 1;
     before = g_players[RED].research;
     day();
     EXPECT_EQ(g_players[RED].research, before);
-    EXPECT_EQ(alert_pending_posted().back().text,
+    EXPECT_EQ(news().back()->text,
               "Starship Kestrel hacked the Blue Corp computer network but found no usable research data");
 }
 
@@ -277,7 +327,7 @@ TEST_F(Hacking, AShipNotYetSettledHacksNothingAndForgetsItsCount) {
     ship->hack_timer = 1;
     day();
     EXPECT_EQ(ship->hack_count, 0);
-    EXPECT_TRUE(alert_pending_posted().empty());
+    EXPECT_TRUE(news().empty());
     ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;
     ship_get_crit_system(ship, LANCER_STARBOARD)->status |= SYSTEM_STATUS_OFFLINE;
     day();
