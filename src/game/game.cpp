@@ -14,6 +14,7 @@
 #include "ui/cursor.h"
 #include "world/object.h"
 #include "world/object_map.h"
+#include "world/sector.h"
 
 namespace {
 
@@ -226,3 +227,14 @@ void game_set_controls_hidden(Game *game, int on) {
 void game_show_cursor(Game *game) { game->flags &= ~GAME_FLAG_NO_CURSOR; }
 
 int game_cursor_index(const Game *game) { return game->cursor_index; }
+
+bool game_player_has_sector_presence(const Game *game, uint64_t player_id) {
+    if (!game || !game->galaxy_map || player_id == 0) return false;
+    const int32_t n = map_object_count(game->galaxy_map);
+    for (int32_t i = 0; i < n; ++i) {
+        Sector *sector = sector_of(map_object_at(game->galaxy_map, i));
+        if (!sector) continue;
+        if (sector->owner_id == player_id || sector_count_objects_of_owner(sector, player_id) > 0) return true;
+    }
+    return false;
+}

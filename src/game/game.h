@@ -155,6 +155,9 @@ int      game_random_weighted_index(Game *game, const int32_t weights[30], int32
 // player's own objects, then the global object list. Null for id 0.
 GameObject *game_find_object(const Game *game, uint64_t id);
 GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id);   // null for another kind
+// True when a sector of the galaxy map is owned by the player or holds one of its objects: the
+// foothold a jump drive needs to land somewhere.
+bool        game_player_has_sector_presence(const Game *game, uint64_t player_id);
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

@@ -209,8 +209,10 @@ int32_t ship_can_jump(Ship *ship, Result *code) {
     else if (ship->ap < ship->max_ap) why = RES_NO_ACTION_POINTS;
     else {
         const WorldHooks &hooks = world_hooks();
-        if (!hooks.player_has_sector_presence || !hooks.player_has_sector_presence(ship->owner_id))
-            why = RES_NO_JUMP_PLACE;
+        const bool presence = hooks.player_has_sector_presence
+                                  ? hooks.player_has_sector_presence(ship->owner_id)
+                                  : game_player_has_sector_presence(game_get(), ship->owner_id);
+        if (!presence) why = RES_NO_JUMP_PLACE;
     }
     if (code) *code = why;
     return why == RES_OK ? 1 : 0;

@@ -55,7 +55,8 @@ struct WorldHooks {
     GameObject *(*shot_target)(const GameObject *shot) = nullptr;
     // The player learns an object (level 1: scanned).
     void        (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
-    // The player has a presence the game accepts for a jump out of the battle.
+    // The player has a presence the game accepts for a jump out of the battle; empty: the game's
+    // own census of the galaxy map.
     bool        (*player_has_sector_presence)(uint64_t player_id) = nullptr;
     // The owner's combat AI plans the ship's action (combat AI thread) or carries it out.
     void        (*ai_plan_ship)(Player *owner, Ship *ship) = nullptr;

@@ -111,6 +111,35 @@ TEST_F(SectorVisitors, AShipSetIntoASectorIsListedAndLeavesItsListWhenTakenOut) 
     object_release(b);
 }
 
+// The jump drive asks the game's own census of the galaxy map when no test stands in for it.
+TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
+    Sector *home = make_sector(0, 0, 100, 100);
+    Sector *away = make_sector(1, 0, 300, 100);
+    Ship *ship = make_ship("Jumper", 9);
+    object_add_ref(ship);   // the test's own
+    ship->hull_flags &= ~HULL_FLAG_NO_JUMP;
+    ship->ap = ship->max_ap;
+    WorldHooks hooks = world_hooks();
+    hooks.player_has_sector_presence = nullptr;
+    world_set_hooks(hooks);
+
+    Result code = RES_OK;
+    EXPECT_EQ(ship_can_jump(ship, &code), 0);
+    EXPECT_EQ(code, RES_NO_JUMP_PLACE) << "no sector knows player 9";
+    away->owner_id = 9;
+    EXPECT_EQ(ship_can_jump(ship, &code), 1) << "an owned sector";
+    EXPECT_EQ(code, RES_OK);
+    away->owner_id = 3;
+    ship_set_sector(ship, home);
+    EXPECT_EQ(ship_can_jump(ship, &code), 1) << "one of its objects stands in a sector";
+    ship_set_sector(ship, nullptr);
+    EXPECT_EQ(ship_can_jump(ship, &code), 0);
+    EXPECT_EQ(code, RES_NO_JUMP_PLACE);
+    object_release(ship);
+    object_release(home);
+    object_release(away);
+}
+
 TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     Sector *s = make_sector();
     Fleet *fleet = make_fleet("group", 1);
