@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint32_t SITE_TF_HALO = 0x800;   // the template shows its halo behind its picture
-
 // The template, with the factories set up first; null when that fails or there is no such one.
 GameObject *scene_template(int kind, int tmpl) {
     if (tmpl < 0 || factory_init() != RES_OK) return nullptr;
