@@ -264,11 +264,13 @@ void fuzz_movement_path(const uint8_t *data, size_t size) {
     fuzz_fill(&buf, data, size);
     MovementPath *path = nullptr;
     if (movement_path_read(&path, &buf) != RES_OK) return;
-    // The tail drives the owner: each byte a step (odd) or a creep of up to 64 pixels (even).
+    // The tail drives the owner: each byte a step (odd) or a creep of up to 64 pixels (even), over
+    // an elapsed time the way the game passes one: a frame's worth of the clock, 0..1023 units (a
+    // creep takes up to that many sub-steps: the time is never read from a file).
     Tail tail = tail_of(buf);
     for (int i = 0; i < 32 && tail.more(); ++i) {
         const uint8_t op = tail.u8();
-        const int32_t dt = tail.i32();
+        const int32_t dt = (int32_t(tail.u8()) << 8 | tail.u8()) & 1023;
         if (op & 1) {
             movement_path_step(path, dt);
         } else {
@@ -292,7 +294,8 @@ void fuzz_seed_movement_path(std::vector<FuzzInput> *out) {
         (void)movement_path_write(&path, &buf);
         for (uint8_t op : {1, 0, 0, 1}) {
             (void)buffer_write_u8(&buf, op);
-            (void)buffer_write_i32(&buf, 2);
+            (void)buffer_write_u8(&buf, 0);
+            (void)buffer_write_u8(&buf, 2);
         }
         out->push_back(fuzz_bytes_of(buf));
     }

@@ -10,6 +10,7 @@
 #include "world/object.h"
 #include "world/object_methods.h"
 #include "world/ship.h"
+#include "world/site.h"
 #include "world/site_feature.h"
 
 namespace {
@@ -62,6 +63,8 @@ void fuzz_params_family(int32_t kind, const char *dir, const uint8_t *data, size
         if (GameObject *obj = factory_create_object(kind, t)) {
             int32_t w = 0, h = 0;
             object_get_frame_extent(obj, &w, &h);
+            if (Site *site = site_cast(obj)) site_get_frame_extent(site, &w, &h);
+            if (Ship *ship = ship_of(obj)) ship_get_frame_extent(ship, &w, &h);
             object_set_heading(obj, 90);
             object_set_heading(obj, -1000);
             object_destroy(obj);

@@ -17,6 +17,7 @@ if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets < "$build/fuzz/tar
 
 run_one() {
     local name=$1 bin="$build/fuzz/fuzz_$1"
+    export UBSAN_OPTIONS=print_stacktrace=1
     rm -rf "$out/artifacts/$name"   # what an earlier run found is in fuzz/corpus/ once mended
     mkdir -p "$out/corpus/$name" "$out/artifacts/$name" "$out/seeds/$name"
     rm -f "$out/$name.rc"

@@ -8,6 +8,10 @@ struct EffectWorldHooks;
 struct ControlWorldHooks;
 struct MinimapWorldHooks;
 struct PanelEffectHooks;
+struct SceneHooks;
+struct TransferSliderHooks;
+struct MinimapPanelHooks;
+struct PlayerNameHooks;
 
 void app_install_hooks();
 
@@ -16,3 +20,7 @@ EffectWorldHooks  app_effect_world_hooks();
 ControlWorldHooks app_control_world_hooks();
 MinimapWorldHooks app_minimap_world_hooks();
 PanelEffectHooks  app_panel_effect_hooks();
+SceneHooks        app_scene_hooks();
+TransferSliderHooks app_transfer_slider_hooks();
+MinimapPanelHooks app_minimap_panel_hooks();
+PlayerNameHooks   app_player_name_hooks();

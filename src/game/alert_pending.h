@@ -1,8 +1,7 @@
 #pragma once
-// STAND-IN until the alerts module (game/alert.h) is merged: the news the officers, ships and
-// fleets post, already formatted. Each call becomes the alert builder named in its comment
-// handed to game_add_alert when alerts arrive; until then the news is logged and kept in a short
-// list that tests read.
+// The news the fleets post, already formatted: each call hands the alert
+// builder of its kind to game_add_alert, and keeps a short record of what was posted (for every
+// player, not only the UI player) that tests read.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,12 +20,6 @@ struct PendingAlert {
     std::string text;
 };
 
-// alert_post_officer_news (kind 11) + game_add_alert.
-void alert_pending_officer_news(uint64_t player_id, int32_t rank, uint64_t object_id, const Officer *officer,
-                                const std::string &text);
-// alert_post_intel_report (kind 12) + game_add_alert.
-void alert_pending_intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id,
-                                uint64_t ship_id, const std::string &text);
 // alert_post_fleet_arrived (kind 3) + game_add_alert.
 void alert_pending_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t sector_id, const std::string &text);
 // alert_post_sector_notice (kind 5) + game_add_alert.

@@ -3,6 +3,7 @@
 
 #include <new>
 #include "effects/starfield.h"
+#include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/hash.h"
 #include "platform/list.h"
@@ -193,7 +194,12 @@ GameObject *game_find_object(const Game *game, uint64_t id) {
     if (!game || id == 0) return nullptr;
     for (const ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
         if (GameObject *found = find_on_map(map, id)) return found;
-    // Players keep object lists of their own; they are searched here once players exist.
+    if (game->players)
+        for (const Player *player : game->players->items) {
+            if (!player) continue;
+            for (GameObject *obj : player->objects.items)
+                if (obj && obj->id == id) return obj;
+        }
     if (game->objects)
         for (GameObject *obj : game->objects->items)
             if (obj && obj->id == id) return obj;

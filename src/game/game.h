@@ -46,6 +46,7 @@ constexpr uint32_t GAME_FLAG_LOAD_PENDING      = 0x1000u;
 constexpr uint32_t GAME_FLAG_LOAD_FROM_STORE   = 0x2000u;   // the pending load reads the data store
 constexpr uint32_t GAME_FLAG_SIDE_CHOICE       = 0x8000u;
 constexpr uint32_t GAME_FLAG_FIRST_RUN         = 0x10000u;  // the preferences file was missing
+constexpr uint32_t GAME_FLAG_DAMAGE_DEALT      = 0x20000u;  // a battle resolved at once dealt damage
 
 constexpr int     GAME_CURSOR_COUNT     = CONTROL_CURSOR_COUNT;
 constexpr int     GAME_GENERATOR_COUNT  = 7;
@@ -150,8 +151,8 @@ int32_t  game_random_range(Game *game, int32_t lo, int32_t hi);   // lo..hi incl
 int      game_random_weighted_index(Game *game, const int32_t weights[30], int32_t total);
 
 // The object of an id wherever the game keeps it: the galaxy, sector-contents and combat maps in
-// that order (an object or one it contains; stubs awaiting their link are skipped), then the
-// global object list. Null for id 0.
+// that order (an object or one it contains; stubs awaiting their link are skipped), then every
+// player's own objects, then the global object list. Null for id 0.
 GameObject *game_find_object(const Game *game, uint64_t id);
 GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id);   // null for another kind
 

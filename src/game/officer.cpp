@@ -11,7 +11,7 @@
 #include "platform/saturate.h"
 #include "platform/sound.h"
 #include "platform/str.h"
-#include "game/alert_pending.h"
+#include "game/alert.h"
 #include "world/object.h"
 #include "world/ship.h"
 #include "world/world_hooks.h"
@@ -108,8 +108,10 @@ void officer_announce(const Officer *officer) {
     else
         text = str_format(hired ? "%s (deep space) was hired as a %s" : "%s (deep space) was promoted to %s",
                           officer->name.c_str(), rank);
-    alert_pending_officer_news(officer->owner_id, officer->rank, highlight, officer, text);
     Game *game = game_get();
+    if (game)
+        game_add_alert(game, alert_post_officer_news(officer->owner_id, officer->rank, highlight, officer, "%s",
+                                                     text.c_str()));
     if (!hired && game && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id)
         sound_play(OFFICER_PROMOTION_SOUND);
 }
@@ -269,6 +271,12 @@ void officer_hire_or_promote(Officer *officer) {
 void officer_add_ship_experience(Officer *officer, int32_t amount) {
     officer->experience = saturate_add_i32(officer->experience, amount);
     officer->ship_tally = saturate_add_i32(officer->ship_tally, amount);
+    officer_hire_or_promote(officer);
+}
+
+void officer_add_base_experience(Officer *officer, int32_t amount) {
+    officer->experience = saturate_add_i32(officer->experience, amount);
+    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
     officer_hire_or_promote(officer);
 }
 

@@ -93,6 +93,9 @@ void     officer_init_stats(Officer *officer);
 void     officer_hire_or_promote(Officer *officer);
 // Experience and ship tally += amount (battles, galaxy days, hacks and surveys), then the promotion check.
 void     officer_add_ship_experience(Officer *officer, int32_t amount);
+// Experience and the base tally += amount (a starbase's command, a foreign ship held in a
+// sector), then the promotion check.
+void     officer_add_base_experience(Officer *officer, int32_t amount);
 // The pilot's bonuses, added to a ship's statistics while they are recomputed.
 void     officer_apply_ship_bonuses(const Officer *officer, Ship *ship);
 // Experience and command tally += amount; with check set, the promotion check runs.

@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until ships, players and the visual effects
+// STAND-IN until the shots' visual effects
 // are on main: the facts sectors and shots read of them and the few changes they ask of them, in
 // one table. Each entry becomes a direct call or field read when its module arrives, and the
 // table goes away with the last one.
@@ -17,18 +17,8 @@ struct Graphics;
 struct ParticleSurface;
 
 struct KindStandIns {
-    // ---- Ships (world/ship.h) ----
-    int32_t  (*ship_scan_range)(const GameObject *ship) = nullptr;
-    Officer *(*ship_pilot)(const GameObject *ship) = nullptr;
-
-    // ---- Players, officers, the game (game/player.h, game/game.h) ----
-    void     (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
-    // Experience and the second (base) tally += amount, then the promotion check.
-    void     (*officer_add_base_experience)(Officer *officer, int32_t amount) = nullptr;
 
     // ---- Visual effects (effects/*.h) ----
-    // A green detection pulse: one wave of that radius, 1600 ms, 500 ms fade, blocking its map.
-    void (*effect_pulse)(ObjectMap *map, int32_t x, int32_t y, int32_t radius) = nullptr;
     // Explosion particles (flag 2) at a point after a delay.
     void (*effect_explosion)(ObjectMap *map, int32_t x, int32_t y, int32_t delay_ms) = nullptr;
     // The puff a subtype-5 shot leaves behind.

@@ -34,7 +34,8 @@ void fill_rows() {
 const ObjectMethods &row_of(const GameObject *obj) {
     static const ObjectMethods EMPTY{};
     object_methods_init();
-    if (!obj || obj->kind < 0 || obj->kind >= OBJECT_KIND_COUNT) return EMPTY;
+    // A stub is only the common header (a saved reference not linked yet): no kind slot may see it.
+    if (!obj || (obj->flags & OBJ_STUB) || obj->kind < 0 || obj->kind >= OBJECT_KIND_COUNT) return EMPTY;
     return g_rows[obj->kind];
 }
 

@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <new>
 #include <vector>
+#include "effects/effect_spark.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "world/factory.h"
 #include "world/fleet.h"
-#include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/sector_internal.h"
@@ -29,7 +30,6 @@ void free_int(int32_t *value) { delete value; }
 
 // ---- What the sector reads of its visitors ----
 
-const KindStandIns &standins() { return kind_standins(); }
 
 bool has_feature(const Site *s) { return s->feature != nullptr; }
 int32_t defence_kind(const Site *s) { return s->feature ? s->feature->defence_kind : -1; }
@@ -40,7 +40,7 @@ int32_t scan_range(const GameObject *obj) {
 }
 
 void learn(Player *player, GameObject *obj, int32_t level) {
-    if (player && standins().player_learn_object) standins().player_learn_object(player, obj, level);
+    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, level);
 }
 
 int32_t first_frame_w(const GameObject *obj) { return obj->frame_count > 0 && obj->frame_w ? obj->frame_w[0] : 0; }
@@ -175,7 +175,10 @@ void sector_update(GameObject *obj, int32_t dt) {
     s->pulse_ms -= dt;
     if (s->pulse_ms > 0) return;
     s->pulse_ms = SECTOR_PULSE_MS;
-    if (standins().effect_pulse) standins().effect_pulse(obj->map, centre_x(obj), centre_y(obj), radius);
+    if (!obj->map) return;
+    // One green wave of the detection radius, 1600 ms fading from 500 ms, that its map waits for.
+    PulseEffect *pulse = effect_create_pulse(1, radius, 255, 1600, 0, 0, 500, 1, 1, 0);
+    if (pulse) map_add_effect(obj->map, pulse, centre_x(obj), centre_y(obj));
 }
 
 void sector_galaxy_turn(GameObject *obj) {
@@ -192,8 +195,7 @@ void sector_galaxy_turn(GameObject *obj) {
         const Ship *ship = ship_of(visitor);
         if (obj->owner_id != 0 && foreign && ship) {
             Officer *officer = ship->pilot;
-            if (officer && standins().officer_add_base_experience)
-                standins().officer_add_base_experience(officer, 100);
+            if (officer) officer_add_base_experience(officer, 100);
         }
         object_galaxy_turn(visitor);
     }

@@ -11,6 +11,9 @@
 //  - Random draws that need not survive a save (twinkle, pulse, placement, labels) use the
 //    calling thread's quick generator.
 //  - Game thread, or an AI worker while the screens wait for it; no lock.
+//  - sector.cpp: the record, its operation row, queries, placement and labels, detection and the
+//    turn; sector_params.cpp: the parameter file and load groups; sector_save.cpp: the save
+//    record, link step and snapshot; sector_listing.cpp: the panels' listings.
 //  - Result codes: RES_SHORT_BUFFER, RES_MALFORMED (a negative count, a nested record that is not
 //    a site), RES_NO_MEMORY; a site's link code (RES_UNRESOLVED_ID); RES_NO_FEATURE_SITE (-55)
 //    when no site takes a feature.
@@ -30,7 +33,7 @@ template <typename T> struct ShuffleBag;
 
 constexpr int32_t SECTOR_TEMPLATE_COUNT = 6;
 constexpr int32_t SECTOR_SOL_TEMPLATE   = 5;
-constexpr int32_t SECTOR_SITE_KINDS     = 16;    // site templates 0..15
+constexpr int32_t SECTOR_SITE_KINDS     = SITE_TEMPLATE_COUNT;   // site templates 0..15
 constexpr int32_t SECTOR_LABEL_COUNT    = 11;    // "Alpha" .. "Tau"
 
 // Sector::sector_flags (template flags from the parameter file).

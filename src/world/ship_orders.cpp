@@ -5,6 +5,7 @@
 #include "effects/effect_sprite.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "systems/system.h"
@@ -142,8 +143,10 @@ Result ship_scan(Ship *ship, GameObject *target) {
         add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, tx, ty, SCAN_LINE_MS);
     }
     const WorldHooks &hooks = world_hooks();
-    if (Player *owner = object_get_owner(ship); owner && hooks.player_learn_object)
-        hooks.player_learn_object(owner, target, 1);
+    if (Player *owner = object_get_owner(ship)) {
+        if (hooks.player_learn_object) hooks.player_learn_object(owner, target, 1);
+        else player_learn_object(owner, target, 1);
+    }
     return RES_OK;
 }
 

@@ -142,13 +142,13 @@ void free_frame_sprites(Ship *t) {
     t->frame_sprites = nullptr;
 }
 
-// Every frame range of the parameter file names frames the template has (-1..-1: no range), and
-// each table of per-frame values covers its range.
+// Every frame range of the parameter file names frames the template has; -1..-1 is no range, and
+// any other negative or reversed range is malformed (a walk over it could take 2^32 steps).
 Result check_frame_ranges(const Ship *t) {
     const int32_t ranges[][2] = {{t->rot_first, t->rot_last}, {t->alt_first, t->alt_last},
                                  {t->offset_first, t->offset_last}, {t->extra_first, t->extra_last}};
     for (const auto &r : ranges) {
-        if (r[0] < 0 && r[1] < 0) continue;
+        if (r[0] == -1 && r[1] == -1) continue;
         if (r[0] < 0 || r[1] < r[0] || r[1] >= t->frame_count) return RES_MALFORMED;
     }
     return RES_OK;

@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cmath>
 #include "effects/effect_sprite.h"
-#include "game/alert_pending.h"
+#include "platform/anim.h"
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "game/tech.h"
 #include "platform/random.h"
 #include "platform/str.h"
 #include "systems/system.h"
+#include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -24,6 +27,11 @@ constexpr int32_t BUSY_HOLD_MS = 100;
 constexpr int32_t RETREATED_HOLD_MS = 1000;
 constexpr int32_t RETREAT_PORTAL_GAP = 6;
 constexpr int32_t RETREAT_PORTAL_MS = 3100;
+constexpr int32_t RETREAT_STILL_MS = 600;
+constexpr int32_t RETREAT_FIRST_FRAME_MS = 2000;
+constexpr int32_t RETREAT_SPIN_FRAME_MS = 20;
+constexpr int32_t RETREAT_DRAW_IN_MS = 1480;
+constexpr int32_t RETREAT_DRAW_IN_DELAY_MS = 1000;
 constexpr int32_t KILL_EXPERIENCE_BASE = 300;
 constexpr int32_t KILL_EXPERIENCE_LOAD = 9;
 constexpr int32_t BATTLE_SEEN_EXPERIENCE = 250;
@@ -48,6 +56,15 @@ uint32_t hack_draw() {
     return random_magnitude(random_u32());
 }
 int32_t hack_between(int32_t lo, int32_t hi) { return lo + int32_t(hack_draw() % uint32_t(hi - lo + 1)); }
+
+// One intel report for a player: what the hack did, from whose side.
+void intel_report(uint64_t player_id, int32_t subtype, uint64_t other_player_id, uint64_t sector_id, uint64_t ship_id,
+                  const std::string &text) {
+    Game *game = game_get();
+    if (game)
+        game_add_alert(game, alert_post_intel_report(player_id, subtype, other_player_id, sector_id, ship_id, "%s",
+                                                     text.c_str()));
+}
 
 void ship_experience(Ship *ship, int32_t amount) {
     if (ship->pilot && amount > 0) officer_add_ship_experience(ship->pilot, amount);
@@ -103,18 +120,42 @@ void field_repair(Ship *ship) {
 
 enum class Loot { RESEARCH, TECH, TAP };
 
+// What the hack asks of the players: the installed hooks, else the players' own operations.
 const char *player_label(const Player *player) {
     const WorldHooks &hooks = world_hooks();
-    const char *name = hooks.player_name ? hooks.player_name(player) : nullptr;
+    const char *name = hooks.player_name ? hooks.player_name(player) : player->name.c_str();
     return name ? name : "";
+}
+int32_t research_rate(const Player *player) {
+    const WorldHooks &hooks = world_hooks();
+    return hooks.player_research_rate ? hooks.player_research_rate(player) : player->totals.research_rate;
+}
+void add_research(Player *player, int32_t amount) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_add_research_points) hooks.player_add_research_points(player, amount);
+    else player_add_research_points(player, amount);
+}
+int32_t stealable_tech(Player *thief, Player *victim) {
+    const WorldHooks &hooks = world_hooks();
+    return hooks.player_pick_stealable_tech ? hooks.player_pick_stealable_tech(thief, victim)
+                                            : player_pick_stealable_tech(thief, victim);
+}
+void complete_tech(Player *player, int32_t tech) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_complete_tech) hooks.player_complete_tech(player, tech);
+    else player_complete_tech(player, tech);
+}
+void sensor_tap(Player *thief, uint64_t victim_id, GameObject *sector, int32_t minutes) {
+    const WorldHooks &hooks = world_hooks();
+    if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, minutes);
+    else player_add_sensor_tap(thief, minutes, victim_id, sector->id);
 }
 
 // The sector a hacking fleet reaches: the nearest whose centre lies within the fleet's scan range.
 GameObject *hack_target(const GameObject *fleet) {
     const Game *game = game_get();
-    const WorldHooks &hooks = world_hooks();
-    if (!game || !game->galaxy_map || !hooks.fleet_scan_range) return nullptr;
-    const int32_t reach = hooks.fleet_scan_range(fleet);
+    if (!game || !game->galaxy_map) return nullptr;
+    const int32_t reach = fleet_hook_scan_range(fleet);
     GameObject *best = nullptr;
     int32_t best_d = 0;
     for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i) {
@@ -129,7 +170,6 @@ GameObject *hack_target(const GameObject *fleet) {
 }
 
 void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
-    const WorldHooks &hooks = world_hooks();
     ship->hack_count += 1;
     const int32_t n = ship->hack_count;
     ship->hack_timer = 1320 + int32_t(hack_draw() % 10201u);
@@ -139,7 +179,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     Loot loot = Loot::RESEARCH;
     int32_t amount = 0, tap_minutes = 0, tech = -1;
     auto steal_tech = [&](int32_t research_lo, int32_t research_hi, int32_t tap_lo, int32_t tap_hi) {
-        tech = hooks.player_pick_stealable_tech ? hooks.player_pick_stealable_tech(thief, victim) : -1;
+        tech = stealable_tech(thief, victim);
         if (tech >= 0) {
             loot = Loot::TECH;
         } else if (hack_between(0, 1) == 1) {
@@ -177,45 +217,45 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     const uint64_t victim_id = sector->owner_id;
     switch (loot) {
     case Loot::RESEARCH: {
-        const int32_t rate = hooks.player_research_rate ? hooks.player_research_rate(victim) : 0;
+        const int32_t rate = research_rate(victim);
         amount = std::min(amount, rate);
         if (amount < 1) {
-            alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+            intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                        str_format("Starship %s hacked the %s computer network but found no usable "
                                                   "research data",
                                                   ship_name, victim_name));
             break;
         }
         const double points = std::max(amount / RESEARCH_UNIT, 0.1);
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and stole research data "
                                               "worth %.1f RP",
                                               ship_name, victim_name, points));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole research data worth %.1f RP",
                                               thief_name, victim_name, points));
-        if (hooks.player_add_research_points) hooks.player_add_research_points(thief, amount);
+        add_research(thief, amount);
         break;
     }
     case Loot::TECH: {
         const char *tech_label = tech_name(tech) ? tech_name(tech) : "";
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and stole tech designs for %s",
                                               ship_name, victim_name, tech_label));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole tech designs for %s",
                                               thief_name, victim_name, tech_label));
-        if (hooks.player_complete_tech) hooks.player_complete_tech(thief, tech);
+        complete_tech(thief, tech);
         break;
     }
     case Loot::TAP:
-        alert_pending_intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
+        intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
                                    str_format("Starship %s hacked the %s computer network and established a sensor tap",
                                               ship_name, victim_name));
-        alert_pending_intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
+        intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and established a sensor tap",
                                               thief_name, victim_name));
-        if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, tap_minutes);
+        sensor_tap(thief, victim_id, sector, tap_minutes);
         break;
     }
     ship_experience(ship, HACK_EXPERIENCE);
@@ -247,9 +287,45 @@ void survey(Ship *ship) {
     Site *site = sector_find_site_with_feature(sector, FEATURE_RESOURCES);
     if (!site) site = sector_find_site_with_feature(sector, FEATURE_SURVIVORS);
     if (!site) return;
-    const WorldHooks &hooks = world_hooks();
-    if (hooks.site_gather_feature) hooks.site_gather_feature(site, ship->owner_id);
+    site_gather_feature(site, ship->owner_id);
     ship_experience(ship, SURVEY_EXPERIENCE);
+}
+
+// The ship as it goes: a fixed hull shows its frame in place; a rotating one spins through three
+// quarters of its rotation frames from its heading on and is drawn into the portal.
+void retreat_sequence(Ship *ship, int32_t portal_x, int32_t portal_y) {
+    if (!ship->frames || ship->frame < 0 || ship->frame >= ship->frame_count) return;
+    std::vector<Sprite *> sprites;
+    Animation *anim = anim_create_empty(0);
+    if (!anim) return;
+    const int32_t n = ship->rot_last - ship->rot_first + 1;
+    const bool rotating = (ship->hull_flags & HULL_FLAG_ROTATING) && n > 1;
+    if (!rotating) {
+        sprites.push_back(ship->frames[ship->frame]);
+        anim_add_frame(anim, 0, RETREAT_STILL_MS);
+    } else {
+        const int32_t count = std::max(3 * n / 4, 1);
+        int32_t frame = ship_frame_for_heading(ship, ship->heading);
+        for (int32_t i = 0; i < count; ++i) {
+            if (frame < 0 || frame >= ship->frame_count) break;
+            sprites.push_back(ship->frames[frame]);
+            anim_add_frame(anim, i, i == 0 ? RETREAT_FIRST_FRAME_MS : RETREAT_SPIN_FRAME_MS);
+            frame = frame >= ship->rot_last ? ship->rot_first : frame + 1;
+        }
+    }
+    for (Sprite *sprite : sprites)
+        if (!sprite) sprites.clear();
+    if (sprites.empty()) {
+        anim_free(anim);
+        return;
+    }
+    // The sequence takes the animation over, also when it cannot be made.
+    SpriteSequenceEffect *sequence = effect_create_sprite_sequence(sprites.data(), int(sprites.size()), anim);
+    if (!sequence) return;
+    map_add_effect(ship->map, sequence, ship->x, ship->y);
+    if (rotating)
+        effect_move_to(sequence, portal_x - ship->w / 2, portal_y - ship->h / 2, RETREAT_DRAW_IN_MS,
+                       RETREAT_DRAW_IN_DELAY_MS);
 }
 
 }  // namespace
@@ -318,12 +394,14 @@ void ship_turn_begin(GameObject *obj) {
     ship->flags |= OBJ_LEFT_MAP;
     ship->ship_flags |= SHIP_FLAG_RETREATED;
     if (ship->pilot) ship->pilot->escapes += 1;
-    if (!resolving() && ship->map)
-        if (PortalEffect *portal = effect_create_portal(0)) {
-            map_add_effect(ship->map, portal, ship->x - RETREAT_PORTAL_GAP, ship->y + ship->h / 2);
-            effect_portal_open(portal, 0, RETREAT_PORTAL_MS);
-            effect_portal_set_object(portal, ship);
-        }
+    if (resolving() || !ship->map) return;
+    const int32_t px = ship->x - RETREAT_PORTAL_GAP, py = ship->y + ship->h / 2;
+    if (PortalEffect *portal = effect_create_portal(0)) {
+        map_add_effect(ship->map, portal, px, py);
+        effect_portal_open(portal, 0, RETREAT_PORTAL_MS);
+        effect_portal_set_object(portal, ship);
+    }
+    retreat_sequence(ship, px, py);
 }
 
 void ship_turn_end(GameObject *obj) {

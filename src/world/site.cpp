@@ -7,6 +7,7 @@
 #include <memory>
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
@@ -349,7 +350,7 @@ Result site_read(GameObject *obj, Buffer *buf) {
 // The owner's officer record for one read from the save, or null.
 Officer *owner_officer(Site *site, uint64_t id) {
     Player *player = world_find_player(site->owner_id);
-    return player ? site_pending_find_officer(player, id) : nullptr;
+    return player ? player_find_officer(player, id) : nullptr;
 }
 
 Result site_link(GameObject *obj) {
@@ -698,7 +699,7 @@ void site_set_pilot(Site *site, Officer *officer) {
         officer->site_id = site->id;
         officer->sector_id = site->sector_id;
     }
-    if (Player *owner = object_get_owner(site)) site_pending_update_totals(owner);
+    if (Player *owner = object_get_owner(site)) player_update_totals(owner);
 }
 
 Officer *site_find_recruit(const Site *site, uint64_t id) {

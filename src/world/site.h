@@ -52,6 +52,7 @@ constexpr uint32_t SITE_TF_NEVER_CREW_SHORT   = 0x80;
 constexpr uint32_t SITE_TF_VARIANTS           = 0x100;
 constexpr uint32_t SITE_TF_POPULATION         = 0x200;  // holds crew that can be recruited
 constexpr uint32_t SITE_TF_SPECIAL_FRAME      = 0x400;  // a separately loaded encounter frame
+constexpr uint32_t SITE_TF_HALO               = 0x800;  // the template shows its halo behind its picture
 
 // Site::state.
 constexpr uint32_t SITE_PRODUCING          = 0x1;

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <mutex>
 #include <new>
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -220,14 +222,13 @@ Sector *nearest_starbase_sector(uint64_t player_id, int32_t x, int32_t y) {
 void gather_credits(Site *site, Player *player, uint64_t player_id, Sector *sector) {
     const int32_t bonus = site->feature->bonus;
     if (player) {
-        site_pending_add_resources(player, bonus);
-        if (bonus > 0) site_pending_add_stat(player, SITE_STAT_RESOURCES_GATHERED, bonus);
+        player_add_resources(player, bonus);   // the credits count as earned
+        if (bonus > 0) player->game_counters[COUNTER_RESOURCES_MINED] += bonus;
     }
     if (sector)
-        site_pending_post_alert(SITE_ALERT_RESOURCES_GATHERED, player_id,
-                                str_format("%s %s - Gathered $%i in resources", name_of(sector),
-                                           roman_numeral(site->label_number), int(bonus)),
-                                sector->id, site->id, site->subtype);
+        game_add_alert(game_get(), alert_post_resources_gathered(player_id, sector->id, site->id,
+                                                                 "%s %s - Gathered $%i in resources", name_of(sector),
+                                                                 roman_numeral(site->label_number), int(bonus)));
     if (for_ui_player(player_id)) sound_play(SOUND_GATHERED);
 }
 
@@ -239,13 +240,14 @@ void rescue_crew(Site *site, Player *player, uint64_t player_id, Sector *sector)
     if (!base) return;   // nobody to take them: they are lost with the feature
     site_add_crew(base, crew);
     if (player) {
-        site_pending_add_stat(player, SITE_STAT_CREW_RESCUED, crew);
-        site_pending_update_totals(player);
+        player->crew_trained += crew;
+        player->game_counters[COUNTER_CREW_RECRUITED] += crew;
+        player_update_totals(player);
     }
-    site_pending_post_alert(SITE_ALERT_CREW_RESCUED, player_id,
-                            str_format("%s %s - %i crew rescued and sent to Starbase %s", name_of(sector),
-                                       roman_numeral(site->label_number), int(crew), name_of(home)),
-                            sector->id, site->id, site->subtype);
+    game_add_alert(game_get(), alert_post_crew_rescued(player_id, sector->id, site->id,
+                                                       "%s %s - %i crew rescued and sent to Starbase %s",
+                                                       name_of(sector), roman_numeral(site->label_number), int(crew),
+                                                       name_of(home)));
     if (for_ui_player(player_id)) sound_play(SOUND_RESCUED);
 }
 
@@ -443,7 +445,7 @@ void site_set_deactivated(Site *site, int on) {
             if (Site *target = site_find_in_sector(site, site->harvest_target_id)) site_start_plume(site, target);
         }
     }
-    if (Player *owner = object_get_owner(site)) site_pending_update_totals(owner);
+    if (Player *owner = object_get_owner(site)) player_update_totals(owner);
 }
 
 // ---- Texts ----

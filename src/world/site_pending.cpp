@@ -3,48 +3,30 @@
 
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
+#include "platform/calendar.h"
+#include "world/ship.h"
 #include "platform/random.h"
-#include "platform/saturate.h"
 
-void     site_pending_update_totals(Player *) {}
-void     site_pending_add_resources(Player *, int32_t) {}
-void     site_pending_add_stat(Player *, SiteStat, int32_t) {}
-void     site_pending_build_cost(Player *, int32_t, uint64_t, int32_t *, int32_t *) {}
-GameObject *site_pending_get_design(Player *, uint64_t) { return nullptr; }
-void     site_pending_design_build_cost(Player *, GameObject *, uint64_t, int32_t *, int32_t *) {}
 void     site_pending_design_rush_prices(GameObject *, int32_t *low, int32_t *high) {
     if (low) *low = 0;
     if (high) *high = 0;
 }
 bool     site_pending_design_is_one_off(GameObject *) { return false; }
-void     site_pending_remove_design(Player *, uint64_t) {}
-GameObject *site_pending_build_ship(Player *, GameObject *, GameObject *) { return nullptr; }
-void     site_pending_add_officer(Player *, Officer *) {}
-Officer *site_pending_find_officer(Player *, uint64_t) { return nullptr; }
-int32_t  site_pending_take_crew(Player *, int32_t) { return 0; }
-bool     site_pending_has_no_home_colony(Player *) { return false; }
-int32_t  site_pending_bonus_percent(Player *, int32_t) { return 0; }
-void     site_pending_add_research_points(Player *, int32_t) {}
-void     site_pending_add_base_experience(Officer *officer, int32_t amount) {
-    officer->experience = saturate_add_i32(officer->experience, amount);
-    officer->base_tally = saturate_add_i32(officer->base_tally, amount);
-    officer_hire_or_promote(officer);
+
+GameObject *site_pending_build_ship(Player *player, GameObject *design, GameObject *sector) {
+    const int32_t index = design ? player_design_index(player, design->id) : -1;
+    GameObject *obj = index >= 0 ? player_build_ship_from_design(player, index) : nullptr;
+    Ship *ship = ship_of(obj);
+    if (!ship) return nullptr;
+    player_add_object(player, obj);
+    Game *game = game_get();
+    if (!ship->built_date) ship->built_date = date_create();
+    if (ship->built_date && game && game->clock) date_copy(ship->built_date, game->clock);
+    ship_set_sector(ship, sector);
+    ship_recompute_stats(ship);
+    return obj;
 }
-
-namespace {
-std::vector<SitePostedAlert> g_posted;
-}
-
-void site_pending_post_alert(int32_t kind, uint64_t player_id, const std::string &text, uint64_t sector_id,
-                             uint64_t object_id, int32_t subtype) {
-    if (g_posted.size() >= 256) g_posted.erase(g_posted.begin());
-    g_posted.push_back({kind, player_id, text, sector_id, object_id, subtype});
-}
-
-const std::vector<SitePostedAlert> &site_pending_posted_alerts() { return g_posted; }
-
-void site_pending_clear_alerts() { g_posted.clear(); }
-
 
 void site_pending_pilot_name(std::string *out) {
     // The pilot-name deck itself, without the cycle initials the new-game helpers add.

@@ -1,8 +1,10 @@
 // Site production and cycles: what starbases, shipyards and training sites build, harvesting,
 // research, the weekly crew intake, recruits, and the day turn.
 #include <algorithm>
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -53,7 +55,7 @@ void sound_for_ui(const Site *site, int32_t sound) {
 const char *name_of(GameObject *obj) { return obj ? object_get_name(obj) : ""; }
 
 void update_owner_totals(Site *site) {
-    if (Player *owner = object_get_owner(site)) site_pending_update_totals(owner);
+    if (Player *owner = object_get_owner(site)) player_update_totals(owner);
 }
 
 int32_t ceil_days(int32_t minutes) { return minutes > 0 ? (minutes + DAY - 1) / DAY : 0; }
@@ -87,8 +89,52 @@ int32_t intake_before_draw(Site *base, Sector *sector) {
     return intake;
 }
 
+// The news of a site's work goes to its owner through the builder of its kind.
 void post(int32_t kind, Site *site, uint64_t sector_id, uint64_t object_id, int32_t subtype, const std::string &text) {
-    if (site->owner_id != 0) site_pending_post_alert(kind, site->owner_id, text, sector_id, object_id, subtype);
+    if (site->owner_id == 0) return;
+    const uint64_t to = site->owner_id;
+    const char *t = text.c_str();
+    Alert *alert = nullptr;
+    switch (kind) {
+    case ALERT_STARSHIP_BUILT: alert = alert_post_starship_built(to, subtype, sector_id, "%s", t); break;
+    case ALERT_PRODUCTION_COMPLETE: alert = alert_post_production_complete(to, sector_id, subtype, "%s", t); break;
+    case ALERT_SECTOR_NOTICE: alert = alert_post_sector_notice(to, object_id, "%s", t); break;
+    case ALERT_CREW_RESCUED: alert = alert_post_crew_rescued(to, sector_id, object_id, "%s", t); break;
+    case ALERT_RESOURCES_GATHERED: alert = alert_post_resources_gathered(to, sector_id, object_id, "%s", t); break;
+    case ALERT_RESOURCES_DEPLETED: alert = alert_post_resources_depleted(to, sector_id, object_id, "%s", t); break;
+    default: return;
+    }
+    game_add_alert(game_get(), alert);
+}
+
+// The statistics a site's work raises: a score figure and a per-game counter each.
+enum SiteStat : int32_t {
+    STAT_SHIPS_BUILT,
+    STAT_STARBASES_BUILT,
+    STAT_CREW_RECRUITED,
+    STAT_CREW_RESCUED,
+    STAT_RESOURCES_MINED,   // the credits themselves count as earned
+    STAT_RESEARCH,
+};
+
+void add_stat(Player *player, SiteStat stat, int32_t n) {
+    switch (stat) {
+    case STAT_SHIPS_BUILT:
+        player->ships_built += n;
+        player->game_counters[COUNTER_SHIPS_BUILT] += n;
+        break;
+    case STAT_STARBASES_BUILT:
+        player->starbases_built += n;
+        player->game_counters[COUNTER_STARBASES_BUILT] += n;
+        break;
+    case STAT_CREW_RECRUITED:
+    case STAT_CREW_RESCUED:
+        player->crew_trained += n;
+        player->game_counters[COUNTER_CREW_RECRUITED] += n;
+        break;
+    case STAT_RESOURCES_MINED: player->game_counters[COUNTER_RESOURCES_MINED] += n; break;
+    case STAT_RESEARCH: player->game_counters[COUNTER_RESEARCH] += n; break;
+    }
 }
 
 // Contested progress runs at half speed; the odd minute is carried in `carry_flag` so that
@@ -155,7 +201,7 @@ void finish_item(Site *site, Sector *sector) {
     const uint64_t sector_id = sector ? sector->id : 0;
     if (site->subtype == SITE_STARBASE && site->item == -1) {
         site->defense_level += 1;
-        post(SITE_ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, -1,
+        post(ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, -1,
              str_format("%s sector - Defense upgrade complete", name_of(sector)));
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_STARBASE) {
@@ -165,19 +211,19 @@ void finish_item(Site *site, Sector *sector) {
             if (built->subtype == SITE_HARVESTER)
                 if (Site *target = sector_find_free_resource_site(sector)) site_set_harvest_target(built, target->id);
             stamp(built->built);
-            post(SITE_ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
+            post(ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
                  str_format("%s sector - %s complete", name_of(sector), name_of(built)));
             sector_refresh_sites(sector);
         }
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_SHIPYARD) {
-        GameObject *design = owner ? site_pending_get_design(owner, site->item_id) : nullptr;
+        GameObject *design = owner ? player_get_design(owner, site->item_id) : nullptr;
         GameObject *ship = design && sector ? site_pending_build_ship(owner, design, sector) : nullptr;
         if (ship) {
-            site_pending_add_stat(owner, SITE_STAT_SHIPS_BUILT, 1);
-            post(SITE_ALERT_STARSHIP_BUILT, site, sector_id, ship->id, ship->subtype,
+            add_stat(owner, STAT_SHIPS_BUILT, 1);
+            post(ALERT_STARSHIP_BUILT, site, sector_id, ship->id, ship->subtype,
                  str_format("Starship %s built in the %s sector", name_of(ship), name_of(sector)));
-            if (site_pending_design_is_one_off(design)) site_pending_remove_design(owner, site->item_id);
+            if (site_pending_design_is_one_off(design)) player_remove_design(owner, site->item_id);
             sound_for_ui(site, SOUND_SHIP_DONE);
         }
     } else if (site->subtype == SITE_TRAINING) {
@@ -186,14 +232,14 @@ void finish_item(Site *site, Sector *sector) {
         if (owner && base && base->owner_id == site->owner_id && recruit) {
             officer_retain(recruit);   // held while it moves from the pool to the starbase
             stamp(recruit->hired);
-            site_pending_add_officer(owner, recruit);
+            player_add_officer(owner, recruit);
             site_add_officer(base, recruit);
             recruit->sector_id = sector_id;
             Game *game = game_get();
             if (for_ui_player(site) && game && game->pilot_portraits)
                 if (const int32_t *portrait = shuffle_next(game->pilot_portraits)) recruit->portrait = *portrait;
             site_remove_officer(site, recruit->id);
-            site_pending_add_base_experience(recruit, 1);
+            officer_add_base_experience(recruit, 1);
             officer_release(recruit);
             sound_for_ui(site, SOUND_OFFICER_DONE);
         }
@@ -261,8 +307,8 @@ void harvest(Site *site, Sector *sector, int32_t minutes) {
         } else {
             site->harvest_carry = 0;
         }
-        site_pending_add_resources(owner, take);
-        if (take > 0) site_pending_add_stat(owner, SITE_STAT_RESOURCES_MINED, take);
+        player_add_resources(owner, take);
+        if (take > 0) add_stat(owner, STAT_RESOURCES_MINED, take);
         site->completed_items += take;
         site->harvest_timer += CYCLE;
     }
@@ -272,7 +318,7 @@ void harvest(Site *site, Sector *sector, int32_t minutes) {
     if (!target->feature || !(target->feature->site_mask & FEATURE_MASK_KEEP_BODY)) target->flags |= OBJ_DEAD;
     if (!sector) return;
     if (Site *next = sector_find_free_resource_site(sector)) site_set_harvest_target(site, next->id);
-    post(SITE_ALERT_RESOURCES_DEPLETED, site, sector->id, target->id, target->subtype,
+    post(ALERT_RESOURCES_DEPLETED, site, sector->id, target->id, target->subtype,
          str_format("%s %s (%s) resources depleted", name_of(sector), roman_numeral(target->label_number),
                     name_of(target)));
     sound_for_ui(site, SOUND_DEPLETED);
@@ -289,8 +335,8 @@ void research(Site *site, int32_t minutes) {
     }
     while (site->research_timer <= 0) {
         if (rate / 10 > 0) {
-            site_pending_add_research_points(owner, rate / 10);
-            site_pending_add_stat(owner, SITE_STAT_RESEARCH, rate / 10);
+            player_add_research_points(owner, rate / 10);
+            add_stat(owner, STAT_RESEARCH, rate / 10);
         }
         site->research_timer += CYCLE;
     }
@@ -306,7 +352,7 @@ void assemble_starbase(Site *base, Sector *sector) {
     object_set_frame(base, 0);
     stamp(base->built);
     base->progress = 100;
-    post(SITE_ALERT_PRODUCTION_COMPLETE, base, sector->id, sector->id, SITE_STARBASE,
+    post(ALERT_PRODUCTION_COMPLETE, base, sector->id, sector->id, SITE_STARBASE,
          str_format("%s sector - %s complete", name_of(sector), name_of(base)));
     object_set_owner_id(sector, base->owner_id);
     for (int32_t i = 0; i < sector_site_count(sector); ++i) {
@@ -320,7 +366,7 @@ void assemble_starbase(Site *base, Sector *sector) {
         site->state &= ~(SITE_PAUSED_KEPT | SITE_CONTESTED);
         if (site->subtype == SITE_TRAINING) site_reset_recruits(site);
     }
-    if (Player *owner = object_get_owner(base)) site_pending_add_stat(owner, SITE_STAT_STARBASES_BUILT, 1);
+    if (Player *owner = object_get_owner(base)) add_stat(owner, STAT_STARBASES_BUILT, 1);
     if (base->crew >= CREW_NEEDED) {
         site_stamp_crew_ok(base);
         base->state &= ~SITE_CREW_SHORT;
@@ -331,13 +377,13 @@ void assemble_starbase(Site *base, Sector *sector) {
 void weekly_intake(Site *base, Sector *sector) {
     if (!base->crew_checked || int64_t(now()) - int64_t(base->crew_checked->minutes) <= WEEK) return;
     Player *owner = object_get_owner(base);
-    if (owner && !site_pending_has_no_home_colony(owner)) {
+    if (owner && !(owner->flags & PLAYER_FLAG_NO_HOME_COLONY)) {
         int32_t intake = intake_before_draw(base, sector);
         if (base->state & SITE_CONTESTED) intake /= 2;
-        const int32_t taken = site_pending_take_crew(owner, intake) + site_pending_bonus_percent(owner, 2);
+        const int32_t taken = player_take_crew(owner, intake) + owner->bonus[2];
         const int32_t n = std::min(base->params.crew_capacity - base->crew, taken);
         if (n > 0) {
-            site_pending_add_stat(owner, SITE_STAT_CREW_RECRUITED, n);
+            add_stat(owner, STAT_CREW_RECRUITED, n);
             site_add_crew(base, n);
             if (for_ui_player(base) && sector) site_show_crew_intake(sector, n);
         }
@@ -349,7 +395,7 @@ void check_capacity(Site *base, Sector *sector) {
     if (base->crew < base->params.crew_capacity) base->state &= ~SITE_CREW_FULL;
     if ((base->state & SITE_CREW_FULL) || !sector || base->crew < base->params.crew_capacity) return;
     base->state |= SITE_CREW_FULL;
-    post(SITE_ALERT_SECTOR_NOTICE, base, sector->id, sector->id, 0,
+    post(ALERT_SECTOR_NOTICE, base, sector->id, sector->id, 0,
          str_format("%s sector - Starbase at maximum crew capacity", name_of(sector)));
 }
 
@@ -389,7 +435,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
             const Site *tmpl = item < SITE_TEMPLATE_COUNT ? site_template(item) : nullptr;
             if (!tmpl || !(tmpl->params.template_flags & SITE_TF_BUILDABLE)) return refuse();
             int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
-            site_pending_build_cost(owner, item, sector->id, &cost, &minutes);
+            player_build_cost(owner, item, sector->id, &cost, &minutes);
             site->total_min = tmpl->params.build_days * DAY;
             site->remaining_min = minutes;
             site->cost_paid = cost;
@@ -400,7 +446,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
             site->status_text = "Constructing";
         } else if (item == -1) {
             int32_t cost = DEFENSE_COST, minutes = DEFENSE_MINUTES;
-            site_pending_build_cost(owner, -1, sector->id, &cost, &minutes);
+            player_build_cost(owner, -1, sector->id, &cost, &minutes);
             const int32_t left = 100 - site->defense_progress;
             site->total_min = minutes;
             site->remaining_min = int32_t(int64_t(left) * minutes / 100);
@@ -412,10 +458,10 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
             return refuse();
         }
     } else if (site->subtype == SITE_SHIPYARD) {
-        GameObject *design = sector ? site_pending_get_design(owner, item_id) : nullptr;
+        GameObject *design = sector ? player_get_design(owner, item_id) : nullptr;
         if (!design) return refuse();
         int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
-        site_pending_design_build_cost(owner, design, sector->id, &cost, &minutes);
+        player_design_build_cost(owner, design, sector->id, &cost, &minutes);
         site->remaining_min = site->total_min = minutes;
         site_pending_design_rush_prices(design, &site->rush_low, &site->rush_high);
         site->cost_paid = cost;
@@ -447,7 +493,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
     site->state &= ~(SITE_PAUSED_KEPT | SITE_RUSHED | SITE_PRODUCTION_CARRY);
     site->state |= SITE_PRODUCING | SITE_PENDING;
     stamp(site->started);
-    site_pending_update_totals(owner);
+    player_update_totals(owner);
     return RES_OK;
 }
 
@@ -456,7 +502,7 @@ void site_stop_production(Site *site) {
     site->status_text = "Idle";
     Player *owner = object_get_owner(site);
     if (site->state & SITE_PENDING) {
-        if (owner) site_pending_add_resources(owner, site->cost_paid);
+        if (owner) player_add_resources(owner, site->cost_paid);
         site->state &= ~SITE_PENDING;
         site->cost_paid = 0;
     } else {
@@ -475,7 +521,7 @@ void site_stop_production(Site *site) {
         site->state |= SITE_PAUSED_KEPT;
     }
     if (Sector *sector = site_find_sector(site)) sector_refresh_sites(sector);
-    if (owner) site_pending_update_totals(owner);
+    if (owner) player_update_totals(owner);
 }
 
 void site_rush(Site *site) {
@@ -503,7 +549,7 @@ int32_t site_production_info(Site *site, GameObject **out_item, Officer **out_re
         if (site->subtype == SITE_STARBASE && site->item >= 0 && site->item < SITE_TEMPLATE_COUNT)
             *out_item = site_template(site->item);
         else if (site->subtype == SITE_SHIPYARD)
-            if (Player *owner = object_get_owner(site)) *out_item = site_pending_get_design(owner, site->item_id);
+            if (Player *owner = object_get_owner(site)) *out_item = player_get_design(owner, site->item_id);
     }
     if (out_recruit) *out_recruit = site->subtype == SITE_TRAINING ? site_find_recruit(site, site->item_id) : nullptr;
     if (out_days_left) *out_days_left = (site->state & SITE_RUSHED) ? 0 : ceil_days(site->remaining_min);
@@ -548,7 +594,7 @@ int32_t site_crew_intake_rate(Site *site) {
     if (site->state & SITE_CREW_SHORT) return 0;
     Sector *sector = site_find_sector(site);
     int32_t intake = intake_before_draw(site, sector);
-    if (Player *owner = object_get_owner(site)) intake += site_pending_bonus_percent(owner, 2);
+    if (Player *owner = object_get_owner(site)) intake += owner->bonus[2];
     if (site->state & SITE_CONTESTED) intake /= 2;
     return intake;
 }
@@ -560,7 +606,7 @@ int32_t site_harvest_amount(Site *site) {
     const Site *base = starbase_of(sector);
     int64_t amount = int64_t(site->params.harvest_factor) * (base ? base->crew : 0);
     int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_MINING);
-    if (Player *owner = object_get_owner(site)) bonus += site_pending_bonus_percent(owner, 0);
+    if (Player *owner = object_get_owner(site)) bonus += owner->bonus[0];
     if (bonus > 0) amount = (bonus + 100) * amount / 100;
     if (site->state & SITE_CONTESTED) amount /= 2;
     return int32_t(amount);
@@ -573,7 +619,7 @@ int32_t site_research_rate(Site *site) {
     const Site *base = starbase_of(sector);
     int64_t rate = int64_t(site->params.research_factor) * (base ? base->crew : 0);
     int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_SCIENCE) + feature_bonus(sector, FEATURE_RESEARCH);
-    if (Player *owner = object_get_owner(site)) bonus += site_pending_bonus_percent(owner, 1);
+    if (Player *owner = object_get_owner(site)) bonus += owner->bonus[1];
     if (bonus > 0) rate = (bonus + 100) * rate / 100;
     if (site->state & SITE_CONTESTED) rate /= 2;
     return int32_t(rate);
@@ -603,7 +649,7 @@ void site_advance_clock(GameObject *obj, int32_t minutes) {
     else site->state &= ~SITE_CREW_SHORT;
     if ((site->state & SITE_PRODUCING) && (site->state & SITE_CREW_SHORT)) {
         site_stop_production(site);
-        post(SITE_ALERT_SECTOR_NOTICE, site, sector ? sector->id : 0, sector ? sector->id : 0, 0,
+        post(ALERT_SECTOR_NOTICE, site, sector ? sector->id : 0, sector ? sector->id : 0, 0,
              str_format("%s sector - %s halted production due to crew shortage", name_of(sector), name_of(site)));
     }
     if (site->state & SITE_PRODUCING) produce(site, sector, minutes);
@@ -628,5 +674,5 @@ void site_galaxy_turn(GameObject *obj) {
     if (sector_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;
     else site->state &= ~SITE_CONTESTED;
     if (site->subtype == SITE_STARBASE && !(site->state & SITE_CREW_SHORT) && site->commander)
-        site_pending_add_base_experience(site->commander, 100);
+        officer_add_base_experience(site->commander, 100);
 }

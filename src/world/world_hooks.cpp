@@ -2,8 +2,10 @@
 #include "world/world_hooks.h"
 
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/hash.h"
 #include "world/sector.h"
+#include "world/shot.h"
 
 namespace {
 
@@ -11,6 +13,14 @@ namespace {
 WorldHooks default_hooks() {
     WorldHooks hooks;
     hooks.sector_has_object_of = sector_has_object_of;
+    // Players and their memory are model records beside the world's.
+    hooks.find_player = [](uint64_t id) { return game_find_player(game_get(), id); };
+    hooks.player_id = [](const Player *player) { return player->id; };
+    hooks.player_knows_object = player_knows_object;
+    hooks.player_known_object = player_known_object_by_id;
+    hooks.player_has_sensor_tap = player_has_sensor_tap;
+    hooks.find_player_officer = game_find_player_officer;
+    hooks.player_learn_object = player_learn_object;
     return hooks;
 }
 
@@ -37,5 +47,8 @@ GameObject *world_find_object(uint64_t id) {
 }
 
 GameObject *world_shot_target(const GameObject *shot) {
-    return shot && g_hooks.shot_target ? g_hooks.shot_target(shot) : nullptr;
+    if (!shot) return nullptr;
+    if (g_hooks.shot_target) return g_hooks.shot_target(shot);
+    const Shot *s = shot_of(shot);
+    return s ? s->target : nullptr;
 }

@@ -12,6 +12,10 @@
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
+#include "ui/player_name_label.h"
+#include "ui/minimap_panel.h"
+#include "ui/scene.h"
+#include "ui/transfer_slider.h"
 
 namespace {
 
@@ -38,6 +42,10 @@ protected:
         control_set_world_hooks(ControlWorldHooks{});
         minimap_set_world_hooks(MinimapWorldHooks{});
         panel_set_effect_hooks(PanelEffectHooks{});
+        scene_set_hooks(SceneHooks{});
+        transfer_slider_set_hooks(TransferSliderHooks{});
+        minimap_panel_set_hooks(MinimapPanelHooks{});
+        player_name_label_set_hooks(PlayerNameHooks{});
         app_mode_set_inits(nullptr);
     }
     void TearDown() override { app_install_hooks(); }
@@ -49,6 +57,10 @@ TEST_F(AppHooks, BeforeInstallingEveryTableIsEmpty) {
     EXPECT_EQ(empty_slots(control_world_hooks()).size(), sizeof(ControlWorldHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(minimap_world_hooks()).size(), sizeof(MinimapWorldHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(panel_effect_hooks()).size(), sizeof(PanelEffectHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(scene_hooks()).size(), sizeof(SceneHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(transfer_slider_hooks()).size(), sizeof(TransferSliderHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(minimap_panel_hooks()).size(), sizeof(MinimapPanelHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(player_name_label_hooks()).size(), sizeof(PlayerNameHooks) / sizeof(void (*)()));
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_EQ(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 
@@ -61,6 +73,10 @@ TEST_F(AppHooks, AfterInstallingNoSlotOfAnyTableIsEmpty) {
     expect_full(empty_slots(control_world_hooks()), "ControlWorldHooks");
     expect_full(empty_slots(minimap_world_hooks()), "MinimapWorldHooks");
     expect_full(empty_slots(panel_effect_hooks()), "PanelEffectHooks");
+    expect_full(empty_slots(scene_hooks()), "SceneHooks");
+    expect_full(empty_slots(transfer_slider_hooks()), "TransferSliderHooks");
+    expect_full(empty_slots(minimap_panel_hooks()), "MinimapPanelHooks");
+    expect_full(empty_slots(player_name_label_hooks()), "PlayerNameHooks");
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_NE(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 

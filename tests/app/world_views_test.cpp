@@ -7,6 +7,7 @@
 #include <vector>
 #include "effects/effect.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "support/fixture_store.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
@@ -59,6 +60,7 @@ protected:
 TEST_F(RealWorldViews, AControlAttachedToARealShipFollowsItAndLetsGoWhenTheShipDies) {
     Ship *ship = ship_on(game->combat_map, 300, 200);
     ASSERT_NE(ship, nullptr);
+    object_add_ref(ship);   // the test's own hold: the map lets go of a dead ship at its sweep
     const int32_t map_refs = ship->refcount;
     Control *label = keep(panel_create_empty());
     control_attach_to_object(label, ship, 5, -12, 0);
@@ -75,11 +77,13 @@ TEST_F(RealWorldViews, AControlAttachedToARealShipFollowsItAndLetsGoWhenTheShipD
     object_kill(ship);
     for (int ms = 0; ms < 20000 && !(ship->flags & OBJ_DEAD); ms += 20) map_update(game->combat_map, 20);
     ASSERT_TRUE(ship->flags & OBJ_DEAD) << "the ship's death runs out";
+    map_update(game->combat_map, 20);   // the sweep takes it off the map
     control_update(label, 20);
     EXPECT_FALSE(label->flags & CTRL_ATTACHED);
     EXPECT_EQ(label->object, nullptr);
-    EXPECT_EQ(ship->refcount, map_refs) << "the control let go of its reference";
+    EXPECT_EQ(ship->refcount, 1) << "the control let go of its reference, the map of its own";
     EXPECT_EQ(label->x, 415) << "a detached control stays where it was";
+    object_release(ship);
 }
 
 TEST_F(RealWorldViews, AControlAttachedToAShipThatLeftTheMapLetsGoToo) {
@@ -131,6 +135,34 @@ TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCent
     placed.push_back(ship_on(galaxy, 500, 2500));
     control_update(mini, 20);
     EXPECT_EQ(m->dot_count, int32_t(placed.size()) - 1);
+}
+
+TEST_F(RealWorldViews, MinimapDotsTakeTheRealOwnersColour) {
+    Player *owner = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(owner, nullptr);
+    owner->red = 10;
+    owner->green = 200;
+    owner->blue = 30;
+    owner->id = 700;
+    ASSERT_EQ(game_add_player(game, owner), RES_OK);
+    Ship *ours = ship_on(game->galaxy_map, 100, 100);
+    Ship *nobodys = ship_on(game->galaxy_map, 900, 900);
+    ASSERT_NE(ours, nullptr);
+    ASSERT_NE(nobodys, nullptr);
+    object_set_owner_id(ours, owner->id);
+
+    Control *mini = keep(minimap_control_create(game->galaxy_map, 128, 96));
+    control_update(mini, 20);
+    const MinimapControl *m = minimap_of(mini);
+    ASSERT_EQ(m->dot_count, 2);
+    const MinimapDot &a = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 0 : 1];
+    const MinimapDot &b = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 1 : 0];
+    EXPECT_EQ(a.r, 10);
+    EXPECT_EQ(a.g, 200);
+    EXPECT_EQ(a.b, 30);
+    EXPECT_EQ(b.r, 255) << "a ship without owner is yellow";
+    EXPECT_EQ(b.g, 255);
+    EXPECT_EQ(b.b, 0);
 }
 
 TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {

@@ -8,6 +8,7 @@
 #include <vector>
 #include "effects/starfield.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/list.h"
 #include "platform/random.h"
 #include "world/object.h"
@@ -115,6 +116,28 @@ TEST_F(GameWorld, FindObjectFallsBackToTheGlobalObjectList) {
     EXPECT_EQ(game_find_object(game, 51), mapped) << "the maps come before the list";
     list_clear(game->objects);
     object_destroy(loose);
+}
+
+TEST_F(GameWorld, FindObjectLooksInThePlayersOwnListsBeforeTheGlobalList) {
+    Player *player = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(player, nullptr);
+    player->id = 900;
+    list_append(game->players, player);
+    GameObject *owned = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(owned, nullptr);
+    owned->id = 61;
+    list_append(&player->objects, owned);
+    GameObject *loose = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(loose, nullptr);
+    loose->id = 61;
+    list_append(game->objects, loose);
+    EXPECT_EQ(game_find_object(game, 61), owned) << "a player's own ship comes before the global list";
+    list_reset(&player->objects);
+    list_reset(game->players);
+    list_clear(game->objects);
+    object_destroy(owned);
+    object_destroy(loose);
+    player_release(player);
 }
 
 // ---- Weighted picks ----

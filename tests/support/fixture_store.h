@@ -3,7 +3,8 @@
 // types loaded from it, and a catcher for the log lines a test provokes.
 //  - GeneratedWorld loads what start-up loads (system types, the five factories and the load groups
 //    the test asks for) from build/store.dat, and frees all of it when it goes out of scope.
-//  - LogCatcher sends the log to a file of the test's own at every level and reads it back.
+//  - LogFileCatcher sends the log to a file of the test's own (at every level up to the one asked for)
+//    and reads it back.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -63,16 +64,17 @@ private:
     bool loaded_ = false;
 };
 
-class LogCatcher {
+class LogFileCatcher {
 public:
-    explicit LogCatcher(const std::string &dir) : path_(dir + "/game.log") {
+    // max_level -1 keeps the logger's own level.
+    explicit LogFileCatcher(const std::string &dir, int max_level = -1) : path_(dir + "/game.log") {
         logger_destroy();
         EXPECT_EQ(log_open_file(logger_get(), path_.c_str()), RES_OK);
-        log_set_max_level(logger_get(), LOG_DEBUG4);
+        if (max_level >= 0) log_set_max_level(logger_get(), max_level);
     }
-    ~LogCatcher() { logger_destroy(); }
-    LogCatcher(const LogCatcher &) = delete;
-    LogCatcher &operator=(const LogCatcher &) = delete;
+    ~LogFileCatcher() { logger_destroy(); }
+    LogFileCatcher(const LogFileCatcher &) = delete;
+    LogFileCatcher &operator=(const LogFileCatcher &) = delete;
 
     std::string text() const {
         std::ifstream in(path_);

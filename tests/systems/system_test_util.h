@@ -2,6 +2,7 @@
 // Hand-built parameter files, a store of thirty system types with known figures, and a log catcher.
 // The bytes are laid out here by hand, independently of the game's Buffer codec.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
 #include "test_support.h"
 
 #include <cstdint>
@@ -129,24 +130,8 @@ inline void use_type_store(const std::string &dir) {
     use_type_store(dir, [](int, std::vector<uint8_t> *) { return true; });
 }
 
-// The lines logged while it lives, without their time stamps.
-class LogCatcher {
-public:
-    explicit LogCatcher(const std::string &dir) : path_(dir + "/game.log") {
-        logger_destroy();
-        EXPECT_EQ(log_open_file(logger_get(), path_.c_str()), RES_OK);
-    }
-    ~LogCatcher() { logger_destroy(); }
-    std::string text() const {
-        std::ifstream in(path_);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-private:
-    std::string path_;
-};
+// The shared log catcher (support/fixture_store.h).
+using LogCatcher = ::LogFileCatcher;
 
 // A fixture with a fresh folder, a fresh store and no types loaded, all undone afterwards.
 class SystemsTest : public ::testing::Test {

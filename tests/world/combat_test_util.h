@@ -4,12 +4,23 @@
 // build a hull, fit a system from its template and place the ship.
 #include "ship_test_util.h"
 
+#include "game/alert.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "systems/system_ai.h"
 #include "world/object_map.h"
 
 namespace shiptest {
+
+// The news the UI player has been given so far, without the date lines.
+inline std::vector<const Alert *> news() {
+    std::vector<const Alert *> out;
+    const Game *game = game_get();
+    if (!game || !game->alerts) return out;
+    for (int32_t i = 0; i < list_count(game->alerts); ++i)
+        if (const Alert *a = list_get(game->alerts, i); a && a->kind != ALERT_DAY_HEADER) out.push_back(a);
+    return out;
+}
 
 inline const char *GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
 
@@ -22,6 +33,40 @@ enum Hull : int32_t {
 constexpr int32_t LANCER_FORE = 0, LANCER_PORT = 1, LANCER_STARBOARD = 2, LANCER_ENGINE = 3, LANCER_ARMOUR = 4;
 
 constexpr uint64_t RED = 101, BLUE = 202;   // two owners
+
+// The players behind the hooks: what the ships ask of them and what they hand them.
+struct FakePlayer {
+    uint64_t    id = 0;
+    std::string name;
+    int32_t     research_rate = 0;
+    int32_t     research = 0;              // points received
+    int32_t     stealable_tech = -1;
+    std::vector<int32_t> techs = {};       // completed
+    std::vector<int32_t> taps = {};        // sensor taps' minutes
+    std::vector<uint64_t> learned = {};    // objects learned
+    bool        presence = false;          // a jump out of battle is possible
+};
+inline std::map<uint64_t, FakePlayer> g_players;
+inline FakePlayer *fake(Player *p) { return reinterpret_cast<FakePlayer *>(p); }
+inline const FakePlayer *fake(const Player *p) { return reinterpret_cast<const FakePlayer *>(p); }
+
+inline WorldHooks player_hooks() {
+    WorldHooks h = fake_hooks();
+    h.find_player = [](uint64_t id) -> Player * {
+        auto it = g_players.find(id);
+        return it == g_players.end() ? nullptr : reinterpret_cast<Player *>(&it->second);
+    };
+    h.player_id = [](const Player *p) { return fake(p)->id; };
+    h.player_name = [](const Player *p) { return fake(p)->name.c_str(); };
+    h.player_learn_object = [](Player *p, GameObject *obj, int32_t) { fake(p)->learned.push_back(obj->id); };
+    h.player_has_sector_presence = [](uint64_t id) { return g_players.count(id) && g_players[id].presence; };
+    h.player_research_rate = [](const Player *p) { return fake(p)->research_rate; };
+    h.player_add_research_points = [](Player *p, int32_t n) { fake(p)->research += n; };
+    h.player_pick_stealable_tech = [](Player *, Player *victim) { return fake(victim)->stealable_tech; };
+    h.player_complete_tech = [](Player *p, int32_t tech) { fake(p)->techs.push_back(tech); };
+    h.player_add_sensor_tap = [](Player *p, GameObject *, int32_t minutes) { fake(p)->taps.push_back(minutes); };
+    return h;
+}
 
 class CombatMapTest : public ShipTest {
 protected:
@@ -40,6 +85,10 @@ protected:
         for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
             for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        g_players.clear();
+        g_players[RED] = FakePlayer{.id = RED, .name = "Red Corp"};
+        g_players[BLUE] = FakePlayer{.id = BLUE, .name = "Blue Corp"};
+        world_set_hooks(player_hooks());
         map = map_create();
         ASSERT_NE(map, nullptr);
         map_set_world_size(map, 4000, 3000);
@@ -55,6 +104,7 @@ protected:
         system_types_free();
         store_shutdown();
         ShipTest::TearDown();
+        g_players.clear();
     }
 
     // A hull from its template, not on any map (the test destroys it).

@@ -12,6 +12,7 @@
 #include "game/alert_pending.h"
 #include "game/clock.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/officer.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
@@ -35,6 +36,7 @@ inline const char *STORE_PATH = ASTROVANE_BINARY_DIR "/store.dat";
 struct FakePlayer {
     uint64_t id = 0;
     std::vector<uint64_t> taps;   // players it holds a sensor tap on
+    Player  *real = nullptr;      // owned: the record the sites credit and recount
 };
 
 struct Learnt {
@@ -53,8 +55,13 @@ struct World {
 };
 inline World g_world;
 
-inline Player *as_player(FakePlayer *p) { return reinterpret_cast<Player *>(p); }
-inline const FakePlayer *fake(const Player *p) { return reinterpret_cast<const FakePlayer *>(p); }
+inline Player *as_player(FakePlayer *p) { return p->real; }
+inline const FakePlayer *fake(const Player *p) {
+    for (const FakePlayer *f : g_world.players)
+        if (f->real == p) return f;
+    static const FakePlayer nobody;
+    return &nobody;
+}
 
 inline Player *find_player(uint64_t id) {
     for (FakePlayer *p : g_world.players)
@@ -96,7 +103,6 @@ inline WorldHooks real_hooks() {
     h.fleet_add_ship = fleet_hook_add_ship;
     h.fleet_remove_ship = fleet_hook_remove_ship;
     h.fleet_move_target = fleet_move_target;
-    h.fleet_scan_range = fleet_hook_scan_range;
     h.player_learn_object = learn;
     h.player_name = [](const Player *p) -> const char * { return fake(p)->id == 78 ? "Azure Combine" : nullptr; };
     return h;
@@ -124,7 +130,6 @@ protected:
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         world_set_hooks(real_hooks());
         KindStandIns k;
-        k.player_learn_object = learn;
         kind_standins_set(k);
         game = game_get();
         ASSERT_NE(game, nullptr);
@@ -154,7 +159,10 @@ protected:
         drop_objects();
         for (auto &[key, snap] : g_world.memory) object_destroy(snap);
         list_reset(game->players);
-        for (FakePlayer *p : g_world.players) delete p;
+        for (FakePlayer *p : g_world.players) {
+            player_free(p->real);
+            delete p;
+        }
         for (auto &[id, o] : g_world.officers) officer_release(o);
         g_world = World{};
         factory_free();
@@ -178,7 +186,8 @@ protected:
     }
 
     FakePlayer *player(uint64_t id) {
-        auto *p = new FakePlayer{id, {}};
+        auto *p = new FakePlayer{id, {}, player_create(PLAYER_KIND_COMPUTER)};
+        player_set_id(p->real, id);
         g_world.players.push_back(p);
         list_append(game->players, as_player(p));   // the game's list, for the walks over players
         return p;

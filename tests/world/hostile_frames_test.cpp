@@ -39,8 +39,8 @@ protected:
         return out;
     }
 
-    // Writes the private archive and makes it the store; the offset range becomes 0..last.
-    void archive_with_offset_last(int32_t last) {
+    // Writes the private archive and makes it the store; the offset range becomes first..last.
+    void archive_with_offset(int32_t first, int32_t last) {
         store_shutdown();
         store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
         std::vector<StoreWriteEntry> entries;
@@ -53,8 +53,11 @@ protected:
         std::vector<uint8_t> params = real_file(str_format("ship/%.3i/dat/params.dat", HULL));
         ASSERT_GE(params.size(), 48u);
         // Flags, then rotation, icon, design, two single frames, picture, alternate range, offset range.
-        constexpr size_t OFFSET_LAST_AT = 44;
-        for (int i = 0; i < 4; ++i) params[OFFSET_LAST_AT + size_t(i)] = uint8_t(uint32_t(last) >> (24 - 8 * i));
+        constexpr size_t OFFSET_FIRST_AT = 40;
+        for (int i = 0; i < 4; ++i) {
+            params[OFFSET_FIRST_AT + size_t(i)] = uint8_t(uint32_t(first) >> (24 - 8 * i));
+            params[OFFSET_FIRST_AT + 4 + size_t(i)] = uint8_t(uint32_t(last) >> (24 - 8 * i));
+        }
         add(str_format("ship/%.3i/dat/params.dat", HULL), params);
         for (int f = 0;; ++f) {
             const std::string frame = str_format("ship/%.3i/png/%.3i.png", HULL, f);
@@ -82,7 +85,7 @@ protected:
 };
 
 TEST_F(ShipFrameRanges, ARangePastTheFramesFailsTheParameterGroup) {
-    archive_with_offset_last(INT32_MAX - 1);
+    archive_with_offset(0, INT32_MAX - 1);
     ASSERT_GT(frames, 1);
     Ship *t = blank_template();
     const auto start = Clock::now();
@@ -91,15 +94,25 @@ TEST_F(ShipFrameRanges, ARangePastTheFramesFailsTheParameterGroup) {
 }
 
 TEST_F(ShipFrameRanges, TheLastFrameIsStillARangeEnd) {
-    archive_with_offset_last(0);   // counts the frames; now the edge itself
+    archive_with_offset(0, 0);   // counts the frames; now the edge itself
     ASSERT_GT(frames, 1);
-    archive_with_offset_last(frames);
+    archive_with_offset(0, frames);
     EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED);
-    archive_with_offset_last(frames - 1);
+    archive_with_offset(0, frames - 1);
     Ship *t = blank_template();
     EXPECT_EQ(ship_load_group(t, FACTORY_GROUP_PARAMS), RES_OK);
     EXPECT_EQ(t->offset_last, frames - 1);
     EXPECT_EQ(t->frame_count, frames);
+}
+
+TEST_F(ShipFrameRanges, OnlyMinusOneToMinusOneMeansNoRange) {
+    archive_with_offset(-1, -1);
+    EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_OK);
+    // A negative range walked frame by frame could take 2^32 steps; reversed ones are no better.
+    for (auto [first, last] : {std::pair{INT32_MIN, -1}, std::pair{-5, 3}, std::pair{4, 2}, std::pair{-1, -2}}) {
+        archive_with_offset(first, last);
+        EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED) << first << ".." << last;
+    }
 }
 
 TEST_F(ShipFrameRanges, AGroupWalksOnlyTheFramesTheTemplateHas) {
@@ -130,6 +143,20 @@ TEST_F(ShipFrameRanges, HeadingsOverAHugeRangeStayInsideIt) {
             EXPECT_GE(frame, first) << heading;
             EXPECT_LE(frame, last) << heading;
         }
+    }
+}
+
+// ---- stubs ----
+
+// A saved reference read before the link step is only the common header: asking it for its name
+// or any other kind figure (a saved fleet naming its ships does) must not reach the kind's record.
+TEST(ObjectStubs, NoKindSlotSeesAStub) {
+    for (int32_t kind : {OBJECT_SHIP, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}) {
+        GameObject *stub = object_create_stub(kind, 77);
+        ASSERT_NE(stub, nullptr);
+        EXPECT_STREQ(object_get_name(stub), "") << kind;
+        EXPECT_EQ(object_get_evasion(stub), 0) << kind;
+        object_destroy(stub);
     }
 }
 

@@ -4,6 +4,8 @@
 // world hooks. SectorFixture sets everything up and takes it down afterwards.
 #include <gtest/gtest.h>
 
+#include "game/player.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/store.h"
+#include "effects/effect_spark.h"
 #include "world/factory.h"
 #include "world/fleet.h"
 #include "world/kind_standins.h"
@@ -28,10 +31,12 @@
 
 namespace sector_test {
 
-// Fake players are plain records; the game only ever passes their pointers around.
+// Fake players record what the sectors ask of them; each stands for a real Player record that
+// the sites credit and recount.
 struct FakePlayer {
     uint64_t id = 0;
     std::vector<uint64_t> taps;   // players it holds a sensor tap on
+    Player  *real = nullptr;      // owned
 };
 
 struct Learnt {
@@ -43,29 +48,20 @@ struct Learnt {
 
 struct Record {
     std::vector<Learnt> learnt;
-    std::vector<std::pair<Officer *, int32_t>> experience;
-    struct Pulse {
-        ObjectMap *map;
-        int32_t x, y, radius;
-    };
-    std::vector<Pulse> pulses;
     std::vector<FakePlayer *> players;
 };
 inline Record g_rec;
 
-inline FakePlayer *fake_player(Player *p) { return reinterpret_cast<FakePlayer *>(p); }
-inline Player *as_player(FakePlayer *p) { return reinterpret_cast<Player *>(p); }
+inline FakePlayer *fake_player(const Player *p) {
+    for (FakePlayer *f : g_rec.players)
+        if (f->real == p) return f;
+    return nullptr;
+}
+inline Player *as_player(FakePlayer *p) { return p->real; }
 
 // ---- The stand-in table over the fakes ----
 inline KindStandIns fake_standins() {
     KindStandIns k;
-    k.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
-        g_rec.learnt.push_back({fake_player(p), obj->id, level});
-    };
-    k.officer_add_base_experience = [](Officer *o, int32_t amount) { g_rec.experience.emplace_back(o, amount); };
-    k.effect_pulse = [](ObjectMap *map, int32_t x, int32_t y, int32_t radius) {
-        g_rec.pulses.push_back({map, x, y, radius});
-    };
     return k;
 }
 
@@ -76,13 +72,17 @@ inline WorldHooks fake_hooks() {
             if (p->id == id) return as_player(p);
         return nullptr;
     };
-    h.player_id = [](const Player *p) { return reinterpret_cast<const FakePlayer *>(p)->id; };
+    h.player_id = [](const Player *p) { return fake_player(p) ? fake_player(p)->id : 0; };
     h.player_has_sensor_tap = [](const Player *p, uint64_t tapped) {
-        for (uint64_t t : reinterpret_cast<const FakePlayer *>(p)->taps)
+        const FakePlayer *f = fake_player(p);
+        for (uint64_t t : f ? f->taps : std::vector<uint64_t>{})
             if (t == tapped) return true;
         return false;
     };
     h.sector_has_object_of = sector_has_object_of;
+    h.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
+        g_rec.learnt.push_back({fake_player(p), obj->id, level});
+    };
     // Fleets stand on the galaxy map; ships join and leave them through the real lists.
     h.find_object = [](uint64_t id) -> GameObject * {
         Game *game = game_get();
@@ -138,7 +138,10 @@ protected:
         world_set_hooks(WorldHooks{});
         factory_free();
         store_shutdown();
-        for (FakePlayer *p : g_rec.players) delete p;
+        for (FakePlayer *p : g_rec.players) {
+            player_free(p->real);
+            delete p;
+        }
         g_rec = Record{};
     }
 
@@ -219,8 +222,22 @@ protected:
         map_place_object(map, obj, x, y, 1);
         map_add_pending_objects(map);
     }
+    // The pulse effects added to the test's galaxy map, oldest first.
+    struct Pulse {
+        ObjectMap *map;
+        int32_t x, y, radius;
+    };
+    std::vector<Pulse> pulses() {
+        std::vector<Pulse> out;
+        for (List<Effect> *list : {&map->effects, &map->new_effects})
+            for (Effect *e : list->items)
+                if (e && e->type == 2)
+                    out.push_back({e->owner, e->x, e->y, static_cast<PulseEffect *>(e)->max_radius});
+        return out;
+    }
     FakePlayer *add_player(uint64_t id) {
-        FakePlayer *p = new FakePlayer{id, {}};
+        FakePlayer *p = new FakePlayer{id, {}, player_create(PLAYER_KIND_COMPUTER)};
+        player_set_id(p->real, id);
         g_rec.players.push_back(p);
         list_append(&players_, as_player(p));
         return p;

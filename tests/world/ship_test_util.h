@@ -2,6 +2,7 @@
 // Ships made by hand, systems with chosen figures, fake sectors, fleets and officers behind the
 // world hooks, a log catcher, and a fixture that undoes all of it.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
 #include "test_support.h"
 
 #include <cstdint>
@@ -142,23 +143,9 @@ inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_
 
 // ---- Logs ----
 
-class LogCatcher {
-public:
-    explicit LogCatcher(const std::string &dir) : path_(dir + "/game.log") {
-        logger_destroy();
-        EXPECT_EQ(log_open_file(logger_get(), path_.c_str()), RES_OK);
-        log_set_max_level(logger_get(), LOG_DEBUG4);
-    }
-    ~LogCatcher() { logger_destroy(); }
-    std::string text() const {
-        std::ifstream in(path_);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-private:
-    std::string path_;
+// Every level, down to DEBUG4.
+struct LogCatcher : ::LogFileCatcher {
+    explicit LogCatcher(const std::string &dir) : ::LogFileCatcher(dir, LOG_DEBUG4) {}
 };
 
 // Fake hooks, a game with a clock, no leaked systems; every ship made by the test is destroyed.

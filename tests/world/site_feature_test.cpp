@@ -2,6 +2,7 @@
 // how they are dealt, gathered and deactivated, the machine faction's defenders, the texts, the
 // daily figures and the officers' order.
 #include "world/sector_test_util.h"
+#include "game/alert.h"
 
 #include <algorithm>
 #include <fstream>
@@ -292,14 +293,17 @@ TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     Site *body = add_site(s, 11);
     ASSERT_EQ(body->label_number, 2);
     give_feature(body, FEATURE_RESOURCES)->bonus = 1500;
-    site_pending_clear_alerts();
+    game->ui_player_id = 7;
+    game_clear_alerts(game);
     site_gather_feature(body, 7);
-    ASSERT_EQ(site_pending_posted_alerts().size(), 1u);
-    const SitePostedAlert &a = site_pending_posted_alerts()[0];
-    EXPECT_EQ(a.text, "Rigel II - Gathered $1500 in resources");
-    EXPECT_EQ(a.kind, SITE_ALERT_RESOURCES_GATHERED);
-    EXPECT_EQ(a.player_id, 7u);
-    EXPECT_EQ(a.sector_id, s->id);
+    ASSERT_EQ(list_count(game->alerts), 2) << "the day's date line and the news";
+    const Alert *a = list_get(game->alerts, 1);
+    EXPECT_EQ(a->text, "Rigel II - Gathered $1500 in resources");
+    EXPECT_EQ(a->kind, ALERT_RESOURCES_GATHERED);
+    EXPECT_EQ(a->target_player_id, 7u);
+    EXPECT_EQ(as_player(g_rec.players[0])->credits, 1500);
+    game_clear_alerts(game);
+    game->ui_player_id = 0;
     object_release(s);
 }
 
@@ -316,11 +320,15 @@ TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     SiteFeature *f = give_feature(body, FEATURE_SURVIVORS);
     const int32_t crew = f->bonus;
     ASSERT_GT(crew, 0);
+    game->ui_player_id = 7;
+    game_clear_alerts(game);
     site_gather_feature(body, 7);
     EXPECT_EQ(near_base->crew, crew);
-    ASSERT_FALSE(site_pending_posted_alerts().empty());
-    EXPECT_EQ(site_pending_posted_alerts().back().text,
+    ASSERT_FALSE(list_count(game->alerts) == 0);
+    EXPECT_EQ(list_get(game->alerts, list_count(game->alerts) - 1)->text,
               " I - " + std::to_string(crew) + " crew rescued and sent to Starbase ") << "sectors without names";
+    game_clear_alerts(game);
+    game->ui_player_id = 0;
     EXPECT_EQ(far_base->crew, 0);
     EXPECT_EQ(foreign_base->crew, 0) << "another player's starbase";
     EXPECT_EQ(near_base->state & SITE_CREW_SHORT, crew >= 100 ? 0u : SITE_CREW_SHORT);
@@ -332,9 +340,11 @@ TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsume
     Sector *here = make_sector(0, 7);
     Site *body = add_site(here, 10);
     give_feature(body, FEATURE_SURVIVORS);
-    site_pending_clear_alerts();
+    game->ui_player_id = 7;
+    game_clear_alerts(game);
     site_gather_feature(body, 7);
-    EXPECT_TRUE(site_pending_posted_alerts().empty()) << "nobody rescued, nothing to tell";
+    EXPECT_EQ(list_count(game->alerts), 0) << "nobody rescued, nothing to tell";
+    game->ui_player_id = 0;
     EXPECT_EQ(body->feature, nullptr);
     EXPECT_EQ(body->gather_state, FEATURE_SURVIVORS);
     object_release(here);
@@ -373,8 +383,12 @@ TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     EXPECT_EQ(sector_harvest_income(s), 0);
     object_advance_clock(s, 1440);
     EXPECT_EQ(body->resources_left, 100000) << "nothing mined while switched off";
+    object_set_animation(harvester, SITE_ANIM_DEACTIVATED, -1);
+    ASSERT_EQ(harvester->animation, SITE_ANIM_DEACTIVATED);
+    game->ui_player_id = 7;
     site_set_deactivated(harvester, 0);
     EXPECT_FALSE(site_is_deactivated(harvester));
+    EXPECT_EQ(harvester->animation, harvester->params.idle_animation) << "the user's harvester starts up again";
     EXPECT_EQ(sector_harvest_income(s), 10);
     object_advance_clock(s, 1440);
     EXPECT_LT(body->resources_left, 100000) << "mining again";

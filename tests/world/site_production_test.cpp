@@ -2,20 +2,23 @@
 // rushing items, contested progress, crew state, the weekly intake clock and recruit training.
 // (What needs a sector around the site, such as harvesting, runs with the sectors.)
 #include "site_test_util.h"
+#include "game/player.h"
 
 using namespace sitetest;
 
 namespace {
 
-Player *const OWNER = reinterpret_cast<Player *>(0x2000);
+Player *g_owner = nullptr;   // a real player: the sites credit it, count its statistics and pay it back
 constexpr uint64_t OWNER_ID = 900;
-Player *owner_lookup(uint64_t id) { return id == OWNER_ID ? OWNER : nullptr; }
+Player *owner_lookup(uint64_t id) { return id == OWNER_ID ? g_owner : nullptr; }
 
 // Sites that are never crew short (template flag 0x80), so they work without a sector.
 class SiteProductionTest : public SiteFixture {
 protected:
     void SetUp() override {
         SiteFixture::SetUp();
+        g_owner = player_create(PLAYER_KIND_HUMAN);
+        player_set_id(g_owner, OWNER_ID);
         WorldHooks hooks;
         hooks.find_player = owner_lookup;
         world_set_hooks(hooks);
@@ -34,6 +37,12 @@ protected:
         game->clock->minutes = 100 * 1440;
         date_from_minutes(game->clock);
         rng_seed(game->generators[0], 1234);
+    }
+
+    void TearDown() override {
+        SiteFixture::TearDown();
+        player_free(g_owner);
+        g_owner = nullptr;
     }
 
     Site *owned(int32_t t) {

@@ -1,6 +1,7 @@
 // The site save record: its exact bytes, a round trip through the common object record, the
 // starbase's link step, and the snapshot copy.
 #include "site_test_util.h"
+#include "game/player.h"
 
 using namespace sitetest;
 
@@ -253,8 +254,8 @@ TEST_F(SiteRecord, ShortOrMalformedRecordsFail) {
 
 class SiteLink : public SiteRecord {};
 
-Player *const SOME_PLAYER = reinterpret_cast<Player *>(0x1000);
-Player *some_player(uint64_t id) { return id == 900 ? SOME_PLAYER : nullptr; }
+Player *g_some_player = nullptr;   // a real player without officers
+Player *some_player(uint64_t id) { return id == 900 ? g_some_player : nullptr; }
 
 TEST_F(SiteLink, OnlyAnOwnedStarbaseLooksItsOfficersUp) {
     Site *yard = make(SITE_SHIPYARD);
@@ -275,6 +276,8 @@ TEST_F(SiteLink, AStarbaseWhoseOfficerCannotBeFoundFailsWith4312) {
     WorldHooks hooks;
     hooks.find_player = some_player;
     world_set_hooks(hooks);
+    g_some_player = player_create(PLAYER_KIND_HUMAN);
+    player_set_id(g_some_player, 900);
     Site *base = make(SITE_STARBASE);
     base->owner_id = 900;
     site_add_officer(base, officer(31, "Lost"));
@@ -282,6 +285,8 @@ TEST_F(SiteLink, AStarbaseWhoseOfficerCannotBeFoundFailsWith4312) {
     EXPECT_FALSE(base->flags & OBJ_LINKED);
     EXPECT_NE(log.text().find("Starbase failed to find pilot player 900, id 31"), std::string::npos) << log.text();
     object_destroy(base);
+    player_free(g_some_player);
+    g_some_player = nullptr;
 }
 
 TEST_F(SiteLink, AMissingCommanderFailsWith4312) {

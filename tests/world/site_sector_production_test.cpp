@@ -2,6 +2,7 @@
 // advances it: harvest cycles, research, laying down and finishing a facility, pausing and saving
 // it, crew shortage, contested sectors, a deployed starbase's assembly and the day turn.
 #include "world/sector_test_util.h"
+#include "game/alert.h"
 
 #include "test_support.h"
 #include "world/site_pending.h"
@@ -21,16 +22,19 @@ protected:
         s->label = "Vega";
         base = add_site(s, SITE_STARBASE);
         site_add_crew(base, 500);
-        site_pending_clear_alerts();
+        game->ui_player_id = 7;   // the news of player 7 is kept
+        game_clear_alerts(game);
     }
     // The texts of the alerts posted to a player since the set-up.
     std::vector<std::string> alerts_for(uint64_t player) {
         std::vector<std::string> out;
-        for (const SitePostedAlert &a : site_pending_posted_alerts())
-            if (a.player_id == player) out.push_back(a.text);
+        for (const Alert *a : game->alerts->items)
+            if (a && a->kind != ALERT_DAY_HEADER && a->target_player_id == player) out.push_back(a->text);
         return out;
     }
     void TearDown() override {
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
         object_release(s);
         SectorFixture::TearDown();
     }

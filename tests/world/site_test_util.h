@@ -2,6 +2,7 @@
 // Site tests: parameter files laid out byte by byte (independently of the game's Buffer codec), a
 // fixture with the site factory set up without the store, and the generated store's fixture.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
 #include "test_support.h"
 
 #include <cstdint>
@@ -116,24 +117,8 @@ inline std::vector<uint8_t> bytes_of(const Buffer *buf) {
     return std::vector<uint8_t>(data, data + length);
 }
 
-// The lines logged while it lives, without their time stamps.
-class LogCatcher {
-public:
-    explicit LogCatcher(const std::string &dir) : path_(dir + "/game.log") {
-        logger_destroy();
-        EXPECT_EQ(log_open_file(logger_get(), path_.c_str()), RES_OK);
-    }
-    ~LogCatcher() { logger_destroy(); }
-    std::string text() const {
-        std::ifstream in(path_);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-private:
-    std::string path_;
-};
+// The shared log catcher (support/fixture_store.h).
+using LogCatcher = ::LogFileCatcher;
 
 // The site factory with its load groups but without the features' extra data (no store).
 inline void bare_site_factory(Factory *f) {

@@ -30,3 +30,5 @@ void end_of_game_mode_init(AppMode *mode) {
     mode->update = end_of_game_update;
     mode->draw = end_of_game_draw;
 }
+
+void combat_minimap_on_click(Control *) {}

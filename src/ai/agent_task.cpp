@@ -1,0 +1,388 @@
+// Agent tasks: the record, the type table, creation, the save record, assignees and scoring.
+#include "ai/agent_task.h"
+
+#include <algorithm>
+#include <new>
+#include "ai/ai_player.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/buffer.h"
+#include "platform/files.h"
+#include "platform/log.h"
+#include "world/fleet.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+AgentTaskType g_types[AGENT_TASK_TYPE_COUNT];
+bool g_types_done = false;
+
+const char *const TYPE_NAMES[AGENT_TASK_TYPE_COUNT] = {
+    "colonize sector", "attack fleet",   "explore sector",   "build site",
+    "defend sector",   "build ship",     "attack ship",      "scan ship",
+    "retreat ship",    "scan sector",    "research tech",    "defend bases",
+    "gather feature",  "train pilot",    "assign ship pilot", "assign starbase pilot",
+    "repair ship",     "attack sector",  "transfer crew",    "attack shot",
+    "rush production", "build defense upgrade", "build collector", "scrap ships",
+};
+
+void release_assignee(GameObject *obj) { object_release(obj); }
+
+// ---- The slots every type shares until its rules fill its own ----
+
+int32_t data_size() { return int32_t(sizeof(AgentTaskData)); }
+
+void data_free(AgentTask *task) {
+    AgentTaskData *data = static_cast<AgentTaskData *>(task);
+    if (data->target) object_release(data->target);
+    delete data;
+}
+
+void no_value(AgentTask *, AiPlayer *, Player *, int32_t *, int32_t *, int32_t *) {}
+
+// "attack fleet" keeps its required strength in the save.
+Result write_strength(const AgentTask *task, Buffer *buf) {
+    return buffer_write_i32(buf, static_cast<const AgentTaskData *>(task)->strength);
+}
+Result read_strength(AgentTask *task, Buffer *buf) {
+    return buffer_read_i32(buf, &static_cast<AgentTaskData *>(task)->strength);
+}
+// "gather feature" keeps the kind of the feature it is after.
+Result write_feature(const AgentTask *task, Buffer *buf) {
+    return buffer_write_i32(buf, static_cast<const AgentTaskData *>(task)->feature_kind);
+}
+Result read_feature(AgentTask *task, Buffer *buf) {
+    return buffer_read_i32(buf, &static_cast<AgentTaskData *>(task)->feature_kind);
+}
+// "train pilot" has both slots and writes nothing.
+Result write_nothing(const AgentTask *, Buffer *) { return RES_OK; }
+Result read_nothing(AgentTask *, Buffer *) { return RES_OK; }
+
+template <int32_t N>
+const char *type_name() { return TYPE_NAMES[N]; }
+
+template <int32_t N>
+void type_init(AgentTaskType *t) {
+    t->size = data_size;
+    t->free = data_free;
+    t->name = type_name<N>;
+    t->evaluate = no_value;
+    if constexpr (N == TASK_ATTACK_FLEET) {
+        t->write_extra = write_strength;
+        t->read_extra = read_strength;
+    } else if constexpr (N == TASK_GATHER_FEATURE) {
+        t->write_extra = write_feature;
+        t->read_extra = read_feature;
+    } else if constexpr (N == TASK_TRAIN_PILOT) {
+        t->write_extra = write_nothing;
+        t->read_extra = read_nothing;
+    }
+}
+
+using TypeInitFn = void(AgentTaskType *t);
+template <int32_t... N>
+constexpr auto init_table(std::integer_sequence<int32_t, N...>) {
+    return std::array<TypeInitFn *, sizeof...(N)>{type_init<N>...};
+}
+const auto TYPE_INITS = init_table(std::make_integer_sequence<int32_t, AGENT_TASK_TYPE_COUNT>{});
+
+const AgentTaskType *type_of(const AgentTask *task) {
+    return task->type < uint32_t(AGENT_TASK_TYPE_COUNT) ? &g_types[task->type] : nullptr;
+}
+
+// Allocates the type's record zeroed, with the common fields' defaults and an empty assignee list.
+AgentTask *alloc_task(uint32_t type) {
+    agent_task_types_init();
+    const AgentTaskType *t = &g_types[type];
+    if (!t->size || t->size() < int32_t(sizeof(AgentTaskData))) return nullptr;
+    AgentTaskData *task = new (std::nothrow) AgentTaskData();
+    if (!task) return nullptr;
+    task->type = type;
+    task->needed = 0;
+    list_set_free_fn(&task->assignees, release_assignee);
+    return task;
+}
+
+void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
+    *x = obj->x + obj->w / 2;
+    *y = obj->y + obj->h / 2;
+}
+
+// Where an assignee counts from: its centre, or the galaxy position of a ship.
+void assignee_point(const AgentTaskType *t, GameObject *obj, int32_t *x, int32_t *y) {
+    Ship *ship = ship_of(obj);
+    if ((t && t->use_centre && t->use_centre() != 0) || !ship) {
+        centre_of(obj, x, y);
+        return;
+    }
+    ship_get_galaxy_position(ship, x, y);
+}
+
+}  // namespace
+
+void agent_task_types_init() {
+    if (g_types_done) return;
+    for (AgentTaskType &t : g_types) t = AgentTaskType{};
+    for (int32_t i = 0; i < AGENT_TASK_TYPE_COUNT; ++i) TYPE_INITS[size_t(i)](&g_types[i]);
+    g_types_done = true;
+}
+
+const AgentTaskType *agent_task_type(int32_t type) {
+    agent_task_types_init();
+    return type >= 0 && type < AGENT_TASK_TYPE_COUNT ? &g_types[type] : nullptr;
+}
+
+const char *agent_task_type_name(int32_t type) {
+    const AgentTaskType *t = agent_task_type(type);
+    return t && t->name ? t->name() : "";
+}
+
+AgentTaskType agent_task_type_swap(int32_t type, const AgentTaskType &record) {
+    agent_task_types_init();
+    if (type < 0 || type >= AGENT_TASK_TYPE_COUNT) return {};
+    AgentTaskType old = g_types[type];
+    g_types[type] = record;
+    return old;
+}
+
+AgentTask *agent_task_create(int32_t type, uint32_t subtype, uint64_t target_id) {
+    if (type < 0 || type >= AGENT_TASK_TYPE_COUNT) return nullptr;
+    AgentTask *task = alloc_task(uint32_t(type));
+    if (!task) return nullptr;
+    task->subtype = subtype;
+    task->target_id = target_id;
+    if (g_types[type].link) g_types[type].link(task);
+    return task;
+}
+
+void agent_task_assign_id(AgentTask *task) {
+    if (task->id != 0) return;
+    Game *game = game_get();
+    task->id = game ? game_next_id(game) : 1;
+}
+
+void agent_task_free(AgentTask *task) {
+    if (!task) return;
+    list_clear(&task->assignees);
+    const AgentTaskType *t = type_of(task);
+    if (t && t->free) t->free(task);
+    else delete static_cast<AgentTaskData *>(task);
+}
+
+Result agent_task_write(const AgentTask *task, Buffer *buf) {
+    Result r = buffer_write_u32(buf, task->type);
+    if (r == RES_OK) r = buffer_write_u32(buf, task->subtype);
+    if (r == RES_OK) r = buffer_write_u64(buf, task->id);
+    if (r == RES_OK) r = buffer_write_u64(buf, task->target_id);
+    if (r == RES_OK) r = buffer_write_u32(buf, task->flags);
+    for (uint64_t id : task->linked)
+        if (r == RES_OK) r = buffer_write_u64(buf, id);
+    const AgentTaskType *t = type_of(task);
+    if (r == RES_OK && t && t->write_extra) r = t->write_extra(task, buf);
+    return r;
+}
+
+Result agent_task_read(AgentTask **out, Buffer *buf) {
+    uint32_t type = 0;
+    Result r = buffer_read_u32(buf, &type);
+    if (r != RES_OK) return r;
+    if (type >= uint32_t(AGENT_TASK_TYPE_COUNT)) {
+        log_write(LOG_AGENT, LOG_ERROR, "Agent task of unknown type %u", type);
+        return RES_MALFORMED;
+    }
+    AgentTask *task = alloc_task(type);
+    if (!task) return RES_NO_MEMORY;
+    r = buffer_read_u32(buf, &task->subtype);
+    if (r == RES_OK) r = buffer_read_u64(buf, &task->id);
+    if (r == RES_OK) r = buffer_read_u64(buf, &task->target_id);
+    if (r == RES_OK) r = buffer_read_u32(buf, &task->flags);
+    for (uint64_t &id : task->linked)
+        if (r == RES_OK) r = buffer_read_u64(buf, &id);
+    if (r == RES_OK && g_types[type].read_extra) r = g_types[type].read_extra(task, buf);
+    if (r != RES_OK) {
+        agent_task_free(task);
+        return r;
+    }
+    if (out) *out = task;
+    else agent_task_free(task);
+    return RES_OK;
+}
+
+void agent_task_add_assignee(AgentTask *task, GameObject *obj) {
+    if (!obj) return;
+    object_add_ref(obj);
+    if (list_append(&task->assignees, obj) < 0) object_release(obj);
+}
+
+int32_t agent_task_assignee_count(const AgentTask *task) { return list_count(&task->assignees); }
+
+GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id) {
+    for (GameObject *obj : task->assignees.items) {
+        if (!obj) break;
+        if (obj->id == id && !(obj->flags & OBJ_DEAD)) return obj;
+    }
+    return nullptr;
+}
+
+void agent_task_clear_assignees(AgentTask *task) {
+    list_clear(&task->assignees);
+    task->assigned = 0;
+    task->priority = 0;
+}
+
+int32_t agent_task_ship_utility(AgentTask *task, GameObject *ship) {
+    const AgentTaskType *t = type_of(task);
+    return t && t->ship_utility ? t->ship_utility(task, ship) : 0;
+}
+
+void agent_task_update(AgentTask *task, AiPlayer *ai, Player *player) {
+    const AgentTaskType *t = type_of(task);
+    if (t && t->update) t->update(task, ai, player);
+}
+
+void agent_task_act(AgentTask *task, AiPlayer *ai, Player *player) {
+    const AgentTaskType *t = type_of(task);
+    if (t && t->act) t->act(task, ai, player);
+}
+
+void agent_task_combat_begin(AgentTask *task, AiPlayer *ai, GameObject *ship) {
+    const AgentTaskType *t = type_of(task);
+    if (t && t->combat_begin) t->combat_begin(task, ai, ship);
+}
+
+int32_t agent_task_combat_score(AgentTask *task, AiPlayer *ai, GameObject *ship) {
+    const AgentTaskType *t = type_of(task);
+    return t && t->combat_score ? t->combat_score(task, ai, ship) : 0;
+}
+
+int32_t agent_task_combat_next_option(AgentTask *task, AiPlayer *ai, GameObject *ship, int32_t index) {
+    const AgentTaskType *t = type_of(task);
+    return t && t->combat_next_option ? t->combat_next_option(task, ai, ship, index) : AGENT_TASK_NO_OPTION;
+}
+
+int32_t agent_task_is_obsolete(AgentTask *task, AiPlayer *ai, Player *player) {
+    const AgentTaskType *t = type_of(task);
+    return t && t->is_obsolete ? t->is_obsolete(task, ai, player) : 0;
+}
+
+Result agent_task_relink(AgentTask *task) {
+    const AgentTaskType *t = type_of(task);
+    return t && t->relink ? t->relink(task) : RES_OK;
+}
+
+void agent_task_describe(AgentTask *task, AiPlayer *ai, std::string *text) {
+    const AgentTaskType *t = type_of(task);
+    if (t && t->describe) t->describe(task, ai, text);
+}
+
+int32_t agent_task_check_done(AgentTask *task, AiPlayer *ai, Player *player) {
+    if (task->flags & TASK_DONE) return 1;
+    const AgentTaskType *t = type_of(task);
+    const int32_t done = t && t->execute ? t->execute(task, ai, player) : 0;
+    if (done) task->flags |= TASK_DONE;
+    return done;
+}
+
+void agent_task_set_done(AgentTask *task) { task->flags |= TASK_DONE; }
+
+int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
+    if (task->flags & TASK_BLOCKED) return 1;
+    const AgentTaskType *t = type_of(task);
+    const int32_t blocked = t && t->is_blocked ? t->is_blocked(task, ai, player) : 0;
+    if (blocked) task->flags |= TASK_BLOCKED;
+    return blocked;
+}
+
+void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority) {
+    int32_t value = 0, strength = 0;
+    for (GameObject *obj : task->assignees.items) {
+        if (!obj) break;
+        if (obj->flags & OBJ_DEAD) continue;
+        value += player_object_value(obj);
+        strength += ship_estimated_strength(obj);
+    }
+    task->assignee_value = value;
+    task->assignee_strength = strength;
+    task->priority_bonus = 0;
+    int32_t utility = 0, assigned = 0, needed = 0;
+    const AgentTaskType *t = type_of(task);
+    if (t && t->evaluate) t->evaluate(task, ai, player, &utility, &assigned, &needed);
+    if (task->inherited_utility / 4 > 0) utility += task->inherited_utility / 4;
+    const int32_t w = 100 + (ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);
+    if (w != 100) utility = int32_t(int64_t(utility) * w / 100);
+    task->utility = std::max(utility, 0);
+    task->assigned = std::max(assigned, 0);
+    task->needed = std::max(needed, 1);
+    if (with_priority) {
+        if (task->assigned > 0) agent_task_update_priority(task, ai);
+        else task->priority = 0;
+    }
+    task->flags &= ~TASK_BLOCKED;
+    if (task->assigned < task->needed && t && t->is_blocked && t->is_blocked(task, ai, player))
+        task->flags |= TASK_BLOCKED;
+    for (uint64_t &id : task->linked)
+        if (id != 0 && !ai_get_task(ai, id)) id = 0;
+}
+
+void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
+    if (task->needed <= 0) {
+        task->priority = 0;
+        return;
+    }
+    int64_t p = int64_t(std::min(task->assigned, task->needed)) * task->utility / task->needed;
+    const int32_t count = list_count(&task->assignees);
+    GameObject *target = task->target_id != 0 && count > 0 ? world_find_object(task->target_id) : nullptr;
+    const AgentTaskType *t = type_of(task);
+    if (target && (task->flags & TASK_DISTANCE_BONUS)) {
+        int32_t tx = 0, ty = 0;
+        centre_of(target, &tx, &ty);
+        int64_t sum = 0;
+        for (GameObject *obj : task->assignees.items) {
+            if (!obj) break;
+            int32_t x = 0, y = 0;
+            assignee_point(t, obj, &x, &y);
+            sum += distance(tx - x, ty - y);
+        }
+        const int64_t avg = sum / count;
+        const int64_t bonus = (600 - avg) * (600 - avg) / 360;
+        if (bonus > 0) p += bonus;
+    }
+    if (target && (task->flags & TASK_PATH_DANGER)) {
+        int64_t sx = 0, sy = 0;
+        for (GameObject *obj : task->assignees.items) {
+            if (!obj) break;
+            int32_t x = 0, y = 0;
+            if (Ship *ship = ship_of(obj)) ship_get_galaxy_position(ship, &x, &y);
+            else centre_of(obj, &x, &y);
+            sx += x;
+            sy += y;
+        }
+        const int32_t x0 = int32_t(sx / count), y0 = int32_t(sy / count);
+        int32_t tx = 0, ty = 0;
+        centre_of(target, &tx, &ty);
+        const int32_t dx = tx - x0, dy = ty - y0;
+        const int32_t d = distance(dx, dy);
+        const ThreatList *threats = ai ? ai->threats : nullptr;
+        if (d >= 1) {
+            const int32_t step_x = dx * 40 / d, step_y = dy * 40 / d;
+            const int32_t n = (d - 1) / 40 + 1;
+            int64_t weighted = 0, weights = 0;
+            int32_t x = x0, y = y0;
+            for (int32_t i = 0; i < n; ++i) {
+                x += step_x;
+                y += step_y;
+                const int32_t w = i == 0 ? 3 : i == 1 ? 2 : 1;
+                weighted += int64_t(threats ? fleet_threat_value(threats, x, y) : 0) * w;
+                weights += w;
+            }
+            const int64_t danger = weighted / weights / 800;
+            if (danger >= 1) p -= danger;
+        } else {
+            p -= threats ? fleet_threat_value(threats, x0, y0) : 0;
+        }
+    }
+    if (task->priority_bonus != 0) p += task->priority_bonus;
+    task->priority = int32_t(std::clamp<int64_t>(p, 0, INT32_MAX));
+}

@@ -1,0 +1,168 @@
+#pragma once
+// Agent tasks: the decisions of the computer players, one record each, with the table of the 24
+// task types and their operation slots, creation, release, the save record, assignees, and the
+// two scoring routines every type shares (evaluation and priority).
+//  - A task is owned by its AiPlayer's task map, which frees it with agent_task_free. Its
+//    assignees hold one reference each (released by the list's free callback).
+//  - Every task carries the type data of AgentTaskData; a type uses the fields it names and
+//    releases what it holds in its free slot.
+//  - The type table is filled once (agent_task_types_init) on the loading path, before any AI
+//    thread runs; it is read-only afterwards. A task is touched only by the thread running its
+//    owner's command.
+//  - Result codes: agent_task_read gives RES_MALFORMED (-23) a type above 23, RES_SHORT_BUFFER
+//    (-15), RES_NO_MEMORY (-4), or the type's read_extra code.
+#include <cstdint>
+#include <string>
+#include "platform/list.h"
+#include "platform/result.h"
+
+struct AiPlayer;
+struct Buffer;
+struct GameObject;
+struct Player;
+
+constexpr int32_t AGENT_TASK_TYPE_COUNT = 24;
+constexpr int32_t AGENT_TASK_LINKS = 3;
+constexpr int32_t AGENT_TASK_NO_OPTION = 4317;   // combat_next_option of an empty slot
+
+// Task flags.
+constexpr uint32_t TASK_PICKED          = 0x1u;
+constexpr uint32_t TASK_DONE            = 0x2u;
+constexpr uint32_t TASK_BLOCKED         = 0x4u;
+constexpr uint32_t TASK_PRODUCTION      = 0x8u;
+constexpr uint32_t TASK_PATH_DANGER     = 0x10u;
+constexpr uint32_t TASK_FORCED          = 0x20u;
+constexpr uint32_t TASK_DEFENCE         = 0x40u;
+constexpr uint32_t TASK_DEFENCE_ACTED   = 0x80u;
+constexpr uint32_t TASK_SECTOR_SCAN     = 0x100u;
+constexpr uint32_t TASK_DISTANCE_BONUS  = 0x200u;
+
+enum AgentTaskKind : int32_t {
+    TASK_COLONIZE_SECTOR = 0,
+    TASK_ATTACK_FLEET = 1,
+    TASK_EXPLORE_SECTOR = 2,
+    TASK_BUILD_SITE = 3,
+    TASK_DEFEND_SECTOR = 4,
+    TASK_BUILD_SHIP = 5,
+    TASK_ATTACK_SHIP = 6,
+    TASK_SCAN_SHIP = 7,
+    TASK_RETREAT_SHIP = 8,
+    TASK_SCAN_SECTOR = 9,
+    TASK_RESEARCH_TECH = 10,
+    TASK_DEFEND_BASES = 11,
+    TASK_GATHER_FEATURE = 12,
+    TASK_TRAIN_PILOT = 13,
+    TASK_ASSIGN_SHIP_PILOT = 14,
+    TASK_ASSIGN_STARBASE_PILOT = 15,
+    TASK_REPAIR_SHIP = 16,
+    TASK_ATTACK_SECTOR = 17,
+    TASK_TRANSFER_CREW = 18,
+    TASK_ATTACK_SHOT = 19,
+    TASK_RUSH_PRODUCTION = 20,
+    TASK_BUILD_DEFENSE_UPGRADE = 21,
+    TASK_BUILD_COLLECTOR = 22,
+    TASK_SCRAP_SHIPS = 23,
+};
+
+struct AgentTask {
+    uint32_t type = 0;
+    uint32_t subtype = 0;
+    uint64_t id = 0;
+    uint64_t target_id = 0;
+    uint32_t flags = 0;
+    int32_t  utility = 0;
+    int32_t  assigned = 0;
+    int32_t  needed = 1;
+    int32_t  priority = 0;
+    uint64_t linked[AGENT_TASK_LINKS] = {};
+    int32_t  inherited_utility = 0;
+    List<GameObject> assignees;       // one reference each
+    int32_t  assignee_value = 0;
+    int32_t  assignee_strength = 0;
+    int32_t  priority_bonus = 0;
+};
+
+// The type data behind the common fields; each type uses the fields its rules name.
+struct AgentTaskData : AgentTask {
+    GameObject *target = nullptr;     // one reference held
+    GameObject *known = nullptr;      // a snapshot in the player's memory; no reference
+    int32_t     strength = 0;         // required strength
+    int32_t     value = 0;            // sector priority value
+    int32_t     feature_kind = 0;
+};
+
+// The slots, in table order.
+using TaskSizeFn = int32_t();
+using TaskFn = void(AgentTask *task);
+using TaskNameFn = const char *();
+using TaskCentreFn = int32_t();
+using TaskWriteFn = Result(const AgentTask *task, Buffer *buf);
+using TaskReadFn = Result(AgentTask *task, Buffer *buf);
+using TaskRelinkFn = Result(AgentTask *task);
+using TaskTestFn = int32_t(AgentTask *task, AiPlayer *ai, Player *player);
+using TaskDescribeFn = void(AgentTask *task, AiPlayer *ai, std::string *text);
+using TaskEvaluateFn = void(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                            int32_t *needed);
+using TaskShipUtilityFn = int32_t(AgentTask *task, GameObject *ship);
+using TaskUpdateFn = void(AgentTask *task, AiPlayer *ai, Player *player);
+using TaskCombatScoreFn = int32_t(AgentTask *task, AiPlayer *ai, GameObject *ship);
+using TaskCombatBeginFn = void(AgentTask *task, AiPlayer *ai, GameObject *ship);
+using TaskCombatOptionFn = int32_t(AgentTask *task, AiPlayer *ai, GameObject *ship, int32_t index);
+
+struct AgentTaskType {
+    TaskSizeFn         *size = nullptr;                 //  1 required
+    TaskFn             *link = nullptr;                 //  2 after creation: defaults and flags
+    TaskFn             *free = nullptr;                 //  3 required: type data and the record
+    TaskNameFn         *name = nullptr;                 //  4
+    TaskCentreFn       *use_centre = nullptr;           //  5 non-zero: assignees' centres in priority
+    TaskWriteFn        *write_extra = nullptr;          //  6
+    TaskReadFn         *read_extra = nullptr;           //  7
+    TaskRelinkFn       *relink = nullptr;               //  8
+    TaskTestFn         *is_obsolete = nullptr;          //  9
+    TaskDescribeFn     *describe = nullptr;             // 10
+    TaskTestFn         *execute = nullptr;              // 11 non-zero: done
+    TaskTestFn         *is_blocked = nullptr;           // 12
+    TaskEvaluateFn     *evaluate = nullptr;             // 13 required
+    TaskShipUtilityFn  *ship_utility = nullptr;         // 14
+    TaskUpdateFn       *update = nullptr;               // 15
+    TaskCombatScoreFn  *combat_score = nullptr;         // 16
+    TaskCombatBeginFn  *combat_begin = nullptr;         // 17
+    TaskCombatOptionFn *combat_next_option = nullptr;   // 18
+    TaskUpdateFn       *act = nullptr;                  // 19
+};
+
+// Fills the 24 records once; later calls do nothing.
+void                 agent_task_types_init();
+const AgentTaskType *agent_task_type(int32_t type);   // null outside 0..23
+const char          *agent_task_type_name(int32_t type);
+
+AgentTask *agent_task_create(int32_t type, uint32_t subtype, uint64_t target_id);   // null for a bad type
+void       agent_task_assign_id(AgentTask *task);
+void       agent_task_free(AgentTask *task);   // null ignored
+Result     agent_task_write(const AgentTask *task, Buffer *buf);
+// One record into a new task stored through out (freed when out is null); nothing on failure.
+Result     agent_task_read(AgentTask **out, Buffer *buf);
+
+void        agent_task_add_assignee(AgentTask *task, GameObject *obj);
+int32_t     agent_task_assignee_count(const AgentTask *task);
+GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id);
+void        agent_task_clear_assignees(AgentTask *task);
+
+int32_t agent_task_ship_utility(AgentTask *task, GameObject *ship);
+void    agent_task_update(AgentTask *task, AiPlayer *ai, Player *player);
+void    agent_task_act(AgentTask *task, AiPlayer *ai, Player *player);
+void    agent_task_combat_begin(AgentTask *task, AiPlayer *ai, GameObject *ship);
+int32_t agent_task_combat_score(AgentTask *task, AiPlayer *ai, GameObject *ship);
+int32_t agent_task_combat_next_option(AgentTask *task, AiPlayer *ai, GameObject *ship, int32_t index);
+int32_t agent_task_is_obsolete(AgentTask *task, AiPlayer *ai, Player *player);
+Result  agent_task_relink(AgentTask *task);
+void    agent_task_describe(AgentTask *task, AiPlayer *ai, std::string *text);
+int32_t agent_task_check_done(AgentTask *task, AiPlayer *ai, Player *player);
+void    agent_task_set_done(AgentTask *task);
+int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
+
+void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
+void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
+
+// Tests and the task types: replaces a type's record at once and returns the one it had.
+AgentTaskType agent_task_type_swap(int32_t type, const AgentTaskType &record);

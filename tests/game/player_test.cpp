@@ -1,0 +1,375 @@
+// Players over a real galaxy: credits, crew, quotes, totals, the end of turn, escape pods, and
+// the save record with its refusals.
+#include "player_fixture.h"
+
+#include <cstring>
+#include "game/records.h"
+
+using namespace playertest;
+
+namespace {
+
+// ---- Credits and crew ----
+
+using PlayerCredits = PlayerWorld;
+
+TEST_F(PlayerCredits, NeverFallBelowZeroAndOnlyGainsCountAsEarned) {
+    Player *p = add_player(10, "Vega");
+    player_add_resources(p, 500);
+    player_add_resources(p, -800);
+    EXPECT_EQ(p->credits, 0);
+    EXPECT_EQ(p->credits_earned, 500) << "a loss does not reduce what was earned";
+    player_add_resources(p, 40);
+    EXPECT_EQ(p->credits, 40);
+    EXPECT_EQ(p->credits_earned, 540);
+}
+
+TEST_F(PlayerCredits, CrewIsTakenEvenlyFromThePopulatedBodiesOfOwnSectors) {
+    Player *p = add_player(10, "Vega");
+    Sector *a = add_sector(10, 100, 100);
+    Sector *b = add_sector(10, 400, 100);
+    Sector *foreign = add_sector(11, 700, 100);
+    Site *small = add_site(a, 1, 0), *large = add_site(b, 1, 0), *theirs = add_site(foreign, 1, 0);
+    for (Site *s : {small, large, theirs}) s->params.template_flags |= SITE_TF_POPULATION;
+    site_set_population(small, 5);
+    site_set_population(large, 100);
+    site_set_population(theirs, 100);
+    EXPECT_EQ(player_take_crew(p, 10), 10);
+    EXPECT_EQ(site_get_population(small), 0);
+    EXPECT_EQ(site_get_population(large), 95);
+    EXPECT_EQ(site_get_population(theirs), 100) << "another player's sector is not asked";
+
+    site_set_population(small, 5);
+    site_set_population(large, 100);
+    EXPECT_EQ(player_take_crew(p, 11), 10) << "the first share is 6, of which it has 5";
+    EXPECT_EQ(site_get_population(large), 95);
+}
+
+// ---- Ships, scrap and designs ----
+
+using PlayerShips = PlayerWorld;
+
+TEST_F(PlayerShips, AddedShipsAreOwnedRolledAndCounted) {
+    Player *p = add_player(10, "Vega");
+    Ship *s = new_ship();
+    s->crew = 120;
+    player_add_object(p, s);
+    EXPECT_NE(s->id, 0u);
+    EXPECT_EQ(s->owner_id, 10u);
+    EXPECT_EQ(s->refcount, 1);
+    EXPECT_GE(s->roll_value, s->roll_min);
+    EXPECT_LE(s->roll_value, std::max(s->roll_min, s->roll_max));
+    EXPECT_EQ(p->totals.ship_crew, 120);
+    EXPECT_EQ(player_find_object(p, s->id), s);
+
+    player_set_id(p, 12);
+    EXPECT_EQ(s->owner_id, 12u) << "a new player id follows into every own object";
+}
+
+TEST_F(PlayerShips, ScrapValueIsCappedAtSixtyFivePercentAndScalesWithArmour) {
+    Player *p = add_player(10, "Vega");
+    Ship *s = new_ship(2);
+    player_add_object(p, s);
+    s->roll_value = 1000;   // a value far above the cost: the cap decides
+    EXPECT_EQ(ship_scrap_value(s), s->cost * 65 / 100);
+    s->roll_value = 1;
+    ASSERT_GT(s->max_armour, 0);
+    s->armour = s->max_armour;
+    const int32_t whole = ship_scrap_value(s);
+    s->armour = s->max_armour / 2;
+    EXPECT_EQ(ship_scrap_value(s), whole * (s->max_armour / 2) / s->max_armour);
+    EXPECT_LE(ship_scrap_value(s), whole / 2 + 1);
+}
+
+TEST_F(PlayerShips, DesignsAreStampedCountedAndReplacedInPlace) {
+    Player *p = add_player(10, "Vega");
+    Ship *first = new_ship(2);
+    player_add_design(p, first);
+    EXPECT_TRUE(first->ship_flags & SHIP_FLAG_DESIGN);
+    EXPECT_EQ(p->totals.design_counter, 2);
+    ASSERT_NE(first->built_date, nullptr);
+    EXPECT_EQ(first->built_date->minutes, game->clock->minutes);
+    Ship *second = new_ship(3);
+    player_add_design(p, second);
+    Ship *replacement = new_ship(3);
+    player_set_design(p, replacement, first->id);   // destroys `first`
+    EXPECT_EQ(player_design_count(p), 2);
+    EXPECT_EQ(player_get_design_at(p, 0), replacement);
+    EXPECT_EQ(p->totals.design_counter, 3) << "a replacement is not a new design";
+    EXPECT_EQ(player_design_index(p, second->id), 1);
+    EXPECT_EQ(player_design_index(p, 999999), -1);
+}
+
+// ---- Quotes ----
+
+using PlayerQuotes = PlayerWorld;
+
+TEST_F(PlayerQuotes, ASiteUnderConstructionIsQuotedForWhatIsLeft) {
+    Player *p = add_player(10, "Vega");
+    Sector *sector = add_sector(10, 100, 100);
+    const Site *tmpl = site_template(SITE_SHIPYARD);
+    ASSERT_NE(tmpl, nullptr);
+    int32_t cost = -1, minutes = -1;
+    player_build_cost(p, SITE_SHIPYARD, sector->id, &cost, &minutes);
+    EXPECT_EQ(cost, tmpl->params.build_cost);
+    EXPECT_EQ(minutes, tmpl->params.build_days * 1440);
+    Site *yard = add_site(sector, SITE_SHIPYARD, 10);
+    site_set_under_construction(yard, 1);
+    yard->progress = 40;
+    player_build_cost(p, SITE_SHIPYARD, sector->id, &cost, &minutes);
+    EXPECT_EQ(cost, tmpl->params.build_cost * 60 / 100);
+    EXPECT_EQ(minutes, tmpl->params.build_days * 1440 * 60 / 100);
+    player_build_cost(p, -1, 424242, &cost, &minutes);
+    EXPECT_EQ(cost, 0);
+    EXPECT_EQ(minutes, 0) << "no quote is 0 and 0";
+}
+
+TEST_F(PlayerQuotes, ADesignCostsItsCostAndADayPerMassFigure) {
+    Player *p = add_player(10, "Vega");
+    Sector *sector = add_sector(10, 100, 100);
+    Ship *design = new_ship(2);
+    player_add_design(p, design);
+    int32_t cost = 0, minutes = 0;
+    player_design_build_cost(p, design, sector->id, &cost, &minutes);
+    EXPECT_EQ(cost, design->cost);
+    EXPECT_EQ(minutes, design->mass_figure * 1440);
+}
+
+// ---- End of turn ----
+
+using PlayerTurn = PlayerWorld;
+
+TEST_F(PlayerTurn, AHeldCrewedStarbaseKeepsAPlayerWithoutShipsInTheGame) {
+    Player *p = add_player(10, "Vega");
+    Sector *sector = add_sector(10, 100, 100);
+    Site *base = add_site(sector, SITE_STARBASE, 10);
+    base->state &= ~SITE_CREW_SHORT;
+    player_turn_update(p);
+    EXPECT_FALSE(p->flags & PLAYER_FLAG_ELIMINATED);
+    EXPECT_EQ(p->game_counters[COUNTER_DAYS_IN_COMMAND], 1);
+    base->state |= SITE_CREW_SHORT;
+    player_turn_update(p);
+    EXPECT_TRUE(p->flags & PLAYER_FLAG_ELIMINATED) << "only crew-short starbases left";
+    player_add_object(p, new_ship());
+    player_turn_update(p);
+    EXPECT_FALSE(p->flags & PLAYER_FLAG_ELIMINATED) << "a living ship keeps it in";
+}
+
+TEST_F(PlayerTurn, ATapOnASectorThatChangesHandsIsLostWithOneAlertPerTappedPlayer) {
+    Player *me = add_player(10, "Vega", true);
+    Player *them = add_player(11, "Rigel");
+    Sector *a = add_sector(11, 100, 100);
+    Sector *b = add_sector(11, 400, 100);
+    player_add_sensor_tap(me, 0, 11, a->id);
+    player_add_sensor_tap(me, -5, 11, a->id);
+    EXPECT_EQ(list_count(&me->taps), 0) << "no duration, no tap";
+    player_add_sensor_tap(me, 10 * 1440, 11, a->id);
+    player_add_sensor_tap(me, 10 * 1440, 11, b->id);
+    a->owner_id = 10;   // taken before the tap runs out
+    player_turn_update(me);
+    EXPECT_EQ(list_count(&me->taps), 1);
+    EXPECT_EQ(list_count(game->alerts), 0) << "another tap on the same player remains";
+    advance_days(10);
+    player_turn_update(me);
+    EXPECT_EQ(list_count(&me->taps), 0);
+    ASSERT_EQ(list_count(game->alerts), 2) << "a date line and the news";
+    const Alert *news = list_get(game->alerts, 1);
+    EXPECT_EQ(news->kind, ALERT_INTEL_REPORT);
+    EXPECT_EQ(news->text, "Sensor tap for Rigel was lost");
+    (void)them;
+}
+
+TEST_F(PlayerTurn, OldFleetSnapshotsAreForgotten) {
+    Player *me = add_player(10, "Vega");
+    GameObject *fleet = object_create_blank(OBJECT_FLEET);
+    ASSERT_NE(fleet, nullptr);
+    fleet->id = 5555;
+    fleet->seen_date = date_create();
+    object_add_ref(fleet);
+    ASSERT_GE(list_append(&me->known, fleet), 0);
+    ASSERT_GE(hash_table_insert(me->known_map, fleet), 0);
+    fleet->seen_date->minutes = game->clock->minutes - 5760;
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, 5555), fleet) << "5760 minutes is still remembered";
+    fleet->seen_date->minutes = game->clock->minutes - 5761;
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, 5555), nullptr);
+    EXPECT_EQ(list_count(&me->known), 0);
+}
+
+// ---- Escape pods ----
+
+using PlayerPods = PlayerWorld;
+
+TEST_F(PlayerPods, APodTravelsAtLeastTwoDaysAndLandsAtTheNearestOwnStarbase) {
+    Player *me = add_player(10, "Vega", true);
+    Sector *home = add_sector(10, 100, 100);
+    add_sector(10, 2000, 2000);
+    Site *base = add_site(home, SITE_STARBASE, 10);
+    Ship *ship = new_ship(2);
+    player_add_object(me, ship);
+    Officer *pilot = new_officer("Ada Quell");
+    player_add_officer(me, pilot);
+    ship_set_pilot(ship, pilot);
+    ship_set_sector(ship, home);
+    ship->ship_flags |= SHIP_FLAG_POD_ESCAPED;
+    ship->flags |= OBJ_DYING;
+    player_after_encounter(me);
+    ASSERT_TRUE(pilot->flags & OFFICER_FLAG_IN_POD);
+    EXPECT_EQ(pilot->pod_minutes, PLAYER_POD_MIN_MINUTES);
+    EXPECT_EQ(pilot->pod_destination, home->id);
+    EXPECT_EQ(ship->pilot, nullptr);
+    EXPECT_EQ(ship->pilot_text, "No commander");
+
+    player_update_escape_pods(me, PLAYER_POD_MIN_MINUTES - 1);
+    EXPECT_TRUE(pilot->flags & OFFICER_FLAG_IN_POD);
+    player_update_escape_pods(me, 1);
+    EXPECT_FALSE(pilot->flags & OFFICER_FLAG_IN_POD);
+    EXPECT_EQ(site_officer_count(base), 1);
+    const Alert *news = list_get(game->alerts, list_count(game->alerts) - 1);
+    ASSERT_NE(news, nullptr);
+    EXPECT_EQ(news->kind, ALERT_ESCAPE_POD);
+    EXPECT_NE(news->text.find("Ada Quell arrived in the"), std::string::npos) << news->text;
+}
+
+TEST_F(PlayerPods, APilotWhoCannotEscapeDies) {
+    Player *me = add_player(10, "Vega");
+    Ship *ship = new_ship(2);
+    player_add_object(me, ship);
+    Officer *pilot = new_officer("Lost");
+    player_add_officer(me, pilot);
+    ship_set_pilot(ship, pilot);
+    ship->flags |= OBJ_DEAD;
+    const uint64_t id = pilot->id;
+    player_after_encounter(me);
+    EXPECT_EQ(player_find_officer(me, id), nullptr);
+}
+
+// ---- Save record ----
+
+class PlayerSave : public PlayerWorld {
+protected:
+    // A player holding something of everything its record keeps.
+    Player *rich_player() {
+        Player *p = add_player(10, "Vega Combine");
+        p->flags = PLAYER_FLAG_NO_HOME_COLONY;
+        p->credits = 12345;
+        Officer *o = new_officer("Ada Quell");
+        o->skills[SKILL_COMMAND] = 3;
+        player_add_officer(p, o);
+        player_add_officer(p, new_officer("Bo Ferrant"));
+        Ship *ship = new_ship(2);
+        player_add_object(p, ship);
+        Ship *design = new_ship(3);
+        design->ship_name = "Lancer";
+        player_add_design(p, design);
+        System *sys = system_create(0);
+        EXPECT_NE(sys, nullptr);
+        if (sys) {
+            EXPECT_GE(list_append(&p->catalog, sys), 0);
+        }
+        player_add_facility(p, 13);
+        player_add_hull(p, 2);
+        p->research_points[4] = 777;
+        p->tech_state[4] = TECH_AVAILABLE | TECH_QUEUED;
+        p->queue_dates[4]->minutes = 123456;
+        p->completion_dates[0]->minutes = 654321;
+        p->research_target = 4;
+        p->research_remainder = 399;
+        p->bonus[1] = 15;
+        p->enemy_mass_destroyed = 0x100000002ull;
+        p->encounter_numbers[2] = 7;
+        p->defeated_by = 99;
+        p->record_id = 0xDEADBEEFCAFEull;
+        p->spare = -7;
+        p->spare2 = 8;
+        player_add_sensor_tap(p, 300, 11, 4242);
+        return p;
+    }
+};
+
+TEST_F(PlayerSave, ARecordReadsBackAndWritesTheSameBytes) {
+    Player *p = rich_player();
+    Buffer first;
+    ASSERT_EQ(player_write(p, &first), RES_OK);
+    Player *back = nullptr;
+    ASSERT_EQ(player_read(&back, &first), RES_OK);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(first.cursor, first.length) << "the reader takes exactly the record";
+    EXPECT_EQ(back->name, "Vega Combine");
+    EXPECT_EQ(list_count(&back->officers), 2);
+    EXPECT_EQ(list_get(&back->officers, 0)->name, "Ada Quell") << "officers keep their order";
+    EXPECT_EQ(back->queue_dates[4]->minutes, 123456u);
+    EXPECT_EQ(back->enemy_mass_destroyed, 0x100000002ull);
+    EXPECT_EQ(back->galaxy_ai, nullptr);
+    EXPECT_EQ(back->commander_ai, nullptr);
+    EXPECT_EQ(back->totals.design_counter, 2);
+    Buffer second;
+    ASSERT_EQ(player_write(back, &second), RES_OK);
+    EXPECT_EQ(bytes_of(first), bytes_of(second));
+    player_free(back);
+}
+
+TEST_F(PlayerSave, EveryShortenedRecordIsRefusedAndLeavesNothing) {
+    Buffer whole;
+    ASSERT_EQ(player_write(rich_player(), &whole), RES_OK);
+    const std::vector<uint8_t> bytes = bytes_of(whole);
+    for (size_t cut = 0; cut < bytes.size(); cut += 7) {
+        Buffer part;
+        ASSERT_EQ(buffer_append(&part, bytes.data(), cut), RES_OK);
+        Player *out = reinterpret_cast<Player *>(0x1);
+        const Result r = player_read(&out, &part);
+        EXPECT_NE(r, RES_OK) << "cut at " << cut;
+        EXPECT_EQ(out, reinterpret_cast<Player *>(0x1)) << "nothing stored at cut " << cut;
+    }
+}
+
+TEST_F(PlayerSave, AHostileOfficerCountIsRefusedBeforeAnythingIsAllocated) {
+    Bytes b;
+    b.u64(1).i32(1).u32(0).words({1, 2, 3}).str("X").i32(0);
+    b.i32(0x7FFFFFFF);   // officers: two billion claimed, none there
+    Buffer buf;
+    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
+    EXPECT_EQ(player_read(nullptr, &buf), RES_SHORT_BUFFER);
+    Bytes n;
+    n.u64(1).i32(1).u32(0).words({1, 2, 3}).str("X").i32(0).i32(-1);
+    Buffer neg;
+    ASSERT_EQ(buffer_append(&neg, n.v.data(), n.v.size()), RES_OK);
+    EXPECT_EQ(player_read(nullptr, &neg), RES_MALFORMED);
+}
+
+TEST_F(PlayerSave, AFleetAmongTheOwnShipsIsRefused) {
+    Player *p = add_player(10, "Vega");
+    Buffer buf;
+    Bytes head;
+    head.u64(10).i32(1).u32(0).words({1, 2, 3}).str("Vega").i32(0).i32(0).i32(1);
+    ASSERT_EQ(buffer_append(&buf, head.v.data(), head.v.size()), RES_OK);
+    GameObject *fleet = object_create_blank(OBJECT_FLEET);
+    ASSERT_NE(fleet, nullptr);
+    fleet->id = 77;
+    ASSERT_EQ(object_write(fleet, &buf), RES_OK);
+    object_destroy(fleet);
+    EXPECT_EQ(player_read(nullptr, &buf), RES_MALFORMED);
+    (void)p;
+}
+
+TEST_F(PlayerSave, RecordsGetTheGameCountersAndTheCountersStartAgain) {
+    TestSaveFolder folder("game");
+    Player *p = add_player(10, "Vega");
+    list_set_free_fn(game->player_records, player_record_free);
+    PlayerRecord *record = player_record_create();
+    record->id = 4;
+    record->stats[RECORD_STAT_WINS] = 0xFFFFFFFF0ull;
+    ASSERT_GE(list_append(game->player_records, record), 0);
+    p->record_id = 4;
+    p->game_counters[COUNTER_WINS] = 2;
+    p->game_counters[COUNTER_RESEARCH] = 9;
+    ASSERT_EQ(records_flush_players(game), RES_OK);
+    EXPECT_EQ(record->stats[RECORD_STAT_WINS], 0xFFFFFFFF2ull);
+    EXPECT_EQ(record->stats[RECORD_STAT_RESEARCH], 9u);
+    EXPECT_EQ(p->game_counters[COUNTER_WINS], 0);
+    EXPECT_FALSE(read_whole(folder.file("records.dat")).empty());
+    list_clear(game->player_records);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The combat AI's candidates: the count of every type, and for the types whose candidates are
+// built here, that every index makes a legal plan (steps within eight, each turn, move and use
+// possible from where the step before left the ship) and an index past the range is refused.
+#include "world/combat_test_util.h"
+
+#include <set>
+
+using namespace shiptest;
+
+namespace {
+
+const int32_t COUNTS[SYSTEM_TYPE_COUNT] = {758, 30, 0, 0, 758, 0, 0, 0, 401, 0, 0, 0, 0, 0, 0,
+                                           0, 0, 0, 0, 0, 10, 256, 758, 0, 401, 66, 1322, 1322, 0, 0};
+
+class Candidates : public CombatMapTest {
+protected:
+    Ship *user = nullptr, *friend_ship = nullptr, *enemy = nullptr;
+    void SetUp() override {
+        CombatMapTest::SetUp();
+        user = on_map(HULL_LANCER, 1200, 1200, 0, RED);
+        fit(user, LANCER_ENGINE, SYSTEM_TYPE_ENGINE, 1);
+        friend_ship = on_map(HULL_SKIFF, 1700, 1250, 0, RED);
+        enemy = on_map(HULL_CORSAIR, 1500, 1500, 90, BLUE);
+        ready(user);
+    }
+    // Walks a plan and checks each step against the rules it was built under.
+    void expect_legal(const ShipPlan &plan, const System *system, int32_t index) {
+        ASSERT_GE(plan.step_count, 0);
+        ASSERT_LE(plan.step_count, SHIP_PLAN_STEPS) << index;
+        int32_t x = user->x, y = user->y, heading = user->heading, ap = user->ap, mp = user->mp;
+        bool used = false;
+        for (int32_t i = 0; i < plan.step_count; ++i) {
+            const ShipPlanStep &step = plan.steps[i];
+            EXPECT_FALSE(used) << index << ": nothing follows the use";
+            if (step.code == PLAN_TURN) {
+                EXPECT_NE(step.heading, heading) << index;
+                ap -= user->turn_cost;
+            } else if (step.code == PLAN_MOVE) {
+                int32_t off = angle_diff(heading, angle_of_vector(step.x - x, step.y - y));
+                if (off < 0) off = -off;
+                EXPECT_LE(off, user->move_arc / 2 + 1) << index << ": moves ahead";
+                mp -= std::max((distance(step.x - x, step.y - y) + 9) / 10, 1);
+                EXPECT_GE(mp, 0) << index;
+            } else {
+                EXPECT_EQ(step.code, system->mount_index) << index;
+                ap -= system->ap_cost;
+                used = true;
+            }
+            EXPECT_GE(ap, 0) << index << " step " << i;
+            x = step.x;
+            y = step.y;
+            heading = step.heading;
+        }
+    }
+};
+
+TEST_F(Candidates, EveryTypeOffersItsCountAndOnlyWhileUsable) {
+    for (int32_t type = 0; type < SYSTEM_TYPE_COUNT; ++type) EXPECT_EQ(system_ai_candidate_total(type), COUNTS[type]) << type;
+    System *drive = fit(user, LANCER_FORE, SYSTEM_TYPE_JUMP_DRIVE);
+    System *relay = fit(user, LANCER_PORT, SYSTEM_TYPE_FLEET_DAMAGE_BOOST);
+    EXPECT_EQ(system_ai_candidate_count(drive, nullptr, user, 0), 256);
+    EXPECT_EQ(system_ai_candidate_count(relay, nullptr, user, 0), 1322);
+    drive->recharge_left = 1;
+    EXPECT_EQ(system_ai_candidate_count(drive, nullptr, user, 0), 0) << "a recharging system offers none";
+    System *shield = fit(user, LANCER_STARBOARD, SYSTEM_TYPE_SHIELD, 0);
+    EXPECT_EQ(system_ai_candidate_count(shield, nullptr, user, 0), 0);
+    EXPECT_EQ(system_ai_run_candidate(shield, nullptr, user, enemy, 0), RES_NO_CANDIDATE);
+}
+
+TEST_F(Candidates, EveryJumpCandidateLandsOnAFreeSpotWithinRange) {
+    System *drive = fit(user, LANCER_FORE, SYSTEM_TYPE_JUMP_DRIVE);
+    ready(user);
+    int32_t cx = 0, cy = 0;
+    centre(user, &cx, &cy);
+    int32_t made = 0;
+    std::set<std::pair<int32_t, int32_t>> spots;
+    for (int32_t i = 0; i < 256; ++i) {
+        ASSERT_EQ(system_ai_run_candidate(drive, nullptr, user, enemy, i), RES_OK);
+        const ShipPlan &plan = user->option;
+        if (plan.step_count == 0) continue;
+        ASSERT_EQ(plan.step_count, 1);
+        const ShipPlanStep &step = plan.steps[0];
+        EXPECT_EQ(step.code, LANCER_FORE);
+        EXPECT_LE(distance(step.target_x - cx, step.target_y - cy), drive->range);
+        EXPECT_EQ(step.target_x, step.x + user->w / 2);
+        spots.insert({step.x, step.y});
+        ++made;
+    }
+    EXPECT_GT(made, 240) << "an open map has room nearly every time";
+    EXPECT_GT(spots.size(), size_t(200)) << "the spots are drawn, not repeated";
+    EXPECT_EQ(system_ai_run_candidate(drive, nullptr, user, enemy, 256), RES_OUT_OF_RANGE);
+    EXPECT_EQ(system_ai_run_candidate(drive, nullptr, user, enemy, -1), RES_OUT_OF_RANGE);
+
+    // And each of them is a jump the drive accepts.
+    const ShipPlanStep step = user->option.steps[0];
+    const int32_t ap = user->ap;
+    ASSERT_EQ(ship_use_system(user, LANCER_FORE, nullptr, step.target_x, step.target_y, nullptr), RES_OK);
+    EXPECT_EQ(user->ap, ap - drive->ap_cost);
+}
+
+TEST_F(Candidates, EveryFleetBoostIndexIsALegalPlanEndingWithTheUse) {
+    System *relay = fit(user, LANCER_FORE, SYSTEM_TYPE_FLEET_EVASION_BOOST);
+    ready(user);
+    user->ap = user->turn_cost + relay->ap_cost;   // room for one turn and the use
+    int32_t with_use = 0, with_move = 0;
+    for (int32_t i = 0; i < 1322; ++i) {
+        ASSERT_EQ(system_ai_run_candidate(relay, nullptr, user, enemy, i), RES_OK);
+        const ShipPlan &plan = user->option;
+        expect_legal(plan, relay, i);
+        if (plan.step_count > 0 && plan.steps[plan.step_count - 1].code == LANCER_FORE) ++with_use;
+        for (int32_t s = 0; s < plan.step_count; ++s) with_move += plan.steps[s].code == PLAN_MOVE;
+    }
+    EXPECT_GT(with_use, 1000) << "with the AP for it, nearly every candidate ends with the use";
+    EXPECT_GT(with_move, 500);
+    ASSERT_EQ(system_ai_run_candidate(relay, nullptr, user, enemy, 1321), RES_OK);
+    EXPECT_EQ(user->option.step_count, 1) << "the last candidate uses the relay where the ship stands";
+    EXPECT_EQ(system_ai_run_candidate(relay, nullptr, user, enemy, 1322), RES_OUT_OF_RANGE);
+
+    user->ap = relay->ap_cost - 1;
+    ASSERT_EQ(system_ai_run_candidate(relay, nullptr, user, enemy, 1321), RES_OK);
+    EXPECT_EQ(user->option.step_count, 0) << "without the AP the candidate offers nothing";
+}
+
+TEST_F(Candidates, TheWeaponFamiliesBuildLegalPlansAgainstTheTarget) {
+    // The families the weapon types hook into their records, run here on store systems.
+    struct Family {
+        int32_t type;
+        SystemAiRunFn *run;
+    } families[] = {
+        {SYSTEM_TYPE_BEAM, system_ai_direct_run},        {SYSTEM_TYPE_VOLLEY_GUN, system_ai_volley_run},
+        {SYSTEM_TYPE_MISSILE, system_ai_missile_run},    {SYSTEM_TYPE_DRONE_LAUNCHER, system_ai_drone_run},
+        {SYSTEM_TYPE_SELF_DESTRUCT, system_ai_detonate_run},
+    };
+    for (const Family &f : families) {
+        SCOPED_TRACE(f.type);
+        System *weapon = fit(user, LANCER_FORE, f.type, system_subtype_count(f.type) > 0 ? 0 : -1);
+        ASSERT_NE(weapon, nullptr);
+        ready(user);
+        const int32_t n = system_ai_candidate_total(f.type);
+        for (int32_t i = 0; i < n; ++i) {
+            ASSERT_EQ(f.run(weapon, nullptr, user, enemy, i), RES_OK) << i;
+            expect_legal(user->option, weapon, i);
+        }
+        EXPECT_EQ(f.run(weapon, nullptr, user, enemy, n), RES_OUT_OF_RANGE);
+        ASSERT_EQ(ship_set_crit_system(user, LANCER_FORE, nullptr), RES_OK);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,337 @@
+// A ship's galaxy days: the pilot's experience and promotion news, field repair of armour and
+// systems over the days, and network hacking of the nearest sector in scan range, day by day.
+#include "combat_test_util.h"
+
+#include "game/game.h"
+#include "world/fleet.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
+
+using namespace shiptest;
+
+namespace {
+
+class GalaxyDays : public CombatMapTest {
+protected:
+    Ship *ship = nullptr;
+    Officer *pilot = nullptr;
+    void SetUp() override {
+        CombatMapTest::SetUp();
+        game_clear_alerts(game);
+        game->ui_player_id = RED;
+        ship = hull(HULL_LANCER, RED);
+        ship->id = 5001;
+        ship->ship_name = "Kestrel";
+        fit(ship, LANCER_FORE, SYSTEM_TYPE_BEAM, 0);
+        fit(ship, LANCER_PORT, SYSTEM_TYPE_SHIELD, 0);
+        fit(ship, LANCER_ENGINE, SYSTEM_TYPE_ENGINE, 0);
+        fit(ship, LANCER_ARMOUR, SYSTEM_TYPE_ARMOUR, 0);
+        pilot = officer_create();
+        pilot->id = 77;
+        pilot->name = "Ada Quill";
+        pilot->owner_id = RED;
+        pilot->rank = RANK_LT_COMMANDER;
+        pilot->experience = 1;
+        ship_set_pilot(ship, pilot);
+        ship->armour = ship->max_armour;
+        ship_finder = ship;
+        WorldHooks hooks = player_hooks();
+        hooks.find_object = [](uint64_t id) -> GameObject * {
+            if (ship_finder && id == ship_finder->id) return ship_finder;
+            if (auto k = known.find(id); k != known.end()) return k->second;
+            auto it = g_world.objects.find(id);
+            return it == g_world.objects.end() ? nullptr : it->second;
+        };
+        world_set_hooks(hooks);
+    }
+    void TearDown() override {
+        ship_finder = nullptr;
+        known.clear();
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
+        CombatMapTest::TearDown();
+    }
+    void days(int n) {
+        for (int i = 0; i < n; ++i) object_galaxy_turn(ship);
+    }
+    static inline Ship *ship_finder = nullptr;
+    static inline std::map<uint64_t, GameObject *> known;   // real objects the test owns
+};
+
+TEST_F(GalaxyDays, APilotGainsFiveADayAndIsPromotedWithNewsAndARefreshedShip) {
+    days(10);
+    EXPECT_EQ(pilot->experience, 51);
+    EXPECT_EQ(pilot->rank, RANK_LT_COMMANDER);
+    pilot->experience = 9996;
+    ship->ap = 0;
+    days(1);
+    EXPECT_EQ(pilot->rank, RANK_COMMANDER);
+    EXPECT_EQ(ship->pilot_rank, RANK_COMMANDER);
+    EXPECT_EQ(ship->ap, ship->max_ap) << "the promoted pilot's ship is refreshed";
+    ASSERT_EQ(news().size(), 1u);
+    const Alert &item = *news()[0];
+    EXPECT_EQ(item.kind, ALERT_OFFICER_NEWS);
+    EXPECT_EQ(item.target_player_id, RED);
+    EXPECT_EQ(item.subtype, RANK_COMMANDER);
+    EXPECT_EQ(item.text, "Ada Quill (deep space) was promoted to Commander");
+    EXPECT_EQ(item.extra_words[SKILL_COMMAND], pilot->skills[SKILL_COMMAND]) << "the skills go with the news";
+    EXPECT_EQ(pilot->ship_tally, 0) << "a promotion starts the tallies again";
+
+    // In a sector the news names it.
+    GameObject *sector = object_create_blank(OBJECT_SECTOR);
+    owned.push_back(sector);
+    sector->id = 900;
+    sector_of(sector)->label = "Tau Ceti";
+    known[900] = sector;
+    ship->sector_id = 900;
+    pilot->experience = 19999;
+    days(1);
+    EXPECT_EQ(pilot->rank, RANK_CAPTAIN);
+    ASSERT_EQ(news().size(), 2u);
+    EXPECT_EQ(news()[1]->text, "Ada Quill (Tau Ceti sector) was promoted to Captain");
+}
+
+TEST_F(GalaxyDays, AShipWithoutAPilotOnlyLosesItsOrderBits) {
+    ship_set_pilot(ship, nullptr);
+    ship->ship_flags |= SHIP_FLAG_ORDER_A | SHIP_FLAG_SURVEY | SHIP_FLAG_ORDER_B;
+    ship->armour = 1;
+    days(3);
+    EXPECT_FALSE(ship->ship_flags & (SHIP_FLAG_ORDER_A | SHIP_FLAG_SURVEY | SHIP_FLAG_ORDER_B));
+    EXPECT_EQ(ship->armour, 1);
+}
+
+TEST_F(GalaxyDays, FieldRepairMendsArmourToItsCapAndSystemsOneAtATime) {
+    pilot->skills[SKILL_FIELD_REPAIR] = 2;   // 1 armour a day to 80%, 2 integrity a day to 45%
+    ship->base_max_armour = 50 - 60;         // with the plating: 50
+    ship_recompute_stats(ship);
+    ASSERT_EQ(ship->max_armour, 50);
+    ship->armour = 30;
+    days(1);
+    EXPECT_EQ(ship->armour, 31);
+    days(20);
+    EXPECT_EQ(ship->armour, 40) << "80% of 50";
+
+    // A wrecked system comes back first, then the most worn below the cap is repaired over days.
+    System *beam = ship_get_crit_system(ship, LANCER_FORE);
+    System *shield = ship_get_crit_system(ship, LANCER_PORT);
+    beam->integrity = 0;
+    beam->status |= SYSTEM_STATUS_OFFLINE | SYSTEM_STATUS_DAMAGED;
+    shield->integrity = 4;
+    ship_recompute_stats(ship);
+    days(1);
+    EXPECT_EQ(beam->integrity, 1);
+    EXPECT_FALSE(beam->status & SYSTEM_STATUS_OFFLINE);
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_FIELD_REPAIR);
+    days(1);
+    EXPECT_TRUE(ship->ship_flags & SHIP_FLAG_FIELD_REPAIR);
+    EXPECT_EQ(ship->repair_crit, LANCER_FORE);
+    EXPECT_EQ(ship->repair_turns, 3);
+    days(3);
+    EXPECT_EQ(beam->integrity, 1 + 2 * 3);
+    EXPECT_TRUE(ship->ship_flags & SHIP_FLAG_FIELD_REPAIR) << "three days, and at once the next three";
+    EXPECT_EQ(ship->repair_crit, LANCER_FORE) << "still the first system below the cap";
+    EXPECT_EQ(ship->repair_turns, 3);
+    EXPECT_TRUE(beam->status & SYSTEM_STATUS_DAMAGED) << "still below half";
+    const int32_t cap = beam->max_integrity * 45 / 100;
+    days(6);
+    EXPECT_EQ(beam->integrity, cap) << "never past 45%";
+    EXPECT_EQ(ship->repair_crit, LANCER_PORT) << "then the shield";
+    days(3);
+    EXPECT_EQ(shield->integrity, 4 + 2 * 3);
+    pilot->skills[SKILL_FIELD_REPAIR] = 5;   // level 5 and above: up to full
+    beam->integrity = beam->max_integrity - 1;
+    beam->status |= SYSTEM_STATUS_DAMAGED;
+    ship->ship_flags &= ~SHIP_FLAG_FIELD_REPAIR;
+    shield->integrity = shield->max_integrity;
+    days(2);
+    EXPECT_EQ(beam->integrity, beam->max_integrity);
+    EXPECT_FALSE(beam->status & SYSTEM_STATUS_DAMAGED);
+}
+
+TEST_F(GalaxyDays, ASurveyOrderGathersTheFirstFeatureOfTheSectorAndTeachesThePilot) {
+    GameObject *sector = object_create_blank(OBJECT_SECTOR);
+    owned.push_back(sector);
+    sector->id = 910;
+    known[910] = sector;
+    auto body = [&](int32_t kind) {
+        Site *site = site_cast(object_create_blank(OBJECT_SITE));
+        site->feature = new SiteFeature();
+        site->feature->kind = kind;
+        site->feature->grid_x = 3;
+        sector_add_site(sector_of(sector), site, 0, 0);
+        return site;
+    };
+    Site *bonus = body(FEATURE_RESEARCH);      // not gathered
+    Site *survivors = body(FEATURE_SURVIVORS);
+    Site *resources = body(FEATURE_RESOURCES);
+    ship->sector_id = 910;
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    const int32_t xp = pilot->experience;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(resources->feature, nullptr) << "resources come before survivors";
+    EXPECT_EQ(resources->gather_a, 3);
+    EXPECT_NE(survivors->feature, nullptr);
+    EXPECT_NE(bonus->feature, nullptr);
+    EXPECT_EQ(pilot->experience, xp + 1000);
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+    object_advance_clock(ship, 60);
+    EXPECT_NE(survivors->feature, nullptr) << "one survey per order";
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(survivors->feature, nullptr);
+    ship->ship_flags |= SHIP_FLAG_SURVEY;
+    object_advance_clock(ship, 60);
+    EXPECT_EQ(pilot->experience, xp + 2000) << "nothing left to survey teaches nothing";
+    EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_SURVEY);
+}
+
+class Hacking : public GalaxyDays {
+protected:
+    GameObject *fleet = nullptr;
+    ObjectMap *galaxy = nullptr;
+    void SetUp() override {
+        GalaxyDays::SetUp();
+        fit(ship, LANCER_STARBOARD, SYSTEM_TYPE_NETWORK_INTRUSION);
+        fleet = object_create_blank(OBJECT_FLEET);
+        owned.push_back(fleet);
+        fleet->id = 600;
+        fleet->x = fleet->y = 1000;
+        fleet->w = fleet->h = 20;
+        fleet_of(fleet)->scan_range = 400;
+        known[600] = fleet;
+        ship->fleet_id = 600;
+        galaxy = map_create();
+        game->galaxy_map = galaxy;
+        g_players[BLUE].research_rate = 50000;
+        ship->hack_timer = 100;
+        rng_seed(game->generators[5], 4242);   // the hacking generator
+    }
+    void TearDown() override {
+        game->galaxy_map = nullptr;
+        map_free(galaxy);
+        GalaxyDays::TearDown();
+    }
+    GameObject *sector_at(int32_t x, int32_t y, uint64_t owner) {
+        GameObject *s = object_create_blank(OBJECT_SECTOR);
+        s->owner_id = owner;
+        s->w = s->h = 20;
+        map_place_object(galaxy, s, x, y, 1);
+        map_add_pending_objects(galaxy);
+        return s;
+    }
+    void day() { object_advance_clock(ship, 1440); }
+};
+
+TEST_F(Hacking, OnlySectorsWithinTheFleetsScanRangeAreHackedAndTheNearestWins) {
+    GameObject *far = sector_at(1000 + 600, 1000, BLUE);
+    day();
+    EXPECT_EQ(ship->hack_count, 0) << "out of scan range";
+    GameObject *near = sector_at(1000 + 300, 1000, BLUE);
+    GameObject *nearer = sector_at(1000 + 200, 1000, RED);   // the ship's own: no victim among the others
+    (void)far;
+    (void)near;
+    day();
+    EXPECT_EQ(ship->hack_count, 1) << "the nearest sector is the target, whoever owns it";
+    ASSERT_FALSE(news().empty());
+    EXPECT_NE(news().back()->text.find("hacked the Red Corp computer network"), std::string::npos)
+        << news().back()->text;
+    (void)nearer;
+}
+
+TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
+    sector_at(1000 + 300, 1000, BLUE);
+    int32_t before = 0;
+    for (int32_t n = 1; n <= 3; ++n) {
+        ship->hack_timer = 1;
+        before = g_players[RED].research;
+        day();
+        ASSERT_EQ(ship->hack_count, n);
+        const int32_t stolen = g_players[RED].research - before;
+        EXPECT_GE(stolen, std::min(n * 12000, 50000)) << n;
+        EXPECT_LE(stolen, std::min(n * 15000, 50000)) << n;
+        EXPECT_GE(ship->hack_timer, 1320 + n * 80);
+        EXPECT_LE(ship->hack_timer, 1320 + 10200 + n * 120);
+    }
+    ASSERT_EQ(news().size(), 3u) << "the thief hears of each hack";
+    EXPECT_EQ(news()[2]->kind, ALERT_INTEL_REPORT);
+    EXPECT_EQ(news()[2]->first_id, ship->id);
+    EXPECT_EQ(news()[2]->text.rfind("Starship Kestrel hacked the Blue Corp computer network and stole research data "
+                                    "worth ", 0),
+              0u)
+        << news()[2]->text;
+    // The victim hears of it too, with the thief named first.
+    game->ui_player_id = BLUE;
+    ship->hack_timer = 1;
+    day();
+    ASSERT_EQ(news().size(), 4u);
+    EXPECT_EQ(news()[3]->target_player_id, BLUE);
+    EXPECT_EQ(news()[3]->text.rfind("Red Corp hacked the Blue Corp computer network and stole research data worth ",
+                                    0),
+              0u)
+        << news()[3]->text;
+    game->ui_player_id = RED;
+    EXPECT_EQ(pilot->experience, 1 + 4 * 400) << "each hack teaches the pilot";
+
+    // A victim without research gives nothing, and says so.
+    g_players[BLUE].research_rate = 0;
+    ship->hack_count = 0;   // an early hack: research is all it looks for
+    ship->hack_timer = 1;
+    before = g_players[RED].research;
+    day();
+    EXPECT_EQ(g_players[RED].research, before);
+    EXPECT_EQ(news().back()->text,
+              "Starship Kestrel hacked the Blue Corp computer network but found no usable research data");
+}
+
+TEST_F(Hacking, LaterHacksStealDesignsOrTapSensorsAndTheTimerWaitsBetweenThem) {
+    sector_at(1000 + 300, 1000, BLUE);
+    g_players[BLUE].stealable_tech = 3;
+    ship->hack_count = 7;
+    int32_t hacks = 0, techs = 0, taps = 0, research = 0;
+    for (int32_t d = 0; d < 400; ++d) {
+        const int32_t count = ship->hack_count;
+        const int32_t before = g_players[RED].research;
+        const size_t t = g_players[RED].techs.size(), s = g_players[RED].taps.size();
+        day();
+        if (ship->hack_count == count) continue;
+        ++hacks;
+        techs += int32_t(g_players[RED].techs.size() - t);
+        taps += int32_t(g_players[RED].taps.size() - s);
+        research += g_players[RED].research > before;
+    }
+    EXPECT_GT(hacks, 20) << "a hack every one to nine days";
+    EXPECT_LT(hacks, 400);
+    EXPECT_EQ(techs + taps + research, hacks) << "every hack brings exactly one thing";
+    EXPECT_GT(techs, 0);
+    EXPECT_GT(taps, 0);
+    for (int32_t minutes : g_players[RED].taps) {
+        EXPECT_GE(minutes, 2880);
+        EXPECT_LE(minutes, 4320);
+    }
+    for (int32_t tech : g_players[RED].techs) EXPECT_EQ(tech, 3);
+
+    // With fog of war off there is nothing to tap: research instead.
+    game->setup.fog_of_war_off = 1;
+    const size_t taps_before = g_players[RED].taps.size();
+    for (int32_t d = 0; d < 200; ++d) day();
+    EXPECT_EQ(g_players[RED].taps.size(), taps_before);
+    game->setup.fog_of_war_off = 0;
+}
+
+TEST_F(Hacking, AShipNotYetSettledHacksNothingAndForgetsItsCount) {
+    sector_at(1000 + 300, 1000, BLUE);
+    ship->hack_count = 5;
+    ship->ship_flags |= SHIP_FLAG_UNSETTLED;
+    ship->hack_timer = 1;
+    day();
+    EXPECT_EQ(ship->hack_count, 0);
+    EXPECT_TRUE(news().empty());
+    ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;
+    ship_get_crit_system(ship, LANCER_STARBOARD)->status |= SYSTEM_STATUS_OFFLINE;
+    day();
+    EXPECT_EQ(ship->hack_count, 0) << "an offline suite hacks nothing";
+}
+
+}  // namespace
