@@ -1,16 +1,20 @@
 // Filling the hook tables of the toolkit with the model's and the screens' functions.
 #include "app/app_hooks.h"
 
+#include <algorithm>
+
 #include "ai/ai_player.h"
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "screens/combat/combat_mode.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
+#include "ui/player_name_label.h"
 #include "ui/minimap_panel.h"
 #include "ui/scene.h"
 #include "ui/transfer_slider.h"
@@ -65,6 +69,20 @@ MinimapPanelHooks app_minimap_panel_hooks() {
     };
 }
 
+PlayerNameHooks app_player_name_hooks() {
+    return PlayerNameHooks{
+        .player_name = [](uint64_t id, std::string *name, uint8_t *r, uint8_t *g, uint8_t *b) {
+            const Player *player = game_find_player(game_get(), id);
+            if (!player) return false;
+            *name = player->name;
+            *r = uint8_t(std::clamp(player->red, 0, 255));
+            *g = uint8_t(std::clamp(player->green, 0, 255));
+            *b = uint8_t(std::clamp(player->blue, 0, 255));
+            return true;
+        },
+    };
+}
+
 void app_install_hooks() {
     app_mode_set_inits(APP_MODE_INITS);
     effect_set_world_hooks(app_effect_world_hooks());
@@ -75,4 +93,5 @@ void app_install_hooks() {
     transfer_slider_set_hooks(app_transfer_slider_hooks());
     minimap_panel_set_hooks(app_minimap_panel_hooks());
     ai_install_player_hooks();
+    player_name_label_set_hooks(app_player_name_hooks());
 }

@@ -11,6 +11,7 @@ struct PanelEffectHooks;
 struct SceneHooks;
 struct TransferSliderHooks;
 struct MinimapPanelHooks;
+struct PlayerNameHooks;
 
 void app_install_hooks();
 
@@ -22,3 +23,4 @@ PanelEffectHooks  app_panel_effect_hooks();
 SceneHooks        app_scene_hooks();
 TransferSliderHooks app_transfer_slider_hooks();
 MinimapPanelHooks app_minimap_panel_hooks();
+PlayerNameHooks   app_player_name_hooks();

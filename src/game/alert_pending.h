@@ -1,8 +1,7 @@
 #pragma once
-// STAND-IN until the alerts module (game/alert.h) is merged: the news the officers, ships and
-// fleets post, already formatted. Each call becomes the alert builder named in its comment
-// handed to game_add_alert when alerts arrive; until then the news is logged and kept in a short
-// list that tests read.
+// The news the fleets post, already formatted: each call hands the alert
+// builder of its kind to game_add_alert, and keeps a short record of what was posted (for every
+// player, not only the UI player) that tests read.
 #include <cstdint>
 #include <string>
 #include <vector>

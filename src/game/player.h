@@ -35,6 +35,7 @@ struct System;
 constexpr int32_t PLAYER_KIND_COMPUTER = 0;
 constexpr int32_t PLAYER_KIND_HUMAN    = 1;
 
+constexpr uint32_t PLAYER_FLAG_SOL_NOTICE      = 0x4u;   // the Sol sector's warning was received
 constexpr uint32_t PLAYER_FLAG_ELIMINATED      = 0x8u;
 constexpr uint32_t PLAYER_FLAG_NO_HOME_COLONY  = 0x10u;
 

@@ -10,6 +10,7 @@
 #include "effects/effect_spark.h"
 #include "game/alert_pending.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/officer.h"
 #include "platform/draw.h"
 #include "platform/files.h"
@@ -22,7 +23,6 @@
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "world/factory.h"
-#include "world/fleet_pending.h"
 #include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -160,7 +160,7 @@ bool owned_by_ui_player(const GameObject *obj) {
 }
 
 void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player && kind_standins().player_learn_object) kind_standins().player_learn_object(player, obj, version);
+    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, version);
 }
 
 GameObject *known_snapshot(const Player *player, uint64_t id) {
@@ -693,7 +693,9 @@ int32_t ship_list_min_mp(const List<GameObject> *list) {
 void fleet_kind_name(Fleet *f) {
     uint8_t r = FLEET_NO_OWNER_COLOUR, g = FLEET_NO_OWNER_COLOUR, b = FLEET_NO_OWNER_COLOUR;
     if (Player *owner = object_get_owner(f)) {
-        if (!fleet_pending_player_colour(owner, &r, &g, &b)) r = g = b = FLEET_NO_OWNER_COLOUR;
+        r = uint8_t(std::clamp(owner->red, 0, 255));
+        g = uint8_t(std::clamp(owner->green, 0, 255));
+        b = uint8_t(std::clamp(owner->blue, 0, 255));
     }
     fleet_set_colour(f, r, g, b);
 

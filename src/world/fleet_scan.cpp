@@ -4,6 +4,7 @@
 #include <cmath>
 #include "game/alert_pending.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/officer.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
@@ -12,7 +13,6 @@
 #include "platform/sound.h"
 #include "platform/str.h"
 #include "world/fleet.h"
-#include "world/fleet_pending.h"
 #include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -30,7 +30,7 @@ int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
 bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
 
 void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player && kind_standins().player_learn_object) kind_standins().player_learn_object(player, obj, version);
+    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, version);
 }
 
 uint64_t player_id_of(const Player *player) {
@@ -107,7 +107,9 @@ void fleet_scan(GameObject *obj) {
     }
 
     if (sol_seen) {
-        if (fleet_pending_take_sol_notice(owner)) {
+        // The warning is heard once per player.
+        if (owner && !(owner->flags & PLAYER_FLAG_SOL_NOTICE)) {
+            owner->flags |= PLAYER_FLAG_SOL_NOTICE;
             const Game *game = game_get();
             const uint64_t about = game && game->sol_sector_id ? game->sol_sector_id : sol->id;
             alert_pending_sector_notice(
@@ -276,7 +278,7 @@ void threat_map_build(ThreatList *list, Player *player) {
     const uint64_t sol_id = game ? game->sol_player_id : 0;
     const int64_t now = game && game->clock ? int64_t(game->clock->minutes) : 0;
     for (int32_t i = 0;; ++i) {
-        GameObject *snap = fleet_pending_known_object_at(player, i);
+        GameObject *snap = list_get(&player->known, i);
         if (!snap) break;
         const Ship *s = ship_of(snap);
         if (!s) continue;
@@ -293,7 +295,7 @@ void threat_map_build(ThreatList *list, Player *player) {
             list->entries.push_back(e);
             at = list->entries.end() - 1;
         }
-        at->strength += fleet_pending_object_value(snap);
+        at->strength += player_object_value(snap);
     }
 }
 

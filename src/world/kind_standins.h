@@ -1,5 +1,5 @@
 #pragma once
-// STAND-IN until players and the shots' visual effects
+// STAND-IN until the shots' visual effects
 // are on main: the facts sectors and shots read of them and the few changes they ask of them, in
 // one table. Each entry becomes a direct call or field read when its module arrives, and the
 // table goes away with the last one.
@@ -17,8 +17,6 @@ struct Graphics;
 struct ParticleSurface;
 
 struct KindStandIns {
-    // ---- Players, officers, the game (game/player.h, game/game.h) ----
-    void     (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
 
     // ---- Visual effects (effects/*.h) ----
     // Explosion particles (flag 2) at a point after a delay.

@@ -15,7 +15,6 @@
 #include "platform/random.h"
 #include "world/factory.h"
 #include "world/fleet.h"
-#include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/sector_internal.h"
@@ -31,7 +30,6 @@ void free_int(int32_t *value) { delete value; }
 
 // ---- What the sector reads of its visitors ----
 
-const KindStandIns &standins() { return kind_standins(); }
 
 bool has_feature(const Site *s) { return s->feature != nullptr; }
 int32_t defence_kind(const Site *s) { return s->feature ? s->feature->defence_kind : -1; }
@@ -42,7 +40,7 @@ int32_t scan_range(const GameObject *obj) {
 }
 
 void learn(Player *player, GameObject *obj, int32_t level) {
-    if (player && standins().player_learn_object) standins().player_learn_object(player, obj, level);
+    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, level);
 }
 
 int32_t first_frame_w(const GameObject *obj) { return obj->frame_count > 0 && obj->frame_w ? obj->frame_w[0] : 0; }

@@ -19,6 +19,7 @@ WorldHooks default_hooks() {
     hooks.player_known_object = player_known_object_by_id;
     hooks.player_has_sensor_tap = player_has_sensor_tap;
     hooks.find_player_officer = game_find_player_officer;
+    hooks.player_learn_object = player_learn_object;
     return hooks;
 }
 

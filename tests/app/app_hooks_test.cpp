@@ -12,6 +12,7 @@
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
+#include "ui/player_name_label.h"
 #include "ui/minimap_panel.h"
 #include "ui/scene.h"
 #include "ui/transfer_slider.h"
@@ -44,6 +45,7 @@ protected:
         scene_set_hooks(SceneHooks{});
         transfer_slider_set_hooks(TransferSliderHooks{});
         minimap_panel_set_hooks(MinimapPanelHooks{});
+        player_name_label_set_hooks(PlayerNameHooks{});
         app_mode_set_inits(nullptr);
     }
     void TearDown() override { app_install_hooks(); }
@@ -58,6 +60,7 @@ TEST_F(AppHooks, BeforeInstallingEveryTableIsEmpty) {
     EXPECT_EQ(empty_slots(scene_hooks()).size(), sizeof(SceneHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(transfer_slider_hooks()).size(), sizeof(TransferSliderHooks) / sizeof(void (*)()));
     EXPECT_EQ(empty_slots(minimap_panel_hooks()).size(), sizeof(MinimapPanelHooks) / sizeof(void (*)()));
+    EXPECT_EQ(empty_slots(player_name_label_hooks()).size(), sizeof(PlayerNameHooks) / sizeof(void (*)()));
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_EQ(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 
@@ -73,6 +76,7 @@ TEST_F(AppHooks, AfterInstallingNoSlotOfAnyTableIsEmpty) {
     expect_full(empty_slots(scene_hooks()), "SceneHooks");
     expect_full(empty_slots(transfer_slider_hooks()), "TransferSliderHooks");
     expect_full(empty_slots(minimap_panel_hooks()), "MinimapPanelHooks");
+    expect_full(empty_slots(player_name_label_hooks()), "PlayerNameHooks");
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_NE(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 

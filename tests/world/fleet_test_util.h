@@ -129,7 +129,6 @@ protected:
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         world_set_hooks(real_hooks());
         KindStandIns k;
-        k.player_learn_object = learn;
         kind_standins_set(k);
         game = game_get();
         ASSERT_NE(game, nullptr);

@@ -62,9 +62,6 @@ inline Player *as_player(FakePlayer *p) { return p->real; }
 // ---- The stand-in table over the fakes ----
 inline KindStandIns fake_standins() {
     KindStandIns k;
-    k.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
-        g_rec.learnt.push_back({fake_player(p), obj->id, level});
-    };
     return k;
 }
 
@@ -83,6 +80,9 @@ inline WorldHooks fake_hooks() {
         return false;
     };
     h.sector_has_object_of = sector_has_object_of;
+    h.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
+        g_rec.learnt.push_back({fake_player(p), obj->id, level});
+    };
     // Fleets stand on the galaxy map; ships join and leave them through the real lists.
     h.find_object = [](uint64_t id) -> GameObject * {
         Game *game = game_get();
