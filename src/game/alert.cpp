@@ -18,6 +18,7 @@
 #include "platform/str.h"
 #include "ui/image_control.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -386,13 +387,12 @@ Alert *alert_post_fleet_arrived(uint64_t player_id, uint64_t fleet_id, uint64_t 
     alert->first_id = sector_id;
     SceneFrame f = new_scene(alert, 0);
     add_sector_picture(alert, f, sector_id, ALERT_FLAG_RECT);
-    // The fleet's ships come through portals, in rows; they are the owner's ships that name the fleet.
-    GameObject *fleet = find_of_kind(fleet_id, OBJECT_FLEET);
-    Player *owner = fleet ? world_find_player(fleet->owner_id) : nullptr;
+    // The fleet's ships come through portals, in rows.
+    const Fleet *fleet = fleet_of(find_of_kind(fleet_id, OBJECT_FLEET));
     int32_t x = random_range(100, 120), y = random_range(150, 160);
-    for (int32_t i = 0; owner && i < list_count(&owner->objects); ++i) {
-        const Ship *ship = ship_of(list_get(&owner->objects, i));
-        if (!ship || ship->fleet_id != fleet->id) continue;
+    for (int32_t i = 0; fleet && i < fleet_ship_count(fleet); ++i) {
+        const GameObject *ship = fleet_get_ship(fleet, i);
+        if (!ship) continue;
         add_item(f, SCENE_ITEM_PORTAL, ship->subtype, 0, x + random_range(-2, 2), y + random_range(-2, 2), 0,
                  random_range(200, 400));
         x += 32;

@@ -5,6 +5,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/calendar.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -102,14 +103,9 @@ void player_learn_object(Player *player, GameObject *obj, int32_t refresh) {
         return;
     }
     case OBJECT_FLEET: {
-        // A fleet's ships are the ones of its owner that name it.
-        Player *owner = world_find_player(obj->owner_id);
-        if (!owner) return;
-        for (int32_t i = 0; i < list_count(&owner->objects); ++i) {
-            GameObject *member = list_get(&owner->objects, i);
-            const Ship *ship = ship_of(member);
-            if (ship && ship->fleet_id == obj->id) player_learn_object(player, member, 0);
-        }
+        const Fleet *fleet = fleet_of(obj);
+        for (int32_t i = 0; fleet && i < fleet_ship_count(fleet); ++i)
+            if (GameObject *member = fleet_get_ship(fleet, i)) player_learn_object(player, member, 0);
         return;
     }
     default: return;

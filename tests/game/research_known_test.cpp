@@ -1,0 +1,201 @@
+// Research over the shipped technology table: queueing, points flowing from target to target,
+// surplus points becoming credits at 400 a credit, pausing, completion with its effects and news,
+// and stealing. Known-object memory: learning cascades and the fleet position ring.
+#include "player_fixture.h"
+
+#include "world/fleet.h"
+
+using namespace playertest;
+
+namespace {
+
+// ---- Research ----
+
+class Research : public PlayerWorld {
+protected:
+    Player *me = nullptr;
+    void SetUp() override {
+        PlayerWorld::SetUp();
+        me = add_player(10, "Vega", true);
+        player_process_research(me);   // what needs nothing becomes available
+    }
+    // A tech whose prerequisites are all among the available ones at the start.
+    int32_t first_tech_requiring_one() {
+        for (int32_t t = 0; t < PLAYER_TECH_COUNT; ++t) {
+            const TechInfo *info = tech_get(t);
+            if (info && info->prerequisites.size() == 1) return t;
+        }
+        return -1;
+    }
+};
+
+TEST_F(Research, QueueingRefusesWhatIsNotAvailableOrAlreadyQueued) {
+    ASSERT_TRUE(player_is_tech_available(me, 0));
+    EXPECT_EQ(player_queue_research(me, 57), RES_OUT_OF_RANGE);
+    const int32_t later = first_tech_requiring_one();
+    ASSERT_GE(later, 0);
+    EXPECT_EQ(player_queue_research(me, later), RES_TECH_NOT_AVAILABLE);
+    EXPECT_EQ(player_queue_research(me, 0), RES_OK);
+    EXPECT_EQ(me->research_target, 0);
+    EXPECT_EQ(me->queue_dates[0]->minutes, game->clock->minutes);
+    EXPECT_EQ(player_queue_research(me, 0), RES_TECH_DONE_OR_QUEUED);
+}
+
+TEST_F(Research, PointsFlowInQueueOrderAndTheSurplusBecomesCredits) {
+    ASSERT_EQ(player_queue_research(me, 1), RES_OK);
+    advance_days(1);
+    ASSERT_EQ(player_queue_research(me, 0), RES_OK);
+    const int32_t cost1 = tech_get(1)->cost, cost0 = tech_get(0)->cost;
+    player_add_research_points(me, cost1 + 100);
+    EXPECT_TRUE(player_is_tech_done(me, 1)) << "the earlier queued tech first";
+    EXPECT_EQ(me->research_points[0], 100);
+    EXPECT_EQ(me->research_target, 0);
+    const int32_t credits = me->credits;
+    player_add_research_points(me, cost0 - 100 + 850);   // finishes 0, then 850 with nowhere to go
+    EXPECT_TRUE(player_is_tech_done(me, 0));
+    EXPECT_EQ(me->research_target, -1);
+    EXPECT_EQ(me->credits - credits, 2);
+    EXPECT_EQ(me->research_remainder, 50);
+    player_add_research_points(me, 350);
+    EXPECT_EQ(me->credits - credits, 3) << "the remainder is kept for later";
+    EXPECT_EQ(me->research_remainder, 0);
+}
+
+TEST_F(Research, CompletionAppliesEffectsOnceAndAnnouncesWhatOpensUp) {
+    const int32_t later = first_tech_requiring_one();
+    ASSERT_GE(later, 0);
+    const int32_t prereq = tech_get(later)->prerequisites[0];
+    ASSERT_TRUE(player_is_tech_available(me, prereq));
+    player_complete_tech(me, prereq);
+    EXPECT_TRUE(me->tech_state[prereq] & TECH_APPLIED);
+    EXPECT_EQ(me->completion_dates[prereq]->minutes, game->clock->minutes);
+    EXPECT_TRUE(player_is_tech_available(me, later));
+    int32_t complete = 0, available = 0;
+    for (const Alert *a : game->alerts->items) {
+        if (!a || a->kind != ALERT_RESEARCH) continue;
+        if (a->text == std::string(tech_name(prereq)) + " research complete") ++complete;
+        if (a->text == std::string(tech_name(later)) + " now available for research") ++available;
+    }
+    EXPECT_EQ(complete, 1);
+    EXPECT_EQ(available, 1) << "announced once, after the completing tech";
+    const int32_t catalog = list_count(&me->catalog);
+    player_process_research(me);
+    EXPECT_EQ(list_count(&me->catalog), catalog) << "nothing is applied twice";
+}
+
+TEST_F(Research, APausedTargetStopsAndResumingTakesOverAtOnce) {
+    ASSERT_EQ(player_queue_research(me, 0), RES_OK);
+    advance_days(1);
+    ASSERT_EQ(player_queue_research(me, 1), RES_OK);
+    EXPECT_EQ(player_pause_research(me, 0), RES_OK);
+    EXPECT_EQ(me->research_target, 1);
+    player_add_research_points(me, 10);
+    EXPECT_EQ(me->research_points[0], 0);
+    EXPECT_EQ(me->research_points[1], 10);
+    EXPECT_EQ(player_resume_research(me, 0), RES_OK);
+    EXPECT_EQ(me->research_target, 0) << "resuming makes it the target even while another runs";
+    EXPECT_EQ(player_pause_research(me, 5), RES_TECH_NOT_AVAILABLE) << "not queued";
+    EXPECT_EQ(player_count_active_research(me), 2);
+}
+
+TEST_F(Research, StealingPicksATechTheOtherHasAndWeLack) {
+    Player *other = add_player(11, "Rigel");
+    EXPECT_EQ(player_pick_stealable_tech(me, other), -1);
+    other->tech_state[7] |= TECH_DONE;
+    EXPECT_EQ(player_pick_stealable_tech(me, other), 7) << "one candidate: no draw";
+    other->tech_state[3] |= TECH_DONE;
+    me->tech_state[7] |= TECH_DONE;
+    EXPECT_EQ(player_pick_stealable_tech(me, other), 3);
+}
+
+TEST_F(Research, DaysLeftAreAtLeastOneWhileResearchRuns) {
+    me->totals.research_rate = 0;
+    EXPECT_EQ(player_research_days_left(me, 0), 0);
+    me->totals.research_rate = 1000000;
+    EXPECT_EQ(player_research_days_left(me, 0), 1);
+}
+
+// ---- Known objects ----
+
+using KnownObjects = PlayerWorld;
+
+TEST_F(KnownObjects, ASectorTeachesItsSitesAndVisitorsAndLearningTwiceKeepsOneCopy) {
+    Player *me = add_player(10, "Vega");
+    Sector *sector = add_sector(11, 300, 300);
+    Site *base = add_site(sector, SITE_STARBASE, 11);
+    Ship *visitor = new_ship(2);
+    object_assign_id(visitor);
+    sector_add_object(sector, visitor);
+    player_learn_object(me, sector, 1);
+    EXPECT_NE(player_get_known_object(me, OBJECT_SECTOR, sector->id), nullptr);
+    EXPECT_NE(player_get_known_object(me, OBJECT_SITE, base->id), nullptr);
+    GameObject *ship_copy = player_get_known_object(me, OBJECT_SHIP, visitor->id);
+    ASSERT_NE(ship_copy, nullptr);
+    EXPECT_TRUE(ship_copy->flags & OBJ_SNAPSHOT);
+    const int32_t known = list_count(&me->known);
+    player_learn_object(me, sector, 1);
+    EXPECT_EQ(list_count(&me->known), known);
+    EXPECT_EQ(player_get_known_object(me, OBJECT_SHIP, visitor->id), ship_copy) << "refreshed in place";
+    EXPECT_EQ(player_get_known_object(me, OBJECT_SITE, visitor->id), nullptr) << "the kind must match";
+}
+
+TEST_F(KnownObjects, AFleetTeachesItsShips) {
+    Player *me = add_player(10, "Vega");
+    Fleet *fleet = fleet_create();
+    ASSERT_NE(fleet, nullptr);
+    object_assign_id(fleet);
+    Ship *a = new_ship(2), *b = new_ship(3);
+    for (Ship *s : {a, b}) {
+        object_assign_id(s);
+        fleet_add_ship(fleet, s);
+    }
+    player_learn_object(me, fleet, 0);
+    EXPECT_NE(player_get_known_object(me, OBJECT_FLEET, fleet->id), nullptr);
+    EXPECT_NE(player_get_known_object(me, OBJECT_SHIP, a->id), nullptr);
+    EXPECT_NE(player_get_known_object(me, OBJECT_SHIP, b->id), nullptr);
+    list_clear(&me->known);
+    hash_table_clear(me->known_map);
+    object_detach(fleet);
+    object_add_ref(fleet);
+    object_release(fleet);
+}
+
+TEST_F(KnownObjects, TheExpectedFleetPositionWeighsTheOlderObservations) {
+    Player *me = add_player(10, "Vega");
+    GameObject *snap = object_create_blank(OBJECT_FLEET);
+    ASSERT_NE(snap, nullptr);
+    snap->id = 77;
+    snap->flags |= OBJ_SNAPSHOT;
+    object_add_ref(snap);
+    ASSERT_GE(list_append(&me->known, snap), 0);
+    ASSERT_GE(hash_table_insert(me->known_map, snap), 0);
+    const int32_t xs[] = {100, 200, 400};
+    for (int32_t x : xs) {
+        snap->x = x;
+        snap->y = x / 2;
+        player_track_known_fleets(me);
+    }
+    EXPECT_EQ(snap->saved_c, 3);
+    EXPECT_EQ(snap->saved_d, (100 * 8 + 200 * 7) / 15) << "slots 0 and 1, weights 8 and 7; the newest is not in it";
+    EXPECT_EQ(snap->saved_e, (50 * 8 + 100 * 7) / 15);
+    for (int i = 0; i < 5; ++i) player_track_known_fleets(me);
+    EXPECT_EQ(snap->saved_c, 0) << "the ring wraps after eight";
+    EXPECT_TRUE(snap->flags & OBJ_KIND_BIT);
+}
+
+TEST_F(KnownObjects, ADetailedShipCopyIsKnownAndTapsNeedADuration) {
+    Player *me = add_player(10, "Vega");
+    Ship *ship = new_ship(2);
+    object_assign_id(ship);
+    player_learn_object(me, ship, 1);
+    GameObject *copy = player_known_object_by_id(me, ship->id);
+    ASSERT_NE(copy, nullptr);
+    ship_of(copy)->ship_flags |= SHIP_FLAG_DETAILED_COPY;
+    copy->snapshot_version = 1;
+    EXPECT_TRUE(player_knows_object(me, ship->id));
+    player_after_encounter(me);
+    EXPECT_FALSE(player_knows_object(me, ship->id)) << "a battle's end blurs the details";
+    object_destroy(ship);
+}
+
+}  // namespace
