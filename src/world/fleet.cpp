@@ -23,7 +23,6 @@
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "world/factory.h"
-#include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/ship.h"

@@ -13,7 +13,6 @@
 #include "platform/sound.h"
 #include "platform/str.h"
 #include "world/fleet.h"
-#include "world/kind_standins.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"

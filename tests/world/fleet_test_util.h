@@ -21,7 +21,6 @@
 #include "platform/store.h"
 #include "world/factory.h"
 #include "world/fleet.h"
-#include "world/kind_standins.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -128,8 +127,6 @@ protected:
         }
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         world_set_hooks(real_hooks());
-        KindStandIns k;
-        kind_standins_set(k);
         game = game_get();
         ASSERT_NE(game, nullptr);
         game->next_id = 1000;
@@ -166,7 +163,6 @@ protected:
         factory_free();
         store_shutdown();
         world_set_hooks(WorldHooks{});
-        kind_standins_set(KindStandIns{});
         alert_pending_clear();
     }
 
