@@ -46,6 +46,7 @@ constexpr uint32_t GAME_FLAG_LOAD_PENDING      = 0x1000u;
 constexpr uint32_t GAME_FLAG_LOAD_FROM_STORE   = 0x2000u;   // the pending load reads the data store
 constexpr uint32_t GAME_FLAG_SIDE_CHOICE       = 0x8000u;
 constexpr uint32_t GAME_FLAG_FIRST_RUN         = 0x10000u;  // the preferences file was missing
+constexpr uint32_t GAME_FLAG_DAMAGE_DEALT      = 0x20000u;  // a battle resolved at once dealt damage
 
 constexpr int     GAME_CURSOR_COUNT     = CONTROL_CURSOR_COUNT;
 constexpr int     GAME_GENERATOR_COUNT  = 7;

@@ -10,22 +10,23 @@
 #include "platform/log.h"
 #include "platform/store.h"
 #include "systems/system_types.h"
+#include "systems/weapon.h"
 
 namespace {
 
 // Each type's init, by type number. An empty entry leaves every slot of that type's record empty.
 SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {
-    /*  0 beam               */ nullptr,
-    /*  1 volley gun         */ nullptr,
+    /*  0 beam               */ beam_weapon_init,
+    /*  1 volley gun         */ volley_gun_init,
     /*  2 engine             */ system_engine_init,
     /*  3 sensor             */ system_sensor_init,
-    /*  4 heavy beam         */ nullptr,
+    /*  4 heavy beam         */ heavy_beam_init,
     /*  5 shield             */ system_shield_init,
     /*  6 evasion boost      */ system_evasion_boost_init,
-    /*  7 triple beam        */ nullptr,
-    /*  8 missile            */ nullptr,
+    /*  7 triple beam        */ triple_beam_init,
+    /*  8 missile            */ missile_init,
     /*  9 point defence      */ system_point_defence_init,
-    /* 10 drain              */ nullptr,
+    /* 10 drain              */ drain_weapon_init,
     /* 11 damage boost       */ system_damage_boost_init,
     /* 12 crew module        */ system_crew_module_init,
     /* 13 starbase kit       */ system_starbase_kit_init,
@@ -35,12 +36,12 @@ SystemTypeInitFn *const SYSTEM_TYPE_INITS[SYSTEM_TYPE_COUNT] = {
     /* 17 escape pod         */ system_escape_pod_init,
     /* 18 crew shelter       */ system_crew_shelter_init,
     /* 19 booster            */ system_booster_init,
-    /* 20 drone launcher     */ nullptr,
+    /* 20 drone launcher     */ drone_launcher_init,
     /* 21 jump drive         */ system_jump_drive_init,
-    /* 22 mass driver        */ nullptr,
+    /* 22 mass driver        */ mass_driver_init,
     /* 23 stealth            */ system_stealth_init,
-    /* 24 rocket pod         */ nullptr,
-    /* 25 self-destruct      */ nullptr,
+    /* 24 rocket pod         */ rocket_pod_init,
+    /* 25 self-destruct      */ self_destruct_init,
     /* 26 fleet damage boost */ system_fleet_damage_boost_init,
     /* 27 fleet evasion boost*/ system_fleet_evasion_boost_init,
     /* 28 interdictor        */ system_interdictor_init,

@@ -11,6 +11,7 @@
 #include "world/object.h"
 #include "world/object_internal.h"
 #include "world/object_methods.h"
+#include "world/shot.h"
 #include "world/world_hooks.h"
 #include "effects/effect.h"
 #include "platform/anim.h"
@@ -69,9 +70,12 @@ GameObject *add_defense_shot(ObjectMap *map) {
     shot->flags |= OBJ_ACTS_FIRST;
     const int32_t damage = game ? game_random_range(game, map->defense_damage_min, map->defense_damage_max)
                                 : map->defense_damage_min;
+    const char *singular = map->defense_singular.empty() ? nullptr : map->defense_singular.c_str();
+    const char *plural = map->defense_plural.empty() ? nullptr : map->defense_plural.c_str();
     if (const WorldHooks &hooks = world_hooks(); hooks.shot_arm_defense)
-        hooks.shot_arm_defense(shot, map->defense_singular.empty() ? nullptr : map->defense_singular.c_str(),
-                               map->defense_plural.empty() ? nullptr : map->defense_plural.c_str(), damage);
+        hooks.shot_arm_defense(shot, singular, plural, damage);
+    else
+        shot_arm_defense(shot, singular, plural, damage);
     map_add_pending_objects(map);
     return shot;
 }
@@ -167,6 +171,7 @@ void map_clear(ObjectMap *map) {
     map->flags = 0;
     map->viewer_id = 0;
     map->change_count = 0;
+    map->destroyed_count = 0;
 }
 
 void map_free(ObjectMap *map) {

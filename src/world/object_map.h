@@ -61,6 +61,7 @@ struct ObjectMap {
     GameObject *current = nullptr;            // the combat actor (OBJ_ACTOR, one reference)
     uint64_t   viewer_id = 0;                 // 0: everything visible
     int32_t    change_count = 0;
+    int32_t    destroyed_count = 0;           // ships destroyed on the map since it was cleared
     int32_t    defense_clock = 0;             // ship turns until the next defence shot
     int32_t    defense_interval = 0;
     int32_t    defense_shot_type = 0;

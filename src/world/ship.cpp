@@ -578,7 +578,6 @@ void ship_get_frame_extent(const Ship *ship, int32_t *w, int32_t *h) {
 // ---- Kind set-up ----
 
 void ship_register_methods(ObjectMethods *row) {
-    // draw, on_killed and apply_damage come with the ship's damage and destruction.
     *row = ObjectMethods{
         .size = ship_size,
         .type_name = ship_type_name,
@@ -591,8 +590,11 @@ void ship_register_methods(ObjectMethods *row) {
         .turn_begin = ship_turn_begin,
         .turn_end = ship_turn_end,
         .galaxy_turn = ship_galaxy_turn,
+        .draw = ship_draw,
         .reset_state = ship_reset_state,
+        .on_killed = ship_on_killed,
         .set_heading = ship_set_heading,
+        .apply_damage = ship_apply_damage,
         .act = ship_act,
         .plan = ship_plan,
         .display_name = ship_display_name,

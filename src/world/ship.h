@@ -39,7 +39,9 @@ struct Buffer;
 struct Date;
 struct Factory;
 struct ObjectMethods;
+struct Graphics;
 struct Officer;
+struct Site;
 struct System;
 
 constexpr int32_t SHIP_TEMPLATE_COUNT = 9;
@@ -377,6 +379,22 @@ Result ship_ai_random_turn(Ship *ship, int32_t spread, int32_t *heading, int32_t
 // The same from a heading and position the plan has reached.
 Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
                                 int32_t *y);
+
+// ---- Damage and destruction (ship_damage.cpp) ------------------------------------------------------
+
+// The apply_damage slot: (x, y) is the impact point on the map; kind is DAMAGE_* bits. Returns the
+// shield maximum after the final recompute.
+int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, int32_t x, int32_t y, int32_t kind);
+void    ship_on_killed(GameObject *obj);                            // the destruction animation
+void    ship_draw(GameObject *obj, Graphics *graphics, int32_t x, int32_t y);   // with the shield display
+void    ship_color_for_level(const Ship *ship, int32_t facing, uint8_t *r, uint8_t *g, uint8_t *b, int32_t *width);
+int32_t ship_repair_cost(const Ship *ship);
+int32_t ship_needs_repair(const Ship *ship);
+int32_t ship_needs_reload(const Ship *ship);
+void    ship_repair_and_reload(Ship *ship);
+// A constructor becomes a starbase under construction in its sector; null (the ship unchanged)
+// without a sector, with another owner there or a starbase already there.
+Site   *ship_deploy_starbase(Ship *ship);
 
 // ---- Parameter files, load groups, save record ------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include "game/player.h"
 #include "platform/hash.h"
 #include "world/sector.h"
+#include "world/shot.h"
 
 namespace {
 
@@ -46,5 +47,8 @@ GameObject *world_find_object(uint64_t id) {
 }
 
 GameObject *world_shot_target(const GameObject *shot) {
-    return shot && g_hooks.shot_target ? g_hooks.shot_target(shot) : nullptr;
+    if (!shot) return nullptr;
+    if (g_hooks.shot_target) return g_hooks.shot_target(shot);
+    const Shot *s = shot_of(shot);
+    return s ? s->target : nullptr;
 }

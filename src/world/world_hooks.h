@@ -28,7 +28,7 @@ struct WorldHooks {
     // The fleet's move target, or null.
     GameObject *(*fleet_move_target)(const GameObject *fleet) = nullptr;
     // Makes a new shot a map's defence shot: names (null when empty) and base damage, and its own
-    // flag word (clears 0x400, sets 0x1, 0x1000 and 0x4000).
+    // flag word. Empty: the shot kind's own shot_arm_defense (tests put a recorder here).
     void        (*shot_arm_defense)(GameObject *shot, const char *singular, const char *plural,
                                     int32_t damage) = nullptr;
 
@@ -41,11 +41,17 @@ struct WorldHooks {
     // remove takes the ship out and releases that reference.
     void        (*fleet_add_ship)(GameObject *fleet, GameObject *ship) = nullptr;
     void        (*fleet_remove_ship)(GameObject *fleet, GameObject *ship) = nullptr;
+    // The shooter's player's combat statistics: damage dealt, and a ship destroyed with its mass
+    // (enemy ships destroyed, mass destroyed and objects destroyed).
+    void        (*player_add_damage_dealt)(Player *player, int32_t amount) = nullptr;
+    void        (*player_add_ship_destroyed)(Player *player, int64_t mass) = nullptr;
+    // The player takes a new object of its own (a launched drone).
+    void        (*player_add_object)(Player *player, GameObject *obj) = nullptr;
     // The pilot's bonuses, added while a ship recomputes its statistics; empty: the officers' own.
     void        (*officer_apply_ship_bonuses)(const Officer *officer, Ship *ship) = nullptr;
 
     // ---- What ships in battle need ----
-    // The object a shot flies at, or null.
+    // The object a shot flies at, or null; empty: the shot's own target.
     GameObject *(*shot_target)(const GameObject *shot) = nullptr;
     // The player learns an object (level 1: scanned).
     void        (*player_learn_object)(Player *player, GameObject *obj, int32_t level) = nullptr;
@@ -74,4 +80,4 @@ const WorldHooks &world_hooks();
 // Through the hooks.
 Player     *world_find_player(uint64_t id);   // null for id 0
 GameObject *world_find_object(uint64_t id);   // the game's object lookup (game_find_object)
-GameObject *world_shot_target(const GameObject *shot);   // null without the hook
+GameObject *world_shot_target(const GameObject *shot);   // null for none

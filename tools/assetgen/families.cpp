@@ -7,6 +7,7 @@
 #include "assetgen/family_names.h"
 #include "assetgen/family_sectors.h"
 #include "assetgen/family_ships.h"
+#include "assetgen/family_shots.h"
 #include "assetgen/family_sites.h"
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
@@ -33,6 +34,7 @@ const AssetFamily FAMILIES[] = {
     // coin of the status bar (see ui_art.h).
     {"ui", ui_family_generate, ui_family_list_paths},
     {"ships", ships_family_generate, ships_family_list_paths},
+    {"shots", shots_family_generate, shots_family_list_paths},
     {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
 };
 

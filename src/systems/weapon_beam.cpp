@@ -1,0 +1,122 @@
+// Beam weapon (type 0): a red beam from the mount point that lands its damage when it fires.
+#include "systems/weapon.h"
+
+#include <algorithm>
+#include "game/game.h"
+#include "platform/files.h"
+#include "platform/str.h"
+#include "world/object.h"
+#include "world/ship.h"
+
+namespace {
+
+constexpr int32_t BEAM_STYLE = 0;
+constexpr int32_t DAMAGE_SPAN = 20;
+constexpr int32_t HULL_FLAG_RANGE_LIMITED = 0x40000;    // no shots beyond range, nearer counts as close
+constexpr int32_t HULL_FLAG_SHOT_TRACKING = 0x80000;    // a bonus against shots
+constexpr int32_t RANGE_LIMITED_DISTANCE = 179;
+
+struct Band {
+    int32_t nearest;   // the band holds distances from here up
+    int32_t chance, percent;
+};
+// The distance bands of a beam, farthest first.
+constexpr Band BANDS[] = {{201, 60, 20}, {181, 70, 40}, {161, 80, 50}, {141, 90, 60},
+                          {121, 100, 70}, {101, 100, 80}, {81, 100, 90}, {0, 100, 100}};
+
+const Band &band(int32_t d) {
+    for (const Band &b : BANDS)
+        if (d >= b.nearest) return b;
+    return BANDS[sizeof BANDS / sizeof BANDS[0] - 1];
+}
+
+int32_t beam_estimate(System *system, Ship *shooter, int32_t from_x, int32_t from_y, int32_t, GameObject *target,
+                      bool roll, int32_t *damage, int32_t *effect) {
+    if (effect) *effect = 0;
+    return beam_estimate_common(system, shooter, from_x, from_y, target, roll, damage, false);
+}
+
+Result beam_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
+    int32_t mx = 0, my = 0;
+    weapon_mount_point(system, ship, &mx, &my);
+    const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
+    if (system_resolve_at_once()) {
+        if (damage > 0 && target) {
+            int32_t px = 0, py = 0;
+            weapon_impact_point(target, mx, my, &px, &py);
+            (void)object_apply_damage(target, ship, damage, px, py, 0);
+        }
+        return RES_OK;
+    }
+    (void)weapon_fire_beam(ship, target, BEAM_STYLE, mx, my, damage, 0, 0);
+    return RES_OK;
+}
+
+}  // namespace
+
+Result beam_action(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,
+                   int32_t *enabled, Result *state) {
+    return weapon_action(system, index, label, icon, ap_cost, enabled, state, "Fire");
+}
+
+int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int32_t from_y, GameObject *target,
+                             bool roll, int32_t *damage, bool heavy) {
+    const int32_t base = weapon_beam_value(system);
+    int32_t dmg = roll ? system_random_between(base, base + DAMAGE_SPAN) : base + DAMAGE_SPAN / 2;
+    if (!target) {
+        if (damage) *damage = 0;
+        return 0;
+    }
+    int32_t d = distance(target->x - from_x, target->y - from_y);
+    const bool beyond = d > system->range;
+    const bool at_shot = target->kind == OBJECT_SHOT;
+    if (!heavy && shooter && (shooter->hull_flags & HULL_FLAG_RANGE_LIMITED)) d = std::min(d, RANGE_LIMITED_DISTANCE);
+    if (heavy && shooter && at_shot) {
+        const Game *game = game_get();
+        if (game && game->combat_ai_player_id != 0 && shooter->owner_id == game->combat_ai_player_id) d = std::min(d, 140);
+    }
+    if (beyond) {
+        if (damage) *damage = 0;
+        return 0;
+    }
+    const Band &b = band(d);
+    int32_t chance = b.chance;
+    dmg = dmg * b.percent / 100;
+    if (!heavy && shooter && (shooter->hull_flags & HULL_FLAG_SHOT_TRACKING) && at_shot)
+        chance += object_get_evasion(target) / 2;
+    if (roll) dmg = weapon_jitter(dmg);
+    if (damage) *damage = dmg;
+    return chance;
+}
+
+void beam_rows(System *system, List<SystemRow> *rows, int32_t mode) {
+    const bool damaged = mode != 0 && (system->status & SYSTEM_STATUS_DAMAGED);
+    SystemRow *row = new (std::nothrow) SystemRow{};
+    if (!row) return;
+    row->value = str_format("%i", int(damaged ? weapon_beam_value(system) : system->value));
+    row->highlight = damaged ? 1 : 0;
+    list_append(rows, row);
+}
+
+void beam_detail_rows(System *system, List<SystemRow> *rows, int32_t mode) {
+    const bool damaged = mode == 2 && (system->status & SYSTEM_STATUS_DAMAGED);
+    if (SystemRow *row = new (std::nothrow) SystemRow{}) {
+        row->label = "Damage";
+        row->value = str_format("%i", int(damaged ? weapon_beam_value(system) : system->value));
+        row->highlight = damaged ? 1 : 0;
+        list_append(rows, row);
+    }
+    if (SystemRow *row = new (std::nothrow) SystemRow{}) {
+        row->label = "AP";
+        row->value = str_format("%i", int(system->ap_cost));
+        list_append(rows, row);
+    }
+}
+
+void beam_weapon_init(SystemTypeOps *ops) {
+    ops->activate = beam_activate;
+    ops->estimate = beam_estimate;
+    ops->info_rows = beam_rows;
+    ops->detail_rows = beam_detail_rows;
+    ops->action = beam_action;
+}

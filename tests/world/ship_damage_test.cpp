@@ -1,0 +1,431 @@
+// Ship damage and destruction on real hulls from the generated store: which shield a hit meets,
+// shields against armour for each damage kind, wear on the nearest mounts, crew losses by armour
+// left, destruction with its credits and escape pod, the shield colours and the repair price.
+#include "combat_test_util.h"
+
+#include "game/game.h"
+#include "platform/random.h"
+#include "world/shot.h"
+
+namespace shiptest {
+namespace {
+
+constexpr int32_t SHIELD_BIG = 300;
+
+class ShipDamage : public CombatMapTest {
+protected:
+    Ship *target = nullptr;
+    System *shield = nullptr;
+
+    void SetUp() override {
+        CombatMapTest::SetUp();
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i)
+            if (game->generators[i]) rng_seed(game->generators[i], 4242u + uint32_t(i));
+        // Quiet: no effects or sounds, and every draw from the game's fourth generator.
+        game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        target = on_map(HULL_LANCER, 1000, 800, 0, BLUE);
+        ASSERT_NE(target, nullptr);
+        shield = fit(target, LANCER_PORT, SYSTEM_TYPE_SHIELD);
+        ASSERT_NE(shield, nullptr);
+        shield->value = 2 * SHIELD_BIG;   // the passive gives half of a figure
+        ship_recompute_stats(target);
+        ASSERT_GE(target->shield_max, SHIELD_BIG);
+        ship_repair_and_reload(target);
+    }
+    void TearDown() override {
+        if (game) game->flags &= ~(GAME_FLAG_RESOLVE_AT_ONCE | GAME_FLAG_DAMAGE_DEALT);
+        CombatMapTest::TearDown();
+    }
+
+    // A point `reach` pixels from the ship's centre in a screen direction (0 right, 90 up).
+    void point_at(int32_t degrees, int32_t reach, int32_t *x, int32_t *y) const {
+        int32_t cx = 0, cy = 0;
+        centre(target, &cx, &cy);
+        int dx = 0, dy = 0;
+        rotate_point(degrees, reach, &dx, &dy);
+        *x = cx + dx;
+        *y = cy + dy;
+    }
+    void set_shields(int32_t fore, int32_t port, int32_t aft, int32_t starboard) {
+        target->shields[0] = fore;
+        target->shields[1] = port;
+        target->shields[2] = aft;
+        target->shields[3] = starboard;
+    }
+};
+
+// ---- Facing and shields ----
+
+TEST_F(ShipDamage, EachFacingsShieldTakesTheHitFromItsSide) {
+    // Heading 0 faces right: right is fore, up port, left aft, down starboard.
+    const int32_t screen_angle[SHIP_FACINGS] = {0, 90, 180, 270};
+    for (int32_t facing = 0; facing < SHIP_FACINGS; ++facing) {
+        set_shields(25, 26, 27, 28);
+        const int32_t armour = target->armour;
+        int32_t x = 0, y = 0;
+        point_at(screen_angle[facing], 30, &x, &y);
+        ship_apply_damage(target, nullptr, 10, x, y, 0);
+        for (int32_t f = 0; f < SHIP_FACINGS; ++f)
+            EXPECT_EQ(target->shields[f], 25 + f - (f == facing ? 10 : 0)) << "hit from facing " << facing;
+        EXPECT_EQ(target->armour, armour) << "a shield that holds keeps the armour whole";
+    }
+}
+
+TEST_F(ShipDamage, TheFacingTurnsWithTheHeading) {
+    object_set_heading(target, 90);   // now facing up: a hit from above is fore, from the right starboard
+    set_shields(25, 25, 25, 25);
+    int32_t x = 0, y = 0;
+    point_at(90, 30, &x, &y);
+    ship_apply_damage(target, nullptr, 10, x, y, 0);
+    point_at(0, 30, &x, &y);
+    ship_apply_damage(target, nullptr, 5, x, y, 0);
+    EXPECT_EQ(target->shields[0], 15);
+    EXPECT_EQ(target->shields[3], 20);
+    EXPECT_EQ(target->shields[1], 25);
+}
+
+TEST_F(ShipDamage, AHitOnTheCentreMeetsTheForeShield) {
+    set_shields(25, 25, 25, 25);
+    int32_t cx = 0, cy = 0;
+    centre(target, &cx, &cy);
+    ship_apply_damage(target, nullptr, 4, cx, cy, 0);
+    EXPECT_EQ(target->shields[0], 21);
+}
+
+TEST_F(ShipDamage, KindsAgainstShieldsAndArmour) {
+    int32_t x = 0, y = 0;
+    point_at(0, 30, &x, &y);
+    // Against shields: doubled while it is below the shield, never past the shield's points.
+    set_shields(25, 0, 0, 0);
+    ship_apply_damage(target, nullptr, 10, x, y, DAMAGE_ANTI_SHIELD);
+    EXPECT_EQ(target->shields[0], 5);
+    set_shields(25, 0, 0, 0);
+    ship_apply_damage(target, nullptr, 20, x, y, DAMAGE_ANTI_SHIELD);
+    EXPECT_EQ(target->shields[0], 0) << "40 is cut to the shield's 25";
+    EXPECT_EQ(target->armour, target->max_armour);
+
+    // A hit larger than the shield empties it and the rest reaches the armour.
+    set_shields(10, 0, 0, 0);
+    const int32_t armour = target->armour;
+    ship_apply_damage(target, nullptr, 30, x, y, 0);
+    EXPECT_EQ(target->shields[0], 0);
+    EXPECT_EQ(target->armour, armour - 20);
+
+    // Through shields: the shield keeps its points and the armour takes everything.
+    set_shields(50, 0, 0, 0);
+    ship_apply_damage(target, nullptr, 12, x, y, DAMAGE_PASS_SHIELD);
+    EXPECT_EQ(target->shields[0], 50);
+    EXPECT_EQ(target->armour, armour - 32);
+}
+
+TEST_F(ShipDamage, ShieldsNeverStayAboveTheirMaximum) {
+    shield->status |= SYSTEM_STATUS_OFFLINE;   // the generator goes: no shield strength left
+    set_shields(40, 40, 40, 40);
+    int32_t x = 0, y = 0;
+    point_at(180, 30, &x, &y);
+    ship_apply_damage(target, nullptr, 1, x, y, 0);
+    for (int32_t f = 0; f < SHIP_FACINGS; ++f) EXPECT_EQ(target->shields[f], target->shield_max);
+}
+
+TEST_F(ShipDamage, QuietDamageIsRecordedOnTheGameAndShowsNothing) {
+    set_shields(0, 0, 0, 0);
+    int32_t x = 0, y = 0;
+    point_at(0, 30, &x, &y);
+    ship_apply_damage(target, nullptr, 5, x, y, 0);
+    EXPECT_TRUE(game->flags & GAME_FLAG_DAMAGE_DEALT);
+    EXPECT_FALSE(target->ship_flags & SHIP_FLAG_SHIELD_DISPLAY);
+    map_update(map, 20);
+    EXPECT_EQ(list_count(&map->effects), 0);
+}
+
+TEST_F(ShipDamage, OnScreenAHitShowsItsTextsAndTheShieldDisplay) {
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    set_shields(10, 0, 0, 0);
+    int32_t x = 0, y = 0;
+    point_at(0, 30, &x, &y);
+    ship_apply_damage(target, nullptr, 30, x, y, 0);
+    EXPECT_TRUE(target->ship_flags & SHIP_FLAG_SHIELD_DISPLAY);
+    EXPECT_EQ(target->hit_display_ms, SHIP_HIT_DISPLAY_MS);
+    EXPECT_TRUE(target->flags & OBJ_SHAKING);
+    EXPECT_GE(list_count(&map->new_effects), 2) << "the shield's and the armour's numbers";
+    EXPECT_FALSE(game->flags & GAME_FLAG_DAMAGE_DEALT);
+}
+
+// ---- Systems and crew ----
+
+class ShipWear : public ShipDamage {
+protected:
+    System *a = nullptr, *b = nullptr;
+    void SetUp() override {
+        ShipDamage::SetUp();
+        ASSERT_EQ(ship_set_crit_system(target, LANCER_PORT, nullptr), RES_OK);
+        shield = nullptr;
+        a = fit(target, LANCER_FORE, SYSTEM_TYPE_BEAM);
+        b = fit(target, LANCER_STARBOARD, SYSTEM_TYPE_BEAM);
+        ASSERT_TRUE(a && b);
+        for (System *s : {a, b}) s->max_integrity = s->integrity = 100000;
+        target->base_max_armour = 100000;
+        target->base_max_crew = 0;
+        ship_recompute_stats(target);
+        ship_repair_and_reload(target);
+        set_shields(0, 0, 0, 0);
+    }
+    int32_t lost(const System *s) const { return s->max_integrity - s->integrity; }
+};
+
+TEST_F(ShipWear, AHitOnAMountWearsThatMountOnly) {
+    ship_apply_damage(target, nullptr, 200, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_EQ(lost(a), 200);
+    EXPECT_EQ(lost(b), 0) << "the nearer crit at distance 0 is hit with probability d2 / (d1 + d2) = 1";
+}
+
+TEST_F(ShipWear, TwoEquallyNearMountsShareTheWear) {
+    // The midpoint of the two mounts: each should take about half of the points.
+    const int32_t x = target->x + (a->mount_x + b->mount_x) / 2, y = target->y + (a->mount_y + b->mount_y) / 2;
+    ship_apply_damage(target, nullptr, 2000, x, y, 0);
+    EXPECT_EQ(lost(a) + lost(b), 2000);
+    EXPECT_GT(lost(a), 800);
+    EXPECT_GT(lost(b), 800);
+}
+
+TEST_F(ShipWear, IntegrityMarksDamagedThenOffline) {
+    a->max_integrity = 10;
+    a->integrity = 10;
+    ship_apply_damage(target, nullptr, 5, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_FALSE(a->status & SYSTEM_STATUS_DAMAGED) << "5 is not below half of 10";
+    ship_apply_damage(target, nullptr, 1, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_TRUE(a->status & SYSTEM_STATUS_DAMAGED);
+    EXPECT_FALSE(a->status & SYSTEM_STATUS_OFFLINE);
+    ship_apply_damage(target, nullptr, 4, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_EQ(a->integrity, 0);
+    EXPECT_TRUE(a->status & SYSTEM_STATUS_OFFLINE);
+    // An offline mount is no candidate any more: the other takes the next hits.
+    ship_apply_damage(target, nullptr, 3, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_EQ(lost(b), 3);
+}
+
+TEST_F(ShipWear, AHullWithoutSystemDamageKeepsItsMountsWhole) {
+    target->hull_flags |= HULL_FLAG_NO_SYSTEM_DAMAGE;
+    ship_apply_damage(target, nullptr, 300, target->x + a->mount_x, target->y + a->mount_y, 0);
+    EXPECT_EQ(lost(a) + lost(b), 0);
+    EXPECT_EQ(target->armour, target->max_armour - 300);
+}
+
+TEST_F(ShipWear, AnEngineMountOnAHeavyHullSoaksPartOfTheWear) {
+    System *engine = fit(target, LANCER_ENGINE, SYSTEM_TYPE_ENGINE);
+    ASSERT_NE(engine, nullptr);
+    engine->max_integrity = engine->integrity = 100000;
+    ASSERT_EQ(ship_set_crit_system(target, LANCER_FORE, nullptr), RES_OK);
+    ASSERT_EQ(ship_set_crit_system(target, LANCER_STARBOARD, nullptr), RES_OK);
+    ship_recompute_stats(target);
+    ASSERT_EQ(target->engine_hit_rate, 60) << "armour above 200";
+    ship_apply_damage(target, nullptr, 300, target->x + engine->mount_x, target->y + engine->mount_y, 0);
+    EXPECT_EQ(engine->max_integrity - engine->integrity, 180) << "60 of every 100 points go through";
+}
+
+class ShipCrew : public ShipDamage {
+protected:
+    void SetUp() override {
+        ShipDamage::SetUp();
+        target->base_max_crew = 100000;
+        target->base_max_armour = 1000;
+        ship_recompute_stats(target);
+        ship_repair_and_reload(target);
+        target->crew = target->max_crew;
+        set_shields(0, 0, 0, 0);
+    }
+    // The crew lost to a hit of `amount` that leaves the armour at `percent_after`.
+    int32_t loss(int32_t amount, int32_t percent_after, int32_t kind = 0) {
+        target->armour = target->max_armour * percent_after / 100 + amount;
+        target->crew = target->max_crew;
+        int32_t x = 0, y = 0;
+        point_at(180, 30, &x, &y);
+        ship_apply_damage(target, nullptr, amount, x, y, kind);
+        EXPECT_EQ(target->armour, target->max_armour * percent_after / 100);
+        return target->max_crew - target->crew;
+    }
+};
+
+TEST_F(ShipCrew, ArmourAbove80PercentKeepsEveryone) {
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(loss(10, 90), 0);
+}
+
+TEST_F(ShipCrew, HalfArmourAlwaysCostsCrewWithinTheBounds) {
+    for (int i = 0; i < 50; ++i) {
+        const int32_t n = loss(10, 50);
+        EXPECT_GE(n, 58) << "lo = 10 x 29 / 5";
+        EXPECT_LE(n, 96) << "hi = lo x 5 / 3";
+    }
+}
+
+TEST_F(ShipCrew, SeventyPercentCostsCrewSometimes) {
+    int hits = 0;
+    for (int i = 0; i < 400; ++i) {
+        const int32_t n = loss(10, 70);
+        if (n == 0) continue;
+        ++hits;
+        EXPECT_GE(n, 35);
+        EXPECT_LE(n, 52);
+    }
+    EXPECT_GT(hits, 40) << "a 21% chance";
+    EXPECT_LT(hits, 130);
+}
+
+TEST_F(ShipCrew, HeavyCrewHitsAndTheShelter) {
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(loss(10, 90, DAMAGE_HEAVY_CREW), 0) << "at 90% the chance is 40 but both bounds are 0";
+    }
+    for (int i = 0; i < 20; ++i) {
+        const int32_t n = loss(10, 50, DAMAGE_HEAVY_CREW);
+        EXPECT_GE(n, 116);
+        EXPECT_LE(n, 192);
+    }
+    System *shelter = fit(target, LANCER_FORE, SYSTEM_TYPE_CREW_SHELTER);
+    ASSERT_NE(shelter, nullptr);
+    for (System *s : {shelter, shield}) s->max_integrity = s->integrity = 100000;   // the hits wear the mounts
+    ship_recompute_stats(target);
+    for (int i = 0; i < 20; ++i) {
+        const int32_t n = loss(10, 50);
+        EXPECT_GE(n, 58 / 4);
+        EXPECT_LE(n, 96 / 4);
+    }
+}
+
+// ---- Destruction ----
+
+std::vector<std::string> g_credits;
+
+TEST_F(ShipDamage, DestructionCreditsTheShootersSideAndCountsOnTheMap) {
+    g_credits.clear();
+    WorldHooks hooks = fake_hooks();
+    hooks.find_player = [](uint64_t id) -> Player * { return reinterpret_cast<Player *>(uintptr_t(id)); };
+    hooks.player_add_damage_dealt = [](Player *p, int32_t n) {
+        g_credits.push_back("damage " + std::to_string(uintptr_t(p)) + " " + std::to_string(n));
+    };
+    hooks.player_add_ship_destroyed = [](Player *p, int64_t mass) {
+        g_credits.push_back("kill " + std::to_string(uintptr_t(p)) + " " + std::to_string(mass));
+    };
+    world_set_hooks(hooks);
+    Ship *shooter = on_map(HULL_LANCER, 600, 800, 0, RED);
+    Officer *ace = officer_create();
+    ship_set_pilot(shooter, ace);
+    set_shields(0, 0, 0, 0);
+    const int32_t armour = target->armour;
+    int32_t x = 0, y = 0;
+    point_at(180, 30, &x, &y);
+    ship_apply_damage(target, shooter, armour, x, y, 0);
+    EXPECT_EQ(target->armour, 0);
+    EXPECT_TRUE(target->flags & OBJ_DEAD) << "quiet: dead at once";
+    EXPECT_EQ(map->destroyed_count, 1);
+    EXPECT_EQ(ace->kills, 1);
+    ASSERT_EQ(g_credits.size(), 2u);
+    EXPECT_EQ(g_credits[0], "damage 101 " + std::to_string(armour));
+    EXPECT_EQ(g_credits[1], "kill 101 " + std::to_string(target->mass));
+}
+
+TEST_F(ShipDamage, ADestroyedPilotEscapesByTheChance) {
+    Officer *pilot = officer_create();
+    ship_set_pilot(target, pilot);
+    set_shields(0, 0, 0, 0);
+    int32_t x = 0, y = 0;
+    point_at(180, 30, &x, &y);
+    target->escape_chance = 100;
+    ship_apply_damage(target, nullptr, 100000, x, y, 0);
+    EXPECT_TRUE(target->ship_flags & SHIP_FLAG_POD_ESCAPED) << "no shooter: it still dies and may escape";
+    EXPECT_TRUE(target->flags & OBJ_DEAD);
+
+    Ship *second = on_map(HULL_LANCER, 1400, 800, 0, BLUE);
+    ship_set_pilot(second, officer_create());
+    second->escape_chance = 0;
+    ship_apply_damage(second, nullptr, 100000, second->x, second->y, 0);
+    EXPECT_FALSE(second->ship_flags & SHIP_FLAG_POD_ESCAPED);
+
+    Ship *unpiloted = on_map(HULL_LANCER, 1400, 1200, 0, BLUE);
+    unpiloted->escape_chance = 100;
+    ship_apply_damage(unpiloted, nullptr, 100000, unpiloted->x, unpiloted->y, 0);
+    EXPECT_FALSE(unpiloted->ship_flags & SHIP_FLAG_POD_ESCAPED) << "nobody to escape";
+}
+
+TEST_F(ShipDamage, OnScreenDestructionPlaysItsAnimationBeforeTheShipGoes) {
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    set_shields(0, 0, 0, 0);
+    target->death_duration = 1000;
+    ship_apply_damage(target, nullptr, 100000, target->x, target->y, 0);
+    EXPECT_TRUE(target->flags & OBJ_DYING);
+    EXPECT_FALSE(target->flags & OBJ_DEAD);
+    EXPECT_EQ(target->death_ms, 1000);
+    EXPECT_GE(list_count(&map->new_effects), 11) << "10..20 small explosions and the large one";
+    EXPECT_GE(map->hold_ms, 1400);
+}
+
+// ---- Shield colours, repair ----
+
+TEST(ShipShieldColours, TheLevelsOfTheTable) {
+    Ship ship;
+    struct Row {
+        int32_t v;
+        uint8_t r, g, b;
+        int32_t width;
+    };
+    const Row rows[] = {{250, 223, 223, 223, 6}, {210, 223, 223, 223, 6}, {200, 10, uint8_t(459 & 0xFF), 40, 5},
+                        {180, 10, uint8_t(419 & 0xFF), 40, 5}, {150, uint8_t(419 & 0xFF), uint8_t(419 & 0xFF), 10, 4},
+                        {100, 213, 138, 12, 3}, {139, 252, 99, 12, 3}, {40, 100, 20, 10, 2}, {1, 111, 20, 10, 1},
+                        {0, 0, 0, 125, 1}, {-5, 0, 0, 125, 1}};
+    for (const Row &row : rows) {
+        ship.shields[2] = row.v;
+        uint8_t r = 0, g = 0, b = 0;
+        int32_t w = 0;
+        ship_color_for_level(&ship, 2, &r, &g, &b, &w);
+        EXPECT_EQ(r, row.r) << row.v;
+        EXPECT_EQ(g, row.g) << row.v;
+        EXPECT_EQ(b, row.b) << row.v;
+        EXPECT_EQ(w, row.width) << row.v;
+    }
+}
+
+class ShipRepair : public ShipTest {};
+
+TEST_F(ShipRepair, ThePriceOfArmourSystemsAndRounds) {
+    Ship *ship = make_ship({{0, 0, MOUNT_SYSTEM, 0}, {10, 0, MOUNT_SYSTEM, 0}}, 1000);
+    owned.push_back(ship);
+    System *broken = make_system(SYSTEM_TYPE_SENSOR, 0, 1, 10, 1);
+    System *launcher = make_system(SYSTEM_TYPE_MISSILE, SYSTEM_FLAG_ROUNDS, 1, 10, 900);
+    ASSERT_EQ(ship_set_crit_system(ship, 0, broken), RES_OK);
+    ASSERT_EQ(ship_set_crit_system(ship, 1, launcher), RES_OK);
+    ship_repair_and_reload(ship);
+    EXPECT_EQ(ship_repair_cost(ship), 0);
+    EXPECT_EQ(ship_needs_repair(ship), 0);
+    EXPECT_EQ(ship_needs_reload(ship), 0);
+
+    ship->armour = ship->max_armour - 5;
+    broken->status |= SYSTEM_STATUS_OFFLINE;
+    broken->integrity = 0;
+    launcher->rounds_per_reload = 6;
+    launcher->rounds = 4;
+    launcher->round_price = 15;
+    EXPECT_EQ(ship_repair_cost(ship), 50 + 1 + 30);
+    EXPECT_EQ(ship_needs_repair(ship), 1);
+
+    ship->armour = ship->max_armour;
+    broken->status = 0;
+    broken->integrity = broken->max_integrity;
+    EXPECT_EQ(ship_needs_repair(ship), 0);
+    EXPECT_EQ(ship_needs_reload(ship), 1) << "only the rounds are short: a reload";
+
+    // A damaged system costs half its price; a worn one an eighth of its remaining share.
+    launcher->rounds = 6;
+    launcher->status = SYSTEM_STATUS_DAMAGED;
+    EXPECT_EQ(ship_repair_cost(ship), 450);
+    launcher->status = 0;
+    launcher->integrity = launcher->max_integrity / 2;
+    EXPECT_EQ(ship_repair_cost(ship), 900 / 2 / 8);
+
+    ship_repair_and_reload(ship);
+    EXPECT_EQ(launcher->integrity, launcher->max_integrity);
+    EXPECT_EQ(launcher->rounds, 6);
+    EXPECT_EQ(ship->armour, ship->max_armour);
+    EXPECT_EQ(ship_repair_cost(ship), 0);
+}
+
+}  // namespace
+}  // namespace shiptest
