@@ -1,5 +1,6 @@
 // The game record: creation, clearing, ids and the game's random picks.
 #include "game/game.h"
+#include "game/encounter.h"
 
 #include <new>
 #include "effects/starfield.h"
@@ -43,6 +44,7 @@ Game *game_create() {
     game->players = list_create<Player>();
     game->player_map = hash_table_create<Player>(key64_hash, key64_compare);
     game->encounters = list_create<Encounter>();
+    if (game->encounters) list_set_free_fn(game->encounters, encounter_release);
     game->alerts = list_create<Alert>();
     game->player_records = list_create<PlayerRecord>();
     ok = ok && game->clock && game->galaxy_map && game->sector_map && game->combat_map && game->star_layer &&
@@ -79,6 +81,8 @@ void game_free(Game *game) {
     list_free(game->new_controls);
     list_free(game->players);
     hash_table_free(game->player_map);
+    encounter_release(game->current_encounter);
+    game->current_encounter = nullptr;
     list_free(game->encounters);
     list_free(game->alerts);
     list_free(game->player_records);
@@ -113,9 +117,10 @@ void game_destroy() {
 void game_clear(Game *game) {
     log_write(LOG_GAME, LOG_DEBUG3, "Clear game");
     game_clear_players(game);
+    encounter_release(game->current_encounter);   // the slot holds its own reference
+    game->current_encounter = nullptr;
     if (game->encounters) list_clear(game->encounters);
     if (game->alerts) list_clear(game->alerts);
-    game->current_encounter = nullptr;   // the encounter list held it
     for (ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
         if (map) map_clear(map);
 

@@ -2,6 +2,7 @@
 // the launcher's side; and drone_create, which builds and arms such a drone.
 #include "systems/weapon.h"
 
+#include "systems/system_ai.h"
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -158,4 +159,6 @@ void drone_launcher_init(SystemTypeOps *ops) {
     ops->impact = launcher_impact;
     ops->detail_rows = launcher_rows;
     ops->action = beam_action;
+    ops->ai_candidate_count = system_ai_fixed_count;
+    ops->ai_run_candidate = system_ai_drone_run;
 }

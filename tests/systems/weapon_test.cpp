@@ -5,6 +5,7 @@
 
 #include <map>
 #include "platform/buffer.h"
+#include "systems/system_ai.h"
 #include "systems/weapon.h"
 
 namespace shiptest {
@@ -22,6 +23,51 @@ TEST(WeaponBlast, FalloffAtTheEdges) {
     EXPECT_EQ(weapon_blast_falloff(1, 10, 1), 10) << "the half radius is at least 1";
     EXPECT_EQ(weapon_blast_falloff(0, 10, 0), 10);
     EXPECT_EQ(weapon_blast_falloff(0, 10, 1), 0);
+}
+
+using WeaponRows = ShotMapTest;
+
+TEST_F(WeaponRows, EachWeaponFillsItsSlotsAndOffersOneAction) {
+    struct Row {
+        int32_t type;
+        bool impact, effective;
+        int32_t candidates;
+        const char *action;
+    };
+    const Row rows[] = {{SYSTEM_TYPE_BEAM, false, false, 758, "Fire"},
+                        {SYSTEM_TYPE_VOLLEY_GUN, true, false, 30, "Fire"},
+                        {SYSTEM_TYPE_HEAVY_BEAM, false, false, 758, "Fire"},
+                        {SYSTEM_TYPE_TRIPLE_BEAM, false, false, 0, "Fire"},
+                        {SYSTEM_TYPE_MISSILE, true, true, 401, "Fire"},
+                        {SYSTEM_TYPE_DRAIN, true, false, 0, "Fire"},
+                        {SYSTEM_TYPE_DRONE_LAUNCHER, true, true, 10, "Fire"},
+                        {SYSTEM_TYPE_MASS_DRIVER, true, false, 758, "Fire"},
+                        {SYSTEM_TYPE_ROCKET_POD, true, true, 401, "Fire"},
+                        {SYSTEM_TYPE_SELF_DESTRUCT, false, true, 66, "Detonate"}};
+    for (const Row &row : rows) {
+        const SystemTypeOps *ops = system_type_ops(row.type);
+        ASSERT_NE(ops, nullptr);
+        EXPECT_NE(ops->activate, nullptr) << row.type;
+        EXPECT_EQ(ops->estimate != nullptr, row.type != SYSTEM_TYPE_SELF_DESTRUCT) << row.type;
+        EXPECT_EQ(ops->impact != nullptr, row.impact) << row.type;
+        EXPECT_EQ(ops->effective_value != nullptr, row.effective) << row.type;
+        EXPECT_EQ(ops->ai_candidate_count != nullptr, row.candidates > 0) << row.type;
+        EXPECT_EQ(ops->ai_run_candidate != nullptr, row.candidates > 0) << row.type;
+        EXPECT_EQ(system_ai_candidate_total(row.type), row.candidates) << row.type;
+        System system;
+        system.type = row.type;
+        system.ap_cost = 7;
+        std::string label;
+        int32_t icon = 0, ap = 0, enabled = 0;
+        Result state = RES_NO_ACTION;
+        ASSERT_NE(ops->action, nullptr);
+        EXPECT_EQ(ops->action(&system, 0, &label, &icon, &ap, &enabled, &state), RES_OK);
+        EXPECT_EQ(label, row.action);
+        EXPECT_EQ(icon, 21);
+        EXPECT_EQ(ap, 7);
+        EXPECT_EQ(enabled, 1);
+        EXPECT_EQ(ops->action(&system, 1, &label, &icon, &ap, &enabled, &state), RES_NO_ACTION);
+    }
 }
 
 class Weapons : public ShotMapTest {
@@ -155,7 +201,7 @@ TEST_F(Weapons, SelfDestructBlastsOtherSidesAndEndsTheShip) {
     EXPECT_EQ(friend_ship->armour, friend_armour) << "its own side is spared";
 }
 
-TEST_F(Weapons, AMassDriverOnlyFiresFromAShipAndADamagedGunShowsItsVolleyShort) {
+TEST_F(Weapons, ADamagedGunFiresItsVolleyOneRoundShort) {
     Ship *s = gunship(SYSTEM_TYPE_VOLLEY_GUN);
     System *gun = ship_get_crit_system(s, LANCER_FORE);
     gun->status |= SYSTEM_STATUS_DAMAGED;

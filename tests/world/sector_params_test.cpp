@@ -11,7 +11,6 @@
 #include "platform/sprite.h"
 #include "platform/store.h"
 #include "world/factory.h"
-#include "world/kind_standins.h"
 #include "world/object.h"
 #include "world/sector.h"
 

@@ -19,7 +19,6 @@
 #include "effects/effect_spark.h"
 #include "world/factory.h"
 #include "world/fleet.h"
-#include "world/kind_standins.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -58,12 +57,6 @@ inline FakePlayer *fake_player(const Player *p) {
     return nullptr;
 }
 inline Player *as_player(FakePlayer *p) { return p->real; }
-
-// ---- The stand-in table over the fakes ----
-inline KindStandIns fake_standins() {
-    KindStandIns k;
-    return k;
-}
 
 inline WorldHooks fake_hooks() {
     WorldHooks h;
@@ -110,7 +103,6 @@ protected:
         ASSERT_EQ(factory_init(), RES_OK);
         factory_acquire_group_all(FACTORY_GROUP_PARAMS);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        kind_standins_set(fake_standins());
         world_set_hooks(fake_hooks());
         game = game_get();
         ASSERT_NE(game, nullptr);
@@ -134,7 +126,6 @@ protected:
         map_free(map);
         list_reset(&players_);
         game->players = players_list_;
-        kind_standins_set(KindStandIns{});
         world_set_hooks(WorldHooks{});
         factory_free();
         store_shutdown();

@@ -282,6 +282,21 @@ TEST_F(ShotFlight, WithNothingLeftAShotFizzles) {
     EXPECT_TRUE(quiet->flags & OBJ_DEAD);
 }
 
+TEST_F(ShotFlight, ResolvedAtOnceAnOrdinaryShotArrivesInItsTurn) {
+    // A defence shot seeks its target and flies its whole way in the turn it is given.
+    Ship *target = on_map(HULL_LANCER, 1300, 800, 0, BLUE);
+    ship_repair_and_reload(target);
+    const int32_t armour = target->armour;
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    Shot *s = shot_at(SHOT_TEMPLATE_SLUG, 600, 800, RED);
+    shot_arm_defense(s, "Mine", "Mines", 21);
+    EXPECT_STREQ(object_get_name(s), "Mine");
+    EXPECT_EQ(object_act(s), RES_OK);
+    EXPECT_EQ(s->target, target);
+    EXPECT_TRUE(s->flags & OBJ_DEAD) << "it arrived: the battle goes on";
+    EXPECT_EQ(target->armour, armour - 21);
+}
+
 TEST_F(ShotFlight, ARangedShotStopsWhereItsRangeRunsOut) {
     Shot *s = shot_at(SHOT_TEMPLATE_MISSILE, 500, 800);
     shot_set_range(s, 120);

@@ -1,0 +1,577 @@
+// Encounter record: creation and references, objects, sides and side choices, placements, the end
+// test and side results, the save record and the link after a load.
+#include "game/encounter.h"
+
+#include <cstdlib>
+#include <new>
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/buffer.h"
+#include "platform/hash.h"
+#include "platform/list.h"
+#include "platform/log.h"
+#include "platform/random.h"
+#include "world/fleet.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/ship.h"
+
+namespace {
+
+constexpr int32_t PLACEMENT_RECORD_BYTES = 8 + 6 * 4;
+constexpr int32_t OBJECT_REF_MIN_BYTES   = 4;
+
+void release_object(GameObject *obj) { object_release(obj); }
+
+bool owner_is_side(const Encounter *enc, uint64_t owner_id, size_t *index) {
+    for (size_t i = 0; i < enc->sides.size(); ++i)
+        if (enc->sides[i] == owner_id) {
+            if (index) *index = i;
+            return true;
+        }
+    return false;
+}
+
+void rebuild_if_dirty(Encounter *enc) {
+    if (enc->flags & ENCOUNTER_FLAG_DIRTY) encounter_rebuild_index(enc);
+}
+
+void size_side_choices(Encounter *enc) {
+    rebuild_if_dirty(enc);
+    enc->side_choices.assign(enc->sides.size(), 0);
+}
+
+}  // namespace
+
+// ---- Life cycle ------------------------------------------------------------------------------------
+
+Encounter *encounter_create() {
+    Encounter *enc = new (std::nothrow) Encounter();
+    if (!enc) return nullptr;
+    enc->objects = list_create<GameObject>();
+    if (!enc->objects) {
+        delete enc;
+        return nullptr;
+    }
+    list_set_free_fn(enc->objects, release_object);
+    return enc;
+}
+
+void encounter_retain(Encounter *enc) {
+    if (enc) ++enc->refcount;
+}
+
+void encounter_release(Encounter *enc) {
+    if (!enc) return;
+    if (--enc->refcount <= 0) encounter_free(enc);
+}
+
+void encounter_free(Encounter *enc) {
+    if (!enc) return;
+    encounter_release_objects(enc);
+    list_free(enc->objects);
+    rng_free(enc->rng);
+    delete enc;
+}
+
+void encounter_release_objects(Encounter *enc) {
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->flags & OBJ_LOST) obj->flags |= OBJ_DEAD;
+    }
+    list_clear(enc->objects);
+    enc->placements.clear();
+    enc->flags |= ENCOUNTER_FLAG_DIRTY;
+}
+
+void encounter_add_object(Encounter *enc, GameObject *obj) {
+    if (!enc || !obj) return;
+    object_add_ref(obj);
+    if (list_append(enc->objects, obj) < 0) {
+        object_release(obj);
+        return;
+    }
+    enc->flags |= ENCOUNTER_FLAG_DIRTY;
+}
+
+void encounter_seed_random(Encounter *enc, uint32_t seed) {
+    if (!enc->rng) {
+        enc->rng = rng_create();
+        if (!enc->rng) return;
+    }
+    // A battle's generator goes on where it stood: only the state words are reseeded.
+    const uint32_t index = enc->rng->index;
+    rng_seed(enc->rng, seed);
+    enc->rng->index = index;
+}
+
+void encounter_set_defense_shot(Encounter *enc, int32_t start_clock, int32_t interval, int32_t shot_type,
+                                const char *singular, const char *plural, int32_t count, int32_t damage_min,
+                                int32_t damage_max, uint64_t defense_player_id) {
+    enc->shot_start_clock = start_clock;
+    enc->shot_interval = interval;
+    enc->shot_type = shot_type;
+    enc->shot_singular = singular ? singular : "";
+    enc->shot_plural = plural ? plural : "";
+    enc->shot_count = count;
+    enc->shot_damage_min = damage_min;
+    enc->shot_damage_max = damage_max;
+    enc->defense_player_id = defense_player_id;
+    enc->flags |= ENCOUNTER_FLAG_DEFENSE_SHOT;
+}
+
+bool encounter_has_defense_shot(const Encounter *enc) { return enc->flags & ENCOUNTER_FLAG_DEFENSE_SHOT; }
+bool encounter_is_finished(const Encounter *enc) { return enc->flags & ENCOUNTER_FLAG_FINISHED; }
+
+// ---- Sides and fleets ------------------------------------------------------------------------------
+
+void encounter_rebuild_index(Encounter *enc) {
+    enc->sides.clear();
+    enc->fleets.clear();
+    // The sector's owner is side 0 whenever it has something in the battle.
+    Game *game = game_get();
+    GameObject *sector = enc->sector_id && game ? game_find_object_of_kind(game, OBJECT_SECTOR, enc->sector_id)
+                                                : nullptr;
+    if (sector) {
+        for (GameObject *obj : enc->objects->items) {
+            if (!obj) break;
+            if (obj->owner_id == sector->owner_id) {
+                enc->sides.push_back(sector->owner_id);
+                break;
+            }
+        }
+    }
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (!owner_is_side(enc, obj->owner_id, nullptr)) enc->sides.push_back(obj->owner_id);
+        if (obj->kind != OBJECT_SHIP || (obj->flags & OBJ_STUB)) continue;
+        const uint64_t fleet_id = static_cast<Ship *>(obj)->fleet_id;
+        if (!fleet_id) continue;
+        bool known = false;
+        for (uint64_t id : enc->fleets) known = known || id == fleet_id;
+        if (!known) enc->fleets.push_back(fleet_id);
+    }
+    enc->flags &= ~ENCOUNTER_FLAG_DIRTY;
+}
+
+int32_t encounter_side_count(Encounter *enc) {
+    rebuild_if_dirty(enc);
+    return static_cast<int32_t>(enc->sides.size());
+}
+
+uint64_t encounter_get_side(Encounter *enc, int32_t index) {
+    rebuild_if_dirty(enc);
+    if (index < 0 || index >= static_cast<int32_t>(enc->sides.size())) return 0;
+    return enc->sides[static_cast<size_t>(index)];
+}
+
+bool encounter_has_side(Encounter *enc, uint64_t owner_id) {
+    rebuild_if_dirty(enc);
+    return owner_is_side(enc, owner_id, nullptr);
+}
+
+bool encounter_has_fleet(Encounter *enc, uint64_t fleet_id) {
+    rebuild_if_dirty(enc);
+    for (uint64_t id : enc->fleets)
+        if (id == fleet_id) return true;
+    return false;
+}
+
+int32_t encounter_fleet_count(Encounter *enc) {
+    rebuild_if_dirty(enc);
+    return static_cast<int32_t>(enc->fleets.size());
+}
+
+Fleet *encounter_get_fleet(Encounter *enc, int32_t index) {
+    rebuild_if_dirty(enc);
+    if (index < 0 || index >= static_cast<int32_t>(enc->fleets.size())) return nullptr;
+    Game *game = game_get();
+    GameObject *obj = game ? game_find_object_of_kind(game, OBJECT_FLEET, enc->fleets[static_cast<size_t>(index)])
+                           : nullptr;
+    return obj ? static_cast<Fleet *>(obj) : nullptr;
+}
+
+GameObject *encounter_find_object(const Encounter *enc, uint64_t id) {
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->id == id) return obj;
+    }
+    return nullptr;
+}
+
+int32_t encounter_count_owner_ships(const Encounter *enc, uint64_t owner_id) {
+    int32_t n = 0;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind == OBJECT_SHIP && obj->owner_id == owner_id) ++n;
+    }
+    return n;
+}
+
+List<GameObject> *encounter_owner_ships_sorted(const Encounter *enc, uint64_t owner_id) {
+    List<GameObject> *list = list_create<GameObject>();
+    if (!list) return nullptr;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind != OBJECT_SHIP || obj->owner_id != owner_id) continue;
+        const std::string &name = static_cast<Ship *>(obj)->ship_name;
+        // Insertion after every ship whose name is not greater keeps equal names in their order.
+        size_t at = list->items.size();
+        while (at > 0 && static_cast<Ship *>(list->items[at - 1])->ship_name.compare(name) > 0) --at;
+        try {
+            list->items.insert(list->items.begin() + static_cast<std::ptrdiff_t>(at), obj);
+        } catch (const std::bad_alloc &) {
+            list_free(list);
+            return nullptr;
+        }
+    }
+    return list;
+}
+
+void encounter_sum_owner_stats(const Encounter *enc, int32_t *mass, uint64_t owner_id, int32_t *power) {
+    int32_t m = 0, p = 0;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->owner_id != owner_id) continue;
+        m += obj->mass;
+        if (obj->kind == OBJECT_SHIP && !(obj->flags & OBJ_STUB)) p += static_cast<Ship *>(obj)->capacity_used;
+    }
+    if (mass) *mass = m;
+    if (power) *power = p;
+}
+
+bool encounter_other_side_retreated(const Encounter *enc, uint64_t owner_id) {
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind == OBJECT_SHIP && obj->owner_id != owner_id && (obj->flags & OBJ_LEFT_MAP)) return true;
+    }
+    return false;
+}
+
+// ---- Side choices ----------------------------------------------------------------------------------
+
+void encounter_set_side_choice(Encounter *enc, int32_t value, uint64_t owner_id) {
+    rebuild_if_dirty(enc);
+    size_t i = 0;
+    if (!owner_is_side(enc, owner_id, &i) || i >= enc->side_choices.size()) return;
+    enc->side_choices[i] = value;
+}
+
+int32_t encounter_get_side_choice(Encounter *enc, uint64_t owner_id) {
+    rebuild_if_dirty(enc);
+    size_t i = 0;
+    if (!owner_is_side(enc, owner_id, &i) || i >= enc->side_choices.size()) return 0;
+    return enc->side_choices[i];
+}
+
+void encounter_init_side_choices_all(Encounter *enc) {
+    size_side_choices(enc);
+    for (int32_t &choice : enc->side_choices) choice = 1;
+}
+
+void encounter_init_side_choices_by_owner(Encounter *enc) {
+    size_side_choices(enc);
+    Game *game = game_get();
+    for (size_t i = 0; i < enc->sides.size(); ++i) {
+        Player *player = game ? game_find_player(game, enc->sides[i]) : nullptr;
+        if (!player) continue;
+        if (player->kind == PLAYER_KIND_HUMAN)
+            enc->side_choices[i] = 1;
+        else if (player->kind == PLAYER_KIND_COMPUTER)
+            enc->side_choices[i] = player->id == game->sol_player_id || player->id == game->combat_ai_player_id;
+    }
+}
+
+void encounter_init_ai_side_choices(Encounter *enc) {
+    size_side_choices(enc);
+    Game *game = game_get();
+    for (size_t i = 0; i < enc->sides.size(); ++i) {
+        Player *player = game ? game_find_player(game, enc->sides[i]) : nullptr;
+        if (!player || player->kind != PLAYER_KIND_COMPUTER) continue;
+        enc->side_choices[i] = player_ai_accepts_encounter(player, enc) ? 1 : 0;
+    }
+}
+
+// ---- Placements ------------------------------------------------------------------------------------
+
+Result encounter_get_placement(const Encounter *enc, int32_t *x, uint64_t id, int32_t *y, int32_t *heading) {
+    auto it = enc->placements.find(id);
+    if (it == enc->placements.end()) return RES_UNRESOLVED_ID;
+    if (x) *x = it->second.x;
+    if (y) *y = it->second.y;
+    if (heading) *heading = it->second.heading;
+    return RES_OK;
+}
+
+EncounterPlacement *encounter_placement_get_or_create(Encounter *enc, uint64_t id, bool create) {
+    auto it = enc->placements.find(id);
+    if (it != enc->placements.end()) return &it->second;
+    if (!create) return nullptr;
+    try {
+        return &enc->placements[id];
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+GameObject *encounter_find_overlap(const Encounter *enc, int32_t x, int32_t y, int32_t w, int32_t h) {
+    for (const auto &[id, p] : enc->placements) {
+        if (!(p.flags & PLACEMENT_FLAG_PLACED)) continue;
+        if (p.x > x + w || p.y > y + h || p.x + p.w < x || p.y + p.h < y) continue;
+        GameObject *obj = encounter_find_object(enc, id);
+        if (obj) return obj;
+    }
+    return nullptr;
+}
+
+void encounter_register_temp_objects(Encounter *enc) {
+    Game *game = game_get();
+    if (!game || !game->objects) return;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (!(obj->flags & OBJ_LOST)) continue;
+        log_write(LOG_GAME, LOG_DEBUG3, "Add temp object #%llu \"%s\"", (unsigned long long)obj->id,
+                  obj->name.c_str());
+        object_add_ref(obj);
+        if (list_append(game->objects, obj) < 0) object_release(obj);
+    }
+}
+
+// ---- End test and results --------------------------------------------------------------------------
+
+void encounter_check_finished(Encounter *enc) {
+    if (enc->flags & ENCOUNTER_FLAG_FINISHED) return;
+    rebuild_if_dirty(enc);
+    Game *game = game_get();
+    if (!game || !game->combat_map) return;
+    for (uint64_t side : enc->sides) {
+        ObjectFilter filter;
+        filter.flags = FILTER_KINDS | FILTER_NOT_OWNER;
+        filter.kind_mask = (1u << OBJECT_SHIP) | (1u << OBJECT_SHOT);
+        filter.owner_id = side;
+        if (!map_query_object(game->combat_map, &filter)) {
+            enc->flags |= ENCOUNTER_FLAG_FINISHED;
+            return;
+        }
+    }
+}
+
+int32_t encounter_get_side_result(const Encounter *enc, uint64_t owner_id) {
+    int32_t n = 0, dead = 0, gone = 0;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind != OBJECT_SHIP || obj->owner_id != owner_id) continue;
+        ++n;
+        if (obj->flags & OBJ_DEAD)
+            ++dead;
+        else if (obj->flags & OBJ_LEFT_MAP)
+            ++gone;
+    }
+    if (n == 0) return ENCOUNTER_RESULT_DEFEATED;
+    if (dead + gone < n) return ENCOUNTER_RESULT_FIGHTING;
+    if (dead > 0) return ENCOUNTER_RESULT_DEFEATED;
+    return ENCOUNTER_RESULT_RETREATED;
+}
+
+const char *encounter_result_text(int32_t result) {
+    switch (result) {
+    case 0: return "VICTORY";
+    case 1: return "DEFEAT";
+    case 2: return "RETREAT";
+    default: return "";
+    }
+}
+
+// ---- Save record -----------------------------------------------------------------------------------
+
+Result encounter_write(const Encounter *enc, Buffer *buf) {
+    Result r = buffer_write_u64(buf, enc->id);
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->kind);
+    if (r == RES_OK) r = buffer_write_u32(buf, enc->flags);
+    if (r == RES_OK) r = buffer_write_string(buf, enc->name);
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->has_text ? 1 : 0);
+    if (r == RES_OK && enc->has_text) r = buffer_write_string(buf, enc->text);
+    if (r == RES_OK) r = buffer_write_string(buf, enc->objective);
+    for (int32_t v : {enc->centre_x, enc->centre_y, enc->backdrop, enc->field_w, enc->field_h})
+        if (r == RES_OK) r = buffer_write_i32(buf, v);
+    if (r == RES_OK) r = buffer_write_u64(buf, enc->sector_id);
+    if (r == RES_OK) r = buffer_write_u64(buf, enc->ark_site_id);
+    if (r == RES_OK) r = buffer_write_i32(buf, list_count(enc->objects));
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj || r != RES_OK) break;
+        r = object_write_ref(obj, buf);
+    }
+    if (r == RES_OK) r = buffer_write_i32(buf, static_cast<int32_t>(enc->placements.size()));
+    for (const auto &[id, p] : enc->placements) {
+        if (r != RES_OK) break;
+        r = buffer_write_u64(buf, id);
+        for (int32_t v : {p.flags, p.x, p.y, p.w, p.h, p.heading})
+            if (r == RES_OK) r = buffer_write_i32(buf, v);
+    }
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->rng ? 1 : 0);
+    if (r == RES_OK && enc->rng) r = rng_write(enc->rng, buf);
+    for (int32_t v : {enc->shot_interval, enc->shot_start_clock, enc->shot_type})
+        if (r == RES_OK) r = buffer_write_i32(buf, v);
+    if (r == RES_OK) r = buffer_write_string(buf, enc->shot_singular);
+    if (r == RES_OK) r = buffer_write_string(buf, enc->shot_plural);
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->shot_count);
+    if (r == RES_OK) r = buffer_write_u64(buf, enc->defense_player_id);
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->shot_damage_min);
+    if (r == RES_OK) r = buffer_write_i32(buf, enc->shot_damage_max);
+    return r;
+}
+
+namespace {
+
+// A count: negative is malformed; more than the bytes left could hold is short before allocating.
+Result read_count(Buffer *buf, int32_t item_bytes, int32_t *out) {
+    Result r = buffer_read_i32(buf, out);
+    if (r != RES_OK) return r;
+    if (*out < 0) return RES_MALFORMED;
+    if (static_cast<int64_t>(*out) * item_bytes > buffer_remaining(buf)) return RES_SHORT_BUFFER;
+    return RES_OK;
+}
+
+Result read_body(Encounter *enc, Buffer *buf) {
+    Result r = buffer_read_u64(buf, &enc->id);
+    if (r == RES_OK) r = buffer_read_i32(buf, &enc->kind);
+    if (r == RES_OK) r = buffer_read_u32(buf, &enc->flags);
+    if (r == RES_OK) r = buffer_read_string(buf, &enc->name);
+    int32_t present = 0;
+    if (r == RES_OK) r = buffer_read_i32(buf, &present);
+    if (r != RES_OK) return r;
+    enc->has_text = present != 0;
+    if (enc->has_text && (r = buffer_read_string(buf, &enc->text)) != RES_OK) return r;
+    if ((r = buffer_read_string(buf, &enc->objective)) != RES_OK) return r;
+    for (int32_t *v : {&enc->centre_x, &enc->centre_y, &enc->backdrop, &enc->field_w, &enc->field_h})
+        if (r == RES_OK) r = buffer_read_i32(buf, v);
+    if (r == RES_OK) r = buffer_read_u64(buf, &enc->sector_id);
+    if (r == RES_OK) r = buffer_read_u64(buf, &enc->ark_site_id);
+    int32_t n = 0;
+    if (r == RES_OK) r = read_count(buf, OBJECT_REF_MIN_BYTES, &n);
+    for (int32_t i = 0; i < n && r == RES_OK; ++i) {
+        GameObject *stub = nullptr;
+        if ((r = object_read_ref(&stub, buf)) != RES_OK) return r;
+        if (!stub) continue;   // a reference to no object
+        object_add_ref(stub);
+        if (list_append(enc->objects, stub) < 0) {
+            object_release(stub);
+            return RES_NO_MEMORY;
+        }
+    }
+    int32_t m = 0;
+    if (r == RES_OK) r = read_count(buf, PLACEMENT_RECORD_BYTES, &m);
+    for (int32_t i = 0; i < m && r == RES_OK; ++i) {
+        uint64_t id = 0;
+        EncounterPlacement p;
+        r = buffer_read_u64(buf, &id);
+        for (int32_t *v : {&p.flags, &p.x, &p.y, &p.w, &p.h, &p.heading})
+            if (r == RES_OK) r = buffer_read_i32(buf, v);
+        if (r != RES_OK) return r;
+        EncounterPlacement *slot = encounter_placement_get_or_create(enc, id, true);
+        if (!slot) return RES_NO_MEMORY;
+        *slot = p;
+    }
+    if (r == RES_OK) r = buffer_read_i32(buf, &present);
+    if (r == RES_OK && present) r = rng_read(&enc->rng, buf);
+    for (int32_t *v : {&enc->shot_interval, &enc->shot_start_clock, &enc->shot_type})
+        if (r == RES_OK) r = buffer_read_i32(buf, v);
+    if (r == RES_OK) r = buffer_read_string(buf, &enc->shot_singular);
+    if (r == RES_OK) r = buffer_read_string(buf, &enc->shot_plural);
+    if (r == RES_OK) r = buffer_read_i32(buf, &enc->shot_count);
+    if (r == RES_OK) r = buffer_read_u64(buf, &enc->defense_player_id);
+    if (r == RES_OK) r = buffer_read_i32(buf, &enc->shot_damage_min);
+    if (r == RES_OK) r = buffer_read_i32(buf, &enc->shot_damage_max);
+    return r;
+}
+
+}  // namespace
+
+Result encounter_read(Encounter **out, Buffer *buf) {
+    if (out) *out = nullptr;
+    Encounter *enc = encounter_create();
+    if (!enc) return RES_NO_MEMORY;
+    const Result r = read_body(enc, buf);
+    if (r != RES_OK || !out) {
+        encounter_free(enc);
+        return r;
+    }
+    enc->flags |= ENCOUNTER_FLAG_DIRTY;
+    *out = enc;
+    return RES_OK;
+}
+
+Result encounter_link(Encounter *enc) {
+    Game *game = game_get();
+    std::vector<GameObject *> found;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (!(obj->flags & OBJ_STUB)) {
+            found.push_back(obj);
+            continue;
+        }
+        GameObject *real = game ? game_find_object(game, obj->id) : nullptr;
+        if (!real) {
+            log_write(LOG_GAME, LOG_ERROR, "Encounter failed to link object #%llu (object not found)",
+                      (unsigned long long)obj->id);
+            return RES_UNRESOLVED_ID;
+        }
+        if (real->kind != obj->kind) {
+            log_write(LOG_GAME, LOG_ERROR, "Encounter failed to link object #%llu (object type mismatch)",
+                      (unsigned long long)obj->id);
+            return RES_KIND_MISMATCH;
+        }
+        found.push_back(real);
+    }
+    // Take the new references before the stubs' go, in case a real object is held only here.
+    for (GameObject *obj : found) object_add_ref(obj);
+    list_clear(enc->objects);
+    for (GameObject *obj : found)
+        if (list_append(enc->objects, obj) < 0) object_release(obj);
+    enc->flags |= ENCOUNTER_FLAG_DIRTY;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind != OBJECT_SHIP) continue;
+        const uint64_t fleet_id = static_cast<Ship *>(obj)->fleet_id;
+        GameObject *fleet = fleet_id && game ? game_find_object_of_kind(game, OBJECT_FLEET, fleet_id) : nullptr;
+        if (!fleet) continue;
+        // The fleet is hidden while the battle lasts.
+        static_cast<Fleet *>(fleet)->fleet_flags |= FLEET_HIDDEN;
+        fleet->flags |= OBJ_TEMPLATE_200;
+    }
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->flags & OBJ_LINKED) continue;
+        const Result r = object_link(obj);
+        if (r != RES_OK) return r;
+    }
+    return RES_OK;
+}
+
+// ---- The Game's encounters -------------------------------------------------------------------------
+
+Encounter *game_find_encounter(Game *game, uint64_t id) {
+    if (!game || !game->encounters || id == 0) return nullptr;
+    for (Encounter *enc : game->encounters->items) {
+        if (!enc) break;
+        if (enc->id == id) return enc;
+    }
+    return nullptr;
+}
+
+Result game_add_encounter(Game *game, Encounter *enc) {
+    if (!enc->id) enc->id = game_next_id(game);
+    encounter_retain(enc);
+    if (list_append(game->encounters, enc) < 0) {
+        encounter_release(enc);
+        return RES_NO_MEMORY;
+    }
+    return RES_OK;
+}
+
+void game_set_current_encounter(Game *game, Encounter *enc) {
+    if (game->current_encounter == enc) return;
+    encounter_retain(enc);
+    encounter_release(game->current_encounter);
+    game->current_encounter = enc;
+}
