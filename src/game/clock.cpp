@@ -1,7 +1,7 @@
 // The game clock: queued minutes, the advance at the galaxy speed and the thirteen steps it drives.
 #include "game/clock.h"
 
-#include "game/clock_pending.h"
+#include "game/player.h"
 #include "game/game.h"
 #include "platform/calendar.h"
 #include "platform/list.h"
@@ -40,7 +40,8 @@ void game_advance_clock(Game *game, int32_t elapsed_ms) {
         for (int32_t i = 0; i < list_count(game->players); ++i) {
             Player *player = list_get(game->players, i);
             if (!player) break;
-            clock_pending_player_advance(player, int32_t(minutes));
+            player_update_escape_pods(player, int32_t(minutes));
+            player_update_totals(player);
         }
     }
     if (!galaxy) return;

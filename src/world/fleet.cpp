@@ -8,7 +8,7 @@
 #include <cstring>
 #include "effects/effect.h"
 #include "effects/effect_spark.h"
-#include "game/alert_pending.h"
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/officer.h"
@@ -194,9 +194,8 @@ void release_all(std::vector<GameObject *> &ships) {
 
 void arrive_at_sector(Fleet *f, GameObject *sector) {
     Player *owner = object_get_owner(f);
-    alert_pending_fleet_arrived(f->owner_id, f->id, sector->id,
-                                str_format("%s arrived at the %s sector", f->display_name.c_str(),
-                                           object_get_name(sector)));
+    game_add_alert(game_get(), alert_post_fleet_arrived(f->owner_id, f->id, sector->id, "%s arrived at the %s sector",
+                                                        f->display_name.c_str(), object_get_name(sector)));
     const GameObject *snap = known_snapshot(owner, sector->id);
     if (!snap || snap->snapshot_version < 1) pilots_gain(f, FLEET_XP_NEW_SECTOR, false);
     // Each ship leaves the fleet before it joins the sector, so none keeps this fleet's id.
@@ -218,9 +217,9 @@ void meet_fleet(Fleet *f, GameObject *target) {
         const WorldHooks &hooks = world_hooks();
         Player *other = object_get_owner(target);
         const char *name = other && hooks.player_name ? hooks.player_name(other) : nullptr;
-        alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
-                                    str_format("%s intercepted %s forces", f->display_name.c_str(),
-                                               name ? name : "hostile"));
+        game_add_alert(game_get(),
+                       alert_post_fleet_contact(f->owner_id, f->id, target->owner_id, "%s intercepted %s forces",
+                                                f->display_name.c_str(), name ? name : "hostile"));
         return;
     }
     Fleet *into = fleet_of(target);
@@ -234,8 +233,8 @@ void meet_fleet(Fleet *f, GameObject *target) {
         if (into && !fleet_has_ship_id(into, obj->id)) fleet_add_ship(into, obj);
     }
     release_all(ships);
-    alert_pending_fleet_contact(f->owner_id, f->id, target->owner_id,
-                                str_format("%s joined friendly forces", name.c_str()));
+    game_add_alert(game_get(), alert_post_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                                        "%s joined friendly forces", name.c_str()));
     f->flags |= OBJ_DEAD;
 }
 

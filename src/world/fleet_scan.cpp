@@ -2,7 +2,7 @@
 // player's snapshot, and the computer players' threat list.
 #include <algorithm>
 #include <cmath>
-#include "game/alert_pending.h"
+#include "game/alert.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/officer.h"
@@ -111,9 +111,9 @@ void fleet_scan(GameObject *obj) {
             owner->flags |= PLAYER_FLAG_SOL_NOTICE;
             const Game *game = game_get();
             const uint64_t about = game && game->sol_sector_id ? game->sol_sector_id : sol->id;
-            alert_pending_sector_notice(
-                obj->owner_id, about,
-                str_format("%s received message - The Sol sector is under the protection of the United Earth "
+            game_add_alert(game_get(), alert_post_sector_notice(
+                                           obj->owner_id, about,
+                                           "%s received message - The Sol sector is under the protection of the United Earth "
                            "Council and may not be entered by extraterrestrials for any reason. Violators will "
                            "be destroyed immediately.",
                            f->display_name.c_str()));

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include "game/alert_pending.h"
+#include "game/alert.h"
 #include "game/clock.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -111,6 +111,7 @@ class FleetWorld : public ::testing::Test {
 protected:
     Game      *game = nullptr;
     ObjectMap *galaxy = nullptr;
+    ObjectMap *games_map_ = nullptr;
 
     void SetUp() override {
         g_world = World{};
@@ -140,9 +141,10 @@ protected:
         galaxy = map_create();
         ASSERT_NE(galaxy, nullptr);
         map_set_world_size(galaxy, 4096, 3072);
+        games_map_ = game->galaxy_map;   // the game's own map comes back afterwards
         game->galaxy_map = galaxy;
         random_seed(20261207u);
-        alert_pending_clear();
+        game_clear_alerts(game);
     }
 
     void TearDown() override {
@@ -150,7 +152,7 @@ protected:
             map_free(galaxy);
             galaxy = nullptr;
         }
-        game->galaxy_map = nullptr;
+        game->galaxy_map = games_map_;
         drop_objects();
         for (auto &[key, snap] : g_world.memory) object_destroy(snap);
         list_reset(game->players);
@@ -163,7 +165,8 @@ protected:
         factory_free();
         store_shutdown();
         world_set_hooks(WorldHooks{});
-        alert_pending_clear();
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
     }
 
     // Lets go of every object the test holds: fleets let go of their targets first.
@@ -263,8 +266,8 @@ protected:
     // The texts of the news of one kind for a player, in posting order.
     static std::vector<std::string> news(int32_t kind, uint64_t player) {
         std::vector<std::string> out;
-        for (const PendingAlert &a : alert_pending_posted())
-            if (a.kind == kind && a.player_id == player) out.push_back(a.text);
+        for (const Alert *a : game_get()->alerts->items)
+            if (a && a->kind == kind && a->target_player_id == player) out.push_back(a->text);
         return out;
     }
 

@@ -40,6 +40,7 @@ TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
 }
 
 TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
+    game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *home = star(0, 300, 300);
     Sector *dest = star(2, 360, 300);
     dest->label = "Vega";
@@ -98,6 +99,7 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
 }
 
 TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
+    game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *west = star(0, 200, 600);
     Sector *east = star(1, 1400, 600);
     Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 500, 600, BLUE);
@@ -123,6 +125,7 @@ TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
 }
 
 TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
+    game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *west = star(0, 200, 600);
     Sector *east = star(1, 1000, 600);
     Fleet *a = fleet_at({ship(2, 25, RED, "Amber")}, cx(west), cy(west), RED);
@@ -166,6 +169,7 @@ TEST_F(FleetTravel, InterceptPointLeadsAFasterTargetAndFallsBackWithoutARoot) {
 }
 
 TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
+    game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *home = star(0, 300, 300);
     Ship *a = ship(2, 40, RED, "Alpha"), *b = ship(3, 15, RED, "Beta"), *c = ship(5, 30, RED, "Gamma");
     Fleet *joining = fleet_at({a, b}, 300, 500, RED);
