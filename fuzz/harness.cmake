@@ -4,6 +4,7 @@ add_library(astrovane_fuzz_harness STATIC
   ${CMAKE_CURRENT_LIST_DIR}/harness.cpp
   ${CMAKE_CURRENT_LIST_DIR}/harness_game.cpp
   ${CMAKE_CURRENT_LIST_DIR}/harness_platform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/harness_save.cpp
   ${CMAKE_CURRENT_LIST_DIR}/harness_world.cpp)
 target_include_directories(astrovane_fuzz_harness PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_compile_options(astrovane_fuzz_harness PRIVATE -Wall -Wextra -Werror)

@@ -32,6 +32,7 @@ void fuzz_setup_platform();      // the generated store, the Game, quiet logging
 void fuzz_setup_game();          // the platform, and the Game's generators seeded
 void fuzz_setup_save_folder();   // the game, and $XDG_DATA_HOME in the scratch folder
 void fuzz_setup_templates();     // the game, the system types and every factory's parameter group
+void fuzz_setup_saves();         // the templates, the technology table, the name decks and the real hooks
 
 // ---- harnesses (harness_platform.cpp, harness_game.cpp, harness_world.cpp) ----
 #define FUZZ_DECLARE(run, seeds)                  \
@@ -55,6 +56,7 @@ FUZZ_DECLARE(fuzz_feature_params, fuzz_seed_feature_params)
 FUZZ_DECLARE(fuzz_object_record, fuzz_seed_object_record)
 FUZZ_DECLARE(fuzz_system_record, fuzz_seed_system_record)
 FUZZ_DECLARE(fuzz_feature_record, fuzz_seed_feature_record)
+FUZZ_DECLARE(fuzz_save_game, fuzz_seed_save_game)
 #undef FUZZ_DECLARE
 
 // The generic harnesses behind FUZZ_PARAMS and FUZZ_RECORD (harness_world.cpp). The first input

@@ -168,9 +168,69 @@ void main_shutdown() {
     SDL_Quit();
 }
 
+bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_status) {
+    app_install_hooks();
+    random_seed(uint32_t(std::time(nullptr)));
+    store_set_path(options.has_store_path ? options.store_path.c_str() : DEFAULT_STORE_PATH);
+
+    Logger *logger = logger_get();
+    if (logger) {
+        log_disable_categories(logger, LOG_INPUT | LOG_SPRITE | LOG_CONTROL | LOG_REFCOUNT);
+        log_set_error_bypass(logger);
+        log_set_max_level(logger, LOG_ERROR);
+        if (options.has_log_path) (void)log_open_file(logger, options.log_path.c_str());   // refused: no file log
+    }
+    log_write(LOG_NONE, LOG_NOTICE, "Begin operation, version %s, %s", ASTROVANE_VERSION, ASTROVANE_BUILD_DATE);
+
+    *exit_status = EXIT_STATUS_FAILURE;
+    if (Result r = store_open(); r != RES_OK) {
+        log_write(LOG_NONE, LOG_ERROR, "Failed to open data store (%i), exiting", int(r));
+        return false;
+    }
+
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) {
+        log_write(LOG_NONE, LOG_ERROR, "Fatal error - %s", SDL_GetError());
+        return false;
+    }
+    // A machine without a sound device still plays: opening the device reports it later.
+    (void)SDL_InitSubSystem(SDL_INIT_AUDIO);
+
+    Graphics *g = gfx_get();
+    if (!g) {
+        log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");
+        return false;
+    }
+    if (open_window) {
+        gfx_set_size(g, prefs_read_display_mode() != 0 ? GFX_FLAG_FULLSCREEN : 0);
+        if (gfx_init_video(g) != RES_OK) {
+            log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");
+            *exit_status = 0;
+            return false;
+        }
+    }
+
+    (void)sound_init();   // without a manager every sound call does nothing
+    Game *game = game_ensure();
+    if (!game) {
+        log_write(LOG_NONE, LOG_ERROR, "Could not start game");
+        return false;
+    }
+    if (logger) log_disable_categories(logger, LOG_STORE);
+
+    if (options.has_music_volume) {
+        game->music_override = options.music_volume;
+        log_write(LOG_NONE, LOG_INFO, "Override music volume by command line, level %i", options.music_volume);
+    }
+    if (options.has_sound_volume) {
+        game->sound_override = options.sound_volume;
+        log_write(LOG_NONE, LOG_INFO, "Override sound volume by command line, level %i", options.sound_volume);
+    }
+    *exit_status = 0;
+    return true;
+}
+
 void startup_run(int argc, char **argv) {
     std::atexit(main_shutdown);
-    app_install_hooks();
 
     StartupOptions options;
     std::string message;
@@ -185,57 +245,9 @@ void startup_run(int argc, char **argv) {
     if (options.has_basedir && ::chdir(options.basedir.c_str()) != 0)
         fail_usage("Failed to set current directory \"%s\"", options.basedir.c_str());
 
-    random_seed(uint32_t(std::time(nullptr)));
-    store_set_path(options.has_store_path ? options.store_path.c_str() : DEFAULT_STORE_PATH);
-
-    Logger *logger = logger_get();
-    if (logger) {
-        log_disable_categories(logger, LOG_INPUT | LOG_SPRITE | LOG_CONTROL | LOG_REFCOUNT);
-        log_set_error_bypass(logger);
-        log_set_max_level(logger, LOG_ERROR);
-        if (options.has_log_path) (void)log_open_file(logger, options.log_path.c_str());   // refused: no file log
-    }
-    log_write(LOG_NONE, LOG_NOTICE, "Begin operation, version %s, %s", ASTROVANE_VERSION, ASTROVANE_BUILD_DATE);
-
-    if (Result r = store_open(); r != RES_OK) {
-        log_write(LOG_NONE, LOG_ERROR, "Failed to open data store (%i), exiting", int(r));
-        exit_failure();
-    }
-
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) {
-        log_write(LOG_NONE, LOG_ERROR, "Fatal error - %s", SDL_GetError());
-        exit_failure();
-    }
-    // A machine without a sound device still plays: opening the device reports it later.
-    (void)SDL_InitSubSystem(SDL_INIT_AUDIO);
-
+    if (int status = 0; !startup_prepare(options, true, &status)) std::exit(status);
     Graphics *g = gfx_get();
-    if (!g) {
-        log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");
-        exit_failure();
-    }
-    gfx_set_size(g, prefs_read_display_mode() != 0 ? GFX_FLAG_FULLSCREEN : 0);
-    if (gfx_init_video(g) != RES_OK) {
-        log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");
-        std::exit(0);
-    }
-
-    (void)sound_init();   // without a manager every sound call does nothing
     Game *game = game_ensure();
-    if (!game) {
-        log_write(LOG_NONE, LOG_ERROR, "Could not start game");
-        exit_failure();
-    }
-    if (logger) log_disable_categories(logger, LOG_STORE);
-
-    if (options.has_music_volume) {
-        game->music_override = options.music_volume;
-        log_write(LOG_NONE, LOG_INFO, "Override music volume by command line, level %i", options.music_volume);
-    }
-    if (options.has_sound_volume) {
-        game->sound_override = options.sound_volume;
-        log_write(LOG_NONE, LOG_INFO, "Override sound volume by command line, level %i", options.sound_volume);
-    }
 
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();

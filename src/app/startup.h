@@ -55,4 +55,11 @@ void main_shutdown();
 // shorter than 4 bytes.
 int32_t prefs_read_display_mode();
 
+// The set-up before the first mode, in start-up's order: the hook tables, the quick random seed, the
+// store path, the logger, the data store, SDL, the window (only with open_window), the sound manager
+// and the Game with the command line's volume overrides. Starts no thread. A failure is logged where it
+// is found and false returned with the process's exit status in *exit_status (0 for a video mode that
+// cannot be set, else 255); true when the game is ready for its first mode.
+bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_status);
+
 [[noreturn]] void startup_run(int argc, char **argv);

@@ -2,6 +2,8 @@
 // test and side results, the save record and the link after a load.
 #include "game/encounter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include "game/game.h"
@@ -574,4 +576,193 @@ void game_set_current_encounter(Game *game, Encounter *enc) {
     encounter_retain(enc);
     encounter_release(game->current_encounter);
     game->current_encounter = enc;
+}
+
+// ---- The combat field ------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int32_t FIELD_EDGE   = 32;     // a searched object never starts nearer the top or left edge
+constexpr int32_t SEARCH_TRIES = 1024;   // candidates per search radius
+
+int32_t layout_draw(Encounter *enc) {
+    if (enc->rng) return static_cast<int32_t>(rng_next(enc->rng));
+    Game *game = game_get();
+    Rng *rng = game ? game->generators[2] : nullptr;
+    return rng ? static_cast<int32_t>(rng_next(rng)) : static_cast<int32_t>(random_u32());
+}
+
+int64_t magnitude(int32_t r) { return random_magnitude(static_cast<uint32_t>(r)); }
+
+constexpr int32_t HULL_ARK_CARRIER = 1;   // ship templates the layouts anchor on
+constexpr int32_t HULL_SENTINEL    = 4;
+
+void set_side_start(Encounter *enc, uint64_t owner, int32_t x, int32_t y, int32_t heading) {
+    EncounterPlacement &start = enc->side_starts[owner];
+    start.x = x;
+    start.y = y;
+    start.heading = heading;
+}
+
+void place_at_side_start(Encounter *enc, GameObject *obj) {
+    auto it = enc->side_starts.find(obj->owner_id);
+    if (it != enc->side_starts.end()) {
+        encounter_place_object(enc, it->second.x, obj->id, it->second.y, it->second.heading, true);
+        return;
+    }
+    const int32_t r = layout_draw(enc);
+    encounter_place_object(enc, enc->field_w / 2, obj->id, enc->field_h / 2, static_cast<int32_t>(magnitude(r) % 360), true);
+}
+
+void screen_size(int32_t *sw, int32_t *sh) {
+    Game *game = game_get();
+    const ObjectMap *map = game ? game->combat_map : nullptr;
+    *sw = map && map->screen_w > 0 ? map->screen_w : 640;
+    *sh = map && map->screen_h > 0 ? map->screen_h : 480;
+}
+
+GameObject *first_object(Encounter *enc, int32_t kind, int32_t subtype) {
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj->kind == kind && obj->subtype == subtype) return obj;
+    }
+    return nullptr;
+}
+
+void layout_corners(Encounter *enc) {
+    const int32_t W = enc->field_w, H = enc->field_h;
+    const struct { int32_t x, y, heading; } starts[] = {
+        {180, 180, 315}, {W - 180, H - 180, 135}, {W - 180, 180, 225}, {180, H - 180, 45}, {180, H / 2, 0},
+    };
+    for (size_t i = 0; i < enc->sides.size(); ++i) {
+        if (i < 5) set_side_start(enc, enc->sides[i], starts[i].x, starts[i].y, starts[i].heading);
+        else set_side_start(enc, enc->sides[i], W / 2, H / 2, 0);
+    }
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        place_at_side_start(enc, obj);
+    }
+}
+
+void layout_starbase(Encounter *enc) {
+    GameObject *base = first_object(enc, OBJECT_SITE, 0);
+    if (!base) return;
+    const int32_t W = enc->field_w, H = enc->field_h;
+    int32_t sw = 0, sh = 0;
+    screen_size(&sw, &sh);
+    bool first_other = true;
+    for (uint64_t side : enc->sides) {
+        if (side == base->owner_id) set_side_start(enc, side, W - sw / 2, H - sh / 2, 135);
+        else if (first_other) {
+            set_side_start(enc, side, 180, 180, 315);
+            first_other = false;
+        } else set_side_start(enc, side, W / 2, H / 2, 0);
+    }
+    // The starbase stands in the far corner in its current frame.
+    encounter_place_object(enc, W - base->w, base->id, H - base->h, 0, false);
+    static const int32_t slot_x[4] = {50, 190, 289, 323}, slot_y[4] = {316, 277, 176, 40};
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj || obj == base) continue;
+        Ship *s = obj->kind == OBJECT_SHIP && obj->subtype == HULL_SENTINEL ? ship_of(obj) : nullptr;
+        if (s && s->aux_word >= 0 && s->aux_word < 4) {
+            int32_t x = W - slot_x[s->aux_word], y = H - slot_y[s->aux_word];
+            if (s->rot_first < s->rot_last && s->centre_x && s->centre_y) {
+                const size_t f = static_cast<size_t>((s->rot_last - s->rot_first + 1) * 135 / 360);
+                if (f < s->centre_x->size() && f < s->centre_y->size()) {
+                    x -= (*s->centre_x)[f];
+                    y -= (*s->centre_y)[f];
+                }
+            }
+            encounter_place_object(enc, x, obj->id, y, 135, false);
+            continue;
+        }
+        place_at_side_start(enc, obj);
+    }
+}
+
+void layout_carrier(Encounter *enc) {
+    GameObject *carrier = first_object(enc, OBJECT_SHIP, HULL_ARK_CARRIER);
+    if (!carrier) return;
+    const int32_t W = enc->field_w, H = enc->field_h;
+    int32_t sw = 0, sh = 0;
+    screen_size(&sw, &sh);
+    bool first_other = true;
+    for (uint64_t side : enc->sides) {
+        if (side == carrier->owner_id) set_side_start(enc, side, W / 2, H - sh / 2, 90);
+        else if (first_other) {
+            set_side_start(enc, side, W / 2, 280, 270);
+            first_other = false;
+        } else set_side_start(enc, side, W / 2, H / 2, 0);
+    }
+    const int32_t w0 = carrier->frame_w && carrier->frame_count > 0 ? carrier->frame_w[0] : carrier->w;
+    const int32_t h0 = carrier->frame_h && carrier->frame_count > 0 ? carrier->frame_h[0] : carrier->h;
+    encounter_place_object(enc, W / 2 - w0 / 2, carrier->id, H - h0 - 90, 0, false);
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (obj != carrier) place_at_side_start(enc, obj);
+    }
+}
+
+}  // namespace
+
+void encounter_layout(Encounter *enc) {
+    rebuild_if_dirty(enc);
+    enc->backdrop = static_cast<int32_t>(magnitude(layout_draw(enc)) % 16);
+    enc->side_starts.clear();
+    switch (enc->kind) {
+    case ENCOUNTER_ENGAGEMENT:
+    case ENCOUNTER_ARK:
+    case ENCOUNTER_SOL: layout_corners(enc); break;
+    case ENCOUNTER_STARBASE_ASSAULT: layout_starbase(enc); break;
+    case ENCOUNTER_ARK_ARMED: layout_carrier(enc); break;
+    default: break;
+    }
+    enc->side_starts.clear();
+}
+
+void encounter_place_object(Encounter *enc, int32_t x, uint64_t id, int32_t y, int32_t heading, bool search) {
+    GameObject *obj = encounter_find_object(enc, id);
+    if (!obj) return;
+    int32_t w = 0, h = 0;
+    object_get_frame_extent(obj, &w, &h);
+    EncounterPlacement *p = encounter_placement_get_or_create(enc, id, true);
+    if (!p) return;
+    p->x = x;
+    p->y = y;
+    p->heading = heading;
+    p->w = w;
+    p->h = h;
+    if (!search) return;
+    const int32_t W = enc->field_w, H = enc->field_h;
+    const int32_t x0 = x - w / 2, y0 = y - h / 2;
+    int64_t radius = 2 * static_cast<int64_t>(std::max(w, h));
+    int32_t tries = SEARCH_TRIES;
+    int32_t cx = std::min(std::max(x0, FIELD_EDGE), W - w);
+    int32_t cy = std::min(std::max(y0, FIELD_EDGE), H - h);
+    // A full field has no free spot: the search ends once its radius passes twice the diagonal.
+    const int64_t diagonal = static_cast<int64_t>(std::sqrt(static_cast<double>(W) * W + static_cast<double>(H) * H));
+    const int64_t radius_cap = std::max<int64_t>(2 * diagonal, 64);
+    while (encounter_find_overlap(enc, cx, cy, w, h)) {
+        if (--tries < 1) {
+            tries = SEARCH_TRIES;
+            radius = radius * 4 / 3;
+            if (radius > radius_cap) {
+                log_write(LOG_GAME, LOG_WARN, "Encounter found no free spot for object #%llu \"%s\"; placed at %i, %i",
+                          (unsigned long long)obj->id, object_get_name(obj), cx, cy);
+                break;
+            }
+        }
+        const int64_t span = 2 * radius + 1;
+        cx = x0;
+        cy = y0;
+        if (span > 1) {
+            cx = static_cast<int32_t>(x0 - radius + magnitude(layout_draw(enc)) % span);
+            cy = static_cast<int32_t>(y0 - radius + magnitude(layout_draw(enc)) % span);
+        }
+        cx = std::min(std::max(cx, FIELD_EDGE), W - w);
+        cy = std::min(std::max(cy, FIELD_EDGE), H - h);
+    }
+    p->flags |= PLACEMENT_FLAG_PLACED;
+    p->x = cx;
+    p->y = cy;
 }

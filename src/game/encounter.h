@@ -135,3 +135,12 @@ Result     encounter_link(Encounter *enc);                  // stubs -> the game
 Encounter *game_find_encounter(Game *game, uint64_t id);
 Result     game_add_encounter(Game *game, Encounter *enc);       // gives the id, one reference
 void       game_set_current_encounter(Game *game, Encounter *enc);   // null clears
+
+// ---- The combat field ------------------------------------------------------------------------------
+// Lays the field out: the backdrop, each side's start, every object's placement (corner layout for
+// kinds 0, 2 and 4; the starbase with its Sentinel slots for kind 1; the carrier for kind 3).
+void encounter_layout(Encounter *enc);
+// Stores one object's placement; with the search it moves the object to the nearest free spot. On a
+// field too full for any free spot the search gives up once its radius passes twice the field's
+// diagonal and keeps the last candidate (with a warning).
+void encounter_place_object(Encounter *enc, int32_t x, uint64_t id, int32_t y, int32_t heading, bool search);

@@ -40,6 +40,7 @@ Game *game_create() {
     game->combat_map = map_create();
     game->star_layer = starfield_create();
     game->objects = list_create<GameObject>();
+    if (game->objects) list_set_free_fn(game->objects, object_release);
     game->controls = list_create<Control>();
     game->new_controls = list_create<Control>();
     game->players = list_create<Player>();
@@ -122,6 +123,11 @@ void game_clear(Game *game) {
     game->current_encounter = nullptr;
     if (game->encounters) list_clear(game->encounters);
     if (game->alerts) list_clear(game->alerts);
+    game->current_encounter_id = 0;
+    if (game->objects) list_clear(game->objects);
+    game->combat_ai_player_id = 0;
+    game->sol_player_id = 0;
+    game->sol_sector_id = 0;
     for (ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
         if (map) map_clear(map);
 

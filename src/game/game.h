@@ -13,6 +13,11 @@
 //    modules fill them.
 //  - Game thread only, except while a screen's worker thread runs: the screen then neither walks
 //    nor changes what the worker may touch until it has joined it.
+//  - The rule every screen that starts a model worker (encounter start, autocombat, AI turns)
+//    follows: object reference counts are the only shared words and may be touched from either
+//    side; removed objects are purged on the game thread only, before the worker starts and after
+//    it is joined; while the worker runs the game thread walks no model container (maps, lists,
+//    players) and draws the last picture it kept of the map.
 #include <cstdint>
 #include <string>
 #include "platform/result.h"

@@ -611,12 +611,12 @@ bool any_ship_flag(const Fleet *f, uint32_t bit) {
 
 }  // namespace
 
-void fleet_set_ship_flag_200(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_ORDER_A, on); }
-void fleet_set_ship_flag_1000(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_SURVEY, on); }
-void fleet_set_ship_flag_2000(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_ORDER_B, on); }
-bool fleet_any_ship_flag_200(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_ORDER_A); }
-bool fleet_any_ship_flag_1000(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_SURVEY); }
-bool fleet_any_ship_flag_2000(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_ORDER_B); }
+void fleet_set_ships_attack_starbase(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_ORDER_A, on); }
+void fleet_set_ships_survey(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_SURVEY, on); }
+void fleet_set_ships_attack_starbase0(Fleet *f, bool on) { set_ship_flag(f, SHIP_FLAG_ORDER_B, on); }
+bool fleet_any_ship_attacks_starbase(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_ORDER_A); }
+bool fleet_any_ship_surveys(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_SURVEY); }
+bool fleet_any_ship_attacks_defences(const Fleet *f) { return any_ship_flag(f, SHIP_FLAG_ORDER_B); }
 
 void fleet_set_composite(Fleet *f) {
     f->fleet_flags |= FLEET_COMPOSITE | FLEET_RECOMPOSE;
@@ -638,8 +638,8 @@ bool fleet_is_barred(const Fleet *f) { return (f->fleet_flags & FLEET_BARRED) !=
 bool fleet_is_hidden(const Fleet *f) { return (f->fleet_flags & FLEET_HIDDEN) != 0; }
 void fleet_enable_pings(Fleet *f) { f->fleet_flags |= FLEET_PINGS; }
 void fleet_show_count(Fleet *f) { f->fleet_flags |= FLEET_SHOWS_COUNT; }
-void fleet_set_flag_10(Fleet *f) { f->fleet_flags |= FLEET_FLAG_10; }
-bool fleet_has_flag_10(const Fleet *f) { return (f->fleet_flags & FLEET_FLAG_10) != 0; }
+void fleet_mark_retreated(Fleet *f) { f->fleet_flags |= FLEET_RETREATED; }
+bool fleet_is_retreated(const Fleet *f) { return (f->fleet_flags & FLEET_RETREATED) != 0; }
 
 void fleet_set_colour(Fleet *f, uint8_t r, uint8_t g, uint8_t b) {
     if (!(f->fleet_flags & FLEET_BADGE)) {

@@ -38,7 +38,7 @@ constexpr uint32_t FLEET_BADGE        = 0x1;     // badge drawn; the size grew b
 constexpr uint32_t FLEET_BARRED       = 0x2;     // kept from meeting fleets until the next clock advance
 constexpr uint32_t FLEET_COMPOSITE    = 0x4;     // ships drawn individually; shape tests always hit
 constexpr uint32_t FLEET_RECOMPOSE    = 0x8;     // composition changed: rebuilt by fleet_kind_name
-constexpr uint32_t FLEET_FLAG_10      = 0x10;    // read by the screens
+constexpr uint32_t FLEET_RETREATED    = 0x10;    // made for ships that retreated from a battle
 constexpr uint32_t FLEET_PINGS        = 0x20;    // pings its position between days
 constexpr uint32_t FLEET_HIDDEN       = 0x40;    // not drawn
 constexpr uint32_t FLEET_ARRIVED      = 0x80;
@@ -139,13 +139,14 @@ void        fleet_hook_remove_ship(GameObject *fleet, GameObject *ship);
 GameObject *fleet_move_target(const GameObject *fleet);   // null for a non-fleet
 int32_t     fleet_hook_scan_range(const GameObject *fleet);   // 0 for a non-fleet
 
-// Ship flags of the live ships.
-void fleet_set_ship_flag_200(Fleet *fleet, bool on);
-void fleet_set_ship_flag_1000(Fleet *fleet, bool on);
-void fleet_set_ship_flag_2000(Fleet *fleet, bool on);
-bool fleet_any_ship_flag_200(const Fleet *fleet);
-bool fleet_any_ship_flag_1000(const Fleet *fleet);
-bool fleet_any_ship_flag_2000(const Fleet *fleet);
+// Galaxy orders on the live ships: attack a blockaded starbase, survey (gather or rescue), attack the
+// automated defences.
+void fleet_set_ships_attack_starbase(Fleet *fleet, bool on);
+void fleet_set_ships_survey(Fleet *fleet, bool on);
+void fleet_set_ships_attack_starbase0(Fleet *fleet, bool on);
+bool fleet_any_ship_attacks_starbase(const Fleet *fleet);
+bool fleet_any_ship_surveys(const Fleet *fleet);
+bool fleet_any_ship_attacks_defences(const Fleet *fleet);
 
 // Fleet flags.
 void     fleet_set_composite(Fleet *fleet);
@@ -155,8 +156,8 @@ bool     fleet_is_barred(const Fleet *fleet);
 bool     fleet_is_hidden(const Fleet *fleet);
 void     fleet_enable_pings(Fleet *fleet);
 void     fleet_show_count(Fleet *fleet);
-void     fleet_set_flag_10(Fleet *fleet);
-bool     fleet_has_flag_10(const Fleet *fleet);
+void     fleet_mark_retreated(Fleet *fleet);
+bool     fleet_is_retreated(const Fleet *fleet);
 void     fleet_set_colour(Fleet *fleet, uint8_t r, uint8_t g, uint8_t b);
 uint64_t fleet_take_intercepted_fleet(Fleet *fleet);
 int32_t  fleet_cloak(const GameObject *fleet);           // 0 for anything but a fleet

@@ -405,7 +405,7 @@ int32_t sector_total_research_rate(const Sector *s) {
     return total;
 }
 
-Site *sector_find_site_flag_200(const Sector *s) {
+Site *sector_find_recruitable_site(const Sector *s) {
     return first_site(s, [](const Site *site) {
         const int32_t population = site_get_population(site);
         return (site->params.template_flags & SITE_TF_POPULATION) && population > 0;
@@ -418,10 +418,10 @@ Site *sector_find_defended_site(const Sector *s) {
 
 bool sector_has_defended_site(const Sector *s) { return sector_find_defended_site(s) != nullptr; }
 
-Site *sector_find_site_feature_0_or_2(const Sector *s) {
+Site *sector_find_gather_site(const Sector *s) {
     return first_site(s, [](const Site *site) {
         const int32_t k = feature_kind(site);
-        return k == 0 || k == 2;
+        return k == FEATURE_RESOURCES || k == FEATURE_SURVIVORS;
     });
 }
 

@@ -103,10 +103,10 @@ bool        sector_has_starbase_of(const Sector *sector, uint64_t player_id);
 Site       *sector_find_harvester_of(const Sector *sector, uint64_t target_id);
 int32_t     sector_harvest_income(const Sector *sector);
 int32_t     sector_total_research_rate(const Sector *sector);
-Site       *sector_find_site_flag_200(const Sector *sector);
+Site       *sector_find_recruitable_site(const Sector *sector);   // a peopled site whose crew can be recruited
 Site       *sector_find_defended_site(const Sector *sector);
 bool        sector_has_defended_site(const Sector *sector);
-Site       *sector_find_site_feature_0_or_2(const Sector *sector);
+Site       *sector_find_gather_site(const Sector *sector);   // resources or survivors to gather
 int32_t     sector_first_feature_kind(const Sector *sector);
 Site       *sector_find_site_with_feature(const Sector *sector, int32_t feature_kind);
 Site       *sector_find_cheapest_resource_site(const Sector *sector);

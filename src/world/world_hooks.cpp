@@ -4,6 +4,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/hash.h"
+#include "world/fleet.h"
 #include "world/sector.h"
 #include "world/shot.h"
 
@@ -21,6 +22,13 @@ WorldHooks default_hooks() {
     hooks.player_has_sensor_tap = player_has_sensor_tap;
     hooks.find_player_officer = game_find_player_officer;
     hooks.player_learn_object = player_learn_object;
+    // Fleet membership is the fleets' own: without it no ship ever joins a fleet.
+    hooks.fleet_add_ship = [](GameObject *fleet, GameObject *ship) {
+        if (Fleet *f = fleet_of(fleet)) fleet_add_ship(f, ship);
+    };
+    hooks.fleet_remove_ship = [](GameObject *fleet, GameObject *ship) {
+        if (Fleet *f = fleet_of(fleet)) fleet_remove_ship(f, ship);
+    };
     return hooks;
 }
 

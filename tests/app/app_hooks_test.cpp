@@ -1,12 +1,19 @@
 // After start-up's set-up every hook table of the lower layers is filled: no slot is empty, and the
-// mode table gives every mode its record.
+// mode table gives every mode its record. The set-up runs for real (store, SDL, sound manager, Game)
+// in a child process, so its logger settings and singletons do not leak into the other tests.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <type_traits>
 #include <vector>
 #include "app/app_hooks.h"
+#include "app/startup.h"
 #include "effects/effect.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
@@ -16,6 +23,7 @@
 #include "ui/minimap_panel.h"
 #include "ui/scene.h"
 #include "ui/transfer_slider.h"
+#include "support/fixture_store.h"
 
 namespace {
 
@@ -64,20 +72,58 @@ TEST_F(AppHooks, BeforeInstallingEveryTableIsEmpty) {
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_EQ(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 
+// One line per empty slot of any table and per mode without its record.
+std::vector<std::string> empty_hooks() {
+    std::vector<std::string> lines;
+    const auto add = [&lines](const std::vector<size_t> &empty, const char *table) {
+        for (size_t slot : empty) lines.push_back(std::string(table) + ": slot " + std::to_string(slot) + " is empty");
+    };
+    add(empty_slots(effect_world_hooks()), "EffectWorldHooks");
+    add(empty_slots(control_world_hooks()), "ControlWorldHooks");
+    add(empty_slots(minimap_world_hooks()), "MinimapWorldHooks");
+    add(empty_slots(panel_effect_hooks()), "PanelEffectHooks");
+    add(empty_slots(scene_hooks()), "SceneHooks");
+    add(empty_slots(transfer_slider_hooks()), "TransferSliderHooks");
+    add(empty_slots(minimap_panel_hooks()), "MinimapPanelHooks");
+    add(empty_slots(player_name_label_hooks()), "PlayerNameHooks");
+    for (int id = 0; id < APP_MODE_COUNT; ++id)
+        if (!app_mode_init_of(id)) lines.push_back("mode " + std::to_string(id) + " has no record");
+    return lines;
+}
+
+TEST_F(AppHooks, AfterStartupSetUpNoSlotOfAnyTableIsEmpty) {
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(report[0]);
+        StartupOptions options;
+        options.has_store_path = true;
+        options.store_path = GENERATED_STORE_PATH;
+        int status = -1;
+        std::string text;
+        if (!startup_prepare(options, false, &status)) text = "set-up failed, exit status " + std::to_string(status) + "\n";
+        else
+            for (const std::string &line : empty_hooks()) text += line + "\n";
+        if (!text.empty()) (void)!::write(report[1], text.data(), text.size());
+        ::_exit(text.empty() ? 0 : 1);   // no atexit teardown of the child's copies
+    }
+    ::close(report[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
+    ::close(report[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the set-up ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    EXPECT_EQ(text, "");
+}
+
 TEST_F(AppHooks, AfterInstallingNoSlotOfAnyTableIsEmpty) {
     app_install_hooks();
-    const auto expect_full = [](const std::vector<size_t> &empty, const char *table) {
-        for (size_t slot : empty) ADD_FAILURE() << table << ": slot " << slot << " is empty";
-    };
-    expect_full(empty_slots(effect_world_hooks()), "EffectWorldHooks");
-    expect_full(empty_slots(control_world_hooks()), "ControlWorldHooks");
-    expect_full(empty_slots(minimap_world_hooks()), "MinimapWorldHooks");
-    expect_full(empty_slots(panel_effect_hooks()), "PanelEffectHooks");
-    expect_full(empty_slots(scene_hooks()), "SceneHooks");
-    expect_full(empty_slots(transfer_slider_hooks()), "TransferSliderHooks");
-    expect_full(empty_slots(minimap_panel_hooks()), "MinimapPanelHooks");
-    expect_full(empty_slots(player_name_label_hooks()), "PlayerNameHooks");
-    for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_NE(app_mode_init_of(id), nullptr) << "mode " << id;
+    for (const std::string &line : empty_hooks()) ADD_FAILURE() << line;
 }
 
 TEST_F(AppHooks, InstallingTwiceChangesNothing) {

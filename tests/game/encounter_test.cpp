@@ -295,3 +295,121 @@ TEST_F(EncounterRecord, TheGameHoldsItsEncountersAndTheCurrentOne) {
 }
 
 }  // namespace
+
+// ---- The combat field, with the store's hulls ------------------------------------------------------
+
+#include "support/fixture_store.h"
+#include "world/factory.h"
+
+namespace {
+
+class EncounterField : public ::testing::Test {
+protected:
+    void SetUp() override {
+        game_destroy();
+        game = game_get();
+        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SITE}, {0, 1}));
+        enc = encounter_create();
+        encounter_retain(enc);
+        enc->field_w = 2560;
+        enc->field_h = 1920;
+        encounter_seed_random(enc, 7);
+    }
+    void TearDown() override {
+        encounter_release(enc);
+        game_destroy();
+    }
+    GameObject *add(int32_t kind, int32_t t, uint64_t owner) {
+        GameObject *obj = factory_create_object(kind, t);
+        EXPECT_NE(obj, nullptr);
+        if (!obj) return nullptr;
+        obj->owner_id = owner;
+        obj->id = ++next_id;
+        encounter_add_object(enc, obj);
+        return obj;
+    }
+    // Every searched placement lies inside the field, off the top and left margins, and no two
+    // searched placements touch.
+    void expect_searched_apart() {
+        std::vector<std::pair<uint64_t, EncounterPlacement>> searched;
+        for (const auto &[id, p] : enc->placements) {
+            if (!(p.flags & PLACEMENT_FLAG_PLACED)) continue;
+            EXPECT_GE(p.x, 32) << id;
+            EXPECT_GE(p.y, 32) << id;
+            EXPECT_LE(p.x + p.w, enc->field_w) << id;
+            EXPECT_LE(p.y + p.h, enc->field_h) << id;
+            for (const auto &[other_id, q] : searched)
+                EXPECT_TRUE(p.x > q.x + q.w || p.y > q.y + q.h || p.x + p.w < q.x || p.y + p.h < q.y)
+                    << id << " overlaps " << other_id;
+            searched.emplace_back(id, p);
+        }
+    }
+
+    GeneratedWorld world;
+    Game *game = nullptr;
+    Encounter *enc = nullptr;
+    uint64_t next_id = 1000;
+};
+
+TEST_F(EncounterField, AnEngagementStartsEachSideInItsCornerWithoutOverlap) {
+    for (int i = 0; i < 10; ++i) add(OBJECT_SHIP, 3 + i % 5, 1);
+    for (int i = 0; i < 10; ++i) add(OBJECT_SHIP, 2 + i % 6, 2);
+    encounter_layout(enc);
+    EXPECT_EQ(enc->placements.size(), 20u);
+    EXPECT_TRUE(enc->side_starts.empty()) << "the side starts are the layout's scratch";
+    EXPECT_LT(enc->backdrop, 16);
+    expect_searched_apart();
+    // Side 0 gathers near the top-left corner, side 1 near the bottom-right.
+    for (GameObject *obj : enc->objects->items) {
+        const EncounterPlacement &p = enc->placements[obj->id];
+        if (obj->owner_id == 1) EXPECT_LT(p.x + p.y, enc->field_w) << obj->id;
+        else EXPECT_GT(p.x + p.y, enc->field_w) << obj->id;
+    }
+}
+
+TEST_F(EncounterField, TheStarbaseAndTheCarrierStandExactlyAndDoNotBlockTheSearch) {
+    enc->kind = ENCOUNTER_STARBASE_ASSAULT;
+    GameObject *base = add(OBJECT_SITE, 0, 1);
+    for (int i = 0; i < 6; ++i) add(OBJECT_SHIP, 3, 2);
+    for (int i = 0; i < 3; ++i) add(OBJECT_SHIP, 5, 1);
+    encounter_layout(enc);
+    const EncounterPlacement &p = enc->placements[base->id];
+    EXPECT_EQ(p.x, enc->field_w - base->w);
+    EXPECT_EQ(p.y, enc->field_h - base->h);
+    EXPECT_FALSE(p.flags & PLACEMENT_FLAG_PLACED);
+    EXPECT_EQ(enc->placements.size(), 10u);
+    expect_searched_apart();
+
+    Encounter *ark = encounter_create();
+    encounter_release(enc);
+    enc = ark;
+    encounter_retain(enc);
+    enc->kind = ENCOUNTER_ARK_ARMED;
+    enc->field_w = 2560;
+    enc->field_h = 1920;
+    GameObject *carrier = add(OBJECT_SHIP, 1, 9);
+    for (int i = 0; i < 5; ++i) add(OBJECT_SHIP, 0, 9);
+    for (int i = 0; i < 5; ++i) add(OBJECT_SHIP, 6, 2);
+    encounter_layout(enc);
+    const EncounterPlacement &c = enc->placements[carrier->id];
+    EXPECT_EQ(c.x, enc->field_w / 2 - carrier->frame_w[0] / 2);
+    EXPECT_EQ(c.y, enc->field_h - carrier->frame_h[0] - 90);
+    EXPECT_EQ(enc->placements.size(), 11u);
+    expect_searched_apart();
+}
+
+TEST_F(EncounterField, AFullFieldStillPlacesEveryObject) {
+    enc->field_w = 300;
+    enc->field_h = 260;
+    for (int i = 0; i < 12; ++i) add(OBJECT_SHIP, 8, 1 + i % 2);
+    encounter_layout(enc);
+    ASSERT_EQ(enc->placements.size(), 12u) << "the search ends on a full field";
+    for (const auto &[id, p] : enc->placements) EXPECT_TRUE(p.flags & PLACEMENT_FLAG_PLACED) << id;
+}
+
+TEST_F(EncounterField, PlacingAnObjectOutsideTheBattleDoesNothing) {
+    encounter_place_object(enc, 10, 4242, 10, 0, true);
+    EXPECT_TRUE(enc->placements.empty());
+}
+
+}  // namespace

@@ -114,7 +114,7 @@ TEST_F(GameWorld, FindObjectFallsBackToTheGlobalObjectList) {
     EXPECT_EQ(game_find_object(game, 51), loose);
     GameObject *mapped = put(game->combat_map, OBJECT_SHIP, 51);
     EXPECT_EQ(game_find_object(game, 51), mapped) << "the maps come before the list";
-    list_clear(game->objects);
+    list_reset(game->objects);   // the test destroys the object itself
     object_destroy(loose);
 }
 
@@ -134,7 +134,7 @@ TEST_F(GameWorld, FindObjectLooksInThePlayersOwnListsBeforeTheGlobalList) {
     EXPECT_EQ(game_find_object(game, 61), owned) << "a player's own ship comes before the global list";
     list_reset(&player->objects);
     list_reset(game->players);
-    list_clear(game->objects);
+    list_reset(game->objects);   // the test destroys the object itself
     object_destroy(owned);
     object_destroy(loose);
     player_release(player);

@@ -376,11 +376,11 @@ TEST_F(FleetTurns, TravelKeepsTheShipsUnsettledAndClearsTheirOrders) {
     Sector *goal = star(0, 900, 500);
     Ship *s = ship(2, 5, RED, "Mover");
     Fleet *f = fleet_at({s}, 500, 500, RED);
-    fleet_set_ship_flag_200(f, true);
-    fleet_set_ship_flag_1000(f, true);
-    EXPECT_TRUE(fleet_any_ship_flag_200(f));
-    EXPECT_TRUE(fleet_any_ship_flag_1000(f));
-    EXPECT_FALSE(fleet_any_ship_flag_2000(f));
+    fleet_set_ships_attack_starbase(f, true);
+    fleet_set_ships_survey(f, true);
+    EXPECT_TRUE(fleet_any_ship_attacks_starbase(f));
+    EXPECT_TRUE(fleet_any_ship_surveys(f));
+    EXPECT_FALSE(fleet_any_ship_attacks_defences(f));
     fleet_set_move_target(f, goal);
     object_advance_clock(f, 30);
     EXPECT_FALSE(s->ship_flags & (SHIP_FLAG_ORDER_A | SHIP_FLAG_SURVEY | SHIP_FLAG_ORDER_B));

@@ -111,6 +111,7 @@ class FleetWorld : public ::testing::Test {
 protected:
     Game      *game = nullptr;
     ObjectMap *galaxy = nullptr;
+    ObjectMap *games_map_ = nullptr;
 
     void SetUp() override {
         g_world = World{};
@@ -140,6 +141,7 @@ protected:
         galaxy = map_create();
         ASSERT_NE(galaxy, nullptr);
         map_set_world_size(galaxy, 4096, 3072);
+        games_map_ = game->galaxy_map;   // the game's own map comes back afterwards
         game->galaxy_map = galaxy;
         random_seed(20261207u);
         game_clear_alerts(game);
@@ -150,7 +152,7 @@ protected:
             map_free(galaxy);
             galaxy = nullptr;
         }
-        game->galaxy_map = nullptr;
+        game->galaxy_map = games_map_;
         drop_objects();
         for (auto &[key, snap] : g_world.memory) object_destroy(snap);
         list_reset(game->players);

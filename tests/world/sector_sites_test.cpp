@@ -408,7 +408,7 @@ TEST_F(SectorQueries, FeaturesAndDefences) {
     EXPECT_EQ(sector_first_feature_kind(s), FEATURE_RICH_BODY);
     EXPECT_EQ(sector_find_defended_site(s), guarded);
     EXPECT_TRUE(sector_has_defended_site(s));
-    EXPECT_EQ(sector_find_site_feature_0_or_2(s), guarded);
+    EXPECT_EQ(sector_find_gather_site(s), guarded);
     EXPECT_EQ(sector_find_site_with_feature(s, FEATURE_RICH_BODY), rich);
     EXPECT_EQ(sector_find_site_with_feature(s, FEATURE_DISCOUNT), nullptr);
     (void)plain;
@@ -438,7 +438,7 @@ TEST_F(SectorQueries, PopulationAndUnderConstruction) {
     Site *peopled = add_site(s, 12);
     site_set_population(peopled, 300);
     add_site(s, 11)->population = 500;   // a body without population of its own
-    EXPECT_EQ(sector_find_site_flag_200(s), peopled);
+    EXPECT_EQ(sector_find_recruitable_site(s), peopled);
     EXPECT_EQ(sector_find_site_under_construction(s, 12), nullptr);
     peopled->state = SITE_UNDER_CONSTRUCTION;
     EXPECT_EQ(sector_find_site_under_construction(s, 12), peopled);
