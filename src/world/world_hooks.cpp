@@ -1,6 +1,8 @@
 // WorldHooks: the installed functions and the player lookup.
 #include "world/world_hooks.h"
 
+#include <algorithm>
+#include <climits>
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/hash.h"
@@ -22,6 +24,17 @@ WorldHooks default_hooks() {
     hooks.player_has_sensor_tap = player_has_sensor_tap;
     hooks.find_player_officer = game_find_player_officer;
     hooks.player_learn_object = player_learn_object;
+    // A shooter's side is credited in its player's statistics; a launched drone joins its owner.
+    hooks.player_add_damage_dealt = [](Player *player, int32_t amount) {
+        int32_t &dealt = player->game_counters[COUNTER_DAMAGE_DEALT];
+        dealt = int32_t(std::min<int64_t>(int64_t(dealt) + std::max(amount, 0), INT32_MAX));
+    };
+    hooks.player_add_ship_destroyed = [](Player *player, int64_t mass) {
+        ++player->enemy_ships_destroyed;
+        player->enemy_mass_destroyed += uint64_t(std::max<int64_t>(mass, 0));
+        ++player->game_counters[COUNTER_ENEMIES_DESTROYED];
+    };
+    hooks.player_add_object = player_add_object;
     // Fleet membership is the fleets' own: without it no ship ever joins a fleet.
     hooks.fleet_add_ship = [](GameObject *fleet, GameObject *ship) {
         if (Fleet *f = fleet_of(fleet)) fleet_add_ship(f, ship);

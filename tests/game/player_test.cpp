@@ -66,6 +66,27 @@ TEST_F(PlayerShips, AddedShipsAreOwnedRolledAndCounted) {
     EXPECT_EQ(s->owner_id, 12u) << "a new player id follows into every own object";
 }
 
+TEST_F(PlayerShips, AShipDestroyedInBattleIsCreditedToTheShootersPlayer) {
+    Player *red = add_player(10, "Vega");
+    Player *blue = add_player(20, "Rigel");
+    Ship *shooter = new_ship();
+    Ship *target = new_ship();
+    player_add_object(red, shooter);
+    player_add_object(blue, target);
+    object_add_ref(target);   // the test's own, past the player's purge
+    for (int32_t f = 0; f < SHIP_FACINGS; ++f) target->shields[f] = 0;
+    target->max_armour = target->armour = 100;
+    const int32_t armour = target->armour;
+    ship_apply_damage(target, shooter, armour + 5, target->x, target->y, 0);
+    EXPECT_TRUE(target->armour == 0);
+    EXPECT_EQ(red->game_counters[COUNTER_DAMAGE_DEALT], armour + 5);
+    EXPECT_EQ(red->enemy_ships_destroyed, 1);
+    EXPECT_EQ(red->enemy_mass_destroyed, uint64_t(target->mass));
+    EXPECT_EQ(red->game_counters[COUNTER_ENEMIES_DESTROYED], 1);
+    EXPECT_EQ(blue->enemy_ships_destroyed, 0) << "the victim's side gains nothing";
+    object_release(target);
+}
+
 TEST_F(PlayerShips, ScrapValueIsCappedAtSixtyFivePercentAndScalesWithArmour) {
     Player *p = add_player(10, "Vega");
     Ship *s = new_ship(2);
