@@ -554,7 +554,8 @@ void shot_update_trail(Shot *s) {
                 // full span, so the last step lands on the table's points.
                 const int32_t b = std::clamp(s->blend, 0, SHOT_BLEND_END), rest = SHOT_BLEND_END - b;
                 auto mix = [&](const std::vector<int32_t> &t, int32_t to, int32_t from) {
-                    return (t[base + size_t(to)] * b + from * rest) / SHOT_BLEND_END;
+                    // Table values come from a file: mixed in 64 bits, never overflowing.
+                    return int32_t((int64_t(t[base + size_t(to)]) * b + int64_t(from) * rest) / SHOT_BLEND_END);
                 };
                 if (n == 3) {
                     s->trail_x[0] = mix(*tx, 0, (*tx)[base + 1]);
@@ -562,7 +563,8 @@ void shot_update_trail(Shot *s) {
                     s->trail_x[2] = mix(*tx, 2, (*tx)[base + 1]);
                     s->trail_y[2] = mix(*ty, 2, (*ty)[base + 1]);
                 } else {
-                    const int32_t mx = ((*tx)[base] + (*tx)[base + 1]) / 2, my = ((*ty)[base] + (*ty)[base + 1]) / 2;
+                    const int32_t mx = int32_t((int64_t((*tx)[base]) + (*tx)[base + 1]) / 2);
+                    const int32_t my = int32_t((int64_t((*ty)[base]) + (*ty)[base + 1]) / 2);
                     s->trail_x[0] = mix(*tx, 0, mx);
                     s->trail_y[0] = mix(*ty, 0, my);
                     s->trail_x[1] = mix(*tx, 1, mx);
