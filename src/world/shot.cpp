@@ -588,7 +588,7 @@ void shot_set_heading(GameObject *obj, int32_t degrees) {
     Shot *s = shot_of(obj);
     if (!s || !(s->shot_type_flags & SHOT_TYPE_DIRECTIONS) || s->dir_count < 1) return;
     const int32_t n = s->dir_count;
-    const int32_t dir = angle_normalize(degrees + 180 / n) * n / 360;
+    const int32_t dir = int32_t(int64_t(angle_normalize(degrees + 180 / n)) * n / 360);
     if (dir == s->dir_frame && s->animation >= 0) return;
     s->dir_frame = std::clamp(dir, 0, n - 1);
     const int32_t cx = centre_x(s), cy = centre_y(s);

@@ -2,6 +2,8 @@
 // 2 the frame sprites an encounter draws).
 #include "world/shot.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include "platform/buffer.h"
 #include "platform/log.h"
@@ -22,6 +24,8 @@ void optional_i32(Buffer *buf, int32_t *field) {
     if (buffer_remaining(buf) >= 4) (void)buffer_read_i32(buf, field);
 }
 
+constexpr int32_t SHOT_FIGURE_MAX = 1 << 24;
+
 Result read_tables(Shot *t, Buffer *buf) {
     int32_t n = 0;
     if (Result r = buffer_read_count(buf, uint32_t(PAIR_BYTES), &n); r != RES_OK) return r;
@@ -30,6 +34,8 @@ Result read_tables(Shot *t, Buffer *buf) {
     for (int32_t i = 0; i < n; ++i) {
         if (Result r = buffer_read_i32(buf, &(*xs)[size_t(i)]); r != RES_OK) return r;
         if (Result r = buffer_read_i32(buf, &(*ys)[size_t(i)]); r != RES_OK) return r;
+        if (std::abs(int64_t((*xs)[size_t(i)])) > SHOT_FIGURE_MAX || std::abs(int64_t((*ys)[size_t(i)])) > SHOT_FIGURE_MAX)
+            return RES_MALFORMED;
     }
     t->table_count = n;
     t->table_x = std::move(xs);
@@ -72,6 +78,8 @@ Result load_params(Shot *t) {
 
 }  // namespace
 
+constexpr int32_t SHOT_DIRECTIONS_MAX = 360;
+
 int64_t shot_trail_entries_needed(uint32_t type_flags, int32_t dir_count, int32_t trail_max) {
     if (!(type_flags & SHOT_TYPE_SEGMENTED) || trail_max < 2) return 0;
     const int64_t longest = std::min(trail_max, SHOT_TRAIL_SHOWN_MAX);
@@ -86,6 +94,15 @@ Result shot_read_params(Shot *t, Buffer *buf) {
                            &t->picture_index, &t->first_anim, &t->tmpl_word_b, &t->leg_length, &t->max_hit_points,
                            &t->trail_max})
         optional_i32(buf, field);
+    // Every figure of a shot is a pixel, a percentage, a count or a damage well inside 2^24; a larger
+    // one is a corrupt file, refused before the arithmetic of flight and damage can overflow on it.
+    for (int32_t v : {t->speed, t->initiative_rate, t->damage_min, t->damage_max, t->dir_count, t->picture_index,
+                      t->first_anim, t->tmpl_word_b, t->leg_length, t->max_hit_points, t->trail_max}) {
+        if (v > SHOT_FIGURE_MAX || v < -SHOT_FIGURE_MAX) {
+            log_write(LOG_RES, LOG_ERROR, "Shot %i - figure %i out of range", t->subtype, v);
+            return RES_MALFORMED;
+        }
+    }
     std::string name;
     if (buffer_read_string(buf, &name) == RES_OK) t->name = name;
     (void)buffer_read_string(buf, &t->label_a);
@@ -94,6 +111,12 @@ Result shot_read_params(Shot *t, Buffer *buf) {
     const int64_t needed = shot_trail_entries_needed(t->shot_type_flags, t->dir_count, t->trail_max);
     if ((t->shot_type_flags & SHOT_TYPE_SEGMENTED) && (t->shot_type_flags & SHOT_TYPE_DIRECTIONS) && t->dir_count < 1)
         return RES_MALFORMED;
+    // A heading has 360 degrees: finer directions than one a degree can never be shown.
+    if (t->dir_count > SHOT_DIRECTIONS_MAX) {
+        log_write(LOG_RES, LOG_ERROR, "Shot %i - %i directions, at most %i", t->subtype, t->dir_count,
+                  SHOT_DIRECTIONS_MAX);
+        return RES_MALFORMED;
+    }
     if (t->table_count < needed) {
         log_write(LOG_RES, LOG_ERROR, "Shot %i - trail tables hold %i entries, the trail reaches %lli", t->subtype,
                   t->table_count, (long long)needed);
