@@ -4,6 +4,7 @@
 #include "world/shot.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include "effects/effect.h"
 #include "effects/effect_bubble.h"
@@ -38,8 +39,12 @@ bool quiet() {
     return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
 }
 
-int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
-int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
+// Positions can come from a save: the centre is taken in 64 bits and held to the 32-bit range.
+int32_t centre_of(int32_t pos, int32_t size) {
+    return int32_t(std::clamp<int64_t>(int64_t(pos) + size / 2, INT32_MIN, INT32_MAX));
+}
+int32_t centre_x(const GameObject *obj) { return centre_of(obj->x, obj->w); }
+int32_t centre_y(const GameObject *obj) { return centre_of(obj->y, obj->h); }
 
 bool gone(const GameObject *obj) { return !obj || (obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP | OBJ_STUB)); }
 
