@@ -1,6 +1,8 @@
 // STAND-IN calls of the sites into modules not merged yet; see the header.
 #include "world/site_pending.h"
 
+#include "game/newgame.h"
+
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -29,8 +31,5 @@ GameObject *site_pending_build_ship(Player *player, GameObject *design, GameObje
 }
 
 void site_pending_pilot_name(std::string *out) {
-    // The pilot-name deck itself, without the cycle initials the new-game helpers add.
-    Game *game = game_get();
-    const char *name = game && game->pilot_names ? shuffle_next(game->pilot_names) : nullptr;
-    *out = name ? name : "";
+    game_random_name(game_get(), out);
 }
