@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include "ai/agent_task.h"
+#include "ai/ai_encounter_accept.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -412,5 +413,6 @@ void ai_install_player_hooks() {
     hooks.prune = ai_prune_tasks;
     hooks.stop = ai_player_stop;
     hooks.clear_tasks = ai_player_clear_tasks;
+    hooks.accepts_encounter = ai_accept_encounter;
     player_set_ai_hooks(hooks);
 }
