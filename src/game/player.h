@@ -148,6 +148,8 @@ struct PlayerAiHooks {
     void    (*clear_tasks)(AiPlayer *ai) = nullptr;
     // The battle evaluation: 1 when the AI accepts the battle.
     int32_t (*accepts_encounter)(AiPlayer *ai, Player *player, Encounter *encounter) = nullptr;
+    // The strategic turn of a computer player, before each game day.
+    void    (*galaxy_command)(AiPlayer *ai, Player *player) = nullptr;
 };
 void                 player_set_ai_hooks(const PlayerAiHooks &hooks);
 const PlayerAiHooks &player_ai_hooks();
@@ -232,6 +234,8 @@ void    player_recompute_stats(Player *player);
 Result  player_link(Player *player);
 void    player_stop_ai(Player *player);
 bool    player_ai_accepts_encounter(Player *player, Encounter *encounter);
+// Runs the player's galaxy AI for one day (nothing without a galaxy AI or an installed AI).
+void    player_run_galaxy_ai(Player *player);
 void    player_transfer_statistics(Player *player, PlayerRecord *record);
 
 // ---- Research (research.cpp) ----

@@ -6,11 +6,14 @@
 
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
-#include "ai/ai_ship.h"
 #include "game/player_fixture.h"
 #include "world/fleet.h"
 
 namespace aitest {
+
+inline uint64_t galaxy_task(const Ship *s) { return ai_ship_word(s, AI_SHIP_GALAXY_TASK); }
+inline void set_galaxy_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, id); }
+inline void set_move_target(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_MOVE_TARGET, id); }
 
 class AiWorld : public playertest::PlayerWorld {
 protected:
