@@ -2,8 +2,10 @@
 #include "ai/ai_player.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include "ai/agent_task.h"
+#include "ai/ai_encounter_accept.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -12,6 +14,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "world/fleet.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -381,6 +384,24 @@ AgentTask *ai_get_task(AiPlayer *ai, uint64_t task_id) {
 
 int32_t ai_task_count(const AiPlayer *ai) { return ai && ai->tasks ? hash_map_count(ai->tasks) : 0; }
 
+// ---- The AI's words in a ship ----
+
+uint64_t ai_ship_word(const GameObject *obj, AiShipWord word) {
+    const Ship *ship = ship_of(obj);
+    if (!ship || word < 0 || word >= AI_SHIP_WORDS) return 0;
+    if (word < SHIP_AI_TASKS) return ship->ai_task_ids[word];
+    uint64_t value = 0;
+    std::memcpy(&value, ship->ai_scratch + size_t(word - SHIP_AI_TASKS) * sizeof value, sizeof value);
+    return value;
+}
+
+void ai_ship_set_word(GameObject *obj, AiShipWord word, uint64_t value) {
+    Ship *ship = ship_of(obj);
+    if (!ship || word < 0 || word >= AI_SHIP_WORDS) return;
+    if (word < SHIP_AI_TASKS) ship->ai_task_ids[word] = value;
+    else std::memcpy(ship->ai_scratch + size_t(word - SHIP_AI_TASKS) * sizeof value, &value, sizeof value);
+}
+
 // ---- The model's view ----
 
 namespace {
@@ -415,5 +436,6 @@ void ai_install_player_hooks() {
     hooks.prune = ai_prune_tasks;
     hooks.stop = ai_player_stop;
     hooks.clear_tasks = ai_player_clear_tasks;
+    hooks.accepts_encounter = ai_accept_encounter;
     player_set_ai_hooks(hooks);
 }
