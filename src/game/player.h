@@ -162,8 +162,6 @@ struct PlayerAiHooks {
     void    (*clear_tasks)(AiPlayer *ai) = nullptr;
     // The battle evaluation: 1 when the AI accepts the battle.
     int32_t (*accepts_encounter)(AiPlayer *ai, Player *player, Encounter *encounter) = nullptr;
-    // The strategic turn of a computer player, before each game day.
-    void    (*galaxy_command)(AiPlayer *ai, Player *player) = nullptr;
 };
 void                 player_set_ai_hooks(const PlayerAiHooks &hooks);
 const PlayerAiHooks &player_ai_hooks();
