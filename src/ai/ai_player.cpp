@@ -418,8 +418,31 @@ void ai_ship_set_word(GameObject *obj, AiShipWord word, uint64_t value) {
 
 // ---- The model's view ----
 
+namespace {
+
+AiPlayer *create_state(int32_t role, const PlayerRecord *record) {
+    AiPlayer *ai = nullptr;
+    switch (role) {
+    case AI_STATE_GALAXY: return ai_player_create_from_template(record);
+    case AI_STATE_COMMANDER: return ai_player_create_commander_from_template(record);
+    case AI_STATE_ARK_COMMANDER:
+        if ((ai = ai_player_create_commander())) ai_commander_preset_2(ai);
+        return ai;
+    case AI_STATE_SOL_COMMANDER:
+        if ((ai = ai_player_create_commander())) ai_commander_preset_1(ai);
+        return ai;
+    case AI_STATE_SOL_GALAXY:
+        if ((ai = ai_player_create())) ai_player_set_defaults(ai);
+        return ai;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
 void ai_install_player_hooks() {
-    PlayerAiHooks hooks;
+    PlayerAiHooks hooks = player_ai_hooks();   // keeps slots other AI modules filled
+    hooks.create = create_state;
     hooks.free = ai_player_free;
     hooks.save = ai_player_save;
     hooks.load = ai_player_load;
