@@ -66,6 +66,7 @@ constexpr uint32_t SHIP_FLAG_SHIELD_DISPLAY = 0x2;       // shields shown after 
 constexpr uint32_t SHIP_FLAG_DESIGN         = 0x4;       // a player's design
 constexpr uint32_t SHIP_FLAG_TEMPLATE       = 0x8;       // owns the per-frame tables
 constexpr uint32_t SHIP_FLAG_CONSTRUCTOR    = 0x10;      // carries a working starbase kit
+constexpr uint32_t SHIP_FLAG_ONE_OFF_DESIGN = 0x20;      // a design dropped once its ship is built
 constexpr uint32_t SHIP_FLAG_RETREATING     = 0x40;
 constexpr uint32_t SHIP_FLAG_RETREATED      = 0x80;
 constexpr uint32_t SHIP_FLAG_POD_ESCAPED    = 0x100;     // the pilot left in an escape pod
