@@ -1,5 +1,5 @@
-// Galaxy command: statistics, task upkeep, selection, the two assignment searches, production
-// and fleet moves.
+// Galaxy command: statistics, task upkeep, selection, production and fleet moves; the two
+// assignment searches live in ai_assign.
 #include "ai/ai_galaxy.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 #include "ai/agent_task.h"
+#include "ai/ai_assign.h"
 #include "ai/ai_design.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
@@ -15,7 +16,6 @@
 #include "platform/calendar.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
-#include "platform/random.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -29,10 +29,6 @@ namespace {
 // The AI's words in a ship, by name.
 uint64_t galaxy_task(const Ship *s) { return ai_ship_word(s, AI_SHIP_GALAXY_TASK); }
 void set_galaxy_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, id); }
-uint64_t defence_task(const Ship *s) { return ai_ship_word(s, AI_SHIP_DEFENCE_TASK); }
-void set_defence_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_DEFENCE_TASK, id); }
-uint64_t previous_task(const Ship *s) { return ai_ship_word(s, AI_SHIP_PREVIOUS_TASK); }
-void set_previous_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_PREVIOUS_TASK, id); }
 uint64_t move_target(const Ship *s) { return ai_ship_word(s, AI_SHIP_MOVE_TARGET); }
 bool locked(const Ship *s) { return (s->ship_flags & SHIP_FLAG_AI_LOCKED) != 0; }
 
@@ -40,9 +36,6 @@ constexpr int32_t FLEET_SNAPSHOT_MAX_AGE = 1440;   // minutes an enemy fleet sig
 constexpr int32_t CREW_SOURCE_MIN = 100;           // a starbase with more crew can spare some
 constexpr int32_t SECTOR_TEMPLATE_HOSTILE = 5;
 
-uint32_t draw() { return random_magnitude(random_u32()); }
-// Uniform in 0..n-1; no draw for a single choice.
-int32_t draw_index(int32_t n) { return n > 1 ? int32_t(draw() % uint32_t(n)) : 0; }
 
 void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *x = obj->x + obj->w / 2;
@@ -59,8 +52,6 @@ std::vector<AgentTask *> tasks_in_map_order(AiPlayer *ai) {
         if (task) out.push_back(task);
     return out;
 }
-
-Ship *ship_at(Player *player, int32_t i) { return ship_of(list_get(&player->objects, i)); }
 
 // Keeps track of which tasks exist, so "ensure" is one lookup.
 struct TaskIndex {
@@ -404,30 +395,6 @@ void production_loop(AiPlayer *ai, Player *player) {
     }
 }
 
-// ---- Search helpers ----
-
-int64_t search_total(AiPlayer *ai, const std::vector<AgentTask *> &tasks) {
-    int64_t total = 0;
-    for (AgentTask *t : tasks) {
-        total += t->priority;
-        if (t->needed >= 1 && t->assigned >= t->needed) {
-            const int64_t bonus = int64_t(ai->full_task_bonus) * t->priority / 100;
-            if (bonus >= 1) total += bonus;
-        }
-    }
-    return total;
-}
-
-void empty_assignees(const std::vector<AgentTask *> &tasks) {
-    for (AgentTask *t : tasks)
-        if (list_count(&t->assignees) > 0 || t->priority != 0 || t->assigned != 0) agent_task_clear_assignees(t);
-}
-
-int64_t penalty_for(const AiPlayer *ai, int64_t changed) {
-    const int64_t p = int64_t(ai->reassign_penalty) * changed * changed;
-    return p > 0 ? p : 0;
-}
-
 }  // namespace
 
 int32_t ai_officer_class(const Officer *o) {
@@ -437,199 +404,6 @@ int32_t ai_officer_class(const Officer *o) {
     const int32_t starbase = k[SKILL_SCIENCE] + 2 * k[SKILL_MINING] + k[SKILL_INSTRUCTION];
     if (starbase > std::max(combat, galaxy)) return AI_OFFICER_STARBASE;
     return galaxy > combat ? AI_OFFICER_GALAXY : AI_OFFICER_COMBAT;
-}
-
-int32_t ai_ship_search_passes(int32_t assignable) { return std::min(600 + 48 * assignable, 4096); }
-int32_t ai_defence_search_trials(int32_t defenders) { return std::min(10 * (defenders + 6), 512); }
-
-// The search reads the shortcut some versions take before comparing totals (applying the best
-// table outright when a ship that had a task has an empty best entry) as not taken: what is
-// applied is the best table when its total beats the starting total, else last turn's tasks.
-// A pass that ends early (every open task is full) leaves its remaining ships without a task.
-void ai_assign_ships(AiPlayer *ai, Player *player) {
-    const int32_t count = list_count(&player->objects);
-    if (count < 1) return;
-    std::vector<AgentTask *> all = tasks_in_map_order(ai);
-    empty_assignees(all);
-    for (int32_t i = 0; i < count; ++i) {
-        Ship *ship = ship_at(player, i);
-        if (!ship) continue;
-        if (AgentTask *t = ai_get_task(ai, galaxy_task(ship))) agent_task_add_assignee(t, ship);
-    }
-    for (AgentTask *t : all) agent_task_evaluate(t, ai, player, 1);
-    const int64_t start = search_total(ai, all);
-
-    if (int32_t(ai->best_assignment.size()) != count) ai->best_assignment.assign(size_t(count), 0);
-    if (int32_t(ai->ship_indices.size()) != count) ai->ship_indices.assign(size_t(count), 0);
-    std::vector<int32_t> assignable;
-    for (int32_t i = 0; i < count; ++i) {
-        Ship *ship = ship_at(player, i);
-        if (!ship) continue;
-        set_previous_task(ship, galaxy_task(ship));
-        const Fleet *fleet = fleet_of(world_find_object(ship->fleet_id));
-        if (ship->fleet_id != 0 && fleet && (fleet->fleet_flags & FLEET_RETREATED)) ship->ship_flags |= SHIP_FLAG_AI_LOCKED;
-        else ship->ship_flags &= ~SHIP_FLAG_AI_LOCKED;
-        if (!locked(ship)) assignable.push_back(i);
-    }
-    const int32_t n_assignable = int32_t(assignable.size());
-    log_write(LOG_AGENT, LOG_DEBUG3, "\"%s\" galaxy start utility %lli, assign ship count %i", player->name.c_str(),
-              (long long)start, n_assignable);
-
-    int64_t best_total = -1;
-    if (n_assignable > 0) {
-        const int32_t passes = ai_ship_search_passes(n_assignable);
-        for (int32_t pass = 1; pass <= passes; ++pass) {
-            if (pass == 1)
-                for (int32_t i = 0; i < count; ++i)
-                    if (Ship *ship = ship_at(player, i)) ai->best_assignment[size_t(i)] = galaxy_task(ship);
-            const int32_t keep = pass % 7 == 0 ? 0 : int32_t(draw() % 61) + 20;
-            empty_assignees(all);
-            list_reset(ai->open);
-            for (AgentTask *t : ai->selected->items) {
-                if (!t) break;
-                list_append(ai->open, t);
-            }
-            int32_t open_count = list_count(ai->open);
-            for (int32_t i : assignable) set_galaxy_task(ship_at(player, i), 0);
-            int32_t remaining = n_assignable;
-            for (int32_t k = 0; k < n_assignable; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];
-            int32_t kept = 0;
-            while (remaining > 0 && open_count > 0) {
-                const int32_t pick = draw_index(remaining);
-                const int32_t si = ai->ship_indices[size_t(pick)];
-                ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(remaining - 1)];
-                remaining -= 1;
-                Ship *ship = ship_at(player, si);
-                AgentTask *chosen = nullptr;
-                if (keep > 0 && int32_t(draw() % 100) + 1 <= keep) {
-                    AgentTask *held = ai_get_task(ai, ai->best_assignment[size_t(si)]);
-                    if (held && agent_task_ship_utility(held, ship) != 0 && (kept < n_assignable - 1 || remaining > 0)) {
-                        chosen = held;
-                        kept += 1;
-                    }
-                }
-                if (!chosen) {
-                    list_reset(ai->candidates);
-                    for (AgentTask *t : ai->open->items) {
-                        if (!t) break;
-                        if (agent_task_ship_utility(t, ship) != 0) list_append(ai->candidates, t);
-                    }
-                    const int32_t nc = list_count(ai->candidates);
-                    if (nc > 0) chosen = list_get(ai->candidates, draw_index(nc));
-                }
-                if (!chosen) {
-                    set_galaxy_task(ship, 0);
-                    continue;
-                }
-                set_galaxy_task(ship, chosen->id);
-                agent_task_add_assignee(chosen, ship);
-                agent_task_evaluate(chosen, ai, player, 1);
-                if (chosen->assigned >= chosen->needed) {
-                    list_remove_value(ai->open, chosen);
-                    open_count -= 1;
-                }
-            }
-            int64_t changed = 0;
-            for (int32_t i : assignable) {
-                const Ship *ship = ship_at(player, i);
-                const uint64_t now_id = galaxy_task(ship), before = previous_task(ship);
-                if (now_id != 0 && before != 0 && now_id != before) changed += 1;
-            }
-            const int64_t total = search_total(ai, all) - penalty_for(ai, changed);
-            if (total > best_total) {
-                best_total = total;
-                for (int32_t i = 0; i < count; ++i)
-                    if (Ship *ship = ship_at(player, i)) ai->best_assignment[size_t(i)] = galaxy_task(ship);
-            }
-        }
-    }
-    empty_assignees(all);
-    const bool apply_best = best_total >= 0 && best_total > start;
-    for (int32_t i = 0; i < count; ++i) {
-        Ship *ship = ship_at(player, i);
-        if (!ship) continue;
-        uint64_t id = 0;
-        if (!locked(ship)) id = apply_best ? ai->best_assignment[size_t(i)] : previous_task(ship);
-        set_galaxy_task(ship, id);
-        if (AgentTask *t = ai_get_task(ai, id)) agent_task_add_assignee(t, ship);
-    }
-    for (AgentTask *t : ai->selected->items) {
-        if (!t) break;
-        agent_task_evaluate(t, ai, player, 1);
-    }
-}
-
-void ai_assign_defence(AiPlayer *ai, Player *player) {
-    AgentTask *bases = nullptr;
-    for (AgentTask *t : tasks_in_map_order(ai))
-        if (t->type == TASK_DEFEND_BASES) {
-            bases = t;
-            break;
-        }
-    if (!bases || list_count(&bases->assignees) == 0 || list_count(ai->defence) == 0) return;
-    std::vector<AgentTask *> defence;
-    for (AgentTask *t : ai->defence->items) {
-        if (!t) break;
-        defence.push_back(t);
-    }
-    std::vector<Ship *> ships;
-    for (GameObject *obj : bases->assignees.items) {
-        if (!obj) break;
-        if (Ship *ship = ship_of(obj)) {
-            object_add_ref(ship);   // T's list is emptied below
-            ships.push_back(ship);
-        }
-    }
-    int64_t start = 0;
-    for (AgentTask *t : defence) {
-        agent_task_evaluate(t, ai, player, 1);
-        t->flags &= ~TASK_DEFENCE_ACTED;
-        start += t->priority;
-    }
-    std::vector<uint64_t> best(ships.size(), 0);
-    for (Ship *ship : ships)
-        if (!locked(ship)) set_previous_task(ship, defence_task(ship));
-    log_write(LOG_AGENT, LOG_DEBUG3, "\"%s\" starting defense utility %lli", player->name.c_str(), (long long)start);
-    int64_t best_total = -1;
-    const int32_t trials = ai_defence_search_trials(int32_t(ships.size()));
-    std::vector<AgentTask *> open;
-    for (int32_t trial = 0; trial < trials; ++trial) {
-        empty_assignees(defence);
-        open = defence;
-        for (Ship *ship : ships) {
-            if (open.empty()) break;
-            if (locked(ship)) continue;
-            std::vector<AgentTask *> candidates;
-            for (AgentTask *t : open)
-                if (agent_task_ship_utility(t, ship) != 0) candidates.push_back(t);
-            if (candidates.empty()) continue;
-            AgentTask *t = candidates[size_t(draw_index(int32_t(candidates.size())))];
-            set_defence_task(ship, t->id);
-            agent_task_add_assignee(t, ship);
-            agent_task_evaluate(t, ai, player, 1);
-            if (t->assigned >= t->needed) open.erase(std::find(open.begin(), open.end(), t));
-        }
-        int64_t total = 0, changed = 0;
-        for (AgentTask *t : defence) total += t->priority;
-        for (Ship *ship : ships)
-            if (!locked(ship) && defence_task(ship) != previous_task(ship)) changed += 1;
-        total -= penalty_for(ai, changed);
-        if (total > best_total) {
-            best_total = total;
-            for (size_t i = 0; i < ships.size(); ++i) best[i] = defence_task(ships[i]);
-        }
-    }
-    empty_assignees(defence);
-    const bool apply_best = best_total >= 0 && best_total > start;
-    for (size_t i = 0; i < ships.size(); ++i) {
-        Ship *ship = ships[i];
-        if (!apply_best && locked(ship)) continue;
-        const uint64_t id = apply_best ? best[i] : previous_task(ship);
-        set_defence_task(ship, id);
-        if (AgentTask *t = ai_get_task(ai, id); t && (t->flags & TASK_DEFENCE)) agent_task_add_assignee(t, ship);
-    }
-    for (AgentTask *t : defence) agent_task_evaluate(t, ai, player, 1);
-    for (Ship *ship : ships) object_release(ship);
 }
 
 void ai_execute_moves(AiPlayer *ai, Player *player) {
@@ -766,12 +540,4 @@ void ai_galaxy_command(AiPlayer *ai, Player *player) {
     production_loop(ai, player);
     ai_execute_moves(ai, player);
     sweep_finished(ai, player);
-}
-
-void ai_galaxy_turn(Game *game) {
-    if (!game || !game->players) return;
-    for (Player *player : game->players->items) {
-        if (!player) break;
-        if (player->galaxy_ai && !(player->flags & PLAYER_FLAG_ELIMINATED)) ai_galaxy_command(player->galaxy_ai, player);
-    }
 }

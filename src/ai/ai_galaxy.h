@@ -10,7 +10,6 @@
 #include <cstdint>
 
 struct AiPlayer;
-struct Game;
 struct Player;
 
 // Officer classes of the command's statistics and the pilot tasks.
@@ -19,13 +18,4 @@ struct Officer;
 int32_t ai_officer_class(const Officer *officer);
 
 void ai_galaxy_command(AiPlayer *ai, Player *player);
-void ai_assign_ships(AiPlayer *ai, Player *player);
-void ai_assign_defence(AiPlayer *ai, Player *player);
 void ai_execute_moves(AiPlayer *ai, Player *player);
-
-// The number of passes of the ship search and of trials of the defence search.
-int32_t ai_ship_search_passes(int32_t assignable);
-int32_t ai_defence_search_trials(int32_t defenders);
-
-// Every computer player's galaxy command, in player order (the players with a galaxy AI).
-void ai_galaxy_turn(Game *game);

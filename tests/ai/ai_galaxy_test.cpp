@@ -1,5 +1,5 @@
-// The galaxy command on a real galaxy: which tasks a turn keeps, the ship assignment search's
-// invariants, the fleet moves, and the AI's own ship designs.
+// The galaxy command on a real galaxy: which tasks a turn keeps, the fleet moves, and the AI's
+// own ship designs.
 #include <algorithm>
 #include <set>
 #include "ai/ai_design.h"
@@ -12,24 +12,7 @@
 namespace {
 
 using aitest::AiWorld;
-using aitest::galaxy_task;
-using aitest::set_galaxy_task;
 using aitest::set_move_target;
-
-// ---- Search sizes ----
-
-TEST(AiSearchSize, PassesAndTrialsGrowWithTheShipsUpToTheirCaps) {
-    struct Row {
-        int32_t ships, passes, trials;
-    } rows[] = {
-        {1, 648, 70}, {10, 1080, 160}, {45, 2760, 510}, {46, 2808, 512}, {72, 4056, 512}, {73, 4096, 512},
-        {500, 4096, 512},
-    };
-    for (const Row &r : rows) {
-        EXPECT_EQ(ai_ship_search_passes(r.ships), r.passes) << r.ships;
-        EXPECT_EQ(ai_defence_search_trials(r.ships), r.trials) << r.ships;
-    }
-}
 
 // ---- The command's task upkeep ----
 
@@ -145,88 +128,6 @@ TEST_F(GalaxyCommand, AnEnemyFleetIsChasedOnlyWhileItsSightingIsADayOld) {
         EXPECT_EQ(ai_find_task(ai, TASK_ATTACK_FLEET, 0, fleet->id, AI_MATCH_TYPE | AI_MATCH_TARGET) != nullptr, chased)
             << "sighted " << age << " minutes ago";
     }
-}
-
-// ---- The ship assignment search ----
-
-// A task type whose worth is plain: 100 per task, one ship fills it, every ship serves it.
-void plain_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
-    *utility = 100;
-    *assigned = agent_task_assignee_count(task);
-    *needed = 1;
-}
-int32_t any_ship(AgentTask *, GameObject *) { return 1; }
-
-class ShipSearch : public AiWorld {
-protected:
-    AgentTaskType saved;
-    std::vector<Ship *> ships;
-
-    void SetUp() override {
-        AiWorld::SetUp();
-        AgentTaskType plain = *agent_task_type(TASK_EXPLORE_SECTOR);
-        plain.evaluate = plain_evaluate;
-        plain.ship_utility = any_ship;
-        saved = agent_task_type_swap(TASK_EXPLORE_SECTOR, plain);
-    }
-    void TearDown() override {
-        agent_task_type_swap(TASK_EXPLORE_SECTOR, saved);
-        AiWorld::TearDown();
-    }
-    Ship *ship(uint64_t task_id) {
-        Ship *s = new_ship();
-        object_assign_id(s);
-        player_add_object(me, s);
-        set_galaxy_task(s, task_id);
-        ships.push_back(s);
-        return s;
-    }
-    AgentTask *selected() {
-        AgentTask *t = task(TASK_EXPLORE_SECTOR, 0, 0);
-        list_append(ai->selected, t);
-        return t;
-    }
-};
-
-TEST_F(ShipSearch, LastTurnsTasksStayWhenNoPassBeatsThem) {
-    AgentTask *a = selected(), *b = selected();
-    Ship *one = ship(a->id), *two = ship(b->id);
-    ai->full_task_bonus = 25;
-    ai_assign_ships(ai, me);
-    EXPECT_EQ(galaxy_task(one), a->id) << "a swap is worth the same and is not taken";
-    EXPECT_EQ(galaxy_task(two), b->id);
-    EXPECT_EQ(agent_task_assignee_count(a), 1);
-    EXPECT_EQ(agent_task_assignee_count(b), 1);
-}
-
-TEST_F(ShipSearch, ABetterAssignmentIsAppliedAndLockedShipsGetNothing) {
-    AgentTask *a = selected(), *b = selected();
-    Ship *one = ship(0), *two = ship(0), *held = ship(a->id);
-    Fleet *retreated = fleet_create();
-    ASSERT_NE(retreated, nullptr);
-    object_set_owner_id(retreated, me->id);
-    fleet_mark_retreated(retreated);
-    map_place_object(game->galaxy_map, retreated, 300, 300, 1);
-    map_add_pending_objects(game->galaxy_map);
-    ship_set_fleet(held, retreated);
-    ai_assign_ships(ai, me);
-    EXPECT_TRUE(held->ship_flags & SHIP_FLAG_AI_LOCKED);
-    EXPECT_EQ(galaxy_task(held), 0u);
-    EXPECT_EQ(agent_task_find_assignee(a, held->id), nullptr);
-    const std::set<uint64_t> got{galaxy_task(one), galaxy_task(two)};
-    EXPECT_EQ(got, (std::set<uint64_t>{a->id, b->id})) << "one ship for each task";
-    EXPECT_EQ(a->assigned, 1);
-    EXPECT_EQ(b->assigned, 1);
-}
-
-TEST_F(ShipSearch, ShipsBeyondTheOpenTasksGoWithoutATask) {
-    AgentTask *a = selected();
-    Ship *one = ship(0), *two = ship(0), *three = ship(0);
-    ai_assign_ships(ai, me);
-    int32_t on_a = 0;
-    for (Ship *s : {one, two, three}) on_a += galaxy_task(s) == a->id ? 1 : 0;
-    EXPECT_EQ(on_a, 1);
-    EXPECT_EQ(agent_task_assignee_count(a), 1);
 }
 
 // ---- Fleet moves ----
