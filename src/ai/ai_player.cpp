@@ -386,12 +386,26 @@ int32_t ai_task_count(const AiPlayer *ai) { return ai && ai->tasks ? hash_map_co
 
 // ---- The AI's words in a ship ----
 
+namespace {
+
+// Byte offsets in the ship's scratch: the searches' previous task id, the move target, the
+// previous combat task id, each a native u64.
+size_t scratch_offset(AiShipWord word) {
+    switch (word) {
+    case AI_SHIP_PREVIOUS_TASK: return 0;
+    case AI_SHIP_MOVE_TARGET: return 8;
+    default: return 16;
+    }
+}
+
+}  // namespace
+
 uint64_t ai_ship_word(const GameObject *obj, AiShipWord word) {
     const Ship *ship = ship_of(obj);
     if (!ship || word < 0 || word >= AI_SHIP_WORDS) return 0;
     if (word < SHIP_AI_TASKS) return ship->ai_task_ids[word];
     uint64_t value = 0;
-    std::memcpy(&value, ship->ai_scratch + size_t(word - SHIP_AI_TASKS) * sizeof value, sizeof value);
+    std::memcpy(&value, ship->ai_scratch + scratch_offset(word), sizeof value);
     return value;
 }
 
@@ -399,7 +413,7 @@ void ai_ship_set_word(GameObject *obj, AiShipWord word, uint64_t value) {
     Ship *ship = ship_of(obj);
     if (!ship || word < 0 || word >= AI_SHIP_WORDS) return;
     if (word < SHIP_AI_TASKS) ship->ai_task_ids[word] = value;
-    else std::memcpy(ship->ai_scratch + size_t(word - SHIP_AI_TASKS) * sizeof value, &value, sizeof value);
+    else std::memcpy(ship->ai_scratch + scratch_offset(word), &value, sizeof value);
 }
 
 // ---- The model's view ----

@@ -363,7 +363,7 @@ void   ship_reset_state(GameObject *obj);
 void   ship_galaxy_turn(GameObject *obj);
 void   ship_advance_clock(GameObject *obj, int32_t minutes);   // network hacking and survey
 Result ship_plan(GameObject *obj);                             // the owner's combat AI plans
-Result ship_act(GameObject *obj);                              // ... and carries the plan out
+Result ship_act(GameObject *obj);                              // ... and carries it out (no AI: ends the turn)
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
 

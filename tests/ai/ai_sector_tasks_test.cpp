@@ -6,6 +6,7 @@
 #include "ai/ai_sector_tasks.h"
 #include "ai_task_fixture.h"
 #include "platform/buffer.h"
+#include "world/world_hooks.h"
 
 namespace {
 
@@ -347,6 +348,23 @@ TEST_F(SectorTasks, TheTargetIsHeldLinkedAgainAfterALoadAndReportedWhenMissing) 
     EXPECT_EQ(lost->flags, 0u) << "a target that cannot be found sets no flags";
     EXPECT_TRUE(agent_task_check_done(lost, ai, me));
     agent_task_free(lost);
+}
+
+// The AI's six words in a ship keep apart; a save keeps the three task ids and drops the scratch.
+TEST_F(SectorTasks, TheAisWordsInAShipKeepApartAndOnlyTheTaskIdsAreSaved) {
+    Ship *s = ship_in(sector_centred(ME, 100, 100), me);
+    for (int32_t w = 0; w < AI_SHIP_WORDS; ++w) ai_ship_set_word(s, AiShipWord(w), 0x1111111111111111ull * uint64_t(w + 1));
+    for (int32_t w = 0; w < AI_SHIP_WORDS; ++w)
+        EXPECT_EQ(ai_ship_word(s, AiShipWord(w)), 0x1111111111111111ull * uint64_t(w + 1)) << w;
+    EXPECT_EQ(ai_ship_word(world_find_object(s->sector_id), AI_SHIP_GALAXY_TASK), 0u) << "a sector has no AI words";
+    Buffer buf;
+    ASSERT_EQ(object_write(s, &buf), RES_OK);
+    GameObject *back = nullptr;
+    ASSERT_EQ(object_read(&back, &buf), RES_OK);
+    for (int32_t w = 0; w < AI_SHIP_WORDS; ++w)
+        EXPECT_EQ(ai_ship_word(back, AiShipWord(w)), w < 3 ? 0x1111111111111111ull * uint64_t(w + 1) : 0u) << w;
+    object_add_ref(back);
+    object_release(back);
 }
 
 }  // namespace
