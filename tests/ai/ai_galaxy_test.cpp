@@ -246,4 +246,51 @@ TEST_F(AiDesigns, OnlyAnActiveAiKeepsAConstructorAndAHackingGrid) {
     EXPECT_EQ(player_design_count(me), 2) << "kept, not made again";
 }
 
+TEST_F(AiDesigns, ABetterCatalogSystemIsRefittedExceptIntoADesignUnderConstruction) {
+    Sector *home = own_base(400, 400, 800);
+    Site *yard = add_site(home, SITE_SHIPYARD, me->id);
+    sector_refresh_sites(home);
+    player_add_hull(me, 3);
+    ai->template_weights[3] = 100;
+    ai->weapon_first_chance = 100;
+    ai->design_target = 2;
+    ai->design_lifetime_min = ai->design_lifetime_max = 28;
+    give(AI_SYSTEM_ENGINE);
+    give(AI_SYSTEM_WEAPON);
+    ai_update_ship_designs(ai, me);
+    ASSERT_EQ(player_design_count(me), 2);
+    Ship *idle = ship_of(player_get_design_at(me, 0));
+    Ship *built = ship_of(player_get_design_at(me, 1));
+    idle->ai_word = 0;   // a design that is never retired
+    me->credits = 1000000;
+    ASSERT_EQ(site_start_production(yard, 0, built->id), RES_OK);
+    ASSERT_TRUE(player_is_building_design(me, built->id));
+    // Research brings a better weapon.
+    System *catalog_weapon = player_best_system(me, AI_SYSTEM_WEAPON);
+    const int32_t old_grade = ai_system_grade(catalog_weapon);
+    if (catalog_weapon->flags & SYSTEM_FLAG_SUBTYPES) give(AI_SYSTEM_WEAPON, catalog_weapon->subtype + 1);
+    else catalog_weapon->value += 10;
+    const int32_t new_grade = ai_system_grade(player_best_system(me, AI_SYSTEM_WEAPON));
+    ASSERT_GT(new_grade, old_grade);
+    ai->design_target = 0;
+    advance_days(40);              // past both lifetimes
+    ai_update_ship_designs(ai, me);
+    ASSERT_EQ(player_get_design(me, idle->id), idle);
+    ASSERT_EQ(player_get_design(me, built->id), built) << "a design being built outlives its lifetime";
+    int32_t refitted = 0;
+    for (int32_t i = 0; i < idle->crit_count; ++i)
+        if (const System *s = idle->crits[i].system; s && s->type == AI_SYSTEM_WEAPON) {
+            EXPECT_EQ(ai_system_grade(s), new_grade);
+            ++refitted;
+        }
+    EXPECT_GE(refitted, 1) << "the idle design carries the better weapon";
+    for (int32_t i = 0; i < built->crit_count; ++i)
+        if (const System *s = built->crits[i].system; s && s->type == AI_SYSTEM_WEAPON) {
+            EXPECT_EQ(ai_system_grade(s), old_grade) << "and keeps its systems";
+        }
+    site_stop_production(yard);
+    ai_update_ship_designs(ai, me);
+    EXPECT_EQ(player_get_design(me, built->id), nullptr) << "retired once the yard lets go of it";
+}
+
 }  // namespace
