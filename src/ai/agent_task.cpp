@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <new>
+#include "ai/ai_combat.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
@@ -37,6 +39,8 @@ int32_t data_size() { return int32_t(sizeof(AgentTaskData)); }
 void data_free(AgentTask *task) {
     AgentTaskData *data = static_cast<AgentTaskData *>(task);
     if (data->target) object_release(data->target);
+    if (data->sector) object_release(data->sector);
+    if (data->officer) officer_release(data->officer);
     delete data;
 }
 
@@ -79,6 +83,7 @@ void type_init(AgentTaskType *t) {
         t->write_extra = write_nothing;
         t->read_extra = read_nothing;
     }
+    ai_combat_task_type_fill(N, t);
 }
 
 using TypeInitFn = void(AgentTaskType *t);

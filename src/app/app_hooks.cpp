@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ai/ai_combat.h"
 #include "ai/ai_player.h"
 #include "app/app_modes.h"
 #include "effects/effect.h"
@@ -22,6 +23,7 @@
 #include "world/object_map.h"
 #include "world/object_views.h"
 #include "world/toolkit_views.h"
+#include "world/world_hooks.h"
 
 EffectWorldHooks app_effect_world_hooks() {
     return EffectWorldHooks{
@@ -93,5 +95,9 @@ void app_install_hooks() {
     transfer_slider_set_hooks(app_transfer_slider_hooks());
     minimap_panel_set_hooks(app_minimap_panel_hooks());
     ai_install_player_hooks();
+    WorldHooks world = world_hooks();
+    world.ai_plan_ship = ai_plan_ship;
+    world.ai_act_ship = ai_act_ship;
+    world_set_hooks(world);
     player_name_label_set_hooks(app_player_name_hooks());
 }
