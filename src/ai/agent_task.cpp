@@ -5,6 +5,8 @@
 #include <new>
 #include "ai/ai_combat.h"
 #include "ai/ai_player.h"
+#include "ai/ai_sector_tasks.h"
+#include "ai/ai_strike_tasks.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -83,6 +85,8 @@ void type_init(AgentTaskType *t) {
         t->write_extra = write_nothing;
         t->read_extra = read_nothing;
     }
+    ai_sector_task_type_init(N, t);
+    ai_strike_task_type_init(N, t);
     ai_combat_task_type_fill(N, t);
 }
 

@@ -40,6 +40,11 @@ ObjectMap *combat_map_of(const Ship *ship) {
     return game ? game->combat_map : nullptr;
 }
 
+uint64_t task_of(const Ship *s) { return ai_ship_word(s, AI_SHIP_COMBAT_TASK); }
+void set_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_COMBAT_TASK, id); }
+uint64_t previous_of(const Ship *s) { return ai_ship_word(s, AI_SHIP_PREVIOUS_COMBAT_TASK); }
+void set_previous(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_PREVIOUS_COMBAT_TASK, id); }
+
 template <class F>
 void each_task(AiPlayer *ai, F &&f) {
     if (!ai->tasks) return;
@@ -74,7 +79,7 @@ void sweep_tasks(AiPlayer *ai, Player *player) {
         });
         if (!done) return;
         for (Ship *s : listed_ships(ai))
-            if (s->ai_combat_task_id == done->id) s->ai_combat_task_id = 0;
+            if (task_of(s) == done->id) set_task(s, 0);
         for (List<AgentTask> *list : {ai->listed, ai->selected, ai->open, ai->candidates})
             if (list) list_remove_value(list, done);
         const uint64_t id = done->id;
@@ -103,7 +108,7 @@ void clear_all_assignees(AiPlayer *ai) {
 }
 
 void join_task(AiPlayer *ai, Ship *ship) {
-    if (AgentTask *task = ai_get_task(ai, ship->ai_combat_task_id)) agent_task_add_assignee(task, ship);
+    if (AgentTask *task = ai_get_task(ai, task_of(ship))) agent_task_add_assignee(task, ship);
 }
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
@@ -111,7 +116,7 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
                         int32_t pass) {
     const int32_t count = int32_t(ships.size());
     if (pass == 1)
-        for (int32_t i = 0; i < count; ++i) ai->best_assignment[size_t(i)] = ships[size_t(i)]->ai_combat_task_id;
+        for (int32_t i = 0; i < count; ++i) ai->best_assignment[size_t(i)] = task_of(ships[size_t(i)]);
     const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(random_magnitude(combat_random()) % 61) + 20;
     clear_all_assignees(ai);
     std::vector<AgentTask *> open;
@@ -143,10 +148,10 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
             if (!candidates.empty()) chosen = candidates[draw_below(uint32_t(candidates.size()))];
         }
         if (!chosen) {
-            ship->ai_combat_task_id = 0;
+            set_task(ship, 0);
             continue;
         }
-        ship->ai_combat_task_id = chosen->id;
+        set_task(ship, chosen->id);
         agent_task_add_assignee(chosen, ship);
         agent_task_evaluate(chosen, ai, player, 1);
         if (chosen->assigned >= chosen->needed) {
@@ -155,10 +160,10 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
         }
     }
     // Ships the pass never reached (every task at its need) are left without a task.
-    for (int32_t i = 0; i < remaining; ++i) ships[size_t(ai->ship_indices[size_t(i)])]->ai_combat_task_id = 0;
+    for (int32_t i = 0; i < remaining; ++i) set_task(ships[size_t(ai->ship_indices[size_t(i)])], 0);
     int64_t changes = 0;
     for (Ship *s : ships)
-        if (s->ai_prev_combat_task_id != 0 && s->ai_combat_task_id != s->ai_prev_combat_task_id)
+        if (previous_of(s) != 0 && task_of(s) != previous_of(s))
             changes += s == actor ? ACTOR_CHANGE_WEIGHT : 1;
     int64_t total = total_priority(ai);
     const int64_t penalty = int64_t(ai->reassign_penalty) * changes * changes;
@@ -323,7 +328,7 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
         ai->flags &= ~AI_FLAG_NEW_ENCOUNTER;
     }
     ai_combat_assign(ai, player, ship);
-    if (AgentTask *task = ai_get_task(ai, ship->ai_combat_task_id)) ai_combat_plan_task(ai, ship, task);
+    if (AgentTask *task = ai_get_task(ai, task_of(ship))) ai_combat_plan_task(ai, ship, task);
 }
 
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
@@ -332,7 +337,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (ai_task_count(ai) == 0) return;
     const int32_t start = (ai->flags & AI_FLAG_NEW_ENCOUNTER) ? 0 : total_priority(ai);
     const std::vector<Ship *> ships = listed_ships(ai);
-    for (Ship *s : ships) s->ai_prev_combat_task_id = s->ai_combat_task_id;
+    for (Ship *s : ships) set_previous(s, task_of(s));
     log_write(LOG_AGENT, 7, "\"%s\" command ship #%llu \"%s\" combat start utility %i", player->name.c_str(),
               actor ? (unsigned long long)actor->id : 0ull, actor ? object_get_name(actor) : "", start);
     const size_t count = ships.size();
@@ -353,14 +358,14 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
             const int32_t total = assignment_pass(ai, player, ships, actor, pass);
             if (total > best) {
                 best = total;
-                for (size_t i = 0; i < count; ++i) ai->best_assignment[i] = ships[i]->ai_combat_task_id;
+                for (size_t i = 0; i < count; ++i) ai->best_assignment[i] = task_of(ships[i]);
             }
         }
     }
     clear_all_assignees(ai);
     if (!resized && (best < 0 || best <= start)) {
         for (Ship *s : ships) {
-            s->ai_combat_task_id = s->ai_prev_combat_task_id;
+            set_task(s, previous_of(s));
             join_task(ai, s);
         }
         evaluate_all(ai, player, 1);
@@ -368,8 +373,8 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     }
     for (size_t i = 0; i < count; ++i) {
         Ship *s = ships[i];
-        s->ai_combat_task_id = ai->best_assignment[i];
-        if (s == actor && s->ai_combat_task_id != s->ai_prev_combat_task_id) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
+        set_task(s, ai->best_assignment[i]);
+        if (s == actor && task_of(s) != previous_of(s)) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
         join_task(ai, s);
     }
     evaluate_all(ai, player, 1);
@@ -410,7 +415,7 @@ void ai_combat_command(AiPlayer *ai, Player *player, Ship *ship) {
         end_turn(ship);
         return;
     }
-    if (!ai_get_task(ai, ship->ai_combat_task_id)) {
+    if (!ai_get_task(ai, task_of(ship))) {
         end_turn(ship);
         return;
     }

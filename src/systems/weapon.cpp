@@ -175,6 +175,20 @@ BeamEffect *weapon_fire_beam(Ship *ship, GameObject *target, int32_t style, int3
     return beam;
 }
 
+void weapon_fire_rolled_beam(System *system, Ship *ship, GameObject *target, int32_t style, int32_t from_x,
+                             int32_t from_y, int32_t damage_kind, int32_t delay) {
+    const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
+    if (!system_resolve_at_once()) {
+        (void)weapon_fire_beam(ship, target, style, from_x, from_y, damage, damage_kind, delay);
+        return;
+    }
+    if (damage > 0 && target) {
+        int32_t px = 0, py = 0;
+        weapon_impact_point(target, from_x, from_y, &px, &py);
+        (void)object_apply_damage(target, ship, damage, px, py, damage_kind);
+    }
+}
+
 void weapon_template_damage(int32_t shot_template, int32_t *low, int32_t *high) {
     const Shot *t = shot_of(factory_get_template(OBJECT_SHOT, shot_template));
     *low = t ? t->damage_min : 0;

@@ -53,6 +53,10 @@ void    weapon_action_line(ObjectMap *map, int32_t x1, int32_t y1, int32_t x2, i
 // arrival applies it with the damage kind. `delay` ms before it starts.
 BeamEffect *weapon_fire_beam(Ship *ship, GameObject *target, int32_t style, int32_t from_x, int32_t from_y,
                              int32_t damage, int32_t damage_kind, int32_t delay);
+// One beam with its own hit roll: fired as above, or, when combat resolves at once, its damage applied
+// straight to the target's impact point.
+void    weapon_fire_rolled_beam(System *system, Ship *ship, GameObject *target, int32_t style, int32_t from_x,
+                                int32_t from_y, int32_t damage_kind, int32_t delay);
 // A template's low and high damage (0 when the shot factory has no such template).
 void    weapon_template_damage(int32_t shot_template, int32_t *low, int32_t *high);
 
@@ -96,9 +100,11 @@ void    missile_rows(System *system, List<SystemRow> *rows, int32_t mode);
 Result  missile_action(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,
                        int32_t *enabled, Result *state);
 
-// The beam weapon's estimate, shared with the heavy beam (`heavy` selects its own range rules).
+// The beam weapon's estimate and firing, shared with the heavy beam (`heavy` selects its own range
+// rules; the heavy beam fires its own style and damage kind).
 int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int32_t from_y, GameObject *target,
-                             bool roll, int32_t *damage, bool heavy);
+                             bool roll, int32_t *damage, int32_t *effect, bool heavy);
+Result  beam_fire_from_mount(System *system, Ship *ship, GameObject *target, int32_t style, int32_t damage_kind);
 void    beam_rows(System *system, List<SystemRow> *rows, int32_t mode);
 void    beam_detail_rows(System *system, List<SystemRow> *rows, int32_t mode);
 Result  beam_action(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,

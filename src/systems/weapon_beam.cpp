@@ -33,24 +33,11 @@ const Band &band(int32_t d) {
 
 int32_t beam_estimate(System *system, Ship *shooter, int32_t from_x, int32_t from_y, int32_t, GameObject *target,
                       bool roll, int32_t *damage, int32_t *effect) {
-    if (effect) *effect = 0;
-    return beam_estimate_common(system, shooter, from_x, from_y, target, roll, damage, false);
+    return beam_estimate_common(system, shooter, from_x, from_y, target, roll, damage, effect, false);
 }
 
 Result beam_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
-    int32_t mx = 0, my = 0;
-    weapon_mount_point(system, ship, &mx, &my);
-    const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (system_resolve_at_once()) {
-        if (damage > 0 && target) {
-            int32_t px = 0, py = 0;
-            weapon_impact_point(target, mx, my, &px, &py);
-            (void)object_apply_damage(target, ship, damage, px, py, 0);
-        }
-        return RES_OK;
-    }
-    (void)weapon_fire_beam(ship, target, BEAM_STYLE, mx, my, damage, 0, 0);
-    return RES_OK;
+    return beam_fire_from_mount(system, ship, target, BEAM_STYLE, 0);
 }
 
 }  // namespace
@@ -60,8 +47,16 @@ Result beam_action(System *system, int32_t index, std::string *label, int32_t *i
     return weapon_action(system, index, label, icon, ap_cost, enabled, state, "Fire");
 }
 
+Result beam_fire_from_mount(System *system, Ship *ship, GameObject *target, int32_t style, int32_t damage_kind) {
+    int32_t mx = 0, my = 0;
+    weapon_mount_point(system, ship, &mx, &my);
+    weapon_fire_rolled_beam(system, ship, target, style, mx, my, damage_kind, 0);
+    return RES_OK;
+}
+
 int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int32_t from_y, GameObject *target,
-                             bool roll, int32_t *damage, bool heavy) {
+                             bool roll, int32_t *damage, int32_t *effect, bool heavy) {
+    if (effect) *effect = 0;
     const int32_t base = weapon_beam_value(system);
     int32_t dmg = roll ? system_random_between(base, base + DAMAGE_SPAN) : base + DAMAGE_SPAN / 2;
     if (!target) {

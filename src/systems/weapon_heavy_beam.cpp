@@ -11,24 +11,11 @@ constexpr int32_t BEAM_STYLE = 3;
 
 int32_t heavy_estimate(System *system, Ship *shooter, int32_t from_x, int32_t from_y, int32_t, GameObject *target,
                        bool roll, int32_t *damage, int32_t *effect) {
-    if (effect) *effect = 0;
-    return beam_estimate_common(system, shooter, from_x, from_y, target, roll, damage, true);
+    return beam_estimate_common(system, shooter, from_x, from_y, target, roll, damage, effect, true);
 }
 
 Result heavy_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
-    int32_t mx = 0, my = 0;
-    weapon_mount_point(system, ship, &mx, &my);
-    const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-    if (system_resolve_at_once()) {
-        if (damage > 0 && target) {
-            int32_t px = 0, py = 0;
-            weapon_impact_point(target, mx, my, &px, &py);
-            (void)object_apply_damage(target, ship, damage, px, py, DAMAGE_PASS_SHIELD);
-        }
-        return RES_OK;
-    }
-    (void)weapon_fire_beam(ship, target, BEAM_STYLE, mx, my, damage, DAMAGE_PASS_SHIELD, 0);
-    return RES_OK;
+    return beam_fire_from_mount(system, ship, target, BEAM_STYLE, DAMAGE_PASS_SHIELD);
 }
 
 }  // namespace

@@ -48,7 +48,6 @@ int32_t scatter() { return int32_t(random_magnitude(system_random()) % uint32_t(
 Result triple_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
     int32_t mx = 0, my = 0;
     weapon_mount_point(system, ship, &mx, &my);
-    const bool silent = system_resolve_at_once();
     struct Beam {
         int32_t style, from_x, from_y, delay;
     };
@@ -59,18 +58,8 @@ Result triple_activate(System *system, Ship *ship, GameObject *target, int32_t, 
         beams[i].delay = (i == 1 ? SECOND_DELAY : THIRD_DELAY) +
                          int32_t(random_magnitude(system_random()) % uint32_t(DELAY_SPREAD + 1));
     }
-    for (const Beam &b : beams) {
-        const int32_t damage = weapon_fire_roll(system, ship, target, nullptr);
-        if (silent) {
-            if (damage > 0 && target) {
-                int32_t px = 0, py = 0;
-                weapon_impact_point(target, b.from_x, b.from_y, &px, &py);
-                (void)object_apply_damage(target, ship, damage, px, py, DAMAGE_ANTI_SHIELD);
-            }
-            continue;
-        }
-        (void)weapon_fire_beam(ship, target, b.style, b.from_x, b.from_y, damage, DAMAGE_ANTI_SHIELD, b.delay);
-    }
+    for (const Beam &b : beams)
+        weapon_fire_rolled_beam(system, ship, target, b.style, b.from_x, b.from_y, DAMAGE_ANTI_SHIELD, b.delay);
     return RES_OK;
 }
 

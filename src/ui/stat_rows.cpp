@@ -11,14 +11,59 @@
 
 namespace {
 
-void free_system_row(SystemRow *row) {
+// Both record kinds (SystemRow, IconRow) own their icon until a layout places it.
+template <typename Row>
+void free_record(Row *row) {
     if (row->icon && row->icon->refcount <= 0) control_destroy(row->icon);   // never placed
     delete row;
 }
 
-void free_icon_row(IconRow *row) {
-    if (row->icon && row->icon->refcount <= 0) control_destroy(row->icon);
-    delete row;
+template <typename Row>
+List<Row> *record_list_create() {
+    List<Row> *rows = list_create<Row>();
+    if (rows) list_set_free_fn(rows, free_record<Row>);
+    return rows;
+}
+
+// A new record filled by `fill` at the end of the list; null, with nothing appended and the icon
+// still the caller's, when memory runs out.
+template <typename Row, typename Fill>
+Row *record_append(List<Row> *rows, Fill fill) {
+    if (!rows) return nullptr;
+    if (!rows->free_fn) list_set_free_fn(rows, free_record<Row>);
+    Row *row = new (std::nothrow) Row{};
+    if (!row) return nullptr;
+    try {
+        fill(row);
+    } catch (const std::bad_alloc &) {
+        delete row;
+        return nullptr;
+    }
+    if (list_append(rows, row) < 0) {
+        delete row;
+        return nullptr;
+    }
+    return row;
+}
+
+// The panel a layout fills; null, with the records freed, when `panel` is not a panel.
+template <typename Row>
+Panel *layout_target(Control *panel, List<Row> *rows) {
+    Panel *p = panel_of(panel);
+    if (!p) {
+        list_free(rows);
+        return nullptr;
+    }
+    panel_remove_children(panel);
+    return p;
+}
+
+template <typename Row, typename Layout>
+Control *create_laid_out(List<Row> *rows, Layout layout) {
+    Control *panel = panel_create_empty();
+    if (panel) layout(panel);
+    else list_free(rows);
+    return panel;
 }
 
 void release_row(Control *row) { control_release(row); }
@@ -49,41 +94,21 @@ void centre_y(Control *c, int h) {
 
 }  // namespace
 
-List<SystemRow> *ui_stat_rows_list_create() {
-    List<SystemRow> *rows = list_create<SystemRow>();
-    if (rows) list_set_free_fn(rows, free_system_row);
-    return rows;
-}
+List<SystemRow> *ui_stat_rows_list_create() { return record_list_create<SystemRow>(); }
 
 SystemRow *ui_stat_rows_add_row(List<SystemRow> *rows, Control *icon, const char *label, const char *value,
                                 int highlight) {
-    if (!rows) return nullptr;
-    if (!rows->free_fn) list_set_free_fn(rows, free_system_row);
-    SystemRow *row = new (std::nothrow) SystemRow{};
-    if (!row) return nullptr;
-    try {
+    return record_append(rows, [&](SystemRow *row) {
         row->label = label ? label : "";
         row->value = value ? value : "";
-    } catch (const std::bad_alloc &) {
-        delete row;
-        return nullptr;
-    }
-    row->icon = icon;
-    row->highlight = highlight;
-    if (list_append(rows, row) < 0) {
-        delete row;
-        return nullptr;
-    }
-    return row;
+        row->icon = icon;
+        row->highlight = highlight;
+    });
 }
 
 void ui_stat_rows_layout(Control *panel, List<SystemRow> *rows, int options) {
-    Panel *p = panel_of(panel);
-    if (!p) {
-        list_free(rows);
-        return;
-    }
-    panel_remove_children(panel);
+    Panel *p = layout_target(panel, rows);
+    if (!p) return;
     p->flags &= ~PANEL_PLAIN_MASK;
     List<Control> *panels = new_row_state(panel);
     int y = 0, widest_icon = 0, label_right = 0, widest_value = 0;
@@ -165,10 +190,7 @@ void ui_stat_rows_layout(Control *panel, List<SystemRow> *rows, int options) {
 }
 
 Control *ui_stat_rows_create(List<SystemRow> *rows, int options) {
-    Control *panel = panel_create_empty();
-    if (panel) ui_stat_rows_layout(panel, rows, options);
-    else list_free(rows);
-    return panel;
+    return create_laid_out(rows, [&](Control *panel) { ui_stat_rows_layout(panel, rows, options); });
 }
 
 Control *ui_stat_rows_row(Control *table, int index) {
@@ -202,39 +224,19 @@ void ui_stat_rows_fade_out(Control *table, int ms) {
     table->layer = -4;
 }
 
-List<IconRow> *icon_rows_list_create() {
-    List<IconRow> *rows = list_create<IconRow>();
-    if (rows) list_set_free_fn(rows, free_icon_row);
-    return rows;
-}
+List<IconRow> *icon_rows_list_create() { return record_list_create<IconRow>(); }
 
 IconRow *icon_rows_add(List<IconRow> *rows, Control *icon, const char *text, int flags) {
-    if (!rows) return nullptr;
-    if (!rows->free_fn) list_set_free_fn(rows, free_icon_row);
-    IconRow *row = new (std::nothrow) IconRow{};
-    if (!row) return nullptr;
-    try {
+    return record_append(rows, [&](IconRow *row) {
         row->text = text ? text : "";
-    } catch (const std::bad_alloc &) {
-        delete row;
-        return nullptr;
-    }
-    row->icon = icon;
-    row->flags = flags;
-    if (list_append(rows, row) < 0) {
-        delete row;
-        return nullptr;
-    }
-    return row;
+        row->icon = icon;
+        row->flags = flags;
+    });
 }
 
 void icon_rows_layout(Control *panel, List<IconRow> *rows, int font, int r, int g, int b, int options) {
-    Panel *p = panel_of(panel);
-    if (!p) {
-        list_free(rows);
-        return;
-    }
-    panel_remove_children(panel);
+    Panel *p = layout_target(panel, rows);
+    if (!p) return;
     if (options & ICON_ROWS_BACKGROUND) {
         panel_set_background(panel, true);
         colour_fade_set(p->background, 2, 2, 2);
@@ -287,8 +289,5 @@ void icon_rows_layout(Control *panel, List<IconRow> *rows, int font, int r, int 
 }
 
 Control *icon_rows_panel_create(List<IconRow> *rows, int blue, int options) {
-    Control *panel = panel_create_empty();
-    if (panel) icon_rows_layout(panel, rows, 2, 230, 230, blue, options);
-    else list_free(rows);
-    return panel;
+    return create_laid_out(rows, [&](Control *panel) { icon_rows_layout(panel, rows, 2, 230, 230, blue, options); });
 }

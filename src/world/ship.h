@@ -66,6 +66,7 @@ constexpr uint32_t SHIP_FLAG_SHIELD_DISPLAY = 0x2;       // shields shown after 
 constexpr uint32_t SHIP_FLAG_DESIGN         = 0x4;       // a player's design
 constexpr uint32_t SHIP_FLAG_TEMPLATE       = 0x8;       // owns the per-frame tables
 constexpr uint32_t SHIP_FLAG_CONSTRUCTOR    = 0x10;      // carries a working starbase kit
+constexpr uint32_t SHIP_FLAG_ONE_OFF_DESIGN = 0x20;      // a design dropped once its ship is built
 constexpr uint32_t SHIP_FLAG_RETREATING     = 0x40;
 constexpr uint32_t SHIP_FLAG_RETREATED      = 0x80;
 constexpr uint32_t SHIP_FLAG_POD_ESCAPED    = 0x100;     // the pilot left in an escape pod
@@ -248,8 +249,6 @@ struct Ship : GameObject {
     uint64_t    ai_task_ids[SHIP_AI_TASKS] = {};
     uint8_t     ai_scratch[SHIP_AI_SCRATCH_BYTES] = {};
     int32_t     ai_word = 0;                // combat AI: turns and moves carried out in a row
-    uint64_t    ai_combat_task_id = 0;      // combat AI: the ship's task in the battle (not saved)
-    uint64_t    ai_prev_combat_task_id = 0; // combat AI: scratch of the assignment search
     int32_t     turn_scratch = 0;
     std::string owner_label;                // empty: show the owner's name
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
@@ -364,7 +363,7 @@ void   ship_reset_state(GameObject *obj);
 void   ship_galaxy_turn(GameObject *obj);
 void   ship_advance_clock(GameObject *obj, int32_t minutes);   // network hacking and survey
 Result ship_plan(GameObject *obj);                             // the owner's combat AI plans
-Result ship_act(GameObject *obj);                              // ... and carries the plan out
+Result ship_act(GameObject *obj);                              // ... and carries it out (no AI: ends the turn)
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
 

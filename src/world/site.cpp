@@ -25,7 +25,6 @@
 #include "world/sector.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
-#include "world/site_pending.h"
 #include "world/world_hooks.h"
 
 namespace {

@@ -34,7 +34,7 @@ TEST_F(CombatPlan, EveryEnemyShipGetsTwoAttacksAndAScanAndEveryOwnShipARetreat) 
         EXPECT_NE(ai_find_task(ai, TASK_RETREAT_SHIP, 0, own->id, AI_MATCH_TYPE | AI_MATCH_TARGET), nullptr);
     EXPECT_EQ(ai_task_count(ai), 5);
     EXPECT_EQ(ai->ship_count, 2);
-    EXPECT_NE(a->ai_combat_task_id, 0u) << "the actor has a task";
+    EXPECT_NE(ai_ship_word(a, AI_SHIP_COMBAT_TASK), 0u) << "the actor has a task";
     ai_plan_ship(red, a);
     EXPECT_EQ(ai_task_count(ai), 5) << "a plan already made is not made again before the act";
 }
@@ -63,11 +63,11 @@ TEST_F(CombatPlan, ATaskWhoseTargetDiedIsSweptAndItsShipsFreed) {
     AgentTask *attack = ai_find_task(ai, TASK_ATTACK_SHIP, 0, e->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET);
     ASSERT_NE(attack, nullptr);
     const uint64_t attack_id = attack->id;
-    a->ai_combat_task_id = attack_id;
+    ai_ship_set_word(a, AI_SHIP_COMBAT_TASK, attack_id);
     e->flags |= OBJ_DEAD;
     ai_act_ship(red, a);
     EXPECT_EQ(ai_get_task(ai, attack_id), nullptr);
-    EXPECT_EQ(a->ai_combat_task_id, 0u);
+    EXPECT_EQ(ai_ship_word(a, AI_SHIP_COMBAT_TASK), 0u);
     EXPECT_FALSE(ai->flags & AI_FLAG_PLAN_MADE);
 }
 
@@ -169,7 +169,7 @@ protected:
         AiPlayer *ai = red->commander_ai;
         AgentTask *task = ai_add_task(ai, agent_task_create(TASK_RETREAT_SHIP, 0, ship->id));
         ASSERT_NE(task, nullptr);
-        ship->ai_combat_task_id = task->id;
+        ai_ship_set_word(ship, AI_SHIP_COMBAT_TASK, task->id);
         std::fill(std::begin(ai->plan), std::end(ai->plan), 0);
         ai->plan[AI_OPT_STEPS] = 1;
         ai->plan[AI_OPT_CODE] = code;

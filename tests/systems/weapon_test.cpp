@@ -125,6 +125,43 @@ TEST_F(Weapons, EveryWeaponTypeFiredOnScreenHurtsDrainsOrLaunches) {
         EXPECT_FALSE(obj && obj->kind == OBJECT_SHOT) << "every shot is over";
 }
 
+TEST_F(Weapons, BeamsResolvedAtOnceMeetShieldsByTheirDamageKind) {
+    // A shielded target: the beam and the triple beam wear the shield down, the heavy beam passes
+    // it and takes armour. Nothing is shown when the battle resolves at once.
+    target = on_map(HULL_LANCER, 1300, 300, 180, BLUE);
+    ASSERT_NE(fit(target, LANCER_PORT, SYSTEM_TYPE_SHIELD), nullptr);
+    ship_repair_and_reload(target);
+    ready(target);
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    const struct {
+        int32_t type;
+        bool through_shields;
+    } rows[] = {{SYSTEM_TYPE_BEAM, false}, {SYSTEM_TYPE_HEAVY_BEAM, true}, {SYSTEM_TYPE_TRIPLE_BEAM, false}};
+    for (const auto &row : rows) {
+        Ship *s = gunship(row.type, 60);
+        ASSERT_NE(s, nullptr);
+        bool hit = false;
+        for (int attempt = 0; attempt < 8 && !hit; ++attempt) {
+            ship_repair_and_reload(target);
+            for (int32_t &v : target->shields) v = target->shield_max;
+            const std::vector<int32_t> shields(std::begin(target->shields), std::end(target->shields));
+            const int32_t armour = target->armour;
+            ASSERT_EQ(fire(s, target), RES_OK) << "type " << row.type;
+            const bool shields_kept =
+                std::equal(shields.begin(), shields.end(), std::begin(target->shields));
+            hit = !shields_kept || target->armour < armour;
+            if (!hit) continue;
+            EXPECT_EQ(shields_kept, row.through_shields) << "type " << row.type;
+            if (row.through_shields) {
+                EXPECT_LT(target->armour, armour) << "type " << row.type;
+            }
+        }
+        EXPECT_TRUE(hit) << "type " << row.type << " never hurt its target";
+        EXPECT_EQ(list_count(&map->effects) + list_count(&map->new_effects), 0) << "type " << row.type;
+        s->flags |= OBJ_LEFT_MAP;
+    }
+}
+
 TEST_F(Weapons, TheDrainTakesTheTargetsPoints) {
     Ship *s = gunship(SYSTEM_TYPE_DRAIN);
     bool drained = false;
