@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 #include "ai/ai_combat.h"
+#include "ai/ai_crew.h"
 #include "ai/ai_player.h"
 #include "ai/ai_sector_tasks.h"
 #include "ai/ai_strike_tasks.h"
@@ -88,6 +89,7 @@ void type_init(AgentTaskType *t) {
     ai_sector_task_type_init(N, t);
     ai_strike_task_type_init(N, t);
     ai_combat_task_type_fill(N, t);
+    ai_crew_task_type_fill(N, t);
 }
 
 using TypeInitFn = void(AgentTaskType *t);
