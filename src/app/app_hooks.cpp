@@ -8,6 +8,7 @@
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "screens/combat/combat_mode.h"
@@ -100,4 +101,7 @@ void app_install_hooks() {
     world.ai_act_ship = ai_act_ship;
     world_set_hooks(world);
     player_name_label_set_hooks(app_player_name_hooks());
+    WorldHooks world = world_hooks();
+    world.encounter_still_fighting = game_encounter_still_fighting;
+    world_set_hooks(world);
 }

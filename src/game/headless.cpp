@@ -1,7 +1,9 @@
 // Whole games without screens: the galaxy screen's turn order over the real model.
 #include "game/headless.h"
 
+#include "game/autocombat.h"
 #include "game/clock.h"
+#include "game/encounter.h"
 #include "game/newgame.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -67,7 +69,33 @@ HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
         game_advance_clock(game, HEADLESS_FRAME_MS);
         ++day.frames;
     }
-    game_end_turn(game);
-    day.turn_ended = true;
+    game_generate_encounters(game);
+    // The passive UI player's battles, offered one by one, are fought out as the computer
+    // players' are; on such a day the end of turn does not run.
+    const int32_t offered = game_count_player_encounters(game, game->ui_player_id);
+    for (int32_t i = 0; i < offered && game_count_player_encounters(game, game->ui_player_id) > 0; ++i) {
+        game_begin_player_encounter(game);
+        Encounter *battle = game->current_encounter;
+        if (!battle) break;
+        encounter_retain(battle);
+        game_set_current_encounter(game, nullptr);
+        bool fight = false;
+        for (int32_t choice : battle->side_choices) fight = fight || choice != 0;
+        if (fight) encounter_autocombat(battle);
+        else game_finish_encounter(game, battle->id);
+        // A battle the outcome could not finish leaves the list all the same.
+        if (!encounter_is_finished(battle)) {
+            battle->flags |= ENCOUNTER_FLAG_FINISHED;
+            game_finish_encounter(game, battle->id);
+        }
+        encounter_release(battle);
+        ++day.player_battles;
+    }
+    if (offered == 0) {
+        game_end_turn(game);
+        day.turn_ended = true;
+    }
+    day.ai_battles = game_encounter_count(game);
+    game_resolve_ai_encounters(game);
     return day;
 }

@@ -5,7 +5,9 @@
 //    file or the shipped defaults when the Game holds none), through the real game_new.
 //  - headless_advance_day plays one galaxy day in the galaxy screen's order: removed objects
 //    purged, every computer player's galaxy command (the AI hook; skipped on request), 1440
-//    minutes queued and run frame by frame (map update, then the clock), then the end of the day.
+//    minutes queued and run frame by frame (map update, then the clock), the day's battles; the
+//    UI player's offered one by one and fought out by autocombat (it gives no orders), the end of
+//    turn only on a day without them, then the computer players' battles settled.
 //  - Game thread only; the caller owns the game for the whole run.
 #include <cstdint>
 #include "game/game.h"
@@ -25,6 +27,8 @@ struct HeadlessOptions {
 struct HeadlessDay {
     int32_t frames = 0;                 // clock frames run
     bool    turn_ended = false;         // false on a day the UI player had a battle
+    int32_t player_battles = 0;         // the UI player's battles, fought out by autocombat
+    int32_t ai_battles = 0;             // battles without a human side, settled at the day's end
 };
 
 // RES_OUT_OF_RANGE for a computer count outside 1..4 or too few computer records; else the

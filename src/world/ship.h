@@ -38,6 +38,7 @@
 struct Buffer;
 struct Date;
 struct Factory;
+struct FactoryFrame;
 struct ObjectMethods;
 struct Graphics;
 struct Officer;
@@ -252,8 +253,6 @@ struct Ship : GameObject {
     int32_t     turn_scratch = 0;
     std::string owner_label;                // empty: show the owner's name
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
-    // Templates only: how many load groups hold each frame's sprite.
-    std::vector<uint8_t> frame_holds;
     ShipPlan    option;                 // the candidate the combat AI is looking at
 };
 
@@ -401,8 +400,9 @@ Site   *ship_deploy_starbase(Ship *ship);
 
 // Decodes a parameter file at the buffer's cursor into a template.
 Result  ship_read_params(Ship *tmpl, Buffer *buf);
-Result  ship_load_group(GameObject *tmpl, int32_t group);
-Result  ship_unload_group(GameObject *tmpl, int32_t group);
+// The factory's slots: group 0 (the parameter file and frame sizes) and the frames of groups 1..3.
+Result  ship_load_params(GameObject *tmpl);
+void    ship_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out);
 int32_t ship_frame_is_special(const Ship *tmpl, int32_t frame);
 
 Result ship_write(const GameObject *obj, Buffer *buf);
