@@ -96,12 +96,10 @@ void app_install_hooks() {
     transfer_slider_set_hooks(app_transfer_slider_hooks());
     minimap_panel_set_hooks(app_minimap_panel_hooks());
     ai_install_player_hooks();
-    WorldHooks world = world_hooks();
-    world.ai_plan_ship = ai_plan_ship;
-    world.ai_act_ship = ai_act_ship;
-    world_set_hooks(world);
     player_name_label_set_hooks(app_player_name_hooks());
     WorldHooks world = world_hooks();
     world.encounter_still_fighting = game_encounter_still_fighting;
+    world.ai_plan_ship = ai_plan_ship;
+    world.ai_act_ship = ai_act_ship;
     world_set_hooks(world);
 }
