@@ -8,6 +8,9 @@
 #include "effects/effect_beam.h"
 #include "effects/effect_fixture.h"
 #include "game/game.h"
+#include "game/tech.h"
+#include "systems/system.h"
+#include "world/factory.h"
 #include "platform/colour_fade.h"
 #include "platform/font.h"
 #include "platform/random.h"
@@ -237,6 +240,9 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(game->help_topic, 0);
     game->music_override = -1;
     control_classes_free_all();   // the image types and minimap pictures it loaded
+    factory_free();               // and the tables, as the shutdown frees them
+    tech_free_all();
+    system_types_free();
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {

@@ -38,6 +38,7 @@ inline GameObject *galaxy_lookup(uint64_t id) {
 class PlayerWorld : public ::testing::Test {
 protected:
     Game *game = nullptr;
+    ObjectMap *games_map = nullptr;
     WorldHooks saved_hooks;
 
     void SetUp() override {
@@ -49,6 +50,7 @@ protected:
         ASSERT_EQ(tech_load(), RES_OK);
         game = game_get();
         game_clear(game);
+        games_map = game->galaxy_map;   // the game's own, back after the test
         game->galaxy_map = map_create();
         game->clock->minutes = 40 * MINUTES_PER_DAY + 600;
         date_from_minutes(game->clock);
@@ -63,7 +65,7 @@ protected:
         if (game->alerts) list_clear(game->alerts);
         game_clear_players(game);
         map_free(game->galaxy_map);
-        game->galaxy_map = nullptr;
+        game->galaxy_map = games_map;
         world_set_hooks(saved_hooks);
         tech_free_all();
         factory_free();
