@@ -43,7 +43,7 @@ int32_t pick_template(int32_t kind, const uint8_t *data, size_t size) {
 void fuzz_params_family(int32_t kind, const char *dir, const uint8_t *data, size_t size) {
     const int32_t t = pick_template(kind, data, size);
     Factory *f = factory_get(kind);
-    if (t < 0 || !f->load_group || !f->unload_group) return;
+    if (t < 0 || !f->load_params) return;
     // As many frames as the real template has, each a tiny picture, beside the fuzzed file.
     const GameObject *real = factory_get_template(kind, t);
     FuzzFiles files = {{str_format("%s/%.3i/dat/params.dat", dir, t), FuzzInput(data + 1, data + size)}};
@@ -54,9 +54,9 @@ void fuzz_params_family(int32_t kind, const char *dir, const uint8_t *data, size
     GameObject *tmpl = object_create_blank(kind);
     tmpl->subtype = t;
     tmpl->flags |= OBJ_OWNS_FRAMES | OBJ_OWNS_ANIMS;
-    if (f->load_group(tmpl, FACTORY_GROUP_PARAMS) == RES_OK) {
+    if (factory_load_group(tmpl, FACTORY_GROUP_PARAMS) == RES_OK) {
         int32_t loaded = FACTORY_GROUP_PARAMS;
-        while (loaded + 1 < FACTORY_GROUP_COUNT && f->load_group(tmpl, loaded + 1) == RES_OK) ++loaded;
+        while (loaded + 1 < FACTORY_GROUP_COUNT && factory_load_group(tmpl, loaded + 1) == RES_OK) ++loaded;
         // An object made from the fuzzed template, through the factory as the game makes them.
         GameObject *kept = f->templates[size_t(t)];
         f->templates[size_t(t)] = tmpl;
@@ -70,7 +70,7 @@ void fuzz_params_family(int32_t kind, const char *dir, const uint8_t *data, size
             object_destroy(obj);
         }
         f->templates[size_t(t)] = kept;
-        for (int32_t group = loaded; group > FACTORY_GROUP_PARAMS; --group) (void)f->unload_group(tmpl, group);
+        for (int32_t group = loaded; group > FACTORY_GROUP_PARAMS; --group) (void)factory_unload_group(tmpl, group);
     }
     object_destroy(tmpl);
     fuzz_use_generated_store();

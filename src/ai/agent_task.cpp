@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <new>
 #include "ai/ai_player.h"
+#include "ai/ai_sector_tasks.h"
+#include "ai/ai_strike_tasks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/buffer.h"
@@ -79,6 +81,8 @@ void type_init(AgentTaskType *t) {
         t->write_extra = write_nothing;
         t->read_extra = read_nothing;
     }
+    ai_sector_task_type_init(N, t);
+    ai_strike_task_type_init(N, t);
 }
 
 using TypeInitFn = void(AgentTaskType *t);

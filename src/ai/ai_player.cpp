@@ -2,8 +2,10 @@
 #include "ai/ai_player.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include "ai/agent_task.h"
+#include "ai/ai_encounter_accept.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -12,6 +14,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "world/fleet.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -381,10 +384,65 @@ AgentTask *ai_get_task(AiPlayer *ai, uint64_t task_id) {
 
 int32_t ai_task_count(const AiPlayer *ai) { return ai && ai->tasks ? hash_map_count(ai->tasks) : 0; }
 
+// ---- The AI's words in a ship ----
+
+namespace {
+
+// Byte offsets in the ship's scratch: the searches' previous task id, the move target, the
+// previous combat task id, each a native u64.
+size_t scratch_offset(AiShipWord word) {
+    switch (word) {
+    case AI_SHIP_PREVIOUS_TASK: return 0;
+    case AI_SHIP_MOVE_TARGET: return 8;
+    default: return 16;
+    }
+}
+
+}  // namespace
+
+uint64_t ai_ship_word(const GameObject *obj, AiShipWord word) {
+    const Ship *ship = ship_of(obj);
+    if (!ship || word < 0 || word >= AI_SHIP_WORDS) return 0;
+    if (word < SHIP_AI_TASKS) return ship->ai_task_ids[word];
+    uint64_t value = 0;
+    std::memcpy(&value, ship->ai_scratch + scratch_offset(word), sizeof value);
+    return value;
+}
+
+void ai_ship_set_word(GameObject *obj, AiShipWord word, uint64_t value) {
+    Ship *ship = ship_of(obj);
+    if (!ship || word < 0 || word >= AI_SHIP_WORDS) return;
+    if (word < SHIP_AI_TASKS) ship->ai_task_ids[word] = value;
+    else std::memcpy(ship->ai_scratch + scratch_offset(word), &value, sizeof value);
+}
+
 // ---- The model's view ----
 
+namespace {
+
+AiPlayer *create_state(int32_t role, const PlayerRecord *record) {
+    AiPlayer *ai = nullptr;
+    switch (role) {
+    case AI_STATE_GALAXY: return ai_player_create_from_template(record);
+    case AI_STATE_COMMANDER: return ai_player_create_commander_from_template(record);
+    case AI_STATE_ARK_COMMANDER:
+        if ((ai = ai_player_create_commander())) ai_commander_preset_2(ai);
+        return ai;
+    case AI_STATE_SOL_COMMANDER:
+        if ((ai = ai_player_create_commander())) ai_commander_preset_1(ai);
+        return ai;
+    case AI_STATE_SOL_GALAXY:
+        if ((ai = ai_player_create())) ai_player_set_defaults(ai);
+        return ai;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
 void ai_install_player_hooks() {
-    PlayerAiHooks hooks;
+    PlayerAiHooks hooks = player_ai_hooks();   // keeps slots other AI modules filled
+    hooks.create = create_state;
     hooks.free = ai_player_free;
     hooks.save = ai_player_save;
     hooks.load = ai_player_load;
@@ -392,5 +450,6 @@ void ai_install_player_hooks() {
     hooks.prune = ai_prune_tasks;
     hooks.stop = ai_player_stop;
     hooks.clear_tasks = ai_player_clear_tasks;
+    hooks.accepts_encounter = ai_accept_encounter;
     player_set_ai_hooks(hooks);
 }

@@ -129,5 +129,24 @@ constexpr uint32_t AI_MATCH_SUBTYPE = 0x2u;
 constexpr uint32_t AI_MATCH_TARGET  = 0x4u;
 constexpr uint32_t AI_MATCH_SCAN    = 0x8u;
 
+// ---- The AI's words in a ship ----
+// The model keeps these for the AI. The three task ids live in the ship's saved task-id words;
+// the words of one command (move target, the searches' previous task ids) live in its scratch
+// bytes and are not saved: every command sets them before it reads them.
+enum AiShipWord : int32_t {
+    AI_SHIP_GALAXY_TASK = 0,
+    AI_SHIP_DEFENCE_TASK = 1,
+    AI_SHIP_COMBAT_TASK = 2,
+    AI_SHIP_MOVE_TARGET = 3,            // the object the ship is to travel to this turn
+    AI_SHIP_PREVIOUS_TASK = 4,
+    AI_SHIP_PREVIOUS_COMBAT_TASK = 5,
+};
+constexpr int32_t AI_SHIP_WORDS = 6;
+// ship_flags bit: the ship's fleet keeps it from being reassigned.
+constexpr uint32_t SHIP_FLAG_AI_LOCKED = 0x400u;
+
+uint64_t ai_ship_word(const GameObject *ship, AiShipWord word);   // 0 for anything but a ship
+void     ai_ship_set_word(GameObject *ship, AiShipWord word, uint64_t value);   // a ship only
+
 // Installs the AI operations the model calls on a player's AI states.
 void ai_install_player_hooks();

@@ -7,6 +7,7 @@
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "screens/combat/combat_mode.h"
@@ -22,6 +23,7 @@
 #include "world/object_map.h"
 #include "world/object_views.h"
 #include "world/toolkit_views.h"
+#include "world/world_hooks.h"
 
 EffectWorldHooks app_effect_world_hooks() {
     return EffectWorldHooks{
@@ -94,4 +96,7 @@ void app_install_hooks() {
     minimap_panel_set_hooks(app_minimap_panel_hooks());
     ai_install_player_hooks();
     player_name_label_set_hooks(app_player_name_hooks());
+    WorldHooks world = world_hooks();
+    world.encounter_still_fighting = game_encounter_still_fighting;
+    world_set_hooks(world);
 }

@@ -745,7 +745,9 @@ void encounter_place_object(Encounter *enc, int32_t x, uint64_t id, int32_t y, i
     while (encounter_find_overlap(enc, cx, cy, w, h)) {
         if (--tries < 1) {
             tries = SEARCH_TRIES;
-            radius = radius * 4 / 3;
+            // The radius grows by a third, and by one at least: a search from radius 0 (an object
+            // without frames) would otherwise never widen nor reach its end.
+            radius = std::max(radius * 4 / 3, radius + 1);
             if (radius > radius_cap) {
                 log_write(LOG_GAME, LOG_WARN, "Encounter found no free spot for object #%llu \"%s\"; placed at %i, %i",
                           (unsigned long long)obj->id, object_get_name(obj), cx, cy);

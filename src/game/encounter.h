@@ -39,6 +39,9 @@ constexpr uint32_t ENCOUNTER_FLAG_DIRTY        = 0x1;   // sides and fleets must
 constexpr uint32_t ENCOUNTER_FLAG_FINISHED     = 0x2;
 constexpr uint32_t ENCOUNTER_FLAG_DEFENSE_SHOT = 0x8;
 
+// The smallest save record: every fixed field, empty strings, no objects, placements or generator.
+constexpr uint32_t ENCOUNTER_RECORD_MIN_BYTES = 116;
+
 constexpr int32_t PLACEMENT_FLAG_PLACED = 0x4;   // placed by the free-spot search: blocks later searches
 
 enum EncounterSideResult : int32_t {

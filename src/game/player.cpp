@@ -687,12 +687,9 @@ void player_update_totals(Player *player) {
         }
         for (int32_t i = 0; i < sector_site_count(sector); ++i)
             if (Site *site = sector_get_site(sector, i)) t.research_rate += site_research_rate(site);
-        for (int32_t i = 0; i < sector_site_count(sector); ++i) {
-            const Site *site = sector_get_site(sector, i);
-            if (!site || !site->feature) continue;
-            if (site->feature->kind == FEATURE_HOME_COLONY && site->feature->owner_id == player->id) home = true;
-            break;
-        }
+        // The sector's home colony, wherever it lies among the featured sites.
+        const Site *colony = sector_find_site_with_feature(sector, FEATURE_HOME_COLONY);
+        if (colony && colony->feature->owner_id == player->id) home = true;
     });
     t.daily_income = income;
     const int32_t target = player->research_target;

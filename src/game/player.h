@@ -138,7 +138,21 @@ struct Player {
 };
 
 // ---- The AI states, as the model sees them (installed by the AI layer) ----
+// The states a new game makes: a computer corporation's galaxy AI and every slot player's
+// combat commander from its record, the machine faction's commander, and Sol's commander and
+// passive galaxy AI.
+enum PlayerAiState : int32_t {
+    AI_STATE_GALAXY = 0,
+    AI_STATE_COMMANDER,
+    AI_STATE_ARK_COMMANDER,
+    AI_STATE_SOL_COMMANDER,
+    AI_STATE_SOL_GALAXY,
+};
 struct PlayerAiHooks {
+    // A new AI state of the role (record: the player's record, null for the two factions).
+    AiPlayer *(*create)(int32_t role, const PlayerRecord *record) = nullptr;
+    // The galaxy command of one computer player's day; empty: the player does nothing.
+    void    (*galaxy_command)(AiPlayer *ai, Player *player) = nullptr;
     void    (*free)(AiPlayer *ai) = nullptr;
     Result  (*save)(const AiPlayer *ai, Buffer *buf) = nullptr;
     Result  (*load)(AiPlayer **out, Buffer *buf) = nullptr;

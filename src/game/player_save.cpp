@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "systems/system.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
 
@@ -81,6 +82,21 @@ Result read_ints(Buffer *buf, List<int32_t> *list) {
     return r;
 }
 
+// One object record that must be a ship (an own ship or a design); anything else is destroyed
+// and refused. `what` names the list in the log line.
+Result read_ship(const Player *p, Buffer *buf, const char *what, GameObject **out) {
+    GameObject *obj = nullptr;
+    if (Result r = object_read(&obj, buf); r != RES_OK) return r;
+    if (obj->kind != OBJECT_SHIP) {
+        log_write(LOG_GAME, LOG_ERROR, "Player #%llu \"%s\" %s #%llu of kind %i, not a ship", (unsigned long long)p->id,
+                  p->name.c_str(), what, (unsigned long long)obj->id, obj->kind);
+        object_destroy(obj);
+        return RES_MALFORMED;
+    }
+    *out = obj;
+    return RES_OK;
+}
+
 // Officers, own ships, known objects and designs, each an i32 count and the records.
 Result read_lists(Player *p, Buffer *buf) {
     int32_t n = 0;
@@ -98,16 +114,8 @@ Result read_lists(Player *p, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_count(buf, OBJECT_RECORD_MIN_BYTES, &n);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
         GameObject *obj = nullptr;
-        r = object_read(&obj, buf);
-        if (r != RES_OK) break;
-        if (obj->kind != OBJECT_SHIP) {
-            log_write(LOG_GAME, LOG_ERROR, "Player #%llu \"%s\" owns object #%llu of kind %i, not a ship",
-                      (unsigned long long)p->id, p->name.c_str(), (unsigned long long)obj->id, obj->kind);
-            object_destroy(obj);
-            r = RES_MALFORMED;
-            break;
-        }
-        player_add_object(p, obj);
+        r = read_ship(p, buf, "owns object", &obj);
+        if (r == RES_OK) player_add_object(p, obj);
     }
     if (r == RES_OK) r = buffer_read_count(buf, OBJECT_RECORD_MIN_BYTES, &n);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
@@ -124,16 +132,8 @@ Result read_lists(Player *p, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_count(buf, OBJECT_RECORD_MIN_BYTES, &n);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
         GameObject *obj = nullptr;
-        r = object_read(&obj, buf);
-        if (r != RES_OK) break;
-        if (obj->kind != OBJECT_SHIP) {
-            log_write(LOG_GAME, LOG_ERROR, "Player #%llu \"%s\" has design #%llu of kind %i, not a ship",
-                      (unsigned long long)p->id, p->name.c_str(), (unsigned long long)obj->id, obj->kind);
-            object_destroy(obj);
-            r = RES_MALFORMED;
-            break;
-        }
-        if (list_append(&p->designs, obj) < 0) {
+        r = read_ship(p, buf, "has design", &obj);
+        if (r == RES_OK && list_append(&p->designs, obj) < 0) {
             object_destroy(obj);
             r = RES_NO_MEMORY;
         }
@@ -254,8 +254,12 @@ Result player_read(Player **out, Buffer *buf) {
     const int32_t design_counter = p->totals.design_counter;
     player_update_totals(p);
     p->totals.design_counter = design_counter;
-    for (GameObject *snap : p->known.items)
+    // What a snapshot shows is derived from its saved fields: a ship's statistics, a fleet's kind
+    // name and speed.
+    for (GameObject *snap : p->known.items) {
         if (Ship *ship = ship_of(snap)) ship_recompute_stats(ship);
+        else if (Fleet *fleet = fleet_of(snap)) fleet_kind_name(fleet);
+    }
     if (out) *out = player.release();
     return RES_OK;
 }

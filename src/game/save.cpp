@@ -9,6 +9,8 @@
 #include <vector>
 #include "game/alert.h"
 #include "game/clock.h"
+#include "game/encounter.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/buffer.h"
@@ -81,17 +83,6 @@ int32_t count_owned_sectors(const Game *game, uint64_t player_id) {
 
 void free_header_item(SaveHeader *header) { save_header_free(header); }
 void free_alert_item(Alert *alert) { alert_free(alert); }
-
-// Dead and departed objects leave the galaxy map and the players' lists before a save.
-// (The game's full purge, with the encounters, takes this place once it is in.)
-void purge_removed_objects(Game *game) {
-    if (game->galaxy_map) map_remove_dead_objects(game->galaxy_map);
-    if (game->players)
-        for (Player *player : game->players->items) {
-            if (!player) break;
-            player_purge_dead_objects(player);
-        }
-}
 
 }  // namespace
 
@@ -215,14 +206,10 @@ Result game_write_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = buffer_write_u64(buf, game->sol_player_id);
     if (r == RES_OK) r = write_ints(buf, {game->sol_budget, game->sol_spent, game->turn_counter});
 
-    // Encounters. ENCOUNTER RECORDS: encounter_write for each encounter of the list goes here; until
-    // then a game with encounters refuses to save rather than lose them.
-    if (r == RES_OK && list_count(game->encounters) > 0) {
-        log_write(LOG_GAME, LOG_ERROR, "Game save cannot write %i encounters yet", list_count(game->encounters));
-        r = RES_UNSUPPORTED;
-    }
-    if (r == RES_OK) r = buffer_write_i32(buf, 0);
-    if (r == RES_OK) r = buffer_write_u64(buf, 0);   // the current encounter's id
+    if (r == RES_OK) r = buffer_write_i32(buf, list_count(game->encounters));
+    for (const Encounter *enc : game->encounters->items)
+        if (r == RES_OK && enc) r = encounter_write(enc, buf);
+    if (r == RES_OK) r = buffer_write_u64(buf, game->current_encounter ? game->current_encounter->id : 0);
 
     // The alerts younger than the age limit, in list order.
     const int64_t now = game->clock ? int64_t(game->clock->minutes) : 0;
@@ -288,11 +275,16 @@ Result game_read_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_u64(buf, &game->sol_player_id);
     if (r == RES_OK) r = read_ints(buf, {&game->sol_budget, &game->sol_spent, &game->turn_counter});
 
-    // Encounters. ENCOUNTER RECORDS: encounter_read for each of the count goes here.
-    if (r == RES_OK) r = buffer_read_count(buf, 1, &n);
-    if (r == RES_OK && n > 0) {
-        log_write(LOG_GAME, LOG_ERROR, "Game state holds %i encounters, which this build cannot read", n);
-        r = RES_UNSUPPORTED;
+    if (r == RES_OK) r = buffer_read_count(buf, ENCOUNTER_RECORD_MIN_BYTES, &n);
+    for (int32_t i = 0; r == RES_OK && i < n; ++i) {
+        Encounter *enc = nullptr;
+        r = encounter_read(&enc, buf);
+        if (r != RES_OK) break;
+        encounter_retain(enc);
+        if (list_append(game->encounters, enc) < 0) {
+            encounter_release(enc);
+            r = RES_NO_MEMORY;
+        }
     }
     if (r == RES_OK) r = buffer_read_u64(buf, &game->current_encounter_id);
 
@@ -359,17 +351,24 @@ Result game_link_objects(Game *game) {
                   (unsigned long long)game->combat_ai_player_id);
         return RES_UNRESOLVED_ID;
     }
-    // ENCOUNTER LINK: the current encounter is found in the encounter list here (with a reference).
     if (game->current_encounter_id != 0) {
-        log_write(LOG_GAME, LOG_ERROR, "Game failed to link current encounter #%llu",
-                  (unsigned long long)game->current_encounter_id);
-        return RES_UNRESOLVED_ID;
+        Encounter *current = game_find_encounter(game, game->current_encounter_id);
+        if (!current) {
+            log_write(LOG_GAME, LOG_ERROR, "Game failed to link current encounter #%llu",
+                      (unsigned long long)game->current_encounter_id);
+            return RES_UNRESOLVED_ID;
+        }
+        game_set_current_encounter(game, current);
     }
 
     if (Result r = map_link_objects(game->galaxy_map); r != RES_OK) return r;
     for (Player *player : game->players->items) {
         if (!player) break;
         if (Result r = player_link(player); r != RES_OK) return r;
+    }
+    for (Encounter *enc : game->encounters->items) {
+        if (!enc) break;
+        if (Result r = encounter_link(enc); r != RES_OK) return r;
     }
 
     for (Player *player : game->players->items) {
@@ -391,7 +390,7 @@ Result game_link_objects(Game *game) {
 // ---- Saving and loading ----
 
 Result game_save(Game *game, const char *path, const char *title, int32_t autosave, SaveHeader **out_header) {
-    purge_removed_objects(game);
+    game_purge_removed_objects(game);
     if (game->combat_ai_player_id != 0)
         if (Player *combat_ai = game_find_player(game, game->combat_ai_player_id)) player_clear_objects(combat_ai);
 

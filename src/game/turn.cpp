@@ -141,16 +141,6 @@ void learn_turn_objects(Game *game) {
     }
 }
 
-// Dead objects leave the galaxy map and the players' lists.
-// (The game's full purge, with the encounters, takes this place once it is in.)
-void purge_removed_objects(Game *game) {
-    if (game->galaxy_map) map_remove_dead_objects(game->galaxy_map);
-    for (Player *player : game->players->items) {
-        if (!player) break;
-        player_purge_dead_objects(player);
-    }
-}
-
 void autosave(Game *game) {
     if (--game->autosave_countdown > 0) return;
     game->autosave_countdown = GAME_AUTOSAVE_TURNS;
@@ -167,6 +157,15 @@ void autosave(Game *game) {
 }
 
 }  // namespace
+
+// (The game's full purge, with the encounters, takes this place once it is in.)
+void turn_purge_removed_objects(Game *game) {
+    if (game->galaxy_map) map_remove_dead_objects(game->galaxy_map);
+    for (Player *player : game->players->items) {
+        if (!player) break;
+        player_purge_dead_objects(player);
+    }
+}
 
 int32_t game_sectors_to_win(int32_t conquerable) { return (2 * conquerable + 2) / 3; }
 
@@ -224,6 +223,6 @@ void game_end_turn(Game *game) {
     }
     game_check_victory(game);
     if (game->galaxy_map) map_update_visibility(game->galaxy_map, game->ui_player_id);
-    purge_removed_objects(game);
+    turn_purge_removed_objects(game);
     autosave(game);
 }

@@ -13,6 +13,8 @@
 //  - Game thread only.
 #include <cstdint>
 
+struct Encounter;
+struct Fleet;
 struct Game;
 
 constexpr int32_t TURN_SOL_BUDGET_BASE  = 600;   // Sol budget per turn: 600..1200
@@ -21,7 +23,33 @@ constexpr int32_t TURN_SOL_OFFICER_CAP  = 9;     // from this many officers Sol 
 constexpr int32_t TURN_SOL_BIG_FLEET    = 8;     // from this many ships a design costs ten times, else three
 
 void game_end_turn(Game *game);
+// Dead objects leave the galaxy map and the players' lists (before a model worker starts and
+// after it is joined).
+void turn_purge_removed_objects(Game *game);
 // The victory check alone: sets the winner id and win kind when a player has won.
 void game_check_victory(Game *game);
 // The two-thirds rule: sectors needed out of `conquerable`, rounded up.
 int32_t game_sectors_to_win(int32_t conquerable);
+
+// ---- The day's battles (turn_encounters.cpp) ----
+// When the day's minutes are spent: a battle for every sector whose living contents have two
+// owners, and for every fleet that intercepted another (one battle for two fleets that met each
+// other). A sector yields at most one battle a day. Battles the UI player fights in are numbered
+// by its counters ("Enemy Engagement 3").
+void       game_generate_encounters(Game *game);
+int32_t    game_count_player_encounters(Game *game, uint64_t player_id);
+// The first battle with a side of the UI player becomes the current encounter, its side choices
+// made (by owner under GAME_FLAG_SIDE_CHOICE, else every side fights).
+void       game_begin_player_encounter(Game *game);
+// Every battle without a human side: fought out at once when a side's AI accepts it, else
+// disengaged; the finished ones leave the list. Runs on the AI encounter thread while the game
+// thread waits, or on the game thread.
+void       game_resolve_ai_encounters(Game *game);
+// Disengages the battle (nobody chose to fight) and drops every finished battle.
+void       game_finish_encounter(Game *game, uint64_t encounter_id);
+Encounter *game_find_encounter_by_sector(Game *game, uint64_t sector_id);
+Encounter *game_find_encounter_by_fleet(Game *game, uint64_t fleet_id);   // a side object of the battle
+Encounter *game_find_encounter_of_fleet_ships(Game *game, const Fleet *fleet);
+int32_t    game_encounter_count(const Game *game);
+Encounter *game_encounter_at(const Game *game, int32_t index);            // null out of range
+void       game_clear_encounters(Game *game);

@@ -59,6 +59,7 @@ enum [[nodiscard]] Result : int {
     RES_NO_LOAD_PENDING     = -64,
     RES_NO_STORE_ENTRY      = -67,
     RES_STORE_SEEK_FAILED   = -68,
+    RES_GALAXY_NOT_MADE     = -71,   // no galaxy passed the new game's checks within the round cap
     RES_TYPES_NOT_LOADED    = 232,   // system types not loaded, or the type has no template
     RES_POWER_EXCEEDED      = 639,   // power capacity of the ship exceeded
     RES_UNRESOLVED_ID       = 4312,  // a stored id did not resolve after a load

@@ -3,6 +3,7 @@
 #include "systems/weapon.h"
 
 #include "systems/system_ai.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -41,6 +42,8 @@ void release_drone(uint64_t owner_id, ObjectMap *map, int32_t x, int32_t y, int3
     Ship *drone = drone_create(owner_id, heading);
     if (!drone) return;
     map_place_object(map, drone, x - drone->w / 2, y - drone->h / 2, 1);
+    // A drone of the battle is one of the battle's objects (the encounter's lists change with it).
+    if (Game *game = game_get(); game && map == game->combat_map) game_encounter_join(game, drone);
     if (!system_resolve_at_once()) sound_play(SOUND_DRONE);
 }
 

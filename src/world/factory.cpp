@@ -2,7 +2,9 @@
 // groups with their resolve step.
 #include "world/factory.h"
 
+#include <algorithm>
 #include <atomic>
+#include <new>
 #include <string>
 #include "platform/log.h"
 #include "platform/sprite.h"
@@ -33,8 +35,9 @@ void reset_record(Factory *f) {
     f->loaded.clear();
     f->requested.clear();
     f->snapshot.clear();
-    f->load_group = nullptr;
-    f->unload_group = nullptr;
+    f->load_params = nullptr;
+    f->group_frames = nullptr;
+    f->frame_dir = nullptr;
     f->load_extra = nullptr;
     f->free_extra = nullptr;
 }
@@ -63,6 +66,87 @@ const char *kind_name(int32_t kind) {
     return name ? name : "?";
 }
 
+// ---- Frame holds ----
+
+// What a kind says about its groups.
+struct GroupSlots {
+    FactoryParamsFn      *load_params = nullptr;
+    FactoryGroupFramesFn *group_frames = nullptr;
+    const char           *frame_dir = nullptr;
+};
+
+GroupSlots slots_of(const Factory *f) { return {f->load_params, f->group_frames, f->frame_dir}; }
+
+
+bool frame_exists(const GameObject *tmpl, int32_t frame) {
+    return tmpl->frames && frame >= 0 && frame < tmpl->frame_count;
+}
+
+// One more group holds the frame: its sprite is loaded when it is the first.
+Result hold_frame(const GroupSlots *f, GameObject *tmpl, FrameHolds *holds, const FactoryFrame &want) {
+    const int32_t frame = want.frame;
+    if (!frame_exists(tmpl, frame) || !f->frame_dir) return RES_READ_FAILED;
+    int32_t &count = holds->count[size_t(frame)];
+    if (count == 0) {
+        const std::string path = str_format(f->frame_dir, int(tmpl->subtype)) + str_format("/%.3i.png", int(frame));
+        Sprite *sprite = sprite_load_png(path.c_str());
+        if (!sprite) return RES_READ_FAILED;
+        sprite_addref(sprite);
+        if (tmpl->frames[frame]) sprite_release(tmpl->frames[frame]);
+        tmpl->frames[frame] = sprite;
+    }
+    ++count;
+    if (want.maps && tmpl->frames[frame]) {
+        sprite_build_outline_map(tmpl->frames[frame]);
+        sprite_build_angle_map(tmpl->frames[frame]);
+    }
+    return RES_OK;
+}
+
+// One group less holds the frame: the last lets its sprite go.
+void drop_frame(GameObject *tmpl, FrameHolds *holds, int32_t frame) {
+    if (!frame_exists(tmpl, frame) || size_t(frame) >= holds->count.size()) return;
+    int32_t &count = holds->count[size_t(frame)];
+    if (count < 1 || --count > 0) return;
+    if (tmpl->frames[frame]) sprite_release(tmpl->frames[frame]);
+    tmpl->frames[frame] = nullptr;
+}
+
+// The group gives back every frame it took.
+void drop_group(GameObject *tmpl, FrameHolds *holds, int32_t group) {
+    std::vector<int32_t> taken;
+    taken.swap(holds->taken[size_t(group)]);
+    for (int32_t frame : taken) drop_frame(tmpl, holds, frame);
+}
+
+Result load_group(const GroupSlots *f, GameObject *tmpl, int32_t group) {
+    if (group == FACTORY_GROUP_PARAMS) return f->load_params ? f->load_params(tmpl) : RES_OK;
+    if (!f->group_frames) return RES_OK;
+    FrameHolds *holds = factory_frame_holds(tmpl);
+    if (!holds) return RES_NO_MEMORY;
+    drop_group(tmpl, holds, group);
+    std::vector<FactoryFrame> frames;
+    f->group_frames(tmpl, group, &frames);
+    for (const FactoryFrame &frame : frames) {
+        const Result r = hold_frame(f, tmpl, holds, frame);
+        if (r == RES_OK) {
+            holds->taken[size_t(group)].push_back(frame.frame);
+            continue;
+        }
+        log_write(LOG_RES, LOG_ERROR, "%s %i \"%s\" - failed to load frame %i of group %i", kind_name(tmpl->kind),
+                  int(tmpl->subtype), tmpl->name.c_str(), int(frame.frame), int(group));
+        // The group counts as not loaded: it lets go of what it took, so the retry starts afresh.
+        drop_group(tmpl, holds, group);
+        return r;
+    }
+    return RES_OK;
+}
+
+Result unload_group(GameObject *tmpl, int32_t group) {
+    if (group != FACTORY_GROUP_PARAMS && tmpl->frame_holds) drop_group(tmpl, tmpl->frame_holds, group);
+    return RES_OK;
+}
+
 // Loads and unloads one factory's groups as the copied requests say; the first failure ends it.
 Result resolve_factory(Factory *f) {
     {
@@ -70,6 +154,7 @@ Result resolve_factory(Factory *f) {
         f->snapshot = f->requested;
     }
     std::lock_guard<std::mutex> loading(f->load_mutex);
+    const GroupSlots slots = slots_of(f);
     for (int32_t t = 0; t < f->template_count; ++t) {
         GameObject *tmpl = f->templates[size_t(t)];
         for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) {
@@ -77,15 +162,12 @@ Result resolve_factory(Factory *f) {
             int32_t &have = f->loaded[size_t(t)][size_t(g)];
             Result r = RES_OK;
             if (want >= 1 && have < 1) {
-                r = f->load_group(tmpl, g);
+                r = load_group(&slots, tmpl, g);
                 if (r != RES_OK)
                     log_write(LOG_RES, LOG_ERROR, "Factory %s:%i \"%s\" - failed to set load group %i, error %i",
                               kind_name(f->kind), t, tmpl->name.c_str(), g, int(r));
             } else if (want < 1 && have >= 1) {
-                r = f->unload_group(tmpl, g);
-                if (r != RES_OK)
-                    log_write(LOG_RES, LOG_ERROR, "Factory %s:%i \"%s\" - failed to free load group %i, error %i",
-                              kind_name(f->kind), t, tmpl->name.c_str(), g, int(r));
+                r = unload_group(tmpl, g);
             }
             if (r != RES_OK) return r;
             have = want;
@@ -194,7 +276,7 @@ Result factory_resolve_load_groups() {
     log_write(LOG_RES, LOG_DEBUG, "Begin resolving factory instance load groups");
     Result result = RES_OK;
     for (Factory &f : g_factories) {
-        if (!f.load_group || !f.unload_group) continue;
+        if (!f.load_params && !f.group_frames) continue;
         result = resolve_factory(&f);
         if (result != RES_OK) break;
     }
@@ -210,8 +292,8 @@ void factory_free() {
         for (GroupCounts &c : f.requested) c.fill(0);
     }
     for (Factory &f : g_factories) {
-        // Unloading failures were logged; the templates go whatever they held.
-        if (f.load_group && f.unload_group) (void)resolve_factory(&f);
+        // The templates go whatever a failed load left them holding.
+        if (f.load_params || f.group_frames) (void)resolve_factory(&f);
     }
     for (int32_t kind = 0; kind < OBJECT_KIND_COUNT; ++kind) {
         Factory &f = g_factories[kind];
@@ -229,6 +311,46 @@ void factory_set_register(int32_t kind, FactoryRegisterFn *fn) {
     if (valid_kind(kind)) g_register_override[kind] = fn;
 }
 
+// ---- Groups of one template ----
+
+Result factory_load_group(GameObject *tmpl, int32_t group) {
+    if (!tmpl || !valid_kind(tmpl->kind) || group < 0 || group >= FACTORY_GROUP_COUNT) return RES_OUT_OF_RANGE;
+    // A template of the caller's own needs no set-up of the factories: before it, the kind's
+    // register function says what its groups hold.
+    GroupSlots slots;
+    if (g_set_up.load(std::memory_order_acquire)) {
+        slots = slots_of(&g_factories[tmpl->kind]);
+    } else {
+        Factory record;
+        FactoryRegisterFn *reg = g_register_override[tmpl->kind] ? g_register_override[tmpl->kind]
+                                                                  : FACTORY_KIND_REGISTER[tmpl->kind];
+        if (reg) reg(&record);
+        slots = slots_of(&record);
+    }
+    return load_group(&slots, tmpl, group);
+}
+
+Result factory_unload_group(GameObject *tmpl, int32_t group) {
+    if (!tmpl || !valid_kind(tmpl->kind) || group < 0 || group >= FACTORY_GROUP_COUNT) return RES_OUT_OF_RANGE;
+    return unload_group(tmpl, group);
+}
+
+FrameHolds *factory_frame_holds(GameObject *tmpl) {
+    if (!tmpl->frame_holds) tmpl->frame_holds = new (std::nothrow) FrameHolds();
+    FrameHolds *holds = tmpl->frame_holds;
+    // Frames made anew hold nothing yet (their old sprites went with the old arrays).
+    if (holds && holds->count.size() != size_t(std::max(tmpl->frame_count, 0))) {
+        holds->count.assign(size_t(std::max(tmpl->frame_count, 0)), 0);
+        for (std::vector<int32_t> &taken : holds->taken) taken.clear();
+    }
+    return holds;
+}
+
+void factory_free_frame_holds(GameObject *tmpl) {
+    delete tmpl->frame_holds;
+    tmpl->frame_holds = nullptr;
+}
+
 // ---- Group helpers ----
 
 Result factory_load_frame_sizes(GameObject *tmpl, const char *dir) {
@@ -239,6 +361,7 @@ Result factory_load_frame_sizes(GameObject *tmpl, const char *dir) {
 
     for (int32_t i = 0; tmpl->frames && i < tmpl->frame_count; ++i)
         if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
+    factory_free_frame_holds(tmpl);   // no group holds a frame of the new arrays yet
     delete[] tmpl->frames;
     delete[] tmpl->frame_w;
     delete[] tmpl->frame_h;
@@ -265,28 +388,4 @@ Result factory_load_frame_sizes(GameObject *tmpl, const char *dir) {
     }
     tmpl->frame_count = count;
     return RES_OK;
-}
-
-Result factory_load_frame_sprites(GameObject *tmpl, const char *dir, int32_t first, int32_t count) {
-    if (count < 0) {
-        first = 0;
-        count = tmpl->frame_count;
-    }
-    if (first < 0 || first + count > tmpl->frame_count || !tmpl->frames) return RES_OUT_OF_RANGE;
-    for (int32_t i = first; i < first + count; ++i) {
-        const std::string path = str_format("%s/%.3i.png", dir, i);
-        Sprite *sprite = sprite_load_png(path.c_str());
-        if (!sprite) return RES_READ_FAILED;
-        sprite_addref(sprite);
-        if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
-        tmpl->frames[i] = sprite;
-    }
-    return RES_OK;
-}
-
-void factory_unload_frame_sprites(GameObject *tmpl) {
-    for (int32_t i = 0; tmpl->frames && i < tmpl->frame_count; ++i) {
-        if (tmpl->frames[i]) sprite_release(tmpl->frames[i]);
-        tmpl->frames[i] = nullptr;
-    }
 }

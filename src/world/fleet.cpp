@@ -443,16 +443,12 @@ void fleet_draw(GameObject *obj, Graphics *g, int32_t x, int32_t y) {
     (void)gfx_queue_command(g, gfx_add_restore_rect, &rect, sizeof rect);
 }
 
-Result fleet_load_group(GameObject *tmpl, int32_t group) {
-    if (group == FACTORY_GROUP_PARAMS) return factory_load_frame_sizes(tmpl, FLEET_DIR);
-    if (group == FACTORY_GROUP_FRAMES && tmpl->frame_count > 0)
-        return factory_load_frame_sprites(tmpl, FLEET_DIR, 0, -1);
-    return RES_OK;
-}
+Result fleet_load_params(GameObject *tmpl) { return factory_load_frame_sizes(tmpl, FLEET_DIR); }
 
-Result fleet_unload_group(GameObject *tmpl, int32_t group) {
-    if (group == FACTORY_GROUP_FRAMES) factory_unload_frame_sprites(tmpl);
-    return RES_OK;
+// Group 1 holds every frame.
+void fleet_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
+    if (group != FACTORY_GROUP_FRAMES) return;
+    for (int32_t frame = 0; frame < tmpl->frame_count; ++frame) out->push_back({frame, false});
 }
 
 }  // namespace
@@ -491,8 +487,9 @@ void fleet_register_methods(ObjectMethods *row) {
 void fleet_register_factory(Factory *factory) {
     factory->kind = OBJECT_FLEET;
     factory->template_count = FLEET_TEMPLATE_COUNT;
-    factory->load_group = fleet_load_group;
-    factory->unload_group = fleet_unload_group;
+    factory->load_params = fleet_load_params;
+    factory->group_frames = fleet_group_frames;
+    factory->frame_dir = "fleet/%.3i/png";
 }
 
 // ---- Creation and membership ----

@@ -218,6 +218,7 @@ void object_destroy(GameObject *obj) {
     const ObjectMethods *m = object_methods(obj->kind);
     if (m && m->free) m->free(obj);
     if (obj->flags & OBJ_OWNS_FRAMES) free_frame_arrays(obj);
+    factory_free_frame_holds(obj);
     if (obj->flags & OBJ_OWNS_ANIMS) {
         for (int32_t i = 0; obj->animations && i < obj->animation_count; ++i)
             anim_free(obj->animations[i]);

@@ -32,6 +32,7 @@ struct Animation;
 struct AnimPlayer;
 struct Buffer;
 struct Date;
+struct FrameHolds;
 struct Graphics;
 struct MovementPath;
 struct ObjectMap;
@@ -99,6 +100,7 @@ struct GameObject {
     int32_t       w = 0, h = 0;        // size of the current frame
     int32_t       layer = 0;           // the map draw list 0..2 holding it; 1 at creation
     Sprite      **frames = nullptr;    // per frame; shared with the template unless OBJ_OWNS_FRAMES
+    FrameHolds   *frame_holds = nullptr;   // a template's per-frame and per-group holds (the factory's)
     int32_t       frame_count = 0;
     int32_t       frame = 0;           // -1 none (blank creation)
     int32_t      *frame_w = nullptr;

@@ -42,6 +42,18 @@ void drop_current(ObjectMap *map) {
     object_release(old);
 }
 
+// Sets MAP_ITERATING while a walk over the objects runs; a nested walk leaves the outer one's flag.
+struct IteratingScope {
+    ObjectMap *map;
+    bool       outer;
+    explicit IteratingScope(ObjectMap *m) : map(m), outer(!(m->flags & MAP_ITERATING)) { map->flags |= MAP_ITERATING; }
+    ~IteratingScope() {
+        if (outer) map->flags &= ~MAP_ITERATING;
+    }
+    IteratingScope(const IteratingScope &) = delete;
+    IteratingScope &operator=(const IteratingScope &) = delete;
+};
+
 // Appends an object to `pending` with a reference, as every way into a map does.
 void join_pending(ObjectMap *map, GameObject *obj) {
     object_add_ref(obj);
@@ -314,10 +326,13 @@ void map_update(ObjectMap *map, int32_t dt) {
     list_compact(&map->timed_lines);
 
     // Objects may add objects while they update; those wait in `pending`.
-    for (int32_t i = 0; i < list_count(&map->objects); ++i) {
-        GameObject *obj = list_get(&map->objects, i);
-        if (!obj) break;
-        object_update(obj, dt);
+    {
+        IteratingScope walk(map);
+        for (int32_t i = 0; i < list_count(&map->objects); ++i) {
+            GameObject *obj = list_get(&map->objects, i);
+            if (!obj) break;
+            object_update(obj, dt);
+        }
     }
     for (Effect *effect : map->effects.items)
         if (effect) effect_update(effect, dt);
@@ -376,6 +391,7 @@ void map_clear_effects(ObjectMap *map) {
 }
 
 void map_update_travel(ObjectMap *map, int32_t t) {
+    IteratingScope walk(map);
     for (int32_t i = 0; i < list_count(&map->objects); ++i) {
         GameObject *obj = list_get(&map->objects, i);
         if (!obj) break;
@@ -384,6 +400,7 @@ void map_update_travel(ObjectMap *map, int32_t t) {
 }
 
 void map_advance_objects(ObjectMap *map, int32_t minutes) {
+    IteratingScope walk(map);
     for (int32_t i = 0; i < list_count(&map->objects); ++i) {
         GameObject *obj = list_get(&map->objects, i);
         if (!obj) break;
@@ -392,6 +409,7 @@ void map_advance_objects(ObjectMap *map, int32_t minutes) {
 }
 
 void map_run_after_advance(ObjectMap *map) {
+    IteratingScope walk(map);
     for (int32_t i = 0; i < list_count(&map->objects); ++i) {
         GameObject *obj = list_get(&map->objects, i);
         if (!obj) break;

@@ -30,6 +30,7 @@ constexpr uint32_t MAP_BUSY            = 0x1;   // waiting for objects or for th
 constexpr uint32_t MAP_DEFENSE         = 0x2;   // defence shots enabled
 constexpr uint32_t MAP_DEFENSE_RESCALE = 0x4;   // the defence clock is multiplied by the ship count
 constexpr uint32_t MAP_DEFENSE_DUE     = 0x8;   // a defence shot is due
+constexpr uint32_t MAP_ITERATING       = 0x10;  // the map walks its objects: newcomers wait in `pending`
 
 constexpr int32_t MAP_LAYER_COUNT         = 3;
 constexpr int32_t MAP_TURN_INITIATIVE     = 10000;   // initiative at which an object acts

@@ -31,40 +31,36 @@ Result read_ints(Buffer *buf, int32_t count, std::vector<int32_t> *out) {
     return RES_OK;
 }
 
-Result load_group(GameObject *tmpl, int32_t group) {
+Result load_params(GameObject *tmpl) {
     const std::string dir = template_dir(tmpl->subtype);
-    if (group == FACTORY_GROUP_PARAMS) {
-        const std::string path = dir + "/dat/params.dat";
-        Buffer *file = nullptr;
-        Result r = store_read_file(path.c_str(), 1, &file);
-        if (r == RES_OK) {
-            r = sector_read_params(sector(tmpl), file);
-            buffer_free(file);
-        }
-        if (r != RES_OK) {
-            log_write(LOG_RES, LOG_ERROR, "Sector template %i - params \"%s\" failed with error %i", int(tmpl->subtype),
-                      path.c_str(), int(r));
-            return r;
-        }
-        return factory_load_frame_sizes(tmpl, (dir + "/png").c_str());
+    const std::string path = dir + "/dat/params.dat";
+    Buffer *file = nullptr;
+    Result r = store_read_file(path.c_str(), 1, &file);
+    if (r == RES_OK) {
+        r = sector_read_params(sector(tmpl), file);
+        buffer_free(file);
     }
-    // Without the sizes of group 0 there is no frame to load.
-    if (group == FACTORY_GROUP_FRAMES && tmpl->frame_count > 0)
-        return factory_load_frame_sprites(tmpl, (dir + "/png").c_str(), 0, -1);
-    return RES_OK;
+    if (r != RES_OK) {
+        log_write(LOG_RES, LOG_ERROR, "Sector template %i - params \"%s\" failed with error %i", int(tmpl->subtype),
+                  path.c_str(), int(r));
+        return r;
+    }
+    return factory_load_frame_sizes(tmpl, (dir + "/png").c_str());
 }
 
-Result unload_group(GameObject *tmpl, int32_t group) {
-    if (group == FACTORY_GROUP_FRAMES) factory_unload_frame_sprites(tmpl);
-    return RES_OK;
+// Group 1 holds every frame; without the sizes of group 0 there is none.
+void group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
+    if (group != FACTORY_GROUP_FRAMES) return;
+    for (int32_t frame = 0; frame < tmpl->frame_count; ++frame) out->push_back({frame, false});
 }
 
 }  // namespace
 
 void sector_register_factory(Factory *factory) {
     factory->template_count = SECTOR_TEMPLATE_COUNT;
-    factory->load_group = load_group;
-    factory->unload_group = unload_group;
+    factory->load_params = load_params;
+    factory->group_frames = group_frames;
+    factory->frame_dir = "sector/%.3i/png";
 }
 
 // ---- Tables ----

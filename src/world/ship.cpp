@@ -616,6 +616,7 @@ void ship_register_methods(ObjectMethods *row) {
 void ship_factory_init(Factory *factory) {
     factory->kind = OBJECT_SHIP;
     factory->template_count = SHIP_TEMPLATE_COUNT;
-    factory->load_group = ship_load_group;
-    factory->unload_group = ship_unload_group;
+    factory->load_params = ship_load_params;
+    factory->group_frames = ship_group_frames;
+    factory->frame_dir = "ship/%.3i/png";
 }

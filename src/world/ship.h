@@ -38,6 +38,7 @@
 struct Buffer;
 struct Date;
 struct Factory;
+struct FactoryFrame;
 struct ObjectMethods;
 struct Graphics;
 struct Officer;
@@ -66,6 +67,7 @@ constexpr uint32_t SHIP_FLAG_SHIELD_DISPLAY = 0x2;       // shields shown after 
 constexpr uint32_t SHIP_FLAG_DESIGN         = 0x4;       // a player's design
 constexpr uint32_t SHIP_FLAG_TEMPLATE       = 0x8;       // owns the per-frame tables
 constexpr uint32_t SHIP_FLAG_CONSTRUCTOR    = 0x10;      // carries a working starbase kit
+constexpr uint32_t SHIP_FLAG_ONE_OFF_DESIGN = 0x20;      // a design dropped once its ship is built
 constexpr uint32_t SHIP_FLAG_RETREATING     = 0x40;
 constexpr uint32_t SHIP_FLAG_RETREATED      = 0x80;
 constexpr uint32_t SHIP_FLAG_POD_ESCAPED    = 0x100;     // the pilot left in an escape pod
@@ -251,8 +253,6 @@ struct Ship : GameObject {
     int32_t     turn_scratch = 0;
     std::string owner_label;                // empty: show the owner's name
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
-    // Templates only: how many load groups hold each frame's sprite.
-    std::vector<uint8_t> frame_holds;
     ShipPlan    option;                 // the candidate the combat AI is looking at
 };
 
@@ -362,7 +362,7 @@ void   ship_reset_state(GameObject *obj);
 void   ship_galaxy_turn(GameObject *obj);
 void   ship_advance_clock(GameObject *obj, int32_t minutes);   // network hacking and survey
 Result ship_plan(GameObject *obj);                             // the owner's combat AI plans
-Result ship_act(GameObject *obj);                              // ... and carries the plan out
+Result ship_act(GameObject *obj);                              // ... and carries it out (no AI: ends the turn)
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
 
@@ -400,8 +400,9 @@ Site   *ship_deploy_starbase(Ship *ship);
 
 // Decodes a parameter file at the buffer's cursor into a template.
 Result  ship_read_params(Ship *tmpl, Buffer *buf);
-Result  ship_load_group(GameObject *tmpl, int32_t group);
-Result  ship_unload_group(GameObject *tmpl, int32_t group);
+// The factory's slots: group 0 (the parameter file and frame sizes) and the frames of groups 1..3.
+Result  ship_load_params(GameObject *tmpl);
+void    ship_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out);
 int32_t ship_frame_is_special(const Ship *tmpl, int32_t frame);
 
 Result ship_write(const GameObject *obj, Buffer *buf);

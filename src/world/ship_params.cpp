@@ -1,4 +1,4 @@
-// Ship templates: the parameter file and the factory's four load groups.
+// Ship templates: the parameter file and the frames of the factory's load groups.
 #include "world/ship.h"
 
 #include <algorithm>
@@ -78,59 +78,24 @@ Result read_crit(Ship *tmpl, int32_t i, Buffer *buf) {
     return RES_OK;
 }
 
-// ---- Frame holds: a frame's sprite stays while some load group holds it ----
-
-bool frame_ok(const Ship *t, int32_t f) { return f >= 0 && f < t->frame_count && t->frames; }
-
-Result hold_frame(Ship *t, int32_t f, bool maps) {
-    if (!frame_ok(t, f) || size_t(f) >= t->frame_holds.size()) return RES_READ_FAILED;
-    if (t->frame_holds[size_t(f)] == 0) {
-        const std::string path = str_format("ship/%.3i/png/%.3i.png", t->subtype, f);
-        Sprite *sprite = sprite_load_png(path.c_str());
-        if (!sprite) return RES_READ_FAILED;
-        sprite_addref(sprite);
-        if (t->frames[f]) sprite_release(t->frames[f]);
-        t->frames[f] = sprite;
-    }
-    ++t->frame_holds[size_t(f)];
-    if (maps) {
-        sprite_build_outline_map(t->frames[f]);
-        sprite_build_angle_map(t->frames[f]);
-    }
-    return RES_OK;
-}
-
-void drop_frame(Ship *t, int32_t f) {
-    if (!frame_ok(t, f) || size_t(f) >= t->frame_holds.size() || t->frame_holds[size_t(f)] == 0) return;
-    if (--t->frame_holds[size_t(f)] > 0) return;
-    if (t->frames[f]) sprite_release(t->frames[f]);
-    t->frames[f] = nullptr;
-}
-
-// The frames a group holds, in load order.
-std::vector<int32_t> group_frames(const Ship *t, int32_t group) {
-    std::vector<int32_t> out;
+// The frames a group holds, in load order. The icon and design frames and the encounter's rotation
+// frames also get their outline and angle maps.
+void group_frames(const Ship *t, int32_t group, std::vector<FactoryFrame> *out) {
     // At most one number past each end of the frames the template has (where the group fails): a
     // range changed by hand after the parameter check must not walk 2^31 numbers.
-    auto range = [&](int32_t first, int32_t last) {
+    auto range = [&](int32_t first, int32_t last, bool maps) {
         const int32_t from = std::max(first, -1), to = std::min(last, t->frame_count);
         for (int32_t f = from; f <= to; ++f)
-            if (!ship_frame_is_special(t, f)) out.push_back(f);
+            if (!ship_frame_is_special(t, f)) out->push_back({f, maps});
     };
     if (group == FACTORY_GROUP_FRAMES) {
         for (int32_t f = 0; f < t->frame_count; ++f)
-            if (ship_frame_is_special(t, f)) out.push_back(f);
+            if (ship_frame_is_special(t, f)) out->push_back({f, f == t->icon_frame || f == t->design_frame});
     } else if (group == FACTORY_GROUP_ENCOUNTER) {
-        range(t->rot_first, t->rot_last);
+        range(t->rot_first, t->rot_last, true);
     } else if (group == FACTORY_GROUP_DETAIL) {
-        range(t->offset_first, t->offset_last);
+        range(t->offset_first, t->offset_last, false);
     }
-    return out;
-}
-
-bool group_builds_maps(const Ship *t, int32_t group, int32_t f) {
-    if (group == FACTORY_GROUP_ENCOUNTER) return true;
-    return group == FACTORY_GROUP_FRAMES && (f == t->icon_frame || f == t->design_frame);
 }
 
 void free_frame_sprites(Ship *t) {
@@ -168,7 +133,6 @@ Result load_params_group(Ship *t) {
         return r;
     }
     free_frame_sprites(t);
-    t->frame_holds.clear();
     const std::string dir = frames_dir(t->subtype);
     if (Result sizes = factory_load_frame_sizes(t, dir.c_str()); sizes != RES_OK) return sizes;
     if (t->frame_count < 1 || !t->frames || !t->frame_w || !t->frame_h) return RES_READ_FAILED;
@@ -179,7 +143,6 @@ Result load_params_group(Ship *t) {
     }
     t->frame_sprites = new (std::nothrow) Sprite *[size_t(t->frame_count)]();
     if (!t->frame_sprites) return RES_READ_FAILED;
-    t->frame_holds.assign(size_t(t->frame_count), 0);
     return RES_OK;
 }
 
@@ -240,30 +203,13 @@ int32_t ship_frame_is_special(const Ship *t, int32_t f) {
     return 0;
 }
 
-Result ship_load_group(GameObject *obj, int32_t group) {
+Result ship_load_params(GameObject *obj) {
     Ship *t = ship_of(obj);
     if (!t) return RES_OUT_OF_RANGE;
     t->ship_flags |= SHIP_FLAG_TEMPLATE;
-    if (group == FACTORY_GROUP_PARAMS) return load_params_group(t);
-    if (group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL) return RES_OK;
-    const std::vector<int32_t> frames = group_frames(t, group);
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const Result r = hold_frame(t, frames[i], group_builds_maps(t, group, frames[i]));
-        if (r == RES_OK) continue;
-        log_write(LOG_RES, LOG_ERROR, "Ship %i \"%s\" - failed to load frame %i of group %i", t->subtype,
-                  t->name.c_str(), frames[i], group);
-        // The group counts as not loaded: let go of what it took, so the retry starts afresh.
-        for (size_t j = 0; j < i; ++j) drop_frame(t, frames[j]);
-        return r;
-    }
-    return RES_OK;
+    return load_params_group(t);
 }
 
-Result ship_unload_group(GameObject *obj, int32_t group) {
-    Ship *t = ship_of(obj);
-    if (!t) return RES_OUT_OF_RANGE;
-    t->ship_flags |= SHIP_FLAG_TEMPLATE;
-    if (group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL) return RES_OK;
-    for (int32_t f : group_frames(t, group)) drop_frame(t, f);
-    return RES_OK;
+void ship_group_frames(const GameObject *obj, int32_t group, std::vector<FactoryFrame> *out) {
+    if (const Ship *t = ship_of(obj)) group_frames(t, group, out);
 }

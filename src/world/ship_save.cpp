@@ -142,8 +142,14 @@ Result ship_link(GameObject *obj) {
         ship_set_pilot(s, nullptr);
     }
     if (sector) {
+        // Joining the sector again at load is no arrival: the saved date stands.
+        const uint64_t arrived = date_minutes(s->arrival_date);
         s->sector_id = 0;
         ship_set_sector(s, sector);
+        if (s->arrival_date) {
+            s->arrival_date->minutes = arrived;
+            date_from_minutes(s->arrival_date);
+        }
     }
     if (fleet) {
         s->fleet_id = 0;

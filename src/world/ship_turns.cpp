@@ -481,6 +481,8 @@ Result ship_act(GameObject *obj) {
     Ship *ship = ship_of(obj);
     const WorldHooks &hooks = world_hooks();
     Player *owner = ship && ship->owner_id ? world_find_player(ship->owner_id) : nullptr;
+    // A side without a combat AI has nothing to carry out: its ship ends the turn.
     if (owner && hooks.ai_act_ship) hooks.ai_act_ship(owner, ship);
+    else if (ship) object_end_turn(obj);
     return RES_OK;
 }

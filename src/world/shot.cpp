@@ -813,6 +813,7 @@ void shot_register_methods(ObjectMethods *row) {
 void shot_factory_init(Factory *factory) {
     factory->kind = OBJECT_SHOT;
     factory->template_count = SHOT_TEMPLATE_COUNT;
-    factory->load_group = shot_load_group;
-    factory->unload_group = shot_unload_group;
+    factory->load_params = shot_load_params;
+    factory->group_frames = shot_group_frames;
+    factory->frame_dir = "shot/%.3i/png";
 }

@@ -29,6 +29,7 @@
 
 struct Buffer;
 struct Factory;
+struct FactoryFrame;
 struct ObjectMethods;
 struct ParticleSurface;
 
@@ -162,8 +163,9 @@ int32_t     shot_travel_point(GameObject *obj, int32_t x, int32_t y);
 
 // Decodes a parameter file at the buffer's cursor into a template; checks the trail tables.
 Result shot_read_params(Shot *tmpl, Buffer *buf);
-Result shot_load_group(GameObject *tmpl, int32_t group);
-Result shot_unload_group(GameObject *tmpl, int32_t group);
+// The factory's slots: group 0 reads the parameter file and frame sizes; group 2 holds every frame.
+Result shot_load_params(GameObject *tmpl);
+void   shot_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out);
 // The rows a template's trail can reach, in table entries; 0 for a shot without a trail.
 int64_t shot_trail_entries_needed(uint32_t type_flags, int32_t dir_count, int32_t trail_max);
 

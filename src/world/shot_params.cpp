@@ -128,24 +128,15 @@ Result shot_read_params(Shot *t, Buffer *buf) {
     return anims;
 }
 
-Result shot_load_group(GameObject *obj, int32_t group) {
+Result shot_load_params(GameObject *obj) {
     Shot *t = shot_of(obj);
     if (!t) return RES_OUT_OF_RANGE;
     t->shot_flags |= SHOT_FLAG_TEMPLATE;
-    if (group == FACTORY_GROUP_PARAMS) return load_params(t);
-    if (group != FACTORY_GROUP_ENCOUNTER) return RES_OK;
-    const std::string dir = frames_dir(t->subtype);
-    const Result r = factory_load_frame_sprites(t, dir.c_str(), 0, -1);
-    if (r != RES_OK) {
-        log_write(LOG_RES, LOG_ERROR, "Shot %i \"%s\" - failed to load its frames, error %i", t->subtype,
-                  t->name.c_str(), int(r));
-        factory_unload_frame_sprites(t);
-        return RES_READ_FAILED;
-    }
-    return RES_OK;
+    return load_params(t);
 }
 
-Result shot_unload_group(GameObject *obj, int32_t group) {
-    if (group == FACTORY_GROUP_ENCOUNTER) factory_unload_frame_sprites(obj);
-    return RES_OK;
+// A shot's frames are all loaded for the encounter and for nothing else.
+void shot_group_frames(const GameObject *obj, int32_t group, std::vector<FactoryFrame> *out) {
+    if (group != FACTORY_GROUP_ENCOUNTER) return;
+    for (int32_t frame = 0; frame < obj->frame_count; ++frame) out->push_back({frame, false});
 }

@@ -25,7 +25,6 @@
 #include "world/sector.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
-#include "world/site_pending.h"
 #include "world/world_hooks.h"
 
 namespace {
@@ -471,8 +470,9 @@ void site_register_methods(ObjectMethods *m) {
 
 void site_register_factory(Factory *f) {
     f->template_count = SITE_TEMPLATE_COUNT;
-    f->load_group = site_load_group;
-    f->unload_group = site_unload_group;
+    f->load_params = site_load_params;
+    f->group_frames = site_group_frames;
+    f->frame_dir = "site/%.3i/png";
     f->load_extra = feature_params_load;
     f->free_extra = feature_templates_free;
 }
@@ -563,48 +563,36 @@ Result site_read_params(Site *tmpl, Buffer *buf) {
     return RES_OK;
 }
 
-Result site_load_group(GameObject *obj, int32_t group) {
+Result site_load_params(GameObject *obj) {
     Site *tmpl = as_site(obj);
     tmpl->state |= SITE_OWNS_TABLES;
     const std::string dir = frames_dir(obj->subtype);
-    if (group == FACTORY_GROUP_PARAMS) {
-        Buffer *file = nullptr;
-        const std::string path = params_path(obj->subtype);
-        Result r = store_read_file(path.c_str(), 1, &file);
-        if (r == RES_OK) {
-            r = site_read_params(tmpl, file);
-            buffer_free(file);
-        }
-        if (r != RES_OK) {
-            log_write(LOG_RES, LOG_ERROR, "Site %i - params load \"%s\" failed with rval %i", int(obj->subtype),
-                      path.c_str(), int(r));
-            return r;
-        }
-        if (Result sizes = factory_load_frame_sizes(obj, dir.c_str()); sizes != RES_OK) return sizes;
-        if (int64_t(tmpl->params.frame_range_first) + tmpl->params.frame_range_count > obj->frame_count) {
-            log_write(LOG_RES, LOG_ERROR, "Site %i - frame range %i+%i beyond the %i frames", int(obj->subtype),
-                      int(tmpl->params.frame_range_first), int(tmpl->params.frame_range_count), int(obj->frame_count));
-            return RES_MALFORMED;
-        }
-        return RES_OK;
+    Buffer *file = nullptr;
+    const std::string path = params_path(obj->subtype);
+    Result r = store_read_file(path.c_str(), 1, &file);
+    if (r == RES_OK) {
+        r = site_read_params(tmpl, file);
+        buffer_free(file);
     }
-    if (group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL) return RES_OK;
-    for (int32_t frame = 0; frame < obj->frame_count; ++frame) {
-        if (!group_holds(tmpl, group, frame)) continue;
-        if (Result r = factory_load_frame_sprites(obj, dir.c_str(), frame, 1); r != RES_OK) return r;
+    if (r != RES_OK) {
+        log_write(LOG_RES, LOG_ERROR, "Site %i - params load \"%s\" failed with rval %i", int(obj->subtype),
+                  path.c_str(), int(r));
+        return r;
+    }
+    if (Result sizes = factory_load_frame_sizes(obj, dir.c_str()); sizes != RES_OK) return sizes;
+    if (int64_t(tmpl->params.frame_range_first) + tmpl->params.frame_range_count > obj->frame_count) {
+        log_write(LOG_RES, LOG_ERROR, "Site %i - frame range %i+%i beyond the %i frames", int(obj->subtype),
+                  int(tmpl->params.frame_range_first), int(tmpl->params.frame_range_count), int(obj->frame_count));
+        return RES_MALFORMED;
     }
     return RES_OK;
 }
 
-Result site_unload_group(GameObject *obj, int32_t group) {
-    const Site *tmpl = as_site(obj);
-    if (group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL || !obj->frames) return RES_OK;
-    for (int32_t frame = 0; frame < obj->frame_count; ++frame) {
-        if (!group_holds(tmpl, group, frame) || !obj->frames[frame]) continue;
-        sprite_release(obj->frames[frame]);
-        obj->frames[frame] = nullptr;
-    }
-    return RES_OK;
+void site_group_frames(const GameObject *obj, int32_t group, std::vector<FactoryFrame> *out) {
+    const Site *tmpl = site_cast(obj);
+    if (!tmpl || group < FACTORY_GROUP_FRAMES || group > FACTORY_GROUP_DETAIL) return;
+    for (int32_t frame = 0; frame < obj->frame_count; ++frame)
+        if (group_holds(tmpl, group, frame)) out->push_back({frame, false});
 }
 
 // ---- Creation and record ----

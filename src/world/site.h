@@ -27,6 +27,7 @@
 struct Buffer;
 struct Date;
 struct Factory;
+struct FactoryFrame;
 struct ObjectMethods;
 struct Officer;
 struct Sector;
@@ -200,10 +201,10 @@ Site  *site_template(int32_t t);
 // Reads a params.dat record into the template (name, speed, animations and SiteParams); the
 // previous tables and animations of the template are freed first.
 Result site_read_params(Site *tmpl, Buffer *buf);
-// The kind's load groups (factory callbacks): 0 params.dat and frame sizes; 1 every frame but the
-// frame range and the special frame; 2 the special frame; 3 the frame range.
-Result site_load_group(GameObject *tmpl, int32_t group);
-Result site_unload_group(GameObject *tmpl, int32_t group);
+// The factory's slots: group 0 reads params.dat and the frame sizes; group 1 holds every frame but
+// the frame range and the special frame, 2 the special frame, 3 the frame range.
+Result site_load_params(GameObject *tmpl);
+void   site_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out);
 
 // ---- Creation and record -----------------------------------------------------------------------------
 

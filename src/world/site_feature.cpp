@@ -24,7 +24,6 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_internal.h"
-#include "world/site_pending.h"
 #include "world/world_hooks.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "game/alert.h"
 #include "game/game.h"
+#include "game/newgame.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/calendar.h"
@@ -12,10 +13,10 @@
 #include "platform/str.h"
 #include "platform/files.h"
 #include "world/sector.h"
+#include "world/ship.h"
 #include "world/site.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
-#include "world/site_pending.h"
 
 namespace {
 
@@ -157,7 +158,7 @@ Officer *new_recruit(Site *site) {
     recruit->id = game ? game_next_id(game) : 0;
     recruit->owner_id = site->owner_id;
     recruit->sector_id = site->sector_id;
-    site_pending_pilot_name(&recruit->name);
+    if (game) game_random_name(game, &recruit->name);
     stamp(recruit->hired);
     officer_train(recruit);
     officer_init_stats(recruit);
@@ -196,6 +197,27 @@ void add_recruit(Site *site) {
 
 // ---- Production ----
 
+// The shipyard's finished ship: built from the design for its owner, given the next ship name
+// (the design's name stays when the deck has none), dated, repaired and reloaded, put into the
+// sector with a fresh combat state. Null when no ship could be made.
+Ship *build_yard_ship(Player *owner, Ship *design, Sector *sector) {
+    const int32_t index = player_design_index(owner, design->id);
+    Ship *ship = ship_of(index >= 0 ? player_build_ship_from_design(owner, index) : nullptr);
+    if (!ship) return nullptr;
+    player_add_object(owner, ship);
+    Game *game = game_get();
+    std::string name;
+    if (game) game_next_ship_name(game, &name);
+    if (!name.empty()) ship->ship_name = name;
+    if (!ship->built_date) ship->built_date = date_create();
+    if (ship->built_date && game && game->clock) date_copy(ship->built_date, game->clock);
+    ship_repair_and_reload(ship);
+    ship_set_sector(ship, sector);
+    ship_reset_state(ship);
+    ship_recompute_stats(ship);
+    return ship;
+}
+
 void finish_item(Site *site, Sector *sector) {
     Player *owner = object_get_owner(site);
     const uint64_t sector_id = sector ? sector->id : 0;
@@ -217,13 +239,13 @@ void finish_item(Site *site, Sector *sector) {
         }
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_SHIPYARD) {
-        GameObject *design = owner ? player_get_design(owner, site->item_id) : nullptr;
-        GameObject *ship = design && sector ? site_pending_build_ship(owner, design, sector) : nullptr;
+        Ship *design = ship_of(owner ? player_get_design(owner, site->item_id) : nullptr);
+        Ship *ship = design && sector ? build_yard_ship(owner, design, sector) : nullptr;
         if (ship) {
             add_stat(owner, STAT_SHIPS_BUILT, 1);
             post(ALERT_STARSHIP_BUILT, site, sector_id, ship->id, ship->subtype,
                  str_format("Starship %s built in the %s sector", name_of(ship), name_of(sector)));
-            if (site_pending_design_is_one_off(design)) player_remove_design(owner, site->item_id);
+            if (design->ship_flags & SHIP_FLAG_ONE_OFF_DESIGN) player_remove_design(owner, site->item_id);
             sound_for_ui(site, SOUND_SHIP_DONE);
         }
     } else if (site->subtype == SITE_TRAINING) {
@@ -463,7 +485,9 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
         int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
         player_design_build_cost(owner, design, sector->id, &cost, &minutes);
         site->remaining_min = site->total_min = minutes;
-        site_pending_design_rush_prices(design, &site->rush_low, &site->rush_high);
+        // A design's build figures are its rush prices when nearly done and when just started.
+        site->rush_low = ship_of(design)->build_a;
+        site->rush_high = ship_of(design)->build_b;
         site->cost_paid = cost;
         site->status_text = "Building";
     } else if (site->subtype == SITE_TRAINING) {

@@ -58,7 +58,8 @@ struct WorldHooks {
     // The player has a presence the game accepts for a jump out of the battle; empty: the game's
     // own census of the galaxy map.
     bool        (*player_has_sector_presence)(uint64_t player_id) = nullptr;
-    // The owner's combat AI plans the ship's action (combat AI thread) or carries it out.
+    // The owner's combat AI plans the ship's action (combat AI thread) or carries it out; the act
+    // ends the ship's turn when the ship is done. Empty act: the ship ends its turn at once.
     void        (*ai_plan_ship)(Player *owner, Ship *ship) = nullptr;
     void        (*ai_act_ship)(Player *owner, Ship *ship) = nullptr;
     // The current encounter while the player is still fighting in it (its side result is 0): its

@@ -13,7 +13,7 @@ protected:
     Player *me = nullptr;
     void SetUp() override {
         PlayerWorld::SetUp();
-        me = add_player(10, "Vega", true);
+        me = add_ui_player(10, "Vega");
     }
     const Alert *last() { return list_get(game->alerts, list_count(game->alerts) - 1); }
 };

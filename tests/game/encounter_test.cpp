@@ -282,6 +282,16 @@ TEST_F(EncounterRecord, HostileRecordsAreRefusedBeforeAllocating) {
     }
 }
 
+TEST_F(EncounterRecord, ObjectsWithoutFramesAreStillPlaced) {
+    // Blank ships have no frame extent: their search starts at radius 0 and must still widen.
+    for (uint64_t id = 1; id <= 6; ++id) encounter_add_object(enc, ship(id, 1 + id % 2));
+    enc->field_w = 1365;
+    enc->field_h = 1024;
+    encounter_layout(enc);
+    ASSERT_EQ(enc->placements.size(), 6u);
+    for (const auto &[id, p] : enc->placements) EXPECT_TRUE(p.flags & PLACEMENT_FLAG_PLACED) << id;
+}
+
 TEST_F(EncounterRecord, TheGameHoldsItsEncountersAndTheCurrentOne) {
     Encounter *e = encounter_create();
     ASSERT_EQ(game_add_encounter(game, e), RES_OK);

@@ -1,8 +1,10 @@
 #pragma once
-// A galaxy for the player tests: the generated data store with the real factories, system types
-// and technology table, a galaxy map that owns its sectors, and players in the game's list.
+// Galaxies for the player, research, alert, save and turn tests: the generated data store with the
+// real factories (their parameters loaded), system types and technology table, the game's own galaxy map and object lookup,
+// and players in the game's list.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 #include "game/alert.h"
 #include "game/game.h"
@@ -20,26 +22,12 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace playertest {
-
-// The game's object lookup over the galaxy map and what its objects contain.
-inline GameObject *galaxy_lookup(uint64_t id) {
-    Game *game = game_get();
-    if (!game || !game->galaxy_map) return nullptr;
-    for (GameObject *obj : game->galaxy_map->objects.items) {
-        if (!obj || (obj->flags & OBJ_STUB)) continue;
-        if (GameObject *found = object_find(obj, id)) return found;
-    }
-    return nullptr;
-}
 
 class PlayerWorld : public ::testing::Test {
 protected:
     Game *game = nullptr;
-    ObjectMap *games_map = nullptr;
-    WorldHooks saved_hooks;
 
     void SetUp() override {
         factory_free();
@@ -47,44 +35,40 @@ protected:
         use_generated_store();
         ASSERT_EQ(system_types_load(), RES_OK);
         ASSERT_EQ(factory_init(), RES_OK);
+        factory_acquire_group_all(FACTORY_GROUP_PARAMS);   // the templates' parameter files
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         ASSERT_EQ(tech_load(), RES_OK);
         game = game_get();
+        ASSERT_NE(game, nullptr);
         game_clear(game);
-        games_map = game->galaxy_map;   // the game's own, back after the test
-        game->galaxy_map = map_create();
         game->clock->minutes = 40 * MINUTES_PER_DAY + 600;
         date_from_minutes(game->clock);
-        saved_hooks = world_hooks();
-        WorldHooks hooks = world_hooks();
-        hooks.find_object = galaxy_lookup;
-        world_set_hooks(hooks);
-        for (Rng *rng : game->generators) rng_seed(rng, 77);
     }
 
     void TearDown() override {
-        if (game->alerts) list_clear(game->alerts);
-        game_clear_players(game);
-        map_free(game->galaxy_map);
-        game->galaxy_map = games_map;
-        world_set_hooks(saved_hooks);
+        game_clear(game);
         tech_free_all();
         factory_free();
         system_types_free();
         store_shutdown();
     }
 
-    // A player in the game's list and map; the UI player when `ui` is set.
-    Player *add_player(uint64_t id, const char *name, bool ui = false) {
-        Player *p = player_create(ui ? PLAYER_KIND_HUMAN : PLAYER_KIND_COMPUTER);
+    // A player in the game's list and map.
+    Player *add_player(uint64_t id, const char *name, int32_t kind = PLAYER_KIND_COMPUTER) {
+        Player *p = player_create(kind);
         EXPECT_NE(p, nullptr);
         player_set_id(p, id);
         player_set_name(p, name);
-        player_set_color(p, 30, 60, 90);
+        player_set_color(p, int32_t(id % 200), 60, 90);
         EXPECT_EQ(game_add_player(game, p), RES_OK);
-        if (ui) {
-            game->ui_player = p;
-            game->ui_player_id = id;
-        }
+        return p;
+    }
+
+    // A human player who is also the UI player.
+    Player *add_ui_player(uint64_t id, const char *name) {
+        Player *p = add_player(id, name, PLAYER_KIND_HUMAN);
+        game->ui_player = p;
+        game->ui_player_id = id;
         return p;
     }
 
@@ -102,6 +86,7 @@ protected:
     Site *add_site(Sector *sector, int32_t tmpl, uint64_t owner) {
         Site *site = site_create(tmpl);
         EXPECT_NE(site, nullptr);
+        object_assign_id(site);
         site->owner_id = owner;
         sector_add_site(sector, site, 100, 100);
         site->sector_id = sector->id;

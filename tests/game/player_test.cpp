@@ -3,7 +3,9 @@
 #include "player_fixture.h"
 
 #include <cstring>
+#include "game/names.h"
 #include "game/records.h"
+#include "world/site_feature.h"
 
 using namespace playertest;
 
@@ -43,6 +45,86 @@ TEST_F(PlayerCredits, CrewIsTakenEvenlyFromThePopulatedBodiesOfOwnSectors) {
     site_set_population(large, 100);
     EXPECT_EQ(player_take_crew(p, 11), 10) << "the first share is 6, of which it has 5";
     EXPECT_EQ(site_get_population(large), 95);
+}
+
+// ---- Totals ----
+
+using PlayerTotalsFromTheGalaxy = PlayerWorld;
+
+// A site template that turns crew into research points, or -1.
+int32_t research_template() {
+    for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t)
+        if (const Site *tmpl = site_template(t); tmpl && tmpl->params.research_factor > 0) return t;
+    return -1;
+}
+
+TEST_F(PlayerTotalsFromTheGalaxy, OwnSectorsAndShipsAreSummedAndAForeignSectorIsNot) {
+    Player *p = add_player(10, "Vega");
+    add_player(11, "Rigel");
+    Sector *a = add_sector(10, 100, 100), *b = add_sector(10, 400, 100), *theirs = add_sector(11, 700, 100);
+    Site *base_a = add_site(a, SITE_STARBASE, 10);
+    Site *base_b = add_site(b, SITE_STARBASE, 10);
+    Site *base_theirs = add_site(theirs, SITE_STARBASE, 11);
+    base_a->crew = 300, base_b->crew = 150, base_theirs->crew = 999;
+    Site *yard = add_site(a, SITE_SHIPYARD, 10);
+    add_site(a, SITE_TRAINING, 10);
+    base_b->state |= SITE_PRODUCING;
+    yard->state |= SITE_PRODUCING;
+    add_site(theirs, SITE_SHIPYARD, 11)->state |= SITE_PRODUCING;
+    Ship *one = new_ship(2), *two = new_ship(3);
+    one->crew = 120;
+    two->crew = 80;
+    player_add_object(p, one);
+    player_add_object(p, two);
+    player_update_totals(p);
+
+    struct Row { const char *name; int32_t got, want; };
+    const Row rows[] = {
+        {"starbase sectors", p->totals.starbase_sectors, 2},
+        {"starbase crew", p->totals.starbase_crew, 450},
+        {"ship crew", p->totals.ship_crew, 200},
+        {"active production (a starbase and a shipyard; the idle academy not)", p->totals.active_production, 2},
+        {"design counter", p->totals.design_counter, 1},
+    };
+    for (const Row &r : rows) EXPECT_EQ(r.got, r.want) << r.name;
+}
+
+TEST_F(PlayerTotalsFromTheGalaxy, AHomeColonyCountsWhereverItLiesAmongTheFeaturedSites) {
+    Player *p = add_player(10, "Vega");
+    Sector *home = add_sector(10, 100, 100);
+    add_site(home, SITE_STARBASE, 10);
+    Site *intake = add_site(home, 1, 0);
+    site_generate_features(intake, FEATURE_CREW_INTAKE);
+    Site *colony = add_site(home, 1, 0);
+    site_generate_features(colony, FEATURE_HOME_COLONY);
+    ASSERT_NE(colony->feature, nullptr);
+    colony->feature->owner_id = 11;
+    player_update_totals(p);
+    EXPECT_TRUE(p->flags & PLAYER_FLAG_NO_HOME_COLONY) << "another player's home colony";
+    colony->feature->owner_id = 10;
+    player_update_totals(p);
+    EXPECT_FALSE(p->flags & PLAYER_FLAG_NO_HOME_COLONY) << "its own, behind a crew-intake feature";
+}
+
+TEST_F(PlayerTotalsFromTheGalaxy, ResearchBecomesIncomeOnlyWhileNothingIsResearched) {
+    const int32_t station = research_template();
+    ASSERT_GE(station, 0) << "the store has a research site";
+    Player *p = add_player(10, "Vega");
+    Sector *home = add_sector(10, 100, 100);
+    add_site(home, SITE_STARBASE, 10)->crew = 20000;
+    add_site(home, station, 10);
+    player_process_research(p);   // what needs nothing becomes available
+    player_update_totals(p);
+    const int32_t idle_income = p->totals.daily_income;
+    const int32_t rate = p->totals.research_rate;
+    ASSERT_GE(rate, PLAYER_RESEARCH_CREDIT) << "enough research for a credit a day";
+    ASSERT_EQ(player_queue_research(p, 0), RES_OK);
+    player_update_totals(p);
+    EXPECT_EQ(p->totals.research_rate, rate);
+    EXPECT_EQ(idle_income - p->totals.daily_income, rate / PLAYER_RESEARCH_CREDIT);
+    ASSERT_EQ(player_pause_research(p, 0), RES_OK);
+    player_update_totals(p);
+    EXPECT_EQ(p->totals.daily_income, idle_income) << "paused research earns again";
 }
 
 // ---- Ships, scrap and designs ----
@@ -92,6 +174,7 @@ TEST_F(PlayerShips, ScrapValueIsCappedAtSixtyFivePercentAndScalesWithArmour) {
     Ship *s = new_ship(2);
     player_add_object(p, s);
     s->roll_value = 1000;   // a value far above the cost: the cap decides
+    s->armour = s->max_armour;
     EXPECT_EQ(ship_scrap_value(s), s->cost * 65 / 100);
     s->roll_value = 1;
     ASSERT_GT(s->max_armour, 0);
@@ -119,6 +202,52 @@ TEST_F(PlayerShips, DesignsAreStampedCountedAndReplacedInPlace) {
     EXPECT_EQ(p->totals.design_counter, 3) << "a replacement is not a new design";
     EXPECT_EQ(player_design_index(p, second->id), 1);
     EXPECT_EQ(player_design_index(p, 999999), -1);
+}
+
+// The first system type whose template carries every bit of `with` and none of `without`.
+int32_t system_type_with(uint32_t with, uint32_t without) {
+    for (int32_t t = 0; t < SYSTEM_TYPE_COUNT; ++t)
+        if (const System *tmpl = system_type_template(t); tmpl && (tmpl->flags & with) == with && !(tmpl->flags & without))
+            return t;
+    return -1;
+}
+
+TEST_F(PlayerShips, TheBestSystemIsFittedToTheAskedMountsFirstAndALighterOneWhenItIsTooHeavy) {
+    Player *p = add_player(10, "Vega");
+    Ship *ship = new_ship(2);
+    player_add_object(p, ship);
+    const int32_t engine = system_type_with(SYSTEM_FLAG_ENGINE_MOUNT, 0);
+    ASSERT_GE(engine, 0);
+    EXPECT_EQ(player_fit_best_system(p, ship, engine, MOUNT_SYSTEM), RES_BAD_MOUNT) << "none in the catalog";
+    ASSERT_GE(list_append(&p->catalog, system_create(engine)), 0);
+    ASSERT_EQ(player_fit_best_system(p, ship, engine, MOUNT_SYSTEM), RES_OK) << "no system mount takes an engine";
+    int32_t fitted_at = -1;
+    for (int32_t i = 0; i < ship->crit_count; ++i)
+        if (ship->crits[i].system && ship->crits[i].system->type == engine) fitted_at = i;
+    ASSERT_GE(fitted_at, 0);
+    EXPECT_EQ(ship->crits[fitted_at].mount_type, MOUNT_ENGINE) << "the other mounts are the second pass";
+
+    // A type with grades: the best is too heavy for what power is left, the next lower fits.
+    const int32_t graded = system_type_with(SYSTEM_FLAG_SUBTYPES, SYSTEM_FLAG_ENGINE_MOUNT | SYSTEM_FLAG_ARMOUR_MOUNT);
+    ASSERT_GE(graded, 0);
+    ASSERT_GE(system_subtype_count(graded), 3);
+    System *top = system_create_subtype(graded, 2), *mid = system_create_subtype(graded, 1);
+    ASSERT_NE(top, nullptr);
+    ASSERT_NE(mid, nullptr);
+    ASSERT_GT(top->power, mid->power) << "a higher grade draws more power";
+    ASSERT_GE(list_append(&p->catalog, top), 0);
+    ship->capacity_max = ship->capacity_used + mid->power;
+    EXPECT_EQ(player_fit_best_system(p, ship, graded, MOUNT_SYSTEM), RES_NO_MOUNT_TAKES_IT)
+        << "grade 1 is not in the catalog, so nothing lighter is tried";
+    ASSERT_GE(list_append(&p->catalog, mid), 0);
+    ASSERT_EQ(player_fit_best_system(p, ship, graded, MOUNT_SYSTEM), RES_OK);
+    int32_t grades = 0;
+    for (int32_t i = 0; i < ship->crit_count; ++i)
+        if (const System *s = ship->crits[i].system; s && s->type == graded) {
+            EXPECT_EQ(s->subtype, 1);
+            ++grades;
+        }
+    EXPECT_EQ(grades, 1);
 }
 
 // ---- Quotes ----
@@ -156,6 +285,43 @@ TEST_F(PlayerQuotes, ADesignCostsItsCostAndADayPerMassFigure) {
     EXPECT_EQ(minutes, design->mass_figure * 1440);
 }
 
+TEST_F(PlayerQuotes, AnUndefendedDiscountFeatureCutsEveryQuote) {
+    Player *p = add_player(10, "Vega");
+    Sector *sector = add_sector(10, 100, 100);
+    add_site(sector, SITE_STARBASE, 10);
+    Ship *design = new_ship(2);
+    player_add_design(p, design);
+    auto quotes = [&]() {
+        std::vector<int32_t> out;
+        for (int32_t item : {SITE_SHIPYARD, -1}) {
+            int32_t cost = 0, minutes = 0;
+            player_build_cost(p, item, sector->id, &cost, &minutes);
+            out.insert(out.end(), {cost, minutes});
+        }
+        int32_t cost = 0, minutes = 0;
+        player_design_build_cost(p, design, sector->id, &cost, &minutes);
+        out.insert(out.end(), {cost, minutes});
+        return out;
+    };
+    const std::vector<int32_t> full = quotes();
+    Site *body = add_site(sector, 1, 0);
+    site_generate_features(body, FEATURE_DISCOUNT);
+    ASSERT_NE(body->feature, nullptr);
+    body->feature->defence_kind = FEATURE_DEFENCE_NONE;
+    const std::vector<int32_t> cut = quotes();
+    ASSERT_EQ(cut.size(), full.size());
+    for (size_t i = 0; i < full.size(); i += 2) {
+        EXPECT_GT(full[i], 0) << "quote " << i / 2;
+        EXPECT_EQ(cut[i], full[i] * 3 / 4) << "cost of quote " << i / 2;
+        EXPECT_EQ(cut[i + 1], full[i + 1] / 2) << "time of quote " << i / 2;
+    }
+    Site *guarded = add_site(sector, 1, 0);
+    site_generate_features(guarded, FEATURE_CREW_INTAKE);
+    ASSERT_NE(guarded->feature, nullptr);
+    guarded->feature->defence_kind = FEATURE_DEFENCE_ARMED;
+    EXPECT_EQ(quotes(), full) << "a defended site anywhere in the sector withholds the discount";
+}
+
 // ---- End of turn ----
 
 using PlayerTurn = PlayerWorld;
@@ -177,7 +343,7 @@ TEST_F(PlayerTurn, AHeldCrewedStarbaseKeepsAPlayerWithoutShipsInTheGame) {
 }
 
 TEST_F(PlayerTurn, ATapOnASectorThatChangesHandsIsLostWithOneAlertPerTappedPlayer) {
-    Player *me = add_player(10, "Vega", true);
+    Player *me = add_ui_player(10, "Vega");
     Player *them = add_player(11, "Rigel");
     Sector *a = add_sector(11, 100, 100);
     Sector *b = add_sector(11, 400, 100);
@@ -222,7 +388,7 @@ TEST_F(PlayerTurn, OldFleetSnapshotsAreForgotten) {
 using PlayerPods = PlayerWorld;
 
 TEST_F(PlayerPods, APodTravelsAtLeastTwoDaysAndLandsAtTheNearestOwnStarbase) {
-    Player *me = add_player(10, "Vega", true);
+    Player *me = add_ui_player(10, "Vega");
     Sector *home = add_sector(10, 100, 100);
     add_sector(10, 2000, 2000);
     Site *base = add_site(home, SITE_STARBASE, 10);
@@ -252,6 +418,40 @@ TEST_F(PlayerPods, APodTravelsAtLeastTwoDaysAndLandsAtTheNearestOwnStarbase) {
     EXPECT_NE(news->text.find("Ada Quell arrived in the"), std::string::npos) << news->text;
 }
 
+TEST_F(PlayerPods, APodLandingWhereItCannotEnterIsLostWithNewsOnlyAtASector) {
+    Player *me = add_ui_player(10, "Vega");
+    add_player(11, "Rigel");
+    Sector *taken = add_sector(11, 100, 100);
+    add_site(taken, SITE_STARBASE, 11);
+    Sector *bare = add_sector(10, 400, 100);
+    struct Case { uint64_t destination; const char *news; };
+    const Case cases[] = {
+        {taken->id, "Escape Pod for Vega arrived in the "},
+        {bare->id, "Escape Pod for Vega arrived in the "},
+        {987654321, nullptr},
+    };
+    for (const Case &c : cases) {
+        list_clear(game->alerts);
+        Officer *pilot = new_officer("Ada Quell");
+        player_add_officer(me, pilot);
+        pilot->flags |= OFFICER_FLAG_IN_POD;
+        pilot->pod_minutes = 10;
+        pilot->pod_destination = c.destination;
+        const uint64_t id = pilot->id;
+        player_update_escape_pods(me, 10);
+        EXPECT_EQ(player_find_officer(me, id), nullptr) << "lost at " << c.destination;
+        const Alert *news = list_get(game->alerts, list_count(game->alerts) - 1);
+        if (!c.news) {
+            EXPECT_EQ(news, nullptr) << "no sector, no news";
+            continue;
+        }
+        ASSERT_NE(news, nullptr);
+        EXPECT_EQ(news->kind, ALERT_ESCAPE_POD);
+        EXPECT_NE(news->text.find(c.news), std::string::npos) << news->text;
+        EXPECT_NE(news->text.find("could not enter the starbase and was lost"), std::string::npos) << news->text;
+    }
+}
+
 TEST_F(PlayerPods, APilotWhoCannotEscapeDies) {
     Player *me = add_player(10, "Vega");
     Ship *ship = new_ship(2);
@@ -263,6 +463,61 @@ TEST_F(PlayerPods, APilotWhoCannotEscapeDies) {
     const uint64_t id = pilot->id;
     player_after_encounter(me);
     EXPECT_EQ(player_find_officer(me, id), nullptr);
+}
+
+// ---- The shipyard's ships ----
+
+using PlayerShipyard = PlayerWorld;
+
+TEST_F(PlayerShipyard, AFinishedShipIsNamedDatedWholeAndInTheSectorAndAOneOffDesignGoes) {
+    ASSERT_EQ(name_lists_load(game), RES_OK);
+    Player *p = add_player(10, "Vega");
+    Sector *home = add_sector(10, 100, 100);
+    add_site(home, SITE_STARBASE, 10)->crew = 500;
+    Site *yard = add_site(home, SITE_SHIPYARD, 10);
+    Ship *design = new_ship(2);
+    design->ship_name = "Lancer";
+    const int32_t gun = system_type_with(SYSTEM_FLAG_ROUNDS, SYSTEM_FLAG_ENGINE_MOUNT | SYSTEM_FLAG_ARMOUR_MOUNT);
+    ASSERT_GE(gun, 0);
+    System *sys = system_create(gun);
+    ASSERT_NE(sys, nullptr);
+    bool fitted = false;
+    for (int32_t i = 0; i < design->crit_count && !fitted; ++i) fitted = ship_set_crit_system(design, i, sys) == RES_OK;
+    ASSERT_TRUE(fitted);
+    sys->integrity = 1;   // the design's copy is worn and empty: the yard's ship must not be
+    sys->rounds = 0;
+    design->ship_flags |= SHIP_FLAG_ONE_OFF_DESIGN;
+    player_add_design(p, design);
+    const uint64_t design_id = design->id;
+    ASSERT_NE(design->build_a, design->build_b) << "the two rush prices can be told apart";
+
+    ASSERT_EQ(site_start_production(yard, 0, design_id), RES_OK);
+    EXPECT_EQ(yard->rush_low, design->build_a) << "nearly done";
+    EXPECT_EQ(yard->rush_high, design->build_b) << "just started";
+    const int32_t minutes = yard->remaining_min;
+    game->clock->minutes += uint64_t(minutes);
+    date_from_minutes(game->clock);
+    object_advance_clock(yard, minutes);
+
+    ASSERT_EQ(player_object_count(p), 1);
+    Ship *ship = ship_of(player_get_object_at(p, 0));
+    ASSERT_NE(ship, nullptr);
+    EXPECT_FALSE(ship->ship_name.empty());
+    EXPECT_NE(ship->ship_name, "Lancer") << "the ship takes the next name of the deck";
+    EXPECT_EQ(ship->owner_id, 10u);
+    EXPECT_EQ(ship->sector_id, home->id);
+    ASSERT_NE(ship->built_date, nullptr);
+    EXPECT_EQ(ship->built_date->minutes, game->clock->minutes);
+    EXPECT_EQ(ship->armour, ship->max_armour);
+    const System *built = nullptr;
+    for (int32_t i = 0; i < ship->crit_count; ++i)
+        if (ship->crits[i].system && ship->crits[i].system->type == gun) built = ship->crits[i].system;
+    ASSERT_NE(built, nullptr);
+    EXPECT_EQ(built->integrity, built->max_integrity) << "repaired";
+    EXPECT_EQ(built->rounds, built->rounds_per_reload) << "reloaded";
+    EXPECT_EQ(p->ships_built, 1);
+    EXPECT_EQ(player_get_design(p, design_id), nullptr) << "a one-off design is spent";
+    EXPECT_FALSE(yard->state & SITE_PRODUCING);
 }
 
 // ---- Save record ----

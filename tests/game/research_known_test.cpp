@@ -16,7 +16,7 @@ protected:
     Player *me = nullptr;
     void SetUp() override {
         PlayerWorld::SetUp();
-        me = add_player(10, "Vega", true);
+        me = add_ui_player(10, "Vega");
         player_process_research(me);   // what needs nothing becomes available
     }
     // A tech whose prerequisites are all among the available ones at the start.
@@ -181,6 +181,67 @@ TEST_F(KnownObjects, TheExpectedFleetPositionWeighsTheOlderObservations) {
     for (int i = 0; i < 5; ++i) player_track_known_fleets(me);
     EXPECT_EQ(snap->saved_c, 0) << "the ring wraps after eight";
     EXPECT_TRUE(snap->flags & OBJ_KIND_BIT);
+}
+
+TEST_F(KnownObjects, ASectorHoldsAKnownEnemyOnlyThroughShipSnapshotsOfOtherOwners) {
+    Player *me = add_player(10, "Vega");
+    Sector *sector = add_sector(11, 300, 300);
+    Site *base = add_site(sector, SITE_STARBASE, 11);
+    Ship *mine = new_ship(2);
+    object_assign_id(mine);
+    mine->owner_id = 10;
+    ship_set_sector(mine, sector);
+    player_learn_object(me, sector, 1);
+    const GameObject *seen = player_get_known_object(me, OBJECT_SECTOR, sector->id);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_FALSE(player_sector_has_known_enemy(me, seen)) << "its own ship and a starbase are no enemy ships";
+
+    Ship *theirs = new_ship(3);
+    object_assign_id(theirs);
+    theirs->owner_id = 11;
+    ship_set_sector(theirs, sector);
+    EXPECT_FALSE(player_sector_has_known_enemy(me, seen)) << "arrived after the player looked";
+    player_learn_object(me, sector, 1);
+    EXPECT_TRUE(player_sector_has_known_enemy(me, seen));
+
+    EXPECT_FALSE(player_sector_has_known_enemy(me, sector)) << "a live sector lists nothing known";
+    EXPECT_FALSE(player_sector_has_known_enemy(me, player_known_object_by_id(me, base->id))) << "not a sector";
+    EXPECT_FALSE(player_sector_has_known_enemy(me, nullptr));
+}
+
+TEST_F(KnownObjects, AKnownFleetComesBackFromASaveWithItsKindName) {
+    Player *me = add_player(10, "Vega");
+    Fleet *fleet = fleet_create();
+    ASSERT_NE(fleet, nullptr);
+    object_assign_id(fleet);
+    fleet->owner_id = 11;
+    for (int32_t hull : {2, 3, 2}) {
+        Ship *s = new_ship(hull);
+        object_assign_id(s);
+        s->owner_id = 11;
+        fleet_add_ship(fleet, s);
+    }
+    fleet_kind_name(fleet);
+    player_learn_object(me, fleet, 0);
+    Fleet *seen = fleet_of(player_get_known_object(me, OBJECT_FLEET, fleet->id));
+    ASSERT_NE(seen, nullptr);
+    fleet_kind_name(seen);
+    ASSERT_EQ(seen->display_name, "Squadron");
+
+    Buffer buf;
+    ASSERT_EQ(player_write(me, &buf), RES_OK);
+    Player *back = nullptr;
+    ASSERT_EQ(player_read(&back, &buf), RES_OK);
+    const Fleet *loaded = fleet_of(player_get_known_object(back, OBJECT_FLEET, fleet->id));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->display_name, "Squadron") << "three known ships make a squadron";
+    EXPECT_EQ(loaded->speed, seen->speed);
+    player_free(back);
+    list_clear(&me->known);
+    hash_table_clear(me->known_map);
+    object_detach(fleet);
+    object_add_ref(fleet);
+    object_release(fleet);
 }
 
 TEST_F(KnownObjects, ADetailedShipCopyIsKnownAndTapsNeedADuration) {

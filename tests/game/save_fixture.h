@@ -1,35 +1,17 @@
 #pragma once
-// A game state for the save tests, built from the real modules on the generated store: a human UI
-// player and a computer player with both AI states, owned sectors with sites, ships with pilots in
-// fleets on the galaxy map, designs, research under way, known snapshots, alerts, a loose object
-// on the global list and the name decks.
-#include <gtest/gtest.h>
+// A game state for the save and turn tests, on the player tests' galaxy: a human UI player and a
+// computer player with both AI states, owned sectors with sites, ships with pilots in fleets on the
+// galaxy map, designs, research under way, known snapshots, alerts, a loose object on the global
+// list and the name decks.
+#include "player_fixture.h"
 
-#include <string>
-#include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
-#include "game/alert.h"
-#include "game/game.h"
 #include "game/names.h"
-#include "game/officer.h"
-#include "game/player.h"
 #include "game/prefs.h"
 #include "game/save.h"
-#include "game/tech.h"
-#include "game_files.h"
-#include "platform/buffer.h"
-#include "platform/calendar.h"
 #include "platform/list.h"
-#include "platform/random.h"
-#include "systems/system.h"
-#include "world/factory.h"
 #include "world/fleet.h"
-#include "world/object.h"
-#include "world/object_map.h"
-#include "world/sector.h"
-#include "world/ship.h"
-#include "world/site.h"
 
 namespace savetest {
 
@@ -37,61 +19,11 @@ constexpr uint64_t HUMAN = 0x1001;
 constexpr uint64_t RIVAL = 0x1002;
 constexpr uint64_t COMBAT_AI = 0x1003;
 
-class SaveWorld : public ::testing::Test {
+class SaveWorld : public playertest::PlayerWorld {
 protected:
-    Game *game = nullptr;
-
     void SetUp() override {
-        factory_free();
-        system_types_free();
-        use_generated_store();
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        ASSERT_EQ(tech_load(), RES_OK);
-        game = game_get();
-        ASSERT_NE(game, nullptr);
-        game_clear(game);
+        PlayerWorld::SetUp();
         ASSERT_EQ(name_lists_load(game), RES_OK);
-        game->clock->minutes = 40 * MINUTES_PER_DAY + 600;
-        date_from_minutes(game->clock);
-    }
-
-    void TearDown() override {
-        game_clear(game);
-        tech_free_all();
-        factory_free();
-        system_types_free();
-        store_shutdown();
-    }
-
-    Player *add_player(uint64_t id, const char *name, int32_t kind) {
-        Player *p = player_create(kind);
-        EXPECT_NE(p, nullptr);
-        player_set_id(p, id);
-        player_set_name(p, name);
-        player_set_color(p, int32_t(id % 200), 60, 90);
-        EXPECT_EQ(game_add_player(game, p), RES_OK);
-        return p;
-    }
-
-    Sector *add_sector(uint64_t owner, int32_t x, int32_t y, int32_t tmpl) {
-        Sector *s = sector_create(tmpl);
-        EXPECT_NE(s, nullptr);
-        object_assign_id(s);
-        s->owner_id = owner;
-        map_place_object(game->galaxy_map, s, x, y, 1);
-        map_add_pending_objects(game->galaxy_map);
-        return s;
-    }
-
-    Site *add_site(Sector *sector, int32_t tmpl, uint64_t owner) {
-        Site *site = site_create(tmpl);
-        EXPECT_NE(site, nullptr);
-        object_assign_id(site);
-        site->owner_id = owner;
-        sector_add_site(sector, site, 100, 100);
-        site->sector_id = sector->id;
-        return site;
     }
 
     // A piloted ship of the player in a fleet of its own on the galaxy map.

@@ -13,6 +13,8 @@
 #include "platform/store.h"
 #include "platform/store_format.h"
 #include "platform/store_write.h"
+#include "support/fixture_store.h"
+#include "test_support.h"
 #include "world_test_kind.h"
 
 using namespace world_test;
@@ -93,11 +95,10 @@ TEST_F(FactorySetUp, AFailedExtraLoadLeavesTheLaterKindsEmpty) {
     ASSERT_EQ(factory_init(), RES_OK);
 }
 
-TEST_F(FactorySetUp, FreeUnloadsEverythingAndFreesTheSharedData) {
+TEST_F(FactorySetUp, FreeDestroysTheTemplatesAndFreesTheSharedData) {
     factory_acquire_group(THING, 1, FACTORY_GROUP_FRAMES);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    factory_free();
-    EXPECT_EQ(g_calls.unloads[1][FACTORY_GROUP_FRAMES], 1);
+    factory_free();   // that it lets go of the frame sprites: FrameGroups below
     EXPECT_EQ(g_calls.extra_freed, 1);
     EXPECT_EQ(g_calls.freed, THING_TEMPLATES) << "every template destroyed";
     factory_free();   // never set up again: nothing happens
@@ -119,25 +120,6 @@ TEST_F(LoadGroups, NothingLoadsBeforeAResolve) {
     EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_PARAMS], 0);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_PARAMS], 1);
-}
-
-TEST_F(LoadGroups, TwoRequestsAndOneReleaseStayLoadedUntilTheLastRelease) {
-    factory_acquire_group(THING, 1, FACTORY_GROUP_DETAIL);
-    factory_acquire_group(THING, 1, FACTORY_GROUP_DETAIL);
-    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    EXPECT_EQ(loaded(1, FACTORY_GROUP_DETAIL), 2) << "the count, not just 1";
-    EXPECT_EQ(g_calls.loads[1][FACTORY_GROUP_DETAIL], 1);
-
-    factory_release_detail_group(THING, 1);
-    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    EXPECT_EQ(loaded(1, FACTORY_GROUP_DETAIL), 1);
-    EXPECT_EQ(g_calls.unloads[1][FACTORY_GROUP_DETAIL], 0);
-    EXPECT_EQ(g_calls.loads[1][FACTORY_GROUP_DETAIL], 1) << "2 -> 1 neither loads nor unloads";
-
-    factory_release_detail_group(THING, 1);
-    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    EXPECT_EQ(loaded(1, FACTORY_GROUP_DETAIL), 0);
-    EXPECT_EQ(g_calls.unloads[1][FACTORY_GROUP_DETAIL], 1);
 }
 
 TEST_F(LoadGroups, AReleaseAtZeroStaysAtZero) {
@@ -237,9 +219,17 @@ protected:
         ASSERT_EQ(store_open(), RES_OK);
         tmpl = object_create_blank(THING);
         tmpl->flags |= OBJ_OWNS_FRAMES;
+        g_calls.sizes_from_store = true;
+    }
+    // The factory's own template t, its parameters and the given groups requested and resolved.
+    GameObject *factory_template(int32_t t, std::initializer_list<int32_t> groups) {
+        factory_acquire_group(THING, t, FACTORY_GROUP_PARAMS);
+        for (int32_t g : groups) factory_acquire_group(THING, t, g);
+        EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
+        return factory_get_template(THING, t);
     }
     void TearDown() override {
-        factory_unload_frame_sprites(tmpl);
+        for (int32_t g = FACTORY_GROUP_FRAMES; g < FACTORY_GROUP_COUNT; ++g) (void)factory_unload_group(tmpl, g);
         object_destroy(tmpl);
         store_shutdown();
         std::remove(path.c_str());
@@ -262,8 +252,9 @@ TEST_F(FrameGroups, SizesUpToTheFirstMissingFrameAndAnEmptySpriteArray) {
 }
 
 TEST_F(FrameGroups, SpritesTakeOneReferenceEachAndUnloadingDropsThem) {
-    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
-    ASSERT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 0, -1), RES_OK);
+    g_calls.group_frames[FACTORY_GROUP_FRAMES] = {0, 1};
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_PARAMS), RES_OK);
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
     ASSERT_NE(tmpl->frames[1], nullptr);
     EXPECT_EQ(tmpl->frames[1]->height, 4);
     EXPECT_EQ(tmpl->frames[1]->refcount, 1);
@@ -275,29 +266,102 @@ TEST_F(FrameGroups, SpritesTakeOneReferenceEachAndUnloadingDropsThem) {
     object_reset_frame(obj);
     EXPECT_EQ(object_shape(obj), tmpl->frames[0]);
     object_destroy(obj);
-    factory_unload_frame_sprites(tmpl);
+    ASSERT_EQ(factory_unload_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
     EXPECT_EQ(tmpl->frames[0], nullptr);
+    EXPECT_EQ(tmpl->frames[1], nullptr);
+    EXPECT_EQ(factory_unload_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK) << "a group holding nothing";
+}
+
+TEST_F(FrameGroups, AFrameSharedByTwoGroupsStaysUntilTheLastOfThemUnloads) {
+    g_calls.group_frames[FACTORY_GROUP_FRAMES] = {0, 1};
+    g_calls.group_frames[FACTORY_GROUP_DETAIL] = {1};
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_PARAMS), RES_OK);
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
+    Sprite *shared = tmpl->frames[1];
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_DETAIL), RES_OK);
+    EXPECT_EQ(tmpl->frames[1], shared) << "a held frame is not loaded twice";
+    EXPECT_EQ(shared->refcount, 1) << "one sprite reference, two holds";
+    EXPECT_EQ(tmpl->frame_holds->count[1], 2);
+    ASSERT_EQ(factory_unload_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
+    EXPECT_EQ(tmpl->frames[0], nullptr);
+    EXPECT_EQ(tmpl->frames[1], shared) << "the detail group still holds it";
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_DETAIL), RES_OK);
+    EXPECT_EQ(tmpl->frame_holds->count[1], 1) << "a group loaded again holds its frames once";
+    ASSERT_EQ(factory_unload_group(tmpl, FACTORY_GROUP_DETAIL), RES_OK);
     EXPECT_EQ(tmpl->frames[1], nullptr);
 }
 
-TEST_F(FrameGroups, AFrameThatDoesNotLoadFailsTheGroup) {
-    ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
-    EXPECT_EQ(factory_load_frame_sprites(tmpl, "thing/009/png", 0, 1), RES_READ_FAILED);
-    EXPECT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 1, 2), RES_OUT_OF_RANGE);
-    EXPECT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK) << "sizes stop at the unreadable frame";
-    EXPECT_EQ(tmpl->frame_count, 1);
+TEST_F(FrameGroups, AGroupThatFailsGivesBackWhatItTookAndSaysWhichFrame) {
+    const std::string dir = fresh_test_dir("frame_groups");
+    g_calls.group_frames[FACTORY_GROUP_ENCOUNTER] = {0, 1, 2};   // frame 2 is past the gap
+    g_calls.group_frames[FACTORY_GROUP_DETAIL] = {1};
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_PARAMS), RES_OK);
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_DETAIL), RES_OK);
+    Sprite *kept = tmpl->frames[1];
+    {
+        LogFileCatcher log(dir);
+        EXPECT_EQ(factory_load_group(tmpl, FACTORY_GROUP_ENCOUNTER), RES_READ_FAILED);
+        EXPECT_NE(log.text().find("Thing 0 \"Unknown\" - failed to load frame 2 of group 2"), std::string::npos) << log.text();
+    }
+    EXPECT_EQ(tmpl->frames[0], nullptr) << "taken by the failed group: given back";
+    EXPECT_EQ(tmpl->frames[1], kept) << "the other group's hold stays";
+    EXPECT_EQ(tmpl->frame_holds->count[1], 1);
+    EXPECT_TRUE(tmpl->frame_holds->taken[FACTORY_GROUP_ENCOUNTER].empty());
+    EXPECT_EQ(factory_load_group(tmpl, 4), RES_OUT_OF_RANGE);
+}
+
+TEST_F(FrameGroups, TwoRequestsAndOneReleaseKeepTheSpritesUntilTheLastRelease) {
+    g_calls.group_frames[FACTORY_GROUP_DETAIL] = {1};
+    factory_acquire_group(THING, 0, FACTORY_GROUP_DETAIL);
+    GameObject *t0 = factory_template(0, {FACTORY_GROUP_DETAIL});
+    const Factory *f = factory_get(THING);
+    EXPECT_EQ(f->loaded[0][FACTORY_GROUP_DETAIL], 2) << "the count, not just 1";
+    EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_DETAIL], 1);
+    Sprite *sprite = t0->frames[1];
+    ASSERT_NE(sprite, nullptr);
+
+    factory_release_detail_group(THING, 0);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    EXPECT_EQ(f->loaded[0][FACTORY_GROUP_DETAIL], 1);
+    EXPECT_EQ(t0->frames[1], sprite) << "2 -> 1 neither unloads";
+    EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_DETAIL], 1) << "nor loads";
+
+    factory_release_detail_group(THING, 0);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    EXPECT_EQ(f->loaded[0][FACTORY_GROUP_DETAIL], 0);
+    EXPECT_EQ(t0->frames[1], nullptr);
+}
+
+TEST_F(FrameGroups, FreeLetsGoOfEveryLoadedSprite) {
+    g_calls.group_frames[FACTORY_GROUP_FRAMES] = {0, 1};
+    GameObject *t0 = factory_template(0, {FACTORY_GROUP_FRAMES});
+    Sprite *sprite = t0->frames[0];
+    ASSERT_NE(sprite, nullptr);
+    sprite_addref(sprite);   // the test's own, to see the factory's go
+    ASSERT_EQ(sprite->refcount, 2);
+    factory_free();
+    EXPECT_EQ(sprite->refcount, 1);
+    sprite_release(sprite);
 }
 
 TEST_F(FrameGroups, LoadingSizesAgainReplacesTheArrays) {
+    g_calls.group_frames[FACTORY_GROUP_FRAMES] = {0, 1};
     ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
-    ASSERT_EQ(factory_load_frame_sprites(tmpl, "thing/000/png", 0, -1), RES_OK);
+    ASSERT_EQ(factory_load_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
     ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK);
     EXPECT_EQ(tmpl->frame_count, 1);
     EXPECT_EQ(tmpl->frame_w[0], 2);
     EXPECT_EQ(tmpl->frames[0], nullptr) << "the old frame sprites went with the old arrays";
+    EXPECT_EQ(tmpl->frame_holds, nullptr) << "and their holds";
+    EXPECT_EQ(factory_unload_group(tmpl, FACTORY_GROUP_FRAMES), RES_OK);
     ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/404/png"), RES_OK);
     EXPECT_EQ(tmpl->frame_count, 0);
     EXPECT_EQ(tmpl->frames, nullptr);
+}
+
+TEST_F(FrameGroups, SizesStopAtAFrameThatDoesNotRead) {
+    EXPECT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK) << "sizes stop at the unreadable frame";
+    EXPECT_EQ(tmpl->frame_count, 1);
 }
 
 }  // namespace

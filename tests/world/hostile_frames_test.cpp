@@ -90,7 +90,7 @@ TEST_F(ShipFrameRanges, ARangePastTheFramesFailsTheParameterGroup) {
     ASSERT_GT(frames, 1);
     Ship *t = blank_template();
     const auto start = Clock::now();
-    EXPECT_EQ(ship_load_group(t, FACTORY_GROUP_PARAMS), RES_MALFORMED);
+    EXPECT_EQ(factory_load_group(t, FACTORY_GROUP_PARAMS), RES_MALFORMED);
     EXPECT_LT(Clock::now() - start, QUICK);
 }
 
@@ -98,28 +98,27 @@ TEST_F(ShipFrameRanges, TheLastFrameIsStillARangeEnd) {
     archive_with_offset(0, 0);   // counts the frames; now the edge itself
     ASSERT_GT(frames, 1);
     archive_with_offset(0, frames);
-    EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED);
+    EXPECT_EQ(factory_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED);
     archive_with_offset(0, frames - 1);
     Ship *t = blank_template();
-    EXPECT_EQ(ship_load_group(t, FACTORY_GROUP_PARAMS), RES_OK);
+    EXPECT_EQ(factory_load_group(t, FACTORY_GROUP_PARAMS), RES_OK);
     EXPECT_EQ(t->offset_last, frames - 1);
     EXPECT_EQ(t->frame_count, frames);
 }
 
 TEST_F(ShipFrameRanges, OnlyMinusOneToMinusOneMeansNoRange) {
     archive_with_offset(-1, -1);
-    EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_OK);
+    EXPECT_EQ(factory_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_OK);
     // A negative range walked frame by frame could take 2^32 steps; reversed ones are no better.
     for (auto [first, last] : {std::pair{INT32_MIN, -1}, std::pair{-5, 3}, std::pair{4, 2}, std::pair{-1, -2}}) {
         archive_with_offset(first, last);
-        EXPECT_EQ(ship_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED) << first << ".." << last;
+        EXPECT_EQ(factory_load_group(blank_template(), FACTORY_GROUP_PARAMS), RES_MALFORMED) << first << ".." << last;
     }
 }
 
 TEST_F(ShipFrameRanges, AGroupWalksOnlyTheFramesTheTemplateHas) {
     Ship *t = blank_template();
     shiptest::give_frames(t, {{10, 10}, {10, 10}, {10, 10}});
-    t->frame_holds.assign(3, 0);
     t->rot_first = INT32_MIN;
     t->rot_last = INT32_MAX;
     t->offset_first = 0;
@@ -127,9 +126,9 @@ TEST_F(ShipFrameRanges, AGroupWalksOnlyTheFramesTheTemplateHas) {
     store_shutdown();
     store_set_path("/nonexistent/store.dat");
     const auto start = Clock::now();
-    EXPECT_EQ(ship_load_group(t, FACTORY_GROUP_ENCOUNTER), RES_READ_FAILED);   // no sprites to load
-    EXPECT_EQ(ship_load_group(t, FACTORY_GROUP_DETAIL), RES_READ_FAILED);
-    EXPECT_EQ(ship_unload_group(t, FACTORY_GROUP_DETAIL), RES_OK);
+    EXPECT_EQ(factory_load_group(t, FACTORY_GROUP_ENCOUNTER), RES_READ_FAILED);   // no sprites to load
+    EXPECT_EQ(factory_load_group(t, FACTORY_GROUP_DETAIL), RES_READ_FAILED);
+    EXPECT_EQ(factory_unload_group(t, FACTORY_GROUP_DETAIL), RES_OK);
     EXPECT_LT(Clock::now() - start, QUICK);
 }
 

@@ -260,17 +260,17 @@ protected:
         t->subtype = 0;
     }
     void TearDown() override {
-        for (int g = 1; g <= 3; ++g) (void)ship_unload_group(t, g);
+        for (int g = 1; g <= 3; ++g) (void)factory_unload_group(t, g);
         store_shutdown();
         std::remove(path.c_str());
         ShipTest::TearDown();
     }
-    int32_t holds(int32_t f) const { return t->frame_holds[size_t(f)]; }
+    int32_t holds(int32_t f) const { return t->frame_holds ? t->frame_holds->count[size_t(f)] : 0; }
 };
 
 TEST_F(ShipGroups, GroupZeroReadsTheParametersAndTheFrameSizes) {
     use_store(9);
-    ASSERT_EQ(ship_load_group(t, 0), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
     EXPECT_TRUE(t->ship_flags & SHIP_FLAG_TEMPLATE);
     EXPECT_EQ(t->name, "Hand Hull");
     ASSERT_EQ(t->frame_count, 9);
@@ -282,7 +282,7 @@ TEST_F(ShipGroups, GroupZeroReadsTheParametersAndTheFrameSizes) {
 
 TEST_F(ShipGroups, SpecialFramesAreTheSingleOnesAndTheSecondAndThirdRanges) {
     use_store(9);
-    ASSERT_EQ(ship_load_group(t, 0), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
     std::vector<int32_t> special;
     for (int32_t f = -1; f <= 9; ++f)
         if (ship_frame_is_special(t, f)) special.push_back(f);
@@ -297,8 +297,8 @@ TEST_F(ShipGroups, SpecialFramesAreTheSingleOnesAndTheSecondAndThirdRanges) {
 
 TEST_F(ShipGroups, EachGroupHoldsItsFramesAndTheOverlapSurvivesEitherUnload) {
     use_store(9);
-    ASSERT_EQ(ship_load_group(t, 0), RES_OK);
-    ASSERT_EQ(ship_load_group(t, 1), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 1), RES_OK);
     for (int32_t f : {4, 5, 6, 7, 8}) EXPECT_NE(t->frames[f], nullptr) << f;
     EXPECT_EQ(t->frames[0], nullptr);
     EXPECT_TRUE(t->frames[4]->flags & SPRITE_FLAG_OUTLINE_MAP) << "icon: outline and angle maps";
@@ -306,24 +306,24 @@ TEST_F(ShipGroups, EachGroupHoldsItsFramesAndTheOverlapSurvivesEitherUnload) {
     EXPECT_FALSE(t->frames[6]->flags & SPRITE_FLAG_OUTLINE_MAP) << "the picture needs none";
 
     // Encounter frames and detail frames are both the rotation frames 0..3 here.
-    ASSERT_EQ(ship_load_group(t, 2), RES_OK);
-    ASSERT_EQ(ship_load_group(t, 3), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 2), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 3), RES_OK);
     EXPECT_EQ(holds(2), 2);
     Sprite *kept = t->frames[2];
     EXPECT_EQ(kept->refcount, 1);
     EXPECT_TRUE(kept->flags & SPRITE_FLAG_ANGLE_MAP);
-    ASSERT_EQ(ship_unload_group(t, 3), RES_OK);
+    ASSERT_EQ(factory_unload_group(t, 3), RES_OK);
     EXPECT_EQ(t->frames[2], kept) << "the encounter still needs it";
-    ASSERT_EQ(ship_unload_group(t, 2), RES_OK);
+    ASSERT_EQ(factory_unload_group(t, 2), RES_OK);
     EXPECT_EQ(t->frames[2], nullptr);
-    ASSERT_EQ(ship_unload_group(t, 1), RES_OK);
+    ASSERT_EQ(factory_unload_group(t, 1), RES_OK);
     EXPECT_EQ(t->frames[4], nullptr);
 }
 
 TEST_F(ShipGroups, AFrameThatFailsLetsGoOfWhatTheGroupTook) {
     use_store(9, 2);
-    ASSERT_EQ(ship_load_group(t, 0), RES_OK);
-    EXPECT_EQ(ship_load_group(t, 2), RES_READ_FAILED);
+    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
+    EXPECT_EQ(factory_load_group(t, 2), RES_READ_FAILED);
     EXPECT_EQ(t->frames[0], nullptr);
     EXPECT_EQ(holds(0), 0);
     EXPECT_EQ(holds(1), 0);
@@ -331,21 +331,21 @@ TEST_F(ShipGroups, AFrameThatFailsLetsGoOfWhatTheGroupTook) {
 
 TEST_F(ShipGroups, RangesPastTheFramesFailTheParameterGroup) {
     use_store(5);   // the parameters name frames up to 8
-    EXPECT_EQ(ship_load_group(t, 0), RES_MALFORMED);
+    EXPECT_EQ(factory_load_group(t, 0), RES_MALFORMED);
     use_store(9);
-    ASSERT_EQ(ship_load_group(t, 0), RES_OK);
+    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
     t->frame_count = 5;   // as if the ranges had passed the frames after the check
-    EXPECT_EQ(ship_load_group(t, 1), RES_OK) << "special frames are only those that exist";
+    EXPECT_EQ(factory_load_group(t, 1), RES_OK) << "special frames are only those that exist";
     t->rot_last = 6;
-    EXPECT_EQ(ship_load_group(t, 3), RES_OK);
-    EXPECT_EQ(ship_unload_group(t, 3), RES_OK);
-    EXPECT_EQ(ship_load_group(t, 2), RES_READ_FAILED) << "a rotation frame that is not there";
+    EXPECT_EQ(factory_load_group(t, 3), RES_OK);
+    EXPECT_EQ(factory_unload_group(t, 3), RES_OK);
+    EXPECT_EQ(factory_load_group(t, 2), RES_READ_FAILED) << "a rotation frame that is not there";
 }
 
 TEST_F(ShipGroups, AMissingParameterFileIsTheStoresFailure) {
     use_store(0);
     t->subtype = 3;
-    EXPECT_EQ(ship_load_group(t, 0), RES_OPEN_FAILED);
+    EXPECT_EQ(factory_load_group(t, 0), RES_OPEN_FAILED);
 }
 
 }  // namespace

@@ -242,6 +242,7 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     s->sector_id = 70;
     s->fleet_id = 71;
     game->clock->minutes = 99999;
+    s->arrival_date->minutes = 12345;   // as read from the save
     ASSERT_EQ(object_link(s), RES_OK);
     EXPECT_TRUE(s->flags & OBJ_LINKED);
     const System *sys = s->crits[0].system;
@@ -256,7 +257,7 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     EXPECT_EQ(s->pilot_rank, 2);
     EXPECT_EQ(s->sector_id, 70u);
     EXPECT_EQ(s->fleet_id, 71u);
-    EXPECT_EQ(s->arrival_date->minutes, 99999u) << "rejoining the sector stamps the load's time";
+    EXPECT_EQ(s->arrival_date->minutes, 12345u) << "rejoining the sector at load is no arrival: the saved day stands";
     EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
     EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
     ship_set_pilot(s, nullptr);

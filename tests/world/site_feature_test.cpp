@@ -12,7 +12,6 @@
 #include "platform/log.h"
 #include "systems/system.h"
 #include "test_support.h"
-#include "world/site_pending.h"
 
 namespace sector_test {
 namespace {

@@ -5,7 +5,6 @@
 #include "game/alert.h"
 
 #include "test_support.h"
-#include "world/site_pending.h"
 
 namespace sector_test {
 namespace {

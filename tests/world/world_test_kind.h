@@ -48,8 +48,9 @@ struct Calls {
     ObjectMap *partner_map = nullptr;  // where the link slot looks partners up
     std::vector<std::pair<int32_t, int32_t>> drawn;   // draw slot positions
     int32_t loads[THING_TEMPLATES][FACTORY_GROUP_COUNT] = {};
-    int32_t unloads[THING_TEMPLATES][FACTORY_GROUP_COUNT] = {};
-    int32_t fail_load_template = -1;   // this template's loads fail with RES_READ_FAILED
+    int32_t fail_load_template = -1;   // this template's parameter loads fail with RES_READ_FAILED
+    bool    sizes_from_store = false;  // group 0 reads the frame sizes of "thing/%.3i/png"
+    std::vector<int32_t> group_frames[FACTORY_GROUP_COUNT];   // the frames each group holds
     int32_t extra_loaded = 0, extra_freed = 0;
 
     int count(const std::string &name) const {
@@ -210,14 +211,16 @@ inline void dart_register(ObjectMethods *m) {
 
 // ---- Factories ----
 
-inline Result thing_load_group(GameObject *tmpl, int32_t group) {
+inline Result thing_load_params(GameObject *tmpl) {
     if (tmpl->subtype == g_calls.fail_load_template) return RES_READ_FAILED;
-    ++g_calls.loads[tmpl->subtype][group];
-    return RES_OK;
+    ++g_calls.loads[tmpl->subtype][FACTORY_GROUP_PARAMS];
+    if (!g_calls.sizes_from_store) return RES_OK;
+    return factory_load_frame_sizes(tmpl, ("thing/00" + std::to_string(tmpl->subtype) + "/png").c_str());
 }
-inline Result thing_unload_group(GameObject *tmpl, int32_t group) {
-    ++g_calls.unloads[tmpl->subtype][group];
-    return RES_OK;
+// Counts the loads of groups 1..3 (the factory asks for a group's frames only to load it).
+inline void thing_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
+    ++g_calls.loads[tmpl->subtype][group];
+    for (int32_t frame : g_calls.group_frames[group]) out->push_back({frame, false});
 }
 inline Result thing_load_extra() {
     ++g_calls.extra_loaded;
@@ -228,8 +231,9 @@ inline void thing_free_extra() { ++g_calls.extra_freed; }
 // Three templates "Thing 0".."Thing 2", each with two frames of 10 x 8 and 20 x 16 (no sprites).
 inline void thing_factory(Factory *f) {
     f->template_count = THING_TEMPLATES;
-    f->load_group = thing_load_group;
-    f->unload_group = thing_unload_group;
+    f->load_params = thing_load_params;
+    f->group_frames = thing_group_frames;
+    f->frame_dir = "thing/%.3i/png";
     f->load_extra = thing_load_extra;
     f->free_extra = thing_free_extra;
 }

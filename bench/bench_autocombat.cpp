@@ -1,0 +1,145 @@
+// Autocombat of two sides of ten ships each, from the first turn to the applied outcome, against the
+// one-second game day: a day with several battles has to stay immediate, so one battle must stay
+// under a quarter of the day (the "day_fraction" counter, below 0.25).
+//  - Store hulls (Lancers) with a store beam weapon and engine, standing in a sector of a small
+//    galaxy with a retreat sector for each side; the encounter is laid out by the game's layout.
+//  - Autocombat2x10/NoCombatAi: the computer players' combat AI is not installed, so every ship ends
+//    its turn and the battle runs until the idle rule stops it (16 turns per placed object).
+//  - Autocombat2x10/Gunners: the scripted gunner of the tests in the AI's place closes in on the
+//    nearest enemy and fires, so the battle is fought out with real hits, damage and destruction.
+//  - Set-up and tear-down of each iteration are not timed.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <utility>
+#include <vector>
+#include "game/autocombat.h"
+#include "game/encounter.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/random.h"
+#include "platform/store.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+#include "../tests/game/scripted_gunner.h"
+
+namespace {
+
+constexpr int32_t HULL_LANCER = 3;
+constexpr int32_t LANCER_FORE = 0, LANCER_ENGINE = 3;
+constexpr int SHIPS_PER_SIDE = 10;
+
+bool load_world() {
+    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+    if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
+    for (int32_t kind : {OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}) {
+        const Factory *f = factory_get(kind);
+        for (int32_t t = 0; f && t < f->template_count; ++t)
+            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(kind, t, g);
+    }
+    return factory_resolve_load_groups() == RES_OK;
+}
+
+void unload_world() {
+    factory_free();
+    system_types_free();
+    store_shutdown();
+}
+
+Sector *add_sector(Game *game, int32_t x, int32_t y, uint64_t owner) {
+    Sector *s = sector_create(0);
+    if (!s) return nullptr;
+    object_set_owner_id(s, owner);
+    map_place_object(game->galaxy_map, s, x, y, 1);
+    map_add_pending_objects(game->galaxy_map);
+    return s;
+}
+
+// A fresh game with the battle ready to be fought; null when anything is missing.
+Encounter *set_up_battle(uint32_t seed) {
+    game_destroy();
+    Game *game = game_get();
+    if (!game) return nullptr;
+    random_seed(seed);
+    for (uint32_t i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], seed + i);
+    Sector *here = add_sector(game, 1000, 1000, 0);
+    if (!here || !add_sector(game, 1400, 1000, 1) || !add_sector(game, 600, 1000, 2)) return nullptr;
+    Encounter *enc = encounter_create();
+    if (!enc) return nullptr;
+    enc->sector_id = here->id;
+    enc->centre_x = here->x + here->w / 2;
+    enc->centre_y = here->y + here->h / 2;
+    enc->field_w = 1400;
+    enc->field_h = 1000;
+    for (uint64_t id : {1u, 2u}) {
+        Player *p = player_create(PLAYER_KIND_COMPUTER);
+        if (!p) return nullptr;
+        player_set_id(p, id);
+        if (game_add_player(game, p) != RES_OK) return nullptr;
+        for (int i = 0; i < SHIPS_PER_SIDE; ++i) {
+            Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
+            if (!s) return nullptr;
+            for (auto [crit, type] : {std::pair{LANCER_FORE, SYSTEM_TYPE_BEAM}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}})
+                if (System *sys = system_create(type); sys && ship_set_crit_system(s, crit, sys) != RES_OK)
+                    system_free(sys);
+            ship_recompute_stats(s);
+            player_add_object(p, s);
+            ship_set_sector(s, here);
+            encounter_add_object(enc, s);
+        }
+    }
+    if (game_add_encounter(game, enc) != RES_OK) return nullptr;
+    encounter_seed_random(enc, seed);
+    encounter_layout(enc);
+    return enc;
+}
+
+void run(benchmark::State &state, bool gunners) {
+    if (!load_world()) {
+        state.SkipWithError("generated store missing: the build makes it");
+        return;
+    }
+    const WorldHooks saved = world_hooks();
+    WorldHooks hooks = saved;
+    hooks.ai_act_ship = gunners ? scripted::gunner_act : nullptr;
+    hooks.ai_plan_ship = nullptr;
+    world_set_hooks(hooks);
+    uint32_t seed = 1;
+    double total_ms = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Encounter *enc = set_up_battle(seed++);
+        if (!enc) {
+            state.SkipWithError("battle set-up failed");
+            break;
+        }
+        state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
+        encounter_autocombat(enc);
+        total_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        state.PauseTiming();
+        game_destroy();
+        state.ResumeTiming();
+    }
+    if (state.iterations() > 0) {
+        const double ms = total_ms / double(state.iterations());
+        state.counters["ms_per_battle"] = ms;
+        state.counters["day_fraction"] = ms / 1000.0;   // the game day lasts one second
+    }
+    world_set_hooks(saved);
+    game_destroy();
+    unload_world();
+}
+
+void BM_Autocombat2x10NoCombatAi(benchmark::State &state) { run(state, false); }
+void BM_Autocombat2x10Gunners(benchmark::State &state) { run(state, true); }
+
+BENCHMARK(BM_Autocombat2x10NoCombatAi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Autocombat2x10Gunners)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,283 @@
+// The galaxy command's ship assignment search and defence assignment.
+//
+// Readings taken where the rules leave room:
+//  - Each pass of the ship search starts every assignable ship with no task, so a pass that ends
+//    early (every open task has what it needs) leaves the ships it did not reach without a task
+//    rather than with whatever an earlier pass gave them.
+//  - The best assignment is applied only when its total is above the starting total; there is no
+//    shortcut that applies it outright because some ship lost the task it held before the search.
+//    Otherwise every assignable ship gets back the task it held. Locked ships end with none.
+#include "ai/ai_assign.h"
+
+#include <algorithm>
+#include <vector>
+#include "ai/agent_task.h"
+#include "ai/ai_player.h"
+#include "game/player.h"
+#include "platform/log.h"
+#include "platform/random.h"
+#include "world/fleet.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+constexpr int32_t PASS_BASE = 600;
+constexpr int32_t PASS_PER_SHIP = 48;
+constexpr int32_t PASS_MAX = 4096;
+constexpr int32_t TRIALS_PER_SHIP = 10;
+constexpr int32_t TRIAL_EXTRA_SHIPS = 6;
+constexpr int32_t TRIAL_MAX = 512;
+constexpr int32_t KEEP_EVERY = 7;        // every seventh pass keeps nothing of the best so far
+constexpr int32_t KEEP_SPAN = 61;        // keep chances run from 20 to 80 percent
+constexpr int32_t KEEP_LOW = 20;
+
+// |r| of a 32-bit draw, without overflow at the most negative value.
+uint32_t draw() {
+    const int32_t r = int32_t(random_u32());
+    return r < 0 ? uint32_t(-int64_t(r)) : uint32_t(r);
+}
+
+uint32_t draw_below(uint32_t n) { return n > 1 ? draw() % n : 0; }
+
+template <class Fn>
+void each_task(AiPlayer *ai, Fn fn) {
+    if (!ai->tasks) return;
+    HashMapIter<AgentTask> iter;
+    hash_map_iter_init(&iter, ai->tasks);
+    AgentTask *task = nullptr;
+    while (hash_map_iter_next(&iter, nullptr, &task))
+        if (task) fn(task);
+}
+
+// The sum of every task's priority, with the bonus of the tasks whose need is met.
+int64_t assignment_total(AiPlayer *ai) {
+    int64_t total = 0;
+    each_task(ai, [&](AgentTask *t) {
+        total += t->priority;
+        if (t->needed >= 1 && t->assigned >= t->needed) {
+            const int64_t bonus = int64_t(ai->full_task_bonus) * t->priority / 100;
+            if (bonus >= 1) total += bonus;
+        }
+    });
+    return total;
+}
+
+bool ship_locked(GameObject *ship) {
+    const Ship *s = ship_of(ship);
+    return s && (s->ship_flags & SHIP_FLAG_AI_LOCKED);
+}
+
+// Locks the ships of a fleet that came back from a battle; frees every other ship.
+void update_lock(GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return;
+    const Fleet *fleet = ship->fleet_id ? fleet_of(world_find_object(ship->fleet_id)) : nullptr;
+    if (fleet && (fleet->fleet_flags & FLEET_RETREATED)) ship->ship_flags |= SHIP_FLAG_AI_LOCKED;
+    else ship->ship_flags &= ~SHIP_FLAG_AI_LOCKED;
+}
+
+void join(AiPlayer *ai, GameObject *ship, uint64_t task_id) {
+    if (AgentTask *t = ai_get_task(ai, task_id)) agent_task_add_assignee(t, ship);
+}
+
+void remove_open(std::vector<AgentTask *> *open, AgentTask *t) {
+    auto it = std::find(open->begin(), open->end(), t);
+    if (it != open->end()) open->erase(it);
+}
+
+int64_t penalty(const AiPlayer *ai, int64_t moved) {
+    const int64_t p = int64_t(ai->reassign_penalty) * moved * moved;
+    return p > 0 ? p : 0;
+}
+
+}  // namespace
+
+int32_t ai_assign_pass_count(int32_t assignable) {
+    return int32_t(std::min<int64_t>(PASS_BASE + int64_t(PASS_PER_SHIP) * std::max(assignable, 0), PASS_MAX));
+}
+
+int32_t ai_defence_trial_count(int32_t defenders) {
+    return int32_t(std::min<int64_t>(int64_t(TRIALS_PER_SHIP) * (std::max(defenders, 0) + TRIAL_EXTRA_SHIPS), TRIAL_MAX));
+}
+
+void ai_assign_ships(AiPlayer *ai, Player *player) {
+    if (!ai || !player) return;
+    std::vector<GameObject *> ships;
+    for (GameObject *obj : player->objects.items)
+        if (obj) ships.push_back(obj);
+    const int32_t count = int32_t(ships.size());
+    if (count < 1) return;
+
+    // 1-2. Last turn's assignment and its total.
+    each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
+    for (GameObject *ship : ships) join(ai, ship, ai_ship_word(ship, AI_SHIP_GALAXY_TASK));
+    each_task(ai, [&](AgentTask *t) { agent_task_evaluate(t, ai, player, 1); });
+    const int64_t start = assignment_total(ai);
+
+    // 3. Tables, previous tasks, locks.
+    if (int32_t(ai->best_assignment.size()) != count) ai->best_assignment.assign(size_t(count), 0);
+    if (int32_t(ai->ship_indices.size()) != count) ai->ship_indices.assign(size_t(count), 0);
+    std::vector<int32_t> assignable;
+    for (int32_t i = 0; i < count; ++i) {
+        ai_ship_set_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+        update_lock(ships[size_t(i)]);
+        if (!ship_locked(ships[size_t(i)])) assignable.push_back(i);
+    }
+    const int32_t n = int32_t(assignable.size());
+    log_write(LOG_AGENT, LOG_DEBUG3, "\"%s\" galaxy start utility %i, assign ship count %i", player->name.c_str(),
+              int32_t(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX)), n);
+
+    // 5. The passes.
+    int64_t best = -1;
+    std::vector<AgentTask *> open;
+    const std::vector<AgentTask *> selected =
+        ai->selected ? std::vector<AgentTask *>(ai->selected->items.begin(), ai->selected->items.end())
+                     : std::vector<AgentTask *>();
+    const int32_t passes = n > 0 ? ai_assign_pass_count(n) : 0;
+    for (int32_t pass = 1; pass <= passes; ++pass) {
+        if (pass == 1)
+            for (int32_t i = 0; i < count; ++i)
+                ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
+        const uint32_t keep = pass % KEEP_EVERY == 0 ? 0 : draw() % KEEP_SPAN + KEEP_LOW;
+        each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
+        open.clear();
+        for (AgentTask *t : selected)
+            if (t) open.push_back(t);
+        int32_t open_count = int32_t(open.size());
+        for (int32_t i : assignable) ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
+        int32_t left = n;
+        for (int32_t k = 0; k < n; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];
+        int32_t kept = 0;
+        while (left > 0 && open_count > 0) {
+            const int32_t pick = int32_t(draw_below(uint32_t(left)));
+            const int32_t index = ai->ship_indices[size_t(pick)];
+            ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(left - 1)];
+            --left;
+            GameObject *ship = ships[size_t(index)];
+            AgentTask *task = nullptr;
+            if (keep > 0 && draw() % 100 + 1 <= keep) {
+                AgentTask *before = ai_get_task(ai, ai->best_assignment[size_t(index)]);
+                if (before && agent_task_ship_utility(before, ship) != 0 && (kept < n - 1 || left > 0)) {
+                    task = before;
+                    ++kept;
+                }
+            }
+            if (!task) {
+                std::vector<AgentTask *> candidates;
+                for (AgentTask *t : open)
+                    if (agent_task_ship_utility(t, ship) != 0) candidates.push_back(t);
+                if (!candidates.empty()) task = candidates[draw_below(uint32_t(candidates.size()))];
+            }
+            if (!task) {
+                ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, 0);
+                continue;
+            }
+            ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
+            agent_task_add_assignee(task, ship);
+            agent_task_evaluate(task, ai, player, 1);
+            if (task->assigned >= task->needed) {
+                remove_open(&open, task);
+                --open_count;
+            }
+        }
+        int64_t moved = 0;
+        for (int32_t i : assignable) {
+            const uint64_t now = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
+            const uint64_t before = ai_ship_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK);
+            if (now != 0 && before != 0 && now != before) ++moved;
+        }
+        const int64_t total = assignment_total(ai) - penalty(ai, moved);
+        if (total > best) {
+            best = total;
+            for (int32_t i = 0; i < count; ++i)
+                ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
+        }
+    }
+
+    // 6. The best, or last turn's.
+    each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
+    const bool apply_best = best >= 0 && best > start;
+    for (int32_t i = 0; i < count; ++i) {
+        GameObject *ship = ships[size_t(i)];
+        if (ship_locked(ship)) {
+            ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, 0);
+            continue;
+        }
+        const uint64_t id = apply_best ? ai->best_assignment[size_t(i)] : ai_ship_word(ship, AI_SHIP_PREVIOUS_TASK);
+        ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, id);
+        join(ai, ship, id);
+    }
+    for (AgentTask *t : selected)
+        if (t) agent_task_evaluate(t, ai, player, 1);
+}
+
+void ai_assign_defence(AiPlayer *ai, Player *player) {
+    if (!ai || !player || !ai->defence) return;
+    AgentTask *bases = ai_find_task(ai, TASK_DEFEND_BASES, 0, 0, AI_MATCH_TYPE);
+    if (!bases || agent_task_assignee_count(bases) == 0 || list_count(ai->defence) == 0) return;
+    std::vector<AgentTask *> defence;
+    for (AgentTask *t : ai->defence->items) {
+        if (!t) break;
+        defence.push_back(t);
+    }
+    int64_t start = 0;
+    for (AgentTask *t : defence) {
+        agent_task_evaluate(t, ai, player, 1);
+        t->flags &= ~TASK_DEFENCE_ACTED;
+        start += t->priority;
+    }
+    std::vector<GameObject *> guards;
+    for (GameObject *obj : bases->assignees.items) {
+        if (!obj) break;
+        guards.push_back(obj);
+    }
+    const int32_t count = int32_t(guards.size());
+    std::vector<uint64_t> best_ids(size_t(count), 0);
+    for (GameObject *g : guards)
+        if (!ship_locked(g)) ai_ship_set_word(g, AI_SHIP_PREVIOUS_TASK, ai_ship_word(g, AI_SHIP_DEFENCE_TASK));
+    log_write(LOG_AGENT, LOG_DEBUG3, "\"%s\" starting defense utility %i", player->name.c_str(),
+              int32_t(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX)));
+
+    int64_t best = -1;
+    const int32_t trials = ai_defence_trial_count(count);
+    std::vector<AgentTask *> open;
+    for (int32_t trial = 0; trial < trials; ++trial) {
+        for (AgentTask *t : defence) agent_task_clear_assignees(t);
+        open = defence;
+        for (GameObject *g : guards) {
+            if (open.empty()) break;
+            if (ship_locked(g)) continue;
+            std::vector<AgentTask *> candidates;
+            for (AgentTask *t : open)
+                if (agent_task_ship_utility(t, g) != 0) candidates.push_back(t);
+            if (candidates.empty()) continue;
+            AgentTask *t = candidates[draw_below(uint32_t(candidates.size()))];
+            ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
+            agent_task_add_assignee(t, g);
+            agent_task_evaluate(t, ai, player, 1);
+            if (t->assigned >= t->needed) remove_open(&open, t);
+        }
+        int64_t total = 0, moved = 0;
+        for (AgentTask *t : defence) total += t->priority;
+        for (GameObject *g : guards)
+            if (!ship_locked(g) && ai_ship_word(g, AI_SHIP_DEFENCE_TASK) != ai_ship_word(g, AI_SHIP_PREVIOUS_TASK)) ++moved;
+        total -= penalty(ai, moved);
+        if (total > best) {
+            best = total;
+            for (int32_t i = 0; i < count; ++i) best_ids[size_t(i)] = ai_ship_word(guards[size_t(i)], AI_SHIP_DEFENCE_TASK);
+        }
+    }
+
+    for (AgentTask *t : defence) agent_task_clear_assignees(t);
+    const bool apply_best = best >= 0 && best > start;
+    for (int32_t i = 0; i < count; ++i) {
+        GameObject *g = guards[size_t(i)];
+        if (!apply_best && ship_locked(g)) continue;
+        const uint64_t id = apply_best ? best_ids[size_t(i)] : ai_ship_word(g, AI_SHIP_PREVIOUS_TASK);
+        ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, id);
+        join(ai, g, id);
+    }
+    for (AgentTask *t : defence) agent_task_evaluate(t, ai, player, 1);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Encounter life: keeping the Game's object collections consistent around battles and preparing the
+// maps the screens show.
+//  - game_purge_removed_objects drops what died or was removed from the players, the global object
+//    list and the three maps. Game thread only: before a model worker starts and after it is joined.
+//  - game_start_encounter fills the combat map from the current encounter (load groups, placements,
+//    encounter begin, AI stop). It runs on the load-encounter thread while the galaxy screen only
+//    draws; the factories take their own locks.
+//  - game_end_combat drops the finished encounters, clears the combat map and purges.
+//  - game_place_on_galaxy puts an object on the galaxy map; while the map walks its objects
+//    (MAP_ITERATING) the object waits in the pending list for the map's next add.
+//  - game_set_sector_contents: the display fleets it makes hold the ships without joining them
+//    (the ships keep their own fleets); they live until the map is cleared.
+//  - game_encounter_still_fighting answers the world hook of the same name (ships' battle
+//    experience).
+//  - Result codes: game_start_encounter passes on the factories' load failure.
+#include <cstdint>
+#include <vector>
+#include "platform/result.h"
+
+struct Game;
+struct GameObject;
+
+void   game_purge_removed_objects(Game *game);
+void   game_end_combat(Game *game);
+void   game_place_on_galaxy(Game *game, GameObject *obj, int32_t x, int32_t y);
+// Fills the sector-contents map with the sector's sites (halos and harvest plumes running) and one
+// display fleet per owner of the ships present; an id that names no sector leaves it empty and
+// clears the shown sector.
+void   game_set_sector_contents(Game *game, uint64_t sector_id);
+// RES_OK also when there is no current encounter (nothing happens).
+Result game_start_encounter(Game *game);
+// The number of objects in the sector and the owner of the first; 0 when the id names no sector.
+int32_t game_sector_content_count(Game *game, uint64_t sector_id, uint64_t *owner_id);
+// The current encounter while the player still fights in it: its kind, and its objects appended.
+bool   game_encounter_still_fighting(uint64_t player_id, int32_t *kind, std::vector<GameObject *> *objects);
+// An object that appears during a battle (a launched drone) joins the current encounter.
+void   game_encounter_join(Game *game, GameObject *obj);

@@ -1,0 +1,101 @@
+// Whole games without screens: the galaxy screen's turn order over the real model.
+#include "game/headless.h"
+
+#include "game/autocombat.h"
+#include "game/clock.h"
+#include "game/encounter.h"
+#include "game/newgame.h"
+#include "game/player.h"
+#include "game/records.h"
+#include "game/turn.h"
+#include "platform/list.h"
+#include "platform/log.h"
+#include "world/object_map.h"
+
+namespace {
+
+constexpr uint8_t SLOT_COLOURS[GAME_SLOT_COUNT][3] = {
+    {40, 120, 230}, {220, 60, 50}, {60, 200, 90}, {230, 160, 30}, {170, 80, 220},
+};
+
+}  // namespace
+
+Result headless_new_game(Game *game, const HeadlessOptions &options) {
+    if (options.computer_players < 1 || options.computer_players > HEADLESS_MAX_COMPUTERS) return RES_OUT_OF_RANGE;
+    if (list_count(game->player_records) == 0)
+        if (Result r = records_load(game); r != RES_OK && list_count(game->player_records) == 0) return r;
+    uint64_t human = 0;
+    uint64_t computers[HEADLESS_MAX_COMPUTERS] = {};
+    int32_t found = 0;
+    for (PlayerRecord *record : game->player_records->items) {
+        if (!record) break;
+        if (record->kind == 0) {
+            if (!human) human = record->id;
+        } else if (found < options.computer_players) {
+            computers[found++] = record->id;
+        }
+    }
+    if (!human) human = records_add_new(game, "Observer");
+    if (!human || found < options.computer_players) {
+        log_write(LOG_GAME, LOG_ERROR, "Headless game needs %i computer records, found %i",
+                  options.computer_players, found);
+        return RES_OUT_OF_RANGE;
+    }
+    game->setup = options.setup;
+    for (int slot = 0; slot < GAME_SLOT_COUNT; ++slot) {
+        game->slot_record_ids[slot] = slot == 0 ? human : slot <= found ? computers[slot - 1] : 0;
+        game->slot_red[slot] = SLOT_COLOURS[slot][0];
+        game->slot_green[slot] = SLOT_COLOURS[slot][1];
+        game->slot_blue[slot] = SLOT_COLOURS[slot][2];
+    }
+    return game_new(game);
+}
+
+HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
+    HeadlessDay day;
+    turn_purge_removed_objects(game);
+    const PlayerAiHooks &hooks = player_ai_hooks();
+    if (options.ai_commands && hooks.galaxy_command) {
+        for (int32_t i = 0; i < list_count(game->players); ++i) {
+            Player *player = list_get(game->players, i);
+            if (player && player->kind == PLAYER_KIND_COMPUTER && player->galaxy_ai)
+                hooks.galaxy_command(player->galaxy_ai, player);
+        }
+    }
+    game_queue_minutes(game, CLOCK_DAY_MINUTES);
+    // A stopped clock (speed 0) would never end the day: the frame cap stops the loop.
+    while (game_is_advancing(game) && day.frames < HEADLESS_FRAME_CAP) {
+        map_update(game->galaxy_map, HEADLESS_FRAME_MS);
+        game_advance_clock(game, HEADLESS_FRAME_MS);
+        ++day.frames;
+    }
+    game_generate_encounters(game);
+    // The passive UI player's battles, offered one by one, are fought out as the computer
+    // players' are; on such a day the end of turn does not run.
+    const int32_t offered = game_count_player_encounters(game, game->ui_player_id);
+    for (int32_t i = 0; i < offered && game_count_player_encounters(game, game->ui_player_id) > 0; ++i) {
+        game_begin_player_encounter(game);
+        Encounter *battle = game->current_encounter;
+        if (!battle) break;
+        encounter_retain(battle);
+        game_set_current_encounter(game, nullptr);
+        bool fight = false;
+        for (int32_t choice : battle->side_choices) fight = fight || choice != 0;
+        if (fight) encounter_autocombat(battle);
+        else game_finish_encounter(game, battle->id);
+        // A battle the outcome could not finish leaves the list all the same.
+        if (!encounter_is_finished(battle)) {
+            battle->flags |= ENCOUNTER_FLAG_FINISHED;
+            game_finish_encounter(game, battle->id);
+        }
+        encounter_release(battle);
+        ++day.player_battles;
+    }
+    if (offered == 0) {
+        game_end_turn(game);
+        day.turn_ended = true;
+    }
+    day.ai_battles = game_encounter_count(game);
+    game_resolve_ai_encounters(game);
+    return day;
+}

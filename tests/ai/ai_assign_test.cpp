@@ -1,0 +1,126 @@
+// The ship and defence assignment searches on a real galaxy: how long they search, that last
+// turn's assignment stands unless something better is found, and that locked ships end with none.
+#include <gtest/gtest.h>
+
+#include "ai/ai_assign.h"
+#include "ai_task_fixture.h"
+#include "platform/random.h"
+
+namespace {
+
+using aitest::ME;
+using aitest::TaskWorld;
+
+TEST(AssignSearch, PassesAndTrialsGrowWithTheShipsUpToTheirCaps) {
+    struct Case {
+        int32_t ships, passes, trials;
+    } cases[] = {{0, 600, 60},    {1, 648, 70},     {10, 1080, 160}, {45, 2760, 510},
+                 {46, 2808, 512}, {72, 4056, 512},  {73, 4096, 512}, {1000, 4096, 512}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(ai_assign_pass_count(c.ships), c.passes) << c.ships << " ships";
+        EXPECT_EQ(ai_defence_trial_count(c.ships), c.trials) << c.ships << " defenders";
+    }
+}
+
+class ShipSearch : public TaskWorld {
+protected:
+    Sector *home = nullptr;
+    void SetUp() override {
+        TaskWorld::SetUp();
+        random_seed(4321);
+        home = sector_centred(ME, 400, 400);
+        own(home);
+    }
+    Ship *scout() {
+        Ship *s = ship_in(home, me);
+        fit_engine(s);
+        return s;
+    }
+    AgentTask *explore(int32_t cx) { return task(TASK_EXPLORE_SECTOR, sector_centred(0, cx, 500)->id); }
+    void select(AgentTask *t) { list_append(ai->selected, t); }
+    static uint64_t galaxy_task(GameObject *ship) { return ai_ship_word(ship, AI_SHIP_GALAXY_TASK); }
+};
+
+TEST_F(ShipSearch, LastTurnsTaskStandsWhenNothingBetterIsOffered) {
+    AgentTask *before = explore(600);
+    Ship *s = scout();
+    ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, before->id);
+    AgentTask *useless = task(TASK_COLONIZE_SECTOR, sector_centred(0, 700, 700)->id);   // no constructor
+    select(useless);
+    ai_assign_ships(ai, me);
+    EXPECT_EQ(galaxy_task(s), before->id);
+    ASSERT_EQ(agent_task_assignee_count(before), 1);
+    EXPECT_EQ(agent_task_assignee_count(useless), 0);
+}
+
+TEST_F(ShipSearch, ABetterAssignmentReplacesAnIdleStart) {
+    AgentTask *a = explore(600), *b = explore(300);
+    select(a);
+    select(b);
+    Ship *s1 = scout(), *s2 = scout();
+    ai_assign_ships(ai, me);
+    EXPECT_NE(galaxy_task(s1), 0u);
+    EXPECT_NE(galaxy_task(s2), 0u);
+    EXPECT_NE(galaxy_task(s1), galaxy_task(s2)) << "each explore task needs one ship";
+    EXPECT_EQ(agent_task_assignee_count(a), 1);
+    EXPECT_EQ(agent_task_assignee_count(b), 1);
+    EXPECT_GT(a->priority, 0);
+    EXPECT_GT(b->priority, 0);
+    // Searching again from there finds nothing better and changes nothing.
+    const uint64_t first = galaxy_task(s1);
+    ai_assign_ships(ai, me);
+    EXPECT_EQ(galaxy_task(s1), first);
+}
+
+TEST_F(ShipSearch, ShipsOfAFleetBackFromBattleAreLockedAndEndWithNoTask) {
+    AgentTask *a = explore(600);
+    select(a);
+    Fleet *back = fleet_at(me, 100, 100);
+    fleet_mark_retreated(back);
+    Ship *tired = ship_in(back, me);
+    fit_engine(tired);
+    ai_ship_set_word(tired, AI_SHIP_GALAXY_TASK, a->id);
+    ai_assign_ships(ai, me);
+    EXPECT_TRUE(tired->ship_flags & SHIP_FLAG_AI_LOCKED);
+    EXPECT_EQ(galaxy_task(tired), 0u);
+    EXPECT_EQ(agent_task_assignee_count(a), 0);
+    // Another turn, out of that fleet: free again and given the task.
+    ship_set_fleet(tired, nullptr);
+    ship_set_sector(tired, home);
+    ai_assign_ships(ai, me);
+    EXPECT_FALSE(tired->ship_flags & SHIP_FLAG_AI_LOCKED);
+    EXPECT_EQ(galaxy_task(tired), a->id);
+}
+
+TEST_F(ShipSearch, DefendersSpreadOverTheDefenceTasksAndLockedOnesStay) {
+    Sector *second = sector_centred(ME, 800, 400);
+    own(second);
+    add_site(home, 0, ME);   // starbases make both sectors worth defending
+    add_site(second, 0, ME);
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    AgentTask *d1 = task(TASK_DEFEND_SECTOR, home->id), *d2 = task(TASK_DEFEND_SECTOR, second->id);
+    list_append(ai->defence, d1);
+    list_append(ai->defence, d2);
+    d1->flags |= TASK_DEFENCE_ACTED;
+    Ship *g1 = ship_in(home, me), *g2 = ship_in(home, me);
+    for (Ship *g : {g1, g2}) {
+        g->online_load_a = 10;
+        agent_task_add_assignee(bases, g);
+    }
+    Fleet *back = fleet_at(me, 100, 100);
+    Ship *locked = ship_in(back, me);
+    locked->online_load_a = 10;
+    locked->ship_flags |= SHIP_FLAG_AI_LOCKED;
+    ai_ship_set_word(locked, AI_SHIP_DEFENCE_TASK, d2->id);
+    agent_task_add_assignee(bases, locked);
+    ai_assign_defence(ai, me);
+    EXPECT_FALSE(d1->flags & TASK_DEFENCE_ACTED) << "the defence search clears the mark";
+    EXPECT_EQ(ai_ship_word(locked, AI_SHIP_DEFENCE_TASK), d2->id);
+    for (Ship *g : {g1, g2}) {
+        const uint64_t id = ai_ship_word(g, AI_SHIP_DEFENCE_TASK);
+        EXPECT_TRUE(id == d1->id || id == d2->id) << "every free defender is placed";
+    }
+    EXPECT_EQ(agent_task_assignee_count(d1) + agent_task_assignee_count(d2), 3);
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// A computer player's decision to fight: its own ships' value scaled by its courage against the
+// mean known strength of every other owner, over real ships, snapshots and an encounter.
+#include "game/player_fixture.h"
+
+#include "ai/ai_encounter_accept.h"
+#include "ai/ai_player.h"
+#include "game/encounter.h"
+
+using namespace playertest;
+
+namespace {
+
+constexpr uint64_t ME = 10, RED = 20, BLUE = 30;
+
+class EncounterAcceptance : public PlayerWorld {
+protected:
+    void SetUp() override {
+        PlayerWorld::SetUp();
+        ai_install_player_hooks();
+        me = add_player(ME, "Vega");
+        me->galaxy_ai = ai_player_create();
+        ASSERT_NE(me->galaxy_ai, nullptr);
+        enc = encounter_create();
+        ASSERT_NE(enc, nullptr);
+        encounter_retain(enc);
+    }
+    void TearDown() override {
+        encounter_release(enc);
+        PlayerWorld::TearDown();
+        player_set_ai_hooks(PlayerAiHooks{});
+    }
+
+    // A ship of the owner in the encounter; `seen` gives the deciding player a snapshot of it.
+    Ship *ship_for(uint64_t owner, bool seen = true) {
+        Ship *s = new_ship(2);
+        object_assign_id(s);
+        if (owner == ME) {
+            player_add_object(me, s);
+        } else {
+            s->owner_id = owner;
+            object_add_ref(s);
+            list_append(game->objects, s);   // the game's list owns it
+            if (seen) player_learn_object(me, s, 1);
+        }
+        encounter_add_object(enc, s);
+        return s;
+    }
+    int32_t accept() { return ai_accept_encounter(me->galaxy_ai, me, enc); }
+    // The courage at which the own value just reaches `enemy`.
+    int32_t courage_for(int64_t enemy, int64_t own) { return int32_t((enemy * 100 + own - 1) / own); }
+
+    Player *me = nullptr;
+    Encounter *enc = nullptr;
+};
+
+TEST_F(EncounterAcceptance, TheMeanOfTheOtherOwnersIsWeighedNotTheirSum) {
+    add_player(RED, "Red");
+    add_player(BLUE, "Blue");
+    const int32_t own = player_object_value(ship_for(ME));
+    Ship *red = ship_for(RED);
+    ship_for(BLUE);
+    const int32_t each = ship_estimated_strength(player_known_object_by_id(me, red->id));
+    ASSERT_GT(own, 0);
+    ASSERT_GT(each, 0);
+
+    struct Case { int32_t courage; int32_t want; const char *why; };
+    const int32_t just = courage_for(each, own);
+    ASSERT_GT(courage_for(2 * int64_t(each), own) - 1, just) << "the figures leave room between mean and sum";
+    const Case cases[] = {
+        {just, 1, "the own value reaches the mean of the two owners"},
+        {just - 1, 0, "one percent less falls short of it"},
+        {courage_for(2 * int64_t(each), own) - 1, 1, "the sum of both owners is not what is weighed"},
+    };
+    for (const Case &c : cases) {
+        me->galaxy_ai->courage = c.courage;
+        EXPECT_EQ(accept(), c.want) << c.why << " (courage " << c.courage << ")";
+    }
+    int32_t *entry = hash_map_get(me->galaxy_ai->enemy_strength, &red->owner_id);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(*entry, each) << "the strength map starts empty at every decision";
+    EXPECT_EQ(hash_map_count(me->galaxy_ai->enemy_strength), 2);
+}
+
+TEST_F(EncounterAcceptance, OneOwnersShipsAddUpAndUnseenShipsCountNothing) {
+    add_player(RED, "Red");
+    const int32_t own = player_object_value(ship_for(ME));
+    Ship *a = ship_for(RED);
+    ship_for(RED);
+    const int32_t each = ship_estimated_strength(player_known_object_by_id(me, a->id));
+    me->galaxy_ai->courage = courage_for(2 * int64_t(each), own) - 1;
+    EXPECT_EQ(accept(), 0) << "two ships of one owner are one owner's strength";
+
+    me->galaxy_ai->courage = 0;
+    add_player(BLUE, "Blue");
+    Encounter *blind = encounter_create();
+    encounter_retain(blind);
+    std::swap(blind, enc);
+    ship_for(ME);
+    ship_for(BLUE, false);
+    EXPECT_EQ(accept(), 1) << "a ship the player never saw weighs nothing";
+    std::swap(blind, enc);
+    encounter_release(blind);
+}
+
+TEST_F(EncounterAcceptance, ABattleInAnOwnSectorIsAlwaysFoughtAndOnlyTheGalaxyAiDecides) {
+    add_player(RED, "Red");
+    Sector *home = add_sector(ME, 100, 100);
+    ship_for(ME);
+    ship_for(RED);
+    me->galaxy_ai->courage = 0;
+    EXPECT_EQ(accept(), 0) << "no courage, a known enemy";
+    enc->sector_id = home->id;
+    EXPECT_EQ(accept(), 1) << "the player's own sector";
+    home->owner_id = RED;
+    EXPECT_EQ(accept(), 0) << "a sector of the enemy gives no such reason";
+
+    AiPlayer *commander = ai_player_create_commander();
+    commander->courage = 1000;
+    home->owner_id = ME;
+    EXPECT_EQ(ai_accept_encounter(commander, me, enc), 0) << "a commander never decides";
+    ai_player_free(commander);
+}
+
+TEST_F(EncounterAcceptance, TheSidesChoicesFollowTheDecisionOfEachKindOfPlayer) {
+    Player *human = add_player(RED, "Red", PLAYER_KIND_HUMAN);
+    Player *plain = add_player(BLUE, "Blue");   // a computer player without a galaxy AI
+    ship_for(ME);
+    ship_for(RED);
+    ship_for(BLUE);
+    me->galaxy_ai->courage = 0;
+    encounter_init_ai_side_choices(enc);
+    EXPECT_EQ(encounter_get_side_choice(enc, ME), 0) << "no courage against two known enemies";
+    EXPECT_EQ(encounter_get_side_choice(enc, BLUE), 1) << "no galaxy AI: it fights";
+    EXPECT_EQ(encounter_get_side_choice(enc, RED), 0) << "a human side is asked on screen";
+    me->galaxy_ai->courage = 10000;
+    encounter_init_ai_side_choices(enc);
+    EXPECT_EQ(encounter_get_side_choice(enc, ME), 1);
+    (void)human;
+    (void)plain;
+}
+
+}  // namespace

@@ -1,0 +1,411 @@
+// Strike tasks on a real galaxy: what a colony site is worth by its resources, the guardian
+// thresholds of "attack sector", the group location, the rally and stop behaviour, deployment,
+// the strike orders, "attack fleet" readiness and worth, and "defend bases" acting once.
+#include <gtest/gtest.h>
+
+#include "ai/ai_sector_tasks.h"
+#include "ai/ai_strike_tasks.h"
+#include "ai_task_fixture.h"
+#include "platform/buffer.h"
+
+namespace {
+
+using aitest::ME;
+using aitest::RIVAL;
+using aitest::TaskWorld;
+
+class StrikeTasks : public TaskWorld {};
+
+// ---- "colonize sector" ----
+
+TEST_F(StrikeTasks, AColonySiteCountsByWhatItsResourcesStillHold) {
+    ai->own_sector_count = 5;   // no scaling by the number of sectors held
+    struct Case {
+        int32_t subtype, left_pct, worth, unscanned;
+    } cases[] = {
+        {6, 25, 0, 340},   {6, 26, 170, 340},  {6, 60, 170, 340},  {6, 61, 340, 340},   {6, 100, 340, 340},
+        {11, 25, 0, 500},  {11, 26, 250, 500}, {11, 61, 500, 500}, {12, 60, 200, 400},  {12, 61, 400, 400},
+        {7, 100, 0, 0},
+    };
+    int32_t cx = 200;
+    for (const Case &c : cases) {
+        Sector *s = sector_centred(0, cx += 40, 500);
+        Site *site = add_site(s, c.subtype, 0);
+        ASSERT_NE(site, nullptr);
+        player_learn_object(me, s, 1);
+        Site *copy = site_cast(player_get_known_object(me, OBJECT_SITE, site->id));
+        ASSERT_NE(copy, nullptr) << c.subtype;
+        copy->snapshot_version = 1;
+        AgentTask *t = task(TASK_COLONIZE_SECTOR, s->id);
+        copy->resources_max = 0;
+        const int32_t none = evaluate(t);
+        copy->resources_max = 1000;
+        copy->resources_left = c.left_pct * 10;
+        EXPECT_EQ(evaluate(t) - none, c.worth) << "subtype " << c.subtype << " at " << c.left_pct << "%";
+        copy->snapshot_version = 0;
+        copy->resources_left = 0;
+        EXPECT_EQ(evaluate(t) - none, c.unscanned) << "subtype " << c.subtype << " unscanned: its full worth";
+    }
+}
+
+TEST_F(StrikeTasks, EscortsWithoutAConstructorCoverOnlyHalfTheNeed) {
+    Sector *home = sector_centred(ME, 100, 100);
+    own(home);
+    Sector *s = sector_centred(0, 700, 700);
+    player_learn_object(me, s, 1);
+    AgentTask *t = task(TASK_COLONIZE_SECTOR, s->id);
+    Ship *escort = ship_in(home, me);
+    escort->online_load_a = 400;
+    assign(t, escort);
+    evaluate(t);
+    ASSERT_EQ(t->needed, 10) << "nobody seen there";
+    EXPECT_EQ(t->assigned, 5);
+    EXPECT_EQ(agent_task_ship_utility(t, escort), 0);
+    escort->ship_flags |= SHIP_FLAG_CONSTRUCTOR;
+    evaluate(t);
+    EXPECT_GE(t->assigned, 10);
+    EXPECT_EQ(agent_task_ship_utility(t, escort), 1);
+}
+
+TEST_F(StrikeTasks, AColonyIsWorthMoreToAPlayerWithFewSectors) {
+    Sector *s = sector_centred(0, 200, 200);
+    player_learn_object(me, s, 1);
+    AgentTask *t = task(TASK_COLONIZE_SECTOR, s->id);
+    ai->own_sector_count = 4;
+    const int32_t base = evaluate(t);
+    ASSERT_GT(base, 100);
+    struct Case {
+        int32_t sectors, num, den;
+    } cases[] = {{0, 11, 5}, {1, 11, 5}, {2, 5, 3}, {3, 4, 3}, {4, 1, 1}, {9, 1, 1}};
+    for (const Case &c : cases) {
+        ai->own_sector_count = c.sectors;
+        EXPECT_EQ(evaluate(t), base * c.num / c.den) << c.sectors << " sectors";
+    }
+}
+
+TEST_F(StrikeTasks, AColonyGroupMeetsAtTheUnclaimedTargetAndLockedShipsGetNothing) {
+    Sector *target = sector_centred(0, 900, 500);
+    Sector *home = sector_centred(ME, 100, 500);
+    own(home);
+    Sector *outpost = sector_centred(ME, 700, 500);
+    own(outpost);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_COLONIZE_SECTOR, target->id);
+    Ship *builder = ship_in(home, me);
+    builder->ship_flags |= SHIP_FLAG_CONSTRUCTOR;
+    Ship *escort = ship_in(outpost, me);
+    Ship *locked = ship_in(home, me);
+    locked->ship_flags |= SHIP_FLAG_AI_LOCKED;
+    for (Ship *s : {builder, escort, locked}) assign(t, s);
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_EQ(strike_group_location(t, false), 0u) << "two places";
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(builder), target->id) << "the unclaimed target is the nearest unowned sector";
+    EXPECT_EQ(move_target(escort), target->id);
+    EXPECT_EQ(move_target(locked), 0u) << "a locked ship gets nothing";
+    ship_set_sector(builder, outpost);
+    EXPECT_EQ(strike_group_location(t, false), outpost->id) << "the locked ship does not count";
+}
+
+TEST_F(StrikeTasks, AWeakScatteredAttackGroupMeetsAtTheFriendlyPlaceNearestTheTarget) {
+    Sector *target = sector_centred(RIVAL, 900, 500);
+    add_site(target, 0, RIVAL);
+    Sector *home = sector_centred(ME, 100, 500);
+    own(home);
+    Sector *outpost = sector_centred(ME, 600, 500);   // own and quiet
+    own(outpost);
+    Sector *contested = sector_centred(ME, 800, 500);   // own, nearer, but a stranger is in it
+    own(contested);
+    ship_in(contested, rival);
+    Sector *wild = sector_centred(0, 300, 500);        // known unowned, farther
+    for (Sector *s : {target, wild}) player_learn_object(me, s, 1);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    Ship *a = ship_in(home, me), *b = ship_in(wild, me);
+    assign(t, a);
+    assign(t, b);
+    Fleet *others = fleet_at(me, 880, 480);            // own fleet nearest the target, not the group's
+    ship_in(others, me);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_LT(t->assigned, t->needed);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(a), outpost->id);
+    EXPECT_EQ(move_target(b), outpost->id);
+
+    // The group's own travelling fleet, nearer still, becomes the meeting place and stops there.
+    Fleet *group = fleet_at(me, 850, 500);
+    Ship *c = ship_in(group, me);
+    assign(t, c);
+    fleet_set_move_target(group, home);
+    group->flags |= OBJ_TRAVELLING;
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(a), group->id);
+    EXPECT_FALSE(group->flags & OBJ_TRAVELLING);
+    EXPECT_EQ(group->move_target, nullptr);
+}
+
+TEST_F(StrikeTasks, OnlyTheFirstConstructorDeploysAndOnlyInAnEmptySector) {
+    Sector *target = sector_centred(0, 900, 500);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_COLONIZE_SECTOR, target->id);
+    Ship *a = ship_in(target, me), *b = ship_in(target, me);
+    a->ship_flags |= SHIP_FLAG_CONSTRUCTOR;
+    b->ship_flags |= SHIP_FLAG_CONSTRUCTOR;
+    assign(t, a);
+    assign(t, b);
+    Ship *stranger = ship_in(target, rival);
+    agent_task_evaluate(t, ai, me, 0);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(target->site_counts[SITE_STARBASE], 0) << "a stranger in the sector";
+    ship_set_sector(stranger, nullptr);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(target->site_counts[SITE_STARBASE], 1);
+    EXPECT_TRUE(a->flags & OBJ_DEAD) << "the first one founds the base";
+    EXPECT_FALSE(b->flags & OBJ_DEAD);
+    EXPECT_TRUE(b->ship_flags & SHIP_FLAG_CONSTRUCTOR);
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(b->flags & OBJ_DEAD) << "one base per sector";
+}
+
+TEST_F(StrikeTasks, AColonyTargetIsDoneOnceTakenDefendedOrVisited) {
+    Sector *target = sector_centred(0, 900, 500);
+    AgentTask *t = task(TASK_COLONIZE_SECTOR, target->id);
+    EXPECT_TRUE(agent_task_check_done(t, ai, me)) << "never seen";
+    player_learn_object(me, target, 1);
+    Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, target->id));
+    ASSERT_NE(copy, nullptr);
+    struct Case {
+        uint64_t owner;
+        int32_t defence;
+        bool enemy, done;
+    } cases[] = {{0, -1, false, false}, {RIVAL, -1, false, true}, {0, 0, false, true}, {0, -1, true, true}};
+    for (const Case &c : cases) {
+        t->flags &= ~TASK_DONE;
+        copy->owner_id = c.owner;
+        copy->known_defence_kind = c.defence;
+        copy->known_object_ids.clear();
+        if (c.enemy) {
+            Ship *raider = ship_in(nullptr, rival);
+            player_learn_object(me, raider, 1);
+            copy->known_object_ids.push_back(raider->id);
+        }
+        EXPECT_EQ(agent_task_check_done(t, ai, me) != 0, c.done) << c.owner << " " << c.defence << " " << c.enemy;
+    }
+}
+
+// ---- "attack sector" ----
+
+class AttackSol : public TaskWorld {
+protected:
+    Sector *sol = nullptr;
+    AgentTask *t = nullptr;
+    void SetUp() override {
+        TaskWorld::SetUp();
+        Player *guardian = add_player(30, "United");
+        game->sol_player_id = guardian->id;
+        sol = sector_centred(guardian->id, 500, 500);
+        player_learn_object(me, sol, 1);
+        Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, sol->id));
+        ASSERT_NE(copy, nullptr);
+        copy->known_object_ids.clear();
+        copy->known_defence_kind = -1;
+        own(sector_centred(ME, 100, 100));
+        t = task(TASK_ATTACK_SECTOR, sol->id);
+    }
+};
+
+TEST_F(AttackSol, TheGuardiansAreAttackedOnlyWithASurplus) {
+    ai->own_value = 0;
+    evaluate(t);
+    ASSERT_EQ(t->needed, 200);
+    struct Case {
+        int32_t own_value, bonus;
+        bool blocked;
+    } cases[] = {{239, 1000, true},    {240, 100000, false}, {339, 100000, false},
+                 {340, 150000, false}, {439, 150000, false}, {440, 200000, false}};
+    ai->own_value = 239;
+    const int32_t base = evaluate(t) - 1000;
+    for (const Case &c : cases) {
+        ai->own_value = c.own_value;
+        EXPECT_EQ(evaluate(t) - base, c.bonus) << "own value " << c.own_value;
+        t->flags &= ~TASK_BLOCKED;
+        EXPECT_EQ(agent_task_check_blocked(t, ai, me) != 0, c.blocked) << "own value " << c.own_value;
+    }
+    ai->t4 = 150;
+    evaluate(t);
+    EXPECT_EQ(t->needed, 300) << "the strength margin scales the guardians too";
+}
+
+TEST_F(StrikeTasks, ASectorHeldByAnotherPlayerIsWorthLessWhileWeAreSmall) {
+    Sector *target = sector_centred(RIVAL, 700, 500);
+    add_site(target, 0, RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    ai->own_sector_count = 3;
+    const int32_t big = evaluate(t);
+    ASSERT_GT(big, 10);
+    EXPECT_GT(t->needed, 1) << "a starbase defends itself";
+    ai->own_sector_count = 2;
+    EXPECT_EQ(evaluate(t), big / 2);
+    ai->personality = 50;
+    EXPECT_EQ(evaluate(t), big / 2 * 50 / 100);
+    ai->own_sector_count = 0;
+    ai->personality = 100;
+    EXPECT_EQ(evaluate(t), big / 2 / 10) << "no sector at all";
+}
+
+TEST_F(StrikeTasks, AGatheredGroupStrongEnoughIsOrderedToStrike) {
+    Sector *target = sector_centred(RIVAL, 900, 500);
+    Sector *unowned = sector_centred(0, 700, 500);
+    for (Sector *s : {target, unowned}) {
+        player_learn_object(me, s, 1);
+        Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, s->id));
+        copy->known_object_ids.clear();
+        copy->known_site_ids.clear();
+        copy->known_site_kinds.clear();
+        copy->known_defence_kind = -1;
+    }
+    ai->t4 = 0;   // nothing required: the group goes as soon as it is together
+    struct Case {
+        Sector *target;
+        uint32_t order;
+    } cases[] = {{target, SHIP_FLAG_ORDER_A}, {unowned, SHIP_FLAG_ORDER_B}};
+    for (const Case &c : cases) {
+        AgentTask *t = task(TASK_ATTACK_SECTOR, c.target->id);
+        Ship *a = ship_in(c.target, me), *b = ship_in(c.target, me);
+        a->online_load_a = b->online_load_a = 50;
+        assign(t, a);
+        assign(t, b);
+        agent_task_evaluate(t, ai, me, 0);
+        ASSERT_GE(t->assigned, t->needed);
+        agent_task_act(t, ai, me);
+        EXPECT_TRUE(a->ship_flags & c.order);
+        EXPECT_TRUE(b->ship_flags & c.order);
+        EXPECT_FALSE(a->ship_flags & (SHIP_FLAG_ORDER_A | SHIP_FLAG_ORDER_B) & ~c.order);
+    }
+}
+
+TEST_F(StrikeTasks, AWeakAttackGroupHaltsItsFleetAndWaits) {
+    Sector *target = sector_centred(RIVAL, 900, 500);
+    add_site(target, 0, RIVAL);
+    Sector *home = sector_centred(ME, 100, 500);
+    own(home);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    Fleet *group = fleet_at(me, 300, 500);
+    Ship *a = ship_in(group, me), *b = ship_in(group, me);
+    fleet_set_move_target(group, target);
+    group->flags |= OBJ_TRAVELLING;
+    assign(t, a);
+    assign(t, b);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_LT(t->assigned, t->needed);
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(group->flags & OBJ_TRAVELLING);
+    EXPECT_EQ(group->move_target, nullptr);
+    EXPECT_EQ(move_target(a), 0u);
+}
+
+// ---- "attack fleet" ----
+
+class AttackFleet : public TaskWorld {
+protected:
+    Sector *home = nullptr;
+    Fleet *raiders = nullptr;
+    Fleet *copy = nullptr;
+    AgentTask *t = nullptr;
+    void SetUp() override {
+        TaskWorld::SetUp();
+        home = sector_centred(ME, 500, 500);
+        own(home);
+        add_site(home, 0, ME);
+        raiders = fleet_at(rival, 600, 500);
+        Ship *r = ship_in(raiders, rival);
+        r->max_armour = r->armour = 300;
+        player_learn_object(me, raiders, 0);
+        copy = fleet_of(player_get_known_object(me, OBJECT_FLEET, raiders->id));
+        ASSERT_NE(copy, nullptr);
+        copy->saved_d = copy->x;
+        copy->saved_e = copy->y;
+        t = task(TASK_ATTACK_FLEET, raiders->id);
+    }
+};
+
+TEST_F(AttackFleet, AFleetStandingStillIsWorthFourTimesAMovingOne) {
+    copy->flags |= OBJ_TRAVELLING;
+    const int32_t moving = evaluate(t);
+    ASSERT_GT(moving, 0);
+    copy->flags &= ~OBJ_TRAVELLING;
+    EXPECT_EQ(evaluate(t), 4 * moving);
+    EXPECT_GT(t->needed, 1);
+    EXPECT_EQ(static_cast<AgentTaskData *>(t)->strength, t->needed) << "margin 100%";
+    ai->t4 = 150;
+    evaluate(t);
+    EXPECT_EQ(static_cast<AgentTaskData *>(t)->strength, t->needed * 150 / 100);
+}
+
+TEST_F(AttackFleet, WithNothingRequiredAGatheredGroupGoesAtOnce) {
+    ai->t4 = 0;
+    Ship *a = ship_in(home, me), *b = ship_in(home, me);
+    assign(t, a);
+    assign(t, b);
+    agent_task_evaluate(t, ai, me, 0);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(a), raiders->id);
+    EXPECT_EQ(move_target(b), raiders->id);
+}
+
+TEST_F(AttackFleet, AWeakGroupRalliesAndAShipAlreadyInTheRallyFleetStays) {
+    Fleet *muster = fleet_at(me, 560, 520);   // own fleet nearest to the raiders
+    Ship *in_muster = ship_in(muster, me);
+    Ship *at_home = ship_in(home, me);
+    assign(t, in_muster);
+    assign(t, at_home);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_LT(t->assignee_value, static_cast<AgentTaskData *>(t)->strength);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(in_muster), 0u);
+    EXPECT_EQ(move_target(at_home), muster->id);
+}
+
+TEST_F(AttackFleet, GoneOnceOutOfReachForgottenOrDestroyed) {
+    EXPECT_FALSE(agent_task_check_done(t, ai, me));
+    EXPECT_FALSE(agent_task_is_obsolete(t, ai, me));
+    object_set_position(copy, 2000, 2000);
+    EXPECT_TRUE(agent_task_check_done(t, ai, me)) << "out of reach of every own sector";
+    raiders->flags |= OBJ_DEAD;
+    EXPECT_TRUE(agent_task_is_obsolete(t, ai, me));
+    std::string text;
+    static_cast<AgentTaskData *>(t)->strength = 77;
+    agent_task_describe(t, ai, &text);
+    EXPECT_EQ(text, ", target #" + std::to_string(raiders->id) + ", target attack strength 77");
+}
+
+// ---- "defend bases" ----
+
+TEST_F(StrikeTasks, DefendBasesActsEachDefenceTaskOnceUntilTheMarkIsCleared) {
+    Sector *home = sector_centred(ME, 500, 500);
+    own(home);
+    Sector *away = sector_centred(ME, 100, 100);
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    EXPECT_EQ(bases->flags, TASK_FORCED);
+    AgentTask *defence = task(TASK_DEFEND_SECTOR, home->id);
+    list_append(ai->defence, defence);
+    Ship *guard = ship_in(away, me);
+    assign(defence, guard);
+    agent_task_act(bases, ai, me);
+    EXPECT_EQ(move_target(guard), home->id);
+    EXPECT_TRUE(defence->flags & TASK_DEFENCE_ACTED);
+    ai_ship_set_word(guard, AI_SHIP_MOVE_TARGET, 0);
+    agent_task_act(bases, ai, me);
+    EXPECT_EQ(move_target(guard), 0u) << "acted already this turn";
+    defence->flags &= ~TASK_DEFENCE_ACTED;
+    agent_task_act(bases, ai, me);
+    EXPECT_EQ(move_target(guard), home->id);
+    EXPECT_TRUE(agent_task_check_blocked(bases, ai, me)) << "the totals hold no sector yet";
+    add_site(home, 0, ME);
+    player_update_totals(me);
+    bases->flags &= ~TASK_BLOCKED;
+    EXPECT_FALSE(agent_task_check_blocked(bases, ai, me));
+}
+
+}  // namespace

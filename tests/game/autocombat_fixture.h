@@ -1,0 +1,156 @@
+#pragma once
+// A small galaxy of real objects from the generated store for battles fought without the combat
+// screen: the game with its players, sectors on the galaxy map, hulls fitted with store systems and
+// standing in their sectors, and encounters laid out by the game's own layout.
+//  - The fixture holds one reference on every ship and site it makes, so a test can look at them
+//    after the battle released them; they go before the game does.
+//  - The scripted gunner (scripted_gunner.h) can stand in for the computer players' combat AI.
+#include <gtest/gtest.h>
+#include "support/fixture_store.h"
+#include "scripted_gunner.h"
+
+#include <cstdint>
+#include <vector>
+#include "game/autocombat.h"
+#include "game/encounter.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/list.h"
+#include "platform/random.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/fleet.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+#include "world/world_hooks.h"
+
+namespace autocombat_test {
+
+// Hull templates and crits of the generated store.
+constexpr int32_t HULL_LANCER = 3;
+constexpr int32_t LANCER_FORE = 0, LANCER_ENGINE = 3;
+
+class Battlefield : public ::testing::Test {
+protected:
+    // The store's templates are loaded once for all the battles of a suite.
+    static void SetUpTestSuite() {
+        world = new GeneratedWorld();
+        loaded = world->load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}, {0, 1, 2, 3});
+    }
+    static void TearDownTestSuite() {
+        delete world;
+        world = nullptr;
+    }
+
+    void SetUp() override {
+        saved_hooks = world_hooks();
+        game_destroy();
+        ASSERT_TRUE(loaded);
+        game = game_get();
+        ASSERT_NE(game, nullptr);
+        random_seed(20261207);
+        for (uint32_t i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], 4242 + i);
+    }
+    void TearDown() override {
+        world_set_hooks(saved_hooks);
+        for (Encounter *e : held_encounters) encounter_release(e);
+        held_encounters.clear();
+        for (GameObject *obj : held) object_release(obj);
+        held.clear();
+        game_destroy();
+    }
+
+    Player *player(uint64_t id, int32_t kind = PLAYER_KIND_COMPUTER) {
+        Player *p = player_create(kind);
+        EXPECT_NE(p, nullptr);
+        player_set_id(p, id);
+        player_set_name(p, kind == PLAYER_KIND_HUMAN ? "Vega Lines" : "Orion Combine");
+        EXPECT_EQ(game_add_player(game, p), RES_OK);
+        return p;
+    }
+    // A sector of template 0 on the galaxy map with its top-left corner at (x, y).
+    Sector *sector(int32_t x, int32_t y, uint64_t owner = 0) {
+        Sector *s = sector_create(0);
+        EXPECT_NE(s, nullptr);
+        object_set_owner_id(s, owner);
+        map_place_object(game->galaxy_map, s, x, y, 1);
+        map_add_pending_objects(game->galaxy_map);
+        return s;
+    }
+    // A starbase (or another site) of the owner in the sector.
+    Site *site(Sector *in, int32_t t, uint64_t owner) {
+        Site *s = site_create(t);
+        EXPECT_NE(s, nullptr);
+        object_set_owner_id(s, owner);
+        sector_add_site(in, s, in->x, in->y);
+        object_add_ref(s);
+        held.push_back(s);
+        return s;
+    }
+    // A Lancer of the player, fitted with the systems, standing in the sector (or, without one, in
+    // a fresh fleet of its own on the galaxy map).
+    Ship *ship(Player *owner, Sector *in, std::initializer_list<std::pair<int32_t, int32_t>> systems) {
+        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
+        EXPECT_NE(s, nullptr);
+        if (!s) return nullptr;
+        for (auto [crit, type] : systems) {
+            System *sys = system_create(type);
+            EXPECT_NE(sys, nullptr) << type;
+            if (sys && ship_set_crit_system(s, crit, sys) != RES_OK) {
+                ADD_FAILURE() << "crit " << crit << " refused type " << type;
+                system_free(sys);
+            }
+        }
+        ship_recompute_stats(s);
+        player_add_object(owner, s);
+        object_add_ref(s);
+        held.push_back(s);
+        if (in) ship_set_sector(s, in);
+        return s;
+    }
+    Ship *gunship(Player *owner, Sector *in) {
+        return ship(owner, in, {{LANCER_FORE, SYSTEM_TYPE_BEAM}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}});
+    }
+    Ship *hauler(Player *owner, Sector *in) { return ship(owner, in, {{LANCER_ENGINE, SYSTEM_TYPE_ENGINE}}); }
+
+    // An encounter of the objects at the sector (or, without one, at the point), laid out and kept
+    // in the game's list; the fixture holds a reference of its own.
+    Encounter *battle(Sector *at, std::initializer_list<GameObject *> objects, int32_t kind = ENCOUNTER_ENGAGEMENT,
+                      int32_t x = 0, int32_t y = 0) {
+        Encounter *enc = encounter_create();
+        EXPECT_NE(enc, nullptr);
+        enc->kind = kind;
+        enc->sector_id = at ? at->id : 0;
+        enc->centre_x = at ? at->x + at->w / 2 : x;
+        enc->centre_y = at ? at->y + at->h / 2 : y;
+        enc->field_w = 900;
+        enc->field_h = 700;
+        for (GameObject *obj : objects) encounter_add_object(enc, obj);
+        encounter_seed_random(enc, 77);
+        EXPECT_EQ(game_add_encounter(game, enc), RES_OK);
+        encounter_retain(enc);
+        held_encounters.push_back(enc);
+        encounter_layout(enc);
+        return enc;
+    }
+    void use_gunners() {
+        WorldHooks hooks = world_hooks();
+        hooks.ai_act_ship = scripted::gunner_act;
+        world_set_hooks(hooks);
+    }
+    Fleet *fleet_of_ship(const Ship *s) {
+        return fleet_of(s->fleet_id ? game_find_object_of_kind(game, OBJECT_FLEET, s->fleet_id) : nullptr);
+    }
+
+    static inline GeneratedWorld *world = nullptr;
+    static inline ::testing::AssertionResult loaded = ::testing::AssertionFailure();
+    Game *game = nullptr;
+    WorldHooks saved_hooks;
+    std::vector<GameObject *> held;
+    std::vector<Encounter *> held_encounters;
+};
+
+}  // namespace autocombat_test

@@ -1,0 +1,363 @@
+// Battles without the combat screen, on real store ships in a small galaxy: where a side retreats
+// to, how a battle nobody fights is broken off, how autocombat stops (end test, nothing left that
+// can fight, the idle rule) and what the outcome leaves behind: fleets with consistent
+// memberships, salvage, starbases captured or destroyed, the Battle for Sol.
+#include "autocombat_fixture.h"
+
+#include <string>
+#include <tuple>
+#include "game/alert.h"
+#include "platform/calendar.h"
+
+using namespace autocombat_test;
+
+namespace {
+
+constexpr uint64_t RED = 9001, BLUE = 9002, GREEN = 9003;
+
+int g_plans = 0;   // plan requests seen by the counting hook
+
+class Autocombat : public Battlefield {
+protected:
+    void SetUp() override {
+        Battlefield::SetUp();
+        red = player(RED);
+        blue = player(BLUE);
+        g_plans = 0;
+    }
+    // Counts the plan requests; the act stays empty, so each ship ends its turn at once.
+    void count_plans() {
+        WorldHooks hooks = world_hooks();
+        hooks.ai_plan_ship = [](Player *, Ship *) { ++g_plans; };
+        world_set_hooks(hooks);
+    }
+    bool on_galaxy(const GameObject *obj) {
+        for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i)
+            if (map_object_at(game->galaxy_map, i) == obj) return true;
+        return false;
+    }
+    bool in_sector_list(const Sector *s, const GameObject *obj) {
+        for (int32_t i = 0; i < sector_object_count(s); ++i)
+            if (sector_get_object(s, i) == obj) return true;
+        return false;
+    }
+    // The ship is in exactly one fleet, which lists it, and in no sector.
+    void expect_in_fleet(Ship *s, Fleet *fleet) {
+        ASSERT_NE(fleet, nullptr);
+        EXPECT_EQ(s->fleet_id, fleet->id);
+        EXPECT_TRUE(fleet_has_ship_id(fleet, s->id));
+        EXPECT_EQ(s->sector_id, 0u);
+        EXPECT_EQ(fleet->owner_id, s->owner_id);
+    }
+    static int32_t centre_x(const GameObject *o) { return o->x + o->w / 2; }
+    static int32_t centre_y(const GameObject *o) { return o->y + o->h / 2; }
+
+    Player *red = nullptr, *blue = nullptr;
+};
+
+// ---- Where a side retreats to ----------------------------------------------------------------------
+
+TEST_F(Autocombat, RetreatGoesToTheNearestFootholdThenTheNearestOwnedSectorThenTheFirst) {
+    Sector *here = sector(1000, 1000, RED);
+    Sector *far_red = sector(1600, 1000, RED);     // held by red, far
+    Sector *near_free = sector(1100, 1000);        // nobody's, nearest
+    Sector *green_s = sector(800, 1000, GREEN);    // held by a third owner
+    Sector *blue_visit = sector(1400, 1000);       // nobody's, a blue ship stands in it
+    hauler(blue, blue_visit);
+    Encounter *enc = battle(here, {});
+
+    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), far_red) << "a held sector beats nearer ones";
+    EXPECT_EQ(encounter_find_retreat_sector(enc, BLUE), blue_visit) << "a ship of the owner is a foothold";
+    EXPECT_EQ(encounter_find_retreat_sector(enc, 777), green_s) << "without a foothold: the nearest owned sector";
+    (void)near_free;
+
+    // Nothing owned anywhere: the first other sector in map order.
+    object_set_owner_id(far_red, 0);
+    object_set_owner_id(green_s, 0);
+    object_set_owner_id(here, 0);
+    EXPECT_EQ(encounter_find_retreat_sector(enc, 777), far_red);
+}
+
+TEST_F(Autocombat, RetreatWithoutAnyOtherSectorFindsNothing) {
+    Sector *here = sector(1000, 1000, RED);
+    Encounter *enc = battle(here, {});
+    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), nullptr);
+}
+
+// ---- Disengaging -----------------------------------------------------------------------------------
+
+TEST_F(Autocombat, DisengagingInASectorLeavesItToTheFirstArrivalAndSendsTheOthersAway) {
+    Sector *here = sector(1000, 1000);
+    Sector *home_blue = sector(1000, 1300, BLUE);
+    Ship *late_red = hauler(red, here);
+    Ship *early_blue = hauler(blue, here);
+    Ship *late_red2 = hauler(red, here);
+    late_red->arrival_date->minutes = late_red2->arrival_date->minutes = 5000;
+    early_blue->arrival_date->minutes = 4000;
+    sector(1000, 700, RED);   // red's foothold, straight up
+    Encounter *enc = battle(here, {late_red, early_blue, late_red2});
+
+    encounter_disengage(enc);
+
+    EXPECT_TRUE(encounter_is_finished(enc));
+    EXPECT_EQ(early_blue->sector_id, here->id) << "the first to arrive stays";
+    EXPECT_EQ(early_blue->fleet_id, 0u);
+    EXPECT_TRUE(in_sector_list(here, early_blue));
+    Fleet *fleet = fleet_of_ship(late_red);
+    expect_in_fleet(late_red, fleet);
+    expect_in_fleet(late_red2, fleet);
+    EXPECT_EQ(fleet_ship_count(fleet), 2) << "one fleet per leaving owner";
+    EXPECT_FALSE(in_sector_list(here, late_red));
+    EXPECT_TRUE(on_galaxy(fleet));
+    EXPECT_TRUE(fleet->flags & OBJ_VISIBLE);
+    EXPECT_TRUE((fleet->fleet_flags & (FLEET_PINGS | FLEET_SHOWS_COUNT)) == (FLEET_PINGS | FLEET_SHOWS_COUNT));
+    ASSERT_NE(fleet->move_target, nullptr);
+    EXPECT_NE(fleet->move_target, here);
+    EXPECT_EQ(fleet->move_target->owner_id, RED);
+    // Ten units from the centre, straight towards the target.
+    EXPECT_EQ(centre_x(fleet), enc->centre_x);
+    EXPECT_EQ(centre_y(fleet), enc->centre_y - AUTOCOMBAT_RETREAT_OFFSET);
+    (void)home_blue;
+}
+
+TEST_F(Autocombat, DisengagingInDeepSpaceOnlyShowsTheFleetsAgain) {
+    sector(400, 400);
+    Ship *r = hauler(red, nullptr);
+    Ship *b = hauler(blue, nullptr);
+    Fleet *fr = fleet_create(), *fb = fleet_create();
+    ASSERT_TRUE(fr && fb);
+    for (auto [f, s, x] : {std::tuple{fr, r, 2000}, std::tuple{fb, b, 2010}}) {
+        object_set_owner_id(f, s->owner_id);
+        map_place_object(game->galaxy_map, f, x, 2000, 1);
+        ship_set_fleet(s, f);
+        fleet_set_hidden(f, true);   // as a battle hides them
+    }
+    map_add_pending_objects(game->galaxy_map);
+    Encounter *enc = battle(nullptr, {r, b}, ENCOUNTER_ENGAGEMENT, 2010, 2010);
+
+    encounter_disengage(enc);
+
+    EXPECT_TRUE(encounter_is_finished(enc));
+    for (Fleet *f : {fr, fb}) {
+        EXPECT_FALSE(fleet_is_hidden(f));
+        EXPECT_FALSE(f->flags & OBJ_TEMPLATE_200);
+        EXPECT_EQ(fleet_ship_count(f), 1) << "the ships stay in their fleets";
+    }
+    EXPECT_EQ(r->fleet_id, fr->id);
+}
+
+// ---- Autocombat: when it stops ---------------------------------------------------------------------
+
+TEST_F(Autocombat, ABattleThatNobodyCanWinStopsByTheIdleRuleOrAtOnceAndEveryoneRetreats) {
+    struct Case {
+        const char *what;
+        bool armed;
+        int plans;   // turns played: one plan request each
+    } cases[] = {
+        {"armed ships without a combat AI idle 16 turns per placed object", true, 16 * 4},
+        {"unarmed ships cannot fight at all", false, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        count_plans();
+        Sector *here = sector(1000, 1000);
+        Sector *red_home = sector(1300, 1000, RED);
+        Sector *blue_home = sector(1000, 1400, BLUE);
+        std::vector<Ship *> reds, blues;
+        for (int i = 0; i < 2; ++i) {
+            reds.push_back(c.armed ? gunship(red, here) : hauler(red, here));
+            blues.push_back(c.armed ? gunship(blue, here) : hauler(blue, here));
+        }
+        Encounter *enc = battle(here, {reds[0], blues[0], reds[1], blues[1]});
+        const int32_t cx = enc->centre_x, cy = enc->centre_y;
+
+        encounter_autocombat(enc);
+
+        EXPECT_EQ(g_plans, c.plans);
+        EXPECT_EQ(list_count(game->encounters), 0) << "the finished battle left the game";
+        EXPECT_EQ(map_object_count(game->combat_map), 0);
+        EXPECT_FALSE(game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
+        EXPECT_EQ(list_count(enc->objects), 0) << "the battle released its objects";
+        EXPECT_EQ(sector_object_count(here), 0) << "nobody stays";
+        for (auto [ships, home, dx, dy] : {std::tuple{&reds, red_home, AUTOCOMBAT_RETREAT_OFFSET, 0},
+                                           std::tuple{&blues, blue_home, 0, AUTOCOMBAT_RETREAT_OFFSET}}) {
+            Fleet *fleet = fleet_of_ship((*ships)[0]);
+            for (Ship *s : *ships) {
+                expect_in_fleet(s, fleet);
+                EXPECT_FALSE(s->flags & (OBJ_LEFT_MAP | OBJ_DEAD));
+            }
+            ASSERT_NE(fleet, nullptr);
+            EXPECT_EQ(fleet_ship_count(fleet), 2);
+            EXPECT_TRUE(fleet_is_retreated(fleet));
+            EXPECT_TRUE(on_galaxy(fleet));
+            EXPECT_EQ(fleet->move_target, home);
+            EXPECT_EQ(centre_x(fleet), cx + dx);
+            EXPECT_EQ(centre_y(fleet), cy + dy);
+        }
+    }
+}
+
+TEST_F(Autocombat, AHullThatCannotJumpStaysInTheSector) {
+    Sector *here = sector(1000, 1000);
+    sector(1300, 1000, RED);
+    Ship *stuck = gunship(red, here);
+    stuck->hull_flags |= HULL_FLAG_NO_JUMP;
+    Ship *other = gunship(blue, here);
+    Encounter *enc = battle(here, {stuck, other});
+
+    encounter_autocombat(enc);
+
+    EXPECT_EQ(stuck->sector_id, here->id);
+    EXPECT_EQ(stuck->fleet_id, 0u);
+    EXPECT_TRUE(in_sector_list(here, stuck));
+    expect_in_fleet(other, fleet_of_ship(other));
+}
+
+// ---- Autocombat fought to the end -------------------------------------------------------------------
+
+TEST_F(Autocombat, AFightToTheEndLeavesTheVictorInTheSectorAndPaysItTheSalvage) {
+    use_gunners();
+    Sector *here = sector(1000, 1000);
+    sector(1300, 1000, BLUE);
+    Ship *r1 = gunship(red, here);
+    Ship *r2 = gunship(red, here);
+    Ship *b1 = hauler(blue, here);   // cannot shoot back
+    Ship *b2 = hauler(blue, here);
+    red->credits = 100;
+    const int32_t earned = red->credits_earned;
+    const int64_t salvage = int64_t(b1->roll_value) + b2->roll_value;
+    ASSERT_GT(salvage, 0) << "ships built for a player get a salvage roll";
+    Encounter *enc = battle(here, {r1, b1, r2, b2});
+    enc->field_w = 440;   // a cramped field: every ship within beam range
+    enc->field_h = 440;
+    encounter_layout(enc);
+
+    encounter_autocombat(enc);
+
+    EXPECT_TRUE(b1->flags & OBJ_DEAD);
+    EXPECT_TRUE(b2->flags & OBJ_DEAD);
+    for (Ship *s : {r1, r2}) {
+        EXPECT_FALSE(s->flags & (OBJ_DEAD | OBJ_LEFT_MAP));
+        EXPECT_EQ(s->sector_id, here->id) << "the victor holds the field";
+        EXPECT_EQ(s->fleet_id, 0u);
+        EXPECT_TRUE(in_sector_list(here, s));
+    }
+    EXPECT_EQ(red->credits, 100 + salvage);
+    EXPECT_EQ(red->credits_earned, earned + salvage);
+    EXPECT_EQ(player_object_count(blue), 0) << "the dead were purged from their owner";
+    EXPECT_FALSE(in_sector_list(here, b1));
+    EXPECT_NE(player_known_object_by_id(red, here->id), nullptr) << "the sides learn the sector";
+    EXPECT_NE(player_known_object_by_id(blue, r1->id), nullptr) << "and the ships that are left";
+}
+
+// ---- Starbases -------------------------------------------------------------------------------------
+
+TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutOneAndKeptWhenTwoClaimIt) {
+    struct Case {
+        const char *what;
+        bool boarding;
+        bool second_attacker;
+        const char *defender_news;
+    } cases[] = {
+        {"boarding grid: captured", true, false, "Starbase captured"},
+        {"no grid: destroyed", false, false, "Starbase destroyed"},
+        {"two attacking owners: nothing changes", true, true, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Player *green = player(GREEN, PLAYER_KIND_HUMAN);
+        game->ui_player = green;
+        game->ui_player_id = GREEN;
+        game->clock->minutes = 9 * MINUTES_PER_DAY;
+        date_from_minutes(game->clock);
+        Sector *here = sector(1000, 1000, GREEN);
+        here->label = "Tarsus";
+        Site *base = site(here, SITE_STARBASE, GREEN);
+        Site *school = site(here, SITE_TRAINING, GREEN);
+        base->crew = 400;
+        Ship *attacker = c.boarding
+                             ? ship(red, here, {{LANCER_FORE, SYSTEM_TYPE_BOARDING_GRID}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}})
+                             : hauler(red, here);
+        if (c.boarding) {
+            ASSERT_TRUE(attacker->ship_flags & SHIP_FLAG_BOARDING);
+        }
+        Ship *other = c.second_attacker ? hauler(blue, here) : nullptr;
+        if (other) {   // neither can hurt the other; both stay when the battle runs out
+            attacker->hull_flags |= HULL_FLAG_NO_JUMP;
+            other->hull_flags |= HULL_FLAG_NO_JUMP;
+        }
+        Encounter *enc = other ? battle(here, {base, attacker, other}, ENCOUNTER_STARBASE_ASSAULT)
+                               : battle(here, {base, attacker}, ENCOUNTER_STARBASE_ASSAULT);
+
+        encounter_autocombat(enc);
+
+        std::vector<std::string> news;
+        for (int32_t i = 0; i < list_count(game->alerts); ++i)
+            if (const Alert *a = list_get(game->alerts, i); a->kind != ALERT_DAY_HEADER) news.push_back(a->text);
+        if (!c.defender_news) {
+            EXPECT_EQ(base->owner_id, GREEN);
+            EXPECT_EQ(here->owner_id, GREEN);
+            EXPECT_FALSE(base->flags & OBJ_DEAD);
+            EXPECT_TRUE(news.empty());
+            EXPECT_EQ(green->defeated_by, 0u);
+            continue;
+        }
+        ASSERT_EQ(news.size(), 1u) << "only the UI player's news is kept";
+        EXPECT_EQ(news[0], std::string("Tarsus sector - ") + c.defender_news);
+        EXPECT_EQ(green->defeated_by, RED) << "its last sector fell";
+        ASSERT_NE(green->defeat_date, nullptr);
+        EXPECT_EQ(green->defeat_date->minutes, game->clock->minutes);
+        if (c.boarding) {
+            EXPECT_EQ(here->owner_id, RED);
+            EXPECT_EQ(base->owner_id, RED);
+            EXPECT_EQ(school->owner_id, RED) << "the owner's other sites pass with it";
+            EXPECT_EQ(base->crew, 0);
+            EXPECT_FALSE(base->flags & OBJ_DEAD);
+        } else {
+            EXPECT_EQ(here->owner_id, 0u);
+            EXPECT_EQ(school->owner_id, 0u);
+            EXPECT_TRUE(school->state & SITE_CREW_SHORT);
+            EXPECT_TRUE(base->flags & OBJ_DEAD);
+        }
+        EXPECT_EQ(attacker->sector_id, here->id) << "the attacker stays in the sector";
+    }
+}
+
+// ---- The Battle for Sol ----------------------------------------------------------------------------
+
+TEST_F(Autocombat, TheSolSectorPassesToAVictorOtherThanItsGuardians) {
+    struct Case {
+        const char *what;
+        bool guardians_win;
+    } cases[] = {{"an attacker wins: sector and starbase fall", false}, {"the guardians hold it", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        use_gunners();
+        Player *sol = player(GREEN);
+        game->sol_player_id = GREEN;
+        Sector *sol_sector = sector(1000, 1000, GREEN);
+        game->sol_sector_id = sol_sector->id;
+        sector(1300, 1000, RED);
+        Site *base = site(sol_sector, SITE_STARBASE, GREEN);
+        Ship *winner = gunship(c.guardians_win ? sol : red, sol_sector);
+        Ship *loser = hauler(c.guardians_win ? red : sol, sol_sector);
+        Encounter *enc = battle(sol_sector, {winner, loser}, ENCOUNTER_SOL);
+        enc->field_w = 440;   // a cramped field: every ship within beam range
+        enc->field_h = 440;
+        encounter_layout(enc);
+
+        encounter_autocombat(enc);
+
+        ASSERT_TRUE(loser->flags & OBJ_DEAD);
+        EXPECT_EQ(sol_sector->owner_id, c.guardians_win ? GREEN : RED);
+        EXPECT_EQ((base->flags & OBJ_DEAD) != 0, !c.guardians_win);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Whole games without screens: the driver plays the galaxy screen's day over the real model, and
+// the game it plays saves and loads exactly on the way.
+#include "headless_fixture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include "game/encounter.h"
+#include "game/turn.h"
+#include "platform/calendar.h"
+#include "platform/files.h"
+#include "world/object_map.h"
+
+namespace {
+
+class HeadlessGame : public ModelGame {
+protected:
+    std::vector<uint8_t> save_bytes(const std::string &path) {
+        EXPECT_EQ(game_save(game, path.c_str(), "Test", 0, nullptr), RES_OK);
+        return read_whole(path);
+    }
+    static std::vector<uint8_t> without_time(std::vector<uint8_t> bytes) {
+        for (size_t i = 10; i < 34 && i < bytes.size(); ++i) bytes[i] = 0;   // the local time of saving
+        return bytes;
+    }
+};
+
+TEST_F(HeadlessGame, RefusesComputerCountsOutsideTheSlots) {
+    for (int32_t n : {0, 5, -1}) {
+        HeadlessOptions options;
+        options.computer_players = n;
+        EXPECT_EQ(headless_new_game(game, options), RES_OUT_OF_RANGE) << n;
+    }
+}
+
+TEST_F(HeadlessGame, DaysPassInTheScreensOrderAndTheAutosaveComesEveryFourteenth) {
+    random_seed(20);
+    HeadlessOptions options;
+    options.computer_players = 3;
+    options.setup.star_density = 2;
+    options.ai_commands = false;   // nobody starts a battle: every day ends its turn
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    ASSERT_NE(game->ui_player, nullptr);
+    EXPECT_EQ(list_count(game->players), 6);
+    const uint64_t start = game->clock->minutes;
+    const std::string autosave = game_save_path(SAVE_AUTOSAVE_NAME);
+    for (int32_t day = 1; day <= 15; ++day) {
+        const HeadlessDay d = headless_advance_day(game, options);
+        ASSERT_TRUE(d.turn_ended) << day;
+        EXPECT_EQ(d.frames, 50) << "a day a second at the default speed, 20 ms a frame";
+        EXPECT_EQ(game->clock->minutes, start + uint64_t(day) * MINUTES_PER_DAY);
+        EXPECT_EQ(game->turn_counter, day);
+        EXPECT_EQ(file_exists(autosave.c_str()), day >= 14) << "day " << day;
+    }
+    // The autosave is a whole game: it loads, and saves again as it was loaded.
+    ASSERT_EQ(game_load_file(game, autosave.c_str(), 0), RES_OK);
+    EXPECT_EQ(game->turn_counter, 14);
+    save_bytes(saves->file("once.sav"));
+    const std::vector<uint8_t> again = save_bytes(saves->file("again.sav"));
+    ASSERT_EQ(game_load_file(game, saves->file("once.sav").c_str(), 0), RES_OK);
+    EXPECT_TRUE(without_time(save_bytes(saves->file("reloaded.sav"))) == without_time(again))
+        << "the loaded game saves as the one it was saved from";
+    EXPECT_TRUE(headless_advance_day(game, options).turn_ended) << "the loaded game goes on";
+}
+
+// Two hundred days of a five-player game. Every fourteenth day the game is saved, loaded into a
+// cleared game and saved again: that file must be byte for byte the original's next save, and the
+// game goes on from the loaded copy. The last save stays in the test's output folder with a summary.
+TEST_F(HeadlessGame, TwoHundredDaysSaveAndLoadExactlyOnTheWay) {
+    random_seed(200);
+    HeadlessOptions options;
+    options.computer_players = 4;
+    options.setup.star_density = 3;
+    options.setup.starting_tech = 2;
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    const std::string out = fresh_test_dir("headless");
+    int32_t checkpoints = 0;
+    std::string last;
+    int32_t turns = 0, battles = 0;
+    for (int32_t day = 1; day <= 200; ++day) {
+        const HeadlessDay d = headless_advance_day(game, options);
+        turns += d.turn_ended ? 1 : 0;
+        battles += d.player_battles + d.ai_battles;
+        ASSERT_EQ(game_encounter_count(game), 0) << "every battle of day " << day << " was settled";
+        if (day % 14 != 0 && day != 200) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "day%03d.sav", int(day));
+        const std::string first = out + "/" + name;
+        const std::string expected = first + ".expected", second = first + ".again";
+        // A save counts itself, so the loaded copy's save is compared with the original's next one.
+        ASSERT_EQ(game_save(game, first.c_str(), "Headless", 0, nullptr), RES_OK) << day;
+        ASSERT_EQ(game_save(game, expected.c_str(), "Headless", 0, nullptr), RES_OK) << day;
+        ASSERT_EQ(game_load_file(game, first.c_str(), 0), RES_OK) << day;
+        ASSERT_EQ(game_save(game, second.c_str(), "Headless", 0, nullptr), RES_OK) << day;
+        const std::vector<uint8_t> a = read_whole(expected), b = read_whole(second);
+        ASSERT_GT(a.size(), 1000u);
+        ASSERT_TRUE(without_time(a) == without_time(b)) << "day " << day << ": " << a.size() << " / " << b.size() << " bytes";
+        std::remove(second.c_str());
+        std::remove(expected.c_str());
+        if (!last.empty()) std::remove(last.c_str());
+        last = first;
+        ++checkpoints;
+    }
+    EXPECT_EQ(checkpoints, 15);
+    EXPECT_EQ(game->turn_counter, turns) << "the turn ends on the days without a battle of the UI player";
+    EXPECT_GE(turns, 1);
+
+    SaveHeader *header = nullptr;
+    ASSERT_EQ(save_header_read_file(&header, last.c_str()), RES_OK);
+    std::printf("late-game save %s: %s, %zu bytes, turn %i, %i galaxy objects, %i battles on the way\n",
+                last.c_str(), header->date_text.c_str(), read_whole(last).size(), int(game->turn_counter),
+                int(map_object_count(game->galaxy_map)), int(battles));
+    for (Player *p : game->players->items) {
+        if (!p) break;
+        std::printf("  %-28s sectors %2i  ships %3i  officers %3i  credits %7i  techs done %2i\n", p->name.c_str(),
+                    int(p->totals.starbase_sectors), int(player_object_count(p)), int(list_count(&p->officers)),
+                    int(p->credits), int(std::count_if(std::begin(p->tech_state), std::end(p->tech_state),
+                                                       [](uint32_t s) { return (s & TECH_DONE) != 0; })));
+    }
+    save_header_free(header);
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+// New games over the real model: the slot checks, the galaxy's shape over every star density and
+// starting technology, the players' starting kit, the worker's seeding and the round cap.
+#include "headless_fixture.h"
+
+#include <cmath>
+#include <map>
+#include "game/officer.h"
+#include "platform/calendar.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+#include "world/site_feature.h"
+
+namespace {
+
+class NewGame : public ModelGame {
+protected:
+    std::vector<uint64_t> humans, computers;
+
+    void SetUp() override {
+        ModelGame::SetUp();
+        for (PlayerRecord *r : game->player_records->items) {
+            if (!r) break;
+            (r->kind == 0 ? humans : computers).push_back(r->id);
+        }
+        ASSERT_GE(humans.size(), 1u);
+        ASSERT_GE(computers.size(), 4u) << "the shipped records hold four computer corporations";
+    }
+
+    void set_slots(std::vector<uint64_t> ids) {
+        for (int s = 0; s < GAME_SLOT_COUNT; ++s) {
+            game->slot_record_ids[s] = s < int(ids.size()) ? ids[size_t(s)] : 0;
+            game->slot_red[s] = uint8_t(40 * s);
+            game->slot_green[s] = 100;
+            game->slot_blue[s] = uint8_t(200 - 30 * s);
+        }
+    }
+
+    std::vector<Sector *> sectors() {
+        std::vector<Sector *> out;
+        for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i)
+            if (Sector *s = sector_of(map_object_at(game->galaxy_map, i))) out.push_back(s);
+        return out;
+    }
+
+    static double gap(const GameObject *a, const GameObject *b) {
+        return std::hypot(double(a->x + a->w / 2 - b->x - b->w / 2), double(a->y + a->h / 2 - b->y - b->h / 2));
+    }
+
+    static int32_t count_sites(const Sector *s, int32_t tmpl, uint64_t owner) {
+        int32_t n = 0;
+        for (Site *site : s->sites.items)
+            if (site && site->subtype == tmpl && site->owner_id == owner) ++n;
+        return n;
+    }
+};
+
+TEST_F(NewGame, SlotsThatCannotMakeAGameAreRefusedBeforeAnythingChanges) {
+    game->turn_counter = 77;   // a game in progress stays as it is
+    struct Case {
+        const char *what;
+        std::vector<uint64_t> ids;
+        Result expected;
+    } cases[] = {
+        {"empty slots", {}, RES_TOO_FEW_PLAYERS},
+        {"one player", {0, 0, 0}, RES_TOO_FEW_PLAYERS},
+        {"an id that names no record", {0x7777777777ull, 0, 0}, RES_TOO_FEW_PLAYERS},
+        {"the same computer record twice", {0, 0}, RES_NO_HUMAN_PLAYER},
+    };
+    cases[1].ids = {humans[0]};
+    cases[2].ids = {0x7777777777ull, humans[0]};
+    cases[3].ids = {computers[0], computers[0]};
+    for (const Case &c : cases) {
+        set_slots(c.ids);
+        EXPECT_EQ(game_new(game), c.expected) << c.what;
+        EXPECT_EQ(game->turn_counter, 77) << c.what;
+        EXPECT_EQ(list_count(game->players), 0) << c.what;
+    }
+}
+
+struct GalaxyCase {
+    int32_t density, tech, age, players;
+    int32_t most_sectors;   // before drops; Sol comes on top
+};
+
+class NewGameGalaxy : public NewGame, public ::testing::WithParamInterface<GalaxyCase> {};
+
+TEST_P(NewGameGalaxy, HasTheShapeAndKitTheSettingsPromise) {
+    const GalaxyCase c = GetParam();
+    random_seed(uint32_t(1000 + 17 * c.density + 5 * c.tech + c.players));
+    SCOPED_TRACE(testing::Message() << "density " << c.density << " tech " << c.tech << " players " << c.players);
+    // The human is not the first slot: the UI player is the first human in slot order.
+    std::vector<uint64_t> ids = {computers[0], humans[0]};
+    for (int i = 1; i + 1 < c.players; ++i) ids.push_back(computers[size_t(i)]);
+    set_slots(ids);
+    game->setup.star_density = c.density;
+    game->setup.starting_tech = c.tech;
+    game->setup.galaxy_age = c.age;
+    game->setup.crew_recruitment = 600;
+    ASSERT_EQ(game_new(game), RES_OK);
+
+    EXPECT_EQ(game->clock->year, 2670);
+    EXPECT_EQ(game->clock->month, 1);
+    EXPECT_EQ(game->clock->day, 1);
+    ASSERT_EQ(list_count(game->players), c.players + 2) << "the slot players, ARK Zero and the Council";
+    Player *ui = game->ui_player;
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(ui->record_id, humans[0]);
+    EXPECT_EQ(ui, list_get(game->players, 1));
+    EXPECT_EQ(game->ui_player_id, ui->id);
+
+    Player *ark = game_find_player(game, game->combat_ai_player_id);
+    Player *sol = game_find_player(game, game->sol_player_id);
+    ASSERT_NE(ark, nullptr);
+    ASSERT_NE(sol, nullptr);
+    EXPECT_EQ(ark->name, "ARK Zero");
+    EXPECT_EQ(std::vector<int32_t>({ark->red, ark->green, ark->blue}), std::vector<int32_t>({190, 198, 190}));
+    EXPECT_EQ(ark->galaxy_ai, nullptr);
+    EXPECT_NE(ark->commander_ai, nullptr);
+    EXPECT_EQ(sol->name, "United Earth Council");
+    EXPECT_EQ(std::vector<int32_t>({sol->red, sol->green, sol->blue}), std::vector<int32_t>({210, 200, 20}));
+    EXPECT_NE(sol->galaxy_ai, nullptr);
+    EXPECT_EQ(player_object_count(sol), 2) << "two guard ships";
+    for (int32_t i = 0; i < player_object_count(sol); ++i) {
+        Ship *guard = ship_of(player_get_object_at(sol, i));
+        ASSERT_NE(guard, nullptr);
+        ASSERT_NE(guard->pilot, nullptr);
+        EXPECT_GE(guard->pilot->rank, 2) << "promoted twice";
+        EXPECT_EQ(guard->sector_id, game->sol_sector_id);
+    }
+
+    std::vector<Sector *> all = sectors();
+    Sector *sol_sector = sector_of(game_find_object(game, game->sol_sector_id));
+    ASSERT_NE(sol_sector, nullptr);
+    EXPECT_EQ(sol_sector->label, "Sol");
+    EXPECT_EQ(sol_sector->subtype, SECTOR_SOL_TEMPLATE);
+    EXPECT_EQ(sol_sector->owner_id, sol->id);
+    EXPECT_EQ(count_sites(sol_sector, 2, 0), 1) << "the station";
+    EXPECT_EQ(count_sites(sol_sector, 8, 0), 1) << "the guard";
+    Site *sol_base = sector_find_site_of_kind(sol_sector, SITE_STARBASE);
+    ASSERT_NE(sol_base, nullptr);
+    EXPECT_EQ(sol_base->owner_id, sol->id);
+    ASSERT_NE(sol_base->built, nullptr);
+    EXPECT_EQ(sol_base->built->year, 2649);
+    EXPECT_NE(sol_base->commander, nullptr);
+
+    const int32_t open_count = int32_t(all.size()) - 1;
+    EXPECT_GE(open_count, c.players);
+    EXPECT_LE(open_count, c.most_sectors);
+    EXPECT_EQ(game->conquerable_sectors, open_count);
+    int32_t unlabelled = 0;
+    std::map<int32_t, int32_t> features;
+    for (size_t a = 0; a < all.size(); ++a) {
+        const Sector *s = all[a];
+        for (size_t b = a + 1; b < all.size(); ++b) EXPECT_GT(gap(s, all[b]), 64.0) << s->label << " / " << all[b]->label;
+        if (s == sol_sector) continue;
+        EXPECT_FALSE(s->x < 500 && s->y >= 768 - 215) << s->label << " in the lower left corner";
+        EXPECT_FALSE(s->x >= 793 && s->y < 94) << s->label << " in the upper right corner";
+        EXPECT_FALSE(s->label.empty());
+        if (sector_count_labelled_sites(s) == 0) ++unlabelled;
+        for (Site *site : s->sites.items) {
+            if (!site) break;
+            if (site->feature) ++features[site->feature->kind];
+            if (site->params.template_flags & SITE_TF_RESOURCE) {
+                EXPECT_GE(site->resources_max, 1);
+            }
+        }
+    }
+    EXPECT_LE(unlabelled, std::max(open_count / 13, 1));
+    for (int32_t kind : {FEATURE_RICH_BODY, FEATURE_CREW_INTAKE, FEATURE_RESEARCH, FEATURE_DISCOUNT})
+        EXPECT_GE(features[kind], 1) << "feature kind " << kind;
+    EXPECT_EQ(features[FEATURE_HOME_COLONY], c.players);
+
+    std::vector<Sector *> homes;
+    for (int p = 0; p < c.players; ++p) {
+        Player *player = list_get(game->players, p);
+        SCOPED_TRACE(player->name);
+        static constexpr int32_t CREDITS[3] = {2000, 3000, 10000};
+        EXPECT_EQ(player->credits, CREDITS[c.tech]);
+        Sector *home = nullptr;
+        for (Sector *s : all)
+            if (s->owner_id == player->id) {
+                EXPECT_EQ(home, nullptr) << "one home sector each";
+                home = s;
+            }
+        ASSERT_NE(home, nullptr);
+        homes.push_back(home);
+        EXPECT_GE(gap(home, sol_sector), 200.0);
+        Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
+        ASSERT_NE(base, nullptr);
+        EXPECT_EQ(base->owner_id, player->id);
+        EXPECT_EQ(base->crew, 4000) << "crew recruitment 600";
+        ASSERT_NE(base->commander, nullptr);
+        EXPECT_EQ(base->commander->owner_id, player->id);
+        // Only the UI player's officers get faces (when the store has any).
+        const bool faces = shuffle_count(game->pilot_portraits) > 0;
+        EXPECT_EQ(base->commander->portrait >= 0, player == ui && faces) << base->commander->portrait;
+        Site *harvester = sector_find_site_of_kind(home, SITE_HARVESTER);
+        ASSERT_NE(harvester, nullptr);
+        Site *mined = sector_find_cheapest_resource_site(home);
+        EXPECT_EQ(harvester->harvest_target_id, mined ? mined->id : 0u);
+        EXPECT_EQ(count_sites(home, SITE_SHIPYARD, player->id), c.tech >= 1 ? 1 : 0);
+        EXPECT_EQ(count_sites(home, 14, player->id) + count_sites(home, SITE_TRAINING, player->id), c.tech >= 2 ? 2 : 0);
+        bool colony = false;
+        for (Site *site : home->sites.items)
+            if (site && site->feature && site->feature->kind == FEATURE_HOME_COLONY) colony = site->feature->owner_id == player->id;
+        EXPECT_TRUE(colony);
+
+        const bool human = player->kind == PLAYER_KIND_HUMAN;
+        EXPECT_EQ(player_design_count(player), human && c.tech >= 1 ? 5 : 0);
+        ASSERT_EQ(player_object_count(player), c.tech >= 1 ? 1 : 0);
+        if (c.tech >= 1) {
+            Ship *ship = ship_of(player_get_object_at(player, 0));
+            ASSERT_NE(ship, nullptr);
+            EXPECT_EQ(ship->subtype, 2) << "built from the Scout design";
+            EXPECT_EQ(ship->owner_id, player->id);
+            EXPECT_EQ(ship->sector_id, home->id);
+            EXPECT_EQ(ship->crew, ship->max_crew);
+            ASSERT_NE(ship->pilot, nullptr);
+            EXPECT_EQ(ship->pilot->owner_id, player->id);
+            EXPECT_EQ(player->ships_built, 1);
+        }
+        EXPECT_EQ(list_count(&player->officers), c.tech >= 1 ? 2 : 1);
+        EXPECT_NE(player_known_object_by_id(player, sol_sector->id), nullptr) << "every player knows Sol";
+    }
+    for (size_t a = 0; a < homes.size(); ++a)
+        for (size_t b = a + 1; b < homes.size(); ++b) EXPECT_GE(gap(homes[a], homes[b]), 360.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DensitiesAndTechs, NewGameGalaxy,
+                         ::testing::Values(GalaxyCase{0, 0, 0, 2, 16}, GalaxyCase{1, 1, 1, 3, 22},
+                                           GalaxyCase{2, 2, 2, 4, 29}, GalaxyCase{3, 1, 1, 5, 37},
+                                           GalaxyCase{4, 2, 0, 5, 43}, GalaxyCase{7, 0, 5, 2, 30}));
+
+TEST_F(NewGame, TheWorkerTakesItsSeedFromTheStartingThread) {
+    set_slots({humans[0], computers[0], computers[1]});
+    random_seed(4242);
+    ASSERT_EQ(game_new(game), RES_OK);
+    const std::vector<uint8_t> first = state_bytes();
+    random_seed(4242);
+    ASSERT_EQ(game_new(game), RES_OK);
+    EXPECT_TRUE(state_bytes() == first) << "the same draw of the starting thread makes the same galaxy";
+    ASSERT_EQ(game_new(game), RES_OK);
+    EXPECT_FALSE(state_bytes() == first) << "the next draw makes another";
+}
+
+TEST_F(NewGame, AGalaxyThatCanNeverPassItsChecksFailsAfterTheRoundCap) {
+    set_slots({humans[0], computers[0]});
+    // Without feature templates the features every galaxy needs can never be dealt.
+    feature_templates_free();
+    NewGameJob job;
+    ASSERT_EQ(game_new_start(game, &job), RES_OK);
+    EXPECT_EQ(game_new_join(&job), RES_GALAXY_NOT_MADE);
+    EXPECT_TRUE(game_new_finished(&job));
+    EXPECT_EQ(list_count(game->players), 0) << "a failed new game leaves a cleared game";
+    EXPECT_EQ(map_object_count(game->galaxy_map), 0);
+    EXPECT_EQ(game->ui_player, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// The day's battles over real sectors, fleets and ships: which contents start a battle, the UI
+// player's numbering, the deep-space meeting of two fleets, the offer to the UI player and the
+// settling of the computer players' battles by autocombat.
+#include "autocombat_fixture.h"
+
+#include <string>
+#include "game/turn.h"
+
+using namespace autocombat_test;
+
+namespace {
+
+constexpr uint64_t HUMAN = 0x501, RIVAL = 0x502, THIRD = 0x503;
+
+class DayBattles : public Battlefield {
+protected:
+    Player *human = nullptr, *rival = nullptr, *third = nullptr;
+
+    void SetUp() override {
+        Battlefield::SetUp();
+        human = player(HUMAN, PLAYER_KIND_HUMAN);
+        rival = player(RIVAL);
+        third = player(THIRD);
+        game->ui_player = human;
+        game->ui_player_id = HUMAN;
+    }
+
+    // A fleet of its own on the galaxy map for a fresh gunship of the owner.
+    Fleet *fleet_with_ship(Player *owner, int32_t x, int32_t y) {
+        Ship *s = gunship(owner, nullptr);
+        Fleet *f = fleet_create();
+        EXPECT_NE(f, nullptr);
+        object_set_owner_id(f, owner->id);
+        map_place_object(game->galaxy_map, f, x, y, 1);
+        map_add_pending_objects(game->galaxy_map);
+        ship_set_fleet(s, f);
+        return f;
+    }
+
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        for (int32_t i = 0; i < game_encounter_count(game); ++i) out.push_back(game_encounter_at(game, i)->name);
+        return out;
+    }
+};
+
+TEST_F(DayBattles, ASectorWithTwoOwnersAmongItsLivingContentsStartsOneBattle) {
+    struct Case {
+        const char *what;
+        std::vector<Player *> ships;   // null: an unowned hulk
+        int dead_index;                // the ship that is dead, -1 none
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"one owner and an unowned hulk", {nullptr, nullptr}, -1, {}},
+        {"one owner alone", {nullptr}, -1, {}},
+        {"the other owner's ship is dead", {nullptr, nullptr}, 1, {}},
+        {"the UI player against a rival", {nullptr, nullptr}, -1, {"Enemy Engagement 1"}},
+        {"two computer players", {nullptr, nullptr}, -1, {"Enemy Engagement"}},
+    };
+    cases[0].ships = {rival, nullptr};
+    cases[1].ships = {rival, rival};
+    cases[2].ships = {rival, third};
+    cases[3].ships = {human, rival};
+    cases[4].ships = {rival, third};
+    int32_t x = 100;
+    for (const Case &c : cases) {
+        game_clear_encounters(game);
+        Sector *s = sector(x, 200);
+        x += 200;
+        std::vector<Ship *> made;
+        for (Player *owner : c.ships) {
+            Ship *ship = gunship(owner ? owner : rival, s);
+            if (!owner) object_set_owner_id(ship, 0);
+            made.push_back(ship);
+        }
+        if (c.dead_index >= 0) made[size_t(c.dead_index)]->flags |= OBJ_DEAD;
+        game_generate_encounters(game);
+        ASSERT_EQ(names(), c.expected) << c.what;
+        if (!c.expected.empty()) {
+            Encounter *enc = game_encounter_at(game, 0);
+            EXPECT_EQ(enc->sector_id, s->id) << c.what;
+            EXPECT_EQ(enc->centre_x, s->x + s->w / 2) << c.what;
+            EXPECT_EQ(enc->field_w, 1365) << c.what;
+            EXPECT_EQ(enc->field_h, 1024) << c.what;
+            EXPECT_EQ(list_count(enc->objects), int32_t(made.size())) << c.what;
+            for (Ship *ship : made) EXPECT_NE(encounter_find_object(enc, ship->id), nullptr) << c.what;
+        }
+        for (Ship *ship : made) ship->flags |= OBJ_DEAD;   // out of the later cases
+    }
+    EXPECT_EQ(human->encounter_numbers[0], 1) << "only the UI player's battles count";
+    // A standoff that lasts: the next numbers, and still one battle per sector and day.
+    Sector *s = sector(x, 400);
+    gunship(human, s);
+    gunship(rival, s);
+    gunship(third, s);
+    for (const char *expected : {"Enemy Engagement 2", "Enemy Engagement 3"}) {
+        game_clear_encounters(game);
+        game_generate_encounters(game);
+        EXPECT_EQ(names(), std::vector<std::string>{expected});
+    }
+}
+
+TEST_F(DayBattles, TwoFleetsThatInterceptEachOtherMeetInOneDeepSpaceBattle) {
+    Fleet *a = fleet_with_ship(human, 400, 300);
+    Fleet *b = fleet_with_ship(rival, 460, 340);
+    Fleet *c = fleet_with_ship(third, 900, 700);
+    a->intercepted_fleet_id = b->id;
+    b->intercepted_fleet_id = a->id;
+    c->intercepted_fleet_id = 0x7777;   // a fleet that is gone: nothing
+    game_generate_encounters(game);
+    ASSERT_EQ(names(), std::vector<std::string>{"Enemy Engagement 1"});
+    Encounter *enc = game_encounter_at(game, 0);
+    EXPECT_EQ(enc->sector_id, 0u);
+    EXPECT_EQ(enc->centre_x, (a->w / 2 + b->w / 2 + a->x + b->x) / 2);
+    EXPECT_EQ(enc->centre_y, (a->h / 2 + b->h / 2 + a->y + b->y) / 2);
+    EXPECT_EQ(list_count(enc->objects), 2);
+    for (Fleet *f : {a, b}) {
+        EXPECT_EQ(f->intercepted_fleet_id, 0u);
+        EXPECT_TRUE(f->fleet_flags & FLEET_HIDDEN) << "fleets in battle leave the map's picture";
+        EXPECT_EQ(game_find_encounter_by_fleet(game, f->id), enc);
+        EXPECT_EQ(game_find_encounter_of_fleet_ships(game, f), enc);
+    }
+    EXPECT_EQ(c->intercepted_fleet_id, 0u) << "read and cleared in any case";
+    EXPECT_EQ(game_find_encounter_by_fleet(game, c->id), nullptr);
+    EXPECT_EQ(game_count_player_encounters(game, HUMAN), 1);
+    EXPECT_EQ(game_count_player_encounters(game, THIRD), 0);
+}
+
+TEST_F(DayBattles, TheUiPlayersBattleIsOfferedAndTheComputersBattlesAreSettled) {
+    Sector *home = sector(100, 100);
+    Sector *far = sector(700, 500);
+    gunship(rival, far);
+    gunship(third, far);
+    gunship(human, home);
+    gunship(third, home);
+    game_generate_encounters(game);
+    ASSERT_EQ(game_encounter_count(game), 2);
+    EXPECT_EQ(game_find_encounter_by_sector(game, far->id)->name, "Enemy Engagement");
+    Encounter *ours = game_find_encounter_by_sector(game, home->id);
+    ASSERT_NE(ours, nullptr);
+
+    struct Case {
+        bool side_choice_flag;
+        int32_t human_choice, rival_choice;
+    } cases[] = {{false, 1, 1}, {true, 1, 0}};
+    for (const Case &c : cases) {
+        if (c.side_choice_flag) game->flags |= GAME_FLAG_SIDE_CHOICE;
+        game_begin_player_encounter(game);
+        ASSERT_EQ(game->current_encounter, ours);
+        EXPECT_EQ(encounter_get_side_choice(ours, HUMAN), c.human_choice);
+        EXPECT_EQ(encounter_get_side_choice(ours, THIRD), c.rival_choice) << "a computer player decides for itself";
+    }
+    game_set_current_encounter(game, nullptr);
+
+    use_gunners();
+    game_resolve_ai_encounters(game);
+    EXPECT_EQ(game_encounter_count(game), 1) << "the computers' battle was fought out; the human's waits";
+    EXPECT_EQ(game_encounter_at(game, 0), ours);
+    EXPECT_EQ(game_find_encounter_by_sector(game, far->id), nullptr);
+
+    // Nobody fought: the battle is disengaged and dropped.
+    game_finish_encounter(game, ours->id);
+    EXPECT_EQ(game_encounter_count(game), 0);
+    EXPECT_EQ(game_count_player_encounters(game, HUMAN), 0);
+}
+
+}  // namespace
