@@ -114,9 +114,9 @@ TEST_F(LoadingMode, TheFadeOutStartsOnlyAfterTheWorkerClearsItsBitAndEndsWithThe
         EXPECT_FALSE(flags() & LOADING_FADE_OUT);
         EXPECT_NE(requested(), APP_MODE_TITLE);
     }
-    EXPECT_NE(g_steps_thread, std::this_thread::get_id()) << "the steps run on the worker";
     g_release = true;
-    wait_until_done();
+    wait_until_done();   // the worker's completion bit orders its writes before what follows
+    EXPECT_NE(g_steps_thread, std::this_thread::get_id()) << "the steps run on the worker";
     loading_mode_update(20);
     ASSERT_TRUE(flags() & LOADING_FADE_OUT);
     int ms = 20;
