@@ -163,6 +163,7 @@ void make_particles(Shot *s) {
         w = s->frame_w[1];
         h = s->frame_h[1];
     }
+    particle_surface_free(s->particles);   // a second creation step replaces the trail
     s->particles = particle_surface_create(SHOT_PARTICLES, w, h, nullptr, trail_particle, s);
     if (s->particles) s->particles->flags |= SURFACE_BLEND_3;
 }
