@@ -72,6 +72,22 @@ TEST_F(ShipSearch, ABetterAssignmentReplacesAnIdleStart) {
     EXPECT_EQ(galaxy_task(s1), first);
 }
 
+// Evaluate, search and act together: two scouts end up bound for two different unknown sectors.
+TEST_F(ShipSearch, TwoScoutsAreSentToTwoDifferentUnknownSectors) {
+    AgentTask *a = explore(600), *b = explore(200);
+    Ship *s1 = scout(), *s2 = scout();
+    for (AgentTask *t : {a, b}) {
+        agent_task_evaluate(t, ai, me, 0);
+        select(t);
+    }
+    ai_assign_ships(ai, me);
+    for (AgentTask *t : {a, b}) agent_task_act(t, ai, me);
+    const uint64_t m1 = ai_ship_word(s1, AI_SHIP_MOVE_TARGET), m2 = ai_ship_word(s2, AI_SHIP_MOVE_TARGET);
+    EXPECT_TRUE(m1 == a->target_id || m1 == b->target_id);
+    EXPECT_TRUE(m2 == a->target_id || m2 == b->target_id);
+    EXPECT_NE(m1, m2);
+}
+
 TEST_F(ShipSearch, ShipsOfAFleetBackFromBattleAreLockedAndEndWithNoTask) {
     AgentTask *a = explore(600);
     select(a);

@@ -16,7 +16,6 @@ class EncounterAcceptance : public PlayerWorld {
 protected:
     void SetUp() override {
         PlayerWorld::SetUp();
-        ai_install_player_hooks();
         me = add_player(ME, "Vega");
         me->galaxy_ai = ai_player_create();
         ASSERT_NE(me->galaxy_ai, nullptr);
@@ -27,7 +26,6 @@ protected:
     void TearDown() override {
         encounter_release(enc);
         PlayerWorld::TearDown();
-        player_set_ai_hooks(PlayerAiHooks{});
     }
 
     // A ship of the owner in the encounter; `seen` gives the deciding player a snapshot of it.

@@ -6,6 +6,7 @@
 #include <string>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -154,7 +155,7 @@ protected:
         game_clear(game_get());
         ai_install_player_hooks();
     }
-    void TearDown() override { player_set_ai_hooks(PlayerAiHooks{}); }
+    void TearDown() override { app_install_hooks(); }   // the real ones back
 
     static PlayerRecord *record() {
         PlayerRecord *r = player_record_create();

@@ -1,11 +1,13 @@
 #pragma once
-// Galaxies for the player, research, alert, save and turn tests: the generated data store with the
-// real factories (their parameters loaded), system types and technology table, the game's own galaxy map and object lookup,
+// Galaxies for the player, research, alert, save and turn tests: the hooks as the game installs
+// them, the generated data store with the real factories (their parameters loaded), system types
+// and technology table, the game's own galaxy map and object lookup,
 // and players in the game's list.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+#include "app/app_hooks.h"
 #include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -30,6 +32,7 @@ protected:
     Game *game = nullptr;
 
     void SetUp() override {
+        app_install_hooks();   // wired like the game, whatever an earlier test left in the tables
         factory_free();
         system_types_free();
         use_generated_store();
