@@ -2,6 +2,8 @@
 // draw of an object as draw commands.
 #include "world/object.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include "platform/files.h"
 #include "platform/graphics.h"
@@ -107,6 +109,10 @@ int32_t object_overlap_at(GameObject *a, GameObject *b, int32_t frame, int32_t a
 }
 
 int32_t object_in_range_of(GameObject *obj, int32_t px, int32_t py, int32_t range) {
+    // Every point of the shape lies in the box: a box out of range spares the walk over the mask.
+    const int64_t bx = px < obj->x ? int64_t(obj->x) - px : std::max<int64_t>(0, int64_t(px) - obj->x - obj->w + 1);
+    const int64_t by = py < obj->y ? int64_t(obj->y) - py : std::max<int64_t>(0, int64_t(py) - obj->y - obj->h + 1);
+    if (bx <= INT32_MAX && by <= INT32_MAX && distance(int32_t(bx), int32_t(by)) >= range) return 0;
     bool have_reference = false;
     int32_t ref_x = 0, ref_y = 0;
     for (int32_t row_y = 0; row_y < obj->h; ++row_y) {

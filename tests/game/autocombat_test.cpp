@@ -259,11 +259,13 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         const char *what;
         bool boarding;
         bool second_attacker;
+        bool second_base;   // the defender holds another starbase sector
         const char *defender_news;
     } cases[] = {
-        {"boarding grid: captured", true, false, "Starbase captured"},
-        {"no grid: destroyed", false, false, "Starbase destroyed"},
-        {"two attacking owners: nothing changes", true, true, nullptr},
+        {"boarding grid: captured", true, false, false, "Starbase captured"},
+        {"no grid: destroyed", false, false, false, "Starbase destroyed"},
+        {"destroyed, but the defender has another sector", false, false, true, "Starbase destroyed"},
+        {"two attacking owners: nothing changes", true, true, false, nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -279,6 +281,8 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         Site *base = site(here, SITE_STARBASE, GREEN);
         Site *school = site(here, SITE_TRAINING, GREEN);
         base->crew = 400;
+        if (c.second_base) site(sector(1400, 1000, GREEN), SITE_STARBASE, GREEN);
+        player_update_totals(green);
         Ship *attacker = c.boarding
                              ? ship(red, here, {{LANCER_FORE, SYSTEM_TYPE_BOARDING_GRID}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}})
                              : hauler(red, here);
@@ -308,9 +312,13 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         }
         ASSERT_EQ(news.size(), 1u) << "only the UI player's news is kept";
         EXPECT_EQ(news[0], std::string("Tarsus sector - ") + c.defender_news);
-        EXPECT_EQ(green->defeated_by, RED) << "its last sector fell";
-        ASSERT_NE(green->defeat_date, nullptr);
-        EXPECT_EQ(green->defeat_date->minutes, game->clock->minutes);
+        if (c.second_base) {
+            EXPECT_EQ(green->defeated_by, 0u) << "it still holds a sector";
+        } else {
+            EXPECT_EQ(green->defeated_by, RED) << "its last sector fell";
+            ASSERT_NE(green->defeat_date, nullptr);
+            EXPECT_EQ(green->defeat_date->minutes, game->clock->minutes);
+        }
         if (c.boarding) {
             EXPECT_EQ(here->owner_id, RED);
             EXPECT_EQ(base->owner_id, RED);
