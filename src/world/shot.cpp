@@ -10,6 +10,7 @@
 #include "effects/effect_bubble.h"
 #include "effects/effect_particles.h"
 #include "effects/particle_surface.h"
+#include "game/encounter_map.h"
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/draw.h"
@@ -331,9 +332,7 @@ void fizzle(Shot *s) {
 }
 
 void add_action_line(Shot *s, int32_t x2, int32_t y2) {
-    if (!s->map) return;
-    MapActionLine *line = new (std::nothrow) MapActionLine{centre_x(s), centre_y(s), x2, y2, ACTION_LINE_MS};
-    if (line) list_append(&s->map->timed_lines, line);
+    map_add_action_line(s->map, centre_x(s), centre_y(s), x2, y2, ACTION_LINE_MS);
 }
 
 }  // namespace
