@@ -7,6 +7,7 @@
 #include <vector>
 #include "game/alert.h"
 #include "game/encounter.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -100,46 +101,13 @@ void send_towards_retreat(Encounter *enc, Fleet *fleet) {
     if (sector) fleet_set_move_target(fleet, sector);
 }
 
-// Puts the fleet on the galaxy map (it joins at the map's next add); without a map it is dropped.
+// Puts the fleet on the galaxy map; without a map it is dropped.
 void place_on_galaxy(Game *game, Fleet *fleet) {
     if (!game || !game->galaxy_map) {
         object_destroy(fleet);
         return;
     }
-    map_place_object(game->galaxy_map, fleet, fleet->x, fleet->y, 0);
-}
-
-// ---- Ending the combat -----------------------------------------------------------------------------
-
-// Finished encounters leave the Game's list, the combat map is emptied, and what died is purged
-// from the players, the global object list and the maps.
-void end_combat(Game *game) {
-    if (!game) return;
-    if (game->encounters) {
-        std::vector<Encounter *> finished;
-        for (Encounter *e : game->encounters->items)
-            if (e && encounter_is_finished(e)) finished.push_back(e);
-        for (Encounter *e : finished) {
-            list_remove_value(game->encounters, e);
-            encounter_release(e);
-        }
-    }
-    if (game->combat_map) map_clear(game->combat_map);
-    if (game->players)
-        for (Player *player : game->players->items)
-            if (player) player_purge_dead_objects(player);
-    if (game->objects) {
-        bool dropped = false;
-        for (GameObject *&obj : game->objects->items) {
-            if (!obj || !(obj->flags & OBJ_DEAD)) continue;
-            object_release(obj);
-            obj = nullptr;
-            dropped = true;
-        }
-        if (dropped) list_compact(game->objects);
-    }
-    for (ObjectMap *map : {game->combat_map, game->sector_map, game->galaxy_map})
-        if (map) map_remove_dead_objects(map);
+    game_place_on_galaxy(game, fleet, fleet->x, fleet->y);
 }
 
 // ---- Autocombat ------------------------------------------------------------------------------------
@@ -434,7 +402,6 @@ void encounter_disengage(Encounter *enc) {
         send_towards_retreat(enc, f.fleet);
         place_on_galaxy(game, f.fleet);
     }
-    if (game && game->galaxy_map) map_add_pending_objects(game->galaxy_map);
     enc->flags |= ENCOUNTER_FLAG_FINISHED;
 }
 
@@ -472,7 +439,7 @@ void encounter_autocombat(Encounter *enc) {
     }
 
     encounter_apply_outcome(enc);
-    end_combat(game);
+    game_end_combat(game);
     game->flags &= ~(GAME_FLAG_RESOLVE_AT_ONCE | GAME_FLAG_DAMAGE_DEALT);
     encounter_release(enc);
 }
@@ -508,7 +475,6 @@ void encounter_apply_outcome(Encounter *enc) {
         else object_set_position(f.fleet, enc->centre_x - f.fleet->w / 2, enc->centre_y - f.fleet->h / 2);
         place_on_galaxy(game, f.fleet);
     }
-    if (game->galaxy_map) map_add_pending_objects(game->galaxy_map);
 
     count_ark_losses(game, enc);
     if (GameObject *sector = find_sector(game, enc->sector_id)) {
