@@ -270,7 +270,26 @@ bool game_encounter_still_fighting(uint64_t player_id, int32_t *kind, std::vecto
 }
 
 void game_encounter_join(Game *game, GameObject *obj) {
-    Encounter *enc = game ? game->current_encounter : nullptr;
-    if (!enc || !obj || encounter_find_object(enc, obj->id)) return;
-    encounter_add_object(enc, obj);
+    if (!game || !obj) return;
+    // The battle being fought on the combat map: the current one on the combat screen, or the
+    // encounter autocombat put there (it is not made current).
+    auto fought_here = [game](Encounter *enc) {
+        if (!enc || encounter_is_finished(enc)) return false;
+        for (GameObject *o : enc->objects->items) {
+            if (!o) break;
+            if (o->map == game->combat_map && !(o->flags & (OBJ_DEAD | OBJ_LEFT_MAP))) return true;
+        }
+        return false;
+    };
+    Encounter *battle = fought_here(game->current_encounter) ? game->current_encounter : nullptr;
+    if (!battle && game->encounters)
+        for (Encounter *enc : game->encounters->items) {
+            if (!enc) break;
+            if (fought_here(enc)) {
+                battle = enc;
+                break;
+            }
+        }
+    if (!battle || encounter_find_object(battle, obj->id)) return;
+    encounter_add_object(battle, obj);
 }

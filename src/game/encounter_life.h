@@ -34,5 +34,6 @@ Result game_start_encounter(Game *game);
 int32_t game_sector_content_count(Game *game, uint64_t sector_id, uint64_t *owner_id);
 // The current encounter while the player still fights in it: its kind, and its objects appended.
 bool   game_encounter_still_fighting(uint64_t player_id, int32_t *kind, std::vector<GameObject *> *objects);
-// An object that appears during a battle (a launched drone) joins the current encounter.
+// An object that appears during a battle (a launched drone) joins the battle on the combat map: the
+// current encounter, or the one autocombat is fighting out.
 void   game_encounter_join(Game *game, GameObject *obj);

@@ -6,6 +6,7 @@
 #include "effects/starfield.h"
 #include "game/player.h"
 #include "platform/calendar.h"
+#include "platform/geometry.h"
 #include "platform/hash.h"
 #include "platform/list.h"
 #include "platform/log.h"
@@ -243,4 +244,21 @@ bool game_player_has_sector_presence(const Game *game, uint64_t player_id) {
         if (sector->owner_id == player_id || sector_count_objects_of_owner(sector, player_id) > 0) return true;
     }
     return false;
+}
+
+GameObject *game_nearest_owned_sector(const Game *game, int32_t x, int32_t y, uint64_t player_id) {
+    if (!game || !game->galaxy_map || player_id == 0) return nullptr;
+    Sector *best = nullptr;
+    int32_t best_distance = 0;
+    const int32_t n = map_object_count(game->galaxy_map);
+    for (int32_t i = 0; i < n; ++i) {
+        Sector *sector = sector_of(map_object_at(game->galaxy_map, i));
+        if (!sector || sector->owner_id != player_id || sector->site_counts[SITE_STARBASE] < 1) continue;
+        const int32_t d = distance(sector->x - x, sector->y - y);
+        if (!best || d < best_distance) {
+            best = sector;
+            best_distance = d;
+        }
+    }
+    return best;
 }

@@ -163,6 +163,9 @@ GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id
 // True when a sector of the galaxy map is owned by the player or holds one of its objects: the
 // foothold a jump drive needs to land somewhere.
 bool        game_player_has_sector_presence(const Game *game, uint64_t player_id);
+// The player's sector with a starbase nearest to (x, y) on the galaxy map; the first in map order
+// on a tie; null when the player holds none.
+GameObject *game_nearest_owned_sector(const Game *game, int32_t x, int32_t y, uint64_t player_id);
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

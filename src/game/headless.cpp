@@ -4,6 +4,7 @@
 #include "game/autocombat.h"
 #include "game/clock.h"
 #include "game/encounter.h"
+#include "game/encounter_life.h"
 #include "game/newgame.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -53,7 +54,7 @@ Result headless_new_game(Game *game, const HeadlessOptions &options) {
 
 HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
     HeadlessDay day;
-    turn_purge_removed_objects(game);
+    game_purge_removed_objects(game);
     const PlayerAiHooks &hooks = player_ai_hooks();
     if (options.ai_commands && hooks.galaxy_command) {
         for (int32_t i = 0; i < list_count(game->players); ++i) {

@@ -1,6 +1,7 @@
 // The end of a galaxy day: Sol's growth, the victory check and the autosave.
 #include "game/turn.h"
 
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/newgame.h"
 #include "game/officer.h"
@@ -158,15 +159,6 @@ void autosave(Game *game) {
 
 }  // namespace
 
-// (The game's full purge, with the encounters, takes this place once it is in.)
-void turn_purge_removed_objects(Game *game) {
-    if (game->galaxy_map) map_remove_dead_objects(game->galaxy_map);
-    for (Player *player : game->players->items) {
-        if (!player) break;
-        player_purge_dead_objects(player);
-    }
-}
-
 int32_t game_sectors_to_win(int32_t conquerable) { return (2 * conquerable + 2) / 3; }
 
 void game_check_victory(Game *game) {
@@ -223,6 +215,6 @@ void game_end_turn(Game *game) {
     }
     game_check_victory(game);
     if (game->galaxy_map) map_update_visibility(game->galaxy_map, game->ui_player_id);
-    turn_purge_removed_objects(game);
+    game_purge_removed_objects(game);
     autosave(game);
 }

@@ -23,9 +23,6 @@ constexpr int32_t TURN_SOL_OFFICER_CAP  = 9;     // from this many officers Sol 
 constexpr int32_t TURN_SOL_BIG_FLEET    = 8;     // from this many ships a design costs ten times, else three
 
 void game_end_turn(Game *game);
-// Dead objects leave the galaxy map and the players' lists (before a model worker starts and
-// after it is joined).
-void turn_purge_removed_objects(Game *game);
 // The victory check alone: sets the winner id and win kind when a player has won.
 void game_check_victory(Game *game);
 // The two-thirds rule: sectors needed out of `conquerable`, rounded up.

@@ -677,7 +677,8 @@ uint32_t sprite_draw_command(const uint8_t *payload) {
         if (y > scr->clip_bottom) break;
         const bool visible = y >= scr->clip_top;
         const uint8_t *src_row = s->pixels.data() + size_t(sy) * s->width * bpp;
-        uint8_t *dst_row = scr->pixels + size_t(y) * scr->pitch;
+        // rows above the clip are only walked: their screen row does not exist
+        uint8_t *dst_row = visible ? scr->pixels + size_t(y) * scr->pitch : nullptr;
         int px = 0;
         bool opaque = false;
         for (; span < end && *span != SPRITE_SPAN_END; ++span, opaque = !opaque) {

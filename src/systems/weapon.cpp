@@ -9,6 +9,7 @@
 #include "effects/effect_bubble.h"
 #include "effects/effect_particles.h"
 #include "effects/effect_spark.h"
+#include "game/encounter_map.h"
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/random.h"
@@ -154,11 +155,6 @@ Shot *weapon_make_shot(System *system, Ship *ship, int32_t shot_template) {
     return shot;
 }
 
-void weapon_action_line(ObjectMap *map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ms) {
-    if (!map) return;
-    if (MapActionLine *line = new (std::nothrow) MapActionLine{x1, y1, x2, y2, ms}) list_append(&map->timed_lines, line);
-}
-
 BeamEffect *weapon_fire_beam(Ship *ship, GameObject *target, int32_t style, int32_t from_x, int32_t from_y,
                              int32_t damage, int32_t damage_kind, int32_t delay) {
     if (!ship->map || !target) return nullptr;
@@ -170,7 +166,7 @@ BeamEffect *weapon_fire_beam(Ship *ship, GameObject *target, int32_t style, int3
     effect_beam_set_hit_value(beam, damage);
     if (delay > 0) effect_beam_set_start_delay(beam, delay);
     effect_beam_set_callback(beam, arrival_for(damage_kind), ship, target);
-    weapon_action_line(ship->map, from_x, from_y, to_x, to_y, BEAM_LINE_MS);
+    map_add_action_line(ship->map, from_x, from_y, to_x, to_y, BEAM_LINE_MS);
     map_add_effect(ship->map, beam, beam->box_left, beam->box_top);
     return beam;
 }

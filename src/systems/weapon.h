@@ -47,8 +47,6 @@ void    weapon_show_missed(GameObject *obj, ObjectMap *map);
 // the ship as source and owner, the type's impact, centred on the mount point in the ship's map
 // as a busy object. Null when it cannot be made.
 Shot   *weapon_make_shot(System *system, Ship *ship, int32_t shot_template);
-// A line the screens show for 800 ms.
-void    weapon_action_line(ObjectMap *map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ms);
 // A beam from the mount to the target's impact point carrying the damage; at its end the beam
 // arrival applies it with the damage kind. `delay` ms before it starts.
 BeamEffect *weapon_fire_beam(Ship *ship, GameObject *target, int32_t style, int32_t from_x, int32_t from_y,

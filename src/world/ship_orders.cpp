@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "effects/effect_spark.h"
 #include "effects/effect_sprite.h"
+#include "game/encounter_map.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -33,12 +34,6 @@ bool resolving() {
 void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *x = obj->x + obj->w / 2;
     *y = obj->y + obj->h / 2;
-}
-
-void add_action_line(ObjectMap *map, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ms) {
-    if (!map) return;
-    auto *line = new (std::nothrow) MapActionLine{x1, y1, x2, y2, ms};
-    if (line) list_append(&map->timed_lines, line);
 }
 
 // The point the hull turns about: its rotation-frame centre when it has one, else its centre.
@@ -93,7 +88,7 @@ Result ship_move(Ship *ship, int32_t x, int32_t y, int show_line) {
     if (ship->mp < cost) return RES_NO_MOVEMENT_POINTS;
     const bool quiet = resolving();
     if (show_line && !quiet)
-        add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, x + ship->w / 2, y + ship->h / 2,
+        map_add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, x + ship->w / 2, y + ship->h / 2,
                         MOVE_LINE_MS);
     object_move_towards(ship, x, y);
     ship->mp -= cost;
@@ -140,7 +135,7 @@ Result ship_scan(Ship *ship, GameObject *target) {
         centre_of(target, &tx, &ty);
         scan_pulse(ship->map, sx, sy, std::max(ship->w, ship->h));
         scan_pulse(ship->map, tx, ty, std::max(target->w, target->h));
-        add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, tx, ty, SCAN_LINE_MS);
+        map_add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, tx, ty, SCAN_LINE_MS);
     }
     const WorldHooks &hooks = world_hooks();
     if (Player *owner = object_get_owner(ship)) {

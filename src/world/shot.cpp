@@ -10,6 +10,7 @@
 #include "effects/effect_bubble.h"
 #include "effects/effect_particles.h"
 #include "effects/particle_surface.h"
+#include "game/encounter_map.h"
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/draw.h"
@@ -162,6 +163,7 @@ void make_particles(Shot *s) {
         w = s->frame_w[1];
         h = s->frame_h[1];
     }
+    particle_surface_free(s->particles);   // a second creation step replaces the trail
     s->particles = particle_surface_create(SHOT_PARTICLES, w, h, nullptr, trail_particle, s);
     if (s->particles) s->particles->flags |= SURFACE_BLEND_3;
 }
@@ -330,9 +332,7 @@ void fizzle(Shot *s) {
 }
 
 void add_action_line(Shot *s, int32_t x2, int32_t y2) {
-    if (!s->map) return;
-    MapActionLine *line = new (std::nothrow) MapActionLine{centre_x(s), centre_y(s), x2, y2, ACTION_LINE_MS};
-    if (line) list_append(&s->map->timed_lines, line);
+    map_add_action_line(s->map, centre_x(s), centre_y(s), x2, y2, ACTION_LINE_MS);
 }
 
 }  // namespace

@@ -31,6 +31,21 @@ TEST_F(SectorTasks, ASectorFarBeyondTheDiagonalIsAsCloseAsOneAtTheCentre) {
     EXPECT_EQ(utility[2], 0) << cases[2].what;
 }
 
+TEST_F(SectorTasks, CubedClosenessOnTheLargestGalaxyDoesNotWrap) {
+    ai->map_diagonal = 6000;   // its cube is far beyond 32 bits
+    ai->unscanned = 0;
+    ai->own_sector_count = 5;
+    struct Case {
+        int32_t type;
+    } cases[] = {{TASK_SCAN_SECTOR}, {TASK_COLONIZE_SECTOR}};
+    for (const Case &c : cases) {
+        const int32_t centre = evaluate(task(c.type, sector_centred(0, 500, 500)->id));
+        const int32_t halfway = evaluate(task(c.type, sector_centred(0, 3500, 500)->id));
+        EXPECT_GT(halfway, 0) << agent_task_type_name(c.type);
+        EXPECT_GT(centre, 4 * halfway) << agent_task_type_name(c.type) << ": cubed, half as close is an eighth";
+    }
+}
+
 TEST_F(SectorTasks, ExploringNeedsAnEngineAndTheFirstEngineSetsTheBonus) {
     Sector *home = sector_centred(ME, 100, 100);
     Sector *far = sector_centred(0, 900, 900);

@@ -8,6 +8,9 @@
 #include "effects/effect_beam.h"
 #include "effects/effect_fixture.h"
 #include "game/game.h"
+#include "game/tech.h"
+#include "systems/system.h"
+#include "world/factory.h"
 #include "platform/colour_fade.h"
 #include "platform/font.h"
 #include "platform/random.h"
@@ -111,9 +114,9 @@ TEST_F(LoadingMode, TheFadeOutStartsOnlyAfterTheWorkerClearsItsBitAndEndsWithThe
         EXPECT_FALSE(flags() & LOADING_FADE_OUT);
         EXPECT_NE(requested(), APP_MODE_TITLE);
     }
-    EXPECT_NE(g_steps_thread, std::this_thread::get_id()) << "the steps run on the worker";
     g_release = true;
-    wait_until_done();
+    wait_until_done();   // the worker's completion bit orders its writes before what follows
+    EXPECT_NE(g_steps_thread, std::this_thread::get_id()) << "the steps run on the worker";
     loading_mode_update(20);
     ASSERT_TRUE(flags() & LOADING_FADE_OUT);
     int ms = 20;
@@ -237,6 +240,9 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(game->help_topic, 0);
     game->music_override = -1;
     control_classes_free_all();   // the image types and minimap pictures it loaded
+    factory_free();               // and the tables, as the shutdown frees them
+    tech_free_all();
+    system_types_free();
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {

@@ -166,27 +166,24 @@ protected:
     static void SetUpTestSuite() { (void)load_types(generated_store()); }
 };
 
-TEST_F(ParticleEffects, AnExplosionShowsItsHaloFromOneHundredToTwoHundredTwentyMilliseconds) {
-    ParticleEffect *e = effect_create_explosion_particles();
-    ASSERT_EQ(e->surface->halo, 5);
-    for (int t = 20; t <= 260; t += 20) {
-        effect_update(e, 20);
-        const bool shows = e->surface->flags & SURFACE_HALO;
-        EXPECT_EQ(shows, t >= 100 && t < 220) << "at " << t << " ms";
+TEST_F(ParticleEffects, ExplosionsShowTheirHaloForTheirStretchOfTime) {
+    const struct {
+        const char *what;
+        ParticleEffect *(*create)();
+        int halo, from_ms, until_ms;
+    } cases[] = {{"explosion", effect_create_explosion_particles, 5, 100, 220},
+                 {"large explosion", effect_create_large_explosion_particles, 6, 140, 320}};
+    for (const auto &c : cases) {
+        ParticleEffect *e = c.create();
+        ASSERT_EQ(e->surface->halo, c.halo) << c.what;
+        for (int t = 20; t <= c.until_ms + 80; t += 20) {
+            effect_update(e, 20);
+            const bool shows = e->surface->flags & SURFACE_HALO;
+            EXPECT_EQ(shows, t >= c.from_ms && t < c.until_ms) << c.what << " at " << t << " ms";
+        }
+        EXPECT_EQ(e->surface->halo, -1) << c.what << ": the halo is over";
+        effect_free(e);
     }
-    EXPECT_EQ(e->surface->halo, -1);
-    effect_free(e);
-}
-
-TEST_F(ParticleEffects, ALargeExplosionShowsItsHaloFrom140To320Milliseconds) {
-    ParticleEffect *e = effect_create_large_explosion_particles();
-    ASSERT_EQ(e->surface->halo, 6);
-    for (int t = 20; t <= 400; t += 20) {
-        effect_update(e, 20);
-        const bool shows = e->surface->flags & SURFACE_HALO;
-        EXPECT_EQ(shows, t >= 140 && t < 320) << "at " << t << " ms";
-    }
-    effect_free(e);
 }
 
 TEST_F(ParticleEffects, ABurstEmitsForItsTimeThenFinishesOnItsFirstEmptyRender) {

@@ -15,6 +15,7 @@ class EncounterSave : public SaveWorld {
 protected:
     void SetUp() override {
         SaveWorld::SetUp();
+        ai_install_player_hooks();   // the rival's AI states save through them; other tests empty them
         folder = fresh_test_dir("encounter_save");
     }
     std::vector<uint8_t> save_bytes(const char *name) {

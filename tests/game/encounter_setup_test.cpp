@@ -294,6 +294,23 @@ TEST_F(EncounterSetup, AnArmedARKGroupBringsItsCarrierWhoseDronesJoinTheBattle) 
     EXPECT_EQ(drone->owner_id, ARK);
     EXPECT_TRUE(enc->flags & ENCOUNTER_FLAG_DIRTY) << "the battle's lists are rebuilt";
     EXPECT_EQ(encounter_count_owner_ships(enc, ARK), 8);
+
+    // Fought out without the screen the battle is not current; a drone still joins it, so it dies
+    // with the battle instead of outliving it in its owner's list.
+    game_set_current_encounter(game, nullptr);
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    carrier->ap = carrier->max_ap;
+    if (System *launcher = ship_get_crit_system(carrier, 1)) system_refresh(launcher);
+    const Result again = ship_use_system(carrier, 1, target, target->x + target->w / 2, target->y + target->h / 2, nullptr);
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    ASSERT_EQ(again, RES_OK);
+    EXPECT_EQ(encounter_count_owner_ships(enc, ARK), 9);
+    encounter_release_objects(enc);
+    for (GameObject *obj : game_find_player(game, ARK)->objects.items) {
+        if (obj && (ship_of(obj)->ship_flags & SHIP_FLAG_DRONE)) {
+            EXPECT_TRUE(obj->flags & OBJ_DEAD) << "drone #" << obj->id;
+        }
+    }
 }
 
 TEST_F(EncounterSetup, AContestedStarbaseFiresABarrageAfterItsDefences) {

@@ -299,9 +299,10 @@ TEST_F(EncounterRecord, TheGameHoldsItsEncountersAndTheCurrentOne) {
     EXPECT_EQ(game_find_encounter(game, e->id), e);
     game_set_current_encounter(game, e);
     EXPECT_EQ(e->refcount, 2);
+    const uint64_t id = e->id;   // the clear frees the encounter
     game_clear(game);
     EXPECT_EQ(game->current_encounter, nullptr);
-    EXPECT_EQ(game_find_encounter(game, e->id), nullptr);
+    EXPECT_EQ(game_find_encounter(game, id), nullptr);
 }
 
 }  // namespace

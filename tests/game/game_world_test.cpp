@@ -94,6 +94,7 @@ TEST_F(GameWorld, FindObjectSkipsStubsAndAsksEachObjectForWhatItHolds) {
     GameObject *stub = put(game->galaxy_map, OBJECT_SHIP, 41);
     stub->flags |= OBJ_STUB;   // a header waiting for its link
     EXPECT_EQ(game_find_object(game, 41), nullptr);
+    stub->flags &= ~OBJ_STUB;   // a whole ship record again, freed as one
 
     GameObject *sector = put(game->galaxy_map, OBJECT_SECTOR, 42);
     GameObject *visitor = object_create_blank(OBJECT_SHIP);

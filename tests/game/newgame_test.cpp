@@ -188,6 +188,7 @@ TEST_P(NewGameGalaxy, HasTheShapeAndKitTheSettingsPromise) {
         ASSERT_NE(home, nullptr);
         homes.push_back(home);
         EXPECT_GE(gap(home, sol_sector), 200.0);
+        EXPECT_EQ(game_nearest_owned_sector(game, 0, 0, player->id), home) << "the only sector it holds";
         Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
         ASSERT_NE(base, nullptr);
         EXPECT_EQ(base->owner_id, player->id);
@@ -227,6 +228,8 @@ TEST_P(NewGameGalaxy, HasTheShapeAndKitTheSettingsPromise) {
     }
     for (size_t a = 0; a < homes.size(); ++a)
         for (size_t b = a + 1; b < homes.size(); ++b) EXPECT_GE(gap(homes[a], homes[b]), 360.0);
+    EXPECT_EQ(game_nearest_owned_sector(game, 0, 0, ark->id), nullptr) << "the machine faction holds no sector";
+    EXPECT_EQ(game_nearest_owned_sector(game, sol_sector->x, sol_sector->y, sol->id), sol_sector);
 }
 
 INSTANTIATE_TEST_SUITE_P(DensitiesAndTechs, NewGameGalaxy,

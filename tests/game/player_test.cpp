@@ -371,7 +371,6 @@ TEST_F(PlayerTurn, OldFleetSnapshotsAreForgotten) {
     GameObject *fleet = object_create_blank(OBJECT_FLEET);
     ASSERT_NE(fleet, nullptr);
     fleet->id = 5555;
-    fleet->seen_date = date_create();
     object_add_ref(fleet);
     ASSERT_GE(list_append(&me->known, fleet), 0);
     ASSERT_GE(hash_table_insert(me->known_map, fleet), 0);

@@ -164,4 +164,29 @@ TEST_F(DayBattles, TheUiPlayersBattleIsOfferedAndTheComputersBattlesAreSettled) 
     EXPECT_EQ(game_count_player_encounters(game, HUMAN), 0);
 }
 
+TEST_F(DayBattles, TheNearestHeldSectorIsOneWithAStarbase) {
+    Sector *a = sector(100, 100, RIVAL);
+    site(a, SITE_STARBASE, RIVAL);
+    Sector *bare = sector(500, 100, RIVAL);   // held, but no starbase
+    Sector *c = sector(900, 100, RIVAL);
+    site(c, SITE_STARBASE, RIVAL);
+    Sector *d = sector(500, 500, THIRD);
+    site(d, SITE_STARBASE, THIRD);
+    struct Case {
+        int32_t x, y;
+        uint64_t owner;
+        Sector *expected;
+    } cases[] = {
+        {520, 100, RIVAL, c},   // the bare sector is nearest, yet it does not count
+        {100, 90, RIVAL, a},
+        {500, 100, RIVAL, a},   // 400 each way: the first in map order
+        {0, 0, THIRD, d},
+        {0, 0, HUMAN, nullptr},
+        {0, 0, 0, nullptr},
+    };
+    for (const Case &k : cases)
+        EXPECT_EQ(game_nearest_owned_sector(game, k.x, k.y, k.owner), k.expected) << k.x << "," << k.y << " " << k.owner;
+    (void)bare;
+}
+
 }  // namespace

@@ -160,7 +160,7 @@ TEST_F(TurnEnd, WithNineOfficersSolMovesTheOldestShipsPilotToTheNewShip) {
     ASSERT_NE(old, nullptr);
     object_assign_id(old);
     old->owner_id = SOL;
-    old->built_date = date_create();
+    old->built_date->minutes = 0;   // the oldest ship
     player_add_object(sol, old);
     Officer *pilot = list_get(&sol->officers, 0);
     ship_set_pilot(old, pilot);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -110,59 +111,35 @@ TEST_F(BufferGrowth, GetDataReportsPointerAndLength) {
 
 class BufferWire : public BufferTest {};
 
-TEST_F(BufferWire, U32IsBigEndian) {
-    ASSERT_EQ(buffer_write_u32(&buf, 0x01020304u), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{1, 2, 3, 4}));
-}
-
-TEST_F(BufferWire, NegativeI32IsTwosComplement) {
-    ASSERT_EQ(buffer_write_i32(&buf, -2), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFE}));
-}
-
-TEST_F(BufferWire, U64GoesHighHalfFirst) {
-    ASSERT_EQ(buffer_write_u64(&buf, (1ull << 32) + 2), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0, 0, 0, 1, 0, 0, 0, 2}));
-    buffer_clear(&buf);
-    ASSERT_EQ(buffer_write_u64(&buf, 0x0102030405060708ull), RES_OK);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(buf.data[i], i + 1) << "byte " << i;
-}
-
-TEST_F(BufferWire, NegativeI64) {
-    ASSERT_EQ(buffer_write_i64(&buf, -3), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD}));
-}
-
-TEST_F(BufferWire, FloatOneIsStoredLittleEndian) {
-    ASSERT_EQ(buffer_write_f32(&buf, 1.0f), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0x00, 0x00, 0x80, 0x3F}));
-}
-
-TEST_F(BufferWire, RawU32IsLittleEndian) {
-    ASSERT_EQ(buffer_write_raw_u32(&buf, 0xC0490FDBu), RES_OK);   // -3.14159274f
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0xDB, 0x0F, 0x49, 0xC0}));
-}
-
-TEST_F(BufferWire, StringIsLengthThenBytesWithoutTerminator) {
-    ASSERT_EQ(buffer_write_string(&buf, "Sol"), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0, 0, 0, 3, 'S', 'o', 'l'}));
-}
-
-TEST_F(BufferWire, EmptyAndNullStringsAreLengthZero) {
-    ASSERT_EQ(buffer_write_string(&buf, ""), RES_OK);
-    ASSERT_EQ(buffer_write_string(&buf, static_cast<const char *>(nullptr)), RES_OK);
-    ASSERT_EQ(buffer_write_string(&buf, std::string()), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>(12, 0)));
-}
-
-TEST_F(BufferWire, StdStringKeepsEmbeddedZeroBytes) {
-    ASSERT_EQ(buffer_write_string(&buf, std::string("a\0b", 3)), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0, 0, 0, 3, 'a', 0, 'b'}));
-}
-
-TEST_F(BufferWire, U8IsOneByte) {
-    ASSERT_EQ(buffer_write_u8(&buf, 0xE4), RES_OK);
-    EXPECT_EQ(bytes(), (std::vector<uint8_t>{0xE4}));
+TEST_F(BufferWire, EachWriterPutsItsExactBytes) {
+    using B = std::vector<uint8_t>;
+    const struct {
+        const char *what;
+        std::function<Result(Buffer *)> write;
+        B bytes;
+    } cases[] = {
+        {"u32 big-endian", [](Buffer *b) { return buffer_write_u32(b, 0x01020304u); }, {1, 2, 3, 4}},
+        {"negative i32", [](Buffer *b) { return buffer_write_i32(b, -2); }, {0xFF, 0xFF, 0xFF, 0xFE}},
+        {"u64 high half first", [](Buffer *b) { return buffer_write_u64(b, (1ull << 32) + 2); }, {0, 0, 0, 1, 0, 0, 0, 2}},
+        {"u64 byte order", [](Buffer *b) { return buffer_write_u64(b, 0x0102030405060708ull); }, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {"negative i64", [](Buffer *b) { return buffer_write_i64(b, -3); },
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD}},
+        {"float little-endian", [](Buffer *b) { return buffer_write_f32(b, 1.0f); }, {0x00, 0x00, 0x80, 0x3F}},
+        {"raw u32 little-endian", [](Buffer *b) { return buffer_write_raw_u32(b, 0xC0490FDBu); }, {0xDB, 0x0F, 0x49, 0xC0}},
+        {"u8", [](Buffer *b) { return buffer_write_u8(b, 0xE4); }, {0xE4}},
+        {"string: length, bytes, no terminator", [](Buffer *b) { return buffer_write_string(b, "Sol"); },
+         {0, 0, 0, 3, 'S', 'o', 'l'}},
+        {"empty string", [](Buffer *b) { return buffer_write_string(b, ""); }, {0, 0, 0, 0}},
+        {"null string", [](Buffer *b) { return buffer_write_string(b, static_cast<const char *>(nullptr)); }, {0, 0, 0, 0}},
+        {"empty std::string", [](Buffer *b) { return buffer_write_string(b, std::string()); }, {0, 0, 0, 0}},
+        {"embedded zero byte", [](Buffer *b) { return buffer_write_string(b, std::string("a\0b", 3)); },
+         {0, 0, 0, 3, 'a', 0, 'b'}},
+    };
+    for (const auto &c : cases) {
+        buffer_clear(&buf);
+        ASSERT_EQ(c.write(&buf), RES_OK) << c.what;
+        EXPECT_EQ(bytes(), c.bytes) << c.what;
+    }
 }
 
 // ---- readers ----
@@ -247,43 +224,30 @@ TEST_F(BufferRead, NegativeCursorCountsAsRewind) {
 
 class BufferString : public BufferTest {};
 
-TEST_F(BufferString, EmptyStringReadsBackEmpty) {
-    put_bytes({0, 0, 0, 0});
-    std::string s = "old";
-    ASSERT_EQ(buffer_read_string(&buf, &s), RES_OK);
-    EXPECT_EQ(s, "");
-    EXPECT_EQ(buf.cursor, 4);
-}
-
-TEST_F(BufferString, ReplacesThePreviousText) {
-    put_bytes({0, 0, 0, 2, 'h', 'i', 0xFF});
-    std::string s = "a much longer previous text";
-    ASSERT_EQ(buffer_read_string(&buf, &s), RES_OK);
-    EXPECT_EQ(s, "hi");
-    EXPECT_EQ(buf.cursor, 6);
-}
-
-TEST_F(BufferString, TopBitLengthIsMalformed) {
-    put_bytes({0x80, 0, 0, 0, 'x'});
-    std::string s = "kept";
-    EXPECT_EQ(buffer_read_string(&buf, &s), RES_MALFORMED);
-    EXPECT_EQ(s, "kept");
-    EXPECT_EQ(buf.cursor, 4) << "the length word has been consumed";
-}
-
-TEST_F(BufferString, OneByteShortFailsAfterTheLengthWord) {
-    put_bytes({0, 0, 0, 10, '1', '2', '3', '4', '5', '6', '7', '8', '9'});
-    std::string s = "kept";
-    EXPECT_EQ(buffer_read_string(&buf, &s), RES_SHORT_BUFFER);
-    EXPECT_EQ(s, "kept");
-    EXPECT_EQ(buf.cursor, 4);
-}
-
-TEST_F(BufferString, ShortLengthWordLeavesCursor) {
-    put_bytes({0, 0, 1});
-    std::string s;
-    EXPECT_EQ(buffer_read_string(&buf, &s), RES_SHORT_BUFFER);
-    EXPECT_EQ(buf.cursor, 0);
+TEST_F(BufferString, ReadsReplaceTheTextOrLeaveItAndTheCursorWhereTheFormSays) {
+    const struct {
+        const char *what;
+        std::vector<uint8_t> in;
+        Result result;
+        const char *text;   // what the string holds afterwards; it was "kept"
+        int32_t cursor;
+    } cases[] = {
+        {"empty", {0, 0, 0, 0}, RES_OK, "", 4},
+        {"replaces a longer text", {0, 0, 0, 2, 'h', 'i', 0xFF}, RES_OK, "hi", 6},
+        {"top-bit length: the word is consumed", {0x80, 0, 0, 0, 'x'}, RES_MALFORMED, "kept", 4},
+        {"one byte short fails after the length word", {0, 0, 0, 10, '1', '2', '3', '4', '5', '6', '7', '8', '9'},
+         RES_SHORT_BUFFER, "kept", 4},
+        {"short length word", {0, 0, 1}, RES_SHORT_BUFFER, "kept", 0},
+    };
+    for (const auto &c : cases) {
+        buffer_clear(&buf);
+        buffer_set_cursor(&buf, 0);
+        ASSERT_EQ(buffer_append(&buf, c.in.data(), c.in.size()), RES_OK);
+        std::string s = "kept";
+        EXPECT_EQ(buffer_read_string(&buf, &s), c.result) << c.what;
+        EXPECT_EQ(s, c.text) << c.what;
+        EXPECT_EQ(buf.cursor, c.cursor) << c.what;
+    }
 }
 
 TEST_F(BufferString, HostileLengthIsRefusedBeforeAllocating) {
@@ -309,57 +273,35 @@ TEST_F(BufferString, RoundTripThroughWriter) {
 
 class BufferCount : public BufferTest {};
 
-TEST_F(BufferCount, AcceptsCountThatFitsTheBytesLeft) {
-    put_bytes({0, 0, 0, 2, 1, 2, 3, 4, 5, 6, 7, 8});   // two items of 4 bytes
-    int32_t count = -1;
-    ASSERT_EQ(buffer_read_count(&buf, 4, &count), RES_OK);
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(buf.cursor, 4);
-}
-
-TEST_F(BufferCount, RefusesOneItemTooMany) {
-    put_bytes({0, 0, 0, 3, 1, 2, 3, 4, 5, 6, 7, 8});   // claims three 4-byte items, holds two
-    int32_t count = -1;
-    EXPECT_EQ(buffer_read_count(&buf, 4, &count), RES_SHORT_BUFFER);
-    EXPECT_EQ(count, -1);
-}
-
-TEST_F(BufferCount, ProductIsComputedWithoutOverflow) {
-    // 0x40000001 items of 8 bytes wrap to 8 bytes in 32 bits; in 64 bits they need 8 GiB.
-    put_bytes({0x40, 0x00, 0x00, 0x01, 1, 2, 3, 4, 5, 6, 7, 8});
-    int32_t count = -1;
-    EXPECT_EQ(buffer_read_count(&buf, 8, &count), RES_SHORT_BUFFER);
-    EXPECT_EQ(count, -1);
-    buffer_set_cursor(&buf, 0);
-    EXPECT_EQ(buffer_read_count(&buf, 0xFFFFFFFFu, &count), RES_SHORT_BUFFER);
-}
-
-TEST_F(BufferCount, NegativeCountIsMalformed) {
-    put_bytes({0xFF, 0xFF, 0xFF, 0xFF});
-    int32_t count = 5;
-    EXPECT_EQ(buffer_read_count(&buf, 1, &count), RES_MALFORMED);
-    EXPECT_EQ(count, 5);
-}
-
-TEST_F(BufferCount, ZeroCountNeedsNoBytes) {
-    put_bytes({0, 0, 0, 0});
-    int32_t count = -1;
-    ASSERT_EQ(buffer_read_count(&buf, 100, &count), RES_OK);
-    EXPECT_EQ(count, 0);
-}
-
-TEST_F(BufferCount, ZeroItemSizeCountsAsOneByte) {
-    put_bytes({0, 0, 0, 2, 9});
-    int32_t count = -1;
-    EXPECT_EQ(buffer_read_count(&buf, 0, &count), RES_SHORT_BUFFER);
-}
-
-TEST_F(BufferCount, CursorPastTheEndRefusesEvenZero) {
-    put_bytes({0, 0, 0, 0});
-    buffer_set_cursor(&buf, 10);
-    int32_t count = -1;
-    EXPECT_EQ(buffer_read_count(&buf, 1, &count), RES_SHORT_BUFFER);
-    EXPECT_EQ(buf.cursor, 10);
+TEST_F(BufferCount, ACountMustFitTheBytesLeft) {
+    const struct {
+        const char *what;
+        std::vector<uint8_t> in;
+        uint32_t item_size;
+        int32_t start;   // the cursor before the read
+        Result result;
+        int32_t count;   // -1: left as it was
+        int32_t cursor;
+    } cases[] = {
+        {"two 4-byte items", {0, 0, 0, 2, 1, 2, 3, 4, 5, 6, 7, 8}, 4, 0, RES_OK, 2, 4},
+        {"one item too many", {0, 0, 0, 3, 1, 2, 3, 4, 5, 6, 7, 8}, 4, 0, RES_SHORT_BUFFER, -1, 4},
+        // 0x40000001 items of 8 bytes wrap to 8 bytes in 32 bits; in 64 bits they need 8 GiB.
+        {"product without overflow", {0x40, 0x00, 0x00, 0x01, 1, 2, 3, 4, 5, 6, 7, 8}, 8, 0, RES_SHORT_BUFFER, -1, 4},
+        {"huge item size", {0, 0, 0, 1, 1, 2, 3, 4}, 0xFFFFFFFFu, 0, RES_SHORT_BUFFER, -1, 4},
+        {"negative count", {0xFF, 0xFF, 0xFF, 0xFF}, 1, 0, RES_MALFORMED, -1, 4},
+        {"zero needs no bytes", {0, 0, 0, 0}, 100, 0, RES_OK, 0, 4},
+        {"a zero item size counts as one byte", {0, 0, 0, 2, 9}, 0, 0, RES_SHORT_BUFFER, -1, 4},
+        {"cursor past the end refuses even zero", {0, 0, 0, 0}, 1, 10, RES_SHORT_BUFFER, -1, 10},
+    };
+    for (const auto &c : cases) {
+        buffer_clear(&buf);
+        ASSERT_EQ(buffer_append(&buf, c.in.data(), c.in.size()), RES_OK);
+        buffer_set_cursor(&buf, c.start);
+        int32_t count = -1;
+        EXPECT_EQ(buffer_read_count(&buf, c.item_size, &count), c.result) << c.what;
+        EXPECT_EQ(count, c.count) << c.what;
+        EXPECT_EQ(buf.cursor, c.cursor) << c.what;
+    }
 }
 
 }  // namespace

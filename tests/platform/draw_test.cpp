@@ -12,7 +12,6 @@ namespace {
 
 constexpr Rgb BLACK{0, 0, 0};
 constexpr Rgb RED{255, 0, 0};
-constexpr Rgb GREY{200, 200, 200};
 
 // A shared block with the test's own reference; at the end every command must have dropped its own.
 struct Held {
@@ -282,52 +281,34 @@ protected:
     }
 };
 
-TEST_F(DrawLines, ZeroLengthDrawsOnePixel) {
-    line(4, 4, 0, 0);
-    run();
-    EXPECT_EQ(count_not(BLACK), 1);
-    EXPECT_EQ(at(4, 4), RED);
-}
-
-TEST_F(DrawLines, LengthFiveDrawsFivePixelsWithoutTheEndPoint) {
-    line(0, 0, 5, 0);
-    run();
-    EXPECT_EQ(count_not(BLACK), 5);
-    EXPECT_EQ(at(4, 0), RED);
-    EXPECT_EQ(at(5, 0), BLACK);
-}
-
-TEST_F(DrawLines, SteepLineStepsInYAndDriftsInX) {
-    line(10, 30, -3, -9);
-    run();
-    EXPECT_EQ(count_not(BLACK), 9);
-    EXPECT_EQ(at(10, 30), RED);
-    EXPECT_EQ(at(10, 29), RED);   // acc 3 < 9
-    EXPECT_EQ(at(10, 28), RED);   // acc 6
-    EXPECT_EQ(at(9, 27), RED);    // acc 9: x moves
-    EXPECT_EQ(at(8, 22), RED);    // the last pixel, one short of (7, 21)
-    EXPECT_EQ(at(7, 21), BLACK);
-}
-
-TEST_F(DrawLines, DashStepFiftySkipsEveryOtherPixelAfterTheSecond) {
-    line(0, 0, 10, 0, 50, 0);
-    run();
-    const bool drawn[10] = {true, true, false, true, false, true, false, true, false, true};
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(at(x, 0) == RED, drawn[x]) << x;
-}
-
-TEST_F(DrawLines, DashStepTwentySkipsEveryFifthPixelAfterTheFirst) {
-    line(0, 0, 20, 0, 20, 0);
-    run();
-    for (int x = 0; x < 20; ++x) EXPECT_EQ(at(x, 0) == RED, x == 0 || x % 5 != 0) << x;
-}
-
-TEST_F(DrawLines, PixelsOutsideTheClipAreLeftOut) {
-    line(-2, 0, 5, 0);   // -2 .. 2
-    run();
-    EXPECT_EQ(count_not(BLACK), 3);
-    EXPECT_EQ(at(0, 0), RED);
-    EXPECT_EQ(at(2, 0), RED);
+TEST_F(DrawLines, EachLineLightsItsPixelsWithoutTheEndPoint) {
+    struct P {
+        int x, y;
+    };
+    const struct {
+        const char *what;
+        int x, y, dx, dy, step;
+        int count;
+        std::vector<P> lit, dark;
+    } cases[] = {
+        {"zero length: one pixel", 4, 4, 0, 0, 0, 1, {{4, 4}}, {}},
+        {"length five", 0, 0, 5, 0, 0, 5, {{4, 0}}, {{5, 0}}},
+        // Steps in y; x moves when the accumulated 3s reach 9; the last pixel is one short of (7, 21).
+        {"steep", 10, 30, -3, -9, 0, 9, {{10, 30}, {10, 29}, {10, 28}, {9, 27}, {8, 22}}, {{7, 21}}},
+        {"dash step 50 skips every other pixel after the second", 0, 0, 10, 0, 50, 6,
+         {{0, 0}, {1, 0}, {3, 0}, {5, 0}, {7, 0}, {9, 0}}, {{2, 0}, {4, 0}, {6, 0}, {8, 0}}},
+        {"dash step 20 skips every fifth pixel after the first", 0, 0, 20, 0, 20, 17, {{0, 0}, {4, 0}, {6, 0}},
+         {{5, 0}, {10, 0}, {15, 0}}},
+        {"cut to the clip: -2 .. 2", -2, 0, 5, 0, 0, 3, {{0, 0}, {2, 0}}, {}},
+    };
+    for (const auto &c : cases) {
+        fill(BLACK);
+        line(c.x, c.y, c.dx, c.dy, c.step);
+        run();
+        EXPECT_EQ(count_not(BLACK), c.count) << c.what;
+        for (const P &p : c.lit) EXPECT_EQ(at(p.x, p.y), RED) << c.what << " at " << p.x << "," << p.y;
+        for (const P &p : c.dark) EXPECT_EQ(at(p.x, p.y), BLACK) << c.what << " at " << p.x << "," << p.y;
+    }
 }
 
 TEST_F(DrawLines, JitterKeepsEachChannelWithinItsRange) {

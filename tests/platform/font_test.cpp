@@ -94,19 +94,19 @@ TEST_F(FontStore, LoadsMasksSizesKerningAndTheFontNumbers) {
     Font *f = font_get(0);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->id, 0);
-    EXPECT_EQ(f->glyph_widths['A'], 3);
-    EXPECT_EQ(f->glyph_heights['W'], 2);
+    EXPECT_EQ(f->glyph_widths[uint8_t('A')], 3);
+    EXPECT_EQ(f->glyph_heights[uint8_t('W')], 2);
     EXPECT_EQ(f->max_height, 5);
     EXPECT_EQ(f->space_width, 4);
     EXPECT_EQ(f->char_spacing, 2);
-    EXPECT_EQ(f->right_kern['A'], 1);
-    EXPECT_EQ(f->left_kern['B'], 1);
-    EXPECT_EQ(f->right_kern['B'], 0);
-    EXPECT_EQ(f->glyph_masks['C'], nullptr);
-    ASSERT_NE(f->glyph_masks['A'], nullptr);
-    EXPECT_EQ(f->glyph_masks['A'][0], 255);
-    EXPECT_EQ(f->glyph_masks['A'][1 * 3 + 1], 128);
-    EXPECT_EQ(f->glyph_masks['A'][2 * 3 + 1], 0);
+    EXPECT_EQ(f->right_kern[uint8_t('A')], 1);
+    EXPECT_EQ(f->left_kern[uint8_t('B')], 1);
+    EXPECT_EQ(f->right_kern[uint8_t('B')], 0);
+    EXPECT_EQ(f->glyph_masks[uint8_t('C')], nullptr);
+    ASSERT_NE(f->glyph_masks[uint8_t('A')], nullptr);
+    EXPECT_EQ(f->glyph_masks[uint8_t('A')][0], 255);
+    EXPECT_EQ(f->glyph_masks[uint8_t('A')][1 * 3 + 1], 128);
+    EXPECT_EQ(f->glyph_masks[uint8_t('A')][2 * 3 + 1], 0);
     EXPECT_EQ(font_get(0), f);   // loaded once
     EXPECT_EQ(font_line_height(0), 5);
 }

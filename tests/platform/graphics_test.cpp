@@ -56,78 +56,45 @@ protected:
 
 using RectMerge = GraphicsFixture;
 
-TEST_F(RectMerge, SameRectangleTwiceLeavesOneRecord) {
-    gfx_merge_dirty_rect(g, 10, 20, 30, 40);
-    gfx_merge_dirty_rect(g, 10, 20, 30, 40);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(10, 20, 30, 40)));
-}
-
-TEST_F(RectMerge, RectangleInsideARecordAddsNothing) {
-    gfx_merge_dirty_rect(g, 0, 0, 200, 200);
-    gfx_merge_dirty_rect(g, 50, 50, 20, 20);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(0, 0, 200, 200)));
-}
-
-TEST_F(RectMerge, RectangleHoldingTwoRecordsReplacesBoth) {
-    gfx_merge_dirty_rect(g, 10, 10, 20, 20);
-    gfx_merge_dirty_rect(g, 100, 100, 20, 20);
-    gfx_merge_dirty_rect(g, 0, 0, 300, 300);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(0, 0, 300, 300)));
-}
-
-TEST_F(RectMerge, RemovedRecordTakesTheLastRecordsPlace) {
-    gfx_merge_dirty_rect(g, 10, 10, 20, 20);     // swallowed below
-    gfx_merge_dirty_rect(g, 500, 10, 20, 20);
-    gfx_merge_dirty_rect(g, 500, 500, 20, 20);
-    gfx_merge_dirty_rect(g, 0, 0, 100, 100);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(500, 500, 20, 20), IsRect(500, 10, 20, 20),
-                                                         IsRect(0, 0, 100, 100)));
-}
-
-TEST_F(RectMerge, RectanglesTouchingEdgeToEdgeStaySeparate) {
-    gfx_merge_dirty_rect(g, 0, 0, 10, 10);
-    gfx_merge_dirty_rect(g, 10, 0, 10, 10);
-    gfx_merge_dirty_rect(g, 0, 10, 10, 10);
-    EXPECT_EQ(gfx_rect_count(&g->dirty), 3);
-}
-
-TEST_F(RectMerge, TenPixelsOffMergesIntoTheUnion) {
-    gfx_merge_dirty_rect(g, 100, 100, 50, 50);
-    gfx_merge_dirty_rect(g, 110, 100, 60, 50);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(100, 100, 70, 50)));
-}
-
-TEST_F(RectMerge, ElevenPixelsOffStaysApart) {
-    gfx_merge_dirty_rect(g, 100, 100, 50, 50);
-    gfx_merge_dirty_rect(g, 111, 100, 61, 50);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(100, 100, 50, 50), IsRect(111, 100, 61, 50)));
-}
-
-TEST_F(RectMerge, ElevenLargerInHeightStaysApart) {
-    gfx_merge_dirty_rect(g, 100, 100, 50, 50);
-    gfx_merge_dirty_rect(g, 95, 100, 50, 61);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(100, 100, 50, 50), IsRect(95, 100, 50, 61)));
-}
-
-TEST_F(RectMerge, UnionGoesOnAndSwallowsLaterRecords) {
-    gfx_merge_dirty_rect(g, 100, 100, 50, 50);
-    gfx_merge_dirty_rect(g, 100, 150, 10, 10);   // below the first, only reached by the union
-    gfx_merge_dirty_rect(g, 105, 105, 55, 58);   // merges with the first: union 100,100 .. 159,162
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(100, 100, 60, 63)));
-}
-
-TEST_F(RectMerge, RectangleLeftOfOrAboveTheScreenIsDropped) {
-    gfx_merge_dirty_rect(g, -50, 10, 49, 10);
-    gfx_merge_dirty_rect(g, 10, -30, 10, 29);
-    gfx_merge_dirty_rect(g, GFX_WIDTH, 0, 10, 10);
-    gfx_merge_dirty_rect(g, 0, GFX_HEIGHT, 10, 10);
-    EXPECT_EQ(gfx_rect_count(&g->dirty), 0);
-}
-
-TEST_F(RectMerge, RectangleHangingOverAnEdgeIsCut) {
-    gfx_merge_dirty_rect(g, 1000, 760, 50, 20);
-    gfx_merge_dirty_rect(g, -5, -7, 20, 20);
-    EXPECT_THAT(rects(&g->dirty), ::testing::ElementsAre(IsRect(1000, 760, 24, 8), IsRect(0, 0, 15, 13)));
+TEST_F(RectMerge, RecordsLeftAfterEachSequence) {
+    struct R {
+        int x, y, w, h;
+    };
+    const struct {
+        const char *what;
+        std::vector<R> in, out;   // out empty with count > 0: only the count is pinned
+        int count;
+    } cases[] = {
+        {"same rectangle twice", {{10, 20, 30, 40}, {10, 20, 30, 40}}, {{10, 20, 30, 40}}, 1},
+        {"inside a record adds nothing", {{0, 0, 200, 200}, {50, 50, 20, 20}}, {{0, 0, 200, 200}}, 1},
+        {"holding two records replaces both", {{10, 10, 20, 20}, {100, 100, 20, 20}, {0, 0, 300, 300}},
+         {{0, 0, 300, 300}}, 1},
+        {"a removed record takes the last record's place",
+         {{10, 10, 20, 20}, {500, 10, 20, 20}, {500, 500, 20, 20}, {0, 0, 100, 100}},
+         {{500, 500, 20, 20}, {500, 10, 20, 20}, {0, 0, 100, 100}}, 3},
+        {"edge to edge stays separate", {{0, 0, 10, 10}, {10, 0, 10, 10}, {0, 10, 10, 10}}, {}, 3},
+        {"ten pixels off merges into the union", {{100, 100, 50, 50}, {110, 100, 60, 50}}, {{100, 100, 70, 50}}, 1},
+        {"eleven pixels off stays apart", {{100, 100, 50, 50}, {111, 100, 61, 50}},
+         {{100, 100, 50, 50}, {111, 100, 61, 50}}, 2},
+        {"eleven larger in height stays apart", {{100, 100, 50, 50}, {95, 100, 50, 61}},
+         {{100, 100, 50, 50}, {95, 100, 50, 61}}, 2},
+        // The third merges with the first; the union 100,100 .. 159,162 then swallows the second.
+        {"the union goes on and swallows later records", {{100, 100, 50, 50}, {100, 150, 10, 10}, {105, 105, 55, 58}},
+         {{100, 100, 60, 63}}, 1},
+        {"off the screen is dropped",
+         {{-50, 10, 49, 10}, {10, -30, 10, 29}, {GFX_WIDTH, 0, 10, 10}, {0, GFX_HEIGHT, 10, 10}}, {}, 0},
+        {"hanging over an edge is cut", {{1000, 760, 50, 20}, {-5, -7, 20, 20}}, {{1000, 760, 24, 8}, {0, 0, 15, 13}}, 2},
+    };
+    for (const auto &c : cases) {
+        gfx_destroy();
+        g = gfx_get();
+        gfx_screen_attach(screen);
+        for (const R &r : c.in) gfx_merge_dirty_rect(g, r.x, r.y, r.w, r.h);
+        const std::vector<GfxRect> got = rects(&g->dirty);
+        ASSERT_EQ(int(got.size()), c.count) << c.what;
+        for (size_t i = 0; i < c.out.size(); ++i)
+            EXPECT_THAT(got[i], IsRect(c.out[i].x, c.out[i].y, c.out[i].w, c.out[i].h)) << c.what << ", record " << i;
+    }
 }
 
 TEST_F(RectMerge, RestoreListFollowsTheSameRule) {

@@ -320,8 +320,8 @@ protected:
 TEST_F(FontHostileMetrics, MetricsAreHeldWithinAGlyphsLargestSide) {
     const Font *f = font_get(0);
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->left_kern['A'], -FONT_MAX_GLYPH_SIDE);
-    EXPECT_EQ(f->right_kern['A'], FONT_MAX_GLYPH_SIDE);
+    EXPECT_EQ(f->left_kern[uint8_t('A')], -FONT_MAX_GLYPH_SIDE);
+    EXPECT_EQ(f->right_kern[uint8_t('A')], FONT_MAX_GLYPH_SIDE);
     EXPECT_EQ(f->space_width, FONT_MAX_GLYPH_SIDE);
     EXPECT_EQ(f->char_spacing, -FONT_MAX_GLYPH_SIDE);
     // Each 'A' after the first adds 2 - 255 + 255 - 255 pixels: a long text stays far from overflow.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 #include "platform/list.h"
@@ -106,61 +107,49 @@ TEST_F(ListSorted, WithoutCompareTheAddressesOrderTheItems) {
     EXPECT_EQ(names(list), "wxyz");
 }
 
-// ---- removal ----
+// ---- removal and compaction ----
 
-class ListRemove : public ListTest {};
+class ListRemove : public ListTest {
+protected:
+    Item *item(char name) {
+        for (Item *i : {&a, &b, &c, &d, &e})
+            if (i->name == name) return i;
+        return nullptr;   // '.'
+    }
+};
 
-TEST_F(ListRemove, UnsortedRemovalMovesTheLastItemIntoTheHole) {
-    fill({&a, &b, &c, &d});
-    EXPECT_EQ(list_remove(&list, &b), 1);
-    EXPECT_EQ(names(list), "adc");
+TEST_F(ListRemove, EachRemovalLeavesItsOrder) {
+    const struct {
+        const char *what, *start;
+        std::function<int32_t(List<Item> *, Item *)> op;
+        char arg;
+        int32_t result;
+        const char *after;
+    } cases[] = {
+        {"unsorted removal moves the last item into the hole", "abcd", list_remove<Item>, 'b', 1, "adc"},
+        {"removing the last item", "abc", list_remove<Item>, 'c', 1, "ab"},
+        {"remove value keeps the order", "abcd", list_remove_value<Item>, 'b', 1, "acd"},
+        {"only the first occurrence goes", "abac", list_remove_value<Item>, 'a', 1, "bac"},
+        {"null value blanks the first occurrence", "abac", list_null_value<Item>, 'a', 1, ".bac"},
+        {"absent: remove", "ab", list_remove<Item>, 'c', 0, "ab"},
+        {"absent: remove value", "ab", list_remove_value<Item>, 'c', 0, "ab"},
+        {"absent: null value", "ab", list_null_value<Item>, 'c', 0, "ab"},
+        {"unordered compaction fills holes from the end", "a.c.", [](List<Item> *l, Item *) {
+             return list_compact_unordered(l); }, 0, 2, "ac"},
+        {"unordered compaction looks again at the moved item", "a..de", [](List<Item> *l, Item *) {
+             return list_compact_unordered(l); }, 0, 2, "aed"},
+        {"compaction keeps order", ".a..de", [](List<Item> *l, Item *) { return list_compact(l); }, 0, 3, "ade"},
+        {"compaction of a full list", "ade", [](List<Item> *l, Item *) { return list_compact(l); }, 0, 0, "ade"},
+    };
+    for (const auto &c : cases) {
+        list_reset(&list);
+        for (const char *n = c.start; *n; ++n) ASSERT_GE(list_append(&list, item(*n)), 0);
+        EXPECT_EQ(c.op(&list, item(c.arg)), c.result) << c.what;
+        EXPECT_EQ(names(list), c.after) << c.what;
+    }
 }
 
-TEST_F(ListRemove, RemoveValueKeepsTheOrder) {
-    fill({&a, &b, &c, &d});
-    EXPECT_EQ(list_remove_value(&list, &b), 1);
-    EXPECT_EQ(names(list), "acd");
-}
-
-TEST_F(ListRemove, OnlyTheFirstOccurrenceGoes) {
-    fill({&a, &b, &a, &c});
-    EXPECT_EQ(list_remove_value(&list, &a), 1);
-    EXPECT_EQ(names(list), "bac");
-    EXPECT_EQ(list_null_value(&list, &a), 1);
-    EXPECT_EQ(names(list), "b.c");
-}
-
-TEST_F(ListRemove, AbsentItemsChangeNothing) {
-    fill({&a, &b});
-    EXPECT_EQ(list_remove(&list, &c), 0);
-    EXPECT_EQ(list_remove_value(&list, &c), 0);
-    EXPECT_EQ(list_null_value(&list, &c), 0);
-    EXPECT_EQ(names(list), "ab");
-}
-
-TEST_F(ListRemove, RemovingTheLastItemOfAnUnsortedList) {
-    fill({&a, &b, &c});
-    EXPECT_EQ(list_remove(&list, &c), 1);
-    EXPECT_EQ(names(list), "ab");
-}
-
-// ---- compaction ----
-
-class ListCompact : public ListTest {};
-
-TEST_F(ListCompact, UnorderedFillsHolesFromTheEnd) {
-    fill({&a, nullptr, &c, nullptr});
-    EXPECT_EQ(list_compact_unordered(&list), 2);
-    EXPECT_EQ(names(list), "ac");
-}
-
-TEST_F(ListCompact, UnorderedLooksAgainAtTheMovedItem) {
-    fill({&a, nullptr, nullptr, &d, &e});
-    EXPECT_EQ(list_compact_unordered(&list), 2);
-    EXPECT_EQ(names(list), "aed");
-}
-
-TEST_F(ListCompact, UnorderedOnASortedListKeepsOrder) {
+TEST_F(ListRemove, UnorderedCompactionOfASortedListKeepsOrder) {
     list.flags = LIST_SORTED;
     list.compare = compare_items;
     fill({&a, &b, &c, &d});
@@ -170,12 +159,7 @@ TEST_F(ListCompact, UnorderedOnASortedListKeepsOrder) {
     EXPECT_EQ(names(list), "bd");
 }
 
-TEST_F(ListCompact, CompactKeepsOrder) {
-    fill({nullptr, &a, nullptr, nullptr, &d, &e});
-    EXPECT_EQ(list_compact(&list), 3);
-    EXPECT_EQ(names(list), "ade");
-    EXPECT_EQ(list_compact(&list), 0);
-}
+class ListCompact : public ListTest {};
 
 TEST_F(ListCompact, DeferredRemovalDuringAWalk) {
     fill({&a, &b, &c, &d});

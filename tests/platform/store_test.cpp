@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -76,24 +77,14 @@ protected:
 
 class StoreKey : public StoreTest {};
 
-TEST_F(StoreKey, IsTheDjb2OfTheResourceFolderAndThePath) {
+TEST_F(StoreKey, IsTheDjb2OfTheResourceFolderAndThePathOverSignedBytes) {
     // Values from an independent djb2 over "../res/" + path.
     EXPECT_EQ(store_asset_key("bg/000.png"), 0xDF126E24u);
     EXPECT_EQ(store_asset_key("ship/001/dat/params.dat"), 0xFE3A63BFu);
-}
-
-TEST_F(StoreKey, BothSeparatorsGiveOneKey) {
-    EXPECT_EQ(store_asset_key("ship\\001\\dat\\params.dat"), store_asset_key("ship/001/dat/params.dat"));
+    EXPECT_EQ(store_asset_key("ship\\001\\dat\\params.dat"), 0xFE3A63BFu) << "both separators give one key";
     EXPECT_EQ(store_asset_key("bg\\000.png"), 0xDF126E24u);
-}
-
-TEST_F(StoreKey, TakesBytesAsSigned) {
-    // 0xE9 counts as -23; an unsigned hash would give 0x4C4B1A0A.
-    EXPECT_EQ(store_asset_key("caf\xE9.txt"), 0x3A32990Au);
-}
-
-TEST_F(StoreKey, LetterCaseMatters) {
-    EXPECT_NE(store_asset_key("BG/000.png"), store_asset_key("bg/000.png"));
+    EXPECT_EQ(store_asset_key("caf\xE9.txt"), 0x3A32990Au) << "0xE9 counts as -23; unsigned gives 0x4C4B1A0A";
+    EXPECT_NE(store_asset_key("BG/000.png"), store_asset_key("bg/000.png")) << "letter case matters";
 }
 
 // ---- the format on disk ----
@@ -139,38 +130,31 @@ protected:
     std::vector<uint8_t> good() { return read_whole(archive({entry("a.txt", "A"), entry("b.txt", "BB")})); }
 };
 
-TEST_F(StoreHeader, ACountOfZeroIsMalformed) {
-    std::vector<uint8_t> file = good();
-    file[15] = file[16] = file[17] = file[18] = 0;
-    Store store;
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_MALFORMED);
-    EXPECT_TRUE(store.entries.empty());
-}
-
-TEST_F(StoreHeader, ANegativeCountIsMalformed) {
-    std::vector<uint8_t> file = good();
-    file[15] = 0xFF;
-    Store store;
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_MALFORMED);
-}
-
-TEST_F(StoreHeader, ATableOneByteShortFailsWithAnEmptyTable) {
-    std::vector<uint8_t> file = good();
-    file.resize(19 + 24 - 1);
-    Store store;
-    store.entries.push_back({1, 2, 3});   // a re-parse must not keep old entries either
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_MALFORMED);
-    EXPECT_TRUE(store.entries.empty());
-    EXPECT_EQ(store_find(&store, "a.txt"), nullptr);
-}
-
-TEST_F(StoreHeader, AHostileCountFailsWithoutReadingPastTheFile) {
-    std::vector<uint8_t> file = good();
-    file[15] = 0x7F;
-    file[16] = file[17] = file[18] = 0xFF;   // 12 x 2^31 bytes of table claimed
-    Store store;
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_MALFORMED);
-    EXPECT_TRUE(store.entries.empty());
+TEST_F(StoreHeader, DamagedHeadersAreRefusedWithAnEmptyTable) {
+    const struct {
+        const char *what;
+        std::function<void(std::vector<uint8_t> *)> damage;
+        Result result;
+        bool stale = false;   // the store held entries of an earlier parse
+    } cases[] = {
+        {"a count of zero", [](std::vector<uint8_t> *f) { (*f)[15] = (*f)[16] = (*f)[17] = (*f)[18] = 0; }, RES_MALFORMED},
+        {"a negative count", [](std::vector<uint8_t> *f) { (*f)[15] = 0xFF; }, RES_MALFORMED},
+        {"a table one byte short", [](std::vector<uint8_t> *f) { f->resize(19 + 24 - 1); }, RES_MALFORMED, true},
+        {"a hostile count: 12 x 2^31 bytes of table claimed",
+         [](std::vector<uint8_t> *f) { (*f)[15] = 0x7F, (*f)[16] = (*f)[17] = (*f)[18] = 0xFF; }, RES_MALFORMED},
+        {"CR turned into LF, as a text-mode copy would", [](std::vector<uint8_t> *f) { (*f)[3] = '\n'; }, RES_MALFORMED},
+        {"a header shorter than 19 bytes", [](std::vector<uint8_t> *f) { f->resize(18); }, RES_HEADER_READ_FAILED},
+    };
+    const std::vector<uint8_t> intact = good();
+    for (const auto &c : cases) {
+        std::vector<uint8_t> file = intact;
+        c.damage(&file);
+        Store store;
+        if (c.stale) store.entries.push_back({1, 2, 3});   // a re-parse must not keep them either
+        EXPECT_EQ(parse(with_bytes(file), &store), c.result) << c.what;
+        EXPECT_TRUE(store.entries.empty()) << c.what;
+        EXPECT_EQ(store_find(&store, "a.txt"), nullptr) << c.what;
+    }
 }
 
 TEST_F(StoreHeader, AnotherBuildIdentifierIsStillUsed) {
@@ -178,20 +162,6 @@ TEST_F(StoreHeader, AnotherBuildIdentifierIsStillUsed) {
     ASSERT_EQ(parse(archive({entry("a.txt", "A")}, "deadbeef"), &store), RES_OK);
     ASSERT_NE(store_find(&store, "a.txt"), nullptr);
     EXPECT_EQ(store_find(&store, "a.txt")->size, 1u);
-}
-
-TEST_F(StoreHeader, AWrongMagicIsMalformed) {
-    std::vector<uint8_t> file = good();
-    file[3] = '\n';   // CR turned into LF, as a text-mode copy would
-    Store store;
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_MALFORMED);
-}
-
-TEST_F(StoreHeader, AHeaderShorterThan19BytesIsAnEndOfFile) {
-    std::vector<uint8_t> file = good();
-    file.resize(18);
-    Store store;
-    EXPECT_EQ(parse(with_bytes(file), &store), RES_HEADER_READ_FAILED);
 }
 
 TEST_F(StoreHeader, TheLaterOfTwoEqualKeysWins) {

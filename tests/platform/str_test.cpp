@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -10,70 +11,38 @@ namespace {
 
 // ---- setters ----
 
-TEST(StrSet, NullSourceGivesEmptyStringAndCountsTheTerminator) {
-    std::string field = "old";
-    EXPECT_EQ(str_set(&field, nullptr), 1);
-    EXPECT_EQ(field, "");
-    EXPECT_EQ(str_set(&field, "Vega"), 5);
-    EXPECT_EQ(field, "Vega");
-}
-
-TEST(StrSet, NullFieldIsRefused) {
-    EXPECT_EQ(str_set(nullptr, "x"), -1);
-    EXPECT_EQ(str_set_n(nullptr, "x", 1), -1);
-    EXPECT_EQ(str_set_trimmed(nullptr, "x"), -1);
-    EXPECT_EQ(str_append(nullptr, "x"), -1);
+TEST(StrSet, SettersCountTheTerminatorAndRefuseANullField) {
+    // Each setter starts from "old"; the count is the length plus the terminator, the length
+    // alone for str_set_n with bytes.
+    const struct {
+        const char *what;
+        std::function<int32_t(std::string *)> set;
+        int32_t count;
+        std::string field;
+    } cases[] = {
+        {"null source", [](std::string *f) { return str_set(f, nullptr); }, 1, ""},
+        {"set", [](std::string *f) { return str_set(f, "Vega"); }, 5, "Vega"},
+        {"set_n copies n bytes", [](std::string *f) { return str_set_n(f, "Antares", 3); }, 3, "Ant"},
+        {"set_n keeps zero bytes", [](std::string *f) { return str_set_n(f, "a\0b", 3); }, 3, std::string("a\0b", 3)},
+        {"set_n of no bytes", [](std::string *f) { return str_set_n(f, "abc", 0); }, 1, ""},
+        {"set_n of negative bytes", [](std::string *f) { return str_set_n(f, "abc", -4); }, 1, ""},
+        {"trimmed front", [](std::string *f) { return str_set_trimmed(f, "  x"); }, 1, "x"},
+        {"trimmed back", [](std::string *f) { return str_set_trimmed(f, "x "); }, 1, "x"},
+        {"trimmed both", [](std::string *f) { return str_set_trimmed(f, "\t Sirius Prime\r\n"); }, 12, "Sirius Prime"},
+        {"trimmed white space only", [](std::string *f) { return str_set_trimmed(f, "\t \n"); }, 1, ""},
+        {"trimmed empty", [](std::string *f) { return str_set_trimmed(f, ""); }, 1, ""},
+        {"trimmed null", [](std::string *f) { return str_set_trimmed(f, nullptr); }, 1, ""},
+        {"append", [](std::string *f) { return str_append(f, " 7"); }, 5, "old 7"},
+        {"append empty", [](std::string *f) { return str_append(f, ""); }, 3, "old"},
+        {"append null", [](std::string *f) { return str_append(f, nullptr); }, 3, "old"},
+    };
+    for (const auto &c : cases) {
+        std::string field = "old";
+        EXPECT_EQ(c.set(&field), c.count) << c.what;
+        EXPECT_EQ(field, c.field) << c.what;
+        EXPECT_EQ(c.set(nullptr), -1) << c.what << " into no field";
+    }
     EXPECT_EQ(str_printf(nullptr, "%d", 1), -1);
-}
-
-TEST(StrSet, SetNCopiesExactlyNBytes) {
-    std::string field;
-    EXPECT_EQ(str_set_n(&field, "Antares", 3), 3);
-    EXPECT_EQ(field, "Ant");
-    const char bytes[] = {'a', 0, 'b'};   // data from a file may hold zero bytes
-    EXPECT_EQ(str_set_n(&field, bytes, 3), 3);
-    EXPECT_EQ(field, std::string(bytes, 3));
-}
-
-TEST(StrSet, SetNWithNoBytesGivesEmptyString) {
-    std::string field = "old";
-    EXPECT_EQ(str_set_n(&field, "abc", 0), 1);
-    EXPECT_EQ(field, "");
-    field = "old";
-    EXPECT_EQ(str_set_n(&field, "abc", -4), 1);
-    EXPECT_EQ(field, "");
-}
-
-TEST(StrSet, TrimmedDropsWhiteSpaceAtBothEnds) {
-    std::string field;
-    EXPECT_EQ(str_set_trimmed(&field, "  x"), 1);
-    EXPECT_EQ(field, "x");
-    EXPECT_EQ(str_set_trimmed(&field, "x "), 1);
-    EXPECT_EQ(field, "x");
-    EXPECT_EQ(str_set_trimmed(&field, "y"), 1);
-    EXPECT_EQ(field, "y");
-    EXPECT_EQ(str_set_trimmed(&field, "\t Sirius Prime\r\n"), 12);
-    EXPECT_EQ(field, "Sirius Prime");
-}
-
-TEST(StrSet, TrimmedOfOnlyWhiteSpaceIsEmptyAndCountsOne) {
-    std::string field = "old";
-    EXPECT_EQ(str_set_trimmed(&field, "\t \n"), 1);
-    EXPECT_EQ(field, "");
-    field = "old";
-    EXPECT_EQ(str_set_trimmed(&field, ""), 1);
-    EXPECT_EQ(field, "");
-    field = "old";
-    EXPECT_EQ(str_set_trimmed(&field, nullptr), 1);
-    EXPECT_EQ(field, "");
-}
-
-TEST(StrSet, AppendReturnsNewLengthAndIgnoresEmptySources) {
-    std::string field = "Fleet";
-    EXPECT_EQ(str_append(&field, " 7"), 7);
-    EXPECT_EQ(str_append(&field, ""), 7);
-    EXPECT_EQ(str_append(&field, nullptr), 7);
-    EXPECT_EQ(field, "Fleet 7");
 }
 
 // ---- formatting ----

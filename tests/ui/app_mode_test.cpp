@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <SDL.h>
 #include <atomic>
 #include <string>
@@ -265,40 +267,30 @@ TEST_F(ModeFrame, QueuedFrameSkipsTheDrawWhileUpdateStillRuns) {
     EXPECT_THAT(g_trace, ::testing::Contains("draw 2"));
 }
 
-TEST_F(ModeFrame, ControlsOffFlagSkipsControlUpdateAndDrawButNotTheMode) {
-    switch_to(2);
-    game_show_cursor(game_get());
-    game_set_controls_hidden(game_get(), 1);
-    g_trace.clear();
-    app_mode_run_frame(20);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("update 2 dt 20", "draw 2", "draw cursor"));
-}
-
-TEST_F(ModeFrame, NoModeUpdateFlagSkipsUpdateAndControlUpdateButDraws) {
-    switch_to(2);
-    game_get()->flags |= GAME_FLAG_NO_MODE_UPDATE;
-    g_trace.clear();
-    app_mode_run_frame(20);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("draw 2", "draw controls 1"));
-}
-
-TEST_F(ModeFrame, CursorIsDrawnOnlyOnceShown) {
-    switch_to(2);
-    g_trace.clear();
-    app_mode_run_frame(20);
-    EXPECT_THAT(g_trace, ::testing::Not(::testing::Contains("draw cursor")));
-    game_show_cursor(game_get());
-    app_mode_run_frame(20);
-    EXPECT_THAT(g_trace, ::testing::Contains("draw cursor"));
-}
-
-TEST_F(ModeFrame, ModeWithoutDrawDrawsNeitherControlsNorCursor) {
-    switch_to(2);
-    app_mode_get(2)->draw = nullptr;
-    game_show_cursor(game_get());
-    g_trace.clear();
-    app_mode_run_frame(20);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("update 2 dt 20", "update controls"));
+TEST_F(ModeFrame, FlagsAndMissingSlotsLeaveOutTheirSteps) {
+    const struct {
+        const char *what;
+        std::function<void()> set_up;
+        std::vector<std::string> trace;
+    } cases[] = {
+        {"controls hidden: no control update or draw, the mode still runs",
+         [] { game_show_cursor(game_get()), game_set_controls_hidden(game_get(), 1); },
+         {"update 2 dt 20", "draw 2", "draw cursor"}},
+        {"no mode update: neither update, but the draw", [] { game_get()->flags |= GAME_FLAG_NO_MODE_UPDATE; },
+         {"draw 2", "draw controls 1"}},
+        {"the cursor is drawn only once shown", [] {}, {"update 2 dt 20", "update controls", "draw 2", "draw controls 1"}},
+        {"a mode without a draw draws neither controls nor cursor",
+         [] { app_mode_get(2)->draw = nullptr, game_show_cursor(game_get()); }, {"update 2 dt 20", "update controls"}},
+    };
+    for (const auto &c : cases) {
+        TearDown();
+        SetUp();
+        switch_to(2);
+        c.set_up();
+        g_trace.clear();
+        app_mode_run_frame(20);
+        EXPECT_EQ(g_trace, c.trace) << c.what;
+    }
 }
 
 // The game's own mode records, as start-up uses them: the game exists and the mode table is in.

@@ -4,7 +4,9 @@
 // build a hull, fit a system from its template and place the ship.
 #include "ship_test_util.h"
 
+#include <memory>
 #include "game/alert.h"
+#include "game/player.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "systems/system_ai.h"
@@ -45,16 +47,27 @@ struct FakePlayer {
     std::vector<int32_t> taps = {};        // sensor taps' minutes
     std::vector<uint64_t> learned = {};    // objects learned
     bool        presence = false;          // a jump out of battle is possible
+    // The record the model's own calls (credits, counters) reach; made when first found.
+    std::shared_ptr<Player> real = nullptr;
 };
 inline std::map<uint64_t, FakePlayer> g_players;
-inline FakePlayer *fake(Player *p) { return reinterpret_cast<FakePlayer *>(p); }
-inline const FakePlayer *fake(const Player *p) { return reinterpret_cast<const FakePlayer *>(p); }
+inline FakePlayer *fake(const Player *p) {
+    for (auto &[id, f] : g_players)
+        if (f.real.get() == p) return &f;
+    static FakePlayer nobody;
+    return &nobody;
+}
 
 inline WorldHooks player_hooks() {
     WorldHooks h = fake_hooks();
     h.find_player = [](uint64_t id) -> Player * {
         auto it = g_players.find(id);
-        return it == g_players.end() ? nullptr : reinterpret_cast<Player *>(&it->second);
+        if (it == g_players.end()) return nullptr;
+        if (!it->second.real) {
+            it->second.real.reset(player_create(PLAYER_KIND_COMPUTER), player_free);
+            player_set_id(it->second.real.get(), id);
+        }
+        return it->second.real.get();
     };
     h.player_id = [](const Player *p) { return fake(p)->id; };
     h.player_name = [](const Player *p) { return fake(p)->name.c_str(); };

@@ -77,6 +77,7 @@ protected:
     Ship *blank_template() {
         Ship *t = ship({});
         t->subtype = HULL;
+        t->flags |= OBJ_OWNS_FRAMES;   // as the factory's templates: the group's arrays are its own
         return t;
     }
 

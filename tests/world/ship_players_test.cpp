@@ -65,6 +65,7 @@ TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
     world_set_hooks(hooks);
     spy->fleet_id = fleet->id;
     ObjectMap *galaxy = map_create();
+    ObjectMap *games_map = game->galaxy_map;   // the game's own, back after the test
     game->galaxy_map = galaxy;
     GameObject *sector = object_create_blank(OBJECT_SECTOR);
     sector->owner_id = BLUE;
@@ -87,7 +88,7 @@ TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
                                         0),
               0u)
         << news().back()->text;
-    game->galaxy_map = nullptr;
+    game->galaxy_map = games_map;
     map_free(galaxy);
     known_fleet = nullptr;
 }

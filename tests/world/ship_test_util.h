@@ -106,6 +106,7 @@ struct FakeWorld {
     std::map<uint64_t, GameObject *> objects;                  // also in the game's object list
     std::map<std::pair<uint64_t, uint64_t>, Officer *> officers;   // (player, officer) -> officer
     std::vector<std::string> calls;                             // "sector+ 7", "fleet- 9" ...
+    std::map<GameObject *, int32_t> records;                    // whole records and their kind when made
     int32_t bonus_calls = 0;
 };
 inline FakeWorld g_world;
@@ -127,9 +128,11 @@ inline WorldHooks fake_hooks() {
 }
 
 // An object of a kind at a place, found by id through the game's global object list: a header
-// only, except that a sector is a real sector record: ships join its object list.
+// only, except that a sector is a real sector record (ships join its object list) and a shot a
+// real shot record (its kind's methods read the record).
 inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_t w, int32_t h) {
-    GameObject *obj = kind == OBJECT_SECTOR ? object_create_blank(kind) : object_create_stub(kind, id);
+    const bool record = kind == OBJECT_SECTOR || kind == OBJECT_SHOT;
+    GameObject *obj = record ? object_create_blank(kind) : object_create_stub(kind, id);
     obj->id = id;
     obj->flags = 0;   // a real header, not a stub awaiting its link
     obj->x = x;
@@ -137,6 +140,7 @@ inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_
     obj->w = w;
     obj->h = h;
     g_world.objects[id] = obj;
+    if (record) g_world.records[obj] = kind;
     list_append(game_get()->objects, obj);
     return obj;
 }
@@ -171,7 +175,10 @@ protected:
         for (GameObject *obj : owned) object_destroy(obj);
         for (auto &[id, obj] : g_world.objects) {
             (void)list_remove_value(game->objects, obj);
-            if (obj->kind != OBJECT_SECTOR) obj->flags |= OBJ_STUB;   // headers only
+            if (auto record = g_world.records.find(obj); record != g_world.records.end())
+                obj->kind = record->second;   // a test may have turned it into another kind
+            else
+                obj->flags |= OBJ_STUB;   // headers only
             object_destroy(obj);
         }
         g_world = FakeWorld{};

@@ -247,12 +247,14 @@ TEST_F(ShotFlight, AShotThatReachesInOneLegArrivesAndHurtsItsTarget) {
     ship_repair_and_reload(target);
     const int32_t armour = target->armour;
     Shot *s = shot_at(SHOT_TEMPLATE_BOLT, 960, 800);
+    object_add_ref(s);   // looked at after the sweep that frees the dead
     s->damage = 17;
     shot_set_target(s, target);
     EXPECT_TRUE(s->shot_flags & SHOT_FLAG_LAST_LEG);
     settle();
     EXPECT_TRUE(s->flags & OBJ_DEAD);
     EXPECT_EQ(target->armour, armour - 17) << "plain damage, no shield fitted";
+    object_release(s);
 }
 
 TEST_F(ShotFlight, ASeekingShotTakesTheNearestEnemyWhenItsTargetIsGone) {
@@ -268,11 +270,13 @@ TEST_F(ShotFlight, ASeekingShotTakesTheNearestEnemyWhenItsTargetIsGone) {
 
 TEST_F(ShotFlight, WithNothingLeftAShotFizzles) {
     Shot *s = shot_at(SHOT_TEMPLATE_MISSILE, 900, 900);
+    object_add_ref(s);   // looked at after the sweep that frees the dead
     EXPECT_EQ(object_act(s), RES_SHOT_WITHOUT_TARGET);
     EXPECT_TRUE(s->shot_flags & SHOT_FLAG_FIZZLED);
     EXPECT_TRUE(s->flags & OBJ_TURN_DONE);
     run(1);
-    EXPECT_TRUE(s->flags & OBJ_DEAD || list_count(&map->objects) == 0);
+    EXPECT_TRUE(s->flags & OBJ_DEAD);
+    object_release(s);
     EXPECT_GE(list_count(&map->effects) + list_count(&map->new_effects), 1) << "it bursts";
 
     // Quiet: it is simply gone.
@@ -299,6 +303,7 @@ TEST_F(ShotFlight, ResolvedAtOnceAnOrdinaryShotArrivesInItsTurn) {
 
 TEST_F(ShotFlight, ARangedShotStopsWhereItsRangeRunsOut) {
     Shot *s = shot_at(SHOT_TEMPLATE_MISSILE, 500, 800);
+    object_add_ref(s);   // looked at after the sweep that frees the dead
     shot_set_range(s, 120);
     shot_launch(s, 1500, 800);
     object_set_busy(s);
@@ -306,6 +311,7 @@ TEST_F(ShotFlight, ARangedShotStopsWhereItsRangeRunsOut) {
     EXPECT_TRUE(s->flags & OBJ_DEAD);
     EXPECT_GE(s->x, 500 + 110);
     EXPECT_LE(s->x, 500 + 140);
+    object_release(s);
 }
 
 // ---- Point defence and damage to shots ----

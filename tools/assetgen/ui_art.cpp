@@ -20,7 +20,6 @@ constexpr Rgb8 ORANGE{255, 130, 50};
 constexpr Rgb8 STEEL{170, 185, 205};
 constexpr Rgb8 GOLD{240, 210, 90};
 constexpr Rgb8 WHITE{225, 230, 240};
-constexpr Rgb8 BLACKISH{6, 9, 14};
 
 enum class Kind {
     None,       // not generated (the given-sprite type)
