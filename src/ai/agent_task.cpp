@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <new>
+#include "ai/ai_combat.h"
+#include "ai/ai_crew.h"
 #include "ai/ai_player.h"
 #include "ai/ai_sector_tasks.h"
 #include "ai/ai_strike_tasks.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
@@ -39,6 +42,8 @@ int32_t data_size() { return int32_t(sizeof(AgentTaskData)); }
 void data_free(AgentTask *task) {
     AgentTaskData *data = static_cast<AgentTaskData *>(task);
     if (data->target) object_release(data->target);
+    if (data->sector) object_release(data->sector);
+    if (data->officer) officer_release(data->officer);
     delete data;
 }
 
@@ -83,6 +88,8 @@ void type_init(AgentTaskType *t) {
     }
     ai_sector_task_type_init(N, t);
     ai_strike_task_type_init(N, t);
+    ai_combat_task_type_fill(N, t);
+    ai_crew_task_type_fill(N, t);
 }
 
 using TypeInitFn = void(AgentTaskType *t);

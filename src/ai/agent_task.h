@@ -19,6 +19,7 @@
 struct AiPlayer;
 struct Buffer;
 struct GameObject;
+struct Officer;
 struct Player;
 
 constexpr int32_t AGENT_TASK_TYPE_COUNT = 24;
@@ -89,6 +90,14 @@ struct AgentTaskData : AgentTask {
     int32_t     strength = 0;         // required strength
     int32_t     value = 0;            // sector priority value
     int32_t     feature_kind = 0;
+    // Combat tasks: the options of the acting ship.
+    int32_t     option_total = 0;
+    int32_t     system_options = 0;
+    int32_t     cheapest_cost = -1;   // the lowest action cost of a ready system, -1 none
+    int32_t     shot_known = 0;
+    // Crew and pilot tasks.
+    Officer    *officer = nullptr;    // one officer reference held
+    GameObject *sector = nullptr;     // one reference held
 };
 
 // The slots, in table order.

@@ -41,6 +41,7 @@ constexpr int32_t AI_OFFICER_STATS    = 6;
 constexpr int32_t AI_TEMPLATE_WEIGHTS = 9;
 constexpr int32_t AI_SYSTEM_WEIGHTS   = 30;
 constexpr int32_t AI_PLAN_WORDS       = 75;
+constexpr int32_t AI_PLAN_STEPS       = 8;
 
 struct AiPlayer {
     uint64_t id = 0;
@@ -90,9 +91,11 @@ struct AiPlayer {
     int32_t  personality = 0;
     uint64_t plan_ship_id = 0;
     int32_t  plan[AI_PLAN_WORDS] = {};
+    uint64_t plan_targets[AI_PLAN_STEPS] = {};    // each step's target object id, beside the words
     int32_t  plan_step = 0;
     List<GameObject> *snapshots = nullptr;        // borrowed
     int32_t  best_option[AI_PLAN_WORDS] = {};
+    uint64_t best_targets[AI_PLAN_STEPS] = {};
     List<GameObject> *spare = nullptr;            // borrowed
 };
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ai/ai_combat.h"
 #include "ai/ai_player.h"
 #include "app/app_modes.h"
 #include "effects/effect.h"
@@ -98,5 +99,7 @@ void app_install_hooks() {
     player_name_label_set_hooks(app_player_name_hooks());
     WorldHooks world = world_hooks();
     world.encounter_still_fighting = game_encounter_still_fighting;
+    world.ai_plan_ship = ai_plan_ship;
+    world.ai_act_ship = ai_act_ship;
     world_set_hooks(world);
 }

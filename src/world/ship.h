@@ -249,7 +249,7 @@ struct Ship : GameObject {
     // The AI players' words, kept, copied and saved.
     uint64_t    ai_task_ids[SHIP_AI_TASKS] = {};
     uint8_t     ai_scratch[SHIP_AI_SCRATCH_BYTES] = {};
-    int32_t     ai_word = 0;
+    int32_t     ai_word = 0;                // combat AI: turns and moves carried out in a row
     int32_t     turn_scratch = 0;
     std::string owner_label;                // empty: show the owner's name
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;

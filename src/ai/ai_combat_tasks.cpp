@@ -1,0 +1,868 @@
+// The combat task types: "attack ship", "scan ship", "retreat ship" and "attack shot". Each
+// enumerates options for the acting ship (system candidates, random manoeuvres, scans, the retreat)
+// and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
+#include <algorithm>
+#include <cstdlib>
+#include "ai/agent_task.h"
+#include "ai/ai_combat.h"
+#include "ai/ai_player.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/geometry.h"
+#include "platform/log.h"
+#include "systems/system.h"
+#include "systems/system_ai.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/ship.h"
+#include "world/shot.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+// Manoeuvre options shared by "attack ship" and "attack shot", after the system options.
+constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
+constexpr int32_t MOVES_TURN_FULL = 379;     // random turn, then exactly MP
+constexpr int32_t MOVES_ANY = 757;           // 1..MP
+constexpr int32_t MOVES_FULL = 1135;         // exactly MP
+constexpr int32_t MOVES_END = 1513;          // end the turn
+constexpr int32_t SHIP_OPTIONS_AFTER_SYSTEMS = 1514;
+// "attack shot" adds a scan, approaches and its own end of turn.
+constexpr int32_t SHOT_SCAN_HERE = 1513;
+constexpr int32_t SHOT_APPROACH_FIRST = 1514;
+constexpr int32_t SHOT_APPROACH_LAST = 1814;
+constexpr int32_t SHOT_END = 1815;
+constexpr int32_t SHOT_OPTIONS_AFTER_SYSTEMS = 1816;
+// "scan ship".
+constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
+                  SCAN_JUMP = 1025, SCAN_HERE = 1281, SCAN_END = 1282, SCAN_OPTIONS = 1283;
+
+constexpr uint32_t HULL_CANNOT_SCAN = 0x400;
+constexpr uint32_t TARGET_GONE = OBJ_DEAD | OBJ_LEFT_MAP;
+constexpr int32_t UNSCANNED_THREAT_RANGE = 300;
+constexpr int32_t UNSCANNED_THREAT_ARC = 46;
+constexpr int32_t RETREATING_UTILITY = 100029;
+
+AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
+
+int32_t rating_of(const System *s) { return s->load_a; }
+int32_t rating_of(const Ship *s) { return s->online_load_a; }
+bool ready(const System *s) { return s && system_is_usable(s); }
+bool ready_weapon(const System *s) { return ready(s) && (s->flags & SYSTEM_FLAG_OFFENSIVE); }
+int64_t sq(int64_t v) { return v * v; }
+int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
+    *x = obj->x + obj->w / 2;
+    *y = obj->y + obj->h / 2;
+}
+
+// The frame size of the ship at a heading.
+void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
+    *w = ship->w;
+    *h = ship->h;
+    const int32_t f = ship_frame_for_heading(ship, heading);
+    if (ship->frame_w && ship->frame_h && f >= 0 && f < ship->frame_count) {
+        *w = ship->frame_w[f];
+        *h = ship->frame_h[f];
+    }
+}
+
+void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading) {
+    ShipPlan &p = ship->option;
+    if (p.step_count >= SHIP_PLAN_STEPS) return;
+    p.steps[p.step_count++] = ShipPlanStep{.code = code, .x = x, .y = y, .heading = heading};
+}
+
+// ---- Link, relink and the shared tests ----
+
+GameObject *find_kind(uint64_t id, int32_t kind) {
+    GameObject *obj = id ? world_find_object(id) : nullptr;
+    return obj && obj->kind == kind ? obj : nullptr;
+}
+
+template <int32_t Kind, bool Bonus>
+void link_target(AgentTask *task, const char *what) {
+    AgentTaskData *d = data_of(task);
+    GameObject *obj = find_kind(task->target_id, Kind);
+    if (!obj) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link %s #%llu (object not found)", what,
+                  (unsigned long long)task->target_id);
+        return;
+    }
+    object_add_ref(obj);
+    if (d->target) object_release(d->target);
+    d->target = obj;
+    if (Bonus) task->flags |= TASK_DISTANCE_BONUS;
+}
+
+template <int32_t Kind>
+Result relink_target(AgentTask *task, const char *type, const char *what) {
+    if (task->target_id == 0) return RES_OK;
+    GameObject *obj = find_kind(task->target_id, Kind);
+    if (!obj) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task (%s) failed to link %s #%llu (object not found)", type, what,
+                  (unsigned long long)task->target_id);
+        return RES_UNRESOLVED_ID;
+    }
+    AgentTaskData *d = data_of(task);
+    object_add_ref(obj);
+    if (d->target) object_release(d->target);
+    d->target = obj;
+    return RES_OK;
+}
+
+template <int32_t Kind>
+int32_t target_obsolete(AgentTask *task, AiPlayer *, Player *) {
+    const GameObject *obj = find_kind(task->target_id, Kind);
+    return !obj || (obj->flags & OBJ_DEAD) ? 1 : 0;
+}
+
+int32_t target_gone(AgentTask *task, AiPlayer *, Player *) {
+    const GameObject *t = data_of(task)->target;
+    return t && (t->flags & TARGET_GONE) ? 1 : 0;
+}
+
+int32_t centre_always() { return 1; }
+
+void describe_target(AgentTask *task, const char *prefix, std::string *text) {
+    const GameObject *t = data_of(task)->target;
+    char line[256];
+    snprintf(line, sizeof line, "%s #%llu \"%s\"", prefix, (unsigned long long)task->target_id,
+             t ? object_get_name(t) : "");
+    *text += line;
+}
+
+// The player's snapshot of the target ship, or null.
+GameObject *known_copy(AgentTask *task, Player *player) {
+    GameObject *snap = player ? player_known_object_by_id(player, task->target_id) : nullptr;
+    return snap && snap->kind == OBJECT_SHIP ? snap : nullptr;
+}
+
+int32_t first_assignee_index(AgentTask *task) {
+    for (int32_t i = 0; i < list_count(&task->assignees); ++i) {
+        GameObject *obj = list_get(&task->assignees, i);
+        if (!obj) return -1;
+        if (!(obj->flags & OBJ_DEAD)) return i;
+    }
+    return -1;
+}
+Ship *first_assignee(AgentTask *task) {
+    const int32_t i = first_assignee_index(task);
+    return i < 0 ? nullptr : ship_of(list_get(&task->assignees, i));
+}
+
+// ---- Options ----
+
+// System options: each ready system owns as many indices as it offers candidates.
+void count_system_options(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
+    d->system_options = 0;
+    d->cheapest_cost = -1;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        System *s = ship->crits[i].system;
+        if (!s) continue;
+        s->ai_candidates = 0;
+        if (vs_shot && (s->flags & SYSTEM_FLAG_NO_SHOT_TARGETS)) continue;
+        if (!ready(s)) continue;
+        const uint32_t costed = vs_shot ? SYSTEM_FLAG_OFFENSIVE
+                                        : SYSTEM_FLAG_OFFENSIVE | SYSTEM_FLAG_AREA | SYSTEM_FLAG_SUPPORT;
+        if ((s->flags & costed) && (d->cheapest_cost < 0 || s->ap_cost < d->cheapest_cost)) d->cheapest_cost = s->ap_cost;
+        s->ai_candidates = system_ai_candidate_count(s, ai, ship, ship->heading);
+        d->system_options += s->ai_candidates;
+    }
+}
+
+int32_t run_system_option(AgentTaskData *d, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index,
+                          bool vs_shot) {
+    if (ship->crit_count < 1) return RES_OUT_OF_RANGE;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        System *s = ship->crits[i].system;
+        if (!s || (vs_shot && (s->flags & SYSTEM_FLAG_NO_SHOT_TARGETS))) continue;
+        if (index < s->ai_candidates) return system_ai_run_candidate(s, ai, ship, target, index);
+        index -= s->ai_candidates;
+    }
+    (void)d;
+    return RES_OUT_OF_RANGE;
+}
+
+bool can_turn(const PlanCursor &at) {
+    const Ship *ship = at.ship;
+    return !(ship->hull_flags & (HULL_FLAG_IMMOBILE | HULL_FLAG_NO_TURN)) && at.ap >= ship->turn_cost;
+}
+
+void random_turn(PlanCursor *at) {
+    if (!can_turn(*at)) return;
+    const int32_t h = system_random_between(0, 359);
+    (void)system_ai_turn_towards(at, h);
+}
+
+// Movement option j (0..1513) of "attack ship" and "attack shot".
+void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (j == MOVES_END) {
+        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        return;
+    }
+    const bool turn = j < MOVES_ANY;
+    const bool full = (j >= MOVES_TURN_FULL && j < MOVES_ANY) || j >= MOVES_FULL;
+    if (at.mp >= 1) {
+        if (turn) random_turn(&at);
+        (void)system_ai_move(&at, at.heading, full ? at.mp : 1, at.mp);
+    }
+    if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+}
+
+// A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
+bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
+    const int32_t bearing = system_ai_bearing(at, tx, ty);
+    if (!system_ai_turn_towards(at, bearing)) return false;
+    if (at->mp < 1) return true;
+    return system_ai_move(at, bearing, full ? at->mp : 1, at->mp);
+}
+
+// A scan of the target from where the cursor stands, when in range and affordable.
+void scan_from(PlanCursor *at, GameObject *target) {
+    Ship *ship = at->ship;
+    if ((ship->hull_flags & HULL_CANNOT_SCAN) || at->ap < ship->scan_cost) return;
+    int32_t w = 0, h = 0;
+    frame_size(ship, at->heading, &w, &h);
+    if (object_distance_to(target, at->x + w / 2, at->y + h / 2) > ship->scan_range) return;
+    append_step(ship, PLAN_SCAN, at->x, at->y, at->heading);
+    ShipPlanStep &step = ship->option.steps[ship->option.step_count - 1];
+    step.target = target;
+    centre_of(target, &step.target_x, &step.target_y);
+    at->ap -= ship->scan_cost;
+}
+
+// ---- Scores ----
+
+struct Geometry {
+    int32_t px = 0, py = 0;   // the ship's centre after the option
+    int32_t near = 0;
+};
+
+Geometry geometry_after(const Ship *ship) {
+    const ShipPlanStep &last = ship->option.steps[ship->option.step_count - 1];
+    int32_t w = 0, h = 0;
+    frame_size(ship, last.heading, &w, &h);
+    Geometry g;
+    g.px = last.x + w / 2;
+    g.py = last.y + h / 2;
+    g.near = distance(w, h) * 3 / 2;
+    return g;
+}
+
+int32_t snapshot_count(const AiPlayer *ai) { return ai->snapshots ? list_count(ai->snapshots) : 0; }
+
+// The threat terms of the enemy snapshots at the ship's centre after the option.
+int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool uses_system,
+                     bool has_ready_weapon, bool vs_shot) {
+    int64_t score = 0;
+    const int32_t n = snapshot_count(ai);
+    for (int32_t i = 0; i < n; ++i) {
+        const Ship *t = ship_of(list_get(ai->snapshots, i));
+        if (!t) continue;
+        int32_t tx = 0, ty = 0;
+        centre_of(t, &tx, &ty);
+        const int32_t d = distance(g.px - tx, g.py - ty);
+        const int32_t bearing = angle_of_vector(g.px - tx, g.py - ty);
+        auto reduce = [&](int64_t v) {
+            if (uses_system) v /= 2;
+            if (has_ready_weapon) v /= 3;
+            if (t->max_ap >= t->turn_cost + cheapest) v /= 5;
+            return v;
+        };
+        bool threatens = false;
+        const bool scanned = t->snapshot_version >= 1;
+        if (scanned) {
+            for (int32_t c = 0; c < t->crit_count; ++c) {
+                const System *w = t->crits[c].system;
+                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
+                if ((w->status & SYSTEM_STATUS_OFFLINE) || d >= w->range) continue;
+                if (std::abs(angle_diff(bearing, angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
+                threatens = true;
+                score -= reduce(sq(w->range - d) / 80);
+            }
+        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing, t->heading)) < UNSCANNED_THREAT_ARC) {
+            threatens = true;
+            score -= reduce(sq(UNSCANNED_THREAT_RANGE - d) / 100);
+        }
+        if (!threatens && !has_ready_weapon) {
+            if (!vs_shot) score += sq(d) / 1000 / n;
+            else score += scanned ? sq(d) / 80 : sq(d) / 500;
+        }
+        if (d < g.near) {
+            int64_t crowd = sq(g.near - d) / 100;
+            if (uses_system) crowd /= 6;
+            if (crowd >= 1) score -= crowd;
+        }
+    }
+    return score;
+}
+
+int32_t area(bool vs_shot, int32_t x, int32_t y, int32_t power, int32_t radius, uint64_t excluded, uint64_t owner,
+             int32_t own, int32_t other) {
+    return vs_shot ? ai_area_effect_value_shots(x, y, power, radius, excluded, owner, own, other)
+                   : ai_area_effect_value(x, y, power, radius, excluded, owner, own, other);
+}
+
+// The distance from the shot to its target, measured to the ship's step position when the ship is it.
+int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanStep &step) {
+    const GameObject *target = world_shot_target(shot);
+    if (!target) return -1;
+    int32_t sx = 0, sy = 0, tx = 0, ty = 0;
+    centre_of(shot, &sx, &sy);
+    if (target == ship) {
+        tx = step.x + ship->w / 2;
+        ty = step.y + ship->h / 2;
+    } else {
+        centre_of(target, &tx, &ty);
+    }
+    return distance(tx - sx, ty - sy);
+}
+
+// The score of the ship's option against a ship (attack ship) or a shot (attack shot).
+int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
+    const ShipPlan &plan = ship->option;
+    GameObject *target = d->target;
+    if (plan.step_count < 1 || !target) return 0;
+    const int32_t power_steps = vs_shot ? 1 : 4, power_mounts = vs_shot ? 3 : 4;
+    int64_t score = 20;
+    const int32_t first = plan.steps[0].code;
+    if (first == PLAN_MOVE || first == PLAN_TURN) score -= 100 * sq(ship->ai_word) * ship->ai_word;
+    bool uses_system = false;
+    for (int32_t i = 0; i < plan.step_count; ++i) {
+        const ShipPlanStep &step = plan.steps[i];
+        if (vs_shot && step.code == PLAN_SCAN) {
+            int64_t v = ship->scan_cost + d->cheapest_cost > ship->ap ? 325 : 500;
+            const Shot *shot = shot_of(target);
+            const int32_t reach = shot_to_target(target, ship, step);
+            if (shot && reach >= 0 && reach <= shot->blast_radius) v /= 2;
+            score += v;
+            continue;
+        }
+        if (step.code < 0) continue;
+        const System *s = ship_get_crit_system(ship, step.code);
+        if (!s) continue;
+        uses_system = true;
+        const int32_t eff = system_effective_value(s);
+        if (!(s->flags & SYSTEM_FLAG_OFFENSIVE) && (s->flags & SYSTEM_FLAG_SUPPORT)) {
+            const int32_t v = area(vs_shot, step.x, step.y, s->power * power_steps, eff, ship->id, ship->owner_id, 130, 0);
+            if (v >= 0) score /= 3;
+            else score += 3 * int64_t(-v);
+        }
+        if (!(s->flags & SYSTEM_FLAG_OFFENSIVE)) continue;
+        if (vs_shot && (s->flags & SYSTEM_FLAG_NO_SHOT_TARGETS)) {
+            score -= 100000;
+        } else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) {
+            const int64_t p = step.hit_chance, e = step.damage;
+            if (p < 1) score += sq(rating_of(s)) / 6;
+            else score += p >= 100 ? e * p * 3 / 100 * 3 / 2 : e * p * 3 / 100;
+        } else if (s->flags & SYSTEM_FLAG_BLAST) {
+            const int32_t own = s->type == SYSTEM_TYPE_ROCKET_POD ? 20 : 80;
+            const int32_t v = area(vs_shot, step.target_x, step.target_y, s->power, eff, 0, ship->owner_id, own, 100);
+            if (vs_shot) score += v > 0 ? 8 * int64_t(v) : -5000;
+            else if (v < 1) score /= 3;
+            else score += v;
+        } else if (s->flags & SYSTEM_FLAG_AREA) {
+            const int32_t v = area(vs_shot, step.x, step.y, s->power, eff, ship->id, ship->owner_id, 0, 100);
+            if (v < 1) score /= 3;
+            else score += v;
+        }
+        if (s->type == SYSTEM_TYPE_DRONE_LAUNCHER) score += int64_t(rating_of(s)) * 6;
+    }
+    if (uses_system) score += 256;
+    const Geometry g = geometry_after(ship);
+    const ShipPlanStep &last = plan.steps[plan.step_count - 1];
+    const int32_t dT = object_distance_to(target, g.px, g.py);
+    const int32_t diagonal = ai->map_diagonal;
+    bool has_ready_weapon = false;
+    int32_t longest = 0;
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        const System *s = ship->crits[c].system;
+        if (!s) continue;
+        const int32_t eff = system_effective_value(s);
+        if (!ready_weapon(s)) {
+            if (s->flags & SYSTEM_FLAG_SUPPORT) {
+                const int32_t v =
+                    area(vs_shot, last.x, last.y, s->power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
+                if (v < 0) score += -int64_t(v);
+            }
+            continue;
+        }
+        has_ready_weapon = true;
+        const int64_t r = rating_of(s);
+        int64_t n = 1;
+        if (s->flags & SYSTEM_FLAG_ARC) {
+            if (std::abs(angle_diff(0, s->facing)) <= s->arc / 2) score += sq(r) / 4;
+        } else {
+            score += sq(r) / 6;
+        }
+        if (s->flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
+            score += r;
+            n += 1;
+        } else {
+            longest = std::max(longest, s->range);
+            if (s->flags & SYSTEM_FLAG_BLAST) {
+                if (vs_shot ? dT <= s->range : (s->range * 3 / 4 <= dT && dT <= s->range))
+                    score += r * (vs_shot ? 8 : 2);
+            } else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) {
+                if (dT <= s->range) {
+                    n += 2;
+                    if (dT <= s->range / 2) n += 1;
+                    if (ship->turn_cost + d->cheapest_cost > ship->max_ap) n += 3;
+                }
+            } else if (s->flags & SYSTEM_FLAG_AREA) {
+                if (dT >= eff) {
+                    if (diagonal > 0) score += int64_t(diagonal - dT) * r * 5 / diagonal;
+                } else {
+                    score += r * 8 - dT + eff;
+                }
+            } else if (dT <= s->range) {
+                score += r * 2;
+                n += 1;
+            }
+        }
+        if (n >= 1) score += r * sq(n) / 4;
+    }
+    if (longest >= 1 && dT > longest && (dT - longest) / 4 >= 1) score -= (dT - longest) / 4;
+    score += threat_terms(ai, g, d->cheapest_cost, uses_system, has_ready_weapon, vs_shot);
+    return clamp32(std::max<int64_t>(score, 0));
+}
+
+// ---- "attack ship" ----
+
+void attack_ship_link(AgentTask *task) { link_target<OBJECT_SHIP, true>(task, "target ship"); }
+Result attack_ship_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "attack ship", "target ship"); }
+
+void attack_ship_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    *text += task->subtype == 0 ? ", primary" : ", secondary";
+    describe_target(task, ", target", text);
+}
+
+void attack_ship_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
+                          int32_t *needed) {
+    GameObject *target = known_copy(task, player);
+    data_of(task)->known = target;
+    const int32_t assignees = agent_task_assignee_count(task);
+    if (task->subtype != 0) {
+        *utility = target ? player_object_value(target) / 2 : 0;
+        *assigned = target ? assignees : 0;
+        *needed = target ? assignees + 1 : 1;
+    } else {
+        *utility = target ? player_object_value(target) : 0;
+        *needed = target ? ship_estimated_strength(target) + 10 : 10;
+        int32_t sum = 0;
+        for (GameObject *obj : task->assignees.items)
+            if (obj && !(obj->flags & OBJ_DEAD)) sum += player_object_value(obj);
+        *assigned = sum;
+    }
+    if (const Ship *snap = ship_of(target)) task->priority_bonus += std::clamp(snap->damage_from / 10, 0, 300);
+}
+
+int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
+    const Ship *s = ship_of(obj);
+    return s && rating_of(s) > 0 ? 1 : 0;
+}
+
+void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return;
+    AgentTaskData *d = data_of(task);
+    count_system_options(d, ai, ship, false);
+    d->option_total = d->system_options + SHIP_OPTIONS_AFTER_SYSTEMS;
+}
+
+int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return RES_OUT_OF_RANGE;
+    AgentTaskData *d = data_of(task);
+    if (index < d->system_options) return run_system_option(d, ai, ship, d->target, index, false);
+    const int32_t j = index - d->system_options;
+    if (j > MOVES_END) return RES_OUT_OF_RANGE;
+    movement_option(d, ship, j);
+    return RES_OK;
+}
+
+int32_t attack_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    return ship ? attack_score(data_of(task), ai, ship, false) : 0;
+}
+
+// ---- "attack shot" ----
+
+void attack_shot_link(AgentTask *task) { link_target<OBJECT_SHOT, true>(task, "target shot"); }
+Result attack_shot_relink(AgentTask *task) { return relink_target<OBJECT_SHOT>(task, "attack shot", "target shot"); }
+void attack_shot_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", target", text); }
+
+bool reaches_shot(Ship *ship, GameObject *shot) {
+    for (int32_t c = 0; c < ship->crit_count; ++c)
+        if (ready_weapon(ship->crits[c].system) && ship_check_weapon_target(ship, c, shot) == RES_OK) return true;
+    return false;
+}
+
+void attack_shot_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
+                          int32_t *needed) {
+    AgentTaskData *d = data_of(task);
+    const Shot *shot = shot_of(d->target);
+    int32_t with_weapon = 0, unable = 0, assignees = 0;
+    int64_t bonus = 0;
+    GameObject *target = shot && !(shot->flags & TARGET_GONE) ? world_shot_target(shot) : nullptr;
+    for (GameObject *obj : task->assignees.items) {
+        Ship *s = obj && !(obj->flags & OBJ_DEAD) ? ship_of(obj) : nullptr;
+        if (!s) continue;
+        ++assignees;
+        bool armed = false;
+        for (int32_t c = 0; c < s->crit_count; ++c) {
+            const System *w = s->crits[c].system;
+            if (!ready_weapon(w)) continue;
+            armed = true;
+            if (w->flags & SYSTEM_FLAG_BLAST) bonus += int64_t(rating_of(w)) * 2;
+        }
+        if (armed) ++with_weapon;
+        if (!shot || !reaches_shot(s, d->target)) ++unable;
+        if (obj == target) bonus += int64_t(rating_of(s)) * 3 / 2;
+    }
+    if (assignees > 2) bonus -= 200 * int64_t(assignees - 2);
+    *assigned = with_weapon;
+    *needed = 2 + unable;
+    const Ship *victim = ship_of(target);
+    if (!victim || !player || victim->owner_id != player->id || (victim->flags & OBJ_DEAD)) return;
+    const int64_t value = player_object_value(victim);
+    int64_t u = std::max<int64_t>(sq(value) / 30, 0);
+    if (shot->damage >= victim->armour) u = u * 4 / 3;
+    if (shot->damage_max >= victim->armour) u = u * 11 / 10;
+    if (victim->ship_flags & SHIP_FLAG_POINT_DEFENCE) u /= 3;
+    *utility = clamp32(u);
+    task->priority_bonus += clamp32(bonus);
+}
+
+int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
+    const Ship *s = ship_of(obj);
+    return s && (s->ship_flags & SHIP_FLAG_DIRECT_WEAPONS) && rating_of(s) > 0 ? 1 : 0;
+}
+
+void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return;
+    AgentTaskData *d = data_of(task);
+    count_system_options(d, ai, ship, true);
+    Player *owner = world_find_player(ship->owner_id);
+    d->shot_known = owner && player_known_object_by_id(owner, task->target_id) ? 1 : 0;
+    d->option_total = d->system_options + SHOT_OPTIONS_AFTER_SYSTEMS;
+}
+
+int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return RES_OUT_OF_RANGE;
+    AgentTaskData *d = data_of(task);
+    if (index < d->system_options) return run_system_option(d, ai, ship, d->target, index, true);
+    const int32_t j = index - d->system_options;
+    if (j > SHOT_END || !d->target) return RES_OUT_OF_RANGE;
+    if (j < MOVES_END) {
+        movement_option(d, ship, j);
+        return RES_OK;
+    }
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (j == SHOT_END) {
+        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        return RES_OK;
+    }
+    if (j >= SHOT_APPROACH_FIRST && j <= SHOT_APPROACH_LAST) {
+        int32_t tx = 0, ty = 0;
+        centre_of(d->target, &tx, &ty);
+        int32_t cx = 0, cy = 0, w = 0, h = 0;
+        frame_size(ship, at.heading, &w, &h);
+        cx = at.x + w / 2;
+        cy = at.y + h / 2;
+        if (distance(tx - cx, ty - cy) > ship->scan_range && !approach(&at, tx, ty, true)) return RES_OK;
+    }
+    if (!d->shot_known) scan_from(&at, d->target);
+    return RES_OK;
+}
+
+int32_t attack_shot_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    return ship ? attack_score(data_of(task), ai, ship, true) : 0;
+}
+
+// ---- "scan ship" ----
+
+void scan_ship_link(AgentTask *task) { link_target<OBJECT_SHIP, true>(task, "target ship"); }
+Result scan_ship_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "scan ship", "target ship"); }
+void scan_ship_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", target", text); }
+
+int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
+    if (target_gone(task, ai, player)) return 1;
+    const GameObject *snap = known_copy(task, player);
+    return snap && snap->snapshot_version >= 1 ? 1 : 0;
+}
+
+void scan_ship_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
+                        int32_t *needed) {
+    AgentTaskData *d = data_of(task);
+    d->known = known_copy(task, player);
+    const GameObject *target = d->known ? d->known : d->target;
+    *utility = target ? player_object_value(target) : 0;
+    *needed = target ? *utility / 5 + 1 : 1;
+    if (Ship *s = first_assignee(task)) {
+        *assigned = 1;
+        if (!(s->ship_flags & SHIP_FLAG_ARMED)) task->priority_bonus += 300;
+        if (16 - s->scan_cost > 0) task->priority_bonus += (16 - s->scan_cost) * 10;
+    }
+}
+
+int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
+    const Ship *s = ship_of(obj);
+    if (!s || (s->hull_flags & HULL_CANNOT_SCAN) || s->max_ap < s->scan_cost) return 0;
+    return (s->ship_flags & SHIP_FLAG_SUPPORT_READY) ? 0 : 1;
+}
+
+void scan_ship_begin(AgentTask *task, AiPlayer *, GameObject *) { data_of(task)->option_total = SCAN_OPTIONS; }
+
+System *first_ready_jump(Ship *ship) {
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        System *s = ship->crits[c].system;
+        if (ready(s) && s->type == SYSTEM_TYPE_JUMP_DRIVE) return s;
+    }
+    return nullptr;
+}
+
+int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
+    Ship *ship = ship_of(obj);
+    AgentTaskData *d = data_of(task);
+    if (!ship || !d->target) return RES_OUT_OF_RANGE;
+    if (index >= SCAN_OPTIONS || index < 0) return RES_OUT_OF_RANGE;
+    PlanCursor at;
+    system_ai_begin(ship, &at);
+    if (index == SCAN_END) {
+        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        return RES_OK;
+    }
+    int32_t tx = 0, ty = 0;
+    centre_of(d->target, &tx, &ty);
+    if (index < SCAN_TURN_ANY) {
+        int32_t w = 0, h = 0;
+        frame_size(ship, at.heading, &w, &h);
+        if (distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range &&
+            !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
+            ship->option = ShipPlan{};
+            return RES_OK;
+        }
+    } else if (index >= SCAN_JUMP && index < SCAN_HERE) {
+        System *jump = first_ready_jump(ship);
+        if (jump && at.ap >= jump->ap_cost) {
+            int32_t x = 0, y = 0;
+            if (ship_ai_pick_position(ship, jump->range - 1, ship->x + ship->w / 2, ship->y + ship->h / 2,
+                                      ship->heading, &x, &y) != RES_OK)
+                return RES_OK;
+            if (system_ai_use_plain(&at, jump, nullptr, x, y)) {
+                at.x = x;
+                at.y = y;
+            }
+            return RES_OK;
+        }
+        random_turn(&at);
+        (void)system_ai_move(&at, at.heading, 1, at.mp);
+    } else if (index < SCAN_JUMP) {
+        random_turn(&at);
+        (void)system_ai_move(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
+    }
+    scan_from(&at, d->target);
+    return RES_OK;
+}
+
+int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    AgentTaskData *d = data_of(task);
+    if (!ship || ship->option.step_count < 1 || !d->target) return 0;
+    int64_t score = int64_t(task->utility) * 12;
+    for (int32_t i = 0; i < ship->option.step_count; ++i)
+        if (ship->option.steps[i].code == PLAN_SCAN) score += 500;
+    const Geometry g = geometry_after(ship);
+    const int32_t dist = object_distance_to(d->target, g.px, g.py);
+    score -= dist / 2;
+    if (dist <= ship->scan_range) score += 200;
+    const int32_t n = snapshot_count(ai);
+    for (int32_t i = 0; i < n; ++i) {
+        const Ship *t = ship_of(list_get(ai->snapshots, i));
+        if (!t) continue;
+        int32_t cx = 0, cy = 0;
+        centre_of(t, &cx, &cy);
+        const int32_t dd = distance(g.px - cx, g.py - cy);
+        const int32_t bearing = angle_of_vector(g.px - cx, g.py - cy);
+        if (t->snapshot_version >= 1) {
+            for (int32_t c = 0; c < t->crit_count; ++c) {
+                const System *w = t->crits[c].system;
+                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
+                if ((w->status & SYSTEM_STATUS_OFFLINE) || dd >= w->range) continue;
+                if (std::abs(angle_diff(bearing, angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
+                score -= sq(w->range - dd) / 80;
+            }
+        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing, t->heading)) < UNSCANNED_THREAT_ARC) {
+            score -= sq(UNSCANNED_THREAT_RANGE - dd) / 100;
+        }
+        if (dd < g.near) score -= 100;
+    }
+    return clamp32(std::max<int64_t>(score, 0));
+}
+
+// ---- "retreat ship" ----
+
+void retreat_link(AgentTask *task) { link_target<OBJECT_SHIP, false>(task, "retreat ship"); }
+Result retreat_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "retreat ship", "retreat ship"); }
+void retreat_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", ship", text); }
+
+void retreat_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
+    const Ship *s = ship_of(data_of(task)->target);
+    *utility = s && (s->ship_flags & SHIP_FLAG_RETREATING) ? RETREATING_UTILITY : 30;
+    *assigned = first_assignee_index(task) >= 0 ? 1 : 0;
+    *needed = 1;
+}
+
+int32_t retreat_utility(AgentTask *task, GameObject *obj) { return obj && obj == data_of(task)->target ? 1 : 0; }
+
+int32_t retreat_blocked(AgentTask *task, AiPlayer *, Player *) {
+    Ship *ship = ship_of(data_of(task)->target);
+    if (!ship) return 1;
+    Game *game = game_get();
+    ObjectMap *map = ship->map ? ship->map : game ? game->combat_map : nullptr;
+    if (map)
+        for (GameObject *obj : map->objects.items) {
+            const Ship *other = ship_of(obj);
+            if (other && other->owner_id != ship->owner_id && (other->ship_flags & SHIP_FLAG_INTERDICTOR)) return 1;
+        }
+    Result why = RES_OK;
+    if (!ship_can_jump(ship, &why) && why != RES_RETREATING) return 1;
+    return 0;
+}
+
+// The snapshot a retreat option fires at: drawn from the commander's list.
+Ship *random_snapshot(AiPlayer *ai) {
+    const int32_t n = snapshot_count(ai);
+    if (n < 1) return nullptr;
+    return ship_of(list_get(ai->snapshots, system_random_between(0, n - 1)));
+}
+
+void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return;
+    AgentTaskData *d = data_of(task);
+    (void)random_snapshot(ai);
+    d->system_options = 0;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        System *s = ship->crits[i].system;
+        if (!s) continue;
+        s->ai_candidates = ready(s) ? system_ai_candidate_count(s, ai, ship, ship->heading) : 0;
+        d->system_options += s->ai_candidates;
+    }
+    d->option_total = d->system_options + 1;
+}
+
+int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+    Ship *ship = ship_of(obj);
+    if (!ship) return RES_OUT_OF_RANGE;
+    AgentTaskData *d = data_of(task);
+    if (index == d->system_options) {
+        append_step(ship, PLAN_END_EFFECTS, ship->x, ship->y, ship->heading);
+        return RES_OK;
+    }
+    if (index > d->system_options || index < 0) return RES_OUT_OF_RANGE;
+    const Ship *snap = random_snapshot(ai);
+    GameObject *target = snap ? world_find_object(snap->id) : nullptr;
+    if (!ship_of(target)) {
+        ship->option = ShipPlan{};
+        return RES_OK;
+    }
+    const int32_t r = run_system_option(d, ai, ship, target, index, false);
+    ShipPlan &p = ship->option;
+    if (r == RES_OK && p.step_count >= 1 && p.step_count < SHIP_PLAN_STEPS - 1) {
+        const ShipPlanStep &last = p.steps[p.step_count - 1];
+        append_step(ship, PLAN_END_EFFECTS, last.x, last.y, last.heading);
+    }
+    return r;
+}
+
+int32_t retreat_score(AgentTask *, AiPlayer *, GameObject *obj) {
+    const Ship *ship = ship_of(obj);
+    if (!ship || ship->option.step_count < 1) return 0;
+    int64_t score = 1;
+    for (int32_t i = 0; i < ship->option.step_count; ++i) {
+        const int32_t code = ship->option.steps[i].code;
+        if (code == PLAN_END_EFFECTS) {
+            score += 300;
+            continue;
+        }
+        const System *s = code >= 0 ? ship_get_crit_system(ship, code) : nullptr;
+        if (!s) continue;
+        if (!(s->flags & SYSTEM_FLAG_OFFENSIVE)) score += 60;
+        else if (s->flags & SYSTEM_FLAG_HEAVY) score += int64_t(rating_of(s)) * 10;
+        else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) score += int64_t(rating_of(s)) * 7;
+        else score += int64_t(rating_of(s)) * 5;
+    }
+    return clamp32(std::max<int64_t>(score, 0));
+}
+
+}  // namespace
+
+void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
+    switch (type) {
+    case TASK_ATTACK_SHIP:
+        t->link = attack_ship_link;
+        t->relink = attack_ship_relink;
+        t->use_centre = centre_always;
+        t->is_obsolete = target_obsolete<OBJECT_SHIP>;
+        t->describe = attack_ship_describe;
+        t->execute = target_gone;
+        t->evaluate = attack_ship_evaluate;
+        t->ship_utility = attack_ship_utility;
+        t->combat_begin = attack_ship_begin;
+        t->combat_next_option = attack_ship_option;
+        t->combat_score = attack_ship_score;
+        break;
+    case TASK_ATTACK_SHOT:
+        t->link = attack_shot_link;
+        t->relink = attack_shot_relink;
+        t->use_centre = centre_always;
+        t->is_obsolete = target_obsolete<OBJECT_SHOT>;
+        t->describe = attack_shot_describe;
+        t->execute = target_gone;
+        t->evaluate = attack_shot_evaluate;
+        t->ship_utility = attack_shot_utility;
+        t->combat_begin = attack_shot_begin;
+        t->combat_next_option = attack_shot_option;
+        t->combat_score = attack_shot_score;
+        break;
+    case TASK_SCAN_SHIP:
+        t->link = scan_ship_link;
+        t->relink = scan_ship_relink;
+        t->use_centre = centre_always;
+        t->is_obsolete = target_obsolete<OBJECT_SHIP>;
+        t->describe = scan_ship_describe;
+        t->execute = scan_ship_done;
+        t->evaluate = scan_ship_evaluate;
+        t->ship_utility = scan_ship_utility;
+        t->combat_begin = scan_ship_begin;
+        t->combat_next_option = scan_ship_option;
+        t->combat_score = scan_ship_score;
+        break;
+    case TASK_RETREAT_SHIP:
+        t->link = retreat_link;
+        t->relink = retreat_relink;
+        t->use_centre = centre_always;
+        t->is_obsolete = target_obsolete<OBJECT_SHIP>;
+        t->describe = retreat_describe;
+        t->execute = target_gone;
+        t->is_blocked = retreat_blocked;
+        t->evaluate = retreat_evaluate;
+        t->ship_utility = retreat_utility;
+        t->combat_begin = retreat_begin;
+        t->combat_next_option = retreat_option;
+        t->combat_score = retreat_score;
+        break;
+    default:
+        break;
+    }
+}

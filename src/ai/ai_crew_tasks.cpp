@@ -1,0 +1,912 @@
+// The crew, pilot, repair and scrap task types of the galaxy AI, and the refit of a hull's system.
+#include "ai/ai_crew.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include "ai/agent_task.h"
+#include "ai/ai_player.h"
+#include "game/game.h"
+#include "game/officer.h"
+#include "game/player.h"
+#include "platform/geometry.h"
+#include "platform/log.h"
+#include "platform/random.h"
+#include "systems/system.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+constexpr uint32_t TRAINING_BUSY = SITE_PRODUCING | SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT;
+constexpr int32_t STARBASE_CREW_FLOOR = 100;     // a starbase below this is crew short
+constexpr int32_t CREW_TOP_UP = 100;             // random extra crew 1..this
+constexpr int32_t REPAIR_FEATURE_KIND = 6;       // a site feature that serves ships' crews
+constexpr int32_t NEAR_SECTOR = 200, FAIR_SECTOR = 300;
+constexpr int32_t NEAR_BONUS = 50, FAIR_BONUS = 25;
+constexpr int32_t CONSTRUCTOR_SYSTEM = SYSTEM_TYPE_STARBASE_KIT;
+
+AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
+int64_t sq(int64_t v) { return v * v; }
+int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+int32_t skill(const Officer *o, int32_t s) { return o->skills[s]; }
+int32_t combat_score(const Officer *o) {
+    return 3 * skill(o, SKILL_COMMAND) + 2 * (skill(o, SKILL_NAVIGATION) + skill(o, SKILL_MARKSMANSHIP));
+}
+int32_t galaxy_score(const Officer *o) {
+    return skill(o, SKILL_SENSORS) + 2 * skill(o, SKILL_ENGINEERING) + skill(o, SKILL_FIELD_REPAIR);
+}
+int32_t starbase_score(const Officer *o) {
+    return skill(o, SKILL_SCIENCE) + 2 * skill(o, SKILL_MINING) + skill(o, SKILL_INSTRUCTION);
+}
+int32_t class_score(const Officer *o, int32_t cls) {
+    switch (cls) {
+    case PILOT_CLASS_COMBAT: return combat_score(o);
+    case PILOT_CLASS_GALAXY: return galaxy_score(o);
+    case PILOT_CLASS_STARBASE: return starbase_score(o);
+    default: return 0;
+    }
+}
+
+void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
+    *x = obj->x + obj->w / 2;
+    *y = obj->y + obj->h / 2;
+}
+
+Sector *sector_by_id(uint64_t id) { return id ? sector_of(world_find_object(id)) : nullptr; }
+Site *starbase_of(const Sector *sector) { return sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
+
+// The sector the ship stands in when the player owns it.
+Sector *own_sector_of(const Ship *ship, const Player *player) {
+    Sector *s = sector_by_id(ship->sector_id);
+    return s && player && s->owner_id == player->id ? s : nullptr;
+}
+
+template <class F>
+void each_own_sector(AiPlayer *ai, F &&f) {
+    if (!ai || !ai->own_sectors) return;
+    for (GameObject *obj : ai->own_sectors->items) {
+        if (!obj) break;
+        if (Sector *s = sector_of(obj)) f(s);
+    }
+}
+
+Ship *first_assignee(AgentTask *task) {
+    for (GameObject *obj : task->assignees.items) {
+        if (!obj) return nullptr;
+        if (!(obj->flags & OBJ_DEAD)) return ship_of(obj);
+    }
+    return nullptr;
+}
+
+void set_move_target(Ship *ship, uint64_t id) { ai_ship_set_word(ship, AI_SHIP_MOVE_TARGET, id); }
+
+int32_t always_one(AgentTask *, GameObject *) { return 1; }
+int32_t no_sectors(AgentTask *, AiPlayer *ai, Player *) { return !ai || ai->own_sector_count < 1 ? 1 : 0; }
+
+void append(std::string *text, const char *format, unsigned long long id, const char *name) {
+    char line[256];
+    snprintf(line, sizeof line, format, id, name);
+    *text += line;
+}
+
+// ---- "train pilot" ----
+
+struct ClassWant {
+    int32_t per, extra;
+};
+constexpr ClassWant CLASS_WANTS[3] = {{1000, 750}, {450, 450}, {750, 750}};
+
+// The idle training site of a sector, or null.
+Site *idle_training_site(const Sector *sector) {
+    Site *site = sector_find_site_of_kind(sector, SITE_TRAINING);
+    return site && !(site->state & TRAINING_BUSY) ? site : nullptr;
+}
+
+void train_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
+    *utility = 70;
+    *assigned = 0;
+    *needed = 1;
+    const int32_t cls = int32_t(task->subtype);
+    if (!ai || cls < 0 || cls > 2) return;
+    const int32_t have = ai->officer_stats[cls * 2] + ai->officer_stats[cls * 2 + 1];
+    const int32_t want = cls == PILOT_CLASS_COMBAT   ? ai->t1 * ai->ship_count / 100 + 1
+                         : cls == PILOT_CLASS_GALAXY ? ai->t2 * ai->ship_count / 100 + 1
+                                                     : ai->t3 * ai->own_sector_count / 100 + 1;
+    const int64_t k = want - have;
+    if (k <= 0) return;
+    int64_t u = 70 + CLASS_WANTS[cls].per * k;
+    if (k >= 4) u += CLASS_WANTS[cls].extra * (k - 3);
+    *utility = clamp32(u);
+}
+
+int32_t train_blocked(AgentTask *task, AiPlayer *ai, Player *) {
+    bool found = false;
+    each_own_sector(ai, [&](Sector *sector) {
+        const Site *site = found ? nullptr : idle_training_site(sector);
+        if (!site) return;
+        for (Officer *o : site->officers.items)
+            if (o && class_score(o, int32_t(task->subtype)) > 0) found = true;
+    });
+    return found ? 0 : 1;
+}
+
+void train_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    static const char *const NAMES[3] = {", combat type", ", galaxy type", ", starbase type"};
+    if (task->subtype < 3) {
+        *text += NAMES[task->subtype];
+        return;
+    }
+    char line[64];
+    snprintf(line, sizeof line, ", unknown (%i)", int(task->subtype));
+    *text += line;
+}
+
+void train_update(AgentTask *task, AiPlayer *ai, Player *) {
+    if (!ai || task->linked[0] != 0 || !ai->site_counts || !ai->listed) return;
+    const int64_t want = std::max<int64_t>((int64_t(ai->own_sector_count) * ai->t7 + 99) / 100, 1);
+    if (ai->site_counts[SITE_TRAINING] >= want) return;
+    for (AgentTask *t : ai->listed->items)
+        if (t && t->type == TASK_BUILD_SITE && t->subtype == uint32_t(SITE_TRAINING)) {
+            task->linked[0] = t->id;
+            return;
+        }
+}
+
+void train_act(AgentTask *task, AiPlayer *ai, Player *player) {
+    if (!player) return;
+    bool started = false;
+    each_own_sector(ai, [&](Sector *sector) {
+        Site *site = started ? nullptr : idle_training_site(sector);
+        if (!site) return;
+        for (int32_t i = 0; i < list_count(&site->officers) && !started; ++i) {
+            const Officer *recruit = list_get(&site->officers, i);
+            if (!recruit || class_score(recruit, int32_t(task->subtype)) <= 0) continue;
+            const int32_t cost = recruit->training_cost;
+            if (cost > player->credits) {
+                log_write(LOG_AGENT, 6, "\"%s\" failed to execute train pilot task #%llu (insufficient credits %i, cost %i)",
+                          player->name.c_str(), (unsigned long long)task->id, player->credits, cost);
+                continue;
+            }
+            const Result r = site_start_production(site, 0, recruit->id);
+            if (r != RES_OK) {
+                log_write(LOG_AGENT, 6, "\"%s\" failed to execute train pilot task #%llu (%i)", player->name.c_str(),
+                          (unsigned long long)task->id, int(r));
+                continue;
+            }
+            player_add_resources(player, -cost);
+            agent_task_set_done(task);
+            started = true;
+        }
+    });
+}
+
+// ---- "assign ship pilot" ----
+
+// A ship that can take a pilot: none yet, no starbase kit, full armour, armed.
+bool pilotless_candidate(const Ship *ship) {
+    return ship && !ship->pilot && !ship_has_system_type(ship, CONSTRUCTOR_SYSTEM) && ship->armour >= ship->max_armour &&
+           (ship->ship_flags & SHIP_FLAG_ARMED);
+}
+
+void ship_pilot_link(AgentTask *task) { task->flags |= TASK_FORCED; }
+
+// Finds the officer and the sector he waits in, once.
+void find_pilot(AgentTask *task, Player *player) {
+    AgentTaskData *d = data_of(task);
+    if (d->officer || !player) return;
+    Officer *officer = game_find_player_officer(player->id, task->target_id);
+    if (!officer) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task failed to find target pilot #%llu", (unsigned long long)task->target_id);
+        return;
+    }
+    officer_retain(officer);
+    d->officer = officer;
+    Sector *sector = sector_by_id(officer->sector_id);
+    if (!sector) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task failed to find pilot sector #%llu",
+                  (unsigned long long)officer->sector_id);
+        return;
+    }
+    object_add_ref(sector);
+    d->sector = sector;
+}
+
+void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                         int32_t *needed) {
+    find_pilot(task, player);
+    AgentTaskData *d = data_of(task);
+    const int32_t ships = ai ? ai->ship_count : 0;
+    const int32_t want = ai ? std::max((ai->t2 + ai->t1) * ships / 100 + 1, 2) : 2;
+    const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
+    const int64_t k = want - have;
+    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
+    *needed = 1;
+    Ship *ship = first_assignee(task);
+    const Officer *o = d->officer;
+    if (!ship || !o) {
+        *assigned = 0;
+        return;
+    }
+    *assigned = 1;
+    int64_t bonus = 0;
+    switch (officer_pilot_class(o)) {
+    case PILOT_CLASS_COMBAT:
+        bonus = 3 * sq(ship->online_load_a) +
+                std::max(9 * skill(o, SKILL_COMMAND) + 6 * (skill(o, SKILL_NAVIGATION) + skill(o, SKILL_MARKSMANSHIP)), 0);
+        break;
+    case PILOT_CLASS_GALAXY:
+        bonus = sq(ship->max_mp + ship->online_load_b + ship->online_load_a);
+        if (ship_has_system_type(ship, SYSTEM_TYPE_HYPERDRIVE)) bonus *= 2;
+        bonus += std::max(3 * galaxy_score(o), 0);
+        break;
+    default: break;
+    }
+    if (d->sector) {
+        int32_t x = 0, y = 0, sx = 0, sy = 0;
+        ship_get_galaxy_position(ship, &x, &y);
+        centre_of(d->sector, &sx, &sy);
+        const int32_t dist = distance(sx - x, sy - y);
+        if (dist < NEAR_SECTOR) bonus += NEAR_BONUS;
+        else if (dist < FAIR_SECTOR) bonus += FAIR_BONUS;
+    }
+    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + bonus);
+}
+
+int32_t ship_pilot_utility(AgentTask *, GameObject *obj) { return pilotless_candidate(ship_of(obj)) ? 1 : 0; }
+
+int32_t ship_pilot_blocked(AgentTask *task, AiPlayer *, Player *player) {
+    if (!player) return 1;
+    bool candidate = false;
+    for (GameObject *obj : player->objects.items)
+        if (obj && pilotless_candidate(ship_of(obj))) candidate = true;
+    if (!candidate) return 1;
+    const Sector *sector = sector_of(data_of(task)->sector);
+    if (!sector) return 0;
+    return sector_count_other_owners(sector, player->id) > 0 ? 1 : 0;
+}
+
+int32_t ship_pilot_done(AgentTask *task, AiPlayer *, Player *) {
+    const Officer *o = data_of(task)->officer;
+    return o && (o->ship_id != 0 || o->sector_id == 0) ? 1 : 0;
+}
+
+int32_t ship_pilot_obsolete(AgentTask *task, AiPlayer *, Player *player) {
+    return player && game_find_player_officer(player->id, task->target_id) ? 0 : 1;
+}
+
+void ship_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    const AgentTaskData *d = data_of(task);
+    if (d->officer) append(text, ", pilot #%llu \"%s\"", (unsigned long long)d->officer->id, d->officer->name.c_str());
+    else *text += ", no pilot";
+    if (d->sector) append(text, ", sector #%llu \"%s\"", (unsigned long long)d->sector->id, object_get_name(d->sector));
+    else *text += ", no sector";
+}
+
+void ship_pilot_act(AgentTask *task, AiPlayer *, Player *) {
+    AgentTaskData *d = data_of(task);
+    Ship *ship = first_assignee(task);
+    Sector *sector = sector_of(d->sector);
+    if (!d->officer || !sector || !ship) return;
+    if (ship->sector_id != sector->id) {
+        set_move_target(ship, sector->id);
+        return;
+    }
+    if (!officer_at_friendly_starbase(d->officer)) return;
+    Officer *officer = d->officer;
+    officer_retain(officer);
+    if (Site *base = starbase_of(sector)) site_remove_officer(base, officer->id);
+    ship_set_pilot(ship, officer);
+    officer_release(officer);
+}
+
+// ---- "assign starbase pilot" ----
+
+void link_sector(AgentTask *task, const char *fail) {
+    AgentTaskData *d = data_of(task);
+    task->flags |= TASK_FORCED;
+    Sector *sector = sector_by_id(task->target_id);
+    if (!sector) {
+        log_write(LOG_GAME, LOG_ERROR, fail, (unsigned long long)task->target_id);
+        return;
+    }
+    object_add_ref(sector);
+    if (d->sector) object_release(d->sector);
+    d->sector = sector;
+}
+
+void base_pilot_link(AgentTask *task) { link_sector(task, "Agent task failed to link target sector #%llu (object not found)"); }
+
+Result base_pilot_relink(AgentTask *task) {
+    if (task->target_id == 0) return RES_OK;
+    link_sector(task, "Agent task (assign starbase pilot) failed to link target sector #%llu (object not found)");
+    return data_of(task)->sector ? RES_OK : RES_UNRESOLVED_ID;
+}
+
+void base_pilot_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
+    const Sector *sector = sector_of(data_of(task)->sector);
+    const int64_t v = sector ? sector_score(sector) : 0;
+    *utility = clamp32(v > 0 ? 300 + sq(v) / 20 : 300);
+    *needed = 1;
+    *assigned = 0;
+    if (site_find_starbase_pilot(starbase_of(sector))) {
+        *assigned = 1;
+        return;
+    }
+    Ship *ship = first_assignee(task);
+    if (!ship) return;
+    *assigned = 1;
+    int64_t bonus = std::max(100 - player_object_value(ship), 0);
+    if (ship->pilot && officer_pilot_class(ship->pilot) == PILOT_CLASS_STARBASE) bonus += 10000;
+    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + bonus);
+}
+
+int32_t base_pilot_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
+    const Ship *ship = first_assignee(task);
+    if (ship && ship->pilot && officer_pilot_class(ship->pilot) == PILOT_CLASS_STARBASE) return 0;
+    int32_t found = 0;   // 2: in the target sector, 1: elsewhere
+    each_own_sector(ai, [&](Sector *sector) {
+        if (site_find_starbase_pilot(starbase_of(sector))) found = std::max(found, sector->id == task->target_id ? 2 : 1);
+    });
+    if (found == 2) return 0;
+    if (found == 1 && player && player_object_count(player) > 0) return 0;
+    return 1;
+}
+
+int32_t base_pilot_done(AgentTask *task, AiPlayer *, Player *player) {
+    const Sector *sector = sector_of(data_of(task)->sector);
+    const Site *base = starbase_of(sector);
+    const bool open = sector && player && sector->owner_id == player->id && base && !base->commander;
+    return open ? 0 : 1;
+}
+
+void base_pilot_update(AgentTask *task, AiPlayer *ai, Player *) {
+    if (!ai || task->linked[2] != 0) return;
+    const int32_t have = ai->officer_stats[4] + ai->officer_stats[5];
+    if (have >= ai->t3 * ai->own_sector_count / 100 + 1) return;
+    if (AgentTask *train = ai_find_task(ai, TASK_TRAIN_PILOT, PILOT_CLASS_STARBASE, 0, AI_MATCH_TYPE | AI_MATCH_SUBTYPE))
+        task->linked[2] = train->id;
+}
+
+void base_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    const GameObject *s = data_of(task)->sector;
+    append(text, ", sector #%llu \"%s\"", (unsigned long long)task->target_id, s ? object_get_name(s) : "");
+}
+
+void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
+    Sector *target = sector_of(data_of(task)->sector);
+    Site *base = starbase_of(target);
+    if (Officer *o = site_find_starbase_pilot(base)) {
+        officer_retain(o);
+        site_remove_officer(base, o->id);
+        site_set_pilot(base, o);
+        officer_release(o);
+        return;
+    }
+    Ship *ship = first_assignee(task);
+    if (!ship || !target) return;
+    if (!ship->pilot || officer_pilot_class(ship->pilot) != PILOT_CLASS_STARBASE) {
+        Sector *here = own_sector_of(ship, player);
+        Site *here_base = starbase_of(here);
+        if (Officer *o = site_find_starbase_pilot(here_base)) {
+            officer_retain(o);
+            if (Officer *carried = ship->pilot) {
+                officer_retain(carried);
+                ship_set_pilot(ship, nullptr);
+                site_add_officer(here_base, carried);
+                officer_release(carried);
+            }
+            site_remove_officer(here_base, o->id);
+            ship_set_pilot(ship, o);
+            officer_release(o);
+            set_move_target(ship, target->id);
+            return;
+        }
+        int32_t x = 0, y = 0;
+        ship_get_galaxy_position(ship, &x, &y);
+        const Sector *best = nullptr;
+        int32_t best_d = 0;
+        each_own_sector(ai, [&](Sector *sector) {
+            if (sector == target || !site_find_starbase_pilot(starbase_of(sector))) return;
+            int32_t cx = 0, cy = 0;
+            centre_of(sector, &cx, &cy);
+            const int32_t dd = distance(cx - x, cy - y);
+            if (!best || dd < best_d) {
+                best = sector;
+                best_d = dd;
+            }
+        });
+        if (best) set_move_target(ship, best->id);
+        return;
+    }
+    if (ship->sector_id != target->id) {
+        set_move_target(ship, target->id);
+        return;
+    }
+    Officer *pilot = ship->pilot;
+    if (!base || !officer_at_friendly_starbase(pilot)) return;
+    officer_retain(pilot);
+    if (Officer *old = base->commander) {
+        officer_retain(old);
+        site_set_pilot(base, nullptr);
+        site_add_officer(base, old);
+        officer_release(old);
+    }
+    const int32_t crew = ship->crew;
+    ship_set_crew(ship, 0);
+    const int32_t moved = std::min(crew, base->params.crew_capacity - base->crew);
+    if (moved > 0) site_add_crew(base, moved);
+    ship_set_pilot(ship, nullptr);
+    site_set_pilot(base, pilot);
+    officer_release(pilot);
+}
+
+// ---- "transfer crew" ----
+
+GameObject *crew_target(uint64_t id, bool relink, Result *why) {
+    GameObject *obj = id ? world_find_object(id) : nullptr;
+    const char *prefix = relink ? "Agent task (transfer crew) failed" : "Agent task failed";
+    if (!obj) {
+        log_write(LOG_GAME, LOG_ERROR, "%s to link target #%llu (object not found)", prefix, (unsigned long long)id);
+        *why = RES_UNRESOLVED_ID;
+        return nullptr;
+    }
+    if (obj->kind != OBJECT_SHIP && obj->kind != OBJECT_SECTOR) {
+        log_write(LOG_GAME, LOG_ERROR, "%s to link target #%llu (incorrect object type %i)", prefix,
+                  (unsigned long long)id, obj->kind);
+        *why = RES_KIND_MISMATCH;
+        return nullptr;
+    }
+    *why = RES_OK;
+    return obj;
+}
+
+void hold_target(AgentTask *task, GameObject *obj) {
+    AgentTaskData *d = data_of(task);
+    object_add_ref(obj);
+    if (d->target) object_release(d->target);
+    d->target = obj;
+}
+
+void crew_link(AgentTask *task) {
+    Result why = RES_OK;
+    if (GameObject *obj = crew_target(task->target_id, false, &why)) {
+        hold_target(task, obj);
+        task->flags |= TASK_FORCED;
+    }
+}
+
+Result crew_relink(AgentTask *task) {
+    Result why = RES_OK;
+    GameObject *obj = crew_target(task->target_id, true, &why);
+    if (obj) hold_target(task, obj);
+    return why;
+}
+
+void crew_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned, int32_t *needed) {
+    GameObject *target = data_of(task)->target;
+    *needed = 1;
+    *assigned = 0;
+    if (const Ship *ship = ship_of(target)) {
+        int64_t u = 200 + ship->online_load_a;
+        if (ship->max_crew > 0) {
+            const int64_t m = 100 - int64_t(ship->crew) * 100 / ship->max_crew;
+            u += ship->online_load_a * sq(m) / 90;
+        }
+        *utility = clamp32(u);
+        if (list_count(&task->assignees) > 0) {
+            *assigned = 1;
+            const Sector *here = own_sector_of(ship, player);
+            if (here && sector_find_site_with_feature(here, REPAIR_FEATURE_KIND) && 4 * u > 0)
+                task->priority_bonus = clamp32(task->priority_bonus + 4 * u);
+        }
+    } else if (const Sector *sector = sector_of(target)) {
+        int32_t cx = 0, cy = 0;
+        centre_of(sector, &cx, &cy);
+        const int64_t d = ai ? distance(cx - ai->map_centre_x, cy - ai->map_centre_y) : 0;
+        const int64_t u = sq(sector_score(sector)) / 10 + 200 + sq(std::max<int64_t>(600 - d, 1)) / 64;
+        *utility = clamp32(u);
+        if (const Ship *ship = first_assignee(task)) {
+            *assigned = 1;
+            if (ship->crew >= STARBASE_CREW_FLOOR) task->priority_bonus = clamp32(task->priority_bonus + u / 3);
+        }
+    }
+}
+
+int32_t crew_utility(AgentTask *task, GameObject *obj) {
+    GameObject *target = data_of(task)->target;
+    if (ship_of(target)) return obj == target ? 1 : 0;
+    const Ship *ship = ship_of(obj);
+    return ship && ship->pilot_id != 0 ? 1 : 0;
+}
+
+int32_t crew_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
+    GameObject *target = data_of(task)->target;
+    if (const Ship *ship = ship_of(target)) {
+        if (!ai || ai->crew_sources < 1 || !player) return 1;
+        return player_find_nearest_starbase(player, ai->map_centre_x, ai->map_centre_y, ship->max_crew - ship->crew) ? 0 : 1;
+    }
+    const Sector *sector = sector_of(target);
+    if (sector && player && player_object_count(player) > 0 && list_count(&player->officers) > 0 &&
+        sector_count_other_owners(sector, player->id) == 0)
+        return 0;
+    return 1;
+}
+
+int32_t crew_done(AgentTask *task, AiPlayer *, Player *player) {
+    GameObject *target = data_of(task)->target;
+    if (const Ship *ship = ship_of(target))
+        return (ship->flags & OBJ_DEAD) || ship->pilot_id == 0 || ship->crew >= ship->max_crew ? 1 : 0;
+    if (const Sector *sector = sector_of(target)) {
+        const Site *base = starbase_of(sector);
+        return !player || sector->owner_id != player->id || !base || base->crew >= STARBASE_CREW_FLOOR ? 1 : 0;
+    }
+    return 0;
+}
+
+int32_t crew_obsolete(AgentTask *task, AiPlayer *, Player *) {
+    const GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    return !obj || (obj->flags & OBJ_DEAD) ? 1 : 0;
+}
+
+void crew_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    const GameObject *t = data_of(task)->target;
+    const char *name = t ? object_get_name(t) : "";
+    if (t && t->kind == OBJECT_SECTOR) append(text, ", target #%llu \"%s\" (sector)", (unsigned long long)task->target_id, name);
+    else append(text, ", target #%llu \"%s\" (ship)", (unsigned long long)task->target_id, name);
+}
+
+// Takes crew off a starbase into the ship, never leaving the starbase below its floor.
+void take_crew(Ship *ship, Site *base, int32_t amount) {
+    const int32_t m = std::min(base->crew - STARBASE_CREW_FLOOR, amount);
+    if (m <= 0) return;
+    base->crew -= m;
+    ship->crew += m;
+}
+
+// What every move of crew ends with.
+void settle_crew(Ship *ship, Site *base) {
+    ship_set_crew(ship, ship->crew);
+    site_update_crew_state(base);
+    ship->ap = ship->max_ap;
+    if (base->crew < STARBASE_CREW_FLOOR) base->state |= SITE_CREW_SHORT;
+    else site_stamp_crew_ok(base);
+}
+
+void crew_act(AgentTask *task, AiPlayer *, Player *player) {
+    GameObject *target = data_of(task)->target;
+    Ship *ship = first_assignee(task);
+    if (!ship || !player) return;
+    const int32_t total = player->totals.starbase_crew;
+    int32_t x = 0, y = 0;
+    ship_get_galaxy_position(ship, &x, &y);
+    if (ship_of(target)) {
+        Sector *source = sector_of(player_find_nearest_starbase(player, x, y, ship->max_crew - ship->crew));
+        Site *base = starbase_of(source);
+        if (!base) return;
+        if (ship->sector_id != source->id) {
+            set_move_target(ship, source->id);
+            return;
+        }
+        take_crew(ship, base, ship->max_crew - ship->crew);
+        settle_crew(ship, base);
+        return;
+    }
+    Sector *sector = sector_of(target);
+    Site *target_base = starbase_of(sector);
+    if (!target_base) return;
+    if (ship->crew >= STARBASE_CREW_FLOOR) {
+        if (ship->sector_id != sector->id) {
+            set_move_target(ship, sector->id);
+            return;
+        }
+        int32_t amount = STARBASE_CREW_FLOOR - target_base->crew;
+        if (total < 10000) amount += random_range(1, CREW_TOP_UP);
+        const int32_t m = std::min(amount, ship->crew);
+        target_base->crew += m;
+        ship->crew -= m;
+        settle_crew(ship, target_base);
+        return;
+    }
+    Sector *source = sector_of(player_find_nearest_starbase(player, x, y, STARBASE_CREW_FLOOR - ship->crew));
+    Site *base = starbase_of(source);
+    if (!base || base->crew < STARBASE_CREW_FLOOR + 1) return;
+    if (ship->sector_id != source->id) {
+        set_move_target(ship, source->id);
+        return;
+    }
+    int32_t amount = STARBASE_CREW_FLOOR - ship->crew;
+    if (total > 7000) amount = ship->max_crew - ship->crew;
+    else if (total > 4000) amount += random_range(1, CREW_TOP_UP);
+    take_crew(ship, base, amount);
+    settle_crew(ship, base);
+}
+
+// ---- "repair ship" ----
+
+void repair_link(AgentTask *task) {
+    task->flags |= TASK_FORCED;
+    GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    if (!ship_of(obj)) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target ship #%llu (object not found)",
+                  (unsigned long long)task->target_id);
+        return;
+    }
+    hold_target(task, obj);
+}
+
+Result repair_relink(AgentTask *task) {
+    GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    if (!ship_of(obj)) {
+        log_write(LOG_GAME, LOG_ERROR, "Agent task (repair ship) failed to link target ship #%llu (object not found)",
+                  (unsigned long long)task->target_id);
+        return RES_UNRESOLVED_ID;
+    }
+    hold_target(task, obj);
+    return RES_OK;
+}
+
+// A hull without armour to lose scores as an undamaged one: only its reload counts.
+int32_t armour_percent(const Ship *ship) {
+    return ship->max_armour > 0 ? int32_t(int64_t(ship->armour) * 100 / ship->max_armour) : 100;
+}
+
+bool target_assigned(AgentTask *task) {
+    GameObject *target = data_of(task)->target;
+    for (GameObject *obj : task->assignees.items) {
+        if (!obj) break;
+        if (obj == target && !(obj->flags & OBJ_DEAD)) return true;
+    }
+    return false;
+}
+
+void repair_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
+    const Ship *ship = ship_of(data_of(task)->target);
+    *needed = 1;
+    *assigned = target_assigned(task) ? 1 : 0;
+    if (!ship) return;
+    const int64_t pct = armour_percent(ship);
+    int64_t u = (100 - pct) * 50 + 100;
+    if (pct < 40) u += (100 - pct) * 50;
+    *utility = clamp32(u + int64_t(ship_system_power_summary(ship)) * 3 / 2);
+}
+
+int32_t repair_utility(AgentTask *task, GameObject *obj) { return obj && obj == data_of(task)->target ? 1 : 0; }
+
+int32_t repair_done(AgentTask *task, AiPlayer *, Player *) {
+    const Ship *ship = ship_of(data_of(task)->target);
+    if (!ship || (ship->flags & OBJ_DEAD)) return 1;
+    return !ship_needs_repair(ship) && !ship_needs_reload(ship) ? 1 : 0;
+}
+
+int32_t repair_obsolete(AgentTask *task, AiPlayer *, Player *) {
+    const GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    return !ship_of(obj) || (obj->flags & OBJ_DEAD) ? 1 : 0;
+}
+
+void repair_describe(AgentTask *task, AiPlayer *, std::string *text) {
+    const GameObject *t = data_of(task)->target;
+    append(text, ", ship #%llu \"%s\"", (unsigned long long)task->target_id, t ? object_get_name(t) : "");
+}
+
+void repair_act(AgentTask *task, AiPlayer *, Player *player) {
+    if (!player || !target_assigned(task)) return;
+    Ship *ship = ship_of(data_of(task)->target);
+    const Sector *here = own_sector_of(ship, player);
+    if (here && sector_count_other_owners(here, player->id) == 0) {
+        const int32_t cost = ship_repair_cost(ship);
+        if (player->credits > cost) {
+            player_add_resources(player, -cost);
+            ship_repair_and_reload(ship);
+        }
+        return;
+    }
+    Game *game = game_get();
+    if (!game || !game->galaxy_map) return;
+    ObjectFilter filter;
+    filter.flags = FILTER_POINT | FILTER_KINDS | FILTER_NEAREST | FILTER_OWNER;
+    filter.kind_mask = 1u << OBJECT_SECTOR;
+    filter.owner_id = player->id;
+    ship_get_galaxy_position(ship, &filter.px, &filter.py);
+    if (GameObject *current = world_find_object(ship->sector_id); current && current->kind == OBJECT_SECTOR) {
+        filter.flags |= FILTER_NOT_SELF;
+        filter.self = current;
+    }
+    if (GameObject *home = map_query_object(game->galaxy_map, &filter)) set_move_target(ship, home->id);
+}
+
+// ---- "scrap ships" ----
+
+void scrap_link(AgentTask *task) { task->flags |= TASK_FORCED; }
+
+void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                    int32_t *needed) {
+    const int32_t n = list_count(&task->assignees);
+    *utility = 200;
+    *assigned = n;
+    *needed = 5 + n;
+    int64_t b = 0;
+    for (GameObject *obj : task->assignees.items) {
+        const Ship *ship = ship_of(obj);
+        if (!ship || (ship->ship_flags & SHIP_FLAG_CONSTRUCTOR)) continue;
+        const int32_t value = ship_scrap_value(ship);
+        if (value / 2 > 0) b += value / 2;
+        int64_t gain = 0;
+        for (int32_t c = 0; c < ship->crit_count; ++c) {
+            const System *fitted = ship->crits[c].system;
+            if (!fitted || !(fitted->flags & SYSTEM_FLAG_SUBTYPES) || !player) continue;
+            const System *best = player_best_system(player, fitted->type);
+            if (!best) continue;
+            const int64_t cur = int64_t(fitted->load_a) + fitted->load_b + system_effective_value(fitted);
+            const int64_t top = int64_t(best->load_a) + best->load_b + system_effective_value(best);
+            if (cur > 0 && top - cur > 0) gain += (top - cur) * 100 / cur;
+        }
+        if (gain > 0) {
+            int64_t g = sq(gain) / 5;
+            const int32_t weight = ai && ai->weights ? ai->weights[TASK_SCRAP_SHIPS] : 0;
+            if (weight != 0) g = g * (100 + weight) / 100;
+            if (g > 0) b += g;
+        } else {
+            b -= 3 * sq(int64_t(ship->online_load_a) + ship->online_load_b);
+        }
+    }
+    if (ai && ai->ship_count <= ai->own_sector_count && b > 0) b /= 4;
+    task->priority_bonus = clamp32(task->priority_bonus + b);
+}
+
+int32_t scrap_done(AgentTask *, AiPlayer *ai, Player *) { return !ai || ai->ship_count < 1 ? 1 : 0; }
+
+// Breaks the ship up at the starbase: credits, crew and the pilot go to the player and the base.
+void scrap_at(Ship *ship, Sector *sector, Site *base, Player *player) {
+    const int32_t value = ship_scrap_value(ship);
+    if (value > 0) player_add_resources(player, value);
+    const int32_t m = std::min(ship->crew, base->params.crew_capacity - base->crew);
+    if (m > 0) {
+        base->crew += m;
+        site_update_crew_state(base);
+    }
+    // The pilot leaves the ship before he joins the base, so he names no dead ship.
+    if (Officer *pilot = ship->pilot) {
+        officer_retain(pilot);
+        ship_set_pilot(ship, nullptr);
+        site_add_officer(base, pilot);
+        pilot->sector_id = base->sector_id;
+        officer_release(pilot);
+    }
+    ship->flags |= OBJ_DEAD;
+    object_add_ref(ship);
+    sector_remove_object(sector, ship);
+    ship->sector_id = 0;
+    object_release(ship);
+}
+
+void scrap_act(AgentTask *task, AiPlayer *ai, Player *player) {
+    if (!player) return;
+    std::vector<Ship *> ships;
+    for (GameObject *obj : task->assignees.items)
+        if (Ship *s = ship_of(obj); s && !(s->flags & OBJ_DEAD)) ships.push_back(s);
+    for (Ship *ship : ships) {
+        Sector *here = own_sector_of(ship, player);
+        Site *base = starbase_of(here);
+        if (base) {
+            scrap_at(ship, here, base, player);
+            continue;
+        }
+        int32_t x = 0, y = 0;
+        ship_get_galaxy_position(ship, &x, &y);
+        const Sector *best = nullptr;
+        int32_t best_d = 0;
+        each_own_sector(ai, [&](Sector *sector) {
+            int32_t cx = 0, cy = 0;
+            centre_of(sector, &cx, &cy);
+            const int32_t dd = distance(cx - x, cy - y);
+            if (!best || dd < best_d) {
+                best = sector;
+                best_d = dd;
+            }
+        });
+        if (best) set_move_target(ship, best->id);
+    }
+}
+
+}  // namespace
+
+int32_t officer_pilot_class(const Officer *officer) {
+    const int32_t sc = combat_score(officer), sg = galaxy_score(officer), ss = starbase_score(officer);
+    if (ss > std::max(sc, sg)) return PILOT_CLASS_STARBASE;
+    return sg > sc ? PILOT_CLASS_GALAXY : PILOT_CLASS_COMBAT;
+}
+
+Officer *site_find_starbase_pilot(const Site *site) {
+    if (!site) return nullptr;
+    for (Officer *o : site->officers.items) {
+        if (!o) break;
+        if (officer_pilot_class(o) == PILOT_CLASS_STARBASE) return o;
+    }
+    return nullptr;
+}
+
+Result ai_refit_crit(Ship *ship, int32_t crit, System *copy) {
+    System *old = ship_get_crit_system(ship, crit);
+    if (old) {
+        system_retain(old);
+        (void)ship_set_crit_system(ship, crit, nullptr);
+    }
+    const Result r = ship_set_crit_system(ship, crit, copy);
+    if (old) {
+        if (r != RES_OK) (void)ship_set_crit_system(ship, crit, old);
+        system_release(old);
+    }
+    return r;
+}
+
+void ai_crew_task_type_fill(int32_t type, AgentTaskType *t) {
+    switch (type) {
+    case TASK_TRAIN_PILOT:
+        t->link = [](AgentTask *task) { task->flags |= TASK_PRODUCTION; };
+        t->describe = train_describe;
+        t->is_blocked = train_blocked;
+        t->evaluate = train_evaluate;
+        t->update = train_update;
+        t->act = train_act;
+        break;
+    case TASK_ASSIGN_SHIP_PILOT:
+        t->link = ship_pilot_link;
+        t->describe = ship_pilot_describe;
+        t->execute = ship_pilot_done;
+        t->is_blocked = ship_pilot_blocked;
+        t->is_obsolete = ship_pilot_obsolete;
+        t->evaluate = ship_pilot_evaluate;
+        t->ship_utility = ship_pilot_utility;
+        t->act = ship_pilot_act;
+        break;
+    case TASK_ASSIGN_STARBASE_PILOT:
+        t->link = base_pilot_link;
+        t->relink = base_pilot_relink;
+        t->describe = base_pilot_describe;
+        t->execute = base_pilot_done;
+        t->is_blocked = base_pilot_blocked;
+        t->evaluate = base_pilot_evaluate;
+        t->ship_utility = always_one;
+        t->update = base_pilot_update;
+        t->act = base_pilot_act;
+        break;
+    case TASK_TRANSFER_CREW:
+        t->link = crew_link;
+        t->relink = crew_relink;
+        t->describe = crew_describe;
+        t->execute = crew_done;
+        t->is_blocked = crew_blocked;
+        t->is_obsolete = crew_obsolete;
+        t->evaluate = crew_evaluate;
+        t->ship_utility = crew_utility;
+        t->act = crew_act;
+        break;
+    case TASK_REPAIR_SHIP:
+        t->link = repair_link;
+        t->relink = repair_relink;
+        t->describe = repair_describe;
+        t->execute = repair_done;
+        t->is_blocked = no_sectors;
+        t->is_obsolete = repair_obsolete;
+        t->evaluate = repair_evaluate;
+        t->ship_utility = repair_utility;
+        t->act = repair_act;
+        break;
+    case TASK_SCRAP_SHIPS:
+        t->link = scrap_link;
+        t->execute = scrap_done;
+        t->is_blocked = no_sectors;
+        t->evaluate = scrap_evaluate;
+        t->ship_utility = always_one;
+        t->act = scrap_act;
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,146 @@
+#pragma once
+// A battle for the combat AI tests: the generated store with the real system types, the ship factory
+// with every hull's frames and the game's combat map, two computer players in the game's list with
+// their commanders, and armed hulls placed on the map. The AI's plan and act hooks are the real ones.
+#include <gtest/gtest.h>
+
+#include <vector>
+#include "ai/agent_task.h"
+#include "ai/ai_combat.h"
+#include "ai/ai_player.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "game/tech.h"
+#include "platform/random.h"
+#include "platform/store.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace aitest {
+
+// Hulls of the generated store and the Lancer's mounts.
+constexpr int32_t HULL_SKIFF = 2, HULL_LANCER = 3, HULL_CORSAIR = 5;
+constexpr int32_t LANCER_FORE = 0, LANCER_PORT = 1, LANCER_STARBOARD = 2, LANCER_ENGINE = 3, LANCER_ARMOUR = 4;
+constexpr uint64_t RED = 101, BLUE = 202;
+
+class Battle : public ::testing::Test {
+protected:
+    Game *game = nullptr;
+    ObjectMap *map = nullptr;
+    WorldHooks saved_hooks;
+    Player *red = nullptr, *blue = nullptr;
+
+    void SetUp() override {
+        factory_free();
+        system_types_free();
+        store_shutdown();
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
+        ASSERT_EQ(system_types_load(), RES_OK);
+        ASSERT_EQ(factory_init(), RES_OK);
+        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
+            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        game = game_get();
+        game_clear(game);
+        map = game->combat_map;
+        ASSERT_NE(map, nullptr);
+        map_clear(map);
+        map_set_world_size(map, 4096, 3072);
+        saved_hooks = world_hooks();
+        ai_install_player_hooks();
+        WorldHooks hooks = world_hooks();
+        hooks.ai_plan_ship = ai_plan_ship;
+        hooks.ai_act_ship = ai_act_ship;
+        world_set_hooks(hooks);
+        agent_task_types_init();
+        seed(4242);
+        red = add_player(RED, "Red Corp");
+        blue = add_player(BLUE, "Blue Corp");
+    }
+
+    void TearDown() override {
+        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        for (Player *p : {red, blue})
+            if (p && p->commander_ai) ai_player_stop(p->commander_ai);
+        map_clear(map);
+        game_clear_players(game);
+        world_set_hooks(saved_hooks);
+        factory_free();
+        system_types_free();
+        store_shutdown();
+    }
+
+    void seed(uint32_t s) {
+        random_seed(s);
+        for (Rng *rng : game->generators) rng_seed(rng, s);
+    }
+
+    Player *add_player(uint64_t id, const char *name) {
+        Player *p = player_create(PLAYER_KIND_COMPUTER);
+        EXPECT_NE(p, nullptr);
+        player_set_id(p, id);
+        player_set_name(p, name);
+        p->commander_ai = ai_player_create_commander();
+        ai_commander_preset_1(p->commander_ai);
+        ai_player_stop(p->commander_ai);
+        EXPECT_EQ(game_add_player(game, p), RES_OK);
+        return p;
+    }
+
+    // A hull on the combat map; the map holds it. An id set here is kept.
+    Ship *hull(int32_t tmpl, uint64_t owner, int32_t x, int32_t y, int32_t heading, uint64_t id = 0) {
+        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, tmpl));
+        EXPECT_NE(s, nullptr);
+        if (!s) return nullptr;
+        s->id = id;
+        object_assign_id(s);
+        s->owner_id = owner;
+        object_set_heading(s, heading);
+        map_place_object(map, s, x, y, 1);
+        map_add_pending_objects(map);
+        return s;
+    }
+
+    System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
+        System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
+        EXPECT_NE(sys, nullptr) << type;
+        if (!sys) return nullptr;
+        const Result r = ship_set_crit_system(s, crit, sys);
+        EXPECT_EQ(r, RES_OK) << "crit " << crit << ": " << sys->name;
+        if (r != RES_OK) system_free(sys);
+        return r == RES_OK ? sys : nullptr;
+    }
+
+    // A Lancer with three beams, an engine and armour, ready for its first turn.
+    Ship *lancer(uint64_t owner, int32_t x, int32_t y, int32_t heading, uint64_t id = 0) {
+        Ship *s = hull(HULL_LANCER, owner, x, y, heading, id);
+        if (!s) return nullptr;
+        fit(s, LANCER_FORE, SYSTEM_TYPE_BEAM);
+        fit(s, LANCER_PORT, SYSTEM_TYPE_BEAM);
+        fit(s, LANCER_STARBOARD, SYSTEM_TYPE_BEAM);
+        fit(s, LANCER_ENGINE, SYSTEM_TYPE_ENGINE, 1);
+        fit(s, LANCER_ARMOUR, SYSTEM_TYPE_ARMOUR);
+        s->crew = s->max_crew;
+        ship_recompute_stats(s);
+        object_begin_encounter(s);
+        // As an encounter starts: every other side learns the ship.
+        for (Player *p : {red, blue})
+            if (p && p->id != owner) player_learn_object(p, s, 0);
+        return s;
+    }
+
+    static std::vector<Ship *> ships_of(ObjectMap *m, uint64_t owner) {
+        std::vector<Ship *> out;
+        for (GameObject *obj : m->objects.items)
+            if (Ship *s = ship_of(obj); s && s->owner_id == owner && !(s->flags & (OBJ_DEAD | OBJ_LEFT_MAP)))
+                out.push_back(s);
+        return out;
+    }
+};
+
+}  // namespace aitest

@@ -1,0 +1,369 @@
+// The combat command on a real battle: the tasks planning makes, the option counts of the combat task
+// types, the retreat options' limits, the plan's hand-over from planning to acting and the act of each
+// step code, targets whose ids pass 32 bits, and a battle fought with planning on its own thread
+// against the same battle fought at once.
+#include "ai_combat_fixture.h"
+
+#include <thread>
+
+using namespace aitest;
+
+namespace {
+
+// ---- Planning ----
+
+class CombatPlan : public Battle {};
+
+TEST_F(CombatPlan, TheSearchMakesItsPassesForTheShipCount) {
+    const struct { int32_t ships, passes; } cases[] = {{0, 80}, {1, 85}, {2, 90}, {43, 295}, {44, 300}, {500, 300}};
+    for (const auto &c : cases) EXPECT_EQ(ai_combat_pass_count(c.ships), c.passes) << c.ships << " ships";
+}
+
+TEST_F(CombatPlan, EveryEnemyShipGetsTwoAttacksAndAScanAndEveryOwnShipARetreat) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *b = lancer(RED, 400, 700, 90);
+    Ship *e = lancer(BLUE, 1200, 500, 270);
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, a);
+    EXPECT_TRUE(ai->flags & AI_FLAG_PLAN_MADE);
+    EXPECT_FALSE(ai->flags & AI_FLAG_NEW_ENCOUNTER) << "the initial assignment ran";
+    EXPECT_NE(ai_find_task(ai, TASK_ATTACK_SHIP, 0, e->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET), nullptr);
+    EXPECT_NE(ai_find_task(ai, TASK_ATTACK_SHIP, 1, e->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET), nullptr);
+    EXPECT_NE(ai_find_task(ai, TASK_SCAN_SHIP, 0, e->id, AI_MATCH_TYPE | AI_MATCH_TARGET), nullptr);
+    for (Ship *own : {a, b})
+        EXPECT_NE(ai_find_task(ai, TASK_RETREAT_SHIP, 0, own->id, AI_MATCH_TYPE | AI_MATCH_TARGET), nullptr);
+    EXPECT_EQ(ai_task_count(ai), 5);
+    EXPECT_EQ(ai->ship_count, 2);
+    EXPECT_NE(ai_ship_word(a, AI_SHIP_COMBAT_TASK), 0u) << "the actor has a task";
+    ai_plan_ship(red, a);
+    EXPECT_EQ(ai_task_count(ai), 5) << "a plan already made is not made again before the act";
+}
+
+TEST_F(CombatPlan, TheGuardiansAndShipsThatCannotJumpGetNoRetreat) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *fixed = lancer(RED, 400, 800, 90);
+    fixed->hull_flags |= HULL_FLAG_NO_JUMP;
+    lancer(BLUE, 1200, 500, 270);
+    ai_plan_ship(red, a);
+    AiPlayer *ai = red->commander_ai;
+    EXPECT_NE(ai_find_task(ai, TASK_RETREAT_SHIP, 0, a->id, AI_MATCH_TYPE | AI_MATCH_TARGET), nullptr);
+    EXPECT_EQ(ai_find_task(ai, TASK_RETREAT_SHIP, 0, fixed->id, AI_MATCH_TYPE | AI_MATCH_TARGET), nullptr);
+
+    game->sol_player_id = BLUE;
+    Ship *guard = ships_of(map, BLUE).front();
+    ai_plan_ship(blue, guard);
+    EXPECT_EQ(ai_find_task(blue->commander_ai, TASK_RETREAT_SHIP, 0, 0, AI_MATCH_TYPE), nullptr);
+}
+
+TEST_F(CombatPlan, ATaskWhoseTargetDiedIsSweptAndItsShipsFreed) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *e = lancer(BLUE, 1200, 500, 270);
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, a);
+    AgentTask *attack = ai_find_task(ai, TASK_ATTACK_SHIP, 0, e->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET);
+    ASSERT_NE(attack, nullptr);
+    const uint64_t attack_id = attack->id;
+    ai_ship_set_word(a, AI_SHIP_COMBAT_TASK, attack_id);
+    e->flags |= OBJ_DEAD;
+    ai_act_ship(red, a);
+    EXPECT_EQ(ai_get_task(ai, attack_id), nullptr);
+    EXPECT_EQ(ai_ship_word(a, AI_SHIP_COMBAT_TASK), 0u);
+    EXPECT_FALSE(ai->flags & AI_FLAG_PLAN_MADE);
+}
+
+// ---- Options of the combat task types ----
+
+class CombatOptions : public Battle {};
+
+TEST_F(CombatOptions, EachTypeOffersItsSystemsThenItsOwnOptionsAndStopsAfterTheLast) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *e = lancer(BLUE, 900, 420, 270);
+    ai_plan_ship(red, a);   // fills the snapshot list
+    int32_t systems = 0;
+    for (int32_t c = 0; c < a->crit_count; ++c)
+        if (System *s = a->crits[c].system) systems += system_ai_candidate_count(s, red->commander_ai, a, a->heading);
+    ASSERT_GT(systems, 0) << "the beams offer candidates";
+    const struct { int32_t type; uint64_t target; int32_t own_options; bool with_systems; } cases[] = {
+        {TASK_ATTACK_SHIP, e->id, 1514, true},
+        {TASK_SCAN_SHIP, e->id, 1283, false},
+        {TASK_RETREAT_SHIP, a->id, 1, true},
+    };
+    for (const auto &c : cases) {
+        AgentTask *task = agent_task_create(c.type, 0, c.target);
+        ASSERT_NE(task, nullptr);
+        agent_task_combat_begin(task, red->commander_ai, a);
+        const AgentTaskData *d = static_cast<AgentTaskData *>(task);
+        const int32_t total = (c.with_systems ? systems : 0) + c.own_options;
+        EXPECT_EQ(d->option_total, total) << agent_task_type_name(c.type);
+        int32_t built = 0;
+        for (int32_t k = 0; k < total; ++k) {
+            a->option = ShipPlan{};
+            ASSERT_EQ(agent_task_combat_next_option(task, red->commander_ai, a, k), 0)
+                << agent_task_type_name(c.type) << " option " << k;
+            EXPECT_LE(a->option.step_count, SHIP_PLAN_STEPS);
+            built += a->option.step_count > 0;
+        }
+        EXPECT_NE(agent_task_combat_next_option(task, red->commander_ai, a, total), 0)
+            << agent_task_type_name(c.type) << ": nothing past the last option";
+        EXPECT_GT(built, 0) << agent_task_type_name(c.type);
+        agent_task_free(task);
+    }
+}
+
+TEST_F(CombatOptions, AShipWithoutMovementPointsOnlyEndsItsTurnAmongTheManoeuvres) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *e = lancer(BLUE, 900, 420, 270);
+    ai_plan_ship(red, a);
+    a->mp = 0;
+    a->ap = 0;   // below the cheapest use: every manoeuvre ends the turn
+    AgentTask *task = agent_task_create(TASK_ATTACK_SHIP, 0, e->id);
+    agent_task_combat_begin(task, red->commander_ai, a);
+    const AgentTaskData *d = static_cast<AgentTaskData *>(task);
+    ASSERT_GE(d->cheapest_cost, 1);
+    for (int32_t j : {0, 378, 379, 900, 1512, 1513}) {
+        a->option = ShipPlan{};
+        ASSERT_EQ(agent_task_combat_next_option(task, red->commander_ai, a, d->system_options + j), 0);
+        ASSERT_EQ(a->option.step_count, 1) << "manoeuvre " << j;
+        EXPECT_EQ(a->option.steps[0].code, PLAN_NONE) << "manoeuvre " << j;
+        EXPECT_EQ(a->option.steps[0].x, a->x);
+    }
+    agent_task_free(task);
+}
+
+TEST_F(CombatOptions, ARetreatNeverPassesEightStepsAndClosesWithTheRetreatWhenThereIsRoom) {
+    Ship *a = lancer(RED, 400, 400, 0);
+    lancer(BLUE, 560, 420, 180);
+    lancer(BLUE, 540, 300, 180);
+    ai_plan_ship(red, a);
+    AgentTask *task = agent_task_create(TASK_RETREAT_SHIP, 0, a->id);
+    agent_task_combat_begin(task, red->commander_ai, a);
+    const AgentTaskData *d = static_cast<AgentTaskData *>(task);
+    int32_t closed = 0, fired = 0;
+    for (int32_t k = 0; k <= d->system_options; ++k) {
+        a->option = ShipPlan{};
+        ASSERT_EQ(agent_task_combat_next_option(task, red->commander_ai, a, k), 0) << k;
+        const ShipPlan &p = a->option;
+        ASSERT_LE(p.step_count, SHIP_PLAN_STEPS) << k;
+        if (p.step_count == 0) continue;
+        const bool ends_with_retreat = p.steps[p.step_count - 1].code == PLAN_END_EFFECTS;
+        if (p.step_count <= SHIP_PLAN_STEPS - 1) { EXPECT_TRUE(ends_with_retreat) << k; }
+        closed += ends_with_retreat;
+        for (int32_t i = 0; i < p.step_count; ++i) fired += p.steps[i].code >= 0;
+        if (ends_with_retreat) { EXPECT_GT(agent_task_combat_score(task, red->commander_ai, a), 300) << k; }
+    }
+    EXPECT_GT(closed, 1);
+    EXPECT_GT(fired, 0) << "shots on the way out are offered";
+    a->option = ShipPlan{};
+    ASSERT_EQ(agent_task_combat_next_option(task, red->commander_ai, a, d->system_options), 0);
+    ASSERT_EQ(a->option.step_count, 1);
+    EXPECT_EQ(a->option.steps[0].code, PLAN_END_EFFECTS);
+    agent_task_free(task);
+}
+
+// ---- Plan and act ----
+
+class CombatAct : public Battle {
+protected:
+    // A commander holding a task for the ship and a plan of one step with the code.
+    void one_step_plan(Ship *ship, int32_t code) {
+        AiPlayer *ai = red->commander_ai;
+        AgentTask *task = ai_add_task(ai, agent_task_create(TASK_RETREAT_SHIP, 0, ship->id));
+        ASSERT_NE(task, nullptr);
+        ai_ship_set_word(ship, AI_SHIP_COMBAT_TASK, task->id);
+        std::fill(std::begin(ai->plan), std::end(ai->plan), 0);
+        ai->plan[AI_OPT_STEPS] = 1;
+        ai->plan[AI_OPT_CODE] = code;
+        ai->plan_step = 0;
+        ai->flags |= AI_FLAG_PLAN_RUNNING | AI_FLAG_PLAN_MADE;
+        ai->plan_ship_id = ship->id;
+    }
+};
+
+TEST_F(CombatAct, EachStepCodeEndsTheTurnOrKeepsItGoingAsItShould) {
+    struct Case {
+        const char *what;
+        int32_t code;
+        bool already_retreating;
+        bool empty_fore;
+        bool turn_ends, retreating;
+        int32_t countdown_change;
+    };
+    const Case cases[] = {
+        {"end the turn", PLAN_NONE, false, false, true, false, 0},
+        {"begin the retreat", PLAN_END_EFFECTS, false, false, true, true, 0},
+        {"retreat on", PLAN_END_EFFECTS, true, false, true, true, -1},
+        {"past the last of five crits", 7, false, false, true, false, 0},
+        {"an empty crit", LANCER_FORE, false, true, true, false, 0},
+        {"far below the codes", -40, false, false, true, false, 0},
+    };
+    for (const Case &c : cases) {
+        Ship *a = lancer(RED, 400, 400, 90);
+        lancer(BLUE, 1600, 2000, 270);
+        ASSERT_EQ(a->crit_count, 5);
+        if (c.already_retreating) ship_begin_retreat(a);
+        if (c.empty_fore) { ASSERT_EQ(ship_set_crit_system(a, LANCER_FORE, nullptr), RES_OK); }
+        const int32_t ap = a->ap, countdown = a->retreat_countdown;
+        one_step_plan(a, c.code);
+        ai_act_ship(red, a);
+        EXPECT_EQ((a->flags & OBJ_TURN_DONE) != 0, c.turn_ends) << c.what;
+        EXPECT_EQ((a->ship_flags & SHIP_FLAG_RETREATING) != 0, c.retreating) << c.what;
+        if (c.code >= 0 || c.code < PLAN_NONE) { EXPECT_EQ(a->ap, ap) << c.what << ": nothing fired"; }
+        if (c.already_retreating) { EXPECT_EQ(a->retreat_countdown - countdown, c.countdown_change) << c.what; }
+        EXPECT_FALSE(red->commander_ai->flags & AI_FLAG_PLAN_MADE) << c.what;
+        ai_player_stop(red->commander_ai);
+        map_clear(map);
+    }
+}
+
+TEST_F(CombatAct, APlanIsCarriedOutStepByStepAndDroppedWhenTheActorChanges) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *b = lancer(RED, 400, 900, 90);
+    lancer(BLUE, 1400, 600, 270);
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, a);
+    ASSERT_TRUE(ai->flags & AI_FLAG_PLAN_RUNNING) << "the actor's task offered a plan";
+    EXPECT_EQ(ai->plan_step, 0);
+    const int32_t steps = ai->plan[AI_OPT_STEPS];
+    ASSERT_GE(steps, 1);
+    ai_act_ship(red, a);
+    if (steps >= 2 && !(a->flags & OBJ_TURN_DONE)) {
+        ai_plan_ship(red, a);
+        if (ai->flags & AI_FLAG_PLAN_RUNNING) { EXPECT_EQ(ai->plan_step, 1) << "the same plan goes on"; }
+        ai_act_ship(red, a);
+    }
+    ai_plan_ship(red, b);
+    EXPECT_EQ(ai->plan_ship_id, b->id);
+    if (ai->flags & AI_FLAG_PLAN_RUNNING) { EXPECT_EQ(ai->plan_step, 0) << "a new actor starts a plan of its own"; }
+}
+
+// A target id above 32 bits would have been cut to its low word: the plan keeps the whole id.
+TEST_F(CombatAct, APlannedShotReachesATargetWhoseIdPassesThirtyTwoBits) {
+    game->next_id = 1000;   // no other object takes the decoy's id
+    const uint64_t far_id = 0x500000007ull;
+    Ship *a = lancer(RED, 400, 1000, 0);
+    Ship *target = lancer(BLUE, 550, 1000, 180, far_id);
+    Ship *decoy = lancer(RED, 2600, 2400, 180, far_id & 0xFFFFFFFFull);   // the id's low word
+    ASSERT_EQ(target->id, far_id);
+    AiPlayer *ai = red->commander_ai;
+    int32_t fired_step = -1;
+    for (int32_t round = 0; round < 20 && fired_step < 0; ++round) {
+        ai->flags &= ~AI_FLAG_PLAN_MADE;
+        ai_plan_ship(red, a);
+        if (!(ai->flags & AI_FLAG_PLAN_RUNNING)) continue;
+        for (int32_t s = 0; s < ai->plan[AI_OPT_STEPS]; ++s) {
+            EXPECT_EQ(ai->plan[AI_OPT_TARGET + s], 0) << "the target word stays free";
+            const int32_t code = ai->plan[AI_OPT_CODE + s];
+            if ((code >= 0 || code == PLAN_SCAN) && ai->plan_targets[s] != 0 && fired_step < 0) fired_step = s;
+        }
+        if (fired_step < 0) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
+    }
+    ASSERT_GE(fired_step, 0) << "the commander planned a scan or a shot";
+    EXPECT_EQ(ai->plan_targets[fired_step], far_id);
+    const bool scan = ai->plan[AI_OPT_CODE + fired_step] == PLAN_SCAN;
+    // Carried out from where the plan expects the ship to stand.
+    if (fired_step > 0) {
+        a->x = ai->plan[AI_OPT_X + fired_step - 1];
+        a->y = ai->plan[AI_OPT_Y + fired_step - 1];
+        object_set_heading(a, ai->plan[AI_OPT_PARAM + fired_step - 1]);
+    }
+    ai->plan_step = fired_step;
+    const int32_t decoy_armour = decoy->armour;
+    const int32_t ap = a->ap;
+    ai_act_ship(red, a);
+    EXPECT_FALSE(a->flags & OBJ_TURN_DONE) << "the step succeeded";
+    EXPECT_LT(a->ap, ap) << "the step was paid for";
+    if (scan) {
+        EXPECT_EQ(a->scan_target, target);
+    } else {
+        EXPECT_EQ(decoy->armour, decoy_armour) << "the ship with the low word of the id is left alone";
+    }
+}
+
+// ---- A battle fought out ----
+
+struct Outcome {
+    std::vector<uint64_t> ids;
+    std::vector<int32_t> armour;
+    std::vector<uint32_t> dead;
+    int32_t turns = 0;
+    bool operator==(const Outcome &o) const = default;
+};
+
+class CombatBattle : public Battle {
+protected:
+    // Commanders as an encounter finds them at its start, and players who know nothing yet.
+    void fresh_commanders() {
+        for (Player *p : {red, blue}) {
+            while (list_count(&p->known) > 0) player_forget_object(p, list_get(&p->known, 0));
+            ai_player_free(p->commander_ai);
+            p->commander_ai = ai_player_create_commander();
+            ai_commander_preset_1(p->commander_ai);
+            ai_player_stop(p->commander_ai);
+        }
+    }
+
+    // Two lines of five Lancers facing each other; a fixed seed for everything.
+    void line_up() {
+        for (int32_t i = 0; i < 5; ++i) {
+            lancer(RED, 500, 300 + i * 200, 0);
+            lancer(BLUE, 800, 330 + i * 200, 180);
+        }
+    }
+
+    Outcome fight(uint32_t s) {
+        seed(s);
+        game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        Outcome out;
+        while (out.turns < 600 && !ships_of(map, RED).empty() && !ships_of(map, BLUE).empty()) {
+            map_autocombat_turn(map);
+            ++out.turns;
+        }
+        for (GameObject *obj : map->objects.items)
+            if (Ship *ship = ship_of(obj)) {
+                out.ids.push_back(ship->id);
+                out.armour.push_back(ship->armour);
+                out.dead.push_back(ship->flags & (OBJ_DEAD | OBJ_LEFT_MAP));
+            }
+        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        return out;
+    }
+};
+
+// Planning on its own thread, seeded from the game thread; the game thread waits for it and acts.
+void plan_on_worker(Player *owner, Ship *ship) {
+    const uint32_t worker_seed = random_worker_seed();
+    std::thread worker([=] {
+        random_seed(worker_seed);
+        ai_plan_ship(owner, ship);
+    });
+    worker.join();
+}
+
+TEST_F(CombatBattle, ABattlePlannedOnAWorkerEndsAsTheSameBattleResolvedAtOnce) {
+    for (uint32_t s : {11u, 2026u}) {
+        const uint64_t first_id = game->next_id;
+        fresh_commanders();
+        line_up();
+        const Outcome at_once = fight(s);
+        EXPECT_LT(at_once.turns, 600) << "seed " << s << ": one side is beaten";
+        EXPECT_TRUE(ships_of(map, RED).empty() || ships_of(map, BLUE).empty()) << "seed " << s;
+        for (Player *p : {red, blue}) ai_player_stop(p->commander_ai);
+        map_clear(map);
+
+        game->next_id = first_id;   // the same ids for the same ships and tasks
+        fresh_commanders();
+        line_up();
+        WorldHooks hooks = world_hooks();
+        hooks.ai_plan_ship = plan_on_worker;
+        world_set_hooks(hooks);
+        const Outcome stepped = fight(s);
+        hooks.ai_plan_ship = ai_plan_ship;
+        world_set_hooks(hooks);
+        EXPECT_EQ(stepped.turns, at_once.turns) << "seed " << s;
+        EXPECT_TRUE(stepped == at_once) << "seed " << s;
+        for (Player *p : {red, blue}) ai_player_stop(p->commander_ai);
+        map_clear(map);
+    }
+}
+
+}  // namespace
