@@ -2,19 +2,24 @@
 // computer players' battles are settled, and the Game's encounter lookups.
 #include "game/turn.h"
 
+#include <algorithm>
 #include <vector>
 #include "game/autocombat.h"
 #include "game/encounter.h"
+#include "game/encounter_setup.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/graphics.h"
 #include "platform/list.h"
 #include "platform/log.h"
+#include "platform/random.h"
 #include "platform/str.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
 #include "world/ship.h"
 
 namespace {
@@ -72,23 +77,107 @@ bool sector_is_contested(const Sector *sector) {
     return false;
 }
 
-void add_living_contents(Encounter *enc, const Sector *sector) {
+std::vector<GameObject *> living_contents(const Sector *sector) {
+    std::vector<GameObject *> out;
     for (GameObject *obj : sector->objects.items) {
         if (!obj) break;
-        if (alive(obj)) encounter_add_object(enc, obj);
+        if (alive(obj)) out.push_back(obj);
     }
+    return out;
 }
 
+Site *first_starbase(const Sector *sector) {
+    for (Site *site : sector->sites.items) {
+        if (!site) break;
+        if (site->subtype == SITE_STARBASE) return site;
+    }
+    return nullptr;
+}
+
+// The first site whose machine-faction defence is still in place.
+Site *first_ark_site(const Sector *sector) {
+    for (Site *site : sector->sites.items) {
+        if (!site) break;
+        if (site->feature && site->feature->defence_kind >= 0) return site;
+    }
+    return nullptr;
+}
+
+// A living ship carrying the galaxy order bit whose owner passes the test.
+template <typename OwnerTest>
+bool has_ordered_ship(const std::vector<GameObject *> &contents, uint32_t order, OwnerTest owner_ok) {
+    for (GameObject *obj : contents) {
+        const Ship *ship = ship_of(obj);
+        if (ship && (ship->ship_flags & order) && owner_ok(obj->owner_id)) return true;
+    }
+    return false;
+}
+
+void generate_engagement(Game *game, Sector *sector, const std::vector<GameObject *> &contents, int32_t cx, int32_t cy) {
+    Encounter *enc = add_encounter(game, cx, cy, sector->id);
+    if (!enc) return;
+    if (sector->id == game->sol_sector_id) {
+        // Whoever the sides are, a fight in Sol is the Battle for Sol.
+        encounter_setup_sol(enc, contents);
+        encounter_register_temp_objects(enc);
+        encounter_layout(enc);
+        encounter_rebuild_index(enc);
+        enc->flags &= ~ENCOUNTER_FLAG_DIRTY;
+        enc->name = "Battle for Sol";
+        return;
+    }
+    for (GameObject *obj : contents) encounter_add_object(enc, obj);
+    if (Site *starbase = first_starbase(sector)) encounter_set_starbase_defense(enc, starbase);
+    finish_setup(game, enc, SORT_ENGAGEMENT, "Enemy Engagement %i", "Enemy Engagement", nullptr);
+}
+
+void generate_assault(Game *game, Sector *sector, const std::vector<GameObject *> &contents, Site *starbase, int32_t cx,
+                      int32_t cy) {
+    Encounter *enc = add_encounter(game, cx, cy, sector->id);
+    if (!enc) return;
+    encounter_setup_starbase_assault(enc, contents, starbase);
+    encounter_register_temp_objects(enc);
+    finish_setup(game, enc, SORT_ASSAULT, "Starbase Assault %i", "Starbase Assault", ENCOUNTER_OBJECTIVE);
+}
+
+void generate_ark_encounter(Game *game, Sector *sector, const std::vector<GameObject *> &contents, Site *site, int32_t cx,
+                            int32_t cy) {
+    Encounter *enc = add_encounter(game, cx, cy, sector->id);
+    if (!enc) return;
+    const SiteFeature *ark = site->feature;
+    // Seeded with the site's own seed, the battle's tag is the name the site shows.
+    encounter_seed_random(enc, ark->seed);
+    enc->has_text = true;
+    enc->text = str_format("ARK-%.4i", int(random_magnitude(rng_next(enc->rng)) % 9998u) + 2);
+    enc->ark_site_id = site->id;
+    enc->field_h = GFX_HEIGHT * 2;
+    const int32_t n = ark->defenders - ark->defenders_lost;
+    if (ark->defence_kind == FEATURE_DEFENCE_ARMED)
+        encounter_add_ark_defenders_armed(enc, contents, std::max(n, 2), ark->weapon_a);
+    else
+        encounter_add_ark_defenders(enc, contents, std::max(n, 1), ark->weapon_a, ark->weapon_b);
+    encounter_register_temp_objects(enc);
+    finish_setup(game, enc, SORT_ARK, "ARK Encounter %i", "ARK Encounter", ENCOUNTER_OBJECTIVE);
+}
+
+// At most one battle a sector and day: an engagement, else a starbase assault, else an ARK encounter.
 void generate_sector_encounter(Game *game, Sector *sector) {
     if (sector_object_count(sector) < 1) return;
     const int32_t cx = sector->x + sector->w / 2, cy = sector->y + sector->h / 2;
+    const std::vector<GameObject *> contents = living_contents(sector);
     if (sector_is_contested(sector)) {
-        if (sector->id == game->sol_sector_id) return;   // the Battle for Sol comes with its set-up
-        Encounter *enc = add_encounter(game, cx, cy, sector->id);
-        if (!enc) return;
-        add_living_contents(enc, sector);
-        finish_setup(game, enc, SORT_ENGAGEMENT, "Enemy Engagement %i", "Enemy Engagement", nullptr);
+        generate_engagement(game, sector, contents, cx, cy);
+        return;
     }
+    Site *starbase = first_starbase(sector);
+    const auto attacker = [starbase](uint64_t owner) { return owner != starbase->owner_id; };
+    if (starbase && has_ordered_ship(contents, SHIP_FLAG_ORDER_A, attacker)) {
+        generate_assault(game, sector, contents, starbase, cx, cy);
+        return;
+    }
+    Site *ark = first_ark_site(sector);
+    if (ark && has_ordered_ship(contents, SHIP_FLAG_ORDER_B, [](uint64_t) { return true; }))
+        generate_ark_encounter(game, sector, contents, ark, cx, cy);
 }
 
 void generate_fleet_encounter(Game *game, Fleet *fleet) {

@@ -117,26 +117,34 @@ TEST_F(Research, DaysLeftAreAtLeastOneWhileResearchRuns) {
 
 // ---- Known objects ----
 
-using KnownObjects = PlayerWorld;
+class KnownObjects : public PlayerWorld {
+protected:
+    // A ship of the owner lying in the sector.
+    Ship *visitor(Sector *sector, uint64_t owner, int32_t hull = 2) {
+        Ship *ship = new_ship(hull);
+        object_assign_id(ship);
+        ship->owner_id = owner;
+        ship_set_sector(ship, sector);
+        return ship;
+    }
+};
 
 TEST_F(KnownObjects, ASectorTeachesItsSitesAndVisitorsAndLearningTwiceKeepsOneCopy) {
     Player *me = add_player(10, "Vega");
     Sector *sector = add_sector(11, 300, 300);
     Site *base = add_site(sector, SITE_STARBASE, 11);
-    Ship *visitor = new_ship(2);
-    object_assign_id(visitor);
-    sector_add_object(sector, visitor);
+    Ship *ship = visitor(sector, 0);
     player_learn_object(me, sector, 1);
     EXPECT_NE(player_get_known_object(me, OBJECT_SECTOR, sector->id), nullptr);
     EXPECT_NE(player_get_known_object(me, OBJECT_SITE, base->id), nullptr);
-    GameObject *ship_copy = player_get_known_object(me, OBJECT_SHIP, visitor->id);
+    GameObject *ship_copy = player_get_known_object(me, OBJECT_SHIP, ship->id);
     ASSERT_NE(ship_copy, nullptr);
     EXPECT_TRUE(ship_copy->flags & OBJ_SNAPSHOT);
     const int32_t known = list_count(&me->known);
     player_learn_object(me, sector, 1);
     EXPECT_EQ(list_count(&me->known), known);
-    EXPECT_EQ(player_get_known_object(me, OBJECT_SHIP, visitor->id), ship_copy) << "refreshed in place";
-    EXPECT_EQ(player_get_known_object(me, OBJECT_SITE, visitor->id), nullptr) << "the kind must match";
+    EXPECT_EQ(player_get_known_object(me, OBJECT_SHIP, ship->id), ship_copy) << "refreshed in place";
+    EXPECT_EQ(player_get_known_object(me, OBJECT_SITE, ship->id), nullptr) << "the kind must match";
 }
 
 TEST_F(KnownObjects, AFleetTeachesItsShips) {
@@ -187,19 +195,13 @@ TEST_F(KnownObjects, ASectorHoldsAKnownEnemyOnlyThroughShipSnapshotsOfOtherOwner
     Player *me = add_player(10, "Vega");
     Sector *sector = add_sector(11, 300, 300);
     Site *base = add_site(sector, SITE_STARBASE, 11);
-    Ship *mine = new_ship(2);
-    object_assign_id(mine);
-    mine->owner_id = 10;
-    ship_set_sector(mine, sector);
+    visitor(sector, 10);
     player_learn_object(me, sector, 1);
     const GameObject *seen = player_get_known_object(me, OBJECT_SECTOR, sector->id);
     ASSERT_NE(seen, nullptr);
     EXPECT_FALSE(player_sector_has_known_enemy(me, seen)) << "its own ship and a starbase are no enemy ships";
 
-    Ship *theirs = new_ship(3);
-    object_assign_id(theirs);
-    theirs->owner_id = 11;
-    ship_set_sector(theirs, sector);
+    visitor(sector, 11, 3);
     EXPECT_FALSE(player_sector_has_known_enemy(me, seen)) << "arrived after the player looked";
     player_learn_object(me, sector, 1);
     EXPECT_TRUE(player_sector_has_known_enemy(me, seen));

@@ -5,6 +5,7 @@
 
 #include <string>
 #include "game/turn.h"
+#include "world/site_feature.h"
 
 using namespace autocombat_test;
 
@@ -187,6 +188,86 @@ TEST_F(DayBattles, TheNearestHeldSectorIsOneWithAStarbase) {
     for (const Case &k : cases)
         EXPECT_EQ(game_nearest_owned_sector(game, k.x, k.y, k.owner), k.expected) << k.x << "," << k.y << " " << k.owner;
     (void)bare;
+}
+
+// The kinds a sector's battle takes, one a day: an engagement (with the starbase's barrage when the
+// sector has one), the Battle for Sol, a starbase assault, an ARK encounter.
+TEST_F(DayBattles, EachSectorYieldsTheOneBattleItsContentsAndSitesCallFor) {
+    Player *ark_player = player(0x504);
+    game->combat_ai_player_id = ark_player->id;
+    auto ordered = [](Ship *ship, uint32_t order) {
+        ship->ship_flags |= order;
+        return ship;
+    };
+    auto ark_site = [&](Sector *in, int32_t defence, int32_t defenders, int32_t lost) {
+        Site *s = site(in, 9, 0);
+        s->feature = new SiteFeature();
+        s->feature->kind = FEATURE_RESOURCES;
+        s->feature->defence_kind = defence;
+        s->feature->defenders = defenders;
+        s->feature->defenders_lost = lost;
+        s->feature->weapon_a = SYSTEM_TYPE_BEAM;
+        s->feature->weapon_b = SYSTEM_TYPE_VOLLEY_GUN;
+        s->feature->seed = 4711;
+        return s;
+    };
+
+    Sector *held = sector(100, 100, RIVAL);   // contested, with the rival's starbase
+    Site *held_base = site(held, SITE_STARBASE, RIVAL);
+    gunship(rival, held);
+    ordered(gunship(human, held), SHIP_FLAG_ORDER_A);   // an engagement comes before an assault
+    Sector *sol = sector(400, 100);
+    game->sol_sector_id = sol->id;
+    gunship(rival, sol);
+    gunship(third, sol);
+    Sector *besieged = sector(700, 100, RIVAL);
+    Site *target = site(besieged, SITE_STARBASE, RIVAL);
+    ordered(gunship(human, besieged), SHIP_FLAG_ORDER_A);
+    Sector *calm = sector(1000, 100, RIVAL);   // the owner's own attack order does nothing
+    site(calm, SITE_STARBASE, RIVAL);
+    ordered(gunship(rival, calm), SHIP_FLAG_ORDER_A);
+    Sector *ruins = sector(100, 500);
+    Site *ruin = ark_site(ruins, 1, 3, 1);
+    ordered(gunship(human, ruins), SHIP_FLAG_ORDER_B);
+    Sector *hive = sector(400, 500);
+    ark_site(hive, FEATURE_DEFENCE_ARMED, 1, 1);
+    ordered(gunship(third, hive), SHIP_FLAG_ORDER_B);
+    Sector *quiet = sector(700, 500);   // defended, but nobody came for the defences
+    ark_site(quiet, 1, 3, 0);
+    gunship(third, quiet);
+
+    game_generate_encounters(game);
+    ASSERT_EQ(names(), (std::vector<std::string>{"Enemy Engagement 1", "Battle for Sol", "Starbase Assault 1",
+                                                 "ARK Encounter 1", "ARK Encounter"}));
+    Encounter *fight = game_find_encounter_by_sector(game, held->id);
+    EXPECT_EQ(fight->kind, ENCOUNTER_ENGAGEMENT);
+    EXPECT_TRUE(encounter_has_defense_shot(fight)) << "the starbase fires on the contested sector";
+    EXPECT_EQ(fight->defense_player_id, RIVAL);
+    EXPECT_EQ(encounter_find_object(fight, held_base->id), nullptr) << "the starbase fires from afar";
+
+    Encounter *for_sol = game_find_encounter_by_sector(game, sol->id);
+    EXPECT_EQ(for_sol->kind, ENCOUNTER_SOL);
+    Encounter *assault = game_find_encounter_by_sector(game, besieged->id);
+    EXPECT_EQ(assault->kind, ENCOUNTER_STARBASE_ASSAULT);
+    EXPECT_EQ(assault->objective, "Destroy all enemies");
+    EXPECT_NE(encounter_find_object(assault, target->id), nullptr);
+
+    Encounter *ark = game_find_encounter_by_sector(game, ruins->id);
+    EXPECT_EQ(ark->kind, ENCOUNTER_ARK);
+    EXPECT_EQ(ark->ark_site_id, ruin->id);
+    EXPECT_EQ(ark->field_h, 1536);
+    std::string tag;
+    feature_ark_name(ruin, &tag);
+    EXPECT_EQ(ark->text, tag) << "the battle carries the name the site shows";
+    EXPECT_EQ(encounter_count_owner_ships(ark, ark_player->id), 2) << "three defenders, one lost";
+    Encounter *hive_battle = game_find_encounter_by_sector(game, hive->id);
+    EXPECT_EQ(hive_battle->kind, ENCOUNTER_ARK_ARMED);
+    EXPECT_EQ(encounter_count_owner_ships(hive_battle, ark_player->id), 3) << "at least two, and the carrier";
+    EXPECT_EQ(game_find_encounter_by_sector(game, calm->id), nullptr);
+    EXPECT_EQ(game_find_encounter_by_sector(game, quiet->id), nullptr);
+    EXPECT_EQ(human->encounter_numbers[0], 1);
+    EXPECT_EQ(human->encounter_numbers[1], 1);
+    EXPECT_EQ(human->encounter_numbers[2], 1);
 }
 
 }  // namespace
