@@ -101,13 +101,13 @@ void send_towards_retreat(Encounter *enc, Fleet *fleet) {
     if (sector) fleet_set_move_target(fleet, sector);
 }
 
-// Puts the fleet on the galaxy map (it joins at the map's next add); without a map it is dropped.
+// Puts the fleet on the galaxy map; without a map it is dropped.
 void place_on_galaxy(Game *game, Fleet *fleet) {
     if (!game || !game->galaxy_map) {
         object_destroy(fleet);
         return;
     }
-    map_place_object(game->galaxy_map, fleet, fleet->x, fleet->y, 0);
+    game_place_on_galaxy(game, fleet, fleet->x, fleet->y);
 }
 
 // ---- Autocombat ------------------------------------------------------------------------------------
@@ -402,7 +402,6 @@ void encounter_disengage(Encounter *enc) {
         send_towards_retreat(enc, f.fleet);
         place_on_galaxy(game, f.fleet);
     }
-    if (game && game->galaxy_map) map_add_pending_objects(game->galaxy_map);
     enc->flags |= ENCOUNTER_FLAG_FINISHED;
 }
 
@@ -476,7 +475,6 @@ void encounter_apply_outcome(Encounter *enc) {
         else object_set_position(f.fleet, enc->centre_x - f.fleet->w / 2, enc->centre_y - f.fleet->h / 2);
         place_on_galaxy(game, f.fleet);
     }
-    if (game->galaxy_map) map_add_pending_objects(game->galaxy_map);
 
     count_ark_losses(game, enc);
     if (GameObject *sector = find_sector(game, enc->sector_id)) {

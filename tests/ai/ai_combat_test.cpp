@@ -1,10 +1,8 @@
 // The combat command on a real battle: the tasks planning makes, the option counts of the combat task
 // types, the retreat options' limits, the plan's hand-over from planning to acting and the act of each
-// step code, targets whose ids pass 32 bits, and a battle fought with planning on its own thread
-// against the same battle fought at once.
+// step code, and targets whose ids pass 32 bits.
 #include "ai_combat_fixture.h"
 
-#include <thread>
 
 using namespace aitest;
 
@@ -276,93 +274,6 @@ TEST_F(CombatAct, APlannedShotReachesATargetWhoseIdPassesThirtyTwoBits) {
         EXPECT_EQ(a->scan_target, target);
     } else {
         EXPECT_EQ(decoy->armour, decoy_armour) << "the ship with the low word of the id is left alone";
-    }
-}
-
-// ---- A battle fought out ----
-
-struct Outcome {
-    std::vector<uint64_t> ids;
-    std::vector<int32_t> armour;
-    std::vector<uint32_t> dead;
-    int32_t turns = 0;
-    bool operator==(const Outcome &o) const = default;
-};
-
-class CombatBattle : public Battle {
-protected:
-    // Commanders as an encounter finds them at its start, and players who know nothing yet.
-    void fresh_commanders() {
-        for (Player *p : {red, blue}) {
-            while (list_count(&p->known) > 0) player_forget_object(p, list_get(&p->known, 0));
-            ai_player_free(p->commander_ai);
-            p->commander_ai = ai_player_create_commander();
-            ai_commander_preset_1(p->commander_ai);
-            ai_player_stop(p->commander_ai);
-        }
-    }
-
-    // Two lines of five Lancers facing each other; a fixed seed for everything.
-    void line_up() {
-        for (int32_t i = 0; i < 5; ++i) {
-            lancer(RED, 500, 300 + i * 200, 0);
-            lancer(BLUE, 800, 330 + i * 200, 180);
-        }
-    }
-
-    Outcome fight(uint32_t s) {
-        seed(s);
-        game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
-        Outcome out;
-        while (out.turns < 600 && !ships_of(map, RED).empty() && !ships_of(map, BLUE).empty()) {
-            map_autocombat_turn(map);
-            ++out.turns;
-        }
-        for (GameObject *obj : map->objects.items)
-            if (Ship *ship = ship_of(obj)) {
-                out.ids.push_back(ship->id);
-                out.armour.push_back(ship->armour);
-                out.dead.push_back(ship->flags & (OBJ_DEAD | OBJ_LEFT_MAP));
-            }
-        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
-        return out;
-    }
-};
-
-// Planning on its own thread, seeded from the game thread; the game thread waits for it and acts.
-void plan_on_worker(Player *owner, Ship *ship) {
-    const uint32_t worker_seed = random_worker_seed();
-    std::thread worker([=] {
-        random_seed(worker_seed);
-        ai_plan_ship(owner, ship);
-    });
-    worker.join();
-}
-
-TEST_F(CombatBattle, ABattlePlannedOnAWorkerEndsAsTheSameBattleResolvedAtOnce) {
-    for (uint32_t s : {11u, 2026u}) {
-        const uint64_t first_id = game->next_id;
-        fresh_commanders();
-        line_up();
-        const Outcome at_once = fight(s);
-        EXPECT_LT(at_once.turns, 600) << "seed " << s << ": one side is beaten";
-        EXPECT_TRUE(ships_of(map, RED).empty() || ships_of(map, BLUE).empty()) << "seed " << s;
-        for (Player *p : {red, blue}) ai_player_stop(p->commander_ai);
-        map_clear(map);
-
-        game->next_id = first_id;   // the same ids for the same ships and tasks
-        fresh_commanders();
-        line_up();
-        WorldHooks hooks = world_hooks();
-        hooks.ai_plan_ship = plan_on_worker;
-        world_set_hooks(hooks);
-        const Outcome stepped = fight(s);
-        hooks.ai_plan_ship = ai_plan_ship;
-        world_set_hooks(hooks);
-        EXPECT_EQ(stepped.turns, at_once.turns) << "seed " << s;
-        EXPECT_TRUE(stepped == at_once) << "seed " << s;
-        for (Player *p : {red, blue}) ai_player_stop(p->commander_ai);
-        map_clear(map);
     }
 }
 

@@ -24,18 +24,6 @@ protected:
 
 class BufferGrowth : public BufferTest {};
 
-TEST_F(BufferGrowth, StartsEmptyWithoutStorage) {
-    Buffer *b = buffer_create();
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->data, nullptr);
-    EXPECT_EQ(b->length, 0);
-    EXPECT_EQ(b->capacity, 0);
-    EXPECT_EQ(b->growth_step, 1024);
-    EXPECT_EQ(b->cursor, 0);
-    buffer_free(b);
-    buffer_free(nullptr);
-}
-
 TEST_F(BufferGrowth, GrowsInWholeStepsOf1024) {
     put_bytes({7});
     EXPECT_EQ(buf.capacity, 1024);
@@ -95,16 +83,6 @@ TEST_F(BufferGrowth, TruncateOnlyShortens) {
     EXPECT_EQ(buf.length, 2);
     buffer_truncate(&buf, 0);
     EXPECT_EQ(buf.length, 0);
-}
-
-TEST_F(BufferGrowth, GetDataReportsPointerAndLength) {
-    put_bytes({5, 6, 7});
-    const uint8_t *data = nullptr;
-    int32_t length = -1;
-    ASSERT_EQ(buffer_get_data(&buf, &data, &length), RES_OK);
-    EXPECT_EQ(data, buf.data);
-    EXPECT_EQ(length, 3);
-    EXPECT_EQ(buffer_get_data(&buf, nullptr, nullptr), RES_OK);
 }
 
 // ---- exact wire bytes ----

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/anim.h"
 #include "platform/buffer.h"
 #include "platform/colour_fade.h"
@@ -11,26 +13,36 @@ protected:
     ColourFade fade{};
 };
 
-TEST_F(ColourFadeTiming, FullRangeInAHundredMsMovesOneUnitPerMs) {
-    colour_fade_start(&fade, 0, 0, 0, 255, 255, 255, 100, 0, 0);
-    EXPECT_EQ(fade.period_r, 1);
-    colour_fade_update(&fade, 10);
-    EXPECT_EQ(fade.r, 10);
-    EXPECT_EQ(fade.g, 10);
-    colour_fade_update(&fade, 245);
-    EXPECT_EQ(fade.r, 255);
-    EXPECT_FALSE(colour_fade_is_running(&fade));
-}
-
-TEST_F(ColourFadeTiming, TenUnitsOverASecondStepEveryHundredMs) {
-    colour_fade_start(&fade, 100, 0, 0, 110, 0, 0, 1000, 0, 0);
-    colour_fade_update(&fade, 99);
-    EXPECT_EQ(fade.r, 100);
-    colour_fade_update(&fade, 1);
-    EXPECT_EQ(fade.r, 101);
-    for (int i = 0; i < 9; ++i) colour_fade_update(&fade, 100);
-    EXPECT_EQ(fade.r, 110);
-    EXPECT_FALSE(colour_fade_is_running(&fade));
+TEST_F(ColourFadeTiming, ColoursFollowTheirScriptOfSteps) {
+    struct Step {
+        int ms, times, value;   // `times` updates of `ms`, then red and green are at `value`
+        bool running;
+    };
+    const struct {
+        const char *what;
+        int from, to, ms, mode;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"full range in 100 ms: a unit a ms", 0, 255, 100, 0, {{10, 1, 10, true}, {245, 1, 255, false}}},
+        {"ten units over a second: a step every 100 ms", 100, 110, 1000, 0,
+         {{99, 1, 100, true}, {1, 1, 101, true}, {100, 9, 110, false}}},
+        {"bounce: there and back, half the time each way", 0, 100, 200, COLOUR_FADE_MODE_BOUNCE,
+         {{100, 1, 100, true}, {50, 1, 50, true}, {50, 1, 0, false}}},
+        {"repeat restarts from the start colour", 0, 10, 100, COLOUR_FADE_MODE_REPEAT,
+         {{100, 1, 0, true}, {30, 1, 3, true}}},
+    };
+    for (const auto &c : cases) {
+        fade = ColourFade{};
+        colour_fade_start(&fade, c.from, c.from, 0, c.to, c.to, 0, c.ms, 0, c.mode);
+        int t = 0;
+        for (const Step &step : c.steps) {
+            for (int i = 0; i < step.times; ++i) colour_fade_update(&fade, step.ms);
+            t += step.ms * step.times;
+            EXPECT_EQ(fade.r, step.value) << c.what << " at " << t << " ms";
+            EXPECT_EQ(fade.g, step.value) << c.what << " at " << t << " ms";
+            EXPECT_EQ(colour_fade_is_running(&fade), step.running) << c.what << " at " << t << " ms";
+        }
+    }
 }
 
 TEST_F(ColourFadeTiming, NegativePeriodsDivideTowardZero) {
@@ -50,27 +62,6 @@ TEST_F(ColourFadeTiming, ZeroMsLeavesTheFadeUntouched) {
     colour_fade_start(&fade, 100, 100, 100, 200, 200, 200, 0, 0, 0);
     EXPECT_EQ(fade.r, 7);
     EXPECT_FALSE(colour_fade_is_running(&fade));
-}
-
-TEST_F(ColourFadeTiming, BackAndForthOnceEndsAtTheStartEachWayHalfTheTime) {
-    colour_fade_start(&fade, 0, 0, 0, 100, 0, 0, 200, 0, COLOUR_FADE_MODE_BOUNCE);
-    colour_fade_update(&fade, 100);
-    EXPECT_EQ(fade.r, 100);
-    EXPECT_TRUE(colour_fade_is_running(&fade));
-    colour_fade_update(&fade, 50);
-    EXPECT_EQ(fade.r, 50);
-    colour_fade_update(&fade, 50);
-    EXPECT_EQ(fade.r, 0);
-    EXPECT_FALSE(colour_fade_is_running(&fade));
-}
-
-TEST_F(ColourFadeTiming, RepeatRestartsFromTheStartColour) {
-    colour_fade_start(&fade, 0, 0, 0, 10, 0, 0, 100, 0, COLOUR_FADE_MODE_REPEAT);
-    colour_fade_update(&fade, 100);
-    EXPECT_EQ(fade.r, 0);
-    EXPECT_TRUE(colour_fade_is_running(&fade));
-    colour_fade_update(&fade, 30);
-    EXPECT_EQ(fade.r, 3);
 }
 
 TEST_F(ColourFadeTiming, DelayHoldsTheColour) {

@@ -294,32 +294,28 @@ TEST_F(FileRead, ExactReadsStopAtTheEnd) {
     file_close(fd);
 }
 
-TEST_F(FileRead, StringsAreLengthThenBytes) {
-    int fd = open_with({0, 0, 0, 5, 'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0});
-    std::string text;
-    ASSERT_EQ(file_read_string(fd, &text), RES_OK);
-    EXPECT_EQ(text, "hello");
-    ASSERT_EQ(file_read_string(fd, &text), RES_OK);
-    EXPECT_EQ(text, "");
-    file_close(fd);
-}
-
-TEST_F(FileRead, OverlongAndNegativeLengthsAreMalformed) {
-    int fd = open_with({0x00, 0x20, 0x00, 0x01, 'x'});   // 2 MiB + 1
-    std::string text = "kept";
-    EXPECT_EQ(file_read_string(fd, &text), RES_MALFORMED);
-    file_close(fd);
-    fd = open_with({0x80, 0x00, 0x00, 0x00, 'x'});       // negative as i32
-    EXPECT_EQ(file_read_string(fd, &text), RES_MALFORMED);
-    file_close(fd);
-    EXPECT_EQ(text, "kept");
-}
-
-TEST_F(FileRead, TheLongestLengthIsAcceptedAndThenRunsOutOfBytes) {
-    int fd = open_with({0x00, 0x20, 0x00, 0x00, 'x'});   // exactly 2 MiB, one byte present
-    std::string text;
-    EXPECT_EQ(file_read_string(fd, &text), RES_END_OF_FILE);
-    file_close(fd);
+TEST_F(FileRead, StringsAreLengthThenBytesUpToTwoMebibytes) {
+    const struct {
+        const char *what;
+        std::vector<uint8_t> bytes;
+        Result result;
+        const char *text;   // afterwards; it was "kept"
+    } cases[] = {
+        {"five bytes", {0, 0, 0, 5, 'h', 'e', 'l', 'l', 'o'}, RES_OK, "hello"},
+        {"empty", {0, 0, 0, 0}, RES_OK, ""},
+        {"2 MiB + 1 is malformed", {0x00, 0x20, 0x00, 0x01, 'x'}, RES_MALFORMED, "kept"},
+        {"negative as i32 is malformed", {0x80, 0x00, 0x00, 0x00, 'x'}, RES_MALFORMED, "kept"},
+        {"exactly 2 MiB is taken and runs out of bytes", {0x00, 0x20, 0x00, 0x00, 'x'}, RES_END_OF_FILE, nullptr},
+    };
+    for (const auto &c : cases) {
+        const int fd = open_with(c.bytes);
+        std::string text = "kept";
+        EXPECT_EQ(file_read_string(fd, &text), c.result) << c.what;
+        if (c.text) {
+            EXPECT_EQ(text, c.text) << c.what;
+        }
+        file_close(fd);
+    }
 }
 
 // ---- web links ----

@@ -36,8 +36,6 @@ TEST_F(MovementStart, SetsOffFromThePixelCentre) {
     EXPECT_EQ(path.y, 0.5f);
     EXPECT_EQ(path.step_x, 10.0f);
     EXPECT_EQ(path.step_y, -4.0f);
-    EXPECT_EQ(path.base_step_x, 10.0f);
-    EXPECT_EQ(path.base_step_y, -4.0f);
     EXPECT_EQ(path.target_x, 100);
     EXPECT_EQ(path.target_y, -40);
     EXPECT_EQ(path.divisor, 10.0f);

@@ -26,47 +26,43 @@ protected:
     }
 };
 
-TEST_F(SoundMix, VolumeScalesAndTruncatesTowardsZero) {
-    fill(0, 64, {{1000, -1001, 3, -3, 32767, -32768}});
-    const auto out = pull_over(3, 0);
-    EXPECT_EQ(out, (std::vector<int16_t>{500, -500, 1, -1, 16383, -16384}));
-}
-
-TEST_F(SoundMix, FullVolumePassesSamplesUnchanged) {
-    fill(0, 128, {{12345, -12345, 1, -1}});
-    EXPECT_EQ(pull_over(2, 0), (std::vector<int16_t>{12345, -12345, 1, -1}));
-}
-
-TEST_F(SoundMix, VolumeZeroConsumesInSilence) {
-    SoundChannel *c = fill(0, 0, {{9000, 9000, 9000, 9000}});
-    EXPECT_EQ(pull_over(2, 0), (std::vector<int16_t>{0, 0, 0, 0}));
-    EXPECT_EQ(c->current_chunk, 1);
-}
-
-TEST_F(SoundMix, ChannelsAddAndClampAtBothEnds) {
-    fill(0, 128, {{30000, -30000}});
-    fill(1, 128, {{30000, -30000}});
-    EXPECT_EQ(pull_over(1, 0), (std::vector<int16_t>{32767, -32768}));
-}
-
-TEST_F(SoundMix, ClampingHappensAfterEachChannelInChannelOrder) {
-    // 30000 + 30000 clamps to 32767 before the third channel takes 30000 off again.
-    fill(0, 128, {{30000, 0}});
-    fill(1, 128, {{30000, 0}});
-    fill(2, 128, {{-30000, 0}});
-    EXPECT_EQ(pull_over(1, 0)[0], 2767);
-}
-
-TEST_F(SoundMix, MixAddsOntoTheDeviceOutputWithSaturation) {
-    fill(0, 128, {{32000, -32000, 5, -5}});
-    EXPECT_EQ(pull_over(2, 1000), (std::vector<int16_t>{32767, -31000, 1005, 995}));
-}
-
-TEST_F(SoundMix, OutputPastTheLongestChannelIsLeftAlone) {
-    fill(0, 128, {{1, 2, 3, 4}});
-    fill(1, 128, {{10, 20}});
-    const auto out = pull_over(4, 77);
-    EXPECT_EQ(out, (std::vector<int16_t>{88, 99, 80, 81, 77, 77, 77, 77}));
+TEST_F(SoundMix, VolumesAddClampAndSaturateOverTheDeviceOutput) {
+    struct Channel {
+        int volume;
+        std::vector<int16_t> samples;
+    };
+    using S = std::vector<int16_t>;
+    const struct {
+        const char *what;
+        std::vector<Channel> channels;
+        int frames;
+        int16_t under;
+        S out;
+    } cases[] = {
+        {"volume scales and truncates towards zero", {{64, {1000, -1001, 3, -3, 32767, -32768}}}, 3, 0,
+         {500, -500, 1, -1, 16383, -16384}},
+        {"full volume passes samples unchanged", {{128, {12345, -12345, 1, -1}}}, 2, 0, {12345, -12345, 1, -1}},
+        {"volume zero is silence", {{0, {9000, 9000, 9000, 9000}}}, 2, 0, {0, 0, 0, 0}},
+        {"channels add and clamp at both ends", {{128, {30000, -30000}}, {128, {30000, -30000}}}, 1, 0,
+         {32767, -32768}},
+        // 30000 + 30000 clamps to 32767 before the third channel takes 30000 off again.
+        {"clamping after each channel in channel order", {{128, {30000, 0}}, {128, {30000, 0}}, {128, {-30000, 0}}},
+         1, 0, {2767, 0}},
+        {"added onto the device output with saturation", {{128, {32000, -32000, 5, -5}}}, 2, 1000,
+         {32767, -31000, 1005, 995}},
+        {"output past the longest channel is left alone", {{128, {1, 2, 3, 4}}, {128, {10, 20}}}, 4, 77,
+         {88, 99, 80, 81, 77, 77, 77, 77}},
+    };
+    for (const auto &c : cases) {
+        for (SoundChannel &channel : manager->channels) {
+            channel.flags.store(0);
+            channel.chunks.clear();
+        }
+        for (size_t i = 0; i < c.channels.size(); ++i) fill(int(i), c.channels[i].volume, {c.channels[i].samples});
+        EXPECT_EQ(pull_over(c.frames, c.under), c.out) << c.what;
+        for (size_t i = 0; i < c.channels.size(); ++i)
+            EXPECT_EQ(manager->channels[i].current_chunk, 1) << c.what << ": channel " << i << " is consumed";
+    }
 }
 
 TEST_F(SoundMix, SecondChunkFollowsTheFirstInsideOneBuffer) {

@@ -1,0 +1,162 @@
+// An encounter between two computer players fought out by autocombat, once with every plan made on the
+// game thread and once with every plan made on a worker thread that the game thread starts, seeds from
+// its own generator and joins before it acts: for fixed seeds both battles end alike.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <utility>
+#include <vector>
+#include "ai/agent_task.h"
+#include "ai/ai_combat.h"
+#include "ai/ai_player.h"
+#include "game/autocombat.h"
+#include "game/encounter.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/random.h"
+#include "platform/store.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+constexpr int32_t HULL_LANCER = 3;
+constexpr int SHIPS_PER_SIDE = 3;
+
+struct Ending {
+    std::vector<uint64_t> ids;
+    std::vector<uint32_t> dead;
+    std::vector<int32_t> armour;
+    int32_t destroyed = 0;
+    bool operator==(const Ending &o) const { return ids == o.ids && dead == o.dead && armour == o.armour; }
+};
+
+// Planning on a worker: seeded from a draw of the game thread, joined before the game thread acts.
+void plan_on_worker(Player *owner, Ship *ship) {
+    const uint32_t seed = random_worker_seed();
+    std::thread worker([=] {
+        random_seed(seed);
+        ai_plan_ship(owner, ship);
+    });
+    worker.join();
+}
+
+class EncounterAi : public ::testing::Test {
+protected:
+    WorldHooks saved;
+
+    void SetUp() override {
+        factory_free();
+        system_types_free();
+        store_shutdown();
+        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
+        ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
+        ASSERT_EQ(system_types_load(), RES_OK);
+        ASSERT_EQ(factory_init(), RES_OK);
+        for (int32_t kind : {OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}) {
+            const Factory *f = factory_get(kind);
+            for (int32_t t = 0; f && t < f->template_count; ++t)
+                for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(kind, t, g);
+        }
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        saved = world_hooks();
+        ai_install_player_hooks();
+        agent_task_types_init();
+    }
+    void TearDown() override {
+        world_set_hooks(saved);
+        game_destroy();
+        factory_free();
+        system_types_free();
+        store_shutdown();
+    }
+
+    static Sector *sector_at(Game *game, int32_t x, int32_t y, uint64_t owner) {
+        Sector *s = sector_create(0);
+        if (!s) return nullptr;
+        object_set_owner_id(s, owner);
+        map_place_object(game->galaxy_map, s, x, y, 1);
+        map_add_pending_objects(game->galaxy_map);
+        return s;
+    }
+
+    Ending battle(uint32_t seed, void (*plan)(Player *, Ship *)) {
+        Ending out;
+        game_destroy();
+        Game *game = game_get();
+        random_seed(seed);
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], seed + uint32_t(i));
+        Sector *here = sector_at(game, 1000, 1000, 0);
+        EXPECT_NE(here, nullptr);
+        EXPECT_NE(sector_at(game, 1400, 1000, 1), nullptr);
+        EXPECT_NE(sector_at(game, 600, 1000, 2), nullptr);
+        Encounter *enc = encounter_create();
+        if (!here || !enc) return out;
+        enc->sector_id = here->id;
+        enc->centre_x = here->x + here->w / 2;
+        enc->centre_y = here->y + here->h / 2;
+        enc->field_w = 900;
+        enc->field_h = 700;
+        std::vector<Ship *> ships;
+        for (uint64_t id : {1u, 2u}) {
+            Player *p = player_create(PLAYER_KIND_COMPUTER);
+            player_set_id(p, id);
+            p->commander_ai = ai_player_create_commander();
+            ai_commander_preset_1(p->commander_ai);
+            ai_player_stop(p->commander_ai);
+            EXPECT_EQ(game_add_player(game, p), RES_OK);
+            for (int i = 0; i < SHIPS_PER_SIDE; ++i) {
+                Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
+                if (!s) return out;
+                const int32_t fits[][2] = {{0, SYSTEM_TYPE_BEAM}, {1, SYSTEM_TYPE_BEAM}, {2, SYSTEM_TYPE_BEAM},
+                                           {3, SYSTEM_TYPE_ENGINE}, {4, SYSTEM_TYPE_ARMOUR}};
+                for (const auto &[crit, type] : fits)
+                    if (System *sys = system_create(type); sys && ship_set_crit_system(s, crit, sys) != RES_OK)
+                        system_free(sys);
+                s->crew = s->max_crew;
+                ship_recompute_stats(s);
+                player_add_object(p, s);
+                ship_set_sector(s, here);
+                encounter_add_object(enc, s);
+                object_add_ref(s);
+                ships.push_back(s);
+            }
+        }
+        EXPECT_EQ(game_add_encounter(game, enc), RES_OK);
+        encounter_seed_random(enc, seed);
+        encounter_layout(enc);
+        WorldHooks hooks = saved;
+        hooks.ai_plan_ship = plan;
+        hooks.ai_act_ship = ai_act_ship;
+        world_set_hooks(hooks);
+        encounter_autocombat(enc);
+        world_set_hooks(saved);
+        for (Ship *s : ships) {
+            out.ids.push_back(s->id);
+            out.dead.push_back(s->flags & OBJ_DEAD);
+            out.armour.push_back(s->armour);
+            out.destroyed += (s->flags & OBJ_DEAD) ? 1 : 0;
+            object_release(s);
+        }
+        game_destroy();
+        return out;
+    }
+};
+
+TEST_F(EncounterAi, ABattlePlannedOnAWorkerEndsAsTheSameBattlePlannedOnTheGameThread) {
+    for (uint32_t seed : {5u, 1234u}) {
+        const Ending at_once = battle(seed, ai_plan_ship);
+        const Ending stepped = battle(seed, plan_on_worker);
+        ASSERT_EQ(at_once.ids.size(), size_t(2 * SHIPS_PER_SIDE)) << "seed " << seed;
+        EXPECT_GT(at_once.destroyed, 0) << "seed " << seed << ": the commanders fought";
+        EXPECT_TRUE(stepped == at_once) << "seed " << seed << ": " << stepped.destroyed << " against "
+                                        << at_once.destroyed << " ships destroyed";
+    }
+}
+
+}  // namespace
