@@ -666,9 +666,12 @@ int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t i
         }
         random_turn(&at);
         (void)system_ai_move(&at, at.heading, 1, at.mp);
+        return RES_OK;
     } else if (index < SCAN_JUMP) {
+        // A manoeuvre alone: away from the arcs that threaten the ship, to scan on a later turn.
         random_turn(&at);
         (void)system_ai_move(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
+        return RES_OK;
     }
     scan_from(&at, d->target);
     return RES_OK;

@@ -55,7 +55,7 @@ protected:
         return enc;
     }
     // Laid out apart, then started: every object of the battle stands on the combat map at its place.
-    void lay_out_and_start() {
+    void lay_out_and_start(const std::function<void()> &on_the_field = {}) {
         encounter_register_temp_objects(enc);
         encounter_layout(enc);
         ASSERT_EQ(enc->placements.size(), size_t(list_count(enc->objects)));
@@ -83,6 +83,7 @@ protected:
             EXPECT_EQ(obj->x, x);
             EXPECT_EQ(obj->y, y);
         }
+        if (on_the_field) on_the_field();
         enc->flags |= ENCOUNTER_FLAG_FINISHED;
         game_set_current_encounter(game, nullptr);
         game_end_combat(game);
@@ -103,9 +104,24 @@ TEST_F(EncounterGalaxy, TheBattleForSolIsFoughtOverTheGuardiansShips) {
     ASSERT_NE(intruder, nullptr);
     contents.push_back(intruder);
     encounter_setup_sol(new_battle(sol), contents);
+    EXPECT_EQ(enc->kind, ENCOUNTER_SOL);
+    EXPECT_EQ(enc->objective, "Destroy all enemies");
     EXPECT_EQ(encounter_get_side(enc, 0), sol->owner_id) << "the sector's owner is side 0";
+    // The guardians' barrage: 16 Mega Missiles of 120..180, the first after two turns, then every fifth.
+    ASSERT_TRUE(encounter_has_defense_shot(enc));
+    EXPECT_EQ(enc->shot_start_clock, 2);
+    EXPECT_EQ(enc->shot_interval, 5);
+    EXPECT_EQ(enc->shot_type, 1);
+    EXPECT_EQ(enc->shot_singular, "Mega Missile");
+    EXPECT_EQ(enc->shot_plural, "Mega Missiles");
+    EXPECT_EQ(enc->shot_count, 16);
     EXPECT_EQ(enc->defense_player_id, game->sol_player_id);
-    lay_out_and_start();
+    EXPECT_EQ(enc->shot_damage_min, 120);
+    EXPECT_EQ(enc->shot_damage_max, 180);
+    lay_out_and_start([this] {
+        EXPECT_TRUE(game->combat_map->flags & MAP_DEFENSE) << "the barrage is armed on the combat map";
+        EXPECT_EQ(game->combat_map->defense_player_id, game->sol_player_id);
+    });
 }
 
 TEST_F(EncounterGalaxy, APlayersHomeStarbaseIsAssaultedWithItsSentinels) {

@@ -192,20 +192,6 @@ TEST_F(EncounterLife, PlacingOnTheGalaxyWaitsWhileTheMapWalksItsObjects) {
     EXPECT_FALSE(galaxy->flags & MAP_ITERATING);
 }
 
-TEST_F(EncounterLife, ASectorsContentsAreCountedWithTheFirstOwner) {
-    GameObject *sector = factory_create_object(OBJECT_SECTOR, 0);
-    ASSERT_NE(sector, nullptr);
-    game_place_on_galaxy(game, sector, 100, 100);
-    Ship *a = ship(3, BLUE), *b = ship(5, RED);
-    ship_set_sector(a, sector);
-    ship_set_sector(b, sector);
-    uint64_t owner = 99;
-    EXPECT_EQ(game_sector_content_count(game, sector->id, &owner), 2);
-    EXPECT_EQ(owner, BLUE);
-    EXPECT_EQ(game_sector_content_count(game, a->id, &owner), 0) << "a ship is no sector";
-    EXPECT_EQ(owner, 0u);
-}
-
 TEST_F(EncounterLife, TheSectorViewShowsTheSitesAndOneGroupPerOwner) {
     Sector *sector = sector_create(0);
     ASSERT_NE(sector, nullptr);
@@ -232,6 +218,12 @@ TEST_F(EncounterLife, TheSectorViewShowsTheSitesAndOneGroupPerOwner) {
     ship_set_fleet(own_fleet_ship, own_fleet);
     std::vector<Ship *> ships = {own_fleet_ship, ship(5, RED), ship(2, BLUE), ship(4, RED)};
     for (Ship *s : ships) ship_set_sector(s, sector);
+
+    uint64_t first_owner = 99;
+    EXPECT_EQ(game_sector_content_count(game, sector->id, &first_owner), 4);
+    EXPECT_EQ(first_owner, BLUE);
+    EXPECT_EQ(game_sector_content_count(game, own_fleet->id, &first_owner), 0) << "a fleet is no sector";
+    EXPECT_EQ(first_owner, 0u);
 
     game_set_sector_contents(game, sector->id);
     ObjectMap *view = game->sector_map;

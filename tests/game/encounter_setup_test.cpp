@@ -1,7 +1,7 @@
-// Every kind of battle set up from real players, starbases and ships of the generated store and laid
-// out on its field: the Battle for Sol with its barrage, the starbase assault with Sentinels armed
-// from the owner's catalog, the ARK encounters with their ships and carrier, the starbase-defence
-// barrage, and a launched drone joining the battle it was launched in.
+// Battles set up from real players, starbases and ships of the generated store and laid out on their
+// field: the starbase assault with Sentinels armed from the owner's catalog, the ARK encounters with
+// their ships and carrier, the starbase-defence barrage, and a launched drone joining the battle it
+// was launched in. (The Battle for Sol is set up from a generated galaxy: encounter_galaxy_test.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -108,35 +108,6 @@ protected:
     Game *game = nullptr;
     Encounter *enc = nullptr;
 };
-
-TEST_F(EncounterSetup, TheBattleForSolRainsTheGuardiansMissiles) {
-    std::vector<GameObject *> objects = fleet(SOL, 4);
-    for (GameObject *obj : fleet(RED, 5)) objects.push_back(obj);
-    encounter_setup_sol(enc, objects);
-    EXPECT_EQ(enc->kind, ENCOUNTER_SOL);
-    EXPECT_EQ(enc->objective, "Destroy all enemies");
-    ASSERT_TRUE(encounter_has_defense_shot(enc));
-    EXPECT_EQ(enc->shot_start_clock, 2);
-    EXPECT_EQ(enc->shot_interval, 5);
-    EXPECT_EQ(enc->shot_type, 1);
-    EXPECT_EQ(enc->shot_singular, "Mega Missile");
-    EXPECT_EQ(enc->shot_plural, "Mega Missiles");
-    EXPECT_EQ(enc->shot_count, 16);
-    EXPECT_EQ(enc->defense_player_id, SOL);
-    EXPECT_EQ(enc->shot_damage_min, 120);
-    EXPECT_EQ(enc->shot_damage_max, 180);
-    encounter_layout(enc);
-    expect_laid_out_apart();
-
-    // The battle starts with the barrage armed on the combat map.
-    ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
-    game_set_current_encounter(game, enc);
-    ASSERT_EQ(game_start_encounter(game), RES_OK);
-    EXPECT_TRUE(game->combat_map->flags & MAP_DEFENSE);
-    EXPECT_EQ(game->combat_map->defense_player_id, SOL);
-    EXPECT_EQ(game->combat_map->defense_plural, "Mega Missiles");
-    EXPECT_EQ(map_object_count(game->combat_map), 9);
-}
 
 TEST_F(EncounterSetup, AStarbaseIsGuardedBySentinelsArmedFromItsOwnersCatalog) {
     give(BLUE, SYSTEM_TYPE_BEAM, 3);

@@ -9,6 +9,8 @@
 #include "platform/calendar.h"
 #include "platform/files.h"
 #include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -117,6 +119,42 @@ TEST_F(HeadlessGame, TwoHundredDaysSaveAndLoadExactlyOnTheWay) {
                                                        [](uint32_t s) { return (s & TECH_DONE) != 0; })));
     }
     save_header_free(header);
+}
+
+// A rival ship in the passive UI player's home sector: the battle is fought out for it, the turn
+// does not end that day, and the next quiet day ends it again.
+TEST_F(HeadlessGame, ADayWithTheUiPlayersBattleFightsItAndSkipsTheEndOfTurn) {
+    random_seed(31);
+    HeadlessOptions options;
+    options.computer_players = 1;
+    options.setup.starting_tech = 1;
+    options.ai_commands = false;
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    Player *rival = list_get(game->players, 1);
+    ASSERT_NE(rival, nullptr);
+    ASSERT_EQ(player_object_count(rival), 1);
+    Ship *raider = ship_of(player_get_object_at(rival, 0));
+    Sector *home = nullptr;
+    for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i)
+        if (Sector *s = sector_of(map_object_at(game->galaxy_map, i)); s && s->owner_id == game->ui_player_id) home = s;
+    ASSERT_NE(home, nullptr);
+    ASSERT_NE(raider, nullptr);
+    ship_set_sector(raider, home);
+
+    const HeadlessDay battle_day = headless_advance_day(game, options);
+    EXPECT_EQ(battle_day.player_battles, 1);
+    EXPECT_FALSE(battle_day.turn_ended);
+    EXPECT_EQ(game->turn_counter, 0);
+    EXPECT_EQ(game_encounter_count(game), 0) << "the battle was settled the same day";
+    EXPECT_EQ(game->current_encounter, nullptr);
+    EXPECT_EQ(game->ui_player->encounter_numbers[0], 1);
+    // Whatever the outcome, the two ships no longer share the sector.
+    EXPECT_LE(sector_count_other_owners(home, game->ui_player_id), 0);
+
+    const HeadlessDay quiet = headless_advance_day(game, options);
+    EXPECT_EQ(quiet.player_battles, 0);
+    EXPECT_TRUE(quiet.turn_ended);
+    EXPECT_EQ(game->turn_counter, 1);
 }
 
 }  // namespace

@@ -34,17 +34,6 @@ TEST_F(ControlCore, TypeOutsideTheRegistryGivesNoControl) {
     EXPECT_EQ(control_classes_load_assets(9, 0), RES_OUT_OF_RANGE);
 }
 
-TEST_F(ControlCore, NewControlStartsUnreferencedWithDefaultDelays) {
-    Control *c = control_create(CONTROL_TEXT);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->refcount, 0);
-    EXPECT_EQ(c->dwell_delay, 1000);
-    EXPECT_EQ(c->away_left, 1000);
-    ASSERT_NE(c->move, nullptr);
-    EXPECT_TRUE(movement_path_arrived(c->move));
-    control_destroy(c);
-}
-
 TEST_F(ControlCore, HiddenForAWhileStillTakesHotkeysAndShowsAgain) {
     Control *panel = panel_create_empty();
     Control *top = add_top(panel, 0, 0);
