@@ -10,12 +10,16 @@
 #include "app/app_hooks.h"
 #include "game/alert.h"
 #include "game/game.h"
+#include "game/headless.h"
 #include "game/names.h"
 #include "game/officer.h"
 #include "game/player.h"
+#include "game/records.h"
 #include "game/save.h"
 #include "game/tech.h"
 #include "platform/files.h"
+#include "platform/list.h"
+#include "platform/random.h"
 #include "platform/store.h"
 #include "world/factory.h"
 #include "world/fleet.h"
@@ -88,6 +92,23 @@ void build_seed_game(Game *game) {
     game_add_alert(game, alert_post_research(human->id, 1, "Research of %s done", "Fuzz"));
 }
 
+// A whole generated galaxy a few days into its game, as the headless driver plays it; nothing
+// when the player records cannot be read.
+void seed_headless_game(Game *game, std::vector<FuzzInput> *out, const std::string &path) {
+    if (list_count(game->player_records) == 0 && records_load(game) != RES_OK) return;
+    random_seed(7);
+    HeadlessOptions options;
+    options.computer_players = 1;
+    options.setup.star_density = 0;
+    options.ai_commands = false;
+    if (headless_new_game(game, options) != RES_OK) return;
+    for (int day = 0; day < 3; ++day) headless_advance_day(game, options);
+    if (game_save(game, path.c_str(), "Seed", 1, nullptr) != RES_OK) return;
+    Buffer *buf = nullptr;
+    if (store_read_file(path.c_str(), 0, &buf) == RES_OK) out->push_back(fuzz_bytes_of(*buf));
+    buffer_free(buf);
+}
+
 }  // namespace
 
 void fuzz_setup_saves() {
@@ -119,6 +140,7 @@ void fuzz_seed_save_game(std::vector<FuzzInput> *out) {
         if (store_read_file(path.c_str(), 0, &buf) == RES_OK) out->push_back(fuzz_bytes_of(*buf));
         buffer_free(buf);
     }
+    seed_headless_game(game, out, path);
     std::remove(path.c_str());
     game_clear(game);
 }

@@ -6,6 +6,7 @@
 #include "ai/ai_combat.h"
 #include "ai/ai_crew.h"
 #include "ai/ai_player.h"
+#include "ai/ai_production.h"
 #include "ai/ai_sector_tasks.h"
 #include "ai/ai_strike_tasks.h"
 #include "game/game.h"
@@ -137,6 +138,8 @@ void agent_task_types_init() {
     if (g_types_done) return;
     for (AgentTaskType &t : g_types) t = AgentTaskType{};
     for (int32_t i = 0; i < AGENT_TASK_TYPE_COUNT; ++i) TYPE_INITS[size_t(i)](&g_types[i]);
+    // Each family of types fills its own slots over the shared defaults.
+    ai_production_types_init(g_types);
     g_types_done = true;
 }
 

@@ -90,6 +90,7 @@ struct AgentTaskData : AgentTask {
     int32_t     strength = 0;         // required strength
     int32_t     value = 0;            // sector priority value
     int32_t     feature_kind = 0;
+    int32_t     centre_x = 0, centre_y = 0;   // of the target's sector
     // Combat tasks: the options of the acting ship.
     int32_t     option_total = 0;
     int32_t     system_options = 0;

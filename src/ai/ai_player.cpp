@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include "ai/agent_task.h"
+#include "ai/ai_galaxy.h"
 #include "ai/ai_encounter_accept.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -451,5 +452,6 @@ void ai_install_player_hooks() {
     hooks.stop = ai_player_stop;
     hooks.clear_tasks = ai_player_clear_tasks;
     hooks.accepts_encounter = ai_accept_encounter;
+    hooks.galaxy_command = ai_galaxy_command;
     player_set_ai_hooks(hooks);
 }

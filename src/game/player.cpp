@@ -877,6 +877,10 @@ void player_stop_ai(Player *player) {
         if (ai && g_ai_hooks.stop) g_ai_hooks.stop(ai);
 }
 
+void player_run_galaxy_ai(Player *player) {
+    if (player && player->galaxy_ai && g_ai_hooks.galaxy_command) g_ai_hooks.galaxy_command(player->galaxy_ai, player);
+}
+
 bool player_ai_accepts_encounter(Player *player, Encounter *encounter) {
     if (player->kind == PLAYER_KIND_HUMAN) return false;
     if (!player->galaxy_ai || !g_ai_hooks.accepts_encounter) return true;

@@ -246,6 +246,8 @@ void    player_recompute_stats(Player *player);
 Result  player_link(Player *player);
 void    player_stop_ai(Player *player);
 bool    player_ai_accepts_encounter(Player *player, Encounter *encounter);
+// Runs the player's galaxy AI for one day (nothing without a galaxy AI or an installed AI).
+void    player_run_galaxy_ai(Player *player);
 void    player_transfer_statistics(Player *player, PlayerRecord *record);
 
 // ---- Research (research.cpp) ----

@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "platform/sound.h"
 #include "platform/str.h"
+#include "platform/movement_path.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -202,6 +203,24 @@ Result fleet_read(GameObject *obj, Buffer *buf) {
 
 Result fleet_link(GameObject *obj) {
     Fleet *f = fleet(obj);
+    // Linking the target and the ships steers the fleet afresh from its whole-pixel position; a
+    // loaded fleet goes on with the journey it saved instead.
+    struct SavedJourney {
+        GameObject  *obj;
+        bool         kept;
+        MovementPath path;
+        uint32_t     travel_flags;
+        int32_t      last_x, last_y;
+        ~SavedJourney() {
+            if (!kept) return;
+            Fleet *f = static_cast<Fleet *>(obj);
+            *obj->path = path;
+            obj->flags = (obj->flags & ~(OBJ_TRAVELLING | OBJ_TRAVEL_HELD)) | travel_flags;
+            f->target_last_x = last_x;
+            f->target_last_y = last_y;
+        }
+    } journey{obj, obj->path != nullptr, obj->path ? *obj->path : MovementPath{},
+              obj->flags & (OBJ_TRAVELLING | OBJ_TRAVEL_HELD), f->target_last_x, f->target_last_y};
     if (f->move_target && (f->move_target->flags & OBJ_STUB)) {
         GameObject *stub = f->move_target;
         GameObject *found = world_find_object(stub->id);

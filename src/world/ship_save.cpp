@@ -136,6 +136,8 @@ Result ship_link(GameObject *obj) {
         return RES_UNRESOLVED_ID;
     }
 
+    // Joining its sector or fleet again is no settling: a ship saved on the way stays unsettled.
+    const uint32_t unsettled = s->ship_flags & SHIP_FLAG_UNSETTLED;
     if (officer) {
         ship_set_pilot(s, officer);
     } else if (!(s->hull_flags & HULL_FLAG_NO_PILOT)) {
@@ -155,6 +157,7 @@ Result ship_link(GameObject *obj) {
         s->fleet_id = 0;
         ship_set_fleet(s, fleet);
     }
+    s->ship_flags = (s->ship_flags & ~SHIP_FLAG_UNSETTLED) | unsettled;
     return RES_OK;
 }
 

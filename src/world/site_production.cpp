@@ -1,6 +1,7 @@
 // Site production and cycles: what starbases, shipyards and training sites build, harvesting,
 // research, the weekly crew intake, recruits, and the day turn.
 #include <algorithm>
+#include <climits>
 #include "game/alert.h"
 #include "game/game.h"
 #include "game/newgame.h"
@@ -561,8 +562,10 @@ void site_rush(Site *site) {
 
 int32_t site_rush_cost(const Site *site) {
     if (site->total_min <= 0) return 0;
-    const int64_t span = std::max(1, site->rush_high - site->rush_low);
-    return int32_t(site->rush_low + int64_t(site->remaining_min) * span / site->total_min);
+    // Wide enough for any saved figures; a price beyond the credits' range is held at its edge.
+    const int64_t span = std::max<int64_t>(1, int64_t(site->rush_high) - site->rush_low);
+    const int64_t price = site->rush_low + int64_t(site->remaining_min) * span / site->total_min;
+    return int32_t(std::clamp<int64_t>(price, 0, INT32_MAX));
 }
 
 int32_t site_production_info(Site *site, GameObject **out_item, Officer **out_recruit, int32_t *out_days_left,

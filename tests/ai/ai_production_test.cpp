@@ -1,0 +1,256 @@
+// Production tasks on a real galaxy: the worth of each kind of order, what blocks and finishes it,
+// what an order costs, and rush prices that used to overflow.
+#include <climits>
+#include "ai/ai_production.h"
+#include "ai_world.h"
+#include "game/officer.h"
+#include "game/tech.h"
+
+namespace {
+
+using aitest::AiWorld;
+
+class ProductionTask : public AiWorld {
+protected:
+    // A training site in an own sector, training a recruit with the given combat skills.
+    Site *training(Sector *sector, int32_t command, int32_t marksmanship, int32_t navigation) {
+        Site *pool = add_site(sector, SITE_TRAINING, me->id);
+        Officer *o = new_officer("Cadet");
+        o->id = 61;
+        o->figures[0] = 20, o->figures[1] = 300, o->figures[2] = 2800;
+        o->skills[SKILL_COMMAND] = command;
+        o->skills[SKILL_MARKSMANSHIP] = marksmanship;
+        o->skills[SKILL_NAVIGATION] = navigation;
+        site_add_officer(pool, o);
+        me->credits = 100000;
+        EXPECT_EQ(site_start_production(pool, 3, 61), RES_OK);
+        return pool;
+    }
+};
+
+// ---- Build site ----
+
+TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
+    struct Row {
+        int32_t sectors, t5, have, utility;
+    } rows[] = {
+        {3, 10, 0, 80 + 1200},       // ceil(0.3) = 1 shipyard wanted, none yet: doubled worth
+        {3, 10, 1, 80},              // the one wanted is there
+        {10, 25, 1, 80 + 2 * 600},   // ceil(2.5) = 3 wanted, 1 held
+        {0, 50, 0, 80 + 1200},       // no sector still wants one
+        {4, 100, 5, 80},             // more than wanted gives the base worth
+    };
+    AgentTask *t = task(TASK_BUILD_SITE, SITE_SHIPYARD);
+    for (const Row &r : rows) {
+        ai->own_sector_count = r.sectors;
+        ai->t5 = r.t5;
+        ai->site_counts[SITE_SHIPYARD] = r.have;
+        agent_task_evaluate(t, ai, me, 0);
+        EXPECT_EQ(t->utility, r.utility) << r.sectors << " sectors, T5 " << r.t5 << ", have " << r.have;
+        EXPECT_EQ(t->assigned, 0);
+        EXPECT_EQ(t->needed, 1);
+    }
+    EXPECT_TRUE(t->flags & TASK_PRODUCTION);
+}
+
+TEST_F(ProductionTask, BuildSiteOfAnUnplannedKindNeverOrders) {
+    Sector *s = own_base(400, 400, 500);
+    own_sectors({s});
+    me->credits = 1000000;
+    AgentTask *t = task(TASK_BUILD_SITE, 3);
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 1000000);
+    EXPECT_FALSE(sector_find_site_of_kind(s, SITE_STARBASE)->state & SITE_PRODUCING);
+}
+
+TEST_F(ProductionTask, BuildSiteOrdersAtAnIdleCrewedStarbaseAndPays) {
+    Site *weak = nullptr, *strong = nullptr;
+    Sector *a = own_base(400, 400, 60, &weak);   // too little crew to build
+    Sector *b = own_base(900, 400, 800, &strong);
+    own_sectors({a, b});
+    ASSERT_TRUE(sector_can_build(b, 14)) << "the store's sector template offers kind 14";
+    int32_t cost = 0, minutes = 0;
+    player_build_cost(me, 14, b->id, &cost, &minutes);
+    me->credits = cost + 5;
+    AgentTask *t = task(TASK_BUILD_SITE, 14);
+    EXPECT_EQ(agent_task_check_blocked(t, ai, me), 0);
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 5);
+    EXPECT_TRUE(strong->state & SITE_PRODUCING);
+    EXPECT_FALSE(weak->state & SITE_PRODUCING);
+}
+
+// ---- Research ----
+
+TEST_F(ProductionTask, ResearchIsUrgentOnlyWhileNothingIsQueuedAndStopsAtTheQueueLimit) {
+    int32_t tech = -1;
+    for (int32_t i = 0; i < PLAYER_TECH_COUNT && tech < 0; ++i)
+        if (tech_get(i) && tech_get(i)->starting_level < 0) tech = i;
+    ASSERT_GE(tech, 0);
+    AgentTask *t = task(TASK_RESEARCH_TECH, uint32_t(tech));
+    ai->t0 = 2;
+    ai->queued_research = 0;
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_EQ(t->utility, 20 + 1000);
+    ai->queued_research = 1;
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_EQ(t->utility, 20);
+    EXPECT_FALSE(t->flags & TASK_BLOCKED);
+    ai->queued_research = 2;
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_TRUE(t->flags & TASK_BLOCKED);
+}
+
+TEST_F(ProductionTask, ResearchQueuesAndPaysOnlyWhatTheCreditsCover) {
+    int32_t tech = -1;
+    for (int32_t i = 0; i < PLAYER_TECH_COUNT && tech < 0; ++i)
+        if (tech_get(i) && tech_get(i)->credits > 0) tech = i;
+    ASSERT_GE(tech, 0);
+    me->tech_state[tech] = TECH_AVAILABLE;
+    const int32_t price = tech_get(tech)->credits;
+    AgentTask *t = task(TASK_RESEARCH_TECH, uint32_t(tech));
+    me->credits = price - 1;
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(t->flags & TASK_DONE);
+    EXPECT_FALSE(me->tech_state[tech] & TECH_QUEUED);
+    me->credits = price + 7;
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_TRUE(me->tech_state[tech] & TECH_QUEUED);
+    EXPECT_EQ(me->credits, 7);
+    EXPECT_EQ(ai->queued_research, 1);
+}
+
+// ---- Defense upgrade ----
+
+TEST_F(ProductionTask, DefenseUpgradeWaitsForABusyStarbaseAndEndsOnceOrdered) {
+    Site *base = nullptr;
+    Sector *s = own_base(400, 400, 800, &base);
+    own_sectors({s});
+    me->credits = 1000000;
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    AgentTask *t = task(TASK_BUILD_DEFENSE_UPGRADE, 0, s->id);
+    EXPECT_TRUE(t->flags & TASK_PRODUCTION) << "linked to its sector";
+    EXPECT_EQ(agent_task_check_done(t, ai, me), 0) << "building a shipyard leaves the upgrade to do";
+    EXPECT_EQ(agent_task_check_blocked(t, ai, me), 1);
+    site_stop_production(base);
+    t->flags &= ~TASK_BLOCKED;
+    int32_t cost = 0, minutes = 0;
+    player_build_cost(me, -1, s->id, &cost, &minutes);
+    me->credits = cost;
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 0);
+    t->flags &= ~TASK_DONE;
+    EXPECT_EQ(agent_task_check_done(t, ai, me), 1) << "the starbase builds the upgrade now";
+}
+
+TEST_F(ProductionTask, CollectorAndUpgradeOfALostSectorLinkNothingAndFinish) {
+    AgentTask *t = task(TASK_BUILD_COLLECTOR, 0, 987654);
+    EXPECT_FALSE(t->flags & TASK_PRODUCTION) << "a target that is not found gets no flags";
+    EXPECT_EQ(agent_task_relink(t), Result(AI_LINK_NOT_FOUND));
+    EXPECT_EQ(agent_task_check_done(t, ai, me), 1);
+}
+
+// ---- Rush production ----
+
+TEST_F(ProductionTask, RushWorthOfATrainingSiteFollowsTheRecruitAndThePriceShare) {
+    Sector *s = own_base(400, 400);
+    own_sectors({s});
+    Site *pool = training(s, 5, 5, 5);   // combat score 3 x 5 + 2 x (5 + 5) = 35: worth 1225 / 10 = 122
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    ASSERT_TRUE(t->flags & TASK_PRODUCTION);
+    const int32_t price = site_rush_cost(pool);
+    ASSERT_GT(price, 0);
+    struct Row {
+        int32_t credits, utility;
+    } rows[] = {
+        {price * 2, 122 - 61},    // exactly half the credits: loses half
+        {price * 3, 122 - 30},    // a third: loses a quarter
+        {price * 10, 122},        // a tenth: unchanged
+        {price * 25, 122 + 61},   // 4 %: gains half again
+        {0, 122 - 61},            // no credits count as 100 %
+    };
+    for (const Row &r : rows) {
+        me->credits = r.credits;
+        agent_task_evaluate(t, ai, me, 0);
+        EXPECT_EQ(t->utility, r.utility) << "credits " << r.credits << " for a price of " << price;
+        EXPECT_EQ(t->needed, 1);
+    }
+}
+
+TEST_F(ProductionTask, RushOfARecruitWithoutCombatSkillsIsWorthNothing) {
+    Sector *s = own_base(400, 400);
+    own_sectors({s});
+    Site *pool = training(s, 0, 0, 0);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_EQ(t->utility, 0);
+}
+
+TEST_F(ProductionTask, RushPriceIsHeldToTheCreditRange) {
+    Sector *s = own_base(400, 400);
+    Site *pool = training(s, 1, 1, 1);
+    struct Row {
+        int32_t low, high, remaining, total, price;
+    } rows[] = {
+        {300, 2800, 720, 1440, 300 + 720 * 2500 / 1440},       // ordinary figures: unchanged
+        {-2000000000, 2000000000, 360, 1440, 0},               // the span needs 33 bits; the price is below 0
+        {2000000000, 2100000000, 2880, 1440, INT32_MAX},       // beyond the top
+        {-500, -100, 0, 1440, 0},
+        {100, 50, 1440, 1440, 101},                            // a reversed pair still moves by 1
+        {5, 9, 10, 0, 0},                                      // an item of no minutes cannot be rushed
+    };
+    for (const Row &r : rows) {
+        pool->rush_low = r.low, pool->rush_high = r.high;
+        pool->remaining_min = r.remaining, pool->total_min = r.total;
+        EXPECT_EQ(site_rush_cost(pool), r.price) << r.low << ".." << r.high << " at " << r.remaining << "/" << r.total;
+    }
+}
+
+TEST_F(ProductionTask, RushWithAPriceBelowZeroPaysNothingAndNeverAddsCredits) {
+    Sector *s = own_base(400, 400);
+    own_sectors({s});
+    Site *pool = training(s, 1, 1, 1);
+    pool->rush_low = -2000000000, pool->rush_high = 2000000000;
+    pool->remaining_min = pool->total_min / 4;
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    me->credits = 1000;
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 1000);
+    EXPECT_TRUE(pool->state & SITE_RUSHED);
+}
+
+TEST_F(ProductionTask, RushBeyondTheCreditsWaits) {
+    Sector *s = own_base(400, 400);
+    own_sectors({s});
+    Site *pool = training(s, 1, 1, 1);
+    pool->rush_low = 2000000000, pool->rush_high = 2100000000;
+    pool->remaining_min = pool->total_min * 2;
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    me->credits = INT32_MAX - 1;
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, INT32_MAX - 1);
+    me->credits = INT32_MAX;
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 0);
+}
+
+TEST_F(ProductionTask, RushOfAContestedSiteIsBlockedAndOfAnIdleOneFinished) {
+    Sector *s = own_base(400, 400);
+    own_sectors({s});
+    Site *pool = training(s, 1, 1, 1);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    pool->state |= SITE_CONTESTED;
+    EXPECT_EQ(agent_task_check_blocked(t, ai, me), 1);
+    EXPECT_EQ(agent_task_check_done(t, ai, me), 0);
+    site_stop_production(pool);
+    EXPECT_EQ(agent_task_check_done(t, ai, me), 1);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Whole games played by the computer players on the largest galaxy through the headless driver:
+// they must expand, research and build, every autosave on the way must load and save again as it
+// was, and the same seeds must give the same game.
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "game/headless_fixture.h"
+#include "platform/files.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/site.h"
+
+namespace {
+
+constexpr int32_t LARGEST_GALAXY = 4;
+
+struct PlayerFigures {
+    std::string name;
+    int32_t sectors = 0, sites = 0, ships_alive = 0, ships_built = 0, techs = 0, kills = 0, credits = 0;
+};
+
+class WholeGame : public ModelGame {
+protected:
+    HeadlessOptions options;
+    int32_t battles = 0;   // fought on the way, every side
+
+    void start(uint32_t seed) {
+        random_seed(seed);
+        options.computer_players = 4;
+        options.setup.star_density = LARGEST_GALAXY;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    }
+
+    PlayerFigures figures_of(Player *p) {
+        PlayerFigures f;
+        f.name = p->name;
+        for (GameObject *obj : game->galaxy_map->objects.items) {
+            if (!obj) break;
+            const Sector *s = sector_of(obj);
+            if (!s) continue;
+            if (s->owner_id == p->id) f.sectors += 1;
+            for (const Site *site : s->sites.items) {
+                if (!site) break;
+                if (site->owner_id == p->id && !(site->flags & OBJ_DEAD)) f.sites += 1;
+            }
+        }
+        f.ships_alive = player_count_living_objects(p);
+        f.ships_built = p->ships_built;
+        for (uint32_t state : p->tech_state) f.techs += (state & TECH_DONE) ? 1 : 0;
+        f.kills = p->enemy_ships_destroyed;
+        f.credits = p->credits;
+        return f;
+    }
+
+    std::vector<Player *> computers() {
+        std::vector<Player *> out;
+        for (Player *p : game->players->items) {
+            if (!p) break;
+            if (p->kind == PLAYER_KIND_COMPUTER && p->galaxy_ai && p->id != game->sol_player_id) out.push_back(p);
+        }
+        return out;
+    }
+
+    std::vector<uint8_t> save_bytes(const std::string &path) {
+        EXPECT_EQ(game_save(game, path.c_str(), "Test", 0, nullptr), RES_OK);
+        return read_whole(path);
+    }
+    static std::vector<uint8_t> without_time(std::vector<uint8_t> bytes) {
+        for (size_t i = 10; i < 34 && i < bytes.size(); ++i) bytes[i] = 0;   // the local time of saving
+        return bytes;
+    }
+
+    // The day's autosave loads; a save of the running game loads into a game that saves exactly
+    // as the running game saves next (a save counts itself, so the bytes to match are those of
+    // the next save). Play goes on from the loaded game.
+    void round_trip(int32_t day) {
+        save_bytes(saves->file("first.sav"));
+        const std::vector<uint8_t> expected = save_bytes(saves->file("expected.sav"));
+        ASSERT_EQ(game_load_file(game, game_save_path(SAVE_AUTOSAVE_NAME).c_str(), 0), RES_OK) << "day " << day;
+        ASSERT_EQ(game_load_file(game, saves->file("first.sav").c_str(), 0), RES_OK) << "day " << day;
+        const std::vector<uint8_t> loaded = save_bytes(saves->file("loaded.sav"));
+        ASSERT_GT(expected.size(), 1000u);
+        EXPECT_TRUE(without_time(loaded) == without_time(expected)) << "the save of day " << day
+                                                                    << " does not load as it was";
+    }
+
+    // Plays the days; returns the state section at the end.
+    std::vector<uint8_t> play(int32_t days, bool round_trips) {
+        for (int32_t day = 1; day <= days; ++day) {
+            const HeadlessDay d = headless_advance_day(game, options);
+            battles += d.player_battles + d.ai_battles;
+            if (round_trips && day % 14 == 0) round_trip(day);
+            if (::testing::Test::HasFatalFailure()) return {};
+        }
+        return state_bytes();
+    }
+};
+
+TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) {
+    const uint32_t seed = 2101;
+    start(seed);
+    std::vector<Player *> ais = computers();
+    ASSERT_EQ(ais.size(), 4u);
+    std::vector<PlayerFigures> before;
+    for (Player *p : ais) before.push_back(figures_of(p));
+    play(300, true);
+    ASSERT_FALSE(HasFatalFailure());
+    ais = computers();   // the players are new records after each load
+    ASSERT_EQ(ais.size(), 4u);
+    std::printf("Whole game, seed %u, largest galaxy, 300 days (gone: scrapped, deployed or destroyed)\n", seed);
+    std::printf("%-30s %7s %5s %5s %5s %4s %5s %5s %7s\n", "player", "sectors", "sites", "ships", "built", "gone",
+                "techs", "kills", "credits");
+    int32_t researched = 0;
+    for (size_t i = 0; i < ais.size(); ++i) {
+        const PlayerFigures f = figures_of(ais[i]);
+        const int32_t gone = before[i].ships_alive + f.ships_built - before[i].ships_built - f.ships_alive;
+        std::printf("%-30s %7d %5d %5d %5d %4d %5d %5d %7d\n", f.name.c_str(), f.sectors, f.sites, f.ships_alive,
+                    f.ships_built, gone, f.techs - before[i].techs, f.kills, f.credits);
+        EXPECT_GT(f.ships_built, before[i].ships_built) << f.name << " built no ship";
+        EXPECT_GT(f.sites, before[i].sites) << f.name << " built no site";
+        researched += f.techs > before[i].techs ? 1 : 0;
+    }
+    // Research comes last: production stops each day at the first order the credits cannot pay,
+    // and the ship and site orders outbid the research, so a player saving up for them may go a
+    // whole game without a new technology. The computer players as a whole do research.
+    EXPECT_GE(researched, 1);
+    std::printf("battles fought on the way: %d\n", battles);
+}
+
+TEST_F(WholeGame, TheSameSeedsPlayTheSameGame) {
+    start(77);
+    const std::vector<uint8_t> first = play(60, false);
+    ASSERT_FALSE(first.empty());
+    game_clear(game);
+    start(77);
+    const std::vector<uint8_t> second = play(60, false);
+    EXPECT_TRUE(first == second) << "the same seeds gave another game";
+}
+
+}  // namespace
