@@ -294,7 +294,7 @@ TEST_F(SpriteMaps, OutlineExtentFollowsTheSectorsOfTheAngleMap) {
 
 // ---- reference counting ------------------------------------------------------------------------
 
-TEST(SpriteRefcount, StartsAtZeroAndTheLastReleaseFrees) {
+TEST(SpriteRefcount, StartsAtZeroAndTheLastReleaseFreesAsAnArrayReleaseDoes) {
     Sprite *s = sprite_from_art({"#"});
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->refcount, 0);
@@ -303,9 +303,6 @@ TEST(SpriteRefcount, StartsAtZeroAndTheLastReleaseFrees) {
     sprite_release(s);
     EXPECT_EQ(s->refcount, 1);
     sprite_release(s);   // frees; the sanitizer build checks nothing is left
-}
-
-TEST(SpriteRefcount, ArrayReleaseClearsEveryEntry) {
     Sprite **array = new Sprite *[3];
     array[0] = sprite_from_art({"#"});
     array[1] = nullptr;
