@@ -3,9 +3,11 @@
 // under a quarter of the day (the "day_fraction" counter, below 0.25).
 //  - Store hulls (Lancers) with a store beam weapon and engine, standing in a sector of a small
 //    galaxy with a retreat sector for each side; the encounter is laid out by the game's layout.
-//  - Autocombat2x10/NoCombatAi: the computer players' combat AI is not installed, so every ship ends
-//    its turn and the battle runs until the idle rule stops it (16 turns per placed object).
-//  - Autocombat2x10/Gunners: the scripted gunner of the tests in the AI's place closes in on the
+//  - Autocombat2x10CombatAi: the computer players' combat command plans and acts for every ship, as
+//    in a game: the figure that has to stay under a quarter of the day.
+//  - Autocombat2x10NoCombatAi: no combat AI is installed, so every ship ends its turn and the battle
+//    runs until the idle rule stops it (16 turns per placed object): the cost of the loop itself.
+//  - Autocombat2x10Gunners: the scripted gunner of the tests in the AI's place closes in on the
 //    nearest enemy and fires, so the battle is fought out with real hits, damage and destruction.
 //  - Set-up and tear-down of each iteration are not timed.
 #include <benchmark/benchmark.h>
@@ -13,6 +15,9 @@
 #include <chrono>
 #include <utility>
 #include <vector>
+#include "ai/agent_task.h"
+#include "ai/ai_combat.h"
+#include "ai/ai_player.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
 #include "game/game.h"
@@ -61,7 +66,7 @@ Sector *add_sector(Game *game, int32_t x, int32_t y, uint64_t owner) {
 }
 
 // A fresh game with the battle ready to be fought; null when anything is missing.
-Encounter *set_up_battle(uint32_t seed) {
+Encounter *set_up_battle(uint32_t seed, bool commanders) {
     game_destroy();
     Game *game = game_get();
     if (!game) return nullptr;
@@ -80,6 +85,12 @@ Encounter *set_up_battle(uint32_t seed) {
         Player *p = player_create(PLAYER_KIND_COMPUTER);
         if (!p) return nullptr;
         player_set_id(p, id);
+        if (commanders) {
+            p->commander_ai = ai_player_create_commander();
+            if (!p->commander_ai) return nullptr;
+            ai_commander_preset_1(p->commander_ai);
+            ai_player_stop(p->commander_ai);
+        }
         if (game_add_player(game, p) != RES_OK) return nullptr;
         for (int i = 0; i < SHIPS_PER_SIDE; ++i) {
             Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
@@ -87,6 +98,7 @@ Encounter *set_up_battle(uint32_t seed) {
             for (auto [crit, type] : {std::pair{LANCER_FORE, SYSTEM_TYPE_BEAM}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}})
                 if (System *sys = system_create(type); sys && ship_set_crit_system(s, crit, sys) != RES_OK)
                     system_free(sys);
+            s->crew = s->max_crew;
             ship_recompute_stats(s);
             player_add_object(p, s);
             ship_set_sector(s, here);
@@ -99,21 +111,27 @@ Encounter *set_up_battle(uint32_t seed) {
     return enc;
 }
 
-void run(benchmark::State &state, bool gunners) {
+enum class Pilots { None, Gunners, CombatAi };
+
+void run(benchmark::State &state, Pilots pilots) {
     if (!load_world()) {
         state.SkipWithError("generated store missing: the build makes it");
         return;
     }
     const WorldHooks saved = world_hooks();
+    ai_install_player_hooks();
+    agent_task_types_init();
     WorldHooks hooks = saved;
-    hooks.ai_act_ship = gunners ? scripted::gunner_act : nullptr;
-    hooks.ai_plan_ship = nullptr;
+    hooks.ai_plan_ship = pilots == Pilots::CombatAi ? ai_plan_ship : nullptr;
+    hooks.ai_act_ship = pilots == Pilots::CombatAi  ? ai_act_ship
+                        : pilots == Pilots::Gunners ? scripted::gunner_act
+                                                    : nullptr;
     world_set_hooks(hooks);
     uint32_t seed = 1;
     double total_ms = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        Encounter *enc = set_up_battle(seed++);
+        Encounter *enc = set_up_battle(seed++, pilots == Pilots::CombatAi);
         if (!enc) {
             state.SkipWithError("battle set-up failed");
             break;
@@ -136,9 +154,11 @@ void run(benchmark::State &state, bool gunners) {
     unload_world();
 }
 
-void BM_Autocombat2x10NoCombatAi(benchmark::State &state) { run(state, false); }
-void BM_Autocombat2x10Gunners(benchmark::State &state) { run(state, true); }
+void BM_Autocombat2x10CombatAi(benchmark::State &state) { run(state, Pilots::CombatAi); }
+void BM_Autocombat2x10NoCombatAi(benchmark::State &state) { run(state, Pilots::None); }
+void BM_Autocombat2x10Gunners(benchmark::State &state) { run(state, Pilots::Gunners); }
 
+BENCHMARK(BM_Autocombat2x10CombatAi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Autocombat2x10NoCombatAi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Autocombat2x10Gunners)->Unit(benchmark::kMillisecond);
 
