@@ -22,20 +22,20 @@
 namespace {
 
 // Manoeuvre options shared by "attack ship" and "attack shot", after the system options.
-constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
+[[maybe_unused]] constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
 constexpr int32_t MOVES_TURN_FULL = 379;     // random turn, then exactly MP
 constexpr int32_t MOVES_ANY = 757;           // 1..MP
 constexpr int32_t MOVES_FULL = 1135;         // exactly MP
 constexpr int32_t MOVES_END = 1513;          // end the turn
 constexpr int32_t SHIP_OPTIONS_AFTER_SYSTEMS = 1514;
 // "attack shot" adds a scan, approaches and its own end of turn.
-constexpr int32_t SHOT_SCAN_HERE = 1513;
+[[maybe_unused]] constexpr int32_t SHOT_SCAN_HERE = 1513;
 constexpr int32_t SHOT_APPROACH_FIRST = 1514;
 constexpr int32_t SHOT_APPROACH_LAST = 1814;
 constexpr int32_t SHOT_END = 1815;
 constexpr int32_t SHOT_OPTIONS_AFTER_SYSTEMS = 1816;
 // "scan ship".
-constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
+[[maybe_unused]] constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
                   SCAN_JUMP = 1025, SCAN_HERE = 1281, SCAN_END = 1282, SCAN_OPTIONS = 1283;
 
 constexpr uint32_t HULL_CANNOT_SCAN = 0x400;
