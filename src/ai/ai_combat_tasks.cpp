@@ -86,9 +86,18 @@ thread_local std::vector<FailedManoeuvre> t_failed;
 
 void forget_failed_manoeuvres() { t_failed.clear(); }
 
+// After this many turns found no room from one position and heading, the ship counts as boxed in
+// there for the rest of the search.
+constexpr int32_t BOXED_IN_TURNS = 8;
+
 bool turn_towards(PlanCursor *at, int32_t heading) {
     const FailedManoeuvre key{0, at->x, at->y, at->heading, heading, 0};
-    if (std::find(t_failed.begin(), t_failed.end(), key) != t_failed.end()) return false;
+    int32_t failed_here = 0;
+    for (const FailedManoeuvre &f : t_failed) {
+        if (f == key) return false;
+        failed_here += f.kind == 0 && f.x == at->x && f.y == at->y && f.heading == at->heading;
+    }
+    if (failed_here >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
     t_failed.push_back(key);
     return false;
