@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ai/ai_player.h"
@@ -46,19 +47,24 @@ Game *model() {
     return game;
 }
 
-HeadlessOptions largest() {
+HeadlessOptions largest(bool ai_commands) {
     HeadlessOptions options;
     options.computer_players = HEADLESS_MAX_COMPUTERS;
     options.setup.star_density = 4;
     options.setup.starting_tech = 2;
-    options.ai_commands = false;
+    options.ai_commands = ai_commands;
     return options;
 }
 
-// A game of `days` headless days.
+double read_size(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? double(st.st_size) : 0.0;
+}
+
+// A game of `days` headless days, the computer players commanding their corporations.
 bool play(Game *game, int32_t days) {
     random_seed(1234);
-    const HeadlessOptions options = largest();
+    const HeadlessOptions options = largest(true);
     if (headless_new_game(game, options) != RES_OK) return false;
     for (int32_t d = 0; d < days; ++d) headless_advance_day(game, options);
     return true;
@@ -81,6 +87,7 @@ void SaveLateGame(benchmark::State &state) {
     const std::string path = FOLDER + "/late.sav";
     for (auto _ : state)
         if (game_save(game, path.c_str(), "Late", 1, nullptr) != RES_OK) return state.SkipWithError("save failed");
+    state.counters["bytes"] = double(read_size(path));
 }
 BENCHMARK(SaveLateGame)->Unit(benchmark::kMillisecond);
 
@@ -97,7 +104,7 @@ BENCHMARK(LoadLateGame)->Unit(benchmark::kMillisecond);
 void HeadlessDayWithoutCommands(benchmark::State &state) {
     Game *game = model();
     if (!game || !play(game, 30)) return state.SkipWithError("no model");
-    const HeadlessOptions options = largest();
+    const HeadlessOptions options = largest(false);
     for (auto _ : state) headless_advance_day(game, options);
 }
 BENCHMARK(HeadlessDayWithoutCommands)->Unit(benchmark::kMillisecond);

@@ -83,6 +83,41 @@ TEST(PilotClass, TheStarbaseClassMustBeatBothOthersAndTiesFavourCombat) {
     }
 }
 
+TEST_F(CrewTasks, PilotTasksWantMoreTheFurtherThePlayerFallsShort) {
+    ai->t1 = 30;
+    ai->t2 = 20;
+    ai->t3 = 100;
+    struct Case {
+        int32_t type, subtype, ships, have_index, have, utility;
+    };
+    const Case cases[] = {
+        // train pilot, combat: want = 30 x ships / 100 + 1
+        {TASK_TRAIN_PILOT, PILOT_CLASS_COMBAT, 10, 0, 4, 70},
+        {TASK_TRAIN_PILOT, PILOT_CLASS_COMBAT, 10, 0, 3, 1070},
+        {TASK_TRAIN_PILOT, PILOT_CLASS_COMBAT, 10, 1, 3, 1070},    // idle officers count too
+        {TASK_TRAIN_PILOT, PILOT_CLASS_COMBAT, 20, 0, 3, 70 + 4000 + 750},
+        // galaxy: want = 20 x ships / 100 + 1; starbase: want = 100 x sectors / 100 + 1
+        {TASK_TRAIN_PILOT, PILOT_CLASS_GALAXY, 10, 2, 0, 70 + 3 * 450},
+        {TASK_TRAIN_PILOT, PILOT_CLASS_GALAXY, 25, 3, 1, 70 + 5 * 450 + 2 * 450},
+        {TASK_TRAIN_PILOT, PILOT_CLASS_STARBASE, 0, 4, 0, 70 + 2 * 750},
+        // assign ship pilot: want = 50 x ships / 100 + 1, at least 2, counting assigned officers only
+        {TASK_ASSIGN_SHIP_PILOT, 0, 0, 0, 0, 300 + 2 * 500},
+        {TASK_ASSIGN_SHIP_PILOT, 0, 0, 1, 5, 300 + 2 * 500},
+        {TASK_ASSIGN_SHIP_PILOT, 0, 10, 2, 2, 300 + 4 * 1000},
+        {TASK_ASSIGN_SHIP_PILOT, 0, 10, 0, 6, 300},
+    };
+    for (const Case &c : cases) {
+        std::fill(std::begin(ai->officer_stats), std::end(ai->officer_stats), 0);
+        ai->officer_stats[c.have_index] = c.have;
+        ai->ship_count = c.ships;
+        AgentTask *t = agent_task_create(c.type, uint32_t(c.subtype), 0);
+        agent_task_evaluate(t, ai, player, 0);
+        EXPECT_EQ(t->utility, c.utility) << agent_task_type_name(c.type) << " class " << c.subtype << ", " << c.ships
+                                         << " ships, " << c.have << " in stat " << c.have_index;
+        agent_task_free(t);
+    }
+}
+
 TEST_F(CrewTasks, ARepairCostingExactlyTheCreditsIsNeitherBoughtNorTheShipMoved) {
     Ship *ship = ship_in(home);
     ship->armour = ship->max_armour / 2;

@@ -99,6 +99,27 @@ TEST_F(GalaxyCommand, StandingTasksAreKeptOncePerTurnAndResearchIsQueued) {
     EXPECT_EQ(count_tasks(TASK_BUILD_SITE), 3);
 }
 
+TEST_F(GalaxyCommand, AnOrderTheCreditsCannotPayEndsTheDaysProduction) {
+    Site *base = nullptr;
+    Sector *home = own_base(400, 400, 500, &base);
+    int32_t tech = -1;
+    for (int32_t t = 0; t < PLAYER_TECH_COUNT && tech < 0; ++t)
+        if (tech_get(t) && tech_get(t)->credits > 0) tech = t;
+    ASSERT_GE(tech, 0);
+    me->tech_state[tech] = TECH_AVAILABLE;
+    int32_t site_cost = 0, minutes = 0;
+    player_build_cost(me, SITE_SHIPYARD, home->id, &site_cost, &minutes);
+    ASSERT_GT(site_cost, tech_get(tech)->credits);
+    me->credits = tech_get(tech)->credits;   // the research, not the facility it wants first
+    ai_galaxy_command(ai, me);
+    EXPECT_FALSE(me->tech_state[tech] & TECH_QUEUED) << "the unpaid facility ended the day's production";
+    EXPECT_EQ(me->credits, tech_get(tech)->credits);
+    ASSERT_EQ(site_start_production(base, 14, 0), RES_OK);   // the starbase is busy: nothing to build
+    ai_galaxy_command(ai, me);
+    EXPECT_TRUE(me->tech_state[tech] & TECH_QUEUED);
+    EXPECT_EQ(me->credits, 0);
+}
+
 TEST_F(GalaxyCommand, APlayerWithNothingOrAPassiveAiDecidesNothing) {
     ai_galaxy_command(ai, me);
     EXPECT_EQ(ai_task_count(ai), 0) << "no sector, no ship";

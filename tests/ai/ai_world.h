@@ -11,8 +11,6 @@
 
 namespace aitest {
 
-inline uint64_t galaxy_task(const Ship *s) { return ai_ship_word(s, AI_SHIP_GALAXY_TASK); }
-inline void set_galaxy_task(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, id); }
 inline void set_move_target(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_MOVE_TARGET, id); }
 
 class AiWorld : public playertest::PlayerWorld {
