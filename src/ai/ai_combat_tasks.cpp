@@ -3,6 +3,7 @@
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "ai/ai_player.h"
@@ -21,20 +22,20 @@
 namespace {
 
 // Manoeuvre options shared by "attack ship" and "attack shot", after the system options.
-constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
+[[maybe_unused]] constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
 constexpr int32_t MOVES_TURN_FULL = 379;     // random turn, then exactly MP
 constexpr int32_t MOVES_ANY = 757;           // 1..MP
 constexpr int32_t MOVES_FULL = 1135;         // exactly MP
 constexpr int32_t MOVES_END = 1513;          // end the turn
 constexpr int32_t SHIP_OPTIONS_AFTER_SYSTEMS = 1514;
 // "attack shot" adds a scan, approaches and its own end of turn.
-constexpr int32_t SHOT_SCAN_HERE = 1513;
+[[maybe_unused]] constexpr int32_t SHOT_SCAN_HERE = 1513;
 constexpr int32_t SHOT_APPROACH_FIRST = 1514;
 constexpr int32_t SHOT_APPROACH_LAST = 1814;
 constexpr int32_t SHOT_END = 1815;
 constexpr int32_t SHOT_OPTIONS_AFTER_SYSTEMS = 1816;
 // "scan ship".
-constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
+[[maybe_unused]] constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
                   SCAN_JUMP = 1025, SCAN_HERE = 1281, SCAN_END = 1282, SCAN_OPTIONS = 1283;
 
 constexpr uint32_t HULL_CANNOT_SCAN = 0x400;
@@ -72,6 +73,42 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
     ShipPlan &p = ship->option;
     if (p.step_count >= SHIP_PLAN_STEPS) return;
     p.steps[p.step_count++] = ShipPlanStep{.code = code, .x = x, .y = y, .heading = heading};
+}
+
+// Turns and moves that found no free spot in one option search. A crowded ship would otherwise
+// retry the same hopeless random search for every one of its hundreds of options; a search that
+// failed from a position and heading is not tried again until the next search begins.
+struct FailedManoeuvre {
+    int32_t kind, x, y, heading, a, b;
+    bool operator==(const FailedManoeuvre &o) const = default;
+};
+thread_local std::vector<FailedManoeuvre> t_failed;
+
+void forget_failed_manoeuvres() { t_failed.clear(); }
+
+// After this many turns found no room from one position and heading, the ship counts as boxed in
+// there for the rest of the search.
+constexpr int32_t BOXED_IN_TURNS = 8;
+
+bool turn_towards(PlanCursor *at, int32_t heading) {
+    const FailedManoeuvre key{0, at->x, at->y, at->heading, heading, 0};
+    int32_t failed_here = 0;
+    for (const FailedManoeuvre &f : t_failed) {
+        if (f == key) return false;
+        failed_here += f.kind == 0 && f.x == at->x && f.y == at->y && f.heading == at->heading;
+    }
+    if (failed_here >= BOXED_IN_TURNS) return false;
+    if (system_ai_turn_towards(at, heading)) return true;
+    t_failed.push_back(key);
+    return false;
+}
+
+bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
+    const FailedManoeuvre key{1, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
+    if (std::find(t_failed.begin(), t_failed.end(), key) != t_failed.end()) return false;
+    if (system_ai_move(at, heading, mp_min, mp_max)) return true;
+    if (at->mp >= 1) t_failed.push_back(key);
+    return false;
 }
 
 // ---- Link, relink and the shared tests ----
@@ -193,7 +230,7 @@ bool can_turn(const PlanCursor &at) {
 void random_turn(PlanCursor *at) {
     if (!can_turn(*at)) return;
     const int32_t h = system_random_between(0, 359);
-    (void)system_ai_turn_towards(at, h);
+    (void)turn_towards(at, h);
 }
 
 // Movement option j (0..1513) of "attack ship" and "attack shot".
@@ -208,7 +245,7 @@ void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
     const bool full = (j >= MOVES_TURN_FULL && j < MOVES_ANY) || j >= MOVES_FULL;
     if (at.mp >= 1) {
         if (turn) random_turn(&at);
-        (void)system_ai_move(&at, at.heading, full ? at.mp : 1, at.mp);
+        (void)move_near(&at, at.heading, full ? at.mp : 1, at.mp);
     }
     if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
 }
@@ -216,9 +253,9 @@ void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
 bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
     const int32_t bearing = system_ai_bearing(at, tx, ty);
-    if (!system_ai_turn_towards(at, bearing)) return false;
+    if (!turn_towards(at, bearing)) return false;
     if (at->mp < 1) return true;
-    return system_ai_move(at, bearing, full ? at->mp : 1, at->mp);
+    return move_near(at, bearing, full ? at->mp : 1, at->mp);
 }
 
 // A scan of the target from where the cursor stands, when in range and affordable.
@@ -467,6 +504,7 @@ int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
 }
 
 void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
@@ -544,6 +582,7 @@ int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
 }
 
 void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
@@ -620,7 +659,10 @@ int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
     return (s->ship_flags & SHIP_FLAG_SUPPORT_READY) ? 0 : 1;
 }
 
-void scan_ship_begin(AgentTask *task, AiPlayer *, GameObject *) { data_of(task)->option_total = SCAN_OPTIONS; }
+void scan_ship_begin(AgentTask *task, AiPlayer *, GameObject *) {
+    forget_failed_manoeuvres();
+    data_of(task)->option_total = SCAN_OPTIONS;
+}
 
 System *first_ready_jump(Ship *ship) {
     for (int32_t c = 0; c < ship->crit_count; ++c) {
@@ -665,12 +707,12 @@ int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t i
             return RES_OK;
         }
         random_turn(&at);
-        (void)system_ai_move(&at, at.heading, 1, at.mp);
+        (void)move_near(&at, at.heading, 1, at.mp);
         return RES_OK;
     } else if (index < SCAN_JUMP) {
         // A manoeuvre alone: away from the arcs that threaten the ship, to scan on a later turn.
         random_turn(&at);
-        (void)system_ai_move(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
+        (void)move_near(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
         return RES_OK;
     }
     scan_from(&at, d->target);
@@ -750,6 +792,7 @@ Ship *random_snapshot(AiPlayer *ai) {
 }
 
 void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
     if (!ship) return;
     AgentTaskData *d = data_of(task);

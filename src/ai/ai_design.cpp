@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+#include "ai/ai_crew.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -62,17 +63,13 @@ void refit_crit(Player *player, Ship *design, int32_t i) {
         system_free(copy);
         return;
     }
-    system_retain(old);
-    (void)ship_set_crit_system(design, i, nullptr);
-    if (ship_set_crit_system(design, i, copy) != RES_OK) {
+    if (ai_refit_crit(design, i, copy) != RES_OK) {
         log_write(LOG_AGENT, LOG_WARN,
                   "\"%s\" ship design - failed to update #%llu \"%s\" with system \"%s\" (error setting crit %i)",
                   player->name.c_str(), (unsigned long long)design->id, design->ship_name.c_str(),
                   best->name.c_str(), i);
         system_free(copy);
-        (void)ship_set_crit_system(design, i, old);
     }
-    system_release(old);
 }
 
 // A new hull of a template for a design, with its statistics.

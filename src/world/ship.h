@@ -365,6 +365,8 @@ Result ship_plan(GameObject *obj);                             // the owner's co
 Result ship_act(GameObject *obj);                              // ... and carries it out (no AI: ends the turn)
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
+// The searches draw from system_random. Their map answers are kept, per thread, from one search to the
+// next while no object of the map has moved, changed frame or gone.
 
 // A free spot for the ship within radius of (cx, cy) at the heading: its top-left corner.
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,

@@ -2,10 +2,13 @@
 // turn near a heading. Each tries random candidates a bounded number of times and checks the map
 // edges and the ship's sprite against everything else on its map.
 #include <algorithm>
+#include <unordered_map>
+#include <vector>
 #include "platform/files.h"
 #include "platform/random.h"
 #include "systems/system.h"
 #include "world/object_map.h"
+#include "world/object_methods.h"
 #include "world/ship.h"
 
 namespace {
@@ -27,6 +30,88 @@ void frame_size(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
     }
 }
 
+// What a shape test against the map depends on, for one object of the map.
+struct OccupantState {
+    const GameObject *obj;
+    uint64_t          id;
+    int32_t           x, y, w, h, frame, frame_count;
+    uint32_t          gone;   // OBJ_DEAD | OBJ_LEFT_MAP bits
+    const void       *frames, *frame_sprites;
+    bool operator==(const OccupantState &) const = default;
+};
+
+// The outcome of one kind of try in a search, and the spot it leads to.
+struct TryVerdict {
+    enum State : uint8_t { UNKNOWN, FREE, BLOCKED };
+    State   state = UNKNOWN;
+    int32_t x = 0, y = 0;
+};
+
+// Answers of the placement query for one ship on one map, by (frame, x, y). A plan asks the same
+// spots again and again (hundreds of candidates from one start, a thousand tries over a few
+// headings and lengths), and the map stands still meanwhile. The answers are kept while every
+// object of the map is where and as it was; kinds whose shape tests read more than their frame
+// (their own slots) keep them for one search only. Kept per thread: the AI workers plan apart.
+struct OccupancyCache {
+    const ObjectMap *map = nullptr;
+    const Ship      *ship = nullptr;
+    int32_t          ship_w = 0, ship_h = 0;
+    const void      *ship_frames = nullptr;
+    std::vector<OccupantState> occupants;
+    std::vector<OccupantState> scratch;
+    std::unordered_map<uint64_t, bool> blocked;
+    std::vector<TryVerdict> verdicts;   // one search's tries, reused
+};
+
+thread_local OccupancyCache cache;
+
+bool has_own_shape_tests(const GameObject *obj) {
+    const ObjectMethods *m = object_methods(obj->kind);
+    return m && (m->overlap_test || m->rect_test || m->point_test);
+}
+
+// Starts a search: keeps the answers when the map is as the last search left it.
+void cache_begin(Ship *ship) {
+    OccupancyCache &c = cache;
+    bool keep = c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
+                c.ship_frames == ship->frames && !has_own_shape_tests(ship);
+    c.scratch.clear();
+    if (ship->map) {
+        for (const GameObject *obj : ship->map->objects.items) {
+            if (!obj) break;
+            if (obj != ship && has_own_shape_tests(obj)) keep = false;
+            c.scratch.push_back({obj, obj->id, obj->x, obj->y, obj->w, obj->h, obj->frame, obj->frame_count,
+                                 obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP), obj->frames, obj->frame_sprites});
+        }
+    }
+    if (!keep || c.scratch != c.occupants) c.blocked.clear();
+    c.occupants.swap(c.scratch);
+    c.map = ship->map;
+    c.ship = ship;
+    c.ship_w = ship->w;
+    c.ship_h = ship->h;
+    c.ship_frames = ship->frames;
+}
+
+// The ship's sprite for the frame at (x, y) meets something else on its map (the map query).
+bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    const uint64_t key = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                         (uint32_t(y) & 0xFFFFFF);
+    const bool exact = frame >= 0 && frame < 0x10000 && x >= -0x800000 && x < 0x800000 && y >= -0x800000 &&
+                       y < 0x800000;
+    if (exact)
+        if (auto it = cache.blocked.find(key); it != cache.blocked.end()) return it->second;
+    ObjectFilter filter;
+    filter.flags = PLACE_FILTER;
+    filter.px = x;
+    filter.py = y;
+    filter.self = ship;
+    filter.frame = frame;
+    const bool hit = map_query_object(ship->map, &filter) != nullptr;
+    if (exact) cache.blocked.emplace(key, hit);
+    return hit;
+}
+
 // The ship's sprite for the frame fits the map at (x, y) and meets nothing there.
 bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_overlap) {
     int32_t w = 0, h = 0;
@@ -35,13 +120,7 @@ bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_ove
         if (x < EDGE || y < EDGE) return false;
         if (x > ship->map->world_w - w - EDGE || y > ship->map->world_h - h - BOTTOM_EDGE) return false;
         if (!test_overlap) return true;
-        ObjectFilter filter;
-        filter.flags = PLACE_FILTER;
-        filter.px = x;
-        filter.py = y;
-        filter.self = ship;
-        filter.frame = frame;
-        if (map_query_object(ship->map, &filter)) return false;
+        if (spot_is_blocked(ship, frame, x, y)) return false;
     }
     return true;
 }
@@ -63,6 +142,7 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
     radius = std::max(radius, 0);
+    cache_begin(ship);
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t angle = system_random_between(0, 359);
         const int32_t length = system_random_between(radius / 4, radius);
@@ -81,18 +161,44 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
                             int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
     const int32_t frame = ship_frame_for_heading(ship, current_heading);
+    cache_begin(ship);
+    // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
+    // of each pair is worked out once per search (the draws stay those of every try).
+    const int32_t least = immobile ? 0 : mp_min;
+    const int64_t span = immobile ? 1 : int64_t(mp_max) - mp_min + 1;
+    const int32_t lengths = span >= 1 && span <= 4096 ? int32_t(span) : 0;
+    std::vector<TryVerdict> &verdicts = cache.verdicts;
+    verdicts.assign(size_t(2 * HEADING_JITTER + 1) * size_t(lengths), TryVerdict{});
+    int8_t in_arc[2 * HEADING_JITTER + 1];   // -1 not yet known
+    std::fill(std::begin(in_arc), std::end(in_arc), int8_t(-1));
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
-        const int32_t direction =
-            angle_normalize(heading + system_random_between(-HEADING_JITTER, HEADING_JITTER));
-        int32_t off = angle_diff(current_heading, direction);
-        if (off < 0) off = -off;
-        if (off > ship->move_arc / 2) continue;
-        const int32_t length = immobile ? 0 : system_random_between(mp_min, mp_max) * 10;
-        int32_t dx = 0, dy = 0;
-        offset_for(direction, length, &dx, &dy);
-        if (!spot_is_free(ship, frame, from_x + dx, from_y + dy, true)) continue;
-        if (x) *x = from_x + dx;
-        if (y) *y = from_y + dy;
+        const int32_t jitter = system_random_between(-HEADING_JITTER, HEADING_JITTER);
+        const bool listed_jitter = jitter >= -HEADING_JITTER && jitter <= HEADING_JITTER;
+        int8_t *arc = listed_jitter ? &in_arc[jitter + HEADING_JITTER] : nullptr;
+        if (!arc || *arc < 0) {
+            int32_t off = angle_diff(current_heading, angle_normalize(heading + jitter));
+            if (off < 0) off = -off;
+            const int8_t verdict = off <= ship->move_arc / 2;
+            if (arc) *arc = verdict;
+            if (!verdict) continue;
+        } else if (!*arc) {
+            continue;
+        }
+        const int32_t mp = immobile ? 0 : system_random_between(mp_min, mp_max);
+        TryVerdict scratch;
+        const bool listed = listed_jitter && mp >= least && int64_t(mp) - least < lengths;
+        TryVerdict &v =
+            listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
+        if (v.state == TryVerdict::UNKNOWN) {
+            int32_t dx = 0, dy = 0;
+            offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
+            v.x = from_x + dx;
+            v.y = from_y + dy;
+            v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
+        }
+        if (v.state != TryVerdict::FREE) continue;
+        if (x) *x = v.x;
+        if (y) *y = v.y;
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;
@@ -101,23 +207,33 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
 Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
                                 int32_t *y) {
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
+    if (test_overlap) cache_begin(ship);
+    const int32_t lo = -spread / 2, hi = spread / 2;
+    // One verdict per offset of the spread, worked out at its first draw.
+    const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
+    std::vector<TryVerdict> &verdicts = cache.verdicts;
+    verdicts.assign(size_t(offsets), TryVerdict{});
+    const int32_t from = angle_normalize(from_heading);
     for (int32_t attempt = 0; attempt < TURN_TRIES; ++attempt) {
-        const int32_t h = angle_normalize(*heading + system_random_between(-spread / 2, spread / 2));
-        if (h == angle_normalize(from_heading)) continue;
-        int32_t px = *x, py = *y;
-        ship_adjust_position_for_heading(ship, from_heading, h, &px, &py);
-        if (test_overlap && ship->map) {
-            ObjectFilter filter;
-            filter.flags = PLACE_FILTER;
-            filter.px = px;
-            filter.py = py;
-            filter.self = ship;
-            filter.frame = ship_frame_for_heading(ship, h);
-            if (map_query_object(ship->map, &filter)) continue;
+        const int32_t offset = system_random_between(lo, hi);
+        const int32_t h = angle_normalize(*heading + offset);
+        TryVerdict scratch;
+        TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
+        if (v.state == TryVerdict::UNKNOWN) {
+            v.x = *x;
+            v.y = *y;
+            if (h == from) v.state = TryVerdict::BLOCKED;
+            else {
+                ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
+                const bool blocked = test_overlap && ship->map &&
+                                     spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
+                v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
+            }
         }
+        if (v.state != TryVerdict::FREE) continue;
         *heading = h;
-        *x = px;
-        *y = py;
+        *x = v.x;
+        *y = v.y;
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;
