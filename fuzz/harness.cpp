@@ -76,9 +76,19 @@ const FuzzTarget *fuzz_find_target(const std::string &name) {
 
 namespace {
 
+const FuzzTarget *g_prepared = nullptr;   // the target whose set-up ran last
+
 // What the set-ups made, freed at exit before the leak check looks (it runs last of the exit
 // handlers): only what an input leaves behind is a leak.
 void fuzz_teardown() {
+    fuzz_release();
+    std::error_code ignored;
+    std::filesystem::remove_all(fuzz_scratch_dir(), ignored);
+}
+
+}  // namespace
+
+void fuzz_release() {
     factory_free();
     system_types_free();
     tech_free_all();
@@ -86,17 +96,13 @@ void fuzz_teardown() {
     sound_shutdown();
     game_destroy();
     store_shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(fuzz_scratch_dir(), ignored);
+    g_prepared = nullptr;
 }
 
-}  // namespace
-
 void fuzz_prepare(const FuzzTarget *target) {
-    static const FuzzTarget *prepared = nullptr;
     static bool registered = false;
-    if (!target || prepared == target) return;
-    prepared = target;
+    if (!target || g_prepared == target) return;
+    g_prepared = target;
     if (target->setup) target->setup();
     // After the set-up: the exit handlers run in reverse, so the teardown comes before the
     // destructors of whatever the set-up made first.

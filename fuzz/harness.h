@@ -30,8 +30,11 @@ struct FuzzTarget {
 // Every target in the order of targets.def.
 const std::vector<FuzzTarget> &fuzz_targets();
 const FuzzTarget *fuzz_find_target(const std::string &name);   // null when there is none
-// Runs the target's setup the first time it is asked for in this process.
+// Runs the target's setup the first time it is asked for in this process (since the last release).
 void fuzz_prepare(const FuzzTarget *target);
+// Frees what the set-ups made (store, templates, sounds, fonts, the game) and forgets the prepared
+// target: a process that runs other code after an input (the test binary) starts that code clean.
+void fuzz_release();
 
 // The generated data store the harnesses take templates and seeds from: $ASTROVANE_STORE when set,
 // else the build's store.dat (compiled in).

@@ -198,7 +198,18 @@ void map_free(ObjectMap *map) {
     delete map;
 }
 
+namespace {
+
+// A save or load of a game record without the map (a failed creation): refused with a code.
+Result refuse_missing_map(const char *what) {
+    log_write(LOG_GAME, LOG_ERROR, "Map %s without a map", what);
+    return RES_OUT_OF_RANGE;
+}
+
+}  // namespace
+
 Result map_write(const ObjectMap *map, Buffer *buf) {
+    if (!map) return refuse_missing_map("write");
     Result r = buffer_write_i32(buf, map->world_w);
     if (r == RES_OK) r = buffer_write_i32(buf, map->world_h);
     if (r == RES_OK) r = buffer_write_i32(buf, list_count(&map->objects));
@@ -210,6 +221,7 @@ Result map_write(const ObjectMap *map, Buffer *buf) {
 }
 
 Result map_read(ObjectMap *map, Buffer *buf) {
+    if (!map) return refuse_missing_map("read");
     map_clear(map);
     int32_t w = 0, h = 0, count = 0;
     Result r = buffer_read_i32(buf, &w);
@@ -236,6 +248,7 @@ Result map_read(ObjectMap *map, Buffer *buf) {
 }
 
 Result map_link_objects(ObjectMap *map) {
+    if (!map) return refuse_missing_map("link");
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         if (Result r = object_link(obj); r != RES_OK) return r;

@@ -14,7 +14,8 @@
 //  - Stepped by the game thread; the AI workers read and change maps while the screens wait for
 //    them. No lock.
 //  - Result codes: RES_SHORT_BUFFER, RES_MALFORMED (negative count), an object reader's or link
-//    slot's code (RES_UNRESOLVED_ID included), RES_NO_FREE_POSITION.
+//    slot's code (RES_UNRESOLVED_ID included), RES_NO_FREE_POSITION; RES_OUT_OF_RANGE from a write,
+//    read or link handed no map.
 #include <cstdint>
 #include <string>
 #include "platform/list.h"

@@ -139,7 +139,8 @@ TEST_F(SectorTasks, ScanningAnOwnedSectorIsBlockedAndItsCopyAsksForMore) {
 }
 
 TEST_F(SectorTasks, AScanTargetWithOneKnownSiteIsCutToATenthButNeverToNothing) {
-    game->setup.fog_of_war_off = 1;
+    SlotGuard<int32_t> open_game;   // the game's setting, back for the next test
+    open_game.replace(game->setup.fog_of_war_off, 1);
     ai->unscanned = 0;
     struct Case {
         int32_t cx, sites;

@@ -7,6 +7,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/player_fixture.h"
+#include "support/state_guards.h"
 #include "world/factory.h"
 #include "world/fleet.h"
 
@@ -20,6 +21,7 @@ protected:
     Player *me = nullptr;
     Player *rival = nullptr;
     AiPlayer *ai = nullptr;
+    PlayerAiHooksGuard ai_hooks_back_;
 
     void SetUp() override {
         PlayerWorld::SetUp();
@@ -43,7 +45,6 @@ protected:
 
     void TearDown() override {
         PlayerWorld::TearDown();
-        player_set_ai_hooks(PlayerAiHooks{});
     }
 
     // A sector whose centre is at (cx, cy).

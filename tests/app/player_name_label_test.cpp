@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "support/state_guards.h"
 #include "ui/control.h"
 #include "ui/player_name_label.h"
 #include "ui/text_label.h"
@@ -16,6 +17,7 @@ namespace {
 class PlayerNameLabel : public ::testing::Test {
 protected:
     Game *game = nullptr;
+    PlayerNameHooksGuard hooks_back_;
     void SetUp() override {
         player_name_label_set_hooks(app_player_name_hooks());
         game = game_get();
@@ -28,7 +30,6 @@ protected:
     }
     void TearDown() override {
         game_clear_players(game);
-        player_name_label_set_hooks(PlayerNameHooks{});
     }
     static void expect_colour(Control *c, int r, int g, int b) {
         const ColourFade *colour = text_label_colour(c);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "harness.h"
+#include "support/state_guards.h"
 #include "test_support.h"
 #include "world/object.h"
 #include "world/object_methods.h"
@@ -42,6 +43,8 @@ protected:
         ASSERT_NE(target, nullptr);
         fuzz_prepare(target);
     }
+    // The next test, whichever it is, starts without this target's store, templates and game.
+    void TearDown() override { fuzz_release(); }
     // One input through the harness; the fuzzers count more than a second as a hang.
     void run(const std::vector<uint8_t> &input, const std::string &what) {
         SCOPED_TRACE(what);
@@ -50,6 +53,8 @@ protected:
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << what << " ran too long";
     }
     const FuzzTarget *target = nullptr;
+    WorldHooksGuard   hooks_back_;   // a harness's set-up installs its own
+    EnvGuard          save_root_back_{"XDG_DATA_HOME"};
 };
 
 TEST_P(FuzzReplay, SeedsRunClean) {

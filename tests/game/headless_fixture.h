@@ -18,12 +18,14 @@
 #include "platform/buffer.h"
 #include "platform/list.h"
 #include "platform/random.h"
+#include "support/state_guards.h"
 #include "systems/system.h"
 #include "world/factory.h"
 
 class ModelGame : public ::testing::Test {
 protected:
     Game *game = nullptr;
+    PlayerAiHooksGuard ai_hooks_back_;
     std::unique_ptr<TestSaveFolder> saves;
 
     void SetUp() override {
@@ -48,7 +50,6 @@ protected:
     void TearDown() override {
         game_clear(game);
         list_clear(game->player_records);
-        player_set_ai_hooks(PlayerAiHooks{});
         tech_free_all();
         factory_free();
         system_types_free();

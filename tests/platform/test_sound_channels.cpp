@@ -1,6 +1,7 @@
 // Channels: taking one, decoding ahead, freeing, looping music, fading, volumes, the numbers refused.
 #include <cstring>
 #include "platform/sound_test_util.h"
+#include "platform/store.h"
 
 namespace {
 
@@ -107,7 +108,9 @@ TEST_F(SoundChannels, AnAlreadyLoadedSoundGainsAReference) {
 }
 
 TEST_F(SoundChannels, AMissingSoundIsNotPlayedAndIsTriedAgainLater) {
-    // No store holds sound 9 here: the load fails and the request is dropped.
+    // No store holds sound 9 here (whatever an earlier test left open): the load fails and the
+    // request is dropped.
+    store_shutdown();
     sound_play(9);
     EXPECT_EQ(channels_in_use(), 0);
     EXPECT_EQ(manager->sounds[9], nullptr);

@@ -4,6 +4,7 @@
 
 #include "effects/effect_fixture.h"
 #include "platform/colour_fade.h"
+#include "support/state_guards.h"
 #include "ui/control_minimap.h"
 
 namespace {
@@ -57,11 +58,11 @@ protected:
     }
     void TearDown() override {
         control_destroy(ctrl);
-        minimap_set_world_hooks(MinimapWorldHooks{});
         EffectTest::TearDown();
     }
     const MinimapDot &dot(int i) const { return m->dots[size_t(i)]; }
 
+    MinimapWorldHooksGuard hooks_back_;
     Control *ctrl = nullptr;
     MinimapControl *m = nullptr;
 };

@@ -16,6 +16,7 @@
 #include "ui/text_entry.h"
 #include "ui/text_label.h"
 #include "ui/transfer_slider.h"
+#include "support/state_guards.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -473,7 +474,7 @@ TEST_F(StatRows, IconRowsGoSideBySideOrOneUnderTheOther) {
 void held(Control *) {}
 
 TEST_F(StatRows, FramedMinimapSitsInsideItsFrame) {
-    const MinimapPanelHooks real = minimap_panel_hooks();
+    MinimapPanelHooksGuard hooks_back;
     minimap_panel_set_hooks(MinimapPanelHooks{.combat_map = [] { return static_cast<ObjectMap *>(nullptr); },
                                               .on_hold = held});
     Control *panel = control_addref(panel_create_empty());
@@ -492,7 +493,6 @@ TEST_F(StatRows, FramedMinimapSitsInsideItsFrame) {
     EXPECT_EQ(minimap->on_hold, held);
     EXPECT_EQ(panel->w, frame->x + frame->w + 4);
     EXPECT_TRUE(panel_has_border(panel));
-    minimap_panel_set_hooks(real);
     control_release(panel);
 }
 

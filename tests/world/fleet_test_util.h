@@ -27,6 +27,7 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/world_hooks.h"
+#include "support/state_guards.h"
 
 namespace fleettest {
 
@@ -111,7 +112,8 @@ class FleetWorld : public ::testing::Test {
 protected:
     Game      *game = nullptr;
     ObjectMap *galaxy = nullptr;
-    ObjectMap *games_map_ = nullptr;
+    WorldHooksGuard       hooks_back_;
+    SlotGuard<ObjectMap *> galaxy_back_;   // the game's own map comes back afterwards
 
     void SetUp() override {
         g_world = World{};
@@ -141,18 +143,17 @@ protected:
         galaxy = map_create();
         ASSERT_NE(galaxy, nullptr);
         map_set_world_size(galaxy, 4096, 3072);
-        games_map_ = game->galaxy_map;   // the game's own map comes back afterwards
-        game->galaxy_map = galaxy;
+        galaxy_back_.replace(game->galaxy_map, galaxy);
         random_seed(20261207u);
         game_clear_alerts(game);
     }
 
     void TearDown() override {
+        galaxy_back_.restore();
         if (galaxy) {
             map_free(galaxy);
             galaxy = nullptr;
         }
-        game->galaxy_map = games_map_;
         drop_objects();
         for (auto &[key, snap] : g_world.memory) object_destroy(snap);
         list_reset(game->players);
@@ -164,7 +165,6 @@ protected:
         g_world = World{};
         factory_free();
         store_shutdown();
-        world_set_hooks(WorldHooks{});
         game_clear_alerts(game);
         game->ui_player_id = 0;
     }

@@ -27,6 +27,7 @@
 #include "world/site.h"
 #include "world/site_feature.h"
 #include "world/world_hooks.h"
+#include "support/state_guards.h"
 
 namespace sector_test {
 
@@ -112,21 +113,18 @@ protected:
         game->clock->minutes = 400u * 24 * 60 * 365;
         date_from_minutes(game->clock);
         for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], 300u + uint32_t(i));
-        players_list_ = game->players;
-        game->players = &players_;
+        players_back_.replace(game->players, &players_);
         seed = uint32_t(::testing::UnitTest::GetInstance()->random_seed()) + 77u;
         random_seed(seed);
         map = map_create();
         ASSERT_NE(map, nullptr);
-        galaxy_map_ = game->galaxy_map;
-        game->galaxy_map = map;
+        galaxy_back_.replace(game->galaxy_map, map);
     }
     void TearDown() override {
-        game->galaxy_map = galaxy_map_;
+        galaxy_back_.restore();
         map_free(map);
         list_reset(&players_);
-        game->players = players_list_;
-        world_set_hooks(WorldHooks{});
+        players_back_.restore();
         factory_free();
         store_shutdown();
         for (FakePlayer *p : g_rec.players) {
@@ -246,9 +244,10 @@ protected:
     uint32_t   seed = 0;
 
 private:
-    List<Player> *players_list_ = nullptr;
     List<Player>  players_;
-    ObjectMap    *galaxy_map_ = nullptr;
+    WorldHooksGuard          hooks_back_;
+    SlotGuard<List<Player> *> players_back_;
+    SlotGuard<ObjectMap *>    galaxy_back_;
 };
 
 }  // namespace sector_test

@@ -203,18 +203,17 @@ protected:
         known[600] = fleet;
         ship->fleet_id = 600;
         galaxy = map_create();
-        games_map = game->galaxy_map;   // the game's own, back after the test
-        game->galaxy_map = galaxy;
+        galaxy_back.replace(game->galaxy_map, galaxy);   // the game's own, back after the test
         g_players[BLUE].research_rate = 50000;
         ship->hack_timer = 100;
         rng_seed(game->generators[5], 4242);   // the hacking generator
     }
     void TearDown() override {
-        game->galaxy_map = games_map;
+        galaxy_back.restore();
         map_free(galaxy);
         GalaxyDays::TearDown();
     }
-    ObjectMap *games_map = nullptr;
+    SlotGuard<ObjectMap *> galaxy_back;
     GameObject *sector_at(int32_t x, int32_t y, uint64_t owner) {
         GameObject *s = object_create_blank(OBJECT_SECTOR);
         s->owner_id = owner;

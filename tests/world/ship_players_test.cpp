@@ -64,9 +64,10 @@ TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
     hooks.find_object = [](uint64_t id) -> GameObject * { return id == 6100 ? known_fleet : nullptr; };
     world_set_hooks(hooks);
     spy->fleet_id = fleet->id;
-    ObjectMap *galaxy = map_create();
-    ObjectMap *games_map = game->galaxy_map;   // the game's own, back after the test
-    game->galaxy_map = galaxy;
+    std::unique_ptr<ObjectMap, void (*)(ObjectMap *)> owned_galaxy(map_create(), map_free);
+    ObjectMap *galaxy = owned_galaxy.get();
+    SlotGuard<ObjectMap *> galaxy_back;   // the game's own map comes back on every way out
+    galaxy_back.replace(game->galaxy_map, galaxy);
     GameObject *sector = object_create_blank(OBJECT_SECTOR);
     sector->owner_id = BLUE;
     sector->w = sector->h = 20;
@@ -88,8 +89,6 @@ TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
                                         0),
               0u)
         << news().back()->text;
-    game->galaxy_map = games_map;
-    map_free(galaxy);
     known_fleet = nullptr;
 }
 

@@ -3,6 +3,7 @@
 // world hooks, a log catcher, and a fixture that undoes all of it.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
+#include "support/state_guards.h"
 #include "test_support.h"
 
 #include <cstdint>
@@ -158,6 +159,7 @@ protected:
     Game   *game = nullptr;
     int64_t live_systems = 0;
     std::vector<GameObject *> owned;
+    WorldHooksGuard hooks_back_;
 
     void SetUp() override {
         g_world = FakeWorld{};
@@ -182,7 +184,6 @@ protected:
             object_destroy(obj);
         }
         g_world = FakeWorld{};
-        world_set_hooks(WorldHooks{});
         EXPECT_EQ(system_live_count(), live_systems) << "systems left allocated";
     }
     Ship *ship(const std::vector<CritSpec> &crits, int32_t capacity = 100) {

@@ -3,6 +3,7 @@
 // fixture with the site factory set up without the store, and the generated store's fixture.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
+#include "support/state_guards.h"
 #include "test_support.h"
 
 #include <cstdint>
@@ -148,7 +149,6 @@ protected:
     void TearDown() override {
         factory_free();
         factory_set_register(OBJECT_SITE, nullptr);
-        world_set_hooks(WorldHooks{});
     }
 
     // Reads the file into template t; the template's parameters as the game sees them.
@@ -176,6 +176,9 @@ protected:
     }
 
     Game *game = nullptr;
+
+private:
+    WorldHooksGuard hooks_back_;
 };
 
 }  // namespace sitetest

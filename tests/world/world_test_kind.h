@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "game/game.h"
+#include "support/state_guards.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
@@ -293,7 +294,6 @@ protected:
         factory_set_register(OBJECT_SITE, nullptr);
         object_methods_swap(THING, saved_thing_);
         object_methods_swap(DART, saved_dart_);
-        world_set_hooks(WorldHooks{});
     }
 
     // A new Thing from template t, named.
@@ -308,7 +308,8 @@ protected:
     Game *game = nullptr;
 
 private:
-    ObjectMethods saved_thing_, saved_dart_;
+    ObjectMethods   saved_thing_, saved_dart_;
+    WorldHooksGuard hooks_back_;
 };
 
 }  // namespace world_test
