@@ -185,8 +185,7 @@ Player *first_fighting_side(Game *game, Encounter *enc, bool skip_guardians) {
     return nullptr;
 }
 
-void pay_salvage(Game *game, Encounter *enc) {
-    Player *victor = first_fighting_side(game, enc, true);
+void pay_salvage(Encounter *enc, Player *victor) {
     if (!victor) return;
     int64_t salvage = 0;
     for (GameObject *obj : enc->objects->items) {
@@ -320,7 +319,7 @@ void share_knowledge(Game *game, Encounter *enc, bool had_starbase) {
 
 void settle_sol(Game *game, Encounter *enc) {
     if (enc->kind != ENCOUNTER_SOL || encounter_side_count(enc) < 1) return;
-    Player *victor = first_fighting_side(game, enc, false);
+    Player *victor = find_player(game, enc->victor_id);
     Sector *sol = find_sector(game, game->sol_sector_id);
     // The guardians holding their sector keep it, starbase and all.
     if (!victor || !sol || sol->owner_id == victor->id) return;
@@ -449,9 +448,10 @@ void encounter_autocombat(Encounter *enc) {
 void encounter_apply_outcome(Encounter *enc) {
     Game *game = game_get();
     if (!enc || !game) return;
-    // Read before the leaving ships lose their retreated bit.
+    // Read before the leaving ships lose their retreated bit: a side that broke off is no victor.
     const Player *fighting = first_fighting_side(game, enc, false);
     enc->victor_id = fighting ? fighting->id : 0;
+    Player *salvager = first_fighting_side(game, enc, true);
 
     // Ships that leave form fleets; the starbase is noted; every lasting object is set back.
     std::vector<LeavingFleet> fleets;
@@ -469,7 +469,7 @@ void encounter_apply_outcome(Encounter *enc) {
         object_reset_state(obj);
     }
 
-    pay_salvage(game, enc);
+    pay_salvage(enc, salvager);
     if (starbase) settle_starbase(game, starbase);
 
     // Fleets that won the field stay where the battle was; retreating ones head away.

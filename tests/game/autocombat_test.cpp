@@ -256,13 +256,21 @@ TEST_F(Autocombat, TheVictorIsTheSideStillOnTheFieldNotTheHolderThatRetreatedFro
     Sector *here = sector(1000, 1000, BLUE);   // the holder is the first side
     sector(1300, 1000, RED);
     Ship *b1 = hauler(blue, here);
+    Ship *wreck = hauler(blue, here);
     Ship *r1 = hauler(red, here);
-    Encounter *enc = battle(here, {b1, r1});
+    Encounter *enc = battle(here, {b1, wreck, r1});
     ASSERT_EQ(encounter_get_side(enc, 0), BLUE);
     b1->flags |= OBJ_LEFT_MAP;   // the holder broke off; the attacker stayed
+    wreck->flags |= OBJ_DEAD;
+    const int32_t salvage = wreck->roll_value;
+    ASSERT_GT(salvage, 0);
+    red->credits = 100;
+    blue->credits = 100;
     enc->flags |= ENCOUNTER_FLAG_FINISHED;
     encounter_apply_outcome(enc);
     EXPECT_EQ(enc->victor_id, RED);
+    EXPECT_EQ(red->credits, 100 + salvage) << "the salvage goes to the side that held the field";
+    EXPECT_EQ(blue->credits, 100);
     EXPECT_FALSE(b1->flags & OBJ_LEFT_MAP) << "the retreated bit is spent by the outcome";
 
     Ship *b2 = hauler(blue, here);
