@@ -449,6 +449,9 @@ void encounter_autocombat(Encounter *enc) {
 void encounter_apply_outcome(Encounter *enc) {
     Game *game = game_get();
     if (!enc || !game) return;
+    // Read before the leaving ships lose their retreated bit.
+    const Player *fighting = first_fighting_side(game, enc, false);
+    enc->victor_id = fighting ? fighting->id : 0;
 
     // Ships that leave form fleets; the starbase is noted; every lasting object is set back.
     std::vector<LeavingFleet> fleets;

@@ -9,10 +9,12 @@
 //  - encounter_disengage ends a battle in which nobody chose to fight: in deep space the fleets are
 //    shown again; in a sector the owner whose ship arrived first stays and every other owner's ships
 //    leave as one retreating fleet per owner.
-//  - encounter_apply_outcome turns a finished battle into galaxy changes: leaving ships form new
-//    fleets, the victor takes the salvage, a starbase is captured or destroyed (with news for both
-//    owners), the machine faction's site counts its losses, the sides learn each other's ships, the
-//    Battle for Sol hands the Sol sector to its victor, and the battle's objects are released.
+//  - encounter_apply_outcome records the victor on the encounter (the first side whose ships are
+//    still fighting, read before the retreated bits are cleared; 0 for none) and turns a finished
+//    battle into galaxy changes: leaving ships form new fleets, the victor takes the salvage, a
+//    starbase is captured or destroyed (with news for both owners), the machine faction's site
+//    counts its losses, the sides learn each other's ships, the Battle for Sol hands the Sol sector
+//    to its victor, and the battle's objects are released.
 //  - Computer sides act through the world hooks ai_plan_ship / ai_act_ship; a side without a combat
 //    AI ends its turns (see ship_act), so such a battle ends by the idle rule.
 //  - While autocombat runs, the Game's resolve-at-once flag is set: systems roll with the Game's

@@ -83,6 +83,7 @@ struct Encounter {
     int32_t     shot_count = 0;
     uint64_t    defense_player_id = 0;
     int32_t     shot_damage_min = 0, shot_damage_max = 0;
+    uint64_t    victor_id = 0;        // set by the outcome: the side still fighting at the end, 0 none (not saved)
 };
 
 Encounter *encounter_create();                 // refcount 0, dirty; null when out of memory

@@ -1,6 +1,7 @@
 // Whole games without screens: the galaxy screen's turn order over the real model.
 #include "game/headless.h"
 
+#include <utility>
 #include "game/autocombat.h"
 #include "game/clock.h"
 #include "game/encounter.h"
@@ -12,12 +13,55 @@
 #include "platform/list.h"
 #include "platform/log.h"
 #include "world/object_map.h"
+#include "world/ship.h"
 
 namespace {
 
 constexpr uint8_t SLOT_COLOURS[GAME_SLOT_COUNT][3] = {
     {40, 120, 230}, {220, 60, 50}, {60, 200, 90}, {230, 160, 30}, {170, 80, 220},
 };
+
+// A battle followed through its settling: the encounter and its ships are held, so that the
+// losses can be read after the outcome has released them.
+struct Watched {
+    Encounter     *enc = nullptr;
+    HeadlessBattle battle;
+    std::vector<std::pair<GameObject *, size_t>> ships;   // with the index of the owner's side
+};
+
+Watched watch(Encounter *enc) {
+    Watched w;
+    encounter_retain(enc);
+    w.enc = enc;
+    const int32_t sides = encounter_side_count(enc);
+    for (int32_t i = 0; i < sides; ++i) w.battle.sides.push_back(encounter_get_side(enc, i));
+    w.battle.ships.assign(w.battle.sides.size(), 0);
+    w.battle.lost.assign(w.battle.sides.size(), 0);
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        const Ship *ship = ship_of(obj);
+        if (!ship || (obj->flags & OBJ_DEAD) || (ship->ship_flags & SHIP_FLAG_DRONE)) continue;
+        for (size_t i = 0; i < w.battle.sides.size(); ++i) {
+            if (w.battle.sides[i] != obj->owner_id) continue;
+            object_add_ref(obj);
+            w.ships.emplace_back(obj, i);
+            w.battle.ships[i] += 1;
+            break;
+        }
+    }
+    return w;
+}
+
+HeadlessBattle settled(Watched &w, bool fought) {
+    for (auto &[obj, side] : w.ships) {
+        if (obj->flags & OBJ_DEAD) w.battle.lost[side] += 1;
+        object_release(obj);
+    }
+    w.battle.fought = fought && encounter_is_finished(w.enc);
+    w.battle.victor_id = w.battle.fought ? w.enc->victor_id : 0;
+    encounter_release(w.enc);
+    return w.battle;
+}
 
 }  // namespace
 
@@ -78,7 +122,7 @@ HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
         game_begin_player_encounter(game);
         Encounter *battle = game->current_encounter;
         if (!battle) break;
-        encounter_retain(battle);
+        Watched watched = watch(battle);
         game_set_current_encounter(game, nullptr);
         bool fight = false;
         for (int32_t choice : battle->side_choices) fight = fight || choice != 0;
@@ -89,7 +133,7 @@ HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
             battle->flags |= ENCOUNTER_FLAG_FINISHED;
             game_finish_encounter(game, battle->id);
         }
-        encounter_release(battle);
+        day.battles.push_back(settled(watched, fight));
         ++day.player_battles;
     }
     if (offered == 0) {
@@ -97,6 +141,16 @@ HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
         day.turn_ended = true;
     }
     day.ai_battles = game_encounter_count(game);
+    std::vector<Watched> watched;
+    for (Encounter *enc : game->encounters->items) {
+        if (!enc) break;
+        if (!encounter_is_finished(enc)) watched.push_back(watch(enc));
+    }
     game_resolve_ai_encounters(game);
+    for (Watched &w : watched) {
+        bool fight = false;
+        for (int32_t choice : w.enc->side_choices) fight = fight || choice != 0;
+        day.battles.push_back(settled(w, fight));
+    }
     return day;
 }

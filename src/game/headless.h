@@ -7,9 +7,11 @@
 //    purged, every computer player's galaxy command (the AI hook; skipped on request), 1440
 //    minutes queued and run frame by frame (map update, then the clock), the day's battles; the
 //    UI player's offered one by one and fought out by autocombat (it gives no orders), the end of
-//    turn only on a day without them, then the computer players' battles settled.
+//    turn only on a day without them, then the computer players' battles settled. Each battle is
+//    reported with its sides, their losses and its victor.
 //  - Game thread only; the caller owns the game for the whole run.
 #include <cstdint>
+#include <vector>
 #include "game/game.h"
 #include "platform/result.h"
 
@@ -23,12 +25,22 @@ struct HeadlessOptions {
     bool      ai_commands = true;       // false: the computer players give no orders either
 };
 
+// One battle of the day as its sides saw it: sides in side order, with the ships (drones aside)
+// each had at the start and lost in it.
+struct HeadlessBattle {
+    std::vector<uint64_t> sides;        // owner ids
+    std::vector<int32_t>  ships, lost;  // per side
+    bool                  fought = false;   // false: nobody chose to fight and the sides parted
+    uint64_t              victor_id = 0;    // the side still fighting at the end; 0 none
+};
+
 // What one day brought.
 struct HeadlessDay {
     int32_t frames = 0;                 // clock frames run
     bool    turn_ended = false;         // false on a day the UI player had a battle
     int32_t player_battles = 0;         // the UI player's battles, fought out by autocombat
     int32_t ai_battles = 0;             // battles without a human side, settled at the day's end
+    std::vector<HeadlessBattle> battles;   // both kinds, in the order they were settled
 };
 
 // RES_OUT_OF_RANGE for a computer count outside 1..4 or too few computer records; else the

@@ -58,7 +58,7 @@ struct OccupancyCache {
     int32_t          ship_w = 0, ship_h = 0;
     const void      *ship_frames = nullptr;
     std::vector<OccupantState> occupants;
-    std::vector<OccupantState> scratch;
+    bool             plain = false;   // no object with shape slots of its own: answers may outlive a search
     std::unordered_map<uint64_t, bool> blocked;
     std::vector<TryVerdict> verdicts;   // one search's tries, reused
 };
@@ -70,22 +70,38 @@ bool has_own_shape_tests(const GameObject *obj) {
     return m && (m->overlap_test || m->rect_test || m->point_test);
 }
 
+OccupantState occupant_of(const GameObject *obj) {
+    return {obj, obj->id, obj->x, obj->y, obj->w, obj->h, obj->frame, obj->frame_count,
+            obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP), obj->frames, obj->frame_sprites};
+}
+
 // Starts a search: keeps the answers when the map is as the last search left it.
 void cache_begin(Ship *ship) {
     OccupancyCache &c = cache;
-    bool keep = c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
-                c.ship_frames == ship->frames && !has_own_shape_tests(ship);
-    c.scratch.clear();
+    bool same = c.plain && c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
+                c.ship_frames == ship->frames;
+    size_t n = 0;
+    if (same && ship->map) {
+        for (const GameObject *obj : ship->map->objects.items) {
+            if (!obj) break;
+            if (n >= c.occupants.size() || !(c.occupants[n] == occupant_of(obj))) {
+                same = false;
+                break;
+            }
+            ++n;
+        }
+    }
+    if (same && n == c.occupants.size()) return;
+    c.blocked.clear();
+    c.occupants.clear();
+    c.plain = !has_own_shape_tests(ship);
     if (ship->map) {
         for (const GameObject *obj : ship->map->objects.items) {
             if (!obj) break;
-            if (obj != ship && has_own_shape_tests(obj)) keep = false;
-            c.scratch.push_back({obj, obj->id, obj->x, obj->y, obj->w, obj->h, obj->frame, obj->frame_count,
-                                 obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP), obj->frames, obj->frame_sprites});
+            if (obj != ship && has_own_shape_tests(obj)) c.plain = false;
+            c.occupants.push_back(occupant_of(obj));
         }
     }
-    if (!keep || c.scratch != c.occupants) c.blocked.clear();
-    c.occupants.swap(c.scratch);
     c.map = ship->map;
     c.ship = ship;
     c.ship_w = ship->w;

@@ -2,6 +2,7 @@
 // they must expand, research and build, every autosave on the way must load and save again as it
 // was, and the same seeds must give the same game.
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 #include "game/headless_fixture.h"
@@ -19,10 +20,34 @@ struct PlayerFigures {
     int32_t sectors = 0, sites = 0, ships_alive = 0, ships_built = 0, techs = 0, kills = 0, credits = 0;
 };
 
+// A player's battles as the driver reported them.
+struct BattleFigures {
+    int32_t fought = 0, won = 0, lost_ships = 0;
+};
+
 class WholeGame : public ModelGame {
 protected:
     HeadlessOptions options;
     int32_t battles = 0;   // fought on the way, every side
+    std::map<uint64_t, BattleFigures> by_player;
+
+    void count(const HeadlessBattle &b) {
+        ASSERT_EQ(b.ships.size(), b.sides.size());
+        ASSERT_EQ(b.lost.size(), b.sides.size());
+        bool victor_is_a_side = b.victor_id == 0;
+        for (size_t i = 0; i < b.sides.size(); ++i) {
+            EXPECT_LE(b.lost[i], b.ships[i]) << "side " << b.sides[i] << " lost ships it did not bring";
+            victor_is_a_side = victor_is_a_side || b.victor_id == b.sides[i];
+        }
+        EXPECT_TRUE(victor_is_a_side) << "victor " << b.victor_id << " fought no side of the battle";
+        for (size_t i = 0; i < b.sides.size(); ++i) {
+            BattleFigures &f = by_player[b.sides[i]];
+            f.lost_ships += b.lost[i];
+            if (!b.fought) continue;
+            f.fought += 1;
+            f.won += b.victor_id == b.sides[i] ? 1 : 0;
+        }
+    }
 
     void start(uint32_t seed) {
         random_seed(seed);
@@ -89,6 +114,7 @@ protected:
         for (int32_t day = 1; day <= days; ++day) {
             const HeadlessDay d = headless_advance_day(game, options);
             battles += d.player_battles + d.ai_battles;
+            for (const HeadlessBattle &b : d.battles) count(b);
             if (round_trips && day % 14 == 0) round_trip(day);
             if (::testing::Test::HasFatalFailure()) return {};
         }
@@ -107,19 +133,28 @@ TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) 
     ASSERT_FALSE(HasFatalFailure());
     ais = computers();   // the players are new records after each load
     ASSERT_EQ(ais.size(), 4u);
-    std::printf("Whole game, seed %u, largest galaxy, 300 days (gone: scrapped, deployed or destroyed)\n", seed);
-    std::printf("%-30s %7s %5s %5s %5s %4s %5s %5s %7s\n", "player", "sectors", "sites", "ships", "built", "gone",
-                "techs", "kills", "credits");
-    int32_t researched = 0;
+    std::printf("Whole game, seed %u, largest galaxy, 300 days (lost: destroyed in battle; gone: lost, scrapped "
+                "or deployed)\n", seed);
+    std::printf("%-30s %7s %5s %5s %5s %4s %4s %5s %6s %3s %5s %7s\n", "player", "sectors", "sites", "ships", "built",
+                "lost", "gone", "techs", "fought", "won", "kills", "credits");
+    int32_t researched = 0, fought = 0;
     for (size_t i = 0; i < ais.size(); ++i) {
         const PlayerFigures f = figures_of(ais[i]);
+        const BattleFigures b = by_player[ais[i]->id];
         const int32_t gone = before[i].ships_alive + f.ships_built - before[i].ships_built - f.ships_alive;
-        std::printf("%-30s %7d %5d %5d %5d %4d %5d %5d %7d\n", f.name.c_str(), f.sectors, f.sites, f.ships_alive,
-                    f.ships_built, gone, f.techs - before[i].techs, f.kills, f.credits);
+        std::printf("%-30s %7d %5d %5d %5d %4d %4d %5d %6d %3d %5d %7d\n", f.name.c_str(), f.sectors, f.sites,
+                    f.ships_alive, f.ships_built, b.lost_ships, gone, f.techs - before[i].techs, b.fought, b.won,
+                    f.kills, f.credits);
         EXPECT_GT(f.ships_built, before[i].ships_built) << f.name << " built no ship";
         EXPECT_GT(f.sites, before[i].sites) << f.name << " built no site";
+        EXPECT_LE(b.won, b.fought) << f.name;
+        EXPECT_LE(b.lost_ships, gone) << f.name << ": more ships lost in battle than gone";
         researched += f.techs > before[i].techs ? 1 : 0;
+        fought += b.fought >= 1 ? 1 : 0;
     }
+    // Battles come where the fleets meet: a player expanding away from the others may not fight
+    // in 300 days, but the computer players as a whole do.
+    EXPECT_GE(fought, 1);
     // Research comes last: production stops each day at the first order the credits cannot pay,
     // and the ship and site orders outbid the research, so a player saving up for them may go a
     // whole game without a new technology. The computer players as a whole do research.
