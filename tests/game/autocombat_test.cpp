@@ -252,6 +252,29 @@ TEST_F(Autocombat, AFightToTheEndLeavesTheVictorInTheSectorAndPaysItTheSalvage) 
     EXPECT_NE(player_known_object_by_id(blue, r1->id), nullptr) << "and the ships that are left";
 }
 
+TEST_F(Autocombat, TheVictorIsTheSideStillOnTheFieldNotTheHolderThatRetreatedFromIt) {
+    Sector *here = sector(1000, 1000, BLUE);   // the holder is the first side
+    sector(1300, 1000, RED);
+    Ship *b1 = hauler(blue, here);
+    Ship *r1 = hauler(red, here);
+    Encounter *enc = battle(here, {b1, r1});
+    ASSERT_EQ(encounter_get_side(enc, 0), BLUE);
+    b1->flags |= OBJ_LEFT_MAP;   // the holder broke off; the attacker stayed
+    enc->flags |= ENCOUNTER_FLAG_FINISHED;
+    encounter_apply_outcome(enc);
+    EXPECT_EQ(enc->victor_id, RED);
+    EXPECT_FALSE(b1->flags & OBJ_LEFT_MAP) << "the retreated bit is spent by the outcome";
+
+    Ship *b2 = hauler(blue, here);
+    Ship *r2 = hauler(red, here);
+    Encounter *parted = battle(here, {b2, r2});
+    b2->flags |= OBJ_LEFT_MAP;
+    r2->flags |= OBJ_LEFT_MAP;
+    parted->flags |= ENCOUNTER_FLAG_FINISHED;
+    encounter_apply_outcome(parted);
+    EXPECT_EQ(parted->victor_id, 0u) << "both sides left the field";
+}
+
 // ---- Starbases -------------------------------------------------------------------------------------
 
 TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutOneAndKeptWhenTwoClaimIt) {
