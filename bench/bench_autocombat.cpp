@@ -10,6 +10,8 @@
 //  - Autocombat2x10Gunners: the scripted gunner of the tests in the AI's place closes in on the
 //    nearest enemy and fires, so the battle is fought out with real hits, damage and destruction.
 //  - Set-up and tear-down of each iteration are not timed.
+//  - "plans_per_battle" and "ms_per_plan" count the combat AI's plans (the whole battle's time
+//    shared out over them).
 //  - The "digest" counter sums up how the battles ended (see battle_digest): a change meant only to
 //    be faster must leave it as it was for the same run.
 #include <benchmark/benchmark.h>
@@ -115,6 +117,13 @@ Encounter *set_up_battle(uint32_t seed, bool commanders) {
 
 enum class Pilots { None, Gunners, CombatAi };
 
+// Plans the combat AI has made since the count was last cleared (the benchmark thread only).
+int64_t g_plans = 0;
+void counted_plan(Player *owner, Ship *ship) {
+    ++g_plans;
+    ai_plan_ship(owner, ship);
+}
+
 // A digest of how the battle ended: every object left in it (id, place, heading, flags, crew) and
 // the next draws of the shared and the systems' generators, so a change that alters any draw or any
 // spot shows as a different number for the same seeds.
@@ -157,7 +166,7 @@ void run(benchmark::State &state, Pilots pilots) {
     ai_install_player_hooks();
     agent_task_types_init();
     WorldHooks hooks = saved;
-    hooks.ai_plan_ship = pilots == Pilots::CombatAi ? ai_plan_ship : nullptr;
+    hooks.ai_plan_ship = pilots == Pilots::CombatAi ? counted_plan : nullptr;
     hooks.ai_act_ship = pilots == Pilots::CombatAi  ? ai_act_ship
                         : pilots == Pilots::Gunners ? scripted::gunner_act
                                                     : nullptr;
@@ -165,6 +174,7 @@ void run(benchmark::State &state, Pilots pilots) {
     uint32_t seed = 1;
     double total_ms = 0;
     uint32_t digest = 0;
+    g_plans = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Encounter *enc = set_up_battle(seed++, pilots == Pilots::CombatAi);
@@ -187,6 +197,10 @@ void run(benchmark::State &state, Pilots pilots) {
         state.counters["ms_per_battle"] = ms;
         state.counters["day_fraction"] = ms / 1000.0;   // the game day lasts one second
         state.counters["digest"] = double(digest);
+        if (g_plans > 0) {
+            state.counters["plans_per_battle"] = double(g_plans) / double(state.iterations());
+            state.counters["ms_per_plan"] = total_ms / double(g_plans);
+        }
     }
     world_set_hooks(saved);
     game_destroy();
