@@ -106,35 +106,28 @@ TEST_F(FleetRecord, CompositionRowsBreakAtHalfFromFourShips) {
     }
 }
 
-TEST_F(FleetRecord, ACompositeHullWithoutRotationFramesUsesItsFirstFrame) {
-    Ship *odd = ship(2, 5, RED, "Odd");
+TEST_F(FleetRecord, CompositionFramesTurnWithTheFleetAndAHullWithoutRotationFramesShowsItsFirst) {
+    Ship *s = ship(2, 5, RED, "Turner"), *odd = ship(2, 5, RED, "Odd"), *none = ship(2, 5, RED, "None");
     odd->rot_first = 3;
     odd->rot_last = 1;   // a range of fewer than one frame
-    Ship *none = ship(2, 5, RED, "None");
     none->rot_last = none->rot_first - 1;
-    Fleet *f = fleet_at({odd, none}, 500, 500, RED);
+    ASSERT_GT(s->rot_last - s->rot_first + 1, 1);
+    Fleet *f = fleet_at({s, odd, none}, 500, 500, RED);
     fleet_set_composite(f);
-    object_set_heading(f, 250);
-    ASSERT_EQ(f->composition.size(), 2u);
-    for (const FleetCompEntry &e : f->composition) {
-        const Ship *s = ship_of(fleet_get_ship(f, e.ship));
-        EXPECT_EQ(e.frame, s->rot_first) << s->ship_name;
-    }
-}
-
-TEST_F(FleetRecord, CompositionFramesTurnWithTheFleet) {
-    Ship *s = ship(2, 5, RED, "Turner");
-    const int32_t n = s->rot_last - s->rot_first + 1;
-    ASSERT_GT(n, 1);
-    Fleet *f = fleet_at({s}, 500, 500, RED);
-    fleet_set_composite(f);
+    ASSERT_EQ(f->composition.size(), 3u);
     std::set<int32_t> frames;
     for (int32_t heading = 0; heading < 360; heading += 10) {
         object_set_heading(f, heading);
-        const int32_t frame = f->composition[0].frame;
-        EXPECT_GE(frame, s->rot_first);
-        EXPECT_LE(frame, s->rot_last);
-        frames.insert(frame);
+        for (const FleetCompEntry &e : f->composition) {
+            const Ship *member = ship_of(fleet_get_ship(f, e.ship));
+            if (member == s) {
+                EXPECT_GE(e.frame, s->rot_first);
+                EXPECT_LE(e.frame, s->rot_last);
+                frames.insert(e.frame);
+            } else {
+                EXPECT_EQ(e.frame, member->rot_first) << member->ship_name;
+            }
+        }
     }
     EXPECT_GT(frames.size(), 4u) << "the ship turns with the fleet";
 }

@@ -34,25 +34,14 @@ std::vector<uint8_t> params(const std::string &name, std::initializer_list<int64
 }
 
 // Every sector template's parameters and frames loaded from the generated store.
-class SectorParams : public ::testing::Test {
+class SectorParams : public SectorFixture {
 protected:
     void SetUp() override {
-        factory_free();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) {
-            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_PARAMS);
-            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
-        }
+        SectorFixture::SetUp();
+        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         tmpl = sector_of(factory_get_template(OBJECT_SECTOR, 0));
         ASSERT_NE(tmpl, nullptr);
-    }
-    void TearDown() override {
-        factory_free();
-        store_shutdown();
     }
     Result read(const std::vector<uint8_t> &bytes) {
         Buffer buf;

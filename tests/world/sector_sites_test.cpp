@@ -3,12 +3,11 @@
 #include "world/sector_test_util.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <tuple>
 #include <utility>
 #include "platform/log.h"
+#include "support/fixture_store.h"
 #include "test_support.h"
 
 namespace sector_test {
@@ -108,16 +107,7 @@ TEST_F(SectorSites, AKindUnderConstructionIsOfferedOnlyWhileTheStarbaseIsNotBuil
 
 // ---- Placement ----
 
-class SectorPlacement : public SectorSites {
-protected:
-    std::string log_path() { return fresh_test_dir("sectors") + "/game.log"; }
-    std::string read_log(const std::string &path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-};
+using SectorPlacement = SectorSites;
 
 TEST_F(SectorPlacement, APlacedSiteFitsItsRectangleAndTouchesNoOther) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -163,9 +153,7 @@ TEST_F(SectorPlacement, ASingleValueRangeIsNotDrawnAndAnUnknownTemplateIsNotPlac
 }
 
 TEST_F(SectorPlacement, NoRoomLeftUsesTheLastCandidateAndWarnsUnlessLabelled) {
-    const std::string path = log_path();
-    logger_destroy();
-    ASSERT_EQ(log_open_file(logger_get(), path.c_str()), RES_OK);
+    LogFileCatcher log(fresh_test_dir("sectors"));
     Site *tmpl = site_template(11);
     tmpl->params.place_min_x = tmpl->params.place_max_x = 300;
     tmpl->params.place_min_y = tmpl->params.place_max_y = 200;
@@ -178,8 +166,7 @@ TEST_F(SectorPlacement, NoRoomLeftUsesTheLastCandidateAndWarnsUnlessLabelled) {
     EXPECT_EQ(std::pair(x, y), std::pair(230, 175));
     tmpl->params.template_flags |= SITE_TF_LABELLED;
     sector_place_site(s, 11, &x, &y);
-    logger_destroy();
-    const std::string text = read_log(path);
+    const std::string text = log.text();
     const std::string line = "Sector #" + std::to_string(s->id) +
                              " \"Vega\" - failed to find start position for site type 11 w140 h50, use x230 y175";
     EXPECT_NE(text.find(line), std::string::npos) << text;

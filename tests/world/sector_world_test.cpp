@@ -288,20 +288,14 @@ TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
 
 // ---- Twinkle and pulse ----
 
-class SectorPulse : public SectorFixture {
+class SectorPulse : public SectorVisitors {
 protected:
     void SetUp() override {
-        SectorFixture::SetUp();
-        game->ui_player_id = 7;
-        s = make_sector(0, 7);
+        SectorVisitors::SetUp();
+        game->ui_player_id = s->owner_id = 7;
         s->detect_range = 180;
         put(s, 300, 200, 30, 30);
     }
-    void TearDown() override {
-        object_release(s);
-        SectorFixture::TearDown();
-    }
-    Sector *s = nullptr;
 };
 
 TEST_F(SectorPulse, TheUiPlayersSectorPulsesEveryTenSeconds) {
