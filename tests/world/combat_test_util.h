@@ -112,6 +112,7 @@ inline System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1, st
 
 class CombatMapTest : public ShipTest {
 protected:
+    GeneratedWorld world;          // the store, the system types and every hull with all its frames
     ObjectMap *map = nullptr;
     std::vector<System *> spare;   // made and never fitted
 
@@ -119,14 +120,8 @@ protected:
         factory_free();
         system_types_free();
         ShipTest::SetUp();
-        store_shutdown();
-        store_set_path(GENERATED_STORE);
-        ASSERT_EQ(store_open(), RES_OK) << GENERATED_STORE << " missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
-            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        ASSERT_TRUE(world.load({OBJECT_SHIP}, {FACTORY_GROUP_PARAMS, FACTORY_GROUP_FRAMES, FACTORY_GROUP_ENCOUNTER,
+                                               FACTORY_GROUP_DETAIL}));
         g_players.clear();
         g_players[RED] = FakePlayer{.id = RED, .name = "Red Corp"};
         g_players[BLUE] = FakePlayer{.id = BLUE, .name = "Blue Corp"};
@@ -142,9 +137,7 @@ protected:
         for (GameObject *obj : owned) object_destroy(obj);
         owned.clear();
         for (System *s : spare) system_free(s);
-        factory_free();
-        system_types_free();
-        store_shutdown();
+        world.unload();
         ShipTest::TearDown();
         g_players.clear();
     }
