@@ -2,6 +2,8 @@
 // game thread and once with every plan made on a worker thread that the game thread starts, seeds from
 // its own generator and joins before it acts: for fixed seeds both battles end alike.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
+#include "support/state_guards.h"
 
 #include <thread>
 #include <utility>
@@ -14,7 +16,6 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/random.h"
-#include "platform/store.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -48,32 +49,20 @@ void plan_on_worker(Player *owner, Ship *ship) {
 
 class EncounterAi : public ::testing::Test {
 protected:
+    WorldHooksGuard world_hooks_back_;
+    PlayerAiHooksGuard ai_hooks_back_;
+    GeneratedWorld world_;
     WorldHooks saved;
 
     void SetUp() override {
-        factory_free();
-        system_types_free();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t kind : {OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}) {
-            const Factory *f = factory_get(kind);
-            for (int32_t t = 0; f && t < f->template_count; ++t)
-                for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(kind, t, g);
-        }
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        saved = world_hooks();
+        ASSERT_TRUE(world_.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}, {0, 1, 2, 3}));
         ai_install_player_hooks();
+        saved = world_hooks();
         agent_task_types_init();
     }
     void TearDown() override {
-        world_set_hooks(saved);
         game_destroy();
-        factory_free();
-        system_types_free();
-        store_shutdown();
+        world_.unload();
     }
 
     static Sector *sector_at(Game *game, int32_t x, int32_t y, uint64_t owner) {

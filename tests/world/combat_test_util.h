@@ -81,6 +81,35 @@ inline WorldHooks player_hooks() {
     return h;
 }
 
+// A hull standing on the map at (x, y) with a heading (and the id given, else the game's next);
+// the map holds it from now on.
+inline Ship *on_map(ObjectMap *map, int32_t t, int32_t x, int32_t y, int32_t heading = 0, uint64_t owner = RED,
+                    uint64_t id = 0) {
+    Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
+    EXPECT_NE(s, nullptr) << t;
+    if (!s) return nullptr;
+    if (id) s->id = id;
+    s->owner_id = owner;
+    object_set_heading(s, heading);
+    map_place_object(map, s, x, y, 1);
+    map_add_pending_objects(map);
+    return s;
+}
+
+// A system of the type from the store (a subtype row when asked), fitted into the crit; one the crit
+// refuses goes to `spare`, or is freed without one.
+inline System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1, std::vector<System *> *spare = nullptr) {
+    System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
+    EXPECT_NE(sys, nullptr) << type;
+    if (!sys) return nullptr;
+    const Result r = ship_set_crit_system(s, crit, sys);
+    EXPECT_EQ(r, RES_OK) << s->name << " crit " << crit << ": " << sys->name;
+    if (r == RES_OK) return sys;
+    if (spare) spare->push_back(sys);
+    else system_free(sys);
+    return nullptr;
+}
+
 class CombatMapTest : public ShipTest {
 protected:
     GeneratedWorld world;          // the store, the system types and every hull with all its frames
@@ -122,26 +151,11 @@ protected:
         owned.push_back(s);
         return s;
     }
-    // A hull standing on the map at (x, y) with a heading; the map holds it from now on.
     Ship *on_map(int32_t t, int32_t x, int32_t y, int32_t heading = 0, uint64_t owner = RED) {
-        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
-        EXPECT_NE(s, nullptr) << t;
-        if (!s) return nullptr;
-        s->owner_id = owner;
-        object_set_heading(s, heading);
-        map_place_object(map, s, x, y, 1);
-        map_add_pending_objects(map);
-        return s;
+        return shiptest::on_map(map, t, x, y, heading, owner);
     }
-    // A system of the type from the store (a subtype row when asked), fitted into the crit.
     System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
-        System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
-        EXPECT_NE(sys, nullptr) << type;
-        if (!sys) return nullptr;
-        const Result r = ship_set_crit_system(s, crit, sys);
-        EXPECT_EQ(r, RES_OK) << s->name << " crit " << crit << ": " << sys->name;
-        if (r != RES_OK) spare.push_back(sys);
-        return r == RES_OK ? sys : nullptr;
+        return shiptest::fit(s, crit, type, subtype, &spare);
     }
     // A full turn's points, as an encounter gives them.
     static void ready(Ship *s) { object_begin_encounter(s); }
