@@ -5,6 +5,8 @@
 //    seeds both battles end alike.
 //  - A clearly stronger side destroys ships and holds the field.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
+#include "support/state_guards.h"
 
 #include <thread>
 #include <utility>
@@ -17,7 +19,6 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/random.h"
-#include "platform/store.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -64,28 +65,22 @@ void plan_on_worker(Player *owner, Ship *ship) {
 
 class EncounterAi : public ::testing::Test {
 protected:
+    WorldHooksGuard world_hooks_back_;
+    PlayerAiHooksGuard ai_hooks_back_;
+    GeneratedWorld world_;
     WorldHooks saved;
 
     void SetUp() override {
-        factory_free();
-        system_types_free();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        factory_acquire_group_all(FACTORY_GROUP_PARAMS);   // as the start-up loader does
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        saved = world_hooks();
+        // Parameters and frame sizes only, as the start-up loader loads them: the battle loads its shapes.
+        ASSERT_TRUE(world_.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE},
+                                {FACTORY_GROUP_PARAMS}));
         ai_install_player_hooks();
+        saved = world_hooks();
         agent_task_types_init();
     }
     void TearDown() override {
-        world_set_hooks(saved);
         game_destroy();
-        factory_free();
-        system_types_free();
-        store_shutdown();
+        world_.unload();
     }
 
     static Sector *sector_at(Game *game, int32_t x, int32_t y, uint64_t owner) {

@@ -3,6 +3,9 @@
 // with every hull's frames and the game's combat map, two computer players in the game's list with
 // their commanders, and armed hulls placed on the map. The AI's plan and act hooks are the real ones.
 #include <gtest/gtest.h>
+#include "support/fixture_store.h"
+#include "support/state_guards.h"
+#include "world/combat_test_util.h"
 
 #include <vector>
 #include "ai/agent_task.h"
@@ -10,9 +13,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
-#include "game/tech.h"
 #include "platform/random.h"
-#include "platform/store.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -23,35 +24,29 @@
 namespace aitest {
 
 // Hulls of the generated store and the Lancer's mounts.
-constexpr int32_t HULL_SKIFF = 2, HULL_LANCER = 3, HULL_CORSAIR = 5;
-constexpr int32_t LANCER_FORE = 0, LANCER_PORT = 1, LANCER_STARBOARD = 2, LANCER_ENGINE = 3, LANCER_ARMOUR = 4;
+using shiptest::HULL_SKIFF, shiptest::HULL_LANCER, shiptest::HULL_CORSAIR;
+using shiptest::LANCER_FORE, shiptest::LANCER_PORT, shiptest::LANCER_STARBOARD, shiptest::LANCER_ENGINE,
+    shiptest::LANCER_ARMOUR;
 constexpr uint64_t RED = 101, BLUE = 202;
 
 class Battle : public ::testing::Test {
 protected:
     Game *game = nullptr;
     ObjectMap *map = nullptr;
-    WorldHooks saved_hooks;
     Player *red = nullptr, *blue = nullptr;
+    WorldHooksGuard world_hooks_back_;
+    PlayerAiHooksGuard ai_hooks_back_;
+    GameFieldsGuard game_fields_back_;
+    GeneratedWorld world_;
 
     void SetUp() override {
-        factory_free();
-        system_types_free();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
-            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        ASSERT_TRUE(world_.load({OBJECT_SHIP}, {0, 1, 2, 3}));
         game = game_get();
         game_clear(game);
         map = game->combat_map;
         ASSERT_NE(map, nullptr);
         map_clear(map);
         map_set_world_size(map, 4096, 3072);
-        saved_hooks = world_hooks();
         ai_install_player_hooks();
         WorldHooks hooks = world_hooks();
         hooks.ai_plan_ship = ai_plan_ship;
@@ -64,15 +59,11 @@ protected:
     }
 
     void TearDown() override {
-        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
         for (Player *p : {red, blue})
             if (p && p->commander_ai) ai_player_stop(p->commander_ai);
         map_clear(map);
         game_clear_players(game);
-        world_set_hooks(saved_hooks);
-        factory_free();
-        system_types_free();
-        store_shutdown();
+        world_.unload();
     }
 
     void seed(uint32_t s) {
@@ -94,26 +85,10 @@ protected:
 
     // A hull on the combat map; the map holds it. An id set here is kept.
     Ship *hull(int32_t tmpl, uint64_t owner, int32_t x, int32_t y, int32_t heading, uint64_t id = 0) {
-        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, tmpl));
-        EXPECT_NE(s, nullptr);
-        if (!s) return nullptr;
-        s->id = id;
-        object_assign_id(s);
-        s->owner_id = owner;
-        object_set_heading(s, heading);
-        map_place_object(map, s, x, y, 1);
-        map_add_pending_objects(map);
-        return s;
+        return shiptest::on_map(map, tmpl, x, y, heading, owner, id);
     }
-
-    System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
-        System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
-        EXPECT_NE(sys, nullptr) << type;
-        if (!sys) return nullptr;
-        const Result r = ship_set_crit_system(s, crit, sys);
-        EXPECT_EQ(r, RES_OK) << "crit " << crit << ": " << sys->name;
-        if (r != RES_OK) system_free(sys);
-        return r == RES_OK ? sys : nullptr;
+    static System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
+        return shiptest::fit(s, crit, type, subtype);
     }
 
     // A Lancer with three beams, an engine and armour, ready for its first turn.

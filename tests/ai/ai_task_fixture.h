@@ -7,7 +7,6 @@
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/player_fixture.h"
-#include "support/state_guards.h"
 #include "world/factory.h"
 #include "world/fleet.h"
 
@@ -21,16 +20,9 @@ protected:
     Player *me = nullptr;
     Player *rival = nullptr;
     AiPlayer *ai = nullptr;
-    PlayerAiHooksGuard ai_hooks_back_;
 
     void SetUp() override {
-        PlayerWorld::SetUp();
-        // Hull parameters (mounts, armour) for the ships and the guardians' and starbases' figures.
-        const Factory *ships = factory_get(OBJECT_SHIP);
-        ASSERT_NE(ships, nullptr);
-        for (int32_t t = 0; t < ships->template_count; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_PARAMS);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        ai_install_player_hooks();
+        PlayerWorld::SetUp();   // the parameters of every template, the AI layer's hooks
         me = add_player(ME, "Vega");
         rival = add_player(RIVAL, "Rigel");
         me->galaxy_ai = ai = ai_player_create();
@@ -41,10 +33,6 @@ protected:
         ai->t4 = 100;
         ai->personality = 100;
         ai->attack_fleet_radius = 300;
-    }
-
-    void TearDown() override {
-        PlayerWorld::TearDown();
     }
 
     // A sector whose centre is at (cx, cy).

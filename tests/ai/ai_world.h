@@ -7,6 +7,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/player_fixture.h"
+#include "support/state_guards.h"
 #include "world/fleet.h"
 
 namespace aitest {
@@ -17,15 +18,13 @@ class AiWorld : public playertest::PlayerWorld {
 protected:
     Player *me = nullptr;
     AiPlayer *ai = nullptr;
+    SlotGuard<int32_t> map_w_back_, map_h_back_;
 
     void SetUp() override {
-        PlayerWorld::SetUp();
-        factory_acquire_group_all(FACTORY_GROUP_PARAMS);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        ai_install_player_hooks();
+        PlayerWorld::SetUp();   // the parameters of every template, the AI layer's hooks
         agent_task_types_init();
-        game->galaxy_map->world_w = 4096;
-        game->galaxy_map->world_h = 3072;
+        map_w_back_.replace(game->galaxy_map->world_w, 4096);
+        map_h_back_.replace(game->galaxy_map->world_h, 3072);
         me = add_player(11, "Vega Combine");
         ai = ai_player_create();
         ASSERT_NE(ai, nullptr);

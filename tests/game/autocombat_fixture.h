@@ -1,15 +1,20 @@
 #pragma once
-// A small galaxy of real objects from the generated store for battles fought without the combat
-// screen: the game with its players, sectors on the galaxy map, hulls fitted with store systems and
-// standing in their sectors, and encounters laid out by the game's own layout.
+// Battles over real objects from the generated store.
+// Battlefield: a small galaxy for battles fought without the combat screen: the game with its
+// players, sectors on the galaxy map, hulls fitted with store systems and standing in their sectors,
+// and encounters laid out by the game's own layout.
 //  - The fixture holds one reference on every ship and site it makes, so a test can look at them
 //    after the battle released them; they go before the game does.
 //  - The scripted gunner (scripted_gunner.h) can stand in for the computer players' combat AI.
+// StoreEncounter: one encounter of store hulls and sites set up, laid out and started by hand, with
+// a human player, two computer players and the battle-time (ARK) and Sol players in the game.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
+#include "support/state_guards.h"
 #include "scripted_gunner.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 #include "game/autocombat.h"
 #include "game/encounter.h"
@@ -46,7 +51,6 @@ protected:
     }
 
     void SetUp() override {
-        saved_hooks = world_hooks();
         game_destroy();
         ASSERT_TRUE(loaded);
         game = game_get();
@@ -55,7 +59,6 @@ protected:
         for (uint32_t i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], 4242 + i);
     }
     void TearDown() override {
-        world_set_hooks(saved_hooks);
         for (Encounter *e : held_encounters) encounter_release(e);
         held_encounters.clear();
         for (GameObject *obj : held) object_release(obj);
@@ -148,9 +151,75 @@ protected:
     static inline GeneratedWorld *world = nullptr;
     static inline ::testing::AssertionResult loaded = ::testing::AssertionFailure();
     Game *game = nullptr;
-    WorldHooks saved_hooks;
+    WorldHooksGuard hooks_back_;
     std::vector<GameObject *> held;
     std::vector<Encounter *> held_encounters;
+};
+
+// Every placement lies on the field, one for each object; every searched placement lies inside the
+// field off the top and left margins, and no two touch (a starbase or carrier stands where it must).
+inline void expect_laid_out_apart(const Encounter *enc) {
+    EXPECT_EQ(enc->placements.size(), size_t(list_count(enc->objects)));
+    std::vector<std::pair<uint64_t, EncounterPlacement>> searched;
+    for (const auto &[id, p] : enc->placements) {
+        EXPECT_GE(p.x + p.w, 0) << id;
+        EXPECT_LE(p.x, enc->field_w) << id;
+        if (!(p.flags & PLACEMENT_FLAG_PLACED)) continue;
+        EXPECT_GE(p.x, 32) << id;
+        EXPECT_GE(p.y, 32) << id;
+        EXPECT_LE(p.x + p.w, enc->field_w) << id;
+        EXPECT_LE(p.y + p.h, enc->field_h) << id;
+        for (const auto &[other_id, q] : searched)
+            EXPECT_TRUE(p.x > q.x + q.w || p.y > q.y + q.h || p.x + p.w < q.x || p.y + p.h < q.y)
+                << id << " overlaps " << other_id;
+        searched.emplace_back(id, p);
+    }
+}
+
+class StoreEncounter : public ::testing::Test {
+protected:
+    static constexpr uint64_t RED = 1, BLUE = 2, ARK = 3, SOL = 4;
+
+    void SetUp() override {
+        game_destroy();
+        game = game_get();
+        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SITE, OBJECT_SECTOR, OBJECT_SHOT}, {0, 1}));
+        for (uint64_t id : {RED, BLUE, ARK, SOL}) {
+            Player *p = player_create(id == RED ? PLAYER_KIND_HUMAN : PLAYER_KIND_COMPUTER);
+            player_set_id(p, id);
+            ASSERT_EQ(game_add_player(game, p), RES_OK);
+        }
+        game->combat_ai_player_id = ARK;
+        game->sol_player_id = SOL;
+    }
+    void TearDown() override {
+        game_destroy();
+        world.unload();
+    }
+    // A hull of the owner with an id, kept in the game's global list till the game goes.
+    Ship *ship(int32_t hull, uint64_t owner) {
+        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, hull));
+        EXPECT_NE(s, nullptr);
+        s->owner_id = owner;
+        object_assign_id(s);
+        ship_recompute_stats(s);
+        object_add_ref(s);
+        list_append(game->objects, static_cast<GameObject *>(s));
+        return s;
+    }
+    // A fresh encounter on a field of the standard size, seeded.
+    static Encounter *new_encounter(uint32_t seed, int32_t kind = ENCOUNTER_ENGAGEMENT) {
+        Encounter *enc = encounter_create();
+        EXPECT_NE(enc, nullptr);
+        enc->kind = kind;
+        enc->field_w = 1365;
+        enc->field_h = 1024;
+        encounter_seed_random(enc, seed);
+        return enc;
+    }
+
+    GeneratedWorld world;
+    Game *game = nullptr;
 };
 
 }  // namespace autocombat_test

@@ -6,7 +6,9 @@ using namespace fleettest;
 
 namespace {
 
-class GameClock : public FleetWorld {};
+class GameClock : public FleetWorld {
+    GameFieldsGuard game_fields_back_;   // the speed the tests set
+};
 
 TEST_F(GameClock, ADayAtTheDefaultSpeedTakesFiftyFramesOfTwentyMilliseconds) {
     const uint64_t start = game->clock->minutes;

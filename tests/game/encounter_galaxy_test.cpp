@@ -3,6 +3,7 @@
 // and the ARK group of a site that carries defences; each is laid out without overlap and starts on
 // the combat map with every object at its place.
 #include "headless_fixture.h"
+#include "autocombat_fixture.h"
 
 #include <functional>
 #include "game/encounter.h"
@@ -59,19 +60,7 @@ protected:
         encounter_register_temp_objects(enc);
         encounter_layout(enc);
         ASSERT_EQ(enc->placements.size(), size_t(list_count(enc->objects)));
-        std::vector<EncounterPlacement> searched;
-        for (const auto &[id, p] : enc->placements) {
-            EXPECT_GE(p.x + p.w, 0) << id;
-            EXPECT_LE(p.x, enc->field_w) << id;
-            if (!(p.flags & PLACEMENT_FLAG_PLACED)) continue;
-            EXPECT_GE(p.x, 32) << id;
-            EXPECT_GE(p.y, 32) << id;
-            EXPECT_LE(p.x + p.w, enc->field_w) << id;
-            EXPECT_LE(p.y + p.h, enc->field_h) << id;
-            for (const EncounterPlacement &q : searched)
-                EXPECT_TRUE(p.x > q.x + q.w || p.y > q.y + q.h || p.x + p.w < q.x || p.y + p.h < q.y) << id;
-            searched.push_back(p);
-        }
+        autocombat_test::expect_laid_out_apart(enc);
         ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
         game_set_current_encounter(game, enc);
         ASSERT_EQ(game_start_encounter(game), RES_OK);

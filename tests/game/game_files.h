@@ -4,35 +4,28 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 #include "platform/store.h"
 #include "platform/store_write.h"
+#include "support/fixture_store.h"
+#include "support/state_guards.h"
 #include "test_support.h"
 
 // Points the save folder ($XDG_DATA_HOME/Astrovane) into a fresh test folder for the object's life.
 class TestSaveFolder {
 public:
     explicit TestSaveFolder(const char *group) : root_(fresh_test_dir(group)) {
-        if (const char *v = std::getenv("XDG_DATA_HOME")) {
-            had_ = true;
-            old_ = v;
-        }
         ::setenv("XDG_DATA_HOME", root_.c_str(), 1);
-    }
-    ~TestSaveFolder() {
-        if (had_) ::setenv("XDG_DATA_HOME", old_.c_str(), 1);
-        else ::unsetenv("XDG_DATA_HOME");
     }
     const std::string &root() const { return root_; }
     std::string folder() const { return root_ + "/Astrovane"; }
     std::string file(const char *name) const { return folder() + "/" + name; }
 
 private:
-    std::string root_, old_;
-    bool had_ = false;
+    EnvGuard    back_{"XDG_DATA_HOME"};   // made before the folder is pointed at
+    std::string root_;
 };
 
 using StoreFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
@@ -55,11 +48,7 @@ inline void use_test_store(const std::string &path, const StoreFiles &files) {
     ASSERT_EQ(store_open(), RES_OK);
 }
 
-inline void use_generated_store() {
-    store_shutdown();
-    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-    ASSERT_EQ(store_open(), RES_OK) << "build/store.dat missing: the build makes it";
-}
+inline void use_generated_store() { ASSERT_TRUE(open_generated_store()); }
 
 // Expected bytes, written out by hand in the file's big-endian form.
 struct Bytes {

@@ -1,10 +1,24 @@
-// Game record: defaults, clearing, ids, the game's random picks and its flags.
+// The game record with its world: clearing, ids, the seven generators and the game's random picks,
+// the three object maps and the star layer, the object lookup across the maps and lists, the cursors
+// it frees, and the singleton.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <vector>
+#include "effects/starfield.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/calendar.h"
+#include "platform/list.h"
 #include "platform/random.h"
+#include "platform/sprite.h"
+#include "ui/cursor.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
 
 namespace {
 
@@ -15,44 +29,23 @@ protected:
         ASSERT_NE(game, nullptr);
     }
     void TearDown() override { game_free(game); }
+
+    // A blank object of the kind with its own id, placed on the map and joined at once.
+    GameObject *put(ObjectMap *map, int32_t kind, uint64_t id) {
+        GameObject *obj = object_create_blank(kind);
+        EXPECT_NE(obj, nullptr);
+        obj->id = id;
+        map_place_object(map, obj, 10, 10, 0);
+        map_add_pending_objects(map);
+        return obj;
+    }
+
     Game *game = nullptr;
 };
 
-TEST_F(GameRecord, CreatedWithTheDefaults) {
-    EXPECT_EQ(game->flags, 0x4u);
-    EXPECT_EQ(game->cursor_index, 0);
-    EXPECT_EQ(game->next_id, 0u);
-    EXPECT_EQ(game->reserved_word, 36);
-    EXPECT_EQ(game->galaxy_speed, 300);
-    EXPECT_EQ(game->sound_volume, 128);
-    EXPECT_EQ(game->music_volume, 76);
-    EXPECT_EQ(game->display_mode, 0);
-    EXPECT_EQ(game->auto_pass, 0);
-    EXPECT_EQ(game->combat_speed, 100);
-    EXPECT_EQ(game->autosave_countdown, 14);
-    EXPECT_EQ(game->setup.star_density, 2);
-    EXPECT_EQ(game->setup.starting_tech, 1);
-    EXPECT_EQ(game->setup.galaxy_age, 1);
-    EXPECT_EQ(game->setup.ark_strength, 1);
-    EXPECT_EQ(game->setup.crew_recruitment, 500);
-    EXPECT_EQ(game->setup.fog_of_war_off, 0);
-    EXPECT_EQ(game->music_override, -1);
-    EXPECT_EQ(game->sound_override, -1);
-    EXPECT_EQ(game->load_file_name, "");
-    for (Rng *rng : game->generators) EXPECT_NE(rng, nullptr);
-    ASSERT_NE(game->clock, nullptr);
-    EXPECT_EQ(game->clock->minutes, 0u);
-    EXPECT_NE(game->objects, nullptr);
-    EXPECT_NE(game->controls, nullptr);
-    EXPECT_NE(game->new_controls, nullptr);
-    EXPECT_NE(game->players, nullptr);
-    EXPECT_NE(game->player_map, nullptr);
-    EXPECT_NE(game->encounters, nullptr);
-    EXPECT_NE(game->alerts, nullptr);
-    EXPECT_NE(game->player_records, nullptr);
-}
+// ---- Clearing, ids and generators ----
 
-TEST_F(GameRecord, ClearStartsANewIdRangeAndResetsTheCounters) {
+TEST_F(GameRecord, ClearStartsANewIdRangeAndResetsTheCountersButKeepsPreferencesSettingsAndSlots) {
     game->save_counter = 9;
     game->autosave_countdown = 3;
     game->turn_counter = 40;
@@ -61,44 +54,31 @@ TEST_F(GameRecord, ClearStartsANewIdRangeAndResetsTheCounters) {
     game->win_kind = WIN_TWO_THIRDS;
     game->sol_budget = 5;
     game->newest_alert_id = 8;
-    game_clear(game);
-    EXPECT_NE(game->next_id, 0u);
-    EXPECT_EQ(game->next_id & 0xFFu, 0u) << "the low byte is 0";
-    EXPECT_LT(game->next_id, uint64_t(1) << 40);
-    EXPECT_EQ(game->save_counter, 1);
-    EXPECT_EQ(game->autosave_countdown, 14);
-    EXPECT_EQ(game->turn_counter, 0);
-    EXPECT_EQ(game->queued_minutes, 0);
-    EXPECT_EQ(game->clock_scale, 28800);
-    EXPECT_EQ(game->clock_remainder, 0);
-    EXPECT_EQ(game->winner_id, 0u);
-    EXPECT_EQ(game->win_kind, WIN_ONLY_SECTOR_HOLDER);
-    EXPECT_EQ(game->sol_budget, 0);
-    EXPECT_EQ(game->newest_alert_id, 0u);
-    EXPECT_GE(game->backdrop, 0);
-    EXPECT_LT(game->backdrop, 16);
-}
-
-TEST_F(GameRecord, ClearKeepsPreferencesSettingsAndSlots) {
     game->galaxy_speed = 450;
-    game->music_volume = 25;
-    game->display_mode = 1;
     game->setup.star_density = 4;
-    game->setup.fog_of_war_off = 1;
     game->slot_record_ids[2] = 99;
     game->slot_red[2] = 200;
     game->music_override = 3;
     game->clock->minutes = 123456;
     game_clear(game);
-    EXPECT_EQ(game->galaxy_speed, 450);
-    EXPECT_EQ(game->music_volume, 25);
-    EXPECT_EQ(game->display_mode, 1);
-    EXPECT_EQ(game->setup.star_density, 4);
-    EXPECT_EQ(game->setup.fog_of_war_off, 1);
-    EXPECT_EQ(game->slot_record_ids[2], 99u);
-    EXPECT_EQ(game->slot_red[2], 200);
-    EXPECT_EQ(game->music_override, 3);
-    EXPECT_EQ(game->clock->minutes, 123456u);
+    EXPECT_NE(game->next_id, 0u);
+    EXPECT_EQ(game->next_id & 0xFFu, 0u) << "the low byte is 0";
+    EXPECT_LT(game->next_id, uint64_t(1) << 40);
+    struct Row { const char *what; int64_t got, want; };
+    const Row rows[] = {
+        {"save counter", game->save_counter, 1},       {"autosave countdown", game->autosave_countdown, 14},
+        {"turn counter", game->turn_counter, 0},       {"queued minutes", game->queued_minutes, 0},
+        {"clock scale", game->clock_scale, 28800},     {"winner", int64_t(game->winner_id), 0},
+        {"win kind", game->win_kind, WIN_ONLY_SECTOR_HOLDER}, {"Sol budget", game->sol_budget, 0},
+        {"newest alert", int64_t(game->newest_alert_id), 0},
+        // kept
+        {"galaxy speed", game->galaxy_speed, 450},     {"star density", game->setup.star_density, 4},
+        {"slot record", int64_t(game->slot_record_ids[2]), 99}, {"slot red", game->slot_red[2], 200},
+        {"music override", game->music_override, 3},   {"clock", int64_t(game->clock->minutes), 123456},
+    };
+    for (const Row &r : rows) EXPECT_EQ(r.got, r.want) << r.what;
+    EXPECT_GE(game->backdrop, 0);
+    EXPECT_LT(game->backdrop, 16);
 }
 
 TEST_F(GameRecord, ClearSeedsTheSevenGeneratorsFromTheQuickDraws) {
@@ -120,64 +100,190 @@ TEST_F(GameRecord, ClearSeedsTheSevenGeneratorsFromTheQuickDraws) {
     game_free(again);
 }
 
-TEST_F(GameRecord, NextIdCountsUpAndSkipsZero) {
-    game->next_id = 500;
-    EXPECT_EQ(game_next_id(game), 500u);
-    EXPECT_EQ(game_next_id(game), 501u);
+TEST(GameGenerators, EveryGeneratorIsSeededApartWhenTheGameIsMade) {
+    random_seed(77);
+    Game *game = game_create();
+    ASSERT_NE(game, nullptr);
+    std::set<uint32_t> firsts;
+    for (Rng *rng : game->generators) {
+        ASSERT_NE(rng, nullptr);
+        uint32_t draw = 0;
+        for (int i = 0; i < 4 && draw == 0; ++i) draw = rng_next(rng);
+        EXPECT_NE(draw, 0u) << "a generator of a new Game draws nothing but zero";
+        firsts.insert(draw);
+    }
+    EXPECT_EQ(firsts.size(), size_t(GAME_GENERATOR_COUNT)) << "two generators share a seed";
+    game_free(game);
+}
+
+TEST_F(GameRecord, NextIdCountsUpAndNeverHandsOutZero) {
+    ASSERT_EQ(game->next_id, 0u);
+    EXPECT_EQ(game_next_id(game), 1u) << "a fresh game";
+    EXPECT_EQ(game_next_id(game), 2u);
     game->next_id = UINT64_MAX;
     EXPECT_EQ(game_next_id(game), UINT64_MAX);
     EXPECT_EQ(game_next_id(game), 1u);
 }
 
-TEST_F(GameRecord, FreshGameNeverHandsOutIdZero) {
-    ASSERT_EQ(game->next_id, 0u);
-    EXPECT_EQ(game_next_id(game), 1u);
-    EXPECT_EQ(game_next_id(game), 2u);
+// ---- Random picks ----
+
+int32_t weights_with(std::initializer_list<std::pair<int, int32_t>> set, int32_t out[30]) {
+    std::memset(out, 0, 30 * sizeof(int32_t));
+    int32_t total = 0;
+    for (auto [i, w] : set) {
+        out[i] = w;
+        total += w;
+    }
+    return total;
 }
 
-TEST_F(GameRecord, RangeOfOneValueIsThatValueInBothModes) {
-    EXPECT_EQ(game_random_range(game, 7, 7), 7);
-    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
-    EXPECT_EQ(game_random_range(game, 7, 7), 7);
+TEST_F(GameRecord, PicksTakeTheQuickDrawsOrInResolveAtOnceModeTheFourthGeneratorOnly) {
+    int32_t w[30];
+    const int32_t total = weights_with({{0, 1}, {1, 1}, {29, 1}}, w);
+    const struct {
+        const char *what;
+        std::function<void(Game *)> pick;
+    } picks[] = {
+        {"range", [](Game *g) {
+             const int32_t v = game_random_range(g, 10, 20);
+             EXPECT_TRUE(v >= 10 && v <= 20) << v;
+         }},
+        {"weighted", [&](Game *g) { (void)game_random_weighted_index(g, w, total); }},
+    };
+    for (const auto &p : picks) {
+        SCOPED_TRACE(p.what);
+        random_seed(11);
+        game_clear(game);
+        uint32_t before[GAME_GENERATOR_COUNT];
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) before[i] = game->generators[i]->index;
+        random_seed(99);
+        const uint32_t first_quick = random_raw();
+
+        random_seed(99);
+        p.pick(game);
+        EXPECT_NE(random_raw(), first_quick) << "the pick drew from the quick generator";
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) EXPECT_EQ(game->generators[i]->index, before[i]) << i;
+
+        game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        random_seed(99);
+        p.pick(game);
+        EXPECT_EQ(random_raw(), first_quick) << "the quick sequence is left alone";
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
+            if (i == GAME_GENERATOR_RESOLVE) EXPECT_EQ(game->generators[i]->index, before[i] + 1);
+            else EXPECT_EQ(game->generators[i]->index, before[i]) << i;
+        }
+        EXPECT_EQ(game_random_range(game, 7, 7), 7);
+        game->flags = 0;
+        EXPECT_EQ(game_random_range(game, 7, 7), 7);
+    }
 }
 
-TEST_F(GameRecord, ResolveAtOnceDrawsFromTheFourthGeneratorOnly) {
-    random_seed(42);
+TEST_F(GameRecord, AWeightedPickTakesOnlyIndicesWithWeightInBothModes) {
+    int32_t w[30];
+    const int32_t total = weights_with({{2, 5}, {17, 3}}, w);
+    random_seed(7);
     game_clear(game);
-    uint32_t index_before[GAME_GENERATOR_COUNT];
-    for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) index_before[i] = game->generators[i]->index;
-
-    for (int n = 0; n < 5; ++n) {
-        const int32_t v = game_random_range(game, 10, 20);
-        EXPECT_GE(v, 10);
-        EXPECT_LE(v, 20);
+    for (uint32_t flags : {0u, GAME_FLAG_RESOLVE_AT_ONCE}) {
+        game->flags = flags;
+        int seen2 = 0, seen17 = 0;
+        for (int n = 0; n < 400; ++n) {
+            const int i = game_random_weighted_index(game, w, total);
+            ASSERT_TRUE(i == 2 || i == 17) << "flags " << flags << " gave " << i;
+            (i == 2 ? seen2 : seen17)++;
+        }
+        EXPECT_GT(seen2, seen17) << "weight 5 against weight 3, flags " << flags;
+        EXPECT_GT(seen17, 0);
     }
-    for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) EXPECT_EQ(game->generators[i]->index, index_before[i]) << i;
-
-    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
-    for (int n = 0; n < 5; ++n) {
-        const int32_t v = game_random_range(game, 10, 20);
-        EXPECT_GE(v, 10);
-        EXPECT_LE(v, 20);
-    }
-    for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
-        if (i == GAME_GENERATOR_RESOLVE) EXPECT_NE(game->generators[i]->index, index_before[i]);
-        else EXPECT_EQ(game->generators[i]->index, index_before[i]) << i;
-    }
+    EXPECT_EQ(game_random_weighted_index(game, w, 0), 0) << "no total: index 0";
 }
 
-TEST_F(GameRecord, FlagHelpersTouchOnlyTheirBits) {
-    game->flags = GAME_FLAG_NO_CURSOR | GAME_FLAG_MUSIC_RESTART;
-    game_request_quit(game);
-    EXPECT_EQ(game->flags, GAME_FLAG_NO_CURSOR | GAME_FLAG_MUSIC_RESTART | GAME_FLAG_QUIT);
-    game_set_controls_hidden(game, 1);
-    EXPECT_TRUE(game->flags & GAME_FLAG_CONTROLS_OFF);
-    game_set_controls_hidden(game, 0);
-    EXPECT_FALSE(game->flags & GAME_FLAG_CONTROLS_OFF);
-    game_show_cursor(game);
-    EXPECT_EQ(game->flags, GAME_FLAG_MUSIC_RESTART | GAME_FLAG_QUIT);
-    game->cursor_index = 6;
-    EXPECT_EQ(game_cursor_index(game), 6);
+// ---- The maps and the lookup ----
+
+TEST_F(GameRecord, ClearEmptiesTheThreeSeparateMapsButKeepsThemAndTheStarLayer) {
+    ObjectMap *galaxy = game->galaxy_map, *contents = game->sector_map, *combat = game->combat_map;
+    ASSERT_TRUE(galaxy && contents && combat);
+    EXPECT_TRUE(galaxy != contents && contents != combat && galaxy != combat);
+    Starfield *stars = game->star_layer;
+    ASSERT_NE(stars, nullptr);
+    EXPECT_GT(list_count(stars->stars), 0) << "the star layer is generated with the game";
+    put(galaxy, OBJECT_SECTOR, 11);
+    put(contents, OBJECT_SHIP, 12);
+    put(combat, OBJECT_SHIP, 13);
+    ASSERT_EQ(map_object_count(galaxy), 1);
+    game_clear(game);
+    EXPECT_EQ(game->galaxy_map, galaxy);
+    EXPECT_EQ(game->sector_map, contents);
+    EXPECT_EQ(game->combat_map, combat);
+    EXPECT_EQ(game->star_layer, stars);
+    for (const ObjectMap *map : {galaxy, contents, combat}) EXPECT_EQ(map_object_count(map), 0);
+    EXPECT_EQ(game_find_object(game, 11), nullptr);
+}
+
+TEST_F(GameRecord, FreeReleasesTheObjectsLeftOnTheMapsAndTheCursors) {
+    // The maps hold the only references: freeing the game must free the objects.
+    GameObject *ship = put(game->combat_map, OBJECT_SHIP, 21);
+    object_add_ref(ship);   // ours, to look at it after the free
+    Sprite *frame = sprite_create();
+    sprite_addref(frame);   // the test's own reference
+    sprite_addref(frame);   // the cursor's
+    Cursor *cursor = cursor_create_empty();
+    cursor->frames = new Sprite *[1]{frame};
+    cursor->frame_count = 1;
+    game->cursors[3] = cursor;
+    game_free(game);
+    game = nullptr;
+    EXPECT_EQ(ship->refcount, 1) << "the map released its references";
+    EXPECT_EQ(frame->refcount, 1) << "the cursor's frame reference was dropped";
+    object_release(ship);
+    sprite_release(frame);
+}
+
+TEST_F(GameRecord, FindObjectSearchesTheMapsInOrderThenThePlayersThenTheGlobalList) {
+    EXPECT_EQ(game_find_object(game, 0), nullptr);
+    GameObject *loose = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(loose, nullptr);
+    loose->id = 31;
+    list_append(game->objects, loose);
+    EXPECT_EQ(game_find_object(game, 31), loose) << "the global list at last";
+    Player *player = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(player, nullptr);
+    player->id = 900;
+    list_append(game->players, player);
+    GameObject *owned = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(owned, nullptr);
+    owned->id = 31;
+    list_append(&player->objects, owned);
+    EXPECT_EQ(game_find_object(game, 31), owned) << "a player's own ship comes before the global list";
+    GameObject *in_combat = put(game->combat_map, OBJECT_SHIP, 31);
+    EXPECT_EQ(game_find_object(game, 31), in_combat) << "the maps come before the lists";
+    GameObject *in_contents = put(game->sector_map, OBJECT_SHIP, 31);
+    EXPECT_EQ(game_find_object(game, 31), in_contents) << "the sector contents come before the combat map";
+    GameObject *in_galaxy = put(game->galaxy_map, OBJECT_SHIP, 31);
+    EXPECT_EQ(game_find_object(game, 31), in_galaxy) << "the galaxy comes first";
+    EXPECT_EQ(game_find_object(game, 32), nullptr);
+    list_reset(&player->objects);
+    list_reset(game->players);
+    list_reset(game->objects);   // the test destroys the objects itself
+    object_destroy(owned);
+    object_destroy(loose);
+    player_release(player);
+}
+
+TEST_F(GameRecord, FindObjectSkipsStubsAndAsksEachObjectForWhatItHolds) {
+    GameObject *stub = put(game->galaxy_map, OBJECT_SHIP, 41);
+    stub->flags |= OBJ_STUB;   // a header waiting for its link
+    EXPECT_EQ(game_find_object(game, 41), nullptr);
+    stub->flags &= ~OBJ_STUB;   // a whole ship record again, freed as one
+
+    GameObject *sector = put(game->galaxy_map, OBJECT_SECTOR, 42);
+    GameObject *visitor = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(visitor, nullptr);
+    visitor->id = 43;
+    sector_add_object(sector_of(sector), visitor);
+    EXPECT_EQ(game_find_object(game, 43), visitor) << "found inside the sector on the galaxy map";
+    EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SHIP, 43), visitor);
+    EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 43), nullptr);
+    EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 42), sector);
 }
 
 TEST(GameSingleton, MadeOnFirstUseAndForgottenOnDestroy) {

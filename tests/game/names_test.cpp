@@ -47,27 +47,21 @@ TEST_F(NameLists, EachNewlineEndsANameAndBytesAfterTheLastAreDropped) {
 }
 
 TEST_F(NameLists, PortraitsAreNumberedUpToTheFirstMissingFrame) {
-    store({{"name/pilot.txt", text_bytes("A\n")},
-           {"name/sector.txt", text_bytes("B\n")},
-           {"name/ship.txt", text_bytes("C\n")},
-           {"pilot/000.png", {1}},
-           {"pilot/001.png", {2}},
-           {"pilot/002.png", {3}},
-           {"pilot/004.png", {5}}});
-    ASSERT_EQ(name_lists_load(game), RES_OK);
-    ASSERT_NE(game->pilot_portraits, nullptr);
-    ASSERT_EQ(shuffle_count(game->pilot_portraits), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(*list_get(&game->pilot_portraits->items, i), i);
-    EXPECT_EQ(game->pilot_portraits->remaining, 3);
-}
-
-TEST_F(NameLists, NoPortraitFramesGiveAnEmptyDeck) {
-    store({{"name/pilot.txt", text_bytes("A\n")}, {"name/sector.txt", text_bytes("B\n")},
-           {"name/ship.txt", text_bytes("C\n")}});
-    ASSERT_EQ(name_lists_load(game), RES_OK);
-    ASSERT_NE(game->pilot_portraits, nullptr);
-    EXPECT_EQ(shuffle_count(game->pilot_portraits), 0);
-    EXPECT_EQ(shuffle_next(game->pilot_portraits), nullptr);
+    const StoreFiles texts = {{"name/pilot.txt", text_bytes("A\n")},
+                              {"name/sector.txt", text_bytes("B\n")},
+                              {"name/ship.txt", text_bytes("C\n")}};
+    StoreFiles with_frames = texts;
+    for (const char *frame : {"pilot/000.png", "pilot/001.png", "pilot/002.png", "pilot/004.png"})
+        with_frames.push_back({frame, {1}});
+    for (const auto &[files, count] : {std::pair{with_frames, 3}, std::pair{texts, 0}}) {
+        store(files);
+        ASSERT_EQ(name_lists_load(game), RES_OK);
+        ASSERT_NE(game->pilot_portraits, nullptr);
+        ASSERT_EQ(shuffle_count(game->pilot_portraits), count);
+        for (int i = 0; i < count; ++i) EXPECT_EQ(*list_get(&game->pilot_portraits->items, i), i);
+        EXPECT_EQ(game->pilot_portraits->remaining, count);
+    }
+    EXPECT_EQ(shuffle_next(game->pilot_portraits), nullptr) << "an empty deck deals nothing";
 }
 
 TEST_F(NameLists, AMissingFileStopsTheLoadingAndKeepsTheDecksBeforeIt) {

@@ -1,7 +1,5 @@
 // What an officer gives the ship it commands, and the news its rank changes post.
-#include "world/ship_test_util.h"
-
-#include "game/alert.h"
+#include "world/combat_test_util.h"
 
 using namespace shiptest;
 
@@ -9,6 +7,8 @@ namespace {
 
 class OfficerAboard : public ShipTest {
 protected:
+    GameFieldsGuard game_fields_back_;
+
     void SetUp() override {
         ShipTest::SetUp();
         game_clear_alerts(game);
@@ -16,15 +16,7 @@ protected:
     }
     void TearDown() override {
         game_clear_alerts(game);
-        game->ui_player_id = 0;
         ShipTest::TearDown();
-    }
-    // The news so far, without the date lines.
-    std::vector<const Alert *> news() const {
-        std::vector<const Alert *> out;
-        for (int32_t i = 0; i < list_count(game->alerts); ++i)
-            if (const Alert *a = list_get(game->alerts, i); a->kind != ALERT_DAY_HEADER) out.push_back(a);
-        return out;
     }
 };
 

@@ -17,6 +17,7 @@
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/random.h"
+#include "support/state_guards.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -30,9 +31,12 @@ namespace playertest {
 class PlayerWorld : public ::testing::Test {
 protected:
     Game *game = nullptr;
+    WorldHooksGuard world_hooks_back_;
+    PlayerAiHooksGuard ai_hooks_back_;
+    GameFieldsGuard game_fields_back_;
 
     void SetUp() override {
-        app_install_hooks();   // wired like the game, whatever an earlier test left in the tables
+        app_install_hooks();   // wired like the game (the AI layer's hooks too), whatever a test left
         factory_free();
         system_types_free();
         use_generated_store();

@@ -254,7 +254,7 @@ TEST_F(PlayerShips, TheBestSystemIsFittedToTheAskedMountsFirstAndALighterOneWhen
 
 using PlayerQuotes = PlayerWorld;
 
-TEST_F(PlayerQuotes, ASiteUnderConstructionIsQuotedForWhatIsLeft) {
+TEST_F(PlayerQuotes, ASiteUnderConstructionIsQuotedForWhatIsLeftAndADesignForItsCostAndMass) {
     Player *p = add_player(10, "Vega");
     Sector *sector = add_sector(10, 100, 100);
     const Site *tmpl = site_template(SITE_SHIPYARD);
@@ -272,15 +272,10 @@ TEST_F(PlayerQuotes, ASiteUnderConstructionIsQuotedForWhatIsLeft) {
     player_build_cost(p, -1, 424242, &cost, &minutes);
     EXPECT_EQ(cost, 0);
     EXPECT_EQ(minutes, 0) << "no quote is 0 and 0";
-}
 
-TEST_F(PlayerQuotes, ADesignCostsItsCostAndADayPerMassFigure) {
-    Player *p = add_player(10, "Vega");
-    Sector *sector = add_sector(10, 100, 100);
     Ship *design = new_ship(2);
     player_add_design(p, design);
-    int32_t cost = 0, minutes = 0;
-    player_design_build_cost(p, design, sector->id, &cost, &minutes);
+    player_design_build_cost(p, design, add_sector(10, 400, 100)->id, &cost, &minutes);
     EXPECT_EQ(cost, design->cost);
     EXPECT_EQ(minutes, design->mass_figure * 1440);
 }
@@ -599,33 +594,32 @@ TEST_F(PlayerSave, EveryShortenedRecordIsRefusedAndLeavesNothing) {
     }
 }
 
-TEST_F(PlayerSave, AHostileOfficerCountIsRefusedBeforeAnythingIsAllocated) {
-    Bytes b;
-    b.u64(1).i32(1).u32(0).words({1, 2, 3}).str("X").i32(0);
-    b.i32(0x7FFFFFFF);   // officers: two billion claimed, none there
+TEST_F(PlayerSave, HostileCountsAndAFleetAmongTheOwnShipsAreRefusedBeforeAnythingIsAllocated) {
+    add_player(10, "Vega");
+    auto head = [] {   // id, kind, flags, colour, name, credits
+        Bytes b;
+        b.u64(10).i32(1).u32(0).words({1, 2, 3}).str("Vega").i32(0);
+        return b;
+    };
+    Bytes huge = head(), negative = head(), fleet = head();
+    huge.i32(0x7FFFFFFF);   // officers: two billion claimed, none there
+    negative.i32(-1);
+    fleet.i32(0).i32(1);    // no officers, one own object
     Buffer buf;
-    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
-    EXPECT_EQ(player_read(nullptr, &buf), RES_SHORT_BUFFER);
-    Bytes n;
-    n.u64(1).i32(1).u32(0).words({1, 2, 3}).str("X").i32(0).i32(-1);
-    Buffer neg;
-    ASSERT_EQ(buffer_append(&neg, n.v.data(), n.v.size()), RES_OK);
-    EXPECT_EQ(player_read(nullptr, &neg), RES_MALFORMED);
-}
-
-TEST_F(PlayerSave, AFleetAmongTheOwnShipsIsRefused) {
-    Player *p = add_player(10, "Vega");
-    Buffer buf;
-    Bytes head;
-    head.u64(10).i32(1).u32(0).words({1, 2, 3}).str("Vega").i32(0).i32(0).i32(1);
-    ASSERT_EQ(buffer_append(&buf, head.v.data(), head.v.size()), RES_OK);
-    GameObject *fleet = object_create_blank(OBJECT_FLEET);
-    ASSERT_NE(fleet, nullptr);
-    fleet->id = 77;
-    ASSERT_EQ(object_write(fleet, &buf), RES_OK);
-    object_destroy(fleet);
-    EXPECT_EQ(player_read(nullptr, &buf), RES_MALFORMED);
-    (void)p;
+    ASSERT_EQ(buffer_append(&buf, fleet.v.data(), fleet.v.size()), RES_OK);
+    GameObject *stray = object_create_blank(OBJECT_FLEET);
+    ASSERT_NE(stray, nullptr);
+    stray->id = 77;
+    ASSERT_EQ(object_write(stray, &buf), RES_OK);
+    object_destroy(stray);
+    fleet.v.assign(buf.data, buf.data + buf.length);
+    const struct { const Bytes *bytes; Result want; } cases[] = {
+        {&huge, RES_SHORT_BUFFER}, {&negative, RES_MALFORMED}, {&fleet, RES_MALFORMED}};
+    for (const auto &c : cases) {
+        Buffer in;
+        ASSERT_EQ(buffer_append(&in, c.bytes->v.data(), c.bytes->v.size()), RES_OK);
+        EXPECT_EQ(player_read(nullptr, &in), c.want) << c.bytes->v.size() << " bytes";
+    }
 }
 
 TEST_F(PlayerSave, RecordsGetTheGameCountersAndTheCountersStartAgain) {

@@ -84,7 +84,7 @@ TEST(PlayerRecordEntry, LayoutIsTheFieldsInOrderBigEndian) {
     player_record_free(r);
 }
 
-TEST(PlayerRecordEntry, ReadsBackEveryFieldAndKeepsStatisticsAsU64) {
+TEST(PlayerRecordEntry, ReadsBackToTheSameBytesWithStatisticsKeptAsU64) {
     PlayerRecord *r = sample_record(99, "Vireo");
     r->stats[RECORD_STAT_DAMAGE_DEALT] = 0xFFFFFFFF00000001ull;
     Buffer buf;
@@ -93,24 +93,14 @@ TEST(PlayerRecordEntry, ReadsBackEveryFieldAndKeepsStatisticsAsU64) {
     ASSERT_EQ(player_record_read(&back, &buf), RES_OK);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(buf.cursor, buf.length);
-    EXPECT_EQ(back->id, 99u);
-    EXPECT_EQ(back->kind, 3);
-    EXPECT_EQ(back->name, "Vireo");
-    EXPECT_EQ(back->text, "Second");
     EXPECT_EQ(back->stats[RECORD_STAT_DAMAGE_DEALT], 0xFFFFFFFF00000001ull);
-    EXPECT_EQ(back->stats[RECORD_STAT_RESEARCH], (uint64_t(10) << 40) | 109u);
-    EXPECT_EQ(back->attack_fleet_radius, 15);
-    EXPECT_EQ(back->system_weights[29], 329);
     EXPECT_EQ(back->extra_tuning, (std::vector<int32_t>{-7, 8}));
-    EXPECT_EQ(back->task_weights[23], 523);
-    EXPECT_EQ(back->commander_reassign_penalty, 601);
-    EXPECT_EQ(back->personality_max, 615);
     expect_same(r, back);
     player_record_free(r);
     player_record_free(back);
 }
 
-TEST(PlayerRecordEntry, EveryCutShortEntryIsRefusedAndNothingIsStored) {
+TEST(PlayerRecordEntry, CutShortOrNegativeEntriesAreRefusedAndNothingIsStored) {
     const Bytes whole = sample_bytes(5, "Cut");
     for (size_t n = 0; n < whole.v.size(); ++n) {
         Buffer buf;
@@ -119,31 +109,19 @@ TEST(PlayerRecordEntry, EveryCutShortEntryIsRefusedAndNothingIsStored) {
         EXPECT_EQ(player_record_read(&out, &buf), RES_SHORT_BUFFER) << n << " bytes";
         EXPECT_EQ(out, reinterpret_cast<PlayerRecord *>(&buf)) << n << " bytes";
     }
-}
-
-TEST(PlayerRecordEntry, ANegativeTuningCountIsMalformed) {
-    Bytes b = sample_bytes(5, "Neg");
-    const size_t count_at = 8 + 4 + 4 + 3 + 4 + 6 + 80 + 20 + 36 + 120 + 8;
-    b.v[count_at] = 0xFF;   // the list count becomes negative
-    Buffer buf;
-    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
-    EXPECT_EQ(player_record_read(nullptr, &buf), RES_MALFORMED);
-}
-
-TEST(PlayerRecordEntry, ANegativeNameLengthIsMalformed) {
-    Bytes b;
-    b.u64(1).i32(0).i32(-1);
-    Buffer buf;
-    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
-    EXPECT_EQ(player_record_read(nullptr, &buf), RES_MALFORMED);
-}
-
-TEST(PlayerRecordEntry, AReadWithoutOutStillConsumesTheEntry) {
-    const Bytes b = sample_bytes(5, "Skip");
-    Buffer buf;
-    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
-    EXPECT_EQ(player_record_read(nullptr, &buf), RES_OK);
-    EXPECT_EQ(buf.cursor, buf.length);
+    Bytes tuning = sample_bytes(5, "Neg");
+    tuning.v[8 + 4 + 4 + 3 + 4 + 6 + 80 + 20 + 36 + 120 + 8] = 0xFF;   // the tuning list's count
+    Bytes name;
+    name.u64(1).i32(0).i32(-1);
+    for (const Bytes &bad : {tuning, name}) {
+        Buffer buf;
+        ASSERT_EQ(buffer_append(&buf, bad.v.data(), bad.v.size()), RES_OK);
+        EXPECT_EQ(player_record_read(nullptr, &buf), RES_MALFORMED);
+    }
+    Buffer skip;   // a read without a place to store still takes the whole entry
+    ASSERT_EQ(buffer_append(&skip, whole.v.data(), whole.v.size()), RES_OK);
+    EXPECT_EQ(player_record_read(nullptr, &skip), RES_OK);
+    EXPECT_EQ(skip.cursor, skip.length);
 }
 
 // ---- the records file ----
@@ -216,12 +194,6 @@ TEST_F(RecordsFile, WithoutAFileTheShippedRecordsAndDefaultSlotsAreUsed) {
     EXPECT_EQ(file_exists(save.file("records.dat").c_str()), 0);   // the first save makes it
 }
 
-TEST_F(RecordsFile, AnEmptyFileCountsAsMissing) {
-    write_records({});
-    ASSERT_EQ(records_load(game), RES_OK);
-    EXPECT_EQ(names().size(), 2u);
-}
-
 TEST_F(RecordsFile, WhenNothingCanBeReadTheListIsUntouched) {
     store_shutdown();
     store_set_path((save.root() + "/no-store.dat").c_str());
@@ -247,7 +219,11 @@ TEST_F(RecordsFile, AnUnreadableFileIsKeptAsideAndTheShippedRecordsStandIn) {
     EXPECT_EQ(read_whole(save.file("records.dat.bad")), file.v);
 }
 
-TEST_F(RecordsFile, ACountCutShortIsUnreadableToo) {
+TEST_F(RecordsFile, AnEmptyFileCountsAsMissingAndACountCutShortIsUnreadable) {
+    write_records({});
+    ASSERT_EQ(records_load(game), RES_OK);
+    EXPECT_EQ(names().size(), 2u);
+    EXPECT_EQ(file_exists(save.file("records.dat.bad").c_str()), 0);
     write_records({0, 0, 1});
     EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
     EXPECT_EQ(read_whole(save.file("records.dat.bad")), (std::vector<uint8_t>{0, 0, 1}));
@@ -267,31 +243,31 @@ TEST_F(RecordsFile, BadShippedRecordsLeaveTheListEmpty) {
 
 class RecordsList : public RecordsFile {};
 
-TEST_F(RecordsList, AddNewGivesDistinctNonZeroIdsToHumanRecords) {
-    const uint64_t a = records_add_new(game, "Ada");
-    const uint64_t b = records_add_new(game, "Ada");
-    EXPECT_NE(a, 0u);
-    EXPECT_NE(b, 0u);
-    EXPECT_NE(a, b);
-    ASSERT_EQ(names(), (std::vector<std::string>{"Ada", "Ada"}));
-    const PlayerRecord *r = records_find(game, b);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->kind, 0);
-    EXPECT_EQ(r->text, "");
-    for (uint64_t stat : r->stats) EXPECT_EQ(stat, 0u);
-    EXPECT_TRUE(r->extra_tuning.empty());
-}
-
-TEST_F(RecordsList, AddNewIdsUseAllSixtyFourBits) {
+TEST_F(RecordsList, AddNewGivesDistinctIdsOverAllSixtyFourBitsToEmptyHumanRecordsThatAreSaved) {
     uint64_t seen_high = 0;
     std::set<uint64_t> ids;
     for (int i = 0; i < 64; ++i) {
-        const uint64_t id = records_add_new(game, "x");
+        const uint64_t id = records_add_new(game, "Ada");
+        EXPECT_NE(id, 0u);
         seen_high |= id >> 56;
         ids.insert(id);
     }
     EXPECT_EQ(ids.size(), 64u);
     EXPECT_NE(seen_high, 0u);
+    const PlayerRecord *r = records_find(game, *ids.begin());
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->name, "Ada");
+    EXPECT_EQ(r->kind, 0);
+    EXPECT_EQ(r->text, "");
+    for (uint64_t stat : r->stats) EXPECT_EQ(stat, 0u);
+    EXPECT_TRUE(r->extra_tuning.empty());
+
+    ASSERT_EQ(records_save(game), RES_OK);
+    Game *other = game_create();
+    ASSERT_EQ(records_load(other), RES_OK);
+    ASSERT_NE(records_find(other, *ids.begin()), nullptr);
+    EXPECT_EQ(records_find(other, *ids.begin())->name, "Ada");
+    game_free(other);
 }
 
 TEST_F(RecordsList, RemovingTheMiddleOfThreeKeepsTheOrder) {
@@ -316,16 +292,6 @@ TEST_F(RecordsList, FindStopsAtTheFirstEmptySlot) {
     list_set(game->player_records, 0, held);
     EXPECT_NE(records_find(game, b), nullptr);
     EXPECT_EQ(records_find(game, 0), nullptr);
-}
-
-TEST_F(RecordsList, AddedRecordsSurviveASaveAndLoad) {
-    const uint64_t id = records_add_new(game, "Pilot One");
-    ASSERT_EQ(records_save(game), RES_OK);
-    Game *other = game_create();
-    ASSERT_EQ(records_load(other), RES_OK);
-    ASSERT_NE(records_find(other, id), nullptr);
-    EXPECT_EQ(records_find(other, id)->name, "Pilot One");
-    game_free(other);
 }
 
 // ---- the shipped records in the generated store ----

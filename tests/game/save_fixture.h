@@ -1,16 +1,13 @@
 #pragma once
-// A game state for the save and turn tests, on the player tests' galaxy: a human UI player and a
+// A game state for the save and turn tests, on the model game's galaxy: a human UI player and a
 // computer player with both AI states, owned sectors with sites, ships with pilots in fleets on the
 // galaxy map, designs, research under way, known snapshots, alerts, a loose object on the global
 // list and the name decks.
-#include "player_fixture.h"
+#include "headless_fixture.h"
 
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
-#include "game/names.h"
 #include "game/prefs.h"
-#include "game/save.h"
-#include "platform/list.h"
 #include "world/fleet.h"
 
 namespace savetest {
@@ -19,13 +16,8 @@ constexpr uint64_t HUMAN = 0x1001;
 constexpr uint64_t RIVAL = 0x1002;
 constexpr uint64_t COMBAT_AI = 0x1003;
 
-class SaveWorld : public playertest::PlayerWorld {
+class SaveWorld : public ModelGame {
 protected:
-    void SetUp() override {
-        PlayerWorld::SetUp();
-        ASSERT_EQ(name_lists_load(game), RES_OK);
-    }
-
     // A piloted ship of the player in a fleet of its own on the galaxy map.
     Ship *add_ship(Player *p, int32_t hull, int32_t x, int32_t y, const char *name) {
         Ship *s = ship_of(factory_create_object(OBJECT_SHIP, hull));

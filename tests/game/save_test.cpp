@@ -1,13 +1,17 @@
 // Save games over a game state built from the real modules: the round trip, the header and file
-// rules, failures passed up, hostile files and saves killed half-way.
+// rules, failures passed up, hostile files and saves killed half-way, a battle in progress read back
+// and linked to the loaded ships, and a game record without its galaxy map refused.
 #include "save_fixture.h"
 
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #include "game/clock.h"
+#include "game/encounter.h"
+#include "game/encounter_setup.h"
 #include "platform/files.h"
 #include "platform/store.h"
+#include "support/fixture_store.h"
 
 using namespace savetest;
 
@@ -31,6 +35,13 @@ protected:
         EXPECT_EQ(list_count(game->alerts), 0) << what;
         EXPECT_EQ(map_object_count(game->galaxy_map), 0) << what;
         EXPECT_EQ(game->ui_player, nullptr) << what;
+    }
+
+    Ship *ship_named(const char *name) {
+        for (Player *p : game->players->items)
+            for (GameObject *obj : p->objects.items)
+                if (Ship *s = ship_of(obj); s && s->ship_name == name) return s;
+        return nullptr;
     }
 
     // Loads bytes written to a file of their own; the result code.
@@ -343,5 +354,121 @@ TEST_F(SaveGame, ASaveKilledHalfWayLeavesThePreviousSaveWhole) {
     EXPECT_EQ(list_count(game->players), 3);
 }
 
-}  // namespace
+// ---- A battle in the middle of a saved game ----
 
+TEST_F(SaveGame, ABattleInProgressIsSavedLoadedAndLinkedToTheLoadedShips) {
+    build_state(false);
+    Ship *wayfarer = ship_named("Wayfarer"), *grim = ship_named("Grim");
+    ASSERT_NE(wayfarer, nullptr);
+    ASSERT_NE(grim, nullptr);
+    Encounter *enc = encounter_create();
+    enc->field_w = 1365;
+    enc->field_h = 1024;
+    enc->centre_x = 900;
+    enc->centre_y = 600;
+    enc->name = "Enemy Engagement 1";
+    encounter_seed_random(enc, 77);
+    encounter_add_ark_defenders(enc, {wayfarer, grim}, 2, SYSTEM_TYPE_MISSILE, SYSTEM_TYPE_MISSILE);
+    encounter_register_temp_objects(enc);
+    encounter_layout(enc);
+    ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
+    game_set_current_encounter(game, enc);
+    Encounter *done = encounter_create();   // a second, finished battle in the list
+    done->flags |= ENCOUNTER_FLAG_FINISHED;
+    ASSERT_EQ(game_add_encounter(game, done), RES_OK);
+    const uint64_t id = enc->id;
+    const std::map<uint64_t, EncounterPlacement> placements = enc->placements;
+
+    // Met in deep space: both fleets are hidden while the battle lasts, as the link after a load does.
+    for (Ship *s : {wayfarer, grim}) {
+        Fleet *f = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, s->fleet_id));
+        ASSERT_NE(f, nullptr);
+        f->fleet_flags |= FLEET_HIDDEN;
+        f->flags |= OBJ_TEMPLATE_200;
+    }
+    save_bytes("battle.sav", "Battle");
+    const std::vector<uint8_t> first = without_time(save_bytes("battle2.sav", "Battle"));   // the save counter as a reload has it
+    ASSERT_EQ(game_load_file(game, path("battle.sav").c_str(), 0), RES_OK);
+    ASSERT_EQ(list_count(game->encounters), 2);
+    Encounter *loaded = game->current_encounter;
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->id, id);
+    EXPECT_EQ(loaded, game_find_encounter(game, id)) << "the current battle is the listed one";
+    EXPECT_EQ(loaded->refcount, 2);
+    EXPECT_EQ(loaded->kind, ENCOUNTER_ARK);
+    EXPECT_EQ(loaded->name, "Enemy Engagement 1");
+    ASSERT_EQ(list_count(loaded->objects), 4);
+    for (GameObject *obj : loaded->objects->items) {
+        EXPECT_FALSE(obj->flags & OBJ_STUB);
+        EXPECT_EQ(game_find_object(game, obj->id), obj) << "linked to the game's own object #" << obj->id;
+    }
+    EXPECT_EQ(list_get(loaded->objects, 0), ship_named("Wayfarer"));
+    EXPECT_EQ(loaded->placements.size(), placements.size());
+    for (const auto &[obj_id, p] : placements) {
+        int32_t x = 0, y = 0, heading = 0;
+        ASSERT_EQ(encounter_get_placement(loaded, &x, obj_id, &y, &heading), RES_OK);
+        EXPECT_EQ(x, p.x);
+        EXPECT_EQ(y, p.y);
+        EXPECT_EQ(heading, p.heading);
+    }
+    EXPECT_EQ(encounter_side_count(loaded), 3);
+    Fleet *fleet = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, ship_named("Grim")->fleet_id));
+    ASSERT_NE(fleet, nullptr);
+    EXPECT_TRUE(fleet->fleet_flags & FLEET_HIDDEN) << "a fleet in battle stays hidden";
+    EXPECT_EQ(without_time(save_bytes("again.sav", "Battle")), first);
+}
+
+TEST_F(SaveGame, ABattleWhoseShipIsGoneFailsTheLoad) {
+    build_state(false);
+    Encounter *enc = encounter_create();
+    Ship *lost = ship_of(factory_create_object(OBJECT_SHIP, 2));   // held by the battle alone
+    object_assign_id(lost);
+    encounter_add_object(enc, lost);
+    ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
+    save_bytes("gone.sav", "Battle");
+    EXPECT_EQ(game_load_file(game, path("gone.sav").c_str(), 0), RES_UNRESOLVED_ID);
+    EXPECT_EQ(list_count(game->encounters), 0) << "a failed load leaves a cleared game";
+    EXPECT_EQ(game->current_encounter, nullptr);
+}
+
+// ---- A game record whose galaxy map is missing (a creation that failed half-way) ----
+
+TEST_F(SaveGame, WithoutAGalaxyMapSaveAndLoadAreRefusedAndTheFileStaysWhole) {
+    const std::string file = path("whole.sav");
+    build_state();
+    ASSERT_EQ(game_save(game, file.c_str(), "Whole", 0, nullptr), RES_OK);
+    const std::vector<uint8_t> whole = read_whole(file);
+    ASSERT_FALSE(whole.empty());
+
+    {
+        LogFileCatcher log(folder);
+        SlotGuard<ObjectMap *> no_map;
+        no_map.replace(game->galaxy_map, nullptr);
+        EXPECT_EQ(game_save(game, file.c_str(), "Broken", 0, nullptr), RES_OUT_OF_RANGE);
+        EXPECT_EQ(read_whole(file), whole) << "a refused save leaves the previous file as it was";
+        EXPECT_EQ(game_load_file(game, file.c_str(), 0), RES_OUT_OF_RANGE);
+        EXPECT_EQ(list_count(game->players), 0) << "a refused load leaves a cleared game";
+        EXPECT_EQ(game->ui_player, nullptr);
+        const std::string text = log.text();
+        EXPECT_NE(text.find("Map write without a map"), std::string::npos) << text;
+        EXPECT_NE(text.find("Map read without a map"), std::string::npos) << text;
+    }
+
+    ASSERT_NE(game->galaxy_map, nullptr) << "the game's own map is back";
+    ASSERT_EQ(game_load_file(game, file.c_str(), 0), RES_OK) << "the file was never touched";
+    EXPECT_GT(map_object_count(game->galaxy_map), 0);
+    ASSERT_NE(game->ui_player, nullptr);
+    EXPECT_EQ(game->ui_player->id, HUMAN);
+}
+
+TEST(MissingMap, EveryStepOfTheSaveFormRefusesANullMap) {
+    Buffer buf;
+    EXPECT_EQ(map_write(nullptr, &buf), RES_OUT_OF_RANGE);
+    EXPECT_EQ(buf.length, 0) << "nothing written for a map that is not there";
+    ASSERT_EQ(buffer_write_i32(&buf, 0), RES_OK);
+    buffer_set_cursor(&buf, 0);
+    EXPECT_EQ(map_read(nullptr, &buf), RES_OUT_OF_RANGE);
+    EXPECT_EQ(map_link_objects(nullptr), RES_OUT_OF_RANGE);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // description fallbacks, and the table the build ships.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include "game/tech.h"
 #include "game_files.h"
@@ -41,23 +42,16 @@ TEST(TechEntry, ReadsEveryFieldInOrder) {
     EXPECT_EQ(buf.cursor, buf.length);
     EXPECT_EQ(tech->number, 12);
     EXPECT_EQ(tech->name, "Rail Drivers");
-    ASSERT_EQ(tech->effects.size(), 2u);
-    EXPECT_EQ(tech->effects[0].kind, TECH_EFFECT_SYSTEM);
-    EXPECT_EQ(tech->effects[0].value, 1);
-    EXPECT_EQ(tech->effects[0].value2, 1);
-    EXPECT_EQ(tech->effects[1].kind, TECH_EFFECT_BONUS);
-    EXPECT_EQ(tech->effects[1].value, 2);
-    EXPECT_EQ(tech->effects[1].value2, 15);
+    std::vector<std::array<int32_t, 3>> effects;
+    for (const TechEffect &e : tech->effects) effects.push_back({e.kind, e.value, e.value2});
+    EXPECT_EQ(effects, (std::vector<std::array<int32_t, 3>>{{TECH_EFFECT_SYSTEM, 1, 1}, {TECH_EFFECT_BONUS, 2, 15}}));
     EXPECT_EQ(tech->prerequisites, (std::vector<int32_t>{5, 3}));
-    EXPECT_EQ(tech->cost, 32000);
-    EXPECT_EQ(tech->credits, 1000);
-    EXPECT_EQ(tech->icon, 22);
-    EXPECT_EQ(tech->starting_level, 2);
-    EXPECT_EQ(tech->sol_level, 3000);
+    EXPECT_EQ(std::vector<int32_t>({tech->cost, tech->credits, tech->icon, tech->starting_level, tech->sol_level}),
+              std::vector<int32_t>({32000, 1000, 22, 2, 3000}));
     tech_free(tech);
 }
 
-TEST(TechEntry, NegativeCountsReadAsNoItems) {
+TEST(TechEntry, NegativeCountsReadAsNoItemsAndCutOrHugeEntriesAreRefused) {
     Bytes b;
     b.i32(3).str("Odd").i32(-1).i32(-7).words({400, 0, 0, -1, -1});
     Buffer buf;
@@ -68,34 +62,20 @@ TEST(TechEntry, NegativeCountsReadAsNoItems) {
     EXPECT_TRUE(tech->prerequisites.empty());
     EXPECT_EQ(tech->cost, 400);
     tech_free(tech);
-}
 
-TEST(TechEntry, EveryCutShortEntryIsRefused) {
     const Bytes whole = entry(1, "Cut", {{1, 5, 0}}, {0});
     for (size_t n = 0; n < whole.v.size(); ++n) {
-        Buffer buf;
-        ASSERT_EQ(buffer_append(&buf, whole.v.data(), n), RES_OK);
+        Buffer part;
+        ASSERT_EQ(buffer_append(&part, whole.v.data(), n), RES_OK);
         TechInfo *out = nullptr;
-        EXPECT_EQ(tech_read(&out, &buf), RES_SHORT_BUFFER) << n << " bytes";
+        EXPECT_EQ(tech_read(&out, &part), RES_SHORT_BUFFER) << n << " bytes";
         EXPECT_EQ(out, nullptr);
     }
-}
-
-TEST(TechEntry, AHugeCountIsRefusedBeforeAnythingIsAllocated) {
-    Bytes b;
-    b.i32(0).str("Big").i32(0x7FFFFFFF).words({1, 2, 3});
-    Buffer buf;
-    ASSERT_EQ(buffer_append(&buf, b.v.data(), b.v.size()), RES_OK);
-    EXPECT_EQ(tech_read(nullptr, &buf), RES_SHORT_BUFFER);
-}
-
-TEST(TechEntry, CreatedWithNoLevelsAndAnEmptyName) {
-    TechInfo *tech = tech_create();
-    EXPECT_EQ(tech->name, "");
-    EXPECT_EQ(tech->starting_level, -1);
-    EXPECT_EQ(tech->sol_level, -1);
-    EXPECT_TRUE(tech->effects.empty());
-    tech_free(tech);
+    Bytes huge;   // two thousand million effects claimed: refused before anything is allocated
+    huge.i32(0).str("Big").i32(0x7FFFFFFF).words({1, 2, 3});
+    Buffer big;
+    ASSERT_EQ(buffer_append(&big, huge.v.data(), huge.v.size()), RES_OK);
+    EXPECT_EQ(tech_read(nullptr, &big), RES_SHORT_BUFFER);
 }
 
 // ---- the table ----
@@ -126,22 +106,20 @@ TEST_F(TechTable, FiftySevenEntriesLoadAndAFiftyEighthIsIgnored) {
 }
 
 TEST_F(TechTable, AShortFileKeepsTheEntriesBeforeTheBreak) {
-    std::vector<uint8_t> bytes = table_of(3);
-    bytes.resize(bytes.size() - 2);
-    store({{"tech/params.dat", bytes}});
-    EXPECT_EQ(tech_load(), RES_SHORT_BUFFER);
-    EXPECT_NE(tech_get(0), nullptr);
-    EXPECT_NE(tech_get(1), nullptr);
-    EXPECT_EQ(tech_get(2), nullptr);
-    EXPECT_EQ(tech_name(2), nullptr);
-    EXPECT_EQ(tech_icon(2), 0);
-}
-
-TEST_F(TechTable, AFileOfFewerEntriesStopsWithShortBuffer) {
-    store({{"tech/params.dat", table_of(10)}});
-    EXPECT_EQ(tech_load(), RES_SHORT_BUFFER);
-    EXPECT_NE(tech_get(9), nullptr);
-    EXPECT_EQ(tech_get(10), nullptr);
+    std::vector<uint8_t> cut = table_of(3);
+    cut.resize(cut.size() - 2);
+    const struct {
+        std::vector<uint8_t> bytes;
+        int first_missing;
+    } cases[] = {{cut, 2}, {table_of(10), 10}};
+    for (const auto &c : cases) {
+        store({{"tech/params.dat", c.bytes}});
+        EXPECT_EQ(tech_load(), RES_SHORT_BUFFER);
+        EXPECT_NE(tech_get(c.first_missing - 1), nullptr);
+        EXPECT_EQ(tech_get(c.first_missing), nullptr);
+        EXPECT_EQ(tech_name(c.first_missing), nullptr);
+        EXPECT_EQ(tech_icon(c.first_missing), 0);
+    }
 }
 
 TEST_F(TechTable, AMissingFileLeavesTheTableEmpty) {
@@ -184,24 +162,14 @@ TEST_F(TechTable, DescriptionsFallBackToTheFirstGrantedItemWithOne) {
     EXPECT_EQ(tech_load_desc(57, &text), RES_OUT_OF_RANGE);
 }
 
-TEST(TechNumbers, PointsShowInUnitsOfFourHundredTruncated) {
-    EXPECT_EQ(tech_points_display(1199), 2.0f);
-    EXPECT_EQ(tech_points_display(400), 1.0f);
-    EXPECT_EQ(tech_points_display(399), 0.0f);
-    EXPECT_EQ(tech_points_display(-401), -1.0f);
-    EXPECT_EQ(tech_points_display(240000), 600.0f);
-}
-
-TEST(TechNumbers, BonusCategories) {
-    EXPECT_STREQ(tech_bonus_category_name(0), "Resource Gathering");
-    EXPECT_STREQ(tech_bonus_category_name(1), "Research");
-    EXPECT_STREQ(tech_bonus_category_name(2), "Crew Generation");
-    EXPECT_EQ(tech_bonus_category_icon(0), 50);
-    EXPECT_EQ(tech_bonus_category_icon(1), 124);
-    EXPECT_EQ(tech_bonus_category_icon(2), 78);
-    EXPECT_STREQ(tech_bonus_category_name(3), "");
-    EXPECT_EQ(tech_bonus_category_icon(3), 0);
-    EXPECT_STREQ(tech_bonus_category_name(-1), "");
+TEST(TechNumbers, PointsShowInUnitsOfFourHundredTruncatedAndBonusesOutOfRangeHaveNoText) {
+    const struct { int32_t points; float shown; } rows[] = {
+        {1199, 2.0f}, {400, 1.0f}, {399, 0.0f}, {-401, -1.0f}, {240000, 600.0f}};
+    for (const auto &row : rows) EXPECT_EQ(tech_points_display(row.points), row.shown) << row.points;
+    for (int bad : {3, -1}) {
+        EXPECT_STREQ(tech_bonus_category_name(bad), "") << bad;
+        EXPECT_EQ(tech_bonus_category_icon(bad), 0) << bad;
+    }
 }
 
 // ---- the shipped table ----

@@ -63,10 +63,13 @@ TEST_F(TurnEnd, TheOnlySectorHolderWinsAndTwoHoldersGoToTheTwoThirdsRule) {
     (void)a;
     (void)b;
 
-    // Rounding up: 31 sectors need 21, 30 need 20, 3 need 2.
-    EXPECT_EQ(game_sectors_to_win(31), 21);
-    EXPECT_EQ(game_sectors_to_win(30), 20);
-    EXPECT_EQ(game_sectors_to_win(3), 2);
+    // Two thirds rounded up, and the figure the new-game screen shows is the same one.
+    const int32_t cases[][2] = {{9, 6}, {10, 7}, {11, 8}, {30, 20}, {31, 21}, {1, 1}, {0, 0}, {3, 2}};
+    for (const auto &c : cases) {
+        game->conquerable_sectors = c[0];
+        EXPECT_EQ(game_sectors_to_win(c[0]), c[1]) << c[0] << " sectors";
+        EXPECT_EQ(game_sector_threshold(game), c[1]) << c[0] << " sectors";
+    }
 }
 
 TEST_F(TurnEnd, TakingSolWinsWhenNoOtherRuleDoes) {

@@ -8,8 +8,8 @@
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
-#include "platform/store.h"
-#include "platform/store_write.h"
+#include "platform/scratch_store.h"
+#include "support/fixture_store.h"
 #include "support/run_program.h"
 
 namespace {
@@ -26,9 +26,7 @@ uint32_t sprite_pixel(const Sprite *s, int x, int y) { return pixel_of(s->pixels
 class BackgroundSlots : public ::testing::Test {
 protected:
     void SetUp() override {
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK);
+        ASSERT_TRUE(open_generated_store());
         gfx_destroy();
         g = gfx_get();
         screen = gfx_create_surface32(GFX_WIDTH, GFX_HEIGHT);
@@ -204,39 +202,23 @@ class MissingBackground : public BackgroundSlots {
 protected:
     void SetUp() override {
         BackgroundSlots::SetUp();
-        dir = make_test_directory(std::string("bg-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        const std::string path = dir + "/empty.dat";
-        StoreWriteEntry entry;
-        entry.key = store_asset_key("other.txt");
-        entry.body = {'x'};
-        ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, {entry}, nullptr), RES_OK);
-        store_shutdown();
-        store_set_path(path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
-        Logger *logger = logger_get();
-        ASSERT_NE(logger, nullptr);
-        ASSERT_EQ(log_open_file(logger, (dir + "/run.log").c_str()), RES_OK);
+        store.text("other.txt", "x");
+        ASSERT_TRUE(store.open());
     }
-    void TearDown() override {
-        logger_destroy();
-        BackgroundSlots::TearDown();
-    }
-    std::string dir;
+    ScratchStore store;
+    LogFileCatcher log{fresh_test_dir("background-log")};
 };
 
-TEST_F(MissingBackground, SetChangesNothingAndLogsTheFailure) {
+TEST_F(MissingBackground, SetChangesNothingAndLogsTheFailureAndTheFileLoaderReportsIt) {
     queue_slot(bg_set_command, 5);
     queue_slot(bg_load_command, 6);
     run();
     EXPECT_EQ(g->bg_slots[5], nullptr);
     EXPECT_EQ(g->work_bg, nullptr);
     EXPECT_EQ(g->current_bg, nullptr);
-    const std::string log = read_text_file(dir + "/run.log");
-    EXPECT_NE(log.find("[ERROR] Failed to load bg 5\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("[ERROR] Failed to load bg 6\r\n"), std::string::npos) << log;
-}
-
-TEST_F(MissingBackground, FileLoaderReportsAReadFailure) {
+    const std::string text = log.text();
+    EXPECT_NE(text.find("[ERROR] Failed to load bg 5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[ERROR] Failed to load bg 6\r\n"), std::string::npos) << text;
     Sprite *out = nullptr;
     EXPECT_EQ(bg_load_file(9, &out), RES_READ_FAILED);
     EXPECT_EQ(out, nullptr);

@@ -57,14 +57,11 @@ TEST_F(ColourFadeTiming, NegativePeriodsDivideTowardZero) {
     EXPECT_EQ(fade.acc_r, 0);
 }
 
-TEST_F(ColourFadeTiming, ZeroMsLeavesTheFadeUntouched) {
+TEST_F(ColourFadeTiming, ZeroMsLeavesTheFadeUntouchedAndADelayHoldsTheColour) {
     colour_fade_set(&fade, 7, 8, 9);
     colour_fade_start(&fade, 100, 100, 100, 200, 200, 200, 0, 0, 0);
     EXPECT_EQ(fade.r, 7);
     EXPECT_FALSE(colour_fade_is_running(&fade));
-}
-
-TEST_F(ColourFadeTiming, DelayHoldsTheColour) {
     colour_fade_start(&fade, 0, 0, 0, 100, 0, 0, 100, 50, 0);
     EXPECT_TRUE(colour_fade_is_waiting(&fade));
     colour_fade_update(&fade, 40);
@@ -133,16 +130,13 @@ TEST_F(AnimPlayback, OneLoopStopsOnTheLastFrame) {
     EXPECT_EQ(anim_player_frame(player), 6);
 }
 
-TEST_F(AnimPlayback, EndlessLoopWraps) {
+TEST_F(AnimPlayback, EndlessLoopWrapsAndHalfSpeedPlaysHalfAsFast) {
     anim_player_start(player, anim, -1);
     anim_player_update(player, 300);
     EXPECT_EQ(anim_player_frame(player), 4);
     EXPECT_TRUE(anim_player_wrapped(player));
     anim_player_update(player, 3000);
     EXPECT_TRUE(anim_player_is_running(player));
-}
-
-TEST_F(AnimPlayback, HalfSpeedPlaysHalfAsFast) {
     anim_player_start(player, anim, -1);
     player->speed = 50;
     anim_player_update(player, 100);
@@ -170,46 +164,33 @@ TEST_F(AnimPlayback, ZeroLengthPassDoesNotHang) {
     anim_free(still);
 }
 
-class AnimRecord : public ::testing::Test {
-protected:
-    Buffer buf;
-};
-
-TEST_F(AnimRecord, ReadsFlagsAndPairsBigEndian) {
-    ASSERT_EQ(buffer_write_u32(&buf, 2), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 7), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 120), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 8), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 80), RES_OK);
-    Animation *anim = nullptr;
-    ASSERT_EQ(anim_read(&anim, &buf), RES_OK);
-    ASSERT_NE(anim, nullptr);
-    EXPECT_EQ(anim->flags, 2u);
-    ASSERT_EQ(anim_count(anim), 2);
-    EXPECT_EQ(anim->pairs[0].frame, 7);
-    EXPECT_EQ(anim->pairs[1].ms, 80);
-    EXPECT_EQ(anim_sum_durations(anim), 200);
-    anim_free(anim);
-}
-
-TEST_F(AnimRecord, NegativeCountIsMalformed) {
-    ASSERT_EQ(buffer_write_u32(&buf, 0), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, -1), RES_OK);
-    Animation *anim = reinterpret_cast<Animation *>(&buf);
-    EXPECT_EQ(anim_read(&anim, &buf), RES_MALFORMED);
-    EXPECT_EQ(anim, nullptr);
-}
-
-TEST_F(AnimRecord, RecordCutShortIsShort) {
-    ASSERT_EQ(buffer_write_u32(&buf, 0), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 1), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 100), RES_OK);
-    ASSERT_EQ(buffer_write_i32(&buf, 2), RES_OK);
-    Animation *anim = nullptr;
-    EXPECT_EQ(anim_read(&anim, &buf), RES_SHORT_BUFFER);
-    EXPECT_EQ(anim, nullptr);
+TEST(AnimRecord, ReadsFlagsThenCountedFramePairsBigEndianAndRefusesBadCounts) {
+    const struct {
+        const char *what;
+        std::vector<uint32_t> words;
+        Result result;
+    } cases[] = {
+        {"flags 2, two pairs", {2, 2, 7, 120, 8, 80}, RES_OK},
+        {"a negative count", {0, 0xFFFFFFFFu}, RES_MALFORMED},
+        {"a record cut short", {0, 2, 1, 100, 2}, RES_SHORT_BUFFER},
+    };
+    for (const auto &c : cases) {
+        Buffer buf;
+        for (uint32_t w : c.words) ASSERT_EQ(buffer_write_u32(&buf, w), RES_OK);
+        Animation *anim = reinterpret_cast<Animation *>(&buf);
+        ASSERT_EQ(anim_read(&anim, &buf), c.result) << c.what;
+        if (c.result != RES_OK) {
+            EXPECT_EQ(anim, nullptr) << c.what;
+            continue;
+        }
+        ASSERT_NE(anim, nullptr);
+        EXPECT_EQ(anim->flags, 2u);
+        ASSERT_EQ(anim_count(anim), 2);
+        EXPECT_EQ(anim->pairs[0].frame, 7);
+        EXPECT_EQ(anim->pairs[1].ms, 80);
+        EXPECT_EQ(anim_sum_durations(anim), 200);
+        anim_free(anim);
+    }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 #include "platform/anim.h"
@@ -15,8 +15,7 @@
 #include "platform/movement_path.h"
 #include "platform/random.h"
 #include "platform/sound_test_util.h"
-#include "platform/store.h"
-#include "platform/store_write.h"
+#include "platform/scratch_store.h"
 #include "test_support.h"
 
 namespace {
@@ -84,33 +83,17 @@ protected:
     void SetUp() override {
         SoundTest::SetUp();
         if (HasFatalFailure()) return;
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-        path = ASTROVANE_BINARY_DIR "/test-output/sound-claims-" + std::to_string(::getpid()) + ".dat";
-        std::vector<StoreWriteEntry> entries(1);
-        entries[0].key = store_asset_key("sound/005.ogg");
-        entries[0].body = sound_test_tone(0.05, 440);
-        std::string error;
-        ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
+        store.add("sound/005.ogg", sound_test_tone(0.05, 440));
+        ASSERT_TRUE(store.open());
         // The one entry's size word now claims 0x7FFF0000 bytes; the body is a few KiB.
-        std::vector<uint8_t> bytes = read_whole(path);
-        const uint32_t key = entries[0].key;
-        const uint32_t masked = 0x7FFF0000u ^ key ^ STORE_MASK;
+        std::vector<uint8_t> bytes = read_whole(store.path);
+        const uint32_t masked = 0x7FFF0000u ^ store.entries[0].key ^ STORE_MASK;
         for (int i = 0; i < 4; ++i) bytes[STORE_HEADER_SIZE + 8 + i] = uint8_t(masked >> (24 - 8 * i));
-        FILE *f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-        std::fclose(f);
-        store_shutdown();
-        store_set_path(path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
+        ASSERT_EQ(write_file_bytes(store.path.c_str(), bytes.data(), bytes.size()), RES_OK);
+        ASSERT_TRUE(store.reopen());
         ASSERT_EQ(store_entry_size(store_get(), "sound/005.ogg"), 0x7FFF0000);
     }
-    void TearDown() override {
-        SoundTest::TearDown();
-        store_shutdown();
-        std::filesystem::remove(path);
-    }
-    std::string path;
+    ScratchStore store;
 };
 
 TEST_F(SoundClaimsTooMuch, TheLoaderFailsAtTheRealEndWithoutReservingTheClaim) {
@@ -195,14 +178,10 @@ TEST(MovementPathLimits, ASavedStepCounterNearTheLimitSaturates) {
 }
 
 TEST(TextNumbers, NumbersPastTheI32RangeAreHeldAtItsLimits) {
-    EXPECT_EQ(text_to_i32("99999999999"), INT32_MAX);
-    EXPECT_EQ(text_to_i32("-99999999999"), INT32_MIN);
-    EXPECT_EQ(text_to_i32("99999999999999999999999999"), INT32_MAX);
-    EXPECT_EQ(text_to_i32("2147483647"), INT32_MAX);
-    EXPECT_EQ(text_to_i32("-2147483648"), INT32_MIN);
-    EXPECT_EQ(text_to_i32("  -42px"), -42);
-    EXPECT_EQ(text_to_i32("x12"), 0);
-    EXPECT_EQ(text_to_i32(""), 0);
+    const std::pair<const char *, int32_t> cases[] = {
+        {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN}, {"99999999999999999999999999", INT32_MAX},
+        {"2147483647", INT32_MAX},  {"-2147483648", INT32_MIN},  {"  -42px", -42}, {"x12", 0}, {"", 0}};
+    for (const auto &[text, value] : cases) EXPECT_EQ(text_to_i32(text), value) << '"' << text << '"';
 }
 
 class AnimLimits : public ::testing::Test {
@@ -287,34 +266,14 @@ TEST_F(AnimLimits, AHugeStepOverAShortPassReturnsAtOnce) {
 class FontHostileMetrics : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::vector<StoreWriteEntry> entries;
-        auto add = [&](const char *path, const std::vector<uint8_t> &body) {
-            StoreWriteEntry e;
-            e.key = store_asset_key(path);
-            e.body = body;
-            entries.push_back(e);
-        };
-        auto text = [](const char *s) { return std::vector<uint8_t>(s, s + std::strlen(s)); };
-        add("font/000/png/065.png", png_from_art({"##", "##"}));
-        add("font/000/dat/left_kern_w_065", text("-99999999999\n"));
-        add("font/000/dat/right_kern_w_065", text("2147483647\n"));
-        add("font/000/dat/space_w", text("99999999999\n"));
-        add("font/000/dat/char_spacing", text("-2147483648\n"));
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-        path = ASTROVANE_BINARY_DIR "/test-output/font-hostile-" + std::to_string(::getpid()) + ".dat";
-        std::string error;
-        ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
+        store.add("font/000/png/065.png", png_from_art({"##", "##"}));
+        store.text("font/000/dat/left_kern_w_065", "-99999999999\n").text("font/000/dat/right_kern_w_065", "2147483647\n");
+        store.text("font/000/dat/space_w", "99999999999\n").text("font/000/dat/char_spacing", "-2147483648\n");
         fonts_free_all();
-        store_shutdown();
-        store_set_path(path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
+        ASSERT_TRUE(store.open());
     }
-    void TearDown() override {
-        fonts_free_all();
-        store_shutdown();
-        std::filesystem::remove(path);
-    }
-    std::string path;
+    void TearDown() override { fonts_free_all(); }
+    ScratchStore store;
 };
 
 TEST_F(FontHostileMetrics, MetricsAreHeldWithinAGlyphsLargestSide) {

@@ -42,6 +42,12 @@ TEST_F(ListAppend, ReturnsARunningNumberThatRemovalsDoNotLower) {
     ASSERT_EQ(list_remove(&list, &b), 1);
     EXPECT_EQ(list_append(&list, &d), 3);
     EXPECT_EQ(list_count(&list), 3);
+    List<Item> *heap = list_create<Item>();
+    ASSERT_NE(heap, nullptr);
+    EXPECT_EQ(list_count(heap), 0);
+    EXPECT_EQ(list_append(heap, &a), 0) << "each list counts its own";
+    list_free(heap);
+    list_free<Item>(nullptr);
 }
 
 TEST_F(ListAppend, MaximumLetsOneMoreItemIn) {
@@ -55,15 +61,6 @@ TEST_F(ListAppend, MaximumLetsOneMoreItemIn) {
     EXPECT_EQ(list_append(&list, &d), 3) << "a refused append does not count";
 }
 
-TEST_F(ListAppend, CreateAndFreeOnTheHeap) {
-    List<Item> *heap = list_create<Item>();
-    ASSERT_NE(heap, nullptr);
-    EXPECT_EQ(list_count(heap), 0);
-    EXPECT_EQ(list_append(heap, &a), 0);
-    list_free(heap);
-    list_free<Item>(nullptr);
-}
-
 // ---- sorted lists ----
 
 class ListSorted : public ListTest {
@@ -71,9 +68,11 @@ protected:
     void SetUp() override { list_set_sorted(&list, compare_items); }
 };
 
-TEST_F(ListSorted, KeepsAscendingOrderWhateverTheAppendOrder) {
+TEST_F(ListSorted, KeepsAscendingOrderWhateverTheAppendOrderAndAfterARemoval) {
     fill({&d, &b, &e, &a, &c});
     EXPECT_EQ(names(list), "abcde");
+    ASSERT_EQ(list_remove(&list, &b), 1);
+    EXPECT_EQ(names(list), "acde");
 }
 
 TEST_F(ListSorted, EqualKeyGoesBeforeTheOneTheSearchMeets) {
@@ -92,12 +91,6 @@ TEST_F(ListSorted, AmongEqualKeysTheMiddleOneIsMetFirst) {
     EXPECT_EQ(names(list), "rqp");
     fill({&s});   // mid of 0..2 is 1: before q
     EXPECT_EQ(names(list), "rsqp");
-}
-
-TEST_F(ListSorted, RemovalShiftsAndKeepsOrder) {
-    fill({&a, &b, &c, &d});
-    ASSERT_EQ(list_remove(&list, &b), 1);
-    EXPECT_EQ(names(list), "acd");
 }
 
 TEST_F(ListSorted, WithoutCompareTheAddressesOrderTheItems) {
@@ -206,18 +199,13 @@ TEST_F(ListFree, CallbacksStopAtTheFirstNull) {
     EXPECT_EQ(g_freed, "a");
 }
 
-TEST_F(ListFree, ResetRunsNoCallback) {
-    fill({&a, &b});
+TEST_F(ListFree, ResetAndRemovalRunNoCallback) {
+    fill({&a, &b, &c});
+    ASSERT_EQ(list_remove(&list, &a), 1);
+    ASSERT_EQ(list_remove_value(&list, &b), 1);
     list_reset(&list);
     EXPECT_EQ(g_freed, "");
     EXPECT_EQ(list_count(&list), 0);
-}
-
-TEST_F(ListFree, RemovalRunsNoCallback) {
-    fill({&a, &b});
-    ASSERT_EQ(list_remove(&list, &a), 1);
-    ASSERT_EQ(list_remove_value(&list, &b), 1);
-    EXPECT_EQ(g_freed, "");
 }
 
 // ---- access and iteration ----
@@ -257,23 +245,17 @@ TEST_F(ListAccess, InsertAtGoesBeforeTheLastReturnedItemAndTheWalkContinues) {
     EXPECT_EQ(list_iter_next(&it), nullptr);
 }
 
-TEST_F(ListAccess, InsertAtBeforeTheFirstCallGoesToTheFront) {
+TEST_F(ListAccess, InsertAtBeforeTheFirstCallGoesToTheFrontAndAfterTheEndAppends) {
     fill({&a, &b});
     ListIter<Item> it;
     list_iter_init(&it, &list);
     ASSERT_EQ(list_insert_at(&it, &c), 0);
     EXPECT_EQ(names(list), "cab");
     EXPECT_EQ(list_iter_next(&it), &a);
-}
-
-TEST_F(ListAccess, InsertAtAfterTheEndAppends) {
-    fill({&a});
-    ListIter<Item> it;
-    list_iter_init(&it, &list);
-    ASSERT_EQ(list_iter_next(&it), &a);
+    ASSERT_EQ(list_iter_next(&it), &b);
     ASSERT_EQ(list_iter_next(&it), nullptr);
-    ASSERT_EQ(list_insert_at(&it, &b), 0);
-    EXPECT_EQ(names(list), "ab");
+    ASSERT_EQ(list_insert_at(&it, &d), 0);
+    EXPECT_EQ(names(list), "cabd");
 }
 
 }  // namespace

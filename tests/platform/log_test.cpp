@@ -3,81 +3,35 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/log.h"
+#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// "[dd/Mon/yyyy hh:mm:ss.000 +0000] ": '9' stands for a digit, 'M' for the month name.
-const std::string STAMP_SHAPE = "[99/M/9999 99:99:99.000 +0000] ";
-const char *const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-// The length of the time stamp that opens the line, or 0 when it does not open with one.
-size_t stamp_length(const std::string &line) {
-    size_t at = 0;
-    for (char shape : STAMP_SHAPE) {
-        if (shape == 'M') {
-            bool month = false;
-            for (const char *name : MONTHS) month = month || line.compare(at, 3, name) == 0;
-            if (!month) return 0;
-            at += 3;
-        } else if (at >= line.size() || (shape == '9' ? !std::isdigit(static_cast<unsigned char>(line[at]))
-                                                      : line[at] != shape)) {
-            return 0;
-        } else {
-            ++at;
-        }
-    }
-    return at;
-}
+// "[dd/Mon/yyyy hh:mm:ss.000 +0000] " opens every line.
+const std::regex STAMP(R"(^\[\d\d/(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)/\d{4} \d\d:\d\d:\d\d\.000 \+0000\] )");
 
 std::string read_file(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const std::vector<uint8_t> bytes = read_whole(path.string());
+    return std::string(bytes.begin(), bytes.end());
 }
 
-// Splits at CR LF; a missing final terminator leaves a last piece that fails the line checks.
-std::vector<std::string> split_lines(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start) + "<no CR LF>");
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-// The text after the time stamp, or "<bad stamp>".
-std::string after_stamp(const std::string &line) {
-    size_t length = stamp_length(line);
-    return length ? line.substr(length) : "<bad stamp>";
-}
+using Lines = std::vector<std::string>;
 
 class LogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::path(ASTROVANE_BINARY_DIR "/test-output/log") / info->name();
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = fresh_test_dir("log");
         log_path = dir / "game.log";
         logger = logger_get();
         ASSERT_NE(logger, nullptr);
@@ -86,10 +40,20 @@ protected:
 
     void open_log() { ASSERT_EQ(log_open_file(logger, log_path.c_str()), RES_OK); }
 
-    // The logged lines with their time stamps checked and removed.
-    std::vector<std::string> logged() {
-        std::vector<std::string> out;
-        for (const auto &line : split_lines(read_file(log_path))) out.push_back(after_stamp(line));
+    // The logged lines, each checked to open with a time stamp and end in CR LF, without them.
+    Lines logged() {
+        Lines out;
+        const std::string text = read_file(log_path);
+        for (size_t start = 0, end; start < text.size(); start = end + 2) {
+            end = text.find("\r\n", start);
+            if (end == std::string::npos) {
+                out.push_back(text.substr(start) + "<no CR LF>");
+                break;
+            }
+            std::smatch stamp;
+            const std::string line = text.substr(start, end - start);
+            out.push_back(std::regex_search(line, stamp, STAMP) ? line.substr(stamp.length()) : "<bad stamp> " + line);
+        }
         return out;
     }
 
@@ -98,8 +62,6 @@ protected:
     Logger *logger = nullptr;
 };
 
-using Lines = std::vector<std::string>;
-
 // --- the line ------------------------------------------------------------------------------
 
 class LogLineFormat : public LogTest {};
@@ -107,10 +69,8 @@ class LogLineFormat : public LogTest {};
 TEST_F(LogLineFormat, StampCategoryLevelMessageAndCrLf) {
     open_log();
     log_write(LOG_GAME, LOG_ERROR, "ship #%llu lost %d crew", 42ull, 7);
-    std::string text = read_file(log_path);
-    size_t length = stamp_length(text);
-    ASSERT_EQ(length, 33u) << text;
-    EXPECT_EQ(text.substr(length), "[GAME] [ERROR] ship #42 lost 7 crew\r\n");
+    EXPECT_EQ(logged(), Lines{"[GAME] [ERROR] ship #42 lost 7 crew"});
+    EXPECT_EQ(read_file(log_path).size(), 33u + 35u + 2u);
 }
 
 TEST_F(LogLineFormat, StampFieldsArePaddedAndEndInZeroMillisecondsAndOffset) {
@@ -129,8 +89,9 @@ TEST_F(LogLineFormat, StampFieldsArePaddedAndEndInZeroMillisecondsAndOffset) {
     EXPECT_EQ(log_format_stamp(when), "[01/Jan/0987 00:00:00.000 +0000] ");
 }
 
-TEST_F(LogLineFormat, EachCallAppendsOneLineTaggedWithItsLowestNamedCategoryBit) {
+TEST_F(LogLineFormat, EachCallAppendsOneLineTaggedWithItsLowestNamedCategoryBitAndItsLevel) {
     open_log();
+    log_set_max_level(logger, LOG_DEBUG4);
     ASSERT_EQ(log_set_category_name(logger, 2048, nullptr), 1);
     const char *names[] = {"GAME", "GRAPHICS", "INPUT", "SPRITE", "STORE",
                            "SOUND", "AGENT", "CONTROL", "RES", "REFCOUNT"};
@@ -147,18 +108,10 @@ TEST_F(LogLineFormat, EachCallAppendsOneLineTaggedWithItsLowestNamedCategoryBit)
     for (const char *line : {"[WARN] no category", "[GAME] [ERROR] both", "[SOUND] [ERROR] sound first",
                              "[ERROR] unnamed", "[] [ERROR] named empty"})
         expected.push_back(line);
-    EXPECT_EQ(logged(), expected);
-}
-
-TEST_F(LogLineFormat, EveryLevelPrintsItsName) {
-    open_log();
-    log_set_max_level(logger, LOG_DEBUG4);
-    const char *names[] = {"ERROR", "WARN", "NOTICE", "INFO", "DEBUG",
-                           "DEBUG1", "DEBUG2", "DEBUG3", "DEBUG4"};
-    Lines expected;
+    const char *levels[] = {"ERROR", "WARN", "NOTICE", "INFO", "DEBUG", "DEBUG1", "DEBUG2", "DEBUG3", "DEBUG4"};
     for (int level = 0; level <= 8; ++level) {
         log_write(LOG_NONE, level, "x");
-        expected.push_back(std::string("[") + names[level] + "] x");
+        expected.push_back(std::string("[") + levels[level] + "] x");
     }
     EXPECT_EQ(logged(), expected);
 }
@@ -187,11 +140,20 @@ TEST_F(LogLineFormat, LinesOfManyThreadsNeverInterleave) {
 
 class LogFiltering : public LogTest {};
 
-TEST_F(LogFiltering, DefaultMaxLevelIsWarn) {
+TEST_F(LogFiltering, TheDefaultMaxLevelIsWarnAndACategoryPassesWhenAnyOfItsBitsIsOn) {
     open_log();
     log_write(LOG_GAME, LOG_NOTICE, "dropped");
     log_write(LOG_GAME, LOG_WARN, "kept");
-    EXPECT_EQ(logged(), Lines{"[GAME] [WARN] kept"});
+    log_disable_categories(logger, LOG_STORE);
+    log_write(LOG_STORE, LOG_ERROR, "dropped");
+    log_write(LOG_NONE, LOG_ERROR, "no category skips the mask");
+    log_disable_categories(logger, LOG_SOUND);
+    log_write(LOG_GAME | LOG_SOUND, LOG_ERROR, "game still on");
+    log_disable_categories(logger, LOG_GAME);
+    log_write(LOG_GAME | LOG_SOUND, LOG_ERROR, "both off");
+    log_write(LOG_GAME | LOG_RES, LOG_ERROR, "res on, tagged as game");
+    EXPECT_EQ(logged(), (Lines{"[GAME] [WARN] kept", "[ERROR] no category skips the mask", "[GAME] [ERROR] game still on",
+                               "[GAME] [ERROR] res on, tagged as game"}));
 }
 
 TEST_F(LogFiltering, StartUpConfigurationDropsWarnings) {
@@ -205,24 +167,6 @@ TEST_F(LogFiltering, StartUpConfigurationDropsWarnings) {
     log_write(LOG_GAME, LOG_ERROR, "kept");
     EXPECT_EQ(logged(), (Lines{"[INPUT] [ERROR] key map missing", "[GAME] [ERROR] kept"}));
     EXPECT_EQ(logger->category_mask, 0xFFFFFD73u);
-}
-
-TEST_F(LogFiltering, ClearedCategoryIsDropped) {
-    open_log();
-    log_disable_categories(logger, LOG_STORE);
-    log_write(LOG_STORE, LOG_ERROR, "dropped");
-    log_write(LOG_NONE, LOG_ERROR, "no category skips the mask");
-    EXPECT_EQ(logged(), Lines{"[ERROR] no category skips the mask"});
-}
-
-TEST_F(LogFiltering, SeveralBitsPassWhenAnyIsInTheMask) {
-    open_log();
-    log_disable_categories(logger, LOG_SOUND);
-    log_write(LOG_GAME | LOG_SOUND, LOG_ERROR, "game still on");
-    log_disable_categories(logger, LOG_GAME);
-    log_write(LOG_GAME | LOG_SOUND, LOG_ERROR, "both off");
-    log_write(LOG_GAME | LOG_RES, LOG_ERROR, "res on, tagged as game");
-    EXPECT_EQ(logged(), (Lines{"[GAME] [ERROR] game still on", "[GAME] [ERROR] res on, tagged as game"}));
 }
 
 TEST_F(LogFiltering, LevelOutsideTheTableHasNoTagAndNoLevelTest) {
@@ -246,24 +190,17 @@ TEST_F(LogFiltering, ErrorBypassPassesClearedCategoriesAndKeepsTheirTag) {
     EXPECT_EQ(logged(), (Lines{"[SPRITE] [ERROR] missing frame", "[SPRITE] below error"}));
 }
 
-TEST_F(LogFiltering, DisabledLoggerWithoutFileDropsEverything) {
-    open_log();
-    logger->flags = LOG_FLAG_ERROR_BYPASS;   // neither enabled nor writing
-    log_write(LOG_GAME, LOG_ERROR, "dropped");
-    EXPECT_EQ(read_file(log_path), "");
-}
-
-TEST_F(LogFiltering, WithoutALogPathNothingIsWritten) {
-    log_write(LOG_GAME, LOG_ERROR, "passes every filter");
+TEST_F(LogFiltering, DisabledFilelessOrDestroyedLoggersWriteNothing) {
+    log_write(LOG_GAME, LOG_ERROR, "passes every filter, but there is no path");
     EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
     EXPECT_TRUE(fs::is_empty(dir));
-}
-
-TEST_F(LogFiltering, NoLoggerOrDestroyedLoggerIsANoOp) {
     open_log();
+    const uint32_t flags = logger->flags;
+    logger->flags = LOG_FLAG_ERROR_BYPASS;   // neither enabled nor writing
+    log_write(LOG_GAME, LOG_ERROR, "dropped");
+    logger->flags = flags;
     logger_destroy();
     log_write(LOG_GAME, LOG_ERROR, "after destroy");
-    EXPECT_EQ(read_file(log_path), "");
     logger = logger_get();   // a fresh one, without the file
     log_write(LOG_GAME, LOG_ERROR, "new logger, no file");
     EXPECT_EQ(read_file(log_path), "");
@@ -291,13 +228,7 @@ TEST_F(LogFile, ExistingFileIsRefusedAndNeverWritten) {
     EXPECT_EQ(read_file(log_path), "old run\n");
 }
 
-TEST_F(LogFile, DirectoryOfThatNameIsRefused) {
-    fs::create_directory(log_path);
-    EXPECT_EQ(log_open_file(logger, log_path.c_str()), RES_OPEN_FAILED);
-    EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
-}
-
-TEST_F(LogFile, OverlongPathIsRefusedNotCut) {
+TEST_F(LogFile, AFolderOfThatNameOrAnOverlongPathIsRefusedNotCut) {
     // A cut name would accept one file and then append to another.
     std::string path = dir.string() + "/";
     path += std::string(LOG_MAX_PATH + 1 - path.size(), 'a');
@@ -305,18 +236,16 @@ TEST_F(LogFile, OverlongPathIsRefusedNotCut) {
     EXPECT_EQ(log_open_file(logger, path.c_str()), RES_OPEN_FAILED);
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
+    fs::create_directory(log_path);
+    EXPECT_EQ(log_open_file(logger, log_path.c_str()), RES_OPEN_FAILED);
+    EXPECT_EQ(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
 }
 
 // --- names and levels ----------------------------------------------------------------------
 
-class LogNames : public ::testing::Test {
-protected:
-    void SetUp() override { logger = log_create(); ASSERT_NE(logger, nullptr); }
-    void TearDown() override { log_free(logger); }
-    Logger *logger = nullptr;
-};
-
-TEST_F(LogNames, CategoryNameNeedsExactlyOneFreeBit) {
+TEST(LogNames, CategoryNamesNeedExactlyOneFreeBitAndLevelNamesAreExact) {
+    Logger *logger = log_create();
+    ASSERT_NE(logger, nullptr);
     EXPECT_EQ(log_set_category_name(logger, 0, "NONE"), -1);
     EXPECT_EQ(log_set_category_name(logger, 0x3000, "TWO"), -1);
     EXPECT_EQ(log_set_category_name(logger, LOG_GAME, "OTHER"), -1);
@@ -326,18 +255,11 @@ TEST_F(LogNames, CategoryNameNeedsExactlyOneFreeBit) {
     EXPECT_EQ(log_set_category_name(logger, 0x80000000u, nullptr), 1);
     EXPECT_EQ(*logger->category_names[31], "");
     EXPECT_EQ(log_set_category_name(logger, 0x80000000u, "LATE"), -1);
-}
-
-TEST_F(LogNames, LevelNamesAreExactAndCaseSensitive) {
-    EXPECT_EQ(log_level_from_name("ERROR"), 0);
-    EXPECT_EQ(log_level_from_name("WARN"), 1);
-    EXPECT_EQ(log_level_from_name("NOTICE"), 2);
-    EXPECT_EQ(log_level_from_name("DEBUG"), 4);
-    EXPECT_EQ(log_level_from_name("DEBUG4"), 8);
-    EXPECT_EQ(log_level_from_name("warn"), 255);
-    EXPECT_EQ(log_level_from_name("WARNING"), 255);
-    EXPECT_EQ(log_level_from_name("DEBUG5"), 255);
-    EXPECT_EQ(log_level_from_name(""), 255);
+    log_free(logger);
+    const std::pair<const char *, int> levels[] = {{"ERROR", 0}, {"WARN", 1},    {"NOTICE", 2}, {"DEBUG", 4},
+                                                   {"DEBUG4", 8}, {"warn", 255}, {"WARNING", 255},
+                                                   {"DEBUG5", 255}, {"", 255}};
+    for (const auto &[name, level] : levels) EXPECT_EQ(log_level_from_name(name), level) << name;
     EXPECT_EQ(log_level_from_name(nullptr), 255);
 }
 

@@ -2,26 +2,27 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/buffer.h"
 #include "platform/movement_path.h"
 
 namespace {
 
-class MovementStart : public ::testing::Test {
+class MovementPathTest : public ::testing::Test {
 protected:
     MovementPath path;
 };
+using MovementStart = MovementPathTest;
+using MovementSteps = MovementPathTest;
+using MovementCreep = MovementPathTest;
 
-TEST_F(MovementStart, NewPathIsLinearAndArrived) {
+TEST_F(MovementStart, ANewPathIsLinearAndArrivedAndTheSamePixelArrivesAtOnce) {
     MovementPath *made = movement_path_create();
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->mode, MOVEMENT_LINEAR);
     EXPECT_TRUE(movement_path_arrived(made));
     movement_path_free(made);
-}
-
-TEST_F(MovementStart, SamePixelArrivesAtOnce) {
     path.flags = 0;
     path.x = 3.5f;
     movement_path_start(&path, 10, 10, 10, 10, 5);
@@ -32,21 +33,8 @@ TEST_F(MovementStart, SamePixelArrivesAtOnce) {
 TEST_F(MovementStart, SetsOffFromThePixelCentre) {
     movement_path_start(&path, 0, 0, 100, -40, 10);
     EXPECT_FALSE(movement_path_arrived(&path));
-    EXPECT_EQ(path.x, 0.5f);
-    EXPECT_EQ(path.y, 0.5f);
-    EXPECT_EQ(path.step_x, 10.0f);
-    EXPECT_EQ(path.step_y, -4.0f);
-    EXPECT_EQ(path.target_x, 100);
-    EXPECT_EQ(path.target_y, -40);
-    EXPECT_EQ(path.divisor, 10.0f);
-    EXPECT_EQ(path.step_counter, 0);
-}
-
-TEST_F(MovementStart, ModeIsKept) {
-    movement_path_set_power(&path, 2.0f);
-    movement_path_start(&path, 0, 0, 10, 0, 5);
-    EXPECT_EQ(path.mode, MOVEMENT_POWER);
-    EXPECT_EQ(path.exponent, 2.0f);
+    EXPECT_EQ(std::tuple(path.x, path.y, path.step_x, path.step_y, path.divisor), std::tuple(0.5f, 0.5f, 10.0f, -4.0f, 10.0f));
+    EXPECT_EQ(std::tuple(path.target_x, path.target_y, path.step_counter), std::tuple(100, -40, 0));
 }
 
 TEST_F(MovementStart, NoStepsTakesOneUnitInsteadOfDividingByZero) {
@@ -61,11 +49,6 @@ TEST_F(MovementStart, NoStepsTakesOneUnitInsteadOfDividingByZero) {
 }
 
 // --- whole steps ----------------------------------------------------------------------------
-
-class MovementSteps : public ::testing::Test {
-protected:
-    MovementPath path;
-};
 
 TEST_F(MovementSteps, LinearAdvanceEndsAtPositionPlusDtTimesVelocity) {
     movement_path_start(&path, 0, 0, 100, 0, 10);
@@ -109,9 +92,10 @@ TEST_F(MovementSteps, ArrivalNeedsBothAxes) {
     EXPECT_FALSE(movement_path_arrived(&path));
 }
 
-TEST_F(MovementSteps, PowerCurveStartsFromRestAndAcceleratesLinearly) {
+TEST_F(MovementSteps, PowerCurveStartsFromRestAcceleratesLinearlyAndReachesTheTarget) {
     movement_path_set_power(&path, 2.0f);
     movement_path_start(&path, 0, 0, 100, 0, 10);
+    EXPECT_EQ(path.mode, MOVEMENT_POWER) << "starting keeps the mode";
     // velocity = base step (10) x 2 / 10 x t
     const float expected[] = {0.0f, 2.0f, 4.0f, 6.0f, 8.0f};
     float x = 0.5f;
@@ -122,12 +106,7 @@ TEST_F(MovementSteps, PowerCurveStartsFromRestAndAcceleratesLinearly) {
         EXPECT_EQ(path.x, x);
         EXPECT_EQ(path.step_counter, t + 1);
     }
-}
-
-TEST_F(MovementSteps, PowerCurveReachesTheTarget) {
-    movement_path_set_power(&path, 2.0f);
-    movement_path_start(&path, 0, 0, 100, 0, 10);
-    int steps = 0;
+    int steps = 5;
     while (!movement_path_arrived(&path) && steps < 100) {
         movement_path_step(&path, 1);
         ++steps;
@@ -154,11 +133,6 @@ TEST_F(MovementSteps, SpeedBelowTheThresholdDoesNotMove) {
 }
 
 // --- creeping -------------------------------------------------------------------------------
-
-class MovementCreep : public ::testing::Test {
-protected:
-    MovementPath path;
-};
 
 TEST_F(MovementCreep, QuarterSpeedCrossesAPixelInAtMostFourSubSteps) {
     movement_path_start(&path, 0, 0, 4, 0, 16);
@@ -269,7 +243,7 @@ TEST_F(MovementSavedForm, SixtyBytesIntegersBigEndianFloatsLittleEndian) {
     for (int i = 0; i < 60; ++i) EXPECT_EQ(buf.data[i], expected[i]) << "byte " << i;
 }
 
-TEST_F(MovementSavedForm, ReadsBackBitForBit) {
+TEST_F(MovementSavedForm, ReadsBackBitForBitAndShortDataStoresNothing) {
     ASSERT_EQ(movement_path_write(&path, &buf), RES_OK);
     MovementPath *loaded = nullptr;
     ASSERT_EQ(movement_path_read(&loaded, &buf), RES_OK);
@@ -277,13 +251,10 @@ TEST_F(MovementSavedForm, ReadsBackBitForBit) {
     EXPECT_EQ(std::memcmp(loaded, &path, sizeof path), 0);
     EXPECT_EQ(buf.cursor, 60);
     movement_path_free(loaded);
-}
-
-TEST_F(MovementSavedForm, ShortDataStoresNothing) {
-    ASSERT_EQ(movement_path_write(&path, &buf), RES_OK);
+    buffer_set_cursor(&buf, 0);
     buffer_truncate(&buf, 59);
     MovementPath untouched;
-    MovementPath *loaded = &untouched;
+    loaded = &untouched;
     EXPECT_EQ(movement_path_read(&loaded, &buf), RES_SHORT_BUFFER);
     EXPECT_EQ(loaded, &untouched);
 }

@@ -29,11 +29,28 @@ std::vector<uint32_t> row_spans(const Sprite *s, int row) {
     return out;
 }
 
+Result check_stream(std::vector<uint8_t> bytes, int *w, int *h) {
+    FILE *f = fmemopen(bytes.data(), bytes.size(), "rb");
+    const Result r = sprite_check_png_stream("check.png", f, w, h);
+    std::fclose(f);
+    return r;
+}
+
+// A glow of `sprite` at (x, y): quarter 0 in red `red` up to `level`, the other quarters dark.
+GfxSpriteGlowPayload glow(Sprite *sprite, uint16_t flags, int x, int y, uint8_t red, uint8_t level) {
+    GfxSpriteGlowPayload p{};
+    p.sprite = sprite;
+    p.flags = flags;
+    p.x = int16_t(x);
+    p.y = int16_t(y);
+    p.red[0] = red;
+    p.level[0] = level;
+    return p;
+}
+
 // ---- decoding ----------------------------------------------------------------------------------
 
-class SpriteDecode : public ::testing::Test {};
-
-TEST_F(SpriteDecode, AlphaZeroIsTransparentAndAlphaOneIsOpaque) {
+TEST(SpriteDecode, AlphaZeroIsTransparentAndAlphaOneIsOpaque) {
     std::vector<uint8_t> px = {10, 20, 30, 0, 10, 20, 30, 1, 10, 20, 30, 255};
     SpritePtr s(sprite_from_png(png_encode(3, 1, px, 4)));
     ASSERT_NE(s, nullptr);
@@ -47,7 +64,7 @@ TEST_F(SpriteDecode, AlphaZeroIsTransparentAndAlphaOneIsOpaque) {
     EXPECT_EQ(p1, 0x0A141Eu);   // red in byte 2, green 1, blue 0: no partial transparency
 }
 
-TEST_F(SpriteDecode, TheKeyColourIsTransparentInRgbPictures) {
+TEST(SpriteDecode, TheKeyColourIsTransparentInRgbPictures) {
     SpritePtr s = art({".#r"});
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->width, 3);
@@ -59,44 +76,33 @@ TEST_F(SpriteDecode, TheKeyColourIsTransparentInRgbPictures) {
     EXPECT_EQ(s->pixels[8 + 0], 0);
 }
 
-TEST_F(SpriteDecode, OtherColourTypesAndDepthsAreRefused) {
+TEST(SpriteDecode, OtherColourTypesAndDepthsAreRefused) {
     struct Case { int colour_type, depth, channels; };
     for (Case c : {Case{PNG_COLOR_TYPE_GRAY, 8, 1}, Case{PNG_COLOR_TYPE_GRAY_ALPHA, 8, 2},
                    Case{PNG_COLOR_TYPE_RGB, 16, 6}}) {
         std::vector<uint8_t> bytes = png_encode(2, 2, std::vector<uint8_t>(64, 7), c.channels,
                                                 c.colour_type, c.depth);
-        FILE *f = fmemopen(bytes.data(), bytes.size(), "rb");
         int w = -1, h = -1;
-        EXPECT_EQ(sprite_check_png_stream("refused.png", f, &w, &h), RES_UNSUPPORTED) << c.colour_type;
-        std::fclose(f);
+        EXPECT_EQ(check_stream(bytes, &w, &h), RES_UNSUPPORTED) << c.colour_type;
         EXPECT_EQ(w, -1);
         EXPECT_EQ(sprite_from_png(bytes), nullptr) << c.colour_type;
     }
 }
 
-TEST_F(SpriteDecode, HeaderCheckGivesTheSizeWithoutDecoding) {
+TEST(SpriteDecode, HeaderCheckGivesTheSizeAndTruncatedOrForeignBytesGiveNull) {
     std::vector<uint8_t> bytes = png_from_art({"####", "####", "####"});
-    FILE *f = fmemopen(bytes.data(), bytes.size(), "rb");
     int w = 0, h = 0;
-    EXPECT_EQ(sprite_check_png_stream("size.png", f, &w, &h), RES_OK);
-    std::fclose(f);
+    EXPECT_EQ(check_stream(bytes, &w, &h), RES_OK);
     EXPECT_EQ(w, 4);
     EXPECT_EQ(h, 3);
-}
-
-TEST_F(SpriteDecode, TruncatedOrForeignBytesGiveNull) {
-    std::vector<uint8_t> bytes = png_from_art({"####", "####"});
     bytes.resize(bytes.size() / 2);
     EXPECT_EQ(sprite_from_png(bytes), nullptr);
-    std::vector<uint8_t> junk(100, 0x55);
-    EXPECT_EQ(sprite_from_png(junk), nullptr);
+    EXPECT_EQ(sprite_from_png(std::vector<uint8_t>(100, 0x55)), nullptr);
 }
 
 // ---- spans and masks ---------------------------------------------------------------------------
 
-class SpriteSpans : public ::testing::Test {};
-
-TEST_F(SpriteSpans, RowsAlternateStartingTransparentAndEndWithTheMark) {
+TEST(SpriteSpans, RowsAlternateStartingTransparentAndEndWithTheMark) {
     SpritePtr s = art({
         "##..#",   // starts opaque: a 0-length transparent run first
         ".....",   // fully transparent: one run
@@ -112,23 +118,17 @@ TEST_F(SpriteSpans, RowsAlternateStartingTransparentAndEndWithTheMark) {
     EXPECT_EQ(s->spans.back(), SPRITE_SPAN_END);
 }
 
-TEST_F(SpriteSpans, NineWideMaskHasStrideTwoWithTheLastBitHigh) {
+TEST(SpriteSpans, NineWideMaskHasStrideTwoWithTheLastBitHighAndIsZeroOutsideThePicture) {
     SpritePtr s = art({"#.......#", "........#"});
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->mask_stride, 2);
     EXPECT_EQ(s->mask, (std::vector<uint8_t>{0x80, 0x80, 0x00, 0x80}));
+    EXPECT_EQ(mask_test(s.get(), 8, 1), 1);
+    for (auto [x, y] : {std::pair(9, 0), std::pair(-1, 0), std::pair(0, 2), std::pair(0, -1)})
+        EXPECT_EQ(mask_test(s.get(), x, y), 0) << x << "," << y;
 }
 
-TEST_F(SpriteSpans, MaskTestIsZeroOutsideThePicture) {
-    SpritePtr s = art({"###", "###"});
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(mask_test(s.get(), 2, 1), 1);
-    EXPECT_EQ(mask_test(s.get(), 3, 0), 0);   // (width, 0)
-    EXPECT_EQ(mask_test(s.get(), -1, 0), 0);
-    EXPECT_EQ(mask_test(s.get(), 0, 2), 0);
-}
-
-TEST_F(SpriteSpans, ACopyAnswersHitTestsAsTheOriginal) {
+TEST(SpriteSpans, ACopyAnswersHitTestsAsTheOriginal) {
     SpritePtr s = art({"#..#.#", ".##...", "...###"});
     ASSERT_NE(s, nullptr);
     SpritePtr c(sprite_copy(s.get()));
@@ -141,68 +141,47 @@ TEST_F(SpriteSpans, ACopyAnswersHitTestsAsTheOriginal) {
     EXPECT_EQ(c->flags, 0u);
 }
 
-class MaskOverlap : public ::testing::Test {
-protected:
-    SpritePtr a = art({
-        "..........",
-        "..........",
-        "......##..",
-        "......##..",
-        "..........",
-    });
+TEST(MaskOverlap, ReportsTheFirstSharedBitInTheFirstSpritesCoordinates) {
+    SpritePtr a = art({"..........", "..........", "......##..", "......##..", ".........."});
     SpritePtr b = art({"#.", ".#"});
-};
-
-TEST_F(MaskOverlap, ReportsTheFirstHitInTheFirsSpritesCoordinates) {
-    int x = -1, y = -1;
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), 5, 1, &x, &y), 1);   // b's (1,1) lands on a's (6,2)
-    EXPECT_EQ(x, 6);
-    EXPECT_EQ(y, 2);
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), 7, 2, &x, &y), 1);   // b's (0,0) on (7,2)
-    EXPECT_EQ(x, 7);
-    EXPECT_EQ(y, 2);
-}
-
-TEST_F(MaskOverlap, TouchingWithoutSharedBitsIsNoOverlap) {
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), 4, 2, nullptr, nullptr), 0);   // b's bits at (4,2),(5,3)
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), 5, 0, nullptr, nullptr), 0);   // (5,0) and (6,1)
-}
-
-TEST_F(MaskOverlap, WhollyOutsideOrAtNegativeOffsets) {
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), 10, 0, nullptr, nullptr), 0);
-    EXPECT_EQ(mask_overlap(a.get(), b.get(), -2, -2, nullptr, nullptr), 0);
-    // b at a negative offset from a: a's (0,0) set meets b's (1,1)
     SpritePtr small = art({"#"});
-    int x = -1, y = -1;
-    EXPECT_EQ(mask_overlap(small.get(), b.get(), -1, -1, &x, &y), 1);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-}
-
-TEST_F(MaskOverlap, BitsAcrossAByteBoundaryAreCompared) {
     SpritePtr wide = art({"..........#......"});   // bit 10: second byte
     SpritePtr dot = art({"...#"});
-    int x = -1, y = -1;
-    EXPECT_EQ(mask_overlap(wide.get(), dot.get(), 7, 0, &x, &y), 1);
-    EXPECT_EQ(x, 10);
-    EXPECT_EQ(mask_overlap(wide.get(), dot.get(), 6, 0, &x, &y), 0);
+    const struct {
+        const char *what;
+        const Sprite *first, *second;
+        int dx, dy, hit, x, y;
+    } cases[] = {
+        {"b's (1,1) lands on a's (6,2)", a.get(), b.get(), 5, 1, 1, 6, 2},
+        {"b's (0,0) on (7,2)", a.get(), b.get(), 7, 2, 1, 7, 2},
+        {"touching: b's bits at (4,2),(5,3)", a.get(), b.get(), 4, 2, 0, -1, -1},
+        {"touching: (5,0) and (6,1)", a.get(), b.get(), 5, 0, 0, -1, -1},
+        {"wholly right", a.get(), b.get(), 10, 0, 0, -1, -1},
+        {"wholly above left", a.get(), b.get(), -2, -2, 0, -1, -1},
+        {"negative offset: (0,0) meets b's (1,1)", small.get(), b.get(), -1, -1, 1, 0, 0},
+        {"across a byte boundary", wide.get(), dot.get(), 7, 0, 1, 10, 0},
+        {"beside it", wide.get(), dot.get(), 6, 0, 0, -1, -1},
+    };
+    for (const auto &c : cases) {
+        int x = -1, y = -1;
+        EXPECT_EQ(mask_overlap(c.first, c.second, c.dx, c.dy, &x, &y), c.hit) << c.what;
+        if (c.hit) {
+            EXPECT_EQ(std::pair(x, y), std::pair(c.x, c.y)) << c.what;
+        }
+    }
+    EXPECT_EQ(mask_overlap(a.get(), b.get(), 4, 2, nullptr, nullptr), 0);
 }
 
 // A picture without one opaque pixel must not keep a caller searching for one forever.
-TEST(MaskRandomOpaquePixel, APictureWithoutOpaquePixelsEndsAtOnce) {
+TEST(MaskRandomOpaquePixel, FindsTheOnlyOpaquePixelAndEndsAtOnceWithoutOne) {
     SpritePtr empty = art({"....", "...."});
     int x = -1, y = -1;
     EXPECT_FALSE(mask_random_opaque_pixel(empty.get(), 1000000000, &x, &y));
     EXPECT_EQ(x, -1);
-}
-
-TEST(MaskRandomOpaquePixel, FindsTheOnlyOpaquePixel) {
     random_seed(7);
     SpritePtr one = art({"....", "..#.", "...."});
-    int x = -1, y = -1;
     ASSERT_TRUE(mask_random_opaque_pixel(one.get(), 10000, &x, &y));
-    EXPECT_EQ(x, 2);
-    EXPECT_EQ(y, 1);
+    EXPECT_EQ(std::pair(x, y), std::pair(2, 1));
 }
 
 // ---- glow maps ---------------------------------------------------------------------------------
@@ -217,19 +196,17 @@ protected:
     }
 };
 
-TEST_F(SpriteMaps, OutlineMapMarksEdgeInsideAndManhattanDistance) {
+TEST_F(SpriteMaps, OutlineMapMarksEdgeInsideAndManhattanDistanceAndIsBuiltOnce) {
     sprite_build_outline_map(s.get());
     ASSERT_TRUE(s->flags & SPRITE_FLAG_OUTLINE_MAP);
     EXPECT_EQ(s->outline_stride, (3 + 26 + 1) / 2);
-    EXPECT_EQ(cell(0, 0), 0);
-    EXPECT_EQ(cell(1, 0), 0);
-    EXPECT_EQ(cell(1, 1), SPRITE_OUTLINE_FAR);
-    EXPECT_EQ(cell(-1, 1), 1);
-    EXPECT_EQ(cell(-1, -1), 2);    // diagonal: a diamond, not a square
-    EXPECT_EQ(cell(5, 1), 3);
-    EXPECT_EQ(cell(-13, 1), 13);
-    EXPECT_EQ(cell(-13, -13), SPRITE_OUTLINE_FAR);   // 26 away
-    EXPECT_EQ(cell(-7, -6), 13);
+    // a diamond, not a square: (-1, -1) is 2 away; (-13, -13) is 26 away
+    const int cells[][3] = {{0, 0, 0},   {1, 0, 0},   {1, 1, SPRITE_OUTLINE_FAR}, {-1, 1, 1},
+                            {-1, -1, 2}, {5, 1, 3},   {-13, 1, 13}, {-13, -13, SPRITE_OUTLINE_FAR}, {-7, -6, 13}};
+    for (const auto &c : cells) EXPECT_EQ(cell(c[0], c[1]), c[2]) << c[0] << "," << c[1];
+    const uint8_t *first = s->outline.data();
+    sprite_build_outline_map(s.get());
+    EXPECT_EQ(s->outline.data(), first);
 }
 
 TEST_F(SpriteMaps, AHoleInTheMaskMakesItsNeighboursEdges) {
@@ -245,24 +222,10 @@ TEST_F(SpriteMaps, AngleMapCountsCounterClockwiseFromTheRight) {
     sprite_build_angle_map(s.get());
     ASSERT_TRUE(s->flags & SPRITE_FLAG_ANGLE_MAP);
     EXPECT_EQ(s->angle_stride, 3 + 26);
-    EXPECT_EQ(angle(1, 1), 0);      // the centre
-    EXPECT_EQ(angle(5, 1), 0);      // right
-    EXPECT_EQ(angle(1, -3), 90);    // up
-    EXPECT_EQ(angle(-3, 1), 180);   // left
-    EXPECT_EQ(angle(1, 5), 270);    // down
-    EXPECT_EQ(angle(3, -1), 45);
-    EXPECT_EQ(angle(-1, -1), 135);
-    EXPECT_EQ(angle(-1, 3), 225);
-    EXPECT_EQ(angle(3, 3), 315);
-    EXPECT_EQ(angle(5, 0), 14);     // (4, -1) from the centre: 14.04 degrees, truncated
-
-}
-
-TEST_F(SpriteMaps, BuildingTwiceKeepsTheFirstMap) {
-    sprite_build_outline_map(s.get());
-    const uint8_t *first = s->outline.data();
-    sprite_build_outline_map(s.get());
-    EXPECT_EQ(s->outline.data(), first);
+    // from the centre (1, 1); (5, 0) is (4, -1) away: 14.04 degrees, truncated
+    const int angles[][3] = {{1, 1, 0},   {5, 1, 0},    {1, -3, 90},   {-3, 1, 180}, {1, 5, 270},
+                             {3, -1, 45}, {-1, -1, 135}, {-1, 3, 225}, {3, 3, 315},  {5, 0, 14}};
+    for (const auto &a : angles) EXPECT_EQ(angle(a[0], a[1]), a[2]) << a[0] << "," << a[1];
 }
 
 TEST_F(SpriteMaps, OutlineExtentGrowsByTheLevelOnEverySide) {
@@ -273,23 +236,13 @@ TEST_F(SpriteMaps, OutlineExtentGrowsByTheLevelOnEverySide) {
     sprite_build_outline_map(s.get());
     sprite_build_angle_map(s.get());
     sprite_outline_extent(s.get(), levels, &l, &t, &r, &b);
-    EXPECT_EQ(l, -2);
-    EXPECT_EQ(t, -2);
-    EXPECT_EQ(r, 2);
-    EXPECT_EQ(b, 2);
-}
-
-TEST_F(SpriteMaps, OutlineExtentFollowsTheSectorsOfTheAngleMap) {
+    EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({-2, -2, 2, 2}));
     SpritePtr dot = art({"#"});
     sprite_build_outline_map(dot.get());
     sprite_build_angle_map(dot.get());
-    const uint8_t levels[4] = {3, 0, 0, 0};   // only the right quarter glows
-    int l = 1, t = 1, r = -1, b = -1;
-    sprite_outline_extent(dot.get(), levels, &l, &t, &r, &b);
-    EXPECT_EQ(l, 0);
-    EXPECT_EQ(r, 3);
-    EXPECT_EQ(t, -1);   // (2, -1) lies in the right quarter, 3 away
-    EXPECT_EQ(b, 1);
+    const uint8_t right_only[4] = {3, 0, 0, 0};   // only the right quarter glows
+    sprite_outline_extent(dot.get(), right_only, &l, &t, &r, &b);
+    EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({0, -1, 3, 1})) << "(2, -1) lies in the right quarter";
 }
 
 // ---- reference counting ------------------------------------------------------------------------
@@ -347,6 +300,18 @@ protected:
         p.scale_denominator = m;
         ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
     }
+    // Draws `sprite` scaled by n / m, the command holding the sprite's only reference.
+    void draw_scaled(Sprite *sprite, uint16_t scale_n, uint16_t scale_m, int x = 0, int y = 0) {
+        ASSERT_NE(sprite, nullptr);
+        SpriteDrawPayload p{};
+        p.flags = SPRITE_DRAW_SCALE | SPRITE_DRAW_BLEND;   // scaling ignores the colour effects
+        p.x = int16_t(x);
+        p.y = int16_t(y);
+        p.sprite = sprite;
+        p.scale_numerator = scale_n;
+        p.scale_denominator = scale_m;
+        ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
+    }
     Sprite *s = nullptr;
     Rgb tint{0, 0, 0};
     int16_t brightness = 100, desaturation = 0;
@@ -354,16 +319,12 @@ protected:
 };
 
 TEST_F(SpriteDraw, PlainDrawCopiesOpaquePixelsOnly) {
-    fill(Rgb{0, 0, 9});
+    const Rgb back{0, 0, 9};
+    fill(back);
     draw(10, 10);
     run();
-    EXPECT_EQ(at(10, 10), (Rgb{0, 0, 9}));
-    EXPECT_EQ(at(11, 10), WHITE);
-    EXPECT_EQ(at(12, 10), RED);
-    EXPECT_EQ(at(13, 10), (Rgb{0, 0, 9}));
-    EXPECT_EQ(at(10, 11), WHITE);
-    EXPECT_EQ(at(12, 12), WHITE);
-    EXPECT_EQ(count_not(Rgb{0, 0, 9}), 2 + 4 + 1);
+    expect_pixels({{10, 10, back}, {11, 10, WHITE}, {12, 10, RED}, {13, 10, back}, {10, 11, WHITE}, {12, 12, WHITE}});
+    EXPECT_EQ(count_not(back), 2 + 4 + 1);
 }
 
 TEST_F(SpriteDraw, DrawIsCutToTheClipOnEverySide) {
@@ -376,17 +337,9 @@ TEST_F(SpriteDraw, DrawIsCutToTheClipOnEverySide) {
     draw(-2, -1);                // hangs over the screen's top-left corner
     draw(62, 46);                // and over the bottom-right
     run();
-    EXPECT_EQ(at(21, 21), WHITE);
-    EXPECT_EQ(at(22, 21), WHITE);
-    EXPECT_EQ(at(22, 22), WHITE);
-    EXPECT_EQ(at(21, 22), BLACK);
-    EXPECT_EQ(at(20, 21), BLACK);
-    EXPECT_EQ(at(23, 21), BLACK);
-    EXPECT_EQ(at(0, 0), WHITE);     // picture (2, 1)
-    EXPECT_EQ(at(1, 0), WHITE);
-    EXPECT_EQ(at(0, 1), WHITE);     // picture (2, 2)
-    EXPECT_EQ(at(63, 46), WHITE);   // picture (1, 0)
-    EXPECT_EQ(at(63, 47), WHITE);
+    expect_pixels({{21, 21, WHITE}, {22, 21, WHITE}, {22, 22, WHITE}, {21, 22, BLACK}, {20, 21, BLACK}, {23, 21, BLACK},
+                   // picture (2, 1), (3, 1) and (2, 2) at the top-left; picture (1, 0) and (1, 1) at the bottom-right
+                   {0, 0, WHITE}, {1, 0, WHITE}, {0, 1, WHITE}, {63, 46, WHITE}, {63, 47, WHITE}});
 }
 
 TEST_F(SpriteDraw, BlendModesMixWithTheScreen) {
@@ -396,57 +349,18 @@ TEST_F(SpriteDraw, BlendModesMixWithTheScreen) {
     draw(20, 0, SPRITE_DRAW_BLEND | SPRITE_DRAW_MOSTLY_SPRITE);
     draw(30, 0, SPRITE_DRAW_BLEND | SPRITE_DRAW_MOSTLY_SCREEN);
     run();
-    EXPECT_EQ(at(1, 0), (Rgb{177, 177, 177}));
-    EXPECT_EQ(at(2, 0), (Rgb{177, 50, 50}));
-    EXPECT_EQ(at(11, 0), (Rgb{255, 255, 255}));
-    EXPECT_EQ(at(12, 0), (Rgb{255, 100, 100}));
-    EXPECT_EQ(at(21, 0), (Rgb{216, 216, 216}));   // (100 + 765) >> 2
-    EXPECT_EQ(at(22, 0), (Rgb{216, 25, 25}));
-    EXPECT_EQ(at(31, 0), (Rgb{138, 138, 138}));   // (255 + 300) >> 2
-    EXPECT_EQ(at(30, 0), (Rgb{100, 100, 100}));
+    // mostly the sprite: (100 + 765) >> 2; mostly the screen: (255 + 300) >> 2
+    expect_pixels({{1, 0, {177, 177, 177}}, {2, 0, {177, 50, 50}},  {11, 0, {255, 255, 255}}, {12, 0, {255, 100, 100}},
+                   {21, 0, {216, 216, 216}}, {22, 0, {216, 25, 25}}, {31, 0, {138, 138, 138}}, {30, 0, {100, 100, 100}}});
 }
 
-TEST_F(SpriteDraw, TintMixesWithTheTintColour) {
+TEST_F(SpriteDraw, TintMixesWithTheTintColourAndBlendTakesPrecedence) {
     tint = Rgb{0, 100, 200};
     draw(0, 0, SPRITE_DRAW_TINT);
     draw(10, 0, SPRITE_DRAW_TINT | SPRITE_DRAW_ADDITIVE);
     draw(20, 0, SPRITE_DRAW_TINT | SPRITE_DRAW_MOSTLY_SPRITE);
     run();
-    EXPECT_EQ(at(2, 0), (Rgb{127, 50, 100}));
-    EXPECT_EQ(at(12, 0), (Rgb{255, 100, 200}));
-    EXPECT_EQ(at(22, 0), (Rgb{191, 25, 50}));
-}
-
-TEST_F(SpriteDraw, BrightnessScalesAndSaturates) {
-    brightness = 50;
-    draw(0, 0, SPRITE_DRAW_BRIGHTNESS);
-    run();
-    EXPECT_EQ(at(1, 0), (Rgb{127, 127, 127}));
-    EXPECT_EQ(at(2, 0), (Rgb{127, 0, 0}));
-    brightness = 300;
-    draw(0, 0, SPRITE_DRAW_BRIGHTNESS);
-    brightness = -20;
-    draw(10, 0, SPRITE_DRAW_BRIGHTNESS);
-    run();
-    EXPECT_EQ(at(2, 0), RED);
-    EXPECT_EQ(at(11, 0), BLACK);
-}
-
-TEST_F(SpriteDraw, DesaturationMovesTowardsGreyWhenBrightnessIsFull) {
-    desaturation = 50;
-    draw(0, 0, SPRITE_DRAW_DESATURATE);
-    brightness = 100;
-    draw(10, 0, SPRITE_DRAW_DESATURATE | SPRITE_DRAW_BRIGHTNESS);   // brightness 100: desaturation applies
-    desaturation = 100;
-    draw(20, 0, SPRITE_DRAW_DESATURATE);
-    run();
-    EXPECT_EQ(at(2, 0), (Rgb{170, 42, 42}));   // grey 85: 255 - 85, 0 + 42
-    EXPECT_EQ(at(12, 0), (Rgb{170, 42, 42}));
-    EXPECT_EQ(at(22, 0), (Rgb{85, 85, 85}));
-    EXPECT_EQ(at(21, 0), WHITE);
-}
-
-TEST_F(SpriteDraw, BlendTakesPrecedenceOverTint) {
+    expect_pixels({{2, 0, {127, 50, 100}}, {12, 0, {255, 100, 200}}, {22, 0, {191, 25, 50}}});
     tint = Rgb{0, 0, 0};
     fill(Rgb{255, 255, 255});
     draw(0, 0, SPRITE_DRAW_BLEND | SPRITE_DRAW_TINT);
@@ -454,23 +368,36 @@ TEST_F(SpriteDraw, BlendTakesPrecedenceOverTint) {
     EXPECT_EQ(at(2, 0), (Rgb{255, 127, 127}));
 }
 
-class SpriteScale : public DrawSurface {};
+TEST_F(SpriteDraw, BrightnessScalesAndSaturates) {
+    brightness = 50;
+    draw(0, 0, SPRITE_DRAW_BRIGHTNESS);
+    run();
+    expect_pixels({{1, 0, {127, 127, 127}}, {2, 0, {127, 0, 0}}});
+    brightness = 300;
+    draw(0, 0, SPRITE_DRAW_BRIGHTNESS);
+    brightness = -20;
+    draw(10, 0, SPRITE_DRAW_BRIGHTNESS);
+    run();
+    expect_pixels({{2, 0, RED}, {11, 0, BLACK}});
+}
 
-TEST_F(SpriteScale, HalfKeepsOddPixelsOfOddRows) {
+TEST_F(SpriteDraw, DesaturationMovesTowardsGreyWhenBrightnessIsFull) {
+    desaturation = 50;
+    draw(0, 0, SPRITE_DRAW_DESATURATE);
+    draw(10, 0, SPRITE_DRAW_DESATURATE | SPRITE_DRAW_BRIGHTNESS);   // brightness 100: desaturation applies
+    desaturation = 100;
+    draw(20, 0, SPRITE_DRAW_DESATURATE);
+    run();
+    // grey 85: 255 - 85, 0 + 42
+    expect_pixels({{2, 0, {170, 42, 42}}, {12, 0, {170, 42, 42}}, {22, 0, {85, 85, 85}}, {21, 0, WHITE}});
+}
+
+TEST_F(SpriteDraw, HalfScaleKeepsOddPixelsOfOddRows) {
     // 6 x 6 with a distinct colour per pixel: (x * 40, y * 40, 7)
     std::vector<uint8_t> px;
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 6; ++x) px.insert(px.end(), {uint8_t(x * 40), uint8_t(y * 40), 7});
-    Sprite *s = sprite_from_png(png_encode(6, 6, px, 3));
-    ASSERT_NE(s, nullptr);
-    SpriteDrawPayload p{};
-    p.flags = SPRITE_DRAW_SCALE | SPRITE_DRAW_BLEND;   // scaling ignores the colour effects
-    p.x = 5;
-    p.y = 5;
-    p.sprite = s;
-    p.scale_numerator = 1;
-    p.scale_denominator = 2;
-    ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
+    draw_scaled(sprite_from_png(png_encode(6, 6, px, 3)), 1, 2, 5, 5);
     run();   // the command held the only reference: the sprite is freed
     EXPECT_EQ(count_not(BLACK), 9);
     for (int y = 0; y < 3; ++y)
@@ -478,38 +405,19 @@ TEST_F(SpriteScale, HalfKeepsOddPixelsOfOddRows) {
             EXPECT_EQ(at(5 + x, 5 + y), (Rgb{uint8_t((2 * x + 1) * 40), uint8_t((2 * y + 1) * 40), 7})) << x << "," << y;
 }
 
-TEST_F(SpriteScale, ANumeratorAtLeastTheDenominatorDoesNotEnlarge) {
-    Sprite *s = sprite_from_art({"##", "#."});
-    ASSERT_NE(s, nullptr);
-    SpriteDrawPayload p{};
-    p.flags = SPRITE_DRAW_SCALE;
-    p.sprite = s;
-    p.scale_numerator = 3;
-    p.scale_denominator = 1;
-    ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
+TEST_F(SpriteDraw, ScaleNeverEnlargesAndAZeroFactorDrawsNothingButDropsTheReference) {
+    draw_scaled(sprite_from_art({"##", "#."}), 3, 1);
     run();
     EXPECT_EQ(count_not(BLACK), 3);
     EXPECT_EQ(at(1, 1), BLACK);
-}
-
-TEST_F(SpriteScale, AZeroFactorDrawsNothingAndStillDropsTheReference) {
-    Sprite *s = sprite_from_art({"##", "##"});
-    ASSERT_NE(s, nullptr);
-    sprite_addref(s);
-    SpriteDrawPayload p{};
-    p.flags = SPRITE_DRAW_SCALE;
-    p.sprite = s;
-    p.scale_numerator = 0;
-    p.scale_denominator = 2;
-    ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
+    fill(BLACK);
+    draw_scaled(s, 0, 2);
     EXPECT_EQ(s->refcount, 2);
     run();
-    EXPECT_EQ(s->refcount, 1);
-    EXPECT_EQ(count_not(BLACK), 0);
-    sprite_release(s);
+    EXPECT_EQ(count_not(BLACK), 0);   // TearDown checks the reference was dropped
 }
 
-TEST_F(SpriteScale, ADrawWithoutASpriteStepsOver) {
+TEST_F(SpriteDraw, ADrawWithoutASpriteStepsOver) {
     SpriteDrawPayload p{};
     ASSERT_EQ(gfx_queue_command(g, sprite_draw_command, &p, sizeof p), RES_OK);
     ASSERT_EQ(gfx_queue_plot(g, 3, 3, 255, 0, 0), RES_OK);
@@ -517,46 +425,34 @@ TEST_F(SpriteScale, ADrawWithoutASpriteStepsOver) {
     EXPECT_EQ(at(3, 3), RED);
 }
 
-class SpriteBlit : public DrawSurface {};
-
-TEST_F(SpriteBlit, BlitKeepsTheKeyTransparentInsideTheClip) {
-    Sprite *s = sprite_from_art({"#.#", "###"});
-    ASSERT_NE(s, nullptr);
-    sprite_addref(s);
+TEST_F(SpriteDraw, BlitKeepsTheKeyTransparentInsideTheClip) {
     push_clip(0, 0, 11, 20);
     ASSERT_EQ(sprite_queue_blit(g, s, 10, 10), RES_OK);
     pop_clip();
     run();
-    EXPECT_EQ(s->refcount, 1);
-    EXPECT_EQ(at(10, 10), WHITE);
-    EXPECT_EQ(at(11, 10), BLACK);   // key
-    EXPECT_EQ(at(11, 11), WHITE);
-    EXPECT_EQ(at(12, 11), BLACK);   // outside the clip
-    sprite_release(s);
+    // picture ".#r." / "####" at (10, 10): the key at (10, 10), the clip ends at column 11
+    expect_pixels({{10, 10, BLACK}, {11, 10, WHITE}, {10, 11, WHITE}, {11, 11, WHITE}, {12, 11, BLACK}});
 }
 
 class SpriteEffects : public DrawSurface {};
 
-TEST_F(SpriteEffects, OutlinePaintsTheMaskEdgeOnly) {
+TEST_F(SpriteEffects, OutlinePaintsTheMaskEdgeOnlyTreatingNeighboursBeyondTheClipAsSet) {
     Sprite *s = sprite_from_art({"#####", "#####", "#####", "#####"});
     ASSERT_NE(s, nullptr);
+    sprite_addref(s);
     ASSERT_EQ(gfx_queue_sprite_outline(g, s, 2, 2, 255, 0, 0), RES_OK);
     run();
     EXPECT_EQ(count_not(BLACK), 14);
-    EXPECT_EQ(at(3, 3), BLACK);
-    EXPECT_EQ(at(2, 2), RED);
-}
-
-TEST_F(SpriteEffects, OutlineTreatsNeighboursBeyondTheClipAsSet) {
-    Sprite *s = sprite_from_art({"#####", "#####", "#####", "#####"});
-    ASSERT_NE(s, nullptr);
+    expect_pixels({{3, 3, BLACK}, {2, 2, RED}});
+    fill(BLACK);
     push_clip(0, 0, 4, 40);   // cuts the sprite after its third column (x = 2..4 visible)
     ASSERT_EQ(gfx_queue_sprite_outline(g, s, 2, 2, 255, 0, 0), RES_OK);
     pop_clip();
     run();
-    EXPECT_EQ(at(4, 3), BLACK);   // its right neighbour is clipped away: not an edge
-    EXPECT_EQ(at(4, 2), RED);
+    expect_pixels({{4, 3, BLACK}, {4, 2, RED}});   // the right neighbour of (4, 3) is clipped away: not an edge
     EXPECT_EQ(count_not(BLACK), 3 + 3 + 2);
+    EXPECT_EQ(s->refcount, 1);
+    sprite_release(s);
 }
 
 TEST_F(SpriteEffects, GlowBandPaintsRingsOutsideTheMask) {
@@ -564,19 +460,10 @@ TEST_F(SpriteEffects, GlowBandPaintsRingsOutsideTheMask) {
     ASSERT_NE(s, nullptr);
     sprite_addref(s);
     sprite_build_outline_map(s);
-    GfxSpriteGlowPayload p{};
-    p.sprite = s;
-    p.flags = GFX_GLOW_BAND;
-    p.x = 20;
-    p.y = 20;
-    p.red[0] = 200;
-    p.level[0] = 2;
-    ASSERT_EQ(gfx_queue_sprite_glow(g, p), RES_OK);
+    ASSERT_EQ(gfx_queue_sprite_glow(g, glow(s, GFX_GLOW_BAND, 20, 20, 200, 2)), RES_OK);
     run();
     EXPECT_EQ(count_not(BLACK), 4 + 8);   // the diamond of distance 1 and 2, not the pixel itself
-    EXPECT_EQ(at(20, 20), BLACK);
-    EXPECT_EQ(at(22, 20), (Rgb{200, 0, 0}));
-    EXPECT_EQ(at(21, 21), (Rgb{200, 0, 0}));
+    expect_pixels({{20, 20, BLACK}, {22, 20, {200, 0, 0}}, {21, 21, {200, 0, 0}}});
     EXPECT_EQ(s->refcount, 1);
     sprite_release(s);
 }
@@ -585,20 +472,12 @@ TEST_F(SpriteEffects, GlowWithoutLevelsPaintsTheEdgeAndFades) {
     Sprite *s = sprite_from_art({"###", "###", "###"});
     ASSERT_NE(s, nullptr);
     sprite_build_outline_map(s);
-    GfxSpriteGlowPayload p{};
-    p.sprite = s;
-    p.flags = GFX_GLOW_LEVELS | GFX_GLOW_FADE;
-    p.x = 10;
-    p.y = 10;
-    p.red[0] = 200;
-    p.level[0] = 3;
+    GfxSpriteGlowPayload p = glow(s, GFX_GLOW_LEVELS | GFX_GLOW_FADE, 10, 10, 200, 3);
     p.fade_step = 10;
     ASSERT_EQ(gfx_queue_sprite_glow(g, p), RES_OK);   // the command holds the only reference
     run();
     // without the band only the ring at distance 3, faded to 70 %
-    EXPECT_EQ(at(13, 12), (Rgb{0, 0, 0}));
-    EXPECT_EQ(at(15, 11), (Rgb{140, 0, 0}));
-    EXPECT_EQ(at(11, 11), BLACK);
+    expect_pixels({{13, 12, BLACK}, {15, 11, {140, 0, 0}}, {11, 11, BLACK}});
     EXPECT_EQ(count_not(BLACK), 2 * (3 + 3) + 4 * (3 - 1));   // the ring at distance 3 around a 3 x 3 block
 }
 
@@ -607,11 +486,7 @@ TEST_F(SpriteEffects, GlowSectorsColourEachQuarterByTheAngleMap) {
     ASSERT_NE(s, nullptr);
     sprite_addref(s);
     sprite_build_outline_map(s);
-    GfxSpriteGlowPayload p{};
-    p.sprite = s;
-    p.flags = GFX_GLOW_SECTORS | GFX_GLOW_BAND;
-    p.x = 10;
-    p.y = 10;
+    GfxSpriteGlowPayload p = glow(s, GFX_GLOW_SECTORS | GFX_GLOW_BAND, 10, 10, 0, 0);
     for (int i = 0; i < 4; ++i) {
         p.red[i] = uint8_t(50 * (i + 1));
         p.level[i] = 2;
@@ -622,10 +497,8 @@ TEST_F(SpriteEffects, GlowSectorsColourEachQuarterByTheAngleMap) {
     sprite_build_angle_map(s);
     ASSERT_EQ(gfx_queue_sprite_glow(g, p), RES_OK);
     run();
-    EXPECT_EQ(at(14, 11), (Rgb{50, 0, 0}));    // right: sector 0
-    EXPECT_EQ(at(11, 8), (Rgb{100, 0, 0}));    // up: sector 1
-    EXPECT_EQ(at(8, 11), (Rgb{150, 0, 0}));    // left
-    EXPECT_EQ(at(11, 14), (Rgb{200, 0, 0}));   // down
+    // right: sector 0, then up, left and down
+    expect_pixels({{14, 11, {50, 0, 0}}, {11, 8, {100, 0, 0}}, {8, 11, {150, 0, 0}}, {11, 14, {200, 0, 0}}});
     sprite_release(s);
 }
 

@@ -1,24 +1,19 @@
-#include <gtest/gtest.h>
-#include "test_support.h"
-
+// The data store: keys, the archive format byte-exact, header parsing of damaged archives, and reads
+// through the singleton, from several threads at once.
 #include <atomic>
-#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 #include "platform/buffer.h"
 #include "platform/files.h"
-#include "platform/store.h"
-#include "platform/store_write.h"
+#include "platform/scratch_store.h"
 
 namespace {
 
 std::vector<uint8_t> bytes_of(const std::string &text) { return {text.begin(), text.end()}; }
-
 
 void write_whole(const std::string &path, const std::vector<uint8_t> &bytes) {
     ASSERT_EQ(write_file_bytes(path.c_str(), bytes.data(), bytes.size()), RES_OK) << path;
@@ -27,24 +22,12 @@ void write_whole(const std::string &path, const std::vector<uint8_t> &bytes) {
 // Every test gets a fresh folder and a fresh store singleton.
 class StoreTest : public ::testing::Test {
 protected:
-    std::string dir;
+    std::string dir = fresh_test_dir("store");
 
-    void SetUp() override {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::string(ASTROVANE_BINARY_DIR "/test-output/store/") + info->test_suite_name() + "." + info->name();
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-        ASSERT_EQ(make_directory(dir.c_str()), RES_OK);
-        store_shutdown();
-    }
+    void SetUp() override { store_shutdown(); }
     void TearDown() override { store_shutdown(); }
 
-    static StoreWriteEntry entry(const char *path, const std::string &body) {
-        StoreWriteEntry e;
-        e.key = store_asset_key(path);
-        e.body = bytes_of(body);
-        return e;
-    }
+    static StoreWriteEntry entry(const char *path, const std::string &body) { return store_text_entry(path, body); }
 
     std::string archive(const std::vector<StoreWriteEntry> &entries, const char *build_id = STORE_BUILD_ID,
                         const char *name = "store.dat") {
@@ -157,17 +140,14 @@ TEST_F(StoreHeader, DamagedHeadersAreRefusedWithAnEmptyTable) {
     }
 }
 
-TEST_F(StoreHeader, AnotherBuildIdentifierIsStillUsed) {
+TEST_F(StoreHeader, AnotherBuildIdentifierIsStillUsedAndTheLaterOfTwoEqualKeysWins) {
     Store store;
-    ASSERT_EQ(parse(archive({entry("a.txt", "A")}, "deadbeef"), &store), RES_OK);
+    ASSERT_EQ(parse(archive({entry("a.txt", "A"), entry("same.txt", "old"), entry("same.txt", "newer")}, "deadbeef"),
+                    &store),
+              RES_OK);
+    EXPECT_EQ(store.entries.size(), 3u);
     ASSERT_NE(store_find(&store, "a.txt"), nullptr);
     EXPECT_EQ(store_find(&store, "a.txt")->size, 1u);
-}
-
-TEST_F(StoreHeader, TheLaterOfTwoEqualKeysWins) {
-    Store store;
-    ASSERT_EQ(parse(archive({entry("same.txt", "old"), entry("same.txt", "newer")}), &store), RES_OK);
-    EXPECT_EQ(store.entries.size(), 2u);
     ASSERT_NE(store_find(&store, "same.txt"), nullptr);
     EXPECT_EQ(store_find(&store, "same.txt")->size, 5u);
     use_store(store.path);
@@ -193,28 +173,20 @@ TEST_F(StoreHeader, KeysSharingABucketAreAllFound) {
 
 class StoreRead : public StoreTest {};
 
-TEST_F(StoreRead, DefaultsToTheArchiveBesideTheProgramFolder) {
+TEST_F(StoreRead, DefaultsBesideTheProgramFolderAndAFailedOpenIsRetriedOnTheNextOne) {
     EXPECT_EQ(store_get()->path, "../store.dat");
-}
-
-TEST_F(StoreRead, OpeningAMissingArchiveFails) {
-    use_store(dir + "/absent.dat");
-    EXPECT_EQ(store_open(), RES_OPEN_FAILED);
-}
-
-TEST_F(StoreRead, AFailedParseIsRetriedOnTheNextOpen) {
     const std::string path = dir + "/store.dat";
-    write_whole(path, {'T', 'C', 'U'});
     use_store(path);
+    EXPECT_EQ(store_open(), RES_OPEN_FAILED);
+    write_whole(path, {'T', 'C', 'U'});
     EXPECT_EQ(store_open(), RES_HEADER_READ_FAILED);
     archive({entry("a.txt", "A")});
     EXPECT_EQ(store_open(), RES_OK);
     EXPECT_EQ(store_get()->entries.size(), 1u);
 }
 
-TEST_F(StoreRead, BothSeparatorsReadTheSameAsset) {
+TEST_F(StoreRead, AFirstReadParsesTheHeaderAndBothSeparatorsReadTheSameAsset) {
     use_store(archive({entry("ship/001/dat/params.dat", "params of ship 1")}));
-    ASSERT_EQ(store_open(), RES_OK);
     Buffer *a = nullptr, *b = nullptr;
     ASSERT_EQ(store_read_file("ship\\001\\dat\\params.dat", 1, &a), RES_OK);
     ASSERT_EQ(store_read_file("ship/001/dat/params.dat", 1, &b), RES_OK);
@@ -225,26 +197,13 @@ TEST_F(StoreRead, BothSeparatorsReadTheSameAsset) {
     buffer_free(b);
 }
 
-TEST_F(StoreRead, AFirstReadParsesTheHeaderItself) {
-    use_store(archive({entry("a.txt", "A")}));
-    Buffer *b = nullptr;
-    ASSERT_EQ(store_read_file("a.txt", 1, &b), RES_OK);
-    EXPECT_EQ(text_of(b), "A");
-    buffer_free(b);
-}
-
-TEST_F(StoreRead, AZeroSizeEntryReadsAsMissing) {
+TEST_F(StoreRead, AMissingAssetIsReportedByEachLayerAndAZeroSizeEntryReadsAsMissing) {
     use_store(archive({entry("empty.txt", ""), entry("full.txt", "x")}));
     ASSERT_EQ(store_open(), RES_OK);
     Buffer *b = reinterpret_cast<Buffer *>(0x1);   // must not be touched on failure
     EXPECT_EQ(store_read_file("empty.txt", 1, &b), RES_OPEN_FAILED);
     EXPECT_EQ(b, reinterpret_cast<Buffer *>(0x1));
     EXPECT_EQ(store_entry_size(store_get(), "empty.txt"), 0);
-}
-
-TEST_F(StoreRead, AMissingAssetIsReportedByEachLayer) {
-    use_store(archive({entry("a.txt", "A")}));
-    ASSERT_EQ(store_open(), RES_OK);
     EXPECT_EQ(store_entry_size(store_get(), "b.txt"), RES_NO_STORE_ENTRY);
     EXPECT_EQ(store_open_entry(store_get(), "b.txt"), RES_NO_STORE_ENTRY);
     EXPECT_EQ(store_read_file("b.txt", 1, nullptr), RES_OPEN_FAILED);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <utility>
 #include <string>
 #include <string_view>
 #include "platform/str.h"
@@ -47,18 +48,12 @@ TEST(StrSet, SettersCountTheTerminatorAndRefuseANullField) {
 
 // ---- formatting ----
 
-TEST(StrFormat, PrintfReplacesTheField) {
+TEST(StrFormat, PrintfReplacesTheFieldAndGrowsPastTheFirstStep) {
     std::string field = "something long that goes away";
     EXPECT_EQ(str_printf(&field, "%.3i.sav", 7), 7);
     EXPECT_EQ(field, "007.sav");
-}
-
-TEST(StrFormat, ResultsBeyondTheFirstStepFit) {
-    std::string field;
     EXPECT_EQ(str_printf(&field, "%3000d", 5), 3000);
-    EXPECT_EQ(field.size(), 3000u);
-    EXPECT_EQ(field.back(), '5');
-    EXPECT_EQ(field.front(), ' ');
+    EXPECT_EQ(field, std::string(2999, ' ') + "5");
 }
 
 TEST(StrFormat, LimitIsTwoMebibytesWithTheTerminator) {
@@ -67,22 +62,16 @@ TEST(StrFormat, LimitIsTwoMebibytesWithTheTerminator) {
     EXPECT_EQ(field.size(), 2097151u);
     EXPECT_EQ(str_printf(&field, "%*d", 2097152, 1), -1);
     EXPECT_EQ(field, "") << "a refused format leaves the field empty";
+    field = "keep";
+    EXPECT_EQ(str_appendf(&field, "%*d", 2097152, 1), -1);
+    EXPECT_EQ(field, "keep") << "a refused append keeps it";
 }
 
-TEST(StrFormat, AppendfAddsFormattedText) {
+TEST(StrFormat, AppendfAddsFormattedTextAndMakersReturnOwnedCopies) {
     std::string field = "Turn";
     EXPECT_EQ(str_appendf(&field, " %d/%s", 12, "2600"), 12);
     EXPECT_EQ(field, "Turn 12/2600");
     EXPECT_EQ(str_appendf(&field, "%s", ""), 12);
-}
-
-TEST(StrFormat, AppendfRefusesOversizeTextAndKeepsTheField) {
-    std::string field = "keep";
-    EXPECT_EQ(str_appendf(&field, "%*d", 2097152, 1), -1);
-    EXPECT_EQ(field, "keep");
-}
-
-TEST(StrFormat, MakersReturnOwnedCopies) {
     EXPECT_EQ(str_format("%i credits", 450), "450 credits");
     EXPECT_EQ(str_dup(nullptr), "");
     EXPECT_EQ(str_dup("Aft"), "Aft");
@@ -93,36 +82,19 @@ TEST(StrFormat, MakersReturnOwnedCopies) {
 
 // ---- queries ----
 
-TEST(StrQuery, BlankMeansOnlySpaces) {
-    EXPECT_EQ(str_is_blank(nullptr), -1);
-    EXPECT_EQ(str_is_blank(""), 1);
-    EXPECT_EQ(str_is_blank("   "), 1);
-    EXPECT_EQ(str_is_blank(" \t "), 0) << "only byte 32 counts as blank";
-    EXPECT_EQ(str_is_blank(" a"), 0);
+TEST(StrQuery, BlankIsOnlyByte32AndIntegersAllowOneLeadingSign) {
+    const std::pair<const char *, int> blanks[] = {{nullptr, -1}, {"", 1}, {"   ", 1}, {" \t ", 0}, {" a", 0}};
+    for (const auto &[text, blank] : blanks) EXPECT_EQ(str_is_blank(text), blank) << (text ? text : "null");
+    const std::pair<const char *, int> integers[] = {{"-123", 1}, {"+7", 1}, {"1-2", 0}, {"-", 1}, {"", 1},
+                                                     {"12a", 0},  {"--1", 0}, {nullptr, 0}};
+    for (const auto &[text, integer] : integers) EXPECT_EQ(str_is_integer(text), integer) << (text ? text : "null");
 }
 
-TEST(StrQuery, IntegerAllowsOneLeadingSign) {
-    EXPECT_EQ(str_is_integer("-123"), 1);
-    EXPECT_EQ(str_is_integer("+7"), 1);
-    EXPECT_EQ(str_is_integer("1-2"), 0);
-    EXPECT_EQ(str_is_integer("-"), 1);
-    EXPECT_EQ(str_is_integer(""), 1);
-    EXPECT_EQ(str_is_integer("12a"), 0);
-    EXPECT_EQ(str_is_integer("--1"), 0);
-    EXPECT_EQ(str_is_integer(nullptr), 0);
-}
-
-TEST(StrQuery, HashIsDjb2OverSignedBytes) {
-    EXPECT_EQ(str_hash(""), 5381u);
-    EXPECT_EQ(str_hash(nullptr), 5381u);
-    EXPECT_EQ(str_hash("a"), 177670u);
-    EXPECT_EQ(str_hash("ab"), 5863208u);
-    EXPECT_EQ(str_hash("\xE9"), 177550u) << "byte 0xE9 counts as -23";
-}
-
-TEST(StrQuery, HashWrapsInThirtyTwoBits) {
-    // Hand-folded: 5381 -> 177670 -> 5863208 -> 193485963 -> 6385036879 mod 2^32 = 2090069583.
-    EXPECT_EQ(str_hash("abcd"), 2090069583u);
+TEST(StrQuery, HashIsDjb2OverSignedBytesWrappingInThirtyTwoBits) {
+    // "abcd" folds 5381 -> 177670 -> 5863208 -> 193485963 -> 6385036879, which wraps to 2090069583.
+    const std::pair<const char *, uint32_t> cases[] = {{"", 5381u}, {nullptr, 5381u}, {"a", 177670u},
+                                                       {"ab", 5863208u}, {"\xE9", 177550u}, {"abcd", 2090069583u}};
+    for (const auto &[text, hash] : cases) EXPECT_EQ(str_hash(text), hash) << (text ? text : "null");
 }
 
 TEST(StrQuery, CaseChangeTouchesOnlyAsciiLetters) {
@@ -146,30 +118,19 @@ long find_at(std::string_view text, std::string_view pattern) {
     return hit ? hit - text.data() : -1;
 }
 
-TEST(StrFind, FindsTheFirstOccurrence) {
-    EXPECT_EQ(find_at("abracadabra", "abra"), 0);
-    EXPECT_EQ(find_at("abracadabra", "cad"), 4);
-    EXPECT_EQ(find_at("abracadabra", "dab"), 6);
+TEST(StrFind, FindsTheFirstOccurrenceWithinTheLengthsGiven) {
+    const std::pair<const char *, long> in_abracadabra[] = {{"abra", 0}, {"cad", 4}, {"dab", 6}, {"abd", -1}};
+    for (const auto &[pattern, at] : in_abracadabra) EXPECT_EQ(find_at("abracadabra", pattern), at) << pattern;
     EXPECT_EQ(find_at("aaaab", "aab"), 2);
     EXPECT_EQ(find_at("ship/001/dat/params.dat", "dat"), 9);
     EXPECT_EQ(find_at("abc", "abc"), 0);
-}
-
-TEST(StrFind, MissesAndEmptyInputsGiveNull) {
-    EXPECT_EQ(find("abracadabra", "abd"), nullptr);
+    EXPECT_EQ(find_at("a\xE9\xFF" "b\xFF", "\xFF" "b"), 2) << "high bytes are ordinary bytes";
     EXPECT_EQ(find("ab", "abc"), nullptr);
     EXPECT_EQ(find("abc", ""), nullptr);
     EXPECT_EQ(find("", "a"), nullptr);
-}
-
-TEST(StrFind, LengthsBoundTheSearch) {
     const char text[] = "xxxxneedle";
     EXPECT_EQ(str_find(text, 8, "needle", 6), nullptr) << "the match lies past the given length";
     EXPECT_EQ(str_find(text, 10, "needle", 6), text + 4);
-}
-
-TEST(StrFind, HighBytesAreOrdinaryBytes) {
-    EXPECT_EQ(find_at("a\xE9\xFF" "b\xFF", "\xFF" "b"), 2);
 }
 
 TEST(StrFind, AgreesWithPlainSearchOnRandomText) {

@@ -90,59 +90,47 @@ TEST_F(SoundChannels, TheSeventeenthRequestIsDropped) {
     EXPECT_EQ(manager->channels[0].flags.load() & SOUND_CHANNEL_IN_USE, SOUND_CHANNEL_IN_USE);
 }
 
-TEST_F(SoundChannels, NumbersOutsideTheTableAreRefusedOrIgnored) {
+TEST_F(SoundChannels, NumbersOutsideTheTableMissingSoundsAndForeignBytesAreRefused) {
     EXPECT_EQ(sound_load(manager, SOUND_COUNT), RES_OUT_OF_RANGE);
     EXPECT_EQ(sound_load_id(-1), RES_OUT_OF_RANGE);
     sound_play(40);
     sound_play(-1);
-    EXPECT_EQ(channels_in_use(), 0);
-}
-
-TEST_F(SoundChannels, AnAlreadyLoadedSoundGainsAReference) {
-    EXPECT_EQ(sound_load_id(EFFECT), RES_OK);
-    EXPECT_EQ(manager->sounds[EFFECT], effect);
-    EXPECT_EQ(sound_test_refcount(effect), 2);
-    sound_release_id(manager, EFFECT);
-    EXPECT_EQ(manager->sounds[EFFECT], effect);
-    EXPECT_EQ(sound_test_refcount(effect), 1);
-}
-
-TEST_F(SoundChannels, AMissingSoundIsNotPlayedAndIsTriedAgainLater) {
-    // No store holds sound 9 here (whatever an earlier test left open): the load fails and the
-    // request is dropped.
+    // No store holds sound 9 here (whatever an earlier test left open): the load fails, the request
+    // is dropped, and a later load tries again.
     store_shutdown();
     sound_play(9);
     EXPECT_EQ(channels_in_use(), 0);
     EXPECT_EQ(manager->sounds[9], nullptr);
     EXPECT_NE(sound_load_id(9), RES_OK);
-}
-
-TEST_F(SoundChannels, BytesThatAreNotOggVorbisAreRefusedOnCreate) {
     Sound *sound = nullptr;
     EXPECT_EQ(sound_create(3, std::vector<uint8_t>(500, 0x41), &sound), RES_READ_FAILED);
     EXPECT_EQ(sound, nullptr);
     EXPECT_EQ(sound_create(3, {}, &sound), RES_READ_FAILED);
 }
 
-TEST_F(SoundChannels, ReleasingTheOwnerKeepsASoundAChannelStillPlays) {
+TEST_F(SoundChannels, TheSlotAndEachChannelHoldTheirOwnReference) {
+    EXPECT_EQ(sound_load_id(EFFECT), RES_OK);
+    EXPECT_EQ(manager->sounds[EFFECT], effect);
+    EXPECT_EQ(sound_test_refcount(effect), 2) << "an already loaded sound gains a reference";
+    sound_release_id(manager, EFFECT);
+    EXPECT_EQ(manager->sounds[EFFECT], effect);
+    EXPECT_EQ(sound_test_refcount(effect), 1);
     sound_play(EFFECT);
     sound_free_all();
     EXPECT_EQ(manager->sounds[EFFECT], nullptr);
-    EXPECT_EQ(sound_test_refcount(effect), 1);   // the channel's
+    EXPECT_EQ(sound_test_refcount(effect), 1) << "the channel's keeps the sound it plays";
     ASSERT_TRUE(play_out(&manager->channels[0]));
 }
 
 class SoundVolumes : public SoundChannels {};
 
 TEST_F(SoundVolumes, SettersClampToTheRange) {
-    sound_set_sound_volume(500);
-    EXPECT_EQ(manager->sound_volume.load(), 128);
-    sound_set_sound_volume(-3);
-    EXPECT_EQ(manager->sound_volume.load(), 0);
-    sound_set_music_volume(129);
-    EXPECT_EQ(manager->music_volume.load(), 128);
-    sound_set_music_volume(77);
-    EXPECT_EQ(manager->music_volume.load(), 77);
+    for (auto [set, clamped] : {std::pair(500, 128), std::pair(-3, 0), std::pair(77, 77), std::pair(129, 128)}) {
+        sound_set_sound_volume(set);
+        sound_set_music_volume(set);
+        EXPECT_EQ(manager->sound_volume.load(), clamped) << set;
+        EXPECT_EQ(manager->music_volume.load(), clamped) << set;
+    }
 }
 
 TEST_F(SoundVolumes, AnEffectTakesTheSoundVolumeAndIsDroppedAtZero) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include "assetgen/family_sounds.h"
 #include "platform/sound_test_util.h"
+#include "support/state_guards.h"
 
 namespace {
 
@@ -86,8 +87,6 @@ TEST_F(SoundDevice, PlaybackDisabledStillPlaysChannelsThrough) {
 class SoundWithoutDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char *driver = std::getenv("SDL_AUDIODRIVER");
-        if (driver) saved = driver;
         setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
         ASSERT_EQ(SDL_Init(0), 0);
         ASSERT_EQ(sound_init(), 0);
@@ -95,10 +94,8 @@ protected:
     void TearDown() override {
         sound_shutdown();
         SDL_Quit();
-        if (saved.empty()) unsetenv("SDL_AUDIODRIVER");
-        else setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     }
-    std::string saved;
+    EnvGuard driver_back{"SDL_AUDIODRIVER"};
 };
 
 TEST_F(SoundWithoutDevice, StartIsRefusedAndRequestsFillTheChannels) {
@@ -159,10 +156,6 @@ TEST_F(SoundRender, TitleMusicWithAnExplosionAndAClickStaysBelowFullScale) {
     EXPECT_LT(peak, 32767);
     EXPECT_GT(rms, 32768 * 0.01);   // audible: above -40 dBFS
 }
-
-}  // namespace
-
-namespace {
 
 // Several game-side threads play, fade and change volumes while the manager thread and the device's
 // callback run: every reference comes back and every channel ends free. Run under ThreadSanitizer too.

@@ -1,11 +1,9 @@
 // Loading through the data store: the failure codes, and one sound loaded by several threads at once.
 #include <atomic>
 #include <barrier>
-#include <filesystem>
 #include <thread>
+#include "platform/scratch_store.h"
 #include "platform/sound_test_util.h"
-#include "platform/store.h"
-#include "platform/store_write.h"
 
 namespace {
 
@@ -18,26 +16,12 @@ protected:
     void SetUp() override {
         SoundTest::SetUp();
         if (HasFatalFailure()) return;
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-        path = ASTROVANE_BINARY_DIR "/test-output/sound-load-" + std::to_string(::getpid()) + ".dat";
-        std::vector<StoreWriteEntry> entries(3);
-        entries[0].key = store_asset_key("sound/004.ogg");
-        entries[0].body = sound_test_tone(0.2, 440);
-        entries[1].key = store_asset_key("sound/006.ogg");
-        entries[1].body = std::vector<uint8_t>(3000, 0x5A);   // not Ogg Vorbis
-        entries[2].key = store_asset_key("sound/007.ogg");    // an entry of no bytes
-        std::string error;
-        ASSERT_EQ(store_write(path.c_str(), "4f7a19c3", entries, &error), RES_OK) << error;
-        store_shutdown();
-        store_set_path(path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
+        store.add("sound/004.ogg", sound_test_tone(0.2, 440));
+        store.add("sound/006.ogg", std::vector<uint8_t>(3000, 0x5A));   // not Ogg Vorbis
+        store.add("sound/007.ogg", {});                                 // an entry of no bytes
+        ASSERT_TRUE(store.open());
     }
-    void TearDown() override {
-        SoundTest::TearDown();
-        store_shutdown();
-        std::filesystem::remove(path);
-    }
-    std::string path;
+    ScratchStore store;
 };
 
 TEST_F(SoundLoad, AStoredSoundLoadsWithOneReference) {
@@ -51,12 +35,11 @@ TEST_F(SoundLoad, AStoredSoundLoadsWithOneReference) {
 }
 
 TEST_F(SoundLoad, FailuresGiveTheirCodesAndLeaveTheSlotEmpty) {
-    EXPECT_EQ(sound_load_id(9), RES_OPEN_FAILED);      // no entry
-    EXPECT_EQ(sound_load_id(EMPTY), RES_OPEN_FAILED);  // zero bytes
-    EXPECT_EQ(sound_load_id(BROKEN), RES_READ_FAILED); // the decoder refuses it
-    EXPECT_EQ(manager->sounds[9], nullptr);
-    EXPECT_EQ(manager->sounds[EMPTY], nullptr);
-    EXPECT_EQ(manager->sounds[BROKEN], nullptr);
+    // no entry, zero bytes, and bytes the decoder refuses
+    for (auto [id, result] : {std::pair(9, RES_OPEN_FAILED), std::pair(EMPTY, RES_OPEN_FAILED), std::pair(BROKEN, RES_READ_FAILED)}) {
+        EXPECT_EQ(sound_load_id(id), result) << id;
+        EXPECT_EQ(manager->sounds[id], nullptr) << id;
+    }
 }
 
 TEST_F(SoundLoad, PlayLoadsOnFirstUse) {

@@ -81,8 +81,38 @@ inline WorldHooks player_hooks() {
     return h;
 }
 
+// A hull standing on the map at (x, y) with a heading (and the id given, else the game's next);
+// the map holds it from now on.
+inline Ship *on_map(ObjectMap *map, int32_t t, int32_t x, int32_t y, int32_t heading = 0, uint64_t owner = RED,
+                    uint64_t id = 0) {
+    Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
+    EXPECT_NE(s, nullptr) << t;
+    if (!s) return nullptr;
+    if (id) s->id = id;
+    s->owner_id = owner;
+    object_set_heading(s, heading);
+    map_place_object(map, s, x, y, 1);
+    map_add_pending_objects(map);
+    return s;
+}
+
+// A system of the type from the store (a subtype row when asked), fitted into the crit; one the crit
+// refuses goes to `spare`, or is freed without one.
+inline System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1, std::vector<System *> *spare = nullptr) {
+    System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
+    EXPECT_NE(sys, nullptr) << type;
+    if (!sys) return nullptr;
+    const Result r = ship_set_crit_system(s, crit, sys);
+    EXPECT_EQ(r, RES_OK) << s->name << " crit " << crit << ": " << sys->name;
+    if (r == RES_OK) return sys;
+    if (spare) spare->push_back(sys);
+    else system_free(sys);
+    return nullptr;
+}
+
 class CombatMapTest : public ShipTest {
 protected:
+    GeneratedWorld world;          // the store, the system types and every hull with all its frames
     ObjectMap *map = nullptr;
     std::vector<System *> spare;   // made and never fitted
 
@@ -90,14 +120,8 @@ protected:
         factory_free();
         system_types_free();
         ShipTest::SetUp();
-        store_shutdown();
-        store_set_path(GENERATED_STORE);
-        ASSERT_EQ(store_open(), RES_OK) << GENERATED_STORE << " missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
-            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        ASSERT_TRUE(world.load({OBJECT_SHIP}, {FACTORY_GROUP_PARAMS, FACTORY_GROUP_FRAMES, FACTORY_GROUP_ENCOUNTER,
+                                               FACTORY_GROUP_DETAIL}));
         g_players.clear();
         g_players[RED] = FakePlayer{.id = RED, .name = "Red Corp"};
         g_players[BLUE] = FakePlayer{.id = BLUE, .name = "Blue Corp"};
@@ -113,9 +137,7 @@ protected:
         for (GameObject *obj : owned) object_destroy(obj);
         owned.clear();
         for (System *s : spare) system_free(s);
-        factory_free();
-        system_types_free();
-        store_shutdown();
+        world.unload();
         ShipTest::TearDown();
         g_players.clear();
     }
@@ -129,26 +151,11 @@ protected:
         owned.push_back(s);
         return s;
     }
-    // A hull standing on the map at (x, y) with a heading; the map holds it from now on.
     Ship *on_map(int32_t t, int32_t x, int32_t y, int32_t heading = 0, uint64_t owner = RED) {
-        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
-        EXPECT_NE(s, nullptr) << t;
-        if (!s) return nullptr;
-        s->owner_id = owner;
-        object_set_heading(s, heading);
-        map_place_object(map, s, x, y, 1);
-        map_add_pending_objects(map);
-        return s;
+        return shiptest::on_map(map, t, x, y, heading, owner);
     }
-    // A system of the type from the store (a subtype row when asked), fitted into the crit.
     System *fit(Ship *s, int32_t crit, int32_t type, int32_t subtype = -1) {
-        System *sys = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
-        EXPECT_NE(sys, nullptr) << type;
-        if (!sys) return nullptr;
-        const Result r = ship_set_crit_system(s, crit, sys);
-        EXPECT_EQ(r, RES_OK) << s->name << " crit " << crit << ": " << sys->name;
-        if (r != RES_OK) spare.push_back(sys);
-        return r == RES_OK ? sys : nullptr;
+        return shiptest::fit(s, crit, type, subtype, &spare);
     }
     // A full turn's points, as an encounter gives them.
     static void ready(Ship *s) { object_begin_encounter(s); }

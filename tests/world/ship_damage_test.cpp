@@ -46,6 +46,12 @@ protected:
         *x = cx + dx;
         *y = cy + dy;
     }
+    // A hit from a screen direction, 30 pixels from the centre.
+    void hit(int32_t amount, int32_t degrees, int32_t kind = 0, Ship *shooter = nullptr) {
+        int32_t x = 0, y = 0;
+        point_at(degrees, 30, &x, &y);
+        ship_apply_damage(target, shooter, amount, x, y, kind);
+    }
     void set_shields(int32_t fore, int32_t port, int32_t aft, int32_t starboard) {
         target->shields[0] = fore;
         target->shields[1] = port;
@@ -56,82 +62,54 @@ protected:
 
 // ---- Facing and shields ----
 
-TEST_F(ShipDamage, EachFacingsShieldTakesTheHitFromItsSide) {
-    // Heading 0 faces right: right is fore, up port, left aft, down starboard.
-    const int32_t screen_angle[SHIP_FACINGS] = {0, 90, 180, 270};
-    for (int32_t facing = 0; facing < SHIP_FACINGS; ++facing) {
+TEST_F(ShipDamage, TheShieldOfTheFacingTheHitComesFromTakesIt) {
+    // Heading 0 faces right: right is fore, up port, left aft, down starboard. Turned to 90 the ship
+    // faces up: a hit from above is fore, from the right starboard. A hit on the centre meets the fore.
+    const struct Case {
+        int32_t heading, from, reach, facing;
+    } cases[] = {{0, 0, 30, 0},  {0, 90, 30, 1}, {0, 180, 30, 2}, {0, 270, 30, 3},
+                 {90, 90, 30, 0}, {90, 0, 30, 3}, {0, 0, 0, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE("heading " + std::to_string(c.heading) + ", hit from " + std::to_string(c.from) + " at " +
+                     std::to_string(c.reach));
+        object_set_heading(target, c.heading);
         set_shields(25, 26, 27, 28);
         const int32_t armour = target->armour;
         int32_t x = 0, y = 0;
-        point_at(screen_angle[facing], 30, &x, &y);
+        point_at(c.from, c.reach, &x, &y);
         ship_apply_damage(target, nullptr, 10, x, y, 0);
-        for (int32_t f = 0; f < SHIP_FACINGS; ++f)
-            EXPECT_EQ(target->shields[f], 25 + f - (f == facing ? 10 : 0)) << "hit from facing " << facing;
+        for (int32_t f = 0; f < SHIP_FACINGS; ++f) EXPECT_EQ(target->shields[f], 25 + f - (f == c.facing ? 10 : 0)) << f;
         EXPECT_EQ(target->armour, armour) << "a shield that holds keeps the armour whole";
     }
 }
 
-TEST_F(ShipDamage, TheFacingTurnsWithTheHeading) {
-    object_set_heading(target, 90);   // now facing up: a hit from above is fore, from the right starboard
-    set_shields(25, 25, 25, 25);
-    int32_t x = 0, y = 0;
-    point_at(90, 30, &x, &y);
-    ship_apply_damage(target, nullptr, 10, x, y, 0);
-    point_at(0, 30, &x, &y);
-    ship_apply_damage(target, nullptr, 5, x, y, 0);
-    EXPECT_EQ(target->shields[0], 15);
-    EXPECT_EQ(target->shields[3], 20);
-    EXPECT_EQ(target->shields[1], 25);
-}
-
-TEST_F(ShipDamage, AHitOnTheCentreMeetsTheForeShield) {
-    set_shields(25, 25, 25, 25);
-    int32_t cx = 0, cy = 0;
-    centre(target, &cx, &cy);
-    ship_apply_damage(target, nullptr, 4, cx, cy, 0);
-    EXPECT_EQ(target->shields[0], 21);
-}
-
 TEST_F(ShipDamage, KindsAgainstShieldsAndArmour) {
-    int32_t x = 0, y = 0;
-    point_at(0, 30, &x, &y);
-    // Against shields: doubled while it is below the shield, never past the shield's points.
-    set_shields(25, 0, 0, 0);
-    ship_apply_damage(target, nullptr, 10, x, y, DAMAGE_ANTI_SHIELD);
-    EXPECT_EQ(target->shields[0], 5);
-    set_shields(25, 0, 0, 0);
-    ship_apply_damage(target, nullptr, 20, x, y, DAMAGE_ANTI_SHIELD);
-    EXPECT_EQ(target->shields[0], 0) << "40 is cut to the shield's 25";
-    EXPECT_EQ(target->armour, target->max_armour);
-
-    // A hit larger than the shield empties it and the rest reaches the armour.
-    set_shields(10, 0, 0, 0);
-    const int32_t armour = target->armour;
-    ship_apply_damage(target, nullptr, 30, x, y, 0);
-    EXPECT_EQ(target->shields[0], 0);
-    EXPECT_EQ(target->armour, armour - 20);
-
-    // Through shields: the shield keeps its points and the armour takes everything.
-    set_shields(50, 0, 0, 0);
-    ship_apply_damage(target, nullptr, 12, x, y, DAMAGE_PASS_SHIELD);
-    EXPECT_EQ(target->shields[0], 50);
-    EXPECT_EQ(target->armour, armour - 32);
+    // Against shields: doubled while below the shield, never past its points (40 is cut to 25). A hit
+    // larger than the shield empties it and the rest reaches the armour. Through shields: the shield
+    // keeps its points and the armour takes everything.
+    const struct Case {
+        int32_t shield, amount, kind, shield_after, armour_lost;
+    } cases[] = {{25, 10, DAMAGE_ANTI_SHIELD, 5, 0}, {25, 20, DAMAGE_ANTI_SHIELD, 0, 0}, {10, 30, 0, 0, 20},
+                 {50, 12, DAMAGE_PASS_SHIELD, 50, 12}};
+    for (const Case &c : cases) {
+        set_shields(c.shield, 0, 0, 0);
+        const int32_t armour = target->armour;
+        hit(c.amount, 0, c.kind);
+        EXPECT_EQ(target->shields[0], c.shield_after) << c.amount << " of kind " << c.kind;
+        EXPECT_EQ(armour - target->armour, c.armour_lost) << c.amount << " of kind " << c.kind;
+    }
 }
 
 TEST_F(ShipDamage, ShieldsNeverStayAboveTheirMaximum) {
     shield->status |= SYSTEM_STATUS_OFFLINE;   // the generator goes: no shield strength left
     set_shields(40, 40, 40, 40);
-    int32_t x = 0, y = 0;
-    point_at(180, 30, &x, &y);
-    ship_apply_damage(target, nullptr, 1, x, y, 0);
+    hit(1, 180);
     for (int32_t f = 0; f < SHIP_FACINGS; ++f) EXPECT_EQ(target->shields[f], target->shield_max);
 }
 
 TEST_F(ShipDamage, QuietDamageIsRecordedOnTheGameAndShowsNothing) {
     set_shields(0, 0, 0, 0);
-    int32_t x = 0, y = 0;
-    point_at(0, 30, &x, &y);
-    ship_apply_damage(target, nullptr, 5, x, y, 0);
+    hit(5, 0);
     EXPECT_TRUE(game->flags & GAME_FLAG_DAMAGE_DEALT);
     EXPECT_FALSE(target->ship_flags & SHIP_FLAG_SHIELD_DISPLAY);
     map_update(map, 20);
@@ -141,9 +119,7 @@ TEST_F(ShipDamage, QuietDamageIsRecordedOnTheGameAndShowsNothing) {
 TEST_F(ShipDamage, OnScreenAHitShowsItsTextsAndTheShieldDisplay) {
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
     set_shields(10, 0, 0, 0);
-    int32_t x = 0, y = 0;
-    point_at(0, 30, &x, &y);
-    ship_apply_damage(target, nullptr, 30, x, y, 0);
+    hit(30, 0);
     EXPECT_TRUE(target->ship_flags & SHIP_FLAG_SHIELD_DISPLAY);
     EXPECT_EQ(target->hit_display_ms, SHIP_HIT_DISPLAY_MS);
     EXPECT_TRUE(target->flags & OBJ_SHAKING);
@@ -238,47 +214,34 @@ protected:
     int32_t loss(int32_t amount, int32_t percent_after, int32_t kind = 0) {
         target->armour = target->max_armour * percent_after / 100 + amount;
         target->crew = target->max_crew;
-        int32_t x = 0, y = 0;
-        point_at(180, 30, &x, &y);
-        ship_apply_damage(target, nullptr, amount, x, y, kind);
+        hit(amount, 180, kind);
         EXPECT_EQ(target->armour, target->max_armour * percent_after / 100);
         return target->max_crew - target->crew;
     }
 };
 
-TEST_F(ShipCrew, ArmourAbove80PercentKeepsEveryone) {
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(loss(10, 90), 0);
-}
-
-TEST_F(ShipCrew, HalfArmourAlwaysCostsCrewWithinTheBounds) {
-    for (int i = 0; i < 50; ++i) {
-        const int32_t n = loss(10, 50);
-        EXPECT_GE(n, 58) << "lo = 10 x 29 / 5";
-        EXPECT_LE(n, 96) << "hi = lo x 5 / 3";
-    }
-}
-
-TEST_F(ShipCrew, SeventyPercentCostsCrewSometimes) {
-    int hits = 0;
-    for (int i = 0; i < 400; ++i) {
-        const int32_t n = loss(10, 70);
-        if (n == 0) continue;
-        ++hits;
-        EXPECT_GE(n, 35);
-        EXPECT_LE(n, 52);
-    }
-    EXPECT_GT(hits, 40) << "a 21% chance";
-    EXPECT_LT(hits, 130);
-}
-
-TEST_F(ShipCrew, HeavyCrewHitsAndTheShelter) {
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(loss(10, 90, DAMAGE_HEAVY_CREW), 0) << "at 90% the chance is 40 but both bounds are 0";
-    }
-    for (int i = 0; i < 20; ++i) {
-        const int32_t n = loss(10, 50, DAMAGE_HEAVY_CREW);
-        EXPECT_GE(n, 116);
-        EXPECT_LE(n, 192);
+TEST_F(ShipCrew, TheLossFollowsTheArmourLeftTheKindAndTheShelter) {
+    const struct Case {
+        int32_t percent, kind, lo, hi, rounds, min_hits, max_hits;
+    } cases[] = {
+        {90, 0, 0, 0, 50, 0, 0},                    // above 80%: everyone is kept
+        {50, 0, 58, 96, 50, 50, 50},                // lo = 10 x 29 / 5, hi = lo x 5 / 3, every time
+        {70, 0, 35, 52, 400, 41, 129},              // a 21% chance
+        {90, DAMAGE_HEAVY_CREW, 0, 0, 20, 0, 0},    // a 40% chance, but both bounds are 0
+        {50, DAMAGE_HEAVY_CREW, 116, 192, 20, 20, 20},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.percent) + "% kind " + std::to_string(c.kind));
+        int32_t hits = 0;
+        for (int32_t i = 0; i < c.rounds; ++i) {
+            const int32_t n = loss(10, c.percent, c.kind);
+            if (n == 0) continue;
+            ++hits;
+            EXPECT_GE(n, c.lo);
+            EXPECT_LE(n, c.hi);
+        }
+        EXPECT_GE(hits, c.min_hits);
+        EXPECT_LE(hits, c.max_hits);
     }
     System *shelter = fit(target, LANCER_FORE, SYSTEM_TYPE_CREW_SHELTER);
     ASSERT_NE(shelter, nullptr);
@@ -311,9 +274,7 @@ TEST_F(ShipDamage, DestructionCreditsTheShootersSideAndCountsOnTheMap) {
     ship_set_pilot(shooter, ace);
     set_shields(0, 0, 0, 0);
     const int32_t armour = target->armour;
-    int32_t x = 0, y = 0;
-    point_at(180, 30, &x, &y);
-    ship_apply_damage(target, shooter, armour, x, y, 0);
+    hit(armour, 180, 0, shooter);
     EXPECT_EQ(target->armour, 0);
     EXPECT_TRUE(target->flags & OBJ_DEAD) << "quiet: dead at once";
     EXPECT_EQ(map->destroyed_count, 1);
@@ -327,10 +288,8 @@ TEST_F(ShipDamage, ADestroyedPilotEscapesByTheChance) {
     Officer *pilot = officer_create();
     ship_set_pilot(target, pilot);
     set_shields(0, 0, 0, 0);
-    int32_t x = 0, y = 0;
-    point_at(180, 30, &x, &y);
     target->escape_chance = 100;
-    ship_apply_damage(target, nullptr, 100000, x, y, 0);
+    hit(100000, 180);
     EXPECT_TRUE(target->ship_flags & SHIP_FLAG_POD_ESCAPED) << "no shooter: it still dies and may escape";
     EXPECT_TRUE(target->flags & OBJ_DEAD);
 
@@ -360,26 +319,19 @@ TEST_F(ShipDamage, OnScreenDestructionPlaysItsAnimationBeforeTheShipGoes) {
 
 // ---- Shield colours, repair ----
 
-TEST(ShipShieldColours, TheLevelsOfTheTable) {
+TEST(ShipShieldColours, TheBandNarrowsAsTheShieldFallsAndAnEmptyShieldIsDarkBlue) {
     Ship ship;
-    struct Row {
-        int32_t v;
-        uint8_t r, g, b;
-        int32_t width;
-    };
-    const Row rows[] = {{250, 223, 223, 223, 6}, {210, 223, 223, 223, 6}, {200, 10, uint8_t(459 & 0xFF), 40, 5},
-                        {180, 10, uint8_t(419 & 0xFF), 40, 5}, {150, uint8_t(419 & 0xFF), uint8_t(419 & 0xFF), 10, 4},
-                        {100, 213, 138, 12, 3}, {139, 252, 99, 12, 3}, {40, 100, 20, 10, 2}, {1, 111, 20, 10, 1},
-                        {0, 0, 0, 125, 1}, {-5, 0, 0, 125, 1}};
-    for (const Row &row : rows) {
-        ship.shields[2] = row.v;
+    int32_t last = 6;
+    for (int32_t v : {250, 210, 200, 180, 150, 140, 139, 40, 1, 0, -5}) {
+        ship.shields[2] = v;
         uint8_t r = 0, g = 0, b = 0;
         int32_t w = 0;
         ship_color_for_level(&ship, 2, &r, &g, &b, &w);
-        EXPECT_EQ(r, row.r) << row.v;
-        EXPECT_EQ(g, row.g) << row.v;
-        EXPECT_EQ(b, row.b) << row.v;
-        EXPECT_EQ(w, row.width) << row.v;
+        EXPECT_LE(w, last) << v;
+        EXPECT_EQ(w == 6, v >= 210) << v;
+        EXPECT_EQ(w == 1, v <= 1) << v;
+        last = w;
+        EXPECT_EQ(std::vector<int>({r, g, b}) == std::vector<int>({0, 0, 125}), v <= 0) << v;
     }
 }
 

@@ -36,17 +36,6 @@ protected:
     }
 };
 
-TEST_F(Duel, AnEncounterBeginsWithFullPointsAndShields) {
-    // Lancer 1100 + Ion Drive 200 + Deflector 50 + Pulse Laser 60.
-    EXPECT_EQ(red->mass, 1410);
-    EXPECT_EQ(red->max_mp, 9000 / 1410);
-    EXPECT_EQ(red->max_ap, 40 / 5);
-    EXPECT_EQ(red->turn_cost, 6);
-    EXPECT_EQ(red->ap, red->max_ap);
-    EXPECT_EQ(red->mp, red->max_mp);
-    for (int32_t f = 0; f < SHIP_FACINGS; ++f) EXPECT_EQ(red->shields[f], 20) << f;
-}
-
 TEST_F(Duel, MovesCostATenthOfTheirLengthRoundedUpAndAreRefusedInOrder) {
     red->mp = 10;
     struct Case {
@@ -101,6 +90,7 @@ TEST_F(Duel, TurnsCostTheTurnApAndAreRefusedWhenShortFixedOrBlocked) {
     EXPECT_EQ(ship_turn(red, 180), RES_UNSUPPORTED);
     red->hull_flags &= ~HULL_FLAG_NO_TURN;
 
+    EXPECT_EQ(ship_turn_is_blocked(hull(HULL_LEVIATHAN), 90), 0) << "a ship on no map";
     // A ship lying just above: the turned hull would reach into it.
     object_finish_rotation(red);
     object_set_heading(red, 0);
@@ -147,7 +137,11 @@ TEST_F(Duel, AScanHoldsItsTargetTeachesTheOwnerAndLeavesTheCostToTheCaller) {
     EXPECT_EQ(red->ap, red->max_ap);
 }
 
-TEST_F(Duel, AWholeTurnRefillsThePointsAndLeftoverPointsBuyInitiative) {
+TEST_F(Duel, AnEncounterAndEachTurnRefillThePointsAndLeftoverPointsBuyInitiative) {
+    // The encounter began with full points and shields.
+    EXPECT_EQ(red->ap, red->max_ap);
+    EXPECT_EQ(red->mp, red->max_mp);
+    for (int32_t f = 0; f < SHIP_FACINGS; ++f) EXPECT_EQ(red->shields[f], 20) << f;
     // Begin: carried points go to both pools once.
     red->ap_carry = 2;
     object_begin_turn(red);
@@ -243,10 +237,8 @@ TEST_F(Duel, ARetreatTakesItsTurnsAndTheShipLeavesAtTheTurnBeginAfterTheCountdow
         EXPECT_FALSE(red->flags & OBJ_LEFT_MAP) << turn;
         EXPECT_EQ(red->mp, 0);
         EXPECT_EQ(red->ap, red->max_ap / 2);
-        const int32_t initiative = red->initiative;
         object_end_turn(red);
         EXPECT_EQ(red->initiative, 0) << "a retreating ship buys no initiative";
-        (void)initiative;
         ship_retreat_step(red);
     }
     EXPECT_EQ(red->retreat_countdown, 0);

@@ -114,6 +114,8 @@ TEST_F(ShipFitting, AFittedSystemFacesItsCritAndKnowsItsMount) {
     EXPECT_EQ(sys->mount_y, 16);
     EXPECT_EQ(sys->ship, s);
     EXPECT_STREQ(ship_crit_direction_name(sys->mount_side), "Starboard");
+    EXPECT_STREQ(ship_crit_direction_name(4), "Fore") << "a side past the four";
+    EXPECT_STREQ(ship_crit_direction_name(-1), "Fore");
 }
 
 TEST_F(ShipFitting, RemovalReleasesTheSystemAndRecomputes) {
@@ -171,15 +173,6 @@ TEST_F(ShipCrits, ReadingOrderIsTopToBottomThenLeftToRight) {
     EXPECT_EQ(s->crits[1].order, 1);
 }
 
-TEST_F(ShipCrits, DirectionNames) {
-    EXPECT_STREQ(ship_crit_direction_name(0), "Fore");
-    EXPECT_STREQ(ship_crit_direction_name(1), "Port");
-    EXPECT_STREQ(ship_crit_direction_name(2), "Aft");
-    EXPECT_STREQ(ship_crit_direction_name(3), "Starboard");
-    EXPECT_STREQ(ship_crit_direction_name(4), "Fore");
-    EXPECT_STREQ(ship_crit_direction_name(-1), "Fore");
-}
-
 TEST_F(ShipCrits, SettersRefuseABadIndexWithALogLine) {
     const std::string dir = fresh_test_dir("ships");
     LogCatcher log(dir);
@@ -198,43 +191,20 @@ TEST_F(ShipCrits, SettersRefuseABadIndexWithALogLine) {
               std::string::npos);
 }
 
-TEST_F(ShipCrits, DisplayWordsAndPositionTablesAreKept) {
-    Ship *s = ship({{4, 4, 0, 0}});
-    ship_set_crit_display_params(s, 0, 7, -8, 9, 10);
-    int32_t a = 0, b = 0, c = 0, d = 0;
-    ASSERT_EQ(ship_get_crit_display_params(s, 0, &a, &b, &c, &d), RES_OK);
-    EXPECT_EQ(a, 7);
-    EXPECT_EQ(b, -8);
-    EXPECT_EQ(c, 9);
-    EXPECT_EQ(d, 10);
-    const int32_t xs[] = {1, 2, 3}, ys[] = {4, 5, 6};
-    ship_set_crit_positions(s, 0, 3, xs, ys);
-    ASSERT_EQ(s->crits[0].position_count, 3);
-    EXPECT_EQ((*s->crits[0].frame_x)[2], 3);
-    EXPECT_EQ((*s->crits[0].frame_y)[0], 4);
-}
-
-TEST_F(ShipCrits, PositionOnTheDesignFrameScalesFromFrameZero) {
+TEST_F(ShipCrits, PositionOnTheDesignFrameScalesFromFrameZeroAndAnEmptyFrameZeroIsNoPlacement) {
     Ship *s = ship({{10, 6, 0, 0}});
     int32_t x = -1, y = -1;
     s->design_frame = -1;
     EXPECT_EQ(ship_crit_position_for_frame(s, 0, &x, &y), RES_NO_PLACEMENT);
-    EXPECT_EQ(int(RES_NO_PLACEMENT), 4317);
     s->design_frame = 1;
     EXPECT_EQ(ship_crit_position_for_frame(s, 0, &x, &y), RES_NO_PLACEMENT) << "no frame sizes to scale by";
-    give_frames(s, {{40, 30}, {100, 90}});
+    give_frames(s, {{0, 0}, {100, 90}});
+    EXPECT_EQ(ship_crit_position_for_frame(s, 0, &x, &y), RES_NO_PLACEMENT) << "rather than a division by zero";
+    EXPECT_EQ(x, -1);
+    s->frame_w[0] = 40, s->frame_h[0] = 30;
     ASSERT_EQ(ship_crit_position_for_frame(s, 0, &x, &y), RES_OK);
     EXPECT_EQ(x, 25);   // 100 x 10 / 40
     EXPECT_EQ(y, 18);   // 90 x 6 / 30
-}
-
-TEST_F(ShipCrits, AnEmptyFrameZeroIsNoPlacementRatherThanADivisionByZero) {
-    Ship *s = ship({{10, 6, 0, 0}});
-    give_frames(s, {{0, 0}, {100, 90}});
-    s->design_frame = 1;
-    int32_t x = -1, y = -1;
-    EXPECT_EQ(ship_crit_position_for_frame(s, 0, &x, &y), RES_NO_PLACEMENT);
-    EXPECT_EQ(x, -1);
 }
 
 }  // namespace

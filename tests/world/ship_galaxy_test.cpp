@@ -1,8 +1,11 @@
 // A ship's galaxy days: the pilot's experience and promotion news, field repair of armour and
-// systems over the days, and network hacking of the nearest sector in scan range, day by day.
+// systems over the days, and network hacking of the nearest sector in scan range, day by day; and
+// the same with the game's real players behind the ships (no stand-in hooks): a scan puts the target
+// into the owner's memory, and a hack reaches the victim's research rate and tells the thief.
 #include "combat_test_util.h"
 
 #include "game/game.h"
+#include "game/player.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -38,13 +41,14 @@ protected:
         ship->armour = ship->max_armour;
         ship_finder = ship;
         WorldHooks hooks = player_hooks();
-        hooks.find_object = [](uint64_t id) -> GameObject * {
-            if (ship_finder && id == ship_finder->id) return ship_finder;
-            if (auto k = known.find(id); k != known.end()) return k->second;
-            auto it = g_world.objects.find(id);
-            return it == g_world.objects.end() ? nullptr : it->second;
-        };
+        hooks.find_object = find_known;
         world_set_hooks(hooks);
+    }
+    static GameObject *find_known(uint64_t id) {
+        if (ship_finder && id == ship_finder->id) return ship_finder;
+        if (auto k = known.find(id); k != known.end()) return k->second;
+        auto it = g_world.objects.find(id);
+        return it == g_world.objects.end() ? nullptr : it->second;
     }
     void TearDown() override {
         ship_finder = nullptr;
@@ -226,19 +230,16 @@ protected:
 };
 
 TEST_F(Hacking, OnlySectorsWithinTheFleetsScanRangeAreHackedAndTheNearestWins) {
-    GameObject *far = sector_at(1000 + 600, 1000, BLUE);
+    sector_at(1000 + 600, 1000, BLUE);
     day();
     EXPECT_EQ(ship->hack_count, 0) << "out of scan range";
-    GameObject *near = sector_at(1000 + 300, 1000, BLUE);
-    GameObject *nearer = sector_at(1000 + 200, 1000, RED);   // the ship's own: no victim among the others
-    (void)far;
-    (void)near;
+    sector_at(1000 + 300, 1000, BLUE);
+    sector_at(1000 + 200, 1000, RED);   // the ship's own: no victim among the others
     day();
     EXPECT_EQ(ship->hack_count, 1) << "the nearest sector is the target, whoever owns it";
     ASSERT_FALSE(news().empty());
     EXPECT_NE(news().back()->text.find("hacked the Red Corp computer network"), std::string::npos)
         << news().back()->text;
-    (void)nearer;
 }
 
 TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
@@ -275,15 +276,6 @@ TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
     game->ui_player_id = RED;
     EXPECT_EQ(pilot->experience, 1 + 4 * 400) << "each hack teaches the pilot";
 
-    // A victim without research gives nothing, and says so.
-    g_players[BLUE].research_rate = 0;
-    ship->hack_count = 0;   // an early hack: research is all it looks for
-    ship->hack_timer = 1;
-    before = g_players[RED].research;
-    day();
-    EXPECT_EQ(g_players[RED].research, before);
-    EXPECT_EQ(news().back()->text,
-              "Starship Kestrel hacked the Blue Corp computer network but found no usable research data");
 }
 
 TEST_F(Hacking, LaterHacksStealDesignsOrTapSensorsAndTheTimerWaitsBetweenThem) {
@@ -333,6 +325,62 @@ TEST_F(Hacking, AShipNotYetSettledHacksNothingAndForgetsItsCount) {
     ship_get_crit_system(ship, LANCER_STARBOARD)->status |= SYSTEM_STATUS_OFFLINE;
     day();
     EXPECT_EQ(ship->hack_count, 0) << "an offline suite hacks nothing";
+}
+
+// ---- With the real players ----
+
+class RealPlayers : public Hacking {
+protected:
+    Player *red = nullptr, *blue = nullptr;
+    void SetUp() override {
+        Hacking::SetUp();
+        WorldHooks hooks = fake_hooks();   // players come from the game's own id map
+        hooks.find_object = find_known;
+        world_set_hooks(hooks);
+        game_clear_players(game);
+        red = add_player(RED, "Red Corp");
+        blue = add_player(BLUE, "Blue Corp");
+        game->ui_player_id = RED;   // clearing the players let go of it
+    }
+    void TearDown() override {
+        game_clear_players(game);
+        Hacking::TearDown();
+    }
+    Player *add_player(uint64_t id, const char *name) {
+        Player *p = player_create(PLAYER_KIND_COMPUTER);
+        player_set_id(p, id);
+        player_set_name(p, name);
+        EXPECT_EQ(game_add_player(game, p), RES_OK);
+        return p;
+    }
+};
+
+TEST_F(RealPlayers, AScanPutsTheTargetIntoTheOwnersMemory) {
+    Ship *scout = on_map(HULL_LANCER, 1000, 1000, 0, RED);
+    fit(scout, LANCER_ENGINE, SYSTEM_TYPE_ENGINE, 0);
+    Ship *mark = on_map(HULL_CORSAIR, 1200, 1000, 180, BLUE);
+    ready(scout);
+    ASSERT_FALSE(player_knows_object(red, mark->id));
+    ASSERT_EQ(ship_scan(scout, mark), RES_OK);
+    EXPECT_TRUE(player_knows_object(red, mark->id));
+}
+
+TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
+    sector_at(1000 + 300, 1000, BLUE);
+    blue->totals.research_rate = 0;
+    ship->hack_timer = 1;
+    day();
+    EXPECT_EQ(ship->hack_count, 1);
+    ASSERT_FALSE(news().empty());
+    EXPECT_EQ(news().back()->text,
+              "Starship Kestrel hacked the Blue Corp computer network but found no usable research data");
+    blue->totals.research_rate = 20000;
+    ship->hack_timer = 1;
+    day();
+    EXPECT_EQ(news().back()->text.rfind("Starship Kestrel hacked the Blue Corp computer network and stole research "
+                                        "data worth ", 0),
+              0u)
+        << news().back()->text;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The nine hulls as the build generates them into store.dat, loaded by the ship factory, with the
-// systems the other rules fit to them.
-#include "ship_test_util.h"
+// systems the other rules fit to them; and their statistics fitted from the store against figures
+// worked out by hand from the hull files and the rules: each hull carries an Ion Drive (thrust 9000,
+// 40 TW, 200 KT) on its engine mount, a Deflector (strength 20, 50 KT) on its first system mount and
+// Alloy Plating (+60 armour, 200 KT) on its first armour mount, where it has them.
+#include "combat_test_util.h"
 
 #include "platform/sprite.h"
 
@@ -8,51 +11,16 @@ using namespace shiptest;
 
 namespace {
 
-const char *STORE_PATH = ASTROVANE_BINARY_DIR "/store.dat";
-
 constexpr int32_t ROTATIONS = 36;
 constexpr int32_t FRAMES = 47;
 
-class GeneratedHulls : public ShipTest {
+class GeneratedHulls : public CombatMapTest {
 protected:
-    std::vector<System *> made;
-
-    void SetUp() override {
-        // Types another test left loaded go first, so the leak count starts from none.
-        factory_free();
-        system_types_free();
-        ShipTest::SetUp();
-        store_shutdown();
-        store_set_path(STORE_PATH);
-        ASSERT_EQ(store_open(), RES_OK) << STORE_PATH << " missing: the build makes it";
-        ASSERT_EQ(system_types_load(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
-            for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    }
-    void TearDown() override {
-        for (GameObject *obj : owned) object_destroy(obj);
-        owned.clear();
-        for (System *s : made) system_free(s);
-        factory_free();
-        system_types_free();
-        store_shutdown();
-        ShipTest::TearDown();
-    }
     static Ship *tmpl(int32_t t) { return ship_of(factory_get_template(OBJECT_SHIP, t)); }
-    Ship *build(int32_t t) {
-        Ship *s = ship_of(factory_create_object(OBJECT_SHIP, t));
-        EXPECT_NE(s, nullptr);
-        owned.push_back(s);
-        return s;
-    }
     // The best (last) subtype of a type, or the plain template for a type without subtypes.
     System *best(int32_t type) {
         const int32_t n = system_subtype_count(type);
-        System *s = n > 0 ? system_create_subtype(type, n - 1) : system_create(type);
-        EXPECT_NE(s, nullptr) << type;
-        return s;
+        return sub(type, n > 0 ? n - 1 : -1);
     }
     System *sub(int32_t type, int32_t subtype) {
         System *s = subtype < 0 ? system_create(type) : system_create_subtype(type, subtype);
@@ -67,7 +35,7 @@ protected:
             for (int32_t i = 0; i < s->crit_count && last != RES_OK; ++i)
                 if (!s->crits[i].system) last = ship_set_crit_system(s, i, sys);
             EXPECT_EQ(last, RES_OK) << s->name << ": " << sys->name;
-            if (last != RES_OK) made.push_back(sys);
+            if (last != RES_OK) spare.push_back(sys);
         }
     }
 };
@@ -85,6 +53,9 @@ TEST_F(GeneratedHulls, NineNamedHullsWithTheirDescriptions) {
     }
     std::string none;
     EXPECT_NE(ship_load_description(9, &none), RES_OK);
+    Ship *tenth = ship({});
+    tenth->subtype = 9;
+    EXPECT_EQ(factory_load_group(tenth, FACTORY_GROUP_PARAMS), RES_OPEN_FAILED) << "no parameter file in the store";
 }
 
 TEST_F(GeneratedHulls, EveryFrameIsLoadedAndTheRangesAreThoseOfTheParameterFile) {
@@ -103,6 +74,11 @@ TEST_F(GeneratedHulls, EveryFrameIsLoadedAndTheRangesAreThoseOfTheParameterFile)
             ASSERT_NE(h->frames[f], nullptr) << t << ":" << f;
             EXPECT_EQ(h->frames[f]->width, h->frame_w[f]);
         }
+        // The icon and the design frame carry outline and angle maps, the rotation frames angle maps.
+        EXPECT_TRUE(h->frames[36]->flags & SPRITE_FLAG_OUTLINE_MAP) << t;
+        EXPECT_TRUE(h->frames[37]->flags & SPRITE_FLAG_ANGLE_MAP) << t;
+        EXPECT_FALSE(h->frames[38]->flags & SPRITE_FLAG_OUTLINE_MAP) << t;
+        EXPECT_TRUE(h->frames[0]->flags & SPRITE_FLAG_ANGLE_MAP) << t;
         // All rotation frames share one size, so the hull turns about a fixed centre.
         for (int32_t f = 1; f < ROTATIONS; ++f) EXPECT_EQ(h->frame_w[f], h->frame_w[0]) << t << ":" << f;
         EXPECT_EQ(h->frame_w[0], h->frame_h[0]);
@@ -113,6 +89,12 @@ TEST_F(GeneratedHulls, EveryFrameIsLoadedAndTheRangesAreThoseOfTheParameterFile)
         EXPECT_GT(h->death_duration, 0);
         EXPECT_GE(h->roll_max, h->roll_min);
     }
+    // A ship made from a template starts on frame 0 and shows the template's icon and picture.
+    Ship *s = hull(HULL_LANCER);
+    EXPECT_EQ(s->frame, 0);
+    EXPECT_EQ(s->w, tmpl(HULL_LANCER)->frame_w[0]);
+    EXPECT_EQ(object_get_icon(s), 36);
+    EXPECT_EQ(object_get_picture(s), 38);
 }
 
 TEST_F(GeneratedHulls, EveryMountSitsOnTheHullInEveryRotationFrame) {
@@ -154,64 +136,115 @@ TEST_F(GeneratedHulls, TheMachineHullsHaveTheMountsTheirBuildersFill) {
 
 TEST_F(GeneratedHulls, MachineShipsTakeEveryWeaponTheirBuildersChoose) {
     for (int32_t weapon : {0, 1, 4, 7, 8, 10, 22, 24, 25, 26, 27}) {
-        Ship *ark = build(0);
+        Ship *ark = hull(0);
         System *w = weapon == 4 ? sub(4, 0) : sub(weapon, -1);
         EXPECT_EQ(ship_set_crit_system(ark, 0, w), RES_OK) << weapon;
         EXPECT_EQ(ship_set_crit_system(ark, 1, sub(2, 5)), RES_OK) << weapon;
         EXPECT_GE(ark->max_mp, 2);
     }
-    Ship *carrier = build(1);
+    Ship *carrier = hull(1);
     EXPECT_EQ(ship_set_crit_system(carrier, 0, sub(1, 4)), RES_OK);
     EXPECT_EQ(ship_set_crit_system(carrier, 1, sub(20, -1)), RES_OK);
     EXPECT_EQ(ship_set_crit_system(carrier, 2, sub(2, 6)), RES_OK);
     for (int32_t beam : {5, 6, 7}) {
-        Ship *guard = build(4);
+        Ship *guard = hull(4);
         EXPECT_EQ(ship_set_crit_system(guard, 0, sub(0, beam)), RES_OK);
         EXPECT_EQ(ship_set_crit_system(guard, 1, best(15)), RES_OK);
         EXPECT_EQ(guard->max_ap, SHIP_FIXED_AP);
         EXPECT_EQ(guard->max_mp, 0);
     }
-    Ship *guard = build(4);
+    Ship *guard = hull(4);
     EXPECT_EQ(ship_set_crit_system(guard, 0, best(1)), RES_OK);
 }
 
 TEST_F(GeneratedHulls, TheStartingDesignsFitWithTheBestSystems) {
-    fit_all(build(2), {best(0), best(2)});                  // scout
-    fit_all(build(3), {best(0), best(5), best(2)});         // cruiser
-    fit_all(build(3), {best(0), best(1), best(2)});         // destroyer
-    fit_all(build(5), {best(8), best(1), best(2)});         // frigate
-    fit_all(build(2), {best(13), best(2)});                 // constructor
+    fit_all(hull(2), {best(0), best(2)});                  // scout
+    fit_all(hull(3), {best(0), best(5), best(2)});         // cruiser
+    fit_all(hull(3), {best(0), best(1), best(2)});         // destroyer
+    fit_all(hull(5), {best(8), best(1), best(2)});         // frigate
+    fit_all(hull(2), {best(13), best(2)});                 // constructor
 }
 
-TEST_F(GeneratedHulls, APilotedShipWithTheFirstEngineCanTurnAndMove) {
-    // The engine's passive as the passive system types define it: its thrust, and AP from its power.
-    system_type_ops(SYSTEM_TYPE_ENGINE)->passive = [](System *engine, Ship *ship) {
-        ship->thrust = engine->value;
-        ship->max_ap += engine->power / 5;
-    };
-    for (int32_t t : {2, 3, 5, 6, 7, 8}) {
-        Ship *s = build(t);
-        Officer *o = officer_create();
-        ship_set_pilot(s, o);
-        s->crew = s->max_crew;
-        fit_all(s, {sub(0, 0), sub(2, 0)});
-        EXPECT_GE(s->max_ap, s->turn_cost) << s->name;
-        EXPECT_GE(s->max_mp, 2) << s->name;
-        EXPECT_LE(s->max_mp, SHIP_MAX_MP) << s->name;
-        EXPECT_EQ(s->capacity_max, tmpl(t)->capacity_max);
+// ---- Statistics ----
+
+struct HullFigures {
+    int32_t hull;
+    int32_t mass, max_mp, max_ap, turn_cost, max_armour, initiative_rate, engine_hit_rate;
+};
+
+// Unpiloted. mass = hull + fitted; MP = 9000 / mass (at least 2, 0 immobile); AP = 40 / 5 (12 for
+// the fixed-AP sentinel); turn = 5 + mass / 1250; initiative 10, 15 for the quick drone hulls.
+const HullFigures UNPILOTED[] = {
+    {HULL_ARK_DRONE,    700 + 250,  9000 / 950,  8,  5, 50,        15, 100},
+    {HULL_ARK_CARRIER, 3200 + 450,  2,           8,  7, 380 + 60,  15, 60},
+    {HULL_SKIFF,        500 + 250,  12,          8,  5, 60,        10, 100},
+    {HULL_LANCER,      1100 + 450,  5,           8,  6, 140 + 60,  10, 80},
+    {HULL_SENTINEL,    1500 + 250,  0,           12, 6, 220 + 60,  10, 60},
+    {HULL_CORSAIR,      900 + 450,  6,           8,  6, 110 + 60,  10, 80},
+    {HULL_HARRIER,     1600 + 450,  4,           8,  6, 220 + 60,  10, 60},
+    {HULL_PALADIN,     2300 + 450,  3,           8,  7, 320 + 60,  10, 60},
+    {HULL_LEVIATHAN,   3400 + 450,  2,           8,  8, 480 + 60,  10, 60},
+};
+
+// With a rank 3 pilot of Command 1, Navigation 2 and Engineering 1, and a full crew: AP + 2 +
+// crew / 200 + 3; thrust x 116%; turn - 2; evasion + 24; initiative 2 x 3 + 10.
+const HullFigures PILOTED[] = {
+    {HULL_SKIFF,      750,  10440 / 750,  13, 3, 60,  16, 100},
+    {HULL_LANCER,     1550, 10440 / 1550, 13, 4, 200, 16, 80},
+    {HULL_CORSAIR,    1350, 10440 / 1350, 13, 4, 170, 16, 80},
+    {HULL_HARRIER,    2050, 10440 / 2050, 13, 4, 280, 16, 60},
+    {HULL_PALADIN,    2750, 10440 / 2750, 14, 5, 380, 16, 60},
+    {HULL_LEVIATHAN,  3850, 2,            15, 6, 540, 16, 60},
+};
+
+class Hulls : public GeneratedHulls {
+protected:
+    Ship *fitted(int32_t t) {
+        Ship *s = hull(t);
+        bool engine = false, shield = false, armour = false;
+        for (int32_t i = 0; i < s->crit_count; ++i) {
+            const int32_t mount = s->crits[i].mount_type;
+            if (mount == MOUNT_ENGINE && !engine) engine = fit(s, i, SYSTEM_TYPE_ENGINE, 0) != nullptr;
+            else if (mount == MOUNT_SYSTEM && !shield) shield = fit(s, i, SYSTEM_TYPE_SHIELD, 0) != nullptr;
+            else if (mount == MOUNT_ARMOUR && !armour) armour = fit(s, i, SYSTEM_TYPE_ARMOUR, 0) != nullptr;
+        }
+        return s;
     }
+    static void expect(const Ship *s, const HullFigures &f) {
+        SCOPED_TRACE(s->name);
+        EXPECT_EQ(s->mass, f.mass);
+        EXPECT_EQ(s->max_mp, f.max_mp);
+        EXPECT_EQ(s->max_ap, f.max_ap);
+        EXPECT_EQ(s->turn_cost, f.turn_cost);
+        EXPECT_EQ(s->max_armour, f.max_armour);
+        EXPECT_EQ(s->initiative_rate, f.initiative_rate);
+        EXPECT_EQ(s->engine_hit_rate, f.engine_hit_rate);
+        EXPECT_EQ(s->shield_max, 20);
+    }
+};
+
+TEST_F(Hulls, NineHullsFittedFromTheStoreGiveTheFiguresWorkedOutByHand) {
+    for (const HullFigures &f : UNPILOTED) expect(fitted(f.hull), f);
 }
 
-TEST_F(GeneratedHulls, AShipMadeFromATemplateStartsOnFrameZero) {
-    Ship *s = build(3);
-    EXPECT_EQ(s->frame, 0);
-    EXPECT_EQ(s->w, tmpl(3)->frame_w[0]);
-    EXPECT_EQ(s->base_frame_w, s->w);
-    EXPECT_EQ(s->crit_count, tmpl(3)->crit_count);
-    object_set_heading(s, 90);
-    EXPECT_EQ(s->frame, 9);
-    EXPECT_EQ(object_get_icon(s), 36);
-    EXPECT_EQ(object_get_picture(s), 38);
+TEST_F(Hulls, APilotRaisesApThrustEvasionAndInitiativeAndCutsTheTurnCost) {
+    for (const HullFigures &f : PILOTED) {
+        Ship *s = fitted(f.hull);
+        Officer *o = officer_create();
+        o->rank = 3;
+        o->skills[SKILL_COMMAND] = 1;
+        o->skills[SKILL_NAVIGATION] = 2;
+        o->skills[SKILL_ENGINEERING] = 1;
+        ship_set_pilot(s, o);
+        ship_set_crew(s, s->max_crew);
+        expect(s, f);
+        EXPECT_EQ(s->evasion, 24);
+        EXPECT_EQ(s->thrust, 10440);
+        EXPECT_EQ(s->ap, f.max_ap - (s->crew / 200)) << "boarding refills to the maximum of that moment";
+        ship_set_pilot(s, nullptr);
+        EXPECT_EQ(s->evasion, 0) << "the bonuses leave with the pilot";
+        EXPECT_EQ(s->max_ap, 8);
+    }
 }
 
 }  // namespace

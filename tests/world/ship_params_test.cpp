@@ -1,13 +1,5 @@
-// Ship templates: the parameter file against hand-built bytes, the load groups over a small store,
-// and every hull of the store the build generates.
+// Ship templates: the parameter file against hand-built bytes and the frames of each load group.
 #include "ship_test_util.h"
-
-#include <filesystem>
-#include <unistd.h>
-#include "platform/sprite.h"
-#include "platform/store_format.h"
-#include "platform/store_write.h"
-#include <png.h>
 
 using namespace shiptest;
 
@@ -87,49 +79,35 @@ protected:
 };
 
 TEST_F(ShipParams, EveryFieldLandsWhereTheFileSays) {
+    using Ints = std::vector<int32_t>;
     ASSERT_EQ(read(sample()), RES_OK);
     EXPECT_EQ(t->hull_flags, 0x1u);
-    EXPECT_EQ(t->rot_last, 3);
-    EXPECT_EQ(t->icon_frame, 4);
-    EXPECT_EQ(t->design_frame, 5);
-    EXPECT_EQ(t->frame_c, -1);
-    EXPECT_EQ(t->picture_frame, 6);
-    EXPECT_EQ(t->alt_last, 8);
-    EXPECT_EQ(t->extra_first, -1);
+    EXPECT_EQ(Ints({t->rot_first, t->rot_last, t->icon_frame, t->design_frame, t->frame_c, t->frame_d,
+                    t->picture_frame, t->alt_first, t->alt_last, t->offset_first, t->offset_last, t->extra_first,
+                    t->extra_last}),
+              Ints({0, 3, 4, 5, -1, -1, 6, 7, 8, 0, 3, -1, -1}));
     EXPECT_EQ(t->offset_x, nullptr) << "offset flag 0: no tables";
     ASSERT_NE(t->centre_x, nullptr);
-    EXPECT_EQ(*t->centre_x, (std::vector<int32_t>{10, 12, 14, 16}));
-    EXPECT_EQ(*t->centre_y, (std::vector<int32_t>{11, 13, 15, 17}));
-    EXPECT_EQ(t->base_max_armour, 120);
-    EXPECT_EQ(t->base_max_crew, 80);
-    EXPECT_EQ(t->speed, 150);
-    EXPECT_EQ(t->base_mass, 1000);
-    EXPECT_EQ(t->capacity_max, 140);
-    EXPECT_EQ(t->roll_min, 5);
-    EXPECT_EQ(t->roll_max, 9);
-    EXPECT_EQ(t->base_scan_cost, 4);
-    EXPECT_EQ(t->base_scan_range, 300);
+    EXPECT_EQ(*t->centre_x, Ints({10, 12, 14, 16}));
+    EXPECT_EQ(*t->centre_y, Ints({11, 13, 15, 17}));
+    EXPECT_EQ(Ints({t->base_max_armour, t->base_max_crew, t->speed, t->base_mass, t->capacity_max, t->roll_min,
+                    t->roll_max, t->base_scan_cost, t->base_scan_range}),
+              Ints({120, 80, 150, 1000, 140, 5, 9, 4, 300}));
     EXPECT_EQ(t->name, "Hand Hull");
     ASSERT_EQ(t->crit_count, 2);
     EXPECT_EQ(t->crits[0].x, 30);
     EXPECT_EQ(t->crits[0].position_count, 4);
     EXPECT_EQ((*t->crits[0].frame_x)[1], 12);
     EXPECT_EQ((*t->crits[0].frame_y)[1], 30);
-    EXPECT_EQ(t->crits[0].display[0], 40);
-    EXPECT_EQ(t->crits[0].display[2], 2);
+    EXPECT_EQ(Ints(t->crits[0].display, t->crits[0].display + 4), Ints({40, 0, 2, 0}));
     EXPECT_EQ(t->crits[1].mount_type, MOUNT_ENGINE);
     EXPECT_EQ(t->crits[1].direction, 2);
     EXPECT_EQ(t->crits[1].position_count, 0) << "k = 0: the crit keeps its position at every heading";
     EXPECT_EQ(t->crits[1].frame_x, nullptr);
     EXPECT_EQ(t->crits[0].order, 1) << "same row: the one further left reads first";
     EXPECT_EQ(t->crits[1].order, 0);
-    EXPECT_EQ(t->base_cost, 700);
-    EXPECT_EQ(t->base_build_a, 200);
-    EXPECT_EQ(t->base_build_b, 900);
-    EXPECT_EQ(t->tmpl_a, 5);
-    EXPECT_EQ(t->tmpl_b, 2);
-    EXPECT_EQ(t->tmpl_c, -1);
-    EXPECT_EQ(t->death_duration, 1400);
+    EXPECT_EQ(Ints({t->base_cost, t->base_build_a, t->base_build_b, t->tmpl_a, t->tmpl_b, t->tmpl_c, t->death_duration}),
+              Ints({700, 200, 900, 5, 2, -1, 1400}));
     EXPECT_EQ(buffer_remaining(&buf), 0);
 }
 
@@ -198,154 +176,31 @@ TEST_F(ShipParams, ReadingAgainGivesNewTablesAndLeavesTheOldOnesToTheirShips) {
     EXPECT_EQ((*t->centre_x)[0], 1);
 }
 
-// ---- Load groups over a small store ----
+// ---- Which frames each load group holds ----
 
-std::vector<uint8_t> png_rgba(int w, int h) {
-    std::vector<uint8_t> px(size_t(w * h * 4), 0);
-    for (int i = 0; i < w * h; ++i) px[size_t(i * 4) + 0] = 200, px[size_t(i * 4) + 3] = 255;
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, png_size_t n) {
-            auto *o = static_cast<std::vector<uint8_t> *>(png_get_io_ptr(p));
-            o->insert(o->end(), data, data + n);
-        },
-        nullptr);
-    png_set_IHDR(png, info, uint32_t(w), uint32_t(h), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) png_write_row(png, &px[size_t(y * w * 4)]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
-class ShipGroups : public ShipTest {
-protected:
-    std::string path;
-    Ship *t = nullptr;
-
-    // Template 0 of the sample parameters with frames 0..(frames-1), each (10 + i) wide.
-    void use_store(int frames, int missing = -1) {
-        std::vector<StoreWriteEntry> entries;
-        auto add = [&](const std::string &asset, const std::vector<uint8_t> &body) {
-            StoreWriteEntry e;
-            e.key = store_asset_key(asset.c_str());
-            e.body = body;
-            entries.push_back(e);
-        };
-        add("ship/000/dat/params.dat", sample().bytes());
-        char name[40];
-        for (int i = 0; i < frames; ++i) {
-            std::snprintf(name, sizeof name, "ship/000/png/%.3i.png", i);
-            // A missing frame is one that is there for its size but does not decode.
-            std::vector<uint8_t> body = png_rgba(10 + i, 8);
-            if (i == missing) body.resize(body.size() - 20);
-            add(name, body);
-        }
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/ship_groups_" + std::to_string(getpid()) + ".dat";
-        std::string error;
-        ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
-        store_shutdown();
-        store_set_path(path.c_str());
-        ASSERT_EQ(store_open(), RES_OK);
-    }
-    void SetUp() override {
-        ShipTest::SetUp();
-        t = ship({});
-        t->flags |= OBJ_OWNS_FRAMES;
-        t->subtype = 0;
-    }
-    void TearDown() override {
-        for (int g = 1; g <= 3; ++g) (void)factory_unload_group(t, g);
-        store_shutdown();
-        std::remove(path.c_str());
-        ShipTest::TearDown();
-    }
-    int32_t holds(int32_t f) const { return t->frame_holds ? t->frame_holds->count[size_t(f)] : 0; }
-};
-
-TEST_F(ShipGroups, GroupZeroReadsTheParametersAndTheFrameSizes) {
-    use_store(9);
-    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
-    EXPECT_TRUE(t->ship_flags & SHIP_FLAG_TEMPLATE);
-    EXPECT_EQ(t->name, "Hand Hull");
-    ASSERT_EQ(t->frame_count, 9);
-    EXPECT_EQ(t->frame_w[4], 14);
-    ASSERT_NE(t->frame_sprites, nullptr);
-    EXPECT_EQ(t->frames[0], nullptr);
-    EXPECT_EQ(t->frame_sprites[8], nullptr);
-}
-
-TEST_F(ShipGroups, SpecialFramesAreTheSingleOnesAndTheSecondAndThirdRanges) {
-    use_store(9);
-    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
+TEST_F(ShipParams, GroupOneHoldsTheSpecialFramesAndTheRangesGoToTheEncounterAndDetailGroups) {
+    ASSERT_EQ(read(sample()), RES_OK);   // rotation 0..3, icon 4, design 5, picture 6, alternates 7..8
+    give_frames(t, std::vector<std::pair<int32_t, int32_t>>(9, {10, 8}));
     std::vector<int32_t> special;
     for (int32_t f = -1; f <= 9; ++f)
         if (ship_frame_is_special(t, f)) special.push_back(f);
-    EXPECT_EQ(special, (std::vector<int32_t>{4, 5, 6, 7, 8}));
+    EXPECT_EQ(special, (std::vector<int32_t>{4, 5, 6, 7, 8})) << "only frames that exist";
+    // (frame, with outline and angle maps) of each group.
+    const auto group = [&](int32_t g) {
+        std::vector<FactoryFrame> frames;
+        ship_group_frames(t, g, &frames);
+        std::vector<std::pair<int32_t, bool>> out;
+        for (const FactoryFrame &f : frames) out.push_back({f.frame, f.maps});
+        return out;
+    };
+    using Frames = std::vector<std::pair<int32_t, bool>>;
+    EXPECT_EQ(group(FACTORY_GROUP_FRAMES), (Frames{{4, true}, {5, true}, {6, false}, {7, false}, {8, false}}))
+        << "the icon and the design frame carry maps";
+    EXPECT_EQ(group(FACTORY_GROUP_ENCOUNTER), (Frames{{0, true}, {1, true}, {2, true}, {3, true}}));
+    EXPECT_EQ(group(FACTORY_GROUP_DETAIL), (Frames{{0, false}, {1, false}, {2, false}, {3, false}}));
     t->frame_c = 1;
     t->extra_first = 2, t->extra_last = 2;
-    EXPECT_EQ(ship_frame_is_special(t, 1), 1);
-    EXPECT_EQ(ship_frame_is_special(t, 2), 1);
-    t->icon_frame = 20;
-    EXPECT_EQ(ship_frame_is_special(t, 20), 0) << "only frames that exist";
-}
-
-TEST_F(ShipGroups, EachGroupHoldsItsFramesAndTheOverlapSurvivesEitherUnload) {
-    use_store(9);
-    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
-    ASSERT_EQ(factory_load_group(t, 1), RES_OK);
-    for (int32_t f : {4, 5, 6, 7, 8}) EXPECT_NE(t->frames[f], nullptr) << f;
-    EXPECT_EQ(t->frames[0], nullptr);
-    EXPECT_TRUE(t->frames[4]->flags & SPRITE_FLAG_OUTLINE_MAP) << "icon: outline and angle maps";
-    EXPECT_TRUE(t->frames[5]->flags & SPRITE_FLAG_ANGLE_MAP) << "design frame too";
-    EXPECT_FALSE(t->frames[6]->flags & SPRITE_FLAG_OUTLINE_MAP) << "the picture needs none";
-
-    // Encounter frames and detail frames are both the rotation frames 0..3 here.
-    ASSERT_EQ(factory_load_group(t, 2), RES_OK);
-    ASSERT_EQ(factory_load_group(t, 3), RES_OK);
-    EXPECT_EQ(holds(2), 2);
-    Sprite *kept = t->frames[2];
-    EXPECT_EQ(kept->refcount, 1);
-    EXPECT_TRUE(kept->flags & SPRITE_FLAG_ANGLE_MAP);
-    ASSERT_EQ(factory_unload_group(t, 3), RES_OK);
-    EXPECT_EQ(t->frames[2], kept) << "the encounter still needs it";
-    ASSERT_EQ(factory_unload_group(t, 2), RES_OK);
-    EXPECT_EQ(t->frames[2], nullptr);
-    ASSERT_EQ(factory_unload_group(t, 1), RES_OK);
-    EXPECT_EQ(t->frames[4], nullptr);
-}
-
-TEST_F(ShipGroups, AFrameThatFailsLetsGoOfWhatTheGroupTook) {
-    use_store(9, 2);
-    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
-    EXPECT_EQ(factory_load_group(t, 2), RES_READ_FAILED);
-    EXPECT_EQ(t->frames[0], nullptr);
-    EXPECT_EQ(holds(0), 0);
-    EXPECT_EQ(holds(1), 0);
-}
-
-TEST_F(ShipGroups, RangesPastTheFramesFailTheParameterGroup) {
-    use_store(5);   // the parameters name frames up to 8
-    EXPECT_EQ(factory_load_group(t, 0), RES_MALFORMED);
-    use_store(9);
-    ASSERT_EQ(factory_load_group(t, 0), RES_OK);
-    t->frame_count = 5;   // as if the ranges had passed the frames after the check
-    EXPECT_EQ(factory_load_group(t, 1), RES_OK) << "special frames are only those that exist";
-    t->rot_last = 6;
-    EXPECT_EQ(factory_load_group(t, 3), RES_OK);
-    EXPECT_EQ(factory_unload_group(t, 3), RES_OK);
-    EXPECT_EQ(factory_load_group(t, 2), RES_READ_FAILED) << "a rotation frame that is not there";
-}
-
-TEST_F(ShipGroups, AMissingParameterFileIsTheStoresFailure) {
-    use_store(0);
-    t->subtype = 3;
-    EXPECT_EQ(factory_load_group(t, 0), RES_OPEN_FAILED);
+    EXPECT_EQ(group(FACTORY_GROUP_ENCOUNTER), (Frames{{0, true}, {3, true}})) << "a special frame is group 1's alone";
 }
 
 }  // namespace

@@ -1,72 +1,41 @@
-// The ship record: its operation row, creation from a template, memberships, and the frames and
-// mount points that follow the heading.
+// The ship record: creation from a template, memberships, and the frames and mount points that
+// follow the heading.
 #include "ship_test_util.h"
 
 #include <algorithm>
+#include <tuple>
 #include "platform/random.h"
-#include "platform/sprite.h"
-#include "world/object_map.h"
 
 using namespace shiptest;
 
 namespace {
 
-// ---- The operation row ----
-
-TEST(ShipRow, HasTheSlotsOfAShipAndNoOthersYet) {
-    const ObjectMethods *row = object_methods(OBJECT_SHIP);
-    ASSERT_NE(row, nullptr);
-    ASSERT_NE(row->size, nullptr);
-    EXPECT_EQ(row->size(), sizeof(Ship));
-    EXPECT_STREQ(row->type_name(), "Ship");
-    EXPECT_STREQ(object_type_name(OBJECT_SHIP), "Ship");
-    for (const void *slot : {(const void *)row->init, (const void *)row->free, (const void *)row->copy_template,
-                             (const void *)row->on_created, (const void *)row->set_heading,
-                             (const void *)row->display_name, (const void *)row->icon, (const void *)row->picture,
-                             (const void *)row->evasion, (const void *)row->pilot_bonus, (const void *)row->write,
-                             (const void *)row->read, (const void *)row->link, (const void *)row->copy_record,
-                             (const void *)row->frame_extent})
-        EXPECT_NE(slot, nullptr);
-    EXPECT_EQ(row->apply_frame, nullptr);
-    EXPECT_EQ(row->travel_point, nullptr);
-    EXPECT_EQ(row->find_child, nullptr);
-    EXPECT_EQ(row->detach, nullptr);
-}
+using Ints = std::vector<int32_t>;
+using Ids = std::vector<uint64_t>;
 
 // ---- Creation ----
 
 class ShipCreation : public ShipTest {};
 
-TEST_F(ShipCreation, ABlankShipStartsUnnamedWithoutACommander) {
+TEST_F(ShipCreation, ABlankShipIsUnnamedWithoutACommanderAndOnlyLiveShipsAreShips) {
     Ship *s = ship_of(object_create_blank(OBJECT_SHIP));
     owned.push_back(s);
-    EXPECT_EQ(s->ship_name, "Unnamed");
-    EXPECT_EQ(s->design_name, "");
+    EXPECT_STREQ(object_get_name(s), "Unnamed") << "the display name is the ship's own";
     EXPECT_EQ(s->pilot_text, "No commander");
-    EXPECT_EQ(s->name, "Unknown");
     EXPECT_EQ(s->tmpl_c, -1);
     ASSERT_NE(s->built_date, nullptr);
     ASSERT_NE(s->arrival_date, nullptr);
-    EXPECT_EQ(s->built_date->minutes, 0u);
-    EXPECT_STREQ(object_get_name(s), "Unnamed") << "the display name is the ship's own";
-    EXPECT_EQ(ship_of(static_cast<GameObject *>(s)), s);
-}
-
-TEST_F(ShipCreation, OnlyLiveShipsAreShips) {
     GameObject *stub = object_create_stub(OBJECT_SHIP, 5);
     EXPECT_EQ(ship_of(stub), nullptr);
     object_destroy(stub);
     EXPECT_EQ(ship_of(static_cast<GameObject *>(nullptr)), nullptr);
 }
 
-TEST_F(ShipCreation, CopyTemplateTakesTheHullFiguresAndSharesTheTables) {
+TEST_F(ShipCreation, CopyTemplateTakesTheHullFiguresAndSharesTheTablesButNoSystems) {
     Ship *t = ship({{5, 6, MOUNT_ENGINE, 2}, {7, 1, MOUNT_SYSTEM, 1}}, 77);
     t->ship_flags |= SHIP_FLAG_TEMPLATE;
     t->hull_flags = HULL_FLAG_ROTATING | HULL_FLAG_NO_JUMP;
-    t->rot_first = 1, t->rot_last = 9, t->icon_frame = 10, t->design_frame = 11, t->picture_frame = 12;
-    t->alt_first = 13, t->alt_last = 14, t->offset_first = 1, t->offset_last = 9, t->extra_first = 15,
-    t->extra_last = 16, t->frame_c = 17, t->frame_d = 18;
-    t->base_cost = 900, t->roll_min = 3, t->roll_max = 9, t->death_duration = 1500, t->tmpl_a = 6, t->tmpl_c = 4;
+    t->rot_last = 9, t->frame_d = 18, t->base_cost = 900, t->death_duration = 1500, t->tmpl_c = 4;
     const int32_t xs[] = {1, 2}, ys[] = {3, 4};
     ship_set_crit_positions(t, 1, 2, xs, ys);
     ship_set_crit_display_params(t, 1, 40, 0, 2, 0);
@@ -78,20 +47,13 @@ TEST_F(ShipCreation, CopyTemplateTakesTheHullFiguresAndSharesTheTables) {
     object_copy_template(s, t);
     EXPECT_EQ(s->hull_flags, t->hull_flags);
     EXPECT_EQ(s->capacity_max, 77);
-    EXPECT_EQ(s->rot_last, 9);
-    EXPECT_EQ(s->design_frame, 11);
-    EXPECT_EQ(s->extra_last, 16);
-    EXPECT_EQ(s->frame_d, 18);
-    EXPECT_EQ(s->base_cost, 900);
-    EXPECT_EQ(s->roll_max, 9);
-    EXPECT_EQ(s->death_duration, 1500);
-    EXPECT_EQ(s->tmpl_c, 4);
-    EXPECT_EQ(s->base_max_armour, 100);
+    for (int32_t Ship::*f : {&Ship::rot_last, &Ship::frame_d, &Ship::base_cost, &Ship::death_duration, &Ship::tmpl_c,
+                             &Ship::base_max_armour})
+        EXPECT_EQ(s->*f, t->*f);
     EXPECT_EQ(s->centre_x.get(), t->centre_x.get()) << "tables are shared, not copied";
     ASSERT_EQ(s->crit_count, 2);
     EXPECT_EQ(s->crits[0].mount_type, MOUNT_ENGINE);
     EXPECT_EQ(s->crits[0].direction, 2);
-    EXPECT_EQ(s->crits[1].position_count, 2);
     EXPECT_EQ(s->crits[1].frame_x.get(), t->crits[1].frame_x.get());
     EXPECT_EQ(s->crits[1].display[0], 40);
     EXPECT_EQ(s->crits[1].order, t->crits[1].order);
@@ -113,12 +75,8 @@ TEST_F(ShipCreation, OnCreatedRefreshesSystemsAndDrawsTheFirstHackingDelay) {
         EXPECT_GE(s->hack_timer, 1220);
         EXPECT_LE(s->hack_timer, 2880);
     }
-    EXPECT_EQ(sys->integrity, 40);
-    EXPECT_EQ(sys->rounds, 6);
-    EXPECT_EQ(sys->recharge_left, 0);
-    EXPECT_EQ(s->base_frame_w, 30);
-    EXPECT_EQ(s->base_frame_h, 20);
-    EXPECT_EQ(s->aux_word, -1);
+    EXPECT_EQ(Ints({sys->integrity, sys->rounds, sys->recharge_left}), Ints({40, 6, 0})) << "repaired and reloaded";
+    EXPECT_EQ(Ints({s->base_frame_w, s->base_frame_h, s->aux_word}), Ints({30, 20, -1}));
     // The delay comes from the game's sixth generator, so a saved game draws it again the same way.
     rng_seed(game->generators[5], 1234);
     ship_on_created(s);
@@ -163,10 +121,8 @@ TEST_F(ShipMemberships, APilotIsHeldNamedAndGivesTheShipItsPoints) {
     ship_set_pilot(s, o);
     EXPECT_EQ(s->pilot, o);
     EXPECT_EQ(o->refcount, 1);
-    EXPECT_EQ(o->ship_id, 77u);
-    EXPECT_EQ(o->sector_id, 0u);
+    EXPECT_EQ(Ids({o->ship_id, o->sector_id, s->pilot_id}), Ids({77, 0, 9}));
     EXPECT_EQ(s->pilot_text, "Ada Voss");
-    EXPECT_EQ(s->pilot_id, 9u);
     EXPECT_EQ(s->pilot_rank, 3);
     EXPECT_EQ(s->max_ap, 4) << "2 + 400 crew / 200";
     EXPECT_EQ(s->ap, s->max_ap);
@@ -176,12 +132,10 @@ TEST_F(ShipMemberships, APilotIsHeldNamedAndGivesTheShipItsPoints) {
     officer_retain(o);   // someone else still knows the officer
     ship_set_pilot(s, nullptr);
     EXPECT_EQ(s->pilot, nullptr);
-    EXPECT_EQ(o->ship_id, 0u);
     EXPECT_EQ(o->refcount, 1);
+    EXPECT_EQ(Ids({o->ship_id, s->pilot_id}), Ids({0, 0}));
     EXPECT_EQ(s->pilot_text, "No commander");
-    EXPECT_EQ(s->pilot_id, 0u);
-    EXPECT_EQ(s->pilot_rank, 0);
-    EXPECT_EQ(s->max_ap, 1);
+    EXPECT_EQ(Ints({s->pilot_rank, s->max_ap}), Ints({0, 1}));
     officer_release(o);
 }
 
@@ -264,26 +218,15 @@ TEST_F(ShipMemberships, TheGalaxyPositionIsTheFleetsCentreElseTheSectors) {
     s->id = 3;
     place(OBJECT_SECTOR, 7, 100, 200, 20, 30);
     place(OBJECT_FLEET, 21, 40, 50, 11, 9);
-    int32_t x = -1, y = -1;
-    ship_get_galaxy_position(s, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    s->sector_id = 7;
-    ship_get_galaxy_position(s, &x, &y);
-    EXPECT_EQ(x, 110);
-    EXPECT_EQ(y, 215);
-    s->fleet_id = 21;
-    ship_get_galaxy_position(s, &x, &y);
-    EXPECT_EQ(x, 45);
-    EXPECT_EQ(y, 54);
-    s->fleet_id = 7;   // a sector, not a fleet
-    ship_get_galaxy_position(s, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    s->fleet_id = 0;
-    s->sector_id = 999;
-    ship_get_galaxy_position(s, &x, &y);
-    EXPECT_EQ(x, 0);
+    // sector, fleet -> position: the fleet's centre, else the sector's; an id of the wrong kind or of
+    // nothing gives 0, 0.
+    for (auto [sector, fleet, px, py] : {std::tuple{0, 0, 0, 0}, {7, 0, 110, 215}, {7, 21, 45, 54}, {7, 7, 0, 0},
+                                         {999, 0, 0, 0}}) {
+        s->sector_id = uint64_t(sector), s->fleet_id = uint64_t(fleet);
+        int32_t x = -1, y = -1;
+        ship_get_galaxy_position(s, &x, &y);
+        EXPECT_EQ(Ints({x, y}), Ints({px, py})) << sector << ", " << fleet;
+    }
     const std::string text = log.text();
     EXPECT_NE(text.find("Failed to get ship #3 \"Testy\" galaxy position (fleet #7 not found)"), std::string::npos);
     EXPECT_NE(text.find("Failed to get ship #3 \"Testy\" galaxy position (sector #999 not found)"), std::string::npos);
@@ -323,7 +266,7 @@ TEST_F(ShipHeadings, FrameForHeadingCentresEachFrameOnItsHeading) {
     EXPECT_EQ(ship_frame_for_heading_alt(s, 200), 36);
 }
 
-TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountPoints) {
+TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountsUnlessTheHullDoesNotRotate) {
     Ship *s = rotating();
     System *sys = make_system(0, 0, 5);
     ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
@@ -335,21 +278,19 @@ TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountPoints) {
     object_set_heading(s, -10);
     EXPECT_EQ(s->frame, 35);
     EXPECT_EQ(sys->mount_x, 135);
-}
 
-TEST_F(ShipHeadings, AHullThatDoesNotRotateKeepsFrameZeroAndItsMounts) {
-    Ship *s = rotating();
-    System *sys = make_system(0, 0, 5);
-    ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
-    s->hull_flags = 0;
-    object_set_heading(s, 120);
-    EXPECT_EQ(s->frame, 0);
-    EXPECT_EQ(sys->mount_x, 5);
-    EXPECT_EQ(sys->mount_y, 6);
-    s->hull_flags = HULL_FLAG_ROTATING | HULL_FLAG_NO_TURN;
-    object_set_heading(s, 200);
-    EXPECT_EQ(s->frame, 0);
-    EXPECT_EQ(s->heading, 200) << "the heading is stored, the picture stays";
+    Ship *fixed = rotating();
+    System *fixed_sys = make_system(0, 0, 5);
+    ASSERT_EQ(ship_set_crit_system(fixed, 0, fixed_sys), RES_OK);
+    fixed->hull_flags = 0;
+    object_set_heading(fixed, 120);
+    EXPECT_EQ(fixed->frame, 0) << "a hull that does not rotate keeps frame 0 and its mounts";
+    EXPECT_EQ(fixed_sys->mount_x, 5);
+    EXPECT_EQ(fixed_sys->mount_y, 6);
+    fixed->hull_flags = HULL_FLAG_ROTATING | HULL_FLAG_NO_TURN;
+    object_set_heading(fixed, 200);
+    EXPECT_EQ(fixed->frame, 0);
+    EXPECT_EQ(fixed->heading, 200) << "the heading is stored, the picture stays";
 }
 
 TEST_F(ShipHeadings, OffsetTablesMoveTheCornerOneFrameAtATime) {
@@ -396,45 +337,6 @@ TEST_F(ShipHeadings, ExtentsOverTheRotationAndTheOffsetFrames) {
     ship_get_frame_extent(s, &w, &h);
     EXPECT_EQ(w, 34);
     EXPECT_EQ(h, 58);
-}
-
-// A 20 x 20 hit mask, solid in columns 0..cols-1.
-Sprite *mask_sprite(int cols) {
-    Sprite *sp = sprite_create();
-    sp->width = sp->height = 20;
-    sp->mask_stride = 3;
-    sp->mask.assign(60, 0);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < cols; ++x) sp->mask[size_t(y * 3 + x / 8)] |= uint8_t(0x80 >> (x % 8));
-    return sp;
-}
-
-TEST_F(ShipHeadings, ATurnIsBlockedWhenTheTurnedSpriteMeetsAnotherObject) {
-    Ship *s = rotating();
-    Sprite *half = mask_sprite(10), *full = mask_sprite(20);
-    for (int f = 0; f < 44; ++f) s->frames[f] = half;
-    s->frames[9] = full;   // turned to 90 degrees the hull fills its whole frame
-    EXPECT_EQ(ship_turn_is_blocked(s, 90), 0) << "not on a map";
-
-    ObjectMap *map = map_create();
-    ASSERT_NE(map, nullptr);
-    map_place_object(map, s, 100, 100, 0);
-    Ship *other = ship({});
-    give_frames(other, {{20, 20}});
-    other->frames[0] = full;
-    object_reset_frame(other);
-    map_place_object(map, other, 115, 100, 0);
-    map_add_pending_objects(map);
-    EXPECT_EQ(ship_turn_is_blocked(s, 0), 0);
-    EXPECT_EQ(ship_turn_is_blocked(s, 90), 1);
-    s->hull_flags |= HULL_FLAG_NO_TURN;   // not the blocking test's business
-    EXPECT_EQ(ship_turn_is_blocked(s, 90), 1);
-
-    for (GameObject *obj : {static_cast<GameObject *>(s), static_cast<GameObject *>(other)}) object_add_ref(obj);
-    map_free(map);   // the test's ships outlive the map
-    s->refcount = other->refcount = 0;
-    sprite_free(half);
-    sprite_free(full);
 }
 
 }  // namespace

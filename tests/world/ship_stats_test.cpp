@@ -115,22 +115,6 @@ TEST_F(ShipStats, ActionPointsFromSystemsAndPilot) {
     EXPECT_EQ(s->max_ap, 64);
 }
 
-TEST_F(ShipStats, ThePilotsBonusesComeThroughTheOfficerHook) {
-    WorldHooks hooks = fake_hooks();
-    hooks.officer_apply_ship_bonuses = [](const Officer *officer, Ship *ship) {
-        ship->initiative_rate += 2 * officer->rank + 10;
-        ship->max_ap += 3;
-        ++g_world.bonus_calls;
-    };
-    world_set_hooks(hooks);
-    Officer *o = officer_create();
-    o->rank = 2;
-    ship_set_pilot(s, o);
-    EXPECT_EQ(g_world.bonus_calls, 1);
-    EXPECT_EQ(s->initiative_rate, 14);
-    EXPECT_EQ(s->max_ap, 5);
-}
-
 TEST_F(ShipStats, ShieldsArmourCrewAndTheEngineHitRate) {
     booster([](Ship *ship) {
         ship->shield_strength = 35;

@@ -108,7 +108,6 @@ struct FakeWorld {
     std::map<std::pair<uint64_t, uint64_t>, Officer *> officers;   // (player, officer) -> officer
     std::vector<std::string> calls;                             // "sector+ 7", "fleet- 9" ...
     std::map<GameObject *, int32_t> records;                    // whole records and their kind when made
-    int32_t bonus_calls = 0;
 };
 inline FakeWorld g_world;
 

@@ -26,17 +26,10 @@ struct ShotParams {
         put_str(&out, "one");
         put_str(&out, "many");
         put_i32(&out, int32_t(table.size()));
-        for (auto [x, y] : table) {
-            put_i32(&out, x);
-            put_i32(&out, y);
-        }
+        for (auto [x, y] : table) put_i32(&out, x), put_i32(&out, y);
         put_i32(&out, anims);
-        for (int32_t i = 0; i < anims; ++i) {
-            put_u32(&out, 0);
-            put_i32(&out, 1);
-            put_i32(&out, i);
-            put_i32(&out, 100);
-        }
+        for (int32_t i = 0; i < anims; ++i)
+            for (int32_t v : {0, 1, i, 100}) put_i32(&out, v);   // flags, one pair: frame i for 100 ms
         if (evasion) put_i32(&out, 33);
         return out;
     }
@@ -67,39 +60,40 @@ TEST_F(ShotParamsFile, FieldsInFileOrder) {
     ShotParams p;
     p.anims = 2;
     ASSERT_EQ(read(p), RES_OK);
-    EXPECT_EQ(tmpl->speed, 100);
-    EXPECT_EQ(tmpl->damage_min, 5);
-    EXPECT_EQ(tmpl->damage_max, 9);
-    EXPECT_EQ(tmpl->picture_index, 2);
-    EXPECT_EQ(tmpl->leg_length, 50);
-    EXPECT_EQ(tmpl->max_hit_points, 10);
-    EXPECT_EQ(tmpl->trail_max, 1);
-    EXPECT_EQ(tmpl->name, "Bolt");
-    EXPECT_EQ(tmpl->label_a, "one");
-    EXPECT_EQ(tmpl->label_b, "many");
+    EXPECT_EQ(std::vector<int32_t>({tmpl->speed, tmpl->damage_min, tmpl->damage_max, tmpl->picture_index,
+                                    tmpl->leg_length, tmpl->max_hit_points, tmpl->trail_max}),
+              std::vector<int32_t>({100, 5, 9, 2, 50, 10, 1}));
+    EXPECT_EQ(std::vector<std::string>({tmpl->name, tmpl->label_a, tmpl->label_b}),
+              std::vector<std::string>({"Bolt", "one", "many"}));
     EXPECT_EQ(tmpl->animation_count, 2);
     EXPECT_EQ(tmpl->shot_evasion, 33);
     EXPECT_TRUE(tmpl->shot_flags & SHOT_FLAG_TEMPLATE);
 }
 
-TEST_F(ShotParamsFile, MissingRequiredFieldsFailShort) {
+TEST_F(ShotParamsFile, MissingRequiredFieldsFailShortAndALyingCountAllocatesNothing) {
     ShotParams p;
     std::vector<uint8_t> bytes = p.bytes();
     load(buf, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 2));
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "the type flags";
-    // Cut inside the animation records.
     p.anims = 1;
     bytes = p.bytes();
     load(buf, std::vector<uint8_t>(bytes.begin(), bytes.end() - 12));
-    EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER);
-    // A table count that claims more pairs than there are bytes is refused before allocating.
+    EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "cut inside the animation records";
     std::vector<uint8_t> lying;
     put_u32(&lying, 0);
     for (int i = 0; i < 11; ++i) put_i32(&lying, 0);
     for (int i = 0; i < 3; ++i) put_str(&lying, "");
     put_i32(&lying, 0x7FFFFFF0);
     load(buf, lying);
+    EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "more table pairs than there are bytes";
+    // The figures after the speed may be missing, the table count may not.
+    std::vector<uint8_t> speed_only;
+    put_u32(&speed_only, SHOT_TYPE_SEEKS);
+    put_i32(&speed_only, 250);
+    load(buf, speed_only);
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER);
+    EXPECT_EQ(tmpl->speed, 250);
+    EXPECT_EQ(tmpl->damage_max, 0);
 }
 
 TEST_F(ShotParamsFile, TrailTablesThatMissAReachableRowAreRefused) {
@@ -117,16 +111,6 @@ TEST_F(ShotParamsFile, TrailTablesThatMissAReachableRowAreRefused) {
     EXPECT_EQ(shot_trail_entries_needed(SHOT_TYPE_SEGMENTED, 0, 3), 9);
     EXPECT_EQ(shot_trail_entries_needed(SHOT_TYPE_SEGMENTED, 0, 8), 5 * 8) << "at most five rounds are shown";
     EXPECT_EQ(shot_trail_entries_needed(SHOT_TYPE_DIRECTIONS, 16, 3), 0) << "an ordinary shot has no trail";
-}
-
-TEST_F(ShotParamsFile, OptionalFiguresMayBeMissing) {
-    std::vector<uint8_t> bytes;
-    put_u32(&bytes, SHOT_TYPE_SEEKS);
-    put_i32(&bytes, 250);   // speed only
-    load(buf, bytes);
-    EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "the table count is required";
-    EXPECT_EQ(tmpl->speed, 250);
-    EXPECT_EQ(tmpl->damage_max, 0);
 }
 
 // ---- Creation, damage ----
@@ -445,11 +429,9 @@ TEST_F(ShotRecord, TheKindRecordIsBigEndianInItsOrder) {
     owned.push_back(back);
     buffer_set_cursor(buf, 0);
     ASSERT_EQ(shot_read(back, buf), RES_OK);
-    EXPECT_EQ(back->dir_frame, 3);
-    EXPECT_EQ(back->damage, 7);
-    EXPECT_EQ(back->trail_count, 2);
-    EXPECT_EQ(back->source_id, 0x0102030405060708ull);
-    EXPECT_EQ(back->impact_type, 22);
+    EXPECT_EQ(std::vector<int32_t>({back->dir_frame, back->origin_x, back->damage, back->trail_count, back->impact_type}),
+              std::vector<int32_t>({3, -1, 7, 2, 22}));
+    EXPECT_EQ(back->source_id, 0x0102030405060708ull) << "kept for the link step";
     EXPECT_EQ(back->intercepted_by, s->intercepted_by);
 }
 

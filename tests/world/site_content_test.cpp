@@ -61,11 +61,10 @@ TEST_F(GeneratedSites, EveryTemplateLoadsWithItsPaintedFramesAndADescription) {
 }
 
 TEST_F(GeneratedSites, TheRolesTheRulesRelyOn) {
-    EXPECT_EQ(tmpl(SITE_STARBASE).name, "Starbase");
-    EXPECT_EQ(tmpl(SITE_SHIPYARD).name, "Shipyard");
-    EXPECT_EQ(tmpl(SITE_HARVESTER).name, "Harvester");
-    EXPECT_EQ(tmpl(SITE_TRAINING).name, "Training Site");
-    EXPECT_EQ(tmpl(8).name, "Earth");
+    const std::pair<int32_t, const char *> names[] = {
+        {SITE_STARBASE, "Starbase"}, {SITE_SHIPYARD, "Shipyard"}, {SITE_HARVESTER, "Harvester"},
+        {SITE_TRAINING, "Training Site"}, {8, "Earth"}};
+    for (auto [t, name] : names) EXPECT_EQ(tmpl(t).name, name);
     std::set<int32_t> buildable;
     for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t)
         if (tmpl(t).params.template_flags & SITE_TF_BUILDABLE) buildable.insert(t);
@@ -272,18 +271,11 @@ TEST_F(SiteCompiler, ASourceCompilesIntoTheFileTheGameReads) {
     buffer_free(buf);
     EXPECT_EQ(t->name, "Dock");
     EXPECT_EQ(t->params.template_flags, 0x1u | 0x4u | 0x40u);
-    EXPECT_EQ(t->params.build_cost, 1500);
-    EXPECT_EQ(t->params.build_days, 3);
-    EXPECT_EQ(t->params.rush_high_price, 1800);
-    EXPECT_EQ(t->params.frame_range_first, 5);
-    EXPECT_EQ(t->params.construction_frame, 4);
-    EXPECT_EQ(t->params.place_max_y, 650);
-    EXPECT_EQ(t->params.grid_colours[5], 6);
-    EXPECT_EQ(t->params.spare_11, 11);
-    EXPECT_EQ(t->params.spare_14, 14);
-    EXPECT_EQ(t->params.spare_30, 30);
-    EXPECT_EQ(t->params.spare_57, 57);
-    EXPECT_EQ(t->params.defense_cost, -1);
+    const SiteParams &p = t->params;
+    EXPECT_EQ(std::vector<int32_t>({p.build_cost, p.build_days, p.rush_high_price, p.frame_range_first,
+                                    p.construction_frame, p.place_max_y, p.grid_colours[5], p.spare_11, p.spare_14,
+                                    p.spare_30, p.spare_57, p.defense_cost}),
+              std::vector<int32_t>({1500, 3, 1800, 5, 4, 650, 6, 11, 14, 30, 57, -1}));
     ASSERT_EQ(t->animation_count, 1);
     EXPECT_EQ(anim_count(t->animations[0]), 4);
     EXPECT_EQ(t->animations[0]->pairs[1].ms, 120);
@@ -302,12 +294,9 @@ TEST_F(SiteCompiler, RefusesWhatTheGameCouldNotUse) {
     EXPECT_NE(error.find("unknown key \"colour\""), std::string::npos) << error;
     EXPECT_EQ(compile(site_source("range_offsets = 1 2\n")), RES_MALFORMED) << "one pair for eight frames";
     EXPECT_EQ(compile(UNKNOWN_KEY_SITE), RES_MALFORMED);
-}
-
-TEST_F(SiteCompiler, TheHarvesterNeedsEightAnimations) {
-    std::string text = site_source();
-    text.replace(text.find("[site 7]"), 8, "[site 13]");
-    EXPECT_EQ(sites_compile_site(text, "sites/13_h.txt", 13, 13, &out, &error), RES_MALFORMED);
+    std::string harvester = site_source();
+    harvester.replace(harvester.find("[site 7]"), 8, "[site 13]");
+    EXPECT_EQ(compile(harvester, 13), RES_MALFORMED);
     EXPECT_NE(error.find("eight animations"), std::string::npos) << error;
 }
 

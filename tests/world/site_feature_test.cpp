@@ -5,11 +5,9 @@
 #include "game/alert.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
-#include "platform/log.h"
+#include "support/fixture_store.h"
 #include "systems/system.h"
 #include "test_support.h"
 
@@ -30,12 +28,6 @@ protected:
     void TearDown() override {
         system_types_free();
         SectorFixture::TearDown();
-    }
-    static std::string read_file(const std::string &path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 };
 
@@ -350,18 +342,15 @@ TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsume
 }
 
 TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
-    const std::string path = fresh_test_dir("sites") + "/game.log";
-    logger_destroy();
-    ASSERT_EQ(log_open_file(logger_get(), path.c_str()), RES_OK);
+    LogFileCatcher log(fresh_test_dir("sites"));
     Sector *s = make_sector();
     Site *body = add_site(s, 9);
     body->name = "Gas Giant";
     give_feature(body, FEATURE_RESOURCES);
     site_gather_feature(body, 404);
-    logger_destroy();
     const std::string line = "Site #" + std::to_string(body->id) +
                              " \"Gas Giant\" - Failed to find player #404 for feature resource gather";
-    EXPECT_NE(read_file(path).find(line), std::string::npos) << read_file(path);
+    EXPECT_NE(log.text().find(line), std::string::npos) << log.text();
     EXPECT_EQ(body->feature, nullptr);
     object_release(s);
 }

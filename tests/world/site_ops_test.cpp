@@ -6,6 +6,8 @@ using namespace sitetest;
 
 namespace {
 
+using Ints = std::vector<int32_t>;
+
 class SiteResources : public SiteFixture {
 protected:
     Site *body(int32_t rmin, int32_t rmax, int32_t dmin, int32_t dmax, uint32_t flags = SITE_TF_RESOURCE) {
@@ -13,11 +15,11 @@ protected:
         f.flags = flags;
         f.resource_min = rmin, f.resource_max = rmax, f.divisor_min = dmin, f.divisor_max = dmax;
         load(9, f);
-        return make(9);
+        return create(9);
     }
 };
 
-TEST_F(SiteResources, AmountsAndDivisorComeFromTheirRanges) {
+TEST_F(SiteResources, AmountsAndDivisorComeFromTheirRangesAndAreAtLeastOne) {
     for (int i = 0; i < 40; ++i) {
         Site *s = body(1000, 1999, 10, 12);
         site_init_resources(s);
@@ -26,30 +28,14 @@ TEST_F(SiteResources, AmountsAndDivisorComeFromTheirRanges) {
         EXPECT_EQ(s->resources_left, s->resources_max);
         EXPECT_GE(s->harvest_divisor, 10);
         EXPECT_LE(s->harvest_divisor, 12);
-        object_destroy(s);
+        destroy(s);
     }
-}
-
-TEST_F(SiteResources, EmptyRangesStillGiveAtLeastOne) {
     Site *s = body(0, 0, -5, -5);
     site_init_resources(s);
-    EXPECT_EQ(s->resources_max, 1);
-    EXPECT_EQ(s->resources_left, 1);
-    EXPECT_EQ(s->harvest_divisor, 1);
-    object_destroy(s);
+    EXPECT_EQ(Ints({s->resources_max, s->resources_left, s->harvest_divisor}), Ints({1, 1, 1}));
 }
 
-TEST_F(SiteResources, OnlyResourceBodiesHaveResources) {
-    Site *s = body(1000, 2000, 10, 20, SITE_TF_LABELLED);
-    site_init_resources(s);
-    site_add_resources(s, 50);
-    EXPECT_EQ(s->resources_max, 0);
-    EXPECT_EQ(s->resources_left, 0);
-    EXPECT_EQ(site_resource_ratio(s, 1), 0);
-    object_destroy(s);
-}
-
-TEST_F(SiteResources, AddingNeverGoesBelowZeroAndTheRatioDividesWhatIsLeft) {
+TEST_F(SiteResources, AddingNeverGoesBelowZeroTheRatioDividesWhatIsLeftAndOnlyResourceBodiesHaveAny) {
     Site *s = body(100, 100, 5, 5);
     site_init_resources(s);
     site_add_resources(s, -30);
@@ -59,7 +45,10 @@ TEST_F(SiteResources, AddingNeverGoesBelowZeroAndTheRatioDividesWhatIsLeft) {
     EXPECT_EQ(site_resource_ratio(s, -4), 0);
     site_add_resources(s, -500);
     EXPECT_EQ(s->resources_left, 0);
-    object_destroy(s);
+    Site *plain = body(1000, 2000, 10, 20, SITE_TF_LABELLED);
+    site_init_resources(plain);
+    site_add_resources(plain, 50);
+    EXPECT_EQ(Ints({plain->resources_max, plain->resources_left, site_resource_ratio(plain, 1)}), Ints({0, 0, 0}));
 }
 
 TEST_F(SiteResources, LayoutDrawsEachAttributeInItsRangeWithoutDrawingForSingleValues) {
@@ -68,7 +57,7 @@ TEST_F(SiteResources, LayoutDrawsEachAttributeInItsRangeWithoutDrawingForSingleV
     f.attributes[0] = 12742, f.attributes[1] = 12742;   // one value: no draw
     f.attributes[2] = 100, f.attributes[3] = 200;
     load(8, f);
-    Site *s = make(8);
+    Site *s = create(8);
     random_seed(7);
     const int32_t drawn = random_range(100, 200);
     const uint32_t next = random_raw();
@@ -78,7 +67,6 @@ TEST_F(SiteResources, LayoutDrawsEachAttributeInItsRangeWithoutDrawingForSingleV
     EXPECT_EQ(s->attributes[1], drawn);
     EXPECT_EQ(s->attributes[2], 0);
     EXPECT_EQ(random_raw(), next) << "only the one real range drew";
-    object_destroy(s);
 }
 
 TEST_F(SiteResources, PopulationNeedsItsFlagAndNeverGoesNegative) {
@@ -90,8 +78,6 @@ TEST_F(SiteResources, PopulationNeedsItsFlagAndNeverGoesNegative) {
     EXPECT_EQ(site_get_population(home), 40);
     site_set_population(home, -3);
     EXPECT_EQ(site_get_population(home), 0);
-    object_destroy(plain);
-    object_destroy(home);
 }
 
 // ---- Officers and the commander ----
@@ -106,7 +92,7 @@ protected:
 };
 
 TEST_F(SiteOfficers, AddingHoldsOneReferenceAndPostsTheOfficerToTheSector) {
-    Site *base = make(SITE_STARBASE);
+    Site *base = create(SITE_STARBASE);
     base->sector_id = 321;
     Officer *o = officer(10, "Ode");
     site_add_officer(base, o);
@@ -122,11 +108,10 @@ TEST_F(SiteOfficers, AddingHoldsOneReferenceAndPostsTheOfficerToTheSector) {
     EXPECT_EQ(o->refcount, 1);
     EXPECT_EQ(site_officer_count(base), 0);
     officer_release(o);
-    object_destroy(base);
 }
 
 TEST_F(SiteOfficers, RemovalKeepsTheOrderOfTheOthers) {
-    Site *pool = make(SITE_TRAINING);
+    Site *pool = create(SITE_TRAINING);
     for (uint64_t id : {1u, 2u, 3u, 4u}) site_add_officer(pool, officer(id, "x"));
     site_remove_officer(pool, 2);
     site_remove_officer(pool, 9);   // no such officer
@@ -134,11 +119,10 @@ TEST_F(SiteOfficers, RemovalKeepsTheOrderOfTheOthers) {
     EXPECT_EQ(site_get_officer(pool, 0)->id, 1u);
     EXPECT_EQ(site_get_officer(pool, 1)->id, 3u);
     EXPECT_EQ(site_get_officer(pool, 2)->id, 4u);
-    object_destroy(pool);
 }
 
 TEST_F(SiteOfficers, AStarbaseCommanderIsHeldAndKnowsItsPost) {
-    Site *base = make(SITE_STARBASE);
+    Site *base = create(SITE_STARBASE);
     base->id = 600;
     base->sector_id = 601;
     Officer *first = officer(70, "First"), *second = officer(71, "Second");
@@ -158,13 +142,12 @@ TEST_F(SiteOfficers, AStarbaseCommanderIsHeldAndKnowsItsPost) {
     EXPECT_EQ(base->commander, nullptr);
     EXPECT_EQ(base->commander_id, 0u);
     officer_release(first);
-    object_destroy(base);
 }
 
 TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
     const std::string dir = fresh_test_dir("world");
     LogCatcher log(dir);
-    Site *pool = make(SITE_TRAINING);
+    Site *pool = create(SITE_TRAINING);
     pool->id = 44;
     pool->name = "Academy";
     Officer *o = officer(45, "Cadet Pell");
@@ -177,17 +160,16 @@ TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
               std::string::npos)
         << log.text();
     officer_release(o);
-    object_destroy(pool);
 }
 
 TEST_F(SiteOfficers, DestroyingTheSiteReleasesItsOfficersAndCommander) {
-    Site *base = make(SITE_STARBASE);
+    Site *base = create(SITE_STARBASE);
     Officer *a = officer(1, "a"), *c = officer(2, "c");
     officer_retain(a);
     officer_retain(c);
     site_add_officer(base, a);
     site_set_pilot(base, c);
-    object_destroy(base);
+    destroy(base);
     EXPECT_EQ(a->refcount, 1);
     EXPECT_EQ(c->refcount, 1);
     officer_release(a);
@@ -198,30 +180,25 @@ TEST_F(SiteOfficers, DestroyingTheSiteReleasesItsOfficersAndCommander) {
 
 class SiteStateAndFrames : public SiteFixture {};
 
-TEST_F(SiteStateAndFrames, QuestionsReadTheirFlags) {
+TEST_F(SiteStateAndFrames, IdleMeansNoneOfProducingUnderConstructionOrCrewShort) {
     load(7, ParamsFile{});
-    Site *s = make(7);
+    Site *s = create(7);
     EXPECT_TRUE(site_is_idle(s));
     s->state = SITE_PENDING | SITE_CONTESTED | SITE_DEACTIVATED;
-    EXPECT_TRUE(site_is_pending(s));
-    EXPECT_TRUE(site_is_contested(s));
-    EXPECT_TRUE(site_is_deactivated(s));
-    EXPECT_FALSE(site_is_under_construction(s));
-    EXPECT_TRUE(site_is_idle(s)) << "idle means none of producing, under construction, crew short";
+    EXPECT_TRUE(site_is_idle(s));
     site_clear_contested(s);
-    EXPECT_FALSE(site_is_contested(s));
+    EXPECT_EQ(s->state, SITE_PENDING | SITE_DEACTIVATED);
     for (uint32_t busy : {SITE_PRODUCING, SITE_UNDER_CONSTRUCTION, SITE_CREW_SHORT}) {
         s->state = busy;
         EXPECT_FALSE(site_is_idle(s)) << busy;
     }
-    object_destroy(s);
 }
 
 TEST_F(SiteStateAndFrames, TheSpecialFrameCountsOnlyWithItsFlag) {
     ParamsFile f;
     f.range_first = 6, f.range_count = 3, f.special_frame = 4;
     load(7, f);
-    Site *s = make(7);
+    Site *s = create(7);
     EXPECT_FALSE(site_special_frame_is(s, 4));
     EXPECT_TRUE(site_frame_is_plain(s, 4));
     s->params.template_flags |= SITE_TF_SPECIAL_FRAME;
@@ -232,7 +209,6 @@ TEST_F(SiteStateAndFrames, TheSpecialFrameCountsOnlyWithItsFlag) {
     EXPECT_TRUE(site_frame_in_range(s, 8));
     EXPECT_FALSE(site_frame_in_range(s, 9));
     EXPECT_TRUE(site_frame_is_plain(s, 0));
-    object_destroy(s);
 }
 
 // A template with frames of known sizes, as the load groups would leave it.
@@ -253,7 +229,7 @@ TEST_F(SiteStateAndFrames, ConstructionShowsTheConstructionFrameAndFinishingFram
     f.construction_frame = 2;
     Site *t = load(7, f);
     give_frames(t, {{30, 20}, {31, 21}, {50, 40}});
-    Site *s = make(7);
+    Site *s = create(7);
     site_set_under_construction(s, 1);
     EXPECT_TRUE(site_is_under_construction(s));
     EXPECT_EQ(s->frame, 2);
@@ -262,7 +238,6 @@ TEST_F(SiteStateAndFrames, ConstructionShowsTheConstructionFrameAndFinishingFram
     EXPECT_FALSE(site_is_under_construction(s));
     EXPECT_EQ(s->frame, 0);
     EXPECT_EQ(s->w, 30);
-    object_destroy(s);
 }
 
 TEST_F(SiteStateAndFrames, FrameExtentCoversTheRangeWithItsOffsets) {
@@ -289,7 +264,7 @@ TEST_F(SiteStateAndFrames, ABattleShowsTheSpecialFrameAndTheResetGoesHome) {
     f.special_frame = 1;
     Site *t = load(SITE_STARBASE, f);
     give_frames(t, {{30, 20}, {64, 64}});
-    Site *s = make(SITE_STARBASE);
+    Site *s = create(SITE_STARBASE);
     s->home_x = 300, s->home_y = 400;
     object_set_position(s, 10, 20);
     object_begin_encounter(s);
@@ -301,13 +276,12 @@ TEST_F(SiteStateAndFrames, ABattleShowsTheSpecialFrameAndTheResetGoesHome) {
     EXPECT_EQ(s->y, 400);
     EXPECT_EQ(s->flags & (OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200), 0u);
     EXPECT_EQ(s->animation, s->params.idle_animation);
-    object_destroy(s);
 }
 
 TEST_F(SiteStateAndFrames, ANewHarvesterTargetStartsItsMove) {
     load(SITE_HARVESTER, ParamsFile{});
     load(SITE_SHIPYARD, ParamsFile{});
-    Site *h = make(SITE_HARVESTER), *y = make(SITE_SHIPYARD);
+    Site *h = create(SITE_HARVESTER), *y = create(SITE_SHIPYARD);
     h->move_phase = SITE_MOVE_DONE;
     site_set_harvest_target(h, 88);
     EXPECT_EQ(h->harvest_target_id, 88u);
@@ -318,8 +292,6 @@ TEST_F(SiteStateAndFrames, ANewHarvesterTargetStartsItsMove) {
     EXPECT_EQ(y->harvest_target_id, 88u);
     EXPECT_FALSE(y->state & SITE_HARVESTER_MOVING);
     EXPECT_EQ(y->move_phase, SITE_MOVE_DONE);
-    object_destroy(h);
-    object_destroy(y);
 }
 
 }  // namespace

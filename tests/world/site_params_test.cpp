@@ -8,6 +8,8 @@ using namespace sitetest;
 
 namespace {
 
+using Ints = std::vector<int32_t>;
+
 // ---- The parameter file ----
 
 class SiteParamsFile : public SiteFixture {};
@@ -26,45 +28,21 @@ TEST_F(SiteParamsFile, EveryFieldLandsWhereTheFileOrderPutsIt) {
     EXPECT_EQ(t->name, "Test Body");
     EXPECT_EQ(p.template_flags, SITE_TF_RESOURCE | SITE_TF_LABELLED | SITE_TF_VARIANTS);
     ASSERT_EQ(t->variants.size(), 2u);
-    EXPECT_EQ(t->variants[1].idle_animation, 2);
-    EXPECT_EQ(t->variants[1].variant_value, 22);
-    EXPECT_EQ(t->variants[1].resource_min, 3000);
-    EXPECT_EQ(t->variants[1].resource_max, 4000);
-    EXPECT_EQ(p.build_cost, 404);
-    EXPECT_EQ(p.build_days, 5);
-    EXPECT_EQ(p.rush_low_price, 60);
-    EXPECT_EQ(p.rush_high_price, 70);
-    EXPECT_EQ(p.frame_range_first, 2);
-    EXPECT_EQ(p.frame_range_count, 2);
-    EXPECT_EQ(p.variant_value, 100);
-    EXPECT_EQ(p.spare_11, 111);
-    EXPECT_EQ(p.construction_frame, 1);
-    EXPECT_EQ(p.special_frame, 4);
-    EXPECT_EQ(p.spare_14, 141);
-    EXPECT_EQ(p.idle_animation, 0);
-    EXPECT_EQ(p.idle_animation_choices, 1);
-    EXPECT_EQ(p.resource_min, 170);
-    EXPECT_EQ(p.resource_max, 180);
-    EXPECT_EQ(p.divisor_min, 19);
-    EXPECT_EQ(p.divisor_max, 20);
-    EXPECT_EQ(p.crew_capacity, 2100);
-    EXPECT_EQ(p.sensor_range, 220);
-    EXPECT_EQ(p.base_intake, 230);
-    EXPECT_EQ(p.place_min_x, 240);
-    EXPECT_EQ(p.place_min_y, 250);
-    EXPECT_EQ(p.place_max_x, 260);
-    EXPECT_EQ(p.place_max_y, 270);
-    EXPECT_EQ(p.harvest_factor, 28);
-    EXPECT_EQ(p.research_factor, 29);
-    EXPECT_EQ(p.spare_30, 300);
-    EXPECT_EQ(t->speed, 310) << "item 31 is the object's travel speed";
+    const SiteVariant &v = t->variants[1];
+    EXPECT_EQ(Ints({v.idle_animation, v.variant_value, v.resource_min, v.resource_max}), Ints({2, 22, 3000, 4000}));
+    // Items 4 to 31 in file order, each with its own value in the hand-laid file; 31 is the travel speed.
+    EXPECT_EQ(Ints({p.build_cost, p.build_days, p.rush_low_price, p.rush_high_price, p.frame_range_first,
+                    p.frame_range_count, p.variant_value, p.spare_11, p.construction_frame, p.special_frame, p.spare_14,
+                    p.idle_animation, p.idle_animation_choices, p.resource_min, p.resource_max, p.divisor_min,
+                    p.divisor_max, p.crew_capacity, p.sensor_range, p.base_intake, p.place_min_x, p.place_min_y,
+                    p.place_max_x, p.place_max_y, p.harvest_factor, p.research_factor, p.spare_30, t->speed}),
+              Ints({404, 5, 60, 70, 2, 2, 100, 111, 1, 4, 141, 0, 1, 170, 180, 19, 20, 2100, 220, 230, 240, 250, 260,
+                    270, 28, 29, 300, 310}));
     for (int i = 0; i < SITE_ATTRIBUTE_COUNT; ++i) {
         EXPECT_EQ(p.attribute_min[i], 320 + 20 * i) << i;
         EXPECT_EQ(p.attribute_max[i], 330 + 20 * i) << i;
     }
-    EXPECT_EQ(p.grid_generator, 2);
-    EXPECT_EQ(p.grid_width, 43);
-    EXPECT_EQ(p.grid_height, 44);
+    EXPECT_EQ(Ints({p.grid_generator, p.grid_width, p.grid_height}), Ints({2, 43, 44}));
     for (int i = 0; i < SITE_GRID_COLOUR_BYTES; ++i) EXPECT_EQ(p.grid_colours[i], 45 + i) << i;
     ASSERT_EQ(t->animation_count, 3);
     EXPECT_EQ(anim_count(t->animations[1]), 2);
@@ -72,19 +50,15 @@ TEST_F(SiteParamsFile, EveryFieldLandsWhereTheFileOrderPutsIt) {
     EXPECT_EQ(t->animations[1]->pairs[1].ms, 60);
     ASSERT_NE(p.range_offset_x, nullptr);
     ASSERT_NE(p.range_offset_y, nullptr);
-    EXPECT_EQ(p.range_offset_x[0], 5);
-    EXPECT_EQ(p.range_offset_y[0], -6);
-    EXPECT_EQ(p.range_offset_x[1], 7);
-    EXPECT_EQ(p.range_offset_y[1], -8);
+    EXPECT_EQ(Ints({p.range_offset_x[0], p.range_offset_y[0], p.range_offset_x[1], p.range_offset_y[1]}),
+              Ints({5, -6, 7, -8}));
     ASSERT_EQ(p.hotspot_count, 3);
     EXPECT_EQ(p.hotspot_x[2], 5);
     EXPECT_EQ(p.hotspot_y[2], 6);
-    EXPECT_EQ(p.defense_cost, 540) << "items 54 and 55 replace the -1 defaults";
-    EXPECT_EQ(p.defense_minutes, 550);
-    EXPECT_EQ(p.halo_style, 560);
-    EXPECT_EQ(p.spare_57, 570);
-    EXPECT_EQ(p.defense_rush_low, 580);
-    EXPECT_EQ(p.defense_rush_high, 590);
+    // Items 54 and 55 replace the -1 defaults.
+    EXPECT_EQ(Ints({p.defense_cost, p.defense_minutes, p.halo_style, p.spare_57, p.defense_rush_low,
+                    p.defense_rush_high}),
+              Ints({540, 550, 560, 570, 580, 590}));
     EXPECT_TRUE(t->state & SITE_OWNS_TABLES);
 }
 
@@ -115,27 +89,17 @@ TEST_F(SiteParamsFile, ShortDataAnywhereGivesMinus15) {
     }
 }
 
-TEST_F(SiteParamsFile, APositiveRangeFlagWithoutRangeFramesIsMalformed) {
-    ParamsFile f;
-    f.range_flag = 1;
-    f.range_count = 0;
-    Buffer *buf = buffer_of(f.bytes());
-    EXPECT_EQ(site_read_params(site_template(4), buf), RES_MALFORMED);
-    buffer_free(buf);
-}
-
-TEST_F(SiteParamsFile, NegativeCountsAreMalformed) {
-    ParamsFile variants;
+TEST_F(SiteParamsFile, NegativeCountsAndARangeFlagWithoutRangeFramesAreMalformed) {
+    ParamsFile range, variants, animations;
+    range.range_flag = 1;
+    range.range_count = 0;
     variants.variant_count_override = -2;
-    Buffer *buf = buffer_of(variants.bytes());
-    EXPECT_EQ(site_read_params(site_template(4), buf), RES_MALFORMED);
-    buffer_free(buf);
-
-    ParamsFile animations;
     animations.animation_count_override = -3;
-    buf = buffer_of(animations.bytes());
-    EXPECT_EQ(site_read_params(site_template(4), buf), RES_MALFORMED);
-    buffer_free(buf);
+    for (const ParamsFile *f : {&range, &variants, &animations}) {
+        Buffer *buf = buffer_of(f->bytes());
+        EXPECT_EQ(site_read_params(site_template(4), buf), RES_MALFORMED);
+        buffer_free(buf);
+    }
 }
 
 TEST_F(SiteParamsFile, AFailedReadLeavesTheTemplateAsItWas) {
@@ -174,38 +138,28 @@ TEST_F(SiteParamsFile, ReadingAgainReplacesTablesAndAnimations) {
 
 class SiteCreation : public SiteFixture {};
 
-TEST_F(SiteCreation, StartsIdleWithItsDatesAndNoOfficers) {
-    load(7, ParamsFile{});
-    Site *site = make(7);
+TEST_F(SiteCreation, StartsIdleWithItsDatesAndNoOfficersAndAHarvesterHarvesting) {
+    EXPECT_EQ(site_template(12)->params.defense_cost, -1) << "until a file sets it";
+    EXPECT_EQ(site_template(12)->params.defense_minutes, -1);
+    ParamsFile f;
+    f.flags = SITE_TF_BLENDED;
+    load(7, f);
+    Site *site = create(7);
     ASSERT_NE(site, nullptr);
     EXPECT_EQ(site->kind, OBJECT_SITE);
     EXPECT_EQ(site->subtype, 7);
     EXPECT_EQ(site->status_text, "Idle");
     EXPECT_EQ(site->name, "Test Body");
-    EXPECT_NE(site->started, nullptr);
-    EXPECT_NE(site->build_started, nullptr);
-    EXPECT_NE(site->built, nullptr);
-    EXPECT_NE(site->crew_checked, nullptr);
+    EXPECT_TRUE(site->flags & OBJ_BLENDED) << "a blended template makes blended sites";
+    for (const Date *d : {site->started, site->build_started, site->built, site->crew_checked}) EXPECT_NE(d, nullptr);
     EXPECT_EQ(site_officer_count(site), 0);
     EXPECT_EQ(site->gather_state, -1);
     EXPECT_EQ(site->known_feature_kind, -1);
     EXPECT_EQ(site->feature, nullptr);
-    EXPECT_STREQ(object_type_name(OBJECT_SITE), "Site");
     EXPECT_EQ(object_get_icon(site), RES_NO_PICTURE);
-    object_destroy(site);
-}
-
-TEST_F(SiteCreation, AHarvesterSaysHarvesting) {
     load(SITE_HARVESTER, ParamsFile{});
-    Site *site = make(SITE_HARVESTER);
+    site = create(SITE_HARVESTER);
     EXPECT_EQ(site->status_text, "Harvesting");
-    object_destroy(site);
-}
-
-TEST_F(SiteCreation, ANewTemplateWordsDefaultToMinusOneUntilAFileSetsThem) {
-    Site *t = site_template(12);
-    EXPECT_EQ(t->params.defense_cost, -1);
-    EXPECT_EQ(t->params.defense_minutes, -1);
 }
 
 TEST_F(SiteCreation, ThreeIdleChoicesStartOneOfThreeConsecutiveAnimations) {
@@ -216,31 +170,20 @@ TEST_F(SiteCreation, ThreeIdleChoicesStartOneOfThreeConsecutiveAnimations) {
     load(5, f);
     bool seen[5] = {};
     for (int i = 0; i < 60; ++i) {
-        Site *site = make(5);
+        Site *site = create(5);
         ASSERT_GE(site->params.idle_animation, 1);
         ASSERT_LE(site->params.idle_animation, 3);
         EXPECT_EQ(site->animation, site->params.idle_animation) << "the chosen animation is started";
         seen[site->params.idle_animation] = true;
-        object_destroy(site);
+        destroy(site);
     }
     EXPECT_TRUE(seen[1] && seen[2] && seen[3]) << "every choice turns up in 60 sites";
 }
 
-TEST_F(SiteCreation, ABlendedTemplateMakesBlendedSites) {
-    ParamsFile f;
-    f.flags = SITE_TF_BLENDED;
-    load(4, f);
-    Site *site = make(4);
-    EXPECT_TRUE(site->flags & OBJ_BLENDED);
-    object_destroy(site);
-}
-
 TEST_F(SiteCreation, EachSiteDrawsItsOwnGridSeed) {
     load(10, ParamsFile{});
-    Site *a = make(10), *b = make(10);
+    Site *a = create(10), *b = create(10);
     EXPECT_NE(a->grid_seed, b->grid_seed);
-    object_destroy(a);
-    object_destroy(b);
 }
 
 TEST_F(SiteCreation, TablesAreSharedWithTheTemplateAndVariantsStayThere) {
@@ -251,46 +194,40 @@ TEST_F(SiteCreation, TablesAreSharedWithTheTemplateAndVariantsStayThere) {
     f.range_flag = 1;
     f.range_offsets = {0, 0, 1, 1};
     Site *t = load(11, f);
-    Site *site = make(11);
+    Site *site = create(11);
     EXPECT_EQ(site->params.hotspot_x, t->params.hotspot_x);
     EXPECT_EQ(site->params.range_offset_y, t->params.range_offset_y);
     EXPECT_TRUE(site->variants.empty());
     EXPECT_EQ(site->variant, 0);
     EXPECT_EQ(site->params.variant_value, 7) << "variant 0 applied at creation";
     EXPECT_EQ(site->params.resource_min, 500);
-    object_destroy(site);   // must not free the template's tables
+    destroy(site);   // must not free the template's tables
     EXPECT_EQ(t->params.hotspot_x[0], 1);
 }
 
-TEST_F(SiteCreation, AVariantReplacesItsFourValues) {
+TEST_F(SiteCreation, AVariantReplacesItsFourValuesOnlyWithTheVariantsFlag) {
     ParamsFile f;
     f.flags = SITE_TF_VARIANTS;
     f.animations = {{0, {0, 10}}, {0, {1, 10}}, {0, {2, 10}}};
     f.variants = {{0, 7, 500, 600}, {2, 9, 900, 950}};
     load(12, f);
-    Site *site = make(12);
+    Site *site = create(12);
     site_feature_template(site, 1);
     EXPECT_EQ(site->variant, 1);
-    EXPECT_EQ(site->params.idle_animation, 2);
-    EXPECT_EQ(site->params.variant_value, 9);
-    EXPECT_EQ(site->params.resource_min, 900);
-    EXPECT_EQ(site->params.resource_max, 950);
+    EXPECT_EQ(Ints({site->params.idle_animation, site->params.variant_value, site->params.resource_min,
+                    site->params.resource_max}),
+              Ints({2, 9, 900, 950}));
     site_feature_template(site, 2);   // no such variant
     site_feature_template(site, -1);
     EXPECT_EQ(site->variant, 1);
     EXPECT_TRUE(site_has_variants(site));
-    object_destroy(site);
-}
 
-TEST_F(SiteCreation, WithoutTheVariantsFlagTheVariantIsIgnored) {
-    ParamsFile f;
-    f.variants = {{0, 7, 500, 600}};
+    f.flags = 0;
     load(12, f);
-    Site *site = make(12);
+    site = create(12);
     site_feature_template(site, 0);
     EXPECT_EQ(site->params.variant_value, 100);
     EXPECT_FALSE(site_has_variants(site));
-    object_destroy(site);
 }
 
 }  // namespace

@@ -4,9 +4,13 @@
 #include "site_test_util.h"
 #include "game/player.h"
 
+#include <tuple>
+
 using namespace sitetest;
 
 namespace {
+
+using Ints = std::vector<int32_t>;
 
 Player *g_owner = nullptr;   // a real player: the sites credit it, count its statistics and pay it back
 constexpr uint64_t OWNER_ID = 900;
@@ -46,7 +50,7 @@ protected:
     }
 
     Site *owned(int32_t t) {
-        Site *s = make(t);
+        Site *s = create(t);
         s->owner_id = OWNER_ID;
         return s;
     }
@@ -73,7 +77,7 @@ protected:
 using SiteStart = SiteProductionTest;
 
 TEST_F(SiteStart, RefusalsComeInTheirOrder) {
-    Site *s = make(SITE_TRAINING);
+    Site *s = create(SITE_TRAINING);
     s->state = SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT;
     EXPECT_EQ(site_start_production(s, 0, 1), RES_UNDER_CONSTRUCTION);
     s->state = SITE_CREW_SHORT;
@@ -82,7 +86,6 @@ TEST_F(SiteStart, RefusalsComeInTheirOrder) {
     EXPECT_EQ(site_start_production(s, 0, 1), RES_UNKNOWN_OWNER);
     s->owner_id = 901;
     EXPECT_EQ(site_start_production(s, 0, 1), RES_UNKNOWN_OWNER) << "an id that names no player";
-    object_destroy(s);
 }
 
 TEST_F(SiteStart, WhatNothingCanBeMadeOfIsRefusedWithProductionOff) {
@@ -94,24 +97,18 @@ TEST_F(SiteStart, WhatNothingCanBeMadeOfIsRefusedWithProductionOff) {
     EXPECT_EQ(site_start_production(pool, 0, 77), RES_OUT_OF_RANGE) << "no such recruit";
     Site *base = owned(SITE_STARBASE);
     EXPECT_EQ(site_start_production(base, -1, 0), RES_OUT_OF_RANGE) << "a starbase outside any sector";
-    for (Site *s : {body, pool, base}) object_destroy(s);
 }
 
 TEST_F(SiteStart, TrainingTakesTheRecruitsDaysPricesAndCost) {
     Site *pool = owned(SITE_TRAINING);
     recruit(pool, 61, 21);
     ASSERT_EQ(site_start_production(pool, 3, 61), RES_OK);
-    EXPECT_EQ(pool->remaining_min, 21 * 1440);
-    EXPECT_EQ(pool->total_min, 21 * 1440);
-    EXPECT_EQ(pool->rush_low, 300);
-    EXPECT_EQ(pool->rush_high, 2800);
-    EXPECT_EQ(pool->cost_paid, 1700);
-    EXPECT_EQ(pool->item, 3);
-    EXPECT_EQ(pool->item_id, 61u);
+    EXPECT_EQ(Ints({pool->remaining_min, pool->total_min, pool->rush_low, pool->rush_high, pool->cost_paid, pool->item,
+                    int32_t(pool->item_id)}),
+              Ints({21 * 1440, 21 * 1440, 300, 2800, 1700, 3, 61}));
     EXPECT_EQ(pool->status_text, "Training");
     EXPECT_EQ(pool->state & (SITE_PRODUCING | SITE_PENDING), SITE_PRODUCING | SITE_PENDING);
     EXPECT_EQ(pool->started->minutes, game->clock->minutes);
-    object_destroy(pool);
 }
 
 TEST_F(SiteStart, ThePausedItemResumesWithItsOwnFiguresAndAnyOtherDropsIt) {
@@ -122,11 +119,8 @@ TEST_F(SiteStart, ThePausedItemResumesWithItsOwnFiguresAndAnyOtherDropsIt) {
     pool->paused_item_id = 61, pool->paused_remaining = 500, pool->paused_total = 28800;
     pool->paused_rush_low = 5, pool->paused_rush_high = 6, pool->paused_cost = 44;
     ASSERT_EQ(site_start_production(pool, 0, 61), RES_OK);
-    EXPECT_EQ(pool->remaining_min, 500);
-    EXPECT_EQ(pool->total_min, 28800);
-    EXPECT_EQ(pool->rush_low, 5);
-    EXPECT_EQ(pool->rush_high, 6);
-    EXPECT_EQ(pool->cost_paid, 44);
+    EXPECT_EQ(Ints({pool->remaining_min, pool->total_min, pool->rush_low, pool->rush_high, pool->cost_paid}),
+              Ints({500, 28800, 5, 6, 44}));
     EXPECT_EQ(pool->state & (SITE_PAUSED_KEPT | SITE_RUSHED | SITE_PRODUCTION_CARRY), 0u);
 
     pool->state = SITE_PAUSED_KEPT;
@@ -134,7 +128,6 @@ TEST_F(SiteStart, ThePausedItemResumesWithItsOwnFiguresAndAnyOtherDropsIt) {
     EXPECT_EQ(pool->remaining_min, 25 * 1440) << "another recruit starts afresh";
     EXPECT_EQ(pool->cost_paid, 1700);
     EXPECT_FALSE(pool->state & SITE_PAUSED_KEPT) << "and the paused one is gone";
-    object_destroy(pool);
 }
 
 // ---- Stopping, pausing, rushing ----
@@ -150,66 +143,45 @@ protected:
     }
 };
 
-TEST_F(SiteStop, BeforeAnyMinutePassedNothingIsKept) {
-    Site *s = producing(SITE_SHIPYARD, 2880, 2880, 1000, SITE_PENDING);
-    site_stop_production(s);
-    EXPECT_FALSE(s->state & (SITE_PRODUCING | SITE_PENDING | SITE_PAUSED_KEPT));
-    EXPECT_EQ(s->cost_paid, 0) << "the cost went back to the owner";
-    EXPECT_EQ(s->status_text, "Idle");
-    object_destroy(s);
-}
+TEST_F(SiteStop, StoppingKeepsTheItemWithACostForTheMinutesLeftOnceAMinutePassed) {
+    Site *fresh = producing(SITE_SHIPYARD, 2880, 2880, 1000, SITE_PENDING);
+    site_stop_production(fresh);
+    EXPECT_FALSE(fresh->state & (SITE_PRODUCING | SITE_PENDING | SITE_PAUSED_KEPT));
+    EXPECT_EQ(fresh->cost_paid, 0) << "before any minute passed the cost went back to the owner";
+    EXPECT_EQ(fresh->status_text, "Idle");
 
-TEST_F(SiteStop, LaterTheItemIsPausedWithACostForTheMinutesLeft) {
+    // remaining, total, cost -> the cost kept for the rest: at least 1, all of it without minutes.
+    const int32_t cases[][4] = {{1440, 2880, 1000, 500}, {1, 2880, 1000, 1}, {10, 0, 70, 70}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c[0]);
+        Site *s = producing(SITE_SHIPYARD, c[0], c[1], c[2]);
+        site_stop_production(s);
+        EXPECT_EQ(s->state & (SITE_PAUSED_KEPT | SITE_PRODUCING), SITE_PAUSED_KEPT);
+        EXPECT_EQ(Ints({s->paused_remaining, s->paused_total, s->paused_rush_low, s->paused_rush_high, s->paused_item,
+                        int32_t(s->paused_item_id), s->paused_cost}),
+                  Ints({c[0], c[1], 10, 20, 4, 40, c[3]}));
+    }
     Site *s = producing(SITE_SHIPYARD, 1440, 2880, 1000);
     site_stop_production(s);
-    EXPECT_TRUE(s->state & SITE_PAUSED_KEPT);
-    EXPECT_FALSE(s->state & SITE_PRODUCING);
-    EXPECT_EQ(s->paused_remaining, 1440);
-    EXPECT_EQ(s->paused_total, 2880);
-    EXPECT_EQ(s->paused_rush_low, 10);
-    EXPECT_EQ(s->paused_rush_high, 20);
-    EXPECT_EQ(s->paused_item, 4);
-    EXPECT_EQ(s->paused_item_id, 40u);
-    EXPECT_EQ(s->paused_cost, 500);
     int32_t item = 0, cost = 0, days = 0;
     uint64_t id = 0;
     EXPECT_EQ(site_get_paused_production(s, &item, &id, &cost, &days), 1);
-    EXPECT_EQ(item, 4);
-    EXPECT_EQ(id, 40u);
-    EXPECT_EQ(cost, 500);
-    EXPECT_EQ(days, 1);
+    EXPECT_EQ(Ints({item, int32_t(id), cost, days}), Ints({4, 40, 500, 1}));
     site_clear_paused(s);
     EXPECT_EQ(site_get_paused_production(s, &item, &id, &cost, &days), 0);
-    object_destroy(s);
-}
-
-TEST_F(SiteStop, APausedCostIsAtLeastOne) {
-    Site *s = producing(SITE_SHIPYARD, 1, 2880, 1000);
-    site_stop_production(s);
-    EXPECT_EQ(s->paused_cost, 1);
-    Site *free_item = producing(SITE_SHIPYARD, 10, 0, 70);
-    site_stop_production(free_item);
-    EXPECT_EQ(free_item->paused_cost, 70) << "no minutes to divide by: the whole cost";
-    object_destroy(s);
-    object_destroy(free_item);
 }
 
 TEST_F(SiteStop, AStoppedDefenseUpgradeKeepsItsPercentBelowAHundred) {
-    Site *base = producing(SITE_STARBASE, 1440, 2880, 4800);
-    base->item = -1;
-    site_stop_production(base);
-    EXPECT_EQ(base->defense_progress, 50);
-    Site *almost = producing(SITE_STARBASE, 1, 2880, 4800);
-    almost->item = -1;
-    site_stop_production(almost);
-    EXPECT_EQ(almost->defense_progress, 99);
-    Site *site_item = producing(SITE_STARBASE, 1440, 2880, 4800);
-    site_stop_production(site_item);
-    EXPECT_EQ(site_item->defense_progress, 0) << "only a defense upgrade keeps it";
-    for (Site *s : {base, almost, site_item}) object_destroy(s);
+    // remaining minutes, item -> percent kept
+    for (auto [remaining, item, percent] : {std::tuple{1440, -1, 50}, {1, -1, 99}, {1440, 4, 0}}) {
+        Site *base = producing(SITE_STARBASE, remaining, 2880, 4800);
+        base->item = item;
+        site_stop_production(base);
+        EXPECT_EQ(base->defense_progress, percent) << remaining << " left of item " << item;
+    }
 }
 
-TEST_F(SiteStop, RushingFinishesAtTheNextMidnight) {
+TEST_F(SiteStop, RushingFinishesAtTheNextMidnightAndThePriceFallsFromHighToLow) {
     Site *s = producing(SITE_SHIPYARD, 5000, 5760, 1000);
     game->clock->minutes = 100 * 1440 + 23 * 60 + 59;
     date_from_minutes(game->clock);
@@ -220,35 +192,25 @@ TEST_F(SiteStop, RushingFinishesAtTheNextMidnight) {
     date_from_minutes(game->clock);
     site_rush(s);
     EXPECT_EQ(s->remaining_min, 1440);
-    object_destroy(s);
-}
 
-TEST_F(SiteStop, AnItemOfNoMinutesIsNeitherRushedNorPriced) {
-    Site *s = producing(SITE_SHIPYARD, 0, 0, 1000);
-    site_rush(s);
-    EXPECT_FALSE(s->state & SITE_RUSHED);
-    EXPECT_EQ(site_rush_cost(s), 0);
+    Site *priced = producing(SITE_SHIPYARD, 2880, 2880, 1000);
+    priced->rush_low = 100, priced->rush_high = 1100;
+    // remaining minutes, high price -> rush price; a high price below the low one spans 1.
+    for (auto [remaining, high, price] : {std::tuple{2880, 1100, 1100}, {1440, 1100, 600}, {1, 1100, 100}, {2880, 50, 101}}) {
+        priced->remaining_min = remaining, priced->rush_high = high;
+        EXPECT_EQ(site_rush_cost(priced), price) << remaining << " left, high " << high;
+    }
+
+    Site *none = producing(SITE_SHIPYARD, 0, 0, 1000);
+    site_rush(none);
+    EXPECT_FALSE(none->state & SITE_RUSHED) << "an item of no minutes is neither rushed nor priced";
+    EXPECT_EQ(site_rush_cost(none), 0);
     int32_t rush = -1;
-    EXPECT_EQ(site_production_info(s, nullptr, nullptr, nullptr, nullptr, &rush), 1);
+    EXPECT_EQ(site_production_info(none, nullptr, nullptr, nullptr, nullptr, &rush), 1);
     EXPECT_EQ(rush, 0);
-    object_destroy(s);
 }
 
-TEST_F(SiteStop, TheRushPriceFallsFromHighToLow) {
-    Site *s = producing(SITE_SHIPYARD, 2880, 2880, 1000);
-    s->rush_low = 100, s->rush_high = 1100;
-    EXPECT_EQ(site_rush_cost(s), 1100);
-    s->remaining_min = 1440;
-    EXPECT_EQ(site_rush_cost(s), 600);
-    s->remaining_min = 1;
-    EXPECT_EQ(site_rush_cost(s), 100);
-    s->rush_high = 50;   // below the low price: a span of 1
-    s->remaining_min = 2880;
-    EXPECT_EQ(site_rush_cost(s), 101);
-    object_destroy(s);
-}
-
-TEST_F(SiteStop, InfoReportsDaysAndTheRecruit) {
+TEST_F(SiteStop, InfoReportsDaysTheRecruitAndTheTemplateAStarbaseBuilds) {
     Site *pool = owned(SITE_TRAINING);
     Officer *r = recruit(pool, 61, 3);
     EXPECT_EQ(site_production_info(pool, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
@@ -260,51 +222,35 @@ TEST_F(SiteStop, InfoReportsDaysAndTheRecruit) {
     EXPECT_EQ(site_production_info(pool, &item, &who, &left, &total, nullptr), 1);
     EXPECT_EQ(item, nullptr);
     EXPECT_EQ(who, r);
-    EXPECT_EQ(left, 2);
-    EXPECT_EQ(total, 3);
+    EXPECT_EQ(Ints({left, total}), Ints({2, 3}));
     pool->state |= SITE_RUSHED;
     EXPECT_EQ(site_production_info(pool, nullptr, nullptr, &left, nullptr, nullptr), 1);
     EXPECT_EQ(left, 0) << "a rushed item is done at midnight";
-    object_destroy(pool);
-}
 
-TEST_F(SiteStop, AStarbaseReportsTheTemplateItBuilds) {
     Site *base = producing(SITE_STARBASE, 100, 200, 10);
     base->item = SITE_SHIPYARD;
-    GameObject *item = nullptr;
     EXPECT_EQ(site_production_info(base, &item, nullptr, nullptr, nullptr, nullptr), 1);
     EXPECT_EQ(item, site_template(SITE_SHIPYARD));
     base->item = -1;
     EXPECT_EQ(site_production_info(base, &item, nullptr, nullptr, nullptr, nullptr), 1);
     EXPECT_EQ(item, nullptr) << "a defense upgrade names no template";
-    object_destroy(base);
 }
 
 // ---- The clock ----
 
-class SiteClock : public SiteStop {};
+using SiteClock = SiteStop;
 
 TEST_F(SiteClock, ContestedProgressRunsAtHalfSpeedCarryingTheOddMinute) {
     Site *s = producing(9, 100, 200, 10, SITE_CONTESTED);
-    advance(s, 3);
-    EXPECT_EQ(s->remaining_min, 99);
-    advance(s, 3);
-    EXPECT_EQ(s->remaining_min, 97);
-    advance(s, 3);
-    EXPECT_EQ(s->remaining_min, 95);
-    advance(s, 2);
-    EXPECT_EQ(s->remaining_min, 93) << "an even step pays the carried minute and carries none";
-    advance(s, 2);
-    EXPECT_EQ(s->remaining_min, 92);
-    object_destroy(s);
-}
-
-TEST_F(SiteClock, UncontestedProgressTakesEveryMinuteAndThePendingMarkGoes) {
-    Site *s = producing(9, 100, 200, 10, SITE_PENDING);
-    advance(s, 30);
-    EXPECT_EQ(s->remaining_min, 70);
-    EXPECT_FALSE(s->state & SITE_PENDING);
-    object_destroy(s);
+    // An even step pays the carried minute and carries none.
+    for (auto [step, left] : {std::pair{3, 99}, {3, 97}, {3, 95}, {2, 93}, {2, 92}}) {
+        advance(s, step);
+        EXPECT_EQ(s->remaining_min, left);
+    }
+    Site *open = producing(9, 100, 200, 10, SITE_PENDING);
+    advance(open, 30);
+    EXPECT_EQ(open->remaining_min, 70) << "uncontested, every minute counts";
+    EXPECT_FALSE(open->state & SITE_PENDING);
 }
 
 TEST_F(SiteClock, AFinishedItemCountsAndGoesIdle) {
@@ -315,7 +261,9 @@ TEST_F(SiteClock, AFinishedItemCountsAndGoesIdle) {
     EXPECT_EQ(s->remaining_min, 0);
     EXPECT_EQ(s->completed_items, 1);
     EXPECT_EQ(s->status_text, "Idle");
-    object_destroy(s);
+    Site *lab = create(14);
+    advance(lab, 10);
+    EXPECT_EQ(lab->research_timer, 144) << "research without an owner only resets its clock";
 }
 
 TEST_F(SiteClock, AFacilityWithoutItsSectorsCrewStopsAndKeepsItsItem) {
@@ -323,23 +271,13 @@ TEST_F(SiteClock, AFacilityWithoutItsSectorsCrewStopsAndKeepsItsItem) {
     h->state = SITE_PRODUCING;
     h->remaining_min = 1000, h->total_min = 2000, h->cost_paid = 400;
     advance(h, 10);
-    EXPECT_TRUE(h->state & SITE_CREW_SHORT);
-    EXPECT_FALSE(h->state & SITE_PRODUCING);
-    EXPECT_TRUE(h->state & SITE_PAUSED_KEPT);
+    EXPECT_EQ(h->state & (SITE_CREW_SHORT | SITE_PRODUCING | SITE_PAUSED_KEPT), SITE_CREW_SHORT | SITE_PAUSED_KEPT);
     EXPECT_EQ(h->paused_remaining, 1000) << "halted before it progressed";
-    object_destroy(h);
-}
-
-TEST_F(SiteClock, ResearchWithoutAnOwnerOnlyResetsItsClock) {
-    Site *lab = make(14);
-    advance(lab, 10);
-    EXPECT_EQ(lab->research_timer, 144);
-    object_destroy(lab);
 }
 
 // ---- Crew ----
 
-class SiteCrew : public SiteProductionTest {};
+using SiteCrew = SiteProductionTest;
 
 TEST_F(SiteCrew, AHundredCrewIsEnoughToWork) {
     Site *base = owned(SITE_STARBASE);
@@ -353,10 +291,9 @@ TEST_F(SiteCrew, AHundredCrewIsEnoughToWork) {
     site_add_crew(base, 1);
     EXPECT_FALSE(base->state & SITE_CREW_SHORT);
     EXPECT_EQ(base->crew_checked->minutes, game->clock->minutes) << "a starbase restarts its intake clock";
-    object_destroy(base);
 }
 
-TEST_F(SiteCrew, TheIntakeComesAfterMoreThanAWeek) {
+TEST_F(SiteCrew, TheIntakeComesAfterMoreThanAWeekAndNotDuringConstruction) {
     Site *base = owned(SITE_STARBASE);
     base->crew = 500;
     const uint64_t checked = game->clock->minutes;
@@ -365,39 +302,34 @@ TEST_F(SiteCrew, TheIntakeComesAfterMoreThanAWeek) {
     EXPECT_EQ(base->crew_checked->minutes, checked) << "10080 minutes is not yet more than a week";
     advance(base, 1);
     EXPECT_EQ(base->crew_checked->minutes, checked + 10081);
-    object_destroy(base);
+    Site *building = owned(SITE_STARBASE);
+    building->state = SITE_UNDER_CONSTRUCTION;
+    building->crew_checked->minutes = 0;
+    advance(building, 20000);
+    EXPECT_EQ(building->crew_checked->minutes, 0u);
 }
 
-TEST_F(SiteCrew, AStarbaseUnderConstructionTakesNoIntake) {
+TEST_F(SiteCrew, TheIntakeFigureIsHalvedWhenContestedAndNothingWhileCrewShort) {
     Site *base = owned(SITE_STARBASE);
-    base->state = SITE_UNDER_CONSTRUCTION;
-    base->crew_checked->minutes = 0;
-    advance(base, 20000);
-    EXPECT_EQ(base->crew_checked->minutes, 0u);
-    object_destroy(base);
-}
-
-TEST_F(SiteCrew, TheIntakeFigureIsNothingWhileCrewShort) {
-    Site *base = owned(SITE_STARBASE);
-    base->state = SITE_CREW_SHORT;
-    EXPECT_EQ(site_crew_intake_rate(base), 0);
-    base->state = 0;
-    EXPECT_EQ(site_crew_intake_rate(base), 50) << "its base intake, nothing else around it";
-    base->state = SITE_CONTESTED;
-    EXPECT_EQ(site_crew_intake_rate(base), 25);
     Officer *teacher = officer(5, "Teacher");
     teacher->skills[SKILL_INSTRUCTION] = 2;
-    site_set_pilot(base, teacher);
-    base->state = 0;
-    EXPECT_EQ(site_crew_intake_rate(base), 100) << "25 per level of Instruction";
-    object_destroy(base);
+    // state, with the teacher in command -> intake; the base intake alone is 50, 25 per level of Instruction.
+    for (auto [state, taught, rate] : {std::tuple{SITE_CREW_SHORT, false, 0}, {0u, false, 50}, {SITE_CONTESTED, false, 25},
+                                       {0u, true, 100}}) {
+        base->state = state;
+        if (taught) site_set_pilot(base, teacher);
+        EXPECT_EQ(site_crew_intake_rate(base), rate) << state << (taught ? " taught" : "");
+    }
 }
 
 // ---- Recruits ----
 
-class SiteRecruits : public SiteProductionTest {};
+using SiteRecruits = SiteProductionTest;
 
 TEST_F(SiteRecruits, ANewPoolDrawsTwoTrainedRecruitsOfItsOwner) {
+    Site *yard = owned(SITE_SHIPYARD);
+    site_spawn_initial_recruits(yard);
+    EXPECT_EQ(site_officer_count(yard), 0) << "only a training site draws recruits";
     Site *pool = owned(SITE_TRAINING);
     pool->sector_id = 444;
     game->next_id = 7000;
@@ -420,14 +352,6 @@ TEST_F(SiteRecruits, ANewPoolDrawsTwoTrainedRecruitsOfItsOwner) {
     EXPECT_LE(pool->recruit_timer, 45 * 1440);
     site_spawn_initial_recruits(pool);
     EXPECT_EQ(site_officer_count(pool), 2) << "a pool with recruits draws none";
-    object_destroy(pool);
-}
-
-TEST_F(SiteRecruits, OnlyATrainingSiteDrawsRecruits) {
-    Site *yard = owned(SITE_SHIPYARD);
-    site_spawn_initial_recruits(yard);
-    EXPECT_EQ(site_officer_count(yard), 0);
-    object_destroy(yard);
 }
 
 TEST_F(SiteRecruits, ArrivalsComeSlowerAsThePoolFills) {
@@ -444,7 +368,6 @@ TEST_F(SiteRecruits, ArrivalsComeSlowerAsThePoolFills) {
     ASSERT_EQ(site_officer_count(pool), 4);
     EXPECT_GE(pool->recruit_timer, 60 * 1440);
     EXPECT_LE(pool->recruit_timer, 90 * 1440);
-    object_destroy(pool);
 }
 
 TEST_F(SiteRecruits, AFullPoolDropsItsOldestRecruitAtTheNextArrival) {
@@ -460,7 +383,6 @@ TEST_F(SiteRecruits, AFullPoolDropsItsOldestRecruitAtTheNextArrival) {
     EXPECT_GE(pool->recruit_timer, 90 * 1440);
     EXPECT_LE(pool->recruit_timer, 120 * 1440);
     officer_release(oldest);
-    object_destroy(pool);
 }
 
 TEST_F(SiteRecruits, ContestedTrainingTimeRunsAtHalfSpeed) {
@@ -472,7 +394,6 @@ TEST_F(SiteRecruits, ContestedTrainingTimeRunsAtHalfSpeed) {
     advance(pool, 7);
     EXPECT_EQ(pool->recruit_timer, 3);
     EXPECT_EQ(site_officer_count(pool), 0);
-    object_destroy(pool);
 }
 
 TEST_F(SiteRecruits, ResettingReleasesTheOldPoolAndDrawsANewOne) {
@@ -484,7 +405,6 @@ TEST_F(SiteRecruits, ResettingReleasesTheOldPoolAndDrawsANewOne) {
     ASSERT_EQ(site_officer_count(pool), 2);
     EXPECT_NE(site_get_officer(pool, 0), old);
     officer_release(old);
-    object_destroy(pool);
 }
 
 }  // namespace

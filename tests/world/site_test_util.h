@@ -1,47 +1,20 @@
 #pragma once
-// Site tests: parameter files laid out byte by byte (independently of the game's Buffer codec), a
-// fixture with the site factory set up without the store, and the generated store's fixture.
-#include <gtest/gtest.h>
-#include "support/fixture_store.h"
-#include "support/state_guards.h"
-#include "test_support.h"
+// Site tests: parameter files laid out byte by byte (independently of the game's Buffer codec) and a
+// fixture with the site factory set up without the store.
+#include "ship_test_util.h"
 
-#include <cstdint>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-#include "game/game.h"
-#include "game/officer.h"
-#include "platform/buffer.h"
-#include "platform/calendar.h"
-#include "platform/log.h"
+#include <algorithm>
 #include "platform/random.h"
-#include "platform/store.h"
-#include "world/factory.h"
-#include "world/object.h"
-#include "world/object_methods.h"
 #include "world/site.h"
 #include "world/site_feature.h"
-#include "world/world_hooks.h"
 
 namespace sitetest {
 
-inline void put_u32(std::vector<uint8_t> *out, uint32_t u) {
-    out->push_back(uint8_t(u >> 24));
-    out->push_back(uint8_t(u >> 16));
-    out->push_back(uint8_t(u >> 8));
-    out->push_back(uint8_t(u));
-}
-inline void put_i32(std::vector<uint8_t> *out, int64_t v) { put_u32(out, uint32_t(v)); }
-inline void put_u64(std::vector<uint8_t> *out, uint64_t v) {
-    put_u32(out, uint32_t(v >> 32));
-    put_u32(out, uint32_t(v));
-}
-inline void put_str(std::vector<uint8_t> *out, const std::string &s) {
-    put_i32(out, int64_t(s.size()));
-    out->insert(out->end(), s.begin(), s.end());
-}
+// The big-endian writers of the ship tests, laid out independently of the game's Buffer.
+using shiptest::put_i32;
+using shiptest::put_str;
+using shiptest::put_u32;
+using shiptest::put_u64;
 
 struct AnimSpec {
     uint32_t             flags = 0;
@@ -147,6 +120,8 @@ protected:
         for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) rng_seed(game->generators[i], 100u + uint32_t(i));
     }
     void TearDown() override {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) object_destroy(*it);
+        made_.clear();
         factory_free();
         factory_set_register(OBJECT_SITE, nullptr);
     }
@@ -167,6 +142,18 @@ protected:
         EXPECT_NE(site, nullptr);
         return site;
     }
+    // A site of the template that the tear-down destroys.
+    Site *create(int32_t t) { return keep(site_create(t)); }
+    Site *keep(Site *site) {
+        EXPECT_NE(site, nullptr);
+        if (site) made_.push_back(site);
+        return site;
+    }
+    // Destroys a site created here before the test ends.
+    void destroy(Site *site) {
+        made_.erase(std::remove(made_.begin(), made_.end(), site), made_.end());
+        object_destroy(site);
+    }
 
     Officer *officer(uint64_t id, const char *name) {
         Officer *o = officer_create();
@@ -178,6 +165,7 @@ protected:
     Game *game = nullptr;
 
 private:
+    std::vector<Site *> made_;
     WorldHooksGuard hooks_back_;
 };
 
