@@ -561,9 +561,11 @@ void crew_describe(AgentTask *task, AiPlayer *, std::string *text) {
     else append(text, ", target #%llu \"%s\" (ship)", (unsigned long long)task->target_id, name);
 }
 
-// Takes crew off a starbase into the ship, never leaving the starbase below its floor.
+// Takes crew off a starbase into the ship, never leaving the starbase below its floor. A ship
+// takes no more than it has room for: what the hull cannot hold stays aboard the starbase instead
+// of being lost when the ship's crew is set.
 void take_crew(Ship *ship, Site *base, int32_t amount) {
-    const int32_t m = std::min(base->crew - STARBASE_CREW_FLOOR, amount);
+    const int32_t m = std::min({base->crew - STARBASE_CREW_FLOOR, amount, ship->max_crew - ship->crew});
     if (m <= 0) return;
     base->crew -= m;
     ship->crew += m;

@@ -176,6 +176,36 @@ TEST_F(CrewTasks, TakingCrewNeverLeavesTheStarbaseBelowItsFloor) {
     }
 }
 
+TEST_F(CrewTasks, AShipFillingUpForACrewShortStarbaseLosesNoCrew) {
+    // A ship with less than 100 aboard first fills up at the nearest source; a hull that holds
+    // fewer than 100 takes only what it has room for, whatever the player's total starbase crew
+    // asks it to take, and the rest stays in the source.
+    Sector *outpost = add_sector(7, 900, 400);
+    Site *short_base = add_site(outpost, SITE_STARBASE, 7);
+    list_append(ai->own_sectors, static_cast<GameObject *>(outpost));
+    ai->own_sector_count = 2;
+    const struct { int32_t tmpl, aboard, source_crew; } cases[] = {
+        {2, 0, 3000}, {2, 25, 5000}, {2, 0, 9000}, {5, 10, 3000}, {5, 60, 5000}, {5, 0, 9000},
+    };
+    for (const auto &c : cases) {
+        Ship *ship = ship_in(home, c.tmpl);
+        ASSERT_LT(ship->max_crew, 100) << "hull " << c.tmpl << " must be too small to carry 100";
+        ship->pilot_id = 1;
+        ship->crew = c.aboard;
+        base->crew = c.source_crew;
+        short_base->crew = 0;
+        player_update_totals(player);
+        AgentTask *crew = task(TASK_TRANSFER_CREW, 0, outpost->id, ship);
+        agent_task_act(crew, ai, player);
+        const std::string what = "hull " + std::to_string(c.tmpl) + ", source " + std::to_string(c.source_crew);
+        EXPECT_EQ(ship->crew, ship->max_crew) << what;
+        EXPECT_EQ(base->crew + ship->crew, c.source_crew + c.aboard) << what << ": crew vanished";
+        // Full now, it takes nothing more the next day.
+        agent_task_act(crew, ai, player);
+        EXPECT_EQ(base->crew + ship->crew, c.source_crew + c.aboard) << what << ": crew vanished on the second day";
+    }
+}
+
 TEST_F(CrewTasks, AScrappedShipsPilotJoinsTheStarbaseNamingNoShip) {
     Ship *ship = ship_in(home);
     Officer *pilot = new_officer("Ada Vance");
