@@ -61,33 +61,37 @@ protected:
     void TearDown() override { app_install_hooks(); }
 };
 
+// Every table: its name, its empty slots now, and its number of slots.
+struct TableCheck {
+    const char *name;
+    std::vector<size_t> (*empty)();
+    size_t slots;
+};
+template <class Table, const Table &(*Get)()> TableCheck table_check(const char *name) {
+    return {name, [] { return empty_slots(Get()); }, sizeof(Table) / sizeof(void (*)())};
+}
+const TableCheck TABLES[] = {
+    table_check<EffectWorldHooks, effect_world_hooks>("EffectWorldHooks"),
+    table_check<ControlWorldHooks, control_world_hooks>("ControlWorldHooks"),
+    table_check<MinimapWorldHooks, minimap_world_hooks>("MinimapWorldHooks"),
+    table_check<PanelEffectHooks, panel_effect_hooks>("PanelEffectHooks"),
+    table_check<SceneHooks, scene_hooks>("SceneHooks"),
+    table_check<TransferSliderHooks, transfer_slider_hooks>("TransferSliderHooks"),
+    table_check<MinimapPanelHooks, minimap_panel_hooks>("MinimapPanelHooks"),
+    table_check<PlayerNameHooks, player_name_label_hooks>("PlayerNameHooks"),
+};
+
 TEST_F(AppHooks, BeforeInstallingEveryTableIsEmpty) {
     // The check below means something only if an empty table reads as empty.
-    EXPECT_EQ(empty_slots(effect_world_hooks()).size(), sizeof(EffectWorldHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(control_world_hooks()).size(), sizeof(ControlWorldHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(minimap_world_hooks()).size(), sizeof(MinimapWorldHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(panel_effect_hooks()).size(), sizeof(PanelEffectHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(scene_hooks()).size(), sizeof(SceneHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(transfer_slider_hooks()).size(), sizeof(TransferSliderHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(minimap_panel_hooks()).size(), sizeof(MinimapPanelHooks) / sizeof(void (*)()));
-    EXPECT_EQ(empty_slots(player_name_label_hooks()).size(), sizeof(PlayerNameHooks) / sizeof(void (*)()));
+    for (const TableCheck &t : TABLES) EXPECT_EQ(t.empty().size(), t.slots) << t.name;
     for (int id = 0; id < APP_MODE_COUNT; ++id) EXPECT_EQ(app_mode_init_of(id), nullptr) << "mode " << id;
 }
 
 // One line per empty slot of any table and per mode without its record.
 std::vector<std::string> empty_hooks() {
     std::vector<std::string> lines;
-    const auto add = [&lines](const std::vector<size_t> &empty, const char *table) {
-        for (size_t slot : empty) lines.push_back(std::string(table) + ": slot " + std::to_string(slot) + " is empty");
-    };
-    add(empty_slots(effect_world_hooks()), "EffectWorldHooks");
-    add(empty_slots(control_world_hooks()), "ControlWorldHooks");
-    add(empty_slots(minimap_world_hooks()), "MinimapWorldHooks");
-    add(empty_slots(panel_effect_hooks()), "PanelEffectHooks");
-    add(empty_slots(scene_hooks()), "SceneHooks");
-    add(empty_slots(transfer_slider_hooks()), "TransferSliderHooks");
-    add(empty_slots(minimap_panel_hooks()), "MinimapPanelHooks");
-    add(empty_slots(player_name_label_hooks()), "PlayerNameHooks");
+    for (const TableCheck &t : TABLES)
+        for (size_t slot : t.empty()) lines.push_back(std::string(t.name) + ": slot " + std::to_string(slot) + " is empty");
     for (int id = 0; id < APP_MODE_COUNT; ++id)
         if (!app_mode_init_of(id)) lines.push_back("mode " + std::to_string(id) + " has no record");
     return lines;

@@ -246,15 +246,9 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
-    EXPECT_EQ(loading_volume_for_level(0, 77), 0);
-    EXPECT_EQ(loading_volume_for_level(1, 77), 25);
-    EXPECT_EQ(loading_volume_for_level(2, 77), 51);
-    EXPECT_EQ(loading_volume_for_level(3, 77), 76);
-    EXPECT_EQ(loading_volume_for_level(4, 77), 102);
-    EXPECT_EQ(loading_volume_for_level(5, 77), 128);
-    EXPECT_EQ(loading_volume_for_level(6, 77), 77);
-    EXPECT_EQ(loading_volume_for_level(-1, 77), 77);
-    EXPECT_EQ(loading_volume_for_level(-2, 3), 3);
+    const int levels[][3] = {{0, 77, 0},   {1, 77, 25}, {2, 77, 51},  {3, 77, 76},
+                             {4, 77, 102}, {5, 77, 128}, {6, 77, 77}, {-1, 77, 77}, {-2, 3, 3}};
+    for (const auto &l : levels) EXPECT_EQ(loading_volume_for_level(l[0], l[1]), l[2]) << "level " << l[0];
 }
 
 TEST(LoadingVolumes, TheCommandLineLevelsReplaceOnlyThePreferencesTheyName) {

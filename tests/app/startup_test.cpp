@@ -7,6 +7,7 @@
 #include <string>
 #include "app/startup.h"
 #include "support/run_program.h"
+#include "support/state_guards.h"
 
 namespace {
 
@@ -48,80 +49,56 @@ protected:
     std::string dir;
 };
 
-TEST_F(CommandLine, HelpPrintsTheUsageTextAndExitsWith255) {
-    for (const char *word : {"-h", "--help"}) {
-        const ProgramRun r = run({word});
-        EXPECT_EQ(r.out, usage_for(BINARY)) << word;
-        EXPECT_EQ(r.status, 255) << word;
+// Words that stop the program before anything opens: what it prints, and its status 255.
+TEST_F(CommandLine, HelpVersionAndBadWordsPrintTheirLineAndExitWith255) {
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"-h"}, usage_for(BINARY)},
+        {{"--help"}, usage_for(BINARY)},
+        {{"--version"}, VERSION_LINE},
+        {{"--no-sound-playback", "--version", "--bogus", "--store-path"}, VERSION_LINE},   // stops before later words
+        {{"--bogus", "--version"}, "Unknown option \"--bogus\"" + HINT},
+        {{"play"}, "Unknown option \"play\"" + HINT},
+        {{"--basedir", "--version"}, "Failed to set current directory \"--version\"" + HINT},
+        {{"--basedir", dir + "/nowhere"}, "Failed to set current directory \"" + dir + "/nowhere\"" + HINT},
+        {{"--no-sound-playback", "--basedir"}, "--basedir option needs a parameter" + HINT},
+        {{"--no-sound-playback", "--music-volume"}, "--music-volume option needs a parameter" + HINT},
+        {{"--no-sound-playback", "--sound-volume"}, "--sound-volume option needs a parameter" + HINT},
+        {{"--no-sound-playback", "--store-path"}, "--store-path option needs a parameter" + HINT},
+        {{"--no-sound-playback", "--log-path"}, "--log-path option needs a parameter" + HINT},
+    };
+    for (const auto &c : cases) {
+        const ProgramRun r = run(c.args);
+        EXPECT_EQ(r.out, c.out) << c.args[0] << " ...";
+        EXPECT_EQ(r.status, 255) << c.args[0] << " ...";
     }
 }
 
-TEST_F(CommandLine, VersionPrintsTheVersionLineAndExitsWith255) {
-    const ProgramRun r = run({"--version"});
-    EXPECT_EQ(r.out, VERSION_LINE);
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST_F(CommandLine, VersionAnywhereStopsBeforeLaterWords) {
-    const ProgramRun r = run({"--no-sound-playback", "--version", "--bogus", "--store-path"});
-    EXPECT_EQ(r.out, VERSION_LINE);
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST_F(CommandLine, UnknownWordStopsBeforeALaterVersion) {
-    const ProgramRun r = run({"--bogus", "--version"});
-    EXPECT_EQ(r.out, "Unknown option \"--bogus\"" + HINT);
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST_F(CommandLine, PlainWordIsAnUnknownOption) {
-    const ProgramRun r = run({"play"});
-    EXPECT_EQ(r.out, "Unknown option \"play\"" + HINT);
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST_F(CommandLine, OptionWithoutItsArgumentIsNamed) {
-    for (const char *option : {"--basedir", "--music-volume", "--sound-volume", "--store-path", "--log-path"}) {
-        const ProgramRun r = run({"--no-sound-playback", option});
-        EXPECT_EQ(r.out, std::string(option) + " option needs a parameter" + HINT) << option;
-        EXPECT_EQ(r.status, 255) << option;
-    }
-}
-
-TEST_F(CommandLine, BasedirTakesAFollowingVersionAsItsDirectory) {
-    const ProgramRun r = run({"--basedir", "--version"});
-    EXPECT_EQ(r.out, "Failed to set current directory \"--version\"" + HINT);
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST_F(CommandLine, MissingStoreIsLoggedAndExitsWith255) {
-    const ProgramRun r = run({"--store-path", "missing.dat", "--log-path", "run.log"});
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "");
-    const std::string log = read_text_file(dir + "/run.log");
-    EXPECT_NE(log.find("[ERROR] Failed to open data store (-6), exiting\r\n"), std::string::npos) << log;
-}
-
-TEST_F(CommandLine, MalformedStoreIsLoggedAndExitsWith255) {
+// A store that cannot be opened is logged with its code, and the program exits with 255.
+TEST_F(CommandLine, AStoreThatCannotBeOpenedIsLoggedAndExitsWith255) {
     std::ofstream(dir + "/bad.dat", std::ios::binary) << "this is not a data store";
-    const ProgramRun r = run({"--store-path", "bad.dat", "--log-path", "run.log"});
-    EXPECT_EQ(r.status, 255);
-    const std::string log = read_text_file(dir + "/run.log");
-    EXPECT_NE(log.find("[ERROR] Failed to open data store (-23), exiting\r\n"), std::string::npos) << log;
-}
-
-TEST_F(CommandLine, StoreEndingInsideItsHeaderIsLoggedAndExitsWith255) {
     std::ofstream(dir + "/short.dat", std::ios::binary) << std::string("TCU\r\n\x01\x02", 7);
-    const ProgramRun r = run({"--store-path", "short.dat", "--log-path", "run.log"});
-    EXPECT_EQ(r.status, 255);
-    const std::string log = read_text_file(dir + "/run.log");
-    EXPECT_NE(log.find("[ERROR] Failed to open data store (-47), exiting\r\n"), std::string::npos) << log;
-}
-
-TEST_F(CommandLine, DefaultStoreIsStoreDatInTheWorkingDirectory) {
-    const ProgramRun r = run({"--log-path", "run.log"});
-    EXPECT_EQ(r.status, 255);
-    EXPECT_NE(read_text_file(dir + "/run.log").find("Failed to open data store (-6)"), std::string::npos);
+    const struct {
+        std::vector<std::string> store_args;
+        const char *line;
+    } cases[] = {
+        {{"--store-path", "missing.dat"}, "[ERROR] Failed to open data store (-6), exiting\r\n"},
+        {{"--store-path", "bad.dat"}, "[ERROR] Failed to open data store (-23), exiting\r\n"},
+        {{"--store-path", "short.dat"}, "[ERROR] Failed to open data store (-47), exiting\r\n"},   // ends in its header
+        {{}, "[ERROR] Failed to open data store (-6), exiting\r\n"},   // the default: store.dat here
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> args = c.store_args;
+        args.insert(args.end(), {"--log-path", "run.log"});
+        const ProgramRun r = run(args);
+        EXPECT_EQ(r.status, 255) << c.line;
+        EXPECT_EQ(r.out, "");
+        const std::string log = read_text_file(dir + "/run.log");
+        EXPECT_NE(log.find(c.line), std::string::npos) << log;
+        std::filesystem::remove(dir + "/run.log");
+    }
 }
 
 TEST_F(CommandLine, ArgumentIsTakenWhateverItLooksLike) {
@@ -160,12 +137,6 @@ TEST_F(CommandLine, BasedirBecomesTheWorkingDirectoryBeforeTheStoreAndLogOpen) {
     EXPECT_FALSE(file_exists(dir + "/run.log"));
 }
 
-TEST_F(CommandLine, BasedirThatCannotBeEnteredStops) {
-    const ProgramRun r = run({"--basedir", dir + "/nowhere"});
-    EXPECT_EQ(r.out, "Failed to set current directory \"" + dir + "/nowhere\"" + HINT);
-    EXPECT_EQ(r.status, 255);
-}
-
 // The generated store; the program then runs until a signal.
 class RunningProgram : public CommandLine {
 protected:
@@ -183,25 +154,23 @@ protected:
     }
 };
 
-TEST_F(RunningProgram, SigtermEndsTheGameLoopAndTheProcessExitsWithZero) {
-    const ProgramRun r = run_then_signal({"--log-path", "run.log"}, SIGTERM);   // the default ./store.dat
-    EXPECT_EQ(r.signal, 0) << "the signal was handled";
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);
-}
-
-TEST_F(RunningProgram, CtrlCEndsItTheSameWay) {
-    const ProgramRun r = run_then_signal({"--store-path", "store.dat", "--log-path", "run.log"}, SIGINT);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);
-}
-
-TEST_F(RunningProgram, VolumeOverridesAndSilentPlaybackAreAccepted) {
-    const ProgramRun r = run_then_signal({"--music-volume", "2", "--sound-volume", "5", "--no-sound-playback",
-                                          "--store-path", "store.dat", "--log-path", "run.log"},
-                                         SIGTERM);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);
+TEST_F(RunningProgram, SigtermOrCtrlCEndsTheGameLoopAndTheProcessExitsWithZero) {
+    const struct {
+        std::vector<std::string> args;
+        int signal;
+    } cases[] = {
+        {{"--log-path", "run.log"}, SIGTERM},   // the default ./store.dat
+        {{"--store-path", "store.dat", "--log-path", "run.log"}, SIGINT},
+        {{"--music-volume", "2", "--sound-volume", "5", "--no-sound-playback", "--store-path", "store.dat",
+          "--log-path", "run.log"}, SIGTERM},   // volume overrides and silent playback are accepted
+    };
+    for (const auto &c : cases) {
+        const ProgramRun r = run_then_signal(c.args, c.signal);
+        EXPECT_EQ(r.signal, 0) << "the signal was handled";
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(read_text_file(dir + "/run.log").find("[ERROR]"), std::string::npos);
+        std::filesystem::remove(dir + "/run.log");
+    }
 }
 
 TEST_F(RunningProgram, VideoThatCannotStartIsAFatalError) {
@@ -228,40 +197,24 @@ TEST_F(RunningProgram, MachineWithoutASoundDeviceStillRuns) {
     }
 }
 
-// The display mode comes from the first word of the preferences file in the save folder.
-class DisplayModePreference : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = make_test_directory(std::string("prefs-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        const char *old = std::getenv("XDG_DATA_HOME");
-        had_old = old != nullptr;
-        if (old) old_value = old;
-        ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
-        std::filesystem::create_directories(dir + "/Astrovane");
+// The display mode comes from the first word of the preferences file in the save folder: big-endian,
+// and a window when the file is missing or shorter than a word.
+TEST(DisplayModePreference, FirstWordIsReadBigEndianAndAWindowWithoutOne) {
+    EnvGuard save_folder("XDG_DATA_HOME");
+    const std::string dir = make_test_directory("prefs-display-mode");
+    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    std::filesystem::create_directories(dir + "/Astrovane");
+    EXPECT_EQ(prefs_read_display_mode(), 0) << "no file";
+    const struct {
+        std::string bytes;
+        int32_t mode;
+    } cases[] = {{std::string("\x00\x00\x00\x01\x00\x00\x01\x2C", 8), 1},
+                 {std::string("\x01\x00\x00\x00", 4), 0x01000000},
+                 {std::string("\x00\x00\x01", 3), 0}};
+    for (const auto &c : cases) {
+        std::ofstream(dir + "/Astrovane/prefs.dat", std::ios::binary) << c.bytes;
+        EXPECT_EQ(prefs_read_display_mode(), c.mode) << c.bytes.size() << " bytes";
     }
-    void TearDown() override {
-        if (had_old) ::setenv("XDG_DATA_HOME", old_value.c_str(), 1);
-        else ::unsetenv("XDG_DATA_HOME");
-    }
-    void write_prefs(const std::string &bytes) {
-        std::ofstream(dir + "/Astrovane/prefs.dat", std::ios::binary) << bytes;
-    }
-    std::string dir, old_value;
-    bool        had_old = false;
-};
-
-TEST_F(DisplayModePreference, MissingFileMeansAWindow) { EXPECT_EQ(prefs_read_display_mode(), 0); }
-
-TEST_F(DisplayModePreference, FirstWordIsReadBigEndian) {
-    write_prefs(std::string("\x00\x00\x00\x01\x00\x00\x01\x2C", 8));
-    EXPECT_EQ(prefs_read_display_mode(), 1);
-    write_prefs(std::string("\x01\x00\x00\x00", 4));
-    EXPECT_EQ(prefs_read_display_mode(), 0x01000000);
-}
-
-TEST_F(DisplayModePreference, FileShorterThanAWordMeansAWindow) {
-    write_prefs(std::string("\x00\x00\x01", 3));
-    EXPECT_EQ(prefs_read_display_mode(), 0);
 }
 
 }  // namespace

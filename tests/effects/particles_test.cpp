@@ -2,6 +2,8 @@
 // end of emission, and allocations that fail.
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "effect_fixture.h"
 #include "effects/effect_particles.h"
@@ -35,43 +37,23 @@ TEST_F(Surface, ARenderWithNothingAliveIsEmptyAndDrawsNothing) {
     particle_surface_free(s);
 }
 
-TEST_F(Surface, APlottedParticleColoursItsPixelAndItsBoxFitsIt) {
-    ParticleSurface *s = particle_surface_create(4, 4, 4, nothing_frame, nullptr, nullptr);
-    Particle *p = particle_surface_take_free(s);
-    particle_revive(p, 3.7f, -2.2f);
-    p->alpha = 255;
-    p->life = 1000;
-    colour_fade_set(&p->colour, 10, 200, 30);
-    particle_surface_render(s, 20);
-    ASSERT_FALSE(s->flags & SURFACE_EMPTY);
-    const ParticleBuffer &b = s->buffers[0];
-    EXPECT_EQ(b.left, 3);
-    EXPECT_EQ(b.top, -2);
-    EXPECT_EQ(b.width, 1);
-    EXPECT_EQ(b.height, 1);
-    const uint8_t *px = static_cast<const uint8_t *>(b.ref->data);
-    EXPECT_EQ(px[0], 10);
-    EXPECT_EQ(px[1], 200);
-    EXPECT_EQ(px[2], 30);
-    EXPECT_EQ(px[3], 255);
-    particle_surface_free(s);
-}
-
-TEST_F(Surface, SmoothingLeavesALonePixelAsItIs) {
-    ParticleSurface *s = particle_surface_create(4, 1, 1, nothing_frame, nullptr, nullptr);
-    s->flags |= SURFACE_SMOOTH;
-    Particle *p = particle_surface_take_free(s);
-    particle_revive(p, 0, 0);
-    p->alpha = 200;
-    p->life = 1000;
-    colour_fade_set(&p->colour, 90, 60, 30);
-    particle_surface_render(s, 20);
-    const uint8_t *px = static_cast<const uint8_t *>(s->buffers[0].ref->data);
-    EXPECT_EQ(px[0], 90);
-    EXPECT_EQ(px[1], 60);
-    EXPECT_EQ(px[2], 30);
-    EXPECT_EQ(px[3], 200);
-    particle_surface_free(s);
+TEST_F(Surface, APlottedParticleColoursItsPixelAndItsBoxFitsItSmoothedOrNot) {
+    for (bool smooth : {false, true}) {
+        ParticleSurface *s = particle_surface_create(4, 4, 4, nothing_frame, nullptr, nullptr);
+        if (smooth) s->flags |= SURFACE_SMOOTH;   // a lone pixel has nothing to smooth with
+        Particle *p = particle_surface_take_free(s);
+        particle_revive(p, 3.7f, -2.2f);
+        p->alpha = 200;
+        p->life = 1000;
+        colour_fade_set(&p->colour, 10, 200, 30);
+        particle_surface_render(s, 20);
+        ASSERT_FALSE(s->flags & SURFACE_EMPTY);
+        const ParticleBuffer &b = s->buffers[0];
+        EXPECT_EQ(std::tie(b.left, b.top, b.width, b.height), std::make_tuple(3, -2, 1, 1)) << smooth;
+        const uint8_t *px = static_cast<const uint8_t *>(b.ref->data);
+        EXPECT_EQ(std::vector<uint8_t>(px, px + 4), (std::vector<uint8_t>{10, 200, 30, 200})) << smooth;
+        particle_surface_free(s);
+    }
 }
 
 TEST_F(Surface, TwoDrawsInARowQueueTheTwoBuffers) {

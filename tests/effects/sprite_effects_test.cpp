@@ -22,31 +22,20 @@ TEST_F(Portal, TheFourAnimationsPlayTheirFixedStretchesSixtyMillisecondsAFrame) 
     const Animation *a2 = effect_portal_animation(0, 2);
     const Animation *a3 = effect_portal_animation(1, 3);
     ASSERT_TRUE(a0 && a1 && a2 && a3);
-    // 62..123, 124..154, 92..123, 62..92, 155..185
-    ASSERT_EQ(anim_count(a0), 62 + 31 + 32 + 31 + 31);
-    EXPECT_EQ(entry_frame(a0, 0), 62);
-    EXPECT_EQ(entry_frame(a0, 61), 123);
-    EXPECT_EQ(entry_frame(a0, 62), 124);
-    EXPECT_EQ(entry_frame(a0, 92), 154);
-    EXPECT_EQ(entry_frame(a0, 93), 92);
-    EXPECT_EQ(entry_frame(a0, 125), 62);
-    EXPECT_EQ(entry_frame(a0, 155), 92);
-    EXPECT_EQ(entry_frame(a0, 156), 155);
-    EXPECT_EQ(entry_frame(a0, 186), 185);
-    // 124..185 twice, 62..92, 155..185
-    ASSERT_EQ(anim_count(a1), 62 + 62 + 31 + 31);
-    EXPECT_EQ(entry_frame(a1, 62), 124);
-    EXPECT_EQ(entry_frame(a1, 124), 62);
-    EXPECT_EQ(entry_frame(a1, 155), 155);
-    // 124..185 twice, 0..61
-    ASSERT_EQ(anim_count(a2), 186);
-    EXPECT_EQ(entry_frame(a2, 124), 0);
-    EXPECT_EQ(entry_frame(a2, 185), 61);
-    // 0..62 twice, 124..185
-    ASSERT_EQ(anim_count(a3), 63 + 63 + 62);
-    EXPECT_EQ(entry_frame(a3, 62), 62);
-    EXPECT_EQ(entry_frame(a3, 63), 0);
-    EXPECT_EQ(entry_frame(a3, 126), 124);
+    // Each is a run of stretches: 0 62..123, 124..154, 92..123, 62..92, 155..185; 1 124..185 twice,
+    // 62..92, 155..185; 2 124..185 twice, 0..61; 3 0..62 twice, 124..185. (entry, frame) at the seams:
+    const struct {
+        const Animation *anim;
+        int count;
+        std::vector<std::pair<int, int>> seams;
+    } cases[] = {{a0, 187, {{0, 62}, {61, 123}, {62, 124}, {92, 154}, {93, 92}, {125, 62}, {155, 92}, {156, 155}, {186, 185}}},
+                 {a1, 186, {{62, 124}, {124, 62}, {155, 155}}},
+                 {a2, 186, {{124, 0}, {185, 61}}},
+                 {a3, 188, {{62, 62}, {63, 0}, {126, 124}}}};
+    for (const auto &c : cases) {
+        ASSERT_EQ(anim_count(c.anim), c.count);
+        for (const auto &[entry, frame] : c.seams) EXPECT_EQ(entry_frame(c.anim, entry), frame) << entry;
+    }
     EXPECT_EQ(anim_sum_durations(a2), 186 * 60);
     EXPECT_EQ(effect_portal_animation(2, 0), nullptr);
     EXPECT_EQ(effect_portal_animation(0, 4), nullptr);

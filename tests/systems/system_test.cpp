@@ -2,6 +2,8 @@
 // dispatch wrappers.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "system_test_util.h"
 
 namespace {
@@ -26,17 +28,14 @@ protected:
 
 class SystemCreate : public SystemsLoaded {};
 
-TEST_F(SystemCreate, CopiesTheTemplateWithFullIntegrityAndRounds) {
+TEST_F(SystemCreate, CopiesTheTemplateWithFullIntegrityAndRoundsButNotItsRows) {
     // The figures are the template's (the parameter tests pin how a file fills them); a new
     // system starts unheld, whole, loaded, on no ship.
     const System *t = system_type_template(1);
     System *s = system_create(1);
     ASSERT_NE(s, nullptr);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(s->refcount, 0);
-    EXPECT_EQ(s->type, 1);
-    EXPECT_EQ(s->subtype, 0);
-    EXPECT_EQ(s->name, "Gun");
+    EXPECT_EQ(std::tie(s->refcount, s->type, s->subtype, s->name), std::make_tuple(0, 1, 0, std::string("Gun")));
     EXPECT_EQ(s->flags, t->flags);
     for (auto field : {&System::spare, &System::mass, &System::power, &System::max_integrity, &System::recharge_turns,
                        &System::range, &System::arc, &System::facing, &System::value, &System::ap_cost, &System::cost,
@@ -50,24 +49,18 @@ TEST_F(SystemCreate, CopiesTheTemplateWithFullIntegrityAndRounds) {
     EXPECT_EQ(s->status, 0u);
     EXPECT_EQ(s->ship, nullptr);
     system_free(s);
+    System *lance = system_create(0);
+    ASSERT_NE(lance, nullptr);
+    EXPECT_EQ(lance->subtype_count, 0) << "the rows stay with the template";
+    EXPECT_TRUE(lance->subtypes.empty());
+    EXPECT_EQ(lance->name, "Lance");
+    system_free(lance);
 }
 
-TEST_F(SystemCreate, LeavesTheSubtypeRowsWithTheTemplate) {
-    System *s = system_create(0);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->subtype_count, 0);
-    EXPECT_TRUE(s->subtypes.empty());
-    EXPECT_EQ(s->name, "Lance");
-    system_free(s);
-}
-
-TEST_F(SystemCreate, GivesNoneForATypeOutsideTheTable) {
+TEST_F(SystemCreate, GivesNoneForATypeOutsideTheTableOrWithoutLoadedTypes) {
     EXPECT_EQ(system_create(30), nullptr);
     EXPECT_EQ(system_create(-1), nullptr);
     EXPECT_EQ(system_live_count(), live_loaded);
-}
-
-TEST_F(SystemCreate, GivesNoneWithoutLoadedTypes) {
     system_types_free();
     EXPECT_EQ(system_create(0), nullptr);
 }
@@ -81,18 +74,9 @@ TEST_F(SystemSubtypes, ARowReplacesTheFiguresNameAndShotText) {
     ASSERT_NE(s, nullptr);
     s->integrity = 33;
     ASSERT_EQ(system_set_subtype(s, 2), RES_OK);
-    EXPECT_EQ(s->subtype, 2);
-    EXPECT_EQ(s->name, "Lance III");
-    EXPECT_EQ(s->shot_text, "ray");
-    EXPECT_EQ(s->mass, 80);
-    EXPECT_EQ(s->power, 16);
-    EXPECT_EQ(s->value, 14);
-    EXPECT_EQ(s->arc, 70);
-    EXPECT_EQ(s->range, 240);
-    EXPECT_EQ(s->ap_cost, 6);
-    EXPECT_EQ(s->cost, 900);
-    EXPECT_EQ(s->load_a, 14);
-    EXPECT_EQ(s->load_b, 3);
+    EXPECT_EQ(std::tie(s->subtype, s->name, s->shot_text), std::make_tuple(2, std::string("Lance III"), std::string("ray")));
+    EXPECT_EQ(std::tie(s->mass, s->power, s->value, s->arc, s->range, s->ap_cost, s->cost, s->load_a, s->load_b),
+              std::make_tuple(80, 16, 14, 70, 240, 6, 900, 14, 3));
     EXPECT_EQ(s->integrity, 33);        // not a row figure
     EXPECT_EQ(s->max_integrity, 40);
     system_free(s);
@@ -113,32 +97,25 @@ TEST_F(SystemSubtypes, AnIndexEqualToTheCountIsRefusedAndChangesNothing) {
     system_free(s);
 }
 
-TEST_F(SystemSubtypes, ATypeWithoutSubtypesRefusesOne) {
-    System *s = system_create(1);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(system_set_subtype(s, 0), RES_UNSUPPORTED);
+TEST_F(SystemSubtypes, ATypeWithoutSubtypesOrWithoutLoadedTypesHasNoRowToTake) {
+    System *gun = system_create(1), *lance = system_create(0);
+    ASSERT_NE(gun, nullptr);
+    ASSERT_NE(lance, nullptr);
+    EXPECT_EQ(system_set_subtype(gun, 0), RES_UNSUPPORTED);
     EXPECT_EQ(system_subtype_count(1), 0);
-    system_free(s);
-}
-
-TEST_F(SystemSubtypes, WithoutLoadedTypesThereIsNoRowToTake) {
-    System *s = system_create(0);
-    ASSERT_NE(s, nullptr);
     system_types_free();
-    EXPECT_EQ(system_set_subtype(s, 0), RES_TYPES_NOT_LOADED);
+    EXPECT_EQ(system_set_subtype(lance, 0), RES_TYPES_NOT_LOADED);
     EXPECT_EQ(int(RES_TYPES_NOT_LOADED), 232);
-    system_free(s);
+    system_free(gun);
+    system_free(lance);
 }
 
-TEST_F(SystemSubtypes, CreateSubtypeMakesTheRowsSystem) {
+TEST_F(SystemSubtypes, CreateSubtypeMakesTheRowsSystemOrLogsFreesAndGivesNone) {
     System *s = system_create_subtype(0, 1);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->name, "Lance II");
     EXPECT_EQ(s->integrity, 40);
     system_free(s);
-}
-
-TEST_F(SystemSubtypes, CreateSubtypeFailureLogsFreesAndGivesNone) {
     LogCatcher log(dir);
     EXPECT_EQ(system_create_subtype(0, 3), nullptr);
     EXPECT_EQ(system_create_subtype(1, 0), nullptr);
@@ -184,28 +161,16 @@ protected:
 
 TEST_F(SystemCopying, CopyTakesStateAndFiguresButKeepsTheMountShipAndCount) {
     system_copy(dst, src);
-    EXPECT_EQ(dst->type, 0);
-    EXPECT_EQ(dst->subtype, 2);
-    EXPECT_EQ(dst->name, "Lance III");
-    EXPECT_EQ(dst->shot_text, "ray");
-    EXPECT_EQ(dst->aux_text, "wait");
+    EXPECT_EQ(std::tie(dst->type, dst->subtype, dst->name, dst->shot_text, dst->aux_text),
+              std::make_tuple(0, 2, std::string("Lance III"), std::string("ray"), std::string("wait")));
     EXPECT_EQ(dst->flags, src->flags);
-    EXPECT_EQ(dst->spare, 77);
-    EXPECT_EQ(dst->status, SYSTEM_STATUS_DAMAGED);
-    EXPECT_EQ(dst->integrity, 11);
-    EXPECT_EQ(dst->max_integrity, 40);
-    EXPECT_EQ(dst->recharge_left, 2);
-    EXPECT_EQ(dst->rounds, 1);
-    EXPECT_EQ(dst->mass, 80);
-    EXPECT_EQ(dst->load_a, 14);
-    EXPECT_EQ(dst->load_b, 3);
-    EXPECT_EQ(dst->refcount, 2);
-    EXPECT_EQ(dst->mount_index, 3);
-    EXPECT_EQ(dst->mount_x, 14);
-    EXPECT_EQ(dst->mount_y, -6);
-    EXPECT_EQ(dst->mount_side, SYSTEM_SIDE_PORT);
+    EXPECT_EQ(std::tie(dst->spare, dst->status, dst->integrity, dst->max_integrity, dst->recharge_left, dst->rounds),
+              std::make_tuple(77, SYSTEM_STATUS_DAMAGED, 11, 40, 2, 1));
+    EXPECT_EQ(std::tie(dst->mass, dst->load_a, dst->load_b), std::make_tuple(80, 14, 3));
+    // Its own: the count, the mount, the ship and the AI's word.
+    EXPECT_EQ(std::tie(dst->refcount, dst->mount_index, dst->mount_x, dst->mount_y, dst->mount_side, dst->ai_candidates),
+              std::make_tuple(2, 3, 14, -6, SYSTEM_SIDE_PORT, 4));
     EXPECT_EQ(dst->ship, reinterpret_cast<Ship *>(dst));
-    EXPECT_EQ(dst->ai_candidates, 4);
 }
 
 TEST_F(SystemCopying, CopiedTextsAreTheirOwn) {
@@ -218,23 +183,18 @@ TEST_F(SystemCopying, CopiedTextsAreTheirOwn) {
 
 TEST_F(SystemCopying, CopyFromTemplateLeavesTheSystemsState) {
     system_copy_from_template(src, system_type_template(1));
-    EXPECT_EQ(src->name, "Gun");
-    EXPECT_EQ(src->facing, 7);
-    EXPECT_EQ(src->rounds_per_reload, 6);
-    EXPECT_EQ(src->aux_text, "Reloading");
-    EXPECT_EQ(src->type, 0);                 // not a template figure
-    EXPECT_EQ(src->subtype, 2);
-    EXPECT_EQ(src->integrity, 11);
-    EXPECT_EQ(src->rounds, 1);
-    EXPECT_EQ(src->recharge_left, 2);
-    EXPECT_EQ(src->status, SYSTEM_STATUS_DAMAGED);
+    EXPECT_EQ(std::tie(src->name, src->facing, src->rounds_per_reload, src->aux_text),
+              std::make_tuple(std::string("Gun"), 7, 6, std::string("Reloading")));
+    // Not template figures: the type, the row and the state.
+    EXPECT_EQ(std::tie(src->type, src->subtype, src->integrity, src->rounds, src->recharge_left, src->status),
+              std::make_tuple(0, 2, 11, 1, 2, SYSTEM_STATUS_DAMAGED));
 }
 
 // --- reference counts -------------------------------------------------------------------------
 
 class SystemRefcount : public SystemsLoaded {};
 
-TEST_F(SystemRefcount, TheLastReleaseFreesTheSystem) {
+TEST_F(SystemRefcount, TheLastReleaseFreesTheSystemEvenOneNobodyHeld) {
     System *s = system_create(2);
     ASSERT_NE(s, nullptr);
     system_retain(s);
@@ -245,12 +205,7 @@ TEST_F(SystemRefcount, TheLastReleaseFreesTheSystem) {
     EXPECT_EQ(system_live_count(), live_loaded + 1);
     system_release(s);
     EXPECT_EQ(system_live_count(), live_loaded);
-}
-
-TEST_F(SystemRefcount, ReleasingASystemNobodyHeldFreesIt) {
-    System *s = system_create(2);
-    ASSERT_NE(s, nullptr);
-    system_release(s);
+    system_release(system_create(2));
     EXPECT_EQ(system_live_count(), live_loaded);
     system_release(nullptr);
     system_retain(nullptr);
@@ -273,28 +228,24 @@ protected:
     }
 };
 
-TEST_F(SystemState, ResetBringsBackAWholeOnlineSystem) {
-    gun->status = SYSTEM_STATUS_OFFLINE | SYSTEM_STATUS_DAMAGED | 0x2;
-    gun->integrity = 3;
-    gun->rounds = 0;
-    gun->recharge_left = 2;
-    system_reset(gun);
-    EXPECT_EQ(gun->status, 0x2u);   // only the two state bits go
-    EXPECT_EQ(gun->integrity, 50);
-    EXPECT_EQ(gun->rounds, 6);
-    EXPECT_EQ(gun->recharge_left, 2);
-}
-
-TEST_F(SystemState, RefreshFillsUpAndEndsTheRechargeButKeepsTheStatus) {
-    gun->status = SYSTEM_STATUS_DAMAGED;
-    gun->integrity = 3;
-    gun->rounds = 0;
-    gun->recharge_left = 2;
-    system_refresh(gun);
-    EXPECT_EQ(gun->status, SYSTEM_STATUS_DAMAGED);
-    EXPECT_EQ(gun->integrity, 50);
-    EXPECT_EQ(gun->rounds, 6);
-    EXPECT_EQ(gun->recharge_left, 0);
+TEST_F(SystemState, ResetBringsBackAWholeOnlineSystemAndRefreshEndsTheRechargeKeepingTheStatus) {
+    const struct {
+        void (*fn)(System *);
+        uint32_t status_before, status_after;
+        int32_t recharge_after;
+    } cases[] = {{system_reset, SYSTEM_STATUS_OFFLINE | SYSTEM_STATUS_DAMAGED | 0x2, 0x2u, 2},
+                 {system_refresh, SYSTEM_STATUS_DAMAGED, SYSTEM_STATUS_DAMAGED, 0}};
+    for (const auto &c : cases) {
+        gun->status = c.status_before;
+        gun->integrity = 3;
+        gun->rounds = 0;
+        gun->recharge_left = 2;
+        c.fn(gun);
+        EXPECT_EQ(gun->status, c.status_after) << "reset drops only the two state bits";
+        EXPECT_EQ(gun->integrity, 50);
+        EXPECT_EQ(gun->rounds, 6);
+        EXPECT_EQ(gun->recharge_left, c.recharge_after);
+    }
 }
 
 TEST_F(SystemState, RechargeCountsDownToZeroWhileOnline) {

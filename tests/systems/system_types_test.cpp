@@ -11,7 +11,7 @@ using systest::use_type_store;
 
 class SystemTypesLoad : public SystemsTest {};
 
-TEST_F(SystemTypesLoad, ReadsThirtyTemplatesEachWithItsOwnType) {
+TEST_F(SystemTypesLoad, ReadsThirtyTemplatesEachWithItsOwnTypeAndFreesThemAll) {
     use_type_store(dir);
     ASSERT_EQ(system_types_load(), RES_OK);
     ASSERT_TRUE(system_types_loaded());
@@ -28,6 +28,11 @@ TEST_F(SystemTypesLoad, ReadsThirtyTemplatesEachWithItsOwnType) {
     EXPECT_EQ(system_type_template(30), nullptr);
     EXPECT_EQ(system_type_template(-1), nullptr);
     EXPECT_EQ(system_live_count(), live_before + 30);
+    system_types_free();
+    EXPECT_FALSE(system_types_loaded());
+    EXPECT_EQ(system_type_template(0), nullptr);
+    EXPECT_EQ(system_live_count(), live_before);
+    system_types_free();   // twice is harmless
 }
 
 TEST_F(SystemTypesLoad, ASecondLoadKeepsTheTemplatesItHas) {
@@ -77,16 +82,6 @@ TEST_F(SystemTypesLoad, ALaterLoadOverAMendedStoreStartsAgain) {
     EXPECT_EQ(system_live_count(), live_before + 30);
 }
 
-TEST_F(SystemTypesLoad, FreeingEmptiesTheTable) {
-    use_type_store(dir);
-    ASSERT_EQ(system_types_load(), RES_OK);
-    system_types_free();
-    EXPECT_FALSE(system_types_loaded());
-    EXPECT_EQ(system_type_template(0), nullptr);
-    EXPECT_EQ(system_live_count(), live_before);
-    system_types_free();   // twice is harmless
-}
-
 TEST_F(SystemTypesLoad, TheDescriptionIsTheWholeFile) {
     use_type_store(dir);
     std::string text = "old";
@@ -104,17 +99,11 @@ protected:
     }
 };
 
-TEST_F(SystemTypeLookups, SubtypeCountLoadsOnDemand) {
+TEST_F(SystemTypeLookups, SubtypeCountLoadsOnDemandAndIsZeroWithoutRowsOrForABadType) {
     ASSERT_FALSE(system_types_loaded());
     EXPECT_EQ(system_subtype_count(0), 3);
     EXPECT_TRUE(system_types_loaded());
-}
-
-TEST_F(SystemTypeLookups, SubtypeCountIsZeroWithoutRowsOrForABadType) {
-    EXPECT_EQ(system_subtype_count(1), 0);
-    EXPECT_EQ(system_subtype_count(29), 0);
-    EXPECT_EQ(system_subtype_count(30), 0);
-    EXPECT_EQ(system_subtype_count(-1), 0);
+    for (int32_t type : {1, 29, 30, -1}) EXPECT_EQ(system_subtype_count(type), 0) << type;
 }
 
 TEST_F(SystemTypeLookups, SubtypeCountIsZeroWhenLoadingFails) {
@@ -125,19 +114,12 @@ TEST_F(SystemTypeLookups, SubtypeCountIsZeroWhenLoadingFails) {
     EXPECT_FALSE(system_types_loaded());
 }
 
-TEST_F(SystemTypeLookups, LoadAComesFromTheRowForTypesWithSubtypes) {
-    EXPECT_EQ(system_type_load_a(0, 0), 8);
-    EXPECT_EQ(system_type_load_a(0, 1), 11);
-    EXPECT_EQ(system_type_load_a(0, 2), 14);
-    EXPECT_EQ(system_type_load_a(0, 3), 0);    // one past the rows
-    EXPECT_EQ(system_type_load_a(0, -1), 0);
-}
-
-TEST_F(SystemTypeLookups, LoadAComesFromTheTemplateOtherwiseWhateverTheSubtype) {
-    EXPECT_EQ(system_type_load_a(1, 0), 10);
-    EXPECT_EQ(system_type_load_a(1, 5), 10);
-    EXPECT_EQ(system_type_load_a(17, 0), 17);
-    EXPECT_EQ(system_type_load_a(30, 0), 0);
+// From the row for a type with subtypes (none one past the rows), else from the template.
+TEST_F(SystemTypeLookups, LoadAComesFromTheRowOrTheTemplate) {
+    const struct {
+        int32_t type, subtype, load_a;
+    } cases[] = {{0, 0, 8}, {0, 1, 11}, {0, 2, 14}, {0, 3, 0}, {0, -1, 0}, {1, 0, 10}, {1, 5, 10}, {17, 0, 17}, {30, 0, 0}};
+    for (const auto &c : cases) EXPECT_EQ(system_type_load_a(c.type, c.subtype), c.load_a) << c.type << "/" << c.subtype;
 }
 
 }  // namespace

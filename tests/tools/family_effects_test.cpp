@@ -1,4 +1,4 @@
-// The effects family: the paths the game formats, the frame counts its loaders need, and pictures
+// The effects family: the frame sets its loaders read back from the store, and pictures
 // that are light on black with transparent surroundings.
 #include <gtest/gtest.h>
 
@@ -11,30 +11,6 @@
 #include "platform/store.h"
 
 namespace {
-
-int count_prefix(const std::vector<std::string> &paths, const std::string &prefix) {
-    int n = 0;
-    for (const std::string &p : paths) n += p.compare(0, prefix.size(), prefix) == 0;
-    return n;
-}
-
-TEST(EffectsFamily, NamesEveryPictureAsTheLoadersAskForIt) {
-    std::vector<std::string> paths;
-    effects_list_paths(&paths);
-    EXPECT_EQ(count_prefix(paths, "effect/beam/"), 4 * 6);
-    EXPECT_EQ(count_prefix(paths, "effect/bubble/"), 7);
-    EXPECT_EQ(count_prefix(paths, "effect/sparc/000/png/"), 4);
-    EXPECT_EQ(count_prefix(paths, "effect/halo/"), 7);
-    EXPECT_EQ(count_prefix(paths, "effect/portal/000/png/"), 186);
-    EXPECT_EQ(count_prefix(paths, "effect/portal/001/png/"), 186);
-    EXPECT_EQ(count_prefix(paths, "control/minimap/png/"), 3);
-    for (const char *p : {"effect/beam/003/png/005.png", "effect/bubble/006.png", "effect/halo/006/png/000.png",
-                          "effect/portal/001/png/185.png", "control/minimap/png/002.png"}) {
-        bool found = false;
-        for (const std::string &q : paths) found = found || q == p;
-        EXPECT_TRUE(found) << p;
-    }
-}
 
 TEST(EffectsFamily, PaintingIsRepeatable) {
     EXPECT_TRUE(effects_paint_beam(2, 4, 99).px == effects_paint_beam(2, 4, 99).px);

@@ -54,20 +54,17 @@ TEST(ContentBlocks, IntegersOnly) {
 
 // ---- name lists ----
 
-TEST(NameListCheck, AcceptsOneNamePerLineWhateverTheLineEnds) {
+TEST(NameListCheck, AcceptsOneNamePerLineAndRefusesWhatWouldDealBadly) {
     std::string error;
     EXPECT_EQ(names_check_list("Ann\r\nBob\r\nCy", "n.txt", &error), RES_OK) << error;
     EXPECT_EQ(names_check_list("Two Words\n", "n.txt", &error), RES_OK) << error;
-}
-
-TEST(NameListCheck, RefusesWhatWouldDealBadly) {
-    std::string error;
-    EXPECT_EQ(names_check_list("Ann\nBob\nAnn\n", "n.txt", &error), RES_MALFORMED);
-    EXPECT_NE(error.find("n.txt:3"), std::string::npos) << error;
-    EXPECT_EQ(names_check_list("Ann\n\nBob\n", "n.txt", &error), RES_MALFORMED);
-    EXPECT_NE(error.find("n.txt:2"), std::string::npos) << error;
-    EXPECT_EQ(names_check_list("Ann \n", "n.txt", &error), RES_MALFORMED);
-    EXPECT_EQ(names_check_list("", "n.txt", &error), RES_MALFORMED);
+    const struct {
+        const char *text, *where;
+    } bad[] = {{"Ann\nBob\nAnn\n", "n.txt:3"}, {"Ann\n\nBob\n", "n.txt:2"}, {"Ann \n", "n.txt"}, {"", "n.txt"}};
+    for (const auto &b : bad) {
+        EXPECT_EQ(names_check_list(b.text, "n.txt", &error), RES_MALFORMED) << b.text;
+        EXPECT_NE(error.find(b.where), std::string::npos) << error;
+    }
 }
 
 // ---- records ----

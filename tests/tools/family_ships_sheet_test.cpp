@@ -55,19 +55,6 @@ TEST(ShipSheet, EveryHullPaintsInsideItsFramesOverDeepSpace) {
     std::filesystem::create_directories(dir);
     ASSERT_EQ(output_png_rgb(dir, "sheet.png", sheet, false, 1), RES_OK);
 
-    // The rotation frames at game size, as a battle would show them.
-    Canvas battle = space(1000, 860);
-    int y = 4;
-    for (const ShipSource &s : sources) {
-        const ShipLayout l = ships_layout(s);
-        const int n = std::min(12, 996 / (l.side + 4));
-        for (int i = 0; i < n; ++i) {
-            const Canvas frame = ships_paint(s, 360.0f * i / n, 1, l.side, l.side, l.side / 2.0f, l.side / 2.0f, 1);
-            canvas_composite(&battle, frame, 4 + i * (l.side + 4), y, BLEND_OVER);
-        }
-        y += l.side + 2;
-    }
-    ASSERT_EQ(output_png_rgb(dir, "battle.png", battle, false, 1), RES_OK);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The fonts family, read back by the game's own loaders: the files it writes, the fonts they make,
-// and a specimen picture of all eight fonts with the sprite effects for a person to look at.
+// and a specimen picture of all eight fonts for a person to look at.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +12,6 @@
 #include "platform/draw.h"
 #include "platform/draw_fixture.h"
 #include "platform/font.h"
-#include "platform/sprite.h"
 #include "platform/store.h"
 
 namespace {
@@ -150,28 +148,9 @@ TEST_F(FontsFamily, TextIsAsWideAsItDrawsAndWiderFontsAreWider) {
 
 // ---- the specimen ------------------------------------------------------------------------------
 
-Sprite *specimen_ship() {
-    // a small hull in RGBA: a lit wedge with a dark cockpit; alpha 0 around it
-    const int w = 48, h = 32;
-    std::vector<uint8_t> px(size_t(w) * h * 4, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const float fx = float(x) / w, fy = std::fabs(float(y) - h / 2.0f) / (h / 2.0f);
-            if (fy > 1.0f - fx * 0.9f) continue;
-            uint8_t *p = &px[(size_t(y) * w + x) * 4];
-            const float light = 0.55f + 0.45f * (1.0f - fy);
-            p[0] = uint8_t(90 * light + 60 * fx);
-            p[1] = uint8_t(130 * light);
-            p[2] = uint8_t(190 * light);
-            p[3] = 255;
-            if (fx > 0.55f && fx < 0.75f && fy < 0.25f) { p[0] = 240; p[1] = 200; p[2] = 60; }
-        }
-    return sprite_from_png(png_encode(w, h, px, 4));
-}
-
-TEST_F(FontsFamily, SpecimenOfTheFontsAndTheSpriteEffects) {
-    open(760, 560);
-    // a dusky background so both the fonts' fringes and the blends show
+TEST_F(FontsFamily, SpecimenOfTheFonts) {
+    open(760, 420);
+    // a dusky background so the fonts' fringes show
     for (int y = 0; y < surface->h; ++y)
         for (int x = 0; x < surface->w; ++x)
             set(x, y, Rgb{uint8_t(10 + y / 20), uint8_t(14 + y / 24), uint8_t(34 + x / 24)});
@@ -190,64 +169,7 @@ TEST_F(FontsFamily, SpecimenOfTheFontsAndTheSpriteEffects) {
         y += font_line_height(n) + 6;
     }
     ASSERT_EQ(font_draw_text_highlight(g, 3, 8, y, gfx_map_rgb(255, 200, 80), 3, 60, "HIGHLIGHT"), RES_OK);
-    y += font_line_height(3) + 10;
-
-    Sprite *ship = specimen_ship();
-    ASSERT_NE(ship, nullptr);
-    sprite_addref(ship);
-    sprite_build_outline_map(ship);
-    sprite_build_angle_map(ship);
-    struct Variant { uint16_t flags; const char *label; Rgb tint; int16_t brightness, desat; uint16_t n, m; };
-    const Variant variants[] = {
-        {0, "plain", {}, 100, 0, 1, 1},
-        {SPRITE_DRAW_TINT, "tint", {255, 60, 40}, 100, 0, 1, 1},
-        {SPRITE_DRAW_BRIGHTNESS, "bright 160", {}, 160, 0, 1, 1},
-        {SPRITE_DRAW_BRIGHTNESS, "dim 40", {}, 40, 0, 1, 1},
-        {SPRITE_DRAW_DESATURATE, "grey", {}, 100, 100, 1, 1},
-        {SPRITE_DRAW_BLEND, "blend", {}, 100, 0, 1, 1},
-        {SPRITE_DRAW_BLEND | SPRITE_DRAW_ADDITIVE, "add", {}, 100, 0, 1, 1},
-        {SPRITE_DRAW_SCALE, "shrink 1/2", {}, 100, 0, 1, 2},
-    };
-    int x = 12;
-    for (const Variant &v : variants) {
-        SpriteDrawPayload p{};
-        p.flags = v.flags;
-        p.x = int16_t(x);
-        p.y = int16_t(y);
-        p.sprite = ship;
-        p.tint_r = v.tint.r; p.tint_g = v.tint.g; p.tint_b = v.tint.b;
-        p.brightness = v.brightness;
-        p.desaturation = v.desat;
-        p.scale_numerator = v.n;
-        p.scale_denominator = v.m;
-        ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
-        ASSERT_EQ(font_draw_text(g, 4, x, y + 36, gfx_map_rgb(200, 200, 200), v.label), RES_OK);
-        x += 82;
-    }
-    y += 60;
-    GfxSpriteGlowPayload glow{};
-    glow.sprite = ship;
-    glow.flags = GFX_GLOW_BAND | GFX_GLOW_FADE;
-    glow.x = 30;
-    glow.y = int16_t(y + 8);
-    glow.red[0] = 80; glow.green[0] = 200; glow.blue[0] = 255;
-    glow.level[0] = 6;
-    glow.fade_step = 14;
-    ASSERT_EQ(gfx_queue_sprite_glow(g, glow), RES_OK);
-    SpriteDrawPayload body{};
-    body.x = 30;
-    body.y = int16_t(y + 8);
-    body.sprite = ship;
-    ASSERT_EQ(sprite_queue_draw(g, body), RES_OK);
-    ASSERT_EQ(gfx_queue_sprite_outline(g, ship, 130, y + 8, 255, 220, 60), RES_OK);
-    GfxRect box{230, int16_t(y + 6), 120, 36};
-    ASSERT_EQ(gfx_queue_glow_frame(g, box, 120, 200, 255), RES_OK);
-    ASSERT_EQ(gfx_queue_frame_rect(g, box, 120, 200, 255), RES_OK);
-    ASSERT_EQ(font_draw_text(g, 6, 248, y + 17, gfx_map_rgb(230, 240, 255), "Launch"), RES_OK);
-    ASSERT_EQ(font_draw_text(g, 4, 30, y + 48, gfx_map_rgb(200, 200, 200), "glow"), RES_OK);
-    ASSERT_EQ(font_draw_text(g, 4, 130, y + 48, gfx_map_rgb(200, 200, 200), "outline"), RES_OK);
     run();
-    sprite_release(ship);
     fs::create_directories(ASTROVANE_BINARY_DIR "/test-output");
     const std::string path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_specimen.png";
     ASSERT_TRUE(surface_write_png(surface, path));

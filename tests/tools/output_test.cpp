@@ -13,14 +13,10 @@
 
 namespace {
 
-
 class OutputTest : public ::testing::Test {
 protected:
     std::string root;
-    void SetUp() override {
-        root = std::string(ASTROVANE_BINARY_DIR "/test-output/assetgen/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
-    }
+    void SetUp() override { root = fresh_test_dir("assetgen") + "/out"; }
 };
 
 TEST_F(OutputTest, PngIsEightBitRgbNonInterlacedWithThePixelsGiven) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/wait.h>
 #include "platform/files.h"
+#include "test_support.h"
 
 namespace {
 
@@ -15,8 +16,7 @@ protected:
     std::string dir, root, out;
 
     void SetUp() override {
-        dir = std::string(ASTROVANE_BINARY_DIR "/test-output/storepack/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+        dir = fresh_test_dir("storepack");
         root = dir + "/tree";
         out = dir + "/store.dat";
         ASSERT_EQ(make_directory((root + "/bg").c_str()), RES_OK);

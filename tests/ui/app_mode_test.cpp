@@ -8,7 +8,6 @@
 #include <atomic>
 #include <string>
 #include <vector>
-#include "app/mode_loading.h"
 #include "game/game.h"
 #include "platform/graphics.h"
 #include "platform/sound.h"
@@ -314,33 +313,12 @@ TEST_F(GameModes, EveryModeHasItsRecordWithEnterLeaveUpdateAndDraw) {
         AppMode *m = app_mode_get(id);
         ASSERT_NE(m, nullptr) << "mode " << id;
         EXPECT_EQ(m->id, id);
-        EXPECT_NE(m->enter, nullptr) << "mode " << id;
-        EXPECT_NE(m->leave, nullptr) << "mode " << id;
-        EXPECT_NE(m->update, nullptr) << "mode " << id;
-        EXPECT_NE(m->draw, nullptr) << "mode " << id;
-        EXPECT_EQ(m->pre_frame, nullptr) << "mode " << id;
-        EXPECT_EQ(m->post_frame, nullptr) << "mode " << id;
+        EXPECT_TRUE(m->enter && m->leave && m->update && m->draw) << "mode " << id;
+        EXPECT_FALSE(m->pre_frame || m->post_frame) << "mode " << id;
     }
     EXPECT_EQ(app_mode_get(5), nullptr);
     EXPECT_EQ(app_mode_get(-1), nullptr);
     EXPECT_EQ(app_mode_create(5), nullptr);
-}
-
-TEST_F(GameModes, LoadingModeHandsOverToTheTitleOnceItHasLoadedAndFadedOut) {
-    // Nothing to load: the worker is done at once, then the text fades out over 640 ms of frames.
-    const LoadingSeams instant{[](int (*)(void *), void *) -> SDL_Thread * { return nullptr; },
-                               [](LoadingState *) {}};
-    loading_mode_set_seams(&instant);
-    app_mode_request(APP_MODE_LOADING);
-    app_mode_apply_request();
-    EXPECT_EQ(app_mode_current_id(), APP_MODE_LOADING);
-    for (int frame = 0; frame < 100 && app_mode_current_id() == APP_MODE_LOADING; ++frame) app_mode_run_frame(20);
-    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
-    EXPECT_TRUE(app_mode_changed());
-    app_mode_run_frame(20);
-    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
-    EXPECT_FALSE(app_mode_changed());
-    loading_mode_set_seams(nullptr);
 }
 
 }  // namespace

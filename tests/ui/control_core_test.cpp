@@ -56,7 +56,7 @@ TEST_F(ControlCore, HiddenForAWhileStillTakesHotkeysAndShowsAgain) {
     EXPECT_FALSE(panel_of(panel)->flags & PANEL_BORDER_HOVERED);  // the panel's on_show ran
 }
 
-TEST_F(ControlCore, MoveToTheCurrentPlaceOnlyStopsAndZeroMsChangesNothing) {
+TEST_F(ControlCore, MoveSlidesToTheTargetAndStopsAndAMoveToTheCurrentPlaceOrInNoTimeOnlyStops) {
     Control *c = control_create(CONTROL_TEXT);
     control_set_position(c, 10, 20);
     c->flags |= CTRL_MOVING;
@@ -65,11 +65,6 @@ TEST_F(ControlCore, MoveToTheCurrentPlaceOnlyStopsAndZeroMsChangesNothing) {
     control_move_to(c, 50, 20, 0);
     EXPECT_FALSE(c->flags & CTRL_MOVING);
     EXPECT_EQ(c->x, 10);
-    control_destroy(c);
-}
-
-TEST_F(ControlCore, MoveSlidesToTheTargetAndStops) {
-    Control *c = control_create(CONTROL_TEXT);
     control_set_position(c, 0, 0);
     control_move_to(c, 100, 50, 200);
     EXPECT_TRUE(c->flags & CTRL_MOVING);
@@ -169,7 +164,7 @@ TEST_F(ControlCore, TimersRunOutInOrder) {
     control_destroy(c);
 }
 
-TEST_F(ControlCore, RemovalTimerPausesWhileHiddenWhenAsked) {
+TEST_F(ControlCore, RemovalTimerPausesWhileHiddenWhenAskedAndShowForHidesAgain) {
     Control *c = control_create(CONTROL_TEXT);
     control_remove_after(c, 100);
     control_pause_removal_while_hidden(c);
@@ -180,16 +175,13 @@ TEST_F(ControlCore, RemovalTimerPausesWhileHiddenWhenAsked) {
     control_update(c, 100);
     EXPECT_TRUE(c->flags & CTRL_REMOVED);
     control_destroy(c);
-}
-
-TEST_F(ControlCore, ShowForHidesAgainWhenItRunsOut) {
-    Control *c = control_create(CONTROL_TEXT);
-    control_set_hidden(c, false);
-    control_show_for(c, 40);
-    EXPECT_FALSE(c->flags & CTRL_HIDDEN);
-    control_update(c, 40);
-    EXPECT_TRUE(c->flags & CTRL_HIDDEN);
-    control_destroy(c);
+    Control *shown = control_create(CONTROL_TEXT);
+    control_set_hidden(shown, false);
+    control_show_for(shown, 40);
+    EXPECT_FALSE(shown->flags & CTRL_HIDDEN);
+    control_update(shown, 40);
+    EXPECT_TRUE(shown->flags & CTRL_HIDDEN) << "shown for a while, then hidden again";
+    control_destroy(shown);
 }
 
 TEST_F(ControlCore, KeyFocusGetsKeysAndDisabledControlsStillIgnoreHotkeys) {

@@ -16,58 +16,19 @@ namespace {
 
 using namespace ui_test;
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
 constexpr Rgb BACKDROP{100, 100, 100};
 
-class ControlDrawing : public UiTest {
+class ControlDrawing : public UiScreenTest {
 protected:
-    void SetUp() override {
-        UiTest::SetUp();
-        ASSERT_EQ(gfx_select_primitives(4), RES_OK);
-        ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
-        graphics = gfx_get();
-        screen = gfx_create_surface32(GFX_WIDTH, GFX_HEIGHT);
-        ASSERT_NE(screen, nullptr);
-        gfx_screen_attach(screen);
-    }
-    void TearDown() override {
-        gfx_screen_attach(nullptr);
-        SDL_FreeSurface(screen);
-        UiTest::TearDown();
-    }
-
-    // Draws one control at the top level (or the game's controls when null) over a grey backdrop.
-    void render(Control *ctrl = nullptr) {
-        gfx_queue_lock(graphics);
-        gfx_queue_clear(graphics);
-        ui_lock_screen(graphics);
+    void paint_backdrop() override {
         ui_fill_rect(graphics, 0, 0, GFX_WIDTH, GFX_HEIGHT, BACKDROP.r, BACKDROP.g, BACKDROP.b);
-        if (ctrl) control_draw(ctrl, graphics, 0, 0);
-        ui_unlock_screen(graphics);
-        if (!ctrl) game_draw_controls(game(), graphics, 1);
-        gfx_queue_unlock(graphics);
-        ASSERT_EQ(gfx_replay_frame(graphics, screen), RES_OK);
     }
-
-    Rgb pixel(int x, int y) const {
-        const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
-        return {p[2], p[1], p[0]};
-    }
-
     int changed_in(int x, int y, int w, int h) const {
         int n = 0;
         for (int yy = y; yy < y + h; ++yy)
-            for (int xx = x; xx < x + w; ++xx)
-                if (!(pixel(xx, yy) == BACKDROP)) ++n;
+            for (int xx = x; xx < x + w; ++xx) n += !(pixel(xx, yy) == BACKDROP);
         return n;
     }
-
-    Graphics *graphics = nullptr;
-    SDL_Surface *screen = nullptr;
 };
 
 TEST_F(ControlDrawing, BlackLabelDrawsNothingNotEvenItsBacking) {

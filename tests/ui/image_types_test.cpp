@@ -44,6 +44,8 @@ TEST_F(ImageTypes, EveryTypeLoadsWithItsFramesAndStillAnimations) {
     EXPECT_EQ(image_type_frame(IMAGE_TYPE_GIVEN, 0), nullptr);
     EXPECT_EQ(image_type_frame(3, 99), nullptr);
     EXPECT_EQ(image_type_frame(213, 0), nullptr);
+    EXPECT_EQ(image_control_load_type(213), RES_OUT_OF_RANGE);
+    EXPECT_EQ(control_classes_load_assets(CONTROL_IMAGE, IMAGE_TYPE_GIVEN), RES_OK) << "the given type needs no files";
 }
 
 TEST_F(ImageTypes, ASecondLoadCountsAndTheLastFreeEmpties) {

@@ -67,22 +67,6 @@ protected:
     MinimapControl *m = nullptr;
 };
 
-TEST_F(Minimap, EachShownObjectGetsADotAtItsScaledCentre) {
-    g_world.view.objects = {owned(object(MINIMAP_SHIP, 1, 95, 195, 10, 10), 10, 20, 30)};
-    control_update(ctrl, 20);
-    ASSERT_EQ(m->dot_count, 1);
-    EXPECT_EQ(dot(0).x, 10);   // (95 + 5) x 100 / 1000
-    EXPECT_EQ(dot(0).y, 20);   // (195 + 5) x 80 / 800
-    EXPECT_EQ(dot(0).r, 10);
-    EXPECT_EQ(dot(0).g, 20);
-    EXPECT_EQ(dot(0).b, 30);
-    EXPECT_EQ(dot(0).mode, MINIMAP_DOT_NORMAL);
-    EXPECT_EQ(m->view_x, 20);
-    EXPECT_EQ(m->view_y, 10);
-    EXPECT_EQ(m->view_w, 40);
-    EXPECT_EQ(m->view_h, 30);
-}
-
 TEST_F(Minimap, HiddenObjectsAndUnseenFleetsGetNoDotUnlessEverythingIsShown) {
     MinimapObject hidden = object(MINIMAP_SHIP, 1, 0, 0, 2, 2);
     hidden.flags |= MINIMAP_OBJECT_HIDDEN;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/panel.h"
@@ -227,47 +229,38 @@ TEST_F(PanelPlacement, OffWithoutTheItemList) {
     EXPECT_EQ(panel_auto_position(panel), RES_NO_PLACEMENT);
 }
 
-TEST_F(PanelPlacement, TargetInTheRightHalfPlacesToItsLeft) {
-    panel_enable_item_list(panel);
-    panel_add_item(panel, PLACE_BESIDE, 800, 300, 40, 40);
-    int x = 0, y = 0;
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(x, 700);
-    EXPECT_EQ(y, 320 - 30);
-    panel_add_item(panel, PLACE_RIGHT_OF, 800, 300, 40, 40);
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(x, 839);
-}
-
-TEST_F(PanelPlacement, TargetInTheLeftHalfPlacesToItsRight) {
-    panel_enable_item_list(panel);
-    panel_add_item(panel, PLACE_BESIDE, 100, 300, 40, 40);
-    int x = 0, y = 0;
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(x, 139);
-}
-
-TEST_F(PanelPlacement, BoundsClampTheBox) {
-    panel_enable_item_list(panel);
-    panel_add_item(panel, PLACE_BOUNDS, 10, 32, 984, 696);
-    panel_add_item(panel, PLACE_LEFT_OF, 20, 20, 40, 40);
-    int x = 0, y = 0;
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(x, 10);
-    EXPECT_EQ(y, 32);
-}
-
-TEST_F(PanelPlacement, AvoidRectanglePushesTheBoxAway) {
-    panel_enable_item_list(panel);
-    control_set_position(panel, 100, 100);
-    panel_add_item(panel, PLACE_AVOID, 0, 90, 1024, 50);
-    int x = 0, y = 0;
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(y, 139);   // upper half: below the rectangle
-    control_set_position(panel, 100, 600);
-    panel_add_item(panel, PLACE_AVOID, 0, 620, 1024, 50);
-    ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK);
-    EXPECT_EQ(y, 560);   // lower half: above it
+// A 100 x 60 box beside a target: to its left in the right half of the screen, to its right in the
+// left half, clamped by bounds, pushed away from a rectangle to avoid.
+TEST_F(PanelPlacement, TheItemsPlaceABoxOfTheirSize) {
+    struct Item {
+        int kind, x, y, w, h;
+    };
+    const struct {
+        const char *what;
+        int panel_y;
+        std::vector<Item> items;
+        int x, y;   // -1: not checked
+    } cases[] = {
+        {"target in the right half", 100, {{PLACE_BESIDE, 800, 300, 40, 40}}, 700, 320 - 30},
+        {"right of the target", 100, {{PLACE_RIGHT_OF, 800, 300, 40, 40}}, 839, -1},
+        {"target in the left half", 100, {{PLACE_BESIDE, 100, 300, 40, 40}}, 139, -1},
+        {"bounds clamp", 100, {{PLACE_BOUNDS, 10, 32, 984, 696}, {PLACE_LEFT_OF, 20, 20, 40, 40}}, 10, 32},
+        {"upper half: below what it avoids", 100, {{PLACE_AVOID, 0, 90, 1024, 50}}, -1, 139},
+        {"lower half: above it", 600, {{PLACE_AVOID, 0, 620, 1024, 50}}, -1, 560},
+    };
+    for (const auto &c : cases) {
+        panel_enable_item_list(panel);   // afresh
+        control_set_position(panel, 100, c.panel_y);
+        for (const Item &i : c.items) panel_add_item(panel, i.kind, i.x, i.y, i.w, i.h);
+        int x = 0, y = 0;
+        ASSERT_EQ(panel_find_position(panel, 100, 60, &x, &y), RES_OK) << c.what;
+        if (c.x >= 0) {
+            EXPECT_EQ(x, c.x) << c.what;
+        }
+        if (c.y >= 0) {
+            EXPECT_EQ(y, c.y) << c.what;
+        }
+    }
 }
 
 }  // namespace

@@ -6,12 +6,15 @@
 
 #include "game/game.h"
 #include "game/game_loop.h"
-#include "platform/input.h"
+#include "platform/draw.h"
 #include "platform/font.h"
+#include "platform/graphics.h"
+#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/store.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
+#include "ui/ui_draw.h"
 
 namespace ui_test {
 
@@ -93,6 +96,59 @@ protected:
         reset_input();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
+};
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline std::ostream &operator<<(std::ostream &os, const Rgb &c) {
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// A fixture whose frames are replayed into an off-screen screen of the game's size.
+class UiScreenTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        ASSERT_EQ(gfx_select_primitives(4), RES_OK);
+        ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+        graphics = gfx_get();
+        ASSERT_NE(graphics, nullptr);
+        screen = gfx_create_surface32(GFX_WIDTH, GFX_HEIGHT);
+        ASSERT_NE(screen, nullptr);
+        gfx_screen_attach(screen);   // sprites and colours take the screen's format
+    }
+    void TearDown() override {
+        gfx_screen_attach(nullptr);
+        SDL_FreeSurface(screen);
+        UiTest::TearDown();
+    }
+    virtual void paint_backdrop() = 0;
+
+    // One frame over the backdrop: the control alone, or the game's controls and its cursor.
+    void render(Control *ctrl = nullptr) {
+        gfx_queue_lock(graphics);
+        gfx_queue_clear(graphics);
+        ui_lock_screen(graphics);
+        paint_backdrop();
+        if (ctrl) control_draw(ctrl, graphics, 0, 0);
+        ui_unlock_screen(graphics);
+        if (!ctrl) {
+            game_draw_controls(game(), graphics, 1);
+            game_draw_cursor(game(), graphics);
+        }
+        gfx_queue_unlock(graphics);
+        ASSERT_EQ(gfx_replay_frame(graphics, screen), RES_OK);
+    }
+
+    Rgb pixel(int x, int y) const {
+        const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
+        return {p[2], p[1], p[0]};
+    }
+
+    Graphics    *graphics = nullptr;
+    SDL_Surface *screen = nullptr;
 };
 
 }  // namespace ui_test
