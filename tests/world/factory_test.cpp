@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 #include "platform/draw_fixture.h"
 #include "platform/store.h"
@@ -51,16 +53,10 @@ TEST_F(FactorySetUp, AnObjectCopiesItsTemplateButNotItsOwnership) {
     EXPECT_EQ(thing(obj)->label, "label 2") << "the kind's copy_template ran";
     EXPECT_EQ(obj->flags & ~OBJ_TEMPLATE_BITS, 0u) << "ownership bits stay with the template";
     EXPECT_EQ(obj->flags & OBJ_TEMPLATE_BITS, OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200);
-    EXPECT_EQ(obj->speed, 500);
-    EXPECT_EQ(obj->initiative_rate, 42);
-    EXPECT_EQ(obj->mass, 300);
+    EXPECT_EQ(std::tuple(obj->speed, obj->initiative_rate, obj->mass, obj->frame_count), std::tuple(500, 42, 300, 2));
     EXPECT_EQ(obj->frames, tmpl->frames);
-    EXPECT_EQ(obj->frame_count, 2);
-    EXPECT_EQ(obj->frame, 0) << "frame 0 selected";
-    EXPECT_EQ(obj->w, 10);
-    EXPECT_EQ(obj->h, 8);
-    EXPECT_EQ(obj->id, 0u);
-    EXPECT_EQ(obj->refcount, 0);
+    EXPECT_EQ(std::tuple(obj->frame, obj->w, obj->h), std::tuple(0, 10, 8)) << "frame 0 selected";
+    EXPECT_EQ(std::pair(obj->id, obj->refcount), std::pair(uint64_t(0), 0));
     EXPECT_EQ(g_calls.names, (std::vector<std::string>{"init", "copy_template", "on_created"}));
     object_destroy(obj);
 }
@@ -114,15 +110,12 @@ protected:
     int32_t requested(int32_t t, int32_t group) { return f()->requested[size_t(t)][size_t(group)]; }
 };
 
-TEST_F(LoadGroups, NothingLoadsBeforeAResolve) {
+TEST_F(LoadGroups, NothingLoadsBeforeAResolveAndAReleaseAtZeroStaysAtZero) {
     factory_acquire_group(THING, 0, FACTORY_GROUP_PARAMS);
     EXPECT_EQ(requested(0, FACTORY_GROUP_PARAMS), 1);
     EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_PARAMS], 0);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     EXPECT_EQ(g_calls.loads[0][FACTORY_GROUP_PARAMS], 1);
-}
-
-TEST_F(LoadGroups, AReleaseAtZeroStaysAtZero) {
     factory_release_detail_group(THING, 0);
     factory_release_all_groups(FACTORY_GROUP_FRAMES);
     EXPECT_EQ(requested(0, FACTORY_GROUP_DETAIL), 0);
@@ -239,16 +232,15 @@ protected:
     GameObject *tmpl = nullptr;
 };
 
-TEST_F(FrameGroups, SizesUpToTheFirstMissingFrameAndAnEmptySpriteArray) {
+TEST_F(FrameGroups, SizesUpToTheFirstMissingOrUnreadableFrameAndAnEmptySpriteArray) {
     ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/000/png"), RES_OK);
     ASSERT_EQ(tmpl->frame_count, 2);
-    EXPECT_EQ(tmpl->frame_w[0], 3);
-    EXPECT_EQ(tmpl->frame_h[0], 2);
-    EXPECT_EQ(tmpl->frame_w[1], 1);
-    EXPECT_EQ(tmpl->frame_h[1], 4);
+    EXPECT_EQ(std::tuple(tmpl->frame_w[0], tmpl->frame_h[0], tmpl->frame_w[1], tmpl->frame_h[1]), std::tuple(3, 2, 1, 4));
     ASSERT_NE(tmpl->frames, nullptr);
     EXPECT_EQ(tmpl->frames[0], nullptr);
     EXPECT_EQ(tmpl->frames[1], nullptr);
+    EXPECT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK) << "sizes stop at the unreadable frame";
+    EXPECT_EQ(tmpl->frame_count, 1);
 }
 
 TEST_F(FrameGroups, SpritesTakeOneReferenceEachAndUnloadingDropsThem) {
@@ -357,11 +349,6 @@ TEST_F(FrameGroups, LoadingSizesAgainReplacesTheArrays) {
     ASSERT_EQ(factory_load_frame_sizes(tmpl, "thing/404/png"), RES_OK);
     EXPECT_EQ(tmpl->frame_count, 0);
     EXPECT_EQ(tmpl->frames, nullptr);
-}
-
-TEST_F(FrameGroups, SizesStopAtAFrameThatDoesNotRead) {
-    EXPECT_EQ(factory_load_frame_sizes(tmpl, "thing/001/png"), RES_OK) << "sizes stop at the unreadable frame";
-    EXPECT_EQ(tmpl->frame_count, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // a player has seen until the players' known-object memory is merged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -63,12 +64,6 @@ inline const FakePlayer *fake(const Player *p) {
     return &nobody;
 }
 
-inline Player *find_player(uint64_t id) {
-    for (FakePlayer *p : g_world.players)
-        if (p->id == id) return as_player(p);
-    return nullptr;
-}
-inline uint64_t player_id(const Player *p) { return fake(p)->id; }
 inline GameObject *find_object(uint64_t id) {
     auto it = g_world.objects.find(id);
     return it == g_world.objects.end() ? nullptr : it->second;
@@ -77,11 +72,6 @@ inline GameObject *known_object(const Player *p, uint64_t id) {
     auto it = g_world.memory.find({fake(p)->id, id});
     return it == g_world.memory.end() ? nullptr : it->second;
 }
-inline bool has_tap(const Player *p, uint64_t tapped) {
-    for (uint64_t t : fake(p)->taps)
-        if (t == tapped) return true;
-    return false;
-}
 inline void learn(Player *p, GameObject *obj, int32_t version) {
     g_world.learnt.push_back({fake(p)->id, obj->id, version});
     GameObject *&snap = g_world.memory[{fake(p)->id, obj->id}];
@@ -89,12 +79,25 @@ inline void learn(Player *p, GameObject *obj, int32_t version) {
     else object_copy_record(snap, obj, version);
 }
 
+// Whether the player learnt the object (at that version; any version with -1).
+inline bool learnt(uint64_t player, const GameObject *obj, int32_t version = -1) {
+    for (const Learnt &l : g_world.learnt)
+        if (l.player_id == player && l.id == obj->id && (version < 0 || l.version == version)) return true;
+    return false;
+}
+
 inline WorldHooks real_hooks() {
     WorldHooks h;
-    h.find_player = find_player;
-    h.player_id = player_id;
+    h.find_player = [](uint64_t id) -> Player * {
+        for (FakePlayer *p : g_world.players)
+            if (p->id == id) return as_player(p);
+        return nullptr;
+    };
+    h.player_id = [](const Player *p) { return fake(p)->id; };
     h.player_known_object = known_object;
-    h.player_has_sensor_tap = has_tap;
+    h.player_has_sensor_tap = [](const Player *p, uint64_t tapped) {
+        return std::find(fake(p)->taps.begin(), fake(p)->taps.end(), tapped) != fake(p)->taps.end();
+    };
     h.find_object = find_object;
     h.find_player_officer = [](uint64_t, uint64_t id) -> Officer * {
         auto it = g_world.officers.find(id);

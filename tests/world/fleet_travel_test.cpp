@@ -54,16 +54,13 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
 
     ASSERT_TRUE(f->flags & OBJ_DEAD);
     EXPECT_FALSE(on_galaxy(f)) << "the map's sweep removes the dead fleet";
-    for (Ship *s : {a, b}) {
-        EXPECT_EQ(s->fleet_id, 0u) << s->ship_name;
-        EXPECT_EQ(s->sector_id, dest->id) << s->ship_name;
-    }
+    for (Ship *s : {a, b}) EXPECT_EQ(std::pair(s->fleet_id, s->sector_id), std::pair(uint64_t(0), dest->id)) << s->ship_name;
     EXPECT_EQ(sector_object_count(dest), 2);
     EXPECT_EQ(fleet_ship_count(f), 0);
     EXPECT_EQ(news(3, RED), (std::vector<std::string>{"Squadron arrived at the Vega sector"}));
     EXPECT_EQ(pa->experience, 2 * FLEET_XP_SECTOR_SEEN + FLEET_XP_NEW_SECTOR)
         << "both stars first seen by the scan, then the arrival at one never visited";
-    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, dest->id, 1}), g_world.learnt.end());
+    EXPECT_TRUE(learnt(RED, dest, 1));
 
     // Save: the galaxy map and the ships; then everything is read back and linked.
     Buffer *save = buffer_create();
@@ -138,8 +135,7 @@ TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
     // The same speed makes the meeting-time quadratic degenerate: aim where the target is.
     int32_t x = -1, y = -1;
     fleet_intercept_point(a, &x, &y);
-    EXPECT_EQ(x, b->x);
-    EXPECT_EQ(y, b->y);
+    EXPECT_EQ(std::pair(x, y), std::pair(b->x, b->y));
 
     for (int32_t d = 0; d < 30 && fleet_move_target(a); ++d) day();
     EXPECT_EQ(fleet_take_intercepted_fleet(a), b->id);
@@ -156,16 +152,14 @@ TEST_F(FleetTravel, InterceptPointLeadsAFasterTargetAndFallsBackWithoutARoot) {
     // A target running away faster than the hunter can be met at no time: its position.
     int32_t x = -1, y = -1;
     fleet_intercept_point(a, &x, &y);
-    EXPECT_EQ(x, b->x);
-    EXPECT_EQ(y, b->y);
+    EXPECT_EQ(std::pair(x, y), std::pair(b->x, b->y));
     // A still target: its position too; no target: the hunter's own centre.
     object_stop_travel(b);
     fleet_intercept_point(a, &x, &y);
     EXPECT_EQ(x, b->x);
     fleet_set_move_target(a, nullptr);
     fleet_intercept_point(a, &x, &y);
-    EXPECT_EQ(x, cx(a));
-    EXPECT_EQ(y, cy(a));
+    EXPECT_EQ(std::pair(x, y), std::pair(cx(a), cy(a)));
 }
 
 TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
@@ -204,28 +198,21 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     fleet_set_move_target(f, goal);
     for (int32_t d = 0; d < 40 && !(f->flags & OBJ_DEAD); ++d) day();
     ASSERT_TRUE(f->flags & OBJ_DEAD);
-
-    auto seen = [](const GameObject *o) {
-        for (const Learnt &l : g_world.learnt)
-            if (l.player_id == RED && l.id == o->id && l.version == 0) return true;
-        return false;
-    };
-    EXPECT_TRUE(seen(near_start));
-    EXPECT_TRUE(seen(on_way));
-    EXPECT_FALSE(seen(aside)) << "beyond the scan range";
-    ASSERT_NE(known_object(as_player(g_world.players[0]), on_way->id), nullptr);
-    EXPECT_TRUE(known_object(as_player(g_world.players[0]), on_way->id)->flags & OBJ_SNAPSHOT);
-    // The fleet's own ship is learnt with version 1 after each scan.
-    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, scout->id, 1}), g_world.learnt.end());
+    EXPECT_TRUE(learnt(RED, near_start, 0));
+    EXPECT_TRUE(learnt(RED, on_way, 0));
+    EXPECT_FALSE(learnt(RED, aside, 0)) << "beyond the scan range";
+    const GameObject *known = known_object(as_player(g_world.players[0]), on_way->id);
+    ASSERT_NE(known, nullptr);
+    EXPECT_TRUE(known->flags & OBJ_SNAPSHOT);
+    EXPECT_TRUE(learnt(RED, scout, 1)) << "the fleet's own ship is learnt with version 1 after each scan";
 }
 
 TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
     Ship *watcher = ship(2, 1, RED, "Watcher");
     Fleet *f = fleet_at({watcher}, 500, 500, RED);
     f->scan_range = 100;   // as if the best ship's scan were 667
-    Ship *shy1 = ship(3, 1, BLUE, "Shy");
+    Ship *shy1 = ship(3, 1, BLUE, "Shy"), *shy2 = ship(3, 1, BLUE, "Shier");
     shy1->boost_b = 40;
-    Ship *shy2 = ship(3, 1, BLUE, "Shier");
     shy2->boost_b = 55;
     Fleet *close = fleet_at({shy1, shy2}, 500 + 58, 500, BLUE);
     EXPECT_EQ(close->cloak, 40) << "the weakest stealth of the fleet";
@@ -236,14 +223,9 @@ TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
     EXPECT_EQ(plain->cloak, 0);
     g_world.learnt.clear();
     fleet_scan(f);
-    auto seen = [](const GameObject *o) {
-        for (const Learnt &l : g_world.learnt)
-            if (l.player_id == RED && l.id == o->id) return true;
-        return false;
-    };
-    EXPECT_TRUE(seen(close));
-    EXPECT_FALSE(seen(beyond)) << "64 pixels, beyond 60";
-    EXPECT_TRUE(seen(plain));
+    EXPECT_TRUE(learnt(RED, close));
+    EXPECT_FALSE(learnt(RED, beyond)) << "64 pixels, beyond 60";
+    EXPECT_TRUE(learnt(RED, plain));
     EXPECT_EQ(fleet_cloak(close), 40);
     EXPECT_EQ(fleet_cloak(watcher), 0) << "a ship has no cloak of its own";
 }
@@ -255,8 +237,8 @@ TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
     Sector *near = star(0, 500 + f->scan_range / 2, 500);
     g_world.learnt.clear();
     fleet_scan(f);
-    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{RED, near->id, 0}), g_world.learnt.end());
-    EXPECT_NE(std::find(g_world.learnt.begin(), g_world.learnt.end(), Learnt{79, near->id, 0}), g_world.learnt.end());
+    EXPECT_TRUE(learnt(RED, near, 0));
+    EXPECT_TRUE(learnt(79, near, 0));
     for (const Learnt &l : g_world.learnt) EXPECT_NE(l.player_id, BLUE) << "no tap, no news";
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 #include "platform/graphics.h"
 #include "platform/random.h"
@@ -42,7 +44,7 @@ protected:
     ObjectMap *map = nullptr;
 };
 
-// ---- Holding objects ----
+// ---- Holding objects and the sweep ----
 
 using MapHolding = MapFixture;
 
@@ -52,8 +54,7 @@ TEST_F(MapHolding, APlacedObjectWaitsWithOneReferenceAndAnId) {
     EXPECT_EQ(a->id, 1000u);
     EXPECT_EQ(a->refcount, 1);
     EXPECT_EQ(a->map, map);
-    EXPECT_EQ(a->x, 12);
-    EXPECT_EQ(a->y, 34);
+    EXPECT_EQ(std::pair(a->x, a->y), std::pair(12, 34));
     EXPECT_TRUE(a->flags & OBJ_VISIBLE) << "no viewer: everything is visible";
     EXPECT_EQ(map->change_count, 1);
     EXPECT_EQ(map_object_count(map), 0) << "joins at the next add";
@@ -66,23 +67,16 @@ TEST_F(MapHolding, APlacedObjectWaitsWithOneReferenceAndAnId) {
     EXPECT_EQ(map_object_at(map, 1), nullptr);
 }
 
-TEST_F(MapHolding, PlacementWithoutAnIdRequestKeepsNone) {
-    Thing *a = make("a");
+TEST_F(MapHolding, WithoutAnIdRequestNoIdAndTheLayerFieldPicksTheDrawList) {
+    Thing *a = make("a"), *b = make("b");
     map->viewer_id = 5;
     a->flags |= OBJ_LEFT_MAP;
+    a->layer = 0;
+    b->layer = 2;
     map_place_object(map, a, 0, 0, 0);
     EXPECT_EQ(a->id, 0u);
     EXPECT_FALSE(a->flags & OBJ_VISIBLE) << "a viewer decides visibility";
     EXPECT_FALSE(a->flags & OBJ_LEFT_MAP);
-    map_add_pending_objects(map);
-}
-
-TEST_F(MapHolding, TheLayerFieldPicksTheDrawList) {
-    Thing *a = make("a");
-    Thing *b = make("b");
-    a->layer = 0;
-    b->layer = 2;
-    map_place_object(map, a, 0, 0, 1);
     map_place_object(map, b, 0, 0, 1);
     map_add_pending_objects(map);
     EXPECT_EQ(order(map->layers[0]), "a");
@@ -90,58 +84,40 @@ TEST_F(MapHolding, TheLayerFieldPicksTheDrawList) {
     EXPECT_EQ(order(map->layers[2]), "b");
 }
 
-// ---- The sweep ----
-
-using MapSweep = MapFixture;
-
-TEST_F(MapSweep, DeadAndDepartedObjectsGoAndTheLastFillsEachHole) {
+TEST_F(MapHolding, DeadAndDepartedObjectsGoAndTheLastFillsEachHole) {
     for (const char *name : {"a", "b", "c", "d", "e"}) put(name);
+    ObjectFilter any{.flags = FILTER_KINDS, .kind_mask = 1u << THING};
+    EXPECT_EQ(map_query_object(map, &any)->name, "a");
+    map_object_at(map, 0)->flags |= OBJ_DEAD;
     map_object_at(map, 1)->flags |= OBJ_DEAD;
     map_object_at(map, 4)->flags |= OBJ_LEFT_MAP;
     g_calls.names.clear();
     map_remove_dead_objects(map);
-    EXPECT_EQ(order(), "adc");
-    EXPECT_EQ(order(map->layers[1]), "adc");
-    EXPECT_EQ(g_calls.freed, 2) << "the map held the only references";
-    EXPECT_EQ(g_calls.names, (std::vector<std::string>{"purge_dead a", "purge_dead d", "purge_dead c"}));
+    EXPECT_EQ(order(), "dc");
+    EXPECT_EQ(order(map->layers[1]), "dc");
+    EXPECT_EQ(g_calls.freed, 3) << "the map held the only references";
+    EXPECT_EQ(g_calls.names, (std::vector<std::string>{"purge_dead d", "purge_dead c"}));
+    EXPECT_EQ(map_query_object(map, &any)->name, "d") << "a first-match query answers differently after a sweep";
 }
 
-TEST_F(MapSweep, AFirstMatchQueryCanAnswerDifferentlyAfterASweep) {
-    for (const char *name : {"a", "b", "c"}) put(name);
-    ObjectFilter any;
-    any.flags = FILTER_KINDS;
-    any.kind_mask = 1u << THING;
-    EXPECT_EQ(map_query_object(map, &any)->name, "a");
-    map_object_at(map, 0)->flags |= OBJ_DEAD;
-    map_remove_dead_objects(map);
-    EXPECT_EQ(map_query_object(map, &any)->name, "c") << "the last object moved into the hole";
-}
-
-TEST_F(MapSweep, AnObjectHeldElsewhereSurvivesItsRemoval) {
-    Thing *a = put("a");
+TEST_F(MapHolding, ARemovedObjectHeldElsewhereSurvivesAndOneThatChangedLayerLeavesItsDrawList) {
+    Thing *a = put("a"), *b = put("b");
     object_add_ref(a);
     object_kill(a);
+    b->layer = 2;   // after it joined layer 1
+    object_kill(b);
     map_remove_dead_objects(map);
     EXPECT_EQ(map_object_count(map), 0);
-    EXPECT_EQ(g_calls.freed, 0);
+    EXPECT_EQ(order(map->layers[1]), "");
+    EXPECT_EQ(g_calls.freed, 1) << "only b: no draw list keeps a dead object alive";
     EXPECT_EQ(a->refcount, 1);
     object_release(a);
-    EXPECT_EQ(g_calls.freed, 1);
+    EXPECT_EQ(g_calls.freed, 2);
 }
 
-TEST_F(MapSweep, AnObjectThatChangedLayerIsStillTakenOutOfItsDrawList) {
-    Thing *a = put("a");
-    a->layer = 2;   // after it joined layer 1
-    object_kill(a);
-    map_remove_dead_objects(map);
-    EXPECT_EQ(order(map->layers[1]), "");
-    EXPECT_EQ(g_calls.freed, 1) << "no draw list keeps a dead object alive";
-}
-
-TEST_F(MapSweep, ClearLetsEveryObjectDetachAndReleasesThem) {
+TEST_F(MapHolding, ClearLetsEveryObjectDetachAndReleasesThem) {
     put("a");
-    Thing *b = make("b");
-    map_place_object(map, b, 0, 0, 1);   // still pending
+    map_place_object(map, make("b"), 0, 0, 1);   // still pending
     map->busy_count = 3;
     map->hold_ms = 500;
     map->flags = MAP_BUSY | MAP_DEFENSE;
@@ -152,151 +128,64 @@ TEST_F(MapSweep, ClearLetsEveryObjectDetachAndReleasesThem) {
     EXPECT_EQ(g_calls.freed, 2);
     EXPECT_EQ(map_object_count(map), 0);
     EXPECT_EQ(list_count(&map->pending), 0);
-    EXPECT_EQ(map->busy_count, 0);
-    EXPECT_EQ(map->hold_ms, 0);
-    EXPECT_EQ(map->flags, 0u);
-    EXPECT_EQ(map->change_count, 0);
+    EXPECT_EQ(std::tuple(map->busy_count, map->hold_ms, map->flags, map->change_count), std::tuple(0, 0, 0u, 0));
     EXPECT_EQ(map->defense_count, 4) << "defence settings other than the flags stay";
 }
 
 // ---- Queries ----
 
-class MapQuery : public MapFixture {
-protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        a = put("a", 100, 100, 0);   // 10 x 8
-        b = put("b", 200, 100, 1);
-        c = put("c", 300, 300, 2);
-        a->owner_id = 1;
-        b->owner_id = 2;
-        c->owner_id = 2;
-        dart = object_create_blank(DART);
-        dart->name = "dart";
-        dart->w = dart->h = 4;
-        map_place_object(map, dart, 120, 100, 1);
-        map_add_pending_objects(map);
-    }
-    std::string query(ObjectFilter f) {
+TEST_F(MapFixture, EachQueryFilterAnswersTheFirstMatchInListOrder) {
+    Thing *a = put("a", 100, 100, 0), *b = put("b", 200, 100, 1), *c = put("c", 300, 300, 2);   // 10 x 8
+    a->owner_id = 1;
+    b->owner_id = c->owner_id = 2;
+    GameObject *dart = object_create_blank(DART);
+    dart->name = "dart";
+    dart->w = dart->h = 4;
+    map_place_object(map, dart, 120, 100, 1);
+    map_add_pending_objects(map);
+    const uint32_t things = 1u << THING, point = FILTER_POINT | FILTER_KINDS;
+    struct Case {
+        const char  *what;
+        ObjectFilter filter;
+        const char  *want;
+    };
+    const Case cases[] = {
+        {"kind", {.flags = FILTER_KINDS, .kind_mask = 1u << DART}, "dart"},
+        {"kind absent", {.flags = FILTER_KINDS, .kind_mask = 1u << OBJECT_SITE}, "none"},
+        {"subtype", {.flags = FILTER_SUBTYPE, .subtype = 2}, "c"},
+        {"owned by", {.flags = FILTER_OWNER, .owner_id = 2}, "b"},
+        {"not owned by", {.flags = FILTER_NOT_OWNER, .owner_id = 2}, "a"},
+        {"not owned by decides over owned by", {.flags = FILTER_NOT_OWNER | FILTER_OWNER, .owner_id = 1}, "b"},
+        {"excluded flag (every Thing has it) and not self",
+         {.flags = FILTER_EXCLUDE | FILTER_NOT_SELF, .exclude_flags = OBJ_TEMPLATE_80, .self = dart}, "none"},
+        {"not self", {.flags = FILTER_NOT_SELF, .self = a}, "b"},
+        {"id ignores every other test", {.flags = FILTER_ID | FILTER_KINDS, .kind_mask = 0, .id = c->id}, "c"},
+        {"rectangle meets the box", {.flags = FILTER_RECT, .rect_x = 205, .rect_y = 90, .rect_w = 20, .rect_h = 11}, "b"},
+        {"rectangle right of b (200..210)", {.flags = FILTER_RECT, .rect_x = 211, .rect_y = 90, .rect_w = 20, .rect_h = 11}, "none"},
+        {"rectangle ending where b begins", {.flags = FILTER_RECT, .rect_x = 190, .rect_y = 90, .rect_w = 10, .rect_h = 11}, "none"},
+        {"rectangle one past b's start", {.flags = FILTER_RECT, .rect_x = 190, .rect_y = 90, .rect_w = 11, .rect_h = 11}, "b"},
+        {"nearest top-left corner", {.flags = point | FILTER_NEAREST, .kind_mask = things, .px = 290, .py = 290}, "c"},
+        {"nearest on a tie: the earlier", {.flags = point | FILTER_NEAREST, .kind_mask = things, .px = 150, .py = 100}, "a"},
+        {"nearest of an absent kind", {.flags = point | FILTER_NEAREST, .kind_mask = 1u << OBJECT_SITE, .px = 150, .py = 100}, "none"},
+        {"point below b (y 100..108)", {.flags = point, .kind_mask = things, .px = 205, .py = 109}, "none"},
+        {"point within the extra height",
+         {.flags = point | FILTER_EXTRA_HEIGHT, .kind_mask = things, .px = 205, .py = 109, .extra_height = 1}, "b"},
+        {"point left of b", {.flags = point, .kind_mask = things, .px = 195, .py = 100}, "none"},
+        {"point left of b, self 4 wide reaches 199", {.flags = point, .kind_mask = things, .px = 195, .py = 100, .self = dart}, "none"},
+        {"point left of b, widened by self", {.flags = point, .kind_mask = things, .px = 196, .py = 100, .self = dart}, "b"},
+    };
+    auto query = [&](ObjectFilter f) {
         GameObject *obj = map_query_object(map, &f);
-        return obj ? obj->name : "none";
-    }
-    Thing *a = nullptr, *b = nullptr, *c = nullptr;
-    GameObject *dart = nullptr;
-};
-
-TEST_F(MapQuery, KindMask) {
-    ObjectFilter f;
-    f.flags = FILTER_KINDS;
-    f.kind_mask = 1u << DART;
-    EXPECT_EQ(query(f), "dart");
-    f.kind_mask = 1u << OBJECT_SITE;
-    EXPECT_EQ(query(f), "none");
-}
-
-TEST_F(MapQuery, Subtype) {
-    ObjectFilter f;
-    f.flags = FILTER_SUBTYPE;
-    f.subtype = 2;
-    EXPECT_EQ(query(f), "c");
-}
-
-TEST_F(MapQuery, OwnedByAndNotOwnedBy) {
-    ObjectFilter f;
-    f.flags = FILTER_OWNER;
-    f.owner_id = 2;
-    EXPECT_EQ(query(f), "b");
-    f.flags = FILTER_NOT_OWNER;
-    EXPECT_EQ(query(f), "a");
-    f.flags = FILTER_NOT_OWNER | FILTER_OWNER;   // "not owned by" decides when both are asked
-    f.owner_id = 1;
-    EXPECT_EQ(query(f), "b");
-}
-
-TEST_F(MapQuery, ExcludedFlagsAndSelf) {
-    ObjectFilter f;
-    f.flags = FILTER_EXCLUDE | FILTER_NOT_SELF;
-    f.exclude_flags = OBJ_TEMPLATE_80;   // every Thing has it from its template
-    f.self = dart;
-    EXPECT_EQ(query(f), "none");
-    f.flags = FILTER_NOT_SELF;
-    f.self = a;
-    EXPECT_EQ(query(f), "b");
-}
-
-TEST_F(MapQuery, ByIdIgnoresEveryOtherTestButSkipsTheDead) {
-    ObjectFilter f;
-    f.flags = FILTER_ID | FILTER_KINDS;
-    f.kind_mask = 0;
-    f.id = c->id;
-    EXPECT_EQ(query(f), "c");
+        return obj ? obj->name : std::string("none");
+    };
+    for (const Case &k : cases) EXPECT_EQ(query(k.filter), k.want) << k.what;
     c->flags |= OBJ_DEAD;
-    EXPECT_EQ(query(f), "none");
-}
-
-TEST_F(MapQuery, RectangleMeetsTheBox) {
-    ObjectFilter f;
-    f.flags = FILTER_RECT;
-    f.rect_x = 205;
-    f.rect_y = 90;
-    f.rect_w = 20;
-    f.rect_h = 11;
-    EXPECT_EQ(query(f), "b");
-    f.rect_x = 211;   // b spans 200..210 on x
-    EXPECT_EQ(query(f), "none");
-    f.rect_x = 190;
-    f.rect_w = 10;   // ends where b begins: 190 + 10 is not past 200
-    EXPECT_EQ(query(f), "none");
-    f.rect_w = 11;
-    EXPECT_EQ(query(f), "b");
-}
-
-TEST_F(MapQuery, NearestTopLeftCornerAndTheEarlierOnATie) {
-    ObjectFilter f;
-    f.flags = FILTER_POINT | FILTER_NEAREST | FILTER_KINDS;
-    f.kind_mask = 1u << THING;
-    f.px = 290;
-    f.py = 290;
-    EXPECT_EQ(query(f), "c");
-    f.px = 150;
-    f.py = 100;   // 50 from a and 50 from b
-    EXPECT_EQ(query(f), "a");
-    f.kind_mask = 1u << OBJECT_SITE;
-    EXPECT_EQ(query(f), "none");
-}
-
-TEST_F(MapQuery, PointBoxWidenedBySelfAndExtraHeight) {
-    ObjectFilter f;
-    f.flags = FILTER_POINT | FILTER_KINDS;
-    f.kind_mask = 1u << THING;
-    f.px = 205;
-    f.py = 109;   // b spans y 100..108
-    EXPECT_EQ(query(f), "none");
-    f.flags |= FILTER_EXTRA_HEIGHT;
-    f.extra_height = 1;
-    EXPECT_EQ(query(f), "b");
-    f.flags = FILTER_POINT | FILTER_KINDS;
-    f.px = 195;
-    f.py = 100;
-    EXPECT_EQ(query(f), "none");
-    f.self = dart;   // 4 wide: reaches 199
-    EXPECT_EQ(query(f), "none");
-    f.px = 196;
-    EXPECT_EQ(query(f), "b");
-}
-
-TEST_F(MapQuery, ShapeDecidesAfterTheBox) {
+    EXPECT_EQ(query(cases[8].filter), "none") << "a query by id skips the dead";
+    // The shape decides after the box: b becomes a disc of radius 5 around (210, 110).
     b->w = b->h = 20;
-    b->radius = 5;   // a disc of radius 5 around (210, 110)
-    ObjectFilter f;
-    f.flags = FILTER_POINT | FILTER_SHAPE | FILTER_KINDS;
-    f.kind_mask = 1u << THING;
-    f.px = 201;
-    f.py = 101;   // inside b's box, outside its disc
-    EXPECT_EQ(query(f), "none");
-    f.px = 208;
-    f.py = 112;
-    EXPECT_EQ(query(f), "b");
+    b->radius = 5;
+    EXPECT_EQ(query({.flags = point | FILTER_SHAPE, .kind_mask = things, .px = 201, .py = 101}), "none");
+    EXPECT_EQ(query({.flags = point | FILTER_SHAPE, .kind_mask = things, .px = 208, .py = 112}), "b");
 }
 
 // ---- Turn order ----
@@ -304,8 +193,7 @@ TEST_F(MapQuery, ShapeDecidesAfterTheBox) {
 using MapTurnOrder = MapFixture;
 
 TEST_F(MapTurnOrder, HighestInitiativeFromTenThousandUpActsAndTiesGoFirstInList) {
-    Thing *a = put("a");
-    Thing *b = put("b");
+    Thing *a = put("a"), *b = put("b");
     a->initiative = 12000;
     b->initiative = 15000;
     map_next_actor(map);
@@ -316,36 +204,33 @@ TEST_F(MapTurnOrder, HighestInitiativeFromTenThousandUpActsAndTiesGoFirstInList)
 }
 
 TEST_F(MapTurnOrder, FewestTicksToTenThousandActsAndEveryoneGainsThoseTicks) {
-    Thing *a = put("a");
-    Thing *b = put("b");
+    Thing *a = put("a"), *b = put("b");
     a->initiative = 9000;
     a->initiative_rate = 50;   // 20 ticks
     b->initiative = 9500;
     b->initiative_rate = 30;   // 17 ticks (16.7 rounded up)
     map_next_actor(map);
     EXPECT_EQ(map->current, b);
-    EXPECT_EQ(a->initiative, 9850);
-    EXPECT_EQ(b->initiative, 10010);
+    EXPECT_EQ(std::pair(a->initiative, b->initiative), std::pair(9850, 10010));
 }
 
-TEST_F(MapTurnOrder, DeadDepartedAndRatelessObjectsGainNothing) {
-    Thing *a = put("a");
-    Thing *dead = put("dead");
-    Thing *still = put("still");
-    a->initiative_rate = 100;
+TEST_F(MapTurnOrder, DeadAndRatelessObjectsGainNothingAndWithoutCandidateNothingChanges) {
+    Thing *a = put("a"), *dead = put("dead"), *still = put("still");
+    a->initiative_rate = still->initiative_rate = 0;
     dead->initiative_rate = 1000;
     dead->flags |= OBJ_DEAD;
-    still->initiative_rate = 0;
+    const int32_t changes = map->change_count;
+    map_next_actor(map);
+    EXPECT_EQ(map->current, nullptr);
+    EXPECT_EQ(map->change_count, changes);
+    a->initiative_rate = 100;
     map_next_actor(map);
     EXPECT_EQ(map->current, a);
-    EXPECT_EQ(a->initiative, 10000);
-    EXPECT_EQ(dead->initiative, 0);
-    EXPECT_EQ(still->initiative, 0);
+    EXPECT_EQ(std::tuple(a->initiative, dead->initiative, still->initiative), std::tuple(10000, 0, 0));
 }
 
 TEST_F(MapTurnOrder, ActsFirstBeatsInitiativeOnce) {
-    Thing *a = put("a");
-    Thing *b = put("b");
+    Thing *a = put("a"), *b = put("b");
     a->initiative = 20000;
     b->flags |= OBJ_ACTS_FIRST;
     map_next_actor(map);
@@ -356,8 +241,7 @@ TEST_F(MapTurnOrder, ActsFirstBeatsInitiativeOnce) {
 }
 
 TEST_F(MapTurnOrder, TheActorIsFlaggedAndHeldUntilAnotherTakesOver) {
-    Thing *a = put("a");
-    Thing *b = put("b");
+    Thing *a = put("a"), *b = put("b");
     a->initiative = 10000;
     const int32_t changes = map->change_count;
     map_next_actor(map);
@@ -371,14 +255,6 @@ TEST_F(MapTurnOrder, TheActorIsFlaggedAndHeldUntilAnotherTakesOver) {
     EXPECT_FALSE(a->flags & OBJ_ACTOR);
     EXPECT_EQ(a->refcount, 2);
     EXPECT_TRUE(b->flags & OBJ_ACTOR);
-}
-
-TEST_F(MapTurnOrder, NoCandidateNoActorAndNoChange) {
-    put("a")->initiative_rate = 0;
-    const int32_t changes = map->change_count;
-    map_next_actor(map);
-    EXPECT_EQ(map->current, nullptr);
-    EXPECT_EQ(map->change_count, changes);
 }
 
 // ---- The frame update ----
@@ -400,8 +276,7 @@ TEST_F(MapFrame, UpdatesObjectsAgesLinesAndStartsTheNextTurn) {
 }
 
 TEST_F(MapFrame, AFinishedActorIsLetGoAndTheNextChosen) {
-    Thing *a = put("a");
-    Thing *b = put("b");
+    Thing *a = put("a"), *b = put("b");
     a->initiative = 10000;
     map_update(map, 10);
     ASSERT_EQ(map->current, a);
@@ -417,7 +292,6 @@ TEST_F(MapFrame, AFinishedActorIsLetGoAndTheNextChosen) {
 TEST_F(MapFrame, ABusyMapWaitsForTheCountAndThenTheHoldTime) {
     Thing *a = put("a");
     a->initiative = 10000;
-    a->map = map;
     object_set_busy(a);
     object_set_busy(a);
     EXPECT_EQ(map->busy_count, 1) << "an object counts once";
@@ -431,15 +305,13 @@ TEST_F(MapFrame, ABusyMapWaitsForTheCountAndThenTheHoldTime) {
     map_update(map, 250);
     EXPECT_FALSE(map->flags & MAP_BUSY);
     EXPECT_EQ(map->current, a) << "chosen in the update that ended the wait";
-}
-
-TEST_F(MapFrame, ClearBusyRaisesTheHoldOnly) {
+    // The map's own count: clearing raises the hold only, and never below 0.
     map_set_busy(map);
     map_set_busy(map);
     EXPECT_EQ(map_clear_busy(map, 500), 1);
     EXPECT_EQ(map_clear_busy(map, 200), 0);
     EXPECT_EQ(map->hold_ms, 500);
-    EXPECT_EQ(map_clear_busy(map, 0), 0) << "never below 0";
+    EXPECT_EQ(map_clear_busy(map, 0), 0);
 }
 
 TEST_F(MapFrame, ClockStepsReachEveryObject) {
@@ -524,11 +396,15 @@ TEST_F(MapDefense, QuietBattlesDrawTheDamageFromTheGamesFourthGenerator) {
 
 using MapAutocombat = MapFixture;
 
-TEST_F(MapAutocombat, PlansAndActsUntilTheActorEndsItsTurn) {
+TEST_F(MapAutocombat, PlansAndActsUntilTheActorEndsItsTurnAndNothingWithoutAnActor) {
     Thing *a = put("a");
+    a->initiative_rate = 0;
+    g_calls.names.clear();
+    map_autocombat_turn(map);
+    EXPECT_TRUE(g_calls.names.empty());
+    a->initiative_rate = 40;
     a->initiative = 10000;
     a->acts_left = 3;
-    g_calls.names.clear();
     map_autocombat_turn(map);
     EXPECT_EQ(g_calls.names, (std::vector<std::string>{"turn_begin", "plan", "act", "plan", "act", "plan", "act",
                                                         "turn_end", "purge_dead a"}));
@@ -536,17 +412,14 @@ TEST_F(MapAutocombat, PlansAndActsUntilTheActorEndsItsTurn) {
     EXPECT_EQ(a->turns_taken, 1);
 }
 
-TEST_F(MapAutocombat, AnActorThatCannotActHasItsTurnEndedInsteadOfStallingTheBattle) {
-    GameObject *dart = object_create_blank(DART);
+TEST_F(MapAutocombat, AnActorThatCannotOrNeverEndsItsTurnDoesNotStallTheBattle) {
+    GameObject *dart = object_create_blank(DART);   // no act slot
     dart->initiative_rate = 500;
     map_place_object(map, dart, 0, 0, 1);
     map_add_pending_objects(map);
     map_autocombat_turn(map);
     EXPECT_TRUE(dart->flags & OBJ_TURN_DONE);
     EXPECT_EQ(dart->initiative, 0);
-}
-
-TEST_F(MapAutocombat, AnActorThatNeverEndsItsTurnIsStoppedAfterTheLimit) {
     Thing *a = put("a");
     a->initiative = 10000;
     a->acts_left = 1 << 30;
@@ -556,47 +429,49 @@ TEST_F(MapAutocombat, AnActorThatNeverEndsItsTurnIsStoppedAfterTheLimit) {
     EXPECT_TRUE(a->flags & OBJ_TURN_DONE);
 }
 
-TEST_F(MapAutocombat, WithoutAnyActorNothingChanges) {
-    put("a")->initiative_rate = 0;
-    g_calls.names.clear();
-    map_autocombat_turn(map);
-    EXPECT_TRUE(g_calls.names.empty());
-}
+// ---- View and free positions ----
 
-// ---- View ----
-
-class MapView : public MapFixture {
-protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        map->screen_w = 1024;
-        map->screen_h = 768;
-        map_set_world_size(map, 4096, 3072);
-    }
-};
-
-TEST_F(MapView, ScrollStopsOneShortOfTheWorldEdgeAndReportsTheAxesThatMoved) {
+TEST_F(MapFixture, ScrollAndSetViewStopOneShortOfTheWorldEdge) {
+    map->screen_w = 1024;
+    map->screen_h = 768;
+    map_set_world_size(map, 4096, 3072);
+    ObjectMap *fresh = map_create();
+    EXPECT_EQ(std::pair(fresh->world_w, fresh->world_h), std::pair(4 * fresh->screen_w, 4 * fresh->screen_h))
+        << "a new map is four screens wide and high";
+    map_free(fresh);
     map->view_x = 3000;
     map->view_y = 100;
-    EXPECT_EQ(map_scroll(map, 200, 0), 1);
+    EXPECT_EQ(map_scroll(map, 200, 0), 1) << "the axes that moved: 1 x, 2 y";
     EXPECT_EQ(map->view_x, 4096 - 1024 - 1);
     EXPECT_EQ(map_scroll(map, 50, -20), 2) << "x is already at the edge";
     EXPECT_EQ(map->view_y, 80);
     EXPECT_EQ(map_scroll(map, -5000, -5000), 3);
-    EXPECT_EQ(map->view_x, 0);
-    EXPECT_EQ(map->view_y, 0);
+    EXPECT_EQ(std::pair(map->view_x, map->view_y), std::pair(0, 0));
     EXPECT_EQ(map_scroll(map, 0, 0), 0);
-}
-
-TEST_F(MapView, SetViewClampsLikeScrolling) {
     map_set_view(map, -10, 99999);
-    EXPECT_EQ(map->view_x, 0);
-    EXPECT_EQ(map->view_y, 3072 - 768 - 1);
+    EXPECT_EQ(std::pair(map->view_x, map->view_y), std::pair(0, 3072 - 768 - 1));
 }
 
-TEST_F(MapView, ANewMapIsFourScreensWideAndHigh) {
-    EXPECT_EQ(map->world_w, 4 * map->screen_w);
-    EXPECT_EQ(map->world_h, 4 * map->screen_h);
+TEST_F(MapFixture, AFreePositionWithoutSpreadUsesTheAngleAndGivesUpAfter24Tries) {
+    map_set_world_size(map, 1000, 1000);
+    random_seed(7);
+    int32_t x = -1, y = -1;
+    ASSERT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 0, 0, 30, &x, &y), RES_OK);
+    EXPECT_EQ(y, 110) << "angle 0 points right: y stays on the centre";
+    EXPECT_GE(x, 110 + 10);
+    EXPECT_LE(x, 110 + 29);
+    ASSERT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 90, 0, 30, &x, &y), RES_OK);
+    EXPECT_EQ(x, 110);
+    EXPECT_LT(y, 110) << "90 points up the screen";
+
+    Thing *block = put("block", 0, 0);
+    block->w = block->h = 1000;
+    x = -1;
+    EXPECT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 0, 360, 30, &x, nullptr), RES_NO_FREE_POSITION);
+    EXPECT_EQ(x, -1);
+    block->w = block->h = 1;
+    EXPECT_EQ(map_find_free_position(map, 980, 500, 0, 0, 5, 5, 0, 0, 30, &x, nullptr), RES_NO_FREE_POSITION)
+        << "x must stay below the world width minus 10";
 }
 
 // ---- Save form ----
@@ -613,24 +488,20 @@ TEST_F(MapSaveForm, SizesAndCountComeFirst) {
               (std::vector<uint8_t>{0, 0, 2, 0x80, 0, 1, 0x23, 0x45, 0, 0, 0, 1}));
 }
 
-TEST_F(MapSaveForm, AnEmptyMapReadsBackEmpty) {
+TEST_F(MapSaveForm, ReadingClearsTheMapFirstAndRefusesANegativeCountOrShortData) {
     put("old");
-    Buffer buf;
-    for (int32_t v : {800, 600, 0}) ASSERT_EQ(buffer_write_i32(&buf, v), RES_OK);
-    EXPECT_EQ(map_read(map, &buf), RES_OK);
-    EXPECT_EQ(map_object_count(map), 0);
+    struct Case {
+        std::vector<int32_t> words;
+        Result               result;
+    };
+    for (const Case &c : {Case{{800, 600, 0}, RES_OK}, Case{{800, 600, -1}, RES_MALFORMED}, Case{{800}, RES_SHORT_BUFFER}}) {
+        Buffer buf;
+        for (int32_t v : c.words) ASSERT_EQ(buffer_write_i32(&buf, v), RES_OK);
+        EXPECT_EQ(map_read(map, &buf), c.result) << c.words.size() << " words";
+        EXPECT_EQ(map_object_count(map), 0);
+    }
     EXPECT_EQ(map->world_w, 800);
-    EXPECT_EQ(g_calls.freed, 1) << "reading clears the map first";
-}
-
-TEST_F(MapSaveForm, ANegativeCountIsMalformedAndShortDataShort) {
-    Buffer neg;
-    for (int32_t v : {800, 600, -1}) ASSERT_EQ(buffer_write_i32(&neg, v), RES_OK);
-    EXPECT_EQ(map_read(map, &neg), RES_MALFORMED);
-    Buffer cut;
-    ASSERT_EQ(buffer_write_i32(&cut, 800), RES_OK);
-    EXPECT_EQ(map_read(map, &cut), RES_SHORT_BUFFER);
-    EXPECT_EQ(map_object_count(map), 0);
+    EXPECT_EQ(g_calls.freed, 1) << "reading cleared the map";
 }
 
 TEST_F(MapSaveForm, AFailingObjectLeavesTheMapEmpty) {
@@ -659,43 +530,44 @@ constexpr uint64_t VIEWER_ID = 8;
 GameObject *g_known = nullptr;
 GameObject *g_target = nullptr;
 
-Player *viewer_lookup(uint64_t id) { return id == VIEWER_ID ? VIEWER : nullptr; }
-GameObject *known_lookup(const Player *, uint64_t id) { return g_known && g_known->id == id ? g_known : nullptr; }
-bool taps_owner_3(const Player *, uint64_t id) { return id == 3; }
-bool sector_holds_viewer(const GameObject *sector, uint64_t player) { return sector->saved_c == 1 && player == VIEWER_ID; }
-GameObject *move_target(const GameObject *) { return g_target; }
-
 class MapVisibility : public MapFixture {
 protected:
     void SetUp() override {
         MapFixture::SetUp();
         WorldHooks hooks;
-        hooks.find_player = viewer_lookup;
-        hooks.player_known_object = known_lookup;
-        hooks.player_has_sensor_tap = taps_owner_3;
-        hooks.sector_has_object_of = sector_holds_viewer;
-        hooks.fleet_move_target = move_target;
+        hooks.find_player = [](uint64_t id) { return id == VIEWER_ID ? VIEWER : nullptr; };
+        hooks.player_known_object = [](const Player *, uint64_t id) { return g_known && g_known->id == id ? g_known : nullptr; };
+        hooks.player_has_sensor_tap = [](const Player *, uint64_t id) { return id == 3; };
+        hooks.sector_has_object_of = [](const GameObject *s, uint64_t p) { return s->saved_c == 1 && p == VIEWER_ID; };
+        hooks.fleet_move_target = [](const GameObject *) { return g_target; };
         world_set_hooks(hooks);
-        g_known = nullptr;
-        g_target = nullptr;
+        g_known = g_target = nullptr;
     }
     void TearDown() override {
         object_destroy(g_known);
         g_known = nullptr;
         MapFixture::TearDown();
     }
-    bool visible(const GameObject *obj) const { return (obj->flags & OBJ_VISIBLE) != 0; }
+    // A bare header of kind `kind` on the map (the sector and fleet kinds are absent here).
+    GameObject *header(int32_t kind, const char *name, int32_t subtype, uint64_t owner) {
+        GameObject *obj = object_create_blank(kind);
+        obj->name = name;
+        obj->subtype = subtype;
+        obj->owner_id = owner;
+        map_place_object(map, obj, 0, 0, 1);
+        map_add_pending_objects(map);
+        return obj;
+    }
+    Thing *owned(const char *name, uint64_t owner) {
+        Thing *t = put(name);
+        t->owner_id = owner;
+        return t;
+    }
+    static bool visible(const GameObject *obj) { return (obj->flags & OBJ_VISIBLE) != 0; }
 };
 
 TEST_F(MapVisibility, OwnTappedAndFreshlySeenObjectsAreVisible) {
-    Thing *own = put("own");
-    own->owner_id = VIEWER_ID;
-    Thing *tapped = put("tapped");
-    tapped->owner_id = 3;
-    Thing *seen = put("seen");
-    seen->owner_id = 4;
-    Thing *stale = put("stale");
-    stale->owner_id = 4;
+    Thing *own = owned("own", VIEWER_ID), *tapped = owned("tapped", 3), *seen = owned("seen", 4), *stale = owned("stale", 4);
     game->clock->minutes = 5000;
     g_known = object_clone(seen, 1);   // stamped now
     map_update_visibility(map, VIEWER_ID);
@@ -710,8 +582,7 @@ TEST_F(MapVisibility, OwnTappedAndFreshlySeenObjectsAreVisible) {
 }
 
 TEST_F(MapVisibility, NoViewerOrAnOpenGameShowsEverything) {
-    Thing *a = put("a");
-    a->owner_id = 4;
+    Thing *a = owned("a", 4);
     map_update_visibility(map, 999);   // no such player
     EXPECT_TRUE(visible(a));
     game->setup.fog_of_war_off = 1;
@@ -722,101 +593,32 @@ TEST_F(MapVisibility, NoViewerOrAnOpenGameShowsEverything) {
     EXPECT_FALSE(visible(a));
 }
 
-TEST_F(MapVisibility, SectorsOfTheFifthKindAndSectorsHoldingTheViewersObjects) {
-    auto sector = [&](const char *name, int32_t subtype) {
-        GameObject *s = object_create_blank(OBJECT_SECTOR);   // an absent kind: a bare header
-        s->name = name;
-        s->subtype = subtype;
-        s->owner_id = 4;
-        map_place_object(map, s, 0, 0, 1);
-        map_add_pending_objects(map);
-        return s;
-    };
-    GameObject *home = sector("home", 5);
-    GameObject *held = sector("held", 1);
+TEST_F(MapVisibility, HomeSectorsSectorsHoldingTheViewersObjectsAndAFleetsTargetAreShown) {
+    GameObject *home = header(OBJECT_SECTOR, "home", 5, 4);
+    GameObject *held = header(OBJECT_SECTOR, "held", 1, 4);
     held->saved_c = 1;
-    GameObject *other = sector("other", 1);
+    GameObject *other = header(OBJECT_SECTOR, "other", 1, 4);
+    header(OBJECT_FLEET, "mine", 0, VIEWER_ID);
+    g_target = header(OBJECT_FLEET, "hunted", 0, 4);
     map_update_visibility(map, VIEWER_ID);
-    EXPECT_TRUE(visible(home));
+    EXPECT_TRUE(visible(home)) << "sectors of the fifth kind";
     EXPECT_TRUE(visible(held));
     EXPECT_FALSE(visible(other));
-}
-
-TEST_F(MapVisibility, AFleetsTargetFleetIsShown) {
-    auto fleet = [&](const char *name, uint64_t owner) {
-        GameObject *f = object_create_blank(OBJECT_FLEET);
-        f->name = name;
-        f->owner_id = owner;
-        map_place_object(map, f, 0, 0, 1);
-        map_add_pending_objects(map);
-        return f;
-    };
-    fleet("mine", VIEWER_ID);
-    GameObject *hunted = fleet("hunted", 4);
-    g_target = hunted;
-    map_update_visibility(map, VIEWER_ID);
-    EXPECT_TRUE(visible(hunted));
-}
-
-// ---- Free positions ----
-
-using MapFreePosition = MapFixture;
-
-TEST_F(MapFreePosition, NoSpreadUsesTheGivenAngle) {
-    map_set_world_size(map, 1000, 1000);
-    random_seed(7);
-    int32_t x = -1, y = -1;
-    ASSERT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 0, 0, 30, &x, &y), RES_OK);
-    EXPECT_EQ(y, 110) << "angle 0 points right: y stays on the centre";
-    EXPECT_GE(x, 110 + 10);
-    EXPECT_LE(x, 110 + 29);
-    ASSERT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 90, 0, 30, &x, &y), RES_OK);
-    EXPECT_EQ(x, 110);
-    EXPECT_LT(y, 110) << "90 points up the screen";
-}
-
-TEST_F(MapFreePosition, OccupiedOrOutsideTheWorldGivesUpAfter24Tries) {
-    map_set_world_size(map, 1000, 1000);
-    Thing *block = put("block", 0, 0);
-    block->w = 1000;
-    block->h = 1000;
-    int32_t x = -1;
-    EXPECT_EQ(map_find_free_position(map, 100, 100, 20, 20, 5, 5, 0, 360, 30, &x, nullptr), RES_NO_FREE_POSITION);
-    EXPECT_EQ(x, -1);
-    block->w = block->h = 1;
-    EXPECT_EQ(map_find_free_position(map, 980, 500, 0, 0, 5, 5, 0, 0, 30, &x, nullptr), RES_NO_FREE_POSITION)
-        << "x must stay below the world width minus 10";
+    EXPECT_TRUE(visible(g_target));
 }
 
 // ---- Drawing order ----
 
-class MapDrawing : public MapFixture {
-protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        g = gfx_create();
-        ASSERT_NE(g, nullptr);
-        gfx_set_size(g, 0);
-    }
-    void TearDown() override {
-        gfx_free(g);
-        MapFixture::TearDown();
-    }
-    Graphics *g = nullptr;
-};
-
-TEST_F(MapDrawing, LayersInOrderAtTheViewOffsetSkippingHiddenAndFlashingObjects) {
+TEST_F(MapFixture, DrawsLayersInOrderAtTheViewOffsetSkippingHiddenAndFlashingObjects) {
+    Graphics *g = gfx_create();
+    ASSERT_NE(g, nullptr);
+    gfx_set_size(g, 0);
     put("top", 300, 300);   // layer 1, first in the object list
-    Thing *under = make("under");
+    Thing *under = make("under"), *hidden = make("hidden"), *flashing = make("flashing"), *marked = make("marked"),
+          *forced = make("forced");
     under->layer = 0;
     map_place_object(map, under, 100, 100, 1);
-    Thing *hidden = make("hidden");
-    Thing *flashing = make("flashing");
-    Thing *marked = make("marked");
-    Thing *forced = make("forced");
-    map_place_object(map, hidden, 0, 0, 1);
-    map_place_object(map, flashing, 0, 0, 1);
-    map_place_object(map, marked, 0, 0, 1);
+    for (Thing *t : {hidden, flashing, marked}) map_place_object(map, t, 0, 0, 1);
     map_place_object(map, forced, 150, 120, 1);
     map_add_pending_objects(map);
     hidden->flags &= ~OBJ_VISIBLE;
@@ -836,6 +638,7 @@ TEST_F(MapDrawing, LayersInOrderAtTheViewOffsetSkippingHiddenAndFlashingObjects)
     std::memcpy(&last, g->queue.data + g->queue.length - sizeof last, sizeof last);
     EXPECT_EQ(first, &gfx_lock_screen);
     EXPECT_EQ(last, &gfx_unlock_screen);
+    gfx_free(g);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "platform/draw_fixture.h"
 #include "platform/movement_path.h"
@@ -29,10 +31,12 @@ protected:
     Thing *t = nullptr;
 };
 
-TEST_F(ObjectTick, RotationTakesTheShortWayOneDegreePerTwoMilliseconds) {
+TEST_F(ObjectTick, RotationTakesTheShortWayOneDegreePerTwoMillisecondsAndTheKindsUpdateRuns) {
     t->heading = 350;
     object_begin_rotation(t, 10);
+    g_calls.names.clear();
     object_update(t, 7);
+    EXPECT_EQ(g_calls.names, std::vector<std::string>{"update"});
     EXPECT_EQ(t->heading, 353);
     EXPECT_EQ(t->rotation_rest, 1);
     object_update(t, 40);   // 41 ms: 20 degrees, but only 17 are left
@@ -60,15 +64,12 @@ TEST_F(ObjectTick, PulseBouncesAtTheEnds) {
     t->flags |= OBJ_PULSING;
     t->pulse_level = 99;
     object_update(t, 35);
-    EXPECT_EQ(t->pulse_level, 100);
-    EXPECT_EQ(t->pulse_step, -1);
-    EXPECT_EQ(t->pulse_rest, 5);
+    EXPECT_EQ(std::tuple(t->pulse_level, t->pulse_step, t->pulse_rest), std::tuple(100, -1, 5));
     object_update(t, 5);   // 10 ms: one step down
     EXPECT_EQ(t->pulse_level, 99);
     t->pulse_level = 2;
     object_update(t, 50);
-    EXPECT_EQ(t->pulse_level, 0);
-    EXPECT_EQ(t->pulse_step, 1);
+    EXPECT_EQ(std::pair(t->pulse_level, t->pulse_step), std::pair(0, 1));
 }
 
 TEST_F(ObjectTick, ShakeAndFlashRunOut) {
@@ -84,46 +85,23 @@ TEST_F(ObjectTick, ShakeAndFlashRunOut) {
     EXPECT_EQ(t->flash_ms, 0);
 }
 
-TEST_F(ObjectTick, TheKindsUpdateRunsLast) {
-    g_calls.names.clear();
-    object_update(t, 5);
-    EXPECT_EQ(g_calls.names, std::vector<std::string>{"update"});
-}
-
-// ---- Frames ----
-
-using ObjectFrames = ObjectTick;
-
-TEST_F(ObjectFrames, AFrameSetsTheSize) {
-    object_set_frame(t, 1);
-    EXPECT_EQ(t->frame, 1);
-    EXPECT_EQ(t->w, 20);
-    EXPECT_EQ(t->h, 16);
-}
-
-TEST_F(ObjectFrames, AnIllegalFrameChangesNothing) {
+TEST_F(ObjectTick, AFrameSetsTheSizeAndAnIllegalFrameOrAnimationIsRefused) {
     object_set_frame(t, 2);
     object_set_frame(t, -1);
-    EXPECT_EQ(t->frame, 0);
-    EXPECT_EQ(t->w, 10);
-}
-
-TEST_F(ObjectFrames, ApplyFrameReplacesTheSizeUpdate) {
-    ObjectMethods row;
-    thing_register(&row);
-    row.apply_frame = [](GameObject *obj) { obj->w = 99; };
-    const ObjectMethods saved = object_methods_swap(THING, row);
+    EXPECT_EQ(std::tuple(t->frame, t->w), std::tuple(0, 10));
     object_set_frame(t, 1);
-    EXPECT_EQ(t->w, 99);
-    EXPECT_EQ(t->h, 8) << "the default update did not run";
-    object_methods_swap(THING, saved);
-}
-
-TEST_F(ObjectFrames, AnimationNumbersOutsideTheRangeAreRefused) {
+    EXPECT_EQ(std::tuple(t->frame, t->w, t->h), std::tuple(1, 20, 16));
     object_set_animation(t, 0, 1);
     EXPECT_EQ(t->animation, -1) << "the template has no animations";
     object_alloc_animations(t, 0);
     EXPECT_EQ(t->animation_count, 0);
+}
+
+TEST_F(ObjectTick, ApplyFrameReplacesTheSizeUpdate) {
+    RowEdit edit([](ObjectMethods &m) { m.apply_frame = [](GameObject *obj) { obj->w = 99; }; });
+    object_set_frame(t, 1);
+    EXPECT_EQ(t->w, 99);
+    EXPECT_EQ(t->h, 8) << "the default update did not run";
 }
 
 // ---- Travel ----
@@ -138,37 +116,31 @@ protected:
     }
 };
 
-TEST_F(ObjectTravel, ArrivesAtTheTargetAndStops) {
+TEST_F(ObjectTravel, ArrivesAtTheTargetAndStopsAndNoSpeedOrDistanceIsNoTravel) {
+    object_move_towards(t, 0, 0);
+    EXPECT_FALSE(t->flags & OBJ_TRAVELLING);
     object_move_towards(t, 10, 0);
     EXPECT_TRUE(t->flags & OBJ_TRAVELLING);
     int32_t dx = 0, dy = -1;
     EXPECT_EQ(object_get_travel_destination(t, &dx, &dy), 1);
-    EXPECT_EQ(dx, 10);
-    EXPECT_EQ(dy, 0);
+    EXPECT_EQ(std::pair(dx, dy), std::pair(10, 0));
     object_update_travel(t, 4);
     EXPECT_EQ(t->x, 4);
     object_update_travel(t, 100);
     EXPECT_EQ(t->x, 10);
     EXPECT_FALSE(t->flags & OBJ_TRAVELLING);
     EXPECT_EQ(object_get_travel_destination(t, &dx, &dy), 0);
-}
-
-TEST_F(ObjectTravel, NoSpeedOrNoDistanceIsNoTravel) {
-    object_move_towards(t, 0, 0);
-    EXPECT_FALSE(t->flags & OBJ_TRAVELLING);
     t->speed = 0;
     object_move_towards(t, 50, 50);
     EXPECT_FALSE(t->flags & OBJ_TRAVELLING);
 }
 
 int32_t g_refuse_from_x = 1 << 30;
-int32_t refuse_far_pixels(GameObject *, int32_t x, int32_t) { return x >= g_refuse_from_x ? 1 : 0; }
 
 TEST_F(ObjectTravel, ARefusedPixelKeepsTheObjectWhereItWasAndTriesAgainLater) {
-    ObjectMethods row;
-    thing_register(&row);
-    row.travel_point = refuse_far_pixels;
-    const ObjectMethods saved = object_methods_swap(THING, row);
+    RowEdit edit([](ObjectMethods &m) {
+        m.travel_point = [](GameObject *, int32_t x, int32_t) { return x >= g_refuse_from_x ? 1 : 0; };
+    });
     object_move_towards(t, 10, 0);
     g_refuse_from_x = 1;   // refuses the first pixel
     object_update_travel(t, 5);
@@ -180,7 +152,6 @@ TEST_F(ObjectTravel, ARefusedPixelKeepsTheObjectWhereItWasAndTriesAgainLater) {
     g_refuse_from_x = 1 << 30;
     object_update_travel(t, 5);
     EXPECT_EQ(t->x, 7) << "the refused pixel was not skipped";
-    object_methods_swap(THING, saved);
 }
 
 TEST_F(ObjectTravel, HeldTravelWaitsForResumeAndADelayRunsOut) {
@@ -208,23 +179,17 @@ TEST_F(ObjectTravel, FinishJumpsToTheEndAndStopStaysPut) {
     EXPECT_EQ(t->x, x);
     object_move_towards(t, 40, 30);
     object_finish_travel(t);
-    EXPECT_EQ(t->x, 40);
-    EXPECT_EQ(t->y, 30);
+    EXPECT_EQ(std::pair(t->x, t->y), std::pair(40, 30));
     EXPECT_FALSE(t->flags & OBJ_TRAVELLING);
 }
 
 // ---- Busy state and description ----
 
-using ObjectBusy = ObjectTick;
-
-TEST_F(ObjectBusy, OffTheMapOnlyTheFlagChanges) {
+TEST_F(ObjectTick, BusyOffTheMapIsOnlyAFlagAndDestroyingABusyObjectHandsTheMapItsHold) {
     object_set_busy(t);
     EXPECT_TRUE(t->flags & OBJ_BUSY);
     object_clear_busy(t, 100);
     EXPECT_FALSE(t->flags & OBJ_BUSY);
-}
-
-TEST_F(ObjectBusy, DestroyingABusyObjectHandsTheMapItsHold) {
     ObjectMap *map = map_create();
     Thing *busy = make("busy");
     busy->map = map;
@@ -236,7 +201,7 @@ TEST_F(ObjectBusy, DestroyingABusyObjectHandsTheMapItsHold) {
     map_free(map);
 }
 
-TEST_F(ObjectBusy, DescribeNamesIdKindSubtypeAndPosition) {
+TEST_F(ObjectTick, DescribeNamesIdKindSubtypeAndPosition) {
     t->id = 12;
     t->x = -3;
     t->y = 40;
@@ -260,6 +225,7 @@ protected:
         b = shaped("b", dot, 0, 0);
     }
     void TearDown() override {
+        mask_only_.reset();
         object_destroy(a);
         object_destroy(b);
         sprite_free(ring);
@@ -282,45 +248,28 @@ protected:
         return obj;
     }
     // The object's own point test without its kind's slot (the mask decides).
-    void mask_only() {
-        ObjectMethods row;
-        thing_register(&row);
-        row.point_test = nullptr;
-        saved = object_methods_swap(THING, row);
-        swapped = true;
-    }
-    void restore() {
-        if (swapped) object_methods_swap(THING, saved);
-        swapped = false;
-    }
+    void mask_only() { mask_only_ = std::make_unique<RowEdit>([](ObjectMethods &m) { m.point_test = nullptr; }); }
     Sprite *ring = nullptr, *dot = nullptr;
     Thing *a = nullptr, *b = nullptr;
-    ObjectMethods saved;
-    bool swapped = false;
+
+private:
+    std::unique_ptr<RowEdit> mask_only_;
 };
 
-TEST_F(ObjectShapes, PointTestReadsTheMaskInsideTheBoxOnly) {
+TEST_F(ObjectShapes, PointTestReadsTheMaskInsideTheBoxOnlyAndFrameSpritesStandInForAnEmptySlot) {
     mask_only();
-    EXPECT_EQ(object_point_test(a, 100, 100, 102, 100), 1);
-    EXPECT_EQ(object_point_test(a, 100, 100, 100, 100), 0) << "transparent corner";
-    EXPECT_EQ(object_point_test(a, 100, 100, 103, 103), 0) << "the hollow middle";
-    EXPECT_EQ(object_point_test(a, 0, 0, 2, 0), 1) << "the object may be tested at another place";
-    EXPECT_EQ(object_point_test(a, 100, 100, 106, 106), 0) << "the far edge passes the box, not the mask";
-    EXPECT_EQ(object_point_test(a, 100, 100, 107, 102), 0);
-    restore();
-}
-
-TEST_F(ObjectShapes, WithoutASpriteNoTestHits) {
-    mask_only();
+    struct Case {
+        int32_t x, y, px, py, hit;
+        const char *what;
+    };
+    for (const Case &c : {Case{100, 100, 102, 100, 1, "opaque"}, Case{100, 100, 100, 100, 0, "transparent corner"},
+                          Case{100, 100, 103, 103, 0, "the hollow middle"},
+                          Case{0, 0, 2, 0, 1, "the object may be tested at another place"},
+                          Case{100, 100, 106, 106, 0, "the far edge passes the box, not the mask"},
+                          Case{100, 100, 107, 102, 0, "outside the box"}})
+        EXPECT_EQ(object_point_test(a, c.x, c.y, c.px, c.py), c.hit) << c.what;
     a->frames[0] = nullptr;
-    EXPECT_EQ(object_point_test(a, 100, 100, 102, 100), 0);
-    a->frames[0] = ring;
-    restore();
-}
-
-TEST_F(ObjectShapes, FrameSpritesStandInForAnEmptyFramesSlot) {
-    mask_only();
-    a->frames[0] = nullptr;
+    EXPECT_EQ(object_point_test(a, 100, 100, 102, 100), 0) << "without a sprite no test hits";
     a->frame_sprites = new Sprite *[1]{ring};
     sprite_addref(ring);   // the test's own
     sprite_addref(ring);   // the object's: destroy releases frame sprites of an object owning its arrays
@@ -328,60 +277,36 @@ TEST_F(ObjectShapes, FrameSpritesStandInForAnEmptyFramesSlot) {
     object_destroy(a);
     a = shaped("a", ring, 100, 100);
     EXPECT_EQ(ring->refcount, 1) << "the object's reference went with it";
-    restore();
 }
 
 TEST_F(ObjectShapes, OverlapOfMasksGivesTheFirstHitInMapPixels) {
     int32_t hx = -1, hy = -1;
     EXPECT_EQ(object_overlap(b, a, 102, 99, 100, 100, &hx, &hy), 1);
-    EXPECT_EQ(hx, 102);
-    EXPECT_EQ(hy, 100);
+    EXPECT_EQ(std::pair(hx, hy), std::pair(102, 100));
     EXPECT_EQ(object_overlap(b, a, 102, 102, 100, 100, &hx, &hy), 0) << "inside the ring's hollow";
     EXPECT_EQ(object_overlap(b, a, 120, 120, 100, 100, nullptr, nullptr), 0) << "boxes apart";
     EXPECT_EQ(object_overlap_at(b, a, 0, 102, 99, 100, 100), 1);
     EXPECT_EQ(object_overlap_at(b, a, 1, 102, 99, 100, 100), 0) << "no such frame";
-}
-
-TEST_F(ObjectShapes, MaskAgainstASprite) {
-    int32_t hx = -1, hy = -1;
-    EXPECT_EQ(object_mask_overlap(a, dot, 100, 100, 99, 101, &hx, &hy), 1);
-    EXPECT_EQ(hx, 100);
-    EXPECT_EQ(hy, 102);
+    EXPECT_EQ(object_mask_overlap(a, dot, 100, 100, 99, 101, &hx, &hy), 1) << "a mask against a sprite";
+    EXPECT_EQ(std::pair(hx, hy), std::pair(100, 102));
     EXPECT_EQ(object_mask_overlap(a, dot, 100, 100, 102, 102, nullptr, nullptr), 0);
 }
 
-TEST_F(ObjectShapes, InRangeIsStrictlyCloser) {
+TEST_F(ObjectShapes, InRangeIsStrictlyCloserAndTheImpactIsTheFirstShapePointOnTheWayToTheCentre) {
     mask_only();
     // The ring's nearest point to (90, 103) is (100, 102) or (100, 103): 10 away.
     EXPECT_EQ(object_in_range_of(a, 90, 103, 10), 0);
     EXPECT_EQ(object_in_range_of(a, 90, 103, 11), 1);
-    restore();
-}
-
-TEST_F(ObjectShapes, ImpactPointIsTheFirstShapePointOnTheWayToTheCentre) {
-    mask_only();
-    int32_t px = 80, py = 103;
-    EXPECT_EQ(object_impact_point(a, &px, &py), RES_OK);
-    EXPECT_EQ(px, 100);
-    EXPECT_EQ(py, 103);
-    px = 103;
-    py = 103;   // already the centre
-    EXPECT_EQ(object_impact_point(a, &px, &py), RES_OK);
-    EXPECT_EQ(px, 103);
-    restore();
-}
-
-TEST_F(ObjectShapes, ImpactFromInsideTheHollowReachesTheCentre) {
-    mask_only();
-    int32_t px = 102, py = 102;
-    EXPECT_EQ(object_impact_point(a, &px, &py), RES_OK);
-    EXPECT_EQ(px, 103);
-    EXPECT_EQ(py, 103);
-    restore();
-}
-
-int32_t never_touch(GameObject *, GameObject *, int32_t, int32_t, int32_t, int32_t, int32_t *, int32_t *) {
-    return 0;
+    struct Case {
+        int32_t px, py, x, y;
+        const char *what;
+    };
+    for (const Case &c : {Case{80, 103, 100, 103, "from outside"}, Case{103, 103, 103, 103, "already the centre"},
+                          Case{102, 102, 103, 103, "from inside the hollow: the centre"}}) {
+        int32_t px = c.px, py = c.py;
+        EXPECT_EQ(object_impact_point(a, &px, &py), RES_OK) << c.what;
+        EXPECT_EQ(std::pair(px, py), std::pair(c.x, c.y)) << c.what;
+    }
 }
 
 TEST_F(ObjectShapes, ContactPointWalksTheMoverTowardsTheTargetsCentre) {
@@ -390,35 +315,28 @@ TEST_F(ObjectShapes, ContactPointWalksTheMoverTowardsTheTargetsCentre) {
     int32_t cx = -1, cy = -1, hw = -1, hh = -1;
     EXPECT_EQ(object_contact_point(b, a, &cx, &cy, &hw, &hh), RES_OK);
     EXPECT_EQ(cx, 99) << "the dot's right column meets the ring's left edge";
-    EXPECT_EQ(cy, 101);
-    EXPECT_EQ(hw, 3);
-    EXPECT_EQ(hh, 3);
+    EXPECT_EQ(std::tuple(cy, hw, hh), std::tuple(101, 3, 3));
 }
 
 TEST_F(ObjectShapes, ContactThroughTheBoxWithoutTouchingIsRefused) {
-    Sprite *wide = sprite_from_art({"##########", "##########", "##########", "##########", "##########",
-                                    "##########", "##########", "##########", "##########", "##########"});
+    Sprite *wide = sprite_from_art(std::vector<std::string>(10, "##########"));
     ASSERT_NE(wide, nullptr);
     Thing *big = shaped("big", wide, 80, 95);   // its top-left walks through a's box towards (98, 98)
-    ObjectMethods row;
-    thing_register(&row);
-    row.overlap_test = never_touch;
-    const ObjectMethods kept = object_methods_swap(THING, row);
-    a->w = 3;
-    a->h = 3;   // goal (100 + 1 - 5, 100 + 1 - 5) = (96, 96): the walk never enters a's box
-    int32_t cx = -1, cy = -1;
-    EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_OK);
-    EXPECT_EQ(cx, 96);
-    EXPECT_EQ(cy, 96) << "no contact: the goal itself";
-    big->x = 110;
-    big->y = 110;
-    a->w = a->h = 40;   // goal (115, 115); from (110, 110) the walk is inside a's box at once
-    EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_OK);
-    a->w = a->h = 6;    // goal (98, 98): the walk enters a's box and leaves it on the far side
-    big->x = 110;
-    big->y = 110;
-    EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_NO_CONTACT);
-    object_methods_swap(THING, kept);
+    {
+        RowEdit never_touch([](ObjectMethods &m) {
+            m.overlap_test = [](GameObject *, GameObject *, int32_t, int32_t, int32_t, int32_t, int32_t *, int32_t *) { return 0; };
+        });
+        a->w = a->h = 3;   // goal (100 + 1 - 5, 100 + 1 - 5) = (96, 96): the walk never enters a's box
+        int32_t cx = -1, cy = -1;
+        EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_OK);
+        EXPECT_EQ(std::pair(cx, cy), std::pair(96, 96)) << "no contact: the goal itself";
+        big->x = big->y = 110;
+        a->w = a->h = 40;   // goal (115, 115); from (110, 110) the walk is inside a's box at once
+        EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_OK);
+        a->w = a->h = 6;    // goal (98, 98): the walk enters a's box and leaves it on the far side
+        big->x = big->y = 110;
+        EXPECT_EQ(object_contact_point(big, a, &cx, &cy, nullptr, nullptr), RES_NO_CONTACT);
+    }
     object_destroy(big);
     sprite_free(wide);
 }
@@ -443,13 +361,10 @@ protected:
         sprite_addref(dot);   // the test's own: commands drop theirs when they run
         g->width = 64;
         g->height = 48;
-        ObjectMethods row;
-        thing_register(&row);
-        row.draw = nullptr;   // the generic draw
-        saved_draw = object_methods_swap(THING, row);
+        generic_draw = std::make_unique<RowEdit>([](ObjectMethods &m) { m.draw = nullptr; });
     }
     void TearDown() override {
-        object_methods_swap(THING, saved_draw);
+        generic_draw.reset();
         (void)gfx_replay_frame(g, surface);   // runs the commands, which drop their sprite references
         gfx_destroy();
         gfx_screen_attach(nullptr);
@@ -486,7 +401,7 @@ protected:
     }
     SDL_Surface *surface = nullptr;
     Graphics *g = nullptr;
-    ObjectMethods saved_draw;
+    std::unique_ptr<RowEdit> generic_draw;
 };
 
 TEST_F(ObjectDrawing, SpriteThenDirtyAndRestoreRectangles) {
@@ -496,53 +411,38 @@ TEST_F(ObjectDrawing, SpriteThenDirtyAndRestoreRectangles) {
     EXPECT_EQ(cmds[0].fn, &sprite_draw_command);
     const SpriteDrawPayload draw = payload<SpriteDrawPayload>(cmds[0]);
     EXPECT_EQ(draw.sprite, dot);
-    EXPECT_EQ(draw.x, 10);
-    EXPECT_EQ(draw.y, 20);
-    EXPECT_EQ(draw.flags, 0);
+    EXPECT_EQ(std::tuple(draw.x, draw.y, draw.flags), std::tuple(10, 20, 0));
     EXPECT_EQ(dot->refcount, 2) << "the command carries a reference";
     EXPECT_EQ(cmds[1].fn, &gfx_add_dirty_rect);
     EXPECT_EQ(cmds[2].fn, &gfx_add_restore_rect);
     const GfxRect rect = payload<GfxRect>(cmds[2]);
-    EXPECT_EQ(rect.x, 10);
-    EXPECT_EQ(rect.y, 20);
-    EXPECT_EQ(rect.w, 2);
-    EXPECT_EQ(rect.h, 2);
+    EXPECT_EQ(std::tuple(rect.x, rect.y, rect.w, rect.h), std::tuple(10, 20, 2, 2));
     ASSERT_EQ(gfx_replay_frame(g, surface), RES_OK);
     const uint8_t *px = static_cast<uint8_t *>(surface->pixels) + 20 * surface->pitch + 10 * 4;
-    EXPECT_EQ(px[0], 255);
-    EXPECT_EQ(px[1], 255);
-    EXPECT_EQ(px[2], 255) << "the white dot reached the screen";
+    EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(255, 255, 255)) << "the white dot reached the screen";
     EXPECT_EQ(dot->refcount, 1);
 }
 
-TEST_F(ObjectDrawing, PulsingTintsWithTheLevelAndBlendingSetsFlagTwo) {
+TEST_F(ObjectDrawing, PulsingTintsWithTheLevelBlendingSetsFlagTwoAndTheOutlineIsPureGreen) {
     b->flags |= OBJ_PULSING | OBJ_BLENDED;
     b->pulse_level = 70;
     object_draw(b, g, 0, 0);
     b->flags &= ~OBJ_PULSING;
     object_draw(b, g, 0, 0);
-    const std::vector<Command> cmds = commands();
-    ASSERT_EQ(cmds.size(), 6u);
-    const SpriteDrawPayload tinted = payload<SpriteDrawPayload>(cmds[0]);
-    EXPECT_EQ(tinted.flags, SPRITE_DRAW_TINT);
-    EXPECT_EQ(tinted.tint_r, 70);
-    EXPECT_EQ(tinted.tint_g, 70);
-    EXPECT_EQ(tinted.tint_b, 70);
-    EXPECT_EQ(payload<SpriteDrawPayload>(cmds[3]).flags, SPRITE_DRAW_BLEND);
-}
-
-TEST_F(ObjectDrawing, OutlineInPureGreenAfterTheSprite) {
+    b->flags &= ~OBJ_BLENDED;
     b->flags |= OBJ_OUTLINE;
     object_draw(b, g, 5, 5);
     const std::vector<Command> cmds = commands();
-    ASSERT_EQ(cmds.size(), 4u);
-    EXPECT_EQ(cmds[1].fn, gfx_primitives().sprite_outline);
-    const GfxSpriteOutlinePayload outline = payload<GfxSpriteOutlinePayload>(cmds[1]);
+    ASSERT_EQ(cmds.size(), 10u);
+    const SpriteDrawPayload tinted = payload<SpriteDrawPayload>(cmds[0]);
+    EXPECT_EQ(tinted.flags, SPRITE_DRAW_TINT);
+    EXPECT_EQ(std::tuple(tinted.tint_r, tinted.tint_g, tinted.tint_b), std::tuple(70, 70, 70));
+    EXPECT_EQ(payload<SpriteDrawPayload>(cmds[3]).flags, SPRITE_DRAW_BLEND);
+    EXPECT_EQ(cmds[7].fn, gfx_primitives().sprite_outline) << "after the sprite";
+    const GfxSpriteOutlinePayload outline = payload<GfxSpriteOutlinePayload>(cmds[7]);
     EXPECT_EQ(outline.sprite, dot);
-    EXPECT_EQ(outline.r, 0);
-    EXPECT_EQ(outline.g, 255);
-    EXPECT_EQ(outline.b, 0);
-    EXPECT_EQ(dot->refcount, 3);
+    EXPECT_EQ(std::tuple(outline.r, outline.g, outline.b), std::tuple(0, 255, 0));
+    EXPECT_EQ(dot->refcount, 5) << "the test's and four commands'";
 }
 
 TEST_F(ObjectDrawing, NothingOutsideTheScreenOrWithoutAFrame) {
@@ -577,14 +477,10 @@ TEST_F(ObjectDrawing, ShakingMovesByAtMostOnePixel) {
 }
 
 TEST_F(ObjectDrawing, TheKindsDrawReplacesTheSprite) {
-    object_methods_swap(THING, saved_draw);   // the test kind's own draw
+    generic_draw.reset();   // the test kind's own draw
     object_draw(b, g, 3, 4);
     EXPECT_EQ(g->queue.length, 0);
     EXPECT_EQ(g_calls.drawn, (std::vector<std::pair<int32_t, int32_t>>{{3, 4}}));
-    ObjectMethods row;
-    thing_register(&row);
-    row.draw = nullptr;
-    saved_draw = object_methods_swap(THING, row);
 }
 
 }  // namespace

@@ -25,30 +25,30 @@ protected:
 };
 
 TEST_F(SectorListing, TheOwnersObjectsComeFirstThenEachOwnerInTheOrderMetEachByName) {
-    Sector *s = make_sector(0, 7);
-    struct Entry {
-        const char *name;
-        uint64_t owner;
-    } entries[] = {{"Wasp", 8}, {"Bolt", 7}, {"Kite", 9}, {"Anvil", 8}, {"Zeal", 7}, {"Echo", 9}, {"Axe", 7}};
-    for (const Entry &e : entries) sector_add_object(s, make_ship(e.name, e.owner));
-    EXPECT_EQ(listed(s), (std::vector<std::string>{"Axe", "Bolt", "Zeal", "Anvil", "Wasp", "Echo", "Kite"}));
-    EXPECT_EQ(sector_object_count(s), 7) << "the sector's own list is untouched";
-    EXPECT_EQ(sector_get_object(s, 0)->refcount, 1) << "the listing holds no references";
-    object_release(s);
-}
-
-TEST_F(SectorListing, UnownedObjectsMetBeforeTheFirstOwnedOneJoinItsPass) {
-    Sector *s = make_sector(0, 0);
-    sector_add_object(s, make_ship("Hulk", 0));
-    sector_add_object(s, make_ship("Drift", 0));
-    sector_add_object(s, make_ship("Bee", 5));
-    sector_add_object(s, make_ship("Relic", 0));
-    sector_add_object(s, make_ship("Ant", 5));
-    sector_add_object(s, make_ship("Moth", 6));
-    // First pass: the two wrecks met before owner 5, then owner 5's. The wreck after them is met
-    // first in the next pass, so it joins that pass ahead of owner 6's ship.
-    EXPECT_EQ(listed(s), (std::vector<std::string>{"Drift", "Hulk", "Ant", "Bee", "Relic", "Moth"}));
-    object_release(s);
+    struct Case {
+        const char *what;
+        uint64_t    sector_owner;
+        std::vector<std::pair<const char *, uint64_t>> ships;   // name, owner, in the order they came
+        std::vector<std::string> listed;
+    };
+    const Case cases[] = {
+        {"an owned sector", 7,
+         {{"Wasp", 8}, {"Bolt", 7}, {"Kite", 9}, {"Anvil", 8}, {"Zeal", 7}, {"Echo", 9}, {"Axe", 7}},
+         {"Axe", "Bolt", "Zeal", "Anvil", "Wasp", "Echo", "Kite"}},
+        // First pass: the two wrecks met before owner 5, then owner 5's. The wreck after them is met
+        // first in the next pass, so it joins that pass ahead of owner 6's ship.
+        {"unowned objects join the pass of the owner met after them", 0,
+         {{"Hulk", 0}, {"Drift", 0}, {"Bee", 5}, {"Relic", 0}, {"Ant", 5}, {"Moth", 6}},
+         {"Drift", "Hulk", "Ant", "Bee", "Relic", "Moth"}},
+    };
+    for (const Case &c : cases) {
+        Sector *s = make_sector(0, c.sector_owner);
+        for (auto [name, owner] : c.ships) sector_add_object(s, make_ship(name, owner));
+        EXPECT_EQ(listed(s), c.listed) << c.what;
+        EXPECT_EQ(sector_object_count(s), int32_t(c.ships.size())) << "the sector's own list is untouched";
+        EXPECT_EQ(sector_get_object(s, 0)->refcount, 1) << "the listing holds no references";
+        object_release(s);
+    }
 }
 
 TEST_F(SectorListing, FleetsAreNamedByTheirOwnRecords) {
@@ -93,16 +93,22 @@ protected:
     Officer *commander = nullptr;
 };
 
-TEST_F(SectorOfficers, TheCommanderAloneIsNoChoiceForHimselfButIsForAnyoneElse) {
+TEST_F(SectorOfficers, TheCommanderAloneIsNoChoiceForHimselfButIsForAnyoneElseOfTheOwner) {
+    Officer *stranger = make_officer(11, "Ines", 7), *foreign = make_officer(14, "Quin", 8);
+    officer_retain(stranger);
+    officer_retain(foreign);
     EXPECT_TRUE(sector_has_officer_available(s, nullptr));
     EXPECT_FALSE(sector_has_officer_available(s, commander)) << "nobody but the commander himself";
-    Officer *stranger = make_officer(11, "Ines", 7);
-    officer_retain(stranger);
     EXPECT_TRUE(sector_has_officer_available(s, stranger));
+    EXPECT_FALSE(sector_has_officer_available(s, foreign)) << "an officer of another player";
     officer_release(stranger);
+    officer_release(foreign);
+    Sector *bare = make_sector(0, 7);
+    EXPECT_FALSE(sector_has_officer_available(bare, nullptr)) << "a sector without starbase";
+    object_release(bare);
 }
 
-TEST_F(SectorOfficers, AnotherOfficerAboardOrAPilotOfTheOwnerIsAChoice) {
+TEST_F(SectorOfficers, AnotherOfficerAboardOrAPilotOfTheOwnerIsAChoiceUnlessTheStarbaseChangedHands) {
     site_add_officer(base, make_officer(12, "Oren", 7));
     EXPECT_TRUE(sector_has_officer_available(s, commander));
     site_remove_officer(base, 12);
@@ -112,20 +118,11 @@ TEST_F(SectorOfficers, AnotherOfficerAboardOrAPilotOfTheOwnerIsAChoice) {
     own->pilot = pilot;
     sector_add_object(s, own);
     EXPECT_TRUE(sector_has_officer_available(s, commander)) << "a piloted ship of the owner";
-    own->owner_id = 8;
-    EXPECT_FALSE(sector_has_officer_available(s, commander)) << "another player's pilot is no choice";
-}
-
-TEST_F(SectorOfficers, AnOfficerOfAnotherPlayerOrASectorWithoutStarbaseAnswersNo) {
-    Officer *foreign = make_officer(14, "Quin", 8);
-    officer_retain(foreign);
-    EXPECT_FALSE(sector_has_officer_available(s, foreign));
-    officer_release(foreign);
-    Sector *bare = make_sector(0, 7);
-    EXPECT_FALSE(sector_has_officer_available(bare, nullptr));
     base->owner_id = 9;   // the starbase changed hands, the sector not yet
     EXPECT_FALSE(sector_has_officer_available(s, commander));
-    object_release(bare);
+    base->owner_id = 7;
+    own->owner_id = 8;
+    EXPECT_FALSE(sector_has_officer_available(s, commander)) << "another player's pilot is no choice";
 }
 
 }  // namespace

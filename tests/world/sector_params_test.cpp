@@ -6,25 +6,11 @@
 #include <string>
 #include <vector>
 #include "assetgen/family_sectors.h"
-#include "platform/buffer.h"
-#include "platform/random.h"
 #include "platform/sprite.h"
-#include "platform/store.h"
-#include "world/factory.h"
-#include "world/object.h"
-#include "world/sector.h"
+#include "world/sector_test_util.h"
 
+namespace sector_test {
 namespace {
-
-void put_i32(std::vector<uint8_t> *out, int64_t v) {
-    const uint32_t u = uint32_t(v);
-    for (int shift : {24, 16, 8, 0}) out->push_back(uint8_t(u >> shift));
-}
-
-void put_str(std::vector<uint8_t> *out, const std::string &s) {
-    put_i32(out, int64_t(s.size()));
-    out->insert(out->end(), s.begin(), s.end());
-}
 
 // flags 1, "Blue", choices (9 40 1) (6 20 3), counts 1 2 3.
 std::vector<uint8_t> sample_params() {
@@ -38,20 +24,25 @@ std::vector<uint8_t> sample_params() {
     return b;
 }
 
-class SectorParams : public ::testing::Test {
+// Flags 0, the name, then the given words.
+std::vector<uint8_t> params(const std::string &name, std::initializer_list<int64_t> words) {
+    std::vector<uint8_t> b;
+    put_i32(&b, 0);
+    put_str(&b, name);
+    for (int64_t v : words) put_i32(&b, v);
+    return b;
+}
+
+// Every sector template's parameters and frames loaded from the generated store.
+class SectorParams : public SectorFixture {
 protected:
     void SetUp() override {
-        factory_free();
-        // The other kinds' factories read their shared data from the store when they are set up.
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
+        SectorFixture::SetUp();
+        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         tmpl = sector_of(factory_get_template(OBJECT_SECTOR, 0));
         ASSERT_NE(tmpl, nullptr);
     }
-    void TearDown() override { factory_free(); }
-
     Result read(const std::vector<uint8_t> &bytes) {
         Buffer buf;
         if (!bytes.empty()) {
@@ -59,11 +50,10 @@ protected:
         }
         return sector_read_params(tmpl, &buf);
     }
-
     Sector *tmpl = nullptr;
 };
 
-TEST_F(SectorParams, EveryFieldLandsInItsPlace) {
+TEST_F(SectorParams, EveryFieldLandsInItsPlaceAndReadingAgainReplacesTheArrays) {
     ASSERT_EQ(read(sample_params()), RES_OK);
     EXPECT_EQ(tmpl->sector_flags, 1u);
     EXPECT_EQ(tmpl->name, "Blue");
@@ -73,74 +63,48 @@ TEST_F(SectorParams, EveryFieldLandsInItsPlace) {
     EXPECT_EQ(tmpl->choice_b, (std::vector<int32_t>{1, 3}));
     EXPECT_EQ(tmpl->site_count_choice_count, 3);
     EXPECT_EQ(tmpl->site_count_choices, (std::vector<int32_t>{1, 2, 3}));
-}
-
-TEST_F(SectorParams, EveryTruncationIsShort) {
-    const std::vector<uint8_t> full = sample_params();
-    for (size_t n = 0; n < full.size(); ++n)
-        EXPECT_EQ(read(std::vector<uint8_t>(full.begin(), full.begin() + std::ptrdiff_t(n))), RES_SHORT_BUFFER)
-            << n << " bytes";
-}
-
-TEST_F(SectorParams, NegativeCountsAreMalformed) {
-    std::vector<uint8_t> b;
-    put_i32(&b, 0);
-    put_str(&b, "X");
-    put_i32(&b, -1);
-    EXPECT_EQ(read(b), RES_MALFORMED);
-
-    b.clear();
-    put_i32(&b, 0);
-    put_str(&b, "X");
-    put_i32(&b, 0);
-    put_i32(&b, -3);
-    EXPECT_EQ(read(b), RES_MALFORMED);
-}
-
-TEST_F(SectorParams, AHugeCountWithoutItsBytesIsShortBeforeAnythingGrows) {
-    std::vector<uint8_t> b;
-    put_i32(&b, 0);
-    put_str(&b, "X");
-    put_i32(&b, 0x10000000);   // 268 million choices claimed, none there
-    EXPECT_EQ(read(b), RES_SHORT_BUFFER);
-    EXPECT_LT(tmpl->choice_site.capacity(), 1000u);
-}
-
-TEST_F(SectorParams, ReadingAgainReplacesTheArrays) {
-    ASSERT_EQ(read(sample_params()), RES_OK);
-    std::vector<uint8_t> b;
-    put_i32(&b, 0);
-    put_str(&b, "Small");
-    put_i32(&b, 1);
-    for (int v : {12, 5, 6}) put_i32(&b, v);
-    put_i32(&b, 0);
-    ASSERT_EQ(read(b), RES_OK);
+    ASSERT_EQ(read(params("Small", {1, 12, 5, 6, 0})), RES_OK);
     EXPECT_EQ(tmpl->choice_site, (std::vector<int32_t>{12}));
     EXPECT_TRUE(tmpl->site_count_choices.empty());
     EXPECT_EQ(tmpl->site_count_choice_count, 0);
 }
 
-TEST_F(SectorParams, AMadeSectorCopiesTheTemplate) {
+TEST_F(SectorParams, TruncatedNegativeAndHugeCountsAreRefusedBeforeAnythingGrows) {
+    const std::vector<uint8_t> full = sample_params();
+    for (size_t n = 0; n < full.size(); ++n)
+        EXPECT_EQ(read(std::vector<uint8_t>(full.begin(), full.begin() + std::ptrdiff_t(n))), RES_SHORT_BUFFER)
+            << n << " bytes";
+    EXPECT_EQ(read(params("X", {-1})), RES_MALFORMED) << "a negative choice count";
+    EXPECT_EQ(read(params("X", {0, -3})), RES_MALFORMED) << "a negative site count count";
+    EXPECT_EQ(read(params("X", {0x10000000})), RES_SHORT_BUFFER) << "268 million choices claimed, none there";
+    EXPECT_LT(tmpl->choice_site.capacity(), 1000u);
+}
+
+TEST_F(SectorParams, AMadeSectorCopiesTheTemplateAndShowsOneOfItsFrames) {
     ASSERT_EQ(read(sample_params()), RES_OK);
-    GameObject *obj = factory_create_object(OBJECT_SECTOR, 0);
-    Sector *s = sector_of(obj);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->name, "Blue");
-    EXPECT_EQ(s->sector_flags, 1u);   // the quiet star stays quiet
-    EXPECT_EQ(s->choice_site, tmpl->choice_site);
-    EXPECT_EQ(s->choice_b, tmpl->choice_b);
-    EXPECT_EQ(s->site_count_choices, tmpl->site_count_choices);
-    EXPECT_EQ(s->label, "");
-    EXPECT_TRUE(obj->flags & OBJ_ALWAYS_DRAWN);
-    EXPECT_EQ(s->known_feature_kind, -1);
-    EXPECT_EQ(s->known_defence_kind, -1);
-    EXPECT_GE(s->twinkle_ms, 500);
-    EXPECT_LE(s->twinkle_ms, 1000);
-    EXPECT_GE(s->pulse_ms, 100);
-    EXPECT_LE(s->pulse_ms, 10000);
-    EXPECT_GE(s->star_variant, 0);
-    EXPECT_LE(s->star_variant, 15);
-    object_destroy(obj);
+    random_seed(11);
+    for (int i = 0; i < 20; ++i) {
+        Sector *s = sector_create(0);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->name, "Blue");
+        EXPECT_EQ(s->sector_flags, 1u);   // the quiet star stays quiet
+        EXPECT_EQ(s->choice_site, tmpl->choice_site);
+        EXPECT_EQ(s->choice_b, tmpl->choice_b);
+        EXPECT_EQ(s->site_count_choices, tmpl->site_count_choices);
+        EXPECT_EQ(s->label, "");
+        EXPECT_TRUE(s->flags & OBJ_ALWAYS_DRAWN);
+        EXPECT_EQ(std::pair(s->known_feature_kind, s->known_defence_kind), std::pair(-1, -1));
+        EXPECT_GE(s->twinkle_ms, 500);
+        EXPECT_LE(s->twinkle_ms, 1000);
+        EXPECT_GE(s->pulse_ms, 100);
+        EXPECT_LE(s->pulse_ms, 10000);
+        EXPECT_GE(s->star_variant, 0);
+        EXPECT_LE(s->star_variant, 15);
+        EXPECT_GE(s->frame, 0);
+        EXPECT_LT(s->frame, SECTOR_FAMILY_FRAMES);
+        EXPECT_EQ(s->w, s->frame_w[0]);
+        object_destroy(s);
+    }
 }
 
 TEST_F(SectorParams, TheRandomSiteCountIsAnEntryOfTheList) {
@@ -163,77 +127,47 @@ TEST_F(SectorParams, TheRandomSiteCountIsAnEntryOfTheList) {
 }
 
 TEST_F(SectorParams, TheSiteBagSkipsUnknownSitesAndNeedsSiteCounts) {
-    std::vector<uint8_t> b;
-    put_i32(&b, 0);
-    put_str(&b, "Mixed");
-    put_i32(&b, 4);
-    for (int v : {9, 0, 0, -1, 0, 0, 16, 0, 0, 12, 0, 0}) put_i32(&b, v);
-    put_i32(&b, 1);
-    put_i32(&b, 2);
-    ASSERT_EQ(read(b), RES_OK);
+    ASSERT_EQ(read(params("Mixed", {4, 9, 0, 0, -1, 0, 0, 16, 0, 0, 12, 0, 0, 1, 2})), RES_OK);
     ShuffleBag<int32_t> *bag = sector_template_site_bag(0);
     ASSERT_NE(bag, nullptr);
     ASSERT_EQ(shuffle_count(bag), 2);
     EXPECT_EQ(*list_get(&bag->items, 0), 9);
     EXPECT_EQ(*list_get(&bag->items, 1), 12);
     shuffle_free(bag);
-
     tmpl->site_count_choices.clear();
-    EXPECT_EQ(sector_template_site_bag(0), nullptr);
-    EXPECT_EQ(sector_template_site_bag(6), nullptr);
-    EXPECT_EQ(sector_template_site_bag(-1), nullptr);
+    for (int32_t t : {0, 6, -1}) EXPECT_EQ(sector_template_site_bag(t), nullptr) << t;
 }
 
 // ---- The generated store ----
 
-class GeneratedSectors : public ::testing::Test {
-protected:
-    void SetUp() override {
-        factory_free();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK);
-        ASSERT_EQ(factory_init(), RES_OK);
-        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) {
-            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_PARAMS);
-            factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
-        }
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    }
-    void TearDown() override {
-        factory_free();
-        store_shutdown();
-    }
-};
-
-TEST_F(GeneratedSectors, EveryTemplateLoadsItsParametersAndFourStarFrames) {
+TEST_F(SectorParams, EveryGeneratedTemplateLoadsItsParametersAndFourStarFrames) {
     for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) {
-        const Sector *tmpl = sector_of(factory_get_template(OBJECT_SECTOR, t));
-        ASSERT_NE(tmpl, nullptr);
-        SCOPED_TRACE(tmpl->name);
-        EXPECT_FALSE(tmpl->name.empty());
-        ASSERT_EQ(tmpl->frame_count, SECTOR_FAMILY_FRAMES);
-        for (int32_t f = 0; f < tmpl->frame_count; ++f) {
-            ASSERT_NE(tmpl->frames[f], nullptr);
-            EXPECT_EQ(tmpl->frame_w[f], tmpl->frame_w[0]) << "twinkle frames share one size";
-            EXPECT_EQ(tmpl->frame_h[f], tmpl->frame_h[0]);
+        const Sector *gen = sector_of(factory_get_template(OBJECT_SECTOR, t));
+        ASSERT_NE(gen, nullptr);
+        SCOPED_TRACE(gen->name);
+        EXPECT_FALSE(gen->name.empty());
+        ASSERT_EQ(gen->frame_count, SECTOR_FAMILY_FRAMES);
+        for (int32_t f = 0; f < gen->frame_count; ++f) {
+            ASSERT_NE(gen->frames[f], nullptr);
+            EXPECT_EQ(gen->frame_w[f], gen->frame_w[0]) << "twinkle frames share one size";
+            EXPECT_EQ(gen->frame_h[f], gen->frame_h[0]);
             // The star's centre is lit (part of its shape), a frame corner is empty space.
-            EXPECT_TRUE(mask_test(tmpl->frames[f], tmpl->frame_w[f] / 2, tmpl->frame_h[f] / 2));
-            EXPECT_FALSE(mask_test(tmpl->frames[f], 0, 0));
+            EXPECT_TRUE(mask_test(gen->frames[f], gen->frame_w[f] / 2, gen->frame_h[f] / 2));
+            EXPECT_FALSE(mask_test(gen->frames[f], 0, 0));
         }
-        EXPECT_EQ(tmpl->choice_count, int32_t(tmpl->choice_site.size()));
-        for (int32_t site : tmpl->choice_site) {
+        EXPECT_EQ(gen->choice_count, int32_t(gen->choice_site.size()));
+        for (int32_t site : gen->choice_site) {
             EXPECT_GE(site, 0);
             EXPECT_LT(site, SECTOR_SITE_KINDS);
         }
-        for (int32_t n : tmpl->site_count_choices) {
+        for (int32_t n : gen->site_count_choices) {
             EXPECT_GE(n, 0);
-            EXPECT_LE(n, tmpl->choice_count) << "a sector never needs more sites than its bag holds";
+            EXPECT_LE(n, gen->choice_count) << "a sector never needs more sites than its bag holds";
         }
     }
 }
 
-TEST_F(GeneratedSectors, TheHomeSectorIsSolQuietAndWithoutRandomSites) {
+TEST_F(SectorParams, TheHomeSectorIsSolQuietAndWithoutRandomSitesToTheByte) {
     const Sector *sol = sector_of(factory_get_template(OBJECT_SECTOR, SECTOR_SOL_TEMPLATE));
     ASSERT_NE(sol, nullptr);
     EXPECT_EQ(sol->name, "Sol");
@@ -245,27 +179,12 @@ TEST_F(GeneratedSectors, TheHomeSectorIsSolQuietAndWithoutRandomSites) {
         EXPECT_EQ(shuffle_count(bag), sector_of(factory_get_template(OBJECT_SECTOR, t))->choice_count);
         shuffle_free(bag);
     }
-}
-
-TEST_F(GeneratedSectors, TheSolFileHoldsExactlyItsBytes) {
     Buffer *file = nullptr;
     ASSERT_EQ(store_read_file("sector/005/dat/params.dat", 1, &file), RES_OK);
     const std::vector<uint8_t> expected = {0, 0, 0, 1, 0, 0, 0, 3, 'S', 'o', 'l', 0, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_EQ(file->length, int32_t(expected.size()));
     EXPECT_EQ(std::vector<uint8_t>(file->data, file->data + file->length), expected);
     buffer_free(file);
 }
 
-TEST_F(GeneratedSectors, AMadeSectorShowsOneOfItsFrames) {
-    random_seed(11);
-    for (int i = 0; i < 20; ++i) {
-        Sector *s = sector_create(1);
-        ASSERT_NE(s, nullptr);
-        EXPECT_GE(s->frame, 0);
-        EXPECT_LT(s->frame, SECTOR_FAMILY_FRAMES);
-        EXPECT_EQ(s->w, s->frame_w[0]);
-        object_destroy(s);
-    }
-}
-
 }  // namespace
+}  // namespace sector_test

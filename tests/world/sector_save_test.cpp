@@ -2,21 +2,11 @@
 // link step that links the sites and recounts them.
 #include "world/sector_test_util.h"
 
+#include <tuple>
+#include <utility>
+
 namespace sector_test {
 namespace {
-
-void put_i32(std::vector<uint8_t> *out, int64_t v) {
-    const uint32_t u = uint32_t(v);
-    for (int shift : {24, 16, 8, 0}) out->push_back(uint8_t(u >> shift));
-}
-void put_u64(std::vector<uint8_t> *out, uint64_t v) {
-    put_i32(out, int64_t(v >> 32));
-    put_i32(out, int64_t(v & 0xFFFFFFFFu));
-}
-void put_str(std::vector<uint8_t> *out, const std::string &s) {
-    put_i32(out, int64_t(s.size()));
-    out->insert(out->end(), s.begin(), s.end());
-}
 
 class SectorSave : public SectorFixture {
 protected:
@@ -95,19 +85,14 @@ TEST_F(SectorSave, SitesTravelInsideTheSectorAndComeBackHeldAndUnlinked) {
     Sector *copy = sector_of(obj);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->label, "Deneb");
-    EXPECT_EQ(copy->id, s->id);
-    EXPECT_EQ(copy->owner_id, 9u);
-    EXPECT_EQ(copy->star_variant, s->star_variant);
+    EXPECT_EQ(std::tuple(copy->id, copy->owner_id, copy->star_variant), std::tuple(s->id, uint64_t(9), s->star_variant));
     EXPECT_EQ(sector_object_count(copy), 0) << "visitors come back through their own records";
     ASSERT_EQ(sector_site_count(copy), 2);
     const Site *ra = sector_get_site(copy, 0);
     const Site *rb = sector_get_site(copy, 1);
     EXPECT_EQ(ra->id, a->id);
-    EXPECT_EQ(ra->kind, OBJECT_SITE);
-    EXPECT_EQ(ra->subtype, 9);
-    EXPECT_EQ(ra->state, SITE_CONTESTED);
-    EXPECT_EQ(ra->resources_left, 33);
-    EXPECT_EQ(ra->refcount, 1);
+    EXPECT_EQ(std::tuple(ra->kind, ra->subtype, ra->state, ra->resources_left, ra->refcount),
+              std::tuple(OBJECT_SITE, 9, SITE_CONTESTED, 33, 1));
     EXPECT_FALSE(ra->flags & OBJ_LINKED);
     EXPECT_EQ(rb->crew, 1500);
     EXPECT_EQ(copy->site_counts[9], 0) << "counts come back at link time";
@@ -209,42 +194,38 @@ std::vector<uint8_t> kind_record(int32_t site_count, const std::vector<uint8_t> 
     return b;
 }
 
-TEST_F(SectorSave, ANestedRecordOfAnotherKindIsMalformed) {
+TEST_F(SectorSave, HostileKindRecordsAreRefusedAndNegativeSnapshotCountsReadEmpty) {
     Sector *s = make_sector();
     Ship *ship = make_ship("ship", 1);
+    struct Case {
+        const char          *what;
+        std::vector<uint8_t> tail;
+        Result               result;
+    };
+    const Case cases[] = {
+        {"a nested record of another kind", kind_record(1, record_of(ship), 0, 0), RES_MALFORMED},
+        {"a negative site count", kind_record(-1, {}, 0, 0), RES_MALFORMED},
+        {"many known sites claimed without their bytes", kind_record(0, {}, 0x7FFFFFFF, 0), RES_SHORT_BUFFER},
+    };
+    for (const Case &c : cases) {
+        std::vector<uint8_t> bytes = common_of(s);
+        bytes.insert(bytes.end(), c.tail.begin(), c.tail.end());
+        GameObject *obj = nullptr;
+        EXPECT_EQ(read_back(bytes, &obj), c.result) << c.what;
+        EXPECT_EQ(obj, nullptr) << c.what;
+    }
     std::vector<uint8_t> bytes = common_of(s);
-    std::vector<uint8_t> nested = record_of(ship);
-    const std::vector<uint8_t> tail = kind_record(1, nested, 0, 0);
-    bytes.insert(bytes.end(), tail.begin(), tail.end());
-    GameObject *obj = nullptr;
-    EXPECT_EQ(read_back(bytes, &obj), RES_MALFORMED);
-    EXPECT_EQ(obj, nullptr);
-    object_destroy(ship);
-    object_release(s);
-}
-
-TEST_F(SectorSave, ANegativeSiteCountIsMalformedAndNegativeSnapshotCountsAreEmpty) {
-    Sector *s = make_sector();
-    std::vector<uint8_t> bytes = common_of(s);
-    std::vector<uint8_t> bad = bytes;
-    const std::vector<uint8_t> negative = kind_record(-1, {}, 0, 0);
-    bad.insert(bad.end(), negative.begin(), negative.end());
-    GameObject *obj = nullptr;
-    EXPECT_EQ(read_back(bad, &obj), RES_MALFORMED);
-
     const std::vector<uint8_t> quiet = kind_record(0, {}, -5, -2);
     bytes.insert(bytes.end(), quiet.begin(), quiet.end());
+    GameObject *obj = nullptr;
     ASSERT_EQ(read_back(bytes, &obj), RES_OK);
     Sector *copy = sector_of(obj);
-    EXPECT_EQ(copy->known_site_count, 0);
-    EXPECT_EQ(copy->known_object_count, 0);
-    EXPECT_EQ(copy->known_feature_kind, 4);
-    EXPECT_EQ(copy->known_defence_kind, 5);
-    EXPECT_EQ(copy->known_defenders, 6);
-    EXPECT_EQ(copy->known_defenders_lost, 7);
-    EXPECT_EQ(copy->known_starbase_crew, 8);
-    EXPECT_EQ(copy->reserved_b, 3);
+    EXPECT_EQ(std::pair(copy->known_site_count, copy->known_object_count), std::pair(0, 0));
+    EXPECT_EQ(std::tuple(copy->known_feature_kind, copy->known_defence_kind, copy->known_defenders,
+                         copy->known_defenders_lost, copy->known_starbase_crew, copy->reserved_b),
+              std::tuple(4, 5, 6, 7, 8, 3));
     object_destroy(copy);
+    object_destroy(ship);
     object_release(s);
 }
 
@@ -264,16 +245,6 @@ TEST_F(SectorSave, EveryTruncationOfTheKindRecordIsShort) {
             << n << " of " << bytes.size();
         EXPECT_EQ(obj, nullptr);
     }
-    object_release(s);
-}
-
-TEST_F(SectorSave, AClaimOfManyKnownSitesWithoutTheirBytesIsShort) {
-    Sector *s = make_sector();
-    std::vector<uint8_t> bytes = common_of(s);
-    const std::vector<uint8_t> tail = kind_record(0, {}, 0x7FFFFFFF, 0);
-    bytes.insert(bytes.end(), tail.begin(), tail.end());
-    GameObject *obj = nullptr;
-    EXPECT_EQ(read_back(bytes, &obj), RES_SHORT_BUFFER);
     object_release(s);
 }
 

@@ -91,6 +91,19 @@ inline WorldHooks fake_hooks() {
     return h;
 }
 
+// Big-endian words, as the sector's files and records hold them.
+inline void put_i32(std::vector<uint8_t> *out, int64_t v) {
+    for (int shift : {24, 16, 8, 0}) out->push_back(uint8_t(uint32_t(v) >> shift));
+}
+inline void put_u64(std::vector<uint8_t> *out, uint64_t v) {
+    put_i32(out, int64_t(v >> 32));
+    put_i32(out, int64_t(v & 0xFFFFFFFFu));
+}
+inline void put_str(std::vector<uint8_t> *out, const std::string &s) {
+    put_i32(out, int64_t(s.size()));
+    out->insert(out->end(), s.begin(), s.end());
+}
+
 // ---- Fixture ----
 
 class SectorFixture : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include "world/sector_test_util.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace sector_test {
 namespace {
@@ -17,37 +18,44 @@ bool learnt_any(const FakePlayer *p, const GameObject *obj) {
 
 // ---- Visitors ----
 
-class SectorVisitors : public SectorFixture {};
+// A sector of template 0 on the galaxy map for each test, released afterwards.
+class SectorVisitors : public SectorFixture {
+protected:
+    void SetUp() override {
+        SectorFixture::SetUp();
+        s = make_sector();
+    }
+    void TearDown() override {
+        object_release(s);
+        SectorFixture::TearDown();
+    }
+    Sector *s = nullptr;
+};
 
 TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
-    Sector *s = make_sector(0, 7);
+    s->owner_id = 7;
     Ship *a = make_ship("a", 7);
     Ship *b = make_ship("b", 8);
     Ship *c = make_ship("c", 0);
     Ship *d = make_ship("d", 9);
     for (Ship *v : {a, b, c, d}) sector_add_object(s, v);
     EXPECT_EQ(a->refcount, 1);
-    EXPECT_EQ(sector_object_count(s), 4);
-    EXPECT_EQ(sector_count_objects_of_owner(s, 7), 1);
-    EXPECT_EQ(sector_count_other_owners(s, 7), 2) << "the unowned visitor belongs to nobody";
+    EXPECT_EQ(std::tuple(sector_object_count(s), sector_count_objects_of_owner(s, 7), sector_count_other_owners(s, 7)),
+              std::tuple(4, 1, 2)) << "the unowned visitor belongs to nobody";
     EXPECT_TRUE(sector_has_object_of(s, 8));
     EXPECT_FALSE(sector_has_object_of(s, 5));
     EXPECT_TRUE(world_hooks().sector_has_object_of(s, 9));
     object_add_ref(b);
     sector_remove_object(s, b);
     EXPECT_EQ(b->refcount, 1);
-    EXPECT_EQ(sector_get_object(s, 0), a);
-    EXPECT_EQ(sector_get_object(s, 1), c) << "the order of the rest is kept";
-    EXPECT_EQ(sector_get_object(s, 2), d);
+    EXPECT_EQ(s->objects.items, (std::vector<GameObject *>{a, c, d})) << "the order of the rest is kept";
     EXPECT_EQ(sector_get_object(s, 3), nullptr);
     sector_remove_object(s, b);   // not there: nothing happens
     EXPECT_EQ(b->refcount, 1);
     object_release(b);
-    object_release(s);
 }
 
 TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
-    Sector *s = make_sector();
     Site *site = add_site(s, 9);
     Ship *ship = make_ship("ship", 3);
     sector_add_object(s, ship);
@@ -58,11 +66,9 @@ TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
     ship->flags |= OBJ_STUB;
     EXPECT_EQ(object_find(s, ship->id), nullptr);
     ship->flags &= ~OBJ_STUB;
-    object_release(s);
 }
 
 TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
-    Sector *s = make_sector();
     Site *keep = add_site(s, 9);
     Site *gone = add_site(s, 10);
     Site *last = add_site(s, 11);
@@ -77,38 +83,11 @@ TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
     object_purge_dead(s);
     EXPECT_EQ(gone->refcount, 1) << "released by the sector";
     EXPECT_EQ(v1->refcount, 1);
-    ASSERT_EQ(sector_site_count(s), 2);
-    EXPECT_EQ(sector_get_site(s, 0), keep);
-    EXPECT_EQ(sector_get_site(s, 1), last);
+    EXPECT_EQ(s->sites.items, (std::vector<Site *>{keep, last}));
     EXPECT_EQ(s->site_counts[10], 0);
-    ASSERT_EQ(sector_object_count(s), 2);
-    EXPECT_EQ(sector_get_object(s, 0), v2);
-    EXPECT_EQ(sector_get_object(s, 1), v3);
+    EXPECT_EQ(s->objects.items, (std::vector<GameObject *>{v2, v3}));
     object_release(gone);
     object_release(v1);
-    object_release(s);
-}
-
-TEST_F(SectorVisitors, AShipSetIntoASectorIsListedAndLeavesItsListWhenTakenOut) {
-    Sector *a = make_sector(0, 0, 100, 100);
-    Sector *b = make_sector(1, 0, 300, 100);
-    Ship *ship = make_ship("Wanderer", 4);
-    object_add_ref(ship);   // the test's own
-    ship_set_sector(ship, a);
-    EXPECT_EQ(sector_object_count(a), 1);
-    EXPECT_EQ(sector_get_object(a, 0), ship);
-    EXPECT_EQ(ship->refcount, 2);
-    ship_set_sector(ship, b);
-    EXPECT_EQ(sector_object_count(a), 0) << "it left the first sector";
-    EXPECT_EQ(sector_get_object(b, 0), ship);
-    EXPECT_EQ(ship->refcount, 2);
-    ship_set_sector(ship, nullptr);
-    EXPECT_EQ(sector_object_count(b), 0);
-    EXPECT_EQ(ship->refcount, 1);
-    EXPECT_EQ(ship->sector_id, 0u);
-    object_release(ship);
-    object_release(a);
-    object_release(b);
 }
 
 // The jump drive asks the game's own census of the galaxy map when no test stands in for it.
@@ -141,7 +120,6 @@ TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
 }
 
 TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
-    Sector *s = make_sector();
     Fleet *fleet = make_fleet("group", 1);
     put(fleet, 300, 300, 10, 10);
     Ship *dead = make_ship("dead", 1);
@@ -160,11 +138,10 @@ TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     EXPECT_EQ(fleet_get_ship(fleet, 0), alive);
     EXPECT_GE(s->pulse_ms, 100);
     EXPECT_LE(s->pulse_ms, 10000);
-    object_release(s);
 }
 
 TEST_F(SectorVisitors, TheClockReachesTheSites) {
-    Sector *s = make_sector(0, 7);
+    s->owner_id = 7;
     Site *base = add_site(s, SITE_STARBASE);
     site_add_crew(base, 500);
     Site *station = add_site(s, 14);
@@ -174,11 +151,10 @@ TEST_F(SectorVisitors, TheClockReachesTheSites) {
     object_advance_clock(s, 144);
     EXPECT_EQ(station->research_timer, 56) << "the station's research clock ran";
     EXPECT_FALSE(station->state & SITE_CREW_SHORT);
-    object_release(s);
 }
 
 TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
-    Sector *s = make_sector(0, 7);
+    s->owner_id = 7;
     Site *base = add_site(s, SITE_STARBASE);
     Officer *home_pilot = make_officer(1, "Home", 7), *foreign_pilot = make_officer(2, "Foreign", 8);
     Officer *free_pilot = make_officer(3, "Free", 0);
@@ -207,7 +183,6 @@ TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
     s->owner_id = 0;
     g = gains();
     EXPECT_EQ(g[1], g[0]) << "an unowned sector teaches nobody";
-    object_release(s);
 }
 
 // ---- Detection ----
@@ -228,19 +203,22 @@ protected:
         object_release(home);
         SectorFixture::TearDown();
     }
+    // A fleet without ships whose 10 x 10 box starts at (x, y).
+    Fleet *fleet(const char *name, uint64_t owner_id, int32_t x, int32_t y, int32_t cloak = 0) {
+        Fleet *f = make_fleet(name, owner_id);
+        f->cloak = cloak;
+        put(f, x, y, 10, 10);
+        return f;
+    }
     FakePlayer *owner = nullptr, *rival = nullptr, *spy = nullptr, *bystander = nullptr;
     Sector     *home = nullptr;
 };
 
 TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
-    Fleet *near = make_fleet("near", 8);
-    put(near, 600, 505, 10, 10);   // centre 605, 510: 95 away
-    Fleet *edge = make_fleet("edge", 8);
-    put(edge, 405, 505, 10, 10);   // centre 410, 510: 100 away, still within
-    Fleet *far = make_fleet("far", 8);
-    put(far, 506, 606, 10, 10);    // centre 511, 611: 101 away
-    Fleet *mine = make_fleet("mine", 7);
-    put(mine, 505, 505, 10, 10);
+    Fleet *near = fleet("near", 8, 600, 505);   // centre 605, 510: 95 away
+    Fleet *edge = fleet("edge", 8, 405, 505);   // centre 410, 510: 100 away, still within
+    Fleet *far = fleet("far", 8, 506, 606);     // centre 511, 611: 101 away
+    Fleet *mine = fleet("mine", 7, 505, 505);
     Sector *other = make_sector(1, 0, 560, 480);
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, home, 1));
@@ -254,18 +232,10 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
 }
 
 TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButAPointBlankFleet) {
-    Fleet *shy = make_fleet("shy", 8);
-    shy->cloak = 40;
-    put(shy, 560, 505, 10, 10);     // 55 away; range 60
-    Fleet *shier = make_fleet("shier", 8);
-    shier->cloak = 40;
-    put(shier, 566, 505, 10, 10);   // 61 away
-    Fleet *hidden = make_fleet("hidden", 8);
-    hidden->cloak = 100;
-    put(hidden, 506, 505, 10, 10);  // 1 away; range 0
-    Fleet *on_top = make_fleet("on top", 8);
-    on_top->cloak = 100;
-    put(on_top, 505, 505, 10, 10);  // 0 away
+    Fleet *shy = fleet("shy", 8, 560, 505, 40);             // 55 away; range 60
+    Fleet *shier = fleet("shier", 8, 566, 505, 40);         // 61 away
+    Fleet *hidden = fleet("hidden", 8, 506, 505, 100);      // 1 away; range 0
+    Fleet *on_top = fleet("on top", 8, 505, 505, 100);      // 0 away
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, shy, 0));
     EXPECT_FALSE(learnt_any(owner, shier));
@@ -288,12 +258,9 @@ TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
     hauler->scan_range = 100;
     sector_add_object(home, scout);
     sector_add_object(home, hauler);
-    Fleet *close = make_fleet("close", 10);
-    put(close, 555, 505, 10, 10);   // 50 away
-    Fleet *beyond = make_fleet("beyond", 10);
-    put(beyond, 575, 505, 10, 10);  // 70 away
-    Fleet *owners = make_fleet("owners", 7);
-    put(owners, 515, 505, 10, 10);
+    Fleet *close = fleet("close", 10, 555, 505);     // 50 away
+    Fleet *beyond = fleet("beyond", 10, 575, 505);   // 70 away
+    Fleet *owners = fleet("owners", 7, 515, 505);
     spy->taps = {8};
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner, scout, 0));
@@ -309,10 +276,8 @@ TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
     Sector *lonely = make_sector(0, 0, 100, 100);
     Ship *blind = make_ship("blind", 8);
     sector_add_object(lonely, blind);
-    Fleet *there = make_fleet("there", 10);
-    put(there, 105, 105, 10, 10);   // centre 110, 110: distance 0 from the sector's centre
-    Fleet *next_door = make_fleet("next door", 10);
-    put(next_door, 107, 105, 10, 10);   // 2 away; range max(1, 0) = 1
+    Fleet *there = fleet("there", 10, 105, 105);       // centre 110, 110: distance 0 from the sector's centre
+    Fleet *next_door = fleet("next door", 10, 107, 105);   // 2 away; range max(1, 0) = 1
     object_after_advance(lonely);
     EXPECT_TRUE(learnt(rival, there, 0));
     EXPECT_FALSE(learnt_any(rival, next_door));
@@ -323,20 +288,14 @@ TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
 
 // ---- Twinkle and pulse ----
 
-class SectorPulse : public SectorFixture {
+class SectorPulse : public SectorVisitors {
 protected:
     void SetUp() override {
-        SectorFixture::SetUp();
-        game->ui_player_id = 7;
-        s = make_sector(0, 7);
+        SectorVisitors::SetUp();
+        game->ui_player_id = s->owner_id = 7;
         s->detect_range = 180;
         put(s, 300, 200, 30, 30);
     }
-    void TearDown() override {
-        object_release(s);
-        SectorFixture::TearDown();
-    }
-    Sector *s = nullptr;
 };
 
 TEST_F(SectorPulse, TheUiPlayersSectorPulsesEveryTenSeconds) {
@@ -346,9 +305,7 @@ TEST_F(SectorPulse, TheUiPlayersSectorPulsesEveryTenSeconds) {
     object_update(s, 50);
     ASSERT_EQ(pulses().size(), 1u);
     EXPECT_EQ(pulses()[0].map, map);
-    EXPECT_EQ(pulses()[0].x, 315);
-    EXPECT_EQ(pulses()[0].y, 215);
-    EXPECT_EQ(pulses()[0].radius, 180);
+    EXPECT_EQ(std::tuple(pulses()[0].x, pulses()[0].y, pulses()[0].radius), std::tuple(315, 215, 180));
     EXPECT_EQ(s->pulse_ms, 10000);
     object_update(s, 9999);
     EXPECT_EQ(pulses().size(), 1u);
@@ -403,10 +360,10 @@ TEST_F(SectorPulse, TheStarTwinklesAtRandomBetweenHalfASecondAndASecond) {
 
 // ---- Snapshots ----
 
-class SectorSnapshot : public SectorFixture {};
+using SectorSnapshot = SectorVisitors;
 
 TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
-    Sector *s = make_sector(0, 7);
+    s->owner_id = 7;
     s->label = "Vega";
     Site *body = add_site(s, 9);
     Site *base = add_site(s, SITE_STARBASE);
@@ -423,20 +380,16 @@ TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
     EXPECT_EQ(copy->known_site_count, 0) << "level -1: the label only";
 
     object_copy_record(copy, s, 0);
-    EXPECT_EQ(copy->known_site_count, 3);
     EXPECT_EQ(copy->known_site_ids, (std::vector<uint64_t>{body->id, base->id, guarded->id}));
     EXPECT_EQ(copy->known_site_kinds, (std::vector<int32_t>{9, 0, 11}));
-    EXPECT_EQ(copy->known_object_count, 1);
     EXPECT_EQ(copy->known_object_ids, (std::vector<uint64_t>{ship->id}));
-    EXPECT_EQ(copy->known_feature_kind, -1);
-    EXPECT_EQ(copy->known_starbase_crew, 0);
+    EXPECT_EQ(std::tuple(copy->known_site_count, copy->known_object_count, copy->known_feature_kind, copy->known_starbase_crew),
+              std::tuple(3, 1, -1, 0));
 
     object_copy_record(copy, s, 1);
-    EXPECT_EQ(copy->known_feature_kind, 2);
-    EXPECT_EQ(copy->known_defence_kind, 1);
-    EXPECT_EQ(copy->known_defenders, 6);
-    EXPECT_EQ(copy->known_defenders_lost, 2);
-    EXPECT_EQ(copy->known_starbase_crew, 1200);
+    EXPECT_EQ(std::tuple(copy->known_feature_kind, copy->known_defence_kind, copy->known_defenders,
+                         copy->known_defenders_lost, copy->known_starbase_crew),
+              std::tuple(2, 1, 6, 2, 1200));
     EXPECT_TRUE(copy->flags & OBJ_SNAPSHOT);
 
     sector_remove_object(s, ship);
@@ -444,24 +397,19 @@ TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
     object_purge_dead(s);
     site_free_feature(guarded);
     object_copy_record(copy, s, 1);
-    EXPECT_EQ(copy->known_site_count, 2);
-    EXPECT_EQ(copy->known_object_count, 0);
     EXPECT_TRUE(copy->known_object_ids.empty());
-    EXPECT_EQ(copy->known_feature_kind, -1);
-    EXPECT_EQ(copy->known_defence_kind, -1);
-    EXPECT_EQ(copy->known_starbase_crew, 0);
+    EXPECT_EQ(std::tuple(copy->known_site_count, copy->known_object_count, copy->known_feature_kind,
+                         copy->known_defence_kind, copy->known_starbase_crew),
+              std::tuple(2, 0, -1, -1, 0));
     object_destroy(copy);
-    object_release(s);
 }
 
 TEST_F(SectorSnapshot, TheDisplayNameIsTheLabel) {
-    Sector *s = make_sector(2);
     EXPECT_STREQ(object_get_name(s), "");
     s->label = "Altair";
     EXPECT_STREQ(object_get_name(s), "Altair");
     EXPECT_STREQ(object_type_name(OBJECT_SECTOR), "Sector");
     EXPECT_EQ(object_get_picture(s), RES_NO_PICTURE);
-    object_release(s);
 }
 
 }  // namespace

@@ -64,13 +64,8 @@ inline Calls g_calls;
 
 // ---- Thing slots ----
 
-inline uint32_t thing_size() { return sizeof(Thing); }
-inline const char *thing_type_name() { return "Thing"; }
-inline void thing_init(GameObject *obj) {
-    Thing *t = object_init_record<Thing>(obj);
-    t->value = 7;
-    g_calls.names.push_back("init");
-}
+inline void note(const std::string &call) { g_calls.names.push_back(call); }
+
 inline void thing_free(GameObject *obj) {
     Thing *t = thing(obj);
     if (t->partner) {
@@ -79,41 +74,6 @@ inline void thing_free(GameObject *obj) {
     }
     ++g_calls.freed;
     object_free_record<Thing>(obj);
-}
-inline void thing_copy_template(GameObject *obj, const GameObject *tmpl) {
-    thing(obj)->label = static_cast<const Thing *>(tmpl)->label;
-    g_calls.names.push_back("copy_template");
-}
-inline void thing_on_created(GameObject *) { g_calls.names.push_back("on_created"); }
-inline void thing_update(GameObject *, int32_t) { g_calls.names.push_back("update"); }
-inline void thing_turn_begin(GameObject *) { g_calls.names.push_back("turn_begin"); }
-inline void thing_turn_end(GameObject *) { g_calls.names.push_back("turn_end"); }
-inline void thing_encounter_begin(GameObject *) { g_calls.names.push_back("encounter_begin"); }
-inline void thing_reset_state(GameObject *) { g_calls.names.push_back("reset_state"); }
-inline void thing_draw(GameObject *obj, Graphics *, int32_t x, int32_t y) {
-    g_calls.names.push_back("draw " + obj->name);
-    g_calls.drawn.emplace_back(x, y);
-}
-inline void thing_set_heading(GameObject *obj, int32_t degrees) {
-    g_calls.last_heading_arg = degrees;
-    g_calls.heading_when_called = obj->heading;
-}
-inline Result thing_plan(GameObject *) {
-    g_calls.names.push_back("plan");
-    return RES_OK;
-}
-inline Result thing_act(GameObject *obj) {
-    g_calls.names.push_back("act");
-    if (--thing(obj)->acts_left <= 0) object_end_turn(obj);
-    return RES_OK;
-}
-inline int32_t thing_evasion(const GameObject *obj) { return static_cast<const Thing *>(obj)->evasion; }
-inline int32_t thing_icon(const GameObject *) { return 11; }
-inline int32_t thing_hit_chance(GameObject *shooter, int32_t, int32_t, int32_t, int32_t, GameObject *, int32_t,
-                                int32_t *out_damage, int32_t *out_result) {
-    g_calls.names.push_back("hit_chance damage=" + std::to_string(out_damage ? *out_damage : -1) +
-                            " result=" + std::to_string(out_result ? *out_result : -1));
-    return thing(shooter)->base_chance;
 }
 inline Result thing_write(const GameObject *obj, Buffer *buf) {
     const Thing *t = static_cast<const Thing *>(obj);
@@ -133,13 +93,11 @@ inline Result thing_read(GameObject *obj, Buffer *buf) {
 }
 // The pattern every kind's link follows: a stub is looked up, destroyed, and the real object held.
 inline Result thing_link(GameObject *obj) {
-    g_calls.names.push_back("link");
+    note("link");
     if (g_calls.link_result != RES_OK) return g_calls.link_result;
     Thing *t = thing(obj);
     if (!t->partner || !(t->partner->flags & OBJ_STUB)) return RES_OK;
-    ObjectFilter filter;
-    filter.flags = FILTER_ID;
-    filter.id = t->partner->id;
+    ObjectFilter filter{.flags = FILTER_ID, .id = t->partner->id};
     GameObject *found = g_calls.partner_map ? map_query_object(g_calls.partner_map, &filter) : nullptr;
     if (!found || found->kind != t->partner->kind) {
         log_write(LOG_GAME, LOG_ERROR, "Thing failed to link partner #%llu (object not found)",
@@ -151,92 +109,124 @@ inline Result thing_link(GameObject *obj) {
     t->partner = found;
     return RES_OK;
 }
-inline int32_t thing_point_test(GameObject *obj, int32_t x, int32_t y, int32_t px, int32_t py) {
-    const Thing *t = thing(obj);
-    if (t->radius <= 0) return 1;   // a full box
-    const int32_t cx = x + obj->w / 2, cy = y + obj->h / 2;
-    return (px - cx) * (px - cx) + (py - cy) * (py - cy) <= t->radius * t->radius;
-}
-inline void thing_copy_record(GameObject *dest, const GameObject *src, int32_t) {
-    thing(dest)->value = static_cast<const Thing *>(src)->value;
-    g_calls.names.push_back("copy_record");
-}
-inline void thing_purge_dead(GameObject *obj) { g_calls.names.push_back("purge_dead " + obj->name); }
-inline void thing_detach(GameObject *obj) { g_calls.names.push_back("detach " + obj->name); }
-inline void thing_advance_clock(GameObject *, int32_t minutes) {
-    g_calls.names.push_back("advance_clock " + std::to_string(minutes));
-}
-inline void thing_after_advance(GameObject *) { g_calls.names.push_back("after_advance"); }
 
 inline void thing_register(ObjectMethods *m) {
     *m = ObjectMethods{
-        .size = thing_size,
-        .type_name = thing_type_name,
-        .init = thing_init,
+        .size = [] { return uint32_t(sizeof(Thing)); },
+        .type_name = [] { return "Thing"; },
+        .init = [](GameObject *obj) {
+            object_init_record<Thing>(obj)->value = 7;
+            note("init");
+        },
         .free = thing_free,
-        .copy_template = thing_copy_template,
-        .on_created = thing_on_created,
-        .update = thing_update,
-        .encounter_begin = thing_encounter_begin,
-        .turn_begin = thing_turn_begin,
-        .turn_end = thing_turn_end,
-        .draw = thing_draw,
-        .reset_state = thing_reset_state,
-        .set_heading = thing_set_heading,
-        .act = thing_act,
-        .plan = thing_plan,
-        .icon = thing_icon,
-        .evasion = thing_evasion,
-        .hit_chance = thing_hit_chance,
+        .copy_template = [](GameObject *obj, const GameObject *tmpl) {
+            thing(obj)->label = static_cast<const Thing *>(tmpl)->label;
+            note("copy_template");
+        },
+        .on_created = [](GameObject *) { note("on_created"); },
+        .update = [](GameObject *, int32_t) { note("update"); },
+        .encounter_begin = [](GameObject *) { note("encounter_begin"); },
+        .turn_begin = [](GameObject *) { note("turn_begin"); },
+        .turn_end = [](GameObject *) { note("turn_end"); },
+        .draw = [](GameObject *obj, Graphics *, int32_t x, int32_t y) {
+            note("draw " + obj->name);
+            g_calls.drawn.emplace_back(x, y);
+        },
+        .reset_state = [](GameObject *) { note("reset_state"); },
+        .set_heading = [](GameObject *obj, int32_t degrees) {
+            g_calls.last_heading_arg = degrees;
+            g_calls.heading_when_called = obj->heading;
+        },
+        .act = [](GameObject *obj) {
+            note("act");
+            if (--thing(obj)->acts_left <= 0) object_end_turn(obj);
+            return RES_OK;
+        },
+        .plan = [](GameObject *) {
+            note("plan");
+            return RES_OK;
+        },
+        .icon = [](const GameObject *) { return 11; },
+        .evasion = [](const GameObject *obj) { return static_cast<const Thing *>(obj)->evasion; },
+        .hit_chance = [](GameObject *shooter, int32_t, int32_t, int32_t, int32_t, GameObject *, int32_t, int32_t *damage,
+                         int32_t *result) {
+            note("hit_chance damage=" + std::to_string(damage ? *damage : -1) +
+                 " result=" + std::to_string(result ? *result : -1));
+            return thing(shooter)->base_chance;
+        },
         .write = thing_write,
         .read = thing_read,
         .link = thing_link,
-        .point_test = thing_point_test,
-        .after_advance = thing_after_advance,
-        .copy_record = thing_copy_record,
-        .advance_clock = thing_advance_clock,
-        .purge_dead = thing_purge_dead,
-        .detach = thing_detach,
+        .point_test = [](GameObject *obj, int32_t x, int32_t y, int32_t px, int32_t py) {
+            const Thing *t = thing(obj);
+            if (t->radius <= 0) return 1;   // a full box
+            const int32_t cx = x + obj->w / 2, cy = y + obj->h / 2;
+            return int((px - cx) * (px - cx) + (py - cy) * (py - cy) <= t->radius * t->radius);
+        },
+        .after_advance = [](GameObject *) { note("after_advance"); },
+        .copy_record = [](GameObject *dest, const GameObject *src, int32_t) {
+            thing(dest)->value = static_cast<const Thing *>(src)->value;
+            note("copy_record");
+        },
+        .advance_clock = [](GameObject *, int32_t minutes) { note("advance_clock " + std::to_string(minutes)); },
+        .purge_dead = [](GameObject *obj) { note("purge_dead " + obj->name); },
+        .detach = [](GameObject *obj) { note("detach " + obj->name); },
     };
 }
 
 // The dart: a bare kind with only its size, name, an evasion and its record.
-inline uint32_t dart_size() { return sizeof(Thing); }
-inline const char *dart_type_name() { return "Dart"; }
-inline void dart_init(GameObject *obj) { object_init_record<Thing>(obj); }
-inline void dart_free(GameObject *obj) { object_free_record<Thing>(obj); }
 inline void dart_register(ObjectMethods *m) {
-    *m = ObjectMethods{.size = dart_size, .type_name = dart_type_name, .init = dart_init, .free = dart_free,
-                       .evasion = thing_evasion};
+    ObjectMethods thing_row;
+    thing_register(&thing_row);
+    *m = ObjectMethods{.size = thing_row.size,
+                       .type_name = [] { return "Dart"; },
+                       .init = [](GameObject *obj) { object_init_record<Thing>(obj); },
+                       .free = [](GameObject *obj) { object_free_record<Thing>(obj); },
+                       .evasion = thing_row.evasion};
 }
+
+// The test kind's (or the dart's) own row with some slots changed, for one scope.
+class RowEdit {
+public:
+    template <typename Edit>
+    explicit RowEdit(Edit edit, int32_t kind = THING) : kind_(kind) {
+        ObjectMethods row;
+        (kind == THING ? thing_register : dart_register)(&row);
+        edit(row);
+        saved_ = object_methods_swap(kind, row);
+    }
+    ~RowEdit() { object_methods_swap(kind_, saved_); }
+    RowEdit(const RowEdit &) = delete;
+    RowEdit &operator=(const RowEdit &) = delete;
+
+private:
+    int32_t       kind_;
+    ObjectMethods saved_;
+};
 
 // ---- Factories ----
 
-inline Result thing_load_params(GameObject *tmpl) {
-    if (tmpl->subtype == g_calls.fail_load_template) return RES_READ_FAILED;
-    ++g_calls.loads[tmpl->subtype][FACTORY_GROUP_PARAMS];
-    if (!g_calls.sizes_from_store) return RES_OK;
-    return factory_load_frame_sizes(tmpl, ("thing/00" + std::to_string(tmpl->subtype) + "/png").c_str());
-}
-// Counts the loads of groups 1..3 (the factory asks for a group's frames only to load it).
-inline void thing_group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
-    ++g_calls.loads[tmpl->subtype][group];
-    for (int32_t frame : g_calls.group_frames[group]) out->push_back({frame, false});
-}
-inline Result thing_load_extra() {
-    ++g_calls.extra_loaded;
-    return RES_OK;
-}
-inline void thing_free_extra() { ++g_calls.extra_freed; }
-
 // Three templates "Thing 0".."Thing 2", each with two frames of 10 x 8 and 20 x 16 (no sprites).
+// The parameter group counts its loads (and reads frame sizes from the store when asked); groups
+// 1..3 count theirs through the frames they name (the factory asks for them only to load a group).
 inline void thing_factory(Factory *f) {
     f->template_count = THING_TEMPLATES;
-    f->load_params = thing_load_params;
-    f->group_frames = thing_group_frames;
+    f->load_params = [](GameObject *tmpl) {
+        if (tmpl->subtype == g_calls.fail_load_template) return RES_READ_FAILED;
+        ++g_calls.loads[tmpl->subtype][FACTORY_GROUP_PARAMS];
+        if (!g_calls.sizes_from_store) return RES_OK;
+        return factory_load_frame_sizes(tmpl, ("thing/00" + std::to_string(tmpl->subtype) + "/png").c_str());
+    };
+    f->group_frames = [](const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
+        ++g_calls.loads[tmpl->subtype][group];
+        for (int32_t frame : g_calls.group_frames[group]) out->push_back({frame, false});
+    };
     f->frame_dir = "thing/%.3i/png";
-    f->load_extra = thing_load_extra;
-    f->free_extra = thing_free_extra;
+    f->load_extra = [] {
+        ++g_calls.extra_loaded;
+        return RES_OK;
+    };
+    f->free_extra = [] { ++g_calls.extra_freed; };
 }
 inline void dart_factory(Factory *f) { f->template_count = 2; }
 // The site kind's own factory loads shared data from the store at set-up; these tests do without it.
