@@ -366,7 +366,8 @@ Result ship_act(GameObject *obj);                              // ... and carrie
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
 // The searches draw from system_random. Their map answers are kept, per thread, from one search to the
-// next while no object of the map has moved, changed frame or gone.
+// next while no object of the map has moved, changed frame or gone. A move or turn search whose every
+// candidate is blocked returns RES_NO_FREE_POSITION without drawing.
 
 // A free spot for the ship within radius of (cx, cy) at the heading: its top-left corner.
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,

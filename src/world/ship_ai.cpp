@@ -1,6 +1,7 @@
 // Free places and turns for the combat AI's plans: a spot near a point, a move near a heading, a
 // turn near a heading. Each tries random candidates a bounded number of times and checks the map
-// edges and the ship's sprite against everything else on its map.
+// edges and the ship's sprite against everything else on its map. The move and turn searches have
+// few distinct candidates: when none of them is free the search fails before its first draw.
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
@@ -179,39 +180,49 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     const int32_t frame = ship_frame_for_heading(ship, current_heading);
     cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
-    // of each pair is worked out once per search (the draws stay those of every try).
+    // of each pair is worked out once per search.
+    constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
     const int32_t least = immobile ? 0 : mp_min;
     const int64_t span = immobile ? 1 : int64_t(mp_max) - mp_min + 1;
     const int32_t lengths = span >= 1 && span <= 4096 ? int32_t(span) : 0;
     std::vector<TryVerdict> &verdicts = cache.verdicts;
-    verdicts.assign(size_t(2 * HEADING_JITTER + 1) * size_t(lengths), TryVerdict{});
-    int8_t in_arc[2 * HEADING_JITTER + 1];   // -1 not yet known
-    std::fill(std::begin(in_arc), std::end(in_arc), int8_t(-1));
+    verdicts.assign(size_t(DIRECTIONS) * size_t(lengths), TryVerdict{});
+    bool in_arc[DIRECTIONS];
+    for (int32_t j = 0; j < DIRECTIONS; ++j) {
+        int32_t off = angle_diff(current_heading, angle_normalize(heading + j - HEADING_JITTER));
+        if (off < 0) off = -off;
+        in_arc[j] = off <= ship->move_arc / 2;
+    }
+    auto judge = [&](TryVerdict &v, int32_t jitter, int32_t mp) {
+        int32_t dx = 0, dy = 0;
+        offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
+        v.x = from_x + dx;
+        v.y = from_y + dy;
+        v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
+    };
+    // When there are no more pairs than tries, see first whether any of them is free: a move that
+    // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
+    if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
+        bool any_free = false;
+        for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
+            if (!in_arc[j]) continue;
+            for (int32_t l = 0; l < lengths && !any_free; ++l) {
+                TryVerdict &v = verdicts[size_t(j) * size_t(lengths) + size_t(l)];
+                judge(v, j - HEADING_JITTER, least + l);
+                any_free = v.state == TryVerdict::FREE;
+            }
+        }
+        if (!any_free) return RES_NO_FREE_POSITION;
+    }
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t jitter = system_random_between(-HEADING_JITTER, HEADING_JITTER);
-        const bool listed_jitter = jitter >= -HEADING_JITTER && jitter <= HEADING_JITTER;
-        int8_t *arc = listed_jitter ? &in_arc[jitter + HEADING_JITTER] : nullptr;
-        if (!arc || *arc < 0) {
-            int32_t off = angle_diff(current_heading, angle_normalize(heading + jitter));
-            if (off < 0) off = -off;
-            const int8_t verdict = off <= ship->move_arc / 2;
-            if (arc) *arc = verdict;
-            if (!verdict) continue;
-        } else if (!*arc) {
-            continue;
-        }
+        if (!in_arc[jitter + HEADING_JITTER]) continue;
         const int32_t mp = immobile ? 0 : system_random_between(mp_min, mp_max);
         TryVerdict scratch;
-        const bool listed = listed_jitter && mp >= least && int64_t(mp) - least < lengths;
+        const bool listed = mp >= least && int64_t(mp) - least < lengths;
         TryVerdict &v =
             listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
-        if (v.state == TryVerdict::UNKNOWN) {
-            int32_t dx = 0, dy = 0;
-            offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
-            v.x = from_x + dx;
-            v.y = from_y + dy;
-            v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
-        }
+        if (v.state == TryVerdict::UNKNOWN) judge(v, jitter, mp);
         if (v.state != TryVerdict::FREE) continue;
         if (x) *x = v.x;
         if (y) *y = v.y;
@@ -225,29 +236,40 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
     if (test_overlap) cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
-    // One verdict per offset of the spread, worked out at its first draw.
+    // One verdict per offset of the spread, worked out once per search.
     const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
     std::vector<TryVerdict> &verdicts = cache.verdicts;
     verdicts.assign(size_t(offsets), TryVerdict{});
     const int32_t from = angle_normalize(from_heading);
+    auto judge = [&](TryVerdict &v, int32_t offset) {
+        const int32_t h = angle_normalize(*heading + offset);
+        v.x = *x;
+        v.y = *y;
+        if (h == from) {
+            v.state = TryVerdict::BLOCKED;
+            return;
+        }
+        ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
+        const bool blocked =
+            test_overlap && ship->map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
+        v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
+    };
+    // A turn blocked at every offset fails at once, as the move search does.
+    if (offsets > 0 && offsets <= TURN_TRIES) {
+        bool any_free = false;
+        for (int32_t i = 0; i < offsets && !any_free; ++i) {
+            judge(verdicts[size_t(i)], lo + i);
+            any_free = verdicts[size_t(i)].state == TryVerdict::FREE;
+        }
+        if (!any_free) return RES_NO_FREE_POSITION;
+    }
     for (int32_t attempt = 0; attempt < TURN_TRIES; ++attempt) {
         const int32_t offset = system_random_between(lo, hi);
-        const int32_t h = angle_normalize(*heading + offset);
         TryVerdict scratch;
         TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
-        if (v.state == TryVerdict::UNKNOWN) {
-            v.x = *x;
-            v.y = *y;
-            if (h == from) v.state = TryVerdict::BLOCKED;
-            else {
-                ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
-                const bool blocked = test_overlap && ship->map &&
-                                     spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
-                v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
-            }
-        }
+        if (v.state == TryVerdict::UNKNOWN) judge(v, offset);
         if (v.state != TryVerdict::FREE) continue;
-        *heading = h;
+        *heading = angle_normalize(*heading + offset);
         *x = v.x;
         *y = v.y;
         return RES_OK;

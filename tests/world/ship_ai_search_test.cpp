@@ -1,6 +1,7 @@
 // The AI's searches for a free move, turn and spot on a combat map with store hulls: the searches
 // keep the map's answers from one search to the next, so every test here changes the map between
-// two searches and checks the new answer against the map itself.
+// two searches and checks the new answer against the map itself. A search that no try could win
+// fails before its first draw; one that a single candidate can win still finds it.
 #include "combat_test_util.h"
 
 using namespace shiptest;
@@ -16,6 +17,19 @@ bool occupied(Ship *ship, int32_t heading, int32_t x, int32_t y) {
     f.self = ship;
     f.frame = ship_frame_for_heading(ship, heading);
     return map_query_object(ship->map, &f) != nullptr;
+}
+
+// The quick draws a call takes from the calling thread's generator (the tests' searches use it).
+template <class Fn>
+int32_t draws_taken(Fn &&search) {
+    constexpr uint32_t SEED = 4242;
+    random_seed(SEED);
+    search();
+    const uint32_t next = random_u32();
+    random_seed(SEED);
+    for (int32_t n = 0; n < 100000; ++n)
+        if (random_u32() == next) return n;
+    return -1;
 }
 
 class AiSearch : public CombatMapTest {
@@ -107,6 +121,78 @@ TEST_F(AiSearch, ATurnFollowsTheBlockerOnTheMap) {
     x = red->x;
     y = red->y;
     ASSERT_EQ(ship_ai_random_turn_from(red, red->heading, 12, &heading, &x, &y), RES_OK);
+    EXPECT_FALSE(occupied(red, heading, x, y));
+}
+
+// A move from near the left edge towards it (heading 180): the spot offered is the top-left corner,
+// which must stay at least 32 from the edge. A zero move arc leaves the one direction the ship faces.
+TEST_F(AiSearch, AMoveThatNoTryCanWinFailsWithoutDrawingAndASingleFreeSpotIsFound) {
+    constexpr int32_t Y = 1000, EDGE = 32;
+    struct Case {
+        const char *what;
+        int32_t     move_arc, from_x, mp_min, mp_max;
+        Result      result;
+        int32_t     x;   // the only spot free, when found
+    } const cases[] = {
+        {"every direction and length crosses the edge", 90, EDGE + 4, 1, 5, RES_NO_FREE_POSITION, 0},
+        {"a full move of one length, every direction over the edge", 90, EDGE + 30, 4, 4, RES_NO_FREE_POSITION, 0},
+        {"straight ahead only, every length over the edge", 0, EDGE + 9, 1, 5, RES_NO_FREE_POSITION, 0},
+        {"straight ahead only, the shortest move just fits", 0, EDGE + 10, 1, 5, RES_OK, EDGE},
+        {"straight ahead only, the longest move just fits", 0, EDGE + 50, 5, 9, RES_OK, EDGE},
+    };
+    object_set_heading(red, 180);
+    for (const Case &c : cases) {
+        red->move_arc = c.move_arc;
+        int32_t x = -1, y = -1;
+        Result r = RES_OK;
+        const int32_t draws = draws_taken(
+            [&] { r = ship_ai_pick_heading(red, 180, c.mp_min, c.mp_max, c.from_x, Y, 180, &x, &y); });
+        ASSERT_EQ(r, c.result) << c.what;
+        if (r != RES_OK) {
+            EXPECT_EQ(draws, 0) << c.what;
+            EXPECT_EQ(std::pair(x, y), std::pair(-1, -1)) << c.what << ": a failed search leaves the outputs";
+            continue;
+        }
+        EXPECT_EQ(std::pair(x, y), std::pair(c.x, Y)) << c.what;
+        EXPECT_GT(draws, 0) << c.what << ": the spot comes from the tries";
+        EXPECT_FALSE(occupied(red, 180, x, y)) << c.what;
+    }
+}
+
+TEST_F(AiSearch, AMoveIntoAnotherShipFailsWithoutDrawingUntilItLeaves) {
+    object_set_heading(red, 0);
+    red->move_arc = 0;
+    int32_t x = 0, y = 0;
+    ASSERT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y), RES_OK);
+    // The other ship centred over the one spot the move can reach.
+    blue->x = x + red->w / 2 - blue->w / 2;
+    blue->y = y + red->h / 2 - blue->h / 2;
+    ASSERT_TRUE(occupied(red, 0, x, y));
+    Result r = RES_OK;
+    EXPECT_EQ(draws_taken([&] { r = ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y); }), 0);
+    EXPECT_EQ(r, RES_NO_FREE_POSITION);
+    blue->x = 3000;
+    blue->y = 2000;
+    ASSERT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y), RES_OK);
+    EXPECT_FALSE(occupied(red, 0, x, y));
+}
+
+TEST_F(AiSearch, ATurnBlockedAtEveryOffsetFailsWithoutDrawing) {
+    object_set_heading(red, 90);
+    // The other ship centred on this one: every turn about the centre meets it.
+    blue->x = red->x + red->w / 2 - blue->w / 2;
+    blue->y = red->y + red->h / 2 - blue->h / 2;
+    int32_t heading = 90, x = red->x, y = red->y;
+    Result r = RES_OK;
+    EXPECT_EQ(draws_taken([&] { r = ship_ai_random_turn_from(red, 90, 12, &heading, &x, &y); }), 0);
+    EXPECT_EQ(r, RES_NO_FREE_POSITION);
+    EXPECT_EQ(std::pair(heading, x), std::pair(90, red->x)) << "a refused turn leaves heading and place";
+
+    blue->x = 3000;
+    blue->y = 2000;
+    EXPECT_GT(draws_taken([&] { r = ship_ai_random_turn_from(red, 90, 12, &heading, &x, &y); }), 0);
+    ASSERT_EQ(r, RES_OK);
+    EXPECT_TRUE(heading != 90 && heading >= 84 && heading <= 96) << heading;
     EXPECT_FALSE(occupied(red, heading, x, y));
 }
 

@@ -107,11 +107,8 @@ TEST_F(ShipFitting, AFittedSystemFacesItsCritAndKnowsItsMount) {
     System *sys = fit(3, 0, 0, 10);
     EXPECT_EQ(ship_get_crit_system(s, 3), sys);
     EXPECT_EQ(sys->refcount, 1);
-    EXPECT_EQ(sys->facing, 270);
-    EXPECT_EQ(sys->mount_side, 3);
-    EXPECT_EQ(sys->mount_index, 3);
-    EXPECT_EQ(sys->mount_x, 12);
-    EXPECT_EQ(sys->mount_y, 16);
+    EXPECT_EQ(std::vector<int32_t>({sys->facing, sys->mount_side, sys->mount_index, sys->mount_x, sys->mount_y}),
+              std::vector<int32_t>({270, 3, 3, 12, 16}));
     EXPECT_EQ(sys->ship, s);
     EXPECT_STREQ(ship_crit_direction_name(sys->mount_side), "Starboard");
     EXPECT_STREQ(ship_crit_direction_name(4), "Fore") << "a side past the four";

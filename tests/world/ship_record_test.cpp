@@ -271,13 +271,9 @@ TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountsUnlessTheHullDoesNotRo
     System *sys = make_system(0, 0, 5);
     ASSERT_EQ(ship_set_crit_system(s, 0, sys), RES_OK);
     object_set_heading(s, 92);
-    EXPECT_EQ(s->frame, 9);
-    EXPECT_EQ(s->heading, 92);
-    EXPECT_EQ(sys->mount_x, 109);
-    EXPECT_EQ(sys->mount_y, 209);
+    EXPECT_EQ(Ints({s->frame, s->heading, sys->mount_x, sys->mount_y}), Ints({9, 92, 109, 209}));
     object_set_heading(s, -10);
-    EXPECT_EQ(s->frame, 35);
-    EXPECT_EQ(sys->mount_x, 135);
+    EXPECT_EQ(Ints({s->frame, sys->mount_x}), Ints({35, 135}));
 
     Ship *fixed = rotating();
     System *fixed_sys = make_system(0, 0, 5);

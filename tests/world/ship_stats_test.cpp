@@ -13,6 +13,7 @@ constexpr int32_t THRUSTER = 2;     // thrust = value, AP + power / 5 (as the en
 constexpr int32_t BOOSTER = 16;     // the ship figures a test wants, through a callback
 
 std::function<void(Ship *)> g_boost;
+using Ints = std::vector<int32_t>;
 
 class ShipStats : public ShipTest {
 protected:
@@ -121,10 +122,7 @@ TEST_F(ShipStats, ShieldsArmourCrewAndTheEngineHitRate) {
         ship->max_armour += 150;
         ship->max_crew += 100;
     });
-    EXPECT_EQ(s->shield_max, 35);
-    EXPECT_EQ(s->max_armour, 250);
-    EXPECT_EQ(s->max_crew, 150);
-    EXPECT_EQ(s->engine_hit_rate, 60);
+    EXPECT_EQ(Ints({s->shield_max, s->max_armour, s->max_crew, s->engine_hit_rate}), Ints({35, 250, 150, 60}));
     s->base_max_armour = 50;
     ship_recompute_stats(s);
     EXPECT_EQ(s->engine_hit_rate, 80);
@@ -156,14 +154,8 @@ TEST_F(ShipStats, AnUnseenSnapshotKeepsItsStoredFigures) {
     s->snapshot_version = 0;
     s->snap_mass = 3000, s->snap_capacity_used = 77, s->snap_max_armour = 240, s->snap_shield_max = 20;
     engine(9000, 40, 200);
-    EXPECT_EQ(s->mass, 3000);
-    EXPECT_EQ(s->max_mp, 3);
-    EXPECT_EQ(s->capacity_used, 77);
-    EXPECT_EQ(s->max_armour, 240);
-    EXPECT_EQ(s->shield_max, 20);
-    EXPECT_EQ(s->cost, 0);
-    EXPECT_EQ(s->build_a, 1);
-    EXPECT_EQ(s->build_b, 2);
+    EXPECT_EQ(Ints({s->mass, s->max_mp, s->capacity_used, s->max_armour, s->shield_max, s->cost, s->build_a, s->build_b}),
+              Ints({3000, 3, 77, 240, 20, 0, 1, 2}));
     s->snap_mass = 0;
     ship_recompute_stats(s);
     EXPECT_EQ(s->max_mp, 10) << "no mass to divide by";
@@ -206,19 +198,13 @@ TEST_F(ShipStats, LoadsSumAllSystemsAndTheOnlineOnes) {
     b->status = SYSTEM_STATUS_OFFLINE;
     ASSERT_EQ(ship_set_crit_system(s, 0, a), RES_OK);
     ASSERT_EQ(ship_set_crit_system(s, 1, b), RES_OK);
-    EXPECT_EQ(s->all_load_a, 19);
-    EXPECT_EQ(s->all_load_b, 3);
-    EXPECT_EQ(s->online_load_a, 8);
-    EXPECT_EQ(s->online_load_b, 1);
+    EXPECT_EQ(Ints({s->all_load_a, s->all_load_b, s->online_load_a, s->online_load_b}), Ints({19, 3, 8, 1}));
 }
 
 TEST_F(ShipStats, EvasionStartsFromTheBoostAndFixedFiguresAreReset) {
     s->evasion_boost = 25;
     ship_recompute_stats(s);
-    EXPECT_EQ(s->evasion, 25);
-    EXPECT_EQ(s->move_arc, 30);
-    EXPECT_EQ(s->retreat_turns, 3);
-    EXPECT_EQ(object_get_evasion(s), 25);
+    EXPECT_EQ(Ints({s->evasion, object_get_evasion(s), s->move_arc, s->retreat_turns}), Ints({25, 25, 30, 3}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // record with its link step.
 #include "shot_test_util.h"
 
+#include <tuple>
 #include "platform/buffer.h"
 #include "systems/weapon.h"
 
@@ -154,14 +155,11 @@ TEST_F(ShotBasics, AVolleyDealsItsShareOfRoundsLeft) {
     Shot *s = shot_create(SHOT_TEMPLATE_VOLLEY);
     owned.push_back(s);
     s->trail_max = 4;
-    s->trail_count = 2;
-    s->damage = 10;
-    EXPECT_EQ(shot_damage(s), 5);
-    s->trail_count = 1;
-    s->damage = 3;
-    EXPECT_EQ(shot_damage(s), 1) << "at least 1";
-    s->trail_count = 4;
-    EXPECT_EQ(shot_damage(s), 3);
+    // rounds left, damage -> what a hit deals: at least 1
+    for (auto [rounds, damage, dealt] : {std::tuple{2, 10, 5}, {1, 3, 1}, {4, 3, 3}}) {
+        s->trail_count = rounds, s->damage = damage;
+        EXPECT_EQ(shot_damage(s), dealt) << rounds << " rounds of " << damage;
+    }
 }
 
 TEST_F(ShotBasics, AVolleyTurnsWithItsHeadingAndSpreadsOutAfterATurn) {
@@ -191,7 +189,7 @@ TEST_F(ShotBasics, AVolleyTurnsWithItsHeadingAndSpreadsOutAfterATurn) {
 
 using ShotFlight = ShotMapTest;
 
-TEST_F(ShotFlight, ALeggedShotFliesAShortFirstLegThenLongOnes) {
+TEST_F(ShotFlight, ALeggedShotOrOneLaunchedAtAPointFliesAShortFirstLegThenLongOnes) {
     Ship *target = on_map(HULL_LANCER, 1200, 800, 0, BLUE);
     Shot *s = shot_at(SHOT_TEMPLATE_BOLT, 900, 800);
     ASSERT_TRUE(s->shot_type_flags & SHOT_TYPE_LEGS);
@@ -214,16 +212,13 @@ TEST_F(ShotFlight, ALeggedShotFliesAShortFirstLegThenLongOnes) {
     ASSERT_EQ(object_get_travel_destination(s, &dx, &dy), 1);
     EXPECT_NEAR(distance(dx - x0, dy - y0), s->leg_length, 1);
     EXPECT_FALSE(s->shot_flags & SHOT_FLAG_FIRST_LEG);
-}
 
-TEST_F(ShotFlight, ALaunchAtAPointFliesAThirtyPixelFirstLeg) {
-    Shot *s = shot_at(SHOT_TEMPLATE_BOLT, 900, 800);
-    shot_launch(s, 900 + s->w / 2 + 100, 800 + s->h / 2);
-    int32_t dx = 0, dy = 0;
-    ASSERT_EQ(object_get_travel_destination(s, &dx, &dy), 1);
-    EXPECT_EQ(dx, 930);
-    EXPECT_EQ(dy, 800);
-    EXPECT_TRUE(s->shot_flags & SHOT_FLAG_AT_POINT);
+    // Launched at a point, the first leg is as short.
+    Shot *at_point = shot_at(SHOT_TEMPLATE_BOLT, 900, 1200);
+    shot_launch(at_point, 900 + at_point->w / 2 + 100, 1200 + at_point->h / 2);
+    ASSERT_EQ(object_get_travel_destination(at_point, &dx, &dy), 1);
+    EXPECT_EQ(std::vector<int32_t>({dx, dy}), std::vector<int32_t>({930, 1200}));
+    EXPECT_TRUE(at_point->shot_flags & SHOT_FLAG_AT_POINT);
 }
 
 TEST_F(ShotFlight, AShotThatReachesInOneLegArrivesAndHurtsItsTarget) {

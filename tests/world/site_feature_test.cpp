@@ -26,15 +26,24 @@ protected:
         game->combat_ai_player_id = 66;
     }
     void TearDown() override {
+        for (Sector *s : held) object_release(s);
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
         system_types_free();
         SectorFixture::TearDown();
     }
+    // A new sector (make_sector) that the tear-down lets go of.
+    Sector *sector(int32_t t = 0, uint64_t owner = 0, int32_t x = 0, int32_t y = 0) {
+        held.push_back(make_sector(t, owner, x, y));
+        return held.back();
+    }
+    std::vector<Sector *> held;
 };
 
 // ---- Which bodies ----
 
 TEST_F(SiteFeatures, OnlyLabelledBodiesNamedByTheMaskTakeAFeature) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
         const SiteFeature *tmpl = feature_template(kind);
         ASSERT_NE(tmpl, nullptr) << kind;
@@ -56,7 +65,6 @@ TEST_F(SiteFeatures, OnlyLabelledBodiesNamedByTheMaskTakeAFeature) {
     EXPECT_FALSE(site_feature_flag_test(gas, -1));
     gas->params.template_flags &= ~SITE_TF_LABELLED;
     EXPECT_FALSE(site_feature_flag_test(gas, FEATURE_RESOURCES)) << "an unlabelled body never";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheBagHoldsEachFeatureAsOftenAsItsTemplateSays) {
@@ -78,7 +86,7 @@ TEST_F(SiteFeatures, TheBagHoldsEachFeatureAsOftenAsItsTemplateSays) {
 
 TEST_F(SiteFeatures, AFeatureLiesInsideTheGridWithItsBonusAndTwoDifferentDefenderWeapons) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    Sector *s = make_sector();
+    Sector *s = sector();
     std::set<int32_t> weapons;
     for (int round = 0; round < 200; ++round) {
         Site *body = add_site(s, 11);
@@ -101,22 +109,20 @@ TEST_F(SiteFeatures, AFeatureLiesInsideTheGridWithItsBonusAndTwoDifferentDefende
         EXPECT_EQ(f->defenders_lost, 0);
     }
     EXPECT_EQ(weapons.size(), 4u) << "each of the four defender weapons comes up";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ATinyGridPutsTheFeatureTenCellsIn) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 10);
     body->params.grid_width = 20;   // range 1
     body->params.grid_height = 5;   // range below 1
     site_generate_features(body, FEATURE_SURVIVORS);
     EXPECT_EQ(body->feature->grid_x, 10);
     EXPECT_EQ(body->feature->grid_y, 10);
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ResourcesAreDoubledOnceHoweverOftenAFeatureIsDealt) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_body(s, 10, 20, 1000);
     ASSERT_EQ(feature_template(FEATURE_RICH_BODY)->doubles_resources, 1);
     site_generate_features(body, FEATURE_RICH_BODY);
@@ -125,11 +131,10 @@ TEST_F(SiteFeatures, ResourcesAreDoubledOnceHoweverOftenAFeatureIsDealt) {
     EXPECT_TRUE(body->state & SITE_RESOURCES_DOUBLED);
     site_generate_features(body, FEATURE_RICH_BODY);
     EXPECT_EQ(body->resources_left, 2000) << "doubled only once";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheArkStrengthPicksTheTriple) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     const SiteFeature *tmpl = feature_template(FEATURE_RESOURCES);
     for (int32_t strength : {-3, 0, 1, 2, 9}) {
         SCOPED_TRACE(strength);
@@ -144,11 +149,10 @@ TEST_F(SiteFeatures, TheArkStrengthPicksTheTriple) {
             EXPECT_EQ(site_has_defence(body), tmpl->defence_kind_by_level[level] >= 0);
         }
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheArkNameIsStableAndInItsRange) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     std::set<std::string> names;
     for (int round = 0; round < 30; ++round) {
         Site *body = add_site(s, 9);
@@ -165,13 +169,12 @@ TEST_F(SiteFeatures, TheArkNameIsStableAndInItsRange) {
         names.insert(first);
     }
     EXPECT_GT(names.size(), 20u) << "different seeds, different names";
-    object_release(s);
 }
 
 // ---- The machine faction's defenders ----
 
 TEST_F(SiteFeatures, PlainDefendersAreDronesWithTheirTwoWeaponsForTheLargestGroups) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     SiteFeature *f = give_feature(body, FEATURE_RESOURCES, 0);
     f->weapon_a = 25, f->weapon_b = 27;
@@ -215,11 +218,10 @@ TEST_F(SiteFeatures, PlainDefendersAreDronesWithTheirTwoWeaponsForTheLargestGrou
         EXPECT_EQ(with_b, c.with_b);
         list_clear(&ships);
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ArmedDefendersBringACarrierAndTheSameSeedTheSameShips) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     SiteFeature *f = give_feature(body, FEATURE_RESOURCES, FEATURE_DEFENCE_ARMED);
     f->defenders = 1;
@@ -249,14 +251,13 @@ TEST_F(SiteFeatures, ArmedDefendersBringACarrierAndTheSameSeedTheSameShips) {
     site_free_feature(body);
     feature_create_ark_defenses(body, &first);
     EXPECT_EQ(list_count(&first), 0);
-    object_release(s);
 }
 
 // ---- Gathering ----
 
 TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
         SCOPED_TRACE(kind);
         Site *body = add_site(s, 11);
@@ -273,12 +274,11 @@ TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
             EXPECT_EQ(body->gather_state, -1);
         }
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     s->label = "Rigel";
     add_site(s, 9);
     Site *body = add_site(s, 11);
@@ -293,17 +293,14 @@ TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     EXPECT_EQ(a->kind, ALERT_RESOURCES_GATHERED);
     EXPECT_EQ(a->target_player_id, 7u);
     EXPECT_EQ(as_player(g_rec.players[0])->credits, 1500);
-    game_clear_alerts(game);
-    game->ui_player_id = 0;
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     add_player(7);
-    Sector *here = make_sector(0, 0, 1000, 1000);
-    Sector *far = make_sector(0, 7, 100, 100);
-    Sector *near = make_sector(0, 7, 1200, 900);
-    Sector *foreign = make_sector(0, 8, 1010, 1000);
+    Sector *here = sector(0, 0, 1000, 1000);
+    Sector *far = sector(0, 7, 100, 100);
+    Sector *near = sector(0, 7, 1200, 900);
+    Sector *foreign = sector(0, 8, 1010, 1000);
     Site *far_base = add_site(far, SITE_STARBASE);
     Site *near_base = add_site(near, SITE_STARBASE);
     Site *foreign_base = add_site(foreign, SITE_STARBASE);
@@ -318,32 +315,27 @@ TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     ASSERT_FALSE(list_count(game->alerts) == 0);
     EXPECT_EQ(list_get(game->alerts, list_count(game->alerts) - 1)->text,
               " I - " + std::to_string(crew) + " crew rescued and sent to Starbase ") << "sectors without names";
-    game_clear_alerts(game);
-    game->ui_player_id = 0;
     EXPECT_EQ(far_base->crew, 0);
     EXPECT_EQ(foreign_base->crew, 0) << "another player's starbase";
     EXPECT_EQ(near_base->state & SITE_CREW_SHORT, crew >= 100 ? 0u : SITE_CREW_SHORT);
-    for (Sector *s : {here, far, near, foreign}) object_release(s);
 }
 
 TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsumed) {
     add_player(7);
-    Sector *here = make_sector(0, 7);
+    Sector *here = sector(0, 7);
     Site *body = add_site(here, 10);
     give_feature(body, FEATURE_SURVIVORS);
     game->ui_player_id = 7;
     game_clear_alerts(game);
     site_gather_feature(body, 7);
     EXPECT_EQ(list_count(game->alerts), 0) << "nobody rescued, nothing to tell";
-    game->ui_player_id = 0;
     EXPECT_EQ(body->feature, nullptr);
     EXPECT_EQ(body->gather_state, FEATURE_SURVIVORS);
-    object_release(here);
 }
 
 TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
     LogFileCatcher log(fresh_test_dir("sites"));
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     body->name = "Gas Giant";
     give_feature(body, FEATURE_RESOURCES);
@@ -352,14 +344,13 @@ TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
                              " \"Gas Giant\" - Failed to find player #404 for feature resource gather";
     EXPECT_NE(log.text().find(line), std::string::npos) << log.text();
     EXPECT_EQ(body->feature, nullptr);
-    object_release(s);
 }
 
 // ---- Deactivation and the daily figures ----
 
 TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     site_add_crew(add_site(s, SITE_STARBASE), 400);
     Site *body = add_body(s, 9, 40, 100000);
     Site *harvester = add_site(s, SITE_HARVESTER);
@@ -384,11 +375,10 @@ TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     Site *station = add_site(s, 14);
     site_set_deactivated(station, 1);
     EXPECT_FALSE(site_is_deactivated(station)) << "only harvesters switch off";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, DailyFiguresOfResearchAndHarvest) {
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     site_add_crew(add_site(s, SITE_STARBASE), 800);
     Site *station = add_site(s, 14);
     Site *rich = add_body(s, 10, 20, 5000);
@@ -403,11 +393,10 @@ TEST_F(SiteFeatures, DailyFiguresOfResearchAndHarvest) {
     rich->harvest_divisor = 0;
     EXPECT_DOUBLE_EQ(site_harvest_value(rich), 0.0);
     EXPECT_DOUBLE_EQ(site_harvest_value(station), 0.0) << "not a resource body";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, OfficersAreListedByNameEqualNamesInReverse) {
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     Site *base = add_site(s, SITE_STARBASE);
     Officer *b1 = make_officer(1, "Bex", 7), *a = make_officer(2, "Aro", 7), *b2 = make_officer(3, "Bex", 7);
     Officer *c = make_officer(4, "Cyd", 7);
@@ -417,7 +406,6 @@ TEST_F(SiteFeatures, OfficersAreListedByNameEqualNamesInReverse) {
     EXPECT_EQ(sorted->items, (std::vector<Officer *>{a, b2, b1, c}));
     EXPECT_EQ(b1->refcount, 1) << "the listing holds no references";
     delete sorted;
-    object_release(s);
 }
 
 // ---- Texts ----

@@ -91,37 +91,27 @@ protected:
     }
 };
 
-TEST_F(SiteOfficers, AddingHoldsOneReferenceAndPostsTheOfficerToTheSector) {
+TEST_F(SiteOfficers, AddingHoldsOneReferencePostsTheOfficerAndRemovalKeepsTheOrder) {
     Site *base = create(SITE_STARBASE);
     base->sector_id = 321;
     Officer *o = officer(10, "Ode");
     site_add_officer(base, o);
     EXPECT_EQ(o->refcount, 1);
     EXPECT_EQ(o->sector_id, 321u);
-    EXPECT_EQ(site_officer_count(base), 1);
-    EXPECT_EQ(site_get_officer(base, 0), o);
-    EXPECT_EQ(site_get_officer(base, 1), nullptr);
     EXPECT_EQ(site_find_recruit(base, 10), o);
     EXPECT_EQ(site_find_recruit(base, 11), nullptr);
+    for (uint64_t id : {1u, 2u, 3u}) site_add_officer(base, officer(id, "x"));
     officer_retain(o);   // keep it past the removal
-    site_remove_officer(base, 10);
+    for (uint64_t id : {10u, 2u, 9u}) site_remove_officer(base, id);   // 9: no such officer
     EXPECT_EQ(o->refcount, 1);
-    EXPECT_EQ(site_officer_count(base), 0);
+    ASSERT_EQ(site_officer_count(base), 2);
+    EXPECT_EQ(site_get_officer(base, 0)->id, 1u);
+    EXPECT_EQ(site_get_officer(base, 1)->id, 3u);
+    EXPECT_EQ(site_get_officer(base, 2), nullptr);
     officer_release(o);
 }
 
-TEST_F(SiteOfficers, RemovalKeepsTheOrderOfTheOthers) {
-    Site *pool = create(SITE_TRAINING);
-    for (uint64_t id : {1u, 2u, 3u, 4u}) site_add_officer(pool, officer(id, "x"));
-    site_remove_officer(pool, 2);
-    site_remove_officer(pool, 9);   // no such officer
-    ASSERT_EQ(site_officer_count(pool), 3);
-    EXPECT_EQ(site_get_officer(pool, 0)->id, 1u);
-    EXPECT_EQ(site_get_officer(pool, 1)->id, 3u);
-    EXPECT_EQ(site_get_officer(pool, 2)->id, 4u);
-}
-
-TEST_F(SiteOfficers, AStarbaseCommanderIsHeldAndKnowsItsPost) {
+TEST_F(SiteOfficers, AStarbaseCommanderIsHeldKnowsItsPostAndGoesWithTheSite) {
     Site *base = create(SITE_STARBASE);
     base->id = 600;
     base->sector_id = 601;
@@ -138,10 +128,19 @@ TEST_F(SiteOfficers, AStarbaseCommanderIsHeldAndKnowsItsPost) {
     EXPECT_EQ(base->commander_id, 71u);
     site_set_pilot(base, second);
     EXPECT_EQ(second->refcount, 1) << "setting the same commander again keeps one reference";
+    officer_retain(second);   // the test's own, past the removal
     site_set_pilot(base, nullptr);
     EXPECT_EQ(base->commander, nullptr);
     EXPECT_EQ(base->commander_id, 0u);
+    EXPECT_EQ(second->refcount, 1);
+    // Destroying the site releases its officers and its commander.
+    site_add_officer(base, first);
+    site_set_pilot(base, second);
+    destroy(base);
+    EXPECT_EQ(first->refcount, 1);
+    EXPECT_EQ(second->refcount, 1);
     officer_release(first);
+    officer_release(second);
 }
 
 TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
@@ -160,20 +159,6 @@ TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
               std::string::npos)
         << log.text();
     officer_release(o);
-}
-
-TEST_F(SiteOfficers, DestroyingTheSiteReleasesItsOfficersAndCommander) {
-    Site *base = create(SITE_STARBASE);
-    Officer *a = officer(1, "a"), *c = officer(2, "c");
-    officer_retain(a);
-    officer_retain(c);
-    site_add_officer(base, a);
-    site_set_pilot(base, c);
-    destroy(base);
-    EXPECT_EQ(a->refcount, 1);
-    EXPECT_EQ(c->refcount, 1);
-    officer_release(a);
-    officer_release(c);
 }
 
 // ---- State and frames ----
