@@ -53,6 +53,8 @@ struct TryVerdict {
 // headings and lengths), and the map stands still meanwhile. The answers are kept while every
 // object of the map is where and as it was; kinds whose shape tests read more than their frame
 // (their own slots) keep them for one search only. Kept per thread: the AI workers plan apart.
+// While a ship plans (ship_ai_map_still_begin .. end) nothing on the map moves, so the map is
+// compared with the kept picture at the first search of the plan only.
 struct OccupancyCache {
     const ObjectMap *map = nullptr;
     const Ship      *ship = nullptr;
@@ -62,6 +64,8 @@ struct OccupancyCache {
     bool             plain = false;   // no object with shape slots of its own: answers may outlive a search
     std::unordered_map<uint64_t, bool> blocked;
     std::vector<TryVerdict> verdicts;   // one search's tries, reused
+    int32_t          still_depth = 0;
+    bool             still_checked = false;   // the map was compared since the plan began
 };
 
 thread_local OccupancyCache cache;
@@ -81,6 +85,8 @@ void cache_begin(Ship *ship) {
     OccupancyCache &c = cache;
     bool same = c.plain && c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
                 c.ship_frames == ship->frames;
+    if (same && c.still_checked) return;
+    c.still_checked = c.still_depth > 0;
     size_t n = 0;
     if (same && ship->map) {
         for (const GameObject *obj : ship->map->objects.items) {
@@ -152,6 +158,16 @@ void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
 }
 
 }  // namespace
+
+void ship_ai_map_still_begin() {
+    ++cache.still_depth;
+    cache.still_checked = false;
+}
+
+void ship_ai_map_still_end() {
+    if (cache.still_depth > 0) --cache.still_depth;
+    cache.still_checked = false;
+}
 
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
                              int32_t *y) {
