@@ -57,31 +57,25 @@ protected:
 
 // ---- Where a side retreats to ----------------------------------------------------------------------
 
-TEST_F(Autocombat, RetreatGoesToTheNearestFootholdThenTheNearestOwnedSectorThenTheFirst) {
+TEST_F(Autocombat, RetreatGoesToTheNearestFootholdThenTheNearestOwnedSectorThenTheFirstThenNowhere) {
     Sector *here = sector(1000, 1000, RED);
+    Encounter *enc = battle(here, {});
+    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), nullptr) << "no other sector at all";
     Sector *far_red = sector(1600, 1000, RED);     // held by red, far
-    Sector *near_free = sector(1100, 1000);        // nobody's, nearest
+    sector(1100, 1000);                            // nobody's, nearest
     Sector *green_s = sector(800, 1000, GREEN);    // held by a third owner
     Sector *blue_visit = sector(1400, 1000);       // nobody's, a blue ship stands in it
     hauler(blue, blue_visit);
-    Encounter *enc = battle(here, {});
 
     EXPECT_EQ(encounter_find_retreat_sector(enc, RED), far_red) << "a held sector beats nearer ones";
     EXPECT_EQ(encounter_find_retreat_sector(enc, BLUE), blue_visit) << "a ship of the owner is a foothold";
     EXPECT_EQ(encounter_find_retreat_sector(enc, 777), green_s) << "without a foothold: the nearest owned sector";
-    (void)near_free;
 
     // Nothing owned anywhere: the first other sector in map order.
     object_set_owner_id(far_red, 0);
     object_set_owner_id(green_s, 0);
     object_set_owner_id(here, 0);
     EXPECT_EQ(encounter_find_retreat_sector(enc, 777), far_red);
-}
-
-TEST_F(Autocombat, RetreatWithoutAnyOtherSectorFindsNothing) {
-    Sector *here = sector(1000, 1000, RED);
-    Encounter *enc = battle(here, {});
-    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), nullptr);
 }
 
 // ---- Disengaging -----------------------------------------------------------------------------------

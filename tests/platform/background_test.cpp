@@ -90,7 +90,7 @@ TEST_F(BackgroundSlots, FirstFrameOfAScreenShowsItsBackgroundOverTheWholeScreen)
     SDL_SaveBMP(screen, (make_test_directory("backgrounds") + "/slot7.bmp").c_str());
 }
 
-TEST_F(BackgroundSlots, LoadingALoadedSlotKeepsItsImage) {
+TEST_F(BackgroundSlots, LoadingALoadedSlotKeepsItsImageAndSlotsOutsideTheTableAreIgnored) {
     queue_slot(bg_load_command, 3);
     run();
     Sprite *first = g->bg_slots[3];
@@ -99,9 +99,6 @@ TEST_F(BackgroundSlots, LoadingALoadedSlotKeepsItsImage) {
     run();
     EXPECT_EQ(g->bg_slots[3], first);
     EXPECT_EQ(first->refcount, 1);
-}
-
-TEST_F(BackgroundSlots, SlotsOutsideTheTableAreIgnored) {
     queue_slot(bg_load_command, 52);
     queue_slot(bg_set_command, 99);
     queue_slot(bg_free_command, 60);
@@ -110,6 +107,7 @@ TEST_F(BackgroundSlots, SlotsOutsideTheTableAreIgnored) {
     run();
     EXPECT_EQ(g->work_bg, nullptr);
     EXPECT_EQ(g->current_bg, nullptr);
+    EXPECT_EQ(g->bg_slots[3], first);
 }
 
 TEST_F(BackgroundSlots, ResetRectCopiesTheCurrentImageIntoTheWorkingOneOnly) {

@@ -18,11 +18,7 @@ TEST_F(ColourFadeTiming, ColoursFollowTheirScriptOfSteps) {
         int ms, times, value;   // `times` updates of `ms`, then red and green are at `value`
         bool running;
     };
-    const struct {
-        const char *what;
-        int from, to, ms, mode;
-        std::vector<Step> steps;
-    } cases[] = {
+    const struct { const char *what; int from, to, ms, mode; std::vector<Step> steps; } cases[] = {
         {"full range in 100 ms: a unit a ms", 0, 255, 100, 0, {{10, 1, 10, true}, {245, 1, 255, false}}},
         {"ten units over a second: a step every 100 ms", 100, 110, 1000, 0,
          {{99, 1, 100, true}, {1, 1, 101, true}, {100, 9, 110, false}}},
@@ -145,16 +141,13 @@ TEST_F(AnimPlayback, EndlessLoopWrapsAndHalfSpeedPlaysHalfAsFast) {
     EXPECT_EQ(anim_player_frame(player), 5);
 }
 
-TEST_F(AnimPlayback, RestartKeepsTheFrameWhenTheAnimationAsks) {
+TEST_F(AnimPlayback, RestartKeepsTheFrameWhenTheAnimationAsksAndAZeroLengthPassDoesNotHang) {
     anim->flags |= ANIM_KEEP_FRAME;
     anim_player_start(player, anim, -1);
     anim_player_update(player, 150);
     anim_player_start(player, anim, -1);
     EXPECT_EQ(anim_player_frame(player), 5);
     EXPECT_EQ(player->index, 1);
-}
-
-TEST_F(AnimPlayback, ZeroLengthPassDoesNotHang) {
     Animation *still = anim_create_empty(0);
     anim_add_frame(still, 0, 0);
     anim_player_start(player, still, -1);
@@ -165,11 +158,7 @@ TEST_F(AnimPlayback, ZeroLengthPassDoesNotHang) {
 }
 
 TEST(AnimRecord, ReadsFlagsThenCountedFramePairsBigEndianAndRefusesBadCounts) {
-    const struct {
-        const char *what;
-        std::vector<uint32_t> words;
-        Result result;
-    } cases[] = {
+    const struct { const char *what; std::vector<uint32_t> words; Result result; } cases[] = {
         {"flags 2, two pairs", {2, 2, 7, 120, 8, 80}, RES_OK},
         {"a negative count", {0, 0xFFFFFFFFu}, RES_MALFORMED},
         {"a record cut short", {0, 2, 1, 100, 2}, RES_SHORT_BUFFER},

@@ -145,10 +145,7 @@ protected:
         ASSERT_EQ(gfx_queue_command(g, gfx_push_clip, c, sizeof c), RES_OK);
     }
     void pop_clip() { ASSERT_EQ(gfx_queue_command(g, gfx_pop_clip, nullptr, 0), RES_OK); }
-    struct Px {
-        int x, y;
-        Rgb c;
-    };
+    struct Px { int x, y; Rgb c; };
     // The colour of each pixel named, every mismatch reported with its place.
     void expect_pixels(std::initializer_list<Px> pixels) const {
         for (const Px &p : pixels) EXPECT_EQ(at(p.x, p.y), p.c) << "at " << p.x << "," << p.y;

@@ -250,15 +250,8 @@ protected:
 };
 
 TEST_F(DrawLines, EachLineLightsItsPixelsWithoutTheEndPoint) {
-    struct P {
-        int x, y;
-    };
-    const struct {
-        const char *what;
-        int x, y, dx, dy, step;
-        int count;
-        std::vector<P> lit, dark;
-    } cases[] = {
+    struct P { int x, y; };
+    const struct { const char *what; int x, y, dx, dy, step; int count; std::vector<P> lit, dark; } cases[] = {
         {"zero length: one pixel", 4, 4, 0, 0, 0, 1, {{4, 4}}, {}},
         {"length five", 0, 0, 5, 0, 0, 5, {{4, 0}}, {{5, 0}}},
         // Steps in y; x moves when the accumulated 3s reach 9; the last pixel is one short of (7, 21).

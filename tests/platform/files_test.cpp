@@ -69,9 +69,7 @@ protected:
 };
 
 TEST_F(SaveFolder, IsTheDataHomeElseTheHomeFolderElseTheWorkingFolder) {
-    const struct {
-        const char *data_home, *home, *folder;
-    } cases[] = {
+    const struct { const char *data_home, *home, *folder; } cases[] = {
         {"/data/me", "/home/me", "/data/me/Astrovane"},
         {nullptr, "/home/me", "/home/me/.local/share/Astrovane"},
         {"", "/home/me", "/home/me/.local/share/Astrovane"},           // empty: not set

@@ -58,9 +58,7 @@ protected:
 using RectMerge = GraphicsFixture;
 
 TEST_F(RectMerge, RecordsLeftAfterEachSequence) {
-    struct R {
-        int x, y, w, h;
-    };
+    struct R { int x, y, w, h; };
     const struct {
         const char *what;
         std::vector<R> in, out;   // out empty with count > 0: only the count is pinned

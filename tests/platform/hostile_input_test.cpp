@@ -135,10 +135,7 @@ Result check_header(std::vector<uint8_t> bytes, int *w, int *h) {
 }
 
 TEST(SpriteHeaderBound, HeadersPastTheDocumentedBoundAreRefusedBeforeDecoding) {
-    struct Case {
-        uint32_t w, h;
-        bool accepted;
-    };
+    struct Case { uint32_t w, h; bool accepted; };
     for (Case c : {Case{1024, 768, true}, Case{SPRITE_MAX_SIDE, 1, true}, Case{2048, 2048, true},
                    Case{SPRITE_MAX_SIDE + 1, 1, false}, Case{1, SPRITE_MAX_SIDE + 1, false},
                    Case{2049, 2048, false}, Case{16384, 16384, false}}) {
@@ -222,11 +219,7 @@ TEST_F(AnimLimits, TheSumOfHugeDurationsIsHeldAtTheLimit) {
 
 // One update of N ms ends where N updates of 1 ms end: skipping whole passes changes no outcome.
 TEST_F(AnimLimits, ALongStepEndsWhereManyShortStepsEnd) {
-    struct Case {
-        std::vector<int32_t> durations;
-        int loops;
-        int total;
-    };
+    struct Case { std::vector<int32_t> durations; int loops; int total; };
     for (const Case &c : {Case{{3, 0, 4}, -1, 9999}, Case{{3, 0, 4}, 50, 9999}, Case{{3, 0, 4}, 50, 343},
                           Case{{1}, 7, 100}, Case{{5, -20, 2}, -1, 4321}, Case{{0, 0, 9}, 1000, 8999}}) {
         Animation *anim = anim_create(0, 0);

@@ -162,10 +162,7 @@ TEST(InputKeyNames, HotkeyLabelsAndNullForKeysWithoutOne) {
 }
 
 TEST(InputKeyChars, LettersDigitsPunctuationAndTheKeypadOnAUsLayout) {
-    const struct {
-        int key;
-        char plain, shifted;
-    } rows[] = {
+    const struct { int key; char plain, shifted; } rows[] = {
         {97, 'a', 'A'},  {122, 'z', 'Z'},  {48, '0', ')'},   {49, '1', '!'},   {50, '2', '@'},   {51, '3', '#'},
         {52, '4', '$'},  {53, '5', '%'},   {54, '6', '^'},   {55, '7', '&'},   {56, '8', '*'},   {57, '9', '('},
         {32, ' ', ' '},  {39, '\'', '"'}, {43, '=', '+'},   {44, ',', '<'},   {45, '-', '_'},   {46, '.', '>'},

@@ -7,10 +7,7 @@
 
 namespace {
 
-struct Item {
-    int key;
-    char name;
-};
+struct Item { int key; char name; };
 
 int compare_items(const Item *a, const Item *b) { return a->key - b->key; }
 

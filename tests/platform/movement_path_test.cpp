@@ -177,15 +177,12 @@ TEST_F(MovementCreep, DiagonalChangesOnEitherAxis) {
     EXPECT_TRUE(movement_path_arrived(&path));
 }
 
-TEST_F(MovementCreep, NoSpeedOnEitherAxisStopsAtOnce) {
+TEST_F(MovementCreep, NoSpeedOnEitherAxisStopsAtOnceAndAStalledPathGivesUp) {
     movement_path_start(&path, 0, 0, 10, 10, 10);
     path.step_x = path.step_y = 0.0f;
     path.next_x = path.next_y = 9.0f;
     EXPECT_EQ(movement_path_next_pixel(&path), 0);
     EXPECT_EQ(path.x, 0.5f);
-}
-
-TEST_F(MovementCreep, StalledPathGivesUp) {
     movement_path_start(&path, 1000, 0, 2000, 0, 10);
     path.step_x = 0.0000001f;   // too small to change 1000.5 at all
     path.next_x = 2000.0f;

@@ -62,9 +62,7 @@ TEST_F(RngVectors, SeedZeroUsesARotationNotAShift) {
 }
 
 TEST_F(RngVectors, FirstOutputsOfEachSeedAndAgainAfterReseeding) {
-    const struct {
-        uint32_t seed, out[3];
-    } cases[] = {
+    const struct { uint32_t seed, out[3]; } cases[] = {
         {0, {0x4043E15Cu, 0x0D0BE750u, 0x7CC7D733u}},
         {5489, {0x7C9197E3u, 0xAAE151B0u, 0x8B8FC9B0u}},
         {0xDEADBEEF, {0xAE47B889u, 0x705C656Eu, 0x212D2753u}},
@@ -116,20 +114,18 @@ TEST_F(RngDraws, OneValueRangesAndWeightTotalsBelowTwoDrawNothing) {
     EXPECT_TRUE(nothing_drawn());
 }
 
-TEST_F(RngDraws, RangeIsLoPlusMagnitudeModSpan) {
+TEST_F(RngDraws, RangeIsLoPlusMagnitudeModSpanAndTheFullI32RangeDoesNotCollapseToLo) {
     // Outputs 1078190428, 218883920, 2093471539, then 0xDE9CC2CE: negative, magnitude 560151858.
     EXPECT_EQ(rng_range(rng.get(), 1, 6), 5);
     EXPECT_EQ(rng_range(rng.get(), -500, 499), 420);
     EXPECT_EQ(rng_range(rng.get(), 0, 9), 9);
     EXPECT_EQ(rng_range(rng.get(), 0, 99), 58);
-}
-
-TEST_F(RngDraws, FullI32RangeDoesNotCollapseToLo) {
     // The span 2^32 does not fit 32 bits; it must not wrap to 0 and return lo every time.
+    rng_seed(rng.get(), 0);
     EXPECT_EQ(rng_range(rng.get(), INT32_MIN, INT32_MAX), INT32_MIN + 1078190428);
 }
 
-TEST_F(RngDraws, WeightedIndexFollowsTheRunningSum) {
+TEST_F(RngDraws, WeightedIndexFollowsTheRunningSumAndPastEveryWeightIsTheLast) {
     weights[0] = 3;
     weights[1] = 2;
     weights[2] = 5;
@@ -137,10 +133,7 @@ TEST_F(RngDraws, WeightedIndexFollowsTheRunningSum) {
     EXPECT_EQ(rng_weighted_index(rng.get(), weights, 10), 2);
     EXPECT_EQ(rng_weighted_index(rng.get(), weights, 10), 0);
     EXPECT_EQ(rng_weighted_index(rng.get(), weights, 10), 2);
-}
-
-TEST_F(RngDraws, WeightedIndexPastEveryWeightIsTheLast) {
-    weights[0] = 1;   // the weights add up to less than the total
+    // 560151858 mod 1000 = 858: the weights add up to less than the total
     EXPECT_EQ(rng_weighted_index(rng.get(), weights, 1000), 29);
 }
 
@@ -172,12 +165,9 @@ TEST_F(QuickDraws, OneValueRangesAndWeightTotalsBelowTwoDrawNothing) {
     EXPECT_EQ(random_weighted_index(weights, 2, 1000), 1);
 }
 
-TEST_F(QuickDraws, RangeIsLoPlusMagnitudeModSpan) {
+TEST_F(QuickDraws, RangeIsLoPlusMagnitudeModSpanAndWeightedIndexNeverPicksZeroWeights) {
     EXPECT_EQ(random_range(10, 16), 11);                                  // 963254440 mod 7 = 1
     EXPECT_EQ(random_range(INT32_MIN, INT32_MAX), INT32_MIN + 1779220026);   // the whole i32 range
-}
-
-TEST_F(QuickDraws, WeightedIndexNeverPicksZeroWeights) {
     const int32_t weights[] = {0, 0, 5};
     for (int i = 0; i < 2000; ++i) ASSERT_EQ(random_weighted_index(weights, 3, 5), 2);
 }

@@ -147,11 +147,7 @@ TEST(MaskOverlap, ReportsTheFirstSharedBitInTheFirstSpritesCoordinates) {
     SpritePtr small = art({"#"});
     SpritePtr wide = art({"..........#......"});   // bit 10: second byte
     SpritePtr dot = art({"...#"});
-    const struct {
-        const char *what;
-        const Sprite *first, *second;
-        int dx, dy, hit, x, y;
-    } cases[] = {
+    const struct { const char *what; const Sprite *first, *second; int dx, dy, hit, x, y; } cases[] = {
         {"b's (1,1) lands on a's (6,2)", a.get(), b.get(), 5, 1, 1, 6, 2},
         {"b's (0,0) on (7,2)", a.get(), b.get(), 7, 2, 1, 7, 2},
         {"touching: b's bits at (4,2),(5,3)", a.get(), b.get(), 4, 2, 0, -1, -1},

@@ -40,7 +40,7 @@ protected:
     Sound *effect = nullptr;
 };
 
-TEST_F(SoundChannels, PlayTakesTheFirstFreeChannelWithOneReference) {
+TEST_F(SoundChannels, PlayTakesTheFirstFreeChannelWithOneReferenceAndTheSeventeenthRequestIsDropped) {
     sound_play(EFFECT);
     SoundChannel *c = &manager->channels[0];
     EXPECT_EQ(c->flags.load(), SOUND_CHANNEL_IN_USE);
@@ -52,6 +52,15 @@ TEST_F(SoundChannels, PlayTakesTheFirstFreeChannelWithOneReference) {
     sound_play(EFFECT);
     EXPECT_EQ(manager->channels[1].flags.load(), SOUND_CHANNEL_IN_USE);
     EXPECT_EQ(sound_test_refcount(effect), 3);
+    for (int i = 2; i < SOUND_CHANNEL_COUNT; ++i) sound_play(EFFECT);
+    EXPECT_EQ(channels_in_use(), SOUND_CHANNEL_COUNT);
+    sound_play(EFFECT);
+    EXPECT_EQ(channels_in_use(), SOUND_CHANNEL_COUNT);
+    EXPECT_EQ(sound_test_refcount(effect), 1 + SOUND_CHANNEL_COUNT);
+    // A freed channel is taken again.
+    ASSERT_TRUE(play_out(c));
+    sound_play(EFFECT);
+    EXPECT_EQ(c->flags.load() & SOUND_CHANNEL_IN_USE, SOUND_CHANNEL_IN_USE);
 }
 
 TEST_F(SoundChannels, AnEffectGoesFromQueuedToDataToEndAndIsFreed) {
@@ -75,19 +84,6 @@ TEST_F(SoundChannels, AnEffectGoesFromQueuedToDataToEndAndIsFreed) {
     EXPECT_EQ(sound_test_refcount(effect), 1);
     // Nothing left to decode: the thread may sleep until woken.
     EXPECT_EQ(sound_manager_step(manager, 10), -1);
-}
-
-TEST_F(SoundChannels, TheSeventeenthRequestIsDropped) {
-    for (int i = 0; i < SOUND_CHANNEL_COUNT; ++i) sound_play(EFFECT);
-    EXPECT_EQ(channels_in_use(), SOUND_CHANNEL_COUNT);
-    EXPECT_EQ(sound_test_refcount(effect), 1 + SOUND_CHANNEL_COUNT);
-    sound_play(EFFECT);
-    EXPECT_EQ(channels_in_use(), SOUND_CHANNEL_COUNT);
-    EXPECT_EQ(sound_test_refcount(effect), 1 + SOUND_CHANNEL_COUNT);
-    // A freed channel is taken again.
-    ASSERT_TRUE(play_out(&manager->channels[0]));
-    sound_play(EFFECT);
-    EXPECT_EQ(manager->channels[0].flags.load() & SOUND_CHANNEL_IN_USE, SOUND_CHANNEL_IN_USE);
 }
 
 TEST_F(SoundChannels, NumbersOutsideTheTableMissingSoundsAndForeignBytesAreRefused) {

@@ -4,6 +4,7 @@
 // into the owner's memory, and a hack reaches the victim's research rate and tells the thief.
 #include "combat_test_util.h"
 
+#include <numeric>
 #include "game/game.h"
 #include "game/player.h"
 #include "world/fleet.h"
@@ -368,9 +369,12 @@ TEST_F(RealPlayers, AScanPutsTheTargetIntoTheOwnersMemory) {
 TEST_F(RealPlayers, AHackTakesTheVictimsResearchRateIntoAccount) {
     sector_at(1000 + 300, 1000, BLUE);
     blue->totals.research_rate = 0;
+    const auto points = [&] { return std::accumulate(std::begin(red->research_points), std::end(red->research_points), 0); };
+    const int32_t before = points();
     ship->hack_timer = 1;
     day();
     EXPECT_EQ(ship->hack_count, 1);
+    EXPECT_EQ(points(), before) << "a victim without research gives nothing";
     ASSERT_FALSE(news().empty());
     EXPECT_EQ(news().back()->text,
               "Starship Kestrel hacked the Blue Corp computer network but found no usable research data");

@@ -62,13 +62,10 @@ TEST_F(GeneratedHulls, EveryFrameIsLoadedAndTheRangesAreThoseOfTheParameterFile)
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
         const Ship *h = tmpl(t);
         ASSERT_EQ(h->frame_count, FRAMES) << t;
-        EXPECT_EQ(h->rot_first, 0);
-        EXPECT_EQ(h->rot_last, ROTATIONS - 1);
-        EXPECT_EQ(h->icon_frame, 36);
-        EXPECT_EQ(h->design_frame, 37);
-        EXPECT_EQ(h->picture_frame, 38);
-        EXPECT_EQ(h->alt_first, 39);
-        EXPECT_EQ(h->alt_last, 46);
+        EXPECT_EQ(std::vector<int32_t>({h->rot_first, h->rot_last, h->icon_frame, h->design_frame, h->picture_frame,
+                                        h->alt_first, h->alt_last}),
+                  std::vector<int32_t>({0, ROTATIONS - 1, 36, 37, 38, 39, 46}))
+            << t;
         EXPECT_TRUE(h->hull_flags & HULL_FLAG_ROTATING);
         for (int32_t f = 0; f < FRAMES; ++f) {
             ASSERT_NE(h->frames[f], nullptr) << t << ":" << f;

@@ -79,7 +79,6 @@ protected:
 };
 
 TEST_F(ShipParams, EveryFieldLandsWhereTheFileSays) {
-    using Ints = std::vector<int32_t>;
     ASSERT_EQ(read(sample()), RES_OK);
     EXPECT_EQ(t->hull_flags, 0x1u);
     EXPECT_EQ(Ints({t->rot_first, t->rot_last, t->icon_frame, t->design_frame, t->frame_c, t->frame_d,
@@ -95,10 +94,8 @@ TEST_F(ShipParams, EveryFieldLandsWhereTheFileSays) {
               Ints({120, 80, 150, 1000, 140, 5, 9, 4, 300}));
     EXPECT_EQ(t->name, "Hand Hull");
     ASSERT_EQ(t->crit_count, 2);
-    EXPECT_EQ(t->crits[0].x, 30);
-    EXPECT_EQ(t->crits[0].position_count, 4);
-    EXPECT_EQ((*t->crits[0].frame_x)[1], 12);
-    EXPECT_EQ((*t->crits[0].frame_y)[1], 30);
+    EXPECT_EQ(Ints({t->crits[0].x, t->crits[0].position_count, (*t->crits[0].frame_x)[1], (*t->crits[0].frame_y)[1]}),
+              Ints({30, 4, 12, 30}));
     EXPECT_EQ(Ints(t->crits[0].display, t->crits[0].display + 4), Ints({40, 0, 2, 0}));
     EXPECT_EQ(t->crits[1].mount_type, MOUNT_ENGINE);
     EXPECT_EQ(t->crits[1].direction, 2);

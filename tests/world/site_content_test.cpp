@@ -323,13 +323,10 @@ TEST_F(SiteCompiler, FeaturesCompileIntoSevenRecordsAndTheirTexts) {
     buffer_free(buf);
     EXPECT_EQ(read[0].site_mask, FEATURE_MASK_T11 | FEATURE_MASK_T6);
     EXPECT_EQ(read[3].site_mask, FEATURE_MASK_T12 | FEATURE_MASK_KEEP_BODY);
-    EXPECT_EQ(read[1].doubles_resources, 1);
-    EXPECT_EQ(read[4].spare_value, 40);
-    EXPECT_EQ(read[5].bag_count, 5);
-    EXPECT_EQ(read[6].bonus_max, 11);
-    EXPECT_EQ(read[2].defence_kind_by_level[2], 3);
-    EXPECT_EQ(read[2].defenders_max_by_level[2], 4);
-    EXPECT_EQ(read[2].defenders_min_by_level[1], 1);
+    EXPECT_EQ(std::vector<int32_t>({int32_t(read[1].doubles_resources), int32_t(read[4].spare_value), read[5].bag_count,
+                                    read[6].bonus_max, read[2].defence_kind_by_level[2],
+                                    read[2].defenders_max_by_level[2], read[2].defenders_min_by_level[1]}),
+              std::vector<int32_t>({1, 40, 5, 11, 3, 4, 1}));
     EXPECT_EQ(f.descs, (std::vector<std::string>{"d0", "d1", "d2", "d3", "d4", "d5", "mine", "theirs"}));
     EXPECT_EQ(f.gather_descs.size(), 7u);
     EXPECT_EQ(sites_compile_features(feature_source("barren moons"), "features.txt", &f, &error), RES_MALFORMED);

@@ -1,12 +1,17 @@
 // Site features on real sites and sectors from the generated store: which bodies may carry them,
 // how they are dealt, gathered and deactivated, the machine faction's defenders, the texts, the
-// daily figures and the officers' order.
+// daily figures and the officers' order; and the surface grids of the five body kinds, made from the
+// body's seed alone, shaped like their worlds, and drawn side by side into the test output for review.
 #include "world/sector_test_util.h"
-#include "game/alert.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
+#include <numeric>
 #include <set>
+#include "assetgen/canvas.h"
+#include "assetgen/output.h"
+#include "game/alert.h"
 #include "support/fixture_store.h"
 #include "systems/system.h"
 #include "test_support.h"
@@ -26,15 +31,24 @@ protected:
         game->combat_ai_player_id = 66;
     }
     void TearDown() override {
+        for (Sector *s : held) object_release(s);
+        game_clear_alerts(game);
+        game->ui_player_id = 0;
         system_types_free();
         SectorFixture::TearDown();
     }
+    // A new sector (make_sector) that the tear-down lets go of.
+    Sector *sector(int32_t t = 0, uint64_t owner = 0, int32_t x = 0, int32_t y = 0) {
+        held.push_back(make_sector(t, owner, x, y));
+        return held.back();
+    }
+    std::vector<Sector *> held;
 };
 
 // ---- Which bodies ----
 
 TEST_F(SiteFeatures, OnlyLabelledBodiesNamedByTheMaskTakeAFeature) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
         const SiteFeature *tmpl = feature_template(kind);
         ASSERT_NE(tmpl, nullptr) << kind;
@@ -56,7 +70,6 @@ TEST_F(SiteFeatures, OnlyLabelledBodiesNamedByTheMaskTakeAFeature) {
     EXPECT_FALSE(site_feature_flag_test(gas, -1));
     gas->params.template_flags &= ~SITE_TF_LABELLED;
     EXPECT_FALSE(site_feature_flag_test(gas, FEATURE_RESOURCES)) << "an unlabelled body never";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheBagHoldsEachFeatureAsOftenAsItsTemplateSays) {
@@ -78,7 +91,7 @@ TEST_F(SiteFeatures, TheBagHoldsEachFeatureAsOftenAsItsTemplateSays) {
 
 TEST_F(SiteFeatures, AFeatureLiesInsideTheGridWithItsBonusAndTwoDifferentDefenderWeapons) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    Sector *s = make_sector();
+    Sector *s = sector();
     std::set<int32_t> weapons;
     for (int round = 0; round < 200; ++round) {
         Site *body = add_site(s, 11);
@@ -101,22 +114,20 @@ TEST_F(SiteFeatures, AFeatureLiesInsideTheGridWithItsBonusAndTwoDifferentDefende
         EXPECT_EQ(f->defenders_lost, 0);
     }
     EXPECT_EQ(weapons.size(), 4u) << "each of the four defender weapons comes up";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ATinyGridPutsTheFeatureTenCellsIn) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 10);
     body->params.grid_width = 20;   // range 1
     body->params.grid_height = 5;   // range below 1
     site_generate_features(body, FEATURE_SURVIVORS);
     EXPECT_EQ(body->feature->grid_x, 10);
     EXPECT_EQ(body->feature->grid_y, 10);
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ResourcesAreDoubledOnceHoweverOftenAFeatureIsDealt) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_body(s, 10, 20, 1000);
     ASSERT_EQ(feature_template(FEATURE_RICH_BODY)->doubles_resources, 1);
     site_generate_features(body, FEATURE_RICH_BODY);
@@ -125,11 +136,10 @@ TEST_F(SiteFeatures, ResourcesAreDoubledOnceHoweverOftenAFeatureIsDealt) {
     EXPECT_TRUE(body->state & SITE_RESOURCES_DOUBLED);
     site_generate_features(body, FEATURE_RICH_BODY);
     EXPECT_EQ(body->resources_left, 2000) << "doubled only once";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheArkStrengthPicksTheTriple) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     const SiteFeature *tmpl = feature_template(FEATURE_RESOURCES);
     for (int32_t strength : {-3, 0, 1, 2, 9}) {
         SCOPED_TRACE(strength);
@@ -144,11 +154,10 @@ TEST_F(SiteFeatures, TheArkStrengthPicksTheTriple) {
             EXPECT_EQ(site_has_defence(body), tmpl->defence_kind_by_level[level] >= 0);
         }
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, TheArkNameIsStableAndInItsRange) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     std::set<std::string> names;
     for (int round = 0; round < 30; ++round) {
         Site *body = add_site(s, 9);
@@ -165,13 +174,12 @@ TEST_F(SiteFeatures, TheArkNameIsStableAndInItsRange) {
         names.insert(first);
     }
     EXPECT_GT(names.size(), 20u) << "different seeds, different names";
-    object_release(s);
 }
 
 // ---- The machine faction's defenders ----
 
 TEST_F(SiteFeatures, PlainDefendersAreDronesWithTheirTwoWeaponsForTheLargestGroups) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     SiteFeature *f = give_feature(body, FEATURE_RESOURCES, 0);
     f->weapon_a = 25, f->weapon_b = 27;
@@ -215,11 +223,10 @@ TEST_F(SiteFeatures, PlainDefendersAreDronesWithTheirTwoWeaponsForTheLargestGrou
         EXPECT_EQ(with_b, c.with_b);
         list_clear(&ships);
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ArmedDefendersBringACarrierAndTheSameSeedTheSameShips) {
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     SiteFeature *f = give_feature(body, FEATURE_RESOURCES, FEATURE_DEFENCE_ARMED);
     f->defenders = 1;
@@ -249,14 +256,13 @@ TEST_F(SiteFeatures, ArmedDefendersBringACarrierAndTheSameSeedTheSameShips) {
     site_free_feature(body);
     feature_create_ark_defenses(body, &first);
     EXPECT_EQ(list_count(&first), 0);
-    object_release(s);
 }
 
 // ---- Gathering ----
 
 TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
         SCOPED_TRACE(kind);
         Site *body = add_site(s, 11);
@@ -273,12 +279,11 @@ TEST_F(SiteFeatures, GatheringCollectsOnlyCachesAndSurvivorsAndRemembersWhere) {
             EXPECT_EQ(body->gather_state, -1);
         }
     }
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     s->label = "Rigel";
     add_site(s, 9);
     Site *body = add_site(s, 11);
@@ -293,17 +298,14 @@ TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     EXPECT_EQ(a->kind, ALERT_RESOURCES_GATHERED);
     EXPECT_EQ(a->target_player_id, 7u);
     EXPECT_EQ(as_player(g_rec.players[0])->credits, 1500);
-    game_clear_alerts(game);
-    game->ui_player_id = 0;
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     add_player(7);
-    Sector *here = make_sector(0, 0, 1000, 1000);
-    Sector *far = make_sector(0, 7, 100, 100);
-    Sector *near = make_sector(0, 7, 1200, 900);
-    Sector *foreign = make_sector(0, 8, 1010, 1000);
+    Sector *here = sector(0, 0, 1000, 1000);
+    Sector *far = sector(0, 7, 100, 100);
+    Sector *near = sector(0, 7, 1200, 900);
+    Sector *foreign = sector(0, 8, 1010, 1000);
     Site *far_base = add_site(far, SITE_STARBASE);
     Site *near_base = add_site(near, SITE_STARBASE);
     Site *foreign_base = add_site(foreign, SITE_STARBASE);
@@ -318,32 +320,27 @@ TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
     ASSERT_FALSE(list_count(game->alerts) == 0);
     EXPECT_EQ(list_get(game->alerts, list_count(game->alerts) - 1)->text,
               " I - " + std::to_string(crew) + " crew rescued and sent to Starbase ") << "sectors without names";
-    game_clear_alerts(game);
-    game->ui_player_id = 0;
     EXPECT_EQ(far_base->crew, 0);
     EXPECT_EQ(foreign_base->crew, 0) << "another player's starbase";
     EXPECT_EQ(near_base->state & SITE_CREW_SHORT, crew >= 100 ? 0u : SITE_CREW_SHORT);
-    for (Sector *s : {here, far, near, foreign}) object_release(s);
 }
 
 TEST_F(SiteFeatures, SurvivorsWithoutAStarbaseAreLostButTheFeatureIsStillConsumed) {
     add_player(7);
-    Sector *here = make_sector(0, 7);
+    Sector *here = sector(0, 7);
     Site *body = add_site(here, 10);
     give_feature(body, FEATURE_SURVIVORS);
     game->ui_player_id = 7;
     game_clear_alerts(game);
     site_gather_feature(body, 7);
     EXPECT_EQ(list_count(game->alerts), 0) << "nobody rescued, nothing to tell";
-    game->ui_player_id = 0;
     EXPECT_EQ(body->feature, nullptr);
     EXPECT_EQ(body->gather_state, FEATURE_SURVIVORS);
-    object_release(here);
 }
 
 TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
     LogFileCatcher log(fresh_test_dir("sites"));
-    Sector *s = make_sector();
+    Sector *s = sector();
     Site *body = add_site(s, 9);
     body->name = "Gas Giant";
     give_feature(body, FEATURE_RESOURCES);
@@ -352,14 +349,13 @@ TEST_F(SiteFeatures, AnUnknownGathererIsLoggedAndTheCacheStillGoes) {
                              " \"Gas Giant\" - Failed to find player #404 for feature resource gather";
     EXPECT_NE(log.text().find(line), std::string::npos) << log.text();
     EXPECT_EQ(body->feature, nullptr);
-    object_release(s);
 }
 
 // ---- Deactivation and the daily figures ----
 
 TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     add_player(7);
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     site_add_crew(add_site(s, SITE_STARBASE), 400);
     Site *body = add_body(s, 9, 40, 100000);
     Site *harvester = add_site(s, SITE_HARVESTER);
@@ -384,11 +380,10 @@ TEST_F(SiteFeatures, ADeactivatedHarvesterEarnsNothingUntilSwitchedBackOn) {
     Site *station = add_site(s, 14);
     site_set_deactivated(station, 1);
     EXPECT_FALSE(site_is_deactivated(station)) << "only harvesters switch off";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, DailyFiguresOfResearchAndHarvest) {
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     site_add_crew(add_site(s, SITE_STARBASE), 800);
     Site *station = add_site(s, 14);
     Site *rich = add_body(s, 10, 20, 5000);
@@ -403,11 +398,10 @@ TEST_F(SiteFeatures, DailyFiguresOfResearchAndHarvest) {
     rich->harvest_divisor = 0;
     EXPECT_DOUBLE_EQ(site_harvest_value(rich), 0.0);
     EXPECT_DOUBLE_EQ(site_harvest_value(station), 0.0) << "not a resource body";
-    object_release(s);
 }
 
 TEST_F(SiteFeatures, OfficersAreListedByNameEqualNamesInReverse) {
-    Sector *s = make_sector(0, 7);
+    Sector *s = sector(0, 7);
     Site *base = add_site(s, SITE_STARBASE);
     Officer *b1 = make_officer(1, "Bex", 7), *a = make_officer(2, "Aro", 7), *b2 = make_officer(3, "Bex", 7);
     Officer *c = make_officer(4, "Cyd", 7);
@@ -417,7 +411,6 @@ TEST_F(SiteFeatures, OfficersAreListedByNameEqualNamesInReverse) {
     EXPECT_EQ(sorted->items, (std::vector<Officer *>{a, b2, b1, c}));
     EXPECT_EQ(b1->refcount, 1) << "the listing holds no references";
     delete sorted;
-    object_release(s);
 }
 
 // ---- Texts ----
@@ -439,6 +432,116 @@ TEST_F(SiteFeatures, EveryFeatureHasItsTextsAndTheHomeColonyTwo) {
     }
     std::string none;
     EXPECT_NE(feature_load_description(9, 0, &none), RES_OK);
+}
+
+// The body template of each generator type: gas, terran, ice, barren, asteroids.
+constexpr int32_t BODY_OF_TYPE[6] = {-1, 9, 12, 10, 11, 6};
+
+class SiteGrids : public SectorFixture {
+protected:
+    std::vector<uint8_t> grid_of(int32_t type, uint32_t seed_value) {
+        Site *body = site_create(BODY_OF_TYPE[type]);
+        EXPECT_NE(body, nullptr);
+        EXPECT_EQ(body->params.grid_generator, type);
+        body->grid_seed = seed_value;
+        std::vector<uint8_t> cells;
+        EXPECT_EQ(feature_grid_generate(body, &cells), RES_OK);
+        EXPECT_EQ(cells.size(), size_t(body->params.grid_width) * size_t(body->params.grid_height));
+        w = body->params.grid_width;
+        h = body->params.grid_height;
+        for (int i = 0; i < 6; ++i) colours[i] = body->params.grid_colours[i];
+        object_destroy(body);
+        return cells;
+    }
+    double share_at_least(const std::vector<uint8_t> &cells, int threshold) {
+        return double(std::count_if(cells.begin(), cells.end(), [&](uint8_t v) { return v >= threshold; })) /
+               double(cells.size());
+    }
+    // Mean absolute step between neighbours along rows and along columns.
+    double row_roughness(const std::vector<uint8_t> &c) {
+        double sum = 0;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x + 1 < w; ++x) sum += std::abs(c[size_t(y * w + x)] - c[size_t(y * w + x + 1)]);
+        return sum / double(h * (w - 1));
+    }
+    double column_roughness(const std::vector<uint8_t> &c) {
+        double sum = 0;
+        for (int32_t y = 0; y + 1 < h; ++y)
+            for (int32_t x = 0; x < w; ++x) sum += std::abs(c[size_t(y * w + x)] - c[size_t((y + 1) * w + x)]);
+        return sum / double((h - 1) * w);
+    }
+    int32_t w = 0, h = 0;
+    uint8_t colours[6] = {};
+};
+
+TEST_F(SiteGrids, TheSameSeedMakesTheSameFaceAndAnotherSeedAnother) {
+    for (int32_t type = 1; type <= 5; ++type) {
+        SCOPED_TRACE(type);
+        const std::vector<uint8_t> a = grid_of(type, 1234), b = grid_of(type, 1234), c = grid_of(type, 1235);
+        EXPECT_EQ(a, b);
+        EXPECT_NE(a, c);
+        const auto [lo, hi] = std::minmax_element(a.begin(), a.end());
+        EXPECT_GT(*hi - *lo, 60) << "a face, not a flat colour";
+    }
+}
+
+TEST_F(SiteGrids, EachKindLooksLikeItsWorld) {
+    for (uint32_t s : {1u, 77u, 4096u}) {
+        SCOPED_TRACE(s);
+        const std::vector<uint8_t> gas = grid_of(1, s);
+        EXPECT_LT(row_roughness(gas) * 2, column_roughness(gas)) << "bands run along the rows";
+        const std::vector<uint8_t> terran = grid_of(2, s);
+        EXPECT_GT(share_at_least(terran, 146), 0.15) << "land";
+        EXPECT_LT(share_at_least(terran, 146), 0.85) << "and sea";
+        EXPECT_LT(share_at_least(terran, 100) - share_at_least(terran, 190), 0.25) << "with coasts, not mud";
+        const std::vector<uint8_t> ice = grid_of(3, s);
+        EXPECT_GT(share_at_least(ice, 160), 0.4) << "mostly bright sheets";
+        EXPECT_GT(1.0 - share_at_least(ice, 120), 0.02) << "crossed by dark crevasses";
+        const std::vector<uint8_t> rubble = grid_of(5, s);
+        EXPECT_LT(row_roughness(rubble), 40.0) << "blurred twice";
+    }
+}
+
+TEST_F(SiteGrids, AnEmptyGridOrAnUnknownGeneratorIsRefused) {
+    Site *body = site_create(9);
+    ASSERT_NE(body, nullptr);
+    std::vector<uint8_t> cells{1, 2, 3};
+    body->params.grid_generator = 6;
+    EXPECT_EQ(feature_grid_generate(body, &cells), RES_UNSUPPORTED);
+    body->params.grid_generator = 0;
+    EXPECT_EQ(feature_grid_generate(body, &cells), RES_UNSUPPORTED);
+    body->params.grid_generator = 1;
+    body->params.grid_width = 0;
+    EXPECT_EQ(feature_grid_generate(body, &cells), RES_NO_PLACEMENT);
+    EXPECT_EQ(cells, (std::vector<uint8_t>{1, 2, 3})) << "untouched on failure";
+    object_destroy(body);
+}
+
+// Review sheet: the five kinds side by side, three seeds each, in the body's own two colours.
+TEST_F(SiteGrids, ReviewSheetOfTheFiveKinds) {
+    constexpr int SCALE = 3, GAP = 8;
+    std::vector<std::vector<uint8_t>> grids;
+    std::vector<std::array<uint8_t, 6>> palettes;
+    for (uint32_t s : {11u, 22u, 33u})
+        for (int32_t type = 1; type <= 5; ++type) {
+            grids.push_back(grid_of(type, s));
+            palettes.push_back({colours[0], colours[1], colours[2], colours[3], colours[4], colours[5]});
+        }
+    const int cell_w = w * SCALE + GAP, cell_h = h * SCALE + GAP;
+    Canvas sheet = canvas_create(cell_w * 5 + GAP, cell_h * 3 + GAP, Colour{0.03f, 0.03f, 0.05f, 1});
+    for (size_t i = 0; i < grids.size(); ++i) {
+        const int ox = GAP + int(i % 5) * cell_w, oy = GAP + int(i / 5) * cell_h;
+        const auto &p = palettes[i];
+        for (int32_t y = 0; y < h * SCALE; ++y)
+            for (int32_t x = 0; x < w * SCALE; ++x) {
+                const float t = grids[i][size_t((y / SCALE) * w + x / SCALE)] / 255.0f;
+                const Colour c{(p[0] + (p[3] - p[0]) * t) / 255.0f, (p[1] + (p[4] - p[1]) * t) / 255.0f,
+                               (p[2] + (p[5] - p[2]) * t) / 255.0f, 1};
+                canvas_set(&sheet, ox + x, oy + y, c);
+            }
+    }
+    const std::string dir = fresh_test_dir("sites");
+    EXPECT_EQ(output_png_rgb(dir, "surface_grids.png", sheet, false, 1), RES_OK);
 }
 
 }  // namespace

@@ -10,8 +10,6 @@ using namespace sitetest;
 
 namespace {
 
-using Ints = std::vector<int32_t>;
-
 Player *g_owner = nullptr;   // a real player: the sites credit it, count its statistics and pay it back
 constexpr uint64_t OWNER_ID = 900;
 Player *owner_lookup(uint64_t id) { return id == OWNER_ID ? g_owner : nullptr; }
@@ -36,8 +34,6 @@ protected:
         for (int32_t t : {SITE_STARBASE, SITE_SHIPYARD, SITE_TRAINING, 9}) load(t, f);
         f.research_factor = 2;
         load(14, f);
-        ParamsFile plain;   // a facility that needs its sector's crew
-        load(SITE_HARVESTER, plain);
         game->clock->minutes = 100 * 1440;
         date_from_minutes(game->clock);
         rng_seed(game->generators[0], 1234);
@@ -264,15 +260,6 @@ TEST_F(SiteClock, AFinishedItemCountsAndGoesIdle) {
     Site *lab = create(14);
     advance(lab, 10);
     EXPECT_EQ(lab->research_timer, 144) << "research without an owner only resets its clock";
-}
-
-TEST_F(SiteClock, AFacilityWithoutItsSectorsCrewStopsAndKeepsItsItem) {
-    Site *h = owned(SITE_HARVESTER);
-    h->state = SITE_PRODUCING;
-    h->remaining_min = 1000, h->total_min = 2000, h->cost_paid = 400;
-    advance(h, 10);
-    EXPECT_EQ(h->state & (SITE_CREW_SHORT | SITE_PRODUCING | SITE_PAUSED_KEPT), SITE_CREW_SHORT | SITE_PAUSED_KEPT);
-    EXPECT_EQ(h->paused_remaining, 1000) << "halted before it progressed";
 }
 
 // ---- Crew ----
