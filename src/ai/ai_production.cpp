@@ -505,56 +505,35 @@ int32_t ai_site_target_count(const AiPlayer *ai, int32_t kind) {
 }
 
 void ai_production_types_init(AgentTaskType *types) {
-    AgentTaskType *t = &types[TASK_BUILD_SITE];
-    t->link = set_production;
-    t->describe = build_site_describe;
-    t->is_blocked = build_site_blocked;
-    t->evaluate = build_site_evaluate;
-    t->act = build_site_act;
-
-    t = &types[TASK_BUILD_SHIP];
-    t->link = set_production;
-    t->describe = build_ship_describe;
-    t->execute = build_ship_gone;
-    t->is_obsolete = build_ship_gone;
-    t->is_blocked = build_ship_blocked;
-    t->evaluate = build_ship_evaluate;
-    t->update = build_ship_update;
-    t->act = build_ship_act;
-
-    t = &types[TASK_BUILD_COLLECTOR];
-    t->link = link_sector;
-    t->relink = relink_sector;
-    t->describe = describe_sector;
-    t->execute = collector_finished;
-    t->is_blocked = starbase_busy;
-    t->evaluate = collector_evaluate;
-    t->act = collector_act;
-
-    t = &types[TASK_BUILD_DEFENSE_UPGRADE];
-    t->link = link_sector;
-    t->relink = relink_sector;
-    t->describe = describe_sector;
-    t->execute = upgrade_finished;
-    t->is_blocked = starbase_busy;
-    t->evaluate = upgrade_evaluate;
-    t->act = upgrade_act;
-
-    t = &types[TASK_RESEARCH_TECH];
-    t->link = set_production;
-    t->describe = research_describe;
-    t->is_blocked = research_blocked;
-    t->evaluate = research_evaluate;
-    t->update = research_update;
-    t->act = research_act;
-
-    t = &types[TASK_RUSH_PRODUCTION];
-    t->link = rush_link;
-    t->relink = rush_relink;
-    t->describe = rush_describe;
-    t->execute = rush_finished;
-    t->is_blocked = rush_blocked;
-    t->is_obsolete = rush_obsolete;
-    t->evaluate = rush_evaluate;
-    t->act = rush_act;
+    // The family's own slots; the shared ones (size, free, name) stay as every type has them.
+    struct Row {
+        int32_t       type;
+        AgentTaskType slots;
+    };
+    static const Row ROWS[] = {
+        {TASK_BUILD_SITE, {.link = set_production, .describe = build_site_describe, .is_blocked = build_site_blocked,
+                           .evaluate = build_site_evaluate, .act = build_site_act}},
+        {TASK_BUILD_SHIP, {.link = set_production, .is_obsolete = build_ship_gone, .describe = build_ship_describe,
+                           .execute = build_ship_gone, .is_blocked = build_ship_blocked,
+                           .evaluate = build_ship_evaluate, .update = build_ship_update, .act = build_ship_act}},
+        {TASK_BUILD_COLLECTOR, {.link = link_sector, .relink = relink_sector, .describe = describe_sector,
+                                .execute = collector_finished, .is_blocked = starbase_busy,
+                                .evaluate = collector_evaluate, .act = collector_act}},
+        {TASK_BUILD_DEFENSE_UPGRADE, {.link = link_sector, .relink = relink_sector, .describe = describe_sector,
+                                      .execute = upgrade_finished, .is_blocked = starbase_busy,
+                                      .evaluate = upgrade_evaluate, .act = upgrade_act}},
+        {TASK_RESEARCH_TECH, {.link = set_production, .describe = research_describe, .is_blocked = research_blocked,
+                              .evaluate = research_evaluate, .update = research_update, .act = research_act}},
+        {TASK_RUSH_PRODUCTION, {.link = rush_link, .relink = rush_relink, .is_obsolete = rush_obsolete,
+                                .describe = rush_describe, .execute = rush_finished, .is_blocked = rush_blocked,
+                                .evaluate = rush_evaluate, .act = rush_act}},
+    };
+    for (const Row &row : ROWS) {
+        AgentTaskType &t = types[row.type];
+        AgentTaskType filled = row.slots;
+        filled.size = t.size;
+        filled.free = t.free;
+        filled.name = t.name;
+        t = filled;
+    }
 }

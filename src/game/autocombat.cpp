@@ -413,6 +413,8 @@ void encounter_autocombat(Encounter *enc) {
     game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
     int32_t idle_turns = 0;
 
+    // A failure is logged; the battle is fought all the same, with what shapes there are.
+    (void)encounter_load_graphics(enc);
     ObjectMap *map = game->combat_map;
     map_clear(map);
     map_set_world_size(map, enc->field_w, enc->field_h);

@@ -1,7 +1,8 @@
 #pragma once
 // Autocombat: how a battle ends and carries its result back to the galaxy.
 //  - encounter_autocombat fights a battle out at once, without the combat screen, on the Game's
-//    combat map: it plays autocombat turns until the end test finishes the battle, or until no shot
+//    combat map, with the battle's encounter graphics loaded first (their frames are the ships'
+//    shapes, which every range and hit test reads): it plays autocombat turns until the end test finishes the battle, or until no shot
 //    and no armed ship is left, or until 16 turns per placed object pass without damage; then the
 //    ships still on the field retreat. It applies the outcome and ends the combat (finished
 //    encounters leave the Game's list, which may free `enc`: a caller that still needs the record

@@ -37,21 +37,6 @@ void purge_global_list(Game *game) {
     if (dropped) list_compact(game->objects);
 }
 
-// One reference on the encounter graphics of every template the battle shows, and none on the rest.
-Result load_battle_groups(const Encounter *enc) {
-    factory_release_all_groups(FACTORY_GROUP_ENCOUNTER);
-    std::set<std::pair<int32_t, int32_t>> templates;
-    for (GameObject *obj : enc->objects->items) {
-        if (!obj) break;
-        templates.emplace(obj->kind, obj->subtype);
-    }
-    // The carrier launches drones during the battle.
-    if (enc->kind == ENCOUNTER_ARK_ARMED) templates.emplace(OBJECT_SHIP, HULL_ARK_SHIP);
-    for (int32_t t = 0; t < SHOT_TEMPLATE_COUNT; ++t) templates.emplace(OBJECT_SHOT, t);
-    for (const auto &[kind, subtype] : templates) factory_acquire_group(kind, subtype, FACTORY_GROUP_ENCOUNTER);
-    return factory_resolve_load_groups();
-}
-
 // One object of the battle onto the combat map at its placement.
 void place_on_combat_map(Game *game, Encounter *enc, GameObject *obj) {
     int32_t x = 0, y = 0, heading = 0;
@@ -205,15 +190,30 @@ void game_place_on_galaxy(Game *game, GameObject *obj, int32_t x, int32_t y) {
     if (!(game->galaxy_map->flags & MAP_ITERATING)) map_add_pending_objects(game->galaxy_map);
 }
 
+// One reference on the encounter graphics of every template the battle shows, and none on the rest.
+// Their frames are the ships' shapes too: every range, scan and hit test of the battle reads them.
+Result encounter_load_graphics(const Encounter *enc) {
+    factory_release_all_groups(FACTORY_GROUP_ENCOUNTER);
+    std::set<std::pair<int32_t, int32_t>> templates;
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        templates.emplace(obj->kind, obj->subtype);
+    }
+    // The carrier launches drones during the battle.
+    if (enc->kind == ENCOUNTER_ARK_ARMED) templates.emplace(OBJECT_SHIP, HULL_ARK_SHIP);
+    for (int32_t t = 0; t < SHOT_TEMPLATE_COUNT; ++t) templates.emplace(OBJECT_SHOT, t);
+    for (const auto &[kind, subtype] : templates) factory_acquire_group(kind, subtype, FACTORY_GROUP_ENCOUNTER);
+    const Result r = factory_resolve_load_groups();
+    if (r != RES_OK)
+        log_write(LOG_GAME, LOG_ERROR, "Encounter #%llu \"%s\" failed to load its graphics (%i)",
+                  (unsigned long long)enc->id, enc->name.c_str(), r);
+    return r;
+}
+
 Result game_start_encounter(Game *game) {
     Encounter *enc = game ? game->current_encounter : nullptr;
     if (!enc || !game->combat_map) return RES_OK;
-    Result r = load_battle_groups(enc);
-    if (r != RES_OK) {
-        log_write(LOG_GAME, LOG_ERROR, "Encounter #%llu \"%s\" failed to load its graphics (%i)",
-                  (unsigned long long)enc->id, enc->name.c_str(), r);
-        return r;
-    }
+    if (Result r = encounter_load_graphics(enc); r != RES_OK) return r;
 
     ObjectMap *map = game->combat_map;
     map_clear(map);

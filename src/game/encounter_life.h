@@ -13,14 +13,20 @@
 //    (the ships keep their own fleets); they live until the map is cleared.
 //  - game_encounter_still_fighting answers the world hook of the same name (ships' battle
 //    experience).
-//  - Result codes: game_start_encounter passes on the factories' load failure.
+//  - encounter_load_graphics keeps the encounter graphics of the battle's templates loaded (and
+//    lets the others go): the combat screen shows them, and the frames are the shapes that every
+//    range, scan and hit test reads, in a battle fought on the screen or at once.
+//  - Result codes: game_start_encounter and encounter_load_graphics pass on the factories' load
+//    failure (logged with the encounter's id and name).
 #include <cstdint>
 #include <vector>
 #include "platform/result.h"
 
+struct Encounter;
 struct Game;
 struct GameObject;
 
+Result encounter_load_graphics(const Encounter *enc);
 void   game_purge_removed_objects(Game *game);
 void   game_end_combat(Game *game);
 void   game_place_on_galaxy(Game *game, GameObject *obj, int32_t x, int32_t y);

@@ -1,6 +1,9 @@
-// An encounter between two computer players fought out by autocombat, once with every plan made on the
-// game thread and once with every plan made on a worker thread that the game thread starts, seeds from
-// its own generator and joins before it acts: for fixed seeds both battles end alike.
+// Encounters between two computer players fought out by autocombat from the generated store, loaded
+// as the start-up loader loads it (parameters and frame sizes only: the battle loads its own shapes).
+//  - Once with every plan made on the game thread and once with every plan made on a worker thread
+//    that the game thread starts, seeds from its own generator and joins before it acts: for fixed
+//    seeds both battles end alike.
+//  - A clearly stronger side destroys ships and holds the field.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "support/state_guards.h"
@@ -29,11 +32,24 @@ namespace {
 constexpr int32_t HULL_LANCER = 3;
 constexpr int SHIPS_PER_SIDE = 3;
 
+// What each ship of a side carries, crit by crit.
+using Loadout = std::vector<std::pair<int32_t, int32_t>>;   // crit, system type
+const Loadout THREE_BEAMS = {{0, SYSTEM_TYPE_BEAM}, {1, SYSTEM_TYPE_BEAM}, {2, SYSTEM_TYPE_BEAM},
+                             {3, SYSTEM_TYPE_ENGINE}, {4, SYSTEM_TYPE_ARMOUR}};
+const Loadout ONE_BEAM = {{0, SYSTEM_TYPE_BEAM}, {3, SYSTEM_TYPE_ENGINE}};
+
+struct Side {
+    int32_t ships = SHIPS_PER_SIDE;
+    Loadout loadout = THREE_BEAMS;
+};
+
 struct Ending {
     std::vector<uint64_t> ids;
     std::vector<uint32_t> dead;
     std::vector<int32_t> armour;
     int32_t destroyed = 0;
+    int32_t destroyed_by_side[2] = {};
+    uint64_t victor = 0;
     bool operator==(const Ending &o) const { return ids == o.ids && dead == o.dead && armour == o.armour; }
 };
 
@@ -55,7 +71,9 @@ protected:
     WorldHooks saved;
 
     void SetUp() override {
-        ASSERT_TRUE(world_.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}, {0, 1, 2, 3}));
+        // Parameters and frame sizes only, as the start-up loader loads them: the battle loads its shapes.
+        ASSERT_TRUE(world_.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE},
+                                {FACTORY_GROUP_PARAMS}));
         ai_install_player_hooks();
         saved = world_hooks();
         agent_task_types_init();
@@ -74,7 +92,7 @@ protected:
         return s;
     }
 
-    Ending battle(uint32_t seed, void (*plan)(Player *, Ship *)) {
+    Ending battle(uint32_t seed, void (*plan)(Player *, Ship *), const Side (&sides)[2] = {Side{}, Side{}}) {
         Ending out;
         game_destroy();
         Game *game = game_get();
@@ -93,18 +111,17 @@ protected:
         enc->field_h = 700;
         std::vector<Ship *> ships;
         for (uint64_t id : {1u, 2u}) {
+            const Side &side = sides[id - 1];
             Player *p = player_create(PLAYER_KIND_COMPUTER);
             player_set_id(p, id);
             p->commander_ai = ai_player_create_commander();
             ai_commander_preset_1(p->commander_ai);
             ai_player_stop(p->commander_ai);
             EXPECT_EQ(game_add_player(game, p), RES_OK);
-            for (int i = 0; i < SHIPS_PER_SIDE; ++i) {
+            for (int i = 0; i < side.ships; ++i) {
                 Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
                 if (!s) return out;
-                const int32_t fits[][2] = {{0, SYSTEM_TYPE_BEAM}, {1, SYSTEM_TYPE_BEAM}, {2, SYSTEM_TYPE_BEAM},
-                                           {3, SYSTEM_TYPE_ENGINE}, {4, SYSTEM_TYPE_ARMOUR}};
-                for (const auto &[crit, type] : fits)
+                for (const auto &[crit, type] : side.loadout)
                     if (System *sys = system_create(type); sys && ship_set_crit_system(s, crit, sys) != RES_OK)
                         system_free(sys);
                 s->crew = s->max_crew;
@@ -117,6 +134,7 @@ protected:
             }
         }
         EXPECT_EQ(game_add_encounter(game, enc), RES_OK);
+        encounter_retain(enc);   // ending the combat drops the Game's reference
         encounter_seed_random(enc, seed);
         encounter_layout(enc);
         WorldHooks hooks = saved;
@@ -125,11 +143,15 @@ protected:
         world_set_hooks(hooks);
         encounter_autocombat(enc);
         world_set_hooks(saved);
+        out.victor = enc->victor_id;
+        encounter_release(enc);
         for (Ship *s : ships) {
             out.ids.push_back(s->id);
             out.dead.push_back(s->flags & OBJ_DEAD);
             out.armour.push_back(s->armour);
-            out.destroyed += (s->flags & OBJ_DEAD) ? 1 : 0;
+            const int32_t lost = (s->flags & OBJ_DEAD) ? 1 : 0;
+            out.destroyed += lost;
+            out.destroyed_by_side[s->owner_id == 1 ? 0 : 1] += lost;
             object_release(s);
         }
         game_destroy();
@@ -145,6 +167,19 @@ TEST_F(EncounterAi, ABattlePlannedOnAWorkerEndsAsTheSameBattlePlannedOnTheGameTh
         EXPECT_GT(at_once.destroyed, 0) << "seed " << seed << ": the commanders fought";
         EXPECT_TRUE(stepped == at_once) << "seed " << seed << ": " << stepped.destroyed << " against "
                                         << at_once.destroyed << " ships destroyed";
+    }
+}
+
+// Three lancers with three beams each against one lancer with a single beam: the strong side breaks
+// the weak one (destroying it, or driving it off after losses) and is the side left holding the field.
+TEST_F(EncounterAi, AClearlyStrongerSideDestroysShipsAndHoldsTheField) {
+    const Side sides[2] = {Side{SHIPS_PER_SIDE, THREE_BEAMS}, Side{1, ONE_BEAM}};
+    for (uint32_t seed : {5u, 77u, 1234u}) {
+        const Ending end = battle(seed, ai_plan_ship, sides);
+        ASSERT_EQ(end.ids.size(), size_t(SHIPS_PER_SIDE + 1)) << "seed " << seed;
+        EXPECT_EQ(end.victor, 1u) << "seed " << seed << ": the strong side must hold the field";
+        EXPECT_EQ(end.destroyed_by_side[1], 1) << "seed " << seed << ": the weak ship must be destroyed";
+        EXPECT_LT(end.destroyed_by_side[0], SHIPS_PER_SIDE) << "seed " << seed;
     }
 }
 

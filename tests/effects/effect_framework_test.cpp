@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(EffectRegistry, TwelveRowsEachWithItsRequiredSlotsAndAUniqueName) {
+TEST(EffectRegistry, TwelveRowsWithTheirRequiredSlotsAndUniqueNamesEachCreatingItsType) {
     std::set<std::string> names;
     for (uint32_t t = 0; t < EFFECT_TYPE_COUNT; ++t) {
         const EffectType *row = effect_type(t);
@@ -19,8 +19,15 @@ TEST(EffectRegistry, TwelveRowsEachWithItsRequiredSlotsAndAUniqueName) {
         EXPECT_NE(row->free, nullptr) << row->name;
         EXPECT_EQ(row->load_type != nullptr, row->free_type != nullptr) << row->name << ": load and free go together";
         EXPECT_TRUE(names.insert(row->name).second) << row->name;
+        Effect *e = effect_create(t);
+        ASSERT_NE(e, nullptr) << t;
+        EXPECT_EQ(e->type, t);
+        EXPECT_EQ(e->state, 0u);
+        effect_free(e);
     }
     EXPECT_EQ(effect_type(EFFECT_TYPE_COUNT), nullptr);
+    EXPECT_EQ(effect_create(12), nullptr);
+    effect_free(nullptr);   // ignored
 }
 
 TEST(EffectRegistry, LoadRefusesTypesOutsideTheTableAndProceduralTypesLoadNothing) {
@@ -28,18 +35,6 @@ TEST(EffectRegistry, LoadRefusesTypesOutsideTheTableAndProceduralTypesLoadNothin
     EXPECT_EQ(effect_load_type(-1), RES_OUT_OF_RANGE);
     EXPECT_EQ(effect_load_type(EFFECT_PULSE), RES_OK);
     EXPECT_EQ(effect_load_type(EFFECT_PARTICLES), RES_OK);
-}
-
-TEST(EffectRegistry, CreateWritesTheTypeAndRefusesUnknownTypes) {
-    EXPECT_EQ(effect_create(12), nullptr);
-    for (uint32_t t = 0; t < EFFECT_TYPE_COUNT; ++t) {
-        Effect *e = effect_create(t);
-        ASSERT_NE(e, nullptr) << t;
-        EXPECT_EQ(e->type, t);
-        EXPECT_EQ(e->state, 0u);
-        effect_free(e);
-    }
-    effect_free(nullptr);   // ignored
 }
 
 class EffectMotion : public EffectTest {};

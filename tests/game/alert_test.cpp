@@ -20,13 +20,10 @@ protected:
 
 // ---- Intake ----
 
-TEST_F(Alerts, NewsForAnotherPlayerIsDroppedAndTheListStaysAsItWas) {
+TEST_F(Alerts, TheFirstNewsOfEachDayComesAfterADateLineAndNewsForAnotherPlayerIsDropped) {
     add_player(11, "Rigel");
     game_add_alert(game, alert_post_sector_notice(11, 0, "%s", "not for us"));
     EXPECT_EQ(list_count(game->alerts), 0);
-}
-
-TEST_F(Alerts, TheFirstNewsOfEachDayComesAfterADateLine) {
     game_add_alert(game, alert_post_sector_notice(10, 0, "one"));
     game_add_alert(game, alert_post_sector_notice(10, 0, "two"));
     ASSERT_EQ(list_count(game->alerts), 3);

@@ -32,29 +32,23 @@ TEST_F(GameClock, ADayAtTheDefaultSpeedTakesFiftyFramesOfTwentyMilliseconds) {
     EXPECT_EQ(game->clock->day, 1);
 }
 
-TEST_F(GameClock, SlowFramesCarryTheFractionUntilAMinuteIsDue) {
+TEST_F(GameClock, SlowFramesCarryTheFractionUntilAMinuteIsDueAndNothingQueuedChangesNothing) {
     game->galaxy_speed = 100;
-    game_queue_minutes(game, 1440);
-    const uint64_t start = game->clock->minutes;
-    game_advance_clock(game, 1);
-    EXPECT_EQ(game->clock->minutes, start);
-    EXPECT_EQ(game->clock_remainder, 28800);
-    game_advance_clock(game, 1);
-    EXPECT_EQ(game->clock->minutes, start);
-    EXPECT_EQ(game->clock_remainder, 57600);
-    game_advance_clock(game, 1);
-    EXPECT_EQ(game->clock->minutes, start + 1);
-    EXPECT_EQ(game->clock_remainder, 26400);
-    EXPECT_EQ(game->queued_minutes, 1439);
-}
-
-TEST_F(GameClock, NothingQueuedChangesNothing) {
     game->clock_remainder = 1234;
     const uint64_t start = game->clock->minutes;
     game_advance_clock(game, 500);
     EXPECT_EQ(game->clock->minutes, start);
-    EXPECT_EQ(game->clock_remainder, 1234);
+    EXPECT_EQ(game->clock_remainder, 1234) << "nothing queued";
     EXPECT_FALSE(game_is_advancing(game));
+    game->clock_remainder = 0;
+    game_queue_minutes(game, 1440);
+    const int32_t steps[][2] = {{0, 28800}, {0, 57600}, {1, 26400}};   // minutes on, remainder after each frame
+    for (const auto &step : steps) {
+        game_advance_clock(game, 1);
+        EXPECT_EQ(game->clock->minutes, start + uint64_t(step[0]));
+        EXPECT_EQ(game->clock_remainder, step[1]);
+    }
+    EXPECT_EQ(game->queued_minutes, 1439);
 }
 
 TEST_F(GameClock, OneLongFrameEndsTheDayAndScalesTheTravelDown) {

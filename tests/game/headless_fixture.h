@@ -13,6 +13,12 @@
 #include "game/save.h"
 #include "platform/list.h"
 
+// A save file's bytes with the local time of saving (offsets 10..33) blanked.
+inline std::vector<uint8_t> without_time(std::vector<uint8_t> bytes) {
+    for (size_t i = 10; i < 34 && i < bytes.size(); ++i) bytes[i] = 0;
+    return bytes;
+}
+
 class ModelGame : public playertest::PlayerWorld {
 protected:
     std::unique_ptr<TestSaveFolder> saves;

@@ -115,12 +115,6 @@ protected:
     std::string folder;
 };
 
-// The file's bytes with the local time of saving (offsets 10..33) blanked.
-inline std::vector<uint8_t> without_time(std::vector<uint8_t> bytes) {
-    for (size_t i = 10; i < 34 && i < bytes.size(); ++i) bytes[i] = 0;
-    return bytes;
-}
-
 inline int32_t count_alive(const Game *game) {
     return list_count(game->players) + list_count(game->objects) + list_count(game->alerts) +
            map_object_count(game->galaxy_map);

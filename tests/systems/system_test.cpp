@@ -173,14 +173,6 @@ TEST_F(SystemCopying, CopyTakesStateAndFiguresButKeepsTheMountShipAndCount) {
     EXPECT_EQ(dst->ship, reinterpret_cast<Ship *>(dst));
 }
 
-TEST_F(SystemCopying, CopiedTextsAreTheirOwn) {
-    system_copy(dst, src);
-    src->name = "renamed";
-    src->shot_text.clear();
-    EXPECT_EQ(dst->name, "Lance III");
-    EXPECT_EQ(dst->shot_text, "ray");
-}
-
 TEST_F(SystemCopying, CopyFromTemplateLeavesTheSystemsState) {
     system_copy_from_template(src, system_type_template(1));
     EXPECT_EQ(std::tie(src->name, src->facing, src->rounds_per_reload, src->aux_text),

@@ -1,4 +1,4 @@
-// The effects family: the frame sets its loaders read back from the store, and pictures
+// The effects family (its frame sets are read back by the effect tests over the store): pictures
 // that are light on black with transparent surroundings.
 #include <gtest/gtest.h>
 
@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "assetgen/family_effects.h"
-#include "platform/sprite.h"
-#include "platform/store.h"
 
 namespace {
 
@@ -41,25 +39,6 @@ TEST(EffectsFamily, BeamsKeepTheirStyleColours) {
     EXPECT_GT(yellow.g, orange.g);
     EXPECT_GT(violet.b, violet.g);
     EXPECT_GT(violet.r, violet.g);
-}
-
-TEST(EffectsFamily, TheGeneratedStoreHoldsWhatTheEffectLoadersNeed) {
-    store_shutdown();
-    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-    ASSERT_EQ(store_open(), RES_OK);
-    const struct {
-        const char *dir;
-        int         frames;
-    } sets[] = {{"effect/beam/000/png", 6},    {"effect/beam/003/png", 6},   {"effect/sparc/000/png", 4},
-                {"effect/halo/005/png", 1},    {"effect/portal/000/png", 186}, {"effect/portal/001/png", 186},
-                {"control/minimap/png", 3},    {"effect/bubble", 7}};
-    for (const auto &set : sets) {
-        int count = 0;
-        Sprite **frames = sprite_load_numbered(set.dir, &count);
-        EXPECT_EQ(count, set.frames) << set.dir;
-        sprite_array_release(frames, count);
-    }
-    store_shutdown();
 }
 
 }  // namespace

@@ -187,15 +187,6 @@ TEST(SystemFamily, TheGameSourcesCompile) {
     }
 }
 
-TEST(SystemFamily, NamesAParameterFileAndADescriptionPerType) {
-    std::vector<std::string> paths;
-    systems_family_list_paths(&paths);
-    ASSERT_EQ(paths.size(), size_t(2 * SYSTEM_TYPE_COUNT));
-    EXPECT_EQ(paths[0], "system/000/dat/params.dat");
-    EXPECT_EQ(paths[1], "system/000/dat/desc.txt");
-    EXPECT_EQ(paths[59], "system/029/dat/desc.txt");
-}
-
 TEST(SystemFamily, WritesTheSameBytesEveryTime) {
     const std::string a = fresh_test_dir("systems-family-a");
     ASSERT_EQ(systems_family_generate(a, 1), 0);

@@ -64,15 +64,6 @@ protected:
     static inline Decoded sounds[SOUND_FAMILY_COUNT];
 };
 
-TEST_F(SoundFamily, ListsTheThirtyEightPathsTheGameFormats) {
-    std::vector<std::string> paths;
-    sound_family_list_paths(&paths);
-    ASSERT_EQ(paths.size(), 38u);
-    EXPECT_EQ(paths.front(), "sound/000.ogg");
-    EXPECT_EQ(paths[13], "sound/013.ogg");
-    EXPECT_EQ(paths.back(), "sound/037.ogg");
-}
-
 TEST_F(SoundFamily, EveryFileDecodesAsStereoAt44100Hz) {
     ASSERT_EQ(status, 0);
     for (int id = 0; id < SOUND_FAMILY_COUNT; ++id) {

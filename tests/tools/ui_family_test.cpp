@@ -148,17 +148,4 @@ TEST_F(UiCursors, ScrollCursorsPointTheirHotSpotTheirWay) {
     }
 }
 
-TEST_F(UiCursors, FamilyNamesEveryFileAsTheGameFormatsIt) {
-    std::vector<std::string> paths;
-    ui_family_list_paths(&paths);
-    const std::set<std::string> set(paths.begin(), paths.end());
-    EXPECT_EQ(set.size(), paths.size());
-    EXPECT_TRUE(set.count("control/image/000/png/000.png"));
-    EXPECT_TRUE(set.count("control/image/000/anim/001.dat"));
-    EXPECT_TRUE(set.count("control/image/212/png/000.png"));
-    EXPECT_FALSE(set.count("control/image/034/png/000.png"));
-    EXPECT_TRUE(set.count("cursor/000/png/000.png"));
-    EXPECT_TRUE(set.count("cursor/010/dat/point"));
-}
-
 }  // namespace

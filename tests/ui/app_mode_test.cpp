@@ -75,21 +75,19 @@ protected:
     }
 };
 
-TEST_F(ModeSwitch, FirstSwitchHasNoOldModeToLeave) {
+TEST_F(ModeSwitch, TheOldModeIsLeftBeforeTheNewOneIsEnteredUnderTheOldIdAndARecordIsReused) {
     EXPECT_EQ(app_mode_current_id(), -1);
     EXPECT_EQ(app_mode_get_current(), nullptr);
     switch_to(APP_MODE_LOADING);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("enter 1 (current -1)"));
+    EXPECT_THAT(g_trace, ::testing::ElementsAre("enter 1 (current -1)")) << "the first switch leaves nothing";
     EXPECT_EQ(app_mode_current_id(), 1);
     EXPECT_TRUE(app_mode_changed());
-}
-
-TEST_F(ModeSwitch, OldModeIsLeftBeforeTheNewOneIsEnteredUnderTheOldId) {
-    switch_to(1);
+    AppMode *first = app_mode_get_current();
     g_trace.clear();
     switch_to(3);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 1", "enter 3 (current 1)"));
-    EXPECT_EQ(app_mode_current_id(), 3);
+    switch_to(1);
+    EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 1", "enter 3 (current 1)", "leave 3", "enter 1 (current 3)"));
+    EXPECT_EQ(app_mode_get_current(), first);
 }
 
 TEST_F(ModeSwitch, ChangedFlagHoldsForExactlyTheFirstFrame) {
@@ -101,35 +99,26 @@ TEST_F(ModeSwitch, ChangedFlagHoldsForExactlyTheFirstFrame) {
     EXPECT_FALSE(app_mode_changed());
 }
 
-TEST_F(ModeSwitch, RequestingTheCurrentModeDoesNothing) {
+// The current mode, a mode of five or more, or a cancelling negative request switch nothing.
+TEST_F(ModeSwitch, RequestsForNoOtherModeChangeNothing) {
     switch_to(2);
     app_mode_run_frame(20);
     g_trace.clear();
     switch_to(2);
     EXPECT_TRUE(g_trace.empty());
     EXPECT_FALSE(app_mode_changed());
-    EXPECT_EQ(app_mode_current_id(), 2);
-}
-
-TEST_F(ModeSwitch, RequestOfFiveOrMoreKeepsTheEarlierRequest) {
-    switch_to(2);
     EXPECT_EQ(app_mode_request(3), 3);
-    EXPECT_EQ(app_mode_request(5), 3);
+    EXPECT_EQ(app_mode_request(5), 3) << "the earlier request stands";
     EXPECT_EQ(app_mode_request(7), 3);
-    g_trace.clear();
-    app_mode_apply_request();
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 2", "enter 3 (current 2)"));
-}
-
-TEST_F(ModeSwitch, NegativeRequestCancelsAPendingOneAtTheNextApply) {
-    switch_to(2);
-    app_mode_request(3);
     EXPECT_EQ(app_mode_request(-1), -1);
-    g_trace.clear();
     app_mode_apply_request();
     EXPECT_TRUE(g_trace.empty());
     EXPECT_EQ(app_mode_current_id(), 2);
     EXPECT_EQ(app_mode_request(9), 2) << "the request fell back to the current mode";
+    app_mode_request(3);
+    app_mode_request(5);
+    app_mode_apply_request();
+    EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 2", "enter 3 (current 2)"));
 }
 
 void request_three_then_four(int32_t) {
@@ -145,16 +134,6 @@ TEST_F(ModeSwitch, TwoRequestsInOneFrameApplyTheLastAtTheFrameEnd) {
     EXPECT_THAT(g_trace, ::testing::ElementsAre("update controls", "draw 2", "draw controls 1", "leave 2",
                                                 "enter 4 (current 2)"));
     EXPECT_EQ(app_mode_current_id(), 4);
-}
-
-TEST_F(ModeSwitch, ModeEnteredAgainReusesItsRecord) {
-    switch_to(2);
-    AppMode *first = app_mode_get_current();
-    switch_to(3);
-    switch_to(2);
-    EXPECT_EQ(app_mode_get_current(), first);
-    EXPECT_THAT(g_trace, ::testing::ElementsAre("enter 2 (current -1)", "leave 2", "enter 3 (current 2)", "leave 3",
-                                                "enter 2 (current 3)"));
 }
 
 void enter_three_asking_for_four() {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,74 +40,70 @@ protected:
     }
 };
 
-class LayoutHelpers : public CompositeTest {};
+// Buttons of the given widths laid out by panel_make_with_layout; the panel is released afterwards.
+class LayoutHelpers : public CompositeTest {
+protected:
+    Control *layout(std::initializer_list<int> widths, int flags) {
+        List<Control> list;
+        items.clear();
+        for (int w : widths) {
+            items.push_back(button_of_width(w));
+            list_append(&list, items.back());
+        }
+        panel = control_addref(panel_make_with_layout(&list, flags));
+        return panel;
+    }
+    void TearDown() override {
+        if (panel) control_release(panel);
+        CompositeTest::TearDown();
+    }
+    std::vector<Control *> items;
+    Control *panel = nullptr;
+};
 
 TEST_F(LayoutHelpers, ColumnWidensEveryButtonToTheWidestPlusSix) {
-    List<Control> list;
-    Control *a = button_of_width(40), *b = button_of_width(60), *c = button_of_width(50);
-    list_append(&list, a);
-    list_append(&list, b);
-    list_append(&list, c);
-    Control *panel = control_addref(panel_make_with_layout(&list, 0));
-    EXPECT_EQ(a->w, 66);
-    EXPECT_EQ(b->w, 66);
-    EXPECT_EQ(c->w, 66);
+    layout({40, 60, 50}, 0);
+    Control *a = items[0], *b = items[1], *c = items[2];
+    for (Control *item : items) EXPECT_EQ(item->w, 66);
     EXPECT_EQ(a->y, 0);
     EXPECT_EQ(b->y, a->h + 4);
     EXPECT_EQ(c->y, a->h + b->h + 8);
     EXPECT_EQ(panel->w, 66);
     EXPECT_EQ(panel->h, c->y + c->h);
     EXPECT_EQ(a->refcount, 1);   // the panel's; the list holds none
-    control_release(panel);
 }
 
 TEST_F(LayoutHelpers, TwoColumnsAlternate) {
-    List<Control> list;
-    Control *items[4];
-    for (Control *&item : items) {
-        item = button_of_width(30);
-        list_append(&list, item);
-    }
-    Control *panel = control_addref(panel_make_with_layout(&list, LAYOUT_TWO_COLUMN));
+    layout({30, 30, 30, 30}, LAYOUT_TWO_COLUMN);
     EXPECT_EQ(items[0]->x, 0);
     EXPECT_EQ(items[1]->x, 36 + 4);
     EXPECT_EQ(items[1]->y, 0);
     EXPECT_EQ(items[2]->x, 0);
     EXPECT_EQ(items[2]->y, items[1]->h + 4);
-    control_release(panel);
 }
 
 TEST_F(LayoutHelpers, EmptyListGivesAnEmptyPanel) {
-    List<Control> list;
-    Control *panel = control_addref(panel_make_with_layout(&list, LAYOUT_ROW));
+    layout({}, LAYOUT_ROW);
     EXPECT_TRUE(panel_of(panel)->children.items.empty());
     EXPECT_EQ(panel->w, 1);
     EXPECT_EQ(panel->h, 1);
     EXPECT_EQ(panel_layout_flags(panel), LAYOUT_ROW);
-    control_release(panel);
 }
 
 TEST_F(LayoutHelpers, RowSpreadsOverALengthWithAGapOfAtLeastTwo) {
-    List<Control> list;
-    Control *a = button_of_width(80), *b = button_of_width(100);
-    list_append(&list, a);
-    list_append(&list, b);
-    Control *panel = control_addref(panel_make_with_layout(&list, LAYOUT_ROW));
-    EXPECT_EQ(b->x, 84);
+    layout({80, 100}, LAYOUT_ROW);
+    EXPECT_EQ(items[1]->x, 84);
     panel_spread_children(panel, 300);
-    EXPECT_EQ(a->x, 0);
-    EXPECT_EQ(b->x, 200);
+    EXPECT_EQ(items[0]->x, 0);
+    EXPECT_EQ(items[1]->x, 200);
     EXPECT_EQ(panel->w, 300);
     panel_spread_children(panel, 150);
-    EXPECT_EQ(b->x, 82);
-    control_release(panel);
+    EXPECT_EQ(items[1]->x, 82);
 }
 
 TEST_F(LayoutHelpers, AnimatedLayoutDisablesForAWhileAndSlides) {
-    List<Control> list;
-    Control *a = button_of_width(80);
-    list_append(&list, a);
-    Control *panel = control_addref(panel_make_with_layout(&list, LAYOUT_ANIMATE | LAYOUT_SLIDE));
+    layout({80}, LAYOUT_ANIMATE | LAYOUT_SLIDE);
+    Control *a = items[0];
     EXPECT_TRUE(a->flags & CTRL_DISABLED);
     EXPECT_TRUE(a->flags & CTRL_DISABLE_TIMER);
     EXPECT_EQ(a->x, -a->w);
@@ -115,17 +112,10 @@ TEST_F(LayoutHelpers, AnimatedLayoutDisablesForAWhileAndSlides) {
     EXPECT_EQ(a->x, 0);
     control_update(panel, 200);
     EXPECT_FALSE(a->flags & CTRL_DISABLED);
-    control_release(panel);
 }
 
 TEST_F(LayoutHelpers, CascadeShowsButtonsInTurnThenEnablesThemAll) {
-    List<Control> list;
-    Control *items[3];
-    for (Control *&item : items) {
-        item = button_of_width(50);
-        list_append(&list, item);
-    }
-    Control *panel = control_addref(panel_make_with_layout(&list, LAYOUT_ROW));
+    layout({50, 50, 50}, LAYOUT_ROW);
     panel_row_highlight(panel);
     for (Control *item : items) {
         EXPECT_EQ(image_of(item)->brightness, 0);
@@ -141,22 +131,18 @@ TEST_F(LayoutHelpers, CascadeShowsButtonsInTurnThenEnablesThemAll) {
     EXPECT_TRUE(items[2]->flags & CTRL_DISABLED);
     control_update(panel, 1);   // 350 ms
     for (Control *item : items) EXPECT_FALSE(item->flags & CTRL_DISABLED);
-    control_release(panel);
 }
 
 TEST_F(LayoutHelpers, CloseChildRemovesNowOrKeepsTheId) {
-    List<Control> list;
-    list_append(&list, button_of_width(50));
-    Control *kept = control_addref(panel_make_with_layout(&list, LAYOUT_ROW));
-    kept->id = 12;
-    panel_close_child(kept, 0, false);
-    EXPECT_EQ(kept->id, 12);
-    EXPECT_FALSE(kept->flags & CTRL_REMOVED);
-    EXPECT_TRUE(kept->flags & CTRL_DISABLED);
-    panel_close_child(kept, 0, true);
-    EXPECT_TRUE(kept->flags & CTRL_REMOVED);
-    EXPECT_EQ(kept->id, -1);
-    control_release(kept);
+    layout({50}, LAYOUT_ROW);
+    panel->id = 12;
+    panel_close_child(panel, 0, false);
+    EXPECT_EQ(panel->id, 12);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
+    EXPECT_TRUE(panel->flags & CTRL_DISABLED);
+    panel_close_child(panel, 0, true);
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+    EXPECT_EQ(panel->id, -1);
 }
 
 class QuestionDialog : public CompositeTest {};

@@ -1,5 +1,5 @@
-// The toolkit's gallery: widgets and the whole image-type sheet rendered headless into PNGs under
-// test-output/ for review, with a few checks of what the pixels must show.
+// The toolkit's gallery: widgets rendered headless into a PNG under test-output/ for review, with a
+// few checks of what the pixels must show.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,20 +12,14 @@
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
-#include "ui/choice.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
-#include "ui/scene.h"
-#include "ui/scene_panel.h"
 #include "ui/scroll.h"
-#include "ui/stat_rows.h"
 #include "ui/text_block.h"
-#include "ui/text_entry.h"
 #include "ui/text_label.h"
-#include "ui/transfer_slider.h"
 #include "ui/ui_draw.h"
 #include "ui/value_bar.h"
 #include "ui_test_support.h"
@@ -201,79 +195,6 @@ TEST_F(Gallery, WidgetsInTheirLooks) {
     // The dialog's inside is its near-black blue.
     const Rgb inside = pixel(dialog->x + 3, dialog->y + dialog->h - 3);
     EXPECT_EQ(inside.b, 6);
-}
-
-TEST_F(Gallery, SceneChoiceTextFieldSliderAndStatRows) {
-    // A news scene: the discovery background, a typing text box and a link.
-    Scene *scene = scene_list_create();
-    scene->flags = SCENE_BACKGROUND | SCENE_FIT | SCENE_BORDER;
-    scene->background = 2;
-    List<SceneLine> *lines = scene_lines_create();
-    scene_add_line(lines, "Research station founded", 0, 0);
-    scene_add_line(lines, "in the Kepler sector.", 0, SCENE_LINE_TYPE_OUT);
-    SceneItem *box = scene_add_panel_item(scene, lines);
-    box->x = 16;
-    box->y = 14;
-    box->delay = 0;
-    scene_add_image_item(scene, IMAGE_CREDITS, 390, 230);
-    SceneItem *link = scene_add_image_item(scene, 0, 16, 250);
-    link->kind = SCENE_LINK;
-    link->text = "Read the report";
-    link->link = "https://example.org/report";
-    Control *picture = scene_panel_create(scene);
-    scene_free(scene);
-    game_add_control(game(), 20, 20, 0, 0, picture);
-
-    // A drop-down, opened.
-    List<ChoiceItem> *items = choice_items_create();
-    choice_add_item(items, 100, "Slow");
-    choice_add_item(items, 300, "Normal");
-    choice_add_item(items, 600, "Fast");
-    Control *choice = choice_create(items, 300);
-    control_set_size(choice, 160, 24);
-    choice_row_set_width(choice, 160);
-    Control *caption = text_label_create_plain(1, 200, 210, 220, "Galaxy speed");
-    game_add_control(game(), 520, 28, 0, 0, caption);
-    game_add_control(game(), 640, 24, 0, 0, choice);
-
-    // A text field while it edits, and one at rest.
-    Control *field = text_entry_create("Campaign", 300, TEXT_ENTRY_ICON);
-    game_add_control(game(), 520, 200, 0, 0, field);
-    Control *resting = text_entry_create("Autosave", 300, 0);
-    game_add_control(game(), 520, 240, 0, 0, resting);
-
-    // The crew transfer slider.
-    Control *slider = transfer_slider_create(40, 25);
-    game_add_control(game(), 520, 290, 0, 0, slider);
-
-    // Stat rows with icons, one highlighted, and an icon-row list.
-    List<SystemRow> *rows = ui_stat_rows_list_create();
-    ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_CREDITS, 1), "Cost", "1250", 0);
-    ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_CLOCK, 1), "Build time", "6 days", 0);
-    ui_stat_rows_add_row(rows, image_control_create_frame(78, 1), "Crew", "12 / 40", 1);
-    ui_stat_rows_add_row(rows, image_control_create_frame(53, 1), "Armour", "320", 0);
-    game_add_control(game(), 20, 340, 0, 0, ui_stat_rows_create(rows, 0));
-    List<IconRow> *icon_rows = icon_rows_list_create();
-    icon_rows_add(icon_rows, image_control_create_frame(IMAGE_CREDITS, 1), "+240 a day", 0);
-    icon_rows_add(icon_rows, image_control_create_frame(78, 1), "Crew short", 1);
-    game_add_control(game(), 20, 470, 0, 0, icon_rows_panel_create(icon_rows, 120, ICON_ROWS_BORDER | ICON_ROWS_BACKGROUND));
-
-    text_entry_begin_edit(field);
-    run(60);   // the lines have typed themselves
-    choice_open(choice);
-    run(8);    // the list has grown (it would close after a second with the pointer away)
-    render();
-    save("ui_gallery_controls.png");
-
-    // The open list stands over the choice and shows every item.
-    Control *list = game_find_control(game(), CHOICE_POPUP_ID);
-    ASSERT_NE(list, nullptr);
-    EXPECT_GE(list->h, 3 * 12);
-    // The scene's picture fills its panel: its middle is not the plain backdrop.
-    const Rgb middle = pixel(20 + picture->w / 2, 20 + picture->h / 2);
-    EXPECT_FALSE(middle.r == 10 && middle.g == 13 && middle.b == 20);
-    // The field edits with its two buttons.
-    EXPECT_NE(panel_find_child(field, TEXT_ENTRY_ACCEPT_ID), nullptr);
 }
 
 }  // namespace
