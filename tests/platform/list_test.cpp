@@ -209,7 +209,7 @@ TEST_F(ListFree, ResetAndRemovalRunNoCallback) {
 
 class ListAccess : public ListTest {};
 
-TEST_F(ListAccess, GetAndSetIgnoreIndicesOutside) {
+TEST_F(ListAccess, GetAndSetIgnoreIndicesOutsideAndTheIteratorStopsAtNull) {
     fill({&a, &b});
     EXPECT_EQ(list_get(&list, 0), &a);
     EXPECT_EQ(list_get(&list, 1), &b);
@@ -219,9 +219,7 @@ TEST_F(ListAccess, GetAndSetIgnoreIndicesOutside) {
     list_set(&list, 2, &d);
     list_set(&list, -1, &d);
     EXPECT_EQ(names(list), "ac");
-}
-
-TEST_F(ListAccess, IteratorWalksInOrderAndStopsAtNull) {
+    list_reset(&list);
     fill({&a, &b, nullptr, &d});
     ListIter<Item> it;
     list_iter_init(&it, &list);
