@@ -65,7 +65,9 @@ int angle_within(int a, int b, int arc) {
     return std::abs(angle_diff(a, b)) <= arc / 2 ? 1 : 0;
 }
 
-int angle_of_vector(int dx, int dy) {
+namespace {
+
+int angle_of_vector_computed(int dx, int dy) {
     const int64_t squares = int64_t(dx) * dx + int64_t(dy) * dy;
     if (squares == 0) return 0;
     const double length = std::sqrt(double(squares));
@@ -74,6 +76,26 @@ int angle_of_vector(int dx, int dy) {
     if (dx >= 0) a = dy <= 0 ? t : 360.0 - t;
     else a = dy >= 0 ? 180.0 + t : 180.0 - t;
     return int(a);
+}
+
+// Recent answers, per thread: the combat AI asks for the same few hundred vectors thousands of times
+// while it weighs one ship's options, and the square root and arc cosine dominate its scoring.
+struct AngleMemoSlot {
+    int32_t dx, dy;
+    int32_t angle_plus_one;   // 0: empty
+};
+constexpr uint32_t ANGLE_MEMO_SLOTS = 2048;
+thread_local AngleMemoSlot t_angle_memo[ANGLE_MEMO_SLOTS];
+
+}  // namespace
+
+int angle_of_vector(int dx, int dy) {
+    const uint32_t h = (uint32_t(dx) * 0x9E3779B1u ^ uint32_t(dy) * 0x85EBCA77u) >> 21;
+    AngleMemoSlot &slot = t_angle_memo[h & (ANGLE_MEMO_SLOTS - 1)];
+    if (slot.angle_plus_one != 0 && slot.dx == dx && slot.dy == dy) return slot.angle_plus_one - 1;
+    const int a = angle_of_vector_computed(dx, dy);
+    slot = AngleMemoSlot{dx, dy, a + 1};
+    return a;
 }
 
 void rotate_point(int angle, int radius, int *x, int *y) {

@@ -113,22 +113,16 @@ int32_t object_in_range_of(GameObject *obj, int32_t px, int32_t py, int32_t rang
     const int64_t bx = px < obj->x ? int64_t(obj->x) - px : std::max<int64_t>(0, int64_t(px) - obj->x - obj->w + 1);
     const int64_t by = py < obj->y ? int64_t(obj->y) - py : std::max<int64_t>(0, int64_t(py) - obj->y - obj->h + 1);
     if (bx <= INT32_MAX && by <= INT32_MAX && distance(int32_t(bx), int32_t(by)) >= range) return 0;
-    bool have_reference = false;
-    int32_t ref_x = 0, ref_y = 0;
+    if (obj->w < 1) return 0;
+    // Only pixels nearer than range can answer. Each row is walked outwards from the column nearest
+    // the point and left where the distance reaches range: it only grows farther out.
+    const int32_t nearest = int32_t(std::clamp<int64_t>(int64_t(px) - obj->x, 0, obj->w - 1));
     for (int32_t row_y = 0; row_y < obj->h; ++row_y) {
-        for (int32_t col = 0; col < obj->w; ++col) {
-            if (!object_point_test(obj, 0, 0, col, row_y)) continue;
-            const int32_t dx = obj->x + col - px, dy = obj->y + row_y - py;
-            const int32_t adx = std::abs(dx), ady = std::abs(dy);
-            if (!have_reference) {
-                have_reference = true;
-                ref_x = adx;
-                ref_y = ady;
-            } else if (adx > ref_x && ady > ref_y) {
-                continue;   // farther than the first point on both axes: cannot be nearer
-            }
-            if (distance(dx, dy) < range) return 1;
-        }
+        const int32_t dy = obj->y + row_y - py;
+        for (int32_t col = nearest; col >= 0 && distance(obj->x + col - px, dy) < range; --col)
+            if (object_point_test(obj, 0, 0, col, row_y)) return 1;
+        for (int32_t col = nearest + 1; col < obj->w && distance(obj->x + col - px, dy) < range; ++col)
+            if (object_point_test(obj, 0, 0, col, row_y)) return 1;
     }
     return 0;
 }

@@ -369,6 +369,11 @@ Result ship_act(GameObject *obj);                              // ... and carrie
 // next while no object of the map has moved, changed frame or gone. A move or turn search whose every
 // candidate is blocked returns RES_NO_FREE_POSITION without drawing.
 
+// Between these two calls on one thread nothing on any map moves (a ship is making its plan): the
+// searches compare the map with their kept answers once, not at every search. Calls nest.
+void ship_ai_map_still_begin();
+void ship_ai_map_still_end();
+
 // A free spot for the ship within radius of (cx, cy) at the heading: its top-left corner.
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
                              int32_t *y);

@@ -41,11 +41,13 @@ struct OccupantState {
     bool operator==(const OccupantState &) const = default;
 };
 
-// The outcome of one kind of try in a search, and the spot it leads to.
+// The outcome of one kind of try in a search, and the spot it leads to. A verdict belongs to the
+// search whose number it carries: a new search needs no clearing of the last one's.
 struct TryVerdict {
     enum State : uint8_t { UNKNOWN, FREE, BLOCKED };
-    State   state = UNKNOWN;
-    int32_t x = 0, y = 0;
+    State    state = UNKNOWN;
+    uint32_t search = 0;
+    int32_t  x = 0, y = 0;
 };
 
 // Answers of the placement query for one ship on one map, by (frame, x, y). A plan asks the same
@@ -53,6 +55,8 @@ struct TryVerdict {
 // headings and lengths), and the map stands still meanwhile. The answers are kept while every
 // object of the map is where and as it was; kinds whose shape tests read more than their frame
 // (their own slots) keep them for one search only. Kept per thread: the AI workers plan apart.
+// While a ship plans (ship_ai_map_still_begin .. end) nothing on the map moves, so the map is
+// compared with the kept picture at the first search of the plan only.
 struct OccupancyCache {
     const ObjectMap *map = nullptr;
     const Ship      *ship = nullptr;
@@ -62,6 +66,9 @@ struct OccupancyCache {
     bool             plain = false;   // no object with shape slots of its own: answers may outlive a search
     std::unordered_map<uint64_t, bool> blocked;
     std::vector<TryVerdict> verdicts;   // one search's tries, reused
+    uint32_t         search = 0;         // the number of the search under way
+    int32_t          still_depth = 0;
+    bool             still_checked = false;   // the map was compared since the plan began
 };
 
 thread_local OccupancyCache cache;
@@ -81,6 +88,8 @@ void cache_begin(Ship *ship) {
     OccupancyCache &c = cache;
     bool same = c.plain && c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
                 c.ship_frames == ship->frames;
+    if (same && c.still_checked) return;
+    c.still_checked = c.still_depth > 0;
     size_t n = 0;
     if (same && ship->map) {
         for (const GameObject *obj : ship->map->objects.items) {
@@ -109,6 +118,20 @@ void cache_begin(Ship *ship) {
     c.ship_h = ship->h;
     c.ship_frames = ship->frames;
 }
+
+// Room for a new search's n verdicts, all unknown.
+TryVerdict *verdicts_begin(size_t n) {
+    OccupancyCache &c = cache;
+    if (++c.search == 0) {   // wrapped: verdicts of an old search could carry the new number
+        for (TryVerdict &v : c.verdicts) v.search = 0;
+        c.search = 1;
+    }
+    if (c.verdicts.size() < n) c.verdicts.resize(n);
+    return c.verdicts.data();
+}
+
+// The verdict's state in the search under way.
+TryVerdict::State state_of(const TryVerdict &v) { return v.search == cache.search ? v.state : TryVerdict::UNKNOWN; }
 
 // The ship's sprite for the frame at (x, y) meets something else on its map (the map query).
 bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
@@ -153,6 +176,16 @@ void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
 
 }  // namespace
 
+void ship_ai_map_still_begin() {
+    ++cache.still_depth;
+    cache.still_checked = false;
+}
+
+void ship_ai_map_still_end() {
+    if (cache.still_depth > 0) --cache.still_depth;
+    cache.still_checked = false;
+}
+
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
                              int32_t *y) {
     const int32_t frame = ship_frame_for_heading(ship, heading);
@@ -185,27 +218,31 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     const int32_t least = immobile ? 0 : mp_min;
     const int64_t span = immobile ? 1 : int64_t(mp_max) - mp_min + 1;
     const int32_t lengths = span >= 1 && span <= 4096 ? int32_t(span) : 0;
-    std::vector<TryVerdict> &verdicts = cache.verdicts;
-    verdicts.assign(size_t(DIRECTIONS) * size_t(lengths), TryVerdict{});
-    bool in_arc[DIRECTIONS];
-    for (int32_t j = 0; j < DIRECTIONS; ++j) {
-        int32_t off = angle_diff(current_heading, angle_normalize(heading + j - HEADING_JITTER));
-        if (off < 0) off = -off;
-        in_arc[j] = off <= ship->move_arc / 2;
-    }
+    TryVerdict *verdicts = verdicts_begin(size_t(DIRECTIONS) * size_t(lengths));
+    int8_t arc_known[DIRECTIONS];   // -1 not yet worked out
+    std::fill(std::begin(arc_known), std::end(arc_known), int8_t(-1));
+    auto in_arc = [&](int32_t j) {
+        if (arc_known[j] < 0) {
+            int32_t off = angle_diff(current_heading, angle_normalize(heading + j - HEADING_JITTER));
+            if (off < 0) off = -off;
+            arc_known[j] = off <= ship->move_arc / 2;
+        }
+        return arc_known[j] != 0;
+    };
     auto judge = [&](TryVerdict &v, int32_t jitter, int32_t mp) {
         int32_t dx = 0, dy = 0;
         offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
         v.x = from_x + dx;
         v.y = from_y + dy;
         v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
+        v.search = cache.search;
     };
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
         bool any_free = false;
         for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
-            if (!in_arc[j]) continue;
+            if (!in_arc(j)) continue;
             for (int32_t l = 0; l < lengths && !any_free; ++l) {
                 TryVerdict &v = verdicts[size_t(j) * size_t(lengths) + size_t(l)];
                 judge(v, j - HEADING_JITTER, least + l);
@@ -216,13 +253,13 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     }
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t jitter = system_random_between(-HEADING_JITTER, HEADING_JITTER);
-        if (!in_arc[jitter + HEADING_JITTER]) continue;
+        if (!in_arc(jitter + HEADING_JITTER)) continue;
         const int32_t mp = immobile ? 0 : system_random_between(mp_min, mp_max);
         TryVerdict scratch;
         const bool listed = mp >= least && int64_t(mp) - least < lengths;
         TryVerdict &v =
             listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
-        if (v.state == TryVerdict::UNKNOWN) judge(v, jitter, mp);
+        if (state_of(v) == TryVerdict::UNKNOWN) judge(v, jitter, mp);
         if (v.state != TryVerdict::FREE) continue;
         if (x) *x = v.x;
         if (y) *y = v.y;
@@ -238,11 +275,11 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     const int32_t lo = -spread / 2, hi = spread / 2;
     // One verdict per offset of the spread, worked out once per search.
     const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
-    std::vector<TryVerdict> &verdicts = cache.verdicts;
-    verdicts.assign(size_t(offsets), TryVerdict{});
+    TryVerdict *verdicts = verdicts_begin(size_t(offsets));
     const int32_t from = angle_normalize(from_heading);
     auto judge = [&](TryVerdict &v, int32_t offset) {
         const int32_t h = angle_normalize(*heading + offset);
+        v.search = cache.search;
         v.x = *x;
         v.y = *y;
         if (h == from) {
@@ -267,7 +304,7 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
         const int32_t offset = system_random_between(lo, hi);
         TryVerdict scratch;
         TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
-        if (v.state == TryVerdict::UNKNOWN) judge(v, offset);
+        if (state_of(v) == TryVerdict::UNKNOWN) judge(v, offset);
         if (v.state != TryVerdict::FREE) continue;
         *heading = angle_normalize(*heading + offset);
         *x = v.x;

@@ -2,6 +2,7 @@
 // descriptor reads, web links, numbers in store texts, local time, and the geometry helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -368,6 +369,29 @@ TEST(Angles, OfAVectorTruncatesTheSlightlyShortDegreeFactor) {
     const int cases[][3] = {{5, 0, 0},   {-5, 0, 180}, {0, 5, 270},    {0, -5, 89},
                             {3, -3, 44}, {-3, 3, 224}, {-3, -3, 135}, {0, 0, 0}};
     for (const auto &c : cases) EXPECT_EQ(angle_of_vector(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
+}
+
+// The answers are kept per thread in a small table whose slots many vectors share: the answer for a
+// vector must not depend on which vectors were asked before it, on this thread or another.
+TEST(Angles, OfAVectorAnswersAlikeWhateverWasAskedBefore) {
+    std::vector<int> first;
+    for (int dy = -60; dy <= 60; ++dy)
+        for (int dx = -60; dx <= 60; ++dx) first.push_back(angle_of_vector(dx * 7, dy * 5));
+    std::vector<int> fresh;
+    std::thread([&] {
+        for (int dy = 60; dy >= -60; --dy)
+            for (int dx = 60; dx >= -60; --dx) fresh.push_back(angle_of_vector(dx * 7, dy * 5));
+    }).join();
+    std::reverse(fresh.begin(), fresh.end());
+    EXPECT_EQ(first, fresh);
+    size_t i = 0;
+    for (int dy = -60; dy <= 60; ++dy)
+        for (int dx = -60; dx <= 60; ++dx, ++i)
+            if (angle_of_vector(dx * 7, dy * 5) != first[i]) {
+                ADD_FAILURE() << dx * 7 << ", " << dy * 5 << ": " << angle_of_vector(dx * 7, dy * 5) << " then "
+                              << first[i];
+                return;
+            }
 }
 
 TEST(Trig, TablesRoundAwayFromZeroAndRotatePoints) {

@@ -177,6 +177,33 @@ TEST_F(AiSearch, AMoveIntoAnotherShipFailsWithoutDrawingUntilItLeaves) {
     EXPECT_FALSE(occupied(red, 0, x, y));
 }
 
+// While a ship plans, the searches trust the map they compared at the plan's first search; a map
+// changed between two plans is compared afresh.
+TEST_F(AiSearch, AMapChangedBetweenTwoPlansIsSeenByTheNextPlan) {
+    object_set_heading(red, 0);
+    red->move_arc = 0;   // one direction, one length: one spot
+    int32_t x = 0, y = 0;
+    ship_ai_map_still_begin();
+    ASSERT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y), RES_OK);
+    ship_ai_map_still_end();
+
+    blue->x = x + red->w / 2 - blue->w / 2;
+    blue->y = y + red->h / 2 - blue->h / 2;
+    ASSERT_TRUE(occupied(red, 0, x, y));
+    ship_ai_map_still_begin();
+    ship_ai_map_still_begin();   // nested: the outer plan still holds
+    int32_t nx = -1, ny = -1;
+    EXPECT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &nx, &ny), RES_NO_FREE_POSITION);
+    ship_ai_map_still_end();
+    EXPECT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &nx, &ny), RES_NO_FREE_POSITION);
+    ship_ai_map_still_end();
+
+    blue->x = 3000;
+    blue->y = 2000;
+    EXPECT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &nx, &ny), RES_OK);
+    EXPECT_EQ(std::pair(nx, ny), std::pair(x, y));
+}
+
 TEST_F(AiSearch, ATurnBlockedAtEveryOffsetFailsWithoutDrawing) {
     object_set_heading(red, 90);
     // The other ship centred on this one: every turn about the centre meets it.

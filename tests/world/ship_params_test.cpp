@@ -79,7 +79,6 @@ protected:
 };
 
 TEST_F(ShipParams, EveryFieldLandsWhereTheFileSays) {
-    using Ints = std::vector<int32_t>;
     ASSERT_EQ(read(sample()), RES_OK);
     EXPECT_EQ(t->hull_flags, 0x1u);
     EXPECT_EQ(Ints({t->rot_first, t->rot_last, t->icon_frame, t->design_frame, t->frame_c, t->frame_d,

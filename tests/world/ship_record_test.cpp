@@ -1,5 +1,6 @@
-// The ship record: creation from a template, memberships, and the frames and mount points that
-// follow the heading.
+// The ship record: creation from a template, memberships, the frames and mount points that follow
+// the heading, the save record laid out by hand, its round trip through the common record and the
+// factory, the link step and the snapshot copy.
 #include "ship_test_util.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ using namespace shiptest;
 
 namespace {
 
-using Ints = std::vector<int32_t>;
 using Ids = std::vector<uint64_t>;
 
 // ---- Creation ----
@@ -333,6 +333,345 @@ TEST_F(ShipHeadings, ExtentsOverTheRotationAndTheOffsetFrames) {
     ship_get_frame_extent(s, &w, &h);
     EXPECT_EQ(w, 34);
     EXPECT_EQ(h, 58);
+}
+
+// Everything a ship record holds, set to values that differ from the defaults.
+void fill(Ship *s) {
+    s->ship_flags = 0x00014040;
+    s->ship_name = "Resolute";
+    s->design_name = "Lancer Mk I";
+    s->pilot_text = "Ines Okafor";
+    s->pilot_id = 0x0000000500000007ull;
+    s->pilot_rank = 3;
+    s->snap_mass = 1500, s->snap_capacity_used = 90, s->snap_max_armour = 150, s->snap_shield_max = 35;
+    s->snap_x = -20, s->snap_y = 640, s->damage_from = 77;
+    s->armour = 111, s->crew = 96;
+    s->shields[0] = 1, s->shields[1] = 2, s->shields[2] = 3, s->shields[3] = 4;
+    s->ap = 7, s->ap_carry = -2, s->mp = 5, s->capacity_max = 155;
+    s->sector_id = 0x1122334455667788ull, s->fleet_id = 42;
+    s->built_date->minutes = 1440 * 400 + 75;
+    s->arrival_date->minutes = 1440 * 401;
+    s->ai_task_ids[0] = 1, s->ai_task_ids[1] = 0xFFFFFFFFFFFFFFFFull, s->ai_task_ids[2] = 3;
+    s->aux_word = -1, s->hack_count = 2, s->hack_timer = 1500, s->repair_crit = 1, s->repair_turns = 3;
+    s->engine_hit_rest = 60, s->ai_word = 0x7F, s->roll_value = 44;
+}
+
+// The record laid out by hand; `systems` are the nested records in crit order (empty: no system).
+std::vector<uint8_t> expected_bytes(const Ship *s, uint64_t pilot, const std::vector<std::vector<uint8_t>> &systems) {
+    std::vector<uint8_t> out;
+    put_u32(&out, s->ship_flags);
+    put_str(&out, s->ship_name);
+    put_str(&out, s->design_name);
+    put_u64(&out, pilot);
+    put_str(&out, s->pilot_text);
+    for (int32_t v : {s->pilot_rank, s->snap_mass, s->snap_capacity_used, s->snap_max_armour, s->snap_shield_max,
+                      s->snap_x, s->snap_y, s->damage_from, s->armour, s->crew, s->shields[0], s->shields[1],
+                      s->shields[2], s->shields[3], s->ap, s->ap_carry, s->mp, s->capacity_max})
+        put_i32(&out, v);
+    for (const std::vector<uint8_t> &record : systems) {
+        put_u32(&out, record.empty() ? 0 : 1);
+        out.insert(out.end(), record.begin(), record.end());
+    }
+    for (uint64_t v : {s->sector_id, s->fleet_id, s->built_date->minutes, s->arrival_date->minutes, s->ai_task_ids[0],
+                       s->ai_task_ids[1], s->ai_task_ids[2]})
+        put_u64(&out, v);
+    for (int32_t v : {s->aux_word, s->hack_count, s->hack_timer, s->repair_crit, s->repair_turns, s->engine_hit_rest,
+                      s->ai_word, s->roll_value})
+        put_i32(&out, v);
+    return out;
+}
+
+std::vector<uint8_t> bytes_of(const Buffer &buf) { return std::vector<uint8_t>(buf.data, buf.data + buf.length); }
+
+std::vector<uint8_t> system_bytes(const System *system) {
+    Buffer b;
+    EXPECT_EQ(system_write_record(system, &b), RES_OK);
+    return bytes_of(b);
+}
+
+// The generated store's system types and hull parameters, for records that carry systems.
+class ShipRecord : public ShipTest {
+protected:
+    GeneratedWorld world;
+    void SetUp() override {
+        factory_free();
+        system_types_free();
+        ShipTest::SetUp();
+        ASSERT_TRUE(world.load({OBJECT_SHIP}, {FACTORY_GROUP_PARAMS}));
+    }
+    void TearDown() override {
+        for (GameObject *obj : owned) object_destroy(obj);
+        owned.clear();
+        world.unload();
+        ShipTest::TearDown();
+    }
+};
+
+TEST_F(ShipRecord, ALiveShipWritesItsPilotsIdAndEachCritInOrder) {
+    Ship *s = ship({{1, 1, 0, 0}, {2, 2, 0, 0}, {3, 3, 0, 0}}, 200);
+    fill(s);
+    System *sys = make_system(4, 0, 10);
+    sys->integrity = 33;
+    ASSERT_EQ(ship_set_crit_system(s, 1, sys), RES_OK);
+    Buffer buf;
+    ASSERT_EQ(ship_write(s, &buf), RES_OK);
+    EXPECT_EQ(bytes_of(buf), expected_bytes(s, 0, {{}, system_bytes(sys), {}})) << "no officer: pilot id 0";
+
+    Officer *o = officer_create();
+    o->id = 0x0102030405060708ull;
+    ship_set_pilot(s, o);
+    fill(s);   // the figures again, after the pilot changed some
+    buffer_clear(&buf);
+    ASSERT_EQ(ship_write(s, &buf), RES_OK);
+    EXPECT_EQ(bytes_of(buf), expected_bytes(s, o->id, {{}, system_bytes(sys), {}}));
+    // The pilot id goes high word first.
+    const size_t at = 4 + 4 + s->ship_name.size() + 4 + s->design_name.size();
+    EXPECT_EQ(buf.data[at], 0x01);
+    EXPECT_EQ(buf.data[at + 7], 0x08);
+}
+
+TEST_F(ShipRecord, ASnapshotWritesTheStoredPilotIdWithoutAnOfficer) {
+    Ship *s = ship({{1, 1, 0, 0}});
+    fill(s);
+    s->flags |= OBJ_SNAPSHOT;
+    Buffer buf;
+    ASSERT_EQ(ship_write(s, &buf), RES_OK);
+    EXPECT_EQ(bytes_of(buf), expected_bytes(s, 0x0000000500000007ull, {{}}));
+}
+
+TEST_F(ShipRecord, ReadingBringsBackEveryFieldAndTheSystems) {
+    Ship *s = ship({{1, 1, 0, 0}, {2, 2, 0, 0}}, 200);
+    fill(s);
+    System *sys = system_create_subtype(0, 2);
+    ASSERT_NE(sys, nullptr);
+    sys->integrity = 9;
+    ASSERT_EQ(ship_set_crit_system(s, 1, sys), RES_OK);
+    Buffer buf;
+    ASSERT_EQ(ship_write(s, &buf), RES_OK);
+
+    Ship *r = ship({{1, 1, 0, 0}, {2, 2, 0, 0}});
+    const Date *old_date = r->built_date;
+    ASSERT_EQ(ship_read(r, &buf), RES_OK);
+    EXPECT_EQ(buffer_remaining(&buf), 0);
+    Buffer again;
+    ASSERT_EQ(ship_write(r, &again), RES_OK);
+    EXPECT_EQ(bytes_of(again), bytes_of(buf)) << "everything written came back";
+    EXPECT_NE(r->built_date, old_date) << "dates are rebuilt from their minutes";
+    EXPECT_EQ(r->built_date->year, 2601);
+    EXPECT_EQ(r->pilot_id, 0u) << "a live ship without a pilot wrote 0";
+    ASSERT_NE(r->crits[1].system, nullptr);
+    EXPECT_EQ(r->crits[1].system->refcount, 1);
+    EXPECT_EQ(r->crits[1].system->ship, r);
+    EXPECT_EQ(r->crits[0].system, nullptr);
+}
+
+TEST_F(ShipRecord, ARecordCutShortFailsWithoutLeaks) {
+    Ship *s = ship({{1, 1, 0, 0}, {2, 2, 0, 0}}, 200);
+    fill(s);
+    ASSERT_EQ(ship_set_crit_system(s, 0, system_create(1)), RES_OK);
+    Buffer buf;
+    ASSERT_EQ(ship_write(s, &buf), RES_OK);
+    const std::vector<uint8_t> whole = bytes_of(buf);
+    for (size_t cut = 0; cut < whole.size(); cut += 3) {
+        Ship *r = make_ship({{1, 1, 0, 0}, {2, 2, 0, 0}});
+        load(&buf, std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
+        EXPECT_EQ(ship_read(r, &buf), RES_SHORT_BUFFER) << "cut at " << cut;
+        object_destroy(r);
+    }
+}
+
+// ---- Through the common record and the factory ----
+
+using ShipSaveRoundTrip = ShipRecord;
+
+TEST_F(ShipSaveRoundTrip, AShipComesBackFromItsTemplateWithItsHeadingFrameAndSystems) {
+    Ship *s = ship_of(factory_create_object(OBJECT_SHIP, 3));
+    ASSERT_NE(s, nullptr);
+    owned.push_back(s);
+    s->id = 5150;
+    fill(s);
+    object_set_heading(s, 120);
+    ASSERT_EQ(s->frame, 12);
+    ASSERT_EQ(ship_set_crit_system(s, 0, system_create_subtype(0, 1)), RES_OK);
+    ASSERT_EQ(ship_set_crit_system(s, 3, system_create_subtype(2, 0)), RES_OK);
+    Buffer buf;
+    ASSERT_EQ(object_write(s, &buf), RES_OK);
+
+    GameObject *obj = nullptr;
+    ASSERT_EQ(object_read(&obj, &buf), RES_OK);
+    Ship *r = ship_of(obj);
+    ASSERT_NE(r, nullptr);
+    owned.push_back(r);
+    EXPECT_EQ(r->id, 5150u);
+    EXPECT_EQ(r->subtype, 3);
+    EXPECT_EQ(r->name, "Lancer");
+    EXPECT_EQ(r->ship_name, "Resolute");
+    EXPECT_EQ(r->heading, 120);
+    EXPECT_EQ(r->frame, 12) << "the frame follows the heading read";
+    EXPECT_EQ(r->hack_timer, 1500) << "the saved delay, not a fresh draw";
+    EXPECT_EQ(r->crit_count, 5);
+    ASSERT_NE(r->crits[3].system, nullptr);
+    EXPECT_EQ(r->crits[3].system->type, 2);
+    EXPECT_FALSE(r->flags & OBJ_LINKED);
+}
+
+// ---- Link ----
+
+class ShipLink : public ShipTest {
+protected:
+    Ship *s = nullptr;
+    void SetUp() override {
+        ShipTest::SetUp();
+        s = ship({{4, 5, 0, 3}});
+        s->owner_id = 31;
+        System *sys = make_system(0, 0, 5);
+        system_retain(sys);
+        s->crits[0].system = sys;   // as a read leaves it: no mount fields yet
+        sys->ship = s;
+    }
+};
+
+TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
+    Officer *o = officer_create();
+    o->id = 8;
+    o->name = "Rhea";
+    o->rank = 2;
+    officer_retain(o);   // the player's list holds it
+    g_world.officers[{31, 8}] = o;
+    place(OBJECT_SECTOR, 70, 0, 0, 1, 1);
+    place(OBJECT_FLEET, 71, 0, 0, 1, 1);
+    s->pilot_id = 8;
+    s->sector_id = 70;
+    s->fleet_id = 71;
+    game->clock->minutes = 99999;
+    s->arrival_date->minutes = 12345;   // as read from the save
+    ASSERT_EQ(object_link(s), RES_OK);
+    EXPECT_TRUE(s->flags & OBJ_LINKED);
+    const System *sys = s->crits[0].system;
+    EXPECT_EQ(std::vector<int32_t>({sys->facing, sys->mount_x, sys->mount_y, sys->mount_side, sys->mount_index}),
+              std::vector<int32_t>({270, 4, 5, 3, 0}));
+    EXPECT_EQ(s->pilot, o);
+    EXPECT_EQ(o->refcount, 2);
+    EXPECT_EQ(s->pilot_text, "Rhea");
+    EXPECT_EQ(s->pilot_rank, 2);
+    EXPECT_EQ(s->arrival_date->minutes, 12345u) << "rejoining the sector at load is no arrival: the saved day stands";
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
+    ship_set_pilot(s, nullptr);
+    officer_release(o);
+}
+
+TEST_F(ShipLink, WithoutAPilotTheShipIsReadyWithNoCommander) {
+    s->pilot_text = "Gone";
+    s->pilot_rank = 4;
+    s->ap = 0;
+    ASSERT_EQ(object_link(s), RES_OK);
+    EXPECT_EQ(s->pilot_text, "No commander");
+    EXPECT_EQ(s->pilot_rank, 0);
+    EXPECT_EQ(s->ap, s->max_ap);
+    EXPECT_EQ(s->max_ap, 1);
+}
+
+TEST_F(ShipLink, UnresolvedIdsFailWithTheirLogLinesAndJoinNothing) {
+    const std::string dir = fresh_test_dir("ships");
+    LogCatcher log(dir);
+    place(OBJECT_SECTOR, 70, 0, 0, 1, 1);
+    place(OBJECT_SECTOR, 71, 0, 0, 1, 1);   // a sector where a fleet is expected
+    s->sector_id = 70;
+    s->fleet_id = 71;
+    EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
+    EXPECT_FALSE(s->flags & OBJ_LINKED);
+    EXPECT_TRUE(g_world.calls.empty()) << "a failed link joined the fleet";
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 0) << "a failed link joined the sector";
+    EXPECT_EQ(s->sector_id, 70u);
+    // The fleet turns up later: the retry joins each list once.
+    g_world.objects[71]->kind = OBJECT_FLEET;
+    EXPECT_EQ(object_link(s), RES_OK);
+    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
+
+    s->flags &= ~OBJ_LINKED;
+    s->pilot_id = 12;
+    EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
+    s->pilot_id = 0;
+    s->sector_id = 404;
+    EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Ship failed to find fleet #71"), std::string::npos) << text;
+    EXPECT_NE(text.find("Ship failed to find pilot player 31, id 12"), std::string::npos);
+    EXPECT_NE(text.find("Ship failed to find sector #404"), std::string::npos);
+}
+
+// ---- Snapshot copy ----
+
+class ShipSnapshot : public ShipRecord {
+protected:
+    Ship *src = nullptr, *dest = nullptr;
+    void SetUp() override {
+        ShipRecord::SetUp();
+        src = ship({{1, 1, 0, 0}, {2, 2, 0, 0}}, 300);
+        dest = ship({{1, 1, 0, 0}, {2, 2, 0, 0}}, 300);
+        src->id = dest->id = 600;
+        fill(src);
+        src->sector_id = 70;
+        src->fleet_id = 0;
+        place(OBJECT_SECTOR, 70, 200, 100, 40, 20);
+        ASSERT_EQ(ship_set_crit_system(src, 0, system_create_subtype(0, 3)), RES_OK);
+        src->thrust = 4000;
+        dest->snapshot_version = -1;
+    }
+};
+
+TEST_F(ShipSnapshot, VersionZeroTakesTheOutwardFiguresAndKeepsThemAsStored) {
+    src->owner_label = "Machine";
+    src->owner_label_g = 200;
+    object_copy_record(dest, src, 0);
+    EXPECT_TRUE(dest->flags & OBJ_SNAPSHOT);
+    EXPECT_EQ(dest->snapshot_version, 0);
+    EXPECT_EQ(dest->ship_name, "Resolute");
+    EXPECT_EQ(dest->armour, 111);
+    EXPECT_EQ(dest->snap_max_armour, src->max_armour);
+    EXPECT_EQ(dest->max_armour, src->max_armour) << "the stored figure, after the recompute";
+    EXPECT_EQ(dest->mass, src->mass);
+    EXPECT_EQ(dest->pilot_id, src->pilot_id);
+    EXPECT_EQ(dest->snap_x, 220) << "the centre of its sector";
+    EXPECT_EQ(dest->snap_y, 110);
+    EXPECT_EQ(dest->built_date->minutes, src->built_date->minutes);
+    EXPECT_EQ(dest->owner_label, "Machine");
+    EXPECT_EQ(dest->owner_label_g, 200);
+    EXPECT_EQ(dest->crits[0].system, nullptr) << "version 0 sees no systems";
+    EXPECT_FALSE(dest->ship_flags & SHIP_FLAG_DETAILED_COPY);
+}
+
+TEST_F(ShipSnapshot, VersionOneCopiesTheSystemsCritByCrit) {
+    object_copy_record(dest, src, 1);
+    EXPECT_TRUE(dest->ship_flags & SHIP_FLAG_DETAILED_COPY);
+    EXPECT_EQ(dest->ap, src->ap);
+    EXPECT_EQ(dest->mp, src->mp);
+    ASSERT_NE(dest->crits[0].system, nullptr);
+    EXPECT_NE(dest->crits[0].system, src->crits[0].system) << "a copy, not the same system";
+    EXPECT_EQ(dest->crits[0].system->name, src->crits[0].system->name);
+    EXPECT_EQ(dest->crits[0].system->refcount, 1);
+    EXPECT_EQ(dest->capacity_used, src->capacity_used) << "a detailed snapshot adds up its own systems";
+    // The source loses a system and damages the other: the next copy follows.
+    ASSERT_EQ(ship_set_crit_system(src, 1, system_create(1)), RES_OK);
+    src->crits[1].system->integrity = 2;
+    ASSERT_EQ(ship_set_crit_system(src, 0, nullptr), RES_OK);
+    object_copy_record(dest, src, 1);
+    EXPECT_EQ(dest->crits[0].system, nullptr);
+    ASSERT_NE(dest->crits[1].system, nullptr);
+    EXPECT_EQ(dest->crits[1].system->integrity, 2);
+    System *held = dest->crits[1].system;
+    src->crits[1].system->integrity = 1;
+    object_copy_record(dest, src, 1);
+    EXPECT_EQ(dest->crits[1].system, held) << "an existing copy is updated in place";
+    EXPECT_EQ(held->integrity, 1);
+}
+
+TEST_F(ShipSnapshot, ANegativeVersionCopiesNothingOfTheShip) {
+    object_copy_record(dest, src, -1);
+    EXPECT_EQ(dest->ship_name, "Testy");
+    EXPECT_EQ(dest->armour, 0);
 }
 
 }  // namespace

@@ -28,6 +28,8 @@
 
 namespace shiptest {
 
+using Ints = std::vector<int32_t>;   // related figures compared as one row
+
 // ---- Big-endian bytes laid out by hand, independently of the game's Buffer ----
 
 inline void put_u32(std::vector<uint8_t> *out, uint32_t u) {

@@ -1,5 +1,6 @@
-// Site templates: the parameter file read against hand-laid bytes, and what a new site takes from
-// its template.
+// Site templates: the parameter file read against hand-laid bytes and what a new site takes from its
+// template; and the site operations: resources and layout, officers and the commander, state and
+// frame questions, battle and reset.
 #include "site_test_util.h"
 
 #include "platform/anim.h"
@@ -7,8 +8,6 @@
 using namespace sitetest;
 
 namespace {
-
-using Ints = std::vector<int32_t>;
 
 // ---- The parameter file ----
 
@@ -228,6 +227,277 @@ TEST_F(SiteCreation, AVariantReplacesItsFourValuesOnlyWithTheVariantsFlag) {
     site_feature_template(site, 0);
     EXPECT_EQ(site->params.variant_value, 100);
     EXPECT_FALSE(site_has_variants(site));
+}
+
+class SiteResources : public SiteFixture {
+protected:
+    Site *body(int32_t rmin, int32_t rmax, int32_t dmin, int32_t dmax, uint32_t flags = SITE_TF_RESOURCE) {
+        ParamsFile f;
+        f.flags = flags;
+        f.resource_min = rmin, f.resource_max = rmax, f.divisor_min = dmin, f.divisor_max = dmax;
+        load(9, f);
+        return create(9);
+    }
+};
+
+TEST_F(SiteResources, AmountsAndDivisorComeFromTheirRangesAndAreAtLeastOne) {
+    for (int i = 0; i < 40; ++i) {
+        Site *s = body(1000, 1999, 10, 12);
+        site_init_resources(s);
+        EXPECT_GE(s->resources_max, 1000);
+        EXPECT_LE(s->resources_max, 1999);
+        EXPECT_EQ(s->resources_left, s->resources_max);
+        EXPECT_GE(s->harvest_divisor, 10);
+        EXPECT_LE(s->harvest_divisor, 12);
+        destroy(s);
+    }
+    Site *s = body(0, 0, -5, -5);
+    site_init_resources(s);
+    EXPECT_EQ(Ints({s->resources_max, s->resources_left, s->harvest_divisor}), Ints({1, 1, 1}));
+}
+
+TEST_F(SiteResources, AddingNeverGoesBelowZeroTheRatioDividesWhatIsLeftAndOnlyResourceBodiesHaveAny) {
+    Site *s = body(100, 100, 5, 5);
+    site_init_resources(s);
+    site_add_resources(s, -30);
+    EXPECT_EQ(s->resources_left, 70);
+    EXPECT_EQ(site_resource_ratio(s, 20), 3);
+    EXPECT_EQ(site_resource_ratio(s, 0), 0);
+    EXPECT_EQ(site_resource_ratio(s, -4), 0);
+    site_add_resources(s, -500);
+    EXPECT_EQ(s->resources_left, 0);
+    Site *plain = body(1000, 2000, 10, 20, SITE_TF_LABELLED);
+    site_init_resources(plain);
+    site_add_resources(plain, 50);
+    EXPECT_EQ(Ints({plain->resources_max, plain->resources_left, site_resource_ratio(plain, 1)}), Ints({0, 0, 0}));
+}
+
+TEST_F(SiteResources, LayoutDrawsEachAttributeInItsRangeWithoutDrawingForSingleValues) {
+    ParamsFile f;
+    for (int i = 0; i < 10; ++i) f.attributes[i] = 0;
+    f.attributes[0] = 12742, f.attributes[1] = 12742;   // one value: no draw
+    f.attributes[2] = 100, f.attributes[3] = 200;
+    load(8, f);
+    Site *s = create(8);
+    random_seed(7);
+    const int32_t drawn = random_range(100, 200);
+    const uint32_t next = random_raw();
+    random_seed(7);
+    site_random_layout(s);
+    EXPECT_EQ(s->attributes[0], 12742);
+    EXPECT_EQ(s->attributes[1], drawn);
+    EXPECT_EQ(s->attributes[2], 0);
+    EXPECT_EQ(random_raw(), next) << "only the one real range drew";
+}
+
+TEST_F(SiteResources, PopulationNeedsItsFlagAndNeverGoesNegative) {
+    Site *plain = body(1, 1, 1, 1);
+    site_set_population(plain, 40);
+    EXPECT_EQ(site_get_population(plain), 0);
+    Site *home = body(1, 1, 1, 1, SITE_TF_RESOURCE | SITE_TF_POPULATION);
+    site_set_population(home, 40);
+    EXPECT_EQ(site_get_population(home), 40);
+    site_set_population(home, -3);
+    EXPECT_EQ(site_get_population(home), 0);
+}
+
+// ---- Officers and the commander ----
+
+class SiteOfficers : public SiteFixture {
+protected:
+    void SetUp() override {
+        SiteFixture::SetUp();
+        load(SITE_STARBASE, ParamsFile{});
+        load(SITE_TRAINING, ParamsFile{});
+    }
+};
+
+TEST_F(SiteOfficers, AddingHoldsOneReferencePostsTheOfficerAndRemovalKeepsTheOrder) {
+    Site *base = create(SITE_STARBASE);
+    base->sector_id = 321;
+    Officer *o = officer(10, "Ode");
+    site_add_officer(base, o);
+    EXPECT_EQ(o->refcount, 1);
+    EXPECT_EQ(o->sector_id, 321u);
+    EXPECT_EQ(site_find_recruit(base, 10), o);
+    EXPECT_EQ(site_find_recruit(base, 11), nullptr);
+    for (uint64_t id : {1u, 2u, 3u}) site_add_officer(base, officer(id, "x"));
+    officer_retain(o);   // keep it past the removal
+    for (uint64_t id : {10u, 2u, 9u}) site_remove_officer(base, id);   // 9: no such officer
+    EXPECT_EQ(o->refcount, 1);
+    ASSERT_EQ(site_officer_count(base), 2);
+    EXPECT_EQ(site_get_officer(base, 0)->id, 1u);
+    EXPECT_EQ(site_get_officer(base, 1)->id, 3u);
+    EXPECT_EQ(site_get_officer(base, 2), nullptr);
+    officer_release(o);
+}
+
+TEST_F(SiteOfficers, AStarbaseCommanderIsHeldKnowsItsPostAndGoesWithTheSite) {
+    Site *base = create(SITE_STARBASE);
+    base->id = 600;
+    base->sector_id = 601;
+    Officer *first = officer(70, "First"), *second = officer(71, "Second");
+    officer_retain(first);
+    site_set_pilot(base, first);
+    EXPECT_EQ(base->commander, first);
+    EXPECT_EQ(base->commander_id, 70u);
+    EXPECT_EQ(first->refcount, 2);
+    EXPECT_EQ(first->site_id, 600u);
+    EXPECT_EQ(first->sector_id, 601u);
+    site_set_pilot(base, second);
+    EXPECT_EQ(first->refcount, 1) << "the previous commander is released";
+    EXPECT_EQ(base->commander_id, 71u);
+    site_set_pilot(base, second);
+    EXPECT_EQ(second->refcount, 1) << "setting the same commander again keeps one reference";
+    officer_retain(second);   // the test's own, past the removal
+    site_set_pilot(base, nullptr);
+    EXPECT_EQ(base->commander, nullptr);
+    EXPECT_EQ(base->commander_id, 0u);
+    EXPECT_EQ(second->refcount, 1);
+    // Destroying the site releases its officers and its commander.
+    site_add_officer(base, first);
+    site_set_pilot(base, second);
+    destroy(base);
+    EXPECT_EQ(first->refcount, 1);
+    EXPECT_EQ(second->refcount, 1);
+    officer_release(first);
+    officer_release(second);
+}
+
+TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
+    const std::string dir = fresh_test_dir("world");
+    LogCatcher log(dir);
+    Site *pool = create(SITE_TRAINING);
+    pool->id = 44;
+    pool->name = "Academy";
+    Officer *o = officer(45, "Cadet Pell");
+    officer_retain(o);
+    site_set_pilot(pool, o);
+    EXPECT_EQ(pool->commander, nullptr);
+    EXPECT_EQ(pool->commander_id, 0u);
+    EXPECT_EQ(o->refcount, 1);
+    EXPECT_NE(log.text().find("Site #44 \"Academy\" - failed to set pilot #45 \"Cadet Pell\" (not a starbase)"),
+              std::string::npos)
+        << log.text();
+    officer_release(o);
+}
+
+// ---- State and frames ----
+
+class SiteStateAndFrames : public SiteFixture {};
+
+TEST_F(SiteStateAndFrames, IdleMeansNoneOfProducingUnderConstructionOrCrewShort) {
+    load(7, ParamsFile{});
+    Site *s = create(7);
+    EXPECT_TRUE(site_is_idle(s));
+    s->state = SITE_PENDING | SITE_CONTESTED | SITE_DEACTIVATED;
+    EXPECT_TRUE(site_is_idle(s));
+    site_clear_contested(s);
+    EXPECT_EQ(s->state, SITE_PENDING | SITE_DEACTIVATED);
+    for (uint32_t busy : {SITE_PRODUCING, SITE_UNDER_CONSTRUCTION, SITE_CREW_SHORT}) {
+        s->state = busy;
+        EXPECT_FALSE(site_is_idle(s)) << busy;
+    }
+}
+
+TEST_F(SiteStateAndFrames, TheSpecialFrameCountsOnlyWithItsFlag) {
+    ParamsFile f;
+    f.range_first = 6, f.range_count = 3, f.special_frame = 4;
+    load(7, f);
+    Site *s = create(7);
+    EXPECT_FALSE(site_special_frame_is(s, 4));
+    EXPECT_TRUE(site_frame_is_plain(s, 4));
+    s->params.template_flags |= SITE_TF_SPECIAL_FRAME;
+    EXPECT_TRUE(site_special_frame_is(s, 4));
+    EXPECT_FALSE(site_frame_is_plain(s, 4));
+    EXPECT_FALSE(site_frame_in_range(s, 5));
+    EXPECT_TRUE(site_frame_in_range(s, 6));
+    EXPECT_TRUE(site_frame_in_range(s, 8));
+    EXPECT_FALSE(site_frame_in_range(s, 9));
+    EXPECT_TRUE(site_frame_is_plain(s, 0));
+}
+
+// A template with frames of known sizes, as the load groups would leave it.
+void give_frames(Site *tmpl, std::vector<std::pair<int32_t, int32_t>> sizes) {
+    delete[] tmpl->frames;
+    delete[] tmpl->frame_w;
+    delete[] tmpl->frame_h;
+    tmpl->frame_count = int32_t(sizes.size());
+    tmpl->frames = new Sprite *[sizes.size()]();
+    tmpl->frame_w = new int32_t[sizes.size()];
+    tmpl->frame_h = new int32_t[sizes.size()];
+    for (size_t i = 0; i < sizes.size(); ++i) tmpl->frame_w[i] = sizes[i].first, tmpl->frame_h[i] = sizes[i].second;
+}
+
+TEST_F(SiteStateAndFrames, ConstructionShowsTheConstructionFrameAndFinishingFrameZero) {
+    ParamsFile f;
+    f.flags = SITE_TF_CONSTRUCTION_FRAME;
+    f.construction_frame = 2;
+    Site *t = load(7, f);
+    give_frames(t, {{30, 20}, {31, 21}, {50, 40}});
+    Site *s = create(7);
+    site_set_under_construction(s, 1);
+    EXPECT_TRUE(site_is_under_construction(s));
+    EXPECT_EQ(s->frame, 2);
+    EXPECT_EQ(s->w, 50);
+    site_set_under_construction(s, 0);
+    EXPECT_FALSE(site_is_under_construction(s));
+    EXPECT_EQ(s->frame, 0);
+    EXPECT_EQ(s->w, 30);
+}
+
+TEST_F(SiteStateAndFrames, FrameExtentCoversTheRangeWithItsOffsets) {
+    ParamsFile f;
+    f.range_first = 1, f.range_count = 2;
+    Site *t = load(7, f);
+    give_frames(t, {{200, 200}, {40, 30}, {35, 45}});
+    int32_t w = 0, h = 0;
+    site_get_frame_extent(t, &w, &h);
+    EXPECT_EQ(w, 40);
+    EXPECT_EQ(h, 45);
+    f.range_flag = 1;
+    f.range_offsets = {10, 1, 0, 20};
+    ParamsFile g = f;
+    load(7, g);
+    give_frames(t, {{200, 200}, {40, 30}, {35, 45}});
+    site_get_frame_extent(t, &w, &h);
+    EXPECT_EQ(w, 50);
+    EXPECT_EQ(h, 65);
+}
+
+TEST_F(SiteStateAndFrames, ABattleShowsTheSpecialFrameAndTheResetGoesHome) {
+    ParamsFile f;
+    f.special_frame = 1;
+    Site *t = load(SITE_STARBASE, f);
+    give_frames(t, {{30, 20}, {64, 64}});
+    Site *s = create(SITE_STARBASE);
+    s->home_x = 300, s->home_y = 400;
+    object_set_position(s, 10, 20);
+    object_begin_encounter(s);
+    EXPECT_EQ(s->frame, 1);
+    EXPECT_EQ(s->w, 64);
+    EXPECT_EQ(s->flags & (OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200), OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200);
+    object_reset_state(s);
+    EXPECT_EQ(s->x, 300);
+    EXPECT_EQ(s->y, 400);
+    EXPECT_EQ(s->flags & (OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200), 0u);
+    EXPECT_EQ(s->animation, s->params.idle_animation);
+}
+
+TEST_F(SiteStateAndFrames, ANewHarvesterTargetStartsItsMove) {
+    load(SITE_HARVESTER, ParamsFile{});
+    load(SITE_SHIPYARD, ParamsFile{});
+    Site *h = create(SITE_HARVESTER), *y = create(SITE_SHIPYARD);
+    h->move_phase = SITE_MOVE_DONE;
+    site_set_harvest_target(h, 88);
+    EXPECT_EQ(h->harvest_target_id, 88u);
+    EXPECT_TRUE(h->state & SITE_HARVESTER_MOVING);
+    EXPECT_EQ(h->move_phase, 0);
+    y->move_phase = SITE_MOVE_DONE;
+    site_set_harvest_target(y, 88);
+    EXPECT_EQ(y->harvest_target_id, 88u);
+    EXPECT_FALSE(y->state & SITE_HARVESTER_MOVING);
+    EXPECT_EQ(y->move_phase, SITE_MOVE_DONE);
 }
 
 }  // namespace

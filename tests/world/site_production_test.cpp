@@ -10,8 +10,6 @@ using namespace sitetest;
 
 namespace {
 
-using Ints = std::vector<int32_t>;
-
 Player *g_owner = nullptr;   // a real player: the sites credit it, count its statistics and pay it back
 constexpr uint64_t OWNER_ID = 900;
 Player *owner_lookup(uint64_t id) { return id == OWNER_ID ? g_owner : nullptr; }

@@ -15,6 +15,7 @@ using shiptest::put_i32;
 using shiptest::put_str;
 using shiptest::put_u32;
 using shiptest::put_u64;
+using shiptest::Ints;
 
 struct AnimSpec {
     uint32_t             flags = 0;
