@@ -147,27 +147,6 @@ TEST_F(KnownObjects, ASectorTeachesItsSitesAndVisitorsAndLearningTwiceKeepsOneCo
     EXPECT_EQ(player_get_known_object(me, OBJECT_SITE, ship->id), nullptr) << "the kind must match";
 }
 
-TEST_F(KnownObjects, AFleetTeachesItsShips) {
-    Player *me = add_player(10, "Vega");
-    Fleet *fleet = fleet_create();
-    ASSERT_NE(fleet, nullptr);
-    object_assign_id(fleet);
-    Ship *a = new_ship(2), *b = new_ship(3);
-    for (Ship *s : {a, b}) {
-        object_assign_id(s);
-        fleet_add_ship(fleet, s);
-    }
-    player_learn_object(me, fleet, 0);
-    EXPECT_NE(player_get_known_object(me, OBJECT_FLEET, fleet->id), nullptr);
-    EXPECT_NE(player_get_known_object(me, OBJECT_SHIP, a->id), nullptr);
-    EXPECT_NE(player_get_known_object(me, OBJECT_SHIP, b->id), nullptr);
-    list_clear(&me->known);
-    hash_table_clear(me->known_map);
-    object_detach(fleet);
-    object_add_ref(fleet);
-    object_release(fleet);
-}
-
 TEST_F(KnownObjects, TheExpectedFleetPositionWeighsTheOlderObservations) {
     Player *me = add_player(10, "Vega");
     GameObject *snap = object_create_blank(OBJECT_FLEET);
@@ -211,20 +190,23 @@ TEST_F(KnownObjects, ASectorHoldsAKnownEnemyOnlyThroughShipSnapshotsOfOtherOwner
     EXPECT_FALSE(player_sector_has_known_enemy(me, nullptr));
 }
 
-TEST_F(KnownObjects, AKnownFleetComesBackFromASaveWithItsKindName) {
+TEST_F(KnownObjects, AFleetTeachesItsShipsAndComesBackFromASaveWithItsKindName) {
     Player *me = add_player(10, "Vega");
     Fleet *fleet = fleet_create();
     ASSERT_NE(fleet, nullptr);
     object_assign_id(fleet);
     fleet->owner_id = 11;
+    std::vector<Ship *> ships;
     for (int32_t hull : {2, 3, 2}) {
         Ship *s = new_ship(hull);
         object_assign_id(s);
         s->owner_id = 11;
         fleet_add_ship(fleet, s);
+        ships.push_back(s);
     }
     fleet_kind_name(fleet);
     player_learn_object(me, fleet, 0);
+    for (Ship *s : ships) EXPECT_NE(player_get_known_object(me, OBJECT_SHIP, s->id), nullptr) << "#" << s->id;
     Fleet *seen = fleet_of(player_get_known_object(me, OBJECT_FLEET, fleet->id));
     ASSERT_NE(seen, nullptr);
     fleet_kind_name(seen);
