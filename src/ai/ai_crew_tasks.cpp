@@ -848,67 +848,40 @@ Result ai_refit_crit(Ship *ship, int32_t crit, System *copy) {
 }
 
 void ai_crew_task_type_fill(int32_t type, AgentTaskType *t) {
-    switch (type) {
-    case TASK_TRAIN_PILOT:
-        t->link = [](AgentTask *task) { task->flags |= TASK_PRODUCTION; };
-        t->describe = train_describe;
-        t->is_blocked = train_blocked;
-        t->evaluate = train_evaluate;
-        t->update = train_update;
-        t->act = train_act;
-        break;
-    case TASK_ASSIGN_SHIP_PILOT:
-        t->link = ship_pilot_link;
-        t->describe = ship_pilot_describe;
-        t->execute = ship_pilot_done;
-        t->is_blocked = ship_pilot_blocked;
-        t->is_obsolete = ship_pilot_obsolete;
-        t->evaluate = ship_pilot_evaluate;
-        t->ship_utility = ship_pilot_utility;
-        t->act = ship_pilot_act;
-        break;
-    case TASK_ASSIGN_STARBASE_PILOT:
-        t->link = base_pilot_link;
-        t->relink = base_pilot_relink;
-        t->describe = base_pilot_describe;
-        t->execute = base_pilot_done;
-        t->is_blocked = base_pilot_blocked;
-        t->evaluate = base_pilot_evaluate;
-        t->ship_utility = always_one;
-        t->update = base_pilot_update;
-        t->act = base_pilot_act;
-        break;
-    case TASK_TRANSFER_CREW:
-        t->link = crew_link;
-        t->relink = crew_relink;
-        t->describe = crew_describe;
-        t->execute = crew_done;
-        t->is_blocked = crew_blocked;
-        t->is_obsolete = crew_obsolete;
-        t->evaluate = crew_evaluate;
-        t->ship_utility = crew_utility;
-        t->act = crew_act;
-        break;
-    case TASK_REPAIR_SHIP:
-        t->link = repair_link;
-        t->relink = repair_relink;
-        t->describe = repair_describe;
-        t->execute = repair_done;
-        t->is_blocked = no_sectors;
-        t->is_obsolete = repair_obsolete;
-        t->evaluate = repair_evaluate;
-        t->ship_utility = repair_utility;
-        t->act = repair_act;
-        break;
-    case TASK_SCRAP_SHIPS:
-        t->link = scrap_link;
-        t->execute = scrap_done;
-        t->is_blocked = no_sectors;
-        t->evaluate = scrap_evaluate;
-        t->ship_utility = always_one;
-        t->act = scrap_act;
-        break;
-    default:
-        break;
+    // The family's own slots; what every type shares (size, free, name and the save slots) stays.
+    struct Row {
+        int32_t       type;
+        AgentTaskType slots;
+    };
+    static const Row ROWS[] = {
+        {TASK_TRAIN_PILOT, {.link = [](AgentTask *task) { task->flags |= TASK_PRODUCTION; },
+                            .describe = train_describe, .is_blocked = train_blocked, .evaluate = train_evaluate,
+                            .update = train_update, .act = train_act}},
+        {TASK_ASSIGN_SHIP_PILOT, {.link = ship_pilot_link, .is_obsolete = ship_pilot_obsolete,
+                                  .describe = ship_pilot_describe, .execute = ship_pilot_done,
+                                  .is_blocked = ship_pilot_blocked, .evaluate = ship_pilot_evaluate,
+                                  .ship_utility = ship_pilot_utility, .act = ship_pilot_act}},
+        {TASK_ASSIGN_STARBASE_PILOT, {.link = base_pilot_link, .relink = base_pilot_relink,
+                                      .describe = base_pilot_describe, .execute = base_pilot_done,
+                                      .is_blocked = base_pilot_blocked, .evaluate = base_pilot_evaluate,
+                                      .ship_utility = always_one, .update = base_pilot_update, .act = base_pilot_act}},
+        {TASK_TRANSFER_CREW, {.link = crew_link, .relink = crew_relink, .is_obsolete = crew_obsolete,
+                              .describe = crew_describe, .execute = crew_done, .is_blocked = crew_blocked,
+                              .evaluate = crew_evaluate, .ship_utility = crew_utility, .act = crew_act}},
+        {TASK_REPAIR_SHIP, {.link = repair_link, .relink = repair_relink, .is_obsolete = repair_obsolete,
+                            .describe = repair_describe, .execute = repair_done, .is_blocked = no_sectors,
+                            .evaluate = repair_evaluate, .ship_utility = repair_utility, .act = repair_act}},
+        {TASK_SCRAP_SHIPS, {.link = scrap_link, .execute = scrap_done, .is_blocked = no_sectors,
+                            .evaluate = scrap_evaluate, .ship_utility = always_one, .act = scrap_act}},
+    };
+    for (const Row &row : ROWS) {
+        if (row.type != type) continue;
+        AgentTaskType filled = row.slots;
+        filled.size = t->size;
+        filled.free = t->free;
+        filled.name = t->name;
+        filled.write_extra = t->write_extra;
+        filled.read_extra = t->read_extra;
+        *t = filled;
     }
 }

@@ -436,6 +436,10 @@ void ship_repair_and_reload(Ship *ship) {
     }
     ship_recompute_stats(ship);
     ship->armour = ship->max_armour;
+    // A mended engine or pilot seat changes the maxima: the points follow, as they do when the
+    // ship is loaded, so a restored ship saves as it loads.
+    ship->ap = ship->max_ap;
+    ship->mp = ship->max_mp;
 }
 
 Site *ship_deploy_starbase(Ship *ship) {

@@ -7,6 +7,7 @@
 #include "ai/ai_strike_tasks.h"
 #include "ai_task_fixture.h"
 #include "platform/buffer.h"
+#include "world/site_feature.h"
 
 namespace {
 
@@ -251,6 +252,40 @@ TEST_F(StrikeTasks, ASectorHeldByAnotherPlayerIsWorthLessWhileWeAreSmall) {
     ai->own_sector_count = 0;
     ai->personality = 100;
     EXPECT_EQ(evaluate(t), big / 2 / 10) << "no sector at all";
+}
+
+// Every defence the shipped features give an ARK site is one the attack reckons with: a garrison
+// asks for more than an empty sector, and more the more ships are left in it. (A defence the
+// attack took for nothing sent lone ships against the garrison, to be destroyed one by one.)
+TEST_F(StrikeTasks, EveryShippedArkDefenceCountsInWhatAnAttackNeeds) {
+    Sector *target = sector_centred(0, 700, 500);
+    player_learn_object(me, target, 1);
+    Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, target->id));
+    ASSERT_NE(copy, nullptr);
+    copy->known_object_ids.clear();
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    const auto needed_against = [&](int32_t defence, int32_t left) {
+        copy->known_defence_kind = defence;
+        copy->known_defenders = left + 1;
+        copy->known_defenders_lost = 1;
+        evaluate(t);
+        return t->needed;
+    };
+    const int32_t undefended = needed_against(FEATURE_DEFENCE_NONE, 0);
+    int32_t defences = 0;
+    for (int32_t kind = 0; kind < FEATURE_TEMPLATE_COUNT; ++kind) {
+        const SiteFeature *f = feature_template(kind);
+        ASSERT_NE(f, nullptr) << "feature " << kind;
+        for (int32_t level = 0; level < FEATURE_LEVEL_COUNT; ++level) {
+            const int32_t defence = f->defence_kind_by_level[level];
+            if (defence < 0) continue;
+            ++defences;
+            const int32_t one = needed_against(defence, 1), two = needed_against(defence, 2);
+            EXPECT_GT(one, undefended) << "feature " << kind << " level " << level << " defence " << defence;
+            EXPECT_GT(two, one) << "feature " << kind << " level " << level << " defence " << defence;
+        }
+    }
+    EXPECT_GT(defences, 0) << "the shipped features defend some ARK sites";
 }
 
 TEST_F(StrikeTasks, AGatheredGroupStrongEnoughIsOrderedToStrike) {

@@ -73,20 +73,15 @@ TEST_F(DrawRects, FrameIsTheOnePixelBorder) {
     expect_pixels({{2, 2, BLACK}, {1, 2, RED}, {5, 3, RED}, {3, 4, RED}});   // (2, 2) is inside
 }
 
-TEST_F(DrawRects, DarkenHalvesAndKeepsSevenBits) {
+TEST_F(DrawRects, DarkenHalvesKeepingSevenBitsAndTintAveragesOnlyTheChannelsItNames) {
+    fill(Rgb{100, 40, 50});
     set(0, 0, Rgb{200, 255, 3});
     set(1, 0, Rgb{200, 255, 3});
     ASSERT_EQ(gfx_queue_darken_rect(g, rect(0, 0, 1, 1), 1), RES_OK);
     ASSERT_EQ(gfx_queue_darken_rect(g, rect(1, 0, 1, 1), 0), RES_OK);
+    ASSERT_EQ(gfx_queue_tint_rect(g, rect(0, 2, 2, 2), 200, 0, 0), RES_OK);
     run();
-    expect_pixels({{0, 0, {100, 127, 1}}, {1, 0, {200, 255, 3}}});
-}
-
-TEST_F(DrawRects, TintAveragesOnlyTheChannelsItNames) {
-    fill(Rgb{100, 40, 50});
-    ASSERT_EQ(gfx_queue_tint_rect(g, rect(0, 0, 2, 2), 200, 0, 0), RES_OK);
-    run();
-    expect_pixels({{0, 0, {150, 40, 50}}, {2, 0, {100, 40, 50}}});
+    expect_pixels({{0, 0, {100, 127, 1}}, {1, 0, {200, 255, 3}}, {0, 2, {150, 40, 50}}, {2, 2, {100, 40, 50}}});
 }
 
 TEST_F(DrawRects, NoiseStaysUnderItsMaximaAndLeavesZeroChannels) {

@@ -50,7 +50,7 @@ TEST_F(MovementStart, NoStepsTakesOneUnitInsteadOfDividingByZero) {
 
 // --- whole steps ----------------------------------------------------------------------------
 
-TEST_F(MovementSteps, LinearAdvanceEndsAtPositionPlusDtTimesVelocity) {
+TEST_F(MovementSteps, LinearAdvanceEndsAtPositionPlusDtTimesVelocityAndStepsJumpToTheTargetPixel) {
     movement_path_start(&path, 0, 0, 100, 0, 10);
     movement_path_advance(&path, 3);
     EXPECT_EQ(path.next_x, 30.5f);
@@ -58,10 +58,6 @@ TEST_F(MovementSteps, LinearAdvanceEndsAtPositionPlusDtTimesVelocity) {
     EXPECT_EQ(path.x, 0.5f) << "advance only computes the end point";
     movement_path_advance(&path, 20);
     EXPECT_EQ(path.next_x, 100.0f) << "held at the target";
-}
-
-TEST_F(MovementSteps, StepsJumpAndArriveOnTheTargetPixel) {
-    movement_path_start(&path, 0, 0, 100, 0, 10);
     for (int i = 1; i <= 9; ++i) {
         movement_path_step(&path, 1);
         ASSERT_EQ(path.x, 0.5f + 10.0f * float(i));
@@ -72,7 +68,7 @@ TEST_F(MovementSteps, StepsJumpAndArriveOnTheTargetPixel) {
     EXPECT_TRUE(movement_path_arrived(&path));
 }
 
-TEST_F(MovementSteps, NegativeDirectionIsHeldAtTheTarget) {
+TEST_F(MovementSteps, NegativeDirectionIsHeldAtTheTargetAndArrivalNeedsBothAxes) {
     movement_path_start(&path, 100, 50, 0, 20, 4);
     movement_path_step(&path, 1);
     EXPECT_EQ(path.x, 75.5f);
@@ -82,9 +78,6 @@ TEST_F(MovementSteps, NegativeDirectionIsHeldAtTheTarget) {
     EXPECT_EQ(path.x, 0.0f);
     EXPECT_EQ(path.y, 20.0f);
     EXPECT_TRUE(movement_path_arrived(&path));
-}
-
-TEST_F(MovementSteps, ArrivalNeedsBothAxes) {
     movement_path_start(&path, 0, 0, 10, 100, 10);
     path.step_y = 0.0f;   // the y axis stalls
     movement_path_step(&path, 20);

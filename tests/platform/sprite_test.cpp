@@ -292,15 +292,15 @@ protected:
         p.tint_b = tint.b;
         p.brightness = brightness;
         p.desaturation = desaturation;
-        p.scale_numerator = n;
-        p.scale_denominator = m;
+        p.scale_numerator = p.scale_denominator = 1;
         ASSERT_EQ(sprite_queue_draw(g, p), RES_OK);
     }
     // Draws `sprite` scaled by n / m, the command holding the sprite's only reference.
     void draw_scaled(Sprite *sprite, uint16_t scale_n, uint16_t scale_m, int x = 0, int y = 0) {
         ASSERT_NE(sprite, nullptr);
+        // scaling ignores the colour effects
         SpriteDrawPayload p{};
-        p.flags = SPRITE_DRAW_SCALE | SPRITE_DRAW_BLEND;   // scaling ignores the colour effects
+        p.flags = SPRITE_DRAW_SCALE | SPRITE_DRAW_BLEND;
         p.x = int16_t(x);
         p.y = int16_t(y);
         p.sprite = sprite;
@@ -311,7 +311,6 @@ protected:
     Sprite *s = nullptr;
     Rgb tint{0, 0, 0};
     int16_t brightness = 100, desaturation = 0;
-    uint16_t n = 1, m = 1;
 };
 
 TEST_F(SpriteDraw, PlainDrawCopiesOpaquePixelsOnly) {

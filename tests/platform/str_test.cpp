@@ -165,16 +165,13 @@ TEST(StrFind, NocaseMatchesEitherCase) {
 
 // ---- wide text ----
 
-TEST(StrWide, WidensByteByByteWithinCapacity) {
+TEST(StrWide, WidensByteByByteWithinCapacityAndNarrowsToTheLowByteStoppingAt1023) {
     char16_t wide[8];
     str_to_wide(wide, "save/001", 8);
     EXPECT_EQ(std::u16string(wide), u"save/00");
     str_to_wide(wide, "\xE9", 8);
     EXPECT_EQ(wide[0], 0xE9) << "high bytes map to the same code unit";
     EXPECT_EQ(wide[1], 0);
-}
-
-TEST(StrWide, NarrowsToTheLowByteAndStopsAt1023) {
     char out[STR_WIDE_CAPACITY];
     str_from_wide(out, u"A\u0142z");
     EXPECT_EQ(std::string(out), "A\x42z");

@@ -120,16 +120,13 @@ TEST_F(SoundChannels, TheSlotAndEachChannelHoldTheirOwnReference) {
 
 class SoundVolumes : public SoundChannels {};
 
-TEST_F(SoundVolumes, SettersClampToTheRange) {
+TEST_F(SoundVolumes, SettersClampToTheRangeAndAnEffectTakesTheSoundVolumeAndIsDroppedAtZero) {
     for (auto [set, clamped] : {std::pair(500, 128), std::pair(-3, 0), std::pair(77, 77), std::pair(129, 128)}) {
         sound_set_sound_volume(set);
         sound_set_music_volume(set);
         EXPECT_EQ(manager->sound_volume.load(), clamped) << set;
         EXPECT_EQ(manager->music_volume.load(), clamped) << set;
     }
-}
-
-TEST_F(SoundVolumes, AnEffectTakesTheSoundVolumeAndIsDroppedAtZero) {
     sound_set_sound_volume(33);
     sound_play(EFFECT);
     EXPECT_EQ(manager->channels[0].volume.load(), 33);

@@ -1,13 +1,16 @@
 // The fleet kind on its own: the operation row and factory with the generated badge, name and
 // speed rules, the composition layout, reach, the save record and its link step, snapshots and
-// the threat figures.
+// the threat figures; fleets drawn as the galaxy map draws them, replayed into an off-screen
+// surface (review pictures go to build/test-output/fleets).
 #include "fleet_test_util.h"
 
 #include <cmath>
 #include <set>
 #include <tuple>
 #include <utility>
+#include "platform/draw_fixture.h"
 #include "platform/sprite.h"
+#include "test_support.h"
 #include "world/object_methods.h"
 
 using namespace fleettest;
@@ -222,39 +225,33 @@ TEST_F(FleetRecord, SaveRecordLayoutAndRoundTrip) {
     buffer_free(buf);
 }
 
-TEST_F(FleetRecord, HostileRecordsAreRefused) {
-    auto record = [](int32_t count) {
-        Buffer *b = buffer_create();
-        EXPECT_EQ(buffer_write_i32(b, OBJECT_REF_NONE), RES_OK);
-        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_i32(b, 0), RES_OK);
-        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_u64(b, 0), RES_OK);
-        EXPECT_EQ(buffer_write_u32(b, 0), RES_OK);
-        EXPECT_EQ(buffer_write_i32(b, count), RES_OK);
-        return b;
+TEST_F(FleetRecord, HostileRecordsAreRefusedAndAZeroKnownCountLeavesNoOldIds) {
+    struct Case {
+        const char *what;
+        int32_t     ship_count;
+        std::vector<std::pair<int, uint64_t>> tail;   // (bytes, value) after the ship count
+        Result      result;
+    };
+    const Case cases[] = {
+        {"a negative ship count", -1, {}, RES_MALFORMED},
+        {"2 GB of known ids in 8 bytes", 0, {{4, 0x10000000}, {8, 1}}, RES_SHORT_BUFFER},
+        {"a cut ship reference", 2, {{4, OBJECT_SHIP}}, RES_SHORT_BUFFER},
+        {"no ships, no known ids", 0, {{4, 0}, {8, 0}, {4, 0}}, RES_OK},
     };
     Fleet *f = fleet_create();
     keep(f);
-    Buffer *neg = record(-1);
-    EXPECT_EQ(fleet_read(f, neg), RES_MALFORMED);
-    buffer_free(neg);
-    Buffer *huge = record(0);
-    EXPECT_EQ(buffer_write_i32(huge, 0x10000000), RES_OK);   // 2 GB of known ids in 8 bytes
-    EXPECT_EQ(buffer_write_u64(huge, 1), RES_OK);
-    EXPECT_EQ(fleet_read(f, huge), RES_SHORT_BUFFER);
-    buffer_free(huge);
-    Buffer *cut = record(2);
-    EXPECT_EQ(buffer_write_i32(cut, OBJECT_SHIP), RES_OK);
-    EXPECT_EQ(fleet_read(f, cut), RES_SHORT_BUFFER);
-    buffer_free(cut);
-    // A known count of 0 leaves no ids from an earlier read.
-    f->known_ship_ids = {1, 2};
-    Buffer *zero = record(0);
-    EXPECT_EQ(buffer_write_i32(zero, 0), RES_OK);
-    EXPECT_EQ(buffer_write_u64(zero, 0), RES_OK);
-    EXPECT_EQ(buffer_write_i32(zero, 0), RES_OK);
-    EXPECT_EQ(fleet_read(f, zero), RES_OK);
-    EXPECT_TRUE(f->known_ship_ids.empty());
-    buffer_free(zero);
+    for (const Case &c : cases) {
+        Buffer b;   // no target, last x and y, the two saved ids, the flags, then the ship count
+        EXPECT_EQ(buffer_write_i32(&b, OBJECT_REF_NONE), RES_OK);
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_i32(&b, 0), RES_OK);
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(buffer_write_u64(&b, 0), RES_OK);
+        EXPECT_EQ(buffer_write_u32(&b, 0), RES_OK);
+        EXPECT_EQ(buffer_write_i32(&b, c.ship_count), RES_OK);
+        for (auto [bytes, v] : c.tail) EXPECT_EQ(bytes == 4 ? buffer_write_u32(&b, uint32_t(v)) : buffer_write_u64(&b, v), RES_OK);
+        f->known_ship_ids = {1, 2};
+        EXPECT_EQ(fleet_read(f, &b), c.result) << c.what;
+    }
+    EXPECT_TRUE(f->known_ship_ids.empty()) << "a known count of 0 leaves no ids from an earlier read";
 }
 
 TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
@@ -381,6 +378,95 @@ TEST_F(FleetTurns, TheUserPlayersFleetPingsOnlyBetweenDays) {
     other->ping_ms = 10;
     map_update(galaxy, 40);
     EXPECT_EQ(other->ping_ms, 10) << "only the user's fleets ping";
+}
+
+// ---- Drawing ----
+
+class FleetDrawing : public FleetWorld {
+protected:
+    void SetUp() override {
+        FleetWorld::SetUp();
+        surface = gfx_create_surface32(W, H);
+        ASSERT_NE(surface, nullptr);
+        gfx_screen_attach(surface);
+        g = gfx_get();
+        ASSERT_NE(g, nullptr);
+        ASSERT_EQ(gfx_select_primitives(4), RES_OK);
+        g->width = W;
+        g->height = H;
+        // The rotation frames a composite fleet shows belong to the encounter group.
+        for (int32_t hull : {2, 3, 5}) factory_acquire_group(OBJECT_SHIP, hull, FACTORY_GROUP_ENCOUNTER);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    }
+    void TearDown() override {
+        (void)gfx_replay_frame(g, surface);   // runs what is left, which drops the sprite references
+        gfx_destroy();
+        gfx_screen_attach(nullptr);
+        SDL_FreeSurface(surface);
+        FleetWorld::TearDown();
+    }
+    Rgb at(int x, int y) const {
+        const uint8_t *px = static_cast<const uint8_t *>(surface->pixels) + y * surface->pitch + x * 4;
+        return {px[2], px[1], px[0]};
+    }
+    int32_t queued() const { return g->queue.length; }
+
+    static constexpr int W = 320, H = 160;
+    SDL_Surface *surface = nullptr;
+    Graphics    *g = nullptr;
+};
+
+TEST_F(FleetDrawing, TheBadgeShowsTheOwnersColourAroundTheSymbol) {
+    Fleet *f = fleet_at({ship(2, 5, RED, "A"), ship(3, 5, RED, "B")}, 500, 500, RED);
+    fleet_set_colour(f, 220, 40, 40);
+    fleet_show_count(f);
+    const Sprite *badge = f->frames[f->frame];
+    ASSERT_NE(badge, nullptr);
+    object_draw(f, g, 20, 30);
+    ASSERT_EQ(gfx_replay_frame(g, surface), RES_OK);
+    EXPECT_EQ(at(20, 30), (Rgb{24, 24, 24})) << "the frame's corner";
+    EXPECT_EQ(at(20 + badge->width + 1, 30 + badge->height + 1), (Rgb{24, 24, 24})) << "the opposite corner";
+    // Inside: holes of the symbol show the owner's colour, its hull stays light.
+    int32_t tinted = 0, light = 0;
+    for (int32_t y = 0; y < badge->height; ++y)
+        for (int32_t x = 0; x < badge->width; ++x) {
+            const Rgb c = at(21 + x, 31 + y);
+            if (!mask_test(badge, x, y) && c.r > 2 * c.g && c.r > 2 * c.b && c.r > 60) ++tinted;
+            if (mask_test(badge, x, y) && c.r > 200 && c.g > 200 && c.b > 200) ++light;
+        }
+    EXPECT_GT(tinted, badge->width * badge->height / 3);
+    EXPECT_GT(light, 8);
+    surface_write_png(surface, fresh_test_dir("fleets") + "/badge.png");
+}
+
+TEST_F(FleetDrawing, ACompositeFleetDrawsItsShipsAndAHiddenOneNothing) {
+    std::vector<Ship *> ships = {ship(2, 5, RED, "Arrow"), ship(3, 5, RED, "Bolt"), ship(5, 5, RED, "Crest")};
+    Fleet *f = fleet_at(ships, 500, 500, RED);
+    fleet_set_composite(f);
+    ASSERT_LE(f->w, W);
+    ASSERT_LE(f->h, H);
+    object_draw(f, g, 0, 0);
+    ASSERT_EQ(gfx_replay_frame(g, surface), RES_OK);
+    // Every ship left some of its pixels where the composition put it.
+    for (const FleetCompEntry &e : f->composition) {
+        const GameObject *s = fleet_get_ship(f, e.ship);
+        const Sprite *sprite = s->frames[e.frame];
+        ASSERT_NE(sprite, nullptr);
+        int32_t drawn = 0;
+        for (int32_t y = 0; y < sprite->height; ++y)
+            for (int32_t x = 0; x < sprite->width; ++x)
+                if (mask_test(sprite, x, y) && !(at(e.x + x, e.y + y) == Rgb{0, 0, 0})) ++drawn;
+        EXPECT_GT(drawn, 0) << s->name;
+    }
+    surface_write_png(surface, fresh_test_dir("fleets") + "/composite.png");
+
+    fleet_set_hidden(f, true);
+    EXPECT_TRUE(fleet_is_hidden(f));
+    object_draw(f, g, 0, 0);
+    EXPECT_EQ(queued(), 0) << "a hidden fleet queues nothing";
+    fleet_set_hidden(f, false);
+    object_draw(f, g, 0, 0);
+    EXPECT_GT(queued(), 0);
 }
 
 }  // namespace

@@ -317,6 +317,22 @@ TEST_F(ShipDamage, OnScreenDestructionPlaysItsAnimationBeforeTheShipGoes) {
     EXPECT_GE(map->hold_ms, 1400);
 }
 
+// A restore mends the engine, so the maxima rise: the points rise with them, as a load of the saved
+// ship would set them, or a save made after the repair would not load as it was.
+TEST_F(ShipDamage, ARestoredShipHasTheFullPointsOfItsMendedSystems) {
+    System *engine = fit(target, LANCER_ENGINE, SYSTEM_TYPE_ENGINE);
+    ASSERT_NE(engine, nullptr);
+    engine->status |= SYSTEM_STATUS_DAMAGED;   // half the thrust
+    ship_recompute_stats(target);
+    target->ap = target->max_ap;
+    target->mp = target->max_mp;
+    const int32_t crippled_mp = target->mp;
+    ship_repair_and_reload(target);
+    EXPECT_GT(target->max_mp, crippled_mp) << "the mended engine gives its whole thrust";
+    EXPECT_EQ(target->mp, target->max_mp);
+    EXPECT_EQ(target->ap, target->max_ap);
+}
+
 // ---- Shield colours, repair ----
 
 TEST(ShipShieldColours, TheBandNarrowsAsTheShieldFallsAndAnEmptyShieldIsDarkBlue) {

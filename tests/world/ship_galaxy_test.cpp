@@ -245,17 +245,19 @@ TEST_F(Hacking, OnlySectorsWithinTheFleetsScanRangeAreHackedAndTheNearestWins) {
 
 TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
     sector_at(1000 + 300, 1000, BLUE);
-    int32_t before = 0;
+    g_players[BLUE].research_rate = 30000;
+    // Hack n: the research stolen (n x 12000..15000, at most the victim's rate) and the wait for the next.
+    const int32_t bounds[][4] = {{12000, 15000, 1400, 11640}, {24000, 30000, 1480, 11760}, {30000, 30000, 1560, 11880}};
     for (int32_t n = 1; n <= 3; ++n) {
         ship->hack_timer = 1;
-        before = g_players[RED].research;
+        const int32_t before = g_players[RED].research;
         day();
         ASSERT_EQ(ship->hack_count, n);
-        const int32_t stolen = g_players[RED].research - before;
-        EXPECT_GE(stolen, std::min(n * 12000, 50000)) << n;
-        EXPECT_LE(stolen, std::min(n * 15000, 50000)) << n;
-        EXPECT_GE(ship->hack_timer, 1320 + n * 80);
-        EXPECT_LE(ship->hack_timer, 1320 + 10200 + n * 120);
+        const int32_t stolen = g_players[RED].research - before, *b = bounds[n - 1];
+        EXPECT_GE(stolen, b[0]) << n;
+        EXPECT_LE(stolen, b[1]) << n;
+        EXPECT_GE(ship->hack_timer, b[2]) << n;
+        EXPECT_LE(ship->hack_timer, b[3]) << n;
     }
     ASSERT_EQ(news().size(), 3u) << "the thief hears of each hack";
     EXPECT_EQ(news()[2]->kind, ALERT_INTEL_REPORT);
@@ -276,7 +278,6 @@ TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
         << news()[3]->text;
     game->ui_player_id = RED;
     EXPECT_EQ(pilot->experience, 1 + 4 * 400) << "each hack teaches the pilot";
-
 }
 
 TEST_F(Hacking, LaterHacksStealDesignsOrTapSensorsAndTheTimerWaitsBetweenThem) {
