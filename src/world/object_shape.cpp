@@ -115,9 +115,12 @@ int32_t object_in_range_of(GameObject *obj, int32_t px, int32_t py, int32_t rang
     if (bx <= INT32_MAX && by <= INT32_MAX && distance(int32_t(bx), int32_t(by)) >= range) return 0;
     if (obj->w < 1) return 0;
     // Only pixels nearer than range can answer. Each row is walked outwards from the column nearest
-    // the point and left where the distance reaches range: it only grows farther out.
+    // the point and left where the distance reaches range: it only grows farther out. The rows go
+    // from the middle outwards, where a hull's pixels are.
     const int32_t nearest = int32_t(std::clamp<int64_t>(int64_t(px) - obj->x, 0, obj->w - 1));
-    for (int32_t row_y = 0; row_y < obj->h; ++row_y) {
+    for (int32_t i = 0; i < 2 * obj->h; ++i) {   // middle, below, above, two below, ...
+        const int32_t row_y = obj->h / 2 + (i % 2 ? (i + 1) / 2 : -(i / 2));
+        if (row_y < 0 || row_y >= obj->h) continue;
         const int32_t dy = obj->y + row_y - py;
         for (int32_t col = nearest; col >= 0 && distance(obj->x + col - px, dy) < range; --col)
             if (object_point_test(obj, 0, 0, col, row_y)) return 1;

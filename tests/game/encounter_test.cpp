@@ -43,23 +43,15 @@ protected:
         map_add_pending_objects(game->galaxy_map);
         return s;
     }
-    std::vector<uint8_t> bytes_of(const Encounter *e) {
-        Buffer *buf = buffer_create();
-        EXPECT_EQ(encounter_write(e, buf), RES_OK);
-        const uint8_t *data = nullptr;
-        int32_t n = 0;
-        EXPECT_EQ(buffer_get_data(buf, &data, &n), RES_OK);
-        std::vector<uint8_t> out(data, data + n);
-        buffer_free(buf);
-        return out;
+    static std::vector<uint8_t> bytes_of(const Encounter *e) {
+        Buffer buf;
+        EXPECT_EQ(encounter_write(e, &buf), RES_OK);
+        return {buf.data, buf.data + buf.length};
     }
-    Result read_bytes(const std::vector<uint8_t> &bytes, Encounter **out) {
-        Buffer *buf = buffer_create();
-        EXPECT_EQ(buffer_append(buf, bytes.data(), bytes.size()), RES_OK);
-        buffer_set_cursor(buf, 0);
-        const Result r = encounter_read(out, buf);
-        buffer_free(buf);
-        return r;
+    static Result read_bytes(const std::vector<uint8_t> &bytes, Encounter **out) {
+        Buffer buf;
+        EXPECT_EQ(buffer_append(&buf, bytes.data(), bytes.size()), RES_OK);
+        return encounter_read(out, &buf);
     }
 
     Game *game = nullptr;

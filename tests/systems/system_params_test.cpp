@@ -73,9 +73,9 @@ TEST_F(SystemParams, SubtypeRowsFollowTheCountAndTheLoadFiguresComeLast) {
     const SystemSubtype &a = tmpl.subtypes[0], &b = tmpl.subtypes[1];
     EXPECT_EQ(a.name, "Mk I");
     EXPECT_EQ(a.shot_text, "slug");
-    const int32_t SystemSubtype::*in_order[] = {&SystemSubtype::mass,    &SystemSubtype::power, &SystemSubtype::value,
-                                                &SystemSubtype::arc,     &SystemSubtype::range, &SystemSubtype::ap_cost,
-                                                &SystemSubtype::cost,    &SystemSubtype::load_a, &SystemSubtype::load_b};
+    const int32_t SystemSubtype::*in_order[] = {&SystemSubtype::mass, &SystemSubtype::power, &SystemSubtype::value,
+                                                &SystemSubtype::arc, &SystemSubtype::range, &SystemSubtype::ap_cost,
+                                                &SystemSubtype::cost, &SystemSubtype::load_a, &SystemSubtype::load_b};
     for (size_t i = 0; i < std::size(in_order); ++i) {
         EXPECT_EQ(a.*in_order[i], int32_t(i + 1)) << "field " << i;
         EXPECT_EQ(b.*in_order[i], int32_t(i + 11)) << "field " << i;

@@ -10,10 +10,11 @@ namespace {
 
 // The figures after type, subtype, status and flags, in record order.
 constexpr int32_t System::*RECORD_FIGURES[] = {
-    &System::spare,       &System::mass,  &System::power,    &System::integrity,    &System::max_integrity,
+    &System::spare, &System::mass, &System::power, &System::integrity, &System::max_integrity,
     &System::recharge_turns, &System::recharge_left, &System::range, &System::arc, &System::facing,
-    &System::value,       &System::ap_cost, &System::cost,   &System::round_price,  &System::rounds,
-    &System::rounds_per_reload, &System::load_a, &System::load_b};
+    &System::value, &System::ap_cost, &System::cost, &System::round_price, &System::rounds,
+    &System::rounds_per_reload, &System::load_a, &System::load_b,
+};
 static_assert(std::size(RECORD_FIGURES) == 18);
 
 using systest::put_i32;

@@ -134,13 +134,6 @@ TEST_F(Minimap, TheHighlightBlinksAndFollowsTheSelection) {
     EXPECT_EQ(dot(1).mode, MINIMAP_DOT_LIT);
 }
 
-TEST_F(Minimap, ThePointIsScaledLikeTheDots) {
-    minimap_set_point(ctrl, 500, 400);
-    EXPECT_TRUE(m->flags & MINIMAP_POINT);
-    EXPECT_EQ(m->point_x, 50);
-    EXPECT_EQ(m->point_y, 40);
-}
-
 TEST_F(Minimap, AMapWithoutSizeShowsNothingAndDividesByNothing) {
     g_world.view.world_w = 0;
     g_world.view.objects = {object(MINIMAP_SHIP, 1, 5, 5, 1, 1)};
@@ -173,6 +166,9 @@ TEST_F(Minimap, DrawsTheDotsTheViewAndTheMarkerInsideItsArea) {
     ASSERT_EQ(control_class(CONTROL_MINIMAP)->load_assets(0), RES_OK);
     g_world.view.objects = {owned(object(MINIMAP_SHIP, 1, 495, 395, 10, 10), 0, 200, 0)};
     minimap_set_point(ctrl, 300, 300);
+    EXPECT_TRUE(m->flags & MINIMAP_POINT);
+    EXPECT_EQ(m->point_x, 30) << "the point is scaled like the dots";
+    EXPECT_EQ(m->point_y, 30);
     control_set_position(ctrl, 10, 20);
     control_update(ctrl, 20);
     control_draw(ctrl, g, 0, 0);

@@ -468,12 +468,7 @@ protected:
         ASSERT_EQ(factory_init(), RES_OK);
         for (int32_t g = 0; g < 3; ++g) factory_acquire_group(OBJECT_SHIP, 1, g);   // rotations: group 2
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-    }
-    void TearDown() override {
-        game_clear_controls(game());
-        factory_free();
-        SceneBuild::TearDown();
-    }
+    }   // SceneBuild's tear-down clears the controls, then frees the factories
 };
 
 TEST_F(SceneTemplates, ShipItemsShowTheTemplatePictureForTheirHeading) {

@@ -309,6 +309,24 @@ TEST_F(ObjectShapes, InRangeIsStrictlyCloserAndTheImpactIsTheFirstShapePointOnTh
     }
 }
 
+// The nearest ring pixel from every side, from the hollow and across a diagonal: one less than the
+// distance to it is out of range, the distance itself (strictly closer) is in.
+TEST_F(ObjectShapes, InRangeFindsTheNearestPixelFromEverySide) {
+    mask_only();
+    struct Case {
+        int32_t px, py, nearest;
+        const char *what;
+    } const cases[] = {
+        {102, 80, 20, "above: (102, 100)"},        {126, 103, 21, "right: (105, 103)"},
+        {102, 112, 7, "below: (102, 105)"},        {103, 93, 7, "above the top row: (103, 100)"},
+        {102, 102, 1, "in the hollow: (101, 101)"}, {90, 115, 15, "below left: (101, 104), 15.6"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(object_in_range_of(a, c.px, c.py, c.nearest), 0) << c.what;
+        EXPECT_EQ(object_in_range_of(a, c.px, c.py, c.nearest + 1), 1) << c.what;
+    }
+}
+
 TEST_F(ObjectShapes, ContactPointWalksTheMoverTowardsTheTargetsCentre) {
     b->x = 90;
     b->y = 101;
