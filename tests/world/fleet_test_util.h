@@ -115,7 +115,8 @@ class FleetWorld : public ::testing::Test {
 protected:
     Game      *game = nullptr;
     ObjectMap *galaxy = nullptr;
-    WorldHooksGuard       hooks_back_;
+    GameFieldsGuard        game_fields_back_;   // the id counter, clock and UI player set below
+    WorldHooksGuard        hooks_back_;
     SlotGuard<ObjectMap *> galaxy_back_;   // the game's own map comes back afterwards
 
     void SetUp() override {

@@ -13,19 +13,7 @@
 namespace sector_test {
 namespace {
 
-// A sector of template 0 on the galaxy map for each test, released afterwards.
-class SectorSites : public SectorFixture {
-protected:
-    void SetUp() override {
-        SectorFixture::SetUp();
-        s = make_sector();
-    }
-    void TearDown() override {
-        object_release(s);
-        SectorFixture::TearDown();
-    }
-    Sector *s = nullptr;
-};
+using SectorSites = OneSector;
 
 TEST_F(SectorSites, AnAddedSiteIsPlacedHomedTaggedAndHeld) {
     Site *site = add_site(s, 9, 120, 80);

@@ -258,9 +258,24 @@ protected:
 
 private:
     List<Player>  players_;
-    WorldHooksGuard          hooks_back_;
+    GameFieldsGuard           game_fields_back_;   // the id counter, clock, generators and UI player
+    WorldHooksGuard           hooks_back_;
     SlotGuard<List<Player> *> players_back_;
     SlotGuard<ObjectMap *>    galaxy_back_;
+};
+
+// A sector of template 0 on the galaxy map for each test, released afterwards.
+class OneSector : public SectorFixture {
+protected:
+    void SetUp() override {
+        SectorFixture::SetUp();
+        s = make_sector();
+    }
+    void TearDown() override {
+        object_release(s);
+        SectorFixture::TearDown();
+    }
+    Sector *s = nullptr;
 };
 
 }  // namespace sector_test

@@ -19,19 +19,7 @@ bool learnt_any(const FakePlayer *p, const GameObject *obj) {
 
 // ---- Visitors ----
 
-// A sector of template 0 on the galaxy map for each test, released afterwards.
-class SectorVisitors : public SectorFixture {
-protected:
-    void SetUp() override {
-        SectorFixture::SetUp();
-        s = make_sector();
-    }
-    void TearDown() override {
-        object_release(s);
-        SectorFixture::TearDown();
-    }
-    Sector *s = nullptr;
-};
+using SectorVisitors = OneSector;
 
 TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
     s->owner_id = 7;

@@ -160,6 +160,7 @@ protected:
     Game   *game = nullptr;
     int64_t live_systems = 0;
     std::vector<GameObject *> owned;
+    GameFieldsGuard game_fields_back_;   // the id counter and clock set below
     WorldHooksGuard hooks_back_;
 
     void SetUp() override {

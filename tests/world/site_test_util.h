@@ -167,6 +167,7 @@ protected:
 
 private:
     std::vector<Site *> made_;
+    GameFieldsGuard game_fields_back_;   // the id counter and clock set below
     WorldHooksGuard hooks_back_;
 };
 

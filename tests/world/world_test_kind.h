@@ -299,6 +299,7 @@ protected:
 
 private:
     ObjectMethods   saved_thing_, saved_dart_;
+    GameFieldsGuard game_fields_back_;   // the id counter and clock set below
     WorldHooksGuard hooks_back_;
 };
 
