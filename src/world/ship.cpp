@@ -494,18 +494,21 @@ void ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int
     // One frame at a time around the rotation range; a frame outside the range never gets there,
     // so the walk stops after one full turn.
     const int64_t n = int64_t(ship->rot_last) - ship->rot_first + 1;
-    int64_t px = *x, py = *y;   // the offset tables come from the parameter file
+    // Each frame passed adds its offset and takes away the next one's, so the walk moves the ship by
+    // the offset of the frame it starts from less that of the frame it stops at.
+    const int32_t start = from;
     for (int64_t guard = 0; from != to && guard < n; ++guard) {
         int32_t next = saturate_add_i32(from, step);
         if (next > ship->rot_last) next = ship->rot_first;
         if (next < ship->rot_first) next = ship->rot_last;
-        if (offsets) {
-            const int32_t at = saturate_i32(int64_t(from) - ship->offset_first);
-            const int32_t to_at = saturate_i32(int64_t(next) - ship->offset_first);
-            px += int64_t(table_at(ship->offset_x, at)) - table_at(ship->offset_x, to_at);
-            py += int64_t(table_at(ship->offset_y, at)) - table_at(ship->offset_y, to_at);
-        }
         from = next;
+    }
+    int64_t px = *x, py = *y;   // the offset tables come from the parameter file
+    if (offsets && from != start) {
+        const int32_t at = saturate_i32(int64_t(start) - ship->offset_first);
+        const int32_t to_at = saturate_i32(int64_t(from) - ship->offset_first);
+        px += int64_t(table_at(ship->offset_x, at)) - table_at(ship->offset_x, to_at);
+        py += int64_t(table_at(ship->offset_y, at)) - table_at(ship->offset_y, to_at);
     }
     *x = saturate_i32(px);
     *y = saturate_i32(py);

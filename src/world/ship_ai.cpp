@@ -166,12 +166,34 @@ bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_ove
 }
 
 // An offset of the length in the direction, shrunk until it is no longer than the length.
-void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
+void offset_computed(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
     rotate_point(direction, length, dx, dy);
     for (int32_t guard = 0; guard < 64 && distance(*dx, *dy) > length; ++guard) {
         *dx = *dx * SHRINK_PERCENT / 100;
         *dy = *dy * SHRINK_PERCENT / 100;
     }
+}
+
+// Recent offsets, per thread: a plan's move searches ask the same few directions and lengths
+// millions of times, and each answer costs a shrinking loop of distances.
+struct OffsetMemoSlot {
+    int32_t direction = 0, length = 0, dx = 0, dy = 0;
+    bool    known = false;
+};
+constexpr uint32_t OFFSET_MEMO_SLOTS = 4096;
+thread_local OffsetMemoSlot offset_memo[OFFSET_MEMO_SLOTS];
+
+void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
+    const uint32_t h = (uint32_t(direction) * 0x9E3779B1u ^ uint32_t(length) * 0x85EBCA77u) >> 20;
+    OffsetMemoSlot &slot = offset_memo[h & (OFFSET_MEMO_SLOTS - 1)];
+    if (!slot.known || slot.direction != direction || slot.length != length) {
+        slot.direction = direction;
+        slot.length = length;
+        offset_computed(direction, length, &slot.dx, &slot.dy);
+        slot.known = true;
+    }
+    *dx = slot.dx;
+    *dy = slot.dy;
 }
 
 }  // namespace

@@ -224,3 +224,21 @@ TEST_F(AiSearch, ATurnBlockedAtEveryOffsetFailsWithoutDrawing) {
 }
 
 }  // namespace
+
+// The move offsets are remembered per direction and length: asking again with another length (or
+// direction) must not get the last answer back.
+TEST_F(AiSearch, AMoveOfAnotherLengthOrDirectionGetsItsOwnOffset) {
+    red->move_arc = 0;
+    struct Case {
+        int32_t heading, mp;
+    } const cases[] = {{0, 5}, {0, 8}, {0, 5}, {90, 5}, {0, 3}, {90, 3}};
+    for (const Case &c : cases) {
+        int32_t x = -1, y = -1;
+        ASSERT_EQ(ship_ai_pick_heading(red, c.heading, c.mp, c.mp, 1000, 1000, c.heading, &x, &y), RES_OK)
+            << "heading " << c.heading << " mp " << c.mp;
+        int32_t ex = 0, ey = 0;
+        rotate_point(c.heading, c.mp * 10, &ex, &ey);
+        EXPECT_EQ(std::pair(x - 1000, y - 1000), std::pair(ex, ey)) << "heading " << c.heading << " mp " << c.mp;
+        EXPECT_EQ(distance(x - 1000, y - 1000), c.mp * 10) << "heading " << c.heading << " mp " << c.mp;
+    }
+}
