@@ -87,16 +87,43 @@ void sweep_tasks(AiPlayer *ai, Player *player) {
     }
 }
 
+int64_t priority_with_bonus(const AiPlayer *ai, const AgentTask *task) {
+    int64_t total = task->priority;
+    if (task->needed >= 1 && task->assigned >= task->needed) {
+        const int64_t bonus = int64_t(ai->full_task_bonus) * task->priority / 100;
+        if (bonus >= 1) total += bonus;
+    }
+    return total;
+}
+
 int32_t total_priority(AiPlayer *ai) {
     int64_t total = 0;
-    each_task(ai, [&](AgentTask *task) {
-        total += task->priority;
-        if (task->needed >= 1 && task->assigned >= task->needed) {
-            const int64_t bonus = int64_t(ai->full_task_bonus) * task->priority / 100;
-            if (bonus >= 1) total += bonus;
-        }
-    });
+    each_task(ai, [&](AgentTask *task) { total += priority_with_bonus(ai, task); });
     return int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX));
+}
+
+// What the passes of one assignment search share: the task map does not change while the search
+// runs, and neither do the ships, so the walk of the map and each ship's utility for each selected
+// task are taken once per search rather than once per pass.
+struct AssignSearch {
+    std::vector<AgentTask *> tasks;      // every task of the map
+    std::vector<AgentTask *> selected;   // the unblocked tasks, in the selected list's order
+    std::vector<uint8_t>     usable;     // [task * ships + ship]: the ship's utility for the task is not 0
+    size_t                   ships = 0;
+};
+
+AssignSearch assign_search_of(AiPlayer *ai, const std::vector<Ship *> &ships) {
+    AssignSearch a;
+    each_task(ai, [&](AgentTask *task) { a.tasks.push_back(task); });
+    if (ai->selected)
+        for (AgentTask *task : ai->selected->items)
+            if (task) a.selected.push_back(task);
+    a.ships = ships.size();
+    a.usable.resize(a.selected.size() * a.ships);
+    for (size_t t = 0; t < a.selected.size(); ++t)
+        for (size_t i = 0; i < a.ships; ++i)
+            a.usable[t * a.ships + i] = agent_task_ship_utility(a.selected[t], ships[i]) != 0;
+    return a;
 }
 
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
@@ -113,20 +140,18 @@ void join_task(AiPlayer *ai, Ship *ship) {
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
 int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> &ships, Ship *actor,
-                        int32_t pass) {
+                        int32_t pass, const AssignSearch &search, std::vector<uint32_t> &open,
+                        std::vector<uint32_t> &candidates) {
     const int32_t count = int32_t(ships.size());
     if (pass == 1)
         for (int32_t i = 0; i < count; ++i) ai->best_assignment[size_t(i)] = task_of(ships[size_t(i)]);
     const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(random_magnitude(combat_random()) % 61) + 20;
-    clear_all_assignees(ai);
-    std::vector<AgentTask *> open;
-    if (ai->selected)
-        for (AgentTask *task : ai->selected->items)
-            if (task) open.push_back(task);
+    for (AgentTask *task : search.tasks) agent_task_clear_assignees(task);
+    open.clear();   // indices into search.selected
+    for (uint32_t t = 0; t < uint32_t(search.selected.size()); ++t) open.push_back(t);
     int32_t open_count = int32_t(open.size());
     for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
-    std::vector<AgentTask *> candidates;
     while (remaining > 0 && open_count > 0) {
         const int32_t pick = int32_t(draw_below(uint32_t(remaining)));
         const int32_t index = ai->ship_indices[size_t(pick)];
@@ -143,9 +168,9 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
         }
         if (!chosen) {
             candidates.clear();
-            for (AgentTask *task : open)
-                if (agent_task_ship_utility(task, ship) != 0) candidates.push_back(task);
-            if (!candidates.empty()) chosen = candidates[draw_below(uint32_t(candidates.size()))];
+            for (uint32_t t : open)
+                if (search.usable[size_t(t) * search.ships + size_t(index)]) candidates.push_back(t);
+            if (!candidates.empty()) chosen = search.selected[candidates[draw_below(uint32_t(candidates.size()))]];
         }
         if (!chosen) {
             set_task(ship, 0);
@@ -155,7 +180,8 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
         agent_task_add_assignee(chosen, ship);
         agent_task_evaluate(chosen, ai, player, 1);
         if (chosen->assigned >= chosen->needed) {
-            open.erase(std::remove(open.begin(), open.end(), chosen), open.end());
+            open.erase(std::remove_if(open.begin(), open.end(), [&](uint32_t t) { return search.selected[t] == chosen; }),
+                       open.end());
             --open_count;
         }
     }
@@ -165,7 +191,9 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
     for (Ship *s : ships)
         if (previous_of(s) != 0 && task_of(s) != previous_of(s))
             changes += s == actor ? ACTOR_CHANGE_WEIGHT : 1;
-    int64_t total = total_priority(ai);
+    int64_t total = 0;
+    for (const AgentTask *task : search.tasks) total += priority_with_bonus(ai, task);
+    total = std::clamp<int64_t>(total, INT32_MIN, INT32_MAX);
     const int64_t penalty = int64_t(ai->reassign_penalty) * changes * changes;
     if (penalty > 0) total -= penalty;
     return int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX));
@@ -353,9 +381,11 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     }
     int32_t best = -1;
     if (count > 0) {
+        const AssignSearch search = assign_search_of(ai, ships);
+        std::vector<uint32_t> open, candidates;
         const int32_t passes = ai_combat_pass_count(int32_t(count));
         for (int32_t pass = 1; pass <= passes; ++pass) {
-            const int32_t total = assignment_pass(ai, player, ships, actor, pass);
+            const int32_t total = assignment_pass(ai, player, ships, actor, pass, search, open, candidates);
             if (total > best) {
                 best = total;
                 for (size_t i = 0; i < count; ++i) ai->best_assignment[i] = task_of(ships[i]);

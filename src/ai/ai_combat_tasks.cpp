@@ -303,7 +303,13 @@ int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool use
         int32_t tx = 0, ty = 0;
         centre_of(t, &tx, &ty);
         const int32_t d = distance(g.px - tx, g.py - ty);
-        const int32_t bearing = angle_of_vector(g.px - tx, g.py - ty);
+        // The bearing matters only to an enemy within reach: most are not, and it costs a square root
+        // and an arc cosine.
+        int32_t bearing_known = INT32_MIN;
+        auto bearing = [&] {
+            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - tx, g.py - ty);
+            return bearing_known;
+        };
         auto reduce = [&](int64_t v) {
             if (uses_system) v /= 2;
             if (has_ready_weapon) v /= 3;
@@ -317,11 +323,11 @@ int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool use
                 const System *w = t->crits[c].system;
                 if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
                 if ((w->status & SYSTEM_STATUS_OFFLINE) || d >= w->range) continue;
-                if (std::abs(angle_diff(bearing, angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
+                if (std::abs(angle_diff(bearing(), angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
                 threatens = true;
                 score -= reduce(sq(w->range - d) / 80);
             }
-        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing, t->heading)) < UNSCANNED_THREAT_ARC) {
+        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t->heading)) < UNSCANNED_THREAT_ARC) {
             threatens = true;
             score -= reduce(sq(UNSCANNED_THREAT_RANGE - d) / 100);
         }
@@ -737,16 +743,20 @@ int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
         int32_t cx = 0, cy = 0;
         centre_of(t, &cx, &cy);
         const int32_t dd = distance(g.px - cx, g.py - cy);
-        const int32_t bearing = angle_of_vector(g.px - cx, g.py - cy);
+        int32_t bearing_known = INT32_MIN;   // worked out only for an enemy within reach, as above
+        auto bearing = [&] {
+            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - cx, g.py - cy);
+            return bearing_known;
+        };
         if (t->snapshot_version >= 1) {
             for (int32_t c = 0; c < t->crit_count; ++c) {
                 const System *w = t->crits[c].system;
                 if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
                 if ((w->status & SYSTEM_STATUS_OFFLINE) || dd >= w->range) continue;
-                if (std::abs(angle_diff(bearing, angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
+                if (std::abs(angle_diff(bearing(), angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
                 score -= sq(w->range - dd) / 80;
             }
-        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing, t->heading)) < UNSCANNED_THREAT_ARC) {
+        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t->heading)) < UNSCANNED_THREAT_ARC) {
             score -= sq(UNSCANNED_THREAT_RANGE - dd) / 100;
         }
         if (dd < g.near) score -= 100;
