@@ -347,7 +347,11 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
     }
     int64_t p = int64_t(std::min(task->assigned, task->needed)) * task->utility / task->needed;
     const int32_t count = list_count(&task->assignees);
-    GameObject *target = task->target_id != 0 && count > 0 ? world_find_object(task->target_id) : nullptr;
+    // Only the distance bonus and the path danger look at the target: the others skip the lookup,
+    // which the assignment search would otherwise make for every task it weighs.
+    const bool needs_target = task->flags & (TASK_DISTANCE_BONUS | TASK_PATH_DANGER);
+    GameObject *target =
+        needs_target && task->target_id != 0 && count > 0 ? world_find_object(task->target_id) : nullptr;
     const AgentTaskType *t = type_of(task);
     if (target && (task->flags & TASK_DISTANCE_BONUS)) {
         int32_t tx = 0, ty = 0;
