@@ -491,12 +491,14 @@ void ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int
     if (from == to) return;
     const int32_t step = angle_diff(old_heading, new_heading) < 0 ? -1 : 1;
     const bool offsets = ship->offset_x && ship->offset_y;
-    // One frame at a time around the rotation range; a frame outside the range never gets there,
-    // so the walk stops after one full turn.
+    // The turn passes one frame at a time around the rotation range. Each frame passed adds its
+    // offset and takes away the next one's, so the ship moves by the offset of the frame it starts
+    // from less that of the frame it stops at. Both frames lie in the range, so it stops on the new
+    // one; the frames are walked only where a step at the ends of the integers could stick (a frame
+    // that never gets there stops the walk after one full turn).
     const int64_t n = int64_t(ship->rot_last) - ship->rot_first + 1;
-    // Each frame passed adds its offset and takes away the next one's, so the walk moves the ship by
-    // the offset of the frame it starts from less that of the frame it stops at.
     const int32_t start = from;
+    if (ship->rot_first > INT32_MIN && ship->rot_last < INT32_MAX) from = to;
     for (int64_t guard = 0; from != to && guard < n; ++guard) {
         int32_t next = saturate_add_i32(from, step);
         if (next > ship->rot_last) next = ship->rot_first;
