@@ -45,7 +45,8 @@ TEST_F(FactorySetUp, TemplatesOwnTheirArraysAndKnowTheirIndex) {
 }
 
 TEST_F(FactorySetUp, AnObjectCopiesItsTemplateButNotItsOwnership) {
-    GameObject *tmpl = factory_get_template(THING, 2), *obj = factory_create_object(THING, 2);
+    GameObject *tmpl = factory_get_template(THING, 2);
+    GameObject *obj = factory_create_object(THING, 2);
     ASSERT_NE(obj, nullptr);
     EXPECT_EQ(obj->subtype, 2);
     EXPECT_EQ(obj->name, "Thing 2");

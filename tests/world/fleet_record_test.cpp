@@ -152,9 +152,11 @@ TEST_F(FleetRecord, SortedShipsGoByNameWithLaterEqualsFirst) {
 }
 
 TEST_F(FleetRecord, MeetingDistancesAreStrict) {
-    Fleet *f = fleet_at({ship(2, 5, RED, "F")}, 500, 500, RED), *near = fleet_at({ship(2, 5, 99, "N")}, 512, 500, 99);
+    Fleet *f = fleet_at({ship(2, 5, RED, "F")}, 500, 500, RED);
+    Fleet *near = fleet_at({ship(2, 5, 99, "N")}, 512, 500, 99);
     Fleet *off = fleet_at({ship(2, 5, 99, "O")}, 500, 513, 99);
-    Sector *s20 = star(0, 520, 700), *s21 = star(0, 500, 621);
+    Sector *s20 = star(0, 520, 700);
+    Sector *s21 = star(0, 500, 621);
     fleet_set_move_target(f, near);
     EXPECT_TRUE(fleet_is_at(f, near)) << "12 pixels";
     EXPECT_FALSE(fleet_is_at(f, off)) << "13 pixels";
@@ -256,7 +258,8 @@ TEST_F(FleetRecord, HostileRecordsAreRefusedAndAZeroKnownCountLeavesNoOldIds) {
 
 TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
     Ship *a = ship(2, 5, RED, "A");
-    Fleet *target = fleet_at({ship(2, 5, RED, "T")}, 800, 500, RED), *f = fleet_create();
+    Fleet *target = fleet_at({ship(2, 5, RED, "T")}, 800, 500, RED);
+    Fleet *f = fleet_create();
     keep(f);
     // A fleet target stored as a sector reference: the kind does not match.
     f->move_target = object_create_stub(OBJECT_SECTOR, target->id);
@@ -267,7 +270,8 @@ TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
     object_add_ref(f->move_target);
     EXPECT_EQ(object_link(f), RES_UNRESOLVED_ID);
     f->move_target->id = target->id;
-    GameObject *stub_a = object_create_stub(OBJECT_SHIP, a->id), *stub_b = object_create_stub(OBJECT_SHIP, 424242);
+    GameObject *stub_a = object_create_stub(OBJECT_SHIP, a->id);
+    GameObject *stub_b = object_create_stub(OBJECT_SHIP, 424242);
     object_add_ref(stub_a);
     object_add_ref(stub_b);
     list_append(&f->ships, stub_a);

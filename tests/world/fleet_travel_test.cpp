@@ -41,7 +41,8 @@ TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
 
 TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
     game->ui_player_id = RED;   // the news kept is the UI player's
-    Sector *home = star(0, 300, 300), *dest = star(2, 360, 300);
+    Sector *home = star(0, 300, 300);
+    Sector *dest = star(2, 360, 300);
     dest->label = "Vega";
     Ship *a = ship(2, 30, RED, "Avocet"), *b = ship(3, 30, RED, "Bittern");
     Officer *pa = pilot(a);
@@ -96,7 +97,8 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
 
 TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
     game->ui_player_id = RED;   // the news kept is the UI player's
-    Sector *west = star(0, 200, 600), *east = star(1, 1400, 600);
+    Sector *west = star(0, 200, 600);
+    Sector *east = star(1, 1400, 600);
     Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 500, 600, BLUE);
     fleet_set_move_target(prey, east);
     Fleet *hunter = fleet_at({ship(2, 60, RED, "Harrier")}, cx(west), cy(west), RED);
@@ -121,7 +123,8 @@ TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
 
 TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
     game->ui_player_id = RED;   // the news kept is the UI player's
-    Sector *west = star(0, 200, 600), *east = star(1, 1000, 600);
+    Sector *west = star(0, 200, 600);
+    Sector *east = star(1, 1000, 600);
     Fleet *a = fleet_at({ship(2, 25, RED, "Amber")}, cx(west), cy(west), RED);
     Fleet *b = fleet_at({ship(2, 25, BLUE, "Beryl")}, cx(east), cy(east), BLUE);
     fleet_set_move_target(b, west);
@@ -163,7 +166,8 @@ TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
     game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *home = star(0, 300, 300);
     Ship *a = ship(2, 40, RED, "Alpha"), *b = ship(3, 15, RED, "Beta"), *c = ship(5, 30, RED, "Gamma");
-    Fleet *joining = fleet_at({a, b}, 300, 500, RED), *waiting = fleet_at({c}, cx(home) + 60, cy(home), RED);
+    Fleet *joining = fleet_at({a, b}, 300, 500, RED);
+    Fleet *waiting = fleet_at({c}, cx(home) + 60, cy(home), RED);
     EXPECT_EQ(joining->display_name, "Squadron");
     EXPECT_EQ(waiting->display_name, "Gamma");
     fleet_set_move_target(joining, waiting);
@@ -186,8 +190,10 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     Fleet *f = fleet_at({scout}, 100, 300, RED);
     ASSERT_GT(f->scan_range, 1);
     const int32_t reach = f->scan_range;
-    Sector *near_start = star(0, 100 + reach / 2, 300), *on_way = star(1, 500, 300 + reach / 2);
-    Sector *aside = star(2, 500, 300 + reach + 60), *goal = star(3, 900, 300);
+    Sector *near_start = star(0, 100 + reach / 2, 300);
+    Sector *on_way = star(1, 500, 300 + reach / 2);
+    Sector *aside = star(2, 500, 300 + reach + 60);
+    Sector *goal = star(3, 900, 300);
     g_world.learnt.clear();
     fleet_set_move_target(f, goal);
     for (int32_t d = 0; d < 40 && !(f->flags & OBJ_DEAD); ++d) day();

@@ -76,7 +76,8 @@ TEST_F(ObjectCreation, DestroyingAnObjectLeavesItsTemplatesArraysAlone) {
 }
 
 TEST_F(ObjectCreation, IdsComeFromTheGameCounterAndSkipZero) {
-    Thing *a = make("a"), *b = make("b");
+    Thing *a = make("a");
+    Thing *b = make("b");
     game->next_id = UINT64_MAX;
     object_assign_id(a);
     EXPECT_EQ(a->id, UINT64_MAX);
@@ -335,7 +336,8 @@ protected:
 };
 
 TEST_F(SaveAndLink, ReferencesComeBackAsStubsAndLinkToTheRealObjects) {
-    Thing *a = make("a"), *b = make("b");
+    Thing *a = make("a");
+    Thing *b = make("b");
     map_place_object(saved, a, 10, 20, 1);
     map_place_object(saved, b, 30, 40, 1);
     map_add_pending_objects(saved);
@@ -346,7 +348,8 @@ TEST_F(SaveAndLink, ReferencesComeBackAsStubsAndLinkToTheRealObjects) {
     ASSERT_EQ(map_write(saved, &buf), RES_OK);
     ASSERT_EQ(map_read(loaded, &buf), RES_OK);
     ASSERT_EQ(map_object_count(loaded), 2);
-    Thing *a2 = thing(map_object_at(loaded, 0)), *b2 = thing(map_object_at(loaded, 1));
+    Thing *a2 = thing(map_object_at(loaded, 0));
+    Thing *b2 = thing(map_object_at(loaded, 1));
     EXPECT_EQ(a2->id, a->id);
     ASSERT_NE(a2->partner, nullptr);
     EXPECT_TRUE(a2->partner->flags & OBJ_STUB) << "unlinked until the link step";
@@ -361,7 +364,8 @@ TEST_F(SaveAndLink, ReferencesComeBackAsStubsAndLinkToTheRealObjects) {
 }
 
 TEST_F(SaveAndLink, AnIdThatDoesNotResolveGives4312AndStaysUnlinked) {
-    Thing *a = make("a"), *lonely = make("lonely");
+    Thing *a = make("a");
+    Thing *lonely = make("lonely");
     lonely->id = 424242;   // never placed in the saved map
     object_add_ref(lonely);
     a->partner = lonely;
@@ -375,7 +379,8 @@ TEST_F(SaveAndLink, AnIdThatDoesNotResolveGives4312AndStaysUnlinked) {
     ASSERT_EQ(map_read(loaded, &buf), RES_OK);
     g_calls.names.clear();
     EXPECT_EQ(map_link_objects(loaded), RES_UNRESOLVED_ID);
-    GameObject *a2 = map_object_at(loaded, 0), *c2 = map_object_at(loaded, 1);
+    GameObject *a2 = map_object_at(loaded, 0);
+    GameObject *c2 = map_object_at(loaded, 1);
     EXPECT_FALSE(a2->flags & OBJ_LINKED);
     EXPECT_FALSE(c2->flags & OBJ_LINKED) << "the objects after the failure stay unlinked";
     EXPECT_EQ(g_calls.count("link"), 1);

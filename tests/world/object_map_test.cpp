@@ -51,7 +51,10 @@ using MapHolding = MapFixture;
 TEST_F(MapHolding, APlacedObjectWaitsWithOneReferenceAndAnId) {
     Thing *a = make("a");
     map_place_object(map, a, 12, 34, 1);
-    EXPECT_EQ(std::tuple(a->id, a->refcount, a->map, a->x, a->y), std::tuple(1000u, 1, map, 12, 34));
+    EXPECT_EQ(a->id, 1000u);
+    EXPECT_EQ(a->refcount, 1);
+    EXPECT_EQ(a->map, map);
+    EXPECT_EQ(std::pair(a->x, a->y), std::pair(12, 34));
     EXPECT_TRUE(a->flags & OBJ_VISIBLE) << "no viewer: everything is visible";
     EXPECT_EQ(map->change_count, 1);
     EXPECT_EQ(map_object_count(map), 0) << "joins at the next add";
@@ -76,7 +79,9 @@ TEST_F(MapHolding, WithoutAnIdRequestNoIdAndTheLayerFieldPicksTheDrawList) {
     EXPECT_FALSE(a->flags & OBJ_LEFT_MAP);
     map_place_object(map, b, 0, 0, 1);
     map_add_pending_objects(map);
-    EXPECT_EQ(std::tuple(order(map->layers[0]), order(map->layers[1]), order(map->layers[2])), std::tuple("a", "", "b"));
+    EXPECT_EQ(order(map->layers[0]), "a");
+    EXPECT_EQ(order(map->layers[1]), "");
+    EXPECT_EQ(order(map->layers[2]), "b");
 }
 
 TEST_F(MapHolding, DeadAndDepartedObjectsGoAndTheLastFillsEachHole) {
@@ -360,8 +365,11 @@ TEST_F(MapDefense, AtZeroAShotIsDueAndActsBeforeAnybody) {
     EXPECT_EQ(g_armed[0], "Mine/-/10/1") << "empty names are not given";
     GameObject *shot = map->current;
     ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(std::tuple(shot->kind, shot->owner_id, shot->heading, shot->x), std::tuple(OBJECT_SHOT, 77u, 330, 0));
+    EXPECT_EQ(shot->kind, OBJECT_SHOT);
+    EXPECT_EQ(shot->owner_id, 77u);
+    EXPECT_EQ(shot->heading, 330);
     EXPECT_NE(shot->id, 0u);
+    EXPECT_EQ(shot->x, 0);
     EXPECT_EQ(map->defense_clock, 8) << "the new clock is scaled by the ship count again";
 }
 
@@ -509,7 +517,9 @@ TEST_F(MapSaveForm, AFailingObjectLeavesTheMapEmpty) {
     g_calls.read_result = RES_OK;
     buffer_set_cursor(&buf, 0);
     ASSERT_EQ(map_read(other, &buf), RES_OK);
-    EXPECT_EQ(std::tuple(map_object_count(other), map_object_at(other, 0)->map, other->change_count), std::tuple(2, other, 2));
+    EXPECT_EQ(map_object_count(other), 2);
+    EXPECT_EQ(map_object_at(other, 0)->map, other);
+    EXPECT_EQ(other->change_count, 2);
     map_free(other);
 }
 
@@ -584,7 +594,8 @@ TEST_F(MapVisibility, NoViewerOrAnOpenGameShowsEverything) {
 }
 
 TEST_F(MapVisibility, HomeSectorsSectorsHoldingTheViewersObjectsAndAFleetsTargetAreShown) {
-    GameObject *home = header(OBJECT_SECTOR, "home", 5, 4), *held = header(OBJECT_SECTOR, "held", 1, 4);
+    GameObject *home = header(OBJECT_SECTOR, "home", 5, 4);
+    GameObject *held = header(OBJECT_SECTOR, "held", 1, 4);
     held->saved_c = 1;
     GameObject *other = header(OBJECT_SECTOR, "other", 1, 4);
     header(OBJECT_FLEET, "mine", 0, VIEWER_ID);

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <tuple>
 #include <vector>
 #include "assetgen/content_source.h"
 #include "assetgen/family_sectors.h"
@@ -188,13 +187,18 @@ protected:
 
 TEST_F(SectorParams, EveryFieldLandsInItsPlaceAndReadingAgainReplacesTheArrays) {
     ASSERT_EQ(read(sample_params()), RES_OK);
-    EXPECT_EQ(std::tuple(tmpl->sector_flags, tmpl->name, tmpl->choice_count, tmpl->site_count_choice_count),
-              std::tuple(1u, std::string("Blue"), 2, 3));
-    using Ints = std::vector<int32_t>;
-    EXPECT_EQ(std::tuple(tmpl->choice_site, tmpl->choice_a, tmpl->choice_b, tmpl->site_count_choices),
-              std::tuple(Ints{9, 6}, Ints{40, 20}, Ints{1, 3}, Ints{1, 2, 3}));
+    EXPECT_EQ(tmpl->sector_flags, 1u);
+    EXPECT_EQ(tmpl->name, "Blue");
+    EXPECT_EQ(tmpl->choice_count, 2);
+    EXPECT_EQ(tmpl->choice_site, (std::vector<int32_t>{9, 6}));
+    EXPECT_EQ(tmpl->choice_a, (std::vector<int32_t>{40, 20}));
+    EXPECT_EQ(tmpl->choice_b, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(tmpl->site_count_choice_count, 3);
+    EXPECT_EQ(tmpl->site_count_choices, (std::vector<int32_t>{1, 2, 3}));
     ASSERT_EQ(read(params("Small", {1, 12, 5, 6, 0})), RES_OK);
-    EXPECT_EQ(std::tuple(tmpl->choice_site, tmpl->site_count_choices, tmpl->site_count_choice_count), std::tuple(Ints{12}, Ints{}, 0));
+    EXPECT_EQ(tmpl->choice_site, (std::vector<int32_t>{12}));
+    EXPECT_TRUE(tmpl->site_count_choices.empty());
+    EXPECT_EQ(tmpl->site_count_choice_count, 0);
 }
 
 TEST_F(SectorParams, TruncatedNegativeAndHugeCountsAreRefusedBeforeAnythingGrows) {

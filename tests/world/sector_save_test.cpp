@@ -146,7 +146,8 @@ TEST_F(SectorSave, ConstructionProgressComesBackFromTheStarbasesItem) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Sector *s = make_sector(0, 7);
-        Site *base = add_site(s, SITE_STARBASE), *station = add_site(s, 14);
+        Site *base = add_site(s, SITE_STARBASE);
+        Site *station = add_site(s, 14);
         station->state |= SITE_UNDER_CONSTRUCTION;
         station->progress = 33;
         base->state = c.base_state;

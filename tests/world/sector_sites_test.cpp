@@ -47,8 +47,9 @@ TEST_F(SectorSites, TheCensusCountsSitesSensorsAndHarvestableBodies) {
 TEST_F(SectorSites, OnlyBuildableTemplatesAreOfferedAndExistingOnesAreNot) {
     sector_refresh_sites(s);
     ASSERT_EQ(sector_entry_count(s), 4) << "the store's facilities: shipyard, harvester, station, training";
-    EXPECT_EQ(std::tuple(sector_get_entry_kind(s, 0), sector_get_entry_kind(s, 3), sector_get_entry_kind(s, 4)),
-              std::tuple(7, 15, -1));
+    EXPECT_EQ(sector_get_entry_kind(s, 0), 7);
+    EXPECT_EQ(sector_get_entry_kind(s, 3), 15);
+    EXPECT_EQ(sector_get_entry_kind(s, 4), -1);
     EXPECT_FALSE(sector_can_build(s, 9)) << "not a buildable template";
     EXPECT_FALSE(sector_can_build(s, SITE_STARBASE)) << "a starbase is deployed by a ship";
     add_site(s, 7);
@@ -208,7 +209,9 @@ TEST_F(SectorLabels, FiveLabelledSitesSpreadLeftToRightSeventyApart) {
 
 TEST_F(SectorLabels, TwoSitesAtOneXAreNumberedInListOrder) {
     Sector *s = make_sector();
-    Site *a = add_site(s, 9, 300, 10), *b = add_site(s, 10, 300, 90), *c = add_site(s, 11, 100, 50);
+    Site *a = add_site(s, 9, 300, 10);
+    Site *b = add_site(s, 10, 300, 90);
+    Site *c = add_site(s, 11, 100, 50);
     sector_assign_site_labels(s);
     EXPECT_EQ(std::tuple(c->label_number, a->label_number, b->label_number), std::tuple(1, 2, 3));
     object_release(s);
@@ -266,8 +269,11 @@ using SectorQueries = SectorSites;
 // The sector and its sites joined: every figure the panels show comes from the real sites.
 TEST_F(SectorQueries, AnOwnedSectorReportsWhatItsRealSitesDo) {
     s->owner_id = 7;
-    Site *base = add_site(s, SITE_STARBASE), *yard = add_site(s, SITE_SHIPYARD), *body = add_body(s, 9, 20, 50000);
-    Site *station = add_site(s, 14), *harvester = add_site(s, SITE_HARVESTER);
+    Site *base = add_site(s, SITE_STARBASE);
+    Site *yard = add_site(s, SITE_SHIPYARD);
+    Site *body = add_body(s, 9, 20, 50000);
+    Site *station = add_site(s, 14);
+    Site *harvester = add_site(s, SITE_HARVESTER);
     site_set_harvest_target(harvester, body->id);
     site_add_crew(base, 600);
     object_advance_clock(s, 1);   // every site judges its crew
@@ -306,7 +312,9 @@ TEST_F(SectorQueries, TheStarbaseAnswersCrewAndCapacity) {
 TEST_F(SectorQueries, HarvestIncomeCountsWorkingHarvestersOnLiveBodies) {
     s->owner_id = 7;
     site_add_crew(add_site(s, SITE_STARBASE), 100);   // each harvester: 100 a day
-    Site *body = add_body(s, 9, 3, 9000), *poor = add_body(s, 9, 0, 9000), *h1 = add_site(s, SITE_HARVESTER);
+    Site *body = add_body(s, 9, 3, 9000);
+    Site *poor = add_body(s, 9, 0, 9000);
+    Site *h1 = add_site(s, SITE_HARVESTER);
     site_set_harvest_target(h1, body->id);   // 100 / 3 = 33
     Site *h2 = add_site(s, SITE_HARVESTER);
     site_set_harvest_target(h2, body->id);
@@ -325,7 +333,9 @@ TEST_F(SectorQueries, HarvestIncomeCountsWorkingHarvestersOnLiveBodies) {
 }
 
 TEST_F(SectorQueries, ResourceSitesCheapestAndFree) {
-    Site *a = add_body(s, 9, 4, 100), *b = add_body(s, 10, 2, 0), *c = add_body(s, 9, 2, 50);
+    Site *a = add_body(s, 9, 4, 100);
+    Site *b = add_body(s, 10, 2, 0);
+    Site *c = add_body(s, 9, 2, 50);
     Site *d = add_body(s, 10, 3, 80);
     add_site(s, 14);   // a facility without resources
     EXPECT_EQ(sector_find_cheapest_resource_site(s), b) << "the first of the lowest divisor";
@@ -358,7 +368,8 @@ TEST_F(SectorQueries, AFeatureGoesToTheFirstBodyThatMayCarryIt) {
     add_site(s, 8);    // labelled, but no feature names Earth
     add_site(s, 14);   // not a body
     EXPECT_EQ(sector_generate_feature(s, FEATURE_RESOURCES), RES_NO_FEATURE_SITE);
-    Site *gas = add_site(s, 9), *ice = add_site(s, 10);
+    Site *gas = add_site(s, 9);
+    Site *ice = add_site(s, 10);
     EXPECT_EQ(sector_generate_feature(s, FEATURE_RESOURCES), RES_OK);
     ASSERT_NE(gas->feature, nullptr) << "gas giants may hold a mineral cache";
     EXPECT_EQ(gas->feature->kind, FEATURE_RESOURCES);
@@ -369,7 +380,8 @@ TEST_F(SectorQueries, AFeatureGoesToTheFirstBodyThatMayCarryIt) {
 }
 
 TEST_F(SectorQueries, PopulationUnderConstructionAndKindsThroughTheCounts) {
-    Site *empty = add_site(s, 12), *peopled = add_site(s, 12);
+    Site *empty = add_site(s, 12);
+    Site *peopled = add_site(s, 12);
     site_set_population(peopled, 300);
     add_site(s, 11)->population = 500;   // a body without population of its own
     EXPECT_EQ(sector_find_recruitable_site(s), peopled);

@@ -23,7 +23,10 @@ using SectorVisitors = OneSector;
 
 TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
     s->owner_id = 7;
-    Ship *a = make_ship("a", 7), *b = make_ship("b", 8), *c = make_ship("c", 0), *d = make_ship("d", 9);
+    Ship *a = make_ship("a", 7);
+    Ship *b = make_ship("b", 8);
+    Ship *c = make_ship("c", 0);
+    Ship *d = make_ship("d", 9);
     for (Ship *v : {a, b, c, d}) sector_add_object(s, v);
     EXPECT_EQ(a->refcount, 1);
     EXPECT_EQ(std::tuple(sector_object_count(s), sector_count_objects_of_owner(s, 7), sector_count_other_owners(s, 7)),
@@ -45,8 +48,9 @@ TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
     Site *site = add_site(s, 9);
     Ship *ship = make_ship("ship", 3);
     sector_add_object(s, ship);
-    EXPECT_EQ(std::tuple(object_find(s, site->id), object_find(s, ship->id), object_find(s, s->id)),
-              (std::tuple<GameObject *, GameObject *, GameObject *>(site, ship, s)));
+    EXPECT_EQ(object_find(s, site->id), site);
+    EXPECT_EQ(object_find(s, ship->id), ship);
+    EXPECT_EQ(object_find(s, s->id), s);
     EXPECT_EQ(object_find(s, 123456789), nullptr);
     ship->flags |= OBJ_STUB;
     EXPECT_EQ(object_find(s, ship->id), nullptr);
@@ -54,8 +58,12 @@ TEST_F(SectorVisitors, FindChildSeesSitesThenVisitorsButNoStubs) {
 }
 
 TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
-    Site *keep = add_site(s, 9), *gone = add_site(s, 10), *last = add_site(s, 11);
-    Ship *v1 = make_ship("v1", 1), *v2 = make_ship("v2", 1), *v3 = make_ship("v3", 1);
+    Site *keep = add_site(s, 9);
+    Site *gone = add_site(s, 10);
+    Site *last = add_site(s, 11);
+    Ship *v1 = make_ship("v1", 1);
+    Ship *v2 = make_ship("v2", 1);
+    Ship *v3 = make_ship("v3", 1);
     for (Ship *v : {v1, v2, v3}) sector_add_object(s, v);
     object_add_ref(gone);
     object_add_ref(v1);
@@ -73,7 +81,8 @@ TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
 
 // The jump drive asks the game's own census of the galaxy map when no test stands in for it.
 TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
-    Sector *home = make_sector(0, 0, 100, 100), *away = make_sector(1, 0, 300, 100);
+    Sector *home = make_sector(0, 0, 100, 100);
+    Sector *away = make_sector(1, 0, 300, 100);
     Ship *ship = make_ship("Jumper", 9);
     object_add_ref(ship);   // the test's own
     ship->hull_flags &= ~HULL_FLAG_NO_JUMP;
@@ -102,7 +111,8 @@ TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
 TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     Fleet *fleet = make_fleet("group", 1);
     put(fleet, 300, 300, 10, 10);
-    Ship *dead = make_ship("dead", 1), *alive = make_ship("alive", 1);
+    Ship *dead = make_ship("dead", 1);
+    Ship *alive = make_ship("alive", 1);
     ship_set_fleet(dead, fleet);
     ship_set_fleet(alive, fleet);
     ASSERT_EQ(fleet_ship_count(fleet), 2);
@@ -137,7 +147,9 @@ TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
     Site *base = add_site(s, SITE_STARBASE);
     Officer *home_pilot = make_officer(1, "Home", 7), *foreign_pilot = make_officer(2, "Foreign", 8);
     Officer *free_pilot = make_officer(3, "Free", 0);
-    Ship *own = make_ship("own", 7), *raider = make_ship("raider", 8), *drifter = make_ship("drifter", 0);
+    Ship *own = make_ship("own", 7);
+    Ship *raider = make_ship("raider", 8);
+    Ship *drifter = make_ship("drifter", 0);
     // Seated by hand: the test hull has no pilot seat of its own.
     for (auto [ship, pilot] : {std::pair{own, home_pilot}, {raider, foreign_pilot}, {drifter, free_pilot}}) {
         officer_retain(pilot);
@@ -342,7 +354,8 @@ using SectorSnapshot = SectorVisitors;
 TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
     s->owner_id = 7;
     s->label = "Vega";
-    Site *body = add_site(s, 9), *base = add_site(s, SITE_STARBASE);
+    Site *body = add_site(s, 9);
+    Site *base = add_site(s, SITE_STARBASE);
     base->crew = 1200;
     Site *guarded = add_site(s, 11);
     SiteFeature *f = give_feature(guarded, FEATURE_SURVIVORS, 1);
