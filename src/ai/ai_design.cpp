@@ -26,6 +26,16 @@ uint32_t magnitude_draw() { return random_magnitude(random_u32()); }
 // r mod the total, 0 without a draw when the total is 1.
 uint32_t draw_below(int32_t total) { return total == 1 ? 0 : magnitude_draw() % uint32_t(total); }
 
+// The index whose running sum of weights first passes r; the last index when none does.
+int32_t weighted_pick(const int32_t *weights, int32_t count, uint32_t r) {
+    int32_t run = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        run += weights[i];
+        if (int64_t(run) > int64_t(r)) return i;
+    }
+    return count - 1;
+}
+
 bool operational_of_type(const Ship *ship, int32_t type) {
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         const System *s = ship->crits[i].system;
@@ -116,16 +126,7 @@ bool make_combat_design(AiPlayer *ai, Player *player, const int32_t *tw, int32_t
         log_no_engine(player);
         return false;
     }
-    const uint32_t r = draw_below(tsum);
-    int32_t tmpl = AI_TEMPLATE_WEIGHTS - 1, run = 0;
-    for (int32_t i = 0; i < AI_TEMPLATE_WEIGHTS; ++i) {
-        run += tw[i];
-        if (int64_t(run) > int64_t(r)) {
-            tmpl = i;
-            break;
-        }
-    }
-    Ship *ship = new_hull(tmpl);
+    Ship *ship = new_hull(weighted_pick(tw, AI_TEMPLATE_WEIGHTS, draw_below(tsum)));
     if (!ship) {
         *count += 1;
         return true;
@@ -156,15 +157,7 @@ bool make_combat_design(AiPlayer *ai, Player *player, const int32_t *tw, int32_t
         (void)player_fit_best_system(player, ship, AI_SYSTEM_ARMOUR, -1);
     if (ssum > 0) {
         for (int32_t n = 0; n < ship->crit_count - 3; ++n) {
-            const uint32_t rs = draw_below(ssum);
-            int32_t type = AI_SYSTEM_WEIGHTS - 1, sum = 0;
-            for (int32_t i = 0; i < AI_SYSTEM_WEIGHTS; ++i) {
-                sum += sw[i];
-                if (int64_t(sum) > int64_t(rs)) {
-                    type = i;
-                    break;
-                }
-            }
+            const int32_t type = weighted_pick(sw, AI_SYSTEM_WEIGHTS, draw_below(ssum));
             (void)player_fit_best_system(player, ship, type, -1);
         }
     }

@@ -92,12 +92,7 @@ void remove_task(AiPlayer *ai, Player *player, AgentTask *task) {
         if (!obj) break;
         if (Ship *ship = ship_of(obj); ship && galaxy_task(ship) == task->id) set_galaxy_task(ship, 0);
     }
-    for (List<AgentTask> *list : {ai->listed, ai->selected, ai->open, ai->candidates, ai->defence})
-        if (list) list_remove_value(list, task);
-    for (AgentTask *&research : ai->research_tasks)
-        if (research == task) research = nullptr;
-    const uint64_t id = task->id;
-    hash_map_remove(ai->tasks, &id);
+    ai_forget_task(ai, task);
 }
 
 // Removes finished tasks, one at a time, until a whole scan finds none.

@@ -326,6 +326,15 @@ Result ai_relink_tasks(AiPlayer *ai) {
     return RES_OK;
 }
 
+void ai_forget_task(AiPlayer *ai, AgentTask *task) {
+    for (List<AgentTask> *list : {ai->listed, ai->selected, ai->open, ai->candidates, ai->defence})
+        if (list) list_remove_value(list, task);
+    for (AgentTask *&research : ai->research_tasks)
+        if (research == task) research = nullptr;
+    const uint64_t id = task->id;
+    hash_map_remove(ai->tasks, &id);
+}
+
 void ai_prune_tasks(AiPlayer *ai, Player *player) {
     if (!ai || !ai->tasks) return;
     bool again = true;
@@ -336,12 +345,7 @@ void ai_prune_tasks(AiPlayer *ai, Player *player) {
         AgentTask *task = nullptr;
         while (hash_map_iter_next(&iter, nullptr, &task)) {
             if (!task || !agent_task_is_obsolete(task, ai, player)) continue;
-            for (List<AgentTask> *list : {ai->listed, ai->selected, ai->open, ai->candidates, ai->defence})
-                if (list) list_remove_value(list, task);
-            for (AgentTask *&research : ai->research_tasks)
-                if (research == task) research = nullptr;
-            const uint64_t id = task->id;
-            hash_map_remove(ai->tasks, &id);
+            ai_forget_task(ai, task);
             again = true;
             break;
         }

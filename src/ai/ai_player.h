@@ -120,6 +120,8 @@ Result    ai_player_save(const AiPlayer *ai, Buffer *buf);
 Result    ai_player_load(AiPlayer **out, Buffer *buf);
 
 Result     ai_relink_tasks(AiPlayer *ai);
+// Takes a task out of every list and slot of the player's AI and out of its task map (which frees it).
+void       ai_forget_task(AiPlayer *ai, AgentTask *task);
 void       ai_prune_tasks(AiPlayer *ai, Player *player);
 AgentTask *ai_add_task(AiPlayer *ai, AgentTask *task);
 AgentTask *ai_find_task(AiPlayer *ai, int32_t type, uint32_t subtype, uint64_t target_id, uint32_t mask);

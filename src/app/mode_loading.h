@@ -60,7 +60,7 @@ int32_t loading_volume_for_level(int32_t level, int32_t preference);
 // (clamped to 0..128; music at 0 fades the music out).
 void    loading_apply_volumes(Game *game);
 
-// Where the mode starts its worker and what the worker runs; tests put stand-ins here. Null
+// Where the mode starts its worker and what the worker runs; tests put their own here. Null
 // restores SDL_CreateThread and the loading steps.
 struct LoadingSeams {
     SDL_Thread *(*create_thread)(int (*body)(void *), void *arg);   // null result: runs inline

@@ -10,7 +10,7 @@
 //  - A blocking effect is counted in its owner map's busy count until it clears its blocking bit;
 //    the map's hold time is then raised to the minimum the effect asks for.
 //  - What the effects need of world objects and object maps goes through EffectWorldHooks, which
-//    the application fills at start-up with the real objects and maps; tests put stand-ins there.
+//    the application fills at start-up with the real objects and maps; tests put their own there.
 //    Panels reach the effects they hold through effect_panel_hooks, installed the same way.
 //  - Game thread only: effects are created, stepped, drawn and freed there. Draw commands carry
 //    their own Sprite and SharedRef references, so the graphics thread never reads an effect.
