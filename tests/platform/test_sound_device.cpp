@@ -178,10 +178,12 @@ TEST_F(SoundDevice, ConcurrentRequestsLeaveNoChannelOrReferenceBehind) {
     }
     for (std::thread &t : players) t.join();
     sound_fade_out_music();
+    // A channel's flags clear before the manager drops its reference (outside the audio lock), so
+    // the wait covers both.
     EXPECT_TRUE(wait_for([&] {
         for (const SoundChannel &c : manager->channels)
             if (c.flags.load() != 0) return false;
-        return true;
+        return sound_test_refcount(blip) == 1 && sound_test_refcount(tune) == 1 && sound_test_refcount(other) == 1;
     }, 10000ms));
     EXPECT_EQ(sound_test_refcount(blip), 1);
     EXPECT_EQ(sound_test_refcount(tune), 1);
