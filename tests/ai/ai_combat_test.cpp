@@ -147,6 +147,46 @@ TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
     EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 2861162591u) << "and as many of the battle's";
 }
 
+// A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search
+// remembers the turns and moves that failed from a spot and does not try them again. Its plans and
+// draws over several turns are pinned as above.
+TEST_F(Battle, AHemmedInShipPlansTheSameOptionsWithTheSameDraws) {
+    Ship *a = lancer(RED, 1000, 1000, 0);
+    ASSERT_NE(a, nullptr);
+    const int32_t w = a->w, h = a->h;
+    int32_t placed = 0;
+    for (int32_t dx = -1; dx <= 1; ++dx)
+        for (int32_t dy = -1; dy <= 1; ++dy)
+            if (dx || dy) placed += lancer(dx + dy > 0 ? BLUE : RED, 1000 + dx * (w + 2), 1000 + dy * (h + 2), 90 * ((dx + 2) % 4)) != nullptr;
+    ASSERT_EQ(placed, 8);
+    AiPlayer *ai = red->commander_ai;
+    std::string trace;
+    for (int32_t turn = 0; turn < 6; ++turn) {
+        if (turn % 2) game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        else game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        object_begin_turn(a);
+        ai_plan_ship(red, a);
+        const AgentTask *task = ai_get_task(ai, ai_ship_word(a, AI_SHIP_COMBAT_TASK));
+        trace += task ? std::to_string(task->type) + "/" + std::to_string(task->subtype) : "-";
+        if (ai->flags & AI_FLAG_PLAN_RUNNING) {
+            trace += " score " + std::to_string(ai->plan[AI_OPT_SCORE]) + " option " + std::to_string(ai->plan[AI_OPT_INDEX]);
+            for (int32_t s = 0; s < ai->plan[AI_OPT_STEPS]; ++s) trace += " " + std::to_string(ai->plan[AI_OPT_CODE + s]);
+        }
+        ai_act_ship(red, a);
+        trace += " at " + std::to_string(a->x) + "," + std::to_string(a->y) + " heading " + std::to_string(a->heading) + "\n";
+    }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    EXPECT_EQ(trace,
+              "7/0 score 2751 option 0 -2 at 1000,1000 heading 0\n"
+              "6/1 score 615 option 1773 2 at 1000,1000 heading 0\n"
+              "6/1 score 643 option 130 -1 0 at 1000,1000 heading 0\n"
+              "6/1 score 643 option 130 -1 0 at 1000,1000 heading 0\n"
+              "6/1 score 606 option 757 0 at 1000,1000 heading 0\n"
+              "6/1 score 606 option 757 0 at 1000,1000 heading 0\n");
+    EXPECT_EQ(random_u32(), 318779454u) << "the option searches drew as many quick numbers as before";
+    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 3584972339u) << "and as many of the battle's";
+}
+
 // ---- Options of the combat task types ----
 
 class CombatOptions : public Battle {};
