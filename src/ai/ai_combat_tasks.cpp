@@ -3,6 +3,9 @@
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
@@ -77,14 +80,47 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
 
 // Turns and moves that found no free spot in one option search. A crowded ship would otherwise
 // retry the same hopeless random search for every one of its hundreds of options; a search that
-// failed from a position and heading is not tried again until the next search begins.
+// failed from a position and heading is not tried again until the next search begins. The failures
+// are kept in hash sets, with the number of failed turns from each spot beside them, since a search
+// looks them up for every manoeuvre it tries.
 struct FailedManoeuvre {
     int32_t kind, x, y, heading, a, b;
     bool operator==(const FailedManoeuvre &o) const = default;
 };
-thread_local std::vector<FailedManoeuvre> t_failed;
 
-void forget_failed_manoeuvres() { t_failed.clear(); }
+uint64_t mix_words(std::initializer_list<int32_t> words) {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (int32_t w : words) {
+        h ^= uint32_t(w);
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    return h;
+}
+
+struct FailedHash {
+    size_t operator()(const FailedManoeuvre &f) const { return size_t(mix_words({f.kind, f.x, f.y, f.heading, f.a, f.b})); }
+};
+
+struct Spot {
+    int32_t x, y, heading;
+    bool operator==(const Spot &o) const = default;
+};
+
+struct SpotHash {
+    size_t operator()(const Spot &s) const { return size_t(mix_words({s.x, s.y, s.heading})); }
+};
+
+struct FailedManoeuvres {
+    std::unordered_set<FailedManoeuvre, FailedHash> failed;
+    std::unordered_map<Spot, int32_t, SpotHash> turns_failed;   // failed turns from each spot
+};
+thread_local FailedManoeuvres t_failed;
+
+void forget_failed_manoeuvres() {
+    t_failed.failed.clear();
+    t_failed.turns_failed.clear();
+}
 
 // After this many turns found no room from one position and heading, the ship counts as boxed in
 // there for the rest of the search.
@@ -92,22 +128,21 @@ constexpr int32_t BOXED_IN_TURNS = 8;
 
 bool turn_towards(PlanCursor *at, int32_t heading) {
     const FailedManoeuvre key{0, at->x, at->y, at->heading, heading, 0};
-    int32_t failed_here = 0;
-    for (const FailedManoeuvre &f : t_failed) {
-        if (f == key) return false;
-        failed_here += f.kind == 0 && f.x == at->x && f.y == at->y && f.heading == at->heading;
-    }
-    if (failed_here >= BOXED_IN_TURNS) return false;
+    if (t_failed.failed.count(key)) return false;
+    const Spot spot{at->x, at->y, at->heading};
+    const auto boxed = t_failed.turns_failed.find(spot);
+    if (boxed != t_failed.turns_failed.end() && boxed->second >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
-    t_failed.push_back(key);
+    t_failed.failed.insert(key);
+    ++t_failed.turns_failed[spot];
     return false;
 }
 
 bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     const FailedManoeuvre key{1, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (std::find(t_failed.begin(), t_failed.end(), key) != t_failed.end()) return false;
+    if (t_failed.failed.count(key)) return false;
     if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) t_failed.push_back(key);
+    if (at->mp >= 1) t_failed.failed.insert(key);
     return false;
 }
 
