@@ -251,21 +251,4 @@ TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
     for (const auto &l : levels) EXPECT_EQ(loading_volume_for_level(l[0], l[1]), l[2]) << "level " << l[0];
 }
 
-TEST(LoadingVolumes, TheCommandLineLevelsReplaceOnlyThePreferencesTheyName) {
-    Game *game = game_get();
-    game->music_volume = 90;
-    game->sound_volume = 110;
-    game->music_override = 2;
-    game->sound_override = -1;
-    loading_apply_volumes(game);
-    EXPECT_EQ(game->music_volume, 51);
-    EXPECT_EQ(game->sound_volume, 110);
-    game->music_override = 6;
-    game->sound_override = 0;
-    loading_apply_volumes(game);
-    EXPECT_EQ(game->music_volume, 51);
-    EXPECT_EQ(game->sound_volume, 0);
-    game->music_override = game->sound_override = -1;
-}
-
 }  // namespace
