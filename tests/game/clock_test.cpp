@@ -1,8 +1,8 @@
 // The game clock over a real galaxy map: minutes consumed at the galaxy speed, the cut at the
 // day's end, travel in the same ratio, and the objects' minutes (site production) driven by it.
-#include "../world/fleet_test_util.h"
+#include "../world/galaxy_fixture.h"
 
-using namespace fleettest;
+using namespace galaxytest;
 
 namespace {
 
@@ -69,7 +69,7 @@ TEST_F(GameClock, OneLongFrameEndsTheDayAndScalesTheTravelDown) {
 
 TEST_F(GameClock, ProductionAndTravelAdvanceWithTheDay) {
     // A starbase upgrading its defence, in a sector on the galaxy map, and a fleet on its way.
-    player(5);
+    add_player(5);
     Sector *s = star(0, 400, 400);
     Site *base = site_create(SITE_STARBASE);
     ASSERT_NE(base, nullptr);
