@@ -193,7 +193,7 @@ TEST_F(LoadingMode, TheGameThreadHandsTheCursorAndTheFirstRunToTheGame) {
 }
 
 TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
     use(counted_thread);
     ASSERT_GT(loading_mode_state()->text_width, 0) << "font 0 from the store";
@@ -217,7 +217,7 @@ TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
 }
 
 TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
     loading_mode_set_seams(nullptr);
     game->music_override = 3;
