@@ -358,6 +358,21 @@ void fill_resources(Galaxy &g) {
     }
 }
 
+// Every world that holds people starts with as many as a home starbase starts with crew: the
+// weekly intake of a starbase draws its recruits from these worlds, so a galaxy without them
+// would promise recruits and deliver none. The figure follows the crew-recruitment setting and
+// takes no draw, so a seed gives the same galaxy with or without the people in it.
+void settle_populations(Galaxy &g) {
+    const int32_t people = starbase_crew_for(g.game->setup.crew_recruitment);
+    std::vector<Sector *> all = g.sectors;
+    all.push_back(g.sol);
+    for (Sector *sector : all)
+        for (Site *site : sector->sites.items) {
+            if (!site) break;
+            if (site->params.template_flags & SITE_TF_POPULATION) site_set_population(site, people);
+        }
+}
+
 // Deals the features to the open sectors: false when a kind every galaxy needs was not placed.
 bool deal_features(Galaxy &g) {
     std::vector<Sector *> open;
@@ -601,6 +616,7 @@ Result generate(Game *game) {
         }
     }
     log_write(LOG_GAME, LOG_DEBUG, "Galaxy of %i sectors made in %i rounds", int(g.sectors.size()), round);
+    settle_populations(g);
 
     if (game->setup.starting_tech >= 1) equip_players(g);
     for (size_t p = 0; p < g.players.size(); ++p) {

@@ -7,6 +7,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_crew.h"
 #include "ai/ai_player.h"
+#include "world/world_hooks.h"
 
 using namespace playertest;
 
@@ -177,19 +178,22 @@ TEST_F(CrewTasks, TakingCrewNeverLeavesTheStarbaseBelowItsFloor) {
 }
 
 TEST_F(CrewTasks, AShipFillingUpForACrewShortStarbaseLosesNoCrew) {
-    // A ship with less than 100 aboard first fills up at the nearest source; a hull that holds
+    // A ship with less than 100 aboard first fills up at the nearest source; a ship with room for
     // fewer than 100 takes only what it has room for, whatever the player's total starbase crew
-    // asks it to take, and the rest stays in the source.
+    // asks it to take, and the rest stays in the source. The shipped hulls the players pilot all
+    // hold 100 or more, so the small rooms here are hulls of light and compact size cut down.
     Sector *outpost = add_sector(7, 900, 400);
     Site *short_base = add_site(outpost, SITE_STARBASE, 7);
     list_append(ai->own_sectors, static_cast<GameObject *>(outpost));
     ai->own_sector_count = 2;
-    const struct { int32_t tmpl, aboard, source_crew; } cases[] = {
-        {2, 0, 3000}, {2, 25, 5000}, {2, 0, 9000}, {5, 10, 3000}, {5, 60, 5000}, {5, 0, 9000},
+    const struct { int32_t tmpl, room, aboard, source_crew; } cases[] = {
+        {2, 40, 0, 3000}, {2, 40, 25, 5000}, {2, 40, 0, 9000}, {5, 90, 10, 3000}, {5, 90, 60, 5000}, {5, 90, 0, 9000},
     };
     for (const auto &c : cases) {
         Ship *ship = ship_in(home, c.tmpl);
-        ASSERT_LT(ship->max_crew, 100) << "hull " << c.tmpl << " must be too small to carry 100";
+        ship->base_max_crew = c.room;
+        ship_recompute_stats(ship);
+        ASSERT_EQ(ship->max_crew, c.room);
         ship->pilot_id = 1;
         ship->crew = c.aboard;
         base->crew = c.source_crew;
@@ -203,6 +207,46 @@ TEST_F(CrewTasks, AShipFillingUpForACrewShortStarbaseLosesNoCrew) {
         // Full now, it takes nothing more the next day.
         agent_task_act(crew, ai, player);
         EXPECT_EQ(base->crew + ship->crew, c.source_crew + c.aboard) << what << ": crew vanished on the second day";
+    }
+}
+
+// A colony starbase founded by a constructor has nobody aboard; the piloted hulls the computer
+// players field first (the skiff they start with, the corsair they design) must be able to bring
+// it the 100 it needs, or the forced task would hold the ship for the rest of the game.
+TEST_F(CrewTasks, ThePilotedHullsOfTheEarlyGameCanManANewColonyStarbase) {
+    Sector *outpost = add_sector(7, 900, 400);
+    Site *colony = add_site(outpost, SITE_STARBASE, 7);
+    list_append(ai->own_sectors, static_cast<GameObject *>(outpost));
+    ai->own_sector_count = 2;
+    const struct { int32_t tmpl, aboard, source_crew; } cases[] = {
+        {2, 0, 2500}, {2, 100, 2500}, {2, 30, 5000}, {5, 0, 2500}, {5, 110, 8000}, {5, 55, 12000},
+    };
+    for (const auto &c : cases) {
+        const std::string what = "hull " + std::to_string(c.tmpl) + ", aboard " + std::to_string(c.aboard);
+        Ship *ship = ship_in(home, c.tmpl);
+        ship->pilot_id = 1;
+        ship->crew = std::min(c.aboard, ship->max_crew);
+        base->crew = c.source_crew;
+        colony->crew = 0;
+        colony->state |= SITE_CREW_SHORT;
+        player_update_totals(player);
+        const int32_t people = base->crew + ship->crew;
+        AgentTask *crew = task(TASK_TRANSFER_CREW, 0, outpost->id, ship);
+        int32_t days = 0;
+        for (; days < 6 && !agent_task_check_done(crew, ai, player); ++days) {
+            ai_ship_set_word(ship, AI_SHIP_MOVE_TARGET, 0);
+            agent_task_act(crew, ai, player);
+            // The fleet move of the day: the ship arrives where the task sent it.
+            if (GameObject *to = world_find_object(ai_ship_word(ship, AI_SHIP_MOVE_TARGET))) ship_set_sector(ship, to);
+            player_update_totals(player);
+        }
+        EXPECT_TRUE(agent_task_check_done(crew, ai, player)) << what << ": the colony is still short after " << days << " days";
+        EXPECT_LE(days, 3) << what;
+        EXPECT_GE(colony->crew, 100) << what;
+        EXPECT_FALSE(colony->state & SITE_CREW_SHORT) << what;
+        EXPECT_GE(base->crew, 100) << what << ": the source went below its floor";
+        EXPECT_EQ(base->crew + colony->crew + ship->crew, people) << what << ": crew vanished";
+        ship_set_sector(ship, nullptr);
     }
 }
 

@@ -193,7 +193,7 @@ TEST_F(LoadingMode, TheGameThreadHandsTheCursorAndTheFirstRunToTheGame) {
 }
 
 TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
     use(counted_thread);
     ASSERT_GT(loading_mode_state()->text_width, 0) << "font 0 from the store";
@@ -217,7 +217,7 @@ TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
 }
 
 TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
     loading_mode_set_seams(nullptr);
     game->music_override = 3;
@@ -249,23 +249,6 @@ TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {
     const int levels[][3] = {{0, 77, 0},   {1, 77, 25}, {2, 77, 51},  {3, 77, 76},
                              {4, 77, 102}, {5, 77, 128}, {6, 77, 77}, {-1, 77, 77}, {-2, 3, 3}};
     for (const auto &l : levels) EXPECT_EQ(loading_volume_for_level(l[0], l[1]), l[2]) << "level " << l[0];
-}
-
-TEST(LoadingVolumes, TheCommandLineLevelsReplaceOnlyThePreferencesTheyName) {
-    Game *game = game_get();
-    game->music_volume = 90;
-    game->sound_volume = 110;
-    game->music_override = 2;
-    game->sound_override = -1;
-    loading_apply_volumes(game);
-    EXPECT_EQ(game->music_volume, 51);
-    EXPECT_EQ(game->sound_volume, 110);
-    game->music_override = 6;
-    game->sound_override = 0;
-    loading_apply_volumes(game);
-    EXPECT_EQ(game->music_volume, 51);
-    EXPECT_EQ(game->sound_volume, 0);
-    game->music_override = game->sound_override = -1;
 }
 
 }  // namespace

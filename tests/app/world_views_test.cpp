@@ -99,7 +99,14 @@ TEST_F(RealWorldViews, AControlAttachedToAShipThatLeftTheMapLetsGoToo) {
     EXPECT_EQ(ship->refcount, map_refs);
 }
 
-TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCentre) {
+TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCentreInItsOwnersColour) {
+    Player *owner = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(owner, nullptr);
+    owner->red = 10;
+    owner->green = 200;
+    owner->blue = 30;
+    owner->id = 700;
+    ASSERT_EQ(game_add_player(game, owner), RES_OK);
     ObjectMap *galaxy = game->galaxy_map;
     std::vector<GameObject *> placed;
     const int32_t spots[][2] = {{0, 0}, {1000, 500}, {2048, 1536}, {4000, 3000}};
@@ -109,7 +116,12 @@ TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCent
         map_place_object(galaxy, s, spot[0], spot[1], 1);
         placed.push_back(s);
     }
-    placed.push_back(ship_on(galaxy, 3000, 100));
+    Ship *ours = ship_on(galaxy, 3000, 100);
+    Ship *nobodys = ship_on(galaxy, 900, 900);
+    ASSERT_NE(ours, nullptr);
+    ASSERT_NE(nobodys, nullptr);
+    object_set_owner_id(ours, owner->id);
+    placed.insert(placed.end(), {ours, nobodys});
     map_add_pending_objects(galaxy);
     ASSERT_EQ(map_object_count(galaxy), int32_t(placed.size()));
     map_set_view(galaxy, 1024, 768);
@@ -121,8 +133,15 @@ TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCent
     ASSERT_EQ(m->dot_count, int32_t(placed.size())) << "one dot per object";
     for (int32_t i = 0; i < m->dot_count; ++i) {   // in the map's list order
         const GameObject *listed = map_object_at(galaxy, i);
-        EXPECT_EQ(m->dots[size_t(i)].x, (listed->x + listed->w / 2) * 128 / 4096) << "dot " << i;
-        EXPECT_EQ(m->dots[size_t(i)].y, (listed->y + listed->h / 2) * 96 / 3072) << "dot " << i;
+        const MinimapDot &dot = m->dots[size_t(i)];
+        EXPECT_EQ(dot.x, (listed->x + listed->w / 2) * 128 / 4096) << "dot " << i;
+        EXPECT_EQ(dot.y, (listed->y + listed->h / 2) * 96 / 3072) << "dot " << i;
+        const std::vector<int> colour{dot.r, dot.g, dot.b};
+        if (listed == ours) {
+            EXPECT_EQ(colour, (std::vector<int>{10, 200, 30})) << "the owner's colour";
+        } else if (listed == nobodys) {
+            EXPECT_EQ(colour, (std::vector<int>{255, 255, 0})) << "no owner: yellow";
+        }
     }
     // The view rectangle is the map's view, scaled the same way.
     EXPECT_EQ(m->view_x, galaxy->view_x * 128 / 4096);
@@ -135,34 +154,6 @@ TEST_F(RealWorldViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCent
     placed.push_back(ship_on(galaxy, 500, 2500));
     control_update(mini, 20);
     EXPECT_EQ(m->dot_count, int32_t(placed.size()) - 1);
-}
-
-TEST_F(RealWorldViews, MinimapDotsTakeTheRealOwnersColour) {
-    Player *owner = player_create(PLAYER_KIND_COMPUTER);
-    ASSERT_NE(owner, nullptr);
-    owner->red = 10;
-    owner->green = 200;
-    owner->blue = 30;
-    owner->id = 700;
-    ASSERT_EQ(game_add_player(game, owner), RES_OK);
-    Ship *ours = ship_on(game->galaxy_map, 100, 100);
-    Ship *nobodys = ship_on(game->galaxy_map, 900, 900);
-    ASSERT_NE(ours, nullptr);
-    ASSERT_NE(nobodys, nullptr);
-    object_set_owner_id(ours, owner->id);
-
-    Control *mini = keep(minimap_control_create(game->galaxy_map, 128, 96));
-    control_update(mini, 20);
-    const MinimapControl *m = minimap_of(mini);
-    ASSERT_EQ(m->dot_count, 2);
-    const MinimapDot &a = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 0 : 1];
-    const MinimapDot &b = m->dots[map_object_at(game->galaxy_map, 0) == ours ? 1 : 0];
-    EXPECT_EQ(a.r, 10);
-    EXPECT_EQ(a.g, 200);
-    EXPECT_EQ(a.b, 30);
-    EXPECT_EQ(b.r, 255) << "a ship without owner is yellow";
-    EXPECT_EQ(b.g, 255);
-    EXPECT_EQ(b.b, 0);
 }
 
 TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {

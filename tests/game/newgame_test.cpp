@@ -237,6 +237,76 @@ INSTANTIATE_TEST_SUITE_P(DensitiesAndTechs, NewGameGalaxy,
                                            GalaxyCase{2, 2, 2, 4, 29}, GalaxyCase{3, 1, 1, 5, 37},
                                            GalaxyCase{4, 2, 0, 5, 43}, GalaxyCase{7, 0, 5, 2, 30}));
 
+// The crew-recruitment setting fixes a home starbase's starting crew and the people of every
+// peopled world alike; it draws nothing, so the galaxy of a seed is the same under every setting.
+TEST_F(NewGame, EveryPeopledWorldStartsWithAsManyPeopleAsAHomeStarbasesCrew) {
+    struct Case {
+        int32_t recruitment, people;
+    };
+    const Case cases[] = {{200, 2500}, {500, 2500}, {501, 4000}, {750, 4000}, {751, 5000}, {1500, 5000}};
+    set_slots({humans[0], computers[0], computers[1]});
+    std::vector<std::string> first_layout;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "crew recruitment " << c.recruitment);
+        game->setup.crew_recruitment = c.recruitment;
+        random_seed(2718);
+        ASSERT_EQ(game_new(game), RES_OK);
+        std::vector<std::string> layout;
+        int32_t peopled = 0, homes = 0;
+        for (Sector *s : sectors()) {
+            std::string line = s->label + " " + std::to_string(s->x) + "," + std::to_string(s->y);
+            for (Site *site : s->sites.items) {
+                if (!site) break;
+                line += " " + std::to_string(site->subtype) + "@" + std::to_string(site->x) + "," + std::to_string(site->y);
+                if (site->params.template_flags & SITE_TF_POPULATION) {
+                    ++peopled;
+                    EXPECT_EQ(site_get_population(site), c.people) << "site #" << site->id << " in " << s->label;
+                }
+            }
+            layout.push_back(line);
+            if (!s->owner_id || s->id == game->sol_sector_id) continue;
+            ++homes;
+            const Site *base = sector_find_site_of_kind(s, SITE_STARBASE);
+            ASSERT_NE(base, nullptr);
+            EXPECT_EQ(base->crew, c.people) << s->label;
+        }
+        EXPECT_EQ(homes, 3);
+        EXPECT_GE(peopled, homes) << "every home sector holds a peopled world";
+        if (first_layout.empty()) first_layout = layout;
+        else EXPECT_EQ(layout, first_layout) << "the setting changed the galaxy the seed draws";
+    }
+}
+
+// A week of the real clock: the home starbase takes in the crew its intake figure shows, and the
+// people come off the home world.
+TEST_F(NewGame, AWeeksIntakeMovesThePeopleOfTheHomeWorldAboardItsStarbase) {
+    random_seed(31);
+    HeadlessOptions options;
+    options.computer_players = 1;
+    options.ai_commands = false;
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    Player *human = game->ui_player;
+    ASSERT_NE(human, nullptr);
+    Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
+    ASSERT_NE(home, nullptr);
+    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
+    Site *world = nullptr;
+    for (Site *site : home->sites.items)
+        if (site && (site->params.template_flags & SITE_TF_POPULATION)) world = site;
+    ASSERT_NE(base, nullptr);
+    ASSERT_NE(world, nullptr) << "the home sector's Terran world";
+    const int32_t crew = base->crew, people = site_get_population(world);
+    const int32_t shown = site_crew_intake_rate(base);
+    ASSERT_GT(shown, 0);
+    ASSERT_GT(people, shown) << "the world can give the whole intake";
+    for (int day = 1; day <= 7; ++day) headless_advance_day(game, options);
+    EXPECT_EQ(base->crew, crew) << "the week is not over after 10,080 minutes";
+    EXPECT_EQ(site_get_population(world), people);
+    headless_advance_day(game, options);
+    EXPECT_EQ(base->crew, crew + shown) << "the intake figure promised " << shown;
+    EXPECT_EQ(site_get_population(world), people - (shown - human->bonus[2])) << "the recruits came from the world";
+}
+
 TEST_F(NewGame, TheWorkerTakesItsSeedFromTheStartingThread) {
     set_slots({humans[0], computers[0], computers[1]});
     random_seed(4242);

@@ -9,8 +9,6 @@
 namespace {
 
 using systest::ParamsFile;
-using systest::put_i32;
-using systest::put_str;
 
 class SystemParams : public ::testing::Test {
 protected:

@@ -17,7 +17,6 @@ constexpr int32_t System::*RECORD_FIGURES[] = {
 };
 static_assert(std::size(RECORD_FIGURES) == 18);
 
-using systest::put_i32;
 using systest::SystemsTest;
 using systest::use_type_store;
 

@@ -1,6 +1,6 @@
 #pragma once
-// Hand-built parameter files, a store of thirty system types with known figures, and a log catcher.
-// The bytes are laid out here by hand, independently of the game's Buffer codec.
+// Hand-built parameter files (laid out by hand, independently of the game's Buffer codec), a store of
+// thirty system types with known figures, and a log catcher.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "test_support.h"
@@ -15,21 +15,9 @@
 #include "platform/store_format.h"
 #include "platform/store_write.h"
 #include "systems/system.h"
+#include "world/be_bytes.h"
 
 namespace systest {
-
-inline void put_i32(std::vector<uint8_t> *out, int64_t v) {
-    const uint32_t u = uint32_t(v);
-    out->push_back(uint8_t(u >> 24));
-    out->push_back(uint8_t(u >> 16));
-    out->push_back(uint8_t(u >> 8));
-    out->push_back(uint8_t(u));
-}
-
-inline void put_str(std::vector<uint8_t> *out, const std::string &s) {
-    put_i32(out, int64_t(s.size()));
-    out->insert(out->end(), s.begin(), s.end());
-}
 
 // One parameter file, field by field in file order.
 struct ParamsFile {

@@ -179,12 +179,22 @@ TEST_F(ShipSources, PaintedFramesAreOpaqueOrHolesAndTheMountIsOnTheHull) {
     EXPECT_EQ(frame.px, again.px);
 }
 
-TEST(ShipContent, NineHullsOnceEach) {
+// The shipped hulls: nine, once each, and every one paints inside its frame at every third heading.
+TEST(ShipContent, NineHullsOnceEachPaintingInsideTheirFrames) {
     std::vector<ShipSource> sources;
     std::string error;
     ASSERT_EQ(ships_load_content(ships_content_folder(), &sources, &error), RES_OK) << error;
     ASSERT_EQ(sources.size(), 9u);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(sources[size_t(i)].index, i);
+    for (const ShipSource &s : sources) {
+        const ShipLayout l = ships_layout(s);
+        for (int f = 0; f < SHIP_FAMILY_ROTATIONS; f += 3) {
+            const Canvas frame = ships_paint(s, 10.0f * f, 1, l.side, l.side, l.side / 2.0f, l.side / 2.0f, 1);
+            bool any = false;
+            for (size_t i = 3; i < frame.px.size() && !any; i += 4) any = frame.px[i] > 0;
+            EXPECT_TRUE(any) << s.name << " frame " << f;
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// The fonts family, read back by the game's own loaders: the files it writes, the fonts they make,
-// and a specimen picture of all eight fonts for a person to look at.
+// The fonts family, read back by the game's own loaders: the files it writes and the fonts they make.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,10 +10,9 @@
 #include "platform/draw_fixture.h"
 #include "platform/font.h"
 #include "platform/store.h"
+#include "support/fixture_store.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The fonts of the store the build generates (and the tree it was packed from), read back through
 // the game's own loaders.
@@ -25,9 +22,7 @@ protected:
         DrawSurface::SetUp();
         ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
         fonts_free_all();
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK) << "store.dat missing: the build makes it";
+        ASSERT_TRUE(open_generated_store());
     }
     void TearDown() override {
         fonts_free_all();
@@ -129,36 +124,6 @@ TEST_F(FontsFamily, TextIsAsWideAsItDrawsAndWiderFontsAreWider) {
     EXPECT_GT(font_text_width(0, text), font_text_width(2, text));
     EXPECT_GT(font_text_width(2, text), font_text_width(4, text));
     EXPECT_GT(font_text_width(1, text), font_text_width(2, text));   // bold is wider
-}
-
-// ---- the specimen ------------------------------------------------------------------------------
-
-TEST_F(FontsFamily, SpecimenOfTheFonts) {
-    open(760, 420);
-    // a dusky background so the fonts' fringes show
-    for (int y = 0; y < surface->h; ++y)
-        for (int x = 0; x < surface->w; ++x)
-            set(x, y, Rgb{uint8_t(10 + y / 20), uint8_t(14 + y / 24), uint8_t(34 + x / 24)});
-    const char *roles[8] = {"0 map labels, Loading...", "1 labels and captions", "2 body text, values, rows",
-                            "3 VICTORY", "4 small print, boot log", "5 Panel Title", "6 Button", "7 Prompt?"};
-    const char *pangram = "The quick brown fox jumps over the lazy dog 0123456789";
-    const char *latin = "\xC5" "sa \xD8" "rsted, Zo\xEB M\xFC" "ller, Jos\xE9 Pe\xF1" "a, \xC9" "mile \xC7" "a\xE7";
-    int y = 8;
-    for (int n = 0; n < 8; ++n) {
-        const uint32_t colour = n == 3 ? gfx_map_rgb(255, 220, 120) : gfx_map_rgb(225, 235, 255);
-        ASSERT_EQ(font_draw_text(g, n, 8, y, colour, roles[n]), RES_OK);
-        ASSERT_EQ(font_draw_text(g, n, 8 + font_text_width(n, roles[n]) + 16, y, gfx_map_rgb(170, 200, 230),
-                                 n == 3 ? "END OF GAME" : pangram), RES_OK);
-        y += font_line_height(n) + 2;
-        ASSERT_EQ(font_draw_text(g, n, 8, y, gfx_map_rgb(200, 255, 200), latin), RES_OK);
-        y += font_line_height(n) + 6;
-    }
-    ASSERT_EQ(font_draw_text_highlight(g, 3, 8, y, gfx_map_rgb(255, 200, 80), 3, 60, "HIGHLIGHT"), RES_OK);
-    run();
-    fs::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-    const std::string path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/font_specimen.png";
-    ASSERT_TRUE(surface_write_png(surface, path));
-    std::printf("specimen: %s\n", path.c_str());
 }
 
 }  // namespace

@@ -12,17 +12,14 @@
 #include "platform/store.h"
 #include "platform/store_write.h"
 #include "png_decode.h"
+#include "support/fixture_store.h"
 
 namespace {
-
-const char *STORE_PATH = ASTROVANE_BINARY_DIR "/store.dat";
 
 class GeneratedStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        store_shutdown();
-        store_set_path(STORE_PATH);
-        ASSERT_EQ(store_open(), RES_OK) << STORE_PATH << " missing: the build makes it";
+        ASSERT_TRUE(open_generated_store());
     }
     void TearDown() override { store_shutdown(); }
 
@@ -86,7 +83,7 @@ TEST_F(GeneratedStore, PackingTheAssetTreeAgainGivesTheSameBytes) {
     std::string error;
     ASSERT_EQ(store_pack_tree(ASTROVANE_BINARY_DIR "/assets", again.c_str(), &error), RES_OK) << error;
     Buffer *a = nullptr, *b = nullptr;
-    ASSERT_EQ(store_read_file(STORE_PATH, 0, &a), RES_OK);
+    ASSERT_EQ(store_read_file(GENERATED_STORE_PATH, 0, &a), RES_OK);
     ASSERT_EQ(store_read_file(again.c_str(), 0, &b), RES_OK);
     EXPECT_EQ(a->length, b->length);
     EXPECT_TRUE(a->length == b->length && std::equal(a->data, a->data + a->length, b->data));

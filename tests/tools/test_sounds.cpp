@@ -16,6 +16,7 @@
 #include "assetgen/synth.h"
 #include "platform/sound.h"
 #include "platform/store.h"
+#include "support/fixture_store.h"
 
 namespace {
 
@@ -221,9 +222,7 @@ namespace {
 class SoundsInTheGeneratedStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        store_shutdown();
-        store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-        ASSERT_EQ(store_open(), RES_OK) << "store.dat missing: the build makes it";
+        ASSERT_TRUE(open_generated_store());
         ASSERT_EQ(sound_init(), 0);
     }
     void TearDown() override {

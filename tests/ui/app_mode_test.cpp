@@ -12,6 +12,7 @@
 #include "platform/graphics.h"
 #include "platform/sound.h"
 #include "platform/store.h"
+#include "support/fixture_store.h"
 #include "ui/app_mode.h"
 
 namespace {
@@ -46,14 +47,27 @@ template <int N> void install(AppMode *m) {
 
 uint32_t no_op(const uint8_t *) { return 0; }
 
-// Every mode's callbacks are recorders; the frame passes too.
-class ModeSwitch : public ::testing::Test {
+// The game's own mode records, as start-up uses them: the game exists and the mode table is in.
+class GameModes : public ::testing::Test {
 protected:
     void SetUp() override {
         app_mode_reset();
         game_destroy();
         gfx_destroy();
         ASSERT_NE(game_get(), nullptr);
+    }
+    void TearDown() override {
+        app_mode_reset();
+        game_destroy();
+        gfx_destroy();
+    }
+};
+
+// Every mode's callbacks are recorders; the frame passes too.
+class ModeSwitch : public GameModes {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(GameModes::SetUp());
         install<0>(app_mode_get(0));
         install<1>(app_mode_get(1));
         install<2>(app_mode_get(2));
@@ -64,10 +78,8 @@ protected:
         g_changed_seen.clear();
     }
     void TearDown() override {
-        app_mode_reset();
         app_mode_set_frame_passes(nullptr);
-        game_destroy();
-        gfx_destroy();
+        GameModes::TearDown();
     }
     static void switch_to(int id) {
         app_mode_request(id);
@@ -162,8 +174,7 @@ TEST_F(ModeSwitch, SwitchClearsTheMusicRestartFlagOnlyWhenLeavingAMode) {
 }
 
 TEST_F(ModeSwitch, LeavingAModeReleasesEveryLoadedSound) {
-    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-    ASSERT_EQ(store_open(), RES_OK);
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(sound_init(), 0);
     ASSERT_EQ(sound_load_id(5), RES_OK);
     switch_to(1);
@@ -270,22 +281,6 @@ TEST_F(ModeFrame, FlagsAndMissingSlotsLeaveOutTheirSteps) {
         EXPECT_EQ(g_trace, c.trace) << c.what;
     }
 }
-
-// The game's own mode records, as start-up uses them: the game exists and the mode table is in.
-class GameModes : public ::testing::Test {
-protected:
-    void SetUp() override {
-        app_mode_reset();
-        game_destroy();
-        gfx_destroy();
-        ASSERT_NE(game_get(), nullptr);
-    }
-    void TearDown() override {
-        app_mode_reset();
-        game_destroy();
-        gfx_destroy();
-    }
-};
 
 TEST_F(GameModes, EveryModeHasItsRecordWithEnterLeaveUpdateAndDraw) {
     for (int id = 0; id < APP_MODE_COUNT; ++id) {

@@ -1,8 +1,8 @@
 // The fleet kind on its own: the operation row and factory with the generated badge, name and
 // speed rules, the composition layout, reach, the save record and its link step, snapshots and
 // the threat figures; fleets drawn as the galaxy map draws them, replayed into an off-screen
-// surface (review pictures go to build/test-output/fleets).
-#include "fleet_test_util.h"
+// surface (the badge's review picture goes to build/test-output/fleets).
+#include "galaxy_fixture.h"
 
 #include <cmath>
 #include <set>
@@ -13,7 +13,7 @@
 #include "test_support.h"
 #include "world/object_methods.h"
 
-using namespace fleettest;
+using namespace galaxytest;
 
 namespace {
 
@@ -370,17 +370,17 @@ TEST_F(FleetTurns, TheUserPlayersFleetPingsOnlyBetweenDays) {
     fleet_enable_pings(f);
     f->ping_ms = 30;
     game->queued_minutes = 100;
-    map_update(galaxy, 40);
+    map_update(map, 40);
     EXPECT_EQ(f->ping_ms, 30) << "no ping while a day runs";
-    EXPECT_EQ(list_count(&galaxy->effects), 0);
+    EXPECT_EQ(list_count(&map->effects), 0);
     game->queued_minutes = 0;
-    map_update(galaxy, 40);
+    map_update(map, 40);
     EXPECT_EQ(f->ping_ms, FLEET_PING_MS);
-    EXPECT_EQ(list_count(&galaxy->effects) + list_count(&galaxy->new_effects), 1) << "one pulse";
+    EXPECT_EQ(list_count(&map->effects) + list_count(&map->new_effects), 1) << "one pulse";
     Fleet *other = fleet_at({ship(2, 5, 99, "Foreign")}, 700, 500, 99);
     fleet_enable_pings(other);
     other->ping_ms = 10;
-    map_update(galaxy, 40);
+    map_update(map, 40);
     EXPECT_EQ(other->ping_ms, 10) << "only the user's fleets ping";
 }
 
@@ -462,7 +462,6 @@ TEST_F(FleetDrawing, ACompositeFleetDrawsItsShipsAndAHiddenOneNothing) {
                 if (mask_test(sprite, x, y) && !(at(e.x + x, e.y + y) == Rgb{0, 0, 0})) ++drawn;
         EXPECT_GT(drawn, 0) << s->name;
     }
-    surface_write_png(surface, fresh_test_dir("fleets") + "/composite.png");
 
     fleet_set_hidden(f, true);
     EXPECT_TRUE(fleet_is_hidden(f));

@@ -1,9 +1,9 @@
 // Fleets of real ships travelling a real galaxy map while the game clock runs days: travel time at
 // the slowest ship's speed, arrival in a sector (and a save after it that loads), interception of
 // moving fleets, merging, and what scanning teaches.
-#include "fleet_test_util.h"
+#include "galaxy_fixture.h"
 
-using namespace fleettest;
+using namespace galaxytest;
 
 namespace {
 
@@ -13,8 +13,8 @@ class FleetTravel : public FleetWorld {
 protected:
     void SetUp() override {
         FleetWorld::SetUp();
-        player(RED);
-        player(BLUE);
+        add_player(RED);
+        add_player(BLUE)->real->name = "Azure Combine";
     }
 };
 
@@ -64,21 +64,21 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
 
     // Save: the galaxy map and the ships; then everything is read back and linked.
     Buffer *save = buffer_create();
-    ASSERT_EQ(map_write(galaxy, save), RES_OK);
+    ASSERT_EQ(map_write(map, save), RES_OK);
     ASSERT_EQ(buffer_write_i32(save, 2), RES_OK);
     for (Ship *s : {a, b}) ASSERT_EQ(object_write(s, save), RES_OK);
     const uint64_t dest_id = dest->id, a_id = a->id;
     g_world.objects.erase(fleet_id);   // gone from the game with its death
     object_release(f);
 
-    map_free(galaxy);
-    galaxy = map_create();
-    game->galaxy_map = galaxy;
+    map_free(map);
+    map = map_create();
+    game->galaxy_map = map;
     drop_objects();
     buffer_set_cursor(save, 0);
-    ASSERT_EQ(map_read(galaxy, save), RES_OK);
-    map_add_pending_objects(galaxy);
-    for (GameObject *obj : galaxy->objects.items) keep(obj);
+    ASSERT_EQ(map_read(map, save), RES_OK);
+    map_add_pending_objects(map);
+    for (GameObject *obj : map->objects.items) keep(obj);
     int32_t ships = 0;
     ASSERT_EQ(buffer_read_i32(save, &ships), RES_OK);
     for (int32_t i = 0; i < ships; ++i) {
@@ -87,12 +87,12 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
         keep(obj);
     }
     buffer_free(save);
-    ASSERT_EQ(map_link_objects(galaxy), RES_OK);
+    ASSERT_EQ(map_link_objects(map), RES_OK);
     for (auto &[id, obj] : g_world.objects) EXPECT_EQ(object_link(obj), RES_OK) << "#" << id;
-    Sector *loaded = sector_of(find_object(dest_id));
+    Sector *loaded = sector_of(world_find_object(dest_id));
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(sector_object_count(loaded), 2);
-    EXPECT_EQ(ship_of(find_object(a_id))->sector_id, dest_id);
+    EXPECT_EQ(ship_of(world_find_object(a_id))->sector_id, dest_id);
 }
 
 TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
@@ -231,7 +231,7 @@ TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
 }
 
 TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
-    FakePlayer *spy = player(79);
+    FakePlayer *spy = add_player(79);
     spy->taps.push_back(RED);
     Fleet *f = fleet_at({ship(2, 1, RED, "Eye")}, 500, 500, RED);
     Sector *near = star(0, 500 + f->scan_range / 2, 500);

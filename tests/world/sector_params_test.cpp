@@ -1,20 +1,18 @@
 // Sector data: the content parser's refusals and the encoder's bytes, the star painter at game size
-// and at sector-view size (a review sheet goes to test-output), the parameter reader against
-// hand-laid bytes, and every template of the generated store read through the factory's load groups.
+// and at sector-view size, the parameter reader against hand-laid bytes, and every template of the
+// generated store read through the factory's load groups.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "assetgen/content_source.h"
 #include "assetgen/family_sectors.h"
-#include "assetgen/output.h"
 #include "platform/sprite.h"
 #include "test_support.h"
-#include "world/sector_test_util.h"
+#include "galaxy_fixture.h"
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
 
 const char *MINIMAL = R"(
@@ -45,7 +43,6 @@ Result parse(const std::string &text, std::string *error, std::vector<SectorSour
     return sectors_parse(text, "test.txt", out ? out : &local, error);
 }
 
-// The shipped content parses: the build makes the store from it and the review sheet below reads it.
 TEST(SectorContent, RefusalsNameTheLine) {
     // All six templates with one line of template 0 replaced.
     auto edited = [](const std::string &line, const std::string &by) {
@@ -119,27 +116,6 @@ TEST(StarPainter, TwinkleFramesDifferButKeepTheirStar) {
     EXPECT_NE(a.px, b.px);
     EXPECT_FLOAT_EQ(lit(a, 22, 22), lit(b, 22, 22));
     EXPECT_EQ(sectors_paint_star(look, 44, 6.2f, 0, 9).px, a.px) << "the same inputs paint the same star";
-}
-
-TEST(StarPainter, ReviewSheetOfTheShippedStars) {
-    std::string text, error;
-    ASSERT_EQ(content_read("sectors/sectors.txt", &text, &error), RES_OK) << error;
-    std::vector<SectorSource> sectors;
-    ASSERT_EQ(sectors_parse(text, "sectors.txt", &sectors, &error), RES_OK) << error;
-    // Galaxy-map frames in a row, then each star at sector-view size below.
-    constexpr int CELL = 64, BIG = 200;
-    Canvas sheet = canvas_create(CELL * SECTOR_FAMILY_FRAMES + BIG * 3, BIG * 2 + CELL, Colour{0.02f, 0.02f, 0.03f, 1});
-    for (size_t t = 0; t < sectors.size(); ++t) {
-        const SectorSource &s = sectors[t];
-        for (int f = 0; f < SECTOR_FAMILY_FRAMES; ++f) {
-            const Canvas star = sectors_paint_star(s.look, s.size, float(s.radius) / 10.0f, f, 40u + uint32_t(t));
-            canvas_composite(&sheet, star, f * CELL + (CELL - s.size) / 2, int(t) * CELL + (CELL - s.size) / 2, BLEND_OVER);
-        }
-        const Canvas big = sectors_paint_star(s.look, BIG, float(s.radius) / 10.0f * BIG / float(s.size), 0, 40u);
-        canvas_composite(&sheet, big, CELL * SECTOR_FAMILY_FRAMES + int(t % 3) * BIG, int(t / 3) * BIG + CELL, BLEND_OVER);
-    }
-    const std::string dir = fresh_test_dir("sectors");
-    EXPECT_EQ(output_png_rgb(dir, "stars.png", sheet, false, 1), RES_OK);
 }
 
 // ---- The parameter reader ----
@@ -319,4 +295,4 @@ TEST_F(SectorParams, TheHomeSectorIsSolQuietAndWithoutRandomSitesToTheByte) {
 }
 
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

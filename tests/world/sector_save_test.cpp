@@ -1,11 +1,11 @@
 // The sector's save record: its exact bytes, a round trip with nested sites, refusals, and the
 // link step that links the sites and recounts them.
-#include "world/sector_test_util.h"
+#include "galaxy_fixture.h"
 
 #include <tuple>
 #include <utility>
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
 
 class SectorSave : public SectorFixture {
@@ -249,4 +249,4 @@ TEST_F(SectorSave, EveryTruncationOfTheKindRecordIsShort) {
 }
 
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

@@ -1,6 +1,6 @@
 // Sectors and their sites: adding, the census of what can be built, placement, arrangement and
 // labels, and the queries over the sites.
-#include "world/sector_test_util.h"
+#include "galaxy_fixture.h"
 
 #include <algorithm>
 #include <set>
@@ -10,7 +10,7 @@
 #include "support/fixture_store.h"
 #include "test_support.h"
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
 
 using SectorSites = OneSector;
@@ -398,4 +398,4 @@ TEST_F(SectorQueries, PopulationUnderConstructionAndKindsThroughTheCounts) {
 }
 
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

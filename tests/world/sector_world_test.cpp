@@ -1,21 +1,13 @@
 // Sectors on the galaxy map: visitors, detection for the owner and for visitors, the star's
 // twinkle and the detection pulse, the day turn, the clock, dead members and snapshots; the
 // listings of objects present in display order and of officers available for an exchange.
-#include "world/sector_test_util.h"
+#include "galaxy_fixture.h"
 
 #include <algorithm>
 #include <tuple>
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
-
-bool learnt(const FakePlayer *p, const GameObject *obj, int32_t level) {
-    return std::find(g_rec.learnt.begin(), g_rec.learnt.end(), Learnt{p, obj->id, level}) != g_rec.learnt.end();
-}
-bool learnt_any(const FakePlayer *p, const GameObject *obj) {
-    return std::any_of(g_rec.learnt.begin(), g_rec.learnt.end(),
-                       [&](const Learnt &l) { return l.player == p && l.id == obj->id; });
-}
 
 // ---- Visitors ----
 
@@ -210,13 +202,13 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
     Fleet *mine = fleet("mine", 7, 505, 505);
     Sector *other = make_sector(1, 0, 560, 480);
     object_after_advance(home);
-    EXPECT_TRUE(learnt(owner, home, 1));
-    EXPECT_TRUE(learnt(owner, near, 0));
-    EXPECT_TRUE(learnt(owner, edge, 0));
-    EXPECT_TRUE(learnt(owner, other, 0));
-    EXPECT_FALSE(learnt_any(owner, far));
-    EXPECT_FALSE(learnt_any(owner, mine)) << "its own objects";
-    EXPECT_FALSE(learnt_any(rival, home));
+    EXPECT_TRUE(learnt(owner->id, home, 1));
+    EXPECT_TRUE(learnt(owner->id, near, 0));
+    EXPECT_TRUE(learnt(owner->id, edge, 0));
+    EXPECT_TRUE(learnt(owner->id, other, 0));
+    EXPECT_FALSE(learnt(owner->id, far));
+    EXPECT_FALSE(learnt(owner->id, mine)) << "its own objects";
+    EXPECT_FALSE(learnt(rival->id, home));
     object_release(other);
 }
 
@@ -226,18 +218,18 @@ TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButA
     Fleet *hidden = fleet("hidden", 8, 506, 505, 100);      // 1 away; range 0
     Fleet *on_top = fleet("on top", 8, 505, 505, 100);      // 0 away
     object_after_advance(home);
-    EXPECT_TRUE(learnt(owner, shy, 0));
-    EXPECT_FALSE(learnt_any(owner, shier));
-    EXPECT_FALSE(learnt_any(owner, hidden));
-    EXPECT_TRUE(learnt(owner, on_top, 0));
+    EXPECT_TRUE(learnt(owner->id, shy, 0));
+    EXPECT_FALSE(learnt(owner->id, shier));
+    EXPECT_FALSE(learnt(owner->id, hidden));
+    EXPECT_TRUE(learnt(owner->id, on_top, 0));
 }
 
 TEST_F(SectorDetection, PlayersTappingTheOwnerLearnTheSector) {
     spy->taps = {7};
     bystander->taps = {8};
     object_after_advance(home);
-    EXPECT_TRUE(learnt(spy, home, 1));
-    EXPECT_FALSE(learnt_any(bystander, home));
+    EXPECT_TRUE(learnt(spy->id, home, 1));
+    EXPECT_FALSE(learnt(bystander->id, home));
 }
 
 TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
@@ -252,13 +244,13 @@ TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
     Fleet *owners = fleet("owners", 7, 515, 505);
     spy->taps = {8};
     object_after_advance(home);
-    EXPECT_TRUE(learnt(owner, scout, 0));
-    EXPECT_TRUE(learnt(owner, hauler, 0));
-    EXPECT_TRUE(learnt(rival, close, 0));
-    EXPECT_FALSE(learnt_any(rival, beyond));
-    EXPECT_FALSE(learnt_any(rival, owners)) << "the sector owner's objects";
-    EXPECT_TRUE(learnt(rival, home, 1));
-    EXPECT_TRUE(learnt(spy, home, 1)) << "a tap on the visiting player";
+    EXPECT_TRUE(learnt(owner->id, scout, 0));
+    EXPECT_TRUE(learnt(owner->id, hauler, 0));
+    EXPECT_TRUE(learnt(rival->id, close, 0));
+    EXPECT_FALSE(learnt(rival->id, beyond));
+    EXPECT_FALSE(learnt(rival->id, owners)) << "the sector owner's objects";
+    EXPECT_TRUE(learnt(rival->id, home, 1));
+    EXPECT_TRUE(learnt(spy->id, home, 1)) << "a tap on the visiting player";
 }
 
 TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
@@ -268,10 +260,10 @@ TEST_F(SectorDetection, AVisitorWithoutScannersStillSeesWhatIsAtItsSector) {
     Fleet *there = fleet("there", 10, 105, 105);       // centre 110, 110: distance 0 from the sector's centre
     Fleet *next_door = fleet("next door", 10, 107, 105);   // 2 away; range max(1, 0) = 1
     object_after_advance(lonely);
-    EXPECT_TRUE(learnt(rival, there, 0));
-    EXPECT_FALSE(learnt_any(rival, next_door));
-    EXPECT_TRUE(learnt(rival, lonely, 1));
-    EXPECT_FALSE(learnt_any(owner, lonely)) << "no owner, nobody learns it as owner";
+    EXPECT_TRUE(learnt(rival->id, there, 0));
+    EXPECT_FALSE(learnt(rival->id, next_door));
+    EXPECT_TRUE(learnt(rival->id, lonely, 1));
+    EXPECT_FALSE(learnt(owner->id, lonely)) << "no owner, nobody learns it as owner";
     object_release(lonely);
 }
 
@@ -524,4 +516,4 @@ TEST_F(SectorOfficers, AnotherOfficerAboardOrAPilotOfTheOwnerIsAChoiceUnlessTheS
 }
 
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

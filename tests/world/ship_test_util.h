@@ -5,6 +5,7 @@
 #include "support/fixture_store.h"
 #include "support/state_guards.h"
 #include "test_support.h"
+#include "world/be_bytes.h"
 
 #include <cstdint>
 #include <fstream>
@@ -29,21 +30,6 @@
 namespace shiptest {
 
 using Ints = std::vector<int32_t>;   // related figures compared as one row
-
-// ---- Big-endian bytes laid out by hand, independently of the game's Buffer ----
-
-inline void put_u32(std::vector<uint8_t> *out, uint32_t u) {
-    for (int shift = 24; shift >= 0; shift -= 8) out->push_back(uint8_t(u >> shift));
-}
-inline void put_i32(std::vector<uint8_t> *out, int64_t v) { put_u32(out, uint32_t(v)); }
-inline void put_u64(std::vector<uint8_t> *out, uint64_t v) {
-    put_u32(out, uint32_t(v >> 32));
-    put_u32(out, uint32_t(v));
-}
-inline void put_str(std::vector<uint8_t> *out, const std::string &s) {
-    put_u32(out, uint32_t(s.size()));
-    out->insert(out->end(), s.begin(), s.end());
-}
 
 inline void load(Buffer *buf, const std::vector<uint8_t> &bytes) {
     buffer_clear(buf);

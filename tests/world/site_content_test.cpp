@@ -334,22 +334,6 @@ TEST_F(SiteCompiler, FeaturesCompileIntoSevenRecordsAndTheirTexts) {
         << "a feature no body may carry";
 }
 
-TEST(SiteFamily, ListsEveryFrameOfEveryTemplateAndTheFeatureTexts) {
-    std::vector<std::string> paths;
-    sites_family_list_paths(&paths);
-    const std::set<std::string> set(paths.begin(), paths.end());
-    EXPECT_TRUE(set.count("site/000/dat/params.dat"));
-    EXPECT_TRUE(set.count("site/015/dat/desc.txt"));
-    EXPECT_TRUE(set.count("site/013/png/020.png"));
-    EXPECT_FALSE(set.count("site/013/png/021.png"));
-    EXPECT_TRUE(set.count("site/feature/params.dat"));
-    EXPECT_TRUE(set.count("site/feature/desc/005.txt"));
-    EXPECT_TRUE(set.count("site/feature/desc/006a.txt"));
-    EXPECT_TRUE(set.count("site/feature/desc/006b.txt"));
-    EXPECT_FALSE(set.count("site/feature/desc/006.txt"));
-    EXPECT_TRUE(set.count("site/feature/gatherdesc/006.txt"));
-}
-
 TEST(SiteArt, PaintingIsRepeatableAndHasNoPartialTransparency) {
     const Canvas a = site_art_paint(SITE_HARVESTER, 2, 99), b = site_art_paint(SITE_HARVESTER, 2, 99);
     EXPECT_TRUE(a.px == b.px);

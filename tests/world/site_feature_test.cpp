@@ -1,22 +1,20 @@
 // Site features on real sites and sectors from the generated store: which bodies may carry them,
 // how they are dealt, gathered and deactivated, the machine faction's defenders, the texts, the
 // daily figures and the officers' order; and the surface grids of the five body kinds, made from the
-// body's seed alone, shaped like their worlds, and drawn side by side into the test output for review.
-#include "world/sector_test_util.h"
+// body's seed alone and shaped like their worlds.
+#include "galaxy_fixture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <numeric>
 #include <set>
-#include "assetgen/canvas.h"
-#include "assetgen/output.h"
 #include "game/alert.h"
 #include "support/fixture_store.h"
 #include "systems/system.h"
 #include "test_support.h"
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
 
 constexpr int32_t BODIES[] = {6, 9, 10, 11, 12};
@@ -297,7 +295,7 @@ TEST_F(SiteFeatures, ACacheGivesItsCreditsWithNewsOfThem) {
     EXPECT_EQ(a->text, "Rigel II - Gathered $1500 in resources");
     EXPECT_EQ(a->kind, ALERT_RESOURCES_GATHERED);
     EXPECT_EQ(a->target_player_id, 7u);
-    EXPECT_EQ(as_player(g_rec.players[0])->credits, 1500);
+    EXPECT_EQ(as_player(g_world.players[0])->credits, 1500);
 }
 
 TEST_F(SiteFeatures, SurvivorsGoToThePlayersNearestStarbase) {
@@ -449,7 +447,6 @@ protected:
         EXPECT_EQ(cells.size(), size_t(body->params.grid_width) * size_t(body->params.grid_height));
         w = body->params.grid_width;
         h = body->params.grid_height;
-        for (int i = 0; i < 6; ++i) colours[i] = body->params.grid_colours[i];
         object_destroy(body);
         return cells;
     }
@@ -471,7 +468,6 @@ protected:
         return sum / double((h - 1) * w);
     }
     int32_t w = 0, h = 0;
-    uint8_t colours[6] = {};
 };
 
 TEST_F(SiteGrids, TheSameSeedMakesTheSameFaceAndAnotherSeedAnother) {
@@ -517,32 +513,5 @@ TEST_F(SiteGrids, AnEmptyGridOrAnUnknownGeneratorIsRefused) {
     object_destroy(body);
 }
 
-// Review sheet: the five kinds side by side, three seeds each, in the body's own two colours.
-TEST_F(SiteGrids, ReviewSheetOfTheFiveKinds) {
-    constexpr int SCALE = 3, GAP = 8;
-    std::vector<std::vector<uint8_t>> grids;
-    std::vector<std::array<uint8_t, 6>> palettes;
-    for (uint32_t s : {11u, 22u, 33u})
-        for (int32_t type = 1; type <= 5; ++type) {
-            grids.push_back(grid_of(type, s));
-            palettes.push_back({colours[0], colours[1], colours[2], colours[3], colours[4], colours[5]});
-        }
-    const int cell_w = w * SCALE + GAP, cell_h = h * SCALE + GAP;
-    Canvas sheet = canvas_create(cell_w * 5 + GAP, cell_h * 3 + GAP, Colour{0.03f, 0.03f, 0.05f, 1});
-    for (size_t i = 0; i < grids.size(); ++i) {
-        const int ox = GAP + int(i % 5) * cell_w, oy = GAP + int(i / 5) * cell_h;
-        const auto &p = palettes[i];
-        for (int32_t y = 0; y < h * SCALE; ++y)
-            for (int32_t x = 0; x < w * SCALE; ++x) {
-                const float t = grids[i][size_t((y / SCALE) * w + x / SCALE)] / 255.0f;
-                const Colour c{(p[0] + (p[3] - p[0]) * t) / 255.0f, (p[1] + (p[4] - p[1]) * t) / 255.0f,
-                               (p[2] + (p[5] - p[2]) * t) / 255.0f, 1};
-                canvas_set(&sheet, ox + x, oy + y, c);
-            }
-    }
-    const std::string dir = fresh_test_dir("sites");
-    EXPECT_EQ(output_png_rgb(dir, "surface_grids.png", sheet, false, 1), RES_OK);
-}
-
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

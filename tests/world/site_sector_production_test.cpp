@@ -1,12 +1,12 @@
 // Site production inside real sectors from the generated store, the clock advanced as the game
 // advances it: harvest cycles, research, laying down and finishing a facility, pausing and saving
 // it, crew shortage, contested sectors, a deployed starbase's assembly and the day turn.
-#include "world/sector_test_util.h"
+#include "galaxy_fixture.h"
 #include "game/alert.h"
 
 #include "test_support.h"
 
-namespace sector_test {
+namespace galaxytest {
 namespace {
 
 constexpr int32_t DAY = 1440;
@@ -306,4 +306,4 @@ TEST_F(SectorProduction, ADeployedStarbaseStandsAfterItsAssemblyAndTakesTheFacil
 }
 
 }  // namespace
-}  // namespace sector_test
+}  // namespace galaxytest

@@ -10,11 +10,6 @@
 
 namespace sitetest {
 
-// The big-endian writers of the ship tests, laid out independently of the game's Buffer.
-using shiptest::put_i32;
-using shiptest::put_str;
-using shiptest::put_u32;
-using shiptest::put_u64;
 using shiptest::Ints;
 
 struct AnimSpec {
