@@ -21,7 +21,11 @@ constexpr int32_t LARGEST_GALAXY = 4;
 struct PlayerFigures {
     std::string name;
     int32_t sectors = 0, sites = 0, ships_alive = 0, ships_built = 0, techs = 0, kills = 0, credits = 0;
+    int32_t starbases = 0, unmanned = 0;   // unmanned: finished a month ago or more, still below 100 crew
 };
+
+constexpr int32_t STARBASE_CREW_TO_WORK = 100;
+constexpr uint64_t A_MONTH = 30ull * 24 * 60;
 
 // A player's battles as the driver reported them.
 struct BattleFigures {
@@ -69,7 +73,12 @@ protected:
             if (s->owner_id == p->id) f.sectors += 1;
             for (const Site *site : s->sites.items) {
                 if (!site) break;
-                if (site->owner_id == p->id && !(site->flags & OBJ_DEAD)) f.sites += 1;
+                if (site->owner_id != p->id || (site->flags & OBJ_DEAD)) continue;
+                f.sites += 1;
+                if (site->subtype != SITE_STARBASE || (site->state & SITE_UNDER_CONSTRUCTION)) continue;
+                f.starbases += 1;
+                const uint64_t built = site->built ? site->built->minutes : 0;
+                if (site->crew < STARBASE_CREW_TO_WORK && built + A_MONTH <= game->clock->minutes) f.unmanned += 1;
             }
         }
         f.ships_alive = player_count_living_objects(p);
@@ -138,26 +147,30 @@ TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) 
     ASSERT_EQ(ais.size(), 4u);
     std::printf("Whole game, seed %u, largest galaxy, 300 days (lost: destroyed in battle; gone: lost, scrapped "
                 "or deployed)\n", seed);
-    std::printf("%-30s %7s %5s %5s %5s %5s %4s %4s %5s %6s %3s %5s %7s\n", "player", "sectors", "sites", "new", "ships",
-                "built", "lost", "gone", "techs", "fought", "won", "kills", "credits");
+    std::printf("%-30s %7s %5s %5s %5s %5s %5s %5s %4s %4s %5s %6s %3s %5s %7s\n", "player", "sectors", "bases", "short",
+                "sites", "new", "ships", "built", "lost", "gone", "techs", "fought", "won", "kills", "credits");
     int32_t fought = 0;
     for (size_t i = 0; i < ais.size(); ++i) {
         const PlayerFigures f = figures_of(ais[i]);
         const BattleFigures b = by_player[ais[i]->id];
         const int32_t gone = before[i].ships_alive + f.ships_built - before[i].ships_built - f.ships_alive;
-        std::printf("%-30s %7d %5d %5d %5d %5d %4d %4d %5d %6d %3d %5d %7d\n", f.name.c_str(), f.sectors, f.sites,
-                    f.sites - before[i].sites, f.ships_alive, f.ships_built, b.lost_ships, gone,
+        std::printf("%-30s %7d %5d %5d %5d %5d %5d %5d %4d %4d %5d %6d %3d %5d %7d\n", f.name.c_str(), f.sectors,
+                    f.starbases, f.unmanned, f.sites, f.sites - before[i].sites, f.ships_alive, f.ships_built, b.lost_ships, gone,
                     f.techs - before[i].techs, b.fought, b.won, f.kills, f.credits);
         EXPECT_GT(f.ships_built, before[i].ships_built) << f.name << " built no ship";
         EXPECT_GT(f.sites, before[i].sites) << f.name << " built no site";
         EXPECT_GT(f.techs, before[i].techs) << f.name << " researched no technology";
+        // A colony starbase starts empty and works only with 100 crew aboard, which a piloted ship
+        // brings from a manned starbase: a month is long enough for that.
+        EXPECT_GT(f.starbases, 1) << f.name << " founded no colony";
+        EXPECT_EQ(f.unmanned, 0) << f.name << " left a colony starbase without the crew it needs to work";
         EXPECT_LE(b.won, b.fought) << f.name;
         EXPECT_LE(b.lost_ships, gone) << f.name << ": more ships lost in battle than gone";
         fought += b.fought >= 1 ? 1 : 0;
     }
     // Battles come where the fleets meet: a player expanding away from the others may not fight
-    // in 300 days, but the computer players as a whole do.
-    EXPECT_GE(fought, 1);
+    // in 300 days, but the computer players as a whole do, at least two of them in this game.
+    EXPECT_GE(fought, 2);
     std::printf("battles fought on the way: %d\n", battles);
 }
 

@@ -31,7 +31,7 @@ void record_hit(BeamEffect *beam, GameObject *shooter, GameObject *target) {
 class Beam : public EffectTest {
 protected:
     static void SetUpTestSuite() {
-        const std::vector<Result> loaded = load_types(generated_store());
+        const std::vector<Result> loaded = load_types(GENERATED_STORE_PATH);
         ASSERT_EQ(loaded.size(), size_t(EFFECT_TYPE_COUNT)) << "the generated store is built with the tests";
         ASSERT_EQ(loaded[EFFECT_BEAM], RES_OK);
     }
@@ -173,7 +173,7 @@ class BeamStyles : public EffectTest {
 protected:
     void TearDown() override {
         // Later tests see the generated pictures again.
-        (void)load_types(generated_store());
+        (void)load_types(GENERATED_STORE_PATH);
         EffectTest::TearDown();
     }
 };
@@ -206,7 +206,7 @@ TEST_F(BeamStyles, AStyleOfOneFrameIsRefusedAndItsBeamsFireWithoutPictures) {
 }
 
 TEST_F(BeamStyles, EveryGeneratedStyleHasAChargeAndTheTwoImpactFrames) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(effect_load_type(EFFECT_BEAM), RES_OK);
     for (int s = 0; s < BEAM_STYLE_COUNT; ++s) EXPECT_GE(effect_beam_style_frames(s), 3) << s;
 }

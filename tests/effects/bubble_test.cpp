@@ -9,7 +9,7 @@ namespace {
 
 class Bubble : public EffectTest {
 protected:
-    static void SetUpTestSuite() { (void)load_types(generated_store()); }
+    static void SetUpTestSuite() { (void)load_types(GENERATED_STORE_PATH); }
 
     TextBubbleEffect *make(int style, int r, int g, int b) {
         TextBubbleEffect *t = effect_create_text_bubble(style, 2, "42", r, g, b);

@@ -19,6 +19,7 @@
 #include "platform/sprite.h"
 #include "platform/store.h"
 #include "platform/store_write.h"
+#include "support/fixture_store.h"
 #include "test_support.h"
 
 struct FakeObject {
@@ -76,8 +77,6 @@ inline bool open_store(const std::string &path) {
     store_set_path(path.c_str());
     return store_open() == RES_OK;
 }
-
-inline std::string generated_store() { return ASTROVANE_BINARY_DIR "/store.dat"; }
 
 // A store of the test's own: each (path, canvas) written as an RGBA PNG, then packed.
 inline std::string pack_store(const std::string &dir, const std::vector<std::pair<std::string, Canvas>> &files) {

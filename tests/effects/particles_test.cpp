@@ -145,7 +145,7 @@ TEST_F(SurfaceAllocation, ABufferThatCannotGrowEndsTheRenderEmpty) {
 
 class ParticleEffects : public EffectTest {
 protected:
-    static void SetUpTestSuite() { (void)load_types(generated_store()); }
+    static void SetUpTestSuite() { (void)load_types(GENERATED_STORE_PATH); }
 };
 
 TEST_F(ParticleEffects, ExplosionsShowTheirHaloForTheirStretchOfTime) {

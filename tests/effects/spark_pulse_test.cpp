@@ -11,7 +11,7 @@ void count_hit(SparkEffect *, GameObject *, GameObject *) { g_hit_calls += 1; }
 
 class Spark : public EffectTest {
 protected:
-    static void SetUpTestSuite() { (void)load_types(generated_store()); }
+    static void SetUpTestSuite() { (void)load_types(GENERATED_STORE_PATH); }
     void SetUp() override {
         EffectTest::SetUp();
         g_hit_calls = 0;

@@ -10,7 +10,7 @@ namespace {
 
 class Portal : public EffectTest {
 protected:
-    static void SetUpTestSuite() { (void)load_types(generated_store()); }
+    static void SetUpTestSuite() { (void)load_types(GENERATED_STORE_PATH); }
 };
 
 // The frame an animation entry shows, by entry index.
@@ -162,7 +162,7 @@ TEST_F(Portal, TheScanPointWalksOnlyOverOpaquePixelsOfTheShip) {
 class PortalStyles : public EffectTest {
 protected:
     void TearDown() override {
-        (void)load_types(generated_store());
+        (void)load_types(GENERATED_STORE_PATH);
         EffectTest::TearDown();
     }
 };
@@ -192,7 +192,7 @@ TEST_F(PortalStyles, AStyleShortOfItsFramesIsRefusedAndItsPortalsStillEnd) {
 
 class Halo : public EffectTest {
 protected:
-    static void SetUpTestSuite() { (void)load_types(generated_store()); }
+    static void SetUpTestSuite() { (void)load_types(GENERATED_STORE_PATH); }
 };
 
 TEST_F(Halo, EveryStyleHasAFirstFrameAndDrawsItBlendedAtItsAnchor) {

@@ -21,23 +21,6 @@ const int k_named_types[] = {0,   1,   2,   3,   5,   6,   7,   8,   9,   10,  1
 
 class UiArt : public ::testing::Test {};
 
-TEST_F(UiArt, EveryTypeButTheGivenSpriteHasPictures) {
-    for (int type = 0; type < UI_IMAGE_TYPE_COUNT; ++type) {
-        const std::vector<IconImage> frames = ui_art_frames(type);
-        if (type == UI_GIVEN_SPRITE_TYPE) {
-            EXPECT_TRUE(frames.empty());
-            continue;
-        }
-        ASSERT_FALSE(frames.empty()) << "type " << type;
-        for (const IconImage &f : frames) {
-            EXPECT_GT(f.w, 0) << type;
-            EXPECT_EQ(f.rgba.size(), static_cast<size_t>(f.w * f.h * 4)) << type;
-        }
-    }
-    EXPECT_TRUE(ui_art_frames(213).empty());
-    EXPECT_TRUE(ui_art_frames(-1).empty());
-}
-
 TEST_F(UiArt, FrameCountsFollowWhatTheScreensShow) {
     for (int type : k_named_types) EXPECT_GE(ui_art_frames(type).size(), 2u) << "type " << type;
     EXPECT_EQ(ui_art_frames(64).size(), 4u);    // Fore, Port, Aft, Starboard
@@ -79,10 +62,16 @@ TEST_F(UiArt, ButtonsAreTwentyFourSquareAndInlineIconsGrowInFrameOne) {
     }
 }
 
+// Every type but the given sprite has pictures, and no type outside the table; every pixel is opaque
+// or a hole, and no opaque one is the transparent colour.
 TEST_F(UiArt, PixelsAreOpaqueOrHolesAndNeverTheTransparentColour) {
     for (int type = 0; type < UI_IMAGE_TYPE_COUNT; ++type) {
         int opaque = 0;
-        for (const IconImage &f : ui_art_frames(type))
+        const std::vector<IconImage> frames = ui_art_frames(type);
+        EXPECT_EQ(frames.empty(), type == UI_GIVEN_SPRITE_TYPE) << "type " << type;
+        for (const IconImage &f : frames) {
+            EXPECT_GT(f.w, 0) << type;
+            ASSERT_EQ(f.rgba.size(), static_cast<size_t>(f.w * f.h * 4)) << type;
             for (size_t i = 0; i < f.rgba.size(); i += 4) {
                 const uint8_t a = f.rgba[i + 3];
                 ASSERT_TRUE(a == 0 || a == 255) << "type " << type;
@@ -90,10 +79,13 @@ TEST_F(UiArt, PixelsAreOpaqueOrHolesAndNeverTheTransparentColour) {
                 ++opaque;
                 EXPECT_FALSE(f.rgba[i] == 234 && f.rgba[i + 1] == 0 && f.rgba[i + 2] == 138) << type;
             }
+        }
         if (type != UI_GIVEN_SPRITE_TYPE) {
             EXPECT_GT(opaque, 0) << "type " << type << " is empty";
         }
     }
+    EXPECT_TRUE(ui_art_frames(213).empty());
+    EXPECT_TRUE(ui_art_frames(-1).empty());
 }
 
 TEST_F(UiArt, PaintingIsRepeatable) {

@@ -12,6 +12,7 @@
 #include "platform/graphics.h"
 #include "platform/sound.h"
 #include "platform/store.h"
+#include "support/fixture_store.h"
 #include "ui/app_mode.h"
 
 namespace {
@@ -173,8 +174,7 @@ TEST_F(ModeSwitch, SwitchClearsTheMusicRestartFlagOnlyWhenLeavingAMode) {
 }
 
 TEST_F(ModeSwitch, LeavingAModeReleasesEveryLoadedSound) {
-    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-    ASSERT_EQ(store_open(), RES_OK);
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(sound_init(), 0);
     ASSERT_EQ(sound_load_id(5), RES_OK);
     switch_to(1);

@@ -151,7 +151,7 @@ TEST_F(Minimap, AMapWithoutSizeShowsNothingAndDividesByNothing) {
 }
 
 TEST_F(Minimap, ItsPicturesLoadOnceForArgumentZeroOnly) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     const ControlClass *cls = control_class(CONTROL_MINIMAP);
     ASSERT_EQ(cls, minimap_class());
     EXPECT_EQ(cls->load_assets(1), RES_OUT_OF_RANGE);
@@ -162,7 +162,7 @@ TEST_F(Minimap, ItsPicturesLoadOnceForArgumentZeroOnly) {
 }
 
 TEST_F(Minimap, DrawsTheDotsTheViewAndTheMarkerInsideItsArea) {
-    ASSERT_TRUE(open_store(generated_store()));
+    ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(control_class(CONTROL_MINIMAP)->load_assets(0), RES_OK);
     g_world.view.objects = {owned(object(MINIMAP_SHIP, 1, 495, 395, 10, 10), 0, 200, 0)};
     minimap_set_point(ctrl, 300, 300);
