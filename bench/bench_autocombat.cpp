@@ -10,6 +10,7 @@
 //  - Autocombat2x10Gunners: the scripted gunner of the tests in the AI's place closes in on the
 //    nearest enemy and fires, so the battle is fought out with real hits, damage and destruction.
 //  - Set-up and tear-down of each iteration are not timed.
+//  - Autocombat2x10CombatAiThreeBattles: the first, always three battles, for comparing digests.
 //  - "plans_per_battle" and "ms_per_plan" count the combat AI's plans (the whole battle's time
 //    shared out over them).
 //  - The "digest" counter sums up how the battles ended (see battle_digest): a change meant only to
@@ -214,5 +215,11 @@ void BM_Autocombat2x10Gunners(benchmark::State &state) { run(state, Pilots::Gunn
 BENCHMARK(BM_Autocombat2x10CombatAi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Autocombat2x10NoCombatAi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Autocombat2x10Gunners)->Unit(benchmark::kMillisecond);
+// Three battles (seeds 1 to 3) whatever the timing: its digest compares two builds on more than one
+// battle, where the default run's iteration count depends on the speed of the machine.
+BENCHMARK(BM_Autocombat2x10CombatAi)
+    ->Name("BM_Autocombat2x10CombatAiThreeBattles")
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

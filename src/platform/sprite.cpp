@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
@@ -367,6 +368,8 @@ Sprite *sprite_copy(const Sprite *from) {
         s->spans = from->spans;
         s->mask = from->mask;
         s->mask_stride = from->mask_stride;
+        s->mask_words = from->mask_words;
+        s->mask_word_stride = from->mask_word_stride;
         s->pixels = from->pixels;
         s->bytes_per_pixel = from->bytes_per_pixel;
         s->colour_key = from->colour_key;
@@ -385,15 +388,21 @@ void sprite_build_spans(Sprite *s) {
     s->spans.clear();
     s->mask_stride = (s->width + 7) / 8;
     s->mask.assign(size_t(s->mask_stride) * s->height, 0);
+    s->mask_word_stride = (s->width + 63) / 64;
+    s->mask_words.assign(size_t(s->mask_word_stride) * s->height, 0);
     const int bpp = s->bytes_per_pixel;
     const uint8_t *p = s->pixels.data();
     for (int y = 0; y < s->height; ++y) {
         uint8_t *mask_row = s->mask.data() + size_t(y) * s->mask_stride;
+        uint64_t *word_row = s->mask_words.data() + size_t(y) * s->mask_word_stride;
         bool opaque_run = false;   // the first run of a row counts as transparent
         uint32_t run = 0;
         for (int x = 0; x < s->width; ++x, p += bpp) {
             bool opaque = load_pixel(p, bpp) != s->colour_key;
-            if (opaque) mask_row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+            if (opaque) {
+                mask_row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+                word_row[x >> 6] |= uint64_t(1) << (63 - (x & 63));
+            }
             if (opaque != opaque_run) {
                 s->spans.push_back(run);
                 run = 0;
@@ -414,32 +423,32 @@ int mask_test(const Sprite *s, int x, int y) {
     return (s->mask[size_t(y) * s->mask_stride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
-// Eight bits of a mask row starting at bit `bit` (any integer); bits outside 0..width-1 read 0.
-static inline uint8_t mask_bits_at(const uint8_t *row, int stride, int bit) {
-    uint32_t word = 0;
-    int byte = bit >> 3;   // arithmetic shift: floor for negatives
-    for (int i = 0; i < 2; ++i) {
-        int b = byte + i;
-        word = (word << 8) | ((b >= 0 && b < stride) ? row[b] : 0);
-    }
-    // bits past the width are the zero padding of the row's last byte, or past the row
-    return uint8_t(word >> (8 - (bit & 7)));
+// 64 bits of a mask row of words starting at column `col` (any integer); columns outside the row
+// read 0 (the bits past the width are the zero padding of the row's last word).
+static inline uint64_t mask_word_at(const uint64_t *row, int stride, int col) {
+    const int word = col >> 6;   // arithmetic shift: floor for negatives
+    const int shift = col & 63;
+    const uint64_t high = (word >= 0 && word < stride) ? row[word] : 0;
+    if (shift == 0) return high;
+    const uint64_t low = (word + 1 >= 0 && word + 1 < stride) ? row[word + 1] : 0;
+    return (high << shift) | (low >> (64 - shift));
 }
 
 int mask_overlap(const Sprite *a, const Sprite *b, int dx, int dy, int *x, int *y) {
-    if (!a || !b || a->mask.empty() || b->mask.empty()) return 0;
+    if (!a || !b || a->mask_words.empty() || b->mask_words.empty()) return 0;
     const int top = std::max(0, dy), bottom = std::min(a->height, dy + b->height);
     const int left = std::max(0, dx), right = std::min(a->width, dx + b->width);
     if (top >= bottom || left >= right) return 0;
+    // a's bits left of `left` meet columns of b below 0 and those right of `right` the padding of
+    // one row or the other: both read 0, so whole words need no edge masks.
+    const int first_word = left >> 6, last_word = (right - 1) >> 6;
     for (int ya = top; ya < bottom; ++ya) {
-        const uint8_t *row_a = a->mask.data() + size_t(ya) * a->mask_stride;
-        const uint8_t *row_b = b->mask.data() + size_t(ya - dy) * b->mask_stride;
-        for (int byte = left >> 3; byte <= (right - 1) >> 3; ++byte) {
-            uint8_t hit = row_a[byte] & mask_bits_at(row_b, b->mask_stride, byte * 8 - dx);
+        const uint64_t *row_a = a->mask_words.data() + size_t(ya) * a->mask_word_stride;
+        const uint64_t *row_b = b->mask_words.data() + size_t(ya - dy) * b->mask_word_stride;
+        for (int word = first_word; word <= last_word; ++word) {
+            const uint64_t hit = row_a[word] & mask_word_at(row_b, b->mask_word_stride, word * 64 - dx);
             if (!hit) continue;
-            int bit = 0;
-            while (!(hit & (0x80 >> bit))) ++bit;
-            if (x) *x = byte * 8 + bit;
+            if (x) *x = word * 64 + std::countl_zero(hit);
             if (y) *y = ya;
             return 1;
         }

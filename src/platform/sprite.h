@@ -6,7 +6,8 @@
 //    transparent; every other alpha is opaque (there is no partial transparency).
 //  - Besides the pixels a sprite carries a span table (per row: alternating transparent and
 //    opaque run lengths in bytes, starting with a transparent run, each row ended by
-//    SPRITE_SPAN_END) and a one-bit hit mask (most significant bit first, stride ceil(width / 8)).
+//    SPRITE_SPAN_END) and a one-bit hit mask (most significant bit first, stride ceil(width / 8)),
+//    kept again by 64-bit words for the overlap test.
 //    The outline and angle maps that the glow needs are built on request, on the game thread,
 //    before a command that needs them is queued.
 //  - A new sprite has refcount 0. Holders take a reference (sprite_addref) and drop it
@@ -59,6 +60,8 @@ struct Sprite {
     std::vector<uint32_t> spans;           // run lengths in bytes; rows end with SPRITE_SPAN_END
     std::vector<uint8_t>  mask;            // hit mask, mask_stride x height bytes
     int32_t     mask_stride = 0;
+    std::vector<uint64_t> mask_words;      // the same bits by 64-bit words (column 64k at the top
+    int32_t     mask_word_stride = 0;      // bit of word k), mask_word_stride x height words
     std::vector<uint8_t>  pixels;          // width x height x bytes-per-pixel, rows packed
     int32_t     bytes_per_pixel = 0;
     uint32_t    colour_key = 0;            // SPRITE_COLOUR_KEY mapped to the pixel format

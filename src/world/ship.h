@@ -366,8 +366,9 @@ Result ship_act(GameObject *obj);                              // ... and carrie
 
 // ---- AI placement (ship_ai.cpp) ---------------------------------------------------------------------
 // The searches draw from system_random. Their map answers are kept, per thread, from one search to the
-// next while no object of the map has moved, changed frame or gone. A move or turn search whose every
-// candidate is blocked returns RES_NO_FREE_POSITION without drawing.
+// next; a change to an object of the map (moved, turned, another frame, dead, gone, new) drops the
+// answers whose boxes meet its old or new box. A move or turn search whose every candidate is blocked
+// returns RES_NO_FREE_POSITION without drawing.
 
 // Between these two calls on one thread nothing on any map moves (a ship is making its plan): the
 // searches compare the map with their kept answers once, not at every search. Calls nest.

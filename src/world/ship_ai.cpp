@@ -3,7 +3,6 @@
 // edges and the ship's sprite against everything else on its map. The move and turn searches have
 // few distinct candidates: when none of them is free the search fails before its first draw.
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 #include "platform/files.h"
 #include "platform/random.h"
@@ -31,13 +30,14 @@ void frame_size(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
     }
 }
 
-// What a shape test against the map depends on, for one object of the map.
+// What a shape test against the map reads of one object of the map.
 struct OccupantState {
     const GameObject *obj;
     uint64_t          id;
     int32_t           x, y, w, h, frame, frame_count;
     uint32_t          gone;   // OBJ_DEAD | OBJ_LEFT_MAP bits
-    const void       *frames, *frame_sprites;
+    const void       *frames, *frame_sprites, *shape;
+    bool              own_tests;   // its kind has shape slots of its own
     bool operator==(const OccupantState &) const = default;
 };
 
@@ -50,21 +50,64 @@ struct TryVerdict {
     int32_t  x = 0, y = 0;
 };
 
-// Answers of the placement query for one ship on one map, by (frame, x, y). A plan asks the same
-// spots again and again (hundreds of candidates from one start, a thousand tries over a few
-// headings and lengths), and the map stands still meanwhile. The answers are kept while every
-// object of the map is where and as it was; kinds whose shape tests read more than their frame
-// (their own slots) keep them for one search only. Kept per thread: the AI workers plan apart.
-// While a ship plans (ship_ai_map_still_begin .. end) nothing on the map moves, so the map is
-// compared with the kept picture at the first search of the plan only.
+// Answers of the placement query are kept per thread (the AI workers plan apart) for the map the
+// thread last searched, per ship, by (frame, x, y, the ship's size), with the change count at which
+// each was last known good. A query at (x, y) can only meet an object whose box meets the ship's box
+// there (the map's box test comes first), so a change to one object (moved, turned, another frame,
+// dead, gone, new) only touches the answers whose boxes meet its old or its new box.
+//  - The map is cut into cells of a change grid. Each search compares the map with the picture kept
+//    of it; every object that changed stamps the cells under its old and new boxes with a new change
+//    count. An answer is good while no cell under its box has a later stamp; a ship's own changes do
+//    not count against its own answers (the query leaves the asking ship out).
+//  - Objects whose kinds have shape slots of their own may answer differently without changing
+//    what is kept of them: the cells under them are stamped again at every search, so an answer near
+//    one lasts one search, as does every answer of a ship with such slots.
+//  - While a ship plans (ship_ai_map_still_begin .. end) nothing on the map moves, so the map is
+//    compared at the first search of the plan only.
+constexpr int32_t CELL_SHIFT = 6;          // 64 x 64 cells
+constexpr int32_t MAX_CELLS = 256;         // a side; the last row and column take what lies beyond
+constexpr size_t  ANSWERS_MIN_SLOTS = 1024;
+constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 16;   // a table this full starts again
+constexpr size_t  MAX_SHIPS = 64;          // ships with kept answers; more start the tables again
+
+// A cell of the change grid: the stamp of the last change over it and whose change that was, and
+// a stamp no older than any change over it by another object.
+struct CellStamp {
+    uint32_t          last = 0, before = 0;
+    const GameObject *by = nullptr;
+};
+
+// One kept answer; stamp 0 marks a free slot.
+struct SpotAnswer {
+    uint64_t where = 0;   // frame, x, y
+    uint32_t size = 0;    // the ship's w, h
+    uint32_t stamp = 0;   // the change count at which the answer was last known good
+    bool     blocked = false;
+};
+
+// One ship's answers (open addressing) and what they were worked out for.
+struct ShipAnswers {
+    const Ship *ship = nullptr;
+    uint64_t    id = 0;
+    const void *frames = nullptr, *frame_sprites = nullptr;
+    int32_t     frame_count = 0, kind = -1;
+    bool        own_tests = false;   // answers last one search
+    std::vector<SpotAnswer> slots;
+    size_t      used = 0;
+};
+
 struct OccupancyCache {
     const ObjectMap *map = nullptr;
-    const Ship      *ship = nullptr;
-    int32_t          ship_w = 0, ship_h = 0;
-    const void      *ship_frames = nullptr;
+    int32_t          world_w = 0, world_h = 0;
     std::vector<OccupantState> occupants;
-    bool             plain = false;   // no object with shape slots of its own: answers may outlive a search
-    std::unordered_map<uint64_t, bool> blocked;
+    std::vector<OccupantState> scratch;     // the picture being taken
+    std::vector<uint8_t>       matched;     // per kept occupant, during a comparison
+    std::vector<size_t>        volatiles;   // occupants with shape slots of their own
+    int32_t          cols = 0, rows = 0;
+    std::vector<CellStamp> cells;
+    uint32_t         clock = 1;             // the change count; answers carry the one they were made at
+    std::vector<ShipAnswers> ships;
+    ShipAnswers     *current = nullptr;     // the searching ship's answers
     std::vector<TryVerdict> verdicts;   // one search's tries, reused
     uint32_t         search = 0;         // the number of the search under way
     int32_t          still_depth = 0;
@@ -79,44 +122,137 @@ bool has_own_shape_tests(const GameObject *obj) {
 }
 
 OccupantState occupant_of(const GameObject *obj) {
-    return {obj, obj->id, obj->x, obj->y, obj->w, obj->h, obj->frame, obj->frame_count,
-            obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP), obj->frames, obj->frame_sprites};
+    return {obj,        obj->id,    obj->x,
+            obj->y,     obj->w,     obj->h,
+            obj->frame, obj->frame_count, obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP),
+            obj->frames, obj->frame_sprites, object_shape(obj),
+            has_own_shape_tests(obj)};
 }
 
-// Starts a search: keeps the answers when the map is as the last search left it.
-void cache_begin(Ship *ship) {
-    OccupancyCache &c = cache;
-    bool same = c.plain && c.map == ship->map && c.ship == ship && c.ship_w == ship->w && c.ship_h == ship->h &&
-                c.ship_frames == ship->frames;
-    if (same && c.still_checked) return;
-    c.still_checked = c.still_depth > 0;
-    size_t n = 0;
-    if (same && ship->map) {
-        for (const GameObject *obj : ship->map->objects.items) {
-            if (!obj) break;
-            if (n >= c.occupants.size() || !(c.occupants[n] == occupant_of(obj))) {
-                same = false;
-                break;
-            }
-            ++n;
+int32_t cell_index(int64_t v, int32_t count) {
+    return int32_t(std::clamp<int64_t>(v >> CELL_SHIFT, 0, count - 1));   // >> floors negatives
+}
+
+// The cells under the closed box from (x, y) to (x + w, y + h), for either sign of w and h (the
+// map's box test reads the box that way).
+template <typename Visit>
+bool each_cell(OccupancyCache &c, int64_t x, int64_t y, int64_t w, int64_t h, Visit visit) {
+    const int32_t x0 = cell_index(std::min(x, x + w), c.cols), x1 = cell_index(std::max(x, x + w), c.cols);
+    const int32_t y0 = cell_index(std::min(y, y + h), c.rows), y1 = cell_index(std::max(y, y + h), c.rows);
+    for (int32_t cy = y0; cy <= y1; ++cy)
+        for (int32_t cx = x0; cx <= x1; ++cx)
+            if (!visit(c.cells[size_t(cy) * size_t(c.cols) + size_t(cx)])) return false;
+    return true;
+}
+
+void stamp(OccupancyCache &c, const OccupantState &o, const GameObject *by) {
+    each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
+        if (cell.by != by) {
+            cell.before = cell.last;
+            cell.by = by;
         }
-    }
-    if (same && n == c.occupants.size()) return;
-    c.blocked.clear();
+        cell.last = c.clock;
+        return true;
+    });
+}
+
+void forget_answers(ShipAnswers &a) {
+    std::fill(a.slots.begin(), a.slots.end(), SpotAnswer{});
+    a.used = 0;
+}
+
+// Forgets every answer and keeps a new picture of the map (null: no map).
+void start_again(OccupancyCache &c, const ObjectMap *map) {
+    c.map = map;
+    c.ships.clear();
+    c.current = nullptr;
+    c.clock = 1;
+    c.world_w = map ? map->world_w : 0;
+    c.world_h = map ? map->world_h : 0;
+    c.cols = std::clamp((c.world_w >> CELL_SHIFT) + 1, 1, MAX_CELLS);
+    c.rows = std::clamp((c.world_h >> CELL_SHIFT) + 1, 1, MAX_CELLS);
+    c.cells.assign(size_t(c.cols) * size_t(c.rows), CellStamp{});
     c.occupants.clear();
-    c.plain = !has_own_shape_tests(ship);
-    if (ship->map) {
-        for (const GameObject *obj : ship->map->objects.items) {
+    if (map)
+        for (const GameObject *obj : map->objects.items) {
             if (!obj) break;
-            if (obj != ship && has_own_shape_tests(obj)) c.plain = false;
             c.occupants.push_back(occupant_of(obj));
         }
+}
+
+// Compares the map with the kept picture and stamps the cells under every object that changed.
+void compare_map(OccupancyCache &c, const ObjectMap *map) {
+    if (!map || map != c.map || map->world_w != c.world_w || map->world_h != c.world_h ||
+        c.clock >= UINT32_MAX - 2) {
+        start_again(c, map);
+    } else {
+        c.scratch.clear();
+        for (const GameObject *obj : map->objects.items) {
+            if (!obj) break;
+            c.scratch.push_back(occupant_of(obj));
+        }
+        if (c.scratch != c.occupants) {
+            ++c.clock;
+            c.matched.assign(c.occupants.size(), 0);
+            for (size_t i = 0; i < c.scratch.size(); ++i) {
+                const OccupantState &now = c.scratch[i];
+                // The same place in the list first: a sweep only moves the last objects into holes.
+                size_t j = i < c.occupants.size() && c.occupants[i].obj == now.obj ? i : c.occupants.size();
+                for (size_t k = 0; j == c.occupants.size() && k < c.occupants.size(); ++k)
+                    if (c.occupants[k].obj == now.obj && !c.matched[k]) j = k;
+                if (j < c.occupants.size()) {
+                    c.matched[j] = 1;
+                    if (c.occupants[j] == now) continue;
+                    stamp(c, c.occupants[j], c.occupants[j].obj);
+                }
+                stamp(c, now, now.obj);
+            }
+            for (size_t k = 0; k < c.occupants.size(); ++k)
+                if (!c.matched[k]) stamp(c, c.occupants[k], c.occupants[k].obj);
+            c.occupants.swap(c.scratch);
+        }
     }
-    c.map = ship->map;
-    c.ship = ship;
-    c.ship_w = ship->w;
-    c.ship_h = ship->h;
-    c.ship_frames = ship->frames;
+    c.volatiles.clear();
+    for (size_t i = 0; i < c.occupants.size(); ++i)
+        if (c.occupants[i].own_tests) c.volatiles.push_back(i);
+}
+
+// Selects the ship's answers, forgetting them when its frames are no longer those they were for.
+void select_ship(OccupancyCache &c, const Ship *ship) {
+    ShipAnswers *a = c.current && c.current->ship == ship ? c.current : nullptr;
+    for (size_t i = 0; !a && i < c.ships.size(); ++i)
+        if (c.ships[i].ship == ship) a = &c.ships[i];
+    if (!a) {
+        if (c.ships.size() >= MAX_SHIPS) c.ships.clear();
+        a = &c.ships.emplace_back();
+        a->ship = ship;
+        a->slots.resize(ANSWERS_MIN_SLOTS);
+    }
+    if (a->id != ship->id || a->frames != ship->frames || a->frame_sprites != ship->frame_sprites ||
+        a->frame_count != ship->frame_count || a->kind != ship->kind || a->own_tests) {
+        forget_answers(*a);
+        a->id = ship->id;
+        a->frames = ship->frames;
+        a->frame_sprites = ship->frame_sprites;
+        a->frame_count = ship->frame_count;
+        a->kind = ship->kind;
+        a->own_tests = has_own_shape_tests(ship);
+    }
+    c.current = a;
+}
+
+// Starts a search: brings the kept answers up to date with the map.
+void cache_begin(Ship *ship) {
+    OccupancyCache &c = cache;
+    if (!(c.still_checked && c.map == ship->map && ship->map)) {
+        c.still_checked = c.still_depth > 0;
+        compare_map(c, ship->map);
+    }
+    if (!c.volatiles.empty()) {
+        ++c.clock;
+        for (size_t i : c.volatiles) stamp(c, c.occupants[i], nullptr);
+    }
+    select_ship(c, ship);
 }
 
 // Room for a new search's n verdicts, all unknown.
@@ -133,14 +269,61 @@ TryVerdict *verdicts_begin(size_t n) {
 // The verdict's state in the search under way.
 TryVerdict::State state_of(const TryVerdict &v) { return v.search == cache.search ? v.state : TryVerdict::UNKNOWN; }
 
+// The slot of the answer for the key, or the free slot where it would go.
+SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
+    const size_t mask = a.slots.size() - 1;
+    uint64_t h = where ^ (uint64_t(size) << 7 | uint64_t(size) >> 25);
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    size_t i = size_t(h) & mask;
+    while (a.slots[i].stamp != 0 && (a.slots[i].where != where || a.slots[i].size != size)) i = (i + 1) & mask;
+    return a.slots[i];
+}
+
+void keep_answer(ShipAnswers &a, uint64_t where, uint32_t size, bool blocked, uint32_t clock) {
+    if (2 * (a.used + 1) > a.slots.size()) {
+        std::vector<SpotAnswer> old;
+        old.swap(a.slots);
+        const bool full = old.size() >= ANSWERS_MAX_SLOTS;
+        a.slots.assign(full ? old.size() : 2 * old.size(), SpotAnswer{});
+        a.used = 0;
+        if (!full)
+            for (const SpotAnswer &kept : old)
+                if (kept.stamp != 0) {
+                    answer_slot(a, kept.where, kept.size) = kept;
+                    ++a.used;
+                }
+    }
+    SpotAnswer &slot = answer_slot(a, where, size);
+    if (slot.stamp == 0) ++a.used;
+    slot = {where, size, clock, blocked};
+}
+
+// The answer is still good: no cell under the ship's box at (x, y) changed after it was made but by
+// the ship itself. A good answer is brought up to the present change count.
+bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t x, int32_t y) {
+    if (answer.stamp == c.clock) return true;
+    const bool good = each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
+        return (cell.by == ship ? cell.before : cell.last) <= answer.stamp;
+    });
+    if (good) answer.stamp = c.clock;
+    return good;
+}
+
 // The ship's sprite for the frame at (x, y) meets something else on its map (the map query).
 bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
-    const uint64_t key = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
-                         (uint32_t(y) & 0xFFFFFF);
-    const bool exact = frame >= 0 && frame < 0x10000 && x >= -0x800000 && x < 0x800000 && y >= -0x800000 &&
-                       y < 0x800000;
-    if (exact)
-        if (auto it = cache.blocked.find(key); it != cache.blocked.end()) return it->second;
+    OccupancyCache &c = cache;
+    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                           (uint32_t(y) & 0xFFFFFF);
+    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
+    ShipAnswers *a = c.current;
+    const bool exact = a && a->ship == ship && c.map == ship->map && frame >= 0 && frame < 0x10000 &&
+                       x >= -0x800000 && x < 0x800000 && y >= -0x800000 && y < 0x800000 && ship->w >= 0 &&
+                       ship->w < 0x10000 && ship->h >= 0 && ship->h < 0x10000;
+    if (exact) {
+        SpotAnswer &kept = answer_slot(*a, where, size);
+        if (kept.stamp != 0 && still_good(c, kept, ship, x, y)) return kept.blocked;
+    }
     ObjectFilter filter;
     filter.flags = PLACE_FILTER;
     filter.px = x;
@@ -148,7 +331,7 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     filter.self = ship;
     filter.frame = frame;
     const bool hit = map_query_object(ship->map, &filter) != nullptr;
-    if (exact) cache.blocked.emplace(key, hit);
+    if (exact) keep_answer(*a, where, size, hit, c.clock);
     return hit;
 }
 

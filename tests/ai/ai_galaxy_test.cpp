@@ -4,22 +4,34 @@
 #include <set>
 #include "ai/ai_design.h"
 #include "ai/ai_galaxy.h"
-#include "ai_world.h"
+#include "ai_task_fixture.h"
 #include "game/tech.h"
 #include "systems/system.h"
 #include "world/world_hooks.h"
 
 namespace {
 
-using aitest::AiWorld;
-using aitest::set_move_target;
+using aitest::TaskWorld;
+
+// The galaxy command reads the galaxy map's size and draws from the quick generator.
+class GalaxyWorld : public TaskWorld {
+protected:
+    SlotGuard<int32_t> map_w_back_, map_h_back_;
+    void SetUp() override {
+        TaskWorld::SetUp();
+        map_w_back_.replace(game->galaxy_map->world_w, 4096);
+        map_h_back_.replace(game->galaxy_map->world_h, 3072);
+        random_seed(2024);
+    }
+    static void set_move_target(Ship *s, uint64_t id) { ai_ship_set_word(s, AI_SHIP_MOVE_TARGET, id); }
+};
 
 // ---- The command's task upkeep ----
 
-class GalaxyCommand : public AiWorld {
+class GalaxyCommand : public GalaxyWorld {
 protected:
     void SetUp() override {
-        AiWorld::SetUp();
+        GalaxyWorld::SetUp();
         ai->extra_selections = 3;
         ai->t0 = 1;
         ai->attack_fleet_radius = 600;
@@ -34,7 +46,6 @@ protected:
 TEST_F(GalaxyCommand, EverySectorGetsOneScanTaskByWhatThePlayerKnowsOfIt) {
     Sector *home = own_base(400, 400);
     Sector *raided = own_base(900, 400);
-    Player *rival = add_player(12, "Orion Holdings");
     Ship *raider = new_ship();
     object_assign_id(raider);
     object_set_owner_id(raider, rival->id);
@@ -133,7 +144,6 @@ TEST_F(GalaxyCommand, APlayerWithNothingOrAPassiveAiDecidesNothing) {
 
 TEST_F(GalaxyCommand, AnEnemyFleetIsChasedOnlyWhileItsSightingIsADayOld) {
     own_base(400, 400);
-    Player *rival = add_player(12, "Orion Holdings");
     Fleet *fleet = fleet_create();
     ASSERT_NE(fleet, nullptr);
     object_set_owner_id(fleet, rival->id);
@@ -198,7 +208,7 @@ TEST_F(GalaxyCommand, AVanishedMoveTargetEndsTheTurnsMoves) {
 
 // ---- Ship designs ----
 
-class AiDesigns : public AiWorld {
+class AiDesigns : public GalaxyWorld {
 protected:
     void give(int32_t type, int32_t subtype = -1) {
         System *s = subtype >= 0 ? system_create_subtype(type, subtype) : system_create(type);
@@ -213,24 +223,17 @@ protected:
     }
 };
 
-TEST_F(AiDesigns, WithoutAnEngineNoCombatDesignIsDrawn) {
-    player_add_hull(me, 3);
-    ai->template_weights[3] = 100;
-    ai->design_target = 2;
-    give(AI_SYSTEM_WEAPON);
-    ai_update_ship_designs(ai, me);
-    EXPECT_EQ(player_design_count(me), 0);
-}
-
-TEST_F(AiDesigns, CombatDesignsAreDrawnUpToTheTargetWithAnEngineAndLiveTheirLifetime) {
+TEST_F(AiDesigns, CombatDesignsNeedAnEngineAreDrawnUpToTheTargetAndLiveTheirLifetime) {
     player_add_hull(me, 3);
     ai->template_weights[3] = 100;
     ai->system_weights[AI_SYSTEM_WEAPON] = 50;
     ai->weapon_first_chance = 100;
     ai->design_target = 2;
     ai->design_lifetime_min = ai->design_lifetime_max = 28;
-    give(AI_SYSTEM_ENGINE);
     give(AI_SYSTEM_WEAPON);
+    ai_update_ship_designs(ai, me);
+    EXPECT_EQ(player_design_count(me), 0) << "without an engine no combat design is drawn";
+    give(AI_SYSTEM_ENGINE);
     ai_update_ship_designs(ai, me);
     ASSERT_EQ(named("Combat Design #"), 2);
     for (GameObject *d : me->designs.items) {

@@ -174,47 +174,49 @@ protected:
     }
 };
 
-TEST_F(AiState, TemplatesCopyTheRecordsPersonality) {
+// Each AI state a new game asks the hook for: the corporations' from their record, the battle-time
+// (ARK) and Sol players' from the presets, which set their own fields and leave the rest alone.
+TEST_F(AiState, EachStateTheGameCreatesCarriesItsPersonality) {
     PlayerRecord *r = record();
-    AiPlayer *galaxy = ai_player_create_from_template(r);
-    AiPlayer *commander = ai_player_create_commander_from_template(r);
-    EXPECT_EQ(galaxy->kind, AI_KIND_GALAXY);
-    EXPECT_NE(galaxy->id, 0u);
-    EXPECT_EQ(galaxy->t4, 44);
-    EXPECT_EQ(galaxy->attack_fleet_radius, 300);
-    EXPECT_EQ(galaxy->extra_tuning, (std::vector<int32_t>{5, -6, 7}));
-    EXPECT_EQ(galaxy->reassign_penalty, 4);
-    EXPECT_EQ(galaxy->full_task_bonus, 6);
-    EXPECT_EQ(galaxy->weights[23], -40);
-    EXPECT_EQ(galaxy->t7, 77);
-    EXPECT_EQ(commander->kind, AI_KIND_COMMANDER);
-    EXPECT_EQ(commander->reassign_penalty, 3);
-    EXPECT_EQ(commander->full_task_bonus, 5);
-    EXPECT_EQ(commander->weights[23], -40);
-    EXPECT_NE(commander->id, galaxy->id);
-    ai_player_free(galaxy);
-    ai_player_free(commander);
+    const struct {
+        int32_t state, kind, attack_ship, scan_ship, attack_shot, scrap, reassign, bonus, t4, template7, lifetime_max;
+        bool passive;
+    } rows[] = {
+        {AI_STATE_GALAXY, AI_KIND_GALAXY, 0, 0, 0, -40, 4, 6, 44, 0, 20, false},
+        {AI_STATE_COMMANDER, AI_KIND_COMMANDER, 0, 0, 0, -40, 3, 5, 0, 0, 0, false},
+        {AI_STATE_ARK_COMMANDER, AI_KIND_COMMANDER, 20, 30, 40, 0, 25, 30, 0, 0, 0, false},
+        {AI_STATE_SOL_COMMANDER, AI_KIND_COMMANDER, 40, 10, 20, 0, 50, 25, 0, 0, 0, false},
+        {AI_STATE_SOL_GALAXY, AI_KIND_GALAXY, 0, 0, 0, 0, 0, 0, 0, 330, 35, true},
+    };
+    std::set<uint64_t> ids;
+    for (const auto &row : rows) {
+        AiPlayer *ai = player_ai_hooks().create(row.state, r);
+        ASSERT_NE(ai, nullptr) << row.state;
+        SCOPED_TRACE(::testing::Message() << "state " << row.state);
+        EXPECT_TRUE(ids.insert(ai->id).second && ai->id != 0) << "a fresh id";
+        EXPECT_EQ(ai->kind, row.kind);
+        EXPECT_EQ(ai->weights[TASK_ATTACK_SHIP], row.attack_ship);
+        EXPECT_EQ(ai->weights[TASK_SCAN_SHIP], row.scan_ship);
+        EXPECT_EQ(ai->weights[TASK_ATTACK_SHOT], row.attack_shot);
+        EXPECT_EQ(ai->weights[TASK_SCRAP_SHIPS], row.scrap);
+        EXPECT_EQ(ai->reassign_penalty, row.reassign);
+        EXPECT_EQ(ai->full_task_bonus, row.bonus);
+        EXPECT_EQ(ai->t4, row.t4);
+        EXPECT_EQ(ai->template_weights[7], row.template7);
+        EXPECT_EQ(ai->design_lifetime_max, row.lifetime_max);
+        EXPECT_EQ((ai->flags & AI_FLAG_PASSIVE) != 0, row.passive);
+        if (row.state == AI_STATE_GALAXY) {
+            EXPECT_EQ(ai->attack_fleet_radius, 300);
+            EXPECT_EQ(ai->extra_tuning, (std::vector<int32_t>{5, -6, 7}));
+            EXPECT_EQ(ai->t7, 77);
+            ai->template_weights[0] = 5;
+            ai_player_set_defaults(ai);
+            EXPECT_EQ(ai->template_weights[0], 5) << "the defaults leave the weights they do not set";
+            EXPECT_EQ(ai->system_weights[21], 30);
+        }
+        ai_player_free(ai);
+    }
     player_record_free(r);
-}
-
-TEST_F(AiState, PresetsSetOnlyTheirFields) {
-    AiPlayer *ai = ai_player_create();
-    ai->template_weights[0] = 5;
-    ai_player_set_defaults(ai);
-    EXPECT_EQ(ai->template_weights[0], 5);
-    EXPECT_EQ(ai->template_weights[7], 330);
-    EXPECT_EQ(ai->system_weights[21], 30);
-    EXPECT_EQ(ai->design_lifetime_max, 35);
-    EXPECT_TRUE(ai->flags & AI_FLAG_PASSIVE);
-    AiPlayer *c = ai_player_create_commander();
-    ai_commander_preset_2(c);
-    EXPECT_EQ(c->weights[TASK_ATTACK_SHOT], 40);
-    EXPECT_EQ(c->reassign_penalty, 25);
-    ai_commander_preset_1(c);
-    EXPECT_EQ(c->weights[TASK_ATTACK_SHIP], 40);
-    EXPECT_EQ(c->full_task_bonus, 25);
-    ai_player_free(ai);
-    ai_player_free(c);
 }
 
 TEST_F(AiState, AnEmptyPersonalityRangeDrawsOne) {

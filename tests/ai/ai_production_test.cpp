@@ -2,15 +2,15 @@
 // what an order costs, and rush prices that used to overflow.
 #include <climits>
 #include "ai/ai_production.h"
-#include "ai_world.h"
+#include "ai_task_fixture.h"
 #include "game/officer.h"
 #include "game/tech.h"
 
 namespace {
 
-using aitest::AiWorld;
+using aitest::TaskWorld;
 
-class ProductionTask : public AiWorld {
+class ProductionTask : public TaskWorld {
 protected:
     // A training site in an own sector, training a recruit with the given combat skills.
     Site *training(Sector *sector, int32_t command, int32_t marksmanship, int32_t navigation) {
@@ -40,7 +40,7 @@ TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
         {0, 50, 0, 80 + 1200},       // no sector still wants one
         {4, 100, 5, 80},             // more than wanted gives the base worth
     };
-    AgentTask *t = task(TASK_BUILD_SITE, SITE_SHIPYARD);
+    AgentTask *t = task(TASK_BUILD_SITE, 0, SITE_SHIPYARD);
     for (const Row &r : rows) {
         ai->own_sector_count = r.sectors;
         ai->t5 = r.t5;
@@ -55,9 +55,8 @@ TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
 
 TEST_F(ProductionTask, BuildSiteOfAnUnplannedKindNeverOrders) {
     Sector *s = own_base(400, 400, 500);
-    own_sectors({s});
     me->credits = 1000000;
-    AgentTask *t = task(TASK_BUILD_SITE, 3);
+    AgentTask *t = task(TASK_BUILD_SITE, 0, 3);
     agent_task_act(t, ai, me);
     EXPECT_FALSE(t->flags & TASK_DONE);
     EXPECT_EQ(me->credits, 1000000);
@@ -66,14 +65,13 @@ TEST_F(ProductionTask, BuildSiteOfAnUnplannedKindNeverOrders) {
 
 TEST_F(ProductionTask, BuildSiteOrdersAtAnIdleCrewedStarbaseAndPays) {
     Site *weak = nullptr, *strong = nullptr;
-    Sector *a = own_base(400, 400, 60, &weak);   // too little crew to build
+    own_base(400, 400, 60, &weak);   // too little crew to build
     Sector *b = own_base(900, 400, 800, &strong);
-    own_sectors({a, b});
     ASSERT_TRUE(sector_can_build(b, 14)) << "the store's sector template offers kind 14";
     int32_t cost = 0, minutes = 0;
     player_build_cost(me, 14, b->id, &cost, &minutes);
     me->credits = cost + 5;
-    AgentTask *t = task(TASK_BUILD_SITE, 14);
+    AgentTask *t = task(TASK_BUILD_SITE, 0, 14);
     EXPECT_EQ(agent_task_check_blocked(t, ai, me), 0);
     agent_task_act(t, ai, me);
     EXPECT_TRUE(t->flags & TASK_DONE);
@@ -89,7 +87,7 @@ TEST_F(ProductionTask, ResearchIsUrgentOnlyWhileNothingIsQueuedAndStopsAtTheQueu
     for (int32_t i = 0; i < PLAYER_TECH_COUNT && tech < 0; ++i)
         if (tech_get(i) && tech_get(i)->starting_level < 0) tech = i;
     ASSERT_GE(tech, 0);
-    AgentTask *t = task(TASK_RESEARCH_TECH, uint32_t(tech));
+    AgentTask *t = task(TASK_RESEARCH_TECH, 0, uint32_t(tech));
     ai->t0 = 2;
     ai->queued_research = 0;
     agent_task_evaluate(t, ai, me, 0);
@@ -110,7 +108,7 @@ TEST_F(ProductionTask, ResearchQueuesAndPaysOnlyWhatTheCreditsCover) {
     ASSERT_GE(tech, 0);
     me->tech_state[tech] = TECH_AVAILABLE;
     const int32_t price = tech_get(tech)->credits;
-    AgentTask *t = task(TASK_RESEARCH_TECH, uint32_t(tech));
+    AgentTask *t = task(TASK_RESEARCH_TECH, 0, uint32_t(tech));
     me->credits = price - 1;
     agent_task_act(t, ai, me);
     EXPECT_FALSE(t->flags & TASK_DONE);
@@ -128,10 +126,9 @@ TEST_F(ProductionTask, ResearchQueuesAndPaysOnlyWhatTheCreditsCover) {
 TEST_F(ProductionTask, DefenseUpgradeWaitsForABusyStarbaseAndEndsOnceOrdered) {
     Site *base = nullptr;
     Sector *s = own_base(400, 400, 800, &base);
-    own_sectors({s});
     me->credits = 1000000;
     ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
-    AgentTask *t = task(TASK_BUILD_DEFENSE_UPGRADE, 0, s->id);
+    AgentTask *t = task(TASK_BUILD_DEFENSE_UPGRADE, s->id);
     EXPECT_TRUE(t->flags & TASK_PRODUCTION) << "linked to its sector";
     EXPECT_EQ(agent_task_check_done(t, ai, me), 0) << "building a shipyard leaves the upgrade to do";
     EXPECT_EQ(agent_task_check_blocked(t, ai, me), 1);
@@ -148,7 +145,7 @@ TEST_F(ProductionTask, DefenseUpgradeWaitsForABusyStarbaseAndEndsOnceOrdered) {
 }
 
 TEST_F(ProductionTask, CollectorAndUpgradeOfALostSectorLinkNothingAndFinish) {
-    AgentTask *t = task(TASK_BUILD_COLLECTOR, 0, 987654);
+    AgentTask *t = task(TASK_BUILD_COLLECTOR, 987654);
     EXPECT_FALSE(t->flags & TASK_PRODUCTION) << "a target that is not found gets no flags";
     EXPECT_EQ(agent_task_relink(t), Result(AI_LINK_NOT_FOUND));
     EXPECT_EQ(agent_task_check_done(t, ai, me), 1);
@@ -158,9 +155,8 @@ TEST_F(ProductionTask, CollectorAndUpgradeOfALostSectorLinkNothingAndFinish) {
 
 TEST_F(ProductionTask, RushWorthOfATrainingSiteFollowsTheRecruitAndThePriceShare) {
     Sector *s = own_base(400, 400);
-    own_sectors({s});
     Site *pool = training(s, 5, 5, 5);   // combat score 3 x 5 + 2 x (5 + 5) = 35: worth 1225 / 10 = 122
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
     ASSERT_TRUE(t->flags & TASK_PRODUCTION);
     const int32_t price = site_rush_cost(pool);
     ASSERT_GT(price, 0);
@@ -183,9 +179,8 @@ TEST_F(ProductionTask, RushWorthOfATrainingSiteFollowsTheRecruitAndThePriceShare
 
 TEST_F(ProductionTask, RushOfARecruitWithoutCombatSkillsIsWorthNothing) {
     Sector *s = own_base(400, 400);
-    own_sectors({s});
     Site *pool = training(s, 0, 0, 0);
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
     agent_task_evaluate(t, ai, me, 0);
     EXPECT_EQ(t->utility, 0);
 }
@@ -212,11 +207,10 @@ TEST_F(ProductionTask, RushPriceIsHeldToTheCreditRange) {
 
 TEST_F(ProductionTask, RushWithAPriceBelowZeroPaysNothingAndNeverAddsCredits) {
     Sector *s = own_base(400, 400);
-    own_sectors({s});
     Site *pool = training(s, 1, 1, 1);
     pool->rush_low = -2000000000, pool->rush_high = 2000000000;
     pool->remaining_min = pool->total_min / 4;
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
     me->credits = 1000;
     agent_task_act(t, ai, me);
     EXPECT_TRUE(t->flags & TASK_DONE);
@@ -226,11 +220,10 @@ TEST_F(ProductionTask, RushWithAPriceBelowZeroPaysNothingAndNeverAddsCredits) {
 
 TEST_F(ProductionTask, RushBeyondTheCreditsWaits) {
     Sector *s = own_base(400, 400);
-    own_sectors({s});
     Site *pool = training(s, 1, 1, 1);
     pool->rush_low = 2000000000, pool->rush_high = 2100000000;
     pool->remaining_min = pool->total_min * 2;
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
     me->credits = INT32_MAX - 1;
     agent_task_act(t, ai, me);
     EXPECT_FALSE(t->flags & TASK_DONE);
@@ -243,9 +236,8 @@ TEST_F(ProductionTask, RushBeyondTheCreditsWaits) {
 
 TEST_F(ProductionTask, RushOfAContestedSiteIsBlockedAndOfAnIdleOneFinished) {
     Sector *s = own_base(400, 400);
-    own_sectors({s});
     Site *pool = training(s, 1, 1, 1);
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, 0, pool->id);
+    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
     pool->state |= SITE_CONTESTED;
     EXPECT_EQ(agent_task_check_blocked(t, ai, me), 1);
     EXPECT_EQ(agent_task_check_done(t, ai, me), 0);

@@ -1,7 +1,8 @@
 #pragma once
-// A galaxy for the task-type tests: the player world of the model tests (generated store, real
-// factories, a galaxy map with its object lookup) plus one computer player "Vega" with its galaxy
-// AI, and helpers that place real ships, fleets and sectors and let the player see them.
+// A galaxy for the computer player tests: the player world of the model tests (generated store, real
+// factories, systems and technologies, a galaxy map with its object lookup) plus one computer player
+// "Vega" whose galaxy AI is the real one and a rival "Rigel", and helpers that place real ships,
+// fleets, sectors and starbases and let the player see them.
 #include <gtest/gtest.h>
 
 #include "ai/agent_task.h"
@@ -46,6 +47,17 @@ protected:
         s->owner_id = ME;
         list_append(ai->own_sectors, static_cast<GameObject *>(s));
         ai->own_sector_count = list_count(ai->own_sectors);
+    }
+
+    // An own sector (top-left corner at x, y) with a working starbase of `crew`, in the AI's list.
+    Sector *own_base(int32_t x, int32_t y, int32_t crew = 500, Site **base_out = nullptr) {
+        Sector *s = add_sector(ME, x, y);
+        Site *base = add_site(s, SITE_STARBASE, ME);
+        base->crew = crew;
+        sector_refresh_sites(s);
+        own(s);
+        if (base_out) *base_out = base;
+        return s;
     }
 
     AgentTask *task(int32_t type, uint64_t target, uint32_t subtype = 0) {
@@ -96,6 +108,16 @@ protected:
     }
 
     static uint64_t move_target(GameObject *ship) { return ai_ship_word(ship, AI_SHIP_MOVE_TARGET); }
+
+    int32_t count_tasks(int32_t type) {
+        int32_t n = 0;
+        HashMapIter<AgentTask> iter;
+        hash_map_iter_init(&iter, ai->tasks);
+        AgentTask *t = nullptr;
+        while (hash_map_iter_next(&iter, nullptr, &t))
+            if (t && t->type == uint32_t(type)) ++n;
+        return n;
+    }
 
     int32_t evaluate(AgentTask *t) {
         agent_task_evaluate(t, ai, me, 0);

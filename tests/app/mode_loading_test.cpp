@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "app/mode_loading.h"
 #include "effects/effect_beam.h"
@@ -14,6 +15,7 @@
 #include "platform/colour_fade.h"
 #include "platform/font.h"
 #include "platform/random.h"
+#include "support/state_guards.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
@@ -94,6 +96,7 @@ protected:
     }
 
     Game *game = nullptr;
+    GameFieldsGuard fields_back_;   // the first-run flag the worker hands over
 };
 
 TEST_F(LoadingMode, TheFirstFrameStartsTheWorkerAndOnlyTheFirst) {
@@ -220,6 +223,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
     loading_mode_set_seams(nullptr);
+    const auto preferences = std::tuple{game->music_volume, game->sound_volume, game->help_topic};
     game->music_override = 3;
     game->sound_override = -1;
     game->sound_volume = 99;
@@ -239,6 +243,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(game->sound_volume, 99);
     EXPECT_EQ(game->help_topic, 0);
     game->music_override = -1;
+    std::tie(game->music_volume, game->sound_volume, game->help_topic) = preferences;
     control_classes_free_all();   // the image types and minimap pictures it loaded
     factory_free();               // and the tables, as the shutdown frees them
     tech_free_all();

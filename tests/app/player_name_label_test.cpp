@@ -18,6 +18,7 @@ class PlayerNameLabel : public ::testing::Test {
 protected:
     Game *game = nullptr;
     PlayerNameHooksGuard hooks_back_;
+    GameFieldsGuard fields_back_;   // game_clear starts a new id range and reseeds the generators
     void SetUp() override {
         player_name_label_set_hooks(app_player_name_hooks());
         game = game_get();

@@ -147,15 +147,7 @@ TEST_F(Autocombat, DisengagingInDeepSpaceOnlyShowsTheFleetsAgain) {
     sector(400, 400);
     Ship *r = hauler(red, nullptr);
     Ship *b = hauler(blue, nullptr);
-    Fleet *fr = fleet_create(), *fb = fleet_create();
-    ASSERT_TRUE(fr && fb);
-    for (auto [f, s, x] : {std::tuple{fr, r, 2000}, std::tuple{fb, b, 2010}}) {
-        object_set_owner_id(f, s->owner_id);
-        map_place_object(game->galaxy_map, f, x, 2000, 1);
-        ship_set_fleet(s, f);
-        fleet_set_hidden(f, true);   // as a battle hides them
-    }
-    map_add_pending_objects(game->galaxy_map);
+    Fleet *fr = hidden_fleet(r, 2000, 2000), *fb = hidden_fleet(b, 2010, 2000);
     Encounter *enc = battle(nullptr, {r, b}, ENCOUNTER_ENGAGEMENT, 2010, 2010);
 
     encounter_disengage(enc);

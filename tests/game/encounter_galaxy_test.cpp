@@ -1,7 +1,8 @@
-// Every kind of battle made from the objects of a freshly generated galaxy: the Battle for Sol over
-// the guardians' own ships, an assault on a real player's starbase armed from its starting catalog,
-// and the ARK group of a site that carries defences; each is laid out without overlap and starts on
-// the combat map with every object at its place.
+// Battles made from the objects of a freshly generated galaxy: the Battle for Sol over the guardians'
+// own ships and an assault on a real player's starbase armed from its starting catalog; each is laid
+// out without overlap and starts on the combat map with every object at its place. (ARK groups are
+// mustered, laid out and started in encounter_life_test, and called for by a site in
+// turn_encounters_test.)
 #include "headless_fixture.h"
 #include "autocombat_fixture.h"
 
@@ -14,7 +15,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/site_feature.h"
 
 namespace {
 
@@ -141,32 +141,6 @@ TEST_F(EncounterGalaxy, APlayersHomeStarbaseIsAssaultedWithItsSentinels) {
         EXPECT_FALSE(ship && ship->subtype == SHIP_HULL_SENTINEL) << "a Sentinel outlived its battle";
     }
     for (GameObject *obj : game->objects->items) EXPECT_FALSE(obj && (obj->flags & OBJ_LOST)) << "#" << obj->id;
-}
-
-TEST_F(EncounterGalaxy, ADefendedSiteMustersItsARKGroup) {
-    Site *ark = nullptr;
-    Sector *sector = find_sector([&](Sector *s) {
-        for (Site *site : s->sites.items)
-            if (site && site->feature && site->feature->defence_kind >= 0) {
-                ark = site;
-                return true;
-            }
-        return false;
-    });
-    if (!sector) GTEST_SKIP() << "this galaxy has no defended site";
-    GameObject *visitor = visitor_ship(0);
-    ASSERT_NE(visitor, nullptr);
-    const SiteFeature *f = ark->feature;
-    const int32_t n = f->defenders - f->defenders_lost;
-    new_battle(sector);
-    enc->ark_site_id = ark->id;
-    enc->field_h = 1536;
-    if (f->defence_kind == FEATURE_DEFENCE_ARMED)
-        encounter_add_ark_defenders_armed(enc, {visitor}, std::max(n, 2), f->weapon_a);
-    else
-        encounter_add_ark_defenders(enc, {visitor}, std::max(n, 1), f->weapon_a, f->weapon_b);
-    EXPECT_GE(encounter_count_owner_ships(enc, game->combat_ai_player_id), 1);
-    lay_out_and_start();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // the game it plays saves and loads exactly on the way.
 #include "headless_fixture.h"
 
-#include <algorithm>
 #include <cstdio>
 #include "game/encounter.h"
 #include "game/turn.h"
@@ -14,13 +13,7 @@
 
 namespace {
 
-class HeadlessGame : public ModelGame {
-protected:
-    std::vector<uint8_t> save_bytes(const std::string &path) {
-        EXPECT_EQ(game_save(game, path.c_str(), "Test", 0, nullptr), RES_OK);
-        return read_whole(path);
-    }
-};
+using HeadlessGame = ModelGame;
 
 TEST_F(HeadlessGame, DaysPassInTheScreensOrderAndTheAutosaveComesEveryFourteenth) {
     HeadlessOptions options;
@@ -45,20 +38,24 @@ TEST_F(HeadlessGame, DaysPassInTheScreensOrderAndTheAutosaveComesEveryFourteenth
         EXPECT_EQ(game->turn_counter, day);
         EXPECT_EQ(file_exists(autosave.c_str()), day >= 14) << "day " << day;
     }
-    // The autosave is a whole game: it loads, and saves again as it was loaded.
+    // The autosave is a whole game under its own title; the next comes fourteen days after its load.
+    SaveHeader *header = nullptr;
+    ASSERT_EQ(save_header_read_file(&header, autosave.c_str()), RES_OK);
+    EXPECT_EQ(header->title, SAVE_AUTOSAVE_TITLE);
+    EXPECT_EQ(header->autosave, 1);
+    save_header_free(header);
     ASSERT_EQ(game_load_file(game, autosave.c_str(), 0), RES_OK);
     EXPECT_EQ(game->turn_counter, 14);
-    save_bytes(saves->file("once.sav"));
-    const std::vector<uint8_t> again = save_bytes(saves->file("again.sav"));
-    ASSERT_EQ(game_load_file(game, saves->file("once.sav").c_str(), 0), RES_OK);
-    EXPECT_TRUE(without_time(save_bytes(saves->file("reloaded.sav"))) == without_time(again))
-        << "the loaded game saves as the one it was saved from";
-    EXPECT_TRUE(headless_advance_day(game, options).turn_ended) << "the loaded game goes on";
+    ASSERT_EQ(file_delete(autosave.c_str()), RES_OK);
+    for (int32_t day = 1; day <= 14; ++day) {
+        ASSERT_TRUE(headless_advance_day(game, options).turn_ended) << "the loaded game goes on";
+        EXPECT_EQ(file_exists(autosave.c_str()), day == 14) << "day " << day << " after the load";
+    }
 }
 
 // Two hundred days of a five-player game. Every fourteenth day the game is saved, loaded into a
 // cleared game and saved again: that file must be byte for byte the original's next save, and the
-// game goes on from the loaded copy. The last save stays in the test's output folder with a summary.
+// game goes on from the loaded copy. The last save stays in the test's output folder.
 TEST_F(HeadlessGame, TwoHundredDaysSaveAndLoadExactlyOnTheWay) {
     random_seed(200);
     HeadlessOptions options;
@@ -103,13 +100,6 @@ TEST_F(HeadlessGame, TwoHundredDaysSaveAndLoadExactlyOnTheWay) {
     std::printf("late-game save %s: %s, %zu bytes, turn %i, %i galaxy objects, %i battles on the way\n",
                 last.c_str(), header->date_text.c_str(), read_whole(last).size(), int(game->turn_counter),
                 int(map_object_count(game->galaxy_map)), int(battles));
-    for (Player *p : game->players->items) {
-        if (!p) break;
-        std::printf("  %-28s sectors %2i  ships %3i  officers %3i  credits %7i  techs done %2i\n", p->name.c_str(),
-                    int(p->totals.starbase_sectors), int(player_object_count(p)), int(list_count(&p->officers)),
-                    int(p->credits), int(std::count_if(std::begin(p->tech_state), std::end(p->tech_state),
-                                                       [](uint32_t s) { return (s & TECH_DONE) != 0; })));
-    }
     save_header_free(header);
 }
 

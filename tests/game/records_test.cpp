@@ -73,7 +73,7 @@ void expect_same(const PlayerRecord *a, const PlayerRecord *b) {
 
 // ---- one entry ----
 
-TEST(PlayerRecordEntry, LayoutIsTheFieldsInOrderBigEndian) {
+TEST(PlayerRecordEntry, LayoutIsTheFieldsInOrderBigEndianAndReadsBackToTheSameBytes) {
     PlayerRecord *r = sample_record(0x0011223344556677ull, "Halcyon");
     Buffer buf;
     ASSERT_EQ(player_record_write(r, &buf), RES_OK);
@@ -81,19 +81,11 @@ TEST(PlayerRecordEntry, LayoutIsTheFieldsInOrderBigEndian) {
     ASSERT_EQ(buf.length, int32_t(want.v.size()));
     EXPECT_EQ(buf.length, PLAYER_RECORD_FIXED_BYTES + 7 + 6 + 2 * 4);
     EXPECT_TRUE(std::equal(want.v.begin(), want.v.end(), buf.data));
-    player_record_free(r);
-}
-
-TEST(PlayerRecordEntry, ReadsBackToTheSameBytesWithStatisticsKeptAsU64) {
-    PlayerRecord *r = sample_record(99, "Vireo");
-    r->stats[RECORD_STAT_DAMAGE_DEALT] = 0xFFFFFFFF00000001ull;
-    Buffer buf;
-    ASSERT_EQ(player_record_write(r, &buf), RES_OK);
     PlayerRecord *back = nullptr;
     ASSERT_EQ(player_record_read(&back, &buf), RES_OK);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(buf.cursor, buf.length);
-    EXPECT_EQ(back->stats[RECORD_STAT_DAMAGE_DEALT], 0xFFFFFFFF00000001ull);
+    EXPECT_EQ(back->stats[RECORD_STAT_DAMAGE_DEALT], r->stats[RECORD_STAT_DAMAGE_DEALT]) << "statistics are u64";
     EXPECT_EQ(back->extra_tuning, (std::vector<int32_t>{-7, 8}));
     expect_same(r, back);
     player_record_free(r);

@@ -228,7 +228,7 @@ TEST_F(KnownObjects, AFleetTeachesItsShipsAndComesBackFromASaveWithItsKindName) 
     object_release(fleet);
 }
 
-TEST_F(KnownObjects, ADetailedShipCopyIsKnownAndTapsNeedADuration) {
+TEST_F(KnownObjects, ADetailedShipCopyIsKnownUntilABattleEnds) {
     Player *me = add_player(10, "Vega");
     Ship *ship = new_ship(2);
     object_assign_id(ship);

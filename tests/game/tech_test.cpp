@@ -186,8 +186,9 @@ protected:
     }
 };
 
-TEST_F(ShippedTechTable, LoadsFiftySevenNamedTechnologiesInOrder) {
+TEST_F(ShippedTechTable, FiftySevenNamedTechnologiesInOrderEachWithADescriptionAndEveryBonusWithAText) {
     std::set<std::string> names;
+    std::string text;
     for (int n = 0; n < TECH_COUNT; ++n) {
         const TechInfo *t = tech_get(n);
         ASSERT_NE(t, nullptr) << n;
@@ -204,7 +205,15 @@ TEST_F(ShippedTechTable, LoadsFiftySevenNamedTechnologiesInOrder) {
                 EXPECT_TRUE(e.value >= 0 && e.value < TECH_BONUS_COUNT) << t->name;
             }
         }
+        ASSERT_EQ(tech_load_desc(n, &text), RES_OK) << n;
+        EXPECT_GT(text.size(), 10u) << n;
+        EXPECT_EQ(text.back(), '\n') << n;
     }
+    for (int c = 0; c < TECH_BONUS_COUNT; ++c) {
+        ASSERT_EQ(tech_load_bonus_text(c, &text), RES_OK) << c;
+        EXPECT_GT(text.size(), 10u) << c;
+    }
+    EXPECT_NE(tech_load_bonus_text(3, &text), RES_OK);
 }
 
 TEST_F(ShippedTechTable, StartingTechsNeedOnlyWhatTheSameSettingGrants) {
@@ -224,20 +233,6 @@ TEST_F(ShippedTechTable, StartingTechsNeedOnlyWhatTheSameSettingGrants) {
     EXPECT_GT(per_level[0], 0);
     EXPECT_GT(per_level[1], per_level[0]);
     EXPECT_GT(per_level[2], per_level[1]);
-}
-
-TEST_F(ShippedTechTable, EveryTechHasADescriptionAndEveryBonusAText) {
-    std::string text;
-    for (int n = 0; n < TECH_COUNT; ++n) {
-        ASSERT_EQ(tech_load_desc(n, &text), RES_OK) << n;
-        EXPECT_GT(text.size(), 10u) << n;
-        EXPECT_EQ(text.back(), '\n') << n;
-    }
-    for (int c = 0; c < TECH_BONUS_COUNT; ++c) {
-        ASSERT_EQ(tech_load_bonus_text(c, &text), RES_OK) << c;
-        EXPECT_GT(text.size(), 10u) << c;
-    }
-    EXPECT_NE(tech_load_bonus_text(3, &text), RES_OK);
 }
 
 }  // namespace

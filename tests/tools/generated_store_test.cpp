@@ -8,9 +8,7 @@
 #include <vector>
 #include "assetgen/family.h"
 #include "platform/buffer.h"
-#include "platform/files.h"
 #include "platform/store.h"
-#include "platform/store_write.h"
 #include "png_decode.h"
 #include "support/fixture_store.h"
 
@@ -75,21 +73,6 @@ TEST_F(GeneratedStore, EveryBackgroundIsADarkOpaqueRgbPictureOfTheScreenSize) {
         EXPECT_LT(p98, 120) << path;
         EXPECT_GT(sum / double(luma.size()), 2.0) << path << " is black, not a picture";
     }
-}
-
-TEST_F(GeneratedStore, PackingTheAssetTreeAgainGivesTheSameBytes) {
-    const std::string again = ASTROVANE_BINARY_DIR "/test-output/store-again.dat";
-    ASSERT_EQ(make_directory(ASTROVANE_BINARY_DIR "/test-output"), RES_OK);
-    std::string error;
-    ASSERT_EQ(store_pack_tree(ASTROVANE_BINARY_DIR "/assets", again.c_str(), &error), RES_OK) << error;
-    Buffer *a = nullptr, *b = nullptr;
-    ASSERT_EQ(store_read_file(GENERATED_STORE_PATH, 0, &a), RES_OK);
-    ASSERT_EQ(store_read_file(again.c_str(), 0, &b), RES_OK);
-    EXPECT_EQ(a->length, b->length);
-    EXPECT_TRUE(a->length == b->length && std::equal(a->data, a->data + a->length, b->data));
-    buffer_free(a);
-    buffer_free(b);
-    (void)file_delete(again.c_str());   // 30 MB the next run would only overwrite
 }
 
 }  // namespace

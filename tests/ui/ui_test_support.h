@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/store.h"
+#include "support/state_guards.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/ui_draw.h"
@@ -79,9 +80,11 @@ inline void use_generated_store() {
 }
 
 // A fixture base: the generated store, fresh input and no top-level controls before and after
-// each test.
+// each test; the game's flags (the cursor shown, the controls hidden) come back as they were.
 class UiTest : public ::testing::Test {
 protected:
+    GameFieldsGuard fields_back_;
+
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         ASSERT_NE(input_get(), nullptr);

@@ -223,6 +223,79 @@ TEST_F(AiSearch, ATurnBlockedAtEveryOffsetFailsWithoutDrawing) {
     EXPECT_FALSE(occupied(red, heading, x, y));
 }
 
+// The searches keep the map's answers from one search to the next and drop only those that a
+// change can touch. Each case primes the answers over a field of spots around a blocker, changes
+// the map, and asks again: every answer must be the map's own, and some must have turned.
+TEST_F(AiSearch, EveryKeptAnswerFollowsTheChangeThatTouchesIt) {
+    constexpr int32_t BX = 2000, BY = 1500, REACH = 120, STEP = 10;
+    red->move_arc = 0;
+    int32_t off_x = 0, off_y = 0;   // a move straight ahead (heading 0) of 3 points
+    ASSERT_EQ(ship_ai_pick_heading(red, 0, 3, 3, 500, 500, 0, &off_x, &off_y), RES_OK);
+    off_x -= 500;
+    off_y -= 500;
+    // The search's verdict on one spot: the one move that lands on it is offered or refused.
+    auto offered = [&](int32_t x, int32_t y) {
+        int32_t ox = -1, oy = -1;
+        const Result r = ship_ai_pick_heading(red, 0, 3, 3, x - off_x, y - off_y, 0, &ox, &oy);
+        EXPECT_TRUE(r == RES_NO_FREE_POSITION || std::pair(ox, oy) == std::pair(x, y)) << x << "," << y;
+        return r == RES_OK;
+    };
+    auto each_spot = [&](auto &&visit) {
+        for (int32_t y = BY - REACH; y <= BY + REACH; y += STEP)
+            for (int32_t x = BX - REACH; x <= BX + REACH; x += STEP) visit(x, y);
+    };
+    struct Case {
+        const char *what;
+        void (*change)(ObjectMap *map, Ship *blocker, Ship *asker, Ship *bystander);
+    } const cases[] = {
+        {"the blocker moves", [](ObjectMap *, Ship *b, Ship *, Ship *) { b->x += 40, b->y += 30; }},
+        {"the blocker turns to another frame", [](ObjectMap *, Ship *b, Ship *, Ship *) { object_set_heading(b, 90); }},
+        {"the blocker dies", [](ObjectMap *, Ship *b, Ship *, Ship *) { b->flags |= OBJ_DEAD; }},
+        {"the blocker leaves and is swept",
+         [](ObjectMap *m, Ship *b, Ship *, Ship *) {
+             b->flags |= OBJ_LEFT_MAP;
+             map_remove_dead_objects(m);
+         }},
+        {"a newcomer arrives beside it",
+         [](ObjectMap *m, Ship *, Ship *, Ship *) { shiptest::on_map(m, HULL_CORSAIR, BX + 60, BY - 70, 0, BLUE); }},
+        // Another ship's search sees the blocker's move first; then the asking ship moves over the
+        // same place. Its own move does not touch its answers, the blocker's earlier one must.
+        {"the blocker moves, another ship searches, the asking ship moves over the place",
+         [](ObjectMap *, Ship *b, Ship *a, Ship *other) {
+             b->x -= 50;
+             int32_t x = 0, y = 0;
+             EXPECT_EQ(ship_ai_pick_heading(other, other->heading, 3, 3, other->x, other->y, other->heading, &x, &y),
+                       RES_OK);
+             a->x = b->x + 5;
+             a->y = b->y + 5;
+         }},
+    };
+    for (const Case &c : cases) {
+        Ship *blocker = on_map(HULL_CORSAIR, BX - 30, BY - 20, 0, BLUE);
+        ASSERT_NE(blocker, nullptr);
+        std::vector<bool> before;
+        each_spot([&](int32_t x, int32_t y) {
+            before.push_back(offered(x, y));
+            ASSERT_EQ(before.back(), !occupied(red, 0, x, y)) << c.what << ", before, at " << x << "," << y;
+        });
+        c.change(map, blocker, red, blue);
+        int32_t turned = 0;
+        size_t i = 0;
+        each_spot([&](int32_t x, int32_t y) {
+            const bool now = offered(x, y);
+            EXPECT_EQ(now, !occupied(red, 0, x, y)) << c.what << " at " << x << "," << y;
+            turned += now != before[i++];
+        });
+        EXPECT_GT(turned, 0) << c.what << ": no answer changed, the case proves nothing";
+        // Clear the field for the next case.
+        for (GameObject *obj : map->objects.items)
+            if (obj && obj != red && obj != blue) obj->flags |= OBJ_LEFT_MAP;
+        map_remove_dead_objects(map);
+        red->x = 1000;
+        red->y = 1000;
+    }
+}
+
 }  // namespace
 
 // The move offsets are remembered per direction and length: asking again with another length (or
