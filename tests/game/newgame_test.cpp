@@ -351,6 +351,11 @@ TEST_F(NewGame, TheIntakeFigureShowsWhatTheOwnersWorldsCanStillGive) {
         base->state = c.state;
         EXPECT_EQ(site_crew_intake_rate(base), c.shown) << c.what;
     }
+    site_set_population(world, 5000);
+    base->state = 0;
+    human->flags |= PLAYER_FLAG_NO_HOME_COLONY;
+    EXPECT_EQ(site_crew_intake_rate(base), 0) << "a player that lost its home colony recruits nobody";
+    human->flags &= ~PLAYER_FLAG_NO_HOME_COLONY;
     // And the week keeps the promise: a world of 60 gives its 60 and nothing more is shown.
     base->commander->skills[SKILL_INSTRUCTION] = 0;
     base->state = 0;
