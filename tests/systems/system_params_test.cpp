@@ -15,11 +15,7 @@ protected:
     Buffer buf;
     System tmpl;
 
-    void load(const std::vector<uint8_t> &bytes) {
-        buffer_clear(&buf);
-        buffer_set_cursor(&buf, 0);
-        ASSERT_EQ(buffer_append(&buf, bytes.data(), bytes.size()), RES_OK);
-    }
+    void load(const std::vector<uint8_t> &bytes) { refill(&buf, bytes); }
 
     static ParamsFile two_rows() {
         ParamsFile f;

@@ -31,11 +31,7 @@ protected:
         live_loaded = system_live_count();
     }
 
-    void load(const std::vector<uint8_t> &bytes) {
-        buffer_clear(&buf);
-        buffer_set_cursor(&buf, 0);
-        ASSERT_EQ(buffer_append(&buf, bytes.data(), bytes.size()), RES_OK);
-    }
+    void load(const std::vector<uint8_t> &bytes) { refill(&buf, bytes); }
 
     // A record of the given type, subtype and flags whose figures 5..22 are 105..122.
     static std::vector<uint8_t> record(int32_t type, int32_t subtype, int32_t status, uint32_t flags) {
@@ -106,8 +102,7 @@ TEST_F(SystemRecord, ReadingBackGivesTheSameSystemWithItsRowsTexts) {
     Buffer again;
     ASSERT_EQ(system_write_record(back, &again), RES_OK);
     ASSERT_EQ(again.length, SYSTEM_RECORD_BYTES);
-    EXPECT_EQ(std::vector<uint8_t>(again.data, again.data + again.length),
-              std::vector<uint8_t>(buf.data, buf.data + buf.length));
+    EXPECT_EQ(bytes_of(again), bytes_of(buf));
     system_free(s);
     system_free(back);
 }

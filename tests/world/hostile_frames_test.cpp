@@ -161,7 +161,7 @@ TEST_F(SiteFrameRanges, ANegativeRangeStartOrCountIsMalformed) {
         sitetest::ParamsFile file;
         file.range_first = first;
         file.range_count = count;
-        Buffer *buf = sitetest::buffer_of(file.bytes());
+        Buffer *buf = buffer_of(file.bytes());
         EXPECT_EQ(site_read_params(site_template(0), buf), RES_MALFORMED) << first << " " << count;
         buffer_free(buf);
     }

@@ -9,13 +9,13 @@
 #include <vector>
 #include "platform/calendar.h"
 #include "platform/movement_path.h"
+#include "world/be_bytes.h"
 #include "world_test_kind.h"
 
 using namespace world_test;
 
 namespace {
 
-std::vector<uint8_t> bytes_of(const Buffer &buf) { return std::vector<uint8_t>(buf.data, buf.data + buf.length); }
 
 void put(Buffer *buf, std::initializer_list<uint8_t> bytes) {
     for (uint8_t b : bytes) ASSERT_EQ(buffer_write_u8(buf, b), RES_OK);

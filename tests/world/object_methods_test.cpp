@@ -72,18 +72,6 @@ TEST(ObjectMethodTable, EveryRegisteredRowIsWholeAndNamedOnceAndNoKindLiesOutsid
     }
 }
 
-TEST(ObjectMethodTable, TheRowCheckCatchesBrokenRows) {
-    ObjectMethods test_row;
-    thing_register(&test_row);
-    EXPECT_TRUE(row_problems(test_row).empty());
-    ObjectMethods nameless = test_row, unreadable = test_row;
-    nameless.type_name = nullptr;
-    unreadable.read = nullptr;
-    EXPECT_EQ(row_problems(nameless), std::vector<std::string>{"no type_name"});
-    EXPECT_EQ(row_problems(unreadable), std::vector<std::string>{"write/read/link apart"});
-    EXPECT_TRUE(row_problems(ObjectMethods{}).empty()) << "an absent kind is not broken";
-}
-
 // ---- Empty slots ----
 
 class EmptySlots : public WorldFixture {

@@ -14,7 +14,7 @@ protected:
     std::vector<uint8_t> record_of(const GameObject *obj) {
         Buffer buf;
         EXPECT_EQ(object_write(obj, &buf), RES_OK);
-        return std::vector<uint8_t>(buf.data, buf.data + buf.length);
+        return bytes_of(buf);
     }
     // The common record of an object with an empty name, as the header writes it.
     std::vector<uint8_t> common_of(GameObject *obj) {

@@ -73,7 +73,7 @@ protected:
         t->ship_flags |= SHIP_FLAG_TEMPLATE;
     }
     Result read(const ParamsBytes &p) {
-        load(&buf, p.bytes());
+        refill(&buf, p.bytes());
         return ship_read_params(t, &buf);
     }
 };
@@ -150,7 +150,7 @@ TEST_F(ShipParams, CountsAreCheckedBeforeAnythingIsMade) {
 TEST_F(ShipParams, AFileCutShortAnywhereIsShort) {
     const std::vector<uint8_t> whole = sample().bytes();
     for (size_t cut = 0; cut < whole.size(); ++cut) {
-        load(&buf, std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
+        refill(&buf, std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
         const Result r = ship_read_params(t, &buf);
         EXPECT_EQ(r, RES_SHORT_BUFFER) << "cut at " << cut;
     }

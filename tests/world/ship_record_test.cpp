@@ -381,8 +381,6 @@ std::vector<uint8_t> expected_bytes(const Ship *s, uint64_t pilot, const std::ve
     return out;
 }
 
-std::vector<uint8_t> bytes_of(const Buffer &buf) { return std::vector<uint8_t>(buf.data, buf.data + buf.length); }
-
 std::vector<uint8_t> system_bytes(const System *system) {
     Buffer b;
     EXPECT_EQ(system_write_record(system, &b), RES_OK);
@@ -474,7 +472,7 @@ TEST_F(ShipRecord, ARecordCutShortFailsWithoutLeaks) {
     const std::vector<uint8_t> whole = bytes_of(buf);
     for (size_t cut = 0; cut < whole.size(); cut += 3) {
         Ship *r = make_ship({{1, 1, 0, 0}, {2, 2, 0, 0}});
-        load(&buf, std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
+        refill(&buf, std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
         EXPECT_EQ(ship_read(r, &buf), RES_SHORT_BUFFER) << "cut at " << cut;
         object_destroy(r);
     }

@@ -31,12 +31,6 @@ namespace shiptest {
 
 using Ints = std::vector<int32_t>;   // related figures compared as one row
 
-inline void load(Buffer *buf, const std::vector<uint8_t> &bytes) {
-    buffer_clear(buf);
-    buffer_set_cursor(buf, 0);
-    ASSERT_EQ(buffer_append(buf, bytes.data(), bytes.size()), RES_OK);
-}
-
 // ---- Systems ----
 
 // A plain system of a type with the figures a fitting rule looks at (count 0, nobody holds it).

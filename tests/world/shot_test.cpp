@@ -54,7 +54,7 @@ protected:
         ShipTest::TearDown();
     }
     Result read(const ShotParams &p) {
-        load(buf, p.bytes());
+        refill(buf, p.bytes());
         return shot_read_params(tmpl, buf);
     }
 };
@@ -76,24 +76,24 @@ TEST_F(ShotParamsFile, FieldsInFileOrder) {
 TEST_F(ShotParamsFile, MissingRequiredFieldsFailShortAndALyingCountAllocatesNothing) {
     ShotParams p;
     std::vector<uint8_t> bytes = p.bytes();
-    load(buf, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 2));
+    refill(buf, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 2));
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "the type flags";
     p.anims = 1;
     bytes = p.bytes();
-    load(buf, std::vector<uint8_t>(bytes.begin(), bytes.end() - 12));
+    refill(buf, std::vector<uint8_t>(bytes.begin(), bytes.end() - 12));
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "cut inside the animation records";
     std::vector<uint8_t> lying;
     put_u32(&lying, 0);
     for (int i = 0; i < 11; ++i) put_i32(&lying, 0);
     for (int i = 0; i < 3; ++i) put_str(&lying, "");
     put_i32(&lying, 0x7FFFFFF0);
-    load(buf, lying);
+    refill(buf, lying);
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER) << "more table pairs than there are bytes";
     // The figures after the speed may be missing, the table count may not.
     std::vector<uint8_t> speed_only;
     put_u32(&speed_only, SHOT_TYPE_SEEKS);
     put_i32(&speed_only, 250);
-    load(buf, speed_only);
+    refill(buf, speed_only);
     EXPECT_EQ(shot_read_params(tmpl, buf), RES_SHORT_BUFFER);
     EXPECT_EQ(tmpl->speed, 250);
     EXPECT_EQ(tmpl->damage_max, 0);
@@ -446,11 +446,11 @@ TEST_F(ShotRecord, HostileRecordsAreRefused) {
     put_u64(&lying, 1);
     Shot *s = shot_create(SHOT_TEMPLATE_BOLT);
     owned.push_back(s);
-    load(buf, negative);
+    refill(buf, negative);
     EXPECT_EQ(shot_read(s, buf), RES_MALFORMED);
-    load(buf, lying);
+    refill(buf, lying);
     EXPECT_EQ(shot_read(s, buf), RES_SHORT_BUFFER) << "a count beyond the bytes is refused before allocating";
-    load(buf, bytes);
+    refill(buf, bytes);
     EXPECT_EQ(shot_read(s, buf), RES_SHORT_BUFFER) << "no count at all";
 }
 

@@ -15,24 +15,15 @@ using namespace sitetest;
 
 namespace {
 
-const char *STORE_PATH = ASTROVANE_BINARY_DIR "/store.dat";
-
 class GeneratedSites : public ::testing::Test {
 protected:
     void SetUp() override {
         factory_free();
-        store_shutdown();
-        store_set_path(STORE_PATH);
-        ASSERT_EQ(store_open(), RES_OK) << STORE_PATH << " missing: the build makes it";
-        factory_set_register(OBJECT_SITE, nullptr);
-        ASSERT_EQ(factory_init(), RES_OK) << "the features load as the site factory's extra data";
-        factory_acquire_group_all(FACTORY_GROUP_PARAMS);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        factory_set_register(OBJECT_SITE, nullptr);   // the features load as the site factory's extra data
+        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE},
+                               {FACTORY_GROUP_PARAMS}));
     }
-    void TearDown() override {
-        factory_free();
-        store_shutdown();
-    }
+    GeneratedWorld world;
     static const Site &tmpl(int32_t t) { return *site_template(t); }
 };
 
@@ -265,7 +256,7 @@ TEST_F(SiteCompiler, ASourceCompilesIntoTheFileTheGameReads) {
     ASSERT_EQ(compile(site_source()), RES_OK) << error;
     EXPECT_EQ(out.desc, "A dock.");
     Site *t = site_template(7);
-    Buffer *buf = buffer_of(bytes_of(&out.params));
+    Buffer *buf = buffer_of(bytes_of(out.params));
     ASSERT_EQ(site_read_params(t, buf), RES_OK);
     EXPECT_EQ(buffer_remaining(buf), 0) << "nothing left over";
     buffer_free(buf);
@@ -317,7 +308,7 @@ TEST_F(SiteCompiler, FeaturesCompileIntoSevenRecordsAndTheirTexts) {
     FeaturesCompiled f;
     ASSERT_EQ(sites_compile_features(feature_source(), "features.txt", &f, &error), RES_OK) << error;
     SiteFeature read[FEATURE_TEMPLATE_COUNT];
-    Buffer *buf = buffer_of(bytes_of(&f.params));
+    Buffer *buf = buffer_of(bytes_of(f.params));
     ASSERT_EQ(feature_read_params(buf, read), RES_OK);
     EXPECT_EQ(buffer_remaining(buf), 0);
     buffer_free(buf);

@@ -30,8 +30,6 @@ protected:
     }
     void TearDown() override {
         for (Sector *s : held) object_release(s);
-        game_clear_alerts(game);
-        game->ui_player_id = 0;
         system_types_free();
         SectorFixture::TearDown();
     }

@@ -64,7 +64,7 @@ protected:
     static std::vector<uint8_t> kind_record(const Site *s) {
         Buffer *buf = buffer_create();
         EXPECT_EQ(object_methods(OBJECT_SITE)->write(s, buf), RES_OK);
-        std::vector<uint8_t> out = bytes_of(buf);
+        std::vector<uint8_t> out = bytes_of(*buf);
         buffer_free(buf);
         return out;
     }
@@ -195,7 +195,7 @@ TEST_F(SiteRecord, ShortOrMalformedRecordsFail) {
     Site *s = filled();
     Buffer *buf = buffer_create();
     ASSERT_EQ(object_methods(OBJECT_SITE)->write(s, buf), RES_OK);
-    const std::vector<uint8_t> whole = bytes_of(buf);
+    const std::vector<uint8_t> whole = bytes_of(*buf);
     buffer_free(buf);
     for (size_t cut : {size_t(3), size_t(30), size_t(100), whole.size() - 1}) {
         Buffer *part = buffer_of(std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));

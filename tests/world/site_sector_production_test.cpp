@@ -32,8 +32,6 @@ protected:
         return out;
     }
     void TearDown() override {
-        game_clear_alerts(game);
-        game->ui_player_id = 0;
         object_release(s);
         SectorFixture::TearDown();
     }

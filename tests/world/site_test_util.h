@@ -73,20 +73,6 @@ struct ParamsFile {
     }
 };
 
-inline Buffer *buffer_of(const std::vector<uint8_t> &bytes) {
-    Buffer *buf = buffer_create();
-    EXPECT_EQ(buffer_append(buf, bytes.data(), bytes.size()), RES_OK);
-    buffer_set_cursor(buf, 0);
-    return buf;
-}
-
-inline std::vector<uint8_t> bytes_of(const Buffer *buf) {
-    const uint8_t *data = nullptr;
-    int32_t length = 0;
-    EXPECT_EQ(buffer_get_data(buf, &data, &length), RES_OK);
-    return std::vector<uint8_t>(data, data + length);
-}
-
 // The shared log catcher (support/fixture_store.h).
 using LogCatcher = ::LogFileCatcher;
 
