@@ -247,25 +247,12 @@ protected:
     }
 };
 
-TEST_F(TurnOrder, TheFasterShipAndTheHigherInitiativeGoFirst) {
-    const struct {
-        int32_t init_a, rate_a, init_b, rate_b;
-        bool    a_first;
-    } cases[] = {
-        {9000, 100, 9000, 50, true},      // 10 steps against 20
-        {9000, 50, 9000, 100, false},
-        {12000, 10, 15000, 10, false},    // both may act: the higher initiative
-        {12000, 10, 12000, 10, true},     // equal: the earlier in the list
-        {9000, 50, 9500, 30, false},      // 20 steps against 17
-    };
-    for (const auto &c : cases) {
-        map_clear(game->combat_map);
-        Ship *a = on_map(c.init_a, c.rate_a), *b = on_map(c.init_b, c.rate_b);
-        const std::vector<uint64_t> ids = predicted(1);
-        ASSERT_EQ(ids.size(), 1u);
-        EXPECT_EQ(ids[0], c.a_first ? a->id : b->id) << c.init_a << "/" << c.rate_a << " vs " << c.init_b << "/" << c.rate_b;
-        EXPECT_EQ(a->initiative, c.init_a) << "the prediction leaves the map alone";
-    }
+// (Who acts first is object_map_test's MapTurnOrder; the prediction follows the map's own choice below.)
+TEST_F(TurnOrder, ThePredictionLeavesTheMapAloneAndSkipsWhoNeverActs) {
+    Ship *a = on_map(9000, 50);
+    Ship *b = on_map(9500, 30);
+    EXPECT_EQ(predicted(1), std::vector<uint64_t>{b->id});
+    EXPECT_EQ(a->initiative, 9000) << "the prediction leaves the map alone";
     EXPECT_TRUE(predicted(0).empty());
     map_clear(game->combat_map);
     Ship *dying = on_map(9999, 100);

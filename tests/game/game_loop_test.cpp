@@ -80,26 +80,25 @@ protected:
     FakeClock clock;
 };
 
-TEST_F(GameLoop, NoTimePassedStillGivesDtOne) {
-    g_quit_at_frame = 0;
-    EXPECT_EQ(run(), 0);
-    EXPECT_THAT(g_dts, ::testing::ElementsAre(1));
-}
-
-TEST_F(GameLoop, SleepsTheRestOfTwentyMillisecondsAndDtFollowsTheClock) {
-    g_work_ms = {7, 3, 0};
-    g_quit_at_frame = 3;
-    EXPECT_EQ(run(), 0);
-    EXPECT_THAT(clock.sleeps, ::testing::ElementsAre(13, 17, 20));
-    EXPECT_THAT(g_dts, ::testing::ElementsAre(1, 20, 20, 20));
-}
-
-TEST_F(GameLoop, SlowFrameStillSleepsOneMillisecond) {
-    g_work_ms = {35, 20};
-    g_quit_at_frame = 2;
-    EXPECT_EQ(run(), 0);
-    EXPECT_THAT(clock.sleeps, ::testing::ElementsAre(1, 1));
-    EXPECT_THAT(g_dts, ::testing::ElementsAre(1, 36, 21));
+TEST_F(GameLoop, SleepsTheRestOfTwentyMillisecondsAtLeastOneAndDtFollowsTheClock) {
+    const struct {
+        std::vector<uint32_t> work, sleeps;
+        std::vector<int32_t> dts;
+    } cases[] = {
+        {{}, {}, {1}},                                   // no time passed still gives dt 1
+        {{7, 3, 0}, {13, 17, 20}, {1, 20, 20, 20}},
+        {{35, 20}, {1, 1}, {1, 36, 21}},                 // a slow frame still sleeps a millisecond
+    };
+    for (const auto &c : cases) {
+        TearDown();
+        clock = FakeClock{};
+        SetUp();
+        g_work_ms = c.work;
+        g_quit_at_frame = int(c.dts.size()) - 1;
+        EXPECT_EQ(run(), 0);
+        EXPECT_EQ(clock.sleeps, c.sleeps) << g_quit_at_frame;
+        EXPECT_EQ(g_dts, c.dts) << g_quit_at_frame;
+    }
 }
 
 TEST_F(GameLoop, QuitEndsTheLoopAfterTheFramesModeChangeWithoutSleeping) {

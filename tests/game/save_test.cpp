@@ -51,7 +51,7 @@ protected:
     }
 };
 
-TEST_F(SaveGame, SaveLoadSaveGivesTheSameFileAndTheGameGoesOn) {
+TEST_F(SaveGame, SaveLoadSaveGivesTheSameFileWithEverythingLinkedAndKept) {
     build_state();
     const int32_t counter = game->save_counter;
     const std::vector<uint8_t> first = save_bytes("a.sav");
@@ -90,13 +90,7 @@ TEST_F(SaveGame, SaveLoadSaveGivesTheSameFileAndTheGameGoesOn) {
         EXPECT_NE(game_find_object_of_kind(game, OBJECT_FLEET, ship->fleet_id), nullptr) << "its fleet is on the map";
     }
 
-    // The loaded copy plays on: a day passes and it still saves and loads.
-    game_queue_minutes(game, 1440);
-    for (int i = 0; i < 200 && game_is_advancing(game); ++i) game_advance_clock(game, 20);
-    save_bytes("c.sav");
-    const std::vector<uint8_t> later = save_bytes("c2.sav");
-    ASSERT_EQ(game_load_file(game, path("c.sav").c_str(), 0), RES_OK);
-    EXPECT_EQ(without_time(save_bytes("d.sav")), without_time(later));
+    // (A loaded game playing on and saving exactly again, day after day: headless_test.)
 }
 
 TEST_F(SaveGame, TheHeaderHoldsTheUiPlayersFiguresAndTheListShowsOnlyGoodSaves) {
