@@ -371,7 +371,9 @@ Result ship_act(GameObject *obj);                              // ... and carrie
 // returns RES_NO_FREE_POSITION without drawing.
 
 // Between these two calls on one thread nothing on any map moves (a ship is making its plan): the
-// searches compare the map with their kept answers once, not at every search. Calls nest.
+// searches compare the map with their kept answers once, not at every search, and a search asked
+// again with the same arguments starts from what the last one worked out (its draws are the same).
+// Calls nest; each begin and end forgets the kept searches.
 void ship_ai_map_still_begin();
 void ship_ai_map_still_end();
 

@@ -266,8 +266,105 @@ TryVerdict *verdicts_begin(size_t n) {
     return c.verdicts.data();
 }
 
-// The verdict's state in the search under way.
-TryVerdict::State state_of(const TryVerdict &v) { return v.search == cache.search ? v.state : TryVerdict::UNKNOWN; }
+// The verdict's state in the search whose tag is given.
+TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) { return v.search == tag ? v.state : TryVerdict::UNKNOWN; }
+
+// The verdicts of a search kept for the rest of the plan: while a ship plans, the AI asks the same
+// search from the same place again and again (four times in five), and the map stands still. A
+// kept search starts with the verdicts the last one worked out and whether any try can win; its
+// draws are taken as always. Kept per thread, for the plan under way only, and not on a map with
+// objects whose shape answers may change while what is kept of them does not.
+constexpr size_t   MEMO_KEY_WORDS = 6;
+constexpr size_t   MEMO_MIN_SLOTS = 1024;
+constexpr size_t   MEMO_MAX_VERDICTS = size_t(1) << 20;   // a plan asking for more keeps no more
+enum AnyFree : uint8_t { ANY_FREE_UNKNOWN, ANY_FREE_YES, ANY_FREE_NO };
+
+struct SearchMemoSlot {
+    uint64_t key[MEMO_KEY_WORDS] = {};
+    uint32_t generation = 0;   // the plan it belongs to
+    uint32_t first = 0;        // its verdicts in the pool
+    AnyFree  any_free = ANY_FREE_UNKNOWN;
+    int8_t   arc[2 * HEADING_JITTER + 1] = {};   // -1 not yet worked out
+};
+
+struct SearchMemo {
+    uint32_t generation = 1;   // also the tag of the plan's kept verdicts
+    size_t   used = 0;
+    std::vector<SearchMemoSlot> slots;
+    std::vector<TryVerdict>     pool;   // verdicts of earlier plans carry older tags
+    size_t   top = 0;                   // the pool's verdicts in use in this plan
+};
+
+thread_local SearchMemo memo;
+
+// Forgets every kept search (a plan begins or ends).
+void memo_forget() {
+    SearchMemo &m = memo;
+    if (++m.generation == 0) {   // wrapped: slots and verdicts of an old plan could carry the new number
+        for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
+        for (TryVerdict &v : m.pool) v.search = 0;
+        m.generation = 1;
+    }
+    m.used = 0;
+    m.top = 0;
+}
+
+// Two 32-bit fields of a key in one word.
+uint64_t key_word(int64_t high, int64_t low) { return uint64_t(uint32_t(high)) << 32 | uint32_t(low); }
+
+bool same_key(const uint64_t *a, const uint64_t *b) {
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4] && a[5] == b[5];
+}
+
+SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
+    uint64_t h = key[0] * 0x9E3779B97F4A7C15ull ^ key[1] * 0xC2B2AE3D27D4EB4Full ^ key[2] * 0x165667B19E3779F9ull ^
+                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull ^ key[5] * 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 32;
+    h *= 0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+    const size_t mask = m.slots.size() - 1;
+    size_t i = size_t(h) & mask;
+    while (m.slots[i].generation == m.generation && !same_key(key, m.slots[i].key)) i = (i + 1) & mask;
+    return m.slots[i];
+}
+
+// The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
+// searches are not kept now. The slot and the verdicts stay put until the next call.
+SearchMemoSlot *memo_search(const uint64_t *key, size_t n, TryVerdict **verdicts) {
+    SearchMemo &m = memo;
+    if (m.slots.empty()) m.slots.resize(MEMO_MIN_SLOTS);
+    SearchMemoSlot *slot = &memo_slot(m, key);
+    if (slot->generation != m.generation) {
+        if (m.top + n > MEMO_MAX_VERDICTS) return nullptr;
+        if (2 * (m.used + 1) > m.slots.size()) {
+            std::vector<SearchMemoSlot> old(2 * m.slots.size());
+            old.swap(m.slots);
+            for (const SearchMemoSlot &kept : old)
+                if (kept.generation == m.generation) memo_slot(m, kept.key) = kept;
+            slot = &memo_slot(m, key);
+        }
+        ++m.used;
+        *slot = SearchMemoSlot{};
+        std::copy(key, key + MEMO_KEY_WORDS, slot->key);
+        slot->generation = m.generation;
+        slot->first = uint32_t(m.top);
+        std::fill(std::begin(slot->arc), std::end(slot->arc), int8_t(-1));
+        m.top += n;
+        if (m.pool.size() < m.top) m.pool.resize(m.top);
+    }
+    *verdicts = m.pool.data() + slot->first;
+    return slot;
+}
+
+// Searches are kept: a plan is under way and, when the search asks the map, the map was compared
+// in this plan, for this ship, and has no objects whose shape answers may change unseen.
+bool memo_allowed(const Ship *ship, bool asks_map) {
+    const OccupancyCache &c = cache;
+    if (c.still_depth <= 0) return false;
+    if (!asks_map) return true;
+    return c.still_checked && c.map == ship->map && c.volatiles.empty() && c.current && c.current->ship == ship &&
+           !c.current->own_tests;
+}
 
 // The slot of the answer for the key, or the free slot where it would go.
 SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
@@ -384,11 +481,13 @@ void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
 void ship_ai_map_still_begin() {
     ++cache.still_depth;
     cache.still_checked = false;
+    memo_forget();
 }
 
 void ship_ai_map_still_end() {
     if (cache.still_depth > 0) --cache.still_depth;
     cache.still_checked = false;
+    memo_forget();
 }
 
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
@@ -415,17 +514,30 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
 Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
                             int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
-    const int32_t frame = ship_frame_for_heading(ship, current_heading);
     cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
-    // of each pair is worked out once per search.
+    // of each pair is worked out once per search (once per plan when the search is kept).
     constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
     const int32_t least = immobile ? 0 : mp_min;
     const int64_t span = immobile ? 1 : int64_t(mp_max) - mp_min + 1;
     const int32_t lengths = span >= 1 && span <= 4096 ? int32_t(span) : 0;
-    TryVerdict *verdicts = verdicts_begin(size_t(DIRECTIONS) * size_t(lengths));
-    int8_t arc_known[DIRECTIONS];   // -1 not yet worked out
-    std::fill(std::begin(arc_known), std::end(arc_known), int8_t(-1));
+    const size_t pairs = size_t(DIRECTIONS) * size_t(lengths);
+    TryVerdict *verdicts = nullptr;
+    SearchMemoSlot *kept = nullptr;
+    if (memo_allowed(ship, true)) {
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(1, heading),
+                                              key_word(least, lengths),
+                                              key_word(from_x, from_y),
+                                              key_word(current_heading, ship->move_arc),
+                                              immobile,
+                                              uint64_t(reinterpret_cast<uintptr_t>(ship))};
+        kept = memo_search(key, pairs, &verdicts);
+    }
+    if (!kept) verdicts = verdicts_begin(pairs);
+    const uint32_t search_tag = kept ? memo.generation : cache.search;
+    int8_t own_arc[DIRECTIONS];
+    int8_t *arc_known = kept ? kept->arc : own_arc;   // -1 not yet worked out
+    if (!kept) std::fill(std::begin(own_arc), std::end(own_arc), int8_t(-1));
     auto in_arc = [&](int32_t j) {
         if (arc_known[j] < 0) {
             int32_t off = angle_diff(current_heading, angle_normalize(heading + j - HEADING_JITTER));
@@ -434,27 +546,38 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         }
         return arc_known[j] != 0;
     };
+    int32_t frame = 0;   // the frame for the current heading, once a try needs it
+    bool frame_known = false;
     auto judge = [&](TryVerdict &v, int32_t jitter, int32_t mp) {
+        if (!frame_known) {
+            frame = ship_frame_for_heading(ship, current_heading);
+            frame_known = true;
+        }
         int32_t dx = 0, dy = 0;
         offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
         v.x = from_x + dx;
         v.y = from_y + dy;
         v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
-        v.search = cache.search;
+        v.search = search_tag;
     };
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
-        bool any_free = false;
-        for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
-            if (!in_arc(j)) continue;
-            for (int32_t l = 0; l < lengths && !any_free; ++l) {
-                TryVerdict &v = verdicts[size_t(j) * size_t(lengths) + size_t(l)];
-                judge(v, j - HEADING_JITTER, least + l);
-                any_free = v.state == TryVerdict::FREE;
+        AnyFree any = kept ? kept->any_free : ANY_FREE_UNKNOWN;
+        if (any == ANY_FREE_UNKNOWN) {
+            bool any_free = false;
+            for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
+                if (!in_arc(j)) continue;
+                for (int32_t l = 0; l < lengths && !any_free; ++l) {
+                    TryVerdict &v = verdicts[size_t(j) * size_t(lengths) + size_t(l)];
+                    if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, j - HEADING_JITTER, least + l);
+                    any_free = v.state == TryVerdict::FREE;
+                }
             }
+            any = any_free ? ANY_FREE_YES : ANY_FREE_NO;
+            if (kept) kept->any_free = any;
         }
-        if (!any_free) return RES_NO_FREE_POSITION;
+        if (any == ANY_FREE_NO) return RES_NO_FREE_POSITION;
     }
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t jitter = system_random_between(-HEADING_JITTER, HEADING_JITTER);
@@ -464,7 +587,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         const bool listed = mp >= least && int64_t(mp) - least < lengths;
         TryVerdict &v =
             listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
-        if (state_of(v) == TryVerdict::UNKNOWN) judge(v, jitter, mp);
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, jitter, mp);
         if (v.state != TryVerdict::FREE) continue;
         if (x) *x = v.x;
         if (y) *y = v.y;
@@ -478,13 +601,23 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
     if (test_overlap) cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
-    // One verdict per offset of the spread, worked out once per search.
+    // One verdict per offset of the spread, worked out once per search (once per plan when kept).
     const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
-    TryVerdict *verdicts = verdicts_begin(size_t(offsets));
+    const bool asks_map = test_overlap && ship->map;
+    TryVerdict *verdicts = nullptr;
+    SearchMemoSlot *kept = nullptr;
+    if (memo_allowed(ship, asks_map)) {
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(2, from_heading), key_word(spread, *heading),
+                                              key_word(*x, *y), asks_map, 0,
+                                              uint64_t(reinterpret_cast<uintptr_t>(ship))};
+        kept = memo_search(key, size_t(offsets), &verdicts);
+    }
+    if (!kept) verdicts = verdicts_begin(size_t(offsets));
+    const uint32_t search_tag = kept ? memo.generation : cache.search;
     const int32_t from = angle_normalize(from_heading);
     auto judge = [&](TryVerdict &v, int32_t offset) {
         const int32_t h = angle_normalize(*heading + offset);
-        v.search = cache.search;
+        v.search = search_tag;
         v.x = *x;
         v.y = *y;
         if (h == from) {
@@ -492,24 +625,29 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
             return;
         }
         ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
-        const bool blocked =
-            test_overlap && ship->map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
+        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
         v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
     };
     // A turn blocked at every offset fails at once, as the move search does.
     if (offsets > 0 && offsets <= TURN_TRIES) {
-        bool any_free = false;
-        for (int32_t i = 0; i < offsets && !any_free; ++i) {
-            judge(verdicts[size_t(i)], lo + i);
-            any_free = verdicts[size_t(i)].state == TryVerdict::FREE;
+        AnyFree any = kept ? kept->any_free : ANY_FREE_UNKNOWN;
+        if (any == ANY_FREE_UNKNOWN) {
+            bool any_free = false;
+            for (int32_t i = 0; i < offsets && !any_free; ++i) {
+                TryVerdict &v = verdicts[size_t(i)];
+                if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, lo + i);
+                any_free = v.state == TryVerdict::FREE;
+            }
+            any = any_free ? ANY_FREE_YES : ANY_FREE_NO;
+            if (kept) kept->any_free = any;
         }
-        if (!any_free) return RES_NO_FREE_POSITION;
+        if (any == ANY_FREE_NO) return RES_NO_FREE_POSITION;
     }
     for (int32_t attempt = 0; attempt < TURN_TRIES; ++attempt) {
         const int32_t offset = system_random_between(lo, hi);
         TryVerdict scratch;
         TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
-        if (state_of(v) == TryVerdict::UNKNOWN) judge(v, offset);
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, offset);
         if (v.state != TryVerdict::FREE) continue;
         *heading = angle_normalize(*heading + offset);
         *x = v.x;

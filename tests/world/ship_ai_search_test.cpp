@@ -296,6 +296,66 @@ TEST_F(AiSearch, EveryKeptAnswerFollowsTheChangeThatTouchesIt) {
     }
 }
 
+// While a ship plans, a search asked again from the same place starts from what the last one
+// worked out. It must find what a fresh search finds with the same draws, and take as many: a
+// series of searches, some repeated, one blocked everywhere, gives the same outcomes in a plan and
+// out of one.
+TEST_F(AiSearch, ASearchRepeatedInAPlanFindsWhatAFreshOneFindsWithTheSameDraws) {
+    red->move_arc = 90;
+    object_set_heading(red, 0);
+    // Blue just ahead (heading 0 points along x): the longer moves meet it, the shorter ones not.
+    blue->x = red->x + red->w + 10;
+    blue->y = red->y;
+    struct Outcome {
+        Result  result;
+        int32_t heading, x, y, draws;
+        bool operator==(const Outcome &) const = default;
+    };
+    auto series = [&] {
+        std::vector<Outcome> out;
+        for (int32_t round = 0; round < 3; ++round) {
+            // The same move from another place is another search.
+            for (auto [heading, mp_min, mp_max, back] :
+                 {std::tuple(0, 3, 5, 0), std::tuple(20, 1, 6, 0), std::tuple(0, 3, 5, 40), std::tuple(0, 3, 5, 0)}) {
+                Outcome o{RES_OK, heading, -1, -1, 0};
+                o.draws = draws_taken([&] {
+                    o.result =
+                        ship_ai_pick_heading(red, heading, mp_min, mp_max, red->x - back, red->y, 0, &o.x, &o.y);
+                });
+                out.push_back(o);
+            }
+            Outcome turn{RES_OK, 40, red->x, red->y, 0};
+            turn.draws = draws_taken([&] {
+                turn.result = ship_ai_random_turn_from(red, 0, 30, &turn.heading, &turn.x, &turn.y);
+            });
+            out.push_back(turn);
+            // Hemmed in at the left edge facing it: no move can win.
+            Outcome none{RES_OK, 180, -1, -1, 0};
+            none.draws = draws_taken([&] {
+                none.result = ship_ai_pick_heading(red, 180, 1, 5, 36, 1000, 180, &none.x, &none.y);
+            });
+            out.push_back(none);
+        }
+        return out;
+    };
+    const std::vector<Outcome> fresh = series();
+    ship_ai_map_still_begin();
+    const std::vector<Outcome> kept = series();
+    ship_ai_map_still_end();
+    ASSERT_EQ(kept.size(), fresh.size());
+    int32_t found = 0, refused = 0;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        EXPECT_EQ(kept[i], fresh[i]) << "search " << i << ": " << kept[i].result << " at " << kept[i].x << ","
+                                     << kept[i].y << " after " << kept[i].draws << " draws, fresh "
+                                     << fresh[i].result << " at " << fresh[i].x << "," << fresh[i].y << " after "
+                                     << fresh[i].draws;
+        found += fresh[i].result == RES_OK;
+        refused += fresh[i].result == RES_NO_FREE_POSITION;
+    }
+    EXPECT_GT(found, 0);
+    EXPECT_GT(refused, 0);
+}
+
 }  // namespace
 
 // The move offsets are remembered per direction and length: asking again with another length (or
