@@ -102,28 +102,98 @@ int32_t total_priority(AiPlayer *ai) {
     return int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX));
 }
 
-// What the passes of one assignment search share: the task map does not change while the search
-// runs, and neither do the ships, so the walk of the map and each ship's utility for each selected
-// task are taken once per search rather than once per pass.
-struct AssignSearch {
-    std::vector<AgentTask *> tasks;      // every task of the map
-    std::vector<AgentTask *> selected;   // the unblocked tasks, in the selected list's order
-    std::vector<uint8_t>     usable;     // [task * ships + ship]: the ship's utility for the task is not 0
-    size_t                   ships = 0;
+// What the passes of one assignment search share. The task map, the ships and the rest of the battle
+// stand still while the search runs, so a task's evaluation depends only on which ships joined it and
+// in what order. Every evaluation the search makes is kept in a tree per task, one node per ordered
+// list of ships that joined it, and each is made only once: a pass that builds a list an earlier pass
+// built reads the kept figures instead of evaluating the task again. The tasks' real assignee lists
+// are set only to make an evaluation not made before.
+struct JoinNode {
+    int64_t value = 0;       // the task's priority with its full-task bonus
+    int32_t assigned = 0, needed = 0;
+    int32_t parent = -1;     // the list without its last ship; -1 for an empty list
+    int32_t ship = -1;       // the last ship to join (index into the search's ships)
 };
 
-AssignSearch assign_search_of(AiPlayer *ai, const std::vector<Ship *> &ships) {
-    AssignSearch a;
-    each_task(ai, [&](AgentTask *task) { a.tasks.push_back(task); });
+struct AssignSearch {
+    AiPlayer *ai = nullptr;
+    Player *player = nullptr;
+    const std::vector<Ship *> *ships = nullptr;
+    size_t count = 0;                    // ships
+    std::vector<AgentTask *> tasks;      // every task of the map, in map order
+    std::vector<int32_t> selected;       // the unblocked tasks (indices into tasks), in the selected list's order
+    std::vector<int32_t> place;          // per task: its place in selected, -1 when not selected
+    std::vector<uint8_t> fits;           // [task * count + ship]: the ship's utility for the task is not 0
+    size_t words = 0;                    // 64-bit words of a set of selected places
+    std::vector<uint64_t> all_open;      // every selected place
+    std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
+    std::vector<JoinNode> nodes;         // nodes[t] is task t's empty list
+    std::vector<int32_t> children;       // [node * count + ship]: that list with the ship joined, -1 not made yet
+    std::vector<int32_t> held;           // per task: the node its real assignee list holds, -1 unknown
+    std::vector<int32_t> path;           // scratch of a list's ships, last first
+};
+
+int32_t task_index(const AssignSearch &a, uint64_t id) {
+    if (id == 0) return -1;
+    for (size_t t = 0; t < a.tasks.size(); ++t)
+        if (a.tasks[t]->id == id) return int32_t(t);
+    return -1;
+}
+
+void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std::vector<Ship *> &ships) {
+    a->ai = ai;
+    a->player = player;
+    a->ships = &ships;
+    a->count = ships.size();
+    each_task(ai, [&](AgentTask *task) { a->tasks.push_back(task); });
+    const size_t tasks = a->tasks.size();
+    a->place.assign(tasks, -1);
     if (ai->selected)
-        for (AgentTask *task : ai->selected->items)
-            if (task) a.selected.push_back(task);
-    a.ships = ships.size();
-    a.usable.resize(a.selected.size() * a.ships);
-    for (size_t t = 0; t < a.selected.size(); ++t)
-        for (size_t i = 0; i < a.ships; ++i)
-            a.usable[t * a.ships + i] = agent_task_ship_utility(a.selected[t], ships[i]) != 0;
-    return a;
+        for (AgentTask *task : ai->selected->items) {
+            const auto it = task ? std::find(a->tasks.begin(), a->tasks.end(), task) : a->tasks.end();
+            if (it == a->tasks.end()) continue;
+            const size_t t = size_t(it - a->tasks.begin());
+            a->place[t] = int32_t(a->selected.size());
+            a->selected.push_back(int32_t(t));
+        }
+    a->fits.resize(tasks * a->count);
+    for (size_t t = 0; t < tasks; ++t)
+        for (size_t i = 0; i < a->count; ++i)
+            a->fits[t * a->count + i] = agent_task_ship_utility(a->tasks[t], ships[i]) != 0;
+    a->words = (a->selected.size() + 63) / 64;
+    a->usable.assign(a->count * a->words, 0);
+    a->all_open.assign(a->words, 0);
+    for (size_t k = 0; k < a->selected.size(); ++k) a->all_open[k / 64] |= uint64_t(1) << (k % 64);
+    for (size_t k = 0; k < a->selected.size(); ++k)
+        for (size_t i = 0; i < a->count; ++i)
+            if (a->fits[size_t(a->selected[k]) * a->count + i]) a->usable[i * a->words + k / 64] |= uint64_t(1) << (k % 64);
+    a->nodes.assign(tasks, JoinNode{});
+    a->children.assign(tasks * a->count, -1);
+    a->held.assign(tasks, -1);
+}
+
+// Task t's list of node with ship i joined: its node, evaluated with priority when first made.
+int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
+    const size_t slot = size_t(node) * a->count + size_t(i);
+    if (a->children[slot] >= 0) return a->children[slot];
+    AgentTask *task = a->tasks[size_t(t)];
+    const std::vector<Ship *> &ships = *a->ships;
+    if (a->held[size_t(t)] != node) {
+        a->path.clear();
+        for (int32_t n = node; a->nodes[size_t(n)].parent >= 0; n = a->nodes[size_t(n)].parent)
+            a->path.push_back(a->nodes[size_t(n)].ship);
+        agent_task_clear_assignees(task);
+        for (auto it = a->path.rbegin(); it != a->path.rend(); ++it) agent_task_add_assignee(task, ships[size_t(*it)]);
+    }
+    agent_task_add_assignee(task, ships[size_t(i)]);
+    agent_task_evaluate(task, a->ai, a->player, 1);
+    const int32_t made = int32_t(a->nodes.size());
+    a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,
+                                .needed = task->needed, .parent = node, .ship = i});
+    a->children.resize(a->children.size() + a->count, -1);
+    a->children[slot] = made;
+    a->held[size_t(t)] = made;
+    return made;
 }
 
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
@@ -138,18 +208,42 @@ void join_task(AiPlayer *ai, Ship *ship) {
     if (AgentTask *task = ai_get_task(ai, task_of(ship))) agent_task_add_assignee(task, ship);
 }
 
+// The state of one pass: each task's list and the task each ship holds (indices into the search's
+// tasks and the nodes, -1 none); the lists that are not empty are named in touched.
+struct PassState {
+    std::vector<int32_t> at;          // per task: its node
+    std::vector<int32_t> holds;       // per ship: its task
+    std::vector<int32_t> touched;
+    std::vector<uint64_t> open;       // the open selected places
+    std::vector<int32_t> best;        // per ship: its task in the best table
+    std::vector<uint64_t> previous;   // per ship: the task id it held before the search
+};
+
+// The k-th (from 0) place set in both a and b.
+int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t k) {
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t both = a[w] & b[w];
+        const uint32_t n = uint32_t(__builtin_popcountll(both));
+        if (k >= n) {
+            k -= n;
+            continue;
+        }
+        for (; k > 0; --k) both &= both - 1;
+        return int32_t(w * 64) + __builtin_ctzll(both);
+    }
+    return -1;
+}
+
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
-int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> &ships, Ship *actor,
-                        int32_t pass, const AssignSearch &search, std::vector<uint32_t> &open,
-                        std::vector<uint32_t> &candidates) {
-    const int32_t count = int32_t(ships.size());
-    if (pass == 1)
-        for (int32_t i = 0; i < count; ++i) ai->best_assignment[size_t(i)] = task_of(ships[size_t(i)]);
+int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pass) {
+    AiPlayer *ai = a->ai;
+    const std::vector<Ship *> &ships = *a->ships;
+    const int32_t count = int32_t(a->count);
     const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(random_magnitude(combat_random()) % 61) + 20;
-    for (AgentTask *task : search.tasks) agent_task_clear_assignees(task);
-    open.clear();   // indices into search.selected
-    for (uint32_t t = 0; t < uint32_t(search.selected.size()); ++t) open.push_back(t);
-    int32_t open_count = int32_t(open.size());
+    for (int32_t t : st->touched) st->at[size_t(t)] = t;
+    st->touched.clear();
+    st->open = a->all_open;
+    int32_t open_count = int32_t(a->selected.size());
     for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
     while (remaining > 0 && open_count > 0) {
@@ -157,42 +251,44 @@ int32_t assignment_pass(AiPlayer *ai, Player *player, const std::vector<Ship *> 
         const int32_t index = ai->ship_indices[size_t(pick)];
         ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(remaining - 1)];
         --remaining;
-        Ship *ship = ships[size_t(index)];
-        AgentTask *chosen = nullptr;
+        int32_t chosen = -1;
         if (keep_chance > 0 && int32_t(random_magnitude(combat_random()) % 100) + 1 <= keep_chance) {
-            AgentTask *best = ai_get_task(ai, ai->best_assignment[size_t(index)]);
-            if (best && agent_task_ship_utility(best, ship) != 0 && (kept < count - 1 || remaining > 0)) {
+            const int32_t best = st->best[size_t(index)];
+            if (best >= 0 && a->fits[size_t(best) * a->count + size_t(index)] && (kept < count - 1 || remaining > 0)) {
                 chosen = best;
                 ++kept;
             }
         }
-        if (!chosen) {
-            candidates.clear();
-            for (uint32_t t : open)
-                if (search.usable[size_t(t) * search.ships + size_t(index)]) candidates.push_back(t);
-            if (!candidates.empty()) chosen = search.selected[candidates[draw_below(uint32_t(candidates.size()))]];
+        if (chosen < 0) {
+            const uint64_t *usable = &a->usable[size_t(index) * a->words];
+            uint32_t candidates = 0;
+            for (size_t w = 0; w < a->words; ++w) candidates += uint32_t(__builtin_popcountll(st->open[w] & usable[w]));
+            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(candidates)))];
         }
-        if (!chosen) {
-            set_task(ship, 0);
-            continue;
-        }
-        set_task(ship, chosen->id);
-        agent_task_add_assignee(chosen, ship);
-        agent_task_evaluate(chosen, ai, player, 1);
-        if (chosen->assigned >= chosen->needed) {
-            open.erase(std::remove_if(open.begin(), open.end(), [&](uint32_t t) { return search.selected[t] == chosen; }),
-                       open.end());
+        st->holds[size_t(index)] = chosen;
+        if (chosen < 0) continue;
+        const int32_t from = st->at[size_t(chosen)];
+        if (from == chosen) st->touched.push_back(chosen);
+        const int32_t node = join_node(a, chosen, from, index);
+        st->at[size_t(chosen)] = node;
+        const JoinNode &joined = a->nodes[size_t(node)];
+        if (joined.assigned >= joined.needed) {
+            if (const int32_t k = a->place[size_t(chosen)]; k >= 0) st->open[size_t(k) / 64] &= ~(uint64_t(1) << (k % 64));
             --open_count;
         }
     }
     // Ships the pass never reached (every task at its need) are left without a task.
-    for (int32_t i = 0; i < remaining; ++i) set_task(ships[size_t(ai->ship_indices[size_t(i)])], 0);
+    for (int32_t i = 0; i < remaining; ++i) st->holds[size_t(ai->ship_indices[size_t(i)])] = -1;
     int64_t changes = 0;
-    for (Ship *s : ships)
-        if (previous_of(s) != 0 && task_of(s) != previous_of(s))
-            changes += s == actor ? ACTOR_CHANGE_WEIGHT : 1;
+    for (int32_t i = 0; i < count; ++i) {
+        const uint64_t previous = st->previous[size_t(i)];
+        const int32_t held = st->holds[size_t(i)];
+        const uint64_t now = held < 0 ? 0 : a->tasks[size_t(held)]->id;
+        if (previous != 0 && now != previous) changes += ships[size_t(i)] == actor ? ACTOR_CHANGE_WEIGHT : 1;
+    }
+    // A task nobody joined this pass counts nothing: no priority, and no bonus without assignees.
     int64_t total = 0;
-    for (const AgentTask *task : search.tasks) total += priority_with_bonus(ai, task);
+    for (int32_t t : st->touched) total += a->nodes[size_t(st->at[size_t(t)])].value;
     total = std::clamp<int64_t>(total, INT32_MIN, INT32_MAX);
     const int64_t penalty = int64_t(ai->reassign_penalty) * changes * changes;
     if (penalty > 0) total -= penalty;
@@ -381,16 +477,33 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     }
     int32_t best = -1;
     if (count > 0) {
-        const AssignSearch search = assign_search_of(ai, ships);
-        std::vector<uint32_t> open, candidates;
+        AssignSearch search;
+        assign_search_init(&search, ai, player, ships);
+        PassState st;
+        st.at.resize(search.tasks.size());
+        for (size_t t = 0; t < st.at.size(); ++t) st.at[t] = int32_t(t);
+        st.holds.assign(count, -1);
+        st.open.assign(search.words, 0);
+        st.best.assign(count, -1);
+        st.previous.resize(count);
+        for (size_t i = 0; i < count; ++i) {
+            st.previous[i] = previous_of(ships[i]);
+            ai->best_assignment[i] = task_of(ships[i]);
+            st.best[i] = task_index(search, ai->best_assignment[i]);
+        }
         const int32_t passes = ai_combat_pass_count(int32_t(count));
         for (int32_t pass = 1; pass <= passes; ++pass) {
-            const int32_t total = assignment_pass(ai, player, ships, actor, pass, search, open, candidates);
+            const int32_t total = assignment_pass(&search, &st, actor, pass);
             if (total > best) {
                 best = total;
-                for (size_t i = 0; i < count; ++i) ai->best_assignment[i] = task_of(ships[i]);
+                st.best = st.holds;
+                for (size_t i = 0; i < count; ++i)
+                    ai->best_assignment[i] = st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id;
             }
         }
+        // The ships hold the last pass's tasks, as the passes left them.
+        for (size_t i = 0; i < count; ++i)
+            set_task(ships[i], st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id);
     }
     clear_all_assignees(ai);
     if (!resized && (best < 0 || best <= start)) {

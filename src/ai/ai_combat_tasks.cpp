@@ -3,6 +3,9 @@
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
@@ -59,7 +62,7 @@ void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
 }
 
 // The frame size of the ship at a heading.
-void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
+void frame_size_at(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
     *w = ship->w;
     *h = ship->h;
     const int32_t f = ship_frame_for_heading(ship, heading);
@@ -67,6 +70,85 @@ void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
         *w = ship->frame_w[f];
         *h = ship->frame_h[f];
     }
+}
+
+// What one option search reads over and over while the battle stands still: the acting ship's frame
+// size at each heading, and the enemy snapshots' positions and the arcs of their weapons. Taken when
+// a combat task's search begins (its combat_begin slot); the options and scores that follow read them.
+struct EnemyArc {
+    int32_t range, facing, half_arc;   // facing: the arc's centre on the map
+};
+
+struct Enemy {
+    int32_t x = 0, y = 0;              // centre
+    int32_t heading = 0;
+    int32_t max_ap = 0, turn_cost = 0;
+    bool    scanned = false;
+    int32_t first_arc = 0, arcs = 0;   // its weapons' arcs (online offensive arc weapons) in SearchFigures::arcs
+};
+
+constexpr int32_t HEADINGS = 360;
+
+struct SearchFigures {
+    const Ship *ship = nullptr;
+    bool        frame_known[HEADINGS] = {};
+    int32_t     frame_w[HEADINGS] = {}, frame_h[HEADINGS] = {};
+    const AiPlayer      *ai = nullptr;
+    int32_t              listed = 0;   // entries of the snapshot list, ships or not
+    std::vector<Enemy>   enemies;
+    std::vector<EnemyArc> arcs;
+};
+thread_local SearchFigures t_figures;
+
+void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
+    SearchFigures &f = t_figures;
+    if (ship != f.ship || heading < 0 || heading >= HEADINGS) {
+        frame_size_at(ship, heading, w, h);
+        return;
+    }
+    if (!f.frame_known[heading]) {
+        frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
+        f.frame_known[heading] = true;
+    }
+    *w = f.frame_w[heading];
+    *h = f.frame_h[heading];
+}
+
+void take_figures(const AiPlayer *ai, const Ship *ship) {
+    SearchFigures &f = t_figures;
+    f.ship = ship;
+    std::fill(std::begin(f.frame_known), std::end(f.frame_known), false);
+    f.ai = ai;
+    f.enemies.clear();
+    f.arcs.clear();
+    f.listed = ai && ai->snapshots ? list_count(ai->snapshots) : 0;
+    for (int32_t i = 0; i < f.listed; ++i) {
+        const Ship *t = ship_of(list_get(ai->snapshots, i));
+        if (!t) continue;
+        Enemy e;
+        e.x = t->x + t->w / 2;
+        e.y = t->y + t->h / 2;
+        e.heading = t->heading;
+        e.max_ap = t->max_ap;
+        e.turn_cost = t->turn_cost;
+        e.scanned = t->snapshot_version >= 1;
+        e.first_arc = int32_t(f.arcs.size());
+        if (e.scanned)
+            for (int32_t c = 0; c < t->crit_count; ++c) {
+                const System *w = t->crits[c].system;
+                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
+                if (w->status & SYSTEM_STATUS_OFFLINE) continue;
+                f.arcs.push_back(EnemyArc{w->range, angle_normalize(t->heading + w->facing), w->arc / 2});
+            }
+        e.arcs = int32_t(f.arcs.size()) - e.first_arc;
+        f.enemies.push_back(e);
+    }
+}
+
+// The figures of the commander's snapshots, taken anew when a score comes without its search's begin.
+const SearchFigures &figures_of(const AiPlayer *ai) {
+    if (t_figures.ai != ai) take_figures(ai, t_figures.ship);
+    return t_figures;
 }
 
 void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading) {
@@ -77,14 +159,49 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
 
 // Turns and moves that found no free spot in one option search. A crowded ship would otherwise
 // retry the same hopeless random search for every one of its hundreds of options; a search that
-// failed from a position and heading is not tried again until the next search begins.
+// failed from a position and heading is not tried again until the next search begins. The failures
+// are kept in hash sets, with the number of failed turns from each spot beside them, since a search
+// looks them up for every manoeuvre it tries.
 struct FailedManoeuvre {
     int32_t kind, x, y, heading, a, b;
     bool operator==(const FailedManoeuvre &o) const = default;
 };
-thread_local std::vector<FailedManoeuvre> t_failed;
 
-void forget_failed_manoeuvres() { t_failed.clear(); }
+uint64_t mix_words(std::initializer_list<int32_t> words) {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (int32_t w : words) {
+        h ^= uint32_t(w);
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    return h;
+}
+
+struct FailedHash {
+    size_t operator()(const FailedManoeuvre &f) const { return size_t(mix_words({f.kind, f.x, f.y, f.heading, f.a, f.b})); }
+};
+
+struct Spot {
+    int32_t x, y, heading;
+    bool operator==(const Spot &o) const = default;
+};
+
+struct SpotHash {
+    size_t operator()(const Spot &s) const { return size_t(mix_words({s.x, s.y, s.heading})); }
+};
+
+struct FailedManoeuvres {
+    std::unordered_set<FailedManoeuvre, FailedHash> failed;
+    std::unordered_map<Spot, int32_t, SpotHash> turns_failed;   // failed turns from each spot
+};
+thread_local FailedManoeuvres t_failed;
+
+// A combat task's option search begins: no manoeuvre has failed yet, and the figures are taken.
+void begin_option_search(const AiPlayer *ai, const Ship *ship) {
+    t_failed.failed.clear();
+    t_failed.turns_failed.clear();
+    take_figures(ai, ship);
+}
 
 // After this many turns found no room from one position and heading, the ship counts as boxed in
 // there for the rest of the search.
@@ -92,22 +209,21 @@ constexpr int32_t BOXED_IN_TURNS = 8;
 
 bool turn_towards(PlanCursor *at, int32_t heading) {
     const FailedManoeuvre key{0, at->x, at->y, at->heading, heading, 0};
-    int32_t failed_here = 0;
-    for (const FailedManoeuvre &f : t_failed) {
-        if (f == key) return false;
-        failed_here += f.kind == 0 && f.x == at->x && f.y == at->y && f.heading == at->heading;
-    }
-    if (failed_here >= BOXED_IN_TURNS) return false;
+    if (t_failed.failed.count(key)) return false;
+    const Spot spot{at->x, at->y, at->heading};
+    const auto boxed = t_failed.turns_failed.find(spot);
+    if (boxed != t_failed.turns_failed.end() && boxed->second >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
-    t_failed.push_back(key);
+    t_failed.failed.insert(key);
+    ++t_failed.turns_failed[spot];
     return false;
 }
 
 bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     const FailedManoeuvre key{1, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (std::find(t_failed.begin(), t_failed.end(), key) != t_failed.end()) return false;
+    if (t_failed.failed.count(key)) return false;
     if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) t_failed.push_back(key);
+    if (at->mp >= 1) t_failed.failed.insert(key);
     return false;
 }
 
@@ -290,50 +406,42 @@ Geometry geometry_after(const Ship *ship) {
     return g;
 }
 
-int32_t snapshot_count(const AiPlayer *ai) { return ai->snapshots ? list_count(ai->snapshots) : 0; }
-
 // The threat terms of the enemy snapshots at the ship's centre after the option.
 int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool uses_system,
                      bool has_ready_weapon, bool vs_shot) {
+    const SearchFigures &f = figures_of(ai);
     int64_t score = 0;
-    const int32_t n = snapshot_count(ai);
-    for (int32_t i = 0; i < n; ++i) {
-        const Ship *t = ship_of(list_get(ai->snapshots, i));
-        if (!t) continue;
-        int32_t tx = 0, ty = 0;
-        centre_of(t, &tx, &ty);
-        const int32_t d = distance(g.px - tx, g.py - ty);
+    const int32_t n = f.listed;
+    for (const Enemy &t : f.enemies) {
+        const int32_t d = distance(g.px - t.x, g.py - t.y);
         // The bearing matters only to an enemy within reach: most are not, and it costs a square root
         // and an arc cosine.
         int32_t bearing_known = INT32_MIN;
         auto bearing = [&] {
-            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - tx, g.py - ty);
+            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - t.x, g.py - t.y);
             return bearing_known;
         };
         auto reduce = [&](int64_t v) {
             if (uses_system) v /= 2;
             if (has_ready_weapon) v /= 3;
-            if (t->max_ap >= t->turn_cost + cheapest) v /= 5;
+            if (t.max_ap >= t.turn_cost + cheapest) v /= 5;
             return v;
         };
         bool threatens = false;
-        const bool scanned = t->snapshot_version >= 1;
-        if (scanned) {
-            for (int32_t c = 0; c < t->crit_count; ++c) {
-                const System *w = t->crits[c].system;
-                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
-                if ((w->status & SYSTEM_STATUS_OFFLINE) || d >= w->range) continue;
-                if (std::abs(angle_diff(bearing(), angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
+        if (t.scanned) {
+            for (int32_t a = t.first_arc; a < t.first_arc + t.arcs; ++a) {
+                const EnemyArc &w = f.arcs[size_t(a)];
+                if (d >= w.range || std::abs(angle_diff(bearing(), w.facing)) > w.half_arc) continue;
                 threatens = true;
-                score -= reduce(sq(w->range - d) / 80);
+                score -= reduce(sq(w.range - d) / 80);
             }
-        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t->heading)) < UNSCANNED_THREAT_ARC) {
+        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
             threatens = true;
             score -= reduce(sq(UNSCANNED_THREAT_RANGE - d) / 100);
         }
         if (!threatens && !has_ready_weapon) {
             if (!vs_shot) score += sq(d) / 1000 / n;
-            else score += scanned ? sq(d) / 80 : sq(d) / 500;
+            else score += t.scanned ? sq(d) / 80 : sq(d) / 500;
         }
         if (d < g.near) {
             int64_t crowd = sq(g.near - d) / 100;
@@ -510,8 +618,8 @@ int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
 }
 
 void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
+    begin_option_search(ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     count_system_options(d, ai, ship, false);
@@ -588,8 +696,8 @@ int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
 }
 
 void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
+    begin_option_search(ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     count_system_options(d, ai, ship, true);
@@ -665,8 +773,8 @@ int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
     return (s->ship_flags & SHIP_FLAG_SUPPORT_READY) ? 0 : 1;
 }
 
-void scan_ship_begin(AgentTask *task, AiPlayer *, GameObject *) {
-    forget_failed_manoeuvres();
+void scan_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    begin_option_search(ai, ship_of(obj));
     data_of(task)->option_total = SCAN_OPTIONS;
 }
 
@@ -736,27 +844,21 @@ int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     const int32_t dist = object_distance_to(d->target, g.px, g.py);
     score -= dist / 2;
     if (dist <= ship->scan_range) score += 200;
-    const int32_t n = snapshot_count(ai);
-    for (int32_t i = 0; i < n; ++i) {
-        const Ship *t = ship_of(list_get(ai->snapshots, i));
-        if (!t) continue;
-        int32_t cx = 0, cy = 0;
-        centre_of(t, &cx, &cy);
-        const int32_t dd = distance(g.px - cx, g.py - cy);
+    const SearchFigures &f = figures_of(ai);
+    for (const Enemy &t : f.enemies) {
+        const int32_t dd = distance(g.px - t.x, g.py - t.y);
         int32_t bearing_known = INT32_MIN;   // worked out only for an enemy within reach, as above
         auto bearing = [&] {
-            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - cx, g.py - cy);
+            if (bearing_known == INT32_MIN) bearing_known = angle_of_vector(g.px - t.x, g.py - t.y);
             return bearing_known;
         };
-        if (t->snapshot_version >= 1) {
-            for (int32_t c = 0; c < t->crit_count; ++c) {
-                const System *w = t->crits[c].system;
-                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
-                if ((w->status & SYSTEM_STATUS_OFFLINE) || dd >= w->range) continue;
-                if (std::abs(angle_diff(bearing(), angle_normalize(t->heading + w->facing))) > w->arc / 2) continue;
-                score -= sq(w->range - dd) / 80;
+        if (t.scanned) {
+            for (int32_t a = t.first_arc; a < t.first_arc + t.arcs; ++a) {
+                const EnemyArc &w = f.arcs[size_t(a)];
+                if (dd >= w.range || std::abs(angle_diff(bearing(), w.facing)) > w.half_arc) continue;
+                score -= sq(w.range - dd) / 80;
             }
-        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t->heading)) < UNSCANNED_THREAT_ARC) {
+        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
             score -= sq(UNSCANNED_THREAT_RANGE - dd) / 100;
         }
         if (dd < g.near) score -= 100;
@@ -796,14 +898,14 @@ int32_t retreat_blocked(AgentTask *task, AiPlayer *, Player *) {
 
 // The snapshot a retreat option fires at: drawn from the commander's list.
 Ship *random_snapshot(AiPlayer *ai) {
-    const int32_t n = snapshot_count(ai);
+    const int32_t n = ai->snapshots ? list_count(ai->snapshots) : 0;
     if (n < 1) return nullptr;
     return ship_of(list_get(ai->snapshots, system_random_between(0, n - 1)));
 }
 
 void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    forget_failed_manoeuvres();
     Ship *ship = ship_of(obj);
+    begin_option_search(ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     (void)random_snapshot(ai);

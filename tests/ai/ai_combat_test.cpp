@@ -3,6 +3,7 @@
 // step code, and targets whose ids pass 32 bits.
 #include "ai_combat_fixture.h"
 
+#include <string>
 
 using namespace aitest;
 
@@ -67,6 +68,123 @@ TEST_F(CombatPlan, ATaskWhoseTargetDiedIsSweptAndItsShipsFreed) {
     EXPECT_EQ(ai_get_task(ai, attack_id), nullptr);
     EXPECT_EQ(ai_ship_word(a, AI_SHIP_COMBAT_TASK), 0u);
     EXPECT_FALSE(ai->flags & AI_FLAG_PLAN_MADE);
+}
+
+// ---- The assignment search ----
+
+// A mixed squadron against a mixed enemy, planned ship after ship over several rounds from a fixed
+// seed: which task each ship ends on, what plan the actor keeps and how many draws the planning took
+// are pinned, so that work on the search's speed cannot change a single decision.
+class CombatSearch : public Battle {
+protected:
+    std::vector<Ship *> own, enemy;
+
+    void SetUp() override {
+        Battle::SetUp();
+        own = {lancer(RED, 400, 400, 90), lancer(RED, 420, 800, 90), lancer(RED, 300, 1200, 45),
+               lancer(RED, 700, 600, 90), lancer(RED, 500, 1500, 135)};
+        enemy = {lancer(BLUE, 900, 500, 270), lancer(BLUE, 1000, 900, 270), lancer(BLUE, 800, 1400, 300),
+                 lancer(BLUE, 1400, 700, 250)};
+        for (Ship *s : own) ASSERT_NE(s, nullptr);
+        for (Ship *s : enemy) ASSERT_NE(s, nullptr);
+        // A scout with no weapons (it can only scan), a ship with one beam, an enemy without armour.
+        for (int32_t crit : {LANCER_FORE, LANCER_PORT, LANCER_STARBOARD})
+            ASSERT_EQ(ship_set_crit_system(own[3], crit, nullptr), RES_OK);
+        for (int32_t crit : {LANCER_PORT, LANCER_STARBOARD}) ASSERT_EQ(ship_set_crit_system(own[1], crit, nullptr), RES_OK);
+        ASSERT_EQ(ship_set_crit_system(enemy[2], LANCER_ARMOUR, nullptr), RES_OK);
+        for (Ship *s : {own[1], own[3], enemy[2]}) ship_recompute_stats(s);
+    }
+
+    // "type/subtype/target" of the ship's combat task, the target given as E<i> or O<i>.
+    std::string task_name(Ship *s) {
+        const AgentTask *t = ai_get_task(red->commander_ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK));
+        if (!t) return "-";
+        std::string target = "?";
+        for (size_t i = 0; i < enemy.size(); ++i)
+            if (enemy[i]->id == t->target_id) target = "E" + std::to_string(i);
+        for (size_t i = 0; i < own.size(); ++i)
+            if (own[i]->id == t->target_id) target = "O" + std::to_string(i);
+        return std::to_string(t->type) + "/" + std::to_string(t->subtype) + "/" + target;
+    }
+
+    // One turn of the actor: the plan, the tasks of the whole squadron, the plan's steps and score,
+    // then the act of its first step.
+    std::string turn_line(Ship *actor) {
+        AiPlayer *ai = red->commander_ai;
+        object_begin_turn(actor);
+        ai_plan_ship(red, actor);
+        std::string line;
+        for (Ship *s : own) line += task_name(s) + " ";
+        line += "|";
+        if (ai->flags & AI_FLAG_PLAN_RUNNING) {
+            line += " score " + std::to_string(ai->plan[AI_OPT_SCORE]) + " option " + std::to_string(ai->plan[AI_OPT_INDEX]);
+            for (int32_t s = 0; s < ai->plan[AI_OPT_STEPS]; ++s) line += " " + std::to_string(ai->plan[AI_OPT_CODE + s]);
+        }
+        ai_act_ship(red, actor);
+        line += " at " + std::to_string(actor->x) + "," + std::to_string(actor->y);
+        return line;
+    }
+};
+
+// Odd rounds resolve at once, so that both sources of draws are covered and the moves land.
+TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
+    std::vector<std::string> lines;
+    for (int32_t round = 0; round < 4; ++round) {
+        if (round % 2) game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        else game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        for (Ship *actor : own) lines.push_back(turn_line(actor));
+    }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    std::string trace;
+    uint32_t digest = 2166136261u;
+    for (const std::string &l : lines) {
+        trace += l + "\n";
+        for (unsigned char c : l + "\n") digest = (digest ^ c) * 16777619u;
+    }
+    EXPECT_EQ(lines.front(), "6/1/E2 6/0/E3 6/1/E3 7/0/E0 7/0/E3 | at 400,400") << trace;
+    EXPECT_EQ(digest, 1334613012u) << trace;
+    EXPECT_EQ(random_u32(), 3112621259u) << "the planning drew as many quick numbers as before";
+    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 2861162591u) << "and as many of the battle's";
+}
+
+// A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search
+// remembers the turns and moves that failed from a spot and does not try them again. Its plans and
+// draws over several turns are pinned as above.
+TEST_F(Battle, AHemmedInShipPlansTheSameOptionsWithTheSameDraws) {
+    Ship *a = lancer(RED, 1000, 1000, 0);
+    ASSERT_NE(a, nullptr);
+    const int32_t w = a->w, h = a->h;
+    int32_t placed = 0;
+    for (int32_t dx = -1; dx <= 1; ++dx)
+        for (int32_t dy = -1; dy <= 1; ++dy)
+            if (dx || dy) placed += lancer(dx + dy > 0 ? BLUE : RED, 1000 + dx * (w + 2), 1000 + dy * (h + 2), 90 * ((dx + 2) % 4)) != nullptr;
+    ASSERT_EQ(placed, 8);
+    AiPlayer *ai = red->commander_ai;
+    std::string trace;
+    for (int32_t turn = 0; turn < 6; ++turn) {
+        if (turn % 2) game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        else game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        object_begin_turn(a);
+        ai_plan_ship(red, a);
+        const AgentTask *task = ai_get_task(ai, ai_ship_word(a, AI_SHIP_COMBAT_TASK));
+        trace += task ? std::to_string(task->type) + "/" + std::to_string(task->subtype) : "-";
+        if (ai->flags & AI_FLAG_PLAN_RUNNING) {
+            trace += " score " + std::to_string(ai->plan[AI_OPT_SCORE]) + " option " + std::to_string(ai->plan[AI_OPT_INDEX]);
+            for (int32_t s = 0; s < ai->plan[AI_OPT_STEPS]; ++s) trace += " " + std::to_string(ai->plan[AI_OPT_CODE + s]);
+        }
+        ai_act_ship(red, a);
+        trace += " at " + std::to_string(a->x) + "," + std::to_string(a->y) + " heading " + std::to_string(a->heading) + "\n";
+    }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    EXPECT_EQ(trace,
+              "7/0 score 2751 option 0 -2 at 1000,1000 heading 0\n"
+              "6/1 score 615 option 1773 2 at 1000,1000 heading 0\n"
+              "6/1 score 643 option 130 -1 0 at 1000,1000 heading 0\n"
+              "6/1 score 643 option 130 -1 0 at 1000,1000 heading 0\n"
+              "6/1 score 606 option 757 0 at 1000,1000 heading 0\n"
+              "6/1 score 606 option 757 0 at 1000,1000 heading 0\n");
+    EXPECT_EQ(random_u32(), 318779454u) << "the option searches drew as many quick numbers as before";
+    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 3584972339u) << "and as many of the battle's";
 }
 
 // ---- Options of the combat task types ----
