@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "support/run_program.h"
 #include "support/state_guards.h"
+#include "test_support.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ ProgramOptions headless(const std::string &directory) {
 class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = make_test_directory(std::string("startup-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fresh_test_dir("startup");
     }
     ProgramRun run(const std::vector<std::string> &args) { return run_program(BINARY, args, headless(dir)); }
     std::string dir;
@@ -201,7 +202,7 @@ TEST_F(RunningProgram, MachineWithoutASoundDeviceStillRuns) {
 // and a window when the file is missing or shorter than a word.
 TEST(DisplayModePreference, FirstWordIsReadBigEndianAndAWindowWithoutOne) {
     EnvGuard save_folder("XDG_DATA_HOME");
-    const std::string dir = make_test_directory("prefs-display-mode");
+    const std::string dir = fresh_test_dir("startup");
     ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
     std::filesystem::create_directories(dir + "/Astrovane");
     EXPECT_EQ(prefs_read_display_mode(), 0) << "no file";

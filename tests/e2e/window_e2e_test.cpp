@@ -94,7 +94,7 @@ protected:
             GTEST_SKIP() << "sdl12-compat is not installed in " << COMPAT_LIBRARY_DIR;
         for (const char *tool : {"xdotool", "import"})
             ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
-        dir = make_test_directory("e2e-" + variant);
+        dir = fresh_test_dir("e2e");
         const std::string why = display.start(dir);
         if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
         ASSERT_TRUE(file_exists(GENERATED_STORE)) << "the build makes " << GENERATED_STORE;

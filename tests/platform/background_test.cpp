@@ -87,7 +87,6 @@ TEST_F(BackgroundSlots, FirstFrameOfAScreenShowsItsBackgroundOverTheWholeScreen)
     const GfxRect whole = gfx_rect_at(&g->dirty, 0);
     EXPECT_EQ(whole.w, GFX_WIDTH);
     EXPECT_EQ(whole.h, GFX_HEIGHT);
-    SDL_SaveBMP(screen, (make_test_directory("backgrounds") + "/slot7.bmp").c_str());
 }
 
 TEST_F(BackgroundSlots, LoadingALoadedSlotKeepsItsImageAndSlotsOutsideTheTableAreIgnored) {

@@ -105,10 +105,3 @@ std::string read_text_file(const std::string &path) {
 }
 
 bool file_exists(const std::string &path) { return std::filesystem::exists(path); }
-
-std::string make_test_directory(const std::string &name) {
-    const std::filesystem::path dir = std::filesystem::path(ASTROVANE_BINARY_DIR) / "test-output" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string();
-}

@@ -30,4 +30,3 @@ ProgramRun finish_program(pid_t pid, int out_fd, int err_fd, int signal_to_send,
 
 std::string read_text_file(const std::string &path);
 bool        file_exists(const std::string &path);
-std::string make_test_directory(const std::string &name);   // fresh, under the build's test output

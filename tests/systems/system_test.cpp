@@ -8,7 +8,6 @@
 
 namespace {
 
-using systest::LogCatcher;
 using systest::SystemsTest;
 using systest::use_type_store;
 
@@ -116,7 +115,7 @@ TEST_F(SystemSubtypes, CreateSubtypeMakesTheRowsSystemOrLogsFreesAndGivesNone) {
     EXPECT_EQ(s->name, "Lance II");
     EXPECT_EQ(s->integrity, 40);
     system_free(s);
-    LogCatcher log(dir);
+    LogFileCatcher log(dir);
     EXPECT_EQ(system_create_subtype(0, 3), nullptr);
     EXPECT_EQ(system_create_subtype(1, 0), nullptr);
     EXPECT_EQ(system_live_count(), live_loaded);

@@ -1,6 +1,6 @@
 #pragma once
-// Hand-built parameter files (laid out by hand, independently of the game's Buffer codec), a store of
-// thirty system types with known figures, and a log catcher.
+// Hand-built parameter files (laid out by hand, independently of the game's Buffer codec) and a store
+// of thirty system types with known figures.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "test_support.h"
@@ -117,9 +117,6 @@ void use_type_store(const std::string &dir, Change change) {
 inline void use_type_store(const std::string &dir) {
     use_type_store(dir, [](int, std::vector<uint8_t> *) { return true; });
 }
-
-// The shared log catcher (support/fixture_store.h).
-using LogCatcher = ::LogFileCatcher;
 
 // A fixture with a fresh folder, a fresh store and no types loaded, all undone afterwards.
 class SystemsTest : public ::testing::Test {

@@ -5,7 +5,6 @@
 
 namespace {
 
-using systest::LogCatcher;
 using systest::SystemsTest;
 using systest::use_type_store;
 
@@ -46,7 +45,7 @@ TEST_F(SystemTypesLoad, ASecondLoadKeepsTheTemplatesItHas) {
 
 TEST_F(SystemTypesLoad, AMissingFileStopsTheLoadWithTheStoreCodeAndALine) {
     use_type_store(dir, [](int type, std::vector<uint8_t> *) { return type != 5; });
-    LogCatcher log(dir);
+    LogFileCatcher log(dir);
     EXPECT_EQ(system_types_load(), RES_OPEN_FAILED);
     EXPECT_FALSE(system_types_loaded());
     EXPECT_EQ(system_type_template(0), nullptr);
@@ -62,7 +61,7 @@ TEST_F(SystemTypesLoad, AFileThatCannotBeDecodedStopsTheLoadWithTheReadCode) {
         if (type == 7) bytes->resize(bytes->size() - 2);   // load_b cut short
         return true;
     });
-    LogCatcher log(dir);
+    LogFileCatcher log(dir);
     EXPECT_EQ(system_types_load(), RES_SHORT_BUFFER);
     EXPECT_FALSE(system_types_loaded());
     EXPECT_NE(log.text().find("Error loading system 7 - params read \"system/007/dat/params.dat\" "

@@ -193,14 +193,19 @@ TEST_F(SiteFrameRanges, TheExtentWalksOnlyTheFramesTheSiteHasAndHoldsHugeOffsets
         EXPECT_LT(Clock::now() - start, QUICK) << c.first << "+" << c.count;
         EXPECT_EQ(std::pair(w, h), std::pair(c.w, c.h)) << c.first << "+" << c.count;
     }
-    // Huge range offsets are held at the limit.
-    site->frame_w[0] = INT32_MAX;
-    int32_t xs[1] = {INT32_MAX}, ys[1] = {-10};
-    site->params.frame_range_first = 0;
-    site->params.frame_range_count = 1;
+    // Each frame of the range grows by its own offset; huge offsets are held at the limit.
+    int32_t xs[2] = {10, 0}, ys[2] = {1, 20};
+    site->params.frame_range_first = 1;
+    site->params.frame_range_count = 2;
     site->params.range_offset_x = xs;
     site->params.range_offset_y = ys;
     int32_t w = -1, h = -1;
+    site_get_frame_extent(site, &w, &h);
+    EXPECT_EQ(std::pair(w, h), std::pair(40, 60)) << "30 + 10 and 40 + 20";
+    site->frame_w[0] = INT32_MAX;
+    xs[0] = INT32_MAX, ys[0] = -10;
+    site->params.frame_range_first = 0;
+    site->params.frame_range_count = 1;
     site_get_frame_extent(site, &w, &h);
     EXPECT_EQ(std::pair(w, h), std::pair(INT32_MAX, 0));
     site->params = tmpl->params;

@@ -52,8 +52,7 @@ TEST_F(ShipFitting, EachMountTakesOnlyItsOwnKindOfSystem) {
 }
 
 TEST_F(ShipFitting, ARefusedFitLeavesTheCritEmptyAndIsLogged) {
-    const std::string dir = fresh_test_dir("ships");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("ships"));
     System *engine = loose(2, ENGINE_ONLY, 10);
     engine->name = "Ion Drive";
     EXPECT_EQ(ship_set_crit_system(s, 0, engine), RES_WRONG_MOUNT_TYPE);
@@ -174,8 +173,7 @@ TEST_F(ShipCrits, ReadingOrderIsTopToBottomThenLeftToRight) {
 }
 
 TEST_F(ShipCrits, SettersRefuseABadIndexWithALogLine) {
-    const std::string dir = fresh_test_dir("ships");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("ships"));
     Ship *s = ship({{4, 4, 0, 0}});
     ship_set_crit(s, 1, 9, 9, 0, 0);
     const int32_t xs[] = {1}, ys[] = {2};

@@ -152,8 +152,7 @@ TEST_F(ShipMemberships, SettingTheSamePilotAgainKeepsTheOfficerAlive) {
 }
 
 TEST_F(ShipMemberships, AHullWithoutAPilotSeatRefusesOne) {
-    const std::string dir = fresh_test_dir("ships");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("ships"));
     Ship *s = ship({});
     s->id = 12;
     s->hull_flags = HULL_FLAG_NO_PILOT;
@@ -212,8 +211,7 @@ TEST_F(ShipMemberships, JoiningAFleetLeavesTheOldOne) {
 }
 
 TEST_F(ShipMemberships, TheGalaxyPositionIsTheFleetsCentreElseTheSectors) {
-    const std::string dir = fresh_test_dir("ships");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("ships"));
     Ship *s = ship({});
     s->id = 3;
     place(OBJECT_SECTOR, 7, 100, 200, 20, 30);
@@ -571,8 +569,7 @@ TEST_F(ShipLink, WithoutAPilotTheShipIsReadyWithNoCommander) {
 }
 
 TEST_F(ShipLink, UnresolvedIdsFailWithTheirLogLinesAndJoinNothing) {
-    const std::string dir = fresh_test_dir("ships");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("ships"));
     place(OBJECT_SECTOR, 70, 0, 0, 1, 1);
     place(OBJECT_SECTOR, 71, 0, 0, 1, 1);   // a sector where a fleet is expected
     s->sector_id = 70;

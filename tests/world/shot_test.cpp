@@ -482,8 +482,7 @@ TEST_F(ShotRecord, AShotInFlightSurvivesAMapRoundTripAndLinksAgain) {
     // An id that does not resolve: 4312 and the link is tried again later.
     back->flags &= ~OBJ_LINKED;
     back->target_id = 987654;
-    const std::string dir = fresh_test_dir("shots");
-    LogCatcher log(dir);
+    LogCatcher log(fresh_test_dir("shots"));
     EXPECT_EQ(object_link(back), RES_UNRESOLVED_ID);
     EXPECT_NE(log.text().find("Shot failed to link target #987654 (object not found)"), std::string::npos);
     EXPECT_FALSE(back->flags & OBJ_LINKED);

@@ -8,7 +8,6 @@
 #include "platform/sprite.h"
 #include "platform/anim.h"
 #include "support/fixture_store.h"
-#include "test_support.h"
 #include "world/factory.h"
 
 using namespace sitetest;
@@ -157,43 +156,6 @@ TEST_F(GeneratedSites, WithoutTheSpecialFlagGroupOneLoadsThatFrameAndGroupTwoNot
     factory_acquire_group(OBJECT_SITE, SITE_SHIPYARD, FACTORY_GROUP_FRAMES);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     EXPECT_NE(yard.frames[yard.params.special_frame], nullptr);
-}
-
-TEST_F(GeneratedSites, AMissingFrameStopsTheGroupWithMinus5AndGivesBackEveryFrameItHadLoaded) {
-    Site *yard = site_template(SITE_SHIPYARD);
-    // One frame more than the store holds, as the last one of group 1.
-    const int32_t count = yard->frame_count;
-    Sprite **frames = new Sprite *[size_t(count + 1)]();
-    int32_t *w = new int32_t[size_t(count + 1)], *h = new int32_t[size_t(count + 1)];
-    for (int32_t i = 0; i < count; ++i) w[i] = yard->frame_w[i], h[i] = yard->frame_h[i];
-    w[count] = h[count] = 8;
-    delete[] yard->frames;
-    delete[] yard->frame_w;
-    delete[] yard->frame_h;
-    yard->frames = frames, yard->frame_w = w, yard->frame_h = h, yard->frame_count = count + 1;
-    std::vector<FactoryFrame> group;
-    site_group_frames(yard, FACTORY_GROUP_FRAMES, &group);
-    ASSERT_GE(group.size(), 2u) << "frames before the missing one";
-    ASSERT_EQ(group.back().frame, count);
-
-    const std::string dir = fresh_test_dir("site_groups");
-    factory_acquire_group(OBJECT_SITE, SITE_SHIPYARD, FACTORY_GROUP_FRAMES);
-    {
-        LogFileCatcher log(dir);
-        EXPECT_EQ(factory_resolve_load_groups(), RES_READ_FAILED);
-        const std::string line = "Site 7 \"Shipyard\" - failed to load frame " + std::to_string(count) + " of group 1";
-        EXPECT_NE(log.text().find(line), std::string::npos) << log.text();
-    }
-    for (int32_t i = 0; i <= count; ++i) EXPECT_EQ(yard->frames[i], nullptr) << "frame " << i << " given back";
-    EXPECT_EQ(factory_load_group(yard, FACTORY_GROUP_FRAMES), RES_READ_FAILED) << "the same, called directly";
-    EXPECT_EQ(factory_unload_group(yard, FACTORY_GROUP_FRAMES), RES_OK) << "a group that holds nothing";
-    EXPECT_EQ(factory_get(OBJECT_SITE)->loaded[SITE_SHIPYARD][FACTORY_GROUP_FRAMES], 0) << "not loaded: retried";
-    yard->frame_count = count;   // the missing frame is gone from the template: the retry loads
-    EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
-    for (const FactoryFrame &f : group) {
-        if (f.frame >= count) continue;
-        EXPECT_NE(yard->frames[f.frame], nullptr) << f.frame;
-    }
 }
 
 // ---- The compiler of the sources ----

@@ -365,8 +365,7 @@ TEST_F(SiteOfficers, AStarbaseCommanderIsHeldKnowsItsPostAndGoesWithTheSite) {
 }
 
 TEST_F(SiteOfficers, OnlyAStarbaseTakesACommander) {
-    const std::string dir = fresh_test_dir("world");
-    LogCatcher log(dir);
+    LogFileCatcher log(fresh_test_dir("world"));
     Site *pool = create(SITE_TRAINING);
     pool->id = 44;
     pool->name = "Academy";
@@ -444,25 +443,6 @@ TEST_F(SiteStateAndFrames, ConstructionShowsTheConstructionFrameAndFinishingFram
     EXPECT_FALSE(site_is_under_construction(s));
     EXPECT_EQ(s->frame, 0);
     EXPECT_EQ(s->w, 30);
-}
-
-TEST_F(SiteStateAndFrames, FrameExtentCoversTheRangeWithItsOffsets) {
-    ParamsFile f;
-    f.range_first = 1, f.range_count = 2;
-    Site *t = load(7, f);
-    give_frames(t, {{200, 200}, {40, 30}, {35, 45}});
-    int32_t w = 0, h = 0;
-    site_get_frame_extent(t, &w, &h);
-    EXPECT_EQ(w, 40);
-    EXPECT_EQ(h, 45);
-    f.range_flag = 1;
-    f.range_offsets = {10, 1, 0, 20};
-    ParamsFile g = f;
-    load(7, g);
-    give_frames(t, {{200, 200}, {40, 30}, {35, 45}});
-    site_get_frame_extent(t, &w, &h);
-    EXPECT_EQ(w, 50);
-    EXPECT_EQ(h, 65);
 }
 
 TEST_F(SiteStateAndFrames, ABattleShowsTheSpecialFrameAndTheResetGoesHome) {

@@ -62,11 +62,9 @@ protected:
     }
 
     static std::vector<uint8_t> kind_record(const Site *s) {
-        Buffer *buf = buffer_create();
-        EXPECT_EQ(object_methods(OBJECT_SITE)->write(s, buf), RES_OK);
-        std::vector<uint8_t> out = bytes_of(*buf);
-        buffer_free(buf);
-        return out;
+        Buffer buf;
+        EXPECT_EQ(object_methods(OBJECT_SITE)->write(s, &buf), RES_OK);
+        return bytes_of(buf);
     }
 
     Site *round_trip(const Site *s) {
@@ -233,8 +231,7 @@ TEST_F(SiteLink, OnlyAnOwnedStarbaseLooksItsOfficersUp) {
 }
 
 TEST_F(SiteLink, AStarbaseWhoseOfficerCannotBeFoundFailsWith4312) {
-    const std::string dir = fresh_test_dir("world");
-    LogCatcher log(dir);
+    LogFileCatcher log(fresh_test_dir("world"));
     WorldHooks hooks;
     hooks.find_player = some_player;
     world_set_hooks(hooks);
@@ -251,8 +248,7 @@ TEST_F(SiteLink, AStarbaseWhoseOfficerCannotBeFoundFailsWith4312) {
 }
 
 TEST_F(SiteLink, AMissingCommanderFailsWith4312) {
-    const std::string dir = fresh_test_dir("world");
-    LogCatcher log(dir);
+    LogFileCatcher log(fresh_test_dir("world"));
     Site *base = create(SITE_STARBASE);
     base->owner_id = 901;   // no such player
     base->commander_id = 77;

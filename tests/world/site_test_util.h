@@ -73,9 +73,6 @@ struct ParamsFile {
     }
 };
 
-// The shared log catcher (support/fixture_store.h).
-using LogCatcher = ::LogFileCatcher;
-
 // The site factory with its load groups but without the features' extra data (no store).
 inline void bare_site_factory(Factory *f) {
     site_register_factory(f);
