@@ -24,16 +24,19 @@ constexpr int32_t MAX_PASSES = 300;
 constexpr int32_t ACTOR_CHANGE_WEIGHT = 3;
 constexpr int32_t KEEP_FREE_PASS = 7;   // every seventh pass keeps no ship where it was
 
-// One 32-bit draw: the game's fourth generator while it resolves a battle at once, else the
-// calling thread's quick generator.
-uint32_t combat_random() {
+// Where the search's draws come from: the game's fourth generator while it resolves a battle at
+// once, else (null) the calling thread's quick generator. Neither changes during a search.
+Rng *combat_generator() {
     Game *game = game_get();
     if (game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) && game->generators[GAME_GENERATOR_RESOLVE])
-        return rng_next(game->generators[GAME_GENERATOR_RESOLVE]);
-    return random_u32();
+        return game->generators[GAME_GENERATOR_RESOLVE];
+    return nullptr;
 }
 
-uint32_t draw_below(uint32_t n) { return n > 1 ? random_magnitude(combat_random()) % n : 0; }
+// |r| of one 32-bit draw.
+uint32_t combat_draw(Rng *rng) { return random_magnitude(rng ? rng_next(rng) : random_u32()); }
+
+uint32_t draw_below(Rng *rng, uint32_t n) { return n > 1 ? combat_draw(rng) % n : 0; }
 
 ObjectMap *combat_map_of(const Ship *ship) {
     if (ship && ship->map) return ship->map;
@@ -143,6 +146,7 @@ struct JoinNode {
 struct AssignSearch {
     AiPlayer *ai = nullptr;
     Player *player = nullptr;
+    Rng *rng = nullptr;                  // the draws' generator, null for the quick one
     const std::vector<Ship *> *ships = nullptr;
     size_t count = 0;                    // ships
     std::vector<AgentTask *> tasks;      // every task of the map, in map order
@@ -168,6 +172,7 @@ int32_t task_index(const AssignSearch &a, uint64_t id) {
 void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std::vector<Ship *> &ships) {
     a->ai = ai;
     a->player = player;
+    a->rng = combat_generator();
     a->ships = &ships;
     a->count = ships.size();
     each_task(ai, [&](AgentTask *task) { a->tasks.push_back(task); });
@@ -264,7 +269,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
     AiPlayer *ai = a->ai;
     const std::vector<Ship *> &ships = *a->ships;
     const int32_t count = int32_t(a->count);
-    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(random_magnitude(combat_random()) % 61) + 20;
+    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(combat_draw(a->rng) % 61) + 20;
     for (int32_t t : st->touched) st->at[size_t(t)] = t;
     st->touched.clear();
     st->open = a->all_open;
@@ -272,12 +277,12 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
     for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
     while (remaining > 0 && open_count > 0) {
-        const int32_t pick = int32_t(draw_below(uint32_t(remaining)));
+        const int32_t pick = int32_t(draw_below(a->rng, uint32_t(remaining)));
         const int32_t index = ai->ship_indices[size_t(pick)];
         ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(remaining - 1)];
         --remaining;
         int32_t chosen = -1;
-        if (keep_chance > 0 && int32_t(random_magnitude(combat_random()) % 100) + 1 <= keep_chance) {
+        if (keep_chance > 0 && int32_t(combat_draw(a->rng) % 100) + 1 <= keep_chance) {
             const int32_t best = st->best[size_t(index)];
             if (best >= 0 && a->fits[size_t(best) * a->count + size_t(index)] && (kept < count - 1 || remaining > 0)) {
                 chosen = best;
@@ -288,7 +293,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
             const uint64_t *usable = &a->usable[size_t(index) * a->words];
             uint32_t candidates = 0;
             for (size_t w = 0; w < a->words; ++w) candidates += uint32_t(__builtin_popcountll(st->open[w] & usable[w]));
-            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(candidates)))];
+            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)))];
         }
         st->holds[size_t(index)] = chosen;
         if (chosen < 0) continue;

@@ -97,7 +97,8 @@ bool beyond(int32_t dx, int32_t dy, int32_t limit) {
 
 // A system of the acting ship as the attack scores weigh it.
 struct Mount {
-    const System *system = nullptr;
+    uint32_t flags = 0;       // of the system
+    int32_t power = 0, range = 0;
     int32_t eff = 0;          // effective value
     bool    ready = false;    // a ready weapon
     int64_t r = 0;            // rating
@@ -110,6 +111,7 @@ struct SearchFigures {
     const Ship *ship = nullptr;
     bool        frame_known[HEADINGS] = {};
     int32_t     frame_w[HEADINGS] = {}, frame_h[HEADINGS] = {};
+    int32_t     frame_near[HEADINGS] = {};   // what counts as crowding the ship at that heading
     const AiPlayer      *ai = nullptr;
     int32_t              listed = 0;   // entries of the snapshot list, ships or not
     std::vector<Enemy>   enemies;
@@ -118,19 +120,27 @@ struct SearchFigures {
 };
 thread_local SearchFigures t_figures;
 
-void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
+// Within crowding distance of the ship: half again the diagonal of its frame.
+int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
+
+void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
     SearchFigures &f = t_figures;
     if (ship != f.ship || heading < 0 || heading >= HEADINGS) {
         frame_size_at(ship, heading, w, h);
+        if (near) *near = crowding_of(*w, *h);
         return;
     }
     if (!f.frame_known[heading]) {
         frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
+        f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
         f.frame_known[heading] = true;
     }
     *w = f.frame_w[heading];
     *h = f.frame_h[heading];
+    if (near) *near = f.frame_near[heading];
 }
+
+void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) { frame_of(ship, heading, w, h, nullptr); }
 
 void take_mounts(const Ship *ship, std::vector<Mount> *out) {
     out->clear();
@@ -138,7 +148,9 @@ void take_mounts(const Ship *ship, std::vector<Mount> *out) {
         const System *s = ship->crits[c].system;
         if (!s) continue;
         Mount m;
-        m.system = s;
+        m.flags = s->flags;
+        m.power = s->power;
+        m.range = s->range;
         m.eff = system_effective_value(s);
         m.ready = ready_weapon(s);
         if (m.ready) {
@@ -438,11 +450,10 @@ struct Geometry {
 Geometry geometry_after(const Ship *ship) {
     const ShipPlanStep &last = ship->option.steps[ship->option.step_count - 1];
     int32_t w = 0, h = 0;
-    frame_size(ship, last.heading, &w, &h);
     Geometry g;
+    frame_of(ship, last.heading, &w, &h, &g.near);
     g.px = last.x + w / 2;
     g.py = last.y + h / 2;
-    g.near = distance(w, h) * 3 / 2;
     return g;
 }
 
@@ -579,12 +590,11 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
         mounts = &own_mounts;
     }
     for (const Mount &m : *mounts) {
-        const System *s = m.system;
         const int32_t eff = m.eff;
         if (!m.ready) {
-            if (s->flags & SYSTEM_FLAG_SUPPORT) {
+            if (m.flags & SYSTEM_FLAG_SUPPORT) {
                 const int32_t v =
-                    area(vs_shot, last.x, last.y, s->power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
+                    area(vs_shot, last.x, last.y, m.power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
                 if (v < 0) score += -int64_t(v);
             }
             continue;
@@ -593,27 +603,27 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
         const int64_t r = m.r;
         int64_t n = 1;
         score += m.facing_term;
-        if (s->flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
+        if (m.flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
             score += r;
             n += 1;
         } else {
-            longest = std::max(longest, s->range);
-            if (s->flags & SYSTEM_FLAG_BLAST) {
-                if (vs_shot ? dT <= s->range : (s->range * 3 / 4 <= dT && dT <= s->range))
+            longest = std::max(longest, m.range);
+            if (m.flags & SYSTEM_FLAG_BLAST) {
+                if (vs_shot ? dT <= m.range : (m.range * 3 / 4 <= dT && dT <= m.range))
                     score += r * (vs_shot ? 8 : 2);
-            } else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) {
-                if (dT <= s->range) {
+            } else if (m.flags & SYSTEM_FLAG_DIRECT_FIRE) {
+                if (dT <= m.range) {
                     n += 2;
-                    if (dT <= s->range / 2) n += 1;
+                    if (dT <= m.range / 2) n += 1;
                     if (ship->turn_cost + d->cheapest_cost > ship->max_ap) n += 3;
                 }
-            } else if (s->flags & SYSTEM_FLAG_AREA) {
+            } else if (m.flags & SYSTEM_FLAG_AREA) {
                 if (dT >= eff) {
                     if (diagonal > 0) score += int64_t(diagonal - dT) * r * 5 / diagonal;
                 } else {
                     score += r * 8 - dT + eff;
                 }
-            } else if (dT <= s->range) {
+            } else if (dT <= m.range) {
                 score += r * 2;
                 n += 1;
             }
