@@ -544,7 +544,12 @@ void player_add_resources(Player *player, int32_t amount) {
     if (amount > 0) player->credits_earned += amount;
 }
 
-int32_t player_take_crew(Player *player, int32_t n) {
+namespace {
+
+// The draw of n recruits from the player's peopled worlds: the first peopled world of each sector
+// it holds gives an even share (the first n mod k one more), never more than it has. Only a
+// draw that takes lowers the populations.
+int32_t draw_crew(const Player *player, int32_t n, bool take) {
     std::vector<Site *> sources;
     for_each_owned_sector(player->id, [&](Sector *sector) {
         for (int32_t i = 0; i < sector_site_count(sector); ++i) {
@@ -562,11 +567,17 @@ int32_t player_take_crew(Player *player, int32_t n) {
         const int32_t share = n / k + (i < n % k ? 1 : 0);
         const int32_t population = site_get_population(sources[size_t(i)]);
         const int32_t give = std::max(0, std::min(population, share));
-        site_set_population(sources[size_t(i)], std::max(0, population - give));
+        if (take) site_set_population(sources[size_t(i)], std::max(0, population - give));
         taken += give;
     }
     return taken;
 }
+
+}  // namespace
+
+int32_t player_take_crew(Player *player, int32_t n) { return draw_crew(player, n, true); }
+
+int32_t player_crew_available(const Player *player, int32_t n) { return draw_crew(player, n, false); }
 
 GameObject *player_find_nearest_starbase(Player *player, int32_t x, int32_t y, int32_t amount) {
     Sector *best = nullptr;

@@ -229,6 +229,8 @@ List<System> *player_systems_sorted(Player *player);       // by name
 // ---- Resources, crew, quotes ----
 void        player_add_resources(Player *player, int32_t amount);
 int32_t     player_take_crew(Player *player, int32_t n);
+// What player_take_crew (n) would give now, taking nobody.
+int32_t     player_crew_available(const Player *player, int32_t n);
 GameObject *player_find_nearest_starbase(Player *player, int32_t x, int32_t y, int32_t amount);
 GameObject *player_find_constructor_ship(Player *player);
 void        player_build_cost(Player *player, int32_t site_template, uint64_t sector_id, int32_t *cost,

@@ -260,7 +260,7 @@ void    site_clear_paused(Site *site);
 void    site_update_crew_state(Site *site);
 void    site_stamp_crew_ok(Site *site);
 void    site_add_crew(Site *site, int32_t n);
-int32_t site_crew_intake_rate(Site *site);
+int32_t site_crew_intake_rate(Site *site);   // what the next weekly intake draws from the owner's worlds, plus its bonus
 int32_t site_harvest_amount(Site *site);
 int32_t site_research_rate(Site *site);
 // Recruits of a training site: the first draw when it joins a sector, and a fresh pool for a new

@@ -617,13 +617,16 @@ void site_add_crew(Site *site, int32_t n) {
     site_update_crew_state(site);
 }
 
+// The figure is what the next weekly intake brings (room aboard aside): the recruits come from the
+// owner's peopled worlds, so once those are empty the starbase shows only what the owner's flat
+// bonus still brings, not a recruitment that no longer happens.
 int32_t site_crew_intake_rate(Site *site) {
     if (site->state & SITE_CREW_SHORT) return 0;
-    Sector *sector = site_find_sector(site);
-    int32_t intake = intake_before_draw(site, sector);
-    if (Player *owner = object_get_owner(site)) intake += owner->bonus[2];
+    Player *owner = object_get_owner(site);
+    if (!owner || (owner->flags & PLAYER_FLAG_NO_HOME_COLONY)) return 0;
+    int32_t intake = intake_before_draw(site, site_find_sector(site));
     if (site->state & SITE_CONTESTED) intake /= 2;
-    return intake;
+    return player_crew_available(owner, intake) + owner->bonus[2];
 }
 
 int32_t site_harvest_amount(Site *site) {

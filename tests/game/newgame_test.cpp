@@ -307,6 +307,66 @@ TEST_F(NewGame, AWeeksIntakeMovesThePeopleOfTheHomeWorldAboardItsStarbase) {
     EXPECT_EQ(site_get_population(world), people - (shown - human->bonus[2])) << "the recruits came from the world";
 }
 
+// The starbase's intake figure is what the next week brings: the commander's teaching and a
+// contest change it, a crew-short starbase takes nobody, and the figure never promises more
+// people than the owner's worlds still hold.
+TEST_F(NewGame, TheIntakeFigureShowsWhatTheOwnersWorldsCanStillGive) {
+    random_seed(31);
+    HeadlessOptions options;
+    options.computer_players = 1;
+    options.ai_commands = false;
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    Player *human = game->ui_player;
+    ASSERT_NE(human, nullptr);
+    Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
+    ASSERT_NE(home, nullptr);
+    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
+    Site *world = nullptr;
+    for (Site *site : home->sites.items)
+        if (site && (site->params.template_flags & SITE_TF_POPULATION)) world = site;
+    ASSERT_NE(base, nullptr);
+    ASSERT_NE(world, nullptr);
+    ASSERT_NE(base->commander, nullptr);
+    ASSERT_EQ(human->bonus[2], 0);
+    base->commander->skills[SKILL_INSTRUCTION] = 0;
+    const int32_t untaught = site_crew_intake_rate(base);
+    ASSERT_GT(untaught, 100);
+    struct Case {
+        const char *what;
+        int32_t instruction, people;
+        uint32_t state;
+        int32_t shown;
+    };
+    const Case cases[] = {
+        {"two levels of Instruction", 2, 5000, 0, untaught + 50},
+        {"contested", 0, 5000, SITE_CONTESTED, untaught / 2},
+        {"crew short", 0, 5000, SITE_CREW_SHORT, 0},
+        {"a world with fewer people than the intake", 0, 60, 0, 60},
+        {"a world with exactly the intake", 0, untaught, 0, untaught},
+        {"an empty world", 0, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        base->commander->skills[SKILL_INSTRUCTION] = c.instruction;
+        site_set_population(world, c.people);
+        base->state = c.state;
+        EXPECT_EQ(site_crew_intake_rate(base), c.shown) << c.what;
+    }
+    site_set_population(world, 5000);
+    base->state = 0;
+    human->flags |= PLAYER_FLAG_NO_HOME_COLONY;
+    EXPECT_EQ(site_crew_intake_rate(base), 0) << "a player that lost its home colony recruits nobody";
+    human->flags &= ~PLAYER_FLAG_NO_HOME_COLONY;
+    // And the week keeps the promise: a world of 60 gives its 60 and nothing more is shown.
+    base->commander->skills[SKILL_INSTRUCTION] = 0;
+    base->state = 0;
+    site_set_population(world, 60);
+    const int32_t crew = base->crew;
+    for (int day = 1; day <= 8; ++day) headless_advance_day(game, options);
+    EXPECT_EQ(base->crew, crew + 60);
+    EXPECT_EQ(site_get_population(world), 0);
+    EXPECT_EQ(site_crew_intake_rate(base), 0) << "the world is empty: no recruits to show";
+}
+
 TEST_F(NewGame, TheWorkerTakesItsSeedFromTheStartingThread) {
     set_slots({humans[0], computers[0], computers[1]});
     random_seed(4242);

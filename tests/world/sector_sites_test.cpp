@@ -269,8 +269,13 @@ using SectorQueries = SectorSites;
 // The sector and its sites joined: every figure the panels show comes from the real sites.
 TEST_F(SectorQueries, AnOwnedSectorReportsWhatItsRealSitesDo) {
     s->owner_id = 7;
+    add_player(7);
     Site *base = add_site(s, SITE_STARBASE);
     Site *yard = add_site(s, SITE_SHIPYARD);
+    // The owner's home world, where the starbase's recruits come from.
+    Site *world = add_body(s, 12, 1, 0);
+    give_feature(world, FEATURE_HOME_COLONY)->owner_id = 7;
+    site_set_population(world, 1000);
     Site *body = add_body(s, 9, 20, 50000);
     Site *station = add_site(s, 14);
     Site *harvester = add_site(s, SITE_HARVESTER);

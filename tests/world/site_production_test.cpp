@@ -296,19 +296,6 @@ TEST_F(SiteCrew, TheIntakeComesAfterMoreThanAWeekAndNotDuringConstruction) {
     EXPECT_EQ(building->crew_checked->minutes, 0u);
 }
 
-TEST_F(SiteCrew, TheIntakeFigureIsHalvedWhenContestedAndNothingWhileCrewShort) {
-    Site *base = owned(SITE_STARBASE);
-    Officer *teacher = officer(5, "Teacher");
-    teacher->skills[SKILL_INSTRUCTION] = 2;
-    // state, with the teacher in command -> intake; the base intake alone is 50, 25 per level of Instruction.
-    for (auto [state, taught, rate] : {std::tuple{SITE_CREW_SHORT, false, 0}, {0u, false, 50}, {SITE_CONTESTED, false, 25},
-                                       {0u, true, 100}}) {
-        base->state = state;
-        if (taught) site_set_pilot(base, teacher);
-        EXPECT_EQ(site_crew_intake_rate(base), rate) << state << (taught ? " taught" : "");
-    }
-}
-
 // ---- Recruits ----
 
 using SiteRecruits = SiteProductionTest;
