@@ -3,6 +3,7 @@
 #include "ai/ai_combat.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -63,11 +64,35 @@ std::vector<Ship *> listed_ships(AiPlayer *ai) {
     return out;
 }
 
+// The tasks of the map by type and target, and by type, subtype and target, so that the scan of the
+// combat map finds whether a task exists without walking the map for every object.
+struct TaskKey {
+    uint64_t target_id;
+    uint32_t type, subtype;
+    bool     any_subtype;
+    bool operator==(const TaskKey &o) const = default;
+};
+
+struct TaskKeyHash {
+    size_t operator()(const TaskKey &k) const {
+        uint64_t h = k.target_id * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(k.type) << 33) ^ (uint64_t(k.subtype) << 1) ^ uint64_t(k.any_subtype);
+        return size_t(h ^ (h >> 29));
+    }
+};
+
+using TaskIndex = std::unordered_set<TaskKey, TaskKeyHash>;
+
+void index_task(TaskIndex *index, const AgentTask *task) {
+    index->insert(TaskKey{task->target_id, task->type, 0, true});
+    index->insert(TaskKey{task->target_id, task->type, task->subtype, false});
+}
+
 // Creates the task when none of that type, subtype and target is in the map.
-void ensure_task(AiPlayer *ai, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
-    const uint32_t mask = AI_MATCH_TYPE | AI_MATCH_TARGET | (match_subtype ? AI_MATCH_SUBTYPE : 0u);
-    if (ai_find_task(ai, type, subtype, target_id, mask)) return;
-    (void)ai_add_task(ai, agent_task_create(type, subtype, target_id));
+void ensure_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
+    const TaskKey key{target_id, uint32_t(type), match_subtype ? subtype : 0u, !match_subtype};
+    if (index->count(key)) return;
+    if (const AgentTask *task = ai_add_task(ai, agent_task_create(type, subtype, target_id))) index_task(index, task);
 }
 
 // Removes finished tasks one at a time, freeing the ships that held them.
@@ -411,6 +436,8 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
     for (List<GameObject> *list : {ai->snapshots, ai->spare, ai->ships})
         if (list) list_clear(list);
     const bool guardian = game_get() && player->id == game_get()->sol_player_id;
+    TaskIndex index;
+    each_task(ai, [&](const AgentTask *task) { index_task(&index, task); });
     if (map)
         for (GameObject *obj : map->objects.items) {
             if (!obj) continue;
@@ -418,22 +445,22 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
                 GameObject *snap = player_known_object_by_id(player, obj->id);
                 if (snap && snap->kind != OBJECT_SHIP) snap = nullptr;
                 if ((!snap || snap->snapshot_version <= 0) && !(obj->flags & OBJ_DEAD))
-                    ensure_task(ai, TASK_SCAN_SHIP, 0, obj->id, false);
+                    ensure_task(ai, &index, TASK_SCAN_SHIP, 0, obj->id, false);
                 if (snap) {
                     object_copy_record(snap, obj, 0);
                     if (ai->snapshots) list_append(ai->snapshots, snap);
                 }
                 if (obj->flags & OBJ_DEAD) continue;
-                ensure_task(ai, TASK_ATTACK_SHIP, 0, obj->id, true);
-                ensure_task(ai, TASK_ATTACK_SHIP, 1, obj->id, true);
+                ensure_task(ai, &index, TASK_ATTACK_SHIP, 0, obj->id, true);
+                ensure_task(ai, &index, TASK_ATTACK_SHIP, 1, obj->id, true);
             } else if (obj->kind == OBJECT_SHOT && obj->owner_id != player->id) {
                 const GameObject *target = world_shot_target(obj);
-                if (target && target->owner_id == player->id) ensure_task(ai, TASK_ATTACK_SHOT, 0, obj->id, false);
+                if (target && target->owner_id == player->id) ensure_task(ai, &index, TASK_ATTACK_SHOT, 0, obj->id, false);
             } else if (obj->kind == OBJECT_SHIP && !(obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP))) {
                 if (ai->ships) list_append(ai->ships, obj);
                 const Ship *own = ship_of(obj);
                 if (!guardian && own && !(own->hull_flags & HULL_FLAG_NO_JUMP))
-                    ensure_task(ai, TASK_RETREAT_SHIP, 0, obj->id, false);
+                    ensure_task(ai, &index, TASK_RETREAT_SHIP, 0, obj->id, false);
             }
         }
     ai->ship_count = ai->ships ? list_count(ai->ships) : 0;
@@ -533,7 +560,10 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
     ship->option = ShipPlan{};
     agent_task_combat_begin(task, ai, ship);
     for (int32_t k = 0;; ++k) {
-        ship->option = ShipPlan{};
+        // Every step an option writes is written whole, so emptying the record is emptying its count.
+        ship->option.step_count = 0;
+        ship->option.score = 0;
+        ship->option.index = 0;
         if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {
