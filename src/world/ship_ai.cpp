@@ -67,8 +67,8 @@ struct TryVerdict {
 constexpr int32_t CELL_SHIFT = 6;          // 64 x 64 cells
 constexpr int32_t MAX_CELLS = 256;         // a side; the last row and column take what lies beyond
 constexpr size_t  ANSWERS_MIN_SLOTS = 1024;
-constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 16;   // a table this full starts again
-constexpr size_t  MAX_SHIPS = 64;          // ships with kept answers; more start the tables again
+constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full starts again (768 KiB)
+constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
 // a stamp no older than any change over it by another object; and how many objects of the map (not
