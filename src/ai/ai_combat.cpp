@@ -3,6 +3,7 @@
 #include "ai/ai_combat.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -23,16 +24,19 @@ constexpr int32_t MAX_PASSES = 300;
 constexpr int32_t ACTOR_CHANGE_WEIGHT = 3;
 constexpr int32_t KEEP_FREE_PASS = 7;   // every seventh pass keeps no ship where it was
 
-// One 32-bit draw: the game's fourth generator while it resolves a battle at once, else the
-// calling thread's quick generator.
-uint32_t combat_random() {
+// Where the search's draws come from: the game's fourth generator while it resolves a battle at
+// once, else (null) the calling thread's quick generator. Neither changes during a search.
+Rng *combat_generator() {
     Game *game = game_get();
     if (game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) && game->generators[GAME_GENERATOR_RESOLVE])
-        return rng_next(game->generators[GAME_GENERATOR_RESOLVE]);
-    return random_u32();
+        return game->generators[GAME_GENERATOR_RESOLVE];
+    return nullptr;
 }
 
-uint32_t draw_below(uint32_t n) { return n > 1 ? random_magnitude(combat_random()) % n : 0; }
+// |r| of one 32-bit draw.
+uint32_t combat_draw(Rng *rng) { return random_magnitude(rng ? rng_next(rng) : random_u32()); }
+
+uint32_t draw_below(Rng *rng, uint32_t n) { return n > 1 ? combat_draw(rng) % n : 0; }
 
 ObjectMap *combat_map_of(const Ship *ship) {
     if (ship && ship->map) return ship->map;
@@ -63,11 +67,35 @@ std::vector<Ship *> listed_ships(AiPlayer *ai) {
     return out;
 }
 
+// The tasks of the map by type and target, and by type, subtype and target, so that the scan of the
+// combat map finds whether a task exists without walking the map for every object.
+struct TaskKey {
+    uint64_t target_id;
+    uint32_t type, subtype;
+    bool     any_subtype;
+    bool operator==(const TaskKey &o) const = default;
+};
+
+struct TaskKeyHash {
+    size_t operator()(const TaskKey &k) const {
+        uint64_t h = k.target_id * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(k.type) << 33) ^ (uint64_t(k.subtype) << 1) ^ uint64_t(k.any_subtype);
+        return size_t(h ^ (h >> 29));
+    }
+};
+
+using TaskIndex = std::unordered_set<TaskKey, TaskKeyHash>;
+
+void index_task(TaskIndex *index, const AgentTask *task) {
+    index->insert(TaskKey{task->target_id, task->type, 0, true});
+    index->insert(TaskKey{task->target_id, task->type, task->subtype, false});
+}
+
 // Creates the task when none of that type, subtype and target is in the map.
-void ensure_task(AiPlayer *ai, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
-    const uint32_t mask = AI_MATCH_TYPE | AI_MATCH_TARGET | (match_subtype ? AI_MATCH_SUBTYPE : 0u);
-    if (ai_find_task(ai, type, subtype, target_id, mask)) return;
-    (void)ai_add_task(ai, agent_task_create(type, subtype, target_id));
+void ensure_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
+    const TaskKey key{target_id, uint32_t(type), match_subtype ? subtype : 0u, !match_subtype};
+    if (index->count(key)) return;
+    if (const AgentTask *task = ai_add_task(ai, agent_task_create(type, subtype, target_id))) index_task(index, task);
 }
 
 // Removes finished tasks one at a time, freeing the ships that held them.
@@ -118,6 +146,7 @@ struct JoinNode {
 struct AssignSearch {
     AiPlayer *ai = nullptr;
     Player *player = nullptr;
+    Rng *rng = nullptr;                  // the draws' generator, null for the quick one
     const std::vector<Ship *> *ships = nullptr;
     size_t count = 0;                    // ships
     std::vector<AgentTask *> tasks;      // every task of the map, in map order
@@ -143,6 +172,7 @@ int32_t task_index(const AssignSearch &a, uint64_t id) {
 void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std::vector<Ship *> &ships) {
     a->ai = ai;
     a->player = player;
+    a->rng = combat_generator();
     a->ships = &ships;
     a->count = ships.size();
     each_task(ai, [&](AgentTask *task) { a->tasks.push_back(task); });
@@ -239,7 +269,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
     AiPlayer *ai = a->ai;
     const std::vector<Ship *> &ships = *a->ships;
     const int32_t count = int32_t(a->count);
-    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(random_magnitude(combat_random()) % 61) + 20;
+    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(combat_draw(a->rng) % 61) + 20;
     for (int32_t t : st->touched) st->at[size_t(t)] = t;
     st->touched.clear();
     st->open = a->all_open;
@@ -247,12 +277,12 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
     for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
     while (remaining > 0 && open_count > 0) {
-        const int32_t pick = int32_t(draw_below(uint32_t(remaining)));
+        const int32_t pick = int32_t(draw_below(a->rng, uint32_t(remaining)));
         const int32_t index = ai->ship_indices[size_t(pick)];
         ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(remaining - 1)];
         --remaining;
         int32_t chosen = -1;
-        if (keep_chance > 0 && int32_t(random_magnitude(combat_random()) % 100) + 1 <= keep_chance) {
+        if (keep_chance > 0 && int32_t(combat_draw(a->rng) % 100) + 1 <= keep_chance) {
             const int32_t best = st->best[size_t(index)];
             if (best >= 0 && a->fits[size_t(best) * a->count + size_t(index)] && (kept < count - 1 || remaining > 0)) {
                 chosen = best;
@@ -263,7 +293,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
             const uint64_t *usable = &a->usable[size_t(index) * a->words];
             uint32_t candidates = 0;
             for (size_t w = 0; w < a->words; ++w) candidates += uint32_t(__builtin_popcountll(st->open[w] & usable[w]));
-            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(candidates)))];
+            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)))];
         }
         st->holds[size_t(index)] = chosen;
         if (chosen < 0) continue;
@@ -411,6 +441,8 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
     for (List<GameObject> *list : {ai->snapshots, ai->spare, ai->ships})
         if (list) list_clear(list);
     const bool guardian = game_get() && player->id == game_get()->sol_player_id;
+    TaskIndex index;
+    each_task(ai, [&](const AgentTask *task) { index_task(&index, task); });
     if (map)
         for (GameObject *obj : map->objects.items) {
             if (!obj) continue;
@@ -418,22 +450,22 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
                 GameObject *snap = player_known_object_by_id(player, obj->id);
                 if (snap && snap->kind != OBJECT_SHIP) snap = nullptr;
                 if ((!snap || snap->snapshot_version <= 0) && !(obj->flags & OBJ_DEAD))
-                    ensure_task(ai, TASK_SCAN_SHIP, 0, obj->id, false);
+                    ensure_task(ai, &index, TASK_SCAN_SHIP, 0, obj->id, false);
                 if (snap) {
                     object_copy_record(snap, obj, 0);
                     if (ai->snapshots) list_append(ai->snapshots, snap);
                 }
                 if (obj->flags & OBJ_DEAD) continue;
-                ensure_task(ai, TASK_ATTACK_SHIP, 0, obj->id, true);
-                ensure_task(ai, TASK_ATTACK_SHIP, 1, obj->id, true);
+                ensure_task(ai, &index, TASK_ATTACK_SHIP, 0, obj->id, true);
+                ensure_task(ai, &index, TASK_ATTACK_SHIP, 1, obj->id, true);
             } else if (obj->kind == OBJECT_SHOT && obj->owner_id != player->id) {
                 const GameObject *target = world_shot_target(obj);
-                if (target && target->owner_id == player->id) ensure_task(ai, TASK_ATTACK_SHOT, 0, obj->id, false);
+                if (target && target->owner_id == player->id) ensure_task(ai, &index, TASK_ATTACK_SHOT, 0, obj->id, false);
             } else if (obj->kind == OBJECT_SHIP && !(obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP))) {
                 if (ai->ships) list_append(ai->ships, obj);
                 const Ship *own = ship_of(obj);
                 if (!guardian && own && !(own->hull_flags & HULL_FLAG_NO_JUMP))
-                    ensure_task(ai, TASK_RETREAT_SHIP, 0, obj->id, false);
+                    ensure_task(ai, &index, TASK_RETREAT_SHIP, 0, obj->id, false);
             }
         }
     ai->ship_count = ai->ships ? list_count(ai->ships) : 0;
@@ -533,7 +565,10 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
     ship->option = ShipPlan{};
     agent_task_combat_begin(task, ai, ship);
     for (int32_t k = 0;; ++k) {
-        ship->option = ShipPlan{};
+        // Every step an option writes is written whole, so emptying the record is emptying its count.
+        ship->option.step_count = 0;
+        ship->option.score = 0;
+        ship->option.index = 0;
         if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {

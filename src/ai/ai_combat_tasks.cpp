@@ -85,6 +85,24 @@ struct Enemy {
     int32_t max_ap = 0, turn_cost = 0;
     bool    scanned = false;
     int32_t first_arc = 0, arcs = 0;   // its weapons' arcs (online offensive arc weapons) in SearchFigures::arcs
+    int32_t reach = 0;                 // no threat term of the enemy reaches this far (the longest arc)
+};
+
+// Whether the point (dx, dy) from an enemy lies at least limit away, out of reach of every term that
+// needs the distance itself. Compared on squares, which saves the square root for the many enemies
+// far off; distance() rounds down, so distance >= limit exactly when the square is >= limit^2.
+bool beyond(int32_t dx, int32_t dy, int32_t limit) {
+    return limit <= 0 || int64_t(dx) * dx + int64_t(dy) * dy >= int64_t(limit) * limit;
+}
+
+// A system of the acting ship as the attack scores weigh it.
+struct Mount {
+    uint32_t flags = 0;       // of the system
+    int32_t power = 0, range = 0;
+    int32_t eff = 0;          // effective value
+    bool    ready = false;    // a ready weapon
+    int64_t r = 0;            // rating
+    int64_t facing_term = 0;  // what a ready weapon scores for its arc (or for having none)
 };
 
 constexpr int32_t HEADINGS = 360;
@@ -93,30 +111,62 @@ struct SearchFigures {
     const Ship *ship = nullptr;
     bool        frame_known[HEADINGS] = {};
     int32_t     frame_w[HEADINGS] = {}, frame_h[HEADINGS] = {};
+    int32_t     frame_near[HEADINGS] = {};   // what counts as crowding the ship at that heading
     const AiPlayer      *ai = nullptr;
     int32_t              listed = 0;   // entries of the snapshot list, ships or not
     std::vector<Enemy>   enemies;
     std::vector<EnemyArc> arcs;
+    std::vector<Mount>   mounts;   // of the acting ship, crit by crit (empty crits left out)
 };
 thread_local SearchFigures t_figures;
 
-void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
+// Within crowding distance of the ship: half again the diagonal of its frame.
+int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
+
+void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
     SearchFigures &f = t_figures;
     if (ship != f.ship || heading < 0 || heading >= HEADINGS) {
         frame_size_at(ship, heading, w, h);
+        if (near) *near = crowding_of(*w, *h);
         return;
     }
     if (!f.frame_known[heading]) {
         frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
+        f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
         f.frame_known[heading] = true;
     }
     *w = f.frame_w[heading];
     *h = f.frame_h[heading];
+    if (near) *near = f.frame_near[heading];
+}
+
+void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) { frame_of(ship, heading, w, h, nullptr); }
+
+void take_mounts(const Ship *ship, std::vector<Mount> *out) {
+    out->clear();
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        const System *s = ship->crits[c].system;
+        if (!s) continue;
+        Mount m;
+        m.flags = s->flags;
+        m.power = s->power;
+        m.range = s->range;
+        m.eff = system_effective_value(s);
+        m.ready = ready_weapon(s);
+        if (m.ready) {
+            m.r = rating_of(s);
+            if (s->flags & SYSTEM_FLAG_ARC) m.facing_term = std::abs(angle_diff(0, s->facing)) <= s->arc / 2 ? sq(m.r) / 4 : 0;
+            else m.facing_term = sq(m.r) / 6;
+        }
+        out->push_back(m);
+    }
 }
 
 void take_figures(const AiPlayer *ai, const Ship *ship) {
     SearchFigures &f = t_figures;
     f.ship = ship;
+    if (ship) take_mounts(ship, &f.mounts);
+    else f.mounts.clear();
     std::fill(std::begin(f.frame_known), std::end(f.frame_known), false);
     f.ai = ai;
     f.enemies.clear();
@@ -141,6 +191,8 @@ void take_figures(const AiPlayer *ai, const Ship *ship) {
                 f.arcs.push_back(EnemyArc{w->range, angle_normalize(t->heading + w->facing), w->arc / 2});
             }
         e.arcs = int32_t(f.arcs.size()) - e.first_arc;
+        e.reach = e.scanned ? 0 : UNSCANNED_THREAT_RANGE;
+        for (int32_t a = e.first_arc; a < e.first_arc + e.arcs; ++a) e.reach = std::max(e.reach, f.arcs[size_t(a)].range);
         f.enemies.push_back(e);
     }
 }
@@ -398,11 +450,10 @@ struct Geometry {
 Geometry geometry_after(const Ship *ship) {
     const ShipPlanStep &last = ship->option.steps[ship->option.step_count - 1];
     int32_t w = 0, h = 0;
-    frame_size(ship, last.heading, &w, &h);
     Geometry g;
+    frame_of(ship, last.heading, &w, &h, &g.near);
     g.px = last.x + w / 2;
     g.py = last.y + h / 2;
-    g.near = distance(w, h) * 3 / 2;
     return g;
 }
 
@@ -413,6 +464,8 @@ int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool use
     int64_t score = 0;
     const int32_t n = f.listed;
     for (const Enemy &t : f.enemies) {
+        // With a ready weapon the distance counts only within reach of a threat or of the crowding.
+        if (has_ready_weapon && beyond(g.px - t.x, g.py - t.y, std::max(t.reach, g.near))) continue;
         const int32_t d = distance(g.px - t.x, g.py - t.y);
         // The bearing matters only to an enemy within reach: most are not, and it costs a square root
         // and an arc cosine.
@@ -530,47 +583,47 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
     const int32_t diagonal = ai->map_diagonal;
     bool has_ready_weapon = false;
     int32_t longest = 0;
-    for (int32_t c = 0; c < ship->crit_count; ++c) {
-        const System *s = ship->crits[c].system;
-        if (!s) continue;
-        const int32_t eff = system_effective_value(s);
-        if (!ready_weapon(s)) {
-            if (s->flags & SYSTEM_FLAG_SUPPORT) {
+    thread_local std::vector<Mount> own_mounts;   // a ship scored outside its own search
+    const std::vector<Mount> *mounts = &t_figures.mounts;
+    if (ship != t_figures.ship) {
+        take_mounts(ship, &own_mounts);
+        mounts = &own_mounts;
+    }
+    for (const Mount &m : *mounts) {
+        const int32_t eff = m.eff;
+        if (!m.ready) {
+            if (m.flags & SYSTEM_FLAG_SUPPORT) {
                 const int32_t v =
-                    area(vs_shot, last.x, last.y, s->power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
+                    area(vs_shot, last.x, last.y, m.power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
                 if (v < 0) score += -int64_t(v);
             }
             continue;
         }
         has_ready_weapon = true;
-        const int64_t r = rating_of(s);
+        const int64_t r = m.r;
         int64_t n = 1;
-        if (s->flags & SYSTEM_FLAG_ARC) {
-            if (std::abs(angle_diff(0, s->facing)) <= s->arc / 2) score += sq(r) / 4;
-        } else {
-            score += sq(r) / 6;
-        }
-        if (s->flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
+        score += m.facing_term;
+        if (m.flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
             score += r;
             n += 1;
         } else {
-            longest = std::max(longest, s->range);
-            if (s->flags & SYSTEM_FLAG_BLAST) {
-                if (vs_shot ? dT <= s->range : (s->range * 3 / 4 <= dT && dT <= s->range))
+            longest = std::max(longest, m.range);
+            if (m.flags & SYSTEM_FLAG_BLAST) {
+                if (vs_shot ? dT <= m.range : (m.range * 3 / 4 <= dT && dT <= m.range))
                     score += r * (vs_shot ? 8 : 2);
-            } else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) {
-                if (dT <= s->range) {
+            } else if (m.flags & SYSTEM_FLAG_DIRECT_FIRE) {
+                if (dT <= m.range) {
                     n += 2;
-                    if (dT <= s->range / 2) n += 1;
+                    if (dT <= m.range / 2) n += 1;
                     if (ship->turn_cost + d->cheapest_cost > ship->max_ap) n += 3;
                 }
-            } else if (s->flags & SYSTEM_FLAG_AREA) {
+            } else if (m.flags & SYSTEM_FLAG_AREA) {
                 if (dT >= eff) {
                     if (diagonal > 0) score += int64_t(diagonal - dT) * r * 5 / diagonal;
                 } else {
                     score += r * 8 - dT + eff;
                 }
-            } else if (dT <= s->range) {
+            } else if (dT <= m.range) {
                 score += r * 2;
                 n += 1;
             }
@@ -846,6 +899,7 @@ int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     if (dist <= ship->scan_range) score += 200;
     const SearchFigures &f = figures_of(ai);
     for (const Enemy &t : f.enemies) {
+        if (beyond(g.px - t.x, g.py - t.y, std::max(t.reach, g.near))) continue;
         const int32_t dd = distance(g.px - t.x, g.py - t.y);
         int32_t bearing_known = INT32_MIN;   // worked out only for an enemy within reach, as above
         auto bearing = [&] {

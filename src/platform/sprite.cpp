@@ -370,6 +370,7 @@ Sprite *sprite_copy(const Sprite *from) {
         s->mask_stride = from->mask_stride;
         s->mask_words = from->mask_words;
         s->mask_word_stride = from->mask_word_stride;
+        s->mask_row_span = from->mask_row_span;
         s->pixels = from->pixels;
         s->bytes_per_pixel = from->bytes_per_pixel;
         s->colour_key = from->colour_key;
@@ -390,6 +391,7 @@ void sprite_build_spans(Sprite *s) {
     s->mask.assign(size_t(s->mask_stride) * s->height, 0);
     s->mask_word_stride = (s->width + 63) / 64;
     s->mask_words.assign(size_t(s->mask_word_stride) * s->height, 0);
+    s->mask_row_span.assign(2 * size_t(s->height), 0);
     const int bpp = s->bytes_per_pixel;
     const uint8_t *p = s->pixels.data();
     for (int y = 0; y < s->height; ++y) {
@@ -397,11 +399,14 @@ void sprite_build_spans(Sprite *s) {
         uint64_t *word_row = s->mask_words.data() + size_t(y) * s->mask_word_stride;
         bool opaque_run = false;   // the first run of a row counts as transparent
         uint32_t run = 0;
+        int first = -1, last = -2;
         for (int x = 0; x < s->width; ++x, p += bpp) {
             bool opaque = load_pixel(p, bpp) != s->colour_key;
             if (opaque) {
                 mask_row[x >> 3] |= uint8_t(0x80 >> (x & 7));
                 word_row[x >> 6] |= uint64_t(1) << (63 - (x & 63));
+                if (first < 0) first = x;
+                last = x;
             }
             if (opaque != opaque_run) {
                 s->spans.push_back(run);
@@ -412,6 +417,8 @@ void sprite_build_spans(Sprite *s) {
         }
         if (run > 0) s->spans.push_back(run);
         s->spans.push_back(SPRITE_SPAN_END);
+        s->mask_row_span[2 * size_t(y)] = first;
+        s->mask_row_span[2 * size_t(y) + 1] = last;
     }
 }
 
@@ -439,10 +446,16 @@ int mask_overlap(const Sprite *a, const Sprite *b, int dx, int dy, int *x, int *
     const int top = std::max(0, dy), bottom = std::min(a->height, dy + b->height);
     const int left = std::max(0, dx), right = std::min(a->width, dx + b->width);
     if (top >= bottom || left >= right) return 0;
-    // a's bits left of `left` meet columns of b below 0 and those right of `right` the padding of
-    // one row or the other: both read 0, so whole words need no edge masks.
-    const int first_word = left >> 6, last_word = (right - 1) >> 6;
+    // A row can only hit where the set columns of both rows meet. Within them, a's bits left of
+    // `left` meet columns of b below 0 and those right of `right` the padding of one row or the
+    // other: both read 0, so whole words need no edge masks.
     for (int ya = top; ya < bottom; ++ya) {
+        const int32_t *span_a = a->mask_row_span.data() + 2 * size_t(ya);
+        const int32_t *span_b = b->mask_row_span.data() + 2 * size_t(ya - dy);
+        const int64_t from = std::max<int64_t>(span_a[0], int64_t(span_b[0]) + dx);
+        const int64_t to = std::min<int64_t>(span_a[1], int64_t(span_b[1]) + dx);
+        if (from > to) continue;
+        const int first_word = int(from >> 6), last_word = int(to >> 6);
         const uint64_t *row_a = a->mask_words.data() + size_t(ya) * a->mask_word_stride;
         const uint64_t *row_b = b->mask_words.data() + size_t(ya - dy) * b->mask_word_stride;
         for (int word = first_word; word <= last_word; ++word) {

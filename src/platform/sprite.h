@@ -62,6 +62,8 @@ struct Sprite {
     int32_t     mask_stride = 0;
     std::vector<uint64_t> mask_words;      // the same bits by 64-bit words (column 64k at the top
     int32_t     mask_word_stride = 0;      // bit of word k), mask_word_stride x height words
+    std::vector<int32_t>  mask_row_span;   // per row its first and last set column; first > last
+                                           // for a row without one
     std::vector<uint8_t>  pixels;          // width x height x bytes-per-pixel, rows packed
     int32_t     bytes_per_pixel = 0;
     uint32_t    colour_key = 0;            // SPRITE_COLOUR_KEY mapped to the pixel format

@@ -67,14 +67,17 @@ struct TryVerdict {
 constexpr int32_t CELL_SHIFT = 6;          // 64 x 64 cells
 constexpr int32_t MAX_CELLS = 256;         // a side; the last row and column take what lies beyond
 constexpr size_t  ANSWERS_MIN_SLOTS = 1024;
-constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 16;   // a table this full starts again
-constexpr size_t  MAX_SHIPS = 64;          // ships with kept answers; more start the tables again
+constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full starts again (768 KiB)
+constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
-// a stamp no older than any change over it by another object.
+// a stamp no older than any change over it by another object; and how many objects of the map (not
+// dead, not gone) have boxes over it now, with one of them.
 struct CellStamp {
     uint32_t          last = 0, before = 0;
     const GameObject *by = nullptr;
+    uint32_t          occupants = 0;
+    const GameObject *occupant = nullptr;
 };
 
 // One kept answer; stamp 0 marks a free slot.
@@ -180,18 +183,37 @@ void start_again(OccupancyCache &c, const ObjectMap *map) {
         }
 }
 
+// Counts again the objects over each cell.
+void count_occupants(OccupancyCache &c) {
+    for (CellStamp &cell : c.cells) {
+        cell.occupants = 0;
+        cell.occupant = nullptr;
+    }
+    for (const OccupantState &o : c.occupants) {
+        if (o.gone) continue;
+        each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
+            ++cell.occupants;
+            cell.occupant = o.obj;
+            return true;
+        });
+    }
+}
+
 // Compares the map with the kept picture and stamps the cells under every object that changed.
 void compare_map(OccupancyCache &c, const ObjectMap *map) {
+    bool changed = true;
     if (!map || map != c.map || map->world_w != c.world_w || map->world_h != c.world_h ||
         c.clock >= UINT32_MAX - 2) {
         start_again(c, map);
     } else {
+        changed = false;
         c.scratch.clear();
         for (const GameObject *obj : map->objects.items) {
             if (!obj) break;
             c.scratch.push_back(occupant_of(obj));
         }
         if (c.scratch != c.occupants) {
+            changed = true;
             ++c.clock;
             c.matched.assign(c.occupants.size(), 0);
             for (size_t i = 0; i < c.scratch.size(); ++i) {
@@ -212,6 +234,8 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
             c.occupants.swap(c.scratch);
         }
     }
+    if (!changed) return;
+    count_occupants(c);
     c.volatiles.clear();
     for (size_t i = 0; i < c.occupants.size(); ++i)
         if (c.occupants[i].own_tests) c.volatiles.push_back(i);
@@ -267,7 +291,9 @@ TryVerdict *verdicts_begin(size_t n) {
 }
 
 // The verdict's state in the search whose tag is given.
-TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) { return v.search == tag ? v.state : TryVerdict::UNKNOWN; }
+TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) {
+    return v.search == tag ? v.state : TryVerdict::UNKNOWN;
+}
 
 // The verdicts of a search kept for the rest of the plan: while a ship plans, the AI asks the same
 // search from the same place again and again (four times in five), and the map stands still. A
@@ -421,13 +447,22 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
         SpotAnswer &kept = answer_slot(*a, where, size);
         if (kept.stamp != 0 && still_good(c, kept, ship, x, y)) return kept.blocked;
     }
-    ObjectFilter filter;
-    filter.flags = PLACE_FILTER;
-    filter.px = x;
-    filter.py = y;
-    filter.self = ship;
-    filter.frame = frame;
-    const bool hit = map_query_object(ship->map, &filter) != nullptr;
+    // The map's box test comes first: with no other object's box over the cells under the ship's
+    // box there, nothing can block it.
+    const bool near = !(a && a->ship == ship && c.map == ship->map) ||
+                      !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
+                          return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
+                      });
+    bool hit = false;
+    if (near) {
+        ObjectFilter filter;
+        filter.flags = PLACE_FILTER;
+        filter.px = x;
+        filter.py = y;
+        filter.self = ship;
+        filter.frame = frame;
+        hit = map_query_object(ship->map, &filter) != nullptr;
+    }
     if (exact) keep_answer(*a, where, size, hit, c.clock);
     return hit;
 }

@@ -3,6 +3,7 @@
 // step code, and targets whose ids pass 32 bits.
 #include "ai_combat_fixture.h"
 
+#include <algorithm>
 #include <string>
 
 using namespace aitest;
@@ -145,6 +146,40 @@ TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
     EXPECT_EQ(digest, 1334613012u) << trace;
     EXPECT_EQ(random_u32(), 3112621259u) << "the planning drew as many quick numbers as before";
     EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 2861162591u) << "and as many of the battle's";
+}
+
+// After every plan the tasks stand as the search left them for the act: each ship on a task it can
+// serve, every task's assignees exactly the ships that hold it, and every task's figures those of a
+// fresh evaluation of those assignees (nothing of a pass's trial lists is left over).
+TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
+    AiPlayer *ai = red->commander_ai;
+    for (int32_t round = 0; round < 2; ++round)
+        for (Ship *actor : own) {
+            turn_line(actor);
+            for (Ship *s : own) {
+                AgentTask *t = ai_get_task(ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK));
+                if (!t) continue;
+                EXPECT_NE(agent_task_ship_utility(t, s), 0) << task_name(s) << " held by a ship that cannot serve it";
+                EXPECT_NE(agent_task_find_assignee(t, s->id), nullptr) << task_name(s) << " does not list its ship";
+            }
+            std::vector<AgentTask *> tasks;
+            for (Ship *s : own)
+                if (AgentTask *t = ai_get_task(ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK)))
+                    if (std::find(tasks.begin(), tasks.end(), t) == tasks.end()) tasks.push_back(t);
+            int32_t listed = 0;
+            for (AgentTask *t : tasks) listed += agent_task_assignee_count(t);
+            int32_t holding = 0;
+            for (Ship *s : own) holding += ai_get_task(ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK)) != nullptr;
+            EXPECT_EQ(listed, holding) << "no ship is listed by a task it does not hold";
+            for (AgentTask *t : tasks) {
+                const int32_t before[] = {t->priority, t->assigned, t->needed, t->utility};
+                agent_task_evaluate(t, ai, red, 1);
+                const int32_t after[] = {t->priority, t->assigned, t->needed, t->utility};
+                for (int f = 0; f < 4; ++f)
+                    EXPECT_EQ(after[f], before[f]) << agent_task_type_name(int32_t(t->type)) << " figure " << f
+                                                   << " (priority, assigned, needed, utility)";
+            }
+        }
 }
 
 // A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search

@@ -6,8 +6,8 @@
 //  - The fixture holds one reference on every ship and site it makes, so a test can look at them
 //    after the battle released them; they go before the game does.
 //  - The scripted gunner (scripted_gunner.h) can stand in for the computer players' combat AI.
-// StoreEncounter: one encounter of store hulls and sites set up, laid out and started by hand, with
-// a human player, two computer players and the battle-time (ARK) and Sol players in the game.
+// StoreEncounter: the same store for one encounter of store hulls and sites set up, laid out and
+// started by hand, with a human player, a computer player and the battle-time (ARK) and Sol players.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "support/state_guards.h"
@@ -176,25 +176,15 @@ inline void expect_laid_out_apart(const Encounter *enc) {
     }
 }
 
-class StoreEncounter : public ::testing::Test {
+class StoreEncounter : public Battlefield {
 protected:
     static constexpr uint64_t RED = 1, BLUE = 2, ARK = 3, SOL = 4;
 
     void SetUp() override {
-        game_destroy();
-        game = game_get();
-        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SITE, OBJECT_SECTOR, OBJECT_SHOT}, {0, 1}));
-        for (uint64_t id : {RED, BLUE, ARK, SOL}) {
-            Player *p = player_create(id == RED ? PLAYER_KIND_HUMAN : PLAYER_KIND_COMPUTER);
-            player_set_id(p, id);
-            ASSERT_EQ(game_add_player(game, p), RES_OK);
-        }
+        Battlefield::SetUp();
+        for (uint64_t id : {RED, BLUE, ARK, SOL}) player(id, id == RED ? PLAYER_KIND_HUMAN : PLAYER_KIND_COMPUTER);
         game->combat_ai_player_id = ARK;
         game->sol_player_id = SOL;
-    }
-    void TearDown() override {
-        game_destroy();
-        world.unload();
     }
     // A hull of the owner with an id, kept in the game's global list till the game goes.
     Ship *ship(int32_t hull, uint64_t owner) {
@@ -217,9 +207,6 @@ protected:
         encounter_seed_random(enc, seed);
         return enc;
     }
-
-    GeneratedWorld world;
-    Game *game = nullptr;
 };
 
 }  // namespace autocombat_test

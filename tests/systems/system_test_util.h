@@ -6,8 +6,6 @@
 #include "test_support.h"
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 #include "platform/log.h"

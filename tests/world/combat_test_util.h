@@ -24,8 +24,6 @@ inline std::vector<const Alert *> news() {
     return out;
 }
 
-inline const char *GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
-
 // Hull template numbers of the generated store.
 enum Hull : int32_t {
     HULL_ARK_DRONE = 0, HULL_ARK_CARRIER, HULL_SKIFF, HULL_LANCER, HULL_SENTINEL,

@@ -4,8 +4,8 @@
 // the world hooks. The hooks note what each player learns and keep a snapshot of it (object_clone /
 // object_copy_record) as that player's memory of the object.
 //  - GalaxyWorld sets all of it up and takes it down again, leaving the game as it found it.
-//  - FleetWorld runs on the thirtieth day of a fixed seed with every frame loaded; SectorFixture four
-//    hundred years on, with seeded generators and the test's seed. Pinned outcomes depend on both.
+//  - FleetWorld: the thirtieth day, a fixed seed, every frame of its four kinds loaded. SectorFixture:
+//    four hundred years on, seeded generators and the test's own seed. Pinned outcomes rest on both.
 #include <gtest/gtest.h>
 
 #include <algorithm>

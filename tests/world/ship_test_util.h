@@ -8,9 +8,7 @@
 #include "world/be_bytes.h"
 
 #include <cstdint>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 #include "game/game.h"
