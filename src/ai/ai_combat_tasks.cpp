@@ -197,9 +197,10 @@ void take_figures(const AiPlayer *ai, const Ship *ship) {
     }
 }
 
-// The figures of the commander's snapshots, taken anew when a score comes without its search's begin.
+// The figures of the commander's snapshots, taken anew when a score comes without its search's
+// begin. The ship of the last search may be gone by then: no ship's figures are kept.
 const SearchFigures &figures_of(const AiPlayer *ai) {
-    if (t_figures.ai != ai) take_figures(ai, t_figures.ship);
+    if (t_figures.ai != ai) take_figures(ai, nullptr);
     return t_figures;
 }
 

@@ -222,6 +222,38 @@ TEST_F(Battle, AHemmedInShipPlansTheSameOptionsWithTheSameDraws) {
     EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 3584972339u) << "and as many of the battle's";
 }
 
+// A score asked for one commander's option after another commander's search began weighs the
+// first commander's own enemies and ship, as it does right after its own search began.
+TEST_F(Battle, AScoreAfterAnotherCommandersSearchWeighsItsOwnSide) {
+    Ship *a = lancer(RED, 400, 400, 90);
+    Ship *e = lancer(BLUE, 700, 450, 270);
+    lancer(BLUE, 800, 700, 200);
+    ai_plan_ship(red, a);
+    ai_plan_ship(blue, e);
+    AgentTask *mine = agent_task_create(TASK_ATTACK_SHIP, 0, e->id);
+    AgentTask *theirs = agent_task_create(TASK_ATTACK_SHIP, 0, a->id);
+    ASSERT_NE(mine, nullptr);
+    ASSERT_NE(theirs, nullptr);
+    agent_task_combat_begin(mine, red->commander_ai, a);
+    const AgentTaskData *d = static_cast<AgentTaskData *>(mine);
+    int32_t checked = 0;
+    for (int32_t j : {0, 500, 757, 1200}) {
+        agent_task_combat_begin(mine, red->commander_ai, a);
+        a->option = ShipPlan{};
+        ASSERT_EQ(agent_task_combat_next_option(mine, red->commander_ai, a, d->system_options + j), 0);
+        if (a->option.step_count < 1) continue;
+        const ShipPlan option = a->option;
+        const int32_t own = agent_task_combat_score(mine, red->commander_ai, a);
+        agent_task_combat_begin(theirs, blue->commander_ai, e);
+        a->option = option;
+        EXPECT_EQ(agent_task_combat_score(mine, red->commander_ai, a), own) << "manoeuvre " << j;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+    agent_task_free(mine);
+    agent_task_free(theirs);
+}
+
 // ---- Options of the combat task types ----
 
 class CombatOptions : public Battle {};

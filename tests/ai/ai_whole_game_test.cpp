@@ -3,6 +3,7 @@
 // was, and the same seeds must give the same game.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +26,16 @@ struct PlayerFigures {
 };
 
 constexpr int32_t STARBASE_CREW_TO_WORK = 100;
+
+// ASTROVANE_WHOLE_GAME_SEED plays another galaxy, for weighing the content on many games; the
+// assertions hold for the seed the suite plays.
+uint32_t seed_from_environment(uint32_t fallback) {
+    const char *text = std::getenv("ASTROVANE_WHOLE_GAME_SEED");
+    if (!text || !*text) return fallback;
+    char *end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    return *end == '\0' ? uint32_t(value) : fallback;
+}
 constexpr uint64_t A_MONTH = 30ull * 24 * 60;
 
 // A player's battles as the driver reported them.
@@ -135,7 +146,7 @@ protected:
 };
 
 TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) {
-    const uint32_t seed = 2101;
+    const uint32_t seed = seed_from_environment(2101);
     start(seed);
     std::vector<Player *> ais = computers();
     ASSERT_EQ(ais.size(), 4u);
@@ -149,7 +160,6 @@ TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) 
                 "or deployed)\n", seed);
     std::printf("%-30s %7s %5s %5s %5s %5s %5s %5s %4s %4s %5s %6s %3s %5s %7s\n", "player", "sectors", "bases", "short",
                 "sites", "new", "ships", "built", "lost", "gone", "techs", "fought", "won", "kills", "credits");
-    int32_t fought = 0;
     for (size_t i = 0; i < ais.size(); ++i) {
         const PlayerFigures f = figures_of(ais[i]);
         const BattleFigures b = by_player[ais[i]->id];
@@ -166,11 +176,10 @@ TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) 
         EXPECT_EQ(f.unmanned, 0) << f.name << " left a colony starbase without the crew it needs to work";
         EXPECT_LE(b.won, b.fought) << f.name;
         EXPECT_LE(b.lost_ships, gone) << f.name << ": more ships lost in battle than gone";
-        fought += b.fought >= 1 ? 1 : 0;
+        // With a living economy the corporations grow until their fleets meet: in 300 days every
+        // one of them has fought.
+        EXPECT_GE(b.fought, 1) << f.name << " fought no battle";
     }
-    // Battles come where the fleets meet: a player expanding away from the others may not fight
-    // in 300 days, but the computer players as a whole do, at least two of them in this game.
-    EXPECT_GE(fought, 2);
     std::printf("battles fought on the way: %d\n", battles);
 }
 
