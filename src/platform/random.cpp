@@ -1,6 +1,7 @@
 // Random numbers: the rotating 624-word generator, the per-thread quick draws, the shuffle bag.
 #include "platform/random.h"
 
+#include <bit>
 #include <memory>
 #include <new>
 #include <utility>
@@ -15,21 +16,10 @@ constexpr int RNG_SHIFT_WORDS = 397;
 // seedable from 32 bits, and every output byte is usable.
 thread_local uint64_t t_quick_state = 1;
 
-uint32_t temper(uint32_t y) {
-    y ^= rotate_right32(y, 11);
-    y ^= rotate_left32(y, 7) & 0x9D2C5680u;
-    y ^= rotate_left32(y, 15) & 0xEFC60000u;
-    y ^= rotate_right32(y, 18);
-    return y;
-}
-
-void regenerate(Rng *rng) {
-    uint32_t *s = rng->state;
-    for (int i = 0; i < RNG_STATE_WORDS; ++i) {
-        uint32_t y = (s[i] & 0x80000000u) | (s[(i + 1) % RNG_STATE_WORDS] & 0x7FFFFFFFu);
-        s[i] = s[(i + RNG_SHIFT_WORDS) % RNG_STATE_WORDS] ^ rotate_right32(y, 1);
-        if (y & 1u) s[i] ^= 0x9908B0DFu;
-    }
+// One word of the next block from the word it replaces, its successor and the word 397 further on.
+uint32_t twist(uint32_t word, uint32_t next, uint32_t far) {
+    const uint32_t y = (word & 0x80000000u) | (next & 0x7FFFFFFFu);
+    return far ^ std::rotr(y, 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
 }
 
 // lo + draw mod (hi - lo + 1), the span taken in 64 bits so that the full i32 range works.
@@ -94,11 +84,16 @@ void rng_seed(Rng *rng, uint32_t seed) {
     rng->index = 0;
 }
 
-uint32_t rng_next(Rng *rng) {
-    if (rng->index == 0) regenerate(rng);
-    uint32_t y = temper(rng->state[rng->index]);
-    rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
-    return y;
+// The block is rebuilt in place, word by word in order: words from 227 on read the far words
+// already rebuilt, and the last word reads the new word 0. The loops are split where the far
+// index wraps, so no index is taken modulo the block.
+void rng_regenerate(Rng *rng) {
+    uint32_t *s = rng->state;
+    constexpr int wrap = RNG_STATE_WORDS - RNG_SHIFT_WORDS;
+    int i = 0;
+    for (; i < wrap; ++i) s[i] = twist(s[i], s[i + 1], s[i + RNG_SHIFT_WORDS]);
+    for (; i < RNG_STATE_WORDS - 1; ++i) s[i] = twist(s[i], s[i + 1], s[i - wrap]);
+    s[i] = twist(s[i], s[0], s[i - wrap]);
 }
 
 Result rng_write(const Rng *rng, Buffer *buf) {

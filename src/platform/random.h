@@ -17,6 +17,7 @@
 //    state that can only ever produce zero: the top bit of word 0 and words 1..623 all zero) or
 //    RES_NO_MEMORY;
 //    shuffle_read gives RES_MALFORMED, RES_SHORT_BUFFER or RES_NO_MEMORY; writers RES_NO_MEMORY.
+#include <bit>
 #include <cstdint>
 #include <new>
 #include <type_traits>
@@ -38,7 +39,19 @@ struct Rng {
 Rng     *rng_create();                          // zeroed state (draws 0 until seeded), index 0; null when out of memory
 void     rng_free(Rng *rng);
 void     rng_seed(Rng *rng, uint32_t seed);     // fills the state; index 0 (a fresh block next)
-uint32_t rng_next(Rng *rng);
+// Rebuilds the whole block from the current one (rng_next does, before the first output of each block).
+void     rng_regenerate(Rng *rng);
+// Inline: the combat planning draws these in its inner loops; the block is rebuilt every 624th call.
+inline uint32_t rng_next(Rng *rng) {
+    if (rng->index == 0) rng_regenerate(rng);
+    uint32_t y = rng->state[rng->index];
+    y ^= std::rotr(y, 11);
+    y ^= std::rotl(y, 7) & 0x9D2C5680u;
+    y ^= std::rotl(y, 15) & 0xEFC60000u;
+    y ^= std::rotr(y, 18);
+    rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
+    return y;
+}
 int32_t  rng_range(Rng *rng, int32_t lo, int32_t hi);   // lo..hi inclusive
 // An index 0..29 drawn with probability weights[i] / total; 0 when total < 1.
 int      rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_t total);

@@ -19,21 +19,32 @@ const SystemTypeOps *ops_of(const System *system) {
 
 // ---- Random draws ----
 
-bool system_resolve_at_once() {
+namespace {
+
+// The generator of resolve-at-once mode, or null when draws come from the thread's quick generator.
+Rng *resolve_generator() {
     const Game *game = game_get();
-    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) && game->generators[GAME_GENERATOR_RESOLVE];
+    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE) ? game->generators[GAME_GENERATOR_RESOLVE] : nullptr;
 }
 
+}  // namespace
+
+bool system_resolve_at_once() { return resolve_generator() != nullptr; }
+
 uint32_t system_random() {
-    if (system_resolve_at_once()) return rng_next(game_get()->generators[GAME_GENERATOR_RESOLVE]);
-    return random_u32();
+    Rng *rng = resolve_generator();
+    return rng ? rng_next(rng) : random_u32();
 }
 
 int32_t system_random_between(int32_t lo, int32_t hi) {
-    if (!system_resolve_at_once()) return random_range(lo, hi);
+    Rng *rng = resolve_generator();
+    if (!rng) return random_range(lo, hi);
     const int64_t span = int64_t(hi) - int64_t(lo) + 1;
     if (span <= 1) return lo;
-    return int32_t(int64_t(lo) + int64_t(random_magnitude(system_random()) % uint64_t(span)));
+    const uint32_t magnitude = random_magnitude(rng_next(rng));
+    // A magnitude is at most 2^31, so a span that fits in 32 bits gives the same remainder there.
+    const uint64_t offset = span <= int64_t(UINT32_MAX) ? magnitude % uint32_t(span) : magnitude % uint64_t(span);
+    return int32_t(int64_t(lo) + int64_t(offset));
 }
 
 bool system_hit_roll(int32_t chance) {

@@ -92,6 +92,31 @@ TEST_F(RngVectors, BlockIsRegeneratedOnTheFirstAndThe625thCall) {
     EXPECT_EQ(rng_next(rng.get()), 0x228F25B1u);
 }
 
+TEST_F(RngVectors, WordsAroundTheFarWordWrapAndThreeWholeBlocks) {
+    // Outputs 227 and 228 sit either side of the first word built from an already rebuilt far word;
+    // the weighted mix covers every word of three blocks.
+    const struct { uint32_t seed; uint32_t at[6]; uint32_t mix; } cases[] = {
+        {0, {0x141F7E80u, 0x72744BBDu, 0xD8976299u, 0x243A9C66u, 0x97E7F741u, 0x98409AE7u}, 0x49597E6Du},
+        {5489, {0x24A3CDFEu, 0xA259E3C5u, 0x4E8FAA02u, 0x2461E041u, 0x86F24148u, 0x5B13CA66u}, 0x3EB12D3Cu},
+    };
+    const int positions[6] = {227, 228, 624 + 227, 624 + 228, 1248, 1249};
+    for (const auto &c : cases) {
+        rng_seed(rng.get(), c.seed);
+        uint32_t mix = 0;
+        int next_pin = 0;
+        for (int i = 1; i <= 3 * RNG_STATE_WORDS; ++i) {
+            const uint32_t out = rng_next(rng.get());
+            if (next_pin < 6 && i == positions[next_pin]) {
+                EXPECT_EQ(out, c.at[next_pin]) << "seed " << c.seed << " output " << i;
+                ++next_pin;
+            }
+            mix ^= out * uint32_t(i);
+        }
+        EXPECT_EQ(next_pin, 6);
+        EXPECT_EQ(mix, c.mix) << "seed " << c.seed;
+    }
+}
+
 class RngDraws : public RngVectors {
 protected:
     void SetUp() override {

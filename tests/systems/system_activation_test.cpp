@@ -3,7 +3,12 @@
 // the panels show. Hulls and systems come from the generated store and stand on a combat map.
 #include "world/combat_test_util.h"
 
+#include <climits>
+#include <memory>
+#include <set>
+
 #include "game/game.h"
+#include "platform/random.h"
 
 using namespace shiptest;
 
@@ -166,6 +171,32 @@ TEST_F(Activation, HitRollsAndDrawsComeFromTheFourthGeneratorWhenResolvingAtOnce
         EXPECT_GE(v, -3);
         EXPECT_LE(v, 3);
     }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+}
+
+TEST_F(Activation, ResolvingDrawsMatchTheSavedGeneratorsOwnRangesWordForWord) {
+    // A twin seeded alike must stay in step: every span takes exactly one word (none for a single
+    // value) and lands where the generator's own range draw does, the full i32 span included.
+    const struct { int32_t lo, hi; } spans[] = {
+        {-3, 3}, {0, 1}, {7, 7}, {0, INT32_MAX}, {INT32_MIN, -1}, {INT32_MIN, INT32_MAX},
+        {-1, INT32_MAX}, {INT32_MIN, 0}, {-1000000, 2000000000}, {9, 8},
+    };
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    Rng *resolve = game->generators[GAME_GENERATOR_RESOLVE];
+    std::unique_ptr<Rng, void (*)(Rng *)> twin(rng_create(), rng_free);
+    ASSERT_NE(twin, nullptr);
+    rng_seed(resolve, 4242);
+    rng_seed(twin.get(), 4242);
+    std::set<int32_t> full_span;
+    for (int round = 0; round < 70; ++round)   // past a block rebuild
+        for (const auto &span : spans) {
+            const int32_t got = system_random_between(span.lo, span.hi);
+            EXPECT_EQ(got, rng_range(twin.get(), span.lo, span.hi)) << span.lo << ".." << span.hi << " round " << round;
+            if (span.lo == INT32_MIN && span.hi == INT32_MAX) full_span.insert(got);
+        }
+    EXPECT_GT(full_span.size(), 60u) << "the full span must not collapse to its low end";
+    EXPECT_EQ(resolve->index, twin->index);
+    EXPECT_EQ(system_random(), rng_next(twin.get()));
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
 }
 
