@@ -71,6 +71,36 @@ int32_t arc_heading(const PlanCursor *at, const System *system, const GameObject
 
 bool valid_user(Ship *ship, int32_t index, int32_t count) { return ship_of(ship) && index >= 0 && index < count; }
 
+// The range test of a use against a ship walks the target's mask. The candidates of one plan end at
+// a handful of spots, so the answers are kept per thread, keyed by everything the test reads: the
+// target as it stands (place, size, shown sprite) and the point and range asked.
+struct RangeAnswer {
+    const GameObject *target = nullptr;
+    const Sprite     *shape = nullptr;
+    int32_t           tx = 0, ty = 0, tw = 0, th = 0;
+    int32_t           px = 0, py = 0, range = 0;
+    bool              in_range = false;
+};
+constexpr size_t RANGE_ANSWERS = 512;   // a power of two
+thread_local RangeAnswer range_answers[RANGE_ANSWERS];
+
+bool target_in_range(GameObject *target, int32_t px, int32_t py, int32_t range) {
+    // Only ships: other kinds may answer point tests from more than their sprite.
+    if (!ship_of(target)) return object_in_range_of(target, px, py, range) != 0;
+    const Sprite *shape = object_shape(target);
+    if (!shape) return object_in_range_of(target, px, py, range) != 0;
+    uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
+    h ^= (uint64_t(uint32_t(px)) << 32 | uint32_t(py)) * 0xC2B2AE3D27D4EB4Full;
+    h ^= uint64_t(uint32_t(range)) * 0x165667B19E3779F9ull;
+    RangeAnswer &a = range_answers[(h >> 40) & (RANGE_ANSWERS - 1)];
+    if (a.target == target && a.shape == shape && a.tx == target->x && a.ty == target->y && a.tw == target->w &&
+        a.th == target->h && a.px == px && a.py == py && a.range == range)
+        return a.in_range;
+    a = RangeAnswer{target, shape, target->x, target->y, target->w, target->h, px, py, range,
+                    object_in_range_of(target, px, py, range) != 0};
+    return a.in_range;
+}
+
 }  // namespace
 
 // ---- Shared steps ----
@@ -158,7 +188,7 @@ bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x
     int32_t cx = 0, cy = 0;
     centre_at(at, &cx, &cy);
     if (!(system->flags & SYSTEM_FLAG_UNLIMITED_RANGE)) {
-        const bool in_range = target ? object_in_range_of(target, cx, cy, system->range) != 0
+        const bool in_range = target ? target_in_range(target, cx, cy, system->range)
                                      : distance(x - cx, y - cy) <= system->range;
         if (!in_range) return false;
     }

@@ -147,4 +147,42 @@ TEST_F(Candidates, TheWeaponFamiliesBuildLegalPlansAgainstTheTarget) {
     }
 }
 
+TEST_F(Candidates, AUseFromWhereTheShipStandsFollowsTheTargetAsItMoves) {
+    // The same question asked again (same user spot, same range) after the target moved must be
+    // answered for where the target is now, whichever answer came first.
+    System *beam = fit(user, LANCER_FORE, SYSTEM_TYPE_BEAM, 0);
+    ASSERT_NE(beam, nullptr);
+    ASSERT_FALSE(beam->flags & SYSTEM_FLAG_UNLIMITED_RANGE) << "the range must be asked";
+    ready(user);
+    const int32_t stand = system_ai_candidate_total(SYSTEM_TYPE_BEAM) - 1;
+    auto uses_at = [&](int32_t x, int32_t y) {
+        object_set_position(enemy, x, y);
+        EXPECT_EQ(system_ai_direct_run(beam, nullptr, user, enemy, stand), RES_OK);
+        return user->option.step_count;
+    };
+    const int32_t ux = user->x + user->w / 2, uy = user->y + user->h / 2;
+    int32_t near_x = 0, near_y = 0, far_x = 0, far_y = 0;
+    bool found = false;
+    for (int32_t angle = 0; angle < 360 && !found; angle += 10) {
+        int32_t dx = 0, dy = 0;
+        rotate_point(angle, beam->range / 2, &dx, &dy);
+        near_x = ux + dx - enemy->w / 2;
+        near_y = uy + dy - enemy->h / 2;
+        rotate_point(angle, beam->range * 3, &dx, &dy);
+        far_x = ux + dx - enemy->w / 2;
+        far_y = uy + dy - enemy->h / 2;
+        EXPECT_EQ(uses_at(far_x, far_y), 0) << angle;
+        found = uses_at(near_x, near_y) == 1;
+    }
+    ASSERT_TRUE(found) << "no bearing within the beam's arc answered for the near spot";
+    // Far first, so a stale answer would refuse the near spot; then near first, so it would accept
+    // the far one.
+    const struct {
+        bool near;
+        int32_t steps;
+    } moves[] = {{false, 0}, {true, 1}, {false, 0}, {true, 1}, {true, 1}, {false, 0}, {false, 0}};
+    for (size_t i = 0; i < std::size(moves); ++i)
+        EXPECT_EQ(uses_at(moves[i].near ? near_x : far_x, moves[i].near ? near_y : far_y), moves[i].steps) << i;
+}
+
 }  // namespace
