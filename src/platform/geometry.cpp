@@ -48,19 +48,6 @@ int32_t distance_computed(int64_t dx, int64_t dy) {
 int32_t trig_cos100(int angle) { return trig_tables().cos100[angle_normalize(angle)]; }
 int32_t trig_sin100(int angle) { return trig_tables().sin100[angle_normalize(angle)]; }
 
-int angle_normalize(int a) {
-    int r = a % 360;
-    return r < 0 ? r + 360 : r;
-}
-
-int angle_diff(int from, int to) {
-    int d = angle_normalize(to) - angle_normalize(from);
-    // A half turn takes the other sign: d = 180 gives -180 and d = -180 gives 180.
-    if (d >= 180) return d - 360;
-    if (d <= -180) return d + 360;
-    return d;
-}
-
 int angle_within(int a, int b, int arc) {
     return std::abs(angle_diff(a, b)) <= arc / 2 ? 1 : 0;
 }

@@ -10,8 +10,18 @@ constexpr int DISTANCE_TABLE_SIZE = 400;
 
 int32_t     trig_cos100(int angle);           // cos x 100, rounded away from zero
 int32_t     trig_sin100(int angle);           // -sin x 100 (screen y grows downwards)
-int         angle_normalize(int a);
-int         angle_diff(int from, int to);     // signed shortest turn; a half turn is -180 from 0
+// Inline: the combat planning turns and compares headings in its inner loops.
+inline int angle_normalize(int a) {
+    const int r = a % 360;
+    return r < 0 ? r + 360 : r;
+}
+// The signed shortest turn; a half turn takes the other sign: d = 180 gives -180, d = -180 gives 180.
+inline int angle_diff(int from, int to) {
+    const int d = angle_normalize(to) - angle_normalize(from);
+    if (d >= 180) return d - 360;
+    if (d <= -180) return d + 360;
+    return d;
+}
 int         angle_within(int a, int b, int arc);
 int         angle_of_vector(int dx, int dy);
 void        rotate_point(int angle, int radius, int *x, int *y);

@@ -43,14 +43,6 @@ int32_t table_at(const ShipFrameTable &table, int32_t index) {
     return (*table)[size_t(index)];
 }
 
-int32_t frame_in_range(int32_t heading, int32_t first, int32_t last) {
-    // 64 bits: the range and the heading may come from files.
-    const int64_t n = int64_t(last) - first + 1;
-    if (n < 1) return first;
-    const int32_t turned = angle_normalize(int32_t((int64_t(heading) + 180 / n) % 360));
-    return saturate_i32(turned * n / 360 + first);
-}
-
 // Ranks every crit in reading order: top to bottom, then left to right, then crit order.
 void rank_crits(Ship *ship) {
     for (int32_t i = 0; i < ship->crit_count; ++i) ship->crits[i].order = -1;
@@ -473,14 +465,17 @@ void ship_get_galaxy_position(Ship *ship, int32_t *x, int32_t *y) {
 
 // ---- Frames and headings ----
 
-int32_t ship_frame_for_heading(const Ship *ship, int32_t heading) {
-    if (!(ship->hull_flags & HULL_FLAG_ROTATING)) return 0;
-    return frame_in_range(heading, ship->rot_first, ship->rot_last);
+int32_t ship_frame_in_range(int32_t heading, int32_t first, int32_t last) {
+    // 64 bits: the range and the heading may come from files.
+    const int64_t n = int64_t(last) - first + 1;
+    if (n < 1) return first;
+    const int32_t turned = angle_normalize(int32_t((int64_t(heading) + 180 / n) % 360));
+    return saturate_i32(turned * n / 360 + first);
 }
 
 int32_t ship_frame_for_heading_alt(const Ship *ship, int32_t heading) {
     if (!(ship->hull_flags & HULL_FLAG_ROTATING)) return ship->alt_first;
-    return frame_in_range(heading, ship->alt_first, ship->alt_last);
+    return ship_frame_in_range(heading, ship->alt_first, ship->alt_last);
 }
 
 void ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int32_t new_heading, int32_t *x,

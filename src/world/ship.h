@@ -32,6 +32,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/geometry.h"
 #include "platform/result.h"
 #include "world/object.h"
 
@@ -307,7 +308,20 @@ void ship_get_galaxy_position(Ship *ship, int32_t *x, int32_t *y);
 // ---- Frames and headings ---------------------------------------------------------------------------
 
 void    ship_set_heading(GameObject *obj, int32_t heading);   // the set_heading slot
-int32_t ship_frame_for_heading(const Ship *ship, int32_t heading);
+// The frame of first..last showing the heading: the turn is split into last - first + 1 equal
+// sectors, each centred on its frame's heading. An empty range gives first.
+int32_t ship_frame_in_range(int32_t heading, int32_t first, int32_t last);
+// Inline, as the move searches ask it for every heading they try. A range of at most 65,536 frames
+// (every hull's) is worked in 32 bits from the heading's turn in 0..359; other ranges take the
+// general path. Both give the same frame.
+inline int32_t ship_frame_for_heading(const Ship *ship, int32_t heading) {
+    if (!(ship->hull_flags & HULL_FLAG_ROTATING)) return 0;
+    const int64_t n = int64_t(ship->rot_last) - ship->rot_first + 1;
+    if (n < 1 || n > 65536) return ship_frame_in_range(heading, ship->rot_first, ship->rot_last);
+    const int32_t count = int32_t(n);
+    const int32_t turned = (angle_normalize(heading) + 180 / count) % 360;
+    return turned * count / 360 + ship->rot_first;
+}
 int32_t ship_frame_for_heading_alt(const Ship *ship, int32_t heading);
 // The top-left corner (x, y) corrected for the frame change between two headings.
 void    ship_adjust_position_for_heading(const Ship *ship, int32_t old_heading, int32_t new_heading,

@@ -264,6 +264,36 @@ TEST_F(ShipHeadings, FrameForHeadingCentresEachFrameOnItsHeading) {
     EXPECT_EQ(ship_frame_for_heading_alt(s, 200), 36);
 }
 
+TEST_F(ShipHeadings, EveryHeadingPicksTheSameFrameOnTheQuickAndTheGeneralPath) {
+    // Ranges a hull has are worked on a quick path; it must agree with the general one for every
+    // heading, negative, past a full turn and at the ends of the integers, and at ranges that end
+    // at the ends of the integers.
+    Ship *s = rotating();
+    const int32_t sizes[] = {1, 2, 3, 7, 8, 16, 36, 64, 100, 359, 360, 361, 720, 65535, 65536, 65537, 1 << 20};
+    std::vector<int32_t> headings = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 179, -2147483468};
+    for (int32_t h = -1080; h <= 1080; ++h) headings.push_back(h);
+    for (int32_t size : sizes)
+        for (int32_t first : {0, 36, -500, INT32_MIN, INT32_MAX - (size - 1)}) {
+            s->rot_first = first;
+            s->rot_last = first + (size - 1);
+            for (int32_t heading : headings) {
+                const int32_t frame = ship_frame_for_heading(s, heading);
+                ASSERT_EQ(frame, ship_frame_in_range(heading, s->rot_first, s->rot_last))
+                    << "frames " << first << ".." << s->rot_last << " heading " << heading;
+                ASSERT_GE(frame, s->rot_first);
+                ASSERT_LE(frame, s->rot_last);
+            }
+        }
+    const struct { int32_t first, last, heading, frame; } pinned[] = {
+        {0, 35, -5, 0}, {0, 35, -6, 35}, {0, 35, -4, 0}, {0, 35, 715, 0}, {0, 35, INT32_MIN, 23},
+        {0, 7, 337, 7}, {0, 7, 338, 0}, {10, 10, 200, 10}, {0, 359, 359, 359}, {INT32_MIN, INT32_MAX, 90, -1073741824},
+    };
+    for (const auto &p : pinned) {
+        s->rot_first = p.first, s->rot_last = p.last;
+        EXPECT_EQ(ship_frame_for_heading(s, p.heading), p.frame) << p.first << ".." << p.last << " at " << p.heading;
+    }
+}
+
 TEST_F(ShipHeadings, TurningPicksTheFrameAndMovesTheMountsUnlessTheHullDoesNotRotate) {
     Ship *s = rotating();
     System *sys = make_system(0, 0, 5);
