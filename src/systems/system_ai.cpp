@@ -30,6 +30,12 @@ constexpr int32_t CANDIDATES[SYSTEM_TYPE_COUNT] = {
 int32_t random_between(int32_t lo, int32_t hi) { return system_random_between(lo, hi); }
 
 void centre_at(const PlanCursor *at, int32_t *cx, int32_t *cy) {
+    if (at->centre_known && at->centre_for_x == at->x && at->centre_for_y == at->y &&
+        at->centre_for_heading == at->heading) {
+        *cx = at->centre_x;
+        *cy = at->centre_y;
+        return;
+    }
     const Ship *ship = at->ship;
     int32_t w = ship->w, h = ship->h;
     const int32_t frame = ship_frame_for_heading(ship, at->heading);
@@ -39,6 +45,12 @@ void centre_at(const PlanCursor *at, int32_t *cx, int32_t *cy) {
     }
     *cx = at->x + w / 2;
     *cy = at->y + h / 2;
+    at->centre_known = true;
+    at->centre_for_x = at->x;
+    at->centre_for_y = at->y;
+    at->centre_for_heading = at->heading;
+    at->centre_x = *cx;
+    at->centre_y = *cy;
 }
 
 void target_centre(const GameObject *target, int32_t *x, int32_t *y) {

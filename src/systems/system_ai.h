@@ -21,6 +21,11 @@ struct PlanCursor {
     ShipPlan *plan = nullptr;
     int32_t   x = 0, y = 0, heading = 0;   // the ship's top-left corner and heading so far
     int32_t   ap = 0, mp = 0;              // points left
+    // The ship's centre worked out for (centre_for_x, centre_for_y, centre_for_heading), when
+    // centre_known: bearings and uses ask it again and again from one spot.
+    mutable bool    centre_known = false;
+    mutable int32_t centre_for_x = 0, centre_for_y = 0, centre_for_heading = 0;
+    mutable int32_t centre_x = 0, centre_y = 0;
 };
 
 // Empties the ship's plan and starts a cursor at the ship as it stands.

@@ -185,4 +185,29 @@ TEST_F(Candidates, AUseFromWhereTheShipStandsFollowsTheTargetAsItMoves) {
         EXPECT_EQ(uses_at(moves[i].near ? near_x : far_x, moves[i].near ? near_y : far_y), moves[i].steps) << i;
 }
 
+TEST_F(Candidates, ACursorsBearingFollowsItsMovesAndTurns) {
+    // One cursor asked again after each step must answer as a cursor started at that spot does.
+    PlanCursor at;
+    system_ai_begin(user, &at);
+    const int32_t px = enemy->x + enemy->w / 2, py = enemy->y + enemy->h / 2;
+    const struct {
+        int32_t dx, dy, turn;
+    } steps[] = {{0, 0, 0}, {0, 0, 0}, {40, 0, 0}, {0, -35, 0}, {0, 0, 90}, {0, 0, 45}, {-60, 25, 180}, {0, 0, 0}};
+    std::set<int32_t> bearings;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        at.x += steps[i].dx;
+        at.y += steps[i].dy;
+        at.heading = angle_normalize(at.heading + steps[i].turn);
+        PlanCursor fresh;
+        system_ai_begin(user, &fresh);
+        fresh.x = at.x;
+        fresh.y = at.y;
+        fresh.heading = at.heading;
+        const int32_t bearing = system_ai_bearing(&at, px, py);
+        EXPECT_EQ(bearing, system_ai_bearing(&fresh, px, py)) << i;
+        bearings.insert(bearing);
+    }
+    EXPECT_GE(bearings.size(), 3u) << "the steps move the cursor across the line to the point";
+}
+
 }  // namespace
