@@ -85,13 +85,6 @@ int32_t ship_pilot_bonus(const GameObject *obj) {
 // The game's sixth generator draws the first hacking delay (survives a save).
 constexpr int GAME_GENERATOR_HACKING = 5;
 
-Ship *ship_of(GameObject *obj) {
-    if (!obj || obj->kind != OBJECT_SHIP || (obj->flags & OBJ_STUB)) return nullptr;
-    return static_cast<Ship *>(obj);
-}
-
-const Ship *ship_of(const GameObject *obj) { return ship_of(const_cast<GameObject *>(obj)); }
-
 // ---- Record ----
 
 uint32_t ship_size() { return uint32_t(sizeof(Ship)); }

@@ -258,8 +258,12 @@ struct Ship : GameObject {
 };
 
 // The ship of an object, or null when it is not one (or is a stub).
-Ship       *ship_of(GameObject *obj);
-const Ship *ship_of(const GameObject *obj);
+// Inline: the combat planning asks it for every object it weighs.
+inline Ship *ship_of(GameObject *obj) {
+    if (!obj || obj->kind != OBJECT_SHIP || (obj->flags & OBJ_STUB)) return nullptr;
+    return static_cast<Ship *>(obj);
+}
+inline const Ship *ship_of(const GameObject *obj) { return ship_of(const_cast<GameObject *>(obj)); }
 
 // ---- Kind set-up (object_kinds.cpp) ----------------------------------------------------------------
 
