@@ -19,7 +19,7 @@ thread_local uint64_t t_quick_state = 1;
 // One word of the next block from the word it replaces, its successor and the word 397 further on.
 uint32_t twist(uint32_t word, uint32_t next, uint32_t far) {
     const uint32_t y = (word & 0x80000000u) | (next & 0x7FFFFFFFu);
-    return far ^ std::rotr(y, 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
+    return far ^ std::rotr(y, 1) ^ ((0u - (y & 1u)) & 0x9908B0DFu);
 }
 
 // lo + draw mod (hi - lo + 1), the span taken in 64 bits so that the full i32 range works.
@@ -59,11 +59,6 @@ uint32_t rotate_right32(uint32_t value, uint32_t count) {
 uint32_t rotate_left32(uint32_t value, uint32_t count) {
     count &= 31u;
     return count ? (value << count) | (value >> (32u - count)) : value;
-}
-
-uint32_t random_magnitude(uint32_t value) {
-    int64_t signed_value = static_cast<int32_t>(value);
-    return static_cast<uint32_t>(signed_value < 0 ? -signed_value : signed_value);
 }
 
 // --- Rng ------------------------------------------------------------------------------------

@@ -63,8 +63,12 @@ Result   rng_read(Rng **out, Buffer *buf);
 uint32_t rotate_right32(uint32_t value, uint32_t count);   // count taken mod 32
 uint32_t rotate_left32(uint32_t value, uint32_t count);
 
-// |value read as a two's-complement i32|; 0x80000000 gives 0x80000000.
-uint32_t random_magnitude(uint32_t value);
+// |value read as a two's-complement i32|; 0x80000000 gives 0x80000000. Inline: every ranged draw
+// takes one.
+inline uint32_t random_magnitude(uint32_t value) {
+    const int64_t signed_value = static_cast<int32_t>(value);
+    return static_cast<uint32_t>(signed_value < 0 ? -signed_value : signed_value);
+}
 
 void     random_seed(uint32_t seed);   // seeds the calling thread's quick generator
 // The seed of a worker's quick generator: a draw of the thread that starts it, so a worker's
