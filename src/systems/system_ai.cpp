@@ -96,6 +96,35 @@ struct RangeAnswer {
 constexpr size_t RANGE_ANSWERS = 512;   // a power of two
 thread_local RangeAnswer range_answers[RANGE_ANSWERS];
 
+// The point where a line from (px, py) to the target's centre meets its mask, kept the same way.
+struct ImpactAnswer {
+    const GameObject *target = nullptr;
+    const Sprite     *shape = nullptr;
+    int32_t           tx = 0, ty = 0, tw = 0, th = 0;
+    int32_t           px = 0, py = 0;
+    Result            result = RES_OK;
+    int32_t           hit_x = 0, hit_y = 0;
+};
+constexpr size_t IMPACT_ANSWERS = 256;   // a power of two
+thread_local ImpactAnswer impact_answers[IMPACT_ANSWERS];
+
+Result target_impact_point(GameObject *target, int32_t *px, int32_t *py) {
+    const Sprite *shape = ship_of(target) ? object_shape(target) : nullptr;
+    if (!shape) return object_impact_point(target, px, py);
+    uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
+    h ^= (uint64_t(uint32_t(*px)) << 32 | uint32_t(*py)) * 0xC2B2AE3D27D4EB4Full;
+    ImpactAnswer &a = impact_answers[(h >> 40) & (IMPACT_ANSWERS - 1)];
+    if (!(a.target == target && a.shape == shape && a.tx == target->x && a.ty == target->y &&
+          a.tw == target->w && a.th == target->h && a.px == *px && a.py == *py)) {
+        int32_t x = *px, y = *py;
+        const Result r = object_impact_point(target, &x, &y);
+        a = ImpactAnswer{target, shape, target->x, target->y, target->w, target->h, *px, *py, r, x, y};
+    }
+    *px = a.hit_x;
+    *py = a.hit_y;
+    return a.result;
+}
+
 bool target_in_range(GameObject *target, int32_t px, int32_t py, int32_t range) {
     // Only ships: other kinds may answer point tests from more than their sprite.
     if (!ship_of(target)) return object_in_range_of(target, px, py, range) != 0;
@@ -209,7 +238,7 @@ bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x
         if (target) {
             px = cx;
             py = cy;
-            if (object_impact_point(target, &px, &py) != RES_OK) target_centre(target, &px, &py);
+            if (target_impact_point(target, &px, &py) != RES_OK) target_centre(target, &px, &py);
         }
         if (system_arc_test(system, angle_normalize(at->heading + system->facing), angle_of_vector(px - cx, py - cy)) !=
             RES_OK)

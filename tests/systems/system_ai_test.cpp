@@ -3,7 +3,9 @@
 // possible from where the step before left the ship) and an index past the range is refused.
 #include "world/combat_test_util.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 using namespace shiptest;
 
@@ -175,6 +177,25 @@ TEST_F(Candidates, AUseFromWhereTheShipStandsFollowsTheTargetAsItMoves) {
         found = uses_at(near_x, near_y) == 1;
     }
     ASSERT_TRUE(found) << "no bearing within the beam's arc answered for the near spot";
+    // All round at the near distance: the arc lets the beam fire at some bearings and not at
+    // others, each answered for the target's own bearing, the same going either way round.
+    ASSERT_TRUE(beam->flags & SYSTEM_FLAG_ARC);
+    {
+        std::vector<int32_t> forward, backward;
+        for (int32_t angle = 0; angle < 360; angle += 15) {
+            int32_t dx = 0, dy = 0;
+            rotate_point(angle, beam->range / 2, &dx, &dy);
+            forward.push_back(uses_at(ux + dx - enemy->w / 2, uy + dy - enemy->h / 2));
+        }
+        for (int32_t angle = 345; angle >= 0; angle -= 15) {
+            int32_t dx = 0, dy = 0;
+            rotate_point(angle, beam->range / 2, &dx, &dy);
+            backward.insert(backward.begin(), uses_at(ux + dx - enemy->w / 2, uy + dy - enemy->h / 2));
+        }
+        EXPECT_EQ(forward, backward);
+        EXPECT_NE(std::count(forward.begin(), forward.end(), 1), 0);
+        EXPECT_NE(std::count(forward.begin(), forward.end(), 0), 0) << "the arc turns some bearings away";
+    }
     // Far first, so a stale answer would refuse the near spot; then near first, so it would accept
     // the far one.
     const struct {
