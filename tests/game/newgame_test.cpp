@@ -277,24 +277,34 @@ TEST_F(NewGame, EveryPeopledWorldStartsWithAsManyPeopleAsAHomeStarbasesCrew) {
     }
 }
 
+// A headless game of one human and one computer player, and the human's home starbase with the
+// peopled world beside it.
+class HomeIntake : public NewGame {
+protected:
+    void SetUp() override {
+        NewGame::SetUp();
+        random_seed(31);
+        options.computer_players = 1;
+        options.ai_commands = false;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK);
+        human = game->ui_player;
+        ASSERT_NE(human, nullptr);
+        Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
+        ASSERT_NE(home, nullptr);
+        base = sector_find_site_of_kind(home, SITE_STARBASE);
+        for (Site *site : home->sites.items)
+            if (site && (site->params.template_flags & SITE_TF_POPULATION)) world = site;
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(world, nullptr) << "the home sector's Terran world";
+    }
+    HeadlessOptions options;
+    Player *human = nullptr;
+    Site *base = nullptr, *world = nullptr;
+};
+
 // A week of the real clock: the home starbase takes in the crew its intake figure shows, and the
 // people come off the home world.
-TEST_F(NewGame, AWeeksIntakeMovesThePeopleOfTheHomeWorldAboardItsStarbase) {
-    random_seed(31);
-    HeadlessOptions options;
-    options.computer_players = 1;
-    options.ai_commands = false;
-    ASSERT_EQ(headless_new_game(game, options), RES_OK);
-    Player *human = game->ui_player;
-    ASSERT_NE(human, nullptr);
-    Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
-    ASSERT_NE(home, nullptr);
-    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
-    Site *world = nullptr;
-    for (Site *site : home->sites.items)
-        if (site && (site->params.template_flags & SITE_TF_POPULATION)) world = site;
-    ASSERT_NE(base, nullptr);
-    ASSERT_NE(world, nullptr) << "the home sector's Terran world";
+TEST_F(HomeIntake, AWeeksIntakeMovesThePeopleOfTheHomeWorldAboardItsStarbase) {
     const int32_t crew = base->crew, people = site_get_population(world);
     const int32_t shown = site_crew_intake_rate(base);
     ASSERT_GT(shown, 0);
@@ -310,22 +320,7 @@ TEST_F(NewGame, AWeeksIntakeMovesThePeopleOfTheHomeWorldAboardItsStarbase) {
 // The starbase's intake figure is what the next week brings: the commander's teaching and a
 // contest change it, a crew-short starbase takes nobody, and the figure never promises more
 // people than the owner's worlds still hold.
-TEST_F(NewGame, TheIntakeFigureShowsWhatTheOwnersWorldsCanStillGive) {
-    random_seed(31);
-    HeadlessOptions options;
-    options.computer_players = 1;
-    options.ai_commands = false;
-    ASSERT_EQ(headless_new_game(game, options), RES_OK);
-    Player *human = game->ui_player;
-    ASSERT_NE(human, nullptr);
-    Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
-    ASSERT_NE(home, nullptr);
-    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
-    Site *world = nullptr;
-    for (Site *site : home->sites.items)
-        if (site && (site->params.template_flags & SITE_TF_POPULATION)) world = site;
-    ASSERT_NE(base, nullptr);
-    ASSERT_NE(world, nullptr);
+TEST_F(HomeIntake, TheIntakeFigureShowsWhatTheOwnersWorldsCanStillGive) {
     ASSERT_NE(base->commander, nullptr);
     ASSERT_EQ(human->bonus[2], 0);
     base->commander->skills[SKILL_INSTRUCTION] = 0;
