@@ -113,16 +113,25 @@ TEST_F(ScoreMemo, ARecordDifferingInAnyWordTheScoreReadsIsScoredAfresh) {
     }
 }
 
-// The same record asked of another task during the search is that task's score, not the memo's.
+// The same record asked of another task during the search is that task's score, not the memo's:
+// an attack on another ship (its AP figures are the same) and a scan of the same one.
 TEST_F(ScoreMemo, AnotherTaskScoresTheSameRecordByItsOwnRules) {
+    Ship *far = lancer(BLUE, 1400, 900, 180);
+    ASSERT_NE(far, nullptr);
+    AgentTask *other = agent_task_create(TASK_ATTACK_SHIP, 0, far->id);
+    ASSERT_NE(other, nullptr);
     const ShipPlan p = record();
     const int32_t scanned = fresh(scan, p);
+    const int32_t elsewhere = fresh(other, p);
     const int32_t attacked = fresh(attack, p);
     ASSERT_NE(scanned, attacked);
+    ASSERT_NE(elsewhere, attacked);
     a->option = p;
     EXPECT_EQ(agent_task_combat_score(attack, ai, a), attacked) << "a second ask within the search";
+    EXPECT_EQ(agent_task_combat_score(other, ai, a), elsewhere);
     EXPECT_EQ(agent_task_combat_score(scan, ai, a), scanned);
     EXPECT_EQ(agent_task_combat_score(attack, ai, a), attacked);
+    agent_task_free(other);
 }
 
 // Once the options have run out the search is over: the battle may move on, and a score asked then
