@@ -2,6 +2,7 @@
 // enumerates options for the acting ship (system candidates, random manoeuvres, scans, the retreat)
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -237,12 +238,15 @@ thread_local FailedManoeuvres t_failed;
 
 constexpr size_t FAILED_FIRST_SLOTS = 1024;
 
-size_t failed_hash(const FailedManoeuvre &k) {
+// The key's first slot, from the high bits of a chain of multiplications (they depend on every bit).
+size_t failed_home(const FailedManoeuvre &k, size_t slots) {
     const uint64_t w0 = uint64_t(uint32_t(k.x)) << 32 | uint32_t(k.y);
     const uint64_t w1 = uint64_t(uint32_t(k.heading)) << 32 | uint32_t(k.a);
     const uint64_t w2 = uint64_t(uint32_t(k.b)) << 32 | uint32_t(k.kind);
-    uint64_t h = w0 * 0x9E3779B97F4A7C15ull ^ w1 * 0xFF51AFD7ED558CCDull ^ w2 * 0xC4CEB9FE1A85EC53ull;
-    return size_t(h ^ (h >> 31));
+    uint64_t h = (w0 ^ 0x9E3779B97F4A7C15ull) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ w1) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ w2) * 0xFF51AFD7ED558CCDull;
+    return size_t(h >> (64 - std::countr_zero(slots)));
 }
 
 void failed_begin() {
@@ -259,7 +263,7 @@ void failed_begin() {
 FailedSlot &failed_slot(const FailedManoeuvre &key) {
     FailedManoeuvres &f = t_failed;
     const size_t mask = f.slots.size() - 1;
-    for (size_t at = failed_hash(key) & mask;; at = (at + 1) & mask) {
+    for (size_t at = failed_home(key, f.slots.size());; at = (at + 1) & mask) {
         FailedSlot &s = f.slots[at];
         if (s.search != f.search || s.key == key) return s;
     }
@@ -280,7 +284,7 @@ FailedSlot &failed_add(const FailedManoeuvre &key) {
         const size_t mask = f.slots.size() - 1;
         for (const FailedSlot &s : old) {
             if (s.search != f.search) continue;
-            size_t at = failed_hash(s.key) & mask;
+            size_t at = failed_home(s.key, f.slots.size());
             while (f.slots[at].search == f.search) at = (at + 1) & mask;
             f.slots[at] = s;
         }
@@ -334,18 +338,19 @@ static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
 constexpr size_t STEP_WORDS = sizeof(ShipPlanStep) / sizeof(uint64_t);
 static_assert(sizeof(ShipPlanStep) % sizeof(uint64_t) == 0);
 
+// A chain of multiplications: its high bits depend on every bit of the record, so the slot is
+// taken from them (memo_slot_of).
 uint64_t record_hash(const ShipPlan &plan) {
     uint64_t h = 0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count));
     uint64_t words[STEP_WORDS];
     for (int32_t i = 0; i < plan.step_count; ++i) {
         std::memcpy(words, &plan.steps[i], sizeof words);
-        for (uint64_t w : words) {
-            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 29;
-        }
+        for (uint64_t w : words) h = (h ^ w) * 0xFF51AFD7ED558CCDull;
     }
-    return h ^ (h >> 32);
+    return h;
 }
+
+size_t memo_slot_of(uint64_t hash, size_t slots) { return size_t(hash >> (64 - std::countr_zero(slots))); }
 
 void memo_clear(ScoreMemo &m) {
     if (m.slots.empty()) m.slots.resize(MEMO_FIRST_SLOTS);
@@ -380,7 +385,7 @@ void memo_grow(ScoreMemo &m) {
     m.slots.assign(m.slots.size() * 2, 0u);
     const size_t mask = m.slots.size() - 1;
     for (size_t e = 0; e < m.entries.size(); ++e) {
-        size_t at = size_t(m.entries[e].hash) & mask;
+        size_t at = memo_slot_of(m.entries[e].hash, m.slots.size());
         while (m.slots[at]) at = (at + 1) & mask;
         m.slots[at] = uint32_t(e + 1);
     }
@@ -398,8 +403,8 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatSco
         memo_open(task, ai, ship);
     const uint64_t hash = record_hash(plan);
     const size_t bytes = size_t(plan.step_count) * sizeof(ShipPlanStep);
-    size_t mask = m.slots.size() - 1;
-    size_t at = size_t(hash) & mask;
+    const size_t mask = m.slots.size() - 1;
+    size_t at = memo_slot_of(hash, m.slots.size());
     for (; m.slots[at]; at = (at + 1) & mask) {
         const MemoEntry &e = m.entries[m.slots[at] - 1];
         if (e.hash == hash && e.steps == plan.step_count && std::memcmp(&m.steps[e.first], plan.steps, bytes) == 0)
