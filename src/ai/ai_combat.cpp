@@ -3,7 +3,8 @@
 #include "ai/ai_combat.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <array>
+#include <bit>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -33,10 +34,10 @@ Rng *combat_generator() {
     return nullptr;
 }
 
-// |r| of one 32-bit draw.
-uint32_t combat_draw(Rng *rng) { return random_magnitude(rng ? rng_next(rng) : random_u32()); }
+// |r| of one 32-bit draw. Inline: the assignment passes draw about twenty times a pass.
+inline uint32_t combat_draw(Rng *rng) { return random_magnitude(rng ? rng_next(rng) : random_u32()); }
 
-uint32_t draw_below(Rng *rng, uint32_t n) { return n > 1 ? combat_draw(rng) % n : 0; }
+inline uint32_t draw_below(Rng *rng, uint32_t n) { return n > 1 ? combat_draw(rng) % n : 0; }
 
 ObjectMap *combat_map_of(const Ship *ship) {
     if (ship && ship->map) return ship->map;
@@ -68,33 +69,75 @@ std::vector<Ship *> listed_ships(AiPlayer *ai) {
 }
 
 // The tasks of the map by type and target, and by type, subtype and target, so that the scan of the
-// combat map finds whether a task exists without walking the map for every object.
+// combat map finds whether a task exists without walking the map for every object. An open-addressed
+// table of keys, rebuilt for every plan; it never forgets a key, as the scan only adds tasks.
 struct TaskKey {
-    uint64_t target_id;
-    uint32_t type, subtype;
-    bool     any_subtype;
-    bool operator==(const TaskKey &o) const = default;
-};
-
-struct TaskKeyHash {
-    size_t operator()(const TaskKey &k) const {
-        uint64_t h = k.target_id * 0x9E3779B97F4A7C15ull;
-        h ^= (uint64_t(k.type) << 33) ^ (uint64_t(k.subtype) << 1) ^ uint64_t(k.any_subtype);
-        return size_t(h ^ (h >> 29));
+    uint64_t target_id = 0;
+    uint32_t type = 0, subtype = 0;
+    bool     any_subtype = false;
+    bool     used = false;
+    bool same(const TaskKey &o) const {
+        return target_id == o.target_id && type == o.type && subtype == o.subtype && any_subtype == o.any_subtype;
     }
 };
 
-using TaskIndex = std::unordered_set<TaskKey, TaskKeyHash>;
+class TaskIndex {
+public:
+    explicit TaskIndex(size_t expected) { slots_.resize(std::bit_ceil(std::max<size_t>(expected * 2, 16))); }
+
+    bool contains(const TaskKey &key) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = slot_of(key);; i = (i + 1) & mask) {
+            if (!slots_[i].used) return false;
+            if (slots_[i].same(key)) return true;
+        }
+    }
+
+    void insert(TaskKey key) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = slot_of(key);; i = (i + 1) & mask) {
+            if (!slots_[i].used) {
+                key.used = true;
+                slots_[i] = key;
+                ++count_;
+                return;
+            }
+            if (slots_[i].same(key)) return;
+        }
+    }
+
+private:
+    std::vector<TaskKey> slots_;
+    size_t count_ = 0;
+
+    size_t slot_of(const TaskKey &k) const {
+        uint64_t h = k.target_id * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(k.type) << 33) ^ (uint64_t(k.subtype) << 1) ^ uint64_t(k.any_subtype);
+        h *= 0xBF58476D1CE4E5B9ull;
+        return size_t(h >> 32) & (slots_.size() - 1);
+    }
+
+    void grow() {
+        std::vector<TaskKey> old;
+        old.swap(slots_);
+        slots_.resize(old.size() * 2);
+        count_ = 0;
+        for (const TaskKey &k : old)
+            if (k.used) insert(k);
+    }
+};
 
 void index_task(TaskIndex *index, const AgentTask *task) {
-    index->insert(TaskKey{task->target_id, task->type, 0, true});
-    index->insert(TaskKey{task->target_id, task->type, task->subtype, false});
+    index->insert(TaskKey{.target_id = task->target_id, .type = task->type, .subtype = 0, .any_subtype = true});
+    index->insert(TaskKey{.target_id = task->target_id, .type = task->type, .subtype = task->subtype, .any_subtype = false});
 }
 
 // Creates the task when none of that type, subtype and target is in the map.
 void ensure_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
-    const TaskKey key{target_id, uint32_t(type), match_subtype ? subtype : 0u, !match_subtype};
-    if (index->count(key)) return;
+    const TaskKey key{.target_id = target_id, .type = uint32_t(type), .subtype = match_subtype ? subtype : 0u,
+                      .any_subtype = !match_subtype};
+    if (index->contains(key)) return;
     if (const AgentTask *task = ai_add_task(ai, agent_task_create(type, subtype, target_id))) index_task(index, task);
 }
 
@@ -197,8 +240,11 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     for (size_t k = 0; k < a->selected.size(); ++k)
         for (size_t i = 0; i < a->count; ++i)
             if (a->fits[size_t(a->selected[k]) * a->count + i]) a->usable[i * a->words + k / 64] |= uint64_t(1) << (k % 64);
+    // A pass joins each ship at most once, so the passes make at most passes x ships lists.
+    const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
+    a->nodes.reserve(most);
     a->nodes.assign(tasks, JoinNode{});
-    a->children.assign(tasks * a->count, -1);
+    a->children.assign(most * a->count, -1);
     a->held.assign(tasks, -1);
 }
 
@@ -220,11 +266,23 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const int32_t made = int32_t(a->nodes.size());
     a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,
                                 .needed = task->needed, .parent = node, .ship = i});
-    a->children.resize(a->children.size() + a->count, -1);
     a->children[slot] = made;
     a->held[size_t(t)] = made;
     return made;
 }
+
+// Keeps the evaluation memo open on the AiPlayer for as long as it lives.
+class TaskMemoScope {
+public:
+    explicit TaskMemoScope(AiPlayer *ai) : ai_(ai) { agent_task_memo_open(ai_, &memo_); }
+    ~TaskMemoScope() { agent_task_memo_close(ai_); }
+    TaskMemoScope(const TaskMemoScope &) = delete;
+    TaskMemoScope &operator=(const TaskMemoScope &) = delete;
+
+private:
+    AiPlayer *ai_;
+    AgentTaskMemo memo_;
+};
 
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
     each_task(ai, [&](AgentTask *task) { agent_task_evaluate(task, ai, player, with_priority); });
@@ -249,17 +307,45 @@ struct PassState {
     std::vector<uint64_t> previous;   // per ship: the task id it held before the search
 };
 
+// The set bits of a word. Counted by halves, nibbles and bytes: a build for the plain 64-bit target
+// has no count instruction and would call the library for each word.
+inline uint32_t bit_count(uint64_t v) {
+    v -= (v >> 1) & 0x5555555555555555ull;
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return uint32_t((v * 0x0101010101010101ull) >> 56);
+}
+
+constexpr std::array<uint8_t, 256> BYTE_BITS = [] {
+    std::array<uint8_t, 256> bits{};
+    for (size_t i = 0; i < bits.size(); ++i) bits[i] = uint8_t(std::popcount(i));
+    return bits;
+}();
+
+// The k-th (from 0) set bit of a word that has more than k: whole bytes are skipped by their counts,
+// then the bits below it are dropped one by one.
+inline int32_t kth_bit(uint64_t v, uint32_t k) {
+    int32_t base = 0;
+    for (;; base += 8, v >>= 8) {
+        const uint32_t n = BYTE_BITS[v & 0xFF];
+        if (k < n) break;
+        k -= n;
+    }
+    uint32_t byte = uint32_t(v & 0xFF);
+    for (; k > 0; --k) byte &= byte - 1;
+    return base + std::countr_zero(byte);
+}
+
 // The k-th (from 0) place set in both a and b.
 int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t k) {
     for (size_t w = 0; w < words; ++w) {
-        uint64_t both = a[w] & b[w];
-        const uint32_t n = uint32_t(__builtin_popcountll(both));
+        const uint64_t both = a[w] & b[w];
+        const uint32_t n = bit_count(both);
         if (k >= n) {
             k -= n;
             continue;
         }
-        for (; k > 0; --k) both &= both - 1;
-        return int32_t(w * 64) + __builtin_ctzll(both);
+        return int32_t(w * 64) + kth_bit(both, k);
     }
     return -1;
 }
@@ -292,7 +378,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
         if (chosen < 0) {
             const uint64_t *usable = &a->usable[size_t(index) * a->words];
             uint32_t candidates = 0;
-            for (size_t w = 0; w < a->words; ++w) candidates += uint32_t(__builtin_popcountll(st->open[w] & usable[w]));
+            for (size_t w = 0; w < a->words; ++w) candidates += bit_count(st->open[w] & usable[w]);
             if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)))];
         }
         st->holds[size_t(index)] = chosen;
@@ -441,7 +527,7 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
     for (List<GameObject> *list : {ai->snapshots, ai->spare, ai->ships})
         if (list) list_clear(list);
     const bool guardian = game_get() && player->id == game_get()->sol_player_id;
-    TaskIndex index;
+    TaskIndex index(size_t(ai_task_count(ai)) * 2 + (map ? map->objects.items.size() * 6 : 0));
     each_task(ai, [&](const AgentTask *task) { index_task(&index, task); });
     if (map)
         for (GameObject *obj : map->objects.items) {
@@ -471,9 +557,10 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
     ai->ship_count = ai->ships ? list_count(ai->ships) : 0;
     sweep_tasks(ai, player);
     if (ai->listed) list_clear(ai->listed);
+    // The assignment below evaluates every task with its priority before it reads any figure, so
+    // an evaluation without priority here would be overwritten unread.
     each_task(ai, [&](AgentTask *task) {
         task->flags &= ~TASK_PICKED;
-        agent_task_evaluate(task, ai, player, 0);
         task->inherited_utility = 0;
         if (ai->listed) list_append(ai->listed, task);
     });
@@ -489,6 +576,8 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
 
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (!ai || !player || !ai->tasks) return;
+    // Nothing but the tasks and the ships' task words changes until the assignment ends.
+    TaskMemoScope memo(ai);
     evaluate_all(ai, player, 1);
     if (ai_task_count(ai) == 0) return;
     const int32_t start = (ai->flags & AI_FLAG_NEW_ENCOUNTER) ? 0 : total_priority(ai);

@@ -2,10 +2,10 @@
 // enumerates options for the acting ship (system candidates, random manoeuvres, scans, the retreat)
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
-#include <initializer_list>
-#include <unordered_map>
-#include <unordered_set>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
@@ -213,47 +213,231 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
 // Turns and moves that found no free spot in one option search. A crowded ship would otherwise
 // retry the same hopeless random search for every one of its hundreds of options; a search that
 // failed from a position and heading is not tried again until the next search begins. The failures
-// are kept in hash sets, with the number of failed turns from each spot beside them, since a search
-// looks them up for every manoeuvre it tries.
+// are kept in one flat table, with the number of failed turns from each spot beside them (kind
+// FAILED_SPOTS), since a search looks them up for every manoeuvre it tries. A slot belongs to the
+// search whose number it carries, so a new search empties the table by counting on.
+constexpr int32_t FAILED_TURN = 0, FAILED_MOVE = 1, FAILED_SPOTS = 2;
+
 struct FailedManoeuvre {
     int32_t kind, x, y, heading, a, b;
     bool operator==(const FailedManoeuvre &o) const = default;
 };
 
-uint64_t mix_words(std::initializer_list<int32_t> words) {
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (int32_t w : words) {
-        h ^= uint32_t(w);
-        h *= 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
+struct FailedSlot {
+    FailedManoeuvre key{};
+    int32_t  count = 0;    // FAILED_SPOTS: the turns that failed from the spot
+    uint32_t search = 0;   // the search the slot belongs to; another: the slot is free
+};
+
+struct FailedManoeuvres {
+    std::vector<FailedSlot> slots;   // a power of two of them
+    uint32_t search = 0;
+    size_t   used = 0;
+};
+thread_local FailedManoeuvres t_failed;
+
+constexpr size_t FAILED_FIRST_SLOTS = 1024;
+
+// The key's first slot, from the high bits of a chain of multiplications (they depend on every bit).
+size_t failed_home(const FailedManoeuvre &k, size_t slots) {
+    const uint64_t w0 = uint64_t(uint32_t(k.x)) << 32 | uint32_t(k.y);
+    const uint64_t w1 = uint64_t(uint32_t(k.heading)) << 32 | uint32_t(k.a);
+    const uint64_t w2 = uint64_t(uint32_t(k.b)) << 32 | uint32_t(k.kind);
+    uint64_t h = (w0 ^ 0x9E3779B97F4A7C15ull) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ w1) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ w2) * 0xFF51AFD7ED558CCDull;
+    return size_t(h >> (64 - std::countr_zero(slots)));
+}
+
+void failed_begin() {
+    FailedManoeuvres &f = t_failed;
+    if (f.slots.empty()) f.slots.resize(FAILED_FIRST_SLOTS);
+    if (++f.search == 0) {   // the numbers came round: free every slot by hand
+        for (FailedSlot &s : f.slots) s.search = 0;
+        f.search = 1;
+    }
+    f.used = 0;
+}
+
+// The slot of the key in this search, or the free slot where it would go.
+FailedSlot &failed_slot(const FailedManoeuvre &key) {
+    FailedManoeuvres &f = t_failed;
+    const size_t mask = f.slots.size() - 1;
+    for (size_t at = failed_home(key, f.slots.size());; at = (at + 1) & mask) {
+        FailedSlot &s = f.slots[at];
+        if (s.search != f.search || s.key == key) return s;
+    }
+}
+
+bool failed_has(const FailedManoeuvre &key) {
+    const FailedSlot &s = failed_slot(key);
+    return s.search == t_failed.search;
+}
+
+// The key's slot, taken for this search when it was free.
+FailedSlot &failed_add(const FailedManoeuvre &key) {
+    FailedManoeuvres &f = t_failed;
+    if ((f.used + 1) * 2 > f.slots.size()) {
+        std::vector<FailedSlot> old;
+        old.swap(f.slots);
+        f.slots.resize(old.size() * 2);
+        const size_t mask = f.slots.size() - 1;
+        for (const FailedSlot &s : old) {
+            if (s.search != f.search) continue;
+            size_t at = failed_home(s.key, f.slots.size());
+            while (f.slots[at].search == f.search) at = (at + 1) & mask;
+            f.slots[at] = s;
+        }
+    }
+    FailedSlot &s = failed_slot(key);
+    if (s.search != f.search) {
+        s = FailedSlot{.key = key, .count = 0, .search = f.search};
+        ++f.used;
+    }
+    return s;
+}
+
+// Scores already given in the option search under way. Most options of a search build a record
+// another option built before (the draws land on the same free spots), and a score is a pure function
+// of the record and of what stands still while the search runs. A score reads:
+//  - the option record: the step count and every word of every step (the key holds them all);
+//  - the task: its target (position, and a shot's target and blast radius), utility and cheapest
+//    action cost; the commander: its snapshots and map diagonal; the acting ship: its id, owner,
+//    size and frames, AP, maximum AP, turn and scan costs, scan range, consecutive move counter and
+//    its systems with their readiness; and the objects of the combat map (area values).
+// None of these changes between the options of one search: the builders write the ship's option
+// record and draw, nothing else. So a score is kept against the whole record for the search's task,
+// commander and ship, and given back when the record comes again. The memo opens when the search
+// begins and closes when its options run out (an option slot answers non-zero); a score asked outside
+// that window, or for another task, commander or ship, is worked out afresh. The ship's AP,
+// consecutive move counter and the task's utility and cheapest cost are checked on every score as
+// well, so that a caller that changes them between options starts with an empty memo.
+struct MemoEntry {
+    uint64_t hash = 0;
+    uint32_t first = 0;     // its steps in ScoreMemo::steps
+    int32_t  steps = 0;
+    int32_t  score = 0;
+};
+
+struct ScoreMemo {
+    bool             open = false;
+    const AgentTask *task = nullptr;
+    const AiPlayer  *ai = nullptr;
+    const Ship      *ship = nullptr;
+    int32_t          ap = 0, ai_word = 0, utility = 0, cheapest = 0;
+    std::vector<uint32_t>     slots;     // a power of two of them; 0 empty, else 1 + the entry's index
+    std::vector<MemoEntry>    entries;
+    std::vector<ShipPlanStep> steps;     // the keys' steps, entry after entry
+};
+thread_local ScoreMemo t_memo;
+
+constexpr size_t MEMO_FIRST_SLOTS = 4096;
+
+// The record's words are hashed and compared as bytes: a step has no padding to differ in.
+static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
+constexpr size_t STEP_WORDS = sizeof(ShipPlanStep) / sizeof(uint64_t);
+static_assert(sizeof(ShipPlanStep) % sizeof(uint64_t) == 0);
+
+// A chain of multiplications: its high bits depend on every bit of the record, so the slot is
+// taken from them (memo_slot_of).
+uint64_t record_hash(const ShipPlan &plan) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count));
+    uint64_t words[STEP_WORDS];
+    for (int32_t i = 0; i < plan.step_count; ++i) {
+        std::memcpy(words, &plan.steps[i], sizeof words);
+        for (uint64_t w : words) h = (h ^ w) * 0xFF51AFD7ED558CCDull;
     }
     return h;
 }
 
-struct FailedHash {
-    size_t operator()(const FailedManoeuvre &f) const { return size_t(mix_words({f.kind, f.x, f.y, f.heading, f.a, f.b})); }
-};
+size_t memo_slot_of(uint64_t hash, size_t slots) { return size_t(hash >> (64 - std::countr_zero(slots))); }
 
-struct Spot {
-    int32_t x, y, heading;
-    bool operator==(const Spot &o) const = default;
-};
+void memo_clear(ScoreMemo &m) {
+    if (m.slots.empty()) m.slots.resize(MEMO_FIRST_SLOTS);
+    std::fill(m.slots.begin(), m.slots.end(), 0u);
+    m.entries.clear();
+    m.steps.clear();
+}
 
-struct SpotHash {
-    size_t operator()(const Spot &s) const { return size_t(mix_words({s.x, s.y, s.heading})); }
-};
+void memo_open(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
+    ScoreMemo &m = t_memo;
+    memo_clear(m);
+    m.open = ship != nullptr;
+    m.task = task;
+    m.ai = ai;
+    m.ship = ship;
+    if (!ship) return;
+    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
+    m.ap = ship->ap;
+    m.ai_word = ship->ai_word;
+    m.utility = task->utility;
+    m.cheapest = d->cheapest_cost;
+}
 
-struct FailedManoeuvres {
-    std::unordered_set<FailedManoeuvre, FailedHash> failed;
-    std::unordered_map<Spot, int32_t, SpotHash> turns_failed;   // failed turns from each spot
-};
-thread_local FailedManoeuvres t_failed;
+void memo_close() {
+    t_memo.open = false;
+    t_memo.task = nullptr;
+    t_memo.ai = nullptr;
+    t_memo.ship = nullptr;
+}
 
-// A combat task's option search begins: no manoeuvre has failed yet, and the figures are taken.
-void begin_option_search(const AiPlayer *ai, const Ship *ship) {
-    t_failed.failed.clear();
-    t_failed.turns_failed.clear();
+void memo_grow(ScoreMemo &m) {
+    m.slots.assign(m.slots.size() * 2, 0u);
+    const size_t mask = m.slots.size() - 1;
+    for (size_t e = 0; e < m.entries.size(); ++e) {
+        size_t at = memo_slot_of(m.entries[e].hash, m.slots.size());
+        while (m.slots[at]) at = (at + 1) & mask;
+        m.slots[at] = uint32_t(e + 1);
+    }
+}
+
+// The score of the ship's option, from the memo when the search under way gave it before.
+int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatScoreFn *score_fn) {
+    ScoreMemo &m = t_memo;
+    const Ship *ship = ship_of(obj);
+    if (!m.open || !ship || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, obj);
+    const ShipPlan &plan = ship->option;
+    if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, obj);
+    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
+    if (ship->ap != m.ap || ship->ai_word != m.ai_word || task->utility != m.utility || d->cheapest_cost != m.cheapest)
+        memo_open(task, ai, ship);
+    const uint64_t hash = record_hash(plan);
+    const size_t bytes = size_t(plan.step_count) * sizeof(ShipPlanStep);
+    const size_t mask = m.slots.size() - 1;
+    size_t at = memo_slot_of(hash, m.slots.size());
+    for (; m.slots[at]; at = (at + 1) & mask) {
+        const MemoEntry &e = m.entries[m.slots[at] - 1];
+        if (e.hash == hash && e.steps == plan.step_count && std::memcmp(&m.steps[e.first], plan.steps, bytes) == 0)
+            return e.score;
+    }
+    const int32_t score = score_fn(task, ai, obj);
+    m.entries.push_back(MemoEntry{.hash = hash, .first = uint32_t(m.steps.size()), .steps = plan.step_count, .score = score});
+    m.steps.insert(m.steps.end(), plan.steps, plan.steps + plan.step_count);
+    m.slots[at] = uint32_t(m.entries.size());
+    if (m.entries.size() * 2 > m.slots.size()) memo_grow(m);
+    return score;
+}
+
+// The slots the type table holds: the score through the memo, and an option slot that closes the
+// memo when the options run out.
+template <TaskCombatScoreFn *Score>
+int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    return memo_score(task, ai, obj, Score);
+}
+
+template <TaskCombatOptionFn *Option>
+int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+    const int32_t r = Option(task, ai, obj, index);
+    if (r != 0) memo_close();
+    return r;
+}
+
+// A combat task's option search begins: no manoeuvre has failed yet, the figures are taken and the
+// score memo opens empty.
+void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
+    failed_begin();
     take_figures(ai, ship);
+    memo_open(task, ai, ship);
 }
 
 // After this many turns found no room from one position and heading, the ship counts as boxed in
@@ -261,22 +445,22 @@ void begin_option_search(const AiPlayer *ai, const Ship *ship) {
 constexpr int32_t BOXED_IN_TURNS = 8;
 
 bool turn_towards(PlanCursor *at, int32_t heading) {
-    const FailedManoeuvre key{0, at->x, at->y, at->heading, heading, 0};
-    if (t_failed.failed.count(key)) return false;
-    const Spot spot{at->x, at->y, at->heading};
-    const auto boxed = t_failed.turns_failed.find(spot);
-    if (boxed != t_failed.turns_failed.end() && boxed->second >= BOXED_IN_TURNS) return false;
+    const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
+    if (failed_has(key)) return false;
+    const FailedManoeuvre spot{FAILED_SPOTS, at->x, at->y, at->heading, 0, 0};
+    const FailedSlot &boxed = failed_slot(spot);
+    if (boxed.search == t_failed.search && boxed.count >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
-    t_failed.failed.insert(key);
-    ++t_failed.turns_failed[spot];
+    failed_add(key);
+    ++failed_add(spot).count;
     return false;
 }
 
 bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
-    const FailedManoeuvre key{1, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (t_failed.failed.count(key)) return false;
+    const FailedManoeuvre key{FAILED_MOVE, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
+    if (failed_has(key)) return false;
     if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) t_failed.failed.insert(key);
+    if (at->mp >= 1) failed_add(key);
     return false;
 }
 
@@ -673,7 +857,7 @@ int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
 
 void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(ai, ship);
+    begin_option_search(task, ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     count_system_options(d, ai, ship, false);
@@ -751,7 +935,7 @@ int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
 
 void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(ai, ship);
+    begin_option_search(task, ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     count_system_options(d, ai, ship, true);
@@ -828,7 +1012,7 @@ int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
 }
 
 void scan_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    begin_option_search(ai, ship_of(obj));
+    begin_option_search(task, ai, ship_of(obj));
     data_of(task)->option_total = SCAN_OPTIONS;
 }
 
@@ -960,7 +1144,7 @@ Ship *random_snapshot(AiPlayer *ai) {
 
 void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(ai, ship);
+    begin_option_search(task, ai, ship);
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     (void)random_snapshot(ai);
@@ -1032,8 +1216,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_ship_evaluate;
         t->ship_utility = attack_ship_utility;
         t->combat_begin = attack_ship_begin;
-        t->combat_next_option = attack_ship_option;
-        t->combat_score = attack_ship_score;
+        t->combat_next_option = memo_option_slot<attack_ship_option>;
+        t->combat_score = memo_score_slot<attack_ship_score>;
         break;
     case TASK_ATTACK_SHOT:
         t->link = attack_shot_link;
@@ -1045,8 +1229,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_shot_evaluate;
         t->ship_utility = attack_shot_utility;
         t->combat_begin = attack_shot_begin;
-        t->combat_next_option = attack_shot_option;
-        t->combat_score = attack_shot_score;
+        t->combat_next_option = memo_option_slot<attack_shot_option>;
+        t->combat_score = memo_score_slot<attack_shot_score>;
         break;
     case TASK_SCAN_SHIP:
         t->link = scan_ship_link;
@@ -1058,8 +1242,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = scan_ship_evaluate;
         t->ship_utility = scan_ship_utility;
         t->combat_begin = scan_ship_begin;
-        t->combat_next_option = scan_ship_option;
-        t->combat_score = scan_ship_score;
+        t->combat_next_option = memo_option_slot<scan_ship_option>;
+        t->combat_score = memo_score_slot<scan_ship_score>;
         break;
     case TASK_RETREAT_SHIP:
         t->link = retreat_link;
@@ -1072,8 +1256,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = retreat_evaluate;
         t->ship_utility = retreat_utility;
         t->combat_begin = retreat_begin;
-        t->combat_next_option = retreat_option;
-        t->combat_score = retreat_score;
+        t->combat_next_option = memo_option_slot<retreat_option>;
+        t->combat_score = memo_score_slot<retreat_score>;
         break;
     default:
         break;

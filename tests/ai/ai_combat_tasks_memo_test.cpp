@@ -1,0 +1,160 @@
+// The combat task types keep the scores of one option search: a record that comes back is given the
+// score it had. These tests pin what the memo must tell apart: records that differ in any word a
+// score reads, the ship's consecutive move counter, another task, and a search that has ended.
+#include "ai_combat_fixture.h"
+
+using namespace aitest;
+
+namespace {
+
+class ScoreMemo : public Battle {
+protected:
+    Ship *a = nullptr, *e = nullptr;
+    AgentTask *attack = nullptr, *scan = nullptr;
+    AiPlayer *ai = nullptr;
+
+    void SetUp() override {
+        Battle::SetUp();
+        // A Lancer with a missile in the fore mount, so that a step's target point counts (the
+        // blast around it).
+        a = hull(HULL_LANCER, RED, 400, 400, 90);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(fit(a, LANCER_FORE, SYSTEM_TYPE_MISSILE), nullptr);
+        fit(a, LANCER_PORT, SYSTEM_TYPE_BEAM);
+        fit(a, LANCER_STARBOARD, SYSTEM_TYPE_BEAM);
+        fit(a, LANCER_ENGINE, SYSTEM_TYPE_ENGINE, 1);
+        a->crew = a->max_crew;
+        ship_recompute_stats(a);
+        object_begin_encounter(a);
+        e = lancer(BLUE, 700, 450, 270);
+        ASSERT_NE(e, nullptr);
+        ASSERT_NE(lancer(BLUE, 520, 640, 200), nullptr);
+        player_learn_object(blue, a, 0);
+        ai = red->commander_ai;
+        ai_plan_ship(red, a);   // fills the commander's snapshot list
+        attack = agent_task_create(TASK_ATTACK_SHIP, 0, e->id);
+        scan = agent_task_create(TASK_SCAN_SHIP, 0, e->id);
+        ASSERT_NE(attack, nullptr);
+        ASSERT_NE(scan, nullptr);
+        scan->utility = 40;
+        a->ai_word = 0;
+    }
+
+    void TearDown() override {
+        agent_task_free(attack);
+        agent_task_free(scan);
+        Battle::TearDown();
+    }
+
+    // A move ahead, then a beam shot at the enemy and a missile at a point beside it.
+    ShipPlan record() const {
+        ShipPlan p;
+        int32_t ex = e->x + e->w / 2, ey = e->y + e->h / 2;
+        p.steps[0] = ShipPlanStep{.code = PLAN_MOVE, .x = 480, .y = 400, .heading = 90};
+        p.steps[1] = ShipPlanStep{.code = LANCER_PORT, .x = 480, .y = 400, .heading = 90, .target = e,
+                                  .target_x = ex, .target_y = ey, .hit_chance = 60, .damage = 40};
+        p.steps[2] = ShipPlanStep{.code = LANCER_FORE, .x = 480, .y = 400, .heading = 90, .target = nullptr,
+                                  .target_x = ex - 30, .target_y = ey + 20};
+        p.step_count = 3;
+        return p;
+    }
+
+    // The score of the record as the first of a search of its own: worked out, not remembered.
+    int32_t fresh(AgentTask *task, const ShipPlan &p) {
+        agent_task_combat_begin(task, ai, a);
+        a->option = p;
+        return agent_task_combat_score(task, ai, a);
+    }
+};
+
+// Each case changes one word of the record (or the ship's consecutive move counter) that the score
+// reads. Scored right after the unchanged record in the same search, the changed one must score as
+// it does on its own; a memo whose key left that word out would hand back the first score.
+TEST_F(ScoreMemo, ARecordDifferingInAnyWordTheScoreReadsIsScoredAfresh) {
+    struct Case {
+        const char *word;
+        bool scan;   // scored by "scan ship", which counts every pixel of the distance
+        void (*change)(ShipPlan *p, Ship *ship);
+    };
+    const Case cases[] = {
+        {"step count", false, [](ShipPlan *p, Ship *) { p->step_count = 2; }},
+        {"first step's code", false, [](ShipPlan *p, Ship *) { p->steps[0].code = PLAN_SCAN; }},
+        {"code", false, [](ShipPlan *p, Ship *) { p->steps[1].code = LANCER_STARBOARD + 100; }},
+        {"scan code", true, [](ShipPlan *p, Ship *) { p->steps[0].code = PLAN_SCAN; }},
+        {"last x", false, [](ShipPlan *p, Ship *) { p->steps[2].x += 90; }},
+        {"last y", false, [](ShipPlan *p, Ship *) { p->steps[2].y -= 240; }},
+        {"hit chance", false, [](ShipPlan *p, Ship *) { p->steps[1].hit_chance = 95; }},
+        {"damage", false, [](ShipPlan *p, Ship *) { p->steps[1].damage = 90; }},
+        {"target x", false, [](ShipPlan *p, Ship *) { p->steps[2].target_x += 400; }},
+        {"target y", false, [](ShipPlan *p, Ship *) { p->steps[2].target_y -= 400; }},
+        {"consecutive moves", false, [](ShipPlan *, Ship *ship) { ship->ai_word = 2; }},
+    };
+    a->ai_word = 1;   // a first move or turn costs, so the first step's code counts
+    const ShipPlan base = record();
+    for (const Case &c : cases) {
+        AgentTask *task = c.scan ? scan : attack;
+        const int32_t base_score = fresh(task, base);
+        ShipPlan changed = base;
+        c.change(&changed, a);
+        const int32_t want = fresh(task, changed);
+        a->ai_word = 1;
+        ASSERT_NE(want, base_score) << c.word << ": the change must matter to the score";
+        // One search: the unchanged record first, then the changed one, then the first again.
+        agent_task_combat_begin(task, ai, a);
+        a->option = base;
+        EXPECT_EQ(agent_task_combat_score(task, ai, a), base_score) << c.word;
+        ShipPlan again = base;
+        c.change(&again, a);
+        a->option = again;
+        EXPECT_EQ(agent_task_combat_score(task, ai, a), want) << c.word;
+        a->ai_word = 1;
+        a->option = base;
+        EXPECT_EQ(agent_task_combat_score(task, ai, a), base_score) << c.word << ": the first record again";
+    }
+}
+
+// The same record asked of another task during the search is that task's score, not the memo's:
+// an attack on another ship (its AP figures are the same) and a scan of the same one.
+TEST_F(ScoreMemo, AnotherTaskScoresTheSameRecordByItsOwnRules) {
+    Ship *far = lancer(BLUE, 1400, 900, 180);
+    ASSERT_NE(far, nullptr);
+    AgentTask *other = agent_task_create(TASK_ATTACK_SHIP, 0, far->id);
+    ASSERT_NE(other, nullptr);
+    const ShipPlan p = record();
+    const int32_t scanned = fresh(scan, p);
+    const int32_t elsewhere = fresh(other, p);
+    const int32_t attacked = fresh(attack, p);
+    ASSERT_NE(scanned, attacked);
+    ASSERT_NE(elsewhere, attacked);
+    a->option = p;
+    EXPECT_EQ(agent_task_combat_score(attack, ai, a), attacked) << "a second ask within the search";
+    EXPECT_EQ(agent_task_combat_score(other, ai, a), elsewhere);
+    EXPECT_EQ(agent_task_combat_score(scan, ai, a), scanned);
+    EXPECT_EQ(agent_task_combat_score(attack, ai, a), attacked);
+    agent_task_free(other);
+}
+
+// Once the options have run out the search is over: the battle may move on, and a score asked then
+// weighs the battle as it stands.
+TEST_F(ScoreMemo, AfterTheOptionsRunOutTheBattleIsWeighedAsItStands) {
+    const ShipPlan p = record();
+    agent_task_combat_begin(attack, ai, a);
+    a->option = p;
+    const int32_t before = agent_task_combat_score(attack, ai, a);
+    const AgentTaskData *d = static_cast<AgentTaskData *>(attack);
+    int32_t k = 0;
+    while (agent_task_combat_next_option(attack, ai, a, k) == 0) ++k;
+    EXPECT_EQ(k, d->option_total);
+    e->x += 500;   // the target draws off
+    const int32_t moved = fresh(attack, p);
+    ASSERT_NE(moved, before) << "the target's distance must matter to the score";
+    agent_task_combat_begin(attack, ai, a);
+    a->option = p;
+    ASSERT_EQ(agent_task_combat_score(attack, ai, a), moved);
+    while (agent_task_combat_next_option(attack, ai, a, k) == 0) ++k;
+    e->x -= 500;
+    a->option = p;
+    EXPECT_EQ(agent_task_combat_score(attack, ai, a), before) << "the ended search's score is not handed back";
+}
+
+}  // namespace
