@@ -271,6 +271,19 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     return made;
 }
 
+// Keeps the evaluation memo open on the AiPlayer for as long as it lives.
+class TaskMemoScope {
+public:
+    explicit TaskMemoScope(AiPlayer *ai) : ai_(ai) { agent_task_memo_open(ai_, &memo_); }
+    ~TaskMemoScope() { agent_task_memo_close(ai_); }
+    TaskMemoScope(const TaskMemoScope &) = delete;
+    TaskMemoScope &operator=(const TaskMemoScope &) = delete;
+
+private:
+    AiPlayer *ai_;
+    AgentTaskMemo memo_;
+};
+
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
     each_task(ai, [&](AgentTask *task) { agent_task_evaluate(task, ai, player, with_priority); });
 }
@@ -563,6 +576,8 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
 
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (!ai || !player || !ai->tasks) return;
+    // Nothing but the tasks and the ships' task words changes until the assignment ends.
+    TaskMemoScope memo(ai);
     evaluate_all(ai, player, 1);
     if (ai_task_count(ai) == 0) return;
     const int32_t start = (ai->flags & AI_FLAG_NEW_ENCOUNTER) ? 0 : total_priority(ai);

@@ -35,11 +35,10 @@ const TrigTables &trig_tables() {
     return tables;
 }
 
-std::atomic<int32_t *> g_distance_table{nullptr};
-
-// 64-bit squares: 32-bit ones overflow past 46,340. The one result beyond i32 (from INT_MIN) is capped.
+// 64-bit squares: 32-bit ones overflow past 46,340, and their sum is unsigned: two squares of 2^31
+// (from INT_MIN) pass the signed range. The results beyond i32 are capped.
 int32_t distance_computed(int64_t dx, int64_t dy) {
-    const double d = std::sqrt(double(dx * dx + dy * dy));
+    const double d = std::sqrt(double(uint64_t(dx * dx) + uint64_t(dy * dy)));
     return d >= double(INT32_MAX) ? INT32_MAX : int32_t(d);
 }
 
@@ -91,17 +90,12 @@ void rotate_point(int angle, int radius, int *x, int *y) {
     if (y) *y = int(int64_t(trig_tables().sin100[a]) * radius / 100);
 }
 
-int32_t distance(int dx, int dy) {
-    const int64_t ax = dx < 0 ? -int64_t(dx) : dx;
-    const int64_t ay = dy < 0 ? -int64_t(dy) : dy;
-    const int32_t *table = g_distance_table.load(std::memory_order_acquire);
-    if (table && ax < DISTANCE_TABLE_SIZE && ay < DISTANCE_TABLE_SIZE)
-        return table[ay * DISTANCE_TABLE_SIZE + ax];
-    return distance_computed(ax, ay);
-}
+std::atomic<const int32_t *> geometry_detail::distance_table{nullptr};
+
+int32_t geometry_detail::distance_beyond_table(int64_t ax, int64_t ay) { return distance_computed(ax, ay); }
 
 void distance_table_build() {
-    if (g_distance_table.load(std::memory_order_acquire)) return;
+    if (geometry_detail::distance_table.load(std::memory_order_acquire)) return;
     const int size = DISTANCE_TABLE_SIZE;
     log_write(LOG_GAME, LOG_DEBUG, "Compute distance table (size %i)", size);
     auto *table = new (std::nothrow) int32_t[size_t(size) * size];
@@ -112,15 +106,15 @@ void distance_table_build() {
     }
     for (int dy = 0; dy < size; ++dy)
         for (int dx = 0; dx < size; ++dx) table[dy * size + dx] = distance_computed(dx, dy);
-    g_distance_table.store(table, std::memory_order_release);
+    geometry_detail::distance_table.store(table, std::memory_order_release);
 }
 
 void distance_table_free() {
-    delete[] g_distance_table.exchange(nullptr, std::memory_order_acq_rel);
+    delete[] geometry_detail::distance_table.exchange(nullptr, std::memory_order_acq_rel);
 }
 
 bool distance_table_ready() {
-    return g_distance_table.load(std::memory_order_acquire) != nullptr;
+    return geometry_detail::distance_table.load(std::memory_order_acquire) != nullptr;
 }
 
 const char *roman_numeral(int n) {

@@ -4,6 +4,7 @@
 //    once on first use (thread-safe); the 400 x 400 distance table is built by the loaders on the
 //    main thread before a game starts and only read afterwards.
 //  - Only the distance table logs.
+#include <atomic>
 #include <cstdint>
 
 constexpr int DISTANCE_TABLE_SIZE = 400;
@@ -25,7 +26,18 @@ inline int angle_diff(int from, int to) {
 int         angle_within(int a, int b, int arc);
 int         angle_of_vector(int dx, int dy);
 void        rotate_point(int angle, int radius, int *x, int *y);
-int32_t     distance(int dx, int dy);
+namespace geometry_detail {
+extern std::atomic<const int32_t *> distance_table;   // null until built
+int32_t distance_beyond_table(int64_t ax, int64_t ay);
+}  // namespace geometry_detail
+// The whole part of the length of (dx, dy). Inline: the combat planning measures in its inner loops.
+inline int32_t distance(int dx, int dy) {
+    const int64_t ax = dx < 0 ? -int64_t(dx) : dx;
+    const int64_t ay = dy < 0 ? -int64_t(dy) : dy;
+    const int32_t *table = geometry_detail::distance_table.load(std::memory_order_acquire);
+    if (table && ax < DISTANCE_TABLE_SIZE && ay < DISTANCE_TABLE_SIZE) return table[ay * DISTANCE_TABLE_SIZE + ax];
+    return geometry_detail::distance_beyond_table(ax, ay);
+}
 void        distance_table_build();
 void        distance_table_free();
 bool        distance_table_ready();

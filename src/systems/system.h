@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 #include "platform/list.h"
+#include "platform/random.h"
 #include "platform/result.h"
 
 struct AiPlayer;
@@ -281,8 +282,34 @@ bool     system_resolve_at_once();
 // One random word: the calling thread's quick generator, or the game's fourth generator while
 // resolving at once.
 uint32_t system_random();
-// lo..hi inclusive from the same source.
-int32_t  system_random_between(int32_t lo, int32_t hi);
+// While a ship plans, neither the game's mode nor its generators change, and the option search
+// draws millions of times: between system_plan_begin and system_plan_end the calling thread takes
+// the resolve generator once instead of asking the game at every draw. The pairs nest; the draws
+// and their order are the same either way.
+void     system_plan_begin();
+void     system_plan_end();
+
+namespace system_draws {
+// The generator the calling thread's plan took (null outside a plan or when draws are quick ones).
+extern constinit thread_local Rng *plan_generator;
+int32_t between_asking_the_game(int32_t lo, int32_t hi);
+// lo..hi from a resolve generator; a range of one value (or none) draws nothing.
+inline int32_t between_from(Rng *rng, int32_t lo, int32_t hi) {
+    const int64_t span = int64_t(hi) - int64_t(lo) + 1;
+    if (span <= 1) return lo;
+    const uint32_t magnitude = random_magnitude(rng_next(rng));
+    // A magnitude is at most 2^31, so a span that fits in 32 bits gives the same remainder there.
+    const uint64_t offset = span <= int64_t(UINT32_MAX) ? magnitude % uint32_t(span) : magnitude % uint64_t(span);
+    return int32_t(int64_t(lo) + int64_t(offset));
+}
+}  // namespace system_draws
+
+// lo..hi inclusive from the same source. Inline: the combat planning draws in its inner loops.
+inline int32_t system_random_between(int32_t lo, int32_t hi) {
+    Rng *rng = system_draws::plan_generator;
+    return rng ? system_draws::between_from(rng, lo, hi) : system_draws::between_asking_the_game(lo, hi);
+}
+
 // The shared hit roll: 1 + |draw| mod 100 against the chance; true for a hit (100 always hits).
 bool     system_hit_roll(int32_t chance);
 

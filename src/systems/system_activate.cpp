@@ -36,15 +36,23 @@ uint32_t system_random() {
     return rng ? rng_next(rng) : random_u32();
 }
 
-int32_t system_random_between(int32_t lo, int32_t hi) {
+namespace {
+constinit thread_local int32_t t_plan_depth = 0;
+}  // namespace
+
+constinit thread_local Rng *system_draws::plan_generator = nullptr;
+
+void system_plan_begin() {
+    if (t_plan_depth++ == 0) system_draws::plan_generator = resolve_generator();
+}
+
+void system_plan_end() {
+    if (t_plan_depth > 0 && --t_plan_depth == 0) system_draws::plan_generator = nullptr;
+}
+
+int32_t system_draws::between_asking_the_game(int32_t lo, int32_t hi) {
     Rng *rng = resolve_generator();
-    if (!rng) return random_range(lo, hi);
-    const int64_t span = int64_t(hi) - int64_t(lo) + 1;
-    if (span <= 1) return lo;
-    const uint32_t magnitude = random_magnitude(rng_next(rng));
-    // A magnitude is at most 2^31, so a span that fits in 32 bits gives the same remainder there.
-    const uint64_t offset = span <= int64_t(UINT32_MAX) ? magnitude % uint32_t(span) : magnitude % uint64_t(span);
-    return int32_t(int64_t(lo) + int64_t(offset));
+    return rng ? between_from(rng, lo, hi) : random_range(lo, hi);
 }
 
 bool system_hit_roll(int32_t chance) {

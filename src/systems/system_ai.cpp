@@ -30,27 +30,21 @@ constexpr int32_t CANDIDATES[SYSTEM_TYPE_COUNT] = {
 int32_t random_between(int32_t lo, int32_t hi) { return system_random_between(lo, hi); }
 
 void centre_at(const PlanCursor *at, int32_t *cx, int32_t *cy) {
-    if (at->centre_known && at->centre_for_x == at->x && at->centre_for_y == at->y &&
-        at->centre_for_heading == at->heading) {
-        *cx = at->centre_x;
-        *cy = at->centre_y;
-        return;
+    if (!at->centre_known || at->centre_for_heading != at->heading) {
+        const Ship *ship = at->ship;
+        int32_t w = ship->w, h = ship->h;
+        const int32_t frame = ship_frame_for_heading(ship, at->heading);
+        if (ship->frame_w && ship->frame_h && frame >= 0 && frame < ship->frame_count) {
+            w = ship->frame_w[frame];
+            h = ship->frame_h[frame];
+        }
+        at->centre_known = true;
+        at->centre_for_heading = at->heading;
+        at->centre_dx = w / 2;
+        at->centre_dy = h / 2;
     }
-    const Ship *ship = at->ship;
-    int32_t w = ship->w, h = ship->h;
-    const int32_t frame = ship_frame_for_heading(ship, at->heading);
-    if (ship->frame_w && ship->frame_h && frame >= 0 && frame < ship->frame_count) {
-        w = ship->frame_w[frame];
-        h = ship->frame_h[frame];
-    }
-    *cx = at->x + w / 2;
-    *cy = at->y + h / 2;
-    at->centre_known = true;
-    at->centre_for_x = at->x;
-    at->centre_for_y = at->y;
-    at->centre_for_heading = at->heading;
-    at->centre_x = *cx;
-    at->centre_y = *cy;
+    *cx = at->x + at->centre_dx;
+    *cy = at->y + at->centre_dy;
 }
 
 void target_centre(const GameObject *target, int32_t *x, int32_t *y) {
@@ -161,7 +155,10 @@ int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, in
 }
 
 void system_ai_begin(Ship *ship, PlanCursor *at) {
-    ship->option = ShipPlan{};
+    // Every step is written whole when it is added, so emptying the plan is emptying its count.
+    ship->option.step_count = 0;
+    ship->option.score = 0;
+    ship->option.index = 0;
     *at = PlanCursor{};
     at->ship = ship;
     at->plan = &ship->option;

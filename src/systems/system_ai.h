@@ -21,14 +21,16 @@ struct PlanCursor {
     ShipPlan *plan = nullptr;
     int32_t   x = 0, y = 0, heading = 0;   // the ship's top-left corner and heading so far
     int32_t   ap = 0, mp = 0;              // points left
-    // The ship's centre worked out for (centre_for_x, centre_for_y, centre_for_heading), when
-    // centre_known: bearings and uses ask it again and again from one spot.
+    // From the top-left corner to the ship's centre in the frame of centre_for_heading, when
+    // centre_known: it depends on the heading alone (the frame shown), so a move keeps it and only a
+    // turn asks for it again. Bearings and uses ask it over and over.
     mutable bool    centre_known = false;
-    mutable int32_t centre_for_x = 0, centre_for_y = 0, centre_for_heading = 0;
-    mutable int32_t centre_x = 0, centre_y = 0;
+    mutable int32_t centre_for_heading = 0;
+    mutable int32_t centre_dx = 0, centre_dy = 0;
 };
 
-// Empties the ship's plan and starts a cursor at the ship as it stands.
+// Empties the ship's plan (its count: every step is written whole when it is added) and starts a
+// cursor at the ship as it stands.
 void system_ai_begin(Ship *ship, PlanCursor *at);
 // A turn towards the heading when it lies beyond half the move arc: a random turn of spread 6,
 // then 12. false when the ship cannot turn or no turn is free (the candidate ends).

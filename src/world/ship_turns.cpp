@@ -476,7 +476,9 @@ Result ship_plan(GameObject *obj) {
     if (owner && hooks.ai_plan_ship) {
         // Planning only reads the model: the map stands still until the plan is made.
         ship_ai_map_still_begin();
+        system_plan_begin();
         hooks.ai_plan_ship(owner, ship);
+        system_plan_end();
         ship_ai_map_still_end();
     }
     return RES_OK;

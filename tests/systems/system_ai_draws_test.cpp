@@ -1,0 +1,114 @@
+// The draws of a ship's plan: between system_plan_begin and end (ship_plan brackets the combat AI's
+// planning with them) the draws take the game's resolve generator once instead of asking the game
+// each time. The words drawn, their order and the spans must be those of asking every time, and the
+// plan must leave nothing behind: a draw after it asks the game again.
+#include "world/combat_test_util.h"
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "game/game.h"
+#include "platform/random.h"
+
+using namespace shiptest;
+
+namespace {
+
+struct Span {
+    int32_t lo, hi;
+};
+constexpr Span SPANS[] = {
+    {0, 359}, {-5, 5}, {7, 7}, {1, 12}, {INT32_MIN, INT32_MAX}, {-1, INT32_MAX}, {9, 8}, {0, 1},
+};
+constexpr int ROUNDS = 90;   // 90 x 8 spans, six a single value or none: past the block rebuild at 624
+
+// What the planning hook drew.
+std::vector<int32_t> g_drawn;
+
+void draw_rounds(int rounds) {
+    for (int round = 0; round < rounds; ++round)
+        for (const Span &s : SPANS) g_drawn.push_back(system_random_between(s.lo, s.hi));
+}
+
+void plan_hook(Player *, Ship *) {
+    draw_rounds(ROUNDS / 2);
+    system_plan_begin();   // a nested bracket keeps the outer one's generator when it ends
+    draw_rounds(ROUNDS / 4);
+    system_plan_end();
+    draw_rounds(ROUNDS - ROUNDS / 2 - ROUNDS / 4);
+}
+
+class PlanDraws : public CombatMapTest {
+protected:
+    Game *game = nullptr;
+    Ship *planner = nullptr;
+    std::unique_ptr<Rng, void (*)(Rng *)> twin{rng_create(), rng_free};
+    void SetUp() override {
+        CombatMapTest::SetUp();
+        game = game_get();
+        ASSERT_NE(game, nullptr);
+        ASSERT_NE(game->generators[GAME_GENERATOR_RESOLVE], nullptr);
+        ASSERT_NE(twin, nullptr);
+        WorldHooks hooks = player_hooks();
+        hooks.ai_plan_ship = plan_hook;
+        world_set_hooks(hooks);
+        planner = on_map(HULL_LANCER, 1000, 1000, 0, RED);
+        g_drawn.clear();
+    }
+    void TearDown() override {
+        game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        CombatMapTest::TearDown();
+    }
+    Rng *resolve() const { return game->generators[GAME_GENERATOR_RESOLVE]; }
+};
+
+TEST_F(PlanDraws, APlanDrawsTheResolveGeneratorsWordsAsAskingTheGameEveryTimeWould) {
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    rng_seed(resolve(), 8128);
+    rng_seed(twin.get(), 8128);
+    ASSERT_EQ(ship_plan(planner), RES_OK);
+    ASSERT_EQ(g_drawn.size(), size_t(ROUNDS) * std::size(SPANS)) << "the hook ran once";
+    size_t i = 0;
+    for (int round = 0; round < ROUNDS; ++round)
+        for (const Span &s : SPANS) {
+            EXPECT_EQ(g_drawn[i], rng_range(twin.get(), s.lo, s.hi)) << s.lo << ".." << s.hi << " round " << round;
+            ++i;
+        }
+    EXPECT_EQ(resolve()->index, twin->index) << "one word a span, none for a single value";
+}
+
+TEST_F(PlanDraws, AfterAPlanTheDrawsAskTheGameAgain) {
+    // A plan made in resolve mode, then the mode is left: a generator kept past the plan's end would
+    // go on drawing resolve words where the thread's quick generator now has to answer.
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    rng_seed(resolve(), 77);
+    ASSERT_EQ(ship_plan(planner), RES_OK);
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    const uint32_t index = resolve()->index;
+    random_seed(31337);
+    std::vector<int32_t> quick;
+    for (const Span &s : SPANS) quick.push_back(system_random_between(s.lo, s.hi));
+    random_seed(31337);
+    for (size_t k = 0; k < std::size(SPANS); ++k) EXPECT_EQ(quick[k], random_range(SPANS[k].lo, SPANS[k].hi)) << k;
+    EXPECT_EQ(resolve()->index, index) << "no resolve word is drawn outside resolve mode";
+
+    // And a plan made outside resolve mode draws quick words throughout, nested bracket included.
+    g_drawn.clear();
+    random_seed(4711);
+    ASSERT_EQ(ship_plan(planner), RES_OK);
+    random_seed(4711);
+    size_t i = 0;
+    for (int round = 0; round < ROUNDS; ++round)
+        for (const Span &s : SPANS) EXPECT_EQ(g_drawn[i++], random_range(s.lo, s.hi)) << round;
+    EXPECT_EQ(resolve()->index, index);
+
+    // Then resolve mode again, outside any plan: the game is asked and answers with its generator.
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+    rng_seed(resolve(), 5);
+    rng_seed(twin.get(), 5);
+    EXPECT_EQ(system_random_between(0, 999), rng_range(twin.get(), 0, 999));
+    EXPECT_EQ(resolve()->index, twin->index);
+}
+
+}  // namespace
