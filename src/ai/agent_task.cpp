@@ -132,7 +132,61 @@ void assignee_point(const AgentTaskType *t, GameObject *obj, int32_t *x, int32_t
     ship_get_galaxy_position(ship, x, y);
 }
 
+uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
+static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
+
+// The value and estimated strength of an assignee, from the memo when one is open.
+void figures_of(AiPlayer *ai, GameObject *obj, int32_t *value, int32_t *strength) {
+    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    if (memo) {
+        const size_t mask = AgentTaskMemo::SLOTS - 1;
+        size_t i = size_t(memo_hash(uint64_t(reinterpret_cast<uintptr_t>(obj))));
+        for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
+            AgentTaskMemo::Figures &slot = memo->figures[i];
+            if (slot.obj == obj) {
+                *value = slot.value;
+                *strength = slot.strength;
+                return;
+            }
+            if (!slot.obj) {
+                slot = {obj, player_object_value(obj), ship_estimated_strength(obj)};
+                *value = slot.value;
+                *strength = slot.strength;
+                return;
+            }
+        }
+    }
+    *value = player_object_value(obj);
+    *strength = ship_estimated_strength(obj);
+}
+
+// The object a task's target id names, from the memo when one is open.
+GameObject *target_of(AiPlayer *ai, uint64_t id) {
+    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    if (memo && id != 0) {
+        const size_t mask = AgentTaskMemo::SLOTS - 1;
+        size_t i = size_t(memo_hash(id));
+        for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
+            AgentTaskMemo::Found &slot = memo->found[i];
+            if (slot.id == id) return slot.obj;
+            if (slot.id == 0) {
+                slot = {id, world_find_object(id)};
+                return slot.obj;
+            }
+        }
+    }
+    return world_find_object(id);
+}
+
 }  // namespace
+
+void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
+    std::fill(std::begin(memo->figures), std::end(memo->figures), AgentTaskMemo::Figures{nullptr, 0, 0});
+    std::fill(std::begin(memo->found), std::end(memo->found), AgentTaskMemo::Found{0, nullptr});
+    ai->task_memo = memo;
+}
+
+void agent_task_memo_close(AiPlayer *ai) { ai->task_memo = nullptr; }
 
 void agent_task_types_init() {
     if (g_types_done) return;
@@ -314,8 +368,10 @@ void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     for (GameObject *obj : task->assignees.items) {
         if (!obj) break;
         if (obj->flags & OBJ_DEAD) continue;
-        value += player_object_value(obj);
-        strength += ship_estimated_strength(obj);
+        int32_t v = 0, s = 0;
+        figures_of(ai, obj, &v, &s);
+        value += v;
+        strength += s;
     }
     task->assignee_value = value;
     task->assignee_strength = strength;
@@ -351,7 +407,7 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
     // which the assignment search would otherwise make for every task it weighs.
     const bool needs_target = task->flags & (TASK_DISTANCE_BONUS | TASK_PATH_DANGER);
     GameObject *target =
-        needs_target && task->target_id != 0 && count > 0 ? world_find_object(task->target_id) : nullptr;
+        needs_target && task->target_id != 0 && count > 0 ? target_of(ai, task->target_id) : nullptr;
     const AgentTaskType *t = type_of(task);
     if (target && (task->flags & TASK_DISTANCE_BONUS)) {
         int32_t tx = 0, ty = 0;

@@ -11,6 +11,7 @@
 //    owner's command.
 //  - Result codes: agent_task_read gives RES_MALFORMED (-23) a type above 23, RES_SHORT_BUFFER
 //    (-15), RES_NO_MEMORY (-4), or the type's read_extra code.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include "platform/list.h"
@@ -173,6 +174,32 @@ int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
+
+// ---- The evaluation memo ----
+// A search that evaluates the same tasks over and over while the model stands still (no object
+// changes a field, none comes or goes; only the tasks' assignees and figures change) opens a memo
+// on its AiPlayer. Until it is closed, agent_task_evaluate and agent_task_update_priority take from
+// it what they would otherwise work out again for every task and assignee:
+//  - an object's value and estimated strength (player_object_value, ship_estimated_strength),
+//    keyed by the object: both read only the object's own fields;
+//  - the object a target id names (world_find_object), keyed by the id: it reads the maps.
+// Each entry is worked out on first use. A full table works the rest out every time. The caller
+// owns the memo and closes it before anything in the model changes; one memo open at a time.
+struct AgentTaskMemo {
+    static constexpr size_t SLOTS = 64;   // a power of two
+    struct Figures {
+        const GameObject *obj;            // null: a free slot
+        int32_t value, strength;
+    };
+    struct Found {
+        uint64_t id;                      // 0: a free slot
+        GameObject *obj;                  // null when nothing has the id
+    };
+    Figures figures[SLOTS];
+    Found found[SLOTS];
+};
+void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
+void agent_task_memo_close(AiPlayer *ai);
 
 // Tests and the task types: replaces a type's record at once and returns the one it had.
 AgentTaskType agent_task_type_swap(int32_t type, const AgentTaskType &record);

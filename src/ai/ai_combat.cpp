@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <memory>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -200,7 +201,9 @@ struct AssignSearch {
     std::vector<uint64_t> all_open;      // every selected place
     std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
     std::vector<JoinNode> nodes;         // nodes[t] is task t's empty list
-    std::vector<int32_t> children;       // [node * count + ship]: that list with the ship joined, -1 not made yet
+    // [node * count + ship]: that list with the ship joined, -1 not made yet. Sized for the most lists
+    // the search can make; a node's row is filled only when the node is made.
+    std::unique_ptr<int32_t[]> children;
     std::vector<int32_t> held;           // per task: the node its real assignee list holds, -1 unknown
     std::vector<int32_t> path;           // scratch of a list's ships, last first
 };
@@ -244,7 +247,8 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
     a->nodes.reserve(most);
     a->nodes.assign(tasks, JoinNode{});
-    a->children.assign(most * a->count, -1);
+    a->children.reset(new int32_t[most * a->count]);
+    std::fill_n(a->children.get(), tasks * a->count, -1);
     a->held.assign(tasks, -1);
 }
 
@@ -266,10 +270,24 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const int32_t made = int32_t(a->nodes.size());
     a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,
                                 .needed = task->needed, .parent = node, .ship = i});
+    std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
     a->children[slot] = made;
     a->held[size_t(t)] = made;
     return made;
 }
+
+// Keeps the evaluation memo open on the AiPlayer for as long as it lives.
+class TaskMemoScope {
+public:
+    explicit TaskMemoScope(AiPlayer *ai) : ai_(ai) { agent_task_memo_open(ai_, &memo_); }
+    ~TaskMemoScope() { agent_task_memo_close(ai_); }
+    TaskMemoScope(const TaskMemoScope &) = delete;
+    TaskMemoScope &operator=(const TaskMemoScope &) = delete;
+
+private:
+    AiPlayer *ai_;
+    AgentTaskMemo memo_;
+};
 
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
     each_task(ai, [&](AgentTask *task) { agent_task_evaluate(task, ai, player, with_priority); });
@@ -563,6 +581,8 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
 
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (!ai || !player || !ai->tasks) return;
+    // Nothing but the tasks and the ships' task words changes until the assignment ends.
+    TaskMemoScope memo(ai);
     evaluate_all(ai, player, 1);
     if (ai_task_count(ai) == 0) return;
     const int32_t start = (ai->flags & AI_FLAG_NEW_ENCOUNTER) ? 0 : total_priority(ai);

@@ -17,6 +17,7 @@
 #include "platform/result.h"
 
 struct AgentTask;
+struct AgentTaskMemo;
 struct Buffer;
 struct Encounter;
 struct GameObject;
@@ -97,6 +98,7 @@ struct AiPlayer {
     int32_t  best_option[AI_PLAN_WORDS] = {};
     uint64_t best_targets[AI_PLAN_STEPS] = {};
     List<GameObject> *spare = nullptr;            // borrowed
+    AgentTaskMemo *task_memo = nullptr;           // borrowed, open only during a search (agent_task_memo_open)
 };
 
 AiPlayer *ai_player_alloc();                       // blank, kind -1, without maps or lists

@@ -265,9 +265,18 @@ void select_ship(OccupancyCache &c, const Ship *ship) {
     c.current = a;
 }
 
-// Starts a search: brings the kept answers up to date with the map.
-void cache_begin(Ship *ship) {
-    OccupancyCache &c = cache;
+// The ship's answers are the current ones and still for its frames: select_ship has nothing to do.
+bool current_answers_fit(const OccupancyCache &c, const Ship *ship) {
+    const ShipAnswers *a = c.current;
+    return a && a->ship == ship && a->id == ship->id && a->frames == ship->frames &&
+           a->frame_sprites == ship->frame_sprites && a->frame_count == ship->frame_count && a->kind == ship->kind &&
+           !a->own_tests;
+}
+
+// Starts a search: brings the kept answers up to date with the map. While a plan is under way and
+// the map was compared in it, with no objects whose shape answers may change unseen, a search by
+// the ship whose answers are current has nothing to bring up to date.
+[[gnu::noinline]] void cache_bring_up_to_date(OccupancyCache &c, Ship *ship) {
     if (!(c.still_checked && c.map == ship->map && ship->map)) {
         c.still_checked = c.still_depth > 0;
         compare_map(c, ship->map);
@@ -277,6 +286,13 @@ void cache_begin(Ship *ship) {
         for (size_t i : c.volatiles) stamp(c, c.occupants[i], nullptr);
     }
     select_ship(c, ship);
+}
+
+inline void cache_begin(Ship *ship) {
+    OccupancyCache &c = cache;
+    if (c.still_checked && c.map == ship->map && ship->map && c.volatiles.empty() && current_answers_fit(c, ship))
+        return;
+    cache_bring_up_to_date(c, ship);
 }
 
 // Room for a new search's n verdicts, all unknown.
@@ -313,9 +329,15 @@ struct SearchMemoSlot {
     int8_t   arc[2 * HEADING_JITTER + 1] = {};   // -1 not yet worked out
 };
 
+// The kinds of kept search; a key's first word carries its kind in the high half.
+enum MemoKind : uint32_t { MEMO_MOVE = 1, MEMO_TURN = 2, MEMO_KINDS = 3 };
+
 struct SearchMemo {
     uint32_t generation = 1;   // also the tag of the plan's kept verdicts
     size_t   used = 0;
+    // The slot of the last search of each kind: the AI asks the same search again and again.
+    // Good while it carries this plan's generation and the table was not rebuilt since.
+    SearchMemoSlot *last[MEMO_KINDS] = {};
     std::vector<SearchMemoSlot> slots;
     std::vector<TryVerdict>     pool;   // verdicts of earlier plans carry older tags
     size_t   top = 0;                   // the pool's verdicts in use in this plan
@@ -333,6 +355,7 @@ void memo_forget() {
     }
     m.used = 0;
     m.top = 0;
+    std::fill(std::begin(m.last), std::end(m.last), nullptr);
 }
 
 // Two 32-bit fields of a key in one word.
@@ -354,10 +377,9 @@ SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
     return m.slots[i];
 }
 
-// The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
-// searches are not kept now. The slot and the verdicts stay put until the next call.
-SearchMemoSlot *memo_search(const uint64_t *key, size_t n, TryVerdict **verdicts) {
-    SearchMemo &m = memo;
+// The hashed part of memo_search: the key's slot, made when new, becomes its kind's last.
+[[gnu::noinline]] SearchMemoSlot *memo_find(SearchMemo &m, uint32_t kind, const uint64_t *key, size_t n,
+                                             TryVerdict **verdicts) {
     if (m.slots.empty()) m.slots.resize(MEMO_MIN_SLOTS);
     SearchMemoSlot *slot = &memo_slot(m, key);
     if (slot->generation != m.generation) {
@@ -367,6 +389,7 @@ SearchMemoSlot *memo_search(const uint64_t *key, size_t n, TryVerdict **verdicts
             old.swap(m.slots);
             for (const SearchMemoSlot &kept : old)
                 if (kept.generation == m.generation) memo_slot(m, kept.key) = kept;
+            std::fill(std::begin(m.last), std::end(m.last), nullptr);   // they pointed into the old table
             slot = &memo_slot(m, key);
         }
         ++m.used;
@@ -379,12 +402,25 @@ SearchMemoSlot *memo_search(const uint64_t *key, size_t n, TryVerdict **verdicts
         if (m.pool.size() < m.top) m.pool.resize(m.top);
     }
     *verdicts = m.pool.data() + slot->first;
+    m.last[kind] = slot;
     return slot;
+}
+
+// The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
+// searches are not kept now. The slot and the verdicts stay put until the next call.
+inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts) {
+    SearchMemo &m = memo;
+    SearchMemoSlot *last = m.last[kind];
+    if (last && last->generation == m.generation && same_key(key, last->key)) {
+        *verdicts = m.pool.data() + last->first;
+        return last;
+    }
+    return memo_find(m, kind, key, n, verdicts);
 }
 
 // Searches are kept: a plan is under way and, when the search asks the map, the map was compared
 // in this plan, for this ship, and has no objects whose shape answers may change unseen.
-bool memo_allowed(const Ship *ship, bool asks_map) {
+inline bool memo_allowed(const Ship *ship, bool asks_map) {
     const OccupancyCache &c = cache;
     if (c.still_depth <= 0) return false;
     if (!asks_map) return true;
@@ -511,6 +547,31 @@ void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
     *dy = slot.dy;
 }
 
+// Move offsets by direction (0..359) and MP (the length is ten times the MP): a pure function of
+// the two, kept per thread for good in a table read without hashing.
+constexpr int32_t MOVE_TABLE_MP = 64;
+struct MoveOffset {
+    int16_t dx = 0, dy = 0;   // an offset is never longer than its length (below 640)
+    bool    known = false;
+};
+thread_local std::vector<MoveOffset> move_offsets;
+
+void move_offset(int32_t direction, int32_t mp, int32_t *dx, int32_t *dy) {
+    if (direction < 0 || direction >= 360 || mp < 0 || mp >= MOVE_TABLE_MP) {
+        offset_for(direction, mp * 10, dx, dy);
+        return;
+    }
+    if (move_offsets.empty()) move_offsets.resize(size_t(360) * MOVE_TABLE_MP);
+    MoveOffset &o = move_offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
+    if (!o.known) {
+        int32_t x = 0, y = 0;
+        offset_computed(direction, mp * 10, &x, &y);
+        o = {int16_t(x), int16_t(y), true};
+    }
+    *dx = o.dx;
+    *dy = o.dy;
+}
+
 }  // namespace
 
 void ship_ai_map_still_begin() {
@@ -560,13 +621,13 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
     if (memo_allowed(ship, true)) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(1, heading),
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE, heading),
                                               key_word(least, lengths),
                                               key_word(from_x, from_y),
                                               key_word(current_heading, ship->move_arc),
                                               immobile,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
-        kept = memo_search(key, pairs, &verdicts);
+        kept = memo_search(MEMO_MOVE, key, pairs, &verdicts);
     }
     if (!kept) verdicts = verdicts_begin(pairs);
     const uint32_t search_tag = kept ? memo.generation : cache.search;
@@ -581,18 +642,30 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         }
         return arc_known[j] != 0;
     };
-    int32_t frame = 0;   // the frame for the current heading, once a try needs it
+    // The frame for the current heading and the box its top-left corner must keep inside the map's
+    // edges, once a try needs them.
+    int32_t frame = 0, right = 0, bottom = 0;
     bool frame_known = false;
     auto judge = [&](TryVerdict &v, int32_t jitter, int32_t mp) {
         if (!frame_known) {
             frame = ship_frame_for_heading(ship, current_heading);
+            int32_t w = 0, h = 0;
+            frame_size(ship, frame, &w, &h);
+            if (ship->map) {
+                right = ship->map->world_w - w - EDGE;
+                bottom = ship->map->world_h - h - BOTTOM_EDGE;
+            }
             frame_known = true;
         }
         int32_t dx = 0, dy = 0;
-        offset_for(angle_normalize(heading + jitter), mp * 10, &dx, &dy);
+        move_offset(angle_normalize(heading + jitter), mp, &dx, &dy);
         v.x = from_x + dx;
         v.y = from_y + dy;
-        v.state = spot_is_free(ship, frame, v.x, v.y, true) ? TryVerdict::FREE : TryVerdict::BLOCKED;
+        bool free = true;
+        if (ship->map)
+            free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
+                   !spot_is_blocked(ship, frame, v.x, v.y);
+        v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
         v.search = search_tag;
     };
     // When there are no more pairs than tries, see first whether any of them is free: a move that
@@ -642,10 +715,10 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
     if (memo_allowed(ship, asks_map)) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(2, from_heading), key_word(spread, *heading),
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_TURN, from_heading), key_word(spread, *heading),
                                               key_word(*x, *y), asks_map, 0,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
-        kept = memo_search(key, size_t(offsets), &verdicts);
+        kept = memo_search(MEMO_TURN, key, size_t(offsets), &verdicts);
     }
     if (!kept) verdicts = verdicts_begin(size_t(offsets));
     const uint32_t search_tag = kept ? memo.generation : cache.search;

@@ -4,6 +4,7 @@
 #include "ai_combat_fixture.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 using namespace aitest;
@@ -180,6 +181,58 @@ TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
                                                    << " (priority, assigned, needed, utility)";
             }
         }
+}
+
+// The evaluation memo the assignment opens: with it open over every task of the battle and many
+// assignee lists (one ship, two in both orders, all that fit), each evaluation gives exactly the
+// figures a fresh one gives once it is closed. Ships of unequal value and strength at unequal
+// distances from targets at unequal places, so that a memo keyed on less than the object (for the
+// value and strength) or the target id (for the target's place) shows.
+TEST_F(CombatSearch, AnOpenEvaluationMemoGivesTheFiguresOfAFreshEvaluation) {
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, own[0]);
+    EXPECT_EQ(ai->task_memo, nullptr) << "the assignment closed its memo";
+    ASSERT_NE(ai->listed, nullptr);
+    std::vector<AgentTask *> tasks(ai->listed->items.begin(), ai->listed->items.end());
+    ASSERT_GE(tasks.size(), 12u);
+    std::vector<std::vector<Ship *>> lists;
+    for (Ship *a : own) lists.push_back({a});
+    for (size_t i = 0; i + 1 < own.size(); ++i) {
+        lists.push_back({own[i], own[i + 1]});
+        lists.push_back({own[i + 1], own[i]});
+    }
+    lists.push_back(own);
+    struct Figures {
+        int32_t priority, assigned, needed, utility, value, strength;
+        bool operator==(const Figures &) const = default;
+    };
+    auto evaluate = [&](AgentTask *t, const std::vector<Ship *> &list) {
+        agent_task_clear_assignees(t);
+        for (Ship *s : list)
+            if (agent_task_ship_utility(t, s) != 0) agent_task_add_assignee(t, s);
+        agent_task_evaluate(t, ai, red, 1);
+        return Figures{t->priority, t->assigned, t->needed, t->utility, t->assignee_value, t->assignee_strength};
+    };
+    std::vector<Figures> memoised;
+    AgentTaskMemo memo;
+    agent_task_memo_open(ai, &memo);
+    for (AgentTask *t : tasks)
+        for (const std::vector<Ship *> &list : lists) memoised.push_back(evaluate(t, list));
+    agent_task_memo_close(ai);
+    size_t k = 0;
+    std::set<int32_t> priorities, values;
+    for (AgentTask *t : tasks)
+        for (const std::vector<Ship *> &list : lists) {
+            const Figures fresh = evaluate(t, list);
+            EXPECT_TRUE(memoised[k] == fresh) << agent_task_type_name(int32_t(t->type)) << " list " << k % lists.size()
+                                              << ": priority " << memoised[k].priority << " fresh " << fresh.priority
+                                              << ", value " << memoised[k].value << " fresh " << fresh.value;
+            priorities.insert(fresh.priority);
+            values.insert(fresh.value);
+            ++k;
+        }
+    EXPECT_GE(priorities.size(), 8u) << "the case tells the tasks and lists apart";
+    EXPECT_GE(values.size(), 4u);
 }
 
 // A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search

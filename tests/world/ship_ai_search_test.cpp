@@ -356,6 +356,114 @@ TEST_F(AiSearch, ASearchRepeatedInAPlanFindsWhatAFreshOneFindsWithTheSameDraws) 
     EXPECT_GT(refused, 0);
 }
 
+// The AI asks the search it asked last again and again, and a repeat skips the hashed memo. Each
+// case asks two searches in a row that differ in one input only: the second must not be taken for
+// a repeat of the first. It must find what it finds fresh, after as many draws, and differ from
+// the first (or the case proves nothing).
+TEST_F(AiSearch, ASearchDifferingFromTheLastInOneInputIsNoRepeat) {
+    red->move_arc = 90;
+    object_set_heading(red, 0);
+    Ship *grey = on_map(HULL_LANCER, 1400, 1300, 0, RED);
+    ASSERT_NE(grey, nullptr);
+    grey->move_arc = 90;
+    struct Move {
+        Ship   *ship;
+        int32_t heading, mp_min, mp_max, from_x, from_y, current, move_arc;
+        bool    immobile = false;
+    };
+    struct Outcome {
+        Result  result;
+        int32_t x, y, draws;
+        bool operator==(const Outcome &) const = default;
+    };
+    auto ask = [&](const Move &m) {
+        m.ship->move_arc = m.move_arc;
+        m.ship->hull_flags = m.immobile ? m.ship->hull_flags | HULL_FLAG_IMMOBILE : m.ship->hull_flags & ~HULL_FLAG_IMMOBILE;
+        Outcome o{RES_OK, -1, -1, 0};
+        o.draws = draws_taken([&] {
+            o.result = ship_ai_pick_heading(m.ship, m.heading, m.mp_min, m.mp_max, m.from_x, m.from_y, m.current,
+                                            &o.x, &o.y);
+        });
+        return o;
+    };
+    const Move first{red, 0, 3, 5, 1000, 1000, 0, 90};
+    struct Case {
+        const char *what;
+        Move        second;
+    } const cases[] = {
+        {"the heading", {red, 30, 3, 5, 1000, 1000, 0, 90}},
+        {"the least MP", {red, 0, 4, 5, 1000, 1000, 0, 90}},
+        {"the most MP", {red, 0, 3, 7, 1000, 1000, 0, 90}},
+        {"the place across", {red, 0, 3, 5, 1040, 1000, 0, 90}},
+        {"the place down", {red, 0, 3, 5, 1000, 1040, 0, 90}},
+        {"the current heading", {red, 0, 3, 5, 1000, 1000, 120, 90}},
+        {"the move arc", {red, 0, 3, 5, 1000, 1000, 0, 0}},
+        {"the ship", {grey, 0, 3, 5, 1000, 1000, 0, 90}},
+        {"an immobile hull", {red, 0, 3, 5, 1000, 1000, 0, 90, true}},
+    };
+    for (const Case &c : cases) {
+        const Outcome fresh_first = ask(first), fresh_second = ask(c.second);
+        ASSERT_NE(fresh_second, fresh_first) << c.what << ": the case proves nothing";
+        ship_ai_map_still_begin();
+        // The first search asked under many seeds first: most of its verdicts are worked out.
+        first.ship->move_arc = first.move_arc;
+        for (uint32_t seed = 1; seed <= 64; ++seed) {
+            random_seed(seed);
+            int32_t x = 0, y = 0;
+            (void)ship_ai_pick_heading(first.ship, first.heading, first.mp_min, first.mp_max, first.from_x,
+                                       first.from_y, first.current, &x, &y);
+        }
+        const Outcome kept_first = ask(first), kept_second = ask(c.second), kept_again = ask(c.second);
+        ship_ai_map_still_end();
+        EXPECT_EQ(kept_first, fresh_first) << c.what;
+        EXPECT_EQ(kept_second, fresh_second) << c.what << ": found at " << kept_second.x << "," << kept_second.y
+                                             << ", fresh at " << fresh_second.x << "," << fresh_second.y;
+        EXPECT_EQ(kept_again, fresh_second) << c.what << ", asked again";
+        red->hull_flags &= ~HULL_FLAG_IMMOBILE;
+    }
+
+    // The same for turns: from heading, spread, heading wanted, place, ship.
+    red->move_arc = 90;
+    struct Turn {
+        Ship   *ship;
+        int32_t from, spread, heading, x, y;
+    };
+    auto turn = [&](const Turn &t) {
+        Outcome o{RES_OK, t.x, t.y, 0};
+        int32_t heading = t.heading;
+        o.draws = draws_taken([&] { o.result = ship_ai_random_turn_from(t.ship, t.from, t.spread, &heading, &o.x, &o.y); });
+        return std::pair(o, heading);
+    };
+    const Turn first_turn{red, 0, 30, 90, 1000, 1000};
+    struct TurnCase {
+        const char *what;
+        Turn        second;
+    } const turns[] = {
+        {"the heading turned from", {red, 85, 30, 90, 1000, 1000}},
+        {"the spread", {red, 0, 12, 90, 1000, 1000}},
+        {"the heading wanted", {red, 0, 30, 200, 1000, 1000}},
+        {"the place across", {red, 0, 30, 90, 1030, 1000}},
+        {"the place down", {red, 0, 30, 90, 1000, 1030}},
+        {"the ship", {grey, 0, 30, 90, 1000, 1000}},
+    };
+    for (const TurnCase &c : turns) {
+        const auto fresh_first = turn(first_turn), fresh_second = turn(c.second);
+        ASSERT_NE(fresh_second, fresh_first) << c.what << ": the case proves nothing";
+        ship_ai_map_still_begin();
+        for (uint32_t seed = 1; seed <= 64; ++seed) {
+            random_seed(seed);
+            int32_t heading = first_turn.heading, x = first_turn.x, y = first_turn.y;
+            (void)ship_ai_random_turn_from(first_turn.ship, first_turn.from, first_turn.spread, &heading, &x, &y);
+        }
+        const auto kept_first = turn(first_turn), kept_second = turn(c.second);
+        ship_ai_map_still_end();
+        EXPECT_EQ(kept_first, fresh_first) << c.what;
+        EXPECT_EQ(kept_second, fresh_second) << c.what << ": turned to " << kept_second.second << " at "
+                                             << kept_second.first.x << "," << kept_second.first.y << ", fresh "
+                                             << fresh_second.second;
+    }
+}
+
 }  // namespace
 
 // The move offsets are remembered per direction and length: asking again with another length (or
