@@ -210,12 +210,89 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
     p.steps[p.step_count++] = ShipPlanStep{.code = code, .x = x, .y = y, .heading = heading};
 }
 
+// A hash table that lives for one option search: open addressing in a power of two of slots, the
+// first slot taken from the high bits of a chain of multiplications over the key's words (they
+// depend on every bit of the key). A slot belongs to the search whose number it carries, so a new
+// search empties the table by counting its number on.
+template <class Key, class Value>
+struct SearchTable {
+    struct Slot {
+        Key      key{};
+        Value    value{};
+        uint32_t search = 0;   // another search's number: the slot is free
+    };
+    std::vector<Slot> slots;
+    uint32_t          search = 0;
+    size_t            used = 0;
+};
+
+template <class Key>
+size_t table_home(const Key &key, size_t slots) {
+    static_assert(std::has_unique_object_representations_v<Key> && sizeof(Key) % sizeof(uint64_t) == 0);
+    uint64_t words[sizeof(Key) / sizeof(uint64_t)];
+    std::memcpy(words, &key, sizeof words);
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (uint64_t w : words) h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    return size_t(h >> (64 - std::countr_zero(slots)));
+}
+
+template <class Key, class Value>
+void table_begin(SearchTable<Key, Value> *t) {
+    if (t->slots.empty()) t->slots.resize(1024);
+    if (++t->search == 0) {   // the numbers came round: free every slot by hand
+        for (auto &s : t->slots) s.search = 0;
+        t->search = 1;
+    }
+    t->used = 0;
+}
+
+// The key's slot in this search, or the free slot where it would go.
+template <class Key, class Value>
+typename SearchTable<Key, Value>::Slot &table_slot(SearchTable<Key, Value> *t, const Key &key) {
+    const size_t mask = t->slots.size() - 1;
+    for (size_t at = table_home(key, t->slots.size());; at = (at + 1) & mask) {
+        auto &s = t->slots[at];
+        if (s.search != t->search || s.key == key) return s;
+    }
+}
+
+// The key's value in this search, or null.
+template <class Key, class Value>
+Value *table_find(SearchTable<Key, Value> *t, const Key &key) {
+    auto &s = table_slot(t, key);
+    return s.search == t->search ? &s.value : nullptr;
+}
+
+// The key's value, taken (value-initialised) for this search when the key was not in it.
+template <class Key, class Value>
+Value &table_add(SearchTable<Key, Value> *t, const Key &key) {
+    if ((t->used + 1) * 2 > t->slots.size()) {
+        std::vector<typename SearchTable<Key, Value>::Slot> old;
+        old.swap(t->slots);
+        t->slots.resize(old.size() * 2);
+        const size_t mask = t->slots.size() - 1;
+        for (const auto &s : old) {
+            if (s.search != t->search) continue;
+            size_t at = table_home(s.key, t->slots.size());
+            while (t->slots[at].search == t->search) at = (at + 1) & mask;
+            t->slots[at] = s;
+        }
+    }
+    auto &s = table_slot(t, key);
+    if (s.search != t->search) {
+        s = {.key = key, .value = Value{}, .search = t->search};
+        ++t->used;
+    }
+    return s.value;
+}
+
 // Turns and moves that found no free spot in one option search. A crowded ship would otherwise
 // retry the same hopeless random search for every one of its hundreds of options; a search that
 // failed from a position and heading is not tried again until the next search begins. The failures
-// are kept in one flat table, with the number of failed turns from each spot beside them (kind
-// FAILED_SPOTS), since a search looks them up for every manoeuvre it tries. A slot belongs to the
-// search whose number it carries, so a new search empties the table by counting on.
+// are looked up for every manoeuvre a search tries. Nearly every turn starts from the ship's own
+// spot, so that spot keeps its failed turns as a bit per heading and their count beside them; all
+// else goes to a table: the failed moves, and from any other spot the failed turns and the count of
+// them (kind FAILED_SPOTS).
 constexpr int32_t FAILED_TURN = 0, FAILED_MOVE = 1, FAILED_SPOTS = 2;
 
 struct FailedManoeuvre {
@@ -223,78 +300,34 @@ struct FailedManoeuvre {
     bool operator==(const FailedManoeuvre &o) const = default;
 };
 
-struct FailedSlot {
-    FailedManoeuvre key{};
-    int32_t  count = 0;    // FAILED_SPOTS: the turns that failed from the spot
-    uint32_t search = 0;   // the search the slot belongs to; another: the slot is free
+struct HomeSpot {
+    int32_t  x = 0, y = 0, heading = 0;
+    bool     known = false;
+    uint64_t turns[(HEADINGS + 63) / 64] = {};   // a bit per target heading whose turn failed
+    int32_t  turns_failed = 0;
 };
 
 struct FailedManoeuvres {
-    std::vector<FailedSlot> slots;   // a power of two of them
-    uint32_t search = 0;
-    size_t   used = 0;
+    HomeSpot home;
+    SearchTable<FailedManoeuvre, int32_t> table;   // value: FAILED_SPOTS' count of failed turns
 };
 thread_local FailedManoeuvres t_failed;
 
-constexpr size_t FAILED_FIRST_SLOTS = 1024;
-
-// The key's first slot, from the high bits of a chain of multiplications (they depend on every bit).
-size_t failed_home(const FailedManoeuvre &k, size_t slots) {
-    const uint64_t w0 = uint64_t(uint32_t(k.x)) << 32 | uint32_t(k.y);
-    const uint64_t w1 = uint64_t(uint32_t(k.heading)) << 32 | uint32_t(k.a);
-    const uint64_t w2 = uint64_t(uint32_t(k.b)) << 32 | uint32_t(k.kind);
-    uint64_t h = (w0 ^ 0x9E3779B97F4A7C15ull) * 0xFF51AFD7ED558CCDull;
-    h = (h ^ w1) * 0xFF51AFD7ED558CCDull;
-    h = (h ^ w2) * 0xFF51AFD7ED558CCDull;
-    return size_t(h >> (64 - std::countr_zero(slots)));
-}
-
-void failed_begin() {
+void failed_begin(const Ship *ship) {
     FailedManoeuvres &f = t_failed;
-    if (f.slots.empty()) f.slots.resize(FAILED_FIRST_SLOTS);
-    if (++f.search == 0) {   // the numbers came round: free every slot by hand
-        for (FailedSlot &s : f.slots) s.search = 0;
-        f.search = 1;
-    }
-    f.used = 0;
+    table_begin(&f.table);
+    f.home = HomeSpot{};
+    if (!ship) return;
+    f.home.x = ship->x;
+    f.home.y = ship->y;
+    f.home.heading = ship->heading;
+    f.home.known = true;
 }
 
-// The slot of the key in this search, or the free slot where it would go.
-FailedSlot &failed_slot(const FailedManoeuvre &key) {
-    FailedManoeuvres &f = t_failed;
-    const size_t mask = f.slots.size() - 1;
-    for (size_t at = failed_home(key, f.slots.size());; at = (at + 1) & mask) {
-        FailedSlot &s = f.slots[at];
-        if (s.search != f.search || s.key == key) return s;
-    }
-}
-
-bool failed_has(const FailedManoeuvre &key) {
-    const FailedSlot &s = failed_slot(key);
-    return s.search == t_failed.search;
-}
-
-// The key's slot, taken for this search when it was free.
-FailedSlot &failed_add(const FailedManoeuvre &key) {
-    FailedManoeuvres &f = t_failed;
-    if ((f.used + 1) * 2 > f.slots.size()) {
-        std::vector<FailedSlot> old;
-        old.swap(f.slots);
-        f.slots.resize(old.size() * 2);
-        const size_t mask = f.slots.size() - 1;
-        for (const FailedSlot &s : old) {
-            if (s.search != f.search) continue;
-            size_t at = failed_home(s.key, f.slots.size());
-            while (f.slots[at].search == f.search) at = (at + 1) & mask;
-            f.slots[at] = s;
-        }
-    }
-    FailedSlot &s = failed_slot(key);
-    if (s.search != f.search) {
-        s = FailedSlot{.key = key, .count = 0, .search = f.search};
-        ++f.used;
-    }
-    return s;
+// The home spot when the cursor stands on it, else null.
+HomeSpot *home_of(FailedManoeuvres &f, const PlanCursor *at) {
+    HomeSpot &h = f.home;
+    return h.known && at->x == h.x && at->y == h.y && at->heading == h.heading ? &h : nullptr;
 }
 
 // Scores already given in the option search under way. Most options of a search build a record
@@ -330,6 +363,7 @@ struct ScoreMemo {
     std::vector<ShipPlanStep> steps;     // the keys' steps, entry after entry
 };
 thread_local ScoreMemo t_memo;
+
 
 constexpr size_t MEMO_FIRST_SLOTS = 4096;
 
@@ -435,7 +469,7 @@ int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t
 // A combat task's option search begins: no manoeuvre has failed yet, the figures are taken and the
 // score memo opens empty.
 void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
-    failed_begin();
+    failed_begin(ship);
     take_figures(ai, ship);
     memo_open(task, ai, ship);
 }
@@ -445,22 +479,36 @@ void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *
 constexpr int32_t BOXED_IN_TURNS = 8;
 
 bool turn_towards(PlanCursor *at, int32_t heading) {
+    FailedManoeuvres &f = t_failed;
     const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
-    if (failed_has(key)) return false;
+    if (HomeSpot *home = home_of(f, at)) {
+        // A heading off the compass has no bit: its failure goes to the table, its count here.
+        const bool on_compass = heading >= 0 && heading < HEADINGS;
+        const uint64_t bit = on_compass ? uint64_t(1) << (heading % 64) : 0;
+        const bool failed = on_compass ? (home->turns[heading / 64] & bit) != 0 : table_find(&f.table, key) != nullptr;
+        if (failed || home->turns_failed >= BOXED_IN_TURNS) return false;
+        if (system_ai_turn_towards(at, heading)) return true;
+        if (on_compass) home->turns[heading / 64] |= bit;
+        else table_add(&f.table, key);
+        ++home->turns_failed;
+        return false;
+    }
+    if (table_find(&f.table, key)) return false;
     const FailedManoeuvre spot{FAILED_SPOTS, at->x, at->y, at->heading, 0, 0};
-    const FailedSlot &boxed = failed_slot(spot);
-    if (boxed.search == t_failed.search && boxed.count >= BOXED_IN_TURNS) return false;
+    const int32_t *boxed = table_find(&f.table, spot);
+    if (boxed && *boxed >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
-    failed_add(key);
-    ++failed_add(spot).count;
+    table_add(&f.table, key);
+    ++table_add(&f.table, spot);
     return false;
 }
 
 bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
+    FailedManoeuvres &f = t_failed;
     const FailedManoeuvre key{FAILED_MOVE, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (failed_has(key)) return false;
+    if (table_find(&f.table, key)) return false;
     if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) failed_add(key);
+    if (at->mp >= 1) table_add(&f.table, key);
     return false;
 }
 
