@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <memory>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -200,7 +201,9 @@ struct AssignSearch {
     std::vector<uint64_t> all_open;      // every selected place
     std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
     std::vector<JoinNode> nodes;         // nodes[t] is task t's empty list
-    std::vector<int32_t> children;       // [node * count + ship]: that list with the ship joined, -1 not made yet
+    // [node * count + ship]: that list with the ship joined, -1 not made yet. Sized for the most lists
+    // the search can make; a node's row is filled only when the node is made.
+    std::unique_ptr<int32_t[]> children;
     std::vector<int32_t> held;           // per task: the node its real assignee list holds, -1 unknown
     std::vector<int32_t> path;           // scratch of a list's ships, last first
 };
@@ -244,7 +247,8 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
     a->nodes.reserve(most);
     a->nodes.assign(tasks, JoinNode{});
-    a->children.assign(most * a->count, -1);
+    a->children.reset(new int32_t[most * a->count]);
+    std::fill_n(a->children.get(), tasks * a->count, -1);
     a->held.assign(tasks, -1);
 }
 
@@ -266,6 +270,7 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const int32_t made = int32_t(a->nodes.size());
     a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,
                                 .needed = task->needed, .parent = node, .ship = i});
+    std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
     a->children[slot] = made;
     a->held[size_t(t)] = made;
     return made;
