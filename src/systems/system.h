@@ -288,6 +288,9 @@ uint32_t system_random();
 // and their order are the same either way.
 void     system_plan_begin();
 void     system_plan_end();
+// The calling thread's plan: a number no other plan of the thread had, or 0 outside a plan. What the
+// candidates work out once per plan is kept under it and is gone when the plan ends.
+uint64_t system_plan_epoch();
 
 namespace system_draws {
 // The generator the calling thread's plan took (null outside a plan or when draws are quick ones).

@@ -221,14 +221,22 @@ bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int
     return true;
 }
 
-bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
-    if (at->ap < system->ap_cost) return false;
+namespace {
+
+// What a use of the system from the cursor's spot gives, its AP aside: nothing when the target or
+// point is out of range or arc, or when the estimate offers no hit or no damage.
+struct UseVerdict {
+    bool    ok = false;
+    int32_t chance = 0, damage = 0;
+};
+
+UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
     int32_t cx = 0, cy = 0;
     centre_at(at, &cx, &cy);
     if (!(system->flags & SYSTEM_FLAG_UNLIMITED_RANGE)) {
         const bool in_range = target ? target_in_range(target, cx, cy, system->range)
                                      : distance(x - cx, y - cy) <= system->range;
-        if (!in_range) return false;
+        if (!in_range) return {};
     }
     if (system->flags & SYSTEM_FLAG_ARC) {
         int32_t px = x, py = y;
@@ -239,17 +247,132 @@ bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x
         }
         if (system_arc_test(system, angle_normalize(at->heading + system->facing), angle_of_vector(px - cx, py - cy)) !=
             RES_OK)
-            return false;
+            return {};
     }
     int32_t damage = 0, effect = 0;
     const int32_t chance =
         object_hit_chance(at->ship, system->mount_index, at->x, at->y, at->heading, target, 0, &damage, &effect);
-    if (chance < 1 || damage < 1 || (effect & 2)) return false;
-    if (!system_ai_use_plain(at, system, target, x, y)) return false;
+    if (chance < 1 || damage < 1 || (effect & 2)) return {};
+    return {true, chance, damage};
+}
+
+// The use step of a verdict that offers one, when the plan has room for it.
+bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y, const UseVerdict &verdict) {
+    if (!verdict.ok || !system_ai_use_plain(at, system, target, x, y)) return false;
     ShipPlanStep *step = &at->plan->steps[at->plan->step_count - 1];
-    step->hit_chance = chance;
-    step->damage = damage;
+    step->hit_chance = verdict.chance;
+    step->damage = verdict.damage;
     return true;
+}
+
+// ---- What one plan works out once ----
+// While a ship plans (system_plan_epoch() is not 0) only the draws change between its candidates.
+// Every candidate of a direct weapon against one target starts alike, and they end asking for the
+// target's bearing and a use from a few hundred spots: both are kept per thread under the plan's
+// epoch, keyed by everything they read that may differ within it:
+//  - the start: the user, its place, heading, AP, MP and hull flags; the target, its place and size;
+//  - a spot: the cursor's place and heading; the user, the system, the target, its place and size.
+// What the plan cannot change is read once: the user's frames, stats, officers and owner's
+// knowledge, the target's shape and evasion, the system's record. A new plan starts them afresh.
+
+struct DirectStart {
+    uint64_t          epoch = 0;
+    const Ship       *ship = nullptr;
+    const GameObject *target = nullptr;
+    int32_t           x = 0, y = 0, heading = 0, ap = 0, mp = 0;
+    uint32_t          hull_flags = 0;
+    int32_t           target_x = 0, target_y = 0, target_w = 0, target_h = 0;
+    PlanCursor        cursor;       // at the ship as it stands, its centre known
+    int32_t           tx = 0, ty = 0;   // the target's centre
+    int32_t           bearing = 0;      // from the ship's centre to the target's
+};
+thread_local DirectStart t_direct_start;
+
+const DirectStart &direct_start(Ship *ship, GameObject *target) {
+    const uint64_t epoch = system_plan_epoch();
+    DirectStart &s = t_direct_start;
+    if (epoch != 0 && s.epoch == epoch && s.ship == ship && s.target == target && s.x == ship->x && s.y == ship->y &&
+        s.heading == ship->heading && s.ap == ship->ap && s.mp == ship->mp && s.hull_flags == ship->hull_flags &&
+        s.target_x == target->x && s.target_y == target->y && s.target_w == target->w && s.target_h == target->h)
+        return s;
+    s.epoch = epoch;
+    s.ship = ship;
+    s.target = target;
+    s.x = ship->x;
+    s.y = ship->y;
+    s.heading = ship->heading;
+    s.ap = ship->ap;
+    s.mp = ship->mp;
+    s.hull_flags = ship->hull_flags;
+    s.target_x = target->x;
+    s.target_y = target->y;
+    s.target_w = target->w;
+    s.target_h = target->h;
+    system_ai_begin(ship, &s.cursor);
+    target_centre(target, &s.tx, &s.ty);
+    s.bearing = system_ai_bearing(&s.cursor, s.tx, s.ty);
+    return s;
+}
+
+struct SpotAnswer {
+    uint64_t          epoch = 0;
+    const Ship       *ship = nullptr;
+    const System     *system = nullptr;
+    const GameObject *target = nullptr;
+    int32_t           target_x = 0, target_y = 0, target_w = 0, target_h = 0;
+    int32_t           x = 0, y = 0, heading = 0;
+    int32_t           arc_heading = 0;   // the heading that brings the target into the system's facing
+    bool              use_known = false;
+    UseVerdict        use;               // of a use at the target, when use_known
+};
+constexpr size_t SPOT_ANSWERS = 1024;   // a power of two
+thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
+
+// The answers for the cursor's spot, or null outside a plan.
+SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameObject *target) {
+    const uint64_t epoch = system_plan_epoch();
+    if (epoch == 0) return nullptr;
+    uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
+    h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
+    h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
+    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
+    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
+        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
+        a.target_w == target->w && a.target_h == target->h)
+        return &a;
+    a = SpotAnswer{.epoch = epoch, .ship = at->ship, .system = system, .target = target,
+                   .target_x = target->x, .target_y = target->y, .target_w = target->w, .target_h = target->h,
+                   .x = at->x, .y = at->y, .heading = at->heading, .arc_heading = 0, .use_known = false,
+                   .use = {}};
+    a.arc_heading = arc_heading(at, system, target);
+    return &a;
+}
+
+// A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use.
+bool use_at_target(PlanCursor *at, System *system, GameObject *target) {
+    if (at->ap < system->ap_cost) return false;
+    int32_t tx = 0, ty = 0;
+    target_centre(target, &tx, &ty);
+    SpotAnswer *a = spot_answer(at, system, target);
+    if (!a) return apply_use(at, system, target, tx, ty, use_verdict(at, system, target, tx, ty));
+    if (!a->use_known) {
+        a->use = use_verdict(at, system, target, tx, ty);
+        a->use_known = true;
+    }
+    return apply_use(at, system, target, tx, ty, a->use);
+}
+
+// The heading that brings the target into the system's arc, from the cursor's spot.
+int32_t arc_heading_here(const PlanCursor *at, const System *system, const GameObject *target) {
+    const SpotAnswer *a = spot_answer(at, system, target);
+    return a ? a->arc_heading : arc_heading(at, system, target);
+}
+
+}  // namespace
+
+bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
+    if (at->ap < system->ap_cost) return false;
+    return apply_use(at, system, target, x, y, use_verdict(at, system, target, x, y));
 }
 
 // ---- Beam and projectile weapons (0, 4, 22) ----
@@ -257,24 +380,30 @@ bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x
 Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
     if (!valid_user(ship, index, system_ai_candidate_total(system->type))) return RES_OUT_OF_RANGE;
     PlanCursor at;
-    system_ai_begin(ship, &at);
-    if (!target) return RES_OK;
-    int32_t tx = 0, ty = 0;
-    target_centre(target, &tx, &ty);
+    if (!target) {
+        system_ai_begin(ship, &at);
+        return RES_OK;
+    }
+    const DirectStart &start = direct_start(ship, target);
+    ship->option.step_count = 0;
+    ship->option.score = 0;
+    ship->option.index = 0;
+    at = start.cursor;
     const int32_t last = system_ai_candidate_total(system->type) - 1;
     if (index == last) {   // from where the ship stands
-        system_ai_use(&at, system, target, tx, ty);
+        use_at_target(&at, system, target);
         return RES_OK;
     }
     const bool turn_only = system->type == SYSTEM_TYPE_BEAM && index >= 257 && index <= 318;
     if (!turn_only) {
-        const int32_t bearing = system_ai_bearing(&at, tx, ty);
-        if (!system_ai_turn_towards(&at, bearing)) return RES_OK;
+        if (!system_ai_turn_towards(&at, start.bearing)) return RES_OK;
+        const bool turned = at.heading != start.cursor.heading || at.x != start.cursor.x || at.y != start.cursor.y;
+        const int32_t bearing = turned ? system_ai_bearing(&at, start.tx, start.ty) : start.bearing;
         const int32_t least = index <= 128 ? at.mp : 1;
-        if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), least, at.mp)) return RES_OK;
+        if (!system_ai_move(&at, bearing, least, at.mp)) return RES_OK;
     }
-    if (!system_ai_turn_towards(&at, arc_heading(&at, system, target))) return RES_OK;
-    system_ai_use(&at, system, target, tx, ty);
+    if (!system_ai_turn_towards(&at, arc_heading_here(&at, system, target))) return RES_OK;
+    use_at_target(&at, system, target);
     return RES_OK;
 }
 

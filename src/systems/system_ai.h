@@ -7,6 +7,8 @@
 //    not a ship or an index outside the type's range.
 //  - The weapon types hook the weapon families below into their own records.
 //  - Runs on the combat AI thread while the game thread waits; draws from system_random.
+//  - Within a plan (system_plan_begin .. end) the direct weapons keep, per thread, the start their
+//    candidates share and what a use from each spot gives; outside a plan nothing is kept.
 #include <cstdint>
 #include "systems/system.h"
 
