@@ -466,10 +466,20 @@ int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t
     return r;
 }
 
-// A combat task's option search begins: no manoeuvre has failed yet, the figures are taken and the
-// score memo opens empty.
+// The bearing from the cursor's spot to a point. The approaches of a search ask it again and again
+// from where the ship stands towards the target; the last answer is kept for the search.
+struct KnownBearing {
+    const Ship *ship = nullptr;
+    int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0;
+    int32_t     bearing = 0;
+};
+thread_local KnownBearing t_bearing;
+
+// A combat task's option search begins: no manoeuvre has failed yet, no bearing is known, the figures
+// are taken and the score memo opens empty.
 void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
     failed_begin(ship);
+    t_bearing = KnownBearing{};
     take_figures(ai, ship);
     memo_open(task, ai, ship);
 }
@@ -651,9 +661,16 @@ void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
     if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
 }
 
+int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
+    KnownBearing &b = t_bearing;
+    if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
+        b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
+    return b.bearing;
+}
+
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
 bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
-    const int32_t bearing = system_ai_bearing(at, tx, ty);
+    const int32_t bearing = bearing_from(at, tx, ty);
     if (!turn_towards(at, bearing)) return false;
     if (at->mp < 1) return true;
     return move_near(at, bearing, full ? at->mp : 1, at->mp);

@@ -115,6 +115,11 @@ struct OccupancyCache {
     uint32_t         search = 0;         // the number of the search under way
     int32_t          still_depth = 0;
     bool             still_checked = false;   // the map was compared since the plan began
+    // The ship whose searches find everything up to date: set by a search that brought the kept
+    // answers up to date while a plan was under way on a compared map without objects whose shape
+    // answers may change unseen; dropped when a plan begins or ends and by every such search.
+    // While the map stands still, none of that can change until then.
+    const Ship      *plan_ship = nullptr;
 };
 
 thread_local OccupancyCache cache;
@@ -265,18 +270,15 @@ void select_ship(OccupancyCache &c, const Ship *ship) {
     c.current = a;
 }
 
-// The ship's answers are the current ones and still for its frames: select_ship has nothing to do.
-bool current_answers_fit(const OccupancyCache &c, const Ship *ship) {
-    const ShipAnswers *a = c.current;
-    return a && a->ship == ship && a->id == ship->id && a->frames == ship->frames &&
-           a->frame_sprites == ship->frame_sprites && a->frame_count == ship->frame_count && a->kind == ship->kind &&
-           !a->own_tests;
+// Searches that ask the map are kept: a plan is under way, the map was compared in this plan, for
+// this ship, and has no objects whose shape answers may change unseen.
+bool searches_kept(const OccupancyCache &c, const Ship *ship) {
+    return c.still_depth > 0 && c.still_checked && c.map == ship->map && c.volatiles.empty() && c.current &&
+           c.current->ship == ship && !c.current->own_tests;
 }
 
-// Starts a search: brings the kept answers up to date with the map. While a plan is under way and
-// the map was compared in it, with no objects whose shape answers may change unseen, a search by
-// the ship whose answers are current has nothing to bring up to date.
-[[gnu::noinline]] void cache_bring_up_to_date(OccupancyCache &c, Ship *ship) {
+[[gnu::noinline]] bool cache_bring_up_to_date(OccupancyCache &c, Ship *ship) {
+    c.plan_ship = nullptr;
     if (!(c.still_checked && c.map == ship->map && ship->map)) {
         c.still_checked = c.still_depth > 0;
         compare_map(c, ship->map);
@@ -286,13 +288,17 @@ bool current_answers_fit(const OccupancyCache &c, const Ship *ship) {
         for (size_t i : c.volatiles) stamp(c, c.occupants[i], nullptr);
     }
     select_ship(c, ship);
+    const bool kept = searches_kept(c, ship);
+    if (kept && ship->map) c.plan_ship = ship;
+    return kept;
 }
 
-inline void cache_begin(Ship *ship) {
+// Starts a search: brings the kept answers up to date with the map (nothing to do for the plan's
+// ship once a search of its plan did). True when searches that ask the map are kept.
+inline bool cache_begin(Ship *ship) {
     OccupancyCache &c = cache;
-    if (c.still_checked && c.map == ship->map && ship->map && c.volatiles.empty() && current_answers_fit(c, ship))
-        return;
-    cache_bring_up_to_date(c, ship);
+    if (c.plan_ship == ship) return true;
+    return cache_bring_up_to_date(c, ship);
 }
 
 // Room for a new search's n verdicts, all unknown.
@@ -418,15 +424,6 @@ inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n,
     return memo_find(m, kind, key, n, verdicts);
 }
 
-// Searches are kept: a plan is under way and, when the search asks the map, the map was compared
-// in this plan, for this ship, and has no objects whose shape answers may change unseen.
-inline bool memo_allowed(const Ship *ship, bool asks_map) {
-    const OccupancyCache &c = cache;
-    if (c.still_depth <= 0) return false;
-    if (!asks_map) return true;
-    return c.still_checked && c.map == ship->map && c.volatiles.empty() && c.current && c.current->ship == ship &&
-           !c.current->own_tests;
-}
 
 // The slot of the answer for the key, or the free slot where it would go.
 SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
@@ -577,12 +574,14 @@ void move_offset(int32_t direction, int32_t mp, int32_t *dx, int32_t *dy) {
 void ship_ai_map_still_begin() {
     ++cache.still_depth;
     cache.still_checked = false;
+    cache.plan_ship = nullptr;
     memo_forget();
 }
 
 void ship_ai_map_still_end() {
     if (cache.still_depth > 0) --cache.still_depth;
     cache.still_checked = false;
+    cache.plan_ship = nullptr;
     memo_forget();
 }
 
@@ -592,7 +591,7 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
     radius = std::max(radius, 0);
-    cache_begin(ship);
+    (void)cache_begin(ship);   // its searches are not kept
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t angle = system_random_between(0, 359);
         const int32_t length = system_random_between(radius / 4, radius);
@@ -610,7 +609,7 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
 Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
                             int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
-    cache_begin(ship);
+    const bool keep = cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
     // of each pair is worked out once per search (once per plan when the search is kept).
     constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
@@ -620,7 +619,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     const size_t pairs = size_t(DIRECTIONS) * size_t(lengths);
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
-    if (memo_allowed(ship, true)) {
+    if (keep) {
         const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE, heading),
                                               key_word(least, lengths),
                                               key_word(from_x, from_y),
@@ -707,14 +706,14 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
 Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
                                 int32_t *y) {
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
-    if (test_overlap) cache_begin(ship);
+    const bool map_kept = test_overlap && cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
     // One verdict per offset of the spread, worked out once per search (once per plan when kept).
     const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
     const bool asks_map = test_overlap && ship->map;
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
-    if (memo_allowed(ship, asks_map)) {
+    if (asks_map ? map_kept : cache.still_depth > 0) {
         const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_TURN, from_heading), key_word(spread, *heading),
                                               key_word(*x, *y), asks_map, 0,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
