@@ -122,10 +122,11 @@ void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *y = obj->y + obj->h / 2;
 }
 
-// Where an assignee counts from: its centre, or the galaxy position of a ship.
-void assignee_point(const AgentTaskType *t, GameObject *obj, int32_t *x, int32_t *y) {
+// Where an assignee counts from: its centre (when its type counts from centres), or the galaxy
+// position of a ship.
+void assignee_point(bool centres, GameObject *obj, int32_t *x, int32_t *y) {
     Ship *ship = ship_of(obj);
-    if ((t && t->use_centre && t->use_centre() != 0) || !ship) {
+    if (centres || !ship) {
         centre_of(obj, x, y);
         return;
     }
@@ -413,10 +414,11 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         int32_t tx = 0, ty = 0;
         centre_of(target, &tx, &ty);
         int64_t sum = 0;
+        const bool centres = t && t->use_centre && t->use_centre() != 0;
         for (GameObject *obj : task->assignees.items) {
             if (!obj) break;
             int32_t x = 0, y = 0;
-            assignee_point(t, obj, &x, &y);
+            assignee_point(centres, obj, &x, &y);
             sum += distance(tx - x, ty - y);
         }
         const int64_t avg = sum / count;

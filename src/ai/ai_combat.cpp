@@ -309,7 +309,12 @@ struct PassState {
     std::vector<int32_t> touched;
     std::vector<uint64_t> open;       // the open selected places
     std::vector<int32_t> best;        // per ship: its task in the best table
-    std::vector<uint64_t> previous;   // per ship: the task id it held before the search
+    std::vector<uint32_t> candidates; // per ship: the open selected places it fits
+    std::vector<uint32_t> all_candidates;   // per ship: the selected places it fits
+    // Per ship: the task it held before the search (-2 one no longer in the map), and what moving
+    // it away counts (0 for a ship that held none).
+    std::vector<int32_t> previous;
+    std::vector<int32_t> change_weight;
 };
 
 // The set bits of a word. Counted by halves, nibbles and bytes: a build for the plain 64-bit target
@@ -356,14 +361,14 @@ int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t 
 }
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
-int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pass) {
+int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     AiPlayer *ai = a->ai;
-    const std::vector<Ship *> &ships = *a->ships;
     const int32_t count = int32_t(a->count);
     const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(combat_draw(a->rng) % 61) + 20;
     for (int32_t t : st->touched) st->at[size_t(t)] = t;
     st->touched.clear();
     st->open = a->all_open;
+    st->candidates = st->all_candidates;
     int32_t open_count = int32_t(a->selected.size());
     for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
@@ -382,8 +387,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
         }
         if (chosen < 0) {
             const uint64_t *usable = &a->usable[size_t(index) * a->words];
-            uint32_t candidates = 0;
-            for (size_t w = 0; w < a->words; ++w) candidates += bit_count(st->open[w] & usable[w]);
+            const uint32_t candidates = st->candidates[size_t(index)];
             if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)))];
         }
         st->holds[size_t(index)] = chosen;
@@ -394,19 +398,22 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, Ship *actor, int32_t pas
         st->at[size_t(chosen)] = node;
         const JoinNode &joined = a->nodes[size_t(node)];
         if (joined.assigned >= joined.needed) {
-            if (const int32_t k = a->place[size_t(chosen)]; k >= 0) st->open[size_t(k) / 64] &= ~(uint64_t(1) << (k % 64));
+            // A kept task may fill again after it closed: the ships' counts drop only once.
+            const int32_t k = a->place[size_t(chosen)];
+            const uint64_t bit = k >= 0 ? uint64_t(1) << (k % 64) : 0;
+            if (bit && (st->open[size_t(k) / 64] & bit)) {
+                st->open[size_t(k) / 64] &= ~bit;
+                const uint8_t *fits = &a->fits[size_t(chosen) * a->count];
+                for (int32_t i = 0; i < count; ++i) st->candidates[size_t(i)] -= fits[i];
+            }
             --open_count;
         }
     }
     // Ships the pass never reached (every task at its need) are left without a task.
     for (int32_t i = 0; i < remaining; ++i) st->holds[size_t(ai->ship_indices[size_t(i)])] = -1;
     int64_t changes = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint64_t previous = st->previous[size_t(i)];
-        const int32_t held = st->holds[size_t(i)];
-        const uint64_t now = held < 0 ? 0 : a->tasks[size_t(held)]->id;
-        if (previous != 0 && now != previous) changes += ships[size_t(i)] == actor ? ACTOR_CHANGE_WEIGHT : 1;
-    }
+    for (int32_t i = 0; i < count; ++i)
+        if (st->holds[size_t(i)] != st->previous[size_t(i)]) changes += st->change_weight[size_t(i)];
     // A task nobody joined this pass counts nothing: no priority, and no bonus without assignees.
     int64_t total = 0;
     for (int32_t t : st->touched) total += a->nodes[size_t(st->at[size_t(t)])].value;
@@ -611,15 +618,22 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         st.holds.assign(count, -1);
         st.open.assign(search.words, 0);
         st.best.assign(count, -1);
-        st.previous.resize(count);
+        st.previous.assign(count, -1);
+        st.change_weight.assign(count, 0);
+        st.all_candidates.assign(count, 0);
         for (size_t i = 0; i < count; ++i) {
-            st.previous[i] = previous_of(ships[i]);
+            if (const uint64_t previous = previous_of(ships[i]); previous != 0) {
+                const int32_t t = task_index(search, previous);
+                st.previous[i] = t >= 0 ? t : -2;
+                st.change_weight[i] = ships[i] == actor ? ACTOR_CHANGE_WEIGHT : 1;
+            }
             ai->best_assignment[i] = task_of(ships[i]);
             st.best[i] = task_index(search, ai->best_assignment[i]);
+            for (size_t w = 0; w < search.words; ++w) st.all_candidates[i] += bit_count(search.usable[i * search.words + w]);
         }
         const int32_t passes = ai_combat_pass_count(int32_t(count));
         for (int32_t pass = 1; pass <= passes; ++pass) {
-            const int32_t total = assignment_pass(&search, &st, actor, pass);
+            const int32_t total = assignment_pass(&search, &st, pass);
             if (total > best) {
                 best = total;
                 st.best = st.holds;

@@ -3,6 +3,7 @@
 // and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -372,16 +373,30 @@ static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
 constexpr size_t STEP_WORDS = sizeof(ShipPlanStep) / sizeof(uint64_t);
 static_assert(sizeof(ShipPlanStep) % sizeof(uint64_t) == 0);
 
-// A chain of multiplications: its high bits depend on every bit of the record, so the slot is
-// taken from them (memo_slot_of).
+// The hash takes the step count and the first and last steps' words but the target object's: the
+// records of one search that agree on those agree on the rest nearly always (a step's hit chance and
+// damage follow from where it leaves the ship), and the comparison of a candidate reads every word.
+// A chain of multiplications: its high bits depend on every bit it takes in, so the slot is taken
+// from them (memo_slot_of).
+constexpr size_t TARGET_WORD = offsetof(ShipPlanStep, target) / sizeof(uint64_t);
+static_assert(offsetof(ShipPlanStep, target) % sizeof(uint64_t) == 0 && TARGET_WORD == 2 && STEP_WORDS == 5);
+
+uint64_t step_word(const ShipPlanStep &step, size_t k) {
+    uint64_t w;
+    std::memcpy(&w, reinterpret_cast<const unsigned char *>(&step) + k * sizeof w, sizeof w);
+    return w;
+}
+
 uint64_t record_hash(const ShipPlan &plan) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count));
-    uint64_t words[STEP_WORDS];
-    for (int32_t i = 0; i < plan.step_count; ++i) {
-        std::memcpy(words, &plan.steps[i], sizeof words);
-        for (uint64_t w : words) h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-    }
-    return h;
+    constexpr uint64_t K = 0xFF51AFD7ED558CCDull;
+    const ShipPlanStep &first = plan.steps[0], &last = plan.steps[plan.step_count - 1];
+    uint64_t h = (0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count))) * K;
+    h = (h ^ step_word(first, 0)) * K;
+    h = (h ^ step_word(first, 1)) * K;
+    h = (h ^ step_word(last, 0)) * K;
+    h = (h ^ step_word(last, 1)) * K;
+    h = (h ^ step_word(last, 3)) * K;
+    return (h ^ step_word(last, 4)) * K;
 }
 
 size_t memo_slot_of(uint64_t hash, size_t slots) { return size_t(hash >> (64 - std::countr_zero(slots))); }
@@ -466,10 +481,20 @@ int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t
     return r;
 }
 
-// A combat task's option search begins: no manoeuvre has failed yet, the figures are taken and the
-// score memo opens empty.
+// The bearing from the cursor's spot to a point. The approaches of a search ask it again and again
+// from where the ship stands towards the target; the last answer is kept for the search.
+struct KnownBearing {
+    const Ship *ship = nullptr;
+    int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0;
+    int32_t     bearing = 0;
+};
+thread_local KnownBearing t_bearing;
+
+// A combat task's option search begins: no manoeuvre has failed yet, no bearing is known, the figures
+// are taken and the score memo opens empty.
 void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
     failed_begin(ship);
+    t_bearing = KnownBearing{};
     take_figures(ai, ship);
     memo_open(task, ai, ship);
 }
@@ -651,9 +676,16 @@ void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
     if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
 }
 
+int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
+    KnownBearing &b = t_bearing;
+    if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
+        b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
+    return b.bearing;
+}
+
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
 bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
-    const int32_t bearing = system_ai_bearing(at, tx, ty);
+    const int32_t bearing = bearing_from(at, tx, ty);
     if (!turn_towards(at, bearing)) return false;
     if (at->mp < 1) return true;
     return move_near(at, bearing, full ? at->mp : 1, at->mp);

@@ -158,3 +158,96 @@ TEST_F(ScoreMemo, AfterTheOptionsRunOutTheBattleIsWeighedAsItStands) {
 }
 
 }  // namespace
+
+namespace {
+
+// A ship in a ring of its own side finds no room for most moves from where it stands, and the option
+// search remembers each move (and turn) that found none. What the sweep of every option of an attack
+// and a scan builds and draws is pinned here, as the searches made it before the failures were kept
+// in their own tables; the target lies out of scan range behind the ship, so every approach asks
+// for the same turn.
+class BoxedIn : public Battle {};
+
+TEST_F(BoxedIn, EveryOptionOfABoxedInShipBuildsAndDrawsAsPinned) {
+    Ship *a = lancer(RED, 1000, 1000, 0);
+    ASSERT_NE(a, nullptr);
+    const int32_t w = a->w, h = a->h;
+    int32_t placed = 0;
+    for (int32_t dx = -1; dx <= 1; ++dx)
+        for (int32_t dy = -1; dy <= 1; ++dy)
+            if (dx || dy) placed += lancer(RED, 1000 + dx * (w + 2), 1000 + dy * (h + 2), 90 * ((dx + 2) % 4)) != nullptr;
+    ASSERT_EQ(placed, 8);
+    Ship *far = lancer(BLUE, 1000, 2600, 90);
+    ASSERT_NE(far, nullptr);
+    ai_plan_ship(red, a);
+    AiPlayer *ai = red->commander_ai;
+    uint32_t digest = 2166136261u;
+    auto fold = [&](int32_t v) {
+        for (int32_t b = 0; b < 4; ++b) digest = (digest ^ uint8_t(uint32_t(v) >> (8 * b))) * 16777619u;
+    };
+    int32_t built = 0;
+    for (int32_t type : {TASK_ATTACK_SHIP, TASK_SCAN_SHIP}) {
+        AgentTask *task = agent_task_create(type, 0, far->id);
+        ASSERT_NE(task, nullptr);
+        agent_task_combat_begin(task, ai, a);
+        for (int32_t k = 0; agent_task_combat_next_option(task, ai, a, k) == 0; ++k) {
+            fold(a->option.step_count);
+            built += a->option.step_count > 0;
+            for (int32_t s = 0; s < a->option.step_count; ++s) {
+                const ShipPlanStep &step = a->option.steps[s];
+                for (int32_t v : {step.code, step.x, step.y, step.heading}) fold(v);
+            }
+        }
+        agent_task_free(task);
+    }
+    EXPECT_GT(built, 0);
+    EXPECT_EQ(built, 4309);
+    EXPECT_EQ(digest, 1362835686u);
+    EXPECT_EQ(random_u32(), 3038856870u) << "the sweep drew as many quick numbers as before";
+}
+
+}  // namespace
+
+namespace {
+
+// An approach asks the bearing from where the ship stands to the target, and the search keeps the
+// last answer. Asked towards another target it must answer for that target: the option a scan of a
+// second target builds right after an approach to the first is the one it builds on its own.
+TEST_F(Battle, AnApproachHeadsForItsOwnTargetAfterAnApproachToAnother) {
+    Ship *a = lancer(RED, 1000, 1000, 0);
+    Ship *east = lancer(BLUE, 2600, 1000, 180);
+    Ship *south = lancer(BLUE, 1000, 2600, 270);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(east, nullptr);
+    ASSERT_NE(south, nullptr);
+    ai_plan_ship(red, a);
+    AiPlayer *ai = red->commander_ai;
+    AgentTask *to_east = agent_task_create(TASK_SCAN_SHIP, 0, east->id);
+    AgentTask *to_south = agent_task_create(TASK_SCAN_SHIP, 0, south->id);
+    ASSERT_NE(to_east, nullptr);
+    ASSERT_NE(to_south, nullptr);
+    auto steps_of = [&](const ShipPlan &p) {
+        std::string text;
+        for (int32_t s = 0; s < p.step_count; ++s)
+            text += std::to_string(p.steps[s].code) + "@" + std::to_string(p.steps[s].x) + "," +
+                    std::to_string(p.steps[s].y) + "/" + std::to_string(p.steps[s].heading) + " ";
+        return text;
+    };
+    // Option 0 turns when it must and closes in with every MP.
+    agent_task_combat_begin(to_south, ai, a);
+    seed(77);
+    ASSERT_EQ(agent_task_combat_next_option(to_south, ai, a, 0), 0);
+    const std::string alone = steps_of(a->option);
+    ASSERT_GE(a->option.step_count, 1) << "the approach is built";
+    agent_task_combat_begin(to_east, ai, a);
+    ASSERT_EQ(agent_task_combat_next_option(to_east, ai, a, 0), 0);
+    const std::string eastwards = steps_of(a->option);
+    seed(77);
+    ASSERT_EQ(agent_task_combat_next_option(to_south, ai, a, 0), 0);
+    EXPECT_EQ(steps_of(a->option), alone) << "after " << eastwards;
+    EXPECT_NE(eastwards, alone);
+    agent_task_free(to_east);
+    agent_task_free(to_south);
+}
+
+}  // namespace
