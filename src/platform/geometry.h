@@ -13,6 +13,7 @@ int32_t     trig_cos100(int angle);           // cos x 100, rounded away from ze
 int32_t     trig_sin100(int angle);           // -sin x 100 (screen y grows downwards)
 // Inline: the combat planning turns and compares headings in its inner loops.
 inline int angle_normalize(int a) {
+    if (static_cast<unsigned>(a) < 360u) return a;   // most headings are whole already
     const int r = a % 360;
     return r < 0 ? r + 360 : r;
 }

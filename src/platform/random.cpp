@@ -2,6 +2,7 @@
 #include "platform/random.h"
 
 #include <bit>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -20,6 +21,20 @@ thread_local uint64_t t_quick_state = 1;
 uint32_t twist(uint32_t word, uint32_t next, uint32_t far) {
     const uint32_t y = (word & 0x80000000u) | (next & 0x7FFFFFFFu);
     return far ^ std::rotr(y, 1) ^ ((0u - (y & 1u)) & 0x9908B0DFu);
+}
+
+// Four neighbouring words at once: words[0..3] from themselves, words[1..4] and far[0..3].
+void twist4(uint32_t *words, const uint32_t *far) {
+    using Words4 = uint32_t __attribute__((vector_size(16)));
+    Words4 word, next, distant;
+    std::memcpy(&word, words, sizeof word);
+    std::memcpy(&next, words + 1, sizeof next);
+    std::memcpy(&distant, far, sizeof distant);
+    const Words4 y = (word & 0x80000000u) | (next & 0x7FFFFFFFu);
+    const Words4 rotated = (y >> 1) | (y << 31);
+    const Words4 odd = (Words4{} - (y & 1u)) & 0x9908B0DFu;
+    const Words4 out = distant ^ rotated ^ odd;
+    std::memcpy(words, &out, sizeof out);
 }
 
 // lo + draw mod (hi - lo + 1), the span taken in 64 bits so that the full i32 range works.
@@ -79,14 +94,18 @@ void rng_seed(Rng *rng, uint32_t seed) {
     rng->index = 0;
 }
 
-// The block is rebuilt in place, word by word in order: words from 227 on read the far words
-// already rebuilt, and the last word reads the new word 0. The loops are split where the far
-// index wraps, so no index is taken modulo the block.
+// The block is rebuilt in place, in order: words from 227 on read the far words already rebuilt,
+// and the last word reads the new word 0. The loops are split where the far index wraps, so no
+// index is taken modulo the block, and run four words at a time: a word reads only its successor
+// (not yet rebuilt) and a far word at least 227 words away, so four neighbours never read each
+// other's new values.
 void rng_regenerate(Rng *rng) {
     uint32_t *s = rng->state;
-    constexpr int wrap = RNG_STATE_WORDS - RNG_SHIFT_WORDS;
+    constexpr int wrap = RNG_STATE_WORDS - RNG_SHIFT_WORDS;   // 227
     int i = 0;
+    for (; i + 4 <= wrap; i += 4) twist4(s + i, s + i + RNG_SHIFT_WORDS);
     for (; i < wrap; ++i) s[i] = twist(s[i], s[i + 1], s[i + RNG_SHIFT_WORDS]);
+    for (; i + 4 <= RNG_STATE_WORDS - 1; i += 4) twist4(s + i, s + i - wrap);
     for (; i < RNG_STATE_WORDS - 1; ++i) s[i] = twist(s[i], s[i + 1], s[i - wrap]);
     s[i] = twist(s[i], s[0], s[i - wrap]);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -69,6 +70,19 @@ TEST_F(DistanceTable, SignsAndOrderDoNotMatterAndLengthsGrowAcrossTheTableEdge) 
         {46341, 0, 46341}, {INT_MIN, INT_MIN, INT32_MAX}, {INT_MAX, 0, INT32_MAX}, {0, INT_MIN, INT32_MAX},
     };
     for (const auto &p : pins) EXPECT_EQ(distance(p.dx, p.dy), p.d) << p.dx << ", " << p.dy;
+}
+
+TEST(AngleWrap, EveryAngleLandsInOneTurnOnTheSameBearingAndTheEndsOfI32Too) {
+    // The whole-degree headings pass through untouched; everything else wraps, from either side.
+    for (int a = -3 * 360 - 1; a <= 3 * 360 + 1; ++a) {
+        const int n = angle_normalize(a);
+        ASSERT_GE(n, 0) << a;
+        ASSERT_LT(n, 360) << a;
+        ASSERT_EQ((int64_t(a) - n) % 360, 0) << a;
+    }
+    const int pins[][2] = {{360, 0}, {-1, 359}, {0, 0}, {359, 359}, {INT_MIN, 232}, {INT_MAX, 127}, {INT_MIN + 1, 233}};
+    for (const auto &p : pins) EXPECT_EQ(angle_normalize(p[0]), p[1]) << p[0];
+    EXPECT_EQ(angle_diff(INT_MIN, INT_MAX), -105);   // 232 to 127
 }
 
 }  // namespace
