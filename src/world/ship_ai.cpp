@@ -351,12 +351,37 @@ struct SearchMemo {
 
 thread_local SearchMemo memo;
 
+// The turn verdicts of the plan under way, shared by its kept turn searches: a spread of 6 and one
+// of 12, or two headings wanted from the same place, judge the same turns. A turn's verdict and the
+// place it leads to read the ship, the heading turned from, the heading turned to, the place,
+// whether the map is asked, and the still map: the key holds all but the map. Direct-mapped, per
+// thread; an answer belongs to the plan whose number (the kept searches' generation) it carries.
+struct TurnAnswer {
+    const Ship       *ship = nullptr;
+    uint64_t          turn = 0;    // heading turned from, heading turned to, map asked
+    uint64_t          where = 0;   // x, y
+    uint32_t          plan = 0;
+    TryVerdict::State state = TryVerdict::UNKNOWN;
+    int32_t           x = 0, y = 0;
+};
+constexpr size_t TURN_ANSWER_SLOTS = 4096;
+thread_local std::vector<TurnAnswer> turn_answers;
+
+TurnAnswer &turn_answer_slot(const Ship *ship, uint64_t turn, uint64_t where) {
+    if (turn_answers.empty()) turn_answers.resize(TURN_ANSWER_SLOTS);
+    uint64_t h = turn * 0x9E3779B97F4A7C15ull ^ where * 0xC2B2AE3D27D4EB4Full ^ uint64_t(reinterpret_cast<uintptr_t>(ship));
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return turn_answers[size_t(h >> 52) & (TURN_ANSWER_SLOTS - 1)];
+}
+
 // Forgets every kept search (a plan begins or ends).
 void memo_forget() {
     SearchMemo &m = memo;
     if (++m.generation == 0) {   // wrapped: slots and verdicts of an old plan could carry the new number
         for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
         for (TryVerdict &v : m.pool) v.search = 0;
+        for (TurnAnswer &a : turn_answers) a.plan = 0;
         m.generation = 1;
     }
     m.used = 0;
@@ -553,21 +578,61 @@ struct MoveOffset {
 };
 thread_local std::vector<MoveOffset> move_offsets;
 
-void move_offset(int32_t direction, int32_t mp, int32_t *dx, int32_t *dy) {
-    if (direction < 0 || direction >= 360 || mp < 0 || mp >= MOVE_TABLE_MP) {
-        offset_for(direction, mp * 10, dx, dy);
-        return;
-    }
+MoveOffset *move_offset_table() {
     if (move_offsets.empty()) move_offsets.resize(size_t(360) * MOVE_TABLE_MP);
-    MoveOffset &o = move_offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
-    if (!o.known) {
-        int32_t x = 0, y = 0;
-        offset_computed(direction, mp * 10, &x, &y);
-        o = {int16_t(x), int16_t(y), true};
-    }
-    *dx = o.dx;
-    *dy = o.dy;
+    return move_offsets.data();
 }
+
+[[gnu::noinline]] void move_offset_fill(MoveOffset &o, int32_t direction, int32_t mp) {
+    int32_t x = 0, y = 0;
+    offset_computed(direction, mp * 10, &x, &y);
+    o = {int16_t(x), int16_t(y), true};
+}
+
+// Judges the tries of one move search: the frame for the current heading and the box its
+// top-left corner must keep inside the map's edges are worked out at the first try judged.
+struct MoveJudge {
+    Ship       *ship;
+    int32_t     heading, from_x, from_y, current_heading;
+    uint32_t    tag;   // the search the verdicts belong to
+    bool        ready = false;
+    int32_t     frame = 0, right = 0, bottom = 0;
+    MoveOffset *offsets = nullptr;
+
+    [[gnu::noinline]] void prepare() {
+        frame = ship_frame_for_heading(ship, current_heading);
+        int32_t w = 0, h = 0;
+        frame_size(ship, frame, &w, &h);
+        if (ship->map) {
+            right = ship->map->world_w - w - EDGE;
+            bottom = ship->map->world_h - h - BOTTOM_EDGE;
+        }
+        offsets = move_offset_table();
+        ready = true;
+    }
+
+    // The verdict of the try in the direction (0..359) of mp points.
+    void judge(TryVerdict &v, int32_t direction, int32_t mp) {
+        if (!ready) prepare();
+        int32_t dx = 0, dy = 0;
+        if (uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) {
+            MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
+            if (!o.known) move_offset_fill(o, direction, mp);
+            dx = o.dx;
+            dy = o.dy;
+        } else {
+            offset_for(direction, mp * 10, &dx, &dy);
+        }
+        v.x = from_x + dx;
+        v.y = from_y + dy;
+        v.search = tag;
+        bool free = true;
+        if (ship->map)
+            free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
+                   !spot_is_blocked(ship, frame, v.x, v.y);
+        v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
+    }
+};
 
 }  // namespace
 
@@ -641,32 +706,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         }
         return arc_known[j] != 0;
     };
-    // The frame for the current heading and the box its top-left corner must keep inside the map's
-    // edges, once a try needs them.
-    int32_t frame = 0, right = 0, bottom = 0;
-    bool frame_known = false;
-    auto judge = [&](TryVerdict &v, int32_t jitter, int32_t mp) {
-        if (!frame_known) {
-            frame = ship_frame_for_heading(ship, current_heading);
-            int32_t w = 0, h = 0;
-            frame_size(ship, frame, &w, &h);
-            if (ship->map) {
-                right = ship->map->world_w - w - EDGE;
-                bottom = ship->map->world_h - h - BOTTOM_EDGE;
-            }
-            frame_known = true;
-        }
-        int32_t dx = 0, dy = 0;
-        move_offset(angle_normalize(heading + jitter), mp, &dx, &dy);
-        v.x = from_x + dx;
-        v.y = from_y + dy;
-        bool free = true;
-        if (ship->map)
-            free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
-                   !spot_is_blocked(ship, frame, v.x, v.y);
-        v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
-        v.search = search_tag;
-    };
+    MoveJudge judge{ship, heading, from_x, from_y, current_heading, search_tag};
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
@@ -675,10 +715,11 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
             bool any_free = false;
             for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
                 if (!in_arc(j)) continue;
+                const int32_t direction = angle_normalize(heading + j - HEADING_JITTER);
+                TryVerdict *row = verdicts + size_t(j) * size_t(lengths);
                 for (int32_t l = 0; l < lengths && !any_free; ++l) {
-                    TryVerdict &v = verdicts[size_t(j) * size_t(lengths) + size_t(l)];
-                    if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, j - HEADING_JITTER, least + l);
-                    any_free = v.state == TryVerdict::FREE;
+                    if (state_of(row[l], search_tag) == TryVerdict::UNKNOWN) judge.judge(row[l], direction, least + l);
+                    any_free = row[l].state == TryVerdict::FREE;
                 }
             }
             any = any_free ? ANY_FREE_YES : ANY_FREE_NO;
@@ -694,7 +735,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         const bool listed = mp >= least && int64_t(mp) - least < lengths;
         TryVerdict &v =
             listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
-        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, jitter, mp);
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, angle_normalize(heading + jitter), mp);
         if (v.state != TryVerdict::FREE) continue;
         if (x) *x = v.x;
         if (y) *y = v.y;
@@ -731,9 +772,22 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
             v.state = TryVerdict::BLOCKED;
             return;
         }
+        TurnAnswer *shared = nullptr;
+        const uint64_t turn = key_word(from_heading, int64_t(h) << 1 | int64_t(asks_map)), where = key_word(*x, *y);
+        if (kept) {
+            shared = &turn_answer_slot(ship, turn, where);
+            if (shared->plan == memo.generation && shared->ship == ship && shared->turn == turn &&
+                shared->where == where) {
+                v.state = shared->state;
+                v.x = shared->x;
+                v.y = shared->y;
+                return;
+            }
+        }
         ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
         const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
         v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
+        if (shared) *shared = {ship, turn, where, memo.generation, v.state, v.x, v.y};
     };
     // A turn blocked at every offset fails at once, as the move search does.
     if (offsets > 0 && offsets <= TURN_TRIES) {

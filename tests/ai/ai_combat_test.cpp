@@ -183,6 +183,38 @@ TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
         }
 }
 
+// Seasoned pilots make each ship worth more than the unarmoured enemy's primary attack needs, and
+// every ship starts on that attack: the passes keep it for ship after ship, so that a task that
+// filled fills again. The plans and draws are pinned as above.
+TEST_F(CombatSearch, ATaskKeptByShipAfterShipFillsAgainWithTheSameDraws) {
+    AiPlayer *ai = red->commander_ai;
+    for (size_t i = 0; i < own.size(); ++i) {
+        own[i]->pilot_id = 9000 + i;
+        own[i]->pilot_rank = int32_t(4 + i % 3);
+    }
+    ai_plan_ship(red, own[0]);
+    ai_act_ship(red, own[0]);
+    AgentTask *weak = ai_find_task(ai, TASK_ATTACK_SHIP, 0, enemy[2]->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET);
+    ASSERT_NE(weak, nullptr);
+    agent_task_clear_assignees(weak);
+    agent_task_add_assignee(weak, own[0]);
+    agent_task_evaluate(weak, ai, red, 1);
+    ASSERT_GE(weak->assigned, weak->needed) << "one ship fills the attack";
+    std::string trace;
+    for (int32_t round = 0; round < 3; ++round) {
+        for (Ship *s : own) ai_ship_set_word(s, AI_SHIP_COMBAT_TASK, weak->id);
+        if (round % 2) game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
+        else game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+        for (Ship *actor : own) trace += turn_line(actor) + "\n";
+    }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    uint32_t digest = 2166136261u;
+    for (unsigned char c : trace) digest = (digest ^ c) * 16777619u;
+    EXPECT_EQ(digest, 4130004847u) << trace;
+    EXPECT_EQ(random_u32(), 2958553392u) << "the planning drew as many quick numbers as before";
+    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 1434357064u) << "and as many of the battle's";
+}
+
 // The evaluation memo the assignment opens: with it open over every task of the battle and many
 // assignee lists (one ship, two in both orders, all that fit), each evaluation gives exactly the
 // figures a fresh one gives once it is closed. Ships of unequal value and strength at unequal

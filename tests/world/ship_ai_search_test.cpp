@@ -464,6 +464,78 @@ TEST_F(AiSearch, ASearchDifferingFromTheLastInOneInputIsNoRepeat) {
     }
 }
 
+// The turn searches of a plan share the turns they judged: a search asked after another that
+// judged the same turns must still take each turn's verdict and place from all it depends on. Each
+// case asks, in one plan, a first search (under many seeds, so that it judges every turn) and then
+// a second differing in one input; the second must find what it finds fresh.
+TEST_F(AiSearch, ATurnJudgedByAnotherSearchOfThePlanFollowsEveryInputOfTheTurn) {
+    Ship *grey = on_map(HULL_LANCER, 1400, 1300, 0, RED);
+    ASSERT_NE(grey, nullptr);
+    // Red shifts by frame, as a parameter file may make it: where a turn leads depends on the frame
+    // turned from as well as the one turned to.
+    std::vector<int32_t> shift;
+    for (int32_t f = red->rot_first; f <= red->rot_last; ++f) shift.push_back(3 * (f - red->rot_first));
+    red->offset_first = red->rot_first;
+    red->offset_last = red->rot_last;
+    red->offset_x = std::make_shared<const std::vector<int32_t>>(shift);
+    red->offset_y = std::make_shared<const std::vector<int32_t>>(shift);
+    // Blue stands at (2000, 1500): every turn of red there meets it, unless red's turns are never tested.
+    blue->x = 2000;
+    blue->y = 1500;
+    struct Turn {
+        Ship   *ship;
+        int32_t from, spread, heading, x, y;
+        bool    unblocked = false;
+    };
+    struct Outcome {
+        Result  result;
+        int32_t heading, x, y, draws;
+        bool operator==(const Outcome &) const = default;
+    };
+    auto set_flags = [&](const Turn &t) {
+        t.ship->hull_flags = t.unblocked ? t.ship->hull_flags | HULL_FLAG_TURN_UNBLOCKED
+                                         : t.ship->hull_flags & ~HULL_FLAG_TURN_UNBLOCKED;
+    };
+    auto turn = [&](const Turn &t) {
+        set_flags(t);
+        Outcome o{RES_OK, t.heading, t.x, t.y, 0};
+        o.draws = draws_taken([&] { o.result = ship_ai_random_turn_from(t.ship, t.from, t.spread, &o.heading, &o.x, &o.y); });
+        return o;
+    };
+    struct Case {
+        const char *what;
+        Turn        first, second;
+    } const cases[] = {
+        {"another spread over the same turns", {red, 0, 30, 90, 1000, 1000}, {red, 0, 12, 90, 1000, 1000}},
+        {"another heading wanted over the same turns", {red, 0, 30, 90, 1000, 1000}, {red, 0, 30, 95, 1000, 1000}},
+        {"the place across", {red, 0, 30, 90, 1000, 1000}, {red, 0, 30, 90, 1030, 1000}},
+        {"the place down", {red, 0, 30, 90, 1000, 1000}, {red, 0, 30, 90, 1000, 1030}},
+        {"the heading turned from", {red, 0, 30, 90, 1000, 1000}, {red, 60, 30, 90, 1000, 1000}},
+        {"the ship", {grey, 0, 30, 90, 1000, 1000}, {red, 0, 30, 90, 1000, 1000}},
+        {"over another ship", {red, 0, 30, 90, 1000, 1000}, {red, 0, 30, 90, 2000, 1500}},
+        {"turns never tested", {red, 0, 30, 90, 2000, 1500}, {red, 0, 30, 90, 2000, 1500, true}},
+    };
+    for (const Case &c : cases) {
+        const Outcome fresh_first = turn(c.first), fresh_second = turn(c.second);
+        ship_ai_map_still_begin();
+        set_flags(c.first);
+        for (uint32_t seed = 1; seed <= 64; ++seed) {
+            random_seed(seed);
+            int32_t heading = c.first.heading, x = c.first.x, y = c.first.y;
+            (void)ship_ai_random_turn_from(c.first.ship, c.first.from, c.first.spread, &heading, &x, &y);
+        }
+        const Outcome kept_first = turn(c.first), kept_second = turn(c.second);
+        ship_ai_map_still_end();
+        EXPECT_EQ(kept_first, fresh_first) << c.what;
+        EXPECT_EQ(kept_second, fresh_second) << c.what << ": turned to " << kept_second.heading << " at "
+                                             << kept_second.x << "," << kept_second.y << " (" << kept_second.result
+                                             << "), fresh to " << fresh_second.heading << " at " << fresh_second.x
+                                             << "," << fresh_second.y << " (" << fresh_second.result << ")";
+        red->hull_flags &= ~HULL_FLAG_TURN_UNBLOCKED;
+        grey->hull_flags &= ~HULL_FLAG_TURN_UNBLOCKED;
+    }
+}
+
 }  // namespace
 
 // The move offsets are remembered per direction and length: asking again with another length (or
