@@ -404,7 +404,6 @@ struct ScoreMemo {
 };
 thread_local ScoreMemo t_memo;
 
-
 constexpr size_t MEMO_FIRST_SLOTS = 4096;
 
 // The record's words are hashed and compared as bytes: a step has no padding to differ in.
