@@ -355,24 +355,19 @@ SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameOb
     return &a;
 }
 
-// A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use.
-bool use_at_target(PlanCursor *at, System *system, GameObject *target) {
+// A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use;
+// `here` is the spot's answers when the caller has them already.
+bool use_at_target(PlanCursor *at, System *system, GameObject *target, SpotAnswer *here = nullptr) {
     if (at->ap < system->ap_cost) return false;
     int32_t tx = 0, ty = 0;
     target_centre(target, &tx, &ty);
-    SpotAnswer *a = spot_answer(at, system, target);
+    SpotAnswer *a = here ? here : spot_answer(at, system, target);
     if (!a) return apply_use(at, system, target, tx, ty, use_verdict(at, system, target, tx, ty));
     if (!a->use_known) {
         a->use = use_verdict(at, system, target, tx, ty);
         a->use_known = true;
     }
     return apply_use(at, system, target, tx, ty, a->use);
-}
-
-// The heading that brings the target into the system's arc, from the cursor's spot.
-int32_t arc_heading_here(const PlanCursor *at, const System *system, const GameObject *target) {
-    const SpotAnswer *a = spot_answer(at, system, target);
-    return a ? a->arc_heading : arc_heading(at, system, target);
 }
 
 }  // namespace
@@ -409,8 +404,12 @@ Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *
         const int32_t least = index <= 128 ? at.mp : 1;
         if (!system_ai_move(&at, bearing, least, at.mp)) return RES_OK;
     }
-    if (!system_ai_turn_towards(&at, arc_heading_here(&at, system, target))) return RES_OK;
-    use_at_target(&at, system, target);
+    SpotAnswer *here = spot_answer(&at, system, target);
+    const int32_t x = at.x, y = at.y, heading = at.heading;
+    if (!system_ai_turn_towards(&at, here ? here->arc_heading : arc_heading(&at, system, target))) return RES_OK;
+    // A turn moves the cursor to another spot; without one, the answers in hand are still its own.
+    const bool stayed = at.x == x && at.y == y && at.heading == heading;
+    use_at_target(&at, system, target, stayed ? here : nullptr);
     return RES_OK;
 }
 

@@ -18,7 +18,7 @@ namespace {
 struct State {
     const char *what;
     int32_t     user_x, user_y, user_heading;
-    int32_t     ap_less, mp;   // AP below a full turn's; MP (-1: a full turn's)
+    int32_t     ap_less, mp;   // AP below a full turn's (negative: above); MP (-1: a full turn's)
     bool        immobile;
     int32_t     enemy_x, enemy_y;
     bool        other_target;
@@ -96,6 +96,8 @@ TEST_F(PlanMemo, WithinAPlanEveryCandidateIsTheOneMadeAfreshWhateverChangedBetwe
         {"turned away from it", 1200, 1200, 180, 0, -1, false, 1330, 1180, false},
         {"target moved far", 1200, 1200, 0, 0, -1, false, 2300, 1900, false},
         {"target beside", 1200, 1200, 0, 0, -1, false, 1200, 1330, false},
+        {"target behind", 1200, 1200, 0, 0, -1, false, 1060, 1190, false},
+        {"AP to turn and use", 1200, 1200, 0, -10, -1, false, 1060, 1190, false},
         {"user moved", 1050, 1320, 0, 0, -1, false, 1200, 1330, false},
         {"user turned", 1050, 1320, 135, 0, -1, false, 1200, 1330, false},
         {"user turned again", 1050, 1320, 270, 0, -1, false, 1200, 1330, false},
@@ -108,7 +110,7 @@ TEST_F(PlanMemo, WithinAPlanEveryCandidateIsTheOneMadeAfreshWhateverChangedBetwe
     };
     ASSERT_EQ(system_plan_epoch(), 0u);
     std::vector<ShipPlan> fresh;
-    int32_t uses = 0, moves = 0;
+    int32_t uses = 0, moves = 0, turns_to_use = 0;
     for (const State &s : states) {
         GameObject *target = apply(s);
         for (int32_t index : INDICES) {
@@ -117,11 +119,13 @@ TEST_F(PlanMemo, WithinAPlanEveryCandidateIsTheOneMadeAfreshWhateverChangedBetwe
             for (int32_t i = 0; i < p.step_count; ++i) {
                 uses += p.steps[i].code == LANCER_FORE;
                 moves += p.steps[i].code == PLAN_MOVE;
+                turns_to_use += i > 0 && p.steps[i].code == LANCER_FORE && p.steps[i - 1].code == PLAN_TURN;
             }
         }
     }
     ASSERT_GT(uses, 20) << "the states must give uses to compare";
     ASSERT_GT(moves, 20);
+    ASSERT_GE(turns_to_use, 3) << "and uses that a turn brought into the arc, asked from the turned spot";
 
     system_plan_begin();
     ASSERT_NE(system_plan_epoch(), 0u);
