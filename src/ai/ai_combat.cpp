@@ -337,6 +337,7 @@ constexpr std::array<uint8_t, 256> BYTE_BITS = [] {
 inline int32_t kth_bit(uint64_t v, uint32_t k) {
     int32_t base = 0;
     for (;; base += 8, v >>= 8) {
+        if (base == 64) return -1;
         const uint32_t n = BYTE_BITS[v & 0xFF];
         if (k < n) break;
         k -= n;
@@ -350,6 +351,10 @@ inline int32_t kth_bit(uint64_t v, uint32_t k) {
 int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t k) {
     for (size_t w = 0; w < words; ++w) {
         const uint64_t both = a[w] & b[w];
+        if (w + 1 == words) {   // the caller's k is below the count, so the last word holds it
+            const int32_t bit = kth_bit(both, k);
+            return bit < 0 ? -1 : int32_t(w * 64) + bit;
+        }
         const uint32_t n = bit_count(both);
         if (k >= n) {
             k -= n;
@@ -388,7 +393,9 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
         if (chosen < 0) {
             const uint64_t *usable = &a->usable[size_t(index) * a->words];
             const uint32_t candidates = st->candidates[size_t(index)];
-            if (candidates > 0) chosen = a->selected[size_t(kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)))];
+            if (candidates > 0)
+                if (const int32_t k = kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)); k >= 0)
+                    chosen = a->selected[size_t(k)];
         }
         st->holds[size_t(index)] = chosen;
         if (chosen < 0) continue;

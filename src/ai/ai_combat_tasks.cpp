@@ -108,9 +108,20 @@ struct Mount {
 
 constexpr int32_t HEADINGS = 360;
 
+// What the frame size at a heading is worked out from: the ship's size, its rotation frames and
+// the frame sizes, kept by value. Ships of one hull share them, so the sizes at every heading are
+// worked out again only when a search's ship has other ones.
+struct FrameInputs {
+    bool                 known = false;
+    int32_t              w = 0, h = 0;
+    bool                 rotating = false;
+    int32_t              rot_first = 0, rot_last = 0;
+    std::vector<int32_t> frame_w, frame_h;   // empty when the ship has none
+};
+
 struct SearchFigures {
     const Ship *ship = nullptr;
-    bool        frame_known[HEADINGS] = {};
+    FrameInputs frames;                      // of the ship; the three tables below follow from them
     int32_t     frame_w[HEADINGS] = {}, frame_h[HEADINGS] = {};
     int32_t     frame_near[HEADINGS] = {};   // what counts as crowding the ship at that heading
     const AiPlayer      *ai = nullptr;
@@ -130,11 +141,6 @@ void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t
         frame_size_at(ship, heading, w, h);
         if (near) *near = crowding_of(*w, *h);
         return;
-    }
-    if (!f.frame_known[heading]) {
-        frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
-        f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
-        f.frame_known[heading] = true;
     }
     *w = f.frame_w[heading];
     *h = f.frame_h[heading];
@@ -163,12 +169,45 @@ void take_mounts(const Ship *ship, std::vector<Mount> *out) {
     }
 }
 
+bool same_frames(const FrameInputs &in, const Ship *ship) {
+    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
+    const size_t n = has_sizes ? size_t(ship->frame_count) : 0;
+    return in.known && in.w == ship->w && in.h == ship->h &&
+           in.rotating == ((ship->hull_flags & HULL_FLAG_ROTATING) != 0) && in.rot_first == ship->rot_first &&
+           in.rot_last == ship->rot_last && in.frame_w.size() == n && in.frame_h.size() == n &&
+           (n == 0 || (std::equal(in.frame_w.begin(), in.frame_w.end(), ship->frame_w) &&
+                       std::equal(in.frame_h.begin(), in.frame_h.end(), ship->frame_h)));
+}
+
+// The frame size and crowding distance at every heading, unless the ship's frames are the ones the
+// tables hold already.
+void take_frames(SearchFigures &f, const Ship *ship) {
+    if (same_frames(f.frames, ship)) return;
+    FrameInputs &in = f.frames;
+    in.known = true;
+    in.w = ship->w;
+    in.h = ship->h;
+    in.rotating = (ship->hull_flags & HULL_FLAG_ROTATING) != 0;
+    in.rot_first = ship->rot_first;
+    in.rot_last = ship->rot_last;
+    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
+    in.frame_w.assign(has_sizes ? ship->frame_w : nullptr, has_sizes ? ship->frame_w + ship->frame_count : nullptr);
+    in.frame_h.assign(has_sizes ? ship->frame_h : nullptr, has_sizes ? ship->frame_h + ship->frame_count : nullptr);
+    for (int32_t heading = 0; heading < HEADINGS; ++heading) {
+        frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
+        f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
+    }
+}
+
 void take_figures(const AiPlayer *ai, const Ship *ship) {
     SearchFigures &f = t_figures;
     f.ship = ship;
-    if (ship) take_mounts(ship, &f.mounts);
-    else f.mounts.clear();
-    std::fill(std::begin(f.frame_known), std::end(f.frame_known), false);
+    if (ship) {
+        take_mounts(ship, &f.mounts);
+        take_frames(f, ship);
+    } else {
+        f.mounts.clear();
+    }
     f.ai = ai;
     f.enemies.clear();
     f.arcs.clear();
@@ -365,7 +404,6 @@ struct ScoreMemo {
 };
 thread_local ScoreMemo t_memo;
 
-
 constexpr size_t MEMO_FIRST_SLOTS = 4096;
 
 // The record's words are hashed and compared as bytes: a step has no padding to differ in.
@@ -505,16 +543,21 @@ constexpr int32_t BOXED_IN_TURNS = 8;
 
 bool turn_towards(PlanCursor *at, int32_t heading) {
     FailedManoeuvres &f = t_failed;
-    const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
-    if (HomeSpot *home = home_of(f, at)) {
-        // A heading off the compass has no bit: its failure goes to the table, its count here.
-        const bool on_compass = heading >= 0 && heading < HEADINGS;
-        const uint64_t bit = on_compass ? uint64_t(1) << (heading % 64) : 0;
-        const bool failed = on_compass ? (home->turns[heading / 64] & bit) != 0 : table_find(&f.table, key) != nullptr;
-        if (failed || home->turns_failed >= BOXED_IN_TURNS) return false;
+    HomeSpot *home = home_of(f, at);
+    if (home && heading >= 0 && heading < HEADINGS) {
+        uint64_t &word = home->turns[heading / 64];
+        const uint64_t bit = uint64_t(1) << (heading % 64);
+        if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
         if (system_ai_turn_towards(at, heading)) return true;
-        if (on_compass) home->turns[heading / 64] |= bit;
-        else table_add(&f.table, key);
+        word |= bit;
+        ++home->turns_failed;
+        return false;
+    }
+    const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
+    if (home) {   // a heading off the compass: its failure goes to the table, its count here
+        if (table_find(&f.table, key) || home->turns_failed >= BOXED_IN_TURNS) return false;
+        if (system_ai_turn_towards(at, heading)) return true;
+        table_add(&f.table, key);
         ++home->turns_failed;
         return false;
     }

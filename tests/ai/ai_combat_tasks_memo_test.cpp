@@ -251,3 +251,52 @@ TEST_F(Battle, AnApproachHeadsForItsOwnTargetAfterAnApproachToAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+// The frame size at every heading is kept from one search to the next while the searching ships
+// have the same frames. A ship of another hull must be weighed by its own frames: a scan scores
+// every pixel of the distance from the ship's centre, so each ship's score of one record, asked in
+// searches that follow searches of either ship, is the one it gets while another ship searches.
+TEST_F(Battle, EachHullIsWeighedByItsOwnFramesWhicheverShipSearchedBefore) {
+    Ship *lancer_ship = lancer(RED, 400, 400, 0);
+    Ship *skiff = hull(HULL_SKIFF, RED, 400, 900, 0);
+    Ship *e = lancer(BLUE, 1500, 700, 180);
+    ASSERT_NE(lancer_ship, nullptr);
+    ASSERT_NE(skiff, nullptr);
+    ASSERT_NE(e, nullptr);
+    object_begin_encounter(skiff);
+    ai_plan_ship(red, lancer_ship);
+    AiPlayer *ai = red->commander_ai;
+    AgentTask *scan_l = agent_task_create(TASK_SCAN_SHIP, 0, e->id);
+    AgentTask *scan_s = agent_task_create(TASK_SCAN_SHIP, 0, e->id);
+    ASSERT_NE(scan_l, nullptr);
+    ASSERT_NE(scan_s, nullptr);
+    scan_l->utility = scan_s->utility = 200;   // keeps the score above 0
+    ShipPlan record;
+    record.steps[0] = ShipPlanStep{.code = PLAN_NONE, .x = 700, .y = 650, .heading = 0};
+    record.step_count = 1;
+    auto score = [&](AgentTask *task, Ship *ship) {
+        ship->option = record;
+        return agent_task_combat_score(task, ai, ship);
+    };
+    // Asked while the other ship searches, a score measures the ship's own frame there and then.
+    agent_task_combat_begin(scan_s, ai, skiff);
+    const int32_t lancer_alone = score(scan_l, lancer_ship);
+    agent_task_combat_begin(scan_l, ai, lancer_ship);
+    const int32_t skiff_alone = score(scan_s, skiff);
+    ASSERT_NE(lancer_alone, skiff_alone) << "the frames must matter to the score";
+    struct Turn { AgentTask *task; Ship *ship; int32_t want; const char *name; };
+    const Turn turns[] = {{scan_s, skiff, skiff_alone, "skiff"},   {scan_l, lancer_ship, lancer_alone, "lancer"},
+                          {scan_l, lancer_ship, lancer_alone, "lancer"}, {scan_s, skiff, skiff_alone, "skiff"},
+                          {scan_s, skiff, skiff_alone, "skiff"},   {scan_l, lancer_ship, lancer_alone, "lancer"}};
+    int32_t n = 0;
+    for (const Turn &t : turns) {
+        agent_task_combat_begin(t.task, ai, t.ship);
+        EXPECT_EQ(score(t.task, t.ship), t.want) << "search " << n++ << " of the " << t.name;
+    }
+    agent_task_free(scan_l);
+    agent_task_free(scan_s);
+}
+
+}  // namespace
