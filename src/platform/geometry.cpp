@@ -1,6 +1,7 @@
 // The integer geometry every screen shares: trigonometry tables, angles, distances, numerals.
 #include "platform/geometry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cmath>
@@ -54,14 +55,18 @@ int angle_within(int a, int b, int arc) {
 namespace {
 
 int angle_of_vector_computed(int dx, int dy) {
-    const int64_t squares = int64_t(dx) * dx + int64_t(dy) * dy;
+    // Summed unsigned, as distance does: two squares of 2^31 pass the signed range.
+    const uint64_t squares = uint64_t(int64_t(dx) * dx) + uint64_t(int64_t(dy) * dy);
     if (squares == 0) return 0;
     const double length = std::sqrt(double(squares));
-    const double t = std::acos(std::fabs(double(dx)) / length) * RADIAN_TO_DEGREE;
+    // Far out the rounded length can fall a hair short of |dx|: the cosine stays within 1.
+    const double t = std::acos(std::min(std::fabs(double(dx)) / length, 1.0)) * RADIAN_TO_DEGREE;
     double a;
     if (dx >= 0) a = dy <= 0 ? t : 360.0 - t;
     else a = dy >= 0 ? 180.0 + t : 180.0 - t;
-    return int(a);
+    // Just below the x axis far out, t rounds to 0: a whole turn is heading 0.
+    const int whole = int(a);
+    return whole == 360 ? 0 : whole;
 }
 
 // Recent answers, per thread: the combat AI asks for the same few hundred vectors thousands of times

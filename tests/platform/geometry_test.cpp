@@ -85,4 +85,20 @@ TEST(AngleWrap, EveryAngleLandsInOneTurnOnTheSameBearingAndTheEndsOfI32Too) {
     EXPECT_EQ(angle_diff(INT_MIN, INT_MAX), -105);   // 232 to 127
 }
 
+TEST(AngleOfVector, TheEndsOfI32GiveHeadingsOfOneTurn) {
+    // Hostile coordinates: the squares of two i32 ends sum past the signed 64-bit range.
+    const int ends[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, INT_MAX};
+    for (int dx : ends)
+        for (int dy : ends) {
+            const int a = angle_of_vector(dx, dy);
+            EXPECT_GE(a, 0) << dx << ", " << dy;
+            EXPECT_LT(a, 360) << dx << ", " << dy;
+        }
+    EXPECT_EQ(angle_of_vector(INT_MIN, INT_MIN), 135) << "up and to the left";
+    EXPECT_EQ(angle_of_vector(INT_MIN, 0), 180);
+    EXPECT_EQ(angle_of_vector(0, INT_MIN), angle_of_vector(0, -5)) << "straight up, however far";
+    EXPECT_EQ(angle_of_vector(INT_MAX, 1), 0) << "a hair below the axis far out is a whole turn: 0";
+    EXPECT_EQ(angle_of_vector(100000000, 1), 0);
+}
+
 }  // namespace
