@@ -18,6 +18,7 @@
 #include "game/records.h"
 #include "game/save.h"
 #include "game/tech.h"
+#include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/store.h"
 #include "systems/system.h"
@@ -31,6 +32,7 @@ constexpr int32_t LARGEST_GALAXY = 4;
 bool model_ready(Game **out) {
     store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
     if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
+    distance_table_build();   // as the start-up's loaders leave it
     factory_acquire_group_all(FACTORY_GROUP_PARAMS);
     if (factory_resolve_load_groups() != RES_OK || tech_load() != RES_OK) return false;
     Game *game = game_get();

@@ -27,6 +27,7 @@
 #include "game/encounter.h"
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/store.h"
 #include "systems/system.h"
@@ -47,6 +48,7 @@ constexpr int SHIPS_PER_SIDE = 10;
 bool load_world() {
     store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
     if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
+    distance_table_build();   // as the start-up's loaders leave it
     for (int32_t kind : {OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE}) {
         const Factory *f = factory_get(kind);
         for (int32_t t = 0; f && t < f->template_count; ++t)

@@ -13,6 +13,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/store.h"
 #include "systems/system.h"
@@ -31,6 +32,7 @@ constexpr double FRAME_MS = 20.0;
 bool load_world() {
     store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
     if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
+    distance_table_build();   // as the start-up's loaders leave it
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t)
         for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(OBJECT_SHIP, t, g);
     return factory_resolve_load_groups() == RES_OK;

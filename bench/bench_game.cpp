@@ -17,6 +17,7 @@
 #include "game/records.h"
 #include "game/save.h"
 #include "game/tech.h"
+#include "platform/geometry.h"
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/store.h"
@@ -39,6 +40,7 @@ Game *model() {
             tech_load() == RES_OK) {
             factory_acquire_group_all(FACTORY_GROUP_PARAMS);
             if (factory_resolve_load_groups() == RES_OK) g = game_get();
+            distance_table_build();   // as the start-up's loaders leave it
         }
         if (g && (name_lists_load(g) != RES_OK || records_load(g) != RES_OK)) g = nullptr;
         if (g) ai_install_player_hooks();

@@ -11,6 +11,7 @@
 #include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/font.h"
+#include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -73,6 +74,7 @@ void load_game_tables() {
     factory_acquire_group_all(0);   // every template's parameters and frame sizes
     if (Result r = factory_resolve_load_groups(); r != RES_OK)
         log_write(LOG_GAME, LOG_ERROR, "Failed to resolve factory instance load levels (%i)", int(r));
+    distance_table_build();   // before any game starts: its distances below 400 a side are read from it
 }
 
 // What the worker leaves for the game thread: the cursor, and the first run for the Game's flags.

@@ -371,6 +371,10 @@ Sprite *sprite_copy(const Sprite *from) {
         s->mask_words = from->mask_words;
         s->mask_word_stride = from->mask_word_stride;
         s->mask_row_span = from->mask_row_span;
+        s->mask_top = from->mask_top;
+        s->mask_bottom = from->mask_bottom;
+        s->mask_left = from->mask_left;
+        s->mask_right = from->mask_right;
         s->pixels = from->pixels;
         s->bytes_per_pixel = from->bytes_per_pixel;
         s->colour_key = from->colour_key;
@@ -392,6 +396,10 @@ void sprite_build_spans(Sprite *s) {
     s->mask_word_stride = (s->width + 63) / 64;
     s->mask_words.assign(size_t(s->mask_word_stride) * s->height, 0);
     s->mask_row_span.assign(2 * size_t(s->height), 0);
+    s->mask_top = 0;
+    s->mask_bottom = -1;
+    s->mask_left = s->width;
+    s->mask_right = -1;
     const int bpp = s->bytes_per_pixel;
     const uint8_t *p = s->pixels.data();
     for (int y = 0; y < s->height; ++y) {
@@ -419,6 +427,11 @@ void sprite_build_spans(Sprite *s) {
         s->spans.push_back(SPRITE_SPAN_END);
         s->mask_row_span[2 * size_t(y)] = first;
         s->mask_row_span[2 * size_t(y) + 1] = last;
+        if (first < 0) continue;
+        if (s->mask_bottom < s->mask_top) s->mask_top = y;
+        s->mask_bottom = y;
+        s->mask_left = std::min(s->mask_left, first);
+        s->mask_right = std::max(s->mask_right, last);
     }
 }
 
@@ -443,19 +456,25 @@ static inline uint64_t mask_word_at(const uint64_t *row, int stride, int col) {
 
 int mask_overlap(const Sprite *a, const Sprite *b, int dx, int dy, int *x, int *y) {
     if (!a || !b || a->mask_words.empty() || b->mask_words.empty()) return 0;
-    const int top = std::max(0, dy), bottom = std::min(a->height, dy + b->height);
-    const int left = std::max(0, dx), right = std::min(a->width, dx + b->width);
+    // Only rows and columns inside both masks' set boxes can meet; past them every row span is empty.
+    const int64_t top = std::max<int64_t>({0, dy, a->mask_top, int64_t(b->mask_top) + dy});
+    const int64_t bottom = std::min<int64_t>({a->height, int64_t(dy) + b->height, int64_t(a->mask_bottom) + 1,
+                                              int64_t(b->mask_bottom) + 1 + dy});
+    const int64_t left = std::max<int64_t>({0, dx, a->mask_left, int64_t(b->mask_left) + dx});
+    const int64_t right = std::min<int64_t>({a->width, int64_t(dx) + b->width, int64_t(a->mask_right) + 1,
+                                             int64_t(b->mask_right) + 1 + dx});
     if (top >= bottom || left >= right) return 0;
     // A row can only hit where the set columns of both rows meet. Within them, a's bits left of
     // `left` meet columns of b below 0 and those right of `right` the padding of one row or the
-    // other: both read 0, so whole words need no edge masks.
-    for (int ya = top; ya < bottom; ++ya) {
-        const int32_t *span_a = a->mask_row_span.data() + 2 * size_t(ya);
-        const int32_t *span_b = b->mask_row_span.data() + 2 * size_t(ya - dy);
-        const int64_t from = std::max<int64_t>(span_a[0], int64_t(span_b[0]) + dx);
-        const int64_t to = std::min<int64_t>(span_a[1], int64_t(span_b[1]) + dx);
+    // other: both read 0, so whole words need no edge masks. The sprites' boxes meet here, so dx
+    // lies within (-b->width, a->width) and the shifted spans fit in 32 bits.
+    const int32_t *span_a = a->mask_row_span.data() + 2 * size_t(top);
+    const int32_t *span_b = b->mask_row_span.data() + 2 * size_t(top - dy);
+    for (int ya = int(top); ya < int(bottom); ++ya, span_a += 2, span_b += 2) {
+        const int32_t from = std::max(span_a[0], span_b[0] + dx);
+        const int32_t to = std::min(span_a[1], span_b[1] + dx);
         if (from > to) continue;
-        const int first_word = int(from >> 6), last_word = int(to >> 6);
+        const int first_word = from >> 6, last_word = to >> 6;
         const uint64_t *row_a = a->mask_words.data() + size_t(ya) * a->mask_word_stride;
         const uint64_t *row_b = b->mask_words.data() + size_t(ya - dy) * b->mask_word_stride;
         for (int word = first_word; word <= last_word; ++word) {

@@ -64,6 +64,8 @@ struct Sprite {
     int32_t     mask_word_stride = 0;      // bit of word k), mask_word_stride x height words
     std::vector<int32_t>  mask_row_span;   // per row its first and last set column; first > last
                                            // for a row without one
+    int32_t     mask_top = 0, mask_bottom = -1;   // the first and last rows with a set column, and the
+    int32_t     mask_left = 0, mask_right = -1;   // least and greatest set column (bottom < top: none)
     std::vector<uint8_t>  pixels;          // width x height x bytes-per-pixel, rows packed
     int32_t     bytes_per_pixel = 0;
     uint32_t    colour_key = 0;            // SPRITE_COLOUR_KEY mapped to the pixel format

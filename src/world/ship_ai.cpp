@@ -461,7 +461,8 @@ SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
     return a.slots[i];
 }
 
-void keep_answer(ShipAnswers &a, uint64_t where, uint32_t size, bool blocked, uint32_t clock) {
+// Keeps the answer in its slot, found by answer_slot for the key since the table last changed.
+void keep_answer(ShipAnswers &a, SpotAnswer *slot, uint64_t where, uint32_t size, bool blocked, uint32_t clock) {
     if (2 * (a.used + 1) > a.slots.size()) {
         std::vector<SpotAnswer> old;
         old.swap(a.slots);
@@ -474,10 +475,10 @@ void keep_answer(ShipAnswers &a, uint64_t where, uint32_t size, bool blocked, ui
                     answer_slot(a, kept.where, kept.size) = kept;
                     ++a.used;
                 }
+        slot = &answer_slot(a, where, size);
     }
-    SpotAnswer &slot = answer_slot(a, where, size);
-    if (slot.stamp == 0) ++a.used;
-    slot = {where, size, clock, blocked};
+    if (slot->stamp == 0) ++a.used;
+    *slot = {where, size, clock, blocked};
 }
 
 // The answer is still good: no cell under the ship's box at (x, y) changed after it was made but by
@@ -501,9 +502,10 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     const bool exact = a && a->ship == ship && c.map == ship->map && frame >= 0 && frame < 0x10000 &&
                        x >= -0x800000 && x < 0x800000 && y >= -0x800000 && y < 0x800000 && ship->w >= 0 &&
                        ship->w < 0x10000 && ship->h >= 0 && ship->h < 0x10000;
+    SpotAnswer *slot = nullptr;   // the key's slot: the map query below leaves the table alone
     if (exact) {
-        SpotAnswer &kept = answer_slot(*a, where, size);
-        if (kept.stamp != 0 && still_good(c, kept, ship, x, y)) return kept.blocked;
+        slot = &answer_slot(*a, where, size);
+        if (slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
     }
     // The map's box test comes first: with no other object's box over the cells under the ship's
     // box there, nothing can block it.
@@ -521,7 +523,7 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
         filter.frame = frame;
         hit = map_query_object(ship->map, &filter) != nullptr;
     }
-    if (exact) keep_answer(*a, where, size, hit, c.clock);
+    if (exact) keep_answer(*a, slot, where, size, hit, c.clock);
     return hit;
 }
 
@@ -731,14 +733,23 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         const int32_t jitter = system_random_between(-HEADING_JITTER, HEADING_JITTER);
         if (!in_arc(jitter + HEADING_JITTER)) continue;
         const int32_t mp = immobile ? 0 : system_random_between(mp_min, mp_max);
+        // A drawn MP lies in the range (its least value when the range is empty), so it is listed
+        // unless the range has no list.
+        const uint64_t l = uint64_t(int64_t(mp) - least);
+        const TryVerdict *v = nullptr;
         TryVerdict scratch;
-        const bool listed = mp >= least && int64_t(mp) - least < lengths;
-        TryVerdict &v =
-            listed ? verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)] : scratch;
-        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, angle_normalize(heading + jitter), mp);
-        if (v.state != TryVerdict::FREE) continue;
-        if (x) *x = v.x;
-        if (y) *y = v.y;
+        if (l < uint64_t(lengths)) {
+            TryVerdict &listed = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(l)];
+            if (state_of(listed, search_tag) == TryVerdict::UNKNOWN)
+                judge.judge(listed, angle_normalize(heading + jitter), mp);
+            v = &listed;
+        } else {
+            judge.judge(scratch, angle_normalize(heading + jitter), mp);
+            v = &scratch;
+        }
+        if (v->state != TryVerdict::FREE) continue;
+        if (x) *x = v->x;
+        if (y) *y = v->y;
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;

@@ -14,6 +14,7 @@
 #include "world/factory.h"
 #include "platform/colour_fade.h"
 #include "platform/font.h"
+#include "platform/geometry.h"
 #include "platform/random.h"
 #include "support/state_guards.h"
 #include "ui/app_mode.h"
@@ -222,6 +223,7 @@ TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
 TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     ASSERT_TRUE(open_generated_store());
     ASSERT_EQ(font_select_glyph_blit(4), RES_OK);
+    const bool had_distances = distance_table_ready();
     loading_mode_set_seams(nullptr);
     const auto preferences = std::tuple{game->music_volume, game->sound_volume, game->help_topic};
     game->music_override = 3;
@@ -239,6 +241,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(effect_beam_style_frames(3), 6) << "the effect types were loaded";
     EXPECT_NE(minimap_frame(2), nullptr) << "the minimap's pictures";
     EXPECT_NE(font_get(7), nullptr) << "all eight fonts";
+    EXPECT_TRUE(distance_table_ready()) << "the shared distance table, before any game starts";
     EXPECT_EQ(game->music_volume, 76);
     EXPECT_EQ(game->sound_volume, 99);
     EXPECT_EQ(game->help_topic, 0);
@@ -248,6 +251,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     factory_free();               // and the tables, as the shutdown frees them
     tech_free_all();
     system_types_free();
+    if (!had_distances) distance_table_free();
 }
 
 TEST(LoadingVolumes, LevelsZeroToFiveSetTheVolumeAndOthersKeepThePreference) {

@@ -168,6 +168,55 @@ TEST(MaskOverlap, ReportsTheFirstSharedBitInTheFirstSpritesCoordinates) {
     EXPECT_EQ(mask_overlap(a.get(), b.get(), 4, 2, nullptr, nullptr), 0);
 }
 
+// Masks with clear margins of every width: the overlap only looks inside the set boxes, so a box
+// one row or column short loses the hits along that edge. Checked pixel by pixel against mask_test
+// over every offset where the pictures meet, for the original and a copy.
+TEST(MaskOverlap, SetBoxesWithMarginsFindTheSameFirstHitAsAPixelWalk) {
+    Rng *rng = rng_create();
+    ASSERT_NE(rng, nullptr);
+    const uint32_t seed = 19;
+    rng_seed(rng, seed);
+    auto random_art = [&](int w, int h) {
+        const int top = rng_range(rng, 0, h - 1), left = rng_range(rng, 0, w - 1);
+        const int bottom = rng_range(rng, top, h - 1), right = rng_range(rng, left, w - 1);
+        std::vector<std::string> rows(size_t(h), std::string(size_t(w), '.'));
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                if (rng_range(rng, 0, 3) == 0 || y == top || y == bottom || x == left || x == right)
+                    rows[size_t(y)][size_t(x)] = rng_range(rng, 0, 2) ? '#' : '.';
+        return art(rows);
+    };
+    int hits = 0, misses = 0;
+    for (int round = 0; round < 24; ++round) {
+        SpritePtr a = random_art(rng_range(rng, 1, 70), rng_range(rng, 1, 12));
+        SpritePtr b = random_art(rng_range(rng, 1, 70), rng_range(rng, 1, 12));
+        ASSERT_TRUE(a && b);
+        SpritePtr b_copy(sprite_copy(b.get()));
+        ASSERT_NE(b_copy, nullptr);
+        for (int dy = -b->height; dy <= a->height; ++dy)
+            for (int dx = -b->width; dx <= a->width; ++dx) {
+                int want_x = -1, want_y = -1;
+                for (int y = 0; y < a->height && want_y < 0; ++y)
+                    for (int x = 0; x < a->width && want_x < 0; ++x)
+                        if (mask_test(a.get(), x, y) && mask_test(b.get(), x - dx, y - dy)) {
+                            want_x = x;
+                            want_y = y;
+                        }
+                for (const Sprite *second : {b.get(), b_copy.get()}) {
+                    int x = -1, y = -1;
+                    ASSERT_EQ(mask_overlap(a.get(), second, dx, dy, &x, &y), want_y >= 0 ? 1 : 0)
+                        << "seed " << seed << " round " << round << " offset " << dx << "," << dy;
+                    ASSERT_EQ(std::pair(x, y), std::pair(want_x, want_y))
+                        << "seed " << seed << " round " << round << " offset " << dx << "," << dy;
+                }
+                ++(want_y >= 0 ? hits : misses);
+            }
+    }
+    rng_free(rng);
+    EXPECT_GT(hits, 100);
+    EXPECT_GT(misses, 100);
+}
+
 // A picture without one opaque pixel must not keep a caller searching for one forever.
 TEST(MaskRandomOpaquePixel, FindsTheOnlyOpaquePixelAndEndsAtOnceWithoutOne) {
     SpritePtr empty = art({"....", "...."});

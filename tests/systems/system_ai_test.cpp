@@ -231,4 +231,40 @@ TEST_F(Candidates, ACursorsBearingFollowsItsMovesAndTurns) {
     EXPECT_GE(bearings.size(), 3u) << "the steps move the cursor across the line to the point";
 }
 
+TEST_F(Candidates, ACursorsCentreFollowsTheFrameOfEachHeading) {
+    // The store's hulls show frames of one size; two headings get frames of their own here, so that
+    // a centre kept across a turn would show in the bearing.
+    ASSERT_TRUE(user->frame_w && user->frame_h);
+    const int32_t upright = ship_frame_for_heading(user, 0);
+    const int32_t wide = ship_frame_for_heading(user, 90), tall = ship_frame_for_heading(user, 200);
+    ASSERT_NE(wide, upright);
+    ASSERT_NE(tall, upright);
+    ASSERT_NE(wide, tall);
+    user->frame_w[wide] += 60;
+    user->frame_h[tall] += 60;
+    const int32_t px = enemy->x + enemy->w / 2, py = enemy->y + enemy->h / 2;
+    auto bearing_from = [&](const PlanCursor &at) {
+        PlanCursor fresh;
+        system_ai_begin(user, &fresh);
+        fresh.x = at.x;
+        fresh.y = at.y;
+        fresh.heading = at.heading;
+        return system_ai_bearing(&fresh, px, py);
+    };
+    PlanCursor at;
+    system_ai_begin(user, &at);
+    for (int32_t heading : {0, 90, 90, 0, 200, 200, 90, 0, 200}) {
+        at.heading = heading;
+        at.x += 3;
+        EXPECT_EQ(system_ai_bearing(&at, px, py), bearing_from(at)) << heading;
+    }
+    at.x = user->x;
+    at.heading = 0;
+    const int32_t ahead = system_ai_bearing(&at, px, py);
+    at.heading = 90;
+    EXPECT_NE(system_ai_bearing(&at, px, py), ahead) << "the wide frame moves the centre off the line";
+    user->frame_w[wide] -= 60;
+    user->frame_h[tall] -= 60;
+}
+
 }  // namespace
