@@ -137,7 +137,7 @@ uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
 static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
 
 // The value and estimated strength of an assignee, from the memo when one is open.
-void figures_of(AiPlayer *ai, GameObject *obj, int32_t *value, int32_t *strength) {
+void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
     AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
     if (memo) {
         const size_t mask = AgentTaskMemo::SLOTS - 1;
@@ -179,11 +179,43 @@ GameObject *target_of(AiPlayer *ai, uint64_t id) {
     return world_find_object(id);
 }
 
+// The player's snapshot of the object with the id, from the memo when one is open and was filled
+// for this player.
+GameObject *known_of(AiPlayer *ai, const Player *player, uint64_t id) {
+    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    if (memo && player && id != 0) {
+        if (!memo->known_player) memo->known_player = player;
+        if (memo->known_player == player) {
+            const size_t mask = AgentTaskMemo::SLOTS - 1;
+            size_t i = size_t(memo_hash(id));
+            for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
+                AgentTaskMemo::Found &slot = memo->known[i];
+                if (slot.id == id) return slot.obj;
+                if (slot.id == 0) {
+                    slot = {id, player_known_object_by_id(player, id)};
+                    return slot.obj;
+                }
+            }
+        }
+    }
+    return player ? player_known_object_by_id(player, id) : nullptr;
+}
+
 }  // namespace
+
+void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
+    figures_of(ai, obj, value, strength);
+}
+
+GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t id) {
+    return known_of(ai, player, id);
+}
 
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     std::fill(std::begin(memo->figures), std::end(memo->figures), AgentTaskMemo::Figures{nullptr, 0, 0});
     std::fill(std::begin(memo->found), std::end(memo->found), AgentTaskMemo::Found{0, nullptr});
+    std::fill(std::begin(memo->known), std::end(memo->known), AgentTaskMemo::Found{0, nullptr});
+    memo->known_player = nullptr;
     ai->task_memo = memo;
 }
 

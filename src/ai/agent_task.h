@@ -182,9 +182,14 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
 // it what they would otherwise work out again for every task and assignee:
 //  - an object's value and estimated strength (player_object_value, ship_estimated_strength),
 //    keyed by the object: both read only the object's own fields;
-//  - the object a target id names (world_find_object), keyed by the id: it reads the maps.
+//  - the object a target id names (world_find_object), keyed by the id: it reads the maps;
+//  - a player's snapshot of the object with an id (player_known_object_by_id), keyed by the id for
+//    the first player asked (others are looked up every time): it reads that player's known map,
+//    which the search does not change.
 // Each entry is worked out on first use. A full table works the rest out every time. The caller
 // owns the memo and closes it before anything in the model changes; one memo open at a time.
+// The task types reach the same entries through agent_task_object_figures and
+// agent_task_known_object, which work everything out afresh while no memo is open.
 struct AgentTaskMemo {
     static constexpr size_t SLOTS = 64;   // a power of two
     struct Figures {
@@ -197,9 +202,15 @@ struct AgentTaskMemo {
     };
     Figures figures[SLOTS];
     Found found[SLOTS];
+    Found known[SLOTS];
+    const Player *known_player;           // whose snapshots fill known; null until the first lookup
 };
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
 void agent_task_memo_close(AiPlayer *ai);
+// player_object_value and ship_estimated_strength of obj, through the open memo if any.
+void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength);
+// player_known_object_by_id(player, id), through the open memo if any.
+GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t id);
 
 // Tests and the task types: replaces a type's record at once and returns the one it had.
 AgentTaskType agent_task_type_swap(int32_t type, const AgentTaskType &record);

@@ -639,9 +639,9 @@ void describe_target(AgentTask *task, const char *prefix, std::string *text) {
     *text += line;
 }
 
-// The player's snapshot of the target ship, or null.
-GameObject *known_copy(AgentTask *task, Player *player) {
-    GameObject *snap = player ? player_known_object_by_id(player, task->target_id) : nullptr;
+// The player's snapshot of the target ship, or null (through the evaluation memo while one is open).
+GameObject *known_copy(AgentTask *task, AiPlayer *ai, Player *player) {
+    GameObject *snap = player ? agent_task_known_object(ai, player, task->target_id) : nullptr;
     return snap && snap->kind == OBJECT_SHIP ? snap : nullptr;
 }
 
@@ -953,21 +953,27 @@ void attack_ship_describe(AgentTask *task, AiPlayer *, std::string *text) {
     describe_target(task, ", target", text);
 }
 
-void attack_ship_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
+void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                           int32_t *needed) {
-    GameObject *target = known_copy(task, player);
+    GameObject *target = known_copy(task, ai, player);
     data_of(task)->known = target;
     const int32_t assignees = agent_task_assignee_count(task);
+    int32_t value = 0, strength = 0;
+    if (target) agent_task_object_figures(ai, target, &value, &strength);
     if (task->subtype != 0) {
-        *utility = target ? player_object_value(target) / 2 : 0;
+        *utility = target ? value / 2 : 0;
         *assigned = target ? assignees : 0;
         *needed = target ? assignees + 1 : 1;
     } else {
-        *utility = target ? player_object_value(target) : 0;
-        *needed = target ? ship_estimated_strength(target) + 10 : 10;
+        *utility = target ? value : 0;
+        *needed = target ? strength + 10 : 10;
         int32_t sum = 0;
         for (GameObject *obj : task->assignees.items)
-            if (obj && !(obj->flags & OBJ_DEAD)) sum += player_object_value(obj);
+            if (obj && !(obj->flags & OBJ_DEAD)) {
+                int32_t v = 0, s = 0;
+                agent_task_object_figures(ai, obj, &v, &s);
+                sum += v;
+            }
         *assigned = sum;
     }
     if (const Ship *snap = ship_of(target)) task->priority_bonus += std::clamp(snap->damage_from / 10, 0, 300);
@@ -1110,16 +1116,18 @@ void scan_ship_describe(AgentTask *task, AiPlayer *, std::string *text) { descri
 
 int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
     if (target_gone(task, ai, player)) return 1;
-    const GameObject *snap = known_copy(task, player);
+    const GameObject *snap = known_copy(task, ai, player);
     return snap && snap->snapshot_version >= 1 ? 1 : 0;
 }
 
-void scan_ship_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
+void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                         int32_t *needed) {
     AgentTaskData *d = data_of(task);
-    d->known = known_copy(task, player);
+    d->known = known_copy(task, ai, player);
     const GameObject *target = d->known ? d->known : d->target;
-    *utility = target ? player_object_value(target) : 0;
+    int32_t value = 0, strength = 0;
+    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    *utility = value;
     *needed = target ? *utility / 5 + 1 : 1;
     if (Ship *s = first_assignee(task)) {
         *assigned = 1;

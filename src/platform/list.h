@@ -95,18 +95,23 @@ template <typename T>
 int32_t list_append(List<T> *list, std::type_identity_t<T> *item) {
     const int32_t count = list_count(list);
     if (list->max_count != 0 && count > list->max_count) return -1;
-    size_t at = list->items.size();
-    if (list->flags & LIST_SORTED) {
-        int32_t lo = 0, hi = count - 1;
-        while (lo <= hi) {
-            const int32_t mid = (lo + hi) / 2;
-            const int c = list_detail::compare<T>(list, list->items[static_cast<size_t>(mid)], item);
-            if (c == 0) { lo = mid; break; }
-            if (c < 0) lo = mid + 1;
-            else hi = mid - 1;
+    if (!(list->flags & LIST_SORTED)) {   // the common case: straight onto the end
+        try {
+            list->items.push_back(item);
+        } catch (const std::bad_alloc &) {
+            return -1;
         }
-        at = static_cast<size_t>(lo);
+        return list->append_counter++;
     }
+    int32_t lo = 0, hi = count - 1;
+    while (lo <= hi) {
+        const int32_t mid = (lo + hi) / 2;
+        const int c = list_detail::compare<T>(list, list->items[static_cast<size_t>(mid)], item);
+        if (c == 0) { lo = mid; break; }
+        if (c < 0) lo = mid + 1;
+        else hi = mid - 1;
+    }
+    const size_t at = static_cast<size_t>(lo);
     try {
         list->items.insert(list->items.begin() + static_cast<std::ptrdiff_t>(at), item);
     } catch (const std::bad_alloc &) {

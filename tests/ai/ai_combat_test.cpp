@@ -267,6 +267,41 @@ TEST_F(CombatSearch, AnOpenEvaluationMemoGivesTheFiguresOfAFreshEvaluation) {
     EXPECT_GE(values.size(), 4u);
 }
 
+// The snapshots an open memo hands the task types: for each id exactly the snapshot the player's
+// known map holds (none for its own ships or ids nobody has), asked twice and in both orders of two
+// players, so that a memo keyed on less than the id, or one that answers a second player from the
+// first one's snapshots, shows.
+TEST_F(CombatSearch, AnOpenMemoHandsEachPlayerItsOwnSnapshotOfEachId) {
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, own[0]);
+    std::vector<uint64_t> ids;
+    for (Ship *s : enemy) ids.push_back(s->id);
+    for (Ship *s : own) ids.push_back(s->id);
+    // More ids than the memo has slots: neighbours share slots, and the last ones find the table full.
+    for (uint64_t id = 1; id <= 100; ++id) ids.push_back(id * 0x10001ull);
+    struct Case { Player *first, *second; };
+    for (const Case &c : {Case{red, blue}, Case{blue, red}}) {
+        AgentTaskMemo memo;
+        agent_task_memo_open(ai, &memo);
+        std::vector<GameObject *> got;
+        for (int32_t round = 0; round < 2; ++round)
+            for (Player *p : {c.first, c.second})
+                for (uint64_t id : ids) got.push_back(agent_task_known_object(ai, p, id));
+        agent_task_memo_close(ai);
+        size_t k = 0, found = 0;
+        for (int32_t round = 0; round < 2; ++round)
+            for (Player *p : {c.first, c.second})
+                for (uint64_t id : ids) {
+                    GameObject *fresh = player_known_object_by_id(p, id);
+                    EXPECT_EQ(got[k], fresh) << "player " << p->id << " id " << id << " round " << round;
+                    EXPECT_EQ(agent_task_known_object(ai, p, id), fresh) << "closed memo, id " << id;
+                    found += fresh != nullptr;
+                    ++k;
+                }
+        EXPECT_EQ(found, 2 * (enemy.size() + own.size())) << "each side knows the other's ships only";
+    }
+}
+
 // A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search
 // remembers the turns and moves that failed from a spot and does not try them again. Its plans and
 // draws over several turns are pinned as above.

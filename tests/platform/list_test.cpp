@@ -58,6 +58,24 @@ TEST_F(ListAppend, MaximumLetsOneMoreItemIn) {
     EXPECT_EQ(list_append(&list, &d), 3) << "a refused append does not count";
 }
 
+// The end-of-list path of a plain list and the ordered insertion of a SORTED one answer alike: the
+// same running numbers, the same refusal once more than the maximum is held, and a refusal neither
+// counts nor changes the items.
+TEST_F(ListAppend, PlainAndSortedListsCountAndRefuseAlike) {
+    for (const bool sorted : {false, true}) {
+        List<Item> l;
+        if (sorted) list_set_sorted(&l, compare_items);
+        l.max_count = 3;
+        const struct { Item *item; int32_t number; } steps[] = {
+            {&c, 0}, {&a, 1}, {&e, 2}, {&b, 3}, {&d, -1}, {&d, -1}};
+        for (const auto &st : steps) EXPECT_EQ(list_append(&l, st.item), st.number) << (sorted ? "sorted " : "plain ") << st.item->name;
+        EXPECT_EQ(names(l), sorted ? "abce" : "caeb");
+        ASSERT_EQ(list_remove(&l, &a), 1);
+        EXPECT_EQ(list_append(&l, &d), 4) << (sorted ? "sorted" : "plain");
+        EXPECT_EQ(names(l), sorted ? "bcde" : "cbed") << "the plain list's hole took its last item";
+    }
+}
+
 // ---- sorted lists ----
 
 class ListSorted : public ListTest {
