@@ -396,7 +396,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
     return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4] && a[5] == b[5];
 }
 
-SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
+[[gnu::always_inline]] inline SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
     uint64_t h = key[0] * 0x9E3779B97F4A7C15ull ^ key[1] * 0xC2B2AE3D27D4EB4Full ^ key[2] * 0x165667B19E3779F9ull ^
                  key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull ^ key[5] * 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 32;
@@ -424,10 +424,10 @@ SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
             slot = &memo_slot(m, key);
         }
         ++m.used;
-        *slot = SearchMemoSlot{};
-        std::copy(key, key + MEMO_KEY_WORDS, slot->key);
+        std::copy(key, key + MEMO_KEY_WORDS, slot->key);   // every field set: no clearing first
         slot->generation = m.generation;
         slot->first = uint32_t(m.top);
+        slot->any_free = ANY_FREE_UNKNOWN;
         std::fill(std::begin(slot->arc), std::end(slot->arc), int8_t(-1));
         m.top += n;
         if (m.pool.size() < m.top) m.pool.resize(m.top);
