@@ -636,6 +636,42 @@ struct MoveJudge {
     }
 };
 
+// Judges the tries of one turn search: the turn to the heading wanted plus the offset, from the place.
+struct TurnJudge {
+    Ship    *ship;
+    int32_t  from_heading, from;   // as asked and normalised
+    int32_t  heading, x, y;        // the heading wanted and the place
+    uint32_t tag;                  // the search the verdicts belong to
+    bool     kept, asks_map;       // the search is kept (the plan's turn answers serve it); the map is asked
+
+    void judge(TryVerdict &v, int32_t offset) const {
+        const int32_t h = angle_normalize(heading + offset);
+        v.search = tag;
+        v.x = x;
+        v.y = y;
+        if (h == from) {
+            v.state = TryVerdict::BLOCKED;
+            return;
+        }
+        TurnAnswer *shared = nullptr;
+        const uint64_t turn = key_word(from_heading, int64_t(h) << 1 | int64_t(asks_map)), where = key_word(x, y);
+        if (kept) {
+            shared = &turn_answer_slot(ship, turn, where);
+            if (shared->plan == memo.generation && shared->ship == ship && shared->turn == turn &&
+                shared->where == where) {
+                v.state = shared->state;
+                v.x = shared->x;
+                v.y = shared->y;
+                return;
+            }
+        }
+        ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
+        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
+        v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
+        if (shared) *shared = {ship, turn, where, memo.generation, v.state, v.x, v.y};
+    }
+};
+
 }  // namespace
 
 void ship_ai_map_still_begin() {
@@ -774,32 +810,8 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     if (!kept) verdicts = verdicts_begin(size_t(offsets));
     const uint32_t search_tag = kept ? memo.generation : cache.search;
     const int32_t from = angle_normalize(from_heading);
-    auto judge = [&](TryVerdict &v, int32_t offset) {
-        const int32_t h = angle_normalize(*heading + offset);
-        v.search = search_tag;
-        v.x = *x;
-        v.y = *y;
-        if (h == from) {
-            v.state = TryVerdict::BLOCKED;
-            return;
-        }
-        TurnAnswer *shared = nullptr;
-        const uint64_t turn = key_word(from_heading, int64_t(h) << 1 | int64_t(asks_map)), where = key_word(*x, *y);
-        if (kept) {
-            shared = &turn_answer_slot(ship, turn, where);
-            if (shared->plan == memo.generation && shared->ship == ship && shared->turn == turn &&
-                shared->where == where) {
-                v.state = shared->state;
-                v.x = shared->x;
-                v.y = shared->y;
-                return;
-            }
-        }
-        ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
-        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
-        v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
-        if (shared) *shared = {ship, turn, where, memo.generation, v.state, v.x, v.y};
-    };
+    // The inputs are copied: what the pointers hold changes only when the search succeeds.
+    const TurnJudge judge{ship, from_heading, from, *heading, *x, *y, search_tag, kept != nullptr, asks_map};
     // A turn blocked at every offset fails at once, as the move search does.
     if (offsets > 0 && offsets <= TURN_TRIES) {
         AnyFree any = kept ? kept->any_free : ANY_FREE_UNKNOWN;
@@ -807,7 +819,7 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
             bool any_free = false;
             for (int32_t i = 0; i < offsets && !any_free; ++i) {
                 TryVerdict &v = verdicts[size_t(i)];
-                if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, lo + i);
+                if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, lo + i);
                 any_free = v.state == TryVerdict::FREE;
             }
             any = any_free ? ANY_FREE_YES : ANY_FREE_NO;
@@ -819,7 +831,7 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
         const int32_t offset = system_random_between(lo, hi);
         TryVerdict scratch;
         TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
-        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge(v, offset);
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, offset);
         if (v.state != TryVerdict::FREE) continue;
         *heading = angle_normalize(*heading + offset);
         *x = v.x;
