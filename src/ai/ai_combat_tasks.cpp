@@ -967,14 +967,21 @@ void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t
     } else {
         *utility = target ? value : 0;
         *needed = target ? strength + 10 : 10;
-        int32_t sum = 0;
-        for (GameObject *obj : task->assignees.items)
-            if (obj && !(obj->flags & OBJ_DEAD)) {
-                int32_t v = 0, s = 0;
-                agent_task_object_figures(ai, obj, &v, &s);
-                sum += v;
-            }
-        *assigned = sum;
+        // agent_task_evaluate has just summed the live assignees' values, stopping at a first null
+        // item: the same sum unless a null item hides some of them.
+        const std::vector<GameObject *> &items = task->assignees.items;
+        if (std::find(items.begin(), items.end(), nullptr) == items.end()) {
+            *assigned = task->assignee_value;
+        } else {
+            int32_t sum = 0;
+            for (GameObject *obj : items)
+                if (obj && !(obj->flags & OBJ_DEAD)) {
+                    int32_t v = 0, s = 0;
+                    agent_task_object_figures(ai, obj, &v, &s);
+                    sum += v;
+                }
+            *assigned = sum;
+        }
     }
     if (const Ship *snap = ship_of(target)) task->priority_bonus += std::clamp(snap->damage_from / 10, 0, 300);
 }

@@ -302,6 +302,36 @@ TEST_F(CombatSearch, AnOpenMemoHandsEachPlayerItsOwnSnapshotOfEachId) {
     }
 }
 
+// A primary attack counts the value of every live assignee as assigned, also those behind a null
+// item (one nulled during a walk), which the sum of the assignees' figures stops at.
+TEST_F(CombatSearch, AnAttackCountsTheShipsBehindANullItemAsAssigned) {
+    AiPlayer *ai = red->commander_ai;
+    ai_plan_ship(red, own[0]);
+    AgentTask *t = ai_find_task(ai, TASK_ATTACK_SHIP, 0, enemy[0]->id, AI_MATCH_TYPE | AI_MATCH_SUBTYPE | AI_MATCH_TARGET);
+    ASSERT_NE(t, nullptr);
+    auto assigned_of = [&](const std::vector<Ship *> &list) {
+        agent_task_clear_assignees(t);
+        for (Ship *s : list) agent_task_add_assignee(t, s);
+        agent_task_evaluate(t, ai, red, 1);
+        return t->assigned;
+    };
+    const int32_t first = assigned_of({own[0]});
+    const int32_t both = assigned_of({own[0], own[2]});
+    ASSERT_GT(both, first);
+    for (const bool memo_open : {false, true}) {
+        AgentTaskMemo memo;
+        if (memo_open) agent_task_memo_open(ai, &memo);
+        agent_task_clear_assignees(t);
+        for (Ship *s : {own[0], own[1], own[2]}) agent_task_add_assignee(t, s);
+        ASSERT_EQ(list_null_value(&t->assignees, static_cast<GameObject *>(own[1])), 1);
+        agent_task_evaluate(t, ai, red, 1);
+        EXPECT_EQ(t->assigned, both) << (memo_open ? "memo open" : "memo closed");
+        list_set(&t->assignees, 1, static_cast<GameObject *>(own[1]));   // back, so that the clear releases all three
+        agent_task_clear_assignees(t);
+        if (memo_open) agent_task_memo_close(ai);
+    }
+}
+
 // A ship hemmed in by a ring of others finds no room for most of its manoeuvres; the option search
 // remembers the turns and moves that failed from a spot and does not try them again. Its plans and
 // draws over several turns are pinned as above.
