@@ -161,21 +161,27 @@ void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *st
     *strength = ship_estimated_strength(obj);
 }
 
+// The object a table of found objects keeps for the id (non-zero), fetched into a free slot the
+// first time; fetched afresh when the table is full.
+template <typename Fetch>
+GameObject *found_in(AgentTaskMemo::Found (&table)[AgentTaskMemo::SLOTS], uint64_t id, Fetch fetch) {
+    const size_t mask = AgentTaskMemo::SLOTS - 1;
+    size_t i = size_t(memo_hash(id));
+    for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
+        AgentTaskMemo::Found &slot = table[i];
+        if (slot.id == id) return slot.obj;
+        if (slot.id == 0) {
+            slot = {id, fetch()};
+            return slot.obj;
+        }
+    }
+    return fetch();
+}
+
 // The object a task's target id names, from the memo when one is open.
 GameObject *target_of(AiPlayer *ai, uint64_t id) {
     AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
-    if (memo && id != 0) {
-        const size_t mask = AgentTaskMemo::SLOTS - 1;
-        size_t i = size_t(memo_hash(id));
-        for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
-            AgentTaskMemo::Found &slot = memo->found[i];
-            if (slot.id == id) return slot.obj;
-            if (slot.id == 0) {
-                slot = {id, world_find_object(id)};
-                return slot.obj;
-            }
-        }
-    }
+    if (memo && id != 0) return found_in(memo->found, id, [id] { return world_find_object(id); });
     return world_find_object(id);
 }
 
@@ -185,18 +191,8 @@ GameObject *known_of(AiPlayer *ai, const Player *player, uint64_t id) {
     AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
     if (memo && player && id != 0) {
         if (!memo->known_player) memo->known_player = player;
-        if (memo->known_player == player) {
-            const size_t mask = AgentTaskMemo::SLOTS - 1;
-            size_t i = size_t(memo_hash(id));
-            for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
-                AgentTaskMemo::Found &slot = memo->known[i];
-                if (slot.id == id) return slot.obj;
-                if (slot.id == 0) {
-                    slot = {id, player_known_object_by_id(player, id)};
-                    return slot.obj;
-                }
-            }
-        }
+        if (memo->known_player == player)
+            return found_in(memo->known, id, [player, id] { return player_known_object_by_id(player, id); });
     }
     return player ? player_known_object_by_id(player, id) : nullptr;
 }

@@ -109,6 +109,19 @@ protected:
         return s;
     }
 
+    // Eight Lancers in a ring round the ship, two pixels clear of it, each facing a way of its own;
+    // owner_at(dx, dy) picks the owner of the one at that offset. Answers how many were placed.
+    template <typename OwnerAt>
+    int32_t ring_round(const Ship *centre, OwnerAt owner_at) {
+        int32_t placed = 0;
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            for (int32_t dy = -1; dy <= 1; ++dy)
+                if (dx || dy)
+                    placed += lancer(owner_at(dx, dy), centre->x + dx * (centre->w + 2), centre->y + dy * (centre->h + 2),
+                                     90 * ((dx + 2) % 4)) != nullptr;
+        return placed;
+    }
+
     static std::vector<Ship *> ships_of(ObjectMap *m, uint64_t owner) {
         std::vector<Ship *> out;
         for (GameObject *obj : m->objects.items)
