@@ -180,6 +180,10 @@ int32_t total_priority(AiPlayer *ai) {
 // list of ships that joined it, and each is made only once: a pass that builds a list an earlier pass
 // built reads the kept figures instead of evaluating the task again. The tasks' real assignee lists
 // are set only to make an evaluation not made before.
+// A list the search sets borrows its ships (the combat map holds them for the whole search): no
+// reference is taken or dropped for it. The list a task came with is emptied the usual way the first
+// time the search sets the task's list, and the search empties its borrowed lists when it ends, before
+// the real assignment joins the ships again.
 struct JoinNode {
     int64_t value = 0;       // the task's priority with its full-task bonus
     int32_t assigned = 0, needed = 0;
@@ -204,8 +208,16 @@ struct AssignSearch {
     // [node * count + ship]: that list with the ship joined, -1 not made yet. Sized for the most lists
     // the search can make; a node's row is filled only when the node is made.
     std::unique_ptr<int32_t[]> children;
-    std::vector<int32_t> held;           // per task: the node its real assignee list holds, -1 unknown
+    std::vector<int32_t> held;           // per task: the node its assignee list holds, -1 the list it came with
     std::vector<int32_t> path;           // scratch of a list's ships, last first
+
+    AssignSearch() = default;
+    AssignSearch(const AssignSearch &) = delete;
+    AssignSearch &operator=(const AssignSearch &) = delete;
+    ~AssignSearch() {
+        for (size_t t = 0; t < held.size(); ++t)
+            if (held[t] >= 0) list_reset(&tasks[t]->assignees);
+    }
 };
 
 int32_t task_index(const AssignSearch &a, uint64_t id) {
@@ -258,14 +270,16 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     if (a->children[slot] >= 0) return a->children[slot];
     AgentTask *task = a->tasks[size_t(t)];
     const std::vector<Ship *> &ships = *a->ships;
+    std::vector<GameObject *> &items = task->assignees.items;
     if (a->held[size_t(t)] != node) {
         a->path.clear();
         for (int32_t n = node; a->nodes[size_t(n)].parent >= 0; n = a->nodes[size_t(n)].parent)
             a->path.push_back(a->nodes[size_t(n)].ship);
-        agent_task_clear_assignees(task);
-        for (auto it = a->path.rbegin(); it != a->path.rend(); ++it) agent_task_add_assignee(task, ships[size_t(*it)]);
+        if (a->held[size_t(t)] < 0) agent_task_clear_assignees(task);
+        else list_reset(&task->assignees);
+        for (auto it = a->path.rbegin(); it != a->path.rend(); ++it) items.push_back(ships[size_t(*it)]);
     }
-    agent_task_add_assignee(task, ships[size_t(i)]);
+    items.push_back(ships[size_t(i)]);
     agent_task_evaluate(task, a->ai, a->player, 1);
     const int32_t made = int32_t(a->nodes.size());
     a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,

@@ -151,12 +151,27 @@ TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
 
 // After every plan the tasks stand as the search left them for the act: each ship on a task it can
 // serve, every task's assignees exactly the ships that hold it, and every task's figures those of a
-// fresh evaluation of those assignees (nothing of a pass's trial lists is left over).
+// fresh evaluation of those assignees (nothing of a pass's trial lists is left over). Each ship holds
+// one reference for each task that lists it, on top of what the rest of the battle holds.
 TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
     AiPlayer *ai = red->commander_ai;
+    auto others = [&](Ship *s) {   // the references not held by tasks
+        int32_t refs = s->refcount;
+        HashMapIter<AgentTask> iter;
+        hash_map_iter_init(&iter, ai->tasks);
+        AgentTask *t = nullptr;
+        while (hash_map_iter_next(&iter, nullptr, &t))
+            if (t) refs -= int32_t(std::count(t->assignees.items.begin(), t->assignees.items.end(), s));
+        return refs;
+    };
+    std::vector<int32_t> held_elsewhere;   // from the first plan on, which made the tasks
     for (int32_t round = 0; round < 2; ++round)
         for (Ship *actor : own) {
             turn_line(actor);
+            if (held_elsewhere.empty())
+                for (Ship *s : own) held_elsewhere.push_back(others(s));
+            for (size_t i = 0; i < own.size(); ++i)
+                EXPECT_EQ(others(own[i]), held_elsewhere[i]) << "references of ship " << i << " after a plan of " << task_name(actor);
             for (Ship *s : own) {
                 AgentTask *t = ai_get_task(ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK));
                 if (!t) continue;
