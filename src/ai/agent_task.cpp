@@ -427,6 +427,33 @@ void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
             if (id != 0 && !ai_get_task(ai, id)) id = 0;
 }
 
+AgentTaskFigures agent_task_figures(const AgentTask *task) {
+    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
+    AgentTaskFigures f{.utility = task->utility, .assigned = task->assigned, .needed = task->needed,
+                       .priority = task->priority, .blocked = (task->flags & TASK_BLOCKED) != 0,
+                       .assignee_value = task->assignee_value, .assignee_strength = task->assignee_strength,
+                       .priority_bonus = task->priority_bonus, .known = d->known, .strength = d->strength,
+                       .value = d->value};
+    std::copy(std::begin(task->linked), std::end(task->linked), f.linked);
+    return f;
+}
+
+void agent_task_put_figures(AgentTask *task, const AgentTaskFigures &f) {
+    AgentTaskData *d = static_cast<AgentTaskData *>(task);
+    task->utility = f.utility;
+    task->assigned = f.assigned;
+    task->needed = f.needed;
+    task->priority = f.priority;
+    task->flags = f.blocked ? task->flags | TASK_BLOCKED : task->flags & ~TASK_BLOCKED;
+    std::copy(std::begin(f.linked), std::end(f.linked), task->linked);
+    task->assignee_value = f.assignee_value;
+    task->assignee_strength = f.assignee_strength;
+    task->priority_bonus = f.priority_bonus;
+    d->known = f.known;
+    d->strength = f.strength;
+    d->value = f.value;
+}
+
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
     if (task->needed <= 0) {
         task->priority = 0;
