@@ -572,25 +572,10 @@ void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *
 // there for the rest of the search.
 constexpr int32_t BOXED_IN_TURNS = 8;
 
-bool turn_towards(PlanCursor *at, int32_t heading) {
+// A turn from a spot other than the home spot, or to a heading off the compass. Options turn first,
+// from where the ship stands, so this is the rare path.
+[[gnu::noinline]] bool turn_towards_elsewhere(PlanCursor *at, int32_t heading, HomeSpot *home) {
     FailedManoeuvres &f = t_failed;
-    HomeSpot *home = home_of(f, at);
-    if (home && heading >= 0 && heading < HEADINGS) {
-        const uint64_t bit = uint64_t(1) << (heading % 64);
-        uint64_t &word = home->turns[heading / 64];
-        if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
-        // A heading within half the move arc needs no turn: that answer draws nothing, adds no step
-        // and reads only the two headings and the ship's move arc, which stand still for the search.
-        if (home->in_arc[heading / 64] & bit) return true;
-        const int32_t steps = at->plan->step_count;
-        if (system_ai_turn_towards(at, heading)) {
-            if (at->plan->step_count == steps) home->in_arc[heading / 64] |= bit;
-            return true;
-        }
-        word |= bit;
-        ++home->turns_failed;
-        return false;
-    }
     const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
     if (home) {   // a heading off the compass: its failure goes to the table, its count here
         if (failed_find(f, key) || home->turns_failed >= BOXED_IN_TURNS) return false;
@@ -609,12 +594,36 @@ bool turn_towards(PlanCursor *at, int32_t heading) {
     return false;
 }
 
-bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
-    FailedManoeuvres &f = t_failed;
+[[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
+    HomeSpot *home = home_of(t_failed, at);
+    if (!home || heading < 0 || heading >= HEADINGS) [[unlikely]]
+        return turn_towards_elsewhere(at, heading, home);
+    const uint64_t bit = uint64_t(1) << (heading % 64);
+    uint64_t &word = home->turns[heading / 64];
+    if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
+    // A heading within half the move arc needs no turn: that answer draws nothing, adds no step and
+    // reads only the two headings and the ship's move arc, which stand still for the search.
+    if (home->in_arc[heading / 64] & bit) return true;
+    const int32_t steps = at->plan->step_count;
+    if (system_ai_turn_towards(at, heading)) {
+        if (at->plan->step_count == steps) home->in_arc[heading / 64] |= bit;
+        return true;
+    }
+    word |= bit;
+    ++home->turns_failed;
+    return false;
+}
+
+[[gnu::noinline]] bool move_failed_before(const FailedManoeuvre &key) { return table_find(&t_failed.table, key); }
+[[gnu::noinline]] void move_failed(const FailedManoeuvre &key) { (void)failed_add(t_failed, key); }
+
+[[gnu::always_inline]] inline bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     const FailedManoeuvre key{FAILED_MOVE, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (failed_find(f, key)) return false;
-    if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) failed_add(f, key);
+    if (spot_may_have_failed(t_failed, key) && move_failed_before(key)) [[unlikely]]
+        return false;
+    if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
+        return true;
+    if (at->mp >= 1) move_failed(key);
     return false;
 }
 
