@@ -341,14 +341,21 @@ struct FailedManoeuvre {
 };
 
 struct HomeSpot {
-    int32_t  x = 0, y = 0, heading = 0;
-    bool     known = false;
-    uint64_t turns[(HEADINGS + 63) / 64] = {};   // a bit per target heading whose turn failed
-    int32_t  turns_failed = 0;
+    const Ship *ship = nullptr;
+    int32_t     x = 0, y = 0, heading = 0;
+    bool        known = false;
+    uint64_t    turns[(HEADINGS + 63) / 64] = {};    // a bit per target heading whose turn failed
+    uint64_t    in_arc[(HEADINGS + 63) / 64] = {};   // a bit per target heading that needs no turn from here
+    int32_t     turns_failed = 0;
 };
+
+// A bit per spot (a hash of a place and heading) from which the table holds a failure. Nearly every
+// manoeuvre of a search starts where nothing has failed, and a clear bit says so without the table.
+constexpr uint32_t FAILED_SPOT_BITS = 4096;
 
 struct FailedManoeuvres {
     HomeSpot home;
+    uint64_t spots[FAILED_SPOT_BITS / 64] = {};
     SearchTable<FailedManoeuvre, int32_t> table;   // value: FAILED_SPOTS' count of failed turns
 };
 thread_local FailedManoeuvres t_failed;
@@ -356,8 +363,10 @@ thread_local FailedManoeuvres t_failed;
 void failed_begin(const Ship *ship) {
     FailedManoeuvres &f = t_failed;
     table_begin(&f.table);
+    std::fill(std::begin(f.spots), std::end(f.spots), 0);
     f.home = HomeSpot{};
     if (!ship) return;
+    f.home.ship = ship;
     f.home.x = ship->x;
     f.home.y = ship->y;
     f.home.heading = ship->heading;
@@ -367,7 +376,29 @@ void failed_begin(const Ship *ship) {
 // The home spot when the cursor stands on it, else null.
 HomeSpot *home_of(FailedManoeuvres &f, const PlanCursor *at) {
     HomeSpot &h = f.home;
-    return h.known && at->x == h.x && at->y == h.y && at->heading == h.heading ? &h : nullptr;
+    return h.known && at->ship == h.ship && at->x == h.x && at->y == h.y && at->heading == h.heading ? &h : nullptr;
+}
+
+uint32_t spot_bit(int32_t x, int32_t y, int32_t heading) {
+    const uint32_t h = (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(heading) * 0xC2B2AE3Du);
+    return (h * 0x27D4EB2Fu) >> (32 - std::countr_zero(FAILED_SPOT_BITS));
+}
+
+bool spot_may_have_failed(const FailedManoeuvres &f, const FailedManoeuvre &key) {
+    const uint32_t b = spot_bit(key.x, key.y, key.heading);
+    return (f.spots[b / 64] >> (b % 64)) & 1u;
+}
+
+// The failure's value in this search, or null.
+int32_t *failed_find(FailedManoeuvres &f, const FailedManoeuvre &key) {
+    return spot_may_have_failed(f, key) ? table_find(&f.table, key) : nullptr;
+}
+
+// The failure's value, taken for this search (0) when it was not in it.
+int32_t &failed_add(FailedManoeuvres &f, const FailedManoeuvre &key) {
+    const uint32_t b = spot_bit(key.x, key.y, key.heading);
+    f.spots[b / 64] |= uint64_t(1) << (b % 64);
+    return table_add(&f.table, key);
 }
 
 // Scores already given in the option search under way. Most options of a search build a record
@@ -509,7 +540,7 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &pl
 }
 
 // The slots the type table holds: the score of the ship's own record through the memo, and an option
-// slot that closes the memo when the options run out.
+// slot that closes the memo and drops the search's failed manoeuvres when the options run out.
 template <RecordScoreFn *Score>
 int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
@@ -519,7 +550,10 @@ int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 template <TaskCombatOptionFn *Option>
 int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     const int32_t r = Option(task, ai, obj, index);
-    if (r != 0) memo_close();
+    if (r != 0) {
+        memo_close();
+        failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
+    }
     return r;
 }
 
@@ -545,42 +579,58 @@ void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *
 // there for the rest of the search.
 constexpr int32_t BOXED_IN_TURNS = 8;
 
-bool turn_towards(PlanCursor *at, int32_t heading) {
+// A turn from a spot other than the home spot, or to a heading off the compass. Options turn first,
+// from where the ship stands, so this is the rare path.
+[[gnu::noinline]] bool turn_towards_elsewhere(PlanCursor *at, int32_t heading, HomeSpot *home) {
     FailedManoeuvres &f = t_failed;
-    HomeSpot *home = home_of(f, at);
-    if (home && heading >= 0 && heading < HEADINGS) {
-        uint64_t &word = home->turns[heading / 64];
-        const uint64_t bit = uint64_t(1) << (heading % 64);
-        if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
-        if (system_ai_turn_towards(at, heading)) return true;
-        word |= bit;
-        ++home->turns_failed;
-        return false;
-    }
     const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
     if (home) {   // a heading off the compass: its failure goes to the table, its count here
-        if (table_find(&f.table, key) || home->turns_failed >= BOXED_IN_TURNS) return false;
+        if (failed_find(f, key) || home->turns_failed >= BOXED_IN_TURNS) return false;
         if (system_ai_turn_towards(at, heading)) return true;
-        table_add(&f.table, key);
+        failed_add(f, key);
         ++home->turns_failed;
         return false;
     }
-    if (table_find(&f.table, key)) return false;
+    if (failed_find(f, key)) return false;
     const FailedManoeuvre spot{FAILED_SPOTS, at->x, at->y, at->heading, 0, 0};
-    const int32_t *boxed = table_find(&f.table, spot);
+    const int32_t *boxed = failed_find(f, spot);
     if (boxed && *boxed >= BOXED_IN_TURNS) return false;
     if (system_ai_turn_towards(at, heading)) return true;
-    table_add(&f.table, key);
-    ++table_add(&f.table, spot);
+    failed_add(f, key);
+    ++failed_add(f, spot);
     return false;
 }
 
-bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
-    FailedManoeuvres &f = t_failed;
+[[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
+    HomeSpot *home = home_of(t_failed, at);
+    if (!home || heading < 0 || heading >= HEADINGS) [[unlikely]]
+        return turn_towards_elsewhere(at, heading, home);
+    const uint64_t bit = uint64_t(1) << (heading % 64);
+    uint64_t &word = home->turns[heading / 64];
+    if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
+    // A heading within half the move arc needs no turn: that answer draws nothing, adds no step and
+    // reads only the two headings and the ship's move arc, which stand still for the search.
+    if (home->in_arc[heading / 64] & bit) return true;
+    const int32_t steps = at->plan->step_count;
+    if (system_ai_turn_towards(at, heading)) {
+        if (at->plan->step_count == steps) home->in_arc[heading / 64] |= bit;
+        return true;
+    }
+    word |= bit;
+    ++home->turns_failed;
+    return false;
+}
+
+[[gnu::noinline]] bool move_failed_before(const FailedManoeuvre &key) { return table_find(&t_failed.table, key); }
+[[gnu::noinline]] void move_failed(const FailedManoeuvre &key) { (void)failed_add(t_failed, key); }
+
+[[gnu::always_inline]] inline bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     const FailedManoeuvre key{FAILED_MOVE, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (table_find(&f.table, key)) return false;
-    if (system_ai_move(at, heading, mp_min, mp_max)) return true;
-    if (at->mp >= 1) table_add(&f.table, key);
+    if (spot_may_have_failed(t_failed, key) && move_failed_before(key)) [[unlikely]]
+        return false;
+    if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
+        return true;
+    if (at->mp >= 1) move_failed(key);
     return false;
 }
 
@@ -1181,7 +1231,8 @@ int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t i
         frame_size(ship, at.heading, &w, &h);
         if (distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range &&
             !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
-            ship->option = ShipPlan{};
+            // Every step is written whole when it is added, so emptying the record is emptying its count.
+            ship->option.step_count = 0;
             return RES_OK;
         }
     } else if (index >= SCAN_JUMP && index < SCAN_HERE) {

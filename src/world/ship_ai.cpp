@@ -317,7 +317,7 @@ TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) {
     return v.search == tag ? v.state : TryVerdict::UNKNOWN;
 }
 
-// The verdicts of a search kept for the rest of the plan: while a ship plans, the AI asks the same
+// The verdicts of a move search kept for the rest of the plan: while a ship plans, the AI asks the same
 // search from the same place again and again (four times in five), and the map stands still. A
 // kept search starts with the verdicts the last one worked out and whether any try can win; its
 // draws are taken as always. Kept per thread, for the plan under way only, and not on a map with
@@ -336,7 +336,7 @@ struct SearchMemoSlot {
 };
 
 // The kinds of kept search; a key's first word carries its kind in the high half.
-enum MemoKind : uint32_t { MEMO_MOVE = 1, MEMO_TURN = 2, MEMO_KINDS = 3 };
+enum MemoKind : uint32_t { MEMO_MOVE = 1, MEMO_KINDS = 2 };
 
 struct SearchMemo {
     uint32_t generation = 1;   // also the tag of the plan's kept verdicts
@@ -351,28 +351,56 @@ struct SearchMemo {
 
 thread_local SearchMemo memo;
 
-// The turn verdicts of the plan under way, shared by its kept turn searches: a spread of 6 and one
-// of 12, or two headings wanted from the same place, judge the same turns. A turn's verdict and the
-// place it leads to read the ship, the heading turned from, the heading turned to, the place,
-// whether the map is asked, and the still map: the key holds all but the map. Direct-mapped, per
-// thread; an answer belongs to the plan whose number (the kept searches' generation) it carries.
-struct TurnAnswer {
-    const Ship       *ship = nullptr;
-    uint64_t          turn = 0;    // heading turned from, heading turned to, map asked
-    uint64_t          where = 0;   // x, y
-    uint32_t          plan = 0;
+// The turns of the plan under way from one place and heading, by the heading turned to: every kept
+// turn search from there reads them (a spread of 6 and one of 12, or two headings wanted, judge
+// the same turns), indexed without hashing. A turn's verdict and the place it leads to read the
+// ship, the heading turned from, the heading turned to, the place, whether the map is asked, and
+// the still map: a row is keyed by all but the heading turned to and the map. A row belongs to the
+// plan whose number (the kept searches' generation) it carries; its cells to the row's number
+// when they were judged, so a row taken over by another place needs no clearing. Per thread.
+struct TurnCell {
+    uint32_t          row = 0;
     TryVerdict::State state = TryVerdict::UNKNOWN;
     int32_t           x = 0, y = 0;
 };
-constexpr size_t TURN_ANSWER_SLOTS = 4096;
-thread_local std::vector<TurnAnswer> turn_answers;
+struct TurnRow {
+    const Ship *ship = nullptr;
+    int32_t     from_heading = 0, x = 0, y = 0;
+    bool        asks_map = false;
+    uint32_t    plan = 0;
+    uint32_t    number = 0;
+    TurnCell    cells[360];
+};
+constexpr size_t TURN_ROWS = 16;   // direct-mapped by the place; a power of two
+thread_local std::vector<TurnRow> turn_rows;
+thread_local uint32_t turn_row_count = 0;   // the last number given to a row
+thread_local TurnRow *last_turn_row = nullptr;
 
-TurnAnswer &turn_answer_slot(const Ship *ship, uint64_t turn, uint64_t where) {
-    if (turn_answers.empty()) turn_answers.resize(TURN_ANSWER_SLOTS);
-    uint64_t h = turn * 0x9E3779B97F4A7C15ull ^ where * 0xC2B2AE3D27D4EB4Full ^ uint64_t(reinterpret_cast<uintptr_t>(ship));
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
-    return turn_answers[size_t(h >> 52) & (TURN_ANSWER_SLOTS - 1)];
+TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map, uint32_t plan) {
+    TurnRow *row = last_turn_row;
+    if (row && row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
+        row->asks_map == asks_map && row->plan == plan)
+        return *row;
+    if (turn_rows.empty()) turn_rows.resize(TURN_ROWS);
+    const uint32_t h = (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(from_heading) * 0xC2B2AE3Du);
+    row = &turn_rows[(h >> 24) & (TURN_ROWS - 1)];
+    last_turn_row = row;
+    if (row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
+        row->asks_map == asks_map && row->plan == plan)
+        return *row;
+    if (++turn_row_count == 0) {   // wrapped: cells of an old row could carry the new number
+        for (TurnRow &r : turn_rows)
+            for (TurnCell &cell : r.cells) cell.row = 0;
+        turn_row_count = 1;
+    }
+    row->ship = ship;
+    row->from_heading = from_heading;
+    row->x = x;
+    row->y = y;
+    row->asks_map = asks_map;
+    row->plan = plan;
+    row->number = turn_row_count;
+    return *row;
 }
 
 // Forgets every kept search (a plan begins or ends).
@@ -381,7 +409,7 @@ void memo_forget() {
     if (++m.generation == 0) {   // wrapped: slots and verdicts of an old plan could carry the new number
         for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
         for (TryVerdict &v : m.pool) v.search = 0;
-        for (TurnAnswer &a : turn_answers) a.plan = 0;
+        for (TurnRow &r : turn_rows) r.plan = 0;
         m.generation = 1;
     }
     m.used = 0;
@@ -636,39 +664,29 @@ struct MoveJudge {
     }
 };
 
-// Judges the tries of one turn search: the turn to the heading wanted plus the offset, from the place.
-struct TurnJudge {
-    Ship    *ship;
-    int32_t  from_heading, from;   // as asked and normalised
-    int32_t  heading, x, y;        // the heading wanted and the place
-    uint32_t tag;                  // the search the verdicts belong to
-    bool     kept, asks_map;       // the search is kept (the plan's turn answers serve it); the map is asked
+// The verdict of a turn from the place to the heading h (0..359), and the place it leads to.
+// A "turn" to the heading turned from (from, normalised) is no turn: blocked.
+struct TurnFrom {
+    Ship   *ship;
+    int32_t from_heading, from;   // as asked and normalised
+    int32_t x, y;                 // the place
+    bool    asks_map;
 
-    void judge(TryVerdict &v, int32_t offset) const {
-        const int32_t h = angle_normalize(heading + offset);
-        v.search = tag;
-        v.x = x;
-        v.y = y;
+    void judge(int32_t h, TryVerdict::State *state, int32_t *to_x, int32_t *to_y) const {
+        *to_x = x;
+        *to_y = y;
         if (h == from) {
-            v.state = TryVerdict::BLOCKED;
+            *state = TryVerdict::BLOCKED;
             return;
         }
-        TurnAnswer *shared = nullptr;
-        const uint64_t turn = key_word(from_heading, int64_t(h) << 1 | int64_t(asks_map)), where = key_word(x, y);
-        if (kept) {
-            shared = &turn_answer_slot(ship, turn, where);
-            if (shared->plan == memo.generation && shared->ship == ship && shared->turn == turn &&
-                shared->where == where) {
-                v.state = shared->state;
-                v.x = shared->x;
-                v.y = shared->y;
-                return;
-            }
-        }
-        ship_adjust_position_for_heading(ship, from_heading, h, &v.x, &v.y);
-        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), v.x, v.y);
-        v.state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
-        if (shared) *shared = {ship, turn, where, memo.generation, v.state, v.x, v.y};
+        ship_adjust_position_for_heading(ship, from_heading, h, to_x, to_y);
+        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), *to_x, *to_y);
+        *state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
+    }
+
+    [[gnu::noinline]] void judge_cell(int32_t h, uint32_t number, TurnCell *cell) const {
+        cell->row = number;
+        judge(h, &cell->state, &cell->x, &cell->y);
     }
 };
 
@@ -796,44 +814,60 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
     const bool map_kept = test_overlap && cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
-    // One verdict per offset of the spread, worked out once per search (once per plan when kept).
+    // One verdict per offset of the spread: read from the plan's row of turns from the place when
+    // the search is kept (the offsets then turn to distinct headings), else worked out once per
+    // search.
     const int32_t offsets = hi >= lo && int64_t(hi) - lo < 4096 ? hi - lo + 1 : 0;
     const bool asks_map = test_overlap && ship->map;
-    TryVerdict *verdicts = nullptr;
-    SearchMemoSlot *kept = nullptr;
-    if (asks_map ? map_kept : cache.still_depth > 0) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_TURN, from_heading), key_word(spread, *heading),
-                                              key_word(*x, *y), asks_map, 0,
-                                              uint64_t(reinterpret_cast<uintptr_t>(ship))};
-        kept = memo_search(MEMO_TURN, key, size_t(offsets), &verdicts);
-    }
-    if (!kept) verdicts = verdicts_begin(size_t(offsets));
-    const uint32_t search_tag = kept ? memo.generation : cache.search;
-    const int32_t from = angle_normalize(from_heading);
     // The inputs are copied: what the pointers hold changes only when the search succeeds.
-    const TurnJudge judge{ship, from_heading, from, *heading, *x, *y, search_tag, kept != nullptr, asks_map};
-    // A turn blocked at every offset fails at once, as the move search does.
-    if (offsets > 0 && offsets <= TURN_TRIES) {
-        AnyFree any = kept ? kept->any_free : ANY_FREE_UNKNOWN;
-        if (any == ANY_FREE_UNKNOWN) {
-            bool any_free = false;
-            for (int32_t i = 0; i < offsets && !any_free; ++i) {
-                TryVerdict &v = verdicts[size_t(i)];
-                if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, lo + i);
-                any_free = v.state == TryVerdict::FREE;
-            }
-            any = any_free ? ANY_FREE_YES : ANY_FREE_NO;
-            if (kept) kept->any_free = any;
+    const int32_t wanted = *heading;
+    const TurnFrom turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
+    if ((asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
+        TurnRow &row = turn_row(ship, from_heading, *x, *y, asks_map, memo.generation);
+        const uint32_t number = row.number;
+        auto cell_at = [&](int32_t offset) __attribute__((always_inline)) -> const TurnCell & {
+            const int32_t h = angle_normalize(wanted + offset);
+            TurnCell &cell = row.cells[h];
+            if (cell.row != number) turn.judge_cell(h, number, &cell);
+            return cell;
+        };
+        // A turn blocked at every offset fails at once, as the move search does.
+        if (offsets <= TURN_TRIES) {
+            int32_t i = 0;
+            while (i < offsets && cell_at(lo + i).state != TryVerdict::FREE) ++i;
+            if (i == offsets) return RES_NO_FREE_POSITION;
         }
-        if (any == ANY_FREE_NO) return RES_NO_FREE_POSITION;
+        for (int32_t attempt = 0; attempt < TURN_TRIES; ++attempt) {
+            const int32_t offset = system_random_between(lo, hi);
+            const TurnCell &cell = cell_at(offset);
+            if (cell.state != TryVerdict::FREE) continue;
+            *heading = angle_normalize(wanted + offset);
+            *x = cell.x;
+            *y = cell.y;
+            return RES_OK;
+        }
+        return RES_NO_FREE_POSITION;
+    }
+    TryVerdict *verdicts = verdicts_begin(size_t(offsets));
+    const uint32_t search_tag = cache.search;
+    auto judged = [&](TryVerdict &v, int32_t offset) -> const TryVerdict & {
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) {
+            v.search = search_tag;
+            turn.judge(angle_normalize(wanted + offset), &v.state, &v.x, &v.y);
+        }
+        return v;
+    };
+    if (offsets > 0 && offsets <= TURN_TRIES) {
+        int32_t i = 0;
+        while (i < offsets && judged(verdicts[size_t(i)], lo + i).state != TryVerdict::FREE) ++i;
+        if (i == offsets) return RES_NO_FREE_POSITION;
     }
     for (int32_t attempt = 0; attempt < TURN_TRIES; ++attempt) {
         const int32_t offset = system_random_between(lo, hi);
         TryVerdict scratch;
-        TryVerdict &v = offsets > 0 && offset >= lo && offset <= hi ? verdicts[size_t(offset - lo)] : scratch;
-        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, offset);
+        const TryVerdict &v = judged(offsets > 0 ? verdicts[size_t(offset - lo)] : scratch, offset);
         if (v.state != TryVerdict::FREE) continue;
-        *heading = angle_normalize(*heading + offset);
+        *heading = angle_normalize(wanted + offset);
         *x = v.x;
         *y = v.y;
         return RES_OK;

@@ -202,6 +202,20 @@ TEST_F(AiSearch, AMapChangedBetweenTwoPlansIsSeenByTheNextPlan) {
     blue->y = 2000;
     EXPECT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &nx, &ny), RES_OK);
     EXPECT_EQ(std::pair(nx, ny), std::pair(x, y));
+
+    // A turn found in one plan is refused in the next once a ship stands over the place.
+    int32_t heading = 90, tx = red->x, ty = red->y;
+    ship_ai_map_still_begin();
+    ASSERT_EQ(ship_ai_random_turn_from(red, 0, 12, &heading, &tx, &ty), RES_OK);
+    ship_ai_map_still_end();
+    blue->x = red->x + red->w / 2 - blue->w / 2;
+    blue->y = red->y + red->h / 2 - blue->h / 2;
+    heading = 90;
+    tx = red->x;
+    ty = red->y;
+    ship_ai_map_still_begin();
+    EXPECT_EQ(ship_ai_random_turn_from(red, 0, 12, &heading, &tx, &ty), RES_NO_FREE_POSITION);
+    ship_ai_map_still_end();
 }
 
 TEST_F(AiSearch, ATurnBlockedAtEveryOffsetFailsWithoutDrawing) {
