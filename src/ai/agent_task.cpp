@@ -136,8 +136,9 @@ void assignee_point(bool centres, GameObject *obj, int32_t *x, int32_t *y) {
 uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
 static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
 
-// The value and estimated strength of an assignee, from the memo when one is open.
-void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
+// The value and estimated strength of an assignee, from the memo when one is open. In line: the
+// assignment search asks it for every assignee of every list it weighs.
+[[gnu::always_inline]] inline void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
     AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
     if (memo) {
         const size_t mask = AgentTaskMemo::SLOTS - 1;
@@ -421,8 +422,36 @@ void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     task->flags &= ~TASK_BLOCKED;
     if (task->assigned < task->needed && t && t->is_blocked && t->is_blocked(task, ai, player))
         task->flags |= TASK_BLOCKED;
-    for (uint64_t &id : task->linked)
-        if (id != 0 && !ai_get_task(ai, id)) id = 0;
+    if (task->linked[0] | task->linked[1] | task->linked[2])
+        for (uint64_t &id : task->linked)
+            if (id != 0 && !ai_get_task(ai, id)) id = 0;
+}
+
+AgentTaskFigures agent_task_figures(const AgentTask *task) {
+    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
+    AgentTaskFigures f{.utility = task->utility, .assigned = task->assigned, .needed = task->needed,
+                       .priority = task->priority, .blocked = (task->flags & TASK_BLOCKED) != 0,
+                       .assignee_value = task->assignee_value, .assignee_strength = task->assignee_strength,
+                       .priority_bonus = task->priority_bonus, .known = d->known, .strength = d->strength,
+                       .value = d->value};
+    std::copy(std::begin(task->linked), std::end(task->linked), f.linked);
+    return f;
+}
+
+void agent_task_put_figures(AgentTask *task, const AgentTaskFigures &f) {
+    AgentTaskData *d = static_cast<AgentTaskData *>(task);
+    task->utility = f.utility;
+    task->assigned = f.assigned;
+    task->needed = f.needed;
+    task->priority = f.priority;
+    task->flags = f.blocked ? task->flags | TASK_BLOCKED : task->flags & ~TASK_BLOCKED;
+    std::copy(std::begin(f.linked), std::end(f.linked), task->linked);
+    task->assignee_value = f.assignee_value;
+    task->assignee_strength = f.assignee_strength;
+    task->priority_bonus = f.priority_bonus;
+    d->known = f.known;
+    d->strength = f.strength;
+    d->value = f.value;
 }
 
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {

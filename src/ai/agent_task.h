@@ -175,6 +175,21 @@ int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
 
+// Everything an evaluation leaves in a task: the common figures, the blocked flag, the linked ids
+// it checked, and the type data the types' evaluate slots write (the kept snapshot, the required
+// strength, the value). Put back into a task whose assignee list and inputs are what they were when
+// the figures were taken, they stand for an evaluation with the same with_priority.
+struct AgentTaskFigures {
+    int32_t     utility = 0, assigned = 0, needed = 1, priority = 0;
+    bool        blocked = false;
+    uint64_t    linked[AGENT_TASK_LINKS] = {};
+    int32_t     assignee_value = 0, assignee_strength = 0, priority_bonus = 0;
+    GameObject *known = nullptr;
+    int32_t     strength = 0, value = 0;
+};
+AgentTaskFigures agent_task_figures(const AgentTask *task);
+void             agent_task_put_figures(AgentTask *task, const AgentTaskFigures &figures);
+
 // ---- The evaluation memo ----
 // A search that evaluates the same tasks over and over while the model stands still (no object
 // changes a field, none comes or goes; only the tasks' assignees and figures change) opens a memo

@@ -264,10 +264,9 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     a->held.assign(tasks, -1);
 }
 
-// Task t's list of node with ship i joined: its node, evaluated with priority when first made.
-int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
+// Makes the node of task t's list of node with ship i joined, evaluated with priority.
+int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const size_t slot = size_t(node) * a->count + size_t(i);
-    if (a->children[slot] >= 0) return a->children[slot];
     AgentTask *task = a->tasks[size_t(t)];
     const std::vector<Ship *> &ships = *a->ships;
     std::vector<GameObject *> &items = task->assignees.items;
@@ -288,6 +287,13 @@ int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     a->children[slot] = made;
     a->held[size_t(t)] = made;
     return made;
+}
+
+// Task t's list of node with ship i joined: its node, made when first asked for. In line: three
+// joins in four find their node made.
+inline int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
+    const int32_t made = a->children[size_t(node) * a->count + size_t(i)];
+    return made >= 0 ? made : make_node(a, t, node, i);
 }
 
 // Keeps the evaluation memo open on the AiPlayer for as long as it lives.
@@ -313,6 +319,40 @@ void clear_all_assignees(AiPlayer *ai) {
 
 void join_task(AiPlayer *ai, Ship *ship) {
     if (AgentTask *task = ai_get_task(ai, task_of(ship))) agent_task_add_assignee(task, ship);
+}
+
+// Every task's assignee list and figures as the assignment's first evaluation left them, in map
+// order (the map keeps its tasks and order until the assignment ends).
+struct StartFigures {
+    std::vector<AgentTask *> tasks;
+    std::vector<AgentTaskFigures> figures;
+    std::vector<size_t> first;             // per task: where its assignees start in items; one past the last at the end
+    std::vector<GameObject *> items;
+};
+
+void take_start_figures(AiPlayer *ai, StartFigures *start) {
+    each_task(ai, [&](AgentTask *task) {
+        start->tasks.push_back(task);
+        start->figures.push_back(agent_task_figures(task));
+        start->first.push_back(start->items.size());
+        start->items.insert(start->items.end(), task->assignees.items.begin(), task->assignees.items.end());
+    });
+    start->first.push_back(start->items.size());
+}
+
+// Evaluates every task with priority as the assignment ends. Nothing an evaluation reads has changed
+// since the first one but the assignee lists, so a task that ends with the very list it started with
+// (the same ships in the same order) gets its first figures back instead; most do, as most searches
+// find nothing better than the assignment they started from.
+void settle_tasks(AiPlayer *ai, Player *player, const StartFigures &start) {
+    for (size_t k = 0; k < start.tasks.size(); ++k) {
+        AgentTask *task = start.tasks[k];
+        const std::vector<GameObject *> &items = task->assignees.items;
+        const auto from = start.items.begin() + std::ptrdiff_t(start.first[k]);
+        const auto to = start.items.begin() + std::ptrdiff_t(start.first[k + 1]);
+        if (std::equal(items.begin(), items.end(), from, to)) agent_task_put_figures(task, start.figures[k]);
+        else agent_task_evaluate(task, ai, player, 1);
+    }
 }
 
 // The state of one pass: each task's list and the task each ship holds (indices into the search's
@@ -613,6 +653,8 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     TaskMemoScope memo(ai);
     evaluate_all(ai, player, 1);
     if (ai_task_count(ai) == 0) return;
+    StartFigures first;
+    take_start_figures(ai, &first);
     const int32_t start = (ai->flags & AI_FLAG_NEW_ENCOUNTER) ? 0 : total_priority(ai);
     const std::vector<Ship *> ships = listed_ships(ai);
     for (Ship *s : ships) set_previous(s, task_of(s));
@@ -625,8 +667,12 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (ai->selected) {
         list_clear(ai->selected);
         each_task(ai, [&](AgentTask *task) {
-            task->flags &= ~TASK_BLOCKED;
-            if (!agent_task_check_blocked(task, ai, player)) list_append(ai->selected, task);
+            // The evaluation above asked is_blocked of each task short of its need, with these lists.
+            if (task->assigned >= task->needed) {
+                task->flags &= ~TASK_BLOCKED;
+                agent_task_check_blocked(task, ai, player);
+            }
+            if (!(task->flags & TASK_BLOCKED)) list_append(ai->selected, task);
         });
     }
     int32_t best = -1;
@@ -672,7 +718,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
             set_task(s, previous_of(s));
             join_task(ai, s);
         }
-        evaluate_all(ai, player, 1);
+        settle_tasks(ai, player, first);
         return;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -681,7 +727,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         if (s == actor && task_of(s) != previous_of(s)) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
         join_task(ai, s);
     }
-    evaluate_all(ai, player, 1);
+    settle_tasks(ai, player, first);
 }
 
 void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {

@@ -151,23 +151,30 @@ TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
 
 // After every plan the tasks stand as the search left them for the act: each ship on a task it can
 // serve, every task's assignees exactly the ships that hold it, and every task's figures those of a
-// fresh evaluation of those assignees (nothing of a pass's trial lists is left over). Each ship holds
-// one reference for each task that lists it, on top of what the rest of the battle holds.
+// fresh evaluation of those assignees (nothing of a pass's trial lists is left over, and a task gets
+// the figures it started the search with back only when it ends with the very list it started with).
+// Each ship holds one reference for each task that lists it, on top of what the rest of the battle holds.
 TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
     AiPlayer *ai = red->commander_ai;
-    auto others = [&](Ship *s) {   // the references not held by tasks
-        int32_t refs = s->refcount;
+    auto all_tasks = [&] {
+        std::vector<AgentTask *> tasks;
         HashMapIter<AgentTask> iter;
         hash_map_iter_init(&iter, ai->tasks);
         AgentTask *t = nullptr;
         while (hash_map_iter_next(&iter, nullptr, &t))
-            if (t) refs -= int32_t(std::count(t->assignees.items.begin(), t->assignees.items.end(), s));
+            if (t) tasks.push_back(t);
+        return tasks;
+    };
+    auto others = [&](Ship *s) {   // the references not held by tasks
+        int32_t refs = s->refcount;
+        for (AgentTask *t : all_tasks()) refs -= int32_t(std::count(t->assignees.items.begin(), t->assignees.items.end(), s));
         return refs;
     };
     std::vector<int32_t> held_elsewhere;   // from the first plan on, which made the tasks
     for (int32_t round = 0; round < 2; ++round)
         for (Ship *actor : own) {
-            turn_line(actor);
+            object_begin_turn(actor);
+            ai_plan_ship(red, actor);
             if (held_elsewhere.empty())
                 for (Ship *s : own) held_elsewhere.push_back(others(s));
             for (size_t i = 0; i < own.size(); ++i)
@@ -187,14 +194,17 @@ TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
             int32_t holding = 0;
             for (Ship *s : own) holding += ai_get_task(ai, ai_ship_word(s, AI_SHIP_COMBAT_TASK)) != nullptr;
             EXPECT_EQ(listed, holding) << "no ship is listed by a task it does not hold";
-            for (AgentTask *t : tasks) {
-                const int32_t before[] = {t->priority, t->assigned, t->needed, t->utility};
+            for (AgentTask *t : all_tasks()) {
+                auto figures = [t] {
+                    return std::vector<int32_t>{t->priority, t->assigned, t->needed, t->utility, t->assignee_value,
+                                                t->assignee_strength, t->priority_bonus, int32_t(t->flags & TASK_BLOCKED)};
+                };
+                const std::vector<int32_t> before = figures();
                 agent_task_evaluate(t, ai, red, 1);
-                const int32_t after[] = {t->priority, t->assigned, t->needed, t->utility};
-                for (int f = 0; f < 4; ++f)
-                    EXPECT_EQ(after[f], before[f]) << agent_task_type_name(int32_t(t->type)) << " figure " << f
-                                                   << " (priority, assigned, needed, utility)";
+                EXPECT_EQ(figures(), before) << agent_task_type_name(int32_t(t->type)) << " with " << agent_task_assignee_count(t)
+                                             << " ships (priority, assigned, needed, utility, value, strength, bonus, blocked)";
             }
+            ai_act_ship(red, actor);
         }
 }
 
