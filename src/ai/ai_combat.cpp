@@ -386,8 +386,17 @@ constexpr std::array<uint8_t, 256> BYTE_BITS = [] {
     return bits;
 }();
 
+// [byte][k]: the place of the k-th (from 0) set bit of a byte that has more than k.
+constexpr std::array<std::array<uint8_t, 8>, 256> BYTE_SELECT = [] {
+    std::array<std::array<uint8_t, 8>, 256> select{};
+    for (size_t b = 0; b < select.size(); ++b)
+        for (uint32_t bit = 0, k = 0; bit < 8; ++bit)
+            if (b & (1u << bit)) select[b][k++] = uint8_t(bit);
+    return select;
+}();
+
 // The k-th (from 0) set bit of a word that has more than k: whole bytes are skipped by their counts,
-// then the bits below it are dropped one by one.
+// then the byte that holds it names it.
 inline int32_t kth_bit(uint64_t v, uint32_t k) {
     int32_t base = 0;
     for (;; base += 8, v >>= 8) {
@@ -396,9 +405,7 @@ inline int32_t kth_bit(uint64_t v, uint32_t k) {
         if (k < n) break;
         k -= n;
     }
-    uint32_t byte = uint32_t(v & 0xFF);
-    for (; k > 0; --k) byte &= byte - 1;
-    return base + std::countr_zero(byte);
+    return base + BYTE_SELECT[v & 0xFF][k];
 }
 
 // The k-th (from 0) place set in both a and b.
