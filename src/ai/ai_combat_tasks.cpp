@@ -537,7 +537,7 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatSco
 }
 
 // The slots the type table holds: the score through the memo, and an option slot that closes the
-// memo when the options run out.
+// memo and drops the search's failed manoeuvres when the options run out.
 template <TaskCombatScoreFn *Score>
 int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     return memo_score(task, ai, obj, Score);
@@ -546,7 +546,10 @@ int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 template <TaskCombatOptionFn *Option>
 int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     const int32_t r = Option(task, ai, obj, index);
-    if (r != 0) memo_close();
+    if (r != 0) {
+        memo_close();
+        failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
+    }
     return r;
 }
 

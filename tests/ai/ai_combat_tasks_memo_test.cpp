@@ -295,3 +295,52 @@ TEST_F(Battle, EachHullIsWeighedByItsOwnFramesWhicheverShipSearchedBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// What an option search remembers about its manoeuvres (turns that failed or needed none, moves
+// that failed) holds while the ship stands as the search found it. Once the options have run out
+// the ship may change: options asked then are built for the ship as it stands, as a new search of
+// it builds them. Here the ship's move arc narrows, so turns the ended search needed none for now
+// need one.
+TEST_F(Battle, AManoeuvreAskedAfterItsSearchEndedIsBuiltForTheShipAsItStands) {
+    Ship *a = lancer(RED, 1000, 1000, 0);
+    Ship *e = lancer(BLUE, 2400, 1500, 180);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(e, nullptr);
+    ai_plan_ship(red, a);
+    AiPlayer *ai = red->commander_ai;
+    AgentTask *task = agent_task_create(TASK_ATTACK_SHIP, 0, e->id);
+    ASSERT_NE(task, nullptr);
+    const AgentTaskData *d = static_cast<AgentTaskData *>(task);
+    // The first options turn to a drawn heading, then move 1..MP.
+    auto turned_options = [&] {
+        std::string text;
+        for (int32_t j = 0; j < 40; ++j) {
+            EXPECT_EQ(agent_task_combat_next_option(task, ai, a, d->system_options + j), 0);
+            for (int32_t s = 0; s < a->option.step_count; ++s) {
+                const ShipPlanStep &step = a->option.steps[s];
+                text += std::to_string(step.code) + "@" + std::to_string(step.x) + "," + std::to_string(step.y) +
+                        "/" + std::to_string(step.heading) + " ";
+            }
+            text += "| ";
+        }
+        return text + std::to_string(random_u32());
+    };
+    const int32_t wide = a->move_arc;
+    ASSERT_GT(wide, 20);
+    agent_task_combat_begin(task, ai, a);
+    int32_t k = 0;
+    while (agent_task_combat_next_option(task, ai, a, k) == 0) ++k;
+    a->move_arc = 10;
+    seed(91);
+    const std::string after_end = turned_options();
+    agent_task_combat_begin(task, ai, a);
+    seed(91);
+    const std::string anew = turned_options();
+    EXPECT_EQ(after_end, anew);
+    a->move_arc = wide;
+    agent_task_free(task);
+}
+
+}  // namespace
