@@ -41,16 +41,27 @@ void     rng_free(Rng *rng);
 void     rng_seed(Rng *rng, uint32_t seed);     // fills the state; index 0 (a fresh block next)
 // Rebuilds the whole block from the current one (rng_next does, before the first output of each block).
 void     rng_regenerate(Rng *rng);
-// Inline: the combat planning draws these in its inner loops; the block is rebuilt every 624th call.
-inline uint32_t rng_next(Rng *rng) {
-    if (rng->index == 0) rng_regenerate(rng);
-    uint32_t y = rng->state[rng->index];
+// The output made of a state word.
+inline uint32_t rng_temper(uint32_t y) {
     y ^= std::rotr(y, 11);
     y ^= std::rotl(y, 7) & 0x9D2C5680u;
     y ^= std::rotl(y, 15) & 0xEFC60000u;
     y ^= std::rotr(y, 18);
+    return y;
+}
+// Inline: the combat planning draws these in its inner loops; the block is rebuilt every 624th call.
+inline uint32_t rng_next(Rng *rng) {
+    if (rng->index == 0) rng_regenerate(rng);
+    const uint32_t y = rng_temper(rng->state[rng->index]);
     rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
     return y;
+}
+// The output `ahead` draws from now (0: the next one) without drawing it: false when it lies
+// beyond the current block (the block is rebuilt before it is drawn).
+inline bool rng_peek(const Rng *rng, uint32_t ahead, uint32_t *out) {
+    if (rng->index == 0 || ahead >= uint32_t(RNG_STATE_WORDS) - rng->index) return false;
+    *out = rng_temper(rng->state[rng->index + ahead]);
+    return true;
 }
 int32_t  rng_range(Rng *rng, int32_t lo, int32_t hi);   // lo..hi inclusive
 // An index 0..29 drawn with probability weights[i] / total; 0 when total < 1.

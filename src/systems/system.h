@@ -296,14 +296,17 @@ namespace system_draws {
 // The generator the calling thread's plan took (null outside a plan or when draws are quick ones).
 extern constinit thread_local Rng *plan_generator;
 int32_t between_asking_the_game(int32_t lo, int32_t hi);
-// lo..hi from a resolve generator; a range of one value (or none) draws nothing.
-inline int32_t between_from(Rng *rng, int32_t lo, int32_t hi) {
-    const int64_t span = int64_t(hi) - int64_t(lo) + 1;
-    if (span <= 1) return lo;
-    const uint32_t magnitude = random_magnitude(rng_next(rng));
+// lo..hi from one drawn word, for a span above one value.
+inline int32_t between_of(uint32_t word, int32_t lo, int64_t span) {
+    const uint32_t magnitude = random_magnitude(word);
     // A magnitude is at most 2^31, so a span that fits in 32 bits gives the same remainder there.
     const uint64_t offset = span <= int64_t(UINT32_MAX) ? magnitude % uint32_t(span) : magnitude % uint64_t(span);
     return int32_t(int64_t(lo) + int64_t(offset));
+}
+// lo..hi from a resolve generator; a range of one value (or none) draws nothing.
+inline int32_t between_from(Rng *rng, int32_t lo, int32_t hi) {
+    const int64_t span = int64_t(hi) - int64_t(lo) + 1;
+    return span <= 1 ? lo : between_of(rng_next(rng), lo, span);
 }
 }  // namespace system_draws
 
@@ -311,6 +314,23 @@ inline int32_t between_from(Rng *rng, int32_t lo, int32_t hi) {
 inline int32_t system_random_between(int32_t lo, int32_t hi) {
     Rng *rng = system_draws::plan_generator;
     return rng ? system_draws::between_from(rng, lo, hi) : system_draws::between_asking_the_game(lo, hi);
+}
+
+// What system_random_between(lo, hi) will give once `ahead` drawing calls have been made (calls
+// with a range of one value draw nothing), without drawing: within a plan only, and not when the
+// generator must rebuild its block first (false).
+inline bool system_random_peek_between(uint32_t ahead, int32_t lo, int32_t hi, int32_t *out) {
+    Rng *rng = system_draws::plan_generator;
+    uint32_t word = 0;
+    if (!rng) return false;
+    const int64_t span = int64_t(hi) - int64_t(lo) + 1;
+    if (span <= 1) {
+        *out = lo;
+        return true;
+    }
+    if (!rng_peek(rng, ahead, &word)) return false;
+    *out = system_draws::between_of(word, lo, span);
+    return true;
 }
 
 // The shared hit roll: 1 + |draw| mod 100 against the chance; true for a hit (100 always hits).

@@ -768,7 +768,17 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
         AnyFree any = kept ? kept->any_free : ANY_FREE_UNKNOWN;
         if (any == ANY_FREE_UNKNOWN) {
+            // The first try that counts, seen before it is drawn: when it wins, a move exists and the
+            // pairs need not be gone through (it is judged once either way).
             bool any_free = false;
+            int32_t jitter = 0, mp = least;
+            if (system_random_peek_between(0, -HEADING_JITTER, HEADING_JITTER, &jitter) && in_arc(jitter + HEADING_JITTER) &&
+                (immobile || system_random_peek_between(1, mp_min, mp_max, &mp))) {
+                TryVerdict &first = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)];
+                if (state_of(first, search_tag) == TryVerdict::UNKNOWN)
+                    judge.judge(first, angle_normalize(heading + jitter), mp);
+                any_free = first.state == TryVerdict::FREE;
+            }
             for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
                 if (!in_arc(j)) continue;
                 const int32_t direction = angle_normalize(heading + j - HEADING_JITTER);

@@ -1,7 +1,8 @@
 // The draws of a ship's plan: between system_plan_begin and end (ship_plan brackets the combat AI's
 // planning with them) the draws take the game's resolve generator once instead of asking the game
 // each time. The words drawn, their order and the spans must be those of asking every time, and the
-// plan must leave nothing behind: a draw after it asks the game again.
+// plan must leave nothing behind: a draw after it asks the game again. A plan may look at the next
+// draws before taking them: what it sees must be what it then draws.
 #include "world/combat_test_util.h"
 
 #include <climits>
@@ -23,12 +24,30 @@ constexpr Span SPANS[] = {
 };
 constexpr int ROUNDS = 90;   // 90 x 8 spans, six a single value or none: past the block rebuild at 624
 
-// What the planning hook drew.
+// What the planning hook drew; what it saw before drawing (seen, then drawn); the looks refused.
 std::vector<int32_t> g_drawn;
+std::vector<std::pair<int32_t, int32_t>> g_seen;
+int g_refused = 0;
 
+// Before each draw the hook looks at it and at the next span's draw (one drawing call ahead, or
+// none after a span of one value).
 void draw_rounds(int rounds) {
+    bool pending = false;
+    int32_t next_seen = 0;
     for (int round = 0; round < rounds; ++round)
-        for (const Span &s : SPANS) g_drawn.push_back(system_random_between(s.lo, s.hi));
+        for (size_t k = 0; k < std::size(SPANS); ++k) {
+            const Span &s = SPANS[k], &next = SPANS[(k + 1) % std::size(SPANS)];
+            int32_t now = 0, later = 0;
+            const bool seen = system_random_peek_between(0, s.lo, s.hi, &now);
+            const bool seen_later =
+                system_random_peek_between(int64_t(s.hi) > int64_t(s.lo) ? 1 : 0, next.lo, next.hi, &later);
+            g_drawn.push_back(system_random_between(s.lo, s.hi));
+            if (seen) g_seen.emplace_back(now, g_drawn.back());
+            if (pending) g_seen.emplace_back(next_seen, g_drawn.back());
+            g_refused += !seen + !seen_later;
+            pending = seen_later;
+            next_seen = later;
+        }
 }
 
 void plan_hook(Player *, Ship *) {
@@ -55,6 +74,8 @@ protected:
         world_set_hooks(hooks);
         planner = on_map(HULL_LANCER, 1000, 1000, 0, RED);
         g_drawn.clear();
+        g_seen.clear();
+        g_refused = 0;
     }
     void TearDown() override {
         game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
@@ -76,6 +97,9 @@ TEST_F(PlanDraws, APlanDrawsTheResolveGeneratorsWordsAsAskingTheGameEveryTimeWou
             ++i;
         }
     EXPECT_EQ(resolve()->index, twin->index) << "one word a span, none for a single value";
+    for (size_t k = 0; k < g_seen.size(); ++k) EXPECT_EQ(g_seen[k].first, g_seen[k].second) << "look " << k;
+    EXPECT_GT(g_seen.size(), g_drawn.size()) << "most looks are answered";
+    EXPECT_GT(g_refused, 0) << "a look past the block's end is refused";
 }
 
 TEST_F(PlanDraws, AfterAPlanTheDrawsAskTheGameAgain) {
@@ -92,6 +116,8 @@ TEST_F(PlanDraws, AfterAPlanTheDrawsAskTheGameAgain) {
     random_seed(31337);
     for (size_t k = 0; k < std::size(SPANS); ++k) EXPECT_EQ(quick[k], random_range(SPANS[k].lo, SPANS[k].hi)) << k;
     EXPECT_EQ(resolve()->index, index) << "no resolve word is drawn outside resolve mode";
+    int32_t seen = 0;
+    EXPECT_FALSE(system_random_peek_between(0, 0, 9, &seen)) << "no look ahead outside a plan";
 
     // And a plan made outside resolve mode draws quick words throughout, nested bracket included.
     g_drawn.clear();
