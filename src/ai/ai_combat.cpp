@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 #include "ai/agent_task.h"
+#include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -730,15 +731,11 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     settle_tasks(ai, player, first);
 }
 
-void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
-    if (ai->flags & AI_FLAG_PLAN_RUNNING) {
-        ai->plan_step += 1;
-        if (ai->plan_step >= ai->plan[AI_OPT_STEPS]) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
-    }
-    if (ai->flags & AI_FLAG_PLAN_RUNNING) return;
+namespace {
+
+// The option search scored on this thread: each option as it is built.
+int32_t plan_task_options(AiPlayer *ai, Ship *ship, AgentTask *task) {
     int32_t best_index = -1, best_score = 0;
-    ship->option = ShipPlan{};
-    agent_task_combat_begin(task, ai, ship);
     for (int32_t k = 0;; ++k) {
         // Every step an option writes is written whole, so emptying the record is emptying its count.
         ship->option.step_count = 0;
@@ -753,6 +750,36 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
             ship->option.index = k;
             ai_option_to_words(&ship->option, ai->best_option, ai->best_targets);
         }
+    }
+    return best_index;
+}
+
+}  // namespace
+
+void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
+    if (ai->flags & AI_FLAG_PLAN_RUNNING) {
+        ai->plan_step += 1;
+        if (ai->plan_step >= ai->plan[AI_OPT_STEPS]) ai->flags &= ~AI_FLAG_PLAN_RUNNING;
+    }
+    if (ai->flags & AI_FLAG_PLAN_RUNNING) return;
+    int32_t best_index = -1;
+    ship->option = ShipPlan{};
+    agent_task_combat_begin(task, ai, ship);
+    if (CombatScorer *scorer = ai_combat_scorer_open(task, ai, ship)) {
+        // The options are built here, one after another (they draw from the battle's generator),
+        // and scored on the scorer's thread meanwhile; it keeps the best as the loop below does.
+        for (int32_t k = 0;; ++k) {
+            ship->option.step_count = 0;
+            ship->option.score = 0;
+            ship->option.index = 0;
+            if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+            if (ship->option.step_count >= 1) ai_combat_scorer_push(scorer, k, ship->option);
+        }
+        ShipPlan best;
+        best_index = ai_combat_scorer_close(scorer, &best);
+        if (best_index >= 0) ai_option_to_words(&best, ai->best_option, ai->best_targets);
+    } else {
+        best_index = plan_task_options(ai, ship, task);
     }
     if (best_index < 0) return;
     std::copy(std::begin(ai->best_option), std::end(ai->best_option), ai->plan);

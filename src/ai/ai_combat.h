@@ -60,5 +60,15 @@ int32_t ai_area_effect_value(int32_t x, int32_t y, int32_t power, int32_t radius
 int32_t ai_area_effect_value_shots(int32_t x, int32_t y, int32_t power, int32_t radius, uint64_t excluded_id,
                                    uint64_t owner_id, int32_t own_weight, int32_t other_weight);
 
+// Scoring an option record away from the ship's own record (the option scorer's side of a search,
+// on whichever thread scores): a search's scores are asked between a begin, which takes the figures
+// the scores read and opens the thread's score memo for the task, commander and ship, and an end.
+using CombatRecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
+// The task type's score of a record, through the memo; null for a type whose score slot is not
+// one of the combat types' own (it is then asked through the slot, on the searching thread).
+CombatRecordScoreFn *ai_combat_record_score(const AgentTask *task);
+void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, const Ship *ship);
+void ai_combat_score_search_end();
+
 // Fills the slots of the combat task types (6, 7, 8, 19); other types are left alone.
 void ai_combat_task_type_fill(int32_t type, AgentTaskType *t);

@@ -509,13 +509,16 @@ void memo_grow(ScoreMemo &m) {
     }
 }
 
-// The score of the ship's option, from the memo when the search under way gave it before.
-int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatScoreFn *score_fn) {
+// A score of an option record of the ship: a pure function of the record and of what stands still
+// during the search. The record comes as a parameter, as it may be a copy taken off the ship's own
+// record (which the option builder keeps overwriting).
+using RecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
+
+// The score of an option record of the ship, from the memo when the search under way gave it before.
+int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
     ScoreMemo &m = t_memo;
-    const Ship *ship = ship_of(obj);
-    if (!m.open || !ship || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, obj);
-    const ShipPlan &plan = ship->option;
-    if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, obj);
+    if (!m.open || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, ship, plan);
+    if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, ship, plan);
     const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
     if (ship->ap != m.ap || ship->ai_word != m.ai_word || task->utility != m.utility || d->cheapest_cost != m.cheapest)
         memo_open(task, ai, ship);
@@ -528,7 +531,7 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatSco
         if (e.hash == hash && e.steps == plan.step_count && std::memcmp(&m.steps[e.first], plan.steps, bytes) == 0)
             return e.score;
     }
-    const int32_t score = score_fn(task, ai, obj);
+    const int32_t score = score_fn(task, ai, ship, plan);
     m.entries.push_back(MemoEntry{.hash = hash, .first = uint32_t(m.steps.size()), .steps = plan.step_count, .score = score});
     m.steps.insert(m.steps.end(), plan.steps, plan.steps + plan.step_count);
     m.slots[at] = uint32_t(m.entries.size());
@@ -536,11 +539,12 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, GameObject *obj, TaskCombatSco
     return score;
 }
 
-// The slots the type table holds: the score through the memo, and an option slot that closes the
-// memo and drops the search's failed manoeuvres when the options run out.
-template <TaskCombatScoreFn *Score>
+// The slots the type table holds: the score of the ship's own record through the memo, and an option
+// slot that closes the memo and drops the search's failed manoeuvres when the options run out.
+template <RecordScoreFn *Score>
 int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    return memo_score(task, ai, obj, Score);
+    Ship *ship = ship_of(obj);
+    return ship ? memo_score(task, ai, ship, ship->option, Score) : 0;
 }
 
 template <TaskCombatOptionFn *Option>
@@ -805,8 +809,8 @@ struct Geometry {
     int32_t near = 0;
 };
 
-Geometry geometry_after(const Ship *ship) {
-    const ShipPlanStep &last = ship->option.steps[ship->option.step_count - 1];
+Geometry geometry_after(const Ship *ship, const ShipPlan &plan) {
+    const ShipPlanStep &last = plan.steps[plan.step_count - 1];
     int32_t w = 0, h = 0;
     Geometry g;
     frame_of(ship, last.heading, &w, &h, &g.near);
@@ -885,8 +889,7 @@ int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanS
 }
 
 // The score of the ship's option against a ship (attack ship) or a shot (attack shot).
-int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
-    const ShipPlan &plan = ship->option;
+int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan &plan, bool vs_shot) {
     GameObject *target = d->target;
     if (plan.step_count < 1 || !target) return 0;
     const int32_t power_steps = vs_shot ? 1 : 4, power_mounts = vs_shot ? 3 : 4;
@@ -935,7 +938,7 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, bool vs_shot) {
         if (s->type == SYSTEM_TYPE_DRONE_LAUNCHER) score += int64_t(rating_of(s)) * 6;
     }
     if (uses_system) score += 256;
-    const Geometry g = geometry_after(ship);
+    const Geometry g = geometry_after(ship, plan);
     const ShipPlanStep &last = plan.steps[plan.step_count - 1];
     const int32_t dT = object_distance_to(target, g.px, g.py);
     const int32_t diagonal = ai->map_diagonal;
@@ -1061,9 +1064,8 @@ int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32
     return RES_OK;
 }
 
-int32_t attack_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    Ship *ship = ship_of(obj);
-    return ship ? attack_score(data_of(task), ai, ship, false) : 0;
+int32_t attack_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
+    return attack_score(data_of(task), ai, ship, plan, false);
 }
 
 // ---- "attack shot" ----
@@ -1160,9 +1162,8 @@ int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32
     return RES_OK;
 }
 
-int32_t attack_shot_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    Ship *ship = ship_of(obj);
-    return ship ? attack_score(data_of(task), ai, ship, true) : 0;
+int32_t attack_shot_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
+    return attack_score(data_of(task), ai, ship, plan, true);
 }
 
 // ---- "scan ship" ----
@@ -1260,14 +1261,13 @@ int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t i
     return RES_OK;
 }
 
-int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    Ship *ship = ship_of(obj);
+int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
     AgentTaskData *d = data_of(task);
-    if (!ship || ship->option.step_count < 1 || !d->target) return 0;
+    if (plan.step_count < 1 || !d->target) return 0;
     int64_t score = int64_t(task->utility) * 12;
-    for (int32_t i = 0; i < ship->option.step_count; ++i)
-        if (ship->option.steps[i].code == PLAN_SCAN) score += 500;
-    const Geometry g = geometry_after(ship);
+    for (int32_t i = 0; i < plan.step_count; ++i)
+        if (plan.steps[i].code == PLAN_SCAN) score += 500;
+    const Geometry g = geometry_after(ship, plan);
     const int32_t dist = object_distance_to(d->target, g.px, g.py);
     score -= dist / 2;
     if (dist <= ship->scan_range) score += 200;
@@ -1371,12 +1371,11 @@ int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t i
     return r;
 }
 
-int32_t retreat_score(AgentTask *, AiPlayer *, GameObject *obj) {
-    const Ship *ship = ship_of(obj);
-    if (!ship || ship->option.step_count < 1) return 0;
+int32_t retreat_score(AgentTask *, AiPlayer *, Ship *ship, const ShipPlan &plan) {
+    if (plan.step_count < 1) return 0;
     int64_t score = 1;
-    for (int32_t i = 0; i < ship->option.step_count; ++i) {
-        const int32_t code = ship->option.steps[i].code;
+    for (int32_t i = 0; i < plan.step_count; ++i) {
+        const int32_t code = plan.steps[i].code;
         if (code == PLAN_END_EFFECTS) {
             score += 300;
             continue;
@@ -1452,3 +1451,30 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         break;
     }
 }
+
+namespace {
+
+template <RecordScoreFn *Score>
+int32_t memo_record_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
+    return memo_score(task, ai, ship, plan, Score);
+}
+
+}  // namespace
+
+CombatRecordScoreFn *ai_combat_record_score(const AgentTask *task) {
+    const AgentTaskType *t = task ? agent_task_type(task->type) : nullptr;
+    if (!t || !t->combat_score) return nullptr;
+    // Only the slots filled above: a type whose score slot was replaced is scored through it.
+    if (t->combat_score == memo_score_slot<attack_ship_score>) return memo_record_score<attack_ship_score>;
+    if (t->combat_score == memo_score_slot<attack_shot_score>) return memo_record_score<attack_shot_score>;
+    if (t->combat_score == memo_score_slot<scan_ship_score>) return memo_record_score<scan_ship_score>;
+    if (t->combat_score == memo_score_slot<retreat_score>) return memo_record_score<retreat_score>;
+    return nullptr;
+}
+
+void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
+    take_figures(ai, ship);
+    memo_open(task, ai, ship);
+}
+
+void ai_combat_score_search_end() { memo_close(); }

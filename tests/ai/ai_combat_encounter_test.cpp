@@ -3,6 +3,8 @@
 //  - Once with every plan made on the game thread and once with every plan made on a worker thread
 //    that the game thread starts, seeds from its own generator and joins before it acts: for fixed
 //    seeds both battles end alike.
+//  - With the option scorer running, every search's options are scored on its worker while the
+//    planning thread builds the next ones: the battles end alike, draw for draw.
 //  - A clearly stronger side destroys ships and holds the field.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
@@ -13,6 +15,7 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
+#include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
@@ -50,7 +53,10 @@ struct Ending {
     int32_t destroyed = 0;
     int32_t destroyed_by_side[2] = {};
     uint64_t victor = 0;
-    bool operator==(const Ending &o) const { return ids == o.ids && dead == o.dead && armour == o.armour; }
+    std::vector<uint32_t> next_draws;   // of each game generator after the battle: the draws came alike
+    bool operator==(const Ending &o) const {
+        return ids == o.ids && dead == o.dead && armour == o.armour && next_draws == o.next_draws;
+    }
 };
 
 // Planning on a worker: seeded from a draw of the game thread, joined before the game thread acts.
@@ -144,6 +150,10 @@ protected:
         encounter_autocombat(enc);
         world_set_hooks(saved);
         out.victor = enc->victor_id;
+        for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
+            Rng copy = *game->generators[i];
+            out.next_draws.push_back(rng_next(&copy));
+        }
         encounter_release(enc);
         for (Ship *s : ships) {
             out.ids.push_back(s->id);
@@ -167,6 +177,31 @@ TEST_F(EncounterAi, ABattlePlannedOnAWorkerEndsAsTheSameBattlePlannedOnTheGameTh
         EXPECT_GT(at_once.destroyed, 0) << "seed " << seed << ": the commanders fought";
         EXPECT_TRUE(stepped == at_once) << "seed " << seed << ": " << stepped.destroyed << " against "
                                         << at_once.destroyed << " ships destroyed";
+    }
+}
+
+// The scorer runs for the scope: stopped again whatever an assertion does.
+struct ScorerRunning {
+    Result started = ai_combat_scorer_start();
+    ~ScorerRunning() { ai_combat_scorer_stop(); }
+};
+
+TEST_F(EncounterAi, BattlesScoredOnTheScorerThreadEndAsBattlesScoredWhereTheOptionsAreBuilt) {
+    ASSERT_FALSE(ai_combat_scorer_running());
+    for (uint32_t seed : {5u, 1234u}) {
+        const Ending alone = battle(seed, ai_plan_ship);
+        ScorerRunning scorer;
+        ASSERT_EQ(scorer.started, RES_OK);
+        const Ending beside = battle(seed, ai_plan_ship);
+        const Ending from_worker = battle(seed, plan_on_worker);   // the search on a thread of its own
+        // How much the worker takes depends on when it runs; over two battles it takes part.
+        EXPECT_GT(ai_combat_scorer_searches(), 0u) << "seed " << seed << ": the worker scored options";
+        ASSERT_EQ(alone.ids.size(), size_t(2 * SHIPS_PER_SIDE)) << "seed " << seed;
+        EXPECT_GT(alone.destroyed, 0) << "seed " << seed << ": the commanders fought";
+        EXPECT_TRUE(beside == alone) << "seed " << seed << ": " << beside.destroyed << " against " << alone.destroyed
+                                     << " ships destroyed";
+        EXPECT_TRUE(from_worker == alone) << "seed " << seed;
+        EXPECT_EQ(beside.victor, alone.victor) << "seed " << seed;
     }
 }
 
