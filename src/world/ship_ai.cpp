@@ -344,6 +344,10 @@ struct SearchMemo {
     // The slot of the last search of each kind: the AI asks the same search again and again.
     // Good while it carries this plan's generation and the table was not rebuilt since.
     SearchMemoSlot *last[MEMO_KINDS] = {};
+    // The slots last found for moves from each heading the ship faces (two a heading, the newer
+    // first), kept the same way: a plan's moves start mostly where a turn from where the ship
+    // stands led, one place a heading, and ask a move of 1..MP or of MP from there.
+    SearchMemoSlot *by_heading[360][2] = {};
     std::vector<SearchMemoSlot> slots;
     std::vector<TryVerdict>     pool;   // verdicts of earlier plans carry older tags
     size_t   top = 0;                   // the pool's verdicts in use in this plan
@@ -449,6 +453,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
             for (const SearchMemoSlot &kept : old)
                 if (kept.generation == m.generation) memo_slot(m, kept.key) = kept;
             std::fill(std::begin(m.last), std::end(m.last), nullptr);   // they pointed into the old table
+            std::fill(&m.by_heading[0][0], &m.by_heading[0][0] + 2 * 360, nullptr);
             slot = &memo_slot(m, key);
         }
         ++m.used;
@@ -466,15 +471,32 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
 }
 
 // The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
-// searches are not kept now. The slot and the verdicts stay put until the next call.
-inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts) {
+// searches are not kept now. The slot and the verdicts stay put until the next call. A move
+// search names the heading its ship faces (any value; 0..359 are looked up without hashing).
+inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
+                                   int32_t facing = -1) {
     SearchMemo &m = memo;
     SearchMemoSlot *last = m.last[kind];
     if (last && last->generation == m.generation && same_key(key, last->key)) {
         *verdicts = m.pool.data() + last->first;
         return last;
     }
-    return memo_find(m, kind, key, n, verdicts);
+    if (kind != MEMO_MOVE || uint32_t(facing) >= 360u) return memo_find(m, kind, key, n, verdicts);
+    SearchMemoSlot **two = m.by_heading[facing];
+    for (int way = 0; way < 2; ++way) {
+        SearchMemoSlot *slot = two[way];
+        if (slot && slot->generation == m.generation && same_key(key, slot->key)) {
+            *verdicts = m.pool.data() + slot->first;
+            m.last[kind] = slot;
+            return slot;
+        }
+    }
+    SearchMemoSlot *slot = memo_find(m, kind, key, n, verdicts);
+    if (slot) {
+        two[1] = two[0];
+        two[0] = slot;
+    }
+    return slot;
 }
 
 
@@ -537,12 +559,26 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     }
     // The map's box test comes first: with no other object's box over the cells under the ship's
     // box there, nothing can block it.
-    const bool near = !(a && a->ship == ship && c.map == ship->map) ||
-                      !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
-                          return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
-                      });
+    const bool pictured = a && a->ship == ship && c.map == ship->map;
+    const bool near = !pictured || !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
+        return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
+    });
     bool hit = false;
-    if (near) {
+    if (near && pictured) {
+        // The placement query of the map, asked of the picture taken of it (the map is as the
+        // picture shows): its boxes lie side by side, and any object met blocks.
+        const int32_t self_w = ship->w, self_h = ship->h;
+        for (const OccupantState &o : c.occupants) {
+            if (!(o.x <= x + self_w && o.y <= y + self_h && x <= o.x + o.w && y <= o.y + o.h) || o.gone ||
+                o.obj == ship)
+                continue;
+            GameObject *other = const_cast<GameObject *>(o.obj);
+            if (object_overlap_at(ship, other, frame, x, y, o.x, o.y) != 0) {
+                hit = true;
+                break;
+            }
+        }
+    } else if (near) {
         ObjectFilter filter;
         filter.flags = PLACE_FILTER;
         filter.px = x;
@@ -747,7 +783,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
                                               key_word(current_heading, ship->move_arc),
                                               immobile,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
-        kept = memo_search(MEMO_MOVE, key, pairs, &verdicts);
+        kept = memo_search(MEMO_MOVE, key, pairs, &verdicts, current_heading);
     }
     if (!kept) verdicts = verdicts_begin(pairs);
     const uint32_t search_tag = kept ? memo.generation : cache.search;

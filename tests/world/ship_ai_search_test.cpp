@@ -272,6 +272,11 @@ TEST_F(AiSearch, EveryKeptAnswerFollowsTheChangeThatTouchesIt) {
          }},
         {"a newcomer arrives beside it",
          [](ObjectMap *m, Ship *, Ship *, Ship *) { shiptest::on_map(m, HULL_CORSAIR, BX + 60, BY - 70, 0, BLUE); }},
+        {"a newcomer arrives beside it as it dies",
+         [](ObjectMap *m, Ship *b, Ship *, Ship *) {
+             shiptest::on_map(m, HULL_CORSAIR, BX + 60, BY - 70, 0, BLUE);
+             b->flags |= OBJ_DEAD;
+         }},
         // Another ship's search sees the blocker's move first; then the asking ship moves over the
         // same place. Its own move does not touch its answers, the blocker's earlier one must.
         {"the blocker moves, another ship searches, the asking ship moves over the place",
