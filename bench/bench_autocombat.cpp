@@ -22,6 +22,7 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
+#include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
@@ -54,10 +55,11 @@ bool load_world() {
         for (int32_t t = 0; f && t < f->template_count; ++t)
             for (int32_t g = 0; g < FACTORY_GROUP_COUNT; ++g) factory_acquire_group(kind, t, g);
     }
-    return factory_resolve_load_groups() == RES_OK;
+    return factory_resolve_load_groups() == RES_OK && ai_combat_scorer_start() == RES_OK;
 }
 
 void unload_world() {
+    ai_combat_scorer_stop();
     factory_free();
     system_types_free();
     store_shutdown();

@@ -6,8 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
+#include <cstring>
 #include <new>
 #include <thread>
+#include <type_traits>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "platform/log.h"
@@ -46,6 +52,39 @@ void copy_record(ShipPlan *to, const ShipPlan &from) {
     to->index = from.index;
     const int32_t n = std::clamp(from.step_count, 0, SHIP_PLAN_STEPS);
     for (int32_t i = 0; i < n; ++i) to->steps[i] = from.steps[i];
+}
+
+// An option into its slot, with the search's number and the option's index. On x86-64 the words go
+// to memory past the caches: the slot's lines were last read on the worker's core, and fetching them
+// back before writing would hold up the searching side at every option.
+void write_slot(Slot *slot, uint32_t search, const ShipPlan &option, int32_t index) {
+#if defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
+    static_assert(offsetof(Slot, plan) == 8 && offsetof(ShipPlan, steps) == 16 && sizeof(ShipPlanStep) % 8 == 0);
+    static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
+    constexpr int32_t STEP_WORDS = int32_t(sizeof(ShipPlanStep) / 8);
+    long long *to = reinterpret_cast<long long *>(slot);
+    const int32_t n = std::clamp(option.step_count, 0, SHIP_PLAN_STEPS);
+    _mm_stream_si64(to, static_cast<long long>(search));
+    _mm_stream_si64(to + 1, static_cast<long long>(uint64_t(uint32_t(option.step_count)) |
+                                                     uint64_t(uint32_t(option.score)) << 32));
+    _mm_stream_si64(to + 2, static_cast<long long>(uint32_t(index)));
+    for (int32_t i = 0; i < n * STEP_WORDS; ++i) {
+        long long word;
+        std::memcpy(&word, reinterpret_cast<const char *>(option.steps) + size_t(i) * 8, 8);
+        _mm_stream_si64(to + 3 + i, word);
+    }
+#else
+    slot->search = search;
+    copy_record(&slot->plan, option);
+    slot->plan.index = index;
+#endif
+}
+
+// Orders the streamed slots before the store that shows them.
+void slots_written() {
+#if defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
+    _mm_sfence();
+#endif
 }
 
 // The best of the options one thread scored: the highest score above 0, and of those the first
@@ -131,7 +170,12 @@ bool worker_wait(CombatScorer *s, uint32_t claimed) {
 
 void worker_main(CombatScorer *s, uint32_t seed) {
     random_seed(seed);
+    // The search's task, commander and ship are kept here: their words share a line with the
+    // searching side's counts, which it writes at every option.
     uint32_t search = 0;
+    AgentTask *task = nullptr;
+    AiPlayer *ai = nullptr;
+    Ship *ship = nullptr;
     CombatRecordScoreFn *score = nullptr;
     for (;;) {
         uint32_t at = s->next.load(std::memory_order_acquire);
@@ -146,13 +190,16 @@ void worker_main(CombatScorer *s, uint32_t seed) {
             if (slot.search != search) {
                 if (search) ai_combat_score_search_end();
                 search = slot.search;
-                score = ai_combat_record_score(s->task);
-                ai_combat_score_search_begin(s->task, s->ai, s->ship);
+                task = s->task;
+                ai = s->ai;
+                ship = s->ship;
+                score = ai_combat_record_score(task);
+                ai_combat_score_search_begin(task, ai, ship);
                 s->worker_search = search;
                 s->worker_best = Best{};
                 s->worker_searches.fetch_add(1, std::memory_order_relaxed);
             }
-            s->worker_best.offer(score(s->task, s->ai, s->ship, slot.plan), slot.plan);
+            s->worker_best.offer(score(task, ai, ship, slot.plan), slot.plan);
         }
         s->finished.fetch_add(n, std::memory_order_release);
     }
@@ -162,6 +209,7 @@ void worker_main(CombatScorer *s, uint32_t seed) {
 // ---- The searching side ----
 
 void show(CombatScorer *s) {
+    slots_written();
     s->shown = s->pushed;
     s->tail.store(s->pushed, std::memory_order_release);
     if (s->pushed - s->woken >= WAKE_EVERY && s->worker_asleep.load(std::memory_order_relaxed)) {
@@ -265,10 +313,7 @@ void ai_combat_scorer_push(CombatScorer *s, int32_t index, const ShipPlan &optio
         score_here(s, plan);
         return;
     }
-    Slot &slot = s->slots[s->pushed & RING_MASK];
-    slot.search = s->search;
-    copy_record(&slot.plan, option);
-    slot.plan.index = index;
+    write_slot(&s->slots[s->pushed & RING_MASK], s->search, option, index);
     if (++s->pushed - s->shown >= SHOW_EVERY) show(s);
 }
 

@@ -4,10 +4,11 @@
 // comes from one generator, so the options are built one after another on the searching thread;
 // their scores are pure functions of the option record and of a model that stands still during the
 // search, and only the comparison with the best reads them.
-//  - Opt-in: started (ai_combat_scorer_start) and stopped once, by the thread that starts and ends
-//    the process or a benchmark's world. It pays only where a core is free for it while battles are
-//    fought: on a machine whose cores are all busy the search waits for the processor instead of
-//    the scores. While it is not running a search scores its options itself, exactly alike.
+//  - Started (ai_combat_scorer_start) once by the start-up and stopped by the shut-down, on the
+//    thread that starts and ends the process (benchmarks: around their world). It pays where a core
+//    is free for it while battles are fought; on a machine whose cores are all busy the searching
+//    thread takes back what the worker has not claimed. While it is not running a search scores its
+//    options itself, exactly alike.
 //  - One search at a time: a search claims the scorer when it opens and gives it back when it
 //    closes; a search that finds it taken (another thread's) scores its own options.
 //  - Per search: open (after the task's combat_begin), one push per option that has steps, in option

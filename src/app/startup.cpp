@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
+#include "ai/ai_combat_scorer.h"
 #include "app/app_hooks.h"
 #include "effects/effect.h"
 #include "game/game.h"
@@ -152,6 +153,7 @@ void main_shutdown() {
         gfx_wait_stopped(g);
     }
     app_mode_shutdown();
+    ai_combat_scorer_stop();   // after the modes have joined their AI threads
     game_destroy();
     system_types_free();
     tech_free_all();
@@ -248,6 +250,9 @@ void startup_run(int argc, char **argv) {
     if (int status = 0; !startup_prepare(options, true, &status)) std::exit(status);
     Graphics *g = gfx_get();
     Game *game = game_ensure();
+    // Without it the combat AI scores its options on its own thread: the same plans, later.
+    if (ai_combat_scorer_start() != RES_OK)
+        log_write(LOG_NONE, LOG_WARN, "Combat option scorer not started, the combat AI scores alone");
 
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();

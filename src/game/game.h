@@ -17,7 +17,9 @@
 //    follows: object reference counts are the only shared words and may be touched from either
 //    side; removed objects are purged on the game thread only, before the worker starts and after
 //    it is joined; while the worker runs the game thread walks no model container (maps, lists,
-//    players) and draws the last picture it kept of the map.
+//    players) and draws the last picture it kept of the map. The combat option scorer's worker
+//    (ai/ai_combat_scorer.h) is no model worker: it only reads, and only while a combat AI search
+//    holds it, which changes nothing it reads meanwhile (the audit is beside ai_combat_scorer_start).
 #include <cstdint>
 #include <string>
 #include "platform/result.h"
