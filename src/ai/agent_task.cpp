@@ -454,6 +454,45 @@ void agent_task_put_figures(AgentTask *task, const AgentTaskFigures &f) {
     d->value = f.value;
 }
 
+bool agent_task_inputs(AgentTask *task, AiPlayer *ai, AgentTaskInputs *out) {
+    out->count = 0;
+    const AgentTaskType *t = type_of(task);
+    if (!t || t->is_blocked || (task->flags & TASK_PATH_DANGER) || !t->use_centre || t->use_centre() == 0) return false;
+    for (uint64_t id : task->linked)
+        if (id != 0) return false;
+    out->add(int64_t(reinterpret_cast<uintptr_t>(task)));
+    out->add(int64_t(task->id));
+    out->add(int64_t(task->type));
+    out->add(int64_t(task->subtype));
+    out->add(int64_t(task->flags & TASK_DISTANCE_BONUS));
+    out->add(int64_t(task->target_id));
+    out->add(task->inherited_utility);
+    out->add(ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);
+    out->add(ai ? ai->full_task_bonus : 0);
+    const GameObject *target = task->target_id != 0 ? target_of(ai, task->target_id) : nullptr;
+    out->add(int64_t(reinterpret_cast<uintptr_t>(target)));
+    if (target) {
+        int32_t x = 0, y = 0;
+        centre_of(target, &x, &y);
+        out->add(x);
+        out->add(y);
+    }
+    return true;
+}
+
+void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *out) {
+    out->add(int64_t(reinterpret_cast<uintptr_t>(obj)));
+    out->add(int64_t(obj->id));
+    out->add(int64_t(obj->flags & OBJ_DEAD));
+    int32_t value = 0, strength = 0, x = 0, y = 0;
+    figures_of(ai, obj, &value, &strength);
+    centre_of(obj, &x, &y);
+    out->add(value);
+    out->add(strength);
+    out->add(x);
+    out->add(y);
+}
+
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
     if (task->needed <= 0) {
         task->priority = 0;

@@ -12,6 +12,7 @@
 //  - Result codes: agent_task_read gives RES_MALFORMED (-23) a type above 23, RES_SHORT_BUFFER
 //    (-15), RES_NO_MEMORY (-4), or the type's read_extra code.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include "platform/list.h"
@@ -189,6 +190,30 @@ struct AgentTaskFigures {
 };
 AgentTaskFigures agent_task_figures(const AgentTask *task);
 void             agent_task_put_figures(AgentTask *task, const AgentTaskFigures &figures);
+
+// What an evaluation with priority reads, as words: two evaluations of a task with the same ordered
+// assignee list whose task inputs and assignees' inputs are equal word for word give the same
+// figures. The task's words come in two parts: what agent_task_evaluate and the priority read
+// (agent_task_inputs) and what the type's evaluate slot reads (the type adds them; a type that
+// cannot name them all has no words). An assignee's words are what the evaluation reads of it.
+struct AgentTaskInputs {
+    static constexpr size_t WORDS = 24;
+    int64_t word[WORDS] = {};
+    size_t  count = 0;    // 0: not known
+    void add(int64_t w) {
+        if (count < WORDS) word[count] = w;
+        ++count;          // past WORDS: too many to keep, never equal (see same)
+    }
+    bool same(const AgentTaskInputs &o) const {
+        return count > 0 && count <= WORDS && count == o.count && std::equal(word, word + count, o.word);
+    }
+};
+// The common words of the task (false, none, for a task whose evaluation reads more than its target
+// and its assignees: a blocked test, linked tasks, the threat along the way, assignees counted from
+// their galaxy positions). Call while the memo of the search is open.
+bool agent_task_inputs(AgentTask *task, AiPlayer *ai, AgentTaskInputs *out);
+// The common words of an assignee: itself, whether it is dead, its value, strength and centre.
+void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *out);
 
 // ---- The evaluation memo ----
 // A search that evaluates the same tasks over and over while the model stands still (no object

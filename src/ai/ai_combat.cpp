@@ -21,6 +21,25 @@
 #include "world/ship.h"
 #include "world/world_hooks.h"
 
+// The last assignment search of a commander, kept on it for the next one (see AssignSearch).
+struct AiKeptSearch {
+    // One list of ships that joined a task, in joining order (see AssignSearch).
+    struct Node {
+        int64_t value = 0;       // the task's priority with its full-task bonus
+        int32_t priority = 0, assigned = 0, needed = 0;
+        int32_t parent = -1;     // the list without its last ship; -1 for an empty list
+        int32_t ship = -1;       // the last ship to join (index into the search's ships)
+        int32_t kept = -1;       // the same list of the search before, with the same inputs; -1 none
+    };
+    std::vector<Node> nodes;                     // node t is task t's empty list
+    std::unique_ptr<int32_t[]> children;         // [node * ships + ship]: the list with the ship joined, -1 none
+    std::vector<Ship *> ships;
+    std::vector<uint64_t> ship_ids;
+    std::vector<AgentTaskInputs> ship_inputs;    // per ship
+    std::vector<uint64_t> task_ids;
+    std::vector<AgentTaskInputs> task_inputs;    // per task; no words: its lists are not kept
+};
+
 namespace {
 
 constexpr int32_t MAX_PASSES = 300;
@@ -181,16 +200,15 @@ int32_t total_priority(AiPlayer *ai) {
 // list of ships that joined it, and each is made only once: a pass that builds a list an earlier pass
 // built reads the kept figures instead of evaluating the task again. The tasks' real assignee lists
 // are set only to make an evaluation not made before.
+// The search also reuses the figures of the commander's last search: a list whose task's inputs and
+// whose ships' inputs (ai_combat_task_inputs, ai_combat_assignee_inputs: everything the evaluation
+// reads) are word for word those of the last search takes that search's figures for the same list.
+// Between two plans of a commander usually only a ship or two acted, so most lists repeat.
 // A list the search sets borrows its ships (the combat map holds them for the whole search): no
 // reference is taken or dropped for it. The list a task came with is emptied the usual way the first
 // time the search sets the task's list, and the search empties its borrowed lists when it ends, before
 // the real assignment joins the ships again.
-struct JoinNode {
-    int64_t value = 0;       // the task's priority with its full-task bonus
-    int32_t assigned = 0, needed = 0;
-    int32_t parent = -1;     // the list without its last ship; -1 for an empty list
-    int32_t ship = -1;       // the last ship to join (index into the search's ships)
-};
+using JoinNode = AiKeptSearch::Node;
 
 struct AssignSearch {
     AiPlayer *ai = nullptr;
@@ -211,6 +229,9 @@ struct AssignSearch {
     std::unique_ptr<int32_t[]> children;
     std::vector<int32_t> held;           // per task: the node its assignee list holds, -1 the list it came with
     std::vector<int32_t> path;           // scratch of a list's ships, last first
+    AiKeptSearch *kept = nullptr;        // the commander's last search, null none
+    std::vector<int32_t> kept_ship;      // per ship: the same ship in kept with the same inputs, -1 none
+    std::vector<AgentTaskInputs> ship_inputs, task_inputs;
 
     AssignSearch() = default;
     AssignSearch(const AssignSearch &) = delete;
@@ -260,6 +281,29 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
     a->nodes.reserve(most);
     a->nodes.assign(tasks, JoinNode{});
+    a->task_inputs.resize(tasks);
+    for (size_t t = 0; t < tasks; ++t) ai_combat_task_inputs(a->tasks[t], ai, player, &a->task_inputs[t]);
+    a->ship_inputs.resize(a->count);
+    for (size_t i = 0; i < a->count; ++i) ai_combat_assignee_inputs(ai, ships[i], &a->ship_inputs[i]);
+    a->kept = ai->kept_search.get();
+    a->kept_ship.assign(a->count, -1);
+    if (a->kept) {
+        // Ships and tasks are looked for where they were, then everywhere.
+        const AiKeptSearch &k = *a->kept;
+        auto find = [](const auto &ids, uint64_t id, size_t at) {
+            if (at < ids.size() && ids[at] == id) return int32_t(at);
+            const auto it = std::find(ids.begin(), ids.end(), id);
+            return it == ids.end() ? -1 : int32_t(it - ids.begin());
+        };
+        for (size_t i = 0; i < a->count; ++i) {
+            const int32_t j = find(k.ship_ids, ships[i]->id, i);
+            if (j >= 0 && k.ships[size_t(j)] == ships[i] && k.ship_inputs[size_t(j)].same(a->ship_inputs[i])) a->kept_ship[i] = j;
+        }
+        for (size_t t = 0; t < tasks; ++t) {
+            const int32_t j = find(k.task_ids, a->tasks[t]->id, t);
+            if (j >= 0 && k.task_inputs[size_t(j)].same(a->task_inputs[t])) a->nodes[t].kept = j;
+        }
+    }
     a->children.reset(new int32_t[most * a->count]);
     std::fill_n(a->children.get(), tasks * a->count, -1);
     a->held.assign(tasks, -1);
@@ -268,6 +312,18 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
 // Makes the node of task t's list of node with ship i joined, evaluated with priority.
 int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const size_t slot = size_t(node) * a->count + size_t(i);
+    if (const int32_t from = a->nodes[size_t(node)].kept, ship = a->kept_ship[size_t(i)]; from >= 0 && ship >= 0) {
+        const int32_t k = a->kept->children[size_t(from) * a->kept->ships.size() + size_t(ship)];
+        if (k >= 0) {
+            const JoinNode &same = a->kept->nodes[size_t(k)];
+            const int32_t made = int32_t(a->nodes.size());
+            a->nodes.push_back(JoinNode{.value = same.value, .priority = same.priority, .assigned = same.assigned,
+                                        .needed = same.needed, .parent = node, .ship = i, .kept = k});
+            std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
+            a->children[slot] = made;
+            return made;
+        }
+    }
     AgentTask *task = a->tasks[size_t(t)];
     const std::vector<Ship *> &ships = *a->ships;
     std::vector<GameObject *> &items = task->assignees.items;
@@ -282,8 +338,8 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     items.push_back(ships[size_t(i)]);
     agent_task_evaluate(task, a->ai, a->player, 1);
     const int32_t made = int32_t(a->nodes.size());
-    a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .assigned = task->assigned,
-                                .needed = task->needed, .parent = node, .ship = i});
+    a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .priority = task->priority,
+                                .assigned = task->assigned, .needed = task->needed, .parent = node, .ship = i});
     std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
     a->children[slot] = made;
     a->held[size_t(t)] = made;
@@ -295,6 +351,23 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
 inline int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     const int32_t made = a->children[size_t(node) * a->count + size_t(i)];
     return made >= 0 ? made : make_node(a, t, node, i);
+}
+
+// Keeps the search's lists and figures on the commander for its next search.
+// The search has done with the last one by now, whose room is used again.
+void keep_search(AssignSearch *a) {
+    std::shared_ptr<AiKeptSearch> &kept = a->ai->kept_search;
+    if (!kept) kept = std::make_shared<AiKeptSearch>();
+    a->kept = nullptr;
+    kept->nodes.swap(a->nodes);
+    kept->children.swap(a->children);
+    kept->ships = *a->ships;
+    kept->ship_ids.clear();
+    for (const Ship *s : kept->ships) kept->ship_ids.push_back(s->id);
+    kept->ship_inputs.swap(a->ship_inputs);
+    kept->task_ids.clear();
+    for (const AgentTask *task : a->tasks) kept->task_ids.push_back(task->id);
+    kept->task_inputs.swap(a->task_inputs);
 }
 
 // Keeps the evaluation memo open on the AiPlayer for as long as it lives.
@@ -387,8 +460,17 @@ constexpr std::array<uint8_t, 256> BYTE_BITS = [] {
     return bits;
 }();
 
+// [byte][k]: the place of the k-th (from 0) set bit of a byte that has more than k.
+constexpr std::array<std::array<uint8_t, 8>, 256> BYTE_SELECT = [] {
+    std::array<std::array<uint8_t, 8>, 256> select{};
+    for (size_t b = 0; b < select.size(); ++b)
+        for (uint32_t bit = 0, k = 0; bit < 8; ++bit)
+            if (b & (1u << bit)) select[b][k++] = uint8_t(bit);
+    return select;
+}();
+
 // The k-th (from 0) set bit of a word that has more than k: whole bytes are skipped by their counts,
-// then the bits below it are dropped one by one.
+// then the byte that holds it names it.
 inline int32_t kth_bit(uint64_t v, uint32_t k) {
     int32_t base = 0;
     for (;; base += 8, v >>= 8) {
@@ -397,9 +479,7 @@ inline int32_t kth_bit(uint64_t v, uint32_t k) {
         if (k < n) break;
         k -= n;
     }
-    uint32_t byte = uint32_t(v & 0xFF);
-    for (; k > 0; --k) byte &= byte - 1;
-    return base + std::countr_zero(byte);
+    return base + BYTE_SELECT[v & 0xFF][k];
 }
 
 // The k-th (from 0) place set in both a and b.
@@ -709,6 +789,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
                     ai->best_assignment[i] = st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id;
             }
         }
+        keep_search(&search);
         // The ships hold the last pass's tasks, as the passes left them.
         for (size_t i = 0; i < count; ++i)
             set_task(ships[i], st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id);
@@ -729,6 +810,23 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         join_task(ai, s);
     }
     settle_tasks(ai, player, first);
+}
+
+void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKeptList &)> &fn) {
+    const AiKeptSearch *kept = ai ? ai->kept_search.get() : nullptr;
+    if (!kept) return;
+    for (size_t n = kept->task_ids.size(); n < kept->nodes.size(); ++n) {
+        AiKeptList list;
+        list.priority = kept->nodes[n].priority;
+        list.assigned = kept->nodes[n].assigned;
+        list.needed = kept->nodes[n].needed;
+        list.taken = kept->nodes[n].kept >= 0;
+        int32_t root = int32_t(n);
+        for (; kept->nodes[size_t(root)].parent >= 0; root = kept->nodes[size_t(root)].parent)
+            list.ships.insert(list.ships.begin(), kept->ships[size_t(kept->nodes[size_t(root)].ship)]);
+        list.task = ai_get_task(ai, kept->task_ids[size_t(root)]);
+        fn(list);
+    }
 }
 
 namespace {

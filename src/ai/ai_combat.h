@@ -13,8 +13,12 @@
 //    lives in a side array of object ids beside the words (an id or a pointer does not fit a word).
 //  - Also owns the four combat task types' slots (ai_combat_tasks.cpp).
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 struct AgentTask;
+struct AgentTaskInputs;
+struct GameObject;
 struct AgentTaskType;
 struct AiPlayer;
 struct Player;
@@ -48,6 +52,16 @@ void ai_combat_command(AiPlayer *ai, Player *player, Ship *ship);
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor);
 void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task);
 
+// Tests: each list the commander's last assignment search weighed (its task, null when gone, and
+// its ships in joining order) with the figures the search took for it.
+struct AiKeptList {
+    AgentTask *task = nullptr;
+    std::vector<Ship *> ships;
+    int32_t priority = 0, assigned = 0, needed = 0;
+    bool taken = false;   // from the search before
+};
+void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKeptList &)> &fn);
+
 // The world's plan and act hooks: the owner's commander plans for the ship or carries the plan out.
 void ai_plan_ship(Player *owner, Ship *ship);
 void ai_act_ship(Player *owner, Ship *ship);
@@ -59,6 +73,11 @@ int32_t ai_area_effect_value(int32_t x, int32_t y, int32_t power, int32_t radius
 // The same, with other owners' shots counted double.
 int32_t ai_area_effect_value_shots(int32_t x, int32_t y, int32_t power, int32_t radius, uint64_t excluded_id,
                                    uint64_t owner_id, int32_t own_weight, int32_t other_weight);
+
+// The inputs of an "attack ship" or "scan ship" evaluation (the common ones and the type's own), and
+// of an assignee of either; false, with no words, for the other combat types.
+bool ai_combat_task_inputs(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskInputs *out);
+void ai_combat_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *out);
 
 // Scoring an option record away from the ship's own record (the option scorer's side of a search,
 // on whichever thread scores): a search's scores are asked between a begin, which takes the figures

@@ -1194,6 +1194,39 @@ void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *
     }
 }
 
+}  // namespace
+
+// Keep in step with attack_ship_evaluate and scan_ship_evaluate: beyond the common inputs and the
+// assignees, they read the player's snapshot of the target (a scan without one reads the target
+// itself), its value and strength, and a snapshot's damage taken.
+bool ai_combat_task_inputs(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskInputs *out) {
+    if ((task->type != TASK_ATTACK_SHIP && task->type != TASK_SCAN_SHIP) || !agent_task_inputs(task, ai, out)) {
+        out->count = 0;
+        return false;
+    }
+    GameObject *snap = known_copy(task, ai, player);
+    const GameObject *target = task->type == TASK_SCAN_SHIP && !snap ? data_of(task)->target : snap;
+    int32_t value = 0, strength = 0;
+    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    const Ship *snap_ship = ship_of(snap);
+    for (int64_t w : {int64_t(reinterpret_cast<uintptr_t>(player)), int64_t(reinterpret_cast<uintptr_t>(snap)),
+                      int64_t(reinterpret_cast<uintptr_t>(target)), int64_t(value), int64_t(strength),
+                      int64_t(snap_ship ? snap_ship->damage_from : 0)})
+        out->add(w);
+    return true;
+}
+
+// Of an assignee, a scan reads whether the first live one is a ship, armed, and its scan cost.
+void ai_combat_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *out) {
+    agent_task_assignee_inputs(ai, obj, out);
+    const Ship *s = ship_of(obj);
+    out->add(s ? 1 : 0);
+    out->add(s ? int64_t(s->ship_flags & SHIP_FLAG_ARMED) : 0);
+    out->add(s ? s->scan_cost : 0);
+}
+
+namespace {
+
 int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
     const Ship *s = ship_of(obj);
     if (!s || (s->hull_flags & HULL_CANNOT_SCAN) || s->max_ap < s->scan_cost) return 0;

@@ -196,6 +196,7 @@ void ai_player_clear_tasks(AiPlayer *ai) {
 
 void ai_player_stop(AiPlayer *ai) {
     if (!ai) return;
+    ai->kept_search.reset();
     ai->flags |= AI_FLAG_NEW_ENCOUNTER;
     if (ai->kind != AI_KIND_COMMANDER) return;
     empty_commander_lists(ai);

@@ -11,6 +11,7 @@
 //  - Result codes: ai_player_load gives RES_SHORT_BUFFER (-15), RES_MALFORMED (-23) a negative
 //    count or a kind other than 0 and 1, RES_NO_MEMORY, or a task's read code.
 #include <cstdint>
+#include <memory>
 #include <vector>
 #include "platform/hash.h"
 #include "platform/list.h"
@@ -18,6 +19,7 @@
 
 struct AgentTask;
 struct AgentTaskMemo;
+struct AiKeptSearch;
 struct Buffer;
 struct Encounter;
 struct GameObject;
@@ -99,6 +101,9 @@ struct AiPlayer {
     uint64_t best_targets[AI_PLAN_STEPS] = {};
     List<GameObject> *spare = nullptr;            // borrowed
     AgentTaskMemo *task_memo = nullptr;           // borrowed, open only during a search (agent_task_memo_open)
+    // The last combat assignment search's figures and what they were worked out from, for the next
+    // search to reuse where nothing they read changed (ai_combat.cpp); dropped by ai_player_stop.
+    std::shared_ptr<AiKeptSearch> kept_search;
 };
 
 AiPlayer *ai_player_alloc();                       // blank, kind -1, without maps or lists

@@ -4,6 +4,7 @@
 #include "ai_combat_fixture.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <string>
 
@@ -206,6 +207,59 @@ TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
             }
             ai_act_ship(red, actor);
         }
+}
+
+// A search takes the figures of the commander's last search for each list whose task and ships read
+// the same as then. Over plans between which ships of both sides move (at once) and fire, scan costs,
+// pilots and weapons change and enemies lose armour (which their snapshots take at the next plan),
+// every list of each search has the figures of a fresh evaluation of it right after the plan, those
+// taken over included.
+TEST_F(CombatSearch, EveryListOfASearchHasTheFiguresOfAFreshEvaluation) {
+    AiPlayer *ai = red->commander_ai;
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;   // the moves land at once
+    size_t taken = 0, made = 0;
+    for (int32_t round = 0; round < 3; ++round)
+        for (size_t a = 0; a < own.size(); ++a) {
+            Ship *changed = own[(a + size_t(round)) % own.size()];
+            changed->scan_cost += 1;
+            changed->pilot_id = 9000 + a;
+            changed->pilot_rank = int32_t(1 + a % 3);
+            if (round == 2 && a == 0) {   // the first ship loses its weapons
+                for (int32_t crit : {LANCER_FORE, LANCER_PORT, LANCER_STARBOARD})
+                    ASSERT_EQ(ship_set_crit_system(own[0], crit, nullptr), RES_OK);
+                ship_recompute_stats(own[0]);
+            }
+            ship_add_armour(enemy[(a + size_t(round)) % enemy.size()], -3);
+            object_begin_turn(own[a]);
+            ai_plan_ship(red, own[a]);
+            ai_combat_each_kept_list(ai, [&](const AiKeptList &l) {
+                ASSERT_NE(l.task, nullptr);
+                std::vector<GameObject *> held(l.task->assignees.items.begin(), l.task->assignees.items.end());
+                for (GameObject *obj : held) object_add_ref(obj);
+                agent_task_clear_assignees(l.task);
+                for (Ship *s : l.ships) agent_task_add_assignee(l.task, s);
+                agent_task_evaluate(l.task, ai, red, 1);
+                EXPECT_EQ((std::array{l.task->priority, l.task->assigned, l.task->needed}),
+                          (std::array{l.priority, l.assigned, l.needed}))
+                    << agent_task_type_name(int32_t(l.task->type)) << " with " << l.ships.size() << " ships, "
+                    << (l.taken ? "taken over" : "evaluated") << ", plan " << round << "/" << a;
+                agent_task_clear_assignees(l.task);
+                for (GameObject *obj : held) {
+                    agent_task_add_assignee(l.task, obj);
+                    object_release(obj);
+                }
+                agent_task_evaluate(l.task, ai, red, 1);
+                ++(l.taken ? taken : made);
+            });
+            ai_act_ship(red, own[a]);
+            Ship *other = enemy[(a + size_t(round)) % enemy.size()];   // the targets move too
+            object_begin_turn(other);
+            ai_plan_ship(blue, other);
+            ai_act_ship(blue, other);
+        }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    EXPECT_GT(taken, 300u) << "lists taken over from the search before";
+    EXPECT_GT(made, 300u);
 }
 
 // Seasoned pilots make each ship worth more than the unarmoured enemy's primary attack needs, and

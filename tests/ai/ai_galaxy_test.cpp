@@ -312,9 +312,10 @@ TEST_F(AiDesigns, ABetterCatalogSystemIsRefittedExceptIntoADesignUnderConstructi
         if (const System *s = built->crits[i].system; s && s->type == AI_SYSTEM_WEAPON) {
             EXPECT_EQ(ai_system_grade(s), old_grade) << "and keeps its systems";
         }
+    const uint64_t built_id = built->id;   // the retired design is freed
     site_stop_production(yard);
     ai_update_ship_designs(ai, me);
-    EXPECT_EQ(player_get_design(me, built->id), nullptr) << "retired once the yard lets go of it";
+    EXPECT_EQ(player_get_design(me, built_id), nullptr) << "retired once the yard lets go of it";
 }
 
 }  // namespace
