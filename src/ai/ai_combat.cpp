@@ -23,11 +23,13 @@
 
 // The last assignment search of a commander, kept on it for the next one (see AssignSearch).
 struct AiKeptSearch {
+    // One list of ships that joined a task, in joining order (see AssignSearch).
     struct Node {
-        int64_t value;
-        int32_t priority, assigned, needed;
-        int32_t parent, ship;   // as in the search
-        bool    taken;          // the figures came from the search before
+        int64_t value = 0;       // the task's priority with its full-task bonus
+        int32_t priority = 0, assigned = 0, needed = 0;
+        int32_t parent = -1;     // the list without its last ship; -1 for an empty list
+        int32_t ship = -1;       // the last ship to join (index into the search's ships)
+        int32_t kept = -1;       // the same list of the search before, with the same inputs; -1 none
     };
     std::vector<Node> nodes;                     // node t is task t's empty list
     std::unique_ptr<int32_t[]> children;         // [node * ships + ship]: the list with the ship joined, -1 none
@@ -206,13 +208,7 @@ int32_t total_priority(AiPlayer *ai) {
 // reference is taken or dropped for it. The list a task came with is emptied the usual way the first
 // time the search sets the task's list, and the search empties its borrowed lists when it ends, before
 // the real assignment joins the ships again.
-struct JoinNode {
-    int64_t value = 0;       // the task's priority with its full-task bonus
-    int32_t priority = 0, assigned = 0, needed = 0;
-    int32_t parent = -1;     // the list without its last ship; -1 for an empty list
-    int32_t ship = -1;       // the last ship to join (index into the search's ships)
-    int32_t kept = -1;       // the same list of the kept search, with the same inputs; -1 none
-};
+using JoinNode = AiKeptSearch::Node;
 
 struct AssignSearch {
     AiPlayer *ai = nullptr;
@@ -319,7 +315,7 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     if (const int32_t from = a->nodes[size_t(node)].kept, ship = a->kept_ship[size_t(i)]; from >= 0 && ship >= 0) {
         const int32_t k = a->kept->children[size_t(from) * a->kept->ships.size() + size_t(ship)];
         if (k >= 0) {
-            const AiKeptSearch::Node &same = a->kept->nodes[size_t(k)];
+            const JoinNode &same = a->kept->nodes[size_t(k)];
             const int32_t made = int32_t(a->nodes.size());
             a->nodes.push_back(JoinNode{.value = same.value, .priority = same.priority, .assigned = same.assigned,
                                         .needed = same.needed, .parent = node, .ship = i, .kept = k});
@@ -363,9 +359,7 @@ void keep_search(AssignSearch *a) {
     std::shared_ptr<AiKeptSearch> &kept = a->ai->kept_search;
     if (!kept) kept = std::make_shared<AiKeptSearch>();
     a->kept = nullptr;
-    kept->nodes.clear();
-    for (const JoinNode &n : a->nodes)
-        kept->nodes.push_back({n.value, n.priority, n.assigned, n.needed, n.parent, n.ship, n.kept >= 0});
+    kept->nodes.swap(a->nodes);
     kept->children.swap(a->children);
     kept->ships = *a->ships;
     kept->ship_ids.clear();
@@ -826,7 +820,7 @@ void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKep
         list.priority = kept->nodes[n].priority;
         list.assigned = kept->nodes[n].assigned;
         list.needed = kept->nodes[n].needed;
-        list.taken = kept->nodes[n].taken;
+        list.taken = kept->nodes[n].kept >= 0;
         int32_t root = int32_t(n);
         for (; kept->nodes[size_t(root)].parent >= 0; root = kept->nodes[size_t(root)].parent)
             list.ships.insert(list.ships.begin(), kept->ships[size_t(kept->nodes[size_t(root)].ship)]);

@@ -386,7 +386,8 @@ TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool a
         row->asks_map == asks_map && row->plan == plan)
         return *row;
     if (turn_rows.empty()) turn_rows.resize(TURN_ROWS);
-    const uint32_t h = (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(from_heading) * 0xC2B2AE3Du);
+    const uint32_t h =
+        (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(from_heading) * 0xC2B2AE3Du);
     row = &turn_rows[(h >> 24) & (TURN_ROWS - 1)];
     last_turn_row = row;
     if (row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
@@ -808,8 +809,8 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
             // pairs need not be gone through (it is judged once either way).
             bool any_free = false;
             int32_t jitter = 0, mp = least;
-            if (system_random_peek_between(0, -HEADING_JITTER, HEADING_JITTER, &jitter) && in_arc(jitter + HEADING_JITTER) &&
-                (immobile || system_random_peek_between(1, mp_min, mp_max, &mp))) {
+            if (system_random_peek_between(0, -HEADING_JITTER, HEADING_JITTER, &jitter) &&
+                in_arc(jitter + HEADING_JITTER) && (immobile || system_random_peek_between(1, mp_min, mp_max, &mp))) {
                 TryVerdict &first = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(mp - least)];
                 if (state_of(first, search_tag) == TryVerdict::UNKNOWN)
                     judge.judge(first, angle_normalize(heading + jitter), mp);
