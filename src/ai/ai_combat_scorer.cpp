@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -272,8 +273,16 @@ Result ai_combat_scorer_start() {
 void ai_combat_scorer_stop() {
     CombatScorer *s = g_scorer.exchange(nullptr, std::memory_order_acq_rel);
     if (!s) return;
-    // A search under way closes first.
-    while (s->claimed.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+    // A search under way closes first. One that never does (a thread left running at exit) keeps
+    // the worker and its ring: they are left to the process's end rather than freed under it.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (s->claimed.exchange(true, std::memory_order_acquire)) {
+        if (std::chrono::steady_clock::now() > give_up) {
+            log_write(LOG_GAME, LOG_ERROR, "Combat option scorer still in use at shut-down, left running");
+            return;
+        }
+        std::this_thread::yield();
+    }
     s->stopping.store(true, std::memory_order_seq_cst);
     s->wakes.fetch_add(1, std::memory_order_seq_cst);   // a sleeping worker wakes and stops
     s->wakes.notify_one();

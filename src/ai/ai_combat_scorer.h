@@ -30,7 +30,8 @@ struct ShipPlan;
 
 // Starts the worker (RES_OK when it runs, or ran already); RES_FAILED when the thread cannot start.
 Result ai_combat_scorer_start();
-// Stops and joins the worker; nothing when it does not run. Not while a search holds the scorer.
+// Stops and joins the worker; nothing when it does not run. Waits for a search that holds the
+// scorer to close (giving up after a few seconds, with the worker left running).
 void ai_combat_scorer_stop();
 bool ai_combat_scorer_running();
 // Searches the worker took part in since it started (0 when it does not run).
