@@ -326,13 +326,23 @@ CombatScorer *ai_combat_scorer_open(AgentTask *task, AiPlayer *ai, Ship *ship) {
     return s;
 }
 
+namespace {
+
+// An option pushed while the ring is full, scored here. Kept out of the push, whose every call
+// would otherwise make room on the stack for the copy.
+[[gnu::noinline]] void score_pushed_here(CombatScorer *s, int32_t index, const ShipPlan &option) {
+    ShipPlan plan;
+    copy_record(&plan, option);
+    plan.index = index;
+    score_here(s, plan);
+}
+
+}  // namespace
+
 void ai_combat_scorer_push(CombatScorer *s, int32_t index, const ShipPlan &option) {
     // A full ring: the slot a ring back may still wait for the worker, so this option is scored here.
-    if (s->pushed - s->first >= RING_SLOTS && s->pushed - RING_SLOTS >= s->first + worker_done(s)) {
-        ShipPlan plan;
-        copy_record(&plan, option);
-        plan.index = index;
-        score_here(s, plan);
+    if (s->pushed - s->first >= RING_SLOTS && s->pushed - RING_SLOTS >= s->first + worker_done(s)) [[unlikely]] {
+        score_pushed_here(s, index, option);
         return;
     }
     write_slot(&s->slots[s->pushed & RING_MASK], s->search, option, index);
