@@ -69,10 +69,23 @@ void write_slot(Slot *slot, uint32_t search, const ShipPlan &option, int32_t ind
     _mm_stream_si64(to + 1, static_cast<long long>(uint64_t(uint32_t(option.step_count)) |
                                                      uint64_t(uint32_t(option.score)) << 32));
     _mm_stream_si64(to + 2, static_cast<long long>(uint32_t(index)));
-    for (int32_t i = 0; i < n * STEP_WORDS; ++i) {
-        long long word;
-        std::memcpy(&word, reinterpret_cast<const char *>(option.steps) + size_t(i) * 8, 8);
-        _mm_stream_si64(to + 3 + i, word);
+    // A step at a time, its words loaded together before they are stored: the loop runs once a
+    // step rather than once a word.
+    to += 3;
+    static_assert(STEP_WORDS == 5);
+    const char *from = reinterpret_cast<const char *>(option.steps);
+    for (int32_t i = 0; i < n; ++i, to += STEP_WORDS, from += sizeof(ShipPlanStep)) {
+        long long w0, w1, w2, w3, w4;
+        std::memcpy(&w0, from, 8);
+        std::memcpy(&w1, from + 8, 8);
+        std::memcpy(&w2, from + 16, 8);
+        std::memcpy(&w3, from + 24, 8);
+        std::memcpy(&w4, from + 32, 8);
+        _mm_stream_si64(to, w0);
+        _mm_stream_si64(to + 1, w1);
+        _mm_stream_si64(to + 2, w2);
+        _mm_stream_si64(to + 3, w3);
+        _mm_stream_si64(to + 4, w4);
     }
 #else
     slot->search = search;

@@ -471,8 +471,20 @@ uint64_t record_hash(const ShipPlan &plan) {
 size_t memo_slot_of(uint64_t hash, size_t slots) { return size_t(hash >> (64 - std::countr_zero(slots))); }
 
 void memo_clear(ScoreMemo &m) {
-    if (m.slots.empty()) m.slots.resize(MEMO_FIRST_SLOTS);
-    std::fill(m.slots.begin(), m.slots.end(), 0u);
+    if (m.slots.empty()) {
+        m.slots.resize(MEMO_FIRST_SLOTS);
+    } else if (m.entries.size() * 8 < m.slots.size()) {
+        // A search fills a small part of the table (and a search's two opens, none of it): only the
+        // slots its entries took are emptied. Every entry holds exactly one slot, at or after its home.
+        const size_t mask = m.slots.size() - 1;
+        for (size_t e = 0; e < m.entries.size(); ++e) {
+            size_t at = memo_slot_of(m.entries[e].hash, m.slots.size());
+            while (m.slots[at] != uint32_t(e + 1)) at = (at + 1) & mask;
+            m.slots[at] = 0;
+        }
+    } else {
+        std::fill(m.slots.begin(), m.slots.end(), 0u);
+    }
     m.entries.clear();
     m.steps.clear();
 }

@@ -351,6 +351,15 @@ struct SearchMemo {
     std::vector<SearchMemoSlot> slots;
     std::vector<TryVerdict>     pool;   // verdicts of earlier plans carry older tags
     size_t   top = 0;                   // the pool's verdicts in use in this plan
+    // What a kept move search reads of the heading its ship faces: the frame shown and the furthest
+    // top-left corner inside the right and bottom edges. While the map stands still they depend on
+    // the ship and that heading alone (its frames and the map's size stand still too), so they are
+    // kept by heading for the plan's ship, under the plan's generation.
+    struct FacingFrame {
+        uint32_t    generation = 0;
+        const Ship *ship = nullptr;
+        int32_t     frame = 0, right = 0, bottom = 0;
+    } facing[360];
 };
 
 thread_local SearchMemo memo;
@@ -415,6 +424,7 @@ void memo_forget() {
         for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
         for (TryVerdict &v : m.pool) v.search = 0;
         for (TurnRow &r : turn_rows) r.plan = 0;
+        for (SearchMemo::FacingFrame &f : m.facing) f.generation = 0;
         m.generation = 1;
     }
     m.used = 0;
@@ -656,17 +666,60 @@ MoveOffset *move_offset_table() {
     o = {int16_t(x), int16_t(y), true};
 }
 
+// How far the moves of one direction and a range of MP reach either way: the least and the most
+// of the offsets' dx and dy. A pure function of the three, kept per thread for good, direct-mapped
+// by all three (a slot holds the key it answers).
+struct RowReach {
+    uint32_t key = UINT32_MAX;   // direction << 16 | least MP << 8 | lengths
+    int16_t  min_dx = 0, max_dx = 0, min_dy = 0, max_dy = 0;
+};
+constexpr size_t ROW_REACHES = 4096;   // a power of two
+thread_local RowReach row_reaches[ROW_REACHES];
+
+// The reach of the moves in the direction (0..359) of least .. least + lengths - 1 MP, all below
+// MOVE_TABLE_MP.
+[[gnu::noinline]] const RowReach &row_reach(MoveOffset *offsets, int32_t direction, int32_t least, int32_t lengths) {
+    const uint32_t key = uint32_t(direction) << 16 | uint32_t(least) << 8 | uint32_t(lengths);
+    RowReach &r = row_reaches[((key * 0x9E3779B1u) >> 20) & (ROW_REACHES - 1)];
+    if (r.key == key) return r;
+    r.key = key;
+    r.min_dx = r.min_dy = INT16_MAX;
+    r.max_dx = r.max_dy = INT16_MIN;
+    for (int32_t mp = least; mp < least + lengths; ++mp) {
+        MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
+        if (!o.known) move_offset_fill(o, direction, mp);
+        r.min_dx = std::min(r.min_dx, o.dx);
+        r.max_dx = std::max(r.max_dx, o.dx);
+        r.min_dy = std::min(r.min_dy, o.dy);
+        r.max_dy = std::max(r.max_dy, o.dy);
+    }
+    return r;
+}
+
 // Judges the tries of one move search: the frame for the current heading and the box its
 // top-left corner must keep inside the map's edges are worked out at the first try judged.
 struct MoveJudge {
     Ship       *ship;
     int32_t     heading, from_x, from_y, current_heading;
-    uint32_t    tag;   // the search the verdicts belong to
+    uint32_t    tag;    // the search the verdicts belong to
+    bool        kept;   // a kept search: the plan's frames by heading apply
     bool        ready = false;
     int32_t     frame = 0, right = 0, bottom = 0;
     MoveOffset *offsets = nullptr;
 
     [[gnu::noinline]] void prepare() {
+        offsets = move_offset_table();
+        ready = true;
+        SearchMemo::FacingFrame *known = nullptr;
+        if (kept && uint32_t(current_heading) < 360u) {
+            known = &memo.facing[current_heading];
+            if (known->generation == memo.generation && known->ship == ship) {
+                frame = known->frame;
+                right = known->right;
+                bottom = known->bottom;
+                return;
+            }
+        }
         frame = ship_frame_for_heading(ship, current_heading);
         int32_t w = 0, h = 0;
         frame_size(ship, frame, &w, &h);
@@ -674,8 +727,7 @@ struct MoveJudge {
             right = ship->map->world_w - w - EDGE;
             bottom = ship->map->world_h - h - BOTTOM_EDGE;
         }
-        offsets = move_offset_table();
-        ready = true;
+        if (known) *known = {memo.generation, ship, frame, right, bottom};
     }
 
     // The verdict of the try in the direction (0..359) of mp points.
@@ -698,6 +750,19 @@ struct MoveJudge {
             free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
                    !spot_is_blocked(ship, frame, v.x, v.y);
         v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
+    }
+
+    // Every move in the direction (0..359) of least .. least + lengths - 1 MP ends with its corner
+    // beyond one edge of the map, whatever stands on it: each of them would be judged blocked.
+    bool row_leaves_map(int32_t direction, int32_t least, int32_t lengths) {
+        if (!ship->map || least < 0 || lengths < 1 || least + lengths > MOVE_TABLE_MP ||
+            uint32_t(direction) >= 360u || from_x < -0x40000000 || from_x > 0x40000000 || from_y < -0x40000000 ||
+            from_y > 0x40000000)
+            return false;
+        if (!ready) prepare();
+        const RowReach &r = row_reach(offsets, direction, least, lengths);
+        return from_x + r.max_dx < EDGE || from_y + r.max_dy < EDGE || from_x + r.min_dx > right ||
+               from_y + r.min_dy > bottom;
     }
 };
 
@@ -799,7 +864,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         }
         return arc_known[j] != 0;
     };
-    MoveJudge judge{ship, heading, from_x, from_y, current_heading, search_tag};
+    MoveJudge judge{ship, heading, from_x, from_y, current_heading, search_tag, kept != nullptr};
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
@@ -819,6 +884,9 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
             for (int32_t j = 0; j < DIRECTIONS && !any_free; ++j) {
                 if (!in_arc(j)) continue;
                 const int32_t direction = angle_normalize(heading + j - HEADING_JITTER);
+                // A row of lengths that all leave the map holds no free move: its verdicts are left
+                // to be judged if ever drawn (a search that finds no free move draws nothing).
+                if (lengths > 1 && judge.row_leaves_map(direction, least, lengths)) continue;
                 TryVerdict *row = verdicts + size_t(j) * size_t(lengths);
                 for (int32_t l = 0; l < lengths && !any_free; ++l) {
                     if (state_of(row[l], search_tag) == TryVerdict::UNKNOWN) judge.judge(row[l], direction, least + l);

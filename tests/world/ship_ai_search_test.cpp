@@ -126,8 +126,13 @@ TEST_F(AiSearch, ATurnFollowsTheBlockerOnTheMap) {
 
 // A move from near the left edge towards it (heading 180): the spot offered is the top-left corner,
 // which must stay at least 32 from the edge. A zero move arc leaves the one direction the ship faces.
+// The last cases start beyond the right edge (the furthest corner inside it is RIGHT) and come back
+// in: a range of lengths whose shorter part alone leaves the map still finds the rest.
 TEST_F(AiSearch, AMoveThatNoTryCanWinFailsWithoutDrawingAndASingleFreeSpotIsFound) {
-    constexpr int32_t Y = 1000, EDGE = 32;
+    constexpr int32_t Y = 1000, EDGE = 32, RIGHT = 1 << 20;   // RIGHT: counted from the right edge
+    const int32_t frame = ship_frame_for_heading(red, 180);
+    ASSERT_TRUE(red->frame_w && frame >= 0 && frame < red->frame_count);
+    const int32_t right = red->map->world_w - red->frame_w[frame] - EDGE;
     struct Case {
         const char *what;
         int32_t     move_arc, from_x, mp_min, mp_max;
@@ -139,9 +144,18 @@ TEST_F(AiSearch, AMoveThatNoTryCanWinFailsWithoutDrawingAndASingleFreeSpotIsFoun
         {"straight ahead only, every length over the edge", 0, EDGE + 9, 1, 5, RES_NO_FREE_POSITION, 0},
         {"straight ahead only, the shortest move just fits", 0, EDGE + 10, 1, 5, RES_OK, EDGE},
         {"straight ahead only, the longest move just fits", 0, EDGE + 50, 5, 9, RES_OK, EDGE},
+        {"straight ahead only, two long lengths over the edge", 0, EDGE + 15, 4, 5, RES_NO_FREE_POSITION, 0},
+        {"straight ahead only, of two short lengths the shorter fits", 0, EDGE + 15, 1, 2, RES_OK, EDGE + 5},
+        {"back in from beyond the right edge, two lengths short", 0, RIGHT + 35, 2, 3, RES_NO_FREE_POSITION, 0},
+        {"back in from beyond the right edge, the third length fits", 0, RIGHT + 35, 2, 4, RES_OK, RIGHT - 5},
     };
     object_set_heading(red, 180);
-    for (const Case &c : cases) {
+    for (const Case &c0 : cases) {
+        Case c = c0;
+        if (c.from_x > RIGHT / 2) {
+            c.from_x += right - RIGHT;
+            c.x += right - RIGHT;
+        }
         red->move_arc = c.move_arc;
         int32_t x = -1, y = -1;
         Result r = RES_OK;
@@ -157,6 +171,36 @@ TEST_F(AiSearch, AMoveThatNoTryCanWinFailsWithoutDrawingAndASingleFreeSpotIsFoun
         EXPECT_GT(draws, 0) << c.what << ": the spot comes from the tries";
         EXPECT_FALSE(occupied(red, 180, x, y)) << c.what;
     }
+}
+
+// The searches of a plan keep what they read of the heading a ship faces; two ships of different
+// widths facing one heading still each keep their own frame inside the right edge.
+TEST_F(AiSearch, AMoveInAPlanKeepsToTheEdgeOfItsOwnShipsFrame) {
+    constexpr int32_t EDGE = 32, Y = 500;
+    auto right_of = [](Ship *ship) {
+        const int32_t frame = ship_frame_for_heading(ship, 0);
+        return ship->map->world_w - ship->frame_w[frame] - EDGE;
+    };
+    Ship *narrow = red, *wide = blue;
+    object_set_heading(red, 0);
+    object_set_heading(blue, 0);
+    red->move_arc = blue->move_arc = 0;
+    if (right_of(narrow) < right_of(wide)) std::swap(narrow, wide);
+    ASSERT_GT(right_of(narrow), right_of(wide)) << "the case proves nothing";
+    // One MP straight ahead ends on the narrow ship's last corner inside the edge.
+    const int32_t from_x = right_of(narrow) - 10;
+    auto ask = [&](Ship *ship) {
+        int32_t x = -1, y = -1;
+        const Result r = ship_ai_pick_heading(ship, 0, 1, 1, from_x, Y, 0, &x, &y);
+        return std::tuple(r, x, y);
+    };
+    const auto fresh_narrow = ask(narrow), fresh_wide = ask(wide);
+    ASSERT_EQ(fresh_narrow, std::tuple(RES_OK, right_of(narrow), Y));
+    ASSERT_EQ(std::get<0>(fresh_wide), RES_NO_FREE_POSITION);
+    ship_ai_map_still_begin();
+    EXPECT_EQ(ask(narrow), fresh_narrow);
+    EXPECT_EQ(ask(wide), fresh_wide);
+    ship_ai_map_still_end();
 }
 
 TEST_F(AiSearch, AMoveIntoAnotherShipFailsWithoutDrawingUntilItLeaves) {
