@@ -633,16 +633,22 @@ constexpr int32_t BOXED_IN_TURNS = 8;
     return false;
 }
 
-[[gnu::noinline]] bool move_failed_before(const FailedManoeuvre &key) { return table_find(&t_failed.table, key); }
-[[gnu::noinline]] void move_failed(const FailedManoeuvre &key) { (void)failed_add(t_failed, key); }
+// The failed moves' key is put together only off the common path: where the spot's bit is set.
+[[gnu::noinline]] bool move_failed_before(int32_t x, int32_t y, int32_t from, int32_t heading, int32_t range) {
+    return table_find(&t_failed.table, FailedManoeuvre{FAILED_MOVE, x, y, from, heading, range});
+}
+[[gnu::noinline]] void move_failed(int32_t x, int32_t y, int32_t from, int32_t heading, int32_t range) {
+    (void)failed_add(t_failed, FailedManoeuvre{FAILED_MOVE, x, y, from, heading, range});
+}
 
 [[gnu::always_inline]] inline bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
-    const FailedManoeuvre key{FAILED_MOVE, at->x, at->y, at->heading, heading, mp_min * 1000 + std::min(mp_max, at->mp)};
-    if (spot_may_have_failed(t_failed, key) && move_failed_before(key)) [[unlikely]]
+    const int32_t x = at->x, y = at->y, from = at->heading, range = mp_min * 1000 + std::min(mp_max, at->mp);
+    const uint32_t b = spot_bit(x, y, from);
+    if (((t_failed.spots[b / 64] >> (b % 64)) & 1u) && move_failed_before(x, y, from, heading, range)) [[unlikely]]
         return false;
     if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
         return true;
-    if (at->mp >= 1) move_failed(key);
+    if (at->mp >= 1) move_failed(x, y, from, heading, range);
     return false;
 }
 
