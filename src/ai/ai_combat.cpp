@@ -55,10 +55,24 @@ Rng *combat_generator() {
     return nullptr;
 }
 
-// |r| of one 32-bit draw. Inline: the assignment passes draw about twenty times a pass.
-inline uint32_t combat_draw(Rng *rng) { return random_magnitude(rng ? rng_next(rng) : random_u32()); }
-
-inline uint32_t draw_below(Rng *rng, uint32_t n) { return n > 1 ? combat_draw(rng) % n : 0; }
+// The assignment passes' draws (about twenty a pass): from a run of the resolving generator, or
+// from the calling thread's quick one when there is none. The run hands the generator back
+// (pause) before anything else may draw from it, and takes it again after (resume).
+struct PassDraws {
+    RngRun run{nullptr, 0};   // run.rng null: the quick generator
+    explicit PassDraws(Rng *rng) {
+        if (rng) run = rng_run_begin(rng);
+    }
+    void pause() const {
+        if (run.rng) rng_run_end(run);
+    }
+    void resume() {
+        if (run.rng) run = rng_run_begin(run.rng);
+    }
+    // |r| of one 32-bit draw.
+    uint32_t draw() { return random_magnitude(run.rng ? rng_run_next(&run) : random_u32()); }
+    uint32_t below(uint32_t n) { return n > 1 ? draw() % n : 0; }
+};
 
 ObjectMap *combat_map_of(const Ship *ship) {
     if (ship && ship->map) return ship->map;
@@ -346,13 +360,6 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     return made;
 }
 
-// Task t's list of node with ship i joined: its node, made when first asked for. In line: three
-// joins in four find their node made.
-inline int32_t join_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
-    const int32_t made = a->children[size_t(node) * a->count + size_t(i)];
-    return made >= 0 ? made : make_node(a, t, node, i);
-}
-
 // Keeps the search's lists and figures on the commander for its next search.
 // The search has done with the last one by now, whose room is used again.
 void keep_search(AssignSearch *a) {
@@ -501,66 +508,89 @@ int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t 
 }
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
+// The pass's tables are read through local pointers: the pass never resizes them, and the
+// compiler need not reload them after every store.
 int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
-    AiPlayer *ai = a->ai;
     const int32_t count = int32_t(a->count);
-    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(combat_draw(a->rng) % 61) + 20;
-    for (int32_t t : st->touched) st->at[size_t(t)] = t;
+    const size_t words = a->words;
+    PassDraws draws(a->rng);
+    const int32_t keep_chance = pass % KEEP_FREE_PASS == 0 ? 0 : int32_t(draws.draw() % 61) + 20;
+    int32_t *at = st->at.data();
+    int32_t *holds = st->holds.data();
+    uint64_t *open = st->open.data();
+    uint32_t *candidates = st->candidates.data();
+    int32_t *indices = a->ai->ship_indices.data();
+    const int32_t *previous = st->previous.data();
+    const int32_t *change_weight = st->change_weight.data();
+    const int32_t *best_table = st->best.data();
+    const uint8_t *fits = a->fits.data();
+    for (int32_t t : st->touched) at[t] = t;
     st->touched.clear();
-    st->open = a->all_open;
-    st->candidates = st->all_candidates;
+    for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
+    for (int32_t i = 0; i < count; ++i) {
+        candidates[i] = st->all_candidates[size_t(i)];
+        indices[i] = i;
+    }
     int32_t open_count = int32_t(a->selected.size());
-    for (int32_t i = 0; i < count; ++i) ai->ship_indices[size_t(i)] = i;
     int32_t remaining = count, kept = 0;
+    // What moving ships away from the tasks they held counts, summed as the ships are reached.
+    int64_t changes = 0;
     while (remaining > 0 && open_count > 0) {
-        const int32_t pick = int32_t(draw_below(a->rng, uint32_t(remaining)));
-        const int32_t index = ai->ship_indices[size_t(pick)];
-        ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(remaining - 1)];
+        const int32_t pick = int32_t(draws.below(uint32_t(remaining)));
+        const int32_t index = indices[pick];
+        indices[pick] = indices[remaining - 1];
         --remaining;
         int32_t chosen = -1;
-        if (keep_chance > 0 && int32_t(combat_draw(a->rng) % 100) + 1 <= keep_chance) {
-            const int32_t best = st->best[size_t(index)];
-            if (best >= 0 && a->fits[size_t(best) * a->count + size_t(index)] && (kept < count - 1 || remaining > 0)) {
+        if (keep_chance > 0 && int32_t(draws.draw() % 100) + 1 <= keep_chance) {
+            const int32_t best = best_table[index];
+            if (best >= 0 && fits[size_t(best) * size_t(count) + size_t(index)] && (kept < count - 1 || remaining > 0)) {
                 chosen = best;
                 ++kept;
             }
         }
-        if (chosen < 0) {
-            const uint64_t *usable = &a->usable[size_t(index) * a->words];
-            const uint32_t candidates = st->candidates[size_t(index)];
-            if (candidates > 0)
-                if (const int32_t k = kth_common(st->open.data(), usable, a->words, draw_below(a->rng, candidates)); k >= 0)
-                    chosen = a->selected[size_t(k)];
+        if (chosen < 0 && candidates[index] > 0) {
+            const uint64_t *usable = &a->usable[size_t(index) * words];
+            if (const int32_t k = kth_common(open, usable, words, draws.below(candidates[index])); k >= 0)
+                chosen = a->selected[size_t(k)];
         }
-        st->holds[size_t(index)] = chosen;
+        holds[index] = chosen;
+        if (chosen != previous[index]) changes += change_weight[index];
         if (chosen < 0) continue;
-        const int32_t from = st->at[size_t(chosen)];
+        const int32_t from = at[chosen];
         if (from == chosen) st->touched.push_back(chosen);
-        const int32_t node = join_node(a, chosen, from, index);
-        st->at[size_t(chosen)] = node;
+        int32_t node = a->children[size_t(from) * size_t(count) + size_t(index)];
+        if (node < 0) {
+            // A new list is evaluated: the generator goes back to the game while it is.
+            draws.pause();
+            node = make_node(a, chosen, from, index);
+            draws.resume();
+        }
+        at[chosen] = node;
         const JoinNode &joined = a->nodes[size_t(node)];
         if (joined.assigned >= joined.needed) {
             // A kept task may fill again after it closed: the ships' counts drop only once.
             const int32_t k = a->place[size_t(chosen)];
             const uint64_t bit = k >= 0 ? uint64_t(1) << (k % 64) : 0;
-            if (bit && (st->open[size_t(k) / 64] & bit)) {
-                st->open[size_t(k) / 64] &= ~bit;
-                const uint8_t *fits = &a->fits[size_t(chosen) * a->count];
-                for (int32_t i = 0; i < count; ++i) st->candidates[size_t(i)] -= fits[i];
+            if (bit && (open[size_t(k) / 64] & bit)) {
+                open[size_t(k) / 64] &= ~bit;
+                const uint8_t *chosen_fits = &fits[size_t(chosen) * size_t(count)];
+                for (int32_t i = 0; i < count; ++i) candidates[i] -= chosen_fits[i];
             }
             --open_count;
         }
     }
+    draws.pause();
     // Ships the pass never reached (every task at its need) are left without a task.
-    for (int32_t i = 0; i < remaining; ++i) st->holds[size_t(ai->ship_indices[size_t(i)])] = -1;
-    int64_t changes = 0;
-    for (int32_t i = 0; i < count; ++i)
-        if (st->holds[size_t(i)] != st->previous[size_t(i)]) changes += st->change_weight[size_t(i)];
+    for (int32_t i = 0; i < remaining; ++i) {
+        const int32_t index = indices[i];
+        holds[index] = -1;
+        if (previous[index] != -1) changes += change_weight[index];
+    }
     // A task nobody joined this pass counts nothing: no priority, and no bonus without assignees.
     int64_t total = 0;
-    for (int32_t t : st->touched) total += a->nodes[size_t(st->at[size_t(t)])].value;
+    for (int32_t t : st->touched) total += a->nodes[size_t(at[t])].value;
     total = std::clamp<int64_t>(total, INT32_MIN, INT32_MAX);
-    const int64_t penalty = int64_t(ai->reassign_penalty) * changes * changes;
+    const int64_t penalty = int64_t(a->ai->reassign_penalty) * changes * changes;
     if (penalty > 0) total -= penalty;
     return int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX));
 }
@@ -769,6 +799,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         st.previous.assign(count, -1);
         st.change_weight.assign(count, 0);
         st.all_candidates.assign(count, 0);
+        st.candidates.assign(count, 0);
         for (size_t i = 0; i < count; ++i) {
             if (const uint64_t previous = previous_of(ships[i]); previous != 0) {
                 const int32_t t = task_index(search, previous);

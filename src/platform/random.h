@@ -56,6 +56,23 @@ inline uint32_t rng_next(Rng *rng) {
     rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
     return y;
 }
+// A run of draws from one Rng by a loop that draws often: the generator's place is kept in the
+// run (a local, so in a register) instead of being read and written back for every draw. Draws of
+// a run are exactly rng_next's. rng_run_end puts the place back; nothing else may draw from the
+// generator between rng_run_begin and rng_run_end.
+struct RngRun {
+    Rng *rng;
+    uint32_t at;   // the next word to deal; RNG_STATE_WORDS when the block is used up
+};
+inline RngRun rng_run_begin(Rng *rng) { return {rng, rng->index == 0 ? uint32_t(RNG_STATE_WORDS) : rng->index}; }
+inline uint32_t rng_run_next(RngRun *run) {
+    if (run->at >= uint32_t(RNG_STATE_WORDS)) {
+        rng_regenerate(run->rng);
+        run->at = 0;
+    }
+    return rng_temper(run->rng->state[run->at++]);
+}
+inline void rng_run_end(const RngRun &run) { run.rng->index = run.at >= uint32_t(RNG_STATE_WORDS) ? 0 : run.at; }
 // The output `ahead` draws from now (0: the next one) without drawing it: false when it lies
 // beyond the current block (the block is rebuilt before it is drawn).
 inline bool rng_peek(const Rng *rng, uint32_t ahead, uint32_t *out) {

@@ -92,6 +92,24 @@ TEST_F(RngVectors, BlockIsRegeneratedOnTheFirstAndThe625thCall) {
     EXPECT_EQ(rng_next(rng.get()), 0x228F25B1u);
 }
 
+TEST_F(RngVectors, RunsDealTheSingleDrawsSequenceAndHandThePlaceBack) {
+    // Each case: single draws first, then a run of that many draws, then single draws again; a
+    // twin generator draws everything singly. Runs start on a fresh seed, mid-block, on the last
+    // word of a block, and end on a block's last word or across two blocks.
+    const struct { int before, run; } cases[] = {{0, 5}, {0, 624}, {100, 10}, {623, 1}, {623, 3}, {0, 1300}, {600, 24}};
+    RngPtr twin(rng_create());
+    for (const auto &c : cases) {
+        rng_seed(rng.get(), 7);
+        rng_seed(twin.get(), 7);
+        for (int i = 0; i < c.before; ++i) ASSERT_EQ(rng_next(rng.get()), rng_next(twin.get()));
+        RngRun run = rng_run_begin(rng.get());
+        for (int i = 0; i < c.run; ++i) ASSERT_EQ(rng_run_next(&run), rng_next(twin.get())) << c.before << "+" << i;
+        rng_run_end(run);
+        EXPECT_EQ(rng->index, twin->index) << c.before << "+" << c.run;
+        for (int i = 0; i < 700; ++i) ASSERT_EQ(rng_next(rng.get()), rng_next(twin.get())) << c.before << "+" << c.run << " then " << i;
+    }
+}
+
 TEST_F(RngVectors, WordsAroundTheFarWordWrapAndThreeWholeBlocks) {
     // Outputs 227 and 228 sit either side of the first word built from an already rebuilt far word;
     // the weighted mix covers every word of three blocks.
