@@ -212,15 +212,12 @@ TEST_F(Battle, AnApproachHeadsForItsOwnTargetAfterAnApproachToAnother) {
     Ship *a = lancer(RED, 1000, 1000, 0);
     Ship *east = lancer(BLUE, 2600, 1000, 180);
     Ship *south = lancer(BLUE, 1000, 2600, 270);
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(east, nullptr);
-    ASSERT_NE(south, nullptr);
+    ASSERT_TRUE(a && east && south);
     ai_plan_ship(red, a);
     AiPlayer *ai = red->commander_ai;
     AgentTask *to_east = agent_task_create(TASK_SCAN_SHIP, 0, east->id);
     AgentTask *to_south = agent_task_create(TASK_SCAN_SHIP, 0, south->id);
-    ASSERT_NE(to_east, nullptr);
-    ASSERT_NE(to_south, nullptr);
+    ASSERT_TRUE(to_east && to_south);
     auto steps_of = [&](const ShipPlan &p) {
         std::string text;
         for (int32_t s = 0; s < p.step_count; ++s)
@@ -257,16 +254,13 @@ TEST_F(Battle, EachHullIsWeighedByItsOwnFramesWhicheverShipSearchedBefore) {
     Ship *lancer_ship = lancer(RED, 400, 400, 0);
     Ship *skiff = hull(HULL_SKIFF, RED, 400, 900, 0);
     Ship *e = lancer(BLUE, 1500, 700, 180);
-    ASSERT_NE(lancer_ship, nullptr);
-    ASSERT_NE(skiff, nullptr);
-    ASSERT_NE(e, nullptr);
+    ASSERT_TRUE(lancer_ship && skiff && e);
     object_begin_encounter(skiff);
     ai_plan_ship(red, lancer_ship);
     AiPlayer *ai = red->commander_ai;
     AgentTask *scan_l = agent_task_create(TASK_SCAN_SHIP, 0, e->id);
     AgentTask *scan_s = agent_task_create(TASK_SCAN_SHIP, 0, e->id);
-    ASSERT_NE(scan_l, nullptr);
-    ASSERT_NE(scan_s, nullptr);
+    ASSERT_TRUE(scan_l && scan_s);
     scan_l->utility = scan_s->utility = 200;   // keeps the score above 0
     ShipPlan record;
     record.steps[0] = ShipPlanStep{.code = PLAN_NONE, .x = 700, .y = 650, .heading = 0};
