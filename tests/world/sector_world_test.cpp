@@ -121,19 +121,6 @@ TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     EXPECT_LE(s->pulse_ms, 10000);
 }
 
-TEST_F(SectorVisitors, TheClockReachesTheSites) {
-    s->owner_id = 7;
-    Site *base = add_site(s, SITE_STARBASE);
-    site_add_crew(base, 500);
-    Site *station = add_site(s, 14);
-    station->research_timer = 200;
-    Ship *ship = make_ship("ship", 4);
-    sector_add_object(s, ship);
-    object_advance_clock(s, 144);
-    EXPECT_EQ(station->research_timer, 56) << "the station's research clock ran";
-    EXPECT_FALSE(station->state & SITE_CREW_SHORT);
-}
-
 TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
     s->owner_id = 7;
     Site *base = add_site(s, SITE_STARBASE);
@@ -383,14 +370,6 @@ TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
                          copy->known_defence_kind, copy->known_starbase_crew),
               std::tuple(2, 0, -1, -1, 0));
     object_destroy(copy);
-}
-
-TEST_F(SectorSnapshot, TheDisplayNameIsTheLabel) {
-    EXPECT_STREQ(object_get_name(s), "");
-    s->label = "Altair";
-    EXPECT_STREQ(object_get_name(s), "Altair");
-    EXPECT_STREQ(object_type_name(OBJECT_SECTOR), "Sector");
-    EXPECT_EQ(object_get_picture(s), RES_NO_PICTURE);
 }
 
 // ---- Listings ----
