@@ -775,7 +775,7 @@ void random_turn(PlanCursor *at) {
 }
 
 // Movement option j (0..1513) of "attack ship" and "attack shot".
-void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
+[[gnu::always_inline]] inline void movement_option(AgentTaskData *d, Ship *ship, int32_t j) {
     PlanCursor at;
     system_ai_begin(ship, &at);
     if (j == MOVES_END) {

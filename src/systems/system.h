@@ -288,13 +288,11 @@ uint32_t system_random();
 // and their order are the same either way.
 void     system_plan_begin();
 void     system_plan_end();
-// The calling thread's plan: a number no other plan of the thread had, or 0 outside a plan. What the
-// candidates work out once per plan is kept under it and is gone when the plan ends.
-uint64_t system_plan_epoch();
-
 namespace system_draws {
 // The generator the calling thread's plan took (null outside a plan or when draws are quick ones).
 extern constinit thread_local Rng *plan_generator;
+// The calling thread's plan number (0 outside a plan).
+extern constinit thread_local uint64_t plan_epoch;
 int32_t between_asking_the_game(int32_t lo, int32_t hi);
 // lo..hi from one drawn word, for a span above one value.
 inline int32_t between_of(uint32_t word, int32_t lo, int64_t span) {
@@ -309,6 +307,10 @@ inline int32_t between_from(Rng *rng, int32_t lo, int32_t hi) {
     return span <= 1 ? lo : between_of(rng_next(rng), lo, span);
 }
 }  // namespace system_draws
+
+// The calling thread's plan: a number no other plan of the thread had, or 0 outside a plan. What the
+// candidates work out once per plan is kept under it and is gone when the plan ends.
+inline uint64_t system_plan_epoch() { return system_draws::plan_epoch; }
 
 // lo..hi inclusive from the same source. Inline: the combat planning draws in its inner loops.
 inline int32_t system_random_between(int32_t lo, int32_t hi) {

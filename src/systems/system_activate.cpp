@@ -38,25 +38,23 @@ uint32_t system_random() {
 
 namespace {
 constinit thread_local int32_t t_plan_depth = 0;
-constinit thread_local uint64_t t_plan_epoch = 0;    // 0 outside a plan
 constinit thread_local uint64_t t_plans_begun = 0;
 }  // namespace
 
 constinit thread_local Rng *system_draws::plan_generator = nullptr;
+constinit thread_local uint64_t system_draws::plan_epoch = 0;
 
 void system_plan_begin() {
     if (t_plan_depth++ > 0) return;
     system_draws::plan_generator = resolve_generator();
-    t_plan_epoch = ++t_plans_begun;
+    system_draws::plan_epoch = ++t_plans_begun;
 }
 
 void system_plan_end() {
     if (t_plan_depth < 1 || --t_plan_depth > 0) return;
     system_draws::plan_generator = nullptr;
-    t_plan_epoch = 0;
+    system_draws::plan_epoch = 0;
 }
-
-uint64_t system_plan_epoch() { return t_plan_epoch; }
 
 int32_t system_draws::between_asking_the_game(int32_t lo, int32_t hi) {
     Rng *rng = resolve_generator();

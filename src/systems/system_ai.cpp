@@ -56,15 +56,12 @@ void target_centre(const GameObject *target, int32_t *x, int32_t *y) {
 // stays a few instructions.
 [[gnu::noinline]] bool turn_by_draws(PlanCursor *at, int32_t heading);
 
-ShipPlanStep *append_step(PlanCursor *at, int32_t code) {
+// Every step is written whole, in one go: the record is not emptied beforehand.
+[[gnu::always_inline]] inline ShipPlanStep *append_step(PlanCursor *at, int32_t code) {
     ShipPlan *plan = at->plan;
     if (plan->step_count >= SHIP_PLAN_STEPS) return nullptr;
     ShipPlanStep *step = &plan->steps[plan->step_count++];
-    *step = ShipPlanStep{};
-    step->code = code;
-    step->x = at->x;
-    step->y = at->y;
-    step->heading = at->heading;
+    *step = ShipPlanStep{.code = code, .x = at->x, .y = at->y, .heading = at->heading};
     return step;
 }
 
@@ -173,34 +170,22 @@ int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, in
     return system_ai_fixed_count(system, ai, ship, heading);
 }
 
-void system_ai_begin(Ship *ship, PlanCursor *at) {
-    // Every step is written whole when it is added, so emptying the plan is emptying its count.
-    ship->option.step_count = 0;
-    ship->option.score = 0;
-    ship->option.index = 0;
-    *at = PlanCursor{};
-    at->ship = ship;
-    at->plan = &ship->option;
-    at->x = ship->x;
-    at->y = ship->y;
-    at->heading = ship->heading;
-    at->ap = ship->ap;
-    at->mp = (ship->hull_flags & HULL_FLAG_IMMOBILE) ? 0 : ship->mp;
-}
-
 int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y) {
     int32_t cx = 0, cy = 0;
     centre_at(at, &cx, &cy);
     return angle_of_vector(x - cx, y - cy);
 }
 
-bool system_ai_turn_towards(PlanCursor *at, int32_t heading) {
+namespace {
+
+// The shared steps, inline for the candidates of this file; the exported ones below wrap them.
+[[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
     int32_t diff = angle_diff(at->heading, heading);
     if (diff < 0) diff = -diff;
     return diff <= at->ship->move_arc / 2 || turn_by_draws(at, heading);
 }
 
-bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
+[[gnu::always_inline]] inline bool move_towards(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     if (at->mp < 1) return false;
     mp_max = std::min(mp_max, at->mp);
     mp_min = std::clamp(mp_min, 1, mp_max);
@@ -212,6 +197,14 @@ bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_
     at->x = x;
     at->y = y;
     return append_step(at, PLAN_MOVE) != nullptr;
+}
+
+}  // namespace
+
+bool system_ai_turn_towards(PlanCursor *at, int32_t heading) { return turn_towards(at, heading); }
+
+bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
+    return move_towards(at, heading, mp_min, mp_max);
 }
 
 bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
@@ -264,11 +257,15 @@ UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target,
 }
 
 // The use step of a verdict that offers one, when the plan has room for it.
-bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y, const UseVerdict &verdict) {
-    if (!verdict.ok || !system_ai_use_plain(at, system, target, x, y)) return false;
-    ShipPlanStep *step = &at->plan->steps[at->plan->step_count - 1];
-    step->hit_chance = verdict.chance;
-    step->damage = verdict.damage;
+[[gnu::always_inline]] inline bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y,
+                                             const UseVerdict &verdict) {
+    ShipPlan *plan = at->plan;
+    if (!verdict.ok || at->ap < system->ap_cost || plan->step_count >= SHIP_PLAN_STEPS) return false;
+    if (target) target_centre(target, &x, &y);
+    plan->steps[plan->step_count++] =
+        ShipPlanStep{.code = system->mount_index, .x = at->x, .y = at->y, .heading = at->heading, .target = target,
+                     .target_x = x, .target_y = y, .hit_chance = verdict.chance, .damage = verdict.damage};
+    at->ap -= system->ap_cost;
     return true;
 }
 
@@ -336,17 +333,9 @@ constexpr size_t SPOT_ANSWERS = 1024;   // a power of two
 thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 
 // The answers for the cursor's spot, or null outside a plan.
-SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameObject *target) {
-    const uint64_t epoch = system_plan_epoch();
-    if (epoch == 0) return nullptr;
-    uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
-    h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
-    h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
-    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
-    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
-        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
-        a.target_w == target->w && a.target_h == target->h)
-        return &a;
+// A spot not in the table yet takes the slot: its key, the arc heading from there, no use yet.
+[[gnu::noinline]] SpotAnswer *spot_answer_fill(SpotAnswer &a, uint64_t epoch, const PlanCursor *at, const System *system,
+                                               const GameObject *target) {
     a = SpotAnswer{.epoch = epoch, .ship = at->ship, .system = system, .target = target,
                    .target_x = target->x, .target_y = target->y, .target_w = target->w, .target_h = target->h,
                    .x = at->x, .y = at->y, .heading = at->heading, .arc_heading = 0, .use_known = false,
@@ -355,15 +344,31 @@ SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameOb
     return &a;
 }
 
+[[gnu::always_inline]] inline SpotAnswer *spot_answer(const PlanCursor *at, const System *system,
+                                                      const GameObject *target) {
+    const uint64_t epoch = system_plan_epoch();
+    if (epoch == 0) return nullptr;
+    uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
+    h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
+    h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
+    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
+    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
+        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
+        a.target_w == target->w && a.target_h == target->h) [[likely]]
+        return &a;
+    return spot_answer_fill(a, epoch, at, system, target);
+}
+
 // A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use;
 // `here` is the spot's answers when the caller has them already.
-bool use_at_target(PlanCursor *at, System *system, GameObject *target, SpotAnswer *here = nullptr) {
+[[gnu::always_inline]] inline bool use_at_target(PlanCursor *at, System *system, GameObject *target,
+                                                 SpotAnswer *here = nullptr) {
     if (at->ap < system->ap_cost) return false;
     int32_t tx = 0, ty = 0;
     target_centre(target, &tx, &ty);
     SpotAnswer *a = here ? here : spot_answer(at, system, target);
     if (!a) return apply_use(at, system, target, tx, ty, use_verdict(at, system, target, tx, ty));
-    if (!a->use_known) {
+    if (!a->use_known) [[unlikely]] {
         a->use = use_verdict(at, system, target, tx, ty);
         a->use_known = true;
     }
@@ -381,8 +386,8 @@ bool system_ai_use(PlanCursor *at, System *system, GameObject *target, int32_t x
 
 Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *target, int32_t index) {
     if (!valid_user(ship, index, system_ai_candidate_total(system->type))) return RES_OUT_OF_RANGE;
-    PlanCursor at;
     if (!target) {
+        PlanCursor at;
         system_ai_begin(ship, &at);
         return RES_OK;
     }
@@ -390,7 +395,7 @@ Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *
     ship->option.step_count = 0;
     ship->option.score = 0;
     ship->option.index = 0;
-    at = start.cursor;
+    PlanCursor at = start.cursor;
     const int32_t last = system_ai_candidate_total(system->type) - 1;
     if (index == last) {   // from where the ship stands
         use_at_target(&at, system, target);
@@ -398,15 +403,15 @@ Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *
     }
     const bool turn_only = system->type == SYSTEM_TYPE_BEAM && index >= 257 && index <= 318;
     if (!turn_only) {
-        if (!system_ai_turn_towards(&at, start.bearing)) return RES_OK;
+        if (!turn_towards(&at, start.bearing)) return RES_OK;
         const bool turned = at.heading != start.cursor.heading || at.x != start.cursor.x || at.y != start.cursor.y;
         const int32_t bearing = turned ? system_ai_bearing(&at, start.tx, start.ty) : start.bearing;
         const int32_t least = index <= 128 ? at.mp : 1;
-        if (!system_ai_move(&at, bearing, least, at.mp)) return RES_OK;
+        if (!move_towards(&at, bearing, least, at.mp)) return RES_OK;
     }
     SpotAnswer *here = spot_answer(&at, system, target);
     const int32_t x = at.x, y = at.y, heading = at.heading;
-    if (!system_ai_turn_towards(&at, here ? here->arc_heading : arc_heading(&at, system, target))) return RES_OK;
+    if (!turn_towards(&at, here ? here->arc_heading : arc_heading(&at, system, target))) return RES_OK;
     // A turn moves the cursor to another spot; without one, the answers in hand are still its own.
     const bool stayed = at.x == x && at.y == y && at.heading == heading;
     use_at_target(&at, system, target, stayed ? here : nullptr);

@@ -11,8 +11,7 @@
 //    candidates share and what a use from each spot gives; outside a plan nothing is kept.
 #include <cstdint>
 #include "systems/system.h"
-
-struct ShipPlan;
+#include "world/ship.h"
 
 // Candidates a type offers (0 for the types without).
 int32_t system_ai_candidate_total(int32_t type);
@@ -32,8 +31,14 @@ struct PlanCursor {
 };
 
 // Empties the ship's plan (its count: every step is written whole when it is added) and starts a
-// cursor at the ship as it stands.
-void system_ai_begin(Ship *ship, PlanCursor *at);
+// cursor at the ship as it stands. Inline: every candidate and option begins with it.
+inline void system_ai_begin(Ship *ship, PlanCursor *at) {
+    ship->option.step_count = 0;
+    ship->option.score = 0;
+    ship->option.index = 0;
+    *at = PlanCursor{.ship = ship, .plan = &ship->option, .x = ship->x, .y = ship->y, .heading = ship->heading,
+                     .ap = ship->ap, .mp = (ship->hull_flags & HULL_FLAG_IMMOBILE) ? 0 : ship->mp};
+}
 // A turn towards the heading when it lies beyond half the move arc: a random turn of spread 6,
 // then 12. false when the ship cannot turn or no turn is free (the candidate ends).
 bool system_ai_turn_towards(PlanCursor *at, int32_t heading);

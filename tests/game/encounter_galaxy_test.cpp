@@ -7,6 +7,7 @@
 #include "autocombat_fixture.h"
 
 #include <functional>
+#include <tuple>
 #include "game/encounter.h"
 #include "game/encounter_life.h"
 #include "game/encounter_setup.h"
@@ -98,15 +99,10 @@ TEST_F(EncounterGalaxy, TheBattleForSolIsFoughtOverTheGuardiansShips) {
     EXPECT_EQ(encounter_get_side(enc, 0), sol->owner_id) << "the sector's owner is side 0";
     // The guardians' barrage: 16 Mega Missiles of 120..180, the first after two turns, then every fifth.
     ASSERT_TRUE(encounter_has_defense_shot(enc));
-    EXPECT_EQ(enc->shot_start_clock, 2);
-    EXPECT_EQ(enc->shot_interval, 5);
-    EXPECT_EQ(enc->shot_type, 1);
-    EXPECT_EQ(enc->shot_singular, "Mega Missile");
-    EXPECT_EQ(enc->shot_plural, "Mega Missiles");
-    EXPECT_EQ(enc->shot_count, 16);
-    EXPECT_EQ(enc->defense_player_id, game->sol_player_id);
-    EXPECT_EQ(enc->shot_damage_min, 120);
-    EXPECT_EQ(enc->shot_damage_max, 180);
+    EXPECT_EQ(std::tie(enc->shot_start_clock, enc->shot_interval, enc->shot_type, enc->shot_singular, enc->shot_plural,
+                       enc->shot_count, enc->defense_player_id, enc->shot_damage_min, enc->shot_damage_max),
+              std::make_tuple(2, 5, 1, std::string("Mega Missile"), std::string("Mega Missiles"), 16,
+                              game->sol_player_id, 120, 180));
     lay_out_and_start([this] {
         EXPECT_TRUE(game->combat_map->flags & MAP_DEFENSE) << "the barrage is armed on the combat map";
         EXPECT_EQ(game->combat_map->defense_player_id, game->sol_player_id);

@@ -7,6 +7,7 @@
 #include "autocombat_fixture.h"
 
 #include <set>
+#include <tuple>
 #include "game/encounter_life.h"
 #include "game/encounter_map.h"
 #include "game/encounter_setup.h"
@@ -477,11 +478,9 @@ TEST_F(EncounterSetup, AnArmedARKGroupBringsItsCarrierWhoseDronesJoinTheBattle) 
     Ship *carrier = ark.back();
     EXPECT_EQ(carrier->subtype, SHIP_HULL_CARRIER);
     EXPECT_TRUE(carrier->flags & OBJ_LOST);
-    EXPECT_EQ(weapon_type(carrier, 0), SYSTEM_TYPE_VOLLEY_GUN);
-    EXPECT_EQ(weapon_subtype(carrier, 0), 4);
-    EXPECT_EQ(weapon_type(carrier, 1), SYSTEM_TYPE_DRONE_LAUNCHER);
-    EXPECT_EQ(weapon_type(carrier, 2), SYSTEM_TYPE_ENGINE);
-    EXPECT_EQ(weapon_subtype(carrier, 2), 6);
+    EXPECT_EQ(std::vector<int32_t>({weapon_type(carrier, 0), weapon_subtype(carrier, 0), weapon_type(carrier, 1),
+                                    weapon_type(carrier, 2), weapon_subtype(carrier, 2)}),
+              std::vector<int32_t>({SYSTEM_TYPE_VOLLEY_GUN, 4, SYSTEM_TYPE_DRONE_LAUNCHER, SYSTEM_TYPE_ENGINE, 6}));
     EXPECT_EQ(carrier->ap, carrier->max_ap);
     enc->field_h = 1536;
     encounter_layout(enc);
@@ -529,24 +528,16 @@ TEST_F(EncounterSetup, AContestedStarbaseFiresABarrageAfterItsDefences) {
     Site *plain = starbase(BLUE, 0);
     encounter_set_starbase_defense(enc, plain);
     ASSERT_TRUE(encounter_has_defense_shot(enc));
-    EXPECT_EQ(enc->shot_start_clock, 3);
-    EXPECT_EQ(enc->shot_interval, 1);
-    EXPECT_EQ(enc->shot_type, 3);
-    EXPECT_EQ(enc->shot_count, 4);
-    EXPECT_EQ(enc->shot_singular, "");
-    EXPECT_EQ(enc->shot_damage_min, 30);
-    EXPECT_EQ(enc->shot_damage_max, 50);
-    EXPECT_EQ(enc->defense_player_id, BLUE);
+    EXPECT_EQ(std::tie(enc->shot_start_clock, enc->shot_interval, enc->shot_type, enc->shot_count, enc->shot_singular,
+                       enc->shot_damage_min, enc->shot_damage_max, enc->defense_player_id),
+              std::make_tuple(3, 1, 3, 4, std::string(), 30, 50, BLUE));
 
     give(BLUE, SYSTEM_TYPE_VOLLEY_GUN, -1);
     const System *gun = list_get(&game_find_player(game, BLUE)->catalog, 0);
     Site *upgraded = starbase(BLUE, 1);
     encounter_set_starbase_defense(enc, upgraded);
-    EXPECT_EQ(enc->shot_start_clock, 2);
-    EXPECT_EQ(enc->shot_count, 8);
-    EXPECT_EQ(enc->shot_singular, gun->name);
-    EXPECT_EQ(enc->shot_damage_min, gun->value + 5);
-    EXPECT_EQ(enc->shot_damage_max, gun->value + 10);
+    EXPECT_EQ(std::tie(enc->shot_start_clock, enc->shot_count, enc->shot_singular, enc->shot_damage_min, enc->shot_damage_max),
+              std::make_tuple(2, 8, gun->name, gun->value + 5, gun->value + 10));
     object_destroy(plain);
     object_destroy(upgraded);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 #include <vector>
 #include "game/encounter.h"
 #include "game/game.h"
@@ -192,9 +193,7 @@ TEST_F(EncounterRecord, TheSaveRecordRoundTripsByteForByteAndLinksToTheRealObjec
     EXPECT_TRUE(list_get(copy->objects, 0)->flags & OBJ_STUB);
     int32_t x = 0, y = 0, heading = 0;
     ASSERT_EQ(encounter_get_placement(copy, &x, 11, &y, &heading), RES_OK);
-    EXPECT_EQ(x, 100);
-    EXPECT_EQ(y, 200);
-    EXPECT_EQ(heading, 315);
+    EXPECT_EQ(std::tie(x, y, heading), std::make_tuple(100, 200, 315));
     EXPECT_EQ(encounter_get_placement(copy, &x, 13, &y, &heading), RES_UNRESOLVED_ID);
 
     ASSERT_EQ(encounter_link(copy), RES_OK);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <tuple>
 #include "game/game.h"
 #include "game/prefs.h"
 #include "game/records.h"
@@ -117,11 +118,9 @@ TEST_F(PrefsFile, AFileCutInsideALaterSlotKeepsTheSlotsBeforeIt) {
     file.words({0, 128, 76, 300, 0, 100}).u64(44).u8(1).u8(2).u8(3).u64(55).u8(4);
     write_prefs(file.v);
     EXPECT_EQ(prefs_load(game), RES_SHORT_BUFFER);
-    EXPECT_EQ(game->slot_record_ids[0], 44u);
-    EXPECT_EQ(game->slot_blue[0], 3);
-    EXPECT_EQ(game->slot_record_ids[1], 55u);
-    EXPECT_EQ(game->slot_red[1], 4);
-    EXPECT_EQ(game->slot_green[1], 0);
+    EXPECT_EQ(std::tie(game->slot_record_ids[0], game->slot_blue[0], game->slot_record_ids[1], game->slot_red[1],
+                       game->slot_green[1]),
+              std::make_tuple(44u, 3, 55u, 4, 0));
 }
 
 TEST_F(PrefsFile, AMissingOrEmptyFileFailsAndChangesNothing) {

@@ -115,9 +115,4 @@ protected:
     std::string folder;
 };
 
-inline int32_t count_alive(const Game *game) {
-    return list_count(game->players) + list_count(game->objects) + list_count(game->alerts) +
-           map_object_count(game->galaxy_map);
-}
-
 }  // namespace savetest

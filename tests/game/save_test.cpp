@@ -4,6 +4,7 @@
 #include "save_fixture.h"
 
 #include <csignal>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 #include "game/clock.h"
@@ -77,11 +78,9 @@ TEST_F(SaveGame, SaveLoadSaveGivesTheSameFileWithEverythingLinkedAndKept) {
     EXPECT_EQ(player_object_count(game->ui_player), 2);
     EXPECT_EQ(player_object_count(game_find_player(game, COMBAT_AI)), 0) << "battle-time objects are not saved";
     EXPECT_EQ(map_object_count(game->galaxy_map), 6) << "three sectors, three fleets";
+    EXPECT_EQ(std::tie(game->sol_budget, game->turn_counter, game->conquerable_sectors, game->autosave_countdown),
+              std::make_tuple(12000, 40, 2, GAME_AUTOSAVE_TURNS));
     EXPECT_EQ(list_count(game->objects), 1);
-    EXPECT_EQ(game->sol_budget, 12000);
-    EXPECT_EQ(game->turn_counter, 40);
-    EXPECT_EQ(game->conquerable_sectors, 2);
-    EXPECT_EQ(game->autosave_countdown, GAME_AUTOSAVE_TURNS);
     for (GameObject *obj : game->ui_player->objects.items) {
         Ship *ship = ship_of(obj);
         ASSERT_NE(ship, nullptr);
@@ -100,12 +99,10 @@ TEST_F(SaveGame, TheHeaderHoldsTheUiPlayersFiguresAndTheListShowsOnlyGoodSaves) 
     SaveHeader *header = nullptr;
     ASSERT_EQ(game_save(game, path("001.sav").c_str(), "My title", 0, &header), RES_OK);
     ASSERT_NE(header, nullptr);
-    EXPECT_EQ(header->title, "My title");
-    EXPECT_EQ(header->player_name, "Ada Quill");
-    EXPECT_EQ(header->sectors_owned, 1);
-    EXPECT_EQ(header->object_count, 2);
-    EXPECT_EQ(header->credits, game->ui_player->credits);
-    EXPECT_EQ(header->date_text, date_format(game->clock));
+    EXPECT_EQ(std::tie(header->title, header->player_name, header->sectors_owned, header->object_count, header->credits,
+                       header->date_text),
+              std::make_tuple(std::string("My title"), std::string("Ada Quill"), 1, 2, game->ui_player->credits,
+                              date_format(game->clock)));
     save_header_free(header);
 
     const std::vector<uint8_t> bytes = read_whole(path("001.sav"));
@@ -118,10 +115,8 @@ TEST_F(SaveGame, TheHeaderHoldsTheUiPlayersFiguresAndTheListShowsOnlyGoodSaves) 
 
     SaveHeader *from_file = nullptr;
     ASSERT_EQ(save_header_read_file(&from_file, path("001.sav").c_str()), RES_OK);
-    EXPECT_EQ(from_file->star_density, 4);
-    EXPECT_EQ(from_file->crew_recruitment, 1200);
-    EXPECT_EQ(from_file->autosave, 0);
-    EXPECT_EQ(from_file->path, path("001.sav"));
+    EXPECT_EQ(std::tie(from_file->star_density, from_file->crew_recruitment, from_file->autosave, from_file->path),
+              std::make_tuple(4, 1200, 0, path("001.sav")));
     save_header_free(from_file);
 
     // Short and foreign files fail with -23 and stay out of the list.
@@ -401,9 +396,7 @@ TEST_F(SaveGame, ABattleInProgressIsSavedLoadedAndLinkedToTheLoadedShips) {
     for (const auto &[obj_id, p] : placements) {
         int32_t x = 0, y = 0, heading = 0;
         ASSERT_EQ(encounter_get_placement(loaded, &x, obj_id, &y, &heading), RES_OK);
-        EXPECT_EQ(x, p.x);
-        EXPECT_EQ(y, p.y);
-        EXPECT_EQ(heading, p.heading);
+        EXPECT_EQ(std::tie(x, y, heading), std::tie(p.x, p.y, p.heading)) << "#" << obj_id;
     }
     EXPECT_EQ(encounter_side_count(loaded), 3);
     Fleet *fleet = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, ship_named("Grim")->fleet_id));

@@ -2,6 +2,7 @@
 // the name decks' cycles. (The autosave cadence is played through whole days in headless_test.)
 #include "save_fixture.h"
 
+#include <tuple>
 #include "game/newgame.h"
 #include "game/turn.h"
 
@@ -129,9 +130,7 @@ TEST_F(TurnEnd, SolGrowsItsBudgetTrainsItsOfficersLearnsAndBuildsAShip) {
     EXPECT_EQ(built->pilot->owner_id, SOL);
     EXPECT_GE(built->pilot->rank, 2) << "a new Sol pilot is promoted twice";
     EXPECT_EQ(list_count(&sol->officers), 2);
-    EXPECT_EQ(built->crew, built->max_crew);
-    EXPECT_EQ(built->mp, built->max_mp);
-    EXPECT_EQ(built->sector_id, sector->id);
+    EXPECT_EQ(std::tie(built->crew, built->mp, built->sector_id), std::tie(built->max_crew, built->max_mp, sector->id));
     EXPECT_EQ(sector_count_objects_of_owner(sector, SOL), 1);
     EXPECT_NE(player_get_known_object(game->ui_player ? game->ui_player : game_find_player(game, HUMAN),
                                       OBJECT_SECTOR, sector->id),

@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "game/game.h"
 #include "platform/random.h"
@@ -205,11 +206,7 @@ TEST_F(Activation, TheActionStateNamesTheFirstReasonASystemCannotBeUsed) {
     int32_t icon = 0, cost = 0, enabled = 0;
     Result state = RES_OK;
     ASSERT_EQ(system_action_state(thrusters, 0, &label, &icon, &cost, &enabled, &state), RES_OK);
-    EXPECT_EQ(label, "Activate");
-    EXPECT_EQ(icon, 202);
-    EXPECT_EQ(cost, thrusters->ap_cost);
-    EXPECT_EQ(enabled, 1);
-    EXPECT_EQ(state, RES_OK);
+    EXPECT_EQ(std::tie(label, icon, cost, enabled, state), std::make_tuple(std::string("Activate"), 202, thrusters->ap_cost, 1, RES_OK));
     EXPECT_EQ(system_action_state(thrusters, 1, &label, &icon, &cost, &enabled, &state), RES_NO_ACTION);
 
     thrusters->flags |= SYSTEM_FLAG_ROUNDS;

@@ -3,6 +3,7 @@
 // panels show, and the point defence's estimate and reaction on a combat map.
 #include "world/combat_test_util.h"
 
+#include <tuple>
 #include "game/game.h"
 #include "platform/colour_fade.h"
 #include "ui/control.h"
@@ -170,9 +171,7 @@ TEST_F(Passives, TheStatusLineSaysOfflineDamagedOrOkInItsColour) {
         system_status_line(shield, label);
         const TextLabel *t = text_label_of(label);
         EXPECT_STREQ(t->text, c.text);
-        EXPECT_EQ(t->colour->r, c.r);
-        EXPECT_EQ(t->colour->g, c.g);
-        EXPECT_EQ(t->colour->b, c.b);
+        EXPECT_EQ(std::tie(t->colour->r, t->colour->g, t->colour->b), std::tie(c.r, c.g, c.b)) << c.text;
     }
     shield->status = SYSTEM_STATUS_OFFLINE;
     shield->flags |= SYSTEM_FLAG_NO_STATUS;

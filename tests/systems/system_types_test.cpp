@@ -1,6 +1,7 @@
 // The type table: loading thirty templates from a store, failures, on-demand loading, the lookups.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include "system_test_util.h"
 
 namespace {
@@ -20,10 +21,9 @@ TEST_F(SystemTypesLoad, ReadsThirtyTemplatesEachWithItsOwnTypeAndFreesThemAll) {
         EXPECT_EQ(tmpl->type, type);
         EXPECT_EQ(tmpl->refcount, 0) << type;
     }
-    EXPECT_EQ(system_type_template(0)->name, "Lance");
-    EXPECT_EQ(system_type_template(1)->aux_text, "Reloading");
-    EXPECT_EQ(system_type_template(29)->name, "Type 29");
-    EXPECT_EQ(system_type_template(29)->load_b, 58);
+    EXPECT_EQ(std::tie(system_type_template(0)->name, system_type_template(1)->aux_text, system_type_template(29)->name,
+                       system_type_template(29)->load_b),
+              std::make_tuple(std::string("Lance"), std::string("Reloading"), std::string("Type 29"), 58));
     EXPECT_EQ(system_type_template(30), nullptr);
     EXPECT_EQ(system_type_template(-1), nullptr);
     EXPECT_EQ(system_live_count(), live_before + 30);

@@ -168,14 +168,10 @@ TEST_F(Weapons, ADrainOfEightOnThreeAndFivePoints) {
     target->evasion_boost_turns = 1;
     target->initiative = 9001;
     weapon_drain(target, 8, true);
-    EXPECT_EQ(target->ap, 0);
-    EXPECT_EQ(target->mp, 0);
-    EXPECT_EQ(target->ap_carry, 2 - 3) << "8 beyond the larger of 3 and 5";
-    EXPECT_EQ(target->damage_boost, 0);
-    EXPECT_EQ(target->damage_boost_turns, 0);
-    EXPECT_EQ(target->evasion_boost, 0);
-    EXPECT_EQ(target->evasion_boost_turns, 0);
-    EXPECT_EQ(target->initiative, 4500);
+    // The carry loses what the 8 drain beyond the larger of 3 and 5; the boosts go, the initiative halves.
+    EXPECT_EQ(std::tie(target->ap, target->mp, target->ap_carry, target->damage_boost, target->damage_boost_turns,
+                       target->evasion_boost, target->evasion_boost_turns, target->initiative),
+              std::make_tuple(0, 0, 2 - 3, 0, 0, 0, 0, 4500));
 }
 
 TEST_F(Weapons, TheDroneLauncherReleasesADroneOfItsSide) {
@@ -201,10 +197,8 @@ TEST_F(Weapons, ADroneIsBuiltTurnedAndLastInLine) {
     Ship *drone = drone_create(RED, 370);
     ASSERT_NE(drone, nullptr);
     owned.push_back(drone);
-    EXPECT_EQ(drone->heading, 10);
-    EXPECT_EQ(drone->initiative, -5000);
+    EXPECT_EQ(std::tie(drone->heading, drone->initiative, drone->owner_id), std::make_tuple(10, -5000, RED));
     EXPECT_TRUE(drone->ship_flags & SHIP_FLAG_DRONE);
-    EXPECT_EQ(drone->owner_id, RED);
 }
 
 TEST_F(Weapons, SelfDestructBlastsOtherSidesAndEndsTheShip) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 #include "assetgen/content_source.h"
 #include "assetgen/family_names.h"
 #include "game/records.h"
@@ -119,37 +121,20 @@ TEST_F(RecordsCompiler, EntriesReadBackThroughTheGameReader) {
 
     PlayerRecord *a = next();
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->id, 7u);
-    EXPECT_EQ(a->kind, 1);
-    EXPECT_EQ(a->name, "Seven Corp");
-    EXPECT_EQ(a->text, "Motto");
+    EXPECT_EQ(std::tie(a->id, a->kind, a->name, a->text), std::make_tuple(7ull, 1, std::string("Seven Corp"), std::string("Motto")));
     EXPECT_EQ(a->stats[0], 1u);
     EXPECT_EQ(a->stats[9], 18446744073709551615ull);
-    EXPECT_EQ(a->tuning_t1, 1);
-    EXPECT_EQ(a->tuning_t4, 4);
-    EXPECT_EQ(a->attack_fleet_radius, 5);
-    EXPECT_EQ(a->template_weights[8], 18);
-    EXPECT_EQ(a->system_weights[0], 20);
-    EXPECT_EQ(a->system_weights[29], 49);
-    EXPECT_EQ(a->weapon_first_chance, 50);
-    EXPECT_EQ(a->armour_bonus_chance, 51);
+    // Every field of [defaults] lands in its own place.
+    EXPECT_EQ(std::vector<int32_t>({a->tuning_t1, a->tuning_t4, a->attack_fleet_radius, a->template_weights[8],
+                                    a->system_weights[0], a->system_weights[29], a->weapon_first_chance,
+                                    a->armour_bonus_chance, a->task_weights[0], a->task_weights[23]}),
+              std::vector<int32_t>({1, 4, 5, 18, 20, 49, 50, 51, 70, 93}));
     EXPECT_EQ(a->extra_tuning, (std::vector<int32_t>{60, 61, 62}));
-    EXPECT_EQ(a->task_weights[0], 70);
-    EXPECT_EQ(a->task_weights[23], 93);
-    EXPECT_EQ(a->commander_reassign_penalty, 100);
-    EXPECT_EQ(a->galaxy_reassign_penalty, 101);
-    EXPECT_EQ(a->commander_full_task_bonus, 102);
-    EXPECT_EQ(a->galaxy_full_task_bonus, 103);
-    EXPECT_EQ(a->courage, 104);
-    EXPECT_EQ(a->extra_selections, 105);
-    EXPECT_EQ(a->tuning_t0, 106);
-    EXPECT_EQ(a->design_target, 107);
-    EXPECT_EQ(a->design_lifetime_min, 108);
-    EXPECT_EQ(a->design_lifetime_max, 109);
-    EXPECT_EQ(a->tuning_t5, 110);
-    EXPECT_EQ(a->tuning_t7, 112);
-    EXPECT_EQ(a->personality_min, 113);
-    EXPECT_EQ(a->personality_max, 114);
+    EXPECT_EQ(std::vector<int32_t>({a->commander_reassign_penalty, a->galaxy_reassign_penalty, a->commander_full_task_bonus,
+                                    a->galaxy_full_task_bonus, a->courage, a->extra_selections, a->tuning_t0,
+                                    a->design_target, a->design_lifetime_min, a->design_lifetime_max, a->tuning_t5,
+                                    a->tuning_t7, a->personality_min, a->personality_max}),
+              std::vector<int32_t>({100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 112, 113, 114}));
 
     PlayerRecord *b = next();
     ASSERT_NE(b, nullptr);

@@ -4,6 +4,8 @@
 #include "test_support.h"
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 #include "assetgen/family_ships.h"
 #include "platform/buffer.h"
 #include "world/object.h"
@@ -71,21 +73,15 @@ protected:
 
 TEST_F(ShipSources, TheSampleParsesIntoItsFigures) {
     ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
-    EXPECT_EQ(src.index, 6);
-    EXPECT_EQ(src.name, "Test Hull");
-    EXPECT_EQ(src.hull_flags, 0x21u);
-    EXPECT_EQ(src.armour, 90);
-    EXPECT_EQ(src.roll_max, 20);
-    EXPECT_EQ(src.scan_range, 250);
-    EXPECT_EQ(src.rush_b, 400);
-    EXPECT_EQ(src.words[2], -1);
+    EXPECT_EQ(std::tie(src.index, src.name, src.hull_flags), std::make_tuple(6, std::string("Test Hull"), 0x21u));
+    EXPECT_EQ(std::vector<int32_t>({src.armour, src.roll_max, src.scan_range, src.rush_b, src.words[2]}),
+              std::vector<int32_t>({90, 20, 250, 400, -1}));
     ASSERT_EQ(src.look.parts.size(), 2u);
     EXPECT_EQ(src.look.parts[0].size(), 6u) << "four port points, the two off the centre line mirrored";
     EXPECT_EQ(src.look.engines.size(), 2u) << "an engine off the centre line is mirrored";
     EXPECT_EQ(src.look.lights.size(), 3u) << "a red and green pair and a beacon";
     ASSERT_EQ(src.crits.size(), 2u);
-    EXPECT_EQ(src.crits[1].mount, 1);
-    EXPECT_EQ(src.crits[1].facing, 2);
+    EXPECT_EQ(std::tie(src.crits[1].mount, src.crits[1].facing), std::make_tuple(1, 2));
 }
 
 TEST_F(ShipSources, RefusesWhatTheGameCannotUse) {
@@ -116,18 +112,14 @@ TEST_F(ShipSources, MountsFollowTheHullRoundEveryFrame) {
     ASSERT_EQ(l.mounts.size(), 2u);
     const int32_t c = l.side / 2;
     // Frame 0 faces right (u along +x, port up); frame 9 faces up (u along -y, port to the left).
-    EXPECT_EQ(l.mounts[0].x, c + 12);
-    EXPECT_EQ(l.mounts[0].y, c);
-    EXPECT_EQ(l.mounts[0].xs[9], c);
-    EXPECT_EQ(l.mounts[0].ys[9], c - 12);
-    EXPECT_EQ(l.mounts[1].x, c - 8);
-    EXPECT_EQ(l.mounts[1].y, c - 2);
-    EXPECT_EQ(l.mounts[1].xs[9], c - 2);
-    EXPECT_EQ(l.mounts[1].ys[9], c + 8);
+    EXPECT_EQ(std::vector<int32_t>({l.mounts[0].x, l.mounts[0].y, l.mounts[0].xs[9], l.mounts[0].ys[9]}),
+              std::vector<int32_t>({c + 12, c, c, c - 12}));
+    EXPECT_EQ(std::vector<int32_t>({l.mounts[1].x, l.mounts[1].y, l.mounts[1].xs[9], l.mounts[1].ys[9]}),
+              std::vector<int32_t>({c - 8, c - 2, c - 2, c + 8}));
     EXPECT_EQ(l.mounts[0].display[0], 40) << "a fore mount's caption sits to its right";
     EXPECT_EQ(l.mounts[1].display[0], -40);
     EXPECT_EQ(l.mounts[1].display[2], 1);
-    EXPECT_EQ(l.side * l.design_scale >= 300, true);
+    EXPECT_GE(l.side * l.design_scale, 300);
 }
 
 TEST_F(ShipSources, TheGameReadsTheParameterFileBack) {
@@ -140,24 +132,16 @@ TEST_F(ShipSources, TheGameReadsTheParameterFileBack) {
     t->ship_flags |= SHIP_FLAG_TEMPLATE;
     ASSERT_EQ(ship_read_params(t, &buf), RES_OK);
     EXPECT_EQ(buffer_remaining(&buf), 0);
-    EXPECT_EQ(t->name, "Test Hull");
-    EXPECT_EQ(t->hull_flags, 0x21u);
-    EXPECT_EQ(t->rot_last, 35);
-    EXPECT_EQ(t->icon_frame, 36);
-    EXPECT_EQ(t->alt_last, 46);
-    EXPECT_EQ(t->frame_c, -1);
+    EXPECT_EQ(std::tie(t->name, t->hull_flags), std::make_tuple(std::string("Test Hull"), 0x21u));
+    EXPECT_EQ(std::vector<int32_t>({t->rot_last, t->icon_frame, t->alt_last, t->frame_c, t->capacity_max, t->speed,
+                                    t->base_build_b, t->tmpl_a, t->death_duration}),
+              std::vector<int32_t>({35, 36, 46, -1, 100, 120, 400, 4, 1000}));
     EXPECT_EQ(t->offset_x, nullptr);
     ASSERT_NE(t->centre_x, nullptr);
     EXPECT_EQ(t->centre_x->size(), 36u);
     EXPECT_EQ((*t->centre_y)[35], l.side / 2);
-    EXPECT_EQ(t->capacity_max, 100);
-    EXPECT_EQ(t->speed, 120);
-    EXPECT_EQ(t->base_build_b, 400);
-    EXPECT_EQ(t->tmpl_a, 4);
-    EXPECT_EQ(t->death_duration, 1000);
     ASSERT_EQ(t->crit_count, 2);
-    EXPECT_EQ(t->crits[1].mount_type, MOUNT_ENGINE);
-    EXPECT_EQ(t->crits[1].position_count, 36);
+    EXPECT_EQ(std::tie(t->crits[1].mount_type, t->crits[1].position_count), std::make_tuple(MOUNT_ENGINE, 36));
     EXPECT_EQ((*t->crits[1].frame_y)[9], l.mounts[1].ys[9]);
     object_destroy(t);
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 #include "assetgen/family_tech.h"
 #include "game/tech.h"
 
@@ -50,20 +52,12 @@ TEST_F(TechCompiler, EntriesReadBackThroughTheGameReader) {
         ASSERT_EQ(tech_read(&t, &out.params), RES_OK) << n;
         EXPECT_EQ(t->number, n);
         if (n == 3) {
-            EXPECT_EQ(t->name, "Edited 3");
-            EXPECT_EQ(t->cost, 800);
-            EXPECT_EQ(t->credits, 5);
-            EXPECT_EQ(t->icon, 22);
-            EXPECT_EQ(t->starting_level, -1);
-            EXPECT_EQ(t->sol_level, 2500);
+            EXPECT_EQ(std::tie(t->name, t->cost, t->credits, t->icon, t->starting_level, t->sol_level),
+                      std::make_tuple(std::string("Edited 3"), 800, 5, 22, -1, 2500));
             EXPECT_EQ(t->prerequisites, (std::vector<int32_t>{0, 2}));
-            ASSERT_EQ(t->effects.size(), 4u);
-            const int32_t want[4][3] = {{0, 5, 1}, {1, 8, 0}, {2, 15, 0}, {3, 2, 35}};
-            for (int i = 0; i < 4; ++i) {
-                EXPECT_EQ(t->effects[size_t(i)].kind, want[i][0]);
-                EXPECT_EQ(t->effects[size_t(i)].value, want[i][1]);
-                EXPECT_EQ(t->effects[size_t(i)].value2, want[i][2]);
-            }
+            std::vector<std::vector<int32_t>> effects;
+            for (const TechEffect &e : t->effects) effects.push_back({e.kind, e.value, e.value2});
+            EXPECT_EQ(effects, (std::vector<std::vector<int32_t>>{{0, 5, 1}, {1, 8, 0}, {2, 15, 0}, {3, 2, 35}}));
         }
         tech_free(t);
     }

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 #include "assetgen/canvas.h"
@@ -19,29 +20,26 @@ protected:
     void SetUp() override { root = fresh_test_dir("assetgen") + "/out"; }
 };
 
-TEST_F(OutputTest, PngIsEightBitRgbNonInterlacedWithThePixelsGiven) {
-    const std::vector<uint8_t> pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+TEST_F(OutputTest, PngIsEightBitNonInterlacedRgbOrRgbaWithThePixelsGiven) {
+    const struct {
+        std::vector<uint8_t> pixels;
+        uint32_t w, h;
+        int channels, colour_type;
+    } cases[] = {
+        {{255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90}, 3, 2, 3, PNG_COLOR_TYPE_RGB},
+        {{1, 2, 3, 0, 4, 5, 6, 255}, 2, 1, 4, PNG_COLOR_TYPE_RGB_ALPHA},
+    };
+    for (const auto &c : cases) {
+        std::vector<uint8_t> png;
+        ASSERT_EQ(png_encode(c.pixels.data(), int(c.w), int(c.h), c.channels, &png), RES_OK) << c.channels;
+        const DecodedPng d = png_decode(png.data(), png.size());
+        ASSERT_TRUE(d.ok) << c.channels;
+        EXPECT_EQ(std::tie(d.width, d.height, d.bit_depth, d.colour_type, d.interlace),
+                  std::make_tuple(c.w, c.h, 8, c.colour_type, PNG_INTERLACE_NONE));
+        EXPECT_EQ(d.pixels, c.pixels);
+    }
     std::vector<uint8_t> png;
-    ASSERT_EQ(png_encode(pixels.data(), 3, 2, 3, &png), RES_OK);
-    const DecodedPng d = png_decode(png.data(), png.size());
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.width, 3u);
-    EXPECT_EQ(d.height, 2u);
-    EXPECT_EQ(d.bit_depth, 8);
-    EXPECT_EQ(d.colour_type, PNG_COLOR_TYPE_RGB);
-    EXPECT_EQ(d.interlace, PNG_INTERLACE_NONE);
-    EXPECT_EQ(d.pixels, pixels);
-}
-
-TEST_F(OutputTest, PngKeepsAlphaForRgba) {
-    const std::vector<uint8_t> pixels = {1, 2, 3, 0, 4, 5, 6, 255};
-    std::vector<uint8_t> png;
-    ASSERT_EQ(png_encode(pixels.data(), 2, 1, 4, &png), RES_OK);
-    const DecodedPng d = png_decode(png.data(), png.size());
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.colour_type, PNG_COLOR_TYPE_RGB_ALPHA);
-    EXPECT_EQ(d.pixels, pixels);
-    EXPECT_EQ(png_encode(pixels.data(), 2, 1, 2, &png), RES_OUT_OF_RANGE);
+    EXPECT_EQ(png_encode(cases[1].pixels.data(), 2, 1, 2, &png), RES_OUT_OF_RANGE) << "two channels";
 }
 
 TEST_F(OutputTest, TheSamePixelsGiveTheSameBytes) {

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <fstream>
+#include <tuple>
 #include "assetgen/family_systems.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
@@ -67,21 +68,13 @@ protected:
 TEST_F(SystemSources, ASourceBecomesTheTemplateItDescribes) {
     ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
     const System &r = src.record;
-    EXPECT_EQ(r.type, 4);
-    EXPECT_EQ(r.name, "Test Lance");
-    EXPECT_EQ(r.spare, 136);
+    EXPECT_EQ(std::tie(r.type, r.name, r.spare, r.recharge_turns, r.round_price, r.rounds_per_reload, r.load_b, r.aux_text,
+                       r.shot_text),
+              std::make_tuple(4, std::string("Test Lance"), 136, 2, 3, 5, -1, std::string("Charging  up"), std::string()));
     EXPECT_EQ(r.flags, SYSTEM_FLAG_NEEDS_TARGET | SYSTEM_FLAG_COMBAT | SYSTEM_FLAG_ARC | SYSTEM_FLAG_SUBTYPES);
-    EXPECT_EQ(r.recharge_turns, 2);
-    EXPECT_EQ(r.round_price, 3);
-    EXPECT_EQ(r.rounds_per_reload, 5);
-    EXPECT_EQ(r.load_b, -1);
-    EXPECT_EQ(r.aux_text, "Charging  up");
-    EXPECT_EQ(r.shot_text, "");
     ASSERT_EQ(r.subtype_count, 2);
-    EXPECT_EQ(r.subtypes[1].name, "Lance II");
-    EXPECT_EQ(r.subtypes[1].shot_text, "bolt");
-    EXPECT_EQ(r.subtypes[1].arc, 80);
-    EXPECT_EQ(r.subtypes[1].load_b, 2);
+    EXPECT_EQ(std::tie(r.subtypes[1].name, r.subtypes[1].shot_text, r.subtypes[1].arc, r.subtypes[1].load_b),
+              std::make_tuple(std::string("Lance II"), std::string("bolt"), 80, 2));
     EXPECT_EQ(src.description, "First line of a paragraph goes on here.\nSecond paragraph.");
 }
 
@@ -92,14 +85,10 @@ TEST_F(SystemSources, TheEncodedFileReadsBackThroughTheGamesReader) {
     System back;
     ASSERT_EQ(system_read_params(&back, &buf), RES_OK);
     EXPECT_EQ(buf.cursor, buf.length);
-    EXPECT_EQ(back.name, "Test Lance");
     EXPECT_EQ(back.flags, src.record.flags);
-    EXPECT_EQ(back.spare, 136);
-    EXPECT_EQ(back.aux_text, "Charging  up");
-    EXPECT_EQ(back.subtype_count, 2);
+    EXPECT_EQ(std::tie(back.name, back.spare, back.aux_text, back.subtype_count, back.load_a, back.load_b),
+              std::make_tuple(std::string("Test Lance"), 136, std::string("Charging  up"), 2, 8, -1));
     EXPECT_EQ(back.subtypes[1].cost, 650);
-    EXPECT_EQ(back.load_a, 8);
-    EXPECT_EQ(back.load_b, -1);
 }
 
 TEST_F(SystemSources, MistakesAreRefusedWithTheLine) {

@@ -51,7 +51,6 @@ TEST_F(FleetRecord, TheFactoryMakesFleetsWithTheGeneratedBadge) {
     EXPECT_LE(f->ping_ms, 10000);
     EXPECT_EQ(std::pair(f->speed, f->cloak), std::pair(0, -1));
     EXPECT_EQ(f->display_name, "Ship");
-    EXPECT_STREQ(object_type_name(OBJECT_FLEET), "Fleet");
 }
 
 TEST_F(FleetRecord, SpeedIsTheSlowestShipAZeroCountingOnlyAtTheEnd) {

@@ -121,19 +121,6 @@ TEST_F(SectorVisitors, AStateResetTakesDeadVisitorsOutOfTheirFleets) {
     EXPECT_LE(s->pulse_ms, 10000);
 }
 
-TEST_F(SectorVisitors, TheClockReachesTheSites) {
-    s->owner_id = 7;
-    Site *base = add_site(s, SITE_STARBASE);
-    site_add_crew(base, 500);
-    Site *station = add_site(s, 14);
-    station->research_timer = 200;
-    Ship *ship = make_ship("ship", 4);
-    sector_add_object(s, ship);
-    object_advance_clock(s, 144);
-    EXPECT_EQ(station->research_timer, 56) << "the station's research clock ran";
-    EXPECT_FALSE(station->state & SITE_CREW_SHORT);
-}
-
 TEST_F(SectorVisitors, TheDayTurnRunsSitesAndSeasonsForeignPilots) {
     s->owner_id = 7;
     Site *base = add_site(s, SITE_STARBASE);
@@ -195,12 +182,14 @@ protected:
     Sector     *home = nullptr;
 };
 
-TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
+TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRangeAndItsTappersTheSector) {
     Fleet *near = fleet("near", 8, 600, 505);   // centre 605, 510: 95 away
     Fleet *edge = fleet("edge", 8, 405, 505);   // centre 410, 510: 100 away, still within
     Fleet *far = fleet("far", 8, 506, 606);     // centre 511, 611: 101 away
     Fleet *mine = fleet("mine", 7, 505, 505);
     Sector *other = make_sector(1, 0, 560, 480);
+    spy->taps = {7};
+    bystander->taps = {8};
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner->id, home, 1));
     EXPECT_TRUE(learnt(owner->id, near, 0));
@@ -209,6 +198,8 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
     EXPECT_FALSE(learnt(owner->id, far));
     EXPECT_FALSE(learnt(owner->id, mine)) << "its own objects";
     EXPECT_FALSE(learnt(rival->id, home));
+    EXPECT_TRUE(learnt(spy->id, home, 1)) << "a tap on the owner";
+    EXPECT_FALSE(learnt(bystander->id, home));
     object_release(other);
 }
 
@@ -222,14 +213,6 @@ TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButA
     EXPECT_FALSE(learnt(owner->id, shier));
     EXPECT_FALSE(learnt(owner->id, hidden));
     EXPECT_TRUE(learnt(owner->id, on_top, 0));
-}
-
-TEST_F(SectorDetection, PlayersTappingTheOwnerLearnTheSector) {
-    spy->taps = {7};
-    bystander->taps = {8};
-    object_after_advance(home);
-    EXPECT_TRUE(learnt(spy->id, home, 1));
-    EXPECT_FALSE(learnt(bystander->id, home));
 }
 
 TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
@@ -383,14 +366,6 @@ TEST_F(SectorSnapshot, LevelsCopyWhatTheyMay) {
                          copy->known_defence_kind, copy->known_starbase_crew),
               std::tuple(2, 0, -1, -1, 0));
     object_destroy(copy);
-}
-
-TEST_F(SectorSnapshot, TheDisplayNameIsTheLabel) {
-    EXPECT_STREQ(object_get_name(s), "");
-    s->label = "Altair";
-    EXPECT_STREQ(object_get_name(s), "Altair");
-    EXPECT_STREQ(object_type_name(OBJECT_SECTOR), "Sector");
-    EXPECT_EQ(object_get_picture(s), RES_NO_PICTURE);
 }
 
 // ---- Listings ----

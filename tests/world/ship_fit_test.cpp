@@ -40,15 +40,10 @@ protected:
 };
 
 TEST_F(ShipFitting, EachMountTakesOnlyItsOwnKindOfSystem) {
-    EXPECT_EQ(ship_check_crit_fit(s, 0, loose(2, ENGINE_ONLY, 10)), RES_WRONG_MOUNT_TYPE) << "engine on a system mount";
-    EXPECT_EQ(ship_check_crit_fit(s, 0, loose(15, ARMOUR_ONLY, 0)), RES_WRONG_MOUNT_TYPE) << "armour on a system mount";
-    EXPECT_EQ(ship_check_crit_fit(s, 1, loose(0, 0, 10)), RES_WRONG_MOUNT_TYPE) << "weapon on an engine mount";
-    EXPECT_EQ(ship_check_crit_fit(s, 2, loose(0, 0, 10)), RES_WRONG_MOUNT_TYPE) << "weapon on an armour mount";
-    EXPECT_EQ(ship_check_crit_fit(s, 2, loose(2, ENGINE_ONLY, 10)), RES_WRONG_MOUNT_TYPE) << "engine on armour";
-    EXPECT_EQ(ship_check_crit_fit(s, 1, loose(15, ARMOUR_ONLY, 0)), RES_WRONG_MOUNT_TYPE) << "armour on an engine mount";
-    EXPECT_EQ(ship_check_crit_fit(s, 0, loose(0, 0, 10)), RES_OK);
-    EXPECT_EQ(ship_check_crit_fit(s, 1, loose(2, ENGINE_ONLY, 10)), RES_OK);
-    EXPECT_EQ(ship_check_crit_fit(s, 2, loose(15, ARMOUR_ONLY, 0)), RES_OK);
+    // Crits 0 system, 1 engine, 2 armour against a weapon, an engine and an armour plate.
+    for (int32_t crit = 0; crit < 3; ++crit)
+        for (auto [kind, sys] : {std::pair{0, loose(0, 0, 10)}, {1, loose(2, ENGINE_ONLY, 10)}, {2, loose(15, ARMOUR_ONLY, 0)}})
+            EXPECT_EQ(ship_check_crit_fit(s, crit, sys), kind == crit ? RES_OK : RES_WRONG_MOUNT_TYPE) << crit << " " << kind;
 }
 
 TEST_F(ShipFitting, ARefusedFitLeavesTheCritEmptyAndIsLogged) {

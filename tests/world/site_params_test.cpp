@@ -137,7 +137,7 @@ TEST_F(SiteParamsFile, ReadingAgainReplacesTablesAndAnimations) {
 
 class SiteCreation : public SiteFixture {};
 
-TEST_F(SiteCreation, StartsIdleWithItsDatesAndNoOfficersAndAHarvesterHarvesting) {
+TEST_F(SiteCreation, StartsIdleWithItsDatesItsOwnGridSeedAndNoOfficersAndAHarvesterHarvesting) {
     EXPECT_EQ(site_template(12)->params.defense_cost, -1) << "until a file sets it";
     EXPECT_EQ(site_template(12)->params.defense_minutes, -1);
     ParamsFile f;
@@ -156,6 +156,7 @@ TEST_F(SiteCreation, StartsIdleWithItsDatesAndNoOfficersAndAHarvesterHarvesting)
     EXPECT_EQ(site->known_feature_kind, -1);
     EXPECT_EQ(site->feature, nullptr);
     EXPECT_EQ(object_get_icon(site), RES_NO_PICTURE);
+    EXPECT_NE(site->grid_seed, create(7)->grid_seed) << "each site draws its own grid seed";
     load(SITE_HARVESTER, ParamsFile{});
     site = create(SITE_HARVESTER);
     EXPECT_EQ(site->status_text, "Harvesting");
@@ -177,12 +178,6 @@ TEST_F(SiteCreation, ThreeIdleChoicesStartOneOfThreeConsecutiveAnimations) {
         destroy(site);
     }
     EXPECT_TRUE(seen[1] && seen[2] && seen[3]) << "every choice turns up in 60 sites";
-}
-
-TEST_F(SiteCreation, EachSiteDrawsItsOwnGridSeed) {
-    load(10, ParamsFile{});
-    Site *a = create(10), *b = create(10);
-    EXPECT_NE(a->grid_seed, b->grid_seed);
 }
 
 TEST_F(SiteCreation, TablesAreSharedWithTheTemplateAndVariantsStayThere) {
