@@ -3,9 +3,15 @@
 // edges and the ship's sprite against everything else on its map. The move and turn searches have
 // few distinct candidates: when none of them is free the search fails before its first draw.
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include "platform/files.h"
 #include "platform/random.h"
+#include "platform/sprite.h"
 #include "systems/system.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -36,7 +42,8 @@ struct OccupantState {
     uint64_t          id;
     int32_t           x, y, w, h, frame, frame_count;
     uint32_t          gone;   // OBJ_DEAD | OBJ_LEFT_MAP bits
-    const void       *frames, *frame_sprites, *shape;
+    const void       *frames, *frame_sprites;
+    const Sprite     *shape;
     bool              own_tests;   // its kind has shape slots of its own
     bool operator==(const OccupantState &) const = default;
 };
@@ -71,13 +78,10 @@ constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full st
 constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
-// a stamp no older than any change over it by another object; and how many objects of the map (not
-// dead, not gone) have boxes over it now, with one of them.
+// a stamp no older than any change over it by another object.
 struct CellStamp {
     uint32_t          last = 0, before = 0;
     const GameObject *by = nullptr;
-    uint32_t          occupants = 0;
-    const GameObject *occupant = nullptr;
 };
 
 // One kept answer; stamp 0 marks a free slot.
@@ -99,6 +103,15 @@ struct ShipAnswers {
     size_t      used = 0;
 };
 
+// The boxes of the picture's objects on the map (not dead, not gone) in groups of four, each side
+// in a row of its own, for the placement query's box test: left, top, right (x + w), bottom
+// (y + h), and the occupant of each. A group's unused places hold boxes no query meets.
+struct BoxGroup {
+    int32_t  left[4], top[4], right[4], bottom[4];
+    uint32_t occupant[4];
+};
+constexpr uint32_t NO_OCCUPANT = UINT32_MAX;
+
 struct OccupancyCache {
     const ObjectMap *map = nullptr;
     int32_t          world_w = 0, world_h = 0;
@@ -106,6 +119,7 @@ struct OccupancyCache {
     std::vector<OccupantState> scratch;     // the picture being taken
     std::vector<uint8_t>       matched;     // per kept occupant, during a comparison
     std::vector<size_t>        volatiles;   // occupants with shape slots of their own
+    std::vector<BoxGroup>      boxes;
     int32_t          cols = 0, rows = 0;
     std::vector<CellStamp> cells;
     uint32_t         clock = 1;             // the change count; answers carry the one they were made at
@@ -188,20 +202,64 @@ void start_again(OccupancyCache &c, const ObjectMap *map) {
         }
 }
 
-// Counts again the objects over each cell.
-void count_occupants(OccupancyCache &c) {
-    for (CellStamp &cell : c.cells) {
-        cell.occupants = 0;
-        cell.occupant = nullptr;
-    }
-    for (const OccupantState &o : c.occupants) {
+// Lays out the boxes of the objects on the map for the placement query.
+void take_boxes(OccupancyCache &c) {
+    c.boxes.clear();
+    size_t n = 0;
+    for (size_t i = 0; i < c.occupants.size(); ++i) {
+        const OccupantState &o = c.occupants[i];
         if (o.gone) continue;
-        each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
-            ++cell.occupants;
-            cell.occupant = o.obj;
-            return true;
-        });
+        if (n % 4 == 0) {
+            BoxGroup empty;
+            std::fill(std::begin(empty.left), std::end(empty.left), INT32_MAX);
+            std::fill(std::begin(empty.top), std::end(empty.top), INT32_MAX);
+            std::fill(std::begin(empty.right), std::end(empty.right), INT32_MIN);
+            std::fill(std::begin(empty.bottom), std::end(empty.bottom), INT32_MIN);
+            std::fill(std::begin(empty.occupant), std::end(empty.occupant), NO_OCCUPANT);
+            c.boxes.push_back(empty);
+        }
+        BoxGroup &g = c.boxes.back();
+        const size_t k = n++ % 4;
+        g.left[k] = o.x;
+        g.top[k] = o.y;
+        g.right[k] = o.x + o.w;
+        g.bottom[k] = o.y + o.h;
+        g.occupant[k] = uint32_t(i);
     }
+}
+
+// The places (bits 0..3) of the group's boxes that meet the closed box from (x0, y0) to (x1, y1).
+inline uint32_t boxes_met(const BoxGroup &g, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+#if defined(__SSE2__)
+    const __m128i apart =
+        _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(g.left)),
+                                                  _mm_set1_epi32(x1)),
+                                  _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(g.top)),
+                                                  _mm_set1_epi32(y1))),
+                     _mm_or_si128(_mm_cmpgt_epi32(_mm_set1_epi32(x0),
+                                                  _mm_loadu_si128(reinterpret_cast<const __m128i *>(g.right))),
+                                  _mm_cmpgt_epi32(_mm_set1_epi32(y0),
+                                                  _mm_loadu_si128(reinterpret_cast<const __m128i *>(g.bottom)))));
+    return ~uint32_t(_mm_movemask_ps(_mm_castsi128_ps(apart))) & 0xFu;
+#else
+    uint32_t met = 0;
+    for (uint32_t k = 0; k < 4; ++k)
+        met |= uint32_t(g.left[k] <= x1 && g.top[k] <= y1 && x0 <= g.right[k] && y0 <= g.bottom[k]) << k;
+    return met;
+#endif
+}
+
+// object_overlap_at(ship, o.obj, frame, x, y, o.x, o.y) when neither kind has shape tests of its
+// own: the ship's sprite for the frame against the object's shown sprite, read from its picture.
+bool sprites_meet(const Ship *ship, int32_t frame, int32_t x, int32_t y, const OccupantState &o) {
+    if (frame < 0 || frame >= ship->frame_count) return false;
+    if (!(ship->w + x >= o.x && ship->h + y >= o.y && x < o.w + o.x && y < o.h + o.y)) return false;
+    const Sprite *sprite = nullptr;
+    if (ship->frames && ship->frames[frame]) sprite = ship->frames[frame];
+    else if (ship->frame_sprites) sprite = ship->frame_sprites[frame];
+    if (!sprite) return false;
+    if (!(o.x + o.w >= x && o.y + o.h >= y && o.x < x + sprite->width && o.y < y + sprite->height)) return false;
+    return o.shape && mask_overlap(o.shape, sprite, x - o.x, y - o.y, nullptr, nullptr) != 0;
 }
 
 // Compares the map with the kept picture and stamps the cells under every object that changed.
@@ -240,7 +298,7 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
         }
     }
     if (!changed) return;
-    count_occupants(c);
+    take_boxes(c);
     c.volatiles.clear();
     for (size_t i = 0; i < c.occupants.size(); ++i)
         if (c.occupants[i].own_tests) c.volatiles.push_back(i);
@@ -512,7 +570,7 @@ inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n,
 
 
 // The slot of the answer for the key, or the free slot where it would go.
-SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
+inline SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
     const size_t mask = a.slots.size() - 1;
     uint64_t h = where ^ (uint64_t(size) << 7 | uint64_t(size) >> 25);
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
@@ -553,43 +611,33 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
     return good;
 }
 
-// The ship's sprite for the frame at (x, y) meets something else on its map (the map query).
-bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+// The ship's sprite for the frame at (x, y) meets something else on its map (the map query), for
+// a query the answer table cannot answer at once; slot is the key's slot when the query is exact.
+[[gnu::noinline]] bool spot_query(Ship *ship, int32_t frame, int32_t x, int32_t y, SpotAnswer *slot, uint64_t where,
+                                  uint32_t size) {
     OccupancyCache &c = cache;
-    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
-                           (uint32_t(y) & 0xFFFFFF);
-    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
     ShipAnswers *a = c.current;
-    const bool exact = a && a->ship == ship && c.map == ship->map && frame >= 0 && frame < 0x10000 &&
-                       x >= -0x800000 && x < 0x800000 && y >= -0x800000 && y < 0x800000 && ship->w >= 0 &&
-                       ship->w < 0x10000 && ship->h >= 0 && ship->h < 0x10000;
-    SpotAnswer *slot = nullptr;   // the key's slot: the map query below leaves the table alone
-    if (exact) {
-        slot = &answer_slot(*a, where, size);
-        if (slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
-    }
-    // The map's box test comes first: with no other object's box over the cells under the ship's
-    // box there, nothing can block it.
-    const bool pictured = a && a->ship == ship && c.map == ship->map;
-    const bool near = !pictured || !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
-        return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
-    });
+    if (slot && slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
     bool hit = false;
-    if (near && pictured) {
+    if (a && a->ship == ship && c.map == ship->map) {
         // The placement query of the map, asked of the picture taken of it (the map is as the
-        // picture shows): its boxes lie side by side, and any object met blocks.
-        const int32_t self_w = ship->w, self_h = ship->h;
-        for (const OccupantState &o : c.occupants) {
-            if (!(o.x <= x + self_w && o.y <= y + self_h && x <= o.x + o.w && y <= o.y + o.h) || o.gone ||
-                o.obj == ship)
-                continue;
-            GameObject *other = const_cast<GameObject *>(o.obj);
-            if (object_overlap_at(ship, other, frame, x, y, o.x, o.y) != 0) {
-                hit = true;
-                break;
+        // picture shows): the boxes that meet the ship's box come first, four at a time, and any
+        // object met blocks. Objects are met in the picture's order.
+        const int32_t x1 = x + ship->w, y1 = y + ship->h;
+        const bool plain = !a->own_tests;   // the ship's kind has no shape tests of its own
+        for (const BoxGroup &g : c.boxes) {
+            for (uint32_t met = boxes_met(g, x, y, x1, y1); met && !hit; met &= met - 1) {
+                const uint32_t i = g.occupant[std::countr_zero(met)];
+                if (i == NO_OCCUPANT) continue;
+                const OccupantState &o = c.occupants[i];
+                if (o.obj == ship) continue;
+                hit = plain && !o.own_tests
+                          ? sprites_meet(ship, frame, x, y, o)
+                          : object_overlap_at(ship, const_cast<GameObject *>(o.obj), frame, x, y, o.x, o.y) != 0;
             }
+            if (hit) break;
         }
-    } else if (near) {
+    } else {
         ObjectFilter filter;
         filter.flags = PLACE_FILTER;
         filter.px = x;
@@ -598,8 +646,26 @@ bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
         filter.frame = frame;
         hit = map_query_object(ship->map, &filter) != nullptr;
     }
-    if (exact) keep_answer(*a, slot, where, size, hit, c.clock);
+    if (slot) keep_answer(*a, slot, where, size, hit, c.clock);
     return hit;
+}
+
+// The ship's sprite for the frame at (x, y) meets something else on its map. The answers are kept
+// by (frame, x, y, the ship's size) for the ship whose answers are selected; one found good at the
+// present change count is read here, anything else asks spot_query.
+inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    OccupancyCache &c = cache;
+    ShipAnswers *a = c.current;
+    const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
+                       uint32_t(x) + 0x800000u < 0x1000000u && uint32_t(y) + 0x800000u < 0x1000000u &&
+                       uint32_t(ship->w) < 0x10000u && uint32_t(ship->h) < 0x10000u;
+    if (!exact) return spot_query(ship, frame, x, y, nullptr, 0, 0);
+    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                           (uint32_t(y) & 0xFFFFFF);
+    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
+    SpotAnswer &slot = answer_slot(*a, where, size);
+    if (slot.stamp == c.clock) return slot.blocked;
+    return spot_query(ship, frame, x, y, &slot, where, size);
 }
 
 // The ship's sprite for the frame fits the map at (x, y) and meets nothing there.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 #include <vector>
 #include "effects/effect.h"
 #include "game/game.h"
@@ -66,13 +67,11 @@ TEST_F(RealWorldViews, AControlAttachedToARealShipFollowsItAndLetsGoWhenTheShipD
     control_attach_to_object(label, ship, 5, -12, 0);
     EXPECT_TRUE(label->flags & CTRL_ATTACHED);
     EXPECT_EQ(ship->refcount, map_refs + 1) << "the control holds the ship";
-    EXPECT_EQ(label->x, 305);
-    EXPECT_EQ(label->y, 188);
+    EXPECT_EQ(std::tie(label->x, label->y), std::make_tuple(305, 188));
 
     object_set_position(ship, 410, 260);
     control_update(label, 20);
-    EXPECT_EQ(label->x, 415) << "it follows the ship";
-    EXPECT_EQ(label->y, 248);
+    EXPECT_EQ(std::tie(label->x, label->y), std::make_tuple(415, 248)) << "it follows the ship";
 
     object_kill(ship);
     for (int ms = 0; ms < 20000 && !(ship->flags & OBJ_DEAD); ms += 20) map_update(game->combat_map, 20);

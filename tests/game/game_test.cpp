@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 #include "effects/starfield.h"
 #include "game/game.h"
@@ -211,10 +212,8 @@ TEST_F(GameRecord, ClearEmptiesTheThreeSeparateMapsButKeepsThemAndTheStarLayer) 
     put(combat, OBJECT_SHIP, 13);
     ASSERT_EQ(map_object_count(galaxy), 1);
     game_clear(game);
-    EXPECT_EQ(game->galaxy_map, galaxy);
-    EXPECT_EQ(game->sector_map, contents);
-    EXPECT_EQ(game->combat_map, combat);
-    EXPECT_EQ(game->star_layer, stars);
+    EXPECT_EQ(std::tie(game->galaxy_map, game->sector_map, game->combat_map, game->star_layer),
+              std::tie(galaxy, contents, combat, stars));
     for (const ObjectMap *map : {galaxy, contents, combat}) EXPECT_EQ(map_object_count(map), 0);
     EXPECT_EQ(game_find_object(game, 11), nullptr);
 }

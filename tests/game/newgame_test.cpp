@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <map>
+#include <tuple>
 #include "game/officer.h"
 #include "platform/calendar.h"
 #include "world/object.h"
@@ -101,9 +102,7 @@ TEST_P(NewGameGalaxy, HasTheShapeAndKitTheSettingsPromise) {
     game->setup.crew_recruitment = 600;
     ASSERT_EQ(game_new(game), RES_OK);
 
-    EXPECT_EQ(game->clock->year, 2670);
-    EXPECT_EQ(game->clock->month, 1);
-    EXPECT_EQ(game->clock->day, 1);
+    EXPECT_EQ(std::tie(game->clock->year, game->clock->month, game->clock->day), std::make_tuple(2670, 1, 1));
     ASSERT_EQ(list_count(game->players), c.players + 2) << "the slot players, ARK Zero and the Council";
     Player *ui = game->ui_player;
     ASSERT_NE(ui, nullptr);

@@ -8,6 +8,7 @@
 #include <climits>
 #include <numeric>
 #include <set>
+#include <tuple>
 #include "game/game.h"
 #include "game/officer.h"
 #include "game_files.h"
@@ -363,9 +364,7 @@ TEST_F(OfficerAboard, EachSkillRaisesItsOwnShipFigures) {
     Officer *o = officer_create();
     o->rank = RANK_ADMIRAL;
     officer_apply_ship_bonuses(o, s);
-    EXPECT_EQ(s->initiative_rate, 2 * 5 + 10);
-    EXPECT_EQ(s->online_load_a, 20);
-    EXPECT_EQ(s->online_load_b, 2);
+    EXPECT_EQ(std::tie(s->initiative_rate, s->online_load_a, s->online_load_b), std::make_tuple(2 * 5 + 10, 20, 2));
     officer_release(o);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include "game/game.h"
 #include "game/records.h"
 #include "game_files.h"
@@ -180,9 +181,7 @@ TEST_F(RecordsFile, LoadReadsTheSaveFolderFileAndLeavesTheSlotsAlone) {
 TEST_F(RecordsFile, WithoutAFileTheShippedRecordsAndDefaultSlotsAreUsed) {
     ASSERT_EQ(records_load(game), RES_OK);
     EXPECT_EQ(names(), (std::vector<std::string>{"Shipped human", "Shipped corp"}));
-    EXPECT_EQ(game->slot_record_ids[0], 1u);
-    EXPECT_EQ(game->slot_record_ids[2], 6u);
-    EXPECT_EQ(game->slot_blue[4], 167);
+    EXPECT_EQ(std::tie(game->slot_record_ids[0], game->slot_record_ids[2], game->slot_blue[4]), std::make_tuple(1u, 6u, 167));
     EXPECT_EQ(file_exists(save.file("records.dat").c_str()), 0);   // the first save makes it
 }
 

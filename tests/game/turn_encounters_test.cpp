@@ -4,6 +4,7 @@
 #include "autocombat_fixture.h"
 
 #include <string>
+#include <tuple>
 #include "game/turn.h"
 #include "world/site_feature.h"
 
@@ -79,10 +80,8 @@ TEST_F(DayBattles, ASectorWithTwoOwnersAmongItsLivingContentsStartsOneBattle) {
         ASSERT_EQ(names(), c.expected) << c.what;
         if (!c.expected.empty()) {
             Encounter *enc = game_encounter_at(game, 0);
-            EXPECT_EQ(enc->sector_id, s->id) << c.what;
-            EXPECT_EQ(enc->centre_x, s->x + s->w / 2) << c.what;
-            EXPECT_EQ(enc->field_w, 1365) << c.what;
-            EXPECT_EQ(enc->field_h, 1024) << c.what;
+            EXPECT_EQ(std::tie(enc->sector_id, enc->centre_x, enc->field_w, enc->field_h),
+                      std::make_tuple(s->id, s->x + s->w / 2, 1365, 1024)) << c.what;
             EXPECT_EQ(list_count(enc->objects), int32_t(made.size())) << c.what;
             for (Ship *ship : made) EXPECT_NE(encounter_find_object(enc, ship->id), nullptr) << c.what;
         }

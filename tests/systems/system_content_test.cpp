@@ -1,6 +1,8 @@
 // The thirty system types as the build generates them into store.dat, read by the game's loader.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/buffer.h"
 #include "system_test_util.h"
 
@@ -100,11 +102,8 @@ TEST_F(GeneratedSystems, EverySystemAndRowSurvivesASaveRecord) {
             ASSERT_EQ(system_write_record(s, &buf), RES_OK);
             System *back = nullptr;
             ASSERT_EQ(system_read_record(&back, &buf), RES_OK) << type << " row " << row;
-            EXPECT_EQ(back->name, s->name);
-            EXPECT_EQ(back->shot_text, s->shot_text);
-            EXPECT_EQ(back->value, s->value);
-            EXPECT_EQ(back->integrity, s->max_integrity);
-            EXPECT_EQ(back->rounds, s->rounds_per_reload);
+            EXPECT_EQ(std::tie(back->name, back->shot_text, back->value, back->integrity, back->rounds),
+                      std::tie(s->name, s->shot_text, s->value, s->max_integrity, s->rounds_per_reload));
             system_free(s);
             system_free(back);
         }

@@ -197,10 +197,8 @@ TEST_F(Weapons, ADroneIsBuiltTurnedAndLastInLine) {
     Ship *drone = drone_create(RED, 370);
     ASSERT_NE(drone, nullptr);
     owned.push_back(drone);
-    EXPECT_EQ(drone->heading, 10);
-    EXPECT_EQ(drone->initiative, -5000);
+    EXPECT_EQ(std::tie(drone->heading, drone->initiative, drone->owner_id), std::make_tuple(10, -5000, RED));
     EXPECT_TRUE(drone->ship_flags & SHIP_FLAG_DRONE);
-    EXPECT_EQ(drone->owner_id, RED);
 }
 
 TEST_F(Weapons, SelfDestructBlastsOtherSidesAndEndsTheShip) {

@@ -275,20 +275,6 @@ TEST_F(MapFrame, UpdatesObjectsAgesLinesAndStartsTheNextTurn) {
     EXPECT_FALSE(a->flags & OBJ_TURN_DONE);
 }
 
-TEST_F(MapFrame, AFinishedActorIsLetGoAndTheNextChosen) {
-    Thing *a = put("a"), *b = put("b");
-    a->initiative = 10000;
-    map_update(map, 10);
-    ASSERT_EQ(map->current, a);
-    map_update(map, 10);
-    EXPECT_EQ(map->current, a) << "its turn is not over";
-    object_end_turn(a);
-    b->initiative = 10000;
-    map_update(map, 10);
-    EXPECT_EQ(map->current, b);
-    EXPECT_FALSE(a->flags & OBJ_ACTOR);
-}
-
 TEST_F(MapFrame, ABusyMapWaitsForTheCountAndThenTheHoldTime) {
     Thing *a = put("a");
     a->initiative = 10000;
