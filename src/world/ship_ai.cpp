@@ -78,13 +78,10 @@ constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full st
 constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
-// a stamp no older than any change over it by another object; and how many objects of the map (not
-// dead, not gone) have boxes over it now, with one of them.
+// a stamp no older than any change over it by another object.
 struct CellStamp {
     uint32_t          last = 0, before = 0;
     const GameObject *by = nullptr;
-    uint32_t          occupants = 0;
-    const GameObject *occupant = nullptr;
 };
 
 // One kept answer; stamp 0 marks a free slot.
@@ -205,22 +202,6 @@ void start_again(OccupancyCache &c, const ObjectMap *map) {
         }
 }
 
-// Counts again the objects over each cell.
-void count_occupants(OccupancyCache &c) {
-    for (CellStamp &cell : c.cells) {
-        cell.occupants = 0;
-        cell.occupant = nullptr;
-    }
-    for (const OccupantState &o : c.occupants) {
-        if (o.gone) continue;
-        each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
-            ++cell.occupants;
-            cell.occupant = o.obj;
-            return true;
-        });
-    }
-}
-
 // Lays out the boxes of the objects on the map for the placement query.
 void take_boxes(OccupancyCache &c) {
     c.boxes.clear();
@@ -317,7 +298,6 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
         }
     }
     if (!changed) return;
-    count_occupants(c);
     take_boxes(c);
     c.volatiles.clear();
     for (size_t i = 0; i < c.occupants.size(); ++i)
@@ -638,17 +618,11 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     if (slot && slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
-    // The map's box test comes first: with no other object's box over the cells under the ship's
-    // box there, nothing can block it.
-    const bool pictured = a && a->ship == ship && c.map == ship->map;
-    const bool near = !pictured || !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
-        return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
-    });
     bool hit = false;
-    if (near && pictured) {
+    if (a && a->ship == ship && c.map == ship->map) {
         // The placement query of the map, asked of the picture taken of it (the map is as the
-        // picture shows): its boxes lie side by side, and any object met blocks.
-        // Objects are met in the picture's order.
+        // picture shows): the boxes that meet the ship's box come first, four at a time, and any
+        // object met blocks. Objects are met in the picture's order.
         const int32_t x1 = x + ship->w, y1 = y + ship->h;
         const bool plain = !a->own_tests;   // the ship's kind has no shape tests of its own
         for (const BoxGroup &g : c.boxes) {
@@ -663,7 +637,7 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
             }
             if (hit) break;
         }
-    } else if (near) {
+    } else {
         ObjectFilter filter;
         filter.flags = PLACE_FILTER;
         filter.px = x;
