@@ -216,16 +216,6 @@ TEST_F(AiState, EachStateTheGameCreatesCarriesItsPersonality) {
     player_record_free(r);
 }
 
-TEST_F(AiState, AnEmptyPersonalityRangeDrawsOne) {
-    AiPlayer *ai = ai_player_create();
-    ai_player_draw_personality(ai);
-    EXPECT_EQ(ai->personality, 1);
-    ai->personality = 7;
-    ai_player_draw_personality(ai);
-    EXPECT_EQ(ai->personality, 7) << "drawn once";
-    ai_player_free(ai);
-}
-
 TEST_F(AiState, StoppingACommanderEmptiesItsTasks) {
     AiPlayer *c = ai_player_create_commander();
     ai_add_task(c, agent_task_create(TASK_ATTACK_SHIP, 0, 4));
