@@ -273,6 +273,9 @@ TEST_F(MapFrame, UpdatesObjectsAgesLinesAndStartsTheNextTurn) {
     EXPECT_EQ(g_calls.names, (std::vector<std::string>{"update", "purge_dead a", "turn_begin"}));
     EXPECT_EQ(map->current, a);
     EXPECT_FALSE(a->flags & OBJ_TURN_DONE);
+    g_calls.names.clear();
+    map_update(map, 40);
+    EXPECT_EQ(g_calls.names, (std::vector<std::string>{"update", "purge_dead a"})) << "an actor's turn begins once";
 }
 
 TEST_F(MapFrame, ABusyMapWaitsForTheCountAndThenTheHoldTime) {
