@@ -21,23 +21,33 @@
 #include "world/ship.h"
 #include "world/world_hooks.h"
 
-// The last assignment search of a commander, kept on it for the next one (see AssignSearch).
+// The lists of the commander's assignment searches, kept on it from search to search (see
+// AssignSearch).
 struct AiKeptSearch {
-    // One list of ships that joined a task, in joining order (see AssignSearch).
+    // One list of ships that joined a task, in joining order, and its figures. A node never changes
+    // once made; a list made again gets a new node.
     struct Node {
-        int64_t value = 0;       // the task's priority with its full-task bonus
-        int32_t priority = 0, assigned = 0, needed = 0;
-        int32_t parent = -1;     // the list without its last ship; -1 for an empty list
-        int32_t ship = -1;       // the last ship to join (index into the search's ships)
-        int32_t kept = -1;       // the same list of the search before, with the same inputs; -1 none
+        int64_t  value = 0;       // the task's priority with its full-task bonus
+        int32_t  priority = 0, assigned = 0, needed = 0;
+        int32_t  parent = -1;     // the list without its last ship; -1 for an empty list
+        int32_t  ship = -1;       // the last ship to join (index into ships)
+        uint32_t made = 0;        // the search that evaluated it
     };
-    std::vector<Node> nodes;                     // node t is task t's empty list
+    uint32_t search = 0;                         // the number of the latest search
+    std::vector<Node> nodes;                     // never past room
+    size_t room = 0;
     std::unique_ptr<int32_t[]> children;         // [node * ships + ship]: the list with the ship joined, -1 none
-    std::vector<Ship *> ships;
+    std::vector<Ship *> ships;                   // the searches' ships, in order
     std::vector<uint64_t> ship_ids;
-    std::vector<AgentTaskInputs> ship_inputs;    // per ship
-    std::vector<uint64_t> task_ids;
-    std::vector<AgentTaskInputs> task_inputs;    // per task; no words: its lists are not kept
+    std::vector<AgentTaskInputs> ship_inputs;    // per ship, as the latest search read them
+    std::vector<uint32_t> ship_since;            // per ship: the first search that read those inputs
+    std::vector<uint64_t> task_ids;              // the latest search's tasks, in its order
+    std::vector<AgentTaskInputs> task_inputs;
+    std::vector<int32_t> task_root;              // per task: the node of its empty list
+    // The next search's task words, built beside the last search's.
+    std::vector<uint64_t> next_ids;
+    std::vector<AgentTaskInputs> next_inputs;
+    std::vector<int32_t> next_roots;
 };
 
 namespace {
@@ -210,19 +220,33 @@ int32_t total_priority(AiPlayer *ai) {
 
 // What the passes of one assignment search share. The task map, the ships and the rest of the battle
 // stand still while the search runs, so a task's evaluation depends only on which ships joined it and
-// in what order. Every evaluation the search makes is kept in a tree per task, one node per ordered
-// list of ships that joined it, and each is made only once: a pass that builds a list an earlier pass
-// built reads the kept figures instead of evaluating the task again. The tasks' real assignee lists
-// are set only to make an evaluation not made before.
-// The search also reuses the figures of the commander's last search: a list whose task's inputs and
-// whose ships' inputs (ai_combat_task_inputs, ai_combat_assignee_inputs: everything the evaluation
-// reads) are word for word those of the last search takes that search's figures for the same list.
-// Between two plans of a commander usually only a ship or two acted, so most lists repeat.
+// in what order. Every evaluation is kept in a tree per task, one node per ordered list of ships that
+// joined it, and each is made only once: a pass that builds a list made before reads the kept figures
+// instead of evaluating the task again. The tasks' real assignee lists are set only to make an
+// evaluation not made before.
+// The trees outlive the search: they stay on the commander (AiKeptSearch) for its next searches.
+// Everything an evaluation reads is in the task's inputs and its ships' inputs
+// (ai_combat_task_inputs, ai_combat_assignee_inputs), so a list's figures hold for as long as those
+// read word for word as they did when the list was evaluated. Each search compares them with the
+// last search's: a task whose inputs changed (or cannot be named) starts a new tree, and a ship whose
+// inputs changed is stamped with the search (ship_since). A list made before its last ship's stamp is
+// made again; the lists before it in its tree were made no later than it, and were checked the same
+// way on the way to it. Between two plans of a commander usually only a ship or two acted, so most
+// lists of most searches were made by some search before.
 // A list the search sets borrows its ships (the combat map holds them for the whole search): no
 // reference is taken or dropped for it. The list a task came with is emptied the usual way the first
 // time the search sets the task's list, and the search empties its borrowed lists when it ends, before
 // the real assignment joins the ships again.
 using JoinNode = AiKeptSearch::Node;
+
+// Whether a kept list (node, not -1) with the ship last stands for this search: it was made no
+// earlier than the ship's stamp. The search and the tests' walk of the kept lists both ask this.
+inline bool list_stands(const JoinNode *nodes, int32_t node, uint32_t ship_since) {
+    return nodes[node].made >= ship_since;
+}
+
+// The kept lists are dropped whole before a search that could take them past this many.
+constexpr size_t KEPT_NODES = size_t(1) << 13;
 
 struct AssignSearch {
     AiPlayer *ai = nullptr;
@@ -237,15 +261,9 @@ struct AssignSearch {
     size_t words = 0;                    // 64-bit words of a set of selected places
     std::vector<uint64_t> all_open;      // every selected place
     std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
-    std::vector<JoinNode> nodes;         // nodes[t] is task t's empty list
-    // [node * count + ship]: that list with the ship joined, -1 not made yet. Sized for the most lists
-    // the search can make; a node's row is filled only when the node is made.
-    std::unique_ptr<int32_t[]> children;
+    AiKeptSearch *kept = nullptr;        // the commander's trees; room for every list the search can make
     std::vector<int32_t> held;           // per task: the node its assignee list holds, -1 the list it came with
     std::vector<int32_t> path;           // scratch of a list's ships, last first
-    AiKeptSearch *kept = nullptr;        // the commander's last search, null none
-    std::vector<int32_t> kept_ship;      // per ship: the same ship in kept with the same inputs, -1 none
-    std::vector<AgentTaskInputs> ship_inputs, task_inputs;
 
     AssignSearch() = default;
     AssignSearch(const AssignSearch &) = delete;
@@ -261,6 +279,78 @@ int32_t task_index(const AssignSearch &a, uint64_t id) {
     for (size_t t = 0; t < a.tasks.size(); ++t)
         if (a.tasks[t]->id == id) return int32_t(t);
     return -1;
+}
+
+// A new node of the kept trees with an empty row of children.
+int32_t add_node(AiKeptSearch *k, const JoinNode &node, size_t count) {
+    const int32_t made = int32_t(k->nodes.size());
+    k->nodes.push_back(node);
+    std::fill_n(k->children.get() + size_t(made) * count, count, -1);
+    return made;
+}
+
+// Brings the commander's kept trees to this search: its ships' and tasks' inputs, their stamps and
+// roots, and room for every list the search can make.
+void take_kept(AssignSearch *a, const std::vector<Ship *> &ships) {
+    std::shared_ptr<AiKeptSearch> &owned = a->ai->kept_search;
+    if (!owned) owned = std::make_shared<AiKeptSearch>();
+    AiKeptSearch &k = *owned;
+    a->kept = &k;
+    if (k.search == UINT32_MAX) {   // the stamps start over, and so do the trees
+        k.search = 0;
+        k.ships.clear();
+    }
+    const uint32_t now = ++k.search;
+    // Other ships (one gone or come, or another order) or too many lists: the trees start afresh.
+    bool same_ships = k.ships == ships;
+    for (size_t i = 0; same_ships && i < a->count; ++i) same_ships = k.ship_ids[i] == ships[i]->id;
+    const size_t tasks = a->tasks.size();
+    // A pass joins each ship at most once, so the passes make at most passes x ships lists.
+    const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
+    if (!same_ships || k.nodes.size() + most > k.room) {
+        k.nodes.clear();
+        k.task_ids.clear();
+        if (!same_ships || most > k.room) {
+            k.room = std::max(KEPT_NODES, most);
+            k.nodes.reserve(k.room);
+            k.children.reset(new int32_t[k.room * a->count]);
+        }
+        k.ships = ships;
+        k.ship_ids.clear();
+        for (const Ship *s : ships) k.ship_ids.push_back(s->id);
+        k.ship_inputs.assign(a->count, AgentTaskInputs{});
+        k.ship_since.assign(a->count, now);
+    }
+    AgentTaskInputs inputs;
+    for (size_t i = 0; i < a->count; ++i) {
+        inputs.count = 0;
+        ai_combat_assignee_inputs(a->ai, ships[i], &inputs);
+        if (!inputs.same(k.ship_inputs[i])) {
+            k.ship_inputs[i] = inputs;
+            k.ship_since[i] = now;
+        }
+    }
+    // Tasks are looked for where they were, then everywhere; one not found, or whose inputs read
+    // otherwise, gets a new root.
+    std::vector<uint64_t> &ids = k.next_ids;
+    std::vector<int32_t> &roots = k.next_roots;
+    ids.resize(tasks);
+    k.next_inputs.resize(tasks);
+    roots.resize(tasks);
+    for (size_t t = 0; t < tasks; ++t) {
+        ids[t] = a->tasks[t]->id;
+        AgentTaskInputs &words = k.next_inputs[t];
+        ai_combat_task_inputs(a->tasks[t], a->ai, a->player, &words);
+        int32_t j = t < k.task_ids.size() && k.task_ids[t] == ids[t] ? int32_t(t) : -1;
+        if (j < 0)
+            if (const auto it = std::find(k.task_ids.begin(), k.task_ids.end(), ids[t]); it != k.task_ids.end())
+                j = int32_t(it - k.task_ids.begin());
+        if (j >= 0 && words.same(k.task_inputs[size_t(j)])) roots[t] = k.task_root[size_t(j)];
+        else roots[t] = add_node(&k, JoinNode{.made = now}, a->count);
+    }
+    k.task_ids.swap(ids);
+    k.task_inputs.swap(k.next_inputs);
+    k.task_root.swap(roots);
 }
 
 void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std::vector<Ship *> &ships) {
@@ -281,9 +371,13 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
             a->selected.push_back(int32_t(t));
         }
     a->fits.resize(tasks * a->count);
-    for (size_t t = 0; t < tasks; ++t)
+    for (size_t t = 0; t < tasks; ++t) {
+        // agent_task_ship_utility, its type's slot looked up once for all the ships.
+        const AgentTaskType *type = agent_task_type(int32_t(a->tasks[t]->type));
+        TaskShipUtilityFn *utility = type ? type->ship_utility : nullptr;
         for (size_t i = 0; i < a->count; ++i)
-            a->fits[t * a->count + i] = agent_task_ship_utility(a->tasks[t], ships[i]) != 0;
+            a->fits[t * a->count + i] = utility && utility(a->tasks[t], ships[i]) != 0;
+    }
     a->words = (a->selected.size() + 63) / 64;
     a->usable.assign(a->count * a->words, 0);
     a->all_open.assign(a->words, 0);
@@ -291,90 +385,34 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     for (size_t k = 0; k < a->selected.size(); ++k)
         for (size_t i = 0; i < a->count; ++i)
             if (a->fits[size_t(a->selected[k]) * a->count + i]) a->usable[i * a->words + k / 64] |= uint64_t(1) << (k % 64);
-    // A pass joins each ship at most once, so the passes make at most passes x ships lists.
-    const size_t most = tasks + size_t(ai_combat_pass_count(int32_t(a->count))) * a->count;
-    a->nodes.reserve(most);
-    a->nodes.assign(tasks, JoinNode{});
-    a->task_inputs.resize(tasks);
-    for (size_t t = 0; t < tasks; ++t) ai_combat_task_inputs(a->tasks[t], ai, player, &a->task_inputs[t]);
-    a->ship_inputs.resize(a->count);
-    for (size_t i = 0; i < a->count; ++i) ai_combat_assignee_inputs(ai, ships[i], &a->ship_inputs[i]);
-    a->kept = ai->kept_search.get();
-    a->kept_ship.assign(a->count, -1);
-    if (a->kept) {
-        // Ships and tasks are looked for where they were, then everywhere.
-        const AiKeptSearch &k = *a->kept;
-        auto find = [](const auto &ids, uint64_t id, size_t at) {
-            if (at < ids.size() && ids[at] == id) return int32_t(at);
-            const auto it = std::find(ids.begin(), ids.end(), id);
-            return it == ids.end() ? -1 : int32_t(it - ids.begin());
-        };
-        for (size_t i = 0; i < a->count; ++i) {
-            const int32_t j = find(k.ship_ids, ships[i]->id, i);
-            if (j >= 0 && k.ships[size_t(j)] == ships[i] && k.ship_inputs[size_t(j)].same(a->ship_inputs[i])) a->kept_ship[i] = j;
-        }
-        for (size_t t = 0; t < tasks; ++t) {
-            const int32_t j = find(k.task_ids, a->tasks[t]->id, t);
-            if (j >= 0 && k.task_inputs[size_t(j)].same(a->task_inputs[t])) a->nodes[t].kept = j;
-        }
-    }
-    a->children.reset(new int32_t[most * a->count]);
-    std::fill_n(a->children.get(), tasks * a->count, -1);
+    take_kept(a, ships);
     a->held.assign(tasks, -1);
 }
 
 // Makes the node of task t's list of node with ship i joined, evaluated with priority.
 int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
-    const size_t slot = size_t(node) * a->count + size_t(i);
-    if (const int32_t from = a->nodes[size_t(node)].kept, ship = a->kept_ship[size_t(i)]; from >= 0 && ship >= 0) {
-        const int32_t k = a->kept->children[size_t(from) * a->kept->ships.size() + size_t(ship)];
-        if (k >= 0) {
-            const JoinNode &same = a->kept->nodes[size_t(k)];
-            const int32_t made = int32_t(a->nodes.size());
-            a->nodes.push_back(JoinNode{.value = same.value, .priority = same.priority, .assigned = same.assigned,
-                                        .needed = same.needed, .parent = node, .ship = i, .kept = k});
-            std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
-            a->children[slot] = made;
-            return made;
-        }
-    }
+    AiKeptSearch &k = *a->kept;
     AgentTask *task = a->tasks[size_t(t)];
     const std::vector<Ship *> &ships = *a->ships;
     std::vector<GameObject *> &items = task->assignees.items;
     if (a->held[size_t(t)] != node) {
         a->path.clear();
-        for (int32_t n = node; a->nodes[size_t(n)].parent >= 0; n = a->nodes[size_t(n)].parent)
-            a->path.push_back(a->nodes[size_t(n)].ship);
+        for (int32_t n = node; k.nodes[size_t(n)].parent >= 0; n = k.nodes[size_t(n)].parent)
+            a->path.push_back(k.nodes[size_t(n)].ship);
         if (a->held[size_t(t)] < 0) agent_task_clear_assignees(task);
         else list_reset(&task->assignees);
         for (auto it = a->path.rbegin(); it != a->path.rend(); ++it) items.push_back(ships[size_t(*it)]);
     }
     items.push_back(ships[size_t(i)]);
     agent_task_evaluate(task, a->ai, a->player, 1);
-    const int32_t made = int32_t(a->nodes.size());
-    a->nodes.push_back(JoinNode{.value = priority_with_bonus(a->ai, task), .priority = task->priority,
-                                .assigned = task->assigned, .needed = task->needed, .parent = node, .ship = i});
-    std::fill_n(a->children.get() + size_t(made) * a->count, a->count, -1);
-    a->children[slot] = made;
+    const int32_t made = add_node(&k,
+                                  JoinNode{.value = priority_with_bonus(a->ai, task), .priority = task->priority,
+                                           .assigned = task->assigned, .needed = task->needed, .parent = node,
+                                           .ship = i, .made = k.search},
+                                  a->count);
+    k.children[size_t(node) * a->count + size_t(i)] = made;
     a->held[size_t(t)] = made;
     return made;
-}
-
-// Keeps the search's lists and figures on the commander for its next search.
-// The search has done with the last one by now, whose room is used again.
-void keep_search(AssignSearch *a) {
-    std::shared_ptr<AiKeptSearch> &kept = a->ai->kept_search;
-    if (!kept) kept = std::make_shared<AiKeptSearch>();
-    a->kept = nullptr;
-    kept->nodes.swap(a->nodes);
-    kept->children.swap(a->children);
-    kept->ships = *a->ships;
-    kept->ship_ids.clear();
-    for (const Ship *s : kept->ships) kept->ship_ids.push_back(s->id);
-    kept->ship_inputs.swap(a->ship_inputs);
-    kept->task_ids.clear();
-    for (const AgentTask *task : a->tasks) kept->task_ids.push_back(task->id);
-    kept->task_inputs.swap(a->task_inputs);
 }
 
 // Keeps the evaluation memo open on the AiPlayer for as long as it lives.
@@ -524,7 +562,13 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     const int32_t *change_weight = st->change_weight.data();
     const int32_t *best_table = st->best.data();
     const uint8_t *fits = a->fits.data();
-    for (int32_t t : st->touched) at[t] = t;
+    // The kept trees have room for every list the search makes: they never move while it runs.
+    const AiKeptSearch &trees = *a->kept;
+    const int32_t *roots = trees.task_root.data();
+    const int32_t *children = trees.children.get();
+    const JoinNode *nodes = trees.nodes.data();
+    const uint32_t *since = trees.ship_since.data();
+    for (int32_t t : st->touched) at[t] = roots[t];
     st->touched.clear();
     for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
     for (int32_t i = 0; i < count; ++i) {
@@ -557,16 +601,17 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
         if (chosen != previous[index]) changes += change_weight[index];
         if (chosen < 0) continue;
         const int32_t from = at[chosen];
-        if (from == chosen) st->touched.push_back(chosen);
-        int32_t node = a->children[size_t(from) * size_t(count) + size_t(index)];
-        if (node < 0) {
-            // A new list is evaluated: the generator goes back to the game while it is.
+        if (from == roots[chosen]) st->touched.push_back(chosen);
+        int32_t node = children[size_t(from) * size_t(count) + size_t(index)];
+        if (node < 0 || !list_stands(nodes, node, since[index])) {
+            // A new list, or one made before the ship's inputs changed, is evaluated: the
+            // generator goes back to the game while it is.
             draws.pause();
             node = make_node(a, chosen, from, index);
             draws.resume();
         }
         at[chosen] = node;
-        const JoinNode &joined = a->nodes[size_t(node)];
+        const JoinNode &joined = nodes[node];
         if (joined.assigned >= joined.needed) {
             // A kept task may fill again after it closed: the ships' counts drop only once.
             const int32_t k = a->place[size_t(chosen)];
@@ -588,7 +633,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     }
     // A task nobody joined this pass counts nothing: no priority, and no bonus without assignees.
     int64_t total = 0;
-    for (int32_t t : st->touched) total += a->nodes[size_t(at[t])].value;
+    for (int32_t t : st->touched) total += nodes[at[t]].value;
     total = std::clamp<int64_t>(total, INT32_MIN, INT32_MAX);
     const int64_t penalty = int64_t(a->ai->reassign_penalty) * changes * changes;
     if (penalty > 0) total -= penalty;
@@ -792,7 +837,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         assign_search_init(&search, ai, player, ships);
         PassState st;
         st.at.resize(search.tasks.size());
-        for (size_t t = 0; t < st.at.size(); ++t) st.at[t] = int32_t(t);
+        for (size_t t = 0; t < st.at.size(); ++t) st.at[t] = search.kept->task_root[t];
         st.holds.assign(count, -1);
         st.open.assign(search.words, 0);
         st.best.assign(count, -1);
@@ -820,7 +865,6 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
                     ai->best_assignment[i] = st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id;
             }
         }
-        keep_search(&search);
         // The ships hold the last pass's tasks, as the passes left them.
         for (size_t i = 0; i < count; ++i)
             set_task(ships[i], st.holds[i] < 0 ? 0 : search.tasks[size_t(st.holds[i])]->id);
@@ -846,31 +890,56 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
 void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKeptList &)> &fn) {
     const AiKeptSearch *kept = ai ? ai->kept_search.get() : nullptr;
     if (!kept) return;
-    for (size_t n = kept->task_ids.size(); n < kept->nodes.size(); ++n) {
-        AiKeptList list;
-        list.priority = kept->nodes[n].priority;
-        list.assigned = kept->nodes[n].assigned;
-        list.needed = kept->nodes[n].needed;
-        list.taken = kept->nodes[n].kept >= 0;
-        int32_t root = int32_t(n);
-        for (; kept->nodes[size_t(root)].parent >= 0; root = kept->nodes[size_t(root)].parent)
-            list.ships.insert(list.ships.begin(), kept->ships[size_t(kept->nodes[size_t(root)].ship)]);
-        list.task = ai_get_task(ai, kept->task_ids[size_t(root)]);
-        fn(list);
+    // The lists a search would take: from each task's root, through the children made no earlier
+    // than their ship's stamp.
+    const size_t count = kept->ships.size();
+    for (size_t t = 0; t < kept->task_ids.size(); ++t) {
+        std::vector<int32_t> open{kept->task_root[t]};
+        while (!open.empty()) {
+            const int32_t n = open.back();
+            open.pop_back();
+            for (size_t i = 0; i < count; ++i) {
+                const int32_t c = kept->children[size_t(n) * count + i];
+                if (c >= 0 && list_stands(kept->nodes.data(), c, kept->ship_since[i])) open.push_back(c);
+            }
+            const JoinNode &node = kept->nodes[size_t(n)];
+            if (node.parent < 0) continue;
+            AiKeptList list;
+            list.priority = node.priority;
+            list.assigned = node.assigned;
+            list.needed = node.needed;
+            list.age = kept->search - node.made;
+            for (int32_t m = n; kept->nodes[size_t(m)].parent >= 0; m = kept->nodes[size_t(m)].parent)
+                list.ships.insert(list.ships.begin(), kept->ships[size_t(kept->nodes[size_t(m)].ship)]);
+            list.task = ai_get_task(ai, kept->task_ids[t]);
+            fn(list);
+        }
     }
 }
 
 namespace {
 
+// agent_task_combat_next_option of the task: its type's slot, looked up once for a whole search.
+struct NextOption {
+    TaskCombatOptionFn *fn = nullptr;
+    explicit NextOption(const AgentTask *task) {
+        if (const AgentTaskType *type = agent_task_type(int32_t(task->type))) fn = type->combat_next_option;
+    }
+    int32_t operator()(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) const {
+        return fn ? fn(task, ai, ship, index) : AGENT_TASK_NO_OPTION;
+    }
+};
+
 // The option search scored on this thread: each option as it is built.
 int32_t plan_task_options(AiPlayer *ai, Ship *ship, AgentTask *task) {
     int32_t best_index = -1, best_score = 0;
+    const NextOption next_option(task);
     for (int32_t k = 0;; ++k) {
         // Every step an option writes is written whole, so emptying the record is emptying its count.
         ship->option.step_count = 0;
         ship->option.score = 0;
         ship->option.index = 0;
-        if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+        if (next_option(task, ai, ship, k) != 0) break;
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {
             best_score = score;
@@ -897,11 +966,12 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
     if (CombatScorer *scorer = ai_combat_scorer_open(task, ai, ship)) {
         // The options are built here, one after another (they draw from the battle's generator),
         // and scored on the scorer's thread meanwhile; it keeps the best as the loop below does.
+        const NextOption next_option(task);
         for (int32_t k = 0;; ++k) {
             ship->option.step_count = 0;
             ship->option.score = 0;
             ship->option.index = 0;
-            if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+            if (next_option(task, ai, ship, k) != 0) break;
             if (ship->option.step_count >= 1) ai_combat_scorer_push(scorer, k, ship->option);
         }
         ShipPlan best;

@@ -52,13 +52,13 @@ void ai_combat_command(AiPlayer *ai, Player *player, Ship *ship);
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor);
 void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task);
 
-// Tests: each list the commander's last assignment search weighed (its task, null when gone, and
-// its ships in joining order) with the figures the search took for it.
+// Tests: each list the commander keeps from its assignment searches that its last search would have
+// taken (its task, null when gone, and its ships in joining order), with the kept figures.
 struct AiKeptList {
     AgentTask *task = nullptr;
     std::vector<Ship *> ships;
     int32_t priority = 0, assigned = 0, needed = 0;
-    bool taken = false;   // from the search before
+    uint32_t age = 0;     // searches between the one that evaluated it and the last (0: the last)
 };
 void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKeptList &)> &fn);
 

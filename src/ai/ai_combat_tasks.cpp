@@ -551,6 +551,17 @@ int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &pl
     return score;
 }
 
+// Whether a scan's target lies beyond scan range of the ship as it stands: the approach options of a
+// scan search (two in five of them) ask it of the same start. Kept for the search under everything
+// the answer reads: the ship (its frame at the heading), its place and heading, the target's centre
+// and the scan range.
+struct ScanReach {
+    const Ship *ship = nullptr;
+    int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0, range = 0;
+    bool        beyond = false;
+};
+thread_local ScanReach t_scan_reach;
+
 // The slots the type table holds: the score of the ship's own record through the memo, and an option
 // slot that closes the memo and drops the search's failed manoeuvres when the options run out.
 template <RecordScoreFn *Score>
@@ -565,6 +576,7 @@ int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t
     if (r != 0) {
         memo_close();
         failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
+        t_scan_reach = ScanReach{};
     }
     return r;
 }
@@ -583,6 +595,7 @@ thread_local KnownBearing t_bearing;
 void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
     failed_begin(ship);
     t_bearing = KnownBearing{};
+    t_scan_reach = ScanReach{};
     take_figures(ai, ship);
     memo_open(task, ai, ship);
 }
@@ -643,9 +656,12 @@ constexpr int32_t BOXED_IN_TURNS = 8;
 
 [[gnu::always_inline]] inline bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     const int32_t x = at->x, y = at->y, from = at->heading, range = mp_min * 1000 + std::min(mp_max, at->mp);
-    const uint32_t b = spot_bit(x, y, from);
-    if (((t_failed.spots[b / 64] >> (b % 64)) & 1u) && move_failed_before(x, y, from, heading, range)) [[unlikely]]
-        return false;
+    // A search with nothing in its table yet (most of them) skips the spot's bit as well.
+    if (t_failed.table.used != 0) [[unlikely]] {
+        const uint32_t b = spot_bit(x, y, from);
+        if (((t_failed.spots[b / 64] >> (b % 64)) & 1u) && move_failed_before(x, y, from, heading, range))
+            return false;
+    }
     if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
         return true;
     if (at->mp >= 1) move_failed(x, y, from, heading, range);
@@ -796,6 +812,19 @@ int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
     if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
         b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
     return b.bearing;
+}
+
+bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
+    ScanReach &r = t_scan_reach;
+    const Ship *ship = at.ship;
+    if (r.ship != ship || r.x != at.x || r.y != at.y || r.heading != at.heading || r.tx != tx || r.ty != ty ||
+        r.range != ship->scan_range) {
+        int32_t w = 0, h = 0;
+        frame_size(ship, at.heading, &w, &h);
+        r = ScanReach{ship, at.x, at.y, at.heading, tx, ty, ship->scan_range,
+                      distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range};
+    }
+    return r.beyond;
 }
 
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
@@ -1259,7 +1288,7 @@ void scan_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 System *first_ready_jump(Ship *ship) {
     for (int32_t c = 0; c < ship->crit_count; ++c) {
         System *s = ship->crits[c].system;
-        if (ready(s) && s->type == SYSTEM_TYPE_JUMP_DRIVE) return s;
+        if (s && s->type == SYSTEM_TYPE_JUMP_DRIVE && ready(s)) return s;
     }
     return nullptr;
 }
@@ -1278,10 +1307,7 @@ int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t i
     int32_t tx = 0, ty = 0;
     centre_of(d->target, &tx, &ty);
     if (index < SCAN_TURN_ANY) {
-        int32_t w = 0, h = 0;
-        frame_size(ship, at.heading, &w, &h);
-        if (distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range &&
-            !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
+        if (beyond_scan_range(at, tx, ty) && !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
             // Every step is written whole when it is added, so emptying the record is emptying its count.
             ship->option.step_count = 0;
             return RES_OK;

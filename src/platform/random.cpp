@@ -37,6 +37,23 @@ void twist4(uint32_t *words, const uint32_t *far) {
     std::memcpy(words, &out, sizeof out);
 }
 
+// The outputs of the block, four words at a time (rng_temper's steps on four lanes). The masks of
+// the middle two steps clear the bits the rotations bring round, so plain shifts do for them.
+void temper_block(Rng *rng) {
+    using Words4 = uint32_t __attribute__((vector_size(16)));
+    static_assert(RNG_STATE_WORDS % 4 == 0);
+    static_assert((0x9D2C5680u & 0x7Fu) == 0 && (0xEFC60000u & 0x7FFFu) == 0);
+    for (int i = 0; i < RNG_STATE_WORDS; i += 4) {
+        Words4 y;
+        std::memcpy(&y, rng->state + i, sizeof y);
+        y ^= (y >> 11) | (y << 21);
+        y ^= (y << 7) & 0x9D2C5680u;
+        y ^= (y << 15) & 0xEFC60000u;
+        y ^= (y >> 18) | (y << 14);
+        std::memcpy(rng->out + i, &y, sizeof y);
+    }
+}
+
 // lo + draw mod (hi - lo + 1), the span taken in 64 bits so that the full i32 range works.
 int32_t range_from(uint32_t draw, int32_t lo, int32_t hi) {
     int64_t span = int64_t(hi) - int64_t(lo) + 1;
@@ -108,6 +125,7 @@ void rng_regenerate(Rng *rng) {
     for (; i + 4 <= RNG_STATE_WORDS - 1; i += 4) twist4(s + i, s + i - wrap);
     for (; i < RNG_STATE_WORDS - 1; ++i) s[i] = twist(s[i], s[i + 1], s[i - wrap]);
     s[i] = twist(s[i], s[0], s[i - wrap]);
+    temper_block(rng);
 }
 
 Result rng_write(const Rng *rng, Buffer *buf) {
@@ -123,6 +141,7 @@ Result rng_read(Rng **out, Buffer *buf) {
         if (Result r = buffer_read_u32(buf, &word); r != RES_OK) return r;
     if (Result r = buffer_read_u32(buf, &rng->index); r != RES_OK) return r;
     if (rng->index >= RNG_STATE_WORDS || rng_state_is_dead(rng.get())) return RES_MALFORMED;
+    temper_block(rng.get());
     if (out) *out = rng.release();
     return RES_OK;
 }

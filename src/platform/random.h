@@ -34,6 +34,10 @@ constexpr int RNG_WEIGHT_COUNT = 30;                        // entries of a weig
 struct Rng {
     uint32_t state[RNG_STATE_WORDS];
     uint32_t index;   // next output; 0 regenerates the block first
+    // The outputs of the block (each state word tempered), made with it: a draw reads its output
+    // instead of tempering a word. Only rng_regenerate and rng_read write the block, so words
+    // written into state by hand take effect from the next block (index 0), as a seed does.
+    uint32_t out[RNG_STATE_WORDS];
 };
 
 Rng     *rng_create();                          // zeroed state (draws 0 until seeded), index 0; null when out of memory
@@ -52,7 +56,7 @@ inline uint32_t rng_temper(uint32_t y) {
 // Inline: the combat planning draws these in its inner loops; the block is rebuilt every 624th call.
 inline uint32_t rng_next(Rng *rng) {
     if (rng->index == 0) rng_regenerate(rng);
-    const uint32_t y = rng_temper(rng->state[rng->index]);
+    const uint32_t y = rng->out[rng->index];
     rng->index = rng->index + 1 >= RNG_STATE_WORDS ? 0 : rng->index + 1;
     return y;
 }
@@ -70,14 +74,14 @@ inline uint32_t rng_run_next(RngRun *run) {
         rng_regenerate(run->rng);
         run->at = 0;
     }
-    return rng_temper(run->rng->state[run->at++]);
+    return run->rng->out[run->at++];
 }
 inline void rng_run_end(const RngRun &run) { run.rng->index = run.at >= uint32_t(RNG_STATE_WORDS) ? 0 : run.at; }
 // The output `ahead` draws from now (0: the next one) without drawing it: false when it lies
 // beyond the current block (the block is rebuilt before it is drawn).
 inline bool rng_peek(const Rng *rng, uint32_t ahead, uint32_t *out) {
     if (rng->index == 0 || ahead >= uint32_t(RNG_STATE_WORDS) - rng->index) return false;
-    *out = rng_temper(rng->state[rng->index + ahead]);
+    *out = rng->out[rng->index + ahead];
     return true;
 }
 int32_t  rng_range(Rng *rng, int32_t lo, int32_t hi);   // lo..hi inclusive

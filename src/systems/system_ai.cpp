@@ -257,7 +257,8 @@ UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target,
 }
 
 // The use step of a verdict that offers one, when the plan has room for it.
-bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y, const UseVerdict &verdict) {
+[[gnu::always_inline]] inline bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y,
+                                             const UseVerdict &verdict) {
     ShipPlan *plan = at->plan;
     if (!verdict.ok || at->ap < system->ap_cost || plan->step_count >= SHIP_PLAN_STEPS) return false;
     if (target) target_centre(target, &x, &y);
@@ -332,17 +333,9 @@ constexpr size_t SPOT_ANSWERS = 1024;   // a power of two
 thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 
 // The answers for the cursor's spot, or null outside a plan.
-SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameObject *target) {
-    const uint64_t epoch = system_plan_epoch();
-    if (epoch == 0) return nullptr;
-    uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
-    h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
-    h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
-    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
-    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
-        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
-        a.target_w == target->w && a.target_h == target->h)
-        return &a;
+// A spot not in the table yet takes the slot: its key, the arc heading from there, no use yet.
+[[gnu::noinline]] SpotAnswer *spot_answer_fill(SpotAnswer &a, uint64_t epoch, const PlanCursor *at, const System *system,
+                                               const GameObject *target) {
     a = SpotAnswer{.epoch = epoch, .ship = at->ship, .system = system, .target = target,
                    .target_x = target->x, .target_y = target->y, .target_w = target->w, .target_h = target->h,
                    .x = at->x, .y = at->y, .heading = at->heading, .arc_heading = 0, .use_known = false,
@@ -351,15 +344,31 @@ SpotAnswer *spot_answer(const PlanCursor *at, const System *system, const GameOb
     return &a;
 }
 
+[[gnu::always_inline]] inline SpotAnswer *spot_answer(const PlanCursor *at, const System *system,
+                                                      const GameObject *target) {
+    const uint64_t epoch = system_plan_epoch();
+    if (epoch == 0) return nullptr;
+    uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
+    h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
+    h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
+    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
+    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
+        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
+        a.target_w == target->w && a.target_h == target->h) [[likely]]
+        return &a;
+    return spot_answer_fill(a, epoch, at, system, target);
+}
+
 // A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use;
 // `here` is the spot's answers when the caller has them already.
-bool use_at_target(PlanCursor *at, System *system, GameObject *target, SpotAnswer *here = nullptr) {
+[[gnu::always_inline]] inline bool use_at_target(PlanCursor *at, System *system, GameObject *target,
+                                                 SpotAnswer *here = nullptr) {
     if (at->ap < system->ap_cost) return false;
     int32_t tx = 0, ty = 0;
     target_centre(target, &tx, &ty);
     SpotAnswer *a = here ? here : spot_answer(at, system, target);
     if (!a) return apply_use(at, system, target, tx, ty, use_verdict(at, system, target, tx, ty));
-    if (!a->use_known) {
+    if (!a->use_known) [[unlikely]] {
         a->use = use_verdict(at, system, target, tx, ty);
         a->use_known = true;
     }

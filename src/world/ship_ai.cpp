@@ -78,13 +78,10 @@ constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full st
 constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
-// a stamp no older than any change over it by another object; and how many objects of the map (not
-// dead, not gone) have boxes over it now, with one of them.
+// a stamp no older than any change over it by another object.
 struct CellStamp {
     uint32_t          last = 0, before = 0;
     const GameObject *by = nullptr;
-    uint32_t          occupants = 0;
-    const GameObject *occupant = nullptr;
 };
 
 // One kept answer; stamp 0 marks a free slot.
@@ -205,22 +202,6 @@ void start_again(OccupancyCache &c, const ObjectMap *map) {
         }
 }
 
-// Counts again the objects over each cell.
-void count_occupants(OccupancyCache &c) {
-    for (CellStamp &cell : c.cells) {
-        cell.occupants = 0;
-        cell.occupant = nullptr;
-    }
-    for (const OccupantState &o : c.occupants) {
-        if (o.gone) continue;
-        each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
-            ++cell.occupants;
-            cell.occupant = o.obj;
-            return true;
-        });
-    }
-}
-
 // Lays out the boxes of the objects on the map for the placement query.
 void take_boxes(OccupancyCache &c) {
     c.boxes.clear();
@@ -317,7 +298,6 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
         }
     }
     if (!changed) return;
-    count_occupants(c);
     take_boxes(c);
     c.volatiles.clear();
     for (size_t i = 0; i < c.occupants.size(); ++i)
@@ -400,7 +380,7 @@ TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) {
 // kept search starts with the verdicts the last one worked out and whether any try can win; its
 // draws are taken as always. Kept per thread, for the plan under way only, and not on a map with
 // objects whose shape answers may change while what is kept of them does not.
-constexpr size_t   MEMO_KEY_WORDS = 6;
+constexpr size_t   MEMO_KEY_WORDS = 5;
 constexpr size_t   MEMO_MIN_SLOTS = 1024;
 constexpr size_t   MEMO_MAX_VERDICTS = size_t(1) << 20;   // a plan asking for more keeps no more
 enum AnyFree : uint8_t { ANY_FREE_UNKNOWN, ANY_FREE_YES, ANY_FREE_NO };
@@ -413,7 +393,8 @@ struct SearchMemoSlot {
     int8_t   arc[2 * HEADING_JITTER + 1] = {};   // -1 not yet worked out
 };
 
-// The kinds of kept search; a key's first word carries its kind in the high half.
+// The kinds of kept search; a key's first word carries its kind in the low 16 bits of the high half
+// (a move search's ship being immobile above them).
 enum MemoKind : uint32_t { MEMO_MOVE = 1, MEMO_KINDS = 2 };
 
 struct SearchMemo {
@@ -514,12 +495,12 @@ void memo_forget() {
 uint64_t key_word(int64_t high, int64_t low) { return uint64_t(uint32_t(high)) << 32 | uint32_t(low); }
 
 bool same_key(const uint64_t *a, const uint64_t *b) {
-    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4] && a[5] == b[5];
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4];
 }
 
 [[gnu::always_inline]] inline SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
     uint64_t h = key[0] * 0x9E3779B97F4A7C15ull ^ key[1] * 0xC2B2AE3D27D4EB4Full ^ key[2] * 0x165667B19E3779F9ull ^
-                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull ^ key[5] * 0xC4CEB9FE1A85EC53ull;
+                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull;
     h ^= h >> 32;
     h *= 0x9E3779B97F4A7C15ull;
     h ^= h >> 29;
@@ -638,17 +619,11 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     if (slot && slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
-    // The map's box test comes first: with no other object's box over the cells under the ship's
-    // box there, nothing can block it.
-    const bool pictured = a && a->ship == ship && c.map == ship->map;
-    const bool near = !pictured || !each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
-        return cell.occupants == 0 || (cell.occupants == 1 && cell.occupant == ship);
-    });
     bool hit = false;
-    if (near && pictured) {
+    if (a && a->ship == ship && c.map == ship->map) {
         // The placement query of the map, asked of the picture taken of it (the map is as the
-        // picture shows): its boxes lie side by side, and any object met blocks.
-        // Objects are met in the picture's order.
+        // picture shows): the boxes that meet the ship's box come first, four at a time, and any
+        // object met blocks. Objects are met in the picture's order.
         const int32_t x1 = x + ship->w, y1 = y + ship->h;
         const bool plain = !a->own_tests;   // the ship's kind has no shape tests of its own
         for (const BoxGroup &g : c.boxes) {
@@ -663,7 +638,7 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
             }
             if (hit) break;
         }
-    } else if (near) {
+    } else {
         ObjectFilter filter;
         filter.flags = PLACE_FILTER;
         filter.px = x;
@@ -935,11 +910,10 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
     if (keep) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE, heading),
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE | uint32_t(immobile) << 16, heading),
                                               key_word(least, lengths),
                                               key_word(from_x, from_y),
                                               key_word(current_heading, ship->move_arc),
-                                              immobile,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
         kept = memo_search(MEMO_MOVE, key, pairs, &verdicts, current_heading);
     }
@@ -997,20 +971,19 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         // A drawn MP lies in the range (its least value when the range is empty), so it is listed
         // unless the range has no list.
         const uint64_t l = uint64_t(int64_t(mp) - least);
-        const TryVerdict *v = nullptr;
-        TryVerdict scratch;
-        if (l < uint64_t(lengths)) {
-            TryVerdict &listed = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(l)];
-            if (state_of(listed, search_tag) == TryVerdict::UNKNOWN)
-                judge.judge(listed, angle_normalize(heading + jitter), mp);
-            v = &listed;
-        } else {
+        if (l >= uint64_t(lengths)) [[unlikely]] {
+            TryVerdict scratch;
             judge.judge(scratch, angle_normalize(heading + jitter), mp);
-            v = &scratch;
+            if (scratch.state != TryVerdict::FREE) continue;
+            if (x) *x = scratch.x;
+            if (y) *y = scratch.y;
+            return RES_OK;
         }
-        if (v->state != TryVerdict::FREE) continue;
-        if (x) *x = v->x;
-        if (y) *y = v->y;
+        TryVerdict &v = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(l)];
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, angle_normalize(heading + jitter), mp);
+        if (v.state != TryVerdict::FREE) continue;
+        if (x) *x = v.x;
+        if (y) *y = v.y;
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;

@@ -205,19 +205,22 @@ TEST_F(BoxedIn, EveryOptionOfABoxedInShipBuildsAndDrawsAsPinned) {
 
 namespace {
 
-// An approach asks the bearing from where the ship stands to the target, and the search keeps the
-// last answer. Asked towards another target it must answer for that target: the option a scan of a
-// second target builds right after an approach to the first is the one it builds on its own.
+// An approach asks the bearing from where the ship stands to the target, and whether the target lies
+// beyond scan range from there; the search keeps the last answers. Asked of another target they must
+// answer for that target: the option a scan of a second target builds right after an approach to the
+// first, or after a scan of a target in range, is the one it builds on its own.
 TEST_F(Battle, AnApproachHeadsForItsOwnTargetAfterAnApproachToAnother) {
     Ship *a = lancer(RED, 1000, 1000, 0);
     Ship *east = lancer(BLUE, 2600, 1000, 180);
     Ship *south = lancer(BLUE, 1000, 2600, 270);
-    ASSERT_TRUE(a && east && south);
+    Ship *near = lancer(BLUE, 820, 1000, 90);
+    ASSERT_TRUE(a && east && south && near);
     ai_plan_ship(red, a);
     AiPlayer *ai = red->commander_ai;
     AgentTask *to_east = agent_task_create(TASK_SCAN_SHIP, 0, east->id);
     AgentTask *to_south = agent_task_create(TASK_SCAN_SHIP, 0, south->id);
-    ASSERT_TRUE(to_east && to_south);
+    AgentTask *to_near = agent_task_create(TASK_SCAN_SHIP, 0, near->id);
+    ASSERT_TRUE(to_east && to_south && to_near);
     auto steps_of = [&](const ShipPlan &p) {
         std::string text;
         for (int32_t s = 0; s < p.step_count; ++s)
@@ -238,8 +241,15 @@ TEST_F(Battle, AnApproachHeadsForItsOwnTargetAfterAnApproachToAnother) {
     ASSERT_EQ(agent_task_combat_next_option(to_south, ai, a, 0), 0);
     EXPECT_EQ(steps_of(a->option), alone) << "after " << eastwards;
     EXPECT_NE(eastwards, alone);
+    agent_task_combat_begin(to_near, ai, a);
+    ASSERT_EQ(agent_task_combat_next_option(to_near, ai, a, 0), 0);
+    ASSERT_EQ(steps_of(a->option), std::to_string(PLAN_SCAN) + "@1000,1000/0 ") << "scanned from where it stands";
+    seed(77);
+    ASSERT_EQ(agent_task_combat_next_option(to_south, ai, a, 0), 0);
+    EXPECT_EQ(steps_of(a->option), alone) << "after a scan in range";
     agent_task_free(to_east);
     agent_task_free(to_south);
+    agent_task_free(to_near);
 }
 
 }  // namespace

@@ -209,15 +209,15 @@ TEST_F(CombatSearch, AfterEachPlanTheTasksHoldTheirShipsAndFreshFigures) {
         }
 }
 
-// A search takes the figures of the commander's last search for each list whose task and ships read
-// the same as then. Over plans between which ships of both sides move (at once) and fire, scan costs,
-// pilots and weapons change and enemies lose armour (which their snapshots take at the next plan),
-// every list of each search has the figures of a fresh evaluation of it right after the plan, those
-// taken over included.
+// A search takes the figures the commander's earlier searches found for each list whose task and ships
+// read the same as when it was evaluated. Over plans between which ships of both sides move (at once)
+// and fire, scan costs, pilots and weapons change and enemies lose armour (which their snapshots take
+// at the next plan), every list the commander keeps for its next search has the figures of a fresh
+// evaluation of it right after the plan, those of searches before the last included.
 TEST_F(CombatSearch, EveryListOfASearchHasTheFiguresOfAFreshEvaluation) {
     AiPlayer *ai = red->commander_ai;
     game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;   // the moves land at once
-    size_t taken = 0, made = 0;
+    size_t taken = 0, made = 0, older = 0;
     for (int32_t round = 0; round < 3; ++round)
         for (size_t a = 0; a < own.size(); ++a) {
             Ship *changed = own[(a + size_t(round)) % own.size()];
@@ -242,14 +242,15 @@ TEST_F(CombatSearch, EveryListOfASearchHasTheFiguresOfAFreshEvaluation) {
                 EXPECT_EQ((std::array{l.task->priority, l.task->assigned, l.task->needed}),
                           (std::array{l.priority, l.assigned, l.needed}))
                     << agent_task_type_name(int32_t(l.task->type)) << " with " << l.ships.size() << " ships, "
-                    << (l.taken ? "taken over" : "evaluated") << ", plan " << round << "/" << a;
+                    << (l.age ? "taken over" : "evaluated") << ", plan " << round << "/" << a;
                 agent_task_clear_assignees(l.task);
                 for (GameObject *obj : held) {
                     agent_task_add_assignee(l.task, obj);
                     object_release(obj);
                 }
                 agent_task_evaluate(l.task, ai, red, 1);
-                ++(l.taken ? taken : made);
+                ++(l.age ? taken : made);
+                older += l.age >= 2;
             });
             ai_act_ship(red, own[a]);
             Ship *other = enemy[(a + size_t(round)) % enemy.size()];   // the targets move too
@@ -258,8 +259,9 @@ TEST_F(CombatSearch, EveryListOfASearchHasTheFiguresOfAFreshEvaluation) {
             ai_act_ship(blue, other);
         }
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
-    EXPECT_GT(taken, 300u) << "lists taken over from the search before";
+    EXPECT_GT(taken, 300u) << "lists taken over from searches before";
     EXPECT_GT(made, 300u);
+    EXPECT_GT(older, 100u) << "lists taken over from searches before the one before; made " << made << ", taken " << taken;
 }
 
 // Seasoned pilots make each ship worth more than the unarmoured enemy's primary attack needs, and

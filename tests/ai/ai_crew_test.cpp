@@ -70,15 +70,11 @@ TEST(PilotClass, TheStarbaseClassMustBeatBothOthersAndTiesFavourCombat) {
     };
     for (const Case &c : cases) {
         Officer o;
-        o.skills[SKILL_COMMAND] = c.command;
-        o.skills[SKILL_NAVIGATION] = c.navigation;
-        o.skills[SKILL_MARKSMANSHIP] = c.marksmanship;
-        o.skills[SKILL_SENSORS] = c.sensors;
-        o.skills[SKILL_ENGINEERING] = c.engineering;
-        o.skills[SKILL_FIELD_REPAIR] = c.repair;
-        o.skills[SKILL_SCIENCE] = c.science;
-        o.skills[SKILL_MINING] = c.mining;
-        o.skills[SKILL_INSTRUCTION] = c.instruction;
+        const std::pair<int32_t, int32_t> skills[] = {
+            {SKILL_COMMAND, c.command},   {SKILL_NAVIGATION, c.navigation}, {SKILL_MARKSMANSHIP, c.marksmanship},
+            {SKILL_SENSORS, c.sensors},   {SKILL_ENGINEERING, c.engineering}, {SKILL_FIELD_REPAIR, c.repair},
+            {SKILL_SCIENCE, c.science},   {SKILL_MINING, c.mining},         {SKILL_INSTRUCTION, c.instruction}};
+        for (const auto &[skill, level] : skills) o.skills[skill] = level;
         EXPECT_EQ(officer_pilot_class(&o), c.cls) << "C" << c.command << " N" << c.navigation << " S" << c.sensors
                                                  << " Sci" << c.science << " Min" << c.mining;
     }

@@ -46,10 +46,7 @@ protected:
 TEST_F(GalaxyCommand, EverySectorGetsOneScanTaskByWhatThePlayerKnowsOfIt) {
     Sector *home = own_base(400, 400);
     Sector *raided = own_base(900, 400);
-    Ship *raider = new_ship();
-    object_assign_id(raider);
-    object_set_owner_id(raider, rival->id);
-    sector_add_object(raided, raider);
+    ship_in(raided, rival);
     Sector *unknown = add_sector(0, 1500, 400);
     Sector *seen = add_sector(0, 1500, 900);
     player_learn_object(me, seen, 0);
@@ -139,16 +136,15 @@ TEST_F(GalaxyCommand, APlayerWithNothingOrAPassiveAiDecidesNothing) {
     ai_galaxy_command(ai, me);
     EXPECT_EQ(ai_task_count(ai), 0) << "passive";
     EXPECT_TRUE(ai->flags & AI_FLAG_PERSONALITY_SET);
-    EXPECT_GE(ai->personality, 1);
+    EXPECT_EQ(ai->personality, 1) << "an empty personality range draws 1";
+    ai->personality = 7;
+    ai_galaxy_command(ai, me);
+    EXPECT_EQ(ai->personality, 7) << "drawn once";
 }
 
 TEST_F(GalaxyCommand, AnEnemyFleetIsChasedOnlyWhileItsSightingIsADayOld) {
     own_base(400, 400);
-    Fleet *fleet = fleet_create();
-    ASSERT_NE(fleet, nullptr);
-    object_set_owner_id(fleet, rival->id);
-    map_place_object(game->galaxy_map, fleet, 500, 500, 1);
-    map_add_pending_objects(game->galaxy_map);
+    Fleet *fleet = fleet_at(rival, 500, 500);
     player_learn_object(me, fleet, 1);
     GameObject *snap = player_known_object_by_id(me, fleet->id);
     ASSERT_NE(snap, nullptr);
@@ -166,12 +162,7 @@ TEST_F(GalaxyCommand, AnEnemyFleetIsChasedOnlyWhileItsSightingIsADayOld) {
 TEST_F(GalaxyCommand, ShipsBoundForOneTargetLeaveTheirSectorInOneNewFleet) {
     Sector *home = own_base(400, 400);
     Sector *away = add_sector(0, 1400, 400);
-    Ship *a = new_ship(), *b = new_ship(), *stay = new_ship();
-    for (Ship *s : {a, b, stay}) {
-        object_assign_id(s);
-        player_add_object(me, s);
-        ship_set_sector(s, home);
-    }
+    Ship *a = ship_in(home, me), *b = ship_in(home, me), *stay = ship_in(home, me);
     set_move_target(a, away->id);
     set_move_target(b, away->id);
     const int32_t objects_before = map_object_count(game->galaxy_map);
@@ -192,12 +183,7 @@ TEST_F(GalaxyCommand, ShipsBoundForOneTargetLeaveTheirSectorInOneNewFleet) {
 TEST_F(GalaxyCommand, AVanishedMoveTargetEndsTheTurnsMoves) {
     Sector *home = own_base(400, 400);
     Sector *away = add_sector(0, 1400, 400);
-    Ship *lost = new_ship(), *fine = new_ship();
-    for (Ship *s : {lost, fine}) {
-        object_assign_id(s);
-        player_add_object(me, s);
-        ship_set_sector(s, home);
-    }
+    Ship *lost = ship_in(home, me), *fine = ship_in(home, me);
     set_move_target(lost, 99999999);
     set_move_target(fine, away->id);
     const int32_t objects_before = map_object_count(game->galaxy_map);
@@ -221,15 +207,19 @@ protected:
             if (d && ship_of(d)->ship_name.rfind(prefix, 0) == 0) ++n;
         return n;
     }
+    // Two combat designs of hull 3 wanted, each living 28 days.
+    void want_combat_designs() {
+        player_add_hull(me, 3);
+        ai->template_weights[3] = 100;
+        ai->weapon_first_chance = 100;
+        ai->design_target = 2;
+        ai->design_lifetime_min = ai->design_lifetime_max = 28;
+    }
 };
 
 TEST_F(AiDesigns, CombatDesignsNeedAnEngineAreDrawnUpToTheTargetAndLiveTheirLifetime) {
-    player_add_hull(me, 3);
-    ai->template_weights[3] = 100;
+    want_combat_designs();
     ai->system_weights[AI_SYSTEM_WEAPON] = 50;
-    ai->weapon_first_chance = 100;
-    ai->design_target = 2;
-    ai->design_lifetime_min = ai->design_lifetime_max = 28;
     give(AI_SYSTEM_WEAPON);
     ai_update_ship_designs(ai, me);
     EXPECT_EQ(player_design_count(me), 0) << "without an engine no combat design is drawn";
@@ -274,11 +264,7 @@ TEST_F(AiDesigns, ABetterCatalogSystemIsRefittedExceptIntoADesignUnderConstructi
     Sector *home = own_base(400, 400, 800);
     Site *yard = add_site(home, SITE_SHIPYARD, me->id);
     sector_refresh_sites(home);
-    player_add_hull(me, 3);
-    ai->template_weights[3] = 100;
-    ai->weapon_first_chance = 100;
-    ai->design_target = 2;
-    ai->design_lifetime_min = ai->design_lifetime_max = 28;
+    want_combat_designs();
     give(AI_SYSTEM_ENGINE);
     give(AI_SYSTEM_WEAPON);
     ai_update_ship_designs(ai, me);

@@ -53,20 +53,16 @@ TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
     EXPECT_TRUE(t->flags & TASK_PRODUCTION);
 }
 
-TEST_F(ProductionTask, BuildSiteOfAnUnplannedKindNeverOrders) {
-    Sector *s = own_base(400, 400, 500);
-    me->credits = 1000000;
-    AgentTask *t = task(TASK_BUILD_SITE, 0, 3);
-    agent_task_act(t, ai, me);
-    EXPECT_FALSE(t->flags & TASK_DONE);
-    EXPECT_EQ(me->credits, 1000000);
-    EXPECT_FALSE(sector_find_site_of_kind(s, SITE_STARBASE)->state & SITE_PRODUCING);
-}
-
-TEST_F(ProductionTask, BuildSiteOrdersAtAnIdleCrewedStarbaseAndPays) {
+TEST_F(ProductionTask, BuildSiteOrdersOnlyAPlannedKindAtAnIdleCrewedStarbaseAndPays) {
     Site *weak = nullptr, *strong = nullptr;
     own_base(400, 400, 60, &weak);   // too little crew to build
     Sector *b = own_base(900, 400, 800, &strong);
+    me->credits = 1000000;
+    AgentTask *unplanned = task(TASK_BUILD_SITE, 0, 3);
+    agent_task_act(unplanned, ai, me);
+    EXPECT_FALSE(unplanned->flags & TASK_DONE);
+    EXPECT_EQ(me->credits, 1000000);
+    EXPECT_FALSE(strong->state & SITE_PRODUCING) << "kind 3 is never ordered";
     ASSERT_TRUE(sector_can_build(b, 14)) << "the store's sector template offers kind 14";
     int32_t cost = 0, minutes = 0;
     player_build_cost(me, 14, b->id, &cost, &minutes);
@@ -175,17 +171,16 @@ TEST_F(ProductionTask, RushWorthOfATrainingSiteFollowsTheRecruitAndThePriceShare
         EXPECT_EQ(t->utility, r.utility) << "credits " << r.credits << " for a price of " << price;
         EXPECT_EQ(t->needed, 1);
     }
-}
-
-TEST_F(ProductionTask, RushOfARecruitWithoutCombatSkillsIsWorthNothing) {
-    Sector *s = own_base(400, 400);
-    Site *pool = training(s, 0, 0, 0);
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
+    Officer *recruit = site_find_recruit(pool, 61);
+    ASSERT_NE(recruit, nullptr);
+    recruit->skills[SKILL_COMMAND] = recruit->skills[SKILL_MARKSMANSHIP] = recruit->skills[SKILL_NAVIGATION] = 0;
     agent_task_evaluate(t, ai, me, 0);
-    EXPECT_EQ(t->utility, 0);
+    EXPECT_EQ(t->utility, 0) << "a recruit without combat skills is not worth the rush";
 }
 
-TEST_F(ProductionTask, RushPriceIsHeldToTheCreditRange) {
+// Saved rush figures can put the price beyond the credits' range: it is held to 0 .. INT32_MAX, a
+// price below zero never adds credits, and a price one above the credits waits.
+TEST_F(ProductionTask, RushPriceIsHeldToTheCreditRangeAndPaidExactly) {
     Sector *s = own_base(400, 400);
     Site *pool = training(s, 1, 1, 1);
     struct Row {
@@ -196,39 +191,23 @@ TEST_F(ProductionTask, RushPriceIsHeldToTheCreditRange) {
         {-500, -100, 0, 1440, 0},
     };
     for (const Row &r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.low << ".." << r.high << " at " << r.remaining << "/" << r.total);
         pool->rush_low = r.low, pool->rush_high = r.high;
         pool->remaining_min = r.remaining, pool->total_min = r.total;
-        EXPECT_EQ(site_rush_cost(pool), r.price) << r.low << ".." << r.high << " at " << r.remaining << "/" << r.total;
+        EXPECT_EQ(site_rush_cost(pool), r.price);
+        AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
+        if (r.price > 0) {
+            me->credits = r.price - 1;
+            agent_task_act(t, ai, me);
+            EXPECT_FALSE(t->flags & TASK_DONE);
+            EXPECT_EQ(me->credits, r.price - 1);
+        }
+        me->credits = r.price > 0 ? r.price : 1000;
+        agent_task_act(t, ai, me);
+        EXPECT_TRUE(t->flags & TASK_DONE);
+        EXPECT_EQ(me->credits, r.price > 0 ? 0 : 1000);
+        EXPECT_TRUE(pool->state & SITE_RUSHED);
     }
-}
-
-TEST_F(ProductionTask, RushWithAPriceBelowZeroPaysNothingAndNeverAddsCredits) {
-    Sector *s = own_base(400, 400);
-    Site *pool = training(s, 1, 1, 1);
-    pool->rush_low = -2000000000, pool->rush_high = 2000000000;
-    pool->remaining_min = pool->total_min / 4;
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
-    me->credits = 1000;
-    agent_task_act(t, ai, me);
-    EXPECT_TRUE(t->flags & TASK_DONE);
-    EXPECT_EQ(me->credits, 1000);
-    EXPECT_TRUE(pool->state & SITE_RUSHED);
-}
-
-TEST_F(ProductionTask, RushBeyondTheCreditsWaits) {
-    Sector *s = own_base(400, 400);
-    Site *pool = training(s, 1, 1, 1);
-    pool->rush_low = 2000000000, pool->rush_high = 2100000000;
-    pool->remaining_min = pool->total_min * 2;
-    AgentTask *t = task(TASK_RUSH_PRODUCTION, pool->id);
-    me->credits = INT32_MAX - 1;
-    agent_task_act(t, ai, me);
-    EXPECT_FALSE(t->flags & TASK_DONE);
-    EXPECT_EQ(me->credits, INT32_MAX - 1);
-    me->credits = INT32_MAX;
-    agent_task_act(t, ai, me);
-    EXPECT_TRUE(t->flags & TASK_DONE);
-    EXPECT_EQ(me->credits, 0);
 }
 
 TEST_F(ProductionTask, RushOfAContestedSiteIsBlockedAndOfAnIdleOneFinished) {

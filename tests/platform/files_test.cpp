@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -348,11 +347,6 @@ TEST(LocalTime, FieldsAreInRangeAndOptional) {
 
 // ---- geometry ----
 
-TEST(Angles, NormaliseWrapsBothWays) {
-    const int cases[][2] = {{-90, 270}, {720, 0}, {359, 359}, {-360, 0}, {-721, 359}};
-    for (const auto &c : cases) EXPECT_EQ(angle_normalize(c[0]), c[1]) << c[0];
-}
-
 TEST(Angles, DiffTakesTheShortestTurnAndAHalfTurnBySign) {
     const int cases[][3] = {{350, 10, 20}, {10, 350, -20}, {0, 180, -180}, {180, 0, 180},
                             {90, 90, 0},   {-10, 730, 20}, {0, 179, 179},  {0, 181, -179}};
@@ -410,23 +404,6 @@ TEST(Trig, TablesRoundAwayFromZeroAndRotatePoints) {
     EXPECT_EQ(x, 0);
     rotate_point(45, 100, nullptr, &y);
     EXPECT_EQ(y, -71);   // -70.7 rounded away from zero in the table
-}
-
-class Distance : public ::testing::Test {
-protected:
-    void TearDown() override { distance_table_free(); }
-};
-
-TEST_F(Distance, TruncatesTowardsZeroWithAndWithoutTheTable) {
-    const int cases[][3] = {{3, 4, 5},     {-3, -4, 5},     {1, 1, 1},       {399, 399, 564}, {500, 0, 500},
-                            {0, 0, 0},     {399, 0, 399},   {400, 0, 400},   {0, -399, 399},  {5, 12, 13},
-                            {60000, 80000, 100000}};
-    for (int pass = 0; pass < 3; ++pass) {
-        for (const auto &c : cases) EXPECT_EQ(distance(c[0], c[1]), c[2]) << c[0] << ", " << c[1] << " pass " << pass;
-        distance_table_build();   // the second build keeps the table
-        EXPECT_TRUE(distance_table_ready());
-    }
-    EXPECT_EQ(distance(INT_MIN, 0), 2147483647);
 }
 
 TEST(Numbers, RomanNumeralsOneToTenAndNan) {

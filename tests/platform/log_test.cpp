@@ -66,13 +66,6 @@ protected:
 
 class LogLineFormat : public LogTest {};
 
-TEST_F(LogLineFormat, StampCategoryLevelMessageAndCrLf) {
-    open_log();
-    log_write(LOG_GAME, LOG_ERROR, "ship #%llu lost %d crew", 42ull, 7);
-    EXPECT_EQ(logged(), Lines{"[GAME] [ERROR] ship #42 lost 7 crew"});
-    EXPECT_EQ(read_file(log_path).size(), 33u + 35u + 2u);
-}
-
 TEST_F(LogLineFormat, StampFieldsArePaddedAndEndInZeroMillisecondsAndOffset) {
     struct tm when = {};
     when.tm_mday = 9;
@@ -209,14 +202,6 @@ TEST_F(LogFiltering, DisabledFilelessOrDestroyedLoggersWriteNothing) {
 // --- the log file --------------------------------------------------------------------------
 
 class LogFile : public LogTest {};
-
-TEST_F(LogFile, NewFileIsCreatedEmptyAndAccepted) {
-    open_log();
-    EXPECT_TRUE(fs::exists(log_path));
-    EXPECT_EQ(fs::file_size(log_path), 0u);
-    EXPECT_EQ(logger->path, log_path.string());
-    EXPECT_NE(logger->flags & LOG_FLAG_WRITE_FILE, 0u);
-}
 
 TEST_F(LogFile, ExistingFileIsRefusedAndNeverWritten) {
     { std::ofstream(log_path, std::ios::binary) << "old run\n"; }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
 #include "platform/buffer.h"
 #include "platform/movement_path.h"
@@ -28,13 +27,6 @@ TEST_F(MovementStart, ANewPathIsLinearAndArrivedAndTheSamePixelArrivesAtOnce) {
     movement_path_start(&path, 10, 10, 10, 10, 5);
     EXPECT_TRUE(movement_path_arrived(&path));
     EXPECT_EQ(path.x, 3.5f) << "nothing else is set";
-}
-
-TEST_F(MovementStart, SetsOffFromThePixelCentre) {
-    movement_path_start(&path, 0, 0, 100, -40, 10);
-    EXPECT_FALSE(movement_path_arrived(&path));
-    EXPECT_EQ(std::tuple(path.x, path.y, path.step_x, path.step_y, path.divisor), std::tuple(0.5f, 0.5f, 10.0f, -4.0f, 10.0f));
-    EXPECT_EQ(std::tuple(path.target_x, path.target_y, path.step_counter), std::tuple(100, -40, 0));
 }
 
 TEST_F(MovementStart, NoStepsTakesOneUnitInsteadOfDividingByZero) {

@@ -64,14 +64,6 @@ protected:
         sound_shutdown();
         SDL_Quit();
     }
-    // Runs manager passes of `dt` ms until `done` holds, at most `passes` of them.
-    template <typename Done> bool step_until(Done done, int passes = 1000, int dt = SOUND_DECODE_WAIT_MS) {
-        for (int i = 0; i < passes; ++i) {
-            if (done()) return true;
-            (void)sound_manager_step(manager, dt);   // the wait only paces the real thread
-        }
-        return done();
-    }
     // Pulls `bytes` of output through the audio callback, as the device would.
     std::vector<uint8_t> pull(int bytes) {
         std::vector<uint8_t> out(static_cast<size_t>(bytes), 0);

@@ -192,15 +192,6 @@ TEST(SceneRecord, CountBelowOneAndNegativePresentWordsReadAsNothing) {
     EXPECT_FALSE(item->link.has_value());
 }
 
-TEST(SceneRecord, ALineKeepsItsOwnCopyOfTheText) {
-    List<SceneLine> *lines = scene_lines_create();
-    std::string text = "Fleet arrived";
-    const SceneLine *line = scene_add_line(lines, text.c_str(), 5, 0);
-    text[0] = 'X';
-    EXPECT_EQ(line->text, "Fleet arrived");
-    list_free(lines);
-}
-
 bool visible(const Control *c) { return !(c->flags & CTRL_HIDDEN); }
 
 // ---- Building --------------------------------------------------------------------------------------

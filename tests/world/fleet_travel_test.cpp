@@ -242,15 +242,4 @@ TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
     for (const Learnt &l : g_world.learnt) EXPECT_NE(l.player_id, BLUE) << "no tap, no news";
 }
 
-TEST_F(FleetTravel, FirstSightOfASectorTrainsThePilotsOnce) {
-    Ship *s = ship(2, 1, RED, "Rookie");
-    Officer *o = pilot(s);
-    Fleet *f = fleet_at({s}, 500, 500, RED);
-    star(0, 500 + f->scan_range / 2, 500);
-    fleet_scan(f);
-    EXPECT_EQ(o->experience, FLEET_XP_SECTOR_SEEN);
-    fleet_scan(f);
-    EXPECT_EQ(o->experience, FLEET_XP_SECTOR_SEEN) << "the sector is known now";
-}
-
 }  // namespace

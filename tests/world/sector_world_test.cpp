@@ -182,12 +182,14 @@ protected:
     Sector     *home = nullptr;
 };
 
-TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
+TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRangeAndItsTappersTheSector) {
     Fleet *near = fleet("near", 8, 600, 505);   // centre 605, 510: 95 away
     Fleet *edge = fleet("edge", 8, 405, 505);   // centre 410, 510: 100 away, still within
     Fleet *far = fleet("far", 8, 506, 606);     // centre 511, 611: 101 away
     Fleet *mine = fleet("mine", 7, 505, 505);
     Sector *other = make_sector(1, 0, 560, 480);
+    spy->taps = {7};
+    bystander->taps = {8};
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner->id, home, 1));
     EXPECT_TRUE(learnt(owner->id, near, 0));
@@ -196,6 +198,8 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRange) {
     EXPECT_FALSE(learnt(owner->id, far));
     EXPECT_FALSE(learnt(owner->id, mine)) << "its own objects";
     EXPECT_FALSE(learnt(rival->id, home));
+    EXPECT_TRUE(learnt(spy->id, home, 1)) << "a tap on the owner";
+    EXPECT_FALSE(learnt(bystander->id, home));
     object_release(other);
 }
 
@@ -209,14 +213,6 @@ TEST_F(SectorDetection, ConcealmentShrinksTheRangeAndFullConcealmentHidesAllButA
     EXPECT_FALSE(learnt(owner->id, shier));
     EXPECT_FALSE(learnt(owner->id, hidden));
     EXPECT_TRUE(learnt(owner->id, on_top, 0));
-}
-
-TEST_F(SectorDetection, PlayersTappingTheOwnerLearnTheSector) {
-    spy->taps = {7};
-    bystander->taps = {8};
-    object_after_advance(home);
-    EXPECT_TRUE(learnt(spy->id, home, 1));
-    EXPECT_FALSE(learnt(bystander->id, home));
 }
 
 TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
