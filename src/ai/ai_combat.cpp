@@ -371,9 +371,13 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
             a->selected.push_back(int32_t(t));
         }
     a->fits.resize(tasks * a->count);
-    for (size_t t = 0; t < tasks; ++t)
+    for (size_t t = 0; t < tasks; ++t) {
+        // agent_task_ship_utility, its type's slot looked up once for all the ships.
+        const AgentTaskType *type = agent_task_type(int32_t(a->tasks[t]->type));
+        TaskShipUtilityFn *utility = type ? type->ship_utility : nullptr;
         for (size_t i = 0; i < a->count; ++i)
-            a->fits[t * a->count + i] = agent_task_ship_utility(a->tasks[t], ships[i]) != 0;
+            a->fits[t * a->count + i] = utility && utility(a->tasks[t], ships[i]) != 0;
+    }
     a->words = (a->selected.size() + 63) / 64;
     a->usable.assign(a->count * a->words, 0);
     a->all_open.assign(a->words, 0);
@@ -915,15 +919,27 @@ void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKep
 
 namespace {
 
+// agent_task_combat_next_option of the task: its type's slot, looked up once for a whole search.
+struct NextOption {
+    TaskCombatOptionFn *fn = nullptr;
+    explicit NextOption(const AgentTask *task) {
+        if (const AgentTaskType *type = agent_task_type(int32_t(task->type))) fn = type->combat_next_option;
+    }
+    int32_t operator()(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) const {
+        return fn ? fn(task, ai, ship, index) : AGENT_TASK_NO_OPTION;
+    }
+};
+
 // The option search scored on this thread: each option as it is built.
 int32_t plan_task_options(AiPlayer *ai, Ship *ship, AgentTask *task) {
     int32_t best_index = -1, best_score = 0;
+    const NextOption next_option(task);
     for (int32_t k = 0;; ++k) {
         // Every step an option writes is written whole, so emptying the record is emptying its count.
         ship->option.step_count = 0;
         ship->option.score = 0;
         ship->option.index = 0;
-        if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+        if (next_option(task, ai, ship, k) != 0) break;
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {
             best_score = score;
@@ -950,11 +966,12 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
     if (CombatScorer *scorer = ai_combat_scorer_open(task, ai, ship)) {
         // The options are built here, one after another (they draw from the battle's generator),
         // and scored on the scorer's thread meanwhile; it keeps the best as the loop below does.
+        const NextOption next_option(task);
         for (int32_t k = 0;; ++k) {
             ship->option.step_count = 0;
             ship->option.score = 0;
             ship->option.index = 0;
-            if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+            if (next_option(task, ai, ship, k) != 0) break;
             if (ship->option.step_count >= 1) ai_combat_scorer_push(scorer, k, ship->option);
         }
         ShipPlan best;

@@ -380,7 +380,7 @@ TryVerdict::State state_of(const TryVerdict &v, uint32_t tag) {
 // kept search starts with the verdicts the last one worked out and whether any try can win; its
 // draws are taken as always. Kept per thread, for the plan under way only, and not on a map with
 // objects whose shape answers may change while what is kept of them does not.
-constexpr size_t   MEMO_KEY_WORDS = 6;
+constexpr size_t   MEMO_KEY_WORDS = 5;
 constexpr size_t   MEMO_MIN_SLOTS = 1024;
 constexpr size_t   MEMO_MAX_VERDICTS = size_t(1) << 20;   // a plan asking for more keeps no more
 enum AnyFree : uint8_t { ANY_FREE_UNKNOWN, ANY_FREE_YES, ANY_FREE_NO };
@@ -393,7 +393,8 @@ struct SearchMemoSlot {
     int8_t   arc[2 * HEADING_JITTER + 1] = {};   // -1 not yet worked out
 };
 
-// The kinds of kept search; a key's first word carries its kind in the high half.
+// The kinds of kept search; a key's first word carries its kind in the low 16 bits of the high half
+// (a move search's ship being immobile above them).
 enum MemoKind : uint32_t { MEMO_MOVE = 1, MEMO_KINDS = 2 };
 
 struct SearchMemo {
@@ -494,12 +495,12 @@ void memo_forget() {
 uint64_t key_word(int64_t high, int64_t low) { return uint64_t(uint32_t(high)) << 32 | uint32_t(low); }
 
 bool same_key(const uint64_t *a, const uint64_t *b) {
-    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4] && a[5] == b[5];
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4];
 }
 
 [[gnu::always_inline]] inline SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
     uint64_t h = key[0] * 0x9E3779B97F4A7C15ull ^ key[1] * 0xC2B2AE3D27D4EB4Full ^ key[2] * 0x165667B19E3779F9ull ^
-                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull ^ key[5] * 0xC4CEB9FE1A85EC53ull;
+                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull;
     h ^= h >> 32;
     h *= 0x9E3779B97F4A7C15ull;
     h ^= h >> 29;
@@ -909,11 +910,10 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
     if (keep) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE, heading),
+        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE | uint32_t(immobile) << 16, heading),
                                               key_word(least, lengths),
                                               key_word(from_x, from_y),
                                               key_word(current_heading, ship->move_arc),
-                                              immobile,
                                               uint64_t(reinterpret_cast<uintptr_t>(ship))};
         kept = memo_search(MEMO_MOVE, key, pairs, &verdicts, current_heading);
     }
@@ -971,20 +971,19 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         // A drawn MP lies in the range (its least value when the range is empty), so it is listed
         // unless the range has no list.
         const uint64_t l = uint64_t(int64_t(mp) - least);
-        const TryVerdict *v = nullptr;
-        TryVerdict scratch;
-        if (l < uint64_t(lengths)) {
-            TryVerdict &listed = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(l)];
-            if (state_of(listed, search_tag) == TryVerdict::UNKNOWN)
-                judge.judge(listed, angle_normalize(heading + jitter), mp);
-            v = &listed;
-        } else {
+        if (l >= uint64_t(lengths)) [[unlikely]] {
+            TryVerdict scratch;
             judge.judge(scratch, angle_normalize(heading + jitter), mp);
-            v = &scratch;
+            if (scratch.state != TryVerdict::FREE) continue;
+            if (x) *x = scratch.x;
+            if (y) *y = scratch.y;
+            return RES_OK;
         }
-        if (v->state != TryVerdict::FREE) continue;
-        if (x) *x = v->x;
-        if (y) *y = v->y;
+        TryVerdict &v = verdicts[size_t(jitter + HEADING_JITTER) * size_t(lengths) + size_t(l)];
+        if (state_of(v, search_tag) == TryVerdict::UNKNOWN) judge.judge(v, angle_normalize(heading + jitter), mp);
+        if (v.state != TryVerdict::FREE) continue;
+        if (x) *x = v.x;
+        if (y) *y = v.y;
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;
