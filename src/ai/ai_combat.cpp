@@ -67,20 +67,23 @@ Rng *combat_generator() {
 
 // The assignment passes' draws (about twenty a pass): from a run of the resolving generator, or
 // from the calling thread's quick one when there is none. The run hands the generator back
-// (pause) before anything else may draw from it, and takes it again after (resume).
-struct PassDraws {
-    RngRun run{nullptr, 0};   // run.rng null: the quick generator
-    explicit PassDraws(Rng *rng) {
-        if (rng) run = rng_run_begin(rng);
-    }
-    void pause() const {
-        if (run.rng) rng_run_end(run);
-    }
-    void resume() {
-        if (run.rng) run = rng_run_begin(run.rng);
-    }
+// (pause) before anything else may draw from it, and takes it again after (resume). A pass is
+// built for one kind or the other, so that no draw asks which.
+struct RunDraws {
+    RngRun run;
+    explicit RunDraws(Rng *rng) : run(rng_run_begin(rng)) {}
+    void pause() const { rng_run_end(run); }
+    void resume() { run = rng_run_begin(run.rng); }
     // |r| of one 32-bit draw.
-    uint32_t draw() { return random_magnitude(run.rng ? rng_run_next(&run) : random_u32()); }
+    uint32_t draw() { return random_magnitude(rng_run_next(&run)); }
+    uint32_t below(uint32_t n) { return n > 1 ? draw() % n : 0; }
+};
+
+struct QuickDraws {
+    explicit QuickDraws(Rng *) {}
+    void pause() const {}
+    void resume() {}
+    uint32_t draw() { return random_magnitude(random_u32()); }
     uint32_t below(uint32_t n) { return n > 1 ? draw() % n : 0; }
 };
 
@@ -550,6 +553,7 @@ int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
 // The pass's tables are read through local pointers: the pass never resizes them, and the
 // compiler need not reload them after every store.
+template <class PassDraws>
 int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     const int32_t count = int32_t(a->count);
     const size_t words = a->words;
@@ -865,7 +869,8 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         }
         const int32_t passes = ai_combat_pass_count(int32_t(count));
         for (int32_t pass = 1; pass <= passes; ++pass) {
-            const int32_t total = assignment_pass(&search, &st, pass);
+            const int32_t total = search.rng ? assignment_pass<RunDraws>(&search, &st, pass)
+                                             : assignment_pass<QuickDraws>(&search, &st, pass);
             if (total > best) {
                 best = total;
                 st.best = st.holds;
