@@ -371,9 +371,13 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
             a->selected.push_back(int32_t(t));
         }
     a->fits.resize(tasks * a->count);
-    for (size_t t = 0; t < tasks; ++t)
+    for (size_t t = 0; t < tasks; ++t) {
+        // agent_task_ship_utility, its type's slot looked up once for all the ships.
+        const AgentTaskType *type = agent_task_type(int32_t(a->tasks[t]->type));
+        TaskShipUtilityFn *utility = type ? type->ship_utility : nullptr;
         for (size_t i = 0; i < a->count; ++i)
-            a->fits[t * a->count + i] = agent_task_ship_utility(a->tasks[t], ships[i]) != 0;
+            a->fits[t * a->count + i] = utility && utility(a->tasks[t], ships[i]) != 0;
+    }
     a->words = (a->selected.size() + 63) / 64;
     a->usable.assign(a->count * a->words, 0);
     a->all_open.assign(a->words, 0);
@@ -475,11 +479,13 @@ void settle_tasks(AiPlayer *ai, Player *player, const StartFigures &start) {
 struct PassState {
     std::vector<int32_t> at;          // per task: its node
     std::vector<int32_t> holds;       // per ship: its task
-    std::vector<int32_t> touched;
+    std::vector<int32_t> touched;     // room for every task; the first touched_count are named
+    int32_t touched_count = 0;
     std::vector<uint64_t> open;       // the open selected places
     std::vector<int32_t> best;        // per ship: its task in the best table
     std::vector<uint32_t> candidates; // per ship: the open selected places it fits
     std::vector<uint32_t> all_candidates;   // per ship: the selected places it fits
+    bool closed = true;               // a task closed in the last pass: open and candidates need resetting
     // Per ship: the task it held before the search (-2 one no longer in the map), and what moving
     // it away counts (0 for a ship that held none).
     std::vector<int32_t> previous;
@@ -564,17 +570,22 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     const int32_t *children = trees.children.get();
     const JoinNode *nodes = trees.nodes.data();
     const uint32_t *since = trees.ship_since.data();
-    for (int32_t t : st->touched) at[t] = roots[t];
-    st->touched.clear();
-    for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
-    for (int32_t i = 0; i < count; ++i) {
-        candidates[i] = st->all_candidates[size_t(i)];
-        indices[i] = i;
+    int32_t *touched = st->touched.data();
+    for (int32_t k = 0; k < st->touched_count; ++k) at[touched[k]] = roots[touched[k]];
+    int32_t touched_count = 0;
+    if (st->closed) {
+        for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
+        for (int32_t i = 0; i < count; ++i) candidates[i] = st->all_candidates[size_t(i)];
+        st->closed = false;
     }
+    for (int32_t i = 0; i < count; ++i) indices[i] = i;
     int32_t open_count = int32_t(a->selected.size());
     int32_t remaining = count, kept = 0;
     // What moving ships away from the tasks they held counts, summed as the ships are reached.
     int64_t changes = 0;
+    // The values of the tasks' lists, kept up as ships join (an empty list counts nothing: no
+    // priority, and no bonus without assignees).
+    int64_t total = 0;
     while (remaining > 0 && open_count > 0) {
         const int32_t pick = int32_t(draws.below(uint32_t(remaining)));
         const int32_t index = indices[pick];
@@ -597,7 +608,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
         if (chosen != previous[index]) changes += change_weight[index];
         if (chosen < 0) continue;
         const int32_t from = at[chosen];
-        if (from == roots[chosen]) st->touched.push_back(chosen);
+        if (from == roots[chosen]) touched[touched_count++] = chosen;
         int32_t node = children[size_t(from) * size_t(count) + size_t(index)];
         if (node < 0 || !list_stands(nodes, node, since[index])) {
             // A new list, or one made before the ship's inputs changed, is evaluated: the
@@ -608,12 +619,14 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
         }
         at[chosen] = node;
         const JoinNode &joined = nodes[node];
+        total += joined.value - nodes[from].value;
         if (joined.assigned >= joined.needed) {
             // A kept task may fill again after it closed: the ships' counts drop only once.
             const int32_t k = a->place[size_t(chosen)];
             const uint64_t bit = k >= 0 ? uint64_t(1) << (k % 64) : 0;
             if (bit && (open[size_t(k) / 64] & bit)) {
                 open[size_t(k) / 64] &= ~bit;
+                st->closed = true;
                 const uint8_t *chosen_fits = &fits[size_t(chosen) * size_t(count)];
                 for (int32_t i = 0; i < count; ++i) candidates[i] -= chosen_fits[i];
             }
@@ -621,15 +634,13 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
         }
     }
     draws.pause();
+    st->touched_count = touched_count;
     // Ships the pass never reached (every task at its need) are left without a task.
     for (int32_t i = 0; i < remaining; ++i) {
         const int32_t index = indices[i];
         holds[index] = -1;
         if (previous[index] != -1) changes += change_weight[index];
     }
-    // A task nobody joined this pass counts nothing: no priority, and no bonus without assignees.
-    int64_t total = 0;
-    for (int32_t t : st->touched) total += nodes[at[t]].value;
     total = std::clamp<int64_t>(total, INT32_MIN, INT32_MAX);
     const int64_t penalty = int64_t(a->ai->reassign_penalty) * changes * changes;
     if (penalty > 0) total -= penalty;
@@ -833,6 +844,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         assign_search_init(&search, ai, player, ships);
         PassState st;
         st.at.resize(search.tasks.size());
+        st.touched.resize(search.tasks.size());
         for (size_t t = 0; t < st.at.size(); ++t) st.at[t] = search.kept->task_root[t];
         st.holds.assign(count, -1);
         st.open.assign(search.words, 0);
@@ -915,15 +927,27 @@ void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKep
 
 namespace {
 
+// agent_task_combat_next_option of the task: its type's slot, looked up once for a whole search.
+struct NextOption {
+    TaskCombatOptionFn *fn = nullptr;
+    explicit NextOption(const AgentTask *task) {
+        if (const AgentTaskType *type = agent_task_type(int32_t(task->type))) fn = type->combat_next_option;
+    }
+    int32_t operator()(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) const {
+        return fn ? fn(task, ai, ship, index) : AGENT_TASK_NO_OPTION;
+    }
+};
+
 // The option search scored on this thread: each option as it is built.
 int32_t plan_task_options(AiPlayer *ai, Ship *ship, AgentTask *task) {
     int32_t best_index = -1, best_score = 0;
+    const NextOption next_option(task);
     for (int32_t k = 0;; ++k) {
         // Every step an option writes is written whole, so emptying the record is emptying its count.
         ship->option.step_count = 0;
         ship->option.score = 0;
         ship->option.index = 0;
-        if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+        if (next_option(task, ai, ship, k) != 0) break;
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {
             best_score = score;
@@ -950,11 +974,12 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
     if (CombatScorer *scorer = ai_combat_scorer_open(task, ai, ship)) {
         // The options are built here, one after another (they draw from the battle's generator),
         // and scored on the scorer's thread meanwhile; it keeps the best as the loop below does.
+        const NextOption next_option(task);
         for (int32_t k = 0;; ++k) {
             ship->option.step_count = 0;
             ship->option.score = 0;
             ship->option.index = 0;
-            if (agent_task_combat_next_option(task, ai, ship, k) != 0) break;
+            if (next_option(task, ai, ship, k) != 0) break;
             if (ship->option.step_count >= 1) ai_combat_scorer_push(scorer, k, ship->option);
         }
         ShipPlan best;

@@ -784,7 +784,7 @@ bool can_turn(const PlanCursor &at) {
     return !(ship->hull_flags & (HULL_FLAG_IMMOBILE | HULL_FLAG_NO_TURN)) && at.ap >= ship->turn_cost;
 }
 
-void random_turn(PlanCursor *at) {
+[[gnu::always_inline]] inline void random_turn(PlanCursor *at) {
     if (!can_turn(*at)) return;
     const int32_t h = system_random_between(0, 359);
     (void)turn_towards(at, h);
@@ -828,7 +828,7 @@ bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
 }
 
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
-bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
+[[gnu::always_inline]] inline bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
     const int32_t bearing = bearing_from(at, tx, ty);
     if (!turn_towards(at, bearing)) return false;
     if (at->mp < 1) return true;

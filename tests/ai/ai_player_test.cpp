@@ -116,7 +116,7 @@ protected:
     }
 };
 
-TEST_F(TaskScoring, ValuesAreClampedAndWeighted) {
+TEST_F(TaskScoring, ValuesAreClampedAndWeightedAndLinksToLostTasksDropped) {
     AgentTask *task = ai_add_task(ai, agent_task_create(TASK_DEFEND_BASES, 0, 0));
     FixedValue::utility = -50, FixedValue::assigned = -3, FixedValue::needed = 0;
     agent_task_evaluate(task, ai, nullptr, 1);
@@ -132,16 +132,12 @@ TEST_F(TaskScoring, ValuesAreClampedAndWeighted) {
     agent_task_evaluate(task, ai, nullptr, 1);
     EXPECT_EQ(task->utility, 315);
     EXPECT_EQ(task->priority, 157) << "half of what it needs is covered";
-}
-
-TEST_F(TaskScoring, ALinkToATaskNoLongerInTheMapIsDropped) {
-    AgentTask *a = ai_add_task(ai, agent_task_create(TASK_DEFEND_BASES, 0, 0));
-    AgentTask *b = ai_add_task(ai, agent_task_create(TASK_BUILD_SHIP, 0, 0));
-    a->linked[0] = b->id;
-    a->linked[1] = 0xFFFFFFull;
-    agent_task_evaluate(a, ai, nullptr, 0);
-    EXPECT_EQ(a->linked[0], b->id);
-    EXPECT_EQ(a->linked[1], 0u);
+    AgentTask *linked = ai_add_task(ai, agent_task_create(TASK_BUILD_SHIP, 0, 0));
+    task->linked[0] = linked->id;
+    task->linked[1] = 0xFFFFFFull;
+    agent_task_evaluate(task, ai, nullptr, 0);
+    EXPECT_EQ(task->linked[0], linked->id);
+    EXPECT_EQ(task->linked[1], 0u) << "a link to a task no longer in the map is dropped";
 }
 
 // ---- AI state ----

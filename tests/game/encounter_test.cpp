@@ -283,17 +283,4 @@ TEST_F(EncounterRecord, ObjectsWithoutFramesAreStillPlaced) {
     for (const auto &[id, p] : enc->placements) EXPECT_TRUE(p.flags & PLACEMENT_FLAG_PLACED) << id;
 }
 
-TEST_F(EncounterRecord, TheGameHoldsItsEncountersAndTheCurrentOne) {
-    Encounter *e = encounter_create();
-    ASSERT_EQ(game_add_encounter(game, e), RES_OK);
-    EXPECT_NE(e->id, 0u);
-    EXPECT_EQ(game_find_encounter(game, e->id), e);
-    game_set_current_encounter(game, e);
-    EXPECT_EQ(e->refcount, 2);
-    const uint64_t id = e->id;   // the clear frees the encounter
-    game_clear(game);
-    EXPECT_EQ(game->current_encounter, nullptr);
-    EXPECT_EQ(game_find_encounter(game, id), nullptr);
-}
-
 }  // namespace

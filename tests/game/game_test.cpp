@@ -1,6 +1,6 @@
 // The game record with its world: clearing, ids, the seven generators and the game's random picks,
 // the three object maps and the star layer, the object lookup across the maps and lists, the cursors
-// it frees, and the singleton.
+// it frees. (The singleton is every fixture's game_get and game_destroy.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -283,18 +283,6 @@ TEST_F(GameRecord, FindObjectSkipsStubsAndAsksEachObjectForWhatItHolds) {
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SHIP, 43), visitor);
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 43), nullptr);
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 42), sector);
-}
-
-TEST(GameSingleton, MadeOnFirstUseAndForgottenOnDestroy) {
-    game_destroy();
-    Game *a = game_get();
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(game_get(), a);
-    EXPECT_EQ(game_ensure(), a);
-    game_destroy();
-    Game *b = game_ensure();
-    ASSERT_NE(b, nullptr);
-    game_destroy();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Name lists: how the texts split into names, the portrait deck, loading stopping at a missing
-// file, dealing without repetition, and the lists the build ships.
+// file, and the lists the build ships. (How a deck deals is random_test's ShuffleDealing.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,23 +86,6 @@ TEST_F(NameLists, LoadingAgainReplacesTheNamesInTheSameDecks) {
     EXPECT_EQ(game->pilot_names, deck);
     EXPECT_EQ(deck_names(deck), (std::vector<std::string>{"X", "Y", "Z"}));
     EXPECT_EQ(deck->remaining, 3);
-}
-
-TEST_F(NameLists, ADeckDealsEveryNameOnceBeforeAnyRepeats) {
-    std::string text;
-    for (int i = 0; i < 40; ++i) text += "Name" + std::to_string(i) + "\n";
-    store({{"name/pilot.txt", text_bytes(text)}, {"name/sector.txt", text_bytes("S\n")},
-           {"name/ship.txt", text_bytes("C\n")}});
-    ASSERT_EQ(name_lists_load(game), RES_OK);
-    for (int round = 0; round < 3; ++round) {
-        std::set<std::string> dealt;
-        for (int i = 0; i < 40; ++i) {
-            const char *name = shuffle_next(game->pilot_names);
-            ASSERT_NE(name, nullptr);
-            EXPECT_TRUE(dealt.insert(name).second) << "round " << round << ": " << name << " dealt twice";
-        }
-        EXPECT_EQ(dealt.size(), 40u);
-    }
 }
 
 TEST(ShippedNameLists, EnoughDistinctNonEmptyNamesInEveryDeck) {
