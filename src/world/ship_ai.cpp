@@ -71,10 +71,13 @@ struct TryVerdict {
 //    one lasts one search, as does every answer of a ship with such slots.
 //  - While a ship plans (ship_ai_map_still_begin .. end) nothing on the map moves, so the map is
 //    compared at the first search of the plan only.
+//  - A ship moves between its plans, so answers from more than a few plans back are seldom asked
+//    again: a ship's table starts again when half full at 2048 slots, small enough to stay in the
+//    processor's caches (larger tables answered a few more queries and took longer).
 constexpr int32_t CELL_SHIFT = 6;          // 64 x 64 cells
 constexpr int32_t MAX_CELLS = 256;         // a side; the last row and column take what lies beyond
 constexpr size_t  ANSWERS_MIN_SLOTS = 1024;
-constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 15;   // a table this full starts again (768 KiB)
+constexpr size_t  ANSWERS_MAX_SLOTS = size_t(1) << 11;   // a table this full starts again (48 KiB)
 constexpr size_t  MAX_SHIPS = 32;          // ships with kept answers; more start the tables again
 
 // A cell of the change grid: the stamp of the last change over it and whose change that was, and
