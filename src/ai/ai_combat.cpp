@@ -264,6 +264,7 @@ struct AssignSearch {
     size_t words = 0;                    // 64-bit words of a set of selected places
     std::vector<uint64_t> all_open;      // every selected place
     std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
+    std::vector<int32_t> all_places;     // [ship * selected + j]: the same places, ascending
     AiKeptSearch *kept = nullptr;        // the commander's trees; room for every list the search can make
     std::vector<int32_t> held;           // per task: the node its assignee list holds, -1 the list it came with
     std::vector<int32_t> path;           // scratch of a list's ships, last first
@@ -388,6 +389,11 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
     for (size_t k = 0; k < a->selected.size(); ++k)
         for (size_t i = 0; i < a->count; ++i)
             if (a->fits[size_t(a->selected[k]) * a->count + i]) a->usable[i * a->words + k / 64] |= uint64_t(1) << (k % 64);
+    const size_t stride = a->selected.size();
+    a->all_places.assign(a->count * stride, -1);
+    for (size_t i = 0; i < a->count; ++i)
+        for (size_t k = 0, n = 0; k < stride; ++k)
+            if (a->fits[size_t(a->selected[k]) * a->count + i]) a->all_places[i * stride + n++] = int32_t(k);
     take_kept(a, ships);
     a->held.assign(tasks, -1);
 }
@@ -488,6 +494,9 @@ struct PassState {
     std::vector<int32_t> best;        // per ship: its task in the best table
     std::vector<uint32_t> candidates; // per ship: the open selected places it fits
     std::vector<uint32_t> all_candidates;   // per ship: the selected places it fits
+    // [ship * selected + j]: the open selected places the ship fits, ascending (the first
+    // candidates[ship] of its row).
+    std::vector<int32_t> places;
     bool closed = true;               // a task closed in the last pass: open and candidates need resetting
     // Per ship: the task it held before the search (-2 one no longer in the map), and what moving
     // it away counts (0 for a ship that held none).
@@ -502,52 +511,6 @@ inline uint32_t bit_count(uint64_t v) {
     v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
     v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
     return uint32_t((v * 0x0101010101010101ull) >> 56);
-}
-
-constexpr std::array<uint8_t, 256> BYTE_BITS = [] {
-    std::array<uint8_t, 256> bits{};
-    for (size_t i = 0; i < bits.size(); ++i) bits[i] = uint8_t(std::popcount(i));
-    return bits;
-}();
-
-// [byte][k]: the place of the k-th (from 0) set bit of a byte that has more than k.
-constexpr std::array<std::array<uint8_t, 8>, 256> BYTE_SELECT = [] {
-    std::array<std::array<uint8_t, 8>, 256> select{};
-    for (size_t b = 0; b < select.size(); ++b)
-        for (uint32_t bit = 0, k = 0; bit < 8; ++bit)
-            if (b & (1u << bit)) select[b][k++] = uint8_t(bit);
-    return select;
-}();
-
-// The k-th (from 0) set bit of a word that has more than k: whole bytes are skipped by their counts,
-// then the byte that holds it names it.
-inline int32_t kth_bit(uint64_t v, uint32_t k) {
-    int32_t base = 0;
-    for (;; base += 8, v >>= 8) {
-        if (base == 64) return -1;
-        const uint32_t n = BYTE_BITS[v & 0xFF];
-        if (k < n) break;
-        k -= n;
-    }
-    return base + BYTE_SELECT[v & 0xFF][k];
-}
-
-// The k-th (from 0) place set in both a and b.
-int32_t kth_common(const uint64_t *a, const uint64_t *b, size_t words, uint32_t k) {
-    for (size_t w = 0; w < words; ++w) {
-        const uint64_t both = a[w] & b[w];
-        if (w + 1 == words) {   // the caller's k is below the count, so the last word holds it
-            const int32_t bit = kth_bit(both, k);
-            return bit < 0 ? -1 : int32_t(w * 64) + bit;
-        }
-        const uint32_t n = bit_count(both);
-        if (k >= n) {
-            k -= n;
-            continue;
-        }
-        return int32_t(w * 64) + kth_bit(both, k);
-    }
-    return -1;
 }
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
@@ -568,6 +531,8 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     const int32_t *change_weight = st->change_weight.data();
     const int32_t *best_table = st->best.data();
     const uint8_t *fits = a->fits.data();
+    int32_t *places = st->places.data();
+    const size_t stride = a->selected.size();
     // The kept trees have room for every list the search makes: they never move while it runs.
     const AiKeptSearch &trees = *a->kept;
     const int32_t *roots = trees.task_root.data();
@@ -580,6 +545,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     if (st->closed) {
         for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
         for (int32_t i = 0; i < count; ++i) candidates[i] = st->all_candidates[size_t(i)];
+        std::copy(a->all_places.begin(), a->all_places.end(), st->places.begin());
         st->closed = false;
     }
     for (int32_t i = 0; i < count; ++i) indices[i] = i;
@@ -604,9 +570,8 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
             }
         }
         if (chosen < 0 && candidates[index] > 0) {
-            const uint64_t *usable = &a->usable[size_t(index) * words];
-            if (const int32_t k = kth_common(open, usable, words, draws.below(candidates[index])); k >= 0)
-                chosen = a->selected[size_t(k)];
+            // The drawn one of the open places the ship fits, in place order.
+            chosen = a->selected[size_t(places[size_t(index) * stride + draws.below(candidates[index])])];
         }
         holds[index] = chosen;
         if (chosen != previous[index]) changes += change_weight[index];
@@ -632,7 +597,14 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
                 open[size_t(k) / 64] &= ~bit;
                 st->closed = true;
                 const uint8_t *chosen_fits = &fits[size_t(chosen) * size_t(count)];
-                for (int32_t i = 0; i < count; ++i) candidates[i] -= chosen_fits[i];
+                for (int32_t i = 0; i < count; ++i) {
+                    if (!chosen_fits[i]) continue;
+                    int32_t *row = places + size_t(i) * stride;
+                    int32_t *end = row + candidates[i];
+                    int32_t *gone = std::find(row, end, k);
+                    std::copy(gone + 1, end, gone);
+                    candidates[i] -= 1;
+                }
             }
             --open_count;
         }
@@ -857,6 +829,7 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         st.change_weight.assign(count, 0);
         st.all_candidates.assign(count, 0);
         st.candidates.assign(count, 0);
+        st.places.assign(search.all_places.size(), -1);
         for (size_t i = 0; i < count; ++i) {
             if (const uint64_t previous = previous_of(ships[i]); previous != 0) {
                 const int32_t t = task_index(search, previous);
