@@ -263,8 +263,8 @@ struct AssignSearch {
     std::vector<uint8_t> fits;           // [task * count + ship]: the ship's utility for the task is not 0
     size_t words = 0;                    // 64-bit words of a set of selected places
     std::vector<uint64_t> all_open;      // every selected place
-    std::vector<uint64_t> usable;        // [ship * words + w]: the selected places the ship fits
-    std::vector<int32_t> all_places;     // [ship * selected + j]: the same places, ascending
+    std::vector<int32_t> all_places;     // [ship * selected + j]: the selected places the ship fits, ascending
+    std::vector<uint32_t> all_counts;    // per ship: how many
     AiKeptSearch *kept = nullptr;        // the commander's trees; room for every list the search can make
     std::vector<int32_t> held;           // per task: the node its assignee list holds, -1 the list it came with
     std::vector<int32_t> path;           // scratch of a list's ships, last first
@@ -383,17 +383,17 @@ void assign_search_init(AssignSearch *a, AiPlayer *ai, Player *player, const std
             a->fits[t * a->count + i] = utility && utility(a->tasks[t], ships[i]) != 0;
     }
     a->words = (a->selected.size() + 63) / 64;
-    a->usable.assign(a->count * a->words, 0);
     a->all_open.assign(a->words, 0);
     for (size_t k = 0; k < a->selected.size(); ++k) a->all_open[k / 64] |= uint64_t(1) << (k % 64);
-    for (size_t k = 0; k < a->selected.size(); ++k)
-        for (size_t i = 0; i < a->count; ++i)
-            if (a->fits[size_t(a->selected[k]) * a->count + i]) a->usable[i * a->words + k / 64] |= uint64_t(1) << (k % 64);
     const size_t stride = a->selected.size();
     a->all_places.assign(a->count * stride, -1);
-    for (size_t i = 0; i < a->count; ++i)
-        for (size_t k = 0, n = 0; k < stride; ++k)
+    a->all_counts.assign(a->count, 0);
+    for (size_t i = 0; i < a->count; ++i) {
+        uint32_t n = 0;
+        for (size_t k = 0; k < stride; ++k)
             if (a->fits[size_t(a->selected[k]) * a->count + i]) a->all_places[i * stride + n++] = int32_t(k);
+        a->all_counts[i] = n;
+    }
     take_kept(a, ships);
     a->held.assign(tasks, -1);
 }
@@ -493,7 +493,6 @@ struct PassState {
     std::vector<uint64_t> open;       // the open selected places
     std::vector<int32_t> best;        // per ship: its task in the best table
     std::vector<uint32_t> candidates; // per ship: the open selected places it fits
-    std::vector<uint32_t> all_candidates;   // per ship: the selected places it fits
     // [ship * selected + j]: the open selected places the ship fits, ascending (the first
     // candidates[ship] of its row).
     std::vector<int32_t> places;
@@ -503,15 +502,6 @@ struct PassState {
     std::vector<int32_t> previous;
     std::vector<int32_t> change_weight;
 };
-
-// The set bits of a word. Counted by halves, nibbles and bytes: a build for the plain 64-bit target
-// has no count instruction and would call the library for each word.
-inline uint32_t bit_count(uint64_t v) {
-    v -= (v >> 1) & 0x5555555555555555ull;
-    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
-    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return uint32_t((v * 0x0101010101010101ull) >> 56);
-}
 
 // One pass of the search: every ship in a random order keeps its best-table task or draws one.
 // The pass's tables are read through local pointers: the pass never resizes them, and the
@@ -544,7 +534,7 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
     int32_t touched_count = 0;
     if (st->closed) {
         for (size_t w = 0; w < words; ++w) open[w] = a->all_open[w];
-        for (int32_t i = 0; i < count; ++i) candidates[i] = st->all_candidates[size_t(i)];
+        for (int32_t i = 0; i < count; ++i) candidates[i] = a->all_counts[size_t(i)];
         std::copy(a->all_places.begin(), a->all_places.end(), st->places.begin());
         st->closed = false;
     }
@@ -827,7 +817,6 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
         st.best.assign(count, -1);
         st.previous.assign(count, -1);
         st.change_weight.assign(count, 0);
-        st.all_candidates.assign(count, 0);
         st.candidates.assign(count, 0);
         st.places.assign(search.all_places.size(), -1);
         for (size_t i = 0; i < count; ++i) {
@@ -838,7 +827,6 @@ void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
             }
             ai->best_assignment[i] = task_of(ships[i]);
             st.best[i] = task_index(search, ai->best_assignment[i]);
-            for (size_t w = 0; w < search.words; ++w) st.all_candidates[i] += bit_count(search.usable[i * search.words + w]);
         }
         const int32_t passes = ai_combat_pass_count(int32_t(count));
         for (int32_t pass = 1; pass <= passes; ++pass) {
