@@ -893,14 +893,19 @@ void ai_combat_each_kept_list(AiPlayer *ai, const std::function<void(const AiKep
 
 namespace {
 
-// agent_task_combat_next_option of the task: its type's slot, looked up once for a whole search.
+// The task's agent_task_combat_next_option slot, looked up once for a whole search.
 struct NextOption {
     TaskCombatOptionFn *fn = nullptr;
     explicit NextOption(const AgentTask *task) {
         if (const AgentTaskType *type = agent_task_type(int32_t(task->type))) fn = type->combat_next_option;
     }
-    int32_t operator()(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) const {
-        return fn ? fn(task, ai, ship, index) : AGENT_TASK_NO_OPTION;
+    // Builds option `index` into the ship's record; false when the options have run out. Every step
+    // an option writes is written whole, so emptying the record is emptying its count.
+    bool build(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) const {
+        ship->option.step_count = 0;
+        ship->option.score = 0;
+        ship->option.index = 0;
+        return (fn ? fn(task, ai, ship, index) : AGENT_TASK_NO_OPTION) == 0;
     }
 };
 
@@ -908,12 +913,7 @@ struct NextOption {
 int32_t plan_task_options(AiPlayer *ai, Ship *ship, AgentTask *task) {
     int32_t best_index = -1, best_score = 0;
     const NextOption next_option(task);
-    for (int32_t k = 0;; ++k) {
-        // Every step an option writes is written whole, so emptying the record is emptying its count.
-        ship->option.step_count = 0;
-        ship->option.score = 0;
-        ship->option.index = 0;
-        if (next_option(task, ai, ship, k) != 0) break;
+    for (int32_t k = 0; next_option.build(task, ai, ship, k); ++k) {
         const int32_t score = ship->option.step_count >= 1 ? agent_task_combat_score(task, ai, ship) : 0;
         if (score > best_score) {
             best_score = score;
@@ -941,13 +941,8 @@ void ai_combat_plan_task(AiPlayer *ai, Ship *ship, AgentTask *task) {
         // The options are built here, one after another (they draw from the battle's generator),
         // and scored on the scorer's thread meanwhile; it keeps the best as the loop below does.
         const NextOption next_option(task);
-        for (int32_t k = 0;; ++k) {
-            ship->option.step_count = 0;
-            ship->option.score = 0;
-            ship->option.index = 0;
-            if (next_option(task, ai, ship, k) != 0) break;
+        for (int32_t k = 0; next_option.build(task, ai, ship, k); ++k)
             if (ship->option.step_count >= 1) ai_combat_scorer_push(scorer, k, ship->option);
-        }
         ShipPlan best;
         best_index = ai_combat_scorer_close(scorer, &best);
         if (best_index >= 0) ai_option_to_words(&best, ai->best_option, ai->best_targets);

@@ -199,6 +199,20 @@ namespace {
     return append_step(at, PLAN_MOVE) != nullptr;
 }
 
+// A use of the system at the target (its centre) or at the point, with the expected hit chance and
+// damage, when the AP and the plan's room allow: the step is written whole and the AP are spent.
+[[gnu::always_inline]] inline bool add_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y,
+                                           int32_t chance, int32_t damage) {
+    ShipPlan *plan = at->plan;
+    if (at->ap < system->ap_cost || plan->step_count >= SHIP_PLAN_STEPS) return false;
+    if (target) target_centre(target, &x, &y);
+    plan->steps[plan->step_count++] =
+        ShipPlanStep{.code = system->mount_index, .x = at->x, .y = at->y, .heading = at->heading, .target = target,
+                     .target_x = x, .target_y = y, .hit_chance = chance, .damage = damage};
+    at->ap -= system->ap_cost;
+    return true;
+}
+
 }  // namespace
 
 bool system_ai_turn_towards(PlanCursor *at, int32_t heading) { return turn_towards(at, heading); }
@@ -208,17 +222,7 @@ bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_
 }
 
 bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y) {
-    if (at->ap < system->ap_cost) return false;
-    ShipPlanStep *step = append_step(at, system->mount_index);
-    if (!step) return false;
-    at->ap -= system->ap_cost;
-    step->target = target;
-    if (target) target_centre(target, &step->target_x, &step->target_y);
-    else {
-        step->target_x = x;
-        step->target_y = y;
-    }
-    return true;
+    return add_use(at, system, target, x, y, 0, 0);
 }
 
 namespace {
@@ -259,14 +263,7 @@ UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target,
 // The use step of a verdict that offers one, when the plan has room for it.
 [[gnu::always_inline]] inline bool apply_use(PlanCursor *at, System *system, GameObject *target, int32_t x, int32_t y,
                                              const UseVerdict &verdict) {
-    ShipPlan *plan = at->plan;
-    if (!verdict.ok || at->ap < system->ap_cost || plan->step_count >= SHIP_PLAN_STEPS) return false;
-    if (target) target_centre(target, &x, &y);
-    plan->steps[plan->step_count++] =
-        ShipPlanStep{.code = system->mount_index, .x = at->x, .y = at->y, .heading = at->heading, .target = target,
-                     .target_x = x, .target_y = y, .hit_chance = verdict.chance, .damage = verdict.damage};
-    at->ap -= system->ap_cost;
-    return true;
+    return verdict.ok && add_use(at, system, target, x, y, verdict.chance, verdict.damage);
 }
 
 // ---- What one plan works out once ----
