@@ -246,7 +246,9 @@ void    object_update(GameObject *obj, int32_t dt);
 
 // ---- Shapes and drawing ----------------------------------------------------------------------------
 
-// The sprite whose hit mask is the object's shape: frames[frame], else frame_sprites[frame].
+// The sprite of the object's frame: frames[frame], else frame_sprites[frame]; null outside the frames.
+const Sprite *object_frame_sprite(const GameObject *obj, int32_t frame);
+// The sprite whose hit mask is the object's shape: the sprite of its current frame.
 const Sprite *object_shape(const GameObject *obj);
 int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, int32_t py);
 int32_t object_mask_overlap(GameObject *obj, const Sprite *sprite, int32_t ox, int32_t oy, int32_t sx,
@@ -255,6 +257,10 @@ int32_t object_overlap(GameObject *a, GameObject *b, int32_t ax, int32_t ay, int
                        int32_t *out_x, int32_t *out_y);
 int32_t object_overlap_at(GameObject *a, GameObject *b, int32_t frame, int32_t ax, int32_t ay,
                           int32_t bx, int32_t by);
+// object_overlap_at of two objects whose kinds have no shape tests of their own, from their figures:
+// the first's box (aw x ah at ax, ay) and the sprite of the frame asked, the second's box and shape.
+int32_t object_sprites_overlap_at(const Sprite *sprite, int32_t ax, int32_t ay, int32_t aw, int32_t ah,
+                                  const Sprite *shape, int32_t bx, int32_t by, int32_t bw, int32_t bh);
 int32_t object_in_range_of(GameObject *obj, int32_t px, int32_t py, int32_t range);
 Result  object_impact_point(GameObject *obj, int32_t *px, int32_t *py);
 Result  object_contact_point(GameObject *a, GameObject *b, int32_t *out_x, int32_t *out_y,

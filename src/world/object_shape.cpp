@@ -16,12 +16,26 @@ namespace {
 
 const ObjectMethods *row(const GameObject *obj) { return object_methods(obj->kind); }
 
-// The sprite of a frame: frames[frame], else frame_sprites[frame]; null outside the frames.
-const Sprite *frame_sprite(const GameObject *obj, int32_t frame) {
-    if (frame < 0 || frame >= obj->frame_count) return nullptr;
-    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
-    if (obj->frame_sprites) return obj->frame_sprites[frame];
-    return nullptr;
+// The boxes of w x h at (ax, ay) and (bx, by) touch.
+bool boxes_touch(int32_t ax, int32_t ay, int32_t aw, int32_t ah, int32_t bx, int32_t by, int32_t bw, int32_t bh) {
+    return aw + ax >= bx && ah + ay >= by && ax < bw + bx && ay < bh + by;
+}
+
+// A sprite at (sx, sy) reaches into the box of w x h at (ox, oy); false without a sprite.
+bool sprite_meets_box(const Sprite *sprite, int32_t sx, int32_t sy, int32_t ox, int32_t oy, int32_t w, int32_t h) {
+    return sprite && ox + w >= sx && oy + h >= sy && ox < sx + sprite->width && oy < sy + sprite->height;
+}
+
+// The shape's hit mask at (ox, oy) against the sprite's at (sx, sy): 1 and the first shared bit in
+// map pixels, else 0.
+int32_t shape_meets_sprite(const Sprite *shape, int32_t ox, int32_t oy, const Sprite *sprite, int32_t sx, int32_t sy,
+                           int32_t *out_x, int32_t *out_y) {
+    if (!shape) return 0;
+    int hit_x = 0, hit_y = 0;
+    if (!mask_overlap(shape, sprite, sx - ox, sy - oy, &hit_x, &hit_y)) return 0;
+    if (out_x) *out_x = hit_x + ox;
+    if (out_y) *out_y = hit_y + oy;
+    return 1;
 }
 
 // The sprite drawn for the current frame (frames only).
@@ -60,7 +74,14 @@ bool inside_box(int32_t px, int32_t py, int32_t x, int32_t y, int32_t w, int32_t
 
 }  // namespace
 
-const Sprite *object_shape(const GameObject *obj) { return frame_sprite(obj, obj->frame); }
+const Sprite *object_frame_sprite(const GameObject *obj, int32_t frame) {
+    if (frame < 0 || frame >= obj->frame_count) return nullptr;
+    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
+    if (obj->frame_sprites) return obj->frame_sprites[frame];
+    return nullptr;
+}
+
+const Sprite *object_shape(const GameObject *obj) { return object_frame_sprite(obj, obj->frame); }
 
 int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, int32_t py) {
     if (px < ox || px > ox + obj->w || py < oy || py > oy + obj->h) return 0;
@@ -72,24 +93,15 @@ int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, i
 
 int32_t object_mask_overlap(GameObject *obj, const Sprite *sprite, int32_t ox, int32_t oy, int32_t sx, int32_t sy,
                             int32_t *out_x, int32_t *out_y) {
-    if (!sprite) return 0;
-    if (!(ox + obj->w >= sx && oy + obj->h >= sy && ox < sx + sprite->width &&
-          oy < sy + sprite->height))
-        return 0;
+    if (!sprite_meets_box(sprite, sx, sy, ox, oy, obj->w, obj->h)) return 0;
     const ObjectMethods *m = row(obj);
     if (m && m->rect_test) return m->rect_test(obj, sprite, ox, oy, sx, sy, out_x, out_y);
-    const Sprite *shape = object_shape(obj);
-    if (!shape) return 0;
-    int hit_x = 0, hit_y = 0;
-    if (!mask_overlap(shape, sprite, sx - ox, sy - oy, &hit_x, &hit_y)) return 0;
-    if (out_x) *out_x = hit_x + ox;
-    if (out_y) *out_y = hit_y + oy;
-    return 1;
+    return shape_meets_sprite(object_shape(obj), ox, oy, sprite, sx, sy, out_x, out_y);
 }
 
 int32_t object_overlap(GameObject *a, GameObject *b, int32_t ax, int32_t ay, int32_t bx, int32_t by,
                        int32_t *out_x, int32_t *out_y) {
-    if (!(a->w + ax >= bx && a->h + ay >= by && ax < b->w + bx && ay < b->h + by)) return 0;
+    if (!boxes_touch(ax, ay, a->w, a->h, bx, by, b->w, b->h)) return 0;
     const ObjectMethods *m = row(a);
     if (m && m->overlap_test) return m->overlap_test(a, b, ax, ay, bx, by, out_x, out_y);
     const Sprite *sprite = drawn_sprite(a);
@@ -100,12 +112,16 @@ int32_t object_overlap(GameObject *a, GameObject *b, int32_t ax, int32_t ay, int
 int32_t object_overlap_at(GameObject *a, GameObject *b, int32_t frame, int32_t ax, int32_t ay, int32_t bx,
                           int32_t by) {
     if (frame < 0 || frame >= a->frame_count) return 0;
-    if (!(a->w + ax >= bx && a->h + ay >= by && ax < b->w + bx && ay < b->h + by)) return 0;
+    if (!boxes_touch(ax, ay, a->w, a->h, bx, by, b->w, b->h)) return 0;
     const ObjectMethods *m = row(a);
     if (m && m->overlap_test) return m->overlap_test(a, b, ax, ay, bx, by, nullptr, nullptr);
-    const Sprite *sprite = frame_sprite(a, frame);
-    if (!sprite) return 0;
-    return object_mask_overlap(b, sprite, bx, by, ax, ay, nullptr, nullptr);
+    return object_mask_overlap(b, object_frame_sprite(a, frame), bx, by, ax, ay, nullptr, nullptr);
+}
+
+int32_t object_sprites_overlap_at(const Sprite *sprite, int32_t ax, int32_t ay, int32_t aw, int32_t ah,
+                                  const Sprite *shape, int32_t bx, int32_t by, int32_t bw, int32_t bh) {
+    if (!boxes_touch(ax, ay, aw, ah, bx, by, bw, bh) || !sprite_meets_box(sprite, ax, ay, bx, by, bw, bh)) return 0;
+    return shape_meets_sprite(shape, bx, by, sprite, ax, ay, nullptr, nullptr);
 }
 
 int32_t object_in_range_of(GameObject *obj, int32_t px, int32_t py, int32_t range) {

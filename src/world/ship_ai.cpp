@@ -255,14 +255,8 @@ inline uint32_t boxes_met(const BoxGroup &g, int32_t x0, int32_t y0, int32_t x1,
 // object_overlap_at(ship, o.obj, frame, x, y, o.x, o.y) when neither kind has shape tests of its
 // own: the ship's sprite for the frame against the object's shown sprite, read from its picture.
 bool sprites_meet(const Ship *ship, int32_t frame, int32_t x, int32_t y, const OccupantState &o) {
-    if (frame < 0 || frame >= ship->frame_count) return false;
-    if (!(ship->w + x >= o.x && ship->h + y >= o.y && x < o.w + o.x && y < o.h + o.y)) return false;
-    const Sprite *sprite = nullptr;
-    if (ship->frames && ship->frames[frame]) sprite = ship->frames[frame];
-    else if (ship->frame_sprites) sprite = ship->frame_sprites[frame];
-    if (!sprite) return false;
-    if (!(o.x + o.w >= x && o.y + o.h >= y && o.x < x + sprite->width && o.y < y + sprite->height)) return false;
-    return o.shape && mask_overlap(o.shape, sprite, x - o.x, y - o.y, nullptr, nullptr) != 0;
+    return object_sprites_overlap_at(object_frame_sprite(ship, frame), x, y, ship->w, ship->h, o.shape, o.x, o.y, o.w,
+                                     o.h) != 0;
 }
 
 // Compares the map with the kept picture and stamps the cells under every object that changed.
