@@ -1,7 +1,8 @@
 // Start-up: from a fresh process to the title mode with the generated store, next to decoding the
 // pictures that start-up loads on their own.
 //  - StartupToTitle forks a fresh process per iteration (so every singleton starts empty), which
-//    opens the store, sets the video mode on SDL's dummy driver, starts the graphics thread and runs
+//    prepares as the program does (the hook tables, the store, SDL, the window on SDL's dummy
+//    driver, the sound manager and the Game: startup_prepare), starts the graphics thread and runs
 //    20 ms frames of the start-up loading mode until the title mode is current: the loading thread,
 //    then the 640 ms fade-out. The time runs from the fork to the child's report.
 //  - LoadingWorkOnly is the same without the fade: frames without waiting, so the figure is the
@@ -20,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "game/game.h"
+#include "app/startup.h"
 #include "platform/graphics.h"
 #include "platform/sprite.h"
 #include "platform/store.h"
@@ -36,13 +37,11 @@ double child_start_to_title(bool paced) {
     const auto t0 = std::chrono::steady_clock::now();
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    store_set_path(STORE.c_str());
-    if (store_open() != RES_OK) return -1;
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) return -1;
+    StartupOptions options;
+    options.has_store_path = true;
+    options.store_path = STORE;
+    if (int status = 0; !startup_prepare(options, true, &status)) return -1;
     Graphics *g = gfx_get();
-    gfx_set_size(g, 0);
-    if (gfx_init_video(g) != RES_OK) return -1;
-    if (!game_get()) return -1;
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();
     if (gfx_start_thread(g) != RES_OK) return -1;

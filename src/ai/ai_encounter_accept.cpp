@@ -2,6 +2,7 @@
 #include "ai/ai_encounter_accept.h"
 
 #include <new>
+#include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/encounter.h"
 #include "game/game.h"
@@ -32,6 +33,24 @@ bool own_sector(const Encounter *encounter, const Player *player) {
     if (encounter->sector_id == 0) return false;
     const GameObject *sector = game_find_object_of_kind(game_get(), OBJECT_SECTOR, encounter->sector_id);
     return sector && sector->owner_id == player->id;
+}
+
+// The player sought this battle: one of its ships in it belongs to an "attack fleet" strike at one
+// of the encounter's fleets with the strength the strike asks for. The strike weighed the enemy
+// against the player's own margin when it moved on the fleet; the same player refusing the meeting
+// it made would only make it again the next day.
+bool sought(AiPlayer *ai, const Player *player, Encounter *encounter) {
+    for (GameObject *obj : encounter->objects->items) {
+        if (!obj) break;
+        if (obj->kind != OBJECT_SHIP || obj->owner_id != player->id) continue;
+        for (AiShipWord word : {AI_SHIP_GALAXY_TASK, AI_SHIP_DEFENCE_TASK}) {
+            const AgentTask *task = ai_get_task(ai, ai_ship_word(obj, word));
+            if (task && task->type == TASK_ATTACK_FLEET && encounter_has_fleet(encounter, task->target_id) &&
+                task->assignee_value >= static_cast<const AgentTaskData *>(task)->strength)
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -69,6 +88,6 @@ int32_t ai_accept_encounter(AiPlayer *ai, Player *player, Encounter *encounter) 
     }
     const int64_t enemy = owners > 0 ? sum / owners : 0;
 
-    if (own_sector(encounter, player)) return 1;
+    if (own_sector(encounter, player) || sought(ai, player, encounter)) return 1;
     return int64_t(ai->courage) * own / 100 >= enemy ? 1 : 0;
 }

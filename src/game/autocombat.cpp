@@ -112,40 +112,6 @@ void place_on_galaxy(Game *game, Fleet *fleet) {
 
 // ---- Autocombat ------------------------------------------------------------------------------------
 
-// Puts every encounter object with a placement on the combat map; returns how many were placed.
-int32_t place_on_field(Game *game, Encounter *enc) {
-    ObjectMap *map = game->combat_map;
-    int32_t placed = 0;
-    const int32_t sides = encounter_side_count(enc);
-    for (GameObject *obj : enc->objects->items) {
-        if (!obj) break;
-        int32_t x = 0, y = 0, heading = 0;
-        if (encounter_get_placement(enc, &x, obj->id, &y, &heading) != RES_OK) {
-            log_write(LOG_GAME, LOG_WARN, "Encounter failed to add autocombat object #%llu \"%s\" (no object info found)",
-                      (unsigned long long)obj->id, object_get_name(obj));
-            continue;
-        }
-        object_set_heading(obj, heading);
-        map_place_object(map, obj, x, y, 0);
-        ++placed;
-        if ((obj->flags & OBJ_LOST) && obj->kind == OBJECT_SHIP && obj->owner_id)
-            if (Player *owner = find_player(game, obj->owner_id)) player_add_object(owner, obj);
-        for (int32_t i = 0; i < sides; ++i) {
-            const uint64_t side = encounter_get_side(enc, i);
-            if (side == obj->owner_id) continue;
-            if (Player *p = find_player(game, side)) player_learn_object(p, obj, 0);
-        }
-    }
-    map_add_pending_objects(map);
-    for (GameObject *obj : enc->objects->items) {
-        if (!obj) break;
-        obj->turns_taken = 0;
-        obj->flash_ms = 0;
-        object_begin_encounter(obj);
-    }
-    return placed;
-}
-
 // True while something on the field can still do harm: a shot, or an armed ship.
 bool anything_can_fight(const ObjectMap *map) {
     for (GameObject *obj : map->objects.items) {
@@ -413,16 +379,10 @@ void encounter_autocombat(Encounter *enc) {
     game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;
     int32_t idle_turns = 0;
 
-    // A failure is logged; the battle is fought all the same, with what shapes there are.
-    (void)encounter_load_graphics(enc);
+    // A failed graphics load is logged; the battle is fought all the same, with what shapes there are.
+    int32_t placed = 0;
+    (void)encounter_set_up_field(game, enc, ENCOUNTER_FIELD_AT_ONCE, &placed);
     ObjectMap *map = game->combat_map;
-    map_clear(map);
-    map_set_world_size(map, enc->field_w, enc->field_h);
-    if (encounter_has_defense_shot(enc))
-        map_enable_defense_shot(map, enc->shot_start_clock, enc->shot_interval, enc->shot_type,
-                                enc->shot_singular.c_str(), enc->shot_plural.c_str(), enc->shot_count,
-                                enc->shot_damage_min, enc->shot_damage_max, enc->defense_player_id);
-    const int32_t placed = place_on_field(game, enc);
     const int64_t idle_limit = int64_t(AUTOCOMBAT_IDLE_TURNS_PER_OBJECT) * placed;
 
     for (;;) {

@@ -37,18 +37,22 @@ void purge_global_list(Game *game) {
     if (dropped) list_compact(game->objects);
 }
 
-// One object of the battle onto the combat map at its placement.
-void place_on_combat_map(Game *game, Encounter *enc, GameObject *obj) {
+// One object of the battle onto the combat map at its placement; false when it has none.
+bool place_on_combat_map(Game *game, Encounter *enc, GameObject *obj, EncounterFieldUse use) {
     int32_t x = 0, y = 0, heading = 0;
     if (encounter_get_placement(enc, &x, obj->id, &y, &heading) != RES_OK) {
-        log_write(LOG_GAME, LOG_WARN, "Encounter failed to add object #%llu \"%s\" (no object info found)",
+        log_write(LOG_GAME, LOG_WARN,
+                  use == ENCOUNTER_FIELD_AT_ONCE
+                      ? "Encounter failed to add autocombat object #%llu \"%s\" (no object info found)"
+                      : "Encounter failed to add object #%llu \"%s\" (no object info found)",
                   (unsigned long long)obj->id, object_get_name(obj));
-        return;
+        return false;
     }
     object_set_heading(obj, heading);
     if (obj->kind == OBJECT_SITE) object_stop_travel(obj);
     map_place_object(game->combat_map, obj, x, y, 0);
-    if (obj->flags & OBJ_LOST) {
+    // A ship made for the battle fights for its owner.
+    if ((obj->flags & OBJ_LOST) && obj->kind == OBJECT_SHIP && obj->owner_id) {
         Player *owner = game_find_player(game, obj->owner_id);
         if (owner && !player_find_object(owner, obj->id)) player_add_object(owner, obj);
     }
@@ -56,6 +60,7 @@ void place_on_combat_map(Game *game, Encounter *enc, GameObject *obj) {
         if (side == obj->owner_id) continue;
         if (Player *player = game_find_player(game, side)) player_learn_object(player, obj, 0);
     }
+    return true;
 }
 
 // Display groups stand around the sector's anchor site, one direction per owner.
@@ -210,10 +215,10 @@ Result encounter_load_graphics(const Encounter *enc) {
     return r;
 }
 
-Result game_start_encounter(Game *game) {
-    Encounter *enc = game ? game->current_encounter : nullptr;
-    if (!enc || !game->combat_map) return RES_OK;
-    if (Result r = encounter_load_graphics(enc); r != RES_OK) return r;
+Result encounter_set_up_field(Game *game, Encounter *enc, EncounterFieldUse use, int32_t *placed) {
+    if (placed) *placed = 0;
+    if (!game || !enc || !game->combat_map) return RES_OK;
+    if (Result r = encounter_load_graphics(enc); r != RES_OK && use == ENCOUNTER_FIELD_SCREEN) return r;
 
     ObjectMap *map = game->combat_map;
     map_clear(map);
@@ -224,15 +229,24 @@ Result game_start_encounter(Game *game) {
                                 enc->shot_damage_min, enc->shot_damage_max, enc->defense_player_id);
 
     encounter_rebuild_index(enc);
+    int32_t count = 0;
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
-        place_on_combat_map(game, enc, obj);
+        if (place_on_combat_map(game, enc, obj, use)) ++count;
     }
     map_add_pending_objects(map);
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         object_begin_encounter(obj);
     }
+    if (placed) *placed = count;
+    return RES_OK;
+}
+
+Result game_start_encounter(Game *game) {
+    Encounter *enc = game ? game->current_encounter : nullptr;
+    if (!enc || !game->combat_map) return RES_OK;
+    if (Result r = encounter_set_up_field(game, enc, ENCOUNTER_FIELD_SCREEN, nullptr); r != RES_OK) return r;
 
     // During the battle the computer players plan only through their combat command.
     encounter_rebuild_index(enc);

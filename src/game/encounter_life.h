@@ -3,9 +3,11 @@
 // maps the screens show.
 //  - game_purge_removed_objects drops what died or was removed from the players, the global object
 //    list and the three maps. Game thread only: before a model worker starts and after it is joined.
-//  - game_start_encounter fills the combat map from the current encounter (load groups, placements,
-//    encounter begin, AI stop). It runs on the load-encounter thread while the galaxy screen only
-//    draws; the factories take their own locks.
+//  - encounter_set_up_field sets the combat field up for a battle, the one way for both the combat
+//    screen's start and autocombat (load groups, the map sized and armed, placements, encounter
+//    begin). game_start_encounter sets the current encounter's field up and stops the AI of its
+//    sides. It runs on the load-encounter thread while the galaxy screen only draws; the factories
+//    take their own locks.
 //  - game_end_combat drops the finished encounters, clears the combat map and purges.
 //  - game_place_on_galaxy puts an object on the galaxy map; while the map walks its objects
 //    (MAP_ITERATING) the object waits in the pending list for the map's next add.
@@ -16,8 +18,9 @@
 //  - encounter_load_graphics keeps the encounter graphics of the battle's templates loaded (and
 //    lets the others go): the combat screen shows them, and the frames are the shapes that every
 //    range, scan and hit test reads, in a battle fought on the screen or at once.
-//  - Result codes: game_start_encounter and encounter_load_graphics pass on the factories' load
-//    failure (logged with the encounter's id and name).
+//  - Result codes: game_start_encounter, encounter_set_up_field (for the screen) and
+//    encounter_load_graphics pass on the factories' load failure (logged with the encounter's id and
+//    name).
 #include <cstdint>
 #include <vector>
 #include "platform/result.h"
@@ -27,6 +30,18 @@ struct Game;
 struct GameObject;
 
 Result encounter_load_graphics(const Encounter *enc);
+
+// Who fights on the field: the combat screen, or autocombat at once. They differ only in the warning
+// for an object without a placement, and in a failed graphics load: the screen's start ends there,
+// a battle fought at once goes on with the shapes there are.
+enum EncounterFieldUse : int32_t { ENCOUNTER_FIELD_SCREEN = 0, ENCOUNTER_FIELD_AT_ONCE = 1 };
+
+// Sets the combat map up for the battle: the battle's encounter graphics loaded, the map emptied,
+// sized to the field and given the battle's barrage; every object with a placement put there at its
+// heading (a site stops travelling; a ship made for the battle joins its owner unless the owner holds
+// it already; every other side learns the object); then every placed object begins the battle. The
+// number of objects placed goes to `placed` when given.
+Result encounter_set_up_field(Game *game, Encounter *enc, EncounterFieldUse use, int32_t *placed);
 void   game_purge_removed_objects(Game *game);
 void   game_end_combat(Game *game);
 void   game_place_on_galaxy(Game *game, GameObject *obj, int32_t x, int32_t y);

@@ -119,7 +119,7 @@ void encounter_make_sentinel(Ship *ship, const GameObject *starbase, int32_t slo
     ship->ap = ship->max_ap;
 }
 
-Ship *encounter_create_ark_ship(uint64_t owner_id, int32_t weapon_type, int32_t subtype) {
+Ship *encounter_create_ark_ship(uint64_t owner_id, int32_t weapon_type, int32_t subtype, Rng *initiatives) {
     Ship *ship = new_hull(SHIP_HULL_DRONE);
     if (!ship) return nullptr;
     ship->flags |= OBJ_LOST;
@@ -128,7 +128,8 @@ Ship *encounter_create_ark_ship(uint64_t owner_id, int32_t weapon_type, int32_t 
     fit(ship, MOUNT_WEAPON, make_system(weapon_type, subtype));
     fit(ship, MOUNT_SECOND, make_system(SYSTEM_TYPE_ENGINE, ARK_SHIP_DRIVE_SUBTYPE));
     ship_repair_and_reload(ship);
-    ship->initiative = 1 + int32_t(random_magnitude(random_u32()) % 100u);
+    const uint32_t r = initiatives ? rng_next(initiatives) : random_u32();
+    ship->initiative = 1 + int32_t(random_magnitude(r) % 100u);
     ship->ap = ship->max_ap;
     ship->mp = ship->max_mp;
     return ship;
@@ -166,29 +167,29 @@ void encounter_setup_starbase_assault(Encounter *enc, const std::vector<GameObje
 }
 
 void encounter_add_ark_defenders(Encounter *enc, const std::vector<GameObject *> &objects, int32_t n, int32_t type_a,
-                                 int32_t type_b) {
+                                 int32_t type_b, Rng *initiatives) {
     begin_setup(enc, ENCOUNTER_ARK, objects);
     const uint64_t owner = combat_ai_id();
     if (n > 7) {
-        add_made(enc, encounter_create_ark_ship(owner, type_b, -1));
+        add_made(enc, encounter_create_ark_ship(owner, type_b, -1, initiatives));
         --n;
     }
     if (n > 4) {
-        add_made(enc, encounter_create_ark_ship(owner, type_a, -1));
+        add_made(enc, encounter_create_ark_ship(owner, type_a, -1, initiatives));
         --n;
     }
-    for (int32_t i = 0; i < n; ++i) add_made(enc, encounter_create_ark_ship(owner, ARK_GUN_TYPE, ARK_GUN_SUBTYPE));
+    for (int32_t i = 0; i < n; ++i) add_made(enc, encounter_create_ark_ship(owner, ARK_GUN_TYPE, ARK_GUN_SUBTYPE, initiatives));
 }
 
 void encounter_add_ark_defenders_armed(Encounter *enc, const std::vector<GameObject *> &objects, int32_t n,
-                                       int32_t type_a) {
+                                       int32_t type_a, Rng *initiatives) {
     begin_setup(enc, ENCOUNTER_ARK_ARMED, objects);
     const uint64_t owner = combat_ai_id();
     if (n > 4) {
-        add_made(enc, encounter_create_ark_ship(owner, type_a, -1));
+        add_made(enc, encounter_create_ark_ship(owner, type_a, -1, initiatives));
         --n;
     }
-    for (int32_t i = 0; i < n; ++i) add_made(enc, encounter_create_ark_ship(owner, ARK_GUN_TYPE, ARK_GUN_SUBTYPE));
+    for (int32_t i = 0; i < n; ++i) add_made(enc, encounter_create_ark_ship(owner, ARK_GUN_TYPE, ARK_GUN_SUBTYPE, initiatives));
     Ship *carrier = new_hull(SHIP_HULL_CARRIER);
     if (!carrier) return;
     carrier->flags |= OBJ_LOST;

@@ -15,6 +15,7 @@
 struct Encounter;
 struct GameObject;
 struct Player;
+struct Rng;
 struct Ship;
 struct System;
 
@@ -22,19 +23,23 @@ constexpr const char *ENCOUNTER_OBJECTIVE = "Destroy all enemies";
 
 void encounter_setup_sol(Encounter *enc, const std::vector<GameObject *> &objects);
 void encounter_setup_starbase_assault(Encounter *enc, const std::vector<GameObject *> &objects, GameObject *starbase);
+// The machine faction's defenders of a site, for its battles and for the site's own muster of them.
+// Their initiatives come from `initiatives` when given (the site's muster, seeded from the site, always
+// shows the same ships), else from the thread's quick generator.
 // n ARK ships: one armed with type B when n > 7, one with type A when n > 4, the rest with the
 // ARK gun.
 void encounter_add_ark_defenders(Encounter *enc, const std::vector<GameObject *> &objects, int32_t n,
-                                 int32_t type_a, int32_t type_b);
+                                 int32_t type_a, int32_t type_b, Rng *initiatives = nullptr);
 // n ARK ships (one with type A when n > 4) and the carrier.
 void encounter_add_ark_defenders_armed(Encounter *enc, const std::vector<GameObject *> &objects, int32_t n,
-                                       int32_t type_a);
+                                       int32_t type_a, Rng *initiatives = nullptr);
 // The starbase owner's barrage over a contested starbase sector: stronger once the starbase has a
 // defence upgrade, armed after the owner's best projectile weapon when it has one.
 void encounter_set_starbase_defense(Encounter *enc, GameObject *starbase);
 
-// An ARK ship of the owner with the weapon (subtype applied when 0 or more) and its drive.
-Ship *encounter_create_ark_ship(uint64_t owner_id, int32_t weapon_type, int32_t subtype);
+// An ARK ship of the owner with the weapon (subtype applied when 0 or more) and its drive; its
+// initiative drawn as the defenders' are.
+Ship *encounter_create_ark_ship(uint64_t owner_id, int32_t weapon_type, int32_t subtype, Rng *initiatives = nullptr);
 // A Sentinel of the starbase's owner in its slot 0..3 with the weapon and armour bonus (either may be
 // null); the Sentinel takes them over.
 void encounter_make_sentinel(Ship *ship, const GameObject *starbase, int32_t slot, System *weapon, System *armour);

@@ -33,6 +33,9 @@ Watched watch(Encounter *enc) {
     Watched w;
     encounter_retain(enc);
     w.enc = enc;
+    w.battle.sector_id = enc->sector_id;
+    w.battle.x = enc->centre_x;
+    w.battle.y = enc->centre_y;
     const int32_t sides = encounter_side_count(enc);
     for (int32_t i = 0; i < sides; ++i) w.battle.sides.push_back(encounter_get_side(enc, i));
     w.battle.ships.assign(w.battle.sides.size(), 0);

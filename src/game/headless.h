@@ -32,6 +32,8 @@ struct HeadlessBattle {
     std::vector<int32_t>  ships, lost;  // per side
     bool                  fought = false;   // false: nobody chose to fight and the sides parted
     uint64_t              victor_id = 0;    // the side still fighting at the end; 0 none
+    uint64_t              sector_id = 0;    // where: the sector fought in, 0 in deep space,
+    int32_t               x = 0, y = 0;     // and the battle's point on the galaxy map
 };
 
 // What one day brought.

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <new>
 #include "game/alert.h"
+#include "game/encounter.h"
+#include "game/encounter_setup.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -324,64 +326,6 @@ void feature_ark_name(const Site *site, std::string *out) {
 
 namespace {
 
-constexpr int32_t ARK_DRONE_HULL = 0, ARK_CARRIER_HULL = 1;
-constexpr int32_t ARK_DRONE_WEAPON = 4, ARK_DRONE_WEAPON_SUBTYPE = 0;
-constexpr int32_t ARK_DRIVE = 2, ARK_DRONE_DRIVE_SUBTYPE = 5, ARK_CARRIER_DRIVE_SUBTYPE = 6;
-constexpr int32_t ARK_CARRIER_GUN = 1, ARK_CARRIER_GUN_SUBTYPE = 4, ARK_LAUNCHER = 20;
-
-// A system of that type (and subtype, when 0 or more) on the ship's mount; a failure leaves the
-// mount empty.
-void fit(Ship *ship, int32_t mount, int32_t type, int32_t subtype) {
-    System *system = subtype >= 0 ? system_create_subtype(type, subtype) : system_create(type);
-    const Result r = system ? ship_set_crit_system(ship, mount, system) : RES_UNSUPPORTED;
-    if (r == RES_OK) return;
-    log_write(LOG_GAME, LOG_ERROR, "Error creating system type %i subtype %i (%i)", int(type), int(subtype), int(r));
-    system_free(system);
-}
-
-// A machine of the ARK network: temporary (gone when its battle's objects are let go), owned by
-// the machine faction, repaired and loaded, with its action and movement points.
-Ship *ark_hull(int32_t hull) {
-    Ship *ship = ship_of(factory_create_object(OBJECT_SHIP, hull));
-    if (!ship) return nullptr;
-    if (ship->hull_flags & HULL_FLAG_TEMPLATE_NAME) ship->ship_name = ship->name;
-    ship->flags |= OBJ_LOST;
-    const Game *game = game_get();
-    ship->owner_id = game ? game->combat_ai_player_id : 0;
-    object_assign_id(ship);
-    return ship;
-}
-
-void make_ready(Ship *ship) {
-    ship_recompute_stats(ship);
-    ship->armour = ship->max_armour;
-    ship->crew = ship->max_crew;
-    for (int32_t i = 0; i < ship->crit_count; ++i)
-        if (System *system = ship_get_crit_system(ship, i)) system_reset(system);
-    ship->ap = ship->max_ap;
-    ship->mp = ship->max_mp;
-}
-
-Ship *ark_drone(Rng *rng, int32_t weapon, int32_t subtype) {
-    Ship *ship = ark_hull(ARK_DRONE_HULL);
-    if (!ship) return nullptr;
-    fit(ship, 0, weapon, subtype);
-    fit(ship, 1, ARK_DRIVE, ARK_DRONE_DRIVE_SUBTYPE);
-    make_ready(ship);
-    ship->initiative = 1 + int32_t(random_magnitude(rng_next(rng)) % 100u);
-    return ship;
-}
-
-Ship *ark_carrier() {
-    Ship *ship = ark_hull(ARK_CARRIER_HULL);
-    if (!ship) return nullptr;
-    fit(ship, 0, ARK_CARRIER_GUN, ARK_CARRIER_GUN_SUBTYPE);
-    fit(ship, 1, ARK_LAUNCHER, -1);
-    fit(ship, 2, ARK_DRIVE, ARK_CARRIER_DRIVE_SUBTYPE);
-    make_ready(ship);
-    return ship;
-}
-
 // Into the list by display name: before the first ship whose name is not below its own.
 void insert_by_name(List<GameObject> *out, Ship *ship) {
     int32_t at = 0;
@@ -395,24 +339,27 @@ void insert_by_name(List<GameObject> *out, Ship *ship) {
 void feature_create_ark_defenses(Site *site, List<GameObject> *out) {
     const SiteFeature *f = site->feature;
     if (!f || f->defence_kind < 0) return;
-    // The battle's own generator, seeded from the feature: the same site always musters the same ships.
-    Rng rng;
-    rng_seed(&rng, f->seed);
-    std::vector<Ship *> ships;
+    // A short-lived battle mustered by the encounter set-ups, its generator seeded from the feature:
+    // the same site always musters the same ships.
+    Encounter *enc = encounter_create();
+    if (!enc) return;
+    encounter_retain(enc);
+    enc->name = "ARK Defenses";
+    enc->has_text = true;
+    feature_ark_name(site, &enc->text);
+    encounter_seed_random(enc, f->seed);
     const int32_t left = f->defenders - f->defenders_lost;
-    if (f->defence_kind == FEATURE_DEFENCE_ARMED) {
-        int32_t n = std::max(2, left);
-        if (n > 4) ships.push_back(ark_drone(&rng, f->weapon_a, -1)), --n;
-        for (int32_t i = 0; i < n; ++i) ships.push_back(ark_drone(&rng, ARK_DRONE_WEAPON, ARK_DRONE_WEAPON_SUBTYPE));
-        ships.push_back(ark_carrier());
-    } else {
-        int32_t n = std::max(1, left);
-        if (n > 7) ships.push_back(ark_drone(&rng, f->weapon_b, -1)), --n;
-        if (n > 4) ships.push_back(ark_drone(&rng, f->weapon_a, -1)), --n;
-        for (int32_t i = 0; i < n; ++i) ships.push_back(ark_drone(&rng, ARK_DRONE_WEAPON, ARK_DRONE_WEAPON_SUBTYPE));
+    if (f->defence_kind == FEATURE_DEFENCE_ARMED)
+        encounter_add_ark_defenders_armed(enc, {}, std::max(2, left), f->weapon_a, enc->rng);
+    else
+        encounter_add_ark_defenders(enc, {}, std::max(1, left), f->weapon_a, f->weapon_b, enc->rng);
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        if (Ship *ship = ship_of(obj)) insert_by_name(out, ship);
     }
-    for (Ship *ship : ships)
-        if (ship) insert_by_name(out, ship);
+    // The list keeps the ships: the battle lets go of them without the end of a battle's own ships.
+    list_clear(enc->objects);
+    encounter_release(enc);
 }
 
 // ---- Gathering and deactivation ----

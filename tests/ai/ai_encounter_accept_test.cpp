@@ -2,6 +2,7 @@
 // mean known strength of every other owner, over real ships, snapshots and an encounter.
 #include "game/player_fixture.h"
 
+#include "ai/agent_task.h"
 #include "ai/ai_encounter_accept.h"
 #include "ai/ai_player.h"
 #include "game/encounter.h"
@@ -117,6 +118,38 @@ TEST_F(EncounterAcceptance, ABattleInAnOwnSectorIsAlwaysFoughtAndOnlyTheGalaxyAi
     home->owner_id = ME;
     EXPECT_EQ(ai_accept_encounter(commander, me, enc), 0) << "a commander never decides";
     ai_player_free(commander);
+}
+
+// A fleet that a strike of the player's hunted down is fought whatever the courage: a player that
+// refused the meeting it made would make it again the next day, and hold the other fleet there.
+TEST_F(EncounterAcceptance, AMeetingTheAttackFleetStrikeSoughtIsFought) {
+    add_player(RED, "Red");
+    constexpr uint64_t QUARRY = 77, ELSEWHERE = 78;
+    Ship *own = ship_for(ME);
+    ship_for(RED)->fleet_id = QUARRY;
+    me->galaxy_ai->courage = 0;
+    ASSERT_EQ(accept(), 0) << "no courage, a known enemy";
+
+    AgentTask *strike = ai_add_task(me->galaxy_ai, agent_task_create(TASK_ATTACK_FLEET, 0, QUARRY));
+    ASSERT_NE(strike, nullptr);
+    static_cast<AgentTaskData *>(strike)->strength = 50;
+    strike->assignee_value = 50;
+    ai_ship_set_word(own, AI_SHIP_DEFENCE_TASK, strike->id);
+    EXPECT_EQ(accept(), 1) << "a strike at the quarry's fleet, as strong as it asks";
+    strike->assignee_value = 49;
+    EXPECT_EQ(accept(), 0) << "a group below its strength stops and waits: it sought no battle";
+    strike->assignee_value = 50;
+
+    ai_ship_set_word(own, AI_SHIP_DEFENCE_TASK, 0);
+    ai_ship_set_word(own, AI_SHIP_GALAXY_TASK, strike->id);
+    EXPECT_EQ(accept(), 1) << "the strike as the ship's galaxy task";
+
+    strike->target_id = ELSEWHERE;
+    EXPECT_EQ(accept(), 0) << "a strike at a fleet that is not in this battle";
+    AgentTask *defend = ai_add_task(me->galaxy_ai, agent_task_create(TASK_DEFEND_SECTOR, 0, QUARRY));
+    ASSERT_NE(defend, nullptr);
+    ai_ship_set_word(own, AI_SHIP_GALAXY_TASK, defend->id);
+    EXPECT_EQ(accept(), 0) << "only the fleet strike seeks its target out";
 }
 
 // (How the human sides and the computer players without a galaxy AI choose: encounter_test.)

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -43,11 +44,49 @@ struct BattleFigures {
     int32_t fought = 0, won = 0, lost_ships = 0;
 };
 
+// Two players meeting at one place (a sector, or a point in deep space) day after day, whether they
+// fought or parted: the longest such run of the game.
+class Meetings {
+public:
+    struct Run {
+        uint64_t a = 0, b = 0, sector_id = 0;
+        int32_t  x = 0, y = 0, first_day = 0, last_day = 0, days = 0;
+    };
+
+    void add(int32_t day, const HeadlessBattle &b) {
+        for (size_t i = 0; i < b.sides.size(); ++i)
+            for (size_t j = i + 1; j < b.sides.size(); ++j) {
+                const auto [lo, hi] = std::minmax(b.sides[i], b.sides[j]);
+                const Key key{lo, hi, b.sector_id, b.sector_id ? 0 : b.x, b.sector_id ? 0 : b.y};
+                Run &run = runs_[key];
+                if (run.days > 0 && run.last_day == day) continue;   // two battles of one day
+                if (run.days == 0 || run.last_day != day - 1) run = {lo, hi, b.sector_id, b.x, b.y, day, day, 0};
+                run.last_day = day;
+                run.days += 1;
+                if (run.days > longest_.days) longest_ = run;
+            }
+    }
+    const Run &longest() const { return longest_; }
+
+private:
+    using Key = std::tuple<uint64_t, uint64_t, uint64_t, int32_t, int32_t>;
+    std::map<Key, Run> runs_;
+    Run                longest_;
+};
+
+// The most days in a row two players meet at one place. A meeting in deep space is over by the
+// next galaxy turn (the intercepted fleet is held only until then), and a fleet that a strike hunts
+// down is fought; in a sector the later comer is sent away each day it is refused, and a strike
+// group that gathers in its target sector arrives there a ship at a time, so a few meetings in a
+// row end when enough of it arrives at once.
+constexpr int32_t MOST_DAYS_MEETING = 5;
+
 class WholeGame : public ModelGame {
 protected:
     HeadlessOptions options;
     int32_t battles = 0;   // fought on the way, every side
     std::map<uint64_t, BattleFigures> by_player;
+    Meetings meetings;
 
     void count(const HeadlessBattle &b) {
         ASSERT_EQ(b.ships.size(), b.sides.size());
@@ -68,6 +107,9 @@ protected:
     }
 
     void start(uint32_t seed) {
+        // Games of different seeds may run at once: each writes its saves into a folder of its own.
+        saves.reset();
+        saves = std::make_unique<TestSaveFolder>(("model_game_seed_" + std::to_string(seed)).c_str());
         random_seed(seed);
         options.computer_players = 4;
         options.setup.star_density = LARGEST_GALAXY;
@@ -137,7 +179,10 @@ protected:
         for (int32_t day = 1; day <= days; ++day) {
             const HeadlessDay d = headless_advance_day(game, options);
             battles += d.player_battles + d.ai_battles;
-            for (const HeadlessBattle &b : d.battles) count(b);
+            for (const HeadlessBattle &b : d.battles) {
+                count(b);
+                meetings.add(day, b);
+            }
             if (round_trips && day % 14 == 0) round_trip(day);
             if (::testing::Test::HasFatalFailure()) return {};
         }
@@ -181,6 +226,11 @@ TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) 
         EXPECT_GE(b.fought, 1) << f.name << " fought no battle";
     }
     std::printf("battles fought on the way: %d\n", battles);
+    const Meetings::Run &run = meetings.longest();
+    std::printf("longest meeting: players #%llu and #%llu, %s (%d, %d), days %d to %d\n", (unsigned long long)run.a,
+                (unsigned long long)run.b, run.sector_id ? "sector" : "deep space", run.x, run.y, run.first_day,
+                run.last_day);
+    EXPECT_LE(run.days, MOST_DAYS_MEETING) << "two players meet at one place day after day: a fleet is held there";
 }
 
 // Each shipped corporation names the technologies it researches first: from the first day its

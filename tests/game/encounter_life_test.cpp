@@ -11,6 +11,8 @@
 #include "game/encounter_life.h"
 #include "game/encounter_map.h"
 #include "game/encounter_setup.h"
+#include "platform/log.h"
+#include "test_support.h"
 #include "world/shot.h"
 
 using namespace autocombat_test;
@@ -82,6 +84,50 @@ TEST_F(EncounterLife, StartingABattleFillsTheCombatMapFromThePlacements) {
     ASSERT_EQ(game_start_encounter(game), RES_OK);
     EXPECT_EQ(ships->requested[3][FACTORY_GROUP_ENCOUNTER], 1);
     EXPECT_EQ(map_object_count(map), 4);
+}
+
+// The combat screen's start and autocombat set the field up through the one set-up: whichever fights,
+// a travelling site stops, a ship made for the battle that its owner already holds is not given
+// twice, every other side learns every placed object, and every placed object begins the battle.
+TEST_F(EncounterLife, TheScreenAndAutocombatSetTheFieldUpAlike) {
+    const struct Use {
+        EncounterFieldUse use;
+        const char *warning;
+    } uses[] = {{ENCOUNTER_FIELD_SCREEN, "Encounter failed to add object #"},
+                {ENCOUNTER_FIELD_AT_ONCE, "Encounter failed to add autocombat object #"}};
+    for (const Use &u : uses) {
+        SCOPED_TRACE(u.warning);
+        TearDown();
+        SetUp();
+        LogFileCatcher log(fresh_test_dir("game"), LOG_WARN);
+        Sector *here = sector(1000, 1000, BLUE);
+        Site *base = site(here, 0, BLUE);
+        base->flags |= OBJ_TRAVELLING;
+        Ship *red_a = ship(3, RED), *blue = ship(2, BLUE), *ark = ship(0, ARK);
+        ark->flags |= OBJ_LOST;
+        Player *ark_p = game_find_player(game, ARK);
+        player_add_object(ark_p, ark);   // given at the first start; a reload starts the battle again
+        for (Ship *s : {red_a, blue, ark}) s->ap = 0;
+        Encounter *enc = battle({red_a, blue, ark, base});
+        Ship *stray = ship(4, BLUE);
+        encounter_add_object(enc, stray);
+
+        int32_t placed = -1;
+        ASSERT_EQ(encounter_set_up_field(game, enc, u.use, &placed), RES_OK);
+        EXPECT_EQ(placed, 4);
+        ASSERT_EQ(map_object_count(game->combat_map), 4);
+        EXPECT_EQ(stray->map, nullptr);
+        EXPECT_NE(log.text().find(u.warning + std::to_string(stray->id)), std::string::npos) << log.text();
+        EXPECT_FALSE(base->flags & OBJ_TRAVELLING) << "a site on the field stops travelling";
+        EXPECT_EQ(player_object_count(ark_p), 1) << "the owner holds its battle ship once";
+        EXPECT_EQ(player_find_object(ark_p, ark->id), ark);
+        for (Ship *s : {red_a, blue, ark}) EXPECT_EQ(s->ap, s->max_ap) << "the encounter begin ran";
+        for (uint64_t side : {RED, BLUE, ARK})
+            for (GameObject *obj : std::initializer_list<GameObject *>{red_a, blue, ark, base})
+                EXPECT_EQ(player_known_object_by_id(game_find_player(game, side), obj->id) != nullptr,
+                          obj->owner_id != side)
+                    << "side " << side << ", object " << obj->id;
+    }
 }
 
 TEST_F(EncounterLife, EndingCombatDropsTheFinishedBattlesAndPurgesTheDead) {
