@@ -904,3 +904,14 @@ void player_transfer_statistics(Player *player, PlayerRecord *record) {
         player->game_counters[i] = 0;
     }
 }
+
+void player_add_damage_dealt(Player *player, int32_t amount) {
+    int32_t &dealt = player->game_counters[COUNTER_DAMAGE_DEALT];
+    dealt = int32_t(std::min<int64_t>(int64_t(dealt) + std::max(amount, 0), INT32_MAX));
+}
+
+void player_add_ship_destroyed(Player *player, int64_t mass) {
+    ++player->enemy_ships_destroyed;
+    player->enemy_mass_destroyed += uint64_t(std::max<int64_t>(mass, 0));
+    ++player->game_counters[COUNTER_ENEMIES_DESTROYED];
+}

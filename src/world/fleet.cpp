@@ -159,12 +159,11 @@ bool owned_by_ui_player(const GameObject *obj) {
 }
 
 void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, version);
+    if (player) player_learn_object(player, obj, version);
 }
 
 GameObject *known_snapshot(const Player *player, uint64_t id) {
-    const WorldHooks &hooks = world_hooks();
-    return player && hooks.player_known_object ? hooks.player_known_object(player, id) : nullptr;
+    return player ? player_known_object_by_id(player, id) : nullptr;
 }
 
 // Takes one ship out of the fleet the way ship_set_fleet(ship, none) does. A ship whose fleet
@@ -214,12 +213,10 @@ void meet_fleet(Fleet *f, GameObject *target) {
     object_hold_travel(target);
     if (target->owner_id != f->owner_id) {
         f->intercepted_fleet_id = target->id;
-        const WorldHooks &hooks = world_hooks();
-        Player *other = object_get_owner(target);
-        const char *name = other && hooks.player_name ? hooks.player_name(other) : nullptr;
-        game_add_alert(game_get(),
-                       alert_post_fleet_contact(f->owner_id, f->id, target->owner_id, "%s intercepted %s forces",
-                                                f->display_name.c_str(), name ? name : "hostile"));
+        const Player *other = object_get_owner(target);
+        const char *name = other ? other->name.c_str() : "hostile";
+        game_add_alert(game_get(), alert_post_fleet_contact(f->owner_id, f->id, target->owner_id,
+                                                            "%s intercepted %s forces", f->display_name.c_str(), name));
         return;
     }
     Fleet *into = fleet_of(target);
@@ -523,20 +520,12 @@ void fleet_remove_ship(Fleet *f, GameObject *ship) {
     else if (f->move_target) steer_at_centre(f, f->move_target);
 }
 
-void fleet_hook_add_ship(GameObject *obj, GameObject *ship) {
-    if (Fleet *f = fleet_of(obj)) fleet_add_ship(f, ship);
-}
-
-void fleet_hook_remove_ship(GameObject *obj, GameObject *ship) {
-    if (Fleet *f = fleet_of(obj)) fleet_remove_ship(f, ship);
-}
-
 GameObject *fleet_move_target(const GameObject *obj) {
     const Fleet *f = fleet_of(obj);
     return f ? f->move_target : nullptr;
 }
 
-int32_t fleet_hook_scan_range(const GameObject *obj) {
+int32_t fleet_scan_range_of(const GameObject *obj) {
     const Fleet *f = fleet_of(obj);
     return f ? f->scan_range : 0;
 }
