@@ -121,7 +121,6 @@ void field_repair(Ship *ship) {
 
 enum class Loot { RESEARCH, TECH, TAP };
 
-
 // The sector a hacking fleet reaches: the nearest whose centre lies within the fleet's scan range.
 GameObject *hack_target(const GameObject *fleet) {
     const Game *game = game_get();

@@ -13,11 +13,11 @@
 #include <thread>
 #include <utility>
 #include <vector>
-#include "app/app_hooks.h"
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
 #include "game/game.h"

@@ -8,10 +8,10 @@
 #include "world/combat_test_util.h"
 
 #include <vector>
-#include "app/app_hooks.h"
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/random.h"

@@ -4,10 +4,10 @@
 // does not fit.
 #include "game/player_fixture.h"
 
-#include "app/app_hooks.h"
 #include "ai/agent_task.h"
 #include "ai/ai_crew.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "world/world_hooks.h"
 
 using namespace playertest;
