@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/headless.h"
 #include "game/names.h"
@@ -39,7 +40,7 @@ bool model_ready(Game **out) {
     if (!game) return false;
     game_clear(game);
     if (name_lists_load(game) != RES_OK || records_load(game) != RES_OK) return false;
-    ai_install_player_hooks();
+    app_install_hooks();
     *out = game;
     return true;
 }

@@ -24,6 +24,7 @@
 #include "ai/ai_combat.h"
 #include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
 #include "game/game.h"
@@ -167,10 +168,9 @@ void run(benchmark::State &state, Pilots pilots) {
         state.SkipWithError("generated store missing: the build makes it");
         return;
     }
-    const WorldHooks saved = world_hooks();
-    ai_install_player_hooks();
+    app_install_hooks();
     agent_task_types_init();
-    WorldHooks hooks = saved;
+    WorldHooks hooks = world_hooks();
     hooks.ai_plan_ship = pilots == Pilots::CombatAi ? counted_plan : nullptr;
     hooks.ai_act_ship = pilots == Pilots::CombatAi  ? ai_act_ship
                         : pilots == Pilots::Gunners ? scripted::gunner_act
@@ -207,7 +207,7 @@ void run(benchmark::State &state, Pilots pilots) {
             state.counters["ms_per_plan"] = total_ms / double(g_plans);
         }
     }
-    world_set_hooks(saved);
+    app_install_hooks();
     game_destroy();
     unload_world();
 }

@@ -11,6 +11,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/geometry.h"
@@ -66,7 +67,7 @@ void BM_CombatPlan10x10(benchmark::State &state) {
     random_seed(7);
     for (Rng *rng : game->generators) rng_seed(rng, 7);
     map_set_world_size(game->combat_map, 4096, 3072);
-    ai_install_player_hooks();
+    app_install_hooks();
     agent_task_types_init();
     Player *sides[2] = {};
     for (uint64_t id : {1u, 2u}) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/headless.h"
 #include "game/names.h"
@@ -43,7 +44,7 @@ Game *model() {
             distance_table_build();   // as the start-up's loaders leave it
         }
         if (g && (name_lists_load(g) != RES_OK || records_load(g) != RES_OK)) g = nullptr;
-        if (g) ai_install_player_hooks();
+        if (g) app_install_hooks();
         return g;
     }();
     return game;

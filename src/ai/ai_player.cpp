@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include "ai/agent_task.h"
+#include "ai/ai_combat.h"
 #include "ai/ai_galaxy.h"
 #include "ai/ai_encounter_accept.h"
 #include "game/game.h"
@@ -16,6 +17,7 @@
 #include "platform/random.h"
 #include "world/fleet.h"
 #include "world/ship.h"
+#include "world/world_hooks.h"
 
 namespace {
 
@@ -446,17 +448,19 @@ AiPlayer *create_state(int32_t role, const PlayerRecord *record) {
 
 }  // namespace
 
-void ai_install_player_hooks() {
-    PlayerAiHooks hooks = player_ai_hooks();   // keeps slots other AI modules filled
-    hooks.create = create_state;
-    hooks.free = ai_player_free;
-    hooks.save = ai_player_save;
-    hooks.load = ai_player_load;
-    hooks.relink = ai_relink_tasks;
-    hooks.prune = ai_prune_tasks;
-    hooks.stop = ai_player_stop;
-    hooks.clear_tasks = ai_player_clear_tasks;
-    hooks.accepts_encounter = ai_accept_encounter;
-    hooks.galaxy_command = ai_galaxy_command;
-    player_set_ai_hooks(hooks);
+PlayerAiHooks ai_player_hooks() {
+    return PlayerAiHooks{
+        .create = create_state,
+        .galaxy_command = ai_galaxy_command,
+        .free = ai_player_free,
+        .save = ai_player_save,
+        .load = ai_player_load,
+        .relink = ai_relink_tasks,
+        .prune = ai_prune_tasks,
+        .stop = ai_player_stop,
+        .clear_tasks = ai_player_clear_tasks,
+        .accepts_encounter = ai_accept_encounter,
+    };
 }
+
+WorldHooks ai_world_hooks() { return WorldHooks{.ai_plan_ship = ai_plan_ship, .ai_act_ship = ai_act_ship}; }

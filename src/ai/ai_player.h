@@ -4,7 +4,7 @@
 // encounters. Both share the record; some fields serve one kind only.
 //  - Owns its task map (freeing each task), its lists, tables and threat list.
 //  - Created at new-game set-up from the player's PlayerRecord, or by loading; freed with its
-//    Player through the hooks the model calls (ai_install_player_hooks).
+//    Player through the hooks the model calls (ai_player_hooks).
 //  - A galaxy AI is used by the advance-AI thread during a turn and by the game thread otherwise;
 //    a commander by the combat AI thread while it plans and by the game thread when the plan is
 //    carried out. No lock.
@@ -18,6 +18,8 @@
 #include "platform/result.h"
 
 struct AgentTask;
+struct PlayerAiHooks;
+struct WorldHooks;
 struct AgentTaskMemo;
 struct AiKeptSearch;
 struct Buffer;
@@ -160,5 +162,7 @@ constexpr uint32_t SHIP_FLAG_AI_LOCKED = 0x400u;
 uint64_t ai_ship_word(const GameObject *ship, AiShipWord word);   // 0 for anything but a ship
 void     ai_ship_set_word(GameObject *ship, AiShipWord word, uint64_t value);   // a ship only
 
-// Installs the AI operations the model calls on a player's AI states.
-void ai_install_player_hooks();
+// The AI's tables for the model, whole; app_install_hooks installs them. ai_player_hooks: the
+// operations the model calls on a player's AI states. ai_world_hooks: a battle ship's plan and act.
+PlayerAiHooks ai_player_hooks();
+WorldHooks    ai_world_hooks();

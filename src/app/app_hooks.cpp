@@ -3,12 +3,10 @@
 
 #include <algorithm>
 
-#include "ai/ai_combat.h"
 #include "ai/ai_player.h"
 #include "app/app_modes.h"
 #include "effects/effect.h"
 #include "effects/effect_scene.h"
-#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "screens/combat/combat_mode.h"
@@ -95,11 +93,7 @@ void app_install_hooks() {
     scene_set_hooks(app_scene_hooks());
     transfer_slider_set_hooks(app_transfer_slider_hooks());
     minimap_panel_set_hooks(app_minimap_panel_hooks());
-    ai_install_player_hooks();
     player_name_label_set_hooks(app_player_name_hooks());
-    WorldHooks world = world_hooks();
-    world.encounter_still_fighting = game_encounter_still_fighting;
-    world.ai_plan_ship = ai_plan_ship;
-    world.ai_act_ship = ai_act_ship;
-    world_set_hooks(world);
+    player_set_ai_hooks(ai_player_hooks());
+    world_set_hooks(ai_world_hooks());
 }

@@ -13,8 +13,8 @@
 //    (MAP_ITERATING) the object waits in the pending list for the map's next add.
 //  - game_set_sector_contents: the display fleets it makes hold the ships without joining them
 //    (the ships keep their own fleets); they live until the map is cleared.
-//  - game_encounter_still_fighting answers the world hook of the same name (ships' battle
-//    experience).
+//  - game_encounter_still_fighting: whether the player still fights in the current battle, asked
+//    by a ship when its battle state is reset (ships' battle experience).
 //  - encounter_load_graphics keeps the encounter graphics of the battle's templates loaded (and
 //    lets the others go): the combat screen shows them, and the frames are the shapes that every
 //    range, scan and hit test reads, in a battle fought on the screen or at once.

@@ -251,6 +251,10 @@ bool    player_ai_accepts_encounter(Player *player, Encounter *encounter);
 // Runs the player's galaxy AI for one day (nothing without a galaxy AI or an installed AI).
 void    player_run_galaxy_ai(Player *player);
 void    player_transfer_statistics(Player *player, PlayerRecord *record);
+// A battle's credit to the shooter's player: damage dealt (a negative amount adds nothing; the
+// counter stops at its top), and an enemy ship destroyed with its mass.
+void    player_add_damage_dealt(Player *player, int32_t amount);
+void    player_add_ship_destroyed(Player *player, int64_t mass);
 
 // ---- Research (research.cpp) ----
 int32_t player_queue_research(Player *player, int32_t tech);

@@ -5,6 +5,7 @@
 #include "systems/system_ai.h"
 #include "game/encounter_life.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -148,8 +149,7 @@ Ship *drone_create(uint64_t owner_id, int32_t heading) {
     drone->owner_id = owner_id;
     object_assign_id(drone);
     ship_repair_and_reload(drone);
-    const WorldHooks &hooks = world_hooks();
-    if (Player *owner = world_find_player(owner_id); owner && hooks.player_add_object) hooks.player_add_object(owner, drone);
+    if (Player *owner = world_find_player(owner_id)) player_add_object(owner, drone);
     object_set_heading(drone, heading);
     drone->initiative = DRONE_INITIATIVE;
     return drone;

@@ -3,7 +3,7 @@
 // drawn as one badge (or as its ships side by side), moving towards a sector or another fleet at
 // the speed of its slowest ship.
 //  - Owns one reference on every ship of `ships` and on its move target. Ships join and leave
-//    only through ship_set_fleet, which calls fleet_add_ship / fleet_remove_ship (world hooks);
+//    only through ship_set_fleet, which calls fleet_add_ship / fleet_remove_ship;
 //    whoever empties a fleet walks a copy of the list, because the setter changes it.
 //  - Each frame (fleet_update) it steers towards its target and, on arrival, moves its ships into
 //    the sector (each leaving the fleet first, so no ship keeps a fleet id), intercepts a hostile
@@ -133,11 +133,8 @@ bool        fleet_has_pilot(const Fleet *fleet);
 bool        fleet_ships_all_in_list(const Fleet *fleet, const List<GameObject> *list);
 // A new list (not owning) sorted by ship name in byte order; equal names: the later ship first.
 List<GameObject> *fleet_sorted_ship_list(const Fleet *fleet);
-// The world hooks' form of the two membership calls.
-void        fleet_hook_add_ship(GameObject *fleet, GameObject *ship);
-void        fleet_hook_remove_ship(GameObject *fleet, GameObject *ship);
 GameObject *fleet_move_target(const GameObject *fleet);   // null for a non-fleet
-int32_t     fleet_hook_scan_range(const GameObject *fleet);   // 0 for a non-fleet
+int32_t     fleet_scan_range_of(const GameObject *fleet);   // 0 for a non-fleet
 
 // Galaxy orders on the live ships: attack a blockaded starbase, survey (gather or rescue), attack the
 // automated defences.

@@ -30,12 +30,7 @@ int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
 bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
 
 void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, version);
-}
-
-uint64_t player_id_of(const Player *player) {
-    const WorldHooks &hooks = world_hooks();
-    return hooks.player_id ? hooks.player_id(player) : 0;
+    if (player) player_learn_object(player, obj, version);
 }
 
 void live_pilots_gain(Fleet *f, int32_t amount) {
@@ -49,12 +44,11 @@ void live_pilots_gain(Fleet *f, int32_t amount) {
 // The other players that hold a sensor tap on the owner learn what the owner learns.
 void tapped_learn(const Player *owner, uint64_t owner_id, GameObject *obj) {
     const Game *game = game_get();
-    const WorldHooks &hooks = world_hooks();
-    if (!game || !game->players || !hooks.player_has_sensor_tap) return;
+    if (!game || !game->players) return;
     for (Player *other : game->players->items) {
         if (!other) break;
         if (other == owner) continue;
-        if (hooks.player_has_sensor_tap(other, owner_id)) learn(other, obj, 0);
+        if (player_has_sensor_tap(other, owner_id)) learn(other, obj, 0);
     }
 }
 
@@ -66,7 +60,6 @@ void fleet_scan(GameObject *obj) {
     Fleet *f = fleet(obj);
     Player *owner = object_get_owner(obj);
     if (!owner) return;
-    const WorldHooks &hooks = world_hooks();
     const bool ui_owner = game_get() && obj->owner_id == game_get()->ui_player_id;
     bool first_scan = false;
     if (!(f->fleet_flags & FLEET_SCANNED)) {
@@ -86,7 +79,7 @@ void fleet_scan(GameObject *obj) {
         if (distance(centre_x(other) - centre_x(obj), centre_y(other) - centre_y(obj)) > range) continue;
 
         if (other->kind == OBJECT_SECTOR) {
-            const GameObject *snap = hooks.player_known_object ? hooks.player_known_object(owner, other->id) : nullptr;
+            const GameObject *snap = player_known_object_by_id(owner, other->id);
             if (!snap) {
                 live_pilots_gain(f, FLEET_XP_SECTOR_SEEN);
                 if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
@@ -292,7 +285,7 @@ void threat_map_build(ThreatList *list, Player *player) {
     list->entries.clear();
     if (!player) return;
     const Game *game = game_get();
-    const uint64_t own_id = player_id_of(player);
+    const uint64_t own_id = player->id;
     const uint64_t sol_id = game ? game->sol_player_id : 0;
     const int64_t now = game && game->clock ? int64_t(game->clock->minutes) : 0;
     for (int32_t i = 0;; ++i) {

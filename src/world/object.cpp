@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include "game/game.h"
+#include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
@@ -233,8 +234,7 @@ void object_destroy(GameObject *obj) {
 }
 
 Player *object_get_owner(GameObject *obj) {
-    const WorldHooks &hooks = world_hooks();
-    if (obj->owner && hooks.player_id && hooks.player_id(obj->owner) == obj->owner_id) return obj->owner;
+    if (obj->owner && obj->owner->id == obj->owner_id) return obj->owner;
     obj->owner = nullptr;
     if (obj->owner_id == 0) return nullptr;
     obj->owner = world_find_player(obj->owner_id);

@@ -7,10 +7,13 @@
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
+#include "game/player.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_internal.h"
 #include "world/object_methods.h"
+#include "world/sector.h"
 #include "world/shot.h"
 #include "world/world_hooks.h"
 #include "effects/effect.h"
@@ -84,10 +87,7 @@ GameObject *add_defense_shot(ObjectMap *map) {
                                 : map->defense_damage_min;
     const char *singular = map->defense_singular.empty() ? nullptr : map->defense_singular.c_str();
     const char *plural = map->defense_plural.empty() ? nullptr : map->defense_plural.c_str();
-    if (const WorldHooks &hooks = world_hooks(); hooks.shot_arm_defense)
-        hooks.shot_arm_defense(shot, singular, plural, damage);
-    else
-        shot_arm_defense(shot, singular, plural, damage);
+    shot_arm_defense(shot, singular, plural, damage);
     map_add_pending_objects(map);
     return shot;
 }
@@ -130,15 +130,13 @@ bool passes_filters(const GameObject *obj, const ObjectFilter *f) {
     return true;
 }
 
-bool visible_to(const GameObject *obj, uint64_t viewer_id, const Player *viewer, const WorldHooks &hooks) {
+bool visible_to(const GameObject *obj, uint64_t viewer_id, const Player *viewer) {
     const Game *game = game_get();
     if ((game && game->setup.fog_of_war_off != 0) || !viewer) return true;
     if (obj->owner_id == viewer_id) return true;
-    if (hooks.player_known_object && object_seen_at_clock(hooks.player_known_object(viewer, obj->id))) return true;
-    if (obj->kind == OBJECT_SECTOR &&
-        (obj->subtype == 5 || (hooks.sector_has_object_of && hooks.sector_has_object_of(obj, viewer_id))))
-        return true;
-    return hooks.player_has_sensor_tap && hooks.player_has_sensor_tap(viewer, obj->owner_id);
+    if (object_seen_at_clock(player_known_object_by_id(viewer, obj->id))) return true;
+    if (obj->kind == OBJECT_SECTOR && (obj->subtype == 5 || sector_has_object_of(obj, viewer_id))) return true;
+    return player_has_sensor_tap(viewer, obj->owner_id);
 }
 
 // Drops the actor and lets every object and pending object go of its references to others.
@@ -610,17 +608,16 @@ void map_enable_defense_shot(ObjectMap *map, int32_t clock, int32_t interval, in
 void map_update_visibility(ObjectMap *map, uint64_t viewer_id) {
     map->viewer_id = viewer_id;
     Player *viewer = world_find_player(viewer_id);
-    const WorldHooks &hooks = world_hooks();
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
-        if (visible_to(obj, viewer_id, viewer, hooks)) obj->flags |= OBJ_VISIBLE;
+        if (visible_to(obj, viewer_id, viewer)) obj->flags |= OBJ_VISIBLE;
         else obj->flags &= ~OBJ_VISIBLE;
     }
-    if (!hooks.fleet_move_target) return;
+    // A fleet the viewer's fleet chases stays in sight.
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         if (obj->kind != OBJECT_FLEET || obj->owner_id != viewer_id) continue;
-        GameObject *target = hooks.fleet_move_target(obj);
+        GameObject *target = fleet_move_target(obj);
         if (target && target->kind == OBJECT_FLEET) target->flags |= OBJ_VISIBLE;
     }
 }

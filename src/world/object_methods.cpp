@@ -3,6 +3,7 @@
 
 #include <mutex>
 #include "game/game.h"
+#include "game/player.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/world_hooks.h"
@@ -189,8 +190,7 @@ int32_t object_hit_chance(GameObject *shooter, int32_t mount, int32_t x, int32_t
         if (game && shooter->owner_id == game->combat_ai_player_id) evasion = evasion * 5 / 100;
     }
     int32_t chance = base - evasion;
-    const WorldHooks &hooks = world_hooks();
-    if (target && owner && hooks.player_knows_object && hooks.player_knows_object(owner, target->id))
+    if (target && owner && player_knows_object(owner, target->id))
         chance += OBJECT_HIT_BONUS_KNOWN;
     if (chance > 100) chance = 100;
     if (chance < 1) chance = 1;

@@ -10,6 +10,7 @@
 #include "effects/effect_spark.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -40,7 +41,7 @@ int32_t scan_range(const GameObject *obj) {
 }
 
 void learn(Player *player, GameObject *obj, int32_t level) {
-    if (player && world_hooks().player_learn_object) world_hooks().player_learn_object(player, obj, level);
+    if (player) player_learn_object(player, obj, level);
 }
 
 int32_t first_frame_w(const GameObject *obj) { return obj->frame_count > 0 && obj->frame_w ? obj->frame_w[0] : 0; }
@@ -82,13 +83,12 @@ void learn_surroundings(Sector *s, Player *player, int32_t range) {
 
 // Every player other than `tapped` holding a sensor tap on it learns the sector in detail.
 void teach_tappers(Sector *s, const Player *tapped, uint64_t tapped_id) {
-    const WorldHooks &hooks = world_hooks();
     const Game *game = game_get();
-    if (!hooks.player_has_sensor_tap || !game || !game->players) return;
+    if (!game || !game->players) return;
     for (Player *player : game->players->items) {
         if (!player) break;
         if (player == tapped) continue;
-        if (hooks.player_has_sensor_tap(player, tapped_id)) learn(player, s, 1);
+        if (player_has_sensor_tap(player, tapped_id)) learn(player, s, 1);
     }
 }
 

@@ -126,7 +126,7 @@ void        sector_add_object(Sector *sector, GameObject *obj);           // one
 void        sector_remove_object(Sector *sector, GameObject *obj);        // first occurrence, released
 void        sector_set_reserved(Sector *sector, int32_t a, int32_t b);
 int32_t     sector_count_labelled_sites(const Sector *sector);
-// The world hook: some object of the player is present in the sector.
+// Some object of the player is present in the sector.
 bool        sector_has_object_of(const GameObject *sector, uint64_t player_id);
 // The live sector of that id on the galaxy map (else through the game's object lookup), or null.
 Sector     *sector_find(uint64_t id);

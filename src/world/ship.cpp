@@ -15,6 +15,7 @@
 #include "platform/str.h"
 #include "systems/system.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/sector.h"
@@ -423,18 +424,15 @@ void ship_set_sector(Ship *ship, GameObject *sector) {
 void ship_set_fleet(Ship *ship, GameObject *fleet) {
     const uint64_t new_id = fleet ? fleet->id : 0;
     if (new_id == ship->fleet_id && (fleet || ship->fleet_id == 0)) return;
-    const WorldHooks &hooks = world_hooks();
-    if (ship->fleet_id != 0) {
-        GameObject *old = world_find_object(ship->fleet_id);
-        if (old && old->kind == OBJECT_FLEET && hooks.fleet_remove_ship) hooks.fleet_remove_ship(old, ship);
-    }
+    if (ship->fleet_id != 0)
+        if (Fleet *old = fleet_of(world_find_object(ship->fleet_id))) fleet_remove_ship(old, ship);
     ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;
     if (!fleet) {
         ship->fleet_id = 0;
         return;
     }
     ship->fleet_id = fleet->id;
-    if (hooks.fleet_add_ship) hooks.fleet_add_ship(fleet, ship);
+    if (Fleet *f = fleet_of(fleet)) fleet_add_ship(f, ship);
 }
 
 void ship_get_galaxy_position(Ship *ship, int32_t *x, int32_t *y) {

@@ -12,9 +12,10 @@
 //    file again makes new tables without pulling the old ones from under the ships that use them.
 //  - Statistics fields are never set by hand: ship_recompute_stats derives them from the template
 //    figures, the fitted systems, the crew and the pilot.
-//  - Sectors, fleets, officers by id, other objects by id, players' memories and statistics and the
-//    combat AI are reached through the world hooks (world_hooks.h); an empty hook reads as nothing
-//    known, so a ship works on its own in tests and tools.
+//  - Sectors, fleets, officers, players' memories and statistics are the model's own records, reached
+//    directly (objects and players by id through the running game's lookups, world_hooks.h). Only the
+//    combat AI's plan and act go up through the world hooks; an empty table plans nothing and ends
+//    the ship's turn.
 //  - Game thread, except ship_plan (the combat AI thread, while the game thread waits for it) and
 //    the autocombat worker, which owns the model while it runs. No locks.
 //  - Result codes: RES_OUT_OF_RANGE (-2) bad crit index or no scan target; RES_BAD_MOUNT (-9);

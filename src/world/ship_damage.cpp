@@ -15,6 +15,7 @@
 #include "effects/effect_particles.h"
 #include "effects/effect_sprite.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/officer.h"
 #include "platform/calendar.h"
 #include "platform/draw.h"
@@ -169,8 +170,7 @@ int32_t crew_loss(Ship *ship, int32_t amount, int32_t kind) {
 }
 
 void destroy(Ship *ship, Player *shooter_player, GameObject *shooter, bool silent) {
-    const WorldHooks &hooks = world_hooks();
-    if (shooter_player && hooks.player_add_ship_destroyed) hooks.player_add_ship_destroyed(shooter_player, ship->mass);
+    if (shooter_player) player_add_ship_destroyed(shooter_player, ship->mass);
     if (const Ship *killer = ship_of(shooter); killer && killer->pilot) ++killer->pilot->kills;
     ship->armour = 0;
     if (silent) {
@@ -246,11 +246,10 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
         amount = std::min(amount * 2, shield);
 
     // 5.-6. Statistics and the target owner's memory of the shooter.
-    const WorldHooks &hooks = world_hooks();
-    if (shooter_player && hooks.player_add_damage_dealt) hooks.player_add_damage_dealt(shooter_player, amount);
-    if (shooter && shooter->kind == OBJECT_SHIP && hooks.player_known_object) {
+    if (shooter_player) player_add_damage_dealt(shooter_player, amount);
+    if (shooter && shooter->kind == OBJECT_SHIP) {
         if (Player *owner = world_find_player(ship->owner_id))
-            if (Ship *memory = ship_of(hooks.player_known_object(owner, shooter->id))) memory->damage_from += amount;
+            if (Ship *memory = ship_of(player_known_object_by_id(owner, shooter->id))) memory->damage_from += amount;
     }
 
     Texts texts{silent ? nullptr : ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, 0};

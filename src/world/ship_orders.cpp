@@ -137,11 +137,7 @@ Result ship_scan(Ship *ship, GameObject *target) {
         scan_pulse(ship->map, tx, ty, std::max(target->w, target->h));
         map_add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, tx, ty, SCAN_LINE_MS);
     }
-    const WorldHooks &hooks = world_hooks();
-    if (Player *owner = object_get_owner(ship)) {
-        if (hooks.player_learn_object) hooks.player_learn_object(owner, target, 1);
-        else player_learn_object(owner, target, 1);
-    }
+    if (Player *owner = object_get_owner(ship)) player_learn_object(owner, target, 1);
     return RES_OK;
 }
 
@@ -203,11 +199,7 @@ int32_t ship_can_jump(Ship *ship, Result *code) {
     else if (ship->ship_flags & SHIP_FLAG_RETREATING) why = RES_RETREATING;
     else if (ship->ap < ship->max_ap) why = RES_NO_ACTION_POINTS;
     else {
-        const WorldHooks &hooks = world_hooks();
-        const bool presence = hooks.player_has_sector_presence
-                                  ? hooks.player_has_sector_presence(ship->owner_id)
-                                  : game_player_has_sector_presence(game_get(), ship->owner_id);
-        if (!presence) why = RES_NO_JUMP_PLACE;
+        if (!game_player_has_sector_presence(game_get(), ship->owner_id)) why = RES_NO_JUMP_PLACE;
     }
     if (code) *code = why;
     return why == RES_OK ? 1 : 0;

@@ -3,6 +3,7 @@
 #include "world/ship.h"
 
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
@@ -118,8 +119,7 @@ Result ship_link(GameObject *obj) {
     // later) has joined nothing: a sector or fleet never lists the ship twice.
     Officer *officer = nullptr;
     if (s->pilot_id != 0) {
-        const WorldHooks &hooks = world_hooks();
-        officer = hooks.find_player_officer ? hooks.find_player_officer(s->owner_id, s->pilot_id) : nullptr;
+        officer = game_find_player_officer(s->owner_id, s->pilot_id);
         if (!officer) {
             log_write(LOG_GAME, LOG_ERROR, "Ship failed to find pilot player %llu, id %llu",
                       (unsigned long long)s->owner_id, (unsigned long long)s->pilot_id);

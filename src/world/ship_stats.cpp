@@ -66,9 +66,7 @@ void ship_recompute_stats(Ship *ship) {
 
     // 4. The pilot.
     if (ship->pilot) {
-        const WorldHooks &hooks = world_hooks();
-        if (hooks.officer_apply_ship_bonuses) hooks.officer_apply_ship_bonuses(ship->pilot, ship);
-        else officer_apply_ship_bonuses(ship->pilot, ship);
+        officer_apply_ship_bonuses(ship->pilot, ship);
         ship->max_ap += PILOT_AP_BASE + ship->crew / PILOT_AP_CREW;
     } else {
         ship->initiative_rate += UNPILOTED_INITIATIVE;

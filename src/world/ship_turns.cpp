@@ -6,6 +6,7 @@
 #include "effects/effect_sprite.h"
 #include "platform/anim.h"
 #include "game/alert.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
@@ -120,42 +121,11 @@ void field_repair(Ship *ship) {
 
 enum class Loot { RESEARCH, TECH, TAP };
 
-// What the hack asks of the players: the installed hooks, else the players' own operations.
-const char *player_label(const Player *player) {
-    const WorldHooks &hooks = world_hooks();
-    const char *name = hooks.player_name ? hooks.player_name(player) : player->name.c_str();
-    return name ? name : "";
-}
-int32_t research_rate(const Player *player) {
-    const WorldHooks &hooks = world_hooks();
-    return hooks.player_research_rate ? hooks.player_research_rate(player) : player->totals.research_rate;
-}
-void add_research(Player *player, int32_t amount) {
-    const WorldHooks &hooks = world_hooks();
-    if (hooks.player_add_research_points) hooks.player_add_research_points(player, amount);
-    else player_add_research_points(player, amount);
-}
-int32_t stealable_tech(Player *thief, Player *victim) {
-    const WorldHooks &hooks = world_hooks();
-    return hooks.player_pick_stealable_tech ? hooks.player_pick_stealable_tech(thief, victim)
-                                            : player_pick_stealable_tech(thief, victim);
-}
-void complete_tech(Player *player, int32_t tech) {
-    const WorldHooks &hooks = world_hooks();
-    if (hooks.player_complete_tech) hooks.player_complete_tech(player, tech);
-    else player_complete_tech(player, tech);
-}
-void sensor_tap(Player *thief, uint64_t victim_id, GameObject *sector, int32_t minutes) {
-    const WorldHooks &hooks = world_hooks();
-    if (hooks.player_add_sensor_tap) hooks.player_add_sensor_tap(thief, sector, minutes);
-    else player_add_sensor_tap(thief, minutes, victim_id, sector->id);
-}
-
 // The sector a hacking fleet reaches: the nearest whose centre lies within the fleet's scan range.
 GameObject *hack_target(const GameObject *fleet) {
     const Game *game = game_get();
     if (!game || !game->galaxy_map) return nullptr;
-    const int32_t reach = fleet_hook_scan_range(fleet);
+    const int32_t reach = fleet_scan_range_of(fleet);
     GameObject *best = nullptr;
     int32_t best_d = 0;
     for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i) {
@@ -179,7 +149,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     Loot loot = Loot::RESEARCH;
     int32_t amount = 0, tap_minutes = 0, tech = -1;
     auto steal_tech = [&](int32_t research_lo, int32_t research_hi, int32_t tap_lo, int32_t tap_hi) {
-        tech = stealable_tech(thief, victim);
+        tech = player_pick_stealable_tech(thief, victim);
         if (tech >= 0) {
             loot = Loot::TECH;
         } else if (hack_between(0, 1) == 1) {
@@ -213,11 +183,11 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
     }
 
     const char *ship_name = ship->ship_name.c_str();
-    const char *thief_name = player_label(thief), *victim_name = player_label(victim);
+    const char *thief_name = thief->name.c_str(), *victim_name = victim->name.c_str();
     const uint64_t victim_id = sector->owner_id;
     switch (loot) {
     case Loot::RESEARCH: {
-        const int32_t rate = research_rate(victim);
+        const int32_t rate = victim->totals.research_rate;
         amount = std::min(amount, rate);
         if (amount < 1) {
             intel_report(ship->owner_id, 0, victim_id, sector->id, ship->id,
@@ -234,7 +204,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole research data worth %.1f RP",
                                               thief_name, victim_name, points));
-        add_research(thief, amount);
+        player_add_research_points(thief, amount);
         break;
     }
     case Loot::TECH: {
@@ -245,7 +215,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and stole tech designs for %s",
                                               thief_name, victim_name, tech_label));
-        complete_tech(thief, tech);
+        player_complete_tech(thief, tech);
         break;
     }
     case Loot::TAP:
@@ -255,7 +225,7 @@ void hack_once(Ship *ship, GameObject *sector, Player *thief, Player *victim) {
         intel_report(victim_id, 0, ship->owner_id, sector->id, ship->id,
                                    str_format("%s hacked the %s computer network and established a sensor tap",
                                               thief_name, victim_name));
-        sensor_tap(thief, victim_id, sector, tap_minutes);
+        player_add_sensor_tap(thief, tap_minutes, victim_id, sector->id);
         break;
     }
     ship_experience(ship, HACK_EXPERIENCE);
@@ -418,11 +388,9 @@ void ship_turn_end(GameObject *obj) {
 void ship_reset_state(GameObject *obj) {
     Ship *ship = ship_of(obj);
     if (!ship) return;
-    const WorldHooks &hooks = world_hooks();
     int32_t kind = 0;
     std::vector<GameObject *> fought;
-    if (ship->pilot && hooks.encounter_still_fighting &&
-        hooks.encounter_still_fighting(ship->owner_id, &kind, &fought)) {
+    if (ship->pilot && game_encounter_still_fighting(ship->owner_id, &kind, &fought)) {
         bool seen = false;
         for (GameObject *other : fought) {
             const Ship *enemy = ship_of(other);

@@ -17,6 +17,7 @@
 #include "ai/ai_combat.h"
 #include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/autocombat.h"
 #include "game/encounter.h"
 #include "game/game.h"
@@ -74,14 +75,12 @@ protected:
     WorldHooksGuard world_hooks_back_;
     PlayerAiHooksGuard ai_hooks_back_;
     GeneratedWorld world_;
-    WorldHooks saved;
 
     void SetUp() override {
         // Parameters and frame sizes only, as the start-up loader loads them: the battle loads its shapes.
         ASSERT_TRUE(world_.load({OBJECT_SHIP, OBJECT_SHOT, OBJECT_SECTOR, OBJECT_FLEET, OBJECT_SITE},
                                 {FACTORY_GROUP_PARAMS}));
-        ai_install_player_hooks();
-        saved = world_hooks();
+        app_install_hooks();
         agent_task_types_init();
     }
     void TearDown() override {
@@ -143,12 +142,9 @@ protected:
         encounter_retain(enc);   // ending the combat drops the Game's reference
         encounter_seed_random(enc, seed);
         encounter_layout(enc);
-        WorldHooks hooks = saved;
-        hooks.ai_plan_ship = plan;
-        hooks.ai_act_ship = ai_act_ship;
-        world_set_hooks(hooks);
+        world_set_hooks(WorldHooks{.ai_plan_ship = plan, .ai_act_ship = ai_act_ship});
         encounter_autocombat(enc);
-        world_set_hooks(saved);
+        world_set_hooks(ai_world_hooks());
         out.victor = enc->victor_id;
         for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
             Rng copy = *game->generators[i];

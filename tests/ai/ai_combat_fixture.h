@@ -11,6 +11,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/random.h"
@@ -47,11 +48,7 @@ protected:
         ASSERT_NE(map, nullptr);
         map_clear(map);
         map_set_world_size(map, 4096, 3072);
-        ai_install_player_hooks();
-        WorldHooks hooks = world_hooks();
-        hooks.ai_plan_ship = ai_plan_ship;
-        hooks.ai_act_ship = ai_act_ship;
-        world_set_hooks(hooks);
+        app_install_hooks();   // the AI layer's tables, the combat AI's plan and act among them
         agent_task_types_init();
         seed(4242);
         red = add_player(RED, "Red Corp");

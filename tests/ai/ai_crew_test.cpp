@@ -7,6 +7,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_crew.h"
 #include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "world/world_hooks.h"
 
 using namespace playertest;
@@ -22,7 +23,7 @@ protected:
 
     void SetUp() override {
         PlayerWorld::SetUp();
-        ai_install_player_hooks();
+        app_install_hooks();
         agent_task_types_init();
         for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, 0);
         player = add_player(7, "Red Corp");

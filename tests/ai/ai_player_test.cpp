@@ -146,7 +146,7 @@ class AiState : public ::testing::Test {
 protected:
     void SetUp() override {
         game_clear(game_get());
-        ai_install_player_hooks();
+        app_install_hooks();
     }
     void TearDown() override { app_install_hooks(); }   // the real ones back
 

@@ -2,7 +2,9 @@
 // the save record with its refusals.
 #include "player_fixture.h"
 
+#include <climits>
 #include <cstring>
+#include <vector>
 #include "game/names.h"
 #include "game/records.h"
 #include "world/site_feature.h"
@@ -24,6 +26,22 @@ TEST_F(PlayerCredits, NeverFallBelowZeroAndOnlyGainsCountAsEarned) {
     player_add_resources(p, 40);
     EXPECT_EQ(p->credits, 40);
     EXPECT_EQ(p->credits_earned, 540);
+}
+
+// A battle's credits: damage dealt never goes down and stops at the counter's top; a kill counts once
+// in each tally and a negative mass adds nothing.
+TEST_F(PlayerCredits, BattleCreditsOnlyGrowAndStopAtTheTop) {
+    Player *p = add_player(10, "Vega");
+    player_add_damage_dealt(p, 300);
+    player_add_damage_dealt(p, -50);
+    EXPECT_EQ(p->game_counters[COUNTER_DAMAGE_DEALT], 300);
+    player_add_damage_dealt(p, INT32_MAX);
+    EXPECT_EQ(p->game_counters[COUNTER_DAMAGE_DEALT], INT32_MAX);
+    player_add_ship_destroyed(p, 1200);
+    player_add_ship_destroyed(p, -5);
+    EXPECT_EQ(std::vector<int64_t>({p->enemy_ships_destroyed, int64_t(p->enemy_mass_destroyed),
+                                    p->game_counters[COUNTER_ENEMIES_DESTROYED]}),
+              std::vector<int64_t>({2, 1200, 2}));
 }
 
 TEST_F(PlayerCredits, CrewIsTakenEvenlyFromThePopulatedBodiesOfOwnSectors) {

@@ -1,8 +1,11 @@
 #pragma once
 // Guards for the process-wide state a fixture replaces: the hook tables and the slots of long-lived
-// records (the game's maps and lists). Each guard notes what was there when it began and puts it back
-// when it goes out of scope, on every way out, a failed assertion in SetUp included. The test binary
-// also runs whole in one process and shuffled, so what one test installs must not reach the next.
+// records (the game's maps and lists). Each guard puts back what the program has there when it goes
+// out of scope, on every way out, a failed assertion in SetUp included. The test binary also runs
+// whole in one process and shuffled, so what one test installs must not reach the next.
+//  - HookTableGuard: a hook table is installed again whole from the function that builds it for the
+//    program (the one app_install_hooks installs), never from a copy noted earlier, so a slot a test
+//    replaced before the guard began does not outlive it either.
 //  - EnvGuard: one environment variable (a set-up that points the save folder elsewhere).
 //  - GameFieldsGuard: the game record's loose fields a fixture sets by hand or through game_clear.
 //  - A fixture holds the guards as members: they are made before SetUp and destroyed after TearDown.
@@ -11,6 +14,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include "ai/ai_player.h"
+#include "app/app_hooks.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/calendar.h"
@@ -20,23 +25,20 @@
 #include "ui/player_name_label.h"
 #include "world/world_hooks.h"
 
-template <typename Table, const Table &(*Get)(), void (*Set)(const Table &)>
+template <typename Table, void (*Set)(const Table &), Table (*Build)()>
 class HookTableGuard {
 public:
-    HookTableGuard() : saved_(Get()) {}
-    ~HookTableGuard() { Set(saved_); }
+    HookTableGuard() = default;
+    ~HookTableGuard() { Set(Build()); }
     HookTableGuard(const HookTableGuard &) = delete;
     HookTableGuard &operator=(const HookTableGuard &) = delete;
-
-private:
-    Table saved_;
 };
 
-using WorldHooksGuard        = HookTableGuard<WorldHooks, world_hooks, world_set_hooks>;
-using PlayerAiHooksGuard     = HookTableGuard<PlayerAiHooks, player_ai_hooks, player_set_ai_hooks>;
-using MinimapWorldHooksGuard = HookTableGuard<MinimapWorldHooks, minimap_world_hooks, minimap_set_world_hooks>;
-using MinimapPanelHooksGuard = HookTableGuard<MinimapPanelHooks, minimap_panel_hooks, minimap_panel_set_hooks>;
-using PlayerNameHooksGuard   = HookTableGuard<PlayerNameHooks, player_name_label_hooks, player_name_label_set_hooks>;
+using WorldHooksGuard        = HookTableGuard<WorldHooks, world_set_hooks, ai_world_hooks>;
+using PlayerAiHooksGuard     = HookTableGuard<PlayerAiHooks, player_set_ai_hooks, ai_player_hooks>;
+using MinimapWorldHooksGuard = HookTableGuard<MinimapWorldHooks, minimap_set_world_hooks, app_minimap_world_hooks>;
+using MinimapPanelHooksGuard = HookTableGuard<MinimapPanelHooks, minimap_panel_set_hooks, app_minimap_panel_hooks>;
+using PlayerNameHooksGuard   = HookTableGuard<PlayerNameHooks, player_name_label_set_hooks, app_player_name_hooks>;
 
 // One field of a record the test does not own, such as the game's galaxy map. Nothing is noted until
 // the first replace, so a fixture whose SetUp stops early leaves the field as it found it.

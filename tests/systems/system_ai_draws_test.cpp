@@ -69,9 +69,7 @@ protected:
         ASSERT_NE(game, nullptr);
         ASSERT_NE(game->generators[GAME_GENERATOR_RESOLVE], nullptr);
         ASSERT_NE(twin, nullptr);
-        WorldHooks hooks = player_hooks();
-        hooks.ai_plan_ship = plan_hook;
-        world_set_hooks(hooks);
+        world_set_hooks(WorldHooks{.ai_plan_ship = plan_hook, .ai_act_ship = nullptr});
         planner = on_map(HULL_LANCER, 1000, 1000, 0, RED);
         g_drawn.clear();
         g_seen.clear();

@@ -5,6 +5,7 @@
 
 #include <tuple>
 #include "game/game.h"
+#include "world/shot.h"
 #include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/text_label.h"
@@ -207,13 +208,11 @@ TEST_F(Passives, PointDefenceReachesForShotsComingForItsShipAndLeavesFriendsAlon
     own_shot->owner_id = RED;
     object_intercept(guard, own_shot, guard->x + 40, guard->y, &intercepted);
     EXPECT_EQ(intercepted, 0) << "an own shot aimed elsewhere passes";
-    WorldHooks hooks = player_hooks();
-    hooks.shot_target = [](const GameObject *) -> GameObject * { return g_world.objects.at(1); };
-    g_world.objects[1] = guard;
-    world_set_hooks(hooks);
+    shot_set_target(shot_of(own_shot), guard);
+    ASSERT_EQ(shot_of(own_shot)->target, guard);
     object_intercept(guard, own_shot, guard->x + 40, guard->y, &intercepted);
     EXPECT_EQ(intercepted, 1) << "an own shot coming for this very ship is engaged";
-    g_world.objects.erase(1);
+    shot_set_target(shot_of(own_shot), nullptr);
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
 }
 

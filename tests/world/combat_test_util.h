@@ -1,10 +1,10 @@
 #pragma once
 // A combat map with hulls and systems from the generated store: the store, the thirty system types
 // and the ship factory with every hull's frames, one map the ships stand on, and helpers that
-// build a hull, fit a system from its template and place the ship.
+// build a hull, fit a system from its template and place the ship; the two owners are real players
+// in the game's records.
 #include "ship_test_util.h"
 
-#include <memory>
 #include "game/alert.h"
 #include "game/player.h"
 #include "platform/files.h"
@@ -33,51 +33,6 @@ enum Hull : int32_t {
 constexpr int32_t LANCER_FORE = 0, LANCER_PORT = 1, LANCER_STARBOARD = 2, LANCER_ENGINE = 3, LANCER_ARMOUR = 4;
 
 constexpr uint64_t RED = 101, BLUE = 202;   // two owners
-
-// The players behind the hooks: what the ships ask of them and what they hand them.
-struct FakePlayer {
-    uint64_t    id = 0;
-    std::string name;
-    int32_t     research_rate = 0;
-    int32_t     research = 0;              // points received
-    int32_t     stealable_tech = -1;
-    std::vector<int32_t> techs = {};       // completed
-    std::vector<int32_t> taps = {};        // sensor taps' minutes
-    std::vector<uint64_t> learned = {};    // objects learned
-    bool        presence = false;          // a jump out of battle is possible
-    // The record the model's own calls (credits, counters) reach; made when first found.
-    std::shared_ptr<Player> real = nullptr;
-};
-inline std::map<uint64_t, FakePlayer> g_players;
-inline FakePlayer *fake(const Player *p) {
-    for (auto &[id, f] : g_players)
-        if (f.real.get() == p) return &f;
-    static FakePlayer nobody;
-    return &nobody;
-}
-
-inline WorldHooks player_hooks() {
-    WorldHooks h = fake_hooks();
-    h.find_player = [](uint64_t id) -> Player * {
-        auto it = g_players.find(id);
-        if (it == g_players.end()) return nullptr;
-        if (!it->second.real) {
-            it->second.real.reset(player_create(PLAYER_KIND_COMPUTER), player_free);
-            player_set_id(it->second.real.get(), id);
-        }
-        return it->second.real.get();
-    };
-    h.player_id = [](const Player *p) { return fake(p)->id; };
-    h.player_name = [](const Player *p) { return fake(p)->name.c_str(); };
-    h.player_learn_object = [](Player *p, GameObject *obj, int32_t) { fake(p)->learned.push_back(obj->id); };
-    h.player_has_sector_presence = [](uint64_t id) { return g_players.count(id) && g_players[id].presence; };
-    h.player_research_rate = [](const Player *p) { return fake(p)->research_rate; };
-    h.player_add_research_points = [](Player *p, int32_t n) { fake(p)->research += n; };
-    h.player_pick_stealable_tech = [](Player *, Player *victim) { return fake(victim)->stealable_tech; };
-    h.player_complete_tech = [](Player *p, int32_t tech) { fake(p)->techs.push_back(tech); };
-    h.player_add_sensor_tap = [](Player *p, GameObject *, int32_t minutes) { fake(p)->taps.push_back(minutes); };
-    return h;
-}
 
 // A hull standing on the map at (x, y) with a heading (and the id given, else the game's next);
 // the map holds it from now on.
@@ -120,10 +75,8 @@ protected:
         ShipTest::SetUp();
         ASSERT_TRUE(world.load({OBJECT_SHIP}, {FACTORY_GROUP_PARAMS, FACTORY_GROUP_FRAMES, FACTORY_GROUP_ENCOUNTER,
                                                FACTORY_GROUP_DETAIL}));
-        g_players.clear();
-        g_players[RED] = FakePlayer{.id = RED, .name = "Red Corp"};
-        g_players[BLUE] = FakePlayer{.id = BLUE, .name = "Blue Corp"};
-        world_set_hooks(player_hooks());
+        player_set_name(player(RED), "Red Corp");
+        player_set_name(player(BLUE), "Blue Corp");
         map = map_create();
         ASSERT_NE(map, nullptr);
         map_set_world_size(map, 4000, 3000);
@@ -132,12 +85,12 @@ protected:
     void TearDown() override {
         if (map) map_free(map);
         map = nullptr;
+        leave_players();
         for (GameObject *obj : owned) object_destroy(obj);
         owned.clear();
         for (System *s : spare) system_free(s);
         world.unload();
         ShipTest::TearDown();
-        g_players.clear();
     }
 
     // A hull from its template, not on any map (the test destroys it).

@@ -121,6 +121,30 @@ TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
     EXPECT_GT(prey->x, held_at) << "released at its galaxy turn";
 }
 
+TEST_F(FleetTravel, TheFleetAChaseTargetsIsInSightAndItsOwnerNamedOnInterception) {
+    game->ui_player_id = RED;
+    game->setup.fog_of_war_off = 0;
+    Sector *west = star(0, 200, 600);
+    Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 1900, 600, BLUE);
+    Fleet *other = fleet_at({ship(3, 20, BLUE, "Tern")}, 1900, 1200, BLUE);
+    Fleet *stray = fleet_at({ship(3, 20, 99, "Drifter")}, 900, 1400, 99);   // nobody the game knows
+    Fleet *hunter = fleet_at({ship(2, 60, RED, "Harrier")}, cx(west), cy(west), RED);
+    map_update_visibility(map, RED);
+    ASSERT_FALSE(prey->flags & OBJ_VISIBLE) << "far beyond every scan";
+    fleet_set_move_target(hunter, prey);
+    map_update_visibility(map, RED);
+    EXPECT_TRUE(prey->flags & OBJ_VISIBLE) << "the fleet the viewer's fleet chases";
+    EXPECT_FALSE(other->flags & OBJ_VISIBLE);
+    map_update_visibility(map, BLUE);
+    EXPECT_FALSE(hunter->flags & OBJ_VISIBLE) << "the chase shows the chased nothing";
+
+    fleet_set_move_target(hunter, stray);
+    for (int32_t d = 0; d < 30 && fleet_move_target(hunter); ++d) day();
+    EXPECT_EQ(fleet_take_intercepted_fleet(hunter), stray->id);
+    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Harrier intercepted hostile forces"}))
+        << "a fleet of no known player";
+}
+
 TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
     game->ui_player_id = RED;   // the news kept is the UI player's
     Sector *west = star(0, 200, 600);
@@ -194,7 +218,7 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     Sector *on_way = star(1, 500, 300 + reach / 2);
     Sector *aside = star(2, 500, 300 + reach + 60);
     Sector *goal = star(3, 900, 300);
-    g_world.learnt.clear();
+    forget_all();
     fleet_set_move_target(f, goal);
     for (int32_t d = 0; d < 40 && !(f->flags & OBJ_DEAD); ++d) day();
     ASSERT_TRUE(f->flags & OBJ_DEAD);
@@ -221,7 +245,7 @@ TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
     fleet_kind_name(beyond);
     Fleet *plain = fleet_at({ship(3, 1, BLUE, "Plain")}, 500 - 95, 500, BLUE);
     EXPECT_EQ(plain->cloak, 0);
-    g_world.learnt.clear();
+    forget_all();
     fleet_scan(f);
     EXPECT_TRUE(learnt(RED, close));
     EXPECT_FALSE(learnt(RED, beyond)) << "64 pixels, beyond 60";
@@ -232,14 +256,14 @@ TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
 
 TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
     FakePlayer *spy = add_player(79);
-    spy->taps.push_back(RED);
+    tap(spy, RED);
     Fleet *f = fleet_at({ship(2, 1, RED, "Eye")}, 500, 500, RED);
     Sector *near = star(0, 500 + f->scan_range / 2, 500);
-    g_world.learnt.clear();
+    forget_all();
     fleet_scan(f);
     EXPECT_TRUE(learnt(RED, near, 0));
     EXPECT_TRUE(learnt(79, near, 0));
-    for (const Learnt &l : g_world.learnt) EXPECT_NE(l.player_id, BLUE) << "no tap, no news";
+    EXPECT_EQ(list_count(&game_find_player(game, BLUE)->known), 0) << "no tap, no news";
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
 // The galaxy under test: the real sector, site, ship and fleet kinds with their templates from the
-// generated store, a galaxy map of the game's own, and players that are real Player records behind
-// the world hooks. The hooks note what each player learns and keep a snapshot of it (object_clone /
-// object_copy_record) as that player's memory of the object.
+// generated store, a galaxy map of the game's own, and players that are real Player records in the
+// game's list and id map, with their own memories (what each learns), sensor taps and officers.
 //  - GalaxyWorld sets all of it up and takes it down again, leaving the game as it found it.
 //  - FleetWorld: the thirtieth day, a fixed seed, every frame of its four kinds loaded. SectorFixture:
 //    four hundred years on, seeded generators and the test's own seed. Pinned outcomes rest on both.
@@ -43,85 +42,36 @@ namespace galaxytest {
 
 struct FakePlayer {
     uint64_t id = 0;
-    std::vector<uint64_t> taps;   // players it holds a sensor tap on
-    Player  *real = nullptr;      // owned: the record the sites credit and recount
-};
-
-struct Learnt {
-    uint64_t player_id;
-    uint64_t id;
-    int32_t  level;
-    bool operator==(const Learnt &) const = default;
+    Player  *real = nullptr;   // the game's record (the game holds it)
 };
 
 struct World {
     std::map<uint64_t, GameObject *> objects;   // what the test keeps; one reference each
+    std::vector<GameObject *> listed;           // also in the game's object list, once per keep
     std::vector<FakePlayer *> players;          // owned
-    std::map<std::pair<uint64_t, uint64_t>, GameObject *> memory;   // (player, id) -> snapshot, owned
-    std::vector<Learnt> learnt;
-    std::map<uint64_t, Officer *> officers;     // by id; one reference each
 };
 inline World g_world;
 
-inline const FakePlayer *fake(const Player *p) {
-    for (const FakePlayer *f : g_world.players)
-        if (f->real == p) return f;
-    static const FakePlayer nobody;
-    return &nobody;
-}
 inline Player *as_player(FakePlayer *p) { return p->real; }
 
-inline GameObject *known_object(const Player *p, uint64_t id) {
-    auto it = g_world.memory.find({fake(p)->id, id});
-    return it == g_world.memory.end() ? nullptr : it->second;
-}
+// The player's memory of the object, or null.
+inline GameObject *known_object(const Player *p, uint64_t id) { return player_known_object_by_id(p, id); }
 
-// Whether the player learnt the object (at that level; at any level with -1).
+// Whether the player knows the object, learnt at that level at most (at any level with -1).
 inline bool learnt(uint64_t player, const GameObject *obj, int32_t level = -1) {
-    for (const Learnt &l : g_world.learnt)
-        if (l.player_id == player && l.id == obj->id && (level < 0 || l.level == level)) return true;
-    return false;
+    const Player *p = game_find_player(game_get(), player);
+    const GameObject *snap = p ? player_known_object_by_id(p, obj->id) : nullptr;
+    return snap && (level < 0 || snap->snapshot_version == level);
 }
 
-inline WorldHooks galaxy_hooks() {
-    WorldHooks h;
-    h.find_player = [](uint64_t id) -> Player * {
-        for (FakePlayer *p : g_world.players)
-            if (p->id == id) return as_player(p);
-        return nullptr;
-    };
-    h.player_id = [](const Player *p) { return fake(p)->id; };
-    h.player_known_object = known_object;
-    h.player_has_sensor_tap = [](const Player *p, uint64_t tapped) {
-        return std::find(fake(p)->taps.begin(), fake(p)->taps.end(), tapped) != fake(p)->taps.end();
-    };
-    h.player_learn_object = [](Player *p, GameObject *obj, int32_t level) {
-        g_world.learnt.push_back({fake(p)->id, obj->id, level});
-        GameObject *&snap = g_world.memory[{fake(p)->id, obj->id}];
-        if (!snap) snap = object_clone(obj, level);
-        else object_copy_record(snap, obj, level);
-    };
-    h.player_name = [](const Player *p) -> const char * { return p->name.empty() ? nullptr : p->name.c_str(); };
-    h.sector_has_object_of = sector_has_object_of;
-    // What the test keeps, else what stands on the galaxy map.
-    h.find_object = [](uint64_t id) -> GameObject * {
-        if (auto it = g_world.objects.find(id); it != g_world.objects.end()) return it->second;
-        Game *game = game_get();
-        if (!game || !game->galaxy_map) return nullptr;
-        ObjectFilter filter;
-        filter.flags = FILTER_ID;
-        filter.id = id;
-        return map_query_object(game->galaxy_map, &filter);
-    };
-    h.find_player_officer = [](uint64_t, uint64_t id) -> Officer * {
-        auto it = g_world.officers.find(id);
-        return it == g_world.officers.end() ? nullptr : it->second;
-    };
-    h.fleet_add_ship = fleet_hook_add_ship;
-    h.fleet_remove_ship = fleet_hook_remove_ship;
-    h.fleet_move_target = fleet_move_target;
-    return h;
+// Every player forgets everything it learnt.
+inline void forget_all() {
+    for (FakePlayer *f : g_world.players)
+        for (GameObject *snap; (snap = list_get(&f->real->known, 0));) player_forget_object(f->real, snap);
 }
+
+// The player holds a sensor tap on the other player (for a day).
+inline void tap(FakePlayer *p, uint64_t tapped) { player_add_sensor_tap(p->real, CLOCK_DAY_MINUTES, tapped, 0); }
 
 class GalaxyWorld : public ::testing::Test {
 protected:
@@ -132,13 +82,12 @@ protected:
         ASSERT_EQ(factory_init(), RES_OK);
         factory_acquire_group_all(FACTORY_GROUP_PARAMS);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
-        world_set_hooks(galaxy_hooks());
         game = game_get();
         ASSERT_NE(game, nullptr);
         game->queued_minutes = 0;
         game->ui_player_id = 0;
         game_clear_alerts(game);
-        players_back_.replace(game->players, &players_);
+        game_clear_players(game);
         map = map_create();
         ASSERT_NE(map, nullptr);
         galaxy_back_.replace(game->galaxy_map, map);
@@ -149,14 +98,8 @@ protected:
         if (map) map_free(map);
         map = nullptr;
         drop_objects();
-        for (auto &[key, snap] : g_world.memory) object_destroy(snap);
-        list_reset(&players_);
-        players_back_.restore();
-        for (FakePlayer *p : g_world.players) {
-            player_free(p->real);
-            delete p;
-        }
-        for (auto &[id, o] : g_world.officers) officer_release(o);
+        game_clear_players(game);
+        for (FakePlayer *p : g_world.players) delete p;
         g_world = World{};
         factory_free();
         store_shutdown();
@@ -165,22 +108,27 @@ protected:
 
     // Lets go of every object the test keeps: fleets let go of their targets first.
     void drop_objects() {
+        for (GameObject *obj : g_world.listed) (void)list_remove_value(game->objects, obj);
+        g_world.listed.clear();
         for (auto &[id, obj] : g_world.objects) object_detach(obj);
         std::map<uint64_t, GameObject *> objects = std::move(g_world.objects);
         g_world.objects.clear();
         for (auto &[id, obj] : objects) object_release(obj);
     }
 
+    // The test holds the object, and the game's object lookup finds it (the game's object list).
     void keep(GameObject *obj) {
         object_add_ref(obj);
         g_world.objects[obj->id] = obj;
+        list_append(game->objects, obj);
+        g_world.listed.push_back(obj);
     }
 
     FakePlayer *add_player(uint64_t id) {
-        auto *p = new FakePlayer{id, {}, player_create(PLAYER_KIND_COMPUTER)};
+        auto *p = new FakePlayer{id, player_create(PLAYER_KIND_COMPUTER)};
         player_set_id(p->real, id);
         g_world.players.push_back(p);
-        list_append(&players_, as_player(p));
+        EXPECT_EQ(game_add_player(game, p->real), RES_OK);
         return p;
     }
 
@@ -196,10 +144,8 @@ protected:
     ObjectMap *map = nullptr;   // the game's galaxy map while the test runs
 
 private:
-    List<Player>              players_;
     GameFieldsGuard           game_fields_back_;   // the id counter, clock, generators and UI player
     WorldHooksGuard           hooks_back_;
-    SlotGuard<List<Player> *> players_back_;
     SlotGuard<ObjectMap *>    galaxy_back_;
 };
 
@@ -257,8 +203,9 @@ protected:
         o->id = game_next_id(game);
         o->owner_id = s->owner_id;
         o->rank = 1;
-        officer_retain(o);
-        g_world.officers[o->id] = o;
+        Player *owner = game_find_player(game, s->owner_id);
+        if (!owner) owner = add_player(s->owner_id)->real;
+        player_add_officer(owner, o);   // the owner's list holds it
         const int32_t mp = s->effective_mp;
         ship_set_pilot(s, o);   // recomputes the statistics: the engines' result stays ours
         s->effective_mp = mp;

@@ -9,6 +9,10 @@
 #include <vector>
 #include "platform/graphics.h"
 #include "platform/random.h"
+#include "game/player.h"
+#include "world/fleet.h"
+#include "world/sector.h"
+#include "world/shot.h"
 #include "world_test_kind.h"
 
 using namespace world_test;
@@ -315,21 +319,38 @@ TEST_F(MapFrame, ClockStepsReachEveryObject) {
 
 // ---- Defence shots ----
 
-std::vector<std::string> g_armed;
-void record_arming(GameObject *shot, const char *singular, const char *plural, int32_t damage) {
-    g_armed.push_back(std::string(singular ? singular : "-") + "/" + (plural ? plural : "-") + "/" +
-                      std::to_string(damage) + "/" + std::to_string(shot->kind));
-}
-
+// The defence shots are of the real shot kind: the dart's slot takes the shot's own row and the
+// factory makes its two templates again from it (WorldFixture puts the dart's row back).
 class MapDefense : public MapFixture {
 protected:
     void SetUp() override {
         MapFixture::SetUp();
-        g_armed.clear();
-        WorldHooks hooks;
-        hooks.shot_arm_defense = record_arming;
-        world_set_hooks(hooks);
+        if (HasFatalFailure()) return;
+        factory_free();
+        ObjectMethods shot_row;
+        shot_register_methods(&shot_row);
+        object_methods_swap(OBJECT_SHOT, shot_row);
+        ASSERT_EQ(factory_init(), RES_OK);
+        fill_templates();
         for (const char *name : {"s1", "s2", "s3", "s4"}) put(name)->initiative_rate = 100;
+    }
+    // How the map armed the shot: its names ("-" for none), damage and kind, and whether its flight
+    // flags are a defence shot's.
+    static std::string armed(const GameObject *obj) {
+        const Shot *s = shot_of(obj);
+        if (!s) return "not a shot";
+        const uint32_t on = SHOT_FLAG_LONG_LEGS | SHOT_FLAG_DEFENCE | SHOT_FLAG_SEEK_ONCE;
+        const bool flags = (s->shot_flags & on) == on && !(s->shot_flags & SHOT_FLAG_LEG_TURN);
+        return (s->label_a.empty() ? "-" : s->label_a) + "/" + (s->label_b.empty() ? "-" : s->label_b) + "/" +
+               std::to_string(s->damage) + "/" + std::to_string(obj->kind) + (flags ? "" : "/not armed");
+    }
+    // The defence shots on the map or waiting to join it.
+    std::vector<const GameObject *> shots() const {
+        std::vector<const GameObject *> out;
+        for (const List<GameObject> *list : {&map->objects, &map->pending})
+            for (const GameObject *obj : list->items)
+                if (obj && obj->kind == OBJECT_SHOT) out.push_back(obj);
+        return out;
     }
 };
 
@@ -350,10 +371,11 @@ TEST_F(MapDefense, AtZeroAShotIsDueAndActsBeforeAnybody) {
     EXPECT_TRUE(map->flags & MAP_DEFENSE_DUE);
     object_end_turn(map->current);
     map_update(map, 10);
-    ASSERT_EQ(g_armed.size(), 1u);
-    EXPECT_EQ(g_armed[0], "Mine/-/10/1") << "empty names are not given";
+    ASSERT_EQ(shots().size(), 1u);
+    EXPECT_EQ(armed(shots()[0]), "Mine/-/10/1") << "an empty name leaves the shot's own";
     GameObject *shot = map->current;
     ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(shot, shots()[0]);
     EXPECT_EQ(shot->kind, OBJECT_SHOT);
     EXPECT_EQ(shot->owner_id, 77u);
     EXPECT_EQ(shot->heading, 330);
@@ -374,10 +396,10 @@ TEST_F(MapDefense, QuietBattlesDrawTheDamageFromTheGamesFourthGenerator) {
     object_end_turn(map->current);
     map_update(map, 10);
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
-    ASSERT_EQ(g_armed.size(), 1u);
+    ASSERT_EQ(shots().size(), 1u);
     rng_seed(game->generators[GAME_GENERATOR_RESOLVE], 1234);
     const int32_t expected = rng_range(game->generators[GAME_GENERATOR_RESOLVE], 5, 50);
-    EXPECT_EQ(g_armed[0], "-/-/" + std::to_string(expected) + "/1");
+    EXPECT_EQ(armed(shots()[0]), "-/-/" + std::to_string(expected) + "/1");
     EXPECT_EQ(random_raw(), quick_before) << "the quick generator was not drawn from";
 }
 
@@ -514,30 +536,22 @@ TEST_F(MapSaveForm, AFailingObjectLeavesTheMapEmpty) {
 
 // ---- Visibility ----
 
-Player *const VIEWER = reinterpret_cast<Player *>(0x4000);
 constexpr uint64_t VIEWER_ID = 8;
-GameObject *g_known = nullptr;
-GameObject *g_target = nullptr;
 
+// The viewer is a player in the game's records, with its memory and its sensor taps.
 class MapVisibility : public MapFixture {
 protected:
     void SetUp() override {
         MapFixture::SetUp();
-        WorldHooks hooks;
-        hooks.find_player = [](uint64_t id) { return id == VIEWER_ID ? VIEWER : nullptr; };
-        hooks.player_known_object = [](const Player *, uint64_t id) { return g_known && g_known->id == id ? g_known : nullptr; };
-        hooks.player_has_sensor_tap = [](const Player *, uint64_t id) { return id == 3; };
-        hooks.sector_has_object_of = [](const GameObject *s, uint64_t p) { return s->saved_c == 1 && p == VIEWER_ID; };
-        hooks.fleet_move_target = [](const GameObject *) { return g_target; };
-        world_set_hooks(hooks);
-        g_known = g_target = nullptr;
+        viewer = player_create(PLAYER_KIND_HUMAN);
+        player_set_id(viewer, VIEWER_ID);
+        ASSERT_EQ(game_add_player(game, viewer), RES_OK);
     }
     void TearDown() override {
-        object_destroy(g_known);
-        g_known = nullptr;
+        game_clear_players(game);   // their memories hold darts: gone before the dart's row
         MapFixture::TearDown();
     }
-    // A bare header of kind `kind` on the map (the sector and fleet kinds are absent here).
+    // A blank record of kind `kind` on the map.
     GameObject *header(int32_t kind, const char *name, int32_t subtype, uint64_t owner) {
         GameObject *obj = object_create_blank(kind);
         obj->name = name;
@@ -553,12 +567,16 @@ protected:
         return t;
     }
     static bool visible(const GameObject *obj) { return (obj->flags & OBJ_VISIBLE) != 0; }
+    Player *viewer = nullptr;
 };
 
 TEST_F(MapVisibility, OwnTappedAndFreshlySeenObjectsAreVisible) {
-    Thing *own = owned("own", VIEWER_ID), *tapped = owned("tapped", 3), *seen = owned("seen", 4), *stale = owned("stale", 4);
+    Thing *own = owned("own", VIEWER_ID), *tapped = owned("tapped", 3);
+    GameObject *seen = header(DART, "seen", 0, 4), *stale = header(DART, "stale", 0, 4);
     game->clock->minutes = 5000;
-    g_known = object_clone(seen, 1);   // stamped now
+    player_add_sensor_tap(viewer, 60, 3, 0);
+    player_learn_object(viewer, seen, 1);   // stamped now
+    ASSERT_NE(player_known_object_by_id(viewer, seen->id), nullptr);
     map_update_visibility(map, VIEWER_ID);
     EXPECT_EQ(map->viewer_id, VIEWER_ID);
     EXPECT_TRUE(visible(own));
@@ -585,15 +603,27 @@ TEST_F(MapVisibility, NoViewerOrAnOpenGameShowsEverything) {
 TEST_F(MapVisibility, HomeSectorsSectorsHoldingTheViewersObjectsAndAFleetsTargetAreShown) {
     GameObject *home = header(OBJECT_SECTOR, "home", 5, 4);
     GameObject *held = header(OBJECT_SECTOR, "held", 1, 4);
-    held->saved_c = 1;
+    sector_add_object(sector_of(held), owned("visitor", VIEWER_ID));
     GameObject *other = header(OBJECT_SECTOR, "other", 1, 4);
-    header(OBJECT_FLEET, "mine", 0, VIEWER_ID);
-    g_target = header(OBJECT_FLEET, "hunted", 0, 4);
+    sector_add_object(sector_of(other), owned("stranger", 4));
+    GameObject *mine = header(OBJECT_FLEET, "mine", 0, VIEWER_ID);
+    GameObject *hunted = header(OBJECT_FLEET, "hunted", 0, 4);
+    GameObject *passing = header(OBJECT_FLEET, "passing", 0, 4);
+    GameObject *theirs = header(OBJECT_FLEET, "theirs", 0, 4);
+    fleet_set_move_target(fleet_of(theirs), passing);   // another owner's chase shows nothing
     map_update_visibility(map, VIEWER_ID);
     EXPECT_TRUE(visible(home)) << "sectors of the fifth kind";
     EXPECT_TRUE(visible(held));
     EXPECT_FALSE(visible(other));
-    EXPECT_TRUE(visible(g_target));
+    EXPECT_FALSE(visible(hunted)) << "nothing shows it yet";
+    EXPECT_FALSE(visible(passing));
+    fleet_set_move_target(fleet_of(mine), held);
+    map_update_visibility(map, VIEWER_ID);
+    EXPECT_FALSE(visible(hunted));
+    fleet_set_move_target(fleet_of(mine), hunted);
+    map_update_visibility(map, VIEWER_ID);
+    EXPECT_TRUE(visible(hunted)) << "the fleet the viewer's fleet chases";
+    EXPECT_FALSE(visible(passing));
 }
 
 // ---- Drawing order ----

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "game/player.h"
 #include "world_test_kind.h"
 
 using namespace world_test;
@@ -261,23 +262,19 @@ TEST_F(DispatchWork, EncounterBeginClearsTheBattleCountersAndTemplatesCopyOnlyWi
 
 // ---- Hit chance ----
 
-Player *const SHIP_OWNER = reinterpret_cast<Player *>(0x1000);
-Player *const AI_OWNER = reinterpret_cast<Player *>(0x2000);
 constexpr uint64_t SHIP_OWNER_ID = 41, AI_OWNER_ID = 42;
-uint64_t g_known_target = 0;
 
+// Two players in the game's records: the shooter's owner, whose memory may hold the target, and the
+// machine faction.
 class HitChance : public WorldFixture {
 protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        WorldHooks hooks;
-        hooks.find_player = [](uint64_t id) {
-            return id == SHIP_OWNER_ID ? SHIP_OWNER : id == AI_OWNER_ID ? AI_OWNER : nullptr;
-        };
-        hooks.player_id = [](const Player *p) { return p == SHIP_OWNER ? SHIP_OWNER_ID : p == AI_OWNER ? AI_OWNER_ID : 0; };
-        hooks.player_knows_object = [](const Player *, uint64_t id) { return id == g_known_target; };
-        world_set_hooks(hooks);
-        g_known_target = 0;
+        for (uint64_t id : {SHIP_OWNER_ID, AI_OWNER_ID}) {
+            Player *p = player_create(PLAYER_KIND_COMPUTER);
+            player_set_id(p, id);
+            ASSERT_EQ(game_add_player(game, p), RES_OK);
+        }
         game->combat_ai_player_id = AI_OWNER_ID;
         shooter = make("shooter");
         shot = thing(object_create_blank(DART));
@@ -287,6 +284,7 @@ protected:
     }
     void TearDown() override {
         game->combat_ai_player_id = 0;
+        game_clear_players(game);
         object_destroy(shooter);
         object_destroy(shot);
         object_destroy(ship);
@@ -310,10 +308,11 @@ TEST_F(HitChance, EvasionKnowledgeAndTheClampDecide) {
         {"another player against a shot: the whole evasion", SHIP_OWNER_ID, 60, SHOT, 40, false, 20},
         {"the machine faction hardly misses a shot: 40 x 5 / 100", AI_OWNER_ID, 60, SHOT, 40, false, 58},
         {"full evasion against ships whoever shoots", AI_OWNER_ID, 60, SHIP, 40, false, 20},
-        {"a known target adds thirty: 125 clamped", SHIP_OWNER_ID, 95, SHIP, 0, true, 100},
-        {"a known target adds thirty", SHIP_OWNER_ID, 50, SHIP, 0, true, 80},
+        {"a known target adds thirty: 125 clamped", SHIP_OWNER_ID, 95, SHOT, 0, true, 100},
+        {"a known target adds thirty", SHIP_OWNER_ID, 50, SHOT, 0, true, 80},
+        {"the machine faction knows the shot: 60 - 2 + 30", AI_OWNER_ID, 60, SHOT, 40, true, 88},
         {"-40 clamped", SHIP_OWNER_ID, 10, SHIP, 50, false, 1},
-        {"no owner, no bonus", 0, 50, SHIP, 10, true, 40},
+        {"no owner, no bonus: every player knows the shot", 0, 50, SHOT, 10, true, 40},
         {"no target, no evasion", 0, 50, NONE, 0, false, 50},
         {"a negative base comes back unchanged", SHIP_OWNER_ID, RES_BAD_MOUNT, SHIP, 30, false, RES_BAD_MOUNT},
     };
@@ -322,7 +321,16 @@ TEST_F(HitChance, EvasionKnowledgeAndTheClampDecide) {
         shooter->base_chance = c.base;
         Thing *target = c.target == SHOT ? shot : c.target == SHIP ? ship : nullptr;
         if (target) target->evasion = c.evasion;
-        g_known_target = c.known && target ? target->id : 0;
+        // The shooter's owner (every player, for a shooter without one) has the target in its memory,
+        // or nothing at all.
+        for (uint64_t id : {SHIP_OWNER_ID, AI_OWNER_ID}) {
+            Player *p = game_find_player(game, id);
+            for (GameObject *snap; (snap = list_get(&p->known, 0));) player_forget_object(p, snap);
+            if (c.known && target && (id == c.owner || c.owner == 0)) {
+                player_learn_object(p, target, 1);
+                ASSERT_TRUE(player_knows_object(p, target->id)) << c.what;
+            }
+        }
         EXPECT_EQ(object_hit_chance_here(shooter, 0, target, 0, nullptr, nullptr), c.chance) << c.what;
     }
 }

@@ -25,7 +25,7 @@ TEST_F(SectorVisitors, VisitorsAreHeldCountedAndLetGoInOrder) {
               std::tuple(4, 1, 2)) << "the unowned visitor belongs to nobody";
     EXPECT_TRUE(sector_has_object_of(s, 8));
     EXPECT_FALSE(sector_has_object_of(s, 5));
-    EXPECT_TRUE(world_hooks().sector_has_object_of(s, 9));
+    EXPECT_TRUE(sector_has_object_of(s, 9));
     object_add_ref(b);
     sector_remove_object(s, b);
     EXPECT_EQ(b->refcount, 1);
@@ -71,7 +71,7 @@ TEST_F(SectorVisitors, DeadMembersAreDroppedAndTheCountsRefreshed) {
     object_release(v1);
 }
 
-// The jump drive asks the game's own census of the galaxy map when no test stands in for it.
+// The jump drive asks the game's own census of the galaxy map.
 TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
     Sector *home = make_sector(0, 0, 100, 100);
     Sector *away = make_sector(1, 0, 300, 100);
@@ -79,9 +79,6 @@ TEST_F(SectorVisitors, AJumpNeedsASectorOwnedOrVisitedByTheShipsOwner) {
     object_add_ref(ship);   // the test's own
     ship->hull_flags &= ~HULL_FLAG_NO_JUMP;
     ship->ap = ship->max_ap;
-    WorldHooks hooks = world_hooks();
-    hooks.player_has_sector_presence = nullptr;
-    world_set_hooks(hooks);
 
     Result code = RES_OK;
     EXPECT_EQ(ship_can_jump(ship, &code), 0);
@@ -188,8 +185,8 @@ TEST_F(SectorDetection, TheOwnerSeesItsSectorAndForeignObjectsWithinRangeAndItsT
     Fleet *far = fleet("far", 8, 506, 606);     // centre 511, 611: 101 away
     Fleet *mine = fleet("mine", 7, 505, 505);
     Sector *other = make_sector(1, 0, 560, 480);
-    spy->taps = {7};
-    bystander->taps = {8};
+    tap(spy, 7);
+    tap(bystander, 8);
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner->id, home, 1));
     EXPECT_TRUE(learnt(owner->id, near, 0));
@@ -225,7 +222,7 @@ TEST_F(SectorDetection, VisitorsAreSeenByTheOwnerAndScanOnTheirPlayersBehalf) {
     Fleet *close = fleet("close", 10, 555, 505);     // 50 away
     Fleet *beyond = fleet("beyond", 10, 575, 505);   // 70 away
     Fleet *owners = fleet("owners", 7, 515, 505);
-    spy->taps = {8};
+    tap(spy, 8);
     object_after_advance(home);
     EXPECT_TRUE(learnt(owner->id, scout, 0));
     EXPECT_TRUE(learnt(owner->id, hauler, 0));

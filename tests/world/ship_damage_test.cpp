@@ -256,19 +256,15 @@ TEST_F(ShipCrew, TheLossFollowsTheArmourLeftTheKindAndTheShelter) {
 
 // ---- Destruction ----
 
-std::vector<std::string> g_credits;
+// A player's battle statistics: damage dealt, enemies destroyed (counter), ships destroyed, their mass.
+std::vector<int64_t> credits(const Player *p) {
+    return {p->game_counters[COUNTER_DAMAGE_DEALT], p->game_counters[COUNTER_ENEMIES_DESTROYED],
+            p->enemy_ships_destroyed, int64_t(p->enemy_mass_destroyed)};
+}
 
 TEST_F(ShipDamage, DestructionCreditsTheShootersSideAndCountsOnTheMap) {
-    g_credits.clear();
-    WorldHooks hooks = fake_hooks();
-    hooks.find_player = [](uint64_t id) -> Player * { return reinterpret_cast<Player *>(uintptr_t(id)); };
-    hooks.player_add_damage_dealt = [](Player *p, int32_t n) {
-        g_credits.push_back("damage " + std::to_string(uintptr_t(p)) + " " + std::to_string(n));
-    };
-    hooks.player_add_ship_destroyed = [](Player *p, int64_t mass) {
-        g_credits.push_back("kill " + std::to_string(uintptr_t(p)) + " " + std::to_string(mass));
-    };
-    world_set_hooks(hooks);
+    const Player *red = game_find_player(game, RED), *blue = game_find_player(game, BLUE);
+    ASSERT_TRUE(red && blue);
     Ship *shooter = on_map(HULL_LANCER, 600, 800, 0, RED);
     Officer *ace = officer_create();
     ship_set_pilot(shooter, ace);
@@ -279,9 +275,8 @@ TEST_F(ShipDamage, DestructionCreditsTheShootersSideAndCountsOnTheMap) {
     EXPECT_TRUE(target->flags & OBJ_DEAD) << "quiet: dead at once";
     EXPECT_EQ(map->destroyed_count, 1);
     EXPECT_EQ(ace->kills, 1);
-    ASSERT_EQ(g_credits.size(), 2u);
-    EXPECT_EQ(g_credits[0], "damage 101 " + std::to_string(armour));
-    EXPECT_EQ(g_credits[1], "kill 101 " + std::to_string(target->mass));
+    EXPECT_EQ(credits(red), (std::vector<int64_t>{armour, 1, 1, target->mass}));
+    EXPECT_EQ(credits(blue), (std::vector<int64_t>{0, 0, 0, 0})) << "the target's side is credited nothing";
 }
 
 TEST_F(ShipDamage, ADestroyedPilotEscapesByTheChance) {

@@ -4,6 +4,7 @@
 // the jump check; the encounter begin and the state reset with the pilot's battle experience.
 #include "combat_test_util.h"
 
+#include "game/encounter.h"
 #include "game/game.h"
 
 using namespace shiptest;
@@ -119,8 +120,10 @@ TEST_F(Duel, AScanHoldsItsTargetTeachesTheOwnerAndLeavesTheCostToTheCaller) {
     EXPECT_EQ(red->ap, ap);
     EXPECT_EQ(red->scan_target, blue);
     EXPECT_EQ(blue->refcount, refs + 1);
-    ASSERT_EQ(g_players[RED].learned.size(), 1u);
-    EXPECT_EQ(g_players[RED].learned[0], blue->id);
+    const Player *owner = game_find_player(game, RED);
+    ASSERT_EQ(list_count(&owner->known), 1);
+    EXPECT_EQ(list_get(&owner->known, 0)->id, blue->id);
+    EXPECT_TRUE(player_knows_object(owner, blue->id));
     ship_add_ap(red, -red->scan_cost);
     EXPECT_EQ(red->ap, ap - red->scan_cost);
 
@@ -215,10 +218,22 @@ TEST_F(Duel, TheToHitSlotAddsThePilotAndTheBoostedDamage) {
 
 TEST_F(Duel, ARetreatTakesItsTurnsAndTheShipLeavesAtTheTurnBeginAfterTheCountdown) {
     Officer *o = pilot(red, 2, {});
+    // The galaxy, where a sector of the owner's is the place to jump to.
+    ObjectMap *galaxy = map_create();
+    ASSERT_NE(galaxy, nullptr);
+    SlotGuard<ObjectMap *> galaxy_back;
+    galaxy_back.replace(game->galaxy_map, galaxy);
     Result code = RES_OK;
     EXPECT_EQ(ship_can_jump(red, &code), 0);
     EXPECT_EQ(code, RES_NO_JUMP_PLACE);
-    g_players[RED].presence = true;
+    GameObject *home = object_create_blank(OBJECT_SECTOR);
+    home->w = home->h = 20;
+    home->owner_id = BLUE;
+    map_place_object(galaxy, home, 100, 100, 1);
+    map_add_pending_objects(galaxy);
+    EXPECT_EQ(ship_can_jump(red, &code), 0) << "another owner's sector is no place";
+    EXPECT_EQ(code, RES_NO_JUMP_PLACE);
+    home->owner_id = RED;
     EXPECT_EQ(ship_can_jump(red, &code), 1);
     red->ap -= 1;
     EXPECT_EQ(ship_can_jump(red, &code), 0);
@@ -253,6 +268,8 @@ TEST_F(Duel, ARetreatTakesItsTurnsAndTheShipLeavesAtTheTurnBeginAfterTheCountdow
     object_begin_encounter(sentinel);
     EXPECT_EQ(ship_can_jump(sentinel, &code), 0);
     EXPECT_EQ(code, RES_CANNOT_JUMP);
+    galaxy_back.restore();
+    map_free(galaxy);
 }
 
 TEST_F(Duel, AfterTheBattleThePilotIsCreditedForEnemiesDestroyedAndEverythingRefills) {
@@ -263,15 +280,14 @@ TEST_F(Duel, AfterTheBattleThePilotIsCreditedForEnemiesDestroyedAndEverythingRef
     drone->ship_flags |= SHIP_FLAG_DRONE;
     Ship *own = on_map(HULL_SKIFF, 2000, 1800, 0, RED);
     for (Ship *s : {blue, drone, own}) s->flags |= OBJ_DEAD;
-    static std::vector<GameObject *> fought;
-    fought = {red, blue, drone, own};
-    WorldHooks hooks = player_hooks();
-    hooks.encounter_still_fighting = [](uint64_t, int32_t *kind, std::vector<GameObject *> *objects) {
-        *kind = 1;
-        *objects = fought;
-        return true;
-    };
-    world_set_hooks(hooks);
+    // The game's current battle, of kind 1, in which the owner still fights.
+    Encounter *battle = encounter_create();
+    ASSERT_NE(battle, nullptr);
+    encounter_retain(battle);
+    battle->kind = 1;
+    for (Ship *s : {red, blue, drone, own}) encounter_add_object(battle, s);
+    SlotGuard<Encounter *> battle_back;
+    battle_back.replace(game->current_encounter, battle);
     red->ap = 0;
     red->shields[2] = 1;
     red->ship_flags |= SHIP_FLAG_RETREATING | SHIP_FLAG_SURVEY | SHIP_FLAG_FIELD_REPAIR;
@@ -286,14 +302,29 @@ TEST_F(Duel, AfterTheBattleThePilotIsCreditedForEnemiesDestroyedAndEverythingRef
     EXPECT_EQ(red_beam->recharge_left, 0);
     EXPECT_FALSE(red->ship_flags & (SHIP_FLAG_RETREATING | SHIP_FLAG_SURVEY | SHIP_FLAG_FIELD_REPAIR));
 
-    // A battle the owner has left credits nothing but still counts.
-    hooks.encounter_still_fighting = [](uint64_t, int32_t *, std::vector<GameObject *> *) { return false; };
-    world_set_hooks(hooks);
+    // A battle the owner no longer fights in (none of its ships is left in it) credits nothing but
+    // still counts.
+    Encounter *left = encounter_create();
+    ASSERT_NE(left, nullptr);
+    encounter_retain(left);
+    left->kind = 1;
+    for (Ship *s : {blue, drone}) encounter_add_object(left, s);
+    ASSERT_NE(encounter_get_side_result(left, RED), ENCOUNTER_RESULT_FIGHTING);
+    game->current_encounter = left;
     const int32_t xp = o->experience;
     object_reset_state(red);
     EXPECT_EQ(o->experience, xp);
     EXPECT_EQ(o->battles, 2);
+    // Nor does a game without a current battle.
+    battle_back.restore();
+    object_reset_state(red);
+    EXPECT_EQ(o->experience, xp);
+    EXPECT_EQ(o->battles, 3);
     for (Ship *s : {blue, drone, own}) s->flags &= ~OBJ_DEAD;
+    for (Encounter *e : {battle, left}) {
+        encounter_release_objects(e);
+        encounter_release(e);
+    }
 }
 
 }  // namespace

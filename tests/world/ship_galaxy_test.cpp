@@ -1,12 +1,13 @@
 // A ship's galaxy days: the pilot's experience and promotion news, field repair of armour and
-// systems over the days, and network hacking of the nearest sector in scan range, day by day; and
-// the same with the game's real players behind the ships (no stand-in hooks): a scan puts the target
-// into the owner's memory, and a hack reaches the victim's research rate and tells the thief.
+// systems over the days, and network hacking of the nearest sector in scan range, day by day, with
+// the game's players behind the ships: a scan puts the target into the owner's memory, and a hack
+// reaches the victim's research rate and hands the thief research, a design or a sensor tap.
 #include "combat_test_util.h"
 
 #include <numeric>
 #include "game/game.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -40,19 +41,17 @@ protected:
         pilot->experience = 1;
         ship_set_pilot(ship, pilot);
         ship->armour = ship->max_armour;
-        ship_finder = ship;
-        WorldHooks hooks = player_hooks();
-        hooks.find_object = find_known;
-        world_set_hooks(hooks);
+        findable(ship);
+        red = game_find_player(game, RED);
+        blue = game_find_player(game, BLUE);
     }
-    static GameObject *find_known(uint64_t id) {
-        if (ship_finder && id == ship_finder->id) return ship_finder;
-        if (auto k = known.find(id); k != known.end()) return k->second;
-        auto it = g_world.objects.find(id);
-        return it == g_world.objects.end() ? nullptr : it->second;
+    // The object joins the game's object list, where the game's lookup finds it by id.
+    void findable(GameObject *obj) {
+        list_append(game->objects, obj);
+        known.push_back(obj);
     }
     void TearDown() override {
-        ship_finder = nullptr;
+        for (GameObject *obj : known) (void)list_remove_value(game->objects, obj);
         known.clear();
         game_clear_alerts(game);
         game->ui_player_id = 0;
@@ -61,8 +60,8 @@ protected:
     void days(int n) {
         for (int i = 0; i < n; ++i) object_galaxy_turn(ship);
     }
-    static inline Ship *ship_finder = nullptr;
-    static inline std::map<uint64_t, GameObject *> known;   // real objects the test owns
+    std::vector<GameObject *> known;   // objects the test owns, in the game's object list
+    Player *red = nullptr, *blue = nullptr;
 };
 
 TEST_F(GalaxyDays, APilotGainsFiveADayAndIsPromotedWithNewsAndARefreshedShip) {
@@ -89,7 +88,7 @@ TEST_F(GalaxyDays, APilotGainsFiveADayAndIsPromotedWithNewsAndARefreshedShip) {
     owned.push_back(sector);
     sector->id = 900;
     sector_of(sector)->label = "Tau Ceti";
-    known[900] = sector;
+    findable(sector);
     ship->sector_id = 900;
     pilot->experience = 19999;
     days(1);
@@ -159,7 +158,7 @@ TEST_F(GalaxyDays, ASurveyOrderGathersTheFirstFeatureOfTheSectorAndTeachesThePil
     GameObject *sector = object_create_blank(OBJECT_SECTOR);
     owned.push_back(sector);
     sector->id = 910;
-    known[910] = sector;
+    findable(sector);
     auto body = [&](int32_t kind) {
         Site *site = site_cast(object_create_blank(OBJECT_SITE));
         site->feature = new SiteFeature();
@@ -205,18 +204,25 @@ protected:
         fleet->x = fleet->y = 1000;
         fleet->w = fleet->h = 20;
         fleet_of(fleet)->scan_range = 400;
-        known[600] = fleet;
+        findable(fleet);
         ship->fleet_id = 600;
         galaxy = map_create();
         galaxy_back.replace(game->galaxy_map, galaxy);   // the game's own, back after the test
-        g_players[BLUE].research_rate = 50000;
+        ASSERT_EQ(tech_load(), RES_OK);   // designs a hack may steal
+        blue->totals.research_rate = 50000;
         ship->hack_timer = 100;
         rng_seed(game->generators[5], 4242);   // the hacking generator
     }
     void TearDown() override {
         galaxy_back.restore();
         map_free(galaxy);
+        tech_free_all();
         GalaxyDays::TearDown();
+    }
+    // All the research the player has received: towards techs, and the surplus paid out as credits.
+    static int64_t research_received(const Player *p) {
+        return std::accumulate(std::begin(p->research_points), std::end(p->research_points), int64_t(0)) +
+               int64_t(p->credits) * PLAYER_RESEARCH_CREDIT + p->research_remainder;
     }
     SlotGuard<ObjectMap *> galaxy_back;
     GameObject *sector_at(int32_t x, int32_t y, uint64_t owner) {
@@ -245,15 +251,16 @@ TEST_F(Hacking, OnlySectorsWithinTheFleetsScanRangeAreHackedAndTheNearestWins) {
 
 TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
     sector_at(1000 + 300, 1000, BLUE);
-    g_players[BLUE].research_rate = 30000;
+    blue->totals.research_rate = 30000;
     // Hack n: the research stolen (n x 12000..15000, at most the victim's rate) and the wait for the next.
     const int32_t bounds[][4] = {{12000, 15000, 1400, 11640}, {24000, 30000, 1480, 11760}, {30000, 30000, 1560, 11880}};
     for (int32_t n = 1; n <= 3; ++n) {
         ship->hack_timer = 1;
-        const int32_t before = g_players[RED].research;
+        const int64_t before = research_received(red);
         day();
         ASSERT_EQ(ship->hack_count, n);
-        const int32_t stolen = g_players[RED].research - before, *b = bounds[n - 1];
+        const int64_t stolen = research_received(red) - before;
+        const int32_t *b = bounds[n - 1];
         EXPECT_GE(stolen, b[0]) << n;
         EXPECT_LE(stolen, b[1]) << n;
         EXPECT_GE(ship->hack_timer, b[2]) << n;
@@ -282,36 +289,48 @@ TEST_F(Hacking, TheFirstHacksStealResearchCappedByTheVictimsRate) {
 
 TEST_F(Hacking, LaterHacksStealDesignsOrTapSensorsAndTheTimerWaitsBetweenThem) {
     sector_at(1000 + 300, 1000, BLUE);
-    g_players[BLUE].stealable_tech = 3;
+    constexpr int32_t DESIGN = 3;   // the one tech the victim has and the thief has not
+    blue->tech_state[DESIGN] |= TECH_DONE;
     ship->hack_count = 7;
     int32_t hacks = 0, techs = 0, taps = 0, research = 0;
+    std::vector<int64_t> tap_minutes;
     for (int32_t d = 0; d < 400; ++d) {
         const int32_t count = ship->hack_count;
-        const int32_t before = g_players[RED].research;
-        const size_t t = g_players[RED].techs.size(), s = g_players[RED].taps.size();
+        const int64_t before = research_received(red) - red->research_points[DESIGN];
+        const int32_t s = list_count(&red->taps);
         day();
         if (ship->hack_count == count) continue;
         ++hacks;
-        techs += int32_t(g_players[RED].techs.size() - t);
-        taps += int32_t(g_players[RED].taps.size() - s);
-        research += g_players[RED].research > before;
+        for (int32_t t = 0; t < PLAYER_TECH_COUNT; ++t)
+            EXPECT_TRUE(t == DESIGN || !(red->tech_state[t] & TECH_DONE)) << "only the victim's design is stolen: " << t;
+        if (red->tech_state[DESIGN] & TECH_DONE) {
+            ++techs;
+            red->tech_state[DESIGN] = 0;   // forgotten, to be stolen again
+            red->research_points[DESIGN] = 0;
+        }
+        taps += list_count(&red->taps) - s;
+        for (int32_t i = s; i < list_count(&red->taps); ++i) {
+            const SensorTap *tap = list_get(&red->taps, i);
+            EXPECT_EQ(tap->player_id, BLUE);
+            tap_minutes.push_back(int64_t(tap->expiry) - int64_t(game->clock->minutes));
+        }
+        research += research_received(red) - red->research_points[DESIGN] > before;
     }
     EXPECT_GT(hacks, 20) << "a hack every one to nine days";
     EXPECT_LT(hacks, 400);
     EXPECT_EQ(techs + taps + research, hacks) << "every hack brings exactly one thing";
     EXPECT_GT(techs, 0);
     EXPECT_GT(taps, 0);
-    for (int32_t minutes : g_players[RED].taps) {
+    for (int64_t minutes : tap_minutes) {
         EXPECT_GE(minutes, 2880);
         EXPECT_LE(minutes, 4320);
     }
-    for (int32_t tech : g_players[RED].techs) EXPECT_EQ(tech, 3);
 
     // With fog of war off there is nothing to tap: research instead.
     game->setup.fog_of_war_off = 1;
-    const size_t taps_before = g_players[RED].taps.size();
+    const int32_t taps_before = list_count(&red->taps);
     for (int32_t d = 0; d < 200; ++d) day();
-    EXPECT_EQ(g_players[RED].taps.size(), taps_before);
+    EXPECT_EQ(list_count(&red->taps), taps_before);
     game->setup.fog_of_war_off = 0;
 }
 
@@ -329,33 +348,9 @@ TEST_F(Hacking, AShipNotYetSettledHacksNothingAndForgetsItsCount) {
     EXPECT_EQ(ship->hack_count, 0) << "an offline suite hacks nothing";
 }
 
-// ---- With the real players ----
+// ---- The players' own records ----
 
-class RealPlayers : public Hacking {
-protected:
-    Player *red = nullptr, *blue = nullptr;
-    void SetUp() override {
-        Hacking::SetUp();
-        WorldHooks hooks = fake_hooks();   // players come from the game's own id map
-        hooks.find_object = find_known;
-        world_set_hooks(hooks);
-        game_clear_players(game);
-        red = add_player(RED, "Red Corp");
-        blue = add_player(BLUE, "Blue Corp");
-        game->ui_player_id = RED;   // clearing the players let go of it
-    }
-    void TearDown() override {
-        game_clear_players(game);
-        Hacking::TearDown();
-    }
-    Player *add_player(uint64_t id, const char *name) {
-        Player *p = player_create(PLAYER_KIND_COMPUTER);
-        player_set_id(p, id);
-        player_set_name(p, name);
-        EXPECT_EQ(game_add_player(game, p), RES_OK);
-        return p;
-    }
-};
+using RealPlayers = Hacking;
 
 TEST_F(RealPlayers, AScanPutsTheTargetIntoTheOwnersMemory) {
     Ship *scout = on_map(HULL_LANCER, 1000, 1000, 0, RED);

@@ -198,16 +198,25 @@ TEST_F(ShipMemberships, JoiningAFleetLeavesTheOldOne) {
     Ship *s = ship({});
     GameObject *a = place(OBJECT_FLEET, 21, 0, 0, 10, 10);
     GameObject *b = place(OBJECT_FLEET, 22, 0, 0, 10, 10);
+    object_add_ref(s);   // a holder beside the fleets
+    // Which of the two fleets list the ship, as counts of each.
+    const auto members = [&] { return Ints({fleet_ship_count(fleet_of(a)), fleet_ship_count(fleet_of(b))}); };
     ship_set_fleet(s, a);
+    EXPECT_EQ(members(), Ints({1, 0}));
+    EXPECT_EQ(fleet_get_ship(fleet_of(a), 0), s);
+    EXPECT_EQ(s->refcount, 2) << "the fleet holds a reference";
     s->ship_flags |= SHIP_FLAG_UNSETTLED;
     ship_set_fleet(s, b);
     EXPECT_EQ(s->fleet_id, 22u);
     EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
+    EXPECT_EQ(members(), Ints({0, 1})) << "the old fleet let go of it";
+    EXPECT_EQ(fleet_get_ship(fleet_of(b), 0), s);
     s->ship_flags |= SHIP_FLAG_UNSETTLED;
     ship_set_fleet(s, nullptr);
     EXPECT_EQ(s->fleet_id, 0u);
     EXPECT_FALSE(s->ship_flags & SHIP_FLAG_UNSETTLED);
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 21", "fleet- 21", "fleet+ 22", "fleet- 22"}));
+    EXPECT_EQ(members(), Ints({0, 0}));
+    EXPECT_EQ(s->refcount, 1) << "every fleet let go of it";
 }
 
 TEST_F(ShipMemberships, TheGalaxyPositionIsTheFleetsCentreElseTheSectors) {
@@ -553,10 +562,9 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     o->id = 8;
     o->name = "Rhea";
     o->rank = 2;
-    officer_retain(o);   // the player's list holds it
-    g_world.officers[{31, 8}] = o;
+    give_officer(31, o);   // the player's list holds it
     place(OBJECT_SECTOR, 70, 0, 0, 1, 1);
-    place(OBJECT_FLEET, 71, 0, 0, 1, 1);
+    GameObject *fleet = place(OBJECT_FLEET, 71, 0, 0, 1, 1);
     s->pilot_id = 8;
     s->sector_id = 70;
     s->fleet_id = 71;
@@ -572,10 +580,10 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     EXPECT_EQ(s->pilot_text, "Rhea");
     EXPECT_EQ(s->pilot_rank, 2);
     EXPECT_EQ(s->arrival_date->minutes, 12345u) << "rejoining the sector at load is no arrival: the saved day stands";
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    ASSERT_EQ(fleet_ship_count(fleet_of(fleet)), 1);
+    EXPECT_EQ(fleet_get_ship(fleet_of(fleet), 0), s);
     EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
     ship_set_pilot(s, nullptr);
-    officer_release(o);
 }
 
 TEST_F(ShipLink, WithoutAPilotTheShipIsReadyWithNoCommander) {
@@ -592,19 +600,25 @@ TEST_F(ShipLink, WithoutAPilotTheShipIsReadyWithNoCommander) {
 TEST_F(ShipLink, UnresolvedIdsFailWithTheirLogLinesAndJoinNothing) {
     LogCatcher log(fresh_test_dir("ships"));
     place(OBJECT_SECTOR, 70, 0, 0, 1, 1);
-    place(OBJECT_SECTOR, 71, 0, 0, 1, 1);   // a sector where a fleet is expected
+    GameObject *wrong = place(OBJECT_SECTOR, 71, 0, 0, 1, 1);   // a sector where a fleet is expected
     s->sector_id = 70;
     s->fleet_id = 71;
+    const int32_t refs = s->refcount;
     EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
     EXPECT_FALSE(s->flags & OBJ_LINKED);
-    EXPECT_TRUE(g_world.calls.empty()) << "a failed link joined the fleet";
+    EXPECT_EQ(sector_object_count(sector_of(wrong)), 0) << "a failed link joined the object of the fleet's id";
     EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 0) << "a failed link joined the sector";
     EXPECT_EQ(s->sector_id, 70u);
-    // The fleet turns up later: the retry joins each list once.
-    g_world.objects[71]->kind = OBJECT_FLEET;
+    EXPECT_EQ(s->refcount, refs) << "nothing took a reference on the ship";
+    // The fleet turns up later (the sector takes another id): the retry joins each list once.
+    wrong->id = 72;
+    g_world.objects[72] = wrong;
+    GameObject *fleet = place(OBJECT_FLEET, 71, 0, 0, 1, 1);
     EXPECT_EQ(object_link(s), RES_OK);
-    EXPECT_EQ(g_world.calls, (std::vector<std::string>{"fleet+ 71"}));
+    ASSERT_EQ(fleet_ship_count(fleet_of(fleet)), 1);
+    EXPECT_EQ(fleet_get_ship(fleet_of(fleet), 0), s);
     EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
+    EXPECT_EQ(sector_object_count(sector_of(wrong)), 0);
 
     s->flags &= ~OBJ_LINKED;
     s->pilot_id = 12;

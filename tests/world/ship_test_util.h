@@ -1,6 +1,7 @@
 #pragma once
-// Ships made by hand, systems with chosen figures, fake sectors, fleets and officers behind the
-// world hooks, a log catcher, and a fixture that undoes all of it.
+// Ships made by hand, systems with chosen figures, sectors, fleets and players with their officers in
+// the game's own records (found by the game's lookups), a log catcher, and a fixture that undoes all
+// of it.
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "support/state_guards.h"
@@ -13,12 +14,14 @@
 #include <vector>
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/store.h"
 #include "systems/system.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_methods.h"
 #include "world/sector.h"
@@ -81,37 +84,19 @@ inline void give_frames(Ship *ship, const std::vector<std::pair<int32_t, int32_t
     ship->frame_count = n;
 }
 
-// ---- The world behind the hooks ----
+// ---- The world in the game's records ----
 
 struct FakeWorld {
     std::map<uint64_t, GameObject *> objects;                  // also in the game's object list
-    std::map<std::pair<uint64_t, uint64_t>, Officer *> officers;   // (player, officer) -> officer
-    std::vector<std::string> calls;                             // "sector+ 7", "fleet- 9" ...
     std::map<GameObject *, int32_t> records;                    // whole records and their kind when made
 };
 inline FakeWorld g_world;
 
-inline WorldHooks fake_hooks() {
-    WorldHooks h;
-    h.find_player_officer = [](uint64_t player, uint64_t officer) -> Officer * {
-        auto it = g_world.officers.find({player, officer});
-        return it == g_world.officers.end() ? nullptr : it->second;
-    };
-    // The lists' own reference counting is theirs; the fakes only record the calls.
-    h.fleet_add_ship = [](GameObject *fleet, GameObject *) {
-        g_world.calls.push_back("fleet+ " + std::to_string(fleet->id));
-    };
-    h.fleet_remove_ship = [](GameObject *fleet, GameObject *) {
-        g_world.calls.push_back("fleet- " + std::to_string(fleet->id));
-    };
-    return h;
-}
-
 // An object of a kind at a place, found by id through the game's global object list: a header
-// only, except that a sector is a real sector record (ships join its object list) and a shot a
-// real shot record (its kind's methods read the record).
+// only, except that a sector, a fleet and a shot are real records of their kind (ships join a
+// sector's object list and a fleet's ship list; a shot's methods read the record).
 inline GameObject *place(int32_t kind, uint64_t id, int32_t x, int32_t y, int32_t w, int32_t h) {
-    const bool record = kind == OBJECT_SECTOR || kind == OBJECT_SHOT;
+    const bool record = kind == OBJECT_SECTOR || kind == OBJECT_FLEET || kind == OBJECT_SHOT;
     GameObject *obj = record ? object_create_blank(kind) : object_create_stub(kind, id);
     obj->id = id;
     obj->flags = 0;   // a real header, not a stub awaiting its link
@@ -132,7 +117,8 @@ struct LogCatcher : ::LogFileCatcher {
     explicit LogCatcher(const std::string &dir) : ::LogFileCatcher(dir, LOG_DEBUG4) {}
 };
 
-// Fake hooks, a game with a clock, no leaked systems; every ship made by the test is destroyed.
+// The game's records with a clock, no leaked systems; every ship made by the test is destroyed, and
+// the players it put into the game go.
 class ShipTest : public ::testing::Test {
 protected:
     Game   *game = nullptr;
@@ -143,7 +129,6 @@ protected:
 
     void SetUp() override {
         g_world = FakeWorld{};
-        world_set_hooks(fake_hooks());
         game = game_get();
         ASSERT_NE(game, nullptr);
         game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
@@ -151,21 +136,42 @@ protected:
         live_systems = system_live_count();
     }
     void TearDown() override {
-        // The test destroys its ships itself: the sectors let go of them without releasing.
-        for (auto &[id, obj] : g_world.objects)
+        // The test destroys its ships itself: the sectors and fleets let go of them without releasing.
+        for (auto &[id, obj] : g_world.objects) {
+            if (auto record = g_world.records.find(obj); record != g_world.records.end())
+                obj->kind = record->second;   // a test may have turned it into another kind
             if (Sector *sector = sector_of(obj)) list_reset(&sector->objects);
+            if (Fleet *fleet = fleet_of(obj)) list_reset(&fleet->ships);
+        }
+        leave_players();
         for (GameObject *obj : owned) object_destroy(obj);
         for (auto &[id, obj] : g_world.objects) {
             (void)list_remove_value(game->objects, obj);
-            if (auto record = g_world.records.find(obj); record != g_world.records.end())
-                obj->kind = record->second;   // a test may have turned it into another kind
-            else
-                obj->flags |= OBJ_STUB;   // headers only
+            if (!g_world.records.count(obj)) obj->flags |= OBJ_STUB;   // headers only
             object_destroy(obj);
         }
+        game_clear_players(game);
         g_world = FakeWorld{};
         EXPECT_EQ(system_live_count(), live_systems) << "systems left allocated";
     }
+    // What the test destroys itself leaves the players' object lists first, unreleased (a launched
+    // drone joins its owner's list).
+    void leave_players() {
+        if (!game->players) return;
+        for (Player *p : game->players->items)
+            if (p)
+                for (GameObject *obj : owned) (void)list_remove_value(&p->objects, obj);
+    }
+    // A player of that id in the game's list and id map (the one there already, if any).
+    Player *player(uint64_t id) {
+        if (Player *p = game_find_player(game, id)) return p;
+        Player *p = player_create(PLAYER_KIND_COMPUTER);
+        player_set_id(p, id);
+        EXPECT_EQ(game_add_player(game, p), RES_OK);
+        return p;
+    }
+    // The officer joins the player's list (which takes its own reference).
+    void give_officer(uint64_t player_id, Officer *officer) { player_add_officer(player(player_id), officer); }
     Ship *ship(const std::vector<CritSpec> &crits, int32_t capacity = 100) {
         Ship *s = make_ship(crits, capacity);
         owned.push_back(s);

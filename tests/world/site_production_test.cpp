@@ -12,7 +12,6 @@ namespace {
 
 Player *g_owner = nullptr;   // a real player: the sites credit it, count its statistics and pay it back
 constexpr uint64_t OWNER_ID = 900;
-Player *owner_lookup(uint64_t id) { return id == OWNER_ID ? g_owner : nullptr; }
 
 // Sites that are never crew short (template flag 0x80), so they work without a sector.
 class SiteProductionTest : public SiteFixture {
@@ -21,9 +20,7 @@ protected:
         SiteFixture::SetUp();
         g_owner = player_create(PLAYER_KIND_HUMAN);
         player_set_id(g_owner, OWNER_ID);
-        WorldHooks hooks;
-        hooks.find_player = owner_lookup;
-        world_set_hooks(hooks);
+        ASSERT_EQ(game_add_player(game, g_owner), RES_OK);   // the game's records find it
         ParamsFile f;
         f.flags = SITE_TF_NEVER_CREW_SHORT;
         f.crew_capacity = 1000;
@@ -41,7 +38,7 @@ protected:
 
     void TearDown() override {
         SiteFixture::TearDown();
-        player_free(g_owner);
+        game_clear_players(game);
         g_owner = nullptr;
     }
 

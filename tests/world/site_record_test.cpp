@@ -216,8 +216,6 @@ TEST_F(SiteRecord, ShortOrMalformedRecordsFail) {
 
 class SiteLink : public SiteRecord {};
 
-Player *g_some_player = nullptr;   // a real player without officers
-Player *some_player(uint64_t id) { return id == 900 ? g_some_player : nullptr; }
 
 TEST_F(SiteLink, OnlyAnOwnedStarbaseLooksItsOfficersUp) {
     Site *yard = create(SITE_SHIPYARD);
@@ -232,19 +230,16 @@ TEST_F(SiteLink, OnlyAnOwnedStarbaseLooksItsOfficersUp) {
 
 TEST_F(SiteLink, AStarbaseWhoseOfficerCannotBeFoundFailsWith4312) {
     LogFileCatcher log(fresh_test_dir("world"));
-    WorldHooks hooks;
-    hooks.find_player = some_player;
-    world_set_hooks(hooks);
-    g_some_player = player_create(PLAYER_KIND_HUMAN);
-    player_set_id(g_some_player, 900);
+    Player *owner = player_create(PLAYER_KIND_HUMAN);   // in the game's records, without officers
+    player_set_id(owner, 900);
+    ASSERT_EQ(game_add_player(game, owner), RES_OK);
     Site *base = create(SITE_STARBASE);
     base->owner_id = 900;
     site_add_officer(base, officer(31, "Lost"));
     EXPECT_EQ(object_link(base), RES_UNRESOLVED_ID);
     EXPECT_FALSE(base->flags & OBJ_LINKED);
     EXPECT_NE(log.text().find("Starbase failed to find pilot player 900, id 31"), std::string::npos) << log.text();
-    player_free(g_some_player);
-    g_some_player = nullptr;
+    game_clear_players(game);
 }
 
 TEST_F(SiteLink, AMissingCommanderFailsWith4312) {
