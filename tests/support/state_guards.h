@@ -15,9 +15,6 @@
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/random.h"
-#include "ui/control_minimap.h"
-#include "ui/minimap_panel.h"
-#include "ui/player_name_label.h"
 #include "world/world_hooks.h"
 
 template <typename Table, const Table &(*Get)(), void (*Set)(const Table &)>
@@ -34,9 +31,6 @@ private:
 
 using WorldHooksGuard        = HookTableGuard<WorldHooks, world_hooks, world_set_hooks>;
 using PlayerAiHooksGuard     = HookTableGuard<PlayerAiHooks, player_ai_hooks, player_set_ai_hooks>;
-using MinimapWorldHooksGuard = HookTableGuard<MinimapWorldHooks, minimap_world_hooks, minimap_set_world_hooks>;
-using MinimapPanelHooksGuard = HookTableGuard<MinimapPanelHooks, minimap_panel_hooks, minimap_panel_set_hooks>;
-using PlayerNameHooksGuard   = HookTableGuard<PlayerNameHooks, player_name_label_hooks, player_name_label_set_hooks>;
 
 // One field of a record the test does not own, such as the game's galaxy map. Nothing is noted until
 // the first replace, so a fixture whose SetUp stops early leaves the field as it found it.
