@@ -251,8 +251,7 @@ void portal_scan(PortalEffect *p, const EffectObjectView &view, int32_t dt) {
 
 void portal_step_object(PortalEffect *p, int32_t dt) {
     const EffectObjectView view = effect_object_view(p->object);
-    if (!p->object || !view.present || (view.flags & OBJECT_FLAG_DEAD) || !(view.flags2 & SHIP_FLAG2_RETREATING) ||
-        (view.flags2 & SHIP_FLAG2_RETREATED)) {
+    if (!p->object || !view.present || view.dead || !view.leaving || view.left) {
         p->state |= EFFECT_FINISHED;
         return;
     }

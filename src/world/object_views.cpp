@@ -24,17 +24,20 @@ float plume_ratio(const Site *site) {
 void object_effect_view(const GameObject *o, EffectObjectView *out) {
     *out = EffectObjectView{};
     out->present = true;
-    out->flags = o->flags;
+    out->dying = o->flags & OBJ_DYING;
+    out->dead = o->flags & OBJ_DEAD;
+    out->travelling = o->flags & OBJ_TRAVELLING;
     out->x = o->x;
     out->y = o->y;
     out->w = o->w;
     out->h = o->h;
     if (o->frames && o->frame >= 0 && o->frame < o->frame_count) out->image = o->frames[o->frame];
     if (const Ship *ship = ship_of(o)) {
-        out->flags2 = ship->ship_flags;
+        out->leaving = ship->ship_flags & SHIP_FLAG_RETREATING;
+        out->left = ship->ship_flags & SHIP_FLAG_RETREATED;
         out->stage = ship->retreat_countdown;
     } else if (const Site *site = site_cast(o)) {
-        out->flags2 = site->state;
+        out->inactive = site->state & SITE_DEACTIVATED;
         out->attach_x = site->hotspot_x;
         out->attach_y = site->hotspot_y;
         out->plume_ratio = plume_ratio(site);

@@ -2,6 +2,7 @@
 // of real ships and sites.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include "effects/effect.h"
 #include "game/game.h"
@@ -48,7 +49,7 @@ TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {
     ASSERT_NE(ship, nullptr);
     EffectObjectView view = effect_object_view(ship);
     ASSERT_TRUE(view.present);
-    EXPECT_FALSE(view.flags2 & SHIP_FLAG2_RETREATING);
+    EXPECT_FALSE(view.leaving);
     EXPECT_EQ(view.x, 500);
     EXPECT_EQ(view.w, ship->w);
 
@@ -56,7 +57,7 @@ TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {
     ship_recompute_stats(ship);
     ship_begin_retreat(ship);
     view = effect_object_view(ship);
-    EXPECT_TRUE(view.flags2 & SHIP_FLAG2_RETREATING);
+    EXPECT_TRUE(view.leaving);
     EXPECT_GT(view.stage, 0) << "the turns the retreat still takes";
     const int32_t before = view.stage;
     ship_retreat_step(ship);
@@ -81,14 +82,47 @@ TEST_F(RealWorldViews, EffectsReadARealHarvestersStateHotSpotAndPlumeRatio) {
     EXPECT_EQ(view.attach_x, 14);
     EXPECT_EQ(view.attach_y, 9);
     EXPECT_FLOAT_EQ(view.plume_ratio, 0.25f) << "a quarter of the body's ore is left";
-    EXPECT_FALSE(view.flags2 & SITE_FLAG2_DEACTIVATED);
+    EXPECT_FALSE(view.inactive);
 
     site_set_deactivated(harvester, 1);
     view = effect_object_view(harvester);
-    EXPECT_TRUE(view.flags2 & SITE_FLAG2_DEACTIVATED);
+    EXPECT_TRUE(view.inactive);
     EXPECT_FLOAT_EQ(view.plume_ratio, 0.0f) << "a deactivated harvester streams nothing";
 
     EXPECT_FLOAT_EQ(effect_object_view(body).plume_ratio, 0.0f) << "only harvesters have plumes";
+}
+
+TEST_F(RealWorldViews, EffectsSeeARealShipTravelDieAndLeaveThroughItsPortal) {
+    ObjectMap *map = game->combat_map;
+    Ship *ship = ship_on(map, 500, 400);
+    Ship *mortal = ship_on(map, 900, 400);
+    ASSERT_NE(ship, nullptr);
+    ASSERT_NE(mortal, nullptr);
+    EffectObjectView view = effect_object_view(ship);
+    EXPECT_FALSE(view.travelling || view.dying || view.dead || view.leaving || view.left || view.inactive);
+
+    ship_recompute_stats(ship);
+    ship->speed = std::max(ship->speed, 100);
+    object_move_towards(ship, 800, 400);
+    EXPECT_TRUE(effect_object_view(ship).travelling);
+
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;   // no portal effect on the map
+    ship_begin_retreat(ship);
+    for (int turn = 0; turn < 10 && !effect_object_view(ship).left; ++turn) {
+        ship_retreat_step(ship);
+        ship_turn_begin(ship);
+    }
+    view = effect_object_view(ship);
+    EXPECT_TRUE(view.left) << "the retreat ran out";
+    EXPECT_TRUE(view.leaving) << "the turn that ends it keeps the retreat under way";
+
+    object_add_ref(mortal);   // held past the map's sweep
+    object_kill(mortal);
+    view = effect_object_view(mortal);
+    EXPECT_TRUE(view.dying);
+    for (int ms = 0; ms < 20000 && !(mortal->flags & OBJ_DEAD); ms += 20) map_update(map, 20);
+    EXPECT_TRUE(effect_object_view(mortal).dead) << "the death ran out";
+    object_release(mortal);
 }
 
 }  // namespace
