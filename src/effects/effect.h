@@ -98,25 +98,20 @@ bool    effect_is_finished(const Effect *effect);
 
 // ---- What the effects need of world objects and maps ---------------------------------------------
 
-// GameObject::flags bits the effects read.
-constexpr uint32_t OBJECT_FLAG_DYING      = 0x2;
-constexpr uint32_t OBJECT_FLAG_DEAD       = 0x8;
-constexpr uint32_t OBJECT_FLAG_TRAVELLING = 0x1000;
-// Second flags word: ships 0x40 retreating, 0x80 retreated; sites 0x800 deactivated.
-constexpr uint32_t SHIP_FLAG2_RETREATING  = 0x40;
-constexpr uint32_t SHIP_FLAG2_RETREATED   = 0x80;
-constexpr uint32_t SITE_FLAG2_DEACTIVATED = 0x800;
-
-// The parts of a GameObject the effects read, copied out by the world module.
+// What the effects read of the thing they are attached to, filled in by the layer that owns it.
 struct EffectObjectView {
     bool     present = false;       // false: no object, or the world module is not installed
-    uint32_t flags = 0;
-    uint32_t flags2 = 0;
+    bool     dying = false;         // its end has begun
+    bool     dead = false;          // it is gone at the next sweep
+    bool     travelling = false;    // on its way elsewhere
+    bool     leaving = false;       // leaving through a portal (the outline scans it)
+    bool     left = false;          // has left through it
+    bool     inactive = false;      // switched off: it streams nothing
     int32_t  x = 0, y = 0, w = 0, h = 0;
-    int32_t  stage = 0;             // ships: turns until the retreat completes; picks the portal outline's animation
+    int32_t  stage = 0;             // steps until it has left; picks the portal outline's animation
     Sprite  *image = nullptr;       // the current picture (not counted)
-    int32_t  attach_x = 0, attach_y = 0;   // sites: where a plume streams to, from x, y
-    float    plume_ratio = 0.0f;    // sites: what the plume's mote count is scaled from
+    int32_t  attach_x = 0, attach_y = 0;   // where a plume streams to, from x, y
+    float    plume_ratio = 0.0f;    // what the plume's mote count is scaled from
 };
 
 struct EffectWorldHooks {

@@ -114,7 +114,7 @@ void beam_step(Effect *e, int32_t dt) {
         b->start_delay -= dt;
         if (b->start_delay > 0) {
             const EffectObjectView t = effect_object_view(b->target);
-            if (b->target && t.present && (t.flags & (OBJECT_FLAG_DYING | OBJECT_FLAG_DEAD)))
+            if (b->target && t.present && (t.dying || t.dead))
                 b->state |= EFFECT_FINISHED;
             return;
         }

@@ -155,8 +155,7 @@ void plume_step(Effect *e, int32_t dt) {
     PlumeEffect *p = static_cast<PlumeEffect *>(e);
     if (!p->stopping) {
         const EffectObjectView v = effect_object_view(p->object);
-        const bool gone = !v.present || (v.flags & (OBJECT_FLAG_TRAVELLING | OBJECT_FLAG_DEAD)) ||
-                          (v.flags2 & SITE_FLAG2_DEACTIVATED);
+        const bool gone = !v.present || v.travelling || v.dead || v.inactive;
         if (gone) {
             p->stopping = PLUME_STOPPING;
             for (int i = 0; i < p->count; ++i) {

@@ -26,6 +26,16 @@ void particles_effect_register(EffectType *type);
 // Fills the registry when that has not happened yet (every creator calls it first).
 void effect_registry_fill();
 
+// The frames of one style of a sprite effect type (one reference each).
+struct EffectFrameSet {
+    Sprite **frames = nullptr;
+    int32_t  count = 0;
+};
+Sprite  *effect_frame_at(Sprite **frames, int32_t count, int32_t index);   // null outside 0..count-1
+void     effect_frame_set_clear(EffectFrameSet *set);
+// The numbered pictures of "effect/<kind>/<style as three digits>/png"; null and *count 0 if none.
+Sprite **effect_load_frames(const char *kind, int style, int32_t *count);
+
 // A rectangle grown to cover what a draw touched; empty until the first add.
 struct EffectBox {
     int32_t left = 0, top = 0, right = -1, bottom = -1;   // inclusive

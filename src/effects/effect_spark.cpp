@@ -67,7 +67,7 @@ void spark_step(Effect *e, int32_t dt) {
         s->start_delay -= dt;
         if (s->start_delay > 0) {
             const EffectObjectView b = effect_object_view(s->object_b);
-            if (s->object_b && b.present && (b.flags & (OBJECT_FLAG_DYING | OBJECT_FLAG_DEAD)))
+            if (s->object_b && b.present && (b.dying || b.dead))
                 s->state |= EFFECT_FINISHED;
             return;
         }

@@ -78,7 +78,10 @@ struct GameSetup {
     int32_t fog_of_war_off = 0;      // non-zero: every player learns every sector and fleet each turn
 };
 
-// The flag word, the cursors and the top-level controls are the toolkit's ControlRoot.
+// The flag word, the cursors and the top-level controls are the toolkit's ControlRoot. They stay in
+// the game record: the toolkit reaches them only as the root the game registers, so no hook table
+// carries them and the toolkit learns nothing of the game; the model needs the toolkit below it in
+// any case (alerts keep scenes, equipment builds its stat rows, objects start effects).
 struct Game : ControlRoot {
     Sprite    **extra_sprites = nullptr;
     int32_t     extra_sprite_count = 0;

@@ -1,22 +1,18 @@
-// Sprites: PNG loading, spans and hit masks, glow maps, and the sprite draw commands.
+// Sprites: lifetime, numbered sets and copies, glow maps, and the sprite draw commands (PNG
+// decoding in sprite_png.cpp, spans and hit masks in sprite_mask.cpp).
 #include "platform/sprite.h"
 
 #include <SDL.h>
-#include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <csetjmp>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "platform/log.h"
 #include "platform/graphics.h"
-#include "platform/random.h"
-#include "platform/store.h"
+#include "platform/sprite_internal.h"
 
 namespace {
 
@@ -33,116 +29,23 @@ SDL_PixelFormat make_default_format() {
     return f;
 }
 
-SDL_PixelFormat *pixel_format() {
+inline uint8_t clamp_byte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+std::string numbered_path(const char *dir, int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%.3i.png", i);
+    return std::string(dir) + name;
+}
+
+}  // namespace
+
+SDL_PixelFormat *sprite_pixel_format() {
     static SDL_PixelFormat fallback = make_default_format();
     return gfx_screen()->format ? gfx_screen()->format : &fallback;
 }
 
-uint32_t load_pixel(const uint8_t *p, int bpp) {
-    switch (bpp) {
-    case 4: { uint32_t v; std::memcpy(&v, p, 4); return v; }
-    case 3: return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
-    case 2: return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-    default: return p[0];
-    }
-}
-
-inline uint8_t clamp_byte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-void store_pixel(uint8_t *p, int bpp, uint32_t v) {
-    for (int i = 0; i < bpp; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-
-// libpng reports errors through longjmp; these helpers keep only plain data between the setjmp
-// and the jump, so no C++ object is skipped over.
-struct PngReader {
-    png_structp png = nullptr;
-    png_infop   info = nullptr;
-    png_infop   end_info = nullptr;
-    const char *name = "";
-};
-
-void png_error_fn(png_structp png, png_const_charp message) {
-    const char *name = static_cast<const char *>(png_get_error_ptr(png));
-    log_write(LOG_SPRITE, LOG_ERROR, "%s: %s", name ? name : "", message);
-    png_longjmp(png, 1);
-}
-
-void png_warning_fn(png_structp, png_const_charp) {}
-
-bool png_begin(PngReader *r, const char *name, FILE *stream) {
-    r->name = name;
-    r->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, const_cast<char *>(name), png_error_fn,
-                                    png_warning_fn);
-    if (!r->png) {
-        log_write(LOG_GAME, LOG_ERROR, "Error creating png read struct");
-        return false;
-    }
-    r->info = png_create_info_struct(r->png);
-    r->end_info = r->info ? png_create_info_struct(r->png) : nullptr;
-    if (!r->info || !r->end_info) {
-        log_write(LOG_GAME, LOG_ERROR, "%s: Error reading PNG", name);
-        return false;
-    }
-    png_init_io(r->png, stream);
-    return true;
-}
-
-void png_end(PngReader *r) {
-    if (r->png) png_destroy_read_struct(&r->png, r->info ? &r->info : nullptr,
-                                        r->end_info ? &r->end_info : nullptr);
-}
-
-struct PngHeader {
-    png_uint_32 width = 0, height = 0;
-    int bit_depth = 0, colour_type = 0, interlace = 0, compression = 0, filter = 0;
-};
-
-bool png_read_header(PngReader *r, PngHeader *h) {
-    if (setjmp(png_jmpbuf(r->png))) return false;
-    png_read_info(r->png, r->info);
-    png_get_IHDR(r->png, r->info, &h->width, &h->height, &h->bit_depth, &h->colour_type,
-                 &h->interlace, &h->compression, &h->filter);
-    return true;
-}
-
-bool png_read_rows(PngReader *r, png_bytepp rows) {
-    if (setjmp(png_jmpbuf(r->png))) return false;
-    png_set_interlace_handling(r->png);
-    png_read_update_info(r->png, r->info);
-    png_read_image(r->png, rows);
-    png_read_end(r->png, r->end_info);
-    return true;
-}
-
-// Reads and checks the header; RES_OK, RES_UNSUPPORTED (logged) or RES_READ_FAILED.
-Result png_check_header(PngReader *r, PngHeader *h) {
-    if (!png_read_header(r, h)) return RES_READ_FAILED;
-    log_write(LOG_SPRITE, LOG_DEBUG,
-              "%s: w%i h%i bitdepth %i colortype 0x%x interlace %i compression %i filter %i",
-              r->name, int(h->width), int(h->height), h->bit_depth, h->colour_type, h->interlace,
-              h->compression, h->filter);
-    if (h->colour_type != PNG_COLOR_TYPE_RGB && h->colour_type != PNG_COLOR_TYPE_RGB_ALPHA) {
-        log_write(LOG_SPRITE, LOG_ERROR, "%s: Illegal color type 0x%x (required - 0x02 or 0x06)",
-                  r->name, h->colour_type);
-        return RES_UNSUPPORTED;
-    }
-    if (h->bit_depth != 8) {
-        log_write(LOG_SPRITE, LOG_ERROR, "%s: Illegal bitdepth %i (required - 8)", r->name,
-                  h->bit_depth);
-        return RES_UNSUPPORTED;
-    }
-    if (h->width < 1 || h->height < 1 || h->width > png_uint_32(SPRITE_MAX_SIDE) ||
-        h->height > png_uint_32(SPRITE_MAX_SIDE) || uint64_t(h->width) * h->height > SPRITE_MAX_PIXELS) {
-        log_write(LOG_SPRITE, LOG_ERROR, "%s: Illegal size %ix%i", r->name, int(h->width),
-                  int(h->height));
-        return RES_READ_FAILED;
-    }
-    return RES_OK;
-}
-
-bool make_surface(Sprite *s, const char *name) {
-    const SDL_PixelFormat *f = pixel_format();
+bool sprite_make_surface(Sprite *s, const char *name) {
+    const SDL_PixelFormat *f = sprite_pixel_format();
     s->surface = SDL_CreateRGBSurfaceFrom(s->pixels.data(), s->width, s->height,
                                           s->bytes_per_pixel * 8, s->width * s->bytes_per_pixel,
                                           f->Rmask, f->Gmask, f->Bmask, f->Amask);
@@ -158,29 +61,6 @@ bool make_surface(Sprite *s, const char *name) {
     }
     return true;
 }
-
-// The open store entry as a stream, or null (the store's code in *code).
-FILE *open_entry(const char *path, Result *code) {
-    int fd = store_open_entry(store_get(), path);
-    if (fd < 0) {
-        *code = result_from_int(fd);
-        return nullptr;
-    }
-    FILE *stream = fdopen(fd, "rb");
-    if (!stream) {
-        close(fd);
-        *code = RES_OPEN_FAILED;
-    }
-    return stream;
-}
-
-std::string numbered_path(const char *dir, int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/%.3i.png", i);
-    return std::string(dir) + name;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Lifetime
@@ -220,89 +100,6 @@ void sprite_array_release(Sprite **sprites, int count) {
 
 // ---------------------------------------------------------------------------------------------
 // Loading
-
-Sprite *sprite_load_png_stream(const char *name, FILE *stream) {
-    PngReader reader;
-    Sprite *sprite = nullptr;
-    std::vector<uint8_t> image;
-    std::vector<png_bytep> rows;
-    PngHeader h;
-    if (!png_begin(&reader, name, stream) || png_check_header(&reader, &h) != RES_OK) {
-        png_end(&reader);
-        return nullptr;
-    }
-    const int channels = h.colour_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 3;
-    try {
-        image.resize(size_t(h.width) * h.height * channels);
-        rows.resize(h.height);
-        for (png_uint_32 y = 0; y < h.height; ++y) rows[y] = image.data() + size_t(y) * h.width * channels;
-        sprite = sprite_create();
-        if (sprite) {
-            sprite->bytes_per_pixel = pixel_format()->BytesPerPixel;
-            sprite->pixels.resize(size_t(h.width) * h.height * sprite->bytes_per_pixel);
-        }
-    } catch (const std::bad_alloc &) {
-        sprite_free(sprite);
-        sprite = nullptr;
-    }
-    if (!sprite || !png_read_rows(&reader, rows.data())) {
-        if (!sprite) log_write(LOG_SPRITE, LOG_ERROR, "%s: Out of memory", name);
-        sprite_free(sprite);
-        png_end(&reader);
-        return nullptr;
-    }
-    png_end(&reader);
-
-    SDL_PixelFormat *f = pixel_format();
-    sprite->width = int32_t(h.width);
-    sprite->height = int32_t(h.height);
-    sprite->colour_key = SDL_MapRGB(f, SPRITE_KEY_R, SPRITE_KEY_G, SPRITE_KEY_B);
-    const int bpp = sprite->bytes_per_pixel;
-    const uint8_t *src = image.data();
-    uint8_t *dst = sprite->pixels.data();
-    for (size_t i = 0, n = size_t(h.width) * h.height; i < n; ++i, src += channels, dst += bpp) {
-        uint32_t v = (channels == 4 && src[3] == 0) ? sprite->colour_key
-                                                     : SDL_MapRGB(f, src[0], src[1], src[2]);
-        store_pixel(dst, bpp, v);
-    }
-    if (!make_surface(sprite, name)) {
-        sprite_free(sprite);
-        return nullptr;
-    }
-    sprite_build_spans(sprite);
-    return sprite;
-}
-
-Sprite *sprite_load_png(const char *path) {
-    Result code = RES_OK;
-    FILE *stream = open_entry(path, &code);
-    if (!stream) return nullptr;
-    Sprite *sprite = sprite_load_png_stream(path, stream);
-    std::fclose(stream);
-    return sprite;
-}
-
-Result sprite_check_png_stream(const char *name, FILE *stream, int *width, int *height) {
-    PngReader reader;
-    PngHeader h;
-    Result code = RES_READ_FAILED;
-    if (png_begin(&reader, name, stream)) code = png_check_header(&reader, &h);
-    png_end(&reader);
-    if (code == RES_OK) {
-        if (width) *width = int(h.width);
-        if (height) *height = int(h.height);
-    }
-    return code;
-}
-
-Result sprite_check_png(const char *path, int *width, int *height) {
-    Result code = RES_OK;
-    FILE *stream = open_entry(path, &code);
-    if (!stream) return code;
-    code = sprite_check_png_stream(path, stream, width, height);
-    std::fclose(stream);
-    return code;
-}
 
 static Sprite **load_numbered(const char *dir, int *count, bool masks_only) {
     std::vector<Sprite *> loaded;
@@ -382,125 +179,11 @@ Sprite *sprite_copy(const Sprite *from) {
         sprite_free(s);
         return nullptr;
     }
-    if (!s->pixels.empty() && !make_surface(s, "copy")) {
+    if (!s->pixels.empty() && !sprite_make_surface(s, "copy")) {
         sprite_free(s);
         return nullptr;
     }
     return s;
-}
-
-void sprite_build_spans(Sprite *s) {
-    s->spans.clear();
-    s->mask_stride = (s->width + 7) / 8;
-    s->mask.assign(size_t(s->mask_stride) * s->height, 0);
-    s->mask_word_stride = (s->width + 63) / 64;
-    s->mask_words.assign(size_t(s->mask_word_stride) * s->height, 0);
-    s->mask_row_span.assign(2 * size_t(s->height), 0);
-    s->mask_top = 0;
-    s->mask_bottom = -1;
-    s->mask_left = s->width;
-    s->mask_right = -1;
-    const int bpp = s->bytes_per_pixel;
-    const uint8_t *p = s->pixels.data();
-    for (int y = 0; y < s->height; ++y) {
-        uint8_t *mask_row = s->mask.data() + size_t(y) * s->mask_stride;
-        uint64_t *word_row = s->mask_words.data() + size_t(y) * s->mask_word_stride;
-        bool opaque_run = false;   // the first run of a row counts as transparent
-        uint32_t run = 0;
-        int first = -1, last = -2;
-        for (int x = 0; x < s->width; ++x, p += bpp) {
-            bool opaque = load_pixel(p, bpp) != s->colour_key;
-            if (opaque) {
-                mask_row[x >> 3] |= uint8_t(0x80 >> (x & 7));
-                word_row[x >> 6] |= uint64_t(1) << (63 - (x & 63));
-                if (first < 0) first = x;
-                last = x;
-            }
-            if (opaque != opaque_run) {
-                s->spans.push_back(run);
-                run = 0;
-                opaque_run = opaque;
-            }
-            run += uint32_t(bpp);
-        }
-        if (run > 0) s->spans.push_back(run);
-        s->spans.push_back(SPRITE_SPAN_END);
-        s->mask_row_span[2 * size_t(y)] = first;
-        s->mask_row_span[2 * size_t(y) + 1] = last;
-        if (first < 0) continue;
-        if (s->mask_bottom < s->mask_top) s->mask_top = y;
-        s->mask_bottom = y;
-        s->mask_left = std::min(s->mask_left, first);
-        s->mask_right = std::max(s->mask_right, last);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Hit tests
-
-int mask_test(const Sprite *s, int x, int y) {
-    if (!s || s->mask.empty() || x < 0 || y < 0 || x >= s->width || y >= s->height) return 0;
-    return (s->mask[size_t(y) * s->mask_stride + (x >> 3)] >> (7 - (x & 7))) & 1;
-}
-
-// 64 bits of a mask row of words starting at column `col` (any integer); columns outside the row
-// read 0 (the bits past the width are the zero padding of the row's last word).
-static inline uint64_t mask_word_at(const uint64_t *row, int stride, int col) {
-    const int word = col >> 6;   // arithmetic shift: floor for negatives
-    const int shift = col & 63;
-    const uint64_t high = (word >= 0 && word < stride) ? row[word] : 0;
-    if (shift == 0) return high;
-    const uint64_t low = (word + 1 >= 0 && word + 1 < stride) ? row[word + 1] : 0;
-    return (high << shift) | (low >> (64 - shift));
-}
-
-int mask_overlap(const Sprite *a, const Sprite *b, int dx, int dy, int *x, int *y) {
-    if (!a || !b || a->mask_words.empty() || b->mask_words.empty()) return 0;
-    // Only rows and columns inside both masks' set boxes can meet; past them every row span is empty.
-    const int64_t top = std::max<int64_t>({0, dy, a->mask_top, int64_t(b->mask_top) + dy});
-    const int64_t bottom = std::min<int64_t>({a->height, int64_t(dy) + b->height, int64_t(a->mask_bottom) + 1,
-                                              int64_t(b->mask_bottom) + 1 + dy});
-    const int64_t left = std::max<int64_t>({0, dx, a->mask_left, int64_t(b->mask_left) + dx});
-    const int64_t right = std::min<int64_t>({a->width, int64_t(dx) + b->width, int64_t(a->mask_right) + 1,
-                                             int64_t(b->mask_right) + 1 + dx});
-    if (top >= bottom || left >= right) return 0;
-    // A row can only hit where the set columns of both rows meet. Within them, a's bits left of
-    // `left` meet columns of b below 0 and those right of `right` the padding of one row or the
-    // other: both read 0, so whole words need no edge masks. The sprites' boxes meet here, so dx
-    // lies within (-b->width, a->width) and the shifted spans fit in 32 bits.
-    const int32_t *span_a = a->mask_row_span.data() + 2 * size_t(top);
-    const int32_t *span_b = b->mask_row_span.data() + 2 * size_t(top - dy);
-    for (int ya = int(top); ya < int(bottom); ++ya, span_a += 2, span_b += 2) {
-        const int32_t from = std::max(span_a[0], span_b[0] + dx);
-        const int32_t to = std::min(span_a[1], span_b[1] + dx);
-        if (from > to) continue;
-        const int first_word = from >> 6, last_word = to >> 6;
-        const uint64_t *row_a = a->mask_words.data() + size_t(ya) * a->mask_word_stride;
-        const uint64_t *row_b = b->mask_words.data() + size_t(ya - dy) * b->mask_word_stride;
-        for (int word = first_word; word <= last_word; ++word) {
-            const uint64_t hit = row_a[word] & mask_word_at(row_b, b->mask_word_stride, word * 64 - dx);
-            if (!hit) continue;
-            if (x) *x = word * 64 + std::countl_zero(hit);
-            if (y) *y = ya;
-            return 1;
-        }
-    }
-    return 0;
-}
-
-bool mask_random_opaque_pixel(const Sprite *s, int tries, int *x, int *y) {
-    if (!s || s->width < 1 || s->height < 1 || s->mask.empty()) return false;
-    if (std::none_of(s->mask.begin(), s->mask.end(), [](uint8_t b) { return b != 0; })) return false;
-    for (int i = 0; i < tries; ++i) {
-        int px = random_range(0, s->width - 1);
-        int py = random_range(0, s->height - 1);
-        if (mask_test(s, px, py)) {
-            if (x) *x = px;
-            if (y) *y = py;
-            return true;
-        }
-    }
-    return false;
 }
 
 // ---------------------------------------------------------------------------------------------

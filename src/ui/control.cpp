@@ -32,7 +32,6 @@ constexpr size_t HEADER_SIZE =
 
 const ControlClass *g_classes[CONTROL_TYPE_COUNT];
 bool g_registry_filled = false;
-ControlWorldHooks g_world{};
 int g_clicks = 0;
 
 void fill_registry() {
@@ -56,27 +55,28 @@ void call(ControlFn fn, Control *c) {
     if (fn) fn(c);
 }
 
-void anchor_origin(const Control *c, int *ox, int *oy) {
-    control_map_view(c->anchor, ox, oy, nullptr, nullptr);
+void anchor_origin(const Control *c, int *ox, int *oy) { control_anchor_view(c, ox, oy, nullptr, nullptr); }
+
+void release_target(Control *c) {
+    if (c->target && c->target_ops && c->target_ops->release) c->target_ops->release(c->target);
+    c->target = nullptr;
+    c->target_ops = nullptr;
 }
 
-// Places an attached control at its object (dead or dropped objects detach it).
-void follow_object(Control *c) {
-    if (!c->object) {
+// Places an attached control at its target (a target that is gone detaches it).
+void follow_target(Control *c) {
+    if (!c->target) {
         c->flags &= ~CTRL_ATTACHED;
         return;
     }
     int ox = 0, oy = 0, ow = 0, oh = 0;
-    uint32_t oflags = 0x8;
-    if (g_world.object_rect) g_world.object_rect(c->object, &ox, &oy, &ow, &oh, &oflags);
-    if (oflags & (0x8 | 0x100000)) {
-        if (g_world.object_release) g_world.object_release(c->object);
-        c->object = nullptr;
+    if (!c->target_ops || !c->target_ops->rect || !c->target_ops->rect(c->target, &ox, &oy, &ow, &oh)) {
+        release_target(c);
         c->flags &= ~CTRL_ATTACHED;
         return;
     }
-    const int x = (c->flags & CTRL_ATTACH_CENTRE_X) ? ox + ow / 2 - c->w / 2 : ox + c->object_dx;
-    int y = oy + c->object_dy;
+    const int x = (c->flags & CTRL_ATTACH_CENTRE_X) ? ox + ow / 2 - c->w / 2 : ox + c->target_dx;
+    int y = oy + c->target_dy;
     if (c->flags & CTRL_ATTACH_KEEP_Y) y = c->abs_y;
     control_set_position(c, x, y);
 }
@@ -138,8 +138,7 @@ void control_destroy(Control *ctrl) {
     if (cls && cls->free) cls->free(ctrl);
     if (ctrl->user_data && ctrl->user_free) ctrl->user_free(ctrl->user_data);
     ctrl->user_data = nullptr;
-    if (ctrl->object && g_world.object_release) g_world.object_release(ctrl->object);
-    ctrl->object = nullptr;
+    release_target(ctrl);
     ctrl->owner = nullptr;
     movement_path_free(ctrl->move);
     ctrl->move = nullptr;
@@ -193,23 +192,24 @@ void control_move_to(Control *ctrl, int x, int y, int ms) {
     movement_path_start(ctrl->move, sx, sy, x, y, ms);
 }
 
-void control_attach_to_object(Control *ctrl, GameObject *object, int dx, int dy, int options) {
-    if (ctrl->object != object) {
-        if (object && g_world.object_addref) g_world.object_addref(object);
-        if (ctrl->object && g_world.object_release) g_world.object_release(ctrl->object);
-        ctrl->object = object;
+void control_attach(Control *ctrl, void *target, const ControlFollowOps *ops, int dx, int dy, int options) {
+    if (ctrl->target != target || ctrl->target_ops != ops) {
+        if (target && ops && ops->addref) ops->addref(target);
+        release_target(ctrl);
+        ctrl->target = target;
+        ctrl->target_ops = target ? ops : nullptr;
     }
-    if (!object) {
+    if (!target) {
         ctrl->flags &= ~CTRL_ATTACHED;
         return;
     }
     ctrl->flags &= ~(CTRL_ATTACH_PAUSED | CTRL_ATTACH_KEEP_Y | CTRL_ATTACH_CENTRE_X);
     ctrl->flags |= CTRL_ATTACHED;
-    ctrl->object_dx = dx;
-    ctrl->object_dy = dy;
+    ctrl->target_dx = dx;
+    ctrl->target_dy = dy;
     if (options & 1) ctrl->flags |= CTRL_ATTACH_KEEP_Y;
     if (options & 2) ctrl->flags |= CTRL_ATTACH_CENTRE_X;
-    follow_object(ctrl);
+    follow_target(ctrl);
 }
 
 void control_get_screen_position(const Control *ctrl, int *x, int *y) {
@@ -322,7 +322,7 @@ void control_update(Control *c, int ms) {
             }
             if (movement_path_arrived(c->move)) c->flags &= ~CTRL_MOVING;
         } else if ((c->flags & CTRL_ATTACHED) && !(c->flags & CTRL_ATTACH_PAUSED)) {
-            follow_object(c);
+            follow_target(c);
         }
     }
     if (c->flags & CTRL_ANCHORED) {
@@ -421,13 +421,15 @@ void control_set_id(Control *c, int id) { c->id = id; }
 void control_set_tag(Control *c, int tag) { c->tag = tag; }
 void control_set_hotkey(Control *c, int key) { c->hotkey = key; }
 
-void control_set_anchor(Control *c, bool on, ObjectMap *anchor) {
+void control_set_anchor(Control *c, bool on, const void *area, ControlAreaViewFn view) {
     if (!on) {
         c->flags &= ~CTRL_ANCHORED;
         c->anchor = nullptr;
-    } else if (anchor) {
+        c->anchor_view = nullptr;
+    } else if (area && view) {
         c->flags |= CTRL_ANCHORED;
-        c->anchor = anchor;
+        c->anchor = area;
+        c->anchor_view = view;
     }
 }
 
@@ -531,12 +533,9 @@ void control_play_click() {
 
 int control_clicks_played() { return g_clicks; }
 
-void control_set_world_hooks(const ControlWorldHooks &hooks) { g_world = hooks; }
-const ControlWorldHooks &control_world_hooks() { return g_world; }
-
-void control_map_view(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h) {
+void control_anchor_view(const Control *ctrl, int *view_x, int *view_y, int *world_w, int *world_h) {
     int vx = 0, vy = 0, ww = ui_screen_width(), wh = ui_screen_height();
-    if (map && g_world.map_view) g_world.map_view(map, &vx, &vy, &ww, &wh);
+    if (ctrl && ctrl->anchor && ctrl->anchor_view) ctrl->anchor_view(ctrl->anchor, &vx, &vy, &ww, &wh);
     if (view_x) *view_x = vx;
     if (view_y) *view_y = vy;
     if (world_w) *world_w = ww;

@@ -18,12 +18,24 @@
 
 struct Control;
 struct Graphics;
-struct GameObject;
-struct ObjectMap;
 struct MovementPath;
 
 using ControlFn = void (*)(Control *ctrl);
 using FreeFn    = void (*)(void *data);
+
+// What an attached control follows: a thing of the caller's, reached through the caller's own
+// operations, on which the control holds one reference while attached.
+struct ControlFollowOps {
+    void (*addref)(void *target) = nullptr;
+    void (*release)(void *target) = nullptr;
+    // The target's rectangle in its area's coordinates; false once it is gone (the control then
+    // lets go of it and detaches).
+    bool (*rect)(const void *target, int *x, int *y, int *w, int *h) = nullptr;
+};
+
+// The view of a scrolled area an anchored control is placed in: the visible origin and the
+// area's whole size.
+using ControlAreaViewFn = void (*)(const void *area, int *view_x, int *view_y, int *area_w, int *area_h);
 
 enum ControlType : int32_t {
     CONTROL_MINIMAP    = 0,
@@ -96,11 +108,13 @@ struct Control {
     int32_t   tag;                    // group number (removed as a group from the top level)
     int32_t   id;                     // screen-defined id; panels find children by it
     int32_t   layer;                  // pick and draw priority
-    ObjectMap *anchor;                // not counted
+    const void *anchor;               // the scrolled area (not counted)
+    ControlAreaViewFn anchor_view;    // its view; set with anchor
     int32_t   abs_x, abs_y;           // world position when anchored
     void     *user_data;
-    GameObject *object;               // attached world object (one reference)
-    int32_t   object_dx, object_dy;
+    void     *target;                 // what it follows while attached (one reference)
+    const ControlFollowOps *target_ops;
+    int32_t   target_dx, target_dy;
     FreeFn    user_free;
     Control  *owner;                  // owning panel (not counted)
     int32_t   show_ms, hide_ms, enable_ms, remove_ms;
@@ -146,7 +160,9 @@ void     control_remove(Control *ctrl);
 
 void control_set_position(Control *ctrl, int x, int y);
 void control_move_to(Control *ctrl, int x, int y, int ms);
-void control_attach_to_object(Control *ctrl, GameObject *object, int dx, int dy, int options);
+// Attaches the control to a target it then follows every update: options 1 keeps its own y, 2
+// centres it over the target (else dx from the target's left edge). A null target detaches it.
+void control_attach(Control *ctrl, void *target, const ControlFollowOps *ops, int dx, int dy, int options);
 void control_get_screen_position(const Control *ctrl, int *x, int *y);
 void control_get_bounds(const Control *ctrl, int *x, int *y, int *w, int *h);
 void control_set_user_data(Control *ctrl, void *data, FreeFn free_fn);
@@ -175,7 +191,11 @@ void control_set_layer(Control *ctrl, int layer);
 void control_set_id(Control *ctrl, int id);
 void control_set_tag(Control *ctrl, int tag);
 void control_set_hotkey(Control *ctrl, int key);
-void control_set_anchor(Control *ctrl, bool on, ObjectMap *anchor);
+// Anchors the control in a scrolled area (its position is then in the area's coordinates); on =
+// false lets go of it; on without an area or a view changes nothing.
+void control_set_anchor(Control *ctrl, bool on, const void *area, ControlAreaViewFn view);
+// The view of the control's area: origin 0, 0 and the screen's size when it is not anchored.
+void control_anchor_view(const Control *ctrl, int *view_x, int *view_y, int *area_w, int *area_h);
 void control_disable_for(Control *ctrl, int ms);
 void control_set_enabled(Control *ctrl, bool on);
 bool control_is_enabled(const Control *ctrl);
@@ -196,17 +216,3 @@ int  control_clicks_played();
 
 // Fades the control's colours to black over ms, disables it and removes it after ms (now for 0).
 void control_fade_out(Control *ctrl, int ms);
-
-// What controls need of world objects and maps; the application installs these at start-up.
-// Until then attached controls detach and anchored controls read a view origin of 0, 0.
-struct ControlWorldHooks {
-    void (*object_addref)(GameObject *object);
-    void (*object_release)(GameObject *object);
-    // Position, size and flags of an object (flags 0x8 dead and 0x100000 dropped detach controls).
-    void (*object_rect)(const GameObject *object, int *x, int *y, int *w, int *h, uint32_t *flags);
-    // View origin and world size of a map.
-    void (*map_view)(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h);
-};
-void control_set_world_hooks(const ControlWorldHooks &hooks);
-const ControlWorldHooks &control_world_hooks();
-void control_map_view(const ObjectMap *map, int *view_x, int *view_y, int *world_w, int *world_h);

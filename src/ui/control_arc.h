@@ -1,6 +1,6 @@
 #pragma once
-// Arc control (type 7): a one-bit mask of a circle sector, the weapon arc of the combat screen,
-// drawn by brightening the screen under the mask.
+// Arc control (type 7): a one-bit mask of a circle sector, drawn by brightening the screen under
+// the mask.
 //  - The mask lives in a SharedRef (rows of stride bytes, bit 7 first) so a queued draw command
 //    keeps it alive after the control has replaced or dropped it.
 //  - Game thread only; the graphics thread reads the mask through the command's reference.

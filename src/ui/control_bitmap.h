@@ -1,6 +1,6 @@
 #pragma once
 // Bitmap control (type 8): a caller's w x h byte map (0 or 255 per pixel) drawn in two colours,
-// colour_a where a byte is 0 and colour_b where it is 255 (the site panel's pictures).
+// colour_a where a byte is 0 and colour_b where it is 255.
 //  - The bytes live in a SharedRef that the control holds, so a queued draw command keeps them
 //    alive after the control is gone; they are freed (std::free) with the last reference.
 //  - Game thread only; the graphics thread reads the bytes through the command's reference.

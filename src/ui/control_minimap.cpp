@@ -1,4 +1,4 @@
-// Minimap control: dots for the objects of a map, its view rectangle and a marker box.
+// Minimap control: dots for the points of an area, its view rectangle and a marker box.
 #include "ui/control_minimap.h"
 
 #include <algorithm>
@@ -18,7 +18,6 @@ constexpr int32_t MARKER_SIDE = 11;
 
 Sprite **g_frames = nullptr;
 int      g_frame_count = 0;
-MinimapWorldHooks g_hooks;
 
 MinimapControl *data(Control *c) { return static_cast<MinimapControl *>(control_type_data(c)); }
 
@@ -60,43 +59,6 @@ void minimap_free(Control *c) {
     m->~MinimapControl();
 }
 
-uint8_t clamp_channel(int v) { return uint8_t(std::clamp(v, 0, 255)); }
-
-// The colour of an object's dot, by kind and by what the UI player knows of its owner.
-void dot_colour(const MinimapControl *m, const MinimapObject &o, MinimapDot *d) {
-    int r, g, b;
-    if (o.kind == MINIMAP_SECTOR && !(m->flags & MINIMAP_SHOW_ALL)) {
-        if (o.ui_player_owns && o.has_owner) {
-            r = o.owner_r, g = o.owner_g, b = o.owner_b;
-        } else if (o.has_record_owner) {
-            r = o.record_r, g = o.record_g, b = o.record_b;
-        } else {
-            r = g = b = 100;
-        }
-    } else if (o.kind == MINIMAP_SECTOR) {
-        if (o.has_owner) r = o.owner_r, g = o.owner_g, b = o.owner_b;
-        else r = g = b = 255;
-    } else if (o.has_owner) {
-        r = o.owner_r, g = o.owner_g, b = o.owner_b;
-    } else {
-        r = 255, g = 255, b = 0;
-    }
-    if (o.flags & MINIMAP_OBJECT_BRIGHTENED) {
-        r += o.brightness;
-        g += o.brightness;
-        b += o.brightness;
-    }
-    d->r = clamp_channel(r);
-    d->g = clamp_channel(g);
-    d->b = clamp_channel(b);
-}
-
-bool shows(const MinimapControl *m, const MinimapObject &o) {
-    if (o.flags & MINIMAP_OBJECT_HIDDEN) return false;
-    if (!(m->flags & MINIMAP_SHOW_ALL) && o.kind == MINIMAP_FLEET && !(o.flags & MINIMAP_OBJECT_VISIBLE)) return false;
-    return true;
-}
-
 void minimap_update(Control *c, int ms) {
     MinimapControl *m = data(c);
     m->blink -= ms;
@@ -104,34 +66,33 @@ void minimap_update(Control *c, int ms) {
     colour_fade_update(m->colour_a, ms);
     colour_fade_update(m->colour_b, ms);
 
-    MinimapMapView view;
-    const bool have = m->map && g_hooks.map_view && g_hooks.map_view(m->map, true, &view);
-    if (!have || view.world_w < 1 || view.world_h < 1) {
+    MinimapArea &area = m->area;
+    const bool have = m->read && m->read(m->source, m->flags, true, &area);
+    if (!have || area.area_w < 1 || area.area_h < 1) {
         m->dot_count = 0;
         m->view_x = m->view_y = m->view_w = m->view_h = 0;
         return;
     }
-    int32_t count = 0;
-    for (const MinimapObject &o : view.objects)
-        if (shows(m, o)) ++count;
+    const int32_t count = int32_t(area.points.size());
     if (size_t(count) > m->dots.size()) m->dots.resize(size_t(count));
     m->dot_count = count;
     int32_t i = 0;
-    for (const MinimapObject &o : view.objects) {
-        if (!shows(m, o)) continue;
+    for (const MinimapPoint &p : area.points) {
         MinimapDot &d = m->dots[size_t(i++)];
-        d.x = int32_t(int64_t(o.x + o.w / 2) * c->w / view.world_w);
-        d.y = int32_t(int64_t(o.y + o.h / 2) * c->h / view.world_h);
-        dot_colour(m, o, &d);
-        d.highlighted = m->selected == 0 ? ((o.flags & MINIMAP_OBJECT_HIGHLIGHTED) ? 1 : 0) : (o.id == m->selected);
-        if (o.kind == MINIMAP_SHOT || o.kind == MINIMAP_FLEET) d.mode = MINIMAP_DOT_MOVING;
+        d.x = int32_t(int64_t(p.x) * c->w / area.area_w);
+        d.y = int32_t(int64_t(p.y) * c->h / area.area_h);
+        d.r = p.r;
+        d.g = p.g;
+        d.b = p.b;
+        d.highlighted = m->selected == 0 ? (p.highlighted ? 1 : 0) : (p.id == m->selected);
+        if (p.moving) d.mode = MINIMAP_DOT_MOVING;
         else if (d.highlighted && m->blink < 1) d.mode = MINIMAP_DOT_LIT;
         else d.mode = MINIMAP_DOT_NORMAL;
     }
-    m->view_x = int32_t(int64_t(view.view_x) * c->w / view.world_w);
-    m->view_y = int32_t(int64_t(view.view_y) * c->h / view.world_h);
-    m->view_w = int32_t(int64_t(view.view_w) * c->w / view.world_w);
-    m->view_h = int32_t(int64_t(view.view_h) * c->h / view.world_h);
+    m->view_x = int32_t(int64_t(area.view_x) * c->w / area.area_w);
+    m->view_y = int32_t(int64_t(area.view_y) * c->h / area.area_h);
+    m->view_w = int32_t(int64_t(area.view_w) * c->w / area.area_w);
+    m->view_h = int32_t(int64_t(area.view_h) * c->h / area.area_h);
 }
 
 GfxRect rect(int x, int y, int w, int h) {
@@ -195,9 +156,6 @@ const ControlClass k_minimap_class = {
 
 const ControlClass *minimap_class() { return &k_minimap_class; }
 
-void minimap_set_world_hooks(const MinimapWorldHooks &hooks) { g_hooks = hooks; }
-const MinimapWorldHooks &minimap_world_hooks() { return g_hooks; }
-
 MinimapControl *minimap_of(Control *c) { return c && c->type == CONTROL_MINIMAP ? data(c) : nullptr; }
 
 Sprite *minimap_frame(int mode) {
@@ -205,13 +163,14 @@ Sprite *minimap_frame(int mode) {
     return g_frames[mode];
 }
 
-Control *minimap_control_create(ObjectMap *map, int w, int h) {
+Control *minimap_control_create(MinimapReadFn read, const void *source, int w, int h) {
     Control *c = control_create(CONTROL_MINIMAP);
     if (!c) return nullptr;
     c->w = w;
     c->h = h;
     MinimapControl *m = data(c);
-    m->map = map;
+    m->read = read;
+    m->source = source;
     colour_fade_start(m->colour_a, 40, 43, 0, 90, 95, 0, 50 * 60, 0, COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     colour_fade_start(m->colour_b, 100, 80, 100, 220, 240, 220, 120 * 6, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
@@ -226,13 +185,13 @@ void minimap_set_point(Control *c, int x, int y) {
     MinimapControl *m = minimap_of(c);
     if (!m) return;
     m->flags |= MINIMAP_POINT;
-    MinimapMapView view;
-    if (!m->map || !g_hooks.map_view || !g_hooks.map_view(m->map, false, &view) || view.world_w < 1 || view.world_h < 1) {
+    MinimapArea area;
+    if (!m->read || !m->read(m->source, m->flags, false, &area) || area.area_w < 1 || area.area_h < 1) {
         m->point_x = m->point_y = 0;
         return;
     }
-    m->point_x = int32_t(int64_t(x) * c->w / view.world_w);
-    m->point_y = int32_t(int64_t(y) * c->h / view.world_h);
+    m->point_x = int32_t(int64_t(x) * c->w / area.area_w);
+    m->point_y = int32_t(int64_t(y) * c->h / area.area_h);
 }
 
 void minimap_set_show_all(Control *c) {

@@ -652,7 +652,7 @@ Result panel_find_position(Control *panel, int w, int h, int *out_x, int *out_y)
     if (!p || !(p->flags & PANEL_PLACEMENT)) return RES_NO_PLACEMENT;
     int area_w = ui_screen_width(), area_h = ui_screen_height();
     if ((panel->flags & CTRL_ANCHORED) && panel->anchor)
-        control_map_view(panel->anchor, nullptr, nullptr, &area_w, &area_h);
+        control_anchor_view(panel, nullptr, nullptr, &area_w, &area_h);
     int left = 0, top = 0, right = area_w - 1, bottom = area_h - 1;
     int x = panel->x, y = panel->y;
     const PlacementRect *bounds = nullptr, *target = nullptr, *avoid = nullptr;

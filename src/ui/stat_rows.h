@@ -1,8 +1,7 @@
 #pragma once
 // Stat-row tables and icon rows: the two list widgets that detail panels fill from plain records.
-// A stat-row table shows rows of icon, label and value in aligned columns (system statistics,
-// ship and facility figures); an icon-row list shows short lines of icon and text side by side or
-// one under the other (news details, unit status, warnings).
+// A stat-row table shows rows of icon, label and value in aligned columns; an icon-row list shows
+// short lines of icon and text side by side or one under the other.
 //  - The layout functions take the record List over and free it; the icons become the rows'.
 //  - A table keeps the List of its row panels (one reference each) as its widget state.
 //  - Game thread only.

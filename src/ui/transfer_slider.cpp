@@ -14,7 +14,6 @@
 
 namespace {
 
-TransferSliderHooks g_hooks;
 constexpr int LABEL_FONT = 2;
 
 void free_state(void *data) { delete static_cast<TransferSliderState *>(data); }
@@ -39,17 +38,13 @@ Control *amount_label(int amount, int id, Control *panel) {
     return label;
 }
 
-void set_picture(Control *panel, int id, GameObject *object) {
+void set_picture(Control *panel, int id, Sprite *sprite) {
     if (Control *old = panel_find_child(panel, id)) control_remove(old);
-    Sprite *sprite = object && g_hooks.object_picture ? g_hooks.object_picture(object) : nullptr;
     if (!sprite) return;
     if (Control *picture = image_control_create_single(sprite)) panel_add_child(panel, 0, 0, id, 1, picture);
 }
 
 }  // namespace
-
-void transfer_slider_set_hooks(const TransferSliderHooks &hooks) { g_hooks = hooks; }
-const TransferSliderHooks &transfer_slider_hooks() { return g_hooks; }
 
 TransferSliderState *transfer_slider_state(Control *panel) {
     if (!panel || panel->widget_free != free_state) return nullptr;
@@ -164,7 +159,7 @@ void transfer_slider_on_change(Control *track) {
     if (s->on_change) s->on_change(panel);
 }
 
-void transfer_slider_set_objects(Control *panel, GameObject *left, GameObject *right) {
+void transfer_slider_set_pictures(Control *panel, Sprite *left, Sprite *right) {
     TransferSliderState *s = transfer_slider_state(panel);
     if (!s) return;
     set_picture(panel, SLIDER_LEFT_PICTURE_ID, left);

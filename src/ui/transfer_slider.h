@@ -2,16 +2,15 @@
 // Transfer slider: one row that splits a quantity between two holders: the left holder's picture
 // and amount, a horizontal track with a thumb, the right amount and picture. Moving the thumb
 // moves units across within what each side may give and hold; the screen reads the two new
-// amounts when the player confirms (the crew transfer between a ship and a base site).
+// amounts when the player confirms.
 //  - The state (the panel's widget state) holds the amounts, the limits and the current split;
 //    the screen's on_change runs after every thumb move.
 //  - A track too short to have a range moves nothing: the amounts stay as they are.
-//  - The holders' pictures come through TransferSliderHooks (the application fills them).
+//  - The holders' pictures are sprites the caller gives; their picture controls hold a reference.
 //  - Game thread only.
 #include <cstdint>
 #include "ui/control.h"
 
-struct GameObject;
 struct Sprite;
 
 constexpr int SLIDER_LEFT_LABEL_ID    = 100001;
@@ -29,17 +28,11 @@ struct TransferSliderState {
     ControlFn on_change = nullptr;           // after every thumb move, with the panel
 };
 
-struct TransferSliderHooks {
-    // The picture a holder shows: a ship its current frame, a site its picture; null for others.
-    Sprite *(*object_picture)(GameObject *object) = nullptr;
-};
-void                       transfer_slider_set_hooks(const TransferSliderHooks &hooks);
-const TransferSliderHooks &transfer_slider_hooks();
-
 void     transfer_slider_init(Control *panel, int left, int right);
 Control *transfer_slider_create(int left, int right);
 TransferSliderState *transfer_slider_state(Control *panel);   // null when the panel holds no slider
-void     transfer_slider_set_objects(Control *panel, GameObject *left, GameObject *right);
+// Shows the holders' pictures at the ends of the row (null: none) and lays the row out again.
+void     transfer_slider_set_pictures(Control *panel, Sprite *left, Sprite *right);
 void     transfer_slider_set_limits(Control *panel, int left_max, int right_max);
 void     transfer_slider_get_values(Control *panel, int *new_left, int *new_right);
 void     transfer_slider_layout(Control *panel);

@@ -37,12 +37,3 @@ int template_site_halo_style(int tmpl) {
     return t->params.halo_style;
 }
 
-
-Sprite *object_transfer_picture(GameObject *object) {
-    if (!object || !object->frames) return nullptr;
-    int32_t frame = -1;
-    if (object->kind == OBJECT_SHIP) frame = object->frame;
-    else if (object->kind == OBJECT_SITE) frame = object_get_picture(object);
-    if (frame < 0 || frame >= object->frame_count) return nullptr;
-    return object->frames[frame];
-}

@@ -19,13 +19,8 @@
 #include "game/player.h"
 #include "effects/effect.h"
 #include "ui/app_mode.h"
-#include "ui/control.h"
-#include "ui/control_minimap.h"
 #include "ui/panel.h"
-#include "ui/player_name_label.h"
-#include "ui/minimap_panel.h"
 #include "ui/scene.h"
-#include "ui/transfer_slider.h"
 #include "world/world_hooks.h"
 #include "support/fixture_store.h"
 
@@ -51,13 +46,8 @@ protected:
     void SetUp() override {
         // Start from nothing installed, as a fresh process before start-up.
         effect_set_world_hooks(EffectWorldHooks{});
-        control_set_world_hooks(ControlWorldHooks{});
-        minimap_set_world_hooks(MinimapWorldHooks{});
         panel_set_effect_hooks(PanelEffectHooks{});
         scene_set_hooks(SceneHooks{});
-        transfer_slider_set_hooks(TransferSliderHooks{});
-        minimap_panel_set_hooks(MinimapPanelHooks{});
-        player_name_label_set_hooks(PlayerNameHooks{});
         player_set_ai_hooks(PlayerAiHooks{});
         world_set_hooks(WorldHooks{});
         app_mode_set_inits(nullptr);
@@ -89,13 +79,8 @@ template <class Table, const Table &(*Get)(), Table (*Build)()> TableCheck table
 }
 const TableCheck TABLES[] = {
     table_check<EffectWorldHooks, effect_world_hooks, app_effect_world_hooks>("EffectWorldHooks"),
-    table_check<ControlWorldHooks, control_world_hooks, app_control_world_hooks>("ControlWorldHooks"),
-    table_check<MinimapWorldHooks, minimap_world_hooks, app_minimap_world_hooks>("MinimapWorldHooks"),
     table_check<PanelEffectHooks, panel_effect_hooks, app_panel_effect_hooks>("PanelEffectHooks"),
     table_check<SceneHooks, scene_hooks, app_scene_hooks>("SceneHooks"),
-    table_check<TransferSliderHooks, transfer_slider_hooks, app_transfer_slider_hooks>("TransferSliderHooks"),
-    table_check<MinimapPanelHooks, minimap_panel_hooks, app_minimap_panel_hooks>("MinimapPanelHooks"),
-    table_check<PlayerNameHooks, player_name_label_hooks, app_player_name_hooks>("PlayerNameHooks"),
     table_check<PlayerAiHooks, player_ai_hooks, ai_player_hooks>("PlayerAiHooks"),
     table_check<WorldHooks, world_hooks, ai_world_hooks>("WorldHooks"),
 };
@@ -158,10 +143,10 @@ TEST_F(AppHooks, AfterStartupSetUpNoSlotOfAnyTableIsEmpty) {
 TEST_F(AppHooks, InstallingTwiceChangesNothing) {
     app_install_hooks();
     const EffectWorldHooks effects = effect_world_hooks();
-    const ControlWorldHooks controls = control_world_hooks();
+    const SceneHooks scenes = scene_hooks();
     app_install_hooks();
     EXPECT_EQ(std::memcmp(&effects, &effect_world_hooks(), sizeof effects), 0);
-    EXPECT_EQ(std::memcmp(&controls, &control_world_hooks(), sizeof controls), 0);
+    EXPECT_EQ(std::memcmp(&scenes, &scene_hooks(), sizeof scenes), 0);
 }
 
 TEST_F(AppHooks, InstallingPutsBackASlotATestReplaced) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -116,6 +117,26 @@ TEST(Layering, EveryFolderUnderSrcHasALayerInTheirOrder) {
     EXPECT_LT(table.at("game"), table.at("ai"));
     EXPECT_LT(table.at("ai"), table.at("screens"));
     EXPECT_LT(table.at("screens"), table.at("app"));
+    // The views of game things sit above the model and the computer players, below the screens.
+    EXPECT_LT(table.at("ai"), table.at("views"));
+    EXPECT_LT(table.at("views"), table.at("screens"));
+}
+
+// The controls know nothing of the game: no file of the control toolkit names the game's objects,
+// maps or players, even in a declaration that needs no include.
+TEST(Layering, TheControlToolkitNamesNoGameRecord) {
+    const std::regex game_record(R"(\b(GameObject|ObjectMap|Player)\b)");
+    std::vector<std::string> found;
+    for (const auto &entry : fs::directory_iterator(SRC + "/ui")) {
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int n = 1; std::getline(in, line); ++n)
+            if (std::regex_search(line, game_record))
+                found.push_back(entry.path().filename().string() + ":" + std::to_string(n) + ": " + line);
+    }
+    std::string text;
+    for (const std::string &f : found) text += "  " + f + "\n";
+    EXPECT_TRUE(found.empty()) << text;
 }
 
 // The scanner itself, over a small tree of its own: it must catch what it is there to catch.

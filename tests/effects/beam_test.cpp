@@ -154,7 +154,7 @@ TEST_F(Beam, ATargetDyingDuringTheDelayEndsTheBeamWithoutItsHit) {
     EXPECT_EQ(target.refs, 2);
     effect_update(b, 20);
     EXPECT_FALSE(effect_is_finished(b));
-    target.view.flags |= OBJECT_FLAG_DEAD;
+    target.view.dead = true;
     effect_update(b, 20);
     EXPECT_TRUE(effect_is_finished(b));
     EXPECT_EQ(g_hits.calls, 0);

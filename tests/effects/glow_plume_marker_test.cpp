@@ -120,7 +120,7 @@ TEST_F(Plume, MotesStreamTowardsTheTargetAndDrainAfterTheObjectIsDestroyed) {
         EXPECT_GT(m.x, -5.0f) << "motes leave the anchor towards the target on the right";
     }
     draw_alone(p, 100, 150);
-    site.view.flags |= OBJECT_FLAG_DEAD;
+    site.view.dead = true;
     int t = 0;
     while (!effect_is_finished(p) && t < 10000) {
         effect_update(p, 20);

@@ -50,7 +50,7 @@ TEST_F(Spark, ATargetDyingDuringTheDelayEndsTheSparkWithoutItsHit) {
     SparkEffect *s = effect_create_spark(0, 0, 50, 50);
     effect_spark_set_callback(s, count_hit, as_object(&a), as_object(&b));
     effect_spark_set_start_delay(s, 200);
-    b.view.flags |= OBJECT_FLAG_DYING;
+    b.view.dying = true;
     effect_update(s, 20);
     EXPECT_TRUE(effect_is_finished(s));
     EXPECT_EQ(g_hit_calls, 0);

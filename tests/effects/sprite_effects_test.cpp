@@ -91,7 +91,7 @@ TEST_F(Portal, NothingShowsOrMovesDuringTheStartDelay) {
 
 TEST_F(Portal, TheOutlineEndsTheStepAfterItsShipDiesAndLetsGoOfIt) {
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_RETREATING;
+    ship.view.leaving = true;
     ship.view.w = ship.view.h = 40;
     PortalEffect *p = effect_create_portal(0);
     effect_portal_set_object(p, as_object(&ship));
@@ -99,7 +99,7 @@ TEST_F(Portal, TheOutlineEndsTheStepAfterItsShipDiesAndLetsGoOfIt) {
     EXPECT_EQ(p->mode, PORTAL_MODE_OUTLINE);
     run(p, 20, 5);
     EXPECT_FALSE(effect_is_finished(p));
-    ship.view.flags |= OBJECT_FLAG_DEAD;
+    ship.view.dead = true;
     effect_update(p, 20);
     EXPECT_TRUE(effect_is_finished(p));
     effect_free(p);
@@ -108,7 +108,7 @@ TEST_F(Portal, TheOutlineEndsTheStepAfterItsShipDiesAndLetsGoOfIt) {
 
 TEST_F(Portal, TheOutlineFollowsTheTurnFlagsAndTheStagePicksItsAnimation) {
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_RETREATING;
+    ship.view.leaving = true;
     ship.view.stage = 2;
     PortalEffect *p = effect_create_portal(0);
     effect_portal_set_object(p, as_object(&ship));
@@ -117,14 +117,14 @@ TEST_F(Portal, TheOutlineFollowsTheTurnFlagsAndTheStagePicksItsAnimation) {
     ship.view.stage = 0;
     effect_update(p, 20);
     EXPECT_EQ(p->anim, 3);
-    ship.view.flags2 |= SHIP_FLAG2_RETREATED;
+    ship.view.left = true;
     effect_update(p, 20);
     EXPECT_TRUE(effect_is_finished(p));
     effect_free(p);
 
     PortalEffect *q = effect_create_portal(0);
     effect_portal_set_object(q, as_object(&ship));
-    ship.view.flags2 = 0;   // its turn is no longer done
+    ship.view.leaving = ship.view.left = false;   // its turn is no longer done
     effect_update(q, 20);
     EXPECT_TRUE(effect_is_finished(q));
     effect_free(q);
@@ -137,7 +137,7 @@ TEST_F(Portal, TheScanPointWalksOnlyOverOpaquePixelsOfTheShip) {
     ASSERT_NE(image, nullptr);
     sprite_addref(image);
     FakeObject ship;
-    ship.view.flags2 = SHIP_FLAG2_RETREATING;
+    ship.view.leaving = true;
     ship.view.image = image;
     ship.view.x = 0;
     ship.view.y = 0;

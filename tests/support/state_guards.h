@@ -20,9 +20,6 @@
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/random.h"
-#include "ui/control_minimap.h"
-#include "ui/minimap_panel.h"
-#include "ui/player_name_label.h"
 #include "world/world_hooks.h"
 
 template <typename Table, void (*Set)(const Table &), Table (*Build)()>
@@ -36,9 +33,6 @@ public:
 
 using WorldHooksGuard        = HookTableGuard<WorldHooks, world_set_hooks, ai_world_hooks>;
 using PlayerAiHooksGuard     = HookTableGuard<PlayerAiHooks, player_set_ai_hooks, ai_player_hooks>;
-using MinimapWorldHooksGuard = HookTableGuard<MinimapWorldHooks, minimap_set_world_hooks, app_minimap_world_hooks>;
-using MinimapPanelHooksGuard = HookTableGuard<MinimapPanelHooks, minimap_panel_set_hooks, app_minimap_panel_hooks>;
-using PlayerNameHooksGuard   = HookTableGuard<PlayerNameHooks, player_name_label_set_hooks, app_player_name_hooks>;
 
 // One field of a record the test does not own, such as the game's galaxy map. Nothing is noted until
 // the first replace, so a fixture whose SetUp stops early leaves the field as it found it.

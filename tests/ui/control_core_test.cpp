@@ -244,4 +244,51 @@ TEST_F(ControlCore, InsideOwnerViewFollowsTheScroll) {
     control_release(panel);
 }
 
+// A followed thing of the test's own: its rectangle, whether it is still there, its references.
+struct Beacon {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool gone = false;
+    int refs = 0;
+};
+const ControlFollowOps k_beacon_ops = {
+    .addref = [](void *t) { ++static_cast<Beacon *>(t)->refs; },
+    .release = [](void *t) { --static_cast<Beacon *>(t)->refs; },
+    .rect =
+        [](const void *t, int *x, int *y, int *w, int *h) {
+            const Beacon *b = static_cast<const Beacon *>(t);
+            *x = b->x, *y = b->y, *w = b->w, *h = b->h;
+            return !b->gone;
+        },
+};
+
+TEST_F(ControlCore, AnAttachedControlHoldsOneReferenceOnItsTargetAndLetsGoOnEveryWayOut) {
+    Beacon first{.x = 100, .y = 50, .w = 40, .h = 20};
+    Beacon second{.x = 300, .y = 60, .w = 10, .h = 10};
+    Control *c = panel_create_empty();
+    control_set_size(c, 20, 8);
+    control_attach(c, &first, &k_beacon_ops, 3, -4, 0);
+    EXPECT_EQ(first.refs, 1);
+    EXPECT_EQ(c->x, 103);
+    EXPECT_EQ(c->y, 46);
+    control_attach(c, &first, &k_beacon_ops, 0, 0, 2);   // the same target again: no second reference
+    EXPECT_EQ(first.refs, 1);
+    EXPECT_EQ(c->x, 100 + 20 - 10) << "centred over it";
+    control_attach(c, &second, &k_beacon_ops, 0, 0, 0);
+    EXPECT_EQ(first.refs, 0) << "a new target lets go of the old";
+    EXPECT_EQ(second.refs, 1);
+    second.gone = true;
+    control_update(c, 20);
+    EXPECT_EQ(second.refs, 0) << "a target that is gone is let go";
+    EXPECT_FALSE(c->flags & CTRL_ATTACHED);
+    EXPECT_EQ(c->x, 300) << "where it last stood";
+    control_attach(c, &first, &k_beacon_ops, 0, 0, 0);
+    control_destroy(c);
+    EXPECT_EQ(first.refs, 0) << "destroying the control lets go";
+    Control *lone = panel_create_empty();
+    control_attach(lone, &first, nullptr, 0, 0, 0);   // no way to read it: it does not attach
+    EXPECT_FALSE(lone->flags & CTRL_ATTACHED);
+    EXPECT_EQ(first.refs, 0);
+    control_destroy(lone);
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
-// The drop-down choice, the text entry, the transfer slider, stat-row tables, icon rows and the
-// framed minimap, driven through the game's control pass as the player would use them.
+// The drop-down choice, the text entry, the transfer slider, stat-row tables and icon rows, driven
+// through the game's control pass as the player would use them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,9 +7,7 @@
 
 #include "platform/colour_fade.h"
 #include "ui/choice.h"
-#include "ui/control_minimap.h"
 #include "ui/image_control.h"
-#include "ui/minimap_panel.h"
 #include "ui/panel.h"
 #include "ui/scroll.h"
 #include "ui/stat_rows.h"
@@ -460,33 +458,6 @@ TEST_F(StatRows, IconRowsGoSideBySideOrOneUnderTheOther) {
     EXPECT_EQ(d[1]->x, 0);
     control_release(across);
     control_release(down);
-}
-
-// ---- The framed minimap -----------------------------------------------------------------------------
-
-void held(Control *) {}
-
-TEST_F(StatRows, FramedMinimapSitsInsideItsFrame) {
-    MinimapPanelHooksGuard hooks_back;
-    minimap_panel_set_hooks(MinimapPanelHooks{.combat_map = [] { return static_cast<ObjectMap *>(nullptr); },
-                                              .on_hold = held});
-    Control *panel = control_addref(panel_create_empty());
-    minimap_panel_build(panel);
-    minimap_panel_build(panel);   // rebuilt in place
-    std::vector<Control *> kids;
-    for (Control *c : panel_of(panel)->children.items)
-        if (!(c->flags & CTRL_REMOVED)) kids.push_back(c);
-    ASSERT_EQ(kids.size(), 2u);
-    Control *frame = kids[0], *minimap = kids[1];
-    EXPECT_EQ(frame->x, 4);
-    EXPECT_EQ(frame->layer, -1);
-    EXPECT_EQ(minimap->type, CONTROL_MINIMAP);
-    EXPECT_EQ(minimap->x, 5);
-    EXPECT_EQ(minimap->w, frame->w - 2);
-    EXPECT_EQ(minimap->on_hold, held);
-    EXPECT_EQ(panel->w, frame->x + frame->w + 4);
-    EXPECT_TRUE(panel_has_border(panel));
-    control_release(panel);
 }
 
 }  // namespace

@@ -1,21 +1,23 @@
-// The framed minimap.
-#include "ui/minimap_panel.h"
+// The framed minimap over the game's combat map.
+#include "views/minimap_panel.h"
 
+#include "game/game.h"
 #include "platform/colour_fade.h"
 #include "ui/control_minimap.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "views/map_minimap.h"
 
 namespace {
 
-MinimapPanelHooks g_hooks;
+bool combat_map_read(const void *, uint32_t flags, bool with_points, MinimapArea *out) {
+    const Game *game = game_get();
+    return map_minimap_read(game ? game->combat_map : nullptr, flags, with_points, out);
+}
 
 }  // namespace
 
-void minimap_panel_set_hooks(const MinimapPanelHooks &hooks) { g_hooks = hooks; }
-const MinimapPanelHooks &minimap_panel_hooks() { return g_hooks; }
-
-void minimap_panel_build(Control *panel) {
+void minimap_panel_build(Control *panel, ControlFn on_hold) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);
@@ -27,10 +29,9 @@ void minimap_panel_build(Control *panel) {
     if (!frame) return;
     panel_add_child(panel, 4, 4, 0, 1, frame);
     frame->layer = -1;
-    ObjectMap *map = g_hooks.combat_map ? g_hooks.combat_map() : nullptr;
-    if (Control *minimap = minimap_control_create(map, frame->w - 2, frame->h - 2)) {
+    if (Control *minimap = minimap_control_create(combat_map_read, nullptr, frame->w - 2, frame->h - 2)) {
         panel_add_child(panel, 5, 5, 0, 0, minimap);
-        minimap->on_hold = g_hooks.on_hold;
+        minimap->on_hold = on_hold;
     }
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
