@@ -187,6 +187,7 @@ struct AgentTaskFigures {
     int32_t     assignee_value = 0, assignee_strength = 0, priority_bonus = 0;
     GameObject *known = nullptr;
     int32_t     strength = 0, value = 0;
+    bool operator==(const AgentTaskFigures &) const = default;
 };
 AgentTaskFigures agent_task_figures(const AgentTask *task);
 void             agent_task_put_figures(AgentTask *task, const AgentTaskFigures &figures);

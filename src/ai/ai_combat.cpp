@@ -15,6 +15,7 @@
 #include "platform/geometry.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -424,6 +425,33 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     return made;
 }
 
+// A kept list's figures against a fresh evaluation of its task with the list's ships: the task's
+// list is set to them (as make_node sets it) and the task evaluated afresh.
+[[gnu::noinline]] void check_kept_list(AssignSearch *a, int32_t t, int32_t node) {
+    const AiKeptSearch &k = *a->kept;
+    AgentTask *task = a->tasks[size_t(t)];
+    const std::vector<Ship *> &ships = *a->ships;
+    a->path.clear();
+    for (int32_t n = node; k.nodes[size_t(n)].parent >= 0; n = k.nodes[size_t(n)].parent)
+        a->path.push_back(k.nodes[size_t(n)].ship);
+    if (a->held[size_t(t)] < 0) agent_task_clear_assignees(task);
+    else list_reset(&task->assignees);
+    for (auto it = a->path.rbegin(); it != a->path.rend(); ++it) task->assignees.items.push_back(ships[size_t(*it)]);
+    a->held[size_t(t)] = node;
+    {
+        PlanCheckFresh scope;
+        agent_task_evaluate(task, a->ai, a->player, 1);
+    }
+    const JoinNode &kept = k.nodes[size_t(node)];
+    plan_check_counted();
+    if (kept.value != priority_with_bonus(a->ai, task) || kept.priority != task->priority ||
+        kept.assigned != task->assigned || kept.needed != task->needed)
+        plan_check_failed("kept assignment lists",
+                          "task #%llu with %zu ships, made by search %u of %u: kept %d/%d/%d, fresh %d/%d/%d",
+                          (unsigned long long)task->id, a->path.size(), kept.made, k.search, kept.priority,
+                          kept.assigned, kept.needed, task->priority, task->assigned, task->needed);
+}
+
 // Keeps the evaluation memo open on the AiPlayer for as long as it lives.
 class TaskMemoScope {
 public:
@@ -478,8 +506,22 @@ void settle_tasks(AiPlayer *ai, Player *player, const StartFigures &start) {
         const std::vector<GameObject *> &items = task->assignees.items;
         const auto from = start.items.begin() + std::ptrdiff_t(start.first[k]);
         const auto to = start.items.begin() + std::ptrdiff_t(start.first[k + 1]);
-        if (std::equal(items.begin(), items.end(), from, to)) agent_task_put_figures(task, start.figures[k]);
-        else agent_task_evaluate(task, ai, player, 1);
+        if (!std::equal(items.begin(), items.end(), from, to)) {
+            agent_task_evaluate(task, ai, player, 1);
+            continue;
+        }
+        if (plan_check_on()) [[unlikely]] {
+            {
+                PlanCheckFresh scope;
+                agent_task_evaluate(task, ai, player, 1);
+            }
+            plan_check_counted();
+            if (!(agent_task_figures(task) == start.figures[k]))
+                plan_check_failed("first figures of the assignment", "task #%llu ends with its first list: kept "
+                                  "priority %d, fresh %d", (unsigned long long)task->id, start.figures[k].priority,
+                                  task->priority);
+        }
+        agent_task_put_figures(task, start.figures[k]);
     }
 }
 
@@ -574,6 +616,10 @@ int32_t assignment_pass(AssignSearch *a, PassState *st, int32_t pass) {
             // generator goes back to the game while it is.
             draws.pause();
             node = make_node(a, chosen, from, index);
+            draws.resume();
+        } else if (plan_check_on()) [[unlikely]] {
+            draws.pause();
+            check_kept_list(a, chosen, node);
             draws.resume();
         }
         at[chosen] = node;

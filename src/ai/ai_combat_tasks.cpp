@@ -15,6 +15,7 @@
 #include "game/player.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "systems/system_ai.h"
 #include "world/object.h"
@@ -137,7 +138,7 @@ int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
 
 void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
     SearchFigures &f = t_figures;
-    if (ship != f.ship || heading < 0 || heading >= HEADINGS) {
+    if (ship != f.ship || heading < 0 || heading >= HEADINGS || plan_check_fresh()) {
         frame_size_at(ship, heading, w, h);
         if (near) *near = crowding_of(*w, *h);
         return;
@@ -199,8 +200,7 @@ void take_frames(SearchFigures &f, const Ship *ship) {
     }
 }
 
-void take_figures(const AiPlayer *ai, const Ship *ship) {
-    SearchFigures &f = t_figures;
+void take_figures_into(SearchFigures &f, const AiPlayer *ai, const Ship *ship) {
     f.ship = ship;
     if (ship) {
         take_mounts(ship, &f.mounts);
@@ -237,9 +237,17 @@ void take_figures(const AiPlayer *ai, const Ship *ship) {
     }
 }
 
+void take_figures(const AiPlayer *ai, const Ship *ship) { take_figures_into(t_figures, ai, ship); }
+
 // The figures of the commander's snapshots, taken anew when a score comes without its search's
-// begin. The ship of the last search may be gone by then: no ship's figures are kept.
+// begin (and for fresh work). The ship of the last search may be gone by then: no ship's figures
+// are kept.
 const SearchFigures &figures_of(const AiPlayer *ai) {
+    if (plan_check_fresh()) [[unlikely]] {
+        thread_local SearchFigures fresh;
+        take_figures_into(fresh, ai, nullptr);
+        return fresh;
+    }
     if (t_figures.ai != ai) take_figures(ai, nullptr);
     return t_figures;
 }
@@ -333,6 +341,9 @@ Value &table_add(SearchTable<Key, Value> *t, const Key &key) {
 // spot, so that spot keeps its failed turns as a bit per heading and their count beside them; all
 // else goes to a table: the failed moves, and from any other spot the failed turns and the count of
 // them (kind FAILED_SPOTS).
+// This is a rule of the option search, not a kept answer: a move search that ran out of tries may
+// have found a spot with other draws, and is not tried again all the same (nor is a turn from a spot
+// where the ship counts as boxed in). Fresh work (plan_check.h) reads the record as the search's own.
 constexpr int32_t FAILED_TURN = 0, FAILED_MOVE = 1, FAILED_SPOTS = 2;
 
 struct FailedManoeuvre {
@@ -527,7 +538,32 @@ void memo_grow(ScoreMemo &m) {
 using RecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
 
 // The score of an option record of the ship, from the memo when the search under way gave it before.
+int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn);
+
+// Every score is worked out afresh as well (the search's figures are kept answers too).
+[[gnu::noinline]] int32_t memo_score_checked(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan,
+                                             RecordScoreFn *score_fn) {
+    if (plan_check_fresh()) return score_fn(task, ai, ship, plan);
+    int32_t fresh = 0;
+    {
+        PlanCheckFresh scope;
+        fresh = score_fn(task, ai, ship, plan);
+    }
+    const int32_t kept = memo_score_kept(task, ai, ship, plan, score_fn);
+    plan_check_counted();
+    if (kept != fresh)
+        plan_check_failed("option scores", "task #%llu, ship #%llu, %d steps: kept %d, fresh %d",
+                          (unsigned long long)task->id, (unsigned long long)ship->id, plan.step_count, kept, fresh);
+    return kept;
+}
+
 int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
+    if (plan_check_on()) [[unlikely]]
+        return memo_score_checked(task, ai, ship, plan, score_fn);
+    return memo_score_kept(task, ai, ship, plan, score_fn);
+}
+
+int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
     ScoreMemo &m = t_memo;
     if (!m.open || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, ship, plan);
     if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, ship, plan);
@@ -570,9 +606,39 @@ int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     return ship ? memo_score(task, ai, ship, ship->option, Score) : 0;
 }
 
+// The option built afresh and then as the search keeps its answers, from the same draws: the two
+// must build the same record and draw alike. The kept build's record stands.
+template <TaskCombatOptionFn *Option>
+[[gnu::noinline]] int32_t checked_option(AgentTask *task, AiPlayer *ai, Ship *ship, int32_t index) {
+    const ShipPlan given = ship->option;
+    const PlanDrawMark start = plan_check_mark();
+    int32_t fresh = 0;
+    {
+        PlanCheckFresh scope;
+        fresh = Option(task, ai, ship, index);
+    }
+    const ShipPlan fresh_plan = ship->option;
+    const PlanDrawMark fresh_end = plan_check_mark();
+    plan_check_rewind(start);
+    ship->option = given;
+    const int32_t kept = Option(task, ai, ship, index);
+    const ShipPlan &p = ship->option;
+    plan_check_counted();
+    if (kept != fresh || p.step_count != fresh_plan.step_count ||
+        std::memcmp(p.steps, fresh_plan.steps, sizeof(ShipPlanStep) * size_t(std::clamp(p.step_count, 0, SHIP_PLAN_STEPS))) != 0)
+        plan_check_failed("option building", "task #%llu, ship #%llu, option %d: kept %d with %d steps, fresh %d with %d",
+                          (unsigned long long)task->id, (unsigned long long)ship->id, index, kept, p.step_count,
+                          fresh, fresh_plan.step_count);
+    if (!plan_check_draws_at(fresh_end))
+        plan_check_failed("option building", "task #%llu, ship #%llu, option %d drew otherwise than built afresh",
+                          (unsigned long long)task->id, (unsigned long long)ship->id, index);
+    return kept;
+}
+
 template <TaskCombatOptionFn *Option>
 int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
-    const int32_t r = Option(task, ai, obj, index);
+    Ship *ship = plan_check_wanted() ? ship_of(obj) : nullptr;
+    const int32_t r = ship ? checked_option<Option>(task, ai, ship, index) : Option(task, ai, obj, index);
     if (r != 0) {
         memo_close();
         failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
@@ -626,7 +692,28 @@ constexpr int32_t BOXED_IN_TURNS = 8;
     return false;
 }
 
+// Fresh work: the turn itself, unless the search's rules refuse it (the turn failed from there
+// before, or the ship is boxed in there). The failures are the search's record, read but not written
+// here: the kept build that follows writes them.
+[[gnu::noinline]] bool turn_towards_fresh(PlanCursor *at, int32_t heading) {
+    FailedManoeuvres &f = t_failed;
+    const HomeSpot *home = home_of(f, at);
+    int32_t failed = 0;
+    if (home && heading >= 0 && heading < HEADINGS) {
+        if ((home->turns[heading / 64] >> (heading % 64)) & 1u) return false;
+        failed = home->turns_failed;
+    } else {
+        if (failed_find(f, FailedManoeuvre{FAILED_TURN, at->x, at->y, at->heading, heading, 0})) return false;
+        if (home) failed = home->turns_failed;
+        else if (const int32_t *boxed = failed_find(f, FailedManoeuvre{FAILED_SPOTS, at->x, at->y, at->heading, 0, 0}))
+            failed = *boxed;
+    }
+    return failed < BOXED_IN_TURNS && system_ai_turn_towards(at, heading);
+}
+
 [[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
+    if (plan_check_fresh()) [[unlikely]]
+        return turn_towards_fresh(at, heading);
     HomeSpot *home = home_of(t_failed, at);
     if (!home || heading < 0 || heading >= HEADINGS) [[unlikely]]
         return turn_towards_elsewhere(at, heading, home);
@@ -664,7 +751,7 @@ constexpr int32_t BOXED_IN_TURNS = 8;
     }
     if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
         return true;
-    if (at->mp >= 1) move_failed(x, y, from, heading, range);
+    if (at->mp >= 1 && !plan_check_fresh()) move_failed(x, y, from, heading, range);
     return false;
 }
 
@@ -808,21 +895,34 @@ bool can_turn(const PlanCursor &at) {
 }
 
 int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
+    if (plan_check_fresh()) [[unlikely]]
+        return system_ai_bearing(at, tx, ty);
     KnownBearing &b = t_bearing;
     if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
         b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
+    else if (plan_check_on()) [[unlikely]]
+        plan_check_same("known bearing", "bearing", b.bearing, system_ai_bearing(at, tx, ty));
     return b.bearing;
 }
 
+// Whether the point lies beyond scan range of the ship as the cursor stands.
+bool beyond_scan_range_of(const PlanCursor &at, int32_t tx, int32_t ty) {
+    int32_t w = 0, h = 0;
+    frame_size(at.ship, at.heading, &w, &h);
+    return distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > at.ship->scan_range;
+}
+
 bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
+    if (plan_check_fresh()) [[unlikely]]
+        return beyond_scan_range_of(at, tx, ty);
     ScanReach &r = t_scan_reach;
     const Ship *ship = at.ship;
     if (r.ship != ship || r.x != at.x || r.y != at.y || r.heading != at.heading || r.tx != tx || r.ty != ty ||
         r.range != ship->scan_range) {
-        int32_t w = 0, h = 0;
-        frame_size(ship, at.heading, &w, &h);
-        r = ScanReach{ship, at.x, at.y, at.heading, tx, ty, ship->scan_range,
-                      distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range};
+        r = ScanReach{ship, at.x, at.y, at.heading, tx, ty, ship->scan_range, beyond_scan_range_of(at, tx, ty)};
+    } else if (plan_check_on()) [[unlikely]] {
+        PlanCheckFresh scope;
+        plan_check_same("scan reach", "beyond scan range", r.beyond, beyond_scan_range_of(at, tx, ty));
     }
     return r.beyond;
 }
@@ -993,7 +1093,7 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
     int32_t longest = 0;
     thread_local std::vector<Mount> own_mounts;   // a ship scored outside its own search
     const std::vector<Mount> *mounts = &t_figures.mounts;
-    if (ship != t_figures.ship) {
+    if (ship != t_figures.ship || plan_check_fresh()) {
         take_mounts(ship, &own_mounts);
         mounts = &own_mounts;
     }

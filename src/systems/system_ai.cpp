@@ -6,6 +6,7 @@
 #include <vector>
 #include "platform/files.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
@@ -118,9 +119,18 @@ struct ImpactAnswer {
 constexpr size_t IMPACT_ANSWERS = 256;   // a power of two
 thread_local ImpactAnswer impact_answers[IMPACT_ANSWERS];
 
+// A kept answer of the range or impact tables against the target's own test.
+void check_point_answer(const char *cache, const GameObject *target, int32_t px, int32_t py, int64_t kept,
+                        int64_t fresh) {
+    plan_check_counted();
+    if (kept != fresh)
+        plan_check_failed(cache, "target #%llu from (%d, %d): kept %lld, fresh %lld",
+                          (unsigned long long)target->id, px, py, (long long)kept, (long long)fresh);
+}
+
 Result target_impact_point(GameObject *target, int32_t *px, int32_t *py) {
     const Sprite *shape = ship_of(target) ? object_shape(target) : nullptr;
-    if (!shape) return object_impact_point(target, px, py);
+    if (!shape || plan_check_fresh()) return object_impact_point(target, px, py);
     uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(*px)) << 32 | uint32_t(*py)) * 0xC2B2AE3D27D4EB4Full;
     ImpactAnswer &a = impact_answers[(h >> 40) & (IMPACT_ANSWERS - 1)];
@@ -129,6 +139,12 @@ Result target_impact_point(GameObject *target, int32_t *px, int32_t *py) {
         int32_t x = *px, y = *py;
         const Result r = object_impact_point(target, &x, &y);
         a = ImpactAnswer{target, shape, target->x, target->y, target->w, target->h, *px, *py, r, x, y};
+    } else if (plan_check_on()) [[unlikely]] {
+        int32_t x = *px, y = *py;
+        const Result r = object_impact_point(target, &x, &y);
+        check_point_answer("impact answers", target, *px, *py, a.result, r);
+        check_point_answer("impact answers", target, *px, *py, a.hit_x, x);
+        check_point_answer("impact answers", target, *px, *py, a.hit_y, y);
     }
     *px = a.hit_x;
     *py = a.hit_y;
@@ -139,14 +155,17 @@ bool target_in_range(GameObject *target, int32_t px, int32_t py, int32_t range) 
     // Only ships: other kinds may answer point tests from more than their sprite.
     if (!ship_of(target)) return object_in_range_of(target, px, py, range) != 0;
     const Sprite *shape = object_shape(target);
-    if (!shape) return object_in_range_of(target, px, py, range) != 0;
+    if (!shape || plan_check_fresh()) return object_in_range_of(target, px, py, range) != 0;
     uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(px)) << 32 | uint32_t(py)) * 0xC2B2AE3D27D4EB4Full;
     h ^= uint64_t(uint32_t(range)) * 0x165667B19E3779F9ull;
     RangeAnswer &a = range_answers[(h >> 40) & (RANGE_ANSWERS - 1)];
     if (a.target == target && a.shape == shape && a.tx == target->x && a.ty == target->y && a.tw == target->w &&
-        a.th == target->h && a.px == px && a.py == py && a.range == range)
+        a.th == target->h && a.px == px && a.py == py && a.range == range) {
+        if (plan_check_on()) [[unlikely]]
+            check_point_answer("range answers", target, px, py, a.in_range, object_in_range_of(target, px, py, range) != 0);
         return a.in_range;
+    }
     a = RangeAnswer{target, shape, target->x, target->y, target->w, target->h, px, py, range,
                     object_in_range_of(target, px, py, range) != 0};
     return a.in_range;
@@ -289,13 +308,46 @@ struct DirectStart {
 };
 thread_local DirectStart t_direct_start;
 
+void direct_start_fill(DirectStart &s, uint64_t epoch, Ship *ship, GameObject *target);
+
+// A kept start against one worked out afresh.
+[[gnu::noinline]] void direct_start_check(const DirectStart &kept, Ship *ship, GameObject *target) {
+    DirectStart fresh;
+    {
+        PlanCheckFresh scope;
+        direct_start_fill(fresh, kept.epoch, ship, target);
+    }
+    const PlanCursor &k = kept.cursor, &f = fresh.cursor;
+    plan_check_counted();
+    if (k.x != f.x || k.y != f.y || k.heading != f.heading || k.ap != f.ap || k.mp != f.mp || kept.tx != fresh.tx ||
+        kept.ty != fresh.ty || kept.bearing != fresh.bearing)
+        plan_check_failed("direct weapons' start", "ship #%llu against #%llu: kept bearing %d at (%d, %d), fresh %d at (%d, %d)",
+                          (unsigned long long)ship->id, (unsigned long long)target->id, kept.bearing, k.x, k.y,
+                          fresh.bearing, f.x, f.y);
+}
+
+// What every direct-weapon candidate against the target starts from: kept for the plan, or (fresh
+// work) worked out anew.
 const DirectStart &direct_start(Ship *ship, GameObject *target) {
     const uint64_t epoch = system_plan_epoch();
+    if (plan_check_fresh()) [[unlikely]] {
+        thread_local DirectStart fresh;
+        direct_start_fill(fresh, epoch, ship, target);
+        return fresh;
+    }
     DirectStart &s = t_direct_start;
     if (epoch != 0 && s.epoch == epoch && s.ship == ship && s.target == target && s.x == ship->x && s.y == ship->y &&
         s.heading == ship->heading && s.ap == ship->ap && s.mp == ship->mp && s.hull_flags == ship->hull_flags &&
-        s.target_x == target->x && s.target_y == target->y && s.target_w == target->w && s.target_h == target->h)
+        s.target_x == target->x && s.target_y == target->y && s.target_w == target->w && s.target_h == target->h) {
+        if (plan_check_on()) [[unlikely]]
+            direct_start_check(s, ship, target);
         return s;
+    }
+    direct_start_fill(s, epoch, ship, target);
+    return s;
+}
+
+void direct_start_fill(DirectStart &s, uint64_t epoch, Ship *ship, GameObject *target) {
     s.epoch = epoch;
     s.ship = ship;
     s.target = target;
@@ -312,7 +364,6 @@ const DirectStart &direct_start(Ship *ship, GameObject *target) {
     system_ai_begin(ship, &s.cursor);
     target_centre(target, &s.tx, &s.ty);
     s.bearing = system_ai_bearing(&s.cursor, s.tx, s.ty);
-    return s;
 }
 
 struct SpotAnswer {
@@ -344,15 +395,20 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 [[gnu::always_inline]] inline SpotAnswer *spot_answer(const PlanCursor *at, const System *system,
                                                       const GameObject *target) {
     const uint64_t epoch = system_plan_epoch();
-    if (epoch == 0) return nullptr;
+    if (epoch == 0 || plan_check_fresh()) return nullptr;
     uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
     h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
     SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
     if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
         a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
-        a.target_w == target->w && a.target_h == target->h) [[likely]]
+        a.target_w == target->w && a.target_h == target->h) [[likely]] {
+        if (plan_check_on()) [[unlikely]] {
+            PlanCheckFresh scope;
+            plan_check_same("spot answers of direct weapons", "arc heading", a.arc_heading, arc_heading(at, system, target));
+        }
         return &a;
+    }
     return spot_answer_fill(a, epoch, at, system, target);
 }
 
@@ -368,6 +424,12 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
     if (!a->use_known) [[unlikely]] {
         a->use = use_verdict(at, system, target, tx, ty);
         a->use_known = true;
+    } else if (plan_check_on()) [[unlikely]] {
+        PlanCheckFresh scope;
+        const UseVerdict fresh = use_verdict(at, system, target, tx, ty);
+        plan_check_same("spot answers of direct weapons", "use", a->use.ok, fresh.ok);
+        plan_check_same("spot answers of direct weapons", "hit chance", a->use.chance, fresh.chance);
+        plan_check_same("spot answers of direct weapons", "damage", a->use.damage, fresh.damage);
     }
     return apply_use(at, system, target, tx, ty, a->use);
 }

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -257,6 +258,18 @@ inline uint32_t boxes_met(const BoxGroup &g, int32_t x0, int32_t y0, int32_t x1,
 bool sprites_meet(const Ship *ship, int32_t frame, int32_t x, int32_t y, const OccupantState &o) {
     return object_sprites_overlap_at(object_frame_sprite(ship, frame), x, y, ship->w, ship->h, o.shape, o.x, o.y, o.w,
                                      o.h) != 0;
+}
+
+// The map's own placement query: the ship's sprite for the frame at (x, y) meets something else
+// on its map. What the kept answers and the picture stand for.
+bool map_blocks(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    ObjectFilter filter;
+    filter.flags = PLACE_FILTER;
+    filter.px = x;
+    filter.py = y;
+    filter.self = ship;
+    filter.frame = frame;
+    return map_query_object(ship->map, &filter) != nullptr;
 }
 
 // Compares the map with the kept picture and stamps the cells under every object that changed.
@@ -636,22 +649,37 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
             if (hit) break;
         }
     } else {
-        ObjectFilter filter;
-        filter.flags = PLACE_FILTER;
-        filter.px = x;
-        filter.py = y;
-        filter.self = ship;
-        filter.frame = frame;
-        hit = map_query_object(ship->map, &filter) != nullptr;
+        hit = map_blocks(ship, frame, x, y);
     }
     if (slot) keep_answer(*a, slot, where, size, hit, c.clock);
     return hit;
+}
+
+bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y);
+
+// Fresh work asks the map; a kept answer is checked against it.
+[[gnu::noinline]] bool spot_is_blocked_checked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    if (plan_check_fresh()) return map_blocks(ship, frame, x, y);
+    const bool kept = spot_is_blocked_kept(ship, frame, x, y);
+    const bool fresh = map_blocks(ship, frame, x, y);
+    plan_check_counted();
+    if (kept != fresh)
+        plan_check_failed("spot answers", "ship #%llu frame %d at (%d, %d): kept %s, the map says %s",
+                          (unsigned long long)ship->id, frame, x, y, kept ? "blocked" : "free",
+                          fresh ? "blocked" : "free");
+    return kept;
 }
 
 // The ship's sprite for the frame at (x, y) meets something else on its map. The answers are kept
 // by (frame, x, y, the ship's size) for the ship whose answers are selected; one found good at the
 // present change count is read here, anything else asks spot_query.
 inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    if (plan_check_on()) [[unlikely]]
+        return spot_is_blocked_checked(ship, frame, x, y);
+    return spot_is_blocked_kept(ship, frame, x, y);
+}
+
+inline bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
@@ -698,6 +726,10 @@ constexpr uint32_t OFFSET_MEMO_SLOTS = 4096;
 thread_local OffsetMemoSlot offset_memo[OFFSET_MEMO_SLOTS];
 
 void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
+    if (plan_check_fresh()) [[unlikely]] {
+        offset_computed(direction, length, dx, dy);
+        return;
+    }
     const uint32_t h = (uint32_t(direction) * 0x9E3779B1u ^ uint32_t(length) * 0x85EBCA77u) >> 20;
     OffsetMemoSlot &slot = offset_memo[h & (OFFSET_MEMO_SLOTS - 1)];
     if (!slot.known || slot.direction != direction || slot.length != length) {
@@ -772,7 +804,7 @@ struct MoveJudge {
     MoveOffset *offsets = nullptr;
 
     [[gnu::noinline]] void prepare() {
-        offsets = move_offset_table();
+        offsets = plan_check_fresh() ? nullptr : move_offset_table();
         ready = true;
         SearchMemo::FacingFrame *known = nullptr;
         if (kept && uint32_t(current_heading) < 360u) {
@@ -798,7 +830,9 @@ struct MoveJudge {
     void judge(TryVerdict &v, int32_t direction, int32_t mp) {
         if (!ready) prepare();
         int32_t dx = 0, dy = 0;
-        if (uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) {
+        if (plan_check_fresh()) [[unlikely]] {
+            offset_computed(direction, mp * 10, &dx, &dy);
+        } else if (uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) {
             MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
             if (!o.known) move_offset_fill(o, direction, mp);
             dx = o.dx;
@@ -819,7 +853,7 @@ struct MoveJudge {
     // Every move in the direction (0..359) of least .. least + lengths - 1 MP ends with its corner
     // beyond one edge of the map, whatever stands on it: each of them would be judged blocked.
     bool row_leaves_map(int32_t direction, int32_t least, int32_t lengths) {
-        if (!ship->map || least < 0 || lengths < 1 || least + lengths > MOVE_TABLE_MP ||
+        if (plan_check_fresh() || !ship->map || least < 0 || lengths < 1 || least + lengths > MOVE_TABLE_MP ||
             uint32_t(direction) >= 360u || from_x < -0x40000000 || from_x > 0x40000000 || from_y < -0x40000000 ||
             from_y > 0x40000000)
             return false;
@@ -872,13 +906,14 @@ void ship_ai_map_still_end() {
     memo_forget();
 }
 
-Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
-                             int32_t *y) {
+namespace {
+
+Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x, int32_t *y) {
     const int32_t frame = ship_frame_for_heading(ship, heading);
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
     radius = std::max(radius, 0);
-    (void)cache_begin(ship);   // its searches are not kept
+    if (!plan_check_fresh()) (void)cache_begin(ship);   // its searches are not kept
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t angle = system_random_between(0, 359);
         const int32_t length = system_random_between(radius / 4, radius);
@@ -893,10 +928,10 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
     return RES_NO_FREE_POSITION;
 }
 
-Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
-                            int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
+Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x, int32_t from_y,
+                    int32_t current_heading, int32_t *x, int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
-    const bool keep = cache_begin(ship);
+    const bool keep = !plan_check_fresh() && cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
     // of each pair is worked out once per search (once per plan when the search is kept).
     constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
@@ -986,10 +1021,10 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     return RES_NO_FREE_POSITION;
 }
 
-Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
-                                int32_t *y) {
+Result random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x, int32_t *y) {
+    const bool fresh = plan_check_fresh();
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
-    const bool map_kept = test_overlap && cache_begin(ship);
+    const bool map_kept = !fresh && test_overlap && cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
     // One verdict per offset of the spread: read from the plan's row of turns from the place when
     // the search is kept (the offsets then turn to distinct headings), else worked out once per
@@ -999,7 +1034,7 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     // The inputs are copied: what the pointers hold changes only when the search succeeds.
     const int32_t wanted = *heading;
     const TurnFrom turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
-    if ((asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
+    if (!fresh && (asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
         TurnRow &row = turn_row(ship, from_heading, *x, *y, asks_map, memo.generation);
         const uint32_t number = row.number;
         auto cell_at = [&](int32_t offset) __attribute__((always_inline)) -> const TurnCell & {
@@ -1050,6 +1085,85 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;
+}
+
+// A search's answer.
+struct SearchAnswer {
+    Result  result = RES_OK;
+    int32_t heading = 0, x = 0, y = 0;
+};
+
+// The search run afresh and then as it keeps its answers, from the same draws; the kept run's answer
+// is the search's, after it is compared with the fresh one.
+template <class Search>
+[[gnu::noinline]] SearchAnswer checked_search(const char *what, const Ship *ship, const SearchAnswer &given,
+                                              Search &&search) {
+    const PlanDrawMark start = plan_check_mark();
+    SearchAnswer fresh = given;
+    {
+        PlanCheckFresh scope;
+        fresh.result = search(&fresh);
+    }
+    const PlanDrawMark fresh_end = plan_check_mark();
+    plan_check_rewind(start);
+    SearchAnswer kept = given;
+    kept.result = search(&kept);
+    plan_check_counted();
+    if (kept.result != fresh.result || (kept.result == RES_OK && (kept.heading != fresh.heading || kept.x != fresh.x ||
+                                                                  kept.y != fresh.y)))
+        plan_check_failed(what, "ship #%llu: kept %d heading %d at (%d, %d), fresh %d heading %d at (%d, %d)",
+                          (unsigned long long)ship->id, int(kept.result), kept.heading, kept.x, kept.y,
+                          int(fresh.result), fresh.heading, fresh.x, fresh.y);
+    if (!plan_check_draws_at(fresh_end))
+        plan_check_failed(what, "ship #%llu: the kept search drew otherwise than the fresh one",
+                          (unsigned long long)ship->id);
+    return kept;
+}
+
+}  // namespace
+
+Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
+                             int32_t *y) {
+    if (!plan_check_wanted()) [[likely]]
+        return pick_position(ship, radius, cx, cy, heading, x, y);
+    const SearchAnswer a = checked_search("spot search", ship, {}, [&](SearchAnswer *s) {
+        return pick_position(ship, radius, cx, cy, heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        if (x) *x = a.x;
+        if (y) *y = a.y;
+    }
+    return a.result;
+}
+
+Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
+                            int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
+    if (!plan_check_wanted()) [[likely]]
+        return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
+    const SearchAnswer a = checked_search("move search", ship, {}, [&](SearchAnswer *s) {
+        return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        if (x) *x = a.x;
+        if (y) *y = a.y;
+    }
+    return a.result;
+}
+
+Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
+                                int32_t *y) {
+    if (!plan_check_wanted()) [[likely]]
+        return random_turn_from(ship, from_heading, spread, heading, x, y);
+    const SearchAnswer given{.result = RES_OK, .heading = *heading, .x = *x, .y = *y};
+    const SearchAnswer a = checked_search("turn search", ship, given, [&](SearchAnswer *s) {
+        return random_turn_from(ship, from_heading, spread, &s->heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        *heading = a.heading;
+        *x = a.x;
+        *y = a.y;
+    }
+    return a.result;
 }
 
 Result ship_ai_random_turn(Ship *ship, int32_t spread, int32_t *heading, int32_t *x, int32_t *y) {

@@ -2,6 +2,7 @@
 // score it had. These tests pin what the memo must tell apart: records that differ in any word a
 // score reads, the ship's consecutive move counter, another task, and a search that has ended.
 #include "ai_combat_fixture.h"
+#include "systems/plan_check.h"
 
 using namespace aitest;
 
@@ -111,6 +112,37 @@ TEST_F(ScoreMemo, ARecordDifferingInAnyWordTheScoreReadsIsScoredAfresh) {
         a->option = base;
         EXPECT_EQ(agent_task_combat_score(task, ai, a), base_score) << c.word << ": the first record again";
     }
+}
+
+// The memo trusts the battle to stand still during a search: a target moved in the middle of one
+// gets the score it had where it stood. With the check on, every score is worked out afresh as
+// well and the process stops at the difference.
+TEST_F(ScoreMemo, ATargetMovedDuringASearchIsCaughtByTheCheck) {
+    const ShipPlan base = record();
+    const int32_t before = fresh(attack, base);
+    auto score_after_the_target_moved = [&] {
+        agent_task_combat_begin(attack, ai, a);
+        a->option = base;
+        (void)agent_task_combat_score(attack, ai, a);
+        e->x += 300;
+        a->option = base;
+        const int32_t moved = agent_task_combat_score(attack, ai, a);
+        e->x -= 300;
+        return moved;
+    };
+    e->x += 300;
+    const int32_t after = fresh(attack, base);
+    e->x -= 300;
+    ASSERT_NE(after, before) << "the move must matter to the score";
+    const bool was = plan_check_set(false);
+    EXPECT_EQ(score_after_the_target_moved(), before) << "the kept score is given unchecked";
+    EXPECT_DEATH(
+        {
+            plan_check_set(true);
+            (void)score_after_the_target_moved();
+        },
+        "Kept answer differs from a fresh one \\(option scores\\)");
+    plan_check_set(was);
 }
 
 // The same record asked of another task during the search is that task's score, not the memo's:
