@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 #include "ai/agent_task.h"
+#include "ai/ai_combat_caches.h"
 #include "ai/ai_combat_scorer.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
@@ -1019,7 +1020,10 @@ void ai_combat_command(AiPlayer *ai, Player *player, Ship *ship) {
 }
 
 void ai_plan_ship(Player *owner, Ship *ship) {
-    if (owner && ship) ai_combat_plan(owner->commander_ai, owner, ship);
+    if (!owner || !ship) return;
+    // Planning only reads the model: the map stands still until the plan is made.
+    AiPlanCaches plan;
+    ai_combat_plan(owner->commander_ai, owner, ship);
 }
 
 void ai_act_ship(Player *owner, Ship *ship) {

@@ -10,6 +10,7 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
+#include "ai/ai_combat_caches.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -136,13 +137,16 @@ thread_local SearchFigures t_figures;
 // Within crowding distance of the ship: half again the diagonal of its frame.
 int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
 
-void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
+// The frame size (and crowding distance) worked out from the ship.
+[[gnu::noinline]] void frame_asked(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
+    frame_size_at(ship, heading, w, h);
+    if (near) *near = crowding_of(*w, *h);
+}
+
+[[gnu::always_inline]] inline void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
     SearchFigures &f = t_figures;
-    if (ship != f.ship || heading < 0 || heading >= HEADINGS || plan_check_fresh()) {
-        frame_size_at(ship, heading, w, h);
-        if (near) *near = crowding_of(*w, *h);
-        return;
-    }
+    if (ship != f.ship || heading < 0 || heading >= HEADINGS || plan_check_fresh()) [[unlikely]]
+        return frame_asked(ship, heading, w, h, near);
     *w = f.frame_w[heading];
     *h = f.frame_h[heading];
     if (near) *near = f.frame_near[heading];
@@ -639,11 +643,7 @@ template <TaskCombatOptionFn *Option>
 int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = plan_check_wanted() ? ship_of(obj) : nullptr;
     const int32_t r = ship ? checked_option<Option>(task, ai, ship, index) : Option(task, ai, obj, index);
-    if (r != 0) {
-        memo_close();
-        failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
-        t_scan_reach = ScanReach{};
-    }
+    if (r != 0) ai_combat_search_caches_drop();   // they belong to the search
     return r;
 }
 
@@ -1655,3 +1655,21 @@ void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, con
 }
 
 void ai_combat_score_search_end() { memo_close(); }
+
+void ai_combat_search_caches_drop() {
+    memo_close();
+    failed_begin(nullptr);   // the failures and the home spot's answers
+    t_scan_reach = ScanReach{};
+    t_bearing = KnownBearing{};
+}
+
+AiPlanCaches::AiPlanCaches() {
+    ship_ai_map_still_begin();
+    system_plan_begin();
+}
+
+AiPlanCaches::~AiPlanCaches() {
+    ai_combat_search_caches_drop();
+    system_plan_end();
+    ship_ai_map_still_end();
+}

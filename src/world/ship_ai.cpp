@@ -458,7 +458,7 @@ thread_local std::vector<TurnRow> turn_rows;
 thread_local uint32_t turn_row_count = 0;   // the last number given to a row
 thread_local TurnRow *last_turn_row = nullptr;
 
-TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map, uint32_t plan) {
+[[gnu::always_inline]] inline TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map, uint32_t plan) {
     TurnRow *row = last_turn_row;
     if (row && row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
         row->asks_map == asks_map && row->plan == plan)
@@ -553,7 +553,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
 // The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
 // searches are not kept now. The slot and the verdicts stay put until the next call. A move
 // search names the heading its ship faces (any value; 0..359 are looked up without hashing).
-inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
+[[gnu::always_inline]] inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
                                    int32_t facing = -1) {
     SearchMemo &m = memo;
     SearchMemoSlot *last = m.last[kind];
@@ -655,7 +655,20 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
     return hit;
 }
 
-bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y);
+[[gnu::always_inline]] inline bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    OccupancyCache &c = cache;
+    ShipAnswers *a = c.current;
+    const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
+                       uint32_t(x) + 0x800000u < 0x1000000u && uint32_t(y) + 0x800000u < 0x1000000u &&
+                       uint32_t(ship->w) < 0x10000u && uint32_t(ship->h) < 0x10000u;
+    if (!exact) return spot_query(ship, frame, x, y, nullptr, 0, 0);
+    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                           (uint32_t(y) & 0xFFFFFF);
+    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
+    SpotAnswer &slot = answer_slot(*a, where, size);
+    if (slot.stamp == c.clock) return slot.blocked;
+    return spot_query(ship, frame, x, y, &slot, where, size);
+}
 
 // Fresh work asks the map; a kept answer is checked against it.
 [[gnu::noinline]] bool spot_is_blocked_checked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
@@ -677,21 +690,6 @@ inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     if (plan_check_on()) [[unlikely]]
         return spot_is_blocked_checked(ship, frame, x, y);
     return spot_is_blocked_kept(ship, frame, x, y);
-}
-
-inline bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y) {
-    OccupancyCache &c = cache;
-    ShipAnswers *a = c.current;
-    const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
-                       uint32_t(x) + 0x800000u < 0x1000000u && uint32_t(y) + 0x800000u < 0x1000000u &&
-                       uint32_t(ship->w) < 0x10000u && uint32_t(ship->h) < 0x10000u;
-    if (!exact) return spot_query(ship, frame, x, y, nullptr, 0, 0);
-    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
-                           (uint32_t(y) & 0xFFFFFF);
-    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
-    SpotAnswer &slot = answer_slot(*a, where, size);
-    if (slot.stamp == c.clock) return slot.blocked;
-    return spot_query(ship, frame, x, y, &slot, where, size);
 }
 
 // The ship's sprite for the frame fits the map at (x, y) and meets nothing there.
@@ -827,12 +825,11 @@ struct MoveJudge {
     }
 
     // The verdict of the try in the direction (0..359) of mp points.
-    void judge(TryVerdict &v, int32_t direction, int32_t mp) {
+    [[gnu::always_inline]] void judge(TryVerdict &v, int32_t direction, int32_t mp) {
         if (!ready) prepare();
         int32_t dx = 0, dy = 0;
-        if (plan_check_fresh()) [[unlikely]] {
-            offset_computed(direction, mp * 10, &dx, &dy);
-        } else if (uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) {
+        // Fresh work (no offsets table) works every offset out.
+        if (offsets && uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) [[likely]] {
             MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
             if (!o.known) move_offset_fill(o, direction, mp);
             dx = o.dx;
@@ -928,8 +925,9 @@ Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t
     return RES_NO_FREE_POSITION;
 }
 
-Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x, int32_t from_y,
-                    int32_t current_heading, int32_t *x, int32_t *y) {
+[[gnu::always_inline]] inline Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max,
+                                                  int32_t from_x, int32_t from_y, int32_t current_heading, int32_t *x,
+                                                  int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
     const bool keep = !plan_check_fresh() && cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
@@ -1021,7 +1019,8 @@ Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max,
     return RES_NO_FREE_POSITION;
 }
 
-Result random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x, int32_t *y) {
+[[gnu::always_inline]] inline Result random_turn_from(Ship *ship, int32_t from_heading, int32_t spread,
+                                                      int32_t *heading, int32_t *x, int32_t *y) {
     const bool fresh = plan_check_fresh();
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
     const bool map_kept = !fresh && test_overlap && cache_begin(ship);
