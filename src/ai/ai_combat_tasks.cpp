@@ -98,16 +98,6 @@ bool beyond(int32_t dx, int32_t dy, int32_t limit) {
     return limit <= 0 || int64_t(dx) * dx + int64_t(dy) * dy >= int64_t(limit) * limit;
 }
 
-// A system of the acting ship as the attack scores weigh it.
-struct Mount {
-    uint32_t flags = 0;       // of the system
-    int32_t power = 0, range = 0;
-    int32_t eff = 0;          // effective value
-    bool    ready = false;    // a ready weapon
-    int64_t r = 0;            // rating
-    int64_t facing_term = 0;  // what a ready weapon scores for its arc (or for having none)
-};
-
 constexpr int32_t HEADINGS = 360;
 
 // What the frame size at a heading is worked out from: the ship's size, its rotation frames and
@@ -119,7 +109,18 @@ struct FrameInputs {
     bool                 rotating = false;
     int32_t              rot_first = 0, rot_last = 0;
     std::vector<int32_t> frame_w, frame_h;   // empty when the ship has none
+    bool operator==(const FrameInputs &) const = default;
 };
+
+FrameInputs frame_inputs(const Ship *ship) {
+    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
+    return {.known = true, .w = ship->w, .h = ship->h, .rotating = (ship->hull_flags & HULL_FLAG_ROTATING) != 0,
+            .rot_first = ship->rot_first, .rot_last = ship->rot_last,
+            .frame_w = has_sizes ? std::vector<int32_t>(ship->frame_w, ship->frame_w + ship->frame_count)
+                                 : std::vector<int32_t>{},
+            .frame_h = has_sizes ? std::vector<int32_t>(ship->frame_h, ship->frame_h + ship->frame_count)
+                                 : std::vector<int32_t>{}};
+}
 
 struct SearchFigures {
     const Ship *ship = nullptr;
@@ -130,7 +131,6 @@ struct SearchFigures {
     int32_t              listed = 0;   // entries of the snapshot list, ships or not
     std::vector<Enemy>   enemies;
     std::vector<EnemyArc> arcs;
-    std::vector<Mount>   mounts;   // of the acting ship, crit by crit (empty crits left out)
 };
 thread_local SearchFigures t_figures;
 
@@ -154,50 +154,12 @@ int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
 
 void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) { frame_of(ship, heading, w, h, nullptr); }
 
-void take_mounts(const Ship *ship, std::vector<Mount> *out) {
-    out->clear();
-    for (int32_t c = 0; c < ship->crit_count; ++c) {
-        const System *s = ship->crits[c].system;
-        if (!s) continue;
-        Mount m;
-        m.flags = s->flags;
-        m.power = s->power;
-        m.range = s->range;
-        m.eff = system_effective_value(s);
-        m.ready = ready_weapon(s);
-        if (m.ready) {
-            m.r = rating_of(s);
-            if (s->flags & SYSTEM_FLAG_ARC) m.facing_term = std::abs(angle_diff(0, s->facing)) <= s->arc / 2 ? sq(m.r) / 4 : 0;
-            else m.facing_term = sq(m.r) / 6;
-        }
-        out->push_back(m);
-    }
-}
-
-bool same_frames(const FrameInputs &in, const Ship *ship) {
-    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
-    const size_t n = has_sizes ? size_t(ship->frame_count) : 0;
-    return in.known && in.w == ship->w && in.h == ship->h &&
-           in.rotating == ((ship->hull_flags & HULL_FLAG_ROTATING) != 0) && in.rot_first == ship->rot_first &&
-           in.rot_last == ship->rot_last && in.frame_w.size() == n && in.frame_h.size() == n &&
-           (n == 0 || (std::equal(in.frame_w.begin(), in.frame_w.end(), ship->frame_w) &&
-                       std::equal(in.frame_h.begin(), in.frame_h.end(), ship->frame_h)));
-}
-
 // The frame size and crowding distance at every heading, unless the ship's frames are the ones the
 // tables hold already.
 void take_frames(SearchFigures &f, const Ship *ship) {
-    if (same_frames(f.frames, ship)) return;
-    FrameInputs &in = f.frames;
-    in.known = true;
-    in.w = ship->w;
-    in.h = ship->h;
-    in.rotating = (ship->hull_flags & HULL_FLAG_ROTATING) != 0;
-    in.rot_first = ship->rot_first;
-    in.rot_last = ship->rot_last;
-    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
-    in.frame_w.assign(has_sizes ? ship->frame_w : nullptr, has_sizes ? ship->frame_w + ship->frame_count : nullptr);
-    in.frame_h.assign(has_sizes ? ship->frame_h : nullptr, has_sizes ? ship->frame_h + ship->frame_count : nullptr);
+    FrameInputs in = frame_inputs(ship);
+    if (in == f.frames) return;
+    f.frames = std::move(in);
     for (int32_t heading = 0; heading < HEADINGS; ++heading) {
         frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
         f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
@@ -206,12 +168,7 @@ void take_frames(SearchFigures &f, const Ship *ship) {
 
 void take_figures_into(SearchFigures &f, const AiPlayer *ai, const Ship *ship) {
     f.ship = ship;
-    if (ship) {
-        take_mounts(ship, &f.mounts);
-        take_frames(f, ship);
-    } else {
-        f.mounts.clear();
-    }
+    if (ship) take_frames(f, ship);
     f.ai = ai;
     f.enemies.clear();
     f.arcs.clear();
@@ -246,13 +203,19 @@ void take_figures(const AiPlayer *ai, const Ship *ship) { take_figures_into(t_fi
 // The figures of the commander's snapshots, taken anew when a score comes without its search's
 // begin (and for fresh work). The ship of the last search may be gone by then: no ship's figures
 // are kept.
-const SearchFigures &figures_of(const AiPlayer *ai) {
-    if (plan_check_fresh()) [[unlikely]] {
+[[gnu::noinline]] const SearchFigures &figures_taken(const AiPlayer *ai) {
+    if (plan_check_fresh()) {
         thread_local SearchFigures fresh;
         take_figures_into(fresh, ai, nullptr);
         return fresh;
     }
-    if (t_figures.ai != ai) take_figures(ai, nullptr);
+    take_figures(ai, nullptr);
+    return t_figures;
+}
+
+[[gnu::always_inline]] inline const SearchFigures &figures_of(const AiPlayer *ai) {
+    if (t_figures.ai != ai || plan_check_fresh()) [[unlikely]]
+        return figures_taken(ai);
     return t_figures;
 }
 
@@ -595,10 +558,14 @@ int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPla
 // scan search (two in five of them) ask it of the same start. Kept for the search under everything
 // the answer reads: the ship (its frame at the heading), its place and heading, the target's centre
 // and the scan range.
-struct ScanReach {
+struct ScanReachKey {
     const Ship *ship = nullptr;
     int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0, range = 0;
-    bool        beyond = false;
+    bool operator==(const ScanReachKey &) const = default;
+};
+struct ScanReach {
+    ScanReachKey key;
+    bool         beyond = false;
 };
 thread_local ScanReach t_scan_reach;
 
@@ -641,7 +608,7 @@ template <TaskCombatOptionFn *Option>
 
 template <TaskCombatOptionFn *Option>
 int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
-    Ship *ship = plan_check_wanted() ? ship_of(obj) : nullptr;
+    Ship *ship = plan_check_on() && !plan_check_fresh() ? ship_of(obj) : nullptr;
     const int32_t r = ship ? checked_option<Option>(task, ai, ship, index) : Option(task, ai, obj, index);
     if (r != 0) ai_combat_search_caches_drop();   // they belong to the search
     return r;
@@ -649,10 +616,14 @@ int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t
 
 // The bearing from the cursor's spot to a point. The approaches of a search ask it again and again
 // from where the ship stands towards the target; the last answer is kept for the search.
-struct KnownBearing {
+struct BearingKey {
     const Ship *ship = nullptr;
     int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0;
-    int32_t     bearing = 0;
+    bool operator==(const BearingKey &) const = default;
+};
+struct KnownBearing {
+    BearingKey key;
+    int32_t    bearing = 0;
 };
 thread_local KnownBearing t_bearing;
 
@@ -898,8 +869,9 @@ int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
     if (plan_check_fresh()) [[unlikely]]
         return system_ai_bearing(at, tx, ty);
     KnownBearing &b = t_bearing;
-    if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
-        b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
+    const BearingKey key{at->ship, at->x, at->y, at->heading, tx, ty};
+    if (!(b.key == key))
+        b = KnownBearing{key, system_ai_bearing(at, tx, ty)};
     else if (plan_check_on()) [[unlikely]]
         plan_check_same("known bearing", "bearing", b.bearing, system_ai_bearing(at, tx, ty));
     return b.bearing;
@@ -916,10 +888,9 @@ bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
     if (plan_check_fresh()) [[unlikely]]
         return beyond_scan_range_of(at, tx, ty);
     ScanReach &r = t_scan_reach;
-    const Ship *ship = at.ship;
-    if (r.ship != ship || r.x != at.x || r.y != at.y || r.heading != at.heading || r.tx != tx || r.ty != ty ||
-        r.range != ship->scan_range) {
-        r = ScanReach{ship, at.x, at.y, at.heading, tx, ty, ship->scan_range, beyond_scan_range_of(at, tx, ty)};
+    const ScanReachKey key{at.ship, at.x, at.y, at.heading, tx, ty, at.ship->scan_range};
+    if (!(r.key == key)) {
+        r = ScanReach{key, beyond_scan_range_of(at, tx, ty)};
     } else if (plan_check_on()) [[unlikely]] {
         PlanCheckFresh scope;
         plan_check_same("scan reach", "beyond scan range", r.beyond, beyond_scan_range_of(at, tx, ty));
@@ -1091,15 +1062,12 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
     const int32_t diagonal = ai->map_diagonal;
     bool has_ready_weapon = false;
     int32_t longest = 0;
-    thread_local std::vector<Mount> own_mounts;   // a ship scored outside its own search
-    const std::vector<Mount> *mounts = &t_figures.mounts;
-    if (ship != t_figures.ship || plan_check_fresh()) {
-        take_mounts(ship, &own_mounts);
-        mounts = &own_mounts;
-    }
-    for (const Mount &m : *mounts) {
-        const int32_t eff = m.eff;
-        if (!m.ready) {
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        const System *mount = ship->crits[c].system;
+        if (!mount) continue;
+        const System &m = *mount;
+        const int32_t eff = system_effective_value(&m);
+        if (!ready_weapon(&m)) {
             if (m.flags & SYSTEM_FLAG_SUPPORT) {
                 const int32_t v =
                     area(vs_shot, last.x, last.y, m.power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
@@ -1108,9 +1076,11 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
             continue;
         }
         has_ready_weapon = true;
-        const int64_t r = m.r;
+        const int64_t r = rating_of(&m);
         int64_t n = 1;
-        score += m.facing_term;
+        // A ready weapon facing ahead within its arc (or without an arc) counts for itself.
+        if (m.flags & SYSTEM_FLAG_ARC) score += std::abs(angle_diff(0, m.facing)) <= m.arc / 2 ? sq(r) / 4 : 0;
+        else score += sq(r) / 6;
         if (m.flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
             score += r;
             n += 1;
@@ -1200,7 +1170,7 @@ void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + SHIP_OPTIONS_AFTER_SYSTEMS;
 }
 
-int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);
@@ -1279,7 +1249,7 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + SHOT_OPTIONS_AFTER_SYSTEMS;
 }
 
-int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);
@@ -1393,7 +1363,7 @@ System *first_ready_jump(Ship *ship) {
     return nullptr;
 }
 
-int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     AgentTaskData *d = data_of(task);
     if (!ship || !d->target) return RES_OUT_OF_RANGE;
@@ -1524,7 +1494,7 @@ void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + 1;
 }
 
-int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);

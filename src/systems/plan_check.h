@@ -26,8 +26,6 @@ extern constinit thread_local bool fresh;
 inline bool plan_check_on() { return plan_check_state::on; }
 // The calling thread works out fresh answers now: caches neither read nor keep anything.
 inline bool plan_check_fresh() { return plan_check_state::fresh; }
-// A kept answer that is to be checked: the check is on and the thread is not working afresh.
-inline bool plan_check_wanted() { return plan_check_state::on && !plan_check_state::fresh; }
 
 // Tests: turns the check on or off; the previous setting.
 bool plan_check_set(bool on);

@@ -1123,7 +1123,7 @@ template <class Search>
 
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
                              int32_t *y) {
-    if (!plan_check_wanted()) [[likely]]
+    if (!plan_check_on() || plan_check_fresh()) [[likely]]
         return pick_position(ship, radius, cx, cy, heading, x, y);
     const SearchAnswer a = checked_search("spot search", ship, {}, [&](SearchAnswer *s) {
         return pick_position(ship, radius, cx, cy, heading, &s->x, &s->y);
@@ -1137,7 +1137,7 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
 
 Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
                             int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
-    if (!plan_check_wanted()) [[likely]]
+    if (!plan_check_on() || plan_check_fresh()) [[likely]]
         return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
     const SearchAnswer a = checked_search("move search", ship, {}, [&](SearchAnswer *s) {
         return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, &s->x, &s->y);
@@ -1151,7 +1151,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
 
 Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
                                 int32_t *y) {
-    if (!plan_check_wanted()) [[likely]]
+    if (!plan_check_on() || plan_check_fresh()) [[likely]]
         return random_turn_from(ship, from_heading, spread, heading, x, y);
     const SearchAnswer given{.result = RES_OK, .heading = *heading, .x = *x, .y = *y};
     const SearchAnswer a = checked_search("turn search", ship, given, [&](SearchAnswer *s) {
