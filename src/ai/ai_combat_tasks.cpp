@@ -804,6 +804,25 @@ Ship *first_assignee(AgentTask *task) {
     return i < 0 ? nullptr : ship_of(list_get(&task->assignees, i));
 }
 
+// What an "attack ship" or "scan ship" evaluation reads of its target, gathered in one place: the
+// evaluations weigh these, and the assignment search keys its kept lists by them
+// (ai_combat_task_inputs).
+struct TargetReads {
+    GameObject       *snap = nullptr;      // the player's snapshot of the target ship
+    const GameObject *weighed = nullptr;   // the snapshot, or for a scan without one the target itself
+    int32_t           value = 0, strength = 0;   // of the weighed object
+    int32_t           damage_from = 0;     // the snapshot's damage dealt to its holder
+};
+
+TargetReads target_reads(AgentTask *task, AiPlayer *ai, Player *player) {
+    TargetReads r;
+    r.snap = known_copy(task, ai, player);
+    r.weighed = task->type == TASK_SCAN_SHIP && !r.snap ? data_of(task)->target : r.snap;
+    if (r.weighed) agent_task_object_figures(ai, r.weighed, &r.value, &r.strength);
+    if (const Ship *snap = ship_of(r.snap)) r.damage_from = snap->damage_from;
+    return r;
+}
+
 // ---- Options ----
 
 // System options: each ready system owns as many indices as it offers candidates.
@@ -1125,11 +1144,11 @@ void attack_ship_describe(AgentTask *task, AiPlayer *, std::string *text) {
 
 void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                           int32_t *needed) {
-    GameObject *target = known_copy(task, ai, player);
+    const TargetReads reads = target_reads(task, ai, player);
+    GameObject *target = reads.snap;
     data_of(task)->known = target;
     const int32_t assignees = agent_task_assignee_count(task);
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    const int32_t value = reads.value, strength = reads.strength;
     if (task->subtype != 0) {
         *utility = target ? value / 2 : 0;
         *assigned = target ? assignees : 0;
@@ -1153,7 +1172,7 @@ void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t
             *assigned = sum;
         }
     }
-    if (const Ship *snap = ship_of(target)) task->priority_bonus += std::clamp(snap->damage_from / 10, 0, 300);
+    if (ship_of(target)) task->priority_bonus += std::clamp(reads.damage_from / 10, 0, 300);
 }
 
 int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
@@ -1298,10 +1317,10 @@ int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
 void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                         int32_t *needed) {
     AgentTaskData *d = data_of(task);
-    d->known = known_copy(task, ai, player);
-    const GameObject *target = d->known ? d->known : d->target;
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    const TargetReads reads = target_reads(task, ai, player);
+    d->known = reads.snap;
+    const GameObject *target = reads.weighed;
+    const int32_t value = reads.value;
     *utility = value;
     *needed = target ? *utility / 5 + 1 : 1;
     if (Ship *s = first_assignee(task)) {
@@ -1313,22 +1332,17 @@ void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *
 
 }  // namespace
 
-// Keep in step with attack_ship_evaluate and scan_ship_evaluate: beyond the common inputs and the
-// assignees, they read the player's snapshot of the target (a scan without one reads the target
-// itself), its value and strength, and a snapshot's damage taken.
+// Beyond the common inputs and the assignees, attack_ship_evaluate and scan_ship_evaluate read their
+// target through target_reads: its words are the inputs.
 bool ai_combat_task_inputs(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskInputs *out) {
     if ((task->type != TASK_ATTACK_SHIP && task->type != TASK_SCAN_SHIP) || !agent_task_inputs(task, ai, out)) {
         out->count = 0;
         return false;
     }
-    GameObject *snap = known_copy(task, ai, player);
-    const GameObject *target = task->type == TASK_SCAN_SHIP && !snap ? data_of(task)->target : snap;
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
-    const Ship *snap_ship = ship_of(snap);
-    for (int64_t w : {int64_t(reinterpret_cast<uintptr_t>(player)), int64_t(reinterpret_cast<uintptr_t>(snap)),
-                      int64_t(reinterpret_cast<uintptr_t>(target)), int64_t(value), int64_t(strength),
-                      int64_t(snap_ship ? snap_ship->damage_from : 0)})
+    const TargetReads r = target_reads(task, ai, player);
+    for (int64_t w : {int64_t(reinterpret_cast<uintptr_t>(player)), int64_t(reinterpret_cast<uintptr_t>(r.snap)),
+                      int64_t(reinterpret_cast<uintptr_t>(r.weighed)), int64_t(r.value), int64_t(r.strength),
+                      int64_t(r.damage_from)})
         out->add(w);
     return true;
 }
