@@ -40,7 +40,6 @@ FrameInputs frame_inputs(const Ship *ship) {
                                  : std::vector<int32_t>{}};
 }
 
-constinit thread_local SearchFigures t_figures;
 
 // The frame size (and crowding distance) worked out from the ship.
 [[gnu::noinline]] void frame_asked(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
@@ -106,7 +105,6 @@ void take_figures(const AiPlayer *ai, const Ship *ship) { take_figures_into(t_fi
     return t_figures;
 }
 
-constinit thread_local FailedManoeuvres t_failed;
 
 void failed_begin(const Ship *ship) {
     FailedManoeuvres &f = t_failed;
@@ -154,7 +152,7 @@ struct ScoreMemo {
     std::vector<ShipPlanStep> steps;     // the keys' steps, entry after entry
 };
 
-thread_local ScoreMemo t_memo;
+constinit thread_local ScoreMemo t_memo;
 
 constexpr size_t MEMO_FIRST_SLOTS = 4096;
 
@@ -177,7 +175,7 @@ uint64_t step_word(const ShipPlanStep &step, size_t k) {
     return w;
 }
 
-uint64_t record_hash(const ShipPlan &plan) {
+[[gnu::always_inline]] inline uint64_t record_hash(const ShipPlan &plan) {
     constexpr uint64_t K = 0xFF51AFD7ED558CCDull;
     const ShipPlanStep &first = plan.steps[0], &last = plan.steps[plan.step_count - 1];
     uint64_t h = (0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count))) * K;
@@ -243,8 +241,6 @@ void memo_grow(ScoreMemo &m) {
 }
 
 // The score of an option record of the ship, from the memo when the search under way gave it before.
-int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn);
-
 // Every score is worked out afresh as well (the search's figures are kept answers too).
 [[gnu::noinline]] int32_t memo_score_checked(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan,
                                              RecordScoreFn *score_fn) {
@@ -260,12 +256,6 @@ int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPla
         plan_check_failed("option scores", "task #%llu, ship #%llu, %d steps: kept %d, fresh %d",
                           (unsigned long long)task->id, (unsigned long long)ship->id, plan.step_count, kept, fresh);
     return kept;
-}
-
-int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
-    if (plan_check_on()) [[unlikely]]
-        return memo_score_checked(task, ai, ship, plan, score_fn);
-    return memo_score_kept(task, ai, ship, plan, score_fn);
 }
 
 int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
@@ -307,7 +297,7 @@ struct ScanReach {
     bool         beyond = false;
 };
 
-thread_local ScanReach t_scan_reach;
+constinit thread_local ScanReach t_scan_reach;
 
 // The bearing from the cursor's spot to a point. The approaches of a search ask it again and again
 // from where the ship stands towards the target; the last answer is kept for the search.
@@ -322,7 +312,7 @@ struct KnownBearing {
     int32_t    bearing = 0;
 };
 
-thread_local KnownBearing t_bearing;
+constinit thread_local KnownBearing t_bearing;
 
 // A combat task's option search begins: no manoeuvre has failed yet, no bearing is known, the figures
 // are taken and the score memo opens empty.

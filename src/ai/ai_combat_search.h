@@ -70,7 +70,7 @@ struct SearchFigures {
     std::vector<EnemyArc> arcs;
 };
 
-extern constinit thread_local SearchFigures t_figures;
+inline constinit thread_local SearchFigures t_figures;
 
 // Within crowding distance of the ship: half again the diagonal of its frame.
 inline int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
@@ -208,7 +208,7 @@ struct FailedManoeuvres {
     SearchTable<FailedManoeuvre, int32_t> table;   // value: FAILED_SPOTS' count of failed turns
 };
 
-extern constinit thread_local FailedManoeuvres t_failed;
+inline constinit thread_local FailedManoeuvres t_failed;
 
 void failed_begin(const Ship *ship);
 
@@ -244,8 +244,15 @@ inline int32_t &failed_add(FailedManoeuvres &f, const FailedManoeuvre &key) {
 // during the search. The record comes as a parameter, as it may be a copy taken off the ship's own
 // record (which the option builder keeps overwriting).
 using RecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
+int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn);
+int32_t memo_score_checked(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn);
+
 // The score of an option record of the ship, from the memo when the search under way gave it before.
-int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn);
+inline int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
+    if (plan_check_on()) [[unlikely]]
+        return memo_score_checked(task, ai, ship, plan, score_fn);
+    return memo_score_kept(task, ai, ship, plan, score_fn);
+}
 
 // The slots the type table holds: the score of the ship's own record through the memo, and an option
 // slot that closes the memo and drops the search's failed manoeuvres when the options run out.

@@ -25,7 +25,8 @@ extern constinit thread_local bool fresh;
 // The check is on: kept answers are worked out afresh and compared.
 inline bool plan_check_on() { return plan_check_state::on; }
 // The calling thread works out fresh answers now: caches neither read nor keep anything.
-inline bool plan_check_fresh() { return plan_check_state::fresh; }
+// (Only the switch is read while the check is off: the thread's flag is set only when it is on.)
+inline bool plan_check_fresh() { return plan_check_state::on && plan_check_state::fresh; }
 
 // Tests: turns the check on or off; the previous setting.
 bool plan_check_set(bool on);
