@@ -686,13 +686,16 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
 // The ship's sprite for the frame at (x, y) meets something else on its map. The answers are kept
 // by (frame, x, y, the ship's size) for the ship whose answers are selected; one found good at the
 // present change count is read here, anything else asks spot_query.
+// The searches are built twice: plain (Checking false: no trace of the check) and, while the check
+// of kept answers is on, for fresh work and checked answers.
+template <bool Checking>
 inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
-    if (plan_check_on()) [[unlikely]]
-        return spot_is_blocked_checked(ship, frame, x, y);
+    if (Checking) return spot_is_blocked_checked(ship, frame, x, y);
     return spot_is_blocked_kept(ship, frame, x, y);
 }
 
 // The ship's sprite for the frame fits the map at (x, y) and meets nothing there.
+template <bool Checking>
 bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_overlap) {
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
@@ -700,7 +703,7 @@ bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_ove
         if (x < EDGE || y < EDGE) return false;
         if (x > ship->map->world_w - w - EDGE || y > ship->map->world_h - h - BOTTOM_EDGE) return false;
         if (!test_overlap) return true;
-        if (spot_is_blocked(ship, frame, x, y)) return false;
+        if (spot_is_blocked<Checking>(ship, frame, x, y)) return false;
     }
     return true;
 }
@@ -723,8 +726,9 @@ struct OffsetMemoSlot {
 constexpr uint32_t OFFSET_MEMO_SLOTS = 4096;
 thread_local OffsetMemoSlot offset_memo[OFFSET_MEMO_SLOTS];
 
+template <bool Checking>
 void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
-    if (plan_check_fresh()) [[unlikely]] {
+    if (Checking && plan_check_fresh()) {
         offset_computed(direction, length, dx, dy);
         return;
     }
@@ -749,7 +753,7 @@ struct MoveOffset {
 };
 thread_local std::vector<MoveOffset> move_offsets;
 
-MoveOffset *move_offset_table() {
+[[gnu::always_inline]] inline MoveOffset *move_offset_table() {
     if (move_offsets.empty()) move_offsets.resize(size_t(360) * MOVE_TABLE_MP);
     return move_offsets.data();
 }
@@ -792,6 +796,7 @@ thread_local RowReach row_reaches[ROW_REACHES];
 
 // Judges the tries of one move search: the frame for the current heading and the box its
 // top-left corner must keep inside the map's edges are worked out at the first try judged.
+template <bool Checking>
 struct MoveJudge {
     Ship       *ship;
     int32_t     heading, from_x, from_y, current_heading;
@@ -802,7 +807,7 @@ struct MoveJudge {
     MoveOffset *offsets = nullptr;
 
     [[gnu::noinline]] void prepare() {
-        offsets = plan_check_fresh() ? nullptr : move_offset_table();
+        offsets = Checking && plan_check_fresh() ? nullptr : move_offset_table();
         ready = true;
         SearchMemo::FacingFrame *known = nullptr;
         if (kept && uint32_t(current_heading) < 360u) {
@@ -829,13 +834,13 @@ struct MoveJudge {
         if (!ready) prepare();
         int32_t dx = 0, dy = 0;
         // Fresh work (no offsets table) works every offset out.
-        if (offsets && uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) [[likely]] {
+        if ((!Checking || offsets) && uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) [[likely]] {
             MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
             if (!o.known) move_offset_fill(o, direction, mp);
             dx = o.dx;
             dy = o.dy;
         } else {
-            offset_for(direction, mp * 10, &dx, &dy);
+            offset_for<Checking>(direction, mp * 10, &dx, &dy);
         }
         v.x = from_x + dx;
         v.y = from_y + dy;
@@ -843,16 +848,16 @@ struct MoveJudge {
         bool free = true;
         if (ship->map)
             free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
-                   !spot_is_blocked(ship, frame, v.x, v.y);
+                   !spot_is_blocked<Checking>(ship, frame, v.x, v.y);
         v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
     }
 
     // Every move in the direction (0..359) of least .. least + lengths - 1 MP ends with its corner
     // beyond one edge of the map, whatever stands on it: each of them would be judged blocked.
     bool row_leaves_map(int32_t direction, int32_t least, int32_t lengths) {
-        if (plan_check_fresh() || !ship->map || least < 0 || lengths < 1 || least + lengths > MOVE_TABLE_MP ||
-            uint32_t(direction) >= 360u || from_x < -0x40000000 || from_x > 0x40000000 || from_y < -0x40000000 ||
-            from_y > 0x40000000)
+        if ((Checking && plan_check_fresh()) || !ship->map || least < 0 || lengths < 1 ||
+            least + lengths > MOVE_TABLE_MP || uint32_t(direction) >= 360u || from_x < -0x40000000 ||
+            from_x > 0x40000000 || from_y < -0x40000000 || from_y > 0x40000000)
             return false;
         if (!ready) prepare();
         const RowReach &r = row_reach(offsets, direction, least, lengths);
@@ -863,6 +868,7 @@ struct MoveJudge {
 
 // The verdict of a turn from the place to the heading h (0..359), and the place it leads to.
 // A "turn" to the heading turned from (from, normalised) is no turn: blocked.
+template <bool Checking>
 struct TurnFrom {
     Ship   *ship;
     int32_t from_heading, from;   // as asked and normalised
@@ -877,7 +883,8 @@ struct TurnFrom {
             return;
         }
         ship_adjust_position_for_heading(ship, from_heading, h, to_x, to_y);
-        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), *to_x, *to_y);
+        const bool blocked =
+            asks_map && spot_is_blocked<Checking>(ship, ship_frame_for_heading(ship, h), *to_x, *to_y);
         *state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
     }
 
@@ -905,19 +912,20 @@ void ship_ai_map_still_end() {
 
 namespace {
 
+template <bool Checking>
 Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x, int32_t *y) {
     const int32_t frame = ship_frame_for_heading(ship, heading);
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
     radius = std::max(radius, 0);
-    if (!plan_check_fresh()) (void)cache_begin(ship);   // its searches are not kept
+    if (!(Checking && plan_check_fresh())) (void)cache_begin(ship);   // its searches are not kept
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t angle = system_random_between(0, 359);
         const int32_t length = system_random_between(radius / 4, radius);
         int32_t dx = 0, dy = 0;
-        offset_for(angle, length, &dx, &dy);
+        offset_for<Checking>(angle, length, &dx, &dy);
         const int32_t px = cx + dx - w / 2, py = cy + dy - h / 2;
-        if (!spot_is_free(ship, frame, px, py, true)) continue;
+        if (!spot_is_free<Checking>(ship, frame, px, py, true)) continue;
         if (x) *x = px;
         if (y) *y = py;
         return RES_OK;
@@ -925,11 +933,12 @@ Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t
     return RES_NO_FREE_POSITION;
 }
 
+template <bool Checking>
 [[gnu::always_inline]] inline Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max,
                                                   int32_t from_x, int32_t from_y, int32_t current_heading, int32_t *x,
                                                   int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
-    const bool keep = !plan_check_fresh() && cache_begin(ship);
+    const bool keep = !(Checking && plan_check_fresh()) && cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
     // of each pair is worked out once per search (once per plan when the search is kept).
     constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
@@ -960,7 +969,7 @@ Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t
         }
         return arc_known[j] != 0;
     };
-    MoveJudge judge{ship, heading, from_x, from_y, current_heading, search_tag, kept != nullptr};
+    MoveJudge<Checking> judge{ship, heading, from_x, from_y, current_heading, search_tag, kept != nullptr};
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
@@ -1019,9 +1028,10 @@ Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t
     return RES_NO_FREE_POSITION;
 }
 
+template <bool Checking>
 [[gnu::always_inline]] inline Result random_turn_from(Ship *ship, int32_t from_heading, int32_t spread,
                                                       int32_t *heading, int32_t *x, int32_t *y) {
-    const bool fresh = plan_check_fresh();
+    const bool fresh = Checking && plan_check_fresh();
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
     const bool map_kept = !fresh && test_overlap && cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
@@ -1032,7 +1042,7 @@ Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t
     const bool asks_map = test_overlap && ship->map;
     // The inputs are copied: what the pointers hold changes only when the search succeeds.
     const int32_t wanted = *heading;
-    const TurnFrom turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
+    const TurnFrom<Checking> turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
     if (!fresh && (asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
         TurnRow &row = turn_row(ship, from_heading, *x, *y, asks_map, memo.generation);
         const uint32_t number = row.number;
@@ -1123,10 +1133,11 @@ template <class Search>
 
 Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
                              int32_t *y) {
-    if (!plan_check_on() || plan_check_fresh()) [[likely]]
-        return pick_position(ship, radius, cx, cy, heading, x, y);
+    if (!plan_check_on()) [[likely]]
+        return pick_position<false>(ship, radius, cx, cy, heading, x, y);
+    if (plan_check_fresh()) return pick_position<true>(ship, radius, cx, cy, heading, x, y);
     const SearchAnswer a = checked_search("spot search", ship, {}, [&](SearchAnswer *s) {
-        return pick_position(ship, radius, cx, cy, heading, &s->x, &s->y);
+        return pick_position<true>(ship, radius, cx, cy, heading, &s->x, &s->y);
     });
     if (a.result == RES_OK) {
         if (x) *x = a.x;
@@ -1137,10 +1148,12 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
 
 Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
                             int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
-    if (!plan_check_on() || plan_check_fresh()) [[likely]]
-        return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
+    if (!plan_check_on()) [[likely]]
+        return pick_heading<false>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
+    if (plan_check_fresh())
+        return pick_heading<true>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
     const SearchAnswer a = checked_search("move search", ship, {}, [&](SearchAnswer *s) {
-        return pick_heading(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, &s->x, &s->y);
+        return pick_heading<true>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, &s->x, &s->y);
     });
     if (a.result == RES_OK) {
         if (x) *x = a.x;
@@ -1151,11 +1164,12 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
 
 Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
                                 int32_t *y) {
-    if (!plan_check_on() || plan_check_fresh()) [[likely]]
-        return random_turn_from(ship, from_heading, spread, heading, x, y);
+    if (!plan_check_on()) [[likely]]
+        return random_turn_from<false>(ship, from_heading, spread, heading, x, y);
+    if (plan_check_fresh()) return random_turn_from<true>(ship, from_heading, spread, heading, x, y);
     const SearchAnswer given{.result = RES_OK, .heading = *heading, .x = *x, .y = *y};
     const SearchAnswer a = checked_search("turn search", ship, given, [&](SearchAnswer *s) {
-        return random_turn_from(ship, from_heading, spread, &s->heading, &s->x, &s->y);
+        return random_turn_from<true>(ship, from_heading, spread, &s->heading, &s->x, &s->y);
     });
     if (a.result == RES_OK) {
         *heading = a.heading;
