@@ -3,6 +3,7 @@
 // score reads, the ship's consecutive move counter, another task, and a search that has ended.
 #include "ai_combat_fixture.h"
 #include "systems/plan_check.h"
+#include "systems/system_ai.h"
 
 using namespace aitest;
 
@@ -142,6 +143,44 @@ TEST_F(ScoreMemo, ATargetMovedDuringASearchIsCaughtByTheCheck) {
             (void)score_after_the_target_moved();
         },
         "Kept answer differs from a fresh one \\(option scores\\)");
+    plan_check_set(was);
+}
+
+// A plan reads the target's evasion once: a use asked again from the same spot after the evasion
+// changed within the plan gets the hit chance kept for the spot. With the check on, the kept use is
+// worked out afresh as well and the process stops at the difference.
+TEST_F(ScoreMemo, AnEvasionChangedWithinAPlanIsCaughtByTheCheck) {
+    System *beam = ship_get_crit_system(a, LANCER_STARBOARD);
+    ASSERT_NE(beam, nullptr);
+    object_set_position(e, 580, 400);   // in the starboard beam's arc and range
+    const int32_t here = system_ai_candidate_total(beam->type) - 1;   // the use from where the ship stands
+    auto chance = [&] {
+        EXPECT_EQ(system_ai_direct_run(beam, ai, a, e, here), RES_OK);
+        return a->option.step_count == 1 ? a->option.steps[0].hit_chance : -1;
+    };
+    const int32_t before = chance();
+    e->evasion += 60;
+    const int32_t after = chance();
+    e->evasion -= 60;
+    ASSERT_GT(before, 0) << "the beam reaches the enemy from where the ship stands";
+    ASSERT_NE(after, before) << "the evasion must matter to the hit chance";
+    auto chance_after_the_evasion_changed = [&] {
+        system_plan_begin();
+        (void)chance();
+        e->evasion += 60;
+        const int32_t kept = chance();
+        e->evasion -= 60;
+        system_plan_end();
+        return kept;
+    };
+    const bool was = plan_check_set(false);
+    EXPECT_EQ(chance_after_the_evasion_changed(), before) << "the kept use is given unchecked";
+    EXPECT_DEATH(
+        {
+            plan_check_set(true);
+            (void)chance_after_the_evasion_changed();
+        },
+        "Kept answer differs from a fresh one \\(spot answers of direct weapons\\)");
     plan_check_set(was);
 }
 
