@@ -112,10 +112,7 @@ void failed_begin(const Ship *ship) {
     std::fill(std::begin(f.spots), std::end(f.spots), 0);
     f.home = HomeSpot{};
     if (!ship) return;
-    f.home.ship = ship;
-    f.home.x = ship->x;
-    f.home.y = ship->y;
-    f.home.heading = ship->heading;
+    f.home.key = StandingKey{ship->x, ship->y, ship->heading, ship};
     f.home.known = true;
 }
 

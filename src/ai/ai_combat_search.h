@@ -189,9 +189,15 @@ struct FailedManoeuvre {
     bool operator==(const FailedManoeuvre &o) const = default;
 };
 
-struct HomeSpot {
-    const Ship *ship = nullptr;
+// Where a ship stands: its place and heading.
+struct StandingKey {
     int32_t     x = 0, y = 0, heading = 0;
+    const Ship *ship = nullptr;
+    bool operator==(const StandingKey &) const = default;
+};
+
+struct HomeSpot {
+    StandingKey key;
     bool        known = false;
     uint64_t    turns[(HEADINGS + 63) / 64] = {};    // a bit per target heading whose turn failed
     uint64_t    in_arc[(HEADINGS + 63) / 64] = {};   // a bit per target heading that needs no turn from here
@@ -215,7 +221,7 @@ void failed_begin(const Ship *ship);
 // The home spot when the cursor stands on it, else null.
 inline HomeSpot *home_of(FailedManoeuvres &f, const PlanCursor *at) {
     HomeSpot &h = f.home;
-    return h.known && at->ship == h.ship && at->x == h.x && at->y == h.y && at->heading == h.heading ? &h : nullptr;
+    return h.known && h.key == StandingKey{at->x, at->y, at->heading, at->ship} ? &h : nullptr;
 }
 
 inline uint32_t spot_bit(int32_t x, int32_t y, int32_t heading) {

@@ -445,43 +445,40 @@ struct TurnCell {
     TryVerdict::State state = TryVerdict::UNKNOWN;
     int32_t           x = 0, y = 0;
 };
-struct TurnRow {
+struct TurnRowKey {
+    int32_t     x = 0, y = 0, from_heading = 0;   // first: they tell most rows apart
     const Ship *ship = nullptr;
-    int32_t     from_heading = 0, x = 0, y = 0;
     bool        asks_map = false;
     uint32_t    plan = 0;
-    uint32_t    number = 0;
-    TurnCell    cells[360];
+    bool operator==(const TurnRowKey &) const = default;
+};
+struct TurnRow {
+    TurnRowKey key;
+    uint32_t   number = 0;
+    TurnCell   cells[360];
 };
 constexpr size_t TURN_ROWS = 16;   // direct-mapped by the place; a power of two
 thread_local std::vector<TurnRow> turn_rows;
 thread_local uint32_t turn_row_count = 0;   // the last number given to a row
 thread_local TurnRow *last_turn_row = nullptr;
 
-[[gnu::always_inline]] inline TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map, uint32_t plan) {
+[[gnu::always_inline]] inline TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map,
+                                                uint32_t plan) {
+    const TurnRowKey key{x, y, from_heading, ship, asks_map, plan};
     TurnRow *row = last_turn_row;
-    if (row && row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
-        row->asks_map == asks_map && row->plan == plan)
-        return *row;
+    if (row && row->key == key) return *row;
     if (turn_rows.empty()) turn_rows.resize(TURN_ROWS);
     const uint32_t h =
         (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(from_heading) * 0xC2B2AE3Du);
     row = &turn_rows[(h >> 24) & (TURN_ROWS - 1)];
     last_turn_row = row;
-    if (row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
-        row->asks_map == asks_map && row->plan == plan)
-        return *row;
+    if (row->key == key) return *row;
     if (++turn_row_count == 0) {   // wrapped: cells of an old row could carry the new number
         for (TurnRow &r : turn_rows)
             for (TurnCell &cell : r.cells) cell.row = 0;
         turn_row_count = 1;
     }
-    row->ship = ship;
-    row->from_heading = from_heading;
-    row->x = x;
-    row->y = y;
-    row->asks_map = asks_map;
-    row->plan = plan;
+    row->key = key;
     row->number = turn_row_count;
     return *row;
 }
@@ -492,7 +489,7 @@ void memo_forget() {
     if (++m.generation == 0) {   // wrapped: slots and verdicts of an old plan could carry the new number
         for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
         for (TryVerdict &v : m.pool) v.search = 0;
-        for (TurnRow &r : turn_rows) r.plan = 0;
+        for (TurnRow &r : turn_rows) r.key.plan = 0;
         for (SearchMemo::FacingFrame &f : m.facing) f.generation = 0;
         m.generation = 1;
     }
