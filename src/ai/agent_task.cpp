@@ -15,6 +15,7 @@
 #include "platform/buffer.h"
 #include "platform/files.h"
 #include "platform/log.h"
+#include "systems/plan_check.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -133,13 +134,16 @@ void assignee_point(bool centres, GameObject *obj, int32_t *x, int32_t *y) {
     ship_get_galaxy_position(ship, x, y);
 }
 
+// The memo the evaluations ask while one is open; none for fresh work.
+AgentTaskMemo *open_memo(const AiPlayer *ai) { return ai && !plan_check_fresh() ? ai->task_memo : nullptr; }
+
 uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
 static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
 
 // The value and estimated strength of an assignee, from the memo when one is open. In line: the
 // assignment search asks it for every assignee of every list it weighs.
 [[gnu::always_inline]] inline void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
-    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    AgentTaskMemo *memo = open_memo(ai);
     if (memo) {
         const size_t mask = AgentTaskMemo::SLOTS - 1;
         size_t i = size_t(memo_hash(uint64_t(reinterpret_cast<uintptr_t>(obj))));
@@ -148,6 +152,10 @@ static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
             if (slot.obj == obj) {
                 *value = slot.value;
                 *strength = slot.strength;
+                if (plan_check_on()) [[unlikely]] {
+                    plan_check_same("evaluation memo", "value", slot.value, player_object_value(obj));
+                    plan_check_same("evaluation memo", "strength", slot.strength, ship_estimated_strength(obj));
+                }
                 return;
             }
             if (!slot.obj) {
@@ -170,7 +178,11 @@ GameObject *found_in(AgentTaskMemo::Found (&table)[AgentTaskMemo::SLOTS], uint64
     size_t i = size_t(memo_hash(id));
     for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
         AgentTaskMemo::Found &slot = table[i];
-        if (slot.id == id) return slot.obj;
+        if (slot.id == id) {
+            if (plan_check_on()) [[unlikely]]
+                plan_check_same("evaluation memo", "object", uintptr_t(slot.obj), uintptr_t(fetch()));
+            return slot.obj;
+        }
         if (slot.id == 0) {
             slot = {id, fetch()};
             return slot.obj;
@@ -181,7 +193,7 @@ GameObject *found_in(AgentTaskMemo::Found (&table)[AgentTaskMemo::SLOTS], uint64
 
 // The object a task's target id names, from the memo when one is open.
 GameObject *target_of(AiPlayer *ai, uint64_t id) {
-    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    AgentTaskMemo *memo = open_memo(ai);
     if (memo && id != 0) return found_in(memo->found, id, [id] { return world_find_object(id); });
     return world_find_object(id);
 }
@@ -189,7 +201,7 @@ GameObject *target_of(AiPlayer *ai, uint64_t id) {
 // The player's snapshot of the object with the id, from the memo when one is open and was filled
 // for this player.
 GameObject *known_of(AiPlayer *ai, const Player *player, uint64_t id) {
-    AgentTaskMemo *memo = ai ? ai->task_memo : nullptr;
+    AgentTaskMemo *memo = open_memo(ai);
     if (memo && player && id != 0) {
         if (!memo->known_player) memo->known_player = player;
         if (memo->known_player == player)

@@ -113,10 +113,17 @@ using TaskReadFn = Result(AgentTask *task, Buffer *buf);
 using TaskRelinkFn = Result(AgentTask *task);
 using TaskTestFn = int32_t(AgentTask *task, AiPlayer *ai, Player *player);
 using TaskDescribeFn = void(AgentTask *task, AiPlayer *ai, std::string *text);
+// The task's figures. Reads the task, its assignees and what the model shows of its target; the
+// assignment search keeps an evaluation for a list of assignees across searches for as long as the
+// inputs the type names (ai_combat_task_inputs, ai_combat_assignee_inputs for the combat types; the
+// other types are evaluated afresh) read alike, so a combat type reads nothing else.
 using TaskEvaluateFn = void(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                             int32_t *needed);
 using TaskShipUtilityFn = int32_t(AgentTask *task, GameObject *ship);
 using TaskUpdateFn = void(AgentTask *task, AiPlayer *ai, Player *player);
+// The score of the ship's option record (Ship::option): a pure function of the record, the task, the
+// commander's snapshots and the model, which stand still while the ship plans; draws nothing. A
+// search keeps the score of a record it met before and may ask it on another thread.
 using TaskCombatScoreFn = int32_t(AgentTask *task, AiPlayer *ai, GameObject *ship);
 using TaskCombatBeginFn = void(AgentTask *task, AiPlayer *ai, GameObject *ship);
 using TaskCombatOptionFn = int32_t(AgentTask *task, AiPlayer *ai, GameObject *ship, int32_t index);
@@ -187,6 +194,7 @@ struct AgentTaskFigures {
     int32_t     assignee_value = 0, assignee_strength = 0, priority_bonus = 0;
     GameObject *known = nullptr;
     int32_t     strength = 0, value = 0;
+    bool operator==(const AgentTaskFigures &) const = default;
 };
 AgentTaskFigures agent_task_figures(const AgentTask *task);
 void             agent_task_put_figures(AgentTask *task, const AgentTaskFigures &figures);

@@ -11,7 +11,8 @@
 //    calling thread's quick generator (seeded by whoever started the thread).
 //  - The plan and best-option records keep the 75-word layout below; the target object of each step
 //    lives in a side array of object ids beside the words (an id or a pointer does not fit a word).
-//  - Also owns the four combat task types' slots (ai_combat_tasks.cpp).
+//  - The assignment search is in ai_combat_assign.cpp; the four combat task types' slots in
+//    ai_combat_tasks.cpp.
 #include <cstdint>
 #include <functional>
 #include <vector>

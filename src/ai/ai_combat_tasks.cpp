@@ -1,6 +1,7 @@
 // The combat task types: "attack ship", "scan ship", "retreat ship" and "attack shot". Each
 // enumerates options for the acting ship (system candidates, random manoeuvres, scans, the retreat)
-// and scores them; the evaluation slots weigh the tasks for the commander's assignment search.
+// and scores them; the evaluation slots weigh the tasks for the commander's assignment search. The
+// caches their option search keeps are in ai_combat_caches.cpp (ai_combat_search.h).
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -10,11 +11,14 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat.h"
+#include "ai/ai_combat_caches.h"
+#include "ai/ai_combat_search.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "systems/system_ai.h"
 #include "world/object.h"
@@ -24,6 +28,8 @@
 #include "world/world_hooks.h"
 
 namespace {
+
+using namespace ai_combat_search;
 
 // Manoeuvre options shared by "attack ship" and "attack shot", after the system options.
 [[maybe_unused]] constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
@@ -44,7 +50,6 @@ constexpr int32_t SHOT_OPTIONS_AFTER_SYSTEMS = 1816;
 
 constexpr uint32_t HULL_CANNOT_SCAN = 0x400;
 constexpr uint32_t TARGET_GONE = OBJ_DEAD | OBJ_LEFT_MAP;
-constexpr int32_t UNSCANNED_THREAT_RANGE = 300;
 constexpr int32_t UNSCANNED_THREAT_ARC = 46;
 constexpr int32_t RETREATING_UTILITY = 100029;
 
@@ -62,32 +67,8 @@ void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *y = obj->y + obj->h / 2;
 }
 
-// The frame size of the ship at a heading.
-void frame_size_at(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) {
-    *w = ship->w;
-    *h = ship->h;
-    const int32_t f = ship_frame_for_heading(ship, heading);
-    if (ship->frame_w && ship->frame_h && f >= 0 && f < ship->frame_count) {
-        *w = ship->frame_w[f];
-        *h = ship->frame_h[f];
-    }
-}
 
-// What one option search reads over and over while the battle stands still: the acting ship's frame
-// size at each heading, and the enemy snapshots' positions and the arcs of their weapons. Taken when
-// a combat task's search begins (its combat_begin slot); the options and scores that follow read them.
-struct EnemyArc {
-    int32_t range, facing, half_arc;   // facing: the arc's centre on the map
-};
 
-struct Enemy {
-    int32_t x = 0, y = 0;              // centre
-    int32_t heading = 0;
-    int32_t max_ap = 0, turn_cost = 0;
-    bool    scanned = false;
-    int32_t first_arc = 0, arcs = 0;   // its weapons' arcs (online offensive arc weapons) in SearchFigures::arcs
-    int32_t reach = 0;                 // no threat term of the enemy reaches this far (the longest arc)
-};
 
 // Whether the point (dx, dy) from an enemy lies at least limit away, out of reach of every term that
 // needs the distance itself. Compared on squares, which saves the square root for the many enemies
@@ -96,153 +77,18 @@ bool beyond(int32_t dx, int32_t dy, int32_t limit) {
     return limit <= 0 || int64_t(dx) * dx + int64_t(dy) * dy >= int64_t(limit) * limit;
 }
 
-// A system of the acting ship as the attack scores weigh it.
-struct Mount {
-    uint32_t flags = 0;       // of the system
-    int32_t power = 0, range = 0;
-    int32_t eff = 0;          // effective value
-    bool    ready = false;    // a ready weapon
-    int64_t r = 0;            // rating
-    int64_t facing_term = 0;  // what a ready weapon scores for its arc (or for having none)
-};
 
-constexpr int32_t HEADINGS = 360;
 
-// What the frame size at a heading is worked out from: the ship's size, its rotation frames and
-// the frame sizes, kept by value. Ships of one hull share them, so the sizes at every heading are
-// worked out again only when a search's ship has other ones.
-struct FrameInputs {
-    bool                 known = false;
-    int32_t              w = 0, h = 0;
-    bool                 rotating = false;
-    int32_t              rot_first = 0, rot_last = 0;
-    std::vector<int32_t> frame_w, frame_h;   // empty when the ship has none
-};
 
-struct SearchFigures {
-    const Ship *ship = nullptr;
-    FrameInputs frames;                      // of the ship; the three tables below follow from them
-    int32_t     frame_w[HEADINGS] = {}, frame_h[HEADINGS] = {};
-    int32_t     frame_near[HEADINGS] = {};   // what counts as crowding the ship at that heading
-    const AiPlayer      *ai = nullptr;
-    int32_t              listed = 0;   // entries of the snapshot list, ships or not
-    std::vector<Enemy>   enemies;
-    std::vector<EnemyArc> arcs;
-    std::vector<Mount>   mounts;   // of the acting ship, crit by crit (empty crits left out)
-};
-thread_local SearchFigures t_figures;
 
-// Within crowding distance of the ship: half again the diagonal of its frame.
-int32_t crowding_of(int32_t w, int32_t h) { return distance(w, h) * 3 / 2; }
 
-void frame_of(const Ship *ship, int32_t heading, int32_t *w, int32_t *h, int32_t *near) {
-    SearchFigures &f = t_figures;
-    if (ship != f.ship || heading < 0 || heading >= HEADINGS) {
-        frame_size_at(ship, heading, w, h);
-        if (near) *near = crowding_of(*w, *h);
-        return;
-    }
-    *w = f.frame_w[heading];
-    *h = f.frame_h[heading];
-    if (near) *near = f.frame_near[heading];
-}
 
-void frame_size(const Ship *ship, int32_t heading, int32_t *w, int32_t *h) { frame_of(ship, heading, w, h, nullptr); }
 
-void take_mounts(const Ship *ship, std::vector<Mount> *out) {
-    out->clear();
-    for (int32_t c = 0; c < ship->crit_count; ++c) {
-        const System *s = ship->crits[c].system;
-        if (!s) continue;
-        Mount m;
-        m.flags = s->flags;
-        m.power = s->power;
-        m.range = s->range;
-        m.eff = system_effective_value(s);
-        m.ready = ready_weapon(s);
-        if (m.ready) {
-            m.r = rating_of(s);
-            if (s->flags & SYSTEM_FLAG_ARC) m.facing_term = std::abs(angle_diff(0, s->facing)) <= s->arc / 2 ? sq(m.r) / 4 : 0;
-            else m.facing_term = sq(m.r) / 6;
-        }
-        out->push_back(m);
-    }
-}
 
-bool same_frames(const FrameInputs &in, const Ship *ship) {
-    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
-    const size_t n = has_sizes ? size_t(ship->frame_count) : 0;
-    return in.known && in.w == ship->w && in.h == ship->h &&
-           in.rotating == ((ship->hull_flags & HULL_FLAG_ROTATING) != 0) && in.rot_first == ship->rot_first &&
-           in.rot_last == ship->rot_last && in.frame_w.size() == n && in.frame_h.size() == n &&
-           (n == 0 || (std::equal(in.frame_w.begin(), in.frame_w.end(), ship->frame_w) &&
-                       std::equal(in.frame_h.begin(), in.frame_h.end(), ship->frame_h)));
-}
 
-// The frame size and crowding distance at every heading, unless the ship's frames are the ones the
-// tables hold already.
-void take_frames(SearchFigures &f, const Ship *ship) {
-    if (same_frames(f.frames, ship)) return;
-    FrameInputs &in = f.frames;
-    in.known = true;
-    in.w = ship->w;
-    in.h = ship->h;
-    in.rotating = (ship->hull_flags & HULL_FLAG_ROTATING) != 0;
-    in.rot_first = ship->rot_first;
-    in.rot_last = ship->rot_last;
-    const bool has_sizes = ship->frame_w && ship->frame_h && ship->frame_count > 0;
-    in.frame_w.assign(has_sizes ? ship->frame_w : nullptr, has_sizes ? ship->frame_w + ship->frame_count : nullptr);
-    in.frame_h.assign(has_sizes ? ship->frame_h : nullptr, has_sizes ? ship->frame_h + ship->frame_count : nullptr);
-    for (int32_t heading = 0; heading < HEADINGS; ++heading) {
-        frame_size_at(ship, heading, &f.frame_w[heading], &f.frame_h[heading]);
-        f.frame_near[heading] = crowding_of(f.frame_w[heading], f.frame_h[heading]);
-    }
-}
 
-void take_figures(const AiPlayer *ai, const Ship *ship) {
-    SearchFigures &f = t_figures;
-    f.ship = ship;
-    if (ship) {
-        take_mounts(ship, &f.mounts);
-        take_frames(f, ship);
-    } else {
-        f.mounts.clear();
-    }
-    f.ai = ai;
-    f.enemies.clear();
-    f.arcs.clear();
-    f.listed = ai && ai->snapshots ? list_count(ai->snapshots) : 0;
-    for (int32_t i = 0; i < f.listed; ++i) {
-        const Ship *t = ship_of(list_get(ai->snapshots, i));
-        if (!t) continue;
-        Enemy e;
-        e.x = t->x + t->w / 2;
-        e.y = t->y + t->h / 2;
-        e.heading = t->heading;
-        e.max_ap = t->max_ap;
-        e.turn_cost = t->turn_cost;
-        e.scanned = t->snapshot_version >= 1;
-        e.first_arc = int32_t(f.arcs.size());
-        if (e.scanned)
-            for (int32_t c = 0; c < t->crit_count; ++c) {
-                const System *w = t->crits[c].system;
-                if (!w || !(w->flags & SYSTEM_FLAG_OFFENSIVE) || !(w->flags & SYSTEM_FLAG_ARC)) continue;
-                if (w->status & SYSTEM_STATUS_OFFLINE) continue;
-                f.arcs.push_back(EnemyArc{w->range, angle_normalize(t->heading + w->facing), w->arc / 2});
-            }
-        e.arcs = int32_t(f.arcs.size()) - e.first_arc;
-        e.reach = e.scanned ? 0 : UNSCANNED_THREAT_RANGE;
-        for (int32_t a = e.first_arc; a < e.first_arc + e.arcs; ++a) e.reach = std::max(e.reach, f.arcs[size_t(a)].range);
-        f.enemies.push_back(e);
-    }
-}
 
-// The figures of the commander's snapshots, taken anew when a score comes without its search's
-// begin. The ship of the last search may be gone by then: no ship's figures are kept.
-const SearchFigures &figures_of(const AiPlayer *ai) {
-    if (t_figures.ai != ai) take_figures(ai, nullptr);
-    return t_figures;
-}
+
 
 void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading) {
     ShipPlan &p = ship->option;
@@ -250,423 +96,24 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
     p.steps[p.step_count++] = ShipPlanStep{.code = code, .x = x, .y = y, .heading = heading};
 }
 
-// A hash table that lives for one option search: open addressing in a power of two of slots, the
-// first slot taken from the high bits of a chain of multiplications over the key's words (they
-// depend on every bit of the key). A slot belongs to the search whose number it carries, so a new
-// search empties the table by counting its number on.
-template <class Key, class Value>
-struct SearchTable {
-    struct Slot {
-        Key      key{};
-        Value    value{};
-        uint32_t search = 0;   // another search's number: the slot is free
-    };
-    std::vector<Slot> slots;
-    uint32_t          search = 0;
-    size_t            used = 0;
-};
 
-template <class Key>
-size_t table_home(const Key &key, size_t slots) {
-    static_assert(std::has_unique_object_representations_v<Key> && sizeof(Key) % sizeof(uint64_t) == 0);
-    uint64_t words[sizeof(Key) / sizeof(uint64_t)];
-    std::memcpy(words, &key, sizeof words);
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (uint64_t w : words) h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-    return size_t(h >> (64 - std::countr_zero(slots)));
-}
 
-template <class Key, class Value>
-void table_begin(SearchTable<Key, Value> *t) {
-    if (t->slots.empty()) t->slots.resize(1024);
-    if (++t->search == 0) {   // the numbers came round: free every slot by hand
-        for (auto &s : t->slots) s.search = 0;
-        t->search = 1;
-    }
-    t->used = 0;
-}
 
-// The key's slot in this search, or the free slot where it would go.
-template <class Key, class Value>
-typename SearchTable<Key, Value>::Slot &table_slot(SearchTable<Key, Value> *t, const Key &key) {
-    const size_t mask = t->slots.size() - 1;
-    for (size_t at = table_home(key, t->slots.size());; at = (at + 1) & mask) {
-        auto &s = t->slots[at];
-        if (s.search != t->search || s.key == key) return s;
-    }
-}
 
-// The key's value in this search, or null.
-template <class Key, class Value>
-Value *table_find(SearchTable<Key, Value> *t, const Key &key) {
-    auto &s = table_slot(t, key);
-    return s.search == t->search ? &s.value : nullptr;
-}
 
-// The key's value, taken (value-initialised) for this search when the key was not in it.
-template <class Key, class Value>
-Value &table_add(SearchTable<Key, Value> *t, const Key &key) {
-    if ((t->used + 1) * 2 > t->slots.size()) {
-        std::vector<typename SearchTable<Key, Value>::Slot> old;
-        old.swap(t->slots);
-        t->slots.resize(old.size() * 2);
-        const size_t mask = t->slots.size() - 1;
-        for (const auto &s : old) {
-            if (s.search != t->search) continue;
-            size_t at = table_home(s.key, t->slots.size());
-            while (t->slots[at].search == t->search) at = (at + 1) & mask;
-            t->slots[at] = s;
-        }
-    }
-    auto &s = table_slot(t, key);
-    if (s.search != t->search) {
-        s = {.key = key, .value = Value{}, .search = t->search};
-        ++t->used;
-    }
-    return s.value;
-}
 
-// Turns and moves that found no free spot in one option search. A crowded ship would otherwise
-// retry the same hopeless random search for every one of its hundreds of options; a search that
-// failed from a position and heading is not tried again until the next search begins. The failures
-// are looked up for every manoeuvre a search tries. Nearly every turn starts from the ship's own
-// spot, so that spot keeps its failed turns as a bit per heading and their count beside them; all
-// else goes to a table: the failed moves, and from any other spot the failed turns and the count of
-// them (kind FAILED_SPOTS).
-constexpr int32_t FAILED_TURN = 0, FAILED_MOVE = 1, FAILED_SPOTS = 2;
 
-struct FailedManoeuvre {
-    int32_t kind, x, y, heading, a, b;
-    bool operator==(const FailedManoeuvre &o) const = default;
-};
 
-struct HomeSpot {
-    const Ship *ship = nullptr;
-    int32_t     x = 0, y = 0, heading = 0;
-    bool        known = false;
-    uint64_t    turns[(HEADINGS + 63) / 64] = {};    // a bit per target heading whose turn failed
-    uint64_t    in_arc[(HEADINGS + 63) / 64] = {};   // a bit per target heading that needs no turn from here
-    int32_t     turns_failed = 0;
-};
 
-// A bit per spot (a hash of a place and heading) from which the table holds a failure. Nearly every
-// manoeuvre of a search starts where nothing has failed, and a clear bit says so without the table.
-constexpr uint32_t FAILED_SPOT_BITS = 4096;
 
-struct FailedManoeuvres {
-    HomeSpot home;
-    uint64_t spots[FAILED_SPOT_BITS / 64] = {};
-    SearchTable<FailedManoeuvre, int32_t> table;   // value: FAILED_SPOTS' count of failed turns
-};
-thread_local FailedManoeuvres t_failed;
 
-void failed_begin(const Ship *ship) {
-    FailedManoeuvres &f = t_failed;
-    table_begin(&f.table);
-    std::fill(std::begin(f.spots), std::end(f.spots), 0);
-    f.home = HomeSpot{};
-    if (!ship) return;
-    f.home.ship = ship;
-    f.home.x = ship->x;
-    f.home.y = ship->y;
-    f.home.heading = ship->heading;
-    f.home.known = true;
-}
 
-// The home spot when the cursor stands on it, else null.
-HomeSpot *home_of(FailedManoeuvres &f, const PlanCursor *at) {
-    HomeSpot &h = f.home;
-    return h.known && at->ship == h.ship && at->x == h.x && at->y == h.y && at->heading == h.heading ? &h : nullptr;
-}
 
-uint32_t spot_bit(int32_t x, int32_t y, int32_t heading) {
-    const uint32_t h = (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(heading) * 0xC2B2AE3Du);
-    return (h * 0x27D4EB2Fu) >> (32 - std::countr_zero(FAILED_SPOT_BITS));
-}
 
-bool spot_may_have_failed(const FailedManoeuvres &f, const FailedManoeuvre &key) {
-    const uint32_t b = spot_bit(key.x, key.y, key.heading);
-    return (f.spots[b / 64] >> (b % 64)) & 1u;
-}
 
-// The failure's value in this search, or null.
-int32_t *failed_find(FailedManoeuvres &f, const FailedManoeuvre &key) {
-    return spot_may_have_failed(f, key) ? table_find(&f.table, key) : nullptr;
-}
 
-// The failure's value, taken for this search (0) when it was not in it.
-int32_t &failed_add(FailedManoeuvres &f, const FailedManoeuvre &key) {
-    const uint32_t b = spot_bit(key.x, key.y, key.heading);
-    f.spots[b / 64] |= uint64_t(1) << (b % 64);
-    return table_add(&f.table, key);
-}
 
-// Scores already given in the option search under way. Most options of a search build a record
-// another option built before (the draws land on the same free spots), and a score is a pure function
-// of the record and of what stands still while the search runs. A score reads:
-//  - the option record: the step count and every word of every step (the key holds them all);
-//  - the task: its target (position, and a shot's target and blast radius), utility and cheapest
-//    action cost; the commander: its snapshots and map diagonal; the acting ship: its id, owner,
-//    size and frames, AP, maximum AP, turn and scan costs, scan range, consecutive move counter and
-//    its systems with their readiness; and the objects of the combat map (area values).
-// None of these changes between the options of one search: the builders write the ship's option
-// record and draw, nothing else. So a score is kept against the whole record for the search's task,
-// commander and ship, and given back when the record comes again. The memo opens when the search
-// begins and closes when its options run out (an option slot answers non-zero); a score asked outside
-// that window, or for another task, commander or ship, is worked out afresh. The ship's AP,
-// consecutive move counter and the task's utility and cheapest cost are checked on every score as
-// well, so that a caller that changes them between options starts with an empty memo.
-struct MemoEntry {
-    uint64_t hash = 0;
-    uint32_t first = 0;     // its steps in ScoreMemo::steps
-    int32_t  steps = 0;
-    int32_t  score = 0;
-};
 
-struct ScoreMemo {
-    bool             open = false;
-    const AgentTask *task = nullptr;
-    const AiPlayer  *ai = nullptr;
-    const Ship      *ship = nullptr;
-    int32_t          ap = 0, ai_word = 0, utility = 0, cheapest = 0;
-    std::vector<uint32_t>     slots;     // a power of two of them; 0 empty, else 1 + the entry's index
-    std::vector<MemoEntry>    entries;
-    std::vector<ShipPlanStep> steps;     // the keys' steps, entry after entry
-};
-thread_local ScoreMemo t_memo;
-
-constexpr size_t MEMO_FIRST_SLOTS = 4096;
-
-// The record's words are hashed and compared as bytes: a step has no padding to differ in.
-static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
-constexpr size_t STEP_WORDS = sizeof(ShipPlanStep) / sizeof(uint64_t);
-static_assert(sizeof(ShipPlanStep) % sizeof(uint64_t) == 0);
-
-// The hash takes the step count and the first and last steps' words but the target object's: the
-// records of one search that agree on those agree on the rest nearly always (a step's hit chance and
-// damage follow from where it leaves the ship), and the comparison of a candidate reads every word.
-// A chain of multiplications: its high bits depend on every bit it takes in, so the slot is taken
-// from them (memo_slot_of).
-constexpr size_t TARGET_WORD = offsetof(ShipPlanStep, target) / sizeof(uint64_t);
-static_assert(offsetof(ShipPlanStep, target) % sizeof(uint64_t) == 0 && TARGET_WORD == 2 && STEP_WORDS == 5);
-
-uint64_t step_word(const ShipPlanStep &step, size_t k) {
-    uint64_t w;
-    std::memcpy(&w, reinterpret_cast<const unsigned char *>(&step) + k * sizeof w, sizeof w);
-    return w;
-}
-
-uint64_t record_hash(const ShipPlan &plan) {
-    constexpr uint64_t K = 0xFF51AFD7ED558CCDull;
-    const ShipPlanStep &first = plan.steps[0], &last = plan.steps[plan.step_count - 1];
-    uint64_t h = (0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(plan.step_count))) * K;
-    h = (h ^ step_word(first, 0)) * K;
-    h = (h ^ step_word(first, 1)) * K;
-    h = (h ^ step_word(last, 0)) * K;
-    h = (h ^ step_word(last, 1)) * K;
-    h = (h ^ step_word(last, 3)) * K;
-    return (h ^ step_word(last, 4)) * K;
-}
-
-size_t memo_slot_of(uint64_t hash, size_t slots) { return size_t(hash >> (64 - std::countr_zero(slots))); }
-
-void memo_clear(ScoreMemo &m) {
-    if (m.slots.empty()) {
-        m.slots.resize(MEMO_FIRST_SLOTS);
-    } else if (m.entries.size() * 8 < m.slots.size()) {
-        // A search fills a small part of the table (and a search's two opens, none of it): only the
-        // slots its entries took are emptied. Every entry holds exactly one slot, at or after its home.
-        const size_t mask = m.slots.size() - 1;
-        for (size_t e = 0; e < m.entries.size(); ++e) {
-            size_t at = memo_slot_of(m.entries[e].hash, m.slots.size());
-            while (m.slots[at] != uint32_t(e + 1)) at = (at + 1) & mask;
-            m.slots[at] = 0;
-        }
-    } else {
-        std::fill(m.slots.begin(), m.slots.end(), 0u);
-    }
-    m.entries.clear();
-    m.steps.clear();
-}
-
-void memo_open(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
-    ScoreMemo &m = t_memo;
-    memo_clear(m);
-    m.open = ship != nullptr;
-    m.task = task;
-    m.ai = ai;
-    m.ship = ship;
-    if (!ship) return;
-    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
-    m.ap = ship->ap;
-    m.ai_word = ship->ai_word;
-    m.utility = task->utility;
-    m.cheapest = d->cheapest_cost;
-}
-
-void memo_close() {
-    t_memo.open = false;
-    t_memo.task = nullptr;
-    t_memo.ai = nullptr;
-    t_memo.ship = nullptr;
-}
-
-void memo_grow(ScoreMemo &m) {
-    m.slots.assign(m.slots.size() * 2, 0u);
-    const size_t mask = m.slots.size() - 1;
-    for (size_t e = 0; e < m.entries.size(); ++e) {
-        size_t at = memo_slot_of(m.entries[e].hash, m.slots.size());
-        while (m.slots[at]) at = (at + 1) & mask;
-        m.slots[at] = uint32_t(e + 1);
-    }
-}
-
-// A score of an option record of the ship: a pure function of the record and of what stands still
-// during the search. The record comes as a parameter, as it may be a copy taken off the ship's own
-// record (which the option builder keeps overwriting).
-using RecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
-
-// The score of an option record of the ship, from the memo when the search under way gave it before.
-int32_t memo_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan, RecordScoreFn *score_fn) {
-    ScoreMemo &m = t_memo;
-    if (!m.open || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, ship, plan);
-    if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, ship, plan);
-    const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
-    if (ship->ap != m.ap || ship->ai_word != m.ai_word || task->utility != m.utility || d->cheapest_cost != m.cheapest)
-        memo_open(task, ai, ship);
-    const uint64_t hash = record_hash(plan);
-    const size_t bytes = size_t(plan.step_count) * sizeof(ShipPlanStep);
-    const size_t mask = m.slots.size() - 1;
-    size_t at = memo_slot_of(hash, m.slots.size());
-    for (; m.slots[at]; at = (at + 1) & mask) {
-        const MemoEntry &e = m.entries[m.slots[at] - 1];
-        if (e.hash == hash && e.steps == plan.step_count && std::memcmp(&m.steps[e.first], plan.steps, bytes) == 0)
-            return e.score;
-    }
-    const int32_t score = score_fn(task, ai, ship, plan);
-    m.entries.push_back(MemoEntry{.hash = hash, .first = uint32_t(m.steps.size()), .steps = plan.step_count, .score = score});
-    m.steps.insert(m.steps.end(), plan.steps, plan.steps + plan.step_count);
-    m.slots[at] = uint32_t(m.entries.size());
-    if (m.entries.size() * 2 > m.slots.size()) memo_grow(m);
-    return score;
-}
-
-// Whether a scan's target lies beyond scan range of the ship as it stands: the approach options of a
-// scan search (two in five of them) ask it of the same start. Kept for the search under everything
-// the answer reads: the ship (its frame at the heading), its place and heading, the target's centre
-// and the scan range.
-struct ScanReach {
-    const Ship *ship = nullptr;
-    int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0, range = 0;
-    bool        beyond = false;
-};
-thread_local ScanReach t_scan_reach;
-
-// The slots the type table holds: the score of the ship's own record through the memo, and an option
-// slot that closes the memo and drops the search's failed manoeuvres when the options run out.
-template <RecordScoreFn *Score>
-int32_t memo_score_slot(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    Ship *ship = ship_of(obj);
-    return ship ? memo_score(task, ai, ship, ship->option, Score) : 0;
-}
-
-template <TaskCombatOptionFn *Option>
-int32_t memo_option_slot(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
-    const int32_t r = Option(task, ai, obj, index);
-    if (r != 0) {
-        memo_close();
-        failed_begin(nullptr);   // the failures and the home spot's answers belong to the search
-        t_scan_reach = ScanReach{};
-    }
-    return r;
-}
-
-// The bearing from the cursor's spot to a point. The approaches of a search ask it again and again
-// from where the ship stands towards the target; the last answer is kept for the search.
-struct KnownBearing {
-    const Ship *ship = nullptr;
-    int32_t     x = 0, y = 0, heading = 0, tx = 0, ty = 0;
-    int32_t     bearing = 0;
-};
-thread_local KnownBearing t_bearing;
-
-// A combat task's option search begins: no manoeuvre has failed yet, no bearing is known, the figures
-// are taken and the score memo opens empty.
-void begin_option_search(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
-    failed_begin(ship);
-    t_bearing = KnownBearing{};
-    t_scan_reach = ScanReach{};
-    take_figures(ai, ship);
-    memo_open(task, ai, ship);
-}
-
-// After this many turns found no room from one position and heading, the ship counts as boxed in
-// there for the rest of the search.
-constexpr int32_t BOXED_IN_TURNS = 8;
-
-// A turn from a spot other than the home spot, or to a heading off the compass. Options turn first,
-// from where the ship stands, so this is the rare path.
-[[gnu::noinline]] bool turn_towards_elsewhere(PlanCursor *at, int32_t heading, HomeSpot *home) {
-    FailedManoeuvres &f = t_failed;
-    const FailedManoeuvre key{FAILED_TURN, at->x, at->y, at->heading, heading, 0};
-    if (home) {   // a heading off the compass: its failure goes to the table, its count here
-        if (failed_find(f, key) || home->turns_failed >= BOXED_IN_TURNS) return false;
-        if (system_ai_turn_towards(at, heading)) return true;
-        failed_add(f, key);
-        ++home->turns_failed;
-        return false;
-    }
-    if (failed_find(f, key)) return false;
-    const FailedManoeuvre spot{FAILED_SPOTS, at->x, at->y, at->heading, 0, 0};
-    const int32_t *boxed = failed_find(f, spot);
-    if (boxed && *boxed >= BOXED_IN_TURNS) return false;
-    if (system_ai_turn_towards(at, heading)) return true;
-    failed_add(f, key);
-    ++failed_add(f, spot);
-    return false;
-}
-
-[[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
-    HomeSpot *home = home_of(t_failed, at);
-    if (!home || heading < 0 || heading >= HEADINGS) [[unlikely]]
-        return turn_towards_elsewhere(at, heading, home);
-    const uint64_t bit = uint64_t(1) << (heading % 64);
-    uint64_t &word = home->turns[heading / 64];
-    if ((word & bit) || home->turns_failed >= BOXED_IN_TURNS) return false;
-    // A heading within half the move arc needs no turn: that answer draws nothing, adds no step and
-    // reads only the two headings and the ship's move arc, which stand still for the search.
-    if (home->in_arc[heading / 64] & bit) return true;
-    const int32_t steps = at->plan->step_count;
-    if (system_ai_turn_towards(at, heading)) {
-        if (at->plan->step_count == steps) home->in_arc[heading / 64] |= bit;
-        return true;
-    }
-    word |= bit;
-    ++home->turns_failed;
-    return false;
-}
-
-// The failed moves' key is put together only off the common path: where the spot's bit is set.
-[[gnu::noinline]] bool move_failed_before(int32_t x, int32_t y, int32_t from, int32_t heading, int32_t range) {
-    return table_find(&t_failed.table, FailedManoeuvre{FAILED_MOVE, x, y, from, heading, range});
-}
-[[gnu::noinline]] void move_failed(int32_t x, int32_t y, int32_t from, int32_t heading, int32_t range) {
-    (void)failed_add(t_failed, FailedManoeuvre{FAILED_MOVE, x, y, from, heading, range});
-}
-
-[[gnu::always_inline]] inline bool move_near(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
-    const int32_t x = at->x, y = at->y, from = at->heading, range = mp_min * 1000 + std::min(mp_max, at->mp);
-    // A search with nothing in its table yet (most of them) skips the spot's bit as well.
-    if (t_failed.table.used != 0) [[unlikely]] {
-        const uint32_t b = spot_bit(x, y, from);
-        if (((t_failed.spots[b / 64] >> (b % 64)) & 1u) && move_failed_before(x, y, from, heading, range))
-            return false;
-    }
-    if (system_ai_move(at, heading, mp_min, mp_max)) [[likely]]
-        return true;
-    if (at->mp >= 1) move_failed(x, y, from, heading, range);
-    return false;
-}
 
 // ---- Link, relink and the shared tests ----
 
@@ -746,6 +193,25 @@ Ship *first_assignee(AgentTask *task) {
     return i < 0 ? nullptr : ship_of(list_get(&task->assignees, i));
 }
 
+// What an "attack ship" or "scan ship" evaluation reads of its target, gathered in one place: the
+// evaluations weigh these, and the assignment search keys its kept lists by them
+// (ai_combat_task_inputs).
+struct TargetReads {
+    GameObject       *snap = nullptr;      // the player's snapshot of the target ship
+    const GameObject *weighed = nullptr;   // the snapshot, or for a scan without one the target itself
+    int32_t           value = 0, strength = 0;   // of the weighed object
+    int32_t           damage_from = 0;     // the snapshot's damage dealt to its holder
+};
+
+TargetReads target_reads(AgentTask *task, AiPlayer *ai, Player *player) {
+    TargetReads r;
+    r.snap = known_copy(task, ai, player);
+    r.weighed = task->type == TASK_SCAN_SHIP && !r.snap ? data_of(task)->target : r.snap;
+    if (r.weighed) agent_task_object_figures(ai, r.weighed, &r.value, &r.strength);
+    if (const Ship *snap = ship_of(r.snap)) r.damage_from = snap->damage_from;
+    return r;
+}
+
 // ---- Options ----
 
 // System options: each ready system owns as many indices as it offers candidates.
@@ -807,25 +273,8 @@ bool can_turn(const PlanCursor &at) {
     if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
 }
 
-int32_t bearing_from(const PlanCursor *at, int32_t tx, int32_t ty) {
-    KnownBearing &b = t_bearing;
-    if (b.ship != at->ship || b.x != at->x || b.y != at->y || b.heading != at->heading || b.tx != tx || b.ty != ty)
-        b = KnownBearing{at->ship, at->x, at->y, at->heading, tx, ty, system_ai_bearing(at, tx, ty)};
-    return b.bearing;
-}
 
-bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
-    ScanReach &r = t_scan_reach;
-    const Ship *ship = at.ship;
-    if (r.ship != ship || r.x != at.x || r.y != at.y || r.heading != at.heading || r.tx != tx || r.ty != ty ||
-        r.range != ship->scan_range) {
-        int32_t w = 0, h = 0;
-        frame_size(ship, at.heading, &w, &h);
-        r = ScanReach{ship, at.x, at.y, at.heading, tx, ty, ship->scan_range,
-                      distance(tx - (at.x + w / 2), ty - (at.y + h / 2)) > ship->scan_range};
-    }
-    return r.beyond;
-}
+
 
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
 [[gnu::always_inline]] inline bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
@@ -991,15 +440,12 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
     const int32_t diagonal = ai->map_diagonal;
     bool has_ready_weapon = false;
     int32_t longest = 0;
-    thread_local std::vector<Mount> own_mounts;   // a ship scored outside its own search
-    const std::vector<Mount> *mounts = &t_figures.mounts;
-    if (ship != t_figures.ship) {
-        take_mounts(ship, &own_mounts);
-        mounts = &own_mounts;
-    }
-    for (const Mount &m : *mounts) {
-        const int32_t eff = m.eff;
-        if (!m.ready) {
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        const System *mount = ship->crits[c].system;
+        if (!mount) continue;
+        const System &m = *mount;
+        const int32_t eff = system_effective_value(&m);
+        if (!ready_weapon(&m)) {
             if (m.flags & SYSTEM_FLAG_SUPPORT) {
                 const int32_t v =
                     area(vs_shot, last.x, last.y, m.power * power_mounts, eff * 2, ship->id, ship->owner_id, 110, 0);
@@ -1008,9 +454,11 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
             continue;
         }
         has_ready_weapon = true;
-        const int64_t r = m.r;
+        const int64_t r = rating_of(&m);
         int64_t n = 1;
-        score += m.facing_term;
+        // A ready weapon facing ahead within its arc (or without an arc) counts for itself.
+        if (m.flags & SYSTEM_FLAG_ARC) score += std::abs(angle_diff(0, m.facing)) <= m.arc / 2 ? sq(r) / 4 : 0;
+        else score += sq(r) / 6;
         if (m.flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
             score += r;
             n += 1;
@@ -1055,11 +503,11 @@ void attack_ship_describe(AgentTask *task, AiPlayer *, std::string *text) {
 
 void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                           int32_t *needed) {
-    GameObject *target = known_copy(task, ai, player);
+    const TargetReads reads = target_reads(task, ai, player);
+    GameObject *target = reads.snap;
     data_of(task)->known = target;
     const int32_t assignees = agent_task_assignee_count(task);
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    const int32_t value = reads.value, strength = reads.strength;
     if (task->subtype != 0) {
         *utility = target ? value / 2 : 0;
         *assigned = target ? assignees : 0;
@@ -1083,7 +531,7 @@ void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t
             *assigned = sum;
         }
     }
-    if (const Ship *snap = ship_of(target)) task->priority_bonus += std::clamp(snap->damage_from / 10, 0, 300);
+    if (ship_of(target)) task->priority_bonus += std::clamp(reads.damage_from / 10, 0, 300);
 }
 
 int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
@@ -1100,7 +548,7 @@ void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + SHIP_OPTIONS_AFTER_SYSTEMS;
 }
 
-int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);
@@ -1179,7 +627,7 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + SHOT_OPTIONS_AFTER_SYSTEMS;
 }
 
-int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);
@@ -1228,10 +676,10 @@ int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
 void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                         int32_t *needed) {
     AgentTaskData *d = data_of(task);
-    d->known = known_copy(task, ai, player);
-    const GameObject *target = d->known ? d->known : d->target;
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
+    const TargetReads reads = target_reads(task, ai, player);
+    d->known = reads.snap;
+    const GameObject *target = reads.weighed;
+    const int32_t value = reads.value;
     *utility = value;
     *needed = target ? *utility / 5 + 1 : 1;
     if (Ship *s = first_assignee(task)) {
@@ -1243,22 +691,17 @@ void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *
 
 }  // namespace
 
-// Keep in step with attack_ship_evaluate and scan_ship_evaluate: beyond the common inputs and the
-// assignees, they read the player's snapshot of the target (a scan without one reads the target
-// itself), its value and strength, and a snapshot's damage taken.
+// Beyond the common inputs and the assignees, attack_ship_evaluate and scan_ship_evaluate read their
+// target through target_reads: its words are the inputs.
 bool ai_combat_task_inputs(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskInputs *out) {
     if ((task->type != TASK_ATTACK_SHIP && task->type != TASK_SCAN_SHIP) || !agent_task_inputs(task, ai, out)) {
         out->count = 0;
         return false;
     }
-    GameObject *snap = known_copy(task, ai, player);
-    const GameObject *target = task->type == TASK_SCAN_SHIP && !snap ? data_of(task)->target : snap;
-    int32_t value = 0, strength = 0;
-    if (target) agent_task_object_figures(ai, target, &value, &strength);
-    const Ship *snap_ship = ship_of(snap);
-    for (int64_t w : {int64_t(reinterpret_cast<uintptr_t>(player)), int64_t(reinterpret_cast<uintptr_t>(snap)),
-                      int64_t(reinterpret_cast<uintptr_t>(target)), int64_t(value), int64_t(strength),
-                      int64_t(snap_ship ? snap_ship->damage_from : 0)})
+    const TargetReads r = target_reads(task, ai, player);
+    for (int64_t w : {int64_t(reinterpret_cast<uintptr_t>(player)), int64_t(reinterpret_cast<uintptr_t>(r.snap)),
+                      int64_t(reinterpret_cast<uintptr_t>(r.weighed)), int64_t(r.value), int64_t(r.strength),
+                      int64_t(r.damage_from)})
         out->add(w);
     return true;
 }
@@ -1293,7 +736,7 @@ System *first_ready_jump(Ship *ship) {
     return nullptr;
 }
 
-int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     AgentTaskData *d = data_of(task);
     if (!ship || !d->target) return RES_OUT_OF_RANGE;
@@ -1424,7 +867,7 @@ void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     d->option_total = d->system_options + 1;
 }
 
-int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
+[[gnu::always_inline]] inline int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
     AgentTaskData *d = data_of(task);
@@ -1549,9 +992,3 @@ CombatRecordScoreFn *ai_combat_record_score(const AgentTask *task) {
     return nullptr;
 }
 
-void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
-    take_figures(ai, ship);
-    memo_open(task, ai, ship);
-}
-
-void ai_combat_score_search_end() { memo_close(); }

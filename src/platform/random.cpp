@@ -161,6 +161,9 @@ int rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_
 
 void random_seed(uint32_t seed) { t_quick_state = seed; }
 
+uint64_t random_state() { return t_quick_state; }
+void random_set_state(uint64_t state) { t_quick_state = state; }
+
 uint32_t random_worker_seed() { return random_u32(); }
 
 uint32_t random_raw() {

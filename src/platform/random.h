@@ -108,6 +108,10 @@ void     random_seed(uint32_t seed);   // seeds the calling thread's quick gener
 // worker's first act is random_seed with it.
 uint32_t random_worker_seed();
 uint32_t random_raw();                 // the calling thread's next raw 32-bit value
+// The calling thread's quick generator's whole state, to be put back later (a check that works
+// something out twice rewinds the draws between the two).
+uint64_t random_state();
+void     random_set_state(uint64_t state);
 // Four raw draws reduced to their low bytes, the first drawn in the high byte.
 uint32_t random_u32();
 int32_t  random_range(int32_t lo, int32_t hi);   // lo..hi inclusive

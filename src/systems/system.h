@@ -180,11 +180,15 @@ struct SystemRow {
 using SystemPassiveFn = void(System *system, Ship *ship);
 using SystemActivateFn = Result(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y,
                                 int32_t *extra);
-// The hit chance in percent, or a failure code when negative.
+// The hit chance in percent, or a failure code when negative. Without roll it is a pure function of
+// the system's record, the shooter's record (hull, statistics, officers, owner), the spot, heading and
+// the target as it stands, and draws nothing: the combat AI keeps its answer for a spot for a whole
+// plan, during which none of these change.
 using SystemEstimateFn = int32_t(System *system, Ship *shooter, int32_t from_x, int32_t from_y,
                                  int32_t heading, GameObject *target, bool roll, int32_t *damage,
                                  int32_t *effect);
-using SystemEffectiveValueFn = int32_t(const System *system);   // the AI's weight of the system
+// The AI's weight of the system: reads the system's record only.
+using SystemEffectiveValueFn = int32_t(const System *system);
 using SystemImpactFn = int32_t(Shot *shot, GameObject *target);  // damage dealt
 using SystemReactFn = void(System *system, Ship *ship, GameObject *incoming, int32_t x, int32_t y,
                            uint32_t *flags);

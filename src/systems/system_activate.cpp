@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "platform/files.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "world/object.h"
 #include "world/ship.h"
 
@@ -52,6 +53,10 @@ void system_plan_begin() {
 
 void system_plan_end() {
     if (t_plan_depth < 1 || --t_plan_depth > 0) return;
+    // The plan's draws came from the generator it took: the game's mode and generators stood still.
+    if (plan_check_on()) [[unlikely]]
+        plan_check_same("plan's generator", "generator", uintptr_t(system_draws::plan_generator),
+                        uintptr_t(resolve_generator()));
     system_draws::plan_generator = nullptr;
     system_draws::plan_epoch = 0;
 }

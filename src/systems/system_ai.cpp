@@ -6,6 +6,7 @@
 #include <vector>
 #include "platform/files.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
@@ -96,39 +97,72 @@ bool valid_user(Ship *ship, int32_t index, int32_t count) { return ship_of(ship)
 // The range test of a use against a ship walks the target's mask. The candidates of one plan end at
 // a handful of spots, so the answers are kept per thread, keyed by everything the test reads: the
 // target as it stands (place, size, shown sprite) and the point and range asked.
-struct RangeAnswer {
+// The target as a point test reads it: the object, its shown sprite, its place and size.
+struct TargetKey {
     const GameObject *target = nullptr;
     const Sprite     *shape = nullptr;
-    int32_t           tx = 0, ty = 0, tw = 0, th = 0;
-    int32_t           px = 0, py = 0, range = 0;
-    bool              in_range = false;
+    int32_t           x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const TargetKey &) const = default;
+};
+
+TargetKey target_key(const GameObject *target, const Sprite *shape) {
+    return {target, shape, target->x, target->y, target->w, target->h};
+}
+
+struct RangeKey {
+    TargetKey target;
+    int32_t   px = 0, py = 0, range = 0;
+    bool operator==(const RangeKey &) const = default;
+};
+
+struct RangeAnswer {
+    RangeKey key;
+    bool     in_range = false;
 };
 constexpr size_t RANGE_ANSWERS = 512;   // a power of two
 thread_local RangeAnswer range_answers[RANGE_ANSWERS];
 
 // The point where a line from (px, py) to the target's centre meets its mask, kept the same way.
+struct ImpactKey {
+    TargetKey target;
+    int32_t   px = 0, py = 0;
+    bool operator==(const ImpactKey &) const = default;
+};
+
 struct ImpactAnswer {
-    const GameObject *target = nullptr;
-    const Sprite     *shape = nullptr;
-    int32_t           tx = 0, ty = 0, tw = 0, th = 0;
-    int32_t           px = 0, py = 0;
-    Result            result = RES_OK;
-    int32_t           hit_x = 0, hit_y = 0;
+    ImpactKey key;
+    Result    result = RES_OK;
+    int32_t   hit_x = 0, hit_y = 0;
 };
 constexpr size_t IMPACT_ANSWERS = 256;   // a power of two
 thread_local ImpactAnswer impact_answers[IMPACT_ANSWERS];
 
+// A kept answer of the range or impact tables against the target's own test.
+void check_point_answer(const char *cache, const GameObject *target, int32_t px, int32_t py, int64_t kept,
+                        int64_t fresh) {
+    plan_check_counted();
+    if (kept != fresh)
+        plan_check_failed(cache, "target #%llu from (%d, %d): kept %lld, fresh %lld",
+                          (unsigned long long)target->id, px, py, (long long)kept, (long long)fresh);
+}
+
 Result target_impact_point(GameObject *target, int32_t *px, int32_t *py) {
     const Sprite *shape = ship_of(target) ? object_shape(target) : nullptr;
-    if (!shape) return object_impact_point(target, px, py);
+    if (!shape || plan_check_fresh()) return object_impact_point(target, px, py);
     uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(*px)) << 32 | uint32_t(*py)) * 0xC2B2AE3D27D4EB4Full;
     ImpactAnswer &a = impact_answers[(h >> 40) & (IMPACT_ANSWERS - 1)];
-    if (!(a.target == target && a.shape == shape && a.tx == target->x && a.ty == target->y &&
-          a.tw == target->w && a.th == target->h && a.px == *px && a.py == *py)) {
+    const ImpactKey key{target_key(target, shape), *px, *py};
+    if (!(a.key == key)) {
         int32_t x = *px, y = *py;
         const Result r = object_impact_point(target, &x, &y);
-        a = ImpactAnswer{target, shape, target->x, target->y, target->w, target->h, *px, *py, r, x, y};
+        a = ImpactAnswer{key, r, x, y};
+    } else if (plan_check_on()) [[unlikely]] {
+        int32_t x = *px, y = *py;
+        const Result r = object_impact_point(target, &x, &y);
+        check_point_answer("impact answers", target, *px, *py, a.result, r);
+        check_point_answer("impact answers", target, *px, *py, a.hit_x, x);
+        check_point_answer("impact answers", target, *px, *py, a.hit_y, y);
     }
     *px = a.hit_x;
     *py = a.hit_y;
@@ -139,16 +173,18 @@ bool target_in_range(GameObject *target, int32_t px, int32_t py, int32_t range) 
     // Only ships: other kinds may answer point tests from more than their sprite.
     if (!ship_of(target)) return object_in_range_of(target, px, py, range) != 0;
     const Sprite *shape = object_shape(target);
-    if (!shape) return object_in_range_of(target, px, py, range) != 0;
+    if (!shape || plan_check_fresh()) return object_in_range_of(target, px, py, range) != 0;
     uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(px)) << 32 | uint32_t(py)) * 0xC2B2AE3D27D4EB4Full;
     h ^= uint64_t(uint32_t(range)) * 0x165667B19E3779F9ull;
     RangeAnswer &a = range_answers[(h >> 40) & (RANGE_ANSWERS - 1)];
-    if (a.target == target && a.shape == shape && a.tx == target->x && a.ty == target->y && a.tw == target->w &&
-        a.th == target->h && a.px == px && a.py == py && a.range == range)
+    const RangeKey key{target_key(target, shape), px, py, range};
+    if (a.key == key) {
+        if (plan_check_on()) [[unlikely]]
+            check_point_answer("range answers", target, px, py, a.in_range, object_in_range_of(target, px, py, range) != 0);
         return a.in_range;
-    a = RangeAnswer{target, shape, target->x, target->y, target->w, target->h, px, py, range,
-                    object_in_range_of(target, px, py, range) != 0};
+    }
+    a = RangeAnswer{key, object_in_range_of(target, px, py, range) != 0};
     return a.in_range;
 }
 
@@ -276,52 +312,89 @@ UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target,
 // What the plan cannot change is read once: the user's frames, stats, officers and owner's
 // knowledge, the target's shape and evasion, the system's record. A new plan starts them afresh.
 
-struct DirectStart {
+struct DirectStartKey {
     uint64_t          epoch = 0;
     const Ship       *ship = nullptr;
     const GameObject *target = nullptr;
     int32_t           x = 0, y = 0, heading = 0, ap = 0, mp = 0;
     uint32_t          hull_flags = 0;
     int32_t           target_x = 0, target_y = 0, target_w = 0, target_h = 0;
+    bool operator==(const DirectStartKey &) const = default;
+};
+
+DirectStartKey direct_start_key(uint64_t epoch, const Ship *ship, const GameObject *target) {
+    return {epoch, ship, target, ship->x, ship->y, ship->heading, ship->ap, ship->mp, ship->hull_flags,
+            target->x, target->y, target->w, target->h};
+}
+
+struct DirectStart {
+    DirectStartKey    key;
     PlanCursor        cursor;       // at the ship as it stands, its centre known
     int32_t           tx = 0, ty = 0;   // the target's centre
     int32_t           bearing = 0;      // from the ship's centre to the target's
 };
 thread_local DirectStart t_direct_start;
 
+void direct_start_fill(DirectStart &s, uint64_t epoch, Ship *ship, GameObject *target);
+
+// A kept start against one worked out afresh.
+[[gnu::noinline]] void direct_start_check(const DirectStart &kept, Ship *ship, GameObject *target) {
+    DirectStart fresh;
+    {
+        PlanCheckFresh scope;
+        direct_start_fill(fresh, kept.key.epoch, ship, target);
+    }
+    const PlanCursor &k = kept.cursor, &f = fresh.cursor;
+    plan_check_counted();
+    if (k.x != f.x || k.y != f.y || k.heading != f.heading || k.ap != f.ap || k.mp != f.mp || kept.tx != fresh.tx ||
+        kept.ty != fresh.ty || kept.bearing != fresh.bearing)
+        plan_check_failed("direct weapons' start", "ship #%llu against #%llu: kept bearing %d at (%d, %d), fresh %d at (%d, %d)",
+                          (unsigned long long)ship->id, (unsigned long long)target->id, kept.bearing, k.x, k.y,
+                          fresh.bearing, f.x, f.y);
+}
+
+// What every direct-weapon candidate against the target starts from: kept for the plan, or (fresh
+// work) worked out anew.
 const DirectStart &direct_start(Ship *ship, GameObject *target) {
     const uint64_t epoch = system_plan_epoch();
+    if (plan_check_fresh()) [[unlikely]] {
+        thread_local DirectStart fresh;
+        direct_start_fill(fresh, epoch, ship, target);
+        return fresh;
+    }
     DirectStart &s = t_direct_start;
-    if (epoch != 0 && s.epoch == epoch && s.ship == ship && s.target == target && s.x == ship->x && s.y == ship->y &&
-        s.heading == ship->heading && s.ap == ship->ap && s.mp == ship->mp && s.hull_flags == ship->hull_flags &&
-        s.target_x == target->x && s.target_y == target->y && s.target_w == target->w && s.target_h == target->h)
+    if (epoch != 0 && s.key == direct_start_key(epoch, ship, target)) {
+        if (plan_check_on()) [[unlikely]]
+            direct_start_check(s, ship, target);
         return s;
-    s.epoch = epoch;
-    s.ship = ship;
-    s.target = target;
-    s.x = ship->x;
-    s.y = ship->y;
-    s.heading = ship->heading;
-    s.ap = ship->ap;
-    s.mp = ship->mp;
-    s.hull_flags = ship->hull_flags;
-    s.target_x = target->x;
-    s.target_y = target->y;
-    s.target_w = target->w;
-    s.target_h = target->h;
-    system_ai_begin(ship, &s.cursor);
-    target_centre(target, &s.tx, &s.ty);
-    s.bearing = system_ai_bearing(&s.cursor, s.tx, s.ty);
+    }
+    direct_start_fill(s, epoch, ship, target);
     return s;
 }
 
-struct SpotAnswer {
+void direct_start_fill(DirectStart &s, uint64_t epoch, Ship *ship, GameObject *target) {
+    s.key = direct_start_key(epoch, ship, target);
+    system_ai_begin(ship, &s.cursor);
+    target_centre(target, &s.tx, &s.ty);
+    s.bearing = system_ai_bearing(&s.cursor, s.tx, s.ty);
+}
+
+struct SpotKey {
+    int32_t           x = 0, y = 0, heading = 0;   // first: they tell most spots apart
     uint64_t          epoch = 0;
     const Ship       *ship = nullptr;
     const System     *system = nullptr;
     const GameObject *target = nullptr;
     int32_t           target_x = 0, target_y = 0, target_w = 0, target_h = 0;
-    int32_t           x = 0, y = 0, heading = 0;
+    bool operator==(const SpotKey &) const = default;
+};
+
+SpotKey spot_key(uint64_t epoch, const PlanCursor *at, const System *system, const GameObject *target) {
+    return {at->x, at->y, at->heading, epoch, at->ship, system, target, target->x, target->y, target->w, target->h};
+}
+
+struct SpotAnswer {
+    SpotKey           key;
     int32_t           arc_heading = 0;   // the heading that brings the target into the system's facing
     bool              use_known = false;
     UseVerdict        use;               // of a use at the target, when use_known
@@ -333,10 +406,7 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 // A spot not in the table yet takes the slot: its key, the arc heading from there, no use yet.
 [[gnu::noinline]] SpotAnswer *spot_answer_fill(SpotAnswer &a, uint64_t epoch, const PlanCursor *at, const System *system,
                                                const GameObject *target) {
-    a = SpotAnswer{.epoch = epoch, .ship = at->ship, .system = system, .target = target,
-                   .target_x = target->x, .target_y = target->y, .target_w = target->w, .target_h = target->h,
-                   .x = at->x, .y = at->y, .heading = at->heading, .arc_heading = 0, .use_known = false,
-                   .use = {}};
+    a = SpotAnswer{.key = spot_key(epoch, at, system, target), .arc_heading = 0, .use_known = false, .use = {}};
     a.arc_heading = arc_heading(at, system, target);
     return &a;
 }
@@ -344,15 +414,18 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 [[gnu::always_inline]] inline SpotAnswer *spot_answer(const PlanCursor *at, const System *system,
                                                       const GameObject *target) {
     const uint64_t epoch = system_plan_epoch();
-    if (epoch == 0) return nullptr;
+    if (epoch == 0 || plan_check_fresh()) return nullptr;
     uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
     h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
     SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
-    if (a.epoch == epoch && a.x == at->x && a.y == at->y && a.heading == at->heading && a.ship == at->ship &&
-        a.system == system && a.target == target && a.target_x == target->x && a.target_y == target->y &&
-        a.target_w == target->w && a.target_h == target->h) [[likely]]
+    if (a.key == spot_key(epoch, at, system, target)) [[likely]] {
+        if (plan_check_on()) [[unlikely]] {
+            PlanCheckFresh scope;
+            plan_check_same("spot answers of direct weapons", "arc heading", a.arc_heading, arc_heading(at, system, target));
+        }
         return &a;
+    }
     return spot_answer_fill(a, epoch, at, system, target);
 }
 
@@ -368,6 +441,12 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
     if (!a->use_known) [[unlikely]] {
         a->use = use_verdict(at, system, target, tx, ty);
         a->use_known = true;
+    } else if (plan_check_on()) [[unlikely]] {
+        PlanCheckFresh scope;
+        const UseVerdict fresh = use_verdict(at, system, target, tx, ty);
+        plan_check_same("spot answers of direct weapons", "use", a->use.ok, fresh.ok);
+        plan_check_same("spot answers of direct weapons", "hit chance", a->use.chance, fresh.chance);
+        plan_check_same("spot answers of direct weapons", "damage", a->use.damage, fresh.damage);
     }
     return apply_use(at, system, target, tx, ty, a->use);
 }

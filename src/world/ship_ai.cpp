@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
@@ -259,6 +260,18 @@ bool sprites_meet(const Ship *ship, int32_t frame, int32_t x, int32_t y, const O
                                      o.h) != 0;
 }
 
+// The map's own placement query: the ship's sprite for the frame at (x, y) meets something else
+// on its map. What the kept answers and the picture stand for.
+bool map_blocks(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    ObjectFilter filter;
+    filter.flags = PLACE_FILTER;
+    filter.px = x;
+    filter.py = y;
+    filter.self = ship;
+    filter.frame = frame;
+    return map_query_object(ship->map, &filter) != nullptr;
+}
+
 // Compares the map with the kept picture and stamps the cells under every object that changed.
 void compare_map(OccupancyCache &c, const ObjectMap *map) {
     bool changed = true;
@@ -432,43 +445,40 @@ struct TurnCell {
     TryVerdict::State state = TryVerdict::UNKNOWN;
     int32_t           x = 0, y = 0;
 };
-struct TurnRow {
+struct TurnRowKey {
+    int32_t     x = 0, y = 0, from_heading = 0;   // first: they tell most rows apart
     const Ship *ship = nullptr;
-    int32_t     from_heading = 0, x = 0, y = 0;
     bool        asks_map = false;
     uint32_t    plan = 0;
-    uint32_t    number = 0;
-    TurnCell    cells[360];
+    bool operator==(const TurnRowKey &) const = default;
+};
+struct TurnRow {
+    TurnRowKey key;
+    uint32_t   number = 0;
+    TurnCell   cells[360];
 };
 constexpr size_t TURN_ROWS = 16;   // direct-mapped by the place; a power of two
 thread_local std::vector<TurnRow> turn_rows;
 thread_local uint32_t turn_row_count = 0;   // the last number given to a row
 thread_local TurnRow *last_turn_row = nullptr;
 
-TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map, uint32_t plan) {
+[[gnu::always_inline]] inline TurnRow &turn_row(Ship *ship, int32_t from_heading, int32_t x, int32_t y, bool asks_map,
+                                                uint32_t plan) {
+    const TurnRowKey key{x, y, from_heading, ship, asks_map, plan};
     TurnRow *row = last_turn_row;
-    if (row && row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
-        row->asks_map == asks_map && row->plan == plan)
-        return *row;
+    if (row && row->key == key) return *row;
     if (turn_rows.empty()) turn_rows.resize(TURN_ROWS);
     const uint32_t h =
         (uint32_t(x) * 0x9E3779B1u) ^ (uint32_t(y) * 0x85EBCA77u) ^ (uint32_t(from_heading) * 0xC2B2AE3Du);
     row = &turn_rows[(h >> 24) & (TURN_ROWS - 1)];
     last_turn_row = row;
-    if (row->x == x && row->y == y && row->from_heading == from_heading && row->ship == ship &&
-        row->asks_map == asks_map && row->plan == plan)
-        return *row;
+    if (row->key == key) return *row;
     if (++turn_row_count == 0) {   // wrapped: cells of an old row could carry the new number
         for (TurnRow &r : turn_rows)
             for (TurnCell &cell : r.cells) cell.row = 0;
         turn_row_count = 1;
     }
-    row->ship = ship;
-    row->from_heading = from_heading;
-    row->x = x;
-    row->y = y;
-    row->asks_map = asks_map;
-    row->plan = plan;
+    row->key = key;
     row->number = turn_row_count;
     return *row;
 }
@@ -479,7 +489,7 @@ void memo_forget() {
     if (++m.generation == 0) {   // wrapped: slots and verdicts of an old plan could carry the new number
         for (SearchMemoSlot &slot : m.slots) slot.generation = 0;
         for (TryVerdict &v : m.pool) v.search = 0;
-        for (TurnRow &r : turn_rows) r.plan = 0;
+        for (TurnRow &r : turn_rows) r.key.plan = 0;
         for (SearchMemo::FacingFrame &f : m.facing) f.generation = 0;
         m.generation = 1;
     }
@@ -540,7 +550,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
 // The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
 // searches are not kept now. The slot and the verdicts stay put until the next call. A move
 // search names the heading its ship faces (any value; 0..359 are looked up without hashing).
-inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
+[[gnu::always_inline]] inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
                                    int32_t facing = -1) {
     SearchMemo &m = memo;
     SearchMemoSlot *last = m.last[kind];
@@ -636,22 +646,13 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
             if (hit) break;
         }
     } else {
-        ObjectFilter filter;
-        filter.flags = PLACE_FILTER;
-        filter.px = x;
-        filter.py = y;
-        filter.self = ship;
-        filter.frame = frame;
-        hit = map_query_object(ship->map, &filter) != nullptr;
+        hit = map_blocks(ship, frame, x, y);
     }
     if (slot) keep_answer(*a, slot, where, size, hit, c.clock);
     return hit;
 }
 
-// The ship's sprite for the frame at (x, y) meets something else on its map. The answers are kept
-// by (frame, x, y, the ship's size) for the ship whose answers are selected; one found good at the
-// present change count is read here, anything else asks spot_query.
-inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+[[gnu::always_inline]] inline bool spot_is_blocked_kept(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
@@ -666,7 +667,32 @@ inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
     return spot_query(ship, frame, x, y, &slot, where, size);
 }
 
+// Fresh work asks the map; a kept answer is checked against it.
+[[gnu::noinline]] bool spot_is_blocked_checked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    if (plan_check_fresh()) return map_blocks(ship, frame, x, y);
+    const bool kept = spot_is_blocked_kept(ship, frame, x, y);
+    const bool fresh = map_blocks(ship, frame, x, y);
+    plan_check_counted();
+    if (kept != fresh)
+        plan_check_failed("spot answers", "ship #%llu frame %d at (%d, %d): kept %s, the map says %s",
+                          (unsigned long long)ship->id, frame, x, y, kept ? "blocked" : "free",
+                          fresh ? "blocked" : "free");
+    return kept;
+}
+
+// The ship's sprite for the frame at (x, y) meets something else on its map. The answers are kept
+// by (frame, x, y, the ship's size) for the ship whose answers are selected; one found good at the
+// present change count is read here, anything else asks spot_query.
+// The searches are built twice: plain (Checking false: no trace of the check) and, while the check
+// of kept answers is on, for fresh work and checked answers.
+template <bool Checking>
+inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
+    if (Checking) return spot_is_blocked_checked(ship, frame, x, y);
+    return spot_is_blocked_kept(ship, frame, x, y);
+}
+
 // The ship's sprite for the frame fits the map at (x, y) and meets nothing there.
+template <bool Checking>
 bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_overlap) {
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
@@ -674,7 +700,7 @@ bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_ove
         if (x < EDGE || y < EDGE) return false;
         if (x > ship->map->world_w - w - EDGE || y > ship->map->world_h - h - BOTTOM_EDGE) return false;
         if (!test_overlap) return true;
-        if (spot_is_blocked(ship, frame, x, y)) return false;
+        if (spot_is_blocked<Checking>(ship, frame, x, y)) return false;
     }
     return true;
 }
@@ -697,7 +723,12 @@ struct OffsetMemoSlot {
 constexpr uint32_t OFFSET_MEMO_SLOTS = 4096;
 thread_local OffsetMemoSlot offset_memo[OFFSET_MEMO_SLOTS];
 
+template <bool Checking>
 void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
+    if (Checking && plan_check_fresh()) {
+        offset_computed(direction, length, dx, dy);
+        return;
+    }
     const uint32_t h = (uint32_t(direction) * 0x9E3779B1u ^ uint32_t(length) * 0x85EBCA77u) >> 20;
     OffsetMemoSlot &slot = offset_memo[h & (OFFSET_MEMO_SLOTS - 1)];
     if (!slot.known || slot.direction != direction || slot.length != length) {
@@ -719,7 +750,7 @@ struct MoveOffset {
 };
 thread_local std::vector<MoveOffset> move_offsets;
 
-MoveOffset *move_offset_table() {
+[[gnu::always_inline]] inline MoveOffset *move_offset_table() {
     if (move_offsets.empty()) move_offsets.resize(size_t(360) * MOVE_TABLE_MP);
     return move_offsets.data();
 }
@@ -762,6 +793,7 @@ thread_local RowReach row_reaches[ROW_REACHES];
 
 // Judges the tries of one move search: the frame for the current heading and the box its
 // top-left corner must keep inside the map's edges are worked out at the first try judged.
+template <bool Checking>
 struct MoveJudge {
     Ship       *ship;
     int32_t     heading, from_x, from_y, current_heading;
@@ -772,7 +804,7 @@ struct MoveJudge {
     MoveOffset *offsets = nullptr;
 
     [[gnu::noinline]] void prepare() {
-        offsets = move_offset_table();
+        offsets = Checking && plan_check_fresh() ? nullptr : move_offset_table();
         ready = true;
         SearchMemo::FacingFrame *known = nullptr;
         if (kept && uint32_t(current_heading) < 360u) {
@@ -795,16 +827,17 @@ struct MoveJudge {
     }
 
     // The verdict of the try in the direction (0..359) of mp points.
-    void judge(TryVerdict &v, int32_t direction, int32_t mp) {
+    [[gnu::always_inline]] void judge(TryVerdict &v, int32_t direction, int32_t mp) {
         if (!ready) prepare();
         int32_t dx = 0, dy = 0;
-        if (uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) {
+        // Fresh work (no offsets table) works every offset out.
+        if ((!Checking || offsets) && uint32_t(direction) < 360u && uint32_t(mp) < uint32_t(MOVE_TABLE_MP)) [[likely]] {
             MoveOffset &o = offsets[size_t(direction) * MOVE_TABLE_MP + size_t(mp)];
             if (!o.known) move_offset_fill(o, direction, mp);
             dx = o.dx;
             dy = o.dy;
         } else {
-            offset_for(direction, mp * 10, &dx, &dy);
+            offset_for<Checking>(direction, mp * 10, &dx, &dy);
         }
         v.x = from_x + dx;
         v.y = from_y + dy;
@@ -812,16 +845,16 @@ struct MoveJudge {
         bool free = true;
         if (ship->map)
             free = v.x >= EDGE && v.y >= EDGE && v.x <= right && v.y <= bottom &&
-                   !spot_is_blocked(ship, frame, v.x, v.y);
+                   !spot_is_blocked<Checking>(ship, frame, v.x, v.y);
         v.state = free ? TryVerdict::FREE : TryVerdict::BLOCKED;
     }
 
     // Every move in the direction (0..359) of least .. least + lengths - 1 MP ends with its corner
     // beyond one edge of the map, whatever stands on it: each of them would be judged blocked.
     bool row_leaves_map(int32_t direction, int32_t least, int32_t lengths) {
-        if (!ship->map || least < 0 || lengths < 1 || least + lengths > MOVE_TABLE_MP ||
-            uint32_t(direction) >= 360u || from_x < -0x40000000 || from_x > 0x40000000 || from_y < -0x40000000 ||
-            from_y > 0x40000000)
+        if ((Checking && plan_check_fresh()) || !ship->map || least < 0 || lengths < 1 ||
+            least + lengths > MOVE_TABLE_MP || uint32_t(direction) >= 360u || from_x < -0x40000000 ||
+            from_x > 0x40000000 || from_y < -0x40000000 || from_y > 0x40000000)
             return false;
         if (!ready) prepare();
         const RowReach &r = row_reach(offsets, direction, least, lengths);
@@ -832,6 +865,7 @@ struct MoveJudge {
 
 // The verdict of a turn from the place to the heading h (0..359), and the place it leads to.
 // A "turn" to the heading turned from (from, normalised) is no turn: blocked.
+template <bool Checking>
 struct TurnFrom {
     Ship   *ship;
     int32_t from_heading, from;   // as asked and normalised
@@ -846,7 +880,8 @@ struct TurnFrom {
             return;
         }
         ship_adjust_position_for_heading(ship, from_heading, h, to_x, to_y);
-        const bool blocked = asks_map && spot_is_blocked(ship, ship_frame_for_heading(ship, h), *to_x, *to_y);
+        const bool blocked =
+            asks_map && spot_is_blocked<Checking>(ship, ship_frame_for_heading(ship, h), *to_x, *to_y);
         *state = blocked ? TryVerdict::BLOCKED : TryVerdict::FREE;
     }
 
@@ -872,20 +907,22 @@ void ship_ai_map_still_end() {
     memo_forget();
 }
 
-Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
-                             int32_t *y) {
+namespace {
+
+template <bool Checking>
+Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x, int32_t *y) {
     const int32_t frame = ship_frame_for_heading(ship, heading);
     int32_t w = 0, h = 0;
     frame_size(ship, frame, &w, &h);
     radius = std::max(radius, 0);
-    (void)cache_begin(ship);   // its searches are not kept
+    if (!(Checking && plan_check_fresh())) (void)cache_begin(ship);   // its searches are not kept
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {
         const int32_t angle = system_random_between(0, 359);
         const int32_t length = system_random_between(radius / 4, radius);
         int32_t dx = 0, dy = 0;
-        offset_for(angle, length, &dx, &dy);
+        offset_for<Checking>(angle, length, &dx, &dy);
         const int32_t px = cx + dx - w / 2, py = cy + dy - h / 2;
-        if (!spot_is_free(ship, frame, px, py, true)) continue;
+        if (!spot_is_free<Checking>(ship, frame, px, py, true)) continue;
         if (x) *x = px;
         if (y) *y = py;
         return RES_OK;
@@ -893,10 +930,12 @@ Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy,
     return RES_NO_FREE_POSITION;
 }
 
-Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
-                            int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
+template <bool Checking>
+[[gnu::always_inline]] inline Result pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max,
+                                                  int32_t from_x, int32_t from_y, int32_t current_heading, int32_t *x,
+                                                  int32_t *y) {
     const bool immobile = ship->hull_flags & HULL_FLAG_IMMOBILE;
-    const bool keep = cache_begin(ship);
+    const bool keep = !(Checking && plan_check_fresh()) && cache_begin(ship);
     // A try is one of 11 directions and, unless immobile, one length of the MP range: the verdict
     // of each pair is worked out once per search (once per plan when the search is kept).
     constexpr int32_t DIRECTIONS = 2 * HEADING_JITTER + 1;
@@ -927,7 +966,7 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
         }
         return arc_known[j] != 0;
     };
-    MoveJudge judge{ship, heading, from_x, from_y, current_heading, search_tag, kept != nullptr};
+    MoveJudge<Checking> judge{ship, heading, from_x, from_y, current_heading, search_tag, kept != nullptr};
     // When there are no more pairs than tries, see first whether any of them is free: a move that
     // is blocked everywhere fails at once rather than after every try (a plan asks for many such).
     if (lengths > 0 && int64_t(DIRECTIONS) * lengths <= PLACE_TRIES) {
@@ -986,10 +1025,12 @@ Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t
     return RES_NO_FREE_POSITION;
 }
 
-Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
-                                int32_t *y) {
+template <bool Checking>
+[[gnu::always_inline]] inline Result random_turn_from(Ship *ship, int32_t from_heading, int32_t spread,
+                                                      int32_t *heading, int32_t *x, int32_t *y) {
+    const bool fresh = Checking && plan_check_fresh();
     const bool test_overlap = !(ship->hull_flags & HULL_FLAG_TURN_UNBLOCKED);
-    const bool map_kept = test_overlap && cache_begin(ship);
+    const bool map_kept = !fresh && test_overlap && cache_begin(ship);
     const int32_t lo = -spread / 2, hi = spread / 2;
     // One verdict per offset of the spread: read from the plan's row of turns from the place when
     // the search is kept (the offsets then turn to distinct headings), else worked out once per
@@ -998,8 +1039,8 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
     const bool asks_map = test_overlap && ship->map;
     // The inputs are copied: what the pointers hold changes only when the search succeeds.
     const int32_t wanted = *heading;
-    const TurnFrom turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
-    if ((asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
+    const TurnFrom<Checking> turn{ship, from_heading, angle_normalize(from_heading), *x, *y, asks_map};
+    if (!fresh && (asks_map ? map_kept : cache.still_depth > 0) && offsets > 0 && offsets <= 360) {
         TurnRow &row = turn_row(ship, from_heading, *x, *y, asks_map, memo.generation);
         const uint32_t number = row.number;
         auto cell_at = [&](int32_t offset) __attribute__((always_inline)) -> const TurnCell & {
@@ -1050,6 +1091,89 @@ Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread
         return RES_OK;
     }
     return RES_NO_FREE_POSITION;
+}
+
+// A search's answer.
+struct SearchAnswer {
+    Result  result = RES_OK;
+    int32_t heading = 0, x = 0, y = 0;
+};
+
+// The search run afresh and then as it keeps its answers, from the same draws; the kept run's answer
+// is the search's, after it is compared with the fresh one.
+template <class Search>
+[[gnu::noinline]] SearchAnswer checked_search(const char *what, const Ship *ship, const SearchAnswer &given,
+                                              Search &&search) {
+    const PlanDrawMark start = plan_check_mark();
+    SearchAnswer fresh = given;
+    {
+        PlanCheckFresh scope;
+        fresh.result = search(&fresh);
+    }
+    const PlanDrawMark fresh_end = plan_check_mark();
+    plan_check_rewind(start);
+    SearchAnswer kept = given;
+    kept.result = search(&kept);
+    plan_check_counted();
+    if (kept.result != fresh.result || (kept.result == RES_OK && (kept.heading != fresh.heading || kept.x != fresh.x ||
+                                                                  kept.y != fresh.y)))
+        plan_check_failed(what, "ship #%llu: kept %d heading %d at (%d, %d), fresh %d heading %d at (%d, %d)",
+                          (unsigned long long)ship->id, int(kept.result), kept.heading, kept.x, kept.y,
+                          int(fresh.result), fresh.heading, fresh.x, fresh.y);
+    if (!plan_check_draws_at(fresh_end))
+        plan_check_failed(what, "ship #%llu: the kept search drew otherwise than the fresh one",
+                          (unsigned long long)ship->id);
+    return kept;
+}
+
+}  // namespace
+
+Result ship_ai_pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x,
+                             int32_t *y) {
+    if (!plan_check_on()) [[likely]]
+        return pick_position<false>(ship, radius, cx, cy, heading, x, y);
+    if (plan_check_fresh()) return pick_position<true>(ship, radius, cx, cy, heading, x, y);
+    const SearchAnswer a = checked_search("spot search", ship, {}, [&](SearchAnswer *s) {
+        return pick_position<true>(ship, radius, cx, cy, heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        if (x) *x = a.x;
+        if (y) *y = a.y;
+    }
+    return a.result;
+}
+
+Result ship_ai_pick_heading(Ship *ship, int32_t heading, int32_t mp_min, int32_t mp_max, int32_t from_x,
+                            int32_t from_y, int32_t current_heading, int32_t *x, int32_t *y) {
+    if (!plan_check_on()) [[likely]]
+        return pick_heading<false>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
+    if (plan_check_fresh())
+        return pick_heading<true>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, x, y);
+    const SearchAnswer a = checked_search("move search", ship, {}, [&](SearchAnswer *s) {
+        return pick_heading<true>(ship, heading, mp_min, mp_max, from_x, from_y, current_heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        if (x) *x = a.x;
+        if (y) *y = a.y;
+    }
+    return a.result;
+}
+
+Result ship_ai_random_turn_from(Ship *ship, int32_t from_heading, int32_t spread, int32_t *heading, int32_t *x,
+                                int32_t *y) {
+    if (!plan_check_on()) [[likely]]
+        return random_turn_from<false>(ship, from_heading, spread, heading, x, y);
+    if (plan_check_fresh()) return random_turn_from<true>(ship, from_heading, spread, heading, x, y);
+    const SearchAnswer given{.result = RES_OK, .heading = *heading, .x = *x, .y = *y};
+    const SearchAnswer a = checked_search("turn search", ship, given, [&](SearchAnswer *s) {
+        return random_turn_from<true>(ship, from_heading, spread, &s->heading, &s->x, &s->y);
+    });
+    if (a.result == RES_OK) {
+        *heading = a.heading;
+        *x = a.x;
+        *y = a.y;
+    }
+    return a.result;
 }
 
 Result ship_ai_random_turn(Ship *ship, int32_t spread, int32_t *heading, int32_t *x, int32_t *y) {

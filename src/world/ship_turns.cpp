@@ -441,14 +441,7 @@ Result ship_plan(GameObject *obj) {
     Ship *ship = ship_of(obj);
     const WorldHooks &hooks = world_hooks();
     Player *owner = ship && ship->owner_id ? world_find_player(ship->owner_id) : nullptr;
-    if (owner && hooks.ai_plan_ship) {
-        // Planning only reads the model: the map stands still until the plan is made.
-        ship_ai_map_still_begin();
-        system_plan_begin();
-        hooks.ai_plan_ship(owner, ship);
-        system_plan_end();
-        ship_ai_map_still_end();
-    }
+    if (owner && hooks.ai_plan_ship) hooks.ai_plan_ship(owner, ship);
     return RES_OK;
 }
 

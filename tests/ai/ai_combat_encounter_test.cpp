@@ -6,6 +6,8 @@
 //  - With the option scorer running, every search's options are scored on its worker while the
 //    planning thread builds the next ones: the battles end alike, draw for draw.
 //  - A clearly stronger side destroys ships and holds the field.
+//  - With every kept answer of the searches checked against a fresh one, a battle ends draw for draw
+//    as the unchecked battle (the check rewinds what its fresh answers draw).
 #include <gtest/gtest.h>
 #include "support/fixture_store.h"
 #include "support/state_guards.h"
@@ -23,6 +25,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -199,6 +202,29 @@ TEST_F(EncounterAi, BattlesScoredOnTheScorerThreadEndAsBattlesScoredWhereTheOpti
         EXPECT_TRUE(from_worker == alone) << "seed " << seed;
         EXPECT_EQ(beside.victor, alone.victor) << "seed " << seed;
     }
+}
+
+// The check turned on for the scope, and back whatever an assertion does.
+struct KeptAnswersChecked {
+    bool was = plan_check_set(true);
+    ~KeptAnswersChecked() { plan_check_set(was); }
+};
+
+TEST_F(EncounterAi, ABattleWithEveryKeptAnswerCheckedEndsAsTheUncheckedBattle) {
+    const Ending unchecked = battle(5, ai_plan_ship);
+    ASSERT_EQ(unchecked.ids.size(), size_t(2 * SHIPS_PER_SIDE));
+    EXPECT_GT(unchecked.destroyed, 0) << "the commanders fought";
+    KeptAnswersChecked on;
+    const uint64_t before = plan_check_count();
+    const Ending checked = battle(5, ai_plan_ship);
+    // Spot answers, turns and moves, options, scores, assignment lists: hundreds of thousands.
+    EXPECT_GT(plan_check_count() - before, 100000u) << "the battle's kept answers were checked";
+    EXPECT_TRUE(checked == unchecked) << checked.destroyed << " against " << unchecked.destroyed
+                                      << " ships destroyed";
+    // The same with the scores taken by the scorer's thread, which checks its own.
+    ScorerRunning scorer;
+    ASSERT_EQ(scorer.started, RES_OK);
+    EXPECT_TRUE(battle(5, ai_plan_ship) == unchecked);
 }
 
 // Three lancers with three beams each against one lancer with a single beam: the strong side breaks

@@ -2,6 +2,8 @@
 // score it had. These tests pin what the memo must tell apart: records that differ in any word a
 // score reads, the ship's consecutive move counter, another task, and a search that has ended.
 #include "ai_combat_fixture.h"
+#include "systems/plan_check.h"
+#include "systems/system_ai.h"
 
 using namespace aitest;
 
@@ -111,6 +113,75 @@ TEST_F(ScoreMemo, ARecordDifferingInAnyWordTheScoreReadsIsScoredAfresh) {
         a->option = base;
         EXPECT_EQ(agent_task_combat_score(task, ai, a), base_score) << c.word << ": the first record again";
     }
+}
+
+// The memo trusts the battle to stand still during a search: a target moved in the middle of one
+// gets the score it had where it stood. With the check on, every score is worked out afresh as
+// well and the process stops at the difference.
+TEST_F(ScoreMemo, ATargetMovedDuringASearchIsCaughtByTheCheck) {
+    const ShipPlan base = record();
+    const int32_t before = fresh(attack, base);
+    auto score_after_the_target_moved = [&] {
+        agent_task_combat_begin(attack, ai, a);
+        a->option = base;
+        (void)agent_task_combat_score(attack, ai, a);
+        e->x += 300;
+        a->option = base;
+        const int32_t moved = agent_task_combat_score(attack, ai, a);
+        e->x -= 300;
+        return moved;
+    };
+    e->x += 300;
+    const int32_t after = fresh(attack, base);
+    e->x -= 300;
+    ASSERT_NE(after, before) << "the move must matter to the score";
+    const bool was = plan_check_set(false);
+    EXPECT_EQ(score_after_the_target_moved(), before) << "the kept score is given unchecked";
+    EXPECT_DEATH(
+        {
+            plan_check_set(true);
+            (void)score_after_the_target_moved();
+        },
+        "Kept answer differs from a fresh one \\(option scores\\)");
+    plan_check_set(was);
+}
+
+// A plan reads the target's evasion once: a use asked again from the same spot after the evasion
+// changed within the plan gets the hit chance kept for the spot. With the check on, the kept use is
+// worked out afresh as well and the process stops at the difference.
+TEST_F(ScoreMemo, AnEvasionChangedWithinAPlanIsCaughtByTheCheck) {
+    System *beam = ship_get_crit_system(a, LANCER_STARBOARD);
+    ASSERT_NE(beam, nullptr);
+    object_set_position(e, 580, 400);   // in the starboard beam's arc and range
+    const int32_t here = system_ai_candidate_total(beam->type) - 1;   // the use from where the ship stands
+    auto chance = [&] {
+        EXPECT_EQ(system_ai_direct_run(beam, ai, a, e, here), RES_OK);
+        return a->option.step_count == 1 ? a->option.steps[0].hit_chance : -1;
+    };
+    const int32_t before = chance();
+    e->evasion += 60;
+    const int32_t after = chance();
+    e->evasion -= 60;
+    ASSERT_GT(before, 0) << "the beam reaches the enemy from where the ship stands";
+    ASSERT_NE(after, before) << "the evasion must matter to the hit chance";
+    auto chance_after_the_evasion_changed = [&] {
+        system_plan_begin();
+        (void)chance();
+        e->evasion += 60;
+        const int32_t kept = chance();
+        e->evasion -= 60;
+        system_plan_end();
+        return kept;
+    };
+    const bool was = plan_check_set(false);
+    EXPECT_EQ(chance_after_the_evasion_changed(), before) << "the kept use is given unchecked";
+    EXPECT_DEATH(
+        {
+            plan_check_set(true);
+            (void)chance_after_the_evasion_changed();
+        },
+        "Kept answer differs from a fresh one \\(spot answers of direct weapons\\)");
+    plan_check_set(was);
 }
 
 // The same record asked of another task during the search is that task's score, not the memo's:

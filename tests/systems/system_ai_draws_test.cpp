@@ -1,5 +1,5 @@
-// The draws of a ship's plan: between system_plan_begin and end (ship_plan brackets the combat AI's
-// planning with them) the draws take the game's resolve generator once instead of asking the game
+// The draws of a ship's plan: between system_plan_begin and end (the computer players' plan opens
+// them with its caches, AiPlanCaches) the draws take the game's resolve generator once instead of asking the game
 // each time. The words drawn, their order and the spans must be those of asking every time, and the
 // plan must leave nothing behind: a draw after it asks the game again. A plan may look at the next
 // draws before taking them: what it sees must be what it then draws.
@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ai/ai_combat_caches.h"
 #include "game/game.h"
 #include "platform/random.h"
 
@@ -51,6 +52,7 @@ void draw_rounds(int rounds) {
 }
 
 void plan_hook(Player *, Ship *) {
+    AiPlanCaches plan;   // as the computer players' plan opens it
     draw_rounds(ROUNDS / 2);
     system_plan_begin();   // a nested bracket keeps the outer one's generator when it ends
     draw_rounds(ROUNDS / 4);

@@ -3,6 +3,7 @@
 // two searches and checks the new answer against the map itself. A search that no try could win
 // fails before its first draw; one that a single candidate can win still finds it.
 #include "combat_test_util.h"
+#include "systems/plan_check.h"
 
 using namespace shiptest;
 
@@ -219,6 +220,35 @@ TEST_F(AiSearch, AMoveIntoAnotherShipFailsWithoutDrawingUntilItLeaves) {
     blue->y = 2000;
     ASSERT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y), RES_OK);
     EXPECT_FALSE(occupied(red, 0, x, y));
+}
+
+// A map changed while a ship plans breaks what the searches trust: the move search keeps offering a
+// spot now taken. With the check on, the kept answer is worked out afresh as well and the process
+// stops at the difference, naming the cache.
+TEST_F(AiSearch, ASpotTakenWhileTheShipPlansIsCaughtByTheCheck) {
+    object_set_heading(red, 0);
+    red->move_arc = 0;   // one direction, one length: one spot
+    auto plan_with_blocker_moved_in = [&] {
+        int32_t x = 0, y = 0;
+        ship_ai_map_still_begin();
+        EXPECT_EQ(ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y), RES_OK);
+        blue->x = x + red->w / 2 - blue->w / 2;
+        blue->y = y + red->h / 2 - blue->h / 2;
+        const Result again = ship_ai_pick_heading(red, 0, 3, 3, red->x, red->y, 0, &x, &y);
+        ship_ai_map_still_end();
+        return std::pair(again, occupied(red, 0, x, y));
+    };
+    const bool was = plan_check_set(false);
+    EXPECT_EQ(plan_with_blocker_moved_in(), std::pair(RES_OK, true)) << "the stale answer is given unchecked";
+    blue->x = 3000;
+    blue->y = 2000;
+    EXPECT_DEATH(
+        {
+            plan_check_set(true);
+            (void)plan_with_blocker_moved_in();
+        },
+        "Kept answer differs from a fresh one \\(move search\\)");
+    plan_check_set(was);
 }
 
 // While a ship plans, the searches trust the map they compared at the plan's first search; a map
