@@ -21,7 +21,6 @@ namespace {
 constexpr int32_t EVASION_BOOST_TURNS = 2;
 constexpr int32_t DAMAGE_BOOST_TURNS = 3;
 constexpr int32_t FLEET_BOOST_TURNS = 3;
-constexpr uint32_t HULL_FLAG_NO_FLEET_BOOST = 0x800;   // hulls the fleet boosts pass over
 constexpr int32_t SUPPORT_SOUND = 36;
 constexpr int32_t JUMP_SOUND = 33;
 constexpr int32_t JUMP_MS = 600;
