@@ -623,10 +623,10 @@ void fleet_set_composite(Fleet *f) {
 void fleet_set_hidden(Fleet *f, bool on) {
     if (on) {
         f->fleet_flags |= FLEET_HIDDEN;
-        f->flags |= OBJ_TEMPLATE_200;
+        f->flags |= OBJ_NO_POINTER_HIT;
     } else {
         f->fleet_flags &= ~FLEET_HIDDEN;
-        f->flags &= ~OBJ_TEMPLATE_200;
+        f->flags &= ~OBJ_NO_POINTER_HIT;
     }
 }
 
@@ -839,9 +839,9 @@ void fleet_update(GameObject *obj, int32_t dt) {
     ping(f, dt);
     if (obj->flags & OBJ_ROTATING) {
         f->fleet_flags |= FLEET_ROTATING;
-        obj->flags |= OBJ_TEMPLATE_200;
+        obj->flags |= OBJ_NO_POINTER_HIT;
     } else if (f->fleet_flags & FLEET_ROTATING) {
         f->fleet_flags &= ~FLEET_ROTATING;
-        obj->flags &= ~OBJ_TEMPLATE_200;
+        obj->flags &= ~OBJ_NO_POINTER_HIT;
     }
 }
