@@ -206,7 +206,7 @@ void arrive_at_sector(Fleet *f, GameObject *sector) {
     }
     release_all(ships);
     learn(owner, sector, 1);
-    if (owned_by_ui_player(f)) sound_play(FLEET_SOUND_ARRIVED);
+    if (owned_by_ui_player(f)) sound_play(SOUND_FLEET_ARRIVED);
     f->flags |= OBJ_DEAD;
 }
 

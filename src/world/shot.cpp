@@ -30,8 +30,6 @@ constexpr int32_t ACTION_LINE_MS = 1000;
 constexpr int32_t FIZZLE_HOLD_MS = 100;
 constexpr int32_t BURST_SPREAD_MS = 40;         // explosions of a volley's rounds start within this
 constexpr int32_t SEEK_FILTER = FILTER_POINT | FILTER_KINDS | FILTER_NEAREST | FILTER_NOT_SELF | FILTER_NOT_OWNER;
-constexpr int     SOUND_EXPLOSION = 0;
-constexpr int     SOUND_SHOT_AWAY = 10;
 constexpr int     TEXT_FONT = 2;
 constexpr int32_t PUFF_MIN_MS = 60, PUFF_MAX_MS = 120;
 
