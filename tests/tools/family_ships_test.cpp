@@ -113,6 +113,8 @@ TEST_F(ShipSources, EveryHullFlagNameIsTheBitTheGameReads) {
         {"rotating", HULL_FLAG_ROTATING},
         {"immobile", HULL_FLAG_IMMOBILE},
         {"player_buildable", HULL_FLAG_PLAYER_BUILDABLE},
+        {"off_battle_map", HULL_FLAG_OFF_BATTLE_MAP},
+        {"no_tag_name", HULL_FLAG_NO_TAG_NAME},
         {"no_jump", HULL_FLAG_NO_JUMP},
         {"no_pilot", HULL_FLAG_NO_PILOT},
         {"no_turn", HULL_FLAG_NO_TURN},
