@@ -48,7 +48,6 @@ constexpr int32_t SHOT_OPTIONS_AFTER_SYSTEMS = 1816;
 [[maybe_unused]] constexpr int32_t SCAN_TOWARDS_FULL = 0, SCAN_TOWARDS_ANY = 257, SCAN_TURN_ANY = 513, SCAN_TURN_FULL = 769,
                   SCAN_JUMP = 1025, SCAN_HERE = 1281, SCAN_END = 1282, SCAN_OPTIONS = 1283;
 
-constexpr uint32_t HULL_CANNOT_SCAN = 0x400;
 constexpr uint32_t TARGET_GONE = OBJ_DEAD | OBJ_LEFT_MAP;
 constexpr int32_t UNSCANNED_THREAT_ARC = 46;
 constexpr int32_t RETREATING_UTILITY = 100029;
@@ -287,7 +286,7 @@ bool can_turn(const PlanCursor &at) {
 // A scan of the target from where the cursor stands, when in range and affordable.
 void scan_from(PlanCursor *at, GameObject *target) {
     Ship *ship = at->ship;
-    if ((ship->hull_flags & HULL_CANNOT_SCAN) || at->ap < ship->scan_cost) return;
+    if ((ship->hull_flags & HULL_FLAG_NO_SCAN) || at->ap < ship->scan_cost) return;
     int32_t w = 0, h = 0;
     frame_size(ship, at->heading, &w, &h);
     if (object_distance_to(target, at->x + w / 2, at->y + h / 2) > ship->scan_range) return;
@@ -719,7 +718,7 @@ namespace {
 
 int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
     const Ship *s = ship_of(obj);
-    if (!s || (s->hull_flags & HULL_CANNOT_SCAN) || s->max_ap < s->scan_cost) return 0;
+    if (!s || (s->hull_flags & HULL_FLAG_NO_SCAN) || s->max_ap < s->scan_cost) return 0;
     return (s->ship_flags & SHIP_FLAG_SUPPORT_READY) ? 0 : 1;
 }
 

@@ -115,9 +115,9 @@ void train_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility, i
     const int32_t cls = int32_t(task->subtype);
     if (!ai || cls < 0 || cls > 2) return;
     const int32_t have = ai->officer_stats[cls * 2] + ai->officer_stats[cls * 2 + 1];
-    const int32_t want = cls == PILOT_CLASS_COMBAT   ? ai->t1 * ai->ship_count / 100 + 1
-                         : cls == PILOT_CLASS_GALAXY ? ai->t2 * ai->ship_count / 100 + 1
-                                                     : ai->t3 * ai->own_sector_count / 100 + 1;
+    const int32_t want = cls == PILOT_CLASS_COMBAT   ? ai->combat_pilot_pct * ai->ship_count / 100 + 1
+                         : cls == PILOT_CLASS_GALAXY ? ai->galaxy_pilot_pct * ai->ship_count / 100 + 1
+                                                     : ai->starbase_pilot_pct * ai->own_sector_count / 100 + 1;
     const int64_t k = want - have;
     if (k <= 0) return;
     int64_t u = 70 + CLASS_WANTS[cls].per * k;
@@ -149,7 +149,7 @@ void train_describe(AgentTask *task, AiPlayer *, std::string *text) {
 
 void train_update(AgentTask *task, AiPlayer *ai, Player *) {
     if (!ai || task->linked[0] != 0 || !ai->site_counts || !ai->listed) return;
-    const int64_t want = std::max<int64_t>((int64_t(ai->own_sector_count) * ai->t7 + 99) / 100, 1);
+    const int64_t want = std::max<int64_t>((int64_t(ai->own_sector_count) * ai->training_site_pct + 99) / 100, 1);
     if (ai->site_counts[SITE_TRAINING] >= want) return;
     for (AgentTask *t : ai->listed->items)
         if (t && t->type == TASK_BUILD_SITE && t->subtype == uint32_t(SITE_TRAINING)) {
@@ -222,7 +222,7 @@ void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     find_pilot(task, player);
     AgentTaskData *d = data_of(task);
     const int32_t ships = ai ? ai->ship_count : 0;
-    const int32_t want = ai ? std::max((ai->t2 + ai->t1) * ships / 100 + 1, 2) : 2;
+    const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
     const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
     const int64_t k = want - have;
     *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
@@ -368,7 +368,7 @@ int32_t base_pilot_done(AgentTask *task, AiPlayer *, Player *player) {
 void base_pilot_update(AgentTask *task, AiPlayer *ai, Player *) {
     if (!ai || task->linked[2] != 0) return;
     const int32_t have = ai->officer_stats[4] + ai->officer_stats[5];
-    if (have >= ai->t3 * ai->own_sector_count / 100 + 1) return;
+    if (have >= ai->starbase_pilot_pct * ai->own_sector_count / 100 + 1) return;
     if (AgentTask *train = ai_find_task(ai, TASK_TRAIN_PILOT, PILOT_CLASS_STARBASE, 0, AI_MATCH_TYPE | AI_MATCH_SUBTYPE))
         task->linked[2] = train->id;
 }

@@ -54,10 +54,10 @@ uint64_t next_id() {
 }
 
 void copy_galaxy_tuning(AiPlayer *ai, const PlayerRecord *r) {
-    ai->t1 = r->tuning_t1;
-    ai->t2 = r->tuning_t2;
-    ai->t3 = r->tuning_t3;
-    ai->t4 = r->tuning_t4;
+    ai->combat_pilot_pct = r->combat_pilot_pct;
+    ai->galaxy_pilot_pct = r->galaxy_pilot_pct;
+    ai->starbase_pilot_pct = r->starbase_pilot_pct;
+    ai->strike_margin_pct = r->strike_margin_pct;
     ai->attack_fleet_radius = r->attack_fleet_radius;
     std::copy(std::begin(r->template_weights), std::end(r->template_weights), ai->template_weights);
     std::copy(std::begin(r->system_weights), std::end(r->system_weights), ai->system_weights);
@@ -69,13 +69,13 @@ void copy_galaxy_tuning(AiPlayer *ai, const PlayerRecord *r) {
     ai->full_task_bonus = r->galaxy_full_task_bonus;
     ai->courage = r->courage;
     ai->extra_selections = r->extra_selections;
-    ai->t0 = r->tuning_t0;
+    ai->research_queue_limit = r->research_queue_limit;
     ai->design_target = r->design_target;
     ai->design_lifetime_min = r->design_lifetime_min;
     ai->design_lifetime_max = r->design_lifetime_max;
-    ai->t5 = r->tuning_t5;
-    ai->t6 = r->tuning_t6;
-    ai->t7 = r->tuning_t7;
+    ai->shipyard_pct = r->shipyard_pct;
+    ai->research_station_pct = r->research_station_pct;
+    ai->training_site_pct = r->training_site_pct;
     ai->personality_min = r->personality_min;
     ai->personality_max = r->personality_max;
 }
@@ -239,10 +239,12 @@ Result ai_player_save(const AiPlayer *ai, Buffer *buf) {
     if (r == RES_OK) r = buffer_write_u32(buf, ai->weights ? 1u : 0u);
     for (int32_t i = 0; r == RES_OK && ai->weights && i < AI_TASK_WEIGHTS; ++i) r = buffer_write_i32(buf, ai->weights[i]);
     if (r == RES_OK)
-        r = write_i32s(buf, {ai->reassign_penalty, ai->full_task_bonus, ai->courage, ai->t1, ai->t2, ai->t3, ai->t4,
-                             ai->attack_fleet_radius, ai->extra_selections, ai->t0, ai->design_target,
-                             ai->design_lifetime_min, ai->design_lifetime_max, ai->t5, ai->t6, ai->t7,
-                             ai->personality_min, ai->personality_max, ai->personality});
+        r = write_i32s(buf, {ai->reassign_penalty, ai->full_task_bonus, ai->courage, ai->combat_pilot_pct,
+                             ai->galaxy_pilot_pct, ai->starbase_pilot_pct, ai->strike_margin_pct,
+                             ai->attack_fleet_radius, ai->extra_selections, ai->research_queue_limit, ai->design_target,
+                             ai->design_lifetime_min, ai->design_lifetime_max, ai->shipyard_pct,
+                             ai->research_station_pct, ai->training_site_pct, ai->personality_min,
+                             ai->personality_max, ai->personality});
     for (int32_t v : ai->template_weights)
         if (r == RES_OK) r = buffer_write_i32(buf, v);
     for (int32_t v : ai->system_weights)
@@ -285,10 +287,12 @@ Result ai_player_load(AiPlayer **out, Buffer *buf) {
         if (r == RES_OK && ai->weights) ai->weights[i] = w;
     }
     if (r == RES_OK)
-        r = read_i32s(buf, {&ai->reassign_penalty, &ai->full_task_bonus, &ai->courage, &ai->t1, &ai->t2, &ai->t3,
-                            &ai->t4, &ai->attack_fleet_radius, &ai->extra_selections, &ai->t0, &ai->design_target,
-                            &ai->design_lifetime_min, &ai->design_lifetime_max, &ai->t5, &ai->t6, &ai->t7,
-                            &ai->personality_min, &ai->personality_max, &ai->personality});
+        r = read_i32s(buf, {&ai->reassign_penalty, &ai->full_task_bonus, &ai->courage, &ai->combat_pilot_pct,
+                            &ai->galaxy_pilot_pct, &ai->starbase_pilot_pct, &ai->strike_margin_pct,
+                            &ai->attack_fleet_radius, &ai->extra_selections, &ai->research_queue_limit,
+                            &ai->design_target, &ai->design_lifetime_min, &ai->design_lifetime_max, &ai->shipyard_pct,
+                            &ai->research_station_pct, &ai->training_site_pct, &ai->personality_min,
+                            &ai->personality_max, &ai->personality});
     for (int32_t &v : ai->template_weights)
         if (r == RES_OK) r = buffer_read_i32(buf, &v);
     for (int32_t &v : ai->system_weights)

@@ -73,7 +73,7 @@ struct AiPlayer {
     HashMap<int32_t> *enemy_strength = nullptr;   // owner id -> strength, values owned
     int32_t  courage = 0;
     AgentTask *research_tasks[AI_TECHS] = {};     // borrowed from the map
-    int32_t  t0 = 0;
+    int32_t  research_queue_limit = 0;            // research tasks queued at once
     int32_t  queued_research = 0;
     List<AgentTask>  *defence = nullptr;          // borrowed
     ThreatList *threats = nullptr;                // owned
@@ -81,7 +81,10 @@ struct AiPlayer {
     int32_t  officer_stats[AI_OFFICER_STATS] = {};
     int32_t  unexplored = 0, unscanned = 0, crew_sources = 0;
     int32_t  own_value = 0, own_strength = 0;
-    int32_t  t1 = 0, t2 = 0, t3 = 0, t4 = 0;
+    // Officers wanted, in percent: combat and galaxy pilots of the ship count, starbase
+    // commanders of the own sector count (each plus one).
+    int32_t  combat_pilot_pct = 0, galaxy_pilot_pct = 0, starbase_pilot_pct = 0;
+    int32_t  strike_margin_pct = 0;               // a strike's required strength over the enemy's
     int32_t  attack_fleet_radius = 0;
     int32_t  template_weights[AI_TEMPLATE_WEIGHTS] = {};
     int32_t  system_weights[AI_SYSTEM_WEIGHTS] = {};
@@ -91,7 +94,8 @@ struct AiPlayer {
     std::vector<int32_t> extra_tuning;
     int32_t  design_target = 0;
     int32_t  design_lifetime_min = 0, design_lifetime_max = 0;
-    int32_t  t5 = 0, t6 = 0, t7 = 0;
+    // Sites wanted, in percent of the own sector count (at least one each).
+    int32_t  shipyard_pct = 0, research_station_pct = 0, training_site_pct = 0;
     int32_t  personality_min = 0, personality_max = 0;
     int32_t  personality = 0;
     uint64_t plan_ship_id = 0;

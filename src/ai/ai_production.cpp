@@ -371,7 +371,9 @@ void research_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility
     *needed = 1;
 }
 
-int32_t research_blocked(AgentTask *, AiPlayer *ai, Player *) { return ai->queued_research >= ai->t0; }
+int32_t research_blocked(AgentTask *, AiPlayer *ai, Player *) {
+    return ai->queued_research >= ai->research_queue_limit;
+}
 
 void research_describe(AgentTask *task, AiPlayer *, std::string *text) {
     const char *name = tech_name(int32_t(task->subtype));
@@ -498,7 +500,10 @@ void rush_act(AgentTask *task, AiPlayer *, Player *player) {
 }  // namespace
 
 int32_t ai_site_target_count(const AiPlayer *ai, int32_t kind) {
-    const int32_t pct = kind == SITE_SHIPYARD ? ai->t5 : kind == 14 ? ai->t6 : kind == SITE_TRAINING ? ai->t7 : -1;
+    const int32_t pct = kind == SITE_SHIPYARD   ? ai->shipyard_pct
+                        : kind == 14            ? ai->research_station_pct
+                        : kind == SITE_TRAINING ? ai->training_site_pct
+                                                : -1;
     if (pct < 0) return 1;
     const int32_t n = int32_t(std::ceil(float(ai->own_sector_count) * float(pct) / 100.0f));
     return std::max(n, 1);

@@ -217,7 +217,7 @@ void colonize_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *u
     else if (n == 3) u = u * 4 / 3;
     // Escorts alone cannot take a sector: without a constructor the need is at most half met.
     if (!constructor && a >= need) a = need / 2;
-    data_of(task)->strength = ai_clamp32(int64_t(ai->t4) * enemy / 100);
+    data_of(task)->strength = ai_clamp32(int64_t(ai->strike_margin_pct) * enemy / 100);
     *utility = ai_clamp32(u);
     *assigned = ai_clamp32(a);
     *needed = ai_clamp32(need);
@@ -314,7 +314,7 @@ void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_
     }
     int64_t a = assignee_value_sum(task, false);
     int64_t b = a;
-    const int64_t required = int64_t(ai->t4) * need / 100;
+    const int64_t required = int64_t(ai->strike_margin_pct) * need / 100;
     data_of(task)->strength = ai_clamp32(required);
     if (task->assignee_value < required) {
         if (a > 0) a /= 2;
@@ -500,7 +500,7 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
     if (n > 1) b += 15 * n * n * n;
     if (hacker && holder == Holder::OTHER) b += 1600;
     b += 400 * piloted * piloted;
-    if (ai->t4 != 100) e = e * ai->t4 / 100;
+    if (ai->strike_margin_pct != 100) e = e * ai->strike_margin_pct / 100;
     const int64_t required = e;
     data_of(task)->strength = ai_clamp32(required);
     if (holder == Holder::GUARDIAN) {
@@ -591,7 +591,7 @@ void attack_sector_update(AgentTask *task, AiPlayer *ai, Player *player) {
     }
     sector_task_link_research(task, ai, ai_preferred_tech(ai, player));
     const int64_t combat_officers = int64_t(ai->officer_stats[0]) + ai->officer_stats[1];
-    if (task->linked[2] == 0 && combat_officers < int64_t(ai->t1) * ai->ship_count / 100 + 1)
+    if (task->linked[2] == 0 && combat_officers < int64_t(ai->combat_pilot_pct) * ai->ship_count / 100 + 1)
         task->linked[2] = ai_mapped_pilot_task(ai, PILOT_CLASS_COMBAT);
 }
 

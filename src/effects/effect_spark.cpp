@@ -133,7 +133,7 @@ void pulse_step(Effect *e, int32_t dt) {
     if (!(p->state & EFFECT_FINISHED)) {
         if (p->flags & PULSE_BLOCKING) effect_set_blocking(p);
         if (started && (p->flags & PULSE_SOUND) && !(p->flags & PULSE_SOUNDED)) {
-            sound_play(PULSE_SOUND_ID);
+            sound_play(SOUND_SCANNER_PING);
             p->flags |= PULSE_SOUNDED;
         }
     } else if (p->flags & PULSE_BLOCKING) {

@@ -35,7 +35,6 @@ struct SparkEffect : Effect {
 constexpr uint32_t PULSE_BLOCKING = 0x1;     // PulseEffect::flags
 constexpr uint32_t PULSE_SOUND    = 0x2;
 constexpr uint32_t PULSE_SOUNDED  = 0x4;
-constexpr int      PULSE_SOUND_ID = 9;
 
 struct PulseEffect : Effect {
     uint32_t flags = 0;

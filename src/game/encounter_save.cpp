@@ -171,7 +171,7 @@ Result encounter_link(Encounter *enc) {
         if (!fleet) continue;
         // The fleet is hidden while the battle lasts.
         static_cast<Fleet *>(fleet)->fleet_flags |= FLEET_HIDDEN;
-        fleet->flags |= OBJ_TEMPLATE_200;
+        fleet->flags |= OBJ_NO_POINTER_HIT;
     }
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;

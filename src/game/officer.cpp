@@ -113,7 +113,7 @@ void officer_announce(const Officer *officer) {
         game_add_alert(game, alert_post_officer_news(officer->owner_id, officer->rank, highlight, officer, "%s",
                                                      text.c_str()));
     if (!hired && game && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id)
-        sound_play(OFFICER_PROMOTION_SOUND);
+        sound_play(SOUND_OFFICER);
 }
 
 void officer_destroy(Officer *officer) {

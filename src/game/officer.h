@@ -21,7 +21,6 @@ struct Ship;
 constexpr int OFFICER_SKILL_COUNT = 9;
 constexpr int OFFICER_RANK_COUNT  = 7;
 constexpr int OFFICER_SKILL_MAX   = 5;        // a skill at this level is no longer drawn
-constexpr int OFFICER_PROMOTION_SOUND = 28;
 
 constexpr uint32_t OFFICER_FLAG_IN_POD = 0x1u;   // travelling in an escape pod
 

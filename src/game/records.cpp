@@ -90,8 +90,8 @@ Result player_record_write(const PlayerRecord *record, Buffer *buf) {
     if (r == RES_OK) r = buffer_write_string(buf, record->name);
     if (r == RES_OK) r = buffer_write_string(buf, record->text);
     for (int i = 0; r == RES_OK && i < RECORD_STAT_COUNT; ++i) r = buffer_write_u64(buf, record->stats[i]);
-    const int32_t head[] = {record->tuning_t1, record->tuning_t2, record->tuning_t3, record->tuning_t4,
-                            record->attack_fleet_radius};
+    const int32_t head[] = {record->combat_pilot_pct, record->galaxy_pilot_pct, record->starbase_pilot_pct,
+                            record->strike_margin_pct, record->attack_fleet_radius};
     if (r == RES_OK) r = write_words(buf, head, 5);
     if (r == RES_OK) r = write_words(buf, record->template_weights, RECORD_TEMPLATE_WEIGHTS);
     if (r == RES_OK) r = write_words(buf, record->system_weights, RECORD_SYSTEM_WEIGHTS);
@@ -104,10 +104,10 @@ Result player_record_write(const PlayerRecord *record, Buffer *buf) {
     const int32_t tail[] = {record->commander_reassign_penalty, record->galaxy_reassign_penalty,
                             record->commander_full_task_bonus,  record->galaxy_full_task_bonus,
                             record->courage,                    record->extra_selections,
-                            record->tuning_t0,                  record->design_target,
+                            record->research_queue_limit,       record->design_target,
                             record->design_lifetime_min,        record->design_lifetime_max,
-                            record->tuning_t5,                  record->tuning_t6,
-                            record->tuning_t7,                  record->personality_min,
+                            record->shipyard_pct,               record->research_station_pct,
+                            record->training_site_pct,          record->personality_min,
                             record->personality_max};
     if (r == RES_OK) r = write_words(buf, tail, 15);
     return r;
@@ -124,10 +124,10 @@ Result player_record_read(PlayerRecord **out, Buffer *buf) {
     int32_t head[5] = {};
     if (r == RES_OK) r = read_words(buf, head, 5);
     if (r == RES_OK) {
-        record->tuning_t1 = head[0];
-        record->tuning_t2 = head[1];
-        record->tuning_t3 = head[2];
-        record->tuning_t4 = head[3];
+        record->combat_pilot_pct = head[0];
+        record->galaxy_pilot_pct = head[1];
+        record->starbase_pilot_pct = head[2];
+        record->strike_margin_pct = head[3];
         record->attack_fleet_radius = head[4];
         r = read_words(buf, record->template_weights, RECORD_TEMPLATE_WEIGHTS);
     }
@@ -157,13 +157,13 @@ Result player_record_read(PlayerRecord **out, Buffer *buf) {
     record->galaxy_full_task_bonus = tail[3];
     record->courage = tail[4];
     record->extra_selections = tail[5];
-    record->tuning_t0 = tail[6];
+    record->research_queue_limit = tail[6];
     record->design_target = tail[7];
     record->design_lifetime_min = tail[8];
     record->design_lifetime_max = tail[9];
-    record->tuning_t5 = tail[10];
-    record->tuning_t6 = tail[11];
-    record->tuning_t7 = tail[12];
+    record->shipyard_pct = tail[10];
+    record->research_station_pct = tail[11];
+    record->training_site_pct = tail[12];
     record->personality_min = tail[13];
     record->personality_max = tail[14];
     if (out) *out = record;

@@ -53,7 +53,7 @@ struct PlayerRecord {
     std::string text;                     // the second text
     uint64_t    stats[RECORD_STAT_COUNT] = {};
     // The AI personality, copied into a player's AI states at new-game set-up.
-    int32_t     tuning_t1 = 0, tuning_t2 = 0, tuning_t3 = 0, tuning_t4 = 0;
+    int32_t     combat_pilot_pct = 0, galaxy_pilot_pct = 0, starbase_pilot_pct = 0, strike_margin_pct = 0;
     int32_t     attack_fleet_radius = 0;
     int32_t     template_weights[RECORD_TEMPLATE_WEIGHTS] = {};
     int32_t     system_weights[RECORD_SYSTEM_WEIGHTS] = {};
@@ -67,11 +67,11 @@ struct PlayerRecord {
     int32_t     galaxy_full_task_bonus = 0;
     int32_t     courage = 0;
     int32_t     extra_selections = 0;
-    int32_t     tuning_t0 = 0;
+    int32_t     research_queue_limit = 0;
     int32_t     design_target = 0;
     int32_t     design_lifetime_min = 0;
     int32_t     design_lifetime_max = 0;
-    int32_t     tuning_t5 = 0, tuning_t6 = 0, tuning_t7 = 0;
+    int32_t     shipyard_pct = 0, research_station_pct = 0, training_site_pct = 0;
     int32_t     personality_min = 0;
     int32_t     personality_max = 0;
 };

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int32_t STEAL_GENERATOR = 5;
-constexpr int32_t SOUND_RESEARCH_DONE = 29;
 
 bool valid(int32_t tech) { return tech >= 0 && tech < PLAYER_TECH_COUNT; }
 

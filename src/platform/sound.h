@@ -42,6 +42,44 @@ constexpr int SOUND_VOLUME_DEFAULT      = 100;
 constexpr int SOUND_FADE_STEP_MS        = 30;      // one volume step of a fade
 constexpr int SOUND_DECODE_WAIT_MS      = 10;      // the manager thread's pace while anything plays
 
+// The game's sounds by id: effects, then the music from SOUND_FIRST_MUSIC to SOUND_LAST_MUSIC.
+enum SoundId : int {
+    SOUND_EXPLOSION       = 0,    // a small explosion
+    SOUND_LARGE_EXPLOSION = 1,
+    SOUND_BEAM            = 2,    // a beam fires or hits
+    SOUND_SHIELD_HIT      = 3,
+    SOUND_BLIP            = 4,
+    SOUND_CLICK           = 5,    // a button
+    SOUND_OPEN_PANEL      = 6,    // a panel opens, something is selected
+    SOUND_PROJECTILE      = 7,    // a projectile or drain weapon fires
+    SOUND_SHIP_MOVE       = 8,    // a ship moves in combat
+    SOUND_SCANNER_PING    = 9,
+    SOUND_SHOT_AWAY       = 10,   // a shot sets off on a leg of its flight
+    SOUND_NEXT_TURN       = 11,
+    SOUND_PURCHASE        = 12,
+    SOUND_MUSIC_TITLE     = 13,
+    SOUND_MUSIC_GALAXY    = 14,   // three pieces, 14..16
+    SOUND_MUSIC_COMBAT    = 17,   // three pieces, 17..19
+    SOUND_MUSIC_SUMMARY   = 20,   // the battle summary
+    SOUND_REPAIR          = 21,   // repair and reload
+    SOUND_COURSE_SET      = 22,
+    SOUND_HEAVY_CANNON    = 23,
+    SOUND_FLEET_ARRIVED   = 24,
+    SOUND_ENCOUNTER_ALARM = 25,
+    SOUND_SITE_DONE       = 26,   // a facility or upgrade is complete
+    SOUND_SHIP_DONE       = 27,   // a ship is built, a drone launched
+    SOUND_OFFICER         = 28,   // an officer is hired or promoted
+    SOUND_RESEARCH_DONE   = 29,
+    SOUND_GATHERED        = 30,   // resources gathered
+    SOUND_RESCUED         = 31,   // crew rescued
+    SOUND_STARBASE_DONE   = 32,
+    SOUND_JUMP            = 33,
+    SOUND_LAUNCH          = 34,   // a missile or drone leaves its launcher
+    SOUND_SCRAPPED        = 35,   // a ship is scrapped
+    SOUND_POWER_UP        = 36,   // a boost or a drain takes hold
+    SOUND_DEPLETED        = 37,   // a resource runs out
+};
+
 // SoundManager flags.
 constexpr uint32_t SOUND_RUNNING           = 1u;   // device open, thread started
 constexpr uint32_t SOUND_STOP_REQUESTED    = 2u;

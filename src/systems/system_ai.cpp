@@ -19,7 +19,6 @@ constexpr int32_t MISSILE_AIM_SIZE = 28;     // a free spot this big near the ta
 constexpr int32_t MISSILE_AIM_REACH = 60;
 constexpr int32_t MISSILE_AIM_SPREAD = 60;   // within 30 degrees either side of the line
 constexpr int32_t DRONE_SPOT_SIZE = 40;
-constexpr uint32_t HULL_FLAGS_NO_TURN_TRY = 0x80;   // hulls from this flag up never try to turn here
 
 // Candidate counts by type; 0: the type builds none.
 constexpr int32_t CANDIDATES[SYSTEM_TYPE_COUNT] = {
@@ -82,7 +81,7 @@ bool turn_by_draws(PlanCursor *at, int32_t heading) {
 }
 
 bool can_try_turn(const PlanCursor *at) {
-    return at->ship->hull_flags < HULL_FLAGS_NO_TURN_TRY && at->ap >= at->ship->turn_cost;
+    return !(at->ship->hull_flags & HULL_FLAG_NO_TURN) && at->ap >= at->ship->turn_cost;
 }
 
 // The heading that brings the target into the system's arc: the system's facing points at it.

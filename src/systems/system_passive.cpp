@@ -19,7 +19,6 @@ constexpr int32_t POINT_DEFENCE_CHANCE = 130;       // a sure hit before evasion
 constexpr int32_t POINT_DEFENCE_JITTER = 5;         // damage moves by -5..+5 on a roll
 constexpr int32_t POINT_DEFENCE_BEAM_SPEED = 200;   // the beam plays at double speed
 constexpr int32_t POINT_DEFENCE_HOLD_MS = 800;      // beyond the beam's own time
-constexpr int32_t BEAM_ARRIVAL_SOUND = 2;
 constexpr int32_t ICON_DAMAGE = 126;
 
 bool damaged(const System *system) { return system->status & SYSTEM_STATUS_DAMAGED; }
@@ -95,7 +94,7 @@ int32_t point_defence_estimate(System *system, Ship *, int32_t, int32_t, int32_t
 void point_defence_arrival(BeamEffect *beam, GameObject *shooter, GameObject *target) {
     if (target && beam->hit_value >= 0)
         object_apply_damage(target, shooter, beam->hit_value, beam->x + beam->to_x, beam->y + beam->to_y, 0);
-    sound_play(BEAM_ARRIVAL_SOUND);
+    sound_play(SOUND_BEAM);
 }
 
 void point_defence_react(System *system, Ship *ship, GameObject *incoming, int32_t, int32_t, uint32_t *flags) {

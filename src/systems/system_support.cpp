@@ -21,9 +21,6 @@ namespace {
 constexpr int32_t EVASION_BOOST_TURNS = 2;
 constexpr int32_t DAMAGE_BOOST_TURNS = 3;
 constexpr int32_t FLEET_BOOST_TURNS = 3;
-constexpr uint32_t HULL_FLAG_NO_FLEET_BOOST = 0x800;   // hulls the fleet boosts pass over
-constexpr int32_t SUPPORT_SOUND = 36;
-constexpr int32_t JUMP_SOUND = 33;
 constexpr int32_t JUMP_MS = 600;
 constexpr int32_t JUMP_GLOW_MS = 500;
 constexpr int32_t JUMP_GLOW_RADIUS = 8;
@@ -100,7 +97,7 @@ Result own_boost(System *system, Ship *ship, Boost kind) {
         place_particles(ship->map, effect_create_damage_boost_particles(larger_side(ship) / 2), ex, ey, false);
         place_text(ship->map, TEXT_STYLE_DAMAGE, cx, cy, str_format("+%i%%", system->value));
     }
-    sound_play(SUPPORT_SOUND);
+    sound_play(SOUND_POWER_UP);
     return RES_OK;
 }
 
@@ -134,7 +131,7 @@ Result fleet_boost(System *system, Ship *user, Boost kind) {
         place_text(user->map, kind == Boost::DAMAGE ? TEXT_STYLE_DAMAGE : TEXT_STYLE_EVASION, cx, cy,
                    str_format("+%i", system->value));
     }
-    if (!quiet) sound_play(SUPPORT_SOUND);
+    if (!quiet) sound_play(SOUND_POWER_UP);
     return RES_OK;
 }
 
@@ -158,7 +155,7 @@ Result booster_activate(System *, Ship *ship, GameObject *, int32_t, int32_t, in
     centre_of(ship, &cx, &cy);
     place_particles(ship->map, effect_create_boost_particles(larger_side(ship) / 2), ex, ey, false);
     place_text(ship->map, TEXT_STYLE_BOOST, cx, cy, str_format("+%i", added));
-    sound_play(SUPPORT_SOUND);
+    sound_play(SOUND_POWER_UP);
     return RES_OK;
 }
 
@@ -198,7 +195,7 @@ Result jump_activate(System *system, Ship *ship, GameObject *, int32_t x, int32_
     }
     object_flash(ship);
     ship->hold_ms = JUMP_MS;
-    sound_play(JUMP_SOUND);
+    sound_play(SOUND_JUMP);
     return RES_OK;
 }
 

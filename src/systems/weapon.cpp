@@ -24,8 +24,6 @@ namespace {
 
 constexpr int32_t BEAM_LINE_MS = 800;
 constexpr int32_t BLAST_LAYER = 5;
-constexpr int SOUND_BEAM_HIT = 2;
-constexpr int SOUND_DRAIN = 36;
 constexpr int TEXT_FONT = 2;
 
 // The damage a spark carries to its object, until the spark arrives.
@@ -60,7 +58,7 @@ void beam_arrival(BeamEffect *beam, GameObject *source, GameObject *target) {
         (void)object_apply_damage(target, source, beam->hit_value, beam->box_left + beam->to_x,
                                   beam->box_top + beam->to_y, KIND);
     }
-    sound_play(SOUND_BEAM_HIT);
+    sound_play(SOUND_BEAM);
 }
 
 BeamFireFn *arrival_for(int32_t kind) {
@@ -274,7 +272,7 @@ void weapon_drain(Ship *ship, int32_t damage, bool silent) {
     if (silent || !ship->map) return;
     if (TextBubbleEffect *t = effect_create_text_bubblef(5, TEXT_FONT, 100, 255, 0, "%i", int(damage)))
         map_add_effect(ship->map, t, centre_x(ship) - t->width / 2, centre_y(ship) - t->height / 2);
-    sound_play(SOUND_DRAIN);
+    sound_play(SOUND_POWER_UP);
 }
 
 int32_t weapon_drain_impact(Shot *shot, GameObject *target) {

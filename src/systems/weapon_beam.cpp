@@ -13,8 +13,6 @@ namespace {
 
 constexpr int32_t BEAM_STYLE = 0;
 constexpr int32_t DAMAGE_SPAN = 20;
-constexpr int32_t HULL_FLAG_RANGE_LIMITED = 0x40000;    // no shots beyond range, nearer counts as close
-constexpr int32_t HULL_FLAG_SHOT_TRACKING = 0x80000;    // a bonus against shots
 constexpr int32_t RANGE_LIMITED_DISTANCE = 179;
 
 struct Band {

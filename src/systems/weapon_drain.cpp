@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int SOUND_FIRE = 7;
 constexpr int32_t EFFECT_DRAINS = 1;    // estimate: the use drains a ship
 constexpr int32_t EFFECT_USELESS = 2;   // estimate: nothing to drain; the AI leaves it
 
@@ -48,7 +47,7 @@ Result drain_activate(System *system, Ship *ship, GameObject *target, int32_t, i
     object_set_busy(shot);
     shot->damage = damage;
     shot_set_target(shot, target);
-    sound_play(SOUND_FIRE);
+    sound_play(SOUND_PROJECTILE);
     return RES_OK;
 }
 

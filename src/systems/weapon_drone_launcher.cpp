@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int SOUND_LAUNCH = 34;
-constexpr int SOUND_DRONE = 27;
 constexpr int32_t DRONE_VALUE = 16;
 constexpr int32_t DRONE_INITIATIVE = -5000;
 constexpr int32_t DRONE_ENGINE_SUBTYPE = 5;
@@ -45,7 +43,7 @@ void release_drone(uint64_t owner_id, ObjectMap *map, int32_t x, int32_t y, int3
     map_place_object(map, drone, x - drone->w / 2, y - drone->h / 2, 1);
     // A drone of the battle is one of the battle's objects (the encounter's lists change with it).
     if (Game *game = game_get(); game && map == game->combat_map) game_encounter_join(game, drone);
-    if (!system_resolve_at_once()) sound_play(SOUND_DRONE);
+    if (!system_resolve_at_once()) sound_play(SOUND_SHIP_DONE);
 }
 
 Result launcher_activate(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y, int32_t *) {

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int SOUND_FIRE = 23;
 
 struct Band {
     int32_t nearest;
@@ -73,7 +72,7 @@ Result driver_activate(System *system, Ship *ship, GameObject *target, int32_t, 
     object_set_busy(shot);
     shot->damage = damage;
     shot_set_target(shot, target);
-    sound_play(SOUND_FIRE);
+    sound_play(SOUND_HEAVY_CANNON);
     return RES_OK;
 }
 

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int SOUND_LAUNCH = 34;
 
 bool damaged(const System *system) { return system->status & SYSTEM_STATUS_DAMAGED; }
 

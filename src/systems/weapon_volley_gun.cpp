@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int SOUND_FIRE = 7;
 constexpr int32_t SPEED_VALUE_FLOOR = 55;   // guns above this value fly their rounds faster
 constexpr int32_t SPEED_VALUE_STEP = 5;
 
@@ -61,7 +60,7 @@ Result volley_activate(System *system, Ship *ship, GameObject *target, int32_t, 
     shot->damage_avg = (shot->damage_min + shot->damage_max) / 2;
     if (const int32_t faster = (system->value - SPEED_VALUE_FLOOR) / SPEED_VALUE_STEP; faster > 0) shot->speed += faster;
     shot_set_target(shot, target);
-    sound_play(SOUND_FIRE);
+    sound_play(SOUND_PROJECTILE);
     if (!ship->map) object_destroy(shot);
     return RES_OK;
 }

@@ -528,7 +528,7 @@ bool control_is_inside_owner_view(const Control *c) {
 
 void control_play_click() {
     ++g_clicks;
-    sound_play(CONTROL_SOUND_CLICK);
+    sound_play(SOUND_CLICK);
 }
 
 int control_clicks_played() { return g_clicks; }

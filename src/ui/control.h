@@ -83,7 +83,6 @@ enum ControlCallback : int {
     CONTROL_ON_WHEEL, CONTROL_ON_AWAY, CONTROL_ON_OUTSIDE_CLICK, CONTROL_CALLBACK_COUNT,
 };
 
-constexpr int CONTROL_SOUND_CLICK = 5;
 
 struct Control {
     int32_t   type;

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint32_t NOT_ON_MINIMAP = OBJ_TEMPLATE_80;
+constexpr uint32_t NOT_ON_MINIMAP = OBJ_NO_MINIMAP_DOT;
 
 struct Rgb {
     int r = 0, g = 0, b = 0;

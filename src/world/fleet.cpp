@@ -480,10 +480,10 @@ void fleet_set_composite(Fleet *f) {
 void fleet_set_hidden(Fleet *f, bool on) {
     if (on) {
         f->fleet_flags |= FLEET_HIDDEN;
-        f->flags |= OBJ_TEMPLATE_200;
+        f->flags |= OBJ_NO_POINTER_HIT;
     } else {
         f->fleet_flags &= ~FLEET_HIDDEN;
-        f->flags &= ~OBJ_TEMPLATE_200;
+        f->flags &= ~OBJ_NO_POINTER_HIT;
     }
 }
 

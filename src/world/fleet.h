@@ -63,8 +63,6 @@ constexpr int32_t FLEET_XP_NEW_SECTOR    = 1000;   // arriving at a sector never
 constexpr int32_t FLEET_XP_SECTOR_SEEN   = 500;    // scanning a sector never seen
 constexpr int32_t FLEET_XP_FIRST_SCAN    = 50;     // a fleet or an owned sector on a first scan
 
-constexpr int32_t FLEET_SOUND_ARRIVED    = 24;
-constexpr int32_t FLEET_SOUND_DISCOVERY  = 9;
 
 // Threat list.
 constexpr int32_t THREAT_LIST_CAPACITY   = 32;

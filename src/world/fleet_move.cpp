@@ -68,7 +68,7 @@ void arrive_at_sector(Fleet *f, GameObject *sector) {
     }
     release_all(ships);
     learn(owner, sector, 1);
-    if (owned_by_ui_player(f)) sound_play(FLEET_SOUND_ARRIVED);
+    if (owned_by_ui_player(f)) sound_play(SOUND_FLEET_ARRIVED);
     f->flags |= OBJ_DEAD;
 }
 
@@ -216,9 +216,9 @@ void fleet_update(GameObject *obj, int32_t dt) {
     ping(f, dt);
     if (obj->flags & OBJ_ROTATING) {
         f->fleet_flags |= FLEET_ROTATING;
-        obj->flags |= OBJ_TEMPLATE_200;
+        obj->flags |= OBJ_NO_POINTER_HIT;
     } else if (f->fleet_flags & FLEET_ROTATING) {
         f->fleet_flags &= ~FLEET_ROTATING;
-        obj->flags &= ~OBJ_TEMPLATE_200;
+        obj->flags &= ~OBJ_NO_POINTER_HIT;
     }
 }

@@ -82,9 +82,9 @@ void fleet_scan(GameObject *obj) {
             const GameObject *snap = player_known_object_by_id(owner, other->id);
             if (!snap) {
                 live_pilots_gain(f, FLEET_XP_SECTOR_SEEN);
-                if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
+                if (ui_owner) sound_play(SOUND_SCANNER_PING);
             } else if (snap->snapshot_version < 0 && ui_owner) {
-                sound_play(FLEET_SOUND_DISCOVERY);
+                sound_play(SOUND_SCANNER_PING);
             }
         }
         learn(owner, other, 0);
@@ -111,7 +111,7 @@ void fleet_scan(GameObject *obj) {
                            "Council and may not be entered by extraterrestrials for any reason. Violators will "
                            "be destroyed immediately.",
                            f->display_name.c_str()));
-            if (ui_owner) sound_play(FLEET_SOUND_DISCOVERY);
+            if (ui_owner) sound_play(SOUND_SCANNER_PING);
         }
         for (int32_t i = 0; i < count; ++i) {
             GameObject *other = map_object_at(map, i);

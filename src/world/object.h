@@ -57,10 +57,10 @@ constexpr uint32_t OBJ_DEAD           = 0x8;        // removed at the map's next
 constexpr uint32_t OBJ_OWNS_FRAMES    = 0x10;       // frames, frame_w, frame_h, frame_sprites
 constexpr uint32_t OBJ_BUSY           = 0x20;       // its map waits for it
 constexpr uint32_t OBJ_OWNS_ANIMS     = 0x40;
-constexpr uint32_t OBJ_TEMPLATE_80    = 0x80;       // template bits, copied into every object made
+constexpr uint32_t OBJ_NO_MINIMAP_DOT = 0x80;       // the minimap draws no dot for it
 constexpr uint32_t OBJ_TRAVEL_HELD    = 0x100;
-constexpr uint32_t OBJ_TEMPLATE_200   = 0x200;
-constexpr uint32_t OBJ_TEMPLATE_400   = 0x400;      // also: not drawn by its map
+constexpr uint32_t OBJ_NO_POINTER_HIT = 0x200;      // the pointer's hover and pick queries pass over it
+constexpr uint32_t OBJ_NOT_DRAWN      = 0x400;      // its map does not draw it
 constexpr uint32_t OBJ_ROTATING       = 0x800;
 constexpr uint32_t OBJ_TRAVELLING     = 0x1000;
 constexpr uint32_t OBJ_TURN_DONE      = 0x2000;
@@ -77,7 +77,8 @@ constexpr uint32_t OBJ_ACTS_FIRST     = 0x800000;   // takes the next combat tur
 constexpr uint32_t OBJ_LINKED         = 0x1000000;
 constexpr uint32_t OBJ_KIND_BIT       = 0x2000000;  // kind-defined, saved
 constexpr uint32_t OBJ_FLASHING       = 0x4000000;
-constexpr uint32_t OBJ_TEMPLATE_BITS  = OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200 | OBJ_TEMPLATE_400;
+// The template bits: copied from the template into every object made from it.
+constexpr uint32_t OBJ_TEMPLATE_BITS  = OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT | OBJ_NOT_DRAWN;
 
 constexpr int32_t OBJECT_SAVED_PAIRS  = 8;
 constexpr int32_t OBJECT_FLASH_MS     = 600;

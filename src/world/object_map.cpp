@@ -436,7 +436,7 @@ void map_draw(ObjectMap *map, Graphics *graphics) {
         for (GameObject *obj : layer.items) {
             if (!obj) break;
             if (!(obj->flags & (OBJ_VISIBLE | OBJ_ALWAYS_DRAWN))) continue;
-            if (obj->flags & (OBJ_TEMPLATE_400 | OBJ_FLASHING)) continue;
+            if (obj->flags & (OBJ_NOT_DRAWN | OBJ_FLASHING)) continue;
             object_draw(obj, graphics, obj->x - map->view_x, obj->y - map->view_y);
         }
     }

@@ -90,19 +90,27 @@ constexpr uint32_t SHIP_FLAGS_FROM_SYSTEMS = SHIP_FLAG_POINT_DEFENCE | SHIP_FLAG
                                              SHIP_FLAG_SUPPORT_READY | SHIP_FLAG_DIRECT_WEAPONS |
                                              SHIP_FLAG_INTERDICTOR | SHIP_FLAG_BOARDING;
 
-// Ship::hull_flags, from the template.
+// Ship::hull_flags, from the template: a bit set, every bit of it named here.
 constexpr uint32_t HULL_FLAG_ROTATING         = 0x1;       // rotation frames follow the heading
 constexpr uint32_t HULL_FLAG_IMMOBILE         = 0x2;       // no movement points
-constexpr uint32_t HULL_FLAG_NO_JUMP          = 0x20;
-constexpr uint32_t HULL_FLAG_NO_PILOT         = 0x40;
-constexpr uint32_t HULL_FLAG_NO_TURN          = 0x80;
+constexpr uint32_t HULL_FLAG_PLAYER_BUILDABLE = 0x4;       // offered to players for their designs
+constexpr uint32_t HULL_FLAG_OFF_BATTLE_MAP   = 0x8;       // left off the battle's overview map
+constexpr uint32_t HULL_FLAG_NO_TAG_NAME      = 0x10;      // its combat tag shows no name
+constexpr uint32_t HULL_FLAG_NO_JUMP          = 0x20;      // never jumps out of a battle
+constexpr uint32_t HULL_FLAG_NO_PILOT         = 0x40;      // unmanned: no commander, no crew
+constexpr uint32_t HULL_FLAG_NO_TURN          = 0x80;      // keeps its heading
 constexpr uint32_t HULL_FLAG_TEMPLATE_NAME    = 0x100;     // built ships take the template's name
+constexpr uint32_t HULL_FLAG_NARROW_BARS      = 0x200;     // ship lists draw its value bars narrow
+constexpr uint32_t HULL_FLAG_NO_SCAN          = 0x400;     // cannot scan
+constexpr uint32_t HULL_FLAG_NO_FLEET_BOOST   = 0x800;     // the fleet boosts pass over it
 constexpr uint32_t HULL_FLAG_FREE_SCAN        = 0x1000;    // scans cost no action points
 constexpr uint32_t HULL_FLAG_QUICK_UNPILOTED  = 0x2000;    // +5 initiative rate without a pilot
 constexpr uint32_t HULL_FLAG_CHEAP_TURN       = 0x4000;    // a turn costs 1
 constexpr uint32_t HULL_FLAG_FIXED_AP         = 0x8000;    // 12 action points
 constexpr uint32_t HULL_FLAG_TURN_UNBLOCKED   = 0x10000;   // turns never meet other objects
 constexpr uint32_t HULL_FLAG_NO_SYSTEM_DAMAGE = 0x20000;   // hits never reach the systems
+constexpr uint32_t HULL_FLAG_RANGE_LIMITED    = 0x40000;   // its beams: nothing beyond range, nearer counts as close
+constexpr uint32_t HULL_FLAG_SHOT_TRACKING    = 0x80000;   // its beams: a bonus against shots
 
 // Damage kinds (the last argument of apply_damage), a bit set.
 constexpr int32_t DAMAGE_ANTI_SHIELD = 1;   // doubled against a shield, up to the shield's points

@@ -41,9 +41,6 @@ constexpr int32_t SPARKS_DELAY_MS = 60;
 constexpr int32_t DEATH_HOLD_MS = 1400;
 constexpr int32_t OPAQUE_TRIES = 64;           // pixels tried for each small explosion
 constexpr int32_t CONSTRUCTION_PROGRESS = 99;
-constexpr int SOUND_EXPLOSION = 0;
-constexpr int SOUND_LARGE_EXPLOSION = 1;
-constexpr int SOUND_SHIELD_HIT = 3;
 
 bool quiet() {
     const Game *game = game_get();

@@ -19,7 +19,6 @@ namespace {
 constexpr int32_t MOVE_FILTER = FILTER_POINT | FILTER_SHAPE | FILTER_NOT_SELF;   // 19
 constexpr int32_t MOVE_LINE_MS = 1000;
 constexpr int32_t SCAN_LINE_MS = 800;
-constexpr int32_t MOVE_SOUND = 8;
 constexpr int32_t SCAN_PULSE_MS = 1600;
 constexpr int32_t SCAN_PULSE_FADE_MS = 500;
 constexpr int32_t RETREAT_PORTAL_GAP = 17;   // pixels left of the ship
@@ -92,7 +91,7 @@ Result ship_move(Ship *ship, int32_t x, int32_t y, int show_line) {
                         MOVE_LINE_MS);
     object_move_towards(ship, x, y);
     ship->mp -= cost;
-    if (!quiet) sound_play(MOVE_SOUND);
+    if (!quiet) sound_play(SOUND_SHIP_MOVE);
     return RES_OK;
 }
 

@@ -9,6 +9,7 @@
 #include "effects/effect_particles.h"
 #include "game/game.h"
 #include "platform/random.h"
+#include "platform/sound.h"
 #include "platform/sprite.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -20,8 +21,6 @@ inline constexpr int32_t ACTION_LINE_MS = 1000;
 inline constexpr int32_t FIZZLE_HOLD_MS = 100;
 inline constexpr int32_t BURST_SPREAD_MS = 40;         // explosions of a volley's rounds start within this
 inline constexpr int32_t SEEK_FILTER = FILTER_POINT | FILTER_KINDS | FILTER_NEAREST | FILTER_NOT_SELF | FILTER_NOT_OWNER;
-inline constexpr int     SOUND_EXPLOSION = 0;
-inline constexpr int     SOUND_SHOT_AWAY = 10;
 inline constexpr int     TEXT_FONT = 2;
 inline constexpr int32_t PUFF_MIN_MS = 60, PUFF_MAX_MS = 120;
 

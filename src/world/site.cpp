@@ -131,7 +131,7 @@ void update_move(Site *site) {
     Site *target = site_find_in_sector(site, site->harvest_target_id);
     switch (site->move_phase) {
     case 0:
-        obj->flags |= OBJ_TEMPLATE_200;
+        obj->flags |= OBJ_NO_POINTER_HIT;
         if (playing(obj, site->params.idle_animation)) object_set_animation(obj, SITE_ANIM_DEPLOY, 1);
         else anim_player_stop(obj->anim_player);
         site->move_phase = 1;
@@ -155,7 +155,7 @@ void update_move(Site *site) {
         return;
     case 4:
         if (animation_running(obj)) return;
-        obj->flags &= ~OBJ_TEMPLATE_200;
+        obj->flags &= ~OBJ_NO_POINTER_HIT;
         site->state &= ~SITE_HARVESTER_MOVING;
         site->move_phase = SITE_MOVE_DONE;
         if (site->state & SITE_DEACTIVATED) {
@@ -201,14 +201,14 @@ void site_encounter_begin(GameObject *obj) {
     Site *site = as_site(obj);
     anim_player_stop(obj->anim_player);
     object_set_frame(obj, site->params.special_frame);
-    obj->flags |= OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200;
+    obj->flags |= OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT;
 }
 
 void site_reset_state(GameObject *obj) {
     Site *site = as_site(obj);
     object_set_position(obj, site->home_x, site->home_y);
     start_idle_animation(site);
-    obj->flags &= ~(OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200);
+    obj->flags &= ~(OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT);
 }
 
 const char *site_display_name(const GameObject *obj) { return obj->name.c_str(); }
@@ -549,7 +549,7 @@ void site_set_animation_state(Site *site) {
         return;
     }
     site->state &= ~SITE_HARVESTER_MOVING;
-    site->flags &= ~OBJ_TEMPLATE_200;
+    site->flags &= ~OBJ_NO_POINTER_HIT;
     Site *target = site_find_in_sector(site, site->harvest_target_id);
     if (!target) {
         object_set_animation(site, SITE_ANIM_CREW_SHORT, -1);

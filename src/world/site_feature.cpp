@@ -168,7 +168,6 @@ void site_get_frame_extent(const Site *site, int32_t *out_w, int32_t *out_h) {
 namespace {
 
 constexpr int32_t GRID_MARGIN = 10;          // a feature lies at least this far inside the grid
-constexpr int32_t SOUND_GATHERED = 30, SOUND_RESCUED = 31;
 
 // The body templates a feature's site mask can name, by mask bit.
 constexpr struct {

@@ -26,8 +26,6 @@ constexpr int32_t CYCLE = 144;                 // harvest and research cycles
 constexpr int32_t CREW_NEEDED = 100;           // below this a sector's starbase halts everything
 constexpr int32_t WEEK = 10080;
 constexpr int32_t STARBASE_ASSEMBLY = 1426;    // minutes a deployed starbase needs
-constexpr int32_t SOUND_SITE_DONE = 26, SOUND_SHIP_DONE = 27, SOUND_OFFICER_DONE = 28, SOUND_STARBASE_DONE = 32,
-                  SOUND_DEPLETED = 37;
 constexpr int32_t DEFAULT_COST = 1000, DEFAULT_MINUTES = 2880;
 constexpr int32_t DEFENSE_COST = 4800, DEFENSE_MINUTES = 2880;
 constexpr int32_t INITIAL_RECRUITS = 2;
@@ -264,7 +262,7 @@ void finish_item(Site *site, Sector *sector) {
             site_remove_officer(site, recruit->id);
             officer_add_base_experience(recruit, 1);
             officer_release(recruit);
-            sound_for_ui(site, SOUND_OFFICER_DONE);
+            sound_for_ui(site, SOUND_OFFICER);
         }
     }
     site->completed_items += 1;

@@ -82,9 +82,9 @@ TEST(PilotClass, TheStarbaseClassMustBeatBothOthersAndTiesFavourCombat) {
 }
 
 TEST_F(CrewTasks, PilotTasksWantMoreTheFurtherThePlayerFallsShort) {
-    ai->t1 = 30;
-    ai->t2 = 20;
-    ai->t3 = 100;
+    ai->combat_pilot_pct = 30;
+    ai->galaxy_pilot_pct = 20;
+    ai->starbase_pilot_pct = 100;
     struct Case {
         int32_t type, subtype, ships, have_index, have, utility;
     };

@@ -33,7 +33,7 @@ protected:
     void SetUp() override {
         GalaxyWorld::SetUp();
         ai->extra_selections = 3;
-        ai->t0 = 1;
+        ai->research_queue_limit = 1;
         ai->attack_fleet_radius = 600;
     }
     // The types of the tasks that target an object.

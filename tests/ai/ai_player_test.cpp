@@ -152,7 +152,7 @@ protected:
 
     static PlayerRecord *record() {
         PlayerRecord *r = player_record_create();
-        r->tuning_t1 = 11, r->tuning_t4 = 44, r->attack_fleet_radius = 300;
+        r->combat_pilot_pct = 11, r->strike_margin_pct = 44, r->attack_fleet_radius = 300;
         r->template_weights[8] = 9;
         r->system_weights[29] = 30;
         r->weapon_first_chance = 70, r->armour_bonus_chance = 20;
@@ -160,9 +160,9 @@ protected:
         r->task_weights[23] = -40;
         r->commander_reassign_penalty = 3, r->galaxy_reassign_penalty = 4;
         r->commander_full_task_bonus = 5, r->galaxy_full_task_bonus = 6;
-        r->courage = 80, r->extra_selections = 2, r->tuning_t0 = 1;
+        r->courage = 80, r->extra_selections = 2, r->research_queue_limit = 1;
         r->design_target = 4, r->design_lifetime_min = 10, r->design_lifetime_max = 20;
-        r->tuning_t7 = 77, r->personality_min = 3, r->personality_max = 9;
+        r->training_site_pct = 77, r->personality_min = 3, r->personality_max = 9;
         return r;
     }
 };
@@ -172,7 +172,8 @@ protected:
 TEST_F(AiState, EachStateTheGameCreatesCarriesItsPersonality) {
     PlayerRecord *r = record();
     const struct {
-        int32_t state, kind, attack_ship, scan_ship, attack_shot, scrap, reassign, bonus, t4, template7, lifetime_max;
+        int32_t state, kind, attack_ship, scan_ship, attack_shot, scrap, reassign, bonus, strike_margin, template7,
+            lifetime_max;
         bool passive;
     } rows[] = {
         {AI_STATE_GALAXY, AI_KIND_GALAXY, 0, 0, 0, -40, 4, 6, 44, 0, 20, false},
@@ -194,14 +195,14 @@ TEST_F(AiState, EachStateTheGameCreatesCarriesItsPersonality) {
         EXPECT_EQ(ai->weights[TASK_SCRAP_SHIPS], row.scrap);
         EXPECT_EQ(ai->reassign_penalty, row.reassign);
         EXPECT_EQ(ai->full_task_bonus, row.bonus);
-        EXPECT_EQ(ai->t4, row.t4);
+        EXPECT_EQ(ai->strike_margin_pct, row.strike_margin);
         EXPECT_EQ(ai->template_weights[7], row.template7);
         EXPECT_EQ(ai->design_lifetime_max, row.lifetime_max);
         EXPECT_EQ((ai->flags & AI_FLAG_PASSIVE) != 0, row.passive);
         if (row.state == AI_STATE_GALAXY) {
             EXPECT_EQ(ai->attack_fleet_radius, 300);
             EXPECT_EQ(ai->extra_tuning, (std::vector<int32_t>{5, -6, 7}));
-            EXPECT_EQ(ai->t7, 77);
+            EXPECT_EQ(ai->training_site_pct, 77);
             ai->template_weights[0] = 5;
             ai_player_set_defaults(ai);
             EXPECT_EQ(ai->template_weights[0], 5) << "the defaults leave the weights they do not set";

@@ -32,7 +32,7 @@ protected:
 
 TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
     struct Row {
-        int32_t sectors, t5, have, utility;
+        int32_t sectors, shipyard_pct, have, utility;
     } rows[] = {
         {3, 10, 0, 80 + 1200},       // ceil(0.3) = 1 shipyard wanted, none yet: doubled worth
         {3, 10, 1, 80},              // the one wanted is there
@@ -43,10 +43,10 @@ TEST_F(ProductionTask, BuildSiteWorthFollowsTheMissingSitesOfItsKind) {
     AgentTask *t = task(TASK_BUILD_SITE, 0, SITE_SHIPYARD);
     for (const Row &r : rows) {
         ai->own_sector_count = r.sectors;
-        ai->t5 = r.t5;
+        ai->shipyard_pct = r.shipyard_pct;
         ai->site_counts[SITE_SHIPYARD] = r.have;
         agent_task_evaluate(t, ai, me, 0);
-        EXPECT_EQ(t->utility, r.utility) << r.sectors << " sectors, T5 " << r.t5 << ", have " << r.have;
+        EXPECT_EQ(t->utility, r.utility) << r.sectors << " sectors at " << r.shipyard_pct << "%, have " << r.have;
         EXPECT_EQ(t->assigned, 0);
         EXPECT_EQ(t->needed, 1);
     }
@@ -84,7 +84,7 @@ TEST_F(ProductionTask, ResearchIsUrgentOnlyWhileNothingIsQueuedAndStopsAtTheQueu
         if (tech_get(i) && tech_get(i)->starting_level < 0) tech = i;
     ASSERT_GE(tech, 0);
     AgentTask *t = task(TASK_RESEARCH_TECH, 0, uint32_t(tech));
-    ai->t0 = 2;
+    ai->research_queue_limit = 2;
     ai->queued_research = 0;
     agent_task_evaluate(t, ai, me, 0);
     EXPECT_EQ(t->utility, 20 + 1000);

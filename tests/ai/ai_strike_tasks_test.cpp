@@ -231,7 +231,7 @@ TEST_F(AttackSol, TheGuardiansAreAttackedOnlyWithASurplus) {
         t->flags &= ~TASK_BLOCKED;
         EXPECT_EQ(agent_task_check_blocked(t, ai, me) != 0, c.blocked) << "own value " << c.own_value;
     }
-    ai->t4 = 150;
+    ai->strike_margin_pct = 150;
     evaluate(t);
     EXPECT_EQ(t->needed, 300) << "the strength margin scales the guardians too";
 }
@@ -299,7 +299,7 @@ TEST_F(StrikeTasks, AGatheredGroupStrongEnoughIsOrderedToStrike) {
         copy->known_site_kinds.clear();
         copy->known_defence_kind = -1;
     }
-    ai->t4 = 0;   // nothing required: the group goes as soon as it is together
+    ai->strike_margin_pct = 0;   // nothing required: the group goes as soon as it is together
     struct Case {
         Sector *target;
         uint32_t order;
@@ -373,13 +373,13 @@ TEST_F(AttackFleet, AFleetStandingStillIsWorthFourTimesAMovingOne) {
     EXPECT_EQ(evaluate(t), 4 * moving);
     EXPECT_GT(t->needed, 1);
     EXPECT_EQ(static_cast<AgentTaskData *>(t)->strength, t->needed) << "margin 100%";
-    ai->t4 = 150;
+    ai->strike_margin_pct = 150;
     evaluate(t);
     EXPECT_EQ(static_cast<AgentTaskData *>(t)->strength, t->needed * 150 / 100);
 }
 
 TEST_F(AttackFleet, WithNothingRequiredAGatheredGroupGoesAtOnce) {
-    ai->t4 = 0;
+    ai->strike_margin_pct = 0;
     Ship *a = ship_in(home, me), *b = ship_in(home, me);
     assign(t, a);
     assign(t, b);

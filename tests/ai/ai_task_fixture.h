@@ -31,7 +31,7 @@ protected:
         ai->map_diagonal = 1000;
         ai->map_centre_x = 500;
         ai->map_centre_y = 500;
-        ai->t4 = 100;
+        ai->strike_margin_pct = 100;
         ai->personality = 100;
         ai->attack_fleet_radius = 300;
     }

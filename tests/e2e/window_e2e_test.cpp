@@ -112,7 +112,16 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
     options.directory = dir;
     options.unset = {"SDL_VIDEODRIVER"};
     options.environment = {"DISPLAY=" + display.display(), "SDL_AUDIODRIVER=dummy", "XDG_DATA_HOME=" + dir + "/save"};
-    if (std::string(GetParam()) == "sdl12-compat") options.environment.push_back("LD_LIBRARY_PATH=" + COMPAT_LIBRARY_DIR);
+    if (std::string(GetParam()) == "sdl12-compat") {
+        options.environment.push_back("LD_LIBRARY_PATH=" + COMPAT_LIBRARY_DIR);
+        // No leak check for the game on this variant: SDL 2 under the compatibility layer draws through
+        // Mesa's software GL driver and unloads it at shut-down, so what the driver keeps for itself
+        // until then is reported as a leak of an unknown module, which no suppression can name. Every
+        // other sanitizer check stays on, and the classic variant runs the same code with leak checks.
+        const char *asan = std::getenv("ASAN_OPTIONS");
+        options.environment.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") +
+                                      "detect_leaks=0");
+    }
     int out_fd = -1, err_fd = -1;
     const pid_t pid = start_program(BINARY, {"--store-path", GENERATED_STORE, "--log-path", "run.log"}, options, &out_fd, &err_fd);
     ASSERT_GT(pid, 0);

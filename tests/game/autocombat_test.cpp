@@ -155,7 +155,7 @@ TEST_F(Autocombat, DisengagingInDeepSpaceOnlyShowsTheFleetsAgain) {
     EXPECT_TRUE(encounter_is_finished(enc));
     for (Fleet *f : {fr, fb}) {
         EXPECT_FALSE(fleet_is_hidden(f));
-        EXPECT_FALSE(f->flags & OBJ_TEMPLATE_200);
+        EXPECT_FALSE(f->flags & OBJ_NO_POINTER_HIT);
         EXPECT_EQ(fleet_ship_count(f), 1) << "the ships stay in their fleets";
     }
     EXPECT_EQ(r->fleet_id, fr->id);

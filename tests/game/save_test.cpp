@@ -373,7 +373,7 @@ TEST_F(SaveGame, ABattleInProgressIsSavedLoadedAndLinkedToTheLoadedShips) {
         Fleet *f = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, s->fleet_id));
         ASSERT_NE(f, nullptr);
         f->fleet_flags |= FLEET_HIDDEN;
-        f->flags |= OBJ_TEMPLATE_200;
+        f->flags |= OBJ_NO_POINTER_HIT;
     }
     save_bytes("battle.sav", "Battle");
     const std::vector<uint8_t> first = without_time(save_bytes("battle2.sav", "Battle"));   // the save counter as a reload has it

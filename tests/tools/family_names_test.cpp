@@ -125,15 +125,16 @@ TEST_F(RecordsCompiler, EntriesReadBackThroughTheGameReader) {
     EXPECT_EQ(a->stats[0], 1u);
     EXPECT_EQ(a->stats[9], 18446744073709551615ull);
     // Every field of [defaults] lands in its own place.
-    EXPECT_EQ(std::vector<int32_t>({a->tuning_t1, a->tuning_t4, a->attack_fleet_radius, a->template_weights[8],
-                                    a->system_weights[0], a->system_weights[29], a->weapon_first_chance,
-                                    a->armour_bonus_chance, a->task_weights[0], a->task_weights[23]}),
+    EXPECT_EQ(std::vector<int32_t>({a->combat_pilot_pct, a->strike_margin_pct, a->attack_fleet_radius,
+                                    a->template_weights[8], a->system_weights[0], a->system_weights[29],
+                                    a->weapon_first_chance, a->armour_bonus_chance, a->task_weights[0],
+                                    a->task_weights[23]}),
               std::vector<int32_t>({1, 4, 5, 18, 20, 49, 50, 51, 70, 93}));
     EXPECT_EQ(a->extra_tuning, (std::vector<int32_t>{60, 61, 62}));
     EXPECT_EQ(std::vector<int32_t>({a->commander_reassign_penalty, a->galaxy_reassign_penalty, a->commander_full_task_bonus,
-                                    a->galaxy_full_task_bonus, a->courage, a->extra_selections, a->tuning_t0,
-                                    a->design_target, a->design_lifetime_min, a->design_lifetime_max, a->tuning_t5,
-                                    a->tuning_t7, a->personality_min, a->personality_max}),
+                                    a->galaxy_full_task_bonus, a->courage, a->extra_selections, a->research_queue_limit,
+                                    a->design_target, a->design_lifetime_min, a->design_lifetime_max, a->shipyard_pct,
+                                    a->training_site_pct, a->personality_min, a->personality_max}),
               std::vector<int32_t>({100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 112, 113, 114}));
 
     PlayerRecord *b = next();

@@ -106,6 +106,46 @@ TEST_F(ShipSources, RefusesWhatTheGameCannotUse) {
     }
 }
 
+// The names a hull file may give compile to the bits the game reads under the same meaning; a name
+// the tool spells onto the wrong bit would give a hull another hull's rules.
+TEST_F(ShipSources, EveryHullFlagNameIsTheBitTheGameReads) {
+    const std::pair<const char *, uint32_t> names[] = {
+        {"rotating", HULL_FLAG_ROTATING},
+        {"immobile", HULL_FLAG_IMMOBILE},
+        {"player_buildable", HULL_FLAG_PLAYER_BUILDABLE},
+        {"off_battle_map", HULL_FLAG_OFF_BATTLE_MAP},
+        {"no_tag_name", HULL_FLAG_NO_TAG_NAME},
+        {"no_jump", HULL_FLAG_NO_JUMP},
+        {"no_pilot", HULL_FLAG_NO_PILOT},
+        {"no_turn", HULL_FLAG_NO_TURN},
+        {"template_name", HULL_FLAG_TEMPLATE_NAME},
+        {"narrow_bars", HULL_FLAG_NARROW_BARS},
+        {"no_scan", HULL_FLAG_NO_SCAN},
+        {"no_fleet_boost", HULL_FLAG_NO_FLEET_BOOST},
+        {"free_scan", HULL_FLAG_FREE_SCAN},
+        {"quick_unpiloted", HULL_FLAG_QUICK_UNPILOTED},
+        {"cheap_turn", HULL_FLAG_CHEAP_TURN},
+        {"fixed_ap", HULL_FLAG_FIXED_AP},
+        {"turn_unblocked", HULL_FLAG_TURN_UNBLOCKED},
+        {"no_system_damage", HULL_FLAG_NO_SYSTEM_DAMAGE},
+        {"range_limited", HULL_FLAG_RANGE_LIMITED},
+        {"shot_tracking", HULL_FLAG_SHOT_TRACKING},
+    };
+    uint32_t all = 0;
+    std::string every;
+    for (const auto &[name, bit] : names) {
+        src = ShipSource{};
+        ASSERT_EQ(parse(with("flags", std::string("flags = ") + name)), RES_OK) << name << ": " << error;
+        EXPECT_EQ(src.hull_flags, bit) << name;
+        EXPECT_EQ(all & bit, 0u) << name << " shares its bit with another name";
+        all |= bit;
+        every += std::string(" ") + name;
+    }
+    src = ShipSource{};
+    ASSERT_EQ(parse(with("flags", "flags =" + every)), RES_OK) << error;
+    EXPECT_EQ(src.hull_flags, all) << "the names add up";
+}
+
 TEST_F(ShipSources, MountsFollowTheHullRoundEveryFrame) {
     ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
     const ShipLayout l = ships_layout(src);

@@ -181,7 +181,7 @@ TEST_F(RealObjectViews, AMinimapOverTheRealGalaxyMapShowsOneDotPerObjectAtItsCen
     EXPECT_GT(m->view_w, 0);
 
     // An object the minimap is told to leave out loses its dot; a new one gains one.
-    placed[1]->flags |= OBJ_TEMPLATE_80;   // hidden from the minimap
+    placed[1]->flags |= OBJ_NO_MINIMAP_DOT;   // hidden from the minimap
     placed.push_back(ship_on(galaxy, 500, 2500));
     control_update(mini, 20);
     EXPECT_EQ(m->dot_count, int32_t(placed.size()) - 1);
@@ -197,7 +197,7 @@ TEST_F(RealObjectViews, HiddenObjectsAndUnseenFleetsGetNoDotUnlessEverythingIsSh
     Fleet *unseen = fleet_on(galaxy, 200, 200);
     Fleet *seen = fleet_on(galaxy, 400, 400);
     ASSERT_TRUE(hidden && unseen && seen);
-    hidden->flags |= OBJ_TEMPLATE_80;
+    hidden->flags |= OBJ_NO_MINIMAP_DOT;
     unseen->flags &= ~OBJ_VISIBLE;
     seen->flags |= OBJ_VISIBLE;
     Control *mini = keep(map_minimap_create(galaxy, 128, 96));

@@ -52,7 +52,7 @@ TEST_F(FactorySetUp, AnObjectCopiesItsTemplateButNotItsOwnership) {
     EXPECT_EQ(obj->name, "Thing 2");
     EXPECT_EQ(thing(obj)->label, "label 2") << "the kind's copy_template ran";
     EXPECT_EQ(obj->flags & ~OBJ_TEMPLATE_BITS, 0u) << "ownership bits stay with the template";
-    EXPECT_EQ(obj->flags & OBJ_TEMPLATE_BITS, OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200);
+    EXPECT_EQ(obj->flags & OBJ_TEMPLATE_BITS, OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT);
     EXPECT_EQ(std::tuple(obj->speed, obj->initiative_rate, obj->mass, obj->frame_count), std::tuple(500, 42, 300, 2));
     EXPECT_EQ(obj->frames, tmpl->frames);
     EXPECT_EQ(std::tuple(obj->frame, obj->w, obj->h), std::tuple(0, 10, 8)) << "frame 0 selected";

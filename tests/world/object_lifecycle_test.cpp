@@ -220,7 +220,7 @@ TEST_F(SaveRecord, RoundTripRestoresEveryField) {
               std::tuple(-1, 0x0A0B0C0D, 2, 3, 4, 5));
     const uint32_t saved = OBJ_TRAVELLING | OBJ_LOST | OBJ_KIND_BIT;
     EXPECT_EQ(back->flags & (saved | OBJ_SNAPSHOT | OBJ_DYING | OBJ_ROTATING), saved);
-    EXPECT_EQ(back->flags & OBJ_TEMPLATE_BITS, OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200) << "on top of the template's";
+    EXPECT_EQ(back->flags & OBJ_TEMPLATE_BITS, OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT) << "on top of the template's";
     EXPECT_FALSE(back->flags & OBJ_LINKED);
     EXPECT_EQ(back->refcount, 0);
     EXPECT_EQ(std::pair(back->value, back->label), std::pair(-12, std::string("plain")));

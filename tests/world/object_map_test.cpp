@@ -161,7 +161,7 @@ TEST_F(MapFixture, EachQueryFilterAnswersTheFirstMatchInListOrder) {
         {"not owned by", {.flags = FILTER_NOT_OWNER, .owner_id = 2}, "a"},
         {"not owned by decides over owned by", {.flags = FILTER_NOT_OWNER | FILTER_OWNER, .owner_id = 1}, "b"},
         {"excluded flag (every Thing has it) and not self",
-         {.flags = FILTER_EXCLUDE | FILTER_NOT_SELF, .exclude_flags = OBJ_TEMPLATE_80, .self = dart}, "none"},
+         {.flags = FILTER_EXCLUDE | FILTER_NOT_SELF, .exclude_flags = OBJ_NO_MINIMAP_DOT, .self = dart}, "none"},
         {"not self", {.flags = FILTER_NOT_SELF, .self = a}, "b"},
         {"id ignores every other test", {.flags = FILTER_ID | FILTER_KINDS, .kind_mask = 0, .id = c->id}, "c"},
         {"rectangle meets the box", {.flags = FILTER_RECT, .rect_x = 205, .rect_y = 90, .rect_w = 20, .rect_h = 11}, "b"},
@@ -642,7 +642,7 @@ TEST_F(MapFixture, DrawsLayersInOrderAtTheViewOffsetSkippingHiddenAndFlashingObj
     map_add_pending_objects(map);
     hidden->flags &= ~OBJ_VISIBLE;
     object_flash(flashing);
-    marked->flags |= OBJ_TEMPLATE_400;
+    marked->flags |= OBJ_NOT_DRAWN;
     forced->flags &= ~OBJ_VISIBLE;
     forced->flags |= OBJ_ALWAYS_DRAWN;
     map->view_x = 50;

@@ -411,7 +411,7 @@ TEST_F(AiSearch, ASearchRepeatedInAPlanFindsWhatAFreshOneFindsWithTheSameDraws) 
             for (auto [heading, mp_min, mp_max, back] :
                  {std::tuple(0, 3, 5, 0), std::tuple(20, 1, 6, 0), std::tuple(0, 3, 5, 40), std::tuple(0, 3, 5, 0)}) {
                 Outcome o{RES_OK, heading, -1, -1, 0};
-                o.draws = draws_taken([&] {
+                o.draws = draws_taken([&, heading = heading, mp_min = mp_min, mp_max = mp_max, back = back] {
                     o.result =
                         ship_ai_pick_heading(red, heading, mp_min, mp_max, red->x - back, red->y, 0, &o.x, &o.y);
                 });

@@ -128,7 +128,25 @@ TEST_F(GeneratedHulls, TheMachineHullsHaveTheMountsTheirBuildersFill) {
         EXPECT_TRUE(tmpl(t)->hull_flags & HULL_FLAG_NO_PILOT) << t;
         EXPECT_TRUE(tmpl(t)->hull_flags & HULL_FLAG_TEMPLATE_NAME) << t;
     }
-    for (int32_t t : {2, 3, 5, 6, 7, 8}) EXPECT_EQ(tmpl(t)->hull_flags, HULL_FLAG_ROTATING) << t;
+    // The player hulls: rotating and offered to players, the small Skiff with narrow bars.
+    for (int32_t t : {3, 5, 6, 7, 8})
+        EXPECT_EQ(tmpl(t)->hull_flags, HULL_FLAG_ROTATING | HULL_FLAG_PLAYER_BUILDABLE) << t;
+    EXPECT_EQ(tmpl(HULL_SKIFF)->hull_flags, HULL_FLAG_ROTATING | HULL_FLAG_PLAYER_BUILDABLE | HULL_FLAG_NARROW_BARS);
+}
+
+TEST_F(GeneratedHulls, PlayersMayBuildEveryHullButTheMachineOnesAndTheSmallestHullsTakeNarrowBars) {
+    std::vector<int32_t> buildable, narrow;
+    for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
+        if (tmpl(t)->hull_flags & HULL_FLAG_PLAYER_BUILDABLE) buildable.push_back(t);
+        if (tmpl(t)->hull_flags & HULL_FLAG_NARROW_BARS) narrow.push_back(t);
+    }
+    EXPECT_EQ(buildable, std::vector<int32_t>({2, 3, 5, 6, 7, 8})) << "the drone, carrier and sentinel are not built";
+    EXPECT_EQ(narrow, std::vector<int32_t>({0, 2}));
+    // Narrow bars go with the least armour: every other hull has more than either.
+    for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
+        if (tmpl(t)->hull_flags & HULL_FLAG_NARROW_BARS) continue;
+        for (int32_t n : narrow) EXPECT_GT(tmpl(t)->base_max_armour, tmpl(n)->base_max_armour) << t << " against " << n;
+    }
 }
 
 TEST_F(GeneratedHulls, MachineShipsTakeEveryWeaponTheirBuildersChoose) {

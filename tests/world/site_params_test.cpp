@@ -451,11 +451,11 @@ TEST_F(SiteStateAndFrames, ABattleShowsTheSpecialFrameAndTheResetGoesHome) {
     object_begin_encounter(s);
     EXPECT_EQ(s->frame, 1);
     EXPECT_EQ(s->w, 64);
-    EXPECT_EQ(s->flags & (OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200), OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200);
+    EXPECT_EQ(s->flags & (OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT), OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT);
     object_reset_state(s);
     EXPECT_EQ(s->x, 300);
     EXPECT_EQ(s->y, 400);
-    EXPECT_EQ(s->flags & (OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200), 0u);
+    EXPECT_EQ(s->flags & (OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT), 0u);
     EXPECT_EQ(s->animation, s->params.idle_animation);
 }
 

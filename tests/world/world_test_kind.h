@@ -246,7 +246,7 @@ inline void fill_templates() {
         tmpl->speed = 500;
         tmpl->initiative_rate = 40 + i;
         tmpl->mass = 100 * (i + 1);
-        tmpl->flags |= OBJ_TEMPLATE_80 | OBJ_TEMPLATE_200;
+        tmpl->flags |= OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT;
     }
 }
 

@@ -20,7 +20,7 @@ struct Group {
     int         count;
 };
 const Group GROUPS[] = {
-    {"tuning", 4},                     // T1..T4
+    {"tuning", 4},                     // pilots wanted (three kinds), strike margin
     {"attack_fleet_radius", 1},
     {"template_weights", 9},           // one per ship hull
     {"system_weights", 30},            // one per system type
@@ -33,10 +33,10 @@ const Group GROUPS[] = {
     {"galaxy_full_task_bonus", 1},
     {"courage", 1},
     {"extra_selections", 1},
-    {"tuning_t0", 1},
+    {"tuning_t0", 1},                  // research queue limit
     {"design_target", 1},
     {"design_lifetime", 2},            // minimum, maximum days
-    {"late_tuning", 3},                // T5..T7
+    {"late_tuning", 3},                // shipyards, research stations, training sites wanted
     {"personality", 2},                // minimum, maximum
 };
 constexpr int LIST_AFTER = 5;          // armour_bonus_chance

@@ -23,9 +23,12 @@ struct FlagName {
     uint32_t    bit;
 };
 constexpr FlagName HULL_FLAGS[] = {
-    {"rotating", 0x1},          {"immobile", 0x2},      {"no_jump", 0x20},         {"no_pilot", 0x40},
-    {"no_turn", 0x80},          {"template_name", 0x100}, {"free_scan", 0x1000},   {"quick_unpiloted", 0x2000},
-    {"cheap_turn", 0x4000},     {"fixed_ap", 0x8000},   {"turn_unblocked", 0x10000}, {"no_system_damage", 0x20000},
+    {"rotating", 0x1},          {"immobile", 0x2},         {"player_buildable", 0x4}, {"off_battle_map", 0x8},
+    {"no_tag_name", 0x10},      {"no_jump", 0x20},         {"no_pilot", 0x40},        {"no_turn", 0x80},
+    {"template_name", 0x100},   {"narrow_bars", 0x200},    {"no_scan", 0x400},        {"no_fleet_boost", 0x800},
+    {"free_scan", 0x1000},      {"quick_unpiloted", 0x2000}, {"cheap_turn", 0x4000},  {"fixed_ap", 0x8000},
+    {"turn_unblocked", 0x10000}, {"no_system_damage", 0x20000}, {"range_limited", 0x40000},
+    {"shot_tracking", 0x80000},
 };
 
 const char *const MOUNTS[] = {"system", "engine", "armour"};
