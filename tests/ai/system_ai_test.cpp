@@ -99,7 +99,8 @@ TEST_F(Candidates, EachTypeIsBuiltByItsFamily) {
 }
 
 TEST_F(Candidates, TheDispatchAsksTheRowOfTheSystemsType) {
-    System *gun = fit(user, LANCER_FORE, SYSTEM_TYPE_VOLLEY_GUN, system_subtype_count(SYSTEM_TYPE_VOLLEY_GUN) > 0 ? 0 : -1);
+    const int32_t subtype = system_subtype_count(SYSTEM_TYPE_VOLLEY_GUN) > 0 ? 0 : -1;
+    System *gun = fit(user, LANCER_FORE, SYSTEM_TYPE_VOLLEY_GUN, subtype);
     ASSERT_NE(gun, nullptr);
     ready(user);
     for (int32_t heading : {0, 90, 270})
@@ -170,7 +171,7 @@ TEST_F(Candidates, EveryFleetBoostIndexIsALegalPlanEndingWithTheUse) {
 }
 
 TEST_F(Candidates, TheWeaponFamiliesBuildLegalPlansAgainstTheTarget) {
-    // The families the weapon types hook into their records, run here on store systems.
+    // The families of the weapon types' rows, run here on store systems.
     struct Family {
         int32_t type;
         SystemAiRunFn *run;
