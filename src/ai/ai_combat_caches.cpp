@@ -10,10 +10,11 @@
 #include "ai/ai_combat.h"
 #include "ai/ai_combat_search.h"
 #include "ai/ai_player.h"
+#include "ai/ship_ai.h"
+#include "ai/system_ai.h"
 #include "platform/geometry.h"
 #include "systems/plan_check.h"
 #include "systems/system.h"
-#include "systems/system_ai.h"
 #include "world/object.h"
 #include "world/ship.h"
 

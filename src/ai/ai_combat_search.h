@@ -19,9 +19,9 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_combat_caches.h"
+#include "ai/system_ai.h"
 #include "platform/geometry.h"
 #include "systems/plan_check.h"
-#include "systems/system_ai.h"
 #include "world/ship.h"
 
 struct AiPlayer;

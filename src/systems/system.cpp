@@ -412,18 +412,6 @@ bool system_has_action(System *system) {
     return ops->action(system, 0, &label, &icon, &ap_cost, &enabled, &state) == RES_OK;
 }
 
-int32_t system_ai_candidate_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading) {
-    const SystemTypeOps *ops = ops_of(system);
-    if (!ops || !ops->ai_candidate_count || !system_is_usable(system)) return 0;
-    return ops->ai_candidate_count(system, ai, ship, heading);
-}
-
-Result system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index) {
-    const SystemTypeOps *ops = ops_of(system);
-    if (!ops || !ops->ai_run_candidate) return RES_NO_CANDIDATE;
-    return ops->ai_run_candidate(system, ai, ship, target, index);
-}
-
 // --- save record ------------------------------------------------------------------------------
 
 Result system_write_record(const System *system, Buffer *buf) {

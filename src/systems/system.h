@@ -21,7 +21,7 @@
 //    subtype asked of a type without subtypes; RES_MALFORMED (-23) a negative count, subtype rows
 //    in a file of a type without subtypes, a save record of an unknown type; the store's codes
 //    (-6, -67 ...) for a file that cannot be read; RES_TYPES_NOT_LOADED (232);
-//    RES_NO_ACTION (-54) and RES_NO_CANDIDATE (-60) from the action and AI slots.
+//    RES_NO_ACTION (-54) from the action slot.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +29,6 @@
 #include "platform/random.h"
 #include "platform/result.h"
 
-struct AiPlayer;
 struct Buffer;
 struct Control;
 struct GameObject;
@@ -196,9 +195,6 @@ using SystemRowsFn = void(System *system, List<SystemRow> *rows, int32_t mode);
 // RES_OK with the action's outputs, or RES_NO_ACTION when the index is not offered.
 using SystemActionFn = Result(System *system, int32_t index, std::string *label, int32_t *icon,
                               int32_t *ap_cost, int32_t *enabled, Result *state);
-using SystemAiCountFn = int32_t(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
-// RES_OK after writing one plan into the ship, RES_OUT_OF_RANGE for a bad user or index.
-using SystemAiRunFn = Result(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);
 
 struct SystemTypeOps {
     SystemPassiveFn        *passive = nullptr;             // ship statistics, each online system
@@ -210,8 +206,6 @@ struct SystemTypeOps {
     SystemRowsFn           *info_rows = nullptr;           // short rows
     SystemRowsFn           *detail_rows = nullptr;         // labelled rows
     SystemActionFn         *action = nullptr;              // empty: no action (-54)
-    SystemAiCountFn        *ai_candidate_count = nullptr;  // empty: 0
-    SystemAiRunFn          *ai_run_candidate = nullptr;    // empty: -60
 };
 
 // A type's init function fills its record; the type table lists one per type (an empty entry
@@ -273,10 +267,6 @@ int32_t system_estimate(System *system, Ship *ship, int32_t from_x, int32_t from
 int32_t system_effective_value(const System *system);
 int32_t system_impact(int32_t type, Shot *shot, GameObject *target);   // 0 without a slot
 bool    system_has_action(System *system);    // the action slot offers index 0
-// 0 without a slot or when the system is not usable, else the slot's count.
-int32_t system_ai_candidate_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
-Result  system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target,
-                                int32_t index);
 
 // --- activation and target checks (system_activate.cpp) ---------------------------------------
 

@@ -10,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "platform/str.h"
-#include "systems/system_ai.h"
 #include "systems/system_types.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -264,25 +263,19 @@ void system_booster_init(SystemTypeOps *ops) {
 void system_jump_drive_init(SystemTypeOps *ops) {
     *ops = {.activate = jump_activate,
             .detail_rows = jump_details,
-            .action = jump_action,
-            .ai_candidate_count = system_ai_jump_count,
-            .ai_run_candidate = system_ai_jump_run};
+            .action = jump_action};
 }
 void system_fleet_damage_boost_init(SystemTypeOps *ops) {
     *ops = {.activate = fleet_damage_activate,
             .effective_value = fleet_effective_value,
             .info_rows = boost_info,
             .detail_rows = damage_details,
-            .action = activate_action,
-            .ai_candidate_count = system_ai_fleet_boost_count,
-            .ai_run_candidate = system_ai_fleet_boost_run};
+            .action = activate_action};
 }
 void system_fleet_evasion_boost_init(SystemTypeOps *ops) {
     *ops = {.activate = fleet_evasion_activate,
             .effective_value = fleet_effective_value,
             .info_rows = boost_info,
             .detail_rows = evasion_details,
-            .action = activate_action,
-            .ai_candidate_count = system_ai_fleet_boost_count,
-            .ai_run_candidate = system_ai_fleet_boost_run};
+            .action = activate_action};
 }

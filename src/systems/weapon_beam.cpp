@@ -1,7 +1,6 @@
 // Beam weapon (type 0): a red beam from the mount point that lands its damage when it fires.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include <algorithm>
 #include "game/game.h"
 #include "platform/files.h"
@@ -113,6 +112,4 @@ void beam_weapon_init(SystemTypeOps *ops) {
     ops->info_rows = beam_rows;
     ops->detail_rows = beam_detail_rows;
     ops->action = beam_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_direct_run;
 }

@@ -2,7 +2,6 @@
 // the launcher's side; and drone_create, which builds and arms such a drone.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -160,6 +159,4 @@ void drone_launcher_init(SystemTypeOps *ops) {
     ops->impact = launcher_impact;
     ops->detail_rows = launcher_rows;
     ops->action = beam_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_drone_run;
 }

@@ -1,7 +1,6 @@
 // Heavy beam weapon (type 4): a violet beam that passes through shields.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include "world/object.h"
 #include "world/ship.h"
 
@@ -26,6 +25,4 @@ void heavy_beam_init(SystemTypeOps *ops) {
     ops->info_rows = beam_rows;
     ops->detail_rows = beam_detail_rows;
     ops->action = beam_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_direct_run;
 }

@@ -1,7 +1,6 @@
 // Mass driver (type 22): a heavy round for ships only, whose hits tear through the crew.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include <algorithm>
 #include "platform/files.h"
 #include "platform/sound.h"
@@ -99,6 +98,4 @@ void mass_driver_init(SystemTypeOps *ops) {
     ops->info_rows = driver_rows;
     ops->detail_rows = driver_rows;
     ops->action = beam_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_direct_run;
 }

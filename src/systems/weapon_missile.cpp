@@ -2,7 +2,6 @@
 // point, hurting everything in its radius. The rocket pod (type 24) is the same weapon.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include <algorithm>
 #include "platform/files.h"
 #include "platform/sound.h"
@@ -109,6 +108,4 @@ void missile_init(SystemTypeOps *ops) {
     ops->info_rows = missile_rows;
     ops->detail_rows = missile_rows;
     ops->action = missile_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_missile_run;
 }

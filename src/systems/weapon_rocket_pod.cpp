@@ -1,7 +1,6 @@
 // Rocket pod (type 24): a missile launcher of its own type, flown and burst as the missile.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include "world/shot.h"
 
 namespace {
@@ -18,6 +17,4 @@ void rocket_pod_init(SystemTypeOps *ops) {
     ops->info_rows = missile_rows;
     ops->detail_rows = missile_rows;
     ops->action = missile_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_missile_run;
 }

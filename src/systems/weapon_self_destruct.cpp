@@ -1,7 +1,6 @@
 // Self-destruct (type 25): the ship bursts, hurting every object of other owners around it.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include "world/object.h"
 #include "world/ship.h"
 
@@ -32,6 +31,4 @@ void self_destruct_init(SystemTypeOps *ops) {
     ops->activate = detonate;
     ops->effective_value = detonate_value;
     ops->action = detonate_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_detonate_run;
 }

@@ -1,7 +1,6 @@
 // Projectile weapon (type 1): a volley of three rounds that flies as a shot of its own.
 #include "systems/weapon.h"
 
-#include "systems/system_ai.h"
 #include <algorithm>
 #include "platform/sound.h"
 #include "platform/str.h"
@@ -87,6 +86,4 @@ void volley_gun_init(SystemTypeOps *ops) {
     ops->info_rows = volley_rows;
     ops->detail_rows = volley_rows;
     ops->action = beam_action;
-    ops->ai_candidate_count = system_ai_fixed_count;
-    ops->ai_run_candidate = system_ai_volley_run;
 }

@@ -2,8 +2,8 @@
 // score it had. These tests pin what the memo must tell apart: records that differ in any word a
 // score reads, the ship's consecutive move counter, another task, and a search that has ended.
 #include "ai_combat_fixture.h"
+#include "ai/system_ai.h"
 #include "systems/plan_check.h"
-#include "systems/system_ai.h"
 
 using namespace aitest;
 

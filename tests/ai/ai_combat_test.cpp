@@ -7,6 +7,7 @@
 #include <array>
 #include <set>
 #include <string>
+#include "ai/system_ai.h"
 
 using namespace aitest;
 

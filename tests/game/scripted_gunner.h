@@ -7,6 +7,7 @@
 // Shared by the autocombat tests and the autocombat benchmark.
 #include <cstdint>
 #include <cstdlib>
+#include "ai/ship_ai.h"
 #include "game/game.h"
 #include "platform/geometry.h"
 #include "platform/result.h"

@@ -282,8 +282,6 @@ TEST_F(SystemState, UsableNeedsCombatOnlineChargedAndLoaded) {
 // Slots that tests install on type 1 and record what they were given.
 struct SlotLog {
     int calls = 0;
-    int32_t index = -1;
-    int32_t heading = 0;
     bool roll = false;
 };
 SlotLog g_slots;
@@ -309,14 +307,6 @@ Result test_action(System *, int32_t index, std::string *label, int32_t *, int32
 }
 Result test_refuse_every_action(System *, int32_t, std::string *, int32_t *, int32_t *, int32_t *, Result *) {
     return RES_NO_ACTION;
-}
-int32_t test_count(System *, AiPlayer *, Ship *, int32_t heading) {
-    g_slots.heading = heading;
-    return 30;
-}
-Result test_run(System *, AiPlayer *, Ship *, GameObject *, int32_t index) {
-    g_slots.index = index;
-    return index < 30 ? RES_OK : RES_OUT_OF_RANGE;
 }
 
 class SystemDispatch : public SystemsLoaded {
@@ -344,8 +334,6 @@ TEST_F(SystemDispatch, EmptySlotsGiveTheirFixedResults) {
     EXPECT_EQ(system_effective_value(gun), 0);
     EXPECT_EQ(system_impact(1, nullptr, nullptr), 0);
     EXPECT_FALSE(system_has_action(gun));
-    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 90), 0);
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
 }
 
 TEST_F(SystemDispatch, FilledSlotsAnswerThroughTheWrappers) {
@@ -354,8 +342,6 @@ TEST_F(SystemDispatch, FilledSlotsAnswerThroughTheWrappers) {
     ops->effective_value = test_effective_value;
     ops->impact = test_impact;
     ops->action = test_action;
-    ops->ai_candidate_count = test_count;
-    ops->ai_run_candidate = test_run;
     int32_t damage = 0, effect = 0;
     EXPECT_EQ(system_estimate(gun, nullptr, 1, 2, 3, nullptr, true, &damage, &effect), 85);
     EXPECT_EQ(damage, 17);
@@ -367,11 +353,6 @@ TEST_F(SystemDispatch, FilledSlotsAnswerThroughTheWrappers) {
     EXPECT_EQ(system_impact(30, nullptr, nullptr), 0);
     EXPECT_EQ(system_impact(-1, nullptr, nullptr), 0);
     EXPECT_TRUE(system_has_action(gun));
-    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, nullptr, 270), 30);
-    EXPECT_EQ(g_slots.heading, 270);
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 29), RES_OK);
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 30), RES_OUT_OF_RANGE);
-    EXPECT_EQ(g_slots.index, 30);
     ops->action = test_refuse_every_action;   // a slot that offers no index 0 is no action
     EXPECT_FALSE(system_has_action(gun));
 }
@@ -381,7 +362,6 @@ TEST_F(SystemDispatch, ASystemOfAnUnknownTypeReachesNoSlot) {
     gun->type = 31;
     EXPECT_EQ(system_effective_value(gun), 0);
     EXPECT_FALSE(system_has_action(gun));
-    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, nullptr, nullptr, 0), RES_NO_CANDIDATE);
     gun->type = 1;
     EXPECT_EQ(system_type_ops(30), nullptr);
 }

@@ -6,7 +6,6 @@
 #include <map>
 #include <tuple>
 #include "platform/buffer.h"
-#include "systems/system_ai.h"
 #include "systems/weapon.h"
 
 namespace shiptest {

@@ -9,7 +9,6 @@
 #include "game/player.h"
 #include "platform/files.h"
 #include "platform/random.h"
-#include "systems/system_ai.h"
 #include "world/object_map.h"
 
 namespace shiptest {

@@ -4,6 +4,7 @@
 #include "world/combat_test_util.h"
 
 #include <cstdlib>
+#include "ai/system_ai.h"
 
 using namespace shiptest;
 

@@ -2,6 +2,8 @@
 // turn near a heading. Each tries random candidates a bounded number of times and checks the map
 // edges and the ship's sprite against everything else on its map. The move and turn searches have
 // few distinct candidates: when none of them is free the search fails before its first draw.
+#include "ai/ship_ai.h"
+
 #include <algorithm>
 #include <bit>
 #include <climits>

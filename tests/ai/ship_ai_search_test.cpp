@@ -2,7 +2,8 @@
 // keep the map's answers from one search to the next, so every test here changes the map between
 // two searches and checks the new answer against the map itself. A search that no try could win
 // fails before its first draw; one that a single candidate can win still finds it.
-#include "combat_test_util.h"
+#include "world/combat_test_util.h"
+#include "ai/ship_ai.h"
 #include "systems/plan_check.h"
 
 using namespace shiptest;

@@ -2,10 +2,11 @@
 // The combat AI's candidate plans of the system types: how many each type offers and how each
 // candidate is built into the ship's plan (Ship::option) from a few shared steps: turn, move and
 // use. Candidates are randomised; their index ranges decide how often each manoeuvre is tried.
-//  - Every count function answers its type's fixed count; every run function returns RES_OK with
-//    the plan written (a plan of 0 steps offers nothing), or RES_OUT_OF_RANGE for a user that is
-//    not a ship or an index outside the type's range.
-//  - The weapon types hook the weapon families below into their own records.
+//  - Owns the candidate table: one row per system type that offers candidates, with its fixed
+//    count and the family that builds them. A type without a row offers none.
+//  - Every run function returns RES_OK with the plan written (a plan of 0 steps offers nothing),
+//    or RES_OUT_OF_RANGE for a user that is not a ship or an index outside the type's range;
+//    system_ai_run_candidate gives RES_NO_CANDIDATE (-60) for a type without a row.
 //  - Runs on the combat AI thread while the game thread waits; draws from system_random.
 //  - Within a plan (system_plan_begin .. end) the direct weapons keep, per thread, the start their
 //    candidates share and what a use from each spot gives; outside a plan nothing is kept.
@@ -13,8 +14,26 @@
 #include "systems/system.h"
 #include "world/ship.h"
 
+struct AiPlayer;
+
+// Builds candidate `index` of the system into the ship's plan.
+using SystemAiRunFn = Result(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);
+
+// A row of the candidate table.
+struct SystemAiRow {
+    int32_t        type = -1;
+    int32_t        candidates = 0;   // indices 0 .. candidates - 1
+    SystemAiRunFn *run = nullptr;    // the family that builds them
+};
+
+// The type's row, or null for a type without candidates (or outside 0..29).
+const SystemAiRow *system_ai_row(int32_t type);
 // Candidates a type offers (0 for the types without).
 int32_t system_ai_candidate_total(int32_t type);
+// The dispatch the combat AI uses: 0 candidates for a system that is not usable or whose type has
+// no row; the row's family runs the candidate, or RES_NO_CANDIDATE without a row.
+int32_t system_ai_candidate_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
+Result  system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);
 
 // Where a plan has got to while its steps are added.
 struct PlanCursor {
@@ -52,9 +71,6 @@ bool system_ai_use_plain(PlanCursor *at, System *system, GameObject *target, int
 // The heading from the cursor's centre towards a point.
 int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y);
 
-// The fixed count, for every type that has candidates.
-int32_t system_ai_fixed_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
-
 // Families.
 Result system_ai_direct_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);   // 0, 4, 22
 Result system_ai_volley_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);   // 1
@@ -63,7 +79,3 @@ Result system_ai_drone_run(System *system, AiPlayer *ai, Ship *ship, GameObject 
 Result system_ai_detonate_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index); // 25
 Result system_ai_jump_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index);     // 21
 Result system_ai_fleet_boost_run(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index); // 26, 27
-
-// The count slots of the types this module owns (all answer system_ai_fixed_count).
-int32_t system_ai_jump_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);
-int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading);

@@ -1,9 +1,11 @@
 // Candidate plans of the system types for the combat AI, built from the shared turn, move and use
 // steps.
-#include "systems/system_ai.h"
+#include "ai/system_ai.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
+#include "ai/ship_ai.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "systems/plan_check.h"
@@ -20,12 +22,27 @@ constexpr int32_t MISSILE_AIM_REACH = 60;
 constexpr int32_t MISSILE_AIM_SPREAD = 60;   // within 30 degrees either side of the line
 constexpr int32_t DRONE_SPOT_SIZE = 40;
 
-// Candidate counts by type; 0: the type builds none.
-constexpr int32_t CANDIDATES[SYSTEM_TYPE_COUNT] = {
-    758, 30, 0, 0, 758, 0, 0, 0, 401, 0,   //  0..9
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,          // 10..19
-    10, 256, 758, 0, 401, 66, 1322, 1322, 0, 0,   // 20..29
+// The candidate table: the types that build candidates, their counts and families.
+constexpr SystemAiRow ROWS[] = {
+    {.type = SYSTEM_TYPE_BEAM, .candidates = 758, .run = system_ai_direct_run},
+    {.type = SYSTEM_TYPE_VOLLEY_GUN, .candidates = 30, .run = system_ai_volley_run},
+    {.type = SYSTEM_TYPE_HEAVY_BEAM, .candidates = 758, .run = system_ai_direct_run},
+    {.type = SYSTEM_TYPE_MISSILE, .candidates = 401, .run = system_ai_missile_run},
+    {.type = SYSTEM_TYPE_DRONE_LAUNCHER, .candidates = 10, .run = system_ai_drone_run},
+    {.type = SYSTEM_TYPE_JUMP_DRIVE, .candidates = 256, .run = system_ai_jump_run},
+    {.type = SYSTEM_TYPE_MASS_DRIVER, .candidates = 758, .run = system_ai_direct_run},
+    {.type = SYSTEM_TYPE_ROCKET_POD, .candidates = 401, .run = system_ai_missile_run},
+    {.type = SYSTEM_TYPE_SELF_DESTRUCT, .candidates = 66, .run = system_ai_detonate_run},
+    {.type = SYSTEM_TYPE_FLEET_DAMAGE_BOOST, .candidates = 1322, .run = system_ai_fleet_boost_run},
+    {.type = SYSTEM_TYPE_FLEET_EVASION_BOOST, .candidates = 1322, .run = system_ai_fleet_boost_run},
 };
+
+// The rows by type (null: no candidates), for the lookups of every candidate.
+constexpr std::array<const SystemAiRow *, SYSTEM_TYPE_COUNT> ROW_OF_TYPE = [] {
+    std::array<const SystemAiRow *, SYSTEM_TYPE_COUNT> rows{};
+    for (const SystemAiRow &row : ROWS) rows[size_t(row.type)] = &row;
+    return rows;
+}();
 
 int32_t random_between(int32_t lo, int32_t hi) { return system_random_between(lo, hi); }
 
@@ -191,18 +208,23 @@ bool target_in_range(GameObject *target, int32_t px, int32_t py, int32_t range) 
 
 // ---- Shared steps ----
 
-int32_t system_ai_candidate_total(int32_t type) {
-    return type >= 0 && type < SYSTEM_TYPE_COUNT ? CANDIDATES[type] : 0;
+const SystemAiRow *system_ai_row(int32_t type) {
+    return type >= 0 && type < SYSTEM_TYPE_COUNT ? ROW_OF_TYPE[size_t(type)] : nullptr;
 }
 
-int32_t system_ai_fixed_count(System *system, AiPlayer *, Ship *, int32_t) {
-    return system_ai_candidate_total(system->type);
+int32_t system_ai_candidate_total(int32_t type) {
+    const SystemAiRow *row = system_ai_row(type);
+    return row ? row->candidates : 0;
 }
-int32_t system_ai_jump_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading) {
-    return system_ai_fixed_count(system, ai, ship, heading);
+
+int32_t system_ai_candidate_count(System *system, AiPlayer *, Ship *, int32_t) {
+    const SystemAiRow *row = system ? system_ai_row(system->type) : nullptr;
+    return row && system_is_usable(system) ? row->candidates : 0;
 }
-int32_t system_ai_fleet_boost_count(System *system, AiPlayer *ai, Ship *ship, int32_t heading) {
-    return system_ai_fixed_count(system, ai, ship, heading);
+
+Result system_ai_run_candidate(System *system, AiPlayer *ai, Ship *ship, GameObject *target, int32_t index) {
+    const SystemAiRow *row = system ? system_ai_row(system->type) : nullptr;
+    return row ? row->run(system, ai, ship, target, index) : RES_NO_CANDIDATE;
 }
 
 int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y) {

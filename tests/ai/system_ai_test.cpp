@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <vector>
+#include "ai/system_ai.h"
 
 using namespace shiptest;
 
@@ -53,12 +54,23 @@ protected:
     }
 };
 
-TEST_F(Candidates, ATypeOffersCandidatesOnlyWithBothSlotsAndOnlyWhileUsable) {
+TEST_F(Candidates, ATypeOffersCandidatesOnlyWithARowAndOnlyWhileUsable) {
+    std::set<int32_t> with_rows;
     for (int32_t type = 0; type < SYSTEM_TYPE_COUNT; ++type) {
-        const SystemTypeOps *ops = system_type_ops(type);
-        EXPECT_EQ(system_ai_candidate_total(type) > 0, ops->ai_candidate_count && ops->ai_run_candidate) << type;
-        EXPECT_EQ(ops->ai_candidate_count != nullptr, ops->ai_run_candidate != nullptr) << type;
+        const SystemAiRow *row = system_ai_row(type);
+        EXPECT_EQ(system_ai_candidate_total(type) > 0, row != nullptr) << type;
+        if (!row) continue;
+        EXPECT_EQ(row->type, type) << "a row is found under its own type";
+        EXPECT_NE(row->run, nullptr) << type;
+        with_rows.insert(type);
     }
+    EXPECT_EQ(with_rows, (std::set<int32_t>{SYSTEM_TYPE_BEAM, SYSTEM_TYPE_VOLLEY_GUN, SYSTEM_TYPE_HEAVY_BEAM,
+                                            SYSTEM_TYPE_MISSILE, SYSTEM_TYPE_DRONE_LAUNCHER, SYSTEM_TYPE_JUMP_DRIVE,
+                                            SYSTEM_TYPE_MASS_DRIVER, SYSTEM_TYPE_ROCKET_POD, SYSTEM_TYPE_SELF_DESTRUCT,
+                                            SYSTEM_TYPE_FLEET_DAMAGE_BOOST, SYSTEM_TYPE_FLEET_EVASION_BOOST}));
+    EXPECT_EQ(system_ai_row(-1), nullptr);
+    EXPECT_EQ(system_ai_row(SYSTEM_TYPE_COUNT), nullptr);
+    EXPECT_EQ(system_ai_candidate_total(SYSTEM_TYPE_COUNT), 0);
     System *drive = fit(user, LANCER_FORE, SYSTEM_TYPE_JUMP_DRIVE);
     System *relay = fit(user, LANCER_PORT, SYSTEM_TYPE_FLEET_DAMAGE_BOOST);
     EXPECT_EQ(system_ai_candidate_count(drive, nullptr, user, 0), 256);
@@ -68,6 +80,40 @@ TEST_F(Candidates, ATypeOffersCandidatesOnlyWithBothSlotsAndOnlyWhileUsable) {
     System *shield = fit(user, LANCER_STARBOARD, SYSTEM_TYPE_SHIELD, 0);
     EXPECT_EQ(system_ai_candidate_count(shield, nullptr, user, 0), 0);
     EXPECT_EQ(system_ai_run_candidate(shield, nullptr, user, enemy, 0), RES_NO_CANDIDATE);
+}
+
+TEST_F(Candidates, EachTypeIsBuiltByItsFamily) {
+    const std::pair<int32_t, SystemAiRunFn *> families[] = {
+        {SYSTEM_TYPE_BEAM, system_ai_direct_run},           {SYSTEM_TYPE_HEAVY_BEAM, system_ai_direct_run},
+        {SYSTEM_TYPE_MASS_DRIVER, system_ai_direct_run},    {SYSTEM_TYPE_VOLLEY_GUN, system_ai_volley_run},
+        {SYSTEM_TYPE_MISSILE, system_ai_missile_run},       {SYSTEM_TYPE_ROCKET_POD, system_ai_missile_run},
+        {SYSTEM_TYPE_DRONE_LAUNCHER, system_ai_drone_run},  {SYSTEM_TYPE_SELF_DESTRUCT, system_ai_detonate_run},
+        {SYSTEM_TYPE_JUMP_DRIVE, system_ai_jump_run},       {SYSTEM_TYPE_FLEET_DAMAGE_BOOST, system_ai_fleet_boost_run},
+        {SYSTEM_TYPE_FLEET_EVASION_BOOST, system_ai_fleet_boost_run},
+    };
+    for (const auto &[type, run] : families) {
+        const SystemAiRow *row = system_ai_row(type);
+        ASSERT_NE(row, nullptr) << type;
+        EXPECT_EQ(row->run, run) << type;
+    }
+}
+
+TEST_F(Candidates, TheDispatchAsksTheRowOfTheSystemsType) {
+    const int32_t subtype = system_subtype_count(SYSTEM_TYPE_VOLLEY_GUN) > 0 ? 0 : -1;
+    System *gun = fit(user, LANCER_FORE, SYSTEM_TYPE_VOLLEY_GUN, subtype);
+    ASSERT_NE(gun, nullptr);
+    ready(user);
+    for (int32_t heading : {0, 90, 270})
+        EXPECT_EQ(system_ai_candidate_count(gun, nullptr, user, heading), 30) << "the count is fixed: " << heading;
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, user, enemy, 29), RES_OK);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, user, enemy, 30), RES_OUT_OF_RANGE);
+
+    gun->type = 31;   // a type outside the table reaches no row
+    EXPECT_EQ(system_ai_candidate_count(gun, nullptr, user, 0), 0);
+    EXPECT_EQ(system_ai_run_candidate(gun, nullptr, user, enemy, 0), RES_NO_CANDIDATE);
+    gun->type = SYSTEM_TYPE_VOLLEY_GUN;
+    EXPECT_EQ(system_ai_candidate_count(nullptr, nullptr, user, 0), 0);
+    EXPECT_EQ(system_ai_run_candidate(nullptr, nullptr, user, enemy, 0), RES_NO_CANDIDATE);
 }
 
 TEST_F(Candidates, EveryJumpCandidateLandsOnAFreeSpotWithinRange) {
@@ -125,7 +171,7 @@ TEST_F(Candidates, EveryFleetBoostIndexIsALegalPlanEndingWithTheUse) {
 }
 
 TEST_F(Candidates, TheWeaponFamiliesBuildLegalPlansAgainstTheTarget) {
-    // The families the weapon types hook into their records, run here on store systems.
+    // The families of the weapon types' rows, run here on store systems.
     struct Family {
         int32_t type;
         SystemAiRunFn *run;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ai/system_ai.h"
 #include "game/game.h"
 #include "platform/random.h"
 

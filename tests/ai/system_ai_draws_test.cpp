@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ai/ai_combat_caches.h"
+#include "ai/system_ai.h"
 #include "game/game.h"
 #include "platform/random.h"
 
