@@ -83,6 +83,8 @@ void ai_combat_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *o
 // Scoring an option record away from the ship's own record (the option scorer's side of a search,
 // on whichever thread scores): a search's scores are asked between a begin, which takes the figures
 // the scores read and opens the thread's score memo for the task, commander and ship, and an end.
+// Between the two nothing the scores read may change: the memo takes the ship's AP and move counter
+// and the task's utility and cheapest cost at the begin and does not look at them again.
 using CombatRecordScoreFn = int32_t(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan);
 // The task type's score of a record, through the memo; null for a type whose score slot is not
 // one of the combat types' own (it is then asked through the slot, on the searching thread).

@@ -131,7 +131,10 @@ void failed_begin(const Ship *ship) {
 // begins and closes when its options run out (an option slot answers non-zero); a score asked outside
 // that window, or for another task, commander or ship, is worked out afresh. The ship's AP,
 // consecutive move counter and the task's utility and cheapest cost are checked on every score as
-// well, so that a caller that changes them between options starts with an empty memo.
+// well, so that a caller that changes them between options starts with an empty memo; not in a memo
+// the option scorer opened (ai_combat_score_search_begin), whose searching thread changes none of
+// them until the search closes: its worker then reads them here rather than from the ship, beside
+// the option record the searching thread rewrites at every option.
 struct MemoEntry {
     uint64_t hash = 0;
     uint32_t first = 0;     // its steps in ScoreMemo::steps
@@ -145,6 +148,7 @@ struct ScoreMemo {
     const AiPlayer  *ai = nullptr;
     const Ship      *ship = nullptr;
     int32_t          ap = 0, ai_word = 0, utility = 0, cheapest = 0;
+    bool             inputs_still = false;   // opened by the option scorer: the four above stand still
     std::vector<uint32_t>     slots;     // a power of two of them; 0 empty, else 1 + the entry's index
     std::vector<MemoEntry>    entries;
     std::vector<ShipPlanStep> steps;     // the keys' steps, entry after entry
@@ -210,6 +214,7 @@ void memo_open(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
     ScoreMemo &m = t_memo;
     memo_clear(m);
     m.open = ship != nullptr;
+    m.inputs_still = false;
     m.task = task;
     m.ai = ai;
     m.ship = ship;
@@ -261,7 +266,8 @@ int32_t memo_score_kept(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPla
     if (!m.open || task != m.task || ai != m.ai || ship != m.ship) return score_fn(task, ai, ship, plan);
     if (plan.step_count < 1 || plan.step_count > SHIP_PLAN_STEPS) return score_fn(task, ai, ship, plan);
     const AgentTaskData *d = static_cast<const AgentTaskData *>(task);
-    if (ship->ap != m.ap || ship->ai_word != m.ai_word || task->utility != m.utility || d->cheapest_cost != m.cheapest)
+    if (!m.inputs_still &&
+        (ship->ap != m.ap || ship->ai_word != m.ai_word || task->utility != m.utility || d->cheapest_cost != m.cheapest))
         memo_open(task, ai, ship);
     const uint64_t hash = record_hash(plan);
     const size_t bytes = size_t(plan.step_count) * sizeof(ShipPlanStep);
@@ -412,6 +418,7 @@ using namespace ai_combat_search;
 void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
     take_figures(ai, ship);
     memo_open(task, ai, ship);
+    t_memo.inputs_still = true;
 }
 
 void ai_combat_score_search_end() { memo_close(); }

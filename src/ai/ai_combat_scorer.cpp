@@ -250,8 +250,9 @@ uint32_t worker_done(const CombatScorer *s) {
 
 // Thread safety of the scores, audited for this worker. Between open and close the searching
 // thread builds options and writes only the ship's option record (Ship::option, which the worker
-// never reads: it scores copies, and the record keeps a cache line away from the ship's other
-// fields), its own per-thread caches (the searches and verdicts of ship_ai, system_ai and the option
+// never reads: it scores copies; and the ship's move counter, beside that record, which a memo
+// compares at every score, the worker's memo takes once when the worker joins the search), its own
+// per-thread caches (the searches and verdicts of ship_ai, system_ai and the option
 // side of ai_combat_tasks are thread_local; a PlanCursor's centre is the cursor's own) and the
 // draws of the battle's generator. The task's combat_begin writes the task's option counts,
 // cheapest cost and shot flag and each system's candidate count before open. The worker reads, and

@@ -28,7 +28,6 @@ constexpr int32_t EDGE = 32;           // from the left, top and right edges
 constexpr int32_t BOTTOM_EDGE = 40;
 constexpr int32_t HEADING_JITTER = 5;
 constexpr int32_t SHRINK_PERCENT = 97;
-constexpr uint32_t PLACE_FILTER = FILTER_POINT | FILTER_SHAPE | FILTER_NOT_SELF | FILTER_SELF_FRAME;   // 1043
 
 void frame_size(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
     *w = ship->w;
@@ -39,15 +38,13 @@ void frame_size(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
     }
 }
 
-// What a shape test against the map reads of one object of the map.
+// One object of the map as the picture keeps it: what the placement rule reads of it, and what its
+// shape is made of (an object that keeps its place but shows another frame has changed).
 struct OccupantState {
-    const GameObject *obj;
-    uint64_t          id;
-    int32_t           x, y, w, h, frame, frame_count;
-    uint32_t          gone;   // OBJ_DEAD | OBJ_LEFT_MAP bits
-    const void       *frames, *frame_sprites;
-    const Sprite     *shape;
-    bool              own_tests;   // its kind has shape slots of its own
+    MapOccupant at;
+    uint64_t    id;
+    int32_t     frame, frame_count;
+    const void *frames, *frame_sprites;
     bool operator==(const OccupantState &) const = default;
 };
 
@@ -90,20 +87,32 @@ struct CellStamp {
     const GameObject *by = nullptr;
 };
 
-// One kept answer; stamp 0 marks a free slot.
-struct SpotAnswer {
+// What a kept answer is kept by.
+struct SpotKey {
     uint64_t where = 0;   // frame, x, y
     uint32_t size = 0;    // the ship's w, h
+    bool operator==(const SpotKey &) const = default;
+};
+
+// One kept answer; stamp 0 marks a free slot.
+struct SpotAnswer {
+    SpotKey  key;
     uint32_t stamp = 0;   // the change count at which the answer was last known good
     bool     blocked = false;
+};
+
+// What a ship's answers were worked out for: the ship and its frames.
+struct AnswersFor {
+    uint64_t    id = 0;
+    const void *frames = nullptr, *frame_sprites = nullptr;
+    int32_t     frame_count = 0, kind = -1;
+    bool operator==(const AnswersFor &) const = default;
 };
 
 // One ship's answers (open addressing) and what they were worked out for.
 struct ShipAnswers {
     const Ship *ship = nullptr;
-    uint64_t    id = 0;
-    const void *frames = nullptr, *frame_sprites = nullptr;
-    int32_t     frame_count = 0, kind = -1;
+    AnswersFor  made_for;
     bool        own_tests = false;   // answers last one search
     std::vector<SpotAnswer> slots;
     size_t      used = 0;
@@ -144,17 +153,8 @@ struct OccupancyCache {
 
 thread_local OccupancyCache cache;
 
-bool has_own_shape_tests(const GameObject *obj) {
-    const ObjectMethods *m = object_methods(obj->kind);
-    return m && (m->overlap_test || m->rect_test || m->point_test);
-}
-
 OccupantState occupant_of(const GameObject *obj) {
-    return {obj,        obj->id,    obj->x,
-            obj->y,     obj->w,     obj->h,
-            obj->frame, obj->frame_count, obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP),
-            obj->frames, obj->frame_sprites, object_shape(obj),
-            has_own_shape_tests(obj)};
+    return {map_occupant_of(obj), obj->id, obj->frame, obj->frame_count, obj->frames, obj->frame_sprites};
 }
 
 int32_t cell_index(int64_t v, int32_t count) {
@@ -173,7 +173,8 @@ bool each_cell(OccupancyCache &c, int64_t x, int64_t y, int64_t w, int64_t h, Vi
     return true;
 }
 
-void stamp(OccupancyCache &c, const OccupantState &o, const GameObject *by) {
+void stamp(OccupancyCache &c, const OccupantState &state, const GameObject *by) {
+    const MapOccupant &o = state.at;
     each_cell(c, o.x, o.y, o.w, o.h, [&](CellStamp &cell) {
         if (cell.by != by) {
             cell.before = cell.last;
@@ -213,7 +214,7 @@ void take_boxes(OccupancyCache &c) {
     c.boxes.clear();
     size_t n = 0;
     for (size_t i = 0; i < c.occupants.size(); ++i) {
-        const OccupantState &o = c.occupants[i];
+        const MapOccupant &o = c.occupants[i].at;
         if (o.gone) continue;
         if (n % 4 == 0) {
             BoxGroup empty;
@@ -255,23 +256,10 @@ inline uint32_t boxes_met(const BoxGroup &g, int32_t x0, int32_t y0, int32_t x1,
 #endif
 }
 
-// object_overlap_at(ship, o.obj, frame, x, y, o.x, o.y) when neither kind has shape tests of its
-// own: the ship's sprite for the frame against the object's shown sprite, read from its picture.
-bool sprites_meet(const Ship *ship, int32_t frame, int32_t x, int32_t y, const OccupantState &o) {
-    return object_sprites_overlap_at(object_frame_sprite(ship, frame), x, y, ship->w, ship->h, o.shape, o.x, o.y, o.w,
-                                     o.h) != 0;
-}
-
 // The map's own placement query: the ship's sprite for the frame at (x, y) meets something else
 // on its map. What the kept answers and the picture stand for.
 bool map_blocks(Ship *ship, int32_t frame, int32_t x, int32_t y) {
-    ObjectFilter filter;
-    filter.flags = PLACE_FILTER;
-    filter.px = x;
-    filter.py = y;
-    filter.self = ship;
-    filter.frame = frame;
-    return map_query_object(ship->map, &filter) != nullptr;
+    return map_spot_blocker(ship->map, ship, frame, x, y) != nullptr;
 }
 
 // Compares the map with the kept picture and stamps the cells under every object that changed.
@@ -294,18 +282,18 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
             for (size_t i = 0; i < c.scratch.size(); ++i) {
                 const OccupantState &now = c.scratch[i];
                 // The same place in the list first: a sweep only moves the last objects into holes.
-                size_t j = i < c.occupants.size() && c.occupants[i].obj == now.obj ? i : c.occupants.size();
+                size_t j = i < c.occupants.size() && c.occupants[i].at.obj == now.at.obj ? i : c.occupants.size();
                 for (size_t k = 0; j == c.occupants.size() && k < c.occupants.size(); ++k)
-                    if (c.occupants[k].obj == now.obj && !c.matched[k]) j = k;
+                    if (c.occupants[k].at.obj == now.at.obj && !c.matched[k]) j = k;
                 if (j < c.occupants.size()) {
                     c.matched[j] = 1;
                     if (c.occupants[j] == now) continue;
-                    stamp(c, c.occupants[j], c.occupants[j].obj);
+                    stamp(c, c.occupants[j], c.occupants[j].at.obj);
                 }
-                stamp(c, now, now.obj);
+                stamp(c, now, now.at.obj);
             }
             for (size_t k = 0; k < c.occupants.size(); ++k)
-                if (!c.matched[k]) stamp(c, c.occupants[k], c.occupants[k].obj);
+                if (!c.matched[k]) stamp(c, c.occupants[k], c.occupants[k].at.obj);
             c.occupants.swap(c.scratch);
         }
     }
@@ -313,7 +301,7 @@ void compare_map(OccupancyCache &c, const ObjectMap *map) {
     take_boxes(c);
     c.volatiles.clear();
     for (size_t i = 0; i < c.occupants.size(); ++i)
-        if (c.occupants[i].own_tests) c.volatiles.push_back(i);
+        if (c.occupants[i].at.ask_object) c.volatiles.push_back(i);
 }
 
 // Selects the ship's answers, forgetting them when its frames are no longer those they were for.
@@ -327,15 +315,11 @@ void select_ship(OccupancyCache &c, const Ship *ship) {
         a->ship = ship;
         a->slots.resize(ANSWERS_MIN_SLOTS);
     }
-    if (a->id != ship->id || a->frames != ship->frames || a->frame_sprites != ship->frame_sprites ||
-        a->frame_count != ship->frame_count || a->kind != ship->kind || a->own_tests) {
+    const AnswersFor now{ship->id, ship->frames, ship->frame_sprites, ship->frame_count, ship->kind};
+    if (!(a->made_for == now) || a->own_tests) {
         forget_answers(*a);
-        a->id = ship->id;
-        a->frames = ship->frames;
-        a->frame_sprites = ship->frame_sprites;
-        a->frame_count = ship->frame_count;
-        a->kind = ship->kind;
-        a->own_tests = has_own_shape_tests(ship);
+        a->made_for = now;
+        a->own_tests = map_has_own_shape_tests(ship);
     }
     c.current = a;
 }
@@ -397,8 +381,14 @@ constexpr size_t   MEMO_MIN_SLOTS = 1024;
 constexpr size_t   MEMO_MAX_VERDICTS = size_t(1) << 20;   // a plan asking for more keeps no more
 enum AnyFree : uint8_t { ANY_FREE_UNKNOWN, ANY_FREE_YES, ANY_FREE_NO };
 
+// What a kept search is kept by: its kind and every input its verdicts read, in whole words.
+struct SearchKey {
+    uint64_t words[MEMO_KEY_WORDS] = {};
+    bool operator==(const SearchKey &) const = default;
+};
+
 struct SearchMemoSlot {
-    uint64_t key[MEMO_KEY_WORDS] = {};
+    SearchKey key;
     uint32_t generation = 0;   // the plan it belongs to
     uint32_t first = 0;        // its verdicts in the pool
     AnyFree  any_free = ANY_FREE_UNKNOWN;
@@ -503,24 +493,21 @@ void memo_forget() {
 // Two 32-bit fields of a key in one word.
 uint64_t key_word(int64_t high, int64_t low) { return uint64_t(uint32_t(high)) << 32 | uint32_t(low); }
 
-bool same_key(const uint64_t *a, const uint64_t *b) {
-    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3] && a[4] == b[4];
-}
-
-[[gnu::always_inline]] inline SearchMemoSlot &memo_slot(SearchMemo &m, const uint64_t *key) {
-    uint64_t h = key[0] * 0x9E3779B97F4A7C15ull ^ key[1] * 0xC2B2AE3D27D4EB4Full ^ key[2] * 0x165667B19E3779F9ull ^
-                 key[3] * 0xD6E8FEB86659FD93ull ^ key[4] * 0xFF51AFD7ED558CCDull;
+[[gnu::always_inline]] inline SearchMemoSlot &memo_slot(SearchMemo &m, const SearchKey &key) {
+    const uint64_t *w = key.words;
+    uint64_t h = w[0] * 0x9E3779B97F4A7C15ull ^ w[1] * 0xC2B2AE3D27D4EB4Full ^ w[2] * 0x165667B19E3779F9ull ^
+                 w[3] * 0xD6E8FEB86659FD93ull ^ w[4] * 0xFF51AFD7ED558CCDull;
     h ^= h >> 32;
     h *= 0x9E3779B97F4A7C15ull;
     h ^= h >> 29;
     const size_t mask = m.slots.size() - 1;
     size_t i = size_t(h) & mask;
-    while (m.slots[i].generation == m.generation && !same_key(key, m.slots[i].key)) i = (i + 1) & mask;
+    while (m.slots[i].generation == m.generation && !(m.slots[i].key == key)) i = (i + 1) & mask;
     return m.slots[i];
 }
 
 // The hashed part of memo_search: the key's slot, made when new, becomes its kind's last.
-[[gnu::noinline]] SearchMemoSlot *memo_find(SearchMemo &m, uint32_t kind, const uint64_t *key, size_t n,
+[[gnu::noinline]] SearchMemoSlot *memo_find(SearchMemo &m, uint32_t kind, const SearchKey &key, size_t n,
                                              TryVerdict **verdicts) {
     if (m.slots.empty()) m.slots.resize(MEMO_MIN_SLOTS);
     SearchMemoSlot *slot = &memo_slot(m, key);
@@ -536,7 +523,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
             slot = &memo_slot(m, key);
         }
         ++m.used;
-        std::copy(key, key + MEMO_KEY_WORDS, slot->key);   // every field set: no clearing first
+        slot->key = key;   // every field set: no clearing first
         slot->generation = m.generation;
         slot->first = uint32_t(m.top);
         slot->any_free = ANY_FREE_UNKNOWN;
@@ -552,11 +539,11 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
 // The kept search for the key, made with n unknown verdicts when new, and its verdicts; null when
 // searches are not kept now. The slot and the verdicts stay put until the next call. A move
 // search names the heading its ship faces (any value; 0..359 are looked up without hashing).
-[[gnu::always_inline]] inline SearchMemoSlot *memo_search(MemoKind kind, const uint64_t *key, size_t n, TryVerdict **verdicts,
+[[gnu::always_inline]] inline SearchMemoSlot *memo_search(MemoKind kind, const SearchKey &key, size_t n, TryVerdict **verdicts,
                                    int32_t facing = -1) {
     SearchMemo &m = memo;
     SearchMemoSlot *last = m.last[kind];
-    if (last && last->generation == m.generation && same_key(key, last->key)) {
+    if (last && last->generation == m.generation && last->key == key) {
         *verdicts = m.pool.data() + last->first;
         return last;
     }
@@ -564,7 +551,7 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
     SearchMemoSlot **two = m.by_heading[facing];
     for (int way = 0; way < 2; ++way) {
         SearchMemoSlot *slot = two[way];
-        if (slot && slot->generation == m.generation && same_key(key, slot->key)) {
+        if (slot && slot->generation == m.generation && slot->key == key) {
             *verdicts = m.pool.data() + slot->first;
             m.last[kind] = slot;
             return slot;
@@ -580,18 +567,18 @@ bool same_key(const uint64_t *a, const uint64_t *b) {
 
 
 // The slot of the answer for the key, or the free slot where it would go.
-inline SpotAnswer &answer_slot(ShipAnswers &a, uint64_t where, uint32_t size) {
+inline SpotAnswer &answer_slot(ShipAnswers &a, const SpotKey &key) {
     const size_t mask = a.slots.size() - 1;
-    uint64_t h = where ^ (uint64_t(size) << 7 | uint64_t(size) >> 25);
+    uint64_t h = key.where ^ (uint64_t(key.size) << 7 | uint64_t(key.size) >> 25);
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
     h ^= h >> 33;
     size_t i = size_t(h) & mask;
-    while (a.slots[i].stamp != 0 && (a.slots[i].where != where || a.slots[i].size != size)) i = (i + 1) & mask;
+    while (a.slots[i].stamp != 0 && !(a.slots[i].key == key)) i = (i + 1) & mask;
     return a.slots[i];
 }
 
 // Keeps the answer in its slot, found by answer_slot for the key since the table last changed.
-void keep_answer(ShipAnswers &a, SpotAnswer *slot, uint64_t where, uint32_t size, bool blocked, uint32_t clock) {
+void keep_answer(ShipAnswers &a, SpotAnswer *slot, const SpotKey &key, bool blocked, uint32_t clock) {
     if (2 * (a.used + 1) > a.slots.size()) {
         std::vector<SpotAnswer> old;
         old.swap(a.slots);
@@ -601,13 +588,13 @@ void keep_answer(ShipAnswers &a, SpotAnswer *slot, uint64_t where, uint32_t size
         if (!full)
             for (const SpotAnswer &kept : old)
                 if (kept.stamp != 0) {
-                    answer_slot(a, kept.where, kept.size) = kept;
+                    answer_slot(a, kept.key) = kept;
                     ++a.used;
                 }
-        slot = &answer_slot(a, where, size);
+        slot = &answer_slot(a, key);
     }
     if (slot->stamp == 0) ++a.used;
-    *slot = {where, size, clock, blocked};
+    *slot = {key, clock, blocked};
 }
 
 // The answer is still good: no cell under the ship's box at (x, y) changed after it was made but by
@@ -623,34 +610,30 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
 
 // The ship's sprite for the frame at (x, y) meets something else on its map (the map query), for
 // a query the answer table cannot answer at once; slot is the key's slot when the query is exact.
-[[gnu::noinline]] bool spot_query(Ship *ship, int32_t frame, int32_t x, int32_t y, SpotAnswer *slot, uint64_t where,
-                                  uint32_t size) {
+[[gnu::noinline]] bool spot_query(Ship *ship, int32_t frame, int32_t x, int32_t y, SpotAnswer *slot,
+                                  const SpotKey &key) {
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     if (slot && slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
     bool hit = false;
     if (a && a->ship == ship && c.map == ship->map) {
-        // The placement query of the map, asked of the picture taken of it (the map is as the
-        // picture shows): the boxes that meet the ship's box come first, four at a time, and any
-        // object met blocks. Objects are met in the picture's order.
+        // The placement rule of the map, asked of the picture taken of it (the map is as the
+        // picture shows): the objects whose boxes meet the ship's box are found four at a time
+        // and asked in the picture's order; any of them may block.
         const int32_t x1 = x + ship->w, y1 = y + ship->h;
         const bool plain = !a->own_tests;   // the ship's kind has no shape tests of its own
         for (const BoxGroup &g : c.boxes) {
             for (uint32_t met = boxes_met(g, x, y, x1, y1); met && !hit; met &= met - 1) {
                 const uint32_t i = g.occupant[std::countr_zero(met)];
                 if (i == NO_OCCUPANT) continue;
-                const OccupantState &o = c.occupants[i];
-                if (o.obj == ship) continue;
-                hit = plain && !o.own_tests
-                          ? sprites_meet(ship, frame, x, y, o)
-                          : object_overlap_at(ship, const_cast<GameObject *>(o.obj), frame, x, y, o.x, o.y) != 0;
+                hit = map_occupant_blocks(c.occupants[i].at, ship, plain, frame, x, y);
             }
             if (hit) break;
         }
     } else {
         hit = map_blocks(ship, frame, x, y);
     }
-    if (slot) keep_answer(*a, slot, where, size, hit, c.clock);
+    if (slot) keep_answer(*a, slot, key, hit, c.clock);
     return hit;
 }
 
@@ -660,13 +643,13 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
     const bool exact = a && a->ship == ship && c.map == ship->map && uint32_t(frame) < 0x10000u &&
                        uint32_t(x) + 0x800000u < 0x1000000u && uint32_t(y) + 0x800000u < 0x1000000u &&
                        uint32_t(ship->w) < 0x10000u && uint32_t(ship->h) < 0x10000u;
-    if (!exact) return spot_query(ship, frame, x, y, nullptr, 0, 0);
-    const uint64_t where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
-                           (uint32_t(y) & 0xFFFFFF);
-    const uint32_t size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h);
-    SpotAnswer &slot = answer_slot(*a, where, size);
+    if (!exact) return spot_query(ship, frame, x, y, nullptr, {});
+    const SpotKey key{.where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                               (uint32_t(y) & 0xFFFFFF),
+                      .size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h)};
+    SpotAnswer &slot = answer_slot(*a, key);
     if (slot.stamp == c.clock) return slot.blocked;
-    return spot_query(ship, frame, x, y, &slot, where, size);
+    return spot_query(ship, frame, x, y, &slot, key);
 }
 
 // Fresh work asks the map; a kept answer is checked against it.
@@ -718,9 +701,14 @@ void offset_computed(int32_t direction, int32_t length, int32_t *dx, int32_t *dy
 
 // Recent offsets, per thread: a plan's move searches ask the same few directions and lengths
 // millions of times, and each answer costs a shrinking loop of distances.
+struct OffsetKey {
+    int32_t direction = 0, length = 0;
+    bool operator==(const OffsetKey &) const = default;
+};
 struct OffsetMemoSlot {
-    int32_t direction = 0, length = 0, dx = 0, dy = 0;
-    bool    known = false;
+    OffsetKey key;
+    int32_t   dx = 0, dy = 0;
+    bool      known = false;
 };
 constexpr uint32_t OFFSET_MEMO_SLOTS = 4096;
 thread_local OffsetMemoSlot offset_memo[OFFSET_MEMO_SLOTS];
@@ -733,9 +721,9 @@ void offset_for(int32_t direction, int32_t length, int32_t *dx, int32_t *dy) {
     }
     const uint32_t h = (uint32_t(direction) * 0x9E3779B1u ^ uint32_t(length) * 0x85EBCA77u) >> 20;
     OffsetMemoSlot &slot = offset_memo[h & (OFFSET_MEMO_SLOTS - 1)];
-    if (!slot.known || slot.direction != direction || slot.length != length) {
-        slot.direction = direction;
-        slot.length = length;
+    const OffsetKey key{direction, length};
+    if (!slot.known || !(slot.key == key)) {
+        slot.key = key;
         offset_computed(direction, length, &slot.dx, &slot.dy);
         slot.known = true;
     }
@@ -948,11 +936,9 @@ template <bool Checking>
     TryVerdict *verdicts = nullptr;
     SearchMemoSlot *kept = nullptr;
     if (keep) {
-        const uint64_t key[MEMO_KEY_WORDS] = {key_word(MEMO_MOVE | uint32_t(immobile) << 16, heading),
-                                              key_word(least, lengths),
-                                              key_word(from_x, from_y),
-                                              key_word(current_heading, ship->move_arc),
-                                              uint64_t(reinterpret_cast<uintptr_t>(ship))};
+        const SearchKey key{{key_word(MEMO_MOVE | uint32_t(immobile) << 16, heading), key_word(least, lengths),
+                             key_word(from_x, from_y), key_word(current_heading, ship->move_arc),
+                             uint64_t(reinterpret_cast<uintptr_t>(ship))}};
         kept = memo_search(MEMO_MOVE, key, pairs, &verdicts, current_heading);
     }
     if (!kept) verdicts = verdicts_begin(pairs);

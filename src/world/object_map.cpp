@@ -97,8 +97,7 @@ bool point_box_hit(const GameObject *obj, const ObjectFilter *f) {
     const int32_t self_w = f->self ? f->self->w : 0;
     const int32_t self_h = f->self ? f->self->h : 0;
     const int32_t extra = (f->flags & FILTER_EXTRA_HEIGHT) ? f->extra_height : 0;
-    return obj->x <= f->px + self_w && obj->y <= f->py + self_h && f->px <= obj->x + obj->w &&
-           f->py <= obj->y + obj->h + extra;
+    return map_boxes_meet(obj->x, obj->y, obj->w, obj->h + extra, f->px, f->py, self_w, self_h);
 }
 
 bool shape_hit(GameObject *obj, const ObjectFilter *f) {
@@ -622,22 +621,45 @@ void map_update_visibility(ObjectMap *map, uint64_t viewer_id) {
     }
 }
 
+MapOccupant map_occupant_of(const GameObject *obj) {
+    return {.obj = obj,
+            .x = obj->x,
+            .y = obj->y,
+            .w = obj->w,
+            .h = obj->h,
+            .gone = obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP),
+            .shape = object_shape(obj),
+            .ask_object = map_has_own_shape_tests(obj)};
+}
+
+bool map_has_own_shape_tests(const GameObject *obj) {
+    const ObjectMethods *m = object_methods(obj->kind);
+    return m && (m->overlap_test || m->rect_test || m->point_test);
+}
+
+GameObject *map_spot_blocker(ObjectMap *map, GameObject *mover, int32_t frame, int32_t x, int32_t y) {
+    for (GameObject *obj : map->objects.items) {
+        if (!obj) break;
+        // The record without a shape: the rule asks the object, as it stands.
+        const MapOccupant o{.obj = obj,
+                            .x = obj->x,
+                            .y = obj->y,
+                            .w = obj->w,
+                            .h = obj->h,
+                            .gone = obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP)};
+        if (map_occupant_blocks(o, mover, false, frame, x, y)) return obj;
+    }
+    return nullptr;
+}
+
 GameObject *map_query_object(ObjectMap *map, const ObjectFilter *f) {
-    // A point test without the nearest rule is the placement query the AI asks most: the box test
-    // goes first there, as it rules out most objects (the tests have no side effects, so the first
-    // match in list order is the same).
+    if (f->flags == FILTER_PLACEMENT && f->self) return map_spot_blocker(map, f->self, f->frame, f->px, f->py);
+    // Another point test without the nearest rule: the box test goes first, as it rules out most
+    // objects (the tests have no side effects, so the first match in list order is the same).
     if ((f->flags & (FILTER_ID | FILTER_POINT | FILTER_NEAREST)) == FILTER_POINT) {
-        const int32_t self_w = f->self ? f->self->w : 0;
-        const int32_t self_h = f->self ? f->self->h : 0;
-        const int32_t extra = (f->flags & FILTER_EXTRA_HEIGHT) ? f->extra_height : 0;
-        const int32_t px = f->px, py = f->py;
         for (GameObject *obj : map->objects.items) {
             if (!obj) break;
-            if (!(obj->x <= px + self_w && obj->y <= py + self_h && px <= obj->x + obj->w &&
-                  py <= obj->y + obj->h + extra))
-                continue;
-            if (obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) continue;
-            if (!passes_filters(obj, f)) continue;
+            if (!point_box_hit(obj, f) || map_object_gone(obj) || !passes_filters(obj, f)) continue;
             if (!(f->flags & FILTER_SHAPE) || shape_hit(obj, f)) return obj;
         }
         return nullptr;
@@ -646,7 +668,7 @@ GameObject *map_query_object(ObjectMap *map, const ObjectFilter *f) {
     int32_t best_distance = MAP_NO_DISTANCE;
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
-        if (obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) continue;
+        if (map_object_gone(obj)) continue;
         if (f->flags & FILTER_ID) {
             if (obj->id == f->id) return obj;
             continue;

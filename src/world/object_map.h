@@ -16,15 +16,18 @@
 //  - Result codes: RES_SHORT_BUFFER, RES_MALFORMED (negative count), an object reader's or link
 //    slot's code (RES_UNRESOLVED_ID included), RES_NO_FREE_POSITION; RES_OUT_OF_RANGE from a write,
 //    read or link handed no map.
+//  - What blocks a spot is decided by map_occupant_blocks alone: the map's placement query asks it
+//    of the objects as they stand, the AI's move searches of the records they keep of a map.
 #include <cstdint>
 #include <string>
 #include "platform/list.h"
 #include "platform/result.h"
+#include "world/object.h"
 
 struct Buffer;
 struct Effect;
-struct GameObject;
 struct Graphics;
+struct Sprite;
 
 // ObjectMap::flags.
 constexpr uint32_t MAP_BUSY            = 0x1;   // waiting for objects or for the hold time
@@ -87,6 +90,8 @@ constexpr uint32_t FILTER_ID           = 0x200;   // the object with `id`, no ot
 constexpr uint32_t FILTER_SELF_FRAME   = 0x400;   // overlap with self's `frame`
 constexpr uint32_t FILTER_RECT         = 0x800;   // box meets the rectangle
 constexpr uint32_t FILTER_EXTRA_HEIGHT = 0x1000;
+// The placement query: does anything else meet `self`'s sprite for `frame` at (px, py)?
+constexpr uint32_t FILTER_PLACEMENT = FILTER_POINT | FILTER_SHAPE | FILTER_NOT_SELF | FILTER_SELF_FRAME;   // 1043
 
 struct ObjectFilter {
     uint32_t    flags = 0;
@@ -101,6 +106,50 @@ struct ObjectFilter {
     uint64_t    owner_id = 0;
     uint64_t    id = 0;
 };
+
+// ---- What blocks a spot ----
+// An object blocks a mover's sprite for one of its frames at (x, y) when its box meets the mover's
+// box there (closed boxes: w x h at x, y reaches x + w, y + h), it is still on the map (neither dead
+// nor gone), it is not the mover, and its shape meets that sprite (object_overlap_at).
+
+// What the rule reads of an object: its box, whether it is gone, and how its shape is tested.
+struct MapOccupant {
+    const GameObject *obj = nullptr;
+    int32_t       x = 0, y = 0, w = 0, h = 0;
+    uint32_t      gone = 0;             // its OBJ_DEAD | OBJ_LEFT_MAP bits
+    const Sprite *shape = nullptr;      // the sprite of its frame (object_shape), when carried
+    bool          ask_object = true;    // the shape test asks the object itself: its kind has shape
+                                        // slots of its own, or the record carries no shape
+    bool operator==(const MapOccupant &) const = default;
+};
+
+// The record of an object as it stands, its shape carried (asked of the object all the same when its
+// kind tests shapes itself).
+MapOccupant map_occupant_of(const GameObject *obj);
+// The kind of the object has shape slots of its own (overlap, rectangle or point test).
+bool map_has_own_shape_tests(const GameObject *obj);
+
+// The closed box of ow x oh at (ox, oy) meets the closed box of w x h at (x, y).
+inline bool map_boxes_meet(int32_t ox, int32_t oy, int32_t ow, int32_t oh, int32_t x, int32_t y, int32_t w,
+                           int32_t h) {
+    return ox <= x + w && oy <= y + h && x <= ox + ow && y <= oy + oh;
+}
+
+inline bool map_object_gone(const GameObject *obj) { return (obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) != 0; }
+
+// Whether the object the record stands for blocks `mover`'s sprite for `frame` at (x, y).
+// mover_plain: the mover's kind has no shape slots of its own, so that a carried shape may be
+// tested from the record (the same answer as object_overlap_at, without reading the object).
+// Inline: the move searches ask it for every object near every try.
+inline bool map_occupant_blocks(const MapOccupant &o, GameObject *mover, bool mover_plain, int32_t frame, int32_t x,
+                                int32_t y) {
+    if (!map_boxes_meet(o.x, o.y, o.w, o.h, x, y, mover->w, mover->h)) return false;
+    if (o.gone || o.obj == mover) return false;
+    if (mover_plain && !o.ask_object)
+        return object_sprites_overlap_at(object_frame_sprite(mover, frame), x, y, mover->w, mover->h, o.shape, o.x, o.y,
+                                         o.w, o.h) != 0;
+    return object_overlap_at(mover, const_cast<GameObject *>(o.obj), frame, x, y, o.x, o.y) != 0;
+}
 
 // Creation and bulk operations.
 ObjectMap *map_create();                   // null when out of memory
@@ -145,6 +194,9 @@ void map_enable_defense_shot(ObjectMap *map, int32_t clock, int32_t interval, in
 // Visibility and queries.
 void        map_update_visibility(ObjectMap *map, uint64_t viewer_id);
 GameObject *map_query_object(ObjectMap *map, const ObjectFilter *filter);
+// The first object in list order that blocks the mover's sprite for the frame at (x, y), or null:
+// the placement query (map_query_object with FILTER_PLACEMENT asks it).
+GameObject *map_spot_blocker(ObjectMap *map, GameObject *mover, int32_t frame, int32_t x, int32_t y);
 Result      map_find_free_position(ObjectMap *map, int32_t x, int32_t y, int32_t w, int32_t h,
                                    int32_t size_w, int32_t size_h, int32_t angle, int32_t spread,
                                    int32_t distance, int32_t *out_x, int32_t *out_y);

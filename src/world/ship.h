@@ -263,10 +263,6 @@ struct Ship : GameObject {
     int32_t     turn_scratch = 0;
     std::string owner_label;                // empty: show the owner's name
     uint8_t     owner_label_r = 0, owner_label_g = 0, owner_label_b = 0;
-    // The combat AI's option builder rewrites the option record for every option it tries, while
-    // the option scorer's thread reads the ship's other fields: a cache line between them keeps the
-    // builder's writes from pulling those fields away from the scorer's core.
-    char        option_gap[64] = {};
     ShipPlan    option;                 // the candidate the combat AI is looking at
 };
 

@@ -184,6 +184,31 @@ TEST_F(ScoreMemo, AnEvasionChangedWithinAPlanIsCaughtByTheCheck) {
     plan_check_set(was);
 }
 
+// A memo the option scorer opens takes the ship's move counter once (nothing changes it until the
+// scorer's search closes); the next search on the same thread, scored on the ship's own record,
+// compares it at every score again.
+TEST_F(ScoreMemo, AfterTheScorersSearchACounterChangedWithinTheNextSearchIsNoticed) {
+    a->ai_word = 1;
+    const ShipPlan base = record();
+    const int32_t one = fresh(attack, base);
+    a->ai_word = 2;
+    const int32_t two = fresh(attack, base);
+    a->ai_word = 1;
+    ASSERT_NE(one, two) << "the counter must matter to the score";
+    CombatRecordScoreFn *score = ai_combat_record_score(attack);
+    ASSERT_NE(score, nullptr);
+    agent_task_combat_begin(attack, ai, a);
+    ai_combat_score_search_begin(attack, ai, a);
+    EXPECT_EQ(score(attack, ai, a, base), one);
+    ai_combat_score_search_end();
+
+    agent_task_combat_begin(attack, ai, a);
+    a->option = base;
+    EXPECT_EQ(agent_task_combat_score(attack, ai, a), one);
+    a->ai_word = 2;
+    EXPECT_EQ(agent_task_combat_score(attack, ai, a), two) << "a kept score for another counter";
+}
+
 // The same record asked of another task during the search is that task's score, not the memo's:
 // an attack on another ship (its AP figures are the same) and a scan of the same one.
 TEST_F(ScoreMemo, AnotherTaskScoresTheSameRecordByItsOwnRules) {
