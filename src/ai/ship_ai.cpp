@@ -17,7 +17,6 @@
 #include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object_map.h"
-#include "world/object_methods.h"
 #include "world/ship.h"
 
 namespace {

@@ -25,7 +25,6 @@ namespace {
 
 constexpr int32_t HACK_TIMER_BASE = 1220;
 constexpr uint32_t HACK_TIMER_SPREAD = 1661;
-constexpr int32_t TURN_FILTER_FLAGS = FILTER_POINT | FILTER_SHAPE | FILTER_NOT_SELF | FILTER_SELF_FRAME;   // 1043
 
 bool crit_index_ok(const Ship *ship, int32_t i) { return i >= 0 && i < ship->crit_count && ship->crits; }
 
@@ -524,7 +523,7 @@ int32_t ship_turn_is_blocked(Ship *ship, int32_t heading) {
     int32_t x = ship->x, y = ship->y;
     ship_adjust_position_for_heading(ship, ship->heading, heading, &x, &y);
     ObjectFilter filter;
-    filter.flags = TURN_FILTER_FLAGS;
+    filter.flags = FILTER_PLACEMENT;
     filter.px = x;
     filter.py = y;
     filter.self = ship;
