@@ -19,7 +19,6 @@
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -194,8 +193,8 @@ GameObject *found_in(AgentTaskMemo::Found (&table)[AgentTaskMemo::SLOTS], uint64
 // The object a task's target id names, from the memo when one is open.
 GameObject *target_of(AiPlayer *ai, uint64_t id) {
     AgentTaskMemo *memo = open_memo(ai);
-    if (memo && id != 0) return found_in(memo->found, id, [id] { return world_find_object(id); });
-    return world_find_object(id);
+    if (memo && id != 0) return found_in(memo->found, id, [id] { return game_find_object(game_get(), id); });
+    return game_find_object(game_get(), id);
 }
 
 // The player's snapshot of the object with the id, from the memo when one is open and was filled

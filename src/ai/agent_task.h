@@ -230,7 +230,7 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
 // it what they would otherwise work out again for every task and assignee:
 //  - an object's value and estimated strength (player_object_value, ship_estimated_strength),
 //    keyed by the object: both read only the object's own fields;
-//  - the object a target id names (world_find_object), keyed by the id: it reads the maps;
+//  - the object a target id names (game_find_object), keyed by the id: it reads the maps;
 //  - a player's snapshot of the object with an id (player_known_object_by_id), keyed by the id for
 //    the first player asked (others are looked up every time): it reads that player's known map,
 //    which the search does not change.

@@ -13,13 +13,13 @@
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
+#include "game/game.h"
 #include "game/player.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ bool ship_locked(GameObject *ship) {
 void update_lock(GameObject *obj) {
     Ship *ship = ship_of(obj);
     if (!ship) return;
-    const Fleet *fleet = ship->fleet_id ? fleet_of(world_find_object(ship->fleet_id)) : nullptr;
+    const Fleet *fleet = ship->fleet_id ? fleet_of(game_find_object(game_get(), ship->fleet_id)) : nullptr;
     if (fleet && (fleet->fleet_flags & FLEET_RETREATED)) ship->ship_flags |= SHIP_FLAG_AI_LOCKED;
     else ship->ship_flags &= ~SHIP_FLAG_AI_LOCKED;
 }

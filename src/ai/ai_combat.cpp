@@ -20,7 +20,7 @@
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
+#include "world/shot.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ GameObject *find_on_map(ObjectMap *map, uint64_t id) {
     if (map)
         for (GameObject *obj : map->objects.items)
             if (obj && obj->id == id) return obj;
-    return world_find_object(id);
+    return game_find_object(game_get(), id);
 }
 
 // The ship ends its turn without acting.
@@ -253,7 +253,7 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
                 ensure_task(ai, &index, TASK_ATTACK_SHIP, 0, obj->id, true);
                 ensure_task(ai, &index, TASK_ATTACK_SHIP, 1, obj->id, true);
             } else if (obj->kind == OBJECT_SHOT && obj->owner_id != player->id) {
-                const GameObject *target = world_shot_target(obj);
+                const GameObject *target = shot_target_of(obj);
                 if (target && target->owner_id == player->id) ensure_task(ai, &index, TASK_ATTACK_SHOT, 0, obj->id, false);
             } else if (obj->kind == OBJECT_SHIP && !(obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP))) {
                 if (ai->ships) list_append(ai->ships, obj);

@@ -26,7 +26,6 @@
 #include "world/object_map.h"
 #include "world/ship.h"
 #include "world/shot.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -118,7 +117,7 @@ void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading
 // ---- Link, relink and the shared tests ----
 
 GameObject *find_kind(uint64_t id, int32_t kind) {
-    GameObject *obj = id ? world_find_object(id) : nullptr;
+    GameObject *obj = id ? game_find_object(game_get(), id) : nullptr;
     return obj && obj->kind == kind ? obj : nullptr;
 }
 
@@ -371,7 +370,7 @@ int32_t area(bool vs_shot, int32_t x, int32_t y, int32_t power, int32_t radius, 
 
 // The distance from the shot to its target, measured to the ship's step position when the ship is it.
 int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanStep &step) {
-    const GameObject *target = world_shot_target(shot);
+    const GameObject *target = shot_target_of(shot);
     if (!target) return -1;
     int32_t sx = 0, sy = 0, tx = 0, ty = 0;
     centre_of(shot, &sx, &sy);
@@ -581,7 +580,7 @@ void attack_shot_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *
     const Shot *shot = shot_of(d->target);
     int32_t with_weapon = 0, unable = 0, assignees = 0;
     int64_t bonus = 0;
-    GameObject *target = shot && !(shot->flags & TARGET_GONE) ? world_shot_target(shot) : nullptr;
+    GameObject *target = shot && !(shot->flags & TARGET_GONE) ? shot_target_of(shot) : nullptr;
     for (GameObject *obj : task->assignees.items) {
         Ship *s = obj && !(obj->flags & OBJ_DEAD) ? ship_of(obj) : nullptr;
         if (!s) continue;
@@ -622,7 +621,7 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     if (!ship) return;
     AgentTaskData *d = data_of(task);
     count_system_options(d, ai, ship, true);
-    Player *owner = world_find_player(ship->owner_id);
+    Player *owner = game_find_player(game_get(), ship->owner_id);
     d->shot_known = owner && player_known_object_by_id(owner, task->target_id) ? 1 : 0;
     d->option_total = d->system_options + SHOT_OPTIONS_AFTER_SYSTEMS;
 }
@@ -877,7 +876,7 @@ void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     }
     if (index > d->system_options || index < 0) return RES_OUT_OF_RANGE;
     const Ship *snap = random_snapshot(ai);
-    GameObject *target = snap ? world_find_object(snap->id) : nullptr;
+    GameObject *target = snap ? game_find_object(game_get(), snap->id) : nullptr;
     if (!ship_of(target)) {
         ship->option = ShipPlan{};
         return RES_OK;

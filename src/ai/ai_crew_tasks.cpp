@@ -18,7 +18,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -58,7 +57,7 @@ void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *y = obj->y + obj->h / 2;
 }
 
-Sector *sector_by_id(uint64_t id) { return id ? sector_of(world_find_object(id)) : nullptr; }
+Sector *sector_by_id(uint64_t id) { return id ? sector_of(game_find_object(game_get(), id)) : nullptr; }
 Site *starbase_of(const Sector *sector) { return sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
 
 // The sector the ship stands in when the player owns it.
@@ -449,7 +448,7 @@ void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
 // ---- "transfer crew" ----
 
 GameObject *crew_target(uint64_t id, bool relink, Result *why) {
-    GameObject *obj = id ? world_find_object(id) : nullptr;
+    GameObject *obj = id ? game_find_object(game_get(), id) : nullptr;
     const char *prefix = relink ? "Agent task (transfer crew) failed" : "Agent task failed";
     if (!obj) {
         log_write(LOG_GAME, LOG_ERROR, "%s to link target #%llu (object not found)", prefix, (unsigned long long)id);
@@ -550,7 +549,7 @@ int32_t crew_done(AgentTask *task, AiPlayer *, Player *player) {
 }
 
 int32_t crew_obsolete(AgentTask *task, AiPlayer *, Player *) {
-    const GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    const GameObject *obj = task->target_id ? game_find_object(game_get(), task->target_id) : nullptr;
     return !obj || (obj->flags & OBJ_DEAD) ? 1 : 0;
 }
 
@@ -633,7 +632,7 @@ void crew_act(AgentTask *task, AiPlayer *, Player *player) {
 
 void repair_link(AgentTask *task) {
     task->flags |= TASK_FORCED;
-    GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    GameObject *obj = task->target_id ? game_find_object(game_get(), task->target_id) : nullptr;
     if (!ship_of(obj)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target ship #%llu (object not found)",
                   (unsigned long long)task->target_id);
@@ -643,7 +642,7 @@ void repair_link(AgentTask *task) {
 }
 
 Result repair_relink(AgentTask *task) {
-    GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    GameObject *obj = task->target_id ? game_find_object(game_get(), task->target_id) : nullptr;
     if (!ship_of(obj)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task (repair ship) failed to link target ship #%llu (object not found)",
                   (unsigned long long)task->target_id);
@@ -687,7 +686,7 @@ int32_t repair_done(AgentTask *task, AiPlayer *, Player *) {
 }
 
 int32_t repair_obsolete(AgentTask *task, AiPlayer *, Player *) {
-    const GameObject *obj = task->target_id ? world_find_object(task->target_id) : nullptr;
+    const GameObject *obj = task->target_id ? game_find_object(game_get(), task->target_id) : nullptr;
     return !ship_of(obj) || (obj->flags & OBJ_DEAD) ? 1 : 0;
 }
 
@@ -715,7 +714,7 @@ void repair_act(AgentTask *task, AiPlayer *, Player *player) {
     filter.kind_mask = 1u << OBJECT_SECTOR;
     filter.owner_id = player->id;
     ship_get_galaxy_position(ship, &filter.px, &filter.py);
-    if (GameObject *current = world_find_object(ship->sector_id); current && current->kind == OBJECT_SECTOR) {
+    if (GameObject *current = game_find_object(game_get(), ship->sector_id); current && current->kind == OBJECT_SECTOR) {
         filter.flags |= FILTER_NOT_SELF;
         filter.self = current;
     }

@@ -22,7 +22,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -409,7 +408,7 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
         if (!obj) break;
         Ship *ship = ship_of(obj);
         if (!ship || (obj->flags & OBJ_DEAD) || locked(ship) || move_target(ship) == 0) continue;
-        const GameObject *fleet = ship->fleet_id ? world_find_object(ship->fleet_id) : nullptr;
+        const GameObject *fleet = ship->fleet_id ? game_find_object(game_get(), ship->fleet_id) : nullptr;
         const GameObject *going = fleet && fleet->kind == OBJECT_FLEET ? fleet_move_target(fleet) : nullptr;
         if (going && going->id == move_target(ship)) continue;
         list_append(ai->ships, obj);
@@ -417,14 +416,14 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
     while (list_count(ai->ships) > 0) {
         Ship *s = ship_of(list_get(ai->ships, 0));
         const uint64_t target_id = move_target(s);
-        GameObject *target = world_find_object(target_id);
+        GameObject *target = game_find_object(game_get(), target_id);
         if (!target) {
             log_write(LOG_AGENT, LOG_NOTICE, "Failed to execute move for ship #%llu \"%s\" (move target #%llu not found)",
                       (unsigned long long)s->id, object_get_name(s), (unsigned long long)target_id);
             list_reset(ai->ships);
             return;
         }
-        Fleet *own_fleet = fleet_of(s->fleet_id ? world_find_object(s->fleet_id) : nullptr);
+        Fleet *own_fleet = fleet_of(s->fleet_id ? game_find_object(game_get(), s->fleet_id) : nullptr);
         if (s->sector_id == 0 && own_fleet) {
             bool all_same = true;
             for (GameObject *member : own_fleet->ships.items) {

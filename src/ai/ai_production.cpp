@@ -8,6 +8,7 @@
 #include <string>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
+#include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "game/tech.h"
@@ -20,7 +21,6 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_feature.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void pay(Player *player, int32_t cost) { player_add_resources(player, -cost); }
 
 void link_target(AgentTask *task, int32_t kind, const char *what) {
     AgentTaskData *d = data_of(task);
-    GameObject *obj = world_find_object(task->target_id);
+    GameObject *obj = game_find_object(game_get(), task->target_id);
     if (!obj || obj->kind != kind || (obj->flags & OBJ_STUB)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target %s #%llu (object not found)", what,
                   (unsigned long long)task->target_id);
@@ -88,7 +88,7 @@ void link_target(AgentTask *task, int32_t kind, const char *what) {
 Result relink_target(AgentTask *task, int32_t kind, const char *what) {
     if (task->target_id == 0) return RES_OK;
     AgentTaskData *d = data_of(task);
-    GameObject *obj = world_find_object(task->target_id);
+    GameObject *obj = game_find_object(game_get(), task->target_id);
     if (!obj || obj->kind != kind || (obj->flags & OBJ_STUB)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target %s #%llu (object not found)", what,
                   (unsigned long long)task->target_id);
@@ -404,7 +404,7 @@ void rush_link(AgentTask *task) {
     link_target(task, OBJECT_SITE, "site");
     const Site *site = target_site(task);
     if (!site) return;
-    if (const GameObject *sector = world_find_object(site->sector_id); sector && sector->kind == OBJECT_SECTOR)
+    if (const GameObject *sector = game_find_object(game_get(), site->sector_id); sector && sector->kind == OBJECT_SECTOR)
         centre_of(sector, &data_of(task)->centre_x, &data_of(task)->centre_y);
 }
 
@@ -413,7 +413,7 @@ Result rush_relink(AgentTask *task) {
     const Result r = relink_target(task, OBJECT_SITE, "site");
     if (r != RES_OK) return r;
     const Site *site = target_site(task);
-    const GameObject *sector = world_find_object(site->sector_id);
+    const GameObject *sector = game_find_object(game_get(), site->sector_id);
     if (!sector || sector->kind != OBJECT_SECTOR) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target sector #%llu (object not found)",
                   (unsigned long long)site->sector_id);
@@ -477,7 +477,7 @@ int32_t rush_finished(AgentTask *task, AiPlayer *, Player *player) {
 }
 
 int32_t rush_obsolete(AgentTask *task, AiPlayer *, Player *) {
-    const GameObject *obj = world_find_object(task->target_id);
+    const GameObject *obj = game_find_object(game_get(), task->target_id);
     return !obj || obj->kind != OBJECT_SITE || (obj->flags & OBJ_DEAD) ? 1 : 0;
 }
 

@@ -18,7 +18,6 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_feature.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -387,7 +386,7 @@ void ai_sector_task_type_init(int32_t type, AgentTaskType *t) {
 namespace {
 
 GameObject *find_sector(uint64_t id) {
-    GameObject *obj = id ? world_find_object(id) : nullptr;
+    GameObject *obj = id ? game_find_object(game_get(), id) : nullptr;
     return sector_of(obj);
 }
 
@@ -465,7 +464,7 @@ bool ai_ship_has_power(GameObject *obj) {
 void sector_task_move_ship(const AgentTask *task, GameObject *obj) {
     const Ship *ship = ship_of(obj);
     if (!ship || ship->sector_id == task->target_id) return;
-    const GameObject *heading = ship->fleet_id ? fleet_move_target(world_find_object(ship->fleet_id)) : nullptr;
+    const GameObject *heading = ship->fleet_id ? fleet_move_target(game_find_object(game_get(), ship->fleet_id)) : nullptr;
     if (heading && heading->id == task->target_id) return;
     ai_ship_set_word(obj, AI_SHIP_MOVE_TARGET, task->target_id);
 }

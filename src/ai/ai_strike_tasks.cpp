@@ -19,7 +19,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -65,7 +64,7 @@ uint64_t fleet_id_of(GameObject *obj) {
 // The fleet the ship travels in, when it is one.
 Fleet *fleet_of_ship(GameObject *obj) {
     const uint64_t id = fleet_id_of(obj);
-    return id ? fleet_of(world_find_object(id)) : nullptr;
+    return id ? fleet_of(game_find_object(game_get(), id)) : nullptr;
 }
 
 uint64_t fleet_heading_id(GameObject *obj) {
@@ -92,7 +91,7 @@ void halt_fleet(Fleet *fleet) {
 
 // A group that is together in a travelling fleet waits there.
 void stop_group(uint64_t location) {
-    Fleet *fleet = location ? fleet_of(world_find_object(location)) : nullptr;
+    Fleet *fleet = location ? fleet_of(game_find_object(game_get(), location)) : nullptr;
     if (fleet && (fleet->flags & OBJ_TRAVELLING)) halt_fleet(fleet);
 }
 
@@ -332,7 +331,7 @@ int32_t attack_fleet_blocked(AgentTask *, AiPlayer *, Player *player) {
 
 int32_t attack_fleet_done(AgentTask *task, AiPlayer *ai, Player *player) {
     const Fleet *fleet = known_fleet(task, player);
-    if (!fleet || !fleet_of(world_find_object(task->target_id))) return 1;
+    if (!fleet || !fleet_of(game_find_object(game_get(), task->target_id))) return 1;
     int32_t fx = 0, fy = 0;
     ai_object_centre(fleet, &fx, &fy);
     if (ai->own_sectors) {
@@ -348,7 +347,7 @@ int32_t attack_fleet_done(AgentTask *task, AiPlayer *ai, Player *player) {
 
 // Read as: forgotten and gone from the game, or the object under that id is no fleet, or is dead.
 int32_t attack_fleet_obsolete(AgentTask *task, AiPlayer *, Player *player) {
-    const GameObject *live = world_find_object(task->target_id);
+    const GameObject *live = game_find_object(game_get(), task->target_id);
     if (!live) return known_fleet(task, player) ? 0 : 1;
     return live->kind != OBJECT_FLEET || is_dead(live) ? 1 : 0;
 }

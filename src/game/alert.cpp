@@ -23,7 +23,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -35,7 +34,7 @@ constexpr int32_t ALERT_MIN_BYTES = 8 + 8 + 4 + 4 + 4 + 8 + 5 * 4 + 8 + 8 + 4 + 
 void free_alert_item(Alert *alert) { alert_free(alert); }
 
 GameObject *find_of_kind(uint64_t id, int32_t kind) {
-    GameObject *obj = world_find_object(id);
+    GameObject *obj = game_find_object(game_get(), id);
     return obj && obj->kind == kind && !(obj->flags & OBJ_STUB) ? obj : nullptr;
 }
 
@@ -49,7 +48,7 @@ void set_rect(Alert *alert, const GameObject *obj, uint32_t flags) {
 }
 
 void set_rect_from_id(Alert *alert, uint64_t id, uint32_t flags) {
-    if (GameObject *obj = world_find_object(id)) set_rect(alert, obj, flags);
+    if (GameObject *obj = game_find_object(game_get(), id)) set_rect(alert, obj, flags);
 }
 
 Alert *alert_vcreate(int32_t kind, int32_t subtype, uint64_t player_id, const char *format, va_list args) {
@@ -525,8 +524,8 @@ void alert_get_text_color(const Alert *alert, int32_t *r, int32_t *g, int32_t *b
 
 int32_t alert_get_frame_color(const Alert *alert, int32_t *r, int32_t *g, int32_t *b) {
     Player *player = nullptr;
-    if (alert->kind == ALERT_FLEET_ARRIVED) player = world_find_player(alert->target_player_id);
-    else if (alert->kind == ALERT_FLEET_CONTACT) player = world_find_player(alert->second_id);
+    if (alert->kind == ALERT_FLEET_ARRIVED) player = game_find_player(game_get(), alert->target_player_id);
+    else if (alert->kind == ALERT_FLEET_CONTACT) player = game_find_player(game_get(), alert->second_id);
     else return 0;
     if (!player) return 0;
     *r = player->red;
@@ -542,7 +541,7 @@ int32_t alert_get_frame_color(const Alert *alert, int32_t *r, int32_t *g, int32_
 
 int32_t alert_get_player_color(const Alert *alert, int32_t *r, int32_t *g, int32_t *b) {
     if (alert->kind != ALERT_INTEL_REPORT || alert->second_id == 0) return 0;
-    Player *player = world_find_player(alert->second_id);
+    Player *player = game_find_player(game_get(), alert->second_id);
     if (!player) return 0;
     *r = player->red;
     *g = player->green;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include "game/alert.h"
 #include "game/game.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
@@ -11,10 +12,8 @@
 #include "platform/saturate.h"
 #include "platform/sound.h"
 #include "platform/str.h"
-#include "game/alert.h"
 #include "world/object.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -82,10 +81,10 @@ int draw_skill(const int32_t weights[OFFICER_SKILL_COUNT], int64_t total) {
 void officer_whereabouts(const Officer *officer, uint64_t *highlight_id, std::string *sector_name) {
     *highlight_id = 0;
     sector_name->clear();
-    Ship *ship = officer->ship_id ? ship_of(world_find_object(officer->ship_id)) : nullptr;
+    Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     GameObject *sector = nullptr;
-    if (ship && ship->sector_id) sector = world_find_object(ship->sector_id);
-    if ((!sector || sector->kind != OBJECT_SECTOR) && officer->sector_id) sector = world_find_object(officer->sector_id);
+    if (ship && ship->sector_id) sector = game_find_object(game_get(), ship->sector_id);
+    if ((!sector || sector->kind != OBJECT_SECTOR) && officer->sector_id) sector = game_find_object(game_get(), officer->sector_id);
     if (sector && sector->kind == OBJECT_SECTOR) {
         *highlight_id = sector->id;
         *sector_name = object_get_name(sector);
@@ -259,7 +258,7 @@ void officer_hire_or_promote(Officer *officer) {
         officer->base_tally = 0;
         officer->command_tally = 0;
         // The pilot's ship flies with the new rank at once.
-        if (Ship *ship = officer->ship_id ? ship_of(world_find_object(officer->ship_id)) : nullptr) {
+        if (Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr) {
             ship->pilot_rank = officer->rank;
             ship_recompute_stats(ship);
             ship->ap = ship->max_ap;

@@ -23,7 +23,6 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_feature.h"
-#include "world/world_hooks.h"
 
 using namespace player_detail;
 
@@ -319,7 +318,7 @@ bool officer_at_friendly_starbase(const Officer *officer) {
     uint64_t sector_id = officer->sector_id;
     bool by_ship = false;
     if (officer->ship_id != 0) {
-        Ship *ship = ship_of(world_find_object(officer->ship_id));
+        Ship *ship = ship_of(game_find_object(game_get(), officer->ship_id));
         if (!ship) return false;
         sector_id = ship->sector_id;
         by_ship = true;
@@ -328,7 +327,7 @@ bool officer_at_friendly_starbase(const Officer *officer) {
     if (!sector || sector->owner_id != officer->owner_id || sector->owner_id == 0) return false;
     if (!first_starbase(sector) || sector_count_other_owners(sector, officer->owner_id) > 0) return false;
     if (!by_ship && officer->site_id != 0) {
-        const Site *site = site_cast(world_find_object(officer->site_id));
+        const Site *site = site_cast(game_find_object(game_get(), officer->site_id));
         if (site && (site->state & SITE_UNDER_CONSTRUCTION)) return false;
     }
     return true;

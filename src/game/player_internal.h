@@ -13,7 +13,6 @@
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace player_detail {
 
@@ -34,7 +33,7 @@ inline void for_each_owned_sector(uint64_t player_id, Fn fn) {
 }
 
 inline Sector *find_sector(uint64_t id) {
-    Sector *sector = sector_of(world_find_object(id));
+    Sector *sector = sector_of(game_find_object(game_get(), id));
     return sector;
 }
 

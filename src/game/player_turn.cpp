@@ -21,7 +21,6 @@
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_feature.h"
-#include "world/world_hooks.h"
 
 using namespace player_detail;
 
@@ -77,7 +76,7 @@ void player_turn_update(Player *player) {
     // Sensor taps.
     for (int32_t i = 0; i < list_count(&player->taps);) {
         SensorTap *tap = list_get(&player->taps, i);
-        const GameObject *sector = world_find_object(tap->sector_id);
+        const GameObject *sector = game_find_object(game_get(), tap->sector_id);
         const bool expired = now >= tap->expiry || !sector || sector->kind != OBJECT_SECTOR ||
                              sector->owner_id != tap->player_id;
         if (!expired) {
@@ -88,7 +87,7 @@ void player_turn_update(Player *player) {
         list_remove_value(&player->taps, tap);
         delete tap;
         if (player_has_sensor_tap(player, tapped)) continue;
-        if (Player *other = world_find_player(tapped))
+        if (Player *other = game_find_player(game_get(), tapped))
             game_add_alert(game, alert_post_intel_report(player->id, 0, tapped, 0, 0, "Sensor tap for %s was lost",
                                                          other->name.c_str()));
     }
@@ -129,7 +128,7 @@ void player_update_escape_pods(Player *player, int32_t minutes) {
             officer->pod_minutes -= minutes;
             if (officer->pod_minutes > 0) continue;
             officer->flags &= ~OFFICER_FLAG_IN_POD;
-            GameObject *dest = world_find_object(officer->pod_destination);
+            GameObject *dest = game_find_object(game_get(), officer->pod_destination);
             Sector *sector = sector_of(dest);
             Site *base = sector && sector->owner_id == player->id ? first_starbase(sector) : nullptr;
             if (base) {

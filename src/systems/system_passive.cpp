@@ -11,7 +11,7 @@
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
+#include "world/shot.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ void point_defence_arrival(BeamEffect *beam, GameObject *shooter, GameObject *ta
 
 void point_defence_react(System *system, Ship *ship, GameObject *incoming, int32_t, int32_t, uint32_t *flags) {
     // Friendly objects are left alone unless they are shots coming for this very ship.
-    if (incoming->owner_id == ship->owner_id && (incoming->kind != OBJECT_SHOT || world_shot_target(incoming) != ship))
+    if (incoming->owner_id == ship->owner_id && (incoming->kind != OBJECT_SHOT || shot_target_of(incoming) != ship))
         return;
     const int32_t mx = ship->x + system->mount_x, my = ship->y + system->mount_y;
     int32_t ix = mx, iy = my;

@@ -15,7 +15,6 @@
 #include "world/object_map.h"
 #include "world/ship.h"
 #include "world/shot.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -146,7 +145,7 @@ Ship *drone_create(uint64_t owner_id, int32_t heading) {
     drone->owner_id = owner_id;
     object_assign_id(drone);
     ship_repair_and_reload(drone);
-    if (Player *owner = world_find_player(owner_id)) player_add_object(owner, drone);
+    if (Player *owner = game_find_player(game_get(), owner_id)) player_add_object(owner, drone);
     object_set_heading(drone, heading);
     drone->initiative = DRONE_INITIATIVE;
     return drone;

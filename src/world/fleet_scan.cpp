@@ -17,7 +17,6 @@
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -216,7 +215,7 @@ Result fleet_link(GameObject *obj) {
               obj->flags & (OBJ_TRAVELLING | OBJ_TRAVEL_HELD), f->target_last_x, f->target_last_y};
     if (f->move_target && (f->move_target->flags & OBJ_STUB)) {
         GameObject *stub = f->move_target;
-        GameObject *found = world_find_object(stub->id);
+        GameObject *found = game_find_object(game_get(), stub->id);
         if (!found) {
             log_write(LOG_GAME, LOG_ERROR, "Fleet failed to link move target object #%llu (object not found)",
                       (unsigned long long)stub->id);
@@ -236,7 +235,7 @@ Result fleet_link(GameObject *obj) {
     for (GameObject *entry : f->ships.items) {
         if (!entry) break;
         if (!(entry->flags & OBJ_STUB)) continue;
-        GameObject *ship = world_find_object(entry->id);
+        GameObject *ship = game_find_object(game_get(), entry->id);
         if (!ship || ship->kind != OBJECT_SHIP) {
             log_write(LOG_GAME, LOG_ERROR, "Fleet failed to link ship #%llu", (unsigned long long)entry->id);
             return RES_UNRESOLVED_ID;

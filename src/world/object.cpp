@@ -13,7 +13,6 @@
 #include "world/factory.h"
 #include "world/object_internal.h"
 #include "world/object_methods.h"
-#include "world/world_hooks.h"
 #include "effects/effect.h"
 #include "platform/anim.h"
 
@@ -237,7 +236,7 @@ Player *object_get_owner(GameObject *obj) {
     if (obj->owner && obj->owner->id == obj->owner_id) return obj->owner;
     obj->owner = nullptr;
     if (obj->owner_id == 0) return nullptr;
-    obj->owner = world_find_player(obj->owner_id);
+    obj->owner = game_find_player(game_get(), obj->owner_id);
     return obj->owner;
 }
 

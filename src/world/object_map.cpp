@@ -15,7 +15,6 @@
 #include "world/object_methods.h"
 #include "world/sector.h"
 #include "world/shot.h"
-#include "world/world_hooks.h"
 #include "effects/effect.h"
 #include "platform/anim.h"
 
@@ -606,7 +605,7 @@ void map_enable_defense_shot(ObjectMap *map, int32_t clock, int32_t interval, in
 
 void map_update_visibility(ObjectMap *map, uint64_t viewer_id) {
     map->viewer_id = viewer_id;
-    Player *viewer = world_find_player(viewer_id);
+    Player *viewer = game_find_player(game_get(), viewer_id);
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         if (visible_to(obj, viewer_id, viewer)) obj->flags |= OBJ_VISIBLE;

@@ -2,11 +2,11 @@
 #include "world/object_views.h"
 
 #include "effects/effect.h"
+#include "game/game.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ namespace {
 // capacity; 0 for any other site, a deactivated harvester or one without a body.
 float plume_ratio(const Site *site) {
     if (site->subtype != SITE_HARVESTER || (site->state & SITE_DEACTIVATED)) return 0.0f;
-    const Site *body = site_cast(world_find_object(site->harvest_target_id));
+    const Site *body = site_cast(game_find_object(game_get(), site->harvest_target_id));
     if (!body || body->resources_max < 1) return 0.0f;
     return float(body->resources_left) / float(body->resources_max);
 }

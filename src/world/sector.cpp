@@ -20,7 +20,6 @@
 #include "world/object_methods.h"
 #include "world/sector_internal.h"
 #include "world/ship.h"
-#include "world/world_hooks.h"
 
 using namespace sector_detail;
 
@@ -237,7 +236,7 @@ void detect_for_visitors(Sector *s) {
         group->second = std::max(group->second, scan_range(visitor));
     }
     for (const auto &[player_id, scan] : groups) {
-        Player *player = world_find_player(player_id);
+        Player *player = game_find_player(game_get(), player_id);
         if (!player) continue;
         learn_surroundings(s, player, std::max(1, SECTOR_SCAN_PERCENT * scan / 100));
         learn(player, s, 1);
@@ -545,7 +544,7 @@ Sector *sector_find(uint64_t id) {
         filter.id = id;
         if (Sector *found = sector_of(map_query_object(game->galaxy_map, &filter))) return found;
     }
-    return sector_of(world_find_object(id));
+    return sector_of(game_find_object(game_get(), id));
 }
 
 void sector_join(GameObject *obj, GameObject *member) {

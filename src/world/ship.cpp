@@ -19,7 +19,6 @@
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/sector.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -424,7 +423,7 @@ void ship_set_fleet(Ship *ship, GameObject *fleet) {
     const uint64_t new_id = fleet ? fleet->id : 0;
     if (new_id == ship->fleet_id && (fleet || ship->fleet_id == 0)) return;
     if (ship->fleet_id != 0)
-        if (Fleet *old = fleet_of(world_find_object(ship->fleet_id))) fleet_remove_ship(old, ship);
+        if (Fleet *old = fleet_of(game_find_object(game_get(), ship->fleet_id))) fleet_remove_ship(old, ship);
     ship->ship_flags &= ~SHIP_FLAG_UNSETTLED;
     if (!fleet) {
         ship->fleet_id = 0;
@@ -437,13 +436,13 @@ void ship_set_fleet(Ship *ship, GameObject *fleet) {
 void ship_get_galaxy_position(Ship *ship, int32_t *x, int32_t *y) {
     int32_t px = 0, py = 0;
     if (ship->fleet_id != 0) {
-        const GameObject *fleet = world_find_object(ship->fleet_id);
+        const GameObject *fleet = game_find_object(game_get(), ship->fleet_id);
         if (fleet && fleet->kind == OBJECT_FLEET) object_centre(fleet, &px, &py);
         else
             log_write(LOG_GAME, LOG_ERROR, "Failed to get ship #%llu \"%s\" galaxy position (fleet #%llu not found)",
                       (unsigned long long)ship->id, ship->ship_name.c_str(), (unsigned long long)ship->fleet_id);
     } else if (ship->sector_id != 0) {
-        const GameObject *sector = world_find_object(ship->sector_id);
+        const GameObject *sector = game_find_object(game_get(), ship->sector_id);
         if (sector && sector->kind == OBJECT_SECTOR) object_centre(sector, &px, &py);
         else
             log_write(LOG_GAME, LOG_ERROR, "Failed to get ship #%llu \"%s\" galaxy position (sector #%llu not found)",

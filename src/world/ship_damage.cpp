@@ -15,8 +15,8 @@
 #include "effects/effect_particles.h"
 #include "effects/effect_sprite.h"
 #include "game/game.h"
-#include "game/player.h"
 #include "game/officer.h"
+#include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/draw.h"
 #include "platform/files.h"
@@ -28,7 +28,6 @@
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/site.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -233,7 +232,7 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
     Game *game = game_get();
 
     // 1.-2. Who fired, and which shield faces the hit.
-    Player *shooter_player = shooter ? world_find_player(shooter->owner_id) : nullptr;
+    Player *shooter_player = shooter ? game_find_player(game_get(), shooter->owner_id) : nullptr;
     const int32_t facing = facing_of(ship, x, y);
     int32_t &shield = ship->shields[facing];
 
@@ -245,7 +244,7 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
     // 5.-6. Statistics and the target owner's memory of the shooter.
     if (shooter_player) player_add_damage_dealt(shooter_player, amount);
     if (shooter && shooter->kind == OBJECT_SHIP) {
-        if (Player *owner = world_find_player(ship->owner_id))
+        if (Player *owner = game_find_player(game_get(), ship->owner_id))
             if (Ship *memory = ship_of(player_known_object_by_id(owner, shooter->id))) memory->damage_from += amount;
     }
 
@@ -439,7 +438,7 @@ void ship_repair_and_reload(Ship *ship) {
 }
 
 Site *ship_deploy_starbase(Ship *ship) {
-    GameObject *found = world_find_object(ship->sector_id);
+    GameObject *found = game_find_object(game_get(), ship->sector_id);
     Sector *sector = found && found->kind == OBJECT_SECTOR && !(found->flags & OBJ_STUB) ? static_cast<Sector *>(found)
                                                                                             : nullptr;
     if (!sector || sector_count_other_owners(sector, ship->owner_id) != 0 || sector->site_counts[SITE_STARBASE] != 0)

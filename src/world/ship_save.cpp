@@ -2,13 +2,13 @@
 // into a player's snapshot.
 #include "world/ship.h"
 
+#include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "systems/system.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void mount_system(Ship *ship, int32_t i) {
 
 // The object of a stored id when it is of the kind, else null.
 GameObject *find_of_kind(uint64_t id, int32_t kind) {
-    GameObject *obj = world_find_object(id);
+    GameObject *obj = game_find_object(game_get(), id);
     return obj && obj->kind == kind ? obj : nullptr;
 }
 

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include "effects/effect_sprite.h"
-#include "platform/anim.h"
 #include "game/alert.h"
 #include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "game/tech.h"
+#include "platform/anim.h"
 #include "platform/random.h"
 #include "platform/str.h"
 #include "systems/system.h"
@@ -237,12 +237,12 @@ void network_hacking(Ship *ship, int32_t minutes) {
         return;
     }
     if (!ship_has_system_type(ship, SYSTEM_TYPE_NETWORK_INTRUSION) || ship->fleet_id == 0) return;
-    const GameObject *fleet = world_find_object(ship->fleet_id);
+    const GameObject *fleet = game_find_object(game_get(), ship->fleet_id);
     if (!fleet || fleet->kind != OBJECT_FLEET) return;
     GameObject *sector = hack_target(fleet);
     if (!sector) return;
-    Player *victim = world_find_player(sector->owner_id);
-    Player *thief = world_find_player(ship->owner_id);
+    Player *victim = game_find_player(game_get(), sector->owner_id);
+    Player *thief = game_find_player(game_get(), ship->owner_id);
     if (!victim || !thief) return;
     ship->hack_timer -= minutes;
     if (ship->hack_timer > 0) return;
@@ -252,7 +252,7 @@ void network_hacking(Ship *ship, int32_t minutes) {
 void survey(Ship *ship) {
     if (!(ship->ship_flags & SHIP_FLAG_SURVEY)) return;
     ship->ship_flags &= ~SHIP_FLAG_SURVEY;
-    Sector *sector = ship->sector_id ? sector_of(world_find_object(ship->sector_id)) : nullptr;
+    Sector *sector = ship->sector_id ? sector_of(game_find_object(game_get(), ship->sector_id)) : nullptr;
     if (!sector) return;
     Site *site = sector_find_site_with_feature(sector, FEATURE_RESOURCES);
     if (!site) site = sector_find_site_with_feature(sector, FEATURE_SURVIVORS);
@@ -440,7 +440,7 @@ void ship_advance_clock(GameObject *obj, int32_t minutes) {
 Result ship_plan(GameObject *obj) {
     Ship *ship = ship_of(obj);
     const WorldHooks &hooks = world_hooks();
-    Player *owner = ship && ship->owner_id ? world_find_player(ship->owner_id) : nullptr;
+    Player *owner = ship && ship->owner_id ? game_find_player(game_get(), ship->owner_id) : nullptr;
     if (owner && hooks.ai_plan_ship) hooks.ai_plan_ship(owner, ship);
     return RES_OK;
 }
@@ -448,7 +448,7 @@ Result ship_plan(GameObject *obj) {
 Result ship_act(GameObject *obj) {
     Ship *ship = ship_of(obj);
     const WorldHooks &hooks = world_hooks();
-    Player *owner = ship && ship->owner_id ? world_find_player(ship->owner_id) : nullptr;
+    Player *owner = ship && ship->owner_id ? game_find_player(game_get(), ship->owner_id) : nullptr;
     // A side without a combat AI has nothing to carry out: its ship ends the turn.
     if (owner && hooks.ai_act_ship) hooks.ai_act_ship(owner, ship);
     else if (ship) object_end_turn(obj);

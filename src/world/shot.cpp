@@ -10,8 +10,8 @@
 #include "effects/effect_particles.h"
 #include "effects/particle_surface.h"
 #include "game/game.h"
-#include "platform/files.h"
 #include "platform/draw.h"
+#include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -229,6 +229,11 @@ void shot_set_range(Shot *shot, int32_t distance) {
 }
 
 void shot_set_source(Shot *shot, GameObject *source) { hold(&shot->source, &shot->source_id, source); }
+
+GameObject *shot_target_of(const GameObject *shot) {
+    const Shot *s = shot_of(shot);
+    return s ? s->target : nullptr;
+}
 
 void shot_set_target(Shot *s, GameObject *target) {
     hold(&s->target, &s->target_id, target);

@@ -131,6 +131,7 @@ void    shot_set_impact_type(Shot *shot, int32_t type);
 void    shot_set_range(Shot *shot, int32_t distance);
 void    shot_set_source(Shot *shot, GameObject *source);   // one reference; null: none
 void    shot_set_target(Shot *shot, GameObject *target);   // aims the next leg; null: none
+GameObject *shot_target_of(const GameObject *shot);   // the shot's target; null for none or not a shot
 void    shot_launch(Shot *shot, int32_t x, int32_t y);
 // The damage of what is left of the volley; the AI's estimate scales the template's maximum alike.
 int32_t shot_damage(const Shot *shot);

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "game/game.h"
 #include "platform/buffer.h"
 #include "platform/log.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -83,12 +83,12 @@ Result shot_link(GameObject *obj) {
     Shot *s = shot_of(obj);
     if (!s) return RES_MALFORMED;
     GameObject *source = nullptr, *target = nullptr;
-    if (s->source_id != 0 && !(source = world_find_object(s->source_id))) {
+    if (s->source_id != 0 && !(source = game_find_object(game_get(), s->source_id))) {
         log_write(LOG_GAME, LOG_ERROR, "Shot failed to link source #%llu (object not found)",
                   (unsigned long long)s->source_id);
         return RES_UNRESOLVED_ID;
     }
-    if (s->target_id != 0 && !(target = world_find_object(s->target_id))) {
+    if (s->target_id != 0 && !(target = game_find_object(game_get(), s->target_id))) {
         log_write(LOG_GAME, LOG_ERROR, "Shot failed to link target #%llu (object not found)",
                   (unsigned long long)s->target_id);
         return RES_UNRESOLVED_ID;

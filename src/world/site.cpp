@@ -26,7 +26,6 @@
 #include "world/sector.h"
 #include "world/site_feature.h"
 #include "world/site_internal.h"
-#include "world/world_hooks.h"
 
 using namespace site_detail;
 
@@ -325,7 +324,7 @@ Result site_read(GameObject *obj, Buffer *buf) {
 
 // The owner's officer record for one read from the save, or null.
 Officer *owner_officer(Site *site, uint64_t id) {
-    Player *player = world_find_player(site->owner_id);
+    Player *player = game_find_player(game_get(), site->owner_id);
     return player ? player_find_officer(player, id) : nullptr;
 }
 

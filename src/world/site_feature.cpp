@@ -19,14 +19,13 @@
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "platform/str.h"
-#include "world/object_map.h"
 #include "systems/system.h"
 #include "world/factory.h"
+#include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
 #include "world/site_internal.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -366,7 +365,7 @@ void feature_create_ark_defenses(Site *site, List<GameObject> *out) {
 void site_gather_feature(Site *site, uint64_t player_id) {
     SiteFeature *f = site->feature;
     if (!f || (f->kind != FEATURE_RESOURCES && f->kind != FEATURE_SURVIVORS)) return;
-    Player *player = world_find_player(player_id);
+    Player *player = game_find_player(game_get(), player_id);
     if (!player)
         log_write(LOG_GAME, LOG_WARN, "Site #%llu \"%s\" - Failed to find player #%llu for feature resource gather",
                   (unsigned long long)site->id, site->name.c_str(), (unsigned long long)player_id);

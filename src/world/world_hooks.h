@@ -1,13 +1,11 @@
 #pragma once
 // WorldHooks: the calls a ship in battle makes upward, into the computer players built on top of the
-// model, and the running game's lookups the world kinds use.
+// model.
 //  - Every call within the model is a direct call; only the AI's plan and act go through this table.
 //  - The table is empty until the application installs it whole (app_install_hooks); an empty plan
 //    plans nothing and an empty act ends the ship's turn at once.
 //  - Installed on the main thread before any game runs; read from every thread afterwards.
-#include <cstdint>
 
-struct GameObject;
 struct Player;
 struct Ship;
 
@@ -22,8 +20,3 @@ struct WorldHooks {
 
 void              world_set_hooks(const WorldHooks &hooks);
 const WorldHooks &world_hooks();
-
-// The running game's records (game_get()), for the world kinds that hold ids.
-Player     *world_find_player(uint64_t id);            // null for id 0 or without a game
-GameObject *world_find_object(uint64_t id);            // game_find_object; null for id 0
-GameObject *world_shot_target(const GameObject *shot);   // the shot's target, null for none

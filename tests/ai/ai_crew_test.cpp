@@ -8,7 +8,7 @@
 #include "ai/ai_crew.h"
 #include "ai/ai_player.h"
 #include "app/app_hooks.h"
-#include "world/world_hooks.h"
+#include "game/game.h"
 
 using namespace playertest;
 
@@ -234,7 +234,7 @@ TEST_F(CrewTasks, ThePilotedHullsOfTheEarlyGameCanManANewColonyStarbase) {
             ai_ship_set_word(ship, AI_SHIP_MOVE_TARGET, 0);
             agent_task_act(crew, ai, player);
             // The fleet move of the day: the ship arrives where the task sent it.
-            if (GameObject *to = world_find_object(ai_ship_word(ship, AI_SHIP_MOVE_TARGET))) ship_set_sector(ship, to);
+            if (GameObject *to = game_find_object(game_get(), ai_ship_word(ship, AI_SHIP_MOVE_TARGET))) ship_set_sector(ship, to);
             player_update_totals(player);
         }
         EXPECT_TRUE(agent_task_check_done(crew, ai, player)) << what << ": the colony is still short after " << days << " days";

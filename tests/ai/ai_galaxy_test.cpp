@@ -5,9 +5,9 @@
 #include "ai/ai_design.h"
 #include "ai/ai_galaxy.h"
 #include "ai_task_fixture.h"
+#include "game/game.h"
 #include "game/tech.h"
 #include "systems/system.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -172,7 +172,7 @@ TEST_F(GalaxyCommand, ShipsBoundForOneTargetLeaveTheirSectorInOneNewFleet) {
     EXPECT_EQ(a->fleet_id, b->fleet_id);
     EXPECT_EQ(a->sector_id, 0u);
     EXPECT_EQ(stay->sector_id, home->id);
-    Fleet *fleet = fleet_of(world_find_object(a->fleet_id));
+    Fleet *fleet = fleet_of(game_find_object(game_get(), a->fleet_id));
     ASSERT_NE(fleet, nullptr);
     EXPECT_EQ(fleet->owner_id, me->id);
     ASSERT_NE(fleet_move_target(fleet), nullptr);

@@ -5,8 +5,8 @@
 
 #include "ai/ai_sector_tasks.h"
 #include "ai_task_fixture.h"
+#include "game/game.h"
 #include "platform/buffer.h"
-#include "world/world_hooks.h"
 
 namespace {
 
@@ -364,7 +364,7 @@ TEST_F(SectorTasks, TheAisWordsInAShipKeepApartAndOnlyTheTaskIdsAreSaved) {
     for (int32_t w = 0; w < AI_SHIP_WORDS; ++w) ai_ship_set_word(s, AiShipWord(w), 0x1111111111111111ull * uint64_t(w + 1));
     for (int32_t w = 0; w < AI_SHIP_WORDS; ++w)
         EXPECT_EQ(ai_ship_word(s, AiShipWord(w)), 0x1111111111111111ull * uint64_t(w + 1)) << w;
-    EXPECT_EQ(ai_ship_word(world_find_object(s->sector_id), AI_SHIP_GALAXY_TASK), 0u) << "a sector has no AI words";
+    EXPECT_EQ(ai_ship_word(game_find_object(game_get(), s->sector_id), AI_SHIP_GALAXY_TASK), 0u) << "a sector has no AI words";
     Buffer buf;
     ASSERT_EQ(object_write(s, &buf), RES_OK);
     GameObject *back = nullptr;

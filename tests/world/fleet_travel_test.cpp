@@ -2,6 +2,7 @@
 // the slowest ship's speed, arrival in a sector (and a save after it that loads), interception of
 // moving fleets, merging, and what scanning teaches.
 #include "galaxy_fixture.h"
+#include "game/game.h"
 
 using namespace galaxytest;
 
@@ -89,10 +90,10 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
     buffer_free(save);
     ASSERT_EQ(map_link_objects(map), RES_OK);
     for (auto &[id, obj] : g_world.objects) EXPECT_EQ(object_link(obj), RES_OK) << "#" << id;
-    Sector *loaded = sector_of(world_find_object(dest_id));
+    Sector *loaded = sector_of(game_find_object(game_get(), dest_id));
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(sector_object_count(loaded), 2);
-    EXPECT_EQ(ship_of(world_find_object(a_id))->sector_id, dest_id);
+    EXPECT_EQ(ship_of(game_find_object(game_get(), a_id))->sector_id, dest_id);
 }
 
 TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
