@@ -179,14 +179,7 @@ void player_after_encounter(Player *player) {
         pilot->pod_minutes = std::max(PLAYER_POD_MIN_MINUTES, (nearest_distance / 25) * DAY);
         pilot->pod_destination = nearest->id;
         if (ship->hull_flags & HULL_FLAG_NO_PILOT) continue;
-        pilot->ship_id = 0;
-        ship_set_pilot(ship, nullptr);
-        ship->pilot_text = "No commander";
-        ship->pilot_id = 0;
-        ship->pilot_rank = 0;
-        ship_recompute_stats(ship);
-        ship->ap = ship->max_ap;
-        ship->mp = ship->max_mp;
+        ship_set_pilot(ship, nullptr);   // "No commander", statistics and points as a pilotless ship
     }
     bool removed = false;
     for (int32_t i = 0; i < list_count(&player->known); ++i) {
