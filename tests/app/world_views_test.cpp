@@ -6,7 +6,7 @@
 #include <cstdint>
 #include "effects/effect.h"
 #include "game/game.h"
-#include "support/fixture_store.h"
+#include "support/real_maps.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
@@ -15,33 +15,9 @@
 
 namespace {
 
-class RealWorldViews : public ::testing::Test {
+class RealWorldViews : public RealMapsTest {
 protected:
-    void SetUp() override {
-        game_destroy();
-        game = game_get();
-        ASSERT_NE(game, nullptr);
-        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SECTOR, OBJECT_SITE}, {FACTORY_GROUP_PARAMS, FACTORY_GROUP_FRAMES}));
-        map_set_world_size(game->galaxy_map, 4096, 3072);
-        map_set_world_size(game->combat_map, 4096, 3072);
-    }
-    void TearDown() override {
-        game_destroy();   // the maps release what they hold
-        world.unload();
-    }
-
-    // A hull of template 0 on the map at x, y; the map holds its only reference.
-    Ship *ship_on(ObjectMap *map, int32_t x, int32_t y) {
-        Ship *ship = ship_of(factory_create_object(OBJECT_SHIP, 0));
-        EXPECT_NE(ship, nullptr);
-        if (!ship) return nullptr;
-        map_place_object(map, ship, x, y, 1);
-        map_add_pending_objects(map);
-        return ship;
-    }
-
-    Game *game = nullptr;
-    GeneratedWorld world;
+    void SetUp() override { start({OBJECT_SHIP, OBJECT_SECTOR, OBJECT_SITE}); }
 };
 
 TEST_F(RealWorldViews, EffectsReadARealShipsRetreatFromItsOwnRecord) {

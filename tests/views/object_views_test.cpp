@@ -8,7 +8,7 @@
 #include <vector>
 #include "game/game.h"
 #include "game/player.h"
-#include "support/fixture_store.h"
+#include "support/real_maps.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
 #include "ui/image_control.h"
@@ -27,31 +27,14 @@
 
 namespace {
 
-class RealObjectViews : public ::testing::Test {
+class RealObjectViews : public RealMapsTest {
 protected:
-    void SetUp() override {
-        game_destroy();
-        game = game_get();
-        ASSERT_NE(game, nullptr);
-        ASSERT_TRUE(world.load({OBJECT_SHIP, OBJECT_SECTOR, OBJECT_SITE, OBJECT_FLEET}, {FACTORY_GROUP_PARAMS, FACTORY_GROUP_FRAMES}));
-        map_set_world_size(game->galaxy_map, 4096, 3072);
-        map_set_world_size(game->combat_map, 4096, 3072);
-    }
+    void SetUp() override { start({OBJECT_SHIP, OBJECT_SECTOR, OBJECT_SITE, OBJECT_FLEET}); }
     void TearDown() override {
         for (Control *c : controls) control_destroy(c);
-        game_destroy();   // the maps release what they hold
-        world.unload();
+        RealMapsTest::TearDown();
     }
 
-    // A hull of template 0 on the map at x, y; the map holds its only reference.
-    Ship *ship_on(ObjectMap *map, int32_t x, int32_t y) {
-        Ship *ship = ship_of(factory_create_object(OBJECT_SHIP, 0));
-        EXPECT_NE(ship, nullptr);
-        if (!ship) return nullptr;
-        map_place_object(map, ship, x, y, 1);
-        map_add_pending_objects(map);
-        return ship;
-    }
     // A sector on the map at x, y, owned by owner_id (0: nobody).
     Sector *sector_on(ObjectMap *map, int32_t x, int32_t y, uint64_t owner_id) {
         Sector *s = sector_create(0);
@@ -85,8 +68,6 @@ protected:
         return c;
     }
 
-    Game *game = nullptr;
-    GeneratedWorld world;
     std::vector<Control *> controls;
 };
 
