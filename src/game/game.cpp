@@ -95,9 +95,7 @@ void game_free(Game *game) {
     }
     date_free(game->clock);
     game->clock = nullptr;
-    sprite_array_release(game->extra_sprites, game->extra_sprite_count);
-    game->extra_sprites = nullptr;
-    game->extra_sprite_count = 0;
+    title_free_images(game);
     delete game;
 }
 

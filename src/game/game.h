@@ -44,6 +44,7 @@ struct GameObject;
 // GameFlags.
 constexpr uint32_t GAME_FLAG_QUIT              = 0x1u;      // the loop ends after the current frame
 constexpr uint32_t GAME_FLAG_LOOP_RUNNING      = 0x2u;
+constexpr uint32_t GAME_FLAG_BOOT_LOG_SHOWN    = 0x10u;     // the title typed its boot log in this run
 constexpr uint32_t GAME_FLAG_NO_CURSOR         = CONTROL_ROOT_NO_CURSOR;
 constexpr uint32_t GAME_FLAG_CONTROLS_OFF      = CONTROL_ROOT_CONTROLS_OFF;
 constexpr uint32_t GAME_FLAG_NO_MODE_UPDATE    = CONTROL_ROOT_NO_MODE_UPDATE;
@@ -83,8 +84,8 @@ struct GameSetup {
 // carries them and the toolkit learns nothing of the game; the model needs the toolkit below it in
 // any case (alerts keep scenes, equipment builds its stat rows, objects start effects).
 struct Game : ControlRoot {
-    Sprite    **extra_sprites = nullptr;
-    int32_t     extra_sprite_count = 0;
+    Sprite    **title_images = nullptr;      // the title screen's logo pictures, while it shows
+    int32_t     title_image_count = 0;
     uint64_t    next_id = 0;
     Rng        *generators[GAME_GENERATOR_COUNT] = {};
     ObjectMap  *galaxy_map = nullptr;
@@ -171,6 +172,25 @@ bool        game_player_has_sector_presence(const Game *game, uint64_t player_id
 // The player's sector with a starbase nearest to (x, y) on the galaxy map; the first in map order
 // on a tie; null when the player holds none.
 GameObject *game_nearest_owned_sector(const Game *game, int32_t x, int32_t y, uint64_t player_id);
+
+// The title screen's logo pictures: the numbered image set "title/png", loaded once (a second call
+// keeps what is loaded). RES_READ_FAILED when the set is missing or empty; freeing is idempotent.
+constexpr const char *TITLE_IMAGE_SET = "title/png";
+Result title_load_images(Game *game);
+void   title_free_images(Game *game);
+
+// The help window: found among the live top-level controls or built for the game's help topic
+// (through the screens' builder), then centred on the screen. Returns it (borrowed), or null when
+// no builder is installed or the panel cannot be made.
+Control *game_open_help_popup(Game *game);
+
+// What the game model asks of the screens above it: the help window's contents. The application
+// installs the table; an empty slot leaves the window empty.
+struct GameScreenHooks {
+    void (*help_window_init)(Control *panel, int32_t topic) = nullptr;
+};
+void                   game_set_screen_hooks(const GameScreenHooks &hooks);
+const GameScreenHooks &game_screen_hooks();
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

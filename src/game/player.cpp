@@ -160,6 +160,23 @@ Player *game_find_player(Game *game, uint64_t id) {
     return hash_table_find(game->player_map, &id);
 }
 
+int32_t game_player_count(const Game *game) {
+    return game && game->players ? int32_t(game->players->items.size()) : 0;
+}
+
+Player *game_get_player_at(const Game *game, int32_t index) {
+    if (index < 0 || index >= game_player_count(game)) return nullptr;
+    return game->players->items[size_t(index)];
+}
+
+int game_get_player_colors(Game *game, uint64_t id, int32_t *r, int32_t *g, int32_t *b) {
+    const Player *player = game_find_player(game, id);
+    *r = player ? player->red : 250;
+    *g = player ? player->green : 250;
+    *b = player ? player->blue : 250;
+    return player ? 1 : 0;
+}
+
 Officer *game_find_player_officer(uint64_t player_id, uint64_t officer_id) {
     Player *player = game_find_player(game_of(), player_id);
     return player ? player_find_officer(player, officer_id) : nullptr;

@@ -179,6 +179,10 @@ void    player_set_color(Player *player, int32_t r, int32_t g, int32_t b);
 // Appends to the player list and id map (a reference each). RES_NO_MEMORY leaves both unchanged.
 Result   game_add_player(Game *game, Player *player);
 Player  *game_find_player(Game *game, uint64_t id);
+int32_t  game_player_count(const Game *game);
+Player  *game_get_player_at(const Game *game, int32_t index);   // null outside 0..count-1
+// The player's colour through r, g, b and 1; (250, 250, 250) and 0 when no player has the id.
+int      game_get_player_colors(Game *game, uint64_t id, int32_t *r, int32_t *g, int32_t *b);
 Officer *game_find_player_officer(uint64_t player_id, uint64_t officer_id);
 // Adds every player's game counters to its record and writes "records.dat".
 Result   records_flush_players(Game *game);
