@@ -18,7 +18,7 @@ FUZZ_CMAKE_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DASTR
                     -DASTROVANE_SANITIZE=fuzzer-no-link,address,undefined \
                     -DASTROVANE_FUZZ_STORE=$(abspath $(BUILD))/store.dat
 
-.PHONY: deps configure build play test bench clean fuzz fuzz-build
+.PHONY: deps configure build build-game play test bench clean fuzz fuzz-build
 
 # Installs only what is missing; touches no network when nothing is.
 deps:
@@ -42,7 +42,11 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-play: build
+# Only what the game needs: the program and its data store (no tests, no benchmarks).
+build-game: configure
+	cmake --build $(BUILD) -j $(JOBS) --target astrovane store
+
+play: build-game
 	cd $(BUILD) && ./astrovane --store-path store.dat
 
 test: build
