@@ -170,6 +170,14 @@ void main_shutdown() {
     SDL_Quit();
 }
 
+int startup_log_level_override(int level) {
+    const char *text = std::getenv("ASTROVANE_LOG_LEVEL");
+    if (!text || !*text) return level;
+    char *end = nullptr;
+    const long asked = std::strtol(text, &end, 10);
+    return *end == '\0' && asked >= LOG_ERROR && asked <= LOG_DEBUG2 ? int(asked) : level;
+}
+
 bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_status) {
     app_install_hooks();
     random_seed(uint32_t(std::time(nullptr)));
@@ -179,7 +187,7 @@ bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_
     if (logger) {
         log_disable_categories(logger, LOG_INPUT | LOG_SPRITE | LOG_CONTROL | LOG_REFCOUNT);
         log_set_error_bypass(logger);
-        log_set_max_level(logger, LOG_ERROR);
+        log_set_max_level(logger, startup_log_level_override(LOG_ERROR));
         if (options.has_log_path) (void)log_open_file(logger, options.log_path.c_str());   // refused: no file log
     }
     log_write(LOG_NONE, LOG_NOTICE, "Begin operation, version %s, %s", ASTROVANE_VERSION, ASTROVANE_BUILD_DATE);

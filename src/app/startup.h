@@ -55,6 +55,11 @@ void main_shutdown();
 // shorter than 4 bytes.
 int32_t prefs_read_display_mode();
 
+// The logger's level for a developer's run: ASTROVANE_LOG_LEVEL in the environment (0 ERROR .. 6
+// DEBUG2, as a decimal number) in place of `level`; anything else keeps `level`. The end-to-end tests
+// read the mode switches ("Application mode is now %i", DEBUG2) from the log this way.
+int startup_log_level_override(int level);
+
 // The set-up before the first mode, in start-up's order: the hook tables, the quick random seed, the
 // store path, the logger, the data store, SDL, the window (only with open_window), the sound manager
 // and the Game with the command line's volume overrides. Starts no thread. A failure is logged where it

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include "app/startup.h"
+#include "platform/log.h"
 #include "support/run_program.h"
 #include "support/state_guards.h"
 #include "test_support.h"
@@ -219,3 +220,24 @@ TEST(DisplayModePreference, FirstWordIsReadBigEndianAndAWindowWithoutOne) {
 }
 
 }  // namespace
+
+// A developer's run may raise the log's level from the environment; anything not a level 0..6 keeps
+// the default, so a stray value never silences errors or floods the log.
+TEST(StartupLogLevel, OnlyADecimalLevelFromErrorToDebug2ReplacesTheDefault) {
+    const char *old = std::getenv("ASTROVANE_LOG_LEVEL");
+    const std::string kept = old ? old : "";
+    struct Case {
+        const char *text;
+        int         level;
+    };
+    const Case cases[] = {{nullptr, LOG_ERROR}, {"", LOG_ERROR}, {"6", LOG_DEBUG2}, {"0", LOG_ERROR},
+                          {"3", 3},           {"7", LOG_ERROR}, {"-1", LOG_ERROR}, {"6x", LOG_ERROR},
+                          {"debug", LOG_ERROR}};
+    for (const Case &c : cases) {
+        if (c.text) ::setenv("ASTROVANE_LOG_LEVEL", c.text, 1);
+        else ::unsetenv("ASTROVANE_LOG_LEVEL");
+        EXPECT_EQ(startup_log_level_override(LOG_ERROR), c.level) << (c.text ? c.text : "(unset)");
+    }
+    if (old) ::setenv("ASTROVANE_LOG_LEVEL", kept.c_str(), 1);
+    else ::unsetenv("ASTROVANE_LOG_LEVEL");
+}
