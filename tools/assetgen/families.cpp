@@ -12,6 +12,7 @@
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
+#include "assetgen/family_title.h"
 #include "assetgen/family_ui.h"
 #include "assetgen/scene_backgrounds.h"
 
@@ -36,6 +37,7 @@ const AssetFamily FAMILIES[] = {
     {"ships", ships_family_generate, ships_family_list_paths},
     {"shots", shots_family_generate, shots_family_list_paths},
     {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
+    {"title", title_family_generate, title_family_list_paths},
 };
 
 }  // namespace
