@@ -4,6 +4,7 @@
 #include "assetgen/family_effects.h"
 #include "assetgen/family_fleets.h"
 #include "assetgen/family_fonts.h"
+#include "assetgen/family_help.h"
 #include "assetgen/family_names.h"
 #include "assetgen/family_sectors.h"
 #include "assetgen/family_ships.h"
@@ -38,6 +39,7 @@ const AssetFamily FAMILIES[] = {
     {"shots", shots_family_generate, shots_family_list_paths},
     {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
     {"title", title_family_generate, title_family_list_paths},
+    {"help", help_family_generate, help_family_list_paths},
 };
 
 }  // namespace
