@@ -118,7 +118,9 @@ TEST_F(HelpStore, EveryLineFitsThePageAsTheGameMeasuresIt) {
     std::vector<StoredTopic> topics;
     ASSERT_NO_FATAL_FAILURE(read_topics(&topics));
     int lines = 0;
-    for (const StoredTopic &t : topics)
+    for (const StoredTopic &t : topics) {
+        // the topic list: 220 wide, the title in font 1 at x 6
+        EXPECT_LE(6 + font_text_width(1, t.name.c_str()), 220 - 6) << t.name;
         for (const SceneItem *item : t.page->items->items) {
             if (item->kind != SCENE_TEXT) continue;
             int y = item->y;
@@ -133,6 +135,7 @@ TEST_F(HelpStore, EveryLineFitsThePageAsTheGameMeasuresIt) {
                 ++lines;
             }
         }
+    }
     EXPECT_GT(lines, 100);
 }
 
