@@ -417,12 +417,13 @@ struct Painter {
         const float spike_angle = rng.range(0, PI / 2);
         for (int n = 0; n < style.bright_stars; ++n) {
             const float x = rng.range(24, W - 24), y = rng.range(24, H - 24);
-            // drawn colour first, then brightness: the order the one-call form had under gcc
-            const Rgb colour = star_colour(rng);
-            const float flux = rng.range(3.0f, 7.0f);
-            // no glaring star where the slot keeps room for text
-            if (style.room && room_factor(style.room, x, y) < 0.6f) continue;
-            bright_star(x, y, flux, colour, spike_angle);
+            // No glaring star where the slot keeps room for text; its two draws are still taken.
+            if (style.room && room_factor(style.room, x, y) < 0.6f) {
+                (void)rng.range(3.0f, 7.0f);
+                (void)star_colour(rng);
+                continue;
+            }
+            bright_star(x, y, rng.range(3.0f, 7.0f), star_colour(rng), spike_angle);
         }
     }
 
