@@ -9,7 +9,10 @@
 //            with glare and diffraction spikes, colours from blue-white to red, thicker along a
 //            galactic band in some slots;
 //   extras   the glow of a nearby sun beyond the frame (sector views), a small distant galaxy
-//            (some combat backdrops), a soft centre glow (transition).
+//            (some combat backdrops), a soft centre glow (transition), a planet's night side with
+//            a sun rising over its rim (title), the scan lines of a console (boot).
+//   room     slots that carry text keep the gas away from it: the boot log's bottom-left corner,
+//            the About page's credits on the left.
 // Every slot draws from its own generator seeded by (seed, slot), so the threads that paint
 // slots side by side cannot change a single byte.
 #include "assetgen/backgrounds.h"
@@ -90,7 +93,22 @@ struct Style {
     int     faint_stars, medium_stars, bright_stars;
     float   band;          // galactic band strength, 0..1
     bool    sun_glow, galaxy, centre_glow;
+    bool    planet = false;      // a planet's rim along the bottom with a sunrise (title)
+    bool    scanlines = false;   // console scan lines and a phosphor cast (boot)
+    int     room = 0;            // ROOM_*: where the gas keeps away for text
 };
+
+enum Room { ROOM_NONE = 0, ROOM_LEFT, ROOM_BOTTOM_LEFT };
+
+// How much gas a point may hold, 0..1, for a slot that keeps room for text.
+float room_factor(int room, float x, float y) {
+    if (room == ROOM_LEFT) return 0.08f + 0.92f * smoothstep(0.30f * W, 0.78f * W, x);
+    if (room == ROOM_BOTTOM_LEFT) {
+        const float dx = x / (0.75f * W), dy = (H - y) / (0.7f * H);
+        return 0.05f + 0.95f * smoothstep(0.55f, 1.25f, std::sqrt(dx * dx + dy * dy));
+    }
+    return 1.0f;
+}
 
 BgKind slot_kind(int slot) {
     if (slot == 0) return BG_BOOT;
@@ -118,12 +136,16 @@ Style slot_style(int slot, GenRandom &rng) {
     s.band = 0;
     switch (s.kind) {
     case BG_BOOT:
-        s.nebula = 0.16f; s.coverage = 0.35f; s.filaments = 0.5f; s.dust = 0.45f; s.haze = 0.6f;
-        s.faint_stars = 2600; s.medium_stars = 60; s.bright_stars = 2;
+        s.nebula = 0.14f; s.coverage = 0.35f; s.filaments = 0.5f; s.dust = 0.45f; s.haze = 0.6f;
+        s.faint_stars = 2200; s.medium_stars = 40; s.bright_stars = 1;
+        s.palette = {{0.10f, 0.55f, 0.45f}, {0.12f, 0.30f, 0.55f}, {0.70f, 1.00f, 0.85f}};
+        s.palette.accent = {0.20f, 0.60f, 0.30f};
+        s.scanlines = true; s.room = ROOM_BOTTOM_LEFT;
         break;
     case BG_ABOUT:
         s.nebula = 0.26f; s.coverage = 0.55f; s.filaments = 0.7f; s.dust = 0.55f; s.haze = 0.7f;
         s.faint_stars = 3600; s.medium_stars = 110; s.bright_stars = 4; s.band = 0.4f;
+        s.room = ROOM_LEFT;
         break;
     case BG_TRANSITION:
         s.nebula = 0.14f; s.coverage = 0.40f; s.filaments = 0.5f; s.dust = 0.40f; s.haze = 0.5f;
@@ -133,6 +155,7 @@ Style slot_style(int slot, GenRandom &rng) {
         s.nebula = 0.42f; s.coverage = 0.80f; s.filaments = 1.0f; s.dust = 0.70f; s.haze = 0.8f;
         s.faint_stars = 5200; s.medium_stars = 200; s.bright_stars = 8; s.band = 0.6f;
         s.scale = 1.8f; s.warp = 0.5f; s.focus = 1.6f; s.knots = 3;
+        s.planet = true;
         break;
     case BG_STAR_MAP:
         s.nebula = rng.range(0.16f, 0.20f); s.coverage = rng.range(0.45f, 0.65f); s.filaments = 0.5f;
@@ -336,8 +359,10 @@ struct Painter {
                     const float bw = band.weight(float(x), float(y));
                     light = light + Rgb{0.9f, 0.85f, 0.75f} * (0.12f * bw * (0.3f + clump[i]));
                 }
-                absorb[i] = dust;
-                gas[i] = density;
+                const float room = style.room ? room_factor(style.room, float(x), float(y)) : 1.0f;
+                light = light * room;
+                absorb[i] = dust * room;
+                gas[i] = density * room;
                 float *p = &hdr.px[i * 3];
                 p[0] = light.r;
                 p[1] = light.g;
@@ -392,6 +417,12 @@ struct Painter {
         const float spike_angle = rng.range(0, PI / 2);
         for (int n = 0; n < style.bright_stars; ++n) {
             const float x = rng.range(24, W - 24), y = rng.range(24, H - 24);
+            // No glaring star where the slot keeps room for text; its two draws are still taken.
+            if (style.room && room_factor(style.room, x, y) < 0.6f) {
+                (void)rng.range(3.0f, 7.0f);
+                (void)star_colour(rng);
+                continue;
+            }
             bright_star(x, y, rng.range(3.0f, 7.0f), star_colour(rng), spike_angle);
         }
     }
@@ -490,6 +521,62 @@ struct Painter {
             }
     }
 
+    // The night side of a great planet fills the bottom of the frame, its rim lit by a sun that is
+    // just rising over it on the left: a thin blue line of air, warming and widening towards the sun.
+    void paint_planet() {
+        const float cx = 0.56f * W, cy = H + 1110.0f, radius = 1300.0f;   // the rim tops out near y 578
+        const float sun_angle = -PI / 2 - 0.20f;
+        const float sx = cx + radius * std::cos(sun_angle), sy = cy + radius * std::sin(sun_angle);
+        const Rgb air{0.26f, 0.52f, 1.0f}, warm{1.0f, 0.60f, 0.28f};
+        const int top = std::max(0, int(cy - radius - 420));   // where the air glow has faded out
+        for (int y = top; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const float dx = float(x) + 0.5f - cx, dy = float(y) + 0.5f - cy;
+                const float d = std::sqrt(dx * dx + dy * dy) - radius;   // below 0 on the planet
+                float da = std::atan2(dy, dx) - sun_angle;
+                while (da > PI) da -= 2 * PI;
+                while (da < -PI) da += 2 * PI;
+                const float toward = std::exp(-(da * da) / 0.045f);   // nearness to the sun along the rim
+                const float wide = std::exp(-(da * da) / 0.5f);
+                float *p = &hdr.px[(size_t(y) * W + size_t(x)) * 3];
+                if (d < 0.5f) {
+                    // the surface: faint cloud bands on the night side, a crescent of day at the rim
+                    const float depth = -d;
+                    const float bands = noise_fbm(dx * 0.004f, dy * 0.018f, seed + 991u, 4);
+                    const float crescent = std::exp(-depth / (4.0f + 30.0f * toward)) * (0.05f + 0.8f * toward + 0.08f * wide);
+                    const Rgb ground = Rgb{0.004f, 0.005f, 0.010f} * (0.6f + 0.8f * bands) +
+                                       mix(air, warm, 0.5f * toward) * (crescent * (0.7f + 0.5f * bands));
+                    const float cover = std::clamp(0.5f - d, 0.0f, 1.0f);   // the rim anti-aliased
+                    p[0] = p[0] * (1 - cover) + ground.r * cover;
+                    p[1] = p[1] * (1 - cover) + ground.g * cover;
+                    p[2] = p[2] * (1 - cover) + ground.b * cover;
+                }
+                // the air: a glow hugging the rim on both sides of it
+                // thin over the dark side, wide above it
+                const float reach = d < 0 ? 2.5f + 9.0f * toward : 7.0f + 26.0f * toward + 10.0f * wide;
+                const float glow = std::exp(-std::fabs(d) / reach) * (0.07f + 0.35f * wide + 1.1f * toward);
+                const Rgb c = mix(air, warm, toward * toward) * glow;
+                p[0] += c.r;
+                p[1] += c.g;
+                p[2] += c.b;
+            }
+        // The sun: a hot core on the rim, its glare, and a streak of light along the horizon.
+        const Rgb white{1, 1, 1}, sun{1.0f, 0.88f, 0.70f};
+        splat(hdr, sx, sy - 2, 2.5f, white, 150.0f, absorb);
+        splat(hdr, sx, sy - 2, 8.0f, sun, 250.0f, absorb);
+        splat(hdr, sx, sy - 2, 28.0f, mix(sun, warm, 0.4f), 1100.0f, absorb);
+        splat(hdr, sx, sy - 2, 80.0f, mix(sun, warm, 0.7f), 2200.0f, absorb);
+        const float tx = -std::sin(sun_angle), ty = std::cos(sun_angle);   // along the rim at the sun
+        for (int y = int(sy) - 12; y <= int(sy) + 8; ++y)
+            for (int x = 0; x < W; ++x) {
+                if (y < 0 || y >= H) continue;
+                const float dx = float(x) + 0.5f - sx, dy = float(y) + 0.5f - (sy - 2);
+                const float along = dx * tx + dy * ty, across = -dx * ty + dy * tx;
+                const float k = 0.55f * std::exp(-std::fabs(along) / 260.0f) * std::exp(-(across * across) / 2.5f);
+                hdr.add(x, y, sun * k);
+            }
+    }
+
     Canvas finish() {
         Canvas out = canvas_create(W, H, {0, 0, 0, 1});
         for (int y = 0; y < H; ++y)
@@ -500,6 +587,13 @@ struct Painter {
                 const float vignette = 1.0f - 0.18f * (nx * nx + ny * ny) * 0.5f;
                 float *o = &out.px[i * 4];
                 for (int k = 0; k < 3; ++k) o[k] = 1.0f - std::exp(-hdr.px[i * 3 + size_t(k)] * vignette);
+                if (style.scanlines) {
+                    // a console's raster: every third row darker, a green cast lifting the black
+                    const float row = y % 3 == 2 ? 0.62f : 1.0f;
+                    o[0] = o[0] * row;
+                    o[1] = (o[1] + 0.010f) * row;
+                    o[2] = (o[2] + 0.006f) * row;
+                }
             }
         return out;
     }
@@ -530,6 +624,7 @@ Canvas backgrounds_paint(int slot, uint32_t seed) {
     if (p.style.galaxy) p.paint_galaxy();
     p.paint_knots();
     p.paint_stars();
+    if (p.style.planet) p.paint_planet();
     return p.finish();
 }
 

@@ -4,6 +4,7 @@
 #include "assetgen/family_effects.h"
 #include "assetgen/family_fleets.h"
 #include "assetgen/family_fonts.h"
+#include "assetgen/family_help.h"
 #include "assetgen/family_names.h"
 #include "assetgen/family_sectors.h"
 #include "assetgen/family_ships.h"
@@ -12,6 +13,7 @@
 #include "assetgen/family_sounds.h"
 #include "assetgen/family_systems.h"
 #include "assetgen/family_tech.h"
+#include "assetgen/family_title.h"
 #include "assetgen/family_ui.h"
 #include "assetgen/scene_backgrounds.h"
 
@@ -36,6 +38,8 @@ const AssetFamily FAMILIES[] = {
     {"ships", ships_family_generate, ships_family_list_paths},
     {"shots", shots_family_generate, shots_family_list_paths},
     {"scenes", scene_backgrounds_generate, scene_backgrounds_list_paths},
+    {"title", title_family_generate, title_family_list_paths},
+    {"help", help_family_generate, help_family_list_paths},
 };
 
 }  // namespace

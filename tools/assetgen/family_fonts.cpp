@@ -53,6 +53,23 @@ Result write_glyph(const std::string &root, int font, const GlyphBitmap &g) {
 }
 
 Result generate_font(const std::string &root, int n) {
+    GlyphFont font;
+    Result r = fonts_rasterise(n, &font);
+    if (r != RES_OK) return r;
+    for (const GlyphBitmap &g : font.glyphs) {
+        if ((r = write_glyph(root, n, g)) != RES_OK) return r;
+        if ((r = output_text(root, path_of(n, "dat", "left_kern_w_", g.code), number_line(g.left_kern))) != RES_OK ||
+            (r = output_text(root, path_of(n, "dat", "right_kern_w_", g.code), number_line(g.right_kern))) != RES_OK)
+            return r;
+    }
+    if ((r = output_text(root, path_of(n, "dat", "space_w"), number_line(font.space_width))) != RES_OK) return r;
+    return output_text(root, path_of(n, "dat", "char_spacing"), number_line(font.char_spacing));
+}
+
+}  // namespace
+
+Result fonts_rasterise(int n, GlyphFont *out) {
+    if (n < 0 || n >= FONT_ROLE_COUNT) return RES_OUT_OF_RANGE;
     const FontRole &role = FONT_ROLES[n];
     GlyphFontSpec spec;
     spec.face_path = std::string(DEJAVU_DIR) + role.face;
@@ -70,17 +87,28 @@ Result generate_font(const std::string &root, int n) {
                      spec.codes.size() - font.glyphs.size());
         return RES_READ_FAILED;
     }
-    for (const GlyphBitmap &g : font.glyphs) {
-        if ((r = write_glyph(root, n, g)) != RES_OK) return r;
-        if ((r = output_text(root, path_of(n, "dat", "left_kern_w_", g.code), number_line(g.left_kern))) != RES_OK ||
-            (r = output_text(root, path_of(n, "dat", "right_kern_w_", g.code), number_line(g.right_kern))) != RES_OK)
-            return r;
-    }
-    if ((r = output_text(root, path_of(n, "dat", "space_w"), number_line(font.space_width))) != RES_OK) return r;
-    return output_text(root, path_of(n, "dat", "char_spacing"), number_line(font.char_spacing));
+    *out = std::move(font);
+    return RES_OK;
 }
 
-}  // namespace
+int fonts_text_width(const GlyphFont &font, const std::string &text) {
+    const GlyphBitmap *by_code[256] = {};
+    for (const GlyphBitmap &g : font.glyphs)
+        if (g.code >= 0 && g.code < 256) by_code[g.code] = &g;
+    int w = 0, previous_right = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const GlyphBitmap *g = by_code[static_cast<unsigned char>(text[i])];
+        if (!g) {
+            w += font.space_width;
+            previous_right = 0;
+            continue;
+        }
+        if (i > 0) w += font.char_spacing - g->left_kern - previous_right;
+        w += g->width;
+        previous_right = g->right_kern;
+    }
+    return w;
+}
 
 std::vector<int> fonts_codes() {
     std::vector<int> codes;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "assetgen/glyph_raster.h"
 
 struct FontRole {
     const char *face;          // file in the DejaVu folder
@@ -26,6 +27,14 @@ extern const char *const DEJAVU_DIR;
 // The character codes every font holds: 32..126 and the Latin-1 letters (192..255 but the
 // multiplication and division signs).
 std::vector<int> fonts_codes();
+
+// Font n's glyphs exactly as the family writes them: RES_OUT_OF_RANGE outside 0..7, else the
+// rasteriser's result (RES_READ_FAILED when the face lacks a glyph).
+Result fonts_rasterise(int n, GlyphFont *out);
+// The width the game measures for `text` in that font: the glyph widths, and between two glyphs
+// the spacing less the second's left and the first's right kerning. A code without a glyph
+// counts the space width.
+int fonts_text_width(const GlyphFont &font, const std::string &text);
 
 int  fonts_generate(const std::string &root, uint32_t seed);
 void fonts_list_paths(std::vector<std::string> *out);
