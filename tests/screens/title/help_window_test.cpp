@@ -4,9 +4,12 @@
 // be read, and closing by the title bar.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "assetgen/output.h"
 #include "game/game.h"
 #include "platform/buffer.h"
 #include "platform/colour_fade.h"
@@ -43,10 +46,10 @@ std::vector<uint8_t> scene_bytes(std::initializer_list<const char *> lines) {
 
 std::tuple<int, int, int> rgb(const ColourFade *c) { return {c->r, c->g, c->b}; }
 
-class HelpWindow : public UiTest {
+class HelpWindow : public UiScreenTest {
 protected:
     void SetUp() override {
-        UiTest::SetUp();
+        UiScreenTest::SetUp();
         // What the window draws with comes from the generated store; the help is the test's own.
         for (int font = 0; font < 8; ++font) ASSERT_EQ(font_preload(font), RES_OK) << font;
         ASSERT_EQ(image_control_load_type(IMAGE_CLOSE), RES_OK);
@@ -66,7 +69,8 @@ protected:
     }
     void TearDown() override {
         game()->help_topic = saved_topic_;
-        UiTest::TearDown();
+        game_clear_controls(game());
+        UiScreenTest::TearDown();
         image_control_free_type(IMAGE_CLOSE);
     }
 
@@ -125,9 +129,31 @@ protected:
         frame();
     }
 
+    void paint_backdrop() override { ui_fill_rect(graphics, 0, 0, GFX_WIDTH, GFX_HEIGHT, 0, 0, 0); }
+
     ScratchStore help;
     int32_t saved_topic_ = 0;
 };
+
+// Writes the off-screen screen as a PNG under build/test-output/ for people to look at.
+::testing::AssertionResult save_screen_png(const SDL_Surface *screen, const std::string &name) {
+    std::vector<uint8_t> rgb(size_t(screen->w * screen->h * 3));
+    for (int y = 0; y < screen->h; ++y)
+        for (int x = 0; x < screen->w; ++x) {
+            const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
+            uint8_t *o = &rgb[size_t((y * screen->w + x) * 3)];
+            o[0] = p[2];
+            o[1] = p[1];
+            o[2] = p[0];
+        }
+    std::vector<uint8_t> png;
+    if (png_encode(rgb.data(), screen->w, screen->h, 3, &png) != RES_OK) return ::testing::AssertionFailure() << "encode";
+    const std::filesystem::path path = std::filesystem::path(ASTROVANE_BINARY_DIR "/test-output") / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
+    return out.good() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << path;
+}
 
 TEST_F(HelpWindow, ListsTheTopicsUpToTheFirstGapAsTouchingItems) {
     Control *window = open_at(0);
@@ -276,6 +302,21 @@ TEST_F(HelpWindow, TheTitleBarsCloseAndEscapeFlashTheFrameAndRemoveTheWindow) {
         for (int i = 0; i < 10; ++i) frame();   // the lines fade and go
         EXPECT_TRUE(live().empty());
     }
+}
+
+TEST_F(HelpWindow, DrawsTheHighlightedTopicAndItsPage) {
+    Control *window = open_at(1);
+    ASSERT_NE(window, nullptr);
+    click(item_of(window, 0));
+    mouse_at(5, 5);
+    for (int i = 0; i < 150; ++i) frame();   // the page's lines have shown
+    render();
+    ASSERT_TRUE(save_screen_png(screen, "screens/help_window.png"));
+    int wx = 0, wy = 0;
+    control_get_screen_position(item_of(window, 0), &wx, &wy);
+    EXPECT_EQ(pixel(wx + 2, wy + 1), (Rgb{0, 0, 120})) << "the current topic's item";
+    control_get_screen_position(item_of(window, 1), &wx, &wy);
+    EXPECT_EQ(pixel(wx + 2, wy + 1), (Rgb{0, 0, 6})) << "another item at rest";
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "assetgen/output.h"
 #include "game/game.h"
 #include "game/game_files.h"
 #include "platform/colour_fade.h"
@@ -365,3 +367,56 @@ TEST_F(OptionsPanel, OkAndEscapeCallTheCloseSlotWithThePanel) {
 }
 
 }  // namespace
+
+// Writes the off-screen screen as a PNG under build/test-output/ for people to look at.
+::testing::AssertionResult save_screen_png(const SDL_Surface *screen, const std::string &name) {
+    std::vector<uint8_t> rgb(size_t(screen->w * screen->h * 3));
+    for (int y = 0; y < screen->h; ++y)
+        for (int x = 0; x < screen->w; ++x) {
+            const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
+            uint8_t *o = &rgb[size_t((y * screen->w + x) * 3)];
+            o[0] = p[2];
+            o[1] = p[1];
+            o[2] = p[0];
+        }
+    std::vector<uint8_t> png;
+    if (png_encode(rgb.data(), screen->w, screen->h, 3, &png) != RES_OK) return ::testing::AssertionFailure() << "encode";
+    const std::filesystem::path path = std::filesystem::path(ASTROVANE_BINARY_DIR "/test-output") / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
+    return out.good() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << path;
+}
+
+// ---- A picture for review ----------------------------------------------------------------------------
+
+class OptionsPanelPicture : public UiScreenTest {
+protected:
+    void SetUp() override {
+        UiScreenTest::SetUp();
+        ASSERT_EQ(image_control_load_type(150), RES_OK);
+    }
+    void TearDown() override {
+        game_clear_controls(game());
+        image_control_free_type(150);
+        UiScreenTest::TearDown();
+    }
+    void paint_backdrop() override { ui_fill_rect(graphics, 0, 0, GFX_WIDTH, GFX_HEIGHT, 0, 0, 0); }
+};
+
+TEST_F(OptionsPanelPicture, DrawsItsRowsOverTheMovingGrid) {
+    Control *panel = panel_create_empty();
+    options_panel_init(panel);
+    add_top(panel, 300, 200);
+    for (int i = 0; i < 30; ++i) frame();
+    render();
+    ASSERT_TRUE(save_screen_png(screen, "screens/options_panel.png"));
+    // Between the rows, where nothing else is drawn, the grid's lines show in their dark blue.
+    const Control *first = list_get(options_panel_state(panel)->rows, 0);
+    int blue = 0;
+    for (int x = panel->x + 2; x < panel->x + panel->w - 2; ++x) {
+        const Rgb c = pixel(x, panel->y + first->y - 4);
+        if (c.r == 0 && c.g == 0 && c.b >= 16 && c.b <= 40) ++blue;
+    }
+    EXPECT_GT(blue, 0);
+}
