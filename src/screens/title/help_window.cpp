@@ -68,7 +68,10 @@ void help_window_init(Control *window, int32_t topic) {
 
     Control *bar = ui_button_create("Astrovane", nullptr, help_window_close, window, TITLE_ANIMATE | TITLE_CLOSE);
     const int top = bar ? bar->h + 2 : 2;
-    if (bar) panel_add_child(window, 2, 2, HELP_TITLE_BAR_ID, 0, bar);
+    if (bar) {
+        panel_add_child(window, 2, 2, HELP_TITLE_BAR_ID, 0, bar);
+        bar->on_click = help_window_close;   // the whole bar closes, as its close button and Escape do
+    }
 
     Control *list = panel_create_empty();
     if (list) {

@@ -206,19 +206,28 @@ TEST_F(HelpWindow, WithoutTopicZeroTheListIsEmptyAndThePageIsBuiltAsAsked) {
     EXPECT_EQ(page_lines(window).size(), 2u) << "topic 4's page is scene 7";
 }
 
-TEST_F(HelpWindow, TheTitleBarsCloseAndEscapeFlashTheFrameAndRemoveTheWindow) {
-    for (bool by_key : {false, true}) {
-        SCOPED_TRACE(by_key ? "Escape" : "close button");
+TEST_F(HelpWindow, TheTitleBarItsCloseButtonAndEscapeFlashTheFrameAndRemoveTheWindow) {
+    for (const char *way : {"title bar", "close button", "Escape"}) {
+        SCOPED_TRACE(way);
         Control *window = open_at(0);
         ASSERT_NE(window, nullptr);
         control_addref(window);
         const size_t live_before = live().size();
-        if (by_key) {
+        Control *bar = panel_find_child(window, HELP_TITLE_BAR_ID);
+        if (way[0] == 'E') {
             key_down(KEY_ESCAPE);
             frame();
             key_up(KEY_ESCAPE);
+        } else if (way[0] == 'c') {
+            click(panel_find_child(bar, TITLE_CLOSE_ID));
         } else {
-            click(panel_find_child(panel_find_child(window, HELP_TITLE_BAR_ID), TITLE_CLOSE_ID));
+            int x = 0, y = 0;
+            control_get_screen_position(bar, &x, &y);
+            mouse_at(x + bar->w / 2, y + bar->h / 2);
+            frame();
+            left_down();
+            frame();
+            left_up();
         }
         EXPECT_TRUE(window->flags & CTRL_REMOVED);
         EXPECT_EQ(game_find_control(game(), CONTROL_ID_HELP), nullptr);
