@@ -7,6 +7,7 @@
 #include "effects/effect_scene.h"
 #include "game/game.h"
 #include "game/player.h"
+#include "screens/title/help_window.h"
 #include "ui/app_mode.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
@@ -40,6 +41,12 @@ SceneHooks app_scene_hooks() {
     };
 }
 
+GameScreenHooks app_game_screen_hooks() {
+    return GameScreenHooks{
+        .help_window_init = help_window_init,
+    };
+}
+
 void app_install_hooks() {
     app_mode_set_inits(APP_MODE_INITS);
     effect_set_world_hooks(app_effect_world_hooks());
@@ -47,4 +54,5 @@ void app_install_hooks() {
     scene_set_hooks(app_scene_hooks());
     player_set_ai_hooks(ai_player_hooks());
     world_set_hooks(ai_world_hooks());
+    game_set_screen_hooks(app_game_screen_hooks());
 }

@@ -16,6 +16,7 @@
 #include "app/app_hooks.h"
 #include "app/startup.h"
 #include "ai/ai_player.h"
+#include "game/game.h"
 #include "game/player.h"
 #include "effects/effect.h"
 #include "ui/app_mode.h"
@@ -50,6 +51,7 @@ protected:
         scene_set_hooks(SceneHooks{});
         player_set_ai_hooks(PlayerAiHooks{});
         world_set_hooks(WorldHooks{});
+        game_set_screen_hooks(GameScreenHooks{});
         app_mode_set_inits(nullptr);
     }
     void TearDown() override { app_install_hooks(); }
@@ -83,6 +85,7 @@ const TableCheck TABLES[] = {
     table_check<SceneHooks, scene_hooks, app_scene_hooks>("SceneHooks"),
     table_check<PlayerAiHooks, player_ai_hooks, ai_player_hooks>("PlayerAiHooks"),
     table_check<WorldHooks, world_hooks, ai_world_hooks>("WorldHooks"),
+    table_check<GameScreenHooks, game_screen_hooks, app_game_screen_hooks>("GameScreenHooks"),
 };
 
 // One line per slot of any table that is not its builder's.

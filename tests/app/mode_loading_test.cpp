@@ -15,6 +15,7 @@
 #include "platform/colour_fade.h"
 #include "platform/font.h"
 #include "platform/geometry.h"
+#include "platform/list.h"
 #include "platform/random.h"
 #include "support/state_guards.h"
 #include "ui/app_mode.h"
@@ -247,6 +248,7 @@ TEST_F(LoadingMode, TheRealStepsLoadTheGeneratedStoreWhileTheGameThreadDraws) {
     EXPECT_EQ(game->help_topic, 0);
     game->music_override = -1;
     std::tie(game->music_volume, game->sound_volume, game->help_topic) = preferences;
+    list_clear(game->player_records);   // the records it loaded: a later test adds its own
     control_classes_free_all();   // the image types and minimap pictures it loaded
     factory_free();               // and the tables, as the shutdown frees them
     tech_free_all();
