@@ -263,7 +263,8 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
         if (!record) break;
         if ((record->kind == 0) != (s->human != 0)) continue;
         bool held = false;
-        for (int i = 0; i < GAME_SLOT_COUNT; ++i) held = held || (i != slot && record_ids[i] == record->id);
+        for (int i = 0; i < GAME_SLOT_COUNT; ++i)   // an empty slot (id 0) holds nothing
+            held = held || (i != slot && record_ids[i] != 0 && record_ids[i] == record->id);
         if (held) {
             list_append(s->taken, record);
             continue;

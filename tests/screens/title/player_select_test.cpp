@@ -197,6 +197,13 @@ TEST_F(PlayerSelectTest, ClickingTheSelectedRowAgainDoesNothing) {
     EXPECT_EQ(panel_find_child(details(), PLAYER_SELECT_NAME_ID), name) << "the details are not rebuilt";
     EXPECT_EQ(state()->previous, -1);
     EXPECT_EQ(state()->selected, 0);
+    // An empty slot's list has the none row selected: clicking it is clicking the selection.
+    open(4, 0);
+    ASSERT_EQ(state()->selected, -1);
+    name = panel_find_child(details(), PLAYER_SELECT_NAME_ID);
+    click(create_row());
+    EXPECT_EQ(panel_find_child(details(), PLAYER_SELECT_NAME_ID), name);
+    EXPECT_EQ(state()->previous, -1);
 }
 
 TEST_F(PlayerSelectTest, TheNoneRowEmptiesAComputerSlot) {
