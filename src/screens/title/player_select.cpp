@@ -68,13 +68,22 @@ void set_create_row_label(Control *dialog, const char *text) {
 // The name as the dialog takes it: without leading and trailing blanks; false when nothing is left.
 bool trimmed_name(const char *text, std::string *out) { return str_set_trimmed(out, text) > 0 && !out->empty(); }
 
+// The name entry fades out; an edit still going on ends first, unheard, so that the keyboard is
+// given back at once.
+void fade_entry(Control *entry) {
+    if (!entry) return;
+    if (TextEntryState *t = text_entry_state(entry)) t->accept_fn = t->cancel_fn = nullptr;
+    text_entry_close(entry);
+    control_fade_out(entry, FADE_MS);
+}
+
 // Closes the name entry without an answer: the selection goes back to the row chosen before.
 void close_entry_keeping_previous(Control *dialog, PlayerSelectState *s, Control *entry) {
     s->entry_open = 0;
     s->selected = s->previous;
     if (const PlayerRecord *record = player_select_record_at(s, s->selected)) show_name(dialog, s, record->name.c_str());
     show_icon_and_swatch(dialog, true);
-    if (entry) control_fade_out(entry, FADE_MS);
+    fade_entry(entry);
 }
 
 // The scroll position moved by delta (0: only re-read it); the list body follows. Every scroll
@@ -128,8 +137,6 @@ void open_name_entry(Control *dialog, PlayerSelectState *s) {
 }  // namespace
 
 // ---- what the deletion shares ----
-
-PlayerSelectState *player_select_state_of_user(Control *ctrl) { return player_select_state(dialog_of(ctrl)); }
 
 PlayerRecord *player_select_record_at(const PlayerSelectState *s, int index) {
     return s && s->available ? list_get(s->available, index) : nullptr;
@@ -378,7 +385,7 @@ void player_select_on_row_click(Control *row) {
     if (!record && s->human) {
         open_name_entry(dialog, s);
     } else if (s->entry_open) {
-        if (Control *entry = panel_find_child(dialog, PLAYER_SELECT_ENTRY_ID)) control_fade_out(entry, FADE_MS);
+        fade_entry(panel_find_child(dialog, PLAYER_SELECT_ENTRY_ID));
         show_icon_and_swatch(dialog, true);
         s->entry_open = 0;
     }
@@ -412,7 +419,7 @@ void player_select_on_name_entered(Control *entry) {
     set_create_row_label(dialog, s->typed_name.c_str());
     show_name(dialog, s, s->typed_name.c_str());
     show_icon_and_swatch(dialog, true);
-    control_fade_out(entry, FADE_MS);
+    fade_entry(entry);
 }
 
 void player_select_on_name_cancel(Control *entry) {

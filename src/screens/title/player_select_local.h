@@ -6,8 +6,6 @@
 
 struct PlayerRecord;
 
-// The state of the dialog a callback's control belongs to (its user data), or null.
-PlayerSelectState *player_select_state_of_user(Control *ctrl);
 // available[index], or null for an index outside the list (-1, the create/none row, a stale one).
 PlayerRecord *player_select_record_at(const PlayerSelectState *state, int index);
 // The rows that follow the selection: the available rows and the create/none row (not the greyed).

@@ -173,6 +173,15 @@ TEST_F(PlayerSelectTest, AHumanListWithoutASelectionOpensTheEntryOnTheFirstClick
     EXPECT_STREQ(text_entry_get_text(entry()), "(enter name)");
     EXPECT_EQ(std::tie(entry()->x, entry()->w), std::make_tuple(details()->x + 2, details()->w - 20));
     EXPECT_TRUE(panel_find_child(details(), PLAYER_SELECT_ICON_ID)->flags & CTRL_HIDDEN);
+    // A record clicked in the middle of an edit closes the entry and gives the keyboard back.
+    Control *e = begin_name_entry();
+    type("Bo");
+    click(row_named("Commander"));
+    EXPECT_EQ(std::tie(state()->selected, state()->entry_open), std::make_tuple(0, 0));
+    EXPECT_EQ(e->id, -1);
+    EXPECT_EQ(game()->focus_control, nullptr);
+    EXPECT_EQ(details_name(), "Commander");
+    EXPECT_EQ(text_of(panel_find_child(create_row(), PLAYER_SELECT_ROW_NAME_ID)), " (Create new player)");
 }
 
 TEST_F(PlayerSelectTest, EnterAndOkTakeTheTypedNameTrimmedAlikeAndNeverABlankOne) {
