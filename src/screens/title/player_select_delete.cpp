@@ -134,7 +134,10 @@ void player_select_on_delete(Control *button) {
     s->selected = s->previous;
     if (!player_select_record_at(s, s->selected)) {
         s->selected = s->previous = 0;
-        if (list_count(s->available) == 0) return;
+        if (list_count(s->available) == 0) {   // nothing left to show but a new player
+            player_select_show_record(dialog, nullptr);
+            return;
+        }
     }
     const PlayerRecord *record = player_select_record_at(s, s->selected);
     player_select_show_record(dialog, record);

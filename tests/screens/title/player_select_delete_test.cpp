@@ -169,5 +169,16 @@ TEST_F(PlayerDelete, DeletingTheInitialChoiceNeverHandsOverTheRecordThatTookItsP
     EXPECT_EQ(g_answer.id, 0u) << "the slot's record is gone: no record, not Bob in its place";
 }
 
+TEST_F(PlayerDelete, DeletingTheLastHumanRecordLeavesANewPlayerInTheDetails) {
+    records_remove(game(), 1);
+    const uint64_t alice = add_human("Alice");
+    open(0, PLAYER_SELECT_HUMAN, {alice, 2, 6, 7, 0});
+    delete_row("Alice");
+    EXPECT_EQ(list_count(state()->available), 0);
+    EXPECT_EQ(details_name(), "(New player)");
+    click(ok_button());
+    EXPECT_EQ(g_answer.id, 0u);
+}
+
 }  // namespace
 }  // namespace player_select_test

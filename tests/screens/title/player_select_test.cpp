@@ -246,8 +246,24 @@ TEST_F(PlayerSelectTest, OkWithAnUntouchedEntryReturnsTheInitialSelectionAndCanc
     EXPECT_TRUE(dialog->flags & CTRL_REMOVED);
 }
 
-// A review picture under build/test-output/screens/, with a few pixels checked.
-TEST_F(PlayerSelectTest, RendersWithTheSelectedRowLitAndOkClearOfTheColumns) {
+class PlayerSelectLook : public PlayerSelectTest {
+protected:
+    void save_png(const char *name) {
+        std::vector<uint8_t> pixels, png;
+        for (int py = 0; py < GFX_HEIGHT; ++py)
+            for (int px = 0; px < GFX_WIDTH; ++px) {
+                const Rgb c = pixel(px, py);
+                pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+            }
+        ASSERT_EQ(png_encode(pixels.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
+        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output/screens");
+        std::ofstream(std::string(ASTROVANE_BINARY_DIR "/test-output/screens/") + name, std::ios::binary)
+            .write(reinterpret_cast<const char *>(png.data()), static_cast<std::streamsize>(png.size()));
+    }
+};
+
+// Review pictures under build/test-output/screens/, with a few pixels checked.
+TEST_F(PlayerSelectLook, RendersWithTheSelectedRowLitAndOkClearOfTheColumns) {
     for (const char *name : {"Ada", "Bea", "Cid", "Dov", "Eli", "Fay", "Gus", "Hal", "Ivo", "Jan", "Kit", "Lou"})
         add_human(name);
     open(0, PLAYER_SELECT_HUMAN);
@@ -266,16 +282,19 @@ TEST_F(PlayerSelectTest, RendersWithTheSelectedRowLitAndOkClearOfTheColumns) {
     EXPECT_TRUE(apart(details()) && apart(body()) && apart(panel_find_child(dialog, PLAYER_SELECT_SCROLL_ID)));
     EXPECT_LE(ok->y + ok->h, dialog->h);
 
-    std::vector<uint8_t> pixels, png;
-    for (int py = 0; py < GFX_HEIGHT; ++py)
-        for (int px = 0; px < GFX_WIDTH; ++px) {
-            const Rgb c = pixel(px, py);
-            pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
-        }
-    ASSERT_EQ(png_encode(pixels.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-    std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output/screens");
-    std::ofstream(ASTROVANE_BINARY_DIR "/test-output/screens/player_select_dialog.png", std::ios::binary)
-        .write(reinterpret_cast<const char *>(png.data()), static_cast<std::streamsize>(png.size()));
+    save_png("player_select_dialog.png");
+    // With the delete question open, and with the name entry being typed in.
+    click(panel_find_child(body(), PLAYER_SELECT_DELETE_ID));
+    mouse_at(0, 0);
+    run(300);
+    render();
+    save_png("player_select_delete.png");
+    wheel_over(body(), 10);   // down to the create row, which takes the question away
+    begin_name_entry();
+    type("Nova Kid");
+    run(300);
+    render();
+    save_png("player_select_entry.png");
 }
 
 }  // namespace
