@@ -74,7 +74,7 @@ TEST_F(PlayerDelete, DeletingRewritesTheRecordsFileAndTheRowsBelowCloseTheGap) {
     const int commander_y = commander->y, bob_y = bob->y, create_y = create->y, greyed_y = greyed->y;
 
     ask_to_delete("Alice");
-    Control *asked = question();
+    Control *asked = control_addref(question());   // held to look at it after it is gone
     EXPECT_EQ(std::tie(panel_of(asked)->value, asked->tag), std::make_tuple(1, 2));
     int w = 0, h = 0;
     panel_layout(asked, &w, &h);
@@ -88,6 +88,7 @@ TEST_F(PlayerDelete, DeletingRewritesTheRecordsFileAndTheRowsBelowCloseTheGap) {
     EXPECT_EQ(names_in_file(), expected);
     EXPECT_EQ(row_named("Alice"), nullptr);
     EXPECT_EQ(asked->id, -1) << "the question fades out";
+    control_release(asked);
     EXPECT_EQ(delete_button(), nullptr) << "record 1 is selected again";
 
     click(bob);   // within the pause the slid rows take no click
@@ -111,11 +112,12 @@ TEST_F(PlayerDelete, NoKeepOrTheWheelLeaveRecordsAndFileAlone) {
     add_human("Alice");
     open(0, PLAYER_SELECT_HUMAN);
     ask_to_delete("Alice");
-    Control *asked = question();
+    Control *asked = control_addref(question());   // held to look at it after it is gone
     click(answer_button(DIALOG_NO_ID));
     EXPECT_EQ(asked->id, -1) << "it fades out";
     run(200);
     EXPECT_TRUE(asked->flags & CTRL_REMOVED);
+    control_release(asked);
     EXPECT_NE(delete_button(), nullptr);
     click(delete_button());
     ASSERT_NE(question(), nullptr);
