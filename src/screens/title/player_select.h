@@ -6,6 +6,12 @@
 //  - Built into a panel the caller owns; the caller fills on_chosen and on_closed, the panel's user
 //    data and value, and reads the answer in on_chosen (player_select_selected_id, name_entered and
 //    typed_name).
+//  - A typed name is trimmed of leading and trailing blanks, by Enter in the entry and by OK alike;
+//    a blank one is never taken (name_entered stays as it was), so the dialog never answers with an
+//    empty name.
+//  - After a deletion selected, previous and initial still name the records they named (an index of
+//    the deleted record becomes -1); the selection then goes back to the previous record, or to the
+//    first row when that is gone, and the details column shows which.
 //  - Game thread only.
 #include <cstdint>
 #include <string>
@@ -18,6 +24,28 @@ struct PlayerRecord;
 
 constexpr int CONTROL_ID_PLAYER_SELECT = 2841409;
 constexpr int PLAYER_SELECT_HUMAN = 0x2;   // mode bit: the human records
+
+// Children of the dialog (the list body holds the rows, the create/none row and the delete button;
+// the details column holds the icon, swatch, name, second text and statistics).
+constexpr int PLAYER_SELECT_LIST_ID    = 100001;
+constexpr int PLAYER_SELECT_DETAILS_ID = 100002;
+constexpr int PLAYER_SELECT_NAME_ID    = 100003;
+constexpr int PLAYER_SELECT_TEXT_ID    = 100004;
+constexpr int PLAYER_SELECT_STATS_ID   = 100005;
+constexpr int PLAYER_SELECT_ENTRY_ID   = 100006;
+constexpr int PLAYER_SELECT_CREATE_ID  = 100007;
+constexpr int PLAYER_SELECT_SCROLL_ID  = 100008;
+constexpr int PLAYER_SELECT_SWATCH_ID  = 100009;
+constexpr int PLAYER_SELECT_ICON_ID    = 100010;
+constexpr int PLAYER_SELECT_DELETE_ID  = 100011;
+constexpr int PLAYER_SELECT_CONFIRM_ID = 100012;
+// Inside a row: the name and the second text.
+constexpr int PLAYER_SELECT_ROW_NAME_ID = 100001;
+constexpr int PLAYER_SELECT_ROW_TEXT_ID = 100002;
+
+constexpr int PLAYER_SELECT_LIST_HEIGHT = 250;   // the list body's height; taller content scrolls
+constexpr int PLAYER_SELECT_WHEEL_STEP  = 24;    // scroll position per wheel notch
+constexpr int PLAYER_SELECT_ARROW_STEP  = 96;    // scroll position per scroll-bar arrow click
 
 struct PlayerSelectState {
     ControlFn on_closed = nullptr;   // the title bar (Back), with the dialog
@@ -47,3 +75,24 @@ Control           *player_select_create(const uint64_t record_ids[GAME_SLOT_COUN
                                         const ColourFade colours[GAME_SLOT_COUNT], int slot, int mode);
 PlayerSelectState *player_select_state(Control *dialog);   // null when the panel holds no dialog
 uint64_t           player_select_selected_id(Control *dialog);   // 0 when no record is selected
+void               player_select_state_free(void *state);      // the dialog panel's widget-state free
+// One list row: the record's name and second text, bright or greyed; "(New player)" without one.
+Control           *player_select_row_create(const PlayerRecord *record, bool bright);
+
+// Control callbacks; each finds the dialog as its control's user data.
+void player_select_on_row_click(Control *row);
+void player_select_on_ok(Control *button);
+void player_select_on_back(Control *title_bar);
+void player_select_on_name_entered(Control *entry);   // the name entry's accept
+void player_select_on_name_cancel(Control *entry);    // the name entry's cancel
+void player_select_on_list_wheel(Control *ctrl);      // the list body and its rows
+void player_select_on_scrollbar_wheel(Control *bar);  // the bar's wheel, and its thumb after a drag
+void player_select_on_scroll_back(Control *bar);
+void player_select_on_scroll_forward(Control *bar);
+void player_select_on_scroll(Control *bar);
+
+// Record deletion (human records other than the first): the selected row's delete button asks, and
+// "Yes, delete" removes the record from the game's records and writes the records file at once.
+void player_select_on_delete_click(Control *button);
+void player_select_on_delete(Control *button);   // "Yes, delete"
+void player_select_on_keep(Control *button);     // "No, keep"
