@@ -8,9 +8,10 @@
 #include <string>
 #include <sys/stat.h>
 #include "game/game.h"
-#include "game/game_files.h"
 #include "game/records.h"
 #include "screens/title/new_game.h"
+#include "support/state_guards.h"
+#include "test_support.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -38,9 +39,22 @@ inline bool file_exists(const std::string &path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// The save folder ($XDG_DATA_HOME/Astrovane) in a fresh test folder for the object's life.
+class SaveFolder {
+public:
+    SaveFolder() : root_(fresh_test_dir("new_game_screen")) { ::setenv("XDG_DATA_HOME", root_.c_str(), 1); }
+    const std::string &root() const { return root_; }
+    std::string folder() const { return root_ + "/Astrovane"; }
+    std::string file(const char *name) const { return folder() + "/" + name; }
+
+private:
+    EnvGuard    back_{"XDG_DATA_HOME"};
+    std::string root_;
+};
+
 class NewGameFixture : public UiTest {
 protected:
-    TestSaveFolder save_{"new_game_screen"};
+    SaveFolder save_;
 
     void SetUp() override {
         UiTest::SetUp();
