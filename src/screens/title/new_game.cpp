@@ -194,15 +194,18 @@ Control *new_game_option_row_create(Control *screen, int row_id, const char *lab
     if (items)
         for (const ChoiceItem *item : items->items)
             if (item) widest = std::max(widest, ui_text_width(1, item->text.c_str()));
-    Control *choice = choice_create(items, value);
+    // Sized before the choice is made, so its text is centred both ways.
+    Control *choice = panel_create_empty();
     if (choice) {
         control_set_size(choice, widest + 12, std::max(ui_line_height(1), 0) + 8);
-        choice_row_set_width(choice, choice->w);
+        choice_init(choice, items, value);
         panel_of(choice)->value = row_id;
         choice_set_on_change(choice, new_game_on_option_change);
         choice_set_texts(choice_state(choice), label, description);
         panel_add_child(row, (text ? text->w : 0) + 11, 2, NEW_GAME_CHOICE_ID, 0, choice);
         if (text) control_set_position(text, text->x, choice->y + choice->h / 2 - text->h / 2);
+    } else {
+        list_free(items);
     }
     panel_relayout(row);
     panel_grow(row, 3, 2);

@@ -52,12 +52,14 @@ private:
     std::string root_;
 };
 
-class NewGameFixture : public UiTest {
+template <class Base>
+class NewGameFixtureOn : public Base {
 protected:
     SaveFolder save_;
 
     void SetUp() override {
-        UiTest::SetUp();
+        Base::SetUp();
+        if (this->HasFatalFailure()) return;
         for (int type : SCREEN_IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << type;
         images_loaded_ = true;
         Game *g = game();
@@ -92,7 +94,7 @@ protected:
         }
         if (images_loaded_)
             for (int type : SCREEN_IMAGE_TYPES) image_control_free_type(type);
-        UiTest::TearDown();
+        Base::TearDown();
     }
 
     // The game menu's part: a menu panel holding the sub-panel the screen is built into, the
@@ -172,5 +174,7 @@ private:
     uint64_t            saved_ids_[GAME_SLOT_COUNT] = {};
     uint8_t             saved_rgb_[GAME_SLOT_COUNT][3] = {};
 };
+
+using NewGameFixture = NewGameFixtureOn<UiTest>;
 
 }  // namespace new_game_test

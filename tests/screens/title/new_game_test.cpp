@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <filesystem>
+#include <fstream>
 #include <vector>
+#include "assetgen/output.h"
 #include "game/prefs.h"
 #include "screens/title/new_game_fixture.h"
 #include "support/fixture_store.h"
@@ -266,6 +269,48 @@ TEST_F(NewGameScreen, FailedWritesAreLoggedAndStartGoesOn) {
     EXPECT_NE(text.find("[ERROR] Failed to write player records file (-"), std::string::npos) << text;
     EXPECT_NE(text.find("[ERROR] Failed to write prefs file (-"), std::string::npos) << text;
     EXPECT_LT(text.find("player records file"), text.find("prefs file")) << "records first";
+}
+
+// ---- the picture ----
+
+// The screen rendered off-screen into test-output/screens/ for review.
+class NewGameScreenPicture : public NewGameFixtureOn<UiScreenTest> {
+protected:
+    void paint_backdrop() override { ui_fill_rect(graphics, 0, 0, GFX_WIDTH, GFX_HEIGHT, 8, 10, 18); }
+
+    void save(const std::string &name) const {
+        std::vector<uint8_t> rgb(size_t(GFX_WIDTH * GFX_HEIGHT * 3));
+        for (int y = 0; y < GFX_HEIGHT; ++y)
+            for (int x = 0; x < GFX_WIDTH; ++x) {
+                const ui_test::Rgb c = pixel(x, y);
+                uint8_t *o = &rgb[size_t((y * GFX_WIDTH + x) * 3)];
+                o[0] = uint8_t(c.r), o[1] = uint8_t(c.g), o[2] = uint8_t(c.b);
+            }
+        std::vector<uint8_t> png;
+        ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
+        const std::string dir = ASTROVANE_BINARY_DIR "/test-output/screens";
+        std::filesystem::create_directories(dir);
+        std::ofstream out(dir + "/" + name, std::ios::binary);
+        out.write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
+        ASSERT_TRUE(out.good());
+    }
+};
+
+TEST_F(NewGameScreenPicture, DrawsItsPanelBandAndSwatches) {
+    open_screen();
+    point_at(name_box(1));   // the statistics popup shows too
+    settle(300);
+    render();
+    save("new_game_setup.png");
+    int sx = 0, sy = 0;
+    control_get_screen_position(screen_, &sx, &sy);
+    Control *b = buttons();
+    EXPECT_EQ(pixel(sx + 6, sy + b->y + 1), ui_test::Rgb({10, 2, 10})) << "the band behind the buttons";
+    Control *sw = panel_find_child(slot(2), NEW_GAME_SWATCH_ID);
+    int wx = 0, wy = 0;
+    control_get_screen_position(sw, &wx, &wy);
+    const ColourFade &c = state()->colours[2];
+    EXPECT_EQ(pixel(wx + 11, wy + 11), ui_test::Rgb({c.r * 2 / 3, c.g * 2 / 3, c.b * 2 / 3}));
 }
 
 }  // namespace
