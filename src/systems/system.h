@@ -28,6 +28,7 @@
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/result.h"
+#include "ui/stat_rows.h"
 
 struct Buffer;
 struct Control;
@@ -164,14 +165,9 @@ struct System {
     int32_t     ai_candidates = 0;   // written by the combat AI
 };
 
-// A row of figures that the row builders append to a caller's list. Short info rows leave the
-// label empty. `highlight` marks a figure reduced because the system is damaged.
-struct SystemRow {
-    Control    *icon = nullptr;
-    std::string label;
-    std::string value;
-    int32_t     highlight = 0;
-};
+// The row builders append SystemRows (ui/stat_rows.h, the stat-row table's own record) to a caller's
+// list. Short info rows leave the label empty; `highlight` marks a figure reduced because the system
+// is damaged.
 
 // --- the type table ---------------------------------------------------------------------------
 
