@@ -75,9 +75,10 @@ int corner_changes(const DecodedPng &shot, const DecodedPng &backdrop) {
     return n;
 }
 
-// The title's own controls over its backdrop: the menu in the middle and the boot log bottom left.
+// The title's own controls over its backdrop: the logo page's band near the top, the menu in the
+// middle and the boot log bottom left.
 bool on_title_controls(uint32_t x, uint32_t y) {
-    return (x >= 400 && x < 624 && y >= 320 && y < 600) || (x < 320 && y >= 600);
+    return (y >= 70 && y < 220) || (x >= 400 && x < 624 && y >= 320 && y < 600) || (x < 320 && y >= 600);
 }
 
 // The root mean square of the colour differences over the window outside the title's controls,

@@ -24,6 +24,7 @@
 #include "platform/sound.h"
 #include "platform/sprite.h"
 #include "screens/title/game_menu.h"
+#include "screens/title/help_window.h"
 #include "screens/title/title_mode.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
@@ -110,6 +111,22 @@ public:
 
 private:
     DecodedPng png_;
+};
+
+// The help window's contents as the game installs them (installed for the test when nothing did).
+class HelpBuilder {
+public:
+    HelpBuilder() : before_(game_screen_hooks()) {
+        GameScreenHooks hooks = before_;
+        if (!hooks.help_window_init) hooks.help_window_init = help_window_init;
+        game_set_screen_hooks(hooks);
+    }
+    ~HelpBuilder() { game_set_screen_hooks(before_); }
+    HelpBuilder(const HelpBuilder &) = delete;
+    HelpBuilder &operator=(const HelpBuilder &) = delete;
+
+private:
+    GameScreenHooks before_;
 };
 
 class TitleDriver {
