@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -133,6 +134,16 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
         const char *asan = std::getenv("ASAN_OPTIONS");
         options.environment.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") +
                                       "detect_leaks=0");
+    }
+    // A returning player's preferences (a window, the usual volumes and speeds, empty slots): a first
+    // run would open the help window over the title.
+    std::filesystem::create_directories(dir + "/save/Astrovane");
+    {
+        std::string prefs;
+        for (uint32_t word : {0u, 128u, 76u, 300u, 0u, 100u})
+            for (int shift = 24; shift >= 0; shift -= 8) prefs += char(word >> shift);
+        prefs += std::string(5 * 11, '\0');
+        std::ofstream(dir + "/save/Astrovane/prefs.dat", std::ios::binary) << prefs;
     }
     int out_fd = -1, err_fd = -1;
     const pid_t pid = start_program(BINARY, {"--store-path", GENERATED_STORE, "--log-path", "run.log"}, options, &out_fd, &err_fd);
