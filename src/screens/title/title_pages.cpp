@@ -155,7 +155,7 @@ void build_link(const Link &link) {
     if (Control *line = line_group_create_line(0, 0, address ? address->w : 0, 0, 0, 240, 0))
         panel_add_child(panel, LINK_ADDRESS_X, 11, TITLE_ID_LINK_LINE, 1, line);
     panel_relayout(panel);
-    panel->user_data = const_cast<char *>(link.address);   // static text: nothing to free
+    control_set_user_data(panel, const_cast<char *>(link.address), nullptr);   // static text: nothing to free
     panel->on_click = title_link_on_click;
     panel->on_hover_enter = title_link_hover_enter;
     panel->on_hover_leave = title_link_hover_leave;

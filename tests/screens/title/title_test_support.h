@@ -1,12 +1,11 @@
 #pragma once
 // Test support for the title screens: the title mode entered through the real mode switch over the
-// generated store (its enter, its loader threads, its menu), frames run in the game loop's order
-// with the test's own keys and pointer, and every frame replayed into an off-screen screen.
-//  - TitleDriver owns what a title needs besides the model: video, the image types of its buttons,
-//    a sound manager (the loader threads load music through it), the frame surface; stop() leaves
-//    the mode (which joins its threads) and puts everything back.
-//  - The frame is app_mode_run_frame without its input poll: the test sets the key and pointer
-//    states itself, and the previous frame's states are kept as the poll would keep them.
+// generated store, frames run in the game loop's order with the test's own keys and pointer, every
+// frame replayed into an off-screen screen.
+//  - TitleDriver owns what a title needs besides the model (video, the button image types, a sound
+//    manager for the loaders' music, the frame surface); stop() leaves the mode, which joins its
+//    threads, and puts everything back.
+//  - frame() is app_mode_run_frame without its input poll, so the test's key states count.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -18,66 +17,47 @@
 
 #include "game/game.h"
 #include "platform/draw.h"
-#include "platform/font.h"
-#include "platform/graphics.h"
-#include "platform/input.h"
 #include "platform/sound.h"
 #include "platform/sprite.h"
 #include "screens/title/game_menu.h"
 #include "screens/title/help_window.h"
 #include "screens/title/title_mode.h"
+#include "test_support.h"
+#include "tools/png_decode.h"
 #include "ui/app_mode.h"
-#include "ui/control.h"
-#include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
-#include "test_support.h"
-#include "tools/png_decode.h"
 #include "ui/ui_test_support.h"
 
 namespace title_test {
 
-// The image types the title's buttons and dialogs show.
-constexpr int IMAGE_TYPES[] = {1, 11, 13, 28, 29, 30, 31, 32, 150, 164, 168};
+constexpr int IMAGE_TYPES[] = {1, 11, 13, 28, 29, 30, 31, 32, 150, 164, 168};   // buttons and dialogs
 
 inline Game *game() { return game_get(); }
-
-// Drawn now: not hidden (a control waiting on its show timer is hidden until it runs out).
-inline bool visible(const Control *c) { return c && !(c->flags & CTRL_HIDDEN); }
 inline uint32_t flags() { return title_state()->flags.load(std::memory_order_acquire); }
+// Drawn now (a control waiting on its show timer is still hidden).
+inline bool visible(const Control *c) { return c && !(c->flags & CTRL_HIDDEN); }
 
-// The caption of an image button, "" for anything else.
 inline std::string caption_of(const Control *c) {
     const ImageControl *im = image_of(c);
     return im && im->caption ? im->caption : "";
 }
 
-inline std::string text_of(const Control *c) {
-    const TextLabel *label = c && c->type == CONTROL_TEXT ? static_cast<const TextLabel *>(control_type_data(c)) : nullptr;
-    return label && label->text ? label->text : "";
-}
-
-// Every text label under a control, depth first, in child order.
-inline void collect_texts(Control *c, std::vector<std::string> *out) {
-    if (!c || (c->flags & CTRL_REMOVED)) return;
-    if (c->type == CONTROL_TEXT) out->push_back(text_of(c));
+// The texts of every label under a control, depth first, joined by spaces.
+inline std::string texts_of(Control *c) {
+    if (!c || (c->flags & CTRL_REMOVED)) return "";
+    std::string all;
+    if (c->type == CONTROL_TEXT) all = static_cast<const TextLabel *>(control_type_data(c))->text;
     if (Panel *p = panel_of(c))
         for (Control *child : p->children.items) {
             if (!child) break;
-            collect_texts(child, out);
+            const std::string more = texts_of(child);
+            if (!more.empty()) all += (all.empty() ? "" : " ") + more;
         }
-}
-
-inline std::string joined_texts(Control *c) {
-    std::vector<std::string> texts;
-    collect_texts(c, &texts);
-    std::string all;
-    for (const std::string &t : texts) all += (all.empty() ? "" : " ") + t;
     return all;
 }
 
-// The buttons of a menu's column, in order.
 inline std::vector<Control *> column_buttons(Control *menu) {
     std::vector<Control *> out;
     if (Panel *column = panel_of(panel_find_child(menu, GAME_MENU_COLUMN_ID)))
@@ -94,7 +74,7 @@ inline Control *button_named(Control *menu, const std::string &text) {
     return nullptr;
 }
 
-// A background picture as the generator wrote it, to compare the screen with.
+// A background picture as the generator wrote it.
 class Backdrop {
 public:
     explicit Backdrop(int slot) {
@@ -136,16 +116,15 @@ public:
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return ::testing::AssertionFailure() << SDL_GetError();
             own_video_ = true;
         }
-        if (!input_get() || input_get()->key_count <= 306) return ::testing::AssertionFailure() << "no key states";
-        if (gfx_select_primitives(4) != RES_OK || font_select_glyph_blit(4) != RES_OK)
-            return ::testing::AssertionFailure() << "32-bit drawing";
+        if (!input_get() || gfx_select_primitives(4) != RES_OK || font_select_glyph_blit(4) != RES_OK)
+            return ::testing::AssertionFailure() << "input or 32-bit drawing";
         graphics = gfx_get();
         screen = gfx_create_surface32(GFX_WIDTH, GFX_HEIGHT);
         if (!graphics || !screen) return ::testing::AssertionFailure() << "no frame surface";
         gfx_screen_attach(screen);
         for (int type : IMAGE_TYPES) {
             if (image_control_load_type(type) != RES_OK) return ::testing::AssertionFailure() << "image type " << type;
-            loaded_types_.push_back(type);
+            types_.push_back(type);
         }
         if (!sound_get()) {
             if (sound_init() != 0) return ::testing::AssertionFailure() << "sound manager";
@@ -158,19 +137,18 @@ public:
     }
 
     void stop() {
-        app_mode_reset();   // leaves the current mode: the title joins its thread
+        app_mode_reset();
         game_clear_controls(game());
         ui_test::reset_input();
         if (own_sound_) sound_shutdown();
-        own_sound_ = false;
-        for (int type : loaded_types_) image_control_free_type(type);
-        loaded_types_.clear();
+        for (int type : types_) image_control_free_type(type);
+        types_.clear();
         if (graphics) gfx_free_backgrounds(graphics);
         gfx_screen_attach(nullptr);
         if (screen) SDL_FreeSurface(screen);
-        screen = nullptr;
         if (own_video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        own_video_ = false;
+        own_sound_ = own_video_ = false;
+        screen = nullptr;
     }
 
     static void switch_to(int mode) {
@@ -178,13 +156,13 @@ public:
         app_mode_apply_request();
     }
     static void enter() { switch_to(APP_MODE_TITLE); }
+    static Control *find(int id) { return game_find_control(game(), id); }
 
-    // One frame as the game loop runs it, the input poll left out (see the header).
     void frame(int ms = 20) {
         AppMode *mode = app_mode_get_current();
         Game *g = game();
-        if (!(g->flags & GAME_FLAG_NO_MODE_UPDATE) && mode && mode->update) mode->update(ms);
-        if (!(g->flags & (GAME_FLAG_NO_MODE_UPDATE | GAME_FLAG_CONTROLS_OFF))) game_update_controls(g, ms);
+        if (mode && mode->update) mode->update(ms);
+        if (!(g->flags & GAME_FLAG_CONTROLS_OFF)) game_update_controls(g, ms);
         if (mode && mode->draw) {
             gfx_queue_lock(graphics);
             gfx_queue_clear(graphics);
@@ -196,32 +174,26 @@ public:
         app_mode_apply_request();
         ui_test::next_tick();
     }
-
     void frames(int count, int ms = 20) {
         for (int i = 0; i < count; ++i) frame(ms);
     }
-
-    // Frames until the condition holds, for at most max_frames; the worker threads get real time.
-    bool run_until(const std::function<bool()> &done, int max_frames = 3000, int ms = 20) {
-        for (int i = 0; i < max_frames; ++i) {
-            if (done()) return true;
-            frame(ms);
+    // Frames until done() holds, at most max_frames; the worker threads get real time meanwhile.
+    bool run_until(const std::function<bool()> &done, int max_frames = 3000) {
+        for (int i = 0; i < max_frames && !done(); ++i) {
+            frame();
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         return done();
     }
-
-    // A key that goes down in one frame and up in the next.
+    // The key goes down in one frame and up in the next.
     void press(int key) {
         ui_test::key_down(key);
         frame();
         ui_test::key_up(key);
         frame();
     }
-
-    // A left click on the middle of a control, through the pointer as the player makes it: the
-    // pointer moves there in one frame, the button goes down in the next (the click's frame) and is
-    // up again from the frame after.
+    // The pointer moves onto the control's middle in one frame; the button goes down in the next,
+    // the click's frame, and is up again from the frame after.
     void click(Control *c) {
         ASSERT_NE(c, nullptr);
         int x = 0, y = 0;
@@ -232,10 +204,6 @@ public:
         frame();
         ui_test::left_up();
     }
-
-    static Control *find(int id) { return game_find_control(game(), id); }
-
-    // The colour of a pixel of the last replayed frame.
     ui_test::Rgb pixel(int x, int y) const {
         const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
         return {p[2], p[1], p[0]};
@@ -245,21 +213,8 @@ public:
     SDL_Surface *screen = nullptr;
 
 private:
-    std::vector<int> loaded_types_;
-    bool own_sound_ = false;
-    bool own_video_ = false;
+    std::vector<int> types_;
+    bool own_sound_ = false, own_video_ = false;
 };
-
-// Two pictures that stand in for the title's logo: what the title load thread would have loaded.
-inline void give_title_images() {
-    Game *g = game();
-    if (g->title_image_count > 0) return;
-    int count = 0;
-    Sprite **images = sprite_load_numbered("control/image/011/png", &count);
-    ASSERT_NE(images, nullptr);
-    ASSERT_GE(count, 2);
-    g->title_images = images;
-    g->title_image_count = count;
-}
 
 }  // namespace title_test
