@@ -191,6 +191,8 @@ TEST_F(TitleMode, TheFirstRunOpensHelpAndWritesThePreferencesOnce) {
     std::filesystem::remove(prefs);
     title.frames(50);
     EXPECT_FALSE(std::filesystem::exists(prefs)) << "written once";
+    title.press('a');
+    ASSERT_NE(menu(), nullptr) << "About's hotkey does nothing while the menu waits";
     EXPECT_TRUE(menu()->flags & CTRL_DISABLED);
     control_remove(help);
     title.frames(2);
