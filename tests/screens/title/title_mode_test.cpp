@@ -130,6 +130,7 @@ TEST_F(TitleMode, TheRevealStartsWhenTheBootCountdownEndsWithOneBagOfRowDelaysPe
     title.frames(50);
     EXPECT_TRUE(screen_shows(TITLE_BG_TITLE));
     EXPECT_EQ(state()->phase, TITLE_PHASE_REVEALED) << "waits for About";
+    title.save_screen("title_revealed.png");
 }
 
 TEST_F(TitleMode, WhileALoadCountdownRunsNothingElseRunsAndAFailedLoadSaysSoInTheMenu) {
@@ -272,7 +273,9 @@ TEST_F(TitleMode, AboutShowsItsPageItsLinksAskFirstAndOkBringsTheTitleBack) {
     EXPECT_EQ(g_opened, std::vector<std::string>({TITLE_ADDRESS_MORE})) << "only the answered yes opens";
     EXPECT_FALSE(contribute->flags & CTRL_DISABLED);
 
-    ASSERT_TRUE(title.run_until([] { return visible(TitleDriver::find(TITLE_ID_ABOUT_OK)); }, 200));
+    ASSERT_TRUE(title.run_until([] { return visible(TitleDriver::find(TITLE_ID_VERSION)); }, 200));
+    title.frames(20);
+    title.save_screen("title_about.png");
     title.press(13);   // Enter
     for (int id : {TITLE_ID_ABOUT_OK, TITLE_ID_CREDITS, TITLE_ID_VERSION, TITLE_ID_MORE_INFO})
         EXPECT_EQ(TitleDriver::find(id), nullptr) << id;

@@ -13,11 +13,14 @@
 
 #include <SDL.h>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "assetgen/output.h"
 #include "game/game.h"
 #include "platform/draw.h"
 #include "platform/sound.h"
@@ -219,6 +222,21 @@ public:
     ui_test::Rgb pixel(int x, int y) const {
         const uint8_t *p = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch + x * 4;
         return {p[2], p[1], p[0]};
+    }
+    // The last frame as a PNG under test-output/screens/, for review.
+    void save_screen(const std::string &name) const {
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < GFX_HEIGHT; ++y)
+            for (int x = 0; x < GFX_WIDTH; ++x) {
+                const ui_test::Rgb c = pixel(x, y);
+                rgb.insert(rgb.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+            }
+        std::vector<uint8_t> png;
+        ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
+        const std::string dir = ASTROVANE_BINARY_DIR "/test-output/screens";
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char *>(png.data()),
+                                                               std::streamsize(png.size()));
     }
 
     Graphics    *graphics = nullptr;
