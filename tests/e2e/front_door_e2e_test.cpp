@@ -1,0 +1,276 @@
+// End to end: the front door as a new player meets it, on the real program under a private X server.
+// First run: the boot log types itself while the help window opens; the help closes with its title
+// bar; the title reveals itself; Options changes the galaxy speed (written to prefs.dat at once);
+// Help and About open, the About page's link asks before it opens anything; New game, a new player
+// created by name in the player selection, Start, and the galaxy mode is reached. Second run: no
+// help, and Quit ('q', 'y') ends the program with status 0.
+//  - Where the road clicks, the places come from a probe: the same screens built headless in this
+//    process over the same store and the same shipped player records, driven by the same keys, so a
+//    layout change moves the clicks with it.
+//  - Screenshots of every step are kept under build/test-output/screens/front_door/.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/prefs.h"
+#include "game/records.h"
+#include "screens/title/game_menu.h"
+#include "screens/title/help_window.h"
+#include "screens/title/new_game.h"
+#include "screens/title/options_panel.h"
+#include "screens/title/player_select.h"
+#include "screens/title/title_mode.h"
+#include "screens/title/title_test_support.h"
+#include "support/game_window.h"
+#include "support/state_guards.h"
+#include "ui/choice.h"
+#include "ui/panel.h"
+#include "ui/text_entry.h"
+
+namespace {
+
+constexpr const char *ROAD = "front_door";
+constexpr const char *NEW_PLAYER = "Nova Reyes";
+
+struct Spot {
+    int x = -1, y = -1;
+    bool ok() const { return x >= 0 && y >= 0; }
+};
+
+Spot centre_of(const Control *c) {
+    if (!c) return {};
+    int x = 0, y = 0;
+    control_get_screen_position(c, &x, &y);
+    return {x + c->w / 2, y + c->h / 2};
+}
+
+Control *child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
+
+struct FrontDoorSpots {
+    Spot help_title;          // the help window's title bar (closes it)
+    Spot galaxy_speed;        // the options panel's "Galaxy Speed" choice
+    Spot galaxy_speed_fast;   // its "Fast" item in the open list
+    Spot slot0_name;          // the human slot's name box on the new-game screen
+    Spot create_row;          // " (Create new player)" in the player selection
+    Spot name_entry;          // the new player's name field it opens
+};
+
+// The road's steps played headless in this process: a first run over the generated store with the
+// shipped player records (no save folder of its own yet), the title entered through the real mode
+// switch, and the same keys and clicks. Reads where each control the road clicks stands.
+FrontDoorSpots probe_spots() {
+    FrontDoorSpots spots;
+    using title_test::TitleDriver;
+    GameFieldsGuard fields_back;
+    EnvGuard home_back{"XDG_DATA_HOME"};
+    const std::string home = fresh_test_dir("front_door_probe");
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+    ui_test::use_generated_store();
+    Game *game = game_get();
+    EXPECT_EQ(records_load(game), RES_OK);   // no records.dat yet: the shipped records, default slots
+    title_test::HelpBuilder help_builder;
+    title_test::give_title_pictures();
+
+    TitleDriver driver;
+    EXPECT_TRUE(driver.start());
+    driver.draw = false;
+    game->flags |= GAME_FLAG_FIRST_RUN;
+    game->flags &= ~GAME_FLAG_BOOT_LOG_SHOWN;
+    game->help_topic = 0;
+    TitleDriver::enter();
+    driver.frames(5);
+
+    Control *help = TitleDriver::find(CONTROL_ID_HELP);
+    spots.help_title = centre_of(child(help, 100001));
+    EXPECT_TRUE(spots.help_title.ok()) << "the first run opens the help window";
+    if (Control *bar = child(help, 100001)) driver.click(bar);
+    driver.frames(30);
+    EXPECT_EQ(TitleDriver::find(CONTROL_ID_HELP), nullptr) << "its title bar closes it";
+
+    driver.press('o');
+    driver.frames(30);
+    Control *menu = TitleDriver::find(TITLE_ID_MENU);
+    Control *sub = child(menu, 100002);
+    OptionsState *options = sub ? options_panel_state(sub) : nullptr;
+    EXPECT_NE(options, nullptr) << "'o' opens the options panel";
+    if (options && options->rows && options->rows->items.size() > 3) {
+        Control *choice = child(options->rows->items[3], 100003);   // "Galaxy Speed"
+        spots.galaxy_speed = centre_of(choice);
+        if (choice) driver.click(choice);
+        driver.frames(20);
+        if (Panel *list = panel_of(TitleDriver::find(CHOICE_POPUP_ID)))
+            for (Control *row : list->children.items) {
+                if (!row) break;
+                if (title_test::texts_of(row) == "Fast") spots.galaxy_speed_fast = centre_of(row);
+            }
+    }
+    EXPECT_TRUE(spots.galaxy_speed_fast.ok()) << "the open list of the galaxy speeds";
+    driver.press(27);
+    driver.frames(30);
+
+    driver.press('n');
+    driver.frames(30);
+    sub = child(TitleDriver::find(TITLE_ID_MENU), 100002);
+    NewGameState *setup = sub ? new_game_state(sub) : nullptr;
+    EXPECT_NE(setup, nullptr) << "'n' opens the new-game screen";
+    if (setup && setup->slots && !setup->slots->items.empty()) {
+        Control *name_box = child(setup->slots->items[0], 100015);
+        spots.slot0_name = centre_of(name_box);
+        if (name_box) driver.click(name_box);
+        driver.frames(30);
+        Control *dialog = TitleDriver::find(CONTROL_ID_PLAYER_SELECT);
+        Control *create = child(child(dialog, 100001), 100007);
+        spots.create_row = centre_of(create);
+        if (create) driver.click(create);
+        driver.frames(20);
+        Control *entry = child(dialog, 100006);
+        EXPECT_NE(entry, nullptr) << "the create row opens the name entry";
+        spots.name_entry = centre_of(entry);
+        if (entry) driver.click(entry);
+        driver.frames(5);
+        EXPECT_TRUE(entry && text_entry_is_editing(entry)) << "a click on the entry begins the edit";
+    }
+    EXPECT_TRUE(spots.create_row.ok()) << "the player selection's create row";
+
+    driver.stop();
+    (void)records_load(game);   // the shipped records again, as a test that loads them finds them
+    title_free_images(game);
+    return spots;
+}
+
+// "prefs.dat" of a save folder: the galaxy speed word (big-endian at byte 12), or -1 without a file.
+int32_t galaxy_speed_in(const std::string &save_home) {
+    const std::vector<uint8_t> bytes = read_whole(save_home + "/Astrovane/prefs.dat");
+    if (bytes.size() < 16) return -1;
+    return int32_t(uint32_t(bytes[12]) << 24 | uint32_t(bytes[13]) << 16 | uint32_t(bytes[14]) << 8 | bytes[15]);
+}
+
+// Pixels of a screenshot whose colour is close to (r, g, b) inside a rectangle.
+int pixels_like(const DecodedPng &png, int x0, int y0, int x1, int y1, int r, int g, int b) {
+    if (!png.ok) return 0;
+    int n = 0;
+    for (int y = y0; y < y1 && y < int(png.height); ++y)
+        for (int x = x0; x < x1 && x < int(png.width); ++x) {
+            const uint8_t *p = png.pixels.data() + (size_t(y) * png.width + size_t(x)) * size_t(png.channels());
+            n += std::abs(p[0] - r) < 40 && std::abs(p[1] - g) < 40 && std::abs(p[2] - b) < 40;
+        }
+    return n;
+}
+
+class FrontDoorEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *tool : {"xdotool", "import"})
+            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
+        dir = fresh_test_dir("e2e_front_door");
+        const std::string why = display.start(dir);
+        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
+        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
+    }
+    std::string    dir;
+    PrivateDisplay display;
+};
+
+TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTheSecondRun) {
+    const FrontDoorSpots spots = probe_spots();
+    ASSERT_TRUE(spots.help_title.ok() && spots.galaxy_speed_fast.ok() && spots.slot0_name.ok() &&
+                spots.create_row.ok() && spots.name_entry.ok());
+    const std::string save_home = dir + "/save";
+
+    {   // First run.
+        GameWindow game(display, dir, save_home);
+        ASSERT_TRUE(game.start("first.log"));
+        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+        GameWindow::pause(1500);
+        const DecodedPng boot = game.shot(ROAD, "01_first_run_help_over_boot_log");
+        EXPECT_GT(pixels_like(boot, 0, 600, 400, 768, 100, 230, 130), 50) << "the boot log types in green";
+        EXPECT_EQ(galaxy_speed_in(save_home), 300) << "the first run writes the preferences";
+
+        game.click(spots.help_title.x, spots.help_title.y);
+        GameWindow::pause(7000);
+        game.shot(ROAD, "02_boot_log");
+        GameWindow::pause(6500);   // the boot countdown ends at 11 s; the tiles reveal the title
+        game.shot(ROAD, "03_title_with_menu");
+
+        game.key("o");
+        GameWindow::pause(600);
+        game.click(spots.galaxy_speed.x, spots.galaxy_speed.y);
+        GameWindow::pause(500);
+        game.shot(ROAD, "04_options_galaxy_speeds");
+        game.click(spots.galaxy_speed_fast.x, spots.galaxy_speed_fast.y);
+        GameWindow::pause(400);
+        EXPECT_EQ(galaxy_speed_in(save_home), 400) << "\"Fast\" is written to prefs.dat at once";
+        game.key("Escape");
+        GameWindow::pause(600);
+
+        game.key("h");
+        GameWindow::pause(800);
+        game.shot(ROAD, "05_help");
+        game.click(spots.help_title.x, spots.help_title.y);
+        GameWindow::pause(600);
+
+        game.key("a");
+        GameWindow::pause(4500);
+        const DecodedPng about = game.shot(ROAD, "06_about");
+        EXPECT_GT(pixels_like(about, 526, 730, 1000, 760, 0, 240, 0), 20) << "the link addresses in green";
+        game.click(560, 744);   // "More Info"
+        GameWindow::pause(700);
+        game.shot(ROAD, "07_about_link_question");
+        game.key("n");          // "No, cancel": nothing is opened
+        GameWindow::pause(400);
+        game.key("Return");     // About's "OK"
+        GameWindow::pause(5000);   // the title reveals itself again; the menu returns after 3.5 s
+
+        game.key("n");
+        GameWindow::pause(800);
+        game.shot(ROAD, "08_new_game");
+        game.click(spots.slot0_name.x, spots.slot0_name.y);
+        GameWindow::pause(800);
+        game.shot(ROAD, "09_player_selection");
+        game.click(spots.create_row.x, spots.create_row.y);
+        GameWindow::pause(500);
+        game.click(spots.name_entry.x, spots.name_entry.y);
+        GameWindow::pause(300);
+        game.type(NEW_PLAYER);
+        game.key("Return");     // the name is accepted
+        GameWindow::pause(400);
+        game.shot(ROAD, "10_new_player_named");
+        game.key("Return");     // "OK"
+        GameWindow::pause(800);
+        game.shot(ROAD, "11_new_game_with_new_player");
+        game.key("s");          // "Start"
+        EXPECT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
+        GameWindow::pause(1000);
+        game.shot(ROAD, "12_galaxy");
+
+        const ProgramRun ended = game.stop(SIGTERM);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        const std::string log = game.log();
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+        EXPECT_LT(log.find("Application mode is now 2"), log.find("Application mode is now 3"));
+        const std::vector<uint8_t> records = read_whole(save_home + "/Astrovane/records.dat");
+        EXPECT_NE(std::string(records.begin(), records.end()).find(NEW_PLAYER), std::string::npos)
+            << "Start writes the new player's record";
+    }
+
+    {   // Second run: the preferences are there, so no help; Quit asks and ends the program.
+        GameWindow game(display, dir, save_home);
+        ASSERT_TRUE(game.start("second.log"));
+        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+        GameWindow::pause(1500);
+        game.key("q");
+        GameWindow::pause(700);
+        game.shot(ROAD, "13_second_run_quit_question");
+        game.key("y");
+        const ProgramRun ended = game.stop(0, 20000);
+        EXPECT_EQ(ended.signal, 0);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        const std::string log = game.log();
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+        EXPECT_EQ(galaxy_speed_in(save_home), 400) << "the options chosen in the first run are kept";
+    }
+}
+
+}  // namespace
