@@ -232,7 +232,7 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         game.click(spots.create_row.x, spots.create_row.y);
         GameWindow::pause(500);
         game.click(spots.name_entry.x, spots.name_entry.y);
-        GameWindow::pause(300);
+        GameWindow::pause(800);
         game.type(NEW_PLAYER);
         game.key("Return");     // the name is accepted
         GameWindow::pause(400);

@@ -79,7 +79,7 @@ public:
     void key(const std::string &name) const {
         (void)display_.tool({"xdotool", "windowfocus", "--sync", window_});
         (void)display_.tool({"xdotool", "keydown", name});
-        pause(90);
+        pause(150);
         (void)display_.tool({"xdotool", "keyup", name});
         pause(150);
     }
@@ -99,7 +99,7 @@ public:
         (void)display_.tool({"xdotool", "mousemove", "--window", window_, std::to_string(x), std::to_string(y)});
         pause(120);
         (void)display_.tool({"xdotool", "mousedown", "1"});
-        pause(90);
+        pause(150);
         (void)display_.tool({"xdotool", "mouseup", "1"});
         pause(150);
     }

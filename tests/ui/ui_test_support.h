@@ -60,6 +60,20 @@ inline void frame(int ms = 20) {
     next_tick();
 }
 
+// A player's click on a control's middle: the pointer rests there for a frame, the button goes
+// down in the next and comes up in the one after.
+inline void click_control(Control *c) {
+    ASSERT_NE(c, nullptr);
+    int x = 0, y = 0;
+    control_get_screen_position(c, &x, &y);
+    mouse_at(x + c->w / 2, y + c->h / 2);
+    frame();
+    left_down();
+    frame();
+    left_up();
+    frame();
+}
+
 // Puts a control on the top level (queued, then flushed as the loop would).
 inline Control *add_top(Control *c, int x, int y, int layer = 0) {
     game_add_control(game(), x, y, 0, 0, c);

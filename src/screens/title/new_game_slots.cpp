@@ -90,6 +90,24 @@ void restore_owner(Control *screen) {
     panel_enable_glow(owner);
 }
 
+// What a name box belongs to: its slot panel, the screen panel, the screen's state and the slot's
+// index; state null when any is missing or the index is out of range.
+struct SlotOfBox {
+    Control      *slot = nullptr, *screen = nullptr;
+    NewGameState *state = nullptr;
+    int           index = -1;
+};
+
+SlotOfBox slot_of_box(Control *name_box) {
+    SlotOfBox at;
+    at.slot = name_box ? static_cast<Control *>(name_box->user_data) : nullptr;
+    at.screen = at.slot ? static_cast<Control *>(at.slot->user_data) : nullptr;
+    at.index = value_of(name_box);
+    NewGameState *state = new_game_state(at.screen);
+    if (state && game_get() && valid_slot(at.index)) at.state = state;
+    return at;
+}
+
 }  // namespace
 
 bool new_game_name_is_blank(const char *name) {
@@ -235,12 +253,12 @@ void new_game_slot_on_colour_pick(Control *swatch) {
 }
 
 void new_game_slot_on_hover(Control *name_box) {
-    Control *slot = name_box ? static_cast<Control *>(name_box->user_data) : nullptr;
-    Control *screen = slot ? static_cast<Control *>(slot->user_data) : nullptr;
-    NewGameState *state = new_game_state(screen);
+    const SlotOfBox at = slot_of_box(name_box);
+    if (!at.state) return;
+    Control *slot = at.slot;
+    NewGameState *state = at.state;
     Game *game = game_get();
-    const int s = value_of(name_box);
-    if (!state || !game || !valid_slot(s)) return;
+    const int s = at.index;
     const PlayerRecord *record = records_find(game, state->record_ids[s]);
     Control *popup = panel_create_empty();
     if (!popup) return;
@@ -270,12 +288,12 @@ void new_game_slot_on_hover_leave(Control *) {
 }
 
 void new_game_slot_on_click(Control *name_box) {
-    Control *slot = name_box ? static_cast<Control *>(name_box->user_data) : nullptr;
-    Control *screen = slot ? static_cast<Control *>(slot->user_data) : nullptr;
-    NewGameState *state = new_game_state(screen);
+    const SlotOfBox at = slot_of_box(name_box);
+    if (!at.state) return;
+    Control *slot = at.slot, *screen = at.screen;
+    NewGameState *state = at.state;
     Game *game = game_get();
-    const int s = value_of(name_box);
-    if (!state || !game || !valid_slot(s)) return;
+    const int s = at.index;
     remove_picker(screen);
     Control *owner = static_cast<Control *>(screen->user_data);
     int ox = 0, oy = 0;

@@ -104,16 +104,7 @@ protected:
             for (Control *label : panel_of(box)->children.items) out.push_back(text_of(label));
         return out;
     }
-    static void click(Control *c) {
-        int x = 0, y = 0;
-        control_get_screen_position(c, &x, &y);
-        mouse_at(x + c->w / 2, y + c->h / 2);
-        frame();
-        left_down();
-        frame();
-        left_up();
-        frame();
-    }
+    static void click(Control *c) { click_control(c); }
 
     ScratchStore help;
     int32_t saved_topic_ = 0;

@@ -71,16 +71,7 @@ protected:
     static const char *shown(Control *panel, int32_t id) {
         return text_of(panel_find_child(choice_of(panel, id), CHOICE_LABEL_ID));
     }
-    static void click(Control *c) {
-        int x = 0, y = 0;
-        control_get_screen_position(c, &x, &y);
-        mouse_at(x + c->w / 2, y + c->h / 2);
-        frame();
-        left_down();
-        frame();
-        left_up();
-        frame();
-    }
+    static void click(Control *c) { click_control(c); }
     // Opens the option's list and clicks the item with that text.
     void pick(Control *panel, int32_t id, const char *text) {
         click(choice_of(panel, id));

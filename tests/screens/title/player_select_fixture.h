@@ -106,17 +106,7 @@ public:
     static int value_of(Control *row) { return row ? panel_of(row)->value : -99; }
     static Rgb background_of(Control *row) { return rgb(panel_background_colour(row)); }
 
-    void click(Control *c) {
-        ASSERT_NE(c, nullptr);
-        int x = 0, y = 0;
-        control_get_screen_position(c, &x, &y);
-        mouse_at(x + c->w / 2, y + c->h / 2);
-        frame();
-        left_down();
-        frame();
-        left_up();
-        frame();
-    }
+    void click(Control *c) { click_control(c); }
     void wheel_over(Control *c, int notches) {
         int x = 0, y = 0;
         control_get_screen_position(c, &x, &y);
