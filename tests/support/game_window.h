@@ -84,12 +84,21 @@ public:
         pause(150);
     }
 
-    // Types letters, digits and blanks one key at a time.
+    // Types letters, digits and blanks one key at a time. A capital is typed as a person types it:
+    // Shift goes down first and the letter in a later frame (the game takes one new key a frame).
     void type(const std::string &text) const {
         for (char c : text) {
-            if (c == ' ') key("space");
-            else if (std::isupper(static_cast<unsigned char>(c))) key(std::string("shift+") + char(std::tolower(c)));
-            else key(std::string(1, c));
+            if (c == ' ') {
+                key("space");
+            } else if (std::isupper(static_cast<unsigned char>(c))) {
+                (void)display_.tool({"xdotool", "keydown", "shift"});
+                pause(120);
+                key(std::string(1, char(std::tolower(c))));
+                (void)display_.tool({"xdotool", "keyup", "shift"});
+                pause(120);
+            } else {
+                key(std::string(1, c));
+            }
         }
     }
 
@@ -99,9 +108,9 @@ public:
         (void)display_.tool({"xdotool", "mousemove", "--window", window_, std::to_string(x), std::to_string(y)});
         pause(120);
         (void)display_.tool({"xdotool", "mousedown", "1"});
-        pause(150);
+        pause(200);
         (void)display_.tool({"xdotool", "mouseup", "1"});
-        pause(150);
+        pause(200);
     }
 
     void move(int x, int y) const {
