@@ -6,6 +6,7 @@
 #include "game/clock.h"
 #include "game/encounter.h"
 #include "game/encounter_life.h"
+#include "game/galaxy_day.h"
 #include "game/newgame.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -101,26 +102,20 @@ Result headless_new_game(Game *game, const HeadlessOptions &options) {
 
 HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
     HeadlessDay day;
-    game_purge_removed_objects(game);
-    const PlayerAiHooks &hooks = player_ai_hooks();
-    if (options.ai_commands && hooks.galaxy_command) {
-        for (int32_t i = 0; i < list_count(game->players); ++i) {
-            Player *player = list_get(game->players, i);
-            if (player && player->kind == PLAYER_KIND_COMPUTER && player->galaxy_ai)
-                hooks.galaxy_command(player->galaxy_ai, player);
-        }
-    }
-    game_queue_minutes(game, CLOCK_DAY_MINUTES);
+    game_day_begin(game);
+    if (options.ai_commands) game_run_ai_galaxy_commands(game);
+    game_day_queue(game);
     // A stopped clock (speed 0) would never end the day: the frame cap stops the loop.
-    while (game_is_advancing(game) && day.frames < HEADLESS_FRAME_CAP) {
+    while (!game_day_over(game) && day.frames < HEADLESS_FRAME_CAP) {
         map_update(game->galaxy_map, HEADLESS_FRAME_MS);
-        game_advance_clock(game, HEADLESS_FRAME_MS);
+        game_day_advance(game, HEADLESS_FRAME_MS);
         ++day.frames;
     }
-    game_generate_encounters(game);
+    const GameDayEnd end = game_day_end(game);
+    day.turn_ended = end.turn_ended;
     // The passive UI player's battles, offered one by one, are fought out as the computer
-    // players' are; on such a day the end of turn does not run.
-    const int32_t offered = game_count_player_encounters(game, game->ui_player_id);
+    // players' are.
+    const int32_t offered = end.player_encounters;
     for (int32_t i = 0; i < offered && game_count_player_encounters(game, game->ui_player_id) > 0; ++i) {
         game_begin_player_encounter(game);
         Encounter *battle = game->current_encounter;
@@ -138,10 +133,6 @@ HeadlessDay headless_advance_day(Game *game, const HeadlessOptions &options) {
         }
         day.battles.push_back(settled(watched, fight));
         ++day.player_battles;
-    }
-    if (offered == 0) {
-        game_end_turn(game);
-        day.turn_ended = true;
     }
     day.ai_battles = game_encounter_count(game);
     std::vector<Watched> watched;

@@ -3,11 +3,12 @@
 //  - headless_new_game makes a new game with one passive human player (the UI player, who gives
 //    no orders) and 1..4 computer players taken from the player records (loaded from the records
 //    file or the shipped defaults when the Game holds none), through the real game_new.
-//  - headless_advance_day plays one galaxy day in the galaxy screen's order: removed objects
-//    purged, every computer player's galaxy command (the AI hook; skipped on request), 1440
-//    minutes queued and run frame by frame (map update, then the clock), the day's battles; the
-//    UI player's offered one by one and fought out by autocombat (it gives no orders), the end of
-//    turn only on a day without them, then the computer players' battles settled. Each battle is
+//  - headless_advance_day plays one galaxy day through the day's steps (galaxy_day.h), in the
+//    galaxy screen's order: removed objects purged, every computer player's galaxy command (the
+//    AI hook; skipped on request), removed objects purged again, 1440 minutes queued and run
+//    frame by frame (map update, then the clock), the day's battles; the UI player's offered one
+//    by one and fought out by autocombat (it gives no orders), the end of turn only on a day
+//    without them, then the computer players' battles settled. Each battle is
 //    reported with its sides, their losses and its victor.
 //  - Game thread only; the caller owns the game for the whole run.
 #include <cstdint>
