@@ -86,33 +86,6 @@ protected:
 
 // ---- the colour picker ----
 
-TEST_F(NewGameSlots, PickerOffersTheOtherSlotsInOrderThenItsOwnBesideTheSwatch) {
-    open_screen();
-    click(swatch(2));
-    ASSERT_NE(picker(), nullptr);
-    settle(200);
-    const std::vector<Control *> &items = panel_of(picker())->children.items;
-    ASSERT_EQ(items.size(), size_t(GAME_SLOT_COUNT));
-    const int order[GAME_SLOT_COUNT] = {0, 1, 3, 4, 2};
-    for (int i = 0; i < GAME_SLOT_COUNT; ++i) {
-        EXPECT_EQ(panel_of(items[i])->value, order[i]);
-        EXPECT_EQ(items[i]->x, 3 + 27 * i);
-        EXPECT_EQ(rgb_of(panel_background_colour(items[i])), two_thirds(colour(order[i])));
-    }
-    int px = 0, py = 0, sx = 0, sy = 0;
-    control_get_screen_position(picker(), &px, &py);
-    control_get_screen_position(swatch(2), &sx, &sy);
-    EXPECT_EQ(px + picker()->w, sx + swatch(2)->w) << "right edges line up";
-    EXPECT_EQ(py, sy - 4);
-    click(swatch(3));   // another picker replaces it
-    settle(200);
-    int pickers = 0;
-    for (Control *c : panel_of(screen_)->children.items)
-        if (c && !(c->flags & CTRL_REMOVED) && c->id == NEW_GAME_PICKER_ID) ++pickers;
-    EXPECT_EQ(pickers, 1);
-    EXPECT_EQ(panel_of(picker())->value, 3);
-}
-
 TEST_F(NewGameSlots, SwapsKeepTheFiveColoursAPermutationAndTheOwnColourChangesNothing) {
     open_screen();
     std::array<Colour, GAME_SLOT_COUNT> expect{};

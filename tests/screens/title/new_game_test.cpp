@@ -59,34 +59,6 @@ protected:
     }
 };
 
-TEST_F(NewGameScreen, RowsCarryTheirLabelsItemsAndDescriptionsInScreenOrder) {
-    open_screen();
-    ASSERT_EQ(list_count(state()->rows), 6);
-    int previous_y = -1;
-    for (size_t i = 0; i < row_cases().size(); ++i) {
-        const RowCase &rc = row_cases()[i];
-        SCOPED_TRACE(rc.label);
-        Control *r = list_get(state()->rows, int32_t(i));
-        ASSERT_EQ(r, row(rc.id));
-        EXPECT_GT(r->y, previous_y);
-        previous_y = r->y;
-        EXPECT_EQ(text_of(panel_find_child(r, NEW_GAME_LABEL_ID)), rc.label);
-        const ChoiceState *cs = choice_state(choice(rc.id));
-        ASSERT_NE(cs, nullptr);
-        EXPECT_EQ(panel_of(choice(rc.id))->value, rc.id) << "the choice names its row";
-        EXPECT_EQ(cs->label, rc.label);
-        EXPECT_FALSE(cs->tooltip.empty());
-        ASSERT_EQ(list_count(cs->items), int32_t(rc.values.size()));
-        for (size_t k = 0; k < rc.values.size(); ++k) {
-            EXPECT_EQ(list_get(cs->items, int32_t(k))->value, rc.values[k]);
-            EXPECT_EQ(list_get(cs->items, int32_t(k))->text, rc.texts[k]);
-        }
-    }
-    EXPECT_EQ(choice_state(choice(100017))->tooltip,
-              "Prevents detection of enemy ships and Starbases unless your forces are in scan range. Turn off this "
-              "option for a galaxy where all fleet movements are always visible.");
-}
-
 TEST_F(NewGameScreen, EachOpeningShowsTheMenusDefaultsWhileFogOfWarKeepsItsValue) {
     open_as_the_menu_does();
     for (const RowCase &rc : row_cases()) EXPECT_EQ(shown(rc.id), "Normal") << rc.label;
@@ -119,43 +91,6 @@ TEST_F(NewGameScreen, PickingAnItemStoresItsValueInTheSettingsAtOnce) {
     EXPECT_EQ(game()->setup.star_density, before.star_density);
     EXPECT_EQ(game()->setup.crew_recruitment, before.crew_recruitment);
     EXPECT_FALSE(file_exists(save_.file("prefs.dat"))) << "options are not saved here";
-}
-
-TEST_F(NewGameScreen, LayoutPutsRowsLeftSlotsRightAndTheButtonsInTheBottomRightCorner) {
-    open_screen();
-    int widest_row = 0, choice_x = -1, choice_w = -1;
-    for (Control *r : state()->rows->items) {
-        widest_row = std::max(widest_row, r->w);
-        EXPECT_EQ(r->x, 4);
-        Control *c = panel_find_child(r, NEW_GAME_CHOICE_ID);
-        if (choice_x < 0) choice_x = c->x, choice_w = c->w;
-        EXPECT_EQ(c->x, choice_x) << "one column of choices";
-        EXPECT_EQ(c->w, choice_w);
-    }
-    ASSERT_EQ(list_count(state()->slots), GAME_SLOT_COUNT);
-    int box_w = -1, previous_bottom = -1;
-    for (int k = 0; k < GAME_SLOT_COUNT; ++k) {
-        EXPECT_EQ(slot(k)->x, widest_row + 16);
-        EXPECT_GT(slot(k)->y, previous_bottom);
-        previous_bottom = slot(k)->y + slot(k)->h;
-        if (box_w < 0) box_w = name_box(k)->w;
-        EXPECT_EQ(name_box(k)->w, box_w) << "every name box is one size";
-    }
-    EXPECT_GE(box_w, 200);
-    EXPECT_EQ(slot(0)->y, list_get(state()->rows, 0)->y);
-    EXPECT_GE(screen_->w, 245);
-    EXPECT_GE(screen_->h, 130);
-    EXPECT_EQ(panel_find_child(screen_, NEW_GAME_TITLE_ID)->w, screen_->w - 2);
-    Control *b = buttons();
-    EXPECT_EQ(b->x + b->w, screen_->w - 6);
-    EXPECT_EQ(b->y + b->h, screen_->h - 6);
-    EXPECT_GT(b->y, previous_bottom) << "the buttons stand below the slots";
-    Control *cancel = list_get(&panel_of(b)->children, 0);
-    EXPECT_EQ(image_of(cancel)->image_type, 40);
-    EXPECT_EQ(cancel->hotkey, 27);
-    EXPECT_LT(cancel->x, start()->x);
-    EXPECT_EQ(image_of(start())->image_type, 11);
-    EXPECT_EQ(start()->hotkey, 's');
 }
 
 TEST_F(NewGameScreen, SlotsComeFromThePlayerRowsAndAMissingHumanRecordFallsBackToTheFirst) {
