@@ -55,11 +55,7 @@ Control *game_open_help_popup(Game *game) {
         g_screen_hooks.help_window_init(window, game->help_topic);
         window->id = CONTROL_ID_HELP;
         window->flags &= ~CTRL_MOVING;
-        panel_set_border(window, true);
-        colour_fade_set(panel_border_colour(window), 50, 50, 50);
-        panel_set_background(window, true);
-        colour_fade_set(panel_background_colour(window), 0, 0, 4);
-        panel_set_bevel(window, true);
+        game_popup_look(window);
         window->layer = CONTROL_LAYER_HELP;
         game_queue_control(game, window);
     }

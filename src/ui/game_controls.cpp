@@ -332,6 +332,14 @@ void game_close_popup(ControlRoot *root) {
     list_compact(root->new_controls);
 }
 
+void game_popup_look(Control *panel) {
+    panel_set_border(panel, true);
+    colour_fade_set(panel_border_colour(panel), 50, 50, 50);
+    panel_set_background(panel, true);
+    colour_fade_set(panel_background_colour(panel), 0, 0, 4);
+    panel_set_bevel(panel, true);
+}
+
 Result game_open_popup(ControlRoot *root, Control *panel, Control *anchor, int kind) {
     game_close_popup(root);
     if (!panel_of(panel)) return RES_OUT_OF_RANGE;
@@ -340,11 +348,7 @@ Result game_open_popup(ControlRoot *root, Control *panel, Control *anchor, int k
     panel->flags &= ~(CTRL_MOVING | CTRL_DISABLE_TIMER);
     panel->flags |= CTRL_DISABLED;
     panel->id = CONTROL_ID_POPUP;
-    panel_set_border(panel, true);
-    colour_fade_set(panel_border_colour(panel), 50, 50, 50);
-    panel_set_background(panel, true);
-    colour_fade_set(panel_background_colour(panel), 0, 0, 4);
-    panel_set_bevel(panel, true);
+    game_popup_look(panel);
     panel->layer = CONTROL_LAYER_POPUP;
     // The popup keeps its anchor and closes with it.
     if (anchor) control_set_linked(panel, anchor);

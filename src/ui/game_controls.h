@@ -73,6 +73,8 @@ int game_solid_control_at_point(const ControlRoot *root, int x, int y);  // and 
 // it closes with its anchor. The placement's failure code, else RES_OK.
 Result game_open_popup(ControlRoot *root, Control *panel, Control *anchor, int kind);
 void   game_close_popup(ControlRoot *root);
+// The look the detail popup and the help window share: grey border, near-black bevelled fill.
+void   game_popup_look(Control *panel);
 // Four lines spread 24 pixels out of the panel's edges while they fade over 130 ms.
 void   game_flash_panel_frame(ControlRoot *root, Control *panel);
 
