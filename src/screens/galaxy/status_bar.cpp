@@ -25,17 +25,17 @@ void ui_player_colour(Game *game, int32_t *r, int32_t *g, int32_t *b) {
 }
 
 // Lights the date while a day is advanced; puts it back once the day and auto-pass are over.
-void update_highlight(Control *panel, uint32_t *flags, Game *game) {
+void update_highlight(Control *panel, std::atomic<uint32_t> *flags, Game *game) {
     ColourFade *colour = text_label_colour(panel_find_child(panel, GALAXY_STATUS_DATE_ID));
     if ((*flags & GALAXY_FLAG_CLOCK_RUNNING) && !(*flags & GALAXY_FLAG_DATE_HIGHLIGHT)) {
         if (colour) colour_fade_to(colour, HIGHLIGHT_R, HIGHLIGHT_G, HIGHLIGHT_B, HIGHLIGHT_MS, 0);
-        *flags |= GALAXY_FLAG_DATE_HIGHLIGHT;
+        flags->fetch_or(GALAXY_FLAG_DATE_HIGHLIGHT);
     } else if (!(*flags & (GALAXY_FLAG_CLOCK_RUNNING | GALAXY_FLAG_AUTO_PASS)) &&
                (*flags & GALAXY_FLAG_DATE_HIGHLIGHT)) {
         int32_t r = 0, g = 0, b = 0;
         ui_player_colour(game, &r, &g, &b);
         if (colour) colour_fade_to(colour, r, g, b, HIGHLIGHT_MS, 0);
-        *flags &= ~GALAXY_FLAG_DATE_HIGHLIGHT;
+        flags->fetch_and(~GALAXY_FLAG_DATE_HIGHLIGHT);
     }
 }
 
@@ -87,7 +87,7 @@ GalaxyStatusBar *galaxy_status_bar_create(const Game *game) {
 
 void galaxy_status_bar_free(GalaxyStatusBar *bar) { delete bar; }
 
-void galaxy_status_bar_update(GalaxyStatusBar *bar, Control *panel, uint32_t *screen_flags, Game *game) {
+void galaxy_status_bar_update(GalaxyStatusBar *bar, Control *panel, std::atomic<uint32_t> *screen_flags, Game *game) {
     if (!bar || !panel || !screen_flags || !game || !game->clock) return;
     update_highlight(panel, screen_flags, game);
     const int32_t credits = ui_player_credits(game);
@@ -103,7 +103,7 @@ void galaxy_status_bar_update(GalaxyStatusBar *bar, Control *panel, uint32_t *sc
         bar->shown_credits = credits;
     date_copy(&bar->shown_date, clock);
 
-    create_missing_children(panel, *screen_flags, game);
+    create_missing_children(panel, screen_flags->load(), game);
     const std::string date_text = date_format(&bar->shown_date);   // "%s %.02i %i": month name, day, year
     if (Control *date = panel_find_child(panel, GALAXY_STATUS_DATE_ID)) text_label_set_text(date, date_text.c_str());
     if (Control *label = panel_find_child(panel, GALAXY_STATUS_CREDITS_ID))

@@ -8,6 +8,7 @@
 //  - While a day is advanced the date is lit in (240, 220, 45) (GALAXY_FLAG_DATE_HIGHLIGHT), and
 //    goes back to the UI player's colour once the day and auto-pass are over.
 //  - Game thread only.
+#include <atomic>
 #include <cstdint>
 #include "platform/calendar.h"
 
@@ -31,4 +32,4 @@ void             galaxy_status_bar_free(GalaxyStatusBar *bar);
 
 // Each frame: the date's highlight (reads and changes the screen's flags word), then, when the
 // credits or the day changed, one easing step, the labels' texts and the panel's layout.
-void galaxy_status_bar_update(GalaxyStatusBar *bar, Control *panel, uint32_t *screen_flags, Game *game);
+void galaxy_status_bar_update(GalaxyStatusBar *bar, Control *panel, std::atomic<uint32_t> *screen_flags, Game *game);

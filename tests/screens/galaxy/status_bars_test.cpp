@@ -73,7 +73,7 @@ protected:
 class GalaxyStatusBarCredits : public GalaxyBarsGame {
 protected:
     GalaxyStatusBar *bar = nullptr;
-    uint32_t flags = GALAXY_FLAG_STARMAP_VIEW;
+    std::atomic<uint32_t> flags{GALAXY_FLAG_STARMAP_VIEW};
 
     void SetUp() override {
         GalaxyBarsGame::SetUp();
@@ -157,7 +157,7 @@ TEST_F(GalaxyStatusBarCredits, DateIsLitWhileADayRunsAndUntilAutoPassStops) {
     control_update(panel, 200);
     expect_colour(date, 240, 220, 45, "a day running");
 
-    flags = (flags & ~GALAXY_FLAG_CLOCK_RUNNING) | GALAXY_FLAG_AUTO_PASS;
+    flags = (flags.load() & ~GALAXY_FLAG_CLOCK_RUNNING) | GALAXY_FLAG_AUTO_PASS;
     update();
     control_update(panel, 200);
     EXPECT_TRUE(flags & GALAXY_FLAG_DATE_HIGHLIGHT) << "auto-pass keeps the light between days";

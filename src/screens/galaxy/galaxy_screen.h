@@ -1,0 +1,266 @@
+#pragma once
+// The galaxy screen: the state of application mode 3 and the operations its files share.
+//  - One process-wide GalaxyScreen (galaxy_screen()), reset by enter and leave. Everything in it
+//    is the game thread's but the workers' completion bits in screen_flags (galaxy_flags.h).
+//  - The files: galaxy_mode.cpp (the update and its turn flow, the news announcement, the pending
+//    load, the combat hand-off), turn_advance.cpp (the turn start, the three workers, the
+//    auto-pass countdown bar), galaxy_enter.cpp (construction and tear-down), galaxy_draw.cpp
+//    (drawing, the view transitions, the sector title), map_input.cpp (hover and map clicks),
+//    object_panels.cpp (the object-panel stack and the selection), command_bar.cpp (the command
+//    bar, the side list panels, the badges, the game menu's owner slots). Panels that arrive
+//    later are reached through galaxy_services.h.
+//  - While a computer player's worker runs (galaxy_ai_thread_runs) the game thread walks no
+//    object list and changes nothing in the model: the map is drawn from the frozen picture the
+//    draw baked into the working background before the worker started (frozen_picture_wanted),
+//    the status bar and the badges keep what they showed.
+//  - Game thread only, but for the worker bodies.
+#include <atomic>
+#include <cstdint>
+#include "screens/galaxy/galaxy_flags.h"
+#include "screens/galaxy/galaxy_music.h"
+
+struct ColourFade;
+struct Control;
+struct GalaxyStatusBar;
+struct GameObject;
+struct Graphics;
+struct ObjectMap;
+struct SDL_Thread;
+template <typename T> struct HashTable;
+
+// Control ids of the screen.
+constexpr int GALAXY_ID_NEXT_TURN        = 400000;
+constexpr int GALAXY_ID_MENU_BUTTON      = 400001;
+constexpr int GALAXY_ID_ZOOM_BOX         = 400004;
+constexpr int GALAXY_ID_SECTOR_TITLE     = 400005;
+constexpr int GALAXY_ID_STARMAP          = 400006;
+constexpr int GALAXY_ID_OFFICERS_BUTTON  = 400008;
+constexpr int GALAXY_ID_MARKER_ICON      = 400011;   // the icon child of a map marker panel
+constexpr int GALAXY_ID_NEWS_BUTTON      = 400016;
+constexpr int GALAXY_ID_SECTOR_MINIMAP   = 400017;
+constexpr int GALAXY_ID_SHIPS_BUTTON     = 400018;
+constexpr int GALAXY_ID_CORP_BUTTON      = 400021;
+constexpr int GALAXY_ID_TECH_BUTTON      = 400022;
+constexpr int GALAXY_ID_STOP             = 400023;
+constexpr int GALAXY_ID_PASS             = 400042;
+constexpr int GALAXY_ID_BADGE_SHIPS      = 400046;   // .. 400050: ships, officers, technology, corporation, news
+constexpr int GALAXY_ID_BUSY             = 400051;
+// Object panels.
+constexpr int GALAXY_PANEL_SECTOR         = 400024;
+constexpr int GALAXY_PANEL_FLEET          = 400025;
+constexpr int GALAXY_PANEL_SITE           = 400026;
+constexpr int GALAXY_PANEL_SHIP           = 400027;
+constexpr int GALAXY_PANEL_OFFICER        = 400028;
+constexpr int GALAXY_PANEL_ENCOUNTER      = 400029;
+constexpr int GALAXY_PANEL_ENCOUNTER_INFO = 400030;
+constexpr int GALAXY_PANEL_FACILITY_BUILD = 400031;
+constexpr int GALAXY_PANEL_DESIGN_SUMMARY = 400032;
+constexpr int GALAXY_PANEL_CONFIGURE      = 400033;
+constexpr int GALAXY_PANEL_COMMANDER      = 400034;
+constexpr int GALAXY_PANEL_TECH_DETAIL    = 400035;
+constexpr int GALAXY_PANEL_ASSIGN_SHIP    = 400040;
+constexpr int GALAXY_PANEL_ASSIGN_BASE    = 400043;
+constexpr int GALAXY_PANEL_DEFENSE        = 400045;
+
+constexpr int GALAXY_OBJECT_PANEL_LIMIT = 6;
+constexpr int GALAXY_LIST_BUTTONS       = 6;
+constexpr int GALAXY_BADGES             = 5;
+constexpr int GALAXY_MARKER_MAPS        = 3;
+constexpr int GALAXY_DAY_MINUTES        = 1440;
+constexpr int GALAXY_BUSY_DELAY_MS      = 1200;
+constexpr int GALAXY_HANDOFF_LETTERS    = 6;         // "COMBAT"
+
+// Background slots: the star map's is the game's backdrop + 4 (4..19), a sector's its template
+// value + 20 (20..35), a battle's 36 + the battle's backdrop (36..51).
+constexpr int32_t GALAXY_BG_STARMAP_FIRST = 4;
+constexpr int32_t GALAXY_BG_SECTOR_FIRST  = 20;
+constexpr int32_t GALAXY_BG_COMBAT_FIRST  = 36;
+
+// The side list panels, in the command bar's order.
+enum GalaxySideList : int32_t {
+    GALAXY_LIST_MENU = 0,
+    GALAXY_LIST_SHIPS = 1,
+    GALAXY_LIST_OFFICERS = 2,
+    GALAXY_LIST_TECH = 3,
+    GALAXY_LIST_CORP = 4,
+    GALAXY_LIST_NEWS = 5,
+};
+
+struct GalaxyRect {
+    int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;   // inclusive
+};
+
+struct GalaxyScreen {
+    std::atomic<uint32_t> screen_flags{0};
+    GameObject *selected = nullptr;          // one reference
+    GameObject *hovered = nullptr;           // one reference
+    int32_t     pick_mode = -1;              // -1 none, 0 course destination, 1 harvest target
+    int32_t     load_delay_ms = 0;
+    int32_t     announce_delay_ms = 0;
+    int32_t     autopass_countdown_ms = 0;
+    int32_t     last_autopass_setting = 0;
+    int32_t     busy_delay_ms = 0;
+    int32_t     today_alert_count = 0;
+    uint64_t    encounter_panel_id = 0;
+    int32_t     cycle_index = -1;            // the Tab cycle's position
+    int32_t     prompt_eta_speed = 0;        // the destination prompt's speed for the ETA
+    uint64_t    sector_after_zoom_id = 0;    // the sector whose panel opens when the zoom-out ends; 0 none
+
+    // The object-panel stack: ids, top index -1 when empty.
+    int32_t panel_stack[GALAXY_OBJECT_PANEL_LIMIT] = {};
+    int32_t panel_top = -1;
+
+    // Workers: a handle while outstanding; the seed each is started with, drawn on this thread.
+    SDL_Thread *advance_ai_thread = nullptr;
+    SDL_Thread *ai_encounter_thread = nullptr;
+    SDL_Thread *load_encounter_thread = nullptr;
+    uint32_t    worker_seed = 0;
+    // A worker waits for the next draw to bake the frozen picture; the update starts it after.
+    bool        frozen_picture_wanted = false;
+    bool        frozen_picture_baked = false;
+    int32_t     worker_pending = 0;          // GalaxyWorker waiting to start, 0 none
+
+    // The combat hand-off.
+    int32_t     handoff_phase = 0;
+    int32_t     handoff_timer = 0;
+    int32_t     band_top = 0, band_bottom = 0;
+    int32_t     banner_width = 0, banner_y = 0;
+    ColourFade *letter_fades[GALAXY_HANDOFF_LETTERS] = {};   // owned
+    int32_t     loading_width = 0;
+    ColourFade *loading_fade = nullptr;                       // owned
+    GalaxyRect  loading_rect, uncovered_rect;
+
+    // View transitions.
+    int32_t     zoom_stage = 0;
+    int32_t     zoom_timer = 0;
+    GalaxyRect  zoom_rect;
+    int32_t     zoom_sector_background = 0;    // the selected sector's slot, set by the sector entry
+    int32_t     starmap_background = GALAXY_BG_STARMAP_FIRST;
+    int32_t     sector_background_wanted = 0;
+    int32_t     sector_background_loaded = 0;  // 0 none
+
+    GalaxyMusic music;
+    GalaxyStatusBar *status_bar = nullptr;     // owned between enter and leave
+
+    // Panels, borrowed from the game's control list (which holds them).
+    Control *status_panel = nullptr;
+    Control *hover_panel = nullptr;
+    Control *centre_panel = nullptr;
+    Control *sector_info_panel = nullptr;
+    Control *selection_panel = nullptr;
+    Control *day_progress_panel = nullptr;
+    Control *countdown_panel = nullptr;
+    Control *side_panels[GALAXY_LIST_BUTTONS] = {};   // by GalaxySideList
+    // The command bar, borrowed likewise.
+    Control *list_buttons[GALAXY_LIST_BUTTONS] = {};  // by GalaxySideList
+    Control *badges[GALAXY_BADGES] = {};              // ships, officers, technology, corporation, news
+    Control *next_turn_button = nullptr;
+    Control *pass_button = nullptr;
+    Control *stop_button = nullptr;
+    Control *starmap_button = nullptr;
+    int32_t  lit_list_button = 0;                     // the id of the lit list button, 0 none
+    int32_t  badge_cache[GALAXY_BADGES] = {-1, -1, -1, -1, -1};
+
+    // Map markers: object id -> marker panel (one reference each). The first is the one hover reads.
+    HashTable<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
+    GalaxyRect panel_area;                            // where object panels may go
+};
+
+enum GalaxyWorker : int32_t {
+    GALAXY_WORKER_NONE = 0,
+    GALAXY_WORKER_ADVANCE_AI = 1,
+    GALAXY_WORKER_AI_ENCOUNTERS = 2,
+};
+
+GalaxyScreen *galaxy_screen();
+
+// ---- galaxy_mode.cpp ----
+void galaxy_mode_update(int32_t dt);
+ObjectMap *galaxy_current_map();                // the galaxy map in the star map view, else the sector's
+void starmap_end_news_delay();
+void starmap_run_pending_load();
+
+// ---- turn_advance.cpp ----
+void starmap_advance_turn();
+void starmap_show_autopass_countdown();
+// Starts the worker the update has waited a frame for (the frozen picture is baked); a worker
+// that cannot be created runs here, on the game thread.
+void galaxy_start_pending_worker();
+int  starmap_advance_ai_thread(void *unused);
+int  starmap_ai_encounter_thread(void *unused);
+int  starmap_load_encounter_thread(void *unused);
+// Where the screen creates its workers; tests put a creator that fails here. Null restores SDL's.
+using GalaxyThreadCreator = SDL_Thread *(int (*)(void *), void *);
+void galaxy_set_thread_creator(GalaxyThreadCreator *creator);
+SDL_Thread *galaxy_create_thread(int (*body)(void *));
+void galaxy_join_thread(SDL_Thread **thread);   // waits when there is a handle, forgets it
+
+// ---- galaxy_enter.cpp ----
+void galaxy_mode_enter();
+void galaxy_mode_leave();
+
+// ---- galaxy_draw.cpp ----
+void galaxy_mode_draw(Graphics *graphics);
+void galaxy_zoom_step(int32_t dt);              // one step of the running view transition
+void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom);
+void starmap_sector_on_enter(Control *panel);   // the sector panel's Enter: zoom into the selected sector
+void galaxy_sector_info_update();               // the sector title and minimap after a change of view
+
+// ---- map_input.cpp ----
+void galaxy_hover_update();                     // the object under the pointer becomes the hovered one
+void galaxy_map_click();                        // a left click on the map, by pick mode
+
+// ---- object_panels.cpp ----
+Control *galaxy_object_panel_open(int32_t id);
+void     galaxy_object_panels_close();
+Control *galaxy_object_panel_find(int32_t id);
+Control *galaxy_object_panel_bottom();
+Control *galaxy_object_panel_top();
+bool     starmap_object_panel_is_open(int32_t id);
+bool     starmap_object_panel_open_for_hovered();
+bool     starmap_object_panels_any_open();
+void     starmap_object_panel_flash(int32_t id);
+void     starmap_object_panels_show(bool show);
+void     starmap_select_object(GameObject *object);
+// Drops the selection: the decorations, the reference, the selection panel, the destination
+// prompt, GALAXY_FLAG_SELECTED and GALAXY_FLAG_OBJECT_PANEL_SHOWN.
+void     starmap_drop_selection();
+void     starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner);
+void     starmap_panel_move_into_place(Control *mover, Control *target);
+// Places an object panel beside an object: in the panel area, avoiding the object's rectangle
+// grown by margin.
+void     starmap_place_panel_beside(Control *panel, const GameObject *object, int32_t margin);
+void     starmap_fleet_on_pick_ship(Control *panel);
+void     starmap_sector_on_pick_ship(Control *panel);
+void     starmap_site_marker_on_click(Control *marker);
+
+// ---- command_bar.cpp ----
+void galaxy_bar_create();                        // the six list buttons, the badges, the four action buttons
+void galaxy_bar_layout(int32_t selected_id);
+void galaxy_bar_update_action_button();
+void galaxy_bar_hide_action_buttons();
+void galaxy_bar_hide_list_buttons();
+void galaxy_bar_set_list_buttons_enabled(bool enabled);
+void galaxy_bar_update_badges();
+void galaxy_side_panels_close();
+void galaxy_side_panels_set_layer(int32_t layer);
+void galaxy_bar_on_menu(Control *button);
+void galaxy_bar_on_ships(Control *button);
+void galaxy_bar_on_officers(Control *button);
+void starmap_toggle_technology(Control *button);
+void starmap_toggle_corporation(Control *button);
+void starmap_toggle_news(Control *button);
+void galaxy_bar_on_starmap(Control *button);
+void galaxy_bar_on_next_turn(Control *button);
+void galaxy_bar_on_pass(Control *button);
+void galaxy_bar_on_stop(Control *button);
+void galaxy_officer_list_on_select(Control *list);
+void galaxy_ship_list_on_select(Control *list);
+void starmap_officer_panel_fill(Control *panel, struct Officer *officer);
+void starmap_news_build();
+void starmap_news_item_open(Control *row);
+// The game menu's owner slots.
+void starmap_clear_for_menu(Control *menu);
+void starmap_menu_to_title(Control *menu);
+void starmap_panels_mode_b(Control *menu);
+void starmap_panels_mode_11(Control *menu);

@@ -1,0 +1,128 @@
+// Galaxy services whose screens are not there yet: each opens nothing and says so once.
+#include "screens/galaxy/galaxy_services.h"
+
+#include "game/game.h"
+#include "platform/log.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "ui/control.h"
+#include "world/object.h"
+
+namespace {
+
+// One line the first time an entry is called; `said` is the entry's own.
+void not_yet(bool *said, const char *what) {
+    if (*said) return;
+    *said = true;
+    log_write(LOG_GAME, LOG_DEBUG, "No %s yet", what);
+}
+
+void close_unfilled(Control *panel) {
+    if (panel) control_remove(panel);
+}
+
+}  // namespace
+
+void starmap_show_sector_panel(Control *panel, GameObject *, int32_t) {
+    static bool said = false;
+    not_yet(&said, "sector panel");
+    close_unfilled(panel);
+}
+
+void starmap_show_fleet_panel(Control *panel, GameObject *, int32_t) {
+    static bool said = false;
+    not_yet(&said, "fleet panel");
+    close_unfilled(panel);
+}
+
+void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
+    static bool said = false;
+    not_yet(&said, "site panel");
+    close_unfilled(panel);
+}
+
+void starmap_show_ship_panel(Control *panel, GameObject *, Player *) {
+    static bool said = false;
+    not_yet(&said, "ship panel");
+    close_unfilled(panel);
+}
+
+void officer_detail_panel_init(Control *panel, Officer *, int32_t) {
+    static bool said = false;
+    not_yet(&said, "officer panel");
+    close_unfilled(panel);
+}
+
+void ships_list_build(Control *, List<GameObject> *) {
+    static bool said = false;
+    not_yet(&said, "ships list");
+}
+
+void officer_list_panel_init(Control *, List<Officer> *) {
+    static bool said = false;
+    not_yet(&said, "officers list");
+}
+
+void tech_screen_init(Control *, Player *) {
+    static bool said = false;
+    not_yet(&said, "technology list");
+}
+
+void corp_panel_init(Control *) {
+    static bool said = false;
+    not_yet(&said, "corporation summary");
+}
+
+void news_panel_build(Control *, List<Alert> *) {
+    static bool said = false;
+    not_yet(&said, "news panel");
+}
+
+void news_panel_turn_refresh(Control *, Alert *) {
+    static bool said = false;
+    not_yet(&said, "news rows");
+}
+
+void news_item_panel_build(Control *, Alert *) {
+    static bool said = false;
+    not_yet(&said, "news item panel");
+}
+
+void galaxy_markers_refresh() {
+    static bool said = false;
+    not_yet(&said, "map markers");
+}
+
+void galaxy_markers_clear() {
+    static bool said = false;
+    not_yet(&said, "map markers to clear");
+}
+
+void galaxy_hover_set(GameObject *object) {
+    static bool said = false;
+    not_yet(&said, "hover information");
+    GalaxyScreen *screen = galaxy_screen();
+    if (screen->hovered == object) return;
+    if (object) object_add_ref(object);
+    if (screen->hovered) object_release(screen->hovered);
+    screen->hovered = object;
+}
+
+void starmap_prompt_show(int32_t) {
+    static bool said = false;
+    not_yet(&said, "destination prompt");
+}
+
+void starmap_prompt_alternate(int32_t) {
+    static bool said = false;
+    not_yet(&said, "destination prompt text");
+}
+
+void starmap_cycle_next() {
+    static bool said = false;
+    not_yet(&said, "next-item cycle");
+}
+
+void galaxy_sector_minimap_create(GameObject *) {
+    static bool said = false;
+    not_yet(&said, "sector minimap");
+}

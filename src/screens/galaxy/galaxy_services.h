@@ -1,0 +1,51 @@
+#pragma once
+// Galaxy services: the panels and map decorations the galaxy screen opens whose screens arrive on
+// their own. The screen calls only these entries; each later screen replaces its entries here.
+//  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
+//    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
+//    yet" (category GAME, level DEBUG), the first time it is called.
+//  - Entries still empty: the sector panel, the fleet panel, the site panel, the ship panel, the
+//    officer detail panel, the ships list, the officers list, the technology list, the corporation
+//    summary, the news panel and its item panel, the map markers and the hover information, the
+//    destination prompt, the next-item cycle, the sector minimap.
+//  - Game thread only.
+#include <cstdint>
+
+struct Alert;
+struct Control;
+struct GameObject;
+struct Officer;
+struct Player;
+template <typename T> struct List;
+
+// Object panels: each fills the panel the object-panel stack opened.
+void starmap_show_sector_panel(Control *panel, GameObject *sector, int32_t options);
+void starmap_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options);
+void starmap_show_site_panel(Control *panel, GameObject *site, int32_t options);
+void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *player);
+void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options);
+
+// Side lists: each builds its list into the side panel.
+void ships_list_build(Control *panel, List<GameObject> *ships);
+void officer_list_panel_init(Control *panel, List<Officer> *officers);
+void tech_screen_init(Control *panel, Player *player);
+void corp_panel_init(Control *panel);
+void news_panel_build(Control *panel, List<Alert> *alerts);
+void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert's row
+void news_item_panel_build(Control *panel, Alert *alert);
+
+// Map markers of the current view (tag 40001 and the screen's marker maps) and the hover panel.
+void galaxy_markers_refresh();
+void galaxy_markers_clear();
+// The hovered object changes: the screen's reference moves to it (none: null) and the hover panel
+// shows what it is.
+void galaxy_hover_set(GameObject *object);
+
+// The destination prompt: mode -1 takes it down.
+void starmap_prompt_show(int32_t mode);
+void starmap_prompt_alternate(int32_t dt);
+// Tab: the next point of interest.
+void starmap_cycle_next();
+// The sector view's minimap (400017) marked at the sector's position (null: unmarked), placed 6
+// pixels from the right edge at y 40.
+void galaxy_sector_minimap_create(GameObject *sector);
