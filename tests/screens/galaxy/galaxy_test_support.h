@@ -1,0 +1,63 @@
+#pragma once
+// Test support for the galaxy screen: a real seeded new game (one human UI player, computer
+// players from the shipped records) over the generated store, the galaxy mode entered through
+// the real mode switch, frames run in the game loop's order and replayed into an off-screen
+// screen (title_test::TitleDriver does the frames, keys and clicks).
+//  - The fixture loads the image types the screen's bar, bars and busy picture use, as start-up
+//    does for the program.
+//  - TearDown leaves the mode first (which joins the screen's workers), then frees the model.
+#include <gtest/gtest.h>
+
+#include "../../game/headless_fixture.h"
+#include "../title/title_test_support.h"
+#include "screens/galaxy/galaxy_screen.h"
+
+namespace galaxy_test {
+
+// The command bar's buttons, the busy picture, the day clock, the countdown and the credits coin.
+constexpr int GALAXY_IMAGE_TYPES[] = {8, 14, 27, 42, 45, 46, 47, 70, 74, 122, 157, 158, 159, 211};
+
+inline GalaxyScreen *screen() { return galaxy_screen(); }
+inline uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
+inline bool has(uint32_t bits) { return (flags() & bits) == bits; }
+
+class GalaxyGame : public ModelGame {
+protected:
+    static constexpr uint32_t SEED = 20261208;
+    title_test::TitleDriver driver;
+    int computer_players = 2;   // set before SetUp in a derived fixture's constructor
+
+    void SetUp() override {
+        ModelGame::SetUp();
+        ASSERT_TRUE(driver.start());
+        for (int type : GALAXY_IMAGE_TYPES) {
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+            types_.push_back(type);
+        }
+        random_seed(SEED);
+        HeadlessOptions options;
+        options.computer_players = computer_players;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << SEED;
+        ASSERT_NE(game->ui_player, nullptr);
+        title_test::TitleDriver::switch_to(APP_MODE_GALAXY);
+        ASSERT_EQ(app_mode_current_id(), APP_MODE_GALAXY);
+    }
+    void TearDown() override {
+        driver.stop();   // leaves the mode: the screen's workers are joined
+        for (int type : types_) image_control_free_type(type);
+        types_.clear();
+        ModelGame::TearDown();
+    }
+
+    void frame(int ms = 20) { driver.frame(ms); }
+    void frames(int count, int ms = 20) { driver.frames(count, ms); }
+    bool run_until(const std::function<bool()> &done, int max_frames = 3000) { return driver.run_until(done, max_frames); }
+    void press(int key) { driver.press(key); }
+    void click(Control *c) { driver.click(c); }
+    static Control *find(int id) { return game_find_control(game_get(), id); }
+
+private:
+    std::vector<int> types_;
+};
+
+}  // namespace galaxy_test
