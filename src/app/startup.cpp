@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <unistd.h>
 #include "ai/ai_combat_scorer.h"
 #include "app/app_hooks.h"
@@ -25,6 +26,7 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/store.h"
+#include "screens/galaxy/galaxy_screen.h"
 #include "systems/system.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
@@ -62,6 +64,40 @@ void install_quit_signals() {
 }
 
 [[noreturn]] void exit_failure() { std::exit(EXIT_STATUS_FAILURE); }
+
+// The end-to-end roads' slow workers (ASTROVANE_TEST_WORKER_DELAY_MS): each galaxy worker waits that
+// long before its work, so that a small new galaxy shows what a long day of thinking shows.
+int32_t g_worker_delay_ms = 0;
+
+struct DelayedWork {
+    int (*body)(void *);
+    void *arg;
+};
+
+int delayed_work(void *work) {
+    const DelayedWork w = *static_cast<DelayedWork *>(work);
+    delete static_cast<DelayedWork *>(work);
+    SDL_Delay(uint32_t(g_worker_delay_ms));
+    return w.body(w.arg);
+}
+
+SDL_Thread *create_delayed_worker(int (*body)(void *), void *arg) {
+    DelayedWork *work = new (std::nothrow) DelayedWork{body, arg};
+    if (!work) return nullptr;
+    SDL_Thread *thread = SDL_CreateThread(delayed_work, work);
+    if (!thread) delete work;
+    return thread;
+}
+
+void install_worker_delay() {
+    const char *text = std::getenv("ASTROVANE_TEST_WORKER_DELAY_MS");
+    if (!text || !*text) return;
+    char *end = nullptr;
+    const long ms = std::strtol(text, &end, 10);
+    if (*end != '\0' || ms <= 0 || ms > 60000) return;
+    g_worker_delay_ms = int32_t(ms);
+    galaxy_set_thread_creator(create_delayed_worker);
+}
 
 }  // namespace
 
@@ -180,6 +216,7 @@ int startup_log_level_override(int level) {
 
 bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_status) {
     app_install_hooks();
+    install_worker_delay();
     random_seed(uint32_t(std::time(nullptr)));
     store_set_path(options.has_store_path ? options.store_path.c_str() : DEFAULT_STORE_PATH);
 

@@ -22,8 +22,10 @@
 
 class GameWindow {
 public:
-    GameWindow(const PrivateDisplay &display, std::string dir, std::string save_home)
-        : display_(display), dir_(std::move(dir)), save_home_(std::move(save_home)) {}
+    // extra_env: more NAME=value entries for the program's environment.
+    GameWindow(const PrivateDisplay &display, std::string dir, std::string save_home,
+               std::vector<std::string> extra_env = {})
+        : display_(display), dir_(std::move(dir)), save_home_(std::move(save_home)), extra_env_(std::move(extra_env)) {}
     ~GameWindow() { stop(SIGTERM); }
     GameWindow(const GameWindow &) = delete;
     GameWindow &operator=(const GameWindow &) = delete;
@@ -37,6 +39,7 @@ public:
         options.unset = {"SDL_VIDEODRIVER"};
         options.environment = {"DISPLAY=" + display_.display(), "SDL_AUDIODRIVER=dummy",
                                "XDG_DATA_HOME=" + save_home_, "ASTROVANE_LOG_LEVEL=6"};
+        options.environment.insert(options.environment.end(), extra_env_.begin(), extra_env_.end());
         pid_ = start_program(ASTROVANE_BINARY_DIR "/astrovane",
                              {"--store-path", ASTROVANE_BINARY_DIR "/store.dat", "--log-path", log_path_}, options,
                              &out_fd_, &err_fd_);
@@ -137,6 +140,7 @@ public:
 private:
     const PrivateDisplay &display_;
     std::string dir_, save_home_, log_path_, window_;
+    std::vector<std::string> extra_env_;
     pid_t pid_ = -1;
     int   out_fd_ = -1, err_fd_ = -1;
 };
