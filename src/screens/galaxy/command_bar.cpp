@@ -5,6 +5,7 @@
 
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/colour_fade.h"
 #include "platform/graphics.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "ui/image_control.h"
@@ -115,7 +116,9 @@ void galaxy_bar_create() {
         if (!badge) continue;
         control_set_size(badge, BADGE_W, BADGE_H);
         panel_set_border(badge, true);
+        colour_fade_set(panel_border_colour(badge), 120, 60, 100);
         panel_set_background(badge, true);
+        colour_fade_set(panel_background_colour(badge), 24, 4, 24);
         control_set_layer(badge, 1);
         s->badges[i] = badge;
         s->badge_cache[i] = -1;
