@@ -18,8 +18,8 @@ constexpr int BAR_MARGIN = 4;          // from the screen's left, bottom and rig
 constexpr int BAR_GAP = 6;             // between two list buttons
 constexpr int BAR_MOVE_MS = 125;
 constexpr int CAPTION_FONT = 6;
-constexpr int BADGE_W = 24, BADGE_H = 16;
-constexpr int BADGE_OVERHANG = 6;      // a badge stands this far above its button's top edge
+constexpr int BADGE_W = 20, BADGE_H = 14;
+constexpr int BADGE_OVERLAP = 4;       // a badge covers this much of its button's top right corner
 constexpr int BADGE_FONT = 2;
 constexpr int BADGE_TEXT_Y = 3;
 
@@ -74,13 +74,13 @@ void list_button_place(int index, int *x, int *y) {
     *y = GFX_HEIGHT - BAR_MARGIN - (b ? b->h : 0);
 }
 
-// The badge over list button index (1..5): its right edge a little past the button's.
+// The badge over list button index (1..5): on its top right corner, reaching a little past it.
 void badge_place(int index, int *x, int *y) {
     int bx = 0, by = 0;
     list_button_place(index, &bx, &by);
     const Control *b = galaxy_screen()->list_buttons[index];
-    *x = bx + (b ? b->w : 0) - BADGE_W + BADGE_OVERHANG / 2;
-    *y = by - BADGE_OVERHANG;
+    *x = bx + (b ? b->w : 0) - BADGE_W + BADGE_OVERLAP;
+    *y = by - BADGE_H + BADGE_OVERLAP;
 }
 
 void hide(Control *c) {
