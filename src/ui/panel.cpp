@@ -712,3 +712,18 @@ void panel_add_effect(Control *panel, Effect *effect, int x, int y, int layer) {
 void panel_fade_out_recursive(Control *panel, int ms) {
     if (panel_of(panel)) control_fade_out(panel, ms);
 }
+
+void panel_set_command_state(Control *panel, PanelCommandSlots *state, FreeFn free_fn) {
+    Panel *p = panel_of(panel);
+    if (!p) return;
+    control_set_widget_state(panel, state, free_fn);
+    p->command_state = state;
+    p->command_free = free_fn;
+}
+
+PanelCommandSlots *panel_command_slots(Control *panel) {
+    Panel *p = panel_of(panel);
+    if (!p || !panel->widget_state || panel->widget_state != p->command_state || panel->widget_free != p->command_free)
+        return nullptr;
+    return static_cast<PanelCommandSlots *>(panel->widget_state);
+}

@@ -98,6 +98,8 @@ struct Panel {
     List<Effect> effects;               // one reference each
     int32_t dim_shift = 1;
     ColourFade *glow = nullptr;
+    const void *command_state = nullptr;   // the widget state kept by panel_set_command_state
+    FreeFn command_free = nullptr;
 };
 
 Panel       *panel_of(Control *ctrl);          // null when ctrl is not a panel
@@ -156,3 +158,15 @@ Result panel_auto_position(Control *panel);
 
 void panel_add_effect(Control *panel, Effect *effect, int x, int y, int layer);
 void panel_fade_out_recursive(Control *panel, int ms);
+
+// Command slots: a built panel's widget state record may begin with the handler slots that the
+// screen opening the panel fills right after the builder returns; the panel's controls call slot k
+// with the panel, and an empty slot does nothing. The builder keeps such a record with
+// panel_set_command_state; panel_command_slots finds the slots only while that record is still
+// the panel's widget state (null for any other state or none).
+constexpr int PANEL_COMMAND_SLOT_COUNT = 16;
+struct PanelCommandSlots {
+    ControlFn slot[PANEL_COMMAND_SLOT_COUNT] = {};
+};
+void               panel_set_command_state(Control *panel, PanelCommandSlots *state, FreeFn free_fn);
+PanelCommandSlots *panel_command_slots(Control *panel);

@@ -263,4 +263,28 @@ TEST_F(PanelPlacement, TheItemsPlaceABoxOfTheirSize) {
     }
 }
 
+// A screen fills the slots of the record its builder kept; once another record is the panel's
+// state, there are no slots to fill (writing them would scribble on a foreign record).
+struct SlotRecord {
+    PanelCommandSlots slots;
+    int tail = 7;
+};
+void free_slot_record(void *r) { delete static_cast<SlotRecord *>(r); }
+void free_words(void *r) { delete[] static_cast<int *>(r); }
+
+TEST_F(PanelLayout, CommandSlotsOnlyWhileTheBuildersRecordIsTheState) {
+    EXPECT_EQ(panel_command_slots(panel), nullptr) << "nothing built";
+    auto *record = new SlotRecord();
+    panel_set_command_state(panel, &record->slots, free_slot_record);
+    PanelCommandSlots *slots = panel_command_slots(panel);
+    ASSERT_EQ(slots, &record->slots);
+    slots->slot[PANEL_COMMAND_SLOT_COUNT - 1] = [](Control *c) { c->id = 55; };
+    EXPECT_EQ(record->tail, 7) << "the slots stay at the record's head";
+
+    control_set_widget_state(panel, new int[4](), free_words);
+    EXPECT_EQ(panel_command_slots(panel), nullptr) << "another builder's record has no slots";
+    control_set_widget_state(panel, nullptr, nullptr);
+    EXPECT_EQ(panel_command_slots(panel), nullptr);
+}
+
 }  // namespace

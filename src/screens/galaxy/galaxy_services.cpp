@@ -77,6 +77,12 @@ void news_panel_build(Control *, List<Alert> *) {
     not_yet(&said, "news panel");
 }
 
+GameObject *ships_list_get_selected(Control *) { return nullptr; }
+
+Officer *officer_list_get_selected(Control *) { return nullptr; }
+
+Alert *news_panel_clicked_alert(Control *) { return nullptr; }
+
 void news_panel_turn_refresh(Control *, Alert *) {
     static bool said = false;
     not_yet(&said, "news rows");

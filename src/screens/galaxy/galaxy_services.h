@@ -31,6 +31,11 @@ void officer_list_panel_init(Control *panel, List<Officer> *officers);
 void tech_screen_init(Control *panel, Player *player);
 void corp_panel_init(Control *panel);
 void news_panel_build(Control *panel, List<Alert> *alerts);
+// What was picked in a side list: the item at the list's selected index, null when the index is
+// out of range; the news panel's row last clicked.
+GameObject *ships_list_get_selected(Control *panel);
+Officer    *officer_list_get_selected(Control *panel);
+Alert      *news_panel_clicked_alert(Control *panel);
 void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert's row
 void news_item_panel_build(Control *panel, Alert *alert);
 

@@ -1,0 +1,271 @@
+// The galaxy screen's side list panels: the toggles behind the command bar's list buttons, the
+// pick in the ships and officers lists (an object panel beside the list), the news list and its
+// item view, and the screen's owner slots in the game menu.
+#include <cstdint>
+
+#include "game/game.h"
+#include "game/officer.h"
+#include "game/player.h"
+#include "platform/colour_fade.h"
+#include "platform/graphics.h"
+#include "platform/list.h"
+#include "platform/sound.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "screens/title/game_menu.h"
+#include "ui/app_mode.h"
+#include "ui/control.h"
+#include "ui/panel.h"
+
+namespace {
+
+constexpr int LIST_X = 4;
+constexpr int LIST_BOTTOM_MARGIN = 40;    // between a list's bottom and the screen's
+constexpr int LIST_START_WIDTH = 8;
+constexpr int LIST_GROW_MS = 145;
+constexpr int LIST_LAYER = 10;
+constexpr int LIST_MENU_LAYER = 11;       // while the game menu's save or load screen is open
+constexpr int LIST_UNDER_OBJECT_LAYER = 4;
+constexpr int GLOW_R = 60, GLOW_G = 30, GLOW_B = 10;
+constexpr int GLOW_MS = 200;
+constexpr int GLOW_DELAY_MS = 145;
+constexpr int PICK_GAP = 6;               // between a list and the object panel opened beside it
+constexpr int PICK_MOVE_MS = 200;
+constexpr int SOUND_PICK = 6;
+constexpr int LOAD_DELAY_MS = 1000;
+constexpr int SLOT_SELECT = 0;            // the lists' selection slot
+constexpr int SLOT_NEWS_ROW = 5;          // the news panel's open-item slot
+
+// What the toggles of the six list buttons differ in.
+struct SideList {
+    GalaxySideList which;
+    int32_t        button_id;
+    void         (*build)(Control *panel, Player *ui);   // fills the panel
+    ControlFn      on_select;                             // into the selection slot; null: none
+    int32_t        anchor_mode;
+    bool           finish_resize_on_close;
+};
+
+GalaxyScreen *screen() { return galaxy_screen(); }
+uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
+
+void build_menu(Control *panel, Player *) {
+    game_menu_init(panel, GAME_MENU_GALAXY);
+    if (GameMenuState *state = game_menu_state(panel)) {
+        state->on_load_requested = starmap_clear_for_menu;
+        state->on_load_failed = starmap_menu_to_title;
+        state->on_save_opened = starmap_panels_mode_b;
+        state->on_load_opened = starmap_panels_mode_11;
+    }
+}
+
+void build_ships(Control *panel, Player *ui) {
+    List<GameObject> *ships = ui ? player_objects_sorted(ui) : nullptr;
+    ships_list_build(panel, ships);
+    list_free(ships);
+}
+
+void build_officers(Control *panel, Player *ui) {
+    List<Officer> *officers = ui ? player_officers_sorted(ui) : nullptr;
+    officer_list_panel_init(panel, officers);
+    list_free(officers);
+}
+
+void build_tech(Control *panel, Player *ui) { tech_screen_init(panel, ui); }
+void build_corp(Control *panel, Player *) { corp_panel_init(panel); }
+void build_news(Control *, Player *) { starmap_news_build(); }
+
+constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
+                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
+constexpr SideList SHIPS = {.which = GALAXY_LIST_SHIPS, .button_id = GALAXY_ID_SHIPS_BUTTON, .build = build_ships,
+                            .on_select = galaxy_ship_list_on_select, .anchor_mode = PANEL_ANCHOR_NONE,
+                            .finish_resize_on_close = false};
+constexpr SideList OFFICERS = {.which = GALAXY_LIST_OFFICERS, .button_id = GALAXY_ID_OFFICERS_BUTTON,
+                               .build = build_officers, .on_select = galaxy_officer_list_on_select,
+                               .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
+constexpr SideList TECH = {.which = GALAXY_LIST_TECH, .button_id = GALAXY_ID_TECH_BUTTON, .build = build_tech,
+                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+constexpr SideList CORP = {.which = GALAXY_LIST_CORP, .button_id = GALAXY_ID_CORP_BUTTON, .build = build_corp,
+                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+constexpr SideList NEWS = {.which = GALAXY_LIST_NEWS, .button_id = GALAXY_ID_NEWS_BUTTON, .build = build_news,
+                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+
+void start_glow(Control *panel) {
+    panel_enable_glow(panel);
+    colour_fade_start(panel_glow_colour(panel), 0, 0, 0, GLOW_R, GLOW_G, GLOW_B, GLOW_MS, GLOW_DELAY_MS, 0);
+}
+
+void hide(Control *c) {
+    if (c) control_set_hidden(c, false);
+}
+
+// A list button's press: nothing during a turn; a press stops auto-pass, closes the object panels
+// a list opened and marks the news of the moment announced; then the list opens, or closes when
+// it is open.
+void toggle(const SideList &list) {
+    GalaxyScreen *s = screen();
+    const uint32_t flags = screen_flags();
+    if (flags & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (flags & GALAXY_FLAG_AUTO_PASS) {
+        s->screen_flags.fetch_or(GALAXY_FLAG_STOP_REQUESTED);
+        s->autopass_countdown_ms = 0;
+    }
+    if (flags & GALAXY_FLAG_OBJECT_PANEL_SHOWN) galaxy_object_panels_close();
+    starmap_end_news_delay();
+
+    Control *panel = s->side_panels[list.which];
+    if (!panel) return;
+    if (control_is_shown(panel)) {
+        if (list.finish_resize_on_close) panel_finish_resize(panel);
+        hide(panel);
+        galaxy_bar_layout(0);
+        if (list.which == GALAXY_LIST_MENU) panel_remove_children(panel);
+        return;
+    }
+    galaxy_side_panels_close();
+    galaxy_bar_layout(list.button_id);
+    list.build(panel, game_get()->ui_player);
+    if (list.on_select)
+        if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[SLOT_SELECT] = list.on_select;
+    const int built_w = panel->w, built_h = panel->h;
+    control_set_size(panel, LIST_START_WIDTH, built_h);
+    control_set_position(panel, LIST_X, GFX_HEIGHT - LIST_BOTTOM_MARGIN - built_h);
+    panel_set_anchor_mode(panel, list.anchor_mode);
+    panel_set_draw_children_while_resizing(panel, true);
+    panel_resize_to(panel, built_w, built_h, LIST_GROW_MS);
+    control_set_hidden(panel, true);
+    control_set_layer(panel, LIST_LAYER);
+    start_glow(panel);
+    if (list.which == GALAXY_LIST_MENU) s->screen_flags.fetch_or(GALAXY_FLAG_MENU_OPEN);
+}
+
+// A pick in a list replaces whatever was open or selected by the picked item's object panel.
+Control *open_for_pick(int32_t id) {
+    GalaxyScreen *s = screen();
+    hide(s->centre_panel);
+    if (s->selected) starmap_drop_selection();
+    galaxy_object_panels_close();
+    return galaxy_object_panel_open(id);
+}
+
+// The picked item's panel grows out of the list to its right; bottom_aligned puts its bottom on the
+// list's, else it is centred on the list unless it is taller.
+void place_beside_list(Control *panel, Control *list, bool bottom_aligned) {
+    const int built_w = panel->w, built_h = panel->h;
+    panel_set_anchor_mode(panel, PANEL_ANCHOR_NONE);
+    panel_set_draw_children_while_resizing(panel, false);
+    control_set_position(panel, list->x, list->y);
+    control_set_size(panel, list->w, list->h);
+    const int x = list->x + list->w + PICK_GAP;
+    const int y = (bottom_aligned || built_h > list->h) ? list->y + list->h - built_h
+                                                         : list->y + list->h / 2 - built_h / 2;
+    control_move_to(panel, x, y, PICK_MOVE_MS);
+    panel_resize_to(panel, built_w, built_h, PICK_MOVE_MS);
+    screen()->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
+    sound_play(SOUND_PICK);
+}
+
+}  // namespace
+
+void galaxy_side_panels_close() {
+    for (Control *panel : screen()->side_panels) {
+        if (!panel) continue;
+        hide(panel);
+        panel_remove_children(panel);
+    }
+}
+
+void galaxy_side_panels_set_layer(int32_t layer) {
+    for (Control *panel : screen()->side_panels)
+        if (panel) control_set_layer(panel, layer);
+}
+
+void galaxy_bar_on_menu(Control *) { toggle(MENU); }
+void galaxy_bar_on_ships(Control *) { toggle(SHIPS); }
+void galaxy_bar_on_officers(Control *) { toggle(OFFICERS); }
+void starmap_toggle_technology(Control *) { toggle(TECH); }
+void starmap_toggle_corporation(Control *) { toggle(CORP); }
+void starmap_toggle_news(Control *) { toggle(NEWS); }
+
+// ---- A pick in a list ----
+
+void galaxy_officer_list_on_select(Control *list) {
+    if (!list) return;
+    Officer *officer = officer_list_get_selected(list);
+    Control *bottom = galaxy_object_panel_bottom();
+    if (officer && bottom && bottom->id == GALAXY_PANEL_OFFICER && bottom->user_data == officer) return;
+    Control *panel = open_for_pick(GALAXY_PANEL_OFFICER);
+    if (!panel) return;
+    starmap_officer_panel_fill(panel, officer);
+    if (Panel *p = panel_of(panel)) p->value = 1;
+    place_beside_list(panel, list, false);
+}
+
+void galaxy_ship_list_on_select(Control *list) {
+    if (!list) return;
+    GameObject *ship = ships_list_get_selected(list);
+    Control *shown = galaxy_object_panel_find(GALAXY_PANEL_SHIP);
+    if (ship && shown && shown->user_data == ship) return;
+    Control *panel = open_for_pick(GALAXY_PANEL_SHIP);
+    if (!panel) return;
+    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
+    place_beside_list(panel, list, true);
+}
+
+void starmap_officer_panel_fill(Control *panel, Officer *officer) {
+    const Game *game = game_get();
+    const bool own = officer && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id;
+    officer_detail_panel_init(panel, officer, own ? 7 : 3);
+}
+
+// ---- News ----
+
+void starmap_news_build() {
+    Control *panel = screen()->side_panels[GALAXY_LIST_NEWS];
+    if (!panel) return;
+    news_panel_build(panel, game_get()->alerts);
+    if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[SLOT_NEWS_ROW] = starmap_news_item_open;
+    start_glow(panel);
+}
+
+void starmap_news_item_open(Control *) {
+    GalaxyScreen *s = screen();
+    Control *centre = s->centre_panel;
+    Alert *alert = news_panel_clicked_alert(s->side_panels[GALAXY_LIST_NEWS]);
+    if (!centre || !alert) return;
+    galaxy_object_panels_close();
+    galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
+    hide(centre);
+    news_item_panel_build(centre, alert);
+    control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
+    control_set_hidden(centre, true);
+}
+
+// ---- The game menu's owner slots ----
+
+void starmap_clear_for_menu(Control *) {
+    GalaxyScreen *s = screen();
+    Game *game = game_get();
+    galaxy_markers_clear();
+    starmap_select_object(nullptr);
+    galaxy_bar_hide_action_buttons();
+    galaxy_object_panels_close();
+    hide(s->status_panel);
+    hide(s->hover_panel);
+    hide(s->selection_panel);
+    hide(s->centre_panel);
+    galaxy_bar_set_list_buttons_enabled(false);
+    s->screen_flags.fetch_and(~GALAXY_FLAG_ENCOUNTERS_PENDING);
+    s->screen_flags.fetch_or(GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_TURN_IN_PROGRESS);
+    hide(s->starmap_button);
+    if (Control *minimap = game_find_control(game, GALAXY_ID_SECTOR_MINIMAP)) control_remove(minimap);
+    s->load_delay_ms = LOAD_DELAY_MS;
+}
+
+void starmap_menu_to_title(Control *) {
+    game_clear(game_get());
+    app_mode_request(APP_MODE_TITLE);
+}
+
+void starmap_panels_mode_b(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void starmap_panels_mode_11(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
