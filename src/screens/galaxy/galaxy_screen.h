@@ -26,7 +26,7 @@ struct GameObject;
 struct Graphics;
 struct ObjectMap;
 struct SDL_Thread;
-template <typename T> struct HashTable;
+template <typename V> struct HashMap;
 
 // Control ids of the screen.
 constexpr int GALAXY_ID_NEXT_TURN        = 400000;
@@ -162,7 +162,7 @@ struct GalaxyScreen {
     int32_t  badge_cache[GALAXY_BADGES] = {-1, -1, -1, -1, -1};
 
     // Map markers: object id -> marker panel (one reference each). The first is the one hover reads.
-    HashTable<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
+    HashMap<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
     GalaxyRect panel_area;                            // where object panels may go
 };
 
@@ -198,6 +198,9 @@ void galaxy_join_thread(SDL_Thread **thread);   // waits when there is a handle,
 // ---- galaxy_enter.cpp ----
 void galaxy_mode_enter();
 void galaxy_mode_leave();
+// The map's view takes the screen's size; its origin is 0, or world size - view size - 1 where
+// that is negative (a map smaller than the screen).
+void galaxy_map_view_reset(ObjectMap *map);
 
 // ---- galaxy_draw.cpp ----
 void galaxy_mode_draw(Graphics *graphics);
