@@ -14,6 +14,9 @@
 #include "game/encounter.h"
 #include "game/encounter_life.h"
 #include "game/player.h"
+#include "effects/starfield.h"
+#include "platform/colour_fade.h"
+#include "platform/font.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "world/factory.h"
@@ -215,6 +218,7 @@ TEST_F(GalaxyZoom, IntoASectorGrowsFromItsBoxEndsInTheSectorViewAndTheWayBackRes
     EXPECT_EQ(info->x, 14);
     frame();
     EXPECT_TRUE(working_background_is(sector_slot)) << "the clean sector picture over the whole screen";
+    driver.save_screen("galaxy_sector_view.png");
 
     const int cx = GFX_WIDTH / 2, cy = GFX_HEIGHT / 2;
     starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
@@ -253,6 +257,98 @@ TEST_F(GalaxyZoom, WithoutABoxTheZoomGrowsFromTheCentreRectangleFourPixelsAMilli
     EXPECT_FALSE(has(GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_STARMAP_VIEW));
     EXPECT_TRUE(has(GALAXY_FLAG_RESET_BACKGROUND));
     EXPECT_EQ(game->shown_sector_id, sector->id);
+}
+
+// ---- The combat hand-off ----
+
+// The draw alone, as the hand-off's steps leave the screen state (the steps are the update's).
+class GalaxyHandOffDraw : public GalaxyView {
+protected:
+    Encounter *battle = nullptr;
+
+    void SetUp() override {
+        GalaxyView::SetUp();
+        frame();
+        battle = encounter_create();
+        battle->backdrop = 7;
+        game_set_current_encounter(game, battle);
+        GalaxyScreen *s = screen();
+        s->band_top = GFX_HEIGHT / 2 - 20;
+        s->band_bottom = GFX_HEIGHT / 2 + 20;
+        s->screen_flags.fetch_or(GALAXY_FLAG_COMBAT_HANDOFF | GALAXY_FLAG_LOAD_COMBAT_BACKGROUND | GALAXY_FLAG_HIDE_MAP);
+        game->flags |= GAME_FLAG_CONTROLS_OFF;
+    }
+    void TearDown() override {
+        game->flags &= ~GAME_FLAG_CONTROLS_OFF;
+        screen()->screen_flags.fetch_and(~GALAXY_FLAG_COMBAT_HANDOFF);
+        encounter_retain(battle);   // the game lets go of it; the test's reference ends it
+        game_set_current_encounter(game, nullptr);
+        encounter_release(battle);
+        GalaxyView::TearDown();
+    }
+    void draw() {
+        Graphics *g = gfx_get();
+        gfx_queue_lock(g);
+        gfx_queue_clear(g);
+        galaxy_mode_draw(g);
+        gfx_queue_unlock(g);
+        ASSERT_EQ(gfx_replay_frame(g, driver.screen), RES_OK);
+    }
+    static bool in_band(int y) { return y >= screen()->band_top && y <= screen()->band_bottom; }
+    static bool on_a_star(int x, int y) {
+        for (const Star *star : game_get()->star_layer->stars->items) {
+            if (!star) break;
+            if (x >= star->x - 1 && x <= star->x + star->size && y >= star->y - 1 && y <= star->y + star->size)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(GalaxyHandOffDraw, TheCombatPictureIsUncoveredFromTheCentreWithItsStarsBesideTheBand) {
+    const int combat_slot = GALAXY_BG_COMBAT_FIRST + 7;
+    const title_test::Backdrop combat(combat_slot), starmap(starmap_slot());
+    ASSERT_TRUE(combat.ok());
+    draw();
+    EXPECT_FALSE(has(GALAXY_FLAG_LOAD_COMBAT_BACKGROUND));
+    EXPECT_NE(gfx_get()->bg_slots[combat_slot], nullptr);
+    EXPECT_EQ(pixel(10, GFX_HEIGHT / 2), (Rgb{0, 32, 0}));
+    EXPECT_EQ(pixel(GFX_WIDTH / 2, GFX_HEIGHT / 2), (Rgb{0, 32, 0})) << "nothing uncovered before the letters";
+    EXPECT_EQ(pixel(10, 100), starmap.at(10, 100));
+
+    GalaxyScreen *s = screen();
+    s->handoff_phase = 3;
+    s->loading_rect = GalaxyRect{400, 250, 620, 520};
+    draw();
+    EXPECT_EQ(std::vector<int>({s->uncovered_rect.x1, s->uncovered_rect.y1, s->uncovered_rect.x2, s->uncovered_rect.y2}),
+              std::vector<int>({400, 250, 620, 520}));
+    s->loading_rect = GalaxyRect{0, 0, GFX_WIDTH - 1, GFX_HEIGHT - 1};
+    s->screen_flags.fetch_or(GALAXY_FLAG_LOADING_TEXT);
+    s->loading_fade = colour_fade_create();   // the screen's leave frees it
+    colour_fade_set(s->loading_fade, 255, 255, 255);
+    s->loading_width = font_text_width(0, "Loading...");
+    draw();
+
+    int compared = 0, starred = 0;
+    for (int y = 0; y < GFX_HEIGHT; y += 7)
+        for (int x = 0; x < GFX_WIDTH; x += 11) {
+            if (in_band(y) || on_a_star(x, y) || (x > GFX_WIDTH - 120 && y > GFX_HEIGHT - 40)) continue;
+            EXPECT_EQ(pixel(x, y), combat.at(x, y)) << x << ", " << y;
+            ++compared;
+        }
+    for (const Star *star : game->star_layer->stars->items) {
+        if (!star) break;
+        const int x = star->x + star->size / 2, y = star->y + star->size / 2;
+        if (x < 0 || y < 0 || in_band(y)) continue;
+        if (!(pixel(x, y) == combat.at(x, y))) ++starred;
+    }
+    EXPECT_GT(compared, 5000);
+    EXPECT_GT(starred, 32) << "the stars are painted over the uncovered picture";
+    EXPECT_EQ(pixel(10, GFX_HEIGHT / 2), (Rgb{0, 32, 0})) << "the band stays over the picture";
+    int white = 0;
+    for (int y = GFX_HEIGHT - 30; y < GFX_HEIGHT - 6; ++y)
+        for (int x = GFX_WIDTH - 6 - s->loading_width; x < GFX_WIDTH - 6; ++x) white += pixel(x, y) == Rgb{255, 255, 255};
+    EXPECT_GT(white, 20) << "\"Loading...\" at the bottom right";
 }
 
 // ---- The frozen picture ----
