@@ -386,8 +386,8 @@ void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom
     galaxy_bar_layout(0);
     starmap_select_object(nullptr);
     game_remove_controls_by_group(game, GALAXY_GROUP_MARKERS);
-    for (HashMap<Control> *map : s->marker_maps)
-        if (map) hash_map_clear(map);
+    for (HashTable<Control> *map : s->marker_maps)
+        if (map) hash_table_clear(map);
     s->zoom_rect = GalaxyRect{left, top, right, bottom};
     s->zoom_stage = 0;
     s->zoom_timer = 0;

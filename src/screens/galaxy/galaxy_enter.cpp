@@ -86,19 +86,25 @@ void forget_panels(GalaxyScreen *s) {
     s->lit_list_button = 0;
 }
 
-// Marker maps: object id -> marker panel, one control reference per entry.
-void marker_retain(Control *marker) { control_addref(marker); }
+// Marker maps: object id -> marker panel, one control reference per entry. A marker's user data
+// is the object it marks, whose id is its key.
+const void *marker_key(const Control *marker) {
+    const auto *object = static_cast<const GameObject *>(marker->user_data);
+    return object ? &object->id : nullptr;
+}
 void marker_release(Control *marker) { control_release(marker); }
 
-HashMap<Control> *marker_map_create() {
-    HashMap<Control> *map = hash_map_create<Control>(key64_dup, key64_free, key64_hash, key64_compare);
-    if (map) hash_map_set_value_fns(map, marker_retain, marker_release);
+HashTable<Control> *marker_map_create() {
+    HashTable<Control> *map = hash_table_create<Control>(key64_hash, key64_compare);
+    if (!map) return nullptr;
+    map->key_of = marker_key;
+    hash_table_set_free_fn(map, marker_release);
     return map;
 }
 
 void marker_maps_free(GalaxyScreen *s) {
-    for (HashMap<Control> *&map : s->marker_maps) {
-        hash_map_free(map);
+    for (HashTable<Control> *&map : s->marker_maps) {
+        hash_table_free(map);
         map = nullptr;
     }
 }
@@ -199,7 +205,7 @@ void galaxy_mode_enter() {
     reset_state(s);
     s->starmap_background = starmap_background_of(game);
     marker_maps_free(s);
-    for (HashMap<Control> *&map : s->marker_maps) map = marker_map_create();
+    for (HashTable<Control> *&map : s->marker_maps) map = marker_map_create();
 
     galaxy_map_view_reset(game->galaxy_map);
     galaxy_map_view_reset(game->sector_map);

@@ -26,7 +26,7 @@ struct GameObject;
 struct Graphics;
 struct ObjectMap;
 struct SDL_Thread;
-template <typename V> struct HashMap;
+template <typename T> struct HashTable;
 
 // Control ids of the screen.
 constexpr int GALAXY_ID_NEXT_TURN        = 400000;
@@ -162,7 +162,7 @@ struct GalaxyScreen {
     int32_t  badge_cache[GALAXY_BADGES] = {-1, -1, -1, -1, -1};
 
     // Map markers: object id -> marker panel (one reference each). The first is the one hover reads.
-    HashMap<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
+    HashTable<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
     GalaxyRect panel_area;                            // where object panels may go
 };
 
