@@ -615,6 +615,24 @@ uint32_t bg_put_pixels_command(const uint8_t *payload) {
     return sizeof p;
 }
 
+uint32_t bg_capture_screen_command(const uint8_t *payload) {
+    GfxRect r;
+    std::memcpy(&r, payload, sizeof r);
+    Graphics *g = gfx_get();
+    uint8_t *pixels;
+    int pitch, bpp;
+    if (!g_screen.pixels || !work_pixels(g, &pixels, &pitch, &bpp) || g_screen.bytes_per_pixel != bpp) return sizeof r;
+    const int limit_w = std::min(g_screen.width, g->work_bg_surface->w);
+    const int limit_h = std::min(g_screen.height, g->work_bg_surface->h);
+    const Span2D c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
+    if (c.empty()) return sizeof r;
+    const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
+    for (int y = c.y0; y < c.y1; ++y)
+        std::memcpy(pixels + size_t(y) * size_t(pitch) + size_t(c.x0) * size_t(bpp),
+                    g_screen.pixels + size_t(y) * g_screen.pitch + size_t(c.x0) * size_t(bpp), row_bytes);
+    return sizeof r;
+}
+
 uint32_t bg_lock_command(const uint8_t *) {
     if (SDL_Surface *s = gfx_get()->work_bg_surface; s && SDL_MUSTLOCK(s)) SDL_LockSurface(s);
     return 0;

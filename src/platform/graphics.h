@@ -18,8 +18,10 @@
 //    so tests look at pixels without a window.
 //  - Backgrounds: 52 slots of full-screen pictures and a working background, a private copy of
 //    the current slot's picture that drawing may alter between bg_lock_command and
-//    bg_unlock_command; areas are repainted from it with gfx_restore_rect. Each slot and the
-//    working background hold one sprite reference. A slot whose picture does not load stays
+//    bg_unlock_command; areas are repainted from it with gfx_restore_rect, and a rectangle of
+//    what the screen shows can be kept in it (bg_capture_screen_command), so a picture drawn once
+//    is repainted as long as nothing resets it. Each slot and the working background hold one
+//    sprite reference. A slot whose picture does not load stays
 //    empty, and every command that needs it does nothing.
 //  - Locks: frame mutex (held by the graphics thread for a whole cycle), then queue mutex. The
 //    frame condition is broadcast after every cycle and when the thread ends; waiters use the
@@ -174,5 +176,8 @@ DrawCommandFn bg_set_command;             // u32 slot: loads it when needed; a p
 DrawCommandFn bg_copy_rect_command;       // BgCopyPayload: that rectangle of the slot's image into the working background
 DrawCommandFn bg_reset_rect_command;      // GfxRect: that rectangle of the current background into the working one
 DrawCommandFn bg_put_pixels_command;      // BgPixelsPayload: a pixel block into the working background
+// GfxRect: that rectangle of the screen into the working background (both locked around it, the
+// screen with gfx_lock_screen); nothing when there is no working background or the two differ in depth.
+DrawCommandFn bg_capture_screen_command;
 DrawCommandFn bg_lock_command;            // no payload: lock the working background when it must be
 DrawCommandFn bg_unlock_command;          // no payload

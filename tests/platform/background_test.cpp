@@ -175,6 +175,59 @@ TEST_F(BackgroundSlots, CopyRectBringsAnotherSlotsPictureIntoTheWorkingBackgroun
     run();
 }
 
+TEST_F(BackgroundSlots, ACapturedScreenIsRepaintedUntilTheBackgroundIsReset) {
+    queue_slot(bg_set_command, 0);
+    queue_rect(gfx_restore_rect, 0, 0, GFX_WIDTH, GFX_HEIGHT);
+    run();
+    SDL_Rect mark{100, 100, 10, 10};
+    SDL_FillRect(screen, &mark, 0x00FF0000u);   // drawn on the screen only
+    queue_plain(gfx_lock_screen);
+    queue_plain(bg_lock_command);
+    queue_rect(bg_capture_screen_command, 0, 0, GFX_WIDTH, GFX_HEIGHT);
+    queue_plain(bg_unlock_command);
+    queue_plain(gfx_unlock_screen);
+    run();
+    queue_plain(bg_lock_command);
+    EXPECT_EQ(work(105, 105), 0x00FF0000u);
+    EXPECT_EQ(work(200, 200), sprite_pixel(g->current_bg, 200, 200));
+    queue_plain(bg_unlock_command);
+    run();
+
+    SDL_FillRect(screen, nullptr, 0);
+    queue_rect(gfx_restore_rect, 90, 90, 30, 30);
+    run();
+    EXPECT_EQ(surface_pixel(screen, 105, 105), 0x00FF0000u) << "the kept picture is repainted";
+    EXPECT_EQ(surface_pixel(screen, 95, 95), sprite_pixel(g->current_bg, 95, 95));
+    EXPECT_EQ(surface_pixel(screen, 300, 300), 0u);
+
+    queue_plain(bg_lock_command);
+    queue_rect(bg_reset_rect_command, 0, 0, GFX_WIDTH, GFX_HEIGHT);
+    queue_plain(bg_unlock_command);
+    queue_rect(gfx_restore_rect, 90, 90, 30, 30);
+    run();
+    EXPECT_EQ(surface_pixel(screen, 105, 105), sprite_pixel(g->current_bg, 105, 105)) << "the clean picture is back";
+}
+
+TEST_F(BackgroundSlots, CaptureIsClippedToTheScreenAndNeedsAWorkingBackground) {
+    SDL_FillRect(screen, nullptr, 0x00FF0000u);
+    queue_rect(bg_capture_screen_command, 0, 0, GFX_WIDTH, GFX_HEIGHT);
+    run();
+    EXPECT_EQ(g->work_bg, nullptr);
+
+    queue_slot(bg_set_command, 0);
+    queue_plain(bg_lock_command);
+    queue_rect(bg_capture_screen_command, 1020, 760, 20, 20);
+    queue_rect(bg_capture_screen_command, -5, -5, 10, 10);
+    run();
+    EXPECT_EQ(work(1023, 767), 0x00FF0000u);
+    EXPECT_EQ(work(1019, 767), sprite_pixel(g->current_bg, 1019, 767));
+    EXPECT_EQ(work(0, 0), 0x00FF0000u);
+    EXPECT_EQ(work(4, 4), 0x00FF0000u);
+    EXPECT_EQ(work(5, 5), sprite_pixel(g->current_bg, 5, 5));
+    queue_plain(bg_unlock_command);
+    run();
+}
+
 TEST_F(BackgroundSlots, FreeingTheCurrentSlotKeepsTheWorkingBackgroundAndStopsResets) {
     queue_slot(bg_set_command, 0);
     run();

@@ -198,6 +198,9 @@ void galaxy_join_thread(SDL_Thread **thread);   // waits when there is a handle,
 // ---- galaxy_enter.cpp ----
 void galaxy_mode_enter();
 void galaxy_mode_leave();
+// The map's view takes the screen's size; its origin is 0, or world size - view size - 1 where
+// that is negative (a map smaller than the screen).
+void galaxy_map_view_reset(ObjectMap *map);
 
 // ---- galaxy_draw.cpp ----
 void galaxy_mode_draw(Graphics *graphics);
