@@ -28,7 +28,7 @@
 namespace {
 
 constexpr int SOUND_COURSE_SET = 22;
-constexpr int HOVER_EXTRA_HEIGHT = 4;   // a fleet's count under its badge hovers it too
+constexpr int HOVER_EXTRA_HEIGHT = 4;   // the pointer just below an object still hovers it
 constexpr int SPLIT_STEP = 10;          // pixels a new fleet stands toward its destination
 constexpr int PANEL_MARGIN = 12;
 constexpr int SITE_ITEM_HARVESTING = 6;
@@ -88,7 +88,7 @@ bool hover_panel_shown() {
     return hover && !(hover->flags & CTRL_REMOVED) && control_is_shown(hover);
 }
 
-// ---- Lists of the panels ----
+// ---- Courses ----
 
 Fleet *new_fleet_of(uint64_t owner) {
     Fleet *fleet = fleet_create();
@@ -252,7 +252,7 @@ Control *open_panel_for(GameObject *object) {
     if (Sector *sector = sector_of(object)) {
         if (!visible_to_ui(sector)) return nullptr;
         int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
-        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options += SECTOR_OPTIONS_PRESENT;
+        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
         Control *panel = open_object_panel(GALAXY_PANEL_SECTOR, sector);
         if (panel) starmap_show_sector_panel(panel, sector, options);
         return panel;
