@@ -494,6 +494,8 @@ void fleet_enable_pings(Fleet *f) { f->fleet_flags |= FLEET_PINGS; }
 void fleet_show_count(Fleet *f) { f->fleet_flags |= FLEET_SHOWS_COUNT; }
 void fleet_mark_retreated(Fleet *f) { f->fleet_flags |= FLEET_RETREATED; }
 bool fleet_is_retreated(const Fleet *f) { return (f->fleet_flags & FLEET_RETREATED) != 0; }
+void fleet_set_origin_id(Fleet *f, uint64_t id) { f->saved_id_a = id; }
+uint64_t fleet_origin_id(const Fleet *f) { return f->saved_id_a; }
 
 void fleet_set_colour(Fleet *f, uint8_t r, uint8_t g, uint8_t b) {
     if (!(f->fleet_flags & FLEET_BADGE)) {

@@ -155,6 +155,9 @@ void     fleet_mark_retreated(Fleet *fleet);
 bool     fleet_is_retreated(const Fleet *fleet);
 void     fleet_set_colour(Fleet *fleet, uint8_t r, uint8_t g, uint8_t b);
 uint64_t fleet_take_intercepted_fleet(Fleet *fleet);
+// The sector or fleet the player split this fleet off (saved_id_a; 0 none).
+void     fleet_set_origin_id(Fleet *fleet, uint64_t id);
+uint64_t fleet_origin_id(const Fleet *fleet);
 int32_t  fleet_cloak(const GameObject *fleet);           // 0 for anything but a fleet
 Result   fleet_template_icon_size(int32_t index, int32_t *w, int32_t *h);
 

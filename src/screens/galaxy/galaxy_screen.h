@@ -62,6 +62,11 @@ constexpr int GALAXY_PANEL_ASSIGN_SHIP    = 400040;
 constexpr int GALAXY_PANEL_ASSIGN_BASE    = 400043;
 constexpr int GALAXY_PANEL_DEFENSE        = 400045;
 
+// An object panel's list of objects and the selection word of its rows.
+constexpr int GALAXY_LIST_ID          = 100005;
+constexpr int GALAXY_ROW_SELECTED     = 100001;
+constexpr int GALAXY_ROW_UNSELECTED   = 100002;
+
 constexpr int GALAXY_OBJECT_PANEL_LIMIT = 6;
 constexpr int GALAXY_LIST_BUTTONS       = 6;
 constexpr int GALAXY_BADGES             = 5;
@@ -224,6 +229,8 @@ bool     starmap_object_panel_open_for_hovered();
 bool     starmap_object_panels_any_open();
 void     starmap_object_panel_flash(int32_t id);
 void     starmap_object_panels_show(bool show);
+// The object an object panel shows: its user data, with one reference held.
+void     starmap_object_panel_set_object(Control *panel, GameObject *object);
 void     starmap_select_object(GameObject *object);
 // Drops the selection: the decorations, the reference, the selection panel, the destination
 // prompt, GALAXY_FLAG_SELECTED and GALAXY_FLAG_OBJECT_PANEL_SHOWN.
@@ -233,9 +240,18 @@ void     starmap_panel_move_into_place(Control *mover, Control *target);
 // Places an object panel beside an object: in the panel area, avoiding the object's rectangle
 // grown by margin.
 void     starmap_place_panel_beside(Control *panel, const GameObject *object, int32_t margin);
-void     starmap_fleet_on_pick_ship(Control *panel);
-void     starmap_sector_on_pick_ship(Control *panel);
+// A ship row of the fleet or the sector panel's list: selects its ship and opens the ship panel
+// beside the row.
+void     starmap_fleet_on_pick_ship(Control *row);
+void     starmap_sector_on_pick_ship(Control *row);
+// A site marker's production box: opens the site's panel beside it and selects it.
 void     starmap_site_marker_on_click(Control *marker);
+// The list of an object panel (its child GALAXY_LIST_ID): rows are panels carrying their object as
+// widget state and GALAXY_ROW_SELECTED or GALAXY_ROW_UNSELECTED as panel value; only shown rows
+// (or rows waiting to show again) count. The count is -1 when the panel has no list.
+int32_t  galaxy_panel_list_count_selected(Control *panel);
+bool     galaxy_panel_list_is_selected(Control *panel, const GameObject *object);
+GameObject *galaxy_list_row_object(Control *row);   // null for anything but a row
 
 // ---- command_bar.cpp ----
 void galaxy_bar_create();                        // the six list buttons, the badges, the four action buttons

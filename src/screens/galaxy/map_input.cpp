@@ -1,0 +1,334 @@
+// The galaxy map's pointer: the object under it becomes the hovered one, and a left click opens
+// that object's panel or, while a destination is being picked, gives the selected fleet (or the
+// ships picked in the selected sector) a course to it, or a harvester its resource target.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "game/encounter.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "game/turn.h"
+#include "platform/geometry.h"
+#include "platform/hash.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "ui/control.h"
+#include "ui/game_controls.h"
+#include "ui/panel.h"
+#include "world/fleet.h"
+#include "world/object.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+
+namespace {
+
+constexpr int SOUND_COURSE_SET = 22;
+constexpr int HOVER_EXTRA_HEIGHT = 4;   // the pointer just below an object still hovers it
+constexpr int SPLIT_STEP = 10;          // pixels a new fleet stands toward its destination
+constexpr int PANEL_MARGIN = 12;
+constexpr int SITE_ITEM_HARVESTING = 6;
+
+// Object panel options (what the panel shows and offers).
+constexpr int32_t SECTOR_OPTIONS = 9;
+constexpr int32_t SECTOR_OPTIONS_OWN = 57;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = 0x14;   // the UI player has objects there
+constexpr int32_t FLEET_OPTIONS = 3;
+constexpr int32_t FLEET_OPTIONS_OWN_SECTOR_VIEW = 7;
+constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
+constexpr int32_t SITE_OPTIONS = 5;
+
+Game *game() { return game_get(); }
+GalaxyScreen *screen() { return galaxy_screen(); }
+uint32_t flags() { return screen()->screen_flags.load(std::memory_order_relaxed); }
+void set_flags(uint32_t bits) { screen()->screen_flags.fetch_or(bits, std::memory_order_relaxed); }
+
+bool visible_to_ui(const GameObject *o) { return (o->flags & OBJ_VISIBLE) != 0; }
+
+// ---- Hover ----
+
+bool contains(const Control *c, int px, int py) {
+    int x = 0, y = 0;
+    control_get_screen_position(c, &x, &y);
+    return px >= x && py >= y && px < x + c->w && py < y + c->h;
+}
+
+// The object of the marker whose icon is under the pointer (the first marker map).
+GameObject *marker_object_at(int px, int py) {
+    HashTable<Control> *markers = screen()->marker_maps[0];
+    if (!markers) return nullptr;
+    HashTableIter<Control> it;
+    hash_table_iter_init(&it, markers);
+    while (Control *marker = hash_table_iter_next(&it)) {
+        Control *icon = panel_find_child(marker, GALAXY_ID_MARKER_ICON);
+        if (!icon || !contains(icon, px, py)) continue;
+        const void *key = hash_detail::key_of(markers, marker);
+        if (!key) continue;
+        uint64_t id = 0;
+        std::memcpy(&id, key, sizeof id);
+        return game_find_object(game(), id);
+    }
+    return nullptr;
+}
+
+// What the pointer may hover: never an object the pointer passes over, and on the star map no
+// object but a sector that the UI player does not see.
+bool hoverable(const GameObject *o) {
+    if (o->flags & OBJ_NO_POINTER_HIT) return false;
+    if ((flags() & GALAXY_FLAG_STARMAP_VIEW) && o->kind != OBJECT_SECTOR && !visible_to_ui(o)) return false;
+    return true;
+}
+
+bool hover_panel_shown() {
+    const Control *hover = screen()->hover_panel;
+    return hover && !(hover->flags & CTRL_REMOVED) && control_is_shown(hover);
+}
+
+// ---- Courses ----
+
+Fleet *new_fleet_of(uint64_t owner) {
+    Fleet *fleet = fleet_create();
+    if (!fleet) return nullptr;
+    object_assign_id(fleet);
+    fleet_enable_pings(fleet);
+    fleet_show_count(fleet);
+    fleet->flags |= OBJ_VISIBLE;
+    object_set_owner_id(fleet, owner);
+    return fleet;
+}
+
+// The step of SPLIT_STEP pixels from (fx, fy) toward (tx, ty); straight right when they meet.
+void step_toward(int fx, int fy, int tx, int ty, int *sx, int *sy) {
+    int dx = tx - fx, dy = ty - fy;
+    if (dx == 0 && dy == 0) dx = 1;
+    const int d = std::max(distance(dx, dy), 1);
+    *sx = SPLIT_STEP * dx / d;
+    *sy = SPLIT_STEP * dy / d;
+}
+
+void centre_of(const GameObject *o, int *x, int *y) {
+    *x = o->x + o->w / 2;
+    *y = o->y + o->h / 2;
+}
+
+// The new fleet leaves on its course at once and keeps from meeting fleets until the next day.
+void launch(Fleet *fleet, GameObject *destination, uint64_t origin) {
+    fleet_set_move_target(fleet, destination);
+    fleet_bar_meetings(fleet);
+    fleet_set_origin_id(fleet, origin);
+    map_add_pending_objects(game()->galaxy_map);
+}
+
+// The ships picked in the fleet panel's list leave their fleet in a new one, SPLIT_STEP pixels
+// toward the destination.
+void split_fleet(Fleet *fleet, Control *panel, GameObject *destination) {
+    ObjectMap *map = game()->galaxy_map;
+    if (!map) return;
+    // Moving a ship edits the fleet's list: walk a copy, each ship held meanwhile.
+    std::vector<Ship *> leaving;
+    for (GameObject *o : fleet->ships.items) {
+        if (!o) break;
+        Ship *ship = ship_of(o);
+        if (ship && galaxy_panel_list_is_selected(panel, ship)) {
+            object_add_ref(ship);
+            leaving.push_back(ship);
+        }
+    }
+    Fleet *split = new_fleet_of(fleet->owner_id);
+    if (split) {
+        for (Ship *ship : leaving) ship_set_fleet(ship, split);
+        int fx = 0, fy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
+        centre_of(fleet, &fx, &fy);
+        centre_of(destination, &tx, &ty);
+        step_toward(fx, fy, tx, ty, &sx, &sy);
+        map_place_object(map, split, fleet->x + sx, fleet->y + sy, 0);
+        launch(split, destination, fleet->id);
+        starmap_select_object(nullptr);
+    }
+    for (Ship *ship : leaving) object_release(ship);
+}
+
+void course_for_fleet(Fleet *fleet, GameObject *destination) {
+    starmap_object_panels_show(true);
+    Control *panel = galaxy_object_panel_find(GALAXY_PANEL_FLEET);
+    const int32_t picked = galaxy_panel_list_count_selected(panel);
+    if (picked > 0 && picked < fleet_ship_count(fleet)) {
+        split_fleet(fleet, panel, destination);
+    } else {
+        fleet_set_move_target(fleet, destination);
+        if (fleet_is_at(fleet, destination)) fleet_bar_meetings(fleet);
+    }
+    galaxy_markers_refresh();
+    galaxy_object_panels_close();
+    sound_play(SOUND_COURSE_SET);
+}
+
+// The ships picked in the sector panel's list leave the sector in a new fleet centred SPLIT_STEP
+// pixels from the sector's centre toward the destination.
+void course_for_sector(Sector *sector, GameObject *destination) {
+    Control *panel = galaxy_object_panel_find(GALAXY_PANEL_SECTOR);
+    std::vector<Ship *> leaving;
+    for (int32_t i = 0, n = sector_object_count(sector); i < n; ++i) {
+        Ship *ship = ship_of(sector_get_object(sector, i));
+        if (ship && galaxy_panel_list_is_selected(panel, ship)) {
+            object_add_ref(ship);
+            leaving.push_back(ship);
+        }
+    }
+    ObjectMap *map = game()->galaxy_map;
+    if (!leaving.empty() && map) {
+        if (Fleet *fleet = new_fleet_of(0)) {
+            for (Ship *ship : leaving) ship_set_sector(ship, nullptr);
+            object_set_owner_id(fleet, leaving.front()->owner_id);
+            for (Ship *ship : leaving) ship_set_fleet(ship, fleet);
+            int cx = 0, cy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
+            centre_of(sector, &cx, &cy);
+            centre_of(destination, &tx, &ty);
+            step_toward(cx, cy, tx, ty, &sx, &sy);
+            map_place_object(map, fleet, cx + sx - fleet->w / 2, cy + sy - fleet->h / 2, 0);
+            launch(fleet, destination, sector->id);
+            starmap_select_object(nullptr);
+            galaxy_markers_refresh();
+            sound_play(SOUND_COURSE_SET);
+        }
+    }
+    for (Ship *ship : leaving) object_release(ship);
+    galaxy_object_panels_close();
+}
+
+void pick_destination(GameObject *destination) {
+    GameObject *selected = screen()->selected;
+    if (!selected || selected == destination) return;
+    if (Fleet *fleet = fleet_of(selected)) {
+        if (fleet_is_barred(fleet) || fleet->move_target == destination) return;   // the prompt stays
+        course_for_fleet(fleet, destination);
+    } else if (Sector *sector = sector_of(selected)) {
+        course_for_sector(sector, destination);
+    }
+    starmap_prompt_show(-1);
+}
+
+void pick_harvest_target(GameObject *hovered) {
+    Game *g = game();
+    const Site *target = site_cast(hovered);
+    Site *harvester = site_cast(screen()->selected);
+    if (!target || !harvester) return;
+    if (!(target->params.template_flags & SITE_TF_RESOURCE) || target->resources_left <= 0) return;
+    if (target->item == SITE_ITEM_HARVESTING) return;
+    const Sector *sector = sector_of(game_find_object_of_kind(g, OBJECT_SECTOR, g->shown_sector_id));
+    if (!sector || sector_find_harvester_of(sector, target->id)) return;
+    site_set_harvest_target(harvester, target->id);
+    if (g->ui_player) player_update_totals(g->ui_player);
+    starmap_prompt_show(-1);
+    galaxy_markers_refresh();
+}
+
+int32_t fleet_options(const Fleet *fleet) {
+    Game *g = game();
+    const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
+    if (fleet->owner_id == g->ui_player_id) return starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_OWN_SECTOR_VIEW;
+    if (starmap) {
+        Encounter *enc = game_find_encounter_by_fleet(g, fleet->id);
+        if (enc && encounter_has_side(enc, g->ui_player_id)) return FLEET_OPTIONS_STARMAP;
+    }
+    return FLEET_OPTIONS;
+}
+
+// Closes the object panels and opens the panel of the id for the object.
+Control *open_object_panel(int32_t id, GameObject *object) {
+    galaxy_object_panels_close();
+    Control *panel = galaxy_object_panel_open(id);
+    starmap_object_panel_set_object(panel, object);
+    return panel;
+}
+
+// The object's panel, filled; null when the object has none to show.
+Control *open_panel_for(GameObject *object) {
+    Game *g = game();
+    if (Sector *sector = sector_of(object)) {
+        if (!visible_to_ui(sector)) return nullptr;
+        int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
+        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
+        Control *panel = open_object_panel(GALAXY_PANEL_SECTOR, sector);
+        if (panel) starmap_show_sector_panel(panel, sector, options);
+        return panel;
+    }
+    if (Fleet *fleet = fleet_of(object)) {
+        Control *panel = open_object_panel(GALAXY_PANEL_FLEET, fleet);
+        if (!panel) return nullptr;
+        starmap_show_fleet_panel(panel, fleet, fleet_options(fleet));
+        if (!control_is_shown(panel)) control_set_hidden(panel, true);
+        return panel;
+    }
+    if (Site *site = site_cast(object)) {
+        Control *panel = open_object_panel(GALAXY_PANEL_SITE, site);
+        if (panel) starmap_show_site_panel(panel, site, SITE_OPTIONS);
+        return panel;
+    }
+    return nullptr;
+}
+
+// A click with nothing to pick: ends auto-pass and the news delay, and opens the object's panel
+// beside it, growing out of the hover panel when that showed the object.
+void open_hovered(GameObject *hovered) {
+    GalaxyScreen *s = screen();
+    if (flags() & GALAXY_FLAG_AUTO_PASS) {
+        set_flags(GALAXY_FLAG_STOP_REQUESTED);
+        s->autopass_countdown_ms = 0;
+    }
+    starmap_end_news_delay();
+    if (s->centre_panel) control_set_hidden(s->centre_panel, false);
+    Control *panel = open_panel_for(hovered);
+    if (!panel) return;
+    starmap_select_object(hovered);
+    starmap_place_panel_beside(panel, hovered, PANEL_MARGIN);
+    if (hover_panel_shown() && s->hover_panel->user_data == hovered) starmap_panel_move_into_place(s->hover_panel, panel);
+}
+
+}  // namespace
+
+void galaxy_hover_update() {
+    Game *g = game();
+    GalaxyScreen *s = screen();
+    const int px = input_mouse_x(), py = input_mouse_y();
+    GameObject *found = nullptr;
+    if (ObjectMap *map = galaxy_current_map()) {
+        ObjectFilter filter;
+        filter.flags = FILTER_POINT | FILTER_EXCLUDE | FILTER_EXTRA_HEIGHT;
+        filter.exclude_flags = OBJ_NO_POINTER_HIT;
+        filter.extra_height = HOVER_EXTRA_HEIGHT;
+        filter.px = map->view_x + px;
+        filter.py = map->view_y + py;
+        found = map_query_object(map, &filter);
+    }
+    if (!found) found = marker_object_at(px, py);
+    if (found && !hoverable(found)) found = nullptr;
+    if (found && game_control_at_point(g, px, py) && !(hover_panel_shown() && contains(s->hover_panel, px, py)))
+        found = nullptr;
+    galaxy_hover_set(found);
+    if (found) return;
+    if (hover_panel_shown() && !panel_is_resizing(s->hover_panel)) {
+        control_set_hidden(s->hover_panel, false);
+        game_remove_controls_by_group(g, GALAXY_GROUP_SELECTION);
+    }
+}
+
+void galaxy_map_click() {
+    if (!input_button_pressed(INPUT_BUTTON_LEFT)) return;
+    GalaxyScreen *s = screen();
+    GameObject *hovered = s->hovered;
+    if (hovered && !(flags() & GALAXY_FLAG_CLOCK_RUNNING) && !starmap_object_panel_open_for_hovered()) {
+        object_add_ref(hovered);   // the handlers may move the hover
+        switch (s->pick_mode) {
+        case 0: pick_destination(hovered); break;
+        case 1: pick_harvest_target(hovered); break;
+        default: open_hovered(hovered); break;
+        }
+        object_release(hovered);
+    }
+    game_flush_new_controls(game());
+}
