@@ -9,6 +9,7 @@
 #include "effects/effect.h"
 #include "game/alert.h"
 #include "game/encounter.h"
+#include "game/save.h"
 #include "game/turn.h"
 #include "platform/list.h"
 #include "ui/app_mode.h"
@@ -72,6 +73,65 @@ TEST_F(GalaxyDayFlow, AWinnerFoundAtTheEndOfTheDayRequestsTheEndOfGameInThatFram
     ASSERT_TRUE(run_until([&] { return game->winner_id != 0; }));
     EXPECT_EQ(game->turn_counter, 1);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_END_OF_GAME);
+}
+
+// ---- A game load handed over by the game menu ----
+
+TEST_F(GalaxyDayFlow, ALoadAskedForWhileTheComputerPlayersThinkWaitsForTheirWorkerThenRuns) {
+    const std::string path = fresh_test_dir("galaxy-load") + "/before.sav";
+    ASSERT_EQ(game_save(game, path.c_str(), "Before the turn", 0, nullptr), RES_OK);
+    const uint64_t saved_minutes = game->clock->minutes;
+    held.install();
+    next_turn();
+    ASSERT_TRUE(run_until([&] { return held.started() == 1; }, 10));
+    // What the menu's load hook leaves for the screen.
+    game_prepare_load(game, path.c_str());
+    screen()->load_delay_ms = 1000;
+    frames(20);
+    EXPECT_TRUE(game->flags & GAME_FLAG_LOAD_PENDING) << "not while the worker may run";
+
+    held.open();
+    ASSERT_TRUE(run_until([] { return !has(GALAXY_FLAG_ADVANCE_AI_STARTED); }));
+    EXPECT_EQ(screen()->advance_ai_thread, nullptr);
+    EXPECT_EQ(game->queued_minutes, 0) << "the day is not queued";
+    EXPECT_FALSE(has(GALAXY_FLAG_CLOCK_RUNNING));
+    frames(49);
+    EXPECT_TRUE(game->flags & GAME_FLAG_LOAD_PENDING) << "980 ms of the delay";
+    frame();
+    EXPECT_FALSE(game->flags & GAME_FLAG_LOAD_PENDING);
+    EXPECT_EQ(game->clock->minutes, saved_minutes);
+    EXPECT_EQ(screen()->load_delay_ms, 0);
+    EXPECT_EQ(screen()->announce_delay_ms, 800);
+    EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS));
+    EXPECT_FALSE(has(GALAXY_FLAG_HIDE_MAP));
+}
+
+TEST_F(GalaxyDayFlow, ALoadAskedForWhileTheClockRunsLetsTheDayFinishFirst) {
+    const std::string path = fresh_test_dir("galaxy-load") + "/before.sav";
+    ASSERT_EQ(game_save(game, path.c_str(), "Before the turn", 0, nullptr), RES_OK);
+    const uint64_t saved_minutes = game->clock->minutes;
+    next_turn();
+    ASSERT_TRUE(run_until_flags(GALAXY_FLAG_CLOCK_RUNNING));
+    game_prepare_load(game, path.c_str());
+    screen()->load_delay_ms = 1000;
+    ASSERT_TRUE(run_until([&] { return game->queued_minutes == 0; }, 200));
+    EXPECT_EQ(game->clock->minutes, saved_minutes + CLOCK_DAY_MINUTES) << "the day's minutes ran out";
+    EXPECT_EQ(game->turn_counter, 0) << "but the day did not end: the load replaces it";
+    EXPECT_TRUE(game->flags & GAME_FLAG_LOAD_PENDING);
+    ASSERT_TRUE(run_until([&] { return !(game->flags & GAME_FLAG_LOAD_PENDING); }, 60));
+    EXPECT_EQ(game->clock->minutes, saved_minutes);
+}
+
+TEST_F(GalaxyDayFlow, AFailedLoadChangesNothingOnTheScreen) {
+    const uint64_t minutes = game->clock->minutes;
+    game_prepare_load(game, (fresh_test_dir("galaxy-load-failed") + "/missing.sav").c_str());
+    screen()->load_delay_ms = 1000;
+    screen()->screen_flags.fetch_or(GALAXY_FLAG_TURN_IN_PROGRESS);
+    frames(50);
+    EXPECT_EQ(screen()->load_delay_ms, 0);
+    EXPECT_EQ(game->clock->minutes, minutes);
+    EXPECT_TRUE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << "the menu's error view takes over";
+    EXPECT_EQ(screen()->announce_delay_ms, 0);
 }
 
 // ---- Auto-pass ----

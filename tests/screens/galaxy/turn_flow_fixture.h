@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -128,10 +129,13 @@ protected:
     bool run_until_day_ends(int32_t turn_counter) {
         return run_until([&] { return game->turn_counter > turn_counter && !has(GALAXY_FLAG_TURN_IN_PROGRESS); });
     }
-    // Waits, without running frames, until the worker has set its done bit.
+    // Waits, without running frames, until done() holds (a worker's doing).
+    static bool wait_for(const std::function<bool()> &done) {
+        for (int i = 0; i < 20000 && !done(); ++i) SDL_Delay(1);
+        return done();
+    }
     static bool wait_for_flag(uint32_t bit) {
-        for (int i = 0; i < 20000 && !has(bit); ++i) SDL_Delay(1);
-        return has(bit);
+        return wait_for([bit] { return has(bit); });
     }
 };
 
