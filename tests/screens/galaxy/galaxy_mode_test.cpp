@@ -2,7 +2,8 @@
 // queued day off and the day's end ends the turn; a battle of the UI player holds the end of turn
 // back and stops auto-pass; the computer players' battles go to their worker; a winner ends the
 // game; auto-pass re-arms with the preference and stops when asked; the news is announced and the
-// badge's count starts again with each day; the hand-off to the combat screen.
+// badge's count starts again with each day; a game load waits for the day's worker and minutes; the
+// hand-off to the combat screen.
 #include "turn_flow_fixture.h"
 
 #include <vector>
@@ -122,26 +123,18 @@ TEST_F(GalaxyDayFlow, ALoadAskedForWhileTheClockRunsLetsTheDayFinishFirst) {
     EXPECT_EQ(game->clock->minutes, saved_minutes);
 }
 
-TEST_F(GalaxyDayFlow, AFailedLoadChangesNothingOnTheScreen) {
-    const uint64_t minutes = game->clock->minutes;
-    game_prepare_load(game, (fresh_test_dir("galaxy-load-failed") + "/missing.sav").c_str());
-    screen()->load_delay_ms = 1000;
-    screen()->screen_flags.fetch_or(GALAXY_FLAG_TURN_IN_PROGRESS);
-    frames(50);
-    EXPECT_EQ(screen()->load_delay_ms, 0);
-    EXPECT_EQ(game->clock->minutes, minutes);
-    EXPECT_TRUE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << "the menu's error view takes over";
-    EXPECT_EQ(screen()->announce_delay_ms, 0);
-}
-
 // ---- Auto-pass ----
 
 TEST_F(GalaxyDayFlow, AutoPassStartsTheNextTurnAfterThePreferenceUntilStopped) {
     press(KEY_SPACE);
     EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS)) << "with the preference at 0 Space does nothing";
+    game->auto_pass = 600;
+    screen()->screen_flags.fetch_and(~GALAXY_FLAG_STARMAP_VIEW);
+    press(KEY_SPACE);
+    EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS)) << "nor in the view of one sector";
     EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS));
 
-    game->auto_pass = 600;
+    screen()->screen_flags.fetch_or(GALAXY_FLAG_STARMAP_VIEW);
     press(KEY_SPACE);
     EXPECT_TRUE(has(GALAXY_FLAG_AUTO_PASS));
     EXPECT_TRUE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << "armed with no wait: the next frame starts a turn";
@@ -172,15 +165,6 @@ TEST_F(GalaxyDayFlow, AutoPassStartsTheNextTurnAfterThePreferenceUntilStopped) {
     frames(60);
     EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS));
     EXPECT_EQ(game->turn_counter, 3);
-    EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS));
-}
-
-TEST_F(GalaxyDayFlow, SpaceOutsideTheStarMapDoesNothing) {
-    game->auto_pass = 600;
-    screen()->screen_flags.fetch_and(~GALAXY_FLAG_STARMAP_VIEW);
-    press(KEY_SPACE);
-    frames(5);
-    EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS));
     EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS));
 }
 
