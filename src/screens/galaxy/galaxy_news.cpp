@@ -22,8 +22,10 @@ constexpr int32_t NEWS_PANEL_GROW_MS = 230;
 constexpr int32_t ALERT_MARKER_LAYER = 4;
 
 // The news panel rebuilt with the game's alerts, growing up from its bottom edge.
-void open_news_panel(Control *news) {
+void open_news_panel() {
     starmap_news_build();
+    Control *news = galaxy_screen()->side_panels[GALAXY_LIST_NEWS];
+    if (!news) return;
     panel_set_anchor_mode(news, PANEL_ANCHOR_BOTTOM);
     const int full_h = news->h;
     control_set_size(news, news->w, NEWS_PANEL_START_H);
@@ -57,15 +59,13 @@ void galaxy_news_announce() {
     if (menu && control_is_shown(menu)) return;
     if (screen->announce_delay_ms > 0 || game->newest_alert_id == game->newest_alert_seen_id) return;
     const uint64_t seen = game->newest_alert_seen_id;
-    if (Control *news = screen->side_panels[GALAXY_LIST_NEWS]) {
-        if (control_is_shown(news)) {
-            for (Alert *alert : game->alerts->items) {
-                if (!alert) break;
-                if (alert->id > seen) news_panel_turn_refresh(news, alert);
-            }
-        } else {
-            open_news_panel(news);
+    if (Control *news = screen->side_panels[GALAXY_LIST_NEWS]; news && control_is_shown(news)) {
+        for (Alert *alert : game->alerts->items) {
+            if (!alert) break;
+            if (alert->id > seen) news_panel_turn_refresh(news, alert);
         }
+    } else {
+        open_news_panel();
     }
     const uint32_t flags = screen->screen_flags.load(std::memory_order_acquire);
     ObjectMap *map = (flags & GALAXY_FLAG_STARMAP_VIEW) ? game->galaxy_map : nullptr;
