@@ -13,6 +13,7 @@
 //  - control_root is the root the game registered (null before that); controls that look at the
 //    focus or queue a tooltip use it.
 //  - Game thread only.
+#include <atomic>
 #include <cstdint>
 #include "platform/result.h"
 
@@ -30,7 +31,9 @@ constexpr uint32_t CONTROL_ROOT_MUSIC_RESTART  = 0x800u;   // cleared by every m
 constexpr int CONTROL_CURSOR_COUNT = 11;
 
 struct ControlRoot {
-    uint32_t       flags = CONTROL_ROOT_NO_CURSOR;
+    // Atomic: a model worker (a battle fought at once) sets and clears the game's bits in this
+    // word while the game thread reads and changes the toolkit's.
+    std::atomic<uint32_t> flags{CONTROL_ROOT_NO_CURSOR};
     int32_t        cursor_index = 0;
     Cursor        *cursors[CONTROL_CURSOR_COUNT] = {};
     List<Control> *controls = nullptr;       // live top-level controls
