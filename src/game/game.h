@@ -141,6 +141,7 @@ struct Game : ControlRoot {
     uint64_t    winner_id = 0;
     int32_t     win_kind = WIN_ONLY_SECTOR_HOLDER;
     int32_t     backdrop = 0;                // 0..15; the screens show background backdrop + 4
+    int32_t     combat_background = 0;       // the background slot the next battle shows (36..51)
     int32_t     conquerable_sectors = 0;
     int32_t     music_override = -1;         // volume level 0..5 from the command line, -1 none
     int32_t     sound_override = -1;

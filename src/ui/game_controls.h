@@ -12,7 +12,9 @@
 //    a layer below 1 are transparent to game_control_at_point.
 //  - control_root is the root the game registered (null before that); controls that look at the
 //    focus or queue a tooltip use it.
-//  - Game thread only.
+//  - Game thread only, but for the flag word: a model worker may set the game's own bits while the
+//    game thread reads and changes the word, so it is atomic.
+#include <atomic>
 #include <cstdint>
 #include "platform/result.h"
 
@@ -30,7 +32,7 @@ constexpr uint32_t CONTROL_ROOT_MUSIC_RESTART  = 0x800u;   // cleared by every m
 constexpr int CONTROL_CURSOR_COUNT = 11;
 
 struct ControlRoot {
-    uint32_t       flags = CONTROL_ROOT_NO_CURSOR;
+    std::atomic<uint32_t> flags{CONTROL_ROOT_NO_CURSOR};   // see the contract above
     int32_t        cursor_index = 0;
     Cursor        *cursors[CONTROL_CURSOR_COUNT] = {};
     List<Control> *controls = nullptr;       // live top-level controls

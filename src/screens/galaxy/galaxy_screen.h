@@ -124,6 +124,7 @@ struct GalaxyScreen {
     bool        frozen_picture_wanted = false;
     bool        frozen_picture_baked = false;
     int32_t     worker_pending = 0;          // GalaxyWorker waiting to start, 0 none
+    int32_t     worker_wait_frames = 0;      // updates the pending worker has waited for the bake
 
     // The combat hand-off.
     int32_t     handoff_phase = 0;
@@ -182,7 +183,6 @@ GalaxyScreen *galaxy_screen();
 // ---- galaxy_mode.cpp ----
 void galaxy_mode_update(int32_t dt);
 ObjectMap *galaxy_current_map();                // the galaxy map in the star map view, else the sector's
-void starmap_end_news_delay();
 void starmap_run_pending_load();
 
 // ---- turn_advance.cpp ----
@@ -199,6 +199,21 @@ using GalaxyThreadCreator = SDL_Thread *(int (*)(void *), void *);
 void galaxy_set_thread_creator(GalaxyThreadCreator *creator);
 SDL_Thread *galaxy_create_thread(int (*body)(void *));
 void galaxy_join_thread(SDL_Thread **thread);   // waits when there is a handle, forgets it
+// The flags word changed in one store: clear's bits off, then set's on.
+void galaxy_flags_change(uint32_t clear, uint32_t set);
+// A worker is to start: the next draw bakes the frozen picture, the update after starts it.
+void galaxy_request_worker(int32_t worker);
+// After a join: the draw goes back from the frozen picture to the clean background.
+void galaxy_worker_joined();
+
+// ---- galaxy_handoff.cpp ----
+void galaxy_handoff_start();                    // the game's current battle: the hand-off to combat
+void galaxy_handoff_step(int32_t dt);           // one step; the last requests the combat mode
+
+// ---- galaxy_news.cpp ----
+void galaxy_news_announce();                    // the alerts the screen has not announced yet
+// The news of the moment counts as announced when a command acts before the delay ran out.
+void starmap_end_news_delay();
 
 // ---- galaxy_enter.cpp ----
 void galaxy_mode_enter();

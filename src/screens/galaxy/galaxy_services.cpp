@@ -88,6 +88,16 @@ void news_panel_turn_refresh(Control *, Alert *) {
     not_yet(&said, "news rows");
 }
 
+void news_panel_toggle(Control *) {
+    static bool said = false;
+    not_yet(&said, "news panel refresh");
+}
+
+void news_panel_close(Control *) {
+    static bool said = false;
+    not_yet(&said, "news panel close");
+}
+
 void news_item_panel_build(Control *, Alert *) {
     static bool said = false;
     not_yet(&said, "news item panel");

@@ -37,6 +37,8 @@ GameObject *ships_list_get_selected(Control *panel);
 Officer    *officer_list_get_selected(Control *panel);
 Alert      *news_panel_clicked_alert(Control *panel);
 void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert's row
+void news_panel_toggle(Control *panel);                       // rebuilds the shown news panel
+void news_panel_close(Control *panel);
 void news_item_panel_build(Control *panel, Alert *alert);
 
 // Map markers of the current view (tag 40001 and the screen's marker maps) and the hover panel.
