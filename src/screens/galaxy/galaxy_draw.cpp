@@ -58,15 +58,18 @@ void queue_slot(Graphics *g, DrawCommandFn *fn, int32_t slot) {
 void queue_rect(Graphics *g, DrawCommandFn *fn, GfxRect r) { (void)gfx_queue_command(g, fn, &r, sizeof r); }
 void queue_plain(Graphics *g, DrawCommandFn *fn) { (void)gfx_queue_command(g, fn, nullptr, 0); }
 
+// The hand-off chose the battle's backdrop when it began.
 int32_t combat_background_slot(const Game *game) {
-    const Encounter *enc = game->current_encounter;
-    return GALAXY_BG_COMBAT_FIRST + (enc ? std::clamp(enc->backdrop, 0, 15) : 0);
+    return std::clamp(game->combat_background, GALAXY_BG_COMBAT_FIRST, GALAXY_BG_COMBAT_FIRST + 15);
 }
 
 // The picture stands still while a computer player's worker runs, and while a worker waits for its
 // start with the picture already taken: the map is not drawn, only restored.
+// A turn's start sets its worker's bit before the worker exists: until the picture is baked, the
+// map is drawn as ever (and the draw bakes it).
 bool picture_frozen(const GalaxyScreen *s, uint32_t flags) {
-    return galaxy_ai_thread_runs(flags) || (s->worker_pending != GALAXY_WORKER_NONE && s->frozen_picture_baked);
+    if (s->worker_pending != GALAXY_WORKER_NONE) return s->frozen_picture_baked;
+    return galaxy_ai_thread_runs(flags);
 }
 
 void repaint(Graphics *g, GalaxyScreen *s, uint32_t flags) {
@@ -252,6 +255,7 @@ void show_waiting_sector(GalaxyScreen *s) {
     galaxy_object_panels_close();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
     if (!panel) return;
+    starmap_object_panel_set_object(panel, sector);
     const bool own = sector->owner_id != 0 && sector->owner_id == game->ui_player_id;
     starmap_show_sector_panel(panel, sector, own ? SECTOR_PANEL_OWN_OPTIONS : SECTOR_PANEL_OPTIONS);
     starmap_select_object(sector);

@@ -154,7 +154,7 @@ void galaxy_handoff_start() {
     galaxy_bar_hide_list_buttons();
     game->flags |= GAME_FLAG_CONTROLS_OFF;
     const int32_t backdrop = game->current_encounter ? game->current_encounter->backdrop : 0;
-    game->combat_background = GALAXY_BG_COMBAT_FIRST + backdrop;
+    game->combat_background = GALAXY_BG_COMBAT_FIRST + std::clamp(backdrop, 0, 15);
     starfield_generate(game->star_layer);
     sound_fade_out_music();
     galaxy_flags_change(GALAXY_FLAG_ENCOUNTER_LOAD_INLINE, GALAXY_FLAG_COMBAT_HANDOFF |
@@ -167,7 +167,8 @@ void galaxy_handoff_start() {
     s->banner_width = font_text_width(BANNER_FONT, BANNER_TEXT);
     s->banner_y = half - font_line_height(BANNER_FONT) / 2;
     s->loading_width = font_text_width(LOADING_FONT, LOADING_TEXT);
-    s->loading_rect = s->uncovered_rect = centre_rect();
+    s->loading_rect = centre_rect();
+    s->uncovered_rect = GalaxyRect{0, 0, -1, -1};   // nothing uncovered yet: the first frame shows the centre
     free_letters(s);
     for (int i = 0; i < GALAXY_HANDOFF_LETTERS; ++i) {
         s->letter_fades[i] = colour_fade_create();

@@ -2,13 +2,14 @@
 // The galaxy screen: the state of application mode 3 and the operations its files share.
 //  - One process-wide GalaxyScreen (galaxy_screen()), reset by enter and leave. Everything in it
 //    is the game thread's but the workers' completion bits in screen_flags (galaxy_flags.h).
-//  - The files: galaxy_mode.cpp (the update and its turn flow, the news announcement, the pending
-//    load, the combat hand-off), turn_advance.cpp (the turn start, the three workers, the
-//    auto-pass countdown bar), galaxy_enter.cpp (construction and tear-down), galaxy_draw.cpp
-//    (drawing, the view transitions, the sector title), map_input.cpp (hover and map clicks),
-//    object_panels.cpp (the object-panel stack and the selection), command_bar.cpp (the command
-//    bar, the side list panels, the badges, the game menu's owner slots). Panels that arrive
-//    later are reached through galaxy_services.h.
+//  - The files: galaxy_mode.cpp (the update and its turn flow, the pending load), galaxy_news.cpp
+//    (the news announcement), galaxy_handoff.cpp (the combat hand-off), turn_advance.cpp (the
+//    turn start, the three workers, the auto-pass countdown bar), galaxy_enter.cpp (construction
+//    and tear-down), galaxy_draw.cpp (drawing, the view transitions, the sector title),
+//    map_input.cpp (hover and map clicks), object_panels.cpp (the object-panel stack and the
+//    selection), command_bar.cpp (the command bar, the badges, the game menu's owner slots),
+//    side_panels.cpp (the side list panels), status_bar.cpp and turn_progress.cpp (the bars),
+//    galaxy_music.cpp. Panels that arrive later are reached through galaxy_services.h.
 //  - While a computer player's worker runs (galaxy_ai_thread_runs) the game thread walks no
 //    object list and changes nothing in the model: the map is drawn from the frozen picture the
 //    draw baked into the working background before the worker started (frozen_picture_wanted),

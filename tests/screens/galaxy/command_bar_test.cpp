@@ -160,7 +160,9 @@ TEST_F(GalaxyCommandBar, DuringATurnEveryButtonButStopDoesNothing) {
     press('s');
     EXPECT_FALSE(shown(button(GALAXY_ID_STOP))) << "Stop hides itself";
     EXPECT_TRUE(has(GALAXY_FLAG_STOP_REQUESTED));
-    EXPECT_EQ(screen()->autopass_countdown_ms, 0) << "auto-pass ends at the next frame";
+    // The key's own frame ran the update: the countdown ran out and auto-pass ended there.
+    EXPECT_LE(screen()->autopass_countdown_ms, 0);
+    EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS)) << "auto-pass ends at the next frame";
 }
 
 // ---- The side lists ----

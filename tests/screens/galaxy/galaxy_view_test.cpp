@@ -272,6 +272,7 @@ protected:
         battle = encounter_create();
         battle->backdrop = 7;
         game_set_current_encounter(game, battle);
+        game->combat_background = GALAXY_BG_COMBAT_FIRST + battle->backdrop;   // as the hand-off's start
         GalaxyScreen *s = screen();
         s->band_top = GFX_HEIGHT / 2 - 20;
         s->band_bottom = GFX_HEIGHT / 2 + 20;
@@ -411,7 +412,7 @@ protected:
 };
 
 TEST_F(GalaxyFrozenPicture, WhileAComputerPlayerThinksTheBakedMapIsRestoredAndTheMapIsNotDrawn) {
-    if (!galaxy_current_map()) GTEST_SKIP() << "the current map arrives with the mode's files";
+    ASSERT_NE(galaxy_current_map(), nullptr);
     frame();
     GameObject *obj = nullptr;
     int x = 0, y = 0;
@@ -450,6 +451,23 @@ TEST_F(GalaxyFrozenPicture, WhileAComputerPlayerThinksTheBakedMapIsRestoredAndTh
     EXPECT_EQ(pixel(x + dx, y), drawn) << "the sector where it stands now";
 }
 
+TEST_F(GalaxyFrozenPicture, NextTurnKeepsTheMapOnScreenWhileTheComputerPlayersThink) {
+    game->auto_pass = 0;   // the action button is Next Turn
+    frame();
+    GameObject *obj = nullptr;
+    int x = 0, y = 0;
+    ASSERT_TRUE(find_drawn_pixel(&obj, &x, &y));
+    const Rgb drawn = pixel(x, y);
+
+    press('n');   // the turn starts in the key's frame; its worker in the next
+    EXPECT_TRUE(screen()->frozen_picture_baked) << "the turn's first frame keeps the map";
+    EXPECT_EQ(work_pixel(x, y), drawn);
+    EXPECT_EQ(pixel(x, y), drawn) << "the map stays on screen while the worker thinks";
+    ASSERT_TRUE(run_until([] { return !has(GALAXY_FLAG_TURN_IN_PROGRESS); })) << "the day ends";
+    frame();
+    EXPECT_EQ(pixel(x, y), drawn);
+}
+
 // ---- Tear-down ----
 
 std::atomic<int> g_finished{0};
@@ -464,10 +482,7 @@ TEST_F(GalaxyView, LeavingWaitsForTheWorkersAndLetsGoOfTheSectorAndTheBars) {
     SDL_Thread *probe = SDL_CreateThread(slow_worker, nullptr);
     ASSERT_NE(probe, nullptr);
     galaxy_join_thread(&probe);
-    if (probe) {
-        SDL_WaitThread(probe, nullptr);
-        GTEST_SKIP() << "the screen's join arrives with the mode's files";
-    }
+    ASSERT_EQ(probe, nullptr) << "the join waits for the thread and forgets it";
     g_finished = 0;
     screen()->advance_ai_thread = SDL_CreateThread(slow_worker, nullptr);
     screen()->ai_encounter_thread = SDL_CreateThread(slow_worker, nullptr);

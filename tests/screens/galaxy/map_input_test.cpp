@@ -45,7 +45,7 @@ TEST_F(GalaxyHover, ObjectsThePointerPassesOverAreNeverHoveredNotEvenThroughThei
 TEST_F(GalaxyHover, TheMapQueryPassesOverObjectsFlaggedSoAndFindsTheOthers) {
     screen()->screen_flags.fetch_or(GALAXY_FLAG_STARMAP_VIEW);
     ObjectMap *map = galaxy_current_map();
-    if (!map) GTEST_SKIP() << "the screen shows no map (its mode is not wired on this branch)";
+    ASSERT_NE(map, nullptr);
     // A sector brought under a point no control covers, hovered there.
     int qx = 0, qy = 0, x = 0, y = 0;
     quiet_point(&qx, &qy);
