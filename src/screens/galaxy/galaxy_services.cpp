@@ -123,7 +123,7 @@ void galaxy_hover_set(GameObject *object) {
     screen->hovered = object;
 }
 
-void starmap_prompt_show(int32_t) {
+void starmap_prompt_show(int32_t, const char *, const char *) {
     static bool said = false;
     not_yet(&said, "destination prompt");
 }

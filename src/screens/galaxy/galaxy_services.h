@@ -48,8 +48,9 @@ void galaxy_markers_clear();
 // shows what it is.
 void galaxy_hover_set(GameObject *object);
 
-// The destination prompt: mode -1 takes it down.
-void starmap_prompt_show(int32_t mode);
+// The destination prompt: mode 0 picks a course destination, 1 a harvest target; any other mode
+// takes it down. The title and text are shown alternately (text may be null).
+void starmap_prompt_show(int32_t mode, const char *title = nullptr, const char *text = nullptr);
 void starmap_prompt_alternate(int32_t dt);
 // Tab: the next point of interest.
 void starmap_cycle_next();
