@@ -145,6 +145,48 @@ TEST_F(LayoutHelpers, CloseChildRemovesNowOrKeepsTheId) {
     EXPECT_EQ(panel->id, -1);
 }
 
+// A button row set aside while a choice is made, then shown again: dark and deaf meanwhile, its id
+// kept so that its owner finds it again.
+TEST_F(LayoutHelpers, ARowFadedOutWithoutClosingComesBackWithTheCascade) {
+    layout({50, 50}, LAYOUT_ROW);
+    panel->id = 12;
+    panel_close_child(panel, 100, false);
+    control_update(panel, 100);
+    for (Control *item : items) {
+        EXPECT_EQ(image_of(item)->brightness, 0);
+        EXPECT_TRUE(colour_fade_is_black(image_control_border_colour(item)));
+        EXPECT_FALSE(control_is_enabled(item));
+    }
+    control_update(panel, 500);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
+    EXPECT_EQ(panel->id, 12);
+
+    panel_row_highlight(panel);
+    EXPECT_TRUE(control_is_enabled(panel));
+    EXPECT_FALSE(panel->flags & CTRL_FADING);
+    control_update(panel, 400);
+    for (Control *item : items) {
+        EXPECT_TRUE(control_is_enabled(item));
+        EXPECT_EQ(image_of(item)->brightness, 100);
+        const ColourFade *border = image_control_border_colour(item), *caption = image_control_caption_colour(item);
+        EXPECT_EQ(border->g, 148);
+        EXPECT_EQ(caption->r, 190);
+        EXPECT_EQ(caption->g, 190);
+    }
+}
+
+TEST_F(LayoutHelpers, ARowClosedOverTimeLosesItsIdAtOnceAndGoesWhenTheTimeIsUp) {
+    layout({50}, LAYOUT_ROW);
+    panel->id = 12;
+    panel_close_child(panel, 100, true);
+    EXPECT_EQ(panel->id, -1);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
+    control_update(panel, 60);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
+    control_update(panel, 40);
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+}
+
 class QuestionDialog : public CompositeTest {};
 
 TEST_F(QuestionDialog, KeysPressTheButtonsOnlyWhenAsked) {
