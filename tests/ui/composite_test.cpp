@@ -145,42 +145,25 @@ TEST_F(LayoutHelpers, CloseChildRemovesNowOrKeepsTheId) {
     EXPECT_EQ(panel->id, -1);
 }
 
-// A button row set aside while a choice is made, then shown again: dark and deaf meanwhile, its id
-// kept so that its owner finds it again.
-TEST_F(LayoutHelpers, ARowFadedOutWithoutClosingComesBackWithTheCascade) {
+// A button row set aside while a choice is made keeps its id, dark and deaf, and comes back with
+// the cascade; one closed over time loses its id at once and goes when the time is up.
+TEST_F(LayoutHelpers, ARowFadedOutComesBackWithTheCascadeOrGoesWhenClosed) {
     layout({50, 50}, LAYOUT_ROW);
     panel->id = 12;
     panel_close_child(panel, 100, false);
-    control_update(panel, 100);
-    for (Control *item : items) {
-        EXPECT_EQ(image_of(item)->brightness, 0);
-        EXPECT_TRUE(colour_fade_is_black(image_control_border_colour(item)));
-        EXPECT_FALSE(control_is_enabled(item));
-    }
-    control_update(panel, 500);
-    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
-    EXPECT_EQ(panel->id, 12);
-
+    control_update(panel, 600);
+    EXPECT_TRUE(panel->id == 12 && !(panel->flags & CTRL_REMOVED));
+    for (Control *item : items) EXPECT_TRUE(image_of(item)->brightness == 0 && !control_is_enabled(item));
     panel_row_highlight(panel);
-    EXPECT_TRUE(control_is_enabled(panel));
-    EXPECT_FALSE(panel->flags & CTRL_FADING);
     control_update(panel, 400);
+    EXPECT_TRUE(control_is_enabled(panel));
     for (Control *item : items) {
-        EXPECT_TRUE(control_is_enabled(item));
-        EXPECT_EQ(image_of(item)->brightness, 100);
-        const ColourFade *border = image_control_border_colour(item), *caption = image_control_caption_colour(item);
-        EXPECT_EQ(border->g, 148);
-        EXPECT_EQ(caption->r, 190);
-        EXPECT_EQ(caption->g, 190);
+        EXPECT_TRUE(control_is_enabled(item) && image_of(item)->brightness == 100);
+        EXPECT_EQ(image_control_border_colour(item)->g, 148);
+        EXPECT_EQ(image_control_caption_colour(item)->r, 190);
     }
-}
-
-TEST_F(LayoutHelpers, ARowClosedOverTimeLosesItsIdAtOnceAndGoesWhenTheTimeIsUp) {
-    layout({50}, LAYOUT_ROW);
-    panel->id = 12;
     panel_close_child(panel, 100, true);
     EXPECT_EQ(panel->id, -1);
-    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
     control_update(panel, 60);
     EXPECT_FALSE(panel->flags & CTRL_REMOVED);
     control_update(panel, 40);
