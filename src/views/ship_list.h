@@ -9,6 +9,10 @@
 //  - "Visible" rows are shown ones, or hidden ones with a timed show pending; counts, masses and
 //    speeds look only at visible rows, powers at every row.
 //  - The list control's own user data is the owner's.
+//  - Rows take clicks once the list has a pick callback (given at build or set later); their
+//    parts never take the pointer, so a click anywhere on a row is the row's.
+//  - The icon row drops whole lines that reach its bottom limit, never the first one; the last
+//    cell left then shows "..." instead of its ship.
 //  - Game thread only, like every control.
 #include <cstdint>
 #include "platform/list.h"
