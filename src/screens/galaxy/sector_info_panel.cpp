@@ -102,13 +102,13 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
         } else {
             if (known->snapshot_version == 0)
                 if (Control *status = add_status(panel, y, "(Not visited)")) y += status->h + 6;
-            if (!in_view && known->seen_date && rows) add_row(rows, NO_ICON, 0, "Last scan", date_format(known->seen_date));
+            if (!in_view && known->seen_date && rows)
+                add_row(rows, NO_ICON, 0, "Last scan", date_format(known->seen_date));
         }
         const uint32_t passes = (flags & SECTOR_INFO_FEATURES ? SECTOR_ICONS_FEATURES : 0) |
                                 (flags & SECTOR_INFO_FACILITIES ? SECTOR_ICONS_FACILITIES : 0);
-        if (passes)
-            if (Control *icons = panel_add_child(panel, 8, y, 0, 0, sector_site_icon_row_create(known, viewer_id, passes)))
-                y += icons->h + 10;
+        Control *icons = passes ? sector_site_icon_row_create(known, viewer_id, passes) : nullptr;
+        if (panel_add_child(panel, 8, y, 0, 0, icons)) y += icons->h + 10;
     }
 
     Control *ships = nullptr;

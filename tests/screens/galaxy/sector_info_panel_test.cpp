@@ -1,212 +1,316 @@
-// The sector information panel on a real seeded game: what the viewer's memory of a sector shows,
-// the course figures while a destination is picked, and an own sector's starbase figures.
-#include "sector_rows_test_support.h"
+// The sector rows, the sector information panel and the sector view's minimap on a real seeded
+// game: what the viewer's memory of a sector shows, the course figures and an own sector's figures.
+#include "panels_test_support.h"
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
+#include "game/officer.h"
 #include "platform/calendar.h"
 #include "screens/galaxy/sector_info_panel.h"
 #include "screens/galaxy/sector_rows.h"
+#include "ui/control_minimap.h"
+#include "ui/image_control.h"
+#include "ui/stat_rows.h"
+#include "ui/text_label.h"
+#include "ui/ui_draw.h"
+#include "views/map_marker_panel.h"
+#include "world/factory.h"
+#include "world/site_feature.h"
 
 using namespace galaxy_test;
 
 namespace {
 
+// The rows' icons and the badges of crew intake and research.
+constexpr int IMAGE_TYPES[] = {0, 10, 50, 74, 78, 79, 100, 116, 124};
 constexpr uint32_t HOVER = SECTOR_INFO_FEATURES | SECTOR_INFO_FACILITIES | 0x1;
 constexpr uint32_t PICKING = HOVER | SECTOR_INFO_DISTANCE | SECTOR_INFO_SPEED_ETA;
 
-// Every control under the panel, depth first.
+std::vector<Control *> kids(Control *panel) {
+    std::vector<Control *> out;
+    for (Control *c : panel_of(panel) ? panel_of(panel)->children.items : std::vector<Control *>{})
+        if (c && !(c->flags & CTRL_REMOVED)) out.push_back(c);
+    return out;
+}
 void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    for (Control *c : children(panel)) {
-        visit(c);
-        if (panel_of(c)) walk(c, visit);
-    }
+    for (Control *c : kids(panel)) visit(c), walk(c, visit);
+}
+int type_of(const Control *c) { return image_of(c) ? image_of(c)->image_type : -2; }
+std::string text_of(const Control *c) {
+    const TextLabel *t = text_label_of(c);
+    return t && t->text ? t->text : "";
+}
+int mid_y(const Control *c) { return c->y + c->h / 2; }
+
+// The site template whose pictures hold the icon's; -1 for none.
+int template_of(const Control *icon) {
+    for (int32_t t = 0; image_of(icon) && image_of(icon)->sprite && t < SITE_TEMPLATE_COUNT; ++t)
+        for (int32_t f = 0; site_template(t)->frames && f < site_template(t)->frame_count; ++f)
+            if (site_template(t)->frames[f] == image_of(icon)->sprite) return t;
+    return -1;
+}
+Control *find_kid(Control *panel, const std::function<bool(Control *)> &is) {
+    for (Control *c : kids(panel))
+        if (is(c)) return c;
+    return nullptr;
 }
 
-bool shows_text(Control *panel, const std::string &text) {
-    bool found = false;
-    walk(panel, [&](Control *c) { found = found || label_text(c) == text; });
-    return found;
-}
-
-// The stat rows of the panel: the row panels holding a value label.
-std::vector<Control *> stat_rows(Control *panel) {
-    std::vector<Control *> rows;
-    walk(panel, [&](Control *c) {
-        if (panel_of(c) && panel_find_child(c, STAT_ROW_VALUE_ID)) rows.push_back(c);
+// The value of the stat row with that label, or with an icon of that type; "-" without one.
+std::string row_value(Control *panel, const std::string &label, int icon_type = -1) {
+    std::string value = "-";
+    walk(panel, [&](Control *row) {
+        Control *v = panel_find_child(row, STAT_ROW_VALUE_ID), *icon = panel_find_child(row, STAT_ROW_ICON_ID);
+        const bool match = icon_type < 0 ? text_of(panel_find_child(row, STAT_ROW_LABEL_ID)) == label
+                                         : type_of(icon) == icon_type;
+        if (v && match) value = text_of(v);
     });
-    return rows;
+    return value;
 }
-
-// The value shown beside a label; "(none)" without such a row.
-std::string row_value(Control *panel, const std::string &label) {
-    for (Control *row : stat_rows(panel))
-        if (label_text(panel_find_child(row, STAT_ROW_LABEL_ID)) == label)
-            return label_text(panel_find_child(row, STAT_ROW_VALUE_ID));
-    return "(none)";
-}
-
-// The value of the row whose icon is of the image type; "(none)" without one.
-std::string icon_row_value(Control *panel, int type) {
-    for (Control *row : stat_rows(panel))
-        if (Control *icon = panel_find_child(row, STAT_ROW_ICON_ID); icon && image_type(icon) == type)
-            return label_text(panel_find_child(row, STAT_ROW_VALUE_ID));
-    return "(none)";
+bool shows(Control *panel, const std::string &text) {
+    bool found = false;
+    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
+    return found;
 }
 
 }  // namespace
 
-class SectorInfoPanel : public SectorRowsGame {
+class SectorInfo : public PanelsGame {
 protected:
     Control *panel = nullptr;
+    std::vector<Control *> held_;
+    std::vector<GameObject *> sectors_;
 
     void SetUp() override {
-        SectorRowsGame::SetUp();
-        panel = control_addref(panel_create_empty());
+        PanelsGame::SetUp();
+        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        panel = hold(panel_create_empty());
     }
     void TearDown() override {
-        control_release(panel);
-        SectorRowsGame::TearDown();
+        for (Control *c : held_) control_release(c);
+        for (GameObject *o : sectors_) object_release(o);
+        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        PanelsGame::TearDown();
     }
-
+    Control *hold(Control *c) {
+        if (c) held_.push_back(control_addref(c));
+        return c;
+    }
+    Player *ui() { return game->ui_player; }
+    GameObject *memory(const GameObject *s) { return player_known_object_by_id(ui(), s->id); }
     void build(Sector *s, uint32_t flags, int32_t distance = 0, int32_t speed = 0) {
         sector_info_panel_build(panel, s, game->ui_player_id, distance, speed, flags);
     }
 
-    // An unowned sector the UI player has never heard of, out of its view.
-    Sector *stranger() {
-        Sector *s = unowned();
-        if (!s) return nullptr;
-        if (GameObject *copy = remembered(s)) player_forget_object(ui(), copy);
-        s->flags &= ~OBJ_VISIBLE;
+    Sector *map_sector(bool owned_by_ui) {
+        for (GameObject *o : game->galaxy_map->objects.items)
+            if (Sector *s = sector_of(o); s && owned_by_ui == (s->owner_id == game->ui_player_id) &&
+                                          (owned_by_ui ? sector_find_site_of_kind(s, SITE_STARBASE) != nullptr
+                                                       : s->owner_id == 0))
+                return s;
+        ADD_FAILURE() << "no such sector in the new game";
+        return nullptr;
+    }
+    // A sector of the test's own, off the map, holding sites of these templates at these x.
+    Sector *new_sector(std::initializer_list<std::pair<int32_t, int32_t>> sites) {
+        Sector *s = sector_create(1);
+        object_assign_id(s);
+        object_add_ref(s);
+        sectors_.push_back(s);
+        for (auto [t, x] : sites) sector_add_site(s, site_create(t), x, 100);
         return s;
+    }
+    Site *site_at(Sector *s, int32_t x) {
+        for (Site *site : s->sites.items)
+            if (site && site->x == x) return site;
+        return nullptr;
     }
 };
 
-TEST_F(SectorInfoPanel, ARememberedSectorOutOfViewShowsNotVisitedAndTheDayOfItsLastScan) {
-    Sector *s = stranger();
+// ---- Site icons and production boxes ----
+
+TEST_F(SectorInfo, IconsShowBodiesByLabelThenFacilitiesWithOneHarvesterBadgesAndTheCommander) {
+    // Listed: harvester, barren (labelled 2nd), harvester, ice (labelled 1st), star, starbase, shipyard, terran.
+    Sector *s = new_sector({{13, 40}, {11, 500}, {13, 60}, {10, 100}, {2, 300}, {0, 250}, {7, 200}, {12, 700}});
+    site_generate_features(site_at(s, 500), FEATURE_CREW_INTAKE);
+    site_at(s, 250)->commander_id = 4242;
+    player_learn_object(ui(), s, 1);
+    player_forget_object(ui(), memory(site_at(s, 700)));
+
+    constexpr uint32_t BOTH = SECTOR_ICONS_FEATURES | SECTOR_ICONS_FACILITIES;
+    Control *row = hold(sector_site_icon_row_create(memory(s), ui()->id, BOTH));
+    ASSERT_NE(row, nullptr);
+    std::vector<Control *> icons;
+    for (Control *c : kids(row))
+        if (template_of(c) >= 0) icons.push_back(c);
+    std::ranges::sort(icons, {}, &Control::x);
+    std::vector<int> order;
+    for (Control *c : icons) order.push_back(template_of(c));
+    EXPECT_EQ(order, (std::vector<int>{10, 11, SITE_HARVESTER, SITE_STARBASE, SITE_SHIPYARD}));
+    for (Control *c : kids(row)) EXPECT_NEAR(mid_y(c), row->h / 2, 1) << "centred, the child at x " << c->x;
+
+    Control *badge = find_kid(row, [](Control *c) { return type_of(c) == feature_badge_image(FEATURE_CREW_INTAKE); });
+    ASSERT_NE(badge, nullptr);
+    const int edge = icons[1]->x + icons[1]->w;   // the barren world's right edge
+    EXPECT_NEAR(badge->x + badge->w / 2, edge, 1) << "a narrow badge straddles it";
+    EXPECT_GT(icons[2]->x, badge->x + badge->w);
+    Control *chevron = find_kid(row, [](Control *c) { return type_of(c) == 79; });
+    ASSERT_NE(chevron, nullptr);
+    EXPECT_GE(chevron->x, icons[3]->x);
+    EXPECT_LE(chevron->x + chevron->w, icons[3]->x + icons[3]->w) << "on the starbase";
+    EXPECT_GE(icons[4]->x, icons[3]->x + icons[3]->w);
+
+    Control *bodies = hold(sector_site_icon_row_create(memory(s), ui()->id, SECTOR_ICONS_FEATURES));
+    ASSERT_NE(bodies, nullptr);
+    EXPECT_EQ(find_kid(bodies, [](Control *c) { return template_of(c) == SITE_STARBASE; }), nullptr);
+    Sector *star_only = new_sector({{2, 300}});
+    player_learn_object(ui(), star_only, 1);
+    EXPECT_EQ(sector_site_icon_row_create(memory(star_only), ui()->id, BOTH), nullptr);
+}
+
+TEST_F(SectorInfo, ProductionBoxesShowTheItemAndDaysLeftOnThePicturesMiddleLine) {
+    Sector *s = map_sector(true);
     ASSERT_NE(s, nullptr);
+    Site *base = sector_find_site_of_kind(s, SITE_STARBASE);
+    site_stop_production(base);
+    EXPECT_EQ(sector_production_box_create(s, SECTOR_BOX_STARBASE), nullptr) << "idle: no box";
+    Site *school = sector_find_site_of_kind(s, SITE_TRAINING);
+    if (!school) sector_add_site(s, school = site_create(SITE_TRAINING), 600, 100), school->owner_id = ui()->id;
+
+    auto check = [&](Site *site, SectorBoxKind kind, const std::function<bool(Control *)> &picture_is) {
+        int32_t days = 0;
+        ASSERT_EQ(site_production_info(site, nullptr, nullptr, &days, nullptr, nullptr), 1);
+        Control *box = hold(sector_production_box_create(s, kind));
+        ASSERT_NE(box, nullptr);
+        Control *clock = find_kid(box, [](Control *c) { return type_of(c) == IMAGE_CLOCK; });
+        Control *label = find_kid(box, [](Control *c) { return text_label_of(c) != nullptr; });
+        Control *picture = find_kid(box, [&](Control *c) { return c != clock && c != label; });
+        ASSERT_TRUE(clock && label && picture);
+        EXPECT_TRUE(picture_is(picture));
+        EXPECT_EQ(text_of(label), std::to_string(days));
+        EXPECT_NEAR(mid_y(clock), mid_y(picture), 1);
+        EXPECT_NEAR(mid_y(label), mid_y(picture), 1);
+        EXPECT_GT(clock->x, picture->x + picture->w);
+        EXPECT_EQ(box->w, label->x + label->w + 8);
+    };
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    check(base, SECTOR_BOX_STARBASE, [](Control *c) { return template_of(c) == SITE_SHIPYARD; });
+    ASSERT_EQ(site_start_production(base, -1, 0), RES_OK);
+    check(base, SECTOR_BOX_STARBASE, [](Control *c) { return type_of(c) == 10; });
+    ASSERT_EQ(site_start_production(school, 0, site_get_officer(school, 0)->id), RES_OK);
+    check(school, SECTOR_BOX_TRAINING, [](Control *c) { return type_of(c) == 116; });
+    site_rush(school);
+    check(school, SECTOR_BOX_TRAINING, [](Control *c) { return type_of(c) == 116; });
+}
+
+// ---- The information panel ----
+
+TEST_F(SectorInfo, ARememberedSectorOutOfViewShowsNotVisitedAndTheDayOfItsLastScan) {
+    Sector *s = map_sector(false);
+    ASSERT_NE(s, nullptr);
+    player_forget_object(ui(), memory(s));
+    s->flags &= ~OBJ_VISIBLE;
     date_set(game->clock, 2601, 3, 5);
-    game->clock->minutes += 17 * 60;   // the time of day does not show
+    game->clock->minutes += 17 * 60;
     date_from_minutes(game->clock);
     player_learn_object(ui(), s, 0);
-    date_set(game->clock, 2601, 9, 20);   // seen months ago
+    date_set(game->clock, 2601, 9, 20);
 
     build(s, HOVER);
-    EXPECT_TRUE(shows_text(panel, object_get_name(s)));
-    EXPECT_TRUE(shows_text(panel, "Unclaimed"));
-    EXPECT_TRUE(shows_text(panel, "(Not visited)"));
-    EXPECT_FALSE(shows_text(panel, "(Unexplored)"));
+    EXPECT_TRUE(shows(panel, object_get_name(s)));
+    EXPECT_TRUE(shows(panel, "Unclaimed"));
+    EXPECT_TRUE(shows(panel, "(Not visited)"));
+    EXPECT_FALSE(shows(panel, "(Unexplored)"));
     EXPECT_EQ(row_value(panel, "Last scan"), "Mar 05 2601");
     EXPECT_EQ(panel->user_data, s);
 
-    s->flags |= OBJ_VISIBLE;   // in view, the memory is today's: no date
+    s->flags |= OBJ_VISIBLE;   // in view the memory is today's: no date
     build(s, HOVER);
-    EXPECT_EQ(row_value(panel, "Last scan"), "(none)");
-    EXPECT_TRUE(shows_text(panel, "(Not visited)"));
+    EXPECT_EQ(row_value(panel, "Last scan"), "-");
 }
 
-TEST_F(SectorInfoPanel, AnUnknownSectorShowsItsTitleUnexploredAndOnlyTheCourseRows) {
-    Sector *s = stranger();
+TEST_F(SectorInfo, AnUnknownSectorShowsItsTitleUnexploredAndOnlyTheCourseRows) {
+    Sector *s = map_sector(false);
     ASSERT_NE(s, nullptr);
+    player_forget_object(ui(), memory(s));
+    s->flags &= ~OBJ_VISIBLE;
     build(s, PICKING | SECTOR_INFO_OWN, 120, 50);
-    EXPECT_TRUE(shows_text(panel, object_get_name(s)));
-    EXPECT_TRUE(shows_text(panel, "(Unexplored)"));
-    EXPECT_FALSE(shows_text(panel, "Unclaimed")) << "no owner is known";
-    EXPECT_EQ(row_value(panel, "Last scan"), "(none)");
+    EXPECT_TRUE(shows(panel, object_get_name(s)));
+    EXPECT_TRUE(shows(panel, "(Unexplored)"));
+    EXPECT_FALSE(shows(panel, "Unclaimed")) << "no owner is known";
     EXPECT_EQ(row_value(panel, "Distance"), "120 pc");
     EXPECT_EQ(row_value(panel, "Speed"), "50 pc/day");
-    EXPECT_EQ(row_value(panel, "ETA"), "3 days");
 
-    player_learn_object(ui(), s, -1);   // heard of, never explored: the owner shows, the sites do not
+    player_learn_object(ui(), s, -1);   // heard of, never explored: the owner shows
     build(s, HOVER);
-    EXPECT_TRUE(shows_text(panel, "(Unexplored)"));
-    EXPECT_TRUE(shows_text(panel, "Unclaimed"));
-    EXPECT_FALSE(shows_text(panel, "(Not visited)"));
-    EXPECT_EQ(row_value(panel, "Last scan"), "(none)");
+    EXPECT_TRUE(shows(panel, "(Unexplored)"));
+    EXPECT_TRUE(shows(panel, "Unclaimed"));
+    EXPECT_EQ(row_value(panel, "Last scan"), "-");
 }
 
-TEST_F(SectorInfoPanel, EtaRoundsUpPartDaysOnlyAndSaysOneDayInTheSingular) {
-    Sector *s = home();
+TEST_F(SectorInfo, EtaRoundsUpPartDaysOnlyAndNeedsACourseSpeed) {
+    Sector *s = map_sector(true);
     ASSERT_NE(s, nullptr);
     const struct { int32_t distance, speed; const char *eta; } cases[] = {
-        {120, 50, "3 days"}, {100, 50, "2 days"}, {10, 50, "1 day"}, {1, 1000, "1 day"}, {51, 50, "2 days"},
-    };
+        {120, 50, "3 days"}, {100, 50, "2 days"}, {10, 50, "1 day"}, {51, 50, "2 days"}, {120, 0, "-"}};
     for (const auto &c : cases) {
         build(s, PICKING, c.distance, c.speed);
         EXPECT_EQ(row_value(panel, "ETA"), c.eta) << c.distance << " pc at " << c.speed << " pc/day";
         EXPECT_EQ(row_value(panel, "Distance"), std::to_string(c.distance) + " pc");
     }
+    EXPECT_EQ(row_value(panel, "Speed"), "-") << "speed 0: neither Speed nor ETA";
     EXPECT_EQ(sector_info_eta_days(2'000'000'000, 7), 285'714'286) << "no overflow on a long way";
 }
 
-TEST_F(SectorInfoPanel, WithoutACourseSpeedThereAreNoSpeedOrEtaRows) {
-    Sector *s = home();
-    ASSERT_NE(s, nullptr);
-    build(s, PICKING, 120, 0);
-    EXPECT_EQ(row_value(panel, "Distance"), "120 pc");
-    EXPECT_EQ(row_value(panel, "Speed"), "(none)");
-    EXPECT_EQ(row_value(panel, "ETA"), "(none)");
+TEST_F(SectorInfo, AnOwnSectorShowsCrewEvenWithoutAStarbaseAndItsBoxesInAColumnAsWide) {
+    Sector *bare = map_sector(false);
+    ASSERT_NE(bare, nullptr);
+    ASSERT_EQ(sector_find_site_of_kind(bare, SITE_STARBASE), nullptr);
+    build(bare, HOVER | SECTOR_INFO_OWN);
+    EXPECT_EQ(row_value(panel, "", 100), "0");
+    EXPECT_EQ(row_value(panel, "", 78), "-") << "no starbase, no intake";
 
-    build(s, HOVER | SECTOR_INFO_SPEED_ETA, 120, 50);   // speed rows asked for, distance not
-    EXPECT_EQ(row_value(panel, "Distance"), "(none)");
-    EXPECT_EQ(row_value(panel, "ETA"), "3 days");
-}
-
-TEST_F(SectorInfoPanel, AnOwnSectorWithoutAStarbaseStillShowsItsCrewAsZero) {
-    Sector *s = unowned();
+    Sector *s = map_sector(true);
     ASSERT_NE(s, nullptr);
-    ASSERT_EQ(sector_find_site_of_kind(s, SITE_STARBASE), nullptr);
-    player_learn_object(ui(), s, 1);
-    build(s, HOVER | SECTOR_INFO_OWN);
-    EXPECT_EQ(icon_row_value(panel, 100), "0");
-    EXPECT_EQ(icon_row_value(panel, 50), "(none)") << "no income, no row";
-    EXPECT_EQ(icon_row_value(panel, 78), "(none)") << "no starbase, no intake";
-}
-
-TEST_F(SectorInfoPanel, AnOwnStarbaseShowsItsFiguresAndItsBoxesRightOfTheTableAllAsWide) {
-    Sector *s = home();
-    ASSERT_NE(s, nullptr);
-    Site *base = sector_find_site_of_kind(s, SITE_STARBASE);
-    ASSERT_EQ(site_start_production(base, -1, 0), RES_OK);
+    ASSERT_EQ(site_start_production(sector_find_site_of_kind(s, SITE_STARBASE), -1, 0), RES_OK);
     Site *school = sector_find_site_of_kind(s, SITE_TRAINING);
-    if (!school) school = add_site(s, SITE_TRAINING, 600, game->ui_player_id);
+    if (!school) sector_add_site(s, school = site_create(SITE_TRAINING), 600, 100), school->owner_id = ui()->id;
     ASSERT_EQ(site_start_production(school, 0, site_get_officer(school, 0)->id), RES_OK);
-
     build(s, HOVER | SECTOR_INFO_OWN);
-    EXPECT_EQ(icon_row_value(panel, 100), std::to_string(sector_starbase_crew(s)));
-    const int32_t intake = sector_starbase_intake(s);
-    EXPECT_EQ(icon_row_value(panel, 78), intake > 0 ? std::to_string(intake) + "/week" : "(none)");
-
-    Control *table = nullptr;
+    EXPECT_EQ(row_value(panel, "", 100), std::to_string(sector_starbase_crew(s)));
+    Control *table = find_kid(panel, [](Control *c) { return ui_stat_rows_row(c, 0) != nullptr; });
     std::vector<Control *> boxes;
-    for (Control *c : children(panel)) {
-        if (ui_stat_rows_row(c, 0)) table = c;
-        else if (panel_of(c) && std::ranges::any_of(children(c), [](Control *k) { return image_type(k) == IMAGE_CLOCK; }))
-            boxes.push_back(c);
-    }
-    ASSERT_NE(table, nullptr);
-    ASSERT_EQ(boxes.size(), 2u) << "the starbase's and the training site's";
+    for (Control *c : kids(panel))
+        if (find_kid(c, [](Control *k) { return type_of(k) == IMAGE_CLOCK; })) boxes.push_back(c);
+    ASSERT_TRUE(table && boxes.size() == 2) << boxes.size() << " boxes";
     EXPECT_EQ(boxes[0]->y, table->y);
     EXPECT_EQ(boxes[1]->y, boxes[0]->y + boxes[0]->h + 4);
     EXPECT_EQ(boxes[0]->w, boxes[1]->w);
-    for (Control *box : boxes) {
-        EXPECT_GT(box->x, table->x + table->w);
-        EXPECT_LE(box->x + box->w + 4, panel->w) << "inside the panel with its margin";
-    }
+    EXPECT_GT(boxes[0]->x, table->x + table->w);
+    EXPECT_LE(boxes[0]->x + boxes[0]->w + 4, panel->w);
 }
 
-TEST_F(SectorInfoPanel, SiteIconsFollowTheFlagsAndARebuildReplacesTheOldContents) {
-    Sector *s = home();
-    ASSERT_NE(s, nullptr);
-    build(s, SECTOR_INFO_FACILITIES);
-    const size_t with_icons = children(panel).size();
-    bool has_starbase_icon = false;
-    walk(panel, [&](Control *c) { has_starbase_icon = has_starbase_icon || icon_template(c) == SITE_STARBASE; });
-    EXPECT_TRUE(has_starbase_icon);
+// ---- The sector view's minimap ----
 
-    build(s, 0);
-    EXPECT_EQ(children(panel).size(), with_icons - 1) << "the icon row is gone, nothing piled up";
-    walk(panel, [&](Control *c) { EXPECT_EQ(icon_template(c), -1); });
+TEST_F(SectorInfo, TheSectorMinimapIsMadeOnceAtTheRightEdgeMarkedAtTheSector) {
+    Sector *s = map_sector(true);
+    ASSERT_NE(s, nullptr);
+    galaxy_sector_minimap_create(s);
+    galaxy_sector_minimap_create(nullptr);
+    game_flush_new_controls(game);
+    Control *minimap = find(GALAXY_ID_SECTOR_MINIMAP);
+    ASSERT_NE(minimap, nullptr);
+    int count = 0;
+    for (Control *c : game->controls->items) count += c && c->id == GALAXY_ID_SECTOR_MINIMAP;
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(minimap->x + minimap->w, ui_screen_width() - 6);
+    EXPECT_EQ(minimap->y, 40);
+    const MinimapControl *m = minimap_of(panel_find_child(minimap, MAP_MARKER_MINIMAP_ID));
+    ASSERT_TRUE(m && (m->flags & MINIMAP_POINT));
+    EXPECT_EQ(m->point_x, s->x * MAP_MARKER_WIDTH / game->galaxy_map->world_w);
+    EXPECT_EQ(m->point_y, s->y * MAP_MARKER_HEIGHT / game->galaxy_map->world_h);
+    control_remove(minimap);
 }
