@@ -65,6 +65,14 @@ int32_t ship_list_unselected_power(Control *list);
 int32_t ship_list_selected_speed(Control *list);
 int32_t ship_list_unselected_speed(Control *list);
 
+// Row callbacks (each gets the row): a click stores the row's index as picked and calls the pick
+// callback; the wheel calls the wheel callback; with SHIP_LIST_HOVER_ROWS an unselected row lights
+// up under the pointer.
+void ship_list_on_row_click(Control *row);
+void ship_list_on_row_wheel(Control *row);
+void ship_list_on_row_enter(Control *row);
+void ship_list_on_row_leave(Control *row);
+
 void ship_list_relayout(Control *list);
 void ship_list_set_width(Control *list, int width);
 

@@ -13,73 +13,15 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "../game/headless_fixture.h"
-#include "game/game.h"
-#include "game/save.h"
-#include "platform/graphics.h"
-#include "support/game_window.h"
-#include "world/object.h"
-#include "world/object_map.h"
+#include "galaxy_road_support.h"
 
 namespace {
 
+using galaxy_road::patch_prefs;
+using galaxy_road::pixels_changed;
+
 constexpr const char *ROAD = "galaxy";
-
-// Writes a big-endian word of "prefs.dat" (byte offset: 12 galaxy speed, 16 auto-pass delay).
-void patch_prefs(const std::string &save_home, size_t offset, int32_t value) {
-    const std::string path = save_home + "/Astrovane/prefs.dat";
-    std::vector<uint8_t> bytes = read_whole(path);
-    ASSERT_GE(bytes.size(), offset + 4) << path;
-    for (int i = 0; i < 4; ++i) bytes[offset + size_t(i)] = uint8_t(uint32_t(value) >> (24 - 8 * i));
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Pixels that differ clearly between two screenshots inside a rectangle.
-int pixels_changed(const DecodedPng &a, const DecodedPng &b, int x0, int y0, int x1, int y1) {
-    if (!a.ok || !b.ok || a.width != b.width || a.height != b.height) return -1;
-    int n = 0;
-    for (int y = y0; y < y1 && y < int(a.height); ++y)
-        for (int x = x0; x < x1 && x < int(a.width); ++x) {
-            const size_t at = (size_t(y) * a.width + size_t(x)) * size_t(a.channels());
-            int d = 0;
-            for (int c = 0; c < 3; ++c) d += std::abs(int(a.pixels[at + size_t(c)]) - int(b.pixels[at + size_t(c)]));
-            n += d > 60;
-        }
-    return n;
-}
-
-struct Spot {
-    int x = -1, y = -1;
-    bool ok() const { return x >= 0 && y >= 0; }
-};
-
-// The middle of the UI player's own sector on the screen, from the autosave: the star map view starts
-// at the map's origin (or the negative origin of a map smaller than the screen).
-class AutosaveProbe : public ModelGame {
-public:
-    void TestBody() override {}
-    Spot own_sector(const std::string &path, std::string *date) {
-        Spot spot;
-        SetUp();
-        if (game_load_file(game, path.c_str(), 0) == RES_OK && game->galaxy_map) {
-            ObjectMap *map = game->galaxy_map;
-            const int ox = std::min(0, map->world_w - GFX_WIDTH - 1), oy = std::min(0, map->world_h - GFX_HEIGHT - 1);
-            for (GameObject *o : map->objects.items) {
-                if (!o) break;
-                if (o->kind != OBJECT_SECTOR || o->owner_id != game->ui_player_id) continue;
-                const int x = o->x - ox + o->w / 2, y = o->y - oy + o->h / 2;
-                if (x > 40 && x < GFX_WIDTH - 40 && y > 60 && y < GFX_HEIGHT - 80) spot = {x, y};
-            }
-            if (game->clock) *date = std::to_string(game->clock->year) + "/" + std::to_string(game->clock->month) +
-                                     "/" + std::to_string(game->clock->day);
-        }
-        TearDown();
-        return spot;
-    }
-};
 
 class GalaxyEndToEnd : public ::testing::Test {
 protected:
@@ -162,11 +104,12 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
         EXPECT_GE(days, 14);
         game.shot(ROAD, "06_stopped");
 
-        std::string date;
-        AutosaveProbe probe;
-        const Spot sector = probe.own_sector(autosave, &date);
-        ASSERT_TRUE(sector.ok()) << "the UI player's sector on the first screen";
-        EXPECT_NE(date, "") << "the autosave's day";
+        galaxy_road::SaveProbe probe;
+        const galaxy_road::GalaxyLook look = probe.look(autosave);
+        ASSERT_TRUE(look.loaded);
+        EXPECT_NE(look.date, "") << "the autosave's day";
+        ASSERT_NE(look.home(), nullptr) << "the UI player's sector on the first screen";
+        const galaxy_road::SectorSpot sector = *look.home();
         game.move(sector.x, sector.y);
         GameWindow::pause(600);
         game.shot(ROAD, "07_sector_hovered");

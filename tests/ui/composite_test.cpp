@@ -145,6 +145,31 @@ TEST_F(LayoutHelpers, CloseChildRemovesNowOrKeepsTheId) {
     EXPECT_EQ(panel->id, -1);
 }
 
+// A button row set aside while a choice is made keeps its id, dark and deaf, and comes back with
+// the cascade; one closed over time loses its id at once and goes when the time is up.
+TEST_F(LayoutHelpers, ARowFadedOutComesBackWithTheCascadeOrGoesWhenClosed) {
+    layout({50, 50}, LAYOUT_ROW);
+    panel->id = 12;
+    panel_close_child(panel, 100, false);
+    control_update(panel, 600);
+    EXPECT_TRUE(panel->id == 12 && !(panel->flags & CTRL_REMOVED));
+    for (Control *item : items) EXPECT_TRUE(image_of(item)->brightness == 0 && !control_is_enabled(item));
+    panel_row_highlight(panel);
+    control_update(panel, 400);
+    EXPECT_TRUE(control_is_enabled(panel));
+    for (Control *item : items) {
+        EXPECT_TRUE(control_is_enabled(item) && image_of(item)->brightness == 100);
+        EXPECT_EQ(image_control_border_colour(item)->g, 148);
+        EXPECT_EQ(image_control_caption_colour(item)->r, 190);
+    }
+    panel_close_child(panel, 100, true);
+    EXPECT_EQ(panel->id, -1);
+    control_update(panel, 60);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED);
+    control_update(panel, 40);
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+}
+
 class QuestionDialog : public CompositeTest {};
 
 TEST_F(QuestionDialog, KeysPressTheButtonsOnlyWhenAsked) {

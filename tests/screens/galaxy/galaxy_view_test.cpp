@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "galaxy_test_support.h"
+#include "turn_flow_fixture.h"
 #include "game/encounter.h"
 #include "game/encounter_life.h"
 #include "game/player.h"
@@ -459,11 +460,18 @@ TEST_F(GalaxyFrozenPicture, NextTurnKeepsTheMapOnScreenWhileTheComputerPlayersTh
     ASSERT_TRUE(find_drawn_pixel(&obj, &x, &y));
     const Rgb drawn = pixel(x, y);
 
+    galaxy_test::HeldWorkers workers;   // the computer players think until the gate opens
+    workers.install();
     press('n');   // the turn starts in the key's frame; its worker in the next
+    frames(2);
+    EXPECT_EQ(workers.started(), 1);
     EXPECT_TRUE(screen()->frozen_picture_baked) << "the turn's first frame keeps the map";
     EXPECT_EQ(work_pixel(x, y), drawn);
     EXPECT_EQ(pixel(x, y), drawn) << "the map stays on screen while the worker thinks";
-    ASSERT_TRUE(run_until([] { return !has(GALAXY_FLAG_TURN_IN_PROGRESS); })) << "the day ends";
+    workers.open();
+    const bool ended = run_until([] { return !has(GALAXY_FLAG_TURN_IN_PROGRESS); });
+    galaxy_set_thread_creator(nullptr);
+    ASSERT_TRUE(ended) << "the day ends";
     frame();
     EXPECT_EQ(pixel(x, y), drawn);
 }

@@ -1,0 +1,127 @@
+// End to end: a player sends ships from their home sector to the nearest other sector, on the real
+// program under a private X server. The sector panel opens on a click, Move turns it into the
+// selection view, Set Course brings the destination prompt, the hovered destination shows the
+// distance, speed and ETA, and a click gives the order; days pass until the ships arrive.
+//  - Where the sectors stand comes from the game's own autosave (every 14th day), read back in this
+//    process; the next autosave tells where the ships are at the end.
+//  - Screenshots are kept under build/test-output/screens/sector_course/.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "galaxy_road_support.h"
+
+namespace {
+
+using galaxy_road::patch_prefs;
+using galaxy_road::pixels_changed;
+
+constexpr const char *ROAD = "sector_course";
+
+class SectorCourseEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *tool : {"xdotool", "import"})
+            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
+        dir = fresh_test_dir("e2e_sector_course");
+        const std::string why = display.start(dir);
+        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
+        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
+    }
+    // Pass day after day until the autosave file is (re)written, then Stop and let the day end.
+    static bool pass_until_autosave(GameWindow &game, const std::string &autosave) {
+        const auto before = std::filesystem::exists(autosave) ? std::filesystem::last_write_time(autosave)
+                                                              : std::filesystem::file_time_type{};
+        game.key("p");
+        bool written = false;
+        for (int i = 0; i < 900 && !written; ++i) {
+            GameWindow::pause(100);
+            written = std::filesystem::exists(autosave) && std::filesystem::last_write_time(autosave) != before;
+        }
+        game.key("s");
+        GameWindow::pause(2500);
+        return written;
+    }
+    std::string    dir;
+    PrivateDisplay display;
+};
+
+// Enabled when the sector panel and the destination prompt are in.
+TEST_F(SectorCourseEndToEnd, DISABLED_HomeSectorMoveSetCourseHoverClickAndTheShipsArrive) {
+    const std::string save_home = dir + "/save";
+    {   // The first run writes the preferences.
+        GameWindow game(display, dir, save_home);
+        ASSERT_TRUE(game.start("setup.log"));
+        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+        EXPECT_EQ(game.stop(SIGTERM).status, 0);
+    }
+    patch_prefs(save_home, 12, 500);   // the fastest galaxy speed
+    patch_prefs(save_home, 16, 600);   // automatic passing after 600 ms: the action button is "Pass"
+    const std::string autosave = save_home + "/Astrovane/auto.sav";
+
+    GameWindow game(display, dir, save_home);
+    ASSERT_TRUE(game.start("course.log"));
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+    GameWindow::pause(1500);
+    game.key("n");
+    GameWindow::pause(900);
+    game.key("s");
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
+    GameWindow::pause(1500);
+
+    ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 14th day's autosave";
+    galaxy_road::SaveProbe probe;
+    const galaxy_road::GalaxyLook start = probe.look(autosave);
+    ASSERT_TRUE(start.loaded);
+    ASSERT_NE(start.home(), nullptr) << "the UI player's sector on the first screen";
+    const galaxy_road::SectorSpot home = *start.home();
+    ASSERT_NE(start.nearest(home), nullptr);
+    const galaxy_road::SectorSpot target = *start.nearest(home);
+    const int ships_home = start.ui_ships_at(home.id);
+    ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
+
+    const DecodedPng before = game.shot(ROAD, "00_star_map");
+    game.click(home.x, home.y);
+    GameWindow::pause(700);
+    const DecodedPng panel = game.shot(ROAD, "01_home_sector_panel");
+    EXPECT_GT(pixels_changed(before, panel, 0, 40, 1024, 700), 2000) << "the sector panel opened";
+
+    game.key("m");
+    GameWindow::pause(700);
+    const DecodedPng selection = game.shot(ROAD, "02_selection_view");
+    if (ships_home > 1) {   // one ship goes straight to the prompt
+        EXPECT_GT(pixels_changed(panel, selection, 0, 40, 1024, 700), 200) << "the selection view";
+        game.key("s");   // Set Course with every own ship selected
+        GameWindow::pause(500);
+    }
+    const DecodedPng prompt = game.shot(ROAD, "03_destination_prompt");
+    EXPECT_GT(pixels_changed(before, prompt, 700, 680, 1024, 768), 200) << "the prompt bar and Cancel";
+
+    game.move(target.x, target.y);
+    GameWindow::pause(900);
+    const DecodedPng hover = game.shot(ROAD, "04_destination_hover");
+    EXPECT_GT(pixels_changed(prompt, hover, 0, 40, 1024, 680), 500) << "the information panel by the destination";
+    game.click(target.x, target.y);
+    GameWindow::pause(600);
+    game.shot(ROAD, "05_course_set");
+
+    const std::string arrived = "arrived at the " + target.name + " sector";
+    game.key("p");
+    ASSERT_TRUE(game.wait_for_log(arrived, 90)) << "the ships reach " << target.name;
+    game.key("s");
+    GameWindow::pause(2500);
+    game.shot(ROAD, "06_arrived");
+
+    ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 28th day's autosave";
+    const galaxy_road::GalaxyLook end = probe.look(autosave);
+    ASSERT_TRUE(end.loaded);
+    EXPECT_GT(end.ui_ships_at(target.id), 0) << "the ships stand in " << target.name;
+    EXPECT_LT(end.ui_ships_at(home.id), ships_home) << "and left home";
+
+    const ProgramRun ended = game.stop(SIGTERM);
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    EXPECT_EQ(game.log().find("ERROR"), std::string::npos) << game.log();
+}
+
+}  // namespace
