@@ -293,6 +293,29 @@ TEST_F(SectorInfo, AnOwnSectorShowsCrewEvenWithoutAStarbaseAndItsBoxesInAColumnA
     EXPECT_LE(boxes[0]->x + boxes[0]->w + 4, panel->w);
 }
 
+TEST_F(SectorInfo, ASectorInViewShowsItsShipsAtTheRightEdgeAndOutOfViewNone) {
+    Sector *s = map_sector(true);
+    ASSERT_NE(s, nullptr);
+    ASSERT_GT(sector_object_count(s), 0) << "the home sector has the starting ships";
+    auto ship_rows = [&] {   // without site icons or boxes, the one panel that is no stat table
+        std::vector<Control *> rows;
+        for (Control *c : kids(panel))
+            if (panel_of(c) && !ui_stat_rows_row(c, 0)) rows.push_back(c);
+        return rows;
+    };
+    s->flags |= OBJ_VISIBLE;
+    build(s, 0);
+    ASSERT_EQ(ship_rows().size(), 1u);
+    Control *ships = ship_rows()[0];
+    EXPECT_FALSE(kids(ships).empty());
+    EXPECT_EQ(ships->x + ships->w, panel->w - 4);
+    EXPECT_EQ(row_value(panel, "Last scan"), "-");
+
+    s->flags &= ~OBJ_VISIBLE;
+    build(s, 0);
+    EXPECT_TRUE(ship_rows().empty());
+}
+
 // ---- The sector view's minimap ----
 
 TEST_F(SectorInfo, TheSectorMinimapIsMadeOnceAtTheRightEdgeMarkedAtTheSector) {
