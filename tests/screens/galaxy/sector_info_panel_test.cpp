@@ -291,6 +291,13 @@ TEST_F(SectorInfo, AnOwnSectorShowsCrewEvenWithoutAStarbaseAndItsBoxesInAColumnA
     EXPECT_EQ(boxes[0]->w, boxes[1]->w);
     EXPECT_GT(boxes[0]->x, table->x + table->w);
     EXPECT_LE(boxes[0]->x + boxes[0]->w + 4, panel->w);
+
+    s->flags |= OBJ_VISIBLE;
+    build(s, PICKING | SECTOR_INFO_OWN, 120, 50);
+    game_add_control(game, 300, 80, 0, 0, panel);
+    game_flush_new_controls(game);
+    frames(10);
+    driver.save_screen("sector_info_panel.png");   // for review
 }
 
 TEST_F(SectorInfo, ASectorInViewShowsItsShipsAtTheRightEdgeAndOutOfViewNone) {
