@@ -100,6 +100,11 @@ const SiteFeature *feature_template(int32_t kind) {
     return &t.templates[kind];
 }
 
+int32_t feature_badge_image(int32_t kind) {
+    static constexpr int32_t BADGES[FEATURE_TEMPLATE_COUNT] = {50, 114, 99, 78, 124, 76, 181};
+    return kind >= 0 && kind < FEATURE_TEMPLATE_COUNT ? BADGES[kind] : 0;
+}
+
 // ---- Record ----
 
 Result feature_write(const SiteFeature *f, Buffer *buf) {

@@ -74,6 +74,9 @@ struct SiteFeature {
 Result feature_params_load();             // the site factory's load_extra
 void   feature_templates_free();          // the site factory's free_extra
 const SiteFeature *feature_template(int32_t kind);   // null outside 0..6 or before the load
+// The UI image type of the badge that marks a body carrying a feature of that kind (coin, pick,
+// survivors, crew, flask, crane, flag); 0, the fallback picture, outside 0..6.
+int32_t feature_badge_image(int32_t kind);
 // Reads the seven records of params.dat into `out` (tests and the loader).
 Result feature_read_params(Buffer *buf, SiteFeature out[FEATURE_TEMPLATE_COUNT]);
 

@@ -137,8 +137,3 @@ void starmap_cycle_next() {
     static bool said = false;
     not_yet(&said, "next-item cycle");
 }
-
-void galaxy_sector_minimap_create(GameObject *) {
-    static bool said = false;
-    not_yet(&said, "sector minimap");
-}

@@ -7,7 +7,8 @@
 //  - Entries still empty: the sector panel, the fleet panel, the site panel, the ship panel, the
 //    officer detail panel, the ships list, the officers list, the technology list, the corporation
 //    summary, the news panel and its item panel, the map markers and the hover information, the
-//    destination prompt, the next-item cycle, the sector minimap.
+//    destination prompt, the next-item cycle.
+//  - Entries with their screens: the sector minimap (sector_minimap.cpp).
 //  - Game thread only.
 #include <cstdint>
 
