@@ -9,7 +9,8 @@
 //    map_input.cpp (hover and map clicks), object_panels.cpp (the object-panel stack and the
 //    selection), command_bar.cpp (the command bar, the badges, the game menu's owner slots),
 //    side_panels.cpp (the side list panels), status_bar.cpp and turn_progress.cpp (the bars),
-//    galaxy_music.cpp. Panels that arrive later are reached through galaxy_services.h.
+//    galaxy_music.cpp, sector_rows.cpp (site icons and production boxes), sector_info_panel.cpp,
+//    sector_minimap.cpp. Panels that arrive later are reached through galaxy_services.h.
 //  - While a computer player's worker runs (galaxy_ai_thread_runs) the game thread walks no
 //    object list and changes nothing in the model: the map is drawn from the frozen picture the
 //    draw baked into the working background before the worker started (frozen_picture_wanted),
