@@ -10,7 +10,10 @@
 //    selection), command_bar.cpp (the command bar, the badges, the game menu's owner slots),
 //    side_panels.cpp (the side list panels), status_bar.cpp and turn_progress.cpp (the bars),
 //    galaxy_music.cpp, sector_rows.cpp (site icons and production boxes), sector_info_panel.cpp,
-//    sector_minimap.cpp. Panels that arrive later are reached through galaxy_services.h.
+//    sector_minimap.cpp, sector_orders.cpp (the sector panel's orders), fleet_orders.cpp (the
+//    fleet panel's), course_prompt.cpp (the destination prompt), markers.cpp (the map markers and
+//    the hover information), encounter_entry.cpp (the encounter dialog's slots, the Tab cycle).
+//    Panels that arrive later are reached through galaxy_services.h.
 //  - While a computer player's worker runs (galaxy_ai_thread_runs) the game thread walks no
 //    object list and changes nothing in the model: the map is drawn from the frozen picture the
 //    draw baked into the working background before the worker started (frozen_picture_wanted),
@@ -22,6 +25,7 @@
 #include "screens/galaxy/galaxy_music.h"
 
 struct ColourFade;
+struct Encounter;
 struct Control;
 struct GalaxyStatusBar;
 struct GameObject;
@@ -300,3 +304,22 @@ void starmap_clear_for_menu(Control *menu);
 void starmap_menu_to_title(Control *menu);
 void starmap_panels_mode_b(Control *menu);
 void starmap_panels_mode_11(Control *menu);
+
+// ---- course_prompt.cpp ----
+// The four buttons that start a pick, and the prompt's Cancel (Escape).
+void starmap_sector_on_set_course(Control *panel);   // the sector panel's ships picked in its list
+void starmap_fleet_on_set_course(Control *panel);    // the fleet panel's ships picked in its list
+void starmap_fleet_on_redirect(Control *panel);      // the selected fleet, whole
+void starmap_select_target(Control *panel);          // the selected site's harvest target
+void starmap_prompt_on_cancel(Control *button);
+
+// ---- encounter_entry.cpp ----
+void starmap_show_encounter(Encounter *encounter);   // the encounter dialog for it
+void starmap_sector_on_combat(Control *panel);
+void starmap_fleet_on_encounter(Control *control);
+void starmap_marker_on_encounter(Control *marker);
+void starmap_encounter_marker_on_enter(Control *marker);
+void starmap_encounter_marker_on_leave(Control *marker);
+void starmap_encounter_on_pick_row(Control *dialog);  // the dialog's slots 0, 1 and 2
+void starmap_encounter_on_hold(Control *dialog);
+void starmap_encounter_on_resolve(Control *dialog);

@@ -7,32 +7,21 @@
 #include "ui/control.h"
 #include "world/object.h"
 
-namespace {
-
-// One line the first time an entry is called; `said` is the entry's own.
-void not_yet(bool *said, const char *what) {
+void galaxy_not_yet(bool *said, const char *what) {
     if (*said) return;
     *said = true;
     log_write(LOG_GAME, LOG_DEBUG, "No %s yet", what);
 }
+
+namespace {
+
+void not_yet(bool *said, const char *what) { galaxy_not_yet(said, what); }
 
 void close_unfilled(Control *panel) {
     if (panel) control_remove(panel);
 }
 
 }  // namespace
-
-void starmap_show_sector_panel(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "sector panel");
-    close_unfilled(panel);
-}
-
-void starmap_show_fleet_panel(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "fleet panel");
-    close_unfilled(panel);
-}
 
 void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
     static bool said = false;
@@ -103,37 +92,8 @@ void news_item_panel_build(Control *, Alert *) {
     not_yet(&said, "news item panel");
 }
 
-void galaxy_markers_refresh() {
+void facility_detail_rows(Control *panel, GameObject *, int32_t) {
     static bool said = false;
-    not_yet(&said, "map markers");
-}
-
-void galaxy_markers_clear() {
-    static bool said = false;
-    not_yet(&said, "map markers to clear");
-}
-
-void galaxy_hover_set(GameObject *object) {
-    static bool said = false;
-    not_yet(&said, "hover information");
-    GalaxyScreen *screen = galaxy_screen();
-    if (screen->hovered == object) return;
-    if (object) object_add_ref(object);
-    if (screen->hovered) object_release(screen->hovered);
-    screen->hovered = object;
-}
-
-void starmap_prompt_show(int32_t, const char *, const char *) {
-    static bool said = false;
-    not_yet(&said, "destination prompt");
-}
-
-void starmap_prompt_alternate(int32_t) {
-    static bool said = false;
-    not_yet(&said, "destination prompt text");
-}
-
-void starmap_cycle_next() {
-    static bool said = false;
-    not_yet(&said, "next-item cycle");
+    not_yet(&said, "facility details");
+    if (panel) control_set_hidden(panel, true);
 }

@@ -4,11 +4,13 @@
 //  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
 //    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
 //    yet" (category GAME, level DEBUG), the first time it is called.
-//  - Entries still empty: the sector panel, the fleet panel, the site panel, the ship panel, the
-//    officer detail panel, the ships list, the officers list, the technology list, the corporation
-//    summary, the news panel and its item panel, the map markers and the hover information, the
-//    destination prompt, the next-item cycle.
-//  - Entries with their screens: the sector minimap (sector_minimap.cpp).
+//  - Entries still empty: the site panel, the ship panel, the officer detail panel, the facility
+//    details, the ships list, the officers list, the technology list, the corporation summary, the
+//    news panel and its item panel.
+//  - Entries with their files: the sector panel (sector_orders.cpp), the fleet panel
+//    (fleet_orders.cpp), the map markers and the hover information (markers.cpp), the destination
+//    prompt (course_prompt.cpp), the next-item cycle (encounter_entry.cpp), the sector minimap
+//    (sector_minimap.cpp).
 //  - Game thread only.
 #include <cstdint>
 
@@ -18,6 +20,9 @@ struct GameObject;
 struct Officer;
 struct Player;
 template <typename T> struct List;
+
+// One line, "No %s yet", the first time a stand-in is called; `said` is the stand-in's own.
+void galaxy_not_yet(bool *said, const char *what);
 
 // Object panels: each fills the panel the object-panel stack opened.
 void starmap_show_sector_panel(Control *panel, GameObject *sector, int32_t options);
@@ -41,6 +46,9 @@ void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert'
 void news_panel_toggle(Control *panel);                       // rebuilds the shown news panel
 void news_panel_close(Control *panel);
 void news_item_panel_build(Control *panel, Alert *alert);
+
+// A site's read-only detail rows (flags 0x1: with its production) fill the panel.
+void facility_detail_rows(Control *panel, GameObject *site, int32_t flags);
 
 // Map markers of the current view (tag 40001 and the screen's marker maps) and the hover panel.
 void galaxy_markers_refresh();
