@@ -86,14 +86,9 @@ void refresh_statistics(Control *panel) {
     panel_add_child(panel, 8, s->stats_y, SECTOR_PANEL_ROWS, 0, make_statistics(list));
 }
 
-// The statistics go dark and away: a later selection builds them afresh rather than writing new
-// values into rows whose labels have gone black.
+// The statistics go dark and away; a later selection builds them afresh.
 void drop_statistics(Control *panel) {
-    Control *table = child(panel, SECTOR_PANEL_ROWS);
-    if (!table) return;
-    ui_stat_rows_fade_out(table, 100);
-    control_remove_after(table, 100);
-    table->id = -1;
+    if (Control *table = child(panel, SECTOR_PANEL_ROWS)) ui_stat_rows_fade_out(table, 100);
 }
 
 void move_prompt_aside(Control *panel) {
@@ -127,6 +122,12 @@ void selection_emptied(Control *panel) {
     bring_prompt_back(panel);
 }
 
+// The header's close button and Cancel would both answer Escape, and the header, the panel's
+// first child, would win: while the selection view is up, Escape is Cancel's alone.
+void header_close_key(Control *panel, int key) {
+    if (Control *close = child(child(panel, SECTOR_PANEL_HEADER), TITLE_CLOSE_ID)) control_set_hotkey(close, key);
+}
+
 // A small button of the selection view that grows in after 200 ms.
 Control *add_selection_button(Control *panel, int image, ControlFn on_click, int id, int right, int y) {
     Control *button = image_button_create_plain(image, on_click, 0, panel);
@@ -153,6 +154,7 @@ void sector_panel_on_move(Control *button) {
     fade_out(panel, SECTOR_PANEL_ROWS, 200);
     for (int id : PRODUCTION_BOXES) fade_out(panel, id, 200);
     if (Control *owner = child(panel, SECTOR_PANEL_OWNER_LABEL)) colour_fade_to(text_label_colour(owner), 0, 0, 0, 200, 0);
+    header_close_key(panel, 0);
     const Control *header = child(panel, SECTOR_PANEL_HEADER);
     const int y0 = (header ? header->y + header->h : 0) + 4;
 
@@ -261,6 +263,7 @@ void sector_panel_on_cancel_move(Control *button) {
     for (int id : {SECTOR_PANEL_ROWS, SECTOR_PANEL_STARBASE_BOX, SECTOR_PANEL_SHIPYARD_BOX, SECTOR_PANEL_TRAINING_BOX,
                    SECTOR_PANEL_SELECT_ALL, SECTOR_PANEL_CLEAR_SELECTION})
         fade_out(panel, id, 100);
+    header_close_key(panel, KEY_ESCAPE);
     if (Control *owner = child(panel, SECTOR_PANEL_OWNER_LABEL))
         colour_fade_to(text_label_colour(owner), s->owner_rgb[0], s->owner_rgb[1], s->owner_rgb[2], 200, 0);
     if (Control *icons = child(panel, SECTOR_PANEL_SITE_ICONS)) {

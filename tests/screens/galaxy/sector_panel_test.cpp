@@ -50,6 +50,14 @@ std::string value_of(Control *table, const std::string &label) {
     return "-";
 }
 
+// The site template whose pictures hold the icon's; -1 for none.
+int template_of(const Control *icon) {
+    for (int32_t t = 0; image_of(icon) && image_of(icon)->sprite && t < SITE_TEMPLATE_COUNT; ++t)
+        for (int32_t f = 0; site_template(t)->frames && f < site_template(t)->frame_count; ++f)
+            if (site_template(t)->frames[f] == image_of(icon)->sprite) return t;
+    return -1;
+}
+
 int slot_calls = 0;
 Control *slot_panel = nullptr;
 void record_slot(Control *panel) {
@@ -137,7 +145,18 @@ TEST_F(SectorPanel, AnOwnSectorShowsItsNameOwnerYieldsAndTrainingDaysRoundedUp) 
     EXPECT_EQ(text_of(kid(kid(panel, SECTOR_PANEL_HEADER), TITLE_LABEL_ID)),
               std::string(object_get_name(home)) + " sector");
     EXPECT_EQ(text_of(kid(panel, SECTOR_PANEL_OWNER_LABEL)), game->ui_player->name);
-    EXPECT_TRUE(shown(kid(panel, SECTOR_PANEL_SITE_ICONS)));
+    // Bodies first, the starbase among the facilities after them.
+    Control *icons = kid(panel, SECTOR_PANEL_SITE_ICONS);
+    ASSERT_TRUE(shown(icons));
+    int last_body = -1, starbase = -1;
+    for (Control *c : panel_of(icons)->children.items) {
+        const int t = c ? template_of(c) : -1;
+        if (t < 0) continue;
+        if (site_template(t)->params.template_flags & SITE_TF_LABELLED) last_body = std::max(last_body, c->x);
+        if (t == SITE_STARBASE) starbase = c->x;
+    }
+    EXPECT_GE(last_body, 0);
+    EXPECT_GT(starbase, last_body);
     Control *rows = kid(panel, SECTOR_PANEL_ROWS);
     ASSERT_NE(rows, nullptr);
     EXPECT_EQ(table_rows(rows).front().first, "Starbase crew");
@@ -213,6 +232,9 @@ TEST_F(SectorPanel, TheCommandIsCombatWithAnEncounterThereMoveOtherwiseAndNoneWi
     ASSERT_EQ(game_add_encounter(game, battle), RES_OK);
     panel = open(home, ON_MAP_OWN);
     EXPECT_EQ(button(panel, SECTOR_PANEL_MOVE_BUTTON), nullptr);
+    sector_panel_press_move(panel);
+    EXPECT_EQ(kid(panel, SECTOR_PANEL_SELECT_PROMPT), nullptr) << "no Move to press";
+    EXPECT_EQ(slot_calls, 0);
     press('c');
     EXPECT_EQ(slot_calls, 1) << "Combat calls slot 3";
     EXPECT_EQ(slot_panel, panel);
@@ -257,26 +279,40 @@ TEST_F(SectorPanel, ALongListShows300PixelsAndScrollsByWheelAndArrowWithinItsCon
     EXPECT_EQ(bar->y, list->y);
     EXPECT_LT(panel->h, list->y + s->list_height) << "the panel holds the shown part only";
 
+    // One notch down over a row, then the bar's far arrow, then its near arrow twice.
     int position = 0, range = 0;
+    int x = 0, y = 0;
+    control_get_screen_position(list, &x, &y);
+    ui_test::mouse_at(x + 30, y + 30);
+    frame();
     ui_test::wheel(1);
-    sector_panel_on_list_wheel(list);
+    frame();
     scroll_bar_get(bar, &position, &range);
     EXPECT_EQ(position, 24);
-    sector_panel_on_scroll_forward(bar);
+    ASSERT_GT(range, 120);
+    click(kid(bar, SCROLL_FAR_ARROW_ID));
+    frame();
     scroll_bar_get(bar, &position, nullptr);
     EXPECT_EQ(position, 120);
     EXPECT_EQ(panel_of(list)->scroll_y, (s->list_height - 300) * 120 / range);
-    sector_panel_on_scroll_back(bar);
-    sector_panel_on_scroll_back(bar);
+    for (int i = 0; i < 2; ++i) {
+        click(kid(bar, SCROLL_NEAR_ARROW_ID));
+        frame();
+    }
     scroll_bar_get(bar, &position, nullptr);
     EXPECT_EQ(position, 0);
     EXPECT_EQ(panel_of(list)->scroll_y, 0);
 
-    for (int i = 0; i < 200; ++i) sector_panel_on_scrollbar_wheel(bar);   // far past the end
+    // Notch after notch over the bar, far past the end.
+    control_get_screen_position(kid(bar, SCROLL_TRACK_ID), &x, &y);
+    for (int i = 0; i < 80; ++i) {
+        ui_test::mouse_at(x + 2, y + 40);
+        ui_test::wheel(3);
+        frame();
+    }
     scroll_bar_get(bar, &position, nullptr);
     EXPECT_EQ(position, range);
     EXPECT_EQ(panel_of(list)->scroll_y, s->list_height - 300) << "never past the last row";
-    ui_test::wheel(0);
 }
 
 // ---- The fleet move selection ----
@@ -417,4 +453,20 @@ TEST_F(SectorPanel, AClickOnHomeOpensThePanelAndTheDestinationTakesTheShipsSelec
     EXPECT_EQ(ships[1]->fleet_id, 0u) << "the unselected ship stays";
     EXPECT_EQ(ships[1]->sector_id, home->id);
     EXPECT_EQ(fleet->move_target, destination);
+}
+
+TEST_F(SectorPanel, EscapeInTheSelectionViewCancelsItAndOnlyThenClosesThePanel) {
+    home_with_ships(2);
+    ASSERT_NE(home, nullptr);
+    Control *panel = open(home, ON_MAP_OWN);
+    press('m');
+    frames(20);
+    ASSERT_NE(button(panel, SECTOR_PANEL_SET_COURSE), nullptr);
+    press(27);
+    frames(20);
+    EXPECT_FALSE(panel->flags & CTRL_REMOVED) << "Escape is Cancel's";
+    EXPECT_EQ(button(panel, SECTOR_PANEL_SET_COURSE), nullptr);
+    EXPECT_NE(button(panel, SECTOR_PANEL_MOVE_BUTTON), nullptr);
+    press(27);
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED) << "and then the header's";
 }
