@@ -343,6 +343,7 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     Control *list = list_of(panel);
     press('m');
     frames(20);
+    driver.save_screen("sector_panel_selection.png");   // for review
 
     EXPECT_EQ(visible_rows(panel), all_rows - 1) << "the other player's row hides";
     EXPECT_FALSE(ship_list_is_selected(list, stranger));
