@@ -227,6 +227,15 @@ TEST_F(SectorPanel, TheCommandIsCombatWithAnEncounterThereMoveOtherwiseAndNoneWi
     EXPECT_EQ(move->hotkey, 'm');
     EXPECT_NE(button(panel, SECTOR_PANEL_ZOOM_BUTTON), nullptr);
 
+    // Seen by the other player, who has a ship there: its view has Move; without one, no command.
+    Control *other = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
+    sector_panel_build(other, home, stranger->owner_id, ON_MAP);
+    EXPECT_NE(button(other, SECTOR_PANEL_MOVE_BUTTON), nullptr);
+    ship_set_sector(stranger, nullptr);
+    sector_panel_build(other, home, stranger->owner_id, ON_MAP);
+    EXPECT_EQ(button(other, SECTOR_PANEL_MOVE_BUTTON), nullptr);
+    EXPECT_NE(button(other, SECTOR_PANEL_ZOOM_BUTTON), nullptr) << "Zoom stays";
+
     Encounter *battle = encounter_create();
     battle->sector_id = home->id;
     ASSERT_EQ(game_add_encounter(game, battle), RES_OK);
@@ -238,15 +247,6 @@ TEST_F(SectorPanel, TheCommandIsCombatWithAnEncounterThereMoveOtherwiseAndNoneWi
     press('c');
     EXPECT_EQ(slot_calls, 1) << "Combat calls slot 3";
     EXPECT_EQ(slot_panel, panel);
-
-    // Seen by the other player, who has a ship there: its view has Move; without one, no command.
-    panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-    sector_panel_build(panel, home, stranger->owner_id, ON_MAP);
-    EXPECT_NE(button(panel, SECTOR_PANEL_MOVE_BUTTON), nullptr);   // no encounter check is by viewer
-    ship_set_sector(stranger, nullptr);
-    sector_panel_build(panel, home, stranger->owner_id, ON_MAP);
-    EXPECT_EQ(button(panel, SECTOR_PANEL_MOVE_BUTTON), nullptr);
-    EXPECT_NE(button(panel, SECTOR_PANEL_ZOOM_BUTTON), nullptr) << "Zoom stays";
 }
 
 TEST_F(SectorPanel, ASectorMissingFromTheViewersMemoryShowsItsLiveNameUnclaimedAndItsShips) {
