@@ -78,46 +78,41 @@ Sprite *current_sprite(const GameObject *obj) {
     return obj->frames[obj->frame];
 }
 
-// Scaled start position, kept inside the map area.
-void place_scaled(const Encounter *enc, const GameObject *obj, int32_t map_h, const Sprite *sprite, int *x, int *y,
-                  int32_t *heading) {
-    int32_t fx = 0, fy = 0, fw = 1, fh = 1;
-    *heading = 0;
-    (void)encounter_get_placement(enc, &fx, obj->id, &fy, heading);
+// Scaled start position (top-left corner) of a w x h marker, kept inside the map area.
+void place_scaled(const Encounter *enc, const GameObject *obj, int32_t map_h, int w, int h, int *x, int *y) {
+    int32_t fx = 0, fy = 0, fw = 1, fh = 1, heading = 0;
+    (void)encounter_get_placement(enc, &fx, obj->id, &fy, &heading);
     field_size(enc, &fw, &fh);
-    int mx = int(int64_t(fx) * BATTLE_MAP_WIDTH / fw), my = int(int64_t(fy) * map_h / fh);
-    if (sprite) {
-        mx = std::min(mx, BATTLE_MAP_WIDTH - 2 - sprite->width);
-        my = std::min(my, map_h - sprite->height - 2);
-    }
-    *x = std::max(mx, 1);
-    *y = std::max(my, 1);
+    const int mx = int(int64_t(fx) * BATTLE_MAP_WIDTH / fw), my = int(int64_t(fy) * map_h / fh);
+    *x = std::max(std::min(mx, BATTLE_MAP_WIDTH - 2 - w), 1);
+    *y = std::max(std::min(my, map_h - h - 2), 1);
 }
 
 void add_marker(Control *map, BattleMapState *state, GameObject *obj, int32_t map_h) {
     Sprite *sprite = nullptr;
-    int x = 0, y = 0;
-    if (Ship *ship = ship_of(obj)) {
+    Ship *ship = ship_of(obj);
+    if (ship) {
         if (ship->hull_flags & HULL_FLAG_OFF_BATTLE_MAP) return;
-        int32_t heading = 0;
-        place_scaled(state->encounter, obj, map_h, nullptr, &x, &y, &heading);
+        int32_t x = 0, y = 0, heading = 0;
+        (void)encounter_get_placement(state->encounter, &x, obj->id, &y, &heading);
         sprite = ship_marker_sprite(ship, heading);
-        place_scaled(state->encounter, obj, map_h, sprite, &x, &y, &heading);
     } else if (obj->kind == OBJECT_SITE) {
         sprite = current_sprite(obj);
-        if (obj->subtype == SITE_STARBASE) {
-            x = BATTLE_MAP_WIDTH - (sprite ? sprite->width : 0);
-            y = map_h - (sprite ? sprite->height : 0);
-        } else {
-            int32_t heading = 0;
-            place_scaled(state->encounter, obj, map_h, sprite, &x, &y, &heading);
-        }
     } else {
         return;
     }
+    // A picture not loaded still marks the spot (the control then keeps its smallest size).
     Control *marker = image_control_create_single(sprite);
     if (!marker) return;
+    int x = 0, y = 0;
+    if (!ship && obj->subtype == SITE_STARBASE) {
+        x = BATTLE_MAP_WIDTH - marker->w;
+        y = map_h - marker->h;
+    } else {
+        place_scaled(state->encounter, obj, map_h, marker->w, marker->h, &x, &y);
+    }
     control_set_layer(marker, LAYER_MARKER);
+    control_set_user_data(marker, obj, nullptr);
     panel_add_child(map, x, y, 0, 1, marker);
 
     Player *owner = object_get_owner(obj);

@@ -70,6 +70,8 @@ constexpr int BATTLE_MAP_WIDTH     = 400;
 constexpr int BATTLE_MAP_GROUP_BOX = 800001;   // every group box
 constexpr int BATTLE_MAP_GROW_OPEN = 1;        // build option: the map area grows open
 
+// Each marker is an image control of the given-sprite type whose user data is its object (not
+// owned); a marker without a loaded picture keeps the control's smallest size.
 // One owner's group box and its Mass/Power rows, in the order the owners were met.
 struct BattleMapGroup {
     Player  *owner = nullptr;       // not owned
