@@ -7,6 +7,7 @@
 #include <new>
 
 #include "game/encounter.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
@@ -142,6 +143,9 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
     Control *where = panel_add_child(panel, 12, 14 + title_h, 0, 1, location_label(encounter, &location));
     const int map_y = (where ? where->y + where->h : 14 + title_h) + 6;
 
+    // The map draws the ships' battle pictures: the battle's graphics are loaded now rather than
+    // at the combat start (a failure is logged there and leaves the markers without pictures).
+    (void)encounter_load_graphics(encounter);
     Control *map = panel_create(20, 10, 0, 0, 0);
     if (map) {
         battle_map_build(map, encounter, BATTLE_MAP_GROW_OPEN);

@@ -180,6 +180,11 @@ TEST_F(EncounterDialog, AnEngagementAtHomeOffersRetreatThenEngageUnderTheTitleAn
     Control *close = child(dialog, ENCOUNTER_DIALOG_CLOSE);
     ASSERT_TRUE(map && buttons_row && close);
     EXPECT_EQ(map->w, BATTLE_MAP_WIDTH);
+    const std::vector<Control *> markers = children(map, [](Control *c) {
+        return c->type == CONTROL_IMAGE && image_of(c)->image_type == IMAGE_TYPE_GIVEN;
+    });
+    EXPECT_EQ(markers.size(), size_t(list_count(enc->objects)));
+    for (Control *m : markers) EXPECT_NE(image_of(m)->sprite, nullptr) << "the battle's pictures come with the dialog";
     EXPECT_EQ(buttons_row->y, map->y + map->h + 8);
     EXPECT_EQ(buttons_row->x + buttons_row->w, dialog->w - 4);
     EXPECT_EQ(close->x + close->w, dialog->w - 4);
