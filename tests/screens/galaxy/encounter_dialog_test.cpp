@@ -128,37 +128,13 @@ protected:
     }
 };
 
-// ---- Staging ----------------------------------------------------------------------------------
-
-TEST_F(EncounterDialog, TheModelMakesTheStagedBattles) {
-    Encounter *home_battle = stage_home_meeting(2, 3);
-    ASSERT_NE(home_battle, nullptr);
-    EXPECT_EQ(home_battle->kind, ENCOUNTER_ENGAGEMENT);
-    EXPECT_TRUE(encounter_has_side(home_battle, rival->id));
-    EXPECT_EQ(encounter_count_owner_ships(home_battle, rival->id), 3);
-    EXPECT_GE(encounter_count_owner_ships(home_battle, game->ui_player_id), 2);
-    EXPECT_EQ(home->owner_id, game->ui_player_id);
-
-    Encounter *assault = stage_home_assault(2);
-    ASSERT_NE(assault, nullptr);
-    EXPECT_EQ(assault->kind, ENCOUNTER_STARBASE_ASSAULT);
-    EXPECT_TRUE(encounter_has_side(assault, rival->id));
-
-}
-
-TEST_F(EncounterDialog, TheModelMakesTheStagedDeepSpaceBattle) {
-    Encounter *deep = stage_deep_space_meeting(2, 1);
-    ASSERT_NE(deep, nullptr);
-    EXPECT_EQ(deep->sector_id, 0u);
-    EXPECT_TRUE(encounter_has_side(deep, rival->id));
-    strip_sector_presence();
-}
-
 // ---- What the viewer is offered -----------------------------------------------------------------
 
 TEST_F(EncounterDialog, AnEngagementAtHomeOffersRetreatThenEngageUnderTheTitleAndPlace) {
     Encounter *enc = stage_home_meeting();
     ASSERT_NE(enc, nullptr);
+    ASSERT_EQ(enc->kind, ENCOUNTER_ENGAGEMENT);
+    ASSERT_TRUE(encounter_has_side(enc, rival->id));
     Control *dialog = open_dialog(enc);
     EXPECT_EQ(encounter_choice_encounter(dialog), enc);
     EXPECT_EQ(dialog->user_data, enc);
@@ -215,6 +191,7 @@ TEST_F(EncounterDialog, DefendingTheOwnSectorAgainstAnAssaultOffersOnlyEngage) {
 TEST_F(EncounterDialog, WithoutSectorPresenceRetreatIsGreyedAndInertWithItsReason) {
     Encounter *enc = stage_deep_space_meeting();
     ASSERT_NE(enc, nullptr);
+    ASSERT_EQ(enc->sector_id, 0u);
     strip_sector_presence();
     Control *dialog = open_dialog(enc);
     const std::vector<std::string> texts = labels(dialog);
@@ -406,10 +383,11 @@ TEST_F(BattleMap, TheFieldScalesTo400PixelsAcrossAndMarkersStayInside) {
             EXPECT_LE(m->y + m->h, c.map_h - 2) << c.w << "x" << c.h;
         }
         // Every marker lies inside its owner's box.
-        for (GameObject *obj : enc->objects->items) {
-            if (!obj) break;
-            Control *box = box_of(map, object_get_owner(obj));
+        for (Control *m : markers()) {
+            const Control *box = box_of(map, object_get_owner(static_cast<GameObject *>(m->user_data)));
             ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(m->x >= box->x && m->y >= box->y && m->x + m->w <= box->x + box->w &&
+                        m->y + m->h <= box->y + box->h);
         }
         for (Control *box : boxes(map)) {
             EXPECT_GE(box->x, 1);
@@ -487,9 +465,15 @@ TEST_F(BattleMap, EachSideHasATintedBoxWithItsCaptionBlock) {
     build(enc);
     theirs_box = box_of(map, rival);
     ASSERT_NE(theirs_box, nullptr);
+    int leftmost_ship = BATTLE_MAP_WIDTH;
+    for (Control *m : markers())
+        if (static_cast<GameObject *>(m->user_data)->owner_id == rival->id) leftmost_ship = std::min(leftmost_ship, m->x);
     for (Control *c : children(map, [](Control *c) { return c->type == CONTROL_TEXT; })) {
         EXPECT_LE(c->x + c->w, BATTLE_MAP_WIDTH) << text_of(c);
         EXPECT_GE(c->x, 0) << text_of(c);
+        if (text_of(c) == rival->name) {
+            EXPECT_LT(c->x + c->w, leftmost_ship) << "the block left of the ships";
+        }
     }
 }
 
