@@ -108,7 +108,7 @@ void add_panel_area(Control *panel) {
     panel_add_item(panel, PLACE_BOUNDS, area.x1, area.y1, area.x2 - area.x1 + 1, area.y2 - area.y1 + 1);
 }
 
-// A panel placed in the panel area clear of the screen rectangle; (x, y) when no place is found.
+// A panel placed in the panel area beside the screen rectangle; (x, y) when no place is found.
 void place_beside_rect(Control *panel, int x, int y, int w, int h) {
     panel_enable_item_list(panel);
     add_panel_area(panel);
