@@ -50,7 +50,7 @@ constexpr int ENCOUNTER_MARKER_ICON = 400041;
 constexpr int ICON_HOVER_R = 0, ICON_HOVER_G = 215, ICON_HOVER_B = 0;
 constexpr int ICON_DIM_R = 60, ICON_DIM_G = 60, ICON_DIM_B = 0;
 constexpr int ICON_LIT_R = 230, ICON_LIT_G = 230, ICON_LIT_B = 0;
-constexpr int ICON_PULSE_MS = 500;
+constexpr int ICON_PULSE_MS = 600;
 
 // The battle's name in the hover information panel.
 constexpr int HOVER_NAME_FONT = 2;
@@ -377,7 +377,7 @@ void starmap_encounter_marker_on_enter(Control *marker) {
 void starmap_encounter_marker_on_leave(Control *marker) {
     if (!marker) return;
     if (ColourFade *tint = icon_tint(marker))
-        colour_fade_start(tint, ICON_LIT_R, ICON_LIT_G, ICON_LIT_B, ICON_DIM_R, ICON_DIM_G, ICON_DIM_B, ICON_PULSE_MS, 0,
+        colour_fade_start(tint, ICON_DIM_R, ICON_DIM_G, ICON_DIM_B, ICON_LIT_R, ICON_LIT_G, ICON_LIT_B, ICON_PULSE_MS, 0,
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     if (Control *hover = screen()->hover_panel) control_set_hidden(hover, false);
 }

@@ -202,8 +202,16 @@ TEST_F(EncounterEntry, EngagingMakesTheBattleCurrentAndTheUpdateHandsTheScreenTo
     ASSERT_TRUE(run_until([] { return has(GALAXY_FLAG_COMBAT_HANDOFF); }, 2)) << "the next update starts the hand-off";
     EXPECT_EQ(game->combat_background, GALAXY_BG_COMBAT_FIRST + meeting->backdrop);
 
-    ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_ENCOUNTER; }, 2000));
-    EXPECT_NE(log.text().find("Application mode is now 0"), std::string::npos);
+    // The banner, the field set up by the load-encounter worker, then the combat mode.
+    bool loading_shown = false;
+    ASSERT_TRUE(run_until([&] {
+        loading_shown = loading_shown || has(GALAXY_FLAG_LOADING_TEXT);
+        return app_mode_current_id() == APP_MODE_ENCOUNTER;
+    }, 2000));
+    EXPECT_TRUE(loading_shown) << "\"Loading...\" while the worker sets the battle up";
+    const std::string text = log.text();
+    EXPECT_EQ(text.find("Failed to create load encounter thread"), std::string::npos);
+    EXPECT_NE(text.find("Application mode is now 0"), std::string::npos);
 }
 
 TEST_F(EncounterEntry, ASidePickedOpensItsBattleGroupAndAMachineShipShowsItsSideAsCommander) {
