@@ -324,3 +324,4 @@ void starmap_encounter_marker_on_leave(Control *marker);
 void starmap_encounter_on_pick_row(Control *dialog);  // the dialog's slots 0, 1 and 2
 void starmap_encounter_on_hold(Control *dialog);
 void starmap_encounter_on_resolve(Control *dialog);
+void starmap_encounter_detail_on_pick(Control *group);   // the battle group panel's ship pick
