@@ -218,6 +218,26 @@ TEST_F(FleetPanel, AFleetInABattleOffersCombatOnly) {
     EXPECT_EQ(g_slot_calls, 1);
 }
 
+TEST_F(FleetPanel, EscapeClosesThePanelAndAnEmptyFleetShowsNeitherListNorFigures) {
+    Control *panel = open();
+    ASSERT_NE(panel_find_child(panel, FLEET_PANEL_CLOSE_BUTTON), nullptr);
+    press(KEY_ESCAPE);
+    frame();
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+
+    Fleet *empty = fleet_create();
+    ASSERT_NE(empty, nullptr);
+    object_add_ref(empty);
+    Control *bare = control_addref(panel_create_empty());
+    fleet_panel_build(bare, empty, STARMAP_OWN);
+    EXPECT_EQ(fleet_panel_ship_list(bare), nullptr);
+    EXPECT_EQ(panel_find_child(bare, FLEET_PANEL_ROWS), nullptr);
+    EXPECT_EQ(commands(bare), std::vector<std::string>{"Move"});
+    EXPECT_EQ(panel_find_child(bare, FLEET_PANEL_BUTTONS)->x, 8);
+    control_release(bare);
+    object_release(empty);
+}
+
 // ---- The list ----
 
 TEST_F(FleetPanel, TheListWidthFollowsTheShipCountAndAOneShipFleetsCourse) {
