@@ -30,6 +30,7 @@ constexpr int LEAVE_MS = 100;
 constexpr int BOX_SLIDE_MS = 120;
 constexpr int LABEL_FADE_MS = 100;
 constexpr int BOX_GAP = 2;
+constexpr int COLUMN_GAP = 8;   // between the figures and the selection's buttons
 constexpr int BOX_LABEL_X = 8, BOX_LABEL_Y = 4;
 constexpr uint8_t BOX_TEXT[3] = {28, 181, 214};
 constexpr uint8_t PROMPT_GREEN[3] = {0, 230, 0};
@@ -153,8 +154,14 @@ void start_selection(Control *panel) {
     }
     if (Control *cancel = image_button_create(IMAGE_CANCEL, FONT_BUTTON, "Cancel", fleet_panel_on_cancel_select, KEY_ESCAPE, panel))
         list_append(&buttons, cancel);
-    if (Control *column = panel_make_with_layout(&buttons, LAYOUT_ANIMATE))
+    if (Control *column = panel_make_with_layout(&buttons, LAYOUT_ANIMATE)) {
+        // The column stands at the panel's foot; a panel too short for it below the figures grows.
+        state->height_before_selection = panel->h;
+        const Control *rows = panel_find_child(panel, FLEET_PANEL_ROWS);
+        const int lowest = rows ? rows->y + rows->h + COLUMN_GAP + column->h + 4 : 0;
+        if (lowest > panel->h) control_set_size(panel, panel->w, lowest);
         add_appearing(panel, 4, panel->h - column->h - 4, FLEET_PANEL_BUTTONS, column);
+    }
 
     // Escape cancels the selection rather than closing the panel.
     if (Control *close = panel_find_child(panel, FLEET_PANEL_CLOSE_BUTTON)) control_set_hotkey(close, 0);
@@ -218,6 +225,7 @@ void fleet_panel_on_cancel_select(Control *button) {
     if (Control *column = panel_find_child(panel, FLEET_PANEL_BUTTONS)) {
         control_set_id(column, -1);
         control_remove(column);
+        if (state->height_before_selection > 0) control_set_size(panel, panel->w, state->height_before_selection);
     }
     if (Control *row = panel_find_child(panel, FLEET_PANEL_KEPT_BUTTONS)) {
         control_set_id(row, FLEET_PANEL_BUTTONS);

@@ -71,6 +71,7 @@ struct FleetPanelState : PanelCommandSlots {   // slot[FleetPanelSlot]
     uint8_t status_rgb[3] = {};   // the travel status line's colour, restored after the selection
     int32_t list_content_h = 0;   // the ship list's height before the cut
     int32_t column_x = 0, column_y = 0;   // where the selection's boxes stack
+    int32_t height_before_selection = 0;  // the selection may grow the panel for its buttons
 };
 
 FleetPanelState *fleet_panel_state(Control *panel);   // null when the panel is not a fleet panel

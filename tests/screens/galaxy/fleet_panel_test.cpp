@@ -414,6 +414,12 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     press('a');
     for (Ship *ship : ships) EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_ORDER_A);
     EXPECT_EQ(shown->target_heading, 300);
+
+    // Move: back to the star map, where the sector's panel is to open.
+    open(shown, SECTOR_VIEW_OWN);
+    press('m');
+    EXPECT_TRUE(has(GALAXY_FLAG_ZOOM_OUT));
+    EXPECT_EQ(screen()->sector_after_zoom_id, foreign->id);
 }
 
 TEST_F(FleetPanelSector, DefensesGatheringAndRescueEachOfferTheirOrder) {
@@ -501,6 +507,43 @@ TEST_F(FleetPanel, MoveSelectsEveryShipAndTheFiguresShowWhatStays) {
     EXPECT_EQ(row_value(panel, "Speed"), str_format("%i pc/day", int(std::max(ships[1]->effective_mp, 1))));
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_SHIPS), "2");
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_MASS), str_format("%i KT", int(fleet->mass - ships[1]->mass)));
+}
+
+TEST_F(FleetPanel, TheSelectionStacksItsBoxesBesideTheFiguresAndItsButtonsBelowTheList) {
+    travel();
+    Control *panel = open();
+    const int height = panel->h;
+    press('r');
+    frames(30);
+    Control *rows = panel_find_child(panel, FLEET_PANEL_ROWS), *list = fleet_panel_ship_list(panel);
+    ASSERT_TRUE(rows && list);
+    int y = rows->y;
+    for (int id : {FLEET_PANEL_BOX_DESTINATION, FLEET_PANEL_BOX_SHIPS, FLEET_PANEL_BOX_MASS, FLEET_PANEL_BOX_POWER,
+                   FLEET_PANEL_BOX_SPEED}) {
+        Control *box = panel_find_child(panel, id);
+        ASSERT_NE(box, nullptr) << id;
+        EXPECT_EQ(box->x, rows->x + rows->w - 1) << id;
+        EXPECT_EQ(box->y, y) << id << ": 2 px below the one before";
+        Control *label = panel_find_child(box, FLEET_PANEL_BOX_LABEL);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(box->h, label->h + 4) << id;
+        y = box->y + box->h + 2;
+    }
+    Control *all = panel_find_child(panel, FLEET_PANEL_SELECT_ALL), *none = panel_find_child(panel, FLEET_PANEL_CLEAR_SELECTION);
+    ASSERT_TRUE(all && none);
+    EXPECT_EQ(all->x + all->w, list->x + list->w) << "at the list's right edge";
+    EXPECT_EQ(all->y, list->y + list->h + 4);
+    EXPECT_LT(none->x + none->w, all->x + 1) << "clear stands left of select-all";
+    Control *column = panel_find_child(panel, FLEET_PANEL_BUTTONS);
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->x, 4);
+    EXPECT_EQ(column->y + column->h + 4, panel->h);
+    EXPECT_GT(column->y, rows->y + rows->h) << "the buttons leave the figures readable";
+    driver.save_screen("fleet_panel_selection.png");   // for review
+
+    press(KEY_ESCAPE);
+    frames(10);
+    EXPECT_EQ(panel->h, height) << "the panel is back to its size";
 }
 
 TEST_F(FleetPanel, ClearGreysSetCourseSelectAllBringsItBackCancelRestoresTheCommands) {
