@@ -400,6 +400,12 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     EXPECT_EQ(row_value(panel, "Speed"), str_format("%i pc/day", int(shown->speed)));
     const Site *starbase = sector_find_site_of_kind(foreign, SITE_STARBASE);
     EXPECT_TRUE(shows(panel, object_get_name(starbase)));
+    Control *box = panel_find_child(panel, FLEET_PANEL_SITUATION), *rows = panel_find_child(panel, FLEET_PANEL_ROWS);
+    ASSERT_TRUE(box && rows);
+    EXPECT_EQ(box->x, rows->x + rows->w + 20) << "beside the figures";
+    EXPECT_EQ(box->y, rows->y);
+    EXPECT_GT(panel_find_child(panel, FLEET_PANEL_BUTTONS)->y, box->y + box->h) << "the buttons below the box";
+    driver.save_screen("fleet_panel_blockade.png");   // for review
 
     starmap_select_object(shown);
     press('a');
