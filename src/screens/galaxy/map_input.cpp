@@ -13,6 +13,7 @@
 #include "platform/hash.h"
 #include "platform/input.h"
 #include "platform/sound.h"
+#include "screens/galaxy/fleet_panel.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
@@ -125,9 +126,9 @@ void launch(Fleet *fleet, GameObject *destination, uint64_t origin) {
     map_add_pending_objects(game()->galaxy_map);
 }
 
-// The ships picked in the fleet panel's list leave their fleet in a new one, SPLIT_STEP pixels
-// toward the destination.
-void split_fleet(Fleet *fleet, Control *panel, GameObject *destination) {
+// The ships picked in the fleet panel's ship list leave their fleet in a new one, SPLIT_STEP
+// pixels toward the destination.
+void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
     ObjectMap *map = game()->galaxy_map;
     if (!map) return;
     // Moving a ship edits the fleet's list: walk a copy, each ship held meanwhile.
@@ -135,7 +136,7 @@ void split_fleet(Fleet *fleet, Control *panel, GameObject *destination) {
     for (GameObject *o : fleet->ships.items) {
         if (!o) break;
         Ship *ship = ship_of(o);
-        if (ship && galaxy_panel_list_is_selected(panel, ship)) {
+        if (ship && ship_list_is_selected(list, ship)) {
             object_add_ref(ship);
             leaving.push_back(ship);
         }
@@ -156,10 +157,10 @@ void split_fleet(Fleet *fleet, Control *panel, GameObject *destination) {
 
 void course_for_fleet(Fleet *fleet, GameObject *destination) {
     starmap_object_panels_show(true);
-    Control *panel = galaxy_object_panel_find(GALAXY_PANEL_FLEET);
-    const int32_t picked = galaxy_panel_list_count_selected(panel);
+    Control *list = fleet_panel_ship_list(galaxy_object_panel_find(GALAXY_PANEL_FLEET));
+    const int32_t picked = list ? ship_list_count_selected(list) : -1;
     if (picked > 0 && picked < fleet_ship_count(fleet)) {
-        split_fleet(fleet, panel, destination);
+        split_fleet(fleet, list, destination);
     } else {
         fleet_set_move_target(fleet, destination);
         if (fleet_is_at(fleet, destination)) fleet_bar_meetings(fleet);

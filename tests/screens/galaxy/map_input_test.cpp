@@ -8,6 +8,8 @@
 
 #include "panels_test_support.h"
 #include "platform/geometry.h"
+#include "screens/galaxy/fleet_panel.h"
+#include "views/ship_list.h"
 
 namespace {
 
@@ -137,10 +139,14 @@ protected:
     // a destination being picked and hovered.
     Control *pick_course(const std::vector<bool> *picked) {
         starmap_select_object(fleet);
-        Control *panel = picked ? panel_with_list(GALAXY_PANEL_FLEET, ships, *picked)
-                                : galaxy_object_panel_open(GALAXY_PANEL_FLEET);
+        Control *panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
         game_flush_new_controls(game);
         starmap_object_panel_set_object(panel, fleet);
+        if (picked) {
+            fleet_panel_build(panel, fleet, 0);
+            Control *list = fleet_panel_ship_list(panel);
+            for (size_t i = 0; i < ships.size(); ++i) ship_list_set_row_selected(list, ships[i], (*picked)[i]);
+        }
         screen()->pick_mode = 0;
         galaxy_hover_set(destination);
         return panel;
