@@ -185,8 +185,20 @@ void prune() {
 
 // ---- Pieces ----
 
+// An icon running through its type's frames, 100 ms each.
+Control *animated_icon(int type) {
+    Control *icon = image_control_create(type);
+    ImageControl *im = image_of(icon);
+    if (im && im->frame_count > 1) {
+        std::vector<Sprite *> frames(im->frames, im->frames + im->frame_count);
+        im->options |= IMG_ANIMATED;
+        image_control_set_frames(icon, frames.data(), int(frames.size()));
+    }
+    return icon;
+}
+
 Control *owner_icon(uint64_t owner_id) {
-    Control *icon = image_control_create(IMAGE_PRESENCE);
+    Control *icon = animated_icon(IMAGE_PRESENCE);
     if (!icon) return nullptr;
     const Rgb c = player_colour(owner_id);
     image_control_enable_tint(icon);
@@ -450,7 +462,7 @@ void mark_battle(ObjectMap *map, Encounter *battle) {
         control_set_callback(marker, CONTROL_ON_HOVER_ENTER, starmap_encounter_marker_on_enter);
         control_set_callback(marker, CONTROL_ON_HOVER_LEAVE, starmap_encounter_marker_on_leave);
     }
-    Control *icon = panel_add_child(marker, 0, 0, ID_BATTLE_ICON, 1, image_control_create(IMAGE_BATTLE));
+    Control *icon = panel_add_child(marker, 0, 0, ID_BATTLE_ICON, 1, animated_icon(IMAGE_BATTLE));
     if (icon) {
         image_control_enable_tint(icon);
         colour_fade_start(image_control_tint_colour(icon), BATTLE_DARK.r, BATTLE_DARK.g, BATTLE_DARK.b, BATTLE_LIT.r,

@@ -319,6 +319,42 @@ TEST_F(Markers, AMarkerWhoseObjectDiesIsPruned) {
     object_release(star);
 }
 
+TEST_F(Markers, ShipsInASectorShowTheirOwnersIconWhenTheUiPlayerSeesThemOrTapsTheirOwner) {
+    Player *ui = game->ui_player;
+    Sector *home = nullptr;
+    ASSERT_FALSE(ui_ships_at_home(1, &home).empty());
+    home->flags |= OBJ_VISIBLE;
+    Sector *rival = sector_where([&](Sector *s) {
+        GameObject *first = sector_get_object(s, 0);
+        return first && first->owner_id != ui->id && first->owner_id != 0;
+    });
+    ASSERT_NE(rival, nullptr);
+    const uint64_t stranger = sector_get_object(rival, 0)->owner_id;
+    rival->flags &= ~OBJ_VISIBLE;
+    galaxy_markers_refresh();
+
+    auto presence = [&](Sector *s) -> Control * {
+        for (Control *c : kids(marker_of(0, s->id)))
+            if (image_of(c) && image_of(c)->image_type == 55) return c;
+        return nullptr;
+    };
+    Control *icon = presence(home), *label = name_of(home->id);
+    ASSERT_NE(icon, nullptr);
+    const ColourFade *tint = image_control_tint_colour(icon);
+    ASSERT_NE(tint, nullptr);
+    EXPECT_EQ((Rgb{tint->r, tint->g, tint->b}), player_rgb(sector_get_object(home, 0)->owner_id));
+    EXPECT_EQ(label->y, icon->y + icon->h + 15) << "the name moves down under the icon";
+    EXPECT_EQ(icon->x + icon->w, label->x + label->w / 2 - 4);
+    EXPECT_EQ(marker_of(0, home->id)->abs_y + label->y, home->y + home->h + 4) << "the name still stands under the sector";
+
+    EXPECT_EQ(presence(rival), nullptr) << "out of sight, ships are not shown";
+    player_add_sensor_tap(ui, 5, stranger, rival->id);
+    galaxy_markers_refresh();
+    ASSERT_NE(presence(rival), nullptr) << "a sensor tap on their owner shows them";
+    tint = image_control_tint_colour(presence(rival));
+    EXPECT_EQ((Rgb{tint->r, tint->g, tint->b}), player_rgb(stranger));
+}
+
 class HoverInfo : public Markers {};
 
 TEST_F(HoverInfo, PickingACourseTheHoveredSectorShowsDistanceSpeedAndDaysWithALineToIt) {
