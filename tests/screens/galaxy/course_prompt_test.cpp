@@ -170,6 +170,7 @@ TEST_F(CoursePrompt, TheTitleAndTheTextTakeTurnsAndAPromptWithoutTextAlternatesI
     EXPECT_EQ(cancel->x + cancel->w, ui_screen_width() - 6);
     EXPECT_EQ(cancel->y + cancel->h, ui_screen_height() - 6);
     EXPECT_EQ(title->x + title->w / 2, bar->w / 2);
+    driver.save_screen("destination_prompt.png");   // for review
 }
 
 TEST_F(CoursePrompt, ASectorsCourseTakesThePickedShipsSpeedAndGivingItUpLeavesALoneShipUnpicked) {

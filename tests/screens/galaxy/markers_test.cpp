@@ -159,6 +159,8 @@ TEST_F(Markers, ASectorsNameTellsWhatTheUiPlayerKnowsOfIt) {
     EXPECT_NEAR(marker->abs_x + label->x + label->w / 2, own->x + own->w / 2, 1);
     EXPECT_EQ(hash_table_count(screen()->marker_maps[0]), count_tagged(GALAXY_GROUP_MARKERS, CONTROL_PANEL))
         << "one marker per object, a second refresh makes no more";
+    frame();
+    driver.save_screen("star_map_markers.png");   // for review
 }
 
 TEST_F(Markers, AStarbaseShowsItsCrewAndItsProductionDaysRoundedUpOrNoneOnceRushed) {
