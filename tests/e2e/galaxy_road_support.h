@@ -51,6 +51,7 @@ struct SectorSpot {
     std::string name;
     int         x = -1, y = -1;   // the middle of the sector on the star map screen
     bool        own = false;
+    bool        rival = false;   // a computer player's
     bool ok() const { return x >= 0 && y >= 0; }
 };
 
@@ -64,12 +65,12 @@ struct GalaxyLook {
             if (s.own) return &s;
         return nullptr;
     }
-    // The sector nearest to `from`, other than it.
-    const SectorSpot *nearest(const SectorSpot &from) const {
+    // The sector nearest to `from`, other than it (only rivals' when asked).
+    const SectorSpot *nearest(const SectorSpot &from, bool rival_only = false) const {
         const SectorSpot *best = nullptr;
         long best_d = 0;
         for (const SectorSpot &s : sectors) {
-            if (s.id == from.id) continue;
+            if (s.id == from.id || (rival_only && !s.rival)) continue;
             const long d = long(s.x - from.x) * (s.x - from.x) + long(s.y - from.y) * (s.y - from.y);
             if (!best || d < best_d) best = &s, best_d = d;
         }
@@ -99,6 +100,7 @@ public:
                 s.id = o->id;
                 s.name = object_get_name(o) ? object_get_name(o) : "";
                 s.own = o->owner_id == game->ui_player_id;
+                s.rival = o->owner_id != 0 && !s.own;
                 const int x = o->x - ox + o->w / 2, y = o->y - oy + o->h / 2;
                 if (x > 40 && x < GFX_WIDTH - 40 && y > 60 && y < GFX_HEIGHT - 80) s.x = x, s.y = y;
                 if (s.ok()) out.sectors.push_back(s);

@@ -10,7 +10,8 @@
 //    selection), command_bar.cpp (the command bar, the badges, the game menu's owner slots),
 //    side_panels.cpp (the side list panels), status_bar.cpp and turn_progress.cpp (the bars),
 //    galaxy_music.cpp, sector_rows.cpp (site icons and production boxes), sector_info_panel.cpp,
-//    sector_minimap.cpp, sector_orders.cpp (the sector panel's orders), fleet_orders.cpp (the
+//    sector_minimap.cpp, sector_panel.cpp and sector_move.cpp (the sector panel and its fleet move
+//    selection), sector_orders.cpp (the sector panel's orders), fleet_orders.cpp (the
 //    fleet panel's), course_prompt.cpp (the destination prompt), markers.cpp (the map markers and
 //    the hover information), encounter_entry.cpp (the encounter dialog's slots, the Tab cycle).
 //    Panels that arrive later are reached through galaxy_services.h.

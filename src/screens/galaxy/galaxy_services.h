@@ -7,10 +7,10 @@
 //  - Entries still empty: the site panel, the ship panel, the officer detail panel, the facility
 //    details, the ships list, the officers list, the technology list, the corporation summary, the
 //    news panel and its item panel.
-//  - Entries with their files: the sector panel (sector_orders.cpp), the fleet panel
-//    (fleet_orders.cpp), the map markers and the hover information (markers.cpp), the destination
-//    prompt (course_prompt.cpp), the next-item cycle (encounter_entry.cpp), the sector minimap
-//    (sector_minimap.cpp).
+//  - Entries with their files: the sector panel (sector_orders.cpp; the panel itself is in
+//    sector_panel.cpp and sector_move.cpp), the fleet panel (fleet_orders.cpp), the map markers and
+//    the hover information (markers.cpp), the destination prompt (course_prompt.cpp), the next-item
+//    cycle (encounter_entry.cpp), the sector minimap (sector_minimap.cpp).
 //  - Game thread only.
 #include <cstdint>
 

@@ -15,9 +15,11 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/sector_panel.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "views/ship_list.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -170,11 +172,11 @@ void course_for_fleet(Fleet *fleet, GameObject *destination) {
 // The ships picked in the sector panel's list leave the sector in a new fleet centred SPLIT_STEP
 // pixels from the sector's centre toward the destination.
 void course_for_sector(Sector *sector, GameObject *destination) {
-    Control *panel = galaxy_object_panel_find(GALAXY_PANEL_SECTOR);
+    Control *list = sector_panel_ship_list(galaxy_object_panel_find(GALAXY_PANEL_SECTOR));
     std::vector<Ship *> leaving;
     for (int32_t i = 0, n = sector_object_count(sector); i < n; ++i) {
         Ship *ship = ship_of(sector_get_object(sector, i));
-        if (ship && galaxy_panel_list_is_selected(panel, ship)) {
+        if (ship && ship_list_is_selected(list, ship)) {
             object_add_ref(ship);
             leaving.push_back(ship);
         }

@@ -4,11 +4,18 @@
 // and what its starbase, shipyard and training site produce; Combat, Move and Zoom. Move turns
 // it into the fleet move selection view (which ships go; Set Course or Cancel).
 //  - The panel only builds controls; every order goes through its command slots, which the
-//    galaxy screen fills right after the build (galaxy_sector_panel_fill).
-//  - Its widget state is a SectorPanelState, freed with the panel. Its user data is the sector.
+//    galaxy screen fills right after the build (starmap_show_sector_panel). An empty slot does
+//    nothing.
+//  - Its widget state is a SectorPanelState, freed with the panel. Its user data is the sector,
+//    on which it holds one reference.
+//  - Names, owner and site icons come from the viewer's memory of the sector; a sector the viewer
+//    does not remember (yet) shows the live sector's name, "Unclaimed" and no icons. Ships, yields
+//    and production always come from the live sector.
+//  - Handlers find children by id among those not removed and skip a step whose control is gone.
 //  - Game thread only.
 #include <cstdint>
 #include "ui/control.h"
+#include "ui/panel.h"
 
 struct GameObject;
 
@@ -38,8 +45,60 @@ constexpr int SECTOR_PANEL_STARBASE_BOX   = 100017;
 constexpr int SECTOR_PANEL_SHIPYARD_BOX   = 100018;
 constexpr int SECTOR_PANEL_TRAINING_BOX   = 100019;
 
-void     sector_panel_build(Control *panel, GameObject *sector, uint64_t viewer_id, uint32_t flags);
-Control *sector_panel_ship_list(Control *panel);            // the ship list 100001, or null
-GameObject *sector_panel_picked_ship(Control *panel);       // the clicked row's ship, or null
-void     sector_panel_refresh_ship_list(Control *panel);
-void     sector_panel_press_move(Control *panel);           // opens the selection view directly
+// The ship list's shown height and its scrolling steps.
+constexpr int SECTOR_PANEL_LIST_WIDTH  = 442;
+constexpr int SECTOR_PANEL_LIST_SHOWN  = 300;
+constexpr int SECTOR_PANEL_WHEEL_STEP  = 24;    // per wheel notch
+constexpr int SECTOR_PANEL_ARROW_STEP  = 96;    // per arrow click
+
+// Command slots, in the PanelCommandSlots manner.
+constexpr int SECTOR_SLOT_SHIP_PICK  = 1;   // a ship row was clicked in the normal view
+constexpr int SECTOR_SLOT_SET_COURSE = 2;   // "Set Course" (or Move with one object at the sector)
+constexpr int SECTOR_SLOT_COMBAT     = 3;   // "Combat"
+
+struct SectorPanelState {
+    PanelCommandSlots slots;          // first, so that panel_command_slots finds them
+    uint32_t flags = 0;               // the build flags
+    uint8_t  owner_rgb[3] = {};       // the owner label's colour, for Cancel to fade back to
+    uint64_t viewer_id = 0;
+    int32_t  list_y = 0;              // where the ship list stands in the normal view
+    int32_t  list_height = 0;         // full height of the list's rows
+    int32_t  rows_y = 0;              // the yield rows
+    int32_t  stats_y = 0;             // the selection statistics
+    int32_t  object_count = 0;        // entries of the sector's object list at the build
+};
+
+SectorPanelState *sector_panel_state(Control *panel);   // null for any other panel
+
+void        sector_panel_build(Control *panel, GameObject *sector, uint64_t viewer_id, uint32_t flags);
+// The galaxy screen's handlers into slots 2 and 3.
+void        sector_panel_set_course_handler(Control *panel);
+void        sector_panel_set_combat_handler(Control *panel);
+void        sector_panel_set_zoom_handler(Control *panel);   // Zoom enters the sector view
+Control    *sector_panel_ship_list(Control *panel);            // the ship list 100001, or null
+GameObject *sector_panel_picked_ship(Control *panel);          // the clicked row's ship, or null
+void        sector_panel_refresh_ship_list(Control *panel);
+Control    *sector_yield_rows_create(GameObject *sector);       // null without a sector
+// The starbase, shipyard and training boxes of the sector, left to right, 6 pixels below the rows.
+void        sector_panel_add_production_boxes(Control *panel, GameObject *sector, const Control *rows);
+
+// Buttons and the list (each gets the clicked control; the panel is its user data).
+void sector_panel_on_close(Control *header);
+void sector_panel_on_combat(Control *button);
+void sector_panel_on_ship_pick(Control *list);
+void sector_panel_on_set_course(Control *button);
+
+// Scrolling of a long ship list (each gets the scroll bar or the list).
+void sector_panel_on_scroll(Control *bar);
+void sector_panel_on_scroll_forward(Control *bar);
+void sector_panel_on_scroll_back(Control *bar);
+void sector_panel_on_scrollbar_wheel(Control *bar);
+void sector_panel_on_list_wheel(Control *list);
+
+// The fleet move selection view.
+void sector_panel_on_move(Control *button);
+void sector_panel_press_move(Control *panel);           // opens the selection view directly
+void sector_panel_on_cancel_move(Control *button);
+void sector_panel_on_ship_toggle(Control *list);
+void sector_panel_on_select_all(Control *button);
+void sector_panel_on_clear_selection(Control *button);
