@@ -183,7 +183,7 @@ void prune() {
         if (!battle_listed(static_cast<Encounter *>(marker->user_data))) marker_drop(BATTLE_MARKERS, marker);
 }
 
-// ---- Pieces ----
+// ---- Building blocks ----
 
 // An icon running through its type's frames, 100 ms each.
 Control *animated_icon(int type) {
