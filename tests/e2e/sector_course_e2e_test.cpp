@@ -47,8 +47,7 @@ protected:
     PrivateDisplay display;
 };
 
-// Enabled when the sector panel and the destination prompt are in.
-TEST_F(SectorCourseEndToEnd, DISABLED_HomeSectorMoveSetCourseHoverClickAndTheShipsArrive) {
+TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive) {
     const std::string save_home = dir + "/save";
     {   // The first run writes the preferences.
         GameWindow game(display, dir, save_home);

@@ -111,6 +111,7 @@ protected:
         if (g) gfx_destroy();
     }
     void open(int w, int h) {
+        if (!g) gfx_destroy();   // a context an earlier test left behind starts afresh: no stale lists
         if (surface) SDL_FreeSurface(surface);
         surface = gfx_create_surface32(w, h);
         ASSERT_NE(surface, nullptr);

@@ -173,6 +173,7 @@ void course_for_fleet(Fleet *fleet, GameObject *destination) {
 // The ships picked in the sector panel's list leave the sector in a new fleet centred SPLIT_STEP
 // pixels from the sector's centre toward the destination.
 void course_for_sector(Sector *sector, GameObject *destination) {
+    starmap_object_panels_show(true);   // the pick hid the panel whose list says which ships go
     Control *list = sector_panel_ship_list(galaxy_object_panel_find(GALAXY_PANEL_SECTOR));
     std::vector<Ship *> leaving;
     for (int32_t i = 0, n = sector_object_count(sector); i < n; ++i) {
