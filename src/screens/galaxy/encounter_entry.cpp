@@ -44,8 +44,7 @@ constexpr int BATTLE_BOX = 12;              // the box around a battle in deep s
 constexpr int PANEL_MARGIN = 12;
 constexpr int HOVER_GAP = 4;
 
-// The encounter markers' map and their icon, which the hover tints.
-constexpr int MARKER_MAP_ENCOUNTERS = 1;
+// The encounter markers' icon, which the hover tints.
 constexpr int ENCOUNTER_MARKER_ICON = 400041;
 constexpr int ICON_HOVER_R = 0, ICON_HOVER_G = 215, ICON_HOVER_B = 0;
 constexpr int ICON_DIM_R = 60, ICON_DIM_G = 60, ICON_DIM_B = 0;
@@ -87,7 +86,7 @@ Encounter *live_encounter(const void *candidate) {
 }
 
 Control *encounter_marker(const Encounter *enc) {
-    HashTable<Control> *markers = screen()->marker_maps[MARKER_MAP_ENCOUNTERS];
+    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
     if (!markers || !enc) return nullptr;
     HashTableIter<Control> it;
     hash_table_iter_init(&it, markers);
@@ -100,7 +99,7 @@ void remove_encounter_marker(const Encounter *enc) {
     Control *marker = encounter_marker(enc);
     if (!marker) return;
     control_remove(marker);
-    if (hash_table_remove(screen()->marker_maps[MARKER_MAP_ENCOUNTERS], marker)) control_release(marker);
+    if (hash_table_remove(screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS], marker)) control_release(marker);
 }
 
 void add_panel_area(Control *panel) {

@@ -5,6 +5,7 @@
 
 #include "game/alert.h"
 #include "game/encounter_life.h"
+#include "game/encounter.h"
 #include "game/game.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
@@ -86,18 +87,22 @@ void forget_panels(GalaxyScreen *s) {
     s->lit_list_button = 0;
 }
 
-// Marker maps: object id -> marker panel, one control reference per entry. A marker's user data
-// is the object it marks, whose id is its key.
-const void *marker_key(const Control *marker) {
+// Marker maps: id -> marker panel, one control reference per entry. A marker's user data is
+// what it marks, whose id is its key: an object, or an encounter in the encounters' map.
+const void *object_marker_key(const Control *marker) {
     const auto *object = static_cast<const GameObject *>(marker->user_data);
     return object ? &object->id : nullptr;
 }
+const void *encounter_marker_key(const Control *marker) {
+    const auto *encounter = static_cast<const Encounter *>(marker->user_data);
+    return encounter ? &encounter->id : nullptr;
+}
 void marker_release(Control *marker) { control_release(marker); }
 
-HashTable<Control> *marker_map_create() {
+HashTable<Control> *marker_map_create(int32_t which) {
     HashTable<Control> *map = hash_table_create<Control>(key64_hash, key64_compare);
     if (!map) return nullptr;
-    map->key_of = marker_key;
+    map->key_of = which == GALAXY_MARKERS_ENCOUNTERS ? encounter_marker_key : object_marker_key;
     hash_table_set_free_fn(map, marker_release);
     return map;
 }
@@ -205,7 +210,7 @@ void galaxy_mode_enter() {
     reset_state(s);
     s->starmap_background = starmap_background_of(game);
     marker_maps_free(s);
-    for (HashTable<Control> *&map : s->marker_maps) map = marker_map_create();
+    for (int32_t i = 0; i < GALAXY_MARKER_MAPS; ++i) s->marker_maps[i] = marker_map_create(i);
 
     galaxy_map_view_reset(game->galaxy_map);
     galaxy_map_view_reset(game->sector_map);

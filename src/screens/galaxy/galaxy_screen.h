@@ -77,7 +77,6 @@ constexpr int GALAXY_ROW_UNSELECTED   = 100002;
 constexpr int GALAXY_OBJECT_PANEL_LIMIT = 6;
 constexpr int GALAXY_LIST_BUTTONS       = 6;
 constexpr int GALAXY_BADGES             = 5;
-constexpr int GALAXY_MARKER_MAPS        = 3;
 constexpr int GALAXY_DAY_MINUTES        = 1440;
 constexpr int GALAXY_BUSY_DELAY_MS      = 1200;
 constexpr int GALAXY_HANDOFF_LETTERS    = 6;         // "COMBAT"
@@ -87,6 +86,14 @@ constexpr int GALAXY_HANDOFF_LETTERS    = 6;         // "COMBAT"
 constexpr int32_t GALAXY_BG_STARMAP_FIRST = 4;
 constexpr int32_t GALAXY_BG_SECTOR_FIRST  = 20;
 constexpr int32_t GALAXY_BG_COMBAT_FIRST  = 36;
+
+// The screen's marker maps: objects' markers, encounters' markers, travelling fleets' course lines.
+enum GalaxyMarkerMap : int32_t {
+    GALAXY_MARKERS_OBJECTS = 0,
+    GALAXY_MARKERS_ENCOUNTERS = 1,
+    GALAXY_MARKERS_COURSES = 2,
+    GALAXY_MARKER_MAPS = 3,
+};
 
 // The side list panels, in the command bar's order.
 enum GalaxySideList : int32_t {
@@ -174,7 +181,7 @@ struct GalaxyScreen {
     int32_t  lit_list_button = 0;                     // the id of the lit list button, 0 none
     int32_t  badge_cache[GALAXY_BADGES] = {-1, -1, -1, -1, -1};
 
-    // Map markers: object id -> marker panel (one reference each). The first is the one hover reads.
+    // Map markers by GalaxyMarkerMap: id -> marker panel (one reference each).
     HashTable<Control> *marker_maps[GALAXY_MARKER_MAPS] = {};
     GalaxyRect panel_area;                            // where object panels may go
 };

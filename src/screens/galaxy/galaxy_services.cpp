@@ -95,5 +95,5 @@ void news_item_panel_build(Control *, Alert *) {
 void facility_detail_rows(Control *panel, GameObject *, int32_t) {
     static bool said = false;
     not_yet(&said, "facility details");
-    if (panel) control_set_hidden(panel, true);
+    if (panel) control_set_hidden(panel, false);   // hides it
 }

@@ -62,7 +62,7 @@ bool contains(const Control *c, int px, int py) {
 
 // The object of the marker whose icon is under the pointer (the first marker map).
 GameObject *marker_object_at(int px, int py) {
-    HashTable<Control> *markers = screen()->marker_maps[0];
+    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_OBJECTS];
     if (!markers) return nullptr;
     HashTableIter<Control> it;
     hash_table_iter_init(&it, markers);
@@ -76,6 +76,18 @@ GameObject *marker_object_at(int px, int py) {
         return game_find_object(game(), id);
     }
     return nullptr;
+}
+
+// The pointer rests on an encounter's marker: the marker's own hover handler filled the hover
+// panel with the encounter's name, and it stays while the pointer does.
+bool over_encounter_marker(int px, int py) {
+    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
+    if (!markers) return false;
+    HashTableIter<Control> it;
+    hash_table_iter_init(&it, markers);
+    while (Control *marker = hash_table_iter_next(&it))
+        if (control_is_shown(marker) && contains(marker, px, py)) return true;
+    return false;
 }
 
 // What the pointer may hover: never an object the pointer passes over, and on the star map no
@@ -315,7 +327,7 @@ void galaxy_hover_update() {
         found = nullptr;
     galaxy_hover_set(found);
     if (found) return;
-    if (hover_panel_shown() && !panel_is_resizing(s->hover_panel)) {
+    if (hover_panel_shown() && !panel_is_resizing(s->hover_panel) && !over_encounter_marker(px, py)) {
         control_set_hidden(s->hover_panel, false);
         game_remove_controls_by_group(g, GALAXY_GROUP_SELECTION);
     }

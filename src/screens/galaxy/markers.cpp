@@ -35,11 +35,6 @@
 
 namespace {
 
-// The three marker maps.
-constexpr int OBJECT_MARKERS = 0;
-constexpr int BATTLE_MARKERS = 1;
-constexpr int COURSE_LINES = 2;
-
 // Marker children.
 constexpr int ID_CREW_ICON = 400019;
 constexpr int ID_CREW_COUNT = 400020;
@@ -105,17 +100,7 @@ void centre_of(const GameObject *o, int *x, int *y) {
 
 void release_object(void *o) { object_release(static_cast<GameObject *>(o)); }
 void release_battle(void *e) { encounter_release(static_cast<Encounter *>(e)); }
-const void *battle_key(const Control *marker) {
-    const auto *battle = static_cast<const Encounter *>(marker->user_data);
-    return battle ? &battle->id : nullptr;
-}
-
-HashTable<Control> *marker_map(int which) {
-    HashTable<Control> *map = screen()->marker_maps[which];
-    // A battle marker's user data is the battle, whose id leads its record.
-    if (map && which == BATTLE_MARKERS) map->key_of = battle_key;
-    return map;
-}
+HashTable<Control> *marker_map(int which) { return screen()->marker_maps[which]; }
 
 Control *marker_find(int which, uint64_t id) {
     HashTable<Control> *map = marker_map(which);
@@ -154,12 +139,12 @@ Control *marker_create(int which, ObjectMap *map, void *thing, FreeFn release) {
 
 // The object's marker, emptied, or a new one.
 Control *object_marker(ObjectMap *map, GameObject *object) {
-    if (Control *marker = marker_find(OBJECT_MARKERS, object->id)) {
+    if (Control *marker = marker_find(GALAXY_MARKERS_OBJECTS, object->id)) {
         panel_remove_children(marker);
         return marker;
     }
     object_add_ref(object);
-    Control *marker = marker_create(OBJECT_MARKERS, map, object, release_object);
+    Control *marker = marker_create(GALAXY_MARKERS_OBJECTS, map, object, release_object);
     if (!marker) object_release(object);
     return marker;
 }
@@ -175,12 +160,12 @@ bool battle_listed(const Encounter *battle) {
 }
 
 void prune() {
-    for (Control *marker : markers_of(OBJECT_MARKERS))
-        if (static_cast<GameObject *>(marker->user_data)->flags & OBJ_DEAD) marker_drop(OBJECT_MARKERS, marker);
-    for (Control *line : markers_of(COURSE_LINES))
-        if (static_cast<GameObject *>(line->user_data)->flags & OBJ_DEAD) marker_drop(COURSE_LINES, line);
-    for (Control *marker : markers_of(BATTLE_MARKERS))
-        if (!battle_listed(static_cast<Encounter *>(marker->user_data))) marker_drop(BATTLE_MARKERS, marker);
+    for (Control *marker : markers_of(GALAXY_MARKERS_OBJECTS))
+        if (static_cast<GameObject *>(marker->user_data)->flags & OBJ_DEAD) marker_drop(GALAXY_MARKERS_OBJECTS, marker);
+    for (Control *line : markers_of(GALAXY_MARKERS_COURSES))
+        if (static_cast<GameObject *>(line->user_data)->flags & OBJ_DEAD) marker_drop(GALAXY_MARKERS_COURSES, line);
+    for (Control *marker : markers_of(GALAXY_MARKERS_ENCOUNTERS))
+        if (!battle_listed(static_cast<Encounter *>(marker->user_data))) marker_drop(GALAXY_MARKERS_ENCOUNTERS, marker);
 }
 
 // ---- Building blocks ----
@@ -294,7 +279,7 @@ void mark_sector(ObjectMap *map, Sector *sector) {
 // ---- Fleets ----
 
 void remove_course(GameObject *fleet) {
-    if (Control *line = marker_find(COURSE_LINES, fleet->id)) marker_drop(COURSE_LINES, line);
+    if (Control *line = marker_find(GALAXY_MARKERS_COURSES, fleet->id)) marker_drop(GALAXY_MARKERS_COURSES, line);
 }
 
 // A line group of one line from (x1, y1) to (x2, y2) of the map, anchored to it.
@@ -317,7 +302,7 @@ void course_line(ObjectMap *map, Fleet *fleet) {
         remove_course(fleet);
         return;
     }
-    Control *line = marker_find(COURSE_LINES, fleet->id);
+    Control *line = marker_find(GALAXY_MARKERS_COURSES, fleet->id);
     if (!line) {
         line = line_group_create(1);
         if (!line) return;
@@ -327,7 +312,7 @@ void course_line(ObjectMap *map, Fleet *fleet) {
         object_add_ref(fleet);
         control_set_user_data(line, fleet, release_object);
         game_add_control(g, 0, 0, 0, 1, line);
-        if (HashTable<Control> *lines = marker_map(COURSE_LINES)) hash_table_insert(lines, control_addref(line));
+        if (HashTable<Control> *lines = marker_map(GALAXY_MARKERS_COURSES)) hash_table_insert(lines, control_addref(line));
     }
     const Rgb c = (fleet->fleet_flags & FLEET_RETREATED) ? COURSE_GREEN : COURSE_RED;
     line_group_set_colour(line, c.r, c.g, c.b);
@@ -447,12 +432,12 @@ void mark_site(ObjectMap *map, Site *site) {
 // ---- Battles ----
 
 void mark_battle(ObjectMap *map, Encounter *battle) {
-    Control *marker = marker_find(BATTLE_MARKERS, battle->id);
+    Control *marker = marker_find(GALAXY_MARKERS_ENCOUNTERS, battle->id);
     if (marker) {
         panel_remove_children(marker);
     } else {
         encounter_retain(battle);
-        marker = marker_create(BATTLE_MARKERS, map, battle, release_battle);
+        marker = marker_create(GALAXY_MARKERS_ENCOUNTERS, map, battle, release_battle);
         if (!marker) {
             encounter_release(battle);
             return;
@@ -490,8 +475,8 @@ void mark_battles(ObjectMap *map) {
         if (battle->flags & ENCOUNTER_FLAG_DIRTY) encounter_rebuild_index(battle);
         if (!encounter_is_finished(battle) && encounter_has_side(battle, g->ui_player_id)) {
             mark_battle(map, battle);
-        } else if (Control *marker = marker_find(BATTLE_MARKERS, battle->id)) {
-            marker_drop(BATTLE_MARKERS, marker);
+        } else if (Control *marker = marker_find(GALAXY_MARKERS_ENCOUNTERS, battle->id)) {
+            marker_drop(GALAXY_MARKERS_ENCOUNTERS, marker);
         }
     }
 }

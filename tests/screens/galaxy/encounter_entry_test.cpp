@@ -360,6 +360,29 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
     EXPECT_NE(std::make_tuple(tint->r, tint->g, tint->b), std::make_tuple(uint8_t(0), uint8_t(215), uint8_t(0)));
 }
 
+// The map's own marker, with the map's update running: the battle's name stays by the marker for
+// as long as the pointer rests on it, and goes when the pointer leaves.
+TEST_F(EncounterEntry, ABattlesNameStaysWhileThePointerRestsOnItsMarker) {
+    ASSERT_NE(stage_home_meeting(), nullptr);
+    ASSERT_TRUE(has(GALAXY_FLAG_STARMAP_VIEW));
+    galaxy_markers_refresh();
+    Control *marker = hash_table_find(screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS], &meeting->id);
+    ASSERT_NE(marker, nullptr);
+    Control *hover = screen()->hover_panel;
+    int x = 0, y = 0;
+    control_get_screen_position(marker, &x, &y);
+    ui_test::mouse_at(x + marker->w / 2, y + marker->h / 2);
+    int shown = 0;
+    for (int i = 0; i < 20; ++i) {
+        frame();
+        shown += control_is_shown(hover) && texts_of(hover) == meeting->name;
+    }
+    EXPECT_EQ(shown, 20) << "the name by the marker every frame";
+    ui_test::mouse_at(x + marker->w + 200, y + marker->h + 200);
+    frames(3);
+    EXPECT_FALSE(control_is_shown(hover) && texts_of(hover) == meeting->name);
+}
+
 TEST_F(EncounterEntry, TabWalksTheBattlesFirstThenOwnSectorsAndWrapsAround) {
     ASSERT_NE(stage_home_meeting(), nullptr);
     Fleet *fleet = form_fleet(ui_ships_at_home(3, &home), home->x + 250, home->y + 40);
