@@ -127,6 +127,7 @@ struct BattleSummary {
     int32_t      band_left = 0, band_right = 0, band_top = 0, band_bottom = 0;
     int32_t      salvage = 0;
     int32_t      salvage_left = 0, salvage_right = 0, salvage_top = 0, salvage_bottom = 0;
+    bool         continued = false;       // "Continue" has applied the outcome
 };
 
 // The view's smooth scroll towards a target (combat_scroll_view_to) and the free scroll by the
@@ -149,6 +150,7 @@ struct CombatScreen {
     int32_t     selected_crit = -1;
 
     SDL_Thread *ai_thread = nullptr;
+    uint32_t    ai_seed = 0;              // the worker's quick generator seed, drawn on the game thread
     int32_t     load_countdown_ms = 0;
     int32_t     end_test_ms = 0;
     int32_t     pacing_ms = 0;
@@ -219,6 +221,8 @@ void combat_set_hovered(GameObject *object);
 void combat_set_command_ship(GameObject *object);
 void combat_set_command_mode(int32_t mode);
 void combat_close_object_panels();
+void combat_show_missile_warning();
+void combat_open_object_details(GameObject *object);
 bool combat_object_panel_is_shown(int32_t id);
 void combat_show_object_panel(int32_t id);
 void combat_reset_highlight_colours();

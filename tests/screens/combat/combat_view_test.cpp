@@ -1,0 +1,119 @@
+// The combat view around a real battle: the cursor of each edge zone (and over controls), the free
+// scroll by the edges and the arrow keys while the player's ship waits, and the minimap's jump.
+#include "combat_test_support.h"
+
+#include "effects/starfield.h"
+#include "ui/control_minimap.h"
+#include "ui/panel.h"
+#include "ui/ui_draw.h"
+
+namespace {
+
+using combat_test::CombatGame;
+using combat_test::has;
+using combat_test::screen;
+
+class CombatView : public CombatGame {
+protected:
+    CombatView() { ui_side = true; }
+    // Frames until the UI player's ship waits for orders with the map at rest.
+    bool run_until_players_turn() {
+        return run_until([&] {
+            return screen()->acting && screen()->acting->owner_id == game->ui_player_id && !(map()->flags & MAP_BUSY) &&
+                   !has(COMBAT_FLAG_AUTO_ACT);
+        }, 4000);
+    }
+    Control *minimap_control() {
+        Panel *p = panel_of(screen()->side_panels[COMBAT_SIDE_MINIMAP]);
+        for (Control *c : p->children.items) {
+            if (!c) break;
+            if (c->type == CONTROL_MINIMAP) return c;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(CombatView, EachEdgeZoneAsksForItsScrollCursorButNotOverAControl) {
+    start_battle();
+    const int w = ui_screen_width(), h = ui_screen_height();
+    EXPECT_EQ(combat_cursor_for_pointer(5, 5), 6);
+    EXPECT_EQ(combat_cursor_for_pointer(5, 400), 7);
+    EXPECT_EQ(combat_cursor_for_pointer(w - 5, 5), 4);
+    EXPECT_EQ(combat_cursor_for_pointer(w - 5, 400), 3);
+    EXPECT_EQ(combat_cursor_for_pointer(w - 5, h - 5), 10);
+    EXPECT_EQ(combat_cursor_for_pointer(500, 5), 5);
+    EXPECT_EQ(combat_cursor_for_pointer(500, h - 5), 9);
+    EXPECT_EQ(combat_cursor_for_pointer(500, 400), 0);
+    EXPECT_EQ(combat_cursor_for_pointer(13, 400), 7) << "14 pixels wide";
+    EXPECT_EQ(combat_cursor_for_pointer(14, 400), 0);
+    // The menu button sits in the bottom-left corner: over it the arrow.
+    Control *button = find(COMBAT_ID_MENU_BUTTON);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(combat_cursor_for_pointer(button->x + 2, h - 6), 0);
+    EXPECT_EQ(combat_cursor_for_pointer(1, h - 2), 8) << "left of the button the corner scrolls";
+
+    ui_test::mouse_at(5, 5);
+    frame();
+    EXPECT_EQ(game->cursor_index, 6);
+}
+
+TEST_F(CombatView, TheArrowsAndTheEdgesScrollWhileThePlayersShipWaits) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    frames(60);   // the centring on the ship has ended
+    ObjectMap *m = map();
+    map_set_view(m, 100, 100);
+    ui_test::mouse_at(500, 400);
+    frame();
+    ASSERT_EQ(m->view_x, 100);
+    ui_test::key_down(275);   // Right
+    frames(5);
+    ui_test::key_up(275);
+    EXPECT_EQ(m->view_x, 200) << "a pixel a millisecond";
+    EXPECT_EQ(m->view_y, 100);
+    frame();
+    ui_test::mouse_at(3, 300);   // the left edge
+    frames(4);
+    EXPECT_EQ(m->view_x, 120);
+    EXPECT_EQ(m->view_y, 100);
+    ui_test::mouse_at(500, 400);
+    frame();
+    const int stopped = m->view_x;
+    frames(3);
+    EXPECT_EQ(m->view_x, stopped) << "the scroll stops with the pointer";
+    // At the world's edge the view stays put.
+    map_set_view(m, 0, 0);
+    ui_test::key_down(276);   // Left
+    frames(3);
+    ui_test::key_up(276);
+    EXPECT_EQ(m->view_x, 0);
+}
+
+TEST_F(CombatView, TheMinimapJumpsTheViewOnThePressAndTheStarsJumpWithIt) {
+    start_battle();
+    frame();
+    Control *mini = minimap_control();
+    ASSERT_NE(mini, nullptr);
+    ObjectMap *m = map();
+    int mx = 0, my = 0;
+    control_get_screen_position(mini, &mx, &my);
+    // The top-left corner of the minimap: the view goes to the world's top-left corner.
+    map_set_view(m, 500, 500);
+    ui_test::mouse_at(mx + 1, my + 1);
+    frame();
+    ui_test::left_down();
+    frame();
+    ui_test::left_up();
+    EXPECT_EQ(m->view_x, 0);
+    EXPECT_EQ(m->view_y, 0);
+    frame();
+    // Again on the same point: the view stays, the stars get no jump.
+    game->star_layer->pending_dx = game->star_layer->pending_dy = 0;
+    combat_minimap_on_click(mini);
+    EXPECT_EQ(m->view_x, 0);
+    EXPECT_EQ(game->star_layer->pending_dx, 0);
+    EXPECT_EQ(game->star_layer->pending_dy, 0);
+    driver.save_screen("combat_view_battle.png");
+}
+
+}  // namespace
