@@ -24,6 +24,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
+#include "systems/system.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
@@ -283,6 +284,14 @@ GameObject *object_under_pointer(ObjectMap *map, int32_t x, int32_t y) {
     return map_query_object(map, &shot);
 }
 
+// The system in the ship's crit may be aimed at the ship itself.
+bool system_targets_own_ship(const GameObject *obj, int32_t crit) {
+    const Ship *ship = as_ship(obj);
+    if (!ship || crit < 0 || crit >= ship->crit_count || !ship->crits) return false;
+    const System *system = ship->crits[crit].system;
+    return system && (system->flags & SYSTEM_FLAG_SELF_TARGET);
+}
+
 void hover_and_click(ObjectMap *map) {
     CombatScreen *s = combat_screen();
     Game *game = game_get();
@@ -296,7 +305,8 @@ void hover_and_click(ObjectMap *map) {
         GameObject *hit = nullptr;
         if (!game_control_at_point(game, px, py)) hit = object_under_pointer(map, px + map->view_x, py + map->view_y);
         if (s->command_mode == COMMAND_SCAN && hit == s->acting) hit = nullptr;
-        if (s->command_mode == COMMAND_SYSTEM && hit == s->acting) hit = nullptr;
+        if (s->command_mode == COMMAND_SYSTEM && hit == s->acting && !system_targets_own_ship(s->acting, s->selected_crit))
+            hit = nullptr;
         combat_set_hovered(hit);
     }
     if (!input_button_pressed(0)) return;
