@@ -62,8 +62,9 @@ void combat_scroll_view_to(int32_t, int32_t, int32_t) {}
 void combat_centre_on_unit_status() {}
 void combat_cycle_units() {}
 
-void combat_show_message(int32_t dx, int32_t dy, Control *, const char *, ...) {
+void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *, ...) {
     CombatScreen *s = combat_screen();
+    if (icon) control_destroy(icon);   // the box takes its icon
     s->message_dx = dx;
     s->message_dy = dy;
 }

@@ -13,6 +13,7 @@
 #include "game/game.h"
 #include "effects/starfield.h"
 #include "platform/colour_fade.h"
+#include "platform/geometry.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/log.h"
@@ -45,6 +46,8 @@ constexpr int KEY_RIGHT = 275;
 constexpr int KEY_LEFT = 276;
 
 constexpr int IMAGE_THINKING = 42;
+constexpr int IMAGE_MOVE_POINTS = 165;
+constexpr int32_t MOVE_COST_DX = 5, MOVE_COST_DY = -10;   // the cost's place beside the pointer
 
 SDL_Thread *sdl_create_thread(int (*body)(void *), void *data) { return SDL_CreateThread(body, data); }
 CombatThreadCreator *g_create_thread = sdl_create_thread;
@@ -255,9 +258,44 @@ void after_animation(bool fresh_actor) {
 
 // ---- Input, hover and the view -------------------------------------------------------------------
 
-void player_input() {
+// Move mode: the movement points the pointed spot costs, beside the pointer; nothing where the
+// ship cannot go.
+void show_move_cost(Ship *ship) {
+    const ObjectMap *map = combat_map();
+    int32_t px = 0, py = 0;
+    input_mouse_position(&px, &py);
+    const int32_t x = px + map->view_x - ship->w / 2, y = py + map->view_y - ship->h / 2;
+    int32_t cost = 0;
+    if (object_move_cost(ship, x, y, &cost) != RES_OK) {
+        (void)combat_hide_message();
+        return;
+    }
+    combat_show_message(MOVE_COST_DX, MOVE_COST_DY, image_control_create_frame(IMAGE_MOVE_POINTS, 1), "%i / %i",
+                        int(cost), int(ship->mp));
+}
+
+// System mode: the effect overlay follows the pointer within the system's reach.
+void place_effect_overlay(Ship *ship, int32_t dt) {
+    CombatScreen *s = combat_screen();
+    Control *overlay = s->effect_overlay;
+    const ObjectMap *map = combat_map();
+    int32_t px = 0, py = 0;
+    input_mouse_position(&px, &py);
+    const int32_t mx = px + map->view_x, my = py + map->view_y;
+    const int32_t reach = distance(mx - (ship->x + ship->w / 2), my - (ship->y + ship->h / 2));
+    if (reach > s->effect_range) {
+        control_set_hidden(overlay, false);
+    } else {
+        control_set_position(overlay, px - overlay->w / 2, py - overlay->h / 2);
+        control_set_hidden(overlay, true);
+    }
+    control_update(overlay, dt);
+}
+
+void player_input(int32_t dt) {
     CombatScreen *s = combat_screen();
     if (has(COMBAT_FLAG_ANIMATING | COMBAT_FLAG_AUTO_ACT)) return;
+    Ship *ship = is_ship(s->acting) ? static_cast<Ship *>(s->acting) : nullptr;
     if (s->command_mode == COMMAND_NONE) {
         if (input_key_pressed(KEY_TAB)) {
             combat_cycle_units();
@@ -265,7 +303,12 @@ void player_input() {
             combat_select_object(s->acting);
             centre_view_on(s->acting, COMBAT_SCROLL_SPEED_CENTRE);
         }
+    } else if (s->command_mode == COMMAND_MOVE && ship) {
+        show_move_cost(ship);
+    } else if (s->command_mode == COMMAND_SYSTEM && ship && s->effect_overlay) {
+        place_effect_overlay(ship, dt);
     }
+    if (s->reach_overlay) control_update(s->reach_overlay, dt);
 }
 
 GameObject *object_under_pointer(ObjectMap *map, int32_t x, int32_t y) {
@@ -622,7 +665,7 @@ void combat_update(int32_t dt) {
         else if (has(COMBAT_FLAG_ANIMATING)) after_animation(fresh_actor);
     }
 
-    player_input();
+    player_input(dt);
     if (!planning) combat_view_scroll_step(dt);
 
     if (!has(COMBAT_FLAG_ANIMATING | COMBAT_FLAG_AUTO_ACT) && s->message_box &&

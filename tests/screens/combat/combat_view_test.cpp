@@ -223,4 +223,33 @@ TEST_F(CombatView, TheShipUnderThePointerIsHoveredAndAClickSelectsIt) {
     EXPECT_EQ(screen()->hovered, nullptr);
 }
 
+TEST_F(CombatView, InMoveModeTheCostShowsBesideThePointerOnlyWhereTheShipCanGo) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    frames(60);
+    Ship *ship = static_cast<Ship *>(screen()->acting);
+    ASSERT_GT(ship->mp, 0);
+    ObjectMap *m = map();
+    combat_set_command_mode(COMMAND_MOVE);
+    screen()->message_dx = screen()->message_dy = 0;
+    // A step ahead of the ship, along its heading.
+    int dx = 0, dy = 0;
+    rotate_point(ship->heading, std::max(ship->w, ship->h) + 4, &dx, &dy);
+    int32_t cost = 0;
+    ASSERT_EQ(object_move_cost(ship, ship->x + dx, ship->y + dy, &cost), RES_OK);
+    ui_test::mouse_at(ship->x + ship->w / 2 + dx - m->view_x, ship->y + ship->h / 2 + dy - m->view_y);
+    frame();
+    EXPECT_EQ(screen()->message_dx, 5);
+    EXPECT_EQ(screen()->message_dy, -10);
+    // The far corner of the world, beyond any ship's movement points.
+    map_set_view(m, m->world_w, m->world_h);
+    ui_test::mouse_at(ui_screen_width() - 30, ui_screen_height() - 120);
+    control_set_hidden(screen()->message_box, true);
+    screen()->message_dx = screen()->message_dy = 0;
+    frame();
+    EXPECT_TRUE(screen()->message_box->flags & CTRL_HIDDEN) << "no cost where the ship cannot go";
+    EXPECT_EQ(screen()->message_dx, 0) << "nothing shown";
+    combat_set_command_mode(COMMAND_NONE);
+}
+
 }  // namespace
