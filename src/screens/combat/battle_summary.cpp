@@ -25,6 +25,7 @@
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
+#include "systems/system.h"
 #include "world/object.h"
 #include "world/ship.h"
 
@@ -108,14 +109,26 @@ Control *build_salvage_tag(const Ship *ship) {
     return tag;
 }
 
+const System *escape_pod_of(const Ship *ship) {
+    for (int32_t i = 0; i < ship->crit_count && ship->crits; ++i)
+        if (const System *system = ship->crits[i].system; system && system->type == SYSTEM_ESCAPE_POD) return system;
+    return nullptr;
+}
+
+// The fate of a lost ship's pilot: the escape pod's picture, then "Escaped" or "Lost".
 Control *build_escape_tag(const Ship *ship) {
     Control *tag = panel_create_empty();
     if (!tag) return nullptr;
     panel_set_border(tag, true);
     colour_fade_set(panel_border_colour(tag), 100, 100, 100);
     const bool escaped = ship->ship_flags & SHIP_FLAG_POD_ESCAPED;
-    Control *icon = image_control_create(escaped ? IMAGE_ESCAPED : IMAGE_LOST);
     int x = 3;
+    if (const System *pod = escape_pod_of(ship))
+        if (Control *picture = image_control_create(pod->spare)) {
+            panel_add_child(tag, x, 3, 0, 1, picture);
+            x += picture->w + 4;
+        }
+    Control *icon = image_control_create(escaped ? IMAGE_ESCAPED : IMAGE_LOST);
     if (icon) {
         panel_add_child(tag, x, 3, 0, 1, icon);
         x += icon->w + 4;

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 #include "game/encounter.h"
+#include "systems/system.h"
 #include "ui/panel.h"
+#include "ui/text_label.h"
 #include "ui/ui_draw.h"
 
 namespace {
@@ -113,6 +115,67 @@ TEST_F(BattleSummaryRoad, ADefeatShowsTheLossesWithoutSalvageAndSkipsTheSalvageP
     EXPECT_GT(summary().salvage_left, ui_screen_width()) << "no salvage band";
     frame();
     EXPECT_EQ(summary().phase, SUMMARY_CONTINUE) << "straight from the salvage band to Continue";
+}
+
+// The texts of the top-level panels' labels: what the summary's tags say.
+std::vector<std::string> tag_texts(Game *game) {
+    std::vector<std::string> out;
+    for (Control *c : game->controls->items) {
+        if (!c) break;
+        Panel *p = panel_of(c);
+        if (!p || (c->flags & CTRL_REMOVED)) continue;
+        for (Control *child : p->children.items) {
+            if (!child) break;
+            if (const TextLabel *label = child->type == CONTROL_TEXT ? text_label_of(child) : nullptr)
+                out.emplace_back(label->text ? label->text : "");
+        }
+    }
+    return out;
+}
+
+// Fits an escape pod to the ship in the first crit that takes it; false when none does.
+bool fit_escape_pod(Ship *ship) {
+    if (ship_has_system_type(ship, 17)) return true;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        if (ship->crits[i].system) continue;
+        System *pod = system_create(17);
+        if (!pod) return false;
+        if (ship_set_crit_system(ship, i, pod) == RES_OK) return true;
+        if (pod->refcount < 1) system_free(pod);
+    }
+    return false;
+}
+
+TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEscaped) {
+    start_battle(1);
+    std::vector<GameObject *> mine = fighting(side_a->id);
+    ASSERT_EQ(mine.size(), 1u);
+    Ship *ship = static_cast<Ship *>(mine[0]);
+    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);   // it had a pilot
+    ship->ship_flags |= SHIP_FLAG_POD_ESCAPED;
+    frame();
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_until([&] { return summary().phase >= SUMMARY_WAITING; }, 3000));
+    frames(100);   // every tag has come up
+    const std::vector<std::string> texts = tag_texts(game);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Escaped"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Lost"), 0);
+}
+
+TEST_F(BattleSummaryRoad, WithoutThePodsEscapeThePilotIsLost) {
+    start_battle(1);
+    Ship *ship = static_cast<Ship *>(fighting(side_a->id).at(0));
+    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);
+    ship->ship_flags &= ~SHIP_FLAG_POD_ESCAPED;
+    frame();
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_until([&] { return summary().phase >= SUMMARY_WAITING; }, 3000));
+    frames(100);
+    const std::vector<std::string> texts = tag_texts(game);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Lost"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Escaped"), 0);
 }
 
 TEST_F(BattleSummaryRoad, ContinueAppliesTheOutcomeOnceAndReturnsToTheGalaxy) {
