@@ -1,0 +1,204 @@
+// The battle summary on real battles of the UI player: the band, the word and its moves, the cards
+// six to a row, the salvage only on a victory, and "Continue", which applies the outcome once and
+// returns to the galaxy.
+#include "combat_test_support.h"
+
+#include <algorithm>
+#include <cstring>
+#include "game/encounter.h"
+#include "systems/system.h"
+#include "ui/panel.h"
+#include "ui/text_label.h"
+#include "ui/ui_draw.h"
+
+namespace {
+
+using combat_test::CombatGame;
+using combat_test::has;
+using combat_test::screen;
+
+class BattleSummaryRoad : public CombatGame {
+protected:
+    BattleSummaryRoad() { ui_side = true; }
+
+    const BattleSummary &summary() { return screen()->summary; }
+    bool run_to_phase(int32_t phase, int max_frames = 3000) {
+        return run_until([&] { return summary().phase >= phase; }, max_frames);
+    }
+    // The cards dealt: top-level panels holding a ship's icon.
+    std::vector<Control *> cards() {
+        std::vector<Control *> out;
+        for (Control *c : game->controls->items) {
+            if (!c) break;
+            if (c->type == CONTROL_PANEL && !(c->flags & CTRL_REMOVED) && panel_find_child(c, COMBAT_ID_CARD_ICON))
+                out.push_back(c);
+        }
+        return out;
+    }
+    Control *continue_button() {
+        for (Control *c : game->controls->items) {
+            if (!c) break;
+            if (c->type == CONTROL_IMAGE && c->hotkey == 13 && !(c->flags & CTRL_REMOVED)) return c;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(BattleSummaryRoad, AVictoryDealsSevenEnemyCardsSixToARowAndCountsTheirSalvage) {
+    extra_enemies = 7;
+    start_battle(1);
+    int32_t expected_salvage = 0;
+    for (GameObject *obj : fighting(side_b->id)) expected_salvage += static_cast<Ship *>(obj)->roll_value;
+    const int enemies = int(fighting(side_b->id).size());
+    ASSERT_GE(enemies, 7);
+    frame();
+    destroy_side(side_b->id);
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_SUMMARY); }, 400));
+    EXPECT_STREQ(summary().text, "VICTORY");
+    EXPECT_FALSE(has(COMBAT_FLAG_MAP_HIDDEN)) << "the map shows until the word has settled";
+
+    ASSERT_TRUE(run_to_phase(SUMMARY_LETTERS));
+    EXPECT_EQ(summary().band_top, 356);
+    EXPECT_EQ(summary().band_bottom, 412);
+    ASSERT_TRUE(run_to_phase(SUMMARY_WORD_LEFT));
+    EXPECT_TRUE(has(COMBAT_FLAG_MAP_HIDDEN));
+    ASSERT_TRUE(run_to_phase(SUMMARY_WORD_UP));
+    EXPECT_EQ(summary().text_x, 20);
+    EXPECT_EQ(summary().band_right, summary().text_w + 40);
+    ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_BAND));
+    EXPECT_LE(summary().text_y, 150);
+
+    const std::vector<Control *> dealt = cards();
+    ASSERT_EQ(int(dealt.size()), enemies) << "one card per destroyed enemy, none for the winner";
+    std::vector<int> tops, lefts;
+    for (Control *c : dealt) {
+        tops.push_back(c->y + c->h / 2);
+        lefts.push_back(c->x + c->w / 2);
+    }
+    const int first_row = tops[0];
+    EXPECT_EQ(std::count(tops.begin(), tops.end(), first_row), 6) << "six to a row";
+    EXPECT_GT(tops[6], first_row) << "the seventh starts the second row";
+    EXPECT_EQ(lefts[6], lefts[0]) << "under the first";
+    for (int i = 1; i < 6; ++i) EXPECT_GT(lefts[i], lefts[i - 1]);
+    EXPECT_TRUE(dealt[6]->flags & CTRL_HIDDEN) << "the cards come one after another";
+    EXPECT_FALSE(dealt[0]->flags & CTRL_HIDDEN);
+
+    EXPECT_EQ(summary().salvage, expected_salvage);
+    if (expected_salvage > 0) {
+        ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_TOTAL));
+        EXPECT_GE(summary().salvage_bottom - summary().salvage_top, 16);
+        EXPECT_EQ(summary().salvage_left, 470);
+    }
+    ASSERT_TRUE(run_to_phase(SUMMARY_WAITING));
+    EXPECT_FALSE(dealt[6]->flags & CTRL_HIDDEN);
+    Control *cont = continue_button();
+    ASSERT_NE(cont, nullptr);
+    EXPECT_EQ(cont->x + cont->w, ui_screen_width() - 10);
+    driver.save_screen("combat_battle_summary_victory.png");
+}
+
+TEST_F(BattleSummaryRoad, ADefeatShowsTheLossesWithoutSalvageAndSkipsTheSalvagePhases) {
+    extra_enemies = 2;
+    start_battle(2);
+    frame();
+    // The enemy loses one ship before the UI player's side is destroyed.
+    std::vector<GameObject *> enemy = fighting(side_b->id);
+    ASSERT_FALSE(enemy.empty());
+    object_kill(enemy[0]);
+    const int lost = int(fighting(side_a->id).size());
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_SUMMARY); }, 400));
+    EXPECT_STREQ(summary().text, "DEFEAT");
+    ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_BAND));
+    EXPECT_EQ(summary().salvage, 0) << "no salvage on a defeat, though an enemy fell";
+    EXPECT_EQ(int(cards().size()), lost + 1);
+    EXPECT_GT(summary().salvage_left, ui_screen_width()) << "no salvage band";
+    frame();
+    EXPECT_EQ(summary().phase, SUMMARY_CONTINUE) << "straight from the salvage band to Continue";
+}
+
+// The texts of the top-level panels' labels: what the summary's tags say.
+std::vector<std::string> tag_texts(Game *game) {
+    std::vector<std::string> out;
+    for (Control *c : game->controls->items) {
+        if (!c) break;
+        Panel *p = panel_of(c);
+        if (!p || (c->flags & CTRL_REMOVED)) continue;
+        for (Control *child : p->children.items) {
+            if (!child) break;
+            if (const TextLabel *label = child->type == CONTROL_TEXT ? text_label_of(child) : nullptr)
+                out.emplace_back(label->text ? label->text : "");
+        }
+    }
+    return out;
+}
+
+// Fits an escape pod to the ship in the first crit that takes it; false when none does.
+bool fit_escape_pod(Ship *ship) {
+    if (ship_has_system_type(ship, 17)) return true;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        if (ship->crits[i].system) continue;
+        System *pod = system_create(17);
+        if (!pod) return false;
+        if (ship_set_crit_system(ship, i, pod) == RES_OK) return true;
+        if (pod->refcount < 1) system_free(pod);
+    }
+    return false;
+}
+
+TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEscaped) {
+    start_battle(1);
+    std::vector<GameObject *> mine = fighting(side_a->id);
+    ASSERT_EQ(mine.size(), 1u);
+    Ship *ship = static_cast<Ship *>(mine[0]);
+    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);   // it had a pilot
+    ship->ship_flags |= SHIP_FLAG_POD_ESCAPED;
+    frame();
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_until([&] { return summary().phase >= SUMMARY_WAITING; }, 3000));
+    frames(100);   // every tag has come up
+    const std::vector<std::string> texts = tag_texts(game);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Escaped"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Lost"), 0);
+}
+
+TEST_F(BattleSummaryRoad, WithoutThePodsEscapeThePilotIsLost) {
+    start_battle(1);
+    Ship *ship = static_cast<Ship *>(fighting(side_a->id).at(0));
+    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);
+    ship->ship_flags &= ~SHIP_FLAG_POD_ESCAPED;
+    frame();
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_until([&] { return summary().phase >= SUMMARY_WAITING; }, 3000));
+    frames(100);
+    const std::vector<std::string> texts = tag_texts(game);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Lost"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Escaped"), 0);
+}
+
+TEST_F(BattleSummaryRoad, ContinueAppliesTheOutcomeOnceAndReturnsToTheGalaxy) {
+    start_battle(2);
+    frame();
+    destroy_side(side_b->id);
+    ASSERT_TRUE(run_until([&] { return summary().phase >= SUMMARY_WAITING; }, 3000));
+    const int64_t credits = side_a->credits;
+    const int32_t salvage = summary().salvage;
+    Encounter *battle = enc;
+    Control *cont = continue_button();
+    ASSERT_NE(cont, nullptr);
+    // Enter and a click in one frame: the second finds the outcome applied.
+    combat_continue(cont);
+    combat_continue(cont);
+    EXPECT_EQ(battle->victor_id, side_a->id);
+    EXPECT_EQ(side_a->credits, credits + salvage) << "the victor took the salvage once";
+    EXPECT_EQ(game->current_encounter, nullptr);
+    frame();
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_GALAXY);
+    EXPECT_EQ(side_a->credits, credits + salvage);
+    frames(3);
+    EXPECT_EQ(map_object_count(game->combat_map), 0);
+}
+
+}  // namespace
