@@ -248,7 +248,10 @@ void combat_run_pending_load() {
         app_mode_request(APP_MODE_GALAXY);
         return;
     }
-    if (Control *menu = s->side_panels[COMBAT_SIDE_MENU]) game_menu_show_load_error(menu);
+    // The battle is already let go of: the player must be told, and its OK leads on (to the
+    // title) even when the menu's load screen is not the one open to show the error.
+    if (Control *menu = s->side_panels[COMBAT_SIDE_MENU])
+        if (!game_menu_show_load_error(menu)) game_menu_show_error(menu, "Error loading game");
 }
 
 void combat_on_load_failed(Control *) {

@@ -4,6 +4,8 @@
 #include "combat_panels_test_support.h"
 
 #include "game/encounter.h"
+#include "game/save.h"
+#include "screens/title/game_menu.h"
 #include "world/sector.h"
 
 namespace {
@@ -49,12 +51,7 @@ TEST_F(PanelsBattle, TheBarKeysOpenOneSidePanelAtATime) {
         EXPECT_EQ(frame_of(button(i)), 0) << "button " << i;
     }
     EXPECT_EQ(screen()->open_side_panel, 0);
-}
-
-TEST_F(PanelsBattle, TheBarLinesItsButtonsUpFromTheBottomLeftCorner) {
-    start_battle();
-    press('4');
-    frames(SETTLE_FRAMES);
+    // The bar lines its buttons up from the bottom-left corner.
     Control *menu = button(COMBAT_SIDE_MENU), *minimap = button(COMBAT_SIDE_MINIMAP);
     Control *list = button(COMBAT_SIDE_LIST), *location = button(COMBAT_SIDE_LOCATION);
     EXPECT_EQ(menu->x, 4);
@@ -154,9 +151,12 @@ TEST_F(PanelsBattle, ALoadFromTheMenuDropsTheTagsAndGreysTheBar) {
     start_battle();
     frames(3);
     ASSERT_GT(hash_table_count(screen()->ship_tags), 0) << "the ships have tags";
+    GameObject *ship = map()->objects.items[0];
+    const int refs = ship->refcount;
     press('1');
     combat_menu_load_prepared(side(COMBAT_SIDE_MENU));
     EXPECT_EQ(hash_table_count(screen()->ship_tags), 0);
+    EXPECT_EQ(ship->refcount, refs - 2) << "its tag let go of the ship at once, and stopped following it";
     EXPECT_TRUE(has(COMBAT_FLAG_LOAD_PENDING | COMBAT_FLAG_MAP_HIDDEN | COMBAT_FLAG_ANIMATING));
     EXPECT_TRUE(map()->flags & MAP_BUSY);
     EXPECT_EQ(screen()->load_countdown_ms, COMBAT_LOAD_DELAY_MS);
@@ -164,9 +164,23 @@ TEST_F(PanelsBattle, ALoadFromTheMenuDropsTheTagsAndGreysTheBar) {
     // While the load waits, no tag comes back.
     combat_update_ship_tags();
     EXPECT_EQ(hash_table_count(screen()->ship_tags), 0);
-    screen()->load_countdown_ms = 0;
-    combat_flags_change(COMBAT_FLAG_LOAD_PENDING | COMBAT_FLAG_MAP_HIDDEN | COMBAT_FLAG_ANIMATING, 0);
-    map_clear_busy(map(), 0);
+
+    // A file that does not read: the menu shows the error and the screen stays.
+    game_prepare_load(game, "no-such-file.sav");
+    combat_run_pending_load();
+    EXPECT_FALSE(game->flags & GAME_FLAG_LOAD_PENDING) << "the load was run";
+    frame();
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_ENCOUNTER);
+    EXPECT_EQ(screen()->acting, nullptr) << "nothing of the battle is held across the load";
+    EXPECT_TRUE(shows(side(COMBAT_SIDE_MENU), "Error loading game"));
+    // Its OK leaves the battle for the title.
+    frames(SETTLE_FRAMES);
+    Control *sub = panel_find_child(side(COMBAT_SIDE_MENU), GAME_MENU_SUBPANEL_ID);
+    Control *ok = sub ? panel_find_child(sub, GAME_MENU_MESSAGE_OK_ID) : nullptr;
+    ASSERT_NE(ok, nullptr);
+    click(ok);
+    frames(2);
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
 }
 
 }  // namespace

@@ -154,17 +154,4 @@ TEST_F(ShipTags, ATagGoesWithItsShipButNotWhileTheShipFlashes) {
     control_release(gone_tag);
 }
 
-TEST_F(ShipTags, ClearingTheTagsLetsGoOfEveryShipAtOnce) {
-    start_battle(2);
-    frames(2);
-    const std::vector<Ship *> field = ships();
-    std::vector<int> refs;
-    for (Ship *ship : field) refs.push_back(ship->refcount);
-    combat_clear_ship_tags();
-    EXPECT_EQ(hash_table_count(screen()->ship_tags), 0);
-    for (size_t i = 0; i < field.size(); ++i)
-        EXPECT_EQ(field[i]->refcount, refs[i] - 2) << "the tag of " << object_get_name(field[i])
-                                                   << " held one, and one while it followed the ship";
-}
-
 }  // namespace
