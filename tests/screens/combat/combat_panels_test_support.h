@@ -4,6 +4,7 @@
 // and a few readers of what the panels show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,17 @@ protected:
         f.flags = FILTER_ID;
         f.id = id;
         return map_query_object(map(), &f);
+    }
+    // The view is on its way to centre the object (or centres it already).
+    ::testing::AssertionResult view_heads_for(const GameObject *obj) {
+        ObjectMap *m = map();
+        const int tx = std::clamp(obj->x + obj->w / 2 - m->screen_w / 2, 0, m->world_w - m->screen_w - 1);
+        const int ty = std::clamp(obj->y + obj->h / 2 - m->screen_h / 2, 0, m->world_h - m->screen_h - 1);
+        const CombatViewScroll &s = combat_test::screen()->scroll;
+        if ((s.target_x == tx && s.target_y == ty) || (s.target_x < 0 && m->view_x == tx && m->view_y == ty))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "target " << s.target_x << ", " << s.target_y << " view " << m->view_x
+                                             << ", " << m->view_y << " for the centre at " << tx << ", " << ty;
     }
     static Control *tag_of(uint64_t id) {
         HashTable<Control> *tags = combat_test::screen()->ship_tags;

@@ -121,18 +121,17 @@ TEST_F(EncounterList, TheActorsCardGlowsAndAClickPicksItsObject) {
     for (Control *card : row) EXPECT_FALSE(glows(card)) << "no acting object: every card dark";
 
     // A click picks the card's object: it becomes the selection and its card glows.
-    Control *card = row.back();
+    Control *card = row[1];
     const uint64_t picked = id_of(list, card);
     GameObject *obj = on_map(picked);
     ASSERT_NE(obj, nullptr);
-    screen()->command_mode = COMMAND_NONE;
     combat_select_object(nullptr);
-    encounter_list_card_on_click(card);
+    click(card);
     EncounterListState *state = encounter_list_state(list);
     EXPECT_EQ(state->picked_id, picked);
     EXPECT_EQ(state->highlighted_id, picked);
     EXPECT_EQ(screen()->selected, obj);
-    EXPECT_GE(screen()->scroll.target_x + screen()->scroll.target_y, -2) << "the view heads for it";
+    EXPECT_TRUE(view_heads_for(obj));
 
     // A card whose index names no entry keeps the last pick and still calls the handler.
     int calls = 0;
@@ -140,7 +139,7 @@ TEST_F(EncounterList, TheActorsCardGlowsAndAClickPicksItsObject) {
     counter = &calls;
     state->slot[ENCOUNTER_LIST_SLOT_PICK] = [](Control *) { ++*counter; };
     panel_of(card)->value = 100000;
-    encounter_list_card_on_click(card);
+    encounter_list_card_on_click(card);   // as the click calls it
     EXPECT_EQ(state->picked_id, picked);
     EXPECT_EQ(calls, 1);
     counter = nullptr;
