@@ -134,7 +134,8 @@ void take_queue(Graphics *g) {
     gfx_queue_unlock(g);
 }
 
-// value: mean frame ms, longest frame ms, mean replay ms, budget percent, objects on the map.
+// value: mean frame ms, longest frame ms, mean replay ms, budget percent, objects on the map, turns
+// taken during the measured frames.
 Report child_frames() {
     Report report;
     if ((report.failure = start_battle()) != FAIL_NONE) return report;
@@ -146,6 +147,8 @@ Report child_frames() {
     }
     double total = 0, longest = 0, replay_total = 0;
     int32_t most_objects = 0;
+    ObjectMap *map = game_get()->combat_map;
+    const int32_t turns_before = map ? map->change_count : 0;
     for (int i = 0; i < MEASURED_FRAMES; ++i) {
         take_queue(g);
         const auto t0 = Clock::now();
@@ -164,10 +167,17 @@ Report child_frames() {
     report.value[2] = replay_total / MEASURED_FRAMES;
     report.value[3] = report.value[0] / GFX_FRAME_MS * 100.0;
     report.value[4] = most_objects;
+    report.value[5] = map ? map->change_count - turns_before : 0;   // the battle went on meanwhile
     return report;
 }
 
-// value: longest frame while a ship plans, frames while planning, longest frame overall.
+// A worker has been started for the actor's plan and has not finished it.
+bool worker_planning() {
+    const uint32_t f = combat_screen()->flags.load();
+    return (f & COMBAT_FLAG_AI_STARTED) && !(f & COMBAT_FLAG_AI_DONE);
+}
+
+// value: longest frame while a ship plans, frames while planning, longest frame overall, plans.
 Report child_planning() {
     Report report;
     if ((report.failure = start_battle()) != FAIL_NONE) return report;
@@ -179,25 +189,30 @@ Report child_planning() {
     uint32_t previous = SDL_GetTicks();
     double longest_planning = 0, longest = 0;
     int planning_frames = 0;
+    int plans = 0;
+    bool started_before = false;
     for (int frame = 0; frame < PLAN_FRAME_CAP; ++frame) {
         const uint32_t now = SDL_GetTicks();
-        const uint32_t f = combat_screen()->flags.load();
-        const bool planning = (f & COMBAT_FLAG_AI_STARTED) && !(f & COMBAT_FLAG_AI_DONE);
+        const bool planning_before = worker_planning();
         const auto t0 = Clock::now();
         app_mode_run_frame(std::max<int32_t>(int32_t(now - previous), 1));
         const double ms = ms_since(t0);
+        const bool planning = planning_before || worker_planning();   // at the frame's start or end
         previous = now;
         longest = std::max(longest, ms);
         if (planning) {
             longest_planning = std::max(longest_planning, ms);
             ++planning_frames;
         }
+        const bool started = combat_screen()->flags.load() & COMBAT_FLAG_AI_STARTED;
+        if (started && !started_before) ++plans;
+        started_before = started;
         const int32_t wait = GFX_FRAME_MS - int32_t(SDL_GetTicks() - now);
         SDL_Delay(uint32_t(std::max(wait, 1)));
     }
     gfx_request_quit(g);
     gfx_wait_stopped(g);
-    if (planning_frames == 0) {
+    if (plans == 0) {
         report.failure = FAIL_NO_PLAN;
         return report;
     }
@@ -205,6 +220,7 @@ Report child_planning() {
     report.value[0] = longest_planning;
     report.value[1] = planning_frames;
     report.value[2] = longest;
+    report.value[3] = plans;
     return report;
 }
 
@@ -242,6 +258,7 @@ void CombatFrameTwoByTen(benchmark::State &state) {
         state.counters["replay_ms"] = r.value[2];
         state.counters["frame_budget_pct"] = r.value[3];
         state.counters["objects"] = r.value[4];
+        state.counters["turns"] = r.value[5];
     }
 }
 
@@ -253,6 +270,7 @@ void CombatFrameWhileShipPlans(benchmark::State &state) {
         state.SetIterationTime(r.value[0] / 1000.0);   // the longest frame while a ship plans
         state.counters["planning_frames"] = r.value[1];
         state.counters["longest_frame_ms"] = r.value[2];
+        state.counters["plans"] = r.value[3];
     }
 }
 

@@ -1,5 +1,7 @@
-// The combat screen's drawing: the background and the stars, the combat map, the controls and the
-// battle summary's band and word; the cursor the pointer asks for; the minimap's jump.
+// The combat screen's drawing: the background and the stars, the preview of the order being picked
+// (a half-transparent ship where a move would put it or which way a turn would face it, with the
+// move arc after the turn), the combat map, the controls and the battle summary's band and word;
+// the cursor the pointer asks for; the minimap's jump.
 #include <algorithm>
 
 #include "effects/starfield.h"
@@ -8,13 +10,16 @@
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
+#include "platform/geometry.h"
 #include "platform/input.h"
+#include "platform/sprite.h"
 #include "screens/combat/combat_screen.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/ui_draw.h"
 #include "world/object_map.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -88,6 +93,98 @@ void draw_word(Graphics *g, const BattleSummary &b) {
 
 int32_t sign(int32_t v) { return (v > 0) - (v < 0); }
 
+// ---- The preview of the order being picked ----
+
+constexpr int32_t ARC_LINE_LENGTH = 160;
+
+Sprite *frame_sprite(const GameObject *obj, int32_t frame) {
+    if (frame < 0 || frame >= obj->frame_count) return nullptr;
+    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
+    return obj->frame_sprites ? obj->frame_sprites[frame] : nullptr;
+}
+
+void mark_drawn(Graphics *g, int x, int y, int w, int h) {
+    const GfxRect r = rect_of(x, y, w, h);
+    queue_rect(g, gfx_add_dirty_rect, r);
+    queue_rect(g, gfx_add_restore_rect, r);
+}
+
+// A half-transparent picture of the ship in a frame at a map position.
+void draw_ghost(Graphics *g, const ObjectMap *map, const GameObject *ship, int32_t frame, int32_t x, int32_t y) {
+    Sprite *sprite = frame_sprite(ship, frame);
+    if (!sprite) return;
+    SpriteDrawPayload ghost{};
+    ghost.flags = SPRITE_DRAW_BLEND;
+    ghost.x = int16_t(x - map->view_x);
+    ghost.y = int16_t(y - map->view_y);
+    ghost.sprite = sprite;
+    if (sprite_queue_draw(g, ghost) == RES_OK) mark_drawn(g, ghost.x, ghost.y, sprite->width, sprite->height);
+}
+
+// The point the hull turns about: its rotation frame's centre when it has one, else its centre.
+void turn_pivot(const Ship *ship, int32_t *x, int32_t *y) {
+    *x = ship->x + ship->w / 2;
+    *y = ship->y + ship->h / 2;
+    if (!(ship->hull_flags & HULL_FLAG_ROTATING) || !ship->centre_x || !ship->centre_y) return;
+    const int32_t i = ship_frame_for_heading(ship, ship->heading) - ship->rot_first;
+    if (i < 0 || i >= int32_t(ship->centre_x->size()) || i >= int32_t(ship->centre_y->size())) return;
+    *x = ship->x + (*ship->centre_x)[size_t(i)];
+    *y = ship->y + (*ship->centre_y)[size_t(i)];
+}
+
+void draw_turn_preview(Graphics *g, const ObjectMap *map, Ship *ship, int32_t px, int32_t py) {
+    CombatScreen *s = combat_screen();
+    int32_t cx = 0, cy = 0;
+    turn_pivot(ship, &cx, &cy);
+    const int32_t heading = angle_of_vector(px - cx, py - cy);
+    const bool blocked = ship_turn_is_blocked(ship, heading) != 0;
+    const ColourFade *colour = blocked ? s->invalid_colour : s->valid_colour;
+    if (!blocked) {
+        int32_t x = ship->x, y = ship->y;
+        ship_adjust_position_for_heading(ship, ship->heading, heading, &x, &y);
+        draw_ghost(g, map, ship, ship_frame_for_heading(ship, heading), x, y);
+    }
+    if (!colour) return;
+    for (int32_t side : {1, -1}) {
+        int32_t dx = 0, dy = 0;
+        rotate_point(angle_normalize(heading + side * ship->move_arc / 2), ARC_LINE_LENGTH, &dx, &dy);
+        GfxLinePayload line{};
+        line.x = int16_t(cx - map->view_x);
+        line.y = int16_t(cy - map->view_y);
+        line.dx = int16_t(dx);
+        line.dy = int16_t(dy);
+        line.r = colour->r;
+        line.g = colour->g;
+        line.b = colour->b;
+        if (gfx_queue_line(g, line) == RES_OK)
+            mark_drawn(g, std::min<int>(line.x, line.x + dx), std::min<int>(line.y, line.y + dy), std::abs(dx) + 1,
+                       std::abs(dy) + 1);
+    }
+}
+
+void draw_move_preview(Graphics *g, const ObjectMap *map, Ship *ship, int32_t px, int32_t py) {
+    const int32_t x = px - ship->w / 2, y = py - ship->h / 2;
+    int32_t cost = 0;
+    if (object_move_cost(ship, x, y, &cost) == RES_OK) draw_ghost(g, map, ship, ship->frame, x, y);
+}
+
+// What the order being picked would do, drawn under the map: the overlays, and the ship where it
+// would stand or which way it would face.
+void draw_order_preview(Graphics *g, ObjectMap *map) {
+    CombatScreen *s = combat_screen();
+    if (!s->acting) return;
+    for (Control *overlay : {s->reach_overlay, s->effect_overlay})
+        if (overlay && control_is_shown(overlay)) control_draw(overlay, g, 0, 0);
+    if (s->acting->kind != OBJECT_SHIP) return;
+    Ship *ship = static_cast<Ship *>(s->acting);
+    int32_t px = 0, py = 0;
+    input_mouse_position(&px, &py);
+    px += map->view_x;
+    py += map->view_y;
+    if (s->command_mode == COMMAND_TURN) draw_turn_preview(g, map, ship, px, py);
+    else if (s->command_mode == COMMAND_MOVE) draw_move_preview(g, map, ship, px, py);
+}
+
 }  // namespace
 
 void combat_draw(Graphics *g) {
@@ -96,6 +193,7 @@ void combat_draw(Graphics *g) {
     if (!g || !game) return;
     const uint32_t f = s->flags.load(std::memory_order_acquire);
     draw_background(g, game);
+    if (game->combat_map && !(f & (COMBAT_FLAG_ANIMATING | COMBAT_FLAG_SUMMARY))) draw_order_preview(g, game->combat_map);
     if (!(f & COMBAT_FLAG_MAP_HIDDEN))
         if (ObjectMap *map = game->combat_map) map_draw(map, g);
     if (!(game->flags & GAME_FLAG_CONTROLS_OFF)) game_draw_controls(game, g, -1);

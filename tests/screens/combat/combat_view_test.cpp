@@ -3,6 +3,8 @@
 #include "combat_test_support.h"
 
 #include "effects/starfield.h"
+#include "platform/geometry.h"
+#include "platform/graphics.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
@@ -114,6 +116,50 @@ TEST_F(CombatView, TheMinimapJumpsTheViewOnThePressAndTheStarsJumpWithIt) {
     EXPECT_EQ(game->star_layer->pending_dx, 0);
     EXPECT_EQ(game->star_layer->pending_dy, 0);
     driver.save_screen("combat_view_battle.png");
+}
+
+TEST_F(CombatView, TheFirstFrameLoadsTheBattlesOwnBackgroundAndFreesTheOthers) {
+    game->backdrop = 2;   // the galaxy's own backdrop must not be what the battle shows
+    start_battle();
+    const int32_t slot = game->combat_background;
+    ASSERT_EQ(slot, 36 + enc->backdrop);
+    frame();
+    Graphics *g = driver.graphics;
+    EXPECT_NE(g->bg_slots[slot], nullptr) << "the battle's background";
+    EXPECT_EQ(g->bg_slots[4 + game->backdrop], nullptr) << "not the star map's";
+    int loaded = 0;
+    for (Sprite *bg : g->bg_slots) loaded += bg != nullptr;
+    EXPECT_EQ(loaded, 1);
+}
+
+TEST_F(CombatView, TheTurnPreviewDrawsTheMoveArcTowardsThePointer) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    frames(60);   // the view has come to rest on the ship
+    Ship *ship = static_cast<Ship *>(screen()->acting);
+    ObjectMap *m = map();
+    const int cx = ship->x + ship->w / 2 - m->view_x, cy = ship->y + ship->h / 2 - m->view_y;
+    // The pointer straight below the ship: the arc's lines run down-left and down-right of it.
+    ui_test::mouse_at(cx, std::min(cy + 200, ui_screen_height() - 20));
+    frame();
+    int dx = 0, dy = 0;
+    const int heading = angle_of_vector(0, 200);
+    rotate_point(angle_normalize(heading + ship->move_arc / 2), 120, &dx, &dy);
+    // The line's pixel lies within a pixel or two of the exact point on it.
+    auto line_lit = [&] {
+        for (int x = cx + dx - 2; x <= cx + dx + 2; ++x)
+            if (driver.pixel(x, cy + dy).g > 150) return true;
+        return false;
+    };
+    ASSERT_FALSE(line_lit()) << "nothing bright there before";
+    combat_set_command_mode(COMMAND_TURN);
+    combat_reset_highlight_colours();
+    frame();
+    EXPECT_TRUE(line_lit()) << "the arc's line crosses (" << cx + dx << ", " << cy + dy << ")";
+    driver.save_screen("combat_turn_preview.png");
+    combat_set_command_mode(COMMAND_NONE);
+    frame();
+    EXPECT_FALSE(line_lit()) << "no preview without a command";
 }
 
 }  // namespace
