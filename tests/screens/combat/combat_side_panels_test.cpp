@@ -184,3 +184,34 @@ TEST_F(PanelsBattle, ALoadFromTheMenuDropsTheTagsAndGreysTheBar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelsBattle, TheMessageBoxSizesToItsTextAndIconAndKeepsItsOffset) {
+    start_battle();
+    Control *box = screen()->message_box;
+    ASSERT_NE(box, nullptr);
+    combat_show_message(5, -10, nullptr, "%i / %i", 3, 12);
+    EXPECT_TRUE(control_is_shown(box));
+    EXPECT_EQ(texts(box), std::vector<std::string>{"3 / 12"});
+    Control *text = live_children(box)[0];
+    EXPECT_EQ(text->x, 8);
+    EXPECT_EQ(box->w, text->x + text->w + 8);
+    EXPECT_EQ(box->h, 4 + text->h + 4);
+    EXPECT_EQ(screen()->message_dx, 5);
+    EXPECT_EQ(screen()->message_dy, -10);
+
+    // With an icon the text moves right of it; both are centred in the box's height.
+    Control *icon = image_control_create(27);
+    combat_show_message(0, 20, icon, "%s", "Out of range");
+    ASSERT_EQ(live_children(box).size(), 2u) << "the last message went";
+    text = live_children(box)[1];
+    EXPECT_EQ(icon->x, 8);
+    EXPECT_EQ(text->x, icon->w + 14);
+    EXPECT_LE(std::abs(icon->y + icon->h / 2 - box->h / 2), 1);
+    EXPECT_LE(std::abs(text->y + text->h / 2 - box->h / 2), 1);
+    EXPECT_EQ(combat_hide_message(), box);
+    EXPECT_FALSE(control_is_shown(box));
+}
+
+}  // namespace
