@@ -9,6 +9,7 @@
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/sound.h"
+#include "world/object_methods.h"
 #include "ui/ui_draw.h"
 
 namespace {
@@ -100,12 +101,21 @@ int gated_body(void *data) {
     return combat_ai_command_thread(data);
 }
 SDL_Thread *gated_thread(int (*)(void *), void *data) { return SDL_CreateThread(gated_body, data); }
+// Closes the gate for a test and opens it whatever way the test ends, so that the mode's leave can
+// join the worker.
+struct Gate {
+    Gate() {
+        g_gate_open = false;
+        combat_set_thread_creator(gated_thread);
+    }
+    ~Gate() { g_gate_open = true; }
+    void open() { g_gate_open = true; }
+};
 
 TEST_F(CombatMode, APendingLoadWaitsForThePlanningWorkerThenLetsGoOfTheBattle) {
     const std::string path = fresh_test_dir("combat-load") + "/before.sav";
     ASSERT_EQ(game_save(game, path.c_str(), "Before the battle", 0, nullptr), RES_OK);
-    g_gate_open = false;
-    combat_set_thread_creator(gated_thread);
+    Gate gate;
     start_battle();
     ASSERT_TRUE(run_until_acting());
     ASSERT_NE(screen()->ai_thread, nullptr);
@@ -115,10 +125,51 @@ TEST_F(CombatMode, APendingLoadWaitsForThePlanningWorkerThenLetsGoOfTheBattle) {
     frames(60);   // 1200 ms: the countdown does not run while the worker plans
     EXPECT_EQ(screen()->load_countdown_ms, COMBAT_LOAD_DELAY_MS);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_ENCOUNTER);
-    g_gate_open = true;
+    gate.open();
     ASSERT_TRUE(run_until([] { return app_mode_current_id() != APP_MODE_ENCOUNTER; }, 200));
     EXPECT_EQ(app_mode_current_id(), APP_MODE_GALAXY);
     EXPECT_EQ(screen()->ai_thread, nullptr);
+}
+
+// A plan that waits at the gate before the ship kind's own plan runs: the worker is thinking all the
+// while. The swap of the plan slot lasts the test.
+ObjectActFn *g_ship_plan = nullptr;
+Result plan_at_gate(GameObject *obj) {
+    while (!g_gate_open.load()) SDL_Delay(1);
+    return g_ship_plan(obj);
+}
+struct SlowPlans {
+    SlowPlans() : row(const_cast<ObjectMethods *>(object_methods(OBJECT_SHIP))) {
+        g_gate_open = false;
+        g_ship_plan = row->plan;
+        row->plan = plan_at_gate;
+    }
+    ~SlowPlans() {
+        g_gate_open = true;
+        row->plan = g_ship_plan;
+    }
+    void open() { g_gate_open = true; }
+    ObjectMethods *row;
+};
+
+TEST_F(CombatMode, APlanLongerThan2400MsShowsTheThinkingPictureUntilItIsMade) {
+    SlowPlans gate;
+    start_battle();
+    ASSERT_TRUE(run_until_acting());
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_THINKING); }, 50));
+    frames(100);   // 2000 ms
+    EXPECT_EQ(find(COMBAT_ID_THINKING), nullptr) << "not before 2400 ms";
+    frames(25);
+    Control *thinking = find(COMBAT_ID_THINKING);
+    ASSERT_NE(thinking, nullptr);
+    EXPECT_EQ(thinking->x + thinking->w / 2, ui_screen_width() / 2);
+    EXPECT_EQ(thinking->y + thinking->h, ui_screen_height() - 10);
+    GameObject *actor = screen()->acting;
+    EXPECT_FALSE(map()->flags & MAP_BUSY) << "the actor waits for its plan, its pause long over";
+    gate.open();
+    ASSERT_TRUE(run_until([] { return find(COMBAT_ID_THINKING) == nullptr; }, 50));
+    ASSERT_TRUE(run_until([&] { return (map()->flags & MAP_BUSY) || screen()->acting != actor; }, 100))
+        << "it acts once the plan is made";
 }
 
 TEST_F(CombatMode, AFailedLoadFromTheMenuReleasesTheBattleBeforeTheGameIsCleared) {

@@ -162,4 +162,65 @@ TEST_F(CombatView, TheTurnPreviewDrawsTheMoveArcTowardsThePointer) {
     EXPECT_FALSE(line_lit()) << "no preview without a command";
 }
 
+TEST_F(CombatView, SpaceReselectsTheWaitingShipAndEscapeClosesTheSidePanel) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    GameObject *mine = screen()->acting;
+    combat_select_object(nullptr);
+    ui_test::mouse_at(500, 400);
+    ui_test::key_down(' ');
+    frame();
+    // Until its object panels arrive with the orders, a selection lasts the frame it is made in.
+    EXPECT_EQ(screen()->selected, mine);
+    ui_test::key_up(' ');
+    frame();
+
+    ASSERT_EQ(screen()->open_side_panel, COMBAT_ID_MINIMAP_BUTTON);
+    press(27);
+    EXPECT_EQ(screen()->open_side_panel, 0);
+    EXPECT_TRUE(screen()->side_panels[COMBAT_SIDE_MINIMAP]->flags & CTRL_HIDDEN);
+}
+
+TEST_F(CombatView, TheShipUnderThePointerIsHoveredAndAClickSelectsIt) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    frames(60);
+    GameObject *mine = screen()->acting;
+    ObjectMap *m = map();
+    const int sx = mine->x + mine->w / 2 - m->view_x, sy = mine->y + mine->h / 2 - m->view_y;
+    ui_test::mouse_at(sx, sy);
+    frame();
+    EXPECT_EQ(screen()->hovered, mine);
+    EXPECT_TRUE(mine->flags & OBJ_OUTLINE);
+    combat_select_object(nullptr);
+    ui_test::left_down();
+    frame();
+    EXPECT_EQ(screen()->selected, mine);
+    ui_test::left_up();
+    frame();
+    // Empty space far from every ship: nothing hovered, the outline gone.
+    int ex = -1, ey = -1;
+    for (int y = 40; y < 700 && ex < 0; y += 37)
+        for (int x = 40; x < 1000 && ex < 0; x += 37) {
+            bool clear = true;
+            for (GameObject *obj : m->objects.items) {
+                if (!obj) break;
+                const int ox = obj->x - m->view_x, oy = obj->y - m->view_y;
+                if (x > ox - 20 && x < ox + obj->w + 20 && y > oy - 20 && y < oy + obj->h + 20) clear = false;
+            }
+            if (clear && !game_control_at_point(game, x, y)) ex = x, ey = y;
+        }
+    ASSERT_GE(ex, 0);
+    ui_test::mouse_at(ex, ey);
+    frame();
+    EXPECT_EQ(screen()->hovered, nullptr);
+    EXPECT_FALSE(mine->flags & OBJ_OUTLINE);
+    // Over the command bar the map is not hovered.
+    Control *button = find(COMBAT_ID_MENU_BUTTON);
+    ASSERT_NE(button, nullptr);
+    ui_test::mouse_at(button->x + 2, button->y + 2);
+    frame();
+    EXPECT_EQ(screen()->hovered, nullptr);
+}
+
 }  // namespace
