@@ -7,8 +7,9 @@
 //    selection and hover bookkeeping), combat_draw.cpp (drawing, the cursor, the minimap jump),
 //    combat_music.cpp (which combat piece plays), battle_summary.cpp (the result word, the cards,
 //    the salvage, Continue), combat_location.cpp (the location side panel), encounter_list.cpp
-//    (the turn-order strip), combat_side_panels.cpp (the command bar, the side panels, the view's
-//    scroll target, the unit cycle, the message box, the ship tags, the menu's load).
+//    (the turn-order strip), combat_side_panels.cpp (the command bar, the side panels, the message
+//    box, the menu's load), view_scroll.cpp (the view's scroll target, the unit cycle), ship_tags.cpp
+//    (the ship tags); combat_panels.h holds what those files show of themselves beyond this header.
 //  - Threads: everything here is the game thread's but the AI worker's bits of `flags`
 //    (COMBAT_FLAG_AI_THINKING, COMBAT_FLAG_AI_FAILED, COMBAT_FLAG_AI_DONE), which the worker changes
 //    with atomic read-modify-writes, its last write setting COMBAT_FLAG_AI_DONE. While the worker
@@ -263,10 +264,14 @@ void combat_clear_side_panels();
 void combat_menu_load_prepared(Control *menu);
 void combat_run_pending_load();
 void combat_on_load_failed(Control *menu);
+void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *format, ...);
+Control *combat_hide_message();
+
+// ---- view_scroll.cpp ----
 void combat_scroll_view_to(int32_t x, int32_t y, int32_t speed);
 void combat_centre_on_unit_status();
 void combat_cycle_units();
-void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *format, ...);
-Control *combat_hide_message();
+
+// ---- ship_tags.cpp ----
 void combat_update_ship_tags();
 void combat_clear_ship_tags();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <set>
 #include "game/encounter_map.h"
+#include "game/save.h"
 #include "platform/list.h"
 #include "platform/random.h"
 #include "platform/sound.h"
@@ -112,16 +113,21 @@ struct Gate {
 };
 
 TEST_F(CombatMode, APendingLoadWaitsForThePlanningWorkerThenLetsGoOfTheBattle) {
+    const std::string path = fresh_test_dir("combat-load") + "/before.sav";
+    ASSERT_EQ(game_save(game, path.c_str(), "Before the battle", 0, nullptr), RES_OK);
     Gate gate;
     start_battle();
     ASSERT_TRUE(run_until_acting());
     ASSERT_NE(screen()->ai_thread, nullptr);
+    // What the menu's load hook leaves for the screen.
+    game_prepare_load(game, path.c_str());
     screen()->load_countdown_ms = COMBAT_LOAD_DELAY_MS;
     frames(60);   // 1200 ms: the countdown does not run while the worker plans
     EXPECT_EQ(screen()->load_countdown_ms, COMBAT_LOAD_DELAY_MS);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_ENCOUNTER);
     gate.open();
     ASSERT_TRUE(run_until([] { return app_mode_current_id() != APP_MODE_ENCOUNTER; }, 200));
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_GALAXY);
     EXPECT_EQ(screen()->ai_thread, nullptr);
 }
 
