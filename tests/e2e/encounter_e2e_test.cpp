@@ -1,7 +1,8 @@
-// End to end: a player sends the home fleet at the nearest computer player's sector and meets its
-// defenders, on the real program under a private X server. Days pass until the ships arrive and the
-// day ends with the encounter; Tab opens the encounter dialog with its battle map, 'e' engages, and
-// the hand-off takes the battle to the combat mode.
+// End to end: a player sends the home fleet at a computer player's guarded sector (Sol, whose guards
+// never leave it, when it is on the first screen) and meets the guards, on the real program under a
+// private X server. Days pass until the ships arrive and the day ends with the encounter; Tab opens
+// the encounter dialog with its battle map, 'e' engages, and the hand-off takes the battle to the
+// combat mode.
 //  - Where the sectors stand comes from the game's own autosave (every 14th day), read back in this
 //    process.
 //  - Screenshots are kept under build/test-output/screens/encounter/.
@@ -14,64 +15,32 @@
 
 namespace {
 
-using galaxy_road::patch_prefs;
 using galaxy_road::pixels_changed;
 
 constexpr const char *ROAD = "encounter";
 
-class EncounterEndToEnd : public ::testing::Test {
+class EncounterEndToEnd : public galaxy_road::Road {
 protected:
-    void SetUp() override {
-        for (const char *tool : {"xdotool", "import"})
-            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
-        dir = fresh_test_dir("e2e_encounter");
-        const std::string why = display.start(dir);
-        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
-    }
-    std::string    dir;
-    PrivateDisplay display;
+    EncounterEndToEnd() : Road(ROAD) {}
 };
 
-TEST_F(EncounterEndToEnd, DISABLED_HomeFleetAtARivalSectorTabToTheDialogEngageAndTheCombatModeStarts) {
+TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorTabToTheDialogEngageAndTheCombatModeStarts) {
     const std::string save_home = dir + "/save";
-    {   // The first run writes the preferences.
-        GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("setup.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        EXPECT_EQ(game.stop(SIGTERM).status, 0);
-    }
-    patch_prefs(save_home, 12, 500);   // the fastest galaxy speed
-    patch_prefs(save_home, 16, 600);   // automatic passing after 600 ms: the action button is "Pass"
+    write_prefs(save_home, 600);   // automatic passing after 600 ms: the action button is "Pass"
     const std::string autosave = save_home + "/Astrovane/auto.sav";
 
     GameWindow game(display, dir, save_home);
     ASSERT_TRUE(game.start("encounter.log"));
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-    GameWindow::pause(1500);
-    game.key("n");
-    GameWindow::pause(900);
-    game.key("s");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-    GameWindow::pause(1500);
+    new_game(game);
 
-    // Pass until the 14th day's autosave tells where the sectors stand.
-    game.key("p");
-    bool written = false;
-    for (int i = 0; i < 900 && !written; ++i) {
-        GameWindow::pause(100);
-        written = std::filesystem::exists(autosave);
-    }
-    game.key("s");
-    GameWindow::pause(2500);
-    ASSERT_TRUE(written) << "the 14th day's autosave";
+    ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 14th day's autosave";
     galaxy_road::SaveProbe probe;
     const galaxy_road::GalaxyLook look = probe.look(autosave);
     ASSERT_TRUE(look.loaded);
     ASSERT_NE(look.home(), nullptr) << "the UI player's sector on the first screen";
     const galaxy_road::SectorSpot home = *look.home();
-    ASSERT_NE(look.nearest(home, true), nullptr) << "a computer player's sector on the first screen";
-    const galaxy_road::SectorSpot rival = *look.nearest(home, true);
+    ASSERT_NE(look.nearest_guarded_rival(home), nullptr) << "a computer player's sector on the first screen";
+    const galaxy_road::SectorSpot rival = *look.nearest_guarded_rival(home);
     const int ships_home = look.ui_ships_at(home.id);
     ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
 

@@ -23,28 +23,9 @@ using galaxy_road::pixels_changed;
 
 constexpr const char *ROAD = "galaxy";
 
-class GalaxyEndToEnd : public ::testing::Test {
+class GalaxyEndToEnd : public galaxy_road::Road {
 protected:
-    void SetUp() override {
-        for (const char *tool : {"xdotool", "import"})
-            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
-        dir = fresh_test_dir("e2e_galaxy");
-        const std::string why = display.start(dir);
-        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
-    }
-    // From the title to the star map: 'n' opens the new-game screen, 's' starts with its default players.
-    static void new_game(GameWindow &game) {
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        GameWindow::pause(1500);
-        game.key("n");
-        GameWindow::pause(900);
-        game.key("s");
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-        GameWindow::pause(1500);
-    }
-    std::string    dir;
-    PrivateDisplay display;
+    GalaxyEndToEnd() : Road(ROAD) {}
 };
 
 TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {

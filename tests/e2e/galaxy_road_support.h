@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -52,6 +54,7 @@ struct SectorSpot {
     int         x = -1, y = -1;   // the middle of the sector on the star map screen
     bool        own = false;
     bool        rival = false;   // a computer player's
+    bool        sol = false;     // Sol, whose guards never leave it
     bool ok() const { return x >= 0 && y >= 0; }
 };
 
@@ -60,6 +63,7 @@ struct GalaxyLook {
     std::string             date;          // "year/month/day"
     std::vector<SectorSpot> sectors;       // those wholly on the first screen, clear of the bars
     std::vector<uint64_t>   ui_ship_sectors;   // the sector of each of the UI player's ships (0: travelling)
+    std::vector<uint64_t>   rival_ship_sectors;   // the same for the computer players' ships
     const SectorSpot *home() const {
         for (const SectorSpot &s : sectors)
             if (s.own) return &s;
@@ -78,6 +82,23 @@ struct GalaxyLook {
     }
     int ui_ships_at(uint64_t sector_id) const {
         return int(std::count(ui_ship_sectors.begin(), ui_ship_sectors.end(), sector_id));
+    }
+    int rival_ships_at(uint64_t sector_id) const {
+        return int(std::count(rival_ship_sectors.begin(), rival_ship_sectors.end(), sector_id));
+    }
+    // Sol when it is on the first screen (its guards never leave); else the rival's sector nearest
+    // to `from` where the rival's ships stand; else the nearest rival's.
+    const SectorSpot *nearest_guarded_rival(const SectorSpot &from) const {
+        for (const SectorSpot &s : sectors)
+            if (s.sol) return &s;
+        const SectorSpot *best = nullptr;
+        long best_d = 0;
+        for (const SectorSpot &s : sectors) {
+            if (!s.rival || rival_ships_at(s.id) == 0) continue;
+            const long d = long(s.x - from.x) * (s.x - from.x) + long(s.y - from.y) * (s.y - from.y);
+            if (!best || d < best_d) best = &s, best_d = d;
+        }
+        return best ? best : nearest(from, true);
     }
 };
 
@@ -101,6 +122,7 @@ public:
                 s.name = object_get_name(o) ? object_get_name(o) : "";
                 s.own = o->owner_id == game->ui_player_id;
                 s.rival = o->owner_id != 0 && !s.own;
+                s.sol = o->id == game->sol_sector_id;
                 const int x = o->x - ox + o->w / 2, y = o->y - oy + o->h / 2;
                 if (x > 40 && x < GFX_WIDTH - 40 && y > 60 && y < GFX_HEIGHT - 80) s.x = x, s.y = y;
                 if (s.ok()) out.sectors.push_back(s);
@@ -108,15 +130,73 @@ public:
             if (game->clock)
                 out.date = std::to_string(game->clock->year) + "/" + std::to_string(game->clock->month) + "/" +
                            std::to_string(game->clock->day);
-            if (Player *ui = game->ui_player)
-                for (GameObject *o : ui->objects.items) {
+            for (Player *p : game->players->items) {
+                if (!p) break;
+                for (GameObject *o : p->objects.items) {
                     if (!o) break;
-                    if (o->kind == OBJECT_SHIP) out.ui_ship_sectors.push_back(static_cast<Ship *>(o)->sector_id);
+                    if (o->kind != OBJECT_SHIP) continue;
+                    const uint64_t sector_id = static_cast<Ship *>(o)->sector_id;
+                    (p == game->ui_player ? out.ui_ship_sectors : out.rival_ship_sectors).push_back(sector_id);
                 }
+            }
         }
         TearDown();
         return out;
     }
+};
+
+// A road's fixture: the tools it needs, a fresh folder, a private X server (the road is skipped
+// without one) and its screenshot folder emptied.
+class Road : public ::testing::Test {
+protected:
+    explicit Road(const char *name) : road(name) {}
+    void SetUp() override {
+        for (const char *tool : {"xdotool", "import"})
+            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
+        dir = fresh_test_dir((std::string("e2e_") + road).c_str());
+        const std::string why = display.start(dir);
+        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
+        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + road);
+    }
+    // The first run only writes the preferences; the road then sets the fastest galaxy speed and
+    // the auto-pass delay (0: no automatic passing, the action button is "Next Turn").
+    void write_prefs(const std::string &save_home, int32_t autopass_ms) {
+        {
+            GameWindow game(display, dir, save_home);
+            ASSERT_TRUE(game.start("setup.log"));
+            ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+            EXPECT_EQ(game.stop(SIGTERM).status, 0);
+        }
+        patch_prefs(save_home, 12, 500);
+        patch_prefs(save_home, 16, autopass_ms);
+    }
+    // From the title to the star map: 'n' opens the new-game screen, 's' starts with its default players.
+    static void new_game(GameWindow &game) {
+        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+        GameWindow::pause(1500);
+        game.key("n");
+        GameWindow::pause(900);
+        game.key("s");
+        ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
+        GameWindow::pause(1500);
+    }
+    // Pass day after day until the autosave file is (re)written, then Stop and let the day end.
+    static bool pass_until_autosave(GameWindow &game, const std::string &autosave) {
+        const auto before = std::filesystem::exists(autosave) ? std::filesystem::last_write_time(autosave)
+                                                              : std::filesystem::file_time_type{};
+        game.key("p");
+        bool written = false;
+        for (int i = 0; i < 900 && !written; ++i) {
+            GameWindow::pause(100);
+            written = std::filesystem::exists(autosave) && std::filesystem::last_write_time(autosave) != before;
+        }
+        game.key("s");
+        GameWindow::pause(2500);
+        return written;
+    }
+    const char    *road;
+    std::string    dir;
+    PrivateDisplay display;
 };
 
 }  // namespace galaxy_road

@@ -14,60 +14,23 @@
 
 namespace {
 
-using galaxy_road::patch_prefs;
 using galaxy_road::pixels_changed;
 
 constexpr const char *ROAD = "sector_course";
 
-class SectorCourseEndToEnd : public ::testing::Test {
+class SectorCourseEndToEnd : public galaxy_road::Road {
 protected:
-    void SetUp() override {
-        for (const char *tool : {"xdotool", "import"})
-            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
-        dir = fresh_test_dir("e2e_sector_course");
-        const std::string why = display.start(dir);
-        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
-    }
-    // Pass day after day until the autosave file is (re)written, then Stop and let the day end.
-    static bool pass_until_autosave(GameWindow &game, const std::string &autosave) {
-        const auto before = std::filesystem::exists(autosave) ? std::filesystem::last_write_time(autosave)
-                                                              : std::filesystem::file_time_type{};
-        game.key("p");
-        bool written = false;
-        for (int i = 0; i < 900 && !written; ++i) {
-            GameWindow::pause(100);
-            written = std::filesystem::exists(autosave) && std::filesystem::last_write_time(autosave) != before;
-        }
-        game.key("s");
-        GameWindow::pause(2500);
-        return written;
-    }
-    std::string    dir;
-    PrivateDisplay display;
+    SectorCourseEndToEnd() : Road(ROAD) {}
 };
 
 TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive) {
     const std::string save_home = dir + "/save";
-    {   // The first run writes the preferences.
-        GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("setup.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        EXPECT_EQ(game.stop(SIGTERM).status, 0);
-    }
-    patch_prefs(save_home, 12, 500);   // the fastest galaxy speed
-    patch_prefs(save_home, 16, 600);   // automatic passing after 600 ms: the action button is "Pass"
+    write_prefs(save_home, 600);   // automatic passing after 600 ms: the action button is "Pass"
     const std::string autosave = save_home + "/Astrovane/auto.sav";
 
     GameWindow game(display, dir, save_home);
     ASSERT_TRUE(game.start("course.log"));
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-    GameWindow::pause(1500);
-    game.key("n");
-    GameWindow::pause(900);
-    game.key("s");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-    GameWindow::pause(1500);
+    new_game(game);
 
     ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 14th day's autosave";
     galaxy_road::SaveProbe probe;

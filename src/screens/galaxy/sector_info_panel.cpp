@@ -22,11 +22,7 @@
 
 namespace {
 
-constexpr int IMAGE_STARBASE_CREW = 100;
-constexpr int IMAGE_RESEARCH = 124;
-constexpr int IMAGE_CREW = 78;
 constexpr int SHIP_ICONS_STYLE = 3;
-constexpr double RESEARCH_UNITS = 400.0;   // research rates count quarter-hundredths of a point
 
 // "(Unexplored)" and "(Not visited)".
 Control *add_status(Control *panel, int y, const char *text) {
@@ -38,17 +34,6 @@ constexpr int NO_ICON = -1;
 void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
     Control *icon = icon_type != NO_ICON ? image_control_create_frame(icon_type, frame) : nullptr;
     (void)ui_stat_rows_add_row(rows, icon, label, value.c_str(), 0);
-}
-
-// The starbase figures of an own sector: crew always, the others only when they count.
-void add_starbase_rows(List<SystemRow> *rows, const Sector *sector) {
-    add_row(rows, IMAGE_STARBASE_CREW, 0, "", str_format("%i", int(sector_starbase_crew(sector))));
-    if (const int32_t income = sector_harvest_income(sector); income > 0)
-        add_row(rows, IMAGE_CREDITS, 1, "", str_format("$%i/day", int(income)));
-    if (const int32_t research = sector_total_research_rate(sector); research > 0)
-        add_row(rows, IMAGE_RESEARCH, 1, "", str_format("%.1f", research / RESEARCH_UNITS));
-    if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
-        add_row(rows, IMAGE_CREW, 1, "", str_format("%i/week", int(intake)));
 }
 
 // The production boxes in a column right of the table, all as wide as the widest.
@@ -124,7 +109,7 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
     }
 
     if (rows) {
-        if (flags & SECTOR_INFO_OWN) add_starbase_rows(rows, sector);
+        if (flags & SECTOR_INFO_OWN) sector_starbase_rows_add(rows, sector, false);
         if (flags & SECTOR_INFO_DISTANCE) add_row(rows, NO_ICON, 0, "Distance", str_format("%i pc", int(distance)));
         if ((flags & SECTOR_INFO_SPEED_ETA) && speed > 0) {
             const int32_t days = sector_info_eta_days(distance, speed);

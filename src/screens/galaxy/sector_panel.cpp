@@ -27,15 +27,11 @@
 
 namespace {
 
-constexpr int IMAGE_STARBASE_CREW = 100;
-constexpr int IMAGE_RESEARCH = 124;
-constexpr int IMAGE_RECRUITMENT = 78;
 constexpr int IMAGE_COMBAT = 69;
 constexpr int IMAGE_MOVE = 3;
 constexpr int IMAGE_ZOOM = 20;
 constexpr int BUTTON_FONT = 6;
 constexpr int SHIP_LIST_STYLE = 7;
-constexpr double RESEARCH_UNITS = 400.0;   // research rates count quarter-hundredths of a point
 
 void state_free(void *state) { delete static_cast<SectorPanelState *>(state); }
 void release_sector(void *sector) { object_release(static_cast<GameObject *>(sector)); }
@@ -69,9 +65,6 @@ void panel_look(Control *panel) {
         colour_fade_start(background, 0, 0, 16, 0, 0, 40, (40 - 16) * 83, 0, COLOUR_FADE_MODE_REPEAT);
 }
 
-void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
-    (void)ui_stat_rows_add_row(rows, image_control_create_frame(icon_type, frame), label, value.c_str(), 0);
-}
 
 // The list's content follows the bar after its position moved by delta (0: only re-read it).
 void scroll_list(Control *panel, int delta) {
@@ -173,13 +166,7 @@ Control *sector_yield_rows_create(GameObject *sector_obj) {
     const Sector *sector = sector_of(sector_obj);
     List<SystemRow> *rows = sector ? ui_stat_rows_list_create() : nullptr;
     if (!rows) return nullptr;
-    add_row(rows, IMAGE_STARBASE_CREW, 0, "Starbase crew", str_format("%i", int(sector_starbase_crew(sector))));
-    if (const int32_t income = sector_harvest_income(sector); income > 0)
-        add_row(rows, IMAGE_CREDITS, 1, "Resource yield", str_format("$%i/day", int(income)));
-    if (const int32_t research = sector_total_research_rate(sector); research > 0)
-        add_row(rows, IMAGE_RESEARCH, 1, "Research rating", str_format("%.1f", research / RESEARCH_UNITS));
-    if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
-        add_row(rows, IMAGE_RECRUITMENT, 1, "Crew recruitment", str_format("%i/week", int(intake)));
+    sector_starbase_rows_add(rows, sector, true);
     return ui_stat_rows_create(rows, STAT_ROWS_ANIMATE);
 }
 

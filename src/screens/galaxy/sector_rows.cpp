@@ -7,8 +7,10 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/str.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "world/sector.h"
 #include "world/site.h"
@@ -170,4 +172,29 @@ Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKin
     }
     }
     return nullptr;
+}
+
+namespace {
+
+constexpr int IMAGE_STARBASE_CREW = 100;
+constexpr int IMAGE_RESEARCH = 124;
+constexpr int IMAGE_RECRUITMENT = 78;
+constexpr double RESEARCH_UNITS = 400.0;   // research rates count quarter-hundredths of a point
+
+void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
+    (void)ui_stat_rows_add_row(rows, image_control_create_frame(icon_type, frame), label, value.c_str(), 0);
+}
+
+}  // namespace
+
+void sector_starbase_rows_add(List<SystemRow> *rows, const Sector *sector, bool labelled) {
+    if (!rows || !sector) return;
+    const auto label = [labelled](const char *text) { return labelled ? text : ""; };
+    add_row(rows, IMAGE_STARBASE_CREW, 0, label("Starbase crew"), str_format("%i", int(sector_starbase_crew(sector))));
+    if (const int32_t income = sector_harvest_income(sector); income > 0)
+        add_row(rows, IMAGE_CREDITS, 1, label("Resource yield"), str_format("$%i/day", int(income)));
+    if (const int32_t research = sector_total_research_rate(sector); research > 0)
+        add_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), str_format("%.1f", research / RESEARCH_UNITS));
+    if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
+        add_row(rows, IMAGE_RECRUITMENT, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
 }

@@ -9,6 +9,9 @@
 
 struct Control;
 struct GameObject;
+struct Sector;
+struct SystemRow;
+template <typename T> struct List;
 
 constexpr uint32_t SECTOR_ICONS_FEATURES   = 0x1;   // pass 1: features with their badges
 constexpr uint32_t SECTOR_ICONS_FACILITIES = 0x2;   // pass 2: facilities, the first harvester only
@@ -21,3 +24,8 @@ Control *sector_site_icon_row_create(const GameObject *remembered, uint64_t view
 // produces nothing.
 enum SectorBoxKind : int32_t { SECTOR_BOX_STARBASE = 0, SECTOR_BOX_SHIPYARD = 1, SECTOR_BOX_TRAINING = 2 };
 Control *sector_production_box_create(const GameObject *sector, SectorBoxKind kind);
+
+// The starbase figures of an own sector as stat rows: crew always ("Starbase crew"), then the
+// resource yield, the research rating (points with one decimal) and the crew recruitment, each
+// only when above 0. Without labels the rows are an icon and a value.
+void sector_starbase_rows_add(List<SystemRow> *rows, const Sector *sector, bool labelled);
