@@ -7,6 +7,10 @@
 #include "game/alert.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/tech.h"
+#include "ui/stat_rows.h"
+#include "ui/text_block.h"
+#include "platform/colour_fade.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -17,6 +21,7 @@ namespace {
 constexpr int TITLE_FONT = 1, LINE_FONT = 2;
 constexpr int SKILL_COUNT = 9;
 constexpr int FIRST_FRAME = 0, SECOND_FRAME = 1;
+constexpr int BONUS_IMAGE = 161;
 
 // One bonus of a skill: its icon, its text and how many per level it gives.
 struct SkillBonus {
@@ -120,6 +125,57 @@ Control *officer_skill_popup_build(int32_t skill, int32_t level) {
     control_set_size(popup, w + 5, h + 3);
     return popup;
 }
+
+std::string tech_bonus_amount_text(int32_t bonus_kind, int32_t amount) {
+    return printed(bonus_kind == TECH_BONUS_CREW ? "+%i" : "+%i%%", amount);
+}
+
+const TechEffect *tech_grant_of_card(Control *card) {
+    const Panel *p = panel_of(card);
+    const ItemPanelState *state = card ? item_panel_state(static_cast<Control *>(card->user_data)) : nullptr;
+    const TechInfo *tech = state ? tech_get(state->tech_type) : nullptr;
+    if (!p || !tech || p->value < 0 || p->value >= int32_t(tech->effects.size())) return nullptr;
+    return &tech->effects[size_t(p->value)];
+}
+
+void tech_grant_bonus_popup(Control *card) {
+    const TechEffect *grant = tech_grant_of_card(card);
+    if (!grant || grant->kind != TECH_EFFECT_BONUS) return;
+    Control *popup = panel_create_empty();
+    if (!popup) return;
+    Control *picture = image_control_create_frame(BONUS_IMAGE, 0);
+    const int pw = picture ? picture->w : 0;
+    if (picture) panel_add_child(popup, 4, 8, 0, 0, picture);
+    Control *name = text_label_create_plain(LINE_FONT, 230, 230, 230, tech_bonus_category_name(grant->value));
+    const int nh = name ? name->h : 0;
+    if (name) panel_add_child(popup, pw + 10, 6, 0, 0, name);
+    int bottom = nh + 16;
+    if (List<SystemRow> *rows = ui_stat_rows_list_create()) {
+        const int icon_type = tech_bonus_category_icon(grant->value);
+        Control *icon = icon_type ? image_control_create_frame(icon_type, frame_of(icon_type, SECOND_FRAME)) : nullptr;
+        ui_stat_rows_add_row(rows, icon, "Amount", tech_bonus_amount_text(grant->value, grant->value2).c_str(), 0);
+        if (Control *table = ui_stat_rows_create(rows, 0)) {
+            panel_add_child(popup, pw + 10, nh + 16, 0, 0, table);
+            bottom = table->y + table->h;
+        }
+    }
+    std::string text;
+    if (tech_load_bonus_text(grant->value, &text) == RES_OK && !text.empty()) {
+        if (Control *tile = ui_tile_create(text.c_str(), LINE_FONT, 256, 3, 230, 230, 230, TILE_BULLET_LIT)) {
+            panel_set_border(tile, true);
+            if (ColourFade *b = panel_border_colour(tile)) colour_fade_set(b, 32, 32, 32);
+            panel_set_background(tile, true);
+            if (ColourFade *bg = panel_background_colour(tile)) colour_fade_set(bg, 1, 1, 1);
+            panel_add_child(popup, 4, bottom + 6, 0, 0, tile);
+        }
+    }
+    int w = 0, h = 0;
+    panel_layout(popup, &w, &h);
+    control_set_size(popup, w + 4, h + 4);
+    if (game_open_popup(root(), popup, card, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
+}
+
+void tech_grant_popup_close(Control *) { game_close_popup(root()); }
 
 void officer_skill_popup(Control *row) {
     const Panel *p = panel_of(row);

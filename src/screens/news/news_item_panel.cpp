@@ -13,6 +13,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene_panel.h"
+#include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "views/item_popups.h"
@@ -27,6 +28,7 @@ constexpr int PIP_IMAGE = 56;
 constexpr int PIP_X = 166;
 constexpr int OK_IMAGE = 150;
 constexpr int KEY_ESCAPE = 27;
+constexpr int BONUS_IMAGE = 161;
 
 void fill(Control *ctrl, int r, int g, int b) {
     panel_set_background(ctrl, true);
@@ -57,6 +59,66 @@ Control *skill_row(Control *panel, int skill, int level) {
     panel_layout(row, &w, &h);
     control_set_size(row, w + 8, h + 3);
     return row;
+}
+
+// A starbase bonus grant's card; the other grant kinds make none here.
+Control *grant_card(Control *panel, const TechEffect &grant, int index) {
+    if (grant.kind != TECH_EFFECT_BONUS) return nullptr;
+    Control *card = panel_create_empty();
+    if (!card) return nullptr;
+    panel_set_border(card, true);
+    if (ColourFade *b = panel_border_colour(card)) colour_fade_set(b, 3, 3, 3);
+    fill(card, 0, 0, 36);
+    card->user_data = panel;
+    if (Panel *p = panel_of(card)) p->value = index;
+    card->dwell_delay = NEWS_ITEM_DWELL_MS;
+    card->on_dwell = tech_grant_bonus_popup;
+    card->on_hover_leave = tech_grant_popup_close;
+    control_set_tag(card, NEWS_ITEM_GRANT_TAG);
+    Control *picture = image_control_create_framed(BONUS_IMAGE);
+    const int pw = picture ? picture->w : 0;
+    if (picture) panel_add_child(card, 3, 3, 0, 0, picture);
+    Control *name = text_label_create_plain(2, 230, 230, 230, tech_bonus_category_name(grant.value));
+    const int nh = name ? name->h : 0;
+    if (name) panel_add_child(card, pw + 11, 5, 0, 0, name);
+    if (List<IconRow> *rows = icon_rows_list_create()) {
+        const int icon_type = tech_bonus_category_icon(grant.value);
+        Control *icon = icon_type ? image_control_create_frame(icon_type, image_type_frame_count(icon_type) > 1 ? 1 : 0)
+                                  : nullptr;
+        icon_rows_add(rows, icon, tech_bonus_amount_text(grant.value, grant.value2).c_str(), 0);
+        if (Control *values = icon_rows_panel_create(rows, 0, 0)) panel_add_child(card, pw + 11, nh + 9, 0, 0, values);
+    }
+    return card;
+}
+
+// "Grants" and the cards in rows of two: the first row from x 30, later rows from x 12.
+int add_grants(Control *panel, int tech_type, int y) {
+    const TechInfo *tech = tech_get(tech_type);
+    if (!tech || tech->effects.empty()) return y;
+    Control *label = text_label_create_plain(1, 230, 230, 230, "Grants");
+    if (label) {
+        panel_add_child(panel, 22, y, 0, 0, label);
+        y += label->h + 4;
+    }
+    int x = 30, made = 0, last_h = 0;
+    for (size_t i = 0; i < tech->effects.size(); ++i) {
+        Control *card = grant_card(panel, tech->effects[i], int(i));
+        if (!card) continue;
+        panel_add_child(panel, x, y, 0, 0, card);
+        int w = 0, h = 0;
+        panel_layout(card, &w, &h);
+        control_set_size(card, w + 8, h + 2);
+        last_h = card->h;
+        if (++made % 2 == 0) {
+            y += card->h + 4;
+            x = 12;
+        } else {
+            x += card->w + 8;
+        }
+    }
+    // A row left with one card: at least 28 pixels, and never so little that "OK" covers the card.
+    if (made % 2 == 1) y += std::max(28, last_h + 4);
+    return y;
 }
 
 }  // namespace
@@ -101,6 +163,7 @@ void news_item_panel_fill(Control *panel, Alert *alert) {
                 y += tile->h + 7;
             }
         }
+        y = add_grants(panel, alert->extra, y);
     }
 
     if (alert->flags & ALERT_FLAG_SKILLS) {

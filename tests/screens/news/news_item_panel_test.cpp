@@ -2,12 +2,14 @@
 // date, "OK" and Esc, the comparison by id, and the skill rows' popups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "../galaxy/panels_test_support.h"
 #include "game/alert.h"
 #include "game/officer.h"
+#include "game/tech.h"
 #include "platform/calendar.h"
 #include "screens/news/news_item_panel.h"
 #include "ui/game_controls.h"
@@ -47,6 +49,16 @@ protected:
         for (Control *c : panel_of(row)->children.items)
             if (c && c->type == CONTROL_IMAGE && image_of(c)->image_type == 56) ++n;
         return n;
+    }
+    // Every label's text in the control and its children, depth first.
+    static std::vector<std::string> all_texts(Control *c) {
+        std::vector<std::string> out;
+        if (!c) return out;
+        if (c->type == CONTROL_TEXT) out.push_back(text_of(c));
+        if (Panel *p = panel_of(c))
+            for (Control *child : p->children.items)
+                for (std::string &t : all_texts(child)) out.push_back(std::move(t));
+        return out;
     }
     static std::string text_of(Control *label) { return text_label_of(label) && text_label_of(label)->text ? text_label_of(label)->text : ""; }
 };
@@ -91,6 +103,56 @@ TEST_F(NewsItemPanel, ResearchItemAddsTheTechnologyDescription) {
     news_item_panel_build(centre, bad);
     EXPECT_EQ(panel_find_child(centre, NEWS_ITEM_ID_DESC), nullptr);
     EXPECT_NE(panel_find_child(centre, NEWS_ITEM_ID_OK), nullptr);
+}
+
+TEST_F(NewsItemPanel, ResearchItemShowsACardPerBonusGrantThatExplainsItsAmount) {
+    int tech_type = -1, bonuses = 0;
+    for (int n = 0; n < TECH_COUNT && tech_type < 0; ++n)
+        if (const TechInfo *tech = tech_get(n)) {
+            bonuses = 0;
+            for (const TechEffect &e : tech->effects) bonuses += e.kind == TECH_EFFECT_BONUS;
+            if (bonuses > 0) tech_type = n;
+        }
+    ASSERT_GE(tech_type, 0) << "no technology grants a starbase bonus";
+    ASSERT_EQ(image_control_load_type(161), RES_OK);
+    types_.push_back(161);
+    Alert *alert = keep(alert_post_research(game->ui_player_id, tech_type, "%s research complete", "Tech"));
+    Control *centre = centre_panel();
+    news_item_panel_build(centre, alert);
+    std::vector<Control *> cards;
+    for (Control *c : panel_of(centre)->children.items)
+        if (c && c->tag == NEWS_ITEM_GRANT_TAG) cards.push_back(c);
+    ASSERT_EQ(int(cards.size()), bonuses);
+    EXPECT_EQ(cards[0]->x, 30);
+    EXPECT_EQ(cards[0]->dwell_delay, 475);
+    Control *ok = panel_find_child(centre, NEWS_ITEM_ID_OK);
+    EXPECT_GE(ok->y, cards.back()->y + cards.back()->h) << "OK stands below the last card";
+
+    const TechEffect *grant = tech_grant_of_card(cards[0]);
+    ASSERT_NE(grant, nullptr);
+    EXPECT_EQ(grant->kind, TECH_EFFECT_BONUS);
+    tech_grant_bonus_popup(cards[0]);
+    game_flush_new_controls(game);
+    Control *popup = game_find_control(game, CONTROL_ID_POPUP);
+    ASSERT_NE(popup, nullptr);
+    const std::vector<std::string> shown = all_texts(popup);
+    auto shows = [&](const std::string &t) { return std::find(shown.begin(), shown.end(), t) != shown.end(); };
+    EXPECT_TRUE(shows(tech_bonus_category_name(grant->value)));
+    EXPECT_TRUE(shows("Amount"));
+    EXPECT_TRUE(shows(tech_bonus_amount_text(grant->value, grant->value2)));
+    tech_grant_popup_close(cards[0]);
+
+    // A card whose index lies outside the tech's grants explains nothing.
+    panel_of(cards[0])->value = int32_t(tech_get(tech_type)->effects.size());
+    EXPECT_EQ(tech_grant_of_card(cards[0]), nullptr);
+    panel_of(cards[0])->value = -1;
+    EXPECT_EQ(tech_grant_of_card(cards[0]), nullptr);
+}
+
+TEST(BonusAmountText, CrewGenerationCountsHeadsAndTheOthersPercent) {
+    EXPECT_EQ(tech_bonus_amount_text(TECH_BONUS_CREW, 50), "+50");
+    EXPECT_EQ(tech_bonus_amount_text(TECH_BONUS_RESEARCH, 50), "+50%");
+    EXPECT_EQ(tech_bonus_amount_text(TECH_BONUS_RESOURCES, 25), "+25%");
 }
 
 TEST_F(NewsItemPanel, OfficerItemShowsOneEvenRowPerSkillWithItsPipsAndExplainsIt) {
