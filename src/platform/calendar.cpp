@@ -20,7 +20,18 @@ bool is_leap_year(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || ye
 
 int64_t days_in_year(int64_t year) { return is_leap_year(year) ? 366 : 365; }
 
-const char *month_name(int32_t month) { return month >= 1 && month <= 12 ? MONTH_NAMES[month - 1] : "???"; }
+bool month_valid(int32_t month) { return month >= 1 && month <= 12; }
+
+// The fields a screen prints: a date whose month is out of range (a zeroed record, a stray
+// write) is recomputed from its minute count, which is what is saved and always trusted; a
+// month that is somehow still out of range prints as "---" and never indexes the names.
+Date shown_fields(const Date *date) {
+    Date shown = *date;
+    if (!month_valid(shown.month)) date_from_minutes(&shown);
+    return shown;
+}
+
+const char *month_name(int32_t month) { return month_valid(month) ? MONTH_NAMES[month - 1] : "---"; }
 
 }  // namespace
 
@@ -111,7 +122,9 @@ Result date_read(Date **out, Buffer *buf) {
     return RES_OK;
 }
 
-std::string date_format(const Date *date) {
+std::string date_format(const Date *source) {
+    Date shown = shown_fields(source);
+    const Date *date = &shown;
     char text[64];
     std::snprintf(text, sizeof text, "%s %.02i %i", month_name(date->month), date->day, date->year);
     return text;
@@ -119,7 +132,9 @@ std::string date_format(const Date *date) {
 
 void date_format_into(const Date *date, std::string *field) { *field = date_format(date); }
 
-void date_format_time(const Date *date, std::string *field) {
+void date_format_time(const Date *source, std::string *field) {
+    Date shown = shown_fields(source);
+    const Date *date = &shown;
     char text[80];
     std::snprintf(text, sizeof text, "%s %.02i %i %.02i:%.02i", month_name(date->month), date->day,
                   date->year, date->hour, date->minute);

@@ -39,6 +39,8 @@ Result  date_write(const Date *date, Buffer *buf);
 // Reads a minute count into a new Date with its fields, stored through out (freed when out is
 // null); nothing is stored on failure.
 Result  date_read(Date **out, Buffer *buf);
+// The one text of a date for every screen. A month outside 1..12 is recomputed from the minute
+// count first (so a zeroed Date reads as the first day of 2600); one still outside prints "---".
 std::string date_format(const Date *date);                     // "Mar 01 2670"
 void    date_format_into(const Date *date, std::string *field);
 void    date_format_time(const Date *date, std::string *field);   // "Mar 01 2670 07:05"

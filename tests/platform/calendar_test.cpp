@@ -153,6 +153,28 @@ TEST(CalendarFormat, DayHasTwoDigitsAndTimeIsPadded) {
     EXPECT_EQ(time_text(make_date(2671, 10, 25, 13, 40)), "Oct 25 2671 13:40");
 }
 
+TEST(CalendarFormat, MonthOutOfRangeIsRecomputedFromTheMinuteCount) {
+    // A freshly created Date has every field zero: it reads as the first minute, not as a
+    // month name looked up at index -1.
+    Date *zeroed = date_create();
+    ASSERT_NE(zeroed, nullptr);
+    EXPECT_EQ(date_format(zeroed), "Jan 01 2600");
+    date_free(zeroed);
+
+    // Broken fields over a sound count: every field shown comes from the count, in both texts.
+    Date broken = make_date(2671, 10, 25, 13, 40);
+    for (int32_t month : {0, -1, 13, 1 << 30}) {
+        Date date = broken;
+        date.month = month;
+        date.day = 99;
+        date.year = 7;
+        EXPECT_EQ(date_format(&date), "Oct 25 2671") << month;
+        EXPECT_EQ(time_text(date), "Oct 25 2671 13:40") << month;
+        // The caller's record is left as it was.
+        EXPECT_EQ(date.month, month);
+    }
+}
+
 // --- saved form ---------------------------------------------------------------------------
 
 TEST(CalendarSavedForm, MinuteCountAsBigEndianU64ThatReadsBackIntoTheFields) {

@@ -1,9 +1,14 @@
-// Galaxy services whose screens are not there yet: each opens nothing and says so once.
+// Galaxy services whose screens are not there yet (each opens nothing and says so once), and the
+// entries of those that are.
 #include "screens/galaxy/galaxy_services.h"
 
 #include "game/game.h"
 #include "platform/log.h"
 #include "screens/galaxy/galaxy_screen.h"
+#include "screens/news/news_item_panel.h"
+#include "screens/news/news_panel.h"
+#include "game/alert.h"
+#include "platform/list.h"
 #include "ui/control.h"
 #include "world/object.h"
 
@@ -61,35 +66,33 @@ void corp_panel_init(Control *) {
     not_yet(&said, "corporation summary");
 }
 
-void news_panel_build(Control *, List<Alert> *) {
-    static bool said = false;
-    not_yet(&said, "news panel");
-}
-
 GameObject *ships_list_get_selected(Control *) { return nullptr; }
 
 Officer *officer_list_get_selected(Control *) { return nullptr; }
 
-Alert *news_panel_clicked_alert(Control *) { return nullptr; }
+// ---- News ----
 
-void news_panel_turn_refresh(Control *, Alert *) {
-    static bool said = false;
-    not_yet(&said, "news rows");
+void news_panel_build(Control *panel, List<Alert> *alerts) {
+    news_panel_build_sized(panel, alerts, NEWS_NORMAL_HEIGHT, NEWS_EXPANDED_LIMIT);
 }
 
-void news_panel_toggle(Control *) {
-    static bool said = false;
-    not_yet(&said, "news panel refresh");
+Alert *news_panel_clicked_alert(Control *panel) {
+    const NewsPanelState *state = news_panel_state(panel);
+    if (!state || state->clicked_alert_id == 0) return nullptr;
+    for (Alert *alert : game_get()->alerts->items) {
+        if (!alert) break;
+        if (alert->id == state->clicked_alert_id) return alert;
+    }
+    return nullptr;
 }
 
-void news_panel_close(Control *) {
-    static bool said = false;
-    not_yet(&said, "news panel close");
-}
+void news_panel_turn_refresh(Control *panel, Alert *alert) { news_panel_append_alert(panel, alert); }
+void news_panel_toggle(Control *panel) { news_panel_collapse(panel); }
+void news_panel_close(Control *panel) { news_panel_mark_read(panel); }
 
-void news_item_panel_build(Control *, Alert *) {
-    static bool said = false;
-    not_yet(&said, "news item panel");
+void news_item_panel_build(Control *panel, Alert *alert) {
+    if (!alert) return;
+    news_item_panel_fill(panel, alert);
 }
 
 void facility_detail_rows(Control *panel, GameObject *, int32_t) {

@@ -1,0 +1,50 @@
+#pragma once
+// Detail popups of the cards and rows that explain an item: an officer skill's bonuses at a level.
+//  - A row opens its popup when the pointer has rested on it for its dwell delay and closes it
+//    when the pointer leaves; the screen shows one popup at a time (game_open_popup).
+//  - A grant card carries the grant index in its panel value; its user data is the panel whose
+//    state names the tech type.
+//  - A skill row carries the skill index in its panel value; the levels come from the alert of
+//    the panel that is the row's user data, found by the alert id of that panel's state (an alert
+//    gone from the game's list opens nothing).
+//  - The popups keep nothing: each dwell builds a new panel from the data of the moment.
+//  - Game thread only.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Alert;
+struct Control;
+
+// The widget state of a panel whose rows open these popups: the tech type of a research item and
+// the id of the alert shown. Installed with item_panel_set_state; null for any other panel.
+struct ItemPanelState {
+    int32_t  tech_type = 0;
+    uint64_t alert_id = 0;
+};
+void            item_panel_set_state(Control *panel, uint64_t alert_id, int32_t tech_type);
+ItemPanelState *item_panel_state(Control *panel);
+// The alert the panel shows, looked up in the game's alert list now; null once it has expired.
+Alert *item_panel_alert(Control *panel);
+
+// One line of a skill's popup: the icon and the text at a level.
+struct SkillPopupLine {
+    int32_t     image_type;
+    int32_t     frame;
+    std::string text;
+};
+// The lines of skill s at level; none for a skill outside 0..8.
+std::vector<SkillPopupLine> officer_skill_lines(int32_t skill, int32_t level);
+// The popup panel of skill s at level (title and lines), not yet opened.
+Control *officer_skill_popup_build(int32_t skill, int32_t level);
+
+// What a starbase bonus grant reads: "Resource Gathering" +25%, "Crew Generation" +50 (no percent).
+std::string tech_bonus_amount_text(int32_t bonus_kind, int32_t amount);
+// The grant of the card: the tech type of the card's panel (its user data) and the card's value
+// as the grant index; null unless both are in range (0 <= index < the tech's grant count).
+const struct TechEffect *tech_grant_of_card(Control *card);
+void tech_grant_bonus_popup(Control *card);     // dwell of a bonus grant card
+void tech_grant_popup_close(Control *card);     // hover-leave of any grant card
+
+void officer_skill_popup(Control *row);         // dwell of a news item's skill row
+void officer_skill_popup_close(Control *row);   // hover-leave
