@@ -102,6 +102,15 @@ struct GalaxyLook {
     }
 };
 
+// A star map point a road may click: inside the screen's margins, clear of the status bar at the
+// top, the minimap box at the bottom left and the command bar's buttons along the bottom.
+inline bool clickable(int x, int y) {
+    if (x <= 40 || x >= GFX_WIDTH - 40 || y <= 60 || y >= GFX_HEIGHT - 44) return false;
+    if (x < 230 && y > GFX_HEIGHT - 110) return false;    // the minimap box and the list buttons
+    if (x > GFX_WIDTH - 200 && y > GFX_HEIGHT - 90) return false;   // the action buttons
+    return true;
+}
+
 // Reads a saved game in this process: the star map view starts at the map's origin (or the
 // negative origin of a map smaller than the screen).
 class SaveProbe : public ModelGame {
@@ -124,7 +133,7 @@ public:
                 s.rival = o->owner_id != 0 && !s.own;
                 s.sol = o->id == game->sol_sector_id;
                 const int x = o->x - ox + o->w / 2, y = o->y - oy + o->h / 2;
-                if (x > 40 && x < GFX_WIDTH - 40 && y > 60 && y < GFX_HEIGHT - 80) s.x = x, s.y = y;
+                if (clickable(x, y)) s.x = x, s.y = y;
                 if (s.ok()) out.sectors.push_back(s);
             }
             if (game->clock)
