@@ -11,6 +11,8 @@ target_compile_options(astrovane_fuzz_harness PRIVATE -Wall -Wextra -Werror)
 # The generated store the harnesses take templates and seeds from ($ASTROVANE_STORE overrides it).
 set(ASTROVANE_FUZZ_STORE "${PROJECT_BINARY_DIR}/store.dat" CACHE FILEPATH "Generated store the fuzz harnesses read")
 target_compile_definitions(astrovane_fuzz_harness PRIVATE ASTROVANE_FUZZ_STORE="${ASTROVANE_FUZZ_STORE}")
+# Seed files kept with the sources, one folder per target (fuzz/seeds/<target>/).
+target_compile_definitions(astrovane_fuzz_harness PRIVATE ASTROVANE_FUZZ_SEED_DIR="${CMAKE_CURRENT_LIST_DIR}/seeds")
 target_link_libraries(astrovane_fuzz_harness PUBLIC astrovane_core)
 
 # The target names, one per FUZZ_ line of targets.def.

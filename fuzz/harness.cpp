@@ -1,6 +1,7 @@
 // The target table, input parts, private archives and the set-ups every harness shares.
 #include "harness_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,9 @@
 #include "world/factory.h"
 #include "world/world_hooks.h"
 
+#ifndef ASTROVANE_FUZZ_SEED_DIR
+#define ASTROVANE_FUZZ_SEED_DIR "fuzz/seeds"
+#endif
 #ifndef ASTROVANE_FUZZ_STORE
 #define ASTROVANE_FUZZ_STORE "store.dat"
 #endif
@@ -215,6 +219,20 @@ void fuzz_fill(Buffer *buf, const uint8_t *data, size_t size) {
 }
 
 FuzzInput fuzz_bytes_of(const Buffer &buf) { return FuzzInput(buf.data, buf.data + buf.length); }
+
+void fuzz_seed_files(const char *target, std::vector<FuzzInput> *out) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    std::vector<fs::path> files;
+    for (const fs::directory_entry &entry : fs::directory_iterator(fs::path(ASTROVANE_FUZZ_SEED_DIR) / target, error))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path &file : files) {
+        Buffer *buf = nullptr;
+        if (store_read_file(file.c_str(), 0, &buf) == RES_OK) out->push_back(fuzz_bytes_of(*buf));
+        buffer_free(buf);
+    }
+}
 
 // ---- set-ups ------------------------------------------------------------------------------------
 

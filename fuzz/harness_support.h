@@ -26,6 +26,8 @@ FuzzInput fuzz_store_file(const std::string &asset_path);
 // A buffer holding the bytes, cursor at 0.
 void fuzz_fill(Buffer *buf, const uint8_t *data, size_t size);
 FuzzInput fuzz_bytes_of(const Buffer &buf);
+// Appends every file of fuzz/seeds/<target>/, in name order (none when the folder is missing).
+void fuzz_seed_files(const char *target, std::vector<FuzzInput> *out);
 
 // ---- set-ups, as the tests make them ----
 void fuzz_setup_platform();      // the generated store, the Game, quiet logging

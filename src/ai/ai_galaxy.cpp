@@ -392,10 +392,12 @@ void production_loop(AiPlayer *ai, Player *player) {
 }  // namespace
 
 int32_t ai_officer_class(const Officer *o) {
-    const int32_t *k = o->skills;
-    const int32_t combat = 3 * k[SKILL_COMMAND] + 2 * (k[SKILL_NAVIGATION] + k[SKILL_MARKSMANSHIP]);
-    const int32_t galaxy = k[SKILL_SENSORS] + 2 * k[SKILL_ENGINEERING] + k[SKILL_FIELD_REPAIR];
-    const int32_t starbase = k[SKILL_SCIENCE] + 2 * k[SKILL_MINING] + k[SKILL_INSTRUCTION];
+    // Wide: the skills of a loaded officer are the save's.
+    int64_t k[OFFICER_SKILL_COUNT];
+    for (int i = 0; i < OFFICER_SKILL_COUNT; ++i) k[i] = o->skills[i];
+    const int64_t combat = 3 * k[SKILL_COMMAND] + 2 * (k[SKILL_NAVIGATION] + k[SKILL_MARKSMANSHIP]);
+    const int64_t galaxy = k[SKILL_SENSORS] + 2 * k[SKILL_ENGINEERING] + k[SKILL_FIELD_REPAIR];
+    const int64_t starbase = k[SKILL_SCIENCE] + 2 * k[SKILL_MINING] + k[SKILL_INSTRUCTION];
     if (starbase > std::max(combat, galaxy)) return AI_OFFICER_STARBASE;
     return galaxy > combat ? AI_OFFICER_GALAXY : AI_OFFICER_COMBAT;
 }

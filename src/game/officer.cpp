@@ -284,17 +284,19 @@ void officer_apply_ship_bonuses(const Officer *officer, Ship *ship) {
     const int32_t navigation = skill[SKILL_NAVIGATION], marksmanship = skill[SKILL_MARKSMANSHIP];
     const int32_t command = skill[SKILL_COMMAND], sensors = skill[SKILL_SENSORS];
     const int32_t engineering = skill[SKILL_ENGINEERING];
-    ship->initiative_rate += 2 * officer->rank + 10;
-    ship->evasion += 12 * navigation;
-    ship->turn_cost -= navigation;
-    ship->damage_bonus += 3 * marksmanship;
-    ship->max_ap += 3 * command;
-    ship->scan_cost -= 3 * sensors;
-    ship->scan_boost += 25 * sensors;
-    if (engineering >= 1) ship->thrust = ship->thrust * (100 + 16 * engineering) / 100;
-    const int32_t s = 3 * command + 2 * (navigation + marksmanship);
-    ship->online_load_a += 2 * s + 20;
-    ship->online_load_b += s / 2 + 2;
+    // The rank and skills may come from a save: each bonus is taken wide and held at the limits.
+    auto add = [](int32_t *field, int64_t amount) { *field = saturate_i32(int64_t(*field) + amount); };
+    add(&ship->initiative_rate, 2 * int64_t(officer->rank) + 10);
+    add(&ship->evasion, 12 * int64_t(navigation));
+    add(&ship->turn_cost, -int64_t(navigation));
+    add(&ship->damage_bonus, 3 * int64_t(marksmanship));
+    add(&ship->max_ap, 3 * int64_t(command));
+    add(&ship->scan_cost, -3 * int64_t(sensors));
+    add(&ship->scan_boost, 25 * int64_t(sensors));
+    if (engineering >= 1) ship->thrust = saturate_i32(int64_t(ship->thrust) * (100 + 16 * int64_t(engineering)) / 100);
+    const int64_t s = 3 * int64_t(command) + 2 * (int64_t(navigation) + marksmanship);
+    add(&ship->online_load_a, 2 * s + 20);
+    add(&ship->online_load_b, s / 2 + 2);
 }
 
 void officer_add_experience(Officer *officer, int32_t amount, int check) {

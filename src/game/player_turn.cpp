@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/object.h"
@@ -30,13 +31,14 @@ void player_update_totals(Player *player) {
     PlayerTotals t;
     t.design_counter = player->totals.design_counter;
     bool home = false;
+    // The crews and rates of a loaded game are the save's: the sums are held at the int32_t limits.
     int32_t income = 0;
     for_each_owned_sector(player->id, [&](Sector *sector) {
-        income += sector_harvest_income(sector);
+        income = saturate_add_i32(income, sector_harvest_income(sector));
         if (Site *base = first_starbase(sector)) {
             t.starbase_sectors += 1;
-            t.crew_intake += site_crew_intake_rate(base);
-            t.starbase_crew += base->crew;
+            t.crew_intake = saturate_add_i32(t.crew_intake, site_crew_intake_rate(base));
+            t.starbase_crew = saturate_add_i32(t.starbase_crew, base->crew);
             if (base->state & SITE_PRODUCING) t.active_production += 1;
         }
         for (int32_t kind : {SITE_SHIPYARD, SITE_TRAINING}) {
@@ -45,7 +47,8 @@ void player_update_totals(Player *player) {
             if (site && (site->state & SITE_PRODUCING)) t.active_production += 1;
         }
         for (int32_t i = 0; i < sector_site_count(sector); ++i)
-            if (Site *site = sector_get_site(sector, i)) t.research_rate += site_research_rate(site);
+            if (Site *site = sector_get_site(sector, i))
+                t.research_rate = saturate_add_i32(t.research_rate, site_research_rate(site));
         // The sector's home colony, wherever it lies among the featured sites.
         const Site *colony = sector_find_site_with_feature(sector, FEATURE_HOME_COLONY);
         if (colony && colony->feature->owner_id == player->id) home = true;
@@ -56,16 +59,16 @@ void player_update_totals(Player *player) {
         target >= 0 && target < PLAYER_TECH_COUNT && (player->tech_state[target] & TECH_QUEUED) &&
         !(player->tech_state[target] & TECH_PAUSED);
     if (!researching && player_count_active_research(player) == 0)
-        t.daily_income += t.research_rate / PLAYER_RESEARCH_CREDIT;
+        t.daily_income = saturate_add_i32(t.daily_income, t.research_rate / PLAYER_RESEARCH_CREDIT);
     if (home) player->flags &= ~PLAYER_FLAG_NO_HOME_COLONY;
     else player->flags |= PLAYER_FLAG_NO_HOME_COLONY;
     for (const GameObject *obj : player->objects.items) {
         if (!obj) break;
         const Ship *ship = ship_of(obj);
         if (!ship) continue;
-        t.ship_crew += ship->crew;
-        t.online_load_a += ship->online_load_a;
-        t.online_load_b += ship->online_load_b;
+        t.ship_crew = saturate_add_i32(t.ship_crew, ship->crew);
+        t.online_load_a = saturate_add_i32(t.online_load_a, ship->online_load_a);
+        t.online_load_b = saturate_add_i32(t.online_load_b, ship->online_load_b);
     }
     player->totals = t;
 }

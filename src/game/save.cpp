@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <vector>
@@ -82,6 +83,46 @@ int32_t count_owned_sectors(const Game *game, uint64_t player_id) {
 }
 
 void free_header_item(SaveHeader *header) { save_header_free(header); }
+
+// A whole-file write goes through "<name>.tmp"; one still there is what a killed save left behind.
+constexpr const char *TEMP_SUFFIX = ".tmp";
+// A temporary file this old belongs to no write still under way (another copy of the game may be
+// saving into the same folder right now); younger ones are only left out of the list.
+constexpr int64_t TEMP_STALE_SECONDS = 60;
+
+bool is_temp_name(const std::string &name) {
+    const size_t n = std::strlen(TEMP_SUFFIX);
+    return name.size() > n && name.compare(name.size() - n, n, TEMP_SUFFIX) == 0;
+}
+
+// Removes the stale temporary files of a folder; the names of the others come back in `names`
+// when it is given. The listing's result.
+Result remove_stale_temps(const std::string &folder, std::vector<std::string> *names) {
+    std::vector<std::string> all;
+    const Result listed = list_directory(folder.c_str(), &all);
+    if (listed != RES_OK) return listed;
+    const int64_t now = int64_t(std::time(nullptr));
+    for (std::string &name : all) {
+        if (!is_temp_name(name)) {
+            if (names) names->push_back(std::move(name));
+            continue;
+        }
+        std::string path = folder;
+        path_append(&path, name.c_str());
+        struct stat st;
+        if (file_stat(path.c_str(), &st) != RES_OK || now - int64_t(st.st_mtime) < TEMP_STALE_SECONDS) continue;
+        if (file_delete(path.c_str()) == RES_OK)
+            log_write(LOG_GAME, LOG_INFO, "Removed the unfinished save \"%s\"", path.c_str());
+    }
+    return RES_OK;
+}
+
+std::string folder_of(const std::string &path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 void free_alert_item(Alert *alert) { alert_free(alert); }
 
 }  // namespace
@@ -404,7 +445,10 @@ Result game_save(Game *game, const char *path, const char *title, int32_t autosa
     buf.growth_step = SAVE_BUFFER_GROWTH;
     Result r = save_header_write(header.get(), &buf);
     if (r == RES_OK) r = game_write_state(game, &buf);
-    if (r == RES_OK) r = write_file(header->path.c_str(), &buf);
+    if (r == RES_OK) {
+        (void)remove_stale_temps(folder_of(header->path), nullptr);
+        r = write_file(header->path.c_str(), &buf);
+    }
     if (r != RES_OK) {
         log_write(LOG_GAME, LOG_ERROR, "Game save to \"%s\" failed (result %i)", header->path.c_str(), r);
         return r;
@@ -480,8 +524,8 @@ std::string game_save_path(const char *name) {
 Result game_list_saves(Game *, List<SaveHeader> **out) {
     std::string folder;
     save_folder_path(&folder);
-    std::vector<std::string> names;
-    const Result r = list_directory(folder.c_str(), &names);
+    std::vector<std::string> names;   // without the temporary files
+    const Result r = remove_stale_temps(folder, &names);
     List<SaveHeader> *list = list_create<SaveHeader>();
     if (!list) return RES_NO_MEMORY;
     list_set_free_fn(list, free_header_item);

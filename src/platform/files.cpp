@@ -105,7 +105,7 @@ Result list_directory(const char *directory, std::vector<std::string> *out) {
     while (dirent *e = ::readdir(dir)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
         const std::string full = std::string(directory) + "/" + e->d_name;
-        if (::stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+        if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;   // no folder, FIFO or device
         items.push_back({e->d_name, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec});
     }
     ::closedir(dir);
@@ -120,10 +120,20 @@ Result list_directory(const char *directory, std::vector<std::string> *out) {
 }
 
 int file_open_read(const char *path) {
+    // Without blocking: a FIFO or a device under a file's name would wait for a writer for ever.
+    // Only a regular file is kept open, and then reads block again.
+    struct stat st;
+    if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return RES_OPEN_FAILED;
     int fd;
-    do fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    do fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     while (fd < 0 && errno == EINTR);
-    return fd < 0 ? int(RES_OPEN_FAILED) : fd;
+    if (fd < 0) return RES_OPEN_FAILED;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return RES_OPEN_FAILED;
+    }
+    return fd;
 }
 
 Result file_read_exact(int fd, void *bytes, size_t n) {

@@ -33,7 +33,7 @@ Result make_directory(const char *path);                 // missing parents are 
 Result write_file(const char *path, const Buffer *buffer);
 Result write_file_bytes(const char *path, const void *data, size_t size);   // the same, from bytes
 Result list_directory(const char *directory, std::vector<std::string> *out);  // out may be null
-int    file_open_read(const char *path);                 // descriptor, or RES_OPEN_FAILED
+int    file_open_read(const char *path);                 // a regular file only, never blocking; descriptor, or RES_OPEN_FAILED
 Result file_read_exact(int fd, void *bytes, size_t n);
 bool   file_write_all(int fd, const void *bytes, size_t n);   // retries short writes and EINTR; false on error
 Result file_read_u32(int fd, uint32_t *out);

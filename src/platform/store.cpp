@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -45,10 +46,20 @@ size_t read_fully(int fd, uint8_t *dst, size_t n) {
     return done;
 }
 
+// Opens a regular file for reading, or -1. The open does not block (a FIFO or a device named like
+// a store or a save would otherwise wait for a writer for ever); what was opened is checked to be a
+// regular file before the descriptor goes back to blocking reads.
 int open_read_only(const char *path) {
     int fd;
-    do fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    do fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
     return fd;
 }
 
@@ -231,11 +242,12 @@ Result store_read_file(const char *path, int use_store, Buffer **out) {
         if (fd < 0) return RES_OPEN_FAILED;
         size = store_entry_size(store, path);
     } else {
+        // Only a regular file is read; the size is the opened file's own.
         struct stat st;
-        if (::stat(path, &st) != 0) return RES_OPEN_FAILED;
+        if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return RES_OPEN_FAILED;
         fd = open_read_only(path);
         if (fd < 0) return RES_OPEN_FAILED;
-        if (st.st_size < 1) {
+        if (::fstat(fd, &st) != 0 || st.st_size < 1) {
             ::close(fd);
             return RES_EMPTY_FILE;
         }

@@ -2,6 +2,7 @@
 #include "world/ship.h"
 
 #include "game/officer.h"
+#include "platform/saturate.h"
 #include "systems/system.h"
 #include "world/world_hooks.h"
 
@@ -27,10 +28,12 @@ int32_t clamp(int32_t value, int32_t low, int32_t high) { return value < low ? l
 void ship_recompute_stats(Ship *ship) {
     // 1. Mass. A snapshot that was never seen in detail keeps the figures it was given.
     const bool stored_figures = (ship->flags & OBJ_SNAPSHOT) && ship->snapshot_version <= 0;
-    int32_t mass = ship->base_mass;
+    // The figures of a loaded ship and its systems are the save's: every sum is taken wide and held
+    // at the int32_t limits.
+    int64_t total_mass = ship->base_mass;
     for (int32_t i = 0; i < ship->crit_count; ++i)
-        if (const System *s = ship->crits[i].system) mass += s->mass;
-    mass = at_least(mass, 1);
+        if (const System *s = ship->crits[i].system) total_mass += s->mass;
+    int32_t mass = at_least(saturate_i32(total_mass), 1);
     if (stored_figures) mass = ship->snap_mass;
     ship->mass = mass;
 
@@ -56,18 +59,18 @@ void ship_recompute_stats(Ship *ship) {
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         System *s = ship->crits[i].system;
         if (!s) continue;
-        ship->all_load_a += s->load_a;
-        ship->all_load_b += s->load_b;
+        ship->all_load_a = saturate_add_i32(ship->all_load_a, s->load_a);
+        ship->all_load_b = saturate_add_i32(ship->all_load_b, s->load_b);
         if (s->status & SYSTEM_STATUS_OFFLINE) continue;
         system_apply_passive(s, ship);
-        ship->online_load_a += s->load_a;
-        ship->online_load_b += s->load_b;
+        ship->online_load_a = saturate_add_i32(ship->online_load_a, s->load_a);
+        ship->online_load_b = saturate_add_i32(ship->online_load_b, s->load_b);
     }
 
     // 4. The pilot.
     if (ship->pilot) {
         officer_apply_ship_bonuses(ship->pilot, ship);
-        ship->max_ap += PILOT_AP_BASE + ship->crew / PILOT_AP_CREW;
+        ship->max_ap = saturate_add_i32(ship->max_ap, PILOT_AP_BASE + ship->crew / PILOT_AP_CREW);
     } else {
         ship->initiative_rate += UNPILOTED_INITIATIVE;
         if (ship->hull_flags & HULL_FLAG_QUICK_UNPILOTED) ship->initiative_rate += UNPILOTED_QUICK_INITIATIVE;
@@ -79,7 +82,7 @@ void ship_recompute_stats(Ship *ship) {
     } else if (mass <= 0) {   // only a snapshot with stored figures gets here
         ship->max_mp = SNAPSHOT_MASSLESS_MP;
     } else {
-        ship->max_mp = at_least(ship->max_mp + ship->thrust / mass, MIN_MOBILE_MP);
+        ship->max_mp = at_least(saturate_add_i32(ship->max_mp, ship->thrust / mass), MIN_MOBILE_MP);
     }
 
     // 6.-8. Shields, armour, action and movement points.
@@ -87,21 +90,22 @@ void ship_recompute_stats(Ship *ship) {
     ship->max_armour = at_least(ship->max_armour, 1);
     ship->max_ap = (ship->hull_flags & HULL_FLAG_FIXED_AP) ? SHIP_FIXED_AP : clamp(ship->max_ap, 1, SHIP_MAX_AP);
     if (ship->max_mp > SHIP_MAX_MP) ship->max_mp = SHIP_MAX_MP;
-    ship->effective_mp = ship->mp_boost > 0 ? ship->max_mp * (100 + ship->mp_boost) / 100 : ship->max_mp;
+    ship->effective_mp =
+        ship->mp_boost > 0 ? saturate_i32(int64_t(ship->max_mp) * (100 + int64_t(ship->mp_boost)) / 100) : ship->max_mp;
 
     // 9.-10. Power, price and build figures.
     if (!stored_figures) {
-        int32_t power = 0, prices = 0;
+        int64_t power = 0, prices = 0;
         for (int32_t i = 0; i < ship->crit_count; ++i)
             if (const System *s = ship->crits[i].system) {
                 power += s->power;
                 prices += s->cost;
             }
-        ship->capacity_used = power;
-        ship->cost = ship->base_cost + prices;
-        const int32_t build = BUILD_STEP * ((prices / 3) / BUILD_STEP);
-        ship->build_a = ship->base_build_a + build;
-        ship->build_b = ship->base_build_b + build;
+        ship->capacity_used = saturate_i32(power);
+        ship->cost = saturate_i32(ship->base_cost + prices);
+        const int64_t build = BUILD_STEP * ((prices / 3) / BUILD_STEP);
+        ship->build_a = saturate_i32(ship->base_build_a + build);
+        ship->build_b = saturate_i32(ship->base_build_b + build);
     } else {
         ship->capacity_used = ship->snap_capacity_used;
         ship->max_armour = ship->snap_max_armour;
