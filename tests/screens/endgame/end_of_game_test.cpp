@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../galaxy/galaxy_test_support.h"
+#include "../galaxy/turn_flow_fixture.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/records.h"
@@ -380,6 +381,51 @@ TEST_F(EndOfGame, MainMenuWritesTheRecordsAndReturnsToTheTitle) {
     ASSERT_TRUE(std::filesystem::exists(file));
     EXPECT_NE(read_whole(file), before) << "the new counters are on disk";
     EXPECT_EQ(state().letter_count, 0) << "leaving frees the letters";
+}
+
+// Five scored players: the table starts further left to make room.
+class EndOfGameFivePlayers : public EndOfGame {
+protected:
+    EndOfGameFivePlayers() { computer_players = 4; }
+};
+
+TEST_F(EndOfGameFivePlayers, TheTableOfFivePlayersStartsAt76WithAColumnEach) {
+    const std::vector<Player *> players = endgame_competitors(game);
+    ASSERT_EQ(players.size(), 5u);
+    show_results(first, WIN_ONLY_SECTOR_HOLDER);
+    click(button());
+    frame();
+    const std::optional<Label> top = label_named("Resources acquired");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->x, 76);
+    EXPECT_EQ(column_names(players).size(), 5u);
+    EXPECT_EQ(column_names(players).front(), first->name) << "the winner's column first";
+}
+
+// The whole road from a galaxy day that finds a winner to the title.
+class EndOfGameRoad : public galaxy_test::TurnFlowGame {};
+
+TEST_F(EndOfGameRoad, AWinnerAtTheEndOfTheDayLeadsThroughResultsAndScoresBackToTheTitle) {
+    Player *ui = game->ui_player;
+    PlayerRecord *record = records_find(game, ui->record_id);
+    ASSERT_NE(record, nullptr);
+    const uint64_t games = record->stats[RECORD_STAT_GAMES_FINISHED];
+    game->conquerable_sectors = 1;   // whoever holds one sector has won
+    next_turn();
+    ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_END_OF_GAME; }));
+    ASSERT_TRUE(run_until([] { return game_find_control(game_get(), ENDGAME_BUTTON_ID) != nullptr; }, 400))
+        << "the results within the animation's few seconds";
+    EXPECT_EQ(caption_of(find(ENDGAME_BUTTON_ID)), "Next");
+    press(13);
+    frame();
+    ASSERT_NE(find(ENDGAME_BUTTON_ID), nullptr);
+    EXPECT_EQ(caption_of(find(ENDGAME_BUTTON_ID)), "Main Menu");
+    EXPECT_EQ(ui->game_counters[COUNTER_GAMES_FINISHED], 1);
+    click(find(ENDGAME_BUTTON_ID));
+    frame();
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
+    EXPECT_EQ(record->stats[RECORD_STAT_GAMES_FINISHED], games + 1);
+    EXPECT_TRUE(std::filesystem::exists(saves->file(RECORDS_FILE_NAME)));
 }
 
 }  // namespace
