@@ -3,6 +3,7 @@
 
 #include "app/mode_loading.h"
 #include "screens/combat/combat_mode.h"
+#include "screens/endgame/end_of_game.h"
 #include "screens/galaxy/galaxy_mode.h"
 #include "screens/title/title_mode.h"
 

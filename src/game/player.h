@@ -130,7 +130,7 @@ struct Player {
     int32_t     ships_built = 0;
     int32_t     starbases_built = 0;
     int32_t     naming_counter = 0;      // not saved
-    uint64_t    total_score = 0;         // not saved
+    int64_t     total_score = 0;         // not saved; signed: a game can score below zero
     int32_t     encounter_numbers[PLAYER_ENCOUNTER_KINDS] = {};
     uint64_t    record_id = 0;
     int32_t     game_counters[PLAYER_GAME_COUNTERS] = {};   // not saved

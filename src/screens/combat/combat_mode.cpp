@@ -157,11 +157,6 @@ void wait_for_drawn_frame() {
     if (gfx && !gfx_queue_is_empty(gfx)) gfx_wait_frame(gfx);
 }
 
-void end_of_game_enter() {}
-void end_of_game_leave() {}
-void end_of_game_update(int32_t) {}
-void end_of_game_draw(Graphics *) {}
-
 }  // namespace
 
 void combat_enter() {
@@ -253,9 +248,3 @@ void combat_mode_init(AppMode *mode) {
     mode->draw = combat_draw;
 }
 
-void end_of_game_mode_init(AppMode *mode) {
-    mode->enter = end_of_game_enter;
-    mode->leave = end_of_game_leave;
-    mode->update = end_of_game_update;
-    mode->draw = end_of_game_draw;
-}
