@@ -139,11 +139,14 @@ void build_prompt(int32_t mode, const char *title, const char *prompt) {
     panel_grow(box, 8, 4);
     const int sw = ui_screen_width(), sh = ui_screen_height();
     game_add_control(g, sw - box->w - 6, sh - box->h - 40, COMBAT_ID_PROMPT_BOX, 0, box);
+    control_set_layer(box, 1);   // over the map: a click on it is no order
     for (Control *child : {icon, label})
         if (child) control_set_position(child, box->w / 2 - child->w / 2, box->h / 2 - child->h / 2);
 
     Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", combat_cancel_command, KEY_ESCAPE, nullptr);
-    if (cancel) game_add_control(g, sw - cancel->w - 6, sh - cancel->h - 6, COMBAT_ID_CANCEL, 0, cancel);
+    if (!cancel) return;
+    game_add_control(g, sw - cancel->w - 6, sh - cancel->h - 6, COMBAT_ID_CANCEL, 0, cancel);
+    control_set_layer(cancel, 1);
 }
 
 // What every mode starter does once the mode is set: the commanding ship leaves the selection and
@@ -278,6 +281,7 @@ void combat_set_command_mode(int32_t mode, const char *title, const char *prompt
     CombatScreen *s = screen();
     Game *g = game();
     s->command_mode = mode;
+    if (g) game_flush_new_controls(g);
     for (int id : {COMBAT_ID_PROMPT_BOX, COMBAT_ID_CANCEL})
         while (Control *c = g ? game_find_control(g, id) : nullptr) control_remove(c);
     combat_flags_change(COMBAT_FLAG_PICKING, 0);

@@ -220,17 +220,18 @@ Control *combat_object_panel_open(int32_t id) {
     if (ObjectMap *map = combat_map()) map_control_anchor(panel, true, map);
     panel_enable_glow(panel);
     colour_fade_start(panel_glow_colour(panel), 0, 0, 0, 40, 170, 40, 200, 0, 0);
-    game_add_control(g, 0, 0, id, 0, panel);
     if (s->panel_top >= COMBAT_OBJECT_PANEL_LIMIT - 1) {
         log_write(LOG_GAME, LOG_ERROR, "Object panel limit exceeded (%i)", s->panel_top);
+        game_add_control(g, 0, 0, id, 0, panel);
         return panel;
     }
-    control_set_tag(panel, s->panel_top + 5);
+    control_set_layer(panel, s->panel_top + 5);   // over the map, each above the one before
     for (int i = 0; i <= s->panel_top; ++i)
         if (Control *below = shown_object_panel(s->panel_stack[i])) {
             control_set_enabled(below, false);
             if (Panel *p = panel_of(below)) p->value = PANEL_STATE_COVERED;
         }
+    game_add_control(g, 0, 0, id, 0, panel);
     s->panel_stack[++s->panel_top] = id;
     return panel;
 }
@@ -279,7 +280,7 @@ void combat_select_object(GameObject *object) {
     if (object) {
         object_add_ref(object);
         s->selected = object;
-        if (!game_find_control(game(), COMBAT_ID_MISSILE_WARNING)) combat_open_unit_status();
+        if (!shown_object_panel(COMBAT_ID_MISSILE_WARNING)) combat_open_unit_status();
         if (list && control_is_shown(list)) encounter_list_highlight(list, object->id);
         build_brackets(object);
         hide_hover_popup_of(object);
