@@ -90,6 +90,31 @@ protected:
     }
     static bool popup_shown() { return screen()->hover_popup && control_is_shown(screen()->hover_popup); }
 
+    // The battle opens with the sides apart: the first enemy comes beside the ship, within half
+    // the crit's weapon range.
+    bool bring_enemy_within(int32_t crit) {
+        std::vector<GameObject *> foes = enemies();
+        if (foes.empty()) return false;
+        GameObject *foe = foes[0];
+        const int32_t near = mine->crits[crit].system->range / 2;
+        for (int32_t side : {1, -1}) {
+            const int32_t x = mine->x + mine->w / 2 + side * (near + mine->w / 2) - foe->w / 2;
+            const int32_t y = mine->y + mine->h / 2 - foe->h / 2;
+            if (map_spot_blocker(map(), foe, foe->frame, x, y)) continue;
+            object_set_position(foe, x, y);
+            return true;
+        }
+        return false;
+    }
+    // The first aimed weapon the ship carries, -1 without one.
+    int32_t aimed_weapon() const {
+        for (int32_t i = 0; i < mine->crit_count; ++i) {
+            const System *sys = mine->crits[i].system;
+            if (sys && (sys->flags & SYSTEM_FLAG_OFFENSIVE) && !(sys->flags & SYSTEM_FLAG_NO_CHECKS)) return i;
+        }
+        return -1;
+    }
+
     std::vector<GameObject *> enemies() { return fighting(side_b->id); }
 };
 
@@ -194,12 +219,9 @@ TEST_F(CombatOrders, ScanModeTellsRangeOnHoverAndAClickOnEmptySpaceChangesNothin
 
 TEST_F(CombatOrders, AWeaponsHoverPopupGivesTheReasonOrTheChanceAndDamage) {
     start_ui_turn();
-    int32_t crit = -1;
-    for (int32_t i = 0; i < mine->crit_count && crit < 0; ++i) {
-        const System *sys = mine->crits[i].system;
-        if (sys && (sys->flags & SYSTEM_FLAG_OFFENSIVE) && !(sys->flags & SYSTEM_FLAG_NO_CHECKS)) crit = i;
-    }
+    const int32_t crit = aimed_weapon();
     ASSERT_GE(crit, 0) << "the UI player's ship carries a weapon";
+    ASSERT_TRUE(bring_enemy_within(crit));
     screen()->selected_crit = crit;
     combat_set_command_mode(COMMAND_SYSTEM, mine->crits[crit].system->name.c_str(), "Select target");
     const std::regex hit(R"(\d+% (\d+ dmg|-\d+ energy|- \(Unaffected\))|\d+%)");
@@ -228,8 +250,47 @@ TEST_F(CombatOrders, AWeaponsHoverPopupGivesTheReasonOrTheChanceAndDamage) {
             combat_set_hovered(nullptr);
         }
     }
-    EXPECT_GT(reasons + chances, 0);
+    EXPECT_GT(reasons, 0);
+    EXPECT_GT(chances, 0);
     combat_set_command_mode(COMMAND_NONE);
+}
+
+TEST_F(CombatOrders, AWeaponFiresOnAClickAtATargetItReachesAndARefusedTargetKeepsTheMode) {
+    start_ui_turn();
+    // The ship's first aimed weapon, and the heading and enemy it can hit and one it cannot.
+    const int32_t crit = aimed_weapon();
+    ASSERT_GE(crit, 0);
+    ASSERT_TRUE(bring_enemy_within(crit));
+    GameObject *reachable = nullptr, *refused = nullptr;
+    for (int32_t heading = 0; heading < 360 && !reachable; heading += 15) {
+        mine->heading = heading;
+        for (GameObject *enemy : enemies()) {
+            const Result r = ship_check_weapon_target(mine, crit, enemy);
+            if (r == RES_OK && !reachable) reachable = enemy;
+        }
+    }
+    ASSERT_NE(reachable, nullptr) << "some heading brings an enemy within the weapon's reach";
+    for (GameObject *enemy : enemies())
+        if (ship_check_weapon_target(mine, crit, enemy) != RES_OK) refused = enemy;
+
+    screen()->selected_crit = crit;
+    combat_set_command_mode(COMMAND_SYSTEM, mine->crits[crit].system->name.c_str(), "Select target");
+    frame();
+    const int32_t ap0 = mine->ap;
+    if (refused) {
+        combat_set_hovered(refused);
+        click_map(refused->x + refused->w / 2, refused->y + refused->h / 2);
+        EXPECT_EQ(screen()->command_mode, COMMAND_SYSTEM);
+        EXPECT_FALSE(has(COMBAT_FLAG_ANIMATING));
+        EXPECT_EQ(mine->ap, ap0);
+    }
+    // The pointer on the enemy hovers it; the click is the order.
+    click_map(reachable->x + reachable->w / 2, reachable->y + reachable->h / 2);
+    EXPECT_EQ(screen()->command_mode, COMMAND_NONE);
+    EXPECT_TRUE(has(COMBAT_FLAG_ANIMATING));
+    EXPECT_LT(mine->ap, ap0);
+    EXPECT_FALSE(popup_shown());
+    EXPECT_EQ(game_find_control(game, COMBAT_ID_PROMPT_BOX), nullptr);
 }
 
 TEST_F(CombatOrders, EndingTheTurnLetsGoOfTheShipAndTheNextActorTakesOver) {
