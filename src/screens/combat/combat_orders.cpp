@@ -332,10 +332,12 @@ void combat_pick_weapon(Control *panel) {
     if (animating()) return;
     Ship *ship = as_ship(s->selected);
     if (!ship || !panel) return;
-    int32_t crit = -1;
-    unit_status_panel_get_pick(panel, &crit, nullptr);
+    int32_t crit = -1, action = -1;
+    unit_status_panel_get_pick(panel, &crit, &action);
     System *system = crit_system(ship, crit);
     if (!system) return;
+    // The row's button names the action; one the system does not offer orders nothing.
+    if (system_action_state(system, action, nullptr, nullptr, nullptr, nullptr, nullptr) != RES_OK) return;
     if (system->flags & SYSTEM_FLAG_NO_CHECKS) {
         if (ship_use_system(ship, crit, nullptr, 0, 0, nullptr) != RES_OK) return;
         combat_set_command_ship(ship);
