@@ -273,8 +273,11 @@ TEST_F(CombatOrders, AWeaponFiresOnAClickAtATargetItReachesAndARefusedTargetKeep
     for (GameObject *enemy : enemies())
         if (ship_check_weapon_target(mine, crit, enemy) != RES_OK) refused = enemy;
 
+    // As the weapon row's button does: the ship leaves the selection, its panels hide.
     screen()->selected_crit = crit;
     combat_set_command_mode(COMMAND_SYSTEM, mine->crits[crit].system->name.c_str(), "Select target");
+    combat_set_command_ship(mine);
+    combat_select_object(nullptr);
     frame();
     const int32_t ap0 = mine->ap;
     if (refused) {
