@@ -4,7 +4,10 @@
 //    combat_leave releases it. The music choice (music_track, music_weights) lives across battles.
 //  - The files: combat_mode.cpp (the mode record, enter and leave), combat_turn.cpp (the frame's
 //    update: the turn flow, the AI worker, the end test, the view's per-frame scroll, the
-//    selection and hover bookkeeping), combat_draw.cpp (drawing, the cursor, the minimap jump),
+//    acting object), combat_orders.cpp (the command modes, the map click's orders, the hover
+//    popup, end of turn and retreat), combat_selection.cpp (the selection and its brackets, the
+//    object panel stack, details, the missile warning and marker, popup placement),
+//    combat_services.cpp (entries of panels that arrive later), combat_draw.cpp (drawing, the cursor, the minimap jump),
 //    combat_music.cpp (which combat piece plays), battle_summary.cpp (the result word, the cards,
 //    the salvage, Continue), combat_location.cpp (the location side panel), encounter_list.cpp
 //    (the turn-order strip), combat_side_panels.cpp (the command bar, the side panels, the message
