@@ -4,7 +4,10 @@
 //    combat_leave releases it. The music choice (music_track, music_weights) lives across battles.
 //  - The files: combat_mode.cpp (the mode record, enter and leave), combat_turn.cpp (the frame's
 //    update: the turn flow, the AI worker, the end test, the view's per-frame scroll, the
-//    selection and hover bookkeeping), combat_draw.cpp (drawing, the cursor, the minimap jump),
+//    acting object), combat_orders.cpp (the command modes, the map click's orders, the hover
+//    popup, end of turn and retreat), combat_selection.cpp (the selection and its brackets, the
+//    object panel stack, details, the missile warning and marker, popup placement),
+//    combat_services.cpp (entries of panels that arrive later), combat_draw.cpp (drawing, the cursor, the minimap jump),
 //    combat_music.cpp (which combat piece plays), battle_summary.cpp (the result word, the cards,
 //    the salvage, Continue), combat_location.cpp (the location side panel), encounter_list.cpp
 //    (the turn-order strip), combat_side_panels.cpp (the command bar, the side panels, the message
@@ -24,6 +27,7 @@ struct GameObject;
 struct Graphics;
 struct ObjectMap;
 struct SDL_Thread;
+struct Ship;
 template <typename T> struct HashTable;
 template <typename T> struct List;
 struct TurnOrderEntry;
@@ -215,18 +219,68 @@ int32_t combat_pause_ms(int32_t base_ms);
 // selected and hovered objects and the command ship, clears the ship tags and the unit cycle,
 // closes the object panels and drops the encounter list's map. Before game_clear and in leave.
 void combat_release_game_objects();
-// The turn flow's setters (the orders arrive with their own file).
+// The turn flow's setter of the acting object (its pulse, one reference, the actor-changed flag).
 void combat_set_acting(GameObject *object);
-void combat_select_object(GameObject *object);
-void combat_set_hovered(GameObject *object);
-void combat_set_command_ship(GameObject *object);
-void combat_set_command_mode(int32_t mode);
-void combat_close_object_panels();
-void combat_show_missile_warning();
-void combat_open_object_details(GameObject *object);
-bool combat_object_panel_is_shown(int32_t id);
-void combat_show_object_panel(int32_t id);
 void combat_reset_highlight_colours();
+// The orders' entries the frame calls: the map click while a mode is active, the prompt's pulse.
+void combat_apply_command();
+void combat_prompt_pulse(int32_t ms);
+
+
+// ---- combat_orders.cpp ----
+// Entering a mode shows the prompt box and Cancel; COMMAND_NONE leaves any mode.
+void combat_set_command_mode(int32_t mode, const char *title = nullptr, const char *prompt = nullptr);
+void combat_set_command_ship(GameObject *object);
+void combat_set_hovered(GameObject *object);   // rebuilds the hover popup
+void combat_begin_move(Control *status_panel);
+void combat_begin_turn(Control *status_panel);
+void combat_begin_scan(Control *status_panel);
+void combat_pick_weapon(Control *status_panel);   // the picked row's system: its mode, or used at once
+void combat_end_ship_turn(Control *status_panel);
+void combat_start_retreat(Control *status_panel);  // starts the retreat, or counts it down
+void combat_abort_retreat(Control *status_panel);
+void combat_cancel_command(Control *button);
+// The point a hull turns about: its rotation frame's centre when it has one, else its centre.
+void combat_turn_pivot(const Ship *ship, int32_t *x, int32_t *y);
+
+// ---- combat_selection.cpp ----
+// The object panel stack: at most COMBAT_OBJECT_PANEL_LIMIT; one more is made but not stacked.
+Control *combat_object_panel_open(int32_t id);
+void     combat_close_object_panels();
+void     combat_hide_object_panels();
+bool     combat_object_panel_is_shown(int32_t id);
+void     combat_show_object_panel(int32_t id);   // re-enables the panel a newer one dimmed
+Control *combat_find_unit_status();
+void     combat_select_object(GameObject *object);
+void     combat_open_unit_status();
+void     combat_select_active_ship(Control *unused);
+void     combat_open_object_details(GameObject *object);
+void     combat_open_ship_status(Control *status_panel);
+void     combat_open_officer_panel(Control *details_panel);
+void     combat_place_popup(Control *panel, const GameObject *object);
+void     combat_show_missile_warning();
+void     combat_update_missile_marker();
+
+// ---- unit_status_panel.cpp, combat_info_panels.cpp (what the orders call of them) ----
+void unit_status_panel_fill(Control *panel, int32_t style);
+void unit_status_panel_set_on_move(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_turn(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_scan(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_end_turn(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_status(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_retreat(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_abort(Control *panel, void (*handler)(Control *));
+void unit_status_panel_set_on_system(Control *panel, void (*handler)(Control *));
+void unit_status_panel_get_pick(Control *panel, int32_t *crit, int32_t *action);
+void combat_active_ship_panel_fill(Control *panel, GameObject *ship, int32_t style);
+void combat_shot_rows_fill(Control *panel, int32_t style);
+void combat_shot_panel_fill(Control *panel, GameObject *shot, int32_t style);
+void combat_shot_panel_set_back_handler(Control *panel);
+
+// ---- Panels that arrive later (combat_services.cpp: stand-ins until then) ----
+void ship_details_build(Control *panel, GameObject *ship, int32_t options);
+void ship_details_get_view_rect(Control *panel, int32_t *x, int32_t *y, int32_t *w, int32_t *h);
+void ship_details_set_officer_handler(Control *panel, void (*handler)(Control *));
 
 // ---- combat_draw.cpp ----
 void combat_draw(Graphics *gfx);

@@ -360,6 +360,8 @@ void hover_and_click(ObjectMap *map) {
             game_flush_new_controls(game);
             combat_centre_on_unit_status();
         }
+    } else if (s->acting) {
+        combat_apply_command();
     }
 }
 
@@ -471,8 +473,7 @@ void combat_release_game_objects() {
     if (s->side_panels[COMBAT_SIDE_LIST]) encounter_list_forget_map(s->side_panels[COMBAT_SIDE_LIST]);
 }
 
-// ---- Selection and hover bookkeeping -------------------------------------------------------------
-// The object panels and the popups that show them arrive with the orders; here the references.
+// ---- The acting object ---------------------------------------------------------------------------
 
 void combat_set_acting(GameObject *object) {
     CombatScreen *s = combat_screen();
@@ -486,69 +487,6 @@ void combat_set_acting(GameObject *object) {
     }
     combat_flags_change(0, COMBAT_FLAG_ACTOR_CHANGED);
 }
-
-void combat_select_object(GameObject *object) {
-    CombatScreen *s = combat_screen();
-    if (object == s->selected) return;
-    release_ref(&s->selected);
-    if (object) {
-        object_add_ref(object);
-        s->selected = object;
-    }
-    Control *list = s->side_panels[COMBAT_SIDE_LIST];
-    if (list && control_is_shown(list)) encounter_list_highlight(list, object ? object->id : 0);
-    if (!object && s->selection_panel) control_set_hidden(s->selection_panel, false);
-}
-
-void combat_set_hovered(GameObject *object) {
-    CombatScreen *s = combat_screen();
-    if (object == s->hovered) return;
-    if (s->hovered) s->hovered->flags &= ~OBJ_OUTLINE;
-    release_ref(&s->hovered);
-    if (object) {
-        object_add_ref(object);
-        object->flags |= OBJ_OUTLINE;
-        s->hovered = object;
-    }
-    if (s->hover_popup) control_set_hidden(s->hover_popup, false);
-}
-
-void combat_set_command_ship(GameObject *object) {
-    CombatScreen *s = combat_screen();
-    if (object == s->command_ship) return;
-    release_ref(&s->command_ship);
-    if (object) object_add_ref(object);
-    s->command_ship = object;
-}
-
-void combat_set_command_mode(int32_t mode) {
-    CombatScreen *s = combat_screen();
-    s->command_mode = mode;
-    combat_flags_change(COMBAT_FLAG_PICKING, 0);
-    combat_set_hovered(nullptr);
-    s->prompt_phase = 0;
-    s->prompt_ms = 0;
-}
-
-void combat_close_object_panels() {
-    CombatScreen *s = combat_screen();
-    Game *game = game_get();
-    for (int i = 0; i <= s->panel_top && i < COMBAT_OBJECT_PANEL_LIMIT; ++i)
-        if (Control *panel = game_find_control(game, s->panel_stack[i])) control_remove(panel);
-    s->panel_top = -1;
-}
-
-bool combat_object_panel_is_shown(int32_t id) {
-    Control *panel = game_find_control(game_get(), id);
-    return panel && control_is_shown(panel);
-}
-
-void combat_show_object_panel(int32_t id) {
-    if (Control *panel = game_find_control(game_get(), id)) control_set_enabled(panel, true);
-}
-
-void combat_show_missile_warning() {}
-void combat_open_object_details(GameObject *) {}
 
 void combat_reset_highlight_colours() {
     CombatScreen *s = combat_screen();
@@ -679,6 +617,8 @@ void combat_update(int32_t dt) {
     if (s->selected && (s->selected->flags & OBJ_DYING)) combat_select_object(nullptr);
 
     if (!planning) hover_and_click(map);
+    combat_prompt_pulse(dt);
+    if (!planning) combat_update_missile_marker();
 
     if (s->acting) {
         if (!finished && !map_is_busy(map)) s->acting->flags |= OBJ_PULSING;

@@ -176,6 +176,11 @@ TEST_F(CombatView, SpaceReselectsTheWaitingShipAndEscapeClosesTheSidePanel) {
     frame();
 
     ASSERT_EQ(screen()->open_side_panel, COMBAT_ID_MINIMAP_BUTTON);
+    // The unit status panel's close box takes Escape first; the side panel stays meanwhile.
+    ASSERT_NE(combat_find_unit_status(), nullptr);
+    press(27);
+    EXPECT_EQ(combat_find_unit_status(), nullptr);
+    EXPECT_EQ(screen()->open_side_panel, COMBAT_ID_MINIMAP_BUTTON);
     press(27);
     EXPECT_EQ(screen()->open_side_panel, 0);
     EXPECT_TRUE(screen()->side_panels[COMBAT_SIDE_MINIMAP]->flags & CTRL_HIDDEN);

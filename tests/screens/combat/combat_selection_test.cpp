@@ -1,0 +1,120 @@
+// Selection and object panels on a real battle: the stack of at most six panels with the ones
+// below the top disabled, the turn flow handing the top back when one goes, the unit status panel
+// that a selection opens (not while a missile warning shows) and the brackets round the selection.
+#include "combat_test_support.h"
+
+#include "ui/panel.h"
+
+namespace {
+
+using combat_test::CombatGame;
+using combat_test::has;
+using combat_test::screen;
+
+class CombatSelection : public CombatGame {
+protected:
+    void start_ui_turn() {
+        ui_side = true;
+        start_battle();
+        if (HasFatalFailure()) return;
+        game->combat_speed = 1;
+        ASSERT_TRUE(run_until([&] { return screen()->acting && screen()->acting->owner_id == game->ui_player_id &&
+                                           !has(COMBAT_FLAG_ANIMATING); },
+                              6000));
+    }
+};
+
+constexpr int STACK_IDS[] = {COMBAT_ID_UNIT_STATUS, COMBAT_ID_SHIP_DETAILS, COMBAT_ID_OFFICER_PANEL,
+                             COMBAT_ID_SHOT_PANEL, COMBAT_ID_MISSILE_WARNING, COMBAT_ID_UNIT_STATUS + 1,
+                             COMBAT_ID_UNIT_STATUS + 2};
+
+TEST_F(CombatSelection, TheStackHoldsSixPanelsASeventhIsMadeButNotStackedAndTheTopGoesBackInTurn) {
+    start_ui_turn();
+    combat_close_object_panels();
+    EXPECT_EQ(screen()->panel_top, -1);
+    // Five distinct object panels and the unit status panel reopened: six entries.
+    const int ids[] = {COMBAT_ID_UNIT_STATUS, COMBAT_ID_SHIP_DETAILS, COMBAT_ID_OFFICER_PANEL, COMBAT_ID_SHOT_PANEL,
+                       COMBAT_ID_MISSILE_WARNING, COMBAT_ID_SHIP_DETAILS};
+    Control *panels[6] = {};
+    for (int i = 0; i < 6; ++i) {
+        panels[i] = combat_object_panel_open(ids[i]);
+        ASSERT_NE(panels[i], nullptr);
+        EXPECT_EQ(screen()->panel_top, i);
+        EXPECT_EQ(panels[i]->layer, i + 4);   // over the map, each above the one before
+    }
+    game_flush_new_controls(game);
+    // Those below the top ignore the pointer; the top does not.
+    EXPECT_FALSE(control_is_enabled(panels[0]));
+    EXPECT_FALSE(control_is_enabled(panels[4]));
+    EXPECT_TRUE(control_is_enabled(panels[5]));
+    // The first ship details panel went when its id was opened again.
+    int details = 0;
+    for (Control *c : game->controls->items) {
+        if (!c) break;
+        if (c->id == COMBAT_ID_SHIP_DETAILS && !(c->flags & CTRL_REMOVED)) ++details;
+    }
+    EXPECT_EQ(details, 1);
+
+    Control *seventh = combat_object_panel_open(COMBAT_ID_SHOT_PANEL);
+    EXPECT_NE(seventh, nullptr);
+    EXPECT_EQ(screen()->panel_top, 5);
+    EXPECT_TRUE(control_is_enabled(panels[5]));   // the top is not dimmed by a panel left off the stack
+
+    combat_close_object_panels();
+    EXPECT_EQ(screen()->panel_top, -1);
+    for (int id : STACK_IDS) EXPECT_FALSE(combat_object_panel_is_shown(id));
+}
+
+TEST_F(CombatSelection, WhenTheTopPanelGoesTheOneBelowIsEnabledAgain) {
+    start_ui_turn();
+    GameObject *mine = screen()->acting;
+    ASSERT_EQ(screen()->selected, mine);
+    // The selection opened the unit status panel; the details open over it.
+    ASSERT_TRUE(combat_object_panel_is_shown(COMBAT_ID_UNIT_STATUS));
+    Control *status = combat_find_unit_status();
+    ASSERT_NE(status, nullptr);
+    Control *details = combat_object_panel_open(COMBAT_ID_SHIP_DETAILS);
+    ASSERT_NE(details, nullptr);
+    frame();
+    EXPECT_FALSE(control_is_enabled(status));
+    control_remove(details);
+    frame();
+    EXPECT_EQ(screen()->panel_top, 0);
+    EXPECT_TRUE(control_is_enabled(status));
+    EXPECT_EQ(screen()->selected, mine);
+    // The last one going drops the selection.
+    control_remove(status);
+    frame();
+    EXPECT_EQ(screen()->panel_top, -1);
+    EXPECT_EQ(screen()->selected, nullptr);
+}
+
+TEST_F(CombatSelection, SelectingOpensTheUnitStatusPanelAndBracketsButNotOverAMissileWarning) {
+    start_ui_turn();
+    GameObject *mine = screen()->acting;
+    combat_select_object(nullptr);
+    EXPECT_FALSE(control_is_shown(screen()->selection_panel));
+    EXPECT_FALSE(combat_object_panel_is_shown(COMBAT_ID_UNIT_STATUS));
+
+    std::vector<GameObject *> enemies = fighting(side_b->id);
+    ASSERT_FALSE(enemies.empty());
+    GameObject *enemy = enemies[0];
+    combat_select_object(enemy);
+    EXPECT_TRUE(combat_object_panel_is_shown(COMBAT_ID_UNIT_STATUS));
+    Control *brackets = screen()->selection_panel;
+    ASSERT_NE(brackets, nullptr);
+    EXPECT_TRUE(control_is_shown(brackets));
+    EXPECT_EQ(brackets->w, enemy->w + 44);
+    EXPECT_EQ(brackets->h, enemy->h + 44);
+    EXPECT_EQ(panel_of(brackets)->children.items.size() >= 4, true);
+
+    combat_select_object(nullptr);
+    combat_close_object_panels();
+    ASSERT_NE(combat_object_panel_open(COMBAT_ID_MISSILE_WARNING), nullptr);
+    combat_select_object(mine);
+    EXPECT_EQ(screen()->selected, mine);
+    EXPECT_FALSE(combat_object_panel_is_shown(COMBAT_ID_UNIT_STATUS));
+    EXPECT_TRUE(combat_object_panel_is_shown(COMBAT_ID_MISSILE_WARNING));
+}
+
+}  // namespace

@@ -1,0 +1,419 @@
+// The unit status panel and the info panels on a real seeded battle in which the UI player's ship
+// is the actor: what the panel offers for each situation of the ship, and where its buttons lead.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "combat_panels_test_support.h"
+#include "game/player.h"
+#include "platform/str.h"
+#include "screens/combat/unit_status_panel.h"
+#include "systems/system.h"
+#include "ui/game_controls.h"
+#include "ui/image_control.h"
+#include "ui/text_block.h"
+#include "ui/value_bar.h"
+#include "world/ship.h"
+#include "world/shot.h"
+
+namespace {
+
+using combat_test::screen;
+
+// Every picture the panels show: the frames must be in the store.
+constexpr int PANEL_IMAGE_TYPES[] = {2, 3, 5, 6, 15, 51, 53, 63, 74, 78, 87, 109, 111, 113, 126, 130, 151, 165, 189};
+
+struct SlotCalls {
+    std::vector<int> slots;   // the slots called, in order
+    int32_t crit = -2, action = -2;
+};
+SlotCalls calls;
+
+template <int N>
+void record(Control *panel) {
+    calls.slots.push_back(N);
+    if (N == UNIT_STATUS_SLOT_SYSTEM) unit_status_panel_get_pick(panel, &calls.crit, &calls.action);
+}
+
+class UnitStatus : public combat_panels_test::PanelsBattle {
+protected:
+    UnitStatus() { ui_side = true; }
+    Ship *mine = nullptr;
+    Control *panel = nullptr;
+
+    void SetUp() override {
+        PanelsBattle::SetUp();
+        if (HasFatalFailure()) return;
+        for (int type : PANEL_IMAGE_TYPES) {
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+            loaded_.push_back(type);
+        }
+        calls = {};
+        start_battle();
+        ASSERT_TRUE(run_until([&] {
+            return screen()->acting && screen()->acting->owner_id == game->ui_player_id && !(map()->flags & MAP_BUSY);
+        }, 4000));
+        mine = ship_of(screen()->acting);
+        ASSERT_NE(mine, nullptr);
+    }
+    void TearDown() override {
+        if (panel) control_remove(panel);
+        PanelsBattle::TearDown();
+        for (int type : loaded_) image_control_free_type(type);
+        loaded_.clear();
+    }
+
+    // Selects the object, closes the screen's own panels (their hotkeys would answer too) and fills
+    // the test's panel in the given style with handlers that record the slots called.
+    void fill(GameObject *object, int style) {
+        combat_select_object(object);
+        combat_close_object_panels();
+        if (!panel) panel = game_add_control(control_root(), 300, 40, 0, 0, panel_create(20, 10, 0, 0, 0));
+        ASSERT_NE(panel, nullptr);
+        unit_status_panel_fill(panel, style);
+        unit_status_panel_set_on_move(panel, record<1>);
+        unit_status_panel_set_on_turn(panel, record<2>);
+        unit_status_panel_set_on_scan(panel, record<3>);
+        unit_status_panel_set_on_end_turn(panel, record<4>);
+        unit_status_panel_set_on_status(panel, record<5>);
+        unit_status_panel_set_on_retreat(panel, record<6>);
+        unit_status_panel_set_on_abort(panel, record<7>);
+        unit_status_panel_set_on_system(panel, record<8>);
+        frame();
+    }
+
+    // The image buttons with a caption under a panel, depth first.
+    static void buttons_of(Control *c, std::vector<Control *> *out) {
+        Panel *p = panel_of(c);
+        if (!p) return;
+        for (Control *child : p->children.items) {
+            if (!child) break;
+            if (child->flags & CTRL_REMOVED) continue;
+            if (ImageControl *img = image_of(child); img && img->caption) out->push_back(child);
+            buttons_of(child, out);
+        }
+    }
+    std::vector<std::string> captions() {
+        std::vector<Control *> all;
+        buttons_of(panel, &all);
+        std::vector<std::string> out;
+        for (Control *b : all) out.push_back(image_of(b)->caption);
+        return out;
+    }
+    Control *button(const char *caption) {
+        std::vector<Control *> all;
+        buttons_of(panel, &all);
+        for (Control *b : all)
+            if (std::string(image_of(b)->caption) == caption) return b;
+        return nullptr;
+    }
+    static std::string tip(Control *b) { return image_of(b)->tooltip_text ? image_of(b)->tooltip_text : ""; }
+    // The system rows: children tagged with a crit index.
+    std::vector<Control *> rows() {
+        std::vector<Control *> out;
+        for (Control *c : live_children(panel))
+            if (c->user_data == panel && c->tag >= 0 && panel_of(c)) out.push_back(c);
+        return out;
+    }
+    // The value bars directly in the panel, in order.
+    std::vector<Control *> bars() {
+        std::vector<Control *> out;
+        for (Control *c : panel_of(panel)->children.items) {
+            if (!c) break;
+            if (value_bar_of(c) && !(c->flags & CTRL_REMOVED)) out.push_back(c);
+        }
+        return out;
+    }
+    GameObject *an_enemy() {
+        std::vector<GameObject *> enemies = fighting(side_b->id);
+        return enemies.empty() ? nullptr : enemies.front();
+    }
+
+private:
+    std::vector<int> loaded_;
+};
+
+TEST_F(UnitStatus, TheActingShipOffersItsOrdersAndEachButtonCallsItsOwnSlot) {
+    mine->mp = std::max(mine->mp, 1);
+    mine->ap = mine->max_ap;
+    fill(mine, UNIT_STATUS_ANIMATE | UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+
+    EXPECT_TRUE(shows(panel, game->ui_player->name)) << "the owner's name";
+    std::vector<std::string> order;
+    for (const std::string &c : captions())
+        if (c == "Move" || c == "Turn" || c == "Scan" || c == "Status" || c == "Retreat" || c == "Abort" || c == "End")
+            order.push_back(c);
+    EXPECT_EQ(order, (std::vector<std::string>{"Move", "Turn", "Scan", "Status", "Retreat", "End"}));
+    EXPECT_EQ(button("Move")->hotkey, 'm');
+    EXPECT_EQ(button("Turn")->hotkey, 't');
+    EXPECT_EQ(button("Scan")->hotkey, 's');
+    EXPECT_EQ(button("End")->hotkey, 'e');
+    EXPECT_EQ(tip(button("Move")), "(varies)");
+    EXPECT_EQ(tip(button("Turn")), std::to_string(mine->turn_cost));
+
+    // One row per system with an action, in crit order, each tagged with its crit.
+    std::vector<int32_t> expected;
+    for (int32_t i = 0; i < mine->crit_count; ++i)
+        if (System *s = ship_get_crit_system(mine, i); s && system_has_action(s)) expected.push_back(i);
+    std::vector<int32_t> tags;
+    for (Control *row : rows()) tags.push_back(row->tag);
+    EXPECT_EQ(tags, expected);
+
+    // The opening lock holds the buttons for a moment, then they work.
+    click(button("End"));
+    EXPECT_TRUE(calls.slots.empty()) << "still opening";
+    frames(25);
+    click(button("Status"));
+    click(button("End"));
+    press('t');
+    int px = 0, py = 0;
+    control_get_screen_position(panel, &px, &py);
+    ASSERT_EQ(calls.slots, (std::vector<int>{5, 4, 2})) << "panel at " << px << ", " << py << " size " << panel->w << " x " << panel->h;
+
+    // An action button passes its row's crit and its own index.
+    ASSERT_FALSE(rows().empty()) << "the first design carries a weapon";
+    std::vector<Control *> actions;
+    buttons_of(rows().front(), &actions);
+    ASSERT_FALSE(actions.empty());
+    Control *last = actions.back();
+    EXPECT_TRUE(control_is_enabled(last->owner)) << "the button column takes input";
+    if (control_is_enabled(last)) {
+        click(last);
+        ASSERT_EQ(calls.slots.back(), 8);
+        EXPECT_EQ(calls.crit, rows().front()->tag);
+        EXPECT_EQ(calls.action, int32_t(actions.size()) - 1);
+    }
+    driver.save_screen("unit_status_panel.png");   // for review
+}
+
+TEST_F(UnitStatus, EachCommandIsRefusedWithItsOwnReason) {
+    // No movement points, too few for a turn or a scan.
+    mine->mp = 0;
+    mine->ap = 0;
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    EXPECT_FALSE(control_is_enabled(button("Move")));
+    EXPECT_EQ(tip(button("Move")), "No Movement Points");
+    EXPECT_FALSE(control_is_enabled(button("Turn")));
+    EXPECT_FALSE(control_is_enabled(button("Scan")));
+    EXPECT_TRUE(control_is_enabled(button("End")));
+    // Too few AP to retreat: disabled, yet its price and delay are shown.
+    Control *retreat = button("Retreat");
+    ASSERT_NE(retreat, nullptr);
+    EXPECT_FALSE(control_is_enabled(retreat));
+    EXPECT_EQ(image_of(retreat)->tooltip_kind, 2);
+    EXPECT_EQ(image_of(retreat)->tooltip_a, mine->max_ap);
+    EXPECT_EQ(image_of(retreat)->tooltip_b, mine->retreat_turns);
+    click(button("Move"));
+    EXPECT_TRUE(calls.slots.empty()) << "a disabled button calls nothing";
+
+    // A hull that cannot scan, however many AP it has.
+    mine->ap = mine->max_ap;
+    mine->hull_flags |= HULL_FLAG_NO_SCAN;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    EXPECT_TRUE(control_is_enabled(button("Turn")));
+    EXPECT_FALSE(control_is_enabled(button("Scan")));
+    mine->hull_flags &= ~HULL_FLAG_NO_SCAN;
+
+    // An enemy interdictor comes before every other check; our own does not count.
+    mine->ship_flags |= SHIP_FLAG_INTERDICTOR;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    EXPECT_NE(tip(button("Retreat")), "Enemy warp interdictor active");
+    mine->ship_flags &= ~SHIP_FLAG_INTERDICTOR;
+    Ship *enemy = ship_of(an_enemy());
+    ASSERT_NE(enemy, nullptr);
+    enemy->ship_flags |= SHIP_FLAG_INTERDICTOR;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    EXPECT_FALSE(control_is_enabled(button("Retreat")));
+    EXPECT_EQ(tip(button("Retreat")), "Enemy warp interdictor active");
+    enemy->ship_flags &= ~SHIP_FLAG_INTERDICTOR;
+
+    // While retreating: "Abort" in its place and the countdown in words.
+    mine->ship_flags |= SHIP_FLAG_RETREATING;
+    for (auto [left, text] : {std::pair{1, "1 turn"}, {2, "2 turns"}}) {
+        mine->retreat_countdown = left;
+        fill(mine, UNIT_STATUS_COMMANDS);
+        EXPECT_EQ(button("Retreat"), nullptr);
+        ASSERT_NE(button("Abort"), nullptr);
+        EXPECT_TRUE(shows(panel, "Retreating"));
+        EXPECT_TRUE(shows(panel, text)) << left;
+    }
+    click(button("Abort"));
+    EXPECT_EQ(calls.slots, (std::vector<int>{7}));
+    mine->ship_flags &= ~SHIP_FLAG_RETREATING;
+}
+
+TEST_F(UnitStatus, TheBarsFollowTheShipsHull) {
+    // A ship on the move: movement, armour, AP and crew, captions "value/max".
+    mine->mp = 2;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    std::vector<Control *> b = bars();
+    ASSERT_EQ(b.size(), mine->pilot_id ? 4u : 3u);
+    EXPECT_EQ(value_bar_of(b[0])->caption, str_format("%i/%i", mine->mp, mine->max_mp));
+    const int armour_x = b[1]->x;
+
+    // Boosted beyond the maximum: a full bar and only the number.
+    mine->mp = mine->max_mp + 3;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    b = bars();
+    EXPECT_EQ(value_bar_of(b[0])->value, value_bar_of(b[0])->max);
+    EXPECT_EQ(value_bar_of(b[0])->caption, std::to_string(mine->mp));
+
+    // Immobile: no movement bar and the armour moves to the first column.
+    mine->hull_flags |= HULL_FLAG_IMMOBILE;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    b = bars();
+    ASSERT_EQ(b.size(), mine->pilot_id ? 3u : 2u);
+    EXPECT_EQ(value_bar_of(b[0])->max, mine->max_armour);
+    EXPECT_LT(b[0]->x, armour_x);
+    mine->hull_flags &= ~HULL_FLAG_IMMOBILE;
+
+    // Without a commander, no crew bar.
+    const uint64_t pilot = mine->pilot_id;
+    mine->pilot_id = 0;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    EXPECT_EQ(bars().size(), 3u);
+    mine->pilot_id = pilot;
+}
+
+TEST_F(UnitStatus, ARechargingSystemShowsItsCountAndRefusesItsActions) {
+    System *weapon = nullptr;
+    int32_t crit = -1;
+    for (int32_t i = 0; i < mine->crit_count && !weapon; ++i)
+        if (System *s = ship_get_crit_system(mine, i); s && system_has_action(s) && (s->flags & SYSTEM_FLAG_RECHARGES))
+            weapon = s, crit = i;
+    if (!weapon) GTEST_SKIP() << "the first design has no recharging system";
+    weapon->recharge_left = 2;
+    fill(mine, UNIT_STATUS_COMMANDS);
+    Control *row = nullptr;
+    for (Control *r : rows())
+        if (r->tag == crit) row = r;
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(shows(row, str_format("%s (%i)", weapon->aux_text.c_str(), 2)));
+    std::vector<Control *> actions;
+    buttons_of(row, &actions);
+    ASSERT_FALSE(actions.empty());
+    for (Control *a : actions) {
+        EXPECT_FALSE(control_is_enabled(a));
+        EXPECT_EQ(tip(a), weapon->aux_text);
+    }
+    click(actions.front());
+    EXPECT_TRUE(calls.slots.empty());
+    weapon->recharge_left = 0;
+}
+
+TEST_F(UnitStatus, AnotherPlayersShipShowsTheSensorLockOnlyWhenKnown) {
+    GameObject *enemy = an_enemy();
+    ASSERT_NE(enemy, nullptr);
+    Player *ui = game->ui_player;
+    if (player_knows_object(ui, enemy->id)) GTEST_SKIP() << "already known at the start";
+    fill(enemy, UNIT_STATUS_ANIMATE | UNIT_STATUS_OWN_SIDE | UNIT_STATUS_OBSERVER);
+    EXPECT_FALSE(shows(panel, "Sensor lock established"));
+    EXPECT_NE(button("Status"), nullptr);
+    EXPECT_EQ(button("Move"), nullptr) << "no orders for another's ship";
+
+    player_learn_object(ui, enemy, 1);
+    ASSERT_TRUE(player_knows_object(ui, enemy->id));
+    fill(enemy, UNIT_STATUS_OWN_SIDE | UNIT_STATUS_OBSERVER);
+    EXPECT_TRUE(shows(panel, "Sensor lock established"));
+    EXPECT_TRUE(shows(panel, "+30% to hit"));
+    click(button("Status"));
+    EXPECT_EQ(calls.slots, (std::vector<int>{5}));
+}
+
+TEST_F(UnitStatus, TheStateHoldsTheObjectUntilTheNextFillOrTheClose) {
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    int32_t crit = 0, action = 0;
+    unit_status_panel_get_pick(panel, &crit, &action);
+    EXPECT_EQ(crit, -1);
+    EXPECT_EQ(action, -1);
+    unit_status_panel_get_pick(panel, nullptr, nullptr);   // either out may be left out
+
+    // A fill lets the old record's object go as it takes the new one.
+    combat_select_object(mine);
+    combat_close_object_panels();
+    const int32_t held = mine->refcount;
+    unit_status_panel_fill(panel, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    EXPECT_EQ(mine->refcount, held);
+    EXPECT_EQ(unit_status_panel_state(panel)->object, static_cast<GameObject *>(mine));
+    EXPECT_EQ(unit_status_panel_state(panel)->slot[UNIT_STATUS_SLOT_MOVE], nullptr) << "a fill starts empty";
+
+    // The close box: flash, removed, then slot 0.
+    unit_status_panel_set_on_move(panel, record<1>);
+    unit_status_panel_state(panel)->slot[UNIT_STATUS_SLOT_CLOSE] = record<0>;
+    frames(25);
+    click(panel_find_child(panel_find_child(panel, UNIT_STATUS_CAPTION_ID), TITLE_CLOSE_ID));
+    EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+    EXPECT_EQ(calls.slots, (std::vector<int>{0}));
+    panel = nullptr;
+}
+
+// ---- The info panels ----------------------------------------------------------------------------
+
+TEST_F(UnitStatus, TheActiveShipPanelNamesTheShipItsStateAndItsSystems) {
+    Control *info = game_add_control(control_root(), 10, 10, 0, 0, panel_create(20, 10, 0, 0, 0));
+    combat_active_ship_panel_fill(info, mine, INFO_STYLE_ACTIVE | INFO_STYLE_MARKED);
+    EXPECT_EQ(info->user_data, mine);
+    EXPECT_TRUE(shows(info, object_get_name(mine)));
+    EXPECT_TRUE(shows(info, "Active Ship"));
+    EXPECT_TRUE(shows(info, "Retreating"));
+    EXPECT_TRUE(shows(info, str_format("%i KT", mine->mass)));
+    EXPECT_TRUE(shows(info, str_format("%i TW", mine->capacity_used)));
+    // Every fitted system that is not offline has a row.
+    for (int32_t i = 0; i < mine->crit_count; ++i) {
+        System *s = ship_get_crit_system(mine, i);
+        if (!s || (s->status & SYSTEM_STATUS_OFFLINE)) continue;
+        const bool listed = shows(info, s->name) ||
+                            shows(info, str_format("%s (%s)", s->name.c_str(), ship_crit_direction_name(mine->crits[i].direction)));
+        const bool sorted = (s->flags & SYSTEM_FLAG_OFFENSIVE) || !(s->flags & 0x41A080) || s->type == 9;
+        if (sorted && !(s->flags & SYSTEM_FLAG_ARMOUR_MOUNT)) {
+            EXPECT_TRUE(listed) << s->name;
+        }
+    }
+    combat_active_ship_panel_fill(info, mine, 0);
+    EXPECT_FALSE(shows(info, "Active Ship"));
+    EXPECT_FALSE(shows(info, "Retreating"));
+    control_remove(info);
+}
+
+TEST_F(UnitStatus, AShotPanelRatesAVolleyByItsRoundsLeftAndShowsItsOriginAndTarget) {
+    GameObject *enemy = an_enemy();
+    ASSERT_NE(enemy, nullptr);
+    Shot *volley = shot_create(SHOT_TEMPLATE_VOLLEY);
+    ASSERT_NE(volley, nullptr);
+    object_add_ref(volley);
+    volley->trail_max = 5;
+    volley->trail_count = 2;
+    volley->damage = 30;
+    object_set_owner_id(volley, game->ui_player_id);
+    shot_set_source(volley, mine);
+    shot_set_target(volley, enemy);
+
+    Control *info = game_add_control(control_root(), 10, 10, 0, 0, panel_create(20, 10, 0, 0, 0));
+    combat_shot_panel_fill(info, volley, INFO_STYLE_MARKED);
+    EXPECT_TRUE(shows(info, "12")) << "30 x 2 / 5";
+    EXPECT_TRUE(shows(info, game->ui_player->name));
+    EXPECT_TRUE(shows(info, "Origin"));
+    EXPECT_TRUE(shows(info, "Targeting"));
+    EXPECT_TRUE(shows(info, object_get_name(enemy)));
+    Control *header = panel_find_child(info, SHOT_PANEL_HEADER_ID);
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->w, info->w - 4);
+
+    // Without an origin only the target's box, at the left.
+    Control *targeting = combat_targeting_panel_build(nullptr, enemy);
+    ASSERT_NE(targeting, nullptr);
+    control_addref(targeting);
+    std::vector<Control *> boxes = live_children(targeting);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]->x, 12);
+    EXPECT_TRUE(shows(targeting, "Targeting"));
+    EXPECT_FALSE(shows(targeting, "Origin"));
+    control_release(targeting);
+
+    control_remove(info);
+    frame();
+    object_release(volley);
+}
+
+}  // namespace
