@@ -261,7 +261,8 @@ void     combat_place_popup(Control *panel, const GameObject *object);
 void     combat_show_missile_warning();
 void     combat_update_missile_marker();
 
-// ---- unit_status_panel.cpp, combat_info_panels.cpp (what the orders call of them) ----
+// ---- unit_status_panel.cpp, combat_info_panels.cpp (what the orders call of them; the rest is in
+//      unit_status_panel.h) ----
 void unit_status_panel_fill(Control *panel, int32_t style);
 void unit_status_panel_set_on_move(Control *panel, void (*handler)(Control *));
 void unit_status_panel_set_on_turn(Control *panel, void (*handler)(Control *));
