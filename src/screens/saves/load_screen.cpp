@@ -31,7 +31,7 @@ const SaveListIds IDS = {
     .name = LOAD_ROW_NAME_ID, .date = LOAD_ROW_DATE_ID,
     .credits = LOAD_ROW_CREDITS_ID, .credits_icon = 100015, .objects = LOAD_ROW_OBJECTS_ID, .objects_icon = 100013,
     .sectors = LOAD_ROW_SECTORS_ID, .sectors_icon = 100014,
-    .delete_button = LOAD_ROW_DELETE_ID, .text_dx = 12, .status = LOAD_SCREEN_PROMPT_ID,
+    .delete_button = LOAD_ROW_DELETE_ID, .text_dx = 12, .selected_title_x = 6, .status = LOAD_SCREEN_PROMPT_ID,
     .select_row = load_screen_select_row, .on_wheel = load_screen_on_wheel, .on_delete = load_screen_on_delete,
     .delete_confirmed = load_screen_delete_confirmed, .delete_cancelled = load_screen_delete_cancelled,
 };
@@ -135,6 +135,7 @@ void load_screen_build(Control *panel, uint32_t flags) {
         if (!row) continue;
         control_set_user_data(row, panel, nullptr);
         panel_add_child(list_panel, 4, y, 0, 0, row);
+        panel_of(row)->value = int32_t(i);
         s->list.rows.push_back({row, int32_t(i)});
         y += row->h + SAVE_ROW_GAP;
     }

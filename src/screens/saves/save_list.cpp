@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/colour_fade.h"
+#include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
@@ -33,7 +34,18 @@ int add_right(Control *row, Control *c, int right, int y, int id) {
     return right - c->w;
 }
 
+// The title label of a file row (inside its sub-panel), null on the "(New file)" row.
+Control *file_title(Control *row, const SaveListIds &ids) {
+    return panel_find_child(panel_find_child(row, ids.title_panel), ids.title);
+}
+
 void set_row_plain(Control *row, const SaveListIds &ids) {
+    if (Control *title = file_title(row, ids)) {
+        text_label_set_font(title, 2);
+        control_set_position(title, 0, title->y);
+    } else if (Control *label = panel_find_child(row, ids.title)) {
+        text_label_set_font(label, 2);
+    }
     panel_set_border_hover(row, 0, 0, 0, 0, 48, 0, FADE_MS);
     panel_set_background_hover(row, 0, 0, 0, 0, 24, 0, FADE_MS);
     colour_fade_to(panel_border_colour(row), 0, 0, 0, FADE_MS, 0);
@@ -187,6 +199,12 @@ void save_list_show_selection(SaveList *list, const SaveListIds &ids, Control *s
         if (Control *icon = panel_find_child(row, ids.icon); icon && image_type_frame_count(61) > 1)
             image_control_set_frame(icon, 1);
         if (Control *del = panel_find_child(row, ids.delete_button)) control_remove(del);
+        if (Control *title = file_title(row, ids)) {
+            text_label_set_font(title, 1);
+            control_set_position(title, ids.selected_title_x, title->y);
+        } else if (Control *label = panel_find_child(row, ids.title)) {
+            text_label_set_font(label, 1);
+        }
         if (file_row) {
             if (Control *del = image_button_create_plain(IMAGE_DELETE, ids.on_delete, 0, list->screen))
                 panel_add_child(row, row->w - del->w - 3, 3, ids.delete_button, 0, del);
@@ -252,6 +270,11 @@ void save_list_wheel(SaveList *list, const SaveListIds &ids, int notches) {
 }
 
 void save_list_bar_changed(SaveList *list, const SaveListIds &ids) {
+    // A wheel turned over the bar arrives here without moving it.
+    if (input_wheel() != 0) {
+        save_list_wheel(list, ids, input_wheel());
+        return;
+    }
     Control *bar = panel_find_child(list->screen, ids.bar);
     if (bar) scroll_list(list, ids, offset_of_bar(list, bar), false);
 }

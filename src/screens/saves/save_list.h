@@ -29,6 +29,7 @@ struct SaveListIds {
     int credits, credits_icon, objects, objects_icon, sectors, sectors_icon;
     int delete_button;
     int text_dx;                 // title and save time sit at icon width + text_dx
+    int selected_title_x;        // the title label's x in its sub-panel on the selected row
     int status;                  // the label that reports a failed delete
     ControlFn select_row, on_wheel, on_delete, delete_confirmed, delete_cancelled;
 };

@@ -43,7 +43,7 @@ const SaveListIds IDS = {
     .time = SAVE_ROW_TIME_ID, .name = SAVE_ROW_NAME_ID, .date = SAVE_ROW_DATE_ID,
     .credits = SAVE_ROW_CREDITS_ID, .credits_icon = 100017, .objects = SAVE_ROW_OBJECTS_ID, .objects_icon = 100015,
     .sectors = SAVE_ROW_SECTORS_ID, .sectors_icon = 100016,
-    .delete_button = SAVE_ROW_DELETE_ID, .text_dx = 8, .status = SAVE_SCREEN_STATUS_ID,
+    .delete_button = SAVE_ROW_DELETE_ID, .text_dx = 8, .selected_title_x = 8, .status = SAVE_SCREEN_STATUS_ID,
     .select_row = save_screen_select_row, .on_wheel = save_screen_on_wheel, .on_delete = save_screen_on_delete,
     .delete_confirmed = save_screen_delete_confirmed, .delete_cancelled = save_screen_delete_cancelled,
 };
@@ -179,6 +179,7 @@ void save_screen_build(Control *panel) {
     int y = 6;
     if (Control *row = new_file_row_build(panel)) {
         panel_add_child(list_panel, 4, y, 0, 0, row);
+        panel_of(row)->value = SAVE_NEW_FILE_INDEX;
         s->list.rows.push_back({row, SAVE_NEW_FILE_INDEX});
         y += row->h + SAVE_ROW_GAP;
     }
@@ -191,6 +192,7 @@ void save_screen_build(Control *panel) {
         if (!row) continue;
         control_set_user_data(row, panel, nullptr);
         panel_add_child(list_panel, 4, y, 0, 0, row);
+        panel_of(row)->value = int32_t(i);
         s->list.rows.push_back({row, int32_t(i)});
         y += row->h + SAVE_ROW_GAP;
     }
@@ -397,6 +399,7 @@ void save_screen_save(Control *screen) {
                            s->list.rows.end());
     }
 
+    if (Control *old_status = panel_find_child(screen, SAVE_SCREEN_STATUS_ID)) control_remove(old_status);
     if (result == RES_OK) {
         if (Control *label = text_label_create_plain(6, 0, 255, 0, "Game saved")) {
             colour_fade_start(text_label_colour(label), 0, 255, 0, 40, 150, 40, 7 * 255, 0,

@@ -206,6 +206,17 @@ TEST_F(LoadScreen, ATallListScrollsByTheWheelAndBringsAChosenRowIntoView) {
     EXPECT_EQ(state()->list.scroll_offset, 0);
     load_screen_bar_down(bar);
     EXPECT_GT(state()->list.scroll_offset, 0);
+
+    // The wheel over the bar itself scrolls as it does over the list.
+    load_screen_bar_up(bar);
+    for (int i = 0; i < 10; ++i) load_screen_bar_up(bar);
+    ASSERT_EQ(state()->list.scroll_offset, 0);
+    ui_test::wheel(2);
+    load_screen_bar_changed(bar);
+    scroll_bar_get(bar, &pos, &max);
+    EXPECT_EQ(pos, std::min(48, max));
+    EXPECT_GT(state()->list.scroll_offset, 0);
+    ui_test::wheel(0);
 }
 
 }  // namespace
