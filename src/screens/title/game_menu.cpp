@@ -10,6 +10,8 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "platform/log.h"
+#include "screens/saves/load_screen.h"
+#include "screens/saves/save_screen.h"
 #include "screens/title/new_game.h"
 #include "screens/title/options_panel.h"
 #include "ui/app_mode.h"
@@ -135,9 +137,10 @@ void game_menu_init(Control *panel, uint32_t flags) {
 bool game_menu_show_load_error(Control *menu) {
     GameMenuState *state = game_menu_state(menu);
     if (!state || state->sub_dialog != GAME_MENU_SUB_LOAD) return false;
-    if (!panel_find_child(menu, GAME_MENU_SUBPANEL_ID)) return false;
-    // The load screen's error view goes here; until the menu opens a load screen nothing shows it.
-    return false;
+    Control *sub = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
+    if (!load_screen_state(sub)) return false;
+    load_screen_show_error(sub);
+    return true;
 }
 
 void game_menu_show_error(Control *menu, const char *text) {
@@ -176,14 +179,32 @@ void game_menu_on_new_game(Control *button) {
     resize_to_content(menu);
 }
 
-void game_menu_on_save(Control *) {
-    // The save screen opens here (sub-dialog GAME_MENU_SUB_SAVE, then the owner's on save opened).
-    log_write(LOG_GAME, LOG_DEBUG, "No save screen to open");
+void game_menu_on_save(Control *button) {
+    Control *menu = menu_of(button);
+    Control *sub = open_subpanel(menu, GAME_MENU_SUB_SAVE);
+    if (!sub) return;
+    save_screen_build(sub);
+    if (SaveScreenState *save = save_screen_state(sub)) {
+        save->back = game_menu_close_subpanel;
+        save->saved = game_menu_hide;
+    }
+    resize_to_content(menu);
+    call_slot(menu, &GameMenuState::on_save_opened);
 }
 
-void game_menu_on_load(Control *) {
-    // The load screen opens here (sub-dialog GAME_MENU_SUB_LOAD, then the owner's on load opened).
-    log_write(LOG_GAME, LOG_DEBUG, "No load screen to open");
+void game_menu_on_load(Control *button) {
+    Control *menu = menu_of(button);
+    Control *sub = open_subpanel(menu, GAME_MENU_SUB_LOAD);
+    if (!sub) return;
+    const GameMenuState *state = game_menu_state(menu);
+    load_screen_build(sub, LOAD_SCREEN_ANIMATE | (state && state->game_running ? LOAD_SCREEN_RUNNING : 0));
+    if (LoadScreenState *load = load_screen_state(sub)) {
+        load->back = game_menu_close_subpanel;
+        load->load_requested = game_menu_call_load_requested;
+        load->load_failed = game_menu_call_load_failed;
+    }
+    resize_to_content(menu);
+    call_slot(menu, &GameMenuState::on_load_opened);
 }
 
 void game_menu_on_options(Control *button) {
