@@ -250,9 +250,11 @@ class NewsGrantCards : public NewsItemPanel {
 protected:
     void SetUp() override {
         NewsItemPanel::SetUp();
-        for (int type : {44, 50, 53, 63, 74, 78, 84, 125, 129, 130, 131, 161}) {
+        std::vector<int> wanted = {44, 50, 53, 63, 74, 78, 84, 125, 129, 130, 131, 161};
+        for (int type = 0; type < 30; ++type)   // the systems' icons
+            if (const System *t = system_type_template(type)) wanted.push_back(t->spare);
+        for (int type : wanted)
             if (image_control_load_type(type) == RES_OK) types_.push_back(type);
-        }
         // The templates' pictures, as the galaxy's load gives them.
         factory_acquire_group_all(FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
