@@ -12,5 +12,5 @@ AppModeInitFn *const APP_MODE_INITS[APP_MODE_COUNT] = {
     loading_mode_init,       // APP_MODE_LOADING
     title_mode_init,         // APP_MODE_TITLE
     galaxy_mode_init,        // APP_MODE_GALAXY
-    end_of_game_mode_init,   // APP_MODE_END_OF_GAME
+    endgame_mode_init,   // APP_MODE_END_OF_GAME
 };

@@ -49,7 +49,7 @@ struct EndGameState {
 
 EndGameState *endgame_state();
 
-void end_of_game_mode_init(AppMode *mode);   // fills enter, leave, update and draw
+void endgame_mode_init(AppMode *mode);   // fills enter, leave, update and draw
 void endgame_enter();
 void endgame_leave();
 void endgame_update(int32_t dt_ms);

@@ -175,7 +175,7 @@ void draw_title(Graphics *g, const EndGameState &s) {
 
 EndGameState *endgame_state() { return &g_state; }
 
-void end_of_game_mode_init(AppMode *mode) {
+void endgame_mode_init(AppMode *mode) {
     mode->enter = endgame_enter;
     mode->leave = endgame_leave;
     mode->update = endgame_update;
