@@ -84,15 +84,14 @@ int32_t count_owned_sectors(const Game *game, uint64_t player_id) {
 
 void free_header_item(SaveHeader *header) { save_header_free(header); }
 
-// A whole-file write goes through "<name>.tmp"; one still there is what a killed save left behind.
-constexpr const char *TEMP_SUFFIX = ".tmp";
 // A temporary file this old belongs to no write still under way (another copy of the game may be
 // saving into the same folder right now); younger ones are only left out of the list.
 constexpr int64_t TEMP_STALE_SECONDS = 60;
 
+// A whole-file write goes through a temporary name; one still there is what a killed save left.
 bool is_temp_name(const std::string &name) {
-    const size_t n = std::strlen(TEMP_SUFFIX);
-    return name.size() > n && name.compare(name.size() - n, n, TEMP_SUFFIX) == 0;
+    const size_t n = std::strlen(FILE_TEMP_SUFFIX);
+    return name.size() > n && name.compare(name.size() - n, n, FILE_TEMP_SUFFIX) == 0;
 }
 
 // Removes the stale temporary files of a folder; the names of the others come back in `names`

@@ -76,7 +76,7 @@ Result write_file(const char *path, const Buffer *buffer) {
 
 Result write_file_bytes(const char *path, const void *data, size_t size) {
     const std::string target = path;
-    const std::string temp = target + ".tmp";
+    const std::string temp = target + FILE_TEMP_SUFFIX;
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return RES_OPEN_FAILED;
     bool ok = file_write_all(fd, static_cast<const uint8_t *>(data), size);

@@ -26,6 +26,9 @@
 struct Buffer;
 
 constexpr int32_t FILE_STRING_MAX       = 2097152;   // longest string file_read_string accepts
+// write_file's temporary name is the target's with this added; one still there after the write
+// ended belongs to a write that was killed.
+constexpr const char *FILE_TEMP_SUFFIX   = ".tmp";
 
 // ---- Files and folders ----
 int    save_folder_path(std::string *field);             // sets the field; returns its length (> 0)

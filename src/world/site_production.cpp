@@ -10,6 +10,7 @@
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "platform/sound.h"
 #include "platform/str.h"
 #include "platform/files.h"
@@ -77,16 +78,24 @@ bool home_colony_of_owner(Sector *sector) {
 }
 
 // The intake of step 9 before the population draw: base, training site, home colony, commander,
-// volunteers.
+// volunteers. Worked out wide: a commander or a site read from a save may carry any figure, and
+// the sum sticks at the int32_t limits.
 int32_t intake_before_draw(Site *base, Sector *sector) {
-    int32_t intake = base->params.base_intake;
+    int64_t intake = base->params.base_intake;
     if (Site *academy = sector ? sector_find_site_of_kind(sector, SITE_TRAINING) : nullptr)
         if (!(academy->state & SITE_UNDER_CONSTRUCTION)) intake += academy->params.base_intake;
     const Game *game = game_get();
     if (game && home_colony_of_owner(sector)) intake += game->setup.crew_recruitment;
-    intake += 25 * skill(base->commander, SKILL_INSTRUCTION);
+    intake += 25 * int64_t(skill(base->commander, SKILL_INSTRUCTION));
     intake += feature_bonus(sector, FEATURE_CREW_INTAKE);
-    return intake;
+    return saturate_i32(intake);
+}
+
+// A percentage bonus (commander, feature, owner) on an amount: (bonus + 100) percent of it when
+// the bonus is above 0. Both are held at the int32_t limits first, so the product fits 64 bits.
+int64_t with_bonus(int64_t amount, int64_t bonus) {
+    if (bonus <= 0) return amount;
+    return (int64_t(saturate_i32(bonus)) + 100) * saturate_i32(amount) / 100;
 }
 
 // The news of a site's work goes to its owner through the builder of its kind.
@@ -401,8 +410,8 @@ void weekly_intake(Site *base, Sector *sector) {
     if (owner && !(owner->flags & PLAYER_FLAG_NO_HOME_COLONY)) {
         int32_t intake = intake_before_draw(base, sector);
         if (base->state & SITE_CONTESTED) intake /= 2;
-        const int32_t taken = player_take_crew(owner, intake) + owner->bonus[2];
-        const int32_t n = std::min(base->params.crew_capacity - base->crew, taken);
+        const int32_t taken = saturate_add_i32(player_take_crew(owner, intake), owner->bonus[2]);
+        const int32_t n = saturate_i32(std::min(int64_t(base->params.crew_capacity) - base->crew, int64_t(taken)));
         if (n > 0) {
             add_stat(owner, STAT_CREW_RECRUITED, n);
             site_add_crew(base, n);
@@ -624,7 +633,7 @@ int32_t site_crew_intake_rate(Site *site) {
     if (!owner || (owner->flags & PLAYER_FLAG_NO_HOME_COLONY)) return 0;
     int32_t intake = intake_before_draw(site, site_find_sector(site));
     if (site->state & SITE_CONTESTED) intake /= 2;
-    return player_crew_available(owner, intake) + owner->bonus[2];
+    return saturate_add_i32(player_crew_available(owner, intake), owner->bonus[2]);
 }
 
 int32_t site_harvest_amount(Site *site) {
@@ -633,11 +642,11 @@ int32_t site_harvest_amount(Site *site) {
     if (!sector || sector->owner_id != site->owner_id) return 0;
     const Site *base = starbase_of(sector);
     int64_t amount = int64_t(site->params.harvest_factor) * (base ? base->crew : 0);
-    int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_MINING);
+    int64_t bonus = 10 * int64_t(skill(base ? base->commander : nullptr, SKILL_MINING));
     if (Player *owner = object_get_owner(site)) bonus += owner->bonus[0];
-    if (bonus > 0) amount = (bonus + 100) * amount / 100;
+    amount = with_bonus(amount, bonus);
     if (site->state & SITE_CONTESTED) amount /= 2;
-    return int32_t(amount);
+    return saturate_i32(amount);
 }
 
 int32_t site_research_rate(Site *site) {
@@ -646,11 +655,12 @@ int32_t site_research_rate(Site *site) {
     if (!sector || sector->owner_id != site->owner_id) return 0;
     const Site *base = starbase_of(sector);
     int64_t rate = int64_t(site->params.research_factor) * (base ? base->crew : 0);
-    int32_t bonus = 10 * skill(base ? base->commander : nullptr, SKILL_SCIENCE) + feature_bonus(sector, FEATURE_RESEARCH);
+    int64_t bonus = 10 * int64_t(skill(base ? base->commander : nullptr, SKILL_SCIENCE)) +
+                    feature_bonus(sector, FEATURE_RESEARCH);
     if (Player *owner = object_get_owner(site)) bonus += owner->bonus[1];
-    if (bonus > 0) rate = (bonus + 100) * rate / 100;
+    rate = with_bonus(rate, bonus);
     if (site->state & SITE_CONTESTED) rate /= 2;
-    return int32_t(rate);
+    return saturate_i32(rate);
 }
 
 // ---- Recruits ----

@@ -361,6 +361,24 @@ TEST_F(HomeIntake, TheIntakeFigureShowsWhatTheOwnersWorldsCanStillGive) {
     EXPECT_EQ(site_crew_intake_rate(base), 0) << "the world is empty: no recruits to show";
 }
 
+// A commander whose Instruction and an owner whose flat bonus came from a hostile save: the intake
+// figure and the week's intake stick at the limits, so the starbase fills up instead of taking a
+// wrapped, negative number of recruits.
+TEST_F(HomeIntake, InstructionAndBonusAtTheLimitsFillTheStarbaseInsteadOfWrapping) {
+    ASSERT_NE(base->commander, nullptr);
+    site_set_population(world, 5000);
+    base->state = 0;
+    base->commander->skills[SKILL_INSTRUCTION] = INT32_MAX;
+    EXPECT_EQ(site_crew_intake_rate(base), 5000) << "the whole world, no more";
+    human->bonus[2] = INT32_MAX - 1;
+    EXPECT_EQ(site_crew_intake_rate(base), INT32_MAX);
+
+    ASSERT_LT(base->crew, base->params.crew_capacity);
+    for (int day = 1; day <= 8; ++day) headless_advance_day(game, options);
+    EXPECT_EQ(base->crew, base->params.crew_capacity) << "the week's intake fills the starbase";
+    EXPECT_EQ(site_get_population(world), 0) << "and the world gave everyone it had";
+}
+
 TEST_F(NewGame, TheWorkerTakesItsSeedFromTheStartingThread) {
     set_slots({humans[0], computers[0], computers[1]});
     random_seed(4242);

@@ -126,6 +126,26 @@ TEST_F(HostileSaveFolder, TemporaryFilesAreNeverListedAndStaleOnesGoWhenListedOr
     EXPECT_EQ(slot, saves.file("001.sav")) << "the slot whose save was killed is free again";
 }
 
+// The name a write puts its bytes under is the one the listing passes over as unfinished: a
+// folder in its place stops the save before anything is replaced, and a whole save left under
+// it by a killed write is neither listed nor kept once stale.
+TEST_F(HostileSaveFolder, AWritesTemporaryNameIsTheOneTheListingTakesForUnfinished) {
+    build_state(false);
+    TestSaveFolder saves("save_hostile_temp_name");
+    ASSERT_EQ(game_create_save_directory(), RES_OK);
+    const std::string target = saves.file("000.sav"), temp = target + FILE_TEMP_SUFFIX;
+    ASSERT_EQ(::mkdir(temp.c_str(), 0755), 0);
+    EXPECT_NE(game_save(game, target.c_str(), "Blocked", 0, nullptr), RES_OK);
+    EXPECT_FALSE(file_exists(target.c_str()));
+    ASSERT_EQ(::rmdir(temp.c_str()), 0);
+
+    ASSERT_EQ(game_save(game, target.c_str(), "Whole", 0, nullptr), RES_OK);
+    ASSERT_EQ(::rename(target.c_str(), temp.c_str()), 0);   // as if killed before its rename
+    age(temp, 3600);
+    EXPECT_TRUE(paths_of(listed()).empty());
+    EXPECT_FALSE(file_exists(temp.c_str()));
+}
+
 // ---- Figures at the limits ----
 
 class HostileFigures : public HostileSaveFolder {

@@ -126,6 +126,52 @@ TEST_F(SectorProduction, AStationsResearchGrowsWithItsCommanderAndTheSectorsFeat
     EXPECT_EQ(site_research_rate(station), 375) << "halved when contested";
 }
 
+// A commander and an owner read from a hostile save may carry any skill and bonus: the figures
+// they raise stick at the int32_t limits instead of wrapping round to nothing or to less.
+TEST_F(SectorProduction, SkillsAndBonusesAtTheLimitsHoldHarvestAndResearchAtTheTop) {
+    Site *station = add_site(s, 14);
+    Site *body = add_body(s, 9, 1, 100000);
+    Site *harvester = add_site(s, SITE_HARVESTER);
+    site_set_harvest_target(harvester, body->id);
+    Officer *chief = make_officer(42, "Vesk", 7);
+    site_set_pilot(base, chief);
+    const int32_t plain_research = site_research_rate(station), plain_harvest = site_harvest_amount(harvester);
+    ASSERT_GT(plain_research, 0);
+    ASSERT_GT(plain_harvest, 0);
+
+    chief->skills[SKILL_SCIENCE] = INT32_MAX;
+    chief->skills[SKILL_MINING] = INT32_MAX;
+    EXPECT_EQ(site_research_rate(station), INT32_MAX);
+    EXPECT_EQ(site_harvest_amount(harvester), INT32_MAX);
+
+    // The owner's bonus on top of the commander's, and a feature's as well.
+    Player *owner = game_find_player(game, 7);
+    ASSERT_NE(owner, nullptr);
+    owner->bonus[0] = owner->bonus[1] = INT32_MAX;
+    give_feature(add_site(s, 12), FEATURE_RESEARCH)->bonus = INT32_MAX;
+    EXPECT_EQ(site_research_rate(station), INT32_MAX);
+    EXPECT_EQ(site_harvest_amount(harvester), INT32_MAX);
+    station->state |= SITE_CONTESTED;
+    harvester->state |= SITE_CONTESTED;
+    EXPECT_GT(site_research_rate(station), INT32_MAX / 4) << "halved, not wrapped";
+    EXPECT_GT(site_harvest_amount(harvester), INT32_MAX / 4);
+
+    // A bonus at the bottom takes nothing away; ordinary skills keep their figures.
+    station->state &= ~SITE_CONTESTED;
+    harvester->state &= ~SITE_CONTESTED;
+    owner->bonus[0] = owner->bonus[1] = INT32_MIN;
+    chief->skills[SKILL_SCIENCE] = chief->skills[SKILL_MINING] = 0;
+    EXPECT_EQ(site_harvest_amount(harvester), plain_harvest);
+    owner->bonus[0] = owner->bonus[1] = 0;
+    chief->skills[SKILL_MINING] = 3;
+    EXPECT_EQ(site_harvest_amount(harvester), plain_harvest * 130 / 100);
+
+    // A starbase with more crew than a day's harvest can count.
+    chief->skills[SKILL_MINING] = 0;
+    base->crew = INT32_MAX;
+    EXPECT_EQ(site_harvest_amount(harvester), INT32_MAX);
+}
+
 // ---- Facilities ----
 
 TEST_F(SectorProduction, AFacilityIsLaidDownBuiltAndJoinsTheCensus) {

@@ -34,6 +34,9 @@ constexpr int BADGE_LAYER = 20;
 constexpr int TITLE_FONT = 5, TEXT_FONT = 2, COUNT_FONT = 1;
 constexpr int SHADE_LEVEL = 4;
 
+// The icon and the text take no pointer: the row under them is hovered, clicked and wheeled.
+constexpr int PANEL_CHILD_INERT = 1;
+
 // A row's widget state: the id of its alert.
 struct NewsRowState {
     uint64_t alert_id = 0;
@@ -98,7 +101,7 @@ Control *build_row(Alert *alert) {
                 image_control_enable_border(icon);
                 if (ColourFade *border = image_control_border_colour(icon)) colour_fade_set(border, r, g, b);
             }
-            panel_add_child(row, ROW_PAD, ROW_PAD, NEWS_ID_ROW_ICON, 0, icon);
+            panel_add_child(row, ROW_PAD, ROW_PAD, NEWS_ID_ROW_ICON, PANEL_CHILD_INERT, icon);
             text_x = icon->w + ICON_TEXT_GAP;
         }
     }
@@ -106,7 +109,7 @@ Control *build_row(Alert *alert) {
     alert_get_text_color(alert, &r, &g, &b, &is_new);
     const int options = is_new ? TILE_FADE_IN | TILE_PULSE : TILE_FADE_IN;
     Control *text = ui_tile_create(alert->text.c_str(), TEXT_FONT, TEXT_WIDTH, 0, r, g, b, options);
-    if (text) panel_add_child(row, text_x, ROW_PAD, NEWS_ID_ROW_TEXT, 0, text);
+    if (text) panel_add_child(row, text_x, ROW_PAD, NEWS_ID_ROW_TEXT, PANEL_CHILD_INERT, text);
     if (icon && text) {
         // The shorter of the two is centred on the taller.
         Control *shorter = icon->h < text->h ? icon : text;

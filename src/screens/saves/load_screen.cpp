@@ -86,7 +86,7 @@ void fade_rows_except(LoadScreenState *s, Control *keep) {
             if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == IDS.title ? 2000 : 1500, 0);
         }
         for (int id : {IDS.icon, IDS.credits_icon, IDS.objects_icon, IDS.sectors_icon})
-            if (Control *icon = panel_find_child(r.control, id)) image_control_animate_brightness(icon, 100, 1500, 0);
+            if (Control *icon = panel_find_child(r.control, id)) image_control_fade_to_grey(icon);
     }
 }
 

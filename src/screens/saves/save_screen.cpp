@@ -357,6 +357,8 @@ void save_screen_save(Control *screen) {
             if (!label) label = panel_find_child(panel_find_child(r.control, IDS.title_panel), id);
             if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == IDS.title ? 2000 : 1500, 0);
         }
+        for (int id : {IDS.icon, IDS.credits_icon, IDS.objects_icon, IDS.sectors_icon})
+            if (Control *icon = panel_find_child(r.control, id)) image_control_fade_to_grey(icon);
     }
     if (old && list_panel) {
         Control *replacement = nullptr;

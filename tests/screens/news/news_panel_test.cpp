@@ -8,6 +8,7 @@
 
 #include "../galaxy/panels_test_support.h"
 #include "game/alert.h"
+#include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
 #include "screens/news/news_item_panel.h"
@@ -254,6 +255,42 @@ TEST_F(NewsPanel, ClickOnARowWithASceneOpensItsItemInTheCentre) {
     EXPECT_EQ(news_panel_clicked_alert(news), item);
     EXPECT_TRUE(control_is_shown(centre));
     EXPECT_TRUE(news_item_panel_shows(centre, item));
+}
+
+// The pointer over a row's words or its icon is over the row: a click there opens the item, the
+// wheel there scrolls the list, and the row's border lights while the pointer rests on them.
+TEST_F(NewsPanel, TheWordsAndTheIconOfARowTakeItsClickItsWheelAndItsHover) {
+    const int rank_icon = officer_rank_icon(0);   // the pods' icon
+    ASSERT_EQ(image_control_load_type(rank_icon), RES_OK);
+    types_.push_back(rank_icon);
+    for (int i = 0; i < 12; ++i) post(("filler " + std::to_string(i)).c_str());
+    Alert *first = post_with_scene("An escape pod with the survivors of a long and hard fought battle was picked up");
+    Alert *second = post_with_scene("A second pod was found drifting near the border of the sector");
+    Control *news = open_news();
+    ASSERT_TRUE(present(panel_find_child(news, NEWS_ID_SCROLL))) << "the list scrolls";
+    Control *centre = centre_panel();
+    control_set_hidden(centre, false);
+    Control *words = panel_find_child(state(news)->rows.back(), NEWS_ID_ROW_TEXT);
+    ASSERT_NE(words, nullptr);
+    click(words);
+    frames(2);
+    EXPECT_EQ(news_panel_clicked_alert(news), second);
+    EXPECT_TRUE(control_is_shown(centre));
+    EXPECT_TRUE(news_item_panel_shows(centre, second));
+    EXPECT_TRUE(state(news)->rows.back()->flags & CTRL_HOVERED) << "the row is hovered, not its words";
+
+    Control *row = state(news)->rows[state(news)->rows.size() - 2];
+    Control *icon = panel_find_child(row, NEWS_ID_ROW_ICON);
+    ASSERT_NE(icon, nullptr);
+    click(icon);
+    frames(2);
+    EXPECT_EQ(news_panel_clicked_alert(news), first) << "a click on the icon";
+
+    const int before = panel_of(list(news))->scroll_y;
+    ASSERT_GT(before, 0) << "the list stands at its end";
+    ui_test::wheel(-3);
+    frame();
+    EXPECT_LT(panel_of(list(news))->scroll_y, before) << "the wheel over the words scrolls the list up";
 }
 
 }  // namespace

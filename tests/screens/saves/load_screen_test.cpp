@@ -111,6 +111,28 @@ TEST_F(LoadScreen, YesLoadRecordsThePendingLoadOfTheChosenRowAndCallsTheOwner) {
     EXPECT_NE(panel_find_child(screen, LOAD_SCREEN_OK_ID), nullptr);
 }
 
+// While the chosen save loads, the other rows grey out whole: words and pictures; the chosen row
+// keeps its pictures.
+TEST_F(LoadScreen, WhileLoadingTheOtherRowsGreyTheirWordsAndPictures) {
+    write_save("000.sav", "First", 200);
+    write_save("001.sav", "Second", 100);
+    build();
+    choose(0);
+    click(load());
+    frames(15);
+    click(dialog_button(LOAD_SCREEN_DIALOG_ID, DIALOG_YES_ID));
+    game->flags &= ~GAME_FLAG_LOAD_PENDING;
+    frames(1600 / 20);
+    for (int id : {LOAD_ROW_ICON_ID, 100015, 100013, 100014}) {
+        Control *other = panel_find_child(row(1), id), *chosen = panel_find_child(row(0), id);
+        ASSERT_NE(other, nullptr) << id;
+        ASSERT_NE(chosen, nullptr) << id;
+        EXPECT_EQ(image_of(other)->grey, 100) << "picture " << id << " of the other row";
+        EXPECT_EQ(image_of(chosen)->grey, 0) << "picture " << id << " of the chosen row";
+    }
+    EXPECT_EQ(text_label_colour(panel_find_child(row(1), LOAD_ROW_DATE_ID))->g, 60);
+}
+
 TEST_F(LoadScreen, OnTheTitleTheQuestionDoesNotSpeakOfUnsavedProgress) {
     write_save("000.sav", "First", 100);
     build();

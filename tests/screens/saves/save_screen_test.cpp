@@ -96,6 +96,24 @@ TEST_F(SaveScreen, NewFilesTakeTheFirstFreeNumberAndAGapIsFilledFirst) {
     EXPECT_FALSE(exists(saves->file("003.sav")));
 }
 
+// After a save the rows not saved into grey out whole: their words and their four pictures.
+TEST_F(SaveScreen, TheOtherRowsDimTheirWordsAndPicturesAfterASave) {
+    write_save("000.sav", "Kept", 200);
+    save_into(0);
+    ASSERT_EQ(state()->last_result, 0);
+    frames(1600 / 20);
+    Control *other = row(1);
+    ASSERT_EQ(row_title(1), "Kept");
+    for (int id : {SAVE_ROW_ICON_ID, 100017, 100015, 100016}) {
+        Control *icon = panel_find_child(other, id);
+        ASSERT_NE(icon, nullptr) << id;
+        EXPECT_EQ(image_of(icon)->grey, 100) << "picture " << id << " greyed";
+    }
+    const ColourFade *date = text_label_colour(panel_find_child(other, SAVE_ROW_DATE_ID));
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(date->r, 60);
+}
+
 TEST_F(SaveScreen, OverwritingAsksOnlyWhenTheRowsFileStillExists) {
     write_save("auto.sav", "Autosave", 10, 1);   // newest, but never the file a row names
     const std::string kept = write_save("004.sav", "Old title", 100);
