@@ -166,7 +166,7 @@ void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, 
         panel_set_background(row, true);
         if (ColourFade *bg = panel_background_colour(row)) colour_fade_set(bg, 2, 2, 2);
         panel_of(row)->value = k;
-        row->dwell_delay = HOVER_DELAY_MS;
+        row->dwell_delay = row->dwell_left = HOVER_DELAY_MS;
         row->on_dwell = ship_stat_row_hint_show;
         row->on_hover_leave = ship_stat_row_hint_hide;
         panel_add_child(panel, 0, 0, ROWS[k].id, 0, row);

@@ -124,7 +124,11 @@ void add_pair(Control *row, int x, int y, int icon_id, int icon_type, int bar_id
     place_bar_by_icon(bar, icon);
 }
 
-Control *rank_icon(const Ship *ship) { return image_control_create_frame(rank_image(pilot_rank(ship)), 1); }
+Control *rank_icon(const Ship *ship) {
+    Control *icon = image_control_create_frame(rank_image(pilot_rank(ship)), 1);
+    if (icon) control_set_layer(icon, 1);   // over the picture's corner
+    return icon;
+}
 
 Control *commander_box_for(const Ship *ship, uint32_t flags) {
     const uint32_t box_flags = (flags & SHIP_ROW_ANIMATE) ? (COMMANDER_BOX_ANIMATE | COMMANDER_BOX_SKILLS)
@@ -143,8 +147,6 @@ Control *location_line(const Ship *ship) {
     if (const Player *owner = object_get_owner(sector)) c = {owner->red, owner->green, owner->blue};
     return text_label_create(FONT_NAME, c.r, c.g, c.b, "%s sector", object_get_name(sector));
 }
-
-int start_x(Control *row) { return live_child(row, SHIP_ROW_ID_RANK) ? START_X_RANKED : START_X; }
 
 int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 
@@ -310,7 +312,7 @@ void ship_rows_align_columns(List<Control> *rows) {
     for (Control *row : rows->items) {
         if (!row) continue;
         const ShipRowState *s = ship_row_state(row);
-        const int x0 = start_x(row);
+        const int x0 = START_X;   // one picture column for every row, rank icon or not
         Control *picture = live_child(row, SHIP_ROW_ID_PICTURE);
         Control *name = live_child(row, SHIP_ROW_ID_NAME);
         Control *where = live_child(row, SHIP_ROW_ID_LOCATION);
