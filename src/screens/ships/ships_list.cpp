@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/input.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"
@@ -66,6 +67,7 @@ constexpr int ROW_GAP = 6;
 constexpr int LIST_PAD_W = 2, LIST_PAD_H = 4;
 constexpr int FLASH_SHOW_MS = 30, FLASH_REMOVE_MS = 450;
 constexpr int STRIP_X = 2, STRIP_Y = 2, STRIP_H = 30;
+constexpr int WHEEL_STEP = 24;
 constexpr uint32_t LIST_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP_ROW_LOCATION | SHIP_ROW_RANK;
 constexpr Rgb LIST_BORDER{24, 24, 8}, EMPTY_TEXT{190, 10, 10}, STRIP{5, 5, 8}, FLASH{200, 200, 170};
 
@@ -193,6 +195,12 @@ void scroll_by(Control *bar, int step) {
     scroll_bar_get(bar, &pos, &range);
     scroll_bar_set_position(bar, pos + step);
     ships_list_on_scroll(bar);
+}
+
+// The wheel over a row moves the list as it would over the bar: 24 a notch.
+void ships_list_on_row_wheel(Control *row) {
+    Control *list = row ? static_cast<Control *>(row->user_data) : nullptr;
+    if (Control *bar = live_child(list, SHIPS_LIST_ID_SCROLL)) scroll_by(bar, input_wheel() * WHEEL_STEP);
 }
 
 void ships_list_scroll_down(Control *bar) { scroll_by(bar, SHIPS_LIST_SCROLL_STEP); }
@@ -446,6 +454,7 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
         list_append(&state->rows, row);
         ship_row_set_click_handler(row, ships_list_on_row);
         row->user_data = panel;
+        row->on_wheel = ships_list_on_row_wheel;
         panel_of(row)->value = index;
     }
     if (list_count(&state->rows) == 0)

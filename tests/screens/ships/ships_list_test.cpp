@@ -143,6 +143,12 @@ TEST_F(ShipsList, ALongListIsCutAt530PixelsAndScrollsInStepsOf96) {
     ui_test::click_control(panel_find_child(bar, SCROLL_NEAR_ARROW_ID));
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(pos, range - 96);
+    ui_test::wheel(-1);   // a notch up over a row
+    ASSERT_NE(row(list, 15)->on_wheel, nullptr);
+    row(list, 15)->on_wheel(row(list, 15));
+    ui_test::next_tick();
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(pos, range - 96 - 24);
 }
 
 TEST_F(ShipsList, ARowRefreshFollowsItsShipsNewCommanderAndLostArmour) {
