@@ -166,7 +166,9 @@ struct Crit {
     int32_t        order = 0;               // reading-order rank among the crits
     int32_t        position_count = 0;      // entries of frame_x, frame_y
     ShipFrameTable frame_x, frame_y;        // the mount point in each frame, by frame number
-    int32_t        display[CRIT_DISPLAY_WORDS] = {};   // kept for the screens
+    // The mount's system card in the ship panel's card area: its x, y and the point its connector
+    // line leaves from (x, y), for the unturned hull.
+    int32_t        display[CRIT_DISPLAY_WORDS] = {};
     System        *system = nullptr;        // fitted; one reference held
 };
 
@@ -206,10 +208,12 @@ struct Ship : GameObject {
     // Template figures (copied by ship_copy_template).
     uint32_t       hull_flags = 0;
     int32_t        rot_first = 0, rot_last = 0;
-    int32_t        icon_frame = 0;
-    int32_t        design_frame = 0;        // negative: none
-    int32_t        frame_c = 0, frame_d = 0;
-    int32_t        picture_frame = 0;
+    // The hull's pictures as every screen shows them (frame numbers of its sprites):
+    int32_t        icon_frame = 0;          // the icon slot: the ship lists' row picture
+    int32_t        design_frame = 0;        // frame 0 enlarged, where the mounts are placed; negative: none
+    int32_t        frame_c = 0;             // the small icon
+    int32_t        frame_d = 0;             // the list picture
+    int32_t        picture_frame = 0;       // the picture slot
     int32_t        alt_first = 0, alt_last = 0;
     int32_t        offset_first = 0, offset_last = 0;
     int32_t        extra_first = 0, extra_last = 0;
@@ -223,6 +227,8 @@ struct Ship : GameObject {
     int32_t        base_scan_range = 0;
     int32_t        base_cost = 0;
     int32_t        base_build_a = 0, base_build_b = 0;
+    // The ship panel's card area: the hull picture (frame tmpl_c, -1 none) stands at (tmpl_a, tmpl_b)
+    // in it and each crit's display words place its system card there (Crit::display).
     int32_t        tmpl_a = 0, tmpl_b = 0, tmpl_c = 0;
     int32_t        death_duration = 0;      // ms of the destruction animation
     // Statistics (ship_recompute_stats).

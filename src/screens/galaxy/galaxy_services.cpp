@@ -46,11 +46,6 @@ void officer_detail_panel_init(Control *panel, Officer *, int32_t) {
     close_unfilled(panel);
 }
 
-void ships_list_build(Control *, List<GameObject> *) {
-    static bool said = false;
-    not_yet(&said, "ships list");
-}
-
 void officer_list_panel_init(Control *, List<Officer> *) {
     static bool said = false;
     not_yet(&said, "officers list");
@@ -65,8 +60,6 @@ void corp_panel_init(Control *) {
     static bool said = false;
     not_yet(&said, "corporation summary");
 }
-
-GameObject *ships_list_get_selected(Control *) { return nullptr; }
 
 Officer *officer_list_get_selected(Control *) { return nullptr; }
 
