@@ -1,8 +1,9 @@
-// Item detail popups: an officer skill's bonus lines.
+// Item detail popups: the grants of a technology and an officer skill's bonus lines.
 #include "views/item_popups.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 #include "game/alert.h"
 #include "game/game.h"
@@ -15,6 +16,13 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
+#include "systems/system.h"
+#include "views/system_info_card.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/site.h"
+#include "world/toolkit_views.h"
 
 namespace {
 
@@ -56,12 +64,69 @@ int frame_of(int type, int wanted) { return wanted > 0 && image_type_frame_count
 
 ControlRoot *root() { return game_get(); }
 
-void free_state(void *data) { delete static_cast<ItemPanelState *>(data); }
+void free_state(void *data) {
+    ItemPanelState *state = static_cast<ItemPanelState *>(data);
+    if (state && state->systems) list_free(state->systems);
+    delete state;
+}
+
+void free_system(System *system) { system_free(system); }
+
+// A row icon: the second frame of its type, the first when the type has one; none for type 0.
+Control *row_icon(int type) { return type ? image_control_create_frame(type, frame_of(type, SECOND_FRAME)) : nullptr; }
+
+// The layout every grant popup shares: picture, name, value rows, then the description tile when
+// there is a text. Takes the picture and the rows over; null when out of memory.
+Control *grant_popup_build(Control *picture, const char *name_text, List<SystemRow> *rows, const std::string &desc) {
+    Control *popup = panel_create_empty();
+    if (!popup) {
+        if (picture) control_destroy(picture);
+        if (rows) list_free(rows);
+        return nullptr;
+    }
+    const int pw = picture ? picture->w : 0;
+    if (picture) panel_add_child(popup, 4, 8, 0, 0, picture);
+    Control *name = text_label_create_plain(LINE_FONT, 230, 230, 230, name_text);
+    const int nh = name ? name->h : 0;
+    if (name) panel_add_child(popup, pw + 10, 6, 0, 0, name);
+    int bottom = nh + 16;
+    if (rows)
+        if (Control *table = ui_stat_rows_create(rows, 0)) {
+            panel_add_child(popup, pw + 10, nh + 16, 0, 0, table);
+            bottom = table->y + table->h;
+        }
+    if (!desc.empty())
+        if (Control *tile = ui_tile_create(desc.c_str(), LINE_FONT, 256, 3, 230, 230, 230, TILE_BULLET_LIT)) {
+            panel_set_border(tile, true);
+            if (ColourFade *b = panel_border_colour(tile)) colour_fade_set(b, 32, 32, 32);
+            panel_set_background(tile, true);
+            if (ColourFade *bg = panel_background_colour(tile)) colour_fade_set(bg, 1, 1, 1);
+            panel_add_child(popup, 4, bottom + 6, 0, 0, tile);
+        }
+    int w = 0, h = 0;
+    panel_layout(popup, &w, &h);
+    control_set_size(popup, w + 4, h + 4);
+    return popup;
+}
+
+// Opens the popup anchored on the card, or drops it.
+void open_on(Control *card, Control *popup) {
+    if (popup && game_open_popup(root(), popup, card, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
+}
+
+void add_row(List<SystemRow> *rows, int icon_type, const char *label, const std::string &value) {
+    ui_stat_rows_add_row(rows, row_icon(icon_type), label, value.c_str(), 0);
+}
+
+std::string with_unit(int value, const char *unit) { return printed("%i", value) + unit; }
 
 }  // namespace
 
 void item_panel_set_state(Control *panel, uint64_t alert_id, int32_t tech_type) {
-    if (panel) control_set_widget_state(panel, new ItemPanelState{.tech_type = tech_type, .alert_id = alert_id}, free_state);
+    if (!panel) return;
+    ItemPanelState *state = new (std::nothrow) ItemPanelState{.systems = list_create<System>(), .tech_type = tech_type, .alert_id = alert_id};
+    if (state && state->systems) list_set_free_fn(state->systems, free_system);
+    control_set_widget_state(panel, state, free_state);
 }
 
 ItemPanelState *item_panel_state(Control *panel) {
@@ -138,41 +203,88 @@ const TechEffect *tech_grant_of_card(Control *card) {
     return &tech->effects[size_t(p->value)];
 }
 
+System *tech_grant_system_of_card(Control *card) {
+    const TechEffect *grant = tech_grant_of_card(card);
+    const ItemPanelState *state = item_panel_state(static_cast<Control *>(card ? card->user_data : nullptr));
+    if (!grant || grant->kind != TECH_EFFECT_SYSTEM || !state || !state->systems) return nullptr;
+    for (System *system : state->systems->items) {
+        if (!system) break;
+        if (system->type == grant->value) return system;
+    }
+    return nullptr;
+}
+
+Control *tech_grant_template_picture(const GameObject *tmpl) {
+    if (!tmpl) return nullptr;
+    const int factory = tmpl->kind == OBJECT_SITE ? 0 : 1;
+    // A template never shown stands at frame -1: a hull then shows its icon, a facility its first.
+    Sprite *sprite = template_scene_picture(factory, tmpl->subtype, tmpl->frame);
+    if (!sprite) {
+        const Ship *hull = ship_of(tmpl);
+        sprite = template_scene_picture(factory, tmpl->subtype, hull ? hull->icon_frame : 0);
+    }
+    return sprite ? image_control_create_single(sprite) : nullptr;
+}
+
+GameObject *tech_grant_template(int32_t kind, int32_t index) {
+    if (index < 0 || factory_init() != RES_OK) return nullptr;
+    const Factory *factory = factory_get(kind);
+    if (!factory || index >= factory->template_count) return nullptr;
+    return factory_get_template(kind, index);
+}
+
+std::string tech_grant_days_text(int32_t days) { return printed("%i day", days) + (days == 1 ? "" : "s"); }
+
+Control *tech_grant_hull_popup_build(int32_t template_index) {
+    const Ship *hull = ship_of(tech_grant_template(OBJECT_SHIP, template_index));
+    List<SystemRow> *rows = hull ? ui_stat_rows_list_create() : nullptr;
+    if (!rows) return nullptr;
+    add_row(rows, 50, "Cost", printed("$%i", hull->base_cost));
+    add_row(rows, 130, "Mass", with_unit(hull->base_mass, " KT"));
+    add_row(rows, 63, "Power", with_unit(hull->capacity_max, " TW"));
+    add_row(rows, 131, "System Mounts", printed("%i", ship_count_mount0_crits(hull)));
+    add_row(rows, 53, "Armor Rating", printed("%i", hull->base_max_armour));
+    add_row(rows, 78, "Crew Capacity", printed("%i", hull->base_max_crew));
+    std::string desc;
+    if (ship_load_description(hull->subtype, &desc) != RES_OK) desc.clear();
+    return grant_popup_build(tech_grant_template_picture(hull), hull->name.c_str(), rows, desc);
+}
+
+Control *tech_grant_facility_popup_build(int32_t template_index) {
+    const Site *site = site_cast(tech_grant_template(OBJECT_SITE, template_index));
+    List<SystemRow> *rows = site ? ui_stat_rows_list_create() : nullptr;
+    if (!rows) return nullptr;
+    add_row(rows, 50, "Cost", printed("%i", site->params.build_cost));
+    add_row(rows, 74, "Build Time", tech_grant_days_text(site->params.build_days));
+    std::string desc;
+    if (site_load_description(site, &desc) != RES_OK) desc.clear();
+    return grant_popup_build(tech_grant_template_picture(site), site->name.c_str(), rows, desc);
+}
+
+void tech_grant_system_popup(Control *card) {
+    System *system = tech_grant_system_of_card(card);
+    if (!system) return;
+    open_on(card, system_info_card_create(system, SYSTEM_CARD_GRANT));
+}
+
+void tech_grant_hull_popup(Control *card) {
+    const TechEffect *grant = tech_grant_of_card(card);
+    if (grant && grant->kind == TECH_EFFECT_HULL) open_on(card, tech_grant_hull_popup_build(grant->value));
+}
+
+void tech_grant_facility_popup(Control *card) {
+    const TechEffect *grant = tech_grant_of_card(card);
+    if (grant && grant->kind == TECH_EFFECT_FACILITY) open_on(card, tech_grant_facility_popup_build(grant->value));
+}
+
 void tech_grant_bonus_popup(Control *card) {
     const TechEffect *grant = tech_grant_of_card(card);
     if (!grant || grant->kind != TECH_EFFECT_BONUS) return;
-    Control *popup = panel_create_empty();
-    if (!popup) return;
-    Control *picture = image_control_create_frame(BONUS_IMAGE, 0);
-    const int pw = picture ? picture->w : 0;
-    if (picture) panel_add_child(popup, 4, 8, 0, 0, picture);
-    Control *name = text_label_create_plain(LINE_FONT, 230, 230, 230, tech_bonus_category_name(grant->value));
-    const int nh = name ? name->h : 0;
-    if (name) panel_add_child(popup, pw + 10, 6, 0, 0, name);
-    int bottom = nh + 16;
-    if (List<SystemRow> *rows = ui_stat_rows_list_create()) {
-        const int icon_type = tech_bonus_category_icon(grant->value);
-        Control *icon = icon_type ? image_control_create_frame(icon_type, frame_of(icon_type, SECOND_FRAME)) : nullptr;
-        ui_stat_rows_add_row(rows, icon, "Amount", tech_bonus_amount_text(grant->value, grant->value2).c_str(), 0);
-        if (Control *table = ui_stat_rows_create(rows, 0)) {
-            panel_add_child(popup, pw + 10, nh + 16, 0, 0, table);
-            bottom = table->y + table->h;
-        }
-    }
+    List<SystemRow> *rows = ui_stat_rows_list_create();
+    if (rows) add_row(rows, tech_bonus_category_icon(grant->value), "Amount", tech_bonus_amount_text(grant->value, grant->value2));
     std::string text;
-    if (tech_load_bonus_text(grant->value, &text) == RES_OK && !text.empty()) {
-        if (Control *tile = ui_tile_create(text.c_str(), LINE_FONT, 256, 3, 230, 230, 230, TILE_BULLET_LIT)) {
-            panel_set_border(tile, true);
-            if (ColourFade *b = panel_border_colour(tile)) colour_fade_set(b, 32, 32, 32);
-            panel_set_background(tile, true);
-            if (ColourFade *bg = panel_background_colour(tile)) colour_fade_set(bg, 1, 1, 1);
-            panel_add_child(popup, 4, bottom + 6, 0, 0, tile);
-        }
-    }
-    int w = 0, h = 0;
-    panel_layout(popup, &w, &h);
-    control_set_size(popup, w + 4, h + 4);
-    if (game_open_popup(root(), popup, card, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
+    if (tech_load_bonus_text(grant->value, &text) != RES_OK) text.clear();
+    open_on(card, grant_popup_build(image_control_create_frame(BONUS_IMAGE, 0), tech_bonus_category_name(grant->value), rows, text));
 }
 
 void tech_grant_popup_close(Control *) { game_close_popup(root()); }

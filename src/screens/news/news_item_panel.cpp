@@ -16,7 +16,11 @@
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
+#include "systems/system.h"
 #include "views/item_popups.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/site.h"
 
 namespace {
 
@@ -35,13 +39,21 @@ void fill(Control *ctrl, int r, int g, int b) {
     if (ColourFade *bg = panel_background_colour(ctrl)) colour_fade_set(bg, r, g, b);
 }
 
+// The pointer picks the deepest control under it: the parts of a card or row let it through, so
+// that resting anywhere on the card rests on the card.
+void let_pointer_through(Control *card) {
+    if (Panel *p = panel_of(card))
+        for (Control *child : p->children.items)
+            if (child) control_set_enabled(child, false);
+}
+
 Control *skill_row(Control *panel, int skill, int level) {
     Control *row = panel_create_empty();
     if (!row) return nullptr;
     fill(row, 4, 4, 20);
     row->user_data = panel;
     if (Panel *p = panel_of(row)) p->value = skill;
-    row->dwell_delay = NEWS_ITEM_DWELL_MS;
+    control_set_short_dwell(row);
     row->on_dwell = officer_skill_popup;
     row->on_hover_leave = officer_skill_popup_close;
     control_set_tag(row, NEWS_ITEM_SKILL_TAG);
@@ -55,39 +67,122 @@ Control *skill_row(Control *panel, int skill, int level) {
         panel_add_child(row, x, 3, 0, 0, pip);
         x += pip->w + 4;
     }
+    let_pointer_through(row);
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
     control_set_size(row, w + 8, h + 3);
     return row;
 }
 
-// A starbase bonus grant's card; the other grant kinds make none here.
+// What a grant card shows: its picture, its name and its value rows.
+struct CardContent {
+    Control       *picture = nullptr;
+    std::string    name;
+    List<IconRow> *rows = nullptr;
+};
+
+// A row icon: the second frame of its type, the first when the type has one.
+Control *row_icon(int type) {
+    return type ? image_control_create_frame(type, image_type_frame_count(type) > 1 ? 1 : 0) : nullptr;
+}
+
+void add_value(List<IconRow> *rows, int icon_type, const std::string &text) {
+    icon_rows_add(rows, row_icon(icon_type), text.c_str(), 0);
+}
+
+std::string number(int value) { return std::to_string(value); }
+
+// A system grant's card: a new System of the grant, owned by the panel's state.
+bool system_content(Control *panel, const TechEffect &grant, CardContent *out) {
+    ItemPanelState *state = item_panel_state(panel);
+    if (!state || !state->systems) return false;
+    System *system = system_subtype_count(grant.value) > 0 ? system_create_subtype(grant.value, grant.value2)
+                                                            : system_create(grant.value);
+    if (!system) return false;
+    if (list_append(state->systems, system) < 0) {
+        system_free(system);
+        return false;
+    }
+    out->picture = image_control_create_framed(system->spare);
+    out->name = system->name;
+    if (List<SystemRow> *info = ui_stat_rows_list_create()) {
+        system_info_rows(system, info, 0);
+        for (SystemRow *row : info->items) {
+            if (!row) break;
+            icon_rows_add(out->rows, row->icon, row->value.c_str(), 0);
+            row->icon = nullptr;
+        }
+        list_free(info);
+    }
+    return true;
+}
+
+bool card_content(Control *panel, const TechEffect &grant, CardContent *out) {
+    switch (grant.kind) {
+    case TECH_EFFECT_SYSTEM: return system_content(panel, grant, out);
+    case TECH_EFFECT_HULL: {
+        const Ship *hull = ship_of(tech_grant_template(OBJECT_SHIP, grant.value));
+        if (!hull) return false;
+        out->picture = tech_grant_template_picture(hull);
+        out->name = hull->name;
+        add_value(out->rows, 50, number(hull->base_cost));
+        add_value(out->rows, 63, number(hull->capacity_max));
+        return true;
+    }
+    case TECH_EFFECT_FACILITY: {
+        const Site *site = site_cast(tech_grant_template(OBJECT_SITE, grant.value));
+        if (!site) return false;
+        out->picture = tech_grant_template_picture(site);
+        out->name = site->name;
+        add_value(out->rows, 50, number(site->params.build_cost));
+        add_value(out->rows, 74, number(site->params.build_days));
+        return true;
+    }
+    case TECH_EFFECT_BONUS:
+        out->picture = image_control_create_framed(BONUS_IMAGE);
+        out->name = tech_bonus_category_name(grant.value);
+        add_value(out->rows, tech_bonus_category_icon(grant.value), tech_bonus_amount_text(grant.value, grant.value2));
+        return true;
+    default: return false;
+    }
+}
+
+// The popup each grant kind opens.
+constexpr ControlFn GRANT_POPUPS[] = {tech_grant_system_popup, tech_grant_hull_popup, tech_grant_facility_popup,
+                                      tech_grant_bonus_popup};
+
+// One grant's card; null for a kind without one or a grant whose template or System is missing.
 Control *grant_card(Control *panel, const TechEffect &grant, int index) {
-    if (grant.kind != TECH_EFFECT_BONUS) return nullptr;
+    if (grant.kind < 0 || grant.kind > TECH_EFFECT_BONUS) return nullptr;
+    CardContent content;
+    content.rows = icon_rows_list_create();
+    if (!content.rows || !card_content(panel, grant, &content)) {
+        if (content.rows) list_free(content.rows);
+        return nullptr;
+    }
     Control *card = panel_create_empty();
-    if (!card) return nullptr;
+    if (!card) {
+        if (content.picture) control_destroy(content.picture);
+        list_free(content.rows);
+        return nullptr;
+    }
     panel_set_border(card, true);
     if (ColourFade *b = panel_border_colour(card)) colour_fade_set(b, 3, 3, 3);
     fill(card, 0, 0, 36);
     card->user_data = panel;
     if (Panel *p = panel_of(card)) p->value = index;
-    card->dwell_delay = NEWS_ITEM_DWELL_MS;
-    card->on_dwell = tech_grant_bonus_popup;
+    control_set_short_dwell(card);
+    card->on_dwell = GRANT_POPUPS[grant.kind];
     card->on_hover_leave = tech_grant_popup_close;
     control_set_tag(card, NEWS_ITEM_GRANT_TAG);
-    Control *picture = image_control_create_framed(BONUS_IMAGE);
-    const int pw = picture ? picture->w : 0;
-    if (picture) panel_add_child(card, 3, 3, 0, 0, picture);
-    Control *name = text_label_create_plain(2, 230, 230, 230, tech_bonus_category_name(grant.value));
+    const int pw = content.picture ? content.picture->w : 0;
+    if (content.picture) panel_add_child(card, 3, 3, 0, 0, content.picture);
+    Control *name = text_label_create_plain(2, 230, 230, 230, content.name.c_str());
     const int nh = name ? name->h : 0;
-    if (name) panel_add_child(card, pw + 11, 5, 0, 0, name);
-    if (List<IconRow> *rows = icon_rows_list_create()) {
-        const int icon_type = tech_bonus_category_icon(grant.value);
-        Control *icon = icon_type ? image_control_create_frame(icon_type, image_type_frame_count(icon_type) > 1 ? 1 : 0)
-                                  : nullptr;
-        icon_rows_add(rows, icon, tech_bonus_amount_text(grant.value, grant.value2).c_str(), 0);
-        if (Control *values = icon_rows_panel_create(rows, 0, 0)) panel_add_child(card, pw + 11, nh + 9, 0, 0, values);
-    }
+    if (name) panel_add_child(card, pw + 11, 5, NEWS_ITEM_ID_CARD_NAME, 0, name);
+    if (Control *values = icon_rows_panel_create(content.rows, 0, 0))
+        panel_add_child(card, pw + 11, nh + 9, NEWS_ITEM_ID_CARD_VALUES, 0, values);
+    let_pointer_through(card);
     return card;
 }
 

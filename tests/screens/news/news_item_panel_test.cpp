@@ -14,7 +14,15 @@
 #include "screens/news/news_item_panel.h"
 #include "ui/game_controls.h"
 #include "ui/text_label.h"
+#include "ui/ui_draw.h"
+#include "systems/system.h"
+#include "ui/stat_rows.h"
 #include "views/item_popups.h"
+#include "views/system_info_card.h"
+#include "world/factory.h"
+#include "world/object.h"
+#include "world/ship.h"
+#include "world/site.h"
 
 namespace {
 
@@ -121,9 +129,12 @@ TEST_F(NewsItemPanel, ResearchItemShowsACardPerBonusGrantThatExplainsItsAmount) 
     news_item_panel_build(centre, alert);
     std::vector<Control *> cards;
     for (Control *c : panel_of(centre)->children.items)
-        if (c && c->tag == NEWS_ITEM_GRANT_TAG) cards.push_back(c);
+        if (c && c->tag == NEWS_ITEM_GRANT_TAG && c->on_dwell == tech_grant_bonus_popup) cards.push_back(c);
     ASSERT_EQ(int(cards.size()), bonuses);
-    EXPECT_EQ(cards[0]->x, 30);
+    Control *first = nullptr;
+    for (Control *c : panel_of(centre)->children.items)
+        if (c && c->tag == NEWS_ITEM_GRANT_TAG && !first) first = c;
+    EXPECT_EQ(first->x, 30);
     EXPECT_EQ(cards[0]->dwell_delay, 475);
     Control *ok = panel_find_child(centre, NEWS_ITEM_ID_OK);
     EXPECT_GE(ok->y, cards.back()->y + cards.back()->h) << "OK stands below the last card";
@@ -185,6 +196,20 @@ TEST_F(NewsItemPanel, OfficerItemShowsOneEvenRowPerSkillWithItsPipsAndExplainsIt
     frames(2);
     Control *after = game_find_control(game, CONTROL_ID_POPUP);
     EXPECT_TRUE(!after || !control_is_shown(after));
+
+    // The pointer resting on the row's name, through the input path, rests on the row.
+    control_set_hidden(centre, true);
+    game_flush_new_controls(game);
+    int x = 0, y = 0;
+    control_get_screen_position(rows[1], &x, &y);
+    ui_test::mouse_at(x + 40, y + 10);
+    frames(475 / 20 + 2);
+    Control *rested = game_find_control(game, CONTROL_ID_POPUP);
+    ASSERT_TRUE(rested && control_is_shown(rested));
+    texts.clear();
+    for (Control *c : panel_of(rested)->children.items)
+        if (c && c->type == CONTROL_TEXT) texts.push_back(text_of(c));
+    EXPECT_EQ(texts.at(0), "Sensors");
 }
 
 TEST_F(NewsItemPanel, ComparesAlertsByIdAndAnExpiredAlertOpensNoPopup) {
@@ -206,6 +231,189 @@ TEST_F(NewsItemPanel, ComparesAlertsByIdAndAnExpiredAlertOpensNoPopup) {
     officer_skill_popup(row);
     game_flush_new_controls(game);
     EXPECT_EQ(game_find_control(game, CONTROL_ID_POPUP), nullptr);
+}
+
+
+// The first technology granting a thing of the kind, with the grant's index; -1 when none does.
+int tech_granting(int kind, int *grant_index) {
+    for (int n = 0; n < TECH_COUNT; ++n)
+        if (const TechInfo *tech = tech_get(n))
+            for (size_t i = 0; i < tech->effects.size(); ++i)
+                if (tech->effects[i].kind == kind) {
+                    *grant_index = int(i);
+                    return n;
+                }
+    return -1;
+}
+
+class NewsGrantCards : public NewsItemPanel {
+protected:
+    void SetUp() override {
+        NewsItemPanel::SetUp();
+        std::vector<int> wanted = {44, 50, 53, 63, 74, 78, 84, 125, 129, 130, 131, 161};
+        for (int type = 0; type < 30; ++type)   // the systems' icons
+            if (const System *t = system_type_template(type)) wanted.push_back(t->spare);
+        for (int type : wanted)
+            if (image_control_load_type(type) == RES_OK) types_.push_back(type);
+        // The templates' pictures, as the galaxy's load gives them.
+        factory_acquire_group_all(FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    }
+    void TearDown() override {
+        factory_release_all_groups(FACTORY_GROUP_FRAMES);
+        EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
+        NewsItemPanel::TearDown();
+    }
+    std::vector<Control *> cards(Control *panel) {
+        std::vector<Control *> out;
+        for (Control *c : panel_of(panel)->children.items)
+            if (c && c->tag == NEWS_ITEM_GRANT_TAG && !(c->flags & CTRL_REMOVED)) out.push_back(c);
+        return out;
+    }
+    // The card of grant index `grant` in the panel built for a research item of the tech.
+    Control *card_of(Control *centre, int tech_type, int grant) {
+        news_item_panel_build(centre, keep(alert_post_research(game->ui_player_id, tech_type, "%s research complete", "Tech")));
+        control_set_position(centre, ui_screen_width() / 2 - centre->w / 2, ui_screen_height() / 2 - centre->h / 2);
+        game_flush_new_controls(game);
+        for (Control *c : cards(centre))
+            if (panel_of(c)->value == grant) return c;
+        return nullptr;
+    }
+    // Rests the pointer on the control for `ms` through the real input path.
+    void rest_on(Control *c, int ms) {
+        int x = 0, y = 0;
+        control_get_screen_position(c, &x, &y);
+        ui_test::mouse_at(x + c->w / 2, y + c->h / 2);
+        frames(ms / 20 + 1);
+    }
+    Control *popup() {
+        Control *p = game_find_control(game, CONTROL_ID_POPUP);
+        return p && !(p->flags & CTRL_REMOVED) && control_is_shown(p) ? p : nullptr;
+    }
+    static bool has(const std::vector<std::string> &texts, const std::string &t) {
+        return std::find(texts.begin(), texts.end(), t) != texts.end();
+    }
+};
+
+TEST_F(NewsGrantCards, EveryGrantKindHasItsCardAndEachTechsCardsMatchItsGrants) {
+    int made = 0;
+    for (int n = 0; n < TECH_COUNT; ++n) {
+        const TechInfo *tech = tech_get(n);
+        if (!tech || tech->effects.empty()) continue;
+        Control *centre = centre_panel();
+        news_item_panel_build(centre, keep(alert_post_research(game->ui_player_id, n, "%s research complete", "Tech")));
+        const std::vector<Control *> shown = cards(centre);
+        ASSERT_EQ(shown.size(), tech->effects.size()) << "tech " << n;
+        ItemPanelState *state = item_panel_state(centre);
+        int systems = 0;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const TechEffect &grant = tech->effects[size_t(panel_of(shown[i])->value)];
+            EXPECT_EQ(shown[i]->dwell_delay, 475);
+            const ControlFn popups[] = {tech_grant_system_popup, tech_grant_hull_popup, tech_grant_facility_popup,
+                                        tech_grant_bonus_popup};
+            EXPECT_EQ(shown[i]->on_dwell, popups[grant.kind]) << "tech " << n << " grant " << i;
+            EXPECT_EQ(shown[i]->on_hover_leave, tech_grant_popup_close);
+            systems += grant.kind == TECH_EFFECT_SYSTEM;
+            // Rows of two: the first row from x 30, later rows from x 12.
+            EXPECT_EQ(shown[i]->x, i == 0 ? 30 : i % 2 == 0 ? 12 : shown[i - 1]->x + shown[i - 1]->w + 8);
+        }
+        ASSERT_NE(state, nullptr);
+        EXPECT_EQ(list_count(state->systems), systems) << "one System record per system grant";
+        made += int(shown.size());
+    }
+    EXPECT_GT(made, 0);
+}
+
+TEST_F(NewsGrantCards, HullCardShowsTheCostAndItsPopupTheDollarsAndFigures) {
+    int grant = -1;
+    const int tech_type = tech_granting(TECH_EFFECT_HULL, &grant);
+    ASSERT_GE(tech_type, 0) << "no technology grants a hull";
+    const int index = tech_get(tech_type)->effects[size_t(grant)].value;
+    const Ship *hull = ship_of(tech_grant_template(OBJECT_SHIP, index));
+    ASSERT_NE(hull, nullptr);
+    Control *centre = centre_panel();
+    Control *card = card_of(centre, tech_type, grant);
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(text_of(panel_find_child(card, NEWS_ITEM_ID_CARD_NAME)), hull->name);
+    const std::vector<std::string> on_card = all_texts(card);
+    EXPECT_TRUE(has(on_card, std::to_string(hull->base_cost)));
+    EXPECT_FALSE(has(on_card, "$" + std::to_string(hull->base_cost)));
+    // A template never shown yet has no current frame: its icon stands in.
+    Control *picture = tech_grant_template_picture(hull);
+    ASSERT_NE(picture, nullptr);
+    control_destroy(picture);
+
+    rest_on(card, 300);
+    EXPECT_EQ(popup(), nullptr) << "not before the dwell";
+    rest_on(card, 300);
+    ASSERT_NE(popup(), nullptr);
+    const std::vector<std::string> shown = all_texts(popup());
+    for (const std::string &t : {std::string("Cost"), std::string("Mass"), std::string("Power"), std::string("System Mounts"),
+                                 std::string("Armor Rating"), std::string("Crew Capacity"), hull->name,
+                                 "$" + std::to_string(hull->base_cost), std::to_string(hull->base_mass) + " KT",
+                                 std::to_string(hull->capacity_max) + " TW",
+                                 std::to_string(ship_count_mount0_crits(hull))})
+        EXPECT_TRUE(has(shown, t)) << t;
+    driver.save_screen("news_item_hull_popup.png");
+
+    // Leaving the card closes it.
+    ui_test::mouse_at(2, 2);
+    frames(3);
+    EXPECT_EQ(popup(), nullptr);
+}
+
+TEST_F(NewsGrantCards, FacilityPopupCountsDaysAndATemplateOutOfRangeOpensNothing) {
+    EXPECT_EQ(tech_grant_days_text(1), "1 day");
+    EXPECT_EQ(tech_grant_days_text(3), "3 days");
+    int grant = -1;
+    const int tech_type = tech_granting(TECH_EFFECT_FACILITY, &grant);
+    ASSERT_GE(tech_type, 0) << "no technology grants a facility";
+    const Site *site = site_cast(tech_grant_template(OBJECT_SITE, tech_get(tech_type)->effects[size_t(grant)].value));
+    ASSERT_NE(site, nullptr);
+    Control *card = card_of(centre_panel(), tech_type, grant);
+    ASSERT_NE(card, nullptr);
+    tech_grant_facility_popup(card);
+    game_flush_new_controls(game);
+    ASSERT_NE(popup(), nullptr);
+    const std::vector<std::string> shown = all_texts(popup());
+    EXPECT_TRUE(has(shown, "Build Time"));
+    EXPECT_TRUE(has(shown, tech_grant_days_text(site->params.build_days)));
+    EXPECT_TRUE(has(shown, std::to_string(site->params.build_cost)));
+    tech_grant_popup_close(card);
+
+    // Indexes at and beyond either end of the factories' templates.
+    for (int kind : {int(OBJECT_SHIP), int(OBJECT_SITE)}) {
+        const int count = factory_get(kind)->template_count;
+        EXPECT_NE(tech_grant_template(kind, count - 1), nullptr);
+        EXPECT_EQ(tech_grant_template(kind, count), nullptr);
+        EXPECT_EQ(tech_grant_template(kind, -1), nullptr);
+    }
+    EXPECT_EQ(tech_grant_hull_popup_build(-1), nullptr);
+    EXPECT_EQ(tech_grant_hull_popup_build(factory_get(OBJECT_SHIP)->template_count), nullptr);
+    EXPECT_EQ(tech_grant_facility_popup_build(factory_get(OBJECT_SITE)->template_count), nullptr);
+}
+
+TEST_F(NewsGrantCards, SystemCardOpensTheGrantsSystemCard) {
+    int grant = -1;
+    const int tech_type = tech_granting(TECH_EFFECT_SYSTEM, &grant);
+    ASSERT_GE(tech_type, 0) << "no technology grants a system";
+    Control *card = card_of(centre_panel(), tech_type, grant);
+    ASSERT_NE(card, nullptr);
+    System *system = tech_grant_system_of_card(card);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(system->type, tech_get(tech_type)->effects[size_t(grant)].value);
+    EXPECT_EQ(text_of(panel_find_child(card, NEWS_ITEM_ID_CARD_NAME)), system->name);
+    rest_on(card, 500);
+    Control *shown = popup();
+    ASSERT_NE(shown, nullptr);
+    Control *info = panel_find_child(shown, SYSTEM_CARD_ID_NAME) ? shown : nullptr;
+    if (!info)   // the popup holds the card
+        for (Control *c : panel_of(shown)->children.items)
+            if (c && panel_of(c) && panel_find_child(c, SYSTEM_CARD_ID_NAME)) info = c;
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->user_data, system);
+    EXPECT_EQ(text_of(panel_find_child(info, SYSTEM_CARD_ID_NAME)), system->name);
+    EXPECT_NE(panel_find_child(info, SYSTEM_CARD_ID_ROWS), nullptr);
 }
 
 }  // namespace
