@@ -19,25 +19,18 @@
 #include "views/commander_box.h"
 #include "views/player_name_label.h"
 #include "views/ship_stat_rows.h"
+#include "views/system_info_card.h"
 #include "world/factory.h"
 #include "world/sector.h"
 #include "world/ship.h"
-
-// The system cards arrive with their own module; until then the panel shows the hull alone.
-#if __has_include("views/system_info_card.h")
-#include "views/system_info_card.h"
-#define SHIP_PANEL_HAS_CARDS 1
-#else
-#define SHIP_PANEL_HAS_CARDS 0
-#endif
 
 namespace {
 
 constexpr int FONT_OWNER = 1;
 constexpr int FONT_REASON = 2;
 constexpr int PICTURE_INSET = 16;          // the hull picture and cards stand this far in from the card area
-constexpr int CARD_OPTIONS = 0x1002;       // mount-card form with the status line
-constexpr int CARD_POPUP_OPTIONS = 0xC03;  // name, status, details and description
+constexpr uint32_t CARD_OPTIONS = SYSTEM_CARD_MOUNT_FORM | SYSTEM_CARD_SMALL_NAME;
+constexpr uint32_t CARD_POPUP_OPTIONS = SYSTEM_CARD_TIP | SYSTEM_CARD_SMALL_NAME;
 constexpr int MENU_MIN_WIDTH = 160;
 constexpr int ROW_PULSE_MS = 150;
 
@@ -204,9 +197,7 @@ void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *
         if (!c.system && !(s->flags & SHIP_PANEL_EMPTY_MOUNTS)) continue;
         Control *card = panel_create_empty();
         if (!card) continue;
-#if SHIP_PANEL_HAS_CARDS
         system_info_card_build(card, c.system, CARD_OPTIONS);
-#endif
         if (Panel *p = panel_of(card)) p->value = i;
         card->dwell_delay = SHIP_PANEL_CARD_DWELL_MS;
         card->away_delay = SHIP_PANEL_CARD_DWELL_MS;
@@ -402,11 +393,7 @@ void ship_panel_refresh(Control *panel) {
     }
     if (Control *stats = panel_find_child(panel, SHIP_PANEL_ID_STATS)) ship_stat_rows_refresh(stats);
     for (Control *card : s->cards.items)
-        if (card && !(card->flags & CTRL_REMOVED)) {
-#if SHIP_PANEL_HAS_CARDS
-            system_card_refresh_status(card);
-#endif
-        }
+        if (card && !(card->flags & CTRL_REMOVED)) system_card_refresh_status(card);
 
     const bool hidden = [panel] {
         Control *menu = panel_find_child(panel, SHIP_PANEL_ID_MENU);
@@ -492,9 +479,7 @@ void ship_details_card_hint_show(Control *card) {
     if (!ship || !p || p->value < 0 || p->value >= ship->crit_count) return;
     Control *popup = panel_create_empty();
     if (!popup) return;
-#if SHIP_PANEL_HAS_CARDS
     system_info_card_build(popup, ship->crits[p->value].system, CARD_POPUP_OPTIONS);
-#endif
     if (game_open_popup(game(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
