@@ -14,8 +14,10 @@
 #include "screens/galaxy/fleet_panel.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/officer_handlers.h"
 #include "screens/galaxy/sector_panel.h"
 #include "screens/ships/ship_details.h"
+#include "screens/ships/ship_officer_assignment.h"
 #include "screens/ships/ships_list.h"
 #include "ui/control.h"
 #include "ui/panel.h"
@@ -24,14 +26,6 @@
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
-
-#if __has_include("screens/galaxy/officer_handlers.h")
-#include "screens/galaxy/officer_handlers.h"
-#include "screens/ships/ship_officer_assignment.h"
-#define SHIP_COMMANDS_ASSIGN_DIALOG 1
-#else
-#define SHIP_COMMANDS_ASSIGN_DIALOG 0
-#endif
 
 namespace {
 
@@ -235,13 +229,10 @@ void starmap_ship_on_officer_row(Control *panel) {
     if (ship->pilot) {
         Officer *pilot = ship->pilot;
         if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
-    }
-#if SHIP_COMMANDS_ASSIGN_DIALOG
-    else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
+    } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
         officer_assign_build(opened, ship, ASSIGN_DIALOG_MODE);
         officer_assign_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
     }
-#endif
     if (!opened) return;
     // It grows out of the ship panel to stand centred on it.
     const int32_t to_w = opened->w, to_h = opened->h;

@@ -157,7 +157,7 @@ Control *make_value_rows(const Ship *ship, uint32_t flags) {
 
 // The hull picture with its facing overlay when the ship has shields.
 Control *make_hull_picture(const Ship *ship, const Ship *tmpl, uint32_t flags) {
-    Control *picture = image_control_create_single(frame_of(tmpl, tmpl->design_frame));
+    Control *picture = image_control_create_single(frame_of(tmpl, tmpl->tmpl_c));
     if (!picture) return nullptr;
     if (ship->shield_strength > 0) {
         uint8_t levels[SHIP_FACINGS] = {};
@@ -179,13 +179,16 @@ Control *make_hull_picture(const Ship *ship, const Ship *tmpl, uint32_t flags) {
     return picture;
 }
 
-// A mount's point on the hull picture, in panel coordinates.
-void mount_point(const Ship *ship, const Ship *tmpl, const Control *picture, int32_t i, int base_y, int *x, int *y) {
+// A mount's point on the hull picture, in panel coordinates: frame 0's point scaled onto the
+// hull picture's frame.
+void mount_point(const Ship *ship, const Ship *tmpl, int32_t i, int base_y, int *x, int *y) {
     const Crit &c = ship->crits[i];
-    const int ref_w = tmpl->frame_w && tmpl->frame_count > 0 ? std::max(tmpl->frame_w[0], 1) : 1;
-    const int ref_h = tmpl->frame_h && tmpl->frame_count > 0 ? std::max(tmpl->frame_h[0], 1) : 1;
-    *x = tmpl->tmpl_a + int(int64_t(c.x) * picture->w / ref_w) + PICTURE_INSET;
-    *y = tmpl->tmpl_b + int(int64_t(c.y) * picture->h / ref_h) + base_y;
+    const int32_t f = tmpl->tmpl_c;
+    const bool sized = tmpl->frame_w && tmpl->frame_h && f < tmpl->frame_count;
+    const int ref_w = sized ? std::max(tmpl->frame_w[0], 1) : 1, ref_h = sized ? std::max(tmpl->frame_h[0], 1) : 1;
+    const int pic_w = sized ? tmpl->frame_w[f] : ref_w, pic_h = sized ? tmpl->frame_h[f] : ref_h;
+    *x = tmpl->tmpl_a + int(int64_t(c.x) * pic_w / ref_w) + PICTURE_INSET;
+    *y = tmpl->tmpl_b + int(int64_t(c.y) * pic_h / ref_h) + base_y;
 }
 
 // The cards of the fitted systems (every mount with SHIP_PANEL_EMPTY_MOUNTS) around the picture,
@@ -224,11 +227,13 @@ void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *
         }
         if (c.mount_type == MOUNT_ARMOUR || !picture) continue;
         int px = 0, py = 0;
-        mount_point(ship, tmpl, picture, i, base_y, &px, &py);
+        mount_point(ship, tmpl, i, base_y, &px, &py);
         Control *line = line_group_create_line(c.display[2] + PICTURE_INSET, c.display[3] + base_y, px, py, 190, 190, 180);
         if (!line) continue;
         line->tag = SHIP_PANEL_HULL_GROUP;
-        panel_add_child(panel, 0, 0, 0, 0, line);
+        int lx = 0, ly = 0;
+        line_group_fit_bounds(line, &lx, &ly);   // the control covers its line, so the group's extent holds
+        panel_add_child(panel, lx, ly, 0, 0, line);
         if (animate) {
             control_hide_for(line, 800);
             line_group_fade_colour(line, 255, 255, 255, 190, 190, 180, 200, 800, 0);
