@@ -206,7 +206,6 @@ void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *
         card->away_delay = SHIP_PANEL_CARD_DWELL_MS;
         card->on_dwell = ship_details_card_hint_show;
         card->on_hover_leave = ship_details_card_hint_hide;
-        card->user_data = panel;
         card->tag = SHIP_PANEL_HULL_GROUP;
         panel_add_child(panel, c.display[0] + PICTURE_INSET, c.display[1] + base_y, 0, 0, card);
         list_append(&s->cards, control_addref(card));
@@ -478,7 +477,8 @@ void ship_details_reason_hide(Control *) {
 }
 
 void ship_details_card_hint_show(Control *card) {
-    Control *panel = owning_panel(card);
+    // A card's user data is its system; the ship panel is its owner.
+    Control *panel = card && ship_panel_state(card->owner) ? card->owner : nullptr;
     const Ship *ship = ship_of(ship_panel_ship(panel));
     const Panel *p = panel_of(card);
     if (!ship || !p || p->value < 0 || p->value >= ship->crit_count) return;

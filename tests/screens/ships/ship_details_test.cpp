@@ -292,7 +292,10 @@ TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred
     Control *panel = open(ship);
     const ShipPanelState *s = ship_panel_state(panel);
     std::vector<int32_t> mounts;
-    for (Control *card : s->cards.items) mounts.push_back(panel_of(card)->value);
+    for (Control *card : s->cards.items) {
+        mounts.push_back(panel_of(card)->value);
+        EXPECT_EQ(card->user_data, ship->crits[panel_of(card)->value].system) << "what its status line reads";
+    }
     EXPECT_EQ(mounts, fitted) << "in mount order";
     Control *picture = kid(panel, SHIP_PANEL_ID_HULL);
     ASSERT_NE(picture, nullptr);
