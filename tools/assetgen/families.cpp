@@ -6,6 +6,7 @@
 #include "assetgen/family_fonts.h"
 #include "assetgen/family_help.h"
 #include "assetgen/family_names.h"
+#include "assetgen/family_portraits.h"
 #include "assetgen/family_sectors.h"
 #include "assetgen/family_ships.h"
 #include "assetgen/family_shots.h"
@@ -26,6 +27,7 @@ const AssetFamily FAMILIES[] = {
     {"sounds", sound_family_generate, sound_family_list_paths},
     {"systems", systems_family_generate, systems_family_list_paths},
     {"names", names_family_generate, names_family_list_paths},
+    {"portraits", portraits_family_generate, portraits_family_list_paths},
     {"tech", tech_family_generate, tech_family_list_paths},
     {"sectors", sectors_family_generate, sectors_family_list_paths},
     {"sites", sites_family_generate, sites_family_list_paths},

@@ -7,7 +7,8 @@
 //    acting object), combat_orders.cpp (the command modes, the map click's orders, the hover
 //    popup, end of turn and retreat), combat_selection.cpp (the selection and its brackets, the
 //    object panel stack, details, the missile warning and marker, popup placement),
-//    combat_services.cpp (entries of panels that arrive later), combat_draw.cpp (drawing, the cursor, the minimap jump),
+//    combat_draw.cpp (drawing, the cursor, the minimap jump), the ship details panel it opens is
+//    screens/ships/ship_details.h,
 //    combat_music.cpp (which combat piece plays), battle_summary.cpp (the result word, the cards,
 //    the salvage, Continue), combat_location.cpp (the location side panel), encounter_list.cpp
 //    (the turn-order strip), combat_side_panels.cpp (the command bar, the side panels, the message
@@ -277,11 +278,6 @@ void combat_active_ship_panel_fill(Control *panel, GameObject *ship, int32_t sty
 void combat_shot_rows_fill(Control *panel, int32_t style);
 void combat_shot_panel_fill(Control *panel, GameObject *shot, int32_t style);
 void combat_shot_panel_set_back_handler(Control *panel);
-
-// ---- Panels that arrive later (combat_services.cpp: stand-ins until then) ----
-void ship_details_build(Control *panel, GameObject *ship, int32_t options);
-void ship_details_get_view_rect(Control *panel, int32_t *x, int32_t *y, int32_t *w, int32_t *h);
-void ship_details_set_officer_handler(Control *panel, void (*handler)(Control *));
 
 // ---- combat_draw.cpp ----
 void combat_draw(Graphics *gfx);

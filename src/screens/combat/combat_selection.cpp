@@ -15,6 +15,7 @@
 #include "platform/log.h"
 #include "screens/combat/combat_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/ships/ship_details.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -41,9 +42,9 @@ constexpr int OFFICER_MOVE_MS = 130;
 
 // The ship details panel's options: the UI player's own ship, another's object details, the
 // status of another player's ship from the UI player's snapshot.
-constexpr int32_t DETAILS_OWN = 3635;
-constexpr int32_t DETAILS_OTHER = 2099;
-constexpr int32_t DETAILS_SNAPSHOT = 3123;
+constexpr uint32_t DETAILS_OWN = SHIP_PANEL_COMBAT_OWN;
+constexpr uint32_t DETAILS_OTHER = SHIP_PANEL_COMBAT_OTHER;
+constexpr uint32_t DETAILS_SNAPSHOT = SHIP_PANEL_COMBAT_SNAPSHOT;
 
 // Unit status panel styles.
 constexpr int32_t STATUS_STYLE_ACTING = 7;
@@ -353,7 +354,7 @@ void combat_open_ship_status(Control *) {
     GameObject *selected = s->selected;
     if (!selected || selected->kind != OBJECT_SHIP) return;
     GameObject *shown = selected;
-    int32_t options = DETAILS_OWN;
+    uint32_t options = DETAILS_OWN;
     if (!is_ui_players(selected)) {
         Player *ui = game()->ui_player;
         if (!ui) return;
@@ -378,11 +379,11 @@ void combat_open_officer_panel(Control *details) {
     Officer *pilot = static_cast<const Ship *>(object)->pilot;
     if (!pilot) return;
     int32_t vx = 0, vy = 0, vw = 0, vh = 0;
-    ship_details_get_view_rect(details, &vx, &vy, &vw, &vh);
+    ship_details_get_commander_rect(details, &vx, &vy, &vw, &vh);
     Control *panel = combat_object_panel_open(COMBAT_ID_OFFICER_PANEL);
     if (!panel) return;
     map_control_anchor(panel, false, combat_map());
-    control_set_position(panel, details->x + vx, details->y + vy);
+    control_set_position(panel, vx, vy);
     control_set_size(panel, std::max(vw, 1), std::max(vh, 1));
     officer_detail_panel_init(panel, pilot, 3);
     int32_t w = 0, h = 0;

@@ -34,18 +34,6 @@ void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
     close_unfilled(panel);
 }
 
-void starmap_show_ship_panel(Control *panel, GameObject *, Player *) {
-    static bool said = false;
-    not_yet(&said, "ship panel");
-    close_unfilled(panel);
-}
-
-void officer_detail_panel_init(Control *panel, Officer *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "officer panel");
-    close_unfilled(panel);
-}
-
 void officer_list_panel_init(Control *, List<Officer> *) {
     static bool said = false;
     not_yet(&said, "officers list");

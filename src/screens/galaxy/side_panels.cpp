@@ -5,6 +5,7 @@
 
 #include "game/game.h"
 #include "game/officer.h"
+#include "screens/galaxy/officer_handlers.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/graphics.h"
@@ -216,6 +217,7 @@ void starmap_officer_panel_fill(Control *panel, Officer *officer) {
     const Game *game = game_get();
     const bool own = officer && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id;
     officer_detail_panel_init(panel, officer, own ? 7 : 3);
+    if (own) starmap_officer_panel_set_handlers(panel);
 }
 
 // ---- News ----

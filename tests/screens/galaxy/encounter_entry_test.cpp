@@ -15,7 +15,9 @@
 #include "platform/colour_fade.h"
 #include "platform/log.h"
 #include "screens/galaxy/encounter_dialog.h"
+#include "screens/ships/ship_details.h"
 #include "ui/app_mode.h"
+#include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "views/ship_list.h"
 
@@ -259,7 +261,13 @@ TEST_F(EncounterEntry, ASidePickedOpensItsBattleGroupAndAMachineShipShowsItsSide
               std::make_tuple(uint8_t(230), uint8_t(230), uint8_t(230)));
     EXPECT_EQ(playing(SOUND_PICK), 1);
 
-    // A side without a name still shows the machine's own.
+    // A side without a name still shows the machine's own. The ship panel on top veils the group
+    // until it is closed.
+    Control *ship_panel = galaxy_object_panel_find(GALAXY_PANEL_SHIP);
+    ASSERT_NE(ship_panel, nullptr);
+    frames(30);   // grown in
+    click(panel_find_child(panel_find_child(ship_panel, SHIP_PANEL_ID_TITLE), TITLE_CLOSE_ID));
+    frames(2);
     ark->name.clear();
     click(list_get(&rows->rows, 1));
     Ship *second = ship_of(battle_group_panel_picked_ship(group));

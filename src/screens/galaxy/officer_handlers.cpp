@@ -1,0 +1,312 @@
+// The galaxy screen's officer handlers: moving officers between ship commands, starbase commands
+// and starbase pools, training a cadet, and the officer panels that open one another in place.
+#include "screens/galaxy/officer_handlers.h"
+
+#include <algorithm>
+
+#include "game/game.h"
+#include "game/officer.h"
+#include "game/player.h"
+#include "platform/sound.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "screens/officers/commanding_officer_panel.h"
+#include "screens/officers/officer_detail_panel.h"
+#include "screens/ships/ship_officer_assignment.h"
+#include "ui/game_controls.h"
+#include "ui/panel.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+
+namespace {
+
+constexpr int MOVE_MS = 200;
+constexpr int SITE_PANEL_RESIZE_MS = 100;
+constexpr int SITE_PANEL_MARGIN = 4;
+constexpr int SITE_PANEL_OPTIONS = 5;
+constexpr int SITE_PANEL_REBUILD_OPTIONS = 4;
+constexpr int SOUND_TRAIN = 12;
+constexpr int LIST_GAP = 6;
+constexpr int FROM_OFFICERS_LIST = 1;   // the officer panel's value when the Officers list opened it
+
+Game *game() { return game_get(); }
+
+Site *starbase_of(const Sector *sector) {
+    return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
+}
+
+bool in_pool(const Site *base, const Officer *officer) { return base && site_find_recruit(base, officer->id); }
+
+// The officer leaves the starbase's command, when it holds it.
+void leave_command(Site *base, Officer *officer) {
+    if (!base || base->commander != officer) return;
+    site_set_pilot(base, nullptr);
+    officer->site_id = 0;
+}
+
+// The officer leaves whatever it holds at the starbase: its command and its place in the pool.
+void leave_starbase(Site *base, Officer *officer) {
+    leave_command(base, officer);
+    if (base) site_remove_officer(base, officer->id);
+}
+
+// The starbase takes the officer into its pool unless it is there already.
+void join_pool(Site *base, Officer *officer) {
+    if (!in_pool(base, officer)) site_add_officer(base, officer);
+    officer->sector_id = base->sector_id;
+}
+
+// The ship loses its pilot (a hull without a pilot seat keeps what it has).
+void strip(Ship *ship) { ship_set_pilot(ship, nullptr); }
+
+// The ship's crew goes with its leaving pilot: into the starbase, or aboard the ship it takes over.
+void crew_to_starbase(Ship *ship, Site *base) {
+    const int32_t crew = ship->crew;
+    if (crew > 0) site_add_crew(base, crew);
+    ship_set_crew(ship, 0);
+}
+void crew_to_ship(Ship *from, Ship *to, int32_t crew) {
+    if (crew > 0) ship_set_crew(to, to->crew + crew);
+    ship_set_crew(from, 0);
+}
+
+// Opens an object panel in the place of another on the stack: the depth goes down by one first,
+// the old panel is removed, and the new one grows from the old one's rectangle to be centred on it.
+Control *open_in_place_of(Control *old, int32_t id) {
+    GalaxyScreen *s = galaxy_screen();
+    if (old && s->panel_top >= 0) --s->panel_top;
+    if (old) control_remove(old);
+    return galaxy_object_panel_open(id);
+}
+
+struct Rect {
+    int x, y, w, h;
+};
+Rect rect_of(const Control *c) { return {c->x, c->y, c->w, c->h}; }
+
+void grow_from(Control *panel, const Rect *old) {
+    if (!panel) return;
+    const int w = panel->w, h = panel->h;
+    control_set_position(panel, old->x, old->y);
+    control_set_size(panel, std::max(old->w, 1), std::max(old->h, 1));
+    control_move_to(panel, old->x + old->w / 2 - w / 2, old->y + old->h / 2 - h / 2, MOVE_MS);
+    panel_resize_to(panel, w, h, MOVE_MS);
+}
+
+// The officer panel for the officer, in the place of `old`.
+void reopen_officer_panel(Control *old, Officer *officer) {
+    const Rect where = rect_of(old);
+    Control *panel = open_in_place_of(old, GALAXY_PANEL_OFFICER);
+    if (!panel) return;
+    starmap_officer_panel_fill(panel, officer);
+    grow_from(panel, &where);
+    game_flush_new_controls(game());
+}
+
+Site *selected_own_site() {
+    Site *site = site_cast(galaxy_screen()->selected);
+    return site && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
+}
+
+void refresh_after_assignment(Site *base_involved) {
+    if (base_involved)
+        if (Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE)) {
+            const int w = site_panel->w, h = site_panel->h;
+            starmap_show_site_panel(site_panel, static_cast<GameObject *>(site_panel->user_data), SITE_PANEL_REBUILD_OPTIONS);
+            const int nw = site_panel->w, nh = site_panel->h;
+            control_set_size(site_panel, w, h);
+            panel_resize_to(site_panel, nw, nh, SITE_PANEL_RESIZE_MS);
+        }
+    galaxy_markers_refresh();
+}
+
+}  // namespace
+
+void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_commander) {
+    if (!officer || !target) return;
+    Ship *to_ship = ship_of(target);
+    Site *to_base = site_cast(target);
+    if (to_base && to_base->subtype != SITE_STARBASE) to_base = nullptr;
+    // A hull without a pilot's seat takes no officer: the officer would leave its post for nowhere.
+    if ((!to_ship && !to_base) || (to_ship && (to_ship->hull_flags & HULL_FLAG_NO_PILOT))) return;
+    Ship *from_ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
+    Site *from_base = from_ship ? nullptr : starbase_of(sector_find(officer->sector_id));
+    if (!from_ship && !from_base) return;
+
+    officer_retain(officer);   // held while it moves between holders
+    Officer *previous = nullptr;
+    if (to_base && !as_commander) {
+        leave_command(to_base, officer);
+        if (from_base) leave_starbase(from_base, officer);
+        if (from_ship) {
+            strip(from_ship);
+            crew_to_starbase(from_ship, to_base);
+        }
+        join_pool(to_base, officer);
+    } else if (to_base && to_base->commander != officer) {
+        if ((previous = to_base->commander)) {
+            officer_retain(previous);
+            site_set_pilot(to_base, nullptr);
+            previous->site_id = 0;
+        }
+        if (from_base) {
+            leave_starbase(from_base, officer);
+            if (previous) join_pool(from_base, previous);
+        } else if (previous) {
+            ship_set_pilot(from_ship, previous);   // the two change places
+        } else {
+            strip(from_ship);
+            crew_to_starbase(from_ship, to_base);
+        }
+        site_remove_officer(to_base, officer->id);   // a pool officer taking its own starbase's command
+        site_set_pilot(to_base, officer);
+    } else if (to_ship && to_ship->pilot != officer) {
+        if ((previous = to_ship->pilot)) {
+            officer_retain(previous);
+            strip(to_ship);
+        }
+        if (from_base) {
+            leave_starbase(from_base, officer);
+            if (previous) join_pool(from_base, previous);
+        } else {
+            const int32_t crew = from_ship->crew;
+            strip(from_ship);
+            if (previous) ship_set_pilot(from_ship, previous);
+            else crew_to_ship(from_ship, to_ship, crew);
+        }
+        ship_set_pilot(to_ship, officer);
+    }
+    refresh_after_assignment(to_base ? to_base : from_base);
+    officer_release(previous);
+    officer_release(officer);
+}
+
+// ---- The starship dialog ----
+
+void starmap_assign_ship_officer_on_pick(Control *dialog) {
+    Officer *officer = officer_assign_get_picked(dialog);
+    GameObject *target = officer_assign_get_target(dialog);
+    if (!officer || !target) return;
+    starmap_assign_officer(officer, target, 0);
+    game_flash_panel_frame(game(), dialog);
+    control_remove(dialog);
+}
+
+void starmap_assign_ship_officer_on_back(Control *dialog) {
+    const Ship *ship = ship_of(officer_assign_get_target(dialog));
+    if (!dialog) return;
+    if (ship && ship->pilot) {
+        reopen_officer_panel(dialog, ship->pilot);
+        return;
+    }
+    control_remove(dialog);
+}
+
+// ---- The officer panel ----
+
+void starmap_officer_panel_set_handlers(Control *panel) {
+    OfficerPanelState *state = officer_panel_state(panel);
+    if (!state) return;
+    state->slots.slot[OFFICER_SLOT_TRAIN] = starmap_officer_on_train;
+    state->slots.slot[OFFICER_SLOT_REASSIGN] = starmap_officer_on_reassign;
+    state->slots.slot[OFFICER_SLOT_REPLACE] = starmap_officer_on_replace;
+}
+
+void starmap_officer_on_train(Control *panel) {
+    Officer *officer = officer_panel_officer(panel);
+    Site *site = selected_own_site();
+    Player *ui = game()->ui_player;
+    if (!officer || !site || !ui) return;
+    int32_t cost = officer->training_cost;
+    uint64_t paused_id = 0;
+    int32_t paused_cost = 0;
+    if (site_get_paused_production(site, nullptr, &paused_id, &paused_cost, nullptr) && paused_id == officer->id)
+        cost = paused_cost;
+    if (site_start_production(site, 0, officer->id) == RES_OK) player_add_resources(ui, -cost);
+    galaxy_markers_refresh();
+    galaxy_object_panels_close();
+    if (Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE)) {
+        starmap_object_panel_set_object(site_panel, site);
+        starmap_show_site_panel(site_panel, site, SITE_PANEL_OPTIONS);
+        starmap_place_panel_beside(site_panel, site, SITE_PANEL_MARGIN);
+        const int w = site_panel->w, h = site_panel->h;
+        control_set_size(site_panel, std::max(w / 8, 1), std::max(h / 8, 1));
+        panel_resize_to(site_panel, w, h, MOVE_MS);
+    }
+    sound_play(SOUND_TRAIN);
+    game_flush_new_controls(game());
+}
+
+void starmap_officer_on_replace(Control *panel) {
+    Officer *officer = officer_panel_officer(panel);
+    if (!officer) return;
+    Ship *ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
+    // The starbase's own dialog arrives with the site panel; until then a starbase post offers none.
+    if (!ship) return;
+    const Rect where = rect_of(panel);
+    Control *dialog = open_in_place_of(panel, GALAXY_PANEL_ASSIGN_SHIP);
+    if (!dialog) return;
+    officer_assign_build(dialog, ship, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+    officer_assign_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
+    officer_assign_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+    grow_from(dialog, &where);
+    game_flush_new_controls(game());
+}
+
+void starmap_officer_on_reassign(Control *panel) {
+    Officer *officer = officer_panel_officer(panel);
+    if (!officer) return;
+    const Rect where = rect_of(panel);
+    const int32_t came_from = panel_of(panel) ? panel_of(panel)->value : -1;
+    officer_retain(officer);   // the officer panel goes before the new one holds it
+    Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
+    if (commanding) {
+        officer_assign_panel_init(commanding, officer);
+        if (OfficerAssignPanelState *state = officer_assign_panel_state(commanding)) {
+            state->slot[COMMANDING_SLOT_PICK] = starmap_reassign_on_pick;
+            state->slot[COMMANDING_SLOT_BACK] = starmap_reassign_on_back;
+        }
+        panel_of(commanding)->value = came_from;
+        grow_from(commanding, &where);
+        game_flush_new_controls(game());
+    }
+    officer_release(officer);
+}
+
+// ---- The commanding officer panel ----
+
+void starmap_reassign_on_pick(Control *panel) {
+    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    if (!state || !state->officer) return;
+    int32_t as_commander = 0;
+    GameObject *target = officer_assign_panel_target(panel, &as_commander);
+    if (!target) return;
+    Officer *officer = state->officer;
+    officer_retain(officer);
+    starmap_assign_officer(officer, target, as_commander);
+    Control *list = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
+    const bool from_list = panel_of(panel)->value == FROM_OFFICERS_LIST && list && control_is_shown(list);
+    if (from_list) {
+        Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
+        if (officer_panel) {
+            starmap_officer_panel_fill(officer_panel, officer);
+            panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
+            control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
+            game_flush_new_controls(game());
+        }
+    } else {
+        game_flash_panel_frame(game(), panel);
+        control_remove(panel);
+    }
+    officer_release(officer);
+}
+
+void starmap_reassign_on_back(Control *panel) {
+    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    if (!state || !state->officer) return;
+    Officer *officer = state->officer;
+    officer_retain(officer);
+    reopen_officer_panel(panel, officer);
+    officer_release(officer);
+}

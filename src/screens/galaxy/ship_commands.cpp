@@ -1,0 +1,251 @@
+// The ship panel of the galaxy screen and the ship commands behind its slots: repair or reload,
+// scrap, deploy a constructor, the crew transfer's aftermath and the commander row.
+#include "screens/galaxy/ship_commands.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "game/encounter_life.h"
+#include "game/game.h"
+#include "game/officer.h"
+#include "game/player.h"
+#include "platform/log.h"
+#include "platform/sound.h"
+#include "screens/galaxy/fleet_panel.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/officer_handlers.h"
+#include "screens/galaxy/sector_panel.h"
+#include "screens/ships/ship_details.h"
+#include "screens/ships/ship_officer_assignment.h"
+#include "screens/ships/ships_list.h"
+#include "ui/control.h"
+#include "ui/panel.h"
+#include "world/fleet.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+#include "world/site.h"
+
+namespace {
+
+constexpr int PANEL_MARGIN = 12;
+constexpr int PANEL_MOVE_MS = 200;
+constexpr int32_t SECTOR_OPTIONS = 25;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = 29;   // the owner still has objects in the sector
+constexpr int32_t SECTOR_OPTIONS_OWN = 32;
+constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = 3;
+constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
+constexpr int32_t ASSIGN_DIALOG_MODE = 1;
+
+Game *game() { return game_get(); }
+bool starmap_view() { return (galaxy_screen()->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_STARMAP_VIEW) != 0; }
+
+// The fleet of the sector view's map that holds the ship (by id); null on the star map.
+Fleet *sector_view_fleet_of(const Ship *ship) {
+    const ObjectMap *map = game()->sector_map;
+    if (starmap_view() || !map) return nullptr;
+    for (GameObject *o : map->objects.items) {
+        if (!o) break;
+        Fleet *fleet = fleet_of(o);
+        if (!fleet) continue;
+        for (const GameObject *member : fleet->ships.items)
+            if (member && member->id == ship->id) return fleet;
+    }
+    return nullptr;
+}
+
+// The sector panel rebuilt in place for the UI player after a ship left the sector.
+void rebuild_sector_panel(Control *panel, Sector *sector, uint64_t owner_id) {
+    const uint64_t ui = game()->ui_player_id;
+    int32_t options = sector_count_objects_of_owner(sector, owner_id) > 0 ? SECTOR_OPTIONS_PRESENT : SECTOR_OPTIONS;
+    if (sector->owner_id == ui) options += SECTOR_OPTIONS_OWN;
+    const int from_x = panel->x, from_y = panel->y;
+    starmap_show_sector_panel(panel, sector, options);
+    starmap_place_panel_beside(panel, sector, PANEL_MARGIN);
+    const int x = panel->x, y = panel->y;
+    control_set_position(panel, from_x, from_y);
+    control_move_to(panel, x, y, PANEL_MOVE_MS);
+}
+
+// The fleet panel after one of its ships was scrapped: gone with its last ship, else rebuilt.
+void rebuild_fleet_panel(Control *panel, Fleet *fleet) {
+    GalaxyScreen *s = galaxy_screen();
+    const bool selected = s->selected == fleet;
+    if (fleet_ship_count(fleet) == 0) {
+        control_set_hidden(panel, false);
+        if (selected) starmap_select_object(nullptr);
+        return;
+    }
+    const int from_x = panel->x, from_y = panel->y;
+    starmap_show_fleet_panel(panel, fleet, starmap_view() ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
+    starmap_place_panel_beside(panel, fleet, PANEL_MARGIN);
+    const int x = panel->x, y = panel->y;
+    control_set_position(panel, from_x, from_y);
+    control_move_to(panel, x, y, PANEL_MOVE_MS);
+    if (selected) {
+        // Selected again, so that its bracket is drawn anew.
+        starmap_select_object(nullptr);
+        starmap_select_object(fleet);
+    }
+}
+
+}  // namespace
+
+void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
+    if (!panel || !ship) return;
+    GameObject *shown = nullptr;
+    uint32_t flags = SHIP_PANEL_GALAXY_OWN;
+    if (ship->owner_id != 0 && ship->owner_id == game()->ui_player_id) {
+        shown = ship;
+    } else if (viewer) {
+        flags = SHIP_PANEL_GALAXY_OTHER;
+        shown = player_known_object_by_id(viewer, ship->id);
+        if (!shown) {
+            player_learn_object(viewer, ship, 0);
+            shown = player_known_object_by_id(viewer, ship->id);
+        }
+    }
+    if (!ship_of(shown)) log_write(LOG_GAME, LOG_WARN, "Failed to show ship panel (target ship not found)");
+    else ship_details_build(panel, shown, flags);
+    ShipPanelState *s = ship_panel_state(panel);
+    if (!s) {
+        // Nothing to show: the object panel opened for it goes at the next frame.
+        control_remove(panel);
+        return;
+    }
+    s->slot[SHIP_SLOT_CONSTRUCT] = galaxy_ship_on_construct;
+    s->slot[SHIP_SLOT_SCRAP] = galaxy_ship_on_scrap;
+    s->slot[SHIP_SLOT_REPAIR] = galaxy_ship_on_repair;
+    s->slot[SHIP_SLOT_CREW_TRANSFERRED] = starmap_ship_on_crew_transferred;
+    ship_details_set_officer_handler(panel, starmap_ship_on_officer_row);
+}
+
+void galaxy_ship_on_repair(Control *panel) {
+    Ship *ship = ship_of(ship_panel_ship(panel));
+    Player *owner = ship && ship->owner_id ? game_find_player(game(), ship->owner_id) : nullptr;
+    if (!owner) return;
+    const int32_t cost = ship_repair_cost(ship);
+    if (owner->credits < cost) return;
+    owner->credits = std::max(owner->credits - cost, 0);
+    ship_repair_and_reload(ship);
+    ship_panel_refresh(panel);
+    starmap_refresh_ship_views();
+    sound_play(SOUND_REPAIR);
+}
+
+void galaxy_ship_on_scrap(Control *panel) {
+    Ship *ship = ship_of(ship_panel_ship(panel));
+    if (!ship) return;
+    // Leaving its sector may let the ship go; the steps after it still read and mark it.
+    object_add_ref(ship);
+    Player *owner = ship->owner_id ? game_find_player(game(), ship->owner_id) : nullptr;
+    Sector *sector = sector_of(game_find_object(game(), ship->sector_id));
+    Fleet *view_fleet = sector_view_fleet_of(ship);
+
+    const int32_t value = ship_scrap_value(ship);
+    if (owner && value > 0) player_add_resources(owner, value);
+
+    Site *base = sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
+    if (base && base->owner_id == ship->owner_id) {
+        const int32_t moved = std::min(ship->crew, base->params.crew_capacity - base->crew);
+        if (moved > 0) site_add_crew(base, moved);   // beyond the capacity the crew is lost
+        if (Officer *pilot = ship->pilot) {
+            site_add_officer(base, pilot);
+            // The officer now waits in the pool: it commands no ship any more.
+            ship_set_pilot(ship, nullptr);
+        }
+    }
+    if (view_fleet) {
+        object_add_ref(view_fleet);
+        fleet_remove_ship(view_fleet, ship);
+    }
+    if (ship->sector_id != 0) ship_set_sector(ship, nullptr);
+    if (ship->fleet_id != 0) ship_set_fleet(ship, nullptr);
+
+    ship->flags |= OBJ_DEAD;
+    game_purge_removed_objects(game());
+    if (Control *shown = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) control_set_hidden(shown, false);
+    galaxy_markers_refresh();
+
+    if (sector) {
+        if (Control *sector_panel = galaxy_object_panel_find(GALAXY_PANEL_SECTOR))
+            rebuild_sector_panel(sector_panel, sector, ship->owner_id);
+        else if (Control *fleet_panel = view_fleet ? galaxy_object_panel_find(GALAXY_PANEL_FLEET) : nullptr)
+            rebuild_fleet_panel(fleet_panel, view_fleet);
+    }
+    if (view_fleet) object_release(view_fleet);
+    sound_play(SOUND_SCRAPPED);
+    object_release(ship);
+}
+
+void galaxy_ship_on_construct(Control *panel) {
+    Ship *ship = ship_of(ship_panel_ship(panel));
+    if (!ship) return;
+    object_add_ref(ship);
+    Fleet *view_fleet = sector_view_fleet_of(ship);
+    if (Site *site = ship_deploy_starbase(ship)) {
+        if (ObjectMap *map = game()->sector_map; map && !starmap_view()) {
+            map_place_object(map, site, site->x, site->y, 0);
+            map_add_pending_objects(map);
+        }
+    }
+    if (view_fleet) fleet_remove_ship(view_fleet, ship);
+    if (galaxy_screen()->selected) starmap_select_object(nullptr);
+    galaxy_object_panels_close();
+    galaxy_markers_refresh();
+    object_release(ship);
+}
+
+void starmap_ship_on_crew_transferred(Control *panel) {
+    const Ship *ship = ship_of(ship_panel_ship(panel));
+    Sector *sector = ship ? sector_of(game_find_object(game(), ship->sector_id)) : nullptr;
+    if (sector) {
+        const Site *base = sector->owner_id == game()->ui_player_id && sector->site_counts[SITE_STARBASE] > 0
+                               ? sector_find_site_of_kind(sector, SITE_STARBASE)
+                               : nullptr;
+        const bool manned = base && base->crew >= 100;
+        for (Site *site : sector->sites.items) {
+            if (!site) break;
+            if (manned) {
+                if ((site->state & SITE_CREW_SHORT) && site->subtype == SITE_STARBASE) site_stamp_crew_ok(site);
+                site->state &= ~SITE_CREW_SHORT;
+            } else {
+                site->state |= SITE_CREW_SHORT;
+            }
+        }
+    }
+    galaxy_markers_refresh();
+    starmap_refresh_ship_views();
+}
+
+void starmap_ship_on_officer_row(Control *panel) {
+    Ship *ship = ship_of(ship_panel_ship(panel));
+    if (!ship) return;
+    int32_t x = panel->x, y = panel->y;
+    control_get_screen_position(panel, &x, &y);
+    const int32_t w = panel->w, h = panel->h;
+    Control *opened = nullptr;
+    if (ship->pilot) {
+        Officer *pilot = ship->pilot;
+        if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
+    } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
+        officer_assign_build(opened, ship, ASSIGN_DIALOG_MODE);
+        officer_assign_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
+    }
+    if (!opened) return;
+    // It grows out of the ship panel to stand centred on it.
+    const int32_t to_w = opened->w, to_h = opened->h;
+    control_set_position(opened, x, y);
+    control_set_size(opened, w, h);
+    control_move_to(opened, x + w / 2 - to_w / 2, y + h / 2 - to_h / 2, PANEL_MOVE_MS);
+    panel_resize_to(opened, to_w, to_h, PANEL_MOVE_MS);
+}
+
+void starmap_refresh_ship_views() {
+    if (Control *fleet = galaxy_object_panel_find(GALAXY_PANEL_FLEET)) fleet_panel_refresh_ship_list(fleet);
+    if (Control *sector = galaxy_object_panel_find(GALAXY_PANEL_SECTOR)) sector_panel_refresh_ship_list(sector);
+    if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_panel_refresh(ship);
+    Control *ships = galaxy_screen()->side_panels[GALAXY_LIST_SHIPS];
+    if (ships && control_is_shown(ships)) ships_list_refresh_rows(ships);
+}
