@@ -157,12 +157,13 @@ TEST_F(ShipSources, MountsFollowTheHullRoundEveryFrame) {
     EXPECT_EQ(std::vector<int32_t>({l.mounts[1].x, l.mounts[1].y, l.mounts[1].xs[9], l.mounts[1].ys[9]}),
               std::vector<int32_t>({c - 8, c - 2, c - 2, c + 8}));
     // The sample's card area origin is (4, 1): cards of the front half right of the design view,
-    // the rest left of it, each level with its mount, its connector leaving the edge facing the view.
+    // the rest left of it, each level with its mount, its connector leaving the edge facing the view
+    // (from under a left-hand card).
     const int32_t view = l.side * l.design_scale;
     EXPECT_EQ(l.mounts[0].display[0], 4 + view + 12) << "the fore mount's card is right of the view";
     EXPECT_EQ(l.mounts[0].display[2], l.mounts[0].display[0]);
     EXPECT_EQ(l.mounts[1].display[0], 4 - 12 - 112) << "the engine's card is left of it";
-    EXPECT_EQ(l.mounts[1].display[2], 4 - 12);
+    EXPECT_EQ(l.mounts[1].display[2], 4 - 12 - 112 + 48) << "under the card, whatever its width";
     EXPECT_EQ(l.mounts[1].display[1] + 20, 1 + l.mounts[1].y * l.design_scale + l.design_scale / 2);
     EXPECT_EQ(l.mounts[1].display[3], l.mounts[1].display[1] + 20);
     EXPECT_GE(l.side * l.design_scale, 300);

@@ -402,7 +402,8 @@ namespace {
 // The system cards round the design view: mounts on the rear half of the hull get a card in the
 // column left of the view, the others in the column right of it; each card level with its mount
 // where it can be, pushed down below the card above it, and the column lifted back when it runs
-// past the view's bottom. A card's connector leaves from the middle of its edge facing the view.
+// past the view's bottom. A card's connector leaves from the middle of its edge facing the view
+// (under a left-hand card, whose width its system's name decides).
 void place_cards(const ShipSource &s, ShipLayout *l) {
     const int32_t scale = l->design_scale, view = l->side * scale;
     const int32_t origin_x = s.words[0], origin_y = s.words[1];
@@ -426,7 +427,7 @@ void place_cards(const ShipSource &s, ShipLayout *l) {
             int32_t *d = l->mounts[order[k]].display;
             d[0] = x;
             d[1] = ys[k] - lift;
-            d[2] = column == 0 ? x + SHIP_FAMILY_CARD_W : x;
+            d[2] = column == 0 ? x + SHIP_FAMILY_CARD_MIN_W : x;
             d[3] = d[1] + SHIP_FAMILY_CARD_H / 2;
         }
     }

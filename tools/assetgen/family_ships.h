@@ -40,6 +40,9 @@ constexpr int SHIP_FAMILY_LIST_H = 64;
 // The system cards the ship panel places round the design view: the room each card is given,
 // the gap between the card columns and the view, and between cards of one column.
 constexpr int SHIP_FAMILY_CARD_W = 112;
+// A card is at least this wide (icon box and a short name): a left-hand card's connector leaves
+// from this far in, under the card, so it meets the card whatever the system's name.
+constexpr int SHIP_FAMILY_CARD_MIN_W = 48;
 constexpr int SHIP_FAMILY_CARD_H = 40;
 constexpr int SHIP_FAMILY_CARD_GAP = 12;
 constexpr int SHIP_FAMILY_CARD_SPACING = 4;

@@ -198,6 +198,22 @@ void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         const Crit &c = ship->crits[i];
         if (!c.system && !(s->flags & SHIP_PANEL_EMPTY_MOUNTS)) continue;
+        // The connector goes in before its card, so the card covers the line's end.
+        if (c.mount_type != MOUNT_ARMOUR && picture) {
+            int px = 0, py = 0;
+            mount_point(ship, tmpl, i, base_y, &px, &py);
+            Control *line = line_group_create_line(c.display[2] + PICTURE_INSET, c.display[3] + base_y, px, py, 190, 190, 180);
+            if (line) {
+                line->tag = SHIP_PANEL_HULL_GROUP;
+                int lx = 0, ly = 0;
+                line_group_fit_bounds(line, &lx, &ly);   // the control covers its line, so the group's extent holds
+                panel_add_child(panel, lx, ly, 0, 0, line);
+                if (animate) {
+                    control_hide_for(line, 800);
+                    line_group_fade_colour(line, 255, 255, 255, 190, 190, 180, 200, 800, 0);
+                }
+            }
+        }
         Control *card = panel_create_empty();
         if (!card) continue;
         system_info_card_build(card, c.system, CARD_OPTIONS);
@@ -223,19 +239,6 @@ void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *
                 control_hide_for(frame, 550);
                 control_remove_after(frame, 1000);
             }
-        }
-        if (c.mount_type == MOUNT_ARMOUR || !picture) continue;
-        int px = 0, py = 0;
-        mount_point(ship, tmpl, i, base_y, &px, &py);
-        Control *line = line_group_create_line(c.display[2] + PICTURE_INSET, c.display[3] + base_y, px, py, 190, 190, 180);
-        if (!line) continue;
-        line->tag = SHIP_PANEL_HULL_GROUP;
-        int lx = 0, ly = 0;
-        line_group_fit_bounds(line, &lx, &ly);   // the control covers its line, so the group's extent holds
-        panel_add_child(panel, lx, ly, 0, 0, line);
-        if (animate) {
-            control_hide_for(line, 800);
-            line_group_fade_colour(line, 255, 255, 255, 190, 190, 180, 200, 800, 0);
         }
     }
 }
