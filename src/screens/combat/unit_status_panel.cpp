@@ -1,5 +1,6 @@
 // The unit status panel: the selected object's name, owner and state, and for the UI player's
 // acting ship every order of its turn (system rows with their action buttons, the command bar).
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -235,7 +236,9 @@ Control *system_row(Control *panel, System *system, int32_t crit, int style) {
         if (light) control_set_position(light, status->x - 4 - light->w, light->y);
     }
 
-    const int yr = icon_h + 9;
+    // The info rows and the action buttons start below the icon and below the name (and recharge)
+    // lines, so that a small or missing icon never puts them over the text.
+    const int yr = std::max(icon_h + 9, last ? last->y + last->h + 6 : 0);
     if (List<SystemRow> *info = ui_stat_rows_list_create()) {
         system_info_rows(system, info, 1);
         List<IconRow> *rows = icon_rows_list_create();

@@ -419,3 +419,60 @@ TEST_F(UnitStatus, AShotPanelRatesAVolleyByItsRoundsLeftAndShowsItsOriginAndTarg
 }
 
 }  // namespace
+
+namespace {
+
+bool overlap(const Control *a, const Control *b) {
+    return a->x < b->x + b->w && b->x < a->x + a->w && a->y < b->y + b->h && b->y < a->y + a->h;
+}
+
+// Nothing of a system row lies over anything else of it: the name, the recharge line, the status
+// light and word, the info rows and the action buttons, with the system's icon or without it (its
+// picture not loaded), idle or recharging.
+TEST_F(UnitStatus, ASystemRowLaysItsPartsSideBySideWithOrWithoutItsIcon) {
+    System *weapon = nullptr;
+    int32_t crit = -1;
+    for (int32_t i = 0; i < mine->crit_count && !weapon; ++i)
+        if (System *s = ship_get_crit_system(mine, i); s && system_has_action(s)) weapon = s, crit = i;
+    ASSERT_NE(weapon, nullptr) << "the first design carries a weapon";
+    if (weapon->aux_text.empty()) weapon->aux_text = "Recharging";
+    bool loaded_here = false;
+
+    // The battle's fixture loads only the panel's own pictures: the system's icon comes second.
+    for (const bool with_icon : {false, true})
+        for (const int recharge : {0, 2}) {
+            SCOPED_TRACE(std::string(with_icon ? "with" : "without") + " its icon, recharge " + std::to_string(recharge));
+            if (with_icon && !loaded_here) {
+                ASSERT_EQ(image_control_load_type(weapon->spare), RES_OK) << "the system's icon";
+                loaded_here = true;
+            }
+            if (!with_icon) {
+                EXPECT_EQ(image_type_frame_count(weapon->spare), 0) << "the icon is not loaded yet";
+            }
+            if (recharge) weapon->flags |= SYSTEM_FLAG_RECHARGES;
+            weapon->recharge_left = recharge;
+            fill(mine, UNIT_STATUS_COMMANDS);
+            Control *row = nullptr;
+            for (Control *r : rows())
+                if (r->tag == crit) row = r;
+            ASSERT_NE(row, nullptr);
+
+            std::vector<Control *> parts;
+            for (Control *c : live_children(row))
+                if (c->owner == row && c->w > 0 && c->h > 0) parts.push_back(c);
+            ASSERT_GE(parts.size(), 3u) << "name, status and buttons at least";
+            for (size_t i = 0; i < parts.size(); ++i) {
+                EXPECT_LE(parts[i]->x + parts[i]->w, row->w) << "child " << i << " inside the row";
+                EXPECT_LE(parts[i]->y + parts[i]->h, row->h) << "child " << i << " inside the row";
+                for (size_t j = i + 1; j < parts.size(); ++j)
+                    EXPECT_FALSE(overlap(parts[i], parts[j]))
+                        << "children " << i << " (" << parts[i]->x << "," << parts[i]->y << " " << parts[i]->w << "x"
+                        << parts[i]->h << ") and " << j << " (" << parts[j]->x << "," << parts[j]->y << " "
+                        << parts[j]->w << "x" << parts[j]->h << ")";
+            }
+        }
+    weapon->recharge_left = 0;
+    if (loaded_here) image_control_free_type(weapon->spare);
+}
+
+}  // namespace
