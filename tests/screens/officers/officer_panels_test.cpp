@@ -330,3 +330,49 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     starmap_assign_officer(old_commander, unmanned, 0);
     EXPECT_EQ(b->pilot, old_commander) << "a hull without a pilot's seat takes nobody";
 }
+
+// ---- The galaxy screen's road: officer panel, Reassign, a post picked ----
+
+TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheCommand) {
+    Officer *pilot = hire("Pilot Sato", RANK_CAPTAIN);
+    ship_with_pilot(0, pilot);
+    Officer *old_commander = base->commander;
+    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    starmap_officer_panel_fill(officer_panel, pilot);
+    game_flush_new_controls(game);
+    frame();
+    press('a');
+    Control *commanding = galaxy_object_panel_find(GALAXY_PANEL_COMMANDER);
+    ASSERT_NE(commanding, nullptr);
+    EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED) << "the commanding panel takes the officer panel's place";
+    frames(12);   // grown into place
+    click(panel_find_child(panel_find_child(commanding, COMMANDING_ID_LIST), COMMANDING_ID_STARBASE_ROW));
+    EXPECT_EQ(base->commander, pilot);
+    EXPECT_EQ(ships[0]->pilot, old_commander) << "the former commander takes the ship: the two change places";
+    EXPECT_EQ(pilot->ship_id, 0u);
+    EXPECT_TRUE(commanding->flags & CTRL_REMOVED);
+}
+
+TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
+    Officer *a = hire("Pilot Tate", RANK_CAPTAIN), *b = hire("Pilot Ueda", RANK_COMMANDER);
+    ship_with_pilot(0, a);
+    ship_with_pilot(1, b);
+    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    starmap_officer_panel_fill(officer_panel, a);
+    game_flush_new_controls(game);
+    frame();
+    press('e');
+    Control *dialog = galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP);
+    ASSERT_NE(dialog, nullptr);
+    AssignOfficerState *s = officer_assign_state(dialog);
+    ASSERT_NE(s, nullptr);
+    int row = -1;
+    for (int i = 0; i < list_count(&s->officers); ++i)
+        if (list_get(&s->officers, i) == b) row = i;
+    ASSERT_GE(row, 0);
+    frames(12);
+    click(list_get(&s->rows, row));
+    EXPECT_EQ(ships[0]->pilot, b);
+    EXPECT_EQ(ships[1]->pilot, a);
+    EXPECT_TRUE(dialog->flags & CTRL_REMOVED);
+}
