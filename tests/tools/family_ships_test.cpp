@@ -156,9 +156,15 @@ TEST_F(ShipSources, MountsFollowTheHullRoundEveryFrame) {
               std::vector<int32_t>({c + 12, c, c, c - 12}));
     EXPECT_EQ(std::vector<int32_t>({l.mounts[1].x, l.mounts[1].y, l.mounts[1].xs[9], l.mounts[1].ys[9]}),
               std::vector<int32_t>({c - 8, c - 2, c - 2, c + 8}));
-    EXPECT_EQ(l.mounts[0].display[0], 40) << "a fore mount's caption sits to its right";
-    EXPECT_EQ(l.mounts[1].display[0], -40);
-    EXPECT_EQ(l.mounts[1].display[2], 1);
+    // The sample's card area origin is (4, 1): cards of the front half right of the design view,
+    // the rest left of it, each level with its mount, its connector leaving the edge facing the view.
+    const int32_t view = l.side * l.design_scale;
+    EXPECT_EQ(l.mounts[0].display[0], 4 + view + 12) << "the fore mount's card is right of the view";
+    EXPECT_EQ(l.mounts[0].display[2], l.mounts[0].display[0]);
+    EXPECT_EQ(l.mounts[1].display[0], 4 - 12 - 112) << "the engine's card is left of it";
+    EXPECT_EQ(l.mounts[1].display[2], 4 - 12);
+    EXPECT_EQ(l.mounts[1].display[1] + 20, 1 + l.mounts[1].y * l.design_scale + l.design_scale / 2);
+    EXPECT_EQ(l.mounts[1].display[3], l.mounts[1].display[1] + 20);
     EXPECT_GE(l.side * l.design_scale, 300);
 }
 
@@ -175,7 +181,7 @@ TEST_F(ShipSources, TheGameReadsTheParameterFileBack) {
     EXPECT_EQ(std::tie(t->name, t->hull_flags), std::make_tuple(std::string("Test Hull"), 0x21u));
     EXPECT_EQ(std::vector<int32_t>({t->rot_last, t->icon_frame, t->alt_last, t->frame_c, t->capacity_max, t->speed,
                                     t->base_build_b, t->tmpl_a, t->death_duration}),
-              std::vector<int32_t>({35, 36, 46, -1, 100, 120, 400, 4, 1000}));
+              std::vector<int32_t>({35, 36, 46, 47, 100, 120, 400, 4, 1000}));
     EXPECT_EQ(t->offset_x, nullptr);
     ASSERT_NE(t->centre_x, nullptr);
     EXPECT_EQ(t->centre_x->size(), 36u);

@@ -224,8 +224,8 @@ TEST_F(ShipList, RefreshRunsTheBarsAndMovesTheCrewRowWithThePilot) {
 
 TEST_F(ShipList, IconRowDropsLinesReachingTheBottomAndSaysThereIsMore) {
     Sector *home = nullptr;
-    const std::vector<Ship *> eight = ui_ships_at_home(8, &home), many = ui_ships_at_home(14, &home);
-    ASSERT_EQ(many.size(), 14u);
+    const std::vector<Ship *> eight = ui_ships_at_home(8, &home), many = ui_ships_at_home(40, &home);
+    ASSERT_EQ(many.size(), 40u);   // more than the row's small icons can hold
     List<GameObject> given = listed(eight);
     held.push_back(control_addref(ship_icons_create(&given, 0)));
     EXPECT_EQ(live_children(held.back()).size(), 8u) << "eight ships fit";

@@ -12,7 +12,7 @@ using namespace shiptest;
 namespace {
 
 constexpr int32_t ROTATIONS = 36;
-constexpr int32_t FRAMES = 47;
+constexpr int32_t FRAMES = 49;
 
 class GeneratedHulls : public CombatMapTest {
 protected:
@@ -108,6 +108,42 @@ TEST_F(GeneratedHulls, EveryMountSitsOnTheHullInEveryRotationFrame) {
             int32_t x = 0, y = 0;
             ASSERT_EQ(ship_crit_position_for_frame(h, i, &x, &y), RES_OK);
             EXPECT_TRUE(mask_test(h->frames[h->design_frame], x, y)) << h->name << " crit " << i << " design";
+        }
+    }
+}
+
+// The pictures every screen takes from a hull, and the system cards the ship panel lays round its
+// hull picture: on either side of the picture, clear of one another, each connector leaving the
+// card's edge that faces the picture.
+TEST_F(GeneratedHulls, EveryHullNamesItsPicturesAndPlacesACardForEachMount) {
+    for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
+        const Ship *h = tmpl(t);
+        const std::vector<int32_t> pictures = {h->icon_frame, h->design_frame, h->frame_c, h->frame_d, h->picture_frame,
+                                               h->tmpl_c};
+        for (int32_t f : pictures) {
+            ASSERT_TRUE(f >= 0 && f < h->frame_count) << h->name << " frame " << f;
+            EXPECT_NE(h->frames[f], nullptr) << h->name << " frame " << f;
+        }
+        EXPECT_EQ(h->tmpl_c, h->design_frame) << "the hull picture is the view the mounts scale onto";
+        EXPECT_LT(h->frame_w[h->frame_c], h->frame_w[h->icon_frame]) << "the small icon is smaller";
+        EXPECT_LT(h->frame_h[h->frame_d], h->frame_h[h->picture_frame]);
+
+        const int32_t left = h->tmpl_a, right = h->tmpl_a + h->frame_w[h->design_frame];
+        ASSERT_GE(left, 0);
+        for (int32_t i = 0; i < h->crit_count; ++i) {
+            const int32_t *d = h->crits[i].display;
+            const bool on_left = d[0] < left;
+            EXPECT_GE(d[0], 0) << h->name << " crit " << i;
+            if (on_left) EXPECT_LE(d[2], left) << h->name << " crit " << i;
+            else EXPECT_GE(d[0], right) << h->name << " crit " << i << ": a card never covers the picture";
+            EXPECT_TRUE(d[2] == d[0] || on_left) << "a card right of the picture connects from its left edge";
+            EXPECT_TRUE(d[3] > d[1]) << "the connector leaves the card's side, below its top";
+            for (int32_t j = 0; j < i; ++j) {
+                const int32_t *e = h->crits[j].display;
+                if (e[0] == d[0]) {
+                    EXPECT_GE(std::abs(e[1] - d[1]), d[3] - d[1]) << h->name << " cards " << j << ", " << i;
+                }
+            }
         }
     }
 }

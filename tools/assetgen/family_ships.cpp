@@ -292,6 +292,13 @@ Canvas paint_frame(const ShipSource &s, const ShipLayout &l, int frame, uint32_t
     if (frame == SHIP_FAMILY_PICTURE_FRAME)
         return ships_paint(s, 25, l.picture_scale, SHIP_FAMILY_PICTURE_W, SHIP_FAMILY_PICTURE_H,
                            SHIP_FAMILY_PICTURE_W / 2.0f, SHIP_FAMILY_PICTURE_H / 2.0f, seed);
+    if (frame == SHIP_FAMILY_SMALL_ICON_FRAME) {
+        const float c = SHIP_FAMILY_SMALL_ICON_SIDE / 2.0f;
+        return ships_paint(s, 45, l.small_scale, SHIP_FAMILY_SMALL_ICON_SIDE, SHIP_FAMILY_SMALL_ICON_SIDE, c, c, seed);
+    }
+    if (frame == SHIP_FAMILY_LIST_FRAME)
+        return ships_paint(s, 25, l.list_scale, SHIP_FAMILY_LIST_W, SHIP_FAMILY_LIST_H, SHIP_FAMILY_LIST_W / 2.0f,
+                           SHIP_FAMILY_LIST_H / 2.0f, seed);
     const float c = float(l.alt_side) / 2;
     return ships_paint(s, 45.0f * float(frame - SHIP_FAMILY_ALT_FIRST), l.alt_scale, l.alt_side, l.alt_side, c, c, seed);
 }
@@ -390,6 +397,43 @@ Result ships_load_content(const std::string &folder, std::vector<ShipSource> *ou
     return RES_OK;
 }
 
+namespace {
+
+// The system cards round the design view: mounts on the rear half of the hull get a card in the
+// column left of the view, the others in the column right of it; each card level with its mount
+// where it can be, pushed down below the card above it, and the column lifted back when it runs
+// past the view's bottom. A card's connector leaves from the middle of its edge facing the view.
+void place_cards(const ShipSource &s, ShipLayout *l) {
+    const int32_t scale = l->design_scale, view = l->side * scale;
+    const int32_t origin_x = s.words[0], origin_y = s.words[1];
+    for (int column = 0; column < 2; ++column) {
+        std::vector<size_t> order;
+        for (size_t i = 0; i < l->mounts.size(); ++i)
+            if ((l->mounts[i].x * 2 >= l->side) == (column == 1)) order.push_back(i);
+        auto level = [&](size_t i) { return origin_y + l->mounts[i].y * scale + scale / 2; };
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return level(a) < level(b); });
+        const int32_t x = column == 0 ? origin_x - SHIP_FAMILY_CARD_GAP - SHIP_FAMILY_CARD_W
+                                      : origin_x + view + SHIP_FAMILY_CARD_GAP;
+        std::vector<int32_t> ys;
+        for (size_t i : order) {
+            int32_t y = level(i) - SHIP_FAMILY_CARD_H / 2;
+            if (!ys.empty()) y = std::max(y, ys.back() + SHIP_FAMILY_CARD_H + SHIP_FAMILY_CARD_SPACING);
+            ys.push_back(y);
+        }
+        const int32_t overrun = ys.empty() ? 0 : ys.back() + SHIP_FAMILY_CARD_H - (origin_y + view);
+        const int32_t lift = std::clamp(overrun, 0, ys.empty() ? 0 : std::max(ys.front() - origin_y, 0));
+        for (size_t k = 0; k < order.size(); ++k) {
+            int32_t *d = l->mounts[order[k]].display;
+            d[0] = x;
+            d[1] = ys[k] - lift;
+            d[2] = column == 0 ? x + SHIP_FAMILY_CARD_W : x;
+            d[3] = d[1] + SHIP_FAMILY_CARD_H / 2;
+        }
+    }
+}
+
+}  // namespace
+
 ShipLayout ships_layout(const ShipSource &s) {
     ShipLayout l;
     const float r = radius_of(s);
@@ -409,6 +453,8 @@ ShipLayout ships_layout(const ShipSource &s) {
         }
     const float half_w = std::max(-min_x, max_x) + 3, half_h = std::max(-min_y, max_y) + 3;
     l.picture_scale = std::min((SHIP_FAMILY_PICTURE_W - 8) / (2 * half_w), (SHIP_FAMILY_PICTURE_H - 8) / (2 * half_h));
+    l.list_scale = std::min((SHIP_FAMILY_LIST_W - 4) / (2 * half_w), (SHIP_FAMILY_LIST_H - 4) / (2 * half_h));
+    l.small_scale = float(SHIP_FAMILY_SMALL_ICON_SIDE - 2) / (2 * r);
 
     const float centre = float(l.side) / 2;
     for (const ShipSourceCrit &c : s.crits) {
@@ -422,14 +468,9 @@ ShipLayout ships_layout(const ShipSource &s) {
         }
         m.x = m.xs[0];
         m.y = m.ys[0];
-        // The caption sits outward from the mount, the way it faces on the design view.
-        static const int32_t DX[4] = {1, 0, -1, 0}, DY[4] = {0, -1, 0, 1}, ALIGN[4] = {0, 2, 1, 2};
-        m.display[0] = DX[c.facing] * SHIP_FAMILY_CAPTION_REACH;
-        m.display[1] = DY[c.facing] * SHIP_FAMILY_CAPTION_REACH;
-        m.display[2] = ALIGN[c.facing];
-        m.display[3] = 0;
         l.mounts.push_back(std::move(m));
     }
+    place_cards(s, &l);
     return l;
 }
 
@@ -437,7 +478,7 @@ Result ships_encode_params(const ShipSource &s, const ShipLayout &l, Buffer *out
     Result r = buffer_write_u32(out, s.hull_flags);
     const int32_t head[] = {0, SHIP_FAMILY_ROTATIONS - 1,                       // rotation frames
                             SHIP_FAMILY_ICON_FRAME, SHIP_FAMILY_DESIGN_FRAME,
-                            -1, -1,                                              // no further single frames
+                            SHIP_FAMILY_SMALL_ICON_FRAME, SHIP_FAMILY_LIST_FRAME,
                             SHIP_FAMILY_PICTURE_FRAME,
                             SHIP_FAMILY_ALT_FIRST, SHIP_FAMILY_ALT_FIRST + SHIP_FAMILY_ALT_COUNT - 1,
                             0, SHIP_FAMILY_ROTATIONS - 1,                       // detail views: the rotation frames

@@ -6,8 +6,13 @@
 //
 // Frames of every hull (the parameter file names them):
 //   0..35  rotation frames, frame f showing the hull turned to 10 f degrees; all of one size
-//   36     icon;  37 design view (frame 0 enlarged by a whole factor);  38 detail picture
+//   36     icon (the list rows' picture);  37 design view (frame 0 enlarged by a whole factor: the
+//          ship panel's hull picture);  38 detail picture (the picture slot)
 //   39..46 small views at 0, 45 ... 315 degrees (the second rotation range)
+//   47     small icon (frame_c);  48 list picture (frame_d)
+// The three template words are the card area's origin x, y (where the design view stands among
+// the system cards of the ship panel) and the hull picture frame; each mount's four display words
+// are its card's x, y in that area and the point of the card its connector line leaves from.
 // The hull turns about the centre of the rotation frames, so the frames need no offset tables;
 // the centre tables hold that centre, and every mount point carries its position in each
 // rotation frame.
@@ -20,18 +25,28 @@
 struct Buffer;
 
 constexpr int SHIP_FAMILY_HULLS = 9;
-constexpr int SHIP_FAMILY_FRAMES = 47;
+constexpr int SHIP_FAMILY_FRAMES = 49;
 constexpr int SHIP_FAMILY_ROTATIONS = 36;
 constexpr int SHIP_FAMILY_ICON_FRAME = 36;
 constexpr int SHIP_FAMILY_DESIGN_FRAME = 37;
 constexpr int SHIP_FAMILY_PICTURE_FRAME = 38;
 constexpr int SHIP_FAMILY_ALT_FIRST = 39;
 constexpr int SHIP_FAMILY_ALT_COUNT = 8;
+constexpr int SHIP_FAMILY_SMALL_ICON_FRAME = 47;
+constexpr int SHIP_FAMILY_LIST_FRAME = 48;
+constexpr int SHIP_FAMILY_SMALL_ICON_SIDE = 24;
+constexpr int SHIP_FAMILY_LIST_W = 96;
+constexpr int SHIP_FAMILY_LIST_H = 64;
+// The system cards the ship panel places round the design view: the room each card is given,
+// the gap between the card columns and the view, and between cards of one column.
+constexpr int SHIP_FAMILY_CARD_W = 112;
+constexpr int SHIP_FAMILY_CARD_H = 40;
+constexpr int SHIP_FAMILY_CARD_GAP = 12;
+constexpr int SHIP_FAMILY_CARD_SPACING = 4;
 constexpr int SHIP_FAMILY_ICON_SIDE = 40;
 constexpr int SHIP_FAMILY_PICTURE_W = 240;
 constexpr int SHIP_FAMILY_PICTURE_H = 160;
 constexpr int SHIP_FAMILY_DESIGN_SIDE = 320;   // the design view is about this wide
-constexpr int SHIP_FAMILY_CAPTION_REACH = 40;  // a mount's caption offset on the design view
 
 struct ShipSourceCrit {
     int32_t u = 0, v = 0;           // hull pixels: forward, to port
@@ -63,7 +78,7 @@ struct ShipSource {
     int32_t     armour = 0, crew = 0, speed = 0, mass = 0, capacity = 0;
     int32_t     roll_min = 0, roll_max = 0, scan_cost = 0, scan_range = 0, cost = 0;
     int32_t     rush_a = 0, rush_b = 0;
-    int32_t     words[3] = {0, 0, -1};
+    int32_t     words[3] = {0, 0, -1};   // card area origin x, y; hull picture frame
     int32_t     death = 0;
     ShipSourceLook look;
     std::vector<ShipSourceCrit> crits;
@@ -74,7 +89,7 @@ struct ShipLayout {
     int32_t side = 0;                    // rotation frames are side x side, the hull turning about the centre
     int32_t design_scale = 1;            // the design view is frame 0 this many times larger
     int32_t alt_side = 0;
-    float   icon_scale = 1, alt_scale = 1, picture_scale = 1;
+    float   icon_scale = 1, alt_scale = 1, picture_scale = 1, small_scale = 1, list_scale = 1;
     struct Mount {
         int32_t x = 0, y = 0;            // on frame 0
         std::vector<int32_t> xs, ys;     // on each rotation frame
