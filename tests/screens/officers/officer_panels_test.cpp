@@ -11,6 +11,7 @@
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
+#include "ui/scroll.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
 #include "world/factory.h"
@@ -223,6 +224,22 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     EXPECT_TRUE(shows(panel, "Starbase - Officer pool"));
     frames(20);
     driver.save_screen("commanding_officer_panel.png");
+
+    // Two ship rows and the two starbase rows pass the 280 pixels: the list is cut and scrolls by
+    // 24 per wheel notch, its offset following the bar.
+    Control *list = panel_find_child(panel, COMMANDING_ID_LIST), *bar = panel_find_child(panel, COMMANDING_ID_SCROLL);
+    ASSERT_GT(s->content_height, COMMANDING_LIST_MAX_HEIGHT);
+    EXPECT_EQ(list->h, COMMANDING_LIST_MAX_HEIGHT);
+    ASSERT_NE(bar, nullptr);
+    int lx = 0, ly = 0, position = -1, range = 0;
+    control_get_screen_position(list, &lx, &ly);
+    ui_test::mouse_at(lx + 3, ly + list->h - 3);
+    frame();
+    ui_test::wheel(1);
+    frame();
+    scroll_bar_get(bar, &position, &range);
+    EXPECT_EQ(position, COMMANDING_WHEEL_STEP);
+    EXPECT_EQ(panel_of(list)->scroll_y, (s->content_height - COMMANDING_LIST_MAX_HEIGHT) * position / range);
 
     // Cancel calls slot 5 and leaves the panel; the title closes it without a slot.
     s->slot[COMMANDING_SLOT_BACK] = count_slot<COMMANDING_SLOT_BACK>;
