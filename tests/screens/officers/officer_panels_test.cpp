@@ -393,3 +393,49 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     EXPECT_EQ(ships[1]->pilot, a);
     EXPECT_TRUE(dialog->flags & CTRL_REMOVED);
 }
+
+TEST_F(OfficerPanels, SkillRowOpensItsBonusPopupAfterTheDwellAndLeavingClosesIt) {
+    Officer *captain = hire("Captain Vale", RANK_CAPTAIN);
+    Control *panel = top_panel();
+    officer_detail_panel_init(panel, captain, 3);
+    frames(15);
+    Control *row = tagged(panel, OFFICER_PANEL_SKILL_ROW_TAG);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(panel_of(row)->value, SKILL_COMMAND);
+    int x = 0, y = 0;
+    control_get_screen_position(row, &x, &y);
+    ui_test::mouse_at(x + 4, y + row->h / 2);
+    frames(10);   // 200 ms: not yet
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
+    frames(20);
+    EXPECT_NE(find(CONTROL_ID_POPUP), nullptr);
+    ui_test::mouse_at(x + row->w + 300, y + 300);
+    frames(2);
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
+}
+
+TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToTheSite) {
+    Site *school = site_create(SITE_TRAINING);
+    object_assign_id(school);
+    object_set_owner_id(school, game->ui_player_id);
+    sector_add_site(home, school, 500, 300);
+    Officer *cadet = hire("Cadet West", RANK_CADET);
+    site_add_officer(school, cadet);
+    school->state |= SITE_PAUSED_KEPT;
+    school->paused_item_id = cadet->id;
+    school->paused_cost = 250;
+    school->paused_remaining = 2 * 1440;
+    game->ui_player->credits = 1000;
+    starmap_select_object(school);
+
+    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    starmap_officer_panel_fill(officer_panel, cadet);
+    game_flush_new_controls(game);
+    frame();
+    press('r');
+    EXPECT_TRUE(school->state & SITE_PRODUCING);
+    EXPECT_EQ(school->item_id, cadet->id);
+    EXPECT_EQ(school->remaining_min, 2 * 1440);
+    EXPECT_EQ(game->ui_player->credits, 750) << "the saved cost, not the training cost of 700";
+    EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED);
+}
