@@ -124,6 +124,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_EQ(tagged(panel, OFFICER_PANEL_XP_BAR_TAG), nullptr);
     EXPECT_TRUE(shows(panel, "Enrolled"));
+    EXPECT_TRUE(shows(panel, "Jan 01 2600")) << "a zeroed date reads as the first day, through the one formatter";
     EXPECT_FALSE(shows(panel, "Battles"));
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_COST_TAG), nullptr);
 
