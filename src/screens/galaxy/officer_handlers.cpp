@@ -182,7 +182,26 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
     officer_release(officer);
 }
 
-// ---- The starship dialog ----
+// ---- The Assign Officer dialogs ----
+
+void starmap_assign_base_officer_on_pick(Control *dialog) {
+    Officer *officer = officer_assign_get_picked(dialog);
+    GameObject *target = officer_assign_get_target(dialog);
+    if (!officer || !target) return;
+    starmap_assign_officer(officer, target, 1);
+    game_flash_panel_frame(game(), dialog);
+    control_remove(dialog);
+}
+
+void starmap_assign_base_officer_on_back(Control *dialog) {
+    const Site *base = site_cast(officer_assign_get_target(dialog));
+    if (!dialog) return;
+    if (base && base->commander) {
+        reopen_officer_panel(dialog, base->commander);
+        return;
+    }
+    control_remove(dialog);
+}
 
 void starmap_assign_ship_officer_on_pick(Control *dialog) {
     Officer *officer = officer_assign_get_picked(dialog);
