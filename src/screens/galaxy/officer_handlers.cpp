@@ -307,10 +307,12 @@ void starmap_reassign_on_pick(Control *panel) {
     Control *list = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
     const bool from_list = panel_of(panel)->value == FROM_OFFICERS_LIST && list && control_is_shown(list);
     if (from_list) {
+        const Rect where = rect_of(panel);
         Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
         if (officer_panel) {
             starmap_officer_panel_fill(officer_panel, officer);
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
+            control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
             game_flush_new_controls(game());
         }
