@@ -76,9 +76,16 @@ protected:
         for (int &n : g_slot_calls) n = 0;
     }
     void TearDown() override {
+        for (Control *c : held_) control_release(c);
         for (int type : IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
+    // One reference of the test's own, so that a panel's removal can be read after the sweep.
+    Control *hold(Control *c) {
+        if (c) held_.push_back(control_addref(c));
+        return c;
+    }
+    std::vector<Control *> held_;
 
     // A new officer of the UI player (its list holds it), hired at rank, with two skills.
     Officer *hire(const char *name, int rank) {
@@ -355,12 +362,12 @@ TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheComm
     Officer *pilot = hire("Pilot Sato", RANK_CAPTAIN);
     ship_with_pilot(0, pilot);
     Officer *old_commander = base->commander;
-    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
     starmap_officer_panel_fill(officer_panel, pilot);
     game_flush_new_controls(game);
     frame();
     press('a');
-    Control *commanding = galaxy_object_panel_find(GALAXY_PANEL_COMMANDER);
+    Control *commanding = hold(galaxy_object_panel_find(GALAXY_PANEL_COMMANDER));
     ASSERT_NE(commanding, nullptr);
     EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED) << "the commanding panel takes the officer panel's place";
     frames(12);   // grown into place
@@ -375,12 +382,12 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     Officer *a = hire("Pilot Tate", RANK_CAPTAIN), *b = hire("Pilot Ueda", RANK_COMMANDER);
     ship_with_pilot(0, a);
     ship_with_pilot(1, b);
-    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
     starmap_officer_panel_fill(officer_panel, a);
     game_flush_new_controls(game);
     frame();
     press('e');
-    Control *dialog = galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP);
+    Control *dialog = hold(galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP));
     ASSERT_NE(dialog, nullptr);
     AssignOfficerState *s = officer_assign_state(dialog);
     ASSERT_NE(s, nullptr);
@@ -429,7 +436,7 @@ TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToThe
     game->ui_player->credits = 1000;
     starmap_select_object(school);
 
-    Control *officer_panel = galaxy_object_panel_open(GALAXY_PANEL_OFFICER);
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
     starmap_officer_panel_fill(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
