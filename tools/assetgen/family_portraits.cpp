@@ -70,19 +70,19 @@ void paint_face(Canvas *c, GenRandom *rnd) {
     canvas_circle(c, cx + rx - 0.5f, cy + 2, 2.6f, shade(skin, 0.85f), BLEND_OVER);
     canvas_polygon(c, ellipse(cx, cy, rx, ry), skin, BLEND_OVER);
     // Light from the upper left, shadow on the right cheek and under the chin.
-    canvas_glow(c, cx - rx * 0.35f, cy - ry * 0.35f, rx * 0.9f, alpha(rgb(255, 240, 220), 0.22f), BLEND_ADD);
+    canvas_glow(c, cx - rx * 0.35f, cy + 1, rx * 0.7f, alpha(rgb(255, 240, 220), 0.08f), BLEND_ADD);
     canvas_polygon(c, ellipse(cx + rx * 0.55f, cy + 2, rx * 0.45f, ry * 0.8f), alpha(shade(skin, 0.6f), 0.35f), BLEND_OVER);
 
     // Hair on top, by style: 0 short crop, 1 side part, 2 shaved, 3 long, 4 swept back.
     if (style != 2) {
-        canvas_polygon(c, ellipse(cx, cy - ry * 0.35f, rx + 1.2f, ry * 0.72f, PI, 2 * PI), hair, BLEND_OVER);
+        canvas_polygon(c, ellipse(cx, cy - ry * 0.5f, rx + 1.2f, ry * 0.64f, PI, 2 * PI), hair, BLEND_OVER);
         if (style == 1) canvas_polygon(c, {{cx - rx, cy - 5}, {cx - 2, cy - ry + 1}, {cx + rx, cy - 8}, {cx + rx, cy - 4}}, hair, BLEND_OVER);
         if (style == 3 || style == 4)
             canvas_polygon(c, {{cx - rx - 1, cy - 4}, {cx - rx - 2, cy + 6}, {cx - rx + 2, cy}, {cx + rx - 2, cy},
                                {cx + rx + 2, cy + 6}, {cx + rx + 1, cy - 4}}, hair, BLEND_OVER);
         canvas_glow(c, cx - 3, cy - ry + 2, 5, alpha(rgb(255, 255, 255), 0.12f), BLEND_ADD);
     } else {
-        canvas_polygon(c, ellipse(cx, cy - ry * 0.35f, rx + 0.5f, ry * 0.66f, PI, 2 * PI), alpha(hair, 0.35f), BLEND_OVER);
+        canvas_polygon(c, ellipse(cx, cy - ry * 0.5f, rx + 0.5f, ry * 0.58f, PI, 2 * PI), alpha(hair, 0.35f), BLEND_OVER);
     }
 
     // Eyes, brows, nose and mouth.

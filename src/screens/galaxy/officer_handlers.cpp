@@ -186,7 +186,26 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
     officer_release(officer);
 }
 
-// ---- The starship dialog ----
+// ---- The Assign Officer dialogs ----
+
+void starmap_assign_base_officer_on_pick(Control *dialog) {
+    Officer *officer = officer_assign_get_picked(dialog);
+    GameObject *target = officer_assign_get_target(dialog);
+    if (!officer || !target) return;
+    starmap_assign_officer(officer, target, 1);
+    game_flash_panel_frame(game(), dialog);
+    control_remove(dialog);
+}
+
+void starmap_assign_base_officer_on_back(Control *dialog) {
+    const Site *base = site_cast(officer_assign_get_target(dialog));
+    if (!dialog) return;
+    if (base && base->commander) {
+        reopen_officer_panel(dialog, base->commander);
+        return;
+    }
+    control_remove(dialog);
+}
 
 void starmap_assign_ship_officer_on_pick(Control *dialog) {
     Officer *officer = officer_assign_get_picked(dialog);
@@ -292,10 +311,12 @@ void starmap_reassign_on_pick(Control *panel) {
     Control *list = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
     const bool from_list = panel_of(panel)->value == FROM_OFFICERS_LIST && list && control_is_shown(list);
     if (from_list) {
+        const Rect where = rect_of(panel);
         Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
         if (officer_panel) {
             starmap_officer_panel_fill(officer_panel, officer);
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
+            control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
             game_flush_new_controls(game());
         }

@@ -19,6 +19,9 @@ struct Officer;
 // is neither, changes nothing.
 void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_commander);
 
+// The starbase dialog's slots 3 (pick: the starbase's command) and 4 (back to its commander).
+void starmap_assign_base_officer_on_pick(Control *dialog);
+void starmap_assign_base_officer_on_back(Control *dialog);
 // The starship dialog's slots 3 (pick) and 4 (back).
 void starmap_assign_ship_officer_on_pick(Control *dialog);
 void starmap_assign_ship_officer_on_back(Control *dialog);

@@ -38,7 +38,6 @@ constexpr int RANK_NAME_GAP = 10;
 constexpr int XP_BAR_HEIGHT = 12;
 constexpr int XP_BAR_BASE_WIDTH = 100;
 constexpr int XP_BAR_WIDTH_PER_RANK = 7;
-constexpr int SKILL_ROW_DWELL_MS = 475;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
 constexpr int CAPTION_MS = 200;
@@ -204,7 +203,7 @@ Control *skill_row_create(Control *panel, int skill, int level) {
     row->tag = OFFICER_PANEL_SKILL_ROW_TAG;
     panel_of(row)->value = skill;
     control_set_user_data(row, panel, nullptr);
-    row->dwell_delay = SKILL_ROW_DWELL_MS;
+    control_set_short_dwell(row);   // the 475 ms of every card and row of these panels
     control_set_callback(row, CONTROL_ON_DWELL, officer_skill_popup_open);
     control_set_callback(row, CONTROL_ON_HOVER_LEAVE, officer_skill_popup_leave);
     return row;

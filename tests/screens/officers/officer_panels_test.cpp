@@ -11,6 +11,7 @@
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
+#include "ui/scroll.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
 #include "world/factory.h"
@@ -75,9 +76,16 @@ protected:
         for (int &n : g_slot_calls) n = 0;
     }
     void TearDown() override {
+        for (Control *c : held_) control_release(c);
         for (int type : IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
+    // One reference of the test's own, so that a panel's removal can be read after the sweep.
+    Control *hold(Control *c) {
+        if (c) held_.push_back(control_addref(c));
+        return c;
+    }
+    std::vector<Control *> held_;
 
     // A new officer of the UI player (its list holds it), hired at rank, with two skills.
     Officer *hire(const char *name, int rank) {
@@ -123,6 +131,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_EQ(tagged(panel, OFFICER_PANEL_XP_BAR_TAG), nullptr);
     EXPECT_TRUE(shows(panel, "Enrolled"));
+    EXPECT_TRUE(shows(panel, "Jan 01 2600")) << "a zeroed date reads as the first day, through the one formatter";
     EXPECT_FALSE(shows(panel, "Battles"));
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_COST_TAG), nullptr);
 
@@ -223,6 +232,22 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     EXPECT_TRUE(shows(panel, "Starbase - Officer pool"));
     frames(20);
     driver.save_screen("commanding_officer_panel.png");
+
+    // Two ship rows and the two starbase rows pass the 280 pixels: the list is cut and scrolls by
+    // 24 per wheel notch, its offset following the bar.
+    Control *list = panel_find_child(panel, COMMANDING_ID_LIST), *bar = panel_find_child(panel, COMMANDING_ID_SCROLL);
+    ASSERT_GT(s->content_height, COMMANDING_LIST_MAX_HEIGHT);
+    EXPECT_EQ(list->h, COMMANDING_LIST_MAX_HEIGHT);
+    ASSERT_NE(bar, nullptr);
+    int lx = 0, ly = 0, position = -1, range = 0;
+    control_get_screen_position(list, &lx, &ly);
+    ui_test::mouse_at(lx + 3, ly + list->h - 3);
+    frame();
+    ui_test::wheel(1);
+    frame();
+    scroll_bar_get(bar, &position, &range);
+    EXPECT_EQ(position, COMMANDING_WHEEL_STEP);
+    EXPECT_EQ(panel_of(list)->scroll_y, (s->content_height - COMMANDING_LIST_MAX_HEIGHT) * position / range);
 
     // Cancel calls slot 5 and leaves the panel; the title closes it without a slot.
     s->slot[COMMANDING_SLOT_BACK] = count_slot<COMMANDING_SLOT_BACK>;
@@ -329,4 +354,96 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     unmanned->hull_flags |= HULL_FLAG_NO_PILOT;
     starmap_assign_officer(old_commander, unmanned, 0);
     EXPECT_EQ(b->pilot, old_commander) << "a hull without a pilot's seat takes nobody";
+}
+
+// ---- The galaxy screen's road: officer panel, Reassign, a post picked ----
+
+TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheCommand) {
+    Officer *pilot = hire("Pilot Sato", RANK_CAPTAIN);
+    ship_with_pilot(0, pilot);
+    Officer *old_commander = base->commander;
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
+    starmap_officer_panel_fill(officer_panel, pilot);
+    game_flush_new_controls(game);
+    frame();
+    press('a');
+    Control *commanding = hold(galaxy_object_panel_find(GALAXY_PANEL_COMMANDER));
+    ASSERT_NE(commanding, nullptr);
+    EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED) << "the commanding panel takes the officer panel's place";
+    frames(12);   // grown into place
+    click(panel_find_child(panel_find_child(commanding, COMMANDING_ID_LIST), COMMANDING_ID_STARBASE_ROW));
+    EXPECT_EQ(base->commander, pilot);
+    EXPECT_EQ(ships[0]->pilot, old_commander) << "the former commander takes the ship: the two change places";
+    EXPECT_EQ(pilot->ship_id, 0u);
+    EXPECT_TRUE(commanding->flags & CTRL_REMOVED);
+}
+
+TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
+    Officer *a = hire("Pilot Tate", RANK_CAPTAIN), *b = hire("Pilot Ueda", RANK_COMMANDER);
+    ship_with_pilot(0, a);
+    ship_with_pilot(1, b);
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
+    starmap_officer_panel_fill(officer_panel, a);
+    game_flush_new_controls(game);
+    frame();
+    press('e');
+    Control *dialog = hold(galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP));
+    ASSERT_NE(dialog, nullptr);
+    AssignOfficerState *s = officer_assign_state(dialog);
+    ASSERT_NE(s, nullptr);
+    int row = -1;
+    for (int i = 0; i < list_count(&s->officers); ++i)
+        if (list_get(&s->officers, i) == b) row = i;
+    ASSERT_GE(row, 0);
+    frames(12);
+    click(list_get(&s->rows, row));
+    EXPECT_EQ(ships[0]->pilot, b);
+    EXPECT_EQ(ships[1]->pilot, a);
+    EXPECT_TRUE(dialog->flags & CTRL_REMOVED);
+}
+
+TEST_F(OfficerPanels, SkillRowOpensItsBonusPopupAfterTheDwellAndLeavingClosesIt) {
+    Officer *captain = hire("Captain Vale", RANK_CAPTAIN);
+    Control *panel = top_panel();
+    officer_detail_panel_init(panel, captain, 3);
+    frames(15);
+    Control *row = tagged(panel, OFFICER_PANEL_SKILL_ROW_TAG);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(panel_of(row)->value, SKILL_COMMAND);
+    int x = 0, y = 0;
+    control_get_screen_position(row, &x, &y);
+    ui_test::mouse_at(x + 4, y + row->h / 2);
+    frames(10);   // 200 ms: not yet
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
+    frames(20);
+    EXPECT_NE(find(CONTROL_ID_POPUP), nullptr);
+    ui_test::mouse_at(x + row->w + 300, y + 300);
+    frames(2);
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
+}
+
+TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToTheSite) {
+    Site *school = site_create(SITE_TRAINING);
+    object_assign_id(school);
+    object_set_owner_id(school, game->ui_player_id);
+    sector_add_site(home, school, 500, 300);
+    Officer *cadet = hire("Cadet West", RANK_CADET);
+    site_add_officer(school, cadet);
+    school->state |= SITE_PAUSED_KEPT;
+    school->paused_item_id = cadet->id;
+    school->paused_cost = 250;
+    school->paused_remaining = 2 * 1440;
+    game->ui_player->credits = 1000;
+    starmap_select_object(school);
+
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
+    starmap_officer_panel_fill(officer_panel, cadet);
+    game_flush_new_controls(game);
+    frame();
+    press('r');
+    EXPECT_TRUE(school->state & SITE_PRODUCING);
+    EXPECT_EQ(school->item_id, cadet->id);
+    EXPECT_EQ(school->remaining_min, 2 * 1440);
+    EXPECT_EQ(game->ui_player->credits, 750) << "the saved cost, not the training cost of 700";
+    EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED);
 }
