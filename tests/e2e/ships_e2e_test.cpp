@@ -388,7 +388,8 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
         << "the commander row shows " << plan.candidate_name;
     game.click(plan.commander_after.x, plan.commander_after.y);
     GameWindow::pause(900);
-    game.shot(ROAD, "09_new_commander_panel");
+    const DecodedPng new_panel = game.shot(ROAD, "09_new_commander_panel");
+    EXPECT_GT(pixels_changed(picked, new_panel, 0, 40, 1024, 740), 5000) << "the panel of " << plan.candidate_name;
 
     game.key("Escape");
     GameWindow::pause(500);
