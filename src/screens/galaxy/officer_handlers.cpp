@@ -10,6 +10,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/ship_commands.h"
 #include "screens/officers/commanding_officer_panel.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_officer_assignment.h"
@@ -118,6 +119,9 @@ void refresh_after_assignment(Site *base_involved) {
             control_set_size(site_panel, w, h);
             panel_resize_to(site_panel, nw, nh, SITE_PANEL_RESIZE_MS);
         }
+    // A ship panel, list or fleet on the screen shows its new commander (and its crew, which may
+    // have moved with the officers).
+    starmap_refresh_ship_views();
     galaxy_markers_refresh();
 }
 
