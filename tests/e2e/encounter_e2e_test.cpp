@@ -136,15 +136,22 @@ int beside(const Box &b, const Box &panel) {
 // Where to send the acting ship once 'm' shows its reach: the ship stands above its tag (in the
 // player's colour), the tag nearest to the panel that opened beside it; the reach is the sector
 // lit around it, so the point 70 pixels out in the direction that grew brightest lies inside it.
-bool move_target(const DecodedPng &look, const DecodedPng &reach, const Rgb &own, const Box &panel, int *tx, int *ty) {
-    if (!look.ok || !reach.ok || look.width != reach.width || look.height != reach.height) return false;
+// The acting ship: the tag of the player's colour nearest to its panel; the ship stands above it.
+bool acting_ship(const DecodedPng &png, const Rgb &own, const Box &panel, int *sx, int *sy) {
     const Box *tag = nullptr;
-    const std::vector<Box> tags = tags_in(reach, {own}, panel);
+    const std::vector<Box> tags = tags_in(png, {own}, panel);
     int tag_d = 0;
     for (const Box &t : tags)
         if (!tag || beside(t, panel) < tag_d) tag = &t, tag_d = beside(t, panel);
     if (!tag) return false;
-    const int sx = tag->x0 + 14, sy = tag->y0 - 25;
+    *sx = tag->x0 + 14, *sy = tag->y0 - 25;
+    return true;
+}
+
+bool move_target(const DecodedPng &look, const DecodedPng &reach, const Rgb &own, const Box &panel, int *tx, int *ty) {
+    if (!look.ok || !reach.ok || look.width != reach.width || look.height != reach.height) return false;
+    int sx = 0, sy = 0;
+    if (!acting_ship(reach, own, panel, &sx, &sy)) return false;
     constexpr int REACH = 70, PATCH = 6;
     long best = 0;
     for (int degrees = 0; degrees < 360; degrees += 10) {
@@ -322,22 +329,35 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
             game.key("m");
             GameWindow::pause(600);
             const DecodedPng reach = glance(game);
+            const Box before = panel;
             int tx = 0, ty = 0;
-            if (move_target(look, reach, colours.own, panel, &tx, &ty)) {
-                game.move(tx, ty);
+            // One point: hover (the ghost and the cost show when it is within reach), then click;
+            // a refused point keeps the mode, an accepted one moves the ship and its panel returns.
+            const auto try_point = [&](int x, int y, int tries) {
+                game.move(x, y);
                 GameWindow::pause(500);
                 if (!previewed) {
                     const DecodedPng preview = game.shot(ROAD, "08_move_preview");
-                    previewed = pixels_changed(reach, preview, tx - 80, ty - 60, tx + 120, ty + 60) > 100;
+                    previewed = pixels_changed(reach, preview, x - 80, y - 60, x + 120, y + 60) > 100;
                 }
-                game.click(tx, ty);
-                panel = wait_for_panel(&look, 50);
-                moved = moved || panel.ok();
-                if (!panel.ok()) {   // refused: the mode stays until cancelled
-                    game.key("Escape");
-                    panel = wait_for_panel(&look, 10);
-                }
-            } else {
+                game.click(x, y);
+                panel = wait_for_panel(&look, tries);
+                return panel.ok();
+            };
+            bool done = move_target(look, reach, colours.own, before, &tx, &ty) && try_point(tx, ty, 50);
+            // Where the lit reach could not be read (the panel over it, a ship beside it), points round
+            // the ship in turn, short of its reach and clear of its panel.
+            int sx = 0, sy = 0;
+            if (!done && acting_ship(reach, colours.own, before, &sx, &sy))
+                for (int r : {45, 30})
+                    for (int degrees = 0; degrees < 360 && !done; degrees += 30) {
+                        const int x = sx + int(r * std::cos(degrees * M_PI / 180));
+                        const int y = sy + int(r * std::sin(degrees * M_PI / 180));
+                        if (x < 8 || x > 1016 || y < 40 || y > 678 || before.holds(x, y, 12)) continue;
+                        done = try_point(x, y, 10);
+                    }
+            moved = moved || done;
+            if (!done) {   // refused: the mode stays until cancelled
                 game.key("Escape");
                 panel = wait_for_panel(&look, 10);
             }
