@@ -40,7 +40,6 @@ constexpr int XP_BAR_BASE_WIDTH = 100;
 constexpr int XP_BAR_WIDTH_PER_RANK = 7;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
-constexpr int CAPTION_MS = 200;
 
 constexpr int IMAGE_TRAIN = 37;
 constexpr int IMAGE_BACK = 40;
