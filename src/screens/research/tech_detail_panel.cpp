@@ -235,6 +235,9 @@ Control *grant_tile(Control *holder, const TechEffect &grant, int index) {
     } else {
         list_free(content.rows);
     }
+    // The tile's parts let the pointer through: resting anywhere on the tile rests on the tile.
+    for (Control *part : panel_of(tile)->children.items)
+        if (part) control_set_enabled(part, false);
     fit(tile, GRANT_PAD_W, GRANT_PAD_H);
     return tile;
 }

@@ -91,12 +91,18 @@ int group_of(const Player *player, int32_t tech) {
     return -1;
 }
 
+// A row's parts let the pointer through to the row: a click or the wheel anywhere on it is the row's.
+Control *add_part(Control *row, int x, int y, int id, Control *part) {
+    if (part) control_set_enabled(part, false);
+    return panel_add_child(row, x, y, id, 0, part);
+}
+
 Control *add_label(Control *row, int x, int y, int id, Rgb c, const std::string &text) {
-    return panel_add_child(row, x, y, id, 0, text_label_create_plain(FONT_ROW, c.r, c.g, c.b, text.c_str()));
+    return add_part(row, x, y, id, text_label_create_plain(FONT_ROW, c.r, c.g, c.b, text.c_str()));
 }
 
 Control *add_image(Control *row, int x, int y, int id, int type, int frame) {
-    return panel_add_child(row, x, y, id, 0, image_control_create_frame(type, frame));
+    return add_part(row, x, y, id, image_control_create_frame(type, frame));
 }
 
 Control *progress_bar(const Player *player, int32_t tech) {
@@ -114,8 +120,7 @@ Control *progress_bar(const Player *player, int32_t tech) {
 void add_progress(Control *row, Control *name, const Player *player, int32_t tech) {
     if (!name) return;
     control_set_position(name, name->x, NAME_Y_TWO_LINES);
-    panel_add_child(row, name->x, name->y + name->h + BAR_BELOW_NAME, TECH_ROW_ID_PROGRESS, 0,
-                    progress_bar(player, tech));
+    add_part(row, name->x, name->y + name->h + BAR_BELOW_NAME, TECH_ROW_ID_PROGRESS, progress_bar(player, tech));
 }
 
 // Places c with its right edge `gap` pixels from the row's right edge, centred vertically.
