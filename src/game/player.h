@@ -264,6 +264,8 @@ void    player_add_ship_destroyed(Player *player, int64_t mass);
 int32_t player_queue_research(Player *player, int32_t tech);
 int32_t player_pause_research(Player *player, int32_t tech);
 int32_t player_resume_research(Player *player, int32_t tech);
+// A queued, unpaused tech becomes the research target: -2 no such tech, -54 not queued or paused.
+int32_t player_prioritize_research(Player *player, int32_t tech);
 bool    player_is_research_paused(const Player *player, int32_t tech);
 bool    player_is_research_active(const Player *player, int32_t tech);
 int32_t player_count_active_research(const Player *player);

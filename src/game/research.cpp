@@ -113,6 +113,13 @@ int32_t player_resume_research(Player *player, int32_t tech) {
     return RES_OK;
 }
 
+int32_t player_prioritize_research(Player *player, int32_t tech) {
+    if (!valid(tech)) return RES_OUT_OF_RANGE;
+    if (!player_is_research_active(player, tech)) return RES_TECH_NOT_AVAILABLE;
+    player->research_target = tech;
+    return RES_OK;
+}
+
 bool player_is_research_paused(const Player *player, int32_t tech) {
     return valid(tech) && (player->tech_state[tech] & TECH_QUEUED) && (player->tech_state[tech] & TECH_PAUSED);
 }

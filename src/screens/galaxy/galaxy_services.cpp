@@ -39,11 +39,6 @@ void officer_list_panel_init(Control *, List<Officer> *) {
     not_yet(&said, "officers list");
 }
 
-void tech_screen_init(Control *, Player *) {
-    static bool said = false;
-    not_yet(&said, "technology list");
-}
-
 void corp_panel_init(Control *) {
     static bool said = false;
     not_yet(&said, "corporation summary");

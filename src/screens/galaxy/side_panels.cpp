@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/officer.h"
 #include "screens/galaxy/officer_handlers.h"
+#include "screens/galaxy/research_handlers.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/graphics.h"
@@ -13,6 +14,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/research/tech_list.h"
 #include "screens/title/game_menu.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
@@ -85,7 +87,7 @@ constexpr SideList OFFICERS = {.which = GALAXY_LIST_OFFICERS, .button_id = GALAX
                                .build = build_officers, .on_select = galaxy_officer_list_on_select,
                                .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
 constexpr SideList TECH = {.which = GALAXY_LIST_TECH, .button_id = GALAXY_ID_TECH_BUTTON, .build = build_tech,
-                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+                           .on_select = starmap_tech_list_on_select, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList CORP = {.which = GALAXY_LIST_CORP, .button_id = GALAXY_ID_CORP_BUTTON, .build = build_corp,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList NEWS = {.which = GALAXY_LIST_NEWS, .button_id = GALAXY_ID_NEWS_BUTTON, .build = build_news,
