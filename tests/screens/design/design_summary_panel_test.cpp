@@ -75,6 +75,8 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
     EXPECT_EQ(design_screen_get_design(panel), design);
+    frames(60);
+    driver.save_screen("design_summary_panel.png");   // for review
 }
 
 TEST_F(DesignSummary, PausedDesignResumesAtItsSavedCostAndAnotherDesignBuilds) {
