@@ -173,8 +173,13 @@ void add_cards(Control *area, const Ship *design, const Ship *tmpl) {
         Control *card = panel_create_empty();
         if (!card) continue;
         system_info_card_build(card, c.system, card_options(c));
-        if (Panel *p = panel_of(card)) p->value = i;
-        card->dwell_delay = DESIGN_PANEL_DWELL_MS;
+        if (Panel *p = panel_of(card)) {
+            p->value = i;
+            // The card takes the pointer as a whole, so its rest opens the popup.
+            for (Control *part : p->children.items)
+                if (part) control_set_enabled(part, false);
+        }
+        card->dwell_delay = card->dwell_left = DESIGN_PANEL_DWELL_MS;
         card->on_dwell = design_screen_system_popup_open;
         card->on_hover_leave = design_screen_popup_close;
         panel_add_child(area, c.display[0], c.display[1], 0, 0, card);
@@ -289,7 +294,7 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     const int y0 = title_h + 8 + area_h + 6;
     Control *tag = panel_add_child(panel, 4, y0, DESIGN_PANEL_ID_COST, 0, cost_tag_create(s->cost, s->days, COST_TAG_SLIDE));
     if (tag) {
-        tag->dwell_delay = DESIGN_PANEL_DWELL_MS;
+        tag->dwell_delay = tag->dwell_left = DESIGN_PANEL_DWELL_MS;
         tag->on_dwell = design_screen_cost_popup_open;
         tag->on_hover_leave = design_screen_popup_close;
     }
