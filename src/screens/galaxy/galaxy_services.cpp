@@ -70,9 +70,3 @@ void news_item_panel_build(Control *panel, Alert *alert) {
     if (!alert) return;
     news_item_panel_fill(panel, alert);
 }
-
-void facility_detail_rows(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "facility details");
-    if (panel) control_set_hidden(panel, false);   // hides it
-}
