@@ -4,15 +4,15 @@
 //  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
 //    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
 //    yet" (category GAME, level DEBUG), the first time it is called.
-//  - Entries still empty: the site panel, the facility details, the officers list, the technology
-//    list and the corporation summary.
+//  - Entries still empty: the site panel, the facility details and the technology list.
 //  - Entries with their files: the sector panel (sector_orders.cpp; the panel itself is in
 //    sector_panel.cpp and sector_move.cpp), the fleet panel (fleet_orders.cpp), the map markers and
 //    the hover information (markers.cpp), the destination prompt (course_prompt.cpp), the next-item
 //    cycle (encounter_entry.cpp), the sector minimap (sector_minimap.cpp), the news panel and its
 //    item panel (screens/news/), the ships list (screens/ships/ships_list.cpp), the ship panel
 //    (ship_commands.cpp; the panel itself is in screens/ships/), the officer detail panel
-//    (screens/officers/officer_detail_panel.cpp).
+//    (screens/officers/officer_detail_panel.cpp), the officers list (screens/officers/officers_list.h)
+//    and the corporation summary (screens/corporation/corporation_summary.h).
 //  - Game thread only.
 #include <cstdint>
 
@@ -35,14 +35,11 @@ void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options
 
 // Side lists: each builds its list into the side panel.
 void ships_list_build(Control *panel, List<GameObject> *ships);
-void officer_list_panel_init(Control *panel, List<Officer> *officers);
 void tech_screen_init(Control *panel, Player *player);
-void corp_panel_init(Control *panel);
 void news_panel_build(Control *panel, List<Alert> *alerts);
 // What was picked in a side list: the item at the list's selected index, null when the index is
 // out of range; the news panel's row last clicked.
 GameObject *ships_list_get_selected(Control *panel);
-Officer    *officer_list_get_selected(Control *panel);
 Alert      *news_panel_clicked_alert(Control *panel);
 void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert's row
 void news_panel_toggle(Control *panel);                       // rebuilds the shown news panel
