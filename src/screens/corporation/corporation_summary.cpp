@@ -84,21 +84,21 @@ Control *make_row(Control *icon, const char *title, Sector *sector, int32_t days
     panel_set_border(row, true);
     colour_fade_set(panel_border_colour(row), ROW_BORDER.r, ROW_BORDER.g, ROW_BORDER.b);
     row->tag = group;
-    panel_add_child(row, ICON_X, ICON_Y, 0, 0, icon);
+    panel_add_child(row, ICON_X, ICON_Y, 0, 1, icon);
     const int x = (icon ? icon->w : 0) + TITLE_GAP;
-    Control *name = panel_add_child(row, x, TITLE_Y, CORP_ROW_ID_TITLE, 0,
+    Control *name = panel_add_child(row, x, TITLE_Y, CORP_ROW_ID_TITLE, 1,
                                     text_label_create_plain(FONT_TEXT, TEXT.r, TEXT.g, TEXT.b, title ? title : ""));
     if (sector)
-        panel_add_child(row, x, (name ? name->h : 0) + SECTOR_BELOW_TITLE, CORP_ROW_ID_SECTOR, 0,
+        panel_add_child(row, x, (name ? name->h : 0) + SECTOR_BELOW_TITLE, CORP_ROW_ID_SECTOR, 1,
                         text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%s sector", object_get_name(sector)));
     else if (name && icon)   // a research row: the name beside the icon's middle
         control_set_position(name, name->x, icon->y + (icon->h - name->h) / 2);
 
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
-    Control *clock = panel_add_child(row, w + DAYS_GAP, 0, CORP_ROW_ID_DAYS_ICON, 0,
+    Control *clock = panel_add_child(row, w + DAYS_GAP, 0, CORP_ROW_ID_DAYS_ICON, 1,
                                      image_control_create_frame(IMAGE_DAYS, 1));
-    Control *label = panel_add_child(row, (clock ? clock->x + clock->w : w) + DAYS_GAP, 0, CORP_ROW_ID_DAYS, 0,
+    Control *label = panel_add_child(row, (clock ? clock->x + clock->w : w) + DAYS_GAP, 0, CORP_ROW_ID_DAYS, 1,
                                      text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days));
     fit(row, ROW_PAD_W, ROW_PAD_H);
     for (Control *c : {clock, label})
@@ -188,7 +188,7 @@ Control *build_list(Control *panel, const List<Control> &rows) {
         for (Control *row : rows.items) {
             if (!row || row->tag != group.tag) continue;
             if (!headed) {
-                Control *heading = panel_add_child(list, 0, y, 0, 0,
+                Control *heading = panel_add_child(list, 0, y, 0, 1,
                                                    text_label_create_plain(FONT_HEADING, TEXT.r, TEXT.g, TEXT.b,
                                                                            group.heading));
                 if (heading) {

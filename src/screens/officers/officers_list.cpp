@@ -46,6 +46,7 @@ constexpr int FADE_TAG = 2;
 constexpr int IMAGE_STARBASE_COMMAND = 79;
 constexpr int IMAGE_POD_CLOCK = 74;
 constexpr int IMAGE_CADET = 116;
+constexpr int IMAGE_STARBASE_POST = 121;
 
 constexpr Rgb TEXT{230, 230, 230}, RANK_TEXT{0, 230, 0}, DAYS_TEXT{230, 230, 0}, POD_TEXT{230, 0, 0};
 constexpr Rgb EMPTY_TEXT{190, 10, 10}, BORDER{24, 24, 8}, STRIP{5, 5, 8}, BACKING{5, 5, 5};
@@ -73,12 +74,28 @@ void fit(Control *panel, int pad_w, int pad_h) {
     control_set_size(panel, w + pad_w, h + pad_h);
 }
 
+// The extent of the panel's content: its children but the scroll bar and the header strip.
+void content_extent(Control *panel, int *w, int *h) {
+    *w = 1;
+    *h = 1;
+    for (Control *c : panel_of(panel)->children.items) {
+        if (!c) break;
+        if ((c->flags & (CTRL_REMOVED | CTRL_FADING)) || c->id == OFFICER_LIST_ID_SCROLL || c->id == OFFICER_LIST_ID_STRIP)
+            continue;
+        *w = std::max(*w, c->x + c->w);
+        *h = std::max(*h, c->y + c->h);
+    }
+}
+
+// A starbase post as the officer panels show it: the small starbase picture, not the site's body.
+Control *starbase_picture() { return image_control_create_frame(IMAGE_STARBASE_POST, 2); }
+
 int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 
 int insignia_image(int rank) { return rank >= 1 && rank < OFFICER_RANK_COUNT ? officer_rank_icon(rank) : IMAGE_CADET; }
 
 Control *add_text(Control *row, int x, int y, int id, Rgb c, const char *text) {
-    return panel_add_child(row, x, y, id, 0, text_label_create_plain(FONT_TEXT, c.r, c.g, c.b, text));
+    return panel_add_child(row, x, y, id, 1, text_label_create_plain(FONT_TEXT, c.r, c.g, c.b, text));
 }
 
 // "<name> sector" in the sector owner's colour.
@@ -120,13 +137,16 @@ void on_wheel(Control *c) { scroll_by(c ? static_cast<Control *>(c->user_data) :
 void attach_bar(Control *panel, Control *list) {
     Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
     if (bar) {
-        scroll_bar_set_length(bar, list->h);
+        // The bar keeps its length in its value; a new length brings a new range.
+        if (panel_of(bar)->value != list->h) scroll_bar_set_length(bar, list->h);
+        panel_of(bar)->value = list->h;
         int pos = 0, range = 0;
         scroll_bar_get(bar, &pos, &range);
         scroll_bar_set_position(bar, pos);
         control_set_position(bar, bar->x, list->y);
     } else if ((bar = panel_create_empty())) {
         scroll_bar_init(bar, list->h, 0);
+        panel_of(bar)->value = list->h;
         bar->user_data = panel;
         scroll_bar_set_change_slot(bar, on_bar_change);
         scroll_bar_set_first_slot(bar, on_bar_forward);
@@ -160,7 +180,7 @@ Control *new_row(Control *panel, Control *list, const Officer *officer, int inde
     control_set_enabled(row, true);
     panel_of(row)->value = index;
 
-    Control *insignia = panel_add_child(row, INSIGNIA_X, INSIGNIA_Y, OFFICER_ROW_ID_INSIGNIA, 0,
+    Control *insignia = panel_add_child(row, INSIGNIA_X, INSIGNIA_Y, OFFICER_ROW_ID_INSIGNIA, 1,
                                         image_control_create(insignia_image(officer->rank)));
     const int x = (insignia ? insignia->w : 0) + NAME_GAP;
     add_text(row, x, NAME_Y, OFFICER_ROW_ID_NAME, TEXT, officer->name.c_str());
@@ -174,36 +194,36 @@ void add_post(Control *row, const Officer *officer, int w) {
     const Game *game = game_get();
     Control *picture = nullptr;
     if (GameObject *ship = officer->ship_id ? game_find_object_of_kind(game, OBJECT_SHIP, officer->ship_id) : nullptr) {
-        picture = panel_add_child(row, w + 3, 7, OFFICER_ROW_ID_POST_PICTURE, 0, object_picture_control(ship));
+        picture = panel_add_child(row, w + 3, 7, OFFICER_ROW_ID_POST_PICTURE, 1, object_picture_control(ship));
         add_text(row, w + 39, 9, OFFICER_ROW_ID_SHIP_NAME, TEXT, object_get_name(ship));
         Sector *sector = sector_find(ship_of(ship)->sector_id);
         Control *where = sector ? sector_label(sector)
                                 : text_label_create_plain(FONT_TEXT, TEXT.r, TEXT.g, TEXT.b, "Deep space");
-        panel_add_child(row, w + 39, 25, OFFICER_ROW_ID_LOCATION, 0, where);
+        panel_add_child(row, w + 39, 25, OFFICER_ROW_ID_LOCATION, 1, where);
     } else if (Site *site = site_cast(officer->site_id ? game_find_object_of_kind(game, OBJECT_SITE, officer->site_id)
                                                        : nullptr)) {
-        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 0, object_picture_control(site));
-        Control *icon = panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_POST_ICON, 0,
+        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1, starbase_picture());
+        Control *icon = panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_POST_ICON, 1,
                                         image_control_create_frame(IMAGE_STARBASE_COMMAND, 1));
         // Every site lies in a sector; one that cannot be found leaves the text out.
         if (Sector *sector = site_find_sector(site))
-            panel_add_child(row, right_of(icon) + 4, 15, OFFICER_ROW_ID_LOCATION, 0, sector_label(sector));
+            panel_add_child(row, right_of(icon) + 4, 15, OFFICER_ROW_ID_LOCATION, 1, sector_label(sector));
     } else if (Sector *sector = officer->sector_id ? sector_find(officer->sector_id) : nullptr) {
-        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 0,
-                                  object_picture_control(site_template(SITE_STARBASE)));
-        panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_LOCATION, 0, sector_label(sector));
+        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1,
+                                  starbase_picture());
+        panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_LOCATION, 1, sector_label(sector));
     } else if (officer->flags & OFFICER_FLAG_IN_POD) {
         Control *text = add_text(row, w + 6, 12, OFFICER_ROW_ID_LOCATION, POD_TEXT, "Escape Pod");
-        Control *clock = panel_add_child(row, right_of(text) + 10, 4, OFFICER_ROW_ID_POST_ICON, 0,
+        Control *clock = panel_add_child(row, right_of(text) + 10, 4, OFFICER_ROW_ID_POST_ICON, 1,
                                          image_control_create_frame(IMAGE_POD_CLOCK, 1));
         Control *days = text_label_create(FONT_TEXT, DAYS_TEXT.r, DAYS_TEXT.g, DAYS_TEXT.b, "%i",
                                           officer_pod_days(officer->pod_minutes));
-        panel_add_child(row, right_of(clock) + 6, 12, OFFICER_ROW_ID_POD_DAYS, 0, days);
+        panel_add_child(row, right_of(clock) + 6, 12, OFFICER_ROW_ID_POD_DAYS, 1, days);
     } else {
         add_text(row, w + 6, 12, OFFICER_ROW_ID_LOCATION, TEXT, "Unassigned");
     }
 
-    Control *backing = panel_add_child(row, w, BACKING_Y, OFFICER_ROW_ID_BACKING, 0,
+    Control *backing = panel_add_child(row, w, BACKING_Y, OFFICER_ROW_ID_BACKING, 1,
                                        panel_create(1, 1, BACKING.r, BACKING.g, BACKING.b));
     if (backing) {
         backing->tag = -1;
@@ -376,14 +396,10 @@ void officer_list_refresh(Control *panel) {
     // which follow the size.
     Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
     Control *strip = panel_find_child(panel, OFFICER_LIST_ID_STRIP);
-    for (Control *c : {bar, strip})
-        if (c) control_set_hidden(c, false);
     int w = 0, h = 0;
-    extent(panel, &w, &h);
+    content_extent(panel, &w, &h);
     w += PANEL_PAD_W;
     h += PANEL_PAD_H;
-    for (Control *c : {bar, strip})
-        if (c) control_set_hidden(c, true);
 
     if (h > OFFICER_LIST_MAX_HEIGHT) {
         control_set_size(list, list->w, OFFICER_LIST_MAX_HEIGHT - 1 - list->y);
