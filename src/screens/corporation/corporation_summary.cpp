@@ -137,7 +137,11 @@ void scroll_by(Control *panel, int step) {
     apply_scroll(panel);
 }
 
-void on_bar_change(Control *bar) { apply_scroll(panel_of_bar(bar)); }
+// The bar calls this slot for a moved thumb and for the wheel over any of its parts.
+void on_bar_change(Control *bar) {
+    if (const int notches = input_wheel()) scroll_by(panel_of_bar(bar), notches * WHEEL_STEP);
+    else apply_scroll(panel_of_bar(bar));
+}
 void on_bar_forward(Control *bar) { scroll_by(panel_of_bar(bar), CORP_LIST_SCROLL_STEP); }
 void on_bar_back(Control *bar) { scroll_by(panel_of_bar(bar), -CORP_LIST_SCROLL_STEP); }
 // The list, its rows and headings carry the panel as user data.

@@ -217,6 +217,13 @@ TEST_F(CorporationSummary, AListTallerThan190PixelsScrolls) {
         ui_test::next_tick();
         scroll_bar_get(bar, &pos, &range);
         EXPECT_EQ(pos, std::min(96, range) - 24);
+        ui_test::wheel(2);   // two notches down over the bar's track
+        Control *track = panel_find_child(bar, SCROLL_TRACK_ID);
+        track->on_wheel(track);
+        ui_test::next_tick();
+        scroll_bar_get(bar, &pos, &range);
+        EXPECT_EQ(pos, std::min(std::min(96, range) + 24, range));
+        EXPECT_EQ(panel_of(list)->scroll_y, (s->content_height - CORP_LIST_MAX_HEIGHT) * pos / range);
         if (s->content_height > 2 * CORP_LIST_MAX_HEIGHT) break;
     }
     EXPECT_TRUE(scrolled);
