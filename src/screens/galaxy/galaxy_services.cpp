@@ -34,18 +34,6 @@ void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
     close_unfilled(panel);
 }
 
-void officer_list_panel_init(Control *, List<Officer> *) {
-    static bool said = false;
-    not_yet(&said, "officers list");
-}
-
-void corp_panel_init(Control *) {
-    static bool said = false;
-    not_yet(&said, "corporation summary");
-}
-
-Officer *officer_list_get_selected(Control *) { return nullptr; }
-
 // ---- News ----
 
 void news_panel_build(Control *panel, List<Alert> *alerts) {

@@ -4,7 +4,7 @@
 //  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
 //    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
 //    yet" (category GAME, level DEBUG), the first time it is called.
-//  - Entries still empty: the site panel, the officers list and the corporation summary.
+//  - Entries still empty: the site panel.
 //  - Entries with their files: the sector panel (sector_orders.cpp; the panel itself is in
 //    sector_panel.cpp and sector_move.cpp), the fleet panel (fleet_orders.cpp), the map markers and
 //    the hover information (markers.cpp), the destination prompt (course_prompt.cpp), the next-item
@@ -13,7 +13,8 @@
 //    (ship_commands.cpp; the panel itself is in screens/ships/), the officer detail panel
 //    (screens/officers/officer_detail_panel.cpp), the technology list (screens/research/tech_list.h,
 //    its handlers in research_handlers.cpp), the facility details (screens/sites/
-//    facility_detail_rows.cpp).
+//    facility_detail_rows.cpp), the officers list (screens/officers/officers_list.h) and the
+//    corporation summary (screens/corporation/corporation_summary.h).
 //  - Game thread only.
 #include <cstdint>
 
@@ -36,13 +37,10 @@ void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options
 
 // Side lists: each builds its list into the side panel.
 void ships_list_build(Control *panel, List<GameObject> *ships);
-void officer_list_panel_init(Control *panel, List<Officer> *officers);
-void corp_panel_init(Control *panel);
 void news_panel_build(Control *panel, List<Alert> *alerts);
 // What was picked in a side list: the item at the list's selected index, null when the index is
 // out of range; the news panel's row last clicked.
 GameObject *ships_list_get_selected(Control *panel);
-Officer    *officer_list_get_selected(Control *panel);
 Alert      *news_panel_clicked_alert(Control *panel);
 void news_panel_turn_refresh(Control *panel, Alert *alert);   // adds one alert's row
 void news_panel_toggle(Control *panel);                       // rebuilds the shown news panel

@@ -13,6 +13,7 @@
 #include "screens/galaxy/ship_commands.h"
 #include "screens/officers/commanding_officer_panel.h"
 #include "screens/officers/officer_detail_panel.h"
+#include "screens/officers/officers_list.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
@@ -123,6 +124,9 @@ void refresh_after_assignment(Site *base_involved) {
     // have moved with the officers).
     starmap_refresh_ship_views();
     galaxy_markers_refresh();
+    // The Officers list shows every officer's post.
+    Control *officers = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
+    if (officers && control_is_shown(officers)) officer_list_refresh(officers);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/corporation/corporation_summary.h"
+#include "screens/officers/officers_list.h"
 #include "screens/research/tech_list.h"
 #include "screens/title/game_menu.h"
 #include "ui/app_mode.h"
@@ -75,7 +77,7 @@ void build_officers(Control *panel, Player *ui) {
 }
 
 void build_tech(Control *panel, Player *ui) { tech_screen_init(panel, ui); }
-void build_corp(Control *panel, Player *) { corp_panel_init(panel); }
+void build_corp(Control *panel, Player *ui) { corp_panel_init(panel, ui); }
 void build_news(Control *, Player *) { starmap_news_build(); }
 
 constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
