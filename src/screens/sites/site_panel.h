@@ -73,13 +73,8 @@ enum SitePanelSlot : int {
 };
 constexpr int SITE_PANEL_SLOT_COUNT = 15;
 
-// Which chooser holds the body.
-constexpr int32_t SITE_CHOOSER_NONE     = 0;
-constexpr int32_t SITE_CHOOSER_DESIGN   = 2;
-constexpr int32_t SITE_CHOOSER_RECRUIT  = 3;
-
 struct SitePanelState : PanelCommandSlots {
-    int32_t open_chooser = SITE_CHOOSER_NONE;   // chooser_refresh_design_list acts only on the design chooser
+    int32_t open_chooser = 0;    // SITE_CHOOSER_* of site_choosers.h; only the design chooser's is read
     int32_t body_x = 0;          // where the body and the choosers start
     int32_t body_y = 0;
     int32_t caption_width = 0;   // the panel is never narrower than its caption + 4
@@ -113,10 +108,6 @@ GameObject *site_panel_picked_object(Control *panel);   // the design, facility 
 Officer  *site_panel_picked_officer(Control *panel);    // the officer or recruit picked
 int32_t   site_panel_defense_row(Control *panel);
 
-// What the rules of the panel read, exposed for the opener and the handlers.
 // The starbase crew a production of the site may draw on: the sector's starbase crew when the
 // sector's owner is the site's owner, else 0.
 int32_t site_panel_starbase_crew(const Site *site);
-// "Mass remaining" of a resource site: "100%" at 100 or more, else "%.2f%%" (at least 0.01);
-// highlighted when at most 10 percent remain. Empty text when the total is 0.
-void    site_panel_mass_remaining(const Site *site, char *out, int out_size, bool *highlight);
