@@ -9,6 +9,7 @@
 #include "game/player.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "platform/colour_fade.h"
+#include "screens/galaxy/site_production.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
@@ -64,7 +65,7 @@ void defense_upgrade_panel_build_for(Control *panel, GameObject *object) {
     control_set_user_data(panel, object, nullptr);
     auto *state = new (std::nothrow) DefensePanelState();
     if (!state) return;
-    state->slots.slot[FACILITY_SLOT_BUILD] = nullptr;   // LEAD: starmap_site_build_defense (site_production.h)
+    state->slots.slot[FACILITY_SLOT_BUILD] = starmap_site_build_defense;
     state->panel = panel;
     panel_set_command_state(panel, &state->slots, defense_panel_state_free);
 

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "screens/galaxy/site_production.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
@@ -204,7 +205,7 @@ void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, u
     if (!site) return;
     auto *state = new (std::nothrow) FacilityPanelState();
     if (!state) return;
-    state->slots.slot[FACILITY_SLOT_BUILD] = nullptr;   // LEAD: starmap_facility_on_build (site_production.h)
+    state->slots.slot[FACILITY_SLOT_BUILD] = starmap_facility_on_build;
     state->panel = panel;
     state->object = object;
     panel_set_command_state(panel, &state->slots, facility_panel_state_free);
