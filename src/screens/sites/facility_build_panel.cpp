@@ -68,16 +68,21 @@ void place_picture(FacilityPictureLoad *load) {
 
 // Lets go of the holder: no more polls, and the load's reference goes.
 void drop_holder(FacilityPictureLoad *load) {
+    if (load->ticker) {
+        load->ticker->on_timer = nullptr;
+        load->ticker->user_data = nullptr;
+        control_remove(load->ticker);
+        control_release(load->ticker);
+        load->ticker = nullptr;
+    }
     if (!load->holder) return;
-    load->holder->on_timer = nullptr;
-    load->holder->user_data = nullptr;
     control_release(load->holder);
     load->holder = nullptr;
 }
 
-void holder_poll(Control *holder) {
-    auto *load = static_cast<FacilityPictureLoad *>(holder->user_data);
-    if (load && !facility_picture_load_poll(load)) control_set_timer(holder, 1);
+void ticker_poll(Control *ticker) {
+    auto *load = static_cast<FacilityPictureLoad *>(ticker->user_data);
+    if (load && !facility_picture_load_poll(load)) control_set_timer(ticker, 1);
 }
 
 void state_call(Control *panel, int slot) {
@@ -113,9 +118,14 @@ bool facility_picture_load_start(FacilityPictureLoad *load, Control *holder, int
         drop_holder(load);
         return false;
     }
-    holder->user_data = load;
-    holder->on_timer = holder_poll;
-    control_set_timer(holder, 1);
+    if (holder->owner) {
+        load->ticker = control_addref(panel_add_child(holder->owner, 0, 0, 0, 1, panel_create_empty()));
+        if (load->ticker) {
+            load->ticker->user_data = load;
+            load->ticker->on_timer = ticker_poll;
+            control_set_timer(load->ticker, 1);
+        }
+    }
     return true;
 }
 

@@ -6,8 +6,8 @@
 //    sets to the galaxy screen's handler; the chooser's rows hand their pick to the list's on-pick.
 //  - Pictures load on a worker thread. The builder requests the template's load group (the
 //    factory's count lock) and starts the worker, which only resolves the factory load groups and
-//    then sets its done bit (release). The game thread polls the bit (acquire) from the picture
-//    holder's timer, joins the worker, builds the animated picture into the hidden holder and
+//    then sets its done bit (release). The game thread polls the bit (acquire) from a timer (a
+//    hidden control runs none, so an empty sibling of the holder carries it), joins the worker, builds the animated picture into the hidden holder and
 //    reveals it. Without a thread the groups resolve at once and the picture shows after 300 ms.
 //  - Freeing a panel's state (closing or rebuilding the panel) joins its worker first, then drops
 //    the load-group request only when the state actually took one.
@@ -73,6 +73,7 @@ struct FacilityPictureLoad {
     std::thread          worker;
     std::atomic<uint32_t> done{0};   // bit 0: the worker's resolve has finished
     Control             *holder = nullptr;   // the hidden holder, one reference while loading
+    Control             *ticker = nullptr;   // a shown, empty sibling whose timer polls the worker
     int32_t              kind = -1;          // object kind and template of the picture
     int32_t              tmpl = -1;
 };
