@@ -180,7 +180,8 @@ void facility_panel_look(Control *panel) {
     panel_set_border(panel, true);
     if (ColourFade *border = panel_border_colour(panel))
         colour_fade_start(border, 16, 16, 16, 0, 0, 16, 1000, 0, COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
-    panel_set_shade(panel, 3);
+    panel_set_background(panel, true);
+    if (ColourFade *fill = panel_background_colour(panel)) colour_fade_set(fill, 2, 2, 6);
 }
 
 Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id) {
@@ -280,7 +281,7 @@ void facility_panel_fit(Control *panel, int title_id, int picture_id) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 4, h + 4);
-    if (Control *title = panel_find_child(panel, title_id)) ui_control_resize(title, panel->w - 8, false);
+    if (Control *title = panel_find_child(panel, title_id)) ui_control_resize(title, panel->w - 8, true);
     if (Control *holder = panel_find_child(panel, picture_id))
         control_set_position(holder, panel->w / 2 - holder->w / 2, holder->y);
 }

@@ -146,8 +146,9 @@ TEST_F(FacilityPanels, ChooserRowsFollowTheSectorAndCarryTheirPick) {
     // Rows share their columns.
     for (Control *row : state->rows.items) EXPECT_EQ(row->w, first->w);
 
+    frames(20);
+    driver.save_screen("facility_build_chooser.png");   // for review
     state->on_pick = note_pick;
-    frame();
     click(defense);
     EXPECT_EQ(g_picked, 1);
     EXPECT_TRUE(facility_chooser_is_defense_upgrade(list));
@@ -253,7 +254,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
 TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const std::vector<int32_t> tmpls = offered();
     ASSERT_GE(tmpls.size(), 1u);
-    const int32_t a = tmpls[0], b = SITE_STARBASE;
+    const int32_t a = SITE_STARBASE, b = tmpls[0];
     const int32_t a0 = detail_requests(OBJECT_SITE, a), b0 = detail_requests(OBJECT_SITE, b);
 
     Control *panel = top_panel();
@@ -271,6 +272,8 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const ImageControl *picture = image_of(list_get(&panel_of(holder)->children, 0));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->frame_count, site_template(b)->params.frame_range_count);
+    frames(15);
+    driver.save_screen("facility_build_panel.png");
 
     // Closed through its title: the request goes when the panel is swept.
     click(panel_find_child(panel, FACILITY_PANEL_ID_TITLE));
@@ -295,6 +298,10 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     ASSERT_NE(build, nullptr);
     EXPECT_FALSE(image_control_is_highlighted(build)) << "credits equal to the cost suffice";
     EXPECT_TRUE(shows(panel_find_child(panel, DEFENSE_PANEL_ID_COST_TAG), "$" + std::to_string(cost)));
+    Control *holder = panel_find_child(panel, DEFENSE_PANEL_ID_PICTURE);
+    ASSERT_TRUE(run_until([&] { return !(holder->flags & CTRL_HIDDEN); }, 500));
+    frames(15);
+    driver.save_screen("defense_upgrade_panel.png");
 
     base->defense_progress = 40;   // a halted upgrade
     player->credits = 0;
@@ -362,6 +369,8 @@ TEST_F(FacilityPanels, ProductionRowsOnlyWhenAskedAndHarvesterStates) {
     const int32_t days = facility_days_from_minutes(base->remaining_min);
     EXPECT_EQ(row_value(panel, "ETA"), std::to_string(days) + (days == 1 ? " day" : " days"));
     EXPECT_TRUE(shows(panel, object_get_name(site_template(tmpls[0]))));
+    frames(10);
+    driver.save_screen("facility_detail_rows.png");
 
     Site *harvester = site_create(SITE_HARVESTER);
     harvester->owner_id = game->ui_player_id;
