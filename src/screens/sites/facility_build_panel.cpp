@@ -282,6 +282,13 @@ void facility_panel_fit(Control *panel, int title_id, int picture_id) {
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 4, h + 4);
     if (Control *title = panel_find_child(panel, title_id)) ui_control_resize(title, panel->w - 8, true);
-    if (Control *holder = panel_find_child(panel, picture_id))
+    if (Control *holder = panel_find_child(panel, picture_id)) {
         control_set_position(holder, panel->w / 2 - holder->w / 2, holder->y);
+        const int w = holder->w, h = holder->h;
+        panel_set_anchor_mode(holder, PANEL_ANCHOR_CENTRE);
+        control_set_size(holder, 2, 2);
+        panel_resize_to(holder, w, h, 200);
+        panel_set_border(holder, true);
+        if (ColourFade *border = panel_border_colour(holder)) colour_fade_start(border, 90, 90, 160, 2, 2, 6, 400, 0, 0);
+    }
 }

@@ -51,11 +51,11 @@ int32_t facility_days_from_minutes(int32_t minutes);
 
 // ---- Facility build panel and defence upgrade panel ----
 
+constexpr int FACILITY_PANEL_ID_DESCRIPTION = 100001;
 constexpr int FACILITY_PANEL_ID_COST_TAG    = 100002;
 constexpr int FACILITY_PANEL_ID_BUTTONS     = 100003;
 constexpr int FACILITY_PANEL_ID_TITLE       = 100004;
 constexpr int FACILITY_PANEL_ID_PICTURE     = 100005;
-constexpr int FACILITY_PANEL_ID_DESCRIPTION = 100006;
 
 constexpr int DEFENSE_PANEL_ID_TITLE        = 100001;
 constexpr int DEFENSE_PANEL_ID_PICTURE      = 100002;
@@ -128,7 +128,7 @@ void facility_picture_load_finish(FacilityPictureLoad *load);
 
 // Pieces both build panels share: the panel's look, the "Build"/"Resume" button row (greyed with
 // "Insufficient credits" when the player is short), and the final sizing (title bar across the
-// panel, picture centred).
+// panel, picture box centred and growing in from 2 x 2).
 void     facility_panel_look(Control *panel);
 Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id);
 void     facility_panel_fit(Control *panel, int title_id, int picture_id);

@@ -10,6 +10,7 @@
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/site_choosers.h"
 #include "ui/dialog.h"
+#include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
@@ -247,6 +248,19 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     Control *tag = panel_find_child(panel, FACILITY_PANEL_ID_COST_TAG);
     EXPECT_TRUE(shows(tag, "$1000") && shows(tag, "2"));
     EXPECT_FALSE(image_control_is_highlighted(button(panel, "Build")));
+
+    // Resting on the cost tag explains it; leaving it closes the explanation.
+    frames(15);
+    int tx = 0, ty = 0;
+    control_get_screen_position(tag, &tx, &ty);
+    ui_test::mouse_at(tx + 2, ty + 2);
+    frames(30);
+    Control *popup = find(CONTROL_ID_POPUP);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(shows(popup, "Cost"));
+    ui_test::mouse_at(tx + 2, ty + tag->h + 40);
+    frames(2);
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
 }
 
 // The worker only resolves the load groups; the picture is built and shown on the game thread. A
