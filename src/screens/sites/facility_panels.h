@@ -113,11 +113,24 @@ void defense_panel_on_build(Control *button);
 void defense_panel_close(Control *title);
 void defense_panel_state_free(void *state);
 
+// Game thread: hands the hidden holder (one more reference) to a new worker for the template's
+// detail picture, the caller having requested its load group; false when no thread could be made
+// (the picture is then built at once and shown after 300 ms).
+bool facility_picture_load_start(FacilityPictureLoad *load, Control *holder, int32_t kind, int32_t tmpl);
 // The worker's body: resolves the factory load groups and sets the done bit.
 void facility_picture_load_run(FacilityPictureLoad *load);
 // Game thread: when the worker is done, joins it, builds the picture and reveals the holder;
-// true once the picture is in place (or the load was given up).
+// true once the picture is in place (or there is nothing left to wait for).
 bool facility_picture_load_poll(FacilityPictureLoad *load);
+// Game thread: joins the worker and lets go of the holder.
+void facility_picture_load_finish(FacilityPictureLoad *load);
+
+// Pieces both build panels share: the panel's look, the "Build"/"Resume" button row (greyed with
+// "Insufficient credits" when the player is short), and the final sizing (title bar across the
+// panel, picture centred).
+void     facility_panel_look(Control *panel);
+Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id);
+void     facility_panel_fit(Control *panel, int title_id, int picture_id);
 
 // ---- Facility detail rows ----
 
