@@ -8,7 +8,6 @@ void starmap_site_on_rush_starbase(Control *) {}
 void starmap_site_on_halt_starbase(Control *) {}
 void starmap_site_on_pick_officer(Control *) {}
 void starmap_site_on_commander_click(Control *) {}
-void starmap_site_on_pick_design(Control *) {}
 void starmap_site_on_rush_shipyard(Control *) {}
 void starmap_site_on_halt_shipyard(Control *) {}
 void starmap_site_on_deactivate(Control *) {}
