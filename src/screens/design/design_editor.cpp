@@ -37,7 +37,8 @@ constexpr int IMAGE_CANCEL = 40;
 constexpr int IMAGE_BACK = 9;
 constexpr int IMAGE_POWER = 63;
 constexpr int KEY_ESCAPE = 27;
-constexpr int CARD_INSET = 16;   // the cards and the picture stand this far in from the mount area's edge
+constexpr int CARD_INSET = 16;
+constexpr int PICKER_ROOM = DESIGN_PICKER_MIN_WIDTH + 40;   // the list, its scroll bar and margins   // the cards and the picture stand this far in from the mount area's edge
 
 Game *game() { return game_get(); }
 
@@ -273,6 +274,9 @@ Control *design_rebuild_mount_card(Control *panel, int32_t mount, int grow_ms, i
     Control *card = panel_create_empty();
     if (!card) return nullptr;
     system_info_card_build(card, crit.system, design_mount_card_options(crit));
+    // The card takes the pointer over its parts: clicks, dwell and leave are the card's.
+    for (Control *part : panel_of(card)->children.items)
+        if (part) control_set_enabled(part, false);
     panel_of(card)->value = mount;
     card->user_data = panel;
     card->dwell_delay = DWELL_MS;
@@ -385,7 +389,7 @@ void design_editor_build(Control *control) {
                                                            180, 190, 180)) {
                     int lx = 0, ly = 0;
                     line_group_fit_bounds(line, &lx, &ly);
-                    panel_add_child(area, lx, ly, DESIGN_ID_CONNECTOR + i, 0, line);
+                    panel_add_child(area, lx, ly, DESIGN_ID_CONNECTOR + i, 1, line);
                     control_hide_for(line, 800);
                     line_group_fade_colour(line, 255, 255, 255, 180, 190, 180, FADE_MS, 800, 0);
                 }
@@ -398,7 +402,7 @@ void design_editor_build(Control *control) {
                     panel_clear_fills(flash);
                     panel_set_border(flash, true);
                     colour_fade_set(panel_border_colour(flash), 0, 128, 0);
-                    panel_add_child(area, card->x, card->y, 0, 0, flash);
+                    panel_add_child(area, card->x, card->y, 0, 1, flash);   // over the card, not in the pointer's way
                     control_hide_for(flash, 550);
                     control_remove_after(flash, 750);
                 }
@@ -418,6 +422,15 @@ void design_editor_build(Control *control) {
         control_set_size(area, w + 4, h + 4);
     }
 
+    // Room right of the mount area for the picker list.
+    if (area) {
+        const int wanted = 12 + area->w + PICKER_ROOM;
+        if (panel->w < wanted) {
+            control_set_size(panel, wanted, panel->h);
+            if (title) ui_control_resize(title, panel->w - 4, false);
+        }
+    }
+
     // Statistics, power box and cost tag along the bottom-left; buttons bottom-right.
     List<SystemRow> *rows = ui_stat_rows_list_create();
     Control *stats = nullptr;
@@ -432,9 +445,9 @@ void design_editor_build(Control *control) {
     }
     Control *power = panel_create_empty();
     if (power) {
-        Control *icon = panel_add_child(power, 0, 0, 0, 0, image_control_create_frame(IMAGE_POWER, 0));
+        Control *icon = panel_add_child(power, 0, 0, 0, 1, image_control_create_frame(IMAGE_POWER, 0));
         const int ix = icon ? icon->w + 4 : 0;
-        Control *bar = panel_add_child(power, ix, 0, DESIGN_ID_POWER_BAR, 0,
+        Control *bar = panel_add_child(power, ix, 0, DESIGN_ID_POWER_BAR, 1,
                                        value_bar_create(90, 16, std::clamp(ship->capacity_used, 0, std::max(ship->capacity_max, 1)),
                                                         std::max(ship->capacity_max, 1)));
         if (bar) value_bar_enable_caption(bar, 1);

@@ -79,7 +79,7 @@ void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
     image_control_select_entry(picture, int(sprites.size()) / 2);
     if (Control *old = panel_find_child(frame, DESIGN_ID_PICTURE)) control_remove(old);
     panel_add_child(frame, frame->w / 2 - picture->w / 2, frame->h / 2 - picture->h / 2, DESIGN_ID_PICTURE, 0, picture);
-    control_set_hidden(frame, true);
+    control_set_hidden(frame, true);   // shown at once, also when it was still waiting to show
 }
 
 // The game thread's side of a load: waits a frame at a time for the worker's done bit.
@@ -266,10 +266,10 @@ void card_grid_build(Control *strip, uint32_t available) {
         colour_fade_set(panel_background_colour(card), 0, 0, 0);
         control_set_user_data(card, const_cast<Ship *>(tmpl), nullptr);
         panel_of(card)->value = 0;
-        Control *picture = image_control_create_single(frame_of(tmpl, tmpl->picture_frame));
+        Control *picture = image_control_create_single(frame_of(tmpl, tmpl->frame_d));
         Control *name = text_label_create_plain(2, 230, 230, 20, tmpl->name.c_str());
-        if (picture) panel_add_child(card, 0, 0, HULL_CARD_ID_PICTURE, 0, picture);
-        if (name) panel_add_child(card, 0, 0, HULL_CARD_ID_NAME, 0, name);
+        if (picture) panel_add_child(card, 0, 0, HULL_CARD_ID_PICTURE, 1, picture);   // the card takes the pointer
+        if (name) panel_add_child(card, 0, 0, HULL_CARD_ID_NAME, 1, name);
         const int pw = picture ? picture->w : 0, ph = picture ? picture->h : 0;
         pic_h = std::max(pic_h, ph);
         card_w = std::max({card_w, pw + 8, (name ? name->w : 0) + 8});
@@ -364,9 +364,12 @@ void design_on_hull_selected(Control *card) {
     if (probe) object_destroy(probe);
     Control *title = panel_find_child(panel, DESIGN_ID_TITLE);
     const int title_bottom = title ? title->y + title->h : 24;
-    int stats_top = panel->h - 6;
+    // The figures stand on the card strip (the strip keeps the panel's bottom).
+    Control *cards = panel_find_child(panel, DESIGN_ID_CARD_STRIP);
+    const int floor = cards ? cards->y : panel->h;
+    int stats_top = floor - 6;
     if (stats) {
-        stats_top = panel->h - 6 - stats->h;
+        stats_top = floor - 6 - stats->h;
         panel_add_child(panel, title ? title->x : 2, stats_top, DESIGN_ID_STATS, 0, stats);
     }
     std::string desc;
@@ -393,9 +396,9 @@ void design_on_hull_selected(Control *card) {
     if (frame) {
         panel_clear_fills(frame);
         const int top = title_bottom + 8;
+        // Empty (and unfilled) until the picture comes; it stays shown so that its timer runs.
         panel_add_child(panel, panel->w / 2 - fw / 2, top + std::max(0, (stats_top - top) / 2 - fh / 2), DESIGN_ID_FRAME, 0,
                         frame);
-        control_set_hidden(frame, false);
     }
     if (s->held_hull >= 0) factory_release_detail_group(OBJECT_SHIP, s->held_hull);
     s->held_hull = -1;

@@ -167,8 +167,12 @@ void design_on_mount_click(Control *card) {
     if (s->prior_system) system_retain(s->prior_system);
 
     if (area) {
-        if (Control *arrow = image_button_create_plain(IMAGE_ARROW, design_picker_cancel, 0, panel))
+        if (Control *arrow = image_button_create_plain(IMAGE_ARROW, design_picker_cancel, 0, panel)) {
             panel_add_child(area, card->x + card->w + 8, card->y + card->h / 2 - arrow->h / 2, DESIGN_ID_ARROW, 0, arrow);
+            // The area holds the arrow, so that the arrow takes the pointer.
+            if (arrow->x + arrow->w > area->w) control_set_size(area, arrow->x + arrow->w, area->h);
+            s->mount_right = area->x + area->w;
+        }
         for (Control *c : panel_of(area)->children.items)
             if (c && c->id >= DESIGN_ID_CONNECTOR && !(c->flags & CTRL_REMOVED)) line_group_fade_colour(c, 180, 190, 180, 0, 0, 0, 100, 0, 0);
         if (Control *old = panel_find_child(area, DESIGN_ID_MARKER)) control_remove(old);
@@ -186,8 +190,7 @@ void design_on_mount_click(Control *card) {
                 py = g->lines[0].y2;
             }
             if (Control *marker = image_control_create(IMAGE_MARKER)) {
-                panel_add_child(area, px - marker->w / 2, py - marker->h / 2, DESIGN_ID_MARKER, 0, marker);
-                marker->flags |= CTRL_NO_HINT;
+                panel_add_child(area, px - marker->w / 2, py - marker->h / 2, DESIGN_ID_MARKER, 1, marker);
             }
             if (Control *lines = line_group_create(2)) {
                 line_group_set_line(lines, 0, sx, sy, px, py);
@@ -195,7 +198,7 @@ void design_on_mount_click(Control *card) {
                 line_group_set_colour(lines, 230, 230, 0);
                 int lx = 0, ly = 0;
                 line_group_fit_bounds(lines, &lx, &ly);
-                panel_add_child(area, lx, ly, DESIGN_ID_HIGHLIGHT, 0, lines);
+                panel_add_child(area, lx, ly, DESIGN_ID_HIGHLIGHT, 1, lines);
             }
         }
     }
@@ -218,6 +221,14 @@ void design_on_mount_click(Control *card) {
         system_list_set_pick_handler(list, design_on_system_picked);
         list->user_data = panel;
         const int ly = label ? label->y + label->h + 8 : title_bottom + 6;
+        // The list keeps clear of the mount area: the panel grows when it would not.
+        if (panel->w - 6 - list->w < s->mount_right + 8) {
+            control_set_size(panel, s->mount_right + 8 + list->w + 6, panel->h);
+            if (title) ui_control_resize(title, panel->w - 4, false);
+            if (label) control_set_position(label, panel->w - 12 - label->w, label->y);
+            if (Control *column = panel_find_child(panel, DESIGN_ID_BUTTONS))
+                control_set_position(column, panel->w - column->w - 4, column->y);
+        }
         panel_add_child(panel, panel->w - 6 - list->w, ly, DESIGN_ID_PICKER, 0, list);
         if (label && list->x < label->x) control_set_position(label, list->x, label->y);
     }
@@ -288,18 +299,18 @@ Control *system_row_build(Control *list, System *system, int detail) {
     panel_set_background(row, true);
     if (detail) {
         game_popup_look(row);
-        Control *icon = panel_add_child(row, 6, 6, 100001, 0, image_control_create_framed(system ? system->spare : IMAGE_EMPTY));
-        Control *name = panel_add_child(row, 6 + (icon ? icon->w + 6 : 0), 6, 100004, 0,
+        Control *icon = panel_add_child(row, 6, 6, 100001, 1, image_control_create_framed(system ? system->spare : IMAGE_EMPTY));
+        Control *name = panel_add_child(row, 6 + (icon ? icon->w + 6 : 0), 6, 100004, 1,
                                         text_label_create_plain(1, 0, 230, 0, system ? system->name.c_str() : "(empty)"));
         int y = 6 + std::max(icon ? icon->h : 0, name ? name->h : 0) + 4;
         if (system) {
             if (List<SystemRow> *rows = ui_stat_rows_list_create()) {
                 system_detail_rows(system, rows, 0);
-                if (Control *t = panel_add_child(row, 6, y, 100006, 0, ui_stat_rows_create(rows, 0))) y += t->h + 4;
+                if (Control *t = panel_add_child(row, 6, y, 100006, 1, ui_stat_rows_create(rows, 0))) y += t->h + 4;
             }
             std::string desc;
             if (system_read_desc(system->type, &desc) == RES_OK && !desc.empty())
-                panel_add_child(row, 6, y, 100003, 0, ui_tile_create(desc.c_str(), 3, 200, 4, 200, 200, 220, 0));
+                panel_add_child(row, 6, y, 100003, 1, ui_tile_create(desc.c_str(), 3, 200, 4, 200, 200, 220, 0));
         }
         int w = 0, h = 0;
         panel_layout(row, &w, &h);
@@ -316,17 +327,17 @@ Control *system_row_build(Control *list, System *system, int detail) {
         row->on_click = system_row_on_click;
     }
     const int shade = refused ? 60 : 230;
-    Control *name = panel_add_child(row, 6, 4, 100004, 0,
+    Control *name = panel_add_child(row, 6, 4, 100004, 1,
                                     text_label_create_plain(2, shade, shade, shade, system ? system->name.c_str() : "(empty)"));
     int y = 4 + (name ? name->h : 0) + 2;
     if (system) {
         if (List<SystemRow> *rows = ui_stat_rows_list_create()) {
             system_info_rows(system, rows, 0);
-            if (Control *info = panel_add_child(row, 6, y, 100005, 0, ui_stat_rows_create(rows, 0))) y += info->h;
+            if (Control *info = panel_add_child(row, 6, y, 100005, 1, ui_stat_rows_create(rows, 0))) y += info->h;
         }
     }
     Control *picture = image_control_create_framed(system ? system->spare : IMAGE_EMPTY);
-    if (picture) panel_add_child(row, 0, 3, 100001, 0, picture);
+    if (picture) panel_add_child(row, 0, 3, 100001, 1, picture);
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
     control_set_size(row, w + (picture ? picture->w + 12 : 0) + 6, std::max(h, picture ? picture->h + 3 : 0) + 4);
@@ -367,7 +378,7 @@ void system_row_on_hover_enter(Control *row) {
     if (!tip) return;
     if (bits & PICKER_REFUSED_POWER) {
         Control *icon = panel_add_child(tip, 6, 4, 0, 0, image_control_create_frame(IMAGE_POWER, 1));
-        panel_add_child(tip, 6 + (icon ? icon->w + 6 : 0), 6, 0, 0, text_label_create_plain(1, 210, 30, 21, "Insufficient power"));
+        panel_add_child(tip, 6 + (icon ? icon->w + 6 : 0), 6, 0, 1, text_label_create_plain(1, 210, 30, 21, "Insufficient power"));
     } else {
         panel_add_child(tip, 8, 4, 0, 0, text_label_create_plain(1, 210, 30, 21, "One allowed per ship"));
     }
