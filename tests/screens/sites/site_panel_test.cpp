@@ -516,3 +516,22 @@ TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
     EXPECT_LE(list->x + list->w, dialog->w);
     EXPECT_LE(list->y + list->h, dialog->h);
 }
+
+TEST_F(SitePanel, BodyPanelScreenshot) {
+    Site *body = nullptr;
+    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
+        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0)
+            body = s;
+    if (!body) GTEST_SKIP() << "no body with a surface at home for seed " << SEED;
+    Control *panel = open(body);
+    frames(40);
+    driver.save_screen("site_panel_body.png");
+    Control *surface = panel_find_child(panel, SITE_PANEL_ID_SURFACE);
+    Control *stats = panel_find_child(panel, SITE_PANEL_ID_STATS);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_NE(stats, nullptr);
+    EXPECT_NEAR(surface->x + surface->w / 2, stats->x + stats->w / 2, 1) << "one centred on the other";
+    Control *description = panel_find_child(panel, SITE_PANEL_ID_DESCRIPTION);
+    ASSERT_NE(description, nullptr);
+    EXPECT_GE(description->y, surface->y + surface->h);
+}
