@@ -206,6 +206,22 @@ TEST_F(SitePanel, FacilitiesGiveTheirReasonsWhenTheyCannotProduce) {
     panel = open(yard);
     EXPECT_EQ(refusal(button(panel, "Build")), "");
     EXPECT_EQ(stat(panel, "Ships launched"), "0");
+
+    // A body rebuilt after a chooser keeps one status line and one buttons row.
+    yard->state |= SITE_CREW_SHORT;
+    panel = open(yard);
+    site_panel_clear_body(panel);
+    site_panel_build(panel, 200, true, true);
+    site_panel_fit(panel);
+    frames(25);
+    int status_lines = 0, rows = 0;
+    for (Control *c : panel_of(panel)->children.items) {
+        if (!c || (c->flags & CTRL_REMOVED)) continue;
+        status_lines += c->id == SITE_PANEL_ID_STATUS;
+        rows += c->id == SITE_PANEL_ID_BUTTONS;
+    }
+    EXPECT_EQ(status_lines, 1);
+    EXPECT_EQ(rows, 1);
 }
 
 TEST_F(SitePanel, HarvesterWithoutTargetIsDeactivatedAndMovesOnlyWithCrewAndATarget) {
