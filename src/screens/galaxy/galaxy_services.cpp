@@ -1,5 +1,5 @@
-// Galaxy services whose screens are not there yet (each opens nothing and says so once), and the
-// entries of those that are.
+// Galaxy services: the entries whose screens live in their own folders but are reached through the
+// galaxy screen's own names (the news panel's).
 #include "screens/galaxy/galaxy_services.h"
 
 #include "game/game.h"
@@ -11,28 +11,6 @@
 #include "platform/list.h"
 #include "ui/control.h"
 #include "world/object.h"
-
-void galaxy_not_yet(bool *said, const char *what) {
-    if (*said) return;
-    *said = true;
-    log_write(LOG_GAME, LOG_DEBUG, "No %s yet", what);
-}
-
-namespace {
-
-void not_yet(bool *said, const char *what) { galaxy_not_yet(said, what); }
-
-void close_unfilled(Control *panel) {
-    if (panel) control_remove(panel);
-}
-
-}  // namespace
-
-void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "site panel");
-    close_unfilled(panel);
-}
 
 // ---- News ----
 
