@@ -3,7 +3,6 @@
 #include "screens/galaxy/galaxy_services.h"
 
 #include "game/game.h"
-#include "platform/log.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/news/news_item_panel.h"
 #include "screens/news/news_panel.h"
