@@ -419,7 +419,7 @@ void design_editor_build(Control *control) {
             if (c && !(c->flags & CTRL_REMOVED)) control_set_position(c, c->x - min_x, c->y - min_y);
         int w = 0, h = 0;
         panel_layout(area, &w, &h);
-        control_set_size(area, w + 4, h + 4);
+        control_set_size(area, w + 24, h + 4);   // room for a card taking a wider look
     }
 
     // Room right of the mount area for the picker list.

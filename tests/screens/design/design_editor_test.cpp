@@ -14,6 +14,8 @@
 #include "screens/galaxy/design_handlers.h"
 #include "platform/str.h"
 #include "systems/system.h"
+#include "ui/scroll.h"
+#include "ui/text_block.h"
 #include "ui/text_entry.h"
 #include "views/system_info_card.h"
 
@@ -55,6 +57,7 @@ protected:
 
     Control *chooser(uint32_t options = DESIGN_OPTS_NEW, const char *name = "Mark-9") {
         Control *p = top_panel();
+        control_set_layer(p, 5);   // above the map, as an object panel stands
         design_configure_build(p, name, uint32_t(ui->id), uint32_t(ui->id >> 32), options);
         design_set_accept_handler(p, count_accept);
         frames(20);   // the strip slides in
@@ -144,6 +147,8 @@ TEST_F(DesignPanel, HullPickShowsDetailsAndPicture) {
               static_cast<const Ship *>(strip[0]->user_data)->name);
     EXPECT_NE(kid(kid(p, DESIGN_ID_FRAME), DESIGN_ID_PICTURE), nullptr);
     EXPECT_EQ(design_editor_state(p)->held_hull, first);
+    frames(20);
+    driver.save_screen("design_type_chooser.png");   // for review
 
     design_set_thread_creator([](int (*)(void *), void *) -> SDL_Thread * { return nullptr; });
     const int32_t other = static_cast<const Ship *>(strip.back()->user_data)->subtype;
@@ -271,6 +276,12 @@ TEST_F(DesignPanel, PickerFiltersCandidates) {
 
     click(design_mount_card(p, b));
     frames(3);
+    Control *list = kid(p, DESIGN_ID_PICKER);
+    click(design_mount_card(p, b));   // the mount being chosen: nothing changes
+    frames(3);
+    EXPECT_EQ(kid(p, DESIGN_ID_PICKER), list);
+    frames(20);
+    driver.save_screen("design_editor_picker.png");   // for review
     for (Control *row : live_children(kid(kid(p, DESIGN_ID_PICKER), PICKER_ID_ROWS))) {
         const System *s = static_cast<const System *>(row->user_data);
         if (s && s->name == "AAA Single") {
@@ -427,4 +438,69 @@ TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
     starmap_design_on_build(summary);
     EXPECT_EQ(ui->credits, 100000 - 7);
     EXPECT_EQ(yard->item_id, id);
+}
+
+// Back returns to the hull choice with the typed name kept; the hull is chosen
+// again and the working copy is gone.
+TEST_F(DesignPanel, BackKeepsNameAndDropsCopy) {
+    Control *p = editor_on(hull);
+    Control *entry = kid(p, DESIGN_ID_NAME);
+    text_entry_begin_edit(entry);
+    text_entry_set_text(entry, "Harrier");
+    text_entry_accept(entry);
+    click(column_button(p, DESIGN_ID_BACK));
+    frames(20);
+    DesignEditorState *s = design_editor_state(p);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->editor_open, 0);
+    EXPECT_EQ(s->hull_chosen, 0);
+    EXPECT_EQ(s->working_ship, nullptr);
+    EXPECT_EQ(s->name, "Harrier");
+    EXPECT_EQ(std::string(text_entry_get_text(kid(p, DESIGN_ID_NAME))), "Harrier");
+    EXPECT_TRUE(disabled(column_button(p, DESIGN_ID_CONFIGURE)));
+    pick_hull(p, hull);
+    frames(15);
+    click(column_button(p, DESIGN_ID_CONFIGURE));
+    frames(20);
+    ASSERT_NE(design_get_ship(p), nullptr);
+    EXPECT_EQ(design_get_ship(p)->ship_name, "Harrier");
+    // The accepted slot came through Back.
+    click(column_button(p, DESIGN_ID_ACCEPT));
+    design_on_accept(p);
+    EXPECT_EQ(accepted_calls, 1);
+}
+
+// A list taller than 372 pixels is cut there with a scroll bar whose range is the rows' height;
+// the wheel moves by 24, the arrows by 96, and the rows follow on that scale.
+TEST_F(DesignPanel, PickerScrollsLongLists) {
+    Control *p = editor_on(hull);
+    Ship *ship = design_get_ship(p);
+    const System *base = catalog_first(0, SYSTEM_FLAG_ENGINE_MOUNT | SYSTEM_FLAG_ARMOUR_MOUNT | SYSTEM_FLAG_ONE_PER_SHIP);
+    ASSERT_NE(base, nullptr);
+    for (int i = 0; i < 12; ++i) {
+        System *extra = system_create(base->type);
+        system_copy(extra, base);
+        extra->name = str_format("Extra %02i", i);
+        list_append(&ui->catalog, extra);
+    }
+    click(design_mount_card(p, mount_of(ship, MOUNT_SYSTEM)));
+    frames(3);
+    Control *list = kid(p, DESIGN_ID_PICKER);
+    Control *bar = kid(list, PICKER_ID_SCROLL);
+    Control *rows = kid(list, PICKER_ID_ROWS);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(list->h, DESIGN_PICKER_MAX_HEIGHT);
+    int pos = 0, range = 0;
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(range, rows->h);
+    EXPECT_EQ(rows->y, 0);
+    system_list_page_down(bar);
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(pos, 96);
+    EXPECT_EQ(rows->y, -int(int64_t(96) * (rows->h - DESIGN_PICKER_MAX_HEIGHT) / rows->h));
+    system_list_page_up(bar);
+    system_list_page_up(bar);
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(pos, 0);
+    EXPECT_EQ(rows->y, 0);
 }
