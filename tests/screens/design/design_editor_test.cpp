@@ -107,6 +107,9 @@ protected:
     }
 };
 
+// The picture worker's tests, also run under the thread checker.
+class DesignPictureLoad : public DesignPanel {};
+
 // The chooser offers the hulls whose template is player-buildable and which the owner unlocked;
 // without any, "Configure" stays refused with its reason.
 TEST_F(DesignPanel, ChooserOffersUnlockedBuildableHulls) {
@@ -136,7 +139,7 @@ TEST_F(DesignPanel, ChooserOffersUnlockedBuildableHulls) {
 
 // A pick shows the hull's figures and its animated picture from the worker; another pick replaces
 // them. A worker that cannot be created leaves the picture to the game thread, which shows it.
-TEST_F(DesignPanel, HullPickShowsDetailsAndPicture) {
+TEST_F(DesignPictureLoad, HullPickShowsDetailsAndPicture) {
     Control *p = chooser();
     std::vector<Control *> strip = cards(p);
     ASSERT_FALSE(strip.empty());
@@ -172,7 +175,7 @@ SDL_Thread *gated_creator(int (*body)(void *), void *data) {
 }
 }  // namespace
 
-TEST_F(DesignPanel, EditorOpenedDuringPictureLoad) {
+TEST_F(DesignPictureLoad, EditorOpenedDuringPictureLoad) {
     gate_open = false;
     design_set_thread_creator(gated_creator);
     Control *p = chooser();
