@@ -28,13 +28,18 @@ constexpr int ICON_GAP = 6;
 constexpr int COLUMN_GAP = 24;
 constexpr int ROW_STAGGER_MS = 20;
 
-void state_free(void *data) {
+}  // namespace
+
+void design_list_state_free(void *data) {
     DesignListState *s = static_cast<DesignListState *>(data);
+    if (!s) return;
     for (Control *row : s->rows.items)
         if (row) control_release(row);
     if (s->site) object_release(s->site);
     delete s;
 }
+
+namespace {
 
 // The site's owner among the players; null without a game, an owner or that player.
 Player *owner_of(const Site *site) {
@@ -178,12 +183,8 @@ void scroll_list(Control *outer, int delta) {
 }  // namespace
 
 DesignListState *design_list_state(Control *panel) {
-    return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<DesignListState *>(panel->widget_state)
+    return panel && panel_of(panel) && panel->widget_free == design_list_state_free ? static_cast<DesignListState *>(panel->widget_state)
                                                                          : nullptr;
-}
-
-void design_list_state_free(void *state) {
-    if (state) state_free(state);
 }
 
 void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
@@ -198,7 +199,7 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
     panel_remove_children(panel);
     panel_clear_fills(panel);
     panel_set_border(panel, false);
-    control_set_widget_state(panel, s, state_free);
+    control_set_widget_state(panel, s, design_list_state_free);
 
     Control *area = panel_add_child(panel, 0, 0, DESIGN_LIST_ID_AREA, 0, panel_create_empty());
     if (!area) return;

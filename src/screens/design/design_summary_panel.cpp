@@ -10,6 +10,7 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/galaxy/design_handlers.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -128,13 +129,17 @@ Control *make_frame(const Ship *design, const Ship *tmpl) {
     control_set_enabled(frame, false);   // the pointer passes over the picture
     panel_set_border(frame, true);
     colour_fade_start(panel_border_colour(frame), 0, 255, 0, 0, 0, 0, 200, 300, 0);
-    const int w = frame->w, h = frame->h;
-    panel_set_anchor_mode(frame, PANEL_ANCHOR_CENTRE);
-    panel_set_draw_children_while_resizing(frame, true);
-    control_set_size(frame, 2, 2);
-    panel_resize_to(frame, w, h, 200);
     control_hide_for(frame, 300);
     return frame;
+}
+
+// A panel already in place grows from a sliver of the given size to its own around its centre.
+void grow_from_centre(Control *panel, int w, int h, int ms) {
+    const int full_w = panel->w, full_h = panel->h;
+    panel_set_anchor_mode(panel, PANEL_ANCHOR_CENTRE);
+    panel_set_draw_children_while_resizing(panel, true);
+    control_set_size(panel, w, h);
+    panel_resize_to(panel, full_w, full_h, ms);
 }
 
 uint32_t card_options(const Crit &crit) {
@@ -168,27 +173,27 @@ void add_cards(Control *area, const Ship *design, const Ship *tmpl) {
         Control *card = panel_create_empty();
         if (!card) continue;
         system_info_card_build(card, c.system, card_options(c));
-        if (Panel *p = panel_of(card)) p->value = i;
-        card->dwell_delay = DESIGN_PANEL_DWELL_MS;
+        if (Panel *p = panel_of(card)) {
+            p->value = i;
+            // The card takes the pointer as a whole, so its rest opens the popup.
+            for (Control *part : p->children.items)
+                if (part) control_set_enabled(part, false);
+        }
+        card->dwell_delay = card->dwell_left = DESIGN_PANEL_DWELL_MS;
         card->on_dwell = design_screen_system_popup_open;
         card->on_hover_leave = design_screen_popup_close;
         panel_add_child(area, c.display[0], c.display[1], 0, 0, card);
-        const int w = card->w;
         control_hide_for(card, 550);
-        panel_set_anchor_mode(card, PANEL_ANCHOR_CENTRE);
-        control_set_size(card, 10, card->h);
-        panel_resize_to(card, w, card->h, 150);
-        if (Control *flash = panel_create(w, card->h, 0, 0, 0)) {
+        if (Control *flash = panel_create(card->w, card->h, 0, 0, 0)) {
             panel_clear_fills(flash);
             panel_set_border(flash, true);
             colour_fade_start(panel_border_colour(flash), 0, 128, 0, 10, 10, 10, 450, 550, 0);
             panel_add_child(area, card->x, card->y, 0, 0, flash);
-            panel_set_anchor_mode(flash, PANEL_ANCHOR_CENTRE);
-            control_set_size(flash, 10, card->h);
-            panel_resize_to(flash, w, card->h, 150);
+            grow_from_centre(flash, 10, flash->h, 150);
             control_hide_for(flash, 550);
             control_remove_after(flash, 1000);
         }
+        grow_from_centre(card, 10, card->h, 150);
     }
 }
 
@@ -268,7 +273,8 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     Control *area = panel_add_child(panel, 4, title_h + 8, DESIGN_PANEL_ID_PICTURE, 0, panel_create_empty());
     if (area) {
         panel_clear_fills(area);
-        panel_add_child(area, tmpl->tmpl_a, tmpl->tmpl_b, DESIGN_PANEL_ID_FRAME, 0, make_frame(design, tmpl));
+        Control *frame = panel_add_child(area, tmpl->tmpl_a, tmpl->tmpl_b, DESIGN_PANEL_ID_FRAME, 0, make_frame(design, tmpl));
+        if (frame) grow_from_centre(frame, 2, 2, 200);
         add_cards(area, design, tmpl);
         fit_to_children(area, 0);
     }
@@ -288,7 +294,7 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     const int y0 = title_h + 8 + area_h + 6;
     Control *tag = panel_add_child(panel, 4, y0, DESIGN_PANEL_ID_COST, 0, cost_tag_create(s->cost, s->days, COST_TAG_SLIDE));
     if (tag) {
-        tag->dwell_delay = DESIGN_PANEL_DWELL_MS;
+        tag->dwell_delay = tag->dwell_left = DESIGN_PANEL_DWELL_MS;
         tag->on_dwell = design_screen_cost_popup_open;
         tag->on_hover_leave = design_screen_popup_close;
     }
@@ -387,15 +393,14 @@ void design_screen_system_popup_open(Control *card) {
 void design_screen_popup_close(Control *) { game_close_popup(game()); }
 
 // ---- Slots ----
-// The galaxy screen's design handlers (design_handlers.h) fill the slots when it opens the panel;
-// these write the same handlers for an opener that builds the panel itself.
+// The galaxy screen's openers write the same three handlers into the slots themselves.
 
 void design_screen_set_scrap_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_SCRAP] = nullptr;   // HANDLER: starmap_design_on_scrap
+    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_SCRAP] = starmap_design_on_scrap;
 }
 void design_screen_set_build_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_BUILD] = nullptr;   // HANDLER: starmap_design_on_build
+    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_BUILD] = starmap_design_on_build;
 }
 void design_screen_set_edit_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_EDIT] = nullptr;    // HANDLER: starmap_design_on_edit
+    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_EDIT] = starmap_design_on_edit;
 }

@@ -22,17 +22,7 @@ namespace {
 
 void not_yet(bool *said, const char *what) { galaxy_not_yet(said, what); }
 
-void close_unfilled(Control *panel) {
-    if (panel) control_remove(panel);
-}
-
 }  // namespace
-
-void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "site panel");
-    close_unfilled(panel);
-}
 
 void officer_list_panel_init(Control *, List<Officer> *) {
     static bool said = false;

@@ -4,8 +4,7 @@
 //  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
 //    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
 //    yet" (category GAME, level DEBUG), the first time it is called.
-//  - Entries still empty: the site panel, the officers list, the technology list and the
-//    corporation summary.
+//  - Entries still empty: the officers list, the technology list and the corporation summary.
 //  - Entries with their files: the sector panel (sector_orders.cpp; the panel itself is in
 //    sector_panel.cpp and sector_move.cpp), the fleet panel (fleet_orders.cpp), the map markers and
 //    the hover information (markers.cpp), the destination prompt (course_prompt.cpp), the next-item
@@ -13,7 +12,8 @@
 //    item panel (screens/news/), the ships list (screens/ships/ships_list.cpp), the ship panel
 //    (ship_commands.cpp; the panel itself is in screens/ships/), the officer detail panel
 //    (screens/officers/officer_detail_panel.cpp), the facility details (screens/sites/
-//    facility_detail_rows.cpp).
+//    facility_detail_rows.cpp), the site panel (site_production.cpp; the panel itself is in
+//    screens/sites/site_panel.cpp).
 //  - Game thread only.
 #include <cstdint>
 

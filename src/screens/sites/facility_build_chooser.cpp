@@ -39,8 +39,9 @@ struct RowParts {
 int width_of(const Control *c) { return c ? c->w : 0; }
 int height_of(const Control *c) { return c ? c->h : 0; }
 
+// The row's parts take no pointer: the row itself is clicked.
 Control *add_to_row(Control *row, int x, int id, Control *child) {
-    return child ? panel_add_child(row, x, ROW_PAD, id, 0, child) : nullptr;
+    return child ? panel_add_child(row, x, ROW_PAD, id, 1, child) : nullptr;
 }
 
 Control *object_icon(GameObject *object) {

@@ -68,16 +68,21 @@ void place_picture(FacilityPictureLoad *load) {
 
 // Lets go of the holder: no more polls, and the load's reference goes.
 void drop_holder(FacilityPictureLoad *load) {
+    if (load->ticker) {
+        load->ticker->on_timer = nullptr;
+        load->ticker->user_data = nullptr;
+        control_remove(load->ticker);
+        control_release(load->ticker);
+        load->ticker = nullptr;
+    }
     if (!load->holder) return;
-    load->holder->on_timer = nullptr;
-    load->holder->user_data = nullptr;
     control_release(load->holder);
     load->holder = nullptr;
 }
 
-void holder_poll(Control *holder) {
-    auto *load = static_cast<FacilityPictureLoad *>(holder->user_data);
-    if (load && !facility_picture_load_poll(load)) control_set_timer(holder, 1);
+void ticker_poll(Control *ticker) {
+    auto *load = static_cast<FacilityPictureLoad *>(ticker->user_data);
+    if (load && !facility_picture_load_poll(load)) control_set_timer(ticker, 1);
 }
 
 void state_call(Control *panel, int slot) {
@@ -113,9 +118,14 @@ bool facility_picture_load_start(FacilityPictureLoad *load, Control *holder, int
         drop_holder(load);
         return false;
     }
-    holder->user_data = load;
-    holder->on_timer = holder_poll;
-    control_set_timer(holder, 1);
+    if (holder->owner) {
+        load->ticker = control_addref(panel_add_child(holder->owner, 0, 0, 0, 1, panel_create_empty()));
+        if (load->ticker) {
+            load->ticker->user_data = load;
+            load->ticker->on_timer = ticker_poll;
+            control_set_timer(load->ticker, 1);
+        }
+    }
     return true;
 }
 
@@ -170,7 +180,8 @@ void facility_panel_look(Control *panel) {
     panel_set_border(panel, true);
     if (ColourFade *border = panel_border_colour(panel))
         colour_fade_start(border, 16, 16, 16, 0, 0, 16, 1000, 0, COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
-    panel_set_shade(panel, 3);
+    panel_set_background(panel, true);
+    if (ColourFade *fill = panel_background_colour(panel)) colour_fade_set(fill, 2, 2, 6);
 }
 
 Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id) {
@@ -270,7 +281,14 @@ void facility_panel_fit(Control *panel, int title_id, int picture_id) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 4, h + 4);
-    if (Control *title = panel_find_child(panel, title_id)) ui_control_resize(title, panel->w - 8, false);
-    if (Control *holder = panel_find_child(panel, picture_id))
+    if (Control *title = panel_find_child(panel, title_id)) ui_control_resize(title, panel->w - 8, true);
+    if (Control *holder = panel_find_child(panel, picture_id)) {
         control_set_position(holder, panel->w / 2 - holder->w / 2, holder->y);
+        const int w = holder->w, h = holder->h;
+        panel_set_anchor_mode(holder, PANEL_ANCHOR_CENTRE);
+        control_set_size(holder, 2, 2);
+        panel_resize_to(holder, w, h, 200);
+        panel_set_border(holder, true);
+        if (ColourFade *border = panel_border_colour(holder)) colour_fade_start(border, 90, 90, 160, 2, 2, 6, 400, 0, 0);
+    }
 }

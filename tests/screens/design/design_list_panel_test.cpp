@@ -61,6 +61,8 @@ TEST_F(DesignList, RowsShowTheDiscountedPriceAndKeepItAfterARefresh) {
     build();
     EXPECT_EQ(cost(0), "$777");
     EXPECT_EQ(days(0), "3");
+    frames(60);
+    driver.save_screen("design_list_panel.png");   // for review
 }
 
 TEST_F(DesignList, NewDesignRowIsLastAndARefreshAfterAnAddedDesignRebuildsTheRows) {

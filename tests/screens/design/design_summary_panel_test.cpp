@@ -75,6 +75,8 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
     EXPECT_EQ(design_screen_get_design(panel), design);
+    frames(60);
+    driver.save_screen("design_summary_panel.png");   // for review
 }
 
 TEST_F(DesignSummary, PausedDesignResumesAtItsSavedCostAndAnotherDesignBuilds) {
@@ -149,4 +151,31 @@ TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
     click(kid(kid(dialog, DIALOG_ROW_ID), DIALOG_YES_ID));
     EXPECT_EQ(slot_calls[DESIGN_SLOT_SCRAP], 1);
     EXPECT_EQ(slot_panel, panel);
+}
+
+TEST_F(DesignSummary, CostTagAndSystemCardOpenTheirPopupsAfterAReset) {
+    open(design);
+    Control *tag = kid(panel, DESIGN_PANEL_ID_COST);
+    Control *card = nullptr;
+    for (Control *c : panel_of(kid(panel, DESIGN_PANEL_ID_PICTURE))->children.items)
+        if (c && c->on_dwell == design_screen_system_popup_open) card = c;
+    ASSERT_NE(card, nullptr) << "the first design has a fitted system";
+    const auto rest_on = [this](Control *c) {
+        int x = 0, y = 0;
+        control_get_screen_position(c, &x, &y);
+        ui_test::mouse_at(x + c->w / 2, y + c->h / 2);
+        frames(20);   // 400 ms: not yet
+        EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr);
+        frames(5);
+        return find(CONTROL_ID_POPUP);
+    };
+    Control *popup = rest_on(tag);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_NE(kid(popup, DESIGN_PANEL_ID_COST_TEXT), nullptr);
+    popup = rest_on(card);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->user_data, ship_of(design)->crits[panel_of(card)->value].system) << "the card's own system";
+    ui_test::mouse_at(2, 760);
+    frames(3);
+    EXPECT_EQ(find(CONTROL_ID_POPUP), nullptr) << "leaving closes it";
 }
