@@ -6,12 +6,14 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "screens/design/design_editor.h"
 #include "screens/design/design_summary_panel.h"
 #include "screens/galaxy/design_handlers.h"
+#include "screens/sites/site_panel.h"
 #include "platform/str.h"
 #include "systems/system.h"
 #include "ui/scroll.h"
@@ -30,6 +32,7 @@ void count_accept(Control *) { ++accepted_calls; }
 
 Control *column_button(Control *panel, int id) { return kid(kid(panel, DESIGN_ID_BUTTONS), id); }
 bool disabled(Control *button) { return button && image_control_is_highlighted(button); }
+bool has_enabled_engine_in(const Ship *ship) { return ship_has_system_type(ship, SYSTEM_TYPE_ENGINE) == 1; }
 
 std::vector<Control *> live_children(Control *panel) {
     std::vector<Control *> out;
@@ -506,4 +509,61 @@ TEST_F(DesignPanel, PickerScrollsLongLists) {
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(pos, 0);
     EXPECT_EQ(rows->y, 0);
+}
+
+// The road from the shipyard: "Build" opens the design chooser, "(New Design)" the design panel
+// named by the counter; a hull, an engine and Accept make a new design, which the shipyard then
+// lists and builds.
+TEST_F(DesignPanel, NewDesignFromTheShipyard) {
+    starmap_select_object(yard);
+    Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
+    starmap_object_panel_set_object(site_panel, yard);
+    starmap_show_site_panel(site_panel, yard, 5);
+    game_flush_new_controls(game);
+    frames(25);
+    const auto find_caption = [](Control *root, const std::string &text) {
+        Control *found = nullptr;
+        const std::function<void(Control *)> walk = [&](Control *c) {
+            if (found || !c || (c->flags & CTRL_REMOVED)) return;
+            if ((image_of(c) && image_of(c)->caption && text == image_of(c)->caption) || text_of(c) == text) found = c;
+            if (panel_of(c))
+                for (Control *k : panel_of(c)->children.items) walk(k);
+        };
+        walk(root);
+        return found;
+    };
+    click(find_caption(site_panel, "Build"));
+    frames(60);
+    Control *new_row = find_caption(kid(site_panel, SITE_PANEL_ID_DESIGN_LIST), "(New Design)");
+    ASSERT_NE(new_row, nullptr);
+    while (new_row && !new_row->on_click) new_row = new_row->owner;   // the row, not its label
+    const int32_t designs = player_design_count(ui);
+    new_row->on_click(new_row);   // the row's own click (the chooser may stand past the panel's edge)
+    frames(25);
+    Control *configure = galaxy_object_panel_find(GALAXY_PANEL_CONFIGURE);
+    ASSERT_NE(configure, nullptr);
+    EXPECT_EQ(std::string(text_entry_get_text(kid(configure, DESIGN_ID_NAME))), str_format("Mark-%i", ui->totals.design_counter));
+
+    pick_hull(configure, hull);
+    frames(15);
+    click(column_button(configure, DESIGN_ID_CONFIGURE));
+    frames(40);
+    Ship *fresh = design_get_ship(configure);
+    ASSERT_NE(fresh, nullptr);
+    fit(configure, mount_of(fresh, MOUNT_ENGINE), catalog_first(SYSTEM_FLAG_ENGINE_MOUNT, 0)->name.c_str());
+    frames(15);
+    click(column_button(configure, DESIGN_ID_ACCEPT));
+    frames(25);
+    ASSERT_EQ(player_design_count(ui), designs + 1);
+    EXPECT_EQ(player_get_design_at(ui, designs), fresh);
+    EXPECT_TRUE(has_enabled_engine_in(fresh));
+
+    // The design summary of the new design builds it at the shipyard.
+    ui->credits = 100000;
+    starmap_select_object(yard);
+    starmap_design_open(fresh, nullptr);
+    frames(25);
+    starmap_design_on_build(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
+    EXPECT_EQ(yard->item_id, fresh->id);
+    EXPECT_LT(ui->credits, 100000);
 }
