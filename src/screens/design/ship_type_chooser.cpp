@@ -124,8 +124,12 @@ void set_configure_enabled(Control *panel, bool on) {
     image_control_set_tooltip(configure, !on, TIP_TEXT, 0, 0, on ? "" : "No ship type selected");
 }
 
+// The old control gives its id up as it fades: its successor takes the same one.
 void fade_child(Control *panel, int id, int ms) {
-    if (Control *c = panel_find_child(panel, id)) control_fade_out(c, ms);
+    if (Control *c = panel_find_child(panel, id)) {
+        control_set_id(c, 0);
+        control_fade_out(c, ms);
+    }
 }
 
 }  // namespace

@@ -74,7 +74,10 @@ uint32_t refusal(const Control *row) {
 }
 
 void close_tip() {
-    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) control_fade_out(tip, LEAVE_MS);
+    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) {
+        control_set_id(tip, 0);
+        control_fade_out(tip, LEAVE_MS);
+    }
 }
 
 void scroll_rows(Control *list) {
