@@ -219,6 +219,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     int32_t cost = 0, minutes = 0;
     player_build_cost(player, tmpls[0], home->id, &cost, &minutes);
 
+    driver.draw = false;   // no frame replay while the panels' workers load (see below)
     Control *panel = top_panel();
     player->credits = cost;   // exactly enough
     site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
@@ -273,6 +274,9 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const int32_t a = SITE_STARBASE, b = tmpls[0];
     const int32_t a0 = detail_requests(OBJECT_SITE, a), b0 = detail_requests(OBJECT_SITE, b);
 
+    // The test's frame replay re-attaches the screen whose pixel format the worker's sprite loads
+    // read; the program attaches it once. Frames are not replayed while a worker loads.
+    driver.draw = false;
     Control *panel = top_panel();
     site_detail_panel(panel, factory_get_template(OBJECT_SITE, a), game->ui_player_id, home->id);
     EXPECT_EQ(detail_requests(OBJECT_SITE, a), a0 + 1);
@@ -288,6 +292,7 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const ImageControl *picture = image_of(list_get(&panel_of(holder)->children, 0));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->frame_count, site_template(b)->params.frame_range_count);
+    driver.draw = true;
     frames(15);
     driver.save_screen("facility_build_panel.png");
 
@@ -305,6 +310,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     ASSERT_GT(cost, 0);
     const int32_t requests = detail_requests(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE);
 
+    driver.draw = false;   // no frame replay while the worker loads (see above)
     Control *panel = top_panel();
     player->credits = cost;
     defense_upgrade_panel_build_for(panel, base);
@@ -316,6 +322,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     EXPECT_TRUE(shows(panel_find_child(panel, DEFENSE_PANEL_ID_COST_TAG), "$" + std::to_string(cost)));
     Control *holder = panel_find_child(panel, DEFENSE_PANEL_ID_PICTURE);
     ASSERT_TRUE(run_until([&] { return !(holder->flags & CTRL_HIDDEN); }, 500));
+    driver.draw = true;
     frames(15);
     driver.save_screen("defense_upgrade_panel.png");
 
