@@ -10,6 +10,7 @@
 #include "game/player.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/design_handlers.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/ships/ship_officer_assignment.h"
@@ -253,14 +254,6 @@ void starmap_site_on_pick_ship(Control *site_panel) {
     starmap_object_panel_set_object(panel, ship);
     starmap_show_ship_panel(panel, ship, game()->ui_player);
     place_beside(panel, site_panel, site);
-}
-
-void starmap_site_on_pick_design(Control *site_panel) {
-    Site *site = site_panel_site(site_panel);
-    if (!site) return;
-    // The design summary (a picked design) and the ship type chooser (a new design) open here once
-    // their panels are in.
-    (void)site_panel_picked_object(site_panel);
 }
 
 // ---- The facility build and defence upgrade panels ----

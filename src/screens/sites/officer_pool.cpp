@@ -171,8 +171,7 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
         if (!animate) continue;
         // Each row grows about its centre from a thin line, after a delay of its own.
         const int full = box->h;
-        panel_set_anchor_mode(box, ANCHOR_CENTRE);
-        control_set_position(box, box->x, box->y + full / 2 - ROW_START_HEIGHT / 2);
+        panel_set_anchor_mode(box, ANCHOR_CENTRE);   // the resizes below keep the row's middle
         control_set_size(box, row_w, ROW_START_HEIGHT);
         panel_resize_to(box, row_w, full, GROW_MS);
         control_hide_for(box, int(random_u32() % DELAY_SPREAD) + DELAY_MIN_MS);

@@ -782,7 +782,7 @@ void site_panel_build(Control *panel, int32_t delay, bool animate, bool interact
     const Game *g = game_get();
     const bool own = site->owner_id != 0 && site->owner_id == g->ui_player_id;
     const uint32_t tf = site->params.template_flags;
-    state->open_chooser = 0;
+    state->open_chooser = SITE_CHOOSER_NONE;
 
     Header h;
     h.x = state->body_x;
@@ -898,7 +898,8 @@ void site_panel_fit(Control *panel) {
     if (caption) h = std::max(h, caption->y + caption->h);
     int width = w + (defenders ? 0 : 4);
     if (width >= state->caption_width + 4) {
-        if (caption) ui_control_resize(caption, width - 4, false);
+        // A caption still growing in takes the new width as its target.
+        if (caption) ui_control_resize(caption, width - 4, panel_is_resizing(caption));
     } else {
         width = state->caption_width + 4;
     }

@@ -73,8 +73,13 @@ enum SitePanelSlot : int {
 };
 constexpr int SITE_PANEL_SLOT_COUNT = 15;
 
+// Which chooser holds the body.
+constexpr int32_t SITE_CHOOSER_NONE     = 0;
+constexpr int32_t SITE_CHOOSER_DESIGN   = 2;
+constexpr int32_t SITE_CHOOSER_RECRUIT  = 3;
+
 struct SitePanelState : PanelCommandSlots {
-    int32_t open_chooser = 0;    // SITE_CHOOSER_* of site_choosers.h; only the design chooser's is read
+    int32_t open_chooser = SITE_CHOOSER_NONE;   // chooser_refresh_design_list acts only on the design chooser
     int32_t body_x = 0;          // where the body and the choosers start
     int32_t body_y = 0;
     int32_t caption_width = 0;   // the panel is never narrower than its caption + 4
