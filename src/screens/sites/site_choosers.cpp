@@ -40,7 +40,7 @@ void build_facility_list(Control *list, Site *site, Sector *sector) {
 void build_design_list(Control *list, Site *site, Sector *) { design_list_build(list, site, design_chooser_on_pick); }
 void build_recruit_list(Control *list, Site *site, Sector *) { officer_chooser_init(list, site, recruit_chooser_on_pick); }
 
-constexpr ChooserKind FACILITY_CHOOSER = {SITE_CHOOSER_FACILITY, SITE_PANEL_ID_FACILITY_LIST, build_facility_list,
+constexpr ChooserKind FACILITY_CHOOSER = {SITE_CHOOSER_NONE, SITE_PANEL_ID_FACILITY_LIST, build_facility_list,
                                           "Choose facility to build", site_chooser_on_back_facility};
 constexpr ChooserKind DESIGN_CHOOSER = {SITE_CHOOSER_DESIGN, SITE_PANEL_ID_DESIGN_LIST, build_design_list,
                                         "Choose ship design", site_chooser_on_back_design};

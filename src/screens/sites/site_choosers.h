@@ -16,11 +16,9 @@
 
 struct GameObject;
 
-// Which chooser is open (the site panel state's open_chooser). The ids of the lists, the title
-// and the Back row are the site panel's (site_panel.h): the choosers live in its body.
-constexpr int32_t SITE_CHOOSER_FACILITY = 0;
-constexpr int32_t SITE_CHOOSER_DESIGN   = 2;
-constexpr int32_t SITE_CHOOSER_RECRUIT  = 3;
+// Which chooser is open (SITE_CHOOSER_*: the facility chooser leaves it at SITE_CHOOSER_NONE)
+// and the ids of the lists, the title and the Back row are the site panel's (site_panel.h): the
+// choosers live in its body.
 
 constexpr int SITE_CHOOSER_REVEAL_MS = 200;   // list, title and Back appear after this
 

@@ -7,6 +7,7 @@
 
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "screens/design/design_list_panel.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/site_choosers.h"
 #include "screens/sites/site_panel.h"
@@ -484,4 +485,22 @@ TEST_F(SiteChoosers, RecruitPickReachesItsSlot) {
     click(list_get(&recruits->rows, 0));
     EXPECT_EQ(g_pick[11].calls, 1);
     EXPECT_EQ(g_pick[11].item, list_get(&recruits->officers, 0));
+}
+
+TEST_F(SiteChoosers, DesignPickOrNewDesignReachesSlotFive) {
+    Site *yard = lay_down(SITE_SHIPYARD, 0);
+    site_set_under_construction(yard, 0);
+    ASSERT_GE(list_count(&player->designs), 1);
+    Control *panel = chooser(yard, site_design_chooser_open);
+    EXPECT_EQ(site_panel_state(panel)->open_chooser, SITE_CHOOSER_DESIGN);
+    const DesignListState *designs = design_list_state(live_child(panel, SITE_PANEL_ID_DESIGN_LIST));
+    ASSERT_NE(designs, nullptr);
+    const int32_t rows = list_count(&designs->rows);
+    ASSERT_EQ(rows, list_count(&player->designs) + 1);
+    click(list_get(&designs->rows, rows - 1));   // "(New Design)"
+    EXPECT_EQ(g_pick[5].calls, 1);
+    EXPECT_EQ(g_pick[5].item, nullptr);
+    click(list_get(&designs->rows, 0));
+    EXPECT_EQ(g_pick[5].calls, 2);
+    EXPECT_EQ(g_pick[5].item, list_get(&player->designs, 0));
 }
