@@ -111,16 +111,11 @@ void refresh_overlay(Control *panel, int ms) {
         image_control_set_overlay(picture, false, nullptr, 0);
         return;
     }
-    uint8_t levels[SHIP_FACINGS] = {};
-    uint8_t r[SHIP_FACINGS] = {}, g[SHIP_FACINGS] = {}, b[SHIP_FACINGS] = {};
-    for (int f = 0; f < SHIP_FACINGS; ++f) {
-        int32_t level = 0;
-        ship_color_for_level(ship, f, &r[f], &g[f], &b[f], &level);
-        levels[f] = uint8_t(std::clamp(level, 0, 255));
-    }
-    image_control_set_overlay(picture, true, levels, 0);
+    const ShipFacingTints tints = ship_facing_tints(ship);
+    image_control_set_overlay(picture, true, tints.level, 0);
     for (int f = 0; f < SHIP_FACINGS; ++f)
-        if (ColourFade *tint = image_of(picture)->outline[f]) colour_fade_start(tint, 0, 0, 0, r[f], g[f], b[f], ms, 0, 0);
+        if (ColourFade *tint = image_of(picture)->outline[f])
+            colour_fade_start(tint, 0, 0, 0, tints.r[f], tints.g[f], tints.b[f], ms, 0, 0);
 }
 
 void show_tip(Control *anchor, const char *title, const char *text) {
