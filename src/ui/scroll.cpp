@@ -382,6 +382,12 @@ void scroll_bar_get(Control *panel, int *pos, int *range) {
     if (range) *range = s ? s->range : 0;
 }
 
+void scroll_bar_move_by(Control *panel, int step) {
+    int pos = 0, range = 0;
+    scroll_bar_get(panel, &pos, &range);
+    scroll_bar_set_position(panel, pos + step);
+}
+
 int scroll_bar_content_offset(Control *panel, int scrollable) {
     ScrollBarState *s = scroll_bar_state(panel);
     if (!s || s->range <= 0 || scrollable <= 0) return 0;

@@ -81,5 +81,7 @@ void     scroll_bar_set_first_slot(Control *panel, ControlFn fn);
 void     scroll_bar_set_second_slot(Control *panel, ControlFn fn);
 void     scroll_bar_set_change_slot(Control *panel, ControlFn fn);
 void     scroll_bar_get(Control *panel, int *pos, int *range);
+// Moves the position by step (a negative step moves back), as scroll_bar_set_position keeps it.
+void     scroll_bar_move_by(Control *panel, int step);
 // The content offset for the position: pos x scrollable / range (0 when the range is 0).
 int      scroll_bar_content_offset(Control *panel, int scrollable);

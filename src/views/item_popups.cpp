@@ -214,6 +214,28 @@ System *tech_grant_system_of_card(Control *card) {
     return nullptr;
 }
 
+System *tech_grant_system_add(Control *panel, const TechEffect &grant, List<IconRow> *rows) {
+    ItemPanelState *state = item_panel_state(panel);
+    if (!state || !state->systems) return nullptr;
+    System *system = system_subtype_count(grant.value) > 0 ? system_create_subtype(grant.value, grant.value2)
+                                                            : system_create(grant.value);
+    if (!system) return nullptr;
+    if (list_append(state->systems, system) < 0) {
+        system_free(system);
+        return nullptr;
+    }
+    if (List<SystemRow> *info = ui_stat_rows_list_create()) {
+        system_info_rows(system, info, 0);
+        for (SystemRow *row : info->items) {
+            if (!row) break;
+            icon_rows_add(rows, row->icon, row->value.c_str(), 0);
+            row->icon = nullptr;
+        }
+        list_free(info);
+    }
+    return system;
+}
+
 Control *tech_grant_template_picture(const GameObject *tmpl) {
     if (!tmpl) return nullptr;
     const int factory = tmpl->kind == OBJECT_SITE ? 0 : 1;

@@ -52,6 +52,11 @@ const struct TechEffect *tech_grant_of_card(Control *card);
 // The System a system grant card shows: the first of the panel's systems whose type is the grant's
 // target; null when there is none.
 System *tech_grant_system_of_card(Control *card);
+// A system grant's record for a card of the panel: a new System of the grant's type (with its
+// subtype when the type has any), kept in the panel's state for the card's popup, its info rows
+// appended to rows. Null, with nothing kept, when the panel has no state or the System cannot be
+// made or kept.
+System *tech_grant_system_add(Control *panel, const struct TechEffect &grant, List<struct IconRow> *rows);
 // A hull or facility grant's template (ship or site factory, set up on first use); null unless
 // 0 <= index < the factory's template count.
 struct GameObject *tech_grant_template(int32_t kind, int32_t index);

@@ -405,6 +405,12 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
 void    ship_on_killed(GameObject *obj);                            // the destruction animation
 void    ship_draw(GameObject *obj, Graphics *graphics, int32_t x, int32_t y);   // with the shield display
 void    ship_color_for_level(const Ship *ship, int32_t facing, uint8_t *r, uint8_t *g, uint8_t *b, int32_t *width);
+// The shield display of every facing at once: its colour, and its level clamped to 0..255.
+struct ShipFacingTints {
+    uint8_t level[SHIP_FACINGS] = {};
+    uint8_t r[SHIP_FACINGS] = {}, g[SHIP_FACINGS] = {}, b[SHIP_FACINGS] = {};
+};
+ShipFacingTints ship_facing_tints(const Ship *ship);
 int32_t ship_repair_cost(const Ship *ship);
 int32_t ship_needs_repair(const Ship *ship);
 int32_t ship_needs_reload(const Ship *ship);

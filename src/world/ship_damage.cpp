@@ -349,6 +349,16 @@ void ship_color_for_level(const Ship *ship, int32_t facing, uint8_t *r, uint8_t 
     if (width) *width = w;
 }
 
+ShipFacingTints ship_facing_tints(const Ship *ship) {
+    ShipFacingTints tints;
+    for (int f = 0; f < SHIP_FACINGS; ++f) {
+        int32_t level = 0;
+        ship_color_for_level(ship, f, &tints.r[f], &tints.g[f], &tints.b[f], &level);
+        tints.level[f] = uint8_t(std::clamp(level, 0, 255));
+    }
+    return tints;
+}
+
 void ship_draw(GameObject *obj, Graphics *g, int32_t x, int32_t y) {
     Ship *ship = ship_of(obj);
     if (!ship) return;

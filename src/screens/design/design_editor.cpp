@@ -49,17 +49,6 @@ Control *panel_of_control(Control *c) {
     return design_editor_state(owner) ? owner : nullptr;
 }
 
-const Ship *hull_template(int32_t t) {
-    if (t < 0 || t >= SHIP_TEMPLATE_COUNT || factory_init() != RES_OK) return nullptr;
-    return ship_of(factory_get_template(OBJECT_SHIP, t));
-}
-
-Sprite *frame_of(const GameObject *obj, int32_t frame) {
-    if (!obj || frame < 0 || frame >= obj->frame_count) return nullptr;
-    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
-    return obj->frame_sprites ? obj->frame_sprites[frame] : nullptr;
-}
-
 std::string trimmed(const char *text) {
     std::string s = text ? text : "";
     const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
@@ -122,16 +111,11 @@ void refresh_overlay(Control *panel, int ms) {
         image_control_set_overlay(picture, false, nullptr, 0);
         return;
     }
-    uint8_t levels[SHIP_FACINGS] = {};
-    uint8_t r[SHIP_FACINGS] = {}, g[SHIP_FACINGS] = {}, b[SHIP_FACINGS] = {};
-    for (int f = 0; f < SHIP_FACINGS; ++f) {
-        int32_t level = 0;
-        ship_color_for_level(ship, f, &r[f], &g[f], &b[f], &level);
-        levels[f] = uint8_t(std::clamp(level, 0, 255));
-    }
-    image_control_set_overlay(picture, true, levels, 0);
+    const ShipFacingTints tints = ship_facing_tints(ship);
+    image_control_set_overlay(picture, true, tints.level, 0);
     for (int f = 0; f < SHIP_FACINGS; ++f)
-        if (ColourFade *tint = image_of(picture)->outline[f]) colour_fade_start(tint, 0, 0, 0, r[f], g[f], b[f], ms, 0, 0);
+        if (ColourFade *tint = image_of(picture)->outline[f])
+            colour_fade_start(tint, 0, 0, 0, tints.r[f], tints.g[f], tints.b[f], ms, 0, 0);
 }
 
 void show_tip(Control *anchor, const char *title, const char *text) {
@@ -340,7 +324,7 @@ void design_editor_build(Control *control) {
         ship = ship_of(factory_create_object(OBJECT_SHIP, s->selected_hull));
     }
     if (!ship) return;
-    const Ship *tmpl = hull_template(ship->subtype);
+    const Ship *tmpl = design_hull_template(ship->subtype);
     if (tmpl && (tmpl->hull_flags & HULL_FLAG_TEMPLATE_NAME)) ship->ship_name = tmpl->name;
     s->working_ship = ship;
     s->editor_open = 1;
@@ -369,7 +353,7 @@ void design_editor_build(Control *control) {
     Control *area = panel_add_child(panel, 12, title_bottom + 6, DESIGN_ID_HULL_PANEL, 0, panel_create_empty());
     if (area && tmpl) {
         Control *frame = panel_create_empty();
-        Control *picture = image_control_create_single(frame_of(tmpl, tmpl->tmpl_c));
+        Control *picture = image_control_create_single(design_frame_sprite(tmpl, tmpl->tmpl_c));
         if (frame && picture) {
             panel_clear_fills(frame);
             panel_add_child(frame, 0, 0, DESIGN_ID_PICTURE, 0, picture);
@@ -627,4 +611,15 @@ void design_release_ship(Control *panel) {
 uint64_t design_get_edited_id(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
     return s ? s->edited_id : 0;
+}
+
+const Ship *design_hull_template(int32_t t) {
+    if (t < 0 || t >= SHIP_TEMPLATE_COUNT || factory_init() != RES_OK) return nullptr;
+    return ship_of(factory_get_template(OBJECT_SHIP, t));
+}
+
+Sprite *design_frame_sprite(const GameObject *obj, int32_t frame) {
+    if (!obj || frame < 0 || frame >= obj->frame_count) return nullptr;
+    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
+    return obj->frame_sprites ? obj->frame_sprites[frame] : nullptr;
 }

@@ -27,6 +27,7 @@ struct GameObject;
 struct Player;
 struct SDL_Thread;
 struct Ship;
+struct Sprite;
 struct System;
 
 // Option flags of design_configure_build.
@@ -108,6 +109,10 @@ struct DesignEditorState {
 
 // The panel's state; null for any other panel.
 DesignEditorState *design_editor_state(Control *panel);
+// The ship factory's template of hull type t (0..8); null outside them or when the factory cannot start.
+const Ship *design_hull_template(int32_t t);
+// The sprite of the object's frame: frames[frame], else frame_sprites[frame]; null outside the frames.
+Sprite *design_frame_sprite(const GameObject *obj, int32_t frame);
 
 // ---- The ship type chooser ----
 // (Re)builds the chooser in the panel, replacing its state (the old one is freed first).

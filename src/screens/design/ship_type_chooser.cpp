@@ -42,17 +42,6 @@ DesignThreadCreator *g_create_thread = sdl_create;
 
 Game *game() { return game_get(); }
 
-const Ship *hull_template(int32_t t) {
-    if (t < 0 || t >= SHIP_TEMPLATE_COUNT || factory_init() != RES_OK) return nullptr;
-    return ship_of(factory_get_template(OBJECT_SHIP, t));
-}
-
-Sprite *frame_of(const GameObject *obj, int32_t frame) {
-    if (!obj || frame < 0 || frame >= obj->frame_count) return nullptr;
-    if (obj->frames && obj->frames[frame]) return obj->frames[frame];
-    return obj->frame_sprites ? obj->frame_sprites[frame] : nullptr;
-}
-
 void join_load(DesignEditorState *s) {
     if (!s->load_thread) return;
     SDL_WaitThread(s->load_thread, nullptr);
@@ -66,13 +55,13 @@ void drop_frame(DesignEditorState *s) {
 
 // The animated picture of a loaded hull in its frame: the detail frames, from the middle one.
 void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
-    const Ship *tmpl = hull_template(hull);
+    const Ship *tmpl = design_hull_template(hull);
     if (!tmpl || !frame || s->editor_open) return;
     std::vector<Sprite *> sprites;
     for (int32_t f = tmpl->offset_first; f <= tmpl->offset_last; ++f)
-        if (Sprite *sprite = frame_of(tmpl, f)) sprites.push_back(sprite);
+        if (Sprite *sprite = design_frame_sprite(tmpl, f)) sprites.push_back(sprite);
     if (sprites.empty())
-        if (Sprite *still = frame_of(tmpl, tmpl->picture_frame)) sprites.push_back(still);
+        if (Sprite *still = design_frame_sprite(tmpl, tmpl->picture_frame)) sprites.push_back(still);
     if (sprites.empty()) return;
     Control *picture = image_control_create_sprites(sprites.data(), int(sprites.size()));
     if (!picture) return;
@@ -162,7 +151,7 @@ uint32_t design_available_hulls(Player *player) {
     uint32_t available = 0;
     if (!player) return 0;
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
-        const Ship *tmpl = hull_template(t);
+        const Ship *tmpl = design_hull_template(t);
         if (!tmpl || !(tmpl->hull_flags & HULL_FLAG_PLAYER_BUILDABLE)) continue;
         for (const int32_t *unlocked : player->hulls.items)
             if (unlocked && *unlocked == t) available |= 1u << t;
@@ -280,14 +269,14 @@ void card_grid_build(Control *strip, uint32_t available) {
     int card_w = 0, card_h = 0, pic_h = 0;
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) {
         if (!(available & (1u << t))) continue;
-        const Ship *tmpl = hull_template(t);
+        const Ship *tmpl = design_hull_template(t);
         Control *card = panel_create_empty();
         if (!card) continue;
         panel_set_background(card, true);
         colour_fade_set(panel_background_colour(card), 0, 0, 0);
         control_set_user_data(card, const_cast<Ship *>(tmpl), nullptr);
         panel_of(card)->value = 0;
-        Control *picture = image_control_create_single(frame_of(tmpl, tmpl->frame_d));
+        Control *picture = image_control_create_single(design_frame_sprite(tmpl, tmpl->frame_d));
         Control *name = text_label_create_plain(2, 230, 230, 20, tmpl->name.c_str());
         if (picture) panel_add_child(card, 0, 0, HULL_CARD_ID_PICTURE, 1, picture);   // the card takes the pointer
         if (name) panel_add_child(card, 0, 0, HULL_CARD_ID_NAME, 1, name);
@@ -457,7 +446,7 @@ void design_on_hull_selected(Control *card) {
 int design_hull_load_thread(void *data) {
     DesignEditorState *s = static_cast<DesignEditorState *>(data);
     const int32_t hull = s->load_hull;   // written before the thread started, read-only while it runs
-    if (hull_template(hull)) {
+    if (design_hull_template(hull)) {
         log_write(LOG_GAME, LOG_DEBUG, "Load detail thread (ship %i) - begin", hull);
         (void)factory_resolve_load_groups();
         log_write(LOG_GAME, LOG_DEBUG, "Load detail thread (ship %i) - end", hull);

@@ -94,26 +94,10 @@ std::string number(int value) { return std::to_string(value); }
 
 // A system grant's card: a new System of the grant, owned by the panel's state.
 bool system_content(Control *panel, const TechEffect &grant, CardContent *out) {
-    ItemPanelState *state = item_panel_state(panel);
-    if (!state || !state->systems) return false;
-    System *system = system_subtype_count(grant.value) > 0 ? system_create_subtype(grant.value, grant.value2)
-                                                            : system_create(grant.value);
+    System *system = tech_grant_system_add(panel, grant, out->rows);
     if (!system) return false;
-    if (list_append(state->systems, system) < 0) {
-        system_free(system);
-        return false;
-    }
     out->picture = image_control_create_framed(system->spare);
     out->name = system->name;
-    if (List<SystemRow> *info = ui_stat_rows_list_create()) {
-        system_info_rows(system, info, 0);
-        for (SystemRow *row : info->items) {
-            if (!row) break;
-            icon_rows_add(out->rows, row->icon, row->value.c_str(), 0);
-            row->icon = nullptr;
-        }
-        list_free(info);
-    }
     return true;
 }
 

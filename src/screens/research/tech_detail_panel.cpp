@@ -151,26 +151,10 @@ void add_value(List<IconRow> *rows, int icon_type, const std::string &text) {
 // A system grant: a System record of the type (with its subtype when the type has any), kept in
 // the holder's state for the popup. A subtype that cannot be applied leaves no record and no tile.
 bool system_content(Control *holder, const TechEffect &grant, TileContent *out) {
-    ItemPanelState *state = item_panel_state(holder);
-    if (!state || !state->systems) return false;
-    System *system = system_subtype_count(grant.value) > 0 ? system_create_subtype(grant.value, grant.value2)
-                                                            : system_create(grant.value);
+    System *system = tech_grant_system_add(holder, grant, out->rows);
     if (!system) return false;
-    if (list_append(state->systems, system) < 0) {
-        system_free(system);
-        return false;
-    }
     out->picture = image_control_create_framed(system->spare);
     out->title = system->name;
-    if (List<SystemRow> *info = ui_stat_rows_list_create()) {
-        system_info_rows(system, info, 0);
-        for (SystemRow *row : info->items) {
-            if (!row) break;
-            icon_rows_add(out->rows, row->icon, row->value.c_str(), 0);
-            row->icon = nullptr;
-        }
-        list_free(info);
-    }
     return true;
 }
 

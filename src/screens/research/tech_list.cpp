@@ -148,9 +148,7 @@ void apply_offset(Control *bar) {
 }
 
 void scroll_by(Control *bar, int step) {
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + step);
+    scroll_bar_move_by(bar, step);
     apply_offset(bar);
 }
 

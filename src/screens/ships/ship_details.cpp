@@ -160,16 +160,11 @@ Control *make_hull_picture(const Ship *ship, const Ship *tmpl, uint32_t flags) {
     Control *picture = image_control_create_single(frame_of(tmpl, tmpl->tmpl_c));
     if (!picture) return nullptr;
     if (ship->shield_strength > 0) {
-        uint8_t levels[SHIP_FACINGS] = {};
-        uint8_t r[SHIP_FACINGS] = {}, g[SHIP_FACINGS] = {}, b[SHIP_FACINGS] = {};
-        for (int f = 0; f < SHIP_FACINGS; ++f) {
-            int32_t level = 0;
-            ship_color_for_level(ship, f, &r[f], &g[f], &b[f], &level);
-            levels[f] = uint8_t(std::clamp(level, 0, 255));
-        }
-        image_control_set_overlay(picture, true, levels, 0);
+        const ShipFacingTints tints = ship_facing_tints(ship);
+        image_control_set_overlay(picture, true, tints.level, 0);
         for (int f = 0; f < SHIP_FACINGS; ++f)
-            if (ColourFade *tint = image_of(picture)->outline[f]) colour_fade_set(tint, r[f], g[f], b[f]);
+            if (ColourFade *tint = image_of(picture)->outline[f])
+                colour_fade_set(tint, tints.r[f], tints.g[f], tints.b[f]);
     }
     if (flags & SHIP_PANEL_ANIMATE) {
         control_hide_for(picture, 300);

@@ -199,20 +199,26 @@ Control *object_picture_control(GameObject *object) {
     return image_control_create_single(const_cast<Sprite *>(object_frame_sprite(object, frame)));
 }
 
+AssignOfficerState *officer_assign_state_install(Control *dialog, GameObject *target) {
+    auto *state = new (std::nothrow) AssignOfficerState();
+    if (!state) return nullptr;
+    state->officers.free_fn = release_officer;
+    if (target) {
+        object_add_ref(target);
+        state->target = target;
+    }
+    panel_set_command_state(dialog, state, officer_assign_state_free);
+    return state;
+}
+
 void officer_assign_build(Control *dialog, GameObject *ship_obj, uint32_t flags) {
     if (!panel_of(dialog)) return;
     panel_remove_children(dialog);
     panel_set_shade(dialog, 3);
     panel_set_border(dialog, true);
     colour_fade_set(panel_border_colour(dialog), 64, 64, 16);
-    auto *state = new (std::nothrow) AssignOfficerState();
+    AssignOfficerState *state = officer_assign_state_install(dialog, ship_obj);
     if (!state) return;
-    state->officers.free_fn = release_officer;
-    if (ship_obj) {
-        object_add_ref(ship_obj);
-        state->target = ship_obj;
-    }
-    panel_set_command_state(dialog, state, officer_assign_state_free);
     Ship *ship = ship_of(ship_obj);
     Sector *sector = ship ? sector_of(game_find_object(game_get(), ship->sector_id)) : nullptr;
     if (!sector) return;

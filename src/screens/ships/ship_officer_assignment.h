@@ -48,6 +48,9 @@ struct AssignOfficerState : PanelCommandSlots {
 
 void                officer_assign_state_free(void *state);
 AssignOfficerState *officer_assign_state(Control *dialog);   // null for any other control
+// Gives the dialog a new, empty state whose target is the object (one more reference, when any);
+// null when no state could be made.
+AssignOfficerState *officer_assign_state_install(Control *dialog, GameObject *target);
 
 void        officer_assign_build(Control *dialog, GameObject *ship, uint32_t flags);
 Officer    *officer_assign_get_picked(Control *dialog);      // null while picked is out of range

@@ -191,9 +191,7 @@ void ships_list_on_scroll(Control *bar) {
 }
 
 void scroll_by(Control *bar, int step) {
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + step);
+    scroll_bar_move_by(bar, step);
     ships_list_on_scroll(bar);
 }
 

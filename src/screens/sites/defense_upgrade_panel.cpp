@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr int DESCRIPTION_WIDTH = 500;
-
 void state_call(Control *panel, int slot) {
     if (PanelCommandSlots *slots = panel_command_slots(panel))
         if (slots->slot[slot]) slots->slot[slot](panel);
@@ -96,17 +94,8 @@ void defense_upgrade_panel_build_for(Control *panel, GameObject *object) {
     }
 
     std::string text;
-    if (ship_load_description(DEFENSE_HULL_TEMPLATE, &text) == RES_OK && !text.empty()) {
-        Control *tile = ui_tile_create(text.c_str(), 2, DESCRIPTION_WIDTH, 4, 230, 230, 230, TILE_FADE_IN | TILE_BULLET_LIT);
-        if (tile) {
-            panel_set_border(tile, true);
-            if (ColourFade *c = panel_border_colour(tile)) colour_fade_set(c, 32, 32, 32);
-            panel_set_background(tile, true);
-            if (ColourFade *c = panel_background_colour(tile)) colour_fade_set(c, 1, 1, 1);
-            panel_add_child(panel, 4, y, DEFENSE_PANEL_ID_DESCRIPTION, 0, tile);
-            y += tile->h + 8;
-        }
-    }
+    if (ship_load_description(DEFENSE_HULL_TEMPLATE, &text) == RES_OK)
+        y = facility_description_add(panel, y, DEFENSE_PANEL_ID_DESCRIPTION, text);
 
     int32_t cost = 0, minutes = 0;
     player_build_cost(owner, -1, site->sector_id, &cost, &minutes);

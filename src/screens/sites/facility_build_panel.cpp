@@ -107,6 +107,18 @@ void facility_picture_load_run(FacilityPictureLoad *load) {
     load->done.fetch_or(1, std::memory_order_release);
 }
 
+int facility_description_add(Control *panel, int y, int32_t id, const std::string &text) {
+    if (text.empty()) return y;
+    Control *tile = ui_tile_create(text.c_str(), 2, DESCRIPTION_WIDTH, 4, 230, 230, 230, TILE_FADE_IN | TILE_BULLET_LIT);
+    if (!tile) return y;
+    panel_set_border(tile, true);
+    if (ColourFade *c = panel_border_colour(tile)) colour_fade_set(c, 32, 32, 32);
+    panel_set_background(tile, true);
+    if (ColourFade *c = panel_background_colour(tile)) colour_fade_set(c, 1, 1, 1);
+    panel_add_child(panel, 4, y, id, 0, tile);
+    return y + tile->h + 8;
+}
+
 bool facility_picture_load_start(FacilityPictureLoad *load, Control *holder, int32_t kind, int32_t tmpl) {
     load->kind = kind;
     load->tmpl = tmpl;
@@ -249,17 +261,8 @@ void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, u
     }
 
     std::string text;
-    if (site_load_description(site, &text) == RES_OK && !text.empty()) {
-        Control *tile = ui_tile_create(text.c_str(), 2, DESCRIPTION_WIDTH, 4, 230, 230, 230, TILE_FADE_IN | TILE_BULLET_LIT);
-        if (tile) {
-            panel_set_border(tile, true);
-            if (ColourFade *c = panel_border_colour(tile)) colour_fade_set(c, 32, 32, 32);
-            panel_set_background(tile, true);
-            if (ColourFade *c = panel_background_colour(tile)) colour_fade_set(c, 1, 1, 1);
-            panel_add_child(panel, 4, y, FACILITY_PANEL_ID_DESCRIPTION, 0, tile);
-            y += tile->h + 8;
-        }
-    }
+    if (site_load_description(site, &text) == RES_OK)
+        y = facility_description_add(panel, y, FACILITY_PANEL_ID_DESCRIPTION, text);
 
     int32_t cost = FACILITY_DEFAULT_COST, days = 2;
     Player *player = player_id ? game_find_player(game_get(), player_id) : nullptr;

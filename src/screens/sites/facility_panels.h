@@ -14,6 +14,7 @@
 //  - Everything but the worker's resolve runs on the game thread.
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include "ui/panel.h"
 
@@ -113,6 +114,10 @@ void defense_upgrade_panel_build_for(Control *panel, GameObject *site);
 void defense_panel_on_build(Control *button);
 void defense_panel_close(Control *title);
 void defense_panel_state_free(void *state);
+
+// Adds the description tile (the text framed, fading in) at y of the panel under the id; returns the
+// y below it, or y itself when the text is empty or no tile could be made.
+int facility_description_add(Control *panel, int y, int32_t id, const std::string &text);
 
 // Game thread: hands the hidden holder (one more reference) to a new worker for the template's
 // detail picture, the caller having requested its load group; false when no thread could be made

@@ -199,8 +199,6 @@ void officer_pool_on_wheel(Control *control) { scroll_by(owner_of(control), OFFI
 
 namespace {
 
-void release_officer(Officer *officer) { officer_release(officer); }
-
 int width_of(Control *row, int id) {
     const Control *c = panel_find_child(row, id);
     return c ? c->w : 0;
@@ -284,14 +282,8 @@ void officer_assign_dialog(Control *dialog, GameObject *object, uint32_t flags) 
     colour_fade_set(panel_border_colour(dialog), 64, 64, 16);
     colour_fade_start(panel_background_colour(dialog), 0, 0, 16, 0, 0, 40, 2000, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
-    auto *state = new (std::nothrow) AssignOfficerState();
+    AssignOfficerState *state = officer_assign_state_install(dialog, object);
     if (!state) return;
-    state->officers.free_fn = release_officer;
-    if (object) {
-        object_add_ref(object);
-        state->target = object;
-    }
-    panel_set_command_state(dialog, state, officer_assign_state_free);
     Site *base = site_cast(object);
     Sector *sector = base ? sector_of(game_find_object(game_get(), base->sector_id)) : nullptr;
     if (!sector) return;
