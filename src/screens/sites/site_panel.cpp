@@ -47,7 +47,6 @@ constexpr int DEFENDERS_WIDTH = 422;
 constexpr int BAR_W = 180, BAR_H = 19;
 constexpr int STATUS_PULSE_MS = 2000;
 constexpr int COMMANDER_PULSE_MS = 150;
-constexpr int32_t DAY_MINUTES = 1440;
 
 constexpr int IMAGE_PLANET = 186;
 constexpr int IMAGE_OWN_PLANET = 187;
