@@ -351,8 +351,12 @@ void design_editor_build(Control *control) {
     object_set_owner_id(ship, s->owner_id);
     refill_shields(ship);
 
+    // The chooser's controls give their ids up as they fade: the editor's take the same ones.
     for (int id : {DESIGN_ID_STATS, DESIGN_ID_BUTTONS, DESIGN_ID_FRAME, DESIGN_ID_COST_TAG, DESIGN_ID_LABEL, DESIGN_ID_TEXT})
-        if (Control *c = panel_find_child(panel, id)) control_fade_out(c, FADE_MS);
+        if (Control *c = panel_find_child(panel, id)) {
+            control_set_id(c, 0);
+            control_fade_out(c, FADE_MS);
+        }
     if (Control *strip = panel_find_child(panel, DESIGN_ID_CARD_STRIP)) {
         control_move_to(strip, strip->x, panel->h + 2, FADE_MS);
         control_remove_after(strip, FADE_MS);
@@ -419,7 +423,7 @@ void design_editor_build(Control *control) {
             if (c && !(c->flags & CTRL_REMOVED)) control_set_position(c, c->x - min_x, c->y - min_y);
         int w = 0, h = 0;
         panel_layout(area, &w, &h);
-        control_set_size(area, w + 4, h + 4);
+        control_set_size(area, w + 24, h + 4);   // room for a card taking a wider look
     }
 
     // Room right of the mount area for the picker list.
@@ -566,7 +570,10 @@ void design_on_upgrade(Control *button) {
     refill_shields(ship);
     design_refresh_stats(panel);
     refresh_overlay(panel, 640);
-    if (Control *upgrade = button_in_column(panel, DESIGN_ID_UPGRADE)) control_fade_out(upgrade, FADE_MS);
+    if (Control *upgrade = button_in_column(panel, DESIGN_ID_UPGRADE)) {
+        control_set_id(upgrade, 0);
+        control_fade_out(upgrade, FADE_MS);
+    }
     if (s->chosen_mount >= 0) design_picker_close(panel, false);
 }
 

@@ -65,6 +65,7 @@ constexpr int DESIGN_ID_POWER_BOX    = 100021;
 constexpr int DESIGN_ID_POWER_BAR    = 100022;
 constexpr int DESIGN_ID_UPGRADE      = 100023;
 constexpr int DESIGN_ID_HIGHLIGHT    = 100024;   // the picker's two lines from the card to the mount
+constexpr int DESIGN_ID_LOAD_WATCH   = 100025;   // an empty control whose timer looks for the worker's end
 constexpr int DESIGN_ID_CONNECTOR    = 5000000;  // + mount index
 // Inside the picker list.
 constexpr int PICKER_ID_ROWS   = 100002;

@@ -82,13 +82,25 @@ void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
     control_set_hidden(frame, true);   // shown at once, also when it was still waiting to show
 }
 
-// The game thread's side of a load: waits a frame at a time for the worker's done bit.
-void load_poll(Control *frame) {
-    Control *panel = frame ? frame->owner : nullptr;
+// The game thread's side of a load: the panel's load watcher looks for the worker's done bit a
+// frame at a time while a worker runs (the watcher outlives the chooser's controls).
+void load_poll(Control *watcher) {
+    Control *panel = watcher ? watcher->owner : nullptr;
     DesignEditorState *s = design_editor_state(panel);
-    if (!s || s->frame != frame) return;
+    if (!s || !s->load_thread) return;
     design_hull_load_poll(panel);
-    if (s->frame == frame) control_set_timer(frame, LOAD_POLL_MS);
+    if (s->load_thread) control_set_timer(watcher, LOAD_POLL_MS);
+}
+
+void watch_load(Control *panel) {
+    Control *watcher = panel_find_child(panel, DESIGN_ID_LOAD_WATCH);
+    if (!watcher) {
+        watcher = panel_add_child(panel, 0, 0, DESIGN_ID_LOAD_WATCH, 1, panel_create_empty());
+        if (!watcher) return;
+        panel_clear_fills(watcher);
+        watcher->on_timer = load_poll;
+    }
+    control_set_timer(watcher, LOAD_POLL_MS);
 }
 
 void card_look(Control *card, bool lit) {
@@ -112,8 +124,12 @@ void set_configure_enabled(Control *panel, bool on) {
     image_control_set_tooltip(configure, !on, TIP_TEXT, 0, 0, on ? "" : "No ship type selected");
 }
 
+// The old control gives its id up as it fades: its successor takes the same one.
 void fade_child(Control *panel, int id, int ms) {
-    if (Control *c = panel_find_child(panel, id)) control_fade_out(c, ms);
+    if (Control *c = panel_find_child(panel, id)) {
+        control_set_id(c, 0);
+        control_fade_out(c, ms);
+    }
 }
 
 }  // namespace
@@ -202,10 +218,15 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
     }
 
     // The name entry after the caption.
-    int caption_w = 0;
-    if (title && (options & DESIGN_OPT_CAPTION)) ui_button_get_caption_width(title, 0, &caption_w);
-    const int entry_x = 2 + caption_w + 12;
-    const int entry_w = std::max(40, panel->w - 22 - ((options & DESIGN_OPT_CAPTION) ? caption_w : 0) - 14);
+    // The caption area: the title bar's label, and its close button at the right end.
+    int label_x = 0, label_w = 0, close_w = 0;
+    if (title) {
+        ui_button_get_child_rect(title, &label_x, nullptr, &label_w, nullptr);
+        ui_button_get_caption_width(title, 0, &close_w);
+    }
+    const int caption_right = (options & DESIGN_OPT_CAPTION) ? label_x + label_w : 0;
+    const int entry_x = 2 + caption_right + 12;
+    const int entry_w = std::max(40, panel->w - entry_x - 22 - close_w);
     if (Control *entry = panel_add_child(panel, entry_x, 4, DESIGN_ID_NAME, 0,
                                          text_entry_create(s->name.c_str(), entry_w, animate ? 15 : 14))) {
         text_entry_set_accept_fn(entry, design_on_name_changed);
@@ -396,7 +417,7 @@ void design_on_hull_selected(Control *card) {
     if (frame) {
         panel_clear_fills(frame);
         const int top = title_bottom + 8;
-        // Empty (and unfilled) until the picture comes; it stays shown so that its timer runs.
+        // Empty (and unfilled) until the picture comes.
         panel_add_child(panel, panel->w / 2 - fw / 2, top + std::max(0, (stats_top - top) / 2 - fh / 2), DESIGN_ID_FRAME, 0,
                         frame);
     }
@@ -407,7 +428,6 @@ void design_on_hull_selected(Control *card) {
     s->load_done.store(0);
     if (frame) {
         s->frame = control_addref(frame);
-        frame->on_timer = load_poll;
         s->load_thread = g_create_thread(design_hull_load_thread, s);
         if (!s->load_thread) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create load detail thread");
@@ -417,7 +437,7 @@ void design_on_hull_selected(Control *card) {
             show_hull_picture(s, frame, hull);
             control_hide_for(frame, 300);
         } else {
-            control_set_timer(frame, LOAD_POLL_MS);
+            watch_load(panel);
         }
     }
 

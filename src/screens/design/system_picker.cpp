@@ -74,7 +74,10 @@ uint32_t refusal(const Control *row) {
 }
 
 void close_tip() {
-    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) control_fade_out(tip, LEAVE_MS);
+    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) {
+        control_set_id(tip, 0);
+        control_fade_out(tip, LEAVE_MS);
+    }
 }
 
 void scroll_rows(Control *list) {
@@ -183,11 +186,11 @@ void design_on_mount_click(Control *card) {
             if (connector) line_group_get_bounds(connector, &mx, &my, &mw, &mh);
             const LineGroup *g = line_group_of(connector);
             int px = mx + mw, py = my + mh, sx = mx, sy = my;
-            if (g && !g->lines.empty()) {
-                sx = g->lines[0].x1;
-                sy = g->lines[0].y1;
-                px = g->lines[0].x2;
-                py = g->lines[0].y2;
+            if (g && !g->lines.empty()) {   // the line's ends are relative to its control
+                sx = connector->x + g->lines[0].x1;
+                sy = connector->y + g->lines[0].y1;
+                px = connector->x + g->lines[0].x2;
+                py = connector->y + g->lines[0].y2;
             }
             if (Control *marker = image_control_create(IMAGE_MARKER)) {
                 panel_add_child(area, px - marker->w / 2, py - marker->h / 2, DESIGN_ID_MARKER, 1, marker);
@@ -222,8 +225,8 @@ void design_on_mount_click(Control *card) {
         list->user_data = panel;
         const int ly = label ? label->y + label->h + 8 : title_bottom + 6;
         // The list keeps clear of the mount area: the panel grows when it would not.
-        if (panel->w - 6 - list->w < s->mount_right + 8) {
-            control_set_size(panel, s->mount_right + 8 + list->w + 6, panel->h);
+        if (panel->w - 6 - list->w < s->mount_right + 16) {
+            control_set_size(panel, s->mount_right + 16 + list->w + 6, panel->h);
             if (title) ui_control_resize(title, panel->w - 4, false);
             if (label) control_set_position(label, panel->w - 12 - label->w, label->y);
             if (Control *column = panel_find_child(panel, DESIGN_ID_BUTTONS))

@@ -6,14 +6,18 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "screens/design/design_editor.h"
 #include "screens/design/design_summary_panel.h"
 #include "screens/galaxy/design_handlers.h"
+#include "screens/sites/site_panel.h"
 #include "platform/str.h"
 #include "systems/system.h"
+#include "ui/scroll.h"
+#include "ui/text_block.h"
 #include "ui/text_entry.h"
 #include "views/system_info_card.h"
 
@@ -28,6 +32,7 @@ void count_accept(Control *) { ++accepted_calls; }
 
 Control *column_button(Control *panel, int id) { return kid(kid(panel, DESIGN_ID_BUTTONS), id); }
 bool disabled(Control *button) { return button && image_control_is_highlighted(button); }
+bool has_enabled_engine_in(const Ship *ship) { return ship_has_system_type(ship, SYSTEM_TYPE_ENGINE) == 1; }
 
 std::vector<Control *> live_children(Control *panel) {
     std::vector<Control *> out;
@@ -55,6 +60,7 @@ protected:
 
     Control *chooser(uint32_t options = DESIGN_OPTS_NEW, const char *name = "Mark-9") {
         Control *p = top_panel();
+        control_set_layer(p, 5);   // above the map, as an object panel stands
         design_configure_build(p, name, uint32_t(ui->id), uint32_t(ui->id >> 32), options);
         design_set_accept_handler(p, count_accept);
         frames(20);   // the strip slides in
@@ -104,6 +110,9 @@ protected:
     }
 };
 
+// The picture worker's tests, also run under the thread checker.
+class DesignPictureLoad : public DesignPanel {};
+
 // The chooser offers the hulls whose template is player-buildable and which the owner unlocked;
 // without any, "Configure" stays refused with its reason.
 TEST_F(DesignPanel, ChooserOffersUnlockedBuildableHulls) {
@@ -133,7 +142,7 @@ TEST_F(DesignPanel, ChooserOffersUnlockedBuildableHulls) {
 
 // A pick shows the hull's figures and its animated picture from the worker; another pick replaces
 // them. A worker that cannot be created leaves the picture to the game thread, which shows it.
-TEST_F(DesignPanel, HullPickShowsDetailsAndPicture) {
+TEST_F(DesignPictureLoad, HullPickShowsDetailsAndPicture) {
     Control *p = chooser();
     std::vector<Control *> strip = cards(p);
     ASSERT_FALSE(strip.empty());
@@ -144,6 +153,8 @@ TEST_F(DesignPanel, HullPickShowsDetailsAndPicture) {
               static_cast<const Ship *>(strip[0]->user_data)->name);
     EXPECT_NE(kid(kid(p, DESIGN_ID_FRAME), DESIGN_ID_PICTURE), nullptr);
     EXPECT_EQ(design_editor_state(p)->held_hull, first);
+    frames(20);
+    driver.save_screen("design_type_chooser.png");   // for review
 
     design_set_thread_creator([](int (*)(void *), void *) -> SDL_Thread * { return nullptr; });
     const int32_t other = static_cast<const Ship *>(strip.back()->user_data)->subtype;
@@ -167,7 +178,7 @@ SDL_Thread *gated_creator(int (*body)(void *), void *data) {
 }
 }  // namespace
 
-TEST_F(DesignPanel, EditorOpenedDuringPictureLoad) {
+TEST_F(DesignPictureLoad, EditorOpenedDuringPictureLoad) {
     gate_open = false;
     design_set_thread_creator(gated_creator);
     Control *p = chooser();
@@ -271,6 +282,12 @@ TEST_F(DesignPanel, PickerFiltersCandidates) {
 
     click(design_mount_card(p, b));
     frames(3);
+    Control *list = kid(p, DESIGN_ID_PICKER);
+    click(design_mount_card(p, b));   // the mount being chosen: nothing changes
+    frames(3);
+    EXPECT_EQ(kid(p, DESIGN_ID_PICKER), list);
+    frames(20);
+    driver.save_screen("design_editor_picker.png");   // for review
     for (Control *row : live_children(kid(kid(p, DESIGN_ID_PICKER), PICKER_ID_ROWS))) {
         const System *s = static_cast<const System *>(row->user_data);
         if (s && s->name == "AAA Single") {
@@ -427,4 +444,126 @@ TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
     starmap_design_on_build(summary);
     EXPECT_EQ(ui->credits, 100000 - 7);
     EXPECT_EQ(yard->item_id, id);
+}
+
+// Back returns to the hull choice with the typed name kept; the hull is chosen
+// again and the working copy is gone.
+TEST_F(DesignPanel, BackKeepsNameAndDropsCopy) {
+    Control *p = editor_on(hull);
+    Control *entry = kid(p, DESIGN_ID_NAME);
+    text_entry_begin_edit(entry);
+    text_entry_set_text(entry, "Harrier");
+    text_entry_accept(entry);
+    click(column_button(p, DESIGN_ID_BACK));
+    frames(20);
+    DesignEditorState *s = design_editor_state(p);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->editor_open, 0);
+    EXPECT_EQ(s->hull_chosen, 0);
+    EXPECT_EQ(s->working_ship, nullptr);
+    EXPECT_EQ(s->name, "Harrier");
+    EXPECT_EQ(std::string(text_entry_get_text(kid(p, DESIGN_ID_NAME))), "Harrier");
+    EXPECT_TRUE(disabled(column_button(p, DESIGN_ID_CONFIGURE)));
+    pick_hull(p, hull);
+    frames(15);
+    click(column_button(p, DESIGN_ID_CONFIGURE));
+    frames(20);
+    ASSERT_NE(design_get_ship(p), nullptr);
+    EXPECT_EQ(design_get_ship(p)->ship_name, "Harrier");
+    // The accepted slot came through Back.
+    click(column_button(p, DESIGN_ID_ACCEPT));
+    design_on_accept(p);
+    EXPECT_EQ(accepted_calls, 1);
+}
+
+// A list taller than 372 pixels is cut there with a scroll bar whose range is the rows' height;
+// the wheel moves by 24, the arrows by 96, and the rows follow on that scale.
+TEST_F(DesignPanel, PickerScrollsLongLists) {
+    Control *p = editor_on(hull);
+    Ship *ship = design_get_ship(p);
+    const System *base = catalog_first(0, SYSTEM_FLAG_ENGINE_MOUNT | SYSTEM_FLAG_ARMOUR_MOUNT | SYSTEM_FLAG_ONE_PER_SHIP);
+    ASSERT_NE(base, nullptr);
+    for (int i = 0; i < 12; ++i) {
+        System *extra = system_create(base->type);
+        system_copy(extra, base);
+        extra->name = str_format("Extra %02i", i);
+        list_append(&ui->catalog, extra);
+    }
+    click(design_mount_card(p, mount_of(ship, MOUNT_SYSTEM)));
+    frames(3);
+    Control *list = kid(p, DESIGN_ID_PICKER);
+    Control *bar = kid(list, PICKER_ID_SCROLL);
+    Control *rows = kid(list, PICKER_ID_ROWS);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(list->h, DESIGN_PICKER_MAX_HEIGHT);
+    int pos = 0, range = 0;
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(range, rows->h);
+    EXPECT_EQ(rows->y, 0);
+    system_list_page_down(bar);
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(pos, 96);
+    EXPECT_EQ(rows->y, -int(int64_t(96) * (rows->h - DESIGN_PICKER_MAX_HEIGHT) / rows->h));
+    system_list_page_up(bar);
+    system_list_page_up(bar);
+    scroll_bar_get(bar, &pos, &range);
+    EXPECT_EQ(pos, 0);
+    EXPECT_EQ(rows->y, 0);
+}
+
+// The road from the shipyard: "Build" opens the design chooser, "(New Design)" the design panel
+// named by the counter; a hull, an engine and Accept make a new design, which the shipyard then
+// lists and builds.
+TEST_F(DesignPanel, NewDesignFromTheShipyard) {
+    starmap_select_object(yard);
+    Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
+    starmap_object_panel_set_object(site_panel, yard);
+    starmap_show_site_panel(site_panel, yard, 5);
+    game_flush_new_controls(game);
+    frames(25);
+    const auto find_caption = [](Control *root, const std::string &text) {
+        Control *found = nullptr;
+        const std::function<void(Control *)> walk = [&](Control *c) {
+            if (found || !c || (c->flags & CTRL_REMOVED)) return;
+            if ((image_of(c) && image_of(c)->caption && text == image_of(c)->caption) || text_of(c) == text) found = c;
+            if (panel_of(c))
+                for (Control *k : panel_of(c)->children.items) walk(k);
+        };
+        walk(root);
+        return found;
+    };
+    click(find_caption(site_panel, "Build"));
+    frames(60);
+    Control *new_row = find_caption(kid(site_panel, SITE_PANEL_ID_DESIGN_LIST), "(New Design)");
+    ASSERT_NE(new_row, nullptr);
+    while (new_row && !new_row->on_click) new_row = new_row->owner;   // the row, not its label
+    const int32_t designs = player_design_count(ui);
+    new_row->on_click(new_row);   // the row's own click (the chooser may stand past the panel's edge)
+    frames(25);
+    Control *configure = galaxy_object_panel_find(GALAXY_PANEL_CONFIGURE);
+    ASSERT_NE(configure, nullptr);
+    EXPECT_EQ(std::string(text_entry_get_text(kid(configure, DESIGN_ID_NAME))), str_format("Mark-%i", ui->totals.design_counter));
+
+    pick_hull(configure, hull);
+    frames(15);
+    click(column_button(configure, DESIGN_ID_CONFIGURE));
+    frames(40);
+    Ship *fresh = design_get_ship(configure);
+    ASSERT_NE(fresh, nullptr);
+    fit(configure, mount_of(fresh, MOUNT_ENGINE), catalog_first(SYSTEM_FLAG_ENGINE_MOUNT, 0)->name.c_str());
+    frames(15);
+    click(column_button(configure, DESIGN_ID_ACCEPT));
+    frames(25);
+    ASSERT_EQ(player_design_count(ui), designs + 1);
+    EXPECT_EQ(player_get_design_at(ui, designs), fresh);
+    EXPECT_TRUE(has_enabled_engine_in(fresh));
+
+    // The design summary of the new design builds it at the shipyard.
+    ui->credits = 100000;
+    starmap_select_object(yard);
+    starmap_design_open(fresh, nullptr);
+    frames(25);
+    starmap_design_on_build(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
+    EXPECT_EQ(yard->item_id, fresh->id);
+    EXPECT_LT(ui->credits, 100000);
 }
