@@ -20,6 +20,7 @@
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
 #include "ui/text_label.h"
+#include "ui/ui_draw.h"
 #include "ui/value_bar.h"
 #include "views/system_info_card.h"
 #include "world/factory.h"
@@ -470,6 +471,12 @@ void design_editor_build(Control *control) {
         s->mount_y = y;
         s->mount_right = 12 + area->w;
     }
+    // The editor is wider than the type chooser it replaces: moved left where it would run past
+    // the screen's right edge, so that the picker and the buttons stay in reach.
+    int px = 0, py = 0;
+    control_get_screen_position(panel, &px, &py);
+    const int over = px + panel->w - ui_screen_width();
+    if (over > 0) control_set_position(panel, panel->x - std::min(over, px), panel->y);
     refresh_overlay(panel, 640);
     apply_accept_rule(panel);
 }

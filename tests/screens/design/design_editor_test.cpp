@@ -19,6 +19,7 @@
 #include "ui/scroll.h"
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
+#include "ui/ui_draw.h"
 #include "views/system_info_card.h"
 
 using namespace design_test;
@@ -566,4 +567,36 @@ TEST_F(DesignPanel, NewDesignFromTheShipyard) {
     starmap_design_on_build(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
     EXPECT_EQ(yard->item_id, fresh->id);
     EXPECT_LT(ui->credits, 100000);
+}
+
+// The editor is wider than the type chooser: a chooser that stood flush with the screen's right
+// edge would leave the picker and the buttons past it, out of the player's reach.
+TEST_F(DesignPanel, EditorOpenedNearTheRightEdgeStaysOnTheScreen) {
+    Control *p = chooser();
+    control_set_position(p, ui_screen_width() - p->w, p->y);
+    const int chooser_w = p->w;
+    pick_hull(p, hull);
+    frames(15);
+    click(column_button(p, DESIGN_ID_CONFIGURE));
+    frames(50);
+    ASSERT_EQ(design_editor_state(p)->editor_open, 1);
+    ASSERT_GT(p->w, chooser_w) << "the editor widens the panel";
+    int x = 0, y = 0;
+    control_get_screen_position(p, &x, &y);
+    EXPECT_GE(x, 0);
+    EXPECT_LE(x + p->w, ui_screen_width());
+    for (int id : {DESIGN_ID_ACCEPT, DESIGN_ID_BACK}) {
+        Control *button = column_button(p, id);
+        ASSERT_NE(button, nullptr) << id;
+        control_get_screen_position(button, &x, &y);
+        EXPECT_LE(x + button->w, ui_screen_width()) << id;
+    }
+    // The picker opened on a mount stands on the screen too.
+    Ship *ship = design_get_ship(p);
+    click(design_mount_card(p, mount_of(ship, MOUNT_ENGINE)));
+    frames(10);
+    Control *picker = kid(p, DESIGN_ID_PICKER);
+    ASSERT_NE(picker, nullptr);
+    control_get_screen_position(picker, &x, &y);
+    EXPECT_LE(x + picker->w, ui_screen_width());
 }
