@@ -1,15 +1,18 @@
-// End to end: a player sends the home fleet at a computer player's guarded sector (Sol, whose guards
-// never leave it, when it is on the first screen) and meets the guards, on the real program under a
-// private X server. Days pass until the ships arrive and the day ends with the encounter; Tab opens
-// the encounter dialog with its battle map, 'e' engages, and the hand-off takes the battle to the
-// combat mode. The battle is then fought as a player fights it: the turn-order list, a move with
-// its preview, a shot through the weapon row's button at an enemy in reach, 'e' to end each of
-// the player's turns, up to the summary, and Enter back to the star map.
-//  - Where the sectors stand, and the players' colours, come from the game's own autosave (every
-//    14th day), read back in this process.
+// End to end: a player sends the home fleet at a computer player's guarded sector and meets the
+// guards, on the real program under a private X server. The game is one the player has been
+// building up: a seeded new game whose home sector and Sol (whose two guards never leave it) stand
+// on the first screen, where three more ships have come from the yard, kept in the save folder and
+// loaded from the title. Days pass until the ships arrive and the day ends with the encounter; Tab
+// opens the encounter dialog with its battle map, 'e' engages, and the hand-off takes the battle
+// to the combat mode. The battle is then fought as a player fights it: the turn-order list, moves
+// toward the enemy with their preview, a shot through the weapon row's button at an enemy in
+// reach, 'e' to end each of the player's turns, up to the summary, and Enter back to the star map.
+//  - Where the sectors stand, and the players' colours, come from the saved game, read back in
+//    this process; where the title's load screen puts its rows and buttons, from the same screen
+//    built here (screen_probe.h).
 //  - On the battle screen the road looks as a player looks: the unit status panel by its border,
-//    the enemies by the colour of their tags, the move's reach by the light it casts; the summary
-//    is heard (its music is queued in the log).
+//    the ships by the colour of their tags, a move within reach by its cost box, a shot in reach by
+//    the popup's rating; the summary is heard (its music is queued in the log).
 //  - Screenshots are kept under build/test-output/screens/encounter/.
 #include <gtest/gtest.h>
 
@@ -22,6 +25,10 @@
 #include <vector>
 
 #include "galaxy_road_support.h"
+#include "game/newgame.h"
+#include "platform/calendar.h"
+#include "screen_probe.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -64,6 +71,41 @@ public:
             }
         TearDown();
         return out;
+    }
+};
+
+// The game of the road: a seeded new game with two computer players, where the UI player's yard
+// has built three ships of the first design at home (named, dated, whole and loaded, as the yard
+// builds them), saved at `path`.
+class BattleGame : public ModelGame {
+public:
+    void TestBody() override {}
+    bool make(const std::string &path, uint32_t seed) {
+        SetUp();
+        random_seed(seed);
+        HeadlessOptions options;
+        options.computer_players = 2;
+        bool made = headless_new_game(game, options) == RES_OK && game->ui_player;
+        GameObject *home = nullptr;
+        for (GameObject *o : made ? game->ui_player->objects.items : std::vector<GameObject *>{}) {
+            if (!o) break;
+            if (o->kind == OBJECT_SHIP) home = game_find_object(game, static_cast<Ship *>(o)->sector_id);
+        }
+        for (int i = 0; home && i < 3; ++i) {
+            Ship *ship = ship_of(player_build_ship_from_design(game->ui_player, 0));
+            if (!ship) break;
+            player_add_object(game->ui_player, ship);
+            game_next_ship_name(game, &ship->ship_name);
+            if (!ship->built_date) ship->built_date = date_create();
+            if (ship->built_date && game->clock) date_copy(ship->built_date, game->clock);
+            ship_repair_and_reload(ship);
+            ship_set_sector(ship, home);
+            ship_reset_state(ship);
+            ship_recompute_stats(ship);
+        }
+        made = made && home && game_save(game, path.c_str(), "Battle", 0, nullptr) == RES_OK;
+        TearDown();
+        return made;
     }
 };
 
@@ -126,46 +168,48 @@ std::vector<Box> tags_in(const DecodedPng &png, const std::vector<Rgb> &colours,
     return names;
 }
 
-// The squared gap between a box and the panel.
-int beside(const Box &b, const Box &panel) {
-    const int dx = b.x0 > panel.x1 ? b.x0 - panel.x1 : b.x1 < panel.x0 ? panel.x0 - b.x1 : 0;
-    const int dy = b.y0 > panel.y1 ? b.y0 - panel.y1 : b.y1 < panel.y0 ? panel.y0 - b.y1 : 0;
-    return dx * dx + dy * dy;
-}
-
-// Where to send the acting ship once 'm' shows its reach: the ship stands above its tag (in the
-// player's colour), the tag nearest to the panel that opened beside it; the reach is the sector
-// lit around it, so the point 70 pixels out in the direction that grew brightest lies inside it.
-// The acting ship: the tag of the player's colour nearest to its panel; the ship stands above it.
+// The acting ship: its panel opens beside it, level with it, on the side toward the middle of the
+// battle map; of the ships in the player's colour (each stands above the middle of its tag), the
+// one nearest to either side of the panel.
 bool acting_ship(const DecodedPng &png, const Rgb &own, const Box &panel, int *sx, int *sy) {
-    const Box *tag = nullptr;
-    const std::vector<Box> tags = tags_in(png, {own}, panel);
-    int tag_d = 0;
-    for (const Box &t : tags)
-        if (!tag || beside(t, panel) < tag_d) tag = &t, tag_d = beside(t, panel);
-    if (!tag) return false;
-    *sx = tag->x0 + 14, *sy = tag->y0 - 25;
-    return true;
+    const int cy = (panel.y0 + panel.y1) / 2;
+    double best = 120;
+    bool found = false;
+    for (const Box &t : tags_in(png, {own}, panel)) {
+        const int x = (t.x0 + t.x1) / 2, y = t.y0 - 28;
+        const double d = std::min(std::hypot(x - (panel.x1 + 30), y - cy), std::hypot(x - (panel.x0 - 30), y - cy));
+        if (d < best) best = d, *sx = x, *sy = y, found = true;
+    }
+    return found;
 }
 
-bool move_target(const DecodedPng &look, const DecodedPng &reach, const Rgb &own, const Box &panel, int *tx, int *ty) {
-    if (!look.ok || !reach.ok || look.width != reach.width || look.height != reach.height) return false;
-    int sx = 0, sy = 0;
-    if (!acting_ship(reach, own, panel, &sx, &sy)) return false;
-    constexpr int REACH = 70, PATCH = 6;
-    long best = 0;
-    for (int degrees = 0; degrees < 360; degrees += 10) {
-        const int px = sx + int(REACH * std::cos(degrees * M_PI / 180)), py = sy + int(REACH * std::sin(degrees * M_PI / 180));
-        if (px < PATCH || py < 40 || px + PATCH >= int(look.width) || py + PATCH >= int(look.height) - 90) continue;
-        long gain = 0;
-        for (int y = py - PATCH; y <= py + PATCH; ++y)
-            for (int x = px - PATCH; x <= px + PATCH; ++x) {
-                const uint8_t *p = pixel(look, x, y), *q = pixel(reach, x, y);
-                gain += (q[0] + q[1] + q[2]) - (p[0] + p[1] + p[2]);
-            }
-        if (gain > best) best = gain, *tx = px, *ty = py;
+struct Spot {
+    int x = 0, y = 0;
+};
+
+// The enemy ships on screen (each stands above its tag), nearest to (sx, sy) first.
+std::vector<Spot> enemies_near(const DecodedPng &png, const std::vector<Rgb> &rivals, const Box &panel, int sx, int sy) {
+    std::vector<Spot> out;
+    for (const Box &t : tags_in(png, rivals, panel)) out.push_back(Spot{(t.x0 + t.x1) / 2, t.y0 - 28});
+    std::sort(out.begin(), out.end(), [&](const Spot &a, const Spot &b) {
+        return std::hypot(a.x - sx, a.y - sy) < std::hypot(b.x - sx, b.y - sy);
+    });
+    return out;
+}
+
+// The move's cost box beside the pointer ("cost / MP" in a cyan frame): the move to the point is
+// within reach.
+bool cost_box_near(const DecodedPng &png, int x, int y) {
+    if (!png.ok) return false;
+    const Rgb frame{16, 188, 188};
+    for (int yy = std::max(0, y - 40); yy < std::min(int(png.height), y + 20); ++yy) {
+        int run = 0;
+        for (int xx = std::max(0, x - 10); xx < std::min(int(png.width), x + 120); ++xx) {
+            run = near(pixel(png, xx, yy), frame, 24) ? run + 1 : 0;
+            if (run >= 40) return true;
+        }
     }
-    return best > (2 * PATCH + 1) * (2 * PATCH + 1) * 6;   // lit, not a twinkling star
+    return false;
 }
 
 // Pixels near (x, y) in a colour close to the given one: the hit popup's green line.
@@ -222,32 +266,46 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     const std::string save_home = dir + "/save";
     write_prefs(save_home, 600);   // automatic passing after 600 ms: the action button is "Pass"
     galaxy_road::patch_prefs(save_home, PREFS_COMBAT_SPEED, SHORTEST_PAUSES);
-    const std::string autosave = save_home + "/Astrovane/auto.sav";
+    const std::string save = save_home + "/Astrovane/000.sav";
+    std::filesystem::create_directories(save_home + "/Astrovane");
 
-    GameWindow game(display, dir, save_home);
-    // Each new galaxy is drawn at random: one whose home sector or nearest guarded rival sector is
-    // off the first screen (or under its bars) is left for a new game, a few times at most.
+    // The first seed whose home (with its four ships) and Sol stand on the first screen.
     galaxy_road::SaveProbe probe;
     galaxy_road::GalaxyLook look;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (attempt > 0) {
-            (void)game.stop(SIGTERM);
-            std::filesystem::remove(autosave);
-        }
-        ASSERT_TRUE(game.start("encounter.log"));
-        new_game(game);
-        ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 14th day's autosave";
-        look = probe.look(autosave);
+    for (uint32_t seed = 20261208; seed < 20261208 + 40; ++seed) {
+        ASSERT_TRUE(BattleGame().make(save, seed)) << "the battle's game, seed " << seed;
+        look = probe.look(save);
         ASSERT_TRUE(look.loaded);
-        if (look.home() && look.nearest_guarded_rival(*look.home()) && look.ui_ships_at(look.home()->id) > 0) break;
-        std::cout << "a galaxy whose home or guarded rival is off the first screen: a new game\n";
+        const galaxy_road::SectorSpot *rival = look.home() ? look.nearest_guarded_rival(*look.home()) : nullptr;
+        if (rival && rival->sol && look.ui_ships_at(look.home()->id) == 4) break;
+        look = galaxy_road::GalaxyLook{};
     }
-    ASSERT_NE(look.home(), nullptr) << "the UI player's sector on the first screen";
+    ASSERT_TRUE(look.loaded) << "a seed with home and Sol on the first screen";
+    const galaxy_road::ScreenProbe::LoadSpots load = galaxy_road::ScreenProbe().title_load(save_home);
+    ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
+
+    GameWindow game(display, dir, save_home);
+    ASSERT_TRUE(game.start("encounter.log"));
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+    GameWindow::pause(3000);   // the title shows its menu
+    game.key("l");
+    GameWindow::pause(900);
+    game.click(load.row.x, load.row.y);
+    GameWindow::pause(600);
+    game.click(load.load.x, load.load.y);
+    GameWindow::pause(700);
+    game.click(load.yes.x, load.yes.y);
+    ASSERT_TRUE(game.wait_for_log("Game load complete, result 0", 30)) << game.log();
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 60)) << game.log();
+    GameWindow::pause(2500);
+    game.key("Escape");   // the news of the moment
+    GameWindow::pause(600);
+
     const galaxy_road::SectorSpot home = *look.home();
     ASSERT_NE(look.nearest_guarded_rival(home), nullptr) << "a computer player's sector on the first screen";
     const galaxy_road::SectorSpot rival = *look.nearest_guarded_rival(home);
     const int ships_home = look.ui_ships_at(home.id);
-    const Colours colours = ColourProbe().read(autosave);
+    const Colours colours = ColourProbe().read(save);
     ASSERT_FALSE(colours.rivals.empty());
     ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
 
@@ -291,10 +349,10 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     game.move(1010, 40);   // the pointer off where a panel may open: it would break its border
     GameWindow::pause(700);
 
-    // The battle: each time one of the player's ships acts (its unit status panel opens beside it):
-    // the first turn moves (with the preview of the move), a ship with an enemy in reach fires at
-    // it, and each turn ends with 'e'; the guards close in until the battle is decided and the
-    // summary plays.
+    // The battle: each time one of the player's ships acts (its unit status panel opens beside it),
+    // it fires through its weapon row's button at an enemy in reach, else it moves toward the
+    // nearest enemy as far as its reach allows (the move's cost box shows where a point is within
+    // reach), and each turn ends with 'e', until the battle is decided and the summary plays.
     bool moved = false, previewed = false, fired = false;
     int turns = 0;
     const auto wait_for_panel = [&](DecodedPng *look, int tries) {
@@ -303,9 +361,68 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
             GameWindow::pause(200);
         return panel;
     };
-    // A loaded machine plays the guards' turns slowly; a player who sees no panel of theirs for half
+    constexpr int IN_REACH = 260;   // screen pixels between ship centres where a shot may be rated
+    // Fire: the weapon row's button, then the pointer over each enemy in reach; the popup rates the
+    // shot with its green line (hit chance and damage) where the weapon reaches it.
+    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int sx, int sy) {
+        int bx = 0, by = 0;
+        if (enemies.empty() || std::hypot(enemies.front().x - sx, enemies.front().y - sy) > IN_REACH) return false;
+        if (!action_button(*look, *panel, &bx, &by)) return false;
+        game.click(bx, by);
+        GameWindow::pause(500);
+        bool shot = false;
+        for (size_t e = 0; e < enemies.size() && !shot; ++e) {
+            if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
+            game.move(enemies[e].x, enemies[e].y);
+            GameWindow::pause(500);
+            if (coloured_near(glance(game), enemies[e].x, enemies[e].y, 160, Rgb{0, 220, 0}, 24) <= 20) continue;
+            game.shot(ROAD, "09_hit_popup");
+            game.click(enemies[e].x, enemies[e].y);
+            shot = true;
+        }
+        if (!shot) game.key("Escape");
+        *panel = wait_for_panel(look, 50);
+        return shot;
+    };
+    // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
+    // clicked; the ship goes and its panel returns. None within reach: the mode is cancelled.
+    const auto try_move = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &points) {
+        game.move(1010, 40);
+        game.key("m");
+        GameWindow::pause(600);
+        for (const Spot &p : points) {
+            if (p.x < 8 || p.x > 1016 || p.y < 40 || p.y > 678) continue;
+            game.move(p.x, p.y);
+            GameWindow::pause(400);
+            if (!cost_box_near(glance(game), p.x, p.y)) continue;
+            if (!previewed) {
+                game.shot(ROAD, "08_move_preview");
+                previewed = true;
+            }
+            game.click(p.x, p.y);
+            *panel = wait_for_panel(look, 50);
+            if (panel->ok()) return true;
+            game.move(1010, 40);
+        }
+        game.key("Escape");
+        *panel = wait_for_panel(look, 10);
+        return false;
+    };
+    // Points toward the enemy at the given reaches, turned aside by the given angles; with no enemy
+    // in sight, points round the ship.
+    const auto toward = [](int sx, int sy, const Spot *enemy, std::initializer_list<int> turns, std::initializer_list<int> reaches) {
+        std::vector<Spot> points;
+        const double to = enemy ? std::atan2(enemy->y - sy, enemy->x - sx) : 0;
+        const double gap = enemy ? std::hypot(enemy->x - sx, enemy->y - sy) : 1e9;
+        for (int turn : turns)
+            for (int reach : reaches)
+                if (reach < gap - 60)   // not onto the enemy
+                    points.push_back(Spot{sx + int(reach * std::cos(to + turn * M_PI / 180)), sy + int(reach * std::sin(to + turn * M_PI / 180))});
+        return points;
+    };
+    // A loaded machine plays the enemies' turns slowly; a player who sees no panel of theirs for half
     // a minute ends the turn anyway (on a computer ship's turn the key does nothing).
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(480);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(720);
     auto last_seen = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < deadline && game.log().find("Queue sound 20,") == std::string::npos) {
         DecodedPng look;
@@ -322,71 +439,45 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
         last_seen = std::chrono::steady_clock::now();
         GameWindow::pause(400);   // the panel has grown in
         panel = wait_for_panel(&look, 1);
-        if (!panel.ok()) continue;
-        ++turns;
-        if (!moved) {
-            if (!previewed) game.shot(ROAD, "07_unit_status_panel");
-            game.key("m");
+        int sx = 0, sy = 0;
+        if (!panel.ok() || !acting_ship(look, colours.own, panel, &sx, &sy)) continue;
+        if (++turns == 1) game.shot(ROAD, "07_unit_status_panel");
+        std::vector<Spot> enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+        if (!fired) fired = try_fire(&look, &panel, enemies, sx, sy);   // an enemy in reach
+        // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a
+        // click on it), then fires.
+        if (!fired && panel.ok() && !enemies.empty() && std::hypot(enemies.front().x - sx, enemies.front().y - sy) <= IN_REACH) {
+            game.key("t");
             GameWindow::pause(600);
-            const DecodedPng reach = glance(game);
-            const Box before = panel;
-            int tx = 0, ty = 0;
-            // One point: hover (the ghost and the cost show when it is within reach), then click;
-            // a refused point keeps the mode, an accepted one moves the ship and its panel returns.
-            const auto try_point = [&](int x, int y, int tries) {
-                game.move(x, y);
-                GameWindow::pause(500);
-                if (!previewed) {
-                    const DecodedPng preview = game.shot(ROAD, "08_move_preview");
-                    previewed = pixels_changed(reach, preview, x - 80, y - 60, x + 120, y + 60) > 100;
-                }
-                game.click(x, y);
-                panel = wait_for_panel(&look, tries);
-                return panel.ok();
-            };
-            bool done = move_target(look, reach, colours.own, before, &tx, &ty) && try_point(tx, ty, 50);
-            // Where the lit reach could not be read (the panel over it, a ship beside it), points round
-            // the ship in turn, short of its reach and clear of its panel.
-            int sx = 0, sy = 0;
-            if (!done && acting_ship(reach, colours.own, before, &sx, &sy))
-                for (int r : {45, 30})
-                    for (int degrees = 0; degrees < 360 && !done; degrees += 30) {
-                        const int x = sx + int(r * std::cos(degrees * M_PI / 180));
-                        const int y = sy + int(r * std::sin(degrees * M_PI / 180));
-                        if (x < 8 || x > 1016 || y < 40 || y > 678 || before.holds(x, y, 12)) continue;
-                        done = try_point(x, y, 10);
-                    }
-            moved = moved || done;
-            if (!done) {   // refused: the mode stays until cancelled
+            game.move(enemies.front().x, enemies.front().y);
+            GameWindow::pause(400);
+            game.click(enemies.front().x, enemies.front().y);
+            panel = wait_for_panel(&look, 50);
+            if (!panel.ok()) {
                 game.key("Escape");
                 panel = wait_for_panel(&look, 10);
             }
-        }
-        int bx = 0, by = 0;
-        std::vector<Box> enemies = panel.ok() ? tags_in(look, colours.rivals, panel) : std::vector<Box>{};
-        std::sort(enemies.begin(), enemies.end(), [&](const Box &a, const Box &b) { return beside(a, panel) < beside(b, panel); });
-        if (enemies.size() > 2) enemies.resize(2);
-        if (!enemies.empty() && beside(enemies.front(), panel) > 300 * 300) enemies.clear();   // none in reach yet
-        if (!fired && !enemies.empty() && action_button(look, panel, &bx, &by)) {
-            game.click(bx, by);
-            GameWindow::pause(500);
-            // Over an enemy ship (above its tag) the popup rates the shot: its green line is the hit
-            // chance and the damage.
-            for (size_t e = 0; e < enemies.size() && !fired; ++e) {
-                const int ex = enemies[e].x0 + 14, ey = enemies[e].y0 - 25;
-                game.move(ex, ey);
-                GameWindow::pause(500);
-                if (coloured_near(glance(game), ex, ey, 160, Rgb{0, 220, 0}, 24) <= 20) continue;   // out of reach
-                game.shot(ROAD, "09_hit_popup");
-                game.click(ex, ey);
-                fired = true;
+            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
+                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+                fired = try_fire(&look, &panel, enemies, sx, sy);
             }
-            if (!fired) game.key("Escape");
-            panel = wait_for_panel(&look, 50);
+        }
+        // Each turn closes in on the nearest enemy in sight (the enemies' beams outreach the ships'
+        // lasers: a ship that waits is shot from afar); the first moves wherever its reach allows when
+        // none is in sight. A ship with an enemy in reach fires at it.
+        const Spot *enemy = enemies.empty() ? nullptr : &enemies.front();
+        std::vector<Spot> points;
+        if (!moved && enemy) points = toward(sx, sy, enemy, {0, 25, -25, 50, -50, 80, -80}, {100, 60});
+        else if (!moved) points = toward(sx, sy, nullptr, {0, 45, 90, 135, 180, 225, 270, 315}, {60, 35});
+        else if (!fired && enemy) points = toward(sx, sy, enemy, {0, 30, -30}, {100, 60});
+        if (!fired && panel.ok() && !points.empty() && try_move(&look, &panel, points)) {
+            moved = true;
+            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy))
+                fired = try_fire(&look, &panel, enemies_near(look, colours.rivals, panel, sx, sy), sx, sy);
         }
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
         game.key("e");
-        game.move(1010, 40);   // the pointer off where the next panel may open
+        game.move(1010, 40);   // the pointer off where the next panel may open: it would break its border
         GameWindow::pause(500);
     }
     ASSERT_TRUE(game.wait_for_log("Queue sound 20,", 5)) << "the battle reached its summary";
@@ -394,7 +485,8 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     EXPECT_GT(turns, 0) << "the player's ships had turns";
     EXPECT_TRUE(moved) << "a ship moved";
     EXPECT_TRUE(previewed) << "the move preview showed";
-    std::cout << "the player's turns: " << turns << (fired ? ", one shot fired" : ", no enemy came within reach") << "\n";
+    EXPECT_TRUE(fired) << "a weapon fired at an enemy through its action button";
+    std::cout << "the player's turns: " << turns << "\n";
 
     GameWindow::pause(6000);
     game.shot(ROAD, "11_summary_cards");
