@@ -23,6 +23,7 @@
 #include "platform/list.h"
 #include "platform/result.h"
 #include "world/object.h"
+#include "world/site_flags.h"
 
 struct Buffer;
 struct Date;
@@ -37,23 +38,21 @@ constexpr int32_t SITE_TEMPLATE_COUNT  = 16;
 constexpr int32_t SITE_ATTRIBUTE_COUNT = 5;
 constexpr int32_t SITE_GRID_COLOUR_BYTES = 6;
 
+// Site::attributes, in order.
+enum SiteAttribute : int32_t {
+    SITE_ATTR_DIAMETER = 0,       // km
+    SITE_ATTR_TEMPERATURE = 1,    // tenths of a kelvin
+    SITE_ATTR_GRAVITY = 2,        // tenths of a G
+    SITE_ATTR_ATMOSPHERE = 3,     // tenths of an atmosphere
+    SITE_ATTR_STELLAR_MASS = 4,   // hundredths of a solar mass
+};
+
 // Templates with fixed roles (1..5 are the star kinds, one per sector template).
 constexpr int32_t SITE_STARBASE = 0;
 constexpr int32_t SITE_SHIPYARD = 7;
 constexpr int32_t SITE_HARVESTER = 13;
+constexpr int32_t SITE_RESEARCH_STATION = 14;   // rated by research, run by the starbase crew
 constexpr int32_t SITE_TRAINING = 15;
-
-// SiteParams::template_flags.
-constexpr uint32_t SITE_TF_BUILDABLE          = 0x1;    // built by a starbase
-constexpr uint32_t SITE_TF_BLENDED            = 0x2;    // its objects start with OBJ_BLENDED
-constexpr uint32_t SITE_TF_RESOURCE           = 0x8;    // has resources and a harvest divisor
-constexpr uint32_t SITE_TF_LABELLED           = 0x10;   // spread and numbered in its sector; never crew short
-constexpr uint32_t SITE_TF_CONSTRUCTION_FRAME = 0x40;
-constexpr uint32_t SITE_TF_NEVER_CREW_SHORT   = 0x80;
-constexpr uint32_t SITE_TF_VARIANTS           = 0x100;
-constexpr uint32_t SITE_TF_POPULATION         = 0x200;  // holds crew that can be recruited
-constexpr uint32_t SITE_TF_SPECIAL_FRAME      = 0x400;  // a separately loaded encounter frame
-constexpr uint32_t SITE_TF_HALO               = 0x800;  // the template shows its halo behind its picture
 
 // Site::state.
 constexpr uint32_t SITE_PRODUCING          = 0x1;

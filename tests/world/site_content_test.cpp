@@ -92,7 +92,8 @@ TEST_F(GeneratedSites, TheRolesTheRulesRelyOn) {
 
 TEST_F(GeneratedSites, SolAndEarthFitTheirStartingFigures) {
     const SiteParams &star = tmpl(2).params;   // the star of the Sol sector
-    for (auto [i, v] : {std::pair{0, 1392206}, std::pair{1, 57782}, std::pair{2, 100}}) {
+    for (auto [i, v] : {std::pair{SITE_ATTR_DIAMETER, 1392206}, std::pair{SITE_ATTR_TEMPERATURE, 57782},
+                         std::pair{SITE_ATTR_STELLAR_MASS, 100}}) {
         EXPECT_LE(star.attribute_min[i], v) << i;
         EXPECT_GE(star.attribute_max[i], v) << i;
     }
@@ -223,7 +224,7 @@ TEST_F(SiteCompiler, ASourceCompilesIntoTheFileTheGameReads) {
     EXPECT_EQ(buffer_remaining(buf), 0) << "nothing left over";
     buffer_free(buf);
     EXPECT_EQ(t->name, "Dock");
-    EXPECT_EQ(t->params.template_flags, 0x1u | 0x4u | 0x40u);
+    EXPECT_EQ(t->params.template_flags, SITE_TF_BUILDABLE | SITE_TF_CAN_PRODUCE | SITE_TF_CONSTRUCTION_FRAME);
     const SiteParams &p = t->params;
     EXPECT_EQ(std::vector<int32_t>({p.build_cost, p.build_days, p.rush_high_price, p.frame_range_first,
                                     p.construction_frame, p.place_max_y, p.grid_colours[5], p.spare_11, p.spare_14,

@@ -13,6 +13,7 @@
 #include "assetgen/content_source.h"
 #include "assetgen/output.h"
 #include "assetgen/site_art.h"
+#include "world/site_flags.h"
 
 namespace {
 
@@ -25,12 +26,6 @@ std::string where(const std::string &source, int line) { return source + ":" + s
 struct Flag {
     const char *name;
     uint32_t    bit;
-};
-
-const Flag SITE_FLAGS[] = {
-    {"buildable", 0x1},         {"blended", 0x2},  {"producer", 0x4},      {"resource", 0x8},
-    {"labelled", 0x10},         {"construction_frame", 0x40},              {"never_crew_short", 0x80},
-    {"variants", 0x100},        {"population", 0x200},                     {"special_frame", 0x400},
 };
 
 struct Animation {
@@ -109,9 +104,9 @@ bool read_site(const ContentBlock &block, const std::string &source, SiteSource 
         } else if (f.key == "flags") {
             std::istringstream words(f.value);
             for (std::string word; words >> word;) {
-                const Flag *flag = nullptr;
-                for (const Flag &candidate : SITE_FLAGS)
-                    if (word == candidate.name) flag = &candidate;
+                const SiteTemplateFlag *flag = nullptr;
+                for (const SiteTemplateFlag &candidate : SITE_TEMPLATE_FLAGS)
+                    if (word == candidate.word) flag = &candidate;
                 if (!flag) {
                     *error = where(source, f.line) + "unknown flag \"" + word + "\"";
                     return false;
@@ -191,7 +186,7 @@ bool check_site(const SiteSource &s, const std::string &source, int line, int nu
         if (v[0] < 0 || v[0] + choices > anims) return fail("a variant's idle animation does not exist");
         if (v[2] > v[3]) return fail("a variant's resource range is reversed");
     }
-    if (bool(s.flags & 0x100) != !s.variants.empty()) return fail("variants and the variants flag go together");
+    if (bool(s.flags & SITE_TF_VARIANTS) != !s.variants.empty()) return fail("variants and the variants flag go together");
     if (number == HARVESTER && anims < HARVESTER_ANIMATIONS) return fail("the harvester needs its eight animations");
     if (s.has_range_offsets && int32_t(s.range_offsets.size()) != 2 * range[1])
         return fail("range_offsets needs one pair per detail frame");
@@ -202,7 +197,7 @@ bool check_site(const SiteSource &s, const std::string &source, int line, int nu
         if (attr[size_t(2 * i)] > attr[size_t(2 * i + 1)]) return fail("an attribute range is reversed");
     for (const char *key : {"resources", "divisor", "rush"})
         if (s.ints.at(key)[0] > s.ints.at(key)[1]) return fail(std::string(key) + " is reversed");
-    if ((s.flags & 0x8) && (s.ints.at("resources")[0] < 1 || s.ints.at("divisor")[0] < 1))
+    if ((s.flags & SITE_TF_RESOURCE) && (s.ints.at("resources")[0] < 1 || s.ints.at("divisor")[0] < 1))
         return fail("a resource body needs resources and a divisor of at least 1");
     const std::vector<int32_t> &grid = s.ints.at("grid");
     if (grid[0] != 0 && (grid[0] < 1 || grid[0] > 5 || grid[1] < 21 || grid[2] < 21))

@@ -22,6 +22,7 @@
 #include "ui/panel.h"
 
 struct Control;
+struct Crit;
 struct GameObject;
 struct Player;
 struct SDL_Thread;
@@ -64,6 +65,7 @@ constexpr int DESIGN_ID_POWER_BOX    = 100021;
 constexpr int DESIGN_ID_POWER_BAR    = 100022;
 constexpr int DESIGN_ID_UPGRADE      = 100023;
 constexpr int DESIGN_ID_HIGHLIGHT    = 100024;   // the picker's two lines from the card to the mount
+constexpr int DESIGN_ID_LOAD_WATCH   = 100025;   // an empty control whose timer looks for the worker's end
 constexpr int DESIGN_ID_CONNECTOR    = 5000000;  // + mount index
 // Inside the picker list.
 constexpr int PICKER_ID_ROWS   = 100002;
@@ -128,6 +130,9 @@ void design_on_hull_selected(Control *card);
 // picture (unless the editor has opened meanwhile). Run every frame by the panel's update.
 void design_hull_load_poll(Control *panel);
 int  design_hull_load_thread(void *state);
+// Where the chooser creates its load worker; tests put a creator that fails here. Null restores SDL's.
+using DesignThreadCreator = SDL_Thread *(int (*)(void *), void *);
+void design_set_thread_creator(DesignThreadCreator *creator);
 void design_editor_state_free(void *state);
 
 // ---- The design editor ----
@@ -146,6 +151,17 @@ void     design_release_ship(Control *panel);
 uint64_t design_get_edited_id(Control *panel);
 // The mount card of a mount, null when none is shown.
 Control *design_mount_card(Control *panel, int32_t mount);
+// The mount area (the hull picture, the mount cards, the connector lines), null before the editor.
+Control *design_mount_area(Control *panel);
+// A mount card's option flags for what the mount holds.
+uint32_t design_mount_card_options(const Crit &crit);
+// A new card for the mount in its old card's place (or the mount's card place), growing over
+// grow_ms after delay_ms; the old card fades out.
+Control *design_rebuild_mount_card(Control *panel, int32_t mount, int grow_ms, int delay_ms);
+// The connector lines fade back in after delay_ms.
+void design_restore_connectors(Control *panel, int delay_ms);
+// The four facing shields refilled and the hull picture's shield overlay redone.
+void design_refill_and_overlay(Control *panel);
 
 // ---- The system picker ----
 void design_on_mount_click(Control *card);
@@ -166,6 +182,8 @@ void system_list_set_pick_handler(Control *list, ControlFn fn);
 void system_list_state_free(void *state);
 void design_on_system_picked(Control *list);
 void design_picker_cancel(Control *control);
+// Closes the picker; restore puts the mount's prior system back (cancel), else the mount is kept.
+void design_picker_close(Control *panel, bool restore);
 // The picker's candidates for a mount of the ship, in name order, each with its refusal bits; the
 // systems of another mount kind are left out. A new list; its element-free releases.
 List<System> *design_picker_candidates(Player *owner, Ship *ship, int32_t mount);

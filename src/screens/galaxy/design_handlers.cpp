@@ -1,11 +1,203 @@
+// The galaxy screen's design handlers: a shipyard's design pick opens the summary or the design
+// panel; the summary builds, scraps and edits; the design panel hands over a new or edited design.
 #include "screens/galaxy/design_handlers.h"
 
-void starmap_site_on_pick_design(Control *) {}
-void starmap_design_open(GameObject *, Control *) {}
-void starmap_design_on_build(Control *) {}
-void starmap_design_on_scrap(Control *) {}
-void starmap_design_on_edit(Control *) {}
-void starmap_design_on_new_accepted(Control *) {}
-void starmap_design_on_edit_accepted(Control *) {}
-void starmap_design_on_configured(Control *) {}
-std::string starmap_new_design_name() { return {}; }
+#include <algorithm>
+
+#include "game/game.h"
+#include "game/player.h"
+#include "platform/sound.h"
+#include "platform/str.h"
+#include "screens/design/design_editor.h"
+#include "screens/design/design_summary_panel.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/site_production.h"
+#include "screens/sites/site_choosers.h"
+#include "screens/sites/site_panel.h"
+#include "ui/control.h"
+#include "ui/panel.h"
+#include "ui/ui_draw.h"
+#include "world/ship.h"
+#include "world/site.h"
+
+namespace {
+
+constexpr int MOVE_MS = 200;
+constexpr int SITE_MARGIN = 4;
+constexpr int SOUND_OPEN = 5;
+constexpr int SOUND_BUILD = 12;
+
+Game *game() { return game_get(); }
+
+Site *selected_site() { return site_cast(galaxy_screen()->selected); }
+
+Site *own_selected_site() {
+    Site *site = selected_site();
+    return site && game() && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
+}
+
+// Beside the anchor: right of its middle, or left of it past the middle of the screen; grown from
+// the anchor's rectangle over 200 ms.
+void place_beside(Control *panel, Control *anchor) {
+    if (!panel) return;
+    int w = 0, h = 0;
+    panel_layout(panel, &w, &h);
+    w = std::max(w, panel->w);
+    h = std::max(h, panel->h);
+    if (!anchor) {
+        control_set_position(panel, std::max(0, ui_screen_width() / 2 - w / 2), std::max(0, ui_screen_height() / 2 - h / 2));
+        return;
+    }
+    int ax = 0, ay = 0;
+    control_get_screen_position(anchor, &ax, &ay);
+    int x = ax + anchor->w / 2;
+    if (x > ui_screen_width() / 2) x = ax - w;
+    int y = ay + anchor->h / 2;
+    x = std::clamp(x, 0, std::max(0, ui_screen_width() - w));
+    y = std::clamp(y, 0, std::max(0, ui_screen_height() - h));
+    control_set_position(panel, ax, ay);
+    control_set_size(panel, std::max(anchor->w, 1), std::max(anchor->h, 1));
+    control_move_to(panel, x, y, MOVE_MS);
+    panel_resize_to(panel, w, h, MOVE_MS);
+}
+
+void fill_summary_slots(Control *summary) {
+    if (DesignPanelState *s = design_panel_state(summary)) {
+        s->slot[DESIGN_SLOT_SCRAP] = starmap_design_on_scrap;
+        s->slot[DESIGN_SLOT_BUILD] = starmap_design_on_build;
+        s->slot[DESIGN_SLOT_EDIT] = starmap_design_on_edit;
+    }
+}
+
+// The summary of the design at the site takes `replaced`'s place on the object-panel stack.
+void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
+    GalaxyScreen *screen = galaxy_screen();
+    if (screen->panel_top >= 0) --screen->panel_top;
+    Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
+    if (summary && design) {
+        design_screen_build(summary, design, site);
+        fill_summary_slots(summary);
+        Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+        place_beside(summary, site_panel ? site_panel : replaced);
+    }
+    if (replaced) control_remove(replaced);
+}
+
+}  // namespace
+
+std::string starmap_new_design_name() {
+    const Player *ui = game() ? game()->ui_player : nullptr;
+    return str_format("Mark-%i", ui ? ui->totals.design_counter : 1);
+}
+
+void starmap_site_on_pick_design(Control *site_panel) {
+    starmap_design_open(site_panel_picked_object(site_panel), site_panel);
+}
+
+void starmap_design_open(GameObject *design, Control *row) {
+    Site *site = selected_site();
+    Game *g = game();
+    if (!site || !g || !g->ui_player) return;
+    if (design) {
+        Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
+        if (!summary) return;
+        design_screen_build(summary, design, site);
+        fill_summary_slots(summary);
+        place_beside(summary, row);
+    } else {
+        Control *panel = galaxy_object_panel_open(GALAXY_PANEL_CONFIGURE);
+        if (!panel) return;
+        const uint64_t id = g->ui_player->id;
+        design_configure_build(panel, starmap_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
+        design_set_accept_handler(panel, starmap_design_on_new_accepted);
+        place_beside(panel, row);
+    }
+    sound_play(SOUND_OPEN);
+}
+
+void starmap_design_on_build(Control *summary) {
+    Site *site = own_selected_site();
+    GameObject *design = design_screen_get_design(summary);
+    Player *ui = game() ? game()->ui_player : nullptr;
+    if (!site || !design || !ui) return;
+    // The price the summary shows: the sector's price, or the saved cost when resuming this design.
+    int32_t cost = 0, minutes = 0;
+    player_design_build_cost(ui, design, site->sector_id, &cost, &minutes);
+    if (site_start_production(site, 0, design->id) != RES_OK) return;
+    player_add_resources(ui, -cost);
+    galaxy_markers_refresh();
+    galaxy_object_panels_close();
+    sound_play(SOUND_BUILD);
+    starmap_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS);
+}
+
+void starmap_design_on_scrap(Control *summary) {
+    Site *site = own_selected_site();
+    GameObject *design = design_screen_get_design(summary);
+    Player *ui = game() ? game()->ui_player : nullptr;
+    if (!site || !design || !ui) return;
+    player_remove_design(ui, design->id);
+    galaxy_object_panels_close();
+    if (Control *panel = starmap_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS)) chooser_reopen_design_list(panel);
+}
+
+void starmap_design_on_edit(Control *summary) {
+    Ship *design = ship_of(design_screen_get_design(summary));
+    if (!selected_site() || !design) return;
+    GalaxyScreen *screen = galaxy_screen();
+    if (screen->panel_top >= 0) --screen->panel_top;
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_CONFIGURE);
+    if (!panel) return;
+    design_configure_build(panel, design->ship_name.c_str(), uint32_t(design->owner_id), uint32_t(design->owner_id >> 32),
+                           DESIGN_OPTS_EDIT);
+    design_set_accept_handler(panel, starmap_design_on_edit_accepted);
+    design_set_configured_handler(panel);
+    design_configure_open(panel, design);
+    Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    place_beside(panel, site_panel ? site_panel : summary);
+    if (summary) control_remove(summary);
+}
+
+void starmap_design_on_new_accepted(Control *configure) {
+    Site *site = selected_site();
+    Ship *ship = design_get_ship(configure);
+    Player *owner = ship ? game_find_player(game(), ship->owner_id) : nullptr;
+    if (!site) return;
+    if (owner) {
+        player_add_design(owner, ship);
+        design_release_ship(configure);
+    }
+    galaxy_object_panels_close();
+    if (Control *panel = starmap_site_panel_reopen(site, SITE_MARGIN, configure, MOVE_MS)) chooser_reopen_design_list(panel);
+}
+
+void starmap_design_on_edit_accepted(Control *configure) {
+    Site *site = selected_site();
+    if (!site) return;
+    Ship *ship = design_get_ship(configure);
+    const uint64_t edited = design_get_edited_id(configure);
+    Player *owner = ship ? game_find_player(game(), ship->owner_id) : nullptr;
+    if (!owner || !ship) {
+        control_remove(configure);
+        return;
+    }
+    // The edited design keeps its id: what refers to the design finds the new one.
+    ship->id = edited;
+    player_set_design(owner, ship, edited);
+    design_release_ship(configure);
+    if ((site->state & SITE_PAUSED_KEPT) && site->paused_item_id == edited) site_clear_paused(site);
+    if (Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE)) chooser_refresh_design_list(site_panel);
+    summary_in_place_of(configure, ship, site);
+}
+
+void starmap_design_on_configured(Control *configure) {
+    Site *site = selected_site();
+    Player *ui = game() ? game()->ui_player : nullptr;
+    if (!site || !ui) return;
+    summary_in_place_of(configure, player_get_design(ui, design_get_edited_id(configure)), site);
+}
+
+void design_set_configured_handler(Control *panel) {
+    if (DesignEditorState *s = design_editor_state(panel)) s->slots.slot[DESIGN_SLOT_CANCELLED] = starmap_design_on_configured;
+}

@@ -18,22 +18,6 @@ void galaxy_not_yet(bool *said, const char *what) {
     log_write(LOG_GAME, LOG_DEBUG, "No %s yet", what);
 }
 
-namespace {
-
-void not_yet(bool *said, const char *what) { galaxy_not_yet(said, what); }
-
-void close_unfilled(Control *panel) {
-    if (panel) control_remove(panel);
-}
-
-}  // namespace
-
-void starmap_show_site_panel(Control *panel, GameObject *, int32_t) {
-    static bool said = false;
-    not_yet(&said, "site panel");
-    close_unfilled(panel);
-}
-
 // ---- News ----
 
 void news_panel_build(Control *panel, List<Alert> *alerts) {

@@ -1,23 +1,267 @@
-// The galaxy screen's site handlers.
+// The galaxy screen's site handlers: the site panel's slots, the facility build and defence
+// upgrade panels' "Build", and the opening of the site panel itself.
 #include "screens/galaxy/site_production.h"
 
-#include "world/site.h"
+#include <algorithm>
 
-void starmap_site_on_pick_facility(Control *) {}
-void starmap_site_on_rush_starbase(Control *) {}
-void starmap_site_on_halt_starbase(Control *) {}
-void starmap_site_on_pick_officer(Control *) {}
-void starmap_site_on_commander_click(Control *) {}
-void starmap_site_on_pick_design(Control *) {}
-void starmap_site_on_rush_shipyard(Control *) {}
-void starmap_site_on_halt_shipyard(Control *) {}
-void starmap_site_on_deactivate(Control *) {}
-void starmap_site_on_activate(Control *) {}
-void starmap_site_on_pick_recruit(Control *) {}
-void starmap_site_on_rush_training(Control *) {}
-void starmap_site_on_halt_training(Control *) {}
-void starmap_site_on_pick_ship(Control *) {}
-void starmap_site_panel_set_handlers(Control *) {}
-void starmap_facility_on_build(Control *) {}
-void starmap_site_build_defense(Control *) {}
-Control *starmap_site_panel_reopen(Site *, int32_t, Control *, int32_t) { return nullptr; }
+#include "game/encounter_life.h"
+#include "game/game.h"
+#include "game/officer.h"
+#include "game/player.h"
+#include "platform/sound.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/design_handlers.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/officer_handlers.h"
+#include "screens/ships/ship_officer_assignment.h"
+#include "screens/sites/facility_panels.h"
+#include "screens/sites/officer_pool.h"
+#include "screens/sites/site_panel.h"
+#include "ui/game_controls.h"
+#include "ui/panel.h"
+#include "world/sector.h"
+#include "world/site.h"
+#include "world/site_feature.h"
+
+namespace {
+
+constexpr int32_t REOPEN_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
+constexpr int GROW_MS = 200;
+constexpr int STARBASE_HALT_MS = 120;
+constexpr int MARGIN_NEAR = 4;
+constexpr int MARGIN_WIDE = 12;
+
+Game *game() { return game_get(); }
+
+// The selected map object when it is a site.
+Site *selected_site() { return site_cast(galaxy_screen()->selected); }
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+Rect screen_rect(const Control *c) {
+    Rect r;
+    if (!c) return r;
+    control_get_screen_position(c, &r.x, &r.y);
+    r.w = c->w;
+    r.h = c->h;
+    return r;
+}
+
+// The panel grows from an eighth of its size where it stands, or moves and grows from `from`.
+void grow_in(Control *panel, const Rect *from, int ms) {
+    const int w = panel->w, h = panel->h;
+    if (from && from->w > 0) {
+        const int x = panel->x, y = panel->y;
+        control_set_position(panel, from->x, from->y);
+        control_set_size(panel, std::max(from->w, 1), std::max(from->h, 1));
+        control_move_to(panel, x, y, ms);
+    } else {
+        control_set_size(panel, std::max(w / 8, 1), std::max(h / 8, 1));
+    }
+    panel_resize_to(panel, w, h, ms);
+}
+
+Control *reopen(Site *site, int margin, const Rect *from, int ms) {
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
+    if (!panel) return nullptr;
+    starmap_object_panel_set_object(panel, site);
+    starmap_show_site_panel(panel, site, REOPEN_OPTIONS);
+    starmap_place_panel_beside(panel, site, margin);
+    grow_in(panel, from, ms);
+    game_flush_new_controls(game());
+    return panel;
+}
+
+// An object panel opened over the site panel; place_beside then puts it beside the site, grown
+// from the site panel's rectangle.
+Control *open_beside(int32_t id) { return galaxy_object_panel_open(id); }
+
+void place_beside(Control *panel, Control *site_panel, GameObject *site) {
+    const Rect from = screen_rect(site_panel);
+    starmap_place_panel_beside(panel, site, MARGIN_WIDE);
+    grow_in(panel, &from, GROW_MS);
+    game_flush_new_controls(game());
+}
+
+void open_officer(Control *site_panel, Officer *officer) {
+    Site *site = site_panel_site(site_panel);
+    if (!officer || !site) return;
+    Control *panel = open_beside(GALAXY_PANEL_OFFICER);
+    if (!panel) return;
+    starmap_officer_panel_fill(panel, officer);
+    place_beside(panel, site_panel, site);
+}
+
+void rush(Control *) {
+    Site *site = selected_site();
+    Player *owner = site ? object_get_owner(site) : nullptr;
+    if (!owner || !(site->state & SITE_PRODUCING)) return;
+    const int32_t cost = site_rush_cost(site);
+    if (owner->credits < cost) return;
+    player_add_resources(owner, -cost);
+    site_rush(site);
+    galaxy_object_panels_close();
+    galaxy_markers_refresh();
+    sound_play(SOUND_PURCHASE);
+}
+
+void halt(Control *pressed, bool starbase) {
+    Site *site = selected_site();
+    if (!site) return;
+    site_stop_production(site);
+    galaxy_markers_refresh();
+    const Rect from = screen_rect(pressed);
+    if (starbase) {
+        game_purge_removed_objects(game());
+        // The new panel takes the pressed one's place on the stack.
+        GalaxyScreen *s = galaxy_screen();
+        if (pressed && s->panel_top >= 0) --s->panel_top;
+        if (pressed) control_remove(pressed);
+        reopen(site, MARGIN_WIDE, &from, STARBASE_HALT_MS);
+    } else {
+        galaxy_object_panels_close();
+        reopen(site, MARGIN_NEAR, &from, GROW_MS);
+    }
+}
+
+// Lays down a facility (kind) or the defence upgrade (-1) at the selected starbase, paid first.
+void build_at_starbase(int32_t kind, int margin) {
+    Site *site = selected_site();
+    Player *owner = site ? object_get_owner(site) : nullptr;
+    if (!owner) return;
+    int32_t cost = 0, minutes = 0;
+    player_build_cost(owner, kind, site->sector_id, &cost, &minutes);
+    if (owner->credits < cost) return;   // the panel offered "Build", but the credits may have gone since
+    // Paid only for a production the site takes: a refused one (under construction, crew short)
+    // costs nothing.
+    if (site_start_production(site, kind, 0) == RES_OK) player_add_resources(owner, -cost);
+    galaxy_markers_refresh();
+    galaxy_object_panels_close();
+    sound_play(SOUND_PURCHASE);
+    reopen(site, margin, nullptr, GROW_MS);
+}
+
+void clear_selection_and_panels() {
+    starmap_select_object(nullptr);
+    galaxy_object_panels_close();
+}
+
+}  // namespace
+
+// ---- The site panel ----
+
+void starmap_show_site_panel(Control *panel, GameObject *object, int32_t options) {
+    Site *site = site_cast(object);
+    if (!panel) return;
+    if (!site) {
+        control_remove(panel);
+        return;
+    }
+    const Game *g = game();
+    int32_t flags = options;
+    if (site->owner_id != 0 && site->owner_id == g->ui_player_id) {
+        flags |= SITE_PANEL_INTERACTIVE;
+    } else if (!(site->params.template_flags & SITE_TF_BUILDABLE)) {
+        const Sector *sector = sector_find(site->sector_id);
+        if (sector && sector_count_other_owners(sector, g->ui_player_id) <= 0) flags |= SITE_PANEL_INTERACTIVE;
+    }
+    site_panel_init(panel, site, flags);
+    starmap_site_panel_set_handlers(panel);
+}
+
+void starmap_site_panel_set_handlers(Control *panel) {
+    static constexpr ControlFn HANDLERS[SITE_PANEL_SLOT_COUNT] = {
+        starmap_site_on_pick_facility, starmap_site_on_rush_starbase, starmap_site_on_halt_starbase,
+        starmap_site_on_pick_officer,  starmap_site_on_commander_click, starmap_site_on_pick_design,
+        starmap_site_on_rush_shipyard, starmap_site_on_halt_shipyard,  starmap_select_target,
+        starmap_site_on_deactivate,    starmap_site_on_activate,        starmap_site_on_pick_recruit,
+        starmap_site_on_rush_training, starmap_site_on_halt_training,  starmap_site_on_pick_ship,
+    };
+    for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) site_panel_set_slot(panel, slot, HANDLERS[slot]);
+}
+
+Control *starmap_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
+    if (!site) return nullptr;
+    const Rect rect = screen_rect(from);
+    return reopen(site, margin, from ? &rect : nullptr, ms);
+}
+
+void starmap_site_on_rush_starbase(Control *panel) { rush(panel); }
+void starmap_site_on_rush_shipyard(Control *panel) { rush(panel); }
+void starmap_site_on_rush_training(Control *panel) { rush(panel); }
+void starmap_site_on_halt_starbase(Control *control) { halt(control, true); }
+void starmap_site_on_halt_shipyard(Control *control) { halt(control, false); }
+void starmap_site_on_halt_training(Control *control) { halt(control, false); }
+
+void starmap_site_on_deactivate(Control *) {
+    Site *site = selected_site();
+    if (!site) return;
+    if (site->subtype == SITE_HARVESTER && !(site->state & SITE_DEACTIVATED)) site_set_deactivated(site, 1);
+    clear_selection_and_panels();
+}
+
+void starmap_site_on_activate(Control *) {
+    Site *site = selected_site();
+    if (!site) return;
+    site_set_deactivated(site, 0);
+    clear_selection_and_panels();
+}
+
+void starmap_site_on_pick_facility(Control *site_panel) {
+    Site *site = selected_site();
+    if (!site || !site_panel_state(site_panel)) return;
+    Control *panel = nullptr;
+    if (site_panel_defense_row(site_panel)) {
+        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) defense_upgrade_panel_build_for(panel, site);
+    } else {
+        GameObject *entry = site_panel_picked_object(site_panel);
+        if (!entry) return;
+        if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD)))
+            site_detail_panel(panel, entry, game()->ui_player_id, game()->shown_sector_id);
+    }
+    if (!panel) return;
+    place_beside(panel, site_panel, site);
+    sound_play(SOUND_CLICK);
+}
+
+void starmap_site_on_pick_officer(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
+
+void starmap_site_on_pick_recruit(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
+
+void starmap_site_on_commander_click(Control *site_panel) {
+    Site *site = site_panel_site(site_panel);
+    if (!site) return;
+    if (site->commander) {
+        open_officer(site_panel, site->commander);
+        return;
+    }
+    Control *dialog = open_beside(GALAXY_PANEL_ASSIGN_BASE);
+    if (!dialog) return;
+    officer_assign_dialog(dialog, site, ASSIGN_OFFICER_ANIMATE);
+    officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
+    officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+    place_beside(dialog, site_panel, site);
+}
+
+void starmap_site_on_pick_ship(Control *site_panel) {
+    Site *site = site_panel_site(site_panel);
+    GameObject *ship = site_panel_picked_object(site_panel);
+    if (!site || !ship) return;
+    Control *panel = open_beside(GALAXY_PANEL_SHIP);
+    if (!panel) return;
+    starmap_object_panel_set_object(panel, ship);
+    starmap_show_ship_panel(panel, ship, game()->ui_player);
+    place_beside(panel, site_panel, site);
+}
+
+// ---- The facility build and defence upgrade panels ----
+
+void starmap_facility_on_build(Control *panel) {
+    const GameObject *object = panel ? static_cast<GameObject *>(panel->user_data) : nullptr;
+    if (!object || object->kind != OBJECT_SITE) return;
+    build_at_starbase(object->subtype, MARGIN_WIDE);
+}
+
+void starmap_site_build_defense(Control *) { build_at_starbase(-1, MARGIN_NEAR); }

@@ -19,7 +19,7 @@ void starmap_site_on_rush_starbase(Control *panel);     // slot 1
 void starmap_site_on_halt_starbase(Control *control);   // slot 2
 void starmap_site_on_pick_officer(Control *panel);      // slot 3
 void starmap_site_on_commander_click(Control *panel);   // slot 4
-void starmap_site_on_pick_design(Control *panel);       // slot 5
+// slot 5 is starmap_site_on_pick_design (design_handlers.h)
 void starmap_site_on_rush_shipyard(Control *panel);     // slot 6
 void starmap_site_on_halt_shipyard(Control *control);   // slot 7
 // slot 8 is starmap_select_target (galaxy_screen.h)

@@ -6,8 +6,8 @@
 //    sets to the galaxy screen's handler; the chooser's rows hand their pick to the list's on-pick.
 //  - Pictures load on a worker thread. The builder requests the template's load group (the
 //    factory's count lock) and starts the worker, which only resolves the factory load groups and
-//    then sets its done bit (release). The game thread polls the bit (acquire) from the picture
-//    holder's timer, joins the worker, builds the animated picture into the hidden holder and
+//    then sets its done bit (release). The game thread polls the bit (acquire) from a timer (a
+//    hidden control runs none, so an empty sibling of the holder carries it), joins the worker, builds the animated picture into the hidden holder and
 //    reveals it. Without a thread the groups resolve at once and the picture shows after 300 ms.
 //  - Freeing a panel's state (closing or rebuilding the panel) joins its worker first, then drops
 //    the load-group request only when the state actually took one.
@@ -51,11 +51,11 @@ int32_t facility_days_from_minutes(int32_t minutes);
 
 // ---- Facility build panel and defence upgrade panel ----
 
+constexpr int FACILITY_PANEL_ID_DESCRIPTION = 100001;
 constexpr int FACILITY_PANEL_ID_COST_TAG    = 100002;
 constexpr int FACILITY_PANEL_ID_BUTTONS     = 100003;
 constexpr int FACILITY_PANEL_ID_TITLE       = 100004;
 constexpr int FACILITY_PANEL_ID_PICTURE     = 100005;
-constexpr int FACILITY_PANEL_ID_DESCRIPTION = 100006;
 
 constexpr int DEFENSE_PANEL_ID_TITLE        = 100001;
 constexpr int DEFENSE_PANEL_ID_PICTURE      = 100002;
@@ -73,6 +73,7 @@ struct FacilityPictureLoad {
     std::thread          worker;
     std::atomic<uint32_t> done{0};   // bit 0: the worker's resolve has finished
     Control             *holder = nullptr;   // the hidden holder, one reference while loading
+    Control             *ticker = nullptr;   // a shown, empty sibling whose timer polls the worker
     int32_t              kind = -1;          // object kind and template of the picture
     int32_t              tmpl = -1;
 };
@@ -113,11 +114,24 @@ void defense_panel_on_build(Control *button);
 void defense_panel_close(Control *title);
 void defense_panel_state_free(void *state);
 
+// Game thread: hands the hidden holder (one more reference) to a new worker for the template's
+// detail picture, the caller having requested its load group; false when no thread could be made
+// (the picture is then built at once and shown after 300 ms).
+bool facility_picture_load_start(FacilityPictureLoad *load, Control *holder, int32_t kind, int32_t tmpl);
 // The worker's body: resolves the factory load groups and sets the done bit.
 void facility_picture_load_run(FacilityPictureLoad *load);
 // Game thread: when the worker is done, joins it, builds the picture and reveals the holder;
-// true once the picture is in place (or the load was given up).
+// true once the picture is in place (or there is nothing left to wait for).
 bool facility_picture_load_poll(FacilityPictureLoad *load);
+// Game thread: joins the worker and lets go of the holder.
+void facility_picture_load_finish(FacilityPictureLoad *load);
+
+// Pieces both build panels share: the panel's look, the "Build"/"Resume" button row (greyed with
+// "Insufficient credits" when the player is short), and the final sizing (title bar across the
+// panel, picture box centred and growing in from 2 x 2).
+void     facility_panel_look(Control *panel);
+Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id);
+void     facility_panel_fit(Control *panel, int title_id, int picture_id);
 
 // ---- Facility detail rows ----
 

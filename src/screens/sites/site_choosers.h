@@ -11,22 +11,13 @@
 //  - Game thread only.
 #include <cstdint>
 #include "platform/list.h"
+#include "screens/sites/site_panel.h"
 #include "ui/control.h"
 
 struct GameObject;
 
-// Which chooser is open (the site panel state's open-chooser word).
-constexpr int32_t SITE_CHOOSER_FACILITY = 0;
-constexpr int32_t SITE_CHOOSER_DESIGN   = 2;
-constexpr int32_t SITE_CHOOSER_RECRUIT  = 3;
-
-// Children of the site panel while a chooser is shown.
-constexpr int SITE_CHOOSER_ID_BACK_ROW      = 100005;
-constexpr int SITE_CHOOSER_ID_FACILITY_LIST = 100007;
-constexpr int SITE_CHOOSER_ID_TITLE         = 100008;
-constexpr int SITE_CHOOSER_ID_DESIGN_LIST   = 100011;
-constexpr int SITE_CHOOSER_ID_RECRUIT_LIST  = 100027;
-
+// Which chooser is open (SITE_CHOOSER_*) and the ids of the lists, the title and the Back row are
+// the site panel's (site_panel.h): the choosers live in its body.
 constexpr int SITE_CHOOSER_REVEAL_MS = 200;   // list, title and Back appear after this
 
 // The facility build list's widget state (the list panel's).

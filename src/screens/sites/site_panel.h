@@ -113,10 +113,6 @@ GameObject *site_panel_picked_object(Control *panel);   // the design, facility 
 Officer  *site_panel_picked_officer(Control *panel);    // the officer or recruit picked
 int32_t   site_panel_defense_row(Control *panel);
 
-// What the rules of the panel read, exposed for the opener and the handlers.
 // The starbase crew a production of the site may draw on: the sector's starbase crew when the
 // sector's owner is the site's owner, else 0.
 int32_t site_panel_starbase_crew(const Site *site);
-// "Mass remaining" of a resource site: "100%" at 100 or more, else "%.2f%%" (at least 0.01);
-// highlighted when at most 10 percent remain. Empty text when the total is 0.
-void    site_panel_mass_remaining(const Site *site, char *out, int out_size, bool *highlight);

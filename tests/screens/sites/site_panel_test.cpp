@@ -1,0 +1,473 @@
+// The site panel, its command buttons and reasons, the officer pool, the starbase "Assign Officer"
+// dialog and the galaxy screen's site production handlers, on a real seeded game.
+#include "../galaxy/panels_test_support.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "game/officer.h"
+#include "platform/colour_fade.h"
+#include "screens/galaxy/site_production.h"
+#include "screens/ships/ship_officer_assignment.h"
+#include "screens/sites/officer_pool.h"
+#include "screens/sites/site_panel.h"
+#include "ui/image_control.h"
+#include "ui/stat_rows.h"
+#include "ui/text_label.h"
+#include "world/factory.h"
+#include "world/site.h"
+#include "world/site_feature.h"
+
+using namespace galaxy_test;
+
+namespace {
+
+constexpr int IMAGE_TYPES[] = {9,  10, 19,  26,  37,  38,  40,  50,  53,  62,  78,  79,  93,  94,  95,  96, 97,
+                               98, 116, 119, 124, 128, 154, 162, 178, 186, 187, 190, 191, 196};
+
+std::string text_of(const Control *c) {
+    const TextLabel *t = text_label_of(c);
+    return t && t->text ? t->text : "";
+}
+void walk(Control *panel, const std::function<void(Control *)> &visit) {
+    if (!panel_of(panel)) return;
+    for (Control *c : panel_of(panel)->children.items)
+        if (c && !(c->flags & CTRL_REMOVED)) visit(c), walk(c, visit);
+}
+bool shows(Control *panel, const std::string &text) {
+    bool found = false;
+    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
+    return found;
+}
+// The value beside a stat row's caption, "" when the row is missing.
+std::string stat(Control *panel, const std::string &caption) {
+    std::string value;
+    walk(panel, [&](Control *row) {
+        Control *l = panel_of(row) ? panel_find_child(row, STAT_ROW_LABEL_ID) : nullptr;
+        Control *v = panel_of(row) ? panel_find_child(row, STAT_ROW_VALUE_ID) : nullptr;
+        if (l && v && text_of(l) == caption) value = text_of(v);
+    });
+    return value;
+}
+Control *button(Control *panel, const std::string &caption) {
+    Control *found = nullptr;
+    walk(panel, [&](Control *c) {
+        if (!found && image_of(c) && image_of(c)->caption && caption == image_of(c)->caption) found = c;
+    });
+    return found;
+}
+std::vector<std::string> buttons(Control *panel) {
+    std::vector<std::string> out;
+    if (Control *row = panel_find_child(panel, SITE_PANEL_ID_BUTTONS))
+        for (Control *c : panel_of(row)->children.items)
+            if (c && image_of(c) && image_of(c)->caption) out.push_back(image_of(c)->caption);
+    return out;
+}
+// "" for an enabled button, else its reason.
+std::string refusal(Control *b) {
+    const ImageControl *im = image_of(b);
+    if (!im) return "missing";
+    if (!(im->options & IMG_HIGHLIGHTED)) return "";
+    return im->tooltip_text ? im->tooltip_text : "(no reason)";
+}
+
+int g_calls[PANEL_COMMAND_SLOT_COUNT];
+void *g_picked;
+template <int K> void count(Control *panel) {
+    ++g_calls[K];
+    g_picked = panel ? (site_panel_state(panel) ? site_panel_picked(panel) : nullptr) : nullptr;
+}
+
+}  // namespace
+
+class SitePanel : public PanelsGame {
+protected:
+    Sector *home = nullptr;
+    Site *base = nullptr;
+    Player *ui = nullptr;
+
+    void SetUp() override {
+        PanelsGame::SetUp();
+        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        ui = game->ui_player;
+        std::vector<Ship *> ships = ui_ships_at_home(1, &home);
+        ASSERT_NE(home, nullptr);
+        base = sector_find_site_of_kind(home, SITE_STARBASE);
+        ASSERT_NE(base, nullptr);
+        ASSERT_EQ(base->owner_id, ui->id);
+        std::memset(g_calls, 0, sizeof g_calls);
+        g_picked = nullptr;
+    }
+    void TearDown() override {
+        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        PanelsGame::TearDown();
+    }
+
+    // The site's panel as the galaxy screen opens it, selected, with the test's counters in the slots.
+    Control *open(Site *site, bool counters = true) {
+        starmap_select_object(site);
+        Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
+        starmap_object_panel_set_object(panel, site);
+        starmap_show_site_panel(panel, site, 5);
+        if (counters) {
+            site_panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
+            site_panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
+            site_panel_set_slot(panel, SITE_SLOT_MOVE, count<SITE_SLOT_MOVE>);
+        }
+        game_flush_new_controls(game);
+        frames(25);   // the buttons row takes clicks 400 ms after it appears
+        return panel;
+    }
+    // A new facility of the UI player in the home sector, built and crewed.
+    Site *facility(int32_t kind) {
+        Site *site = site_create(kind);
+        object_assign_id(site);
+        object_set_owner_id(site, ui->id);
+        sector_add_site(home, site, 300, 300);
+        site_set_under_construction(site, 0);
+        return site;
+    }
+    Officer *hire(const char *name) {
+        Officer *o = officer_create();
+        o->name = name;
+        o->rank = RANK_CAPTAIN;
+        o->owner_id = ui->id;
+        player_add_officer(ui, o);
+        return o;
+    }
+};
+
+// ---- The starbase: buttons, reasons and production ----
+
+TEST_F(SitePanel, StarbaseBuildDependsOnItsCrewAndItsProductionOnDaysAndCredits) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    Control *panel = open(base);
+    EXPECT_NE(panel_find_child(panel, SITE_PANEL_ID_OWNER), nullptr);
+    EXPECT_EQ(stat(panel, "Crew"), std::to_string(base->crew) + "/" + std::to_string(base->params.crew_capacity));
+    EXPECT_FALSE(stat(panel, "Built").empty());
+    ASSERT_EQ(buttons(panel), std::vector<std::string>{"Build"});
+    EXPECT_EQ(refusal(button(panel, "Build")), "");
+
+    base->crew = 99;
+    panel = open(base);
+    EXPECT_EQ(refusal(button(panel, "Build")), "100 crew required");
+
+    // A shipyard of five days: Rush costs and shows its price while more than a day is left.
+    base->crew = 150;
+    site_update_crew_state(base);
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    base->remaining_min = 5 * 1440;
+    base->total_min = 5 * 1440;
+    ui->credits = 1000000;
+    panel = open(base);
+    EXPECT_EQ(buttons(panel), (std::vector<std::string>{"Rush", "Cancel"})) << "a pending item is cancelled";
+    EXPECT_EQ(refusal(button(panel, "Rush")), "");
+    EXPECT_TRUE(shows(panel, "5 days"));
+    EXPECT_TRUE(shows(panel, "$" + std::to_string(site_rush_cost(base))));
+
+    ui->credits = site_rush_cost(base) - 1;
+    base->state &= ~SITE_PENDING;
+    panel = open(base);
+    EXPECT_EQ(refusal(button(panel, "Rush")), "Insufficient credits");
+    EXPECT_EQ(refusal(button(panel, "Halt")), "");
+
+    // One day left, then rushed (no day left): both buttons are refused and no price shows.
+    for (int32_t minutes : {1440, 0}) {
+        base->remaining_min = minutes;
+        if (minutes == 0) base->state |= SITE_RUSHED;
+        panel = open(base);
+        EXPECT_EQ(refusal(button(panel, "Rush")), "Already complete") << minutes;
+        EXPECT_EQ(refusal(button(panel, "Halt")), "Already complete") << minutes;
+        EXPECT_FALSE(shows(panel, "Rush cost")) << minutes;
+    }
+}
+
+TEST_F(SitePanel, FacilitiesGiveTheirReasonsWhenTheyCannotProduce) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    Site *school = facility(SITE_TRAINING);
+    site_reset_recruits(school);
+    while (Officer *o = site_get_officer(school, 0)) site_remove_officer(school, o->id);
+    Control *panel = open(school);
+    EXPECT_EQ(refusal(button(panel, "Train")), "No cadets available");
+
+    // Another owner holds the sector: the facility's starbase crew counts as 0.
+    Site *yard = facility(SITE_SHIPYARD);
+    const uint64_t owner = home->owner_id;
+    home->owner_id = owner + 999;
+    panel = open(yard);
+    EXPECT_EQ(refusal(button(panel, "Build")), "100 crew required");
+    home->owner_id = owner;
+    panel = open(yard);
+    EXPECT_EQ(refusal(button(panel, "Build")), "");
+    EXPECT_EQ(stat(panel, "Ships launched"), "0");
+}
+
+TEST_F(SitePanel, HarvesterWithoutTargetIsDeactivatedAndMovesOnlyWithCrewAndATarget) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    Site *harvester = facility(SITE_HARVESTER);
+    harvester->harvest_target_id = 0;
+    site_update_crew_state(harvester);
+    harvester->state &= ~SITE_CREW_SHORT;
+    Control *panel = open(harvester);
+    Control *status = panel_find_child(panel, SITE_PANEL_ID_STATUS);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(text_of(status), "Deactivated");
+    EXPECT_EQ(buttons(panel), std::vector<std::string>{"Move"});
+    const std::string free_target = sector_find_free_resource_site(home) ? "" : "No targets available";
+    EXPECT_EQ(refusal(button(panel, "Move")), free_target);
+    if (free_target.empty()) {
+        click(button(panel, "Move"));
+        EXPECT_EQ(g_calls[SITE_SLOT_MOVE], 1) << "the button reaches its slot through the input path";
+    }
+
+    harvester->state |= SITE_CREW_SHORT;
+    panel = open(harvester);
+    EXPECT_EQ(text_of(panel_find_child(panel, SITE_PANEL_ID_STATUS)), "Inactive - 100 crew required");
+    EXPECT_EQ(refusal(button(panel, "Move")), "100 crew required");
+    click(button(panel, "Move"));
+    EXPECT_EQ(g_calls[SITE_SLOT_MOVE], free_target.empty() ? 1 : 0) << "a refused button ignores the click";
+}
+
+// ---- Bodies and stars ----
+
+TEST_F(SitePanel, ResourceFiguresRoundAtBothEndsAndLeaveOutAnEmptyBody) {
+    Site *body = nullptr;
+    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
+        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_RESOURCE) && site_get_population(s) <= 0)
+            body = s;
+    if (!body) GTEST_SKIP() << "no resource body at home for seed " << SEED;
+    struct Case {
+        int32_t left, total;
+        const char *shown;
+        bool highlighted;
+    };
+    for (const Case &c : {Case{4, 100000, "0.01%", true}, Case{100000, 100000, "100%", false},
+                          Case{2500000, 2000000, "100%", false}, Case{1050000, 10000000, "10.50%", false},
+                          Case{1000000, 10000000, "10.00%", true}}) {
+        body->resources_left = c.left;
+        body->resources_max = c.total;
+        Control *panel = open(body);
+        EXPECT_EQ(stat(panel, "Mass remaining"), c.shown) << c.left << "/" << c.total;
+        bool highlighted = false;
+        walk(panel, [&](Control *row) {
+            Control *l = panel_of(row) ? panel_find_child(row, STAT_ROW_LABEL_ID) : nullptr;
+            Control *v = l ? panel_find_child(row, STAT_ROW_VALUE_ID) : nullptr;
+            if (v && text_of(l) == "Mass remaining") highlighted = text_label_colour(v)->r > text_label_colour(v)->g;
+        });
+        EXPECT_EQ(highlighted, c.highlighted) << c.left << "/" << c.total;
+        EXPECT_EQ(stat(panel, "Projected yield"), "$" + std::to_string(site_resource_ratio(body, body->harvest_divisor)));
+    }
+    body->resources_left = 0;
+    body->resources_max = 0;
+    Control *panel = open(body);
+    EXPECT_EQ(stat(panel, "Mass remaining"), "") << "no ratio of nothing";
+    EXPECT_EQ(stat(panel, "Projected yield"), "");
+    EXPECT_EQ(stat(panel, "Resource mass"), "0.00 GT");
+}
+
+TEST_F(SitePanel, HomeStarIsSolWithItsMassAndAStarElsewhereTakesItsGreekName) {
+    Sector *sol = sector_find(game->sol_sector_id);
+    ASSERT_NE(sol, nullptr);
+    Site *star = nullptr;
+    for (int32_t i = 0; i < sector_site_count(sol) && !star; ++i)
+        if (Site *s = sector_get_site(sol, i); s && (s->params.template_flags & SITE_TF_STAR)) star = s;
+    ASSERT_NE(star, nullptr) << "every sector's star carries the star bit";
+    star->attributes[SITE_ATTR_STELLAR_MASS] = 100;
+    Control *panel = open(star);
+    EXPECT_TRUE(shows(panel, "Sol"));
+    EXPECT_TRUE(shows(panel, "MASS") && shows(panel, "1.00 SM"));
+    EXPECT_FALSE(shows(panel, "GRAVITY"));
+    EXPECT_TRUE(buttons(panel).empty());
+
+    Site *other = sector_find_site_of_kind(home, sector_star_kind(home->subtype));
+    if (!other || home->id == game->sol_sector_id) return;
+    other->label_number = 2;
+    panel = open(other);
+    EXPECT_TRUE(shows(panel, std::string("Gamma ") + object_get_name(home)));
+}
+
+// ---- The officer pool and the commander ----
+
+TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
+    for (const char *name : {"bravo", "Alpha", "Charlie", "Alpha"}) site_add_officer(base, hire(name));
+    Control *pool = officer_pool_panel_create(base, 200, 400, OFFICER_POOL_SELECTABLE);
+    ASSERT_NE(pool, nullptr);
+    ui_test::add_top(pool, 100, 100);
+    OfficerPoolState *state = officer_pool_state(pool);
+    ASSERT_NE(state, nullptr);
+    std::vector<std::string> names;
+    for (Officer *o : state->officers->items) names.push_back(o->name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Alpha", "Charlie", "bravo"}));
+    EXPECT_EQ(state->officers->items[0], site_get_officer(base, 3)) << "the later of two equal names goes first";
+
+    int picks = 0;
+    static int *picks_ref;
+    picks_ref = &picks;
+    officer_pool_set_pick_handler(pool, [](Control *) { ++*picks_ref; });
+    Control *rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
+    frames(5);
+    click(panel_of(rows)->children.items[2]);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(officer_pool_get_picked(pool)->name, "Charlie");
+    EXPECT_EQ(panel_find_child(pool, OFFICER_POOL_ID_SCROLL), nullptr);
+
+    // Not selectable, and taller than its cap: no picks, a bar, clipped; each row appears after
+    // 100..200 ms of its own.
+    for (int i = 0; i < 12; ++i) site_add_officer(base, hire("Delta"));
+    officer_pool_panel_init(pool, base, 200, 190, OFFICER_POOL_ANIMATE);
+    state = officer_pool_state(pool);
+    rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
+    EXPECT_NE(panel_find_child(pool, OFFICER_POOL_ID_SCROLL), nullptr);
+    EXPECT_EQ(rows->h, 190);
+    EXPECT_GT(state->content_height, 190);
+    for (Control *row : panel_of(rows)->children.items) {
+        ASSERT_TRUE(row->flags & CTRL_SHOW_TIMER);
+        EXPECT_GE(row->show_ms, 100);
+        EXPECT_LE(row->show_ms, 200);
+    }
+    frames(20);
+    click(panel_of(rows)->children.items[0]);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(state->picked, -1);
+}
+
+TEST_F(SitePanel, StarbasePoolPickAndCommanderClickReachTheirSlots) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    Officer *waiting = hire("Zulu");
+    site_add_officer(base, waiting);
+    Control *panel = open(base);
+    Control *pool = panel_find_child(panel, SITE_PANEL_ID_OFFICERS);
+    ASSERT_NE(pool, nullptr);
+    frames(20);
+    click(panel_of(panel_find_child(pool, OFFICER_POOL_ID_ROWS))->children.items[0]);
+    EXPECT_EQ(g_calls[SITE_SLOT_PICK_OFFICER], 1);
+    EXPECT_EQ(g_picked, waiting);
+    click(panel_find_child(panel, SITE_PANEL_ID_COMMANDER));
+    EXPECT_EQ(g_calls[SITE_SLOT_COMMANDER], 1) << "an officer is there to take the command";
+}
+
+TEST_F(SitePanel, StarbaseDialogListsThePoolAndOnlyItsOwnersPilotedShips) {
+    Officer *pooled = hire("Pool");
+    site_add_officer(base, pooled);
+    std::vector<Ship *> ships = ui_ships_at_home(3, &home);
+    ASSERT_EQ(ships.size(), 3u);
+    Officer *pilot = hire("Pilot");
+    ship_set_pilot(ships[0], pilot);
+    ship_set_pilot(ships[1], nullptr);
+    const uint64_t owner = ships[2]->owner_id;
+    ship_set_pilot(ships[2], hire("Stranger"));
+    ships[2]->owner_id = owner + 777;
+
+    Control *dialog = ui_test::add_top(panel_create_empty(), 60, 60);
+    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE);
+    AssignOfficerState *state = officer_assign_state(dialog);
+    ASSERT_NE(state, nullptr);
+    std::vector<Officer *> listed(state->officers.items.begin(), state->officers.items.end());
+    EXPECT_EQ(listed, (std::vector<Officer *>{pooled, pilot}));
+    EXPECT_EQ(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL), nullptr);
+    ships[2]->owner_id = owner;
+
+    static int backs, picks;
+    backs = picks = 0;
+    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+    officer_assign_set_pick_handler(dialog, [](Control *) { ++picks; });
+    officer_assign_set_back_handler(dialog, [](Control *) { ++backs; });
+    frames(15);
+    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_TARGET_ROW));
+    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL));
+    EXPECT_EQ(backs, 1);
+    EXPECT_EQ(picks, 0) << "the target row takes no clicks";
+    click(panel_of(panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST))->children.items[1]);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(officer_assign_get_picked(dialog), pilot);
+}
+
+// ---- The handlers ----
+
+TEST_F(SitePanel, PaidHandlersBuyNothingWhenTheCreditsFallShort) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    base->state &= ~SITE_PENDING;
+    base->remaining_min = base->total_min = 4 * 1440;
+    Control *panel = open(base, false);
+    const int32_t price = site_rush_cost(base);
+    ui->credits = price - 1;
+    starmap_site_on_rush_starbase(panel);
+    EXPECT_FALSE(base->state & SITE_RUSHED);
+    EXPECT_EQ(ui->credits, price - 1);
+    ui->credits = price;
+    starmap_site_on_rush_starbase(panel);
+    EXPECT_TRUE(base->state & SITE_RUSHED);
+    EXPECT_EQ(ui->credits, 0);
+
+    // Halting a pending item refunds it; the facility's "Build" then re-checks the price.
+    site_stop_production(base);
+    int32_t cost = 0, minutes = 0;
+    player_build_cost(ui, SITE_SHIPYARD, home->id, &cost, &minutes);
+    ASSERT_GT(cost, 0);
+    ui->credits = cost - 1;
+    Control *offer = ui_test::add_top(panel_create_empty(), 0, 0);
+    control_set_user_data(offer, site_template(SITE_SHIPYARD), nullptr);
+    starmap_select_object(base);
+    starmap_facility_on_build(offer);
+    EXPECT_FALSE(base->state & SITE_PRODUCING);
+    EXPECT_EQ(ui->credits, cost - 1);
+    ui->credits = cost + 5;
+    starmap_select_object(base);
+    starmap_facility_on_build(offer);
+    EXPECT_TRUE(base->state & SITE_PRODUCING);
+    EXPECT_EQ(ui->credits, 5);
+    Control *reopened = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    ASSERT_NE(reopened, nullptr) << "the starbase's panel reopens on its production";
+    EXPECT_EQ(site_panel_site(reopened), base);
+    EXPECT_EQ(buttons(reopened), (std::vector<std::string>{"Rush", "Cancel"}));
+
+    // Cancelling the pending facility gives the credits back and reopens the idle panel.
+    starmap_site_on_halt_starbase(reopened);
+    EXPECT_EQ(ui->credits, cost + 5);
+    reopened = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(buttons(reopened), std::vector<std::string>{"Build"});
+}
+
+TEST_F(SitePanel, DeactivateTouchesOnlyAHarvesterAndDropsTheSelection) {
+    Site *harvester = facility(SITE_HARVESTER);
+    starmap_select_object(base);
+    starmap_site_on_deactivate(nullptr);
+    EXPECT_FALSE(base->state & SITE_DEACTIVATED);
+    EXPECT_EQ(screen()->selected, nullptr);
+    starmap_select_object(harvester);
+    starmap_site_on_deactivate(nullptr);
+    EXPECT_TRUE(harvester->state & SITE_DEACTIVATED);
+    starmap_select_object(harvester);
+    starmap_site_on_activate(nullptr);
+    EXPECT_FALSE(harvester->state & SITE_DEACTIVATED);
+}
+
+TEST_F(SitePanel, StarbasePanelScreenshot) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    site_add_officer(base, hire("Avery Quill"));
+    site_add_officer(base, hire("Bo Tandy"));
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    ui->credits = 1000000;
+    Control *panel = open(base);
+    frames(40);
+    driver.save_screen("site_panel_starbase.png");
+    EXPECT_GT(panel->w, 200);
+    Control *caption = panel_find_child(panel, SITE_PANEL_ID_CAPTION);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_LE(caption->x + caption->w, panel->w) << "the caption stays inside the panel";
+    for (Control *c : panel_of(panel)->children.items) {
+        if (!c || (c->flags & CTRL_REMOVED)) continue;
+        EXPECT_LE(c->x + c->w, panel->w + 1) << "child " << c->id;
+    }
+}
