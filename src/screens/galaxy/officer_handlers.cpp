@@ -15,6 +15,7 @@
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
 #include "screens/ships/ship_officer_assignment.h"
+#include "screens/sites/officer_pool.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "world/sector.h"
@@ -269,14 +270,20 @@ void starmap_officer_on_replace(Control *panel) {
     Officer *officer = officer_panel_officer(panel);
     if (!officer) return;
     Ship *ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
-    // The starbase's own dialog arrives with the site panel; until then a starbase post offers none.
-    if (!ship) return;
+    Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
+    if (!ship && !base) return;
     const Rect where = rect_of(panel);
-    Control *dialog = open_in_place_of(panel, GALAXY_PANEL_ASSIGN_SHIP);
+    Control *dialog = open_in_place_of(panel, ship ? GALAXY_PANEL_ASSIGN_SHIP : GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
-    officer_assign_build(dialog, ship, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-    officer_assign_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
-    officer_assign_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+    if (ship) {
+        officer_assign_build(dialog, ship, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+        officer_assign_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
+        officer_assign_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+    } else {
+        officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+        officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
+        officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+    }
     grow_from(dialog, &where);
     game_flush_new_controls(game());
 }

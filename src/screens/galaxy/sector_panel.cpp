@@ -205,7 +205,7 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
     }
     int y = header_h + 6 + (owner ? owner->h : 0) + 10;
 
-    Control *icons = known ? sector_site_icon_row_create(known, viewer_id, SECTOR_ICONS_FEATURES | SECTOR_ICONS_FACILITIES)
+    Control *icons = known ? sector_site_icon_row_create(known, viewer_id, SECTOR_ICONS_FEATURES | SECTOR_ICONS_FACILITIES | SECTOR_ICONS_OPEN_SITE)
                            : nullptr;
     if (panel_add_child(panel, 8, y, SECTOR_PANEL_SITE_ICONS, 0, icons)) y += icons->h + 10;
     else y += 24;

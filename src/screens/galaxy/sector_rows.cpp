@@ -2,12 +2,15 @@
 #include "screens/galaxy/sector_rows.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/str.h"
+#include "screens/galaxy/galaxy_screen.h"
+#include "screens/galaxy/galaxy_services.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
@@ -21,6 +24,8 @@ namespace {
 constexpr int IMAGE_DEFENCE_UPGRADE = 10;   // what a starbase builds when it builds no facility
 constexpr int IMAGE_COMMANDER = 79;
 constexpr int IMAGE_RECRUIT = 116;
+constexpr int32_t SITE_ICON_PANEL_OPTIONS = 5;   // animated, with a close button
+constexpr int32_t SITE_ICON_PANEL_MARGIN = 12;
 
 // A sprite of an object's frame table, or null when the frame lies outside it or is not loaded.
 // A template has never been drawn and has no current frame (-1): its first picture stands for it.
@@ -53,8 +58,19 @@ Control *row_add(Control **row, int x, Control *icon) {
     return panel_add_child(*row, x, 0, 0, 0, icon);
 }
 
+void free_site_id(void *id) { delete static_cast<uint64_t *>(id); }
+
+// The icon carries the id of the site it stands for and opens its panel on a click.
+void make_openable(Control *icon, const Site *site, uint32_t passes) {
+    if (!icon || !(passes & SECTOR_ICONS_OPEN_SITE)) return;
+    auto *id = new (std::nothrow) uint64_t(site->id);
+    if (!id) return;
+    control_set_user_data(icon, id, free_site_id);
+    control_set_callback(icon, CONTROL_ON_CLICK, sector_site_icon_on_click);
+}
+
 // Pass 1: bodies with their feature badges, in label order.
-void add_features(Control **row, int *x, std::vector<const Site *> sites) {
+void add_features(Control **row, int *x, std::vector<const Site *> sites, uint32_t passes) {
     std::erase_if(sites, [](const Site *s) { return !(s->params.template_flags & SITE_TF_LABELLED); });
     std::stable_sort(sites.begin(), sites.end(),
                      [](const Site *a, const Site *b) { return a->label_number < b->label_number; });
@@ -62,6 +78,7 @@ void add_features(Control **row, int *x, std::vector<const Site *> sites) {
         const Site *tmpl = site_template(site->subtype);
         Control *icon = row_add(row, *x, sprite_icon(frame_of(tmpl ? tmpl : site, site->frame)));
         if (!icon) continue;
+        make_openable(icon, site, passes);
         const int x1 = *x + icon->w;
         Control *badge = site->known_feature_kind >= 0
                              ? row_add(row, 0, image_control_create(feature_badge_image(site->known_feature_kind)))
@@ -79,7 +96,7 @@ void add_features(Control **row, int *x, std::vector<const Site *> sites) {
 }
 
 // Pass 2: the facilities a player builds (and the starbase), one harvester at most.
-void add_facilities(Control **row, int *x, const std::vector<const Site *> &sites) {
+void add_facilities(Control **row, int *x, const std::vector<const Site *> &sites, uint32_t passes) {
     bool harvester_seen = false;
     for (const Site *site : sites) {
         if (site->subtype == SITE_HARVESTER) {
@@ -90,6 +107,7 @@ void add_facilities(Control **row, int *x, const std::vector<const Site *> &site
         if (!tmpl || (tmpl->subtype != SITE_STARBASE && !(tmpl->params.template_flags & SITE_TF_BUILDABLE))) continue;
         Control *icon = row_add(row, *x, sprite_icon(frame_of(tmpl, tmpl->frame)));
         if (!icon) continue;
+        make_openable(icon, site, passes);
         Control *officer = tmpl->subtype == SITE_STARBASE && site->commander_id != 0
                                ? row_add(row, *x + 10, image_control_create_frame(IMAGE_COMMANDER, 1))
                                : nullptr;
@@ -138,13 +156,26 @@ Control *sector_site_icon_row_create(const GameObject *remembered, uint64_t view
     const std::vector<const Site *> sites = remembered_sites(sector, game_find_player(game_get(), viewer_id));
     Control *row = nullptr;
     int x = 0;
-    if (passes & SECTOR_ICONS_FEATURES) add_features(&row, &x, sites);
-    if (passes & SECTOR_ICONS_FACILITIES) add_facilities(&row, &x, sites);
+    if (passes & SECTOR_ICONS_FEATURES) add_features(&row, &x, sites, passes);
+    if (passes & SECTOR_ICONS_FACILITIES) add_facilities(&row, &x, sites, passes);
     if (!row) return nullptr;
     panel_relayout(row);
     for (Control *child : panel_of(row)->children.items)
         if (child) control_set_position(child, child->x, row->h / 2 - child->h / 2);
     return row;
+}
+
+void sector_site_icon_on_click(Control *icon) {
+    const auto *id = icon ? static_cast<const uint64_t *>(icon->user_data) : nullptr;
+    Site *site = id ? site_cast(game_find_object(game_get(), *id)) : nullptr;
+    if (!site) return;
+    starmap_select_object(site);
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
+    if (!panel) return;
+    starmap_object_panel_set_object(panel, site);
+    starmap_show_site_panel(panel, site, SITE_ICON_PANEL_OPTIONS);
+    starmap_place_panel_beside(panel, site, SITE_ICON_PANEL_MARGIN);
+    game_flush_new_controls(game_get());
 }
 
 Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKind kind) {

@@ -784,6 +784,11 @@ void site_panel_build(Control *panel, int32_t delay, bool animate, bool interact
     const uint32_t tf = site->params.template_flags;
     state->open_chooser = SITE_CHOOSER_NONE;
 
+    // A rebuild after a chooser replaces what the chooser left standing.
+    for (int id : {SITE_PANEL_ID_STATUS, SITE_PANEL_ID_BLOCKADE_ICON, SITE_PANEL_ID_BLOCKADE_NOTE, SITE_PANEL_ID_DESCRIPTION,
+                   SITE_PANEL_ID_WARNING, SITE_PANEL_ID_DEFENDERS})
+        while (Control *old = panel_find_child(panel, id)) control_remove(old);
+
     Header h;
     h.x = state->body_x;
     h.y = state->body_y;

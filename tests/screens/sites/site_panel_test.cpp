@@ -8,6 +8,7 @@
 
 #include "game/officer.h"
 #include "platform/colour_fade.h"
+#include "screens/galaxy/sector_panel.h"
 #include "screens/galaxy/site_production.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "screens/sites/officer_pool.h"
@@ -205,6 +206,22 @@ TEST_F(SitePanel, FacilitiesGiveTheirReasonsWhenTheyCannotProduce) {
     panel = open(yard);
     EXPECT_EQ(refusal(button(panel, "Build")), "");
     EXPECT_EQ(stat(panel, "Ships launched"), "0");
+
+    // A body rebuilt after a chooser keeps one status line and one buttons row.
+    yard->state |= SITE_CREW_SHORT;
+    panel = open(yard);
+    site_panel_clear_body(panel);
+    site_panel_build(panel, 200, true, true);
+    site_panel_fit(panel);
+    frames(25);
+    int status_lines = 0, rows = 0;
+    for (Control *c : panel_of(panel)->children.items) {
+        if (!c || (c->flags & CTRL_REMOVED)) continue;
+        status_lines += c->id == SITE_PANEL_ID_STATUS;
+        rows += c->id == SITE_PANEL_ID_BUTTONS;
+    }
+    EXPECT_EQ(status_lines, 1);
+    EXPECT_EQ(rows, 1);
 }
 
 TEST_F(SitePanel, HarvesterWithoutTargetIsDeactivatedAndMovesOnlyWithCrewAndATarget) {
@@ -470,4 +487,67 @@ TEST_F(SitePanel, StarbasePanelScreenshot) {
         if (!c || (c->flags & CTRL_REMOVED)) continue;
         EXPECT_LE(c->x + c->w, panel->w + 1) << "child " << c->id;
     }
+}
+
+// ---- The road in: the sector panel's site icons ----
+
+TEST_F(SitePanel, SectorPanelFacilityIconOpensTheSitesPanel) {
+    Control *sector_panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
+    starmap_object_panel_set_object(sector_panel, home);
+    starmap_show_sector_panel(sector_panel, home, 1);
+    control_set_position(sector_panel, 500, 100);
+    game_flush_new_controls(game);
+    frames(25);
+    Control *icons = panel_find_child(sector_panel, SECTOR_PANEL_SITE_ICONS);
+    ASSERT_NE(icons, nullptr);
+    Control *starbase_icon = nullptr;
+    for (Control *icon : panel_of(icons)->children.items) {
+        const auto *id = icon ? static_cast<const uint64_t *>(icon->user_data) : nullptr;
+        if (id && *id == base->id) starbase_icon = icon;
+    }
+    ASSERT_NE(starbase_icon, nullptr) << "the starbase's icon stands for it";
+    click(starbase_icon);
+    Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    ASSERT_NE(site_panel, nullptr);
+    EXPECT_EQ(site_panel_site(site_panel), base);
+    EXPECT_EQ(screen()->selected, base);
+    EXPECT_EQ(panel_command_slots(site_panel)->slot[SITE_SLOT_RUSH_STARBASE], starmap_site_on_rush_starbase);
+}
+
+TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
+    site_add_officer(base, hire("Avery Quill"));
+    std::vector<Ship *> ships = ui_ships_at_home(2, &home);
+    ASSERT_EQ(ships.size(), 2u);
+    ship_set_pilot(ships[1], hire("Cass Ombra"));
+    for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_FRAMES);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_BASE);
+    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+    control_set_position(dialog, 120, 80);
+    game_flush_new_controls(game);
+    frames(40);
+    driver.save_screen("site_assign_officer.png");
+    Control *list = panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_LE(list->x + list->w, dialog->w);
+    EXPECT_LE(list->y + list->h, dialog->h);
+}
+
+TEST_F(SitePanel, BodyPanelScreenshot) {
+    Site *body = nullptr;
+    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
+        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0)
+            body = s;
+    if (!body) GTEST_SKIP() << "no body with a surface at home for seed " << SEED;
+    Control *panel = open(body);
+    frames(40);
+    driver.save_screen("site_panel_body.png");
+    Control *surface = panel_find_child(panel, SITE_PANEL_ID_SURFACE);
+    Control *stats = panel_find_child(panel, SITE_PANEL_ID_STATS);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_NE(stats, nullptr);
+    EXPECT_NEAR(surface->x + surface->w / 2, stats->x + stats->w / 2, 1) << "one centred on the other";
+    Control *description = panel_find_child(panel, SITE_PANEL_ID_DESCRIPTION);
+    ASSERT_NE(description, nullptr);
+    EXPECT_GE(description->y, surface->y + surface->h);
 }
