@@ -9,6 +9,7 @@
 
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/anim.h"
 #include "platform/colour_fade.h"
 #include "screens/galaxy/site_production.h"
 #include "platform/list.h"
@@ -58,6 +59,11 @@ Control *picture_create(const FacilityPictureLoad *load) {
         if (const Sprite *sprite = object_frame_sprite(tmpl, f)) sprites.push_back(const_cast<Sprite *>(sprite));
     if (sprites.empty()) return nullptr;
     Control *picture = image_control_create_sprites(sprites.data(), int(sprites.size()));
+    // Given frames step every 100 ms; the detail pictures run a little faster.
+    if (ImageControl *im = image_of(picture); im && im->animation && im->player) {
+        for (AnimFrame &f : im->animation->pairs) f.ms = FACILITY_PICTURE_FRAME_MS;
+        anim_player_start(im->player, im->animation, -1);
+    }
     if (picture && dx.size() == sprites.size()) image_control_set_frame_offsets(picture, dx.data(), dy.data());
     return picture;
 }

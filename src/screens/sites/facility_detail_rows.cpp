@@ -41,14 +41,10 @@ void add_row(List<SystemRow> *rows, Control *icon, const char *label, const std:
 
 // A star lies in its sector and takes the sector's name with an orbit word; a labelled body
 // orbits one and takes a numeral.
-bool lies_in_sector(const Site *site, const Sector *sector) {
-    return sector && site->subtype == sector_star_kind(sector->subtype);
-}
-
 std::string location_text(const Site *site) {
     const Game *g = game_get();
     Sector *sector = sector_find(site->sector_id);
-    if (lies_in_sector(site, sector)) {
+    if ((site->params.template_flags & SITE_TF_STAR) && sector) {
         if (sector->id == g->sol_sector_id) return "Sol";
         return str_format("%s %s", facility_orbit_word(site->label_number), object_get_name(sector));
     }

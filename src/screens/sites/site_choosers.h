@@ -16,8 +16,10 @@
 
 struct GameObject;
 
-// Which chooser is open (SITE_CHOOSER_*) and the ids of the lists, the title and the Back row are
-// the site panel's (site_panel.h): the choosers live in its body.
+// Which chooser is open (SITE_CHOOSER_*: the facility chooser leaves it at SITE_CHOOSER_NONE)
+// and the ids of the lists, the title and the Back row are the site panel's (site_panel.h): the
+// choosers live in its body.
+
 constexpr int SITE_CHOOSER_REVEAL_MS = 200;   // list, title and Back appear after this
 
 // The facility build list's widget state (the list panel's).

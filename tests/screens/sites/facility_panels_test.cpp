@@ -7,13 +7,16 @@
 
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "screens/design/design_list_panel.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/site_choosers.h"
+#include "screens/sites/site_panel.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
+#include "views/commander_box.h"
 #include "world/factory.h"
 #include "world/sector.h"
 #include "world/site.h"
@@ -217,6 +220,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     int32_t cost = 0, minutes = 0;
     player_build_cost(player, tmpls[0], home->id, &cost, &minutes);
 
+    driver.draw = false;   // no frame replay while the panels' workers load (see below)
     Control *panel = top_panel();
     player->credits = cost;   // exactly enough
     site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
@@ -271,6 +275,9 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const int32_t a = SITE_STARBASE, b = tmpls[0];
     const int32_t a0 = detail_requests(OBJECT_SITE, a), b0 = detail_requests(OBJECT_SITE, b);
 
+    // The test's frame replay re-attaches the screen whose pixel format the worker's sprite loads
+    // read; the program attaches it once. Frames are not replayed while a worker loads.
+    driver.draw = false;
     Control *panel = top_panel();
     site_detail_panel(panel, factory_get_template(OBJECT_SITE, a), game->ui_player_id, home->id);
     EXPECT_EQ(detail_requests(OBJECT_SITE, a), a0 + 1);
@@ -286,6 +293,7 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     const ImageControl *picture = image_of(list_get(&panel_of(holder)->children, 0));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->frame_count, site_template(b)->params.frame_range_count);
+    driver.draw = true;
     frames(15);
     driver.save_screen("facility_build_panel.png");
 
@@ -303,6 +311,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     ASSERT_GT(cost, 0);
     const int32_t requests = detail_requests(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE);
 
+    driver.draw = false;   // no frame replay while the worker loads (see above)
     Control *panel = top_panel();
     player->credits = cost;
     defense_upgrade_panel_build_for(panel, base);
@@ -314,6 +323,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     EXPECT_TRUE(shows(panel_find_child(panel, DEFENSE_PANEL_ID_COST_TAG), "$" + std::to_string(cost)));
     Control *holder = panel_find_child(panel, DEFENSE_PANEL_ID_PICTURE);
     ASSERT_TRUE(run_until([&] { return !(holder->flags & CTRL_HIDDEN); }, 500));
+    driver.draw = true;
     frames(15);
     driver.save_screen("defense_upgrade_panel.png");
 
@@ -397,4 +407,100 @@ TEST_F(FacilityPanels, ProductionRowsOnlyWhenAskedAndHarvesterStates) {
 
     EXPECT_STREQ(facility_orbit_word(10), "Tau");
     EXPECT_STREQ(facility_orbit_word(11), "");
+}
+
+// ---- The site choosers ----
+
+namespace {
+struct Pick {
+    int calls = 0;
+    void *item = nullptr;
+    int32_t defense_row = -1;
+};
+Pick g_pick[SITE_PANEL_SLOT_COUNT];
+template <int K> void record(Control *panel) {
+    g_pick[K] = {g_pick[K].calls + 1, site_panel_picked(panel), site_panel_defense_row(panel)};
+}
+Control *live_child(Control *panel, int id) {
+    Control *c = panel_find_child(panel, id);
+    return c && !(c->flags & (CTRL_REMOVED | CTRL_FADING)) ? c : nullptr;
+}
+}  // namespace
+
+class SiteChoosers : public FacilityPanels {
+protected:
+    Control *chooser(Site *site, void (*opener)(Control *)) {
+        for (Pick &p : g_pick) p = Pick{};
+        Control *panel = top_panel();
+        site_panel_init(panel, site, SITE_PANEL_INTERACTIVE);
+        for (int slot : {SITE_SLOT_PICK_FACILITY, SITE_SLOT_PICK_DESIGN, SITE_SLOT_PICK_RECRUIT})
+            site_panel_set_slot(panel, slot, slot == 0 ? record<0> : slot == 5 ? record<5> : record<11>);
+        site_panel_set_picked(panel, base, 0);
+        site_panel_clear_body(panel);
+        opener(panel);
+        site_panel_fit(panel);
+        frames(30);   // shown after 200 ms, facility rows slid in
+        return panel;
+    }
+};
+
+TEST_F(SiteChoosers, FacilityPickOrUpgradeMarkReachesSlotZeroAndEscapeGoesBack) {
+    Control *panel = chooser(base, site_facility_chooser_open);
+    Control *list = live_child(panel, SITE_PANEL_ID_FACILITY_LIST);
+    ASSERT_NE(list, nullptr);
+    Control *title = live_child(panel, SITE_PANEL_ID_CHOOSER_TITLE);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(text_of(title), "Choose facility to build");
+    EXPECT_GE(title->y, list->y + list->h);
+    ASSERT_NE(button(live_child(panel, SITE_PANEL_ID_BUTTONS), "Back"), nullptr);
+    frames(60);   // the rows have grown to their width
+    driver.save_screen("site_facility_chooser.png");   // for review
+
+    FacilityChooserState *state = facility_chooser_state(list);
+    const int32_t facilities = list_count(&state->entries);
+    ASSERT_EQ(list_count(&state->rows), facilities + 1) << "an unupgraded starbase offers the upgrade";
+    click(list_get(&state->rows, facilities));
+    EXPECT_EQ(g_pick[0].calls, 1);
+    EXPECT_EQ(g_pick[0].defense_row, 1);
+    EXPECT_EQ(g_pick[0].item, base) << "the upgrade row leaves the picked item as it was";
+    click(list_get(&state->rows, 0));
+    EXPECT_EQ(g_pick[0].defense_row, 0);
+    EXPECT_EQ(g_pick[0].item, list_get(&state->entries, 0));
+
+    press(27);
+    frames(15);
+    EXPECT_EQ(live_child(panel, SITE_PANEL_ID_FACILITY_LIST), nullptr) << "Escape acts as Back";
+    EXPECT_FALSE(shows(panel, "Choose facility to build"));
+}
+
+TEST_F(SiteChoosers, RecruitPickReachesItsSlot) {
+    Site *school = lay_down(SITE_TRAINING, 0);
+    site_set_under_construction(school, 0);
+    site_spawn_initial_recruits(school);
+    Control *panel = chooser(school, site_recruit_chooser_open);
+    EXPECT_TRUE(shows(panel, "Choose recruit"));
+    const OfficerChooserState *recruits = officer_chooser_state(live_child(panel, SITE_PANEL_ID_RECRUIT_LIST));
+    ASSERT_NE(recruits, nullptr);
+    ASSERT_GE(list_count(&recruits->rows), 1);
+    click(list_get(&recruits->rows, 0));
+    EXPECT_EQ(g_pick[11].calls, 1);
+    EXPECT_EQ(g_pick[11].item, list_get(&recruits->officers, 0));
+}
+
+TEST_F(SiteChoosers, DesignPickOrNewDesignReachesSlotFive) {
+    Site *yard = lay_down(SITE_SHIPYARD, 0);
+    site_set_under_construction(yard, 0);
+    ASSERT_GE(list_count(&player->designs), 1);
+    Control *panel = chooser(yard, site_design_chooser_open);
+    EXPECT_EQ(site_panel_state(panel)->open_chooser, SITE_CHOOSER_DESIGN);
+    const DesignListState *designs = design_list_state(live_child(panel, SITE_PANEL_ID_DESIGN_LIST));
+    ASSERT_NE(designs, nullptr);
+    const int32_t rows = list_count(&designs->rows);
+    ASSERT_EQ(rows, list_count(&player->designs) + 1);
+    click(list_get(&designs->rows, rows - 1));   // "(New Design)"
+    EXPECT_EQ(g_pick[5].calls, 1);
+    EXPECT_EQ(g_pick[5].item, nullptr);
+    click(list_get(&designs->rows, 0));
+    EXPECT_EQ(g_pick[5].calls, 2);
+    EXPECT_EQ(g_pick[5].item, list_get(&player->designs, 0));
 }
