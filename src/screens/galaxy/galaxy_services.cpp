@@ -1,9 +1,8 @@
-// Galaxy services whose screens are not there yet (each opens nothing and says so once), and the
-// entries of those that are.
+// Galaxy services: the entries whose screens live in their own folders but are reached through the
+// galaxy screen's own names (the news panel's).
 #include "screens/galaxy/galaxy_services.h"
 
 #include "game/game.h"
-#include "platform/log.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/news/news_item_panel.h"
 #include "screens/news/news_panel.h"
@@ -11,12 +10,6 @@
 #include "platform/list.h"
 #include "ui/control.h"
 #include "world/object.h"
-
-void galaxy_not_yet(bool *said, const char *what) {
-    if (*said) return;
-    *said = true;
-    log_write(LOG_GAME, LOG_DEBUG, "No %s yet", what);
-}
 
 // ---- News ----
 

@@ -1,21 +1,17 @@
 #pragma once
-// Galaxy services: the panels and map decorations the galaxy screen opens whose screens arrive on
-// their own. The screen calls only these entries; each later screen replaces its entries here.
-//  - An entry whose screen is not there yet opens nothing: a panel it was given to fill is marked
-//    removed (the object-panel stack drops it at the next frame), and it logs one line, "No %s
-//    yet" (category GAME, level DEBUG), the first time it is called.
-//  - Entries still empty: none.
+// Galaxy services: the panels and map decorations the galaxy screen opens whose screens live on
+// their own. The screen calls only these entries.
 //  - Entries with their files: the sector panel (sector_orders.cpp; the panel itself is in
 //    sector_panel.cpp and sector_move.cpp), the fleet panel (fleet_orders.cpp), the map markers and
 //    the hover information (markers.cpp), the destination prompt (course_prompt.cpp), the next-item
 //    cycle (encounter_entry.cpp), the sector minimap (sector_minimap.cpp), the news panel and its
 //    item panel (screens/news/), the ships list (screens/ships/ships_list.cpp), the ship panel
 //    (ship_commands.cpp; the panel itself is in screens/ships/), the officer detail panel
-//    (screens/officers/officer_detail_panel.cpp), the site panel (site_production.cpp; the panel itself
-//    is in screens/sites/site_panel.cpp), the technology list (screens/research/tech_list.h,
+//    (screens/officers/officer_detail_panel.cpp), the technology list (screens/research/tech_list.h,
 //    its handlers in research_handlers.cpp), the facility details (screens/sites/
-//    facility_detail_rows.cpp), the officers list (screens/officers/officers_list.h) and the
-//    corporation summary (screens/corporation/corporation_summary.h).
+//    facility_detail_rows.cpp), the officers list (screens/officers/officers_list.h), the
+//    corporation summary (screens/corporation/corporation_summary.h) and the site panel
+//    (site_production.cpp; the panel itself is in screens/sites/site_panel.cpp).
 //  - Game thread only.
 #include <cstdint>
 
@@ -25,9 +21,6 @@ struct GameObject;
 struct Officer;
 struct Player;
 template <typename T> struct List;
-
-// One line, "No %s yet", the first time a stand-in is called; `said` is the stand-in's own.
-void galaxy_not_yet(bool *said, const char *what);
 
 // Object panels: each fills the panel the object-panel stack opened.
 void starmap_show_sector_panel(Control *panel, GameObject *sector, int32_t options);
