@@ -192,4 +192,25 @@ private:
     }
 };
 
+// From the title to the star map through the load screen where the probe found it: 'l', the first
+// row, Load, "Yes, load", then the news of the moment closed. False when the title never came, the game
+// did not load or the galaxy did not follow.
+inline bool load_from_title(GameWindow &game, const ScreenProbe::LoadSpots &load) {
+    if (!game.wait_for_log("Application mode is now 2")) return false;
+    GameWindow::pause(3000);   // the title shows its menu
+    game.key("l");
+    GameWindow::pause(900);
+    game.click(load.row.x, load.row.y);
+    GameWindow::pause(600);
+    game.click(load.load.x, load.load.y);
+    GameWindow::pause(700);
+    game.click(load.yes.x, load.yes.y);
+    if (!game.wait_for_log("Game load complete, result 0", 30) || !game.wait_for_log("Application mode is now 3", 60))
+        return false;
+    GameWindow::pause(2500);
+    game.key("Escape");   // the news of the moment
+    GameWindow::pause(600);
+    return true;
+}
+
 }  // namespace galaxy_road

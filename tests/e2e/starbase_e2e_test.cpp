@@ -329,20 +329,7 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
 
     GameWindow game(display, dir, save_home);
     ASSERT_TRUE(game.start("starbase.log"));
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-    GameWindow::pause(3000);   // the title shows its menu
-    game.key("l");
-    GameWindow::pause(900);
-    game.click(load.row.x, load.row.y);
-    GameWindow::pause(600);
-    game.click(load.load.x, load.load.y);
-    GameWindow::pause(700);
-    game.click(load.yes.x, load.yes.y);
-    ASSERT_TRUE(game.wait_for_log("Game load complete, result 0", 30)) << game.log();
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 60)) << game.log();
-    GameWindow::pause(2500);
-    game.key("Escape");   // the news of the moment
-    GameWindow::pause(600);
+    ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
 
     // The starbase.
