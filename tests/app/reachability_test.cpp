@@ -65,7 +65,7 @@ LinkMap parse_link_map(std::istream &in) {
 
 // The symbol a function's own section holds (".text.<symbol>", ".text.unlikely.<symbol>" and the
 // like), without the optimiser's clone suffixes (".part.0", ".cold", ".isra.0"): a function counts
-// as reached when any of its pieces is. Empty for a section that is not a function's.
+// as reached when its body or any clone of it is kept. Empty for a section that is not a function's.
 std::string function_symbol(const std::string &section) {
     if (!starts_with(section, ".text.")) return "";
     std::string rest = section.substr(6);
