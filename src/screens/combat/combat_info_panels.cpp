@@ -96,10 +96,13 @@ void call_slot(Control *button, int slot) {
     if (ControlFn fn = slot_of(panel, slot)) fn(panel);
 }
 
+// The shades are taken from the label's own grey, not from its current colour: a row hovered again
+// and again looks the same each time instead of darkening towards black.
 void fade_label_by(Control *label, int dr, int dg, int db) {
     ColourFade *c = text_label_colour(label);
     if (!c) return;
-    colour_fade_to(c, std::clamp(c->r + dr, 0, 255), std::clamp(c->g + dg, 0, 255), std::clamp(c->b + db, 0, 255),
+    const int grey = WEAPON_ROW_LABEL_GREY;
+    colour_fade_to(c, std::clamp(grey + dr, 0, 255), std::clamp(grey + dg, 0, 255), std::clamp(grey + db, 0, 255),
                    ROW_FADE_MS, 0);
 }
 

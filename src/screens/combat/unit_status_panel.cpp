@@ -212,6 +212,8 @@ Control *system_row(Control *panel, System *system, int32_t crit, int style) {
     boxed(row);
     control_set_user_data(row, panel, nullptr);
     control_set_tag(row, crit);
+    row->on_hover_enter = combat_weapon_row_hover_enter;
+    row->on_hover_leave = combat_weapon_row_hover_leave;
 
     Control *icon = image_control_create_framed(system->spare);
     int icon_w = 0, icon_h = 0;
@@ -222,7 +224,8 @@ Control *system_row(Control *panel, System *system, int32_t crit, int style) {
     }
     const int x1 = icon_w + 11;
     Control *last = panel_add_child(row, x1, 7, WEAPON_ROW_LABEL_ID, 1,
-                                    text_label_create_plain(1, 220, 220, 220, system->name.c_str()));
+                                    text_label_create_plain(1, WEAPON_ROW_LABEL_GREY, WEAPON_ROW_LABEL_GREY,
+                                                            WEAPON_ROW_LABEL_GREY, system->name.c_str()));
     if ((system->flags & SYSTEM_FLAG_RECHARGES) && system->recharge_left > 0)
         if (Control *l = add_fixed(row, x1, 23, text_label_create(2, 150, 10, 20, "%s (%i)", system->aux_text.c_str(),
                                                                   system->recharge_left)))

@@ -31,9 +31,10 @@ constexpr int UNIT_STATUS_PILOT_ID     = 100003;
 constexpr int UNIT_STATUS_OWNER_ID     = 100004;
 constexpr int UNIT_STATUS_TARGETING_ID = 100005;
 
-// Children of a weapon row of the panel.
+// Children of a weapon row of the panel; the name label's grey, which the row's hover shades from.
 constexpr int WEAPON_ROW_LABEL_ID = 100000;
 constexpr int WEAPON_ROW_IMAGE_ID = 100001;
+constexpr int WEAPON_ROW_LABEL_GREY = 220;
 
 // Children of the targeting panel; the copy inside the shot panel has its own three.
 constexpr int TARGETING_BOX_ID          = 100006;

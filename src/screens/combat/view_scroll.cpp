@@ -104,8 +104,8 @@ void combat_centre_on_unit_status() {
     CombatScreen *s = combat_screen();
     ObjectMap *map = combat_map();
     if (!map || s->scroll.target_x >= 0 || s->scroll.target_y >= 0) return;
-    Control *panel = game_find_control(game_get(), COMBAT_ID_UNIT_STATUS);
-    if (!panel || (panel->flags & CTRL_HIDDEN)) return;
+    Control *panel = combat_find_unit_status();
+    if (!panel) return;
     // An anchored panel stands in map coordinates, any other on the screen over the view.
     const bool anchored = panel->flags & CTRL_ANCHORED;
     const int32_t cx = (anchored ? panel->abs_x : map->view_x + panel->x) + panel->w / 2;

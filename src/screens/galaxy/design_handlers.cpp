@@ -63,11 +63,9 @@ void place_beside(Control *panel, Control *anchor) {
 }
 
 void fill_summary_slots(Control *summary) {
-    if (DesignPanelState *s = design_panel_state(summary)) {
-        s->slot[DESIGN_SLOT_SCRAP] = starmap_design_on_scrap;
-        s->slot[DESIGN_SLOT_BUILD] = starmap_design_on_build;
-        s->slot[DESIGN_SLOT_EDIT] = starmap_design_on_edit;
-    }
+    design_screen_set_scrap_handler(summary);
+    design_screen_set_build_handler(summary);
+    design_screen_set_edit_handler(summary);
 }
 
 // The summary of the design at the site takes `replaced`'s place on the object-panel stack.

@@ -20,6 +20,7 @@
 #include "screens/galaxy/encounter_dialog.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/ships/ship_details.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -149,9 +150,9 @@ Control *open_dialog(Encounter *enc) {
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER);
     if (!dialog) return nullptr;
     encounter_choice_dialog_build(dialog, enc, game()->ui_player_id);
-    encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
-    encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
-    encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
+    (void)encounter_choice_set_side_handler(dialog);
+    (void)encounter_choice_set_choice_handler(dialog);
+    (void)encounter_choice_set_done_handler(dialog);
     return dialog;
 }
 
@@ -278,15 +279,16 @@ void hover_show_battle(Control *marker, const Encounter *enc) {
 
 // ---- The battle group panel ----
 
-// A computer-controlled ship shows its side's player as its commander.
-void label_machine_ship(Ship *ship) {
+// A computer-controlled ship shows its side's player as its commander; false for any other ship.
+bool label_machine_ship(Ship *ship) {
     Game *g = game();
-    if (!ship || g->combat_ai_player_id == 0 || ship->owner_id != g->combat_ai_player_id) return;
+    if (!ship || g->combat_ai_player_id == 0 || ship->owner_id != g->combat_ai_player_id) return false;
     const Player *side = game_find_player(g, ship->owner_id);
     ship->owner_label = side && !side->name.empty() ? side->name : ARK_DEFAULT_NAME;
     ship->owner_label_r = ARK_LABEL_R;
     ship->owner_label_g = ARK_LABEL_G;
     ship->owner_label_b = ARK_LABEL_B;
+    return true;
 }
 
 // A panel opened beside another one, growing out of nothing.
@@ -399,11 +401,12 @@ void starmap_encounter_detail_on_pick(Control *group) {
     Encounter *enc = live_encounter(battle_group_panel_encounter(group));
     Ship *ship = ship_of(battle_group_panel_picked_ship(group));
     if (!enc || !ship) return;
-    label_machine_ship(ship);
+    const bool machine = label_machine_ship(ship);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
     if (!panel) return;
     starmap_object_panel_set_object(panel, ship);
     starmap_show_ship_panel(panel, ship, game()->ui_player);
+    if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
     sound_play(SOUND_PICK);
     game_flush_new_controls(game());

@@ -305,8 +305,9 @@ Control *add_situation_box(Control *panel, const Situation &s, const Sector *sec
 
 // The ship pick of the galaxy screen: it opens the ship panel beside the clicked row.
 void pick_ship(Control *panel) {
+    if (!fleet_panel_picked_ship(panel)) return;
     ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
-    if (s && s->picked >= 0 && s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
+    if (s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
 }
 
 FleetPanelState *set_slot(Control *panel, FleetPanelSlot slot, ControlFn fn) {

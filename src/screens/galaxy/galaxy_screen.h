@@ -275,11 +275,8 @@ void     starmap_fleet_on_pick_ship(Control *row);
 void     starmap_sector_on_pick_ship(Control *row);
 // A site marker's production box: opens the site's panel beside it and selects it.
 void     starmap_site_marker_on_click(Control *marker);
-// The list of an object panel (its child GALAXY_LIST_ID): rows are panels carrying their object as
-// widget state and GALAXY_ROW_SELECTED or GALAXY_ROW_UNSELECTED as panel value; only shown rows
-// (or rows waiting to show again) count. The count is -1 when the panel has no list.
-int32_t  galaxy_panel_list_count_selected(Control *panel);
-bool     galaxy_panel_list_is_selected(Control *panel, const GameObject *object);
+// A row of an object panel's list (its child GALAXY_LIST_ID) is a panel carrying its object as
+// widget state and GALAXY_ROW_SELECTED or GALAXY_ROW_UNSELECTED as panel value.
 GameObject *galaxy_list_row_object(Control *row);   // null for anything but a row
 
 // ---- command_bar.cpp ----

@@ -208,18 +208,6 @@ GameObject *attached_object(Control *c) {
     return nullptr;
 }
 
-// The list child of an object panel.
-Control *panel_list(Control *panel) {
-    Control *list = panel_find_child(panel, GALAXY_LIST_ID);
-    return panel_of(list) ? list : nullptr;
-}
-
-bool row_counts(const Control *row) {
-    return row && !(row->flags & CTRL_REMOVED) && control_is_shown(row) && panel_of(row);
-}
-
-bool row_selected(const Control *row) { return row_counts(row) && panel_of(row)->value == GALAXY_ROW_SELECTED; }
-
 }  // namespace
 
 // ---- The stack ----
@@ -405,23 +393,3 @@ GameObject *galaxy_list_row_object(Control *row) {
     return panel_of(row) ? static_cast<GameObject *>(row->widget_state) : nullptr;
 }
 
-int32_t galaxy_panel_list_count_selected(Control *panel) {
-    Control *list = panel_list(panel);
-    if (!list) return -1;
-    int32_t count = 0;
-    for (Control *row : panel_of(list)->children.items) {
-        if (!row) break;
-        if (row_selected(row)) ++count;
-    }
-    return count;
-}
-
-bool galaxy_panel_list_is_selected(Control *panel, const GameObject *object) {
-    Control *list = panel_list(panel);
-    if (!list || !object) return false;
-    for (Control *row : panel_of(list)->children.items) {
-        if (!row) break;
-        if (row_selected(row) && row->widget_state == object) return true;
-    }
-    return false;
-}

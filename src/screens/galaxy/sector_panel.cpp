@@ -49,9 +49,9 @@ void call_slot(Control *panel, int slot) {
 
 // Slot 1's default: the ship panel opens beside the clicked row.
 void open_ship_beside_row(Control *panel) {
-    Control *list = sector_panel_ship_list(panel);
-    ShipListState *s = ship_list_state(list);
-    if (!s || s->picked < 0 || s->picked >= list_count(&s->rows)) return;
+    if (!sector_panel_picked_ship(panel)) return;
+    ShipListState *s = ship_list_state(sector_panel_ship_list(panel));
+    if (s->picked >= list_count(&s->rows)) return;
     starmap_sector_on_pick_ship(s->rows.items[size_t(s->picked)]);
 }
 

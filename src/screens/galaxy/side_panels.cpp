@@ -17,6 +17,7 @@
 #include "screens/corporation/corporation_summary.h"
 #include "screens/officers/officers_list.h"
 #include "screens/research/tech_list.h"
+#include "screens/ships/ships_list.h"
 #include "screens/title/game_menu.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
@@ -46,7 +47,7 @@ struct SideList {
     GalaxySideList which;
     int32_t        button_id;
     void         (*build)(Control *panel, Player *ui);   // fills the panel
-    ControlFn      on_select;                             // into the selection slot; null: none
+    ControlFn      on_select;                             // into the selection slot; null: none or set by build
     int32_t        anchor_mode;
     bool           finish_resize_on_close;
 };
@@ -68,6 +69,7 @@ void build_ships(Control *panel, Player *ui) {
     List<GameObject> *ships = ui ? player_objects_sorted(ui) : nullptr;
     ships_list_build(panel, ships);
     list_free(ships);
+    ships_list_set_select_handler(panel, galaxy_ship_list_on_select);
 }
 
 void build_officers(Control *panel, Player *ui) {
@@ -76,20 +78,23 @@ void build_officers(Control *panel, Player *ui) {
     list_free(officers);
 }
 
-void build_tech(Control *panel, Player *ui) { tech_screen_init(panel, ui); }
+void build_tech(Control *panel, Player *ui) {
+    tech_screen_init(panel, ui);
+    tech_list_set_select_slot(panel);
+}
 void build_corp(Control *panel, Player *ui) { corp_panel_init(panel, ui); }
 void build_news(Control *, Player *) { starmap_news_build(); }
 
 constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
 constexpr SideList SHIPS = {.which = GALAXY_LIST_SHIPS, .button_id = GALAXY_ID_SHIPS_BUTTON, .build = build_ships,
-                            .on_select = galaxy_ship_list_on_select, .anchor_mode = PANEL_ANCHOR_NONE,
+                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_NONE,
                             .finish_resize_on_close = false};
 constexpr SideList OFFICERS = {.which = GALAXY_LIST_OFFICERS, .button_id = GALAXY_ID_OFFICERS_BUTTON,
                                .build = build_officers, .on_select = galaxy_officer_list_on_select,
                                .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
 constexpr SideList TECH = {.which = GALAXY_LIST_TECH, .button_id = GALAXY_ID_TECH_BUTTON, .build = build_tech,
-                           .on_select = starmap_tech_list_on_select, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList CORP = {.which = GALAXY_LIST_CORP, .button_id = GALAXY_ID_CORP_BUTTON, .build = build_corp,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList NEWS = {.which = GALAXY_LIST_NEWS, .button_id = GALAXY_ID_NEWS_BUTTON, .build = build_news,

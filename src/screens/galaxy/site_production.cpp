@@ -214,7 +214,7 @@ void starmap_site_on_pick_facility(Control *site_panel) {
     if (!site || !site_panel_state(site_panel)) return;
     Control *panel = nullptr;
     if (site_panel_defense_row(site_panel)) {
-        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) defense_upgrade_panel_build_for(panel, site);
+        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) defense_upgrade_panel_build(panel);   // for the selected site
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;

@@ -261,7 +261,7 @@ void news_panel_layout(Control *panel) {
     // Rows whose alerts have left the game's list go now.
     std::vector<Alert *> alerts;
     std::erase_if(state->rows, [&](Control *row) {
-        Alert *alert = find_alert(row_alert_id(row));
+        Alert *alert = news_panel_row_alert(row);
         if (!alert) {
             control_remove(row);
             return true;
@@ -357,7 +357,7 @@ void news_panel_collapse(Control *panel) {
     if (!state || !state->expanded) return;
     List<Alert> alerts;
     for (Control *row : state->rows)
-        if (Alert *alert = find_alert(row_alert_id(row))) alerts.items.push_back(alert);
+        if (Alert *alert = news_panel_row_alert(row)) alerts.items.push_back(alert);
     const int normal = state->normal_height, limit = state->expanded_limit;
     const int old_w = panel->w, old_h = panel->h;
     news_panel_build_sized(panel, &alerts, normal, limit);   // frees the old state

@@ -142,8 +142,6 @@ Control *summary_build(SaveScreenState *s, const SaveHeader &header) {
 
 }  // namespace
 
-const SaveListIds &save_screen_ids() { return IDS; }
-
 SaveScreenState *save_screen_state(Control *panel) {
     if (!panel_of(panel) || panel->widget_free != state_free) return nullptr;
     return static_cast<SaveScreenState *>(panel->widget_state);

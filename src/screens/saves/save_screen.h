@@ -52,7 +52,6 @@ struct SaveScreenState {
 
 void             save_screen_build(Control *panel);
 SaveScreenState *save_screen_state(Control *panel);   // null when the panel holds no save screen
-const SaveListIds &save_screen_ids();
 
 void save_screen_select_row(Control *row);
 void save_screen_on_back(Control *button);

@@ -28,11 +28,6 @@ void state_call(Control *panel, int slot) {
 
 }  // namespace
 
-DefensePanelState *defense_panel_state(Control *panel) {
-    return panel && panel->widget_free == defense_panel_state_free ? static_cast<DefensePanelState *>(panel->widget_state)
-                                                                   : nullptr;
-}
-
 void defense_panel_state_free(void *data) {
     auto *state = static_cast<DefensePanelState *>(data);
     if (!state) return;

@@ -97,7 +97,6 @@ struct DefensePanelState {
 };
 
 FacilityPanelState *facility_panel_state(Control *panel);   // null for any other panel
-DefensePanelState  *defense_panel_state(Control *panel);
 
 // Empties the panel and builds it for the object (a site under construction or a site template),
 // priced for the player at the sector. The panel's user data becomes the object.

@@ -22,29 +22,33 @@ constexpr int RECRUIT_FADE_MS = 170;
 constexpr int TITLE_GAP = 10;
 constexpr int BACK_GAP = 16;
 
-using ListBuilder = void (*)(Control *list, Site *site, Sector *sector);
+using ListMaker = Control *(*)(Site *site, Sector *sector);   // a new list panel built for the site
 
 struct ChooserKind {
     int32_t     open_chooser;
     int         list_id;
-    ListBuilder build;
+    ListMaker   make;
     const char *title;
     ControlFn   back;
 };
 
-void build_facility_list(Control *list, Site *site, Sector *sector) {
+Control *make_facility_list(Site *site, Sector *sector) {
+    Control *list = panel_create_empty();
+    if (!list) return nullptr;
+    control_set_size(list, 20, 10);
     facility_chooser_build(list, sector, site,
                            site->defense_level > 0 ? FACILITY_CHOOSER_SLIDE
                                                    : FACILITY_CHOOSER_SLIDE | FACILITY_CHOOSER_DEFENSE);
+    return list;
 }
-void build_design_list(Control *list, Site *site, Sector *) { design_list_build(list, site, design_chooser_on_pick); }
-void build_recruit_list(Control *list, Site *site, Sector *) { officer_chooser_init(list, site, recruit_chooser_on_pick); }
+Control *make_design_list(Site *site, Sector *) { return design_list_create(site); }
+Control *make_recruit_list(Site *site, Sector *) { return officer_chooser_create(site, recruit_chooser_on_pick); }
 
-constexpr ChooserKind FACILITY_CHOOSER = {SITE_CHOOSER_NONE, SITE_PANEL_ID_FACILITY_LIST, build_facility_list,
+constexpr ChooserKind FACILITY_CHOOSER = {SITE_CHOOSER_NONE, SITE_PANEL_ID_FACILITY_LIST, make_facility_list,
                                           "Choose facility to build", site_chooser_on_back_facility};
-constexpr ChooserKind DESIGN_CHOOSER = {SITE_CHOOSER_DESIGN, SITE_PANEL_ID_DESIGN_LIST, build_design_list,
+constexpr ChooserKind DESIGN_CHOOSER = {SITE_CHOOSER_DESIGN, SITE_PANEL_ID_DESIGN_LIST, make_design_list,
                                         "Choose ship design", site_chooser_on_back_design};
-constexpr ChooserKind RECRUIT_CHOOSER = {SITE_CHOOSER_RECRUIT, SITE_PANEL_ID_RECRUIT_LIST, build_recruit_list,
+constexpr ChooserKind RECRUIT_CHOOSER = {SITE_CHOOSER_RECRUIT, SITE_PANEL_ID_RECRUIT_LIST, make_recruit_list,
                                          "Choose recruit", site_chooser_on_back_recruit};
 
 // The list, its title below it and the Back row under the title, right-aligned with the list;
@@ -58,11 +62,9 @@ void open(Control *site_panel, const ChooserKind &kind) {
     state->open_chooser = kind.open_chooser;
     const int x = state->body_x, y = state->body_y;
 
-    Control *list = panel_create_empty();
+    Control *list = kind.make(site, sector);
     if (!list) return;
-    control_set_size(list, 20, 10);
     control_set_tag(list, -1);
-    kind.build(list, site, sector);
     control_set_user_data(list, site_panel, nullptr);
     panel_add_child(site_panel, x, y, kind.list_id, 0, list);
     control_hide_for(list, SITE_CHOOSER_REVEAL_MS);

@@ -7,6 +7,7 @@
 
 #include "combat_panels_test_support.h"
 #include "game/player.h"
+#include "platform/colour_fade.h"
 #include "platform/str.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
@@ -473,6 +474,34 @@ TEST_F(UnitStatus, ASystemRowLaysItsPartsSideBySideWithOrWithoutItsIcon) {
         }
     weapon->recharge_left = 0;
     if (loaded_here) image_control_free_type(weapon->spare);
+}
+
+TEST_F(UnitStatus, ASystemRowShadesUnderThePointerAndLooksTheSameOnEveryVisit) {
+    fill(mine, UNIT_STATUS_COMMANDS);
+    const std::vector<Control *> system_rows = rows();
+    ASSERT_FALSE(system_rows.empty());
+    Control *row = system_rows.front();
+    ColourFade *label = text_label_colour(panel_find_child(row, WEAPON_ROW_LABEL_ID));
+    ColourFade *background = panel_background_colour(row);
+    ASSERT_NE(label, nullptr);
+    ASSERT_NE(background, nullptr);
+    int x = 0, y = 0;
+    control_get_screen_position(row, &x, &y);
+    auto rgb = [](const ColourFade *c) { return std::vector<int>{c->r, c->g, c->b}; };
+
+    // The third visit ends where the first did: the shades come from the label's grey, so
+    // hovering never darkens the name step by step.
+    for (int visit = 1; visit <= 3; ++visit) {
+        SCOPED_TRACE("visit " + std::to_string(visit));
+        ui_test::mouse_at(x + 1, y + 1);   // the row's own corner, clear of its buttons
+        frames(25);
+        EXPECT_EQ(rgb(label), (std::vector<int>{154, 194, 154}));
+        EXPECT_EQ(rgb(background), (std::vector<int>{34, 34, 34}));
+        ui_test::mouse_at(x - 40, y + 1);   // off the panel, on the battle's map
+        frames(25);
+        EXPECT_EQ(rgb(label), (std::vector<int>{194, 194, 194}));
+        EXPECT_EQ(rgb(background), (std::vector<int>{90, 87, 5}));
+    }
 }
 
 }  // namespace
