@@ -141,8 +141,6 @@ const std::map<std::string, const char *> TEST_SEAMS = {
     {"news_item_panel_shows(Control*, Alert const*)", "the news item a panel shows, read"},
     {"system_card_get_mount_kind(Control*)", "the mount kind a system card records, read"},
     {"map_minimap_create(ObjectMap*, int, int)", "a minimap over a map of the test's own"},
-    {"sector_panel_press_move(Control*)", "opens a sector panel in its selection view: no screen does yet"},
-    {"combat_weapon_row_toggle(Control*)", "switches a weapon row's icon: nothing toggles it yet"},
 };
 
 const std::vector<std::string> PROGRAM_FOLDERS = {"src/screens/", "src/views/", "src/app/"};

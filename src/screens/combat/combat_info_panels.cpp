@@ -344,6 +344,7 @@ void combat_weapon_row_click(Control *pressed) {
     state->picked_crit = row->tag;
     state->picked_action = action;
     state->clicked_row_id = pressed->id;
+    combat_weapon_row_toggle(row);   // the picked system's icon shows it taken up
     if (ControlFn fn = state->slot[UNIT_STATUS_SLOT_SYSTEM]) fn(panel);
 }
 

@@ -243,6 +243,7 @@ void galaxy_bar_on_starmap(Control *button) {
     GalaxyScreen *s = galaxy_screen();
     if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
     s->sector_after_zoom_id = 0;
+    s->sector_after_zoom_move = false;
     int x = 0, y = 0;
     control_get_screen_position(button, &x, &y);
     starmap_zoom_begin(x, y, x + button->w - 1, y + button->h - 1);

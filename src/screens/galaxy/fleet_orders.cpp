@@ -180,6 +180,7 @@ void starmap_fleet_on_enter_sector(Control *panel) {
     const GameObject *sector = fleet_panel_sector(panel);
     if (!sector) return;
     galaxy_screen()->sector_after_zoom_id = sector->id;
+    galaxy_screen()->sector_after_zoom_move = true;   // Move: the sector's ships to choose from at once
     int x = 0, y = 0, w = 0, h = 0;
     if (Control *move = command_button(panel, fleet_panel_on_sector_move)) {
         control_get_screen_position(move, &x, &y);

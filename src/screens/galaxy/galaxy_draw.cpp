@@ -15,6 +15,7 @@
 #include "platform/hash.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/sector_panel.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
@@ -250,7 +251,9 @@ void zoom_in_done(GalaxyScreen *s) {
 void show_waiting_sector(GalaxyScreen *s) {
     Game *game = game_get();
     GameObject *sector = game_find_object_of_kind(game, OBJECT_SECTOR, s->sector_after_zoom_id);
+    const bool move = s->sector_after_zoom_move;
     s->sector_after_zoom_id = 0;
+    s->sector_after_zoom_move = false;
     if (!sector) return;
     galaxy_object_panels_close();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
@@ -260,6 +263,7 @@ void show_waiting_sector(GalaxyScreen *s) {
     starmap_show_sector_panel(panel, sector, own ? SECTOR_PANEL_OWN_OPTIONS : SECTOR_PANEL_OPTIONS);
     starmap_select_object(sector);
     starmap_place_panel_beside(panel, sector, SECTOR_PANEL_MARGIN);
+    if (move) sector_panel_press_move(panel);
     game_flush_new_controls(game);
 }
 

@@ -143,6 +143,7 @@ void reset_state(GalaxyScreen *s) {
     s->cycle_index = -1;
     s->prompt_eta_speed = 0;
     s->sector_after_zoom_id = 0;
+    s->sector_after_zoom_move = false;
     std::fill(std::begin(s->panel_stack), std::end(s->panel_stack), 0);
     s->panel_top = -1;
     s->worker_seed = 0;

@@ -412,6 +412,7 @@ void starmap_run_pending_load() {
     else clear(GALAXY_FLAG_ENCOUNTERS_PENDING);
     if (!(flags() & GALAXY_FLAG_STARMAP_VIEW)) {
         s->sector_after_zoom_id = 0;
+        s->sector_after_zoom_move = false;
         const int32_t cx = ui_screen_width() / 2, cy = ui_screen_height() / 2;
         starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
     } else {

@@ -124,6 +124,7 @@ struct GalaxyScreen {
     int32_t     cycle_index = -1;            // the Tab cycle's position
     int32_t     prompt_eta_speed = 0;        // the destination prompt's speed for the ETA
     uint64_t    sector_after_zoom_id = 0;    // the sector whose panel opens when the zoom-out ends; 0 none
+    bool        sector_after_zoom_move = false;   // that panel opens in its ship selection (a fleet's Move)
 
     // The object-panel stack: ids, top index -1 when empty.
     int32_t panel_stack[GALAXY_OBJECT_PANEL_LIMIT] = {};

@@ -12,6 +12,7 @@
 #include "platform/str.h"
 #include "screens/galaxy/fleet_panel.h"
 #include "screens/galaxy/fleet_summary.h"
+#include "screens/galaxy/sector_panel.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
 #include "ui/stat_rows.h"
@@ -421,11 +422,19 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     for (Ship *ship : ships) EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_ORDER_A);
     EXPECT_EQ(shown->target_heading, 300);
 
-    // Move: back to the star map, where the sector's panel is to open.
+    // Move: back to the star map, where the sector's panel opens with its ships to choose from.
     open(shown, SECTOR_VIEW_OWN);
     press('m');
     EXPECT_TRUE(has(GALAXY_FLAG_ZOOM_OUT));
     EXPECT_EQ(screen()->sector_after_zoom_id, foreign->id);
+    for (int i = 0; i < 200 && has(GALAXY_FLAG_ZOOM_OUT); ++i) frames(1);
+    ASSERT_FALSE(has(GALAXY_FLAG_ZOOM_OUT));
+    Control *sector_panel = galaxy_object_panel_find(GALAXY_PANEL_SECTOR);
+    ASSERT_NE(sector_panel, nullptr);
+    ASSERT_GE(ships.size(), 2u) << "more than one ship to choose from";
+    EXPECT_NE(panel_find_child(sector_panel, SECTOR_PANEL_SELECT_ALL), nullptr) << "the ship selection, open at once";
+    EXPECT_EQ(screen()->sector_after_zoom_id, 0u);
+    EXPECT_FALSE(screen()->sector_after_zoom_move) << "one Move opens one selection";
 }
 
 TEST_F(FleetPanelSector, DefensesGatheringAndRescueEachOfferTheirOrder) {
