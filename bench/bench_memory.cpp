@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int STEPS = 5;
+constexpr int STEPS = 6;
 constexpr int SETTLE_FRAMES = 150;
 constexpr int BATTLE_FRAMES = 500;
 
@@ -45,15 +45,18 @@ void note(Report *r) {
     if (r->steps < STEPS) r->step[r->steps++] = bench_memory_now();
 }
 
+// A figure a helper noted on the way.
+BenchMemory *slot(Report *r) { return r->steps < STEPS ? &r->step[r->steps++] : nullptr; }
+
 void run_frames(int frames) {
     Graphics *g = gfx_get();
     for (int i = 0; i < frames; ++i) bench_frame_replayed(g);
 }
 
-// Steps: forked, title.
+// Steps: forked, prepared (SDL, the window, the sound manager, the Game), title.
 int to_title(Report *r) {
     note(r);
-    if (const int failure = bench_start_to_title(); failure != BENCH_OK) return failure;
+    if (const int failure = bench_start_to_title(slot(r)); failure != BENCH_OK) return failure;
     note(r);
     return BENCH_OK;
 }
@@ -68,7 +71,7 @@ Report child() {
     return r;
 }
 
-// Steps: forked, title entered, title settled.
+// Steps: forked, prepared, title entered, title settled.
 int title_road(Report *r) {
     if (const int failure = to_title(r); failure != BENCH_OK) return failure;
     for (int i = 0; i < 3000 && !(title_state()->flags.load() & TITLE_ASSETS_LOADED); ++i) {
@@ -81,11 +84,11 @@ int title_road(Report *r) {
     return BENCH_OK;
 }
 
-// Steps: forked, title, the late game made, the galaxy screen settled.
+// Steps: forked, prepared, title, the late game played, its pictures loaded, the galaxy screen settled.
 int galaxy_road(Report *r) {
     if (const int failure = to_title(r); failure != BENCH_OK) return failure;
     Game *game = nullptr;
-    if (const int failure = bench_late_galaxy_game(&game); failure != BENCH_OK) return failure;
+    if (const int failure = bench_late_galaxy_game(&game, slot(r)); failure != BENCH_OK) return failure;
     note(r);
     if (const int failure = bench_enter_mode(APP_MODE_GALAXY); failure != BENCH_OK) return failure;
     run_frames(SETTLE_FRAMES);
@@ -93,10 +96,10 @@ int galaxy_road(Report *r) {
     return BENCH_OK;
 }
 
-// Steps: forked, title, the battle entered, the battle under way.
+// Steps: forked, prepared, title, the game made, the battle entered, the battle under way.
 int battle_road(Report *r) {
     if (const int failure = to_title(r); failure != BENCH_OK) return failure;
-    if (const int failure = bench_two_by_ten_battle(); failure != BENCH_OK) return failure;
+    if (const int failure = bench_two_by_ten_battle(slot(r)); failure != BENCH_OK) return failure;
     note(r);
     run_frames(BATTLE_FRAMES);
     note(r);
@@ -109,7 +112,10 @@ void report_memory(benchmark::State &state, Report (*road_child)(), const char *
         const Report r = bench_fork(road_child);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.ms / 1000.0);
-        for (int i = 0; i < r.steps; ++i) state.counters[std::string(names[i]) + "_MiB"] = r.step[i].rss_mb;
+        for (int i = 0; i < r.steps; ++i) {
+            state.counters[std::string(names[i]) + "_MiB"] = r.step[i].rss_mb;
+            state.counters[std::string(names[i]) + "_malloc_MiB"] = r.step[i].heap_mb;
+        }
         const BenchMemory &last = r.step[r.steps - 1];
         state.counters["anon_MiB"] = last.anon_mb;
         state.counters["file_MiB"] = last.file_mb;
@@ -119,17 +125,17 @@ void report_memory(benchmark::State &state, Report (*road_child)(), const char *
 }
 
 void MemoryOnTitle(benchmark::State &state) {
-    static const char *const names[] = {"0forked", "1title_entered", "2title"};
+    static const char *const names[] = {"0forked", "1prepared", "2title_entered", "3title"};
     report_memory(state, child<title_road>, names);
 }
 
 void MemoryOnGalaxyLateGame(benchmark::State &state) {
-    static const char *const names[] = {"0forked", "1title", "2late_game_made", "3galaxy"};
+    static const char *const names[] = {"0forked", "1prepared", "2title", "3late_game_played", "4pictures", "5galaxy"};
     report_memory(state, child<galaxy_road>, names);
 }
 
 void MemoryOnTwoByTenBattle(benchmark::State &state) {
-    static const char *const names[] = {"0forked", "1title", "2battle_entered", "3battle"};
+    static const char *const names[] = {"0forked", "1prepared", "2title", "3game_made", "4battle_entered", "5battle"};
     report_memory(state, child<battle_road>, names);
 }
 

@@ -50,7 +50,19 @@ constexpr uint32_t BENCH_BATTLE_SEED = 5150;
 constexpr int      BENCH_SHIPS_PER_SIDE = 10;
 constexpr int      BENCH_ARK_GUN_TYPE = 4;
 
-inline int bench_start_to_title() {
+// Resident memory of a process from /proc/<pid>/status, in MiB: the whole (VmRSS) and its parts:
+// anonymous pages (heap, stacks, pixel buffers), file pages (the program's and the libraries' code
+// and data), shared memory. heap_mb is what malloc has handed out and not taken back (only filled
+// for the process itself).
+struct BenchMemory {
+    double rss_mb = 0, anon_mb = 0, file_mb = 0, shmem_mb = 0, heap_mb = 0;
+};
+
+BenchMemory bench_memory_of(const char *status_path);
+BenchMemory bench_memory_now();   // this process, heap included
+
+// prepared: when not null, the memory once startup_prepare is done (before the loading mode).
+inline int bench_start_to_title(BenchMemory *prepared = nullptr) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     char folder[] = "/tmp/astrovane-bench-XXXXXX";   // autosaves and preferences
@@ -60,6 +72,7 @@ inline int bench_start_to_title() {
     options.store_path = BENCH_STORE;
     options.no_sound_playback = true;
     if (int status = 0; !startup_prepare(options, true, &status)) return BENCH_FAIL_STARTUP;
+    if (prepared) *prepared = bench_memory_now();
     app_mode_request(APP_MODE_LOADING);
     app_mode_apply_request();
     for (int i = 0; i < 3000 && app_mode_current_id() != APP_MODE_TITLE; ++i) {
@@ -77,13 +90,15 @@ inline HeadlessOptions bench_largest_galaxy() {
     return headless;
 }
 
-// After start-up to the title: the late game, not yet on the screen.
-inline int bench_late_galaxy_game(Game **out) {
+// After start-up to the title: the late game, not yet on the screen. played: when not null, the
+// memory after the days, before the pictures.
+inline int bench_late_galaxy_game(Game **out, BenchMemory *played = nullptr) {
     Game *game = game_get();
     random_seed(BENCH_GALAXY_SEED);
     const HeadlessOptions headless = bench_largest_galaxy();
     if (headless_new_game(game, headless) != RES_OK) return BENCH_FAIL_GAME;
     for (int32_t day = 0; day < BENCH_LATE_GAME_DAYS; ++day) headless_advance_day(game, headless);
+    if (played) *played = bench_memory_now();
     factory_acquire_group_all(FACTORY_GROUP_FRAMES);   // what the title's galaxy load leaves
     if (factory_resolve_load_groups() != RES_OK) return BENCH_FAIL_GAME;
     *out = game;
@@ -96,8 +111,9 @@ inline int bench_enter_mode(AppModeId mode) {
     return app_mode_current_id() == mode ? BENCH_OK : BENCH_FAIL_MODE;
 }
 
-// After start-up to the title: the battle set up and the combat mode entered.
-inline int bench_two_by_ten_battle() {
+// After start-up to the title: the battle set up and the combat mode entered. made: when not null,
+// the memory once the game is made and its pictures loaded, before the battle.
+inline int bench_two_by_ten_battle(BenchMemory *made = nullptr) {
     Game *game = game_get();
     random_seed(BENCH_BATTLE_SEED);
     HeadlessOptions headless;
@@ -105,6 +121,7 @@ inline int bench_two_by_ten_battle() {
     if (headless_new_game(game, headless) != RES_OK) return BENCH_FAIL_GAME;
     factory_acquire_group_all(FACTORY_GROUP_FRAMES);
     if (factory_resolve_load_groups() != RES_OK) return BENCH_FAIL_GAME;
+    if (made) *made = bench_memory_now();
 
     std::vector<Player *> sides;
     for (Player *p : game->players->items) {
@@ -180,16 +197,6 @@ bool bench_store_there(State &state) {
     return false;
 }
 
-// Resident memory of a process from /proc/<pid>/status, in MiB: the whole (VmRSS) and its parts:
-// anonymous pages (heap, stacks, pixel buffers), file pages (the program's and the libraries' code
-// and data), shared memory. heap_mb is what malloc has handed out and not taken back (only filled
-// for the process itself).
-struct BenchMemory {
-    double rss_mb = 0, anon_mb = 0, file_mb = 0, shmem_mb = 0, heap_mb = 0;
-};
-
-BenchMemory bench_memory_of(const char *status_path);
-BenchMemory bench_memory_now();   // this process, heap included
 
 // The real program started from its binary (SDL's dummy drivers, a save folder of its own, the log
 // at the level that shows the mode switches): the milliseconds from the start until it logged that
