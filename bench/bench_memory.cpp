@@ -2,14 +2,15 @@
 // battle of two sides of ten ships, each in a fresh process that starts as the program does.
 //  - Each child notes its memory at every step of its road, so the figure comes with what it is
 //    made of: the process as forked from the benchmark (libraries, the benchmark's own pages), the
-//    start-up to the title (SDL, the window, the shared assets the loading mode loads), then what
-//    the screen and its game add. The last step's figure is the screen's; its anonymous, file and
-//    malloc parts are reported beside it.
+//    program's set-up (SDL, the window, the sound manager, the Game: startup_prepare), the loading
+//    mode's shared assets up to the title, then what the screen and its game add. Each step gives
+//    the resident figure and what malloc has handed out; the last step's anonymous, file and malloc
+//    parts are reported beside it.
 //  - MemoryOnTitle runs the title 150 replayed frames after its own loading has ended (the boot
 //    log, the title pictures and music); MemoryOnGalaxyLateGame the galaxy screen 150 replayed
 //    frames after entering it with the late game; MemoryOnTwoByTenBattle 500 replayed frames of the
 //    battle (shots, effects and the ships' plans under way).
-//  - ProgramOnTitle (bench_startup.cpp) gives the real program's title figure beside the first.
+//  - ProgramToTitle (bench_startup.cpp) gives the real program's title figure beside the first.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
