@@ -13,34 +13,13 @@
 #include <SDL.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "app/startup.h"
-#include "game/encounter.h"
-#include "game/encounter_life.h"
-#include "game/encounter_setup.h"
-#include "game/game.h"
-#include "game/headless.h"
-#include "game/player.h"
-#include "platform/graphics.h"
-#include "platform/random.h"
+#include "bench_setup.h"
 #include "screens/combat/combat_screen.h"
-#include "ui/app_mode.h"
-#include "world/factory.h"
 #include "world/object_map.h"
-#include "world/ship.h"
 
 namespace {
 
-const std::string STORE = ASTROVANE_BINARY_DIR "/store.dat";
-
-constexpr uint32_t GAME_SEED = 5150;
-constexpr int SHIPS_PER_SIDE = 10;
-constexpr int ARK_GUN_TYPE = 4;
 constexpr int WARM_UP_FRAMES = 100;
 constexpr int MEASURED_FRAMES = 1000;
 constexpr int PLAN_FRAME_CAP = 3000;
@@ -55,7 +34,13 @@ struct Report {
     double value[6] = {};
 };
 
-enum Failure : int { FAIL_NONE = 0, FAIL_STARTUP, FAIL_GAME, FAIL_MODE, FAIL_NO_PLAN };
+enum Failure : int {
+    FAIL_NONE = BENCH_OK,
+    FAIL_STARTUP = BENCH_FAIL_STARTUP,
+    FAIL_GAME = BENCH_FAIL_GAME,
+    FAIL_MODE = BENCH_FAIL_MODE,
+    FAIL_NO_PLAN = BENCH_FAIL_OWN,
+};
 const char *failure_text(int failure) {
     switch (failure) {
     case FAIL_STARTUP: return "start-up did not reach the title mode";
@@ -67,71 +52,8 @@ const char *failure_text(int failure) {
 }
 
 int start_battle() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    char folder[] = "/tmp/astrovane-combat-bench-XXXXXX";
-    if (mkdtemp(folder)) setenv("XDG_DATA_HOME", folder, 1);
-    StartupOptions options;
-    options.has_store_path = true;
-    options.store_path = STORE;
-    options.no_sound_playback = true;
-    if (int status = 0; !startup_prepare(options, true, &status)) return FAIL_STARTUP;
-    app_mode_request(APP_MODE_LOADING);
-    app_mode_apply_request();
-    for (int i = 0; i < 3000 && app_mode_current_id() != APP_MODE_TITLE; ++i) {
-        app_mode_run_frame(GFX_FRAME_MS);
-        SDL_Delay(1);
-    }
-    if (app_mode_current_id() != APP_MODE_TITLE) return FAIL_STARTUP;
-
-    Game *game = game_get();
-    random_seed(GAME_SEED);
-    HeadlessOptions headless;
-    headless.computer_players = 2;
-    if (headless_new_game(game, headless) != RES_OK) return FAIL_GAME;
-    factory_acquire_group_all(FACTORY_GROUP_FRAMES);
-    if (factory_resolve_load_groups() != RES_OK) return FAIL_GAME;
-
-    std::vector<Player *> sides;
-    for (Player *p : game->players->items) {
-        if (!p) break;
-        if (p != game->ui_player && p->id != game->combat_ai_player_id && p->id != game->sol_player_id) sides.push_back(p);
-    }
-    if (sides.size() < 2) return FAIL_GAME;
-    Encounter *enc = encounter_create();
-    if (!enc) return FAIL_GAME;
-    enc->centre_x = 400;
-    enc->centre_y = 300;
-    enc->field_w = 1365;
-    enc->field_h = 1024;
-    encounter_seed_random(enc, GAME_SEED);
-    for (int s = 0; s < 2; ++s) {
-        int n = 0;
-        for (GameObject *obj : sides[s]->objects.items) {
-            if (!obj) break;
-            if (obj->kind == OBJECT_SHIP && n < SHIPS_PER_SIDE) {
-                encounter_add_object(enc, obj);
-                ++n;
-            }
-        }
-        for (; n < SHIPS_PER_SIDE; ++n)
-            if (Ship *ark = encounter_create_ark_ship(sides[s]->id, ARK_GUN_TYPE, 0)) encounter_add_object(enc, ark);
-    }
-    encounter_register_temp_objects(enc);
-    encounter_layout(enc);
-    if (game_add_encounter(game, enc) != RES_OK) return FAIL_GAME;
-    game_set_current_encounter(game, enc);
-    if (game_start_encounter(game) != RES_OK) return FAIL_GAME;
-    game->combat_background = 36 + enc->backdrop;
-    app_mode_request(APP_MODE_ENCOUNTER);
-    app_mode_apply_request();
-    return app_mode_current_id() == APP_MODE_ENCOUNTER ? FAIL_NONE : FAIL_MODE;
-}
-
-void take_queue(Graphics *g) {
-    gfx_queue_lock(g);
-    gfx_queue_clear(g);
-    gfx_queue_unlock(g);
+    if (const int failure = bench_start_to_title(); failure != BENCH_OK) return failure;
+    return bench_two_by_ten_battle();
 }
 
 // value: mean frame ms, longest frame ms, mean replay ms, budget percent, objects on the map, turns
@@ -141,7 +63,7 @@ Report child_frames() {
     if ((report.failure = start_battle()) != FAIL_NONE) return report;
     Graphics *g = gfx_get();
     for (int i = 0; i < WARM_UP_FRAMES; ++i) {
-        take_queue(g);
+        bench_take_queue(g);
         app_mode_run_frame(GFX_FRAME_MS);
         (void)gfx_replay_frame(g, g->screen);
     }
@@ -150,7 +72,7 @@ Report child_frames() {
     ObjectMap *map = game_get()->combat_map;
     const int32_t turns_before = map ? map->change_count : 0;
     for (int i = 0; i < MEASURED_FRAMES; ++i) {
-        take_queue(g);
+        bench_take_queue(g);
         const auto t0 = Clock::now();
         app_mode_run_frame(GFX_FRAME_MS);
         const double ms = ms_since(t0);
@@ -224,34 +146,11 @@ Report child_planning() {
     return report;
 }
 
-Report fork_child(Report (*child)()) {
-    Report report;
-    int fds[2];
-    if (pipe(fds) != 0) return report;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const Report mine = child();
-        (void)!write(fds[1], &mine, sizeof mine);
-        _exit(0);   // no shut-down of the singletons: the process is thrown away
-    }
-    close(fds[1]);
-    if (pid < 0 || read(fds[0], &report, sizeof report) != sizeof report) report = Report{};
-    close(fds[0]);
-    if (pid > 0) waitpid(pid, nullptr, 0);
-    return report;
-}
-
-bool store_there(benchmark::State &state) {
-    if (std::filesystem::exists(STORE)) return true;
-    state.SkipWithError("the generated store is missing");
-    return false;
-}
 
 void CombatFrameTwoByTen(benchmark::State &state) {
-    if (!store_there(state)) return;
+    if (!bench_store_there(state)) return;
     for (auto _ : state) {
-        const Report r = fork_child(child_frames);
+        const Report r = bench_fork(child_frames);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.value[0] / 1000.0);
         state.counters["longest_ms"] = r.value[1];
@@ -263,9 +162,9 @@ void CombatFrameTwoByTen(benchmark::State &state) {
 }
 
 void CombatFrameWhileShipPlans(benchmark::State &state) {
-    if (!store_there(state)) return;
+    if (!bench_store_there(state)) return;
     for (auto _ : state) {
-        const Report r = fork_child(child_planning);
+        const Report r = bench_fork(child_planning);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.value[0] / 1000.0);   // the longest frame while a ship plans
         state.counters["planning_frames"] = r.value[1];

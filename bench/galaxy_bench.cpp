@@ -18,27 +18,12 @@
 #include <SDL.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "app/startup.h"
-#include "game/game.h"
-#include "game/headless.h"
-#include "platform/graphics.h"
-#include "platform/random.h"
+#include "bench_setup.h"
 #include "screens/galaxy/galaxy_screen.h"
-#include "ui/app_mode.h"
-#include "world/factory.h"
 
 namespace {
 
-const std::string STORE = ASTROVANE_BINARY_DIR "/store.dat";
-
-constexpr int32_t LATE_GAME_DAYS = 150;   // as the computer players' own benchmark plays it
-constexpr uint32_t GAME_SEED = 4242;
 constexpr int WARM_UP_FRAMES = 50;
 constexpr int MEASURED_FRAMES = 500;
 constexpr int DAY_FRAME_CAP = 3000;        // a minute of frames
@@ -56,7 +41,14 @@ struct Report {
     double value[6] = {};
 };
 
-enum Failure : int { FAIL_NONE = 0, FAIL_STARTUP, FAIL_GAME, FAIL_MODE, FAIL_NO_TURN, FAIL_DAY_CAP };
+enum Failure : int {
+    FAIL_NONE = BENCH_OK,
+    FAIL_STARTUP = BENCH_FAIL_STARTUP,
+    FAIL_GAME = BENCH_FAIL_GAME,
+    FAIL_MODE = BENCH_FAIL_MODE,
+    FAIL_NO_TURN = BENCH_FAIL_OWN,
+    FAIL_DAY_CAP,
+};
 const char *failure_text(int failure) {
     switch (failure) {
     case FAIL_STARTUP: return "start-up did not reach the title mode";
@@ -70,49 +62,11 @@ const char *failure_text(int failure) {
 
 // In the child: the program's start-up to the title mode, then the late game.
 int prepare_late_game(Game **out) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    char folder[] = "/tmp/astrovane-galaxy-bench-XXXXXX";   // autosaves and preferences
-    if (mkdtemp(folder)) setenv("XDG_DATA_HOME", folder, 1);
-    StartupOptions options;
-    options.has_store_path = true;
-    options.store_path = STORE;
-    options.no_sound_playback = true;
-    if (int status = 0; !startup_prepare(options, true, &status)) return FAIL_STARTUP;
-    app_mode_request(APP_MODE_LOADING);
-    app_mode_apply_request();
-    for (int i = 0; i < 3000 && app_mode_current_id() != APP_MODE_TITLE; ++i) {
-        app_mode_run_frame(GFX_FRAME_MS);
-        SDL_Delay(1);
-    }
-    if (app_mode_current_id() != APP_MODE_TITLE) return FAIL_STARTUP;
-
-    Game *game = game_get();
-    random_seed(GAME_SEED);
-    HeadlessOptions headless;
-    headless.computer_players = HEADLESS_MAX_COMPUTERS;
-    headless.setup.star_density = 4;
-    headless.setup.starting_tech = 2;
-    if (headless_new_game(game, headless) != RES_OK) return FAIL_GAME;
-    for (int32_t day = 0; day < LATE_GAME_DAYS; ++day) headless_advance_day(game, headless);
-    factory_acquire_group_all(FACTORY_GROUP_FRAMES);   // what the title's galaxy load leaves
-    if (factory_resolve_load_groups() != RES_OK) return FAIL_GAME;
-    *out = game;
-    return FAIL_NONE;
+    if (const int failure = bench_start_to_title(); failure != BENCH_OK) return failure;
+    return bench_late_galaxy_game(out);
 }
 
-int enter_galaxy() {
-    app_mode_request(APP_MODE_GALAXY);
-    app_mode_apply_request();
-    return app_mode_current_id() == APP_MODE_GALAXY ? FAIL_NONE : FAIL_MODE;
-}
-
-// The queue as the graphics thread leaves it once it has taken a frame.
-void take_queue(Graphics *g) {
-    gfx_queue_lock(g);
-    gfx_queue_clear(g);
-    gfx_queue_unlock(g);
-}
+int enter_galaxy() { return bench_enter_mode(APP_MODE_GALAXY); }
 
 uint32_t screen_flags() { return galaxy_screen()->screen_flags.load(); }
 
@@ -124,13 +78,13 @@ Report child_frames() {
         return report;
     Graphics *g = gfx_get();
     for (int i = 0; i < WARM_UP_FRAMES; ++i) {
-        take_queue(g);
+        bench_take_queue(g);
         app_mode_run_frame(GFX_FRAME_MS);
         (void)gfx_replay_frame(g, g->screen);
     }
     double total = 0, longest = 0, replay_total = 0;
     for (int i = 0; i < MEASURED_FRAMES; ++i) {
-        take_queue(g);
+        bench_take_queue(g);
         const auto t0 = Clock::now();
         app_mode_run_frame(GFX_FRAME_MS);
         const double ms = ms_since(t0);
@@ -222,10 +176,7 @@ Report child_headless_day() {
     Report report;
     Game *game = nullptr;
     if ((report.failure = prepare_late_game(&game)) != FAIL_NONE) return report;
-    HeadlessOptions headless;
-    headless.computer_players = HEADLESS_MAX_COMPUTERS;
-    headless.setup.star_density = 4;
-    headless.setup.starting_tech = 2;
+    const HeadlessOptions headless = bench_largest_galaxy();
     double total = 0, longest = 0;
     for (int day = 0; day < HEADLESS_DAYS; ++day) {
         const auto t0 = Clock::now();
@@ -240,34 +191,11 @@ Report child_headless_day() {
     return report;
 }
 
-Report fork_child(Report (*child)()) {
-    Report report;
-    int fds[2];
-    if (pipe(fds) != 0) return report;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const Report mine = child();
-        (void)!write(fds[1], &mine, sizeof mine);
-        _exit(0);   // no shut-down of the singletons: the process is thrown away
-    }
-    close(fds[1]);
-    if (pid < 0 || read(fds[0], &report, sizeof report) != sizeof report) report = Report{};
-    close(fds[0]);
-    if (pid > 0) waitpid(pid, nullptr, 0);
-    return report;
-}
-
-bool store_there(benchmark::State &state) {
-    if (std::filesystem::exists(STORE)) return true;
-    state.SkipWithError("the generated store is missing");
-    return false;
-}
 
 void GalaxyFrameLateGame(benchmark::State &state) {
-    if (!store_there(state)) return;
+    if (!bench_store_there(state)) return;
     for (auto _ : state) {
-        const Report r = fork_child(child_frames);
+        const Report r = bench_fork(child_frames);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.value[0] / 1000.0);
         state.counters["longest_ms"] = r.value[1];
@@ -277,9 +205,9 @@ void GalaxyFrameLateGame(benchmark::State &state) {
 }
 
 void GalaxyDayWhileComputersThink(benchmark::State &state) {
-    if (!store_there(state)) return;
+    if (!bench_store_there(state)) return;
     for (auto _ : state) {
-        const Report r = fork_child(child_day);
+        const Report r = bench_fork(child_day);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.value[0] / 1000.0);   // the longest frame while a worker thinks
         state.counters["longest_day_frame_ms"] = r.value[1];
@@ -291,9 +219,9 @@ void GalaxyDayWhileComputersThink(benchmark::State &state) {
 }
 
 void HeadlessDayLateGame(benchmark::State &state) {
-    if (!store_there(state)) return;
+    if (!bench_store_there(state)) return;
     for (auto _ : state) {
-        const Report r = fork_child(child_headless_day);
+        const Report r = bench_fork(child_headless_day);
         if (!r.ok) return state.SkipWithError(failure_text(r.failure));
         state.SetIterationTime(r.value[0] / 1000.0);
         state.counters["longest_ms"] = r.value[1];

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include "ai/ai_combat_scorer.h"
 #include "app/app_hooks.h"
+#include "app/frame_stats.h"
 #include "effects/effect.h"
 #include "game/game.h"
 #include "game/game_loop.h"
@@ -179,6 +180,7 @@ int32_t prefs_read_display_mode() {
 }
 
 void main_shutdown() {
+    frame_stats_finish();   // before anything the frames used goes
     if (sound_get()) (void)sound_stop();   // always RES_OK
 
     // Let the frame in progress complete, then stop the graphics thread.
@@ -313,7 +315,8 @@ void startup_run(int argc, char **argv) {
         log_write(LOG_NONE, LOG_ERROR, "Could not start graphics");
         exit_failure();
     }
-    if (game_thread_main(game) != 0) {
+    const LoopClock *timed = frame_stats_start();   // null unless a developer asked for frame times
+    if ((timed ? game_loop_run(game, timed) : game_thread_main(game)) != 0) {
         log_write(LOG_NONE, LOG_ERROR, "Could not start game");
         exit_failure();
     }
