@@ -11,8 +11,11 @@
 //    game screen) is followed by a new one.
 //  - Reports every --report-every minutes and at the end: the game thread's work per frame
 //    (p50/p99/max), days, saves, loads and games, resident memory and the ERROR lines of the log.
-//    Exits 1 when resident memory grew more than 10 % from the first game to the end, when a save
-//    or load failed, or when the screen stalled; else 0.
+//    Resident memory's start figure is taken after a warm-up (the first save and reload, the first
+//    tenth of the run); the allocator's bytes in use and the latest save's size are printed beside
+//    it, to tell a leak from a fuller game or a fuller allocator pool.
+//  - Exits 1 when resident memory grew more than 10 % from the start figure to the end, when a
+//    save, load or new game failed, or when the screen stalled; else 0.
 #include <SDL.h>
 #include <algorithm>
 #include <array>
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -53,7 +57,9 @@ constexpr int32_t RELOAD_GAP_MAX_DAYS = 30;
 constexpr int32_t END_SCREEN_FRAMES = 150;      // frames the end of game screen shows before the next game
 constexpr int32_t STALL_FRAMES = 3 * 60 * 50;   // three minutes without the screen coming back to rest
 constexpr double  RSS_GROWTH_LIMIT_PCT = 10.0;
+constexpr double  WARM_UP_SHARE = 0.1;           // of the run, before the start figure of resident memory
 constexpr int     ERRORS_SHOWN = 5;
+constexpr int     NEW_GAME_ATTEMPTS = 5;
 
 using Clock = std::chrono::steady_clock;
 
@@ -115,6 +121,13 @@ long rss_kb() {
     while (std::getline(status, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     return -1;
+}
+
+// The allocator's bytes in use (all arenas), beside resident memory: a leak raises both, the
+// allocator's fragmentation only the latter.
+long heap_in_use_kb() {
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
 }
 
 uint32_t screen_flags() { return galaxy_screen()->screen_flags.load(); }
@@ -191,13 +204,20 @@ struct Soak {
     FrameHistogram overall, interval;
     uint32_t previous_ticks = 0;
 
-    int64_t days = 0, saves = 0, loads = 0, games = 0, battles_settled = 0;
+    int64_t days = 0, saves = 0, loads = 0, games = 0, failed_games = 0, battles_settled = 0;
     int64_t game_days = 0;            // days played in the running game
     int64_t next_save_day = SAVE_EVERY_DAYS, next_reload_day = 0;
     bool    game_has_save = false;
     bool    failed = false;
     double  longest_load_ms = 0, longest_new_game_ms = 0;
     int32_t frames_since_rest = 0;
+
+    // The size of the latest save: what the running game holds.
+    long save_kb() const {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(save_path, error);
+        return error ? 0 : long(bytes / 1024);
+    }
 
     void draw_reload_day() {
         std::uniform_int_distribution<int32_t> gap(RELOAD_GAP_MIN_DAYS, RELOAD_GAP_MAX_DAYS);
@@ -220,14 +240,20 @@ struct Soak {
     bool new_game() {
         const auto t0 = Clock::now();
         switch_mode(APP_MODE_TITLE);
-        const uint32_t game_seed = options.seed + uint32_t(games) * 7919u;
-        random_seed(game_seed);
         HeadlessOptions headless;
         headless.computer_players = HEADLESS_MAX_COMPUTERS;
-        if (Result r = headless_new_game(game, headless); r != RES_OK) {
-            std::printf("new game failed (%i)\n", int(r));
-            return false;
+        // A seed whose galaxy cannot be made is reported (its ERROR line stays in the log) and the
+        // next one tried.
+        uint32_t game_seed = 0;
+        Result made = RES_OK;
+        for (int attempt = 0; attempt < NEW_GAME_ATTEMPTS; ++attempt) {
+            game_seed = options.seed + uint32_t(games + failed_games) * 7919u;
+            random_seed(game_seed);
+            if ((made = headless_new_game(game, headless)) == RES_OK) break;
+            ++failed_games;
+            std::printf("new game with seed %u failed (%i)\n", game_seed, int(made));
         }
+        if (made != RES_OK) return false;
         if (!load_galaxy_pictures()) std::printf("galaxy pictures not resolved\n");
         switch_mode(APP_MODE_GALAXY);
         if (app_mode_current_id() != APP_MODE_GALAXY) {
@@ -314,10 +340,10 @@ struct Soak {
 
     void print_interval(double minutes, long rss) {
         std::printf("[%7.1f min] frames %-7" PRIu64 " p50 %6.2f ms  p99 %6.2f ms  max %7.2f ms | days %-6" PRId64
-                    " saves %-4" PRId64 " loads %-4" PRId64 " games %-3" PRId64 " | VmRSS %ld kB | ERROR lines %" PRId64
+                    " saves %-4" PRId64 " loads %-4" PRId64 " games %-3" PRId64 " | VmRSS %ld kB, heap %ld kB, save %ld kB | ERROR lines %" PRId64
                     "\n",
                     minutes, interval.count, interval.percentile(50), interval.percentile(99), interval.max_ms, days,
-                    saves, loads, games, rss, count_errors(log_path, 0));
+                    saves, loads, games, rss, heap_in_use_kb(), save_kb(), count_errors(log_path, 0));
         std::fflush(stdout);
         interval.reset();
     }
@@ -387,9 +413,14 @@ int main(int argc, char **argv) {
         main_shutdown();
         return 1;
     }
-    std::printf("VmRSS with the first game made: %ld kB\n", rss_kb());
+    const long rss_made = rss_kb();
+    std::printf("VmRSS with the first game made: %ld kB\n", rss_made);
     std::fflush(stdout);
-    long rss_start = -1;   // taken once the first save and the first reload have run
+    // The start figure waits for the warm-up: the first save and reload run and the first tenth of
+    // the run gone, by when the pictures are loaded and the allocator's pools (one per thread that
+    // allocates) have filled.
+    long rss_start = -1;
+    long start_heap = 0;
 
     const auto start = Clock::now();
     const double total_ms = soak.options.minutes * 60000.0;
@@ -416,17 +447,20 @@ int main(int argc, char **argv) {
             break;
         }
         last_counted_flags = screen_flags();
-        if (rss_start < 0 && soak.saves > 0 && soak.loads > 0) {
+        if (rss_start < 0 && soak.saves > 0 && soak.loads > 0 && ms_since(start) >= total_ms * WARM_UP_SHARE) {
             rss_start = rss_kb();
-            std::printf("VmRSS at the start (first save and reload done, day %" PRId64 "): %ld kB\n", soak.days,
-                        rss_start);
+            start_heap = heap_in_use_kb();
+            std::printf("VmRSS at the start (after the warm-up, %.1f minutes, day %" PRId64 "): %ld kB, heap %ld kB\n",
+                        ms_since(start) / 60000.0, soak.days, rss_start, start_heap);
             std::fflush(stdout);
         }
     }
     const double minutes = ms_since(start) / 60000.0;
     if (soak.interval.count > 0) soak.print_interval(minutes, rss_kb());
     const long rss_end = rss_kb();
+    const long end_heap = heap_in_use_kb();
     const double growth = rss_start > 0 ? 100.0 * double(rss_end - rss_start) / double(rss_start) : 0;
+    const double growth_from_made = rss_made > 0 ? 100.0 * double(rss_end - rss_made) / double(rss_made) : 0;
 
     // Every thread stops and every singleton goes before the log is read: their errors count too.
     main_shutdown();
@@ -434,11 +468,14 @@ int main(int argc, char **argv) {
     std::printf("\n== soak over after %.1f minutes (seed %u) ==\n", minutes, soak.options.seed);
     std::printf("frames %" PRIu64 ": p50 %.2f ms, p99 %.2f ms, max %.2f ms (frame %d ms)\n", soak.overall.count,
                 soak.overall.percentile(50), soak.overall.percentile(99), soak.overall.max_ms, GFX_FRAME_MS);
-    std::printf("days %" PRId64 ", games %" PRId64 ", saves %" PRId64 ", loads %" PRId64
+    std::printf("days %" PRId64 ", games %" PRId64 " (%" PRId64 " not made), saves %" PRId64 ", loads %" PRId64
                 ", UI player's battles settled %" PRId64 "\n",
-                soak.days, soak.games, soak.saves, soak.loads, soak.battles_settled);
+                soak.days, soak.games, soak.failed_games, soak.saves, soak.loads, soak.battles_settled);
     std::printf("longest reload %.0f ms, longest new game %.0f ms\n", soak.longest_load_ms, soak.longest_new_game_ms);
-    std::printf("VmRSS: start %ld kB, end %ld kB, growth %+.1f %%\n", rss_start, rss_end, growth);
+    if (rss_start < 0) std::printf("the warm-up did not end before the run: no start figure\n");
+    std::printf("VmRSS: start %ld kB, end %ld kB, growth %+.1f %% (heap in use: %ld kB, then %ld kB; last save %ld kB)\n",
+                rss_start, rss_end, growth, start_heap, end_heap, soak.save_kb());
+    std::printf("VmRSS from the first game made (%ld kB) to the end: %+.1f %%\n", rss_made, growth_from_made);
     std::printf("ERROR lines in %s:\n", soak.log_path.c_str());
     const int64_t errors = count_errors(soak.log_path, ERRORS_SHOWN);
     std::printf("ERROR lines: %" PRId64 "\n", errors);
