@@ -327,15 +327,16 @@ void game_clear_alerts(Game *game) {
 void game_remove_expired_alerts(Game *game) {
     if (!game || !game->alerts || !game->clock) return;
     list_set_free_fn(game->alerts, free_alert_item);
-    bool removed = false;
+    int32_t removed = 0;
     for (int32_t i = 0; i < list_count(game->alerts); ++i) {
         Alert *alert = list_get(game->alerts, i);
         if (!alert || !alert->time) continue;
         if (int64_t(game->clock->minutes) - int64_t(alert->time->minutes) < ALERT_MAX_AGE_MINUTES) continue;
         alert_free(alert);
         list_set(game->alerts, i, nullptr);
-        removed = true;
+        ++removed;
     }
+    log_write(LOG_GAME, LOG_DEBUG2, "Remove expired alerts (%i found)", removed);
     if (removed) list_compact(game->alerts);
 }
 

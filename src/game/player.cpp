@@ -143,6 +143,8 @@ Result game_add_player(Game *game, Player *player) {
     list_set_free_fn(game->players, release_player);
     game->player_map->key_of = player_key;
     hash_table_set_free_fn(game->player_map, release_player);
+    if (player->id == 0) player_set_id(player, game_next_id(game));
+    if (hash_table_find(game->player_map, &player->id)) return RES_OK;   // already a player of the game
     if (list_append(game->players, player) < 0) return RES_NO_MEMORY;
     player_retain(player);
     if (hash_table_insert(game->player_map, player) < 0) {
@@ -151,6 +153,8 @@ Result game_add_player(Game *game, Player *player) {
         return RES_NO_MEMORY;
     }
     player_retain(player);
+    log_write(LOG_GAME, LOG_DEBUG2, "Add player #%llu \"%s\" (vector size now %i)", (unsigned long long)player->id,
+              player->name.c_str(), game_player_count(game));
     return RES_OK;
 }
 

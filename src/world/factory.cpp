@@ -168,6 +168,9 @@ Result resolve_factory(Factory *f) {
                               kind_name(f->kind), t, tmpl->name.c_str(), g, int(r));
             } else if (want < 1 && have >= 1) {
                 r = unload_group(tmpl, g);
+                if (r != RES_OK)
+                    log_write(LOG_RES, LOG_ERROR, "Factory %s:%i \"%s\" - failed to free load group %i, error %i",
+                              kind_name(f->kind), t, tmpl->name.c_str(), g, int(r));
             }
             if (r != RES_OK) return r;
             have = want;

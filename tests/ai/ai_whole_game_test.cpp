@@ -191,7 +191,9 @@ protected:
 };
 
 TEST_F(WholeGame, FourComputerPlayersExpandResearchAndBuildForThreeHundredDays) {
-    const uint32_t seed = seed_from_environment(2101);
+    // The galaxy this suite plays; chosen again whenever the content changes what a seed makes (2101
+    // until every player could lay down research stations from the start).
+    const uint32_t seed = seed_from_environment(2102);
     start(seed);
     std::vector<Player *> ais = computers();
     ASSERT_EQ(ais.size(), 4u);

@@ -208,6 +208,14 @@ TEST_P(NewGameGalaxy, HasTheShapeAndKitTheSettingsPromise) {
             if (site && site->feature && site->feature->kind == FEATURE_HOME_COLONY) colony = site->feature->owner_id == player->id;
         EXPECT_TRUE(colony);
 
+        // Research points come only from research sites: at every setting a player holds one or may
+        // lay one down, else whatever it queues never moves.
+        bool research = false;
+        for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t)
+            if (const Site *tmpl = site_template(t); tmpl && tmpl->params.research_factor > 0)
+                research = research || count_sites(home, t, player->id) > 0 || player_has_item_kind(player, t);
+        EXPECT_TRUE(research) << "a research site within the player's reach";
+
         const bool human = player->kind == PLAYER_KIND_HUMAN;
         EXPECT_EQ(player_design_count(player), human && c.tech >= 1 ? 5 : 0);
         ASSERT_EQ(player_object_count(player), c.tech >= 1 ? 1 : 0);

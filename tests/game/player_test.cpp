@@ -166,6 +166,23 @@ TEST_F(PlayerShips, AddedShipsAreOwnedRolledAndCounted) {
     EXPECT_EQ(s->owner_id, 12u) << "a new player id follows into every own object";
 }
 
+TEST_F(PlayerShips, APlayerJoinsTheGameOnceAndOneWithoutAnIdIsGivenOneForItsShipsToo) {
+    Player *vega = add_player(10, "Vega");
+    ASSERT_EQ(game_add_player(game, vega), RES_OK) << "adding a player twice is no fault";
+    EXPECT_EQ(game_player_count(game), 1) << "the same player is not listed twice";
+
+    Player *nova = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(nova, nullptr);
+    Ship *s = new_ship();
+    player_add_object(nova, s);
+    ASSERT_EQ(game_add_player(game, nova), RES_OK);
+    ASSERT_NE(nova->id, 0u);
+    EXPECT_NE(nova->id, vega->id);
+    EXPECT_EQ(s->owner_id, nova->id) << "the ship follows its player's new id";
+    EXPECT_EQ(game_find_player(game, nova->id), nova);
+    EXPECT_EQ(game_player_count(game), 2);
+}
+
 TEST_F(PlayerShips, AShipDestroyedInBattleIsCreditedToTheShootersPlayer) {
     Player *red = add_player(10, "Vega");
     Player *blue = add_player(20, "Rigel");
