@@ -180,7 +180,7 @@ int32_t prefs_read_display_mode() {
 }
 
 void main_shutdown() {
-    frame_stats_finish();   // before anything the frames used goes
+    frame_stats_finish();   // first, while the logger can still report a failed write
     if (sound_get()) (void)sound_stop();   // always RES_OK
 
     // Let the frame in progress complete, then stop the graphics thread.

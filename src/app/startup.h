@@ -8,6 +8,8 @@
 //    tears the singletons down in a fixed order on every exit.
 //  - Usage, version and command-line errors print to standard output and exit with status 255
 //    (-1); a video mode that cannot be set exits with 0; the other start-up failures with 255.
+//  - With ASTROVANE_FRAME_STATS naming a file, the game loop runs over the frame statistics' clock
+//    and main_shutdown writes the file first (frame_stats.h).
 //  - SIGINT and SIGTERM only set the game loop's atomic quit flag: the loop ends after its frame
 //    and the ordered shut-down runs.
 //  - Main thread only.

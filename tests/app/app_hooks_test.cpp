@@ -18,6 +18,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/store.h"
 #include "effects/effect.h"
 #include "ui/app_mode.h"
 #include "ui/panel.h"
@@ -123,6 +124,7 @@ TEST_F(AppHooks, AfterStartupSetUpNoSlotOfAnyTableIsEmpty) {
         StartupOptions options;
         options.has_store_path = true;
         options.store_path = GENERATED_STORE_PATH;
+        store_shutdown();   // a store an earlier test made in this process would keep its own path
         int status = -1;
         std::string text;
         if (!startup_prepare(options, false, &status)) text = "set-up failed, exit status " + std::to_string(status) + "\n";
