@@ -92,7 +92,10 @@ void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
     if (!picture) return;
     image_control_select_entry(picture, int(sprites.size()) / 2);
     if (Control *old = panel_find_child(frame, DESIGN_ID_PICTURE)) control_remove(old);
-    panel_add_child(frame, frame->w / 2 - picture->w / 2, frame->h / 2 - picture->h / 2, DESIGN_ID_PICTURE, 0, picture);
+    // Centred in the frame's full size: the frame may still be growing when the picture comes.
+    int fw = 0, fh = 0;
+    picture_extent(tmpl, &fw, &fh);
+    panel_add_child(frame, fw / 2 - picture->w / 2, fh / 2 - picture->h / 2, DESIGN_ID_PICTURE, 0, picture);
     control_set_hidden(frame, true);   // shown at once, also when it was still waiting to show
 }
 

@@ -631,6 +631,7 @@ TEST_F(DesignPanel, EveryHullIsShownFullSizeInItsFrame) {
         ship_get_frame_extent(tmpl, &w, &h);
         const int still = tmpl->frame_w[tmpl->picture_frame] * tmpl->frame_h[tmpl->picture_frame];
         EXPECT_EQ(picture->w * picture->h, std::max(w * h, still)) << tmpl->name;
-        EXPECT_TRUE(frame->w == picture->w && frame->h == picture->h) << tmpl->name;
+        EXPECT_EQ(std::vector({frame->w, frame->h, 0, 0}), std::vector({picture->w, picture->h, picture->x, picture->y}))
+            << tmpl->name;
     }
 }
