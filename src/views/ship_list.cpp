@@ -24,7 +24,9 @@ constexpr int GRID_GAP = 2;       // between rows, and between lines
 constexpr int BAR_GAP = 2;        // between an icon and its bar
 constexpr int BAR_WIDTH = 66;
 constexpr int BAR_WIDTH_NARROW = 40;
-constexpr int NAME_OVERLAP = 4;   // the name's bottom stands this far above the picture's bottom
+// The name stands under the picture, never over it: the hull pictures fill their frames, so a
+// name laid over the picture's lower edge would be written across the ship.
+constexpr int NAME_GAP = 0;       // between the picture's bottom and the name's top
 constexpr int ARMOUR_OVER_CREWLESS = 16;   // armour icon above the bottom when a neighbour has crew
 constexpr int OVERLAY_EXTRA = 30;
 constexpr int FONT_NAME = 2;
@@ -179,7 +181,7 @@ Control *build_row(Control *list, GameObject *obj, bool pickable, int options) {
     Control *name = text_label_create_plain(FONT_NAME, colour.r, colour.g, colour.b, object_get_name(obj));
     int y = picture_bottom;
     if (name) {
-        panel_add_child(row, ROW_PAD, std::max(picture_bottom - NAME_OVERLAP - name->h, ROW_PAD), SHIP_ROW_NAME, 1, name);
+        panel_add_child(row, ROW_PAD, picture_bottom + NAME_GAP, SHIP_ROW_NAME, 1, name);
         y = name->y + name->h;
     }
 
@@ -231,7 +233,7 @@ void stack_row(Control *row, bool line_has_crew) {
     }
     if (name) {
         control_set_position(name, name->x, above - name->h);
-        above = name->y + name->h + NAME_OVERLAP;
+        above = name->y - NAME_GAP;
     }
     if (picture) control_set_position(picture, picture->x, ROW_PAD + (above - ROW_PAD - picture->h) / 2);
 }

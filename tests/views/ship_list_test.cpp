@@ -245,3 +245,13 @@ TEST_F(ShipList, IconRowDropsLinesReachingTheBottomAndSaysThereIsMore) {
 }
 
 }  // namespace
+
+// The hull pictures fill their frames: a name stands under its picture, never across it.
+TEST_F(ShipList, ANameStandsUnderItsPictureAndAboveItsBars) {
+    Control *list = show(make({ours[0], ours[1], theirs[0]}), 40, 120);
+    for (int i = 0; i < 3; ++i) {
+        const Control *picture = child(list, i, SHIP_ROW_PICTURE), *name = child(list, i, SHIP_ROW_NAME);
+        EXPECT_GE(name->y, picture->y + picture->h) << "row " << i;
+        EXPECT_GE(child(list, i, SHIP_ROW_ARMOUR_ICON)->y, name->y + name->h) << "row " << i;
+    }
+}

@@ -53,13 +53,38 @@ void drop_frame(DesignEditorState *s) {
     s->frame = nullptr;
 }
 
-// The animated picture of a loaded hull in its frame: the detail frames, from the middle one.
+// The size of one of the template's frames; 0 x 0 outside its frames.
+void frame_size(const Ship *tmpl, int32_t f, int *w, int *h) {
+    const bool known = tmpl->frame_w && tmpl->frame_h && f >= 0 && f < tmpl->frame_count;
+    *w = known ? tmpl->frame_w[f] : 0;
+    *h = known ? tmpl->frame_h[f] : 0;
+}
+
+// Whether the hull is shown by its picture slot rather than its detail frames: a hull whose detail
+// frames are smaller than its picture (they are its small turning frames) would stand as a speck
+// in a frame meant for a full-size picture.
+bool shows_still_picture(const Ship *tmpl) {
+    int dw = 0, dh = 0, pw = 0, ph = 0;
+    ship_get_frame_extent(tmpl, &dw, &dh);
+    frame_size(tmpl, tmpl->picture_frame, &pw, &ph);
+    return int64_t(pw) * ph > int64_t(dw) * dh;
+}
+
+// The size of the hull's picture frame: the largest detail frame, or the picture slot.
+void picture_extent(const Ship *tmpl, int *w, int *h) {
+    if (shows_still_picture(tmpl)) frame_size(tmpl, tmpl->picture_frame, w, h);
+    else ship_get_frame_extent(tmpl, w, h);
+}
+
+// The animated picture of a loaded hull in its frame: the detail frames, from the middle one, or
+// the still picture.
 void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
     const Ship *tmpl = design_hull_template(hull);
     if (!tmpl || !frame || s->editor_open) return;
     std::vector<Sprite *> sprites;
-    for (int32_t f = tmpl->offset_first; f <= tmpl->offset_last; ++f)
-        if (Sprite *sprite = design_frame_sprite(tmpl, f)) sprites.push_back(sprite);
+    if (!shows_still_picture(tmpl))
+        for (int32_t f = tmpl->offset_first; f <= tmpl->offset_last; ++f)
+            if (Sprite *sprite = design_frame_sprite(tmpl, f)) sprites.push_back(sprite);
     if (sprites.empty())
         if (Sprite *still = design_frame_sprite(tmpl, tmpl->picture_frame)) sprites.push_back(still);
     if (sprites.empty()) return;
@@ -67,7 +92,10 @@ void show_hull_picture(DesignEditorState *s, Control *frame, int32_t hull) {
     if (!picture) return;
     image_control_select_entry(picture, int(sprites.size()) / 2);
     if (Control *old = panel_find_child(frame, DESIGN_ID_PICTURE)) control_remove(old);
-    panel_add_child(frame, frame->w / 2 - picture->w / 2, frame->h / 2 - picture->h / 2, DESIGN_ID_PICTURE, 0, picture);
+    // Centred in the frame's full size: the frame may still be growing when the picture comes.
+    int fw = 0, fh = 0;
+    picture_extent(tmpl, &fw, &fh);
+    panel_add_child(frame, fw / 2 - picture->w / 2, fh / 2 - picture->h / 2, DESIGN_ID_PICTURE, 0, picture);
     control_set_hidden(frame, true);   // shown at once, also when it was still waiting to show
 }
 
@@ -397,9 +425,9 @@ void design_on_hull_selected(Control *card) {
         }
     }
 
-    // The picture frame, sized to the hull's largest frame, between the title bar and the figures.
+    // The picture frame, sized to the hull's picture, between the title bar and the figures.
     int fw = 0, fh = 0;
-    ship_get_frame_extent(tmpl, &fw, &fh);
+    picture_extent(tmpl, &fw, &fh);
     fw = std::max(fw, 10);
     fh = std::max(fh, 10);
     Control *frame = panel_create(fw, fh, 0, 0, 0);

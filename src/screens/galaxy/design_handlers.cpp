@@ -37,6 +37,10 @@ Site *own_selected_site() {
     return site && game() && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
 }
 
+// Within the area where object panels go (clear of the status bar and the command bar): a panel
+// that would pass an edge is pushed back inside; one larger than the area keeps its top left.
+int clamp_into(int at, int size, int first, int last) { return std::max(first, std::min(at, last + 1 - size)); }
+
 // Beside the anchor: right of its middle, or left of it past the middle of the screen; grown from
 // the anchor's rectangle over 200 ms.
 void place_beside(Control *panel, Control *anchor) {
@@ -45,8 +49,11 @@ void place_beside(Control *panel, Control *anchor) {
     panel_layout(panel, &w, &h);
     w = std::max(w, panel->w);
     h = std::max(h, panel->h);
+    GalaxyRect area = galaxy_screen()->panel_area;
+    if (area.x2 <= area.x1 || area.y2 <= area.y1) area = GalaxyRect{0, 0, ui_screen_width() - 1, ui_screen_height() - 1};
     if (!anchor) {
-        control_set_position(panel, std::max(0, ui_screen_width() / 2 - w / 2), std::max(0, ui_screen_height() / 2 - h / 2));
+        control_set_position(panel, clamp_into(ui_screen_width() / 2 - w / 2, w, area.x1, area.x2),
+                             clamp_into(ui_screen_height() / 2 - h / 2, h, area.y1, area.y2));
         return;
     }
     int ax = 0, ay = 0;
@@ -54,8 +61,8 @@ void place_beside(Control *panel, Control *anchor) {
     int x = ax + anchor->w / 2;
     if (x > ui_screen_width() / 2) x = ax - w;
     int y = ay + anchor->h / 2;
-    x = std::clamp(x, 0, std::max(0, ui_screen_width() - w));
-    y = std::clamp(y, 0, std::max(0, ui_screen_height() - h));
+    x = clamp_into(x, w, area.x1, area.x2);
+    y = clamp_into(y, h, area.y1, area.y2);
     control_set_position(panel, ax, ay);
     control_set_size(panel, std::max(anchor->w, 1), std::max(anchor->h, 1));
     control_move_to(panel, x, y, MOVE_MS);

@@ -19,6 +19,8 @@
 #include "views/object_controls.h"
 #include "world/object.h"
 #include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
 #include "world/site.h"
 
 namespace {
@@ -93,6 +95,25 @@ void veil(Control *panel) {
 void add_panel_area(Control *panel) {
     const GalaxyRect &area = screen()->panel_area;
     panel_add_item(panel, PLACE_BOUNDS, area.x1, area.y1, area.x2 - area.x1 + 1, area.y2 - area.y1 + 1);
+}
+
+// What stands for the object on the map in view: the object itself when it lies on that map; a
+// site seen from the star map is its sector there, a ship its fleet or its sector. Null when
+// nothing of it is on the map in view (a sector while a sector is shown, a ship in transit
+// between views).
+const GameObject *on_map_in_view(const GameObject *object) {
+    const ObjectMap *map = galaxy_current_map();
+    if (!object || !map) return nullptr;
+    if (object->map == map) return object;
+    const GameObject *holder = nullptr;
+    if (const Site *site = site_cast(object)) {
+        holder = site_find_sector(site);
+    } else if (const Ship *ship = ship_of(object)) {
+        Game *g = game();
+        holder = ship->fleet_id ? game_find_object(g, ship->fleet_id) : nullptr;
+        if (!holder || holder->map != map) holder = ship->sector_id ? game_find_object(g, ship->sector_id) : nullptr;
+    }
+    return holder && holder->map == map ? holder : nullptr;
 }
 
 // The object's rectangle on the screen: its map's view origin taken off.
@@ -317,8 +338,11 @@ void starmap_select_object(GameObject *object) {
     s->selected = object;
     if (old) object_release(old);
     s->screen_flags.fetch_or(GALAXY_FLAG_SELECTED, std::memory_order_relaxed);
-    const int corner = std::clamp(std::max(object->w, object->h) / 10, 4, 10);
-    starmap_selection_bracket_show(object->x, object->y, object->w, object->h, corner);
+    // The bracket goes around what the player sees of the object on this map.
+    if (const GameObject *shown = on_map_in_view(object)) {
+        const int corner = std::clamp(std::max(shown->w, shown->h) / 10, 4, 10);
+        starmap_selection_bracket_show(shown->x, shown->y, shown->w, shown->h, corner);
+    }
     sound_play(SOUND_SELECT);
     s->screen_flags.fetch_and(~GALAXY_FLAG_OBJECT_PANEL_SHOWN, std::memory_order_relaxed);
 }
@@ -362,11 +386,13 @@ void starmap_panel_move_into_place(Control *mover, Control *target) {
 
 void starmap_place_panel_beside(Control *panel, const GameObject *object, int32_t margin) {
     if (!panel_of(panel) || !object) return;
-    int x = 0, y = 0;
-    screen_rect_of(object, &x, &y);
     panel_enable_item_list(panel);
     add_panel_area(panel);
-    panel_add_item(panel, PLACE_BESIDE, x - margin, y - margin, object->w + 2 * margin, object->h + 2 * margin);
+    if (const GameObject *shown = on_map_in_view(object)) {
+        int x = 0, y = 0;
+        screen_rect_of(shown, &x, &y);
+        panel_add_item(panel, PLACE_BESIDE, x - margin, y - margin, shown->w + 2 * margin, shown->h + 2 * margin);
+    }
     (void)panel_auto_position(panel);   // the item list is on: a place is always found
 }
 

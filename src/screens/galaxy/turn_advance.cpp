@@ -13,6 +13,7 @@
 #include "game/galaxy_day.h"
 #include "game/game.h"
 #include "game/turn.h"
+#include "effects/effect.h"
 #include "platform/colour_fade.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -24,6 +25,7 @@
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
 #include "ui/value_bar.h"
+#include "world/object_map.h"
 
 namespace {
 
@@ -52,6 +54,24 @@ void run_inline(int (*body)(void *)) {
     random_set_state(own);
 }
 
+// A news marker caught half way through its flashes would stand still in the frozen picture: a
+// solid box over its sector for as long as the computer players think. The flashes end when a
+// worker is requested, before the picture is taken.
+void end_news_markers() {
+    ObjectMap *map = game_get()->galaxy_map;
+    if (!map) return;
+    for (Effect *e : map->new_effects.items)
+        if (e && e->type == EFFECT_ALERT_MARKER) e->state |= EFFECT_FINISHED;   // not drawn yet: freed by the next update
+    bool ended = false;
+    for (Effect *&slot : map->effects.items) {
+        if (!slot || slot->type != EFFECT_ALERT_MARKER) continue;
+        effect_free(slot);
+        slot = nullptr;
+        ended = true;
+    }
+    if (ended) list_compact(&map->effects);
+}
+
 }  // namespace
 
 void galaxy_set_thread_creator(GalaxyThreadCreator *creator) {
@@ -75,6 +95,7 @@ void galaxy_flags_change(uint32_t clear, uint32_t set) {
 
 void galaxy_request_worker(int32_t worker) {
     GalaxyScreen *screen = galaxy_screen();
+    end_news_markers();
     screen->worker_pending = worker;
     screen->worker_wait_frames = 0;
     screen->frozen_picture_wanted = true;

@@ -182,7 +182,8 @@ void release_ship(GameObject *obj) { object_release(obj); }
 
 Control *list_of_bar(Control *bar) { return bar ? static_cast<Control *>(bar->user_data) : nullptr; }
 
-void ships_list_on_scroll(Control *bar) {
+// The content follows the bar's position.
+void apply_offset(Control *bar) {
     Control *list = list_of_bar(bar);
     const ShipsListState *s = ships_list_state(list);
     Control *content = live_child(list, SHIPS_LIST_ID_CONTENT);
@@ -192,7 +193,14 @@ void ships_list_on_scroll(Control *bar) {
 
 void scroll_by(Control *bar, int step) {
     scroll_bar_move_by(bar, step);
-    ships_list_on_scroll(bar);
+    apply_offset(bar);
+}
+
+// The bar's change slot hears both a moved thumb and the wheel turned over the bar: the wheel
+// moves the list 24 a notch, as it does over a row.
+void ships_list_on_scroll(Control *bar) {
+    if (const int notches = input_wheel()) scroll_by(bar, notches * WHEEL_STEP);
+    else apply_offset(bar);
 }
 
 // The wheel over a row moves the list as it would over the bar: 24 a notch.

@@ -131,14 +131,23 @@ void size_to_content(Control *panel, int dw, int dh) {
 
 int bottom_of(const Control *c) { return c ? c->y + c->h : 0; }
 
-// The rows of one body attribute table: the four (or three) captions and values of a body.
+// The rows of one body attribute table: the four (or three) captions and values of a body. The
+// first row keeps its place; each next one keeps its own unless that leaves fewer than ROW_AIR
+// pixels under the row above, where it moves down (the small capitals fill their whole line, so
+// rows set edge to edge read as one block).
 void add_attribute_rows(Control *panel, int x, int y, const std::vector<std::pair<const char *, std::string>> &rows) {
     static constexpr int LABEL_DY[] = {112, 121, 131, 140};
     static constexpr int VALUE_DY[] = {112, 121, 130, 139};
+    static constexpr int ROW_AIR = 3;
+    int below = 0;   // the first line the next row may take
     for (size_t i = 0; i < rows.size() && i < 4; ++i) {
-        panel_add_child(panel, x + 20, y + LABEL_DY[i], 0, 0, text_label_create_plain(4, 230, 230, 220, rows[i].first));
-        panel_add_child(panel, x + 90, y + VALUE_DY[i], 0, 0,
-                        text_label_create_plain(4, 230, 230, 40, rows[i].second.c_str()));
+        Control *caption = text_label_create_plain(4, 230, 230, 220, rows[i].first);
+        Control *value = text_label_create_plain(4, 230, 230, 40, rows[i].second.c_str());
+        const int shift = i == 0 ? 0 : std::max(0, below - (y + LABEL_DY[i]));
+        const int top = y + LABEL_DY[i] + shift;
+        panel_add_child(panel, x + 20, top, 0, 0, caption);
+        panel_add_child(panel, x + 90, y + VALUE_DY[i] + shift, 0, 0, value);
+        below = top + std::max(caption ? caption->h : 0, value ? value->h : 0) + ROW_AIR;
     }
 }
 

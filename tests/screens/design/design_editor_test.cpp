@@ -600,3 +600,38 @@ TEST_F(DesignPanel, EditorOpenedNearTheRightEdgeStaysOnTheScreen) {
     control_get_screen_position(picker, &x, &y);
     EXPECT_LE(x + picker->w, ui_screen_width());
 }
+
+// A summary opened beside a design row low on the screen moves up into the panel area, clear of
+// the command bar and "Next Turn".
+TEST_F(DesignPanel, ASummaryOpenedLowOnTheScreenStaysInThePanelArea) {
+    starmap_select_object(yard);
+    Control *row = top_panel();
+    control_set_size(row, 200, 40);
+    control_set_position(row, 160, 600);
+    starmap_design_open(player_get_design_at(ui, 0), row);
+    frames(25);
+    Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
+    ASSERT_NE(summary, nullptr);
+    const GalaxyRect &area = galaxy_test::screen()->panel_area;
+    EXPECT_TRUE(summary->y >= area.y1 && summary->y + summary->h - 1 <= area.y2) << summary->y << "+" << summary->h;
+    EXPECT_LE(summary->y + summary->h, galaxy_test::screen()->next_turn_button->y);
+}
+
+// Every hull on offer is shown by its largest view filling its frame: the turning frames where
+// they are the larger, else the full-size picture.
+TEST_F(DesignPanel, EveryHullIsShownFullSizeInItsFrame) {
+    Control *p = chooser();
+    for (Control *card : cards(p)) {
+        const Ship *tmpl = static_cast<const Ship *>(card->user_data);
+        pick_hull(p, tmpl->subtype);
+        frames(15);   // the frame has grown
+        Control *frame = kid(p, DESIGN_ID_FRAME), *picture = kid(frame, DESIGN_ID_PICTURE);
+        ASSERT_TRUE(frame && picture) << tmpl->name;
+        int w = 0, h = 0;
+        ship_get_frame_extent(tmpl, &w, &h);
+        const int still = tmpl->frame_w[tmpl->picture_frame] * tmpl->frame_h[tmpl->picture_frame];
+        EXPECT_EQ(picture->w * picture->h, std::max(w * h, still)) << tmpl->name;
+        EXPECT_EQ(std::vector({frame->w, frame->h, 0, 0}), std::vector({picture->w, picture->h, picture->x, picture->y}))
+            << tmpl->name;
+    }
+}

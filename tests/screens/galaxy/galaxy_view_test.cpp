@@ -12,6 +12,7 @@
 
 #include "galaxy_test_support.h"
 #include "turn_flow_fixture.h"
+#include "game/alert.h"
 #include "game/encounter.h"
 #include "game/encounter_life.h"
 #include "game/player.h"
@@ -474,6 +475,29 @@ TEST_F(GalaxyFrozenPicture, NextTurnKeepsTheMapOnScreenWhileTheComputerPlayersTh
     ASSERT_TRUE(ended) << "the day ends";
     frame();
     EXPECT_EQ(pixel(x, y), drawn);
+}
+
+// News of a sector flashes a box over it; Next Turn pressed during a flash keeps no frame of the
+// flash in the picture the map stands still in while the computer players think.
+TEST_F(GalaxyFrozenPicture, NextTurnDuringANewsFlashKeepsNoFlashInTheFrozenPicture) {
+    game->auto_pass = 0;
+    Sector *home = galaxy_test::home_of(game, game->ui_player_id);
+    ASSERT_NE(home, nullptr);
+    const int x = home->x - game->galaxy_map->view_x + 2, y = home->y - game->galaxy_map->view_y + 2;
+    const auto flash = [](Rgb c) { return c.r >= 40 && c.g == 0 && c.b == 0; };
+    frames(400);   // the new game's news has flashed
+    game_add_alert(game, alert_post_sector_notice(game->ui_player_id, home->id, "Scanners report activity"));
+    ASSERT_TRUE(run_until([&] { return flash(pixel(x, y)); }, 100)) << "the box flashes";
+    galaxy_test::HeldWorkers workers;
+    workers.install();
+    press('n');
+    frames(2);
+    ASSERT_TRUE(screen()->frozen_picture_baked);
+    EXPECT_FALSE(flash(work_pixel(x, y)));
+    EXPECT_FALSE(flash(pixel(x, y))) << "the map while the computer players think";
+    workers.open();
+    EXPECT_TRUE(run_until([] { return !has(GALAXY_FLAG_TURN_IN_PROGRESS); }));
+    galaxy_set_thread_creator(nullptr);
 }
 
 // ---- Tear-down ----

@@ -471,3 +471,25 @@ TEST_F(SectorPanel, EscapeInTheSelectionViewCancelsItAndOnlyThenClosesThePanel) 
     press(27);
     EXPECT_TRUE(panel->flags & CTRL_REMOVED) << "and then the header's";
 }
+
+// On the star map a starbase is seen as its sector: its icon's click brackets the sector, and the
+// site's panel keeps clear of it.
+TEST_F(SectorPanel, AStarbaseIconOnTheStarMapBracketsItsSectorAndItsPanelKeepsClear) {
+    home_with_ships(1);
+    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
+    ASSERT_TRUE(base && has(GALAXY_FLAG_STARMAP_VIEW));
+    Control *icons = kid(open(home, ON_MAP_OWN), SECTOR_PANEL_SITE_ICONS), *icon = nullptr;
+    for (Control *c : panel_of(icons)->children.items)
+        if (c->on_click && *static_cast<const uint64_t *>(c->user_data) == base->id) icon = c;
+    click(icon);
+    frames(30);
+    Control *bracket = nullptr, *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    for (Control *c : game->controls->items)
+        if (c && c->tag == GALAXY_GROUP_SELECTION && !(c->flags & CTRL_REMOVED)) bracket = c;
+    ASSERT_TRUE(bracket && site_panel && screen()->selected == base);
+    EXPECT_EQ(std::vector({bracket->abs_x, bracket->abs_y, bracket->w, bracket->h}),
+              std::vector({home->x - 11, home->y - 11, home->w + 22, home->h + 22}));
+    const int sx = home->x - galaxy_current_map()->view_x, sy = home->y - galaxy_current_map()->view_y;
+    EXPECT_TRUE(site_panel->x >= sx + home->w || site_panel->x + site_panel->w <= sx || site_panel->y >= sy + home->h ||
+                site_panel->y + site_panel->h <= sy) << "the site's panel covers its sector";
+}

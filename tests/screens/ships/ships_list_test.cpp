@@ -218,3 +218,21 @@ TEST_F(ShipsList, TwoOnTheGalaxyScreenListsThePlayersShipsAndAPickOpensOne) {
 }
 
 }  // namespace
+
+// The wheel over the bar moves the list 24 a notch, as over the rows, and stops at the top.
+TEST_F(ShipsList, TheWheelOverTheScrollBarMovesTheList) {
+    std::vector<Ship *> ships = ui_ships_at_home(16, &home);
+    Control *list = build(ships);
+    Control *bar = panel_find_child(list, SHIPS_LIST_ID_SCROLL), *content = panel_find_child(list, SHIPS_LIST_ID_CONTENT);
+    ASSERT_NE(bar, nullptr);
+    int x = 0, y = 0, pos = 0, range = 0;
+    control_get_screen_position(panel_find_child(bar, SCROLL_TRACK_ID), &x, &y);
+    for (int notches : {2, 1, 0, -9}) {
+        ui_test::mouse_at(x + 2, y + 40);
+        ui_test::wheel(notches);
+        frame();
+        scroll_bar_get(bar, &pos, &range);
+        EXPECT_EQ(pos, notches == 2 ? 48 : notches < 0 ? 0 : 72) << notches;
+        EXPECT_EQ(panel_of(content)->scroll_y, (ships_list_state(list)->content_height - content->h) * pos / range);
+    }
+}

@@ -551,3 +551,21 @@ TEST_F(SitePanel, BodyPanelScreenshot) {
     ASSERT_NE(description, nullptr);
     EXPECT_GE(description->y, surface->y + surface->h);
 }
+
+// A body's and a star's attribute captions stand one under another with clear lines between them.
+TEST_F(SitePanel, BodyAndStarAttributeRowsStandApart) {
+    for (const uint32_t kind : {SITE_TF_LABELLED, SITE_TF_STAR}) {
+        Site *site = nullptr;
+        for (int32_t i = 0; i < sector_site_count(home) && !site; ++i)
+            if (Site *s = sector_get_site(home, i); (s->params.template_flags & (SITE_TF_LABELLED | kind)) == kind) site = s;
+        ASSERT_NE(site, nullptr) << kind;
+        std::vector<Control *> captions;
+        walk(open(site), [&](Control *c) {
+            for (const char *t : {"DIAMETER", "AVG TEMP", "GRAVITY", "ATMOSPHERE", "MASS"})
+                if (text_of(c) == t) captions.push_back(c);
+        });
+        ASSERT_EQ(captions.size(), kind == SITE_TF_STAR ? 3u : 4u);
+        for (size_t i = 1; i < captions.size(); ++i)
+            EXPECT_GE(captions[i]->y, captions[i - 1]->y + captions[i - 1]->h + 2) << text_of(captions[i]);
+    }
+}
