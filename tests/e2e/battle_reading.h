@@ -198,20 +198,35 @@ inline bool action_button(const DecodedPng &png, const Box &panel, int *bx, int 
     return true;
 }
 
-// The minimap at the bottom left: the dots of the ships in the player's colour and in the rivals'
-// colours; the direction (screen angle) from the first to the second, false when either is missing.
-// The minimap keeps the battle map's proportions: a direction on it is one on the map.
+// Whether a pixel is tinted toward a colour: the same hue away from grey, clearly (a white colour
+// asks for a light grey pixel).
+inline bool tinted(const uint8_t *p, const Rgb &c) {
+    const double pm = (p[0] + p[1] + p[2]) / 3.0, cm = (c.r + c.g + c.b) / 3.0;
+    const double pv[3] = {p[0] - pm, p[1] - pm, p[2] - pm}, cv[3] = {c.r - cm, c.g - cm, c.b - cm};
+    const double plen = std::sqrt(pv[0] * pv[0] + pv[1] * pv[1] + pv[2] * pv[2]);
+    const double clen = std::sqrt(cv[0] * cv[0] + cv[1] * cv[1] + cv[2] * cv[2]);
+    if (p[0] + p[1] + p[2] < 400) return false;
+    if (clen < 10) return plen < 12;
+    return plen > 25 && (pv[0] * cv[0] + pv[1] * cv[1] + pv[2] * cv[2]) / (plen * clen) > 0.9;
+}
+
+// The minimap at the bottom left: the dots of the ships, tinted by their owners' colours; the
+// direction (screen angle) from the player's to the enemies', false when either is missing. The
+// minimap keeps the battle map's proportions: a direction on it is one on the map.
 inline bool minimap_heading(const DecodedPng &png, const Colours &colours, double *angle) {
     if (!png.ok) return false;
-    const Box area{8, 596, 142, 728};
+    const Box area{12, 600, 136, 722};
     double ox = 0, oy = 0, ex = 0, ey = 0;
     int own = 0, enemy = 0;
     for (int y = area.y0; y <= area.y1 && y < int(png.height); ++y)
         for (int x = area.x0; x <= area.x1 && x < int(png.width); ++x) {
             const uint8_t *p = pixel(png, x, y);
-            if (near(p, colours.own, 30)) ox += x, oy += y, ++own;
+            if (tinted(p, colours.own)) {
+                ox += x, oy += y, ++own;
+                continue;
+            }
             for (const Rgb &c : colours.rivals)
-                if (near(p, c, 30)) {
+                if (tinted(p, c)) {
                     ex += x, ey += y, ++enemy;
                     break;
                 }
@@ -262,32 +277,56 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         return panel;
     };
     constexpr int IN_REACH = 260;   // screen pixels between ship centres where a shot may be rated
-    // Fire: the weapon row's button (the panel gives way to the weapon's mode), then the pointer
-    // over each enemy in reach; where the weapon reaches it, the popup left of the pointer rates the
-    // shot with a green line (hit chance and damage), and a click fires.
-    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int sx, int sy) {
+    // Fire: the weapon row's button (the panel gives way to the weapon's mode, and with it what the
+    // panel hid), then the pointer over each enemy in reach; where the weapon reaches it, the popup
+    // beside the pointer rates the shot with a green line (hit chance and damage), and a click
+    // fires. Tried when an enemy in sight is in reach, or none is in sight (it may stand behind the
+    // panel).
+    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy) {
         int bx = 0, by = 0;
-        if (enemies.empty() || std::hypot(enemies.front().x - sx, enemies.front().y - sy) > IN_REACH) return false;
+        if (!seen.empty() && std::hypot(seen.front().x - sx, seen.front().y - sy) > IN_REACH) return false;
         if (!action_button(*look, *panel, &bx, &by)) return false;
         game.click(bx, by);
         GameWindow::pause(500);
         bool shot = false;
-        if (!status_panel(look_now()).ok())   // the weapon's mode
+        const DecodedPng aiming = look_now();
+        if (!status_panel(aiming).ok()) {   // the weapon's mode
+            const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
                 if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
                 game.move(enemies[e].x, enemies[e].y);
                 GameWindow::pause(500);
+                // The popup stands left or right of the pointer, as there is room.
+                const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x + 140, enemies[e].y + 24};
                 const DecodedPng rated = look_now();
-                const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x - 10, enemies[e].y + 24};
                 if (coloured_in(rated, line, Rgb{0, 220, 0}, 24) <= 20) continue;
                 if (run.shots == 0) game.shot(road, names.hit_popup);
                 game.click(enemies[e].x, enemies[e].y);
                 shot = true;
                 ++run.shots;
             }
+        }
         if (!shot) game.key("Escape");
         *panel = wait_for_panel(look, 50);
         return shot;
+    };
+    // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a click on
+    // it), then fires.
+    const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int *sx, int *sy) {
+        if (!panel->ok() || enemies.empty() || std::hypot(enemies.front().x - *sx, enemies.front().y - *sy) > IN_REACH)
+            return false;
+        game.key("t");
+        GameWindow::pause(600);
+        game.move(enemies.front().x, enemies.front().y);
+        GameWindow::pause(400);
+        game.click(enemies.front().x, enemies.front().y);
+        *panel = wait_for_panel(look, 50);
+        if (!panel->ok()) {
+            game.key("Escape");
+            *panel = wait_for_panel(look, 10);
+        }
+        if (!panel->ok() || !acting_ship(*look, colours.own, *panel, sx, sy)) return false;
+        return try_fire(look, panel, enemies_near(*look, colours.rivals, *panel, *sx, *sy), *sx, *sy);
     };
     // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
     // clicked; the ship goes and its panel returns. None within reach: the mode is cancelled.
@@ -350,26 +389,7 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!panel.ok() || !acting_ship(look, colours.own, panel, &sx, &sy)) continue;
         if (++run.turns == 1) game.shot(road, names.status_panel);
         std::vector<Spot> enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-        bool shot = try_fire(&look, &panel, enemies, sx, sy);   // an enemy in reach
-        // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a
-        // click on it), then fires.
-        if (!shot && panel.ok() && !enemies.empty() &&
-            std::hypot(enemies.front().x - sx, enemies.front().y - sy) <= IN_REACH) {
-            game.key("t");
-            GameWindow::pause(600);
-            game.move(enemies.front().x, enemies.front().y);
-            GameWindow::pause(400);
-            game.click(enemies.front().x, enemies.front().y);
-            panel = wait_for_panel(&look, 50);
-            if (!panel.ok()) {
-                game.key("Escape");
-                panel = wait_for_panel(&look, 10);
-            }
-            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
-                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                shot = try_fire(&look, &panel, enemies, sx, sy);
-            }
-        }
+        bool shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
         // Each turn closes in on the nearest enemy in sight (a ship that waits may be shot from
         // afar); the first moves wherever its reach allows when none is in sight. A ship with an
         // enemy in reach fires at it.
@@ -387,8 +407,10 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         else if (!shot && enemy) points = toward(sx, sy, enemy, {0, 30, -30, 60, -60}, {100, 60});
         if (!shot && panel.ok() && !points.empty() && try_move(&look, &panel, points)) {
             run.moved = true;
-            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy))
-                shot = try_fire(&look, &panel, enemies_near(look, colours.rivals, panel, sx, sy), sx, sy);
+            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
+                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+                shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
+            }
         }
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
         game.key("e");
