@@ -3,10 +3,12 @@
 // help over the boot log; its title bar closes it; the title's Options set the fastest galaxy and
 // combat speeds; New game, a new player created by name beside the three computer players, Start.
 // On the star map: research queued ('4', a technology, Research); a facility laid down at the home
-// starbase and a ship started at its shipyard; the home ship sent to a neighbouring sector; Next
-// Turn until something is built and the ship meets a battle there; Tab shows the encounter, 'e'
-// engages, and the battle is fought from the screen (moves, shots through the weapon row, 'e') up
-// to the summary; Enter goes back to the star map. The game is saved from the galaxy menu, Main
+// starbase and a ship started at its shipyard; the home ship sent to the nearby sector whose site
+// has the fewest automated defenders; Next Turn until it arrives; in the sector's view its fleet
+// panel's Attack ('a') gives the order, and the next day ends with the battle (by then the facility
+// is built, else Next Turn follows the battle until it is); Tab shows the encounter, 'e' engages, and
+// the battle is fought from the screen (moves, shots through the weapon row, 'e') up to the
+// summary; Enter goes back to the star map. A lone defender comes at the ship: a shot is certain. The game is saved from the galaxy menu, Main
 // menu leads to the title, and the save is loaded from the title: its day and credits are those of
 // the game that was saved. Then a game a day before its end is loaded from the title: Next Turn,
 // END OF GAME, the results, Next, the scores, Main Menu, the title again, and Quit ends the program
@@ -201,7 +203,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     // The machines' ships belong to no player: their names are written in white.
     galaxy_road::Colours colours = galaxy_road::ColourProbe().read(folder + "/000.sav");
     colours.rivals.push_back({255, 255, 255});
-    std::cout << "home " << home.name << ", the battle at " << target.name << " (" << target.defenders << " defenders)\n";
+    std::cout << "home " << home.name << ", the battle at " << target.name << ", automated defenders: " << target.defenders << "\n";
 
     // Research.
     game.key("4");
