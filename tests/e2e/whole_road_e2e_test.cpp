@@ -328,7 +328,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.shot(road, "18_combat_mode");
 
     const galaxy_road::BattleRun battle = galaxy_road::fight_battle(
-        display, game, dir, road, colours, {"19_unit_status_panel", "20_move_preview", "21_hit_popup"}, 360);
+        display, game, dir, road, colours, {"19_unit_status_panel", "20_move_preview", "21_hit_popup"}, 720);
     ASSERT_TRUE(battle.summary) << "the battle reached its summary";
     game.shot(road, "22_summary_band");
     std::cout << "the player's turns: " << battle.turns << ", shots: " << battle.shots << "\n";
