@@ -100,6 +100,18 @@ void install_worker_delay() {
     galaxy_set_thread_creator(create_delayed_worker);
 }
 
+// A developer's fixed seed for the game thread's quick generator: ASTROVANE_RANDOM_SEED as a
+// decimal number replaces the time, so that a run's galaxy can be made again. False without one.
+bool random_seed_override(uint32_t *seed) {
+    const char *text = std::getenv("ASTROVANE_RANDOM_SEED");
+    if (!text || !*text) return false;
+    char *end = nullptr;
+    const unsigned long long asked = std::strtoull(text, &end, 10);
+    if (*end != '\0' || *text == '-' || asked > 0xFFFFFFFFull) return false;
+    *seed = uint32_t(asked);
+    return true;
+}
+
 }  // namespace
 
 StartupParse startup_parse_args(int argc, char **argv, StartupOptions *out, std::string *message) {
@@ -219,7 +231,9 @@ int startup_log_level_override(int level) {
 bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_status) {
     app_install_hooks();
     install_worker_delay();
-    random_seed(uint32_t(std::time(nullptr)));
+    uint32_t fixed_seed = 0;
+    const bool seed_fixed = random_seed_override(&fixed_seed);
+    random_seed(seed_fixed ? fixed_seed : uint32_t(std::time(nullptr)));
     store_set_path(options.has_store_path ? options.store_path.c_str() : DEFAULT_STORE_PATH);
 
     Logger *logger = logger_get();
@@ -230,6 +244,7 @@ bool startup_prepare(const StartupOptions &options, bool open_window, int *exit_
         if (options.has_log_path) (void)log_open_file(logger, options.log_path.c_str());   // refused: no file log
     }
     log_write(LOG_NONE, LOG_NOTICE, "Begin operation, version %s, %s", ASTROVANE_VERSION, ASTROVANE_BUILD_DATE);
+    if (seed_fixed) log_write(LOG_NONE, LOG_INFO, "Random seed %u from ASTROVANE_RANDOM_SEED", unsigned(fixed_seed));
 
     *exit_status = EXIT_STATUS_FAILURE;
     if (Result r = store_open(); r != RES_OK) {

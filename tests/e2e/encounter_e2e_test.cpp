@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "battle_reading.h"
 #include "galaxy_road_support.h"
 #include "game/encounter_life.h"
 #include "game/newgame.h"
@@ -33,47 +34,22 @@
 
 namespace {
 
+using galaxy_road::acting_ship;
+using galaxy_road::action_button;
+using galaxy_road::Box;
+using galaxy_road::coloured_in;
+using galaxy_road::ColourProbe;
+using galaxy_road::Colours;
+using galaxy_road::cost_box_near;
+using galaxy_road::enemies_near;
 using galaxy_road::pixels_changed;
+using galaxy_road::Rgb;
+using galaxy_road::Spot;
+using galaxy_road::status_panel;
 
 constexpr const char *ROAD = "encounter";
 constexpr size_t PREFS_COMBAT_SPEED = 20;   // byte offset of the combat speed word in "prefs.dat"
 constexpr int SHORTEST_PAUSES = 30;         // the lowest combat speed word: the shortest pauses
-
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
-
-struct Box {
-    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;   // inclusive
-    bool ok() const { return x1 >= x0 && y1 >= y0; }
-    bool holds(int x, int y, int margin = 0) const {
-        return ok() && x >= x0 - margin && x <= x1 + margin && y >= y0 - margin && y <= y1 + margin;
-    }
-};
-
-// The players' colours, read from a saved game in this process.
-struct Colours {
-    Rgb              own;      // the UI player's
-    std::vector<Rgb> rivals;   // the computer players'
-};
-
-class ColourProbe : public ModelGame {
-public:
-    void TestBody() override {}
-    Colours read(const std::string &path) {
-        Colours out;
-        SetUp();
-        if (game_load_file(game, path.c_str(), 0) == RES_OK)
-            for (Player *p : game->players->items) {
-                if (!p) break;
-                const Rgb c{p->red, p->green, p->blue};
-                if (p->id == game->ui_player_id) out.own = c;
-                else out.rivals.push_back(c);
-            }
-        TearDown();
-        return out;
-    }
-};
 
 // The game of the road: a seeded new game with two computer players, where the UI player's yard
 // has built three ships of the first design at home (named, dated, whole and loaded, as the yard
@@ -124,157 +100,10 @@ public:
     }
 };
 
-const uint8_t *pixel(const DecodedPng &png, int x, int y) {
-    return &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
-}
-
-bool near(const uint8_t *p, const Rgb &c, int tolerance) {
-    return std::abs(p[0] - c.r) <= tolerance && std::abs(p[1] - c.g) <= tolerance && std::abs(p[2] - c.b) <= tolerance;
-}
-
-// The unit status panel with the acting ship's orders (taller than the panel of a ship that only
-// shows its state): the box drawn by its one-pixel border in the panel's olive green.
-Box status_panel(const DecodedPng &png) {
-    Box box;
-    if (!png.ok) return box;
-    const Rgb border{64, 90, 0};
-    constexpr int MIN_RUN = 180;
-    const int w = int(png.width), h = int(png.height);
-    for (int y = 0; y < h; ++y) {
-        int run = 0;
-        for (int x = 0; x < w; ++x) {
-            run = near(pixel(png, x, y), border, 6) ? run + 1 : 0;
-            if (run < MIN_RUN) continue;
-            int x1 = x;
-            while (x1 + 1 < w && near(pixel(png, x1 + 1, y), border, 6)) ++x1;
-            const int x0 = x - run + 1;
-            int y1 = y;   // down the left edge
-            while (y1 + 1 < h && near(pixel(png, x0, y1 + 1), border, 6)) ++y1;
-            if (y1 - y < 200) break;
-            return Box{x0, y, x1, y1};
-        }
-    }
-    return box;
-}
-
-// Ship tags whose names are written in one of the colours: the box of each group of such pixels.
-std::vector<Box> tags_in(const DecodedPng &png, const std::vector<Rgb> &colours, const Box &skip) {
-    std::vector<Box> tags;
-    if (!png.ok) return tags;
-    for (int y = 0; y < int(png.height) - 44; ++y)
-        for (int x = 0; x < int(png.width); ++x) {
-            if (skip.holds(x, y, 8) || (x < 150 && y > 580)) continue;
-            bool hit = false;
-            for (const Rgb &c : colours) hit = hit || near(pixel(png, x, y), c, 8);
-            if (!hit) continue;
-            Box *joined = nullptr;
-            for (Box &t : tags)
-                if (t.holds(x, y, 12)) joined = &t;
-            if (!joined) {
-                tags.push_back(Box{x, y, x, y});
-                continue;
-            }
-            joined->x0 = std::min(joined->x0, x), joined->x1 = std::max(joined->x1, x);
-            joined->y0 = std::min(joined->y0, y), joined->y1 = std::max(joined->y1, y);
-        }
-    std::vector<Box> names;   // a name is a short line of text, wider than a letter
-    for (const Box &t : tags)
-        if (t.y1 - t.y0 <= 16 && t.x1 - t.x0 >= 12) names.push_back(t);
-    return names;
-}
-
-// The acting ship: its panel opens beside it, level with it, on the side toward the middle of the
-// battle map; of the ships in the player's colour (each stands above the middle of its tag), the
-// one nearest to either side of the panel.
-bool acting_ship(const DecodedPng &png, const Rgb &own, const Box &panel, int *sx, int *sy) {
-    const int cy = (panel.y0 + panel.y1) / 2;
-    double best = 120;
-    bool found = false;
-    for (const Box &t : tags_in(png, {own}, panel)) {
-        const int x = (t.x0 + t.x1) / 2, y = t.y0 - 28;
-        const double d = std::min(std::hypot(x - (panel.x1 + 30), y - cy), std::hypot(x - (panel.x0 - 30), y - cy));
-        if (d < best) best = d, *sx = x, *sy = y, found = true;
-    }
-    return found;
-}
-
-struct Spot {
-    int x = 0, y = 0;
-};
-
-// The enemy ships on screen (each stands above its tag), nearest to (sx, sy) first.
-std::vector<Spot> enemies_near(const DecodedPng &png, const std::vector<Rgb> &rivals, const Box &panel, int sx, int sy) {
-    std::vector<Spot> out;
-    for (const Box &t : tags_in(png, rivals, panel)) out.push_back(Spot{(t.x0 + t.x1) / 2, t.y0 - 28});
-    std::sort(out.begin(), out.end(), [&](const Spot &a, const Spot &b) {
-        return std::hypot(a.x - sx, a.y - sy) < std::hypot(b.x - sx, b.y - sy);
-    });
-    return out;
-}
-
-// The move's cost box beside the pointer ("cost / MP" in a cyan frame): the move to the point is
-// within reach.
-bool cost_box_near(const DecodedPng &png, int x, int y) {
-    if (!png.ok) return false;
-    const Rgb frame{16, 188, 188};
-    for (int yy = std::max(0, y - 40); yy < std::min(int(png.height), y + 20); ++yy) {
-        int run = 0;
-        for (int xx = std::max(0, x - 10); xx < std::min(int(png.width), x + 120); ++xx) {
-            run = near(pixel(png, xx, yy), frame, 24) ? run + 1 : 0;
-            if (run >= 40) return true;
-        }
-    }
-    return false;
-}
-
-// Pixels inside a box in a colour close to the given one: the rating popup's green line.
-int coloured_in(const DecodedPng &png, const Box &box, const Rgb &c, int tolerance) {
-    if (!png.ok) return 0;
-    int n = 0;
-    for (int y = std::max(0, box.y0); y <= std::min(int(png.height) - 1, box.y1); ++y)
-        for (int x = std::max(0, box.x0); x <= std::min(int(png.width) - 1, box.x1); ++x)
-            n += near(pixel(png, x, y), c, tolerance);
-    return n;
-}
-
-// The first system row's action button inside the unit status panel: the row's left border (its dark
-// grey frame) 12 pixels in, then the lit pixels at the row's right end below its name line.
-bool action_button(const DecodedPng &png, const Box &panel, int *bx, int *by) {
-    const Rgb frame{32, 32, 32};
-    const int x = panel.x0 + 12;
-    int top = -1, bottom = -1;
-    for (int y = panel.y0 + 30; y < panel.y1 && bottom < 0; ++y) {
-        const bool on = near(pixel(png, x, y), frame, 4);
-        if (on && top < 0) top = y;
-        if (!on && top >= 0) bottom = y - 1;
-    }
-    if (top < 0 || bottom - top < 30) return false;
-    Box lit{x + 248, bottom, x + 170, top};
-    for (int y = top + 28; y < bottom - 1; ++y)
-        for (int xx = x + 170; xx < x + 246; ++xx) {
-            const uint8_t *p = pixel(png, xx, y);
-            if (p[0] + p[1] + p[2] < 200) continue;
-            lit.x0 = std::min(lit.x0, xx), lit.x1 = std::max(lit.x1, xx);
-            lit.y0 = std::min(lit.y0, y), lit.y1 = std::max(lit.y1, y);
-        }
-    if (!lit.ok()) return false;
-    *bx = (lit.x0 + lit.x1) / 2, *by = (lit.y0 + lit.y1) / 2;
-    return true;
-}
-
 class EncounterEndToEnd : public galaxy_road::Road {
 protected:
     EncounterEndToEnd() : Road(ROAD) {}
-    // A glance at the screen between the kept screenshots: stored without compression, which
-    // takes a fraction of the time on a busy machine.
-    DecodedPng glance(const GameWindow &game) const {
-        const std::string path = dir + "/glance.png";
-        DecodedPng png;
-        if (display.tool({"import", "-window", game.window(), "-define", "png:compression-level=0", "PNG24:" + path}).status != 0)
-            return png;
-        const std::vector<uint8_t> bytes = read_whole(path);
-        return png_decode(bytes.data(), bytes.size());
-    }
+    DecodedPng glance(const GameWindow &game) const { return galaxy_road::glance(display, game, dir); }
 };
 
 TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeadsBackToTheStarMap) {

@@ -13,14 +13,23 @@
 #include <vector>
 
 #include "../game/headless_fixture.h"
+#include "game/autocombat.h"
+#include "game/encounter.h"
+#include "game/encounter_life.h"
 #include "game/game.h"
+#include "game/headless.h"
 #include "game/player.h"
 #include "game/save.h"
+#include "platform/random.h"
+#include "screens/endgame/end_of_game.h"
 #include "platform/graphics.h"
 #include "support/game_window.h"
 #include "world/object.h"
 #include "world/object_map.h"
+#include "world/sector.h"
 #include "world/ship.h"
+#include "world/site.h"
+#include "world/site_feature.h"
 
 namespace galaxy_road {
 
@@ -55,15 +64,20 @@ struct SectorSpot {
     bool        own = false;
     bool        rival = false;   // a computer player's
     bool        sol = false;     // Sol, whose guards never leave it
+    int         defenders = 0;   // the automated defenders of its defended site (0: none)
     bool ok() const { return x >= 0 && y >= 0; }
 };
 
 struct GalaxyLook {
     bool                    loaded = false;
     std::string             date;          // "year/month/day"
+    uint64_t                minutes = 0;   // the clock's, since the calendar's start
     std::vector<SectorSpot> sectors;       // those wholly on the first screen, clear of the bars
     std::vector<uint64_t>   ui_ship_sectors;   // the sector of each of the UI player's ships (0: travelling)
     std::vector<uint64_t>   rival_ship_sectors;   // the same for the computer players' ships
+    std::string             ui_name;       // the UI player's name
+    int32_t                 credits = 0;   // the UI player's
+    int                     rivals = 0;    // the computer players who compete (Sol's and the machines' aside)
     const SectorSpot *home() const {
         for (const SectorSpot &s : sectors)
             if (s.own) return &s;
@@ -85,6 +99,19 @@ struct GalaxyLook {
     }
     int rival_ships_at(uint64_t sector_id) const {
         return int(std::count(rival_ship_sectors.begin(), rival_ship_sectors.end(), sector_id));
+    }
+    // The unowned sector nearest to `from` whose site is defended by the fewest automated
+    // defenders (a battle offered on the player's order).
+    const SectorSpot *nearest_defended(const SectorSpot &from) const {
+        const SectorSpot *best = nullptr;
+        long best_d = 0;
+        for (const SectorSpot &s : sectors) {
+            if (s.defenders == 0 || s.own || s.rival || s.sol) continue;
+            const long d = long(s.x - from.x) * (s.x - from.x) + long(s.y - from.y) * (s.y - from.y);
+            if (!best || s.defenders < best->defenders || (s.defenders == best->defenders && d < best_d))
+                best = &s, best_d = d;
+        }
+        return best;
     }
     // Sol when it is on the first screen (its guards never leave); else the rival's sector nearest
     // to `from` where the rival's ships stand; else the nearest rival's.
@@ -132,6 +159,9 @@ public:
                 s.own = o->owner_id == game->ui_player_id;
                 s.rival = o->owner_id != 0 && !s.own;
                 s.sol = o->id == game->sol_sector_id;
+                if (const Site *site = sector_find_defended_site(static_cast<Sector *>(o)))
+                    s.defenders = std::max(site->feature->defence_kind == FEATURE_DEFENCE_ARMED ? 2 : 1,
+                                           site->feature->defenders - site->feature->defenders_lost);
                 const int x = o->x - ox + o->w / 2, y = o->y - oy + o->h / 2;
                 if (clickable(x, y)) s.x = x, s.y = y;
                 if (s.ok()) out.sectors.push_back(s);
@@ -139,8 +169,12 @@ public:
             if (game->clock)
                 out.date = std::to_string(game->clock->year) + "/" + std::to_string(game->clock->month) + "/" +
                            std::to_string(game->clock->day);
+            if (game->clock) out.minutes = game->clock->minutes;
+            if (game->ui_player) out.ui_name = game->ui_player->name, out.credits = game->ui_player->credits;
             for (Player *p : game->players->items) {
                 if (!p) break;
+                out.rivals += p->kind == PLAYER_KIND_COMPUTER && p->id != game->sol_player_id &&
+                              p->id != game->combat_ai_player_id;
                 for (GameObject *o : p->objects.items) {
                     if (!o) break;
                     if (o->kind != OBJECT_SHIP) continue;
@@ -151,6 +185,82 @@ public:
         }
         TearDown();
         return out;
+    }
+};
+
+// A game a day before its end, saved: a seeded new game with two computer players where the UI
+// player's first ship has called alone at each rival's starbase and the assault settled in its
+// favour (the second rival falls a day after the first), so that the next end of turn finds the UI
+// player the only one holding sectors. The winner's name, or empty when the game was not made.
+class EndingGame : public ModelGame {
+public:
+    void TestBody() override {}
+    std::string make(const std::string &save_path, uint32_t seed, const char *title) {
+        std::string winner;
+        SetUp();
+        if (!HasFatalFailure()) build(save_path, seed, title, &winner);
+        TearDown();
+        return winner;
+    }
+
+private:
+    Sector *starbase_sector_of(const Player *p) {
+        for (GameObject *obj : game->galaxy_map->objects.items) {
+            if (!obj) break;
+            Sector *s = sector_of(obj);
+            if (s && s->owner_id == p->id && sector_find_site_of_kind(s, SITE_STARBASE)) return s;
+        }
+        return nullptr;
+    }
+
+    // The ship calls alone at the rival's starbase and the assault is settled as a battle that the
+    // ship came out of still in the sector; then it goes home, so no battle waits for the next day.
+    void take_starbase(Ship *ship, Player *rival) {
+        Sector *target = starbase_sector_of(rival);
+        ASSERT_NE(target, nullptr) << rival->name << " holds a starbase";
+        Sector *home = sector_find(ship->sector_id);
+        ASSERT_NE(home, nullptr);
+        ship_set_sector(ship, target);
+        Encounter *enc = encounter_create();
+        ASSERT_NE(enc, nullptr);
+        enc->kind = ENCOUNTER_STARBASE_ASSAULT;
+        enc->sector_id = target->id;
+        enc->centre_x = target->x + target->w / 2;
+        enc->centre_y = target->y + target->h / 2;
+        encounter_add_object(enc, sector_find_site_of_kind(target, SITE_STARBASE));
+        encounter_add_object(enc, ship);
+        ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
+        enc->flags |= ENCOUNTER_FLAG_FINISHED;
+        encounter_apply_outcome(enc);
+        game_end_combat(game);
+        ship_set_sector(ship, home);
+        player_update_totals(rival);
+        ASSERT_NE(rival->defeat_date, nullptr) << rival->name << " lost its last sector";
+    }
+
+    void build(const std::string &save_path, uint32_t seed, const char *title, std::string *winner) {
+        random_seed(seed);
+        HeadlessOptions options;
+        options.computer_players = 2;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << seed;
+        Player *ui = game->ui_player;
+        ASSERT_NE(ui, nullptr);
+        Ship *ship = nullptr;
+        for (int32_t i = 0; i < player_object_count(ui) && !ship; ++i)
+            if (Ship *s = ship_of(player_get_object_at(ui, i)); s && s->sector_id) ship = s;
+        ASSERT_NE(ship, nullptr) << "a ship of the UI player in a sector";
+        std::vector<Player *> rivals;
+        for (Player *p : endgame_competitors(game))
+            if (p != ui) rivals.push_back(p);
+        ASSERT_EQ(rivals.size(), 2u);
+        take_starbase(ship, rivals[0]);
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(headless_advance_day(game, options).turn_ended);
+        ASSERT_EQ(game->winner_id, 0u) << "the second rival still holds its sector";
+        take_starbase(ship, rivals[1]);
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(game_save(game, save_path.c_str(), title, 0, nullptr), RES_OK) << save_path;
+        *winner = ui->name;
     }
 };
 

@@ -1,0 +1,424 @@
+#pragma once
+// The battle screen read as a player reads it, for the roads that fight: the unit status panel by
+// its border, the ships by the colour of their tags, a move within reach by its cost box, a shot in
+// reach by the rating popup's green line, the weapon row's action button; and a whole battle fought
+// from the screen that way (fight_battle), up to the summary.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "../game/headless_fixture.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "game/save.h"
+#include "support/game_window.h"
+#include "support/private_display.h"
+
+namespace galaxy_road {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+struct Box {
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;   // inclusive
+    bool ok() const { return x1 >= x0 && y1 >= y0; }
+    bool holds(int x, int y, int margin = 0) const {
+        return ok() && x >= x0 - margin && x <= x1 + margin && y >= y0 - margin && y <= y1 + margin;
+    }
+};
+
+// The players' colours, read from a saved game in this process.
+struct Colours {
+    Rgb              own;      // the UI player's
+    std::vector<Rgb> rivals;   // the computer players' (Sol's and the machine faction's among them)
+};
+
+class ColourProbe : public ModelGame {
+public:
+    void TestBody() override {}
+    Colours read(const std::string &path) {
+        Colours out;
+        SetUp();
+        if (game_load_file(game, path.c_str(), 0) == RES_OK)
+            for (Player *p : game->players->items) {
+                if (!p) break;
+                const Rgb c{p->red, p->green, p->blue};
+                if (p->id == game->ui_player_id) out.own = c;
+                else out.rivals.push_back(c);
+            }
+        TearDown();
+        return out;
+    }
+};
+
+inline const uint8_t *pixel(const DecodedPng &png, int x, int y) {
+    return &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
+}
+
+inline bool near(const uint8_t *p, const Rgb &c, int tolerance) {
+    return std::abs(p[0] - c.r) <= tolerance && std::abs(p[1] - c.g) <= tolerance && std::abs(p[2] - c.b) <= tolerance;
+}
+
+// The unit status panel with the acting ship's orders (taller than the panel of a ship that only
+// shows its state): the box drawn by its one-pixel border in the panel's olive green.
+inline Box status_panel(const DecodedPng &png) {
+    Box box;
+    if (!png.ok) return box;
+    const Rgb border{64, 90, 0};
+    constexpr int MIN_RUN = 180;
+    const int w = int(png.width), h = int(png.height);
+    for (int y = 0; y < h; ++y) {
+        int run = 0;
+        for (int x = 0; x < w; ++x) {
+            run = near(pixel(png, x, y), border, 6) ? run + 1 : 0;
+            if (run < MIN_RUN) continue;
+            int x1 = x;
+            while (x1 + 1 < w && near(pixel(png, x1 + 1, y), border, 6)) ++x1;
+            const int x0 = x - run + 1;
+            int y1 = y;   // down the left edge
+            while (y1 + 1 < h && near(pixel(png, x0, y1 + 1), border, 6)) ++y1;
+            if (y1 - y < 200) break;
+            return Box{x0, y, x1, y1};
+        }
+    }
+    return box;
+}
+
+// Ship tags whose names are written in one of the colours: the box of each group of such pixels.
+inline std::vector<Box> tags_in(const DecodedPng &png, const std::vector<Rgb> &colours, const Box &skip) {
+    std::vector<Box> tags;
+    if (!png.ok) return tags;
+    for (int y = 0; y < int(png.height) - 44; ++y)
+        for (int x = 0; x < int(png.width); ++x) {
+            if (skip.holds(x, y, 8) || (x < 150 && y > 580)) continue;
+            bool hit = false;
+            for (const Rgb &c : colours) hit = hit || near(pixel(png, x, y), c, 8);
+            if (!hit) continue;
+            Box *joined = nullptr;
+            for (Box &t : tags)
+                if (t.holds(x, y, 12)) joined = &t;
+            if (!joined) {
+                tags.push_back(Box{x, y, x, y});
+                continue;
+            }
+            joined->x0 = std::min(joined->x0, x), joined->x1 = std::max(joined->x1, x);
+            joined->y0 = std::min(joined->y0, y), joined->y1 = std::max(joined->y1, y);
+        }
+    std::vector<Box> names;   // a name is a short line of text, wider than a letter
+    for (const Box &t : tags)
+        if (t.y1 - t.y0 <= 16 && t.x1 - t.x0 >= 12) names.push_back(t);
+    return names;
+}
+
+// The acting ship: its panel opens beside it, level with it, on the side toward the middle of the
+// battle map; of the ships in the player's colour (each stands above the middle of its tag), the
+// one nearest to either side of the panel.
+inline bool acting_ship(const DecodedPng &png, const Rgb &own, const Box &panel, int *sx, int *sy) {
+    const int cy = (panel.y0 + panel.y1) / 2;
+    double best = 120;
+    bool found = false;
+    for (const Box &t : tags_in(png, {own}, panel)) {
+        const int x = (t.x0 + t.x1) / 2, y = t.y0 - 28;
+        const double d = std::min(std::hypot(x - (panel.x1 + 30), y - cy), std::hypot(x - (panel.x0 - 30), y - cy));
+        if (d < best) best = d, *sx = x, *sy = y, found = true;
+    }
+    return found;
+}
+
+struct Spot {
+    int x = 0, y = 0;
+};
+
+// The enemy ships on screen (each stands above its tag), nearest to (sx, sy) first.
+inline std::vector<Spot> enemies_near(const DecodedPng &png, const std::vector<Rgb> &rivals, const Box &panel, int sx,
+                                      int sy) {
+    std::vector<Spot> out;
+    for (const Box &t : tags_in(png, rivals, panel)) out.push_back(Spot{(t.x0 + t.x1) / 2, t.y0 - 28});
+    std::sort(out.begin(), out.end(), [&](const Spot &a, const Spot &b) {
+        return std::hypot(a.x - sx, a.y - sy) < std::hypot(b.x - sx, b.y - sy);
+    });
+    return out;
+}
+
+// The move's cost box beside the pointer ("cost / MP" in a cyan frame): the move to the point is
+// within reach.
+inline bool cost_box_near(const DecodedPng &png, int x, int y) {
+    if (!png.ok) return false;
+    const Rgb frame{16, 188, 188};
+    for (int yy = std::max(0, y - 40); yy < std::min(int(png.height), y + 20); ++yy) {
+        int run = 0;
+        for (int xx = std::max(0, x - 10); xx < std::min(int(png.width), x + 120); ++xx) {
+            run = near(pixel(png, xx, yy), frame, 24) ? run + 1 : 0;
+            if (run >= 40) return true;
+        }
+    }
+    return false;
+}
+
+// Pixels inside a box in a colour close to the given one: the rating popup's green line.
+inline int coloured_in(const DecodedPng &png, const Box &box, const Rgb &c, int tolerance) {
+    if (!png.ok) return 0;
+    int n = 0;
+    for (int y = std::max(0, box.y0); y <= std::min(int(png.height) - 1, box.y1); ++y)
+        for (int x = std::max(0, box.x0); x <= std::min(int(png.width) - 1, box.x1); ++x)
+            n += near(pixel(png, x, y), c, tolerance);
+    return n;
+}
+
+// The first system row's action button inside the unit status panel: the row's left border (its dark
+// grey frame) 12 pixels in, then the lit pixels at the row's right end below its name line.
+inline bool action_button(const DecodedPng &png, const Box &panel, int *bx, int *by) {
+    const Rgb frame{32, 32, 32};
+    const int x = panel.x0 + 12;
+    int top = -1, bottom = -1;
+    for (int y = panel.y0 + 30; y < panel.y1 && bottom < 0; ++y) {
+        const bool on = near(pixel(png, x, y), frame, 4);
+        if (on && top < 0) top = y;
+        if (!on && top >= 0) bottom = y - 1;
+    }
+    if (top < 0 || bottom - top < 30) return false;
+    Box lit{x + 248, bottom, x + 170, top};
+    for (int y = top + 28; y < bottom - 1; ++y)
+        for (int xx = x + 170; xx < x + 246; ++xx) {
+            const uint8_t *p = pixel(png, xx, y);
+            if (p[0] + p[1] + p[2] < 200) continue;
+            lit.x0 = std::min(lit.x0, xx), lit.x1 = std::max(lit.x1, xx);
+            lit.y0 = std::min(lit.y0, y), lit.y1 = std::max(lit.y1, y);
+        }
+    if (!lit.ok()) return false;
+    *bx = (lit.x0 + lit.x1) / 2, *by = (lit.y0 + lit.y1) / 2;
+    return true;
+}
+
+// Whether a pixel is tinted toward a colour: the same hue away from grey, clearly (a white colour
+// asks for a light grey pixel).
+inline bool tinted(const uint8_t *p, const Rgb &c) {
+    const double pm = (p[0] + p[1] + p[2]) / 3.0, cm = (c.r + c.g + c.b) / 3.0;
+    const double pv[3] = {p[0] - pm, p[1] - pm, p[2] - pm}, cv[3] = {c.r - cm, c.g - cm, c.b - cm};
+    const double plen = std::sqrt(pv[0] * pv[0] + pv[1] * pv[1] + pv[2] * pv[2]);
+    const double clen = std::sqrt(cv[0] * cv[0] + cv[1] * cv[1] + cv[2] * cv[2]);
+    if (p[0] + p[1] + p[2] < 400) return false;
+    if (clen < 10) return plen < 12;
+    return plen > 25 && (pv[0] * cv[0] + pv[1] * cv[1] + pv[2] * cv[2]) / (plen * clen) > 0.9;
+}
+
+// The minimap at the bottom left: the dots of the ships, tinted by their owners' colours; the
+// direction (screen angle) from the player's to the enemies', false when either is missing. The
+// minimap keeps the battle map's proportions: a direction on it is one on the map.
+inline bool minimap_heading(const DecodedPng &png, const Colours &colours, double *angle) {
+    if (!png.ok) return false;
+    const Box area{12, 600, 136, 722};
+    double ox = 0, oy = 0, ex = 0, ey = 0;
+    int own = 0, enemy = 0;
+    for (int y = area.y0; y <= area.y1 && y < int(png.height); ++y)
+        for (int x = area.x0; x <= area.x1 && x < int(png.width); ++x) {
+            const uint8_t *p = pixel(png, x, y);
+            if (tinted(p, colours.own)) {
+                ox += x, oy += y, ++own;
+                continue;
+            }
+            for (const Rgb &c : colours.rivals)
+                if (tinted(p, c)) {
+                    ex += x, ey += y, ++enemy;
+                    break;
+                }
+        }
+    if (own == 0 || enemy == 0) return false;
+    *angle = std::atan2(ey / enemy - oy / own, ex / enemy - ox / own);
+    return true;
+}
+
+// A glance at the screen between the kept screenshots: stored without compression in the road's
+// folder, which takes a fraction of the time on a busy machine.
+inline DecodedPng glance(const PrivateDisplay &display, const GameWindow &game, const std::string &dir) {
+    const std::string path = dir + "/glance.png";
+    DecodedPng png;
+    if (display.tool({"import", "-window", game.window(), "-define", "png:compression-level=0", "PNG24:" + path}).status != 0)
+        return png;
+    const std::vector<uint8_t> bytes = read_whole(path);
+    return png_decode(bytes.data(), bytes.size());
+}
+
+// What a battle fought from the screen came to.
+struct BattleRun {
+    int  turns = 0;            // the player's ships' turns seen
+    int  shots = 0;            // shots fired through a weapon row's button
+    bool moved = false;        // a ship moved
+    bool previewed = false;    // the move preview (its cost box) showed
+    bool summary = false;      // the battle reached its summary (its music is queued)
+};
+
+// The kept screenshots of a battle: the first unit status panel, the first move preview, the first
+// rated shot (names under the road's folder).
+struct BattleShots {
+    std::string status_panel, move_preview, hit_popup;
+};
+
+// Fights the battle on the combat screen as a player does, until the summary's music is queued or
+// `seconds` pass. Each time one of the player's ships acts (its unit status panel opens beside it),
+// it fires through its weapon row's button at an enemy in reach, else it turns to face one in reach
+// and fires, else it moves toward the nearest enemy as far as its reach allows (the move's cost box
+// shows where a point is within reach), and each turn ends with 'e'.
+inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, const std::string &dir, const char *road,
+                              const Colours &colours, const BattleShots &names, int seconds = 720) {
+    BattleRun run;
+    const auto look_now = [&] { return glance(display, game, dir); };
+    const auto wait_for_panel = [&](DecodedPng *look, int tries) {
+        Box panel;
+        for (int i = 0; i < tries && !(panel = status_panel(*look = look_now())).ok(); ++i) GameWindow::pause(200);
+        return panel;
+    };
+    constexpr int IN_REACH = 260;   // screen pixels between ship centres where a shot may be rated
+    // Fire: the weapon row's button (the panel gives way to the weapon's mode, and with it what the
+    // panel hid), then the pointer over each enemy in reach; where the weapon reaches it, the popup
+    // beside the pointer rates the shot with a green line (hit chance and damage), and a click
+    // fires. Tried when an enemy in sight is in reach, or none is in sight (it may stand behind the
+    // panel).
+    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy) {
+        int bx = 0, by = 0;
+        if (!seen.empty() && std::hypot(seen.front().x - sx, seen.front().y - sy) > IN_REACH) return false;
+        if (!action_button(*look, *panel, &bx, &by)) return false;
+        game.click(bx, by);
+        GameWindow::pause(500);
+        bool shot = false;
+        const DecodedPng aiming = look_now();
+        if (!status_panel(aiming).ok()) {   // the weapon's mode
+            const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
+            for (size_t e = 0; e < enemies.size() && !shot; ++e) {
+                if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
+                game.move(enemies[e].x, enemies[e].y);
+                GameWindow::pause(500);
+                // The popup stands left or right of the pointer, as there is room.
+                const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x + 140, enemies[e].y + 24};
+                const DecodedPng rated = look_now();
+                if (coloured_in(rated, line, Rgb{0, 220, 0}, 24) <= 20) continue;
+                if (run.shots == 0) game.shot(road, names.hit_popup);
+                game.click(enemies[e].x, enemies[e].y);
+                shot = true;
+                ++run.shots;
+            }
+        }
+        if (!shot) game.key("Escape");
+        *panel = wait_for_panel(look, 50);
+        return shot;
+    };
+    // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a click on
+    // it), then fires.
+    const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int *sx, int *sy) {
+        if (!panel->ok() || enemies.empty() || std::hypot(enemies.front().x - *sx, enemies.front().y - *sy) > IN_REACH)
+            return false;
+        game.key("t");
+        GameWindow::pause(600);
+        game.move(enemies.front().x, enemies.front().y);
+        GameWindow::pause(400);
+        game.click(enemies.front().x, enemies.front().y);
+        *panel = wait_for_panel(look, 50);
+        if (!panel->ok()) {
+            game.key("Escape");
+            *panel = wait_for_panel(look, 10);
+        }
+        if (!panel->ok() || !acting_ship(*look, colours.own, *panel, sx, sy)) return false;
+        return try_fire(look, panel, enemies_near(*look, colours.rivals, *panel, *sx, *sy), *sx, *sy);
+    };
+    // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
+    // clicked; the ship goes and its panel returns. None within reach: the mode is cancelled.
+    const auto try_move = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &points) {
+        game.move(1010, 40);
+        game.key("m");
+        GameWindow::pause(600);
+        for (const Spot &p : points) {
+            if (p.x < 8 || p.x > 1016 || p.y < 40 || p.y > 678) continue;
+            game.move(p.x, p.y);
+            GameWindow::pause(400);
+            if (!cost_box_near(look_now(), p.x, p.y)) continue;
+            if (!run.previewed) {
+                game.shot(road, names.move_preview);
+                run.previewed = true;
+            }
+            game.click(p.x, p.y);
+            *panel = wait_for_panel(look, 50);
+            if (panel->ok()) return true;
+            game.move(1010, 40);
+        }
+        game.key("Escape");
+        *panel = wait_for_panel(look, 10);
+        return false;
+    };
+    // Points toward the enemy at the given reaches, turned aside by the given angles; with no enemy
+    // in sight, points round the ship.
+    const auto toward = [](int sx, int sy, const Spot *enemy, std::initializer_list<int> turns,
+                           std::initializer_list<int> reaches) {
+        std::vector<Spot> points;
+        const double to = enemy ? std::atan2(enemy->y - sy, enemy->x - sx) : 0;
+        const double gap = enemy ? std::hypot(enemy->x - sx, enemy->y - sy) : 1e9;
+        for (int turn : turns)
+            for (int reach : reaches)
+                if (reach < gap - 60)   // not onto the enemy
+                    points.push_back(Spot{sx + int(reach * std::cos(to + turn * M_PI / 180)),
+                                          sy + int(reach * std::sin(to + turn * M_PI / 180))});
+        return points;
+    };
+    // A loaded machine plays the enemies' turns slowly; a player who sees no panel of theirs for half
+    // a minute ends the turn anyway (on a computer ship's turn the key does nothing).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    auto last_seen = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < deadline && game.log().find("Queue sound 20,") == std::string::npos) {
+        DecodedPng look;
+        Box panel = wait_for_panel(&look, 1);
+        if (!panel.ok()) {
+            if (std::chrono::steady_clock::now() - last_seen > std::chrono::seconds(30)) {
+                game.move(1010, 40);
+                game.key("e");
+                last_seen = std::chrono::steady_clock::now();
+            }
+            GameWindow::pause(150);
+            continue;
+        }
+        last_seen = std::chrono::steady_clock::now();
+        GameWindow::pause(400);   // the panel has grown in
+        panel = wait_for_panel(&look, 1);
+        int sx = 0, sy = 0;
+        if (!panel.ok() || !acting_ship(look, colours.own, panel, &sx, &sy)) continue;
+        if (++run.turns == 1) game.shot(road, names.status_panel);
+        std::vector<Spot> enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+        bool shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
+        // Each turn closes in on the nearest enemy in sight (a ship that waits may be shot from
+        // afar); the first moves wherever its reach allows when none is in sight. A ship with an
+        // enemy in reach fires at it.
+        // With none in sight, the ship heads where the minimap shows the enemies.
+        const Spot *enemy = enemies.empty() ? nullptr : &enemies.front();
+        Spot far_off;
+        double heading = 0;
+        if (!enemy && minimap_heading(look, colours, &heading)) {
+            far_off = Spot{sx + int(1000 * std::cos(heading)), sy + int(1000 * std::sin(heading))};
+            enemy = &far_off;
+        }
+        std::vector<Spot> points;
+        if (!run.moved && enemy) points = toward(sx, sy, enemy, {0, 25, -25, 50, -50, 80, -80}, {100, 60});
+        else if (!run.moved) points = toward(sx, sy, nullptr, {0, 45, 90, 135, 180, 225, 270, 315}, {60, 35});
+        else if (!shot && enemy) points = toward(sx, sy, enemy, {0, 30, -30, 60, -60}, {100, 60});
+        if (!shot && panel.ok() && !points.empty() && try_move(&look, &panel, points)) {
+            run.moved = true;
+            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
+                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+                shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
+            }
+        }
+        GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
+        game.key("e");
+        game.move(1010, 40);   // the pointer off where the next panel may open: it would break its border
+        GameWindow::pause(500);
+    }
+    run.summary = game.wait_for_log("Queue sound 20,", 5);
+    return run;
+}
+
+}  // namespace galaxy_road

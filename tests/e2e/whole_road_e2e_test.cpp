@@ -1,0 +1,457 @@
+// End to end: a whole game as a new player meets it, on the real program under a private X server,
+// on the classic SDL 1.2 and on SDL 1.2 over SDL 2. The first run (no save folder yet) opens the
+// help over the boot log; its title bar closes it; the title's Options set the fastest galaxy and
+// combat speeds; New game, a new player created by name beside the three computer players, Start.
+// On the star map: research queued ('4', a technology, Research); a facility laid down at the home
+// starbase and a ship started at its shipyard; the home ship sent to the nearby sector whose site
+// has the fewest automated defenders; Next Turn until it arrives; in the sector's view its fleet
+// panel's Attack ('a') gives the order, and the next day ends with the battle (by then the facility
+// is built, else Next Turn follows the battle until it is); Tab shows the encounter, 'e' engages, and
+// the battle is fought from the screen (moves, shots through the weapon row, 'e') up to the
+// summary; Enter goes back to the star map. A lone defender comes at the ship: a shot is certain. The game is saved from the galaxy menu, Main
+// menu leads to the title, and the save is loaded from the title: its day and credits are those of
+// the game that was saved. Then a game a day before its end is loaded from the title: Next Turn,
+// END OF GAME, the results, Next, the scores, Main Menu, the title again, and Quit ends the program
+// with status 0.
+//  - The galaxy is made from a fixed seed (ASTROVANE_RANDOM_SEED) whose home and battle stand on
+//    the first screen. Where each control stands comes from probes: the same screens built in this
+//    process over the same store and the road's own saves, driven by the same keys and clicks.
+//  - Every step waits for its log line; the mode switches ("Application mode is now %i") are
+//    checked in order at the end, and no line is an ERROR.
+//  - Screenshots of each screen are kept under build/test-output/screens/road/<variant>/, with the
+//    program's frame statistics (frame_times.txt) when it writes them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "battle_reading.h"
+#include "galaxy_road_support.h"
+#include "screen_probe.h"
+
+namespace {
+
+using galaxy_road::pixels_changed;
+using galaxy_road::ScreenSpot;
+
+constexpr const char *COMPAT_LIBRARY_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat";
+constexpr const char *PLAYER_NAME = "Ilsa Varn";
+constexpr const char *SEED = "20261208";          // a galaxy whose home and battle stand on the first screen
+constexpr uint32_t ENDING_SEED = 20261208;        // the game forced to its end
+constexpr size_t PREFS_GALAXY_SPEED = 12;         // byte offsets of words in "prefs.dat"
+constexpr size_t PREFS_COMBAT_SPEED = 20;
+
+bool compat(const char *variant) { return std::string(variant) == "sdl12-compat"; }
+
+// A big-endian word of "prefs.dat", or -1 when the file is shorter.
+int32_t prefs_word(const std::string &save_home, size_t offset) {
+    const std::vector<uint8_t> bytes = read_whole(save_home + "/Astrovane/prefs.dat");
+    if (bytes.size() < offset + 4) return -1;
+    return int32_t(uint32_t(bytes[offset]) << 24 | uint32_t(bytes[offset + 1]) << 16 | uint32_t(bytes[offset + 2]) << 8 |
+                   bytes[offset + 3]);
+}
+
+// The modes the program switched to, in order, as its log says.
+std::vector<int> modes_in(const std::string &log) {
+    std::vector<int> modes;
+    const std::string what = "Application mode is now ";
+    for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + what.size()))
+        modes.push_back(std::atoi(log.c_str() + at + what.size()));
+    return modes;
+}
+
+// Pixels of the END OF GAME band's colour (0, 32, 0) inside a rectangle.
+int band_pixels(const DecodedPng &png, int x0, int y0, int x1, int y1) {
+    if (!png.ok) return 0;
+    int n = 0;
+    for (int y = y0; y < y1 && y < int(png.height); ++y)
+        for (int x = x0; x < x1 && x < int(png.width); ++x) {
+            const uint8_t *p = galaxy_road::pixel(png, x, y);
+            n += p[0] < 10 && p[1] >= 24 && p[1] <= 40 && p[2] < 10;
+        }
+    return n;
+}
+
+class WholeRoadEndToEnd : public galaxy_road::Road, public ::testing::WithParamInterface<const char *> {
+protected:
+    WholeRoadEndToEnd() : Road(compat(GetParam()) ? "road/sdl12-compat" : "road/sdl12") {}
+    void SetUp() override {
+        if (compat(GetParam()) && !std::filesystem::exists(COMPAT_LIBRARY_DIR))
+            GTEST_SKIP() << "sdl12-compat is not installed in " << COMPAT_LIBRARY_DIR;
+        Road::SetUp();
+    }
+    // The program's environment: the galaxy's seed, the frame statistics' file and, for the
+    // compatibility layer, its library (without the leak check: see window_e2e_test.cpp).
+    std::vector<std::string> environment() const {
+        std::vector<std::string> env{std::string("ASTROVANE_RANDOM_SEED=") + SEED, "ASTROVANE_FRAME_STATS=" + stats_path()};
+        if (compat(GetParam())) {
+            env.push_back(std::string("LD_LIBRARY_PATH=") + COMPAT_LIBRARY_DIR);
+            const char *asan = std::getenv("ASAN_OPTIONS");
+            env.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") + "detect_leaks=0");
+        }
+        return env;
+    }
+    std::string stats_path() const { return dir + "/frame_stats.txt"; }
+
+    // Next Turn, pressed again when the key came while the last day still ran out; true when the
+    // day began.
+    static bool next_turn(GameWindow &game) {
+        const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
+        for (int tries = 0; tries < 6; ++tries) {
+            game.key("n");
+            if (game.wait_for_log("Add 1440 advance minutes", 10, days + 1)) return true;
+        }
+        return false;
+    }
+    // The galaxy menu's Main menu and "Yes, exit": the title comes.
+    static bool to_title(GameWindow &game, const galaxy_road::ScreenProbe::MenuSpots &menu, const char *road,
+                         const std::string &shot) {
+        const int titles = GameWindow::occurrences(game.log(), "Application mode is now 2");
+        game.key("1");
+        GameWindow::pause(800);
+        game.click(menu.main_menu.x, menu.main_menu.y);
+        GameWindow::pause(800);
+        game.shot(road, shot);
+        game.key("y");
+        return game.wait_for_log("Application mode is now 2", 60, titles + 1);
+    }
+};
+
+TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThenQuit) {
+    const auto started_at = std::chrono::steady_clock::now();
+    const std::string save_home = dir + "/save";
+    const std::string folder = save_home + "/Astrovane";
+    const galaxy_road::FrontDoorSpots door = galaxy_road::probe_front_door();
+    ASSERT_TRUE(door.ok()) << "the probe found the first run's controls";
+
+    GameWindow game(display, dir, save_home, environment());
+    ASSERT_TRUE(game.start("road.log"));
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+    EXPECT_TRUE(game.wait_for_log(std::string("Random seed ") + SEED + " from ASTROVANE_RANDOM_SEED", 1));
+
+    // The first run: the help over the boot log, closed by its title bar; the title's menu.
+    GameWindow::pause(1500);
+    const DecodedPng help = game.shot(road, "01_first_run_help");
+    EXPECT_EQ(prefs_word(save_home, PREFS_GALAXY_SPEED), 300) << "the first run writes the preferences";
+    game.click(door.help_title.x, door.help_title.y);
+    GameWindow::pause(13500);   // the boot log's countdown ends; the tiles reveal the title
+    const DecodedPng title = game.shot(road, "02_title_menu");
+    EXPECT_GT(pixels_changed(help, title, 300, 100, 724, 600), 20000) << "the help gone, the title revealed";
+
+    // Options: the fastest galaxy and combat speeds, written at once.
+    game.key("o");
+    GameWindow::pause(700);
+    game.click(door.galaxy_speed.x, door.galaxy_speed.y);
+    GameWindow::pause(500);
+    game.click(door.galaxy_fastest.x, door.galaxy_fastest.y);
+    GameWindow::pause(500);
+    game.click(door.combat_speed.x, door.combat_speed.y);
+    GameWindow::pause(500);
+    game.shot(road, "03_options_combat_speeds");
+    game.click(door.combat_fastest.x, door.combat_fastest.y);
+    GameWindow::pause(500);
+    EXPECT_EQ(prefs_word(save_home, PREFS_GALAXY_SPEED), 500) << "Galaxy Speed: Fastest";
+    EXPECT_EQ(prefs_word(save_home, PREFS_COMBAT_SPEED), 30) << "Combat Speed: Fastest";
+    game.key("Escape");
+    GameWindow::pause(700);
+
+    // New game: a new player by name in the human slot; the three computer players stay; Start.
+    game.key("n");
+    GameWindow::pause(900);
+    game.shot(road, "04_new_game");
+    game.click(door.slot0_name.x, door.slot0_name.y);
+    GameWindow::pause(800);
+    game.click(door.create_row.x, door.create_row.y);
+    GameWindow::pause(500);
+    game.click(door.name_entry.x, door.name_entry.y);
+    GameWindow::pause(800);
+    game.type(PLAYER_NAME);
+    game.key("Return");   // the name is accepted
+    GameWindow::pause(500);
+    game.key("Return");   // "OK"
+    GameWindow::pause(900);
+    game.shot(road, "05_new_game_with_the_new_player");
+    game.key("s");        // "Start"
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
+    GameWindow::pause(2000);
+    const DecodedPng star_map = game.shot(road, "06_galaxy");
+
+    // The game as it starts, saved from the galaxy menu and read back here: the named player, three
+    // rivals, the home and the sector of the battle on the first screen.
+    const galaxy_road::ScreenProbe::MenuSpots menu = galaxy_road::ScreenProbe().galaxy_menu(save_home);
+    ASSERT_TRUE(menu.save_game.ok() && menu.save.ok() && menu.main_menu.ok());
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
+    const galaxy_road::GalaxyLook start = galaxy_road::SaveProbe().look(folder + "/000.sav");
+    ASSERT_TRUE(start.loaded);
+    EXPECT_EQ(start.ui_name, PLAYER_NAME);
+    EXPECT_EQ(start.rivals, 3) << "three computer players";
+    ASSERT_NE(start.home(), nullptr) << "the home sector on the first screen (seed " << SEED << ")";
+    const galaxy_road::SectorSpot home = *start.home();
+    ASSERT_NE(start.nearest_defended(home), nullptr) << "a sector with automated defences on the first screen";
+    const galaxy_road::SectorSpot target = *start.nearest_defended(home);
+    const galaxy_road::OrdersPlan plan = galaxy_road::ScreenProbe().orders(save_home, folder + "/000.sav", home);
+    ASSERT_TRUE(plan.walked) << "the probe walked the orders";
+    EXPECT_TRUE(plan.tech_queued) << plan.tech_name;
+    EXPECT_LT(plan.credits_after, plan.credits_before) << "research, facility and ship are paid for";
+    // The machines' ships belong to no player: their names are written in white.
+    galaxy_road::Colours colours = galaxy_road::ColourProbe().read(folder + "/000.sav");
+    colours.rivals.push_back({255, 255, 255});
+    std::cout << "home " << home.name << ", the battle at " << target.name << ", automated defenders: " << target.defenders << "\n";
+
+    // Research.
+    game.key("4");
+    GameWindow::pause(900);
+    const DecodedPng techs = game.shot(road, "07_technology_list");
+    EXPECT_GT(pixels_changed(star_map, techs, 0, 40, 512, 740), 3000) << "the technology list at the left";
+    game.click(plan.tech_row.x, plan.tech_row.y);
+    GameWindow::pause(1200);
+    game.shot(road, "08_technology_detail");
+    game.click(plan.research.x, plan.research.y);
+    GameWindow::pause(900);
+    game.shot(road, "09_technology_queued");
+    game.key("Escape");
+    GameWindow::pause(600);
+    if (plan.tech_list_left_open) {
+        game.key("4");
+        GameWindow::pause(600);
+    }
+
+    // A facility at the home starbase, a ship at its shipyard.
+    game.key("Escape");
+    GameWindow::pause(600);
+    game.click(home.x, home.y);
+    GameWindow::pause(1200);
+    game.click(plan.starbase_icon.x, plan.starbase_icon.y);
+    GameWindow::pause(1200);
+    game.click(plan.starbase_build.x, plan.starbase_build.y);
+    GameWindow::pause(1200);
+    game.click(plan.facility_row.x, plan.facility_row.y);
+    GameWindow::pause(1500);
+    game.shot(road, "10_facility_build_panel");
+    game.click(plan.facility_build.x, plan.facility_build.y);
+    GameWindow::pause(1200);
+    game.key("Escape");
+    GameWindow::pause(800);
+    game.click(home.x, home.y);
+    GameWindow::pause(1200);
+    game.click(plan.shipyard_icon.x, plan.shipyard_icon.y);
+    GameWindow::pause(1200);
+    game.click(plan.shipyard_build.x, plan.shipyard_build.y);
+    GameWindow::pause(1200);
+    game.click(plan.design_row.x, plan.design_row.y);
+    GameWindow::pause(1500);
+    game.shot(road, "11_design_summary");
+    game.click(plan.design_build.x, plan.design_build.y);
+    GameWindow::pause(1200);
+    game.key("Escape");
+    GameWindow::pause(800);
+
+    // The home ship sent to the neighbouring sector.
+    game.click(home.x, home.y);
+    GameWindow::pause(900);
+    game.key("m");
+    GameWindow::pause(700);
+    game.move(target.x, target.y);
+    GameWindow::pause(900);
+    game.click(target.x, target.y);
+    GameWindow::pause(700);
+    game.shot(road, "12_course_to_the_battle");
+
+    // Next Turn until the ship arrives; the sector's automated defences are reported.
+    const std::string arrived = "arrived at the " + target.name + " sector";
+    for (int day = 0; day < 30 && game.log().find(arrived) == std::string::npos; ++day) {
+        ASSERT_TRUE(next_turn(game)) << "day " << day + 1 << "\n" << game.log();
+        GameWindow::pause(1500);
+    }
+    ASSERT_NE(game.log().find(arrived), std::string::npos) << game.log();
+    GameWindow::pause(1500);
+    game.key("Escape");   // the news of the moment
+    GameWindow::pause(600);
+
+    // The order to attack them: the sector's view, the ship's fleet panel, Attack. Where each
+    // stands comes from the game saved here.
+    const galaxy_road::ScreenProbe::MenuSpots menu_again = galaxy_road::ScreenProbe().galaxy_menu(save_home);
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, menu_again, folder + "/001.sav")) << game.log();
+    const galaxy_road::ScreenProbe::AttackSpots attack =
+        galaxy_road::ScreenProbe().attack(save_home, folder + "/001.sav", target);
+    ASSERT_TRUE(attack.zoom.ok() && attack.fleet.ok() && attack.attack.ok());
+    EXPECT_TRUE(attack.ordered) << "Attack gives the ships the order";
+    game.click(target.x, target.y);
+    GameWindow::pause(1200);
+    game.click(attack.zoom.x, attack.zoom.y);
+    GameWindow::pause(3000);   // the zoom into the sector
+    // The ships are picked where their name stands (below them): the probe's spot first, then
+    // points above the name, until their fleet panel opens; 'a' is its Attack.
+    const DecodedPng view = game.shot(road, "13_sector_view");
+    std::vector<ScreenSpot> picks{attack.fleet};
+    std::vector<galaxy_road::Box> names = galaxy_road::tags_in(view, {colours.own}, galaxy_road::Box{});
+    std::sort(names.begin(), names.end(), [&](const galaxy_road::Box &a, const galaxy_road::Box &b) {
+        return std::hypot(a.x0 - attack.fleet.x, a.y0 - attack.fleet.y) < std::hypot(b.x0 - attack.fleet.x, b.y0 - attack.fleet.y);
+    });
+    if (!names.empty())
+        for (int up : {10, 20, 30, 40}) picks.push_back({(names[0].x0 + names[0].x1) / 2, names[0].y0 - up});
+    bool panel_open = false;
+    for (const ScreenSpot &at : picks) {
+        game.move(at.x, at.y);
+        GameWindow::pause(500);
+        game.click(at.x, at.y);
+        GameWindow::pause(1200);
+        panel_open = pixels_changed(view, galaxy_road::glance(display, game, dir), 0, 40, 1024, 700) > 4000;
+        if (panel_open) break;
+    }
+    game.shot(road, "14_fleet_panel");
+    EXPECT_TRUE(panel_open) << "a click on the ships opens their fleet panel";
+    game.key("a");   // Attack
+    GameWindow::pause(1000);
+    game.shot(road, "15_attack_ordered");
+    game.key("s");   // "Starmap": back to the star map
+    GameWindow::pause(3000);
+
+    // The next day ends with the battle, which holds the turn for the player.
+    ASSERT_TRUE(next_turn(game)) << game.log();
+    GameWindow::pause(3000);
+    const DecodedPng met = game.shot(road, "16_encounter_marker");
+    game.key("Tab");
+    GameWindow::pause(900);
+    const DecodedPng dialog = game.shot(road, "17_encounter_dialog");
+    EXPECT_GT(pixels_changed(met, dialog, 0, 40, 1024, 700), 3000) << "the encounter dialog with its battle map";
+    game.key("e");
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 0", 60)) << game.log();
+    GameWindow::pause(2500);
+    game.shot(road, "18_combat_mode");
+
+    const galaxy_road::BattleRun battle = galaxy_road::fight_battle(
+        display, game, dir, road, colours, {"19_unit_status_panel", "20_move_preview", "21_hit_popup"}, 720);
+    ASSERT_TRUE(battle.summary) << "the battle reached its summary";
+    game.shot(road, "22_summary_band");
+    std::cout << "the player's turns: " << battle.turns << ", shots: " << battle.shots << "\n";
+    EXPECT_GT(battle.turns, 0) << "the player's ship had turns";
+    EXPECT_TRUE(battle.moved) << "the ship moved";
+    EXPECT_GT(battle.shots, 0) << "the ship fired";
+    GameWindow::pause(6000);
+    game.shot(road, "23_summary_cards");
+    game.key("Return");   // "Continue"
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 30, 2)) << game.log();
+    GameWindow::pause(2000);
+    game.key("Escape");   // the news of the moment
+    GameWindow::pause(600);
+
+    // Something built: Next Turn until the facility or the ship is done.
+    const std::string ship_built = " built in the " + home.name + " sector";
+    const auto built = [&] {
+        const std::string log = game.log();
+        return log.find(plan.facility_done) != std::string::npos || log.find(ship_built) != std::string::npos;
+    };
+    for (int day = 0; day < std::max(plan.facility_days, plan.ship_days) + 3 && !built(); ++day) {
+        ASSERT_TRUE(next_turn(game)) << game.log();
+        GameWindow::pause(1500);
+    }
+    EXPECT_TRUE(built()) << "the " << plan.facility << " or the " << plan.design;
+    game.key("Escape");
+    GameWindow::pause(600);
+    const DecodedPng before_save = game.shot(road, "24_star_map_after_the_battle");
+
+    // Saved, then back to the title.
+    const galaxy_road::ScreenProbe::MenuSpots again = galaxy_road::ScreenProbe().galaxy_menu(save_home);
+    ASSERT_TRUE(again.save_game.ok() && again.save.ok() && again.main_menu.ok());
+    const std::string saved = folder + "/002.sav";
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, again, saved)) << game.log();
+    ASSERT_TRUE(to_title(game, again, road, "25_main_menu_question")) << game.log();
+    GameWindow::pause(3000);
+    game.shot(road, "26_title_after_the_game");
+
+    // The save loaded from the title: the day and credits it holds are those the star map showed.
+    const galaxy_road::GalaxyLook kept = galaxy_road::SaveProbe().look(saved);
+    ASSERT_TRUE(kept.loaded);
+    const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
+    EXPECT_EQ(kept.minutes, start.minutes + uint64_t(days) * 1440) << "the day of the save: " << kept.date;
+    EXPECT_EQ(kept.ui_name, PLAYER_NAME);
+    const galaxy_road::ScreenProbe::StatusLabels labels = galaxy_road::ScreenProbe().status(save_home, saved);
+    EXPECT_EQ(labels.credits_text.find(std::to_string(kept.credits)) == std::string::npos, false)
+        << "the status bar shows the saved credits: " << labels.credits_text << " / " << kept.credits;
+    const galaxy_road::ScreenProbe::LoadSpots load = galaxy_road::ScreenProbe().title_load(save_home, saved);
+    ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
+    EXPECT_EQ(load.row_path, saved);
+    ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
+    const DecodedPng loaded = game.shot(road, "27_loaded_game");
+    for (const galaxy_road::ScreenRect &r : {labels.date, labels.credits}) {
+        EXPECT_GT(r.x1 - r.x0, 0) << "a status label";
+        EXPECT_LE(pixels_changed(before_save, loaded, r.x0, r.y0, r.x1, r.y1), 10)
+            << "the status bar's " << labels.date_text << " / " << labels.credits_text << " as before the save";
+    }
+
+    // A game a day before its end, loaded from the title: END OF GAME, results, scores, the title.
+    ASSERT_TRUE(to_title(game, again, road, "28_main_menu_question_again")) << game.log();
+    const std::string ending = folder + "/003.sav";
+    const std::string winner = galaxy_road::EndingGame().make(ending, ENDING_SEED, "Last day");
+    ASSERT_FALSE(winner.empty()) << "the game a day before its end";
+    const galaxy_road::ScreenProbe::LoadSpots last = galaxy_road::ScreenProbe().title_load(save_home, ending);
+    ASSERT_TRUE(last.row.ok() && last.load.ok() && last.yes.ok());
+    EXPECT_EQ(last.row_path, ending);
+    ASSERT_TRUE(galaxy_road::load_from_title(game, last)) << game.log();
+    game.shot(road, "29_the_last_day");
+    ASSERT_TRUE(next_turn(game)) << game.log();
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
+    DecodedPng band;
+    for (int i = 0; i < 40 && band_pixels(band, 0, 358, 1024, 410) < 44000; ++i) {
+        GameWindow::pause(150);
+        band = game.shot(road, "30_end_of_game");
+    }
+    EXPECT_GT(band_pixels(band, 0, 358, 1024, 410), 44000) << "END OF GAME's band across the middle";
+    DecodedPng results;
+    for (int i = 0; i < 60 && band_pixels(results, 0, 47, 640, 100) < 20000; ++i) {
+        GameWindow::pause(200);
+        results = game.shot(road, "31_results");
+    }
+    GameWindow::pause(800);   // the results are built in the frame after the rise
+    results = game.shot(road, "31_results");
+    EXPECT_GT(band_pixels(results, 0, 47, 640, 100), 20000) << "the band risen to the top";
+    game.key("Return");   // "Next"
+    GameWindow::pause(1200);
+    const DecodedPng scores = game.shot(road, "32_scores");
+    EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
+    game.key("Return");   // "Main Menu"
+    ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 4)) << game.log();
+    GameWindow::pause(3000);
+    game.shot(road, "33_title_after_the_end");
+
+    // Quit.
+    game.key("q");
+    GameWindow::pause(700);
+    game.shot(road, "34_quit_question");
+    game.key("y");
+    const ProgramRun ended = game.stop(0, 30000);
+    EXPECT_EQ(ended.signal, 0);
+    EXPECT_EQ(ended.status, 0) << ended.err;
+
+    const std::string log = game.log();
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    std::vector<int> modes = modes_in(log);
+    while (!modes.empty() && modes.front() != 2) modes.erase(modes.begin());   // the loading screen before the title
+    EXPECT_EQ(modes, (std::vector<int>{2, 3, 0, 3, 2, 3, 2, 3, 4, 2}))
+        << "title, galaxy, combat, galaxy, title, the loaded game, title, the last day, the end, title";
+
+    // The frame statistics, when the program writes them.
+    const std::string out = std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + road + "/frame_times.txt";
+    if (std::filesystem::exists(stats_path())) {
+        std::cout << read_text_file(stats_path());
+        std::filesystem::copy_file(stats_path(), out, std::filesystem::copy_options::overwrite_existing);
+    }
+    std::cout << GetParam() << ": the road took "
+              << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_at).count()
+              << " s\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sdl, WholeRoadEndToEnd, ::testing::Values("sdl12", "sdl12-compat"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return compat(info.param) ? std::string("Compat") : std::string("Classic");
+                         });
+
+}  // namespace
