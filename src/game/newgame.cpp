@@ -400,17 +400,24 @@ bool deal_features(Galaxy &g) {
     return true;
 }
 
-// One round of steps 5 to 12; false when a check fails and the galaxy must be drawn again.
-bool generate_round(Galaxy &g) {
+// How a round of the galaxy ended.
+enum class RoundEnd {
+    MADE,
+    NO_HOMES,   // the home points or home sectors failed: nothing but the sectors was made
+    REJECTED,   // the galaxy was populated and then failed a later check
+};
+
+// One round of steps 5 to 12; anything but MADE means the galaxy must be drawn again.
+RoundEnd generate_round(Galaxy &g) {
     Game *game = g.game;
     map_clear(game->galaxy_map);
     g.sectors.clear();
     g.homes.clear();
     g.sol = place_sol(g);
-    if (!g.sol) return false;
+    if (!g.sol) return RoundEnd::REJECTED;
     place_sectors(g);
     map_add_pending_objects(game->galaxy_map);
-    if (!choose_homes(g)) return false;
+    if (!choose_homes(g)) return RoundEnd::NO_HOMES;
     for (Sector *sector : g.sectors) {
         if (sector->owner_id) populate_home_sector(g, sector);
         else populate_open_sector(g, sector);
@@ -421,10 +428,10 @@ bool generate_round(Galaxy &g) {
     int32_t unlabelled = 0;
     for (Sector *sector : g.sectors)
         if (sector_count_labelled_sites(sector) == 0) ++unlabelled;
-    if (unlabelled > std::max(int32_t(g.sectors.size()) / 13, 1)) return false;
+    if (unlabelled > std::max(int32_t(g.sectors.size()) / 13, 1)) return RoundEnd::REJECTED;
     for (Sector *home : g.homes)
-        if (centre_distance(home, g.sol) < NEWGAME_HOME_SOL_GAP) return false;
-    return deal_features(g);
+        if (centre_distance(home, g.sol) < NEWGAME_HOME_SOL_GAP) return RoundEnd::REJECTED;
+    return deal_features(g) ? RoundEnd::MADE : RoundEnd::REJECTED;
 }
 
 // ---- Designs, ships and officers ------------------------------------------------------------------------
@@ -606,16 +613,21 @@ Result generate(Game *game) {
         game_clear(game);
         return r;
     }
-    int32_t round = 1;
-    while (!generate_round(g)) {
-        if (++round > NEWGAME_MAX_ROUNDS) {
-            log_write(LOG_GAME, LOG_ERROR, "Failed to generate a galaxy in %i rounds (error %i)",
-                      NEWGAME_MAX_ROUNDS, RES_GALAXY_NOT_MADE);
+    // Five homes on a sparse map are rare in a round, so most rounds end at the home choice;
+    // those cost only the sectors and have a cap of their own, far above what any setting needs.
+    int32_t homeless = 0, rejected = 0;
+    for (RoundEnd end = generate_round(g); end != RoundEnd::MADE; end = generate_round(g)) {
+        (end == RoundEnd::NO_HOMES ? homeless : rejected) += 1;
+        if (homeless >= NEWGAME_MAX_HOME_DRAWS || rejected >= NEWGAME_MAX_ROUNDS) {
+            log_write(LOG_GAME, LOG_ERROR,
+                      "Failed to generate a galaxy in %i rounds, %i without homes (error %i)",
+                      homeless + rejected, homeless, RES_GALAXY_NOT_MADE);
             game_clear(game);
             return RES_GALAXY_NOT_MADE;
         }
     }
-    log_write(LOG_GAME, LOG_DEBUG, "Galaxy of %i sectors made in %i rounds", int(g.sectors.size()), round);
+    log_write(LOG_GAME, LOG_DEBUG, "Galaxy of %i sectors made in %i rounds, %i without homes",
+              int(g.sectors.size()), homeless + rejected + 1, homeless);
     settle_populations(g);
 
     if (game->setup.starting_tech >= 1) equip_players(g);

@@ -8,9 +8,11 @@
 //    calling thread gets the same galaxy every time. The caller neither walks nor changes the
 //    model until the worker has been joined (game_new_join).
 //  - The galaxy is drawn again until its checks pass (home points, home sectors, spacing, labelled
-//    sites, the features every galaxy must have), at most NEWGAME_MAX_ROUNDS times; after that
-//    the new game fails with RES_GALAXY_NOT_MADE and a cleared game. RES_OUT_OF_RANGE when no
-//    player could be made.
+//    sites, the features every galaxy must have). A round that fails at the home choice has made
+//    only its sectors and is cheap (tens of microseconds); with five players on the sparsest map
+//    thousands of them are usual, so they are capped apart: NEWGAME_MAX_HOME_DRAWS of those, or
+//    NEWGAME_MAX_ROUNDS populated rounds rejected by a later check, and the new game fails with
+//    RES_GALAXY_NOT_MADE and a cleared game. RES_OUT_OF_RANGE when no player could be made.
 //  - Names: each deal takes the next entry of its deck; when a deal starts a fresh cycle of the
 //    deck (every entry was available before it) the deck's cycle count grows. From the second
 //    cycle on, ship names get a letter (" A", " B", ... by cycle) and pilot names an initial
@@ -24,7 +26,8 @@
 
 struct Game;
 
-constexpr int32_t NEWGAME_MAX_ROUNDS      = 500;
+constexpr int32_t NEWGAME_MAX_ROUNDS      = 500;      // populated rounds rejected by a later check
+constexpr int32_t NEWGAME_MAX_HOME_DRAWS  = 200000;   // rounds that found no homes (a few seconds)
 constexpr int32_t NEWGAME_START_YEAR      = 2670;
 constexpr int32_t NEWGAME_SECTOR_TRIES    = 1024;
 constexpr int32_t NEWGAME_SECTOR_SPACING  = 64;    // centres closer than this (or equal) clash
