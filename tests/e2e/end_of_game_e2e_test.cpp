@@ -108,39 +108,10 @@ private:
         return r;
     }
 
-    Sector *starbase_sector_of(const Player *p) {
-        for (GameObject *obj : game->galaxy_map->objects.items) {
-            if (!obj) break;
-            Sector *s = sector_of(obj);
-            if (s && s->owner_id == p->id && sector_find_site_of_kind(s, SITE_STARBASE)) return s;
-        }
-        return nullptr;
-    }
-
-    // The ship calls alone at the rival's starbase and the assault is settled as a battle that the
-    // ship came out of still in the sector; then it goes home, so no battle waits for the next day.
+    // The shared call at a rival's starbase, and here its sectors counted too.
     void take_starbase(Ship *ship, Player *rival) {
-        Sector *target = starbase_sector_of(rival);
-        ASSERT_NE(target, nullptr) << rival->name << " holds a starbase";
-        Sector *home = sector_find(ship->sector_id);
-        ASSERT_NE(home, nullptr);
-        ship_set_sector(ship, target);
-        Encounter *enc = encounter_create();
-        ASSERT_NE(enc, nullptr);
-        enc->kind = ENCOUNTER_STARBASE_ASSAULT;
-        enc->sector_id = target->id;
-        enc->centre_x = target->x + target->w / 2;
-        enc->centre_y = target->y + target->h / 2;
-        encounter_add_object(enc, sector_find_site_of_kind(target, SITE_STARBASE));
-        encounter_add_object(enc, ship);
-        ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
-        enc->flags |= ENCOUNTER_FLAG_FINISHED;
-        encounter_apply_outcome(enc);
-        game_end_combat(game);
-        ship_set_sector(ship, home);
-        player_update_totals(rival);
+        galaxy_road::take_starbase(game, ship, rival);
         EXPECT_EQ(rival->totals.starbase_sectors, 0) << rival->name;
-        ASSERT_NE(rival->defeat_date, nullptr) << rival->name << " lost its last sector";
     }
 
     void build(const std::string &save_path, ForcedEnd *out) {

@@ -188,6 +188,40 @@ public:
     }
 };
 
+inline Sector *starbase_sector_of(Game *game, const Player *p) {
+    for (GameObject *obj : game->galaxy_map->objects.items) {
+        if (!obj) break;
+        Sector *s = sector_of(obj);
+        if (s && s->owner_id == p->id && sector_find_site_of_kind(s, SITE_STARBASE)) return s;
+    }
+    return nullptr;
+}
+
+// The ship calls alone at the rival's starbase and the assault is settled as a battle that the
+// ship came out of still in the sector; then it goes home, so no battle waits for the next day.
+inline void take_starbase(Game *game, Ship *ship, Player *rival) {
+    Sector *target = starbase_sector_of(game, rival);
+    ASSERT_NE(target, nullptr) << rival->name << " holds a starbase";
+    Sector *home = sector_find(ship->sector_id);
+    ASSERT_NE(home, nullptr);
+    ship_set_sector(ship, target);
+    Encounter *enc = encounter_create();
+    ASSERT_NE(enc, nullptr);
+    enc->kind = ENCOUNTER_STARBASE_ASSAULT;
+    enc->sector_id = target->id;
+    enc->centre_x = target->x + target->w / 2;
+    enc->centre_y = target->y + target->h / 2;
+    encounter_add_object(enc, sector_find_site_of_kind(target, SITE_STARBASE));
+    encounter_add_object(enc, ship);
+    ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
+    enc->flags |= ENCOUNTER_FLAG_FINISHED;
+    encounter_apply_outcome(enc);
+    game_end_combat(game);
+    ship_set_sector(ship, home);
+    player_update_totals(rival);
+    ASSERT_NE(rival->defeat_date, nullptr) << rival->name << " lost its last sector";
+}
+
 // A game a day before its end, saved: a seeded new game with two computer players where the UI
 // player's first ship has called alone at each rival's starbase and the assault settled in its
 // favour (the second rival falls a day after the first), so that the next end of turn finds the UI
@@ -204,40 +238,6 @@ public:
     }
 
 private:
-    Sector *starbase_sector_of(const Player *p) {
-        for (GameObject *obj : game->galaxy_map->objects.items) {
-            if (!obj) break;
-            Sector *s = sector_of(obj);
-            if (s && s->owner_id == p->id && sector_find_site_of_kind(s, SITE_STARBASE)) return s;
-        }
-        return nullptr;
-    }
-
-    // The ship calls alone at the rival's starbase and the assault is settled as a battle that the
-    // ship came out of still in the sector; then it goes home, so no battle waits for the next day.
-    void take_starbase(Ship *ship, Player *rival) {
-        Sector *target = starbase_sector_of(rival);
-        ASSERT_NE(target, nullptr) << rival->name << " holds a starbase";
-        Sector *home = sector_find(ship->sector_id);
-        ASSERT_NE(home, nullptr);
-        ship_set_sector(ship, target);
-        Encounter *enc = encounter_create();
-        ASSERT_NE(enc, nullptr);
-        enc->kind = ENCOUNTER_STARBASE_ASSAULT;
-        enc->sector_id = target->id;
-        enc->centre_x = target->x + target->w / 2;
-        enc->centre_y = target->y + target->h / 2;
-        encounter_add_object(enc, sector_find_site_of_kind(target, SITE_STARBASE));
-        encounter_add_object(enc, ship);
-        ASSERT_EQ(game_add_encounter(game, enc), RES_OK);
-        enc->flags |= ENCOUNTER_FLAG_FINISHED;
-        encounter_apply_outcome(enc);
-        game_end_combat(game);
-        ship_set_sector(ship, home);
-        player_update_totals(rival);
-        ASSERT_NE(rival->defeat_date, nullptr) << rival->name << " lost its last sector";
-    }
-
     void build(const std::string &save_path, uint32_t seed, const char *title, std::string *winner) {
         random_seed(seed);
         HeadlessOptions options;
@@ -253,11 +253,11 @@ private:
         for (Player *p : endgame_competitors(game))
             if (p != ui) rivals.push_back(p);
         ASSERT_EQ(rivals.size(), 2u);
-        take_starbase(ship, rivals[0]);
+        take_starbase(game, ship, rivals[0]);
         if (HasFatalFailure()) return;
         ASSERT_TRUE(headless_advance_day(game, options).turn_ended);
         ASSERT_EQ(game->winner_id, 0u) << "the second rival still holds its sector";
-        take_starbase(ship, rivals[1]);
+        take_starbase(game, ship, rivals[1]);
         if (HasFatalFailure()) return;
         ASSERT_EQ(game_save(game, save_path.c_str(), title, 0, nullptr), RES_OK) << save_path;
         *winner = ui->name;
