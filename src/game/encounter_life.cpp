@@ -2,6 +2,7 @@
 // filling the combat map when a battle starts, and the battle questions the ships ask.
 #include "game/encounter_life.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include "game/encounter.h"
@@ -114,15 +115,38 @@ void show_group(ObjectMap *map, const Site *anchor, uint64_t owner, const std::v
     map_add_pending_objects(map);   // the next group's search sees this one
 }
 
+// The galaxy keeps only the hulls' icons and pictures loaded; the rotation frames a display group
+// draws its ships with are the hulls' detail pictures. The sector view holds one request on them per
+// hull it shows and gives the requests back when it shows something else. True when it gave any.
+bool release_shown_hulls(Game *game) {
+    if (game->shown_hulls.empty()) return false;
+    for (int32_t hull : game->shown_hulls) factory_release_detail_group(OBJECT_SHIP, hull);
+    game->shown_hulls.clear();
+    return true;
+}
+
+void hold_shown_hulls(Game *game, const std::vector<std::vector<GameObject *>> &groups) {
+    for (const std::vector<GameObject *> &group : groups)
+        for (const GameObject *obj : group) {
+            if (obj->kind != OBJECT_SHIP) continue;
+            if (std::find(game->shown_hulls.begin(), game->shown_hulls.end(), obj->subtype) != game->shown_hulls.end())
+                continue;
+            factory_acquire_group(OBJECT_SHIP, obj->subtype, FACTORY_GROUP_DETAIL);
+            game->shown_hulls.push_back(obj->subtype);
+        }
+}
+
 }  // namespace
 
 void game_set_sector_contents(Game *game, uint64_t sector_id) {
     if (!game || !game->sector_map) return;
     ObjectMap *map = game->sector_map;
     map_clear(map);
+    const bool released = release_shown_hulls(game);
     GameObject *obj = game_find_object_of_kind(game, OBJECT_SECTOR, sector_id);
     Sector *sector = obj && !(obj->flags & OBJ_STUB) ? static_cast<Sector *>(obj) : nullptr;
     if (!sector) {
+        if (released) (void)factory_resolve_load_groups();   // a failure is logged where it is found
         log_write(LOG_GAME, LOG_DEBUG, "Set sector contents - (none)");
         game->shown_sector_id = 0;
         return;
@@ -153,6 +177,8 @@ void game_set_sector_contents(Game *game, uint64_t sector_id) {
         }
         groups[i].push_back(ship);
     }
+    hold_shown_hulls(game, groups);
+    if (released || !game->shown_hulls.empty()) (void)factory_resolve_load_groups();
     const Site *anchor = anchor_site(sector);
     for (size_t i = 0; i < owners.size(); ++i) show_group(map, anchor, owners[i], groups[i], int32_t(i));
     map_add_pending_objects(map);

@@ -12,7 +12,10 @@
 //  - game_place_on_galaxy puts an object on the galaxy map; while the map walks its objects
 //    (MAP_ITERATING) the object waits in the pending list for the map's next add.
 //  - game_set_sector_contents: the display fleets it makes hold the ships without joining them
-//    (the ships keep their own fleets); they live until the map is cleared.
+//    (the ships keep their own fleets); they live until the map is cleared. The galaxy loads only
+//    the hulls' icons and pictures, so the view asks for the detail pictures (the rotation frames
+//    the groups draw) of each hull it shows, resolves the load groups at once, and gives them back
+//    when it next shows something else (no sector included).
 //  - game_encounter_still_fighting: whether the player still fights in the current battle, asked
 //    by a ship when its battle state is reset (ships' battle experience).
 //  - encounter_load_graphics keeps the encounter graphics of the battle's templates loaded (and

@@ -22,6 +22,7 @@
 //    holds it, which changes nothing it reads meanwhile (the audit is beside ai_combat_scorer_start).
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "platform/result.h"
 #include "ui/game_controls.h"
 
@@ -108,6 +109,7 @@ struct Game : ControlRoot {
     int32_t     pilot_name_cycles = 0;
     Player     *ui_player = nullptr;         // borrowed from the player list
     uint64_t    shown_sector_id = 0;
+    std::vector<int32_t> shown_hulls;       // ship templates whose detail pictures the sector view holds
     int32_t     reserved_word = 36;          // kept in saves
     Date       *clock = nullptr;
     int32_t     clock_scale = 0;

@@ -1,7 +1,8 @@
 // The ways into a battle of the UI player on the galaxy screen, over a real seeded new game with a
 // meeting staged by the day's battle generation: the dialog opened once per battle, the choice
 // holding the turn, a battle nobody fights finished on the map, an engaged one handed to the
-// combat mode, the battle group's ship pick, the encounter markers' hover, and Tab's walk.
+// combat mode, the battle group's ship pick, the encounter markers' hover, Tab's walk, and the
+// dialog and the sector panel drawn over the star map's glowing stars.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "views/ship_list.h"
+#include "world/factory.h"
+#include "world/object_map.h"
 
 namespace {
 
@@ -464,6 +467,143 @@ TEST_F(EncounterEntry, TabWithNothingOfTheUiPlayersClosesThePanelsAndStartsOver)
     EXPECT_EQ(screen()->cycle_index, 0);
     ASSERT_NE(screen()->selected, nullptr);
     EXPECT_EQ(screen()->selected->owner_id, game->ui_player_id);
+}
+
+// ---- Panels over the star map ----
+
+class PanelsOverTheMap : public EncounterEntry {
+protected:
+    int32_t width_before = 0, height_before = 0;
+
+    // The sectors' stars, as the title's load leaves them, and a context of the screen's size, as
+    // video set-up leaves it, so the map's objects are drawn.
+    void SetUp() override {
+        EncounterEntry::SetUp();
+        Graphics *g = gfx_get();
+        width_before = g->width;
+        height_before = g->height;
+        g->width = GFX_WIDTH;
+        g->height = GFX_HEIGHT;
+        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    }
+    void TearDown() override {
+        factory_release_all_groups(FACTORY_GROUP_FRAMES);
+        EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
+        gfx_get()->width = width_before;
+        gfx_get()->height = height_before;
+        EncounterEntry::TearDown();
+    }
+
+    // The frame drawn again as the game loop draws it, without an update, and replayed.
+    void draw_again() {
+        Graphics *g = driver.graphics;
+        gfx_queue_lock(g);
+        gfx_queue_clear(g);
+        app_mode_get_current()->draw(g);
+        game_draw_controls(game, g, 1);
+        gfx_queue_unlock(g);
+        ASSERT_EQ(gfx_replay_frame(g, driver.screen), RES_OK);
+    }
+
+    // The sector drawn on screen farthest from the home sector, with its star's centre.
+    Sector *far_sector(int *cx, int *cy) {
+        const ObjectMap *map = game->galaxy_map;
+        Sector *best = nullptr;
+        int64_t best_d = -1;
+        for (GameObject *o : map->objects.items) {
+            Sector *s = sector_of(o);
+            if (!s || s == home) continue;
+            const int x = s->x - map->view_x + s->w / 2, y = s->y - map->view_y + s->h / 2;
+            if (x < 60 || y < 60 || x > GFX_WIDTH - 60 || y > GFX_HEIGHT - 60) continue;
+            const int64_t dx = s->x - home->x, dy = s->y - home->y;
+            if (dx * dx + dy * dy > best_d) {
+                best = s;
+                best_d = dx * dx + dy * dy;
+                *cx = x;
+                *cy = y;
+            }
+        }
+        return best;
+    }
+
+    struct UnderPanel {
+        int bright = 0;    // pixels under the panel where the map alone shows a bright colour
+        int through = 0;   // of those, the ones the frame with the panel still shows unchanged
+        int star = 0;      // bright pixels of the star's own rectangle
+    };
+
+    // The same frame drawn without the panel and with it: no bright pixel of the map may reach
+    // the screen unchanged inside the panel's rectangle (a shaded fill darkens what lies under it).
+    UnderPanel map_under(Control *panel, const Sector *star) {
+        const ObjectMap *map = game->galaxy_map;
+        const int sx = star->x - map->view_x, sy = star->y - map->view_y;
+        int px = 0, py = 0;
+        control_get_screen_position(panel, &px, &py);
+        const int x1 = std::max(px, 0), y1 = std::max(py, 0);
+        const int x2 = std::min(px + panel->w, GFX_WIDTH), y2 = std::min(py + panel->h, GFX_HEIGHT);
+        control_set_hidden(panel, false);
+        draw_again();
+        std::vector<ui_test::Rgb> alone;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x) alone.push_back(driver.pixel(x, y));
+        control_set_hidden(panel, true);
+        draw_again();
+        UnderPanel seen;
+        size_t i = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x, ++i) {
+                const ui_test::Rgb &m = alone[i];
+                if (std::max({m.r, m.g, m.b}) < 128) continue;
+                ++seen.bright;
+                seen.through += driver.pixel(x, y) == m;
+                seen.star += x >= sx && y >= sy && x < sx + star->w && y < sy + star->h;
+            }
+        return seen;
+    }
+
+    // Runs frames with the star glowing under the panel; every few frames the map is compared.
+    void expect_map_beneath(Control *panel, const Sector *star, const char *what) {
+        int lit = 0;
+        for (int round = 0; round < 12; ++round) {
+            frames(3);
+            const UnderPanel seen = map_under(panel, star);
+            lit += seen.star;
+            EXPECT_EQ(seen.through, 0) << what << ": round " << round << ", " << seen.bright << " bright map pixels";
+        }
+        EXPECT_GT(lit, 0) << what << ": the star lies under it";
+    }
+};
+
+TEST_F(PanelsOverTheMap, TheMapIsDrawnBeneathTheEncounterDialogAndTheSectorPanel) {
+    ASSERT_NE(stage_home_meeting(), nullptr);
+    ui_test::mouse_at(GFX_WIDTH - 2, GFX_HEIGHT / 2);
+    Control *open = open_meeting();
+    ASSERT_NE(open, nullptr);
+    int cx = 0, cy = 0;
+    Sector *star = far_sector(&cx, &cy);
+    ASSERT_NE(star, nullptr) << "a sector on screen";
+
+    // The star under the dialog's top-left corner: its frame, title strip and shaded margins.
+    control_set_position(open, cx - 40, cy - 30);
+    expect_map_beneath(open, star, "encounter dialog");
+    // Under its shaded body: between the title strip and the battle map, right of the place.
+    const Control *title = panel_find_child(open, ENCOUNTER_DIALOG_TITLE);
+    const Control *map = panel_find_child(open, ENCOUNTER_DIALOG_MAP);
+    ASSERT_TRUE(title && map);
+    control_set_position(open, cx - (open->w - 60), cy - (title->y + title->h + map->y) / 2);
+    expect_map_beneath(open, star, "encounter dialog body");
+
+    galaxy_object_panels_close();
+    frame();
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
+    ASSERT_NE(panel, nullptr);
+    starmap_object_panel_set_object(panel, star);
+    starmap_show_sector_panel(panel, star, 29);
+    game_flush_new_controls(game);
+    frames(20);
+    control_set_position(panel, cx - 30, cy - 30);
+    expect_map_beneath(panel, star, "sector panel");
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+// The sector view of a real seeded game entered through the screen's own zoom: the UI player's
+// ships stand in their display group drawn with their hulls' rotation pictures, and the pictures
+// the view asked for are let go when the view closes.
+#include <gtest/gtest.h>
+
+#include "galaxy_test_support.h"
+#include "game/encounter_life.h"
+#include "screens/galaxy/galaxy_services.h"
+#include "world/factory.h"
+#include "world/fleet.h"
+#include "world/object_map.h"
+#include "world/sector.h"
+#include "world/ship.h"
+
+namespace {
+
+using galaxy_test::has;
+using galaxy_test::screen;
+
+class SectorView : public galaxy_test::GalaxyGame {
+protected:
+    Sector *home = nullptr;
+    int32_t width_before = 0, height_before = 0;
+
+    void SetUp() override {
+        GalaxyGame::SetUp();
+        // A context of the screen's size, as video set-up leaves it, so objects are drawn.
+        Graphics *g = gfx_get();
+        width_before = g->width;
+        height_before = g->height;
+        g->width = GFX_WIDTH;
+        g->height = GFX_HEIGHT;
+        // The galaxy keeps every template's frame sprites, as the galaxy load thread asks for them.
+        factory_acquire_group_all(FACTORY_GROUP_FRAMES);
+        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        frame();
+        for (GameObject *o : game->ui_player->objects.items)
+            if (Ship *ship = ship_of(o); ship && ship->sector_id && !home) home = sector_find(ship->sector_id);
+        ASSERT_NE(home, nullptr) << "the UI player starts with ships in its home sector";
+        object_add_ref(home);   // the selection, as a click on the sector leaves it
+        screen()->selected = home;
+        screen()->screen_flags.fetch_or(GALAXY_FLAG_SELECTED);
+    }
+
+    void TearDown() override {
+        GalaxyGame::TearDown();
+        gfx_get()->width = width_before;
+        gfx_get()->height = height_before;
+    }
+
+    void run_transition(uint32_t flag) {
+        for (int i = 0; i < 300 && has(flag); ++i) {
+            galaxy_zoom_step(20);
+            frame();
+        }
+        ASSERT_FALSE(has(flag));
+    }
+
+    Fleet *ui_group() const {
+        for (GameObject *obj : game->sector_map->objects.items)
+            if (Fleet *f = fleet_of(obj); f && f->owner_id == game->ui_player_id) return f;
+        return nullptr;
+    }
+
+    static int32_t detail_requests(int32_t hull) {
+        Factory *f = factory_get(OBJECT_SHIP);
+        return f ? f->requested[size_t(hull)][FACTORY_GROUP_DETAIL] : -1;
+    }
+};
+
+TEST_F(SectorView, TheUiPlayersShipsShowTheirRotationPicturesUntilTheViewCloses) {
+    starmap_sector_on_enter(nullptr);
+    ASSERT_TRUE(has(GALAXY_FLAG_ZOOM_IN));
+    run_transition(GALAXY_FLAG_ZOOM_IN);
+    ASSERT_EQ(game->shown_sector_id, home->id);
+
+    Fleet *group = ui_group();
+    ASSERT_NE(group, nullptr) << "one display group for the UI player's ships";
+    ASSERT_TRUE(group->fleet_flags & FLEET_COMPOSITE);
+    ASSERT_FALSE(group->composition.empty());
+    EXPECT_GT(group->w, 1);
+    EXPECT_GT(group->h, 1);
+    std::vector<std::pair<int32_t, int32_t>> shown;   // (hull, frame) of every entry
+    for (const FleetCompEntry &e : group->composition) {
+        const Ship *ship = ship_of(list_get(&group->ships, e.ship));
+        ASSERT_NE(ship, nullptr);
+        ASSERT_NE(ship->frames, nullptr) << ship->name;
+        ASSERT_GE(e.frame, ship->rot_first) << ship->name;
+        ASSERT_LE(e.frame, ship->rot_last) << ship->name;
+        EXPECT_GT(ship->frame_w[e.frame], 1);
+        EXPECT_GT(ship->frame_h[e.frame], 1);
+        EXPECT_NE(ship->frames[e.frame], nullptr) << ship->name << "'s picture for the group's heading is loaded";
+        EXPECT_EQ(detail_requests(ship->subtype), 1) << "one request per hull shown, however many ships";
+        shown.emplace_back(ship->subtype, e.frame);
+    }
+
+    // Showing the same sector again asks for nothing more.
+    game_set_sector_contents(game, home->id);
+    for (const auto &[hull, f] : shown) EXPECT_EQ(detail_requests(hull), 1);
+    group = ui_group();
+    ASSERT_NE(group, nullptr);
+
+    // On the screen, the group's box holds the hulls over the clean sector picture.
+    frame();
+    frame();
+    const title_test::Backdrop clean(home->subtype + GALAXY_BG_SECTOR_FIRST);
+    ASSERT_TRUE(clean.ok());
+    const ObjectMap *map = game->sector_map;
+    int drawn = 0, area = 0;
+    for (int y = group->y - map->view_y; y < group->y + group->h - map->view_y; ++y)
+        for (int x = group->x - map->view_x; x < group->x + group->w - map->view_x; ++x) {
+            if (x < 0 || y < 0 || x >= GFX_WIDTH || y >= GFX_HEIGHT) continue;
+            ++area;
+            drawn += !(driver.pixel(x, y) == clean.at(x, y));
+        }
+    ASSERT_GT(area, 0) << "the group stands on the screen";
+    EXPECT_GT(drawn * 10, area) << drawn << " of " << area << " pixels drawn over the sector picture";
+    driver.save_screen("galaxy_sector_view_ships.png");
+
+    // Back on the star map nothing holds the pictures any more: they are unloaded.
+    const int cx = GFX_WIDTH / 2, cy = GFX_HEIGHT / 2;
+    starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
+    run_transition(GALAXY_FLAG_ZOOM_OUT);
+    ASSERT_EQ(game->shown_sector_id, 0u);
+    for (const auto &[hull, f] : shown) {
+        EXPECT_EQ(detail_requests(hull), 0) << "hull " << hull;
+        const GameObject *tmpl = factory_get_template(OBJECT_SHIP, hull);
+        ASSERT_NE(tmpl, nullptr);
+        EXPECT_EQ(tmpl->frames[f], nullptr) << "hull " << hull << " frame " << f;
+    }
+}
+
+}  // namespace
