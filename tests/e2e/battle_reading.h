@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <iostream>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -211,9 +213,10 @@ inline bool tinted(const uint8_t *p, const Rgb &c) {
 }
 
 // The minimap at the bottom left: the dots of the ships, tinted by their owners' colours; the
-// direction (screen angle) from the player's to the enemies', false when either is missing. The
-// minimap keeps the battle map's proportions: a direction on it is one on the map.
-inline bool minimap_heading(const DecodedPng &png, const Colours &colours, double *angle) {
+// direction (screen angle) from the player's to the enemies' and, when asked, the gap between them
+// in minimap pixels; false when either is missing. The minimap keeps the battle map's proportions:
+// a direction on it is one on the map.
+inline bool minimap_heading(const DecodedPng &png, const Colours &colours, double *angle, double *gap = nullptr) {
     if (!png.ok) return false;
     const Box area{12, 600, 136, 722};
     double ox = 0, oy = 0, ex = 0, ey = 0;
@@ -233,6 +236,7 @@ inline bool minimap_heading(const DecodedPng &png, const Colours &colours, doubl
         }
     if (own == 0 || enemy == 0) return false;
     *angle = std::atan2(ey / enemy - oy / own, ex / enemy - ox / own);
+    if (gap) *gap = std::hypot(ey / enemy - oy / own, ex / enemy - ox / own);
     return true;
 }
 
@@ -282,16 +286,30 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
     // beside the pointer rates the shot with a green line (hit chance and damage), and a click
     // fires. Tried when an enemy in sight is in reach, or none is in sight (it may stand behind the
     // panel).
+    // What each attempt came to is written out (one line a turn) and the first few misses kept as
+    // pictures beside the road's log: a battle that ends without a shot says why.
+    int misses_kept = 0;
+    const auto keep_miss = [&](const char *what) {   // the last glance
+        if (misses_kept >= 3) return;
+        std::error_code failed;
+        std::filesystem::copy_file(dir + "/glance.png", dir + "/fire_miss_" + std::to_string(++misses_kept) + "_" + what + ".png",
+                                   std::filesystem::copy_options::overwrite_existing, failed);
+    };
     const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy) {
         int bx = 0, by = 0;
         if (!seen.empty() && std::hypot(seen.front().x - sx, seen.front().y - sy) > IN_REACH) return false;
-        if (!action_button(*look, *panel, &bx, &by)) return false;
+        if (!action_button(*look, *panel, &bx, &by)) {
+            std::cout << " fire: no action button;";
+            keep_miss("no_button");
+            return false;
+        }
         game.click(bx, by);
         GameWindow::pause(500);
         bool shot = false;
         const DecodedPng aiming = look_now();
         if (!status_panel(aiming).ok()) {   // the weapon's mode
             const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
+            std::cout << " fire: aiming, " << enemies.size() << " enemies;";
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
                 if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
                 game.move(enemies[e].x, enemies[e].y);
@@ -299,14 +317,25 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                 // The popup stands left or right of the pointer, as there is room.
                 const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x + 140, enemies[e].y + 24};
                 const DecodedPng rated = look_now();
-                if (coloured_in(rated, line, Rgb{0, 220, 0}, 24) <= 20) continue;
+                const int green = coloured_in(rated, line, Rgb{0, 220, 0}, 24);
+                std::cout << " enemy at " << enemies[e].x << "," << enemies[e].y << " green " << green << ";";
+                if (green <= 20) {
+                    keep_miss("unrated");
+                    continue;
+                }
                 if (run.shots == 0) game.shot(road, names.hit_popup);
                 game.click(enemies[e].x, enemies[e].y);
                 shot = true;
                 ++run.shots;
             }
+            if (enemies.empty()) keep_miss("no_enemy");
+        } else {
+            std::cout << " fire: the panel stayed;";
+            keep_miss("panel_stayed");
         }
-        if (!shot) game.key("Escape");
+        // Esc leaves the weapon's mode; with no mode open it would close the ship's panel, and
+        // with it the orders of its turn.
+        if (!shot && !status_panel(look_now()).ok()) game.key("Escape");
         *panel = wait_for_panel(look, 50);
         return shot;
     };
@@ -366,8 +395,16 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                                           sy + int(reach * std::sin(to + turn * M_PI / 180))});
         return points;
     };
+    // With no enemy in sight, a shot is tried only where the minimap shows the enemies close (one
+    // may stand behind the panel): the minimap shrinks the field about elevenfold.
+    constexpr double BLIND_GAP = 30;
+    const auto may_fire = [&](const DecodedPng &look, const std::vector<Spot> &enemies) {
+        double heading = 0, gap = 0;
+        return !enemies.empty() || !minimap_heading(look, colours, &heading, &gap) || gap <= BLIND_GAP;
+    };
     // A loaded machine plays the enemies' turns slowly; a player who sees no panel of theirs for half
-    // a minute ends the turn anyway (on a computer ship's turn the key does nothing).
+    // a minute asks for the acting ship (Space selects it and opens its panel when it is theirs),
+    // else ends the turn (on a computer ship's turn the keys do nothing).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     auto last_seen = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < deadline && game.log().find("Queue sound 20,") == std::string::npos) {
@@ -376,7 +413,9 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!panel.ok()) {
             if (std::chrono::steady_clock::now() - last_seen > std::chrono::seconds(30)) {
                 game.move(1010, 40);
-                game.key("e");
+                game.key("space");
+                DecodedPng again;
+                if (!wait_for_panel(&again, 5).ok()) game.key("e");
                 last_seen = std::chrono::steady_clock::now();
             }
             GameWindow::pause(150);
@@ -389,7 +428,11 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!panel.ok() || !acting_ship(look, colours.own, panel, &sx, &sy)) continue;
         if (++run.turns == 1) game.shot(road, names.status_panel);
         std::vector<Spot> enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-        bool shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
+        std::cout << "turn " << run.turns << ": ship at " << sx << "," << sy << ", " << enemies.size() << " enemies in sight";
+        if (!enemies.empty()) std::cout << ", nearest " << int(std::hypot(enemies.front().x - sx, enemies.front().y - sy));
+        std::cout << ";";
+        bool shot = may_fire(look, enemies) &&
+                    (try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy));
         // Each turn closes in on the nearest enemy in sight (a ship that waits may be shot from
         // afar); the first moves wherever its reach allows when none is in sight. A ship with an
         // enemy in reach fires at it.
@@ -409,9 +452,11 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
             run.moved = true;
             if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
                 enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                shot = try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy);
+                shot = may_fire(look, enemies) &&
+                       (try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy));
             }
         }
+        std::cout << (shot ? " fired" : "") << (run.moved ? " (has moved)" : "") << std::endl;
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
         game.key("e");
         game.move(1010, 40);   // the pointer off where the next panel may open: it would break its border

@@ -1,12 +1,13 @@
 // End to end: a player sends the home fleet at a computer player's guarded sector and meets the
 // guards, on the real program under a private X server. The game is one the player has been
-// building up: a seeded new game whose home sector and Sol (whose two guards never leave it) stand
-// on the first screen, where three more ships have come from the yard, kept in the save folder and
+// building up: a seeded new game whose home sector and Sol stand on the first screen, where three
+// more ships have come from the yard and Sol is down to one worn guard, kept in the save folder and
 // loaded from the title. Days pass until the ships arrive and the day ends with the encounter; Tab
 // opens the encounter dialog with its battle map, 'e' engages, and the hand-off takes the battle
 // to the combat mode. The battle is then fought as a player fights it: the turn-order list, moves
 // toward the enemy with their preview, a shot through the weapon row's button at an enemy in
-// reach, 'e' to end each of the player's turns, up to the summary, and Enter back to the star map.
+// reach (required: the guard waits for the fleet, which closes in on it), 'e' to end each of the
+// player's turns, up to the summary, and Enter back to the star map.
 //  - Where the sectors stand, and the players' colours, come from the saved game, read back in
 //    this process; where the title's load screen puts its rows and buttons, from the same screen
 //    built here (screen_probe.h).
@@ -16,9 +17,7 @@
 //  - Screenshots are kept under build/test-output/screens/encounter/.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <iostream>
 #include <filesystem>
 #include <string>
@@ -28,34 +27,29 @@
 #include "galaxy_road_support.h"
 #include "game/encounter_life.h"
 #include "game/newgame.h"
+#include "game/officer.h"
 #include "platform/calendar.h"
 #include "screen_probe.h"
 #include "world/ship.h"
 
 namespace {
 
-using galaxy_road::acting_ship;
-using galaxy_road::action_button;
-using galaxy_road::Box;
-using galaxy_road::coloured_in;
 using galaxy_road::ColourProbe;
 using galaxy_road::Colours;
-using galaxy_road::cost_box_near;
-using galaxy_road::enemies_near;
 using galaxy_road::pixels_changed;
-using galaxy_road::Rgb;
-using galaxy_road::Spot;
-using galaxy_road::status_panel;
 
 constexpr const char *ROAD = "encounter";
 constexpr size_t PREFS_COMBAT_SPEED = 20;   // byte offset of the combat speed word in "prefs.dat"
 constexpr int SHORTEST_PAUSES = 30;         // the lowest combat speed word: the shortest pauses
+constexpr int32_t SOL_YARD_HELD = 90000;    // Sol's budget spent ahead: more than 60 days bring
+constexpr int32_t GUARD_ARMOUR_LEFT = 4;    // below a pulse laser's 8 damage
 
 // The game of the road: a seeded new game with two computer players, where the UI player's yard
 // has built three ships of the first design at home (named, dated, whole and loaded, as the yard
 // builds them) and Sol keeps only the first of its guards (the others stood down as a scrapped ship
-// is: out of the sector, marked dead, purged), saved at `path`. Four lasers against one guard's
-// longer beam: the player's ships live to come within their weapons' reach.
+// is: out of the sector, marked dead, purged) and builds no more while the fleet travels, saved at
+// `path`. Four lasers against one: the battle is short and a ship comes within its weapon's reach
+// before Sol's barrage has sunk them all.
 class BattleGame : public ModelGame {
 public:
     void TestBody() override {}
@@ -88,12 +82,24 @@ public:
                 if (!o) break;
                 if (o->kind == OBJECT_SHIP) guards.push_back(static_cast<Ship *>(o));
             }
+        // The guard that stays limps from an earlier fight: one laser hit sinks it (Sol has no
+        // credits to mend it and its pilot no field repair, so it limps still when the fleet comes),
+        // and its pilot has not learnt to weave: the lasers' hit chances are the plain ones.
+        if (!guards.empty()) {
+            ship_add_armour(guards[0], GUARD_ARMOUR_LEFT - guards[0]->armour);
+            if (guards[0]->pilot) guards[0]->pilot->skills[SKILL_NAVIGATION] = 0;   // a pilot new to evasion
+            ship_recompute_stats(guards[0]);
+        }
         for (size_t i = 1; i < guards.size(); ++i) {
             if (guards[i]->fleet_id != 0) ship_set_fleet(guards[i], nullptr);
             ship_set_sector(guards[i], nullptr);
             guards[i]->flags |= OBJ_DEAD;
         }
         game_purge_removed_objects(game);
+        // Sol's yard has spent ahead what the weeks of the fleet's journey bring it (600 to 1,200 a
+        // day; its cheapest ship costs three times its design's price, about 3,300): no new ship
+        // joins the guard before the battle.
+        game->sol_budget = game->sol_spent - SOL_YARD_HELD;
         made = made && home && guards.size() > 1 && game_save(game, path.c_str(), "Battle", 0, nullptr) == RES_OK;
         TearDown();
         return made;
@@ -180,151 +186,21 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     game.move(1010, 40);   // the pointer off where a panel may open: it would break its border
     GameWindow::pause(700);
 
-    // The battle: each time one of the player's ships acts (its unit status panel opens beside it),
-    // it fires through its weapon row's button at an enemy in reach, else it moves toward the
-    // nearest enemy as far as its reach allows (the move's cost box shows where a point is within
-    // reach), and each turn ends with 'e', until the battle is decided and the summary plays.
-    bool moved = false, previewed = false;
-    int turns = 0;
-    const auto wait_for_panel = [&](DecodedPng *look, int tries) {
-        Box panel;
-        for (int i = 0; i < tries && !(panel = status_panel(*look = glance(game))).ok(); ++i)
-            GameWindow::pause(200);
-        return panel;
-    };
-    constexpr int IN_REACH = 260;   // screen pixels between ship centres where a shot may be rated
-    // Fire: the weapon row's button (the panel gives way to the weapon's mode), then the pointer
-    // over each enemy in reach; where the weapon reaches it, the popup left of the pointer rates the
-    // shot with a green line (hit chance and damage), and a click fires.
-    int shots = 0;
-    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int sx, int sy) {
-        int bx = 0, by = 0;
-        if (enemies.empty() || std::hypot(enemies.front().x - sx, enemies.front().y - sy) > IN_REACH) return false;
-        if (!action_button(*look, *panel, &bx, &by)) return false;
-        game.click(bx, by);
-        GameWindow::pause(500);
-        bool shot = false;
-        if (!status_panel(glance(game)).ok())   // the weapon's mode
-            for (size_t e = 0; e < enemies.size() && !shot; ++e) {
-                if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
-                game.move(enemies[e].x, enemies[e].y);
-                GameWindow::pause(500);
-                const DecodedPng rated = glance(game);
-                const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x - 10, enemies[e].y + 24};
-                if (coloured_in(rated, line, Rgb{0, 220, 0}, 24) <= 20) continue;
-                if (shots == 0) game.shot(ROAD, "09_hit_popup");
-                game.click(enemies[e].x, enemies[e].y);
-                shot = true;
-                ++shots;
-            }
-        if (!shot) game.key("Escape");
-        *panel = wait_for_panel(look, 50);
-        return shot;
-    };
-    // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
-    // clicked; the ship goes and its panel returns. None within reach: the mode is cancelled.
-    const auto try_move = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &points) {
-        game.move(1010, 40);
-        game.key("m");
-        GameWindow::pause(600);
-        for (const Spot &p : points) {
-            if (p.x < 8 || p.x > 1016 || p.y < 40 || p.y > 678) continue;
-            game.move(p.x, p.y);
-            GameWindow::pause(400);
-            if (!cost_box_near(glance(game), p.x, p.y)) continue;
-            if (!previewed) {
-                game.shot(ROAD, "08_move_preview");
-                previewed = true;
-            }
-            game.click(p.x, p.y);
-            *panel = wait_for_panel(look, 50);
-            if (panel->ok()) return true;
-            game.move(1010, 40);
-        }
-        game.key("Escape");
-        *panel = wait_for_panel(look, 10);
-        return false;
-    };
-    // Points toward the enemy at the given reaches, turned aside by the given angles; with no enemy
-    // in sight, points round the ship.
-    const auto toward = [](int sx, int sy, const Spot *enemy, std::initializer_list<int> turns, std::initializer_list<int> reaches) {
-        std::vector<Spot> points;
-        const double to = enemy ? std::atan2(enemy->y - sy, enemy->x - sx) : 0;
-        const double gap = enemy ? std::hypot(enemy->x - sx, enemy->y - sy) : 1e9;
-        for (int turn : turns)
-            for (int reach : reaches)
-                if (reach < gap - 60)   // not onto the enemy
-                    points.push_back(Spot{sx + int(reach * std::cos(to + turn * M_PI / 180)), sy + int(reach * std::sin(to + turn * M_PI / 180))});
-        return points;
-    };
-    // A loaded machine plays the enemies' turns slowly; a player who sees no panel of theirs for half
-    // a minute ends the turn anyway (on a computer ship's turn the key does nothing).
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(720);
-    auto last_seen = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() < deadline && game.log().find("Queue sound 20,") == std::string::npos) {
-        DecodedPng look;
-        Box panel = wait_for_panel(&look, 1);
-        if (!panel.ok()) {
-            if (std::chrono::steady_clock::now() - last_seen > std::chrono::seconds(30)) {
-                game.move(1010, 40);
-                game.key("e");
-                last_seen = std::chrono::steady_clock::now();
-            }
-            GameWindow::pause(150);
-            continue;
-        }
-        last_seen = std::chrono::steady_clock::now();
-        GameWindow::pause(400);   // the panel has grown in
-        panel = wait_for_panel(&look, 1);
-        int sx = 0, sy = 0;
-        if (!panel.ok() || !acting_ship(look, colours.own, panel, &sx, &sy)) continue;
-        if (++turns == 1) game.shot(ROAD, "07_unit_status_panel");
-        std::vector<Spot> enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-        bool shot = try_fire(&look, &panel, enemies, sx, sy);   // an enemy in reach
-        // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a
-        // click on it), then fires.
-        if (!shot && panel.ok() && !enemies.empty() && std::hypot(enemies.front().x - sx, enemies.front().y - sy) <= IN_REACH) {
-            game.key("t");
-            GameWindow::pause(600);
-            game.move(enemies.front().x, enemies.front().y);
-            GameWindow::pause(400);
-            game.click(enemies.front().x, enemies.front().y);
-            panel = wait_for_panel(&look, 50);
-            if (!panel.ok()) {
-                game.key("Escape");
-                panel = wait_for_panel(&look, 10);
-            }
-            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
-                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                shot = try_fire(&look, &panel, enemies, sx, sy);
-            }
-        }
-        // Each turn closes in on the nearest enemy in sight (the enemies' beams outreach the ships'
-        // lasers: a ship that waits is shot from afar); the first moves wherever its reach allows when
-        // none is in sight. A ship with an enemy in reach fires at it.
-        const Spot *enemy = enemies.empty() ? nullptr : &enemies.front();
-        std::vector<Spot> points;
-        if (!moved && enemy) points = toward(sx, sy, enemy, {0, 25, -25, 50, -50, 80, -80}, {100, 60});
-        else if (!moved) points = toward(sx, sy, nullptr, {0, 45, 90, 135, 180, 225, 270, 315}, {60, 35});
-        else if (!shot && enemy) points = toward(sx, sy, enemy, {0, 30, -30}, {100, 60});
-        if (!shot && panel.ok() && !points.empty() && try_move(&look, &panel, points)) {
-            moved = true;
-            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy))
-                shot = try_fire(&look, &panel, enemies_near(look, colours.rivals, panel, sx, sy), sx, sy);
-        }
-        GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
-        game.key("e");
-        game.move(1010, 40);   // the pointer off where the next panel may open: it would break its border
-        GameWindow::pause(500);
-    }
-    ASSERT_TRUE(game.wait_for_log("Queue sound 20,", 5)) << "the battle reached its summary";
-    game.shot(ROAD, "10_summary_band");   // at once: the band stands full width only for a moment
-    EXPECT_GT(turns, 0) << "the player's ships had turns";
-    EXPECT_TRUE(moved) << "a ship moved";
-    EXPECT_TRUE(previewed) << "the move preview showed";
-    // Sol's guard outreaches the lasers: some battles are lost before a ship comes within reach, so a
-    // shot is reported, not required.
-    std::cout << "the player's turns: " << turns << ", shots: " << shots << "\n";
+    // The battle, fought from the screen as a player fights it (battle_reading.h): each time one of
+    // the player's ships acts, a shot through its weapon row's button at an enemy in reach, else a
+    // move toward the nearest enemy with its preview, and 'e' to end the turn, up to the summary.
+    const auto fight_began = std::chrono::steady_clock::now();
+    const galaxy_road::BattleRun battle = galaxy_road::fight_battle(
+        display, game, dir, ROAD, colours, {"07_unit_status_panel", "08_move_preview", "09_hit_popup"}, 720);
+    std::cout << "the player's turns: " << battle.turns << ", shots: " << battle.shots << ", the battle took "
+              << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - fight_began).count()
+              << " s\n";
+    ASSERT_TRUE(battle.summary) << "the battle reached its summary";
+    game.shot(ROAD, "10_summary_band");   // the band stands full width only for a moment
+    EXPECT_GT(battle.turns, 0) << "the player's ships had turns";
+    EXPECT_TRUE(battle.moved) << "a ship moved";
+    EXPECT_TRUE(battle.previewed) << "the move preview showed";
+    EXPECT_GT(battle.shots, 0) << "a ship fired at Sol's guard";
 
     GameWindow::pause(6000);
     game.shot(ROAD, "11_summary_cards");
