@@ -10,7 +10,10 @@
 
 #include "../../game/headless_fixture.h"
 #include "../title/title_test_support.h"
+#include "platform/graphics.h"
 #include "screens/galaxy/galaxy_screen.h"
+#include "world/factory.h"
+#include "world/sector.h"
 
 namespace galaxy_test {
 
@@ -20,6 +23,36 @@ constexpr int GALAXY_IMAGE_TYPES[] = {8, 14, 27, 42, 45, 46, 47, 70, 74, 122, 15
 inline GalaxyScreen *screen() { return galaxy_screen(); }
 inline uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
 inline bool has(uint32_t bits) { return (flags() & bits) == bits; }
+
+// The graphics context at the screen's size, as video set-up leaves it (a test's context is smaller),
+// so the maps' objects are drawn; restore() gives the size before back.
+class ScreenSizedContext {
+public:
+    void enlarge() {
+        Graphics *g = gfx_get();
+        width_ = g->width;
+        height_ = g->height;
+        g->width = GFX_WIDTH;
+        g->height = GFX_HEIGHT;
+    }
+    void restore() const {
+        gfx_get()->width = width_;
+        gfx_get()->height = height_;
+    }
+
+private:
+    int32_t width_ = 0, height_ = 0;
+};
+
+// The sectors' stars, as the title's load leaves them for the galaxy screen.
+inline void load_sector_stars() {
+    for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+}
+inline void release_sector_stars() {
+    factory_release_all_groups(FACTORY_GROUP_FRAMES);
+    EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
+}
 
 class GalaxyGame : public ModelGame {
 protected:

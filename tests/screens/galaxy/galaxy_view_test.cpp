@@ -358,25 +358,16 @@ TEST_F(GalaxyHandOffDraw, TheCombatPictureIsUncoveredFromTheCentreWithItsStarsBe
 
 class GalaxyFrozenPicture : public GalaxyView {
 protected:
-    int32_t width_before = 0, height_before = 0;
+    galaxy_test::ScreenSizedContext context;
 
-    // The stars of the sectors, as the title's load leaves them for the galaxy screen, and a
-    // context of the screen's size, as video set-up leaves it, so objects are drawn.
     void SetUp() override {
         GalaxyView::SetUp();
-        Graphics *g = gfx_get();
-        width_before = g->width;
-        height_before = g->height;
-        g->width = GFX_WIDTH;
-        g->height = GFX_HEIGHT;
-        for (int32_t t = 0; t < SECTOR_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SECTOR, t, FACTORY_GROUP_FRAMES);
-        ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+        context.enlarge();
+        galaxy_test::load_sector_stars();
     }
     void TearDown() override {
-        factory_release_all_groups(FACTORY_GROUP_FRAMES);
-        EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
-        gfx_get()->width = width_before;
-        gfx_get()->height = height_before;
+        galaxy_test::release_sector_stars();
+        context.restore();
         GalaxyView::TearDown();
     }
     // A pixel of a map object that differs from the clean background, and the object.

@@ -20,16 +20,11 @@ using galaxy_test::screen;
 class SectorView : public galaxy_test::GalaxyGame {
 protected:
     Sector *home = nullptr;
-    int32_t width_before = 0, height_before = 0;
+    galaxy_test::ScreenSizedContext context;
 
     void SetUp() override {
         GalaxyGame::SetUp();
-        // A context of the screen's size, as video set-up leaves it, so objects are drawn.
-        Graphics *g = gfx_get();
-        width_before = g->width;
-        height_before = g->height;
-        g->width = GFX_WIDTH;
-        g->height = GFX_HEIGHT;
+        context.enlarge();
         // The galaxy keeps every template's frame sprites, as the galaxy load thread asks for them.
         factory_acquire_group_all(FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
@@ -44,8 +39,7 @@ protected:
 
     void TearDown() override {
         GalaxyGame::TearDown();
-        gfx_get()->width = width_before;
-        gfx_get()->height = height_before;
+        context.restore();
     }
 
     void run_transition(uint32_t flag) {
