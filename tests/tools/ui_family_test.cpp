@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +45,31 @@ TEST_F(UiArt, AnimatedFramesDifferAndLoopAtOneSize) {
         }
         EXPECT_NE(frames[0].rgba, frames[1].rgba) << type;
     }
+}
+
+// The site panel shows type 186 beside the surface of every body and star, barren worlds and stars
+// included: it may lean to no body's colour (a banded amber globe reads as a gas giant), while
+// Earth's own picture, type 187, keeps its seas and land.
+TEST_F(UiArt, TheBodyPictureOfEveryKindIsNeutralAndEarthIsNot) {
+    auto colour_spread = [](const IconImage &img) {
+        double sum[3] = {0, 0, 0};
+        int n = 0;
+        for (int y = 0; y < img.h; ++y)
+            for (int x = 0; x < img.w; ++x) {
+                if (!img.opaque(x, y)) continue;
+                for (int k = 0; k < 3; ++k) sum[k] += img.at(x, y)[k];
+                ++n;
+            }
+        if (n == 0) return 0.0;
+        const double r = sum[0] / n, g = sum[1] / n, b = sum[2] / n;
+        return std::max({r, g, b}) - std::min({r, g, b});
+    };
+    const std::vector<IconImage> body = ui_art_frames(186);
+    ASSERT_FALSE(body.empty());
+    for (size_t f = 0; f < body.size(); ++f) EXPECT_LT(colour_spread(body[f]), 24.0) << "frame " << f;
+    const std::vector<IconImage> earth = ui_art_frames(187);
+    ASSERT_FALSE(earth.empty());
+    EXPECT_GT(colour_spread(earth[0]), 40.0);
 }
 
 TEST_F(UiArt, ButtonsAreTwentyFourSquareAndInlineIconsGrowInFrameOne) {

@@ -298,7 +298,9 @@ IconImage minimap_frame() {
     return img;
 }
 
-// A lit sphere turning: bands (planet) or drifting continents (Earth).
+// A lit sphere turning. Variant 0 is the body picture that the site panel shows for every body and
+// star, whatever its kind, so it must not look like any one of them: a slate survey globe with a
+// pale graticule turning on it. Variant 1 is Earth with drifting continents.
 IconImage planet(int variant, float phase) {
     const int s = 64;
     IconImage img(s, s);
@@ -315,9 +317,12 @@ IconImage planet(int variant, float phase) {
             const float lat = std::asin(std::clamp(dy, -1.0f, 1.0f));
             Rgb8 c;
             if (variant == 0) {
-                const float band = std::sin(lat * 9.0f + 0.8f * std::sin(lon * 2.0f));
-                c = band > 0.3f ? Rgb8{214, 150, 80} : band > -0.4f ? Rgb8{176, 104, 54} : Rgb8{232, 196, 140};
-                if (std::fabs(lat - 0.35f) < 0.09f && std::cos(lon - 1.0f) > 0.85f) c = Rgb8{150, 60, 40};
+                // Meridians every 30 degrees turn with the phase; parallels every 30 degrees stay.
+                constexpr float STEP = PI / 6.0f;
+                const float to_meridian = std::fabs(std::remainder(lon, STEP));
+                const float to_parallel = std::fabs(std::remainder(lat, STEP));
+                const bool line = to_meridian * dz < 0.045f || to_parallel < 0.05f;
+                c = line ? Rgb8{176, 188, 198} : Rgb8{88, 92, 100};
             } else {
                 const float land = std::sin(lon * 3.0f) * std::cos(lat * 4.0f) + 0.5f * std::sin(lon * 7.0f + lat * 5.0f);
                 c = land > 0.55f ? Rgb8{60, 150, 70} : Rgb8{30, 80, 180};
