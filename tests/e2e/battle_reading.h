@@ -295,7 +295,11 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         std::filesystem::copy_file(dir + "/glance.png", dir + "/fire_miss_" + std::to_string(++misses_kept) + "_" + what + ".png",
                                    std::filesystem::copy_options::overwrite_existing, failed);
     };
-    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy) {
+    // `unrated`, when given, learns where the weapon's mode showed the nearest enemy (the panel hides
+    // none there) when no shot was fired: one in reach was outside the weapon's arc, or just beyond
+    // its range.
+    const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy,
+                              Spot *unrated = nullptr, bool *found = nullptr) {
         int bx = 0, by = 0;
         if (!seen.empty() && std::hypot(seen.front().x - sx, seen.front().y - sy) > IN_REACH) return false;
         if (!action_button(*look, *panel, &bx, &by)) {
@@ -310,6 +314,7 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!status_panel(aiming).ok()) {   // the weapon's mode
             const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
             std::cout << " fire: aiming, " << enemies.size() << " enemies;";
+            if (unrated && found && !enemies.empty()) *unrated = enemies.front(), *found = true;
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
                 if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
                 game.move(enemies[e].x, enemies[e].y);
@@ -339,22 +344,33 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         *panel = wait_for_panel(look, 50);
         return shot;
     };
-    // An enemy in reach but outside the weapon's arc: the ship turns to face it ('t' and a click on
-    // it), then fires.
-    const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &enemies, int *sx, int *sy) {
-        if (!panel->ok() || enemies.empty() || std::hypot(enemies.front().x - *sx, enemies.front().y - *sy) > IN_REACH)
-            return false;
+    // Turn: 't', the pointer over the point to face, a click; the ship turns and its panel returns
+    // (a turn the ship cannot make leaves the mode, which Esc cancels). The point is kept on the map,
+    // clear of its edges (where the pointer scrolls the view) and of the minimap.
+    const auto turn_toward = [&](DecodedPng *look, Box *panel, Spot to, int *sx, int *sy) {
+        const double angle = std::atan2(to.y - *sy, to.x - *sx);
+        for (int reach = int(std::hypot(to.x - *sx, to.y - *sy)); reach > 40; reach = reach * 2 / 3) {
+            to = Spot{*sx + int(reach * std::cos(angle)), *sy + int(reach * std::sin(angle))};
+            if (to.x >= 24 && to.x <= 1000 && to.y >= 48 && to.y <= 670 && !(to.x < 150 && to.y > 580)) break;
+        }
         game.key("t");
         GameWindow::pause(600);
-        game.move(enemies.front().x, enemies.front().y);
+        game.move(to.x, to.y);
         GameWindow::pause(400);
-        game.click(enemies.front().x, enemies.front().y);
+        game.click(to.x, to.y);
         *panel = wait_for_panel(look, 50);
         if (!panel->ok()) {
             game.key("Escape");
             *panel = wait_for_panel(look, 10);
         }
-        if (!panel->ok() || !acting_ship(*look, colours.own, *panel, sx, sy)) return false;
+        std::cout << " turned toward " << to.x << "," << to.y << ";";
+        return panel->ok() && acting_ship(*look, colours.own, *panel, sx, sy);
+    };
+    // An enemy in reach but outside the weapon's arc (seen on the map, or in the weapon's mode where
+    // the panel hid it): the ship turns to face it, then fires.
+    const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const Spot &enemy, int *sx, int *sy) {
+        if (!panel->ok() || std::hypot(enemy.x - *sx, enemy.y - *sy) > IN_REACH) return false;
+        if (!turn_toward(look, panel, enemy, sx, sy)) return false;
         return try_fire(look, panel, enemies_near(*look, colours.rivals, *panel, *sx, *sy), *sx, *sy);
     };
     // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
@@ -431,13 +447,23 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         std::cout << "turn " << run.turns << ": ship at " << sx << "," << sy << ", " << enemies.size() << " enemies in sight";
         if (!enemies.empty()) std::cout << ", nearest " << int(std::hypot(enemies.front().x - sx, enemies.front().y - sy));
         std::cout << ";";
-        bool shot = may_fire(look, enemies) &&
-                    (try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy));
+        // Fire at an enemy in reach; one in reach that the weapon does not rate (seen on the map, or
+        // in the weapon's mode) is turned to and fired at.
+        Spot aimed;
+        bool seen_aiming = false, turned = false;
+        bool shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
+        const Spot *facing = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
+        if (!shot && panel.ok() && facing && std::hypot(facing->x - sx, facing->y - sy) <= IN_REACH) {
+            const Spot to = *facing;
+            shot = turn_and_fire(&look, &panel, to, &sx, &sy);
+            turned = true;
+        }
         // Each turn closes in on the nearest enemy in sight (a ship that waits may be shot from
-        // afar); the first moves wherever its reach allows when none is in sight. A ship with an
-        // enemy in reach fires at it.
-        // With none in sight, the ship heads where the minimap shows the enemies.
-        const Spot *enemy = enemies.empty() ? nullptr : &enemies.front();
+        // afar), else on the one the weapon's mode showed; the first moves wherever its reach allows
+        // when none is seen. A ship with an enemy in reach fires at it.
+        // With none seen, the ship heads where the minimap shows the enemies; where no point toward
+        // them lies within its move arc (they are behind it), it turns toward them for the next turn.
+        const Spot *enemy = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
         Spot far_off;
         double heading = 0;
         if (!enemy && minimap_heading(look, colours, &heading)) {
@@ -448,13 +474,24 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!run.moved && enemy) points = toward(sx, sy, enemy, {0, 25, -25, 50, -50, 80, -80}, {100, 60});
         else if (!run.moved) points = toward(sx, sy, nullptr, {0, 45, 90, 135, 180, 225, 270, 315}, {60, 35});
         else if (!shot && enemy) points = toward(sx, sy, enemy, {0, 30, -30, 60, -60}, {100, 60});
-        if (!shot && panel.ok() && !points.empty() && try_move(&look, &panel, points)) {
+        bool moved = false;
+        if (!shot && panel.ok() && !points.empty() && (moved = try_move(&look, &panel, points))) {
             run.moved = true;
             if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
                 enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                shot = may_fire(look, enemies) &&
-                       (try_fire(&look, &panel, enemies, sx, sy) || turn_and_fire(&look, &panel, enemies, &sx, &sy));
+                seen_aiming = false;
+                shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
+                facing = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
+                if (!shot && !turned && panel.ok() && facing && std::hypot(facing->x - sx, facing->y - sy) <= IN_REACH) {
+                    const Spot to = *facing;
+                    shot = turn_and_fire(&look, &panel, to, &sx, &sy);
+                    turned = true;
+                }
             }
+        }
+        if (!shot && !moved && !turned && panel.ok() && enemy) {
+            const Spot to = *enemy;
+            turn_toward(&look, &panel, to, &sx, &sy);
         }
         std::cout << (shot ? " fired" : "") << (run.moved ? " (has moved)" : "") << std::endl;
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
