@@ -13,6 +13,7 @@
 #include <iostream>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -268,9 +269,11 @@ struct BattleShots {
 
 // Fights the battle on the combat screen as a player does, until the summary's music is queued or
 // `seconds` pass. Each time one of the player's ships acts (its unit status panel opens beside it),
-// it fires through its weapon row's button at an enemy in reach, else it turns to face one in reach
-// and fires, else it moves toward the nearest enemy as far as its reach allows (the move's cost box
-// shows where a point is within reach), and each turn ends with 'e'.
+// it fires through its weapon row's button at an enemy in reach (and again while it can), else it
+// turns to face one within its weapon's range and fires if its action points allow, else it moves
+// straight toward the nearest enemy as far as its reach allows (the move's cost box shows where a
+// point is within reach) and fires from there, else it turns toward the enemy for its next turn;
+// each turn ends with 'e'.
 inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, const std::string &dir, const char *road,
                               const Colours &colours, const BattleShots &names, int seconds = 720) {
     BattleRun run;
@@ -281,18 +284,23 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         return panel;
     };
     constexpr int IN_REACH = 260;   // screen pixels between ship centres where a shot may be rated
+    constexpr int WEAPON_RANGE = 205;   // within it, a shot the popup does not rate is outside the arc
     // Fire: the weapon row's button (the panel gives way to the weapon's mode, and with it what the
     // panel hid), then the pointer over each enemy in reach; where the weapon reaches it, the popup
     // beside the pointer rates the shot with a green line (hit chance and damage), and a click
     // fires. Tried when an enemy in sight is in reach, or none is in sight (it may stand behind the
     // panel).
-    // What each attempt came to is written out (one line a turn) and the first few misses kept as
-    // pictures beside the road's log: a battle that ends without a shot says why.
-    int misses_kept = 0;
+    // What each attempt came to is written out (one line a turn) and the first few misses of each
+    // kind kept as pictures beside the road's log, named with the turn: a battle that ends without
+    // a shot says why.
+    std::map<std::string, int> misses_kept;
     const auto keep_miss = [&](const char *what) {   // the last glance
-        if (misses_kept >= 3) return;
+        int &kept = misses_kept[what];
+        if (kept >= 4) return;
         std::error_code failed;
-        std::filesystem::copy_file(dir + "/glance.png", dir + "/fire_miss_" + std::to_string(++misses_kept) + "_" + what + ".png",
+        std::filesystem::copy_file(dir + "/glance.png",
+                                   dir + "/fire_miss_" + what + "_" + std::to_string(++kept) + "_turn" +
+                                       std::to_string(run.turns) + ".png",
                                    std::filesystem::copy_options::overwrite_existing, failed);
     };
     // `unrated`, when given, learns where the weapon's mode showed the nearest enemy (the panel hides
@@ -371,11 +379,15 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
     const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const Spot &enemy, int *sx, int *sy) {
         if (!panel->ok() || std::hypot(enemy.x - *sx, enemy.y - *sy) > IN_REACH) return false;
         if (!turn_toward(look, panel, enemy, sx, sy)) return false;
+        keep_miss("turned_in_reach");
         return try_fire(look, panel, enemies_near(*look, colours.rivals, *panel, *sx, *sy), *sx, *sy);
     };
     // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
     // clicked; the ship goes and its panel returns. None within reach: the mode is cancelled.
-    const auto try_move = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &points) {
+    // The direction of the last move made (radians, screen): a ship keeps its heading as it moves,
+    // and the fleet set out facing one way, so it is the first tried when no enemy is seen.
+    double last_way = 0;
+    const auto try_move = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &points, int sx, int sy) {
         game.move(1010, 40);
         game.key("m");
         GameWindow::pause(600);
@@ -389,6 +401,7 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                 run.previewed = true;
             }
             game.click(p.x, p.y);
+            last_way = std::atan2(p.y - sy, p.x - sx);
             *panel = wait_for_panel(look, 50);
             if (panel->ok()) return true;
             game.move(1010, 40);
@@ -397,12 +410,12 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         *panel = wait_for_panel(look, 10);
         return false;
     };
-    // Points toward the enemy at the given reaches, turned aside by the given angles; with no enemy
-    // in sight, points round the ship.
-    const auto toward = [](int sx, int sy, const Spot *enemy, std::initializer_list<int> turns,
-                           std::initializer_list<int> reaches) {
+    // Points toward the enemy at the given reaches, turned aside by the given angles (degrees); with
+    // no enemy, the angles turn aside from the last move's direction.
+    const auto toward = [&](int sx, int sy, const Spot *enemy, std::initializer_list<int> turns,
+                            std::initializer_list<int> reaches) {
         std::vector<Spot> points;
-        const double to = enemy ? std::atan2(enemy->y - sy, enemy->x - sx) : 0;
+        const double to = enemy ? std::atan2(enemy->y - sy, enemy->x - sx) : last_way;
         const double gap = enemy ? std::hypot(enemy->x - sx, enemy->y - sy) : 1e9;
         for (int turn : turns)
             for (int reach : reaches)
@@ -411,12 +424,14 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                                           sy + int(reach * std::sin(to + turn * M_PI / 180))});
         return points;
     };
-    // With no enemy in sight, a shot is tried only where the minimap shows the enemies close (one
-    // may stand behind the panel): the minimap shrinks the field about elevenfold.
+    // With no enemy in sight, a shot is tried (one may stand behind the panel) once an enemy has been
+    // seen, and where the minimap shows the enemies close when it is open: it shrinks the field
+    // about elevenfold.
     constexpr double BLIND_GAP = 30;
+    bool ever_seen = false;
     const auto may_fire = [&](const DecodedPng &look, const std::vector<Spot> &enemies) {
         double heading = 0, gap = 0;
-        return !enemies.empty() || !minimap_heading(look, colours, &heading, &gap) || gap <= BLIND_GAP;
+        return !enemies.empty() || (ever_seen && (!minimap_heading(look, colours, &heading, &gap) || gap <= BLIND_GAP));
     };
     // A loaded machine plays the enemies' turns slowly; a player who sees no panel of theirs for half
     // a minute asks for the acting ship (Space selects it and opens its panel when it is theirs),
@@ -447,22 +462,13 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         std::cout << "turn " << run.turns << ": ship at " << sx << "," << sy << ", " << enemies.size() << " enemies in sight";
         if (!enemies.empty()) std::cout << ", nearest " << int(std::hypot(enemies.front().x - sx, enemies.front().y - sy));
         std::cout << ";";
-        // Fire at an enemy in reach; one in reach that the weapon does not rate (seen on the map, or
-        // in the weapon's mode) is turned to and fired at.
+        // Fire where the weapon reaches; its mode also shows an enemy that the panel hides.
         Spot aimed;
-        bool seen_aiming = false, turned = false;
+        bool seen_aiming = false;
         bool shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
-        const Spot *facing = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
-        if (!shot && panel.ok() && facing && std::hypot(facing->x - sx, facing->y - sy) <= IN_REACH) {
-            const Spot to = *facing;
-            shot = turn_and_fire(&look, &panel, to, &sx, &sy);
-            turned = true;
-        }
-        // Each turn closes in on the nearest enemy in sight (a ship that waits may be shot from
-        // afar), else on the one the weapon's mode showed; the first moves wherever its reach allows
-        // when none is seen. A ship with an enemy in reach fires at it.
-        // With none seen, the ship heads where the minimap shows the enemies; where no point toward
-        // them lies within its move arc (they are behind it), it turns toward them for the next turn.
+        ever_seen = ever_seen || !enemies.empty() || seen_aiming;
+        // The enemy to close on: the nearest in sight, else the one the weapon's mode showed, else
+        // where the minimap shows the enemies.
         const Spot *enemy = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
         Spot far_off;
         double heading = 0;
@@ -470,29 +476,47 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
             far_off = Spot{sx + int(1000 * std::cos(heading)), sy + int(1000 * std::sin(heading))};
             enemy = &far_off;
         }
-        std::vector<Spot> points;
-        if (!run.moved && enemy) points = toward(sx, sy, enemy, {0, 25, -25, 50, -50, 80, -80}, {100, 60});
-        else if (!run.moved) points = toward(sx, sy, nullptr, {0, 45, 90, 135, 180, 225, 270, 315}, {60, 35});
-        else if (!shot && enemy) points = toward(sx, sy, enemy, {0, 30, -30, 60, -60}, {100, 60});
-        bool moved = false;
-        if (!shot && panel.ok() && !points.empty() && (moved = try_move(&look, &panel, points))) {
-            run.moved = true;
-            if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
-                enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                seen_aiming = false;
-                shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
-                facing = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
-                if (!shot && !turned && panel.ok() && facing && std::hypot(facing->x - sx, facing->y - sy) <= IN_REACH) {
-                    const Spot to = *facing;
-                    shot = turn_and_fire(&look, &panel, to, &sx, &sy);
-                    turned = true;
+        const auto gap_to = [&](const Spot *e) { return e ? std::hypot(e->x - sx, e->y - sy) : 1e9; };
+        bool moved = false, turned = false;
+        if (!shot && panel.ok() && enemy && gap_to(enemy) <= WEAPON_RANGE) {
+            // Within the weapon's range but not rated: outside its arc. The ship turns to face the
+            // enemy and fires if its action points allow (a turn may leave too few for a shot: the
+            // shot waits for the ship's next turn, the ship facing the enemy).
+            const Spot to = *enemy;
+            shot = turn_and_fire(&look, &panel, to, &sx, &sy);
+            turned = true;
+        } else if (!shot && panel.ok()) {
+            // Farther: the ship closes in, straight toward the enemy (its move arc is narrow), and
+            // fires from there. With none seen it goes on the way the last move went (the fleet
+            // set out facing the enemy's side), else the nearest way its move arc allows.
+            std::vector<Spot> points;
+            if (enemy) points = toward(sx, sy, enemy, {0, 12, -12}, {120, 80, 50});
+            else points = toward(sx, sy, nullptr, {0, 22, -22, 45, -45, 67, -67, 90, -90, 112, -112, 135, -135, 157, -157, 180}, {100});
+            if (!points.empty() && (moved = try_move(&look, &panel, points, sx, sy))) {
+                run.moved = true;
+                if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
+                    enemies = enemies_near(look, colours.rivals, panel, sx, sy);
+                    seen_aiming = false;
+                    shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
+                    ever_seen = ever_seen || !enemies.empty() || seen_aiming;
+                    const Spot *near = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
+                    if (!shot && panel.ok() && near && gap_to(near) <= WEAPON_RANGE) {
+                        const Spot to = *near;
+                        shot = turn_and_fire(&look, &panel, to, &sx, &sy);
+                        turned = true;
+                    }
                 }
             }
         }
+        // No move toward the enemy lay within the move arc (it stands to the side or behind): the
+        // ship turns toward it, to close in or fire on its next turn.
         if (!shot && !moved && !turned && panel.ok() && enemy) {
             const Spot to = *enemy;
             turn_toward(&look, &panel, to, &sx, &sy);
         }
+        // A ship that fired fires again while an enemy stays in reach and its action points last.
+        for (int again = 0; shot && again < 2 && panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy); ++again)
+            if (!try_fire(&look, &panel, enemies_near(look, colours.rivals, panel, sx, sy), sx, sy)) break;
         std::cout << (shot ? " fired" : "") << (run.moved ? " (has moved)" : "") << std::endl;
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
         game.key("e");

@@ -1,13 +1,14 @@
 // End to end: a player sends the home fleet at a computer player's guarded sector and meets the
 // guards, on the real program under a private X server. The game is one the player has been
 // building up: a seeded new game whose home sector and Sol stand on the first screen, where three
-// more ships have come from the yard and Sol is down to one worn guard, kept in the save folder and
-// loaded from the title. Days pass until the ships arrive and the day ends with the encounter; Tab
-// opens the encounter dialog with its battle map, 'e' engages, and the hand-off takes the battle
-// to the combat mode. The battle is then fought as a player fights it: the turn-order list, moves
-// toward the enemy with their preview, a shot through the weapon row's button at an enemy in
-// reach (required: the guard waits for the fleet, which closes in on it), 'e' to end each of the
-// player's turns, up to the summary, and Enter back to the star map.
+// more ships have come from the yard and been given commanders and crews, and Sol is down to one
+// worn guard, kept in the save folder and loaded from the title. Days pass until the ships arrive
+// and the day ends with the encounter; Tab opens the encounter dialog with its battle map, 'e'
+// engages, and the hand-off takes the battle to the combat mode. The battle is then fought as a
+// player fights it: the turn-order list, moves toward the enemy with their preview, turns to face
+// it, a shot through the weapon row's button at an enemy in reach (required: the fleet closes in
+// on the guard and turns to face it), 'e' to end each of the player's turns, up to the summary,
+// and Enter back to the star map.
 //  - Where the sectors stand, and the players' colours, come from the saved game, read back in
 //    this process; where the title's load screen puts its rows and buttons, from the same screen
 //    built here (screen_probe.h).
@@ -30,6 +31,7 @@
 #include "game/officer.h"
 #include "platform/calendar.h"
 #include "screen_probe.h"
+#include "systems/system.h"
 #include "world/ship.h"
 
 namespace {
@@ -74,7 +76,28 @@ public:
             ship_repair_and_reload(ship);
             ship_set_sector(ship, home);
             ship_reset_state(ship);
+            // The player has given it a commander and a full crew, as the first ship of the game had
+            // (a ship from the yard comes without): an officer of their own with a ship officer's
+            // first skills. With them, each ship has the action points to turn toward an enemy and
+            // still fire in one turn (the guard weaves round the ships' arcs).
+            if (Officer *pilot = officer_create()) {
+                pilot->id = game_next_id(game);
+                pilot->owner_id = game->ui_player->id;
+                game_random_name(game, &pilot->name);
+                pilot->portrait = game_next_portrait(game);
+                if (pilot->hired && game->clock) date_copy(pilot->hired, game->clock);
+                officer_raise_ship_skills(pilot);
+                pilot->experience = 1;
+                pilot->ship_tally = 1;
+                officer_hire_or_promote(pilot);
+                player_add_officer(game->ui_player, pilot);
+                ship_set_pilot(ship, pilot);
+            }
             ship_recompute_stats(ship);
+            ship_set_crew(ship, ship->max_crew);
+            ship_recompute_stats(ship);
+            const System *laser = ship_get_crit_system(ship, 0);
+            made = made && laser && ship->max_ap >= ship->turn_cost + laser->ap_cost;
         }
         std::vector<Ship *> guards;
         if (Player *sol = made ? game_find_player(game, game->sol_player_id) : nullptr)
