@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -303,11 +304,10 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                                        std::to_string(run.turns) + ".png",
                                    std::filesystem::copy_options::overwrite_existing, failed);
     };
-    // `unrated`, when given, learns where the weapon's mode showed the nearest enemy (the panel hides
-    // none there) when no shot was fired: one in reach was outside the weapon's arc, or just beyond
-    // its range.
+    // `shown`, when given, learns where the weapon's mode showed the nearest enemy (the panel hides
+    // none there).
     const auto try_fire = [&](DecodedPng *look, Box *panel, const std::vector<Spot> &seen, int sx, int sy,
-                              Spot *unrated = nullptr, bool *found = nullptr) {
+                              std::optional<Spot> *shown = nullptr) {
         int bx = 0, by = 0;
         if (!seen.empty() && std::hypot(seen.front().x - sx, seen.front().y - sy) > IN_REACH) return false;
         if (!action_button(*look, *panel, &bx, &by)) {
@@ -322,7 +322,7 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!status_panel(aiming).ok()) {   // the weapon's mode
             const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
             std::cout << " fire: aiming, " << enemies.size() << " enemies;";
-            if (unrated && found && !enemies.empty()) *unrated = enemies.front(), *found = true;
+            if (shown && !enemies.empty()) *shown = enemies.front();
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
                 if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
                 game.move(enemies[e].x, enemies[e].y);
@@ -374,12 +374,13 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         std::cout << " turned toward " << to.x << "," << to.y << ";";
         return panel->ok() && acting_ship(*look, colours.own, *panel, sx, sy);
     };
-    // An enemy in reach but outside the weapon's arc (seen on the map, or in the weapon's mode where
-    // the panel hid it): the ship turns to face it, then fires.
+    // An enemy within the weapon's range but outside its arc (seen on the map, or in the weapon's
+    // mode where the panel hid it): the ship turns to face it, then fires if its action points allow
+    // (a turn may leave too few for a shot: the shot waits for the ship's next turn, the ship facing
+    // the enemy).
     const auto turn_and_fire = [&](DecodedPng *look, Box *panel, const Spot &enemy, int *sx, int *sy) {
-        if (!panel->ok() || std::hypot(enemy.x - *sx, enemy.y - *sy) > IN_REACH) return false;
         if (!turn_toward(look, panel, enemy, sx, sy)) return false;
-        keep_miss("turned_in_reach");
+        keep_miss("after_turn");
         return try_fire(look, panel, enemies_near(*look, colours.rivals, *panel, *sx, *sy), *sx, *sy);
     };
     // Move: 'm', then the points in turn until one is within reach (its cost box shows), which is
@@ -462,62 +463,50 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         std::cout << "turn " << run.turns << ": ship at " << sx << "," << sy << ", " << enemies.size() << " enemies in sight";
         if (!enemies.empty()) std::cout << ", nearest " << int(std::hypot(enemies.front().x - sx, enemies.front().y - sy));
         std::cout << ";";
-        // Fire where the weapon reaches; its mode also shows an enemy that the panel hides.
-        Spot aimed;
-        bool seen_aiming = false;
-        bool shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
-        ever_seen = ever_seen || !enemies.empty() || seen_aiming;
-        // The enemy to close on: the nearest in sight, else the one the weapon's mode showed, else
-        // where the minimap shows the enemies.
-        const Spot *enemy = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
-        Spot far_off;
-        double heading = 0;
-        if (!enemy && minimap_heading(look, colours, &heading)) {
-            far_off = Spot{sx + int(1000 * std::cos(heading)), sy + int(1000 * std::sin(heading))};
-            enemy = &far_off;
-        }
-        const auto gap_to = [&](const Spot *e) { return e ? std::hypot(e->x - sx, e->y - sy) : 1e9; };
+        // Fire where the weapon reaches (its mode also shows an enemy that the panel hides); an enemy
+        // within the weapon's range that the popup did not rate stands outside the arc: the ship
+        // turns to face it. `near` is the enemy to close on: the nearest in sight, else the one the
+        // weapon's mode showed.
+        std::optional<Spot> near;
         bool moved = false, turned = false;
-        if (!shot && panel.ok() && enemy && gap_to(enemy) <= WEAPON_RANGE) {
-            // Within the weapon's range but not rated: outside its arc. The ship turns to face the
-            // enemy and fires if its action points allow (a turn may leave too few for a shot: the
-            // shot waits for the ship's next turn, the ship facing the enemy).
-            const Spot to = *enemy;
-            shot = turn_and_fire(&look, &panel, to, &sx, &sy);
-            turned = true;
-        } else if (!shot && panel.ok()) {
-            // Farther: the ship closes in, straight toward the enemy (its move arc is narrow), and
-            // fires from there. With none seen it goes on the way the last move went (the fleet
-            // set out facing the enemy's side), else the nearest way its move arc allows.
-            std::vector<Spot> points;
-            if (enemy) points = toward(sx, sy, enemy, {0, 12, -12}, {120, 80, 50});
-            else points = toward(sx, sy, nullptr, {0, 22, -22, 45, -45, 67, -67, 90, -90, 112, -112, 135, -135, 157, -157, 180}, {100});
+        const auto fire_or_face = [&] {
+            const std::vector<Spot> seen = enemies_near(look, colours.rivals, panel, sx, sy);
+            std::optional<Spot> shown;
+            bool fired = may_fire(look, seen) && try_fire(&look, &panel, seen, sx, sy, &shown);
+            near = !seen.empty() ? std::optional<Spot>(seen.front()) : shown;
+            ever_seen = ever_seen || near.has_value();
+            if (!fired && !turned && panel.ok() && near && std::hypot(near->x - sx, near->y - sy) <= WEAPON_RANGE) {
+                const Spot to = *near;
+                fired = turn_and_fire(&look, &panel, to, &sx, &sy);
+                turned = true;
+            }
+            return fired;
+        };
+        bool shot = fire_or_face();
+        // Farther: the ship closes in, straight toward the enemy (its move arc is narrow), else where
+        // the minimap shows the enemies, and fires from there. With none seen it goes on the way the
+        // last move went (the fleet set out facing the enemy's side), else the nearest way its move
+        // arc allows.
+        std::optional<Spot> enemy = near;
+        double heading = 0;
+        if (!enemy && minimap_heading(look, colours, &heading))
+            enemy = Spot{sx + int(1000 * std::cos(heading)), sy + int(1000 * std::sin(heading))};
+        if (!shot && !turned && panel.ok()) {
+            const std::vector<Spot> points =
+                enemy ? toward(sx, sy, &*enemy, {0, 12, -12}, {120, 80, 50})
+                      : toward(sx, sy, nullptr, {0, 22, -22, 45, -45, 67, -67, 90, -90, 112, -112, 135, -135, 157, -157, 180}, {100});
             if (!points.empty() && (moved = try_move(&look, &panel, points, sx, sy))) {
                 run.moved = true;
-                if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) {
-                    enemies = enemies_near(look, colours.rivals, panel, sx, sy);
-                    seen_aiming = false;
-                    shot = may_fire(look, enemies) && try_fire(&look, &panel, enemies, sx, sy, &aimed, &seen_aiming);
-                    ever_seen = ever_seen || !enemies.empty() || seen_aiming;
-                    const Spot *near = !enemies.empty() ? &enemies.front() : seen_aiming ? &aimed : nullptr;
-                    if (!shot && panel.ok() && near && gap_to(near) <= WEAPON_RANGE) {
-                        const Spot to = *near;
-                        shot = turn_and_fire(&look, &panel, to, &sx, &sy);
-                        turned = true;
-                    }
-                }
+                if (panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy)) shot = fire_or_face();
             }
         }
         // No move toward the enemy lay within the move arc (it stands to the side or behind): the
         // ship turns toward it, to close in or fire on its next turn.
-        if (!shot && !moved && !turned && panel.ok() && enemy) {
-            const Spot to = *enemy;
-            turn_toward(&look, &panel, to, &sx, &sy);
-        }
+        if (!shot && !moved && !turned && panel.ok() && enemy) turn_toward(&look, &panel, *enemy, &sx, &sy);
         // A ship that fired fires again while an enemy stays in reach and its action points last.
         for (int again = 0; shot && again < 2 && panel.ok() && acting_ship(look, colours.own, panel, &sx, &sy); ++again)
             if (!try_fire(&look, &panel, enemies_near(look, colours.rivals, panel, sx, sy), sx, sy)) break;
-        std::cout << (shot ? " fired" : "") << (run.moved ? " (has moved)" : "") << std::endl;
+        std::cout << (moved ? " moved" : "") << (shot ? " fired" : "") << std::endl;
         GameWindow::pause(500);   // a panel that has just opened takes no input for a moment
         game.key("e");
         game.move(1010, 40);   // the pointer off where the next panel may open: it would break its border
