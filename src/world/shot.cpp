@@ -351,8 +351,8 @@ void shot_set_heading(GameObject *obj, int32_t degrees) {
         shot_update_trail(s);
         // A volley turns about its middle.
         if (!(s->flags & OBJ_TRAVELLING)) {
-            s->x = cx - s->w / 2;
-            s->y = cy - s->h / 2;
+            s->x = corner_of(cx, s->w);
+            s->y = corner_of(cy, s->h);
         }
     }
 }
@@ -372,8 +372,8 @@ int32_t shot_apply_damage(GameObject *obj, GameObject *, int32_t amount, int32_t
                 const int32_t cx = centre_x(s), cy = centre_y(s);
                 s->trail_count = keep;
                 shot_update_trail(s);
-                s->x = cx - s->w / 2;
-                s->y = cy - s->h / 2;
+                s->x = corner_of(cx, s->w);
+                s->y = corner_of(cy, s->h);
             }
         } else if (!silent) {
             sound_play(SOUND_EXPLOSION);

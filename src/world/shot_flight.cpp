@@ -327,8 +327,8 @@ void shot_update(GameObject *obj, int32_t dt) {
         const int32_t cx = centre_x(s), cy = centre_y(s);
         shot_update_trail(s);
         if (!travelling) {
-            s->x = cx - s->w / 2;
-            s->y = cy - s->h / 2;
+            s->x = corner_of(cx, s->w);
+            s->y = corner_of(cy, s->h);
         }
     }
 }

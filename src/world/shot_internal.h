@@ -33,6 +33,10 @@ inline bool quiet() {
 inline int32_t centre_of(int32_t pos, int32_t size) {
     return int32_t(std::clamp<int64_t>(int64_t(pos) + size / 2, INT32_MIN, INT32_MAX));
 }
+// The corner that puts an object of the given size about a centre, held the same way.
+inline int32_t corner_of(int32_t centre, int32_t size) {
+    return int32_t(std::clamp<int64_t>(int64_t(centre) - size / 2, INT32_MIN, INT32_MAX));
+}
 inline int32_t centre_x(const GameObject *obj) { return centre_of(obj->x, obj->w); }
 inline int32_t centre_y(const GameObject *obj) { return centre_of(obj->y, obj->h); }
 
