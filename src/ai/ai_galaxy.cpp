@@ -218,7 +218,7 @@ void standing_tasks(AiPlayer *ai, Player *player, TaskIndex *index) {
         if (sector->site_counts[SITE_STARBASE] < 1) continue;
         const Site *base = sector_find_site_of_kind(sector, SITE_STARBASE);
         if (!base) continue;
-        if (base->crew < 100) ensure(ai, index, TASK_TRANSFER_CREW, sector->id);
+        if (base->crew < SITE_CREW_NEEDED) ensure(ai, index, TASK_TRANSFER_CREW, sector->id);
         if (!base->commander && base->commander_id == 0) ensure(ai, index, TASK_ASSIGN_STARBASE_PILOT, sector->id);
     }
     for (Officer *o : player->officers.items) {
