@@ -283,7 +283,7 @@ Result order_launch_fleet(Player *by, const std::vector<Ship *> &ships, uint64_t
     object_assign_id(fleet);
     fleet_enable_pings(fleet);
     fleet_show_count(fleet);
-    fleet->flags |= OBJ_VISIBLE;
+    if (map->viewer_id == by->id) fleet->flags |= OBJ_VISIBLE;   // its owner watches it leave
     object_set_owner_id(fleet, by->id);
     for (Ship *ship : ships) {
         object_add_ref(ship);   // leaving its sector or fleet may drop the last other hold
@@ -296,10 +296,13 @@ Result order_launch_fleet(Player *by, const std::vector<Ship *> &ships, uint64_t
         y -= fleet->h / 2;
     }
     map_place_object(map, fleet, x, y, 0);
-    // It leaves on its course at once and keeps from meeting fleets until the next day.
+    // It leaves on its course at once; leaving a sector or fleet, it keeps from meeting fleets
+    // until the next day.
     fleet_set_move_target(fleet, destination);
-    fleet_bar_meetings(fleet);
-    fleet_set_origin_id(fleet, origin_id);
+    if (origin_id != 0) {
+        fleet_bar_meetings(fleet);
+        fleet_set_origin_id(fleet, origin_id);
+    }
     map_add_pending_objects(map);
     if (out) *out = fleet;
     return RES_OK;

@@ -77,8 +77,10 @@ Result order_transfer_crew(Player *by, Ship *ship, Site *base, int32_t ship_crew
 
 // The player's ships leave their sector or fleet together in a new fleet placed at (x, y) on the
 // galaxy map (its top-left corner, or its centre with `centred`), on its course to the destination
-// at once, from the sector or fleet `origin_id`, kept from meeting fleets until the next day. The
-// galaxy map holds the fleet (*out, when given). RES_NOT_OWNER for a ship of another owner;
-// RES_NO_TARGET without ships, destination or galaxy map.
+// at once. Launched from the sector or fleet `origin_id`, it keeps from meeting fleets until the
+// next day; with origin 0 (a computer player's fleet formed where it stands) it may meet at once.
+// The map's viewer sees its own new fleet at once. The galaxy map holds the fleet (*out, when
+// given). RES_NOT_OWNER for a ship of another owner; RES_NO_TARGET without ships, destination or
+// galaxy map.
 Result order_launch_fleet(Player *by, const std::vector<Ship *> &ships, uint64_t origin_id, GameObject *destination,
                           int32_t x, int32_t y, bool centred, Fleet **out = nullptr);

@@ -413,6 +413,17 @@ TEST_F(Orders, ShipsLeaveTheirSectorTogetherInANewFleetOnItsCourse) {
     EXPECT_EQ(fleet_origin_id(fleet), s->id);
     EXPECT_EQ(fleet->x + fleet->w / 2, 50);
     EXPECT_EQ(fleet->map, map);
+
+    // Formed where it stands, from no origin, as the computer players form theirs: it may meet
+    // fleets at once.
+    Ship *c = make_ship("Osprey", 7);
+    keep(c);
+    ship_set_sector(c, s);
+    Fleet *formed = nullptr;
+    ASSERT_EQ(order_launch_fleet(me, {c}, 0, destination, 60, 60, true, &formed), RES_OK);
+    EXPECT_FALSE(fleet_is_barred(formed));
+    EXPECT_EQ(fleet_origin_id(formed), 0u);
+    EXPECT_EQ(formed->move_target, destination);
     object_release(destination);
 }
 
