@@ -560,7 +560,8 @@ void combat_update(int32_t dt) {
             --s->panel_top;
             if (s->panel_top >= 0) combat_show_object_panel(s->panel_stack[s->panel_top]);
         }
-        if (s->panel_top < 0) combat_select_object(nullptr);
+        // Dropping the selection writes the ship it leaves, maybe the one being planned for.
+        if (s->panel_top < 0 && !planning) combat_select_object(nullptr);
     }
 
     starfield_scroll(game->star_layer);
@@ -620,7 +621,9 @@ void combat_update(int32_t dt) {
     combat_prompt_pulse(dt);
     if (!planning) combat_update_missile_marker();
 
-    if (s->acting) {
+    // The planner reads the actor: its pulse keeps the bit it had when the plan began (nothing
+    // that would change it runs meanwhile).
+    if (s->acting && !planning) {
         if (!finished && !map_is_busy(map)) s->acting->flags |= OBJ_PULSING;
         else s->acting->flags &= ~OBJ_PULSING;
     }
