@@ -46,6 +46,8 @@ TEST_F(CombatTurnFlow, AtDoubleSpeedShipsWaitTwiceAsLongAndAnEscapingShipIsNever
     ASSERT_TRUE(run_until_acting());
     EXPECT_EQ(screen()->pacing_ms, 3200 - 20);
     GameObject *first = screen()->acting;
+    // The test changes ships the planner reads: only once the plan is made.
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 2000));
 
     // Every other ship's retreat completes at its next turn: the next ship up escapes.
     for (GameObject *obj : map()->objects.items) {
