@@ -254,6 +254,7 @@ void galaxy_mode_leave() {
     galaxy_join_thread(&s->load_encounter_thread);
     galaxy_join_thread(&s->advance_ai_thread);
     galaxy_join_thread(&s->ai_encounter_thread);
+    galaxy_worker_joined();   // the controls a worker held follow again, or go
     galaxy_status_bar_free(s->status_bar);
     s->status_bar = nullptr;
 
