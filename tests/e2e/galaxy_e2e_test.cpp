@@ -45,8 +45,11 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
             if (day == 1) {
                 game.key("n");
                 // The computer players still think on their slowed workers: the busy picture comes.
-                const DecodedPng busy = game.shot_when_changed(ROAD, "02_computer_players_thinking", start,
-                                                               BUSY, 20, "the busy picture at the bottom");
+                // It shows only while they think: the screen it was seen on is the one kept.
+                const DecodedPng busy = game.wait_for_screen("the busy picture at the bottom", [&](const DecodedPng &now) {
+                    return pixels_changed(start, now, BUSY) > 20;
+                });
+                game.keep_look(ROAD, "02_computer_players_thinking");
                 EXPECT_GT(pixels_changed(start, busy, BUSY), 20) << "the busy picture at the bottom";
                 ASSERT_TRUE(game.expect_log("Add 1440 advance minutes", 30, day)) << game.log();
                 game.shot(ROAD, "03_day_in_progress");
