@@ -10,6 +10,7 @@
 #include "game/prefs.h"
 #include "screens/title/new_game_fixture.h"
 #include "support/fixture_store.h"
+#include "test_support.h"
 #include "ui/choice.h"
 
 namespace {
@@ -223,7 +224,7 @@ protected:
             }
         std::vector<uint8_t> png;
         ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-        const std::string dir = ASTROVANE_BINARY_DIR "/test-output/screens";
+        const std::string dir = test_output_dir() + "/screens";
         std::filesystem::create_directories(dir);
         std::ofstream out(dir + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
