@@ -178,6 +178,8 @@ void choice_open(Control *choice) {
     int x = 0, sy = 0;
     control_get_screen_position(choice, &x, &sy);
     game_add_control(root, x, sy, CHOICE_POPUP_ID, 0, popup);
+    // Over whatever panel holds the choice: a menu's sub-screen stands on a raised layer.
+    popup->layer = CONTROL_LAYER_POPUP;
     int w = 0, h = 0;
     panel_layout(popup, &w, &h);
     control_set_size(popup, choice->w, choice->h);
