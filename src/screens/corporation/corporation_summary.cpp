@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "game/tech.h"
+#include "game/tech.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
 #include "platform/input.h"
@@ -289,7 +290,7 @@ void corp_panel_init(Control *panel, Player *player) {
     };
     add(181, 0, "Sectors controlled", format("%i/%i", t.starbase_sectors, needed));
     add(50, 1, "Income", format("$%i/day", t.daily_income));
-    add(124, 1, "Research", format("%i/day", int(t.research_rate / double(TECH_POINTS_PER_UNIT))));
+    add(124, 1, "Research", tech_points_text(t.research_rate) + "/day");
     add(78, 1, "Crew recruitment", format("%i/week", t.crew_intake));
     add(100, -1, "Starbase crew", format("%i", t.starbase_crew));
     add(99, -1, "Ship crew", format("%i", t.ship_crew));

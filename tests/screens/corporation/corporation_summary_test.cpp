@@ -127,11 +127,11 @@ TEST_F(CorporationSummary, TotalsShowThePlayersFiguresAndTheSectorsNeededToWin) 
         EXPECT_EQ(total(panel, 0).second,
                   std::to_string(ui->totals.starbase_sectors) + "/" + std::to_string(c.needed)) << c.conquerable;
     }
-    ui->totals.research_rate = 7 * 400 + 399;   // shown in whole points
+    ui->totals.research_rate = 7 * 400 + 399;   // shown as every panel shows a research rate
     Control *panel = build();
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"Income", "$" + std::to_string(ui->totals.daily_income) + "/day"},
-        {"Research", "7/day"},
+        {"Research", "8.0/day"},
         {"Crew recruitment", std::to_string(ui->totals.crew_intake) + "/week"},
         {"Starbase crew", std::to_string(ui->totals.starbase_crew)},
         {"Ship crew", std::to_string(ui->totals.ship_crew)},
