@@ -100,7 +100,8 @@ Control *make_row(Control *icon, const char *title, Sector *sector, int32_t days
     Control *clock = panel_add_child(row, w + DAYS_GAP, 0, CORP_ROW_ID_DAYS_ICON, 1,
                                      image_control_create_frame(IMAGE_DAYS, 1));
     Control *label = panel_add_child(row, (clock ? clock->x + clock->w : w) + DAYS_GAP, 0, CORP_ROW_ID_DAYS, 1,
-                                     text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days));
+                                     days > 0 ? text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days)
+                                              : text_label_create_plain(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "-"));
     fit(row, ROW_PAD_W, ROW_PAD_H);
     for (Control *c : {clock, label})
         if (c) control_set_position(c, c->x, (row->h - c->h) / 2);

@@ -175,7 +175,7 @@ TEST_F(CorporationSummary, FiveListsActivitiesByGroupInTheirOrderWithTheirDays) 
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_DAYS), std::to_string(days));
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_SECTOR), std::string(object_get_name(home)) + " sector");
     const int n = list_count(&corp_panel_state(panel)->rows);
-    EXPECT_EQ(text(row(panel, n - 1), CORP_ROW_ID_DAYS), "0") << "no research rate, no days";
+    EXPECT_EQ(text(row(panel, n - 1), CORP_ROW_ID_DAYS), "-") << "no research rate: no days, not zero days";
 
     // Days: what is left over the rate, rounded up, never below one day.
     const TechInfo *info = tech_get(techs[0]);
