@@ -351,12 +351,11 @@ int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, i
     return y;
 }
 
+// The retreat box stands below the command bar: the orders keep their places when Retreat is
+// given, and Abort takes Retreat's place under the pointer.
 void ship_orders(Control *panel, Ship *ship, int y, int style) {
     y += 28;
     bool added = false;
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) {
-        if (Control *box = add_fixed(panel, 12, y, retreat_box(ship))) y += box->h + 8, added = true;
-    }
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         System *system = ship_get_crit_system(ship, i);
         if (!system || !system_has_action(system)) continue;
@@ -370,7 +369,9 @@ void ship_orders(Control *panel, Ship *ship, int y, int style) {
     if (Control *bar = command_bar(panel, ship, style)) {
         panel_add_child(panel, 6, y, 0, 0, bar);
         lock_input(bar, style);
+        y += bar->h + 8;
     }
+    if (ship->ship_flags & SHIP_FLAG_RETREATING) add_fixed(panel, 12, y, retreat_box(ship));
 }
 
 void observer_view(Control *panel, Ship *ship, int y, int style) {

@@ -287,6 +287,29 @@ TEST_F(UnitStatus, ThePointerOnARefusedOrderShowsWhyItCannotBeGiven) {
     enemy->ship_flags &= ~SHIP_FLAG_INTERDICTOR;
 }
 
+// Giving Retreat moves nothing under the pointer: the orders keep their places and Abort stands
+// where Retreat stood.
+TEST_F(UnitStatus, RetreatingKeepsTheOrdersWhereTheyWere) {
+    const auto where = [&](const char *caption) {
+        Control *b = button(caption);
+        int x = -1, y = -1;
+        if (b) control_get_screen_position(b, &x, &y);
+        return b ? std::pair(x + b->w / 2, y + b->h / 2) : std::pair(-1, -1);   // where the pointer rests on it
+    };
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    const auto scan = where("Scan"), retreat = where("Retreat"), end = where("End");
+    ASSERT_GE(retreat.first, 0);
+    mine->ship_flags |= SHIP_FLAG_RETREATING;
+    mine->retreat_countdown = 2;
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    const auto under = [&](std::pair<int, int> at) { return game_pick_control(game, at.first, at.second); };
+    EXPECT_EQ(under(scan), button("Scan"));
+    EXPECT_EQ(under(end), button("End"));
+    EXPECT_EQ(under(retreat), button("Abort")) << "Abort stands where Retreat stood";
+    EXPECT_TRUE(shows(panel, "Retreating"));
+    mine->ship_flags &= ~SHIP_FLAG_RETREATING;
+}
+
 TEST_F(UnitStatus, TheBarsFollowTheShipsHull) {
     // A ship on the move: movement, armour, AP and crew, captions "value/max".
     mine->mp = 2;
