@@ -212,7 +212,10 @@ TEST_F(EncounterEntry, NextTurnWithABattleWaitingSaysWhyAndOpensTheBattle) {
         for (const List<Control> *list : {game->controls, game->new_controls})
             for (Control *c : list->items) {
                 if (!c) break;
-                if (c->id == CONTROL_ID_TOOLTIP && !(c->flags & CTRL_REMOVED)) why += texts_of(c);
+                if (c->id != CONTROL_ID_TOOLTIP || (c->flags & CTRL_REMOVED)) continue;
+                why += texts_of(c);
+                EXPECT_LE(c->x + c->w, ui_screen_width()) << how << ": the reason stands whole on the screen";
+                EXPECT_GE(c->x, 0) << how;
             }
         EXPECT_NE(why.find("battle waits"), std::string::npos) << how << ": the reason is shown, not '" << why << "'";
     };
