@@ -35,6 +35,8 @@ const SystemTypeOps *ops_of(const System *system) { return system_type_ops(syste
 
 }  // namespace
 
+std::string system_turns_text(int32_t turns) { return str_format("%i turn%s", int(turns), turns == 1 ? "" : "s"); }
+
 void system_add_row(List<SystemRow> *rows, int32_t icon_type, int32_t icon_frame, const char *label,
                     const std::string &value, int32_t highlight) {
     if (!rows) return;

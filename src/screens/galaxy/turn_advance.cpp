@@ -140,6 +140,7 @@ void galaxy_worker_joined() {
 void starmap_advance_turn() {
     GalaxyScreen *screen = galaxy_screen();
     if (screen->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (starmap_refuse_turn_for_battle()) return;
     galaxy_object_panels_close();
     Control *news = screen->side_panels[GALAXY_LIST_NEWS];
     if (news && control_is_shown(news)) {

@@ -4,10 +4,12 @@
 // its abort.
 #include "combat_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <string>
 
+#include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "systems/system.h"
 #include "ui/image_control.h"
@@ -203,6 +205,14 @@ TEST_F(CombatOrders, ScanModeTellsRangeOnHoverAndAClickOnEmptySpaceChangesNothin
         } else if (r == RES_TARGET_OUT_OF_RANGE) {
             EXPECT_TRUE(popup_shown());
             EXPECT_EQ(popup_texts(), std::vector<std::string>{"Out of range"});
+            // The refusal stays bright through its pulse, readable on the popup's grey.
+            for (Control *c : panel_of(screen()->hover_popup)->children.items) {
+                if (!c) break;
+                if (!text_label_of(c) || (c->flags & CTRL_REMOVED)) continue;
+                const ColourFade *fade = text_label_colour(c);
+                ASSERT_NE(fade, nullptr);
+                EXPECT_GE(std::min(fade->from_r, fade->to_r), 200);
+            }
         } else {
             EXPECT_FALSE(popup_shown()) << "scan check " << int(r);
         }

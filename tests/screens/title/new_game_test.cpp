@@ -150,6 +150,22 @@ TEST_F(NewGameScreen, EscapeCancelsAndSStartsAndUnchangedSlotsWriteNoFile) {
     EXPECT_FALSE(file_exists(save_.file("records.dat")));
 }
 
+TEST_F(NewGameScreen, EscapeOnAnOpenListClosesTheListOnlyAndTheNewPlayerStays) {
+    open_screen();
+    state()->record_ids[0] = 0;   // as the player selection leaves a player created there
+    state()->typed_name = "Lyra Voss";
+    click(choice(100005));
+    settle(200);
+    ASSERT_NE(game_find_control(game(), CHOICE_POPUP_ID), nullptr);
+    press(27);
+    EXPECT_EQ(game_find_control(game(), CHOICE_POPUP_ID), nullptr) << "Esc closes the open list";
+    EXPECT_EQ(g_backs, 0) << "and not the screen behind it";
+    EXPECT_EQ(state()->typed_name, "Lyra Voss");
+    EXPECT_EQ(state()->record_ids[0], 0u);
+    press(27);
+    EXPECT_EQ(g_backs, 1) << "the next Esc closes the screen";
+}
+
 TEST_F(NewGameScreen, StartCopiesChangedSlotsIntoThePreferencesAndWritesThem) {
     open_screen();
     state()->record_ids[4] = 9;
