@@ -260,7 +260,7 @@ void galaxy_mode_leave() {
 
     game->flags &= ~GAME_FLAG_CONTROLS_OFF;
     game_set_sector_contents(game, 0);
-    reset_state(s);   // the mode switch has freed the controls the screen borrowed
+    reset_state(s);   // the mode switch frees the controls the screen borrowed, right after
     sound_fade_out_music();
     for (int type : SCREEN_IMAGE_TYPES) image_control_free_type(type);
 }
