@@ -2,6 +2,8 @@
 // the shipped records, and the list operations.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <set>
 #include <tuple>
 #include "game/game.h"
@@ -219,6 +221,35 @@ TEST_F(RecordsFile, AnEmptyFileCountsAsMissingAndACountCutShortIsUnreadable) {
     EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
     EXPECT_EQ(read_whole(save.file("records.dat.bad")), (std::vector<uint8_t>{0, 0, 1}));
     EXPECT_EQ(names().size(), 2u);
+}
+
+TEST_F(RecordsFile, ARecordsFileThatCannotBeOpenedIsMovedAsideBeforeTheFirstSaveWritesANewOne) {
+    ASSERT_EQ(make_directory(save.folder().c_str()), RES_OK);
+    // A FIFO (never opened: reading it would wait for a writer), then a folder, under the name.
+    ASSERT_EQ(::mkfifo(save.file("records.dat").c_str(), 0644), 0);
+    EXPECT_NE(records_load(game), RES_OK);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Shipped human", "Shipped corp"}));
+    ASSERT_EQ(records_save(game), RES_OK);
+    struct stat st;
+    ASSERT_EQ(::lstat(save.file("records.dat.bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ASSERT_EQ(::unlink(save.file("records.dat").c_str()), 0);
+    ASSERT_EQ(::mkdir(save.file("records.dat").c_str(), 0755), 0);
+    EXPECT_NE(records_load(game), RES_OK);
+    EXPECT_TRUE(is_directory(save.file("records.dat.bad.1").c_str())) << "an earlier kept copy is not overwritten";
+    ASSERT_EQ(records_save(game), RES_OK);
+    EXPECT_TRUE(S_ISFIFO((::lstat(save.file("records.dat.bad").c_str(), &st), st.st_mode)));
+}
+
+TEST_F(RecordsFile, ASecondUnreadableFileKeepsTheFirstCopyToo) {
+    write_records({0, 0, 1});
+    EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
+    ASSERT_EQ(records_save(game), RES_OK);
+    write_records({9, 9});
+    EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
+    EXPECT_EQ(read_whole(save.file("records.dat.bad")), (std::vector<uint8_t>{0, 0, 1}));
+    EXPECT_EQ(read_whole(save.file("records.dat.bad.1")), (std::vector<uint8_t>{9, 9}));
 }
 
 TEST_F(RecordsFile, BadShippedRecordsLeaveTheListEmpty) {
