@@ -276,6 +276,21 @@ uint64_t records_default_slot_id(int slot) {
     return slot >= 0 && slot < GAME_SLOT_COUNT ? DEFAULT_SLOT_IDS[slot] : 0;
 }
 
+int records_fix_slots(Game *game) {
+    int changed = 0;
+    for (int k = 0; k < GAME_SLOT_COUNT; ++k) {
+        uint64_t &id = game->slot_record_ids[k];
+        if (id == 0 || records_find(game, id)) continue;
+        const uint64_t fallback = DEFAULT_SLOT_IDS[k];
+        bool taken = false;
+        for (uint64_t other : game->slot_record_ids) taken = taken || other == fallback;
+        log_write(LOG_GAME, LOG_WARN, "Preferences slot %i names no player record #%llu", k, (unsigned long long)id);
+        id = fallback != 0 && !taken && records_find(game, fallback) ? fallback : 0;
+        ++changed;
+    }
+    return changed;
+}
+
 void records_set_default_colors(Game *game) {
     const uint64_t *ids = DEFAULT_SLOT_IDS;
     static const uint8_t colours[GAME_SLOT_COUNT][3] = {

@@ -109,3 +109,8 @@ void          records_remove(Game *game, uint64_t id);
 // The five new-game slots' default record ids and colours.
 void          records_set_default_colors(Game *game);
 uint64_t      records_default_slot_id(int slot);   // the default record id of slot 0..4; 0 outside
+// The preferences' slot ids that name no record (a damaged "prefs.dat"; a deleted human record)
+// take the slot's default record, or none when that is missing or already in another slot; a
+// slot of id 0 stays empty. Returns how many slots changed. Start-up runs it once both files are
+// read, so the new-game screen never opens on slots of ids that name nothing.
+int           records_fix_slots(Game *game);

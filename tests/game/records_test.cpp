@@ -252,6 +252,22 @@ TEST_F(RecordsFile, ASecondUnreadableFileKeepsTheFirstCopyToo) {
     EXPECT_EQ(read_whole(save.file("records.dat.bad.1")), (std::vector<uint8_t>{9, 9}));
 }
 
+// Slot ids from a damaged "prefs.dat" name no record: each takes its slot's default when that
+// record exists and no other slot holds it, else no player, instead of leaving Start inert.
+TEST_F(RecordsFile, SlotIdsThatNameNoRecordTakeTheirDefaultOrNone) {
+    ASSERT_EQ(records_load(game), RES_OK);   // the shipped ids 1 and 6
+    const uint64_t junk[GAME_SLOT_COUNT] = {0x51, 0x52, 0x53, 0, 0x55};
+    for (int k = 0; k < GAME_SLOT_COUNT; ++k) game->slot_record_ids[k] = junk[k];
+    EXPECT_EQ(records_fix_slots(game), 4);
+    const std::vector<uint64_t> ids(game->slot_record_ids, game->slot_record_ids + GAME_SLOT_COUNT);
+    EXPECT_EQ(ids, (std::vector<uint64_t>{1, 0, 6, 0, 0})) << "slot 1's default 2 is not in the records";
+    EXPECT_EQ(records_fix_slots(game), 0) << "nothing left to mend";
+    game->slot_record_ids[0] = 0x99;
+    game->slot_record_ids[1] = 1;   // the default human record, held by another slot already
+    EXPECT_EQ(records_fix_slots(game), 1);
+    EXPECT_EQ(game->slot_record_ids[0], 0u);
+}
+
 TEST_F(RecordsFile, BadShippedRecordsLeaveTheListEmpty) {
     use_test_store(save.root() + "/bad-store.dat", {{"player/params.dat", {0, 0, 0, 3, 1, 2}}});
     list_set_free_fn(game->player_records, player_record_free);

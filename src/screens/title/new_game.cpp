@@ -112,17 +112,6 @@ int add_slots(Control *screen, NewGameState *state, Game *game, int x, int y) {
         colour_fade_set(&state->colours[k], game->slot_red[k], game->slot_green[k], game->slot_blue[k]);
     }
     if (!records_find(game, state->record_ids[0])) state->record_ids[0] = RECORD_HUMAN_DEFAULT_ID;
-    // A computer slot whose record is gone (or never was: a damaged "prefs.dat") takes its default
-    // record when that is free, so Start is not left inert by ids nothing names.
-    for (int k = 1; k < GAME_SLOT_COUNT; ++k) {
-        uint64_t &id = state->record_ids[k];
-        if (id == 0 || records_find(game, id)) continue;
-        const uint64_t fallback = records_default_slot_id(k);
-        id = 0;
-        if (fallback == 0 || !records_find(game, fallback)) continue;
-        if (std::find(std::begin(state->record_ids), std::end(state->record_ids), fallback) == std::end(state->record_ids))
-            id = fallback;
-    }
     int box_w = 200, box_h = 0;
     for (int k = 0; k < GAME_SLOT_COUNT; ++k) {
         Control *slot = new_game_slot_create(screen, state, k);

@@ -333,19 +333,4 @@ TEST_F(NewGameSlots, AHumanSlotNamingNoRecordGreysStartWhateverPathSetIt) {
     EXPECT_EQ(g_starts, 0);
 }
 
-// Slot ids from a damaged "prefs.dat" that name no record: the computer slots take their default
-// records instead of leaving Start greyed with every slot empty.
-TEST_F(NewGameSlots, ComputerSlotIdsThatNameNoRecordTakeTheirDefaults) {
-    Game *g = game();
-    const uint64_t junk[GAME_SLOT_COUNT] = {0xDEADBEEF01ull, 0xDEADBEEF02ull, 0xDEADBEEF03ull, 0, 0xDEADBEEF05ull};
-    for (int k = 0; k < GAME_SLOT_COUNT; ++k) g->slot_record_ids[k] = junk[k];
-    open_screen();
-    EXPECT_EQ(state()->record_ids[0], RECORD_HUMAN_DEFAULT_ID);
-    for (int k = 1; k < GAME_SLOT_COUNT; ++k) {
-        const uint64_t want = junk[k] == 0 ? 0 : records_default_slot_id(k);
-        EXPECT_EQ(state()->record_ids[k], want) << "slot " << k;
-    }
-    EXPECT_FALSE(greyed(start())) << tooltip(start());
-}
-
 }  // namespace
