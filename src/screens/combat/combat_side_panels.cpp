@@ -149,6 +149,7 @@ void combat_command_bar_hide() {
 void combat_clear_side_panels() {
     for (Control *panel : screen()->side_panels) {
         if (!panel) continue;
+        if (game_menu_holds_load(panel)) continue;   // a failed load's OK alone closes the menu
         control_set_hidden(panel, false);
         panel_remove_children(panel);
         panel_set_scroll(panel, 0, 0);

@@ -52,6 +52,7 @@ constexpr int GALAXY_ID_STOP             = 400023;
 constexpr int GALAXY_ID_PASS             = 400042;
 constexpr int GALAXY_ID_BADGE_SHIPS      = 400046;   // .. 400050: ships, officers, technology, corporation, news
 constexpr int GALAXY_ID_BUSY             = 400051;
+constexpr int GALAXY_ID_SAVE_NOTICE      = 400052;   // "Autosave failed", until clicked
 // Object panels.
 constexpr int GALAXY_PANEL_SECTOR         = 400024;
 constexpr int GALAXY_PANEL_FLEET          = 400025;
@@ -224,6 +225,10 @@ void galaxy_worker_joined();
 // ---- galaxy_handoff.cpp ----
 void galaxy_handoff_start();                    // the game's current battle: the hand-off to combat
 void galaxy_handoff_step(int32_t dt);           // one step; the last requests the combat mode
+
+// Tells the player of an autosave that failed (Game::autosave_failure, then cleared): a notice
+// on the map's top edge that a click closes.
+void galaxy_show_autosave_failure(Game *game);
 
 // ---- galaxy_news.cpp ----
 void galaxy_news_announce();                    // the alerts the screen has not announced yet

@@ -180,6 +180,8 @@ void place_beside_list(Control *panel, Control *list, bool bottom_aligned) {
 void galaxy_side_panels_close() {
     for (Control *panel : screen()->side_panels) {
         if (!panel) continue;
+        // A menu showing a failed load is the only way on: only its own OK closes it.
+        if (game_menu_holds_load(panel)) continue;
         hide(panel);
         panel_remove_children(panel);
     }

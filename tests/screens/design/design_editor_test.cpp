@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "ui/text_entry.h"
 #include "ui/ui_draw.h"
 #include "views/system_info_card.h"
+#include "world/factory.h"
 
 using namespace design_test;
 
@@ -199,6 +201,51 @@ TEST_F(DesignPictureLoad, EditorOpenedDuringPictureLoad) {
     EXPECT_EQ(kid(frame, DESIGN_ID_PICTURE), nullptr);
     control_release(frame);
     EXPECT_NE(design_get_ship(p), nullptr);
+}
+
+// The detail request of a hull stays with the panel until another pick or the panel's end, even
+// when the picture's load was never collected: nothing keeps a hull's pictures loaded afterwards.
+namespace {
+int32_t detail_requests(int32_t hull) {
+    Factory *f = factory_get(OBJECT_SHIP);
+    std::lock_guard<std::mutex> lock(f->count_mutex);
+    return f->requested[size_t(hull)][FACTORY_GROUP_DETAIL];
+}
+}  // namespace
+
+TEST_F(DesignPictureLoad, APickBeforeThePictureCameReleasesTheFirstHullsRequest) {
+    Control *p = chooser();
+    std::vector<Control *> strip = cards(p);
+    ASSERT_GE(strip.size(), 2u);
+    const int32_t first = static_cast<const Ship *>(strip[0]->user_data)->subtype;
+    const int32_t second = static_cast<const Ship *>(strip[1]->user_data)->subtype;
+    const int32_t first_before = detail_requests(first), second_before = detail_requests(second);
+    design_on_hull_selected(strip[0]);
+    ASSERT_NE(design_editor_state(p)->load_thread, nullptr);
+    design_on_hull_selected(strip[1]);   // in the same frame: the first load is never collected
+    EXPECT_EQ(detail_requests(first), first_before);
+    EXPECT_EQ(detail_requests(second), second_before + 1);
+    ASSERT_TRUE(run_until([&] { return design_editor_state(p)->load_thread == nullptr; }, 300));
+    control_remove(p);
+    frames(3);
+    EXPECT_EQ(detail_requests(second), second_before) << "the panel's end gives its request back";
+}
+
+TEST_F(DesignPictureLoad, ClosingDuringTheLoadReleasesTheHullsRequest) {
+    gate_open = false;
+    design_set_thread_creator(gated_creator);
+    Control *p = chooser();
+    std::vector<Control *> strip = cards(p);
+    ASSERT_FALSE(strip.empty());
+    const int32_t hull = static_cast<const Ship *>(strip[0]->user_data)->subtype;
+    const int32_t before = detail_requests(hull);
+    click(strip[0]);
+    ASSERT_NE(design_editor_state(p)->load_thread, nullptr);
+    EXPECT_EQ(detail_requests(hull), before + 1);
+    gate_open = true;   // the panel's end waits for the worker
+    control_remove(p);
+    frames(3);
+    EXPECT_EQ(detail_requests(hull), before);
 }
 
 // Accept refuses without an enabled engine first, then without a name (blanks count as none).

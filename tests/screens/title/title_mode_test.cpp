@@ -368,7 +368,7 @@ TEST_F(TitleGalaxyLoad, AFailedLoadComesBackToTheTitleWithAFreshMenuThatSaysSo) 
     Control *menu = TitleDriver::find(TITLE_ID_MENU);
     ASSERT_NE(menu, nullptr) << "a fresh menu";
     Control *message = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
-    EXPECT_EQ(title_test::texts_of(message), TITLE_ERROR_LOADING);
+    EXPECT_EQ(title_test::texts_of(message), TITLE_ERROR_NEW_GAME) << "it names the new game, not a load";
     const std::string text = log->text();
     EXPECT_NE(text.find("New game generation failed (" + std::to_string(int(RES_TOO_FEW_PLAYERS)) + ")"),
               std::string::npos) << text;
