@@ -8,6 +8,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
@@ -22,7 +23,6 @@
 namespace {
 
 constexpr uint32_t TRAINING_BUSY = SITE_PRODUCING | SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT;
-constexpr int32_t STARBASE_CREW_FLOOR = 100;     // a starbase below this is crew short
 constexpr int32_t CREW_TOP_UP = 100;             // random extra crew 1..this
 constexpr int32_t REPAIR_FEATURE_KIND = 6;       // a site feature that serves ships' crews
 constexpr int32_t NEAR_SECTOR = 200, FAIR_SECTOR = 300;
@@ -166,19 +166,19 @@ void train_act(AgentTask *task, AiPlayer *ai, Player *player) {
         for (int32_t i = 0; i < list_count(&site->officers) && !started; ++i) {
             const Officer *recruit = list_get(&site->officers, i);
             if (!recruit || class_score(recruit, int32_t(task->subtype)) <= 0) continue;
-            const int32_t cost = recruit->training_cost;
-            if (cost > player->credits) {
+            int32_t cost = recruit->training_cost;   // or what a paused training kept
+            (void)order_production_price(site, 0, recruit->id, &cost, nullptr);
+            if (player_can_spend(player, cost) != RES_OK) {
                 log_write(LOG_AGENT, 6, "\"%s\" failed to execute train pilot task #%llu (insufficient credits %i, cost %i)",
                           player->name.c_str(), (unsigned long long)task->id, player->credits, cost);
                 continue;
             }
-            const Result r = site_start_production(site, 0, recruit->id);
+            const Result r = order_produce(player, site, 0, recruit->id);
             if (r != RES_OK) {
                 log_write(LOG_AGENT, 6, "\"%s\" failed to execute train pilot task #%llu (%i)", player->name.c_str(),
                           (unsigned long long)task->id, int(r));
                 continue;
             }
-            player_add_resources(player, -cost);
             agent_task_set_done(task);
             started = true;
         }
@@ -287,7 +287,7 @@ void ship_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
     else *text += ", no sector";
 }
 
-void ship_pilot_act(AgentTask *task, AiPlayer *, Player *) {
+void ship_pilot_act(AgentTask *task, AiPlayer *, Player *player) {
     AgentTaskData *d = data_of(task);
     Ship *ship = first_assignee(task);
     Sector *sector = sector_of(d->sector);
@@ -297,11 +297,7 @@ void ship_pilot_act(AgentTask *task, AiPlayer *, Player *) {
         return;
     }
     if (!officer_at_friendly_starbase(d->officer)) return;
-    Officer *officer = d->officer;
-    officer_retain(officer);
-    if (Site *base = starbase_of(sector)) site_remove_officer(base, officer->id);
-    ship_set_pilot(ship, officer);
-    officer_release(officer);
+    (void)order_post_officer(player, d->officer, ship, false);   // refused: the task tries again
 }
 
 // ---- "assign starbase pilot" ----
@@ -381,10 +377,7 @@ void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
     Sector *target = sector_of(data_of(task)->sector);
     Site *base = starbase_of(target);
     if (Officer *o = site_find_starbase_pilot(base)) {
-        officer_retain(o);
-        site_remove_officer(base, o->id);
-        site_set_pilot(base, o);
-        officer_release(o);
+        (void)order_post_officer(player, o, base, true);   // refused: the task tries again
         return;
     }
     Ship *ship = first_assignee(task);
@@ -393,16 +386,8 @@ void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
         Sector *here = own_sector_of(ship, player);
         Site *here_base = starbase_of(here);
         if (Officer *o = site_find_starbase_pilot(here_base)) {
-            officer_retain(o);
-            if (Officer *carried = ship->pilot) {
-                officer_retain(carried);
-                ship_set_pilot(ship, nullptr);
-                site_add_officer(here_base, carried);
-                officer_release(carried);
-            }
-            site_remove_officer(here_base, o->id);
-            ship_set_pilot(ship, o);
-            officer_release(o);
+            // A pilot the ship carries stays in the starbase's pool in o's place.
+            (void)order_post_officer(player, o, ship, false);
             set_move_target(ship, target->id);
             return;
         }
@@ -429,20 +414,9 @@ void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
     }
     Officer *pilot = ship->pilot;
     if (!base || !officer_at_friendly_starbase(pilot)) return;
-    officer_retain(pilot);
-    if (Officer *old = base->commander) {
-        officer_retain(old);
-        site_set_pilot(base, nullptr);
-        site_add_officer(base, old);
-        officer_release(old);
-    }
-    const int32_t crew = ship->crew;
-    ship_set_crew(ship, 0);
-    const int32_t moved = std::min(crew, base->params.crew_capacity - base->crew);
-    if (moved > 0) site_add_crew(base, moved);
-    ship_set_pilot(ship, nullptr);
-    site_set_pilot(base, pilot);
-    officer_release(pilot);
+    // The starbase's commander steps down into its pool; the pilot takes command with the crew.
+    if (Officer *old = base->commander) (void)order_post_officer(player, old, base, false);
+    (void)order_post_officer(player, pilot, base, true);
 }
 
 // ---- "transfer crew" ----
@@ -512,7 +486,7 @@ void crew_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
         *utility = clamp32(u);
         if (const Ship *ship = first_assignee(task)) {
             *assigned = 1;
-            if (ship->crew >= STARBASE_CREW_FLOOR) task->priority_bonus = clamp32(task->priority_bonus + u / 3);
+            if (ship->crew >= SITE_CREW_NEEDED) task->priority_bonus = clamp32(task->priority_bonus + u / 3);
         }
     }
 }
@@ -543,7 +517,7 @@ int32_t crew_done(AgentTask *task, AiPlayer *, Player *player) {
         return (ship->flags & OBJ_DEAD) || ship->pilot_id == 0 || ship->crew >= ship->max_crew ? 1 : 0;
     if (const Sector *sector = sector_of(target)) {
         const Site *base = starbase_of(sector);
-        return !player || sector->owner_id != player->id || !base || base->crew >= STARBASE_CREW_FLOOR ? 1 : 0;
+        return !player || sector->owner_id != player->id || !base || base->crew >= SITE_CREW_NEEDED ? 1 : 0;
     }
     return 0;
 }
@@ -563,20 +537,9 @@ void crew_describe(AgentTask *task, AiPlayer *, std::string *text) {
 // Takes crew off a starbase into the ship, never leaving the starbase below its floor. A ship
 // takes no more than it has room for: what the hull cannot hold stays aboard the starbase instead
 // of being lost when the ship's crew is set.
-void take_crew(Ship *ship, Site *base, int32_t amount) {
-    const int32_t m = std::min({base->crew - STARBASE_CREW_FLOOR, amount, ship->max_crew - ship->crew});
-    if (m <= 0) return;
-    base->crew -= m;
-    ship->crew += m;
-}
-
-// What every move of crew ends with.
-void settle_crew(Ship *ship, Site *base) {
-    ship_set_crew(ship, ship->crew);
-    site_update_crew_state(base);
-    ship->ap = ship->max_ap;
-    if (base->crew < STARBASE_CREW_FLOOR) base->state |= SITE_CREW_SHORT;
-    else site_stamp_crew_ok(base);
+void take_crew(Player *player, Ship *ship, Site *base, int32_t amount) {
+    const int32_t m = std::max(0, std::min({base->crew - SITE_CREW_NEEDED, amount, ship->max_crew - ship->crew}));
+    (void)order_transfer_crew(player, ship, base, ship->crew + m);   // the ship is at its own starbase
 }
 
 void crew_act(AgentTask *task, AiPlayer *, Player *player) {
@@ -594,38 +557,34 @@ void crew_act(AgentTask *task, AiPlayer *, Player *player) {
             set_move_target(ship, source->id);
             return;
         }
-        take_crew(ship, base, ship->max_crew - ship->crew);
-        settle_crew(ship, base);
+        take_crew(player, ship, base, ship->max_crew - ship->crew);
         return;
     }
     Sector *sector = sector_of(target);
     Site *target_base = starbase_of(sector);
     if (!target_base) return;
-    if (ship->crew >= STARBASE_CREW_FLOOR) {
+    if (ship->crew >= SITE_CREW_NEEDED) {
         if (ship->sector_id != sector->id) {
             set_move_target(ship, sector->id);
             return;
         }
-        int32_t amount = STARBASE_CREW_FLOOR - target_base->crew;
+        int32_t amount = SITE_CREW_NEEDED - target_base->crew;
         if (total < 10000) amount += random_range(1, CREW_TOP_UP);
         const int32_t m = std::min(amount, ship->crew);
-        target_base->crew += m;
-        ship->crew -= m;
-        settle_crew(ship, target_base);
+        (void)order_transfer_crew(player, ship, target_base, ship->crew - m);   // the ship is in the sector
         return;
     }
-    Sector *source = sector_of(player_find_nearest_starbase(player, x, y, STARBASE_CREW_FLOOR - ship->crew));
+    Sector *source = sector_of(player_find_nearest_starbase(player, x, y, SITE_CREW_NEEDED - ship->crew));
     Site *base = starbase_of(source);
-    if (!base || base->crew < STARBASE_CREW_FLOOR + 1) return;
+    if (!base || base->crew < SITE_CREW_NEEDED + 1) return;
     if (ship->sector_id != source->id) {
         set_move_target(ship, source->id);
         return;
     }
-    int32_t amount = STARBASE_CREW_FLOOR - ship->crew;
+    int32_t amount = SITE_CREW_NEEDED - ship->crew;
     if (total > 7000) amount = ship->max_crew - ship->crew;
     else if (total > 4000) amount += random_range(1, CREW_TOP_UP);
-    take_crew(ship, base, amount);
-    settle_crew(ship, base);
+    take_crew(player, ship, base, amount);
 }
 
 // ---- "repair ship" ----
@@ -701,10 +660,8 @@ void repair_act(AgentTask *task, AiPlayer *, Player *player) {
     const Sector *here = own_sector_of(ship, player);
     if (here && sector_count_other_owners(here, player->id) == 0) {
         const int32_t cost = ship_repair_cost(ship);
-        if (player->credits > cost) {
-            player_add_resources(player, -cost);
-            ship_repair_and_reload(ship);
-        }
+        // The computer player keeps something back: exactly enough credits is not enough.
+        if (player->credits > cost && player_spend(player, cost) == RES_OK) ship_repair_and_reload(ship);
         return;
     }
     Game *game = game_get();
@@ -762,30 +719,6 @@ void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *util
 
 int32_t scrap_done(AgentTask *, AiPlayer *ai, Player *) { return !ai || ai->ship_count < 1 ? 1 : 0; }
 
-// Breaks the ship up at the starbase: credits, crew and the pilot go to the player and the base.
-void scrap_at(Ship *ship, Sector *sector, Site *base, Player *player) {
-    const int32_t value = ship_scrap_value(ship);
-    if (value > 0) player_add_resources(player, value);
-    const int32_t m = std::min(ship->crew, base->params.crew_capacity - base->crew);
-    if (m > 0) {
-        base->crew += m;
-        site_update_crew_state(base);
-    }
-    // The pilot leaves the ship before he joins the base, so he names no dead ship.
-    if (Officer *pilot = ship->pilot) {
-        officer_retain(pilot);
-        ship_set_pilot(ship, nullptr);
-        site_add_officer(base, pilot);
-        pilot->sector_id = base->sector_id;
-        officer_release(pilot);
-    }
-    ship->flags |= OBJ_DEAD;
-    object_add_ref(ship);
-    sector_remove_object(sector, ship);
-    ship->sector_id = 0;
-    object_release(ship);
-}
-
 void scrap_act(AgentTask *task, AiPlayer *ai, Player *player) {
     if (!player) return;
     std::vector<Ship *> ships;
@@ -795,7 +728,7 @@ void scrap_act(AgentTask *task, AiPlayer *ai, Player *player) {
         Sector *here = own_sector_of(ship, player);
         Site *base = starbase_of(here);
         if (base) {
-            scrap_at(ship, here, base, player);
+            (void)order_scrap_ship(player, ship);   // its own ship in its own sector
             continue;
         }
         int32_t x = 0, y = 0;

@@ -12,6 +12,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/geometry.h"
@@ -218,7 +219,7 @@ void standing_tasks(AiPlayer *ai, Player *player, TaskIndex *index) {
         if (sector->site_counts[SITE_STARBASE] < 1) continue;
         const Site *base = sector_find_site_of_kind(sector, SITE_STARBASE);
         if (!base) continue;
-        if (base->crew < 100) ensure(ai, index, TASK_TRANSFER_CREW, sector->id);
+        if (base->crew < SITE_CREW_NEEDED) ensure(ai, index, TASK_TRANSFER_CREW, sector->id);
         if (!base->commander && base->commander_id == 0) ensure(ai, index, TASK_ASSIGN_STARBASE_PILOT, sector->id);
     }
     for (Officer *o : player->officers.items) {
@@ -446,23 +447,12 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
                 continue;
             }
         }
-        Fleet *fleet = fleet_create();
-        if (!fleet || !map) {
-            if (fleet) object_destroy(fleet);
-            list_reset(ai->ships);
-            return;
-        }
-        object_set_owner_id(fleet, player->id);
-        fleet->fleet_flags |= FLEET_PINGS | FLEET_SHOWS_COUNT;
-        fleet_kind_name(fleet);
         int32_t sx = 0, sy = 0, tx = 0, ty = 0;
         ship_get_galaxy_position(s, &sx, &sy);
         centre_of(target, &tx, &ty);
         int32_t dx = tx - sx, dy = ty - sy;
         if (dx == 0 && dy == 0) dx = 1;
         const int32_t d = std::max(distance(dx, dy), 1);
-        map_place_object(map, fleet, sx + dx * 10 / d - fleet->w / 2, sy + dy * 10 / d - fleet->h / 2, 1);
-        map_add_pending_objects(map);
         const uint64_t from_sector = s->sector_id, from_fleet = s->fleet_id;
         std::vector<Ship *> joining{s};
         for (GameObject *obj : ai->ships->items) {
@@ -471,12 +461,12 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
             if (other == s || move_target(other) != target_id) continue;
             if (from_sector != 0 ? other->sector_id == from_sector : other->fleet_id == from_fleet) joining.push_back(other);
         }
-        for (Ship *ship : joining) {
-            list_remove_value(ai->ships, static_cast<GameObject *>(ship));
-            ship_set_sector(ship, nullptr);
-            ship_set_fleet(ship, fleet);
+        for (Ship *ship : joining) list_remove_value(ai->ships, static_cast<GameObject *>(ship));
+        // The computer's fleets form where they stand and may meet at once: launched from no origin.
+        if (!map || order_launch_fleet(player, joining, 0, target, sx + dx * 10 / d, sy + dy * 10 / d, true) != RES_OK) {
+            list_reset(ai->ships);
+            return;
         }
-        fleet_set_move_target(fleet, target);
     }
 }
 

@@ -184,10 +184,7 @@ void drop_commander(Site *starbase, Player *owner) {
     Officer *officer = starbase->commander;
     if (!officer) return;
     if (owner) player_remove_officer(owner, officer->id);
-    officer->site_id = 0;
-    starbase->commander = nullptr;
-    starbase->commander_id = 0;
-    officer_release(officer);
+    site_set_pilot(starbase, nullptr);   // the officer leaves its post with the starbase's reference
     if (owner) player_update_totals(owner);
 }
 

@@ -213,6 +213,7 @@ bool    officer_at_friendly_starbase(const Officer *officer);
 
 // ---- Designs and catalog ----
 void        player_add_design(Player *player, GameObject *ship);
+// Replaces the design of that id with `ship`, which takes the id (appended when there is none).
 void        player_set_design(Player *player, GameObject *ship, uint64_t id);
 void        player_remove_design(Player *player, uint64_t id);
 void        player_clear_designs(Player *player);
@@ -232,6 +233,10 @@ List<System> *player_systems_sorted(Player *player);       // by name
 
 // ---- Resources, crew, quotes ----
 void        player_add_resources(Player *player, int32_t amount);
+// Paying: RES_INSUFFICIENT_CREDITS when the player holds less than the amount (equal is enough),
+// and then nothing is taken. Every order that costs credits pays through player_spend.
+Result      player_can_spend(const Player *player, int32_t amount);
+Result      player_spend(Player *player, int32_t amount);
 int32_t     player_take_crew(Player *player, int32_t n);
 // What player_take_crew (n) would give now, taking nobody.
 int32_t     player_crew_available(const Player *player, int32_t n);

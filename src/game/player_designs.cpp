@@ -57,6 +57,7 @@ void player_add_design(Player *player, GameObject *obj) {
 
 void player_set_design(Player *player, GameObject *obj, uint64_t id) {
     if (!obj) return;
+    if (id != 0) obj->id = id;   // the replacement is found wherever the design it replaces was named
     set_design_fields(player, obj);
     for (int32_t i = 0; i < list_count(&player->designs); ++i) {
         GameObject *old = list_get(&player->designs, i);

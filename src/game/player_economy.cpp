@@ -40,6 +40,16 @@ void player_add_resources(Player *player, int32_t amount) {
     if (amount > 0) player->credits_earned += amount;
 }
 
+Result player_can_spend(const Player *player, int32_t amount) {
+    return player && player->credits >= amount ? RES_OK : RES_INSUFFICIENT_CREDITS;
+}
+
+Result player_spend(Player *player, int32_t amount) {
+    if (const Result r = player_can_spend(player, amount); r != RES_OK) return r;
+    player_add_resources(player, -amount);
+    return RES_OK;
+}
+
 namespace {
 
 // The draw of n recruits from the player's peopled worlds: the first peopled world of each sector

@@ -60,6 +60,11 @@ enum [[nodiscard]] Result : int {
     RES_NO_STORE_ENTRY      = -67,
     RES_STORE_SEEK_FAILED   = -68,
     RES_GALAXY_NOT_MADE     = -71,   // no galaxy passed the new game's checks within the round cap
+    RES_NOT_OWNER           = -72,   // an order for an object of another owner
+    RES_INSUFFICIENT_CREDITS = -73,  // the order costs more than the player holds
+    RES_ALREADY_COMPLETE    = -74,   // the item in production finishes today
+    RES_CANNOT_RUSH         = -75,   // the item in production has no rush price
+    RES_NOT_PRODUCING       = -76,   // nothing in production to rush or halt
     RES_TYPES_NOT_LOADED    = 232,   // system types not loaded, or the type has no template
     RES_POWER_EXCEEDED      = 639,   // power capacity of the ship exceeded
     RES_UNRESOLVED_ID       = 4312,  // a stored id did not resolve after a load

@@ -370,6 +370,9 @@ Result  ship_check_weapon_target(Ship *ship, int32_t crit, GameObject *target); 
 Result  ship_use_system(Ship *ship, int32_t crit, GameObject *target, int32_t x, int32_t y, int32_t *out);
 void    ship_begin_retreat(Ship *ship);
 void    ship_retreat_step(Ship *ship);
+// The ship stays in the battle: its retreat is called off (the countdown is set afresh when it
+// next begins one).
+void    ship_abort_retreat(Ship *ship);
 int32_t ship_can_jump(Ship *ship, Result *code);         // 1 ready; else *code -58, -56, -12 or -57
 void    ship_add_ap(Ship *ship, int32_t delta);          // clamped to 0..max_ap
 void    ship_add_armour(Ship *ship, int32_t delta);      // clamped to 0..max_armour, then recomputed

@@ -192,6 +192,8 @@ void ship_retreat_step(Ship *ship) {
     if (ship->ship_flags & SHIP_FLAG_RETREATING) ship->retreat_countdown -= 1;
 }
 
+void ship_abort_retreat(Ship *ship) { ship->ship_flags &= ~SHIP_FLAG_RETREATING; }
+
 int32_t ship_can_jump(Ship *ship, Result *code) {
     Result why = RES_OK;
     if (ship->hull_flags & HULL_FLAG_NO_JUMP) why = RES_CANNOT_JUMP;

@@ -497,6 +497,7 @@ void site_set_pilot(Site *site, Officer *officer) {
         return;
     }
     if (officer) officer_retain(officer);   // before the release: the same officer may be set again
+    if (Officer *old = site->commander; old && old != officer) old->site_id = 0;   // no longer posted here
     officer_release(site->commander);
     site->commander = officer;
     site->commander_id = officer ? officer->id : 0;
@@ -517,6 +518,7 @@ bool site_is_pending(const Site *site) { return site->state & SITE_PENDING; }
 bool site_is_under_construction(const Site *site) { return site->state & SITE_UNDER_CONSTRUCTION; }
 bool site_is_contested(const Site *site) { return site->state & SITE_CONTESTED; }
 bool site_is_deactivated(const Site *site) { return site->state & SITE_DEACTIVATED; }
+bool site_is_crew_short(const Site *site) { return site->state & SITE_CREW_SHORT; }
 bool site_has_variants(const Site *site) { return site->params.template_flags & SITE_TF_VARIANTS; }
 bool site_is_idle(const Site *site) {
     return !(site->state & (SITE_PRODUCING | SITE_UNDER_CONSTRUCTION | SITE_CREW_SHORT));

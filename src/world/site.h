@@ -84,6 +84,9 @@ enum SiteHarvesterAnimation : int32_t {
 
 constexpr int32_t SITE_MOVE_DONE = 5;   // move_phase once a harvester's move is over
 
+// Starbase crew a sector needs before its sites work and produce.
+constexpr int32_t SITE_CREW_NEEDED = 100;
+
 struct SiteVariant {
     int32_t idle_animation = 0;
     int32_t variant_value = 0;
@@ -221,12 +224,15 @@ Officer *site_get_officer(const Site *site, int32_t index);
 int32_t  site_officer_count(const Site *site);
 void     site_add_officer(Site *site, Officer *officer);
 void     site_remove_officer(Site *site, uint64_t id);
+// A starbase's commanding officer (null: none). The outgoing commander is no longer posted here
+// (its site id is cleared) and loses the starbase's reference.
 void     site_set_pilot(Site *site, Officer *officer);
 Officer *site_find_recruit(const Site *site, uint64_t id);
 bool site_is_pending(const Site *site);
 bool site_is_under_construction(const Site *site);
 bool site_is_contested(const Site *site);
 bool site_is_deactivated(const Site *site);
+bool site_is_crew_short(const Site *site);   // its work stopped for want of crew
 bool site_has_variants(const Site *site);
 bool site_is_idle(const Site *site);
 void site_clear_contested(Site *site);
@@ -256,6 +262,14 @@ int32_t site_rush_cost(const Site *site);
 int32_t site_get_paused_production(const Site *site, int32_t *out_item, uint64_t *out_item_id, int32_t *out_cost,
                                    int32_t *out_days_left);
 void    site_clear_paused(Site *site);
+// The crew of the starbase of the site's sector when that sector is the site's owner's; else 0.
+int32_t site_starbase_crew(const Site *site);
+// Whether the site lacks the crew to work: labelled bodies and templates never short are spared;
+// the rest needs its sector to be its owner's and that sector's starbase to hold SITE_CREW_NEEDED.
+bool    site_lacks_crew(const Site *site);
+// Sets or clears the crew-short state by site_lacks_crew, at once rather than at the next tick;
+// a starbase manned again starts its week of crew intake afresh.
+void    site_refresh_crew_short(Site *site);
 void    site_update_crew_state(Site *site);
 void    site_stamp_crew_ok(Site *site);
 void    site_add_crew(Site *site, int32_t n);

@@ -24,7 +24,6 @@ namespace {
 
 constexpr int32_t DAY = 1440;
 constexpr int32_t CYCLE = 144;                 // harvest and research cycles
-constexpr int32_t CREW_NEEDED = 100;           // below this a sector's starbase halts everything
 constexpr int32_t WEEK = 10080;
 constexpr int32_t STARBASE_ASSEMBLY = 1426;    // minutes a deployed starbase needs
 constexpr int32_t DEFAULT_COST = 1000, DEFAULT_MINUTES = 2880;
@@ -397,7 +396,7 @@ void assemble_starbase(Site *base, Sector *sector) {
         if (site->subtype == SITE_TRAINING) site_reset_recruits(site);
     }
     if (Player *owner = object_get_owner(base)) add_stat(owner, STAT_STARBASES_BUILT, 1);
-    if (base->crew >= CREW_NEEDED) {
+    if (base->crew >= SITE_CREW_NEEDED) {
         site_stamp_crew_ok(base);
         base->state &= ~SITE_CREW_SHORT;
     }
@@ -434,15 +433,6 @@ void train(Site *site, int32_t minutes) {
     if (site->recruit_timer > 0) return;
     add_recruit(site);
     site->recruit_timer += next_recruit_days(site) * DAY;
-}
-
-// Whether the site lacks the crew to work: only what is labelled or never short is spared; the
-// rest needs its sector's owner to be its own and that sector's starbase to hold 100 crew.
-bool crew_short(Site *site, Sector *sector) {
-    if (site->params.template_flags & (SITE_TF_LABELLED | SITE_TF_NEVER_CREW_SHORT)) return false;
-    if (!sector || sector->owner_id != site->owner_id) return true;
-    const Site *base = site->subtype == SITE_STARBASE ? site : starbase_of(sector);
-    return !base || base->crew < CREW_NEEDED;
 }
 
 }  // namespace
@@ -606,9 +596,31 @@ void site_clear_paused(Site *site) { site->state &= ~SITE_PAUSED_KEPT; }
 
 // ---- Crew ----
 
+int32_t site_starbase_crew(const Site *site) {
+    const Sector *sector = site_find_sector(site);
+    return sector && sector->owner_id == site->owner_id ? sector_starbase_crew(sector) : 0;
+}
+
+bool site_lacks_crew(const Site *site) {
+    if (site->params.template_flags & (SITE_TF_LABELLED | SITE_TF_NEVER_CREW_SHORT)) return false;
+    const Sector *sector = site_find_sector(site);
+    if (!sector || sector->owner_id != site->owner_id) return true;
+    const Site *base = site->subtype == SITE_STARBASE ? site : sector_find_site_of_kind(sector, SITE_STARBASE);
+    return !base || base->crew < SITE_CREW_NEEDED;
+}
+
+void site_refresh_crew_short(Site *site) {
+    if (site_lacks_crew(site)) {
+        site->state |= SITE_CREW_SHORT;
+        return;
+    }
+    if ((site->state & SITE_CREW_SHORT) && site->subtype == SITE_STARBASE) site_stamp_crew_ok(site);
+    site->state &= ~SITE_CREW_SHORT;
+}
+
 void site_update_crew_state(Site *site) {
     if (site->crew < 0) site->crew = 0;
-    if (site->crew >= CREW_NEEDED) {
+    if (site->crew >= SITE_CREW_NEEDED) {
         site->state &= ~SITE_CREW_SHORT;
         if (site->subtype == SITE_STARBASE) site_stamp_crew_ok(site);
     } else {
@@ -683,7 +695,7 @@ void site_advance_clock(GameObject *obj, int32_t minutes) {
     Site *site = as_site(obj);
     Sector *sector = site_find_sector(site);
 
-    if (crew_short(site, sector)) site->state |= SITE_CREW_SHORT;
+    if (site_lacks_crew(site)) site->state |= SITE_CREW_SHORT;
     else site->state &= ~SITE_CREW_SHORT;
     if ((site->state & SITE_PRODUCING) && (site->state & SITE_CREW_SHORT)) {
         site_stop_production(site);

@@ -231,9 +231,12 @@ TEST_F(PlayerShips, DesignsAreStampedCountedAndReplacedInPlace) {
     Ship *second = new_ship(3);
     player_add_design(p, second);
     Ship *replacement = new_ship(3);
-    player_set_design(p, replacement, first->id);   // destroys `first`
+    const uint64_t first_id = first->id;
+    player_set_design(p, replacement, first_id);   // destroys `first`
     EXPECT_EQ(player_design_count(p), 2);
     EXPECT_EQ(player_get_design_at(p, 0), replacement);
+    EXPECT_EQ(replacement->id, first_id) << "found by the id the replaced design had";
+    EXPECT_EQ(player_get_design(p, first_id), replacement);
     EXPECT_EQ(p->totals.design_counter, 3) << "a replacement is not a new design";
     EXPECT_EQ(player_design_index(p, second->id), 1);
     EXPECT_EQ(player_design_index(p, 999999), -1);

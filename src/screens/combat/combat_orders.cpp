@@ -433,8 +433,7 @@ void combat_apply_command() {
 void combat_end_ship_turn(Control *) {
     CombatScreen *s = screen();
     if (animating() || !s->acting) return;
-    if (Ship *ship = as_ship(s->acting))
-        if (ship->ship_flags & SHIP_FLAG_RETREATING) --ship->retreat_countdown;
+    if (Ship *ship = as_ship(s->acting)) ship_retreat_step(ship);
     object_end_turn(s->acting);
     let_go_of_actor();
 }
@@ -444,7 +443,7 @@ void combat_start_retreat(Control *) {
     Ship *ship = as_ship(s->acting);
     if (!ship) return;
     if (!(ship->ship_flags & SHIP_FLAG_RETREATING)) ship_begin_retreat(ship);
-    else --ship->retreat_countdown;
+    else ship_retreat_step(ship);
     hide_info_panel();
     let_go_of_actor();
 }
@@ -453,7 +452,7 @@ void combat_abort_retreat(Control *) {
     CombatScreen *s = screen();
     Ship *ship = as_ship(s->acting);
     if (!ship) return;
-    ship->ship_flags &= ~SHIP_FLAG_RETREATING;
+    ship_abort_retreat(ship);
     hide_info_panel();
     let_go_of_actor();
 }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/list.h"
@@ -88,13 +89,8 @@ Sprite *frame_of(const GameObject *obj, int32_t frame) {
 // The reason the shipyard's sector refuses a build for want of starbase crew; null when it does
 // not (or when the site lies in no sector).
 const char *crew_refusal(const Site *site) {
-    const GameObject *obj = game_find_object(game(), site->sector_id);
-    if (!obj || obj->kind != OBJECT_SECTOR) return nullptr;
-    const Sector *sector = sector_of(const_cast<GameObject *>(obj));
-    const Site *base = sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
-    const bool holds = sector && sector->owner_id == site->owner_id && sector->site_counts[SITE_STARBASE] > 0 && base &&
-                       base->crew >= DESIGN_BUILD_CREW;
-    return holds ? nullptr : "%i crew required";
+    if (!sector_find(site->sector_id)) return nullptr;
+    return site_starbase_crew(site) >= SITE_CREW_NEEDED ? nullptr : "%i crew required";
 }
 
 void refuse(Control *button, const std::string &reason) {
@@ -225,7 +221,7 @@ Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player,
     if (build) {
         build->id = DESIGN_PANEL_ID_BUILD;
         if (const char *crew = crew_refusal(s->site)) refuse(build, str_format(crew, DESIGN_BUILD_CREW));
-        else if (s->cost > player->credits) refuse(build, "Insufficient credits");
+        else if (const Result r = player_can_spend(player, s->cost); r != RES_OK) refuse(build, order_refusal_text(r));
         list_append(&buttons, build);
     }
     const bool in_production = player_is_building_design(player, design->id);
@@ -280,16 +276,13 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     }
     const int area_h = area ? area->h : 0;
 
+    // The price the order charges: the sector's price, or what was kept for this design when resuming.
     int32_t minutes = 0;
-    player_design_build_cost(player, design, site->sector_id, &s->cost, &minutes);
+    if (order_production_price(site, 0, design->id, &s->cost, &minutes) != RES_OK)
+        player_design_build_cost(player, design, site->sector_id, &s->cost, &minutes);
     s->days = days_of(minutes);
-    int32_t item = 0, saved_cost = 0, days_left = 0;
     uint64_t item_id = 0;
-    if (site_get_paused_production(site, &item, &item_id, &saved_cost, &days_left) && item_id == design->id) {
-        s->resume = true;
-        s->cost = saved_cost;
-        s->days = days_left;
-    }
+    s->resume = site_get_paused_production(site, nullptr, &item_id, nullptr, nullptr) && item_id == design->id;
 
     const int y0 = title_h + 8 + area_h + 6;
     Control *tag = panel_add_child(panel, 4, y0, DESIGN_PANEL_ID_COST, 0, cost_tag_create(s->cost, s->days, COST_TAG_SLIDE));

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "world/site.h"
 
 struct GameObject;
 struct Site;
@@ -37,7 +38,7 @@ constexpr int DESIGN_SLOT_SCRAP = 0;   // "Yes, scrap"
 constexpr int DESIGN_SLOT_BUILD = 1;   // Build or Resume
 constexpr int DESIGN_SLOT_EDIT  = 2;
 
-constexpr int32_t DESIGN_BUILD_CREW = 100;   // starbase crew a shipyard's sector needs to build
+constexpr int32_t DESIGN_BUILD_CREW = SITE_CREW_NEEDED;   // starbase crew a shipyard's sector needs to build
 constexpr int DESIGN_PANEL_DWELL_MS = 475;
 
 struct DesignPanelState : PanelCommandSlots {

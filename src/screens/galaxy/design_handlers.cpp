@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/sound.h"
 #include "platform/str.h"
@@ -126,11 +127,8 @@ void starmap_design_on_build(Control *summary) {
     GameObject *design = design_screen_get_design(summary);
     Player *ui = game() ? game()->ui_player : nullptr;
     if (!site || !design || !ui) return;
-    // The price the summary shows: the sector's price, or the saved cost when resuming this design.
-    int32_t cost = 0, minutes = 0;
-    player_design_build_cost(ui, design, site->sector_id, &cost, &minutes);
-    if (site_start_production(site, 0, design->id) != RES_OK) return;
-    player_add_resources(ui, -cost);
+    // Charged the price the summary shows: the sector's price, or the saved cost when resuming.
+    if (order_produce(ui, site, 0, design->id) != RES_OK) return;
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     sound_play(SOUND_BUILD);
@@ -188,10 +186,10 @@ void starmap_design_on_edit_accepted(Control *configure) {
         return;
     }
     // The edited design keeps its id: what refers to the design finds the new one.
-    ship->id = edited;
     player_set_design(owner, ship, edited);
     design_release_ship(configure);
-    if ((site->state & SITE_PAUSED_KEPT) && site->paused_item_id == edited) site_clear_paused(site);
+    uint64_t paused_id = 0;
+    if (site_get_paused_production(site, nullptr, &paused_id, nullptr, nullptr) && paused_id == edited) site_clear_paused(site);
     if (Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE)) chooser_refresh_design_list(site_panel);
     summary_in_place_of(configure, ship, site);
 }

@@ -7,6 +7,7 @@
 
 #include "game/encounter.h"
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "game/turn.h"
 #include "platform/geometry.h"
@@ -105,17 +106,6 @@ bool hover_panel_shown() {
 
 // ---- Courses ----
 
-Fleet *new_fleet_of(uint64_t owner) {
-    Fleet *fleet = fleet_create();
-    if (!fleet) return nullptr;
-    object_assign_id(fleet);
-    fleet_enable_pings(fleet);
-    fleet_show_count(fleet);
-    fleet->flags |= OBJ_VISIBLE;
-    object_set_owner_id(fleet, owner);
-    return fleet;
-}
-
 // The step of SPLIT_STEP pixels from (fx, fy) toward (tx, ty); straight right when they meet.
 void step_toward(int fx, int fy, int tx, int ty, int *sx, int *sy) {
     int dx = tx - fx, dy = ty - fy;
@@ -128,14 +118,6 @@ void step_toward(int fx, int fy, int tx, int ty, int *sx, int *sy) {
 void centre_of(const GameObject *o, int *x, int *y) {
     *x = o->x + o->w / 2;
     *y = o->y + o->h / 2;
-}
-
-// The new fleet leaves on its course at once and keeps from meeting fleets until the next day.
-void launch(Fleet *fleet, GameObject *destination, uint64_t origin) {
-    fleet_set_move_target(fleet, destination);
-    fleet_bar_meetings(fleet);
-    fleet_set_origin_id(fleet, origin);
-    map_add_pending_objects(game()->galaxy_map);
 }
 
 // The ships picked in the fleet panel's ship list leave their fleet in a new one, SPLIT_STEP
@@ -153,17 +135,13 @@ void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
             leaving.push_back(ship);
         }
     }
-    Fleet *split = new_fleet_of(fleet->owner_id);
-    if (split) {
-        for (Ship *ship : leaving) ship_set_fleet(ship, split);
-        int fx = 0, fy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
-        centre_of(fleet, &fx, &fy);
-        centre_of(destination, &tx, &ty);
-        step_toward(fx, fy, tx, ty, &sx, &sy);
-        map_place_object(map, split, fleet->x + sx, fleet->y + sy, 0);
-        launch(split, destination, fleet->id);
+    int fx = 0, fy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
+    centre_of(fleet, &fx, &fy);
+    centre_of(destination, &tx, &ty);
+    step_toward(fx, fy, tx, ty, &sx, &sy);
+    if (order_launch_fleet(game()->ui_player, leaving, fleet->id, destination, fleet->x + sx, fleet->y + sy, false) ==
+        RES_OK)
         starmap_select_object(nullptr);
-    }
     for (Ship *ship : leaving) object_release(ship);
 }
 
@@ -197,16 +175,11 @@ void course_for_sector(Sector *sector, GameObject *destination) {
     }
     ObjectMap *map = game()->galaxy_map;
     if (!leaving.empty() && map) {
-        if (Fleet *fleet = new_fleet_of(0)) {
-            for (Ship *ship : leaving) ship_set_sector(ship, nullptr);
-            object_set_owner_id(fleet, leaving.front()->owner_id);
-            for (Ship *ship : leaving) ship_set_fleet(ship, fleet);
-            int cx = 0, cy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
-            centre_of(sector, &cx, &cy);
-            centre_of(destination, &tx, &ty);
-            step_toward(cx, cy, tx, ty, &sx, &sy);
-            map_place_object(map, fleet, cx + sx - fleet->w / 2, cy + sy - fleet->h / 2, 0);
-            launch(fleet, destination, sector->id);
+        int cx = 0, cy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
+        centre_of(sector, &cx, &cy);
+        centre_of(destination, &tx, &ty);
+        step_toward(cx, cy, tx, ty, &sx, &sy);
+        if (order_launch_fleet(game()->ui_player, leaving, sector->id, destination, cx + sx, cy + sy, true) == RES_OK) {
             starmap_select_object(nullptr);
             galaxy_markers_refresh();
             sound_play(SOUND_COURSE_SET);

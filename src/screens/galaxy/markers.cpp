@@ -342,7 +342,7 @@ void mark_fleet(ObjectMap *map, Fleet *fleet) {
 
 Rgb site_colour(const Site *site) {
     const uint32_t tf = site->params.template_flags;
-    if (((site->state & SITE_CREW_SHORT) && site->subtype != SITE_STARBASE) || (site->state & SITE_UNDER_CONSTRUCTION))
+    if ((site_is_crew_short(site) && site->subtype != SITE_STARBASE) || site_is_under_construction(site))
         return IDLE_SITE;
     if ((tf & SITE_TF_POPULATION) && site->params.variant_value > 0) return PEOPLED_SITE;
     if (tf & (SITE_TF_LABELLED | SITE_TF_NEVER_CREW_SHORT)) return BODY_SITE;
@@ -386,7 +386,7 @@ void mark_site(ObjectMap *map, Site *site) {
     Officer *recruit = nullptr;
     int32_t days_left = 0, days_total = 0;
     const bool producing = site_production_info(site, &item, &recruit, &days_left, &days_total, nullptr) != 0;
-    const bool building = site->state & SITE_UNDER_CONSTRUCTION, short_crew = site->state & SITE_CREW_SHORT;
+    const bool building = site_is_under_construction(site), short_crew = site_is_crew_short(site);
     Control *box = nullptr;
     if (!producing) {
         if (site->subtype == SITE_STARBASE && (!building || short_crew)) {

@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
@@ -37,41 +38,6 @@ Game *game() { return game_get(); }
 
 Site *starbase_of(const Sector *sector) {
     return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
-}
-
-bool in_pool(const Site *base, const Officer *officer) { return base && site_find_recruit(base, officer->id); }
-
-// The officer leaves the starbase's command, when it holds it.
-void leave_command(Site *base, Officer *officer) {
-    if (!base || base->commander != officer) return;
-    site_set_pilot(base, nullptr);
-    officer->site_id = 0;
-}
-
-// The officer leaves whatever it holds at the starbase: its command and its place in the pool.
-void leave_starbase(Site *base, Officer *officer) {
-    leave_command(base, officer);
-    if (base) site_remove_officer(base, officer->id);
-}
-
-// The starbase takes the officer into its pool unless it is there already.
-void join_pool(Site *base, Officer *officer) {
-    if (!in_pool(base, officer)) site_add_officer(base, officer);
-    officer->sector_id = base->sector_id;
-}
-
-// The ship loses its pilot (a hull without a pilot seat keeps what it has).
-void strip(Ship *ship) { ship_set_pilot(ship, nullptr); }
-
-// The ship's crew goes with its leaving pilot: into the starbase, or aboard the ship it takes over.
-void crew_to_starbase(Ship *ship, Site *base) {
-    const int32_t crew = ship->crew;
-    if (crew > 0) site_add_crew(base, crew);
-    ship_set_crew(ship, 0);
-}
-void crew_to_ship(Ship *from, Ship *to, int32_t crew) {
-    if (crew > 0) ship_set_crew(to, to->crew + crew);
-    ship_set_crew(from, 0);
 }
 
 // Opens an object panel in the place of another on the stack: the depth goes down by one first,
@@ -134,61 +100,11 @@ void refresh_after_assignment(Site *base_involved) {
 
 void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_commander) {
     if (!officer || !target) return;
-    Ship *to_ship = ship_of(target);
+    // A starbase takes part as the post or as the one the officer leaves: its panel shows the change.
     Site *to_base = site_cast(target);
-    if (to_base && to_base->subtype != SITE_STARBASE) to_base = nullptr;
-    // A hull without a pilot's seat takes no officer: the officer would leave its post for nowhere.
-    if ((!to_ship && !to_base) || (to_ship && (to_ship->hull_flags & HULL_FLAG_NO_PILOT))) return;
-    Ship *from_ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
-    Site *from_base = from_ship ? nullptr : starbase_of(sector_find(officer->sector_id));
-    if (!from_ship && !from_base) return;
-
-    officer_retain(officer);   // held while it moves between holders
-    Officer *previous = nullptr;
-    if (to_base && !as_commander) {
-        leave_command(to_base, officer);
-        if (from_base) leave_starbase(from_base, officer);
-        if (from_ship) {
-            strip(from_ship);
-            crew_to_starbase(from_ship, to_base);
-        }
-        join_pool(to_base, officer);
-    } else if (to_base && to_base->commander != officer) {
-        if ((previous = to_base->commander)) {
-            officer_retain(previous);
-            site_set_pilot(to_base, nullptr);
-            previous->site_id = 0;
-        }
-        if (from_base) {
-            leave_starbase(from_base, officer);
-            if (previous) join_pool(from_base, previous);
-        } else if (previous) {
-            ship_set_pilot(from_ship, previous);   // the two change places
-        } else {
-            strip(from_ship);
-            crew_to_starbase(from_ship, to_base);
-        }
-        site_remove_officer(to_base, officer->id);   // a pool officer taking its own starbase's command
-        site_set_pilot(to_base, officer);
-    } else if (to_ship && to_ship->pilot != officer) {
-        if ((previous = to_ship->pilot)) {
-            officer_retain(previous);
-            strip(to_ship);
-        }
-        if (from_base) {
-            leave_starbase(from_base, officer);
-            if (previous) join_pool(from_base, previous);
-        } else {
-            const int32_t crew = from_ship->crew;
-            strip(from_ship);
-            if (previous) ship_set_pilot(from_ship, previous);
-            else crew_to_ship(from_ship, to_ship, crew);
-        }
-        ship_set_pilot(to_ship, officer);
-    }
+    Site *from_base = officer->ship_id ? nullptr : starbase_of(sector_find(officer->sector_id));
+    if (order_post_officer(game()->ui_player, officer, target, as_commander != 0) != RES_OK) return;
     refresh_after_assignment(to_base ? to_base : from_base);
-    officer_release(previous);
-    officer_release(officer);
 }
 
 // ---- The Assign Officer dialogs ----
@@ -246,12 +162,9 @@ void starmap_officer_on_train(Control *panel) {
     Site *site = selected_own_site();
     Player *ui = game()->ui_player;
     if (!officer || !site || !ui) return;
-    int32_t cost = officer->training_cost;
-    uint64_t paused_id = 0;
-    int32_t paused_cost = 0;
-    if (site_get_paused_production(site, nullptr, &paused_id, &paused_cost, nullptr) && paused_id == officer->id)
-        cost = paused_cost;
-    if (site_start_production(site, 0, officer->id) == RES_OK) player_add_resources(ui, -cost);
+    // Training or resuming at the price the panel showed; a refused order costs nothing and the
+    // site panel shows the site again all the same.
+    (void)order_produce(ui, site, 0, officer->id);
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     if (Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE)) {

@@ -74,13 +74,13 @@ void starmap_tech_start(Control *panel) {
     const int32_t tech = tech_detail_tech(panel);
     const TechInfo *info = tech_get(tech);
     if (!player || !info) return;
-    if (player->credits < info->credits) return;   // the panel stays open
+    if (player_can_spend(player, info->credits) != RES_OK) return;   // the panel stays open
     const int32_t r = player_queue_research(player, tech);
     if (r != RES_OK) {
         log_write(LOG_GAME, LOG_WARN, "Failed to start tech research for player #%llu tech type %i (%i)",
                   static_cast<unsigned long long>(player->id), int(tech), int(r));
     } else {
-        player_add_resources(player, -info->credits);
+        (void)player_spend(player, info->credits);   // seen above
         sound_play(SOUND_RESEARCH);
     }
     finish(panel, tech);

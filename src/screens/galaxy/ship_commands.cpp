@@ -8,6 +8,7 @@
 #include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/log.h"
 #include "platform/sound.h"
@@ -123,11 +124,8 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
 
 void galaxy_ship_on_repair(Control *panel) {
     Ship *ship = ship_of(ship_panel_ship(panel));
-    Player *owner = ship && ship->owner_id ? game_find_player(game(), ship->owner_id) : nullptr;
-    if (!owner) return;
-    const int32_t cost = ship_repair_cost(ship);
-    if (owner->credits < cost) return;
-    owner->credits = std::max(owner->credits - cost, 0);
+    Player *ui = game()->ui_player;
+    if (!ship || order_check_owner(ui, ship) != RES_OK || player_spend(ui, ship_repair_cost(ship)) != RES_OK) return;
     ship_repair_and_reload(ship);
     ship_panel_refresh(panel);
     starmap_refresh_ship_views();
@@ -136,34 +134,20 @@ void galaxy_ship_on_repair(Control *panel) {
 
 void galaxy_ship_on_scrap(Control *panel) {
     Ship *ship = ship_of(ship_panel_ship(panel));
-    if (!ship) return;
-    // Leaving its sector may let the ship go; the steps after it still read and mark it.
+    if (!ship || order_check_owner(game()->ui_player, ship) != RES_OK) return;
+    // Scrapping may let the ship go; the steps after it still read it.
     object_add_ref(ship);
-    Player *owner = ship->owner_id ? game_find_player(game(), ship->owner_id) : nullptr;
     Sector *sector = sector_of(game_find_object(game(), ship->sector_id));
     Fleet *view_fleet = sector_view_fleet_of(ship);
-
-    const int32_t value = ship_scrap_value(ship);
-    if (owner && value > 0) player_add_resources(owner, value);
-
-    Site *base = sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
-    if (base && base->owner_id == ship->owner_id) {
-        const int32_t moved = std::min(ship->crew, base->params.crew_capacity - base->crew);
-        if (moved > 0) site_add_crew(base, moved);   // beyond the capacity the crew is lost
-        if (Officer *pilot = ship->pilot) {
-            site_add_officer(base, pilot);
-            // The officer now waits in the pool: it commands no ship any more.
-            ship_set_pilot(ship, nullptr);
-        }
-    }
     if (view_fleet) {
         object_add_ref(view_fleet);
         fleet_remove_ship(view_fleet, ship);
     }
-    if (ship->sector_id != 0) ship_set_sector(ship, nullptr);
-    if (ship->fleet_id != 0) ship_set_fleet(ship, nullptr);
-
-    ship->flags |= OBJ_DEAD;
+    if (order_scrap_ship(game()->ui_player, ship) != RES_OK) {
+        if (view_fleet) object_release(view_fleet);
+        object_release(ship);
+        return;
+    }
     game_purge_removed_objects(game());
     if (Control *shown = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) control_set_hidden(shown, false);
     galaxy_markers_refresh();
@@ -200,21 +184,12 @@ void galaxy_ship_on_construct(Control *panel) {
 void starmap_ship_on_crew_transferred(Control *panel) {
     const Ship *ship = ship_of(ship_panel_ship(panel));
     Sector *sector = ship ? sector_of(game_find_object(game(), ship->sector_id)) : nullptr;
-    if (sector) {
-        const Site *base = sector->owner_id == game()->ui_player_id && sector->site_counts[SITE_STARBASE] > 0
-                               ? sector_find_site_of_kind(sector, SITE_STARBASE)
-                               : nullptr;
-        const bool manned = base && base->crew >= 100;
+    // The sector's sites show at once whether the starbase can man them now.
+    if (sector)
         for (Site *site : sector->sites.items) {
             if (!site) break;
-            if (manned) {
-                if ((site->state & SITE_CREW_SHORT) && site->subtype == SITE_STARBASE) site_stamp_crew_ok(site);
-                site->state &= ~SITE_CREW_SHORT;
-            } else {
-                site->state |= SITE_CREW_SHORT;
-            }
+            site_refresh_crew_short(site);
         }
-    }
     galaxy_markers_refresh();
     starmap_refresh_ship_views();
 }

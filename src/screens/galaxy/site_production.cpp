@@ -7,6 +7,7 @@
 #include "game/encounter_life.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
@@ -96,12 +97,7 @@ void open_officer(Control *site_panel, Officer *officer) {
 
 void rush(Control *) {
     Site *site = selected_site();
-    Player *owner = site ? object_get_owner(site) : nullptr;
-    if (!owner || !(site->state & SITE_PRODUCING)) return;
-    const int32_t cost = site_rush_cost(site);
-    if (owner->credits < cost) return;
-    player_add_resources(owner, -cost);
-    site_rush(site);
+    if (!site || order_rush(game()->ui_player, site) != RES_OK) return;
     galaxy_object_panels_close();
     galaxy_markers_refresh();
     sound_play(SOUND_PURCHASE);
@@ -109,8 +105,7 @@ void rush(Control *) {
 
 void halt(Control *pressed, bool starbase) {
     Site *site = selected_site();
-    if (!site) return;
-    site_stop_production(site);
+    if (!site || order_halt(game()->ui_player, site) != RES_OK) return;
     galaxy_markers_refresh();
     const Rect from = screen_rect(pressed);
     if (starbase) {
@@ -129,14 +124,11 @@ void halt(Control *pressed, bool starbase) {
 // Lays down a facility (kind) or the defence upgrade (-1) at the selected starbase, paid first.
 void build_at_starbase(int32_t kind, int margin) {
     Site *site = selected_site();
-    Player *owner = site ? object_get_owner(site) : nullptr;
-    if (!owner) return;
-    int32_t cost = 0, minutes = 0;
-    player_build_cost(owner, kind, site->sector_id, &cost, &minutes);
-    if (owner->credits < cost) return;   // the panel offered "Build", but the credits may have gone since
-    // Paid only for a production the site takes: a refused one (under construction, crew short)
-    // costs nothing.
-    if (site_start_production(site, kind, 0) == RES_OK) player_add_resources(owner, -cost);
+    if (!site) return;
+    // The panel offered "Build", but the credits may have gone since: then the panel stays. Any
+    // other refusal (under construction, crew short) costs nothing and shows the site again.
+    const Result r = order_produce(game()->ui_player, site, kind, 0);
+    if (r == RES_INSUFFICIENT_CREDITS || r == RES_NOT_OWNER) return;
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     sound_play(SOUND_PURCHASE);
@@ -161,9 +153,11 @@ void starmap_show_site_panel(Control *panel, GameObject *object, int32_t options
     }
     const Game *g = game();
     int32_t flags = options;
-    if (site->owner_id != 0 && site->owner_id == g->ui_player_id) {
+    // Another player's site is shown, never commanded, whatever its sector holds; a body nobody
+    // owns takes the viewer's picks while no rival is in its sector.
+    if (order_check_owner(g->ui_player, site) == RES_OK) {
         flags |= SITE_PANEL_INTERACTIVE;
-    } else if (!(site->params.template_flags & SITE_TF_BUILDABLE)) {
+    } else if (site->owner_id == 0 && !(site->params.template_flags & SITE_TF_BUILDABLE)) {
         const Sector *sector = sector_find(site->sector_id);
         if (sector && sector_count_other_owners(sector, g->ui_player_id) <= 0) flags |= SITE_PANEL_INTERACTIVE;
     }
@@ -198,7 +192,7 @@ void starmap_site_on_halt_training(Control *control) { halt(control, false); }
 void starmap_site_on_deactivate(Control *) {
     Site *site = selected_site();
     if (!site) return;
-    if (site->subtype == SITE_HARVESTER && !(site->state & SITE_DEACTIVATED)) site_set_deactivated(site, 1);
+    if (site->subtype == SITE_HARVESTER && !site_is_deactivated(site)) site_set_deactivated(site, 1);
     clear_selection_and_panels();
 }
 
@@ -219,7 +213,7 @@ void starmap_site_on_pick_facility(Control *site_panel) {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
         if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD)))
-            site_detail_panel(panel, entry, game()->ui_player_id, game()->shown_sector_id);
+            site_detail_panel(panel, entry, game()->ui_player_id, site->sector_id);   // priced where it is built
     }
     if (!panel) return;
     place_beside(panel, site_panel, site);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/calendar.h"
@@ -242,9 +243,9 @@ Control *buttons_create(Control *panel, const Officer *officer, int32_t options,
                 add_button(&buttons, IMAGE_TRAIN, "Resume", on_train, 'r', panel);
             } else if (const Player *owner = officer->owner_id ? game_find_player(game_get(), officer->owner_id) : nullptr) {
                 Control *train = add_button(&buttons, IMAGE_TRAIN, "Train", on_train, 't', panel);
-                if (train && owner->credits < officer->training_cost) {
+                if (const Result r = player_can_spend(owner, officer->training_cost); train && r != RES_OK) {
                     image_control_set_highlight(train, true);   // greyed: click and hotkey set aside
-                    image_control_set_tooltip(train, true, 0, 0, 0, "Insufficient credits");
+                    image_control_set_tooltip(train, true, 0, 0, 0, order_refusal_text(r).c_str());
                 }
             }
         } else {

@@ -294,7 +294,7 @@ Control *button_row(Control *panel, int32_t tech, const TechInfo &info, const Pl
     const bool active = player_is_research_active(player, tech);
     if (player_is_tech_available(player, tech)) {
         Control *research = add_button(&buttons, IMAGE_RESEARCH_BUTTON, "Research", on_research, 'r', panel);
-        if (research && player->credits < info.credits) {
+        if (research && player_can_spend(player, info.credits) != RES_OK) {
             image_control_set_highlight(research, true);   // greyed: click and hotkey set aside
             image_control_set_tooltip(research, true, 0, 0, 0, "Insufficient credits");
         }

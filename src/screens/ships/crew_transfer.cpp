@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "platform/colour_fade.h"
 #include "screens/ships/ship_details.h"
 #include "ui/image_control.h"
@@ -108,16 +109,9 @@ void crew_transfer_apply(Control *button) {
     transfer_slider_get_values(panel_find_child(dialog, SHIP_PANEL_ID_SLIDER), &ship_result, &base_result);
     control_fade_out(dialog, CLOSE_MS);
 
+    (void)base_result;   // the starbase keeps the rest of the two's crew
     Site *base = starbase_of(ship);
-    const bool written = base && base->owner_id == ship->owner_id;
-    if (written) {
-        // What the ship cannot hold stays at the starbase, so no crew is made or lost here.
-        const int32_t kept = std::clamp(ship_result, 0, std::max(ship->max_crew, 0));
-        ship_set_crew(ship, kept);
-        base->crew = base_result + (ship_result - ship->crew);
-        site_update_crew_state(base);
-        ship->ap = ship->max_ap;
-    }
+    const bool written = base && order_transfer_crew(game_get()->ui_player, ship, base, ship_result) == RES_OK;
     ship_command_menu_show(panel);
     if (written) ship_panel_refresh(panel);
     ship_panel_call_slot(panel, SHIP_SLOT_CREW_TRANSFERRED);

@@ -95,7 +95,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
                     const int32_t price = ship_repair_cost(ship);
                     if (p.enemies) {
                         disable(repair, "Enemy ships present");
-                    } else if (!owner || owner->credits < price) {
+                    } else if (player_can_spend(owner, price) != RES_OK) {
                         disable(repair, nullptr);
                         show_price(repair, price);
                     } else if (price >= 1) {

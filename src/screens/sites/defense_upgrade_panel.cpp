@@ -103,7 +103,7 @@ void defense_upgrade_panel_build_for(Control *panel, GameObject *object) {
     }
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
-    Control *row = facility_build_button(panel, site->defense_progress > 0, owner->credits < cost, defense_panel_on_build,
+    Control *row = facility_build_button(panel, site->defense_progress > 0, player_can_spend(owner, cost) != RES_OK, defense_panel_on_build,
                                          DEFENSE_PANEL_ID_BUTTONS);
     if (row) panel_add_child(panel, std::max(4, w - row->w), y, DEFENSE_PANEL_ID_BUTTONS, 0, row);
     facility_panel_fit(panel, DEFENSE_PANEL_ID_TITLE, DEFENSE_PANEL_ID_PICTURE);

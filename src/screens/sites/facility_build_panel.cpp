@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
@@ -208,7 +209,7 @@ Control *facility_build_button(Control *panel, bool resume, bool short_of_credit
     if (!button) return nullptr;
     if (short_of_credits) {
         image_control_set_highlight(button, true);   // greyed: its click and hotkey are set aside
-        image_control_set_tooltip(button, true, 0, 0, 0, "Insufficient credits");
+        image_control_set_tooltip(button, true, 0, 0, 0, order_refusal_text(RES_INSUFFICIENT_CREDITS).c_str());
     }
     List<Control> buttons;
     list_append(&buttons, button);
@@ -279,8 +280,8 @@ void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, u
     }
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
-    const bool resume = site->state & SITE_UNDER_CONSTRUCTION;
-    Control *row = facility_build_button(panel, resume, player && player->credits < cost, facility_panel_on_build,
+    const bool resume = site_is_under_construction(site);
+    Control *row = facility_build_button(panel, resume, player && player_can_spend(player, cost) != RES_OK, facility_panel_on_build,
                                          FACILITY_PANEL_ID_BUTTONS);
     if (row) panel_add_child(panel, std::max(4, w - row->w), y, FACILITY_PANEL_ID_BUTTONS, 0, row);
     facility_panel_fit(panel, FACILITY_PANEL_ID_TITLE, FACILITY_PANEL_ID_PICTURE);

@@ -131,7 +131,7 @@ int add_production(Control *panel, Site *site, int y) {
 
 int add_harvester(Control *panel, Site *site, int y) {
     const Site *target = site_find_in_sector(site, site->harvest_target_id);
-    if (!(site->state & SITE_DEACTIVATED) && target) {
+    if (!site_is_deactivated(site) && target) {
         List<SystemRow> *rows = ui_stat_rows_list_create();
         add_row(rows, nullptr, "Harvesting", object_get_name(target));
         add_row(rows, nullptr, "Yield", str_format("$%.2f/day", site_harvest_per_day(site)));
@@ -177,8 +177,8 @@ void facility_detail_rows(Control *panel, GameObject *object, int32_t flags) {
         Control *label = text_label_create_plain(2, r, g, b, text);
         if (panel_add_child(panel, 6, y, 0, 0, label)) y += label->h + 4;
     };
-    if (site->state & SITE_UNDER_CONSTRUCTION) line("Under construction", 220, 220, 0);
-    if (site->state & SITE_CREW_SHORT) line("Inactive", 200, 200, 200);
+    if (site_is_under_construction(site)) line("Under construction", 220, 220, 0);
+    if (site_is_crew_short(site)) line("Inactive", 200, 200, 200);
     const std::string where = location_text(site);
     if (!where.empty()) line(where.c_str(), 220, 220, 220);
 
@@ -191,7 +191,7 @@ void facility_detail_rows(Control *panel, GameObject *object, int32_t flags) {
         list_free(rows);
     }
 
-    if ((flags & FACILITY_ROWS_PRODUCTION) && !(site->state & SITE_UNDER_CONSTRUCTION)) {
+    if ((flags & FACILITY_ROWS_PRODUCTION) && !site_is_under_construction(site)) {
         switch (site->subtype) {
         case SITE_STARBASE:
         case SITE_SHIPYARD:

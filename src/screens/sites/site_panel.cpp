@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/calendar.h"
@@ -255,14 +256,14 @@ void build_facility_header(Control *panel, const Site *site, int delay, Header *
         h->owner = panel_add_child(panel, h->x, h->y, SITE_PANEL_ID_OWNER, 0, owner);
     }
     const int row_y = h->y + 1;
-    const bool building = site->state & SITE_UNDER_CONSTRUCTION;
+    const bool building = site_is_under_construction(site);
     Control *status = nullptr;
-    if ((site->state & SITE_CREW_SHORT) && !building) {
+    if (site_is_crew_short(site) && !building) {
         status = text_label_create(1, GREY.r, GREY.g, GREY.b, "Inactive - %i crew required", int(SITE_PANEL_CREW_REQUIRED));
-    } else if (site->subtype == SITE_HARVESTER && ((site->state & SITE_DEACTIVATED) || site->harvest_target_id == 0)) {
+    } else if (site->subtype == SITE_HARVESTER && (site_is_deactivated(site) || site->harvest_target_id == 0)) {
         status = label(1, ALERT, "Deactivated");
         pulse(status, LABEL, ALERT);
-    } else if ((site->state & SITE_CONTESTED) && !building) {
+    } else if (site_is_contested(site) && !building) {
         status = label(1, ALERT, "Blockaded");
         pulse(status, LABEL, ALERT);
         h->blockade_icon = panel_add_child(panel, h->x, h->y + 12, SITE_PANEL_ID_BLOCKADE_ICON, 0,
@@ -445,7 +446,7 @@ std::string days_text(int32_t days) { return str_format("%i day%s", int(days), d
 // Production of a producing starbase, shipyard or training site, or the harvest of a harvester.
 int build_production(Control *panel, Site *site, int x, int y, int delay, Production *out) {
     if (site->subtype == SITE_HARVESTER) {
-        if (site->state & SITE_DEACTIVATED) return y;
+        if (site_is_deactivated(site)) return y;
         Site *target = site->harvest_target_id ? site_find_in_sector(site, site->harvest_target_id) : nullptr;
         if (!site->harvest_target_id || !target) {
             if (site->harvest_target_id) {
@@ -638,20 +639,16 @@ Control *build_buttons(Control *panel, Site *site, const Sector *sector, bool an
     List<Control> buttons;
     const int32_t crew = site_panel_starbase_crew(site);
     const bool crew_ok = crew >= SITE_PANEL_CREW_REQUIRED;
-    int32_t days = 0, rush = 0;
-    const bool producing = site_production_info(site, nullptr, nullptr, &days, nullptr, &rush) != 0;
-    const bool pending = site->state & SITE_PENDING;
+    const bool producing = site_production_info(site, nullptr, nullptr, nullptr, nullptr, nullptr) != 0;
+    const bool pending = site_is_pending(site);
     const Player *owner = site->owner_id ? game_find_player(game_get(), site->owner_id) : nullptr;
 
     auto production_buttons = [&](ControlFn rush_fn, ControlFn halt_fn) {
         Control *r = add_button(&buttons, panel, IMAGE_RUSH, "Rush", rush_fn, 'r');
-        if (days <= 1) refuse(r, "Already complete");
-        else if (rush <= 0) refuse(r, "Can't be rushed");
-        else if (!crew_ok) refuse(r, crew_reason());
-        else if (!owner || owner->credits < rush) refuse(r, "Insufficient credits");
+        refuse(r, order_refusal_text(order_can_rush(owner, site)));
         Control *h = pending ? add_button(&buttons, panel, IMAGE_HALT, "Cancel", halt_fn, 'c')
                              : add_button(&buttons, panel, IMAGE_HALT, "Halt", halt_fn, 'h');
-        if (days <= 1) refuse(h, "Already complete");
+        refuse(h, order_refusal_text(order_can_halt(owner, site)));
     };
 
     switch (site->subtype) {
@@ -682,12 +679,12 @@ Control *build_buttons(Control *panel, Site *site, const Sector *sector, bool an
         }
         break;
     case SITE_HARVESTER: {
-        const bool short_crew = site->state & SITE_CREW_SHORT;
+        const bool short_crew = site_is_crew_short(site);
         Control *move = add_button(&buttons, panel, IMAGE_MOVE, "Move", on_slot_button<SITE_SLOT_MOVE>, 'm');
         if (short_crew) refuse(move, crew_reason());
         else if (!sector_find_free_resource_site(sector)) refuse(move, "No targets available");
         if (site->harvest_target_id) {
-            Control *b = (site->state & SITE_DEACTIVATED)
+            Control *b = site_is_deactivated(site)
                              ? add_button(&buttons, panel, IMAGE_ACTIVATE, "Activate", on_slot_button<SITE_SLOT_ACTIVATE>, 'a')
                              : add_button(&buttons, panel, IMAGE_DEACTIVATE, "Deactivate",
                                           on_slot_button<SITE_SLOT_DEACTIVATE>, 'd');
@@ -749,10 +746,7 @@ int32_t site_panel_defense_row(Control *panel) {
     return state ? state->defense_row : 0;
 }
 
-int32_t site_panel_starbase_crew(const Site *site) {
-    const Sector *sector = site ? sector_find(site->sector_id) : nullptr;
-    return sector && sector->owner_id == site->owner_id ? sector_starbase_crew(sector) : 0;
-}
+int32_t site_panel_starbase_crew(const Site *site) { return site ? site_starbase_crew(site) : 0; }
 
 void site_panel_init(Control *panel, GameObject *object, int32_t flags) {
     Panel *p = panel_of(panel);
@@ -805,7 +799,7 @@ void site_panel_build(Control *panel, int32_t delay, bool animate, bool interact
     else build_facility_header(panel, site, delay, &h);
     int x = h.x, y = h.y;
 
-    if (site->state & SITE_UNDER_CONSTRUCTION) {
+    if (site_is_under_construction(site)) {
         Control *bar = panel_create(BAR_W, BAR_H, 0, 20, 0);
         if (bar) {
             panel_add_child(panel, x, y - 4, SITE_PANEL_ID_CONSTRUCTION, 0, bar);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "world/site.h"
 
 struct GameObject;
 struct Officer;
@@ -51,7 +52,7 @@ constexpr int SITE_PANEL_ID_WARNING        = 100033;   // the "Automated defense
 // The "No officers available" popup among the game's top-level controls.
 constexpr int SITE_PANEL_NO_OFFICERS_POPUP = 2841408;
 
-constexpr int32_t SITE_PANEL_CREW_REQUIRED = 100;   // starbase crew a production needs
+constexpr int32_t SITE_PANEL_CREW_REQUIRED = SITE_CREW_NEEDED;   // starbase crew a production needs
 
 // Command slots, filled by the opener.
 enum SitePanelSlot : int {

@@ -447,6 +447,22 @@ TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
     EXPECT_EQ(yard->item_id, id);
 }
 
+// A summary left open while the credits went elsewhere builds nothing: the order checks again.
+TEST_F(DesignPanel, ASummaryLeftOpenAfterTheCreditsWentBuildsNothing) {
+    GameObject *design = player_get_design_at(ui, 0);
+    ASSERT_NE(design, nullptr);
+    ui->credits = 100000;
+    starmap_select_object(yard);
+    starmap_design_open(design, nullptr);
+    frames(5);
+    Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
+    ASSERT_NE(summary, nullptr);
+    ui->credits = 0;   // spent while the summary stood open
+    starmap_design_on_build(summary);
+    EXPECT_FALSE(yard->state & SITE_PRODUCING) << "no ship for free";
+    EXPECT_EQ(ui->credits, 0);
+}
+
 // Back returns to the hull choice with the typed name kept; the hull is chosen
 // again and the working copy is gone.
 TEST_F(DesignPanel, BackKeepsNameAndDropsCopy) {

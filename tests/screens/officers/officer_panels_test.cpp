@@ -447,3 +447,27 @@ TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToThe
     EXPECT_EQ(game->ui_player->credits, 750) << "the saved cost, not the training cost of 700";
     EXPECT_TRUE(officer_panel->flags & CTRL_REMOVED);
 }
+
+// The officer panel offered "Train", then the credits went elsewhere while it stood open: the
+// order checks again, trains nobody and charges nothing.
+TEST_F(OfficerPanels, TrainLeftOpenAfterTheCreditsWentTrainsNobody) {
+    Site *school = site_create(SITE_TRAINING);
+    object_assign_id(school);
+    object_set_owner_id(school, game->ui_player_id);
+    sector_add_site(home, school, 500, 300);
+    Officer *cadet = hire("Cadet Rhee", RANK_CADET);
+    site_add_officer(school, cadet);
+    ASSERT_GT(cadet->training_cost, 0);
+    game->ui_player->credits = cadet->training_cost + 100;
+    starmap_select_object(school);
+
+    Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
+    starmap_officer_panel_fill(officer_panel, cadet);
+    game_flush_new_controls(game);
+    frame();
+    ASSERT_NE(button(officer_panel, "Train"), nullptr);
+    game->ui_player->credits = cadet->training_cost - 1;
+    starmap_officer_on_train(officer_panel);
+    EXPECT_FALSE(school->state & SITE_PRODUCING);
+    EXPECT_EQ(game->ui_player->credits, cadet->training_cost - 1) << "credits never fall to 0 for a free cadet";
+}

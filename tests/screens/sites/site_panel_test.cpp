@@ -9,8 +9,11 @@
 #include "game/officer.h"
 #include "platform/colour_fade.h"
 #include "screens/galaxy/sector_panel.h"
+#include "screens/galaxy/ship_commands.h"
+#include "screens/ships/ship_details.h"
 #include "screens/galaxy/site_production.h"
 #include "screens/ships/ship_officer_assignment.h"
+#include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/image_control.h"
@@ -453,6 +456,85 @@ TEST_F(SitePanel, PaidHandlersBuyNothingWhenTheCreditsFallShort) {
     reopened = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(buttons(reopened), std::vector<std::string>{"Build"});
+}
+
+// The facility build panel opened from the star map prices the facility where it is built: a
+// shipyard half laid down in the home sector costs half, as its list row says and as it is charged.
+TEST_F(SitePanel, TheFacilityBuildPanelFromTheStarMapShowsThePriceItCharges) {
+    base->crew = 150;
+    site_update_crew_state(base);
+    Site *started = facility(SITE_SHIPYARD);
+    site_set_under_construction(started, 1);
+    started->progress = 50;
+    game->shown_sector_id = 0;   // the star map, no sector view
+    int32_t here = 0, elsewhere = 0;
+    player_build_cost(ui, SITE_SHIPYARD, home->id, &here, nullptr);
+    player_build_cost(ui, SITE_SHIPYARD, 0, &elsewhere, nullptr);
+    ASSERT_LT(here, elsewhere);
+    ui->credits = here;   // enough here, short of the price elsewhere
+
+    Control *panel = open(base, false);
+    site_panel_set_picked(panel, started, 0);
+    starmap_site_on_pick_facility(panel);
+    frames(5);
+    Control *offer = galaxy_object_panel_find(GALAXY_PANEL_FACILITY_BUILD);
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(shows(panel_find_child(offer, FACILITY_PANEL_ID_COST_TAG), "$" + std::to_string(here)));
+    EXPECT_EQ(refusal(button(offer, "Resume")), "") << "affordable where it is built";
+    starmap_facility_on_build(offer);
+    EXPECT_TRUE(base->state & SITE_PRODUCING);
+    EXPECT_EQ(ui->credits, 0) << "charged what the panel showed";
+}
+
+// A rival's starbase is shown, never commanded, even with no rival ship in its sector: neither
+// its buttons nor the handlers reach its production or its owner's credits.
+TEST_F(SitePanel, ARivalsStarbaseShowsNoCommandsAndTakesNoOrders) {
+    Player *rival = nullptr;
+    for (int32_t i = 0; i < game_player_count(game) && !rival; ++i)
+        if (Player *p = game_get_player_at(game, i); p && p != ui) rival = p;
+    ASSERT_NE(rival, nullptr);
+    object_set_owner_id(base, rival->id);
+    home->owner_id = rival->id;
+    base->crew = 150;
+    site_update_crew_state(base);
+    ASSERT_EQ(site_start_production(base, SITE_SHIPYARD, 0), RES_OK);
+    base->state &= ~SITE_PENDING;
+    base->remaining_min = base->total_min = 4 * 1440;
+    rival->credits = ui->credits = 1000000;
+    ASSERT_LE(sector_count_other_owners(home, ui->id), 0) << "only the viewer's ships are there";
+
+    Control *panel = open(base, false);
+    EXPECT_TRUE(buttons(panel).empty());
+    starmap_site_on_rush_starbase(panel);
+    starmap_site_on_halt_starbase(panel);
+    EXPECT_TRUE(base->state & SITE_PRODUCING) << "their production goes on";
+    EXPECT_FALSE(base->state & SITE_RUSHED);
+    EXPECT_EQ(rival->credits, 1000000);
+    EXPECT_EQ(ui->credits, 1000000);
+}
+
+// After a crew transfer the sector's sites show at once whether the starbase mans them: the
+// facilities stop, the labelled bodies (planets, the star) never do.
+TEST_F(SitePanel, ACrewTransferLeavesTheLabelledBodiesWorking) {
+    Site *body = nullptr;
+    for (Site *site : home->sites.items)
+        if (site && (site->params.template_flags & SITE_TF_LABELLED) && !body) body = site;
+    ASSERT_NE(body, nullptr);
+    Site *yard = facility(SITE_SHIPYARD);
+    Ship *ship = ui_ships_at_home(1, &home).front();
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
+    starmap_object_panel_set_object(panel, ship);
+    starmap_show_ship_panel(panel, ship, ui);
+    ASSERT_EQ(ship_panel_ship(panel), ship);
+
+    base->crew = SITE_CREW_NEEDED - 1;   // the transfer left the starbase short
+    starmap_ship_on_crew_transferred(panel);
+    EXPECT_TRUE(site_is_crew_short(yard));
+    EXPECT_TRUE(site_is_crew_short(base));
+    EXPECT_FALSE(site_is_crew_short(body)) << body->name << " is painted at work";
+    base->crew = SITE_CREW_NEEDED;
+    starmap_ship_on_crew_transferred(panel);
+    EXPECT_FALSE(site_is_crew_short(yard));
 }
 
 TEST_F(SitePanel, DeactivateTouchesOnlyAHarvesterAndDropsTheSelection) {
