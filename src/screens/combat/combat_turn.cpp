@@ -109,7 +109,10 @@ void start_pending_ai() {
     s->ai_thread = g_create_thread(combat_ai_command_thread, nullptr);
     if (!s->ai_thread) {
         log_write(LOG_GAME, LOG_ERROR, "Failed to create AI thread");
+        // The plan draws from its own seed here as on a worker; the game thread's draws go on after.
+        const uint64_t own_draws = random_state();
         combat_ai_command_thread(nullptr);
+        random_set_state(own_draws);
     }
 }
 
