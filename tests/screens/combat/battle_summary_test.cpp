@@ -156,7 +156,7 @@ TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEsc
     std::vector<GameObject *> mine = fighting(side_a->id);
     ASSERT_EQ(mine.size(), 1u);
     Ship *ship = static_cast<Ship *>(mine[0]);
-    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    ASSERT_TRUE(fit_escape_pod(ship)) << "seed " << SEED << ": no crit of this hull takes an escape pod";
     if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);   // it had a pilot
     ship->ship_flags |= SHIP_FLAG_POD_ESCAPED;
     frame();
@@ -171,7 +171,7 @@ TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEsc
 TEST_F(BattleSummaryRoad, WithoutThePodsEscapeThePilotIsLost) {
     start_battle(1);
     Ship *ship = static_cast<Ship *>(fighting(side_a->id).at(0));
-    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    ASSERT_TRUE(fit_escape_pod(ship)) << "seed " << SEED << ": no crit of this hull takes an escape pod";
     if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);
     ship->ship_flags &= ~SHIP_FLAG_POD_ESCAPED;
     frame();

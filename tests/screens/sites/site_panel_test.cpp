@@ -304,11 +304,10 @@ TEST_F(SitePanel, APickedRecruitOpensTheOfficerPanelWithAClick) {
 // ---- Bodies and stars ----
 
 TEST_F(SitePanel, ResourceFiguresRoundAtBothEndsAndLeaveOutAnEmptyBody) {
-    Site *body = nullptr;
-    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
-        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_RESOURCE) && site_get_population(s) <= 0)
-            body = s;
-    if (!body) GTEST_SKIP() << "no resource body at home for seed " << SEED;
+    Site *body = site_where([](Site *s) {
+        return (s->params.template_flags & SITE_TF_RESOURCE) && site_get_population(s) <= 0;
+    });
+    ASSERT_NE(body, nullptr) << "no resource body for seed " << SEED;
     struct Case {
         int32_t left, total;
         const char *shown;
@@ -663,11 +662,8 @@ TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
 }
 
 TEST_F(SitePanel, BodyPanelScreenshot) {
-    Site *body = nullptr;
-    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
-        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0)
-            body = s;
-    if (!body) GTEST_SKIP() << "no body with a surface at home for seed " << SEED;
+    Site *body = site_where([](Site *s) { return (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0; });
+    ASSERT_NE(body, nullptr) << "no body with a surface for seed " << SEED;
     Control *panel = open(body);
     frames(40);
     driver.save_screen("site_panel_body.png");
