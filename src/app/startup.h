@@ -15,9 +15,8 @@
 //  - Main thread only.
 #include <cstdint>
 #include <string>
+#include "platform/version.h"
 
-constexpr const char *ASTROVANE_VERSION = "5-4f7a19c3";
-constexpr const char *ASTROVANE_BUILD_DATE = "Dec  9 2012";
 constexpr int EXIT_STATUS_FAILURE = 255;   // the shell's view of -1
 
 struct StartupOptions {

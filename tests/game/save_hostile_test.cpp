@@ -236,6 +236,21 @@ TEST_F(HostileFigures, PlayerTotalsOverShipsFromASaveStickAtTheLimits) {
     EXPECT_EQ(t.online_load_b, INT32_MAX);
 }
 
+TEST_F(HostileFigures, AFleetOfShipsFromASaveSumsTheirMassToTheLimit) {
+    build_state(false);
+    Ship *first = ship_of_player(HUMAN, "Wayfarer"), *second = ship_of_player(HUMAN, "Longreach");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    for (Ship *s : {first, second}) give_two_systems(s, INT32_MAX / 2);
+    ship_set_fleet(second, game_find_object_of_kind(game, OBJECT_FLEET, first->fleet_id));
+    Ship *loaded = reloaded("Wayfarer");
+    ASSERT_NE(loaded, nullptr);
+    const Fleet *fleet = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, loaded->fleet_id));
+    ASSERT_NE(fleet, nullptr);
+    ASSERT_EQ(fleet_ship_count(fleet), 2);
+    EXPECT_EQ(fleet->mass, INT32_MAX);
+}
+
 TEST(HostileOfficer, TheClassOfAnOfficerWithSkillsFromASaveIsWorkedOutWide) {
     Officer *o = officer_create();
     ASSERT_NE(o, nullptr);

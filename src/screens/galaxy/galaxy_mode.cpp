@@ -59,6 +59,7 @@ void hide(Control *c) {
 void note_encounters(Game *game) {
     set(GALAXY_FLAG_ENCOUNTERS_PENDING);
     if (game_count_player_encounters(game, game->ui_player_id) > 0) sound_play(SOUND_ENCOUNTER_ALARM);
+    galaxy_bar_update_action_button();   // a battle of the UI player keeps Next Turn, which leads to it
 }
 
 // ---- Steps of the update ----

@@ -321,6 +321,12 @@ void starmap_prompt_on_cancel(Control *button);
 
 // ---- encounter_entry.cpp ----
 void starmap_show_encounter(Encounter *encounter);   // the encounter dialog for it
+// The UI player's first battle still waiting for its orders once the day's battles are known; null
+// when none waits (also while the computer players' battles are being fought).
+Encounter *starmap_waiting_battle();
+// A day cannot start while a battle of the UI player waits: auto-pass stops, the Next Turn button
+// says why and the battle's dialog opens. False when nothing waits and the turn may start.
+bool starmap_refuse_turn_for_battle();
 void starmap_sector_on_combat(Control *panel);
 void starmap_fleet_on_encounter(Control *control);
 void starmap_marker_on_encounter(Control *marker);

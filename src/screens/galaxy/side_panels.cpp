@@ -56,7 +56,7 @@ GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 void build_menu(Control *panel, Player *) {
-    game_menu_init(panel, GAME_MENU_GALAXY);
+    game_menu_init(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = starmap_clear_for_menu;
         state->on_load_failed = starmap_menu_to_title;

@@ -617,6 +617,56 @@ TEST_F(DesignPanel, EditorOpenedNearTheRightEdgeStaysOnTheScreen) {
     EXPECT_LE(x + picker->w, ui_screen_width());
 }
 
+// Fitting system after system keeps the editor, its picker and its buttons where they were, and
+// Back brings the hull chooser back where it stood.
+TEST_F(DesignPanel, FittingSystemsNeitherGrowsNorShiftsTheEditor) {
+    Control *p = chooser();
+    control_set_position(p, ui_screen_width() - p->w - 40, p->y);
+    const int chooser_x = p->x, chooser_y = p->y;
+    pick_hull(p, hull);
+    frames(15);
+    click(column_button(p, DESIGN_ID_CONFIGURE));
+    frames(50);
+    ASSERT_EQ(design_editor_state(p)->editor_open, 1);
+    Ship *ship = design_get_ship(p);
+    const int editor_x = p->x, editor_w = p->w;
+    int picker_x = -1, fitted = 0;
+    for (int32_t mount = 0; mount < ship->crit_count; ++mount) {
+        if (ship->crits[mount].mount_type == MOUNT_ARMOUR) continue;
+        click(design_mount_card(p, mount));
+        frames(3);
+        Control *picker = kid(p, DESIGN_ID_PICKER);
+        Control *rows = picker ? kid(picker, PICKER_ID_ROWS) : nullptr;
+        if (!rows) continue;
+        if (picker_x < 0) picker_x = picker->x + picker->w;
+        EXPECT_EQ(picker->x + picker->w, picker_x) << "mount " << mount << ": the list keeps its right edge";
+        for (Control *row : live_children(rows))
+            if (row->user_data && control_is_enabled(row) && !image_control_is_highlighted(row)) {
+                row->on_click(row);
+                ++fitted;
+                break;
+            }
+        frames(10);
+        EXPECT_EQ(p->w, editor_w) << "after " << fitted << " systems";
+        EXPECT_EQ(p->x, editor_x) << "after " << fitted << " systems";
+        int x = 0, y = 0;
+        control_get_screen_position(p, &x, &y);
+        EXPECT_LE(x + p->w, ui_screen_width());
+        for (int id : {DESIGN_ID_ACCEPT, DESIGN_ID_BACK}) {
+            Control *button = column_button(p, id);
+            ASSERT_NE(button, nullptr) << id;
+            control_get_screen_position(button, &x, &y);
+            EXPECT_LE(x + button->w, ui_screen_width()) << id;
+        }
+    }
+    ASSERT_GE(fitted, 2) << "the hull takes systems";
+    driver.save_screen("newcomer/design_editor_fitted.png");
+    click(column_button(p, DESIGN_ID_BACK));
+    frames(50);
+    EXPECT_EQ(design_editor_state(p)->editor_open, 0);
+    EXPECT_EQ(std::pair(p->x, p->y), std::pair(chooser_x, chooser_y)) << "the chooser comes back where it stood";
+}
+
 // A summary opened beside a design row low on the screen moves up into the panel area, clear of
 // the command bar and "Next Turn".
 TEST_F(DesignPanel, ASummaryOpenedLowOnTheScreenStaysInThePanelArea) {

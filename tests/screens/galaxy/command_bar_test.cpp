@@ -11,6 +11,9 @@
 #include "platform/graphics.h"
 #include "platform/list.h"
 #include "screens/title/game_menu.h"
+#include "screens/title/options_panel.h"
+#include "ui/choice.h"
+#include "ui/game_controls.h"
 #include "ui/app_mode.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -308,6 +311,36 @@ TEST_F(GalaxyCommandBar, AFailedLoadInTheMenuLeavesForTheTitle) {
     click(ok);
     EXPECT_EQ(game->ui_player, nullptr) << "the game is cleared";
     EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
+}
+
+// In a running game the menu's letters work as on the title, and a value box of the options opens
+// its list over the menu, where the pointer reaches its rows.
+TEST_F(GalaxyCommandBar, OptionsOpenByTheirLetterAndAValueBoxListsItsValuesOverTheMenu) {
+    press('1');
+    Control *menu = side(GALAXY_LIST_MENU);
+    ASSERT_TRUE(shown(menu));
+    frames(30);
+    press('o');
+    frames(30);
+    Control *sub = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
+    ASSERT_NE(sub, nullptr) << "'o' opens Options";
+    const OptionsState *options = options_panel_state(sub);
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(options->rows, nullptr);
+    Control *row = list_get(options->rows, 0);
+    Control *choice = row ? panel_find_child(row, OPTIONS_CHOICE_ID) : nullptr;
+    ASSERT_NE(choice, nullptr);
+    click(choice);
+    frames(10);
+    Control *list = find(CHOICE_POPUP_ID);
+    ASSERT_NE(list, nullptr) << "the value box opens its list";
+    EXPECT_GT(list->layer, menu->layer) << "the list stands over the menu that holds the box";
+    int x = 0, y = 0;
+    control_get_screen_position(list, &x, &y);
+    const Control *picked = game_pick_control(game, x + list->w / 2, y + list->h - 6);
+    ASSERT_NE(picked, nullptr);
+    EXPECT_TRUE(picked == list || picked->user_data == list) << "the pointer reaches the list's rows";
+    driver.save_screen("newcomer/galaxy_options_list.png");
 }
 
 }  // namespace
