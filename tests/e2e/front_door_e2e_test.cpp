@@ -107,7 +107,11 @@ FrontDoorSpots probe_spots() {
             }
     }
     EXPECT_TRUE(spots.galaxy_speed_fast.ok()) << "the open list of the galaxy speeds";
-    driver.press(27);
+    driver.press(27);   // Escape closes the open list only
+    driver.frames(30);
+    EXPECT_EQ(TitleDriver::find(CHOICE_POPUP_ID), nullptr) << "Escape closes the open list";
+    EXPECT_NE(child(TitleDriver::find(TITLE_ID_MENU), 100002), nullptr) << "and leaves the options open";
+    driver.press(27);   // then the options
     driver.frames(30);
 
     driver.press('n');
