@@ -3,9 +3,18 @@ BUILD   ?= build
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 
-PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libsdl1.2-dev libsdl1.2-compat libpng-dev libvorbis-dev libfreetype-dev fonts-dejavu-core \
-            xvfb xdotool imagemagick
+# What a player's machine needs to build and run the game: the compilers, SDL, libpng and Vorbis
+# (the game reads Vorbis; the store's generator writes it), FreeType and the DejaVu fonts the
+# generator draws the game's lettering from.
+PLAY_PACKAGES := build-essential cmake ninja-build pkg-config libsdl1.2-dev libpng-dev libvorbis-dev \
+                 libfreetype-dev fonts-dejavu-core
+# ... and what the tests need on top: GoogleTest, Google Benchmark, the compatibility SDL the
+# window and whole roads run on too, and the roads' X server, input and screenshot tools.
+TEST_PACKAGES := $(PLAY_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libsdl1.2-compat \
+                 xvfb xdotool imagemagick
+# ... and what CI adds: clang with libFuzzer for the fuzz targets and the sanitizer passes.
+CI_PACKAGES   := $(TEST_PACKAGES) clang libclang-rt-14-dev
+PACKAGES      ?= $(TEST_PACKAGES)
 
 HEADLESS := SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
@@ -18,10 +27,22 @@ FUZZ_CMAKE_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DASTR
                     -DASTROVANE_SANITIZE=fuzzer-no-link,address,undefined \
                     -DASTROVANE_FUZZ_STORE=$(abspath $(BUILD))/store.dat
 
-.PHONY: deps configure build build-game play test bench clean fuzz fuzz-build
+# The player's build: the program and its store only, in a folder of its own, configured without
+# the tests and benchmarks (so without their libraries and tools).
+PLAY_BUILD ?= build-play
+
+.PHONY: deps deps-play deps-ci configure build build-game play test bench clean fuzz fuzz-build
 
 # Installs only what is missing; touches no network when nothing is.
 deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(PACKAGES)"
+deps-play:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(PLAY_PACKAGES)"
+deps-ci:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(CI_PACKAGES)"
+
+.PHONY: install-packages
+install-packages:
 	@missing=""; \
 	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -z "$$missing" ]; then exit 0; fi; \
@@ -42,12 +63,15 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+$(PLAY_BUILD)/build.ninja:
+	cmake -S . -B $(PLAY_BUILD) -G Ninja -DASTROVANE_TESTS=OFF $(CMAKE_FLAGS)
+
 # Only what the game needs: the program and its data store (no tests, no benchmarks).
-build-game: configure
-	cmake --build $(BUILD) -j $(JOBS) --target astrovane store
+build-game: deps-play $(PLAY_BUILD)/build.ninja
+	cmake --build $(PLAY_BUILD) -j $(JOBS) --target astrovane store
 
 play: build-game
-	cd $(BUILD) && ./astrovane --store-path store.dat
+	cd $(PLAY_BUILD) && ./astrovane --store-path store.dat
 
 test: build
 	cd $(BUILD) && $(HEADLESS) ctest --output-on-failure -j $(JOBS)
@@ -66,4 +90,4 @@ fuzz: fuzz-build
 	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_PARALLEL=$(FUZZ_PARALLEL) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PLAY_BUILD)

@@ -65,6 +65,7 @@ void fuzz_prefs(const uint8_t *data, size_t size) {
     const PrefsFields kept(game);
     write_save_file(PREFS_FILE_NAME, data, size);
     if (prefs_load(game) == RES_OK) (void)prefs_save(game);
+    std::remove(save_path("prefs.dat.bad").c_str());   // an unreadable file is moved aside
     kept.restore(game);
 }
 

@@ -1,5 +1,7 @@
-// Harness of a whole save game: header, state section and every record, loaded as the load screen
-// loads it, into a game with the real templates, technology table, name decks and hooks.
+// Harnesses of a whole save game: header, state section and every record, loaded as the load screen
+// loads it, into a game with the real templates, technology table, name decks and hooks; then saved
+// again, or played for a day by the headless driver (the computer players' thought, the day's
+// travel, battles and end of turn read every loaded figure).
 #include "harness_support.h"
 
 #include <cstdio>
@@ -147,3 +149,18 @@ void fuzz_seed_save_game(std::vector<FuzzInput> *out) {
     // the sections a few days of play never fill.
     fuzz_seed_files("save_game", out);
 }
+
+void fuzz_save_day(const uint8_t *data, size_t size) {
+    Game *game = game_get();
+    const std::string path = input_path();
+    if (write_file_bytes(path.c_str(), data, size) != RES_OK) std::abort();
+    if (game_load_file(game, path.c_str(), 0) == RES_OK) {
+        random_seed(11);   // the same input plays the same day
+        (void)headless_advance_day(game, HeadlessOptions{});
+    }
+    game_clear(game);
+}
+
+// The saves the save target starts from: a small game, a generated galaxy a few days in, and the
+// kept late-game file.
+void fuzz_seed_save_day(std::vector<FuzzInput> *out) { fuzz_seed_save_game(out); }

@@ -59,6 +59,7 @@ FUZZ_DECLARE(fuzz_object_record, fuzz_seed_object_record)
 FUZZ_DECLARE(fuzz_system_record, fuzz_seed_system_record)
 FUZZ_DECLARE(fuzz_feature_record, fuzz_seed_feature_record)
 FUZZ_DECLARE(fuzz_save_game, fuzz_seed_save_game)
+FUZZ_DECLARE(fuzz_save_day, fuzz_seed_save_day)
 #undef FUZZ_DECLARE
 
 // The generic harnesses behind FUZZ_PARAMS and FUZZ_RECORD (harness_world.cpp). The first input

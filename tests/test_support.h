@@ -19,10 +19,18 @@ inline std::vector<uint8_t> read_whole(const std::string &path) {
     return out;
 }
 
-// An empty folder under build/test-output/<group>/<test name>, made anew for the running test.
+// Where tests write what they leave for review and their scratch folders: build/test-output, or
+// $ASTROVANE_TEST_OUTPUT where set. The one-process shards run beside the one-process-per-test
+// entries of the same tests, so each shard has a folder of its own there.
+inline std::string test_output_dir() {
+    const char *root = std::getenv("ASTROVANE_TEST_OUTPUT");
+    return root && *root ? std::string(root) : std::string(ASTROVANE_BINARY_DIR "/test-output");
+}
+
+// An empty folder under <test output>/<group>/<test name>, made anew for the running test.
 inline std::string fresh_test_dir(const char *group) {
     const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string dir = std::string(ASTROVANE_BINARY_DIR "/test-output/") + group + "/" +
+    std::string dir = test_output_dir() + "/" + group + "/" +
                       info->test_suite_name() + "." + info->name();
     std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;

@@ -2,6 +2,8 @@
 #include "ai/agent_task.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <new>
 #include "ai/ai_combat.h"
 #include "ai/ai_crew.h"
@@ -14,13 +16,26 @@
 #include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
+#include "platform/geometry.h"
 #include "platform/log.h"
+#include "platform/saturate.h"
 #include "systems/plan_check.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
 
 namespace {
+
+// The path danger samples a way every 40 units, this many times at most: 40,960 units, thirty
+// times the galaxy's diagonal.
+constexpr int64_t PATH_DANGER_MAX_STEPS = 1024;
+
+// The length of the way between any two points of the 32-bit plane; distance() itself where the
+// legs fit its arguments.
+int64_t way_length(int64_t dx, int64_t dy) {
+    if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX) return distance(int(dx), int(dy));
+    return int64_t(std::hypot(double(dx), double(dy)));
+}
 
 AgentTaskType g_types[AGENT_TASK_TYPE_COUNT];
 bool g_types_done = false;
@@ -405,7 +420,9 @@ int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player) 
 }
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority) {
-    int32_t value = 0, strength = 0;
+    // Figures, utilities and weights may come from a save at the ends of the range: summed and
+    // weighed in 64 bits, then held to the 32-bit range.
+    int64_t value = 0, strength = 0;
     for (GameObject *obj : task->assignees.items) {
         if (!obj) break;
         if (obj->flags & OBJ_DEAD) continue;
@@ -414,16 +431,17 @@ void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
         value += v;
         strength += s;
     }
-    task->assignee_value = value;
-    task->assignee_strength = strength;
+    task->assignee_value = ai_clamp32(value);
+    task->assignee_strength = ai_clamp32(strength);
     task->priority_bonus = 0;
-    int32_t utility = 0, assigned = 0, needed = 0;
+    int32_t evaluated = 0, assigned = 0, needed = 0;
     const AgentTaskType *t = type_of(task);
-    if (t && t->evaluate) t->evaluate(task, ai, player, &utility, &assigned, &needed);
+    if (t && t->evaluate) t->evaluate(task, ai, player, &evaluated, &assigned, &needed);
+    int64_t utility = evaluated;
     if (task->inherited_utility / 4 > 0) utility += task->inherited_utility / 4;
-    const int32_t w = 100 + (ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);
-    if (w != 100) utility = int32_t(int64_t(utility) * w / 100);
-    task->utility = std::max(utility, 0);
+    const int64_t w = 100 + int64_t(ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);
+    if (w != 100) utility = utility * w / 100;
+    task->utility = int32_t(std::clamp<int64_t>(utility, 0, INT32_MAX));
     task->assigned = std::max(assigned, 0);
     task->needed = std::max(needed, 1);
     if (with_priority) {
@@ -545,19 +563,21 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         const int32_t x0 = int32_t(sx / count), y0 = int32_t(sy / count);
         int32_t tx = 0, ty = 0;
         centre_of(target, &tx, &ty);
-        const int32_t dx = tx - x0, dy = ty - y0;
-        const int32_t d = distance(dx, dy);
+        // Positions from a save may lie anywhere in the 32-bit plane: the way is measured in 64
+        // bits and sampled no further than PATH_DANGER_MAX_STEPS steps, far beyond any galaxy.
+        const int64_t dx = int64_t(tx) - x0, dy = int64_t(ty) - y0;
+        const int64_t d = way_length(dx, dy);
         const ThreatList *threats = ai ? ai->threats : nullptr;
         if (d >= 1) {
-            const int32_t step_x = dx * 40 / d, step_y = dy * 40 / d;
-            const int32_t n = (d - 1) / 40 + 1;
+            const int64_t step_x = dx * 40 / d, step_y = dy * 40 / d;
+            const int64_t n = std::min<int64_t>((d - 1) / 40 + 1, PATH_DANGER_MAX_STEPS);
             int64_t weighted = 0, weights = 0;
-            int32_t x = x0, y = y0;
-            for (int32_t i = 0; i < n; ++i) {
+            int64_t x = x0, y = y0;
+            for (int64_t i = 0; i < n; ++i) {
                 x += step_x;
                 y += step_y;
                 const int32_t w = i == 0 ? 3 : i == 1 ? 2 : 1;
-                weighted += int64_t(threats ? fleet_threat_value(threats, x, y) : 0) * w;
+                weighted += int64_t(threats ? fleet_threat_value(threats, saturate_i32(x), saturate_i32(y)) : 0) * w;
                 weights += w;
             }
             const int64_t danger = weighted / weights / 800;

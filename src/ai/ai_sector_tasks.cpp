@@ -11,6 +11,7 @@
 #include "platform/calendar.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
+#include "platform/saturate.h"
 #include "platform/str.h"
 #include "world/fleet.h"
 #include "world/object.h"
@@ -27,6 +28,8 @@ constexpr int32_t  PILOT_CLASS_GALAXY = 1;
 constexpr int32_t  FEATURE_KIND_RICH = 6;        // a defended sector worth half again as much
 constexpr int64_t  FLEET_SIGHTING_MINUTES = 1440;   // older sightings of incoming fleets are ignored
 constexpr int32_t  ETA_UNREACHABLE = 9999;
+// The closeness is held within this of zero: its cube fits 64 bits.
+constexpr int64_t  SECTOR_CLOSENESS_LIMIT = int64_t(1) << 20;
 
 // Technologies that open the galaxy up, tried in this order.
 constexpr int32_t EXPLORE_RESEARCH[] = {0, 34, 1, 2, 3, 4};
@@ -433,16 +436,21 @@ void sector_task_describe_target(const AgentTask *task, std::string *text) {
 }
 
 void ai_object_centre(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
+    *x = saturate_i32(int64_t(obj->x) + obj->w / 2);
+    *y = saturate_i32(int64_t(obj->y) + obj->h / 2);
 }
 
 int64_t sector_task_closeness(const AgentTask *task, const AiPlayer *ai) {
     const GameObject *sector = data_of(task)->target;
-    if (!sector) return ai->map_diagonal;
-    int32_t x = 0, y = 0;
-    ai_object_centre(sector, &x, &y);
-    return int64_t(ai->map_diagonal) - distance(x - ai->map_centre_x, y - ai->map_centre_y);
+    int64_t q = ai->map_diagonal;
+    if (sector) {
+        int32_t x = 0, y = 0;
+        ai_object_centre(sector, &x, &y);
+        q -= distance(saturate_i32(int64_t(x) - ai->map_centre_x), saturate_i32(int64_t(y) - ai->map_centre_y));
+    }
+    // A map or sector from a save may lie anywhere: the utilities cube the closeness, so it is held
+    // where its cube fits 64 bits, some eight hundred galaxy diagonals.
+    return std::clamp<int64_t>(q, -SECTOR_CLOSENESS_LIMIT, SECTOR_CLOSENESS_LIMIT);
 }
 
 GameObject *sector_task_known(AgentTask *task, const Player *player) {

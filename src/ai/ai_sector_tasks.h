@@ -37,6 +37,7 @@ void   sector_task_describe_target(const AgentTask *task, std::string *text);
 void    ai_object_centre(const GameObject *obj, int32_t *x, int32_t *y);
 // The map diagonal less the distance of the target sector's centre from the AI's map centre;
 // negative for a sector farther than the diagonal. The diagonal when the task has no sector.
+// Held within 2^20 of zero (a damaged save's map or sector lies anywhere).
 int64_t sector_task_closeness(const AgentTask *task, const AiPlayer *ai);
 // The player's copy of the target sector, or null; remembered in the type data.
 GameObject *sector_task_known(AgentTask *task, const Player *player);

@@ -127,6 +127,8 @@ void loading_run_steps(LoadingState *state) {
     if (prefs_load(game) != RES_OK) {
         records_set_default_colors(game);
         state->flags.fetch_or(LOADING_FIRST_RUN, std::memory_order_relaxed);
+    } else if (game) {
+        (void)records_fix_slots(game);
     }
     loading_apply_volumes(game);
     if (game) game->help_topic = 0;

@@ -62,6 +62,7 @@ void install_quit_signals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    file_ignore_size_limit_signal();   // a save past the file-size limit fails instead of killing us
 }
 
 [[noreturn]] void exit_failure() { std::exit(EXIT_STATUS_FAILURE); }

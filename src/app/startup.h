@@ -11,13 +11,13 @@
 //  - With ASTROVANE_FRAME_STATS naming a file, the game loop runs over the frame statistics' clock
 //    and main_shutdown writes the file first (frame_stats.h).
 //  - SIGINT and SIGTERM only set the game loop's atomic quit flag: the loop ends after its frame
-//    and the ordered shut-down runs.
+//    and the ordered shut-down runs. SIGXFSZ is ignored: a save past the file-size limit fails
+//    and says so instead of ending the game.
 //  - Main thread only.
 #include <cstdint>
 #include <string>
+#include "platform/version.h"
 
-constexpr const char *ASTROVANE_VERSION = "5-4f7a19c3";
-constexpr const char *ASTROVANE_BUILD_DATE = "Dec  9 2012";
 constexpr int EXIT_STATUS_FAILURE = 255;   // the shell's view of -1
 
 struct StartupOptions {

@@ -106,7 +106,7 @@ Sprite *beam_frame(const BeamEffect *b, int index) {
     return b->frames[index];
 }
 
-int32_t jitter() { return int32_t(random_magnitude(random_u32()) % 3) - 1; }
+int32_t jitter() { return int32_t(random_magnitude(random_show_u32()) % 3) - 1; }
 
 void beam_step(Effect *e, int32_t dt) {
     BeamEffect *b = static_cast<BeamEffect *>(e);
@@ -140,7 +140,7 @@ void beam_step(Effect *e, int32_t dt) {
             b->phase = 1;
         }
     } else {
-        if (Sprite *s = beam_frame(b, random_range(0, 1))) b->impact_sprite = s;
+        if (Sprite *s = beam_frame(b, random_show_range(0, 1))) b->impact_sprite = s;
         b->fire_ms -= d;
         if (b->fire_ms < 1) b->state |= EFFECT_FINISHED;
     }

@@ -14,7 +14,7 @@
 
 namespace {
 
-int32_t rr(int32_t lo, int32_t hi) { return random_range(lo, hi); }
+int32_t rr(int32_t lo, int32_t hi) { return random_show_range(lo, hi); }
 
 GfxRect rect(int32_t x, int32_t y, int32_t w, int32_t h) {
     return GfxRect{int16_t(std::clamp(x, -32768, 32767)), int16_t(std::clamp(y, -32768, 32767)),

@@ -33,7 +33,7 @@ constexpr int32_t PARTICLES_RING = 16384;
 constexpr int32_t DIM_ALPHA_PERIOD = 4;      // ms per alpha step while dimming
 constexpr int32_t EVASION_LATE_MS = 1800;    // the evasion shimmer turns dim and slow below this
 
-int32_t rr(int32_t lo, int32_t hi) { return random_range(lo, hi); }
+int32_t rr(int32_t lo, int32_t hi) { return random_show_range(lo, hi); }
 
 void set_velocity(Particle *p, int heading, int speed) {
     int ix = 0, iy = 0;

@@ -111,7 +111,7 @@ void portal_play(PortalEffect *p, int anim) {
     const Animation *a = portal_anim(p, anim);
     if (!p->player || !a) return;
     anim_player_start(p->player, a, -1);
-    anim_player_seek(p->player, random_range(0, anim_count(a) - 1));
+    anim_player_seek(p->player, random_show_range(0, anim_count(a) - 1));
     p->frame = anim_player_frame(p->player);
 }
 
@@ -126,7 +126,7 @@ void portal_step_open(PortalEffect *p, int32_t dt) {
         while (p->clock < 1 && p->percent < 100) {
             p->clock += 2;
             p->percent += 1;
-            if (random_range(0, 5) == 0) p->percent += 3;
+            if (random_show_range(0, 5) == 0) p->percent += 3;
         }
         if (p->percent >= 100) {
             p->percent = 100;
@@ -176,16 +176,16 @@ int row_next(const Sprite *img, int x, int y, int dir) {
 
 void scan_wait(PortalEffect *p) {
     p->scan_x = p->scan_y = -1;
-    p->scan_clock = random_range(-2500, -1000);
-    p->scan_step_ms = random_range(6, 30);
-    p->scan_steps = random_range(40, 80);
+    p->scan_clock = random_show_range(-2500, -1000);
+    p->scan_step_ms = random_show_range(6, 30);
+    p->scan_steps = random_show_range(40, 80);
 }
 
 // Places the scan point on the first opaque pixel of a random row (searching down from it) from
 // the left or the right; false when the picture has no opaque pixel.
 bool scan_start(PortalEffect *p, const Sprite *img) {
-    const int dir = random_range(0, 1) ? 1 : -1;
-    const int y0 = random_range(0, img->height - 1);
+    const int dir = random_show_range(0, 1) ? 1 : -1;
+    const int y0 = random_show_range(0, img->height - 1);
     for (int i = 0; i < img->height; ++i) {
         const int y = (y0 + i) % img->height;
         const int x = row_first(img, y, dir);
@@ -324,8 +324,8 @@ void portal_draw(Effect *e, Graphics *gfx, int32_t x, int32_t y) {
     const EffectObjectView view = effect_object_view(p->object);
     if (view.present && view.image && p->colour) {
         Sprite *img = view.image;
-        const int32_t ix = x + view.x + view.w / 2 - img->width / 2 - p->x + random_range(-1, 1);
-        const int32_t iy = y + view.y + view.h / 2 - img->height / 2 - p->y + random_range(-1, 1);
+        const int32_t ix = x + view.x + view.w / 2 - img->width / 2 - p->x + random_show_range(-1, 1);
+        const int32_t iy = y + view.y + view.h / 2 - img->height / 2 - p->y + random_show_range(-1, 1);
         (void)gfx_queue_sprite_silhouette(gfx, img, ix, iy, p->colour->r, p->colour->g, p->colour->b);
         box.add(ix, iy, img->width, img->height);
     }
@@ -393,11 +393,11 @@ void effect_portal_set_object(PortalEffect *p, GameObject *object) {
     if (!p) return;
     p->mode = PORTAL_MODE_OUTLINE;
     p->percent = 100;
-    p->scan_clock = random_range(-2000, -500);
+    p->scan_clock = random_show_range(-2000, -500);
     p->scan_x = p->scan_y = -1;
     p->scan_dir = 1;
-    p->scan_step_ms = random_range(6, 30);
-    p->scan_steps = random_range(40, 80);
+    p->scan_step_ms = random_show_range(6, 30);
+    p->scan_steps = random_show_range(40, 80);
     p->blink = 0;
     p->outline_anim = -1;
     effect_object_release(p->object);

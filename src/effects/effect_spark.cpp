@@ -58,7 +58,7 @@ void spark_free(Effect *e) {
 
 Sprite *random_frame(const SparkEffect *s) {
     if (!s->frames || s->frame_count < 1) return nullptr;
-    return s->frames[random_range(0, s->frame_count - 1)];
+    return s->frames[random_show_range(0, s->frame_count - 1)];
 }
 
 void spark_step(Effect *e, int32_t dt) {
@@ -192,8 +192,8 @@ void effect_spark_build_bolt(SparkEffect *s) {
     int amplitude = SPARK_AMPLITUDE;
     for (int step = last / 2; step >= 1; step /= 2, amplitude /= 2)
         for (int i = step; i < last; i += 2 * step) {
-            s->points_x[i] = (s->points_x[i - step] + s->points_x[i + step]) / 2 + random_range(-amplitude, amplitude);
-            s->points_y[i] = (s->points_y[i - step] + s->points_y[i + step]) / 2 + random_range(-amplitude, amplitude);
+            s->points_x[i] = (s->points_x[i - step] + s->points_x[i + step]) / 2 + random_show_range(-amplitude, amplitude);
+            s->points_y[i] = (s->points_y[i - step] + s->points_y[i + step]) / 2 + random_show_range(-amplitude, amplitude);
         }
 }
 

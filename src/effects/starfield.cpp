@@ -58,8 +58,8 @@ int pixel_bytes() {
 }
 
 void place_randomly(Star *s) {
-    s->x = random_range(1 - s->size, screen_width() - 1);
-    s->y = random_range(1 - s->size, screen_height() - 1);
+    s->x = random_show_range(1 - s->size, screen_width() - 1);
+    s->y = random_show_range(1 - s->size, screen_height() - 1);
 }
 
 void queue_block(Graphics *gfx, const Star *s) {
@@ -89,23 +89,23 @@ void star_free(Star *star) {
 Star *star_create_random() {
     Star *s = new (std::nothrow) Star{};
     if (!s) return nullptr;
-    const int r = random_range(0, 9);
+    const int r = random_show_range(0, 9);
     s->size = r < 6 ? 3 : r == 9 ? 5 : 4;
     int lo = 120, hi = 160;
     if (s->size == 3) {
-        s->parallax = random_range(70, 100);
+        s->parallax = random_show_range(70, 100);
     } else if (s->size == 4) {
         lo = 150;
         hi = 190;
-        s->parallax = random_range(50, 90);
+        s->parallax = random_show_range(50, 90);
     } else {
         lo = 180;
         hi = 210;
-        s->parallax = random_range(30, 80);
+        s->parallax = random_show_range(30, 80);
     }
-    s->red = uint8_t(random_range(lo, hi));
-    s->green = uint8_t(random_range(lo, hi));
-    s->blue = uint8_t(random_range(lo, hi));
+    s->red = uint8_t(random_show_range(lo, hi));
+    s->green = uint8_t(random_show_range(lo, hi));
+    s->blue = uint8_t(random_show_range(lo, hi));
     place_randomly(s);
     const int bytes = pixel_bytes();
     s->pixels = static_cast<uint8_t *>(std::calloc(size_t(s->size) * size_t(s->size), size_t(bytes)));
@@ -117,7 +117,7 @@ Star *star_create_random() {
         for (int col = 0; col < s->size; ++col) {
             const Range p = percent_range(s->size, row, col);
             star_set_pixel(s->pixels + (size_t(row) * size_t(s->size) + size_t(col)) * size_t(bytes), s->red, s->green,
-                           s->blue, random_range(p.lo, p.hi));
+                           s->blue, random_show_range(p.lo, p.hi));
         }
     s->flags = STAR_MOVED;
     s->prev_x = s->x;
@@ -179,16 +179,16 @@ void starfield_scroll(Starfield *sf) {
             place_randomly(s);
         } else if (cx < 1 - size) {
             s->x = W - 1;
-            s->y = random_range(1 - size, H - 1);
+            s->y = random_show_range(1 - size, H - 1);
         } else if (cy < 1 - size) {
             s->y = H - 1;
-            s->x = random_range(1 - size, W - 1);
+            s->x = random_show_range(1 - size, W - 1);
         } else if (cx > W - 1) {
             s->x = 1 - size;
-            s->y = random_range(1 - size, H - 1);
+            s->y = random_show_range(1 - size, H - 1);
         } else if (cy > H - 1) {
             s->y = 1 - size;
-            s->x = random_range(1 - size, W - 1);
+            s->x = random_show_range(1 - size, W - 1);
         } else {
             s->x = cx;
             s->y = cy;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <vector>
 #include "game/alert.h"
 #include "game/encounter.h"
@@ -261,6 +262,23 @@ void count_ark_losses(Game *game, Encounter *enc) {
     else site->feature->defence_kind = -1;
 }
 
+// The owner hears of every ship it lost in the battle, and of what became of its commander: killed
+// aboard, or away in an escape pod.
+void report_losses(Game *game, Encounter *enc, const Player *owner, const GameObject *sector) {
+    const std::string where = sector ? std::string(object_get_name(sector)) + " sector" : "Deep space";
+    for (GameObject *obj : enc->objects->items) {
+        if (!obj) break;
+        const Ship *ship = ship_of(obj);
+        if (!ship || obj->owner_id != owner->id || !(obj->flags & (OBJ_DYING | OBJ_DEAD))) continue;
+        if (ship->ship_flags & SHIP_FLAG_DRONE) continue;
+        std::string text = where + " - Starship " + ship->ship_name + " was destroyed";
+        if (const Officer *pilot = ship->pilot)
+            text += (ship->ship_flags & SHIP_FLAG_POD_ESCAPED) ? "; " + pilot->name + " escaped in a pod"
+                                                                : " with " + pilot->name + " aboard";
+        game_add_alert(game, alert_post_sector_notice(owner->id, sector ? sector->id : 0, "%s", text.c_str()));
+    }
+}
+
 void share_knowledge(Game *game, Encounter *enc, bool had_starbase) {
     const int32_t sides = encounter_side_count(enc);
     GameObject *sector = find_sector(game, enc->sector_id);
@@ -276,6 +294,7 @@ void share_knowledge(Game *game, Encounter *enc, bool had_starbase) {
         }
         if (had_starbase && encounter_get_side_result(enc, side) == ENCOUNTER_RESULT_FIGHTING)
             ++p->enemy_starbases_destroyed;
+        report_losses(game, enc, p, sector);
         player_after_encounter(p);
     }
 }

@@ -416,10 +416,15 @@ namespace {
 constexpr int32_t FIELD_EDGE   = 32;     // a searched object never starts nearer the top or left edge
 constexpr int32_t SEARCH_TRIES = 1024;   // candidates per search radius
 
-int32_t layout_draw(Encounter *enc) {
-    if (enc->rng) return static_cast<int32_t>(rng_next(enc->rng));
+// The generator the layout draws from: the encounter's own, else the Game's third.
+Rng *layout_generator(const Encounter *enc) {
+    if (enc->rng) return enc->rng;
     Game *game = game_get();
-    Rng *rng = game ? game->generators[2] : nullptr;
+    return game ? game->generators[2] : nullptr;
+}
+
+int32_t layout_draw(Encounter *enc) {
+    Rng *rng = layout_generator(enc);
     return rng ? static_cast<int32_t>(rng_next(rng)) : static_cast<int32_t>(random_u32());
 }
 
@@ -535,6 +540,13 @@ void layout_carrier(Encounter *enc) {
 }
 
 }  // namespace
+
+uint32_t encounter_battle_seed(const Encounter *enc) {
+    const Rng *rng = enc ? layout_generator(enc) : nullptr;
+    if (!rng) return 0;
+    Rng copy = *rng;
+    return rng_next(&copy);
+}
 
 void encounter_layout(Encounter *enc) {
     rebuild_if_dirty(enc);

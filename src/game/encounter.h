@@ -128,6 +128,11 @@ GameObject *encounter_find_overlap(const Encounter *enc, int32_t x, int32_t y, i
 void       encounter_register_temp_objects(Encounter *enc);
 
 void       encounter_check_finished(Encounter *enc);   // the end test, against the combat map
+// The seed of the game thread's quick draws for the encounter's battle: the next output of the
+// encounter's generator, or of the Game's layout generator when it has none, read from a copy. A
+// battle then draws from where the saved game stands, whatever was drawn before it, and nothing
+// saved moves.
+uint32_t   encounter_battle_seed(const Encounter *enc);
 int32_t    encounter_get_side_result(const Encounter *enc, uint64_t owner_id);
 const char *encounter_result_text(int32_t result);
 

@@ -161,6 +161,7 @@ void game_clear(Game *game) {
     game->sol_spent = 0;
     game->turn_counter = 0;
     game->autosave_countdown = GAME_AUTOSAVE_TURNS;
+    game->autosave_failure = 0;
 }
 
 void game_clear_players(Game *game) {

@@ -139,6 +139,7 @@ struct Game : ControlRoot {
     uint8_t     slot_blue[GAME_SLOT_COUNT] = {};
     std::string load_file_name;
     int32_t     autosave_countdown = GAME_AUTOSAVE_TURNS;
+    int32_t     autosave_failure = 0;   // the code of an autosave that failed, until a screen told the player
     GameSetup   setup;
     uint64_t    winner_id = 0;
     int32_t     win_kind = WIN_ONLY_SECTOR_HOLDER;

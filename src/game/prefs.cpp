@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <sys/stat.h>
 #include "game/game.h"
 #include "platform/buffer.h"
 #include "platform/files.h"
@@ -26,6 +27,14 @@ Result read_clamped(Buffer *buf, int32_t *field, int32_t lo, int32_t hi) {
     return RES_OK;
 }
 
+void prefs_keep_aside(const std::string &path) {
+    std::string kept;
+    if (Result r = file_keep_aside(path.c_str(), &kept); r != RES_OK)
+        log_write(LOG_GAME, LOG_ERROR, "Failed to keep unreadable preferences \"%s\" aside (%i)", path.c_str(), int(r));
+    else if (!kept.empty())
+        log_write(LOG_GAME, LOG_WARN, "Unreadable preferences kept as \"%s\"", kept.c_str());
+}
+
 }  // namespace
 
 Result game_create_save_directory() {
@@ -40,7 +49,15 @@ Result game_create_save_directory() {
 Result prefs_load(Game *game) {
     const std::string path = prefs_path();
     Buffer *file = nullptr;
-    if (Result r = store_read_file(path.c_str(), 0, &file); r != RES_OK) return r;
+    if (Result r = store_read_file(path.c_str(), 0, &file); r != RES_OK) {
+        // Missing or empty is the first run; anything else there (a FIFO, no permission) is kept.
+        struct stat st;
+        if (r != RES_EMPTY_FILE && ::lstat(path.c_str(), &st) == 0) {
+            log_write(LOG_GAME, LOG_ERROR, "Preferences \"%s\" unreadable (%i)", path.c_str(), int(r));
+            prefs_keep_aside(path);
+        }
+        return r;
+    }
     Result r = buffer_read_i32(file, &game->display_mode);
     if (r == RES_OK) r = read_clamped(file, &game->sound_volume, 0, PREFS_VOLUME_MAX);
     if (r == RES_OK) r = read_clamped(file, &game->music_volume, 0, PREFS_VOLUME_MAX);
@@ -54,7 +71,10 @@ Result prefs_load(Game *game) {
         if (r == RES_OK) r = buffer_read_u8(file, &game->slot_blue[i]);
     }
     buffer_free(file);
-    if (r != RES_OK) log_write(LOG_GAME, LOG_WARN, "Preferences \"%s\" end early (%i)", path.c_str(), int(r));
+    if (r != RES_OK) {
+        log_write(LOG_GAME, LOG_WARN, "Preferences \"%s\" end early (%i)", path.c_str(), int(r));
+        prefs_keep_aside(path);   // the first-run write that follows would replace it
+    }
     return r;
 }
 

@@ -29,7 +29,9 @@ constexpr int32_t PREFS_COMBAT_SPEED_MAX  = 200;
 
 // Reads save-folder "prefs.dat" into the Game. Every value is stored as soon as it is read, so a
 // file that ends early keeps what came before (and returns RES_SHORT_BUFFER). A missing file
-// returns its failure and changes nothing.
+// returns its failure and changes nothing (so does an empty one). A file that is there but
+// cannot be read whole (short, a FIFO, no permission) is moved aside (file_keep_aside) before its
+// failure is returned, so the defaults written after it never replace the only copy.
 Result  prefs_load(Game *game);
 // Writes the Game's preferences and slots into save-folder "prefs.dat", creating the folder first.
 Result  prefs_save(Game *game);

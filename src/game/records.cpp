@@ -2,6 +2,7 @@
 #include "game/records.h"
 
 #include <new>
+#include <sys/stat.h>
 #include "game/game.h"
 #include "game/prefs.h"
 #include "platform/buffer.h"
@@ -58,14 +59,19 @@ Result records_parse(List<PlayerRecord> *list, Buffer *file) {
     return RES_OK;
 }
 
-// The shipped records in place of an unreadable "records.dat"; the bad file is kept beside first.
-void records_recover(Game *game, List<PlayerRecord> *list, const Buffer *bad) {
-    const std::string keep = save_file(RECORDS_BAD_NAME);
-    if (Result r = write_file(keep.c_str(), bad); r != RES_OK)
-        log_write(LOG_GAME, LOG_ERROR, "Failed to keep unreadable player records as \"%s\" (%i)", keep.c_str(),
+// Moves an unreadable "records.dat" out of the way before the shipped records stand in, so the
+// next records_save cannot overwrite the only copy.
+void records_keep_aside(const std::string &path) {
+    std::string kept;
+    if (Result r = file_keep_aside(path.c_str(), &kept); r != RES_OK)
+        log_write(LOG_GAME, LOG_ERROR, "Failed to keep unreadable player records \"%s\" aside (%i)", path.c_str(),
                   int(r));
-    else
-        log_write(LOG_GAME, LOG_WARN, "Unreadable player records kept as \"%s\"", keep.c_str());
+    else if (!kept.empty())
+        log_write(LOG_GAME, LOG_WARN, "Unreadable player records kept as \"%s\"", kept.c_str());
+}
+
+// The shipped records in place of unreadable ones.
+void records_use_shipped(Game *game, List<PlayerRecord> *list) {
     Buffer *shipped = nullptr;
     if (Result r = store_read_file(RECORDS_STORE_PATH, 1, &shipped); r != RES_OK) {
         log_write(LOG_GAME, LOG_ERROR, "Failed to read shipped player records \"%s\" (%i)", RECORDS_STORE_PATH, int(r));
@@ -176,22 +182,34 @@ Result records_load(Game *game) {
     if (!list) return RES_NO_MEMORY;
     const std::string path = save_file(RECORDS_FILE_NAME);
     Buffer *file = nullptr;
-    bool from_store = false;
     if (Result r = store_read_file(path.c_str(), 0, &file); r != RES_OK) {
+        struct stat st;
+        if (r != RES_EMPTY_FILE && ::lstat(path.c_str(), &st) == 0) {   // an empty file holds nothing to lose
+            // Something is there but cannot be read: a FIFO, no permission, a folder, a dangling link.
+            log_write(LOG_GAME, LOG_ERROR, "Player records \"%s\" unreadable (%i)", path.c_str(), int(r));
+            records_keep_aside(path);
+            list_clear(list);
+            records_use_shipped(game, list);
+            return r;
+        }
         log_write(LOG_GAME, LOG_DEBUG, "No player records in \"%s\" (%i), reading the shipped ones", path.c_str(),
                   int(r));
         if (Result s = store_read_file(RECORDS_STORE_PATH, 1, &file); s != RES_OK) return s;
-        from_store = true;
+        const Result res = records_parse(list, file);
+        if (res != RES_OK)
+            log_write(LOG_GAME, LOG_ERROR, "Player records \"%s\" unreadable (%i)", RECORDS_STORE_PATH, int(res));
+        else
+            records_set_default_colors(game);
+        buffer_free(file);
+        return res;
     }
     const Result res = records_parse(list, file);
-    if (res != RES_OK) {
-        log_write(LOG_GAME, LOG_ERROR, "Player records \"%s\" unreadable (%i)",
-                  from_store ? RECORDS_STORE_PATH : path.c_str(), int(res));
-        if (!from_store) records_recover(game, list, file);
-    } else if (from_store) {
-        records_set_default_colors(game);
-    }
     buffer_free(file);
+    if (res != RES_OK) {
+        log_write(LOG_GAME, LOG_ERROR, "Player records \"%s\" unreadable (%i)", path.c_str(), int(res));
+        records_keep_aside(path);
+        records_use_shipped(game, list);
+    }
     return res;
 }
 
@@ -250,8 +268,31 @@ void records_remove(Game *game, uint64_t id) {
     player_record_free(record);
 }
 
+namespace {
+constexpr uint64_t DEFAULT_SLOT_IDS[GAME_SLOT_COUNT] = {1, 2, 6, 7, 0};
+}  // namespace
+
+uint64_t records_default_slot_id(int slot) {
+    return slot >= 0 && slot < GAME_SLOT_COUNT ? DEFAULT_SLOT_IDS[slot] : 0;
+}
+
+int records_fix_slots(Game *game) {
+    int changed = 0;
+    for (int k = 0; k < GAME_SLOT_COUNT; ++k) {
+        uint64_t &id = game->slot_record_ids[k];
+        if (id == 0 || records_find(game, id)) continue;
+        const uint64_t fallback = DEFAULT_SLOT_IDS[k];
+        bool taken = false;
+        for (uint64_t other : game->slot_record_ids) taken = taken || other == fallback;
+        log_write(LOG_GAME, LOG_WARN, "Preferences slot %i names no player record #%llu", k, (unsigned long long)id);
+        id = fallback != 0 && !taken && records_find(game, fallback) ? fallback : 0;
+        ++changed;
+    }
+    return changed;
+}
+
 void records_set_default_colors(Game *game) {
-    static const uint64_t ids[GAME_SLOT_COUNT] = {1, 2, 6, 7, 0};
+    const uint64_t *ids = DEFAULT_SLOT_IDS;
     static const uint8_t colours[GAME_SLOT_COUNT][3] = {
         {210, 100, 10}, {40, 177, 217}, {195, 10, 20}, {134, 50, 249}, {242, 107, 167}};
     for (int i = 0; i < GAME_SLOT_COUNT; ++i) {

@@ -7,8 +7,10 @@
 //    set by every function here that fills the list).
 //  - "records.dat" in the save folder: u32 count, then `count` entries (player_record_write). The
 //    shipped defaults "player/params.dat" in the data store have the same form.
-//  - An unreadable "records.dat" is never lost: it is kept beside as "records.dat.bad" before the
-//    shipped records stand in, so the next records_save cannot overwrite the only copy.
+//  - An unreadable "records.dat" (short, malformed, a FIFO, no permission; an empty one counts as
+//    missing) is never lost: it is moved aside (file_keep_aside: "records.dat.bad", or ".bad.1"
+//    and on when that is taken) before the shipped records stand in, so the next records_save
+//    cannot overwrite the only copy.
 //  - Ids drawn by records_add_new are non-zero and unique among the records.
 //  - Game thread only (the start-up loader thread runs records_load while nothing else reads it).
 //  - Result codes: RES_SHORT_BUFFER (-15) an entry or the count cut short; RES_MALFORMED (-23) a
@@ -93,8 +95,8 @@ Result        player_record_read(PlayerRecord **out, Buffer *buf);
 // Reads save-folder "records.dat", else the shipped "player/params.dat" (then the five new-game
 // slots get their defaults). When neither can be read: that failure, nothing changed. An entry that
 // fails to read leaves the list empty and returns its code; when the bad data came from
-// "records.dat", the file is kept as "records.dat.bad" and the shipped records are loaded in its
-// place (the code of the bad file is still returned).
+// "records.dat", or "records.dat" is there but cannot be read at all, the file is moved aside and
+// the shipped records are loaded in its place (the code of the bad file is still returned).
 Result        records_load(Game *game);
 // Writes every record in list order into save-folder "records.dat", creating the folder first.
 Result        records_save(Game *game);
@@ -106,3 +108,9 @@ uint64_t      records_add_new(Game *game, const char *name);
 void          records_remove(Game *game, uint64_t id);
 // The five new-game slots' default record ids and colours.
 void          records_set_default_colors(Game *game);
+uint64_t      records_default_slot_id(int slot);   // the default record id of slot 0..4; 0 outside
+// The preferences' slot ids that name no record (a damaged "prefs.dat"; a deleted human record)
+// take the slot's default record, or none when that is missing or already in another slot; a
+// slot of id 0 stays empty. Returns how many slots changed. Start-up runs it once both files are
+// read, so the new-game screen never opens on slots of ids that name nothing.
+int           records_fix_slots(Game *game);

@@ -1,5 +1,6 @@
 // Research: queueing, points, completion and effects of the 57 technologies, per player.
 #include <algorithm>
+#include <cstdio>
 #include <new>
 #include "game/alert.h"
 #include "game/game.h"
@@ -232,6 +233,12 @@ void player_complete_tech(Player *player, int32_t tech) {
     if (!valid(tech) || (player->tech_state[tech] & TECH_DONE)) return;
     player->research_points[tech] = tech_cost(tech);
     player_process_research(player);
+}
+
+std::string tech_points_text(int32_t points) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", double(points) / TECH_POINTS_PER_UNIT);
+    return text;
 }
 
 int32_t player_research_days_left(const Player *player, int32_t tech) {

@@ -2,6 +2,7 @@
 // folder.
 #include "game/save.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -473,6 +474,12 @@ Result game_load_file(Game *game, const char *path, int from_store) {
         game_clear(game);
         r = game_read_state(game, buf.get());
     }
+    // The writer leaves nothing after the state: bytes past it mean the file is not one we wrote.
+    if (r == RES_OK && buffer_remaining(buf.get()) > 0) {
+        log_write(LOG_GAME, LOG_ERROR, "Game load of \"%s\" found %lld bytes after the game", path,
+                  (long long)buffer_remaining(buf.get()));
+        r = RES_MALFORMED;
+    }
     buf.reset();
     if (r == RES_OK) r = game_link_objects(game);
     if (r != RES_OK) {
@@ -538,6 +545,40 @@ Result game_list_saves(Game *, List<SaveHeader> **out) {
     if (out) *out = list;
     else list_free(list);
     return r;
+}
+
+void game_list_damaged_saves(List<SaveHeader> *into) {
+    if (!into) return;
+    std::string folder;
+    save_folder_path(&folder);
+    std::vector<std::string> names;
+    if (list_directory(folder.c_str(), &names) != RES_OK) return;
+    // Only the names the game gives its saves: one of them that does not read still takes a number.
+    const auto save_name = [](const std::string &name) {
+        if (name == SAVE_AUTOSAVE_NAME) return true;
+        return name.size() == 7 && name.compare(3, 4, ".sav") == 0 && std::isdigit(uint8_t(name[0])) &&
+               std::isdigit(uint8_t(name[1])) && std::isdigit(uint8_t(name[2]));
+    };
+    for (const std::string &name : names) {
+        if (!save_name(name)) continue;
+        std::string path = folder;
+        path_append(&path, name.c_str());
+        SaveHeader *read = nullptr;
+        if (save_header_read_file(&read, path.c_str()) == RES_OK) {
+            save_header_free(read);
+            continue;
+        }
+        SaveHeader *header = save_header_create();
+        if (!header) return;
+        header->path = std::move(path);
+        header->title = name;
+        header->autosave = name == SAVE_AUTOSAVE_NAME ? 1 : 0;
+        header->damaged = 1;
+        if (list_append(into, header) < 0) {
+            save_header_free(header);
+            return;
+        }
+    }
 }
 
 Result game_find_free_save_slot(std::string *out_path) {

@@ -12,9 +12,12 @@
 //  - Loading: the file is read whole, the header checked, the game cleared, the state read (every
 //    count checked against the bytes left before anything is allocated) and linked. Any failure
 //    after the file was read leaves a cleared game (no players, no objects) and returns its code.
+//    A file with bytes after the state is refused (RES_MALFORMED): a save is exactly what the
+//    writer wrote, so anything appended means it is not one of ours as written.
 //  - Game thread only.
 //  - Result codes: RES_OPEN_FAILED (-6) no such file; RES_SHORT_BUFFER (-15) the file ends inside a
-//    field; RES_WRITE_FAILED (-21); RES_MALFORMED (-23) wrong magic or a negative count or length;
+//    field; RES_WRITE_FAILED (-21); RES_MALFORMED (-23) wrong magic, a negative count or length, or
+//    bytes after the state;
 //    RES_NO_FREE_SAVE_NAME (-45); RES_END_OF_FILE (-46), RES_HEADER_READ_FAILED (-47) while reading
 //    a header straight from a file; RES_NO_LOAD_PENDING (-64); RES_UNRESOLVED_ID (4312) a stored
 //    id of the UI player, combat AI player or current encounter names nothing; the record
@@ -47,6 +50,9 @@ struct SaveHeader {
     int32_t     star_density = 0, starting_tech = 0, galaxy_age = 0, ark_strength = 0;
     int32_t     crew_recruitment = 0, fog_of_war_off = 0;
     int32_t     autosave = 0;
+    // Not in the file: a save-named file whose header does not read. Only path, title (the file's
+    // name) and autosave are set; the screens list it so that it can be deleted or overwritten.
+    int32_t     damaged = 0;
 };
 
 SaveHeader *save_header_create();                 // null when out of memory
@@ -75,6 +81,10 @@ Result game_run_pending_load(Game *game);
 
 // The save folder.
 Result game_list_saves(Game *game, List<SaveHeader> **out);   // the listing's result
+// Appends a damaged header (above) for every save name of the save folder ("000.sav" to
+// "999.sav", "auto.sav") whose header does not read, newest first; a folder that cannot be listed
+// adds nothing.
+void   game_list_damaged_saves(List<SaveHeader> *into);
 Result game_find_free_save_slot(std::string *out_path);       // 0 or RES_NO_FREE_SAVE_NAME
 bool   game_save_directory_exists();                            // (game_create_save_directory: prefs.h)
 std::string game_save_path(const char *name);                 // save folder + "/" + name

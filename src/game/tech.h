@@ -19,6 +19,9 @@ constexpr int     TECH_BONUS_COUNT      = 3;
 constexpr int32_t TECH_POINTS_PER_UNIT  = 400;   // research points are shown in units of 400
 constexpr const char *TECH_PARAMS_PATH  = "tech/params.dat";
 
+// A research rate (points a day) as every panel shows it: units of 400, one decimal.
+std::string tech_points_text(int32_t points);
+
 enum TechEffectKind : int32_t {
     TECH_EFFECT_SYSTEM   = 0,   // value: system type, value2: subtype
     TECH_EFFECT_HULL     = 1,   // value: hull number

@@ -149,12 +149,14 @@ void autosave(Game *game) {
         const Result r = game_create_save_directory();
         if (r != RES_OK) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create game save directory (%i)", r);
+            game->autosave_failure = r;
             return;
         }
     }
     const std::string path = game_save_path(SAVE_AUTOSAVE_NAME);
     const Result r = game_save(game, path.c_str(), SAVE_AUTOSAVE_TITLE, 1, nullptr);
     if (r != RES_OK) log_write(LOG_GAME, LOG_ERROR, "Failed to write autosave file (%i)", r);
+    game->autosave_failure = r;   // a later autosave that works clears an untold failure
 }
 
 }  // namespace

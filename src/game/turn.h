@@ -9,7 +9,8 @@
 //    victory check, visibility, removed objects purged, and every 14th turn the autosave
 //    "auto.sav" in the save folder.
 //  - Sol's draws come from the Game's seventh generator, so they survive a save.
-//  - A failed autosave is logged and the game goes on.
+//  - A failed autosave is logged and the game goes on; its code stays in Game::autosave_failure
+//    until the galaxy screen has told the player (a later autosave that works clears it).
 //  - Game thread only.
 #include <cstdint>
 

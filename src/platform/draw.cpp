@@ -199,7 +199,7 @@ uint32_t noise_rect_32(const uint8_t *payload) {
         uint8_t *px = pixel_at(s, v.x0, y);
         for (int x = v.x0; x < v.x1; ++x, px += 4)
             for (int c = 0; c < 3; ++c)
-                if (max[c]) px[c] = uint8_t(random_range(0, max[c]));
+                if (max[c]) px[c] = uint8_t(random_show_range(0, max[c]));
     }
     return sizeof p;
 }
@@ -232,7 +232,7 @@ uint32_t sprite_outline_32(const uint8_t *payload) {
 
 int jittered(int channel, int jitter) {
     if (!jitter) return channel;
-    int64_t r = int32_t(random_u32());
+    int64_t r = int32_t(random_show_u32());
     return std::clamp(int(channel + std::llabs(r) % (2 * jitter + 1) - jitter), 0, 255);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,28 @@ bool sync_folder(const std::string &folder) {
     bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+// Creates the temporary of a write as a new regular file: never through a link, never opening a
+// FIFO or device (which would block or send the bytes elsewhere). Whatever already holds the name,
+// a killed write's leftover or anything else, is unlinked (which neither follows nor opens it) and
+// the creation tried once more. The descriptor, or -1.
+int open_new_temp(const std::string &temp) {
+    constexpr int FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd;
+        do fd = ::open(temp.c_str(), FLAGS, 0644);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            struct stat st;
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+            ::close(fd);
+            return -1;
+        }
+        if (errno != EEXIST || attempt > 0) return -1;
+        if (::unlink(temp.c_str()) != 0 && errno != ENOENT) return -1;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -77,7 +100,11 @@ Result write_file(const char *path, const Buffer *buffer) {
 Result write_file_bytes(const char *path, const void *data, size_t size) {
     const std::string target = path;
     const std::string temp = target + FILE_TEMP_SUFFIX;
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A FIFO, device or socket under the name is not ours to replace (a folder fails the rename).
+    struct stat st;
+    if (::lstat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode))
+        return RES_WRITE_FAILED;
+    int fd = open_new_temp(temp);
     if (fd < 0) return RES_OPEN_FAILED;
     bool ok = file_write_all(fd, static_cast<const uint8_t *>(data), size);
     ok = ok && ::fsync(fd) == 0;
@@ -90,6 +117,37 @@ Result write_file_bytes(const char *path, const void *data, size_t size) {
     // The new file is in place; a folder that cannot be synced only weakens the crash guarantee.
     (void)sync_folder(parent_folder(target));
     return RES_OK;
+}
+
+Result file_keep_aside(const char *path, std::string *kept) {
+    struct stat st;
+    if (::lstat(path, &st) != 0) return errno == ENOENT ? RES_OK : RES_WRITE_FAILED;
+    for (int n = 0; n < FILE_KEEP_ASIDE_TRIES; ++n) {
+        std::string name = std::string(path) + FILE_KEEP_ASIDE_SUFFIX;
+        if (n > 0) name += "." + std::to_string(n);
+        // Never over an earlier kept copy: the rename refuses a name that is taken.
+        if (::renameat2(AT_FDCWD, path, AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
+            if (kept) *kept = std::move(name);
+            return RES_OK;
+        }
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return RES_WRITE_FAILED;
+        // A file system without the no-replace rename: look first, then rename.
+        if (::lstat(name.c_str(), &st) == 0) continue;
+        if (::rename(path, name.c_str()) != 0) return RES_WRITE_FAILED;
+        if (kept) *kept = std::move(name);
+        return RES_OK;
+    }
+    return RES_WRITE_FAILED;
+}
+
+void file_ignore_size_limit_signal() {
+    // Past the file-size limit the kernel sends SIGXFSZ, which ends the process mid-write; ignored,
+    // the write fails with EFBIG and write_file reports it, the old file untouched.
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGXFSZ, &action, nullptr);
 }
 
 Result list_directory(const char *directory, std::vector<std::string> *out) {

@@ -5,7 +5,11 @@
 //  - Save folder: $XDG_DATA_HOME/Astrovane, else $HOME/.local/share/Astrovane, else ".".
 //  - write_file replaces a file safely: the bytes go to "<name>.tmp" in the same folder, are
 //    synced, renamed over the target, and the folder is synced. On any failure the old file is
-//    untouched and the temporary removed. Every file the game writes goes through it.
+//    untouched and the temporary removed. Every file the game writes goes through it. The
+//    temporary is always made new (never through a link, never a FIFO or device, so a write never
+//    blocks or lands elsewhere); a target that is a FIFO, device or socket is not replaced.
+//  - file_keep_aside moves a file the game cannot read out of the way under a name no earlier
+//    copy holds, so the next write of that name loses nothing.
 //  - list_directory: the plain files of a folder, newest first, equal times by name.
 //  - shell_open only ever starts `xdg-open` with an address beginning "http://" or "https://";
 //    anything else is refused (an address may come from a save file).
@@ -29,12 +33,21 @@ constexpr int32_t FILE_STRING_MAX       = 2097152;   // longest string file_read
 // write_file's temporary name is the target's with this added; one still there after the write
 // ended belongs to a write that was killed.
 constexpr const char *FILE_TEMP_SUFFIX   = ".tmp";
+// file_keep_aside's names: "<name>.bad", then "<name>.bad.1" up to "<name>.bad.99".
+constexpr const char *FILE_KEEP_ASIDE_SUFFIX = ".bad";
+constexpr int FILE_KEEP_ASIDE_TRIES = 100;
 
 // ---- Files and folders ----
 int    save_folder_path(std::string *field);             // sets the field; returns its length (> 0)
 Result make_directory(const char *path);                 // missing parents are created too
 Result write_file(const char *path, const Buffer *buffer);
 Result write_file_bytes(const char *path, const void *data, size_t size);   // the same, from bytes
+// Renames whatever the path names (a file, a link, a FIFO; never followed nor opened) to the first
+// free keep-aside name, stored in *kept when given. RES_OK also when nothing is there (kept then
+// untouched); RES_WRITE_FAILED when it cannot be moved.
+Result file_keep_aside(const char *path, std::string *kept);
+// Makes a write past the process's file-size limit fail instead of ending the process (start-up).
+void   file_ignore_size_limit_signal();
 Result list_directory(const char *directory, std::vector<std::string> *out);  // out may be null
 int    file_open_read(const char *path);                 // a regular file only, never blocking; descriptor, or RES_OPEN_FAILED
 Result file_read_exact(int fd, void *bytes, size_t n);

@@ -11,6 +11,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
+#include "platform/sprite_internal.h"
 
 namespace {
 
@@ -252,7 +253,10 @@ int gfx_thread_main(void *graphics) {
 
 GfxScreen *gfx_screen() { return &g_screen; }
 
-void gfx_screen_attach(SDL_Surface *surface) {
+namespace {
+
+// Points the draw commands at a surface; the pictures' format stays the attached screen's.
+void point_at(SDL_Surface *surface) {
     g_screen = GfxScreen{};
     if (!surface) return;
     g_screen.width = surface->w;
@@ -263,6 +267,13 @@ void gfx_screen_attach(SDL_Surface *surface) {
     g_screen.format = surface->format;
     g_screen.surface = surface;
     set_whole_screen_clip();
+}
+
+}  // namespace
+
+void gfx_screen_attach(SDL_Surface *surface) {
+    point_at(surface);
+    sprite_set_screen_format(surface ? surface->format : nullptr);
 }
 
 void gfx_queue_lock(Graphics *g) { SDL_mutexP(g->queue_mutex); }
@@ -342,14 +353,16 @@ SDL_Surface *gfx_create_surface32(int width, int height) {
 
 Result gfx_replay_frame(Graphics *g, SDL_Surface *target) {
     if (!target) return RES_OUT_OF_RANGE;
-    const GfxScreen saved = g_screen;
-    gfx_screen_attach(target);
+    // The graphics thread reads the screen while it runs a frame, loader threads the pictures'
+    // format: the target is swapped in under the frame lock and the format is left alone.
     SDL_mutexP(g->frame_mutex);
+    const GfxScreen saved = g_screen;
+    point_at(target);
     take_queue(g);
     run_frame(g);
     buffer_clear(&g->frame);
-    SDL_mutexV(g->frame_mutex);
     g_screen = saved;
+    SDL_mutexV(g->frame_mutex);
     return RES_OK;
 }
 

@@ -105,7 +105,7 @@ Result    gfx_start_thread(Graphics *g);
 int       gfx_thread_main(void *graphics);   // the graphics thread's body
 
 GfxScreen *gfx_screen();
-void       gfx_screen_attach(SDL_Surface *surface);   // whole-screen clip; null detaches
+void       gfx_screen_attach(SDL_Surface *surface);   // whole-screen clip and the pictures' format; null detaches
 
 // Queue access for the frame builder (game thread).
 void   gfx_queue_lock(Graphics *g);

@@ -2,6 +2,7 @@
 #include "platform/input.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,14 +16,47 @@ bool key_in_range(const Input *in, int key) {
     return in->keys && key >= 0 && key < in->key_count;
 }
 
-void set_key(Input *in, int key, uint8_t down) {
-    if (key_in_range(in, key)) in->keys[key] = down;
+bool went_down(const Input *in, int key) {
+    return std::find(in->keys_went_down.begin(), in->keys_went_down.end(), key) != in->keys_went_down.end();
+}
+
+void press_key(Input *in, int key) {
+    if (!key_in_range(in, key)) return;
+    in->keys[key] = 1;
+    std::erase(in->keys_up_next, key);
+    if (!went_down(in, key)) in->keys_went_down.push_back(key);
+}
+
+// A key that went down within this poll's events stays down for this frame.
+void release_key(Input *in, int key) {
+    if (!key_in_range(in, key)) return;
+    if (went_down(in, key)) {
+        in->keys[key] = 1;
+        if (std::find(in->keys_up_next.begin(), in->keys_up_next.end(), key) == in->keys_up_next.end())
+            in->keys_up_next.push_back(key);
+        return;
+    }
+    in->keys[key] = 0;
+}
+
+void press_button(Input *in, uint8_t mask) {
+    in->buttons = uint8_t(in->buttons | mask);
+    in->buttons_up_next = uint8_t(in->buttons_up_next & ~mask);
+    in->buttons_went_down = uint8_t(in->buttons_went_down | mask);
+}
+
+void release_button(Input *in, uint8_t mask) {
+    if (in->buttons_went_down & mask) {
+        in->buttons_up_next = uint8_t(in->buttons_up_next | mask);
+        return;
+    }
+    in->buttons = uint8_t(in->buttons & ~mask);
 }
 
 void handle_event(Input *in, const SDL_Event &ev) {
     switch (ev.type) {
-    case SDL_KEYDOWN: set_key(in, ev.key.keysym.sym, 1); break;
-    case SDL_KEYUP:   set_key(in, ev.key.keysym.sym, 0); break;
+    case SDL_KEYDOWN: press_key(in, ev.key.keysym.sym); break;
+    case SDL_KEYUP: release_key(in, ev.key.keysym.sym); break;
     case SDL_MOUSEMOTION:
         in->mouse_x = ev.motion.x;
         in->mouse_y = ev.motion.y;
@@ -30,13 +64,11 @@ void handle_event(Input *in, const SDL_Event &ev) {
     case SDL_MOUSEBUTTONDOWN:
         if (ev.button.button == SDL_BUTTON_WHEELUP) in->wheel -= 1;
         else if (ev.button.button == SDL_BUTTON_WHEELDOWN) in->wheel += 1;
-        else if (ev.button.button >= 1 && ev.button.button <= 8)
-            in->buttons = uint8_t(in->buttons | (1u << (ev.button.button - 1)));
+        else if (ev.button.button >= 1 && ev.button.button <= 8) press_button(in, uint8_t(1u << (ev.button.button - 1)));
         break;
     case SDL_MOUSEBUTTONUP:
         if (ev.button.button == SDL_BUTTON_WHEELUP || ev.button.button == SDL_BUTTON_WHEELDOWN) break;
-        if (ev.button.button >= 1 && ev.button.button <= 8)
-            in->buttons = uint8_t(in->buttons & ~(1u << (ev.button.button - 1)));
+        if (ev.button.button >= 1 && ev.button.button <= 8) release_button(in, uint8_t(1u << (ev.button.button - 1)));
         break;
     default:
         // The window-close request lands here too: the game is left through its own menus.
@@ -87,6 +119,19 @@ void input_poll() {
     in->previous_y = in->mouse_y;
     in->previous_buttons = in->buttons;
     in->wheel = 0;
+    // The taps of the last frame went up between the frames: up now, and up in the frame kept as
+    // the previous one, so that a tap in this frame's events is a press again.
+    in->buttons = uint8_t(in->buttons & ~in->buttons_up_next);
+    in->previous_buttons = uint8_t(in->previous_buttons & ~in->buttons_up_next);
+    in->buttons_up_next = 0;
+    in->buttons_went_down = 0;
+    for (int key : in->keys_up_next)
+        if (key_in_range(in, key)) {
+            in->keys[key] = 0;
+            if (in->previous_keys) in->previous_keys[key] = 0;
+        }
+    in->keys_up_next.clear();
+    in->keys_went_down.clear();
 
     SDL_PumpEvents();
     SDL_Event ev;

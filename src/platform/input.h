@@ -7,10 +7,14 @@
 //  - Key codes are SDL 1.2 key symbols (ASCII for printable keys, 256..272 the keypad, 282.. the
 //    function keys, 303/304 right/left Shift, 305/306 right/left Ctrl). A code outside the
 //    platform's key range is never down.
+//  - A key or button that goes down and up within one frame's events counts as down for that
+//    frame and as up before the next one: a tap shorter than a frame is still a press, and taps
+//    in consecutive frames are one press each.
 //  - Every other event is dropped, the window-close request included: closing the window does
 //    nothing, the game is left through its own menus.
 //  - Main thread only; no lock.
 #include <cstdint>
+#include <vector>
 
 struct Input {
     int32_t  key_count = 0;          // number of key codes the platform reports
@@ -21,6 +25,10 @@ struct Input {
     int32_t  previous_x = 0, previous_y = 0;
     uint8_t  previous_buttons = 0;
     int32_t  wheel = 0;              // this frame: -1 per click up, +1 per click down
+    uint8_t  buttons_up_next = 0;    // buttons tapped this frame: released at the next poll
+    std::vector<int> keys_up_next;   // keys tapped this frame: released at the next poll
+    uint8_t  buttons_went_down = 0;  // buttons that went down in this poll's events
+    std::vector<int> keys_went_down; // keys that went down in this poll's events
 };
 
 constexpr int INPUT_KEY_RSHIFT = 303;

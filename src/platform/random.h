@@ -7,6 +7,10 @@
 //    small generator kept per thread and seeded with random_seed: threads never disturb each
 //    other's sequence. Every thread seeds its own: the main thread from the clock at start-up,
 //    every other thread from random_worker_seed drawn by the thread that starts it.
+//  - What is only seen (effects, particles, jitter, explosions' places and delays) draws from a
+//    second quick generator of the thread, the show draws (random_show_u32, random_show_range): the
+//    game's draws (hits, damage, workers' seeds) come in the battle's order, however many frames
+//    were drawn or animated between them. random_seed seeds both; random_state is the game's alone.
 //  - A 32-bit draw R is used through its magnitude |R as signed|, computed in 64 bits (the
 //    magnitude of 0x80000000 is 2^31): a draw in lo..hi is lo + |R| mod (hi - lo + 1), and a
 //    range of one value (or an empty one) returns lo without drawing.
@@ -117,6 +121,11 @@ uint32_t random_u32();
 int32_t  random_range(int32_t lo, int32_t hi);   // lo..hi inclusive
 // As rng_weighted_index over count weights; count - 1 when the draw passes every weight.
 int      random_weighted_index(const int32_t *weights, int count, int32_t total);
+
+// The show draws: as random_u32 and random_range, from the thread's second quick generator, which
+// no game rule draws from.
+uint32_t random_show_u32();
+int32_t  random_show_range(int32_t lo, int32_t hi);   // lo..hi inclusive
 
 // The dealing state of a bag, whatever its items: a set of item indices, the first `remaining`
 // of which are still to deal.

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -29,6 +30,8 @@ SDL_PixelFormat make_default_format() {
     return f;
 }
 
+std::atomic<SDL_PixelFormat *> g_screen_format{nullptr};
+
 inline uint8_t clamp_byte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 std::string numbered_path(const char *dir, int i) {
@@ -41,8 +44,11 @@ std::string numbered_path(const char *dir, int i) {
 
 SDL_PixelFormat *sprite_pixel_format() {
     static SDL_PixelFormat fallback = make_default_format();
-    return gfx_screen()->format ? gfx_screen()->format : &fallback;
+    SDL_PixelFormat *format = g_screen_format.load(std::memory_order_acquire);
+    return format ? format : &fallback;
 }
+
+void sprite_set_screen_format(SDL_PixelFormat *format) { g_screen_format.store(format, std::memory_order_release); }
 
 bool sprite_make_surface(Sprite *s, const char *name) {
     const SDL_PixelFormat *f = sprite_pixel_format();

@@ -123,8 +123,8 @@ bool mask_random_opaque_pixel(const Sprite *s, int tries, int *x, int *y) {
     if (!s || s->width < 1 || s->height < 1 || s->mask.empty()) return false;
     if (std::none_of(s->mask.begin(), s->mask.end(), [](uint8_t b) { return b != 0; })) return false;
     for (int i = 0; i < tries; ++i) {
-        int px = random_range(0, s->width - 1);
-        int py = random_range(0, s->height - 1);
+        int px = random_show_range(0, s->width - 1);
+        int py = random_show_range(0, s->height - 1);
         if (mask_test(s, px, py)) {
             if (x) *x = px;
             if (y) *y = py;

@@ -363,6 +363,8 @@ void system_info_rows(System *system, List<SystemRow> *rows, int32_t mode);
 // Appends one row; the type files build theirs with it. A null label makes a short row.
 void system_add_row(List<SystemRow> *rows, int32_t icon_type, int32_t icon_frame, const char *label,
                     const std::string &value, int32_t highlight);
+// "1 turn", "2 turns": a count of combat turns as the rows show it.
+std::string system_turns_text(int32_t turns);
 
 // --- save record ------------------------------------------------------------------------------
 

@@ -26,14 +26,18 @@ const char *side_name(int32_t side) {
 
 int32_t side_frame(int32_t side) { return side >= 1 && side <= 3 ? side : 0; }
 
+// A row owns its icon, unreferenced, until a layout places it (the layout takes the pointer out of
+// the row and the panel holds the icon's one reference).
 void row_free(SystemRow *row) {
-    if (row && row->icon) control_release(row->icon);
+    if (row && row->icon && row->icon->refcount <= 0) control_destroy(row->icon);
     delete row;
 }
 
 const SystemTypeOps *ops_of(const System *system) { return system_type_ops(system->type); }
 
 }  // namespace
+
+std::string system_turns_text(int32_t turns) { return str_format("%i turn%s", int(turns), turns == 1 ? "" : "s"); }
 
 void system_add_row(List<SystemRow> *rows, int32_t icon_type, int32_t icon_frame, const char *label,
                     const std::string &value, int32_t highlight) {
@@ -42,7 +46,6 @@ void system_add_row(List<SystemRow> *rows, int32_t icon_type, int32_t icon_frame
     if (!row) return;
     if (!rows->free_fn) list_set_free_fn(rows, row_free);
     row->icon = icon_type > 0 ? image_control_create_frame(icon_type, icon_frame) : nullptr;
-    if (row->icon) control_addref(row->icon);
     row->label = label ? label : "";
     row->value = value;
     row->highlight = highlight;

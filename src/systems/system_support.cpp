@@ -226,7 +226,7 @@ Result jump_action(System *s, int32_t index, std::string *label, int32_t *icon, 
 void boost_details(System *s, List<SystemRow> *rows, const char *label) {
     system_add_row(rows, s->spare, 0, label, str_format("+%i%%", s->value), 0);
     system_add_row(rows, ICON_AP, 0, "AP", str_format("%i", s->ap_cost), 0);
-    system_add_row(rows, ICON_RECHARGE, 0, "Recharge", str_format("%i turns", s->recharge_turns), 0);
+    system_add_row(rows, ICON_RECHARGE, 0, "Recharge", system_turns_text(s->recharge_turns), 0);
 }
 void evasion_details(System *s, List<SystemRow> *rows, int32_t) { boost_details(s, rows, "Beam Evasion"); }
 void damage_details(System *s, List<SystemRow> *rows, int32_t) { boost_details(s, rows, "Beam Damage"); }
@@ -235,7 +235,7 @@ void boost_info(System *s, List<SystemRow> *rows, int32_t) {
 }
 void booster_details(System *s, List<SystemRow> *rows, int32_t) {
     system_add_row(rows, s->spare, 0, "Movement", "+100%", 0);
-    system_add_row(rows, ICON_RECHARGE, 0, "Recharge", str_format("%i turns", s->recharge_turns), 0);
+    system_add_row(rows, ICON_RECHARGE, 0, "Recharge", system_turns_text(s->recharge_turns), 0);
 }
 void booster_info(System *s, List<SystemRow> *rows, int32_t) { system_add_row(rows, s->spare, 0, nullptr, "+100%", 0); }
 void jump_details(System *s, List<SystemRow> *rows, int32_t) {

@@ -72,7 +72,7 @@ void volley_rows(System *system, List<SystemRow> *rows, int32_t mode) {
     weapon_row(rows, "AP", str_format("%i", int(system->ap_cost)), 0);
     const int32_t rounds = mode == 2 ? system->rounds : system->rounds_per_reload;
     weapon_row(rows, "Rounds", str_format("%i", int(rounds)), mode == 2 && rounds < system->rounds_per_reload);
-    weapon_row(rows, "Reload", str_format("%i turns", int(system->recharge_turns)), 0);
+    weapon_row(rows, "Reload", system_turns_text(system->recharge_turns), 0);
 }
 
 int32_t volley_impact(Shot *shot, GameObject *target) { return weapon_projectile_impact(shot, target, 0); }

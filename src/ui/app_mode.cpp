@@ -109,9 +109,11 @@ void app_mode_apply_request() {
     gfx_wait_frame(gfx_get());
 
     if (AppMode *old = valid_id(g_modes.current) ? app_mode_get(g_modes.current) : nullptr) {
+        // The mode lets go of what it borrowed from its controls (hidden panels, selections) while
+        // they still live; only then does the list that holds them go.
+        if (old->leave) old->leave();
         ControlRoot *root = control_root();
         if (root) game_clear_controls(root);
-        if (old->leave) old->leave();
         sound_free_all();
         if (root) root->flags &= ~CONTROL_ROOT_MUSIC_RESTART;
     }

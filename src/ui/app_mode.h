@@ -10,8 +10,8 @@
 //    requests in a frame the last one wins; an id of 5 or more is ignored when made, a negative
 //    one is dropped at the next apply.
 //  - A switch first waits for the graphics thread to finish its current pass (at once when the
-//    thread is not running), then frees the game's controls, leaves the old mode, releases every
-//    loaded sound, enters the new mode and only then makes it current.
+//    thread is not running), then leaves the old mode (its controls still alive), frees the game's
+//    controls, releases every loaded sound, enters the new mode and only then makes it current.
 //  - Main thread only. The frame's draw runs under the graphics queue lock; the switch waits on
 //    the graphics frame condition.
 #include <cstdint>

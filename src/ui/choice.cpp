@@ -38,6 +38,8 @@ void show_label(Control *choice, const std::string &text) {
     panel_add_child(choice, choice->w / 2 - label->w / 2, choice->h / 2 - label->h / 2, CHOICE_LABEL_ID, 1, label);
 }
 
+constexpr int KEY_ESCAPE = 27;
+
 void close_popup(Control *popup) { control_remove(popup); }
 
 Control *popup_row(Control *choice, Control *popup, const ChoiceItem &item, int font) {
@@ -167,6 +169,10 @@ void choice_open(Control *choice) {
     control_set_linked(popup, choice);
     popup->on_away = close_popup;
     popup->on_outside_click = close_popup;
+    // Esc closes the open list and nothing behind it: the list is the innermost thing on screen.
+    control_set_hotkey(popup, KEY_ESCAPE);
+    popup->on_key = close_popup;
+    popup->flags |= CTRL_NO_HINT;
     int y = 0;
     for (const ChoiceItem *item : state->items ? state->items->items : std::vector<ChoiceItem *>{}) {
         if (!item) break;
@@ -178,6 +184,8 @@ void choice_open(Control *choice) {
     int x = 0, sy = 0;
     control_get_screen_position(choice, &x, &sy);
     game_add_control(root, x, sy, CHOICE_POPUP_ID, 0, popup);
+    // Over whatever panel holds the choice: a menu's sub-screen stands on a raised layer.
+    popup->layer = CONTROL_LAYER_POPUP;
     int w = 0, h = 0;
     panel_layout(popup, &w, &h);
     control_set_size(popup, choice->w, choice->h);

@@ -7,6 +7,7 @@
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
+#include "ui/ui_draw.h"
 
 namespace {
 
@@ -77,7 +78,9 @@ void image_control_tooltip_show(Control *c) {
     control_set_size(tip, w + 3, h + 3);
     int sx = 0, sy = 0;
     control_get_screen_position(c, &sx, &sy);
-    control_set_position(tip, sx + c->w / 2 - tip->w / 2, sy + c->h / 2 - tip->h / 2);
+    // Centred on its button, but whole on the screen: a button at the edge keeps its reason readable.
+    control_set_position(tip, std::clamp(sx + c->w / 2 - tip->w / 2, 0, std::max(ui_screen_width() - tip->w, 0)),
+                         std::clamp(sy + c->h / 2 - tip->h / 2, 0, std::max(ui_screen_height() - tip->h, 0)));
     control_set_user_data(tip, c, nullptr);
     tip->layer = CONTROL_LAYER_POPUP;
     // The tooltip keeps its button and goes with it, also when the button is removed while hovered.

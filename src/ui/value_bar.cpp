@@ -249,6 +249,14 @@ void value_bar_set_caption(Control *c) {
     v->caption_h = ui_line_height(v->caption_font);
 }
 
+void value_bar_set_caption_text(Control *c, const char *text) {
+    ValueBar *v = value_bar_of(c);
+    if (!v || !text) return;
+    v->caption = text;
+    v->caption_w = ui_text_width(v->caption_font, text);
+    v->caption_h = ui_line_height(v->caption_font);
+}
+
 void value_bar_set_shade(Control *c, int percent) {
     if (ValueBar *v = value_bar_of(c)) {
         v->flags |= BAR_SHADED;

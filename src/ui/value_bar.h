@@ -61,6 +61,7 @@ void     value_bar_set_colour_stops(Control *ctrl, int n, const int32_t at[], co
                                     const uint8_t b[]);
 void     value_bar_enable_caption(Control *ctrl, int options);   // 1 "%i/%i", 2 right end, 4 centred
 void     value_bar_set_caption(Control *ctrl);                   // rebuilds the caption text
+void     value_bar_set_caption_text(Control *ctrl, const char *text);   // a caption of the owner's; the next value change rebuilds it
 void     value_bar_set_shade(Control *ctrl, int percent);
 void     value_bar_set_min_fill(Control *ctrl);
 void     value_bar_fill_from_right(Control *ctrl);

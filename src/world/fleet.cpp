@@ -15,6 +15,7 @@
 #include "platform/log.h"
 #include "platform/movement_path.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "world/factory.h"
@@ -561,7 +562,10 @@ void fleet_kind_name(Fleet *f) {
         return;
     }
 
-    int32_t best_scan = 0, mass = 0, capacity = 0, piloted = 0, cloak = -1;
+    // The ships' figures may come from a save at the ends of the range: summed and scaled in 64 bits,
+    // held to the 32-bit range.
+    int64_t best_scan = 0, mass = 0, capacity = 0;
+    int32_t piloted = 0, cloak = -1;
     int32_t count = 0;
     for (const GameObject *obj : f->ships.items) {
         if (!obj) break;
@@ -571,15 +575,16 @@ void fleet_kind_name(Fleet *f) {
             cloak = 0;
             continue;
         }
-        const int32_t scan = s->scan_boost > 0 ? s->scan_range * (100 + s->scan_boost) / 100 : s->scan_range;
+        const int64_t scan =
+            s->scan_boost > 0 ? int64_t(s->scan_range) * (100 + int64_t(s->scan_boost)) / 100 : s->scan_range;
         best_scan = std::max(best_scan, scan);
         mass += s->mass;
         capacity += s->capacity_used;
         if (s->pilot) ++piloted;
         if (cloak < 0 || s->boost_b < cloak) cloak = s->boost_b;
     }
-    f->mass = mass;
-    f->capacity_total = capacity;
+    f->mass = saturate_i32(mass);
+    f->capacity_total = saturate_i32(capacity);
     f->piloted_count = piloted;
     f->cloak = count == 0 ? -1 : std::max(cloak, 0);
 
@@ -588,7 +593,7 @@ void fleet_kind_name(Fleet *f) {
     else if (count >= 2) f->display_name = "Squadron";
     else f->display_name = "Ship";
 
-    f->scan_range = std::max(best_scan * FLEET_SCAN_PERCENT / 100, 1);
+    f->scan_range = std::max(saturate_i32(best_scan * FLEET_SCAN_PERCENT / 100), 1);
     f->speed = count > 0 ? ship_list_min_mp(&f->ships) : 0;
 
     if (f->fleet_flags & FLEET_RECOMPOSE) recompose(f);

@@ -2,6 +2,7 @@
 // and the common save record with object references.
 #include "world/object.h"
 
+#include <atomic>
 #include <cstring>
 #include "game/game.h"
 #include "game/object_index.h"
@@ -202,11 +203,16 @@ void object_assign_id(GameObject *obj) {
     if (game) obj->id = game_next_id(game);
 }
 
-void object_add_ref(GameObject *obj) { ++obj->refcount; }
+// A worker's search holds the objects it weighs while the game thread may drop its own holds on
+// them (an effect that ends, a panel that closes): the count changes atomically.
+void object_add_ref(GameObject *obj) {
+    std::atomic_ref<int32_t>(obj->refcount).fetch_add(1, std::memory_order_relaxed);
+}
 
 void object_release(GameObject *obj) {
     if (!obj) return;
-    if (--obj->refcount < 1) object_destroy(obj);
+    const int32_t before = std::atomic_ref<int32_t>(obj->refcount).fetch_sub(1, std::memory_order_acq_rel);
+    if (before <= 1) object_destroy(obj);
 }
 
 void object_destroy(GameObject *obj) {

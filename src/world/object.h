@@ -8,9 +8,9 @@
 //  - Kind-specific behaviour is reached only through the dispatch operations below, which pick the
 //    slot of the object's kind in the operation tables (object_methods.h) and fall back to a
 //    generic behaviour or a fixed result when the slot is empty.
-//  - Reference counts start at 0: the first holder (map, list, fleet) adds the first reference, and
-//    a release that brings the count below 1 destroys the object. Ids come from the game's counter;
-//    an assigned id is never 0.
+//  - Reference counts start at 0: the first holder (map, list, fleet) adds the first reference, and a
+//    release below 1 destroys the object. Only object_add_ref and object_release change the count,
+//    atomically (a worker's search holds references too). Ids come from the game's counter, never 0.
 //  - Save records: every object record begins with the common record (object_write/object_read);
 //    references are an i32 kind and a u64 id, kind 5 meaning none. A reference read from a file is
 //    a header-only stub (OBJ_STUB) until the link step replaces it; an id that does not resolve

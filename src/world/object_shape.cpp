@@ -192,8 +192,8 @@ Result object_contact_point(GameObject *a, GameObject *b, int32_t *out_x, int32_
 
 void object_draw(GameObject *obj, Graphics *graphics, int32_t x, int32_t y) {
     if (obj->flags & OBJ_SHAKING) {
-        x += int32_t(random_magnitude(random_u32()) % 3u) - 1;
-        y += int32_t(random_magnitude(random_u32()) % 3u) - 1;
+        x += int32_t(random_magnitude(random_show_u32()) % 3u) - 1;
+        y += int32_t(random_magnitude(random_show_u32()) % 3u) - 1;
     }
     if (!(x < graphics->width && y < graphics->height && x + obj->w >= 0 && y + obj->h >= 0)) return;
     const ObjectMethods *m = row(obj);

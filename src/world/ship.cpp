@@ -550,14 +550,16 @@ void ship_get_frame_extent(const Ship *ship, int32_t *w, int32_t *h) {
     int32_t max_w = 0, max_h = 0;
     const bool offsets = ship->offset_x && ship->offset_y;
     if (ship->frame_w && ship->frame_h) {
+        // Sizes and offsets come from the parameter file: summed in 64 bits, held to the 32-bit range.
         for (int32_t f = std::max(ship->offset_first, 0); f <= ship->offset_last && f < ship->frame_count; ++f) {
-            int32_t fw = ship->frame_w[f], fh = ship->frame_h[f];
+            int64_t fw = ship->frame_w[f], fh = ship->frame_h[f];
             if (offsets) {
-                fw += table_at(ship->offset_x, f - ship->offset_first);
-                fh += table_at(ship->offset_y, f - ship->offset_first);
+                const int32_t at = saturate_i32(int64_t(f) - ship->offset_first);
+                fw += table_at(ship->offset_x, at);
+                fh += table_at(ship->offset_y, at);
             }
-            max_w = std::max(max_w, fw);
-            max_h = std::max(max_h, fh);
+            max_w = std::max(max_w, saturate_i32(fw));
+            max_h = std::max(max_h, saturate_i32(fh));
         }
     }
     if (w) *w = max_w;

@@ -185,7 +185,7 @@ void destroy(Ship *ship, Player *shooter_player, GameObject *shooter, bool silen
 // A sprite pixel of the current frame that shows, for a small explosion; false when none was found.
 bool opaque_pixel(const Sprite *image, int32_t *x, int32_t *y) {
     for (int32_t t = 0; t < OPAQUE_TRIES; ++t) {
-        const int32_t px = random_range(0, image->width - 1), py = random_range(0, image->height - 1);
+        const int32_t px = random_show_range(0, image->width - 1), py = random_show_range(0, image->height - 1);
         if (mask_test(image, px, py)) {
             *x = px;
             *y = py;
@@ -310,13 +310,13 @@ void ship_on_killed(GameObject *obj) {
     if (ship->death_duration > 0) {
         ship->death_ms = ship->death_duration;
         if (const Sprite *image = frame_image(ship)) {
-            const int32_t n = random_range(10, 20);
+            const int32_t n = random_show_range(10, 20);
             const int32_t latest = 4 * ship->death_duration / 5;
             for (int32_t i = 0; i < n; ++i) {
                 int32_t px = 0, py = 0;
                 if (!opaque_pixel(image, &px, &py)) break;
-                const int32_t delay = latest < 1 ? 0 : random_range(0, latest);
-                explosion(ship->map, ship->x + px, ship->y + py, delay, false, random_magnitude(random_u32()) % 6 == 0);
+                const int32_t delay = latest < 1 ? 0 : random_show_range(0, latest);
+                explosion(ship->map, ship->x + px, ship->y + py, delay, false, random_magnitude(random_show_u32()) % 6 == 0);
             }
         }
         object_shake(ship, ship->death_duration);

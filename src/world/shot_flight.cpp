@@ -32,17 +32,17 @@ void emit(Shot *s, int32_t n, float spread, float speed, int r, int g, int b, in
     for (int32_t i = 0; i < n; ++i) {
         Particle *p = particle_surface_take_free(s->particles);
         if (!p) return;
-        const float ox = float(random_range(-100, 100)) / 100.0f * spread;
-        const float oy = float(random_range(-100, 100)) / 100.0f * spread;
+        const float ox = float(random_show_range(-100, 100)) / 100.0f * spread;
+        const float oy = float(random_show_range(-100, 100)) / 100.0f * spread;
         particle_revive(p, cx + ox, cy + oy);
-        const int32_t angle = random_range(0, 359);
+        const int32_t angle = random_show_range(0, 359);
         int dx = 0, dy = 0;
         rotate_point(angle, int(speed), &dx, &dy);
         p->vx = float(dx);
         p->vy = float(dy);
         p->alpha = 255;
-        p->size = random_range(0, 1);
-        p->life = life + random_range(0, life / 2);
+        p->size = random_show_range(0, 1);
+        p->life = life + random_show_range(0, life / 2);
         p->linger = 40;
         p->timer = p->life;
         colour_fade_start(&p->colour, r, g, b, tr, tg, tb, p->life, 0, 0);
@@ -292,9 +292,9 @@ void shot_update(GameObject *obj, int32_t dt) {
         if (s->subtype == SHOT_TEMPLATE_SLUG && !first_tick && travelling && !quiet()) {
             s->puff_delay -= dt;
             if (s->puff_delay < 1 && s->map) {
-                s->puff_delay = random_range(PUFF_MIN_MS, PUFF_MAX_MS);
+                s->puff_delay = random_show_range(PUFF_MIN_MS, PUFF_MAX_MS);
                 if (ParticleEffect *puff = effect_create_burst_particles()) {
-                    effect_particles_set_delay(puff, random_range(0, BURST_SPREAD_MS));
+                    effect_particles_set_delay(puff, random_show_range(0, BURST_SPREAD_MS));
                     map_add_effect(s->map, puff, s->last_x + s->w / 2, s->last_y + s->h / 2);
                 }
             }

@@ -81,7 +81,7 @@ inline void explosion(ObjectMap *map, int32_t x, int32_t y, int32_t delay_ms) {
     map_add_effect(map, e, x, y);
 }
 
-inline int32_t burst_delay() { return random_range(0, BURST_SPREAD_MS); }
+inline int32_t burst_delay() { return random_show_range(0, BURST_SPREAD_MS); }
 
 // The centre of round i of a volley on the map.
 inline void round_centre(const Shot *s, int32_t i, int32_t *x, int32_t *y) {

@@ -240,6 +240,8 @@ void finish_item(Site *site, Sector *sector) {
             if (built->subtype == SITE_HARVESTER)
                 if (Site *target = sector_find_free_resource_site(sector)) site_set_harvest_target(built, target->id);
             stamp(built->built);
+            for (Officer *recruit : built->officers.items)   // its first recruits enrol as it opens
+                if (recruit) stamp(recruit->hired);
             post(ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
                  str_format("%s sector - %s complete", name_of(sector), name_of(built)));
             sector_refresh_sites(sector);

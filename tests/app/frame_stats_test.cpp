@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include "app/frame_stats.h"
@@ -12,6 +11,61 @@
 #include "test_support.h"
 
 namespace {
+
+// One line of the file, "mode M frames N p50_ms A.BC p99_ms D.EF max_ms G.HI": the mode one digit
+// 0-4, the count digits only, every time digits with exactly two decimals.
+struct StatsLine {
+    int mode = -1;
+    unsigned long long frames = 0;
+    double p50 = 0, p99 = 0, max = 0;
+};
+
+bool all_digits(const std::string &s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool two_decimals(const std::string &s, double *out) {
+    const size_t dot = s.find('.');
+    if (dot == std::string::npos || !all_digits(s.substr(0, dot)) || s.size() - dot != 3 ||
+        !all_digits(s.substr(dot + 1)))
+        return false;
+    *out = std::stod(s);
+    return true;
+}
+
+bool parse_stats_line(const std::string &line, StatsLine *out) {
+    std::istringstream words(line);
+    std::string w[10], extra;
+    for (std::string &word : w)
+        if (!(words >> word)) return false;
+    if (words >> extra) return false;
+    const char *keys[] = {"mode", "frames", "p50_ms", "p99_ms", "max_ms"};
+    for (int k = 0; k < 5; ++k)
+        if (w[2 * k] != keys[k]) return false;
+    if (w[1].size() != 1 || w[1][0] < '0' || w[1][0] > '4' || !all_digits(w[3])) return false;
+    out->mode = w[1][0] - '0';
+    out->frames = std::stoull(w[3]);
+    // The words were split on any white space: the line itself has single spaces only.
+    std::string joined = w[0];
+    for (int k = 1; k < 10; ++k) joined += " " + w[k];
+    return joined == line && two_decimals(w[5], &out->p50) && two_decimals(w[7], &out->p99) &&
+           two_decimals(w[9], &out->max);
+}
+
+TEST(FrameStatistics, TheLineReaderTakesOnlyTheFileForm) {
+    StatsLine l;
+    ASSERT_TRUE(parse_stats_line("mode 2 frames 40 p50_ms 16.60 p99_ms 17.00 max_ms 31.25", &l));
+    EXPECT_EQ(l.mode, 2);
+    EXPECT_EQ(l.frames, 40u);
+    EXPECT_DOUBLE_EQ(l.max, 31.25);
+    for (const char *bad : {"mode 5 frames 40 p50_ms 16.60 p99_ms 17.00 max_ms 31.25",
+                            "mode 2 frames 40 p50_ms 16.6 p99_ms 17.00 max_ms 31.25",
+                            "mode 2 frames -4 p50_ms 16.60 p99_ms 17.00 max_ms 31.25",
+                            "mode 2  frames 40 p50_ms 16.60 p99_ms 17.00 max_ms 31.25",
+                            "mode 2 frames 40 p50_ms 16.60 p99_ms 17.00 max_ms 31.25 more",
+                            "mode 2 frames 40 p50_ms .60 p99_ms 17.00 max_ms 31.25"})
+        EXPECT_FALSE(parse_stats_line(bad, &l)) << bad;
+}
 
 std::unique_ptr<FrameStats> empty_stats() { return std::make_unique<FrameStats>(); }
 
@@ -111,20 +165,19 @@ TEST(FrameStatistics, ProgramWritesItsModesFramesAtShutDownOnlyWhenAsked) {
     const ProgramRun run = run_program(ASTROVANE_BINARY_DIR "/astrovane", {"--store-path", store}, options);
     ASSERT_EQ(run.status, 0) << run.err;
 
-    const std::regex line_form(R"(mode ([0-4]) frames ([0-9]+) p50_ms ([0-9]+\.[0-9]{2}) p99_ms ([0-9]+\.[0-9]{2}) max_ms ([0-9]+\.[0-9]{2}))");
     std::istringstream lines(read_text_file(stats_path));
     std::string line;
     int previous_mode = -1;
     bool loading_seen = false;
     while (std::getline(lines, line)) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(line, m, line_form)) << line;
-        const int mode = std::stoi(m[1]);
+        StatsLine m;
+        ASSERT_TRUE(parse_stats_line(line, &m)) << line;
+        const int mode = m.mode;
         EXPECT_GT(mode, previous_mode) << "one line per mode, in order";
         previous_mode = mode;
-        EXPECT_GT(std::stoull(m[2]), 0u) << line;
-        EXPECT_LE(std::stod(m[3]), std::stod(m[4])) << line;
-        EXPECT_LE(std::stod(m[4]), std::stod(m[5])) << line;
+        EXPECT_GT(m.frames, 0u) << line;
+        EXPECT_LE(m.p50, m.p99) << line;
+        EXPECT_LE(m.p99, m.max) << line;
         loading_seen = loading_seen || mode == APP_MODE_LOADING;
     }
     EXPECT_TRUE(loading_seen) << "the program starts in the loading mode";

@@ -316,21 +316,32 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
             return false;
         }
         game.click(bx, by);
-        GameWindow::pause(500);
         bool shot = false;
-        const DecodedPng aiming = look_now();
+        // The weapon's mode: the panel goes and the enemies in reach are marked. A busy machine
+        // draws it late, so the screen is looked at until it shows, for a few seconds at most.
+        DecodedPng aiming;
+        std::vector<Spot> enemies;
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);;) {
+            aiming = look_now();
+            enemies = status_panel(aiming).ok() ? std::vector<Spot>{} : enemies_near(aiming, colours.rivals, Box{}, sx, sy);
+            if (!enemies.empty() || std::chrono::steady_clock::now() >= until) break;
+            GameWindow::pause(150);
+        }
         if (!status_panel(aiming).ok()) {   // the weapon's mode
-            const std::vector<Spot> enemies = enemies_near(aiming, colours.rivals, Box{}, sx, sy);
             std::cout << " fire: aiming, " << enemies.size() << " enemies;";
             if (shown && !enemies.empty()) *shown = enemies.front();
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
                 if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
                 game.move(enemies[e].x, enemies[e].y);
-                GameWindow::pause(500);
-                // The popup stands left or right of the pointer, as there is room.
+                // The popup stands left or right of the pointer, as there is room; it rates the
+                // shot in green once the pointer has rested (looked at until it does, or 4 s).
                 const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x + 140, enemies[e].y + 24};
-                const DecodedPng rated = look_now();
-                const int green = coloured_in(rated, line, Rgb{0, 220, 0}, 24);
+                int green = 0;
+                for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);;) {
+                    GameWindow::pause(150);
+                    green = coloured_in(look_now(), line, Rgb{0, 220, 0}, 24);
+                    if (green > 20 || std::chrono::steady_clock::now() >= until) break;
+                }
                 std::cout << " enemy at " << enemies[e].x << "," << enemies[e].y << " green " << green << ";";
                 if (green <= 20) {
                     keep_miss("unrated");

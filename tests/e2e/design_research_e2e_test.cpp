@@ -446,18 +446,6 @@ protected:
     DesignResearchEndToEnd() : Road(ROAD) {}
 };
 
-// The game menu's Save game, then Save: the next numbered save is written.
-void save_game(GameWindow &game, const galaxy_road::ScreenProbe::MenuSpots &menu, const std::string &path) {
-    game.key("1");
-    GameWindow::pause(800);
-    game.click(menu.save_game.x, menu.save_game.y);
-    GameWindow::pause(900);
-    game.click(menu.save.x, menu.save.y);
-    ASSERT_TRUE(game.wait_for_log("Save game \"" + path + "\"", 10)) << game.log();
-    GameWindow::pause(4500);   // "Game saved", then the menu goes
-    ASSERT_TRUE(std::filesystem::exists(path));
-}
-
 TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverOfficersAndCorporation) {
     const std::string save_home = dir + "/save";
     write_prefs(save_home, 0);   // no automatic passing
@@ -469,7 +457,7 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     GameWindow game(display, dir, save_home);
     ASSERT_TRUE(game.start("design_research.log"));
     new_game(game);
-    save_game(game, menu, folder + "/000.sav");
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
     RoadProbe probe;
     const RoadPlan plan = probe.road(save_home, folder + "/000.sav");
     ASSERT_FALSE(HasFatalFailure()) << "the probe walked the whole road";
@@ -487,16 +475,16 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     // Research.
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
     game.key("4");
-    GameWindow::pause(900);
-    const DecodedPng tech_list = game.shot(ROAD, "01_technology_list");
+    const DecodedPng tech_list = game.shot_when_changed(ROAD, "01_technology_list", star_map,
+        {0, 40, 512, 740}, 3000, "the technology list at the left");
     EXPECT_GT(pixels_changed(star_map, tech_list, 0, 40, 512, 740), 3000) << "the technology list at the left";
     game.click(plan.tech_row.x, plan.tech_row.y);
-    GameWindow::pause(1200);
-    const DecodedPng detail = game.shot(ROAD, "02_technology_detail");
+    const DecodedPng detail = game.shot_when_changed(ROAD, "02_technology_detail", tech_list,
+        {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.tech_name);
     EXPECT_GT(pixels_changed(tech_list, detail, 0, 40, 1024, 740), 5000) << "the panel of " << plan.tech_name;
     game.click(plan.research.x, plan.research.y);
-    GameWindow::pause(900);
-    const DecodedPng queued = game.shot(ROAD, "03_technology_queued");
+    const DecodedPng queued = game.shot_when_changed(ROAD, "03_technology_queued", detail,
+        {0, 40, 1024, 740}, 200, std::string(plan.tech_name) + " queued");
     EXPECT_GT(pixels_changed(detail, queued, 0, 40, 1024, 740), 200) << plan.tech_name << " queued";
     game.key("Escape");
     GameWindow::pause(600);
@@ -512,8 +500,8 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     GameWindow::pause(1500);
     const DecodedPng sector = game.shot(ROAD, "04_home_sector_panel");
     game.click(plan.yard_icon.x, plan.yard_icon.y);
-    GameWindow::pause(1500);
-    const DecodedPng yard = game.shot(ROAD, "05_shipyard_panel");
+    const DecodedPng yard = game.shot_when_changed(ROAD, "05_shipyard_panel", sector,
+        {0, 40, 1024, 740}, 3000, "the shipyard's panel");
     EXPECT_GT(pixels_changed(sector, yard, 0, 40, 1024, 740), 3000) << "the shipyard's panel";
     game.click(plan.build.x, plan.build.y);
     GameWindow::pause(1500);
@@ -525,16 +513,16 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     game.click(plan.new_design.x, plan.new_design.y);
     GameWindow::pause(1500);
     game.click(plan.hull_card.x, plan.hull_card.y);
-    GameWindow::pause(2500);   // the hull's picture loads
-    const DecodedPng types = game.shot(ROAD, "07_type_chooser");
+    const DecodedPng types = game.shot_when_changed(ROAD, "07_type_chooser", chooser,
+        {0, 40, 1024, 740}, 8000, "the type chooser with a hull picked");   // the hull's picture loads
     EXPECT_GT(pixels_changed(chooser, types, 0, 40, 1024, 740), 8000) << "the type chooser with a hull picked";
     game.click(plan.configure.x, plan.configure.y);
-    GameWindow::pause(2000);
-    const DecodedPng editor = game.shot(ROAD, "08_design_editor");
+    const DecodedPng editor = game.shot_when_changed(ROAD, "08_design_editor", types,
+        {0, 40, 1024, 740}, 5000, "the editor");
     EXPECT_GT(pixels_changed(types, editor, 0, 40, 1024, 740), 5000) << "the editor";
     game.click(plan.engine_card.x, plan.engine_card.y);
-    GameWindow::pause(1000);
-    const DecodedPng picker = game.shot(ROAD, "09_editor_with_the_picker");
+    const DecodedPng picker = game.shot_when_changed(ROAD, "09_editor_with_the_picker", editor,
+        {0, 40, 1024, 740}, 2000, "the picker open on the engine mount");
     EXPECT_GT(pixels_changed(editor, picker, 0, 40, 1024, 740), 2000) << "the picker open on the engine mount";
     game.click(plan.engine_row.x, plan.engine_row.y);
     GameWindow::pause(1200);
@@ -561,8 +549,8 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     const DecodedPng listed = game.shot(ROAD, "12_chooser_with_the_new_design");
     EXPECT_GT(pixels_changed(fitted, listed, 0, 40, 1024, 740), 5000) << "the editor gone, the chooser back";
     game.click(plan.design_row.x, plan.design_row.y);
-    GameWindow::pause(1500);
-    const DecodedPng summary = game.shot(ROAD, "13_design_summary");
+    const DecodedPng summary = game.shot_when_changed(ROAD, "13_design_summary", listed,
+        {0, 40, 1024, 740}, 3000, std::string("the summary of ") + DESIGN_NAME);
     EXPECT_GT(pixels_changed(listed, summary, 0, 40, 1024, 740), 3000) << "the summary of " << DESIGN_NAME;
     game.click(plan.build_design.x, plan.build_design.y);
     GameWindow::pause(1500);
@@ -573,17 +561,17 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     // The officers list and the corporation summary.
     const DecodedPng before_lists = game.shot(ROAD, "15_star_map_again");
     game.key("3");
-    GameWindow::pause(1000);
-    const DecodedPng officers = game.shot(ROAD, "16_officers_list");
+    const DecodedPng officers = game.shot_when_changed(ROAD, "16_officers_list", before_lists,
+        {0, 40, 512, 740}, 3000, "the officers list at the left");
     EXPECT_GT(pixels_changed(before_lists, officers, 0, 40, 512, 740), 3000) << "the officers list at the left";
     game.key("5");
-    GameWindow::pause(1000);
-    const DecodedPng corporation = game.shot(ROAD, "17_corporation_summary");
+    const DecodedPng corporation = game.shot_when_changed(ROAD, "17_corporation_summary", officers,
+        {0, 40, 512, 740}, 3000, "the corporation summary at the left");
     EXPECT_GT(pixels_changed(officers, corporation, 0, 40, 512, 740), 3000) << "the corporation summary at the left";
 
     const galaxy_road::ScreenProbe::MenuSpots again = menu_probe.galaxy_menu(save_home);   // the save screen lists a save
     ASSERT_TRUE(again.save_game.ok() && again.save.ok());
-    save_game(game, again, folder + "/001.sav");
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, again, folder + "/001.sav")) << game.log();
     SaveReader saved;
     const Kept before = saved.read(folder + "/000.sav", plan.tech, plan.yard_id);
     const Kept after = saved.read(folder + "/001.sav", plan.tech, plan.yard_id);
@@ -596,8 +584,5 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     EXPECT_TRUE(after.engine && after.weapon) << "fitted with " << plan.engine_name << " and " << plan.weapon_name;
     EXPECT_EQ(after.yard_item, after.design_id) << "the shipyard builds the new design";
 
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
-    const std::string log = game.log();
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    finish(game);
 }

@@ -271,10 +271,11 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     auto held = [&band] {
         return band_pixels(band, 900, 358, 1024, 410) > 5500 && light_pixels(band, 0, 358, 1024, 410) > 300;
     };
-    for (int i = 0; i < 40 && !held(); ++i) {
-        GameWindow::pause(150);
-        band = game.shot(ROAD, "03_end_of_game_band");
-    }
+    band = game.wait_for_screen("END OF GAME's band across the middle", [&](const DecodedPng &now) {
+        band = now;
+        return held();
+    });
+    game.keep_look(ROAD, "03_end_of_game_band");
     EXPECT_GT(band_pixels(band, 0, 358, 1024, 410), 44000) << "the band across the middle, edge to edge";
     EXPECT_GT(light_pixels(band, 0, 358, 1024, 410), 300) << "END OF GAME in it";
     EXPECT_LT(band_pixels(band, 0, 60, 1024, 340), 500) << "nothing of it above";
@@ -284,11 +285,11 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     auto risen = [&results] {
         return band_pixels(results, 0, 47, 640, 100) > band_pixels(results, 0, 358, 1024, 410) + 20000;
     };
-    for (int i = 0; i < 60 && !risen(); ++i) {
-        GameWindow::pause(200);
-        results = game.shot(ROAD, "04_results");
-    }
-    GameWindow::pause(800);   // the results are built in the frame after the rise
+    results = game.wait_for_screen("the band risen to the top", [&](const DecodedPng &now) {
+        results = now;
+        return risen();
+    });
+    game.settle(results, {0, 40, 1024, 768}, 50);   // the results are built in the frame after the rise
     results = game.shot(ROAD, "04_results");
     EXPECT_GT(band_pixels(results, 0, 47, 640, 100), 20000) << "the band risen to the top, its left part";
     EXPECT_LT(band_pixels(results, 660, 47, 1024, 100), 500) << "slid in from the right";
@@ -296,8 +297,8 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     EXPECT_GT(light_pixels(results, 0, 47, 640, 100), 300) << "the title in the risen band";
 
     game.key("Return");   // "Next"
-    GameWindow::pause(1200);
-    const DecodedPng scores = game.shot(ROAD, "05_scores");
+    const DecodedPng scores = game.shot_when_changed(ROAD, "05_scores", results,
+        {495, 196, 947, 504}, 5000, "the score table replaces the map");
     EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
     EXPECT_GT(band_pixels(scores, 0, 47, 640, 100), 20000) << "the band stays under the table";
 
@@ -305,10 +306,8 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 2)) << game.log();
     GameWindow::pause(1500);
     game.shot(ROAD, "06_title_again");
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
+    finish(game);
     const std::string log = game.log();
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
     EXPECT_EQ(GameWindow::occurrences(log, "Application mode is now 4"), 1);
 
     EXPECT_GT(file_size(records), records_before) << "Main Menu writes the records";

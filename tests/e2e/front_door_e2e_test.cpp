@@ -167,7 +167,7 @@ protected:
         dir = fresh_test_dir("e2e_front_door");
         const std::string why = display.start(dir);
         if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + ROAD);
+        std::filesystem::remove_all(test_output_dir() + "/screens/" + ROAD);
     }
     std::string    dir;
     PrivateDisplay display;
@@ -211,8 +211,11 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         game.click(spots.help_title.x, spots.help_title.y);
         GameWindow::pause(600);
 
+        game.step(ROAD, "About");
         game.key("a");
-        GameWindow::pause(4500);
+        game.wait_for_screen("the About page's link addresses in green", [](const DecodedPng &now) {
+            return pixels_like(now, 526, 730, 1000, 760, 0, 240, 0) > 20;
+        });
         const DecodedPng about = game.shot(ROAD, "06_about");
         EXPECT_GT(pixels_like(about, 526, 730, 1000, 760, 0, 240, 0), 20) << "the link addresses in green";
         game.click(560, 744);   // "More Info"

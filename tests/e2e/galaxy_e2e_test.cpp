@@ -24,7 +24,7 @@ using galaxy_road::pixels_changed;
 constexpr const char *ROAD = "galaxy";
 // Where the busy picture stands: centred 10 pixels over the bottom edge. Only its own square is
 // compared, as the map around it lives (the selection ring, markers, fleets).
-constexpr int BUSY_X0 = 494, BUSY_Y0 = 728, BUSY_X1 = 530, BUSY_Y1 = 766;
+constexpr ScreenBox BUSY{494, 728, 530, 766};
 
 class GalaxyEndToEnd : public galaxy_road::Road {
 protected:
@@ -33,38 +33,40 @@ protected:
 
 TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
     const std::string save_home = dir + "/save";
-    {   // The first run writes the preferences.
-        GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("setup.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        EXPECT_EQ(game.stop(SIGTERM).status, 0);
-    }
-    patch_prefs(save_home, 12, 500);   // the fastest galaxy speed
-    patch_prefs(save_home, 16, 0);     // no automatic passing: the action button is "Next Turn"
+    write_prefs(save_home, 0);   // the fastest galaxy speed; no automatic passing: the action button is "Next Turn"
 
     {   // Five turns.
         GameWindow game(display, dir, save_home, {"ASTROVANE_TEST_WORKER_DELAY_MS=3000"});
-        ASSERT_TRUE(game.start("turns.log"));
+        start(game, "turns.log");
         new_game(game);
         const DecodedPng start = game.shot(ROAD, "01_star_map");
         for (int day = 1; day <= 5; ++day) {
-            game.key("n");
+            game.step(ROAD, "Next Turn " + std::to_string(day));
             if (day == 1) {
-                GameWindow::pause(1500);   // the computer players still think: the busy picture is up
-                const DecodedPng busy = game.shot(ROAD, "02_computer_players_thinking");
-                EXPECT_GT(pixels_changed(start, busy, BUSY_X0, BUSY_Y0, BUSY_X1, BUSY_Y1), 20) << "the busy picture at the bottom";
+                game.key("n");
+                // The computer players still think on their slowed workers: the busy picture comes.
+                // It shows only while they think: the screen it was seen on is the one kept.
+                const DecodedPng busy = game.wait_for_screen("the busy picture at the bottom", [&](const DecodedPng &now) {
+                    return pixels_changed(start, now, BUSY) > 20;
+                });
+                game.keep_look(ROAD, "02_computer_players_thinking");
+                EXPECT_GT(pixels_changed(start, busy, BUSY), 20) << "the busy picture at the bottom";
+                ASSERT_TRUE(game.expect_log("Add 1440 advance minutes", 30, day)) << game.log();
+                game.shot(ROAD, "03_day_in_progress");
+            } else {
+                ASSERT_TRUE(next_turn(game)) << game.log();
             }
-            ASSERT_TRUE(game.wait_for_log("Add 1440 advance minutes", 30, day)) << game.log();
-            if (day == 1) game.shot(ROAD, "03_day_in_progress");
-            GameWindow::pause(1200);   // the day runs out (0.6 s at the fastest speed)
         }
-        const DecodedPng after = game.shot(ROAD, "04_after_five_turns");
+        game.step(ROAD, "the fifth day over");
+        DecodedPng after = game.wait_for_screen("the busy picture gone", [&](const DecodedPng &now) {
+            return pixels_changed(start, now, BUSY) < 20;
+        });
+        wait_for_days_to_stop(game);
+        after = game.shot(ROAD, "04_after_five_turns");
         EXPECT_GT(pixels_changed(start, after, 700, 0, 1024, 40), 20) << "the date in the status bar moved on";
-        EXPECT_LT(pixels_changed(start, after, BUSY_X0, BUSY_Y0, BUSY_X1, BUSY_Y1), 20) << "the busy picture went with the workers";
-        const ProgramRun ended = game.stop(SIGTERM);
-        EXPECT_EQ(ended.status, 0) << ended.err;
+        EXPECT_LT(pixels_changed(start, after, BUSY), 20) << "the busy picture went with the workers";
+        finish(game);
         const std::string log = game.log();
-        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
         EXPECT_EQ(GameWindow::occurrences(log, "Add 1440 advance minutes"), 5) << "one day for each Next Turn";
     }
 
@@ -72,18 +74,19 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
     std::filesystem::remove(save_home + "/Astrovane/auto.sav");
     {   // Pass until the first autosave, Stop, then a sector.
         GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("pass.log"));
+        start(game, "pass.log");
         new_game(game);
+        game.step(ROAD, "Pass");
         game.key("p");
-        ASSERT_TRUE(game.wait_for_log("Add 1440 advance minutes", 30, 3)) << game.log();
+        ASSERT_TRUE(game.expect_log("Add 1440 advance minutes", 30, 3)) << game.log();
         game.shot(ROAD, "05_passing_with_stop");
         const std::string autosave = save_home + "/Astrovane/auto.sav";
-        for (int i = 0; i < 600 && !std::filesystem::exists(autosave); ++i) GameWindow::pause(100);
-        ASSERT_TRUE(std::filesystem::exists(autosave)) << "the 14th day's autosave";
+        ASSERT_TRUE(game.wait_until("the 14th day's autosave", [&] { return std::filesystem::exists(autosave); }, 120));
+        game.step(ROAD, "Stop");
         game.key("s");
-        GameWindow::pause(2500);   // the day under way ends; no new one starts
+        wait_for_days_to_stop(game);   // the day under way ends; no new one starts
         const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
-        GameWindow::pause(2500);
+        GameWindow::pause(2500);       // a while longer, in which no day may start
         EXPECT_EQ(GameWindow::occurrences(game.log(), "Add 1440 advance minutes"), days) << "Stop ends the passing";
         EXPECT_GE(days, 14);
         game.shot(ROAD, "06_stopped");
@@ -94,17 +97,16 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
         EXPECT_NE(look.date, "") << "the autosave's day";
         ASSERT_NE(look.home(), nullptr) << "the UI player's sector on the first screen";
         const galaxy_road::SectorSpot sector = *look.home();
+        game.step(ROAD, "hover and click " + sector.name);
         game.move(sector.x, sector.y);
-        GameWindow::pause(600);
-        const DecodedPng hovered = game.shot(ROAD, "07_sector_hovered");
+        DecodedPng hovered = game.look();
+        game.settle(hovered);
+        hovered = game.shot(ROAD, "07_sector_hovered");
         game.click(sector.x, sector.y);
-        GameWindow::pause(600);
-        const DecodedPng clicked = game.shot(ROAD, "08_sector_clicked");
+        const DecodedPng clicked = game.shot_when_changed(ROAD, "08_sector_clicked", hovered, {0, 40, 1024, 700}, 2000,
+                                                          "the sector's panel");
         EXPECT_GT(pixels_changed(hovered, clicked, 0, 40, 1024, 700), 2000) << "the click opens the sector's panel";
-
-        const ProgramRun ended = game.stop(SIGTERM);
-        EXPECT_EQ(ended.status, 0) << ended.err;
-        EXPECT_EQ(game.log().find("ERROR"), std::string::npos) << game.log();
+        finish(game);
     }
 }
 

@@ -43,19 +43,7 @@ inline void patch_prefs(const std::string &save_home, size_t offset, int32_t val
         .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// Pixels that differ clearly between two screenshots inside a rectangle; -1 when they do not compare.
-inline int pixels_changed(const DecodedPng &a, const DecodedPng &b, int x0, int y0, int x1, int y1) {
-    if (!a.ok || !b.ok || a.width != b.width || a.height != b.height) return -1;
-    int n = 0;
-    for (int y = y0; y < y1 && y < int(a.height); ++y)
-        for (int x = x0; x < x1 && x < int(a.width); ++x) {
-            const size_t at = (size_t(y) * a.width + size_t(x)) * size_t(a.channels());
-            int d = 0;
-            for (int c = 0; c < 3; ++c) d += std::abs(int(a.pixels[at + size_t(c)]) - int(b.pixels[at + size_t(c)]));
-            n += d > 60;
-        }
-    return n;
-}
+using ::pixels_changed;   // screen comparisons live with the window (support/game_window.h)
 
 struct SectorSpot {
     uint64_t    id = 0;
@@ -264,6 +252,39 @@ private:
     }
 };
 
+// Waits until the screen differs from `before` in more than `pixels` pixels of the star map's area
+// and has settled there, then for the moment a control that just showed takes no input.
+inline DecodedPng wait_for_new_screen(GameWindow &game, const DecodedPng &before, const std::string &what,
+                                      int pixels = 3000, int seconds = 30) {
+    const ScreenBox area{0, 40, GFX_WIDTH, GFX_HEIGHT - 40};
+    DecodedPng now = game.wait_for_screen(what, [&](const DecodedPng &png) { return pixels_changed(before, png, area) > pixels; },
+                                          seconds);
+    game.settle(now, area, 100);
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    return now;
+}
+
+// The galaxy's game menu ('1'), its Save game and the save screen's Save, where the probe found
+// them (`menu` has the spots save_game and save): the next numbered save is written at `path`, "Game saved" shows and the menu goes.
+template <class MenuSpots>
+::testing::AssertionResult save_from_menu(GameWindow &game, const MenuSpots &menu, const std::string &path) {
+    game.step(game.road(), "save " + path + " from the game menu");
+    const DecodedPng map = game.look();
+    const DecodedPng game_menu = game.key_until("1", "the game menu", [&](const DecodedPng &now) {
+        return pixels_changed(map, now, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}) > 3000;
+    });
+    wait_for_new_screen(game, map, "the game menu");
+    game.click(menu.save_game.x, menu.save_game.y);
+    wait_for_new_screen(game, game_menu, "the save screen");
+    game.click(menu.save.x, menu.save.y);
+    if (!game.expect_log("Game saved to \"" + path + "\"", 30)) return ::testing::AssertionFailure() << "no save " << path;
+    if (!std::filesystem::exists(path)) return ::testing::AssertionFailure() << path << " is not written";
+    // "Game saved" shows, then the menu goes.
+    const DecodedPng saved = game.look();
+    wait_for_new_screen(game, saved, "the star map again after the save");
+    return ::testing::AssertionSuccess();
+}
+
 // A road's fixture: the tools it needs, a fresh folder, a private X server (the road is skipped
 // without one) and its screenshot folder emptied.
 class Road : public ::testing::Test {
@@ -275,7 +296,7 @@ protected:
         dir = fresh_test_dir((std::string("e2e_") + road).c_str());
         const std::string why = display.start(dir);
         if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + road);
+        std::filesystem::remove_all(test_output_dir() + "/screens/" + road);
     }
     // The first run only writes the preferences; the road then sets the fastest galaxy speed and
     // the auto-pass delay (0: no automatic passing, the action button is "Next Turn").
@@ -289,29 +310,78 @@ protected:
         patch_prefs(save_home, 12, 500);
         patch_prefs(save_home, 16, autopass_ms);
     }
-    // From the title to the star map: 'n' opens the new-game screen, 's' starts with its default players.
-    static void new_game(GameWindow &game) {
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        GameWindow::pause(1500);
-        game.key("n");
-        GameWindow::pause(900);
-        game.key("s");
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-        GameWindow::pause(1500);
+    // The program started in the road's folder; the window and its first mode are waited for.
+    void start(GameWindow &game, const std::string &log_name) {
+        game.step(road, "start " + log_name);
+        ASSERT_TRUE(game.start(log_name)) << "the program or its window did not come: " << game.log();
+        ASSERT_TRUE(game.expect_log("Application mode is now 2")) << game.log();
     }
-    // Pass day after day until the autosave file is (re)written, then Stop and let the day end.
-    static bool pass_until_autosave(GameWindow &game, const std::string &autosave) {
+    // From the title to the star map: 'n' opens the new-game screen, 's' starts with its default
+    // players; the star map is waited for until it has settled.
+    void new_game(GameWindow &game) {
+        game.step(road, "new game from the title");
+        ASSERT_TRUE(game.expect_log("Application mode is now 2")) << game.log();
+        DecodedPng title = game.look();
+        game.settle(title);   // the title's menu has come
+        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+        DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
+            return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
+        });
+        game.settle(setup);
+        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+        game.key("s");
+        ASSERT_TRUE(game.expect_log("Application mode is now 3", 120)) << game.log();
+        enter_galaxy(game);
+    }
+    // The star map has come: its first frames drawn and the panels of the moment settled.
+    void enter_galaxy(GameWindow &game) {
+        DecodedPng map = game.look();
+        game.settle(map, {0, 40, 1024, 728}, 1500);   // the stars twinkle
+        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    }
+    // Next Turn, pressed again when the key came while the last day still ran out; true when the
+    // day began.
+    static bool next_turn(GameWindow &game) {
+        const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
+        for (int tries = 0; tries < 6; ++tries) {
+            game.key("n");
+            if (game.wait_for_log("Add 1440 advance minutes", 10, days + 1)) return true;
+        }
+        ADD_FAILURE() << "road " << game.road() << " " << game.where() << ": no day began after six Next Turns";
+        return false;
+    }
+    // The common end of a road: the program ends cleanly on SIGTERM and logged no error.
+    void finish(GameWindow &game) {
+        game.step(road, "quit on SIGTERM");
+        const ProgramRun ended = game.stop(SIGTERM);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        const std::string log = game.log();
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    }
+    // Pass day after day until the autosave file is (re)written, then Stop and wait until no day
+    // runs any more.
+    bool pass_until_autosave(GameWindow &game, const std::string &autosave) {
+        game.step(road, "pass until the autosave " + autosave);
         const auto before = std::filesystem::exists(autosave) ? std::filesystem::last_write_time(autosave)
                                                               : std::filesystem::file_time_type{};
         game.key("p");
-        bool written = false;
-        for (int i = 0; i < 900 && !written; ++i) {
-            GameWindow::pause(100);
-            written = std::filesystem::exists(autosave) && std::filesystem::last_write_time(autosave) != before;
-        }
+        const bool written = game.wait_until("a new autosave " + autosave, [&] {
+            return std::filesystem::exists(autosave) && std::filesystem::last_write_time(autosave) != before;
+        }, 120);
         game.key("s");
-        GameWindow::pause(2500);
+        wait_for_days_to_stop(game);
         return written;
+    }
+    // After Stop: the day under way runs out and no new one starts (no new day in the log for
+    // longer than a day takes at the fastest speed, 0.6 s, with room for a busy machine).
+    void wait_for_days_to_stop(GameWindow &game) {
+        int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
+        auto quiet_since = std::chrono::steady_clock::now();
+        game.wait_until("the days to stop", [&] {
+            const int now = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
+            if (now != days) days = now, quiet_since = std::chrono::steady_clock::now();
+            return std::chrono::steady_clock::now() - quiet_since > std::chrono::milliseconds(2500);
+        }, 60);
     }
     const char    *road;
     std::string    dir;

@@ -86,8 +86,8 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     GameWindow::pause(800);
     const DecodedPng menu = game.shot(ROAD, "01_game_menu");
     game.click(first.save_game.x, first.save_game.y);
-    GameWindow::pause(900);
-    const DecodedPng save_screen = game.shot(ROAD, "02_save_screen");
+    const DecodedPng save_screen = game.shot_when_changed(ROAD, "02_save_screen", menu,
+        {0, 0, 1024, 768}, 5000, "the save screen in the menu");
     EXPECT_GT(pixels_changed(menu, save_screen, 0, 0, 1024, 768), 5000) << "the save screen in the menu";
     game.click(first.save.x, first.save.y);
     ASSERT_TRUE(game.wait_for_log("Save game \"" + folder + "/000.sav\"", 10)) << game.log();
@@ -102,13 +102,13 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     const ScreenProbe::NewsSpot news = probe.news(save_home, folder + "/000.sav");
     const DecodedPng galaxy = game.shot(ROAD, "04_galaxy_after_saving");
     game.key("6");
-    GameWindow::pause(900);
-    const DecodedPng news_panel = game.shot(ROAD, "05_news_panel");
+    const DecodedPng news_panel = game.shot_when_changed(ROAD, "05_news_panel", galaxy,
+        {0, 400, 512, 730}, 800, "the news panel at the bottom left");
     EXPECT_GT(pixels_changed(galaxy, news_panel, 0, 400, 512, 730), 800) << "the news panel at the bottom left";
     ASSERT_TRUE(news.row.ok()) << "a news row that opens its item after three days";
     game.click(news.row.x, news.row.y);
-    GameWindow::pause(900);
-    const DecodedPng item = game.shot(ROAD, "06_news_item");
+    const DecodedPng item = game.shot_when_changed(ROAD, "06_news_item", news_panel,
+        {262, 184, 762, 584}, 5000, std::string("the item in the middle: ") + news.text);
     EXPECT_GT(pixels_changed(news_panel, item, 262, 184, 762, 584), 5000) << "the item in the middle: " << news.text;
     game.key("Escape");
     GameWindow::pause(600);
@@ -158,10 +158,7 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     galaxy_road::SaveProbe look;
     EXPECT_EQ(look.look(folder + "/001.sav").date, look.look(folder + "/000.sav").date) << "the clock of the game";
 
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
-    const std::string log = game.log();
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    finish(game);
 }
 
 }  // namespace

@@ -610,44 +610,39 @@ private:
     }
 };
 
-// The galaxy's game menu ('1'), its Save game and the save screen's Save, where the probe found
-// them: the next numbered save is written at `path`, "Game saved" shows and the menu goes.
-inline ::testing::AssertionResult save_from_menu(GameWindow &game, const ScreenProbe::MenuSpots &menu,
-                                                 const std::string &path) {
-    game.key("1");
-    GameWindow::pause(800);
-    game.click(menu.save_game.x, menu.save_game.y);
-    GameWindow::pause(900);
-    game.click(menu.save.x, menu.save.y);
-    if (!game.wait_for_log("Save game \"" + path + "\"", 20)) return ::testing::AssertionFailure() << "no save " << path;
-    GameWindow::pause(4500);
-    if (!std::filesystem::exists(path)) return ::testing::AssertionFailure() << path << " is not written";
-    return ::testing::AssertionSuccess();
-}
-
 // From the title to the star map through the load screen where the probe found it: 'l', the first
 // row, Load, "Yes, load", then the news of the moment closed. False when the title never came, the game
 // did not load or the galaxy did not follow.
 inline bool load_from_title(GameWindow &game, const ScreenProbe::LoadSpots &load) {
-    if (!game.wait_for_log("Application mode is now 2")) return false;
+    game.step(game.road(), "load " + load.row_path + " from the title");
+    if (!game.expect_log("Application mode is now 2")) return false;
     // A road may come back to the title and load again: the next load and the next galaxy count.
     const std::string before = game.log();
     const int loads = GameWindow::occurrences(before, "Game load complete, result 0");
     const int galaxies = GameWindow::occurrences(before, "Application mode is now 3");
-    GameWindow::pause(3000);   // the title shows its menu
-    game.key("l");
-    GameWindow::pause(900);
+    DecodedPng title = game.look();
+    game.settle(title);
+    // 'l' is taken once the title shows its menu: pressed again until the load screen comes.
+    game.key_until("l", "the load screen", [&](const DecodedPng &now) {
+        return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
+    });
+    wait_for_new_screen(game, title, "the load screen", 20000);
     game.click(load.row.x, load.row.y);
-    GameWindow::pause(600);
+    DecodedPng picked = game.look();
+    game.settle(picked);
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     game.click(load.load.x, load.load.y);
-    GameWindow::pause(700);
+    wait_for_new_screen(game, picked, "the question before loading", 1000);
     game.click(load.yes.x, load.yes.y);
-    if (!game.wait_for_log("Game load complete, result 0", 30, loads + 1) ||
-        !game.wait_for_log("Application mode is now 3", 60, galaxies + 1))
+    if (!game.expect_log("Game load complete, result 0", 30, loads + 1) ||
+        !game.expect_log("Application mode is now 3", 60, galaxies + 1))
         return false;
-    GameWindow::pause(2500);
+    DecodedPng map = game.look();
+    game.settle(map, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     game.key("Escape");   // the news of the moment
-    GameWindow::pause(600);
+    DecodedPng closed = game.look();
+    game.settle(closed, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
     return true;
 }
 

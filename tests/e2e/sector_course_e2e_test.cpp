@@ -45,8 +45,8 @@ TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive)
 
     const DecodedPng before = game.shot(ROAD, "00_star_map");
     game.click(home.x, home.y);
-    GameWindow::pause(700);
-    const DecodedPng panel = game.shot(ROAD, "01_home_sector_panel");
+    const DecodedPng panel = game.shot_when_changed(ROAD, "01_home_sector_panel", before,
+        {0, 40, 1024, 700}, 2000, "the sector panel opened");
     EXPECT_GT(pixels_changed(before, panel, 0, 40, 1024, 700), 2000) << "the sector panel opened";
 
     game.key("m");
@@ -61,8 +61,8 @@ TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive)
     EXPECT_GT(pixels_changed(before, prompt, 700, 680, 1024, 768), 200) << "the prompt bar and Cancel";
 
     game.move(target.x, target.y);
-    GameWindow::pause(900);
-    const DecodedPng hover = game.shot(ROAD, "04_destination_hover");
+    const DecodedPng hover = game.shot_when_changed(ROAD, "04_destination_hover", prompt,
+        {0, 40, 1024, 680}, 500, "the information panel by the destination");
     EXPECT_GT(pixels_changed(prompt, hover, 0, 40, 1024, 680), 500) << "the information panel by the destination";
     game.click(target.x, target.y);
     GameWindow::pause(600);
@@ -81,9 +81,7 @@ TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive)
     EXPECT_GT(end.ui_ships_at(target.id), 0) << "the ships stand in " << target.name;
     EXPECT_LT(end.ui_ships_at(home.id), ships_home) << "and left home";
 
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
-    EXPECT_EQ(game.log().find("ERROR"), std::string::npos) << game.log();
+    finish(game);
 }
 
 }  // namespace

@@ -308,18 +308,6 @@ public:
 class ShipsEndToEnd : public galaxy_road::Road {
 protected:
     ShipsEndToEnd() : Road(ROAD) {}
-
-    // The game menu's Save game, then Save: the next numbered save is written.
-    static void save_game(GameWindow &game, const ScreenProbe::MenuSpots &menu, const std::string &path) {
-        game.key("1");
-        GameWindow::pause(800);
-        game.click(menu.save_game.x, menu.save_game.y);
-        GameWindow::pause(900);
-        game.click(menu.save.x, menu.save.y);
-        ASSERT_TRUE(game.wait_for_log("Save game \"" + path + "\"", 10)) << game.log();
-        GameWindow::pause(4500);   // "Game saved", then the menu goes
-        ASSERT_TRUE(std::filesystem::exists(path));
-    }
 };
 
 TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
@@ -333,7 +321,7 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     GameWindow game(display, dir, save_home);
     ASSERT_TRUE(game.start("ships.log"));
     new_game(game);
-    save_game(game, menu, folder + "/000.sav");
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
     const RoadPlan plan = probe.road(save_home, folder + "/000.sav");
     ASSERT_TRUE(plan.commander_after.ok()) << "the probe walked the whole road";
     // What the probe saw is what the road asserts on the real program: the slider moved crew to
@@ -352,34 +340,34 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
 
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
     game.key("2");
-    GameWindow::pause(900);
-    const DecodedPng list = game.shot(ROAD, "01_ships_list");
+    const DecodedPng list = game.shot_when_changed(ROAD, "01_ships_list", star_map,
+        {0, 40, 512, 740}, 1500, "the ships list at the left");
     EXPECT_GT(pixels_changed(star_map, list, 0, 40, 512, 740), 1500) << "the ships list at the left";
 
     game.click(plan.row.x, plan.row.y);
-    GameWindow::pause(1200);
-    const DecodedPng details = game.shot(ROAD, "02_ship_details");
+    const DecodedPng details = game.shot_when_changed(ROAD, "02_ship_details", list,
+        {0, 40, 1024, 740}, 8000, std::string("the details of ") + plan.ship_name);
     EXPECT_GT(pixels_changed(list, details, 0, 40, 1024, 740), 8000) << "the details of " << plan.ship_name;
 
     game.click(plan.transfer.x, plan.transfer.y);
-    GameWindow::pause(700);
-    const DecodedPng dialog = game.shot(ROAD, "03_transfer_dialog");
+    const DecodedPng dialog = game.shot_when_changed(ROAD, "03_transfer_dialog", details,
+        {0, 40, 1024, 740}, 300, "the crew transfer in the menu's place");
     EXPECT_GT(pixels_changed(details, dialog, 0, 40, 1024, 740), 300) << "the crew transfer in the menu's place";
     game.click(plan.track.x, plan.track.y);
-    GameWindow::pause(500);
-    const DecodedPng moved = game.shot(ROAD, "04_transfer_slider_moved");
+    const DecodedPng moved = game.shot_when_changed(ROAD, "04_transfer_slider_moved", dialog,
+        {0, 40, 1024, 740}, 20, "the thumb and the two amounts");
     EXPECT_GT(pixels_changed(dialog, moved, 0, 40, 1024, 740), 20) << "the thumb and the two amounts";
     game.click(plan.accept.x, plan.accept.y);
     GameWindow::pause(900);
     const DecodedPng accepted = game.shot(ROAD, "05_transfer_accepted");
 
     game.click(plan.commander.x, plan.commander.y);
-    GameWindow::pause(900);
-    const DecodedPng officer = game.shot(ROAD, "06_officer_detail_panel");
+    const DecodedPng officer = game.shot_when_changed(ROAD, "06_officer_detail_panel", accepted,
+        {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.before.commander);
     EXPECT_GT(pixels_changed(accepted, officer, 0, 40, 1024, 740), 5000) << "the panel of " << plan.before.commander;
     game.click(plan.replace.x, plan.replace.y);
-    GameWindow::pause(900);
-    const DecodedPng assign = game.shot(ROAD, "07_assign_officer");
+    const DecodedPng assign = game.shot_when_changed(ROAD, "07_assign_officer", officer,
+        {0, 40, 1024, 740}, 2000, "the Assign Officer dialog");
     EXPECT_GT(pixels_changed(officer, assign, 0, 40, 1024, 740), 2000) << "the Assign Officer dialog";
     game.click(plan.candidate.x, plan.candidate.y);
     GameWindow::pause(900);
@@ -387,8 +375,8 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     EXPECT_GT(pixels_changed(accepted, picked, plan.row_x, plan.row_y, plan.row_x + plan.row_w, plan.row_y + plan.row_h), 40)
         << "the commander row shows " << plan.candidate_name;
     game.click(plan.commander_after.x, plan.commander_after.y);
-    GameWindow::pause(900);
-    const DecodedPng new_panel = game.shot(ROAD, "09_new_commander_panel");
+    const DecodedPng new_panel = game.shot_when_changed(ROAD, "09_new_commander_panel", picked,
+        {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.candidate_name);
     EXPECT_GT(pixels_changed(picked, new_panel, 0, 40, 1024, 740), 5000) << "the panel of " << plan.candidate_name;
 
     game.key("Escape");
@@ -397,16 +385,13 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     GameWindow::pause(500);
     const ScreenProbe::MenuSpots again = probe.galaxy_menu(save_home);   // the save screen now lists a save
     ASSERT_TRUE(again.save_game.ok() && again.save.ok());
-    save_game(game, again, folder + "/001.sav");
+    ASSERT_TRUE(galaxy_road::save_from_menu(game, again, folder + "/001.sav")) << game.log();
     SaveReader saved;
     const Crews kept = saved.read(folder + "/001.sav", plan.ship_id);
     EXPECT_EQ(saved.read(folder + "/000.sav", plan.ship_id), plan.before) << "the game the probe walked";
     EXPECT_EQ(kept, plan.after) << "the crews as the slider said and " << plan.candidate_name << " in command";
 
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
-    const std::string log = game.log();
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    finish(game);
 }
 
 }  // namespace

@@ -402,9 +402,7 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
     const Rect &sl = plan.ship_list;
     EXPECT_GT(pixels_changed(sector, after, sl.x0, sl.y0, sl.x1, sl.y1), 200) << "a new row in the ship list";
 
-    const ProgramRun ended = game.stop(SIGTERM);
-    EXPECT_EQ(ended.status, 0) << ended.err;
-    EXPECT_EQ(game.log().find("ERROR"), std::string::npos) << game.log();
+    finish(game);
 }
 
 }  // namespace

@@ -100,16 +100,6 @@ protected:
     }
     std::string stats_path() const { return dir + "/frame_stats.txt"; }
 
-    // Next Turn, pressed again when the key came while the last day still ran out; true when the
-    // day began.
-    static bool next_turn(GameWindow &game) {
-        const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
-        for (int tries = 0; tries < 6; ++tries) {
-            game.key("n");
-            if (game.wait_for_log("Add 1440 advance minutes", 10, days + 1)) return true;
-        }
-        return false;
-    }
     // The galaxy menu's Main menu and "Yes, exit": the title comes.
     static bool to_title(GameWindow &game, const galaxy_road::ScreenProbe::MenuSpots &menu, const char *road,
                          const std::string &shot) {
@@ -140,12 +130,15 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(1500);
     const DecodedPng help = game.shot(road, "01_first_run_help");
     EXPECT_EQ(prefs_word(save_home, PREFS_GALAXY_SPEED), 300) << "the first run writes the preferences";
+    game.step(road, "the first run's help closed; the title");
     game.click(door.help_title.x, door.help_title.y);
-    GameWindow::pause(13500);   // the boot log's countdown ends; the tiles reveal the title
-    const DecodedPng title = game.shot(road, "02_title_menu");
+    // The boot log's countdown ends; the tiles reveal the title.
+    const DecodedPng title = game.shot_when_changed(road, "02_title_menu", help, {300, 100, 724, 600}, 20000,
+                                                    "the title revealed", 60);
     EXPECT_GT(pixels_changed(help, title, 300, 100, 724, 600), 20000) << "the help gone, the title revealed";
 
     // Options: the fastest galaxy and combat speeds, written at once.
+    game.step(road, "options");
     game.key("o");
     GameWindow::pause(700);
     game.click(door.galaxy_speed.x, door.galaxy_speed.y);
@@ -163,6 +156,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(700);
 
     // New game: a new player by name in the human slot; the three computer players stay; Start.
+    game.step(road, "new game with a new player");
     game.key("n");
     GameWindow::pause(900);
     game.shot(road, "04_new_game");
@@ -179,8 +173,8 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(900);
     game.shot(road, "05_new_game_with_the_new_player");
     game.key("s");        // "Start"
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-    GameWindow::pause(2000);
+    ASSERT_TRUE(game.expect_log("Application mode is now 3", 120)) << game.log();
+    enter_galaxy(game);
     const DecodedPng star_map = game.shot(road, "06_galaxy");
 
     // The game as it starts, saved from the galaxy menu and read back here: the named player, three
@@ -206,9 +200,11 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     std::cout << "home " << home.name << ", the battle at " << target.name << ", automated defenders: " << target.defenders << "\n";
 
     // Research.
+    game.step(road, "research");
     game.key("4");
-    GameWindow::pause(900);
-    const DecodedPng techs = game.shot(road, "07_technology_list");
+    const DecodedPng techs = game.shot_when_changed(road, "07_technology_list", star_map, {0, 40, 512, 740}, 3000,
+                                                    "the technology list");
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     EXPECT_GT(pixels_changed(star_map, techs, 0, 40, 512, 740), 3000) << "the technology list at the left";
     game.click(plan.tech_row.x, plan.tech_row.y);
     GameWindow::pause(1200);
@@ -224,6 +220,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     }
 
     // A facility at the home starbase, a ship at its shipyard.
+    game.step(road, "a facility and a ship ordered at home");
     game.key("Escape");
     GameWindow::pause(600);
     game.click(home.x, home.y);
@@ -254,6 +251,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(800);
 
     // The home ship sent to the neighbouring sector.
+    game.step(road, "the home ship's course");
     game.click(home.x, home.y);
     GameWindow::pause(900);
     game.key("m");
@@ -265,6 +263,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.shot(road, "12_course_to_the_battle");
 
     // Next Turn until the ship arrives; the sector's automated defences are reported.
+    game.step(road, "Next Turn until the ship arrives");
     const std::string arrived = "arrived at the " + target.name + " sector";
     for (int day = 0; day < 30 && game.log().find(arrived) == std::string::npos; ++day) {
         ASSERT_TRUE(next_turn(game)) << "day " << day + 1 << "\n" << game.log();
@@ -275,6 +274,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.key("Escape");   // the news of the moment
     GameWindow::pause(600);
 
+    game.step(road, "the order to attack");
     // The order to attack them: the sector's view, the ship's fleet panel, Attack. Where each
     // stands comes from the game saved here.
     const galaxy_road::ScreenProbe::MenuSpots menu_again = galaxy_road::ScreenProbe().galaxy_menu(save_home);
@@ -315,15 +315,21 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(3000);
 
     // The next day ends with the battle, which holds the turn for the player.
+    game.step(road, "the day of the battle");
     ASSERT_TRUE(next_turn(game)) << game.log();
-    GameWindow::pause(3000);
-    const DecodedPng met = game.shot(road, "16_encounter_marker");
+    wait_for_days_to_stop(game);
+    DecodedPng met = game.look();
+    game.settle(met, {0, 40, 1024, 700}, 200);
+    met = game.shot(road, "16_encounter_marker");
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     game.key("Tab");
-    GameWindow::pause(900);
-    const DecodedPng dialog = game.shot(road, "17_encounter_dialog");
+    const DecodedPng dialog = game.shot_when_changed(road, "17_encounter_dialog", met, {0, 40, 1024, 700}, 3000,
+                                                     "the encounter dialog");
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     EXPECT_GT(pixels_changed(met, dialog, 0, 40, 1024, 700), 3000) << "the encounter dialog with its battle map";
+    game.step(road, "the battle");
     game.key("e");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 0", 60)) << game.log();
+    ASSERT_TRUE(game.expect_log("Application mode is now 0", 60)) << game.log();
     GameWindow::pause(2500);
     game.shot(road, "18_combat_mode");
 
@@ -344,6 +350,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     GameWindow::pause(600);
 
     // Something built: Next Turn until the facility or the ship is done.
+    game.step(road, "Next Turn until something is built");
     const std::string ship_built = " built in the " + home.name + " sector";
     const auto built = [&] {
         const std::string log = game.log();
@@ -359,6 +366,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const DecodedPng before_save = game.shot(road, "24_star_map_after_the_battle");
 
     // Saved, then back to the title.
+    game.step(road, "saved, then the title");
     const galaxy_road::ScreenProbe::MenuSpots again = galaxy_road::ScreenProbe().galaxy_menu(save_home);
     ASSERT_TRUE(again.save_game.ok() && again.save.ok() && again.main_menu.ok());
     const std::string saved = folder + "/002.sav";
@@ -388,6 +396,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     }
 
     // A game a day before its end, loaded from the title: END OF GAME, results, scores, the title.
+    game.step(road, "a game to its end");
     ASSERT_TRUE(to_title(game, again, road, "28_main_menu_question_again")) << game.log();
     const std::string ending = folder + "/003.sav";
     const std::string winner = galaxy_road::EndingGame().make(ending, ENDING_SEED, "Last day");
@@ -399,23 +408,20 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.shot(road, "29_the_last_day");
     ASSERT_TRUE(next_turn(game)) << game.log();
     ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
-    DecodedPng band;
-    for (int i = 0; i < 40 && band_pixels(band, 0, 358, 1024, 410) < 44000; ++i) {
-        GameWindow::pause(150);
-        band = game.shot(road, "30_end_of_game");
-    }
+    const DecodedPng band = game.wait_for_screen("END OF GAME's band across the middle", [](const DecodedPng &now) {
+        return band_pixels(now, 0, 358, 1024, 410) > 44000;
+    });
+    game.keep_look(road, "30_end_of_game");
     EXPECT_GT(band_pixels(band, 0, 358, 1024, 410), 44000) << "END OF GAME's band across the middle";
-    DecodedPng results;
-    for (int i = 0; i < 60 && band_pixels(results, 0, 47, 640, 100) < 20000; ++i) {
-        GameWindow::pause(200);
-        results = game.shot(road, "31_results");
-    }
-    GameWindow::pause(800);   // the results are built in the frame after the rise
+    DecodedPng results = game.wait_for_screen("the band risen to the top", [](const DecodedPng &now) {
+        return band_pixels(now, 0, 47, 640, 100) > 20000;
+    });
+    game.settle(results, {0, 40, 1024, 768}, 50);   // the results are built in the frame after the rise
     results = game.shot(road, "31_results");
     EXPECT_GT(band_pixels(results, 0, 47, 640, 100), 20000) << "the band risen to the top";
     game.key("Return");   // "Next"
-    GameWindow::pause(1200);
-    const DecodedPng scores = game.shot(road, "32_scores");
+    const DecodedPng scores = game.shot_when_changed(road, "32_scores", results, {495, 196, 947, 504}, 5000,
+                                                     "the score table");
     EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
     game.key("Return");   // "Main Menu"
     ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 4)) << game.log();
@@ -423,6 +429,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.shot(road, "33_title_after_the_end");
 
     // Quit.
+    game.step(road, "quit");
     game.key("q");
     GameWindow::pause(700);
     game.shot(road, "34_quit_question");
@@ -439,7 +446,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
         << "title, galaxy, combat, galaxy, title, the loaded game, title, the last day, the end, title";
 
     // The frame statistics, when the program writes them.
-    const std::string out = std::string(ASTROVANE_BINARY_DIR) + "/test-output/screens/" + road + "/frame_times.txt";
+    const std::string out = test_output_dir() + "/screens/" + road + "/frame_times.txt";
     if (std::filesystem::exists(stats_path())) {
         std::cout << read_text_file(stats_path());
         std::filesystem::copy_file(stats_path(), out, std::filesystem::copy_options::overwrite_existing);

@@ -228,6 +228,25 @@ TEST_F(ParticleEffects, TheStartDelayHoldsEverythingAndTheSoundPlaysOnceAfterIt)
     effect_free(e);
 }
 
+// However many frames an effect lives, emits and is drawn, the game's draws stay where they stand.
+TEST_F(ParticleEffects, EveryKindLivesAndDrawsOnShowDrawsAlone) {
+    random_seed(5);
+    const uint64_t game_draws = random_state();
+    ParticleEffect *kinds[] = {effect_create_boost_particles(12), effect_create_damage_boost_particles(12),
+                               effect_create_blast_particles(12), effect_create_explosion_particles(),
+                               effect_create_large_explosion_particles(), effect_create_evasion_particles(12),
+                               effect_create_burst_particles()};
+    for (ParticleEffect *e : kinds) {
+        ASSERT_NE(e, nullptr);
+        for (int t = 0; t < 60; ++t) {
+            effect_update(e, 20);
+            draw_alone(e, 100, 100);
+        }
+        EXPECT_EQ(random_state(), game_draws) << "kind " << e->kind;
+        effect_free(e);
+    }
+}
+
 TEST_F(ParticleEffects, EveryKindDrawsLightAroundItsAnchor) {
     ParticleEffect *kinds[] = {effect_create_boost_particles(12), effect_create_damage_boost_particles(12),
                                effect_create_blast_particles(12), effect_create_explosion_particles(),

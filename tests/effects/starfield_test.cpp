@@ -109,6 +109,7 @@ TEST_F(Stars, OnePixelPastAnEdgeReentersAtTheOpposite) {
 }
 
 TEST_F(Stars, AJumpOfHundredsOfPixelsScattersTheStar) {
+    const uint64_t game_draws = random_state();
     for (int round = 0; round < 50; ++round) {
         Star *s = only_star(100, 100, 3, 1);
         scroll(600, 0);
@@ -118,6 +119,7 @@ TEST_F(Stars, AJumpOfHundredsOfPixelsScattersTheStar) {
         EXPECT_LE(s->y, H - 1);
         EXPECT_TRUE(s->flags & STAR_MOVED);
     }
+    EXPECT_EQ(random_state(), game_draws) << "the stars scatter on show draws";
 }
 
 TEST_F(Stars, PaintingARectangleNoStarOverlapsQueuesNothing) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <tuple>
 #include "game/alert.h"
+#include "game/officer.h"
 #include "platform/calendar.h"
 #include "platform/log.h"
 #include "test_support.h"
@@ -265,6 +266,44 @@ TEST_F(Autocombat, AFightToTheEndLeavesTheVictorInTheSectorAndPaysItTheSalvage) 
     EXPECT_FALSE(in_sector_list(here, b1));
     EXPECT_NE(player_known_object_by_id(red, here->id), nullptr) << "the sides learn the sector";
     EXPECT_NE(player_known_object_by_id(blue, r1->id), nullptr) << "and the ships that are left";
+}
+
+// A ship lost in battle is news for its owner, and so is its commander's fate.
+TEST_F(Autocombat, ALostShipAndItsCommanderAreNewsForTheirOwner) {
+    use_gunners();
+    Sector *here = sector(1000, 1000);
+    here->label = "Tarsus";
+    sector(1300, 1000, BLUE);
+    Ship *r1 = gunship(red, here);
+    Ship *b1 = hauler(blue, here);
+    Ship *b2 = hauler(blue, here);
+    b1->ship_name = "Kestrel";
+    b2->ship_name = "Heron";
+    Officer *pilot = officer_create();
+    ASSERT_NE(pilot, nullptr);
+    pilot->id = 9001;
+    pilot->owner_id = BLUE;
+    pilot->name = "Ada Kline";
+    player_add_officer(blue, pilot);
+    ship_set_pilot(b1, pilot);
+    b1->escape_chance = 0;   // no pod: the commander goes down with the ship
+    game->ui_player_id = BLUE;   // the news kept is the UI player's
+    game_clear_alerts(game);
+    Encounter *enc = battle(here, {r1, b1, b2});
+    enc->field_w = 440;
+    enc->field_h = 440;
+    encounter_layout(enc);
+
+    encounter_autocombat(enc);
+
+    ASSERT_TRUE(b1->flags & OBJ_DEAD);
+    ASSERT_TRUE(b2->flags & OBJ_DEAD);
+    std::vector<std::string> news;
+    for (const Alert *a : game->alerts->items)
+        if (a && a->kind != ALERT_DAY_HEADER) news.push_back(a->text);
+    EXPECT_EQ(news, (std::vector<std::string>{"Tarsus sector - Starship Kestrel was destroyed with Ada Kline aboard",
+                                              "Tarsus sector - Starship Heron was destroyed"}));
+    EXPECT_EQ(player_find_officer(blue, pilot->id), nullptr) << "the commander is lost with the ship";
 }
 
 TEST_F(Autocombat, TheVictorIsTheSideStillOnTheFieldNotTheHolderThatRetreatedFromIt) {

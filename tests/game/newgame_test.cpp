@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include "game/alert.h"
 #include "game/officer.h"
 #include "platform/calendar.h"
 #include "world/object.h"
@@ -309,6 +310,33 @@ protected:
     Player *human = nullptr;
     Site *base = nullptr, *world = nullptr;
 };
+
+// What a new player reads on the first day: its officers were hired at their posts, its first ship
+// was built today, and nobody has fought a battle yet.
+TEST_F(HomeIntake, TheFirstDaysOfficersAndShipCarryTodaysRecords) {
+    Sector *home = sector_of(game_nearest_owned_sector(game, 0, 0, human->id));
+    ASSERT_NE(home, nullptr);
+    int hires = 0;
+    for (const Alert *alert : game->alerts->items) {
+        if (!alert) break;
+        if (alert->target_player_id != human->id || alert->text.find("was hired") == std::string::npos) continue;
+        ++hires;
+        EXPECT_EQ(alert->text.find("(deep space)"), std::string::npos) << alert->text;
+        EXPECT_NE(alert->text.find("(" + std::string(object_get_name(home)) + " sector)"), std::string::npos) << alert->text;
+    }
+    EXPECT_EQ(hires, 2) << "the first ship's commander and the starbase's";
+    int ships = 0;
+    for (GameObject *o : human->objects.items) {
+        const Ship *ship = ship_of(o);
+        if (!ship) continue;
+        ++ships;
+        ASSERT_NE(ship->built_date, nullptr);
+        EXPECT_EQ(ship->built_date->minutes, game->clock->minutes) << "built on the first day";
+        ASSERT_NE(ship->pilot, nullptr);
+        EXPECT_EQ(ship->pilot->battles, 0) << "no battle fought yet";
+    }
+    EXPECT_EQ(ships, 1);
+}
 
 // A week of the real clock: the home starbase takes in the crew its intake figure shows, and the
 // people come off the home world.

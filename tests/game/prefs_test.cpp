@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <tuple>
 #include "game/game.h"
 #include "game/prefs.h"
@@ -130,6 +132,35 @@ TEST_F(PrefsFile, AMissingOrEmptyFileFailsAndChangesNothing) {
     EXPECT_EQ(prefs_load(game), RES_EMPTY_FILE);
     EXPECT_EQ(game->sound_volume, 33);
     EXPECT_EQ(game->galaxy_speed, 300);
+}
+
+TEST_F(PrefsFile, AnUnreadableFileIsKeptAsideBeforeTheDefaultsAreWrittenInItsPlace) {
+    Bytes file;
+    file.words({1, 64, 32, 200, 1000, 80}).u32(0xAAAAAAAA);   // cut inside the first slot
+    write_prefs(file.v);
+    EXPECT_EQ(prefs_load(game), RES_SHORT_BUFFER);
+    ASSERT_EQ(prefs_save(game), RES_OK);   // the first run's write
+    EXPECT_EQ(read_whole(save.file("prefs.dat.bad")), file.v);
+    EXPECT_EQ(read_whole(save.file("prefs.dat")).size(), 79u);
+}
+
+TEST_F(PrefsFile, AFifoUnderTheNameNeitherBlocksNorIsReplacedWithoutTrace) {
+    ASSERT_EQ(make_directory(save.folder().c_str()), RES_OK);
+    ASSERT_EQ(::mkfifo(save.file("prefs.dat").c_str(), 0644), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(5);   // a blocked open ends the child by its alarm
+        ::_exit(prefs_load(game) == RES_OPEN_FAILED && prefs_save(game) == RES_OK ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    struct stat st;
+    ASSERT_EQ(::lstat(save.file("prefs.dat.bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(read_whole(save.file("prefs.dat")).size(), 79u);
 }
 
 TEST_F(PrefsFile, ASaveFolderThatCannotBeMadeIsReportedAndNothingIsWritten) {

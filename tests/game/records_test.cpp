@@ -2,6 +2,8 @@
 // the shipped records, and the list operations.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <set>
 #include <tuple>
 #include "game/game.h"
@@ -219,6 +221,51 @@ TEST_F(RecordsFile, AnEmptyFileCountsAsMissingAndACountCutShortIsUnreadable) {
     EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
     EXPECT_EQ(read_whole(save.file("records.dat.bad")), (std::vector<uint8_t>{0, 0, 1}));
     EXPECT_EQ(names().size(), 2u);
+}
+
+TEST_F(RecordsFile, ARecordsFileThatCannotBeOpenedIsMovedAsideBeforeTheFirstSaveWritesANewOne) {
+    ASSERT_EQ(make_directory(save.folder().c_str()), RES_OK);
+    // A FIFO (never opened: reading it would wait for a writer), then a folder, under the name.
+    ASSERT_EQ(::mkfifo(save.file("records.dat").c_str(), 0644), 0);
+    EXPECT_NE(records_load(game), RES_OK);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Shipped human", "Shipped corp"}));
+    ASSERT_EQ(records_save(game), RES_OK);
+    struct stat st;
+    ASSERT_EQ(::lstat(save.file("records.dat.bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ASSERT_EQ(::unlink(save.file("records.dat").c_str()), 0);
+    ASSERT_EQ(::mkdir(save.file("records.dat").c_str(), 0755), 0);
+    EXPECT_NE(records_load(game), RES_OK);
+    EXPECT_TRUE(is_directory(save.file("records.dat.bad.1").c_str())) << "an earlier kept copy is not overwritten";
+    ASSERT_EQ(records_save(game), RES_OK);
+    EXPECT_TRUE(S_ISFIFO((::lstat(save.file("records.dat.bad").c_str(), &st), st.st_mode)));
+}
+
+TEST_F(RecordsFile, ASecondUnreadableFileKeepsTheFirstCopyToo) {
+    write_records({0, 0, 1});
+    EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
+    ASSERT_EQ(records_save(game), RES_OK);
+    write_records({9, 9});
+    EXPECT_EQ(records_load(game), RES_SHORT_BUFFER);
+    EXPECT_EQ(read_whole(save.file("records.dat.bad")), (std::vector<uint8_t>{0, 0, 1}));
+    EXPECT_EQ(read_whole(save.file("records.dat.bad.1")), (std::vector<uint8_t>{9, 9}));
+}
+
+// Slot ids from a damaged "prefs.dat" name no record: each takes its slot's default when that
+// record exists and no other slot holds it, else no player, instead of leaving Start inert.
+TEST_F(RecordsFile, SlotIdsThatNameNoRecordTakeTheirDefaultOrNone) {
+    ASSERT_EQ(records_load(game), RES_OK);   // the shipped ids 1 and 6
+    const uint64_t junk[GAME_SLOT_COUNT] = {0x51, 0x52, 0x53, 0, 0x55};
+    for (int k = 0; k < GAME_SLOT_COUNT; ++k) game->slot_record_ids[k] = junk[k];
+    EXPECT_EQ(records_fix_slots(game), 4);
+    const std::vector<uint64_t> ids(game->slot_record_ids, game->slot_record_ids + GAME_SLOT_COUNT);
+    EXPECT_EQ(ids, (std::vector<uint64_t>{1, 0, 6, 0, 0})) << "slot 1's default 2 is not in the records";
+    EXPECT_EQ(records_fix_slots(game), 0) << "nothing left to mend";
+    game->slot_record_ids[0] = 0x99;
+    game->slot_record_ids[1] = 1;   // the default human record, held by another slot already
+    EXPECT_EQ(records_fix_slots(game), 1);
+    EXPECT_EQ(game->slot_record_ids[0], 0u);
 }
 
 TEST_F(RecordsFile, BadShippedRecordsLeaveTheListEmpty) {

@@ -146,6 +146,53 @@ TEST_F(HostileSaveFolder, AWritesTemporaryNameIsTheOneTheListingTakesForUnfinish
     EXPECT_FALSE(file_exists(temp.c_str()));
 }
 
+// A FIFO or a link planted under a save's temporary name, dated now or in the future (so no
+// listing takes it for stale): the save and the autosave neither wait on the FIFO nor write
+// through the link.
+TEST_F(HostileSaveFolder, AFifoOrLinkUnderTheTemporaryNameNeitherFreezesNorRedirectsASave) {
+    build_state(false);
+    TestSaveFolder saves("save_hostile_planted");
+    ASSERT_EQ(game_create_save_directory(), RES_OK);
+    const std::string target = saves.file("000.sav"), temp = target + FILE_TEMP_SUFFIX;
+    ASSERT_EQ(::mkfifo(temp.c_str(), 0644), 0);
+    struct timespec future[2] = {{::time(nullptr) + 86400, 0}, {::time(nullptr) + 86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), future, 0), 0);
+    expect_returns("a save over a planted FIFO", temp,
+                   [&] { EXPECT_EQ(game_save(game, target.c_str(), "Through", 0, nullptr), RES_OK); });
+    EXPECT_EQ(paths_of(listed()), std::vector<std::string>{target});
+
+    const std::string victim = saves.root() + "/victim.txt";
+    { FILE *f = std::fopen(victim.c_str(), "wb"); ASSERT_NE(f, nullptr); std::fputs("keep me", f); std::fclose(f); }
+    const std::string autosave = saves.file(SAVE_AUTOSAVE_NAME);
+    ASSERT_EQ(::symlink(victim.c_str(), (autosave + FILE_TEMP_SUFFIX).c_str()), 0);
+    ASSERT_EQ(game_save(game, autosave.c_str(), SAVE_AUTOSAVE_TITLE, 1, nullptr), RES_OK);
+    const std::vector<uint8_t> kept = read_whole(victim);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep me");
+    SaveHeader *header = nullptr;
+    ASSERT_EQ(save_header_read_file(&header, autosave.c_str()), RES_OK);
+    EXPECT_EQ(header->autosave, 1);
+    save_header_free(header);
+}
+
+// A save is exactly what the writer wrote: bytes appended after the state (a byte, or many
+// megabytes) make the load refuse it rather than play on silently.
+TEST_F(HostileSaveFolder, BytesAfterTheStateAreRefused) {
+    build_state(false);
+    const std::string file = path("trailing.sav");
+    ASSERT_EQ(game_save(game, file.c_str(), "Tail", 0, nullptr), RES_OK);
+    ASSERT_EQ(game_load_file(game, file.c_str(), 0), RES_OK) << "as written, it loads";
+    ASSERT_EQ(game_save(game, file.c_str(), "Tail", 0, nullptr), RES_OK);
+    for (size_t extra : {size_t(1), size_t(4) << 20}) {
+        FILE *f = std::fopen(file.c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        const std::vector<uint8_t> junk(extra, 0x5A);
+        ASSERT_EQ(std::fwrite(junk.data(), 1, junk.size(), f), junk.size());
+        std::fclose(f);
+        EXPECT_EQ(game_load_file(game, file.c_str(), 0), RES_MALFORMED) << extra << " bytes appended";
+        EXPECT_EQ(game->ui_player, nullptr) << "nothing of it is kept";
+    }
+}
+
 // ---- Figures at the limits ----
 
 class HostileFigures : public HostileSaveFolder {
@@ -234,6 +281,21 @@ TEST_F(HostileFigures, PlayerTotalsOverShipsFromASaveStickAtTheLimits) {
     EXPECT_EQ(t.ship_crew, INT32_MAX);
     EXPECT_EQ(t.online_load_a, INT32_MAX);
     EXPECT_EQ(t.online_load_b, INT32_MAX);
+}
+
+TEST_F(HostileFigures, AFleetOfShipsFromASaveSumsTheirMassToTheLimit) {
+    build_state(false);
+    Ship *first = ship_of_player(HUMAN, "Wayfarer"), *second = ship_of_player(HUMAN, "Longreach");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    for (Ship *s : {first, second}) give_two_systems(s, INT32_MAX / 2);
+    ship_set_fleet(second, game_find_object_of_kind(game, OBJECT_FLEET, first->fleet_id));
+    Ship *loaded = reloaded("Wayfarer");
+    ASSERT_NE(loaded, nullptr);
+    const Fleet *fleet = fleet_of(game_find_object_of_kind(game, OBJECT_FLEET, loaded->fleet_id));
+    ASSERT_NE(fleet, nullptr);
+    ASSERT_EQ(fleet_ship_count(fleet), 2);
+    EXPECT_EQ(fleet->mass, INT32_MAX);
 }
 
 TEST(HostileOfficer, TheClassOfAnOfficerWithSkillsFromASaveIsWorkedOutWide) {

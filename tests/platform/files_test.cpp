@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -162,6 +163,124 @@ TEST_F(WriteFile, AFailedRenameLeavesTheTargetAndAMissingFolderIsNotCreated) {
     EXPECT_TRUE(is_directory((dir + "/auto.sav").c_str()));
     EXPECT_FALSE(exists("auto.sav.tmp"));
     EXPECT_EQ(write_text("absent/file", "x"), RES_OPEN_FAILED);
+}
+
+// ---- hostile names beside a write ----
+
+// Runs the body in a child that an alarm ends after five seconds, so a write that blocks fails the
+// test instead of hanging it; the child's exit status, or 128 + the signal that ended it.
+template <typename Body> int in_child(Body body) {
+    pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        ::alarm(5);
+        ::_exit(body());
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class HostileTemp : public FilesTest {
+protected:
+    std::string path(const char *name) const { return dir + "/" + name; }
+    // The write of "000.sav" from a child; 0 when it succeeded.
+    int write_save_in_child(const std::string &text) {
+        return in_child([&] { return -int(write_text("000.sav", text)); });
+    }
+    void date(const std::string &file, time_t seconds) {
+        struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << file;
+    }
+};
+
+TEST_F(HostileTemp, AFifoUnderTheTemporaryNameRecentOrFutureDatedNeitherBlocksNorStays) {
+    for (time_t when : {time(nullptr), time(nullptr) + 86400 * 365}) {
+        ASSERT_EQ(::mkfifo(path("000.sav.tmp").c_str(), 0644), 0);
+        date(path("000.sav.tmp"), when);
+        EXPECT_EQ(write_save_in_child("the save " + std::to_string(when)), 0) << "mtime " << when;
+        EXPECT_EQ(read_text(path("000.sav")), "the save " + std::to_string(when));
+        EXPECT_FALSE(exists("000.sav.tmp")) << "mtime " << when;
+    }
+}
+
+TEST_F(HostileTemp, ALinkUnderTheTemporaryNameIsNotFollowed) {
+    put("victim", "someone else's file");
+    ASSERT_EQ(::symlink(path("victim").c_str(), path("000.sav.tmp").c_str()), 0);
+    date(path("000.sav.tmp"), time(nullptr) + 3600);
+    EXPECT_EQ(write_save_in_child("the save"), 0);
+    EXPECT_EQ(read_text(path("victim")), "someone else's file");
+    EXPECT_EQ(read_text(path("000.sav")), "the save");
+    struct stat st;
+    EXPECT_EQ(::lstat(path("000.sav").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode)) << "the save is a file of its own, not the link renamed";
+    // A link to a place that does not exist yet is not created through either.
+    ASSERT_EQ(::symlink(path("planted").c_str(), path("000.sav.tmp").c_str()), 0);
+    EXPECT_EQ(write_save_in_child("again"), 0);
+    EXPECT_FALSE(exists("planted"));
+    EXPECT_EQ(read_text(path("000.sav")), "again");
+}
+
+TEST_F(HostileTemp, AFolderUnderTheTemporaryNameFailsTheWriteAndKeepsTheOldFile) {
+    put("000.sav", "old");
+    ASSERT_EQ(make_directory(path("000.sav.tmp").c_str()), RES_OK);
+    EXPECT_EQ(write_save_in_child("new"), -int(RES_OPEN_FAILED));
+    EXPECT_EQ(read_text(path("000.sav")), "old");
+    EXPECT_TRUE(is_directory(path("000.sav.tmp").c_str()));
+}
+
+TEST_F(HostileTemp, AFifoUnderTheTargetNameIsNeitherOpenedNorReplaced) {
+    ASSERT_EQ(::mkfifo(path("prefs.dat").c_str(), 0644), 0);
+    EXPECT_EQ(write_save_in_child("x"), 0) << "another name is written as ever";
+    EXPECT_EQ(in_child([&] { return -int(write_text("prefs.dat", "prefs")); }), -int(RES_WRITE_FAILED));
+    struct stat st;
+    ASSERT_EQ(::lstat(path("prefs.dat").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_FALSE(exists("prefs.dat.tmp"));
+}
+
+TEST_F(HostileTemp, TheSizeLimitSignalIgnoredAtStartUpLetsAnOversizedWriteFailCleanly) {
+    put("001.sav", "the old save");
+    const int status = in_child([&] {
+        file_ignore_size_limit_signal();
+        struct rlimit limit = {4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        return -int(write_text("001.sav", std::string(65536, 'n')));
+    });
+    EXPECT_EQ(status, -int(RES_WRITE_FAILED)) << "128 + " << SIGXFSZ << " would be the signal";
+    EXPECT_EQ(read_text(path("001.sav")), "the old save");
+    EXPECT_FALSE(exists("001.sav.tmp"));
+}
+
+// ---- keeping an unreadable file aside ----
+
+using KeepAside = HostileTemp;
+
+TEST_F(KeepAside, TakesTheFirstFreeNameAndNeverOverwritesAnEarlierCopy) {
+    put("records.dat", "first bad");
+    std::string kept;
+    ASSERT_EQ(file_keep_aside(path("records.dat").c_str(), &kept), RES_OK);
+    EXPECT_EQ(kept, path("records.dat.bad"));
+    put("records.dat", "second bad");
+    ASSERT_EQ(file_keep_aside(path("records.dat").c_str(), &kept), RES_OK);
+    EXPECT_EQ(kept, path("records.dat.bad.1"));
+    EXPECT_EQ(read_text(path("records.dat.bad")), "first bad");
+    EXPECT_EQ(read_text(path("records.dat.bad.1")), "second bad");
+    EXPECT_FALSE(exists("records.dat"));
+}
+
+TEST_F(KeepAside, MovesAFifoOrADanglingLinkWithoutOpeningItAndNothingIsFine) {
+    ASSERT_EQ(::mkfifo(path("prefs.dat").c_str(), 0644), 0);
+    std::string kept = "untouched";
+    EXPECT_EQ(in_child([&] { return -int(file_keep_aside(path("prefs.dat").c_str(), nullptr)); }), 0);
+    struct stat st;
+    ASSERT_EQ(::lstat(path("prefs.dat.bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::symlink(path("nowhere").c_str(), path("prefs.dat").c_str()), 0);
+    ASSERT_EQ(file_keep_aside(path("prefs.dat").c_str(), &kept), RES_OK);
+    EXPECT_EQ(kept, path("prefs.dat.bad.1"));
+    EXPECT_EQ(file_keep_aside(path("prefs.dat").c_str(), &kept), RES_OK);
+    EXPECT_EQ(kept, path("prefs.dat.bad.1")) << "nothing there: nothing kept";
 }
 
 // ---- listing ----

@@ -7,8 +7,10 @@
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 #include "platform/graphics.h"
+#include "platform/draw_fixture.h"
 
 namespace {
 
@@ -383,6 +385,35 @@ TEST_F(GraphicsThread, ASecondStartIsRefusedAndQuitEndsTheThreadAndWakesItsWaite
     stop();
     EXPECT_EQ(gfx_thread_running(g), 0);
     gfx_wait_frame(g);   // must not block once the thread is gone
+}
+
+// A loader thread decodes pictures in the attached screen's format while the game thread replays
+// frames into an off-screen target and attaches the screen again (as video set-up does): every
+// picture takes the screen's four bytes, and no replay's target format leaks to a loader.
+TEST_F(GraphicsThread, ALoaderReadsThePicturesFormatWhileFramesAreReplayedAndTheScreenAttached) {
+    SDL_Surface *target = SDL_CreateRGBSurface(SDL_SWSURFACE, GFX_WIDTH, GFX_HEIGHT, 16, 0xF800, 0x07E0, 0x001F, 0);
+    ASSERT_NE(target, nullptr);
+    const std::vector<uint8_t> png = png_from_art({"#r.", "gb#"});
+    std::atomic<bool> done{false};
+    std::atomic<int> loaded{0}, off_format{0};
+    std::thread loader([&] {
+        while (!done.load() || loaded.load() == 0) {
+            Sprite *sprite = sprite_from_png(png);
+            if (!sprite || sprite->bytes_per_pixel != 4) off_format.fetch_add(1);
+            else loaded.fetch_add(1);
+            if (sprite) sprite_free(sprite);
+        }
+    });
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(gfx_replay_frame(g, target), RES_OK);
+        gfx_screen_attach(screen);
+    }
+    done = true;
+    loader.join();
+    EXPECT_EQ(off_format.load(), 0) << "a picture took the replay target's 2-byte format";
+    EXPECT_GT(loaded.load(), 0);
+    EXPECT_EQ(gfx_screen()->surface, screen) << "the replay put the screen back";
+    SDL_FreeSurface(target);
 }
 
 class VideoSetUp : public ::testing::Test {

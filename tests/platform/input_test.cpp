@@ -114,6 +114,74 @@ TEST_F(InputFrames, ButtonIsPressedOnceAndDownWhileHeld) {
     EXPECT_EQ(input_get()->buttons, 0x4);
 }
 
+// A touchpad tap or a quick key stroke lands down and up in the events of one frame.
+TEST_F(InputFrames, ATapWithinOneFrameIsPressedInThatFrameAndUpFromTheNext) {
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    push_key(SDL_KEYDOWN, 'h');
+    push_key(SDL_KEYUP, 'h');
+    input_poll();
+    EXPECT_EQ(input_button_pressed(INPUT_BUTTON_LEFT), 1);
+    EXPECT_EQ(input_left_down(), 1);
+    EXPECT_EQ(input_key_pressed('h'), 1);
+    int key = -1;
+    EXPECT_EQ(input_any_key_pressed(&key), 1);
+    EXPECT_EQ(key, 'h');
+    input_poll();
+    EXPECT_EQ(input_left_down(), 0) << "the tap ends at the next poll";
+    EXPECT_EQ(input_button_pressed(INPUT_BUTTON_LEFT), 0);
+    EXPECT_EQ(input_key_down('h'), 0);
+    EXPECT_EQ(input_key_pressed('h'), 0);
+    input_poll();
+    EXPECT_EQ(input_left_down(), 0);
+    EXPECT_EQ(input_key_down('h'), 0);
+}
+
+TEST_F(InputFrames, TwoTapsInARowAreTwoPressesAndAHeldButtonStillGoesUpAtOnce) {
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    push_key(SDL_KEYDOWN, 'x');
+    push_key(SDL_KEYUP, 'x');
+    input_poll();
+    EXPECT_EQ(input_button_pressed(INPUT_BUTTON_LEFT), 1);
+    EXPECT_EQ(input_key_pressed('x'), 1);
+    // The second tap comes in the very next frame's events: a second press.
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    push_key(SDL_KEYDOWN, 'x');
+    push_key(SDL_KEYUP, 'x');
+    input_poll();
+    EXPECT_EQ(input_left_down(), 1);
+    EXPECT_EQ(input_button_pressed(INPUT_BUTTON_LEFT), 1) << "the first tap went up between the frames";
+    EXPECT_EQ(input_key_pressed('x'), 1);
+    input_poll();
+    EXPECT_EQ(input_key_down('x'), 0);
+    EXPECT_EQ(input_left_down(), 0);
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    input_poll();
+    EXPECT_EQ(input_button_pressed(INPUT_BUTTON_LEFT), 1) << "a tap after a frame up is a press again";
+
+    // A press held over frames is released in the frame its release arrives.
+    input_poll();
+    push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
+    push_key(SDL_KEYDOWN, 'z');
+    input_poll();
+    input_poll();
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
+    push_key(SDL_KEYUP, 'z');
+    input_poll();
+    EXPECT_EQ(input_get()->buttons & 0x4, 0);
+    EXPECT_EQ(input_key_down('z'), 0);
+    // Down, up and down again within a frame: it stays down.
+    push_key(SDL_KEYDOWN, 'y');
+    push_key(SDL_KEYUP, 'y');
+    push_key(SDL_KEYDOWN, 'y');
+    input_poll();
+    input_poll();
+    EXPECT_EQ(input_key_down('y'), 1);
+}
+
 TEST_F(InputFrames, WheelClicksSumWithinAFrameAndResetAfter) {
     push_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN);
     push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN);

@@ -243,6 +243,24 @@ TEST_F(QuickDraws, UnseededThreadActsAsSeededWithOne) {
     EXPECT_EQ(unseeded, random_u32());
 }
 
+TEST_F(QuickDraws, ShowDrawsAreASequenceOfTheirOwnThatLeavesTheGameDrawsWhereTheyStand) {
+    std::vector<int32_t> shown;
+    for (int i = 0; i < 1000; ++i) shown.push_back(random_show_range(-3, 3));
+    EXPECT_EQ(random_state(), 0u) << "no game draw was taken";
+    EXPECT_EQ(random_u32(), 0x396A18A8u);   // seed 0's first game draw, as if nothing was shown
+    for (int32_t v : shown) ASSERT_TRUE(v >= -3 && v <= 3) << v;
+    EXPECT_EQ(random_show_range(4, 4), 4);
+    random_seed(0);   // seeds both again
+    (void)random_u32();
+    std::vector<int32_t> again;
+    for (int i = 0; i < 1000; ++i) again.push_back(random_show_range(-3, 3));
+    EXPECT_EQ(again, shown) << "the show draws follow the seed, whatever the game drew";
+    random_seed(0);
+    uint32_t same = 0;
+    for (int i = 0; i < 64; ++i) same += random_show_u32() == random_u32() ? 1 : 0;
+    EXPECT_LT(same, 2u) << "the show draws do not repeat the game's";
+}
+
 // --- shuffle bag ----------------------------------------------------------------------------
 
 class ShuffleDealing : public ::testing::Test {

@@ -8,6 +8,8 @@
 #include "world/shot.h"
 #include "platform/colour_fade.h"
 #include "ui/control.h"
+#include "ui/panel.h"
+#include "ui/stat_rows.h"
 #include "ui/text_label.h"
 
 using namespace shiptest;
@@ -154,6 +156,31 @@ TEST_F(Passives, RowsShowThePlainFigureInCatalogsAndTheReducedOneHighlightedOnTh
     system_detail_rows(pod, &rows, 2);
     for (int32_t i = 0; i < list_count(&rows); ++i) EXPECT_NE(list_get(&rows, i)->label, "% effective");
     list_clear(&rows);
+}
+
+// A row's icon is the row's alone until a table places it; then the table's row holds the only
+// reference, so freeing the table frees the icon.
+TEST_F(Passives, ARowIconIsHeldOnceUnplacedByTheRowAndPlacedByTheTable) {
+    System *shield = fit(lancer, LANCER_FORE, SYSTEM_TYPE_SHIELD, 0);
+    List<SystemRow> *rows = ui_stat_rows_list_create();
+    ASSERT_NE(rows, nullptr);
+    system_detail_rows(shield, rows, 0);
+    ASSERT_GE(list_count(rows), 1);
+    Control *icon = list_get(rows, 0)->icon;
+    ASSERT_NE(icon, nullptr) << "the cost row has its icon";
+    EXPECT_EQ(icon->refcount, 0) << "nothing but the row holds an unplaced icon";
+    Control *table = ui_stat_rows_create(rows, 0);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(panel_find_child(ui_stat_rows_row(table, 0), STAT_ROW_ICON_ID), icon);
+    EXPECT_EQ(icon->refcount, 1) << "the table's row is the icon's one holder";
+    control_destroy(table);
+
+    // Rows freed without a table take their icons with them (a leak shows under the leak checker).
+    List<SystemRow> unplaced;
+    system_detail_rows(shield, &unplaced, 0);
+    ASSERT_NE(list_get(&unplaced, 0)->icon, nullptr);
+    EXPECT_EQ(list_get(&unplaced, 0)->icon->refcount, 0);
+    list_clear(&unplaced);
 }
 
 TEST_F(Passives, TheStatusLineSaysOfflineDamagedOrOkInItsColour) {

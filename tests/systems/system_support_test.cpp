@@ -153,4 +153,23 @@ TEST_F(Support, RowsShowTheFiguresOfEachTypeAndTheRechargeInTurns) {
     }
 }
 
+// One turn is a turn, not "1 turns", in the recharge rows and in a gun's reload.
+TEST_F(Support, ACountOfOneTurnReadsInTheSingular) {
+    for (int32_t type : {SYSTEM_TYPE_BOOSTER, SYSTEM_TYPE_VOLLEY_GUN}) {
+        System *s = system_create(type);
+        ASSERT_NE(s, nullptr);
+        for (auto [turns, text] : {std::pair{1, "1 turn"}, {2, "2 turns"}, {0, "0 turns"}}) {
+            s->recharge_turns = turns;
+            List<SystemRow> rows;
+            system_detail_rows(s, &rows, 1);
+            std::string shown;
+            for (const SystemRow *row : rows.items)
+                if (row && (row->label == "Recharge" || row->label == "Reload")) shown = row->value;
+            EXPECT_EQ(shown, text) << "type " << type;
+            list_clear(&rows);
+        }
+        system_free(s);
+    }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/font.h"
 #include "platform/store.h"
+#include "test_support.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
@@ -144,7 +145,7 @@ TEST_F(HelpStore, EveryLineFitsThePageAsTheGameMeasuresIt) {
 TEST_F(HelpStore, PagesRenderForReview) {
     std::vector<StoredTopic> topics;
     ASSERT_NO_FATAL_FAILURE(read_topics(&topics));
-    const std::string dir = ASTROVANE_BINARY_DIR "/test-output/help";
+    const std::string dir = test_output_dir() + "/help";
     std::filesystem::create_directories(dir);
     constexpr int X = 242, Y = 124;   // where the help window puts its page on a 1024 x 768 screen
     for (size_t n = 0; n < topics.size(); ++n) {

@@ -17,6 +17,7 @@
 #include "platform/sound.h"
 #include "platform/store.h"
 #include "support/fixture_store.h"
+#include "test_support.h"
 
 namespace {
 
@@ -192,8 +193,8 @@ TEST(Synth, EncodedLengthMatchesTheBufferToTheFrame) {
     synth_play(&buf, {.freq = 300, .gain = 0.3}, 0.0, 0.2, 3);
     std::vector<uint8_t> ogg;
     ASSERT_EQ(synth_encode_ogg(&buf, 0.3f, 1, &ogg), RES_OK);
-    const std::string path = ASTROVANE_BINARY_DIR "/test-output/synth-length.ogg";
-    std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+    const std::string path = test_output_dir() + "/synth-length.ogg";
+    std::filesystem::create_directories(test_output_dir());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(ogg.data()), static_cast<std::streamsize>(ogg.size()));
     Decoded d;
     ASSERT_TRUE(decode_file(path, &d));

@@ -14,6 +14,8 @@
 #include "platform/store.h"
 #include "support/fixture_store.h"
 #include "ui/app_mode.h"
+#include "ui/game_controls.h"
+#include "ui/panel.h"
 
 namespace {
 
@@ -100,6 +102,28 @@ TEST_F(ModeSwitch, TheOldModeIsLeftBeforeTheNewOneIsEnteredUnderTheOldIdAndAReco
     switch_to(1);
     EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 1", "enter 3 (current 1)", "leave 3", "enter 1 (current 3)"));
     EXPECT_EQ(app_mode_get_current(), first);
+}
+
+constexpr int OLD_PANEL_ID = 4242;
+
+void leave_two_looking_for_its_panel() {
+    note(game_find_control(game_get(), OLD_PANEL_ID) ? "leave 2 sees its panel" : "leave 2 finds no panel");
+}
+void enter_three_looking_for_the_old_panel() {
+    note(game_find_control(game_get(), OLD_PANEL_ID) ? "enter 3 sees the old panel" : "enter 3 starts clean");
+}
+
+// A mode lets go of the controls it borrowed in its leave: they must still live then, and be gone
+// before the next mode builds its own.
+TEST_F(ModeSwitch, TheOldModeIsLeftWhileItsControlsLiveAndTheNewOneEntersWithoutThem) {
+    switch_to(2);
+    app_mode_get(2)->leave = leave_two_looking_for_its_panel;
+    app_mode_get(3)->enter = enter_three_looking_for_the_old_panel;
+    ASSERT_NE(game_add_control(game_get(), 0, 0, OLD_PANEL_ID, 0, panel_create_empty()), nullptr);
+    game_flush_new_controls(game_get());
+    g_trace.clear();
+    switch_to(3);
+    EXPECT_THAT(g_trace, ::testing::ElementsAre("leave 2 sees its panel", "enter 3 starts clean"));
 }
 
 TEST_F(ModeSwitch, ChangedFlagHoldsForExactlyTheFirstFrame) {

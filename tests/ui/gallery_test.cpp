@@ -12,6 +12,7 @@
 #include "platform/draw.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
+#include "test_support.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
@@ -60,7 +61,7 @@ protected:
             }
         std::vector<uint8_t> png;
         ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-        const std::string dir = ASTROVANE_BINARY_DIR "/test-output";
+        const std::string dir = test_output_dir();
         std::filesystem::create_directories(dir);
         std::ofstream out(dir + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char *>(png.data()), static_cast<std::streamsize>(png.size()));

@@ -117,6 +117,34 @@ TEST_F(PointerDispatch, HoverEnterLeaveClickWithItsSoundAndHold) {
     EXPECT_TRUE(b->flags & CTRL_HOVERED);
 }
 
+// The real poll with the pointer's move, press and release all in one frame's events.
+TEST_F(PointerDispatch, AClickWhosePressAndReleaseShareAFrameClicksOnce) {
+    add_top(box(1), 0, 0);
+    add_top(box(2), 100, 0);
+    SDL_Event ev{};
+    ev.type = SDL_MOUSEMOTION;
+    ev.motion.x = 120;
+    ev.motion.y = 20;
+    ASSERT_EQ(SDL_PushEvent(&ev), 0);
+    for (Uint8 type : {Uint8(SDL_MOUSEBUTTONDOWN), Uint8(SDL_MOUSEBUTTONUP)}) {
+        SDL_Event button{};
+        button.type = type;
+        button.button.button = SDL_BUTTON_LEFT;
+        button.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        button.button.x = 120;
+        button.button.y = 20;
+        ASSERT_EQ(SDL_PushEvent(&button), 0);
+    }
+    input_poll();
+    game_update_controls(game(), 20);
+    EXPECT_EQ(count('c', 2), 1);
+    EXPECT_EQ(count('c', 1), 0);
+    input_poll();
+    game_update_controls(game(), 20);
+    EXPECT_EQ(count('c', 2), 1) << "one click, not two";
+    EXPECT_EQ(input_left_down(), 0) << "the button is up again";
+}
+
 TEST_F(PointerDispatch, RemovedHoverControlGetsNoLeaveOnlyItsReferenceDropped) {
     Control *a = control_addref(add_top(box(1), 0, 0));
     mouse_at(5, 5);

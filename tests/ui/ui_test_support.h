@@ -37,6 +37,8 @@ inline void reset_input() {
     Input *in = input_get();
     if (in->keys) std::memset(in->keys, 0, size_t(in->key_count));
     in->buttons = 0;
+    in->buttons_up_next = 0;
+    in->keys_up_next.clear();
     in->mouse_x = in->mouse_y = -100;
     in->wheel = 0;
     next_tick();

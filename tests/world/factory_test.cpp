@@ -203,8 +203,8 @@ protected:
         add("thing/000/png/003.png", png_from_art({"#"}));   // after a gap: not a frame
         add("thing/001/png/000.png", png_from_art({"##"}));
         add("thing/001/png/001.png", png_encode(2, 2, std::vector<uint8_t>(4, 9), 1, PNG_COLOR_TYPE_GRAY));
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
-        path = std::string(ASTROVANE_BINARY_DIR) + "/test-output/frame_groups_" + std::to_string(getpid()) + ".dat";
+        std::filesystem::create_directories(test_output_dir());
+        path = test_output_dir() + "/frame_groups_" + std::to_string(getpid()) + ".dat";
         std::string error;
         ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
         store_shutdown();

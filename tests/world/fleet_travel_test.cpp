@@ -232,6 +232,21 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     EXPECT_TRUE(learnt(RED, scout, 1)) << "the fleet's own ship is learnt with version 1 after each scan";
 }
 
+// Ships whose figures a save left at the top of the range: the fleet's sums and its scan hold there.
+TEST_F(FleetTravel, TheFiguresOfShipsAtTheLimitsHoldAtTheLimitsInTheFleet) {
+    Ship *a = ship(2, 1, RED, "Huge"), *b = ship(2, 1, RED, "Huger");
+    for (Ship *s : {a, b}) {
+        s->mass = s->capacity_used = INT32_MAX;
+        s->scan_range = INT32_MAX;
+        s->scan_boost = 50;
+    }
+    Fleet *f = fleet_at({a, b}, 500, 500, RED);
+    fleet_kind_name(f);
+    EXPECT_EQ(f->mass, INT32_MAX);
+    EXPECT_EQ(f->capacity_total, INT32_MAX);
+    EXPECT_GE(f->scan_range, INT32_MAX / 100 * FLEET_SCAN_PERCENT) << "a boost never shortens the reach";
+}
+
 TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
     Ship *watcher = ship(2, 1, RED, "Watcher");
     Fleet *f = fleet_at({watcher}, 500, 500, RED);

@@ -9,6 +9,7 @@
 #include "platform/str.h"
 #include "ship_test_util.h"
 #include "site_test_util.h"
+#include "test_support.h"
 
 namespace {
 
@@ -66,8 +67,8 @@ protected:
             frames = f + 1;
         }
         store_shutdown();
-        path = ASTROVANE_BINARY_DIR "/test-output/ship-ranges-" + std::to_string(::getpid()) + ".dat";
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output");
+        path = test_output_dir() + "/ship-ranges-" + std::to_string(::getpid()) + ".dat";
+        std::filesystem::create_directories(test_output_dir());
         std::string error;
         ASSERT_EQ(store_write(path.c_str(), STORE_BUILD_ID, entries, &error), RES_OK) << error;
         store_set_path(path.c_str());

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -89,6 +90,38 @@ TEST_F(ObjectCreation, IdsComeFromTheGameCounterAndSkipZero) {
     EXPECT_EQ(game->next_id, 2u);
     object_destroy(a);
     object_destroy(b);
+}
+
+// A computer player's search holds the objects it weighs (take, take, drop) while the game thread
+// takes and drops holds of its own on the same object: no hold is lost, and the last release
+// destroys it once.
+using ObjectRefsAcrossThreads = WorldFixture;
+
+TEST_F(ObjectRefsAcrossThreads, AWorkersHoldsAndTheGameThreadsStayExactAndTheLastReleaseDestroysOnce) {
+    Thing *t = make("shared");
+    object_add_ref(t);   // its map's hold keeps it alive throughout
+    constexpr int ROUNDS = 20000;
+    std::thread worker([t] {
+        for (int i = 0; i < ROUNDS; ++i) {
+            object_add_ref(t);
+            object_add_ref(t);
+            object_release(t);
+        }
+    });
+    for (int i = 0; i < ROUNDS; ++i) {
+        object_add_ref(t);
+        object_release(t);
+    }
+    worker.join();
+    EXPECT_EQ(t->refcount, 1 + ROUNDS) << "a hold was lost or counted twice";
+    EXPECT_EQ(g_calls.freed, 0);
+    std::thread dropper([t] {
+        for (int i = 0; i < ROUNDS; ++i) object_release(t);
+    });
+    dropper.join();
+    EXPECT_EQ(t->refcount, 1);
+    object_release(t);
+    EXPECT_EQ(g_calls.freed, 1);
 }
 
 // ---- Snapshots ----

@@ -365,6 +365,18 @@ TEST_F(ShipHeadings, ExtentsOverTheRotationAndTheOffsetFrames) {
     ship_get_frame_extent(s, &w, &h);
     EXPECT_EQ(w, 34);
     EXPECT_EQ(h, 58);
+
+    // A damaged parameter file: sizes and offsets at the ends of the range hold at them.
+    s->frame_w[1] = INT32_MAX - 5;
+    s->frame_h[2] = INT32_MAX;
+    s->offset_x = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{INT32_MAX, 20});
+    s->offset_y = std::make_shared<const std::vector<int32_t>>(std::vector<int32_t>{0, INT32_MAX});
+    ship_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, INT32_MAX);
+    EXPECT_EQ(h, INT32_MAX);
+    s->offset_first = INT32_MIN, s->offset_last = 1;   // frame 1 is far past the table's first entry
+    ship_get_frame_extent(s, &w, &h);
+    EXPECT_EQ(w, INT32_MAX - 5) << "no offset beyond the table";
 }
 
 // Everything a ship record holds, set to values that differ from the defaults.

@@ -3,6 +3,7 @@
 // it, crew shortage, contested sectors, a deployed starbase's assembly and the day turn.
 #include "galaxy_fixture.h"
 #include "game/alert.h"
+#include "game/officer.h"
 
 #include "test_support.h"
 
@@ -197,6 +198,24 @@ TEST_F(SectorProduction, AFacilityIsLaidDownBuiltAndJoinsTheCensus) {
     EXPECT_FALSE(sector_can_build(s, 14));
     EXPECT_GT(site_research_rate(station), 0) << "at work at once";
     EXPECT_EQ(alerts_for(7), (std::vector<std::string>{"Vega sector - " + station->name + " complete"}));
+}
+
+// The recruits a school holds while it is being built enrol on the day it opens, not before.
+TEST_F(SectorProduction, ASchoolsFirstRecruitsEnrolTheDayItOpens) {
+    ASSERT_EQ(site_start_production(base, 15, 0), RES_OK);
+    advance(60);
+    Site *academy = sector_find_site_under_construction(s, 15);
+    ASSERT_NE(academy, nullptr);
+    ASSERT_EQ(academy->subtype, SITE_TRAINING);
+    ASSERT_GT(site_officer_count(academy), 0) << "its pool is filled as it is laid down";
+    advance(base->remaining_min);
+    ASSERT_FALSE(academy->state & SITE_UNDER_CONSTRUCTION);
+    ASSERT_NE(academy->built, nullptr);
+    for (const Officer *recruit : academy->officers.items) {
+        if (!recruit) break;
+        ASSERT_NE(recruit->hired, nullptr);
+        EXPECT_GE(recruit->hired->minutes, academy->built->minutes) << recruit->name << " enrolled before the school stood";
+    }
 }
 
 TEST_F(SectorProduction, APausedFacilityKeepsItsProgressAndQuoteThroughASave) {

@@ -12,6 +12,7 @@
 #include "platform/hash.h"
 #include "platform/list.h"
 #include "platform/log.h"
+#include "platform/random.h"
 #include "platform/sound.h"
 #include "game/encounter_map.h"
 #include "screens/combat/combat_screen.h"
@@ -165,6 +166,9 @@ void combat_enter() {
     if (!game) return;
 
     const int32_t track = combat_music_choose(s);
+    // The battle's quick draws (hit rolls, damage, the AI worker's seeds) start where the saved
+    // game stands: the same save and orders play the same battle, whatever was drawn before it.
+    if (game->current_encounter) random_seed(encounter_battle_seed(game->current_encounter));
     if (game->sound_volume > 0)
         for (int id : PRELOADED_SOUNDS) (void)sound_load_id(id);
     sound_play(track);

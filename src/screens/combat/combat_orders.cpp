@@ -167,7 +167,8 @@ void popup_refused(Control *popup, const char *text, int font) {
     if (icon) panel_add_child(popup, 8, 3, 0, 1, icon);
     Control *label = text_label_create_plain(font, 220, 80, 10, text);
     if (!label) return;
-    colour_fade_start(text_label_colour(label), 220, 80, 10, 110, 40, 5, REFUSED_PULSE_MS, 0,
+    // It pulses toward a lighter orange: toward a darker one it sank into the popup's grey.
+    colour_fade_start(text_label_colour(label), 220, 80, 10, 255, 160, 60, REFUSED_PULSE_MS, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     panel_add_child(popup, 8 + icon_w + 14, 3 + icon_h / 2 - label->h / 2, 0, 1, label);
 }

@@ -43,7 +43,7 @@ CombatScreen *screen() { return combat_screen(); }
 Game *game() { return game_get(); }
 
 void build_menu(Control *panel) {
-    game_menu_init(panel, GAME_MENU_COMBAT);
+    game_menu_init(panel, GAME_MENU_COMBAT | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = combat_menu_load_prepared;
         state->on_load_failed = combat_on_load_failed;
@@ -149,6 +149,7 @@ void combat_command_bar_hide() {
 void combat_clear_side_panels() {
     for (Control *panel : screen()->side_panels) {
         if (!panel) continue;
+        if (game_menu_holds_load(panel)) continue;   // a failed load's OK alone closes the menu
         control_set_hidden(panel, false);
         panel_remove_children(panel);
         panel_set_scroll(panel, 0, 0);

@@ -91,15 +91,28 @@ void drop_acting() {
     combat_flags_change(0, COMBAT_FLAG_ACTOR_CHANGED);
 }
 
+// Asked for in the middle of a frame, the worker starts at its end (start_pending_ai), once the
+// frame has written the actor and the map for the last time before the plan is made.
+bool g_ai_start_pending = false;
+
 void start_ai() {
-    CombatScreen *s = combat_screen();
     combat_flags_change(COMBAT_FLAG_AI_DONE | COMBAT_FLAG_AI_FAILED, COMBAT_FLAG_AI_STARTED);
     combat_join_ai_thread();
-    s->ai_seed = random_worker_seed();
+    combat_screen()->ai_seed = random_worker_seed();
+    g_ai_start_pending = true;
+}
+
+void start_pending_ai() {
+    if (!g_ai_start_pending) return;
+    g_ai_start_pending = false;
+    CombatScreen *s = combat_screen();
     s->ai_thread = g_create_thread(combat_ai_command_thread, nullptr);
     if (!s->ai_thread) {
         log_write(LOG_GAME, LOG_ERROR, "Failed to create AI thread");
+        // The plan draws from its own seed here as on a worker; the game thread's draws go on after.
+        const uint64_t own_draws = random_state();
         combat_ai_command_thread(nullptr);
+        random_set_state(own_draws);
     }
 }
 
@@ -459,6 +472,7 @@ int combat_ai_command_thread(void *) {
 void combat_release_game_objects() {
     CombatScreen *s = combat_screen();
     combat_join_ai_thread();
+    g_ai_start_pending = false;
     combat_flags_change(COMBAT_FLAG_AI_STARTED | COMBAT_FLAG_AI_THINKING | COMBAT_FLAG_AUTO_ACT | COMBAT_FLAG_PACING,
                         0);
     combat_set_hovered(nullptr);
@@ -560,7 +574,8 @@ void combat_update(int32_t dt) {
             --s->panel_top;
             if (s->panel_top >= 0) combat_show_object_panel(s->panel_stack[s->panel_top]);
         }
-        if (s->panel_top < 0) combat_select_object(nullptr);
+        // Dropping the selection writes the ship it leaves, maybe the one being planned for.
+        if (s->panel_top < 0 && !planning) combat_select_object(nullptr);
     }
 
     starfield_scroll(game->star_layer);
@@ -620,7 +635,9 @@ void combat_update(int32_t dt) {
     combat_prompt_pulse(dt);
     if (!planning) combat_update_missile_marker();
 
-    if (s->acting) {
+    // The planner reads the actor: its pulse keeps the bit it had when the plan began (nothing
+    // that would change it runs meanwhile).
+    if (s->acting && !planning) {
         if (!finished && !map_is_busy(map)) s->acting->flags |= OBJ_PULSING;
         else s->acting->flags &= ~OBJ_PULSING;
     }
@@ -663,4 +680,5 @@ void combat_update(int32_t dt) {
     }
 
     combat_update_cursor();
+    start_pending_ai();
 }

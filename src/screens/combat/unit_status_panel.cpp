@@ -116,6 +116,10 @@ Control *add_bar(Control *panel, int x, int y, int icon_type, int value, int max
     return panel_add_child(panel, bx, by, 0, 1, bar);
 }
 
+// An order that cannot be given now stays in place, greyed and inert, and still takes the pointer,
+// so that its tooltip tells why.
+void refuse(Control *button) { image_control_set_highlight(button, true); }
+
 void set_ap_tooltip(Control *button, int cost) {
     image_control_set_tooltip(button, true, TIP_IMAGE, IMAGE_ACTION_POINTS, 1, str_format("%i", cost).c_str());
 }
@@ -139,7 +143,7 @@ bool enemy_interdictor_present(uint64_t owner) {
 
 void retreat_button_state(Control *button, Ship *ship) {
     if (enemy_interdictor_present(ship->owner_id)) {
-        control_set_enabled(button, false);
+        refuse(button);
         image_control_set_tooltip(button, true, TIP_RED_TEXT, 0, 0, "Enemy warp interdictor active");
         return;
     }
@@ -148,7 +152,7 @@ void retreat_button_state(Control *button, Ship *ship) {
         image_control_set_tooltip(button, true, TIP_AP_AND_TURNS, ship->max_ap, ship->retreat_turns, nullptr);
         return;
     }
-    control_set_enabled(button, false);
+    refuse(button);
     switch (code) {
     case RES_NO_JUMP_PLACE: image_control_set_tooltip(button, true, TIP_RED_TEXT, 0, 0, "No destinations available"); break;
     case RES_RETREATING: image_control_set_tooltip(button, true, TIP_RED_TEXT, 0, 0, "Already retreating"); break;
@@ -164,18 +168,18 @@ Control *command_bar(Control *panel, Ship *ship, int style) {
     if (!buttons) return nullptr;
     if (Control *move = add_command(buttons, IMAGE_MOVE, "Move", combat_status_button_move, 'm', panel)) {
         if (ship->mp <= 0) {
-            control_set_enabled(move, false);
+            refuse(move);
             image_control_set_tooltip(move, true, TIP_RED_TEXT, 0, 0, "No Movement Points");
         } else {
             image_control_set_tooltip(move, true, TIP_IMAGE, IMAGE_MOVEMENT, 1, "(varies)");
         }
     }
     if (Control *turn = add_command(buttons, IMAGE_TURN, "Turn", combat_status_button_turn, 't', panel)) {
-        if (ship->ap < ship->turn_cost) control_set_enabled(turn, false);
+        if (ship->ap < ship->turn_cost) refuse(turn);
         set_ap_tooltip(turn, ship->turn_cost);
     }
     if (Control *scan = add_command(buttons, IMAGE_SCAN, "Scan", combat_status_button_scan, 's', panel)) {
-        if ((ship->hull_flags & HULL_FLAG_NO_SCAN) || ship->ap < ship->scan_cost) control_set_enabled(scan, false);
+        if ((ship->hull_flags & HULL_FLAG_NO_SCAN) || ship->ap < ship->scan_cost) refuse(scan);
         set_ap_tooltip(scan, ship->scan_cost);
     }
     add_command(buttons, IMAGE_STATUS, "Status", combat_status_button_status, 0, panel);
@@ -274,7 +278,7 @@ Control *system_row(Control *panel, System *system, int32_t crit, int style) {
             if (enabled) {
                 if (cost > 0) set_ap_tooltip(button, cost);
             } else {
-                control_set_enabled(button, false);
+                refuse(button);
                 refusal_tooltip(button, system, why, cost);
             }
             list_append(buttons, button);
@@ -347,12 +351,11 @@ int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, i
     return y;
 }
 
+// The retreat box stands below the command bar: the orders keep their places when Retreat is
+// given, and Abort takes Retreat's place under the pointer.
 void ship_orders(Control *panel, Ship *ship, int y, int style) {
     y += 28;
     bool added = false;
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) {
-        if (Control *box = add_fixed(panel, 12, y, retreat_box(ship))) y += box->h + 8, added = true;
-    }
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         System *system = ship_get_crit_system(ship, i);
         if (!system || !system_has_action(system)) continue;
@@ -366,7 +369,9 @@ void ship_orders(Control *panel, Ship *ship, int y, int style) {
     if (Control *bar = command_bar(panel, ship, style)) {
         panel_add_child(panel, 6, y, 0, 0, bar);
         lock_input(bar, style);
+        y += bar->h + 8;
     }
+    if (ship->ship_flags & SHIP_FLAG_RETREATING) add_fixed(panel, 12, y, retreat_box(ship));
 }
 
 void observer_view(Control *panel, Ship *ship, int y, int style) {

@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "game/tech.h"
+#include "game/tech.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
 #include "platform/input.h"
@@ -99,7 +100,8 @@ Control *make_row(Control *icon, const char *title, Sector *sector, int32_t days
     Control *clock = panel_add_child(row, w + DAYS_GAP, 0, CORP_ROW_ID_DAYS_ICON, 1,
                                      image_control_create_frame(IMAGE_DAYS, 1));
     Control *label = panel_add_child(row, (clock ? clock->x + clock->w : w) + DAYS_GAP, 0, CORP_ROW_ID_DAYS, 1,
-                                     text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days));
+                                     days > 0 ? text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days)
+                                              : text_label_create_plain(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "-"));
     fit(row, ROW_PAD_W, ROW_PAD_H);
     for (Control *c : {clock, label})
         if (c) control_set_position(c, c->x, (row->h - c->h) / 2);
@@ -289,7 +291,7 @@ void corp_panel_init(Control *panel, Player *player) {
     };
     add(181, 0, "Sectors controlled", format("%i/%i", t.starbase_sectors, needed));
     add(50, 1, "Income", format("$%i/day", t.daily_income));
-    add(124, 1, "Research", format("%i/day", int(t.research_rate / double(TECH_POINTS_PER_UNIT))));
+    add(124, 1, "Research", tech_points_text(t.research_rate) + "/day");
     add(78, 1, "Crew recruitment", format("%i/week", t.crew_intake));
     add(100, -1, "Starbase crew", format("%i", t.starbase_crew));
     add(99, -1, "Ship crew", format("%i", t.ship_crew));

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/sprite.h"
 #include "platform/str.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
@@ -408,7 +409,10 @@ void design_editor_build(Control *control) {
             if (c && !(c->flags & CTRL_REMOVED)) control_set_position(c, c->x - min_x, c->y - min_y);
         int w = 0, h = 0;
         panel_layout(area, &w, &h);
-        control_set_size(area, w + 24, h + 4);   // room for a card taking a wider look
+        // Room for a card taking a wider look and for the picker's arrow beside the rightmost card,
+        // so that picking a system never widens the area (and the panel with it).
+        const Sprite *arrow = image_type_frame(DESIGN_IMAGE_PICKER_ARROW, 0);
+        control_set_size(area, w + std::max(24, 8 + (arrow ? arrow->width : 0)), h + 4);
     }
 
     // Room right of the mount area for the picker list.
@@ -472,13 +476,22 @@ void design_editor_build(Control *control) {
         s->mount_right = 12 + area->w;
     }
     // The editor is wider than the type chooser it replaces: moved left where it would run past
-    // the screen's right edge, so that the picker and the buttons stay in reach.
+    // the screen's right edge, so that the picker and the buttons stay in reach. Back puts the
+    // chooser where it stood.
+    if (s->chooser_x < 0) {
+        s->chooser_x = panel->x;
+        s->chooser_y = panel->y;
+    }
+    design_keep_on_screen(panel);
+    refresh_overlay(panel, 640);
+    apply_accept_rule(panel);
+}
+
+void design_keep_on_screen(Control *panel) {
     int px = 0, py = 0;
     control_get_screen_position(panel, &px, &py);
     const int over = px + panel->w - ui_screen_width();
     if (over > 0) control_set_position(panel, panel->x - std::min(over, px), panel->y);
-    refresh_overlay(panel, 640);
-    apply_accept_rule(panel);
 }
 
 void design_on_name_changed(Control *entry) {
@@ -509,7 +522,9 @@ void design_on_back(Control *button) {
     const ControlFn accepted = s->slots.slot[DESIGN_SLOT_ACCEPTED];
     const std::string name = s->name;
     const uint64_t owner = s->owner_id;
+    const int chooser_x = s->chooser_x, chooser_y = s->chooser_y;
     design_configure_build(panel, name.c_str(), uint32_t(owner), uint32_t(owner >> 32), s->options);
+    if (chooser_x >= 0) control_set_position(panel, chooser_x, chooser_y);
     DesignEditorState *fresh = design_editor_state(panel);
     if (!fresh) return;
     fresh->slots.slot[DESIGN_SLOT_ACCEPTED] = accepted;

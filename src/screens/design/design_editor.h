@@ -83,6 +83,11 @@ constexpr uint32_t PICKER_REFUSED_POWER        = 0x4;
 constexpr int DESIGN_PICKER_MAX_HEIGHT = 372;
 constexpr int DESIGN_PICKER_MIN_WIDTH  = 225;
 
+constexpr int DESIGN_IMAGE_PICKER_ARROW = 1;   // the arrow beside the card whose system is being picked
+struct DesignEditorState;
+// Moves the panel left as far as it runs past the screen's right edge (never past the left edge).
+void design_keep_on_screen(Control *panel);
+
 struct DesignEditorState {
     PanelCommandSlots slots;                 // first, so that panel_command_slots finds them
     uint32_t    options = 0;
@@ -97,6 +102,7 @@ struct DesignEditorState {
     GameObject *design_to_edit = nullptr;    // not held; consumed by design_editor_build
     std::string name;
     int32_t     mount_x = 0, mount_y = 0, mount_right = 0;
+    int32_t     chooser_x = -1, chooser_y = -1;   // where the hull chooser stood before the editor moved it
     SDL_Thread *load_thread = nullptr;
     Control    *panel = nullptr;
     Control    *frame = nullptr;             // the picture frame while a load runs (one reference)

@@ -43,10 +43,10 @@ void state_free(void *data) { delete static_cast<DesignPanelState *>(data); }
 
 Game *game() { return game_get(); }
 
-// The summary panel a button, card or tag belongs to: a button's user data, else the nearest
-// owner holding the summary's state.
+// The summary panel a button, card or tag belongs to: the nearest owner holding the summary's state.
+// A control's user data is never taken for the panel: a card's is its system, the panel's own its
+// design.
 Control *summary_of(Control *ctrl) {
-    if (ctrl && design_panel_state(static_cast<Control *>(ctrl->user_data))) return static_cast<Control *>(ctrl->user_data);
     for (Control *c = ctrl; c; c = c->owner)
         if (design_panel_state(c)) return c;
     return nullptr;

@@ -439,8 +439,10 @@ void design_on_hull_selected(Control *card) {
                         frame);
     }
     if (s->held_hull >= 0) factory_release_detail_group(OBJECT_SHIP, s->held_hull);
-    s->held_hull = -1;
+    // The request is held from here: another pick or the panel's end releases it, whether or not
+    // the picture's load was collected first.
     factory_acquire_group(OBJECT_SHIP, hull, FACTORY_GROUP_DETAIL);
+    s->held_hull = hull;
     s->load_hull = hull;
     s->load_done.store(0);
     if (frame) {
@@ -449,7 +451,6 @@ void design_on_hull_selected(Control *card) {
         if (!s->load_thread) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create load detail thread");
             (void)factory_resolve_load_groups();
-            s->held_hull = hull;
             drop_frame(s);
             show_hull_picture(s, frame, hull);
             control_hide_for(frame, 300);
@@ -487,7 +488,6 @@ void design_hull_load_poll(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
     if (!s || !s->load_thread || !s->load_done.load(std::memory_order_acquire)) return;
     join_load(s);
-    s->held_hull = s->load_hull;
     Control *frame = s->frame;
     s->frame = nullptr;
     show_hull_picture(s, frame, s->held_hull);

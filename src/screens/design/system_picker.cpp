@@ -30,7 +30,7 @@ constexpr int WHEEL_STEP = 24;
 constexpr int PAGE_STEP = 96;
 constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
-constexpr int IMAGE_ARROW = 1;
+constexpr int IMAGE_ARROW = DESIGN_IMAGE_PICKER_ARROW;
 constexpr int IMAGE_MARKER = 54;
 constexpr int IMAGE_EMPTY = 44;
 constexpr int IMAGE_POWER = 63;
@@ -233,6 +233,7 @@ void design_on_mount_click(Control *card) {
                 control_set_position(column, panel->w - column->w - 4, column->y);
         }
         panel_add_child(panel, panel->w - 6 - list->w, ly, DESIGN_ID_PICKER, 0, list);
+        design_keep_on_screen(panel);   // a wider list widened the panel
         if (label && list->x < label->x) control_set_position(label, list->x, label->y);
     }
     sound_play(SOUND_OPEN);

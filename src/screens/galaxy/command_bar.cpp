@@ -61,6 +61,8 @@ constexpr ActionButton ACTION_BUTTONS[] = {
      .handler = galaxy_bar_on_stop, .slot = &GalaxyScreen::stop_button},
 };
 
+constexpr const char *BATTLE_WAITS = "A battle waits for your orders";
+
 uint32_t screen_flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
 
 // Where list button i stands, from the widths of the buttons left of it; the bottoms line up.
@@ -84,7 +86,9 @@ void badge_place(int index, int *x, int *y) {
 }
 
 void hide(Control *c) {
-    if (c) control_set_hidden(c, false);
+    if (!c) return;
+    control_set_hidden(c, false);
+    image_control_tooltip_hide(c);
 }
 
 void set_badge(int index, int32_t value) {
@@ -168,6 +172,13 @@ void galaxy_bar_update_action_button() {
         if (!(flags & GALAXY_FLAG_STOP_REQUESTED)) wanted = s->stop_button;
     } else if (!(flags & GALAXY_FLAG_ENCOUNTERS_PENDING)) {
         wanted = game_get()->auto_pass > 0 ? s->pass_button : s->next_turn_button;
+    } else if (starmap_waiting_battle()) {
+        wanted = s->next_turn_button;   // refuses, saying why, and leads to the battle
+    }
+    if (Control *next = s->next_turn_button) {
+        const bool refuses = wanted == next && (flags & GALAXY_FLAG_ENCOUNTERS_PENDING);
+        image_control_set_tooltip(next, refuses, 0, 0, 0, refuses ? BATTLE_WAITS : nullptr);
+        if (!refuses) image_control_tooltip_hide(next);
     }
     for (const ActionButton &def : ACTION_BUTTONS) {
         Control *button = s->*def.slot;
@@ -217,6 +228,7 @@ void galaxy_bar_update_badges() {
 
 void galaxy_bar_on_next_turn(Control *button) {
     if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (starmap_refuse_turn_for_battle()) return;
     hide(button);
     starmap_end_news_delay();
     starmap_advance_turn();
@@ -225,6 +237,7 @@ void galaxy_bar_on_next_turn(Control *button) {
 void galaxy_bar_on_pass(Control *button) {
     GalaxyScreen *s = galaxy_screen();
     if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (starmap_refuse_turn_for_battle()) return;
     hide(button);
     s->screen_flags.fetch_or(GALAXY_FLAG_AUTO_PASS);
     s->screen_flags.fetch_and(~GALAXY_FLAG_STOP_REQUESTED);

@@ -447,6 +447,29 @@ void starmap_encounter_on_resolve(Control *dialog) {
 
 // ---- Tab ----
 
+Encounter *starmap_waiting_battle() {
+    Game *g = game();
+    if (!(flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) || (flags() & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING)) return nullptr;
+    for (int32_t i = 0, n = game_encounter_count(g); i < n; ++i) {
+        Encounter *enc = game_encounter_at(g, i);
+        if (enc && !encounter_is_finished(enc) && encounter_has_side(enc, g->ui_player_id)) return enc;
+    }
+    return nullptr;
+}
+
+bool starmap_refuse_turn_for_battle() {
+    Encounter *enc = starmap_waiting_battle();
+    if (!enc) return false;
+    galaxy_flags_change(GALAXY_FLAG_AUTO_PASS, 0);
+    galaxy_bar_update_action_button();
+    if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
+        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_PICK);
+        starmap_show_encounter(enc);
+    }
+    if (Control *button = screen()->next_turn_button) image_control_tooltip_show(button);
+    return true;
+}
+
 void starmap_cycle_next() {
     GalaxyScreen *s = screen();
     const std::vector<CycleItem> items = cycle_candidates();

@@ -254,12 +254,13 @@ void galaxy_mode_leave() {
     galaxy_join_thread(&s->load_encounter_thread);
     galaxy_join_thread(&s->advance_ai_thread);
     galaxy_join_thread(&s->ai_encounter_thread);
+    galaxy_worker_joined();   // the controls a worker held follow again, or go
     galaxy_status_bar_free(s->status_bar);
     s->status_bar = nullptr;
 
     game->flags &= ~GAME_FLAG_CONTROLS_OFF;
     game_set_sector_contents(game, 0);
-    reset_state(s);   // the mode switch has freed the controls the screen borrowed
+    reset_state(s);   // the mode switch frees the controls the screen borrowed, right after
     sound_fade_out_music();
     for (int type : SCREEN_IMAGE_TYPES) image_control_free_type(type);
 }

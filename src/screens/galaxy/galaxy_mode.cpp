@@ -28,6 +28,7 @@
 #include "screens/title/game_menu.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
+#include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -59,6 +60,7 @@ void hide(Control *c) {
 void note_encounters(Game *game) {
     set(GALAXY_FLAG_ENCOUNTERS_PENDING);
     if (game_count_player_encounters(game, game->ui_player_id) > 0) sound_play(SOUND_ENCOUNTER_ALARM);
+    galaxy_bar_update_action_button();   // a battle of the UI player keeps Next Turn, which leads to it
 }
 
 // ---- Steps of the update ----
@@ -107,9 +109,14 @@ void queue_day(Game *game) {
     s->today_alert_count = 0;
 }
 
+void close_save_notice(Control *notice) {
+    if (notice) control_remove(notice->owner && notice->owner->id == GALAXY_ID_SAVE_NOTICE ? notice->owner : notice);
+}
+
 void end_of_day(Game *game) {
     GalaxyScreen *s = state();
     const GameDayEnd end = game_day_end(game);
+    galaxy_show_autosave_failure(game);
     if (end.player_encounters > 0) {
         // The UI player's battles come first: the end of turn waits for another day.
         clear(GALAXY_FLAG_AUTO_PASS);
@@ -387,18 +394,53 @@ void galaxy_mode_update(int32_t dt) {
     if (!frozen) galaxy_status_bar_update(s->status_bar, s->status_panel, &s->screen_flags, game);
     galaxy_turn_progress_update(s->day_progress_panel, s->countdown_panel, flags(), s->autopass_countdown_ms, game);
     if (flags() & GALAXY_FLAG_CLOCK_RUNNING) galaxy_markers_refresh();
-    if (!frozen && input_key_pressed(KEY_HELP)) (void)game_open_help_popup(game);
+    // No help over a failed load: the menu's OK comes first.
+    if (!frozen && input_key_pressed(KEY_HELP) && !game_menu_holds_load(s->side_panels[GALAXY_LIST_MENU]))
+        (void)game_open_help_popup(game);
     help_step(game);
     if (!frozen && s->selected && (s->selected->flags & OBJ_DEAD)) starmap_drop_selection();
     space_step(game);
     if (!frozen) galaxy_bar_update_badges();
 }
 
+void galaxy_show_autosave_failure(Game *game) {
+    if (!game || game->autosave_failure == 0) return;
+    const int32_t code = game->autosave_failure;
+    game->autosave_failure = 0;
+    if (Control *old = game_find_control(game, GALAXY_ID_SAVE_NOTICE)) control_remove(old);
+    Control *notice = panel_create(0, 0, 40, 0, 0);
+    if (!notice) return;
+    game_popup_look(notice);
+    Control *title = text_label_create_plain(6, 240, 0, 0, "Autosave failed");
+    Control *line = text_label_create(2, 230, 230, 230, "The game could not be written to disk (%i).", int(code));
+    if (title) {
+        colour_fade_start(text_label_colour(title), 240, 0, 0, 150, 40, 40, 280, 0,
+                          COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
+        panel_add_child(notice, 10, 8, 0, 1, title);
+    }
+    if (line) panel_add_child(notice, 10, 12 + (title ? title->h : 0), 0, 1, line);
+    panel_relayout(notice);
+    panel_grow(notice, 10, 8);
+    notice->on_click = close_save_notice;
+    for (Control *label : {title, line})
+        if (label) label->on_click = close_save_notice;
+    game_add_control(game, ui_screen_width() / 2 - notice->w / 2, 40, GALAXY_ID_SAVE_NOTICE, 0, notice);
+    control_set_layer(notice, BUSY_LAYER);
+}
+
 void starmap_run_pending_load() {
     GalaxyScreen *s = state();
     Game *game = game_get();
     if (game_run_pending_load(game) != RES_OK) {
-        if (Control *menu = s->side_panels[GALAXY_LIST_MENU]) (void)game_menu_show_load_error(menu);
+        // The map is already let go of: the player is told, and OK leads on to the title. Without
+        // a menu on screen to tell it, the title is the way on at once.
+        Control *menu = s->side_panels[GALAXY_LIST_MENU];
+        if (menu && control_is_shown(menu)) {
+            if (!game_menu_show_load_error(menu)) game_menu_show_error(menu, "Error loading game");
+        } else {
+            log_write(LOG_GAME, LOG_ERROR, "Failed to load the chosen game, back to the title");
+            starmap_menu_to_title(menu);
+        }
         return;
     }
     int32_t background = game->backdrop + GALAXY_BG_STARMAP_FIRST;

@@ -52,6 +52,7 @@ constexpr int GALAXY_ID_STOP             = 400023;
 constexpr int GALAXY_ID_PASS             = 400042;
 constexpr int GALAXY_ID_BADGE_SHIPS      = 400046;   // .. 400050: ships, officers, technology, corporation, news
 constexpr int GALAXY_ID_BUSY             = 400051;
+constexpr int GALAXY_ID_SAVE_NOTICE      = 400052;   // "Autosave failed", until clicked
 // Object panels.
 constexpr int GALAXY_PANEL_SECTOR         = 400024;
 constexpr int GALAXY_PANEL_FLEET          = 400025;
@@ -225,6 +226,10 @@ void galaxy_worker_joined();
 void galaxy_handoff_start();                    // the game's current battle: the hand-off to combat
 void galaxy_handoff_step(int32_t dt);           // one step; the last requests the combat mode
 
+// Tells the player of an autosave that failed (Game::autosave_failure, then cleared): a notice
+// on the map's top edge that a click closes.
+void galaxy_show_autosave_failure(Game *game);
+
 // ---- galaxy_news.cpp ----
 void galaxy_news_announce();                    // the alerts the screen has not announced yet
 // The news of the moment counts as announced when a command acts before the delay ran out.
@@ -321,6 +326,12 @@ void starmap_prompt_on_cancel(Control *button);
 
 // ---- encounter_entry.cpp ----
 void starmap_show_encounter(Encounter *encounter);   // the encounter dialog for it
+// The UI player's first battle still waiting for its orders once the day's battles are known; null
+// when none waits (also while the computer players' battles are being fought).
+Encounter *starmap_waiting_battle();
+// A day cannot start while a battle of the UI player waits: auto-pass stops, the Next Turn button
+// says why and the battle's dialog opens. False when nothing waits and the turn may start.
+bool starmap_refuse_turn_for_battle();
 void starmap_sector_on_combat(Control *panel);
 void starmap_fleet_on_encounter(Control *control);
 void starmap_marker_on_encounter(Control *marker);

@@ -7,6 +7,7 @@
 
 #include "game/game.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/str.h"
 #include "screens/galaxy/galaxy_screen.h"
@@ -210,7 +211,6 @@ namespace {
 constexpr int IMAGE_STARBASE_CREW = 100;
 constexpr int IMAGE_RESEARCH = 124;
 constexpr int IMAGE_RECRUITMENT = 78;
-constexpr double RESEARCH_UNITS = 400.0;   // research rates count quarter-hundredths of a point
 
 void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
     (void)ui_stat_rows_add_row(rows, image_control_create_frame(icon_type, frame), label, value.c_str(), 0);
@@ -225,7 +225,7 @@ void sector_starbase_rows_add(List<SystemRow> *rows, const Sector *sector, bool 
     if (const int32_t income = sector_harvest_income(sector); income > 0)
         add_row(rows, IMAGE_CREDITS, 1, label("Resource yield"), str_format("$%i/day", int(income)));
     if (const int32_t research = sector_total_research_rate(sector); research > 0)
-        add_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), str_format("%.1f", research / RESEARCH_UNITS));
+        add_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), tech_points_text(research));
     if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
         add_row(rows, IMAGE_RECRUITMENT, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
 }

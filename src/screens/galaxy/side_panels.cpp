@@ -56,7 +56,7 @@ GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 void build_menu(Control *panel, Player *) {
-    game_menu_init(panel, GAME_MENU_GALAXY);
+    game_menu_init(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = starmap_clear_for_menu;
         state->on_load_failed = starmap_menu_to_title;
@@ -180,6 +180,8 @@ void place_beside_list(Control *panel, Control *list, bool bottom_aligned) {
 void galaxy_side_panels_close() {
     for (Control *panel : screen()->side_panels) {
         if (!panel) continue;
+        // A menu showing a failed load is the only way on: only its own OK closes it.
+        if (game_menu_holds_load(panel)) continue;
         hide(panel);
         panel_remove_children(panel);
     }

@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <vector>
 #include "game/encounter_life.h"
 #include "game/galaxy_day.h"
 #include "game/game.h"
@@ -21,6 +22,8 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/turn_progress.h"
+#include "platform/list.h"
+#include "ui/control.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
@@ -72,6 +75,31 @@ void end_news_markers() {
     if (ended) list_compact(&map->effects);
 }
 
+// Controls that follow an object (markers, labels) read it every frame: while a worker changes
+// the model they stand where they are, and follow again once it is joined. One reference each.
+std::vector<Control *> g_held_controls;
+
+void hold_attached_controls() {
+    Game *game = game_get();
+    for (List<Control> *list : {game->controls, game->new_controls}) {
+        if (!list) continue;
+        for (Control *c : list->items) {
+            if (!c || (c->flags & CTRL_REMOVED) || !(c->flags & CTRL_ATTACHED) || (c->flags & CTRL_ATTACH_PAUSED))
+                continue;
+            control_pause_attachment(c);
+            g_held_controls.push_back(control_addref(c));
+        }
+    }
+}
+
+void let_held_controls_follow() {
+    for (Control *c : g_held_controls) {
+        c->flags &= ~CTRL_ATTACH_PAUSED;
+        control_release(c);
+    }
+    g_held_controls.clear();
+}
+
 }  // namespace
 
 void galaxy_set_thread_creator(GalaxyThreadCreator *creator) {
@@ -103,6 +131,7 @@ void galaxy_request_worker(int32_t worker) {
 }
 
 void galaxy_worker_joined() {
+    let_held_controls_follow();
     GalaxyScreen *screen = galaxy_screen();
     screen->frozen_picture_baked = false;
     set_flags(GALAXY_FLAG_RESET_BACKGROUND);
@@ -111,6 +140,7 @@ void galaxy_worker_joined() {
 void starmap_advance_turn() {
     GalaxyScreen *screen = galaxy_screen();
     if (screen->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (starmap_refuse_turn_for_battle()) return;
     galaxy_object_panels_close();
     Control *news = screen->side_panels[GALAXY_LIST_NEWS];
     if (news && control_is_shown(news)) {
@@ -141,6 +171,7 @@ void galaxy_start_pending_worker() {
     screen->frozen_picture_wanted = false;
     Game *game = game_get();
     screen->worker_seed = random_worker_seed();
+    hold_attached_controls();
     if (worker == GALAXY_WORKER_ADVANCE_AI) {
         game_day_begin(game);
         screen->advance_ai_thread = galaxy_create_thread(starmap_advance_ai_thread);

@@ -145,6 +145,9 @@ int add_rank_row(Control *panel, const Officer *officer, int32_t options, int y)
         if (bar) {
             bar->tag = OFFICER_PANEL_XP_BAR_TAG;
             if (next != 0) value_bar_set_marker(bar, std::max(value, 0));
+            // The bar fills over this rank's span; its figures are the officer's experience and
+            // what the next rank asks for, as the promotion rule counts them.
+            if (next != 0) value_bar_set_caption_text(bar, str_format("%i/%i", int(officer->experience), int(next)).c_str());
             colour_fade_set(value_bar_fill_colour(bar), 10, 140, 30);
             value_bar_enable_border(bar);
             colour_fade_set(value_bar_border_colour(bar), 16, 16, 16);

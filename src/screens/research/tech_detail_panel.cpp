@@ -297,6 +297,9 @@ Control *button_row(Control *panel, int32_t tech, const TechInfo &info, const Pl
         if (research && player_can_spend(player, info.credits) != RES_OK) {
             image_control_set_highlight(research, true);   // greyed: click and hotkey set aside
             image_control_set_tooltip(research, true, 0, 0, 0, "Insufficient credits");
+        } else if (research && player->totals.research_rate < 1) {
+            // It may be bought, but nothing will come of it until the player has research.
+            image_control_set_tooltip(research, true, 0, 0, 0, "No research points a day");
         }
     }
     if (active && player->research_target != tech)

@@ -54,11 +54,12 @@ Control *load_button(Control *screen) {
     return panel_find_child(panel_find_child(screen, LOAD_SCREEN_BUTTONS_ID), LOAD_SCREEN_LOAD_ID);
 }
 
-void set_load_available(Control *screen, bool on) {
+// The Load button active, or inert with the reason as its tooltip.
+void set_load_available(Control *screen, bool on, const char *reason = NO_FILE) {
     Control *button = load_button(screen);
-    if (!button || on == !image_control_is_highlighted(button)) return;
-    image_control_set_highlight(button, !on);
-    image_control_set_tooltip(button, !on, 0, 0, 0, on ? nullptr : NO_FILE);
+    if (!button) return;
+    if (on != !image_control_is_highlighted(button)) image_control_set_highlight(button, !on);
+    image_control_set_tooltip(button, !on, 0, 0, 0, on ? nullptr : reason);
 }
 
 void add_empty_label(Control *list_panel, int y) {
@@ -127,7 +128,10 @@ void load_screen_build(Control *panel, uint32_t flags) {
     control_set_user_data(list_panel, panel, nullptr);
     panel_add_child(panel, 0, caption_h + 8 + files_h + 6, LOAD_SCREEN_LIST_ID, 0, list_panel);
 
-    if (game_list_saves(game_get(), &s->list.headers) != RES_OK) s->list.headers = nullptr;
+    // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
+    // can be deleted but not loaded.
+    (void)game_list_saves(game_get(), &s->list.headers);
+    game_list_damaged_saves(s->list.headers);
     int y = 6;
     const size_t count = s->list.headers ? s->list.headers->items.size() : 0;
     for (size_t i = 0; i < count; ++i) {
@@ -202,7 +206,8 @@ void load_screen_select_row(Control *row) {
     if (!s) return;
     const int index = save_list_index_of_row(&s->list, row);
     if (index < 0) return;
-    set_load_available(screen, true);
+    const SaveHeader *header = save_list_header(&s->list, index);
+    set_load_available(screen, header && !header->damaged, SAVE_DAMAGED_TEXT);
     if (Control *prompt = panel_find_child(screen, LOAD_SCREEN_PROMPT_ID))
         colour_fade_to(text_label_colour(prompt), 0, 0, 0, 200, 0);
     s->list.selected = index;
@@ -270,7 +275,7 @@ void load_screen_load_confirmed(Control *button) {
     LoadScreenState *s = load_screen_state(screen);
     if (!s) return;
     const SaveHeader *header = save_list_header(&s->list, s->list.selected);
-    if (!header) return;
+    if (!header || header->damaged) return;
     game_prepare_load(game_get(), header->path.c_str());
     Control *selected = save_list_row_of_index(&s->list, s->list.selected);
     fade_rows_except(s, selected);

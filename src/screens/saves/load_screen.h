@@ -4,6 +4,8 @@
 // delete its file, and loads it after a question. The screen only records the pending load in the
 // Game and calls its owner's load_requested slot; the owner runs the load and, when it fails,
 // turns the screen into its error view (load_screen_show_error).
+//  - A save of the game's own names whose header does not read is listed after the others as a
+//    damaged row (its file name, "Damaged save file"): it can be deleted, never loaded.
 //  - Built into a panel its owner gives (the game menu's sub-panel); the state is that panel's
 //    widget state and goes with it.
 //  - Owner slots are filled after the build; an empty slot is skipped. Every handler finds the

@@ -117,6 +117,15 @@ Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids) {
         title_h = sub->h;
     }
     const int time_y = title_h + 8;
+    if (header.damaged) {
+        // Nothing of it reads: the file's name and what is wrong, so it can still be deleted.
+        if (Control *time = text_label_create_plain(2, 230, 60, 60, SAVE_DAMAGED_TEXT))
+            panel_add_child(row, text_x, time_y, ids.time, 1, time);
+        int w = 0, h = 0;
+        panel_layout(row, &w, &h);
+        control_set_size(row, SAVE_ROW_WIDTH, h + 4);
+        return row;
+    }
     int line_h = 0;
     if (Control *time = text_label_create_plain(2, 120, 140, 120, save_time_text(header).c_str())) {
         panel_add_child(row, text_x, time_y, ids.time, 1, time);

@@ -21,6 +21,8 @@ constexpr int SAVE_ROW_WIDTH       = 388;
 constexpr int SAVE_ROW_GAP         = 4;
 constexpr int SAVE_LIST_WHEEL_STEP = 24;
 constexpr int SAVE_NEW_FILE_INDEX  = -1;
+// The second line of a damaged save's row (its title is the file's name).
+constexpr const char *SAVE_DAMAGED_TEXT = "Damaged save file";
 
 // The ids and the handlers one screen gives its list.
 struct SaveListIds {
@@ -57,7 +59,8 @@ Control *save_list_panel(const SaveList *list, const SaveListIds &ids);
 Control *save_list_row_of_index(const SaveList *list, int index);
 int      save_list_index_of_row(const SaveList *list, const Control *row);   // -2 when not a row
 
-// Builds a row for the header; the caller places it and records it with its index.
+// Builds a row for the header; the caller places it and records it with its index. A damaged
+// header's row shows only the file's name and SAVE_DAMAGED_TEXT.
 Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids);
 // The rows' separator lines, rebuilt from the rows' target positions.
 void     save_list_rebuild_separators(SaveList *list, const SaveListIds &ids);

@@ -181,7 +181,10 @@ void save_screen_build(Control *panel) {
         s->list.rows.push_back({row, SAVE_NEW_FILE_INDEX});
         y += row->h + SAVE_ROW_GAP;
     }
-    if (game_list_saves(game_get(), &s->list.headers) != RES_OK) s->list.headers = nullptr;
+    // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
+    // can be overwritten or deleted.
+    (void)game_list_saves(game_get(), &s->list.headers);
+    game_list_damaged_saves(s->list.headers);
     const size_t count = s->list.headers ? s->list.headers->items.size() : 0;
     for (size_t i = 0; i < count; ++i) {
         const SaveHeader *header = s->list.headers->items[i];
@@ -261,7 +264,7 @@ void save_screen_select_row(Control *row) {
     save_list_show_selection(&s->list, IDS, row, index != SAVE_NEW_FILE_INDEX);
     if (Control *entry = entry_of(screen)) {
         const SaveHeader *header = save_list_header(&s->list, index);
-        text_entry_set_text(entry, header ? header->title.c_str() : s->proposed_title.c_str());
+        text_entry_set_text(entry, header && !header->damaged ? header->title.c_str() : s->proposed_title.c_str());
         text_entry_select_all(entry);   // the first key typed replaces the shown title
     }
     save_list_rebuild_separators(&s->list, IDS);

@@ -3,6 +3,8 @@
 // an existing manual save after a question. A "(New file)" row heads the list of manual saves (the
 // autosave gets no row), a summary of the game shows the title it will be saved under, and after a
 // save the chosen row gives way to the new file's row with "Game saved", or to the failure lines.
+//  - A manual save whose header does not read keeps its number: it is listed as a damaged row
+//    that can be deleted or saved over (its file name is never offered as the title).
 //  - Built into a panel its owner gives (the game menu's sub-panel); the state is that panel's
 //    widget state and goes with it. Owner slots: back, and saved (3700 ms after a save).
 //  - Game thread only.

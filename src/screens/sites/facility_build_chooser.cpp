@@ -28,7 +28,7 @@ constexpr int IMAGE_DEFENSE = 10;
 constexpr int ROW_GAP = 4;
 constexpr int ROW_PAD = 2;
 constexpr int ROW_STAGGER_MS = 60;
-constexpr int ROW_GROW_MS_PER_PIXEL = 5;   // 200 pixels a second
+constexpr int ROW_GROW_MS = 200;   // each row's slide; its name and figures show from the start
 constexpr int COST_POPUP_ID = 100001;
 
 // One row's controls before the columns are set.
@@ -177,7 +177,8 @@ void facility_chooser_build(Control *panel, GameObject *sector_obj, GameObject *
             Control *row = rows[k].row;
             const int width = row->w;
             control_set_size(row, 10, row->h);
-            panel_resize_to(row, width, row->h, (width - 10) * ROW_GROW_MS_PER_PIXEL);
+            panel_set_draw_children_while_resizing(row, true);
+            panel_resize_to(row, width, row->h, ROW_GROW_MS);
             if (k > 0) control_hide_for(row, int(k) * ROW_STAGGER_MS);
             control_disable_for(row, all_in);
         }

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "platform/list.h"
@@ -200,7 +201,7 @@ void facility_detail_rows(Control *panel, GameObject *object, int32_t flags) {
         case SITE_RESEARCH: {
             List<SystemRow> *research = ui_stat_rows_list_create();
             add_row(research, image_control_create_frame(IMAGE_RESEARCH, 1), "Research Rating",
-                    str_format("%.2f", site_research_per_day(site)));
+                    tech_points_text(site_research_rate(site)));
             Control *table = ui_stat_rows_create(research, 0);
             if (panel_add_child(panel, 4, y, 0, 0, table)) y += table->h + 4;
             break;

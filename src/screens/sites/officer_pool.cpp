@@ -173,6 +173,7 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
         const int full = box->h;
         panel_set_anchor_mode(box, ANCHOR_CENTRE);   // the resizes below keep the row's middle
         control_set_size(box, row_w, ROW_START_HEIGHT);
+        panel_set_draw_children_while_resizing(box, true);   // names and figures from the start
         panel_resize_to(box, row_w, full, GROW_MS);
         control_hide_for(box, int(random_u32() % DELAY_SPREAD) + DELAY_MIN_MS);
     }

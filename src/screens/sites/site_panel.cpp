@@ -13,6 +13,7 @@
 #include "game/orders.h"
 #include "game/officer.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
@@ -498,7 +499,9 @@ Control *build_stat_rows(Site *site, const Sector *sector, bool interactive, boo
         case SITE_STARBASE:
             add_row(rows, icon(IMAGE_CREW, 1), "Crew", str_format("%i/%i", int(site->crew), int(site->params.crew_capacity)));
             add_row(rows, icon(IMAGE_CREW, 1), "Crew recruitment", str_format("%i/week", int(site_crew_intake_rate(site))));
-            add_row(rows, icon(IMAGE_RESEARCH, 1), "Research Rating", str_format("%.2f", site_research_per_day(site)));
+            // The starbase runs its sector's research: the sector's figure, as the sector panel shows it.
+            add_row(rows, icon(IMAGE_RESEARCH, 1), "Research Rating",
+                    tech_points_text(sector ? sector_total_research_rate(sector) : 0));
             break;
         case SITE_SHIPYARD:
             add_row(rows, image_control_create(IMAGE_RECORD), "Ships launched", str_format("%i", int(site->completed_items)));
@@ -517,7 +520,7 @@ Control *build_stat_rows(Site *site, const Sector *sector, bool interactive, boo
         default:
             if (site->subtype == SITE_RESEARCH_STATION) {
                 add_row(rows, icon(IMAGE_CREW, 1), "Starbase crew", str_format("%i", int(sector_starbase_crew(sector))));
-                add_row(rows, icon(IMAGE_RESEARCH, 1), "Research Rating", str_format("%.2f", site_research_per_day(site)));
+                add_row(rows, icon(IMAGE_RESEARCH, 1), "Research Rating", tech_points_text(site_research_rate(site)));
             }
             break;
         }

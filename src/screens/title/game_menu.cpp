@@ -140,12 +140,19 @@ bool game_menu_show_load_error(Control *menu) {
     Control *sub = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
     if (!load_screen_state(sub)) return false;
     load_screen_show_error(sub);
+    state->load_held = 1;   // its OK is the way on
     return true;
+}
+
+bool game_menu_holds_load(Control *menu) {
+    const GameMenuState *state = game_menu_state(menu);
+    return state && state->load_held;
 }
 
 void game_menu_show_error(Control *menu, const char *text) {
     Control *sub = open_subpanel(menu, 0);
     if (!sub) return;
+    if (GameMenuState *state = game_menu_state(menu)) state->load_held = 1;   // its OK is the way on
     panel_remove_children(sub);
     Control *label = text_label_create_plain(2, 240, 0, 0, text);
     Control *ok = image_button_create(IMAGE_OK, BUTTON_FONT, "OK", game_menu_call_load_failed, 0, menu);
@@ -250,7 +257,12 @@ void game_menu_close_subpanel(Control *ctrl) {
 
 void game_menu_call_new_game(Control *ctrl) { call_slot(menu_of(ctrl), &GameMenuState::on_new_game); }
 void game_menu_call_load_requested(Control *ctrl) { call_slot(menu_of(ctrl), &GameMenuState::on_load_requested); }
-void game_menu_call_load_failed(Control *ctrl) { call_slot(menu_of(ctrl), &GameMenuState::on_load_failed); }
+
+void game_menu_call_load_failed(Control *ctrl) {
+    Control *menu = menu_of(ctrl);
+    if (GameMenuState *state = game_menu_state(menu)) state->load_held = 0;
+    call_slot(menu, &GameMenuState::on_load_failed);
+}
 
 void game_menu_hide(Control *ctrl) {
     if (Control *menu = menu_of(ctrl)) control_set_hidden(menu, false);

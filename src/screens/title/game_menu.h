@@ -61,6 +61,7 @@ struct GameMenuState {
     int32_t   anchor_mode = 0;               // PANEL_ANCHOR_CENTRE with GAME_MENU_CENTRE, else PANEL_ANCHOR_BOTTOM
     int32_t   game_running = 0;
     int32_t   sub_dialog = 0;                // GAME_MENU_SUB_*, 0 after building
+    int32_t   load_held = 0;                 // 1 while a failed load waits for its OK
 };
 
 void           game_menu_init(Control *panel, uint32_t flags);
@@ -69,6 +70,10 @@ GameMenuState *game_menu_state(Control *menu);   // null when the panel holds no
 // While the open sub-screen is the load screen, its error view; otherwise nothing. True when it
 // showed the error.
 bool game_menu_show_load_error(Control *menu);
+// True while the menu shows a failed load (the load screen's error view or an error message) and
+// its OK has not been pressed: the menu then holds the only way on, and its owner must not close
+// it (help, Escape, another list) without running the on load failed slot.
+bool game_menu_holds_load(Control *menu);
 // A message sub-screen in the menu: the text pulsing red and an "OK" that calls the owner's
 // on load failed slot (as the load screen's error view does).
 void game_menu_show_error(Control *menu, const char *text);

@@ -16,5 +16,8 @@ void     new_game_slot_add_labels(Control *name_box, NewGameState *state, int sl
 void     new_game_refresh_start(Control *screen);
 // The reason Start is unavailable, null when it is available.
 const char *new_game_start_blocker(Game *game, const NewGameState *state);
+// Slots whose record is gone (deleted in the player selection) fall back: slot 0 to the default
+// human record, the others to no player; their labels and Start follow.
+void     new_game_slots_drop_missing(Control *screen);
 // True when the name holds nothing but blanks.
 bool     new_game_name_is_blank(const char *name);

@@ -119,7 +119,27 @@ bool new_game_name_is_blank(const char *name) {
 const char *new_game_start_blocker(Game *game, const NewGameState *state) {
     if (computer_slots(game, state) < 1) return NEW_GAME_NEED_AI;
     if (state->record_ids[0] == 0 && new_game_name_is_blank(state->typed_name.c_str())) return NEW_GAME_NEED_NAME;
+    if (state->record_ids[0] != 0 && !records_find(game, state->record_ids[0])) return NEW_GAME_NEED_NAME;
     return nullptr;
+}
+
+void new_game_slots_drop_missing(Control *screen) {
+    NewGameState *state = new_game_state(screen);
+    Game *game = game_get();
+    if (!state || !game) return;
+    for (int k = 0; k < GAME_SLOT_COUNT; ++k) {
+        uint64_t &id = state->record_ids[k];
+        if (id == 0 || records_find(game, id)) continue;
+        // A record deleted while the slot showed it: the human slot falls back to the default
+        // human record (a new name when that is gone too), a computer slot is left empty.
+        id = k == 0 && records_find(game, RECORD_HUMAN_DEFAULT_ID) ? RECORD_HUMAN_DEFAULT_ID : 0;
+        if (Control *box = name_box_of(state, k)) {
+            panel_find_child_fade_out(box, NEW_GAME_LABEL_ID, 200);
+            panel_find_child_fade_out(box, NEW_GAME_SECOND_TEXT_ID, 200);
+            new_game_slot_add_labels(box, state, k);
+        }
+    }
+    new_game_refresh_start(screen);
 }
 
 void new_game_refresh_start(Control *screen) {
@@ -333,12 +353,14 @@ void new_game_slot_on_player_chosen(Control *dialog) {
         panel_find_child_fade_out(box, NEW_GAME_SECOND_TEXT_ID, 200);
         new_game_slot_add_labels(box, state, s);
     }
-    new_game_refresh_start(screen);
+    new_game_slots_drop_missing(screen);   // another slot's record may have been deleted
     if (Game *game = game_get()) game_flash_panel_frame(game, dialog);
     control_remove(dialog);
     restore_owner(screen);
 }
 
 void new_game_slot_on_selection_closed(Control *dialog) {
-    restore_owner(dialog ? static_cast<Control *>(dialog->user_data) : nullptr);
+    Control *screen = dialog ? static_cast<Control *>(dialog->user_data) : nullptr;
+    new_game_slots_drop_missing(screen);   // records may have been deleted in the dialog
+    restore_owner(screen);
 }

@@ -62,7 +62,7 @@ const OptionRow OPTION_ROWS[] = {
      "Sets the speed at which time advances on the galaxy map, after you have passed the turn.",
      GALAXY_SPEED_CHOICES, count_of(GALAXY_SPEED_CHOICES), &Game::galaxy_speed},
     {OPTION_COMBAT_SPEED, "Combat Speed",
-     "Sets the speed at which time advances in combat, after the you end the turn.", COMBAT_SPEED_CHOICES,
+     "Sets the speed at which time advances in combat, after you end the turn.", COMBAT_SPEED_CHOICES,
      count_of(COMBAT_SPEED_CHOICES), &Game::combat_speed},
     {OPTION_AUTO_PASS, "Auto-pass",
      "If set to None, the game advances one day each time you pass the turn. If set to Slow, Medium, or Fast, "

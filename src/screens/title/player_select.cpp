@@ -255,7 +255,7 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
             if (c) control_destroy(c);
         return;
     }
-    panel_add_child(panel, 2, 2, 0, 0, bar);
+    panel_add_child(panel, 2, 2, PLAYER_SELECT_TITLE_BAR_ID, 0, bar);
     panel_add_child(panel, 4, bar->h + 8, 0, 1, heading);
     panel_add_child(panel, 4, heading->y + heading->h + 4, PLAYER_SELECT_LIST_ID, 0, body);
     control_set_user_data(body, panel, nullptr);

@@ -39,6 +39,7 @@ constexpr int PLAYER_SELECT_SWATCH_ID  = 100009;
 constexpr int PLAYER_SELECT_ICON_ID    = 100010;
 constexpr int PLAYER_SELECT_DELETE_ID  = 100011;
 constexpr int PLAYER_SELECT_CONFIRM_ID = 100012;
+constexpr int PLAYER_SELECT_TITLE_BAR_ID = 100013;   // its close box closes the dialog (on_closed)
 // Inside a row: the name and the second text.
 constexpr int PLAYER_SELECT_ROW_NAME_ID = 100001;
 constexpr int PLAYER_SELECT_ROW_TEXT_ID = 100002;

@@ -233,10 +233,12 @@ void start_galaxy_load() {
     if (!start_loader(title_galaxy_load_thread, "galaxy")) set(TITLE_GALAXY_FAILED);
 }
 
-// Back to the title after a galaxy load that failed: a fresh menu that says so.
+// Back to the title after a galaxy load that failed: a fresh menu that says what failed.
 void return_from_failed_load() {
-    clear(TITLE_GALAXY_LOADED | TITLE_GALAXY_FAILED);
-    if (Control *menu = title_menu_create()) game_menu_show_error(menu, TITLE_ERROR_LOADING);
+    const bool new_game = has(TITLE_NEW_GAME_FAILED);
+    clear(TITLE_GALAXY_LOADED | TITLE_GALAXY_FAILED | TITLE_NEW_GAME_FAILED);
+    if (Control *menu = title_menu_create())
+        game_menu_show_error(menu, new_game ? TITLE_ERROR_NEW_GAME : TITLE_ERROR_LOADING);
     clear(TITLE_LEAVING);
     set(TITLE_REPAINT);
     g_title.target_background = TITLE_BG_TITLE;
@@ -598,7 +600,10 @@ int title_galaxy_load_thread(void *) {
     if (has(TITLE_GENERATE)) {
         r = game_new(game_get());
         clear(TITLE_GENERATE);
-        if (r != RES_OK) log_write(LOG_GAME, LOG_ERROR, "New game generation failed (%i)", int(r));
+        if (r != RES_OK) {
+            log_write(LOG_GAME, LOG_ERROR, "New game generation failed (%i)", int(r));
+            set(TITLE_NEW_GAME_FAILED);   // before the completion bit below
+        }
     }
     if (r == RES_OK) {
         r = sound_load_id(SOUND_MUSIC_GALAXY);

@@ -40,6 +40,7 @@ constexpr uint32_t TITLE_GALAXY_LOADED   = 0x1000;   // completion bits of the g
 constexpr uint32_t TITLE_GALAXY_FAILED   = 0x2000;
 constexpr uint32_t TITLE_START_GALAXY    = 0x4000;   // start the galaxy load thread
 constexpr uint32_t TITLE_HELP_OPEN       = 0x8000;   // the menu is disabled while help shows
+constexpr uint32_t TITLE_NEW_GAME_FAILED = 0x10000;  // with TITLE_GALAXY_FAILED: the new game was not made
 
 enum TitlePhase : int32_t {
     TITLE_PHASE_COUNTDOWN = 0,   // boot countdown; at 0 the tile grid is built
@@ -86,6 +87,7 @@ constexpr int32_t TITLE_LOAD_COUNTDOWN_MS = 1000;
 constexpr int32_t TITLE_MENU_Y         = 330;
 constexpr int     TITLE_HELP_KEY       = '/';
 constexpr const char *TITLE_ERROR_LOADING = "Error loading game";
+constexpr const char *TITLE_ERROR_NEW_GAME = "Error starting new game";
 
 struct TitleTile {
     int32_t     x = 0, y = 0;

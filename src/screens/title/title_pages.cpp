@@ -7,6 +7,7 @@
 #include "platform/colour_fade.h"
 #include "platform/files.h"
 #include "platform/sprite.h"
+#include "platform/version.h"
 #include "screens/title/title_mode.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -168,7 +169,7 @@ void build_about() {
         game_add_control(g, ui_screen_width() - ok->w - 12, ui_screen_height() - ok->h - 12, TITLE_ID_ABOUT_OK, 0, ok);
         control_hide_for(ok, 2000);
     }
-    if (Control *version = text_label_create(2, 0, 0, 0, "v%s. %s", TITLE_VERSION, __DATE__)) {
+    if (Control *version = text_label_create(2, 0, 0, 0, "v%s. %s", TITLE_VERSION, ASTROVANE_BUILD_DATE)) {
         game_add_control(g, 24, ui_screen_height() - version->h - 8, TITLE_ID_VERSION, 1, version);
         colour_fade_start(text_label_colour(version), 0, 0, 0, 230, 210, 30, 200, 0, 0);
         control_hide_for(version, 3000);

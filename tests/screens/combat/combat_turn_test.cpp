@@ -3,6 +3,8 @@
 // the summary that waits for the map to come to rest.
 #include "combat_test_support.h"
 
+#include <atomic>
+
 #include "game/encounter.h"
 #include "world/object_methods.h"
 #include "world/shot.h"
@@ -44,6 +46,8 @@ TEST_F(CombatTurnFlow, AtDoubleSpeedShipsWaitTwiceAsLongAndAnEscapingShipIsNever
     ASSERT_TRUE(run_until_acting());
     EXPECT_EQ(screen()->pacing_ms, 3200 - 20);
     GameObject *first = screen()->acting;
+    // The test changes ships the planner reads: only once the plan is made.
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 2000));
 
     // Every other ship's retreat completes at its next turn: the next ship up escapes.
     for (GameObject *obj : map()->objects.items) {
@@ -127,6 +131,67 @@ TEST_F(CombatTurnFlow, AFailedPlanEndsTheActorsTurnWhenThePauseRunsOut) {
     EXPECT_EQ(actor->turns_taken, turns + 1) << "its turn was ended";
     EXPECT_FALSE(actor->flags & OBJ_PULSING);
     EXPECT_FALSE(map()->flags & MAP_BUSY) << "nothing was carried out";
+    object_release(actor);
+}
+
+// A plan that takes its time: it reads the actor's flags, as a search does, until the test has run
+// the frames it asked for, then plans as the ship kind does. Under ThreadSanitizer any write the
+// frame makes to the actor meanwhile is reported.
+std::atomic<int> g_frames_run{0};
+std::atomic<int> g_frames_wanted{0};
+std::atomic<bool> g_plan_saw_change{false};
+ObjectActFn *g_real_plan = nullptr;
+
+Result watching_plan(GameObject *actor) {
+    const Ship *ship = static_cast<const Ship *>(actor);
+    const uint32_t flags = actor->flags, ship_flags = ship->ship_flags;
+    for (int waited = 0; g_frames_run.load() < g_frames_wanted.load() && waited < 5000; ++waited) {
+        if (actor->flags != flags || ship->ship_flags != ship_flags) g_plan_saw_change = true;
+        SDL_Delay(1);
+    }
+    return g_real_plan(actor);
+}
+
+class WatchingPlans {
+public:
+    explicit WatchingPlans(int frames)
+        : row_(const_cast<ObjectMethods *>(object_methods(OBJECT_SHIP))), kept_(row_->plan) {
+        g_real_plan = kept_;
+        g_frames_run = 0;
+        g_frames_wanted = frames;
+        g_plan_saw_change = false;
+        row_->plan = watching_plan;
+    }
+    ~WatchingPlans() { row_->plan = kept_; }
+
+private:
+    ObjectMethods *row_;
+    ObjectActFn *kept_;
+};
+
+TEST_F(CombatTurnFlow, WhileThePlanIsMadeTheFrameWritesNeitherThePulseNorTheSelectionOfTheActor) {
+    WatchingPlans watching(30);
+    start_battle();
+    ASSERT_TRUE(run_until_acting());
+    GameObject *actor = screen()->acting;
+    ASSERT_EQ(actor->kind, OBJECT_SHIP);
+    ASSERT_TRUE(has(COMBAT_FLAG_AI_STARTED));
+    ASSERT_FALSE(has(COMBAT_FLAG_AI_DONE)) << "the plan waits for the frames";
+    ASSERT_EQ(screen()->selected, actor);
+    object_add_ref(actor);
+
+    // The player closes the ship's panel while the computer thinks: the selection it held goes
+    // once the plan is made, not in the middle of it.
+    combat_close_object_panels();
+    for (int i = 0; i < 30; ++i) {
+        frame();
+        g_frames_run.fetch_add(1);
+    }
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 200));
+    EXPECT_FALSE(g_plan_saw_change) << "the frame changed the ship being planned for";
+    frame();
+    EXPECT_EQ(screen()->selected, nullptr) << "the closed panel's selection is dropped after the plan";
+    ASSERT_TRUE(run_until([&] { return (map()->flags & MAP_BUSY) || screen()->acting != actor; }, 200));
     object_release(actor);
 }
 

@@ -109,6 +109,8 @@ protected:
             if (std::string(image_of(b)->caption) == caption) return b;
         return nullptr;
     }
+    // Greyed and inert, yet under the pointer: its tooltip gives the reason.
+    static bool refused(const Control *b) { return b && image_control_is_highlighted(b) && control_is_enabled(b); }
     static std::string tip(Control *b) { return image_of(b)->tooltip_text ? image_of(b)->tooltip_text : ""; }
     // The system rows: children tagged with a crit index.
     std::vector<Control *> rows() {
@@ -179,7 +181,7 @@ TEST_F(UnitStatus, TheActingShipOffersItsOrdersAndEachButtonCallsItsOwnSlot) {
     ASSERT_FALSE(actions.empty());
     Control *last = actions.back();
     EXPECT_TRUE(control_is_enabled(last->owner)) << "the button column takes input";
-    if (control_is_enabled(last)) {
+    if (!image_control_is_highlighted(last)) {
         click(last);
         ASSERT_EQ(calls.slots.back(), 8);
         EXPECT_EQ(calls.crit, rows().front()->tag);
@@ -193,15 +195,16 @@ TEST_F(UnitStatus, EachCommandIsRefusedWithItsOwnReason) {
     mine->mp = 0;
     mine->ap = 0;
     fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
-    EXPECT_FALSE(control_is_enabled(button("Move")));
+    EXPECT_TRUE(refused(button("Move")));
     EXPECT_EQ(tip(button("Move")), "No Movement Points");
-    EXPECT_FALSE(control_is_enabled(button("Turn")));
-    EXPECT_FALSE(control_is_enabled(button("Scan")));
+    EXPECT_TRUE(refused(button("Turn")));
+    EXPECT_TRUE(refused(button("Scan")));
     EXPECT_TRUE(control_is_enabled(button("End")));
+    EXPECT_FALSE(image_control_is_highlighted(button("End")));
     // Too few AP to retreat: disabled, yet its price and delay are shown.
     Control *retreat = button("Retreat");
     ASSERT_NE(retreat, nullptr);
-    EXPECT_FALSE(control_is_enabled(retreat));
+    EXPECT_TRUE(refused(retreat));
     EXPECT_EQ(image_of(retreat)->tooltip_kind, 2);
     EXPECT_EQ(image_of(retreat)->tooltip_a, mine->max_ap);
     EXPECT_EQ(image_of(retreat)->tooltip_b, mine->retreat_turns);
@@ -212,8 +215,8 @@ TEST_F(UnitStatus, EachCommandIsRefusedWithItsOwnReason) {
     mine->ap = mine->max_ap;
     mine->hull_flags |= HULL_FLAG_NO_SCAN;
     fill(mine, UNIT_STATUS_COMMANDS);
-    EXPECT_TRUE(control_is_enabled(button("Turn")));
-    EXPECT_FALSE(control_is_enabled(button("Scan")));
+    EXPECT_FALSE(refused(button("Turn")));
+    EXPECT_TRUE(refused(button("Scan")));
     mine->hull_flags &= ~HULL_FLAG_NO_SCAN;
 
     // An enemy interdictor comes before every other check; our own does not count.
@@ -225,7 +228,7 @@ TEST_F(UnitStatus, EachCommandIsRefusedWithItsOwnReason) {
     ASSERT_NE(enemy, nullptr);
     enemy->ship_flags |= SHIP_FLAG_INTERDICTOR;
     fill(mine, UNIT_STATUS_COMMANDS);
-    EXPECT_FALSE(control_is_enabled(button("Retreat")));
+    EXPECT_TRUE(refused(button("Retreat")));
     EXPECT_EQ(tip(button("Retreat")), "Enemy warp interdictor active");
     enemy->ship_flags &= ~SHIP_FLAG_INTERDICTOR;
 
@@ -241,6 +244,69 @@ TEST_F(UnitStatus, EachCommandIsRefusedWithItsOwnReason) {
     }
     click(button("Abort"));
     EXPECT_EQ(calls.slots, (std::vector<int>{7}));
+    mine->ship_flags &= ~SHIP_FLAG_RETREATING;
+}
+
+// A refused order is not skipped by the pointer: resting on it shows its reason, and neither the
+// click nor the key gives the order.
+TEST_F(UnitStatus, ThePointerOnARefusedOrderShowsWhyItCannotBeGiven) {
+    mine->mp = 0;
+    mine->ap = 0;
+    Ship *enemy = ship_of(an_enemy());
+    ASSERT_NE(enemy, nullptr);
+    enemy->ship_flags |= SHIP_FLAG_INTERDICTOR;
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    frames(15);   // the refused orders take their grey
+    const auto shown_tip = [&] {
+        std::vector<std::string> all;
+        for (Control *c : game->controls->items) {
+            if (!c) break;
+            if (c->id == CONTROL_ID_TOOLTIP && !(c->flags & CTRL_REMOVED))
+                for (const std::string &t : texts(c)) all.push_back(t);
+        }
+        for (Control *c : game->new_controls->items) {
+            if (!c) break;
+            if (c->id == CONTROL_ID_TOOLTIP) for (const std::string &t : texts(c)) all.push_back(t);
+        }
+        return all;
+    };
+    for (auto [caption, why] : {std::pair{"Move", "No Movement Points"}, {"Retreat", "Enemy warp interdictor active"}}) {
+        Control *b = button(caption);
+        ASSERT_NE(b, nullptr) << caption;
+        int x = 0, y = 0;
+        control_get_screen_position(b, &x, &y);
+        ui_test::mouse_at(x + b->w / 2, y + b->h / 2);
+        frames(2);
+        EXPECT_EQ(game->hover_control, b) << caption << " takes the pointer";
+        EXPECT_EQ(shown_tip(), std::vector<std::string>{why}) << caption;
+        if (std::string(caption) == "Move") driver.save_screen("newcomer/combat_refused_move.png");
+    }
+    click(button("Move"));
+    press('m');
+    EXPECT_TRUE(calls.slots.empty()) << "a refused order is not given";
+    enemy->ship_flags &= ~SHIP_FLAG_INTERDICTOR;
+}
+
+// Giving Retreat moves nothing under the pointer: the orders keep their places and Abort stands
+// where Retreat stood.
+TEST_F(UnitStatus, RetreatingKeepsTheOrdersWhereTheyWere) {
+    const auto where = [&](const char *caption) {
+        Control *b = button(caption);
+        int x = -1, y = -1;
+        if (b) control_get_screen_position(b, &x, &y);
+        return b ? std::pair(x + b->w / 2, y + b->h / 2) : std::pair(-1, -1);   // where the pointer rests on it
+    };
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    const auto scan = where("Scan"), retreat = where("Retreat"), end = where("End");
+    ASSERT_GE(retreat.first, 0);
+    mine->ship_flags |= SHIP_FLAG_RETREATING;
+    mine->retreat_countdown = 2;
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    const auto under = [&](std::pair<int, int> at) { return game_pick_control(game, at.first, at.second); };
+    EXPECT_EQ(under(scan), button("Scan"));
+    EXPECT_EQ(under(end), button("End"));
+    EXPECT_EQ(under(retreat), button("Abort")) << "Abort stands where Retreat stood";
+    EXPECT_TRUE(shows(panel, "Retreating"));
     mine->ship_flags &= ~SHIP_FLAG_RETREATING;
 }
 
@@ -297,7 +363,7 @@ TEST_F(UnitStatus, ARechargingSystemShowsItsCountAndRefusesItsActions) {
     buttons_of(row, &actions);
     ASSERT_FALSE(actions.empty());
     for (Control *a : actions) {
-        EXPECT_FALSE(control_is_enabled(a));
+        EXPECT_TRUE(refused(a));
         EXPECT_EQ(tip(a), weapon->aux_text);
     }
     click(actions.front());

@@ -127,11 +127,11 @@ TEST_F(CorporationSummary, TotalsShowThePlayersFiguresAndTheSectorsNeededToWin) 
         EXPECT_EQ(total(panel, 0).second,
                   std::to_string(ui->totals.starbase_sectors) + "/" + std::to_string(c.needed)) << c.conquerable;
     }
-    ui->totals.research_rate = 7 * 400 + 399;   // shown in whole points
+    ui->totals.research_rate = 7 * 400 + 399;   // shown as every panel shows a research rate
     Control *panel = build();
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"Income", "$" + std::to_string(ui->totals.daily_income) + "/day"},
-        {"Research", "7/day"},
+        {"Research", "8.0/day"},
         {"Crew recruitment", std::to_string(ui->totals.crew_intake) + "/week"},
         {"Starbase crew", std::to_string(ui->totals.starbase_crew)},
         {"Ship crew", std::to_string(ui->totals.ship_crew)},
@@ -175,7 +175,7 @@ TEST_F(CorporationSummary, FiveListsActivitiesByGroupInTheirOrderWithTheirDays) 
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_DAYS), std::to_string(days));
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_SECTOR), std::string(object_get_name(home)) + " sector");
     const int n = list_count(&corp_panel_state(panel)->rows);
-    EXPECT_EQ(text(row(panel, n - 1), CORP_ROW_ID_DAYS), "0") << "no research rate, no days";
+    EXPECT_EQ(text(row(panel, n - 1), CORP_ROW_ID_DAYS), "-") << "no research rate: no days, not zero days";
 
     // Days: what is left over the rate, rounded up, never below one day.
     const TechInfo *info = tech_get(techs[0]);

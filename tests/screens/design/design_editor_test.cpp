@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "ui/text_entry.h"
 #include "ui/ui_draw.h"
 #include "views/system_info_card.h"
+#include "world/factory.h"
 
 using namespace design_test;
 
@@ -199,6 +201,51 @@ TEST_F(DesignPictureLoad, EditorOpenedDuringPictureLoad) {
     EXPECT_EQ(kid(frame, DESIGN_ID_PICTURE), nullptr);
     control_release(frame);
     EXPECT_NE(design_get_ship(p), nullptr);
+}
+
+// The detail request of a hull stays with the panel until another pick or the panel's end, even
+// when the picture's load was never collected: nothing keeps a hull's pictures loaded afterwards.
+namespace {
+int32_t detail_requests(int32_t hull) {
+    Factory *f = factory_get(OBJECT_SHIP);
+    std::lock_guard<std::mutex> lock(f->count_mutex);
+    return f->requested[size_t(hull)][FACTORY_GROUP_DETAIL];
+}
+}  // namespace
+
+TEST_F(DesignPictureLoad, APickBeforeThePictureCameReleasesTheFirstHullsRequest) {
+    Control *p = chooser();
+    std::vector<Control *> strip = cards(p);
+    ASSERT_GE(strip.size(), 2u);
+    const int32_t first = static_cast<const Ship *>(strip[0]->user_data)->subtype;
+    const int32_t second = static_cast<const Ship *>(strip[1]->user_data)->subtype;
+    const int32_t first_before = detail_requests(first), second_before = detail_requests(second);
+    design_on_hull_selected(strip[0]);
+    ASSERT_NE(design_editor_state(p)->load_thread, nullptr);
+    design_on_hull_selected(strip[1]);   // in the same frame: the first load is never collected
+    EXPECT_EQ(detail_requests(first), first_before);
+    EXPECT_EQ(detail_requests(second), second_before + 1);
+    ASSERT_TRUE(run_until([&] { return design_editor_state(p)->load_thread == nullptr; }, 300));
+    control_remove(p);
+    frames(3);
+    EXPECT_EQ(detail_requests(second), second_before) << "the panel's end gives its request back";
+}
+
+TEST_F(DesignPictureLoad, ClosingDuringTheLoadReleasesTheHullsRequest) {
+    gate_open = false;
+    design_set_thread_creator(gated_creator);
+    Control *p = chooser();
+    std::vector<Control *> strip = cards(p);
+    ASSERT_FALSE(strip.empty());
+    const int32_t hull = static_cast<const Ship *>(strip[0]->user_data)->subtype;
+    const int32_t before = detail_requests(hull);
+    click(strip[0]);
+    ASSERT_NE(design_editor_state(p)->load_thread, nullptr);
+    EXPECT_EQ(detail_requests(hull), before + 1);
+    gate_open = true;   // the panel's end waits for the worker
+    control_remove(p);
+    frames(3);
+    EXPECT_EQ(detail_requests(hull), before);
 }
 
 // Accept refuses without an enabled engine first, then without a name (blanks count as none).
@@ -615,6 +662,56 @@ TEST_F(DesignPanel, EditorOpenedNearTheRightEdgeStaysOnTheScreen) {
     ASSERT_NE(picker, nullptr);
     control_get_screen_position(picker, &x, &y);
     EXPECT_LE(x + picker->w, ui_screen_width());
+}
+
+// Fitting system after system keeps the editor, its picker and its buttons where they were, and
+// Back brings the hull chooser back where it stood.
+TEST_F(DesignPanel, FittingSystemsNeitherGrowsNorShiftsTheEditor) {
+    Control *p = chooser();
+    control_set_position(p, ui_screen_width() - p->w - 40, p->y);
+    const int chooser_x = p->x, chooser_y = p->y;
+    pick_hull(p, hull);
+    frames(15);
+    click(column_button(p, DESIGN_ID_CONFIGURE));
+    frames(50);
+    ASSERT_EQ(design_editor_state(p)->editor_open, 1);
+    Ship *ship = design_get_ship(p);
+    const int editor_x = p->x, editor_w = p->w;
+    int picker_x = -1, fitted = 0;
+    for (int32_t mount = 0; mount < ship->crit_count; ++mount) {
+        if (ship->crits[mount].mount_type == MOUNT_ARMOUR) continue;
+        click(design_mount_card(p, mount));
+        frames(3);
+        Control *picker = kid(p, DESIGN_ID_PICKER);
+        Control *rows = picker ? kid(picker, PICKER_ID_ROWS) : nullptr;
+        if (!rows) continue;
+        if (picker_x < 0) picker_x = picker->x + picker->w;
+        EXPECT_EQ(picker->x + picker->w, picker_x) << "mount " << mount << ": the list keeps its right edge";
+        for (Control *row : live_children(rows))
+            if (row->user_data && control_is_enabled(row) && !image_control_is_highlighted(row)) {
+                row->on_click(row);
+                ++fitted;
+                break;
+            }
+        frames(10);
+        EXPECT_EQ(p->w, editor_w) << "after " << fitted << " systems";
+        EXPECT_EQ(p->x, editor_x) << "after " << fitted << " systems";
+        int x = 0, y = 0;
+        control_get_screen_position(p, &x, &y);
+        EXPECT_LE(x + p->w, ui_screen_width());
+        for (int id : {DESIGN_ID_ACCEPT, DESIGN_ID_BACK}) {
+            Control *button = column_button(p, id);
+            ASSERT_NE(button, nullptr) << id;
+            control_get_screen_position(button, &x, &y);
+            EXPECT_LE(x + button->w, ui_screen_width()) << id;
+        }
+    }
+    ASSERT_GE(fitted, 2) << "the hull takes systems";
+    driver.save_screen("newcomer/design_editor_fitted.png");
+    click(column_button(p, DESIGN_ID_BACK));
+    frames(50);
+    EXPECT_EQ(design_editor_state(p)->editor_open, 0);
+    EXPECT_EQ(std::pair(p->x, p->y), std::pair(chooser_x, chooser_y)) << "the chooser comes back where it stood";
 }
 
 // A summary opened beside a design row low on the screen moves up into the panel area, clear of

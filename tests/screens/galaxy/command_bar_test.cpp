@@ -5,12 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "galaxy_test_support.h"
 #include "game/player.h"
 #include "platform/graphics.h"
 #include "platform/list.h"
+#include "screens/saves/load_screen.h"
 #include "screens/title/game_menu.h"
+#include "screens/title/options_panel.h"
+#include "ui/choice.h"
+#include "ui/game_controls.h"
+#include "ui/dialog.h"
+#include "game/save.h"
+#include "platform/files.h"
 #include "ui/app_mode.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -308,6 +318,129 @@ TEST_F(GalaxyCommandBar, AFailedLoadInTheMenuLeavesForTheTitle) {
     click(ok);
     EXPECT_EQ(game->ui_player, nullptr) << "the game is cleared";
     EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
+}
+
+// In a running game the menu's letters work as on the title, and a value box of the options opens
+// its list over the menu, where the pointer reaches its rows.
+TEST_F(GalaxyCommandBar, OptionsOpenByTheirLetterAndAValueBoxListsItsValuesOverTheMenu) {
+    press('1');
+    Control *menu = side(GALAXY_LIST_MENU);
+    ASSERT_TRUE(shown(menu));
+    frames(30);
+    press('o');
+    frames(30);
+    Control *sub = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
+    ASSERT_NE(sub, nullptr) << "'o' opens Options";
+    const OptionsState *options = options_panel_state(sub);
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(options->rows, nullptr);
+    Control *row = list_get(options->rows, 0);
+    Control *choice = row ? panel_find_child(row, OPTIONS_CHOICE_ID) : nullptr;
+    ASSERT_NE(choice, nullptr);
+    click(choice);
+    frames(10);
+    Control *list = find(CHOICE_POPUP_ID);
+    ASSERT_NE(list, nullptr) << "the value box opens its list";
+    EXPECT_GT(list->layer, menu->layer) << "the list stands over the menu that holds the box";
+    int x = 0, y = 0;
+    control_get_screen_position(list, &x, &y);
+    const Control *picked = game_pick_control(game, x + list->w / 2, y + list->h - 6);
+    ASSERT_NE(picked, nullptr);
+    EXPECT_TRUE(picked == list || picked->user_data == list) << "the pointer reaches the list's rows";
+    driver.save_screen("newcomer/galaxy_options_list.png");
+}
+
+// A damaged save chosen from the galaxy's menu through keys and clicks: the load fails after the
+// map was let go of, so the menu's error view is the only way on, and neither help nor anything
+// else may close it without its OK.
+class GalaxyFailedLoad : public GalaxyCommandBar {
+protected:
+    static constexpr int LOAD_SCREEN_TYPES[] = {9, 16, 29, 50, 55, 61, 121, 150};
+    static constexpr int KEY_HELP = '/';
+
+    void SetUp() override {
+        GalaxyCommandBar::SetUp();
+        if (HasFatalFailure()) return;
+        for (int type : LOAD_SCREEN_TYPES)
+            if (image_control_load_type(type) == RES_OK) types_.push_back(type);
+    }
+    void TearDown() override {
+        GalaxyCommandBar::TearDown();
+        for (int type : types_) image_control_free_type(type);
+    }
+
+    // A save of the running game cut to 60 % of its length: its header still reads.
+    void write_truncated_save() {
+        ASSERT_EQ(make_directory(saves->folder().c_str()), RES_OK);
+        const std::string path = saves->file("000.sav");
+        ASSERT_EQ(game_save(game, path.c_str(), "Cut short", 0, nullptr), RES_OK);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        ASSERT_EQ(::truncate(path.c_str(), st.st_size * 6 / 10), 0);
+    }
+    Control *sub() { return panel_find_child(side(GALAXY_LIST_MENU), GAME_MENU_SUBPANEL_ID); }
+    std::string prompt() {
+        const TextLabel *t = text_label_of(panel_find_child(sub(), LOAD_SCREEN_PROMPT_ID));
+        return t && t->text ? t->text : "<none>";
+    }
+    // '1', Load game, the file's row, Load, "Yes, load", and the frames until the load has run.
+    void choose_and_load() {
+        press('1');
+        frames(30);   // the menu's buttons flash in, inert for 400 ms
+        click(title_test::button_named(side(GALAXY_LIST_MENU), "Load game"));
+        frames(20);
+        LoadScreenState *load = load_screen_state(sub());
+        ASSERT_NE(load, nullptr);
+        ASSERT_EQ(load->list.rows.size(), 1u);
+        click(load->list.rows.front().control);
+        frames(15);
+        click(panel_find_child(panel_find_child(sub(), LOAD_SCREEN_BUTTONS_ID), LOAD_SCREEN_LOAD_ID));
+        frames(20);
+        Control *dialog = panel_find_child(sub(), LOAD_SCREEN_DIALOG_ID);
+        ASSERT_NE(dialog, nullptr);
+        Control *buttons = panel_find_child(dialog, DIALOG_ROW_ID);
+        Control *yes = buttons ? panel_find_child(buttons, DIALOG_YES_ID) : panel_find_child(dialog, DIALOG_YES_ID);
+        click(yes);
+        ASSERT_TRUE(run_until([&] { return prompt() == "Error loading game"; }, 200)) << prompt();
+    }
+
+private:
+    std::vector<int> types_;
+};
+
+TEST_F(GalaxyFailedLoad, HelpNeitherOpensNorClosesTheErrorAndItsOkLeadsToTheTitle) {
+    write_truncated_save();
+    choose_and_load();
+    EXPECT_EQ(game->ui_player, nullptr) << "the damaged state was let go of";
+    press(KEY_HELP);
+    frames(20);
+    EXPECT_EQ(find(CONTROL_ID_HELP), nullptr) << "no help over the failure";
+    ASSERT_TRUE(shown(side(GALAXY_LIST_MENU))) << "the error stays until its OK";
+    Control *ok = panel_find_child(sub(), LOAD_SCREEN_OK_ID);
+    ASSERT_NE(ok, nullptr);
+    click(ok);
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
+}
+
+TEST_F(GalaxyFailedLoad, ClosingTheSidePanelsSparesAMenuThatHoldsALoad) {
+    write_truncated_save();
+    choose_and_load();
+    // What help, Escape or a list button would do to the open lists.
+    galaxy_side_panels_close();
+    frames(5);
+    ASSERT_TRUE(shown(side(GALAXY_LIST_MENU)));
+    ASSERT_NE(panel_find_child(sub(), LOAD_SCREEN_OK_ID), nullptr);
+    EXPECT_TRUE(game_menu_holds_load(side(GALAXY_LIST_MENU)));
+    click(panel_find_child(sub(), LOAD_SCREEN_OK_ID));
+    EXPECT_EQ(app_mode_current_id(), APP_MODE_TITLE);
+}
+
+TEST_F(GalaxyFailedLoad, ALoadThatFailsWithTheMenuGoneLeadsToTheTitleAtOnce) {
+    write_truncated_save();
+    game_prepare_load(game, saves->file("000.sav").c_str());
+    starmap_clear_for_menu(nullptr);   // as "Yes, load" leaves the screen, but no menu is open
+    ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_TITLE; }, 200))
+        << "a hidden map and no menu would leave nothing to press";
 }
 
 }  // namespace

@@ -191,6 +191,59 @@ TEST_F(EncounterEntry, WhenEverySideRetreatsTheBattleIsFinishedOnTheMapAndTheTur
     EXPECT_NE(screen()->cycle_index, -1);
 }
 
+// A day cannot start while a battle waits for the player's orders: the refusal says why and opens
+// the battle, for the key, the button and an armed auto-pass alike.
+TEST_F(EncounterEntry, NextTurnWithABattleWaitingSaysWhyAndOpensTheBattle) {
+    ASSERT_NE(stage_home_meeting(), nullptr);
+    frames(3);
+    ASSERT_TRUE(has(GALAXY_FLAG_ENCOUNTERS_PENDING));
+    Control *next = screen()->next_turn_button;
+    ASSERT_TRUE(title_test::visible(next)) << "the battle keeps Next Turn on the bar";
+    const uint64_t minutes = game->clock->minutes;
+    const auto refused = [&](const char *how) {
+        EXPECT_FALSE(has(GALAXY_FLAG_ADVANCE_AI_STARTED)) << how;
+        EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << how;
+        EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS)) << how;
+        EXPECT_EQ(game->clock->minutes, minutes) << how;
+        EXPECT_TRUE(starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) << how << ": the battle is opened";
+        EXPECT_EQ(screen()->encounter_panel_id, meeting->id) << how;
+        EXPECT_TRUE(title_test::visible(next)) << how;
+        std::string why;
+        for (const List<Control> *list : {game->controls, game->new_controls})
+            for (Control *c : list->items) {
+                if (!c) break;
+                if (c->id != CONTROL_ID_TOOLTIP || (c->flags & CTRL_REMOVED)) continue;
+                why += texts_of(c);
+                EXPECT_LE(c->x + c->w, ui_screen_width()) << how << ": the reason stands whole on the screen";
+                EXPECT_GE(c->x, 0) << how;
+            }
+        EXPECT_NE(why.find("battle waits"), std::string::npos) << how << ": the reason is shown, not '" << why << "'";
+    };
+    press('n');
+    frames(5);
+    refused("the key");
+
+    galaxy_object_panels_close();
+    frames(5);
+    ASSERT_FALSE(starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER));
+    click(next);
+    frames(5);
+    refused("the button");
+
+    // With auto-pass on, Next Turn stands in for Pass while the battle waits; Space arms nothing.
+    galaxy_object_panels_close();
+    const int32_t auto_pass = game->auto_pass;
+    game->auto_pass = 600;
+    galaxy_bar_update_action_button();
+    frames(5);
+    EXPECT_TRUE(title_test::visible(next));
+    EXPECT_FALSE(title_test::visible(screen()->pass_button));
+    press(' ');
+    frames(40);
+    refused("Space with auto-pass");
+    game->auto_pass = auto_pass;
+}
+
 TEST_F(EncounterEntry, EngagingMakesTheBattleCurrentAndTheUpdateHandsTheScreenToCombat) {
     LogFileCatcher log(fresh_test_dir("encounter-entry"), LOG_DEBUG2);
     ASSERT_NE(stage_home_meeting(), nullptr);

@@ -5,6 +5,7 @@
 #include "turn_flow_fixture.h"
 
 #include "game/turn.h"
+#include "platform/files.h"
 #include "ui/image_control.h"
 
 namespace {
@@ -105,6 +106,24 @@ TEST_F(GalaxyTurnWorkers, NextTurnPressedTwiceStartsOneTurn) {
     EXPECT_EQ(game->turn_counter, 1);
     EXPECT_EQ(count_of(log.text(), DAY_QUEUED), 1);
     EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS));
+}
+
+TEST_F(GalaxyTurnWorkers, AnAutosaveThatFailsIsToldOnScreenAndTheNoticeClosesOnAClick) {
+    // A file where the save folder goes: the autosave of this turn cannot be written.
+    ASSERT_EQ(write_file_bytes(saves->folder().c_str(), "x", 1), RES_OK);
+    game->autosave_countdown = 1;
+    held.install();
+    next_turn();
+    held.open();
+    ASSERT_TRUE(run_until_day_ends(0));
+    frames(3);
+    Control *notice = game_find_control(game, GALAXY_ID_SAVE_NOTICE);
+    ASSERT_NE(notice, nullptr) << "the failure is shown, not only logged";
+    EXPECT_EQ(game->autosave_failure, 0) << "told once";
+    EXPECT_EQ(game->turn_counter, 1) << "the game goes on";
+    click(notice);
+    frames(3);
+    EXPECT_EQ(game_find_control(game, GALAXY_ID_SAVE_NOTICE), nullptr);
 }
 
 TEST_F(GalaxyTurnWorkers, WithoutAThreadTheComputerPlayersThinkOnTheGameThreadAndTheDayCompletes) {

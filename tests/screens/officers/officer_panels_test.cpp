@@ -149,6 +149,23 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     driver.save_screen("officer_detail_panel.png");
 }
 
+// The bar's figures are the officer's experience and what the next rank asks: a new officer reads
+// "1/10000", not "0/9999"; the top rank has no next rank to show.
+TEST_F(OfficerPanels, TheExperienceBarReadsTheOfficersExperienceAgainstTheNextRank) {
+    Officer *hired = hire("Lt Dace", RANK_LT_COMMANDER);
+    Control *panel = top_panel();
+    for (auto [xp, caption] : {std::pair{1, "1/10000"}, std::pair{9999, "9999/10000"}}) {
+        hired->experience = xp;
+        officer_detail_panel_init(panel, hired, 3);
+        const ValueBar *bar = value_bar_of(tagged(panel, OFFICER_PANEL_XP_BAR_TAG));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->caption, caption);
+        EXPECT_EQ(bar->value, xp - 1) << "the bar still fills over the rank's own span";
+    }
+    frames(20);
+    driver.save_screen("newcomer/officer_detail_xp.png");
+}
+
 TEST_F(OfficerPanels, TopRankBarIsEmptyAtTheThresholdAndFullPastIt) {
     Officer *admiral = hire("Fleet Admiral Cole", RANK_FLEET_ADMIRAL);
     Control *panel = top_panel();

@@ -43,6 +43,37 @@ TEST_F(TechDetail, RowsAndButtonsFollowTheTechsState) {
     EXPECT_EQ(build(t[0], ui), std::pair(Strings{"Research Cost", "Materials Cost", "Researched"}, Strings{}));
 }
 
+// Research may be bought without a research rate, but the button says that nothing will come of it.
+TEST_F(TechDetail, ResearchWithoutAResearchRateSaysSoOnItsButton) {
+    const int t = named_techs(1).at(0);
+    only_available({t});
+    ui->credits = tech_get(t)->credits;
+    Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
+    const auto research = [&] {
+        Control *row = nullptr;
+        for (Control *c : panel_of(panel)->children.items)
+            if (c && !(c->flags & CTRL_REMOVED) && panel_of(c))
+                for (Control *b : panel_of(c)->children.items)
+                    if (b && image_of(b) && image_of(b)->caption && std::string(image_of(b)->caption) == "Research") row = b;
+        return row;
+    };
+    for (const int32_t rate : {0, 400}) {
+        ui->totals.research_rate = rate;
+        tech_detail_panel_build(panel, t, ui);
+        Control *button = research();
+        ASSERT_NE(button, nullptr) << rate;
+        EXPECT_FALSE(image_control_is_highlighted(button)) << "it can be bought";
+        const ImageControl *im = image_of(button);
+        const bool tip = (im->options & IMG_TOOLTIP) && im->tooltip_text;
+        if (rate == 0) {
+            ASSERT_TRUE(tip);
+            EXPECT_STREQ(im->tooltip_text, "No research points a day");
+        } else {
+            EXPECT_FALSE(tip) << "with research coming in there is nothing to say";
+        }
+    }
+}
+
 // Tiles two a row, the first row from x 16 and later rows from x 12; a system grant whose subtype
 // does not apply gets neither a record nor a tile, the tiles after it keep their grant index, and
 // a rest on the system tile opens its card.

@@ -74,6 +74,46 @@ TEST_F(LoadScreen, AnEmptyFolderSaysSoWithNoPromptAndNoLoad) {
     EXPECT_EQ(panel_of(list())->scroll_y, 0);
 }
 
+TEST_F(LoadScreen, WithoutASaveFolderTheScreenKeepsTheEmptyListItWasGiven) {
+    struct stat st;
+    ASSERT_NE(::stat(saves->folder().c_str(), &st), 0) << "no folder";
+    build();
+    ASSERT_NE(state()->list.headers, nullptr) << "the listing's list is the screen's to free";
+    EXPECT_EQ(list_count(state()->list.headers), 0);
+    EXPECT_EQ(label_text(panel_find_child(list(), LOAD_SCREEN_EMPTY_ID)), "(No save files found)");
+}
+
+// A save of the game's own names whose header does not read still holds its number: it is shown
+// as a damaged row that can be deleted but not loaded.
+TEST_F(LoadScreen, ADamagedSaveIsADamagedRowThatCanBeDeletedButNotLoaded) {
+    write_save("000.sav", "Good", 200);
+    { std::ofstream junk(saves->file("001.sav")); junk << "not a save"; }
+    { std::ofstream junk(saves->file("prefs.dat")); junk << "not a save either"; }
+    build();
+    ASSERT_EQ(state()->list.rows.size(), 2u);
+    EXPECT_EQ(title(0), "Good");
+    EXPECT_EQ(title(1), "001.sav");
+    EXPECT_EQ(label_text(panel_find_child(row(1), LOAD_ROW_TIME_ID)), "Damaged save file");
+    EXPECT_EQ(panel_find_child(row(1), LOAD_ROW_NAME_ID), nullptr);
+
+    choose(1);
+    EXPECT_TRUE(image_control_is_highlighted(load())) << "a damaged save cannot be loaded";
+    load_screen_load_confirmed(load());   // even a stray call records no load
+    EXPECT_FALSE(game->flags & GAME_FLAG_LOAD_PENDING);
+    EXPECT_EQ(requested, 0);
+    choose(0);
+    EXPECT_FALSE(image_control_is_highlighted(load()));
+    choose(1);
+    Control *del = panel_find_child(row(1), LOAD_ROW_DELETE_ID);
+    ASSERT_NE(del, nullptr);
+    click(del);
+    frames(10);
+    click(dialog_button(LOAD_SCREEN_DIALOG_ID, DIALOG_YES_ID));
+    EXPECT_FALSE(exists(saves->file("001.sav")));
+    EXPECT_TRUE(exists(saves->file("prefs.dat")));
+    EXPECT_EQ(state()->list.rows.size(), 1u);
+}
+
 TEST_F(LoadScreen, YesLoadRecordsThePendingLoadOfTheChosenRowAndCallsTheOwner) {
     write_save("000.sav", "First", 200);
     const std::string second = write_save("001.sav", "Second", 100);

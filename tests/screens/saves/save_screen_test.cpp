@@ -154,6 +154,27 @@ TEST_F(SaveScreen, OverwritingAsksOnlyWhenTheRowsFileStillExists) {
     EXPECT_TRUE(exists(kept));
 }
 
+TEST_F(SaveScreen, ADamagedSaveIsARowThatCanBeOverwrittenAndAMissingFolderLeaksNoList) {
+    build();
+    ASSERT_NE(state()->list.headers, nullptr) << "no folder yet: the empty list is kept, not dropped";
+    game_clear_controls(game);
+
+    write_save("000.sav", "Good", 200);
+    { std::ofstream junk(saves->file("001.sav")); junk << "cut"; }
+    build();
+    ASSERT_EQ(state()->list.rows.size(), 3u) << "(New file), the good save, the damaged one";
+    EXPECT_EQ(row_title(2), "001.sav");
+    choose(2);
+    EXPECT_EQ(text_entry_get_text(entry()), state()->proposed_title) << "the damaged file's name is no title";
+    click(save());
+    frames(10);
+    click(dialog_button(SAVE_SCREEN_DIALOG_ID, DIALOG_YES_ID));
+    EXPECT_EQ(state()->last_result, 0);
+    SaveHeader *after = nullptr;
+    ASSERT_EQ(save_header_read_file(&after, saves->file("001.sav").c_str()), RES_OK) << "written over";
+    save_header_free(after);
+}
+
 TEST_F(SaveScreen, AFolderThatCannotBeMadeShowsTheFailureLinesAndOnlyBack) {
     { std::ofstream blocker(saves->folder()); blocker << "a file where the folder should be"; }
     int backs = 0;

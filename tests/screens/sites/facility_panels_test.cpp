@@ -186,6 +186,26 @@ TEST_F(FacilityPanels, ChooserSlidesRowsInAndTakesNoPickUntilAllHaveAppeared) {
     EXPECT_EQ(g_picked, 1);
 }
 
+// The rows do not stand empty while they slide in: the first shows its name within a few frames,
+// and the whole list is readable within a quarter second of its last row's turn.
+TEST_F(FacilityPanels, ChooserRowsShowTheirNamesAsTheySlideIn) {
+    Control *list = top_panel();
+    facility_chooser_build(list, home, base, FACILITY_CHOOSER_SLIDE | FACILITY_CHOOSER_DEFENSE);
+    FacilityChooserState *state = facility_chooser_state(list);
+    const int rows = list_count(&state->rows);
+    ASSERT_GE(rows, 2);
+    std::vector<int> full;
+    for (Control *row : state->rows.items) full.push_back(panel_of(row)->target_w);
+    frames(3);
+    Control *first = list_get(&state->rows, 0);
+    Control *name = panel_find_child(first, FACILITY_ROW_ID_NAME);
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(panel_of(first)->flags & PANEL_DRAW_RESIZING) << "its name and figures are drawn while it grows";
+    driver.save_screen("newcomer/facility_chooser_sliding_in.png");
+    frames((rows * 60 + 260) / 20);
+    for (int k = 0; k < rows; ++k) EXPECT_EQ(list_get(&state->rows, k)->w, full[size_t(k)]) << "row " << k;
+}
+
 TEST_F(FacilityPanels, LockedOrUnknownEntriesGetNoRow) {
     // A template the factory does not have, offered and unlocked, gets no row.
     list_append(&home->buildable, new int32_t(SITE_TEMPLATE_COUNT + 3));

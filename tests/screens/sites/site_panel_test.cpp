@@ -7,8 +7,10 @@
 #include <string>
 
 #include "game/officer.h"
+#include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "screens/galaxy/sector_panel.h"
+#include "screens/galaxy/sector_rows.h"
 #include "screens/galaxy/ship_commands.h"
 #include "screens/ships/ship_details.h"
 #include "screens/galaxy/site_production.h"
@@ -549,6 +551,24 @@ TEST_F(SitePanel, DeactivateTouchesOnlyAHarvesterAndDropsTheSelection) {
     starmap_select_object(harvester);
     starmap_site_on_activate(nullptr);
     EXPECT_FALSE(harvester->state & SITE_DEACTIVATED);
+}
+
+// The starbase runs its sector's research and shows the sector's figure, written as the sector
+// panel writes it; a station shows its own share the same way.
+TEST_F(SitePanel, TheStarbaseShowsTheResearchFigureTheSectorPanelShows) {
+    base->crew = 500;
+    site_update_crew_state(base);
+    Site *station = facility(SITE_RESEARCH_STATION);
+    ASSERT_GT(sector_total_research_rate(home), 0);
+    List<SystemRow> rows;
+    sector_starbase_rows_add(&rows, home, true);
+    std::string sector_figure;
+    for (const SystemRow *row : rows.items)
+        if (row && row->label == "Research rating") sector_figure = row->value;
+    list_clear(&rows);
+    ASSERT_FALSE(sector_figure.empty());
+    EXPECT_EQ(stat(open(base), "Research Rating"), sector_figure);
+    EXPECT_EQ(stat(open(station), "Research Rating"), tech_points_text(site_research_rate(station)));
 }
 
 TEST_F(SitePanel, StarbasePanelScreenshot) {

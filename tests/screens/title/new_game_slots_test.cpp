@@ -8,7 +8,9 @@
 #include <array>
 #include <vector>
 #include "screens/title/new_game_fixture.h"
+#include "screens/title/new_game_internal.h"
 #include "screens/title/player_select.h"
+#include "ui/dialog.h"
 #include "ui/stat_rows.h"
 
 namespace {
@@ -288,6 +290,47 @@ TEST_F(NewGameSlots, ChoosingAnotherHumanRecordNeedsNoName) {
     choose(id);
     EXPECT_EQ(slot_name(0), "Second Human");
     EXPECT_FALSE(greyed(start()));
+}
+
+// ---- records that are gone ----
+
+// The human slot's own record deleted in the player selection, then the dialog closed by its title
+// bar: the slot falls back to the default human record, and Start never hands over an id that
+// names nothing (the new game would fail).
+TEST_F(NewGameSlots, DeletingTheHumanSlotsRecordThenClosingByTheTitleBarFallsBackToTheDefault) {
+    const uint64_t alice = records_add_new(game(), "Alice");
+    game()->slot_record_ids[0] = alice;
+    open_screen();
+    ASSERT_EQ(slot_name(0), "Alice");
+    ASSERT_NE(open_selection(0), nullptr);
+    Control *d = dialog();
+    Control *list = panel_find_child(d, PLAYER_SELECT_LIST_ID);
+    click(panel_find_child(list, PLAYER_SELECT_DELETE_ID));   // Alice is selected at opening
+    settle(300);
+    Control *asked = panel_find_child(d, PLAYER_SELECT_CONFIRM_ID);
+    ASSERT_NE(asked, nullptr);
+    click(panel_find_child(panel_find_child(asked, DIALOG_ROW_ID), DIALOG_YES_ID));
+    settle(300);
+    ASSERT_EQ(records_find(game(), alice), nullptr) << "the record is deleted";
+    player_select_on_back(panel_find_child(d, PLAYER_SELECT_TITLE_BAR_ID));
+    settle(300);
+    EXPECT_EQ(dialog(), nullptr);
+    EXPECT_EQ(state()->record_ids[0], RECORD_HUMAN_DEFAULT_ID);
+    EXPECT_EQ(slot_name(0), records_find(game(), RECORD_HUMAN_DEFAULT_ID)->name);
+    EXPECT_FALSE(greyed(start()));
+    press('s');
+    EXPECT_EQ(g_starts, 1);
+    EXPECT_EQ(game()->slot_record_ids[0], RECORD_HUMAN_DEFAULT_ID) << "no id of a deleted record is kept";
+}
+
+TEST_F(NewGameSlots, AHumanSlotNamingNoRecordGreysStartWhateverPathSetIt) {
+    open_screen();
+    state()->record_ids[0] = 0x1234567890ull;   // nothing names it
+    new_game_refresh_start(screen_);
+    EXPECT_TRUE(greyed(start()));
+    EXPECT_EQ(tooltip(start()), "Player name required");
+    new_game_on_start(start());
+    EXPECT_EQ(g_starts, 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "game/prefs.h"
 #include "screens/title/new_game_fixture.h"
 #include "support/fixture_store.h"
+#include "test_support.h"
 #include "ui/choice.h"
 
 namespace {
@@ -149,6 +150,22 @@ TEST_F(NewGameScreen, EscapeCancelsAndSStartsAndUnchangedSlotsWriteNoFile) {
     EXPECT_FALSE(file_exists(save_.file("records.dat")));
 }
 
+TEST_F(NewGameScreen, EscapeOnAnOpenListClosesTheListOnlyAndTheNewPlayerStays) {
+    open_screen();
+    state()->record_ids[0] = 0;   // as the player selection leaves a player created there
+    state()->typed_name = "Lyra Voss";
+    click(choice(100005));
+    settle(200);
+    ASSERT_NE(game_find_control(game(), CHOICE_POPUP_ID), nullptr);
+    press(27);
+    EXPECT_EQ(game_find_control(game(), CHOICE_POPUP_ID), nullptr) << "Esc closes the open list";
+    EXPECT_EQ(g_backs, 0) << "and not the screen behind it";
+    EXPECT_EQ(state()->typed_name, "Lyra Voss");
+    EXPECT_EQ(state()->record_ids[0], 0u);
+    press(27);
+    EXPECT_EQ(g_backs, 1) << "the next Esc closes the screen";
+}
+
 TEST_F(NewGameScreen, StartCopiesChangedSlotsIntoThePreferencesAndWritesThem) {
     open_screen();
     state()->record_ids[4] = 9;
@@ -223,7 +240,7 @@ protected:
             }
         std::vector<uint8_t> png;
         ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-        const std::string dir = ASTROVANE_BINARY_DIR "/test-output/screens";
+        const std::string dir = test_output_dir() + "/screens";
         std::filesystem::create_directories(dir);
         std::ofstream out(dir + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));

@@ -129,7 +129,7 @@ TEST_F(OptionsPanel, SixRowsInTableOrderShowTheStoredValuesInAlignedColumnsAbove
         EXPECT_GE(choice->x, label->x + label->w + 16);
     }
     EXPECT_EQ(choice_state(choice_of(panel, OPTION_COMBAT_SPEED))->tooltip,
-              "Sets the speed at which time advances in combat, after the you end the turn.");
+              "Sets the speed at which time advances in combat, after you end the turn.");
     EXPECT_EQ(header->w, panel->w - 2);
     Control *ok = nullptr, *band = nullptr;
     for (Control *c : panel_of(panel)->children.items) {

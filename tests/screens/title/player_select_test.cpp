@@ -7,6 +7,7 @@
 
 #include "assetgen/output.h"
 #include "screens/title/player_select_fixture.h"
+#include "test_support.h"
 #include "ui/scroll.h"
 #include "ui/stat_rows.h"
 
@@ -256,8 +257,8 @@ protected:
                 pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
             }
         ASSERT_EQ(png_encode(pixels.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-        std::filesystem::create_directories(ASTROVANE_BINARY_DIR "/test-output/screens");
-        std::ofstream(std::string(ASTROVANE_BINARY_DIR "/test-output/screens/") + name, std::ios::binary)
+        std::filesystem::create_directories(test_output_dir() + "/screens");
+        std::ofstream(test_output_dir() + "/screens/" + name, std::ios::binary)
             .write(reinterpret_cast<const char *>(png.data()), static_cast<std::streamsize>(png.size()));
     }
 };

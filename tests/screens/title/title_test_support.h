@@ -233,9 +233,9 @@ public:
             }
         std::vector<uint8_t> png;
         ASSERT_EQ(png_encode(rgb.data(), GFX_WIDTH, GFX_HEIGHT, 3, &png), RES_OK);
-        const std::string dir = ASTROVANE_BINARY_DIR "/test-output/screens";
-        std::filesystem::create_directories(dir);
-        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char *>(png.data()),
+        const std::filesystem::path path = std::filesystem::path(test_output_dir() + "/screens") / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(png.data()),
                                                                std::streamsize(png.size()));
     }
 
