@@ -481,8 +481,7 @@ Result site_start_production(Site *site, int32_t item, uint64_t item_id) {
         }
     } else if (site->subtype == SITE_SHIPYARD) {
         GameObject *design = sector ? player_get_design(owner, item_id) : nullptr;
-        // A design on a hull no player may build (the factions' own hulls) is never laid down.
-        if (!design || !(ship_of(design)->hull_flags & HULL_FLAG_PLAYER_BUILDABLE)) return refuse();
+        if (!design) return refuse();
         int32_t cost = DEFAULT_COST, minutes = DEFAULT_MINUTES;
         player_design_build_cost(owner, design, sector->id, &cost, &minutes);
         site->remaining_min = site->total_min = minutes;

@@ -502,25 +502,6 @@ TEST_F(PlayerPods, APilotWhoCannotEscapeDies) {
 
 using PlayerShipyard = PlayerWorld;
 
-// The factions' own hulls (the machine carrier, the starbase guard) are not laid down by any
-// player's yard, whatever design names them; a player hull next to them is.
-TEST_F(PlayerShipyard, AYardRefusesADesignOnAHullNoPlayerMayBuild) {
-    Player *p = add_player(10, "Vega");
-    Sector *home = add_sector(10, 100, 100);
-    add_site(home, SITE_STARBASE, 10)->crew = 500;
-    Site *yard = add_site(home, SITE_SHIPYARD, 10);
-    for (const int32_t hull : {0, 1, 4}) {
-        Ship *design = new_ship(hull);
-        ASSERT_FALSE(design->hull_flags & HULL_FLAG_PLAYER_BUILDABLE) << "hull " << hull;
-        player_add_design(p, design);
-        EXPECT_EQ(site_start_production(yard, 0, design->id), RES_OUT_OF_RANGE) << "hull " << hull;
-        EXPECT_FALSE(yard->state & SITE_PRODUCING) << "hull " << hull;
-    }
-    Ship *skiff = new_ship(2);
-    player_add_design(p, skiff);
-    EXPECT_EQ(site_start_production(yard, 0, skiff->id), RES_OK);
-}
-
 TEST_F(PlayerShipyard, AFinishedShipIsNamedDatedWholeAndInTheSectorAndAOneOffDesignGoes) {
     ASSERT_EQ(name_lists_load(game), RES_OK);
     Player *p = add_player(10, "Vega");
