@@ -25,8 +25,11 @@
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
+#include "views/commander_box.h"
 #include "systems/system.h"
 #include "world/object.h"
+#include "world/sector.h"
+#include "world/site.h"
 #include "world/ship.h"
 
 namespace {
@@ -67,14 +70,21 @@ Control *card_label(int font, int r, int g, int b, const char *text) {
     return label;
 }
 
-// A card: the ship's icon frame and its name under it, in the owner's colour.
-Control *build_card(GameObject *ship) {
+// A card: the ship's icon frame and its name under it, in the owner's colour; a lost ship's card
+// also names who commanded it (`commander`, taken by the card).
+Control *build_card(GameObject *ship, Control *commander) {
     const int32_t icon = object_get_icon(ship);
-    if (icon < 0 || icon >= ship->frame_count) return nullptr;
+    if (icon < 0 || icon >= ship->frame_count) {
+        if (commander) control_release(commander);
+        return nullptr;
+    }
     Sprite *sprite = ship->frames && ship->frames[icon] ? ship->frames[icon]
                                                         : (ship->frame_sprites ? ship->frame_sprites[icon] : nullptr);
     Control *card = panel_create_empty();
-    if (!card) return nullptr;
+    if (!card) {
+        if (commander) control_release(commander);
+        return nullptr;
+    }
     Control *picture = image_control_create_single(sprite);
     if (picture) panel_add_child(card, 0, 0, COMBAT_ID_CARD_ICON, 1, picture);
     int32_t r = 230, g = 230, b = 230;
@@ -82,12 +92,30 @@ Control *build_card(GameObject *ship) {
     Control *name = card_label(1, r, g, b, object_get_name(ship));
     const int32_t picture_h = picture ? picture->h : 0;
     if (name) panel_add_child(card, 0, picture_h + 2, 0, 1, name);
+    const int32_t box_y = picture_h + 2 + (name ? name->h + 2 : 0);
+    if (commander) panel_add_child(card, 0, box_y, COMBAT_ID_CARD_COMMANDER, 1, commander);
     int w = 0, h = 0;
     panel_layout(card, &w, &h);
     if (picture) control_set_position(picture, (w - picture->w) / 2, 0);
     if (name) control_set_position(name, (w - name->w) / 2, picture_h + 2);
+    if (commander) control_set_position(commander, (w - commander->w) / 2, box_y);
     control_set_size(card, w, h);
     return card;
+}
+
+// Who commanded a lost ship: its pilot; for the first card of a starbase defence that the player
+// lost, an unpiloted defender stands for the starbase and its commander is shown.
+Control *lost_commander_box(const Ship *ship, bool first, bool victory) {
+    constexpr uint32_t BOX_FLAGS = COMMANDER_BOX_ANIMATE | COMMANDER_BOX_NAME_ONLY;
+    if (ship->pilot) return commander_box_create(ship->pilot, BOX_FLAGS);
+    if (ship->pilot_id != 0) return commander_box_create_named(ship->pilot_text.c_str(), ship->pilot_rank, BOX_FLAGS);
+    const Game *game = game_get();
+    const Encounter *enc = game->current_encounter;
+    if (!first || victory || !enc || enc->kind != ENCOUNTER_STARBASE_ASSAULT) return nullptr;
+    const Sector *sector = sector_find(enc->sector_id);
+    if (!sector || sector->owner_id != game->ui_player_id) return nullptr;
+    const Site *base = sector_find_site_of_kind(sector, SITE_STARBASE);
+    return base && base->commander ? commander_box_create(base->commander, BOX_FLAGS) : nullptr;
 }
 
 Control *build_salvage_tag(const Ship *ship) {
@@ -161,8 +189,11 @@ int32_t deal_group(const char *header, const std::vector<Ship *> &ships, bool vi
     Game *game = game_get();
     BattleSummary &b = summary();
     std::vector<std::pair<Control *, Ship *>> cards;
-    for (Ship *ship : ships)
-        if (Control *card = build_card(ship)) cards.emplace_back(card, ship);
+    for (Ship *ship : ships) {
+        const bool own = ship->owner_id == game->ui_player_id;
+        Control *commander = own ? lost_commander_box(ship, cards.empty(), victory) : nullptr;
+        if (Control *card = build_card(ship, commander)) cards.emplace_back(card, ship);
+    }
     if (cards.empty()) return top;
     Control *title = card_label(0, 0, 255, 0, header);
     if (title) game_add_control(game, HEADER_X, top, 0, 1, title);

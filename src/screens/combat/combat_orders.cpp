@@ -34,7 +34,7 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int IMAGE_MOVE = 3;
 constexpr int IMAGE_TURN = 5;
 constexpr int IMAGE_SCAN = 6;
-constexpr int IMAGE_CANCEL = 12;
+constexpr int IMAGE_CANCEL = 40;   // the cancel picture of every other Cancel
 constexpr int IMAGE_IN_RANGE = 87;
 constexpr int IMAGE_REFUSED = 154;
 

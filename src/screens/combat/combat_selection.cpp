@@ -24,10 +24,12 @@
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "views/object_controls.h"
+#include "world/factory.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/ship.h"
 #include "world/shot.h"
+#include "world/site.h"
 
 namespace {
 
@@ -64,7 +66,6 @@ constexpr int BRACKET_PULSE_MS = 2240;
 constexpr int BRACKET_CORNERS = 4;
 
 constexpr int IMAGE_WARNING = 73;
-constexpr int IMAGE_PICTURE = 34;
 constexpr int IMAGE_MARKER = 192;
 
 Game *game() { return game_get(); }
@@ -442,7 +443,10 @@ void combat_show_missile_warning() {
         }
         bottom = std::max(bottom, 8 + icon_h);
     }
-    if (Control *picture = image_control_create_frame(IMAGE_PICTURE, 0)) {
+    // What the missiles threaten: the picture of a starbase, the first frame of its template.
+    const GameObject *starbase = factory_get_template(OBJECT_SITE, SITE_STARBASE);
+    Sprite *sprite = starbase && starbase->frame_count > 0 && starbase->frames ? starbase->frames[0] : nullptr;
+    if (Control *picture = sprite ? image_control_create_single(sprite) : nullptr) {
         int w = 0, h = 0;
         panel_layout(panel, &w, &h);
         panel_add_child(panel, std::max(w / 2 - picture->w / 2, 0), bottom + 8, 0, 1, picture);

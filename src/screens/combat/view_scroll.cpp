@@ -20,6 +20,7 @@ namespace {
 constexpr int32_t MIN_SPEED = 10;
 constexpr int32_t STEP = 20;              // the larger component of a step after the scaling
 constexpr int32_t LONG_STEP_DIVISOR = 10;
+constexpr int32_t TARGET_DIVISOR = 6;    // ms per step of a scroll to a target
 constexpr int32_t CYCLE_TURNS_PER_OBJECT = 2;
 constexpr int SOUND_PICK = 6;
 
@@ -73,8 +74,10 @@ void combat_scroll_view_to(int32_t x, int32_t y, int32_t speed) {
     CombatViewScroll &scroll = combat_screen()->scroll;
     scroll.target_x = std::clamp(x, 0, std::max(map->world_w - map->screen_w - 1, 0));
     scroll.target_y = std::clamp(y, 0, std::max(map->world_h - map->screen_h - 1, 0));
-    // The step divisor: the larger the speed, the slower the view travels.
-    scroll.speed = scroll.divisor = std::max(speed, MIN_SPEED);
+    // The speed is kept for the callers; every scroll to a target travels at the same pace, whatever
+    // pace the player's own scrolling left behind.
+    scroll.speed = std::max(speed, MIN_SPEED);
+    scroll.divisor = TARGET_DIVISOR;
 
     int32_t sx = scroll.target_x - map->view_x, sy = scroll.target_y - map->view_y;
     if (sx == 0 && sy == 0) {

@@ -87,9 +87,8 @@ void refresh_rows(Control *panel, Control *list, const Fleet *fleet, int32_t rem
     set_row(rows, "Power", str_format("%i TW", int(ship_list_unselected_power(list))));
     set_row(rows, "Speed", str_format("%i pc/day", int(speed)));
     if (fleet->move_target) {
-        // Ships that cannot move have no arrival to show.
-        if (speed > 0) set_row(rows, "ETA", days_text(std::max(fleet_distance_to_target(fleet) / speed, 1)));
-        else set_row(rows, "ETA", "-");
+        // Ships that cannot move count no days at all.
+        set_row(rows, "ETA", days_text(speed > 0 ? std::max(fleet_distance_to_target(fleet) / speed, 1) : 0));
     }
 }
 

@@ -572,14 +572,17 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
         int fx = 0, fy = 0, tx = 0, ty = 0;
         centre_of(from, &fx, &fy);
         centre_of(object, &tx, &ty);
+        // Ships leaving a sector start from where their fleet icon will stand: half an icon up
+        // and left of the sector's centre.
+        int ox = fx, oy = fy;
         if (sector_of(from)) {
             int32_t iw = 0, ih = 0;
             if (fleet_template_icon_size(0, &iw, &ih) == RES_OK) {
-                fx += iw / 2;
-                fy += ih / 2;
+                ox -= iw / 2;
+                oy -= ih / 2;
             }
         }
-        const int32_t d = std::max(distance(tx - fx, ty - fy) - COURSE_ROOM, 1);
+        const int32_t d = std::max(distance(tx - ox, ty - oy) - COURSE_ROOM, 1);
         if (fleet) fleet_summary_panel_build(panel, fleet, d, s->prompt_eta_speed, HOVER_FLEET_COURSE);
         else sector_info_panel_build(panel, sector, ui, d, s->prompt_eta_speed, HOVER_SECTOR_COURSE);
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;

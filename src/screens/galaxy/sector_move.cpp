@@ -44,7 +44,7 @@ void fade_out(Control *panel, int id, int ms) {
 // Every icon of the row grows or shrinks between the two scales.
 void scale_icons(Control *row, int from, int to, int ms) {
     for (Control *icon : panel_of(row) ? panel_of(row)->children.items : std::vector<Control *>{})
-        if (icon && !(icon->flags & CTRL_REMOVED)) image_control_animate_brightness_from(icon, from, to, ms, 0);
+        if (icon && !(icon->flags & CTRL_REMOVED)) image_control_animate_reveal(icon, from, to, ms);
 }
 
 // A table of what the selected rows add up to.
@@ -134,7 +134,7 @@ Control *add_selection_button(Control *panel, int image, ControlFn on_click, int
     if (!button) return nullptr;
     panel_add_child(panel, right - button->w, y, id, 0, button);
     image_control_set_border_hover(button, 80, 0, 230, 0, 120);
-    image_control_animate_brightness_from(button, 0, 100, 200, 0);
+    image_control_animate_reveal(button, 0, 100, 200);
     control_hide_for(button, 200);
     return button;
 }

@@ -3,6 +3,7 @@
 #include "screens/galaxy/site_production.h"
 
 #include <algorithm>
+#include <string>
 
 #include "game/encounter_life.h"
 #include "game/game.h"
@@ -14,6 +15,7 @@
 #include "screens/galaxy/design_handlers.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
+#include "screens/ships/ship_details.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
@@ -86,13 +88,14 @@ void place_beside(Control *panel, Control *site_panel, GameObject *site) {
     game_flush_new_controls(game());
 }
 
-void open_officer(Control *site_panel, Officer *officer) {
+bool open_officer(Control *site_panel, Officer *officer) {
     Site *site = site_panel_site(site_panel);
-    if (!officer || !site) return;
+    if (!officer || !site) return false;
     Control *panel = open_beside(GALAXY_PANEL_OFFICER);
-    if (!panel) return;
+    if (!panel) return false;
     starmap_officer_panel_fill(panel, officer);
     place_beside(panel, site_panel, site);
+    return true;
 }
 
 void rush(Control *) {
@@ -222,7 +225,9 @@ void starmap_site_on_pick_facility(Control *site_panel) {
 
 void starmap_site_on_pick_officer(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
 
-void starmap_site_on_pick_recruit(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
+void starmap_site_on_pick_recruit(Control *site_panel) {
+    if (open_officer(site_panel, site_panel_picked_officer(site_panel))) sound_play(SOUND_CLICK);
+}
 
 void starmap_site_on_commander_click(Control *site_panel) {
     Site *site = site_panel_site(site_panel);
@@ -247,7 +252,13 @@ void starmap_site_on_pick_ship(Control *site_panel) {
     if (!panel) return;
     starmap_object_panel_set_object(panel, ship);
     starmap_show_ship_panel(panel, ship, game()->ui_player);
+    if (site->feature) {   // the defenders go by their group's name, not their owner's
+        std::string group;
+        feature_ark_name(site, &group);
+        ship_panel_set_title(panel, group.c_str());
+    }
     place_beside(panel, site_panel, site);
+    sound_play(SOUND_OPEN_PANEL);
 }
 
 // ---- The facility build and defence upgrade panels ----

@@ -6,10 +6,15 @@
 #include <algorithm>
 #include <cstring>
 #include "game/encounter.h"
+#include "game/officer.h"
+#include "game/player.h"
 #include "systems/system.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
+#include "views/commander_box.h"
+#include "world/sector.h"
+#include "world/site.h"
 
 namespace {
 
@@ -151,7 +156,7 @@ TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEsc
     std::vector<GameObject *> mine = fighting(side_a->id);
     ASSERT_EQ(mine.size(), 1u);
     Ship *ship = static_cast<Ship *>(mine[0]);
-    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    ASSERT_TRUE(fit_escape_pod(ship)) << "seed " << SEED << ": no crit of this hull takes an escape pod";
     if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);   // it had a pilot
     ship->ship_flags |= SHIP_FLAG_POD_ESCAPED;
     frame();
@@ -166,7 +171,7 @@ TEST_F(BattleSummaryRoad, ALostPilotedShipWithAnEscapePodTellsWhetherItsPilotEsc
 TEST_F(BattleSummaryRoad, WithoutThePodsEscapeThePilotIsLost) {
     start_battle(1);
     Ship *ship = static_cast<Ship *>(fighting(side_a->id).at(0));
-    if (!fit_escape_pod(ship)) GTEST_SKIP() << "no crit of this hull takes an escape pod";
+    ASSERT_TRUE(fit_escape_pod(ship)) << "seed " << SEED << ": no crit of this hull takes an escape pod";
     if (ship->pilot_id == 0) ship->pilot_id = game_next_id(game);
     ship->ship_flags &= ~SHIP_FLAG_POD_ESCAPED;
     frame();
@@ -199,6 +204,75 @@ TEST_F(BattleSummaryRoad, ContinueAppliesTheOutcomeOnceAndReturnsToTheGalaxy) {
     EXPECT_EQ(side_a->credits, credits + salvage);
     frames(3);
     EXPECT_EQ(map_object_count(game->combat_map), 0);
+}
+
+// The name in each card's commander box, "" for a card without one.
+std::vector<std::string> card_commanders(const std::vector<Control *> &cards) {
+    std::vector<std::string> out;
+    for (Control *card : cards) {
+        Control *box = panel_find_child(card, COMBAT_ID_CARD_COMMANDER);
+        const TextLabel *name = box ? text_label_of(panel_find_child(box, COMMANDER_BOX_ID_NAME)) : nullptr;
+        out.emplace_back(name && name->text ? name->text : "");
+    }
+    return out;
+}
+
+Officer *hire(Player *owner, const char *name) {
+    Officer *officer = officer_create();
+    officer->name = name;
+    officer->rank = RANK_CAPTAIN;
+    officer->owner_id = owner->id;
+    player_add_officer(owner, officer);
+    return officer;
+}
+
+TEST_F(BattleSummaryRoad, ALostShipsCardNamesItsPilotAndAnUnpilotedOneNobody) {
+    Player *ui = game->ui_player;
+    if (ships_of(ui, 2).size() < 2) {   // a second ship from the first design
+        Ship *second = ship_of(player_build_ship_from_design(ui, 0));
+        ASSERT_NE(second, nullptr);
+        object_assign_id(second);
+        object_set_owner_id(second, ui->id);
+        player_add_object(ui, second);
+    }
+    start_battle(2);
+    std::vector<GameObject *> mine = fighting(side_a->id);
+    ASSERT_EQ(mine.size(), 2u);
+    Ship *piloted = static_cast<Ship *>(mine[0]), *unpiloted = static_cast<Ship *>(mine[1]);
+    ship_set_pilot(piloted, hire(side_a, "Wren Talor"));
+    ASSERT_NE(piloted->pilot, nullptr) << "the hull takes a pilot";
+    ship_set_pilot(unpiloted, nullptr);
+    frame();
+    object_kill(fighting(side_b->id).at(0));
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_BAND));
+    std::vector<std::string> names = card_commanders(cards());
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], "") << "an enemy card names no commander";
+    std::sort(names.begin() + 1, names.end());
+    EXPECT_EQ(names[1], "");
+    EXPECT_EQ(names[2], "Wren Talor");
+}
+
+TEST_F(BattleSummaryRoad, ALostStarbaseDefenceShowsTheStarbasesCommander) {
+    Sector *own = nullptr;
+    for (GameObject *o : game->galaxy_map->objects.items)
+        if (Sector *s = o ? sector_of(o) : nullptr; s && !own && s->owner_id == game->ui_player_id && sector_find_site_of_kind(s, SITE_STARBASE))
+            own = s;
+    ASSERT_NE(own, nullptr) << "seed " << SEED;
+    Site *base = sector_find_site_of_kind(own, SITE_STARBASE);
+    if (!base->commander) site_set_pilot(base, hire(game->ui_player, "Ione Marsh"));
+    const std::string commander = base->commander->name;
+
+    start_battle(1);
+    Ship *defender = static_cast<Ship *>(fighting(side_a->id).at(0));
+    ship_set_pilot(defender, nullptr);
+    enc->kind = ENCOUNTER_STARBASE_ASSAULT;   // the defence of the player's starbase
+    enc->sector_id = own->id;
+    frame();
+    destroy_side(side_a->id);
+    ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_BAND));
+    EXPECT_EQ(card_commanders(cards()), std::vector<std::string>{commander});
 }
 
 }  // namespace

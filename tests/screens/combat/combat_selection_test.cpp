@@ -3,7 +3,13 @@
 // that a selection opens (not while a missile warning shows) and the brackets round the selection.
 #include "combat_test_support.h"
 
+#include <algorithm>
+
+#include "ui/image_control.h"
 #include "ui/panel.h"
+#include "world/factory.h"
+#include "world/shot.h"
+#include "world/site.h"
 
 namespace {
 
@@ -115,6 +121,45 @@ TEST_F(CombatSelection, SelectingOpensTheUnitStatusPanelAndBracketsButNotOverAMi
     EXPECT_EQ(screen()->selected, mine);
     EXPECT_FALSE(combat_object_panel_is_shown(COMBAT_ID_UNIT_STATUS));
     EXPECT_TRUE(combat_object_panel_is_shown(COMBAT_ID_MISSILE_WARNING));
+}
+
+TEST_F(CombatSelection, AMissileWarningPicturesTheStarbaseUnderTheWords) {
+    factory_acquire_group(OBJECT_SITE, SITE_STARBASE, FACTORY_GROUP_FRAMES);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    const GameObject *starbase = factory_get_template(OBJECT_SITE, SITE_STARBASE);
+    ASSERT_TRUE(starbase && starbase->frame_count > 0 && starbase->frames && starbase->frames[0]);
+    start_ui_turn();
+    GameObject *mine = screen()->acting;
+    GameObject *enemy = fighting(side_b->id).at(0);
+    Shot *missile = shot_create(SHOT_TEMPLATE_MISSILE);
+    ASSERT_NE(missile, nullptr);
+    object_add_ref(missile);
+    object_set_owner_id(missile, side_b->id);
+    shot_set_source(missile, enemy);
+    shot_set_target(missile, mine);
+
+    combat_set_acting(missile);
+    combat_show_missile_warning();
+    game_flush_new_controls(game);
+    Control *warning = game_find_control(game, COMBAT_ID_MISSILE_WARNING);
+    ASSERT_NE(warning, nullptr);
+    Control *picture = nullptr;
+    int words_bottom = 0;
+    for (Control *c : panel_of(warning)->children.items) {
+        if (!c || (c->flags & CTRL_REMOVED)) continue;
+        if (c->type == CONTROL_TEXT) words_bottom = std::max(words_bottom, c->y + c->h);
+        if (image_of(c) && image_of(c)->image_type != 73) picture = c;
+    }
+    ASSERT_NE(picture, nullptr) << "the warning has a picture beside its icon";
+    EXPECT_EQ(image_of(picture)->sprite, starbase->frames[0]);
+    EXPECT_GE(picture->w, 1);
+    EXPECT_GE(picture->y, words_bottom + 8);
+
+    combat_close_object_panels();
+    combat_set_acting(mine);
+    shot_set_source(missile, nullptr);
+    shot_set_target(missile, nullptr);
+    object_release(missile);
 }
 
 }  // namespace

@@ -375,7 +375,7 @@ TEST_F(UnitStatus, AnotherPlayersShipShowsTheSensorLockOnlyWhenKnown) {
     GameObject *enemy = an_enemy();
     ASSERT_NE(enemy, nullptr);
     Player *ui = game->ui_player;
-    if (player_knows_object(ui, enemy->id)) GTEST_SKIP() << "already known at the start";
+    ASSERT_FALSE(player_knows_object(ui, enemy->id)) << "seed " << SEED << ": already known at the start";
     fill(enemy, UNIT_STATUS_ANIMATE | UNIT_STATUS_OWN_SIDE | UNIT_STATUS_OBSERVER);
     EXPECT_FALSE(shows(panel, "Sensor lock established"));
     EXPECT_NE(button("Status"), nullptr);

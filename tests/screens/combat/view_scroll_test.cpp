@@ -84,6 +84,19 @@ TEST_F(ViewScrollWhileWaiting, TheTargetStaysInsideTheWorldAndTheViewGetsThere) 
     EXPECT_GE(m->view_x, 0);
     EXPECT_LE(m->view_x + m->screen_w, m->world_w);
 
+    // A scroll to a target keeps one pace whatever speed it is asked with: a step of 30 over a
+    // 30 ms frame moves the view 150 pixels, not 30 x 30 / speed.
+    for (int speed : {25, 40}) {
+        SCOPED_TRACE(speed);
+        map_set_view(m, 0, 0);
+        combat_scroll_view_to(300, 0, speed);
+        ASSERT_EQ(step_x(), 30);
+        frames(1, 30);
+        EXPECT_EQ(m->view_x, 150);
+        EXPECT_EQ(m->view_y, 0);
+    }
+    combat_scroll_view_to(m->view_x, m->view_y, 25);
+
     // A finished battle does not scroll.
     enc->flags |= ENCOUNTER_FLAG_FINISHED;
     combat_scroll_view_to(0, 0, 25);

@@ -412,4 +412,29 @@ TEST_F(HoverInfo, PickingACourseTheHoveredSectorShowsDistanceSpeedAndDaysWithALi
     starmap_prompt_show(-1);
 }
 
+TEST_F(HoverInfo, ACourseFromASelectedSectorIsMeasuredFromWhereItsFleetIconWillStand) {
+    Sector *home = nullptr;
+    ASSERT_EQ(ui_ships_at_home(1, &home).size(), 1u);
+    int32_t iw = 0, ih = 0;
+    ASSERT_EQ(fleet_template_icon_size(0, &iw, &ih), RES_OK);
+    ASSERT_GE(iw / 2 + ih / 2, 1);
+    const int hx = home->x + home->w / 2, hy = home->y + home->h / 2;
+    // Far off along both axes the same way, so that a shift the wrong way changes the distance.
+    Sector *far = sector_where([&](Sector *s) {
+        const int dx = s->x + s->w / 2 - hx, dy = s->y + s->h / 2 - hy;
+        return s != home && std::abs(dx) > 150 && std::abs(dy) > 150 && (dx > 0) == (dy > 0);
+    });
+    ASSERT_NE(far, nullptr) << "seed " << SEED;
+
+    starmap_select_object(home);
+    screen()->pick_mode = 0;
+    screen()->prompt_eta_speed = 50;
+    galaxy_hover_set(far);
+    ASSERT_TRUE(control_is_shown(screen()->hover_panel));
+    const int d = std::max(distance(far->x + far->w / 2 - (hx - iw / 2), far->y + far->h / 2 - (hy - ih / 2)) - 40, 1);
+    EXPECT_EQ(row_value(screen()->hover_panel, "Distance"), std::to_string(d) + " pc");
+    galaxy_hover_set(nullptr);
+    starmap_prompt_show(-1);
+}
+
 }  // namespace

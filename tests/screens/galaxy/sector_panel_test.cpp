@@ -418,6 +418,42 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     EXPECT_EQ(ship_list_count_selected(list), 0);
 }
 
+TEST_F(SectorPanel, TheSelectionViewShrinksTheSiteIconsAwayGrowsItsButtonsInAndCancelGrowsTheIconsBack) {
+    home_with_ships(2);
+    ASSERT_NE(home, nullptr);
+    Control *panel = open(home, ON_MAP_OWN);
+    Control *icons = kid(panel, SECTOR_PANEL_SITE_ICONS);
+    ASSERT_NE(icons, nullptr) << "seed " << SEED << ": the home sector shows its sites";
+    std::vector<Control *> pictures;
+    for (Control *c : panel_of(icons)->children.items)
+        if (c && image_of(c)) pictures.push_back(c);
+    ASSERT_FALSE(pictures.empty());
+    // Full size, full brightness: the reveal percent is the picture's scale.
+    auto looks = [](Control *c) { return std::pair{image_of(c)->reveal, image_of(c)->brightness}; };
+
+    press('m');
+    for (Control *c : pictures) {
+        EXPECT_TRUE(image_of(c)->options & IMG_REVEAL_ANIM) << "the icons shrink";
+        EXPECT_EQ(image_of(c)->reveal_to, 0);
+    }
+    frames(20);
+    EXPECT_FALSE(shown(icons));
+    for (Control *c : pictures) {
+        EXPECT_LT(image_of(c)->reveal, 100);
+        EXPECT_EQ(image_of(c)->brightness, 100) << "shrunk away, not darkened";
+    }
+    for (int id : {SECTOR_PANEL_SELECT_ALL, SECTOR_PANEL_CLEAR_SELECTION}) {
+        ASSERT_NE(kid(panel, id), nullptr) << id;
+        EXPECT_EQ(looks(kid(panel, id)), std::pair(100, 100)) << id << " grew in";
+    }
+
+    press(27);
+    EXPECT_TRUE(image_of(pictures[0])->options & IMG_REVEAL_ANIM) << "the icons grow back";
+    EXPECT_LT(image_of(pictures[0])->reveal, 100);
+    frames(30);
+    for (Control *c : pictures) EXPECT_EQ(looks(c), std::pair(100, 100));
+}
+
 // ---- The road from the map ----
 
 TEST_F(SectorPanel, AClickOnHomeOpensThePanelAndTheDestinationTakesTheShipsSelectedInIt) {

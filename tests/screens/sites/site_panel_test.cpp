@@ -21,6 +21,7 @@
 #include "ui/image_control.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
+#include "views/ship_list.h"
 #include "world/factory.h"
 #include "world/site.h"
 #include "world/site_feature.h"
@@ -135,6 +136,16 @@ protected:
         sector_add_site(home, site, 300, 300);
         site_set_under_construction(site, 0);
         return site;
+    }
+    // The first site that fits, at home first, then anywhere in the galaxy.
+    Site *site_where(const std::function<bool(Site *)> &fits) {
+        std::vector<Sector *> sectors{home};
+        for (GameObject *o : game->galaxy_map->objects.items)
+            if (Sector *s = o ? sector_of(o) : nullptr; s && s != home) sectors.push_back(s);
+        for (Sector *sector : sectors)
+            for (int32_t i = 0; i < sector_site_count(sector); ++i)
+                if (Site *site = sector_get_site(sector, i); site && fits(site)) return site;
+        return nullptr;
     }
     Officer *hire(const char *name) {
         Officer *o = officer_create();
@@ -256,14 +267,49 @@ TEST_F(SitePanel, HarvesterWithoutTargetIsDeactivatedAndMovesOnlyWithCrewAndATar
     EXPECT_EQ(g_calls[SITE_SLOT_MOVE], free_target.empty() ? 1 : 0) << "a refused button ignores the click";
 }
 
+// ---- Picks that open a panel beside the site ----
+
+TEST_F(SitePanel, ADefenderPickedFromTheListOpensUnderItsGroupsNameWithTheSelectSound) {
+    Site *ark = site_where(site_has_defence);
+    ASSERT_NE(ark, nullptr) << "seed " << SEED << " has no defended site";
+    Control *panel = open(ark, false);
+    ShipListState *list = ship_list_state(panel_find_child(panel, SITE_PANEL_ID_DEFENDERS));
+    ASSERT_NE(list, nullptr);
+    ASSERT_GE(list_count(&list->rows), 1);
+
+    const int sounds = playing(SOUND_OPEN_PANEL);
+    click(list_get(&list->rows, 0));
+    Control *ship_panel = galaxy_object_panel_find(GALAXY_PANEL_SHIP);
+    ASSERT_NE(ship_panel, nullptr);
+    std::string group;
+    feature_ark_name(ark, &group);
+    EXPECT_EQ(group.rfind("ARK-", 0), 0u) << group;
+    EXPECT_EQ(text_of(panel_find_child(ship_panel, SHIP_PANEL_ID_OWNER)), group);
+    EXPECT_EQ(playing(SOUND_OPEN_PANEL), sounds + 1);
+}
+
+TEST_F(SitePanel, APickedRecruitOpensTheOfficerPanelWithAClick) {
+    Control *panel = open(base, false);
+    Officer *recruit = hire("Recruit Vale");
+    const int clicks = playing(SOUND_CLICK);
+    site_panel_set_picked(panel, recruit, 0);
+    starmap_site_on_pick_recruit(panel);
+    EXPECT_NE(galaxy_object_panel_find(GALAXY_PANEL_OFFICER), nullptr);
+    EXPECT_EQ(playing(SOUND_CLICK), clicks + 1);
+
+    // Nothing picked: no sound.
+    site_panel_set_picked(panel, nullptr, 0);
+    starmap_site_on_pick_recruit(panel);
+    EXPECT_EQ(playing(SOUND_CLICK), clicks + 1);
+}
+
 // ---- Bodies and stars ----
 
 TEST_F(SitePanel, ResourceFiguresRoundAtBothEndsAndLeaveOutAnEmptyBody) {
-    Site *body = nullptr;
-    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
-        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_RESOURCE) && site_get_population(s) <= 0)
-            body = s;
-    if (!body) GTEST_SKIP() << "no resource body at home for seed " << SEED;
+    Site *body = site_where([](Site *s) {
+        return (s->params.template_flags & SITE_TF_RESOURCE) && site_get_population(s) <= 0;
+    });
+    ASSERT_NE(body, nullptr) << "no resource body for seed " << SEED;
     struct Case {
         int32_t left, total;
         const char *shown;
@@ -636,11 +682,8 @@ TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
 }
 
 TEST_F(SitePanel, BodyPanelScreenshot) {
-    Site *body = nullptr;
-    for (int32_t i = 0; i < sector_site_count(home) && !body; ++i)
-        if (Site *s = sector_get_site(home, i); s && (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0)
-            body = s;
-    if (!body) GTEST_SKIP() << "no body with a surface at home for seed " << SEED;
+    Site *body = site_where([](Site *s) { return (s->params.template_flags & SITE_TF_LABELLED) && s->params.grid_width > 0; });
+    ASSERT_NE(body, nullptr) << "no body with a surface for seed " << SEED;
     Control *panel = open(body);
     frames(40);
     driver.save_screen("site_panel_body.png");
