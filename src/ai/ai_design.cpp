@@ -100,6 +100,12 @@ bool has_hull(const Player *player, int32_t tmpl) {
     return false;
 }
 
+// A hull the player holds and may build: the factions' own hulls are never designed on.
+bool may_design_on(const Player *player, int32_t tmpl) {
+    const Ship *hull = ship_of(factory_get_template(OBJECT_SHIP, tmpl));
+    return hull && (hull->hull_flags & HULL_FLAG_PLAYER_BUILDABLE) && has_hull(player, tmpl);
+}
+
 void log_no_engine(const Player *player) {
     log_write(LOG_AGENT, LOG_WARN, "\"%s\" failed to create combat ship (no engine found)", player->name.c_str());
 }
@@ -239,7 +245,7 @@ void ai_update_ship_designs(AiPlayer *ai, Player *player) {
     if (count >= ai->design_target) return;
     int32_t tw[AI_TEMPLATE_WEIGHTS], tsum = 0;
     for (int32_t i = 0; i < AI_TEMPLATE_WEIGHTS; ++i) {
-        tw[i] = has_hull(player, i) ? ai->template_weights[i] : 0;
+        tw[i] = may_design_on(player, i) ? ai->template_weights[i] : 0;
         tsum += tw[i];
     }
     if (tsum < 1) return;

@@ -4,6 +4,7 @@
 #include "game/clock.h"
 #include "game/encounter_life.h"
 #include "game/game.h"
+#include "game/object_index.h"
 #include "game/player.h"
 #include "game/turn.h"
 #include "platform/list.h"
@@ -16,7 +17,10 @@ void game_run_ai_galaxy_commands(Game *game) {
     if (!game || !game->players) return;
     for (int32_t i = 0; i < list_count(game->players); ++i) {
         Player *player = list_get(game->players, i);
-        if (player && player->kind == PLAYER_KIND_COMPUTER) player_run_galaxy_ai(player);
+        if (!player || player->kind != PLAYER_KIND_COMPUTER) continue;
+        // A computer player's day looks objects up by id tens of thousands of times.
+        const GameObjectIndexScope index(game);
+        player_run_galaxy_ai(player);
     }
 }
 

@@ -1,8 +1,10 @@
 // The game record: creation, clearing, ids and the game's random picks.
 #include "game/game.h"
 #include "game/encounter.h"
+#include "game/object_index.h"
 
 #include <new>
+#include <unordered_map>
 #include "effects/starfield.h"
 #include "game/player.h"
 #include "platform/calendar.h"
@@ -200,10 +202,152 @@ GameObject *find_on_map(const ObjectMap *map, uint64_t id) {
     return nullptr;
 }
 
+// Where an object was listed: it is answered from the index only while it is still there, so a
+// lookup gives what the search would give even after the object moved or left every list.
+struct IndexEntry {
+    GameObject             *obj = nullptr;
+    const List<GameObject> *list = nullptr;     // a map's, a sector's visitors, a player's, the game's
+    const Sector           *sites_of = nullptr; // or a sector's sites
+};
+
+// The open index of this thread: one game's objects by id. It holds no references: an object
+// destroyed while it is open leaves it (game_object_index_drop).
+struct ObjectIndex {
+    const Game *game = nullptr;
+    int32_t     depth = 0;
+    std::unordered_map<uint64_t, IndexEntry> ids;
+
+    void add(GameObject *obj, const List<GameObject> *list, const Sector *sites_of = nullptr) {
+        if (obj && obj->id != 0 && !(obj->flags & OBJ_STUB)) ids.emplace(obj->id, IndexEntry{obj, list, sites_of});   // the first one met
+    }
+};
+thread_local ObjectIndex t_index;
+
+bool still_held(const IndexEntry &e) {
+    if (e.sites_of) {
+        for (const Site *site : e.sites_of->sites.items)
+            if (site == e.obj) return true;
+        return false;
+    }
+    for (const GameObject *obj : e.list->items)
+        if (obj == e.obj) return true;
+    return false;
+}
+
+// Lists every object the search reaches, in the search's order.
+void index_game(const Game *game) {
+    for (const ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map}) {
+        if (!map) continue;
+        for (GameObject *obj : map->objects.items) {
+            if (!obj || (obj->flags & OBJ_STUB)) continue;
+            t_index.add(obj, &map->objects);
+            if (Sector *s = sector_of(obj)) {
+                for (Site *site : s->sites.items) {
+                    if (!site) break;
+                    t_index.add(site, nullptr, s);
+                }
+                for (GameObject *visitor : s->objects.items) {
+                    if (!visitor) break;
+                    t_index.add(visitor, &s->objects);
+                }
+            }
+        }
+    }
+    if (game->players)
+        for (const Player *player : game->players->items) {
+            if (!player) continue;
+            for (GameObject *obj : player->objects.items) t_index.add(obj, &player->objects);
+        }
+    if (game->objects)
+        for (GameObject *obj : game->objects->items) t_index.add(obj, game->objects);
+}
+
+GameObject *search(const Game *game, uint64_t id);
+
+// Where the search met an object it found: the first list, in the search's order, holding it.
+bool holder_of(const Game *game, const GameObject *found, IndexEntry *e) {
+    const auto in = [found](const List<GameObject> &list) {
+        for (const GameObject *obj : list.items)
+            if (obj == found) return true;
+        return false;
+    };
+    for (const ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map}) {
+        if (!map) continue;
+        for (GameObject *obj : map->objects.items) {
+            if (!obj || (obj->flags & OBJ_STUB)) continue;
+            if (obj == found) {
+                *e = {obj, &map->objects, nullptr};
+                return true;
+            }
+            const Sector *s = sector_of(obj);
+            if (!s) continue;
+            for (const Site *site : s->sites.items)
+                if (site == found) {
+                    *e = {const_cast<GameObject *>(found), nullptr, s};
+                    return true;
+                }
+            if (in(s->objects)) {
+                *e = {const_cast<GameObject *>(found), &s->objects, nullptr};
+                return true;
+            }
+        }
+    }
+    if (game->players)
+        for (const Player *player : game->players->items)
+            if (player && in(player->objects)) {
+                *e = {const_cast<GameObject *>(found), &player->objects, nullptr};
+                return true;
+            }
+    if (game->objects && in(*game->objects)) {
+        *e = {const_cast<GameObject *>(found), game->objects, nullptr};
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+void game_open_object_index(const Game *game) {
+    if (!game) return;
+    if (t_index.depth++ > 0) return;
+    t_index.game = game;
+    t_index.ids.reserve(4096);
+    index_game(game);
+}
+
+void game_close_object_index(const Game *game) {
+    if (!game || t_index.depth == 0 || t_index.game != game) return;
+    if (--t_index.depth > 0) return;
+    t_index.ids.clear();
+    t_index.game = nullptr;
+}
+
+void game_object_index_drop(const GameObject *obj) {
+    if (t_index.depth == 0 || !obj) return;
+    const auto at = t_index.ids.find(obj->id);
+    if (at != t_index.ids.end() && at->second.obj == obj) t_index.ids.erase(at);
+}
 
 GameObject *game_find_object(const Game *game, uint64_t id) {
     if (!game || id == 0) return nullptr;
+    if (t_index.depth == 0 || t_index.game != game) return search(game, id);
+    const auto at = t_index.ids.find(id);
+    if (at != t_index.ids.end()) {
+        const IndexEntry &e = at->second;
+        if (!(e.obj->flags & (OBJ_DEAD | OBJ_STUB)) && e.obj->id == id && still_held(e)) return e.obj;
+        t_index.ids.erase(at);   // dead, moved or let go: the search answers
+    }
+    GameObject *found = search(game, id);
+    if (found && !(found->flags & OBJ_DEAD)) {
+        IndexEntry e;
+        if (holder_of(game, found, &e)) t_index.ids.emplace(id, e);
+    }
+    return found;
+}
+
+namespace {
+
+GameObject *search(const Game *game, uint64_t id) {
     for (const ObjectMap *map : {game->galaxy_map, game->sector_map, game->combat_map})
         if (GameObject *found = find_on_map(map, id)) return found;
     if (game->players)
@@ -217,6 +361,8 @@ GameObject *game_find_object(const Game *game, uint64_t id) {
             if (obj && obj->id == id) return obj;
     return nullptr;
 }
+
+}  // namespace
 
 GameObject *game_find_object_of_kind(const Game *game, int32_t kind, uint64_t id) {
     GameObject *obj = game_find_object(game, id);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include "game/game.h"
+#include "game/object_index.h"
 #include "game/player.h"
 #include "platform/buffer.h"
 #include "platform/calendar.h"
@@ -216,6 +217,7 @@ void object_release(GameObject *obj) {
 
 void object_destroy(GameObject *obj) {
     if (!obj) return;
+    game_object_index_drop(obj);
     if (obj->flags & OBJ_STUB) {
         free_record(obj);
         return;

@@ -245,6 +245,24 @@ TEST_F(AiDesigns, CombatDesignsNeedAnEngineAreDrawnUpToTheTargetAndLiveTheirLife
     EXPECT_EQ(player_get_design(me, first), nullptr);
 }
 
+// A hull the player holds but no player may build (the machine carrier) is never drawn, however
+// heavily the corporation weighs it.
+TEST_F(AiDesigns, CombatDesignsAreDrawnOnlyOnHullsAPlayerMayBuild) {
+    want_combat_designs();
+    player_add_hull(me, 1);
+    ai->template_weights[1] = 10000;
+    ai->design_target = 6;
+    give(AI_SYSTEM_WEAPON);
+    give(AI_SYSTEM_ENGINE);
+    ai_update_ship_designs(ai, me);
+    ASSERT_EQ(named("Combat Design #"), 6);
+    for (GameObject *d : me->designs.items) {
+        if (!d) break;
+        EXPECT_EQ(ship_of(d)->subtype, 3);
+        EXPECT_TRUE(ship_of(d)->hull_flags & HULL_FLAG_PLAYER_BUILDABLE);
+    }
+}
+
 TEST_F(AiDesigns, OnlyAnActiveAiKeepsAConstructorAndAHackingGrid) {
     give(AI_SYSTEM_ENGINE);
     give(AI_SYSTEM_CONSTRUCTOR);

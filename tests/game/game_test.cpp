@@ -11,6 +11,7 @@
 #include <vector>
 #include "effects/starfield.h"
 #include "game/game.h"
+#include "game/object_index.h"
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/list.h"
@@ -283,6 +284,100 @@ TEST_F(GameRecord, FindObjectSkipsStubsAndAsksEachObjectForWhatItHolds) {
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SHIP, 43), visitor);
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 43), nullptr);
     EXPECT_EQ(game_find_object_of_kind(game, OBJECT_SECTOR, 42), sector);
+}
+
+}  // namespace
+
+namespace {
+
+// An open index answers every lookup as the search does, while objects come, die and go.
+TEST_F(GameRecord, AnOpenIndexAnswersAsTheSearchWhileObjectsComeDieAndGo) {
+    Player *player = player_create(PLAYER_KIND_COMPUTER);
+    ASSERT_NE(player, nullptr);
+    player->id = 900;
+    list_append(game->players, player);
+    GameObject *owned = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(owned, nullptr);
+    owned->id = 31;
+    object_add_ref(owned);
+    list_append(&player->objects, owned);
+    GameObject *in_galaxy = put(game->galaxy_map, OBJECT_SHIP, 31);
+    GameObject *sector = put(game->galaxy_map, OBJECT_SECTOR, 42);
+    GameObject *visitor = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(visitor, nullptr);
+    visitor->id = 43;
+    sector_add_object(sector_of(sector), visitor);
+
+    {
+        const GameObjectIndexScope outer(game);
+        const GameObjectIndexScope inner(game);   // nested: still one index
+        EXPECT_EQ(game_find_object(game, 31), in_galaxy) << "an id met twice answers as the search meets it";
+        EXPECT_EQ(game_find_object(game, 43), visitor) << "what a sector holds is listed";
+        EXPECT_EQ(game_find_object(game, 44), nullptr);
+
+        GameObject *late = put(game->combat_map, OBJECT_SHIP, 44);
+        EXPECT_EQ(game_find_object(game, 44), late) << "an object placed after the index opened is found";
+
+        // A snapshot with the live ship's id, destroyed, leaves the live ship listed.
+        GameObject *copy = object_create_blank(OBJECT_SHIP);
+        ASSERT_NE(copy, nullptr);
+        copy->id = 31;
+        object_destroy(copy);
+        EXPECT_EQ(game_find_object(game, 31), in_galaxy);
+
+        // The player's ship leaves its list and is destroyed: the lookup must not reach it.
+        GameObject *lone = object_create_blank(OBJECT_SHIP);
+        ASSERT_NE(lone, nullptr);
+        lone->id = 45;
+        object_add_ref(lone);
+        list_append(&player->objects, lone);
+        EXPECT_EQ(game_find_object(game, 45), lone);
+        list_remove_value(&player->objects, lone);
+        object_release(lone);
+        EXPECT_EQ(game_find_object(game, 45), nullptr) << "a destroyed object is not answered";
+
+        // A dead object still on its map is found as the search finds it; once swept, not at all.
+        late->flags |= OBJ_DEAD;
+        EXPECT_EQ(game_find_object(game, 44), late);
+        map_remove_dead_objects(game->combat_map);
+        EXPECT_EQ(game_find_object(game, 44), nullptr) << "a dead object swept from its map is not answered";
+    }
+    GameObject *after = put(game->sector_map, OBJECT_SHIP, 46);
+    EXPECT_EQ(game_find_object(game, 46), after) << "closed: the search again";
+
+    list_remove_value(&player->objects, owned);
+    object_release(owned);
+    list_reset(game->players);
+    player_release(player);
+}
+
+// An object that leaves every list the search walks while something else still holds it is no
+// longer found, and one that moves between lists is found where it went.
+TEST_F(GameRecord, AnOpenIndexForgetsWhatLeftEveryListAndFollowsWhatMoved) {
+    GameObject *sector = put(game->galaxy_map, OBJECT_SECTOR, 50);
+    GameObject *ship = object_create_blank(OBJECT_SHIP);
+    ASSERT_NE(ship, nullptr);
+    ship->id = 51;
+    object_add_ref(ship);   // held elsewhere too, as a fleet or a task holds a ship
+    sector_add_object(sector_of(sector), ship);
+    GameObject *drifter = put(game->combat_map, OBJECT_SHIP, 52);
+    object_add_ref(drifter);
+
+    const GameObjectIndexScope index(game);
+    ASSERT_EQ(game_find_object(game, 51), ship);
+    ASSERT_EQ(game_find_object(game, 52), drifter);
+
+    sector_remove_object(sector_of(sector), ship);
+    EXPECT_EQ(game_find_object(game, 51), nullptr) << "a ship let go by its sector is in no list the search walks";
+    map_place_object(game->sector_map, ship, 10, 10, 0);
+    map_add_pending_objects(game->sector_map);
+    EXPECT_EQ(game_find_object(game, 51), ship) << "placed on a map again";
+
+    drifter->flags |= OBJ_LEFT_MAP;
+    map_remove_dead_objects(game->combat_map);
+    ASSERT_FALSE(drifter->flags & OBJ_DEAD);
+    EXPECT_EQ(game_find_object(game, 52), nullptr) << "swept off its map, alive and held elsewhere";
+    object_release(drifter);
 }
 
 }  // namespace
