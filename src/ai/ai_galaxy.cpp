@@ -450,9 +450,16 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
         int32_t sx = 0, sy = 0, tx = 0, ty = 0;
         ship_get_galaxy_position(s, &sx, &sy);
         centre_of(target, &tx, &ty);
-        int32_t dx = tx - sx, dy = ty - sy;
+        // Positions come from saves: the step toward the target is worked out in 64 bits, so a ship
+        // or sector far off the map cannot overflow it.
+        const int64_t wide_dx = int64_t(tx) - sx, wide_dy = int64_t(ty) - sy;
+        int32_t dx = int32_t(std::clamp<int64_t>(wide_dx, -(1 << 20), 1 << 20));
+        const int32_t dy = int32_t(std::clamp<int64_t>(wide_dy, -(1 << 20), 1 << 20));
         if (dx == 0 && dy == 0) dx = 1;
         const int32_t d = std::max(distance(dx, dy), 1);
+        const auto step_from = [d](int32_t from, int32_t along) {
+            return int32_t(std::clamp<int64_t>(int64_t(from) + int64_t(along) * 10 / d, INT32_MIN, INT32_MAX));
+        };
         const uint64_t from_sector = s->sector_id, from_fleet = s->fleet_id;
         std::vector<Ship *> joining{s};
         for (GameObject *obj : ai->ships->items) {
@@ -463,7 +470,7 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
         }
         for (Ship *ship : joining) list_remove_value(ai->ships, static_cast<GameObject *>(ship));
         // The computer's fleets form where they stand and may meet at once: launched from no origin.
-        if (!map || order_launch_fleet(player, joining, 0, target, sx + dx * 10 / d, sy + dy * 10 / d, true) != RES_OK) {
+        if (!map || order_launch_fleet(player, joining, 0, target, step_from(sx, dx), step_from(sy, dy), true) != RES_OK) {
             list_reset(ai->ships);
             return;
         }

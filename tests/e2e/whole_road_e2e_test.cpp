@@ -109,6 +109,7 @@ protected:
         const DecodedPng game_menu = game.key_until("1", "the game menu", [&](const DecodedPng &now) {
             return pixels_changed(map, now, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}) > 3000;
         });
+        galaxy_road::wait_for_new_screen(game, map, "the game menu settled");   // it slides in
         game.click(menu.main_menu.x, menu.main_menu.y);
         galaxy_road::wait_for_new_screen(game, game_menu, "the main-menu question");
         game.shot(road, shot);
