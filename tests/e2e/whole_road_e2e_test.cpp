@@ -104,14 +104,10 @@ protected:
     static bool to_title(GameWindow &game, const galaxy_road::ScreenProbe::MenuSpots &menu, const char *road,
                          const std::string &shot) {
         const int titles = GameWindow::occurrences(game.log(), "Application mode is now 2");
-        // The game menu, seen on screen before its Main Menu is clicked; then the question.
-        const DecodedPng map = game.look();
-        (void)game.key_until("1", "the game menu", [&](const DecodedPng &now) {
-            return pixels_changed(map, now, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}) > 3000;
-        });
-        galaxy_road::wait_for_new_screen(game, map, "the game menu settled");   // it slides in
+        game.key("1");
+        GameWindow::pause(800);
         game.click(menu.main_menu.x, menu.main_menu.y);
-        GameWindow::pause(800);   // the question replaces the menu's rows in place
+        GameWindow::pause(800);
         game.shot(road, shot);
         game.key("y");
         return game.wait_for_log("Application mode is now 2", 60, titles + 1);
