@@ -330,25 +330,51 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         if (!status_panel(aiming).ok()) {   // the weapon's mode
             std::cout << " fire: aiming, " << enemies.size() << " enemies;";
             if (shown && !enemies.empty()) *shown = enemies.front();
+            // The weapon's mode lights its arc, where stars on the lit field can read as a tag: the
+            // enemies seen on the map come first, then those only this mode shows (the panel hid them).
+            std::vector<Spot> targets;
+            for (const Spot &p : seen)
+                if (std::hypot(p.x - sx, p.y - sy) <= IN_REACH) targets.push_back(p);
+            for (const Spot &p : enemies) {
+                bool known = false;
+                for (const Spot &q : seen) known = known || std::hypot(p.x - q.x, p.y - q.y) < 24;
+                if (!known && std::hypot(p.x - sx, p.y - sy) <= IN_REACH) targets.push_back(p);
+            }
+            enemies = targets;
             for (size_t e = 0; e < enemies.size() && !shot; ++e) {
-                if (std::hypot(enemies[e].x - sx, enemies[e].y - sy) > IN_REACH) break;
-                game.move(enemies[e].x, enemies[e].y);
                 // The popup stands left or right of the pointer, as there is room; it rates the
-                // shot in green once the pointer has rested (looked at until it does, or 4 s).
-                const Box line{enemies[e].x - 140, enemies[e].y - 4, enemies[e].x + 140, enemies[e].y + 24};
+                // shot in green once the pointer has rested on the ship's own pixels (the tag gives
+                // the ship's place within a few pixels: a point on the sprite's edge or between its
+                // parts hovers nothing, and no popup shows). Points about the ship are tried in turn
+                // until one is rated, each looked at until a popup shows and, when it does, rates.
+                Spot aim = enemies[e];
                 int green = 0;
-                for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);;) {
-                    GameWindow::pause(150);
-                    green = coloured_in(look_now(), line, Rgb{0, 220, 0}, 24);
-                    if (green > 20 || std::chrono::steady_clock::now() >= until) break;
+                for (const Spot offset : {Spot{0, -6}, Spot{0, 0}, Spot{0, -14}, Spot{-8, -6}, Spot{8, -6}}) {
+                    aim = Spot{enemies[e].x + offset.x, enemies[e].y + offset.y};
+                    game.move(aim.x, aim.y);
+                    const Box line{aim.x - 140, aim.y - 4, aim.x + 140, aim.y + 24};
+                    const Box around{aim.x - 180, aim.y - 40, aim.x + 180, aim.y + 40};
+                    bool popup = false;
+                    for (const auto start = std::chrono::steady_clock::now();;) {
+                        GameWindow::pause(150);
+                        const DecodedPng now = look_now();
+                        green = coloured_in(now, line, Rgb{0, 220, 0}, 24);
+                        popup = popup || coloured_in(now, around, Rgb{100, 100, 100}, 0) > 300;
+                        const auto waited = std::chrono::steady_clock::now() - start;
+                        if (green > 20 || waited >= std::chrono::seconds(popup ? 4 : 2)) break;
+                    }
+                    std::cout << " enemy at " << aim.x << "," << aim.y << (popup ? "" : " no popup") << " green " << green
+                              << ";";
+                    // A popup that rates nothing refuses this enemy (out of arc or range) unless
+                    // the ships overlap and the point hovered the player's own.
+                    if (green > 20 || (popup && std::hypot(enemies[e].x - sx, enemies[e].y - sy) > 40)) break;
                 }
-                std::cout << " enemy at " << enemies[e].x << "," << enemies[e].y << " green " << green << ";";
                 if (green <= 20) {
                     keep_miss("unrated");
                     continue;
                 }
                 if (run.shots == 0) game.shot(road, names.hit_popup);
-                game.click(enemies[e].x, enemies[e].y);
+                game.click(aim.x, aim.y);
                 shot = true;
                 ++run.shots;
             }

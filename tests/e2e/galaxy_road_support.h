@@ -264,24 +264,58 @@ inline DecodedPng wait_for_new_screen(GameWindow &game, const DecodedPng &before
     return now;
 }
 
-// The galaxy's game menu ('1'), its Save game and the save screen's Save, where the probe found
-// them (`menu` has the spots save_game and save): the next numbered save is written at `path`, "Game saved" shows and the menu goes.
+// Whether the galaxy's game menu is open: it stands at the screen's left edge above the command
+// bar, and its one-pixel border in (120, 120, 120) runs down the screen's fifth column (the other
+// lists there are framed darker).
+inline bool game_menu_shown(const DecodedPng &png) {
+    if (!png.ok) return false;
+    int border = 0;
+    for (int y = 40; y < GFX_HEIGHT - 36 && y < int(png.height); ++y) {
+        const uint8_t *p = &png.pixels[(size_t(y) * png.width + 4) * size_t(png.channels())];
+        border += p[0] == 120 && p[1] == 120 && p[2] == 120;
+    }
+    return border >= 60;
+}
+
+// The galaxy's game menu ('1') opened and grown whole.
+inline DecodedPng open_game_menu(GameWindow &game) {
+    game.key_until("1", "the game menu", game_menu_shown);
+    DecodedPng menu = game.look();
+    game.settle(menu, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 100);
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    return menu;
+}
+
+// The galaxy's game menu, its Save game and the save screen's Save, where the probe found them
+// (`menu` has the spots save_game and save): the next numbered save is written at `path`, "Game
+// saved" shows and the menu goes (3.7 s after the save).
 template <class MenuSpots>
 ::testing::AssertionResult save_from_menu(GameWindow &game, const MenuSpots &menu, const std::string &path) {
     game.step(game.road(), "save " + path + " from the game menu");
-    const DecodedPng map = game.look();
-    const DecodedPng game_menu = game.key_until("1", "the game menu", [&](const DecodedPng &now) {
-        return pixels_changed(map, now, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}) > 3000;
-    });
-    wait_for_new_screen(game, map, "the game menu");
+    const DecodedPng game_menu = open_game_menu(game);
     game.click(menu.save_game.x, menu.save_game.y);
     wait_for_new_screen(game, game_menu, "the save screen");
     game.click(menu.save.x, menu.save.y);
     if (!game.expect_log("Game saved to \"" + path + "\"", 30)) return ::testing::AssertionFailure() << "no save " << path;
     if (!std::filesystem::exists(path)) return ::testing::AssertionFailure() << path << " is not written";
-    // "Game saved" shows, then the menu goes.
-    const DecodedPng saved = game.look();
-    wait_for_new_screen(game, saved, "the star map again after the save");
+    DecodedPng back = game.wait_for_screen("the menu gone after the save", [](const DecodedPng &now) { return !game_menu_shown(now); });
+    game.settle(back, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 100);
+    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    return ::testing::AssertionSuccess();
+}
+
+// The galaxy's game menu, its Main menu (where the probe found it: `menu` has the spot main_menu),
+// the question kept as <shot>, and "Yes, exit" ('y'): the title comes.
+template <class MenuSpots>
+::testing::AssertionResult main_menu_to_title(GameWindow &game, const MenuSpots &menu, const std::string &shot) {
+    game.step(game.road(), "Main menu, then the title");
+    const int titles = GameWindow::occurrences(game.log(), "Application mode is now 2");
+    const DecodedPng game_menu = open_game_menu(game);
+    game.click(menu.main_menu.x, menu.main_menu.y);
+    wait_for_new_screen(game, game_menu, "the question to exit", 400);
+    game.shot(game.road(), shot);
+    game.key("y");
+    if (!game.expect_log("Application mode is now 2", 60, titles + 1)) return ::testing::AssertionFailure() << "no title";
     return ::testing::AssertionSuccess();
 }
 

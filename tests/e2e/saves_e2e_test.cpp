@@ -114,13 +114,7 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     GameWindow::pause(600);
 
     // Main menu asks, and the title comes.
-    game.key("1");
-    GameWindow::pause(800);
-    game.click(first.main_menu.x, first.main_menu.y);
-    GameWindow::pause(600);
-    game.shot(ROAD, "07_exit_question");
-    game.key("y");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 2)) << game.log();
+    ASSERT_TRUE(galaxy_road::main_menu_to_title(game, first, "07_exit_question")) << game.log();
 
     const ScreenProbe::LoadSpots load = probe.title_load(save_home);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());

@@ -99,19 +99,6 @@ protected:
         return env;
     }
     std::string stats_path() const { return dir + "/frame_stats.txt"; }
-
-    // The galaxy menu's Main menu and "Yes, exit": the title comes.
-    static bool to_title(GameWindow &game, const galaxy_road::ScreenProbe::MenuSpots &menu, const char *road,
-                         const std::string &shot) {
-        const int titles = GameWindow::occurrences(game.log(), "Application mode is now 2");
-        game.key("1");
-        GameWindow::pause(800);
-        game.click(menu.main_menu.x, menu.main_menu.y);
-        GameWindow::pause(800);
-        game.shot(road, shot);
-        game.key("y");
-        return game.wait_for_log("Application mode is now 2", 60, titles + 1);
-    }
 };
 
 TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThenQuit) {
@@ -371,7 +358,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     ASSERT_TRUE(again.save_game.ok() && again.save.ok() && again.main_menu.ok());
     const std::string saved = folder + "/002.sav";
     ASSERT_TRUE(galaxy_road::save_from_menu(game, again, saved)) << game.log();
-    ASSERT_TRUE(to_title(game, again, road, "25_main_menu_question")) << game.log();
+    ASSERT_TRUE(galaxy_road::main_menu_to_title(game, again, "25_main_menu_question")) << game.log();
     GameWindow::pause(3000);
     game.shot(road, "26_title_after_the_game");
 
@@ -397,7 +384,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
 
     // A game a day before its end, loaded from the title: END OF GAME, results, scores, the title.
     game.step(road, "a game to its end");
-    ASSERT_TRUE(to_title(game, again, road, "28_main_menu_question_again")) << game.log();
+    ASSERT_TRUE(galaxy_road::main_menu_to_title(game, again, "28_main_menu_question_again")) << game.log();
     const std::string ending = folder + "/003.sav";
     const std::string winner = galaxy_road::EndingGame().make(ending, ENDING_SEED, "Last day");
     ASSERT_FALSE(winner.empty()) << "the game a day before its end";
