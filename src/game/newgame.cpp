@@ -454,62 +454,23 @@ void add_design(Player *player, const StartingDesign &d) {
     player_add_design(player, ship);
 }
 
-// A new officer of the player; a ship officer (else a starbase's) with its first experience, hired
-// in the sector of its post, so that the news of the hire names it.
-Officer *new_officer(Game *game, Player *player, bool ship_officer, const Sector *post) {
-    Officer *officer = officer_create();
-    if (!officer) return nullptr;
-    officer->id = game_next_id(game);
-    officer->owner_id = player->id;
-    game_random_name(game, &officer->name);
-    if (player == game->ui_player) officer->portrait = game_next_portrait(game);
-    if (officer->hired && game->clock) date_copy(officer->hired, game->clock);
-    if (ship_officer) officer_raise_ship_skills(officer);
-    else officer_raise_base_skills(officer);
-    officer->experience = 1;
-    (ship_officer ? officer->ship_tally : officer->base_tally) = 1;
-    if (post) officer->sector_id = post->id;   // until it boards its ship or takes its starbase
-    officer_hire_or_promote(officer);
-    player_add_officer(player, officer);
-    return officer;
-}
-
-// A ship fresh from the yard: pilot, full crew, whole and loaded, in the sector.
-void commission_ship(Game *game, Player *player, Ship *ship, Officer *pilot, Sector *sector) {
-    game_next_ship_name(game, &ship->ship_name);
-    object_assign_id(ship);
-    ship->owner_id = player->id;
-    player_add_object(player, ship);
-    ship_set_pilot(ship, pilot);
-    ship_repair_and_reload(ship);
-    ship_recompute_stats(ship);
-    ship_set_crew(ship, ship->max_crew);
-    ship_set_sector(ship, sector);
-    // The state a battle leaves is set, but a ship fresh from the yard has fought none yet.
-    const int32_t battles = pilot ? pilot->battles : 0;
-    ship_reset_state(ship);
-    if (pilot) pilot->battles = battles;
-    if (ship->built_date && game->clock) date_copy(ship->built_date, game->clock);
-}
-
 void equip_players(Galaxy &g) {
-    Game *game = g.game;
     for (size_t p = 0; p < g.players.size(); ++p) {
         Player *player = g.players[p];
         for (const StartingDesign &d : STARTING_DESIGNS) add_design(player, d);
         if (sector_find_site_of_kind(g.homes[p], SITE_HARVESTER)) add_design(player, CONSTRUCTOR_DESIGN);
         if (Ship *ship = ship_of(player_build_ship_from_design(player, 0))) {
             player->ships_built += 1;
-            commission_ship(game, player, ship, new_officer(game, player, true, g.homes[p]), g.homes[p]);
+            player_commission_ship(player, ship, player_hire_officer(player, true, g.homes[p]), g.homes[p]);
         }
         if (player->kind != PLAYER_KIND_HUMAN) player_clear_designs(player);   // its AI designs its own
     }
 }
 
-void staff_starbase(Game *game, Player *player, Sector *sector) {
+void staff_starbase(Game *, Player *player, Sector *sector) {
     Site *starbase = sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
     if (!starbase) return;
-    Officer *officer = new_officer(game, player, false, sector);
+    Officer *officer = player_hire_officer(player, false, sector);
     if (officer) site_set_pilot(starbase, officer);
 }
 
@@ -577,7 +538,7 @@ Player *make_sol_player(Galaxy &g) {
             }
             player_add_officer(sol, pilot);
         }
-        commission_ship(game, sol, ship, pilot, g.sol);
+        player_commission_ship(sol, ship, pilot, g.sol);
     }
     return sol;
 }

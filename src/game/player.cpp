@@ -8,6 +8,7 @@
 #include <vector>
 #include "game/alert.h"
 #include "game/game.h"
+#include "game/newgame.h"
 #include "game/officer.h"
 #include "game/player_internal.h"
 #include "game/records.h"
@@ -316,6 +317,25 @@ void officer_raise_ship_skills(Officer *officer) {
     const int32_t s = draw_skill([](int32_t s, int32_t other) { return s == other || is_base_skill(s); }, r);
     if (r >= 0) officer->skills[r] += 1;
     if (s >= 0) officer->skills[s] += 1;
+}
+
+Officer *player_hire_officer(Player *player, bool ship_officer, const Sector *post) {
+    Game *game = game_of();
+    Officer *officer = game ? officer_create() : nullptr;
+    if (!officer) return nullptr;
+    officer->id = game_next_id(game);
+    officer->owner_id = player->id;
+    game_random_name(game, &officer->name);
+    if (player == game->ui_player) officer->portrait = game_next_portrait(game);
+    if (officer->hired && game->clock) date_copy(officer->hired, game->clock);
+    if (ship_officer) officer_raise_ship_skills(officer);
+    else officer_raise_base_skills(officer);
+    officer->experience = 1;
+    (ship_officer ? officer->ship_tally : officer->base_tally) = 1;
+    if (post) officer->sector_id = post->id;
+    officer_hire_or_promote(officer);
+    player_add_officer(player, officer);
+    return officer;
 }
 
 void officer_raise_base_skills(Officer *officer) {

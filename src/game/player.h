@@ -29,6 +29,7 @@ struct Game;
 struct GameObject;
 struct Officer;
 struct PlayerRecord;
+struct Sector;
 struct Ship;
 struct System;
 
@@ -204,6 +205,11 @@ void     player_remove_officer(Player *player, uint64_t officer_id);
 Officer *player_find_officer(Player *player, uint64_t officer_id);
 List<Officer> *player_officers_sorted(Player *player);     // by name
 
+// A new officer of the player, hired today with its first experience and skills: a ship officer,
+// or with ship_officer false a starbase's. It waits in `post` (may be null) until it boards its
+// ship or takes its starbase, so that the news of the hire names the sector.
+Officer *player_hire_officer(Player *player, bool ship_officer, const Sector *post);
+
 void    officer_raise_ship_skills(Officer *officer);
 void    officer_raise_base_skills(Officer *officer);
 int32_t officer_rank_icon(int32_t rank);
@@ -222,6 +228,11 @@ GameObject *player_get_design_at(Player *player, int32_t index);
 int32_t     player_design_index(Player *player, uint64_t id);   // -1 when absent
 int32_t     player_design_count(const Player *player);
 GameObject *player_build_ship_from_design(Player *player, int32_t index);
+// Puts a new ship into the player's service as a shipyard's first ship is: the player's (an id
+// and its roll value), named from the game's list, with `pilot` aboard (null: none) and a full
+// crew, whole and loaded, in `sector` (null: none), built today and ready for its first battle
+// (its pilot's battle count is kept).
+void        player_commission_ship(Player *player, Ship *ship, Officer *pilot, Sector *sector);
 bool        player_is_building_design(Player *player, uint64_t design_id);
 
 System *player_find_system(Player *player, int32_t type, int32_t subtype);

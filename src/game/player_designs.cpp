@@ -6,6 +6,7 @@
 #include <vector>
 #include "game/alert.h"
 #include "game/game.h"
+#include "game/newgame.h"
 #include "game/officer.h"
 #include "game/player_internal.h"
 #include "game/records.h"
@@ -119,6 +120,25 @@ GameObject *player_build_ship_from_design(Player *player, int32_t index) {
     }
     ship_recompute_stats(ship);
     return obj;
+}
+
+void player_commission_ship(Player *player, Ship *ship, Officer *pilot, Sector *sector) {
+    Game *game = game_of();
+    if (!game || !ship) return;
+    game_next_ship_name(game, &ship->ship_name);
+    object_assign_id(ship);
+    ship->owner_id = player->id;
+    player_add_object(player, ship);
+    ship_set_pilot(ship, pilot);
+    ship_repair_and_reload(ship);
+    ship_recompute_stats(ship);
+    ship_set_crew(ship, ship->max_crew);
+    ship_set_sector(ship, sector);
+    // The state a battle leaves is set, but a ship fresh from the yard has fought none yet.
+    const int32_t battles = pilot ? pilot->battles : 0;
+    ship_reset_state(ship);
+    if (pilot) pilot->battles = battles;
+    if (ship->built_date && game->clock) date_copy(ship->built_date, game->clock);
 }
 
 bool player_is_building_design(Player *player, uint64_t design_id) {

@@ -69,33 +69,12 @@ public:
         for (int i = 0; home && i < 3; ++i) {
             Ship *ship = ship_of(player_build_ship_from_design(game->ui_player, 0));
             if (!ship) break;
-            player_add_object(game->ui_player, ship);
-            game_next_ship_name(game, &ship->ship_name);
-            if (!ship->built_date) ship->built_date = date_create();
-            if (ship->built_date && game->clock) date_copy(ship->built_date, game->clock);
-            ship_repair_and_reload(ship);
-            ship_set_sector(ship, home);
-            ship_reset_state(ship);
             // The player has given it a commander and a full crew, as the first ship of the game had
             // (a ship from the yard comes without): an officer of their own with a ship officer's
             // first skills. With them, each ship has the action points to turn toward an enemy and
             // still fire in one turn (the guard weaves round the ships' arcs).
-            if (Officer *pilot = officer_create()) {
-                pilot->id = game_next_id(game);
-                pilot->owner_id = game->ui_player->id;
-                game_random_name(game, &pilot->name);
-                pilot->portrait = game_next_portrait(game);
-                if (pilot->hired && game->clock) date_copy(pilot->hired, game->clock);
-                officer_raise_ship_skills(pilot);
-                pilot->experience = 1;
-                pilot->ship_tally = 1;
-                officer_hire_or_promote(pilot);
-                player_add_officer(game->ui_player, pilot);
-                ship_set_pilot(ship, pilot);
-            }
-            ship_recompute_stats(ship);
-            ship_set_crew(ship, ship->max_crew);
-            ship_recompute_stats(ship);
+            player_commission_ship(game->ui_player, ship, player_hire_officer(game->ui_player, true, sector_of(home)),
+                                   sector_of(home));
             const System *laser = ship_get_crit_system(ship, 0);
             made = made && laser && ship->max_ap >= ship->turn_cost + laser->ap_cost;
         }
