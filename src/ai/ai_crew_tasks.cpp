@@ -661,7 +661,7 @@ void repair_act(AgentTask *task, AiPlayer *, Player *player) {
     if (here && sector_count_other_owners(here, player->id) == 0) {
         const int32_t cost = ship_repair_cost(ship);
         // The computer player keeps something back: exactly enough credits is not enough.
-        if (player->credits > cost && player_spend(player, cost) == RES_OK) ship_repair_and_reload(ship);
+        if (player->credits > cost) (void)order_repair_ship(player, ship);
         return;
     }
     Game *game = game_get();

@@ -10,6 +10,7 @@
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "game/tech.h"
 #include "platform/geometry.h"
@@ -65,9 +66,6 @@ const char *site_template_name(int32_t kind) {
     const Site *tmpl = kind >= 0 && kind < SITE_TEMPLATE_COUNT ? site_template(kind) : nullptr;
     return tmpl ? tmpl->name.c_str() : "";
 }
-
-// Pays a cost the way every credit change goes.
-void pay(Player *player, int32_t cost) { player_add_resources(player, -cost); }
 
 // ---- Targets kept by reference: the sector of a collector or upgrade, the site of a rush ----
 
@@ -142,7 +140,7 @@ void build_site_describe(AgentTask *task, AiPlayer *, std::string *text) {
 void build_site_act(AgentTask *task, AiPlayer *ai, Player *player) {
     const int32_t k = int32_t(task->subtype);
     Site *best_base = nullptr;
-    int32_t best_score = 0, best_cost = 0;
+    int32_t best_score = 0;
     for (int32_t i = 0; i < own_sector_total(ai); ++i) {
         Sector *s = own_sector_at(ai, i);
         if (!s || !sector_can_build(s, k)) continue;
@@ -160,7 +158,6 @@ void build_site_act(AgentTask *task, AiPlayer *ai, Player *player) {
         if (!best_base || score > best_score) {
             best_base = base;
             best_score = score;
-            best_cost = cost;
         }
     }
     if (!best_base) {
@@ -168,13 +165,12 @@ void build_site_act(AgentTask *task, AiPlayer *ai, Player *player) {
                   player->name.c_str(), site_template_name(k));
         return;
     }
-    if (site_start_production(best_base, k, 0) != RES_OK) {
+    if (order_produce(player, best_base, k, 0) != RES_OK) {
         log_write(LOG_AGENT, LOG_DEBUG2, "\"%s\" build site \"%s\" - failed to execute (site start production failed)",
                   player->name.c_str(), site_template_name(k));
         return;
     }
     agent_task_set_done(task);
-    pay(player, best_cost);
 }
 
 // ---- 5 "build ship" ----
@@ -234,10 +230,10 @@ void build_ship_act(AgentTask *task, AiPlayer *ai, Player *player) {
         Sector *s = own_sector_at(ai, i);
         Site *yard = s ? idle_site(s, SITE_SHIPYARD) : nullptr;
         if (!yard) continue;
-        int32_t cost = 0, minutes = 0;
+        int32_t cost = 0, minutes = 0;   // the design's price here, or what a paused build of it kept
         player_design_build_cost(player, design, s->id, &cost, &minutes);
-        if (cost > player->credits) continue;
-        if (site_start_production(yard, 0, design->id) == RES_OK) pay(player, cost);
+        if (player_can_spend(player, cost) != RES_OK) continue;
+        (void)order_produce(player, yard, 0, design->id);
         agent_task_set_done(task);   // a refused order is not tried again from this task
         return;
     }
@@ -302,10 +298,9 @@ void order_at_starbase(AgentTask *task, Player *player, int32_t item, const char
     }
     int32_t cost = 0, minutes = 0;
     player_build_cost(player, item, s->id, &cost, &minutes);
-    if (cost > player->credits) return;
-    if (site_start_production(base, item, 0) == RES_OK) {
+    if (player_can_spend(player, cost) != RES_OK) return;
+    if (order_produce(player, base, item, 0) == RES_OK) {
         agent_task_set_done(task);
-        pay(player, cost);
     } else {
         log_write(LOG_AGENT, LOG_DEBUG2, "\"%s\" %s - failed to execute (site start production failed)",
                   player->name.c_str(), what);
@@ -384,16 +379,13 @@ void research_update(AgentTask *task, AiPlayer *ai, Player *) { link_site_builde
 
 void research_act(AgentTask *task, AiPlayer *ai, Player *player) {
     const int32_t t = int32_t(task->subtype);
-    const TechInfo *tech = tech_get(t);
-    const int32_t cost = tech ? tech->credits : 0;
-    if (cost > player->credits) return;
-    const int32_t r = player_queue_research(player, t);
-    if (r != 0) {
+    const Result r = order_research(player, t);
+    if (r == RES_INSUFFICIENT_CREDITS) return;
+    if (r != RES_OK) {
         log_write(LOG_GAME, LOG_WARN, "Failed to start tech research for player #%llu tech type %i (%i)",
-                  (unsigned long long)player->id, t, r);
+                  (unsigned long long)player->id, t, int(r));
         return;
     }
-    pay(player, cost);
     agent_task_set_done(task);
     ai->queued_research += 1;
 }
@@ -489,10 +481,10 @@ void rush_describe(AgentTask *task, AiPlayer *, std::string *text) {
 
 void rush_act(AgentTask *task, AiPlayer *, Player *player) {
     Site *site = target_site(task);
-    if (!site || !(site->state & SITE_PRODUCING)) return;
-    const int32_t price = site_rush_cost(site);
-    if (price > player->credits) return;
-    pay(player, price);
+    if (!site || !site_is_producing(site)) return;
+    // The computer player rushes whatever it can pay for: the refusals a panel shows the player
+    // (done within the day, no rush price, a starbase short of crew) do not hold it back.
+    if (player_spend(player, site_rush_cost(site)) != RES_OK) return;
     site_rush(site);
     agent_task_set_done(task);
 }

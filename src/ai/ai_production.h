@@ -2,7 +2,7 @@
 // Production tasks: the six task types that spend a computer player's credits on sites, ships,
 // collectors, defense upgrades, research and rushes. They take no ships; the galaxy command's
 // production loop works them off by utility, and an accepted order marks the task done.
-//  - Payments go through player_add_resources with the negative cost (never below 0 credits).
+//  - Orders and payments go through the players' orders (game/orders.h), as the screens give them.
 //  - The thread running the owner's galaxy command.
 #include <cstdint>
 

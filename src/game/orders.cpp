@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/officer.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "platform/str.h"
 #include "world/fleet.h"
 #include "world/object.h"
@@ -91,6 +92,8 @@ Result order_check_owner(const Player *by, const GameObject *obj) {
 Result order_production_price(const Site *site, int32_t item, uint64_t item_id, int32_t *cost, int32_t *minutes) {
     Player *owner = owner_of(site);
     if (!owner) return RES_UNKNOWN_OWNER;
+    // A starbase or shipyard builds only in a sector of the map.
+    if (site->subtype != SITE_TRAINING && !site_find_sector(site)) return RES_OUT_OF_RANGE;
     int32_t c = 0, m = 0;
     if (site->subtype == SITE_STARBASE) {
         if (item >= 0) {
@@ -137,9 +140,11 @@ Result order_produce(Player *by, Site *site, int32_t item, uint64_t item_id) {
     if (const Result r = order_can_produce(by, site, item, item_id); r != RES_OK) return r;
     int32_t cost = 0;
     (void)order_production_price(site, item, item_id, &cost, nullptr);   // checked by the can form
-    if (const Result r = site_start_production(site, item, item_id); r != RES_OK) return r;
+    // Paid first, then started: the can form has seen everything the start could refuse.
+    if (const Result r = player_spend(by, cost); r != RES_OK) return r;
+    (void)site_start_production(site, item, item_id);
     site->cost_paid = cost;   // a pending item cancelled gives back what was paid
-    return player_spend(by, cost);   // the can form saw the credits
+    return RES_OK;
 }
 
 Result order_can_rush(const Player *by, const Site *site) {
@@ -163,6 +168,17 @@ Result order_halt(Player *by, Site *site) {
     if (const Result r = order_can_halt(by, site); r != RES_OK) return r;
     site_stop_production(site);
     return RES_OK;
+}
+
+// ---- Research ----
+
+Result order_research(Player *by, int32_t tech) {
+    if (!by) return RES_NOT_OWNER;
+    const TechInfo *info = tech_get(tech);
+    const int32_t cost = info ? info->credits : 0;
+    if (const Result r = player_can_spend(by, cost); r != RES_OK) return r;
+    if (const Result r = Result(player_queue_research(by, tech)); r != RES_OK) return r;
+    return player_spend(by, cost);
 }
 
 // ---- Officers ----
@@ -250,6 +266,13 @@ Result order_scrap_ship(Player *by, Ship *ship) {
     if (ship->fleet_id != 0) ship_set_fleet(ship, nullptr);
     ship->flags |= OBJ_DEAD;
     object_release(ship);
+    return RES_OK;
+}
+
+Result order_repair_ship(Player *by, Ship *ship) {
+    if (const Result r = order_check_owner(by, ship); r != RES_OK) return r;
+    if (const Result r = player_spend(by, ship_repair_cost(ship)); r != RES_OK) return r;
+    ship_repair_and_reload(ship);
     return RES_OK;
 }
 

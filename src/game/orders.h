@@ -50,6 +50,12 @@ Result order_rush(Player *by, Site *site);
 Result order_can_halt(const Player *by, const Site *site);
 Result order_halt(Player *by, Site *site);
 
+// ---- Research ----
+
+// Queues the technology and pays its price; refused when the player cannot pay, or with
+// player_queue_research's answer (done or queued already, not available, no such technology).
+Result order_research(Player *by, int32_t tech);
+
 // ---- Officers ----
 
 // Posts the officer to a ship (as its pilot) or a starbase (its commander, or with as_commander
@@ -67,6 +73,8 @@ Result order_post_officer(Player *by, Officer *officer, GameObject *post, bool a
 // crew joins the starbase as far as it has room and the pilot joins the pool (elsewhere both are
 // lost). The ship leaves its sector and fleet and is marked dead for the sweep.
 Result order_scrap_ship(Player *by, Ship *ship);
+// Repairs and reloads the ship for ship_repair_cost.
+Result order_repair_ship(Player *by, Ship *ship);
 // Moves crew between a ship and the starbase of its sector so that the ship holds `ship_crew`
 // (held to what it can carry and to what the two hold together); the rest is the starbase's. No
 // crew is made or lost. The ship's action points come back whole. RES_TARGET_OUT_OF_RANGE when

@@ -514,6 +514,7 @@ Officer *site_find_recruit(const Site *site, uint64_t id) {
     return nullptr;
 }
 
+bool site_is_producing(const Site *site) { return site->state & SITE_PRODUCING; }
 bool site_is_pending(const Site *site) { return site->state & SITE_PENDING; }
 bool site_is_under_construction(const Site *site) { return site->state & SITE_UNDER_CONSTRUCTION; }
 bool site_is_contested(const Site *site) { return site->state & SITE_CONTESTED; }

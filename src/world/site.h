@@ -228,6 +228,7 @@ void     site_remove_officer(Site *site, uint64_t id);
 // (its site id is cleared) and loses the starbase's reference.
 void     site_set_pilot(Site *site, Officer *officer);
 Officer *site_find_recruit(const Site *site, uint64_t id);
+bool site_is_producing(const Site *site);
 bool site_is_pending(const Site *site);
 bool site_is_under_construction(const Site *site);
 bool site_is_contested(const Site *site);

@@ -4,6 +4,7 @@
 #include "ai/ai_production.h"
 #include "ai_task_fixture.h"
 #include "game/officer.h"
+#include "game/orders.h"
 #include "game/tech.h"
 
 namespace {
@@ -74,6 +75,33 @@ TEST_F(ProductionTask, BuildSiteOrdersOnlyAPlannedKindAtAnIdleCrewedStarbaseAndP
     EXPECT_EQ(me->credits, 5);
     EXPECT_TRUE(strong->state & SITE_PRODUCING);
     EXPECT_FALSE(weak->state & SITE_PRODUCING);
+}
+
+// ---- Build ship ----
+
+// The computer player's order resumes a design its yard paused for what was kept, as the player's does.
+TEST_F(ProductionTask, BuildShipResumesAPausedDesignForTheKeptCost) {
+    Sector *s = own_base(400, 400);
+    Site *yard = add_site(s, SITE_SHIPYARD, me->id);
+    sector_refresh_sites(s);
+    Ship *design = new_ship(2);
+    ship_recompute_stats(design);
+    player_add_design(me, design);
+    me->credits = 1000000;
+    int32_t full = 0;
+    ASSERT_EQ(order_production_price(yard, 0, design->id, &full, nullptr), RES_OK);
+    ASSERT_EQ(site_start_production(yard, 0, design->id), RES_OK);
+    yard->state &= ~SITE_PENDING;
+    yard->total_min = 10 * 1440;
+    yard->remaining_min = 5 * 1440;   // half built
+    site_stop_production(yard);
+    const int32_t kept = yard->paused_cost;
+    ASSERT_LT(kept, full);
+    AgentTask *t = task(TASK_BUILD_SHIP, design->id);
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_TRUE(yard->state & SITE_PRODUCING);
+    EXPECT_EQ(me->credits, 1000000 - kept) << "the kept cost, not the design's whole price";
 }
 
 // ---- Research ----

@@ -3,6 +3,7 @@
 // for another owner's object.
 #include "../world/galaxy_fixture.h"
 #include "game/orders.h"
+#include "game/tech.h"
 
 #include "test_support.h"
 
@@ -141,6 +142,16 @@ TEST_F(Orders, ACancelledDefenceUpgradeGivesBackWhatWasPaid) {
     EXPECT_EQ(me->credits, before - cost);
     ASSERT_EQ(order_halt(me, base), RES_OK);
     EXPECT_EQ(me->credits, before) << "the whole price back, not a part of it";
+}
+
+TEST_F(Orders, AStarbaseOffTheMapIsRefusedByTheCanFormAndCostsNothing) {
+    const int32_t before = me->credits;
+    const uint64_t sector_id = base->sector_id;
+    base->sector_id = 0;   // the start would refuse it: the order is refused before it is paid
+    EXPECT_EQ(order_can_produce(me, base, SITE_SHIPYARD, 0), RES_OUT_OF_RANGE);
+    EXPECT_EQ(order_produce(me, base, SITE_SHIPYARD, 0), RES_OUT_OF_RANGE);
+    EXPECT_EQ(me->credits, before);
+    base->sector_id = sector_id;
 }
 
 // ---- Shipyard and training site: resuming costs what was kept ----
@@ -425,6 +436,78 @@ TEST_F(Orders, ShipsLeaveTheirSectorTogetherInANewFleetOnItsCourse) {
     EXPECT_EQ(fleet_origin_id(formed), 0u);
     EXPECT_EQ(formed->move_target, destination);
     object_release(destination);
+}
+
+// ---- Research and repairs ----
+
+TEST_F(Orders, ResearchIsPaidOnlyWhenItIsQueued) {
+    ASSERT_EQ(tech_load(), RES_OK);
+    struct TechsBack {
+        ~TechsBack() { tech_free_all(); }
+    } techs_back;
+    int32_t tech = -1;
+    for (int32_t i = 0; i < PLAYER_TECH_COUNT && tech < 0; ++i)
+        if (tech_get(i) && tech_get(i)->credits > 0) tech = i;
+    ASSERT_GE(tech, 0);
+    const int32_t price = tech_get(tech)->credits;
+    me->tech_state[tech] = TECH_AVAILABLE;
+    me->credits = price - 1;
+    EXPECT_EQ(order_research(me, tech), RES_INSUFFICIENT_CREDITS);
+    EXPECT_FALSE(me->tech_state[tech] & TECH_QUEUED);
+    me->credits = price + 3;
+    ASSERT_EQ(order_research(me, tech), RES_OK);
+    EXPECT_TRUE(me->tech_state[tech] & TECH_QUEUED);
+    EXPECT_EQ(me->credits, 3);
+    me->credits = price;
+    EXPECT_EQ(order_research(me, tech), Result(RES_TECH_DONE_OR_QUEUED));
+    EXPECT_EQ(me->credits, price) << "a refused order costs nothing";
+}
+
+TEST_F(Orders, ARepairIsPaidByTheShipsOwnerOnly) {
+    Ship *ship = crewed_ship("Kestrel", 7);
+    ASSERT_NE(ship, nullptr);
+    ship_add_armour(ship, 1 - ship->armour);
+    const int32_t cost = ship_repair_cost(ship);
+    ASSERT_GT(cost, 0);
+    EXPECT_EQ(order_repair_ship(rival, ship), RES_NOT_OWNER);
+    me->credits = cost - 1;
+    EXPECT_EQ(order_repair_ship(me, ship), RES_INSUFFICIENT_CREDITS);
+    EXPECT_EQ(ship->armour, 1);
+    me->credits = cost;
+    ASSERT_EQ(order_repair_ship(me, ship), RES_OK);
+    EXPECT_EQ(me->credits, 0);
+    EXPECT_EQ(ship->armour, ship->max_armour);
+}
+
+// ---- Commissioning ----
+
+TEST_F(Orders, ACommissionedShipServesWithItsPilotAFullCrewAndWholeInItsSector) {
+    Ship *ship = nullptr;
+    for (int32_t hull = 0; hull < 64 && !ship; ++hull) {
+        Ship *candidate = ship_of(factory_create_object(OBJECT_SHIP, hull));
+        if (candidate && candidate->base_max_crew > 10 && !(candidate->hull_flags & HULL_FLAG_NO_PILOT)) ship = candidate;
+        else if (candidate) object_destroy(candidate);
+    }
+    ASSERT_NE(ship, nullptr);
+    Officer *pilot = player_hire_officer(me, true, s);
+    ASSERT_NE(pilot, nullptr);
+    EXPECT_EQ(player_find_officer(me, pilot->id), pilot);
+    EXPECT_EQ(pilot->sector_id, s->id) << "it waits at its post";
+    EXPECT_EQ(pilot->experience, 1);
+    pilot->battles = 3;
+    player_commission_ship(me, ship, pilot, s);
+    EXPECT_NE(ship->id, 0u);
+    EXPECT_EQ(player_find_object(me, ship->id), ship);
+    EXPECT_EQ(ship->owner_id, me->id);
+    EXPECT_EQ(ship->pilot, pilot);
+    EXPECT_EQ(pilot->ship_id, ship->id);
+    EXPECT_EQ(pilot->sector_id, 0u) << "aboard, no longer waiting";
+    EXPECT_EQ(pilot->battles, 3) << "a new ship has fought no battle";
+    EXPECT_GT(ship->crew, 0);
+    EXPECT_EQ(ship->crew, ship->max_crew);
+    EXPECT_EQ(ship->sector_id, s->id);
+    EXPECT_EQ(ship->armour, ship->max_armour);
+    EXPECT_EQ(ship->ap, ship->max_ap);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/game.h"
+#include "game/orders.h"
 #include "game/player.h"
 #include "game/tech.h"
 #include "platform/log.h"
@@ -74,13 +75,12 @@ void starmap_tech_start(Control *panel) {
     const int32_t tech = tech_detail_tech(panel);
     const TechInfo *info = tech_get(tech);
     if (!player || !info) return;
-    if (player_can_spend(player, info->credits) != RES_OK) return;   // the panel stays open
-    const int32_t r = player_queue_research(player, tech);
+    const Result r = order_research(player, tech);
+    if (r == RES_INSUFFICIENT_CREDITS) return;   // the panel stays open
     if (r != RES_OK) {
         log_write(LOG_GAME, LOG_WARN, "Failed to start tech research for player #%llu tech type %i (%i)",
                   static_cast<unsigned long long>(player->id), int(tech), int(r));
     } else {
-        (void)player_spend(player, info->credits);   // seen above
         sound_play(SOUND_RESEARCH);
     }
     finish(panel, tech);

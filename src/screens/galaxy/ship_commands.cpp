@@ -125,8 +125,7 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
 void galaxy_ship_on_repair(Control *panel) {
     Ship *ship = ship_of(ship_panel_ship(panel));
     Player *ui = game()->ui_player;
-    if (!ship || order_check_owner(ui, ship) != RES_OK || player_spend(ui, ship_repair_cost(ship)) != RES_OK) return;
-    ship_repair_and_reload(ship);
+    if (!ship || order_repair_ship(ui, ship) != RES_OK) return;
     ship_panel_refresh(panel);
     starmap_refresh_ship_views();
     sound_play(SOUND_REPAIR);
