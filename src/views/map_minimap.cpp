@@ -45,7 +45,7 @@ uint8_t channel(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 bool shows(const GameObject *o, bool show_all) {
     if (o->flags & NOT_ON_MINIMAP) return false;
-    if (!show_all && o->kind == OBJECT_FLEET && !(o->flags & OBJ_VISIBLE)) return false;
+    if (!show_all && o->kind == OBJECT_FLEET && !object_is_visible(o)) return false;
     return true;
 }
 

@@ -13,7 +13,7 @@ void target_release(void *target) { object_release(static_cast<GameObject *>(tar
 // A dead object and one that left its map are gone: the map drops both at its next sweep.
 bool target_rect(const void *target, int *x, int *y, int *w, int *h) {
     const GameObject *o = static_cast<const GameObject *>(target);
-    if (o->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) return false;
+    if (object_is_gone(o)) return false;
     *x = o->x;
     *y = o->y;
     *w = o->w;

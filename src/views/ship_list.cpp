@@ -88,7 +88,7 @@ bool has_pilot(const Ship *ship) { return ship && ship->pilot_id != 0; }
 
 // A snapshot's officer pointer is not live: it keeps the rank it last saw.
 int pilot_rank(const Ship *ship) {
-    if (ship->pilot && !(ship->flags & OBJ_SNAPSHOT)) return ship->pilot->rank;
+    if (ship->pilot && !object_is_snapshot(ship)) return ship->pilot->rank;
     return ship->pilot_rank;
 }
 

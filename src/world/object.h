@@ -216,6 +216,14 @@ void   object_set_heading(GameObject *obj, int32_t degrees); // reduced into 0..
 bool   object_is_dying(const GameObject *obj);
 bool   object_is_dead(const GameObject *obj);
 bool   object_is_snapshot(const GameObject *obj);
+bool   object_is_stub(const GameObject *obj);        // only its header is valid, until linked
+bool   object_is_lost(const GameObject *obj);        // dead at the next state reset
+bool   object_is_visible(const GameObject *obj);     // in the viewing player's sight
+bool   object_is_travelling(const GameObject *obj);  // a fleet on its course
+bool   object_has_left_map(const GameObject *obj);   // it left the battle map
+bool   object_turn_done(const GameObject *obj);      // its turn in the battle is over
+// Out of play: dead or gone from the battle map.
+bool   object_is_gone(const GameObject *obj);
 void   object_set_position(GameObject *obj, int32_t x, int32_t y);
 void   object_set_map(GameObject *obj, ObjectMap *map);
 void   object_set_owner_id(GameObject *obj, uint64_t id);

@@ -265,6 +265,13 @@ void object_set_heading(GameObject *obj, int32_t degrees) {
 bool object_is_dying(const GameObject *obj) { return (obj->flags & OBJ_DYING) != 0; }
 bool object_is_dead(const GameObject *obj) { return (obj->flags & OBJ_DEAD) != 0; }
 bool object_is_snapshot(const GameObject *obj) { return (obj->flags & OBJ_SNAPSHOT) != 0; }
+bool object_is_stub(const GameObject *obj) { return (obj->flags & OBJ_STUB) != 0; }
+bool object_is_lost(const GameObject *obj) { return (obj->flags & OBJ_LOST) != 0; }
+bool object_is_visible(const GameObject *obj) { return (obj->flags & OBJ_VISIBLE) != 0; }
+bool object_is_travelling(const GameObject *obj) { return (obj->flags & OBJ_TRAVELLING) != 0; }
+bool object_has_left_map(const GameObject *obj) { return (obj->flags & OBJ_LEFT_MAP) != 0; }
+bool object_turn_done(const GameObject *obj) { return (obj->flags & OBJ_TURN_DONE) != 0; }
+bool object_is_gone(const GameObject *obj) { return (obj->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) != 0; }
 
 void object_set_position(GameObject *obj, int32_t x, int32_t y) {
     obj->x = x;

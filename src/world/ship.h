@@ -370,6 +370,8 @@ Result  ship_check_weapon_target(Ship *ship, int32_t crit, GameObject *target); 
 Result  ship_use_system(Ship *ship, int32_t crit, GameObject *target, int32_t x, int32_t y, int32_t *out);
 void    ship_begin_retreat(Ship *ship);
 void    ship_retreat_step(Ship *ship);
+bool    ship_is_retreating(const Ship *ship);    // counting down to leave the battle
+bool    ship_has_retreated(const Ship *ship);    // left the battle by retreating
 // The ship stays in the battle: its retreat is called off (the countdown is set afresh when it
 // next begins one).
 void    ship_abort_retreat(Ship *ship);
@@ -377,6 +379,12 @@ int32_t ship_can_jump(Ship *ship, Result *code);         // 1 ready; else *code 
 void    ship_add_ap(Ship *ship, int32_t delta);          // clamped to 0..max_ap
 void    ship_add_armour(Ship *ship, int32_t delta);      // clamped to 0..max_armour, then recomputed
 void    ship_set_crew(Ship *ship, int32_t n);            // clamped to 0..max_crew, then recomputed
+// What the ship is, by its flags.
+bool    ship_is_drone(const Ship *ship);
+bool    ship_is_constructor(const Ship *ship);         // carries a starbase kit
+bool    ship_is_interdictor(const Ship *ship);         // holds enemy ships from jumping
+bool    ship_pod_escaped(const Ship *ship);            // its pilot got away in an escape pod
+bool    ship_is_detailed_copy(const Ship *ship);       // a snapshot that carries the scanned details
 void    ship_clear_scan_target(Ship *ship);
 void    ship_refill_shields(Ship *ship);
 // The AP a design will have: a = power of its first engine or shield, total = a + max_crew / 200.

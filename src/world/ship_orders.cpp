@@ -193,6 +193,13 @@ void ship_retreat_step(Ship *ship) {
 }
 
 void ship_abort_retreat(Ship *ship) { ship->ship_flags &= ~SHIP_FLAG_RETREATING; }
+bool ship_is_retreating(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_RETREATING) != 0; }
+bool ship_has_retreated(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_RETREATED) != 0; }
+bool ship_is_drone(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_DRONE) != 0; }
+bool ship_is_constructor(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_CONSTRUCTOR) != 0; }
+bool ship_is_interdictor(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_INTERDICTOR) != 0; }
+bool ship_pod_escaped(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_POD_ESCAPED) != 0; }
+bool ship_is_detailed_copy(const Ship *ship) { return (ship->ship_flags & SHIP_FLAG_DETAILED_COPY) != 0; }
 
 int32_t ship_can_jump(Ship *ship, Result *code) {
     Result why = RES_OK;

@@ -149,7 +149,7 @@ Control *build_escape_tag(const Ship *ship) {
     if (!tag) return nullptr;
     panel_set_border(tag, true);
     colour_fade_set(panel_border_colour(tag), 100, 100, 100);
-    const bool escaped = ship->ship_flags & SHIP_FLAG_POD_ESCAPED;
+    const bool escaped = ship_pod_escaped(ship);
     int x = 3;
     if (const System *pod = escape_pod_of(ship))
         if (Control *picture = image_control_create(pod->spare)) {
@@ -174,10 +174,10 @@ std::vector<Ship *> fallen_ships(Encounter *enc, uint64_t ui_id, bool own) {
     if (!enc || !enc->objects) return out;
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
-        if (obj->kind != OBJECT_SHIP || !(obj->flags & OBJ_DEAD)) continue;
+        if (obj->kind != OBJECT_SHIP || !object_is_dead(obj)) continue;
         Ship *ship = static_cast<Ship *>(obj);
         if (own != (obj->owner_id == ui_id)) continue;
-        if (!own && (ship->ship_flags & SHIP_FLAG_DRONE)) continue;
+        if (!own && ship_is_drone(ship)) continue;
         out.push_back(ship);
     }
     return out;

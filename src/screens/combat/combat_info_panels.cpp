@@ -169,7 +169,7 @@ void combat_active_ship_panel_fill(Control *panel, GameObject *object, int style
         player_knows_object(game->ui_player, object->id)) {
         if (Control *lock = add_fixed(panel, 4, y + 4, sensor_lock_line(IMAGE_SENSOR_LOCK_ICON, true))) y += lock->h + 4;
     }
-    if (object_is_snapshot(object) && !(ship->ship_flags & SHIP_FLAG_DETAILED_COPY)) {   // never scanned
+    if (object_is_snapshot(object) && !ship_is_detailed_copy(ship)) {   // never scanned
         grow_by(panel, 0, 4);
         return;
     }

@@ -236,7 +236,7 @@ bool fill_object_popup(Control *popup, GameObject *hovered) {
     Ship *ship = as_ship(hovered);
     if (!ship) return false;
     int32_t style = acting ? POPUP_ACTING : POPUP_PLAIN;
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) style = acting ? POPUP_RETREATING_ACTING : POPUP_KNOWN;
+    if (ship_is_retreating(ship)) style = acting ? POPUP_RETREATING_ACTING : POPUP_KNOWN;
     GameObject *shown = hovered;
     if (!is_ui_players(hovered)) {
         shown = ui ? player_get_known_object(ui, OBJECT_SHIP, hovered->id) : nullptr;
@@ -443,7 +443,7 @@ void combat_start_retreat(Control *) {
     CombatScreen *s = screen();
     Ship *ship = as_ship(s->acting);
     if (!ship) return;
-    if (!(ship->ship_flags & SHIP_FLAG_RETREATING)) ship_begin_retreat(ship);
+    if (!ship_is_retreating(ship)) ship_begin_retreat(ship);
     else ship_retreat_step(ship);
     hide_info_panel();
     let_go_of_actor();

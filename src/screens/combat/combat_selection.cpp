@@ -463,7 +463,7 @@ void combat_update_missile_marker() {
     if (s->acting && s->acting->kind == OBJECT_SHOT) shot = s->acting;
     else if (s->selected && s->selected->kind == OBJECT_SHOT) shot = s->selected;
     GameObject *target = shot ? static_cast<const Shot *>(shot)->target : nullptr;
-    if (!target || (target->flags & (OBJ_DEAD | OBJ_LEFT_MAP))) {
+    if (!target || object_is_gone(target)) {
         remove_marker();
         return;
     }

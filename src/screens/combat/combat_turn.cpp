@@ -61,7 +61,7 @@ const Ship *as_ship(const GameObject *obj) { return is_ship(obj) ? static_cast<c
 
 bool is_escaping(const GameObject *obj) {
     const Ship *ship = as_ship(obj);
-    return ship && (ship->ship_flags & SHIP_FLAG_RETREATED);
+    return ship && ship_has_retreated(ship);
 }
 
 bool is_ui_players(const GameObject *obj) {
@@ -198,12 +198,12 @@ void pacing(int32_t dt) {
                 object_end_turn(actor);
             } else {
                 (void)object_act(actor);   // a refused act leaves the turn to the next plan
-                if (!(actor->flags & (OBJ_DYING | OBJ_DEAD))) object_set_busy(actor);
+                if (!object_is_dying(actor) && !object_is_dead(actor)) object_set_busy(actor);
             }
         }
         combat_select_object(nullptr);
         combat_set_hovered(nullptr);
-        if (s->acting && (s->acting->flags & OBJ_TURN_DONE)) drop_acting();
+        if (s->acting && object_turn_done(s->acting)) drop_acting();
     }
     combat_flags_change(COMBAT_FLAG_PACING, 0);
 }
@@ -596,7 +596,7 @@ void combat_update(int32_t dt) {
     }
     const bool finished = combat_battle_finished();
 
-    if (s->acting && (s->acting->flags & (OBJ_TURN_DONE | OBJ_DEAD | OBJ_LEFT_MAP))) drop_acting();
+    if (s->acting && (object_turn_done(s->acting) || object_is_gone(s->acting))) drop_acting();
 
     if (!has(COMBAT_FLAG_ANIMATING | COMBAT_FLAG_SUMMARY) && finished && !map_is_busy(map) && !planning)
         battle_summary_start();
@@ -628,8 +628,8 @@ void combat_update(int32_t dt) {
         control_set_position(s->message_box, px + s->message_dx, py + s->message_dy);
     }
 
-    if (s->hovered && (s->hovered->flags & OBJ_DYING)) combat_set_hovered(nullptr);
-    if (s->selected && (s->selected->flags & OBJ_DYING)) combat_select_object(nullptr);
+    if (s->hovered && object_is_dying(s->hovered)) combat_set_hovered(nullptr);
+    if (s->selected && object_is_dying(s->selected)) combat_select_object(nullptr);
 
     if (!planning) hover_and_click(map);
     combat_prompt_pulse(dt);

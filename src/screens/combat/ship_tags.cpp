@@ -132,7 +132,7 @@ void follow_armour(Control *panel, Ship *ship) {
 
 // A dead ship's tag runs its bar down; a dead or departed ship's tag fades away.
 void fade_out_tag(Control *panel, ShipTag *tag) {
-    const bool dead = tag->ship->flags & OBJ_DEAD;
+    const bool dead = object_is_dead(tag->ship);
     if (Control *name = panel_find_child(panel, COMBAT_ID_TAG_NAME)) control_fade_out(name, FADE_MS);
     if (Control *bar = panel_find_child(panel, COMBAT_ID_TAG_BAR)) {
         const ValueBar *v = value_bar_of(bar);
@@ -188,7 +188,7 @@ void combat_update_ship_tags() {
             drop_from_table(panel);
             let_go(tag);
             control_remove(panel);
-        } else if (tag->ship->flags & (OBJ_DEAD | OBJ_LEFT_MAP)) {
+        } else if (object_is_gone(tag->ship)) {
             fade_out_tag(panel, tag);
         }
     }

@@ -136,7 +136,7 @@ bool enemy_interdictor_present(uint64_t owner) {
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         const Ship *other = ship_of(obj);
-        if (other && obj->owner_id != owner && (other->ship_flags & SHIP_FLAG_INTERDICTOR)) return true;
+        if (other && obj->owner_id != owner && ship_is_interdictor(other)) return true;
     }
     return false;
 }
@@ -183,7 +183,7 @@ Control *command_bar(Control *panel, Ship *ship, int style) {
         set_ap_tooltip(scan, ship->scan_cost);
     }
     add_command(buttons, IMAGE_STATUS, "Status", combat_status_button_status, 0, panel);
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) {
+    if (ship_is_retreating(ship)) {
         add_command(buttons, IMAGE_ABORT, "Abort", combat_status_button_abort, 0, panel);
     } else if (Control *retreat = add_command(buttons, IMAGE_RETREAT, "Retreat", combat_status_button_retreat, 0, panel)) {
         retreat_button_state(retreat, ship);
@@ -371,7 +371,7 @@ void ship_orders(Control *panel, Ship *ship, int y, int style) {
         lock_input(bar, style);
         y += bar->h + 8;
     }
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) add_fixed(panel, 12, y, retreat_box(ship));
+    if (ship_is_retreating(ship)) add_fixed(panel, 12, y, retreat_box(ship));
 }
 
 void observer_view(Control *panel, Ship *ship, int y, int style) {
@@ -382,7 +382,7 @@ void observer_view(Control *panel, Ship *ship, int y, int style) {
         if (Control *box = add_fixed(panel, 8, y + 24, sensor_lock_box())) y2 = y + 24 + box->h + 8;
     }
     Control *retreat = nullptr;
-    if (ship->ship_flags & SHIP_FLAG_RETREATING) {
+    if (ship_is_retreating(ship)) {
         if ((retreat = add_fixed(panel, 12, y2, retreat_box(ship)))) y2 += retreat->h + 8;
     }
     Control *status = image_button_create(IMAGE_STATUS, 6, "Status", combat_status_button_status, 0, panel);

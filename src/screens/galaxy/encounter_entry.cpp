@@ -180,7 +180,7 @@ struct CycleItem {
     GameObject *object = nullptr;
 };
 
-bool alive(const GameObject *o) { return o && !(o->flags & OBJ_DEAD); }
+bool alive(const GameObject *o) { return o && !object_is_dead(o); }
 
 // An own sector for the cycle: owned, its first present object the player's, or its starbase.
 bool cycle_sector(const Sector *sector, uint64_t player) {

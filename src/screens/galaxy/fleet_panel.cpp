@@ -103,7 +103,7 @@ Control *add_header(Control *panel, const Fleet *fleet) {
 
 // "Departing", "Retreating" or "In transit", while the fleet travels.
 Control *add_status(Control *panel, const Fleet *fleet, int x, int y, FleetPanelState *state) {
-    if (!(fleet->flags & OBJ_TRAVELLING)) return nullptr;
+    if (!object_is_travelling(fleet)) return nullptr;
     const char *text = "In transit";
     Rgb colour = STATUS_PLAIN;
     if (fleet_is_barred(fleet)) {
@@ -257,7 +257,7 @@ void own_commands(Control *panel, Fleet *fleet, List<Control> *buttons) {
         button(buttons, panel, IMAGE_COMBAT, "Combat", fleet_panel_on_combat, 'c');
     } else if (fleet_is_retreated(fleet)) {
         // A retreating fleet takes no orders until it is out.
-    } else if (fleet->flags & OBJ_TRAVELLING) {
+    } else if (object_is_travelling(fleet)) {
         if (fleet_is_barred(fleet)) {
             button(buttons, panel, IMAGE_ABORT, "Cancel", fleet_panel_on_cancel_departure, 'c');
         } else {

@@ -185,7 +185,7 @@ void bring_galaxy_up_to_date(Game *game) {
     map_update_visibility(map, game->ui_player_id);
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
-        if (Fleet *fleet = fleet_of(obj)) fleet->fleet_flags |= FLEET_PINGS;
+        if (Fleet *fleet = fleet_of(obj)) fleet_enable_pings(fleet);
     }
 }
 

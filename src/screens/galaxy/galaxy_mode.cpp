@@ -398,7 +398,7 @@ void galaxy_mode_update(int32_t dt) {
     if (!frozen && input_key_pressed(KEY_HELP) && !game_menu_holds_load(s->side_panels[GALAXY_LIST_MENU]))
         (void)game_open_help_popup(game);
     help_step(game);
-    if (!frozen && s->selected && (s->selected->flags & OBJ_DEAD)) starmap_drop_selection();
+    if (!frozen && s->selected && object_is_dead(s->selected)) starmap_drop_selection();
     space_step(game);
     if (!frozen) galaxy_bar_update_badges();
 }

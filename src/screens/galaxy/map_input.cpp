@@ -51,7 +51,7 @@ GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t flags() { return screen()->screen_flags.load(std::memory_order_relaxed); }
 void set_flags(uint32_t bits) { screen()->screen_flags.fetch_or(bits, std::memory_order_relaxed); }
 
-bool visible_to_ui(const GameObject *o) { return (o->flags & OBJ_VISIBLE) != 0; }
+bool visible_to_ui(const GameObject *o) { return object_is_visible(o); }
 
 // ---- Hover ----
 

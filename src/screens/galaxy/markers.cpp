@@ -161,9 +161,9 @@ bool battle_listed(const Encounter *battle) {
 
 void prune() {
     for (Control *marker : markers_of(GALAXY_MARKERS_OBJECTS))
-        if (static_cast<GameObject *>(marker->user_data)->flags & OBJ_DEAD) marker_drop(GALAXY_MARKERS_OBJECTS, marker);
+        if (object_is_dead(static_cast<GameObject *>(marker->user_data))) marker_drop(GALAXY_MARKERS_OBJECTS, marker);
     for (Control *line : markers_of(GALAXY_MARKERS_COURSES))
-        if (static_cast<GameObject *>(line->user_data)->flags & OBJ_DEAD) marker_drop(GALAXY_MARKERS_COURSES, line);
+        if (object_is_dead(static_cast<GameObject *>(line->user_data))) marker_drop(GALAXY_MARKERS_COURSES, line);
     for (Control *marker : markers_of(GALAXY_MARKERS_ENCOUNTERS))
         if (!battle_listed(static_cast<Encounter *>(marker->user_data))) marker_drop(GALAXY_MARKERS_ENCOUNTERS, marker);
 }
@@ -250,7 +250,7 @@ void sector_label(Sector *sector, int *font, Rgb *colour, const char **format) {
         return;
     }
     *colour = player_colour(known->owner_id, {250, 250, 250});
-    if (!(sector->flags & OBJ_VISIBLE)) *colour = {colour->r * 3 / 10, colour->g * 3 / 10, colour->b * 3 / 10};
+    if (!object_is_visible(sector)) *colour = {colour->r * 3 / 10, colour->g * 3 / 10, colour->b * 3 / 10};
     if (known->snapshot_version < 0) *format = "(%s)";
 }
 
@@ -266,7 +266,7 @@ void mark_sector(ObjectMap *map, Sector *sector) {
     if (!label) return;
     if (GameObject *first = sector_get_object(sector, 0)) {
         const Player *ui = game()->ui_player;
-        const bool seen = (sector->flags & OBJ_VISIBLE) || (ui && player_has_sensor_tap(ui, first->owner_id));
+        const bool seen = object_is_visible(sector) || (ui && player_has_sensor_tap(ui, first->owner_id));
         if (Control *icon = seen ? panel_add_child(marker, 0, 0, 0, 1, owner_icon(first->owner_id)) : nullptr) {
             control_set_position(icon, label->w / 2 - 4 - icon->w, 0);
             control_set_position(label, 0, icon->h + 15);
@@ -295,9 +295,9 @@ Control *map_line(Control *line, ObjectMap *map, int x1, int y1, int x2, int y2)
 void course_line(ObjectMap *map, Fleet *fleet) {
     Game *g = game();
     GameObject *target = fleet->move_target;
-    const bool wanted = fleet->owner_id == g->ui_player_id && (fleet->flags & OBJ_VISIBLE) &&
-                        (fleet->flags & OBJ_TRAVELLING) && !(fleet->fleet_flags & FLEET_HIDDEN) && target &&
-                        !(target->flags & OBJ_DEAD) && (sector_of(target) || (target->flags & OBJ_VISIBLE));
+    const bool wanted = fleet->owner_id == g->ui_player_id && object_is_visible(fleet) &&
+                        object_is_travelling(fleet) && !fleet_is_hidden(fleet) && target &&
+                        !object_is_dead(target) && (sector_of(target) || object_is_visible(target));
     if (!wanted) {
         remove_course(fleet);
         return;
@@ -314,7 +314,7 @@ void course_line(ObjectMap *map, Fleet *fleet) {
         game_add_control(g, 0, 0, 0, 1, line);
         if (HashTable<Control> *lines = marker_map(GALAXY_MARKERS_COURSES)) hash_table_insert(lines, control_addref(line));
     }
-    const Rgb c = (fleet->fleet_flags & FLEET_RETREATED) ? COURSE_GREEN : COURSE_RED;
+    const Rgb c = fleet_is_retreated(fleet) ? COURSE_GREEN : COURSE_RED;
     line_group_set_colour(line, c.r, c.g, c.b);
     int fx = 0, fy = 0, tx = 0, ty = 0;
     centre_of(fleet, &fx, &fy);
@@ -409,7 +409,7 @@ void mark_site(ObjectMap *map, Site *site) {
     } else {
         if ((box = production_box(item, recruit != nullptr)))
             panel_add_child(marker, label->w / 2 - box->w / 2, -(box->h + 8 + site->h), 0, 0, box);
-        if (site->owner_id == g->ui_player_id && (site->state & SITE_PRODUCING)) {
+        if (site->owner_id == g->ui_player_id && site_is_producing(site)) {
             Control *icon = image_control_create(IMAGE_PRODUCTION);
             Control *bar = icon ? value_bar_create(BAR_W, std::max(icon->h - 4, 1), days_left, std::max(days_total, 1))
                                 : nullptr;
@@ -603,8 +603,8 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
     if (Fleet *fleet = fleet_of(object)) {
         fleet_summary_panel_build(panel, fleet, 0, 0, 0);
         GameObject *target = fleet->move_target;
-        if (starmap_view() && fleet->owner_id != ui && (fleet->flags & OBJ_VISIBLE) && (fleet->flags & OBJ_TRAVELLING) &&
-            target && (sector_of(target) || (target->flags & OBJ_VISIBLE))) {
+        if (starmap_view() && fleet->owner_id != ui && object_is_visible(fleet) && object_is_travelling(fleet) &&
+            target && (sector_of(target) || object_is_visible(target))) {
             int tx = 0, ty = 0, x1 = 0, y1 = 0;
             centre_of(target, &tx, &ty);
             edge_toward(fleet, tx, ty, &x1, &y1);
@@ -630,7 +630,7 @@ void galaxy_markers_refresh() {
     if (map) {
         for (GameObject *object : map->objects.items) {
             if (!object) break;
-            if (object->flags & OBJ_DEAD) continue;
+            if (object_is_dead(object)) continue;
             if (Sector *sector = sector_of(object)) mark_sector(map, sector);
             else if (Fleet *fleet = fleet_of(object)) mark_fleet(map, fleet);
             else if (Site *site = site_cast(object)) mark_site(map, site);

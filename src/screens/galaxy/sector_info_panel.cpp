@@ -70,7 +70,7 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
 
     const Player *viewer = game_find_player(game_get(), viewer_id);
     const Sector *known = viewer ? sector_of(player_known_object_by_id(viewer, sector->id)) : nullptr;
-    const bool in_view = sector->flags & OBJ_VISIBLE;
+    const bool in_view = object_is_visible(sector);
 
     Control *title = panel_add_child(panel, 4, 4, 0, 0, text_label_create_plain(6, 0, 230, 0, object_get_name(sector)));
     const int title_h = title ? title->h : 0;

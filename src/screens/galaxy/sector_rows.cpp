@@ -150,7 +150,7 @@ Control *production_box(Control *picture, int picture_x, int picture_y, int cloc
 }  // namespace
 
 Control *sector_site_icon_row_create(const GameObject *remembered, uint64_t viewer_id, uint32_t passes) {
-    const Sector *sector = remembered && remembered->kind == OBJECT_SECTOR && !(remembered->flags & OBJ_STUB)
+    const Sector *sector = remembered && remembered->kind == OBJECT_SECTOR && !object_is_stub(remembered)
                                ? static_cast<const Sector *>(remembered)
                                : nullptr;
     if (!sector) return nullptr;
@@ -180,7 +180,7 @@ void sector_site_icon_on_click(Control *icon) {
 }
 
 Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKind kind) {
-    const Sector *sector = sector_obj && sector_obj->kind == OBJECT_SECTOR && !(sector_obj->flags & OBJ_STUB)
+    const Sector *sector = sector_obj && sector_obj->kind == OBJECT_SECTOR && !object_is_stub(sector_obj)
                                ? static_cast<const Sector *>(sector_obj)
                                : nullptr;
     if (!sector) return nullptr;

@@ -110,7 +110,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
                 else if (value >= 1) show_price(scrap, value);
             }
         }
-        if (ship->ship_flags & SHIP_FLAG_CONSTRUCTOR) {
+        if (ship_is_constructor(ship)) {
             if (Control *construct = add(image_button_create(IMAGE_CONSTRUCT, MENU_FONT, "Construct",
                                                              ship_construct_confirm_open, KEY_DESTROY, panel))) {
                 if (p.sector->site_counts[SITE_STARBASE] > 0) disable(construct, "Starbase already present");

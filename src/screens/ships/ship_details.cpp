@@ -73,8 +73,8 @@ void fit_to_children(Control *panel, int pad) {
     control_set_size(panel, w + pad, h + pad);
 }
 
-bool is_snapshot(const Ship *ship) { return (ship->flags & OBJ_SNAPSHOT) != 0; }
-bool is_temporary(const Ship *ship) { return (ship->flags & OBJ_LOST) != 0; }
+bool is_snapshot(const Ship *ship) { return object_is_snapshot(ship); }
+bool is_temporary(const Ship *ship) { return object_is_lost(ship); }
 
 uint32_t box_flags(uint32_t flags, bool refresh) {
     if (refresh) return (flags & SHIP_PANEL_SKILLS) ? 5 : 1;

@@ -89,7 +89,7 @@ bool has_commander(const Ship *ship) { return ship && ship->pilot_id != 0; }
 
 // A snapshot's officer pointer is not live: it keeps the name and rank it last saw.
 const Officer *live_pilot(const Ship *ship) {
-    return ship && ship->pilot && !(ship->flags & OBJ_SNAPSHOT) ? ship->pilot : nullptr;
+    return ship && ship->pilot && !object_is_snapshot(ship) ? ship->pilot : nullptr;
 }
 int pilot_rank(const Ship *ship) {
     const Officer *pilot = live_pilot(ship);
