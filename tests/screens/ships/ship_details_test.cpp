@@ -478,6 +478,7 @@ TEST_F(CrewTransfer, TheSectorPanelBesideShowsTheStarbasesNewCrewAtOnce) {
     accept();
     ASSERT_LT(base->crew, 150);
     EXPECT_EQ(text_of(kid(ui_stat_rows_row(rows, 0), STAT_ROW_VALUE_ID)), std::to_string(base->crew));
+    driver.save_screen("sector_panel_after_transfer.png");   // for review
 }
 
 // ---- The galaxy's handlers ----
