@@ -236,6 +236,10 @@ Result system_read_desc(int32_t type, std::string *out);
 
 // --- systems ----------------------------------------------------------------------------------
 
+// The jump drive's test of a spot: the ship centred on (x, y) within the system's range
+// (RES_TARGET_OUT_OF_RANGE) and clear of every other object on its map (RES_BLOCKED).
+Result  system_jump_check(const System *system, Ship *ship, int32_t x, int32_t y);
+
 System *system_alloc();                                  // zeroed, empty strings; null without memory
 System *system_create(int32_t type);                     // null when not loaded or for a bad type
 System *system_create_subtype(int32_t type, int32_t subtype);   // null and a logged line on failure

@@ -160,7 +160,9 @@ Result booster_activate(System *, Ship *ship, GameObject *, int32_t, int32_t, in
 
 // ---- Jump drive (21) ----
 
-Result jump_activate(System *system, Ship *ship, GameObject *, int32_t x, int32_t y, int32_t *) {
+}  // namespace
+
+Result system_jump_check(const System *system, Ship *ship, int32_t x, int32_t y) {
     const int32_t dx = x - ship->w / 2, dy = y - ship->h / 2;
     if (distance(dx - ship->x, dy - ship->y) > system->range) return RES_TARGET_OUT_OF_RANGE;
     if (ship->map) {
@@ -171,6 +173,14 @@ Result jump_activate(System *system, Ship *ship, GameObject *, int32_t x, int32_
         filter.self = ship;
         if (map_query_object(ship->map, &filter)) return RES_BLOCKED;
     }
+    return RES_OK;
+}
+
+namespace {
+
+Result jump_activate(System *system, Ship *ship, GameObject *, int32_t x, int32_t y, int32_t *) {
+    const int32_t dx = x - ship->w / 2, dy = y - ship->h / 2;
+    if (const Result r = system_jump_check(system, ship, x, y); r != RES_OK) return r;
     if (system_resolve_at_once() || !ship->map) {
         object_set_position(ship, dx, dy);
         return RES_OK;

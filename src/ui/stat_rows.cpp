@@ -269,7 +269,10 @@ void icon_rows_layout(Control *panel, List<IconRow> *rows, int font, int r, int 
         const int tr = warning ? 230 : r, tg = warning ? 32 : g, tb = warning ? 2 : b;
         if (Control *text = text_label_create_plain(font, tr, tg, tb, record->text.c_str())) {
             panel_add_child(row, tx, 0, ICON_ROW_TEXT_ID, 1, text);
-            if (icon) control_set_position(text, tx, icon->h / 2 - text->h / 2);
+            // Both centred on the taller: a text above its row's top edge would lose the tops of
+            // its capitals to the row's clip.
+            if (icon && icon->h >= text->h) control_set_position(text, tx, icon->h / 2 - text->h / 2);
+            else if (icon) control_set_position(icon, 0, text->h / 2 - icon->h / 2);
             if (options & ICON_ROWS_ANIMATE) colour_fade_start(text_label_colour(text), 0, 0, 0, tr, tg, tb, 200, 0, 0);
         }
         panel_relayout(row);

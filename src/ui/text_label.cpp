@@ -113,6 +113,8 @@ void label_draw(Control *c, Graphics *gfx, int ox, int oy) {
     } else if (t->flags & TEXT_SWEEP) {
         ui_text_highlight(gfx, t->font, px, py, t->colour->pixel, t->sweep_index, t->sweep_percent, t->text);
     } else {
+        if (t->flags & TEXT_HALO)
+            ui_text(gfx, t->font, px + 1, py, colour_fade_map(t->halo_rgb[0], t->halo_rgb[1], t->halo_rgb[2]), t->text);
         ui_text(gfx, t->font, px, py, t->colour->pixel, t->text);
     }
 }
@@ -208,6 +210,15 @@ void text_label_enable_hover(Control *c) {
 
 void text_label_set_backing(Control *c) {
     if (TextLabel *t = text_label_of(c)) t->flags |= TEXT_BACKING;
+}
+
+void text_label_set_halo(Control *c, int r, int g, int b) {
+    TextLabel *t = text_label_of(c);
+    if (!t) return;
+    t->flags |= TEXT_HALO;
+    t->halo_rgb[0] = uint8_t(r);
+    t->halo_rgb[1] = uint8_t(g);
+    t->halo_rgb[2] = uint8_t(b);
 }
 
 void text_label_start_typing(Control *c, int ms_per_char) {

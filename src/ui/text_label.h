@@ -18,6 +18,7 @@ constexpr uint32_t TEXT_TYPING        = 0x8;
 constexpr uint32_t TEXT_TYPED         = 0x10;   // typing finished, cursor blinking
 constexpr uint32_t TEXT_NO_BLINK      = 0x20;
 constexpr uint32_t TEXT_BACKING       = 0x40;
+constexpr uint32_t TEXT_HALO          = 0x80;   // the letters drawn a second time, one pixel right, in the halo colour
 
 struct TextLabel {
     uint32_t flags;
@@ -27,6 +28,7 @@ struct TextLabel {
     ColourFade *colour;
     uint8_t  base_rgb[3];
     uint8_t  hover_rgb[3];
+    uint8_t  halo_rgb[3];
     int32_t  hover_ms;
     int32_t  sweep_index, sweep_elapsed, sweep_period, sweep_step, sweep_percent;
     int32_t  type_ms, typed, type_left;
@@ -48,6 +50,9 @@ void     text_label_set_text_va(Control *ctrl, const char *format, va_list args)
 void     text_label_set_font(Control *ctrl, int font);
 void     text_label_enable_hover(Control *ctrl);
 void     text_label_set_backing(Control *ctrl);
+// A second stroke one pixel right of the letters, so that a dark text stays readable on a dark
+// ground; in the text's own colour it thickens the letters.
+void     text_label_set_halo(Control *ctrl, int r, int g, int b);
 void     text_label_start_typing(Control *ctrl, int ms_per_char);
 int      text_label_typing_duration(const Control *ctrl);
 void     text_label_measure(Control *ctrl);

@@ -246,6 +246,7 @@ struct Ship : GameObject {
     int32_t     scan_cost = 0, scan_range = 0;
     int32_t     shield_strength = 0;
     int32_t     max_armour = 0, max_crew = 0, max_ap = 0, max_mp = 0;
+    int32_t     systems_ap = 0;             // the AP the online systems give before a commander's
     int32_t     mass_figure = 0;
     int32_t     cost = 0;
     int32_t     build_a = 0, build_b = 0;
@@ -387,7 +388,8 @@ bool    ship_pod_escaped(const Ship *ship);            // its pilot got away in 
 bool    ship_is_detailed_copy(const Ship *ship);       // a snapshot that carries the scanned details
 void    ship_clear_scan_target(Ship *ship);
 void    ship_refill_shields(Ship *ship);
-// The AP a design will have: a = power of its first engine or shield, total = a + max_crew / 200.
+// The maximum AP a ship of this design reaches, by the rule its recompute applies: a = without a
+// commander, total = with a commander (before his skills) and a full crew.
 void    ship_design_ap_estimate(const Ship *ship, int32_t *a, int32_t *total);
 // What a repair would restore, summed over the systems, in load figures.
 int32_t ship_system_power_summary(const Ship *ship);

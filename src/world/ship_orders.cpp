@@ -23,7 +23,6 @@ constexpr int32_t SCAN_PULSE_MS = 1600;
 constexpr int32_t SCAN_PULSE_FADE_MS = 500;
 constexpr int32_t RETREAT_PORTAL_GAP = 17;   // pixels left of the ship
 constexpr int32_t MARKSMANSHIP_STEP = 10;
-constexpr int32_t CREW_PER_AP = 200;
 
 bool resolving() {
     const Game *game = game_get();
@@ -236,19 +235,6 @@ void ship_clear_scan_target(Ship *ship) {
 void ship_refill_shields(Ship *ship) {
     for (int32_t &s : ship->shields) s = ship->shield_max;
     ship_recompute_stats(ship);
-}
-
-void ship_design_ap_estimate(const Ship *ship, int32_t *a, int32_t *total) {
-    int32_t power = 0;
-    for (int32_t i = 0; i < ship->crit_count; ++i) {
-        const System *s = ship->crits[i].system;
-        if (s && (s->type == SYSTEM_TYPE_ENGINE || s->type == SYSTEM_TYPE_SHIELD)) {
-            power = s->power;
-            break;
-        }
-    }
-    if (a) *a = power;
-    if (total) *total = power + ship->max_crew / CREW_PER_AP;
 }
 
 int32_t ship_system_power_summary(const Ship *ship) {

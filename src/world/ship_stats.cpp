@@ -23,6 +23,13 @@ constexpr int32_t BUILD_STEP = 100;             // build figures grow in whole h
 int32_t at_least(int32_t value, int32_t low) { return value < low ? low : value; }
 int32_t clamp(int32_t value, int32_t low, int32_t high) { return value < low ? low : value > high ? high : value; }
 
+// What a commander adds to the AP: a base and one per 200 crew.
+int32_t commanded_ap(int32_t crew) { return PILOT_AP_BASE + crew / PILOT_AP_CREW; }
+// The AP limit: the hull's fixed figure, else 1 .. the most a ship takes.
+int32_t bounded_ap(const Ship *ship, int32_t ap) {
+    return (ship->hull_flags & HULL_FLAG_FIXED_AP) ? SHIP_FIXED_AP : clamp(ap, 1, SHIP_MAX_AP);
+}
+
 }  // namespace
 
 void ship_recompute_stats(Ship *ship) {
@@ -67,10 +74,12 @@ void ship_recompute_stats(Ship *ship) {
         ship->online_load_b = saturate_add_i32(ship->online_load_b, s->load_b);
     }
 
+    ship->systems_ap = ship->max_ap;
+
     // 4. The pilot.
     if (ship->pilot) {
         officer_apply_ship_bonuses(ship->pilot, ship);
-        ship->max_ap = saturate_add_i32(ship->max_ap, PILOT_AP_BASE + ship->crew / PILOT_AP_CREW);
+        ship->max_ap = saturate_add_i32(ship->max_ap, commanded_ap(ship->crew));
     } else {
         ship->initiative_rate += UNPILOTED_INITIATIVE;
         if (ship->hull_flags & HULL_FLAG_QUICK_UNPILOTED) ship->initiative_rate += UNPILOTED_QUICK_INITIATIVE;
@@ -88,7 +97,7 @@ void ship_recompute_stats(Ship *ship) {
     // 6.-8. Shields, armour, action and movement points.
     ship->shield_max = ship->shield_strength;
     ship->max_armour = at_least(ship->max_armour, 1);
-    ship->max_ap = (ship->hull_flags & HULL_FLAG_FIXED_AP) ? SHIP_FIXED_AP : clamp(ship->max_ap, 1, SHIP_MAX_AP);
+    ship->max_ap = bounded_ap(ship, ship->max_ap);
     if (ship->max_mp > SHIP_MAX_MP) ship->max_mp = SHIP_MAX_MP;
     ship->effective_mp =
         ship->mp_boost > 0 ? saturate_i32(int64_t(ship->max_mp) * (100 + int64_t(ship->mp_boost)) / 100) : ship->max_mp;
@@ -121,4 +130,9 @@ void ship_recompute_stats(Ship *ship) {
     ship->initiative_rate = at_least(ship->initiative_rate, 1);
     if ((ship->hull_flags & HULL_FLAG_CHEAP_TURN) || ship->turn_cost < 1) ship->turn_cost = 1;
     ship->scan_cost = (ship->hull_flags & HULL_FLAG_FREE_SCAN) ? 0 : at_least(ship->scan_cost, 1);
+}
+
+void ship_design_ap_estimate(const Ship *ship, int32_t *a, int32_t *total) {
+    if (a) *a = bounded_ap(ship, ship->systems_ap);
+    if (total) *total = bounded_ap(ship, saturate_add_i32(ship->systems_ap, commanded_ap(ship->max_crew)));
 }

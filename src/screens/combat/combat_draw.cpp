@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/sprite.h"
 #include "screens/combat/combat_screen.h"
+#include "systems/system.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
@@ -168,6 +169,15 @@ void draw_move_preview(Graphics *g, const ObjectMap *map, Ship *ship, int32_t px
     if (object_move_cost(ship, x, y, &cost) == RES_OK) draw_ghost(g, map, ship, ship->frame, x, y);
 }
 
+// A system that puts the ship at the aimed point (the jump drive): the ship centred on the pointer,
+// within the system's range and where nothing else stands.
+void draw_point_target_preview(Graphics *g, ObjectMap *map, Ship *ship, int32_t crit, int32_t px, int32_t py) {
+    const System *system = crit >= 0 && crit < ship->crit_count ? ship->crits[crit].system : nullptr;
+    if (!system || system->type != SYSTEM_TYPE_JUMP_DRIVE || !(system->flags & SYSTEM_FLAG_POINT_TARGET)) return;
+    if (system_jump_check(system, ship, px, py) != RES_OK) return;   // the order's own test
+    draw_ghost(g, map, ship, ship->frame, px - ship->w / 2, py - ship->h / 2);
+}
+
 // What the order being picked would do, drawn under the map: the overlays, and the ship where it
 // would stand or which way it would face.
 void draw_order_preview(Graphics *g, ObjectMap *map) {
@@ -183,6 +193,7 @@ void draw_order_preview(Graphics *g, ObjectMap *map) {
     py += map->view_y;
     if (s->command_mode == COMMAND_TURN) draw_turn_preview(g, map, ship, px, py);
     else if (s->command_mode == COMMAND_MOVE) draw_move_preview(g, map, ship, px, py);
+    else if (s->command_mode == COMMAND_SYSTEM) draw_point_target_preview(g, map, ship, s->selected_crit, px, py);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "platform/str.h"
 #include "screens/galaxy/encounter_dialog.h"
+#include "screens/sites/facility_panels.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
@@ -21,29 +22,14 @@ namespace {
 constexpr int SHIP_LIST_STYLE = 3;
 
 struct BattleGroupState {
-    PanelCommandSlots slots;            // slot 0: on_ship_pick
-    GameObject *picked_ship = nullptr;  // the row clicked last (the list holds the ship)
-    Encounter  *encounter = nullptr;    // not referenced: the caller keeps it alive
+    PanelPick  pick;                    // first: slot 0 on_ship_pick, the row clicked last
+    Encounter *encounter = nullptr;     // not referenced: the caller keeps it alive
 };
 
 void state_free(void *data) { delete static_cast<BattleGroupState *>(data); }
 
 BattleGroupState *state_of(Control *panel) {
     return panel && panel->widget_free == state_free ? static_cast<BattleGroupState *>(panel->widget_state) : nullptr;
-}
-
-// The title's click: the panel goes with its children.
-void on_title_click(Control *title) {
-    if (Control *panel = static_cast<Control *>(title->user_data)) control_remove(panel);
-}
-
-// The ship list's pick: the list's user data is the panel.
-void on_row_pick(Control *list) {
-    Control *panel = static_cast<Control *>(list->user_data);
-    BattleGroupState *state = state_of(panel);
-    if (!state) return;
-    state->picked_ship = ship_list_picked_ship(list);
-    if (state->slots.slot[0]) state->slots.slot[0](panel);
 }
 
 const char *side_name(const Encounter *enc, const Player *owner) {
@@ -68,14 +54,14 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
         return;
     }
     state->encounter = encounter;
-    panel_set_command_state(panel, &state->slots, state_free);
+    panel_set_command_state(panel, &state->pick.slots, state_free);
 
     Game *game = game_get();
     Player *owner = game && owner_id ? game_find_player(game, owner_id) : nullptr;
 
     Control *title = ui_button_create("Battle Group", nullptr, nullptr, panel, 0);
     if (title) {
-        title->on_click = on_title_click;
+        title->on_click = panel_close_button;
         panel_add_child(panel, 2, 2, BATTLE_GROUP_TITLE, 0, title);
     }
     if (owner && encounter) {
@@ -86,7 +72,7 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
         y = (name ? name->y + name->h : y) + 4;
         List<GameObject> *ships = encounter_owner_ships_sorted(encounter, owner_id);
         if (ships && list_count(ships) > 0) {
-            if (Control *list = ship_list_create(ships, BATTLE_GROUP_WIDTH, on_row_pick, SHIP_LIST_STYLE)) {
+            if (Control *list = ship_list_create(ships, BATTLE_GROUP_WIDTH, list_row_select, SHIP_LIST_STYLE)) {
                 control_set_user_data(list, panel, nullptr);
                 panel_add_child(panel, 0, y, BATTLE_GROUP_LIST, 0, list);
                 y = list->y + list->h + 6;
@@ -110,7 +96,7 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
 }
 
 void battle_group_panel_set_ship_handler(Control *panel, ControlFn handler) {
-    if (BattleGroupState *state = state_of(panel)) state->slots.slot[0] = handler;
+    if (BattleGroupState *state = state_of(panel)) state->pick.slots.slot[0] = handler;
 }
 
 Encounter *battle_group_panel_encounter(Control *panel) {
@@ -120,5 +106,5 @@ Encounter *battle_group_panel_encounter(Control *panel) {
 
 GameObject *battle_group_panel_picked_ship(Control *panel) {
     const BattleGroupState *state = state_of(panel);
-    return state ? state->picked_ship : nullptr;
+    return state ? state->pick.picked : nullptr;
 }

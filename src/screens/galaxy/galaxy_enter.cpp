@@ -71,6 +71,8 @@ void build_panels(Game *game, GalaxyScreen *s) {
     s->centre_panel = make_panel(game, CENTRE_LOOK);
     s->sector_info_panel = make_panel(game, SECTOR_INFO_LOOK);
     s->selection_panel = make_panel(game, SELECTION_LOOK);
+    // The selection panel shows the bracket's corners alone, never a frame round the object.
+    if (s->selection_panel) panel_set_border(s->selection_panel, false);
     s->day_progress_panel = make_panel(game, PROGRESS_LOOK);
     s->countdown_panel = make_panel(game, PROGRESS_LOOK);
     s->side_panels[GALAXY_LIST_OFFICERS] = make_panel(game, PLAIN_LIST_LOOK);

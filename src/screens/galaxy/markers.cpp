@@ -193,6 +193,20 @@ Control *owner_icon(uint64_t owner_id) {
     return icon;
 }
 
+// A name on the map in its owner's colour: a dark colour (a deep purple or red, or a colour dimmed
+// for a sector out of sight) is drawn with thickened letters, a second stroke one pixel right in a
+// lighter tone of the same colour, so that it reads against the dark sky.
+constexpr int DARK_NAME = 110;   // perceived brightness, 0..255
+Control *owner_name_label(int font, Rgb c, const char *format, const char *name) {
+    Control *label = text_label_create(font, c.r, c.g, c.b, format, name);
+    const int brightness = (299 * c.r + 587 * c.g + 114 * c.b) / 1000;
+    if (label && brightness < DARK_NAME) {
+        auto lift = [](int v) { return v + (255 - v) / 4; };
+        text_label_set_halo(label, lift(c.r), lift(c.g), lift(c.b));
+    }
+    return label;
+}
+
 Control *name_label(int font, Rgb c, const char *format, const char *name) {
     return text_label_create(font, c.r, c.g, c.b, format, name);
 }
@@ -261,8 +275,11 @@ void mark_sector(ObjectMap *map, Sector *sector) {
     Rgb colour{};
     const char *format = "%s";
     sector_label(sector, &font, &colour, &format);
+    // Greys name no owner: the unknown and the unclaimed keep their plain letters.
+    const bool owned = colour.r != colour.g || colour.g != colour.b;
     Control *label = panel_add_child(marker, 0, 0, GALAXY_ID_MARKER_ICON, 1,
-                                     name_label(font, colour, format, object_get_name(sector)));
+                                     owned ? owner_name_label(font, colour, format, object_get_name(sector))
+                                           : name_label(font, colour, format, object_get_name(sector)));
     if (!label) return;
     if (GameObject *first = sector_get_object(sector, 0)) {
         const Player *ui = game()->ui_player;
@@ -327,7 +344,7 @@ void mark_fleet(ObjectMap *map, Fleet *fleet) {
         if (Control *marker = object_marker(map, fleet)) {
             const Rgb c = player_colour(fleet->owner_id);
             Control *label = panel_add_child(marker, 0, 0, GALAXY_ID_MARKER_ICON, 1,
-                                             name_label(2, c, "%s", object_get_name(fleet)));
+                                             owner_name_label(2, c, "%s", object_get_name(fleet)));
             if (label) {
                 settle(marker);
                 if (fleet_ship_count(fleet) < FLEET_CROWD) object_control_attach(marker, fleet, 0, fleet->h + 5, 2);

@@ -342,6 +342,8 @@ void starmap_select_object(GameObject *object) {
     if (const GameObject *shown = on_map_in_view(object)) {
         const int corner = std::clamp(std::max(shown->w, shown->h) / 10, 4, 10);
         starmap_selection_bracket_show(shown->x, shown->y, shown->w, shown->h, corner);
+    } else if (s->selection_panel) {
+        control_set_hidden(s->selection_panel, false);   // the old object's bracket goes
     }
     sound_play(SOUND_SELECT);
     s->screen_flags.fetch_and(~GALAXY_FLAG_OBJECT_PANEL_SHOWN, std::memory_order_relaxed);
@@ -350,11 +352,13 @@ void starmap_select_object(GameObject *object) {
 void starmap_drop_selection() { drop_selection(); }
 
 void starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner) {
-    Control *bracket = panel_create_empty();
-    if (!bracket) return;
+    // The bracket lives in the screen's selection panel: a hover change that sweeps the course and
+    // hover lines away leaves it standing, and only a change of the selection moves or hides it.
+    Control *bracket = screen()->selection_panel;
     Panel *p = panel_of(bracket);
+    if (!p) return;
+    panel_remove_children(bracket);
     p->value = corner;
-    control_set_tag(bracket, GALAXY_GROUP_SELECTION);
     control_set_size(bracket, w + 2 * BRACKET_ROOM, h + 2 * BRACKET_ROOM);
     for (int i = 0; i < BRACKET_CORNERS; ++i) {
         Control *c = bracket_corner(i, corner);
@@ -364,11 +368,11 @@ void starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, 
         panel_add_child(bracket, cx, cy, 0, 1, c);
     }
     // Layer 0 and disabled: the pointer passes through to the map beneath.
-    game_add_control(game(), 0, 0, 0, 1, bracket);
     if (ObjectMap *map = galaxy_current_map()) map_control_anchor(bracket, true, map);
     control_set_position(bracket, x - BRACKET_ROOM, y - BRACKET_ROOM);
     control_set_callback(bracket, CONTROL_ON_TIMER, bracket_step);
     control_set_timer(bracket, BRACKET_PERIOD_MS);
+    control_set_hidden(bracket, true);
 }
 
 // ---- Placement ----

@@ -262,6 +262,27 @@ void sector_panel_refresh_ship_list(Control *panel) {
     if (Control *list = sector_panel_ship_list(panel)) ship_list_relayout(list);
 }
 
+void sector_panel_refresh_rows(Control *panel) {
+    const SectorPanelState *s = sector_panel_state(panel);
+    // Only the normal view shows the yield rows; the selection view keeps its statistics there.
+    if (!s || !(s->flags & SECTOR_PANEL_OWN) || panel_find_child(panel, SECTOR_PANEL_HIDDEN_BUTTONS)) return;
+    Control *table = panel_find_child(panel, SECTOR_PANEL_ROWS);
+    const Sector *sector = sector_of(static_cast<GameObject *>(panel->user_data));
+    List<SystemRow> *rows = table && sector ? ui_stat_rows_list_create() : nullptr;
+    if (!rows) return;
+    sector_starbase_rows_add(rows, sector, true);
+    // The same rows take their new figures in place; rows come or go only with the next build.
+    for (int i = 0; i < list_count(rows); ++i) {
+        const SystemRow *row = list_get(rows, i);
+        Control *shown = ui_stat_rows_row(table, i);
+        const TextLabel *label = text_label_of(panel_find_child(shown, STAT_ROW_LABEL_ID));
+        const TextLabel *value = text_label_of(panel_find_child(shown, STAT_ROW_VALUE_ID));
+        if (!label || !label->text || row->label != label->text) break;
+        if (!value || !value->text || row->value != value->text) ui_stat_rows_set_value(table, i, row->value.c_str());
+    }
+    list_free(rows);
+}
+
 // ---- Buttons ----
 
 void sector_panel_on_close(Control *header) {

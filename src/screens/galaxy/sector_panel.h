@@ -78,6 +78,8 @@ void        sector_panel_set_zoom_handler(Control *panel);   // Zoom enters the 
 Control    *sector_panel_ship_list(Control *panel);            // the ship list 100001, or null
 GameObject *sector_panel_picked_ship(Control *panel);          // the clicked row's ship, or null
 void        sector_panel_refresh_ship_list(Control *panel);
+// The starbase rows of an own sector's normal view take the sector's figures as they stand now.
+void        sector_panel_refresh_rows(Control *panel);
 Control    *sector_yield_rows_create(GameObject *sector);       // null without a sector
 // The starbase, shipyard and training boxes of the sector, left to right, 6 pixels below the rows.
 void        sector_panel_add_production_boxes(Control *panel, GameObject *sector, const Control *rows);

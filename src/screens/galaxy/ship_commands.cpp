@@ -218,7 +218,10 @@ void starmap_ship_on_officer_row(Control *panel) {
 
 void starmap_refresh_ship_views() {
     if (Control *fleet = galaxy_object_panel_find(GALAXY_PANEL_FLEET)) fleet_panel_refresh_ship_list(fleet);
-    if (Control *sector = galaxy_object_panel_find(GALAXY_PANEL_SECTOR)) sector_panel_refresh_ship_list(sector);
+    if (Control *sector = galaxy_object_panel_find(GALAXY_PANEL_SECTOR)) {
+        sector_panel_refresh_ship_list(sector);
+        sector_panel_refresh_rows(sector);   // crew moved to or from the starbase shows at once
+    }
     if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_panel_refresh(ship);
     Control *ships = galaxy_screen()->side_panels[GALAXY_LIST_SHIPS];
     if (ships && control_is_shown(ships)) ships_list_refresh_rows(ships);

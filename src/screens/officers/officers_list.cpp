@@ -46,7 +46,6 @@ constexpr int FADE_TAG = 2;
 constexpr int IMAGE_STARBASE_COMMAND = 79;
 constexpr int IMAGE_POD_CLOCK = 74;
 constexpr int IMAGE_CADET = 116;
-constexpr int IMAGE_STARBASE_POST = 121;
 
 constexpr Rgb TEXT{230, 230, 230}, RANK_TEXT{0, 230, 0}, DAYS_TEXT{230, 230, 0}, POD_TEXT{230, 0, 0};
 constexpr Rgb EMPTY_TEXT{190, 10, 10}, BORDER{24, 24, 8}, STRIP{5, 5, 8}, BACKING{5, 5, 5};
@@ -87,10 +86,18 @@ void content_extent(Control *panel, int *w, int *h) {
     }
 }
 
-// A starbase post as the officer panels show it: the small starbase picture, not the site's body.
-Control *starbase_picture() { return image_control_create_frame(IMAGE_STARBASE_POST, 2); }
 
 int right_of(const Control *c) { return c ? c->x + c->w : 0; }
+
+// A starbase post: the starbase's own picture, brought down to the row's picture box (the text
+// column starts 32 pixels right of it).
+constexpr int POST_PICTURE_BOX = 28;
+Control *starbase_picture(GameObject *site) {
+    Control *picture = object_picture_control(site);
+    const int side = picture ? std::max(picture->w, picture->h) : 0;
+    if (side > POST_PICTURE_BOX) image_control_set_reveal(picture, POST_PICTURE_BOX * 100 / side);
+    return picture;
+}
 
 int insignia_image(int rank) { return rank >= 1 && rank < OFFICER_RANK_COUNT ? officer_rank_icon(rank) : IMAGE_CADET; }
 
@@ -206,15 +213,16 @@ void add_post(Control *row, const Officer *officer, int w) {
         panel_add_child(row, w + 39, 25, OFFICER_ROW_ID_LOCATION, 1, where);
     } else if (Site *site = site_cast(officer->site_id ? game_find_object_of_kind(game, OBJECT_SITE, officer->site_id)
                                                        : nullptr)) {
-        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1, starbase_picture());
+        picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1, starbase_picture(site));
         Control *icon = panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_POST_ICON, 1,
                                         image_control_create_frame(IMAGE_STARBASE_COMMAND, 1));
         // Every site lies in a sector; one that cannot be found leaves the text out.
         if (Sector *sector = site_find_sector(site))
             panel_add_child(row, right_of(icon) + 4, 15, OFFICER_ROW_ID_LOCATION, 1, sector_label(sector));
     } else if (Sector *sector = officer->sector_id ? sector_find(officer->sector_id) : nullptr) {
+        // Waiting in the starbase's pool: the starbase's own picture, whichever site it is.
         picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1,
-                                  starbase_picture());
+                                  starbase_picture(site_template(SITE_STARBASE)));
         panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_LOCATION, 1, sector_label(sector));
     } else if (officer->flags & OFFICER_FLAG_IN_POD) {
         Control *text = add_text(row, w + 6, 12, OFFICER_ROW_ID_LOCATION, POD_TEXT, "Escape Pod");

@@ -22,6 +22,7 @@
 #include "ui/layout.h"
 #include "ui/panel.h"
 #include "ui/text_block.h"
+#include "views/ship_list.h"
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -188,11 +189,24 @@ void facility_panel_on_build(Control *button) {
     state_call(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
 }
 
-void facility_panel_close(Control *title) {
-    Control *panel = title ? static_cast<Control *>(title->user_data) : nullptr;
+void facility_panel_close(Control *title) { panel_close_button(title); }
+
+void panel_close_button(Control *button) {
+    Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
+}
+
+void list_row_select(Control *list) {
+    Control *panel = list ? static_cast<Control *>(list->user_data) : nullptr;
+    PanelCommandSlots *slots = panel_command_slots(panel);
+    GameObject *picked = ship_list_picked_ship(list);
+    if (!slots || !picked) return;
+    // The slots are the first member of the owner's PanelPick.
+    PanelPick *pick = reinterpret_cast<PanelPick *>(slots);
+    pick->picked = picked;
+    if (pick->slots.slot[0]) pick->slots.slot[0](panel);
 }
 
 void facility_panel_look(Control *panel) {

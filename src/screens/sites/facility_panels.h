@@ -98,6 +98,19 @@ struct DefensePanelState {
 
 FacilityPanelState *facility_panel_state(Control *panel);   // null for any other panel
 
+// Two callbacks of this family that the galaxy screen's smaller panels share.
+// The state of a panel whose ship list picks through list_row_select: its command state begins
+// with this record (slot 0 hears the pick).
+struct PanelPick {
+    PanelCommandSlots slots;
+    GameObject       *picked = nullptr;   // the row's ship (the list holds it)
+};
+// A ship list's row pick: the list's user data is its owner panel, whose PanelPick takes the
+// picked ship; then slot 0 is called with the panel. Nothing without a picked ship.
+void list_row_select(Control *list);
+// A close button or title bar: the panel held as its user data closes as the facility panels' do.
+void panel_close_button(Control *button);
+
 // Empties the panel and builds it for the object (a site under construction or a site template),
 // priced for the player at the sector. The panel's user data becomes the object.
 void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id);

@@ -59,6 +59,7 @@ const Link LINKS[] = {
 };
 constexpr int LINK_X = 526;
 constexpr int LINK_ADDRESS_X = 102;
+constexpr int LINK_LINE_Y = 11;   // without an address label
 
 Game *game() { return game_get(); }
 
@@ -153,8 +154,10 @@ void build_link(const Link &link) {
     add_label(panel, 0, 0, 6, 230, 230, 230, link.title);
     Control *address = text_label_create_plain(2, 0, 240, 0, link.address);
     if (address) panel_add_child(panel, LINK_ADDRESS_X, 3, TITLE_ID_LINK_TEXT, 1, address);
+    // The underline runs along the foot of the address's line, under its letters, not through them.
+    const int line_y = address ? address->y + address->h - 1 : LINK_LINE_Y;
     if (Control *line = line_group_create_line(0, 0, address ? address->w : 0, 0, 0, 240, 0))
-        panel_add_child(panel, LINK_ADDRESS_X, 11, TITLE_ID_LINK_LINE, 1, line);
+        panel_add_child(panel, LINK_ADDRESS_X, line_y, TITLE_ID_LINK_LINE, 1, line);
     panel_relayout(panel);
     control_set_user_data(panel, const_cast<char *>(link.address), nullptr);   // static text: nothing to free
     panel->on_click = title_link_on_click;

@@ -223,4 +223,46 @@ TEST_F(CombatTurnFlow, ABattleBetweenComputerPlayersIsWatchedToItsSummary) {
     EXPECT_EQ(screen()->ai_thread, nullptr);
 }
 
+// A starbase's defence missile taking its first turn is announced by its warning, and the battle
+// waits 3,400 ms over it whatever the combat speed.
+TEST_F(CombatTurnFlow, ADefenceMissilesWarningHoldsTheBattleFor3400MsAtAnySpeed) {
+    ui_side = true;
+    start_battle();
+    ASSERT_TRUE(run_until([&] { return screen()->acting && screen()->acting->owner_id == game->ui_player_id &&
+                                       !has(COMBAT_FLAG_ANIMATING); }, 4000));
+    GameObject *mine = screen()->acting;
+    object_add_ref(mine);
+    for (int speed : {50, 200}) {
+        game->combat_speed = speed;
+        Shot *missile = shot_create(SHOT_TEMPLATE_MISSILE);
+        ASSERT_NE(missile, nullptr);
+        object_add_ref(missile);
+        object_set_owner_id(missile, side_b->id);
+        shot_set_target(missile, mine);
+        shot_arm_defense(missile, "missile", "missiles", 10);
+        // The map hands its turn to the missile.
+        ObjectMap *m = map();
+        GameObject *before = m->current;
+        if (before) before->flags &= ~OBJ_ACTOR;
+        missile->flags |= OBJ_ACTOR;
+        m->current = missile;
+        combat_set_acting(nullptr);
+        frame();
+        EXPECT_EQ(screen()->acting, missile);
+        EXPECT_NE(game_find_control(game, COMBAT_ID_MISSILE_WARNING), nullptr) << "speed " << speed;
+        EXPECT_TRUE(has(COMBAT_FLAG_PACING));
+        EXPECT_EQ(screen()->pacing_ms, 3400 - 20) << "speed " << speed << ": the hand-over's frame counted";
+
+        // Back to the ship's turn.
+        missile->flags &= ~OBJ_ACTOR;
+        m->current = before;
+        if (before) before->flags |= OBJ_ACTOR;
+        combat_close_object_panels();
+        combat_set_acting(mine);
+        shot_set_target(missile, nullptr);
+        object_release(missile);
+    }
+    object_release(mine);
+}
+
 }  // namespace

@@ -2,12 +2,17 @@
 // scroll by the edges and the arrow keys while the player's ship waits, and the minimap's jump.
 #include "combat_test_support.h"
 
+#include <vector>
+
 #include "effects/starfield.h"
 #include "platform/geometry.h"
 #include "platform/graphics.h"
 #include "ui/control_minimap.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
+#include "systems/system.h"
+#include "world/factory.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -160,6 +165,71 @@ TEST_F(CombatView, TheTurnPreviewDrawsTheMoveArcTowardsThePointer) {
     combat_set_command_mode(COMMAND_NONE);
     frame();
     EXPECT_FALSE(line_lit()) << "no preview without a command";
+}
+
+// A jump drive's order shows the ship, half-transparent, where the jump would put it: centred on
+// the pointer within the drive's range, and nothing beyond it.
+TEST_F(CombatView, AJumpDrivesOrderShowsTheShipWhereItWouldStand) {
+    start_battle();
+    ASSERT_TRUE(run_until_players_turn());
+    frames(60);
+    Ship *ship = static_cast<Ship *>(screen()->acting);
+    factory_acquire_group(OBJECT_SHIP, ship->subtype, FACTORY_GROUP_FRAMES);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    ASSERT_TRUE(ship->frames && ship->frame >= 0 && ship->frames[ship->frame]) << "the hull's pictures";
+    int32_t crit = -1;
+    for (int32_t i = 0; i < ship->crit_count && crit < 0; ++i)
+        if (ship->crits[i].mount_type == MOUNT_SYSTEM) crit = i;
+    ASSERT_GE(crit, 0);
+    ASSERT_EQ(ship_set_crit_system(ship, crit, nullptr), RES_OK);
+    System *drive = system_create(SYSTEM_TYPE_JUMP_DRIVE);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_EQ(ship_set_crit_system(ship, crit, drive), RES_OK);
+    ASSERT_TRUE(drive->flags & SYSTEM_FLAG_POINT_TARGET);
+    ObjectMap *m = map();
+    // A free spot beside the ship within reach, on the screen.
+    const int cx = ship->x + ship->w / 2 - m->view_x, cy = ship->y + ship->h / 2 - m->view_y;
+    int px = -1, py = cy;
+    for (int d = ship->w + 4; d <= drive->range && px < 0; d += 8)
+        for (int x : {cx + d, cx - d})
+            if (px < 0 && x - ship->w / 2 > 0 && x + ship->w / 2 < ui_screen_width() &&
+                !game_control_at_point(game, x, cy) &&
+                system_jump_check(drive, ship, x + m->view_x, cy + m->view_y) == RES_OK)
+                px = x;
+    ASSERT_GE(px, 0) << "no free spot within " << drive->range;
+    // The pixels of the ship's rectangle centred on the pointer, left of and above the pointer
+    // (where the cursor's picture is not).
+    auto box = [&](int x, int y) {
+        std::vector<int> out;
+        for (int yy = y - ship->h / 2; yy < y - 1; ++yy)
+            for (int xx = x - ship->w / 2; xx < x - 1; ++xx) {
+                const auto c = driver.pixel(xx, yy);
+                out.push_back(c.r + c.g + c.b);
+            }
+        return out;
+    };
+    ui_test::mouse_at(px, py);
+    frame();
+    const std::vector<int> bare = box(px, py);
+    screen()->selected_crit = crit;
+    combat_set_command_mode(COMMAND_SYSTEM);
+    frame();
+    EXPECT_NE(box(px, py), bare) << "the ship's ghost stands at (" << px << ", " << py << ")";
+    driver.save_screen("combat_jump_preview.png");
+
+    // Beyond the drive's range nothing is drawn.
+    const int far_x = cx + drive->range + ship->w;
+    if (far_x + ship->w / 2 < ui_screen_width()) {
+        combat_set_command_mode(COMMAND_NONE);
+        ui_test::mouse_at(far_x, py);
+        frame();
+        const std::vector<int> far_bare = box(far_x, py);
+        combat_set_command_mode(COMMAND_SYSTEM);
+        frame();
+        EXPECT_EQ(box(far_x, py), far_bare) << "out of range: no ghost";
+    }
+    combat_set_command_mode(COMMAND_NONE);
+    screen()->selected_crit = -1;
 }
 
 TEST_F(CombatView, SpaceReselectsTheWaitingShipAndEscapeClosesTheSidePanel) {

@@ -2,6 +2,7 @@
 // is the actor: what the panel offers for each situation of the ship, and where its buttons lead.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/stat_rows.h"
 #include "ui/text_block.h"
+#include "ui/text_label.h"
 #include "ui/value_bar.h"
 #include "world/ship.h"
 #include "world/shot.h"
@@ -187,6 +190,22 @@ TEST_F(UnitStatus, TheActingShipOffersItsOrdersAndEachButtonCallsItsOwnSlot) {
         EXPECT_EQ(calls.crit, rows().front()->tag);
         EXPECT_EQ(calls.action, int32_t(actions.size()) - 1);
     }
+    // The weapon's info rows ("Fore" and the like) read whole: each text inside its row.
+    int texts = 0;
+    std::function<void(Control *)> walk = [&](Control *c) {
+        if (!panel_of(c)) return;
+        for (Control *kid : panel_of(c)->children.items) {
+            if (!kid || (kid->flags & CTRL_REMOVED)) continue;
+            if (kid->id == ICON_ROW_TEXT_ID) {
+                ++texts;
+                EXPECT_GE(kid->y, 0) << text_label_of(kid)->text;
+                EXPECT_LE(kid->y + kid->h, c->h) << text_label_of(kid)->text;
+            }
+            walk(kid);
+        }
+    };
+    walk(rows().front());
+    EXPECT_GT(texts, 0);
     driver.save_screen("unit_status_panel.png");   // for review
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "game/officer.h"
 #include "screens/design/design_editor.h"
 #include "screens/design/design_summary_panel.h"
 #include "screens/galaxy/design_handlers.h"
@@ -747,4 +748,33 @@ TEST_F(DesignPanel, EveryHullIsShownFullSizeInItsFrame) {
         EXPECT_EQ(std::vector({frame->w, frame->h, 0, 0}), std::vector({picture->w, picture->h, picture->x, picture->y}))
             << tmpl->name;
     }
+}
+
+// The editor's AP range and Movement are the figures a ship built from the design has: without a
+// commander the low end, with one (no skills yet) and a full crew the high end.
+TEST_F(DesignPanel, TheEditorsFiguresAreTheBuiltShipsFigures) {
+    Ship *design = ship_of(player_get_design_at(ui, 0));
+    ASSERT_NE(design, nullptr);
+    Control *p = top_panel();
+    design_configure_build(p, design->ship_name.c_str(), uint32_t(ui->id), uint32_t(ui->id >> 32), DESIGN_OPTS_EDIT);
+    design_configure_open(p, design);
+    frames(50);
+    Control *stats = kid(p, DESIGN_ID_STATS);
+    auto row = [&](int i) { return text_of(kid(ui_stat_rows_row(stats, i), STAT_ROW_VALUE_ID)); };
+    ASSERT_EQ(text_of(kid(ui_stat_rows_row(stats, 3), STAT_ROW_LABEL_ID)), "AP");
+    ASSERT_EQ(text_of(kid(ui_stat_rows_row(stats, 6), STAT_ROW_LABEL_ID)), "Movement");
+
+    Ship *built = ship_of(player_build_ship_from_design(ui, 0));
+    ASSERT_NE(built, nullptr);
+    const int32_t alone = built->max_ap;
+    EXPECT_EQ(row(6), str_format("%i", built->max_mp));
+    Officer *commander = officer_create();
+    officer_retain(commander);
+    ship_set_pilot(built, commander);
+    ship_set_crew(built, built->max_crew);
+    EXPECT_EQ(row(3), str_format("%i-%i", alone, built->max_ap)) << "engine power " << built->systems_ap;
+    EXPECT_EQ(row(6), str_format("%i", built->max_mp));
+    ship_set_pilot(built, nullptr);
+    officer_release(commander);
+    object_destroy(built);
 }

@@ -551,10 +551,15 @@ TEST_F(BattleGroup, ASideListsItsShipsByNameWithItsTotals) {
     EXPECT_EQ(calls.ship_seen, second);
     EXPECT_EQ(battle_group_panel_picked_ship(panel), second);
 
-    // The title closes the panel.
+    // The title closes the panel, its frame flashing out as the other object panels' do.
+    const int w = panel->w;
     click(title);
     tick(2);
     EXPECT_EQ(game_find_control(game, GALAXY_PANEL_ENCOUNTER_INFO), nullptr);
+    int flash = 0;
+    for (const List<Control> *list : {game->controls, game->new_controls})
+        for (Control *c : list->items) flash += c && c->w == w && c->h == 2 && !(c->flags & CTRL_REMOVED);
+    EXPECT_EQ(flash, 2) << "the frame's top and bottom lines";
 }
 
 TEST_F(BattleGroup, TheViewersSideGoesByTheBattlesTextAndAnUnknownSideShowsOnlyTheTitle) {

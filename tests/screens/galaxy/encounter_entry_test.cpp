@@ -96,15 +96,13 @@ protected:
         return dialog();
     }
 
-    // Live and queued top-level controls of the group.
-    int count_group(int tag) {
-        int n = 0;
-        for (const List<Control> *list : {game->controls, game->new_controls})
-            for (Control *c : list->items) {
-                if (!c) break;
-                n += c->tag == tag && !(c->flags & CTRL_REMOVED);
-            }
-        return n;
+    // The selection panel showing the bracket's four corners.
+    static bool bracket_shown() {
+        Control *p = screen()->selection_panel;
+        int corners = 0;
+        for (Control *c : p ? panel_of(p)->children.items : std::vector<Control *>{})
+            corners += c && !(c->flags & CTRL_REMOVED);
+        return p && control_is_shown(p) && corners == 4;
     }
 
     std::string texts_of(Control *panel) {
@@ -129,7 +127,7 @@ TEST_F(EncounterEntry, TheDialogOpensOnceAtTheBattleAndShowingItAgainChangesNoth
     EXPECT_TRUE(has(GALAXY_FLAG_ENCOUNTER_PANEL));
     EXPECT_EQ(screen()->selected, nullptr) << "the selection makes way for the dialog";
     EXPECT_NE(decision(ENCOUNTER_DIALOG_ENGAGE), nullptr) << "the UI player decides";
-    EXPECT_EQ(count_group(GALAXY_GROUP_SELECTION), 1) << "the bracket marks the battle";
+    EXPECT_TRUE(bracket_shown()) << "the bracket marks the battle";
     frames(15);   // grown in place
     ASSERT_GT(first->w, 0);
     int x = 0, y = 0;
@@ -415,7 +413,10 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
     EXPECT_EQ(dialog()->user_data, meeting);
     EXPECT_EQ(playing(SOUND_PICK), 1);
     // The bracket stands round the marker.
-    ASSERT_EQ(count_group(GALAXY_GROUP_SELECTION), 1);
+    ASSERT_TRUE(bracket_shown());
+    const Control *b = screen()->selection_panel;
+    EXPECT_TRUE(b->x < marker->x && b->y < marker->y && b->x + b->w > marker->x + marker->w &&
+                b->y + b->h > marker->y + marker->h) << "round the marker";
 
     // While the dialog shows this battle and nothing is selected the marker does not light.
     starmap_encounter_marker_on_leave(marker);

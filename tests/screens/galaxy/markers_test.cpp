@@ -163,6 +163,38 @@ TEST_F(Markers, ASectorsNameTellsWhatTheUiPlayerKnowsOfIt) {
     driver.save_screen("star_map_markers.png");   // for review
 }
 
+// A name in a dark owner's colour (the deep purple of the default slots) keeps its colour and is
+// drawn with thickened letters in a lighter tone of it; a light colour needs none.
+TEST_F(Markers, ADarkOwnersNameGetsALighterRimAndKeepsItsColour) {
+    Player *ui = game->ui_player;
+    Sector *rival = sector_where([&](Sector *s) {
+        return s->subtype != SECTOR_SOL_TEMPLATE && s->owner_id != 0 && s->owner_id != ui->id;
+    });
+    ASSERT_NE(rival, nullptr);
+    Player *owner = game_find_player(game, rival->owner_id);
+    ASSERT_NE(owner, nullptr);
+    player_learn_object(ui, rival, 1);
+    rival->flags |= OBJ_VISIBLE;
+    for (const Rgb &c : {Rgb{134, 50, 249}, Rgb{40, 177, 217}}) {
+        owner->red = c.r;
+        owner->green = c.g;
+        owner->blue = c.b;
+        galaxy_markers_refresh();
+        const TextLabel *t = text_label_of(name_of(rival->id));
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(colour_of(name_of(rival->id)), c) << "the owner's colour is kept";
+        const bool dark = c.b == 249;
+        EXPECT_EQ((t->flags & TEXT_HALO) != 0, dark) << c.r << "," << c.g << "," << c.b;
+        if (dark) {
+            EXPECT_GT(t->halo_rgb[1], 50) << "the second stroke is lighter than the letters";
+            EXPECT_GE(t->halo_rgb[2], 249);
+            map_set_view(game->galaxy_map, rival->x - 300, rival->y - 300);
+            frame();
+            driver.save_screen("star_map_dark_owner.png");   // for review
+        }
+    }
+}
+
 TEST_F(Markers, AStarbaseShowsItsCrewAndItsProductionDaysRoundedUpOrNoneOnceRushed) {
     Player *ui = game->ui_player;
     Sector *home = sector_where([&](Sector *s) { return s->owner_id == ui->id; });

@@ -65,10 +65,10 @@ TEST_F(GalaxyObjectPanels, SixObjectPanelsStackOnLayersFourToNineTheSeventhIsLog
 TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithTheSelection) {
     Sector *sector = first_sector();
     ASSERT_NE(sector, nullptr);
-    auto bracket = [this]() -> Control * {
-        for (Control *c : game->controls->items)
-            if (c && c->tag == GALAXY_GROUP_SELECTION && !(c->flags & CTRL_REMOVED)) return c;
-        return nullptr;
+    // The bracket stands in the screen's selection panel while it shows.
+    auto bracket = []() -> Control * {
+        Control *p = screen()->selection_panel;
+        return p && !(p->flags & CTRL_REMOVED) && control_is_shown(p) ? p : nullptr;
     };
     // Where the sector's middle stands on the screen, and whether anything covers it yet.
     const ObjectMap *map = galaxy_current_map();
@@ -107,10 +107,21 @@ TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithThe
     EXPECT_EQ(bracket(), b);
     EXPECT_EQ(playing(6), selects + 1);
 
+    // The pointer moving on over another object and off every object leaves the bracket standing.
+    Sector *other = nullptr;
+    for (GameObject *o : game->galaxy_map->objects.items)
+        if (Sector *s = sector_of(o); s && s != sector && !other) other = s;
+    ASSERT_NE(other, nullptr);
+    galaxy_hover_set(other);
+    galaxy_hover_set(nullptr);
+    game_flush_new_controls(game);
+    EXPECT_EQ(bracket(), b) << "the bracket stays with the selection, not with the hover";
+    EXPECT_EQ(list_count(&panel_of(b)->children), 4);
+
     starmap_select_object(nullptr);
     EXPECT_EQ(screen()->selected, nullptr);
     EXPECT_FALSE(galaxy_test::has(GALAXY_FLAG_SELECTED));
-    EXPECT_TRUE(b->flags & CTRL_REMOVED);
+    EXPECT_FALSE(control_is_shown(b)) << "the bracket goes with the selection";
     EXPECT_EQ(bracket(), nullptr);
 }
 

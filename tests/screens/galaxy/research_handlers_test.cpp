@@ -105,4 +105,29 @@ TEST_F(ResearchHandlers, PauseHandsTheTargetOnAndPrioritizeOrResumeTakesIt) {
     EXPECT_EQ(ui->research_target, t[0]);
 }
 
+// The rows stay where they stand while the list is open: a tech queued from its row keeps its
+// place (and every other row its own), so the next click lands on the row it was aimed at.
+TEST_F(ResearchHandlers, RowsKeepTheirPlacesUnderThePointerThroughAResearchAction) {
+    ui->credits = 100000;
+    ASSERT_NE(open_list(), nullptr);
+    auto places = [&] {
+        std::vector<std::pair<int, int>> out;
+        for (Control *r : rows()) {
+            int x = 0, y = 0;
+            control_get_screen_position(r, &x, &y);
+            out.push_back({r->tag, y});
+        }
+        return out;
+    };
+    const auto before = places();
+    ASSERT_GT(before.size(), 4u);
+    const int t = rows().at(3)->tag;
+    Control *panel = open_detail(t);
+    ASSERT_NE(panel, nullptr);
+    click(button(panel, "Research"));
+    frames(30);
+    ASSERT_TRUE(ui->tech_state[t] & TECH_QUEUED);
+    EXPECT_EQ(places(), before);
+}
+
 }  // namespace

@@ -519,10 +519,8 @@ TEST_F(SectorPanel, AStarbaseIconOnTheStarMapBracketsItsSectorAndItsPanelKeepsCl
         if (c->on_click && *static_cast<const uint64_t *>(c->user_data) == base->id) icon = c;
     click(icon);
     frames(30);
-    Control *bracket = nullptr, *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
-    for (Control *c : game->controls->items)
-        if (c && c->tag == GALAXY_GROUP_SELECTION && !(c->flags & CTRL_REMOVED)) bracket = c;
-    ASSERT_TRUE(bracket && site_panel && screen()->selected == base);
+    Control *bracket = screen()->selection_panel, *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
+    ASSERT_TRUE(bracket && control_is_shown(bracket) && site_panel && screen()->selected == base);
     EXPECT_EQ(std::vector({bracket->abs_x, bracket->abs_y, bracket->w, bracket->h}),
               std::vector({home->x - 11, home->y - 11, home->w + 22, home->h + 22}));
     const int sx = home->x - galaxy_current_map()->view_x, sy = home->y - galaxy_current_map()->view_y;

@@ -3,6 +3,7 @@
 // a long list that scrolls; and the galaxy screen's '3' with a pick and an assignment.
 #include "../galaxy/panels_test_support.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
+#include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"
@@ -159,7 +161,19 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
     EXPECT_EQ(image_of(panel_find_child(r, OFFICER_ROW_ID_POST_ICON))->image_type, 79);
     EXPECT_EQ(text(row_of(panel, pooled), OFFICER_ROW_ID_LOCATION), sector_text(home));
     EXPECT_EQ(panel_find_child(row_of(panel, pooled), OFFICER_ROW_ID_POST_ICON), nullptr);
-    EXPECT_NE(panel_find_child(row_of(panel, pooled), OFFICER_ROW_ID_POST_PICTURE), nullptr) << "the starbase picture";
+    // A starbase post shows the starbase's own picture (as the assignment dialogs show it), for its
+    // commander and for its pool.
+    Control *want = object_picture_control(site_template(SITE_STARBASE));
+    ASSERT_TRUE(want && image_of(want)->sprite);
+    const Sprite *starbase_sprite = image_of(want)->sprite;
+    control_destroy(want);
+    for (Officer *o : {commander, pooled}) {
+        const ImageControl *picture = image_of(panel_find_child(row_of(panel, o), OFFICER_ROW_ID_POST_PICTURE));
+        ASSERT_NE(picture, nullptr) << o->name;
+        EXPECT_EQ(picture->sprite, starbase_sprite) << o->name << ": the starbase, not a generic picture";
+        const Control *c = panel_find_child(row_of(panel, o), OFFICER_ROW_ID_POST_PICTURE);
+        EXPECT_LE(std::max(c->w, c->h), 28) << o->name << ": brought down to the row's picture box";
+    }
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_LOCATION), "Unassigned");
     const struct {
         Officer *officer;

@@ -10,6 +10,7 @@
 
 #include "game/encounter_life.h"
 #include "game/officer.h"
+#include "screens/galaxy/sector_panel.h"
 #include "screens/galaxy/ship_commands.h"
 #include "screens/ships/ship_details.h"
 #include "ui/dialog.h"
@@ -450,6 +451,34 @@ TEST_F(CrewTransfer, AStarbaseLostMeanwhileTakesNothingButTheSlotStillHears) {
     EXPECT_EQ(base->crew, 200);
     EXPECT_EQ(slot_calls[SHIP_SLOT_CREW_TRANSFERRED], 1);
     EXPECT_TRUE(control_is_shown(kid(panel, SHIP_PANEL_ID_MENU)));
+}
+
+// Opened from the sector panel of its own sector, the ship's transfer shows in that panel's
+// "Starbase crew" at once, not a day later.
+TEST_F(CrewTransfer, TheSectorPanelBesideShowsTheStarbasesNewCrewAtOnce) {
+    ship->crew = 10;
+    base->crew = 150;
+    command(ship, hire("Ada Vance", 2));
+    galaxy_object_panels_close();
+    Control *sector_panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
+    starmap_object_panel_set_object(sector_panel, home);
+    starmap_show_sector_panel(sector_panel, home, 0x3d);   // the own sector's panel from the map
+    panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
+    starmap_show_ship_panel(panel, ship, ui);
+    game_flush_new_controls(game);
+    frames(40);
+    Control *rows = kid(sector_panel, SECTOR_PANEL_ROWS);
+    ASSERT_EQ(text_of(kid(ui_stat_rows_row(rows, 0), STAT_ROW_LABEL_ID)), "Starbase crew");
+    EXPECT_EQ(text_of(kid(ui_stat_rows_row(rows, 0), STAT_ROW_VALUE_ID)), "150");
+
+    click(menu_button(panel, "Transfer"));
+    frames(15);
+    ASSERT_NE(slider(), nullptr);
+    scroll_track_set_thumb(track(), 0);   // all the ship can hold comes aboard
+    accept();
+    ASSERT_LT(base->crew, 150);
+    EXPECT_EQ(text_of(kid(ui_stat_rows_row(rows, 0), STAT_ROW_VALUE_ID)), std::to_string(base->crew));
+    driver.save_screen("sector_panel_after_transfer.png");   // for review
 }
 
 // ---- The galaxy's handlers ----

@@ -265,6 +265,11 @@ TEST_F(TitleMode, AboutShowsItsPageItsLinksAskFirstAndOkBringsTheTitleBack) {
     Control *more = TitleDriver::find(TITLE_ID_MORE_INFO), *contribute = TitleDriver::find(TITLE_ID_CONTRIBUTE);
     ASSERT_TRUE(title.run_until([&] { return visible(more); }, 200));
     EXPECT_EQ(title_test::texts_of(more), std::string("More Info ") + TITLE_ADDRESS_MORE);
+    for (Control *link : {more, contribute}) {
+        const Control *address = panel_find_child(link, TITLE_ID_LINK_TEXT), *line = panel_find_child(link, TITLE_ID_LINK_LINE);
+        ASSERT_TRUE(address && line);
+        EXPECT_EQ(line->y, address->y + address->h - 1) << "the underline runs under the letters, not through them";
+    }
     title.click(contribute);
     EXPECT_TRUE((more->flags & CTRL_DISABLED) && (contribute->flags & CTRL_DISABLED));
     title.press('n');
