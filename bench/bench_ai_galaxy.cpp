@@ -12,6 +12,7 @@
 
 #include "ai/ai_player.h"
 #include "app/app_hooks.h"
+#include "bench_model.h"
 #include "game/game.h"
 #include "game/headless.h"
 #include "game/names.h"
@@ -30,21 +31,6 @@ namespace {
 constexpr int32_t LATE_GAME_DAYS = 150;
 constexpr int32_t LARGEST_GALAXY = 4;
 
-bool model_ready(Game **out) {
-    store_set_path(ASTROVANE_BINARY_DIR "/store.dat");
-    if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
-    distance_table_build();   // as the start-up's loaders leave it
-    factory_acquire_group_all(FACTORY_GROUP_PARAMS);
-    if (factory_resolve_load_groups() != RES_OK || tech_load() != RES_OK) return false;
-    Game *game = game_get();
-    if (!game) return false;
-    game_clear(game);
-    if (name_lists_load(game) != RES_OK || records_load(game) != RES_OK) return false;
-    app_install_hooks();
-    *out = game;
-    return true;
-}
-
 void AiGalaxyCommandsOfADay(benchmark::State &state) {
     char folder[] = "/tmp/astrovane-bench-XXXXXX";
     if (!mkdtemp(folder)) {
@@ -52,8 +38,8 @@ void AiGalaxyCommandsOfADay(benchmark::State &state) {
         return;
     }
     ::setenv("XDG_DATA_HOME", folder, 1);
-    Game *game = nullptr;
-    if (!model_ready(&game)) {
+    Game *game = bench_model_ready(ASTROVANE_BINARY_DIR "/store.dat");
+    if (!game) {
         state.SkipWithError("the model did not load");
         return;
     }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/app_hooks.h"
+#include "bench_model.h"
 #include "game/game.h"
 #include "game/headless.h"
 #include "game/names.h"
@@ -75,21 +76,6 @@ bool parse_args(int argc, char **argv, Options *out) {
            out->density <= 4;
 }
 
-bool model_ready(const Options &o, Game **out) {
-    store_set_path(o.store.c_str());
-    if (store_open() != RES_OK || system_types_load() != RES_OK || factory_init() != RES_OK) return false;
-    distance_table_build();
-    factory_acquire_group_all(FACTORY_GROUP_PARAMS);
-    if (factory_resolve_load_groups() != RES_OK || tech_load() != RES_OK) return false;
-    Game *game = game_get();
-    if (!game) return false;
-    game_clear(game);
-    if (name_lists_load(game) != RES_OK || records_load(game) != RES_OK) return false;
-    app_install_hooks();
-    *out = game;
-    return true;
-}
-
 // The computer players' galaxy commands, timed by wrapping the hook.
 void (*g_command)(AiPlayer *, Player *) = nullptr;
 double g_command_ms = 0;
@@ -133,8 +119,8 @@ const char *win_text(int32_t kind) {
 // One seed's game; its report as text.
 std::string play(const Options &o, uint32_t seed) {
     std::ostringstream out;
-    Game *game = nullptr;
-    if (!model_ready(o, &game)) return "model did not load\n";
+    Game *game = bench_model_ready(o.store.c_str());
+    if (!game) return "model did not load\n";
     PlayerAiHooks hooks = player_ai_hooks();
     g_command = hooks.galaxy_command;
     hooks.galaxy_command = timed_command;
