@@ -220,6 +220,9 @@ Control *combat_object_panel_open(int32_t id) {
     Control *panel = panel_create(20, 10, 0, 0, 0);
     if (!panel) return nullptr;
     if (ObjectMap *map = combat_map()) map_control_anchor(panel, true, map);
+    // An object panel grows in over its contents: it never shows as an empty frame, as the computer
+    // players' ships, reopened after each of their actions, would otherwise make it flash.
+    panel_set_draw_children_while_resizing(panel, true);
     panel_enable_glow(panel);
     colour_fade_start(panel_glow_colour(panel), 0, 0, 0, 40, 170, 40, 200, 0, 0);
     if (s->panel_top >= COMBAT_OBJECT_PANEL_LIMIT - 1) {

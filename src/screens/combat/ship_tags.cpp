@@ -127,7 +127,38 @@ void follow_armour(Control *panel, Ship *ship) {
     Control *bar = panel_find_child(panel, COMBAT_ID_TAG_BAR);
     const ValueBar *v = value_bar_of(bar);
     if (v && !value_bar_is_running(bar) && v->value != ship->armour) value_bar_animate_to(bar, ship->armour, BAR_RUN_MS);
-    object_control_attach(panel, ship, ship->w - panel->w, ship->h + TAG_BELOW_SHIP, 0);
+}
+
+struct PlacedTag {
+    Control *panel;
+    Ship *ship;
+    int x, y;   // the tag's top-left corner on the map
+};
+
+bool tags_overlap(const PlacedTag &a, const PlacedTag &b) {
+    return a.x < b.x + b.panel->w && b.x < a.x + a.panel->w && a.y < b.y + b.panel->h && b.y < a.y + a.panel->h;
+}
+
+// Each tag hangs under its ship, right-aligned with it; a tag that would cover another one placed
+// higher up goes down below it, so that close ships keep readable names.
+void hang_tags(std::vector<PlacedTag> &tags) {
+    for (PlacedTag &t : tags) {
+        t.x = t.ship->x + t.ship->w - t.panel->w;
+        t.y = t.ship->y + t.ship->h + TAG_BELOW_SHIP;
+    }
+    std::stable_sort(tags.begin(), tags.end(), [](const PlacedTag &a, const PlacedTag &b) { return a.y < b.y; });
+    for (size_t i = 0; i < tags.size(); ++i) {
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (size_t j = 0; j < i; ++j)
+                if (tags_overlap(tags[i], tags[j])) {
+                    tags[i].y = tags[j].y + tags[j].panel->h + 1;
+                    moved = true;
+                }
+        }
+        PlacedTag &t = tags[i];
+        object_control_attach(t.panel, t.ship, t.x - t.ship->x, t.y - t.ship->y, 0);
+    }
 }
 
 // A dead ship's tag runs its bar down; a dead or departed ship's tag fades away.
@@ -164,6 +195,7 @@ void combat_update_ship_tags() {
     if ((s->flags.load(std::memory_order_acquire) & COMBAT_FLAG_LOAD_PENDING) || !map || !table) return;
     Game *game = game_get();
 
+    std::vector<PlacedTag> shown;
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         Ship *ship = ship_of(obj);
@@ -171,12 +203,15 @@ void combat_update_ship_tags() {
         Control *panel = hash_table_find(table, &ship->id);
         if (panel) {
             follow_armour(panel, ship);
+            shown.push_back({panel, ship, 0, 0});
             continue;
         }
         if (!(panel = create_tag(ship, map))) continue;
         if (hash_table_insert(table, control_addref(panel)) < 0) control_release(panel);
         game_add_control(game, panel->x, panel->y, 0, 0, panel);
+        shown.push_back({panel, ship, 0, 0});
     }
+    hang_tags(shown);
 
     if (!game->controls) return;
     std::vector<Control *> live(game->controls->items.begin(), game->controls->items.end());

@@ -172,10 +172,12 @@ void add_caption_block(Control *map, BattleMapState *state, BattleMapGroup &g, i
         block_w = std::max(block_w, c->w);
     }
     const Rect box = rect_of(g.box);
+    // The box takes the block in with its margin: a block whose framed box would pass the map's
+    // edge goes to the other side of the ships, or up until its box ends inside the map.
     int x = std::max(box.x + box.w + BLOCK_GAP, 4);
-    if (x + block_w > BATTLE_MAP_WIDTH - 1) x = box.x - block_w - 2;
+    if (x + block_w + BOX_MARGIN > BATTLE_MAP_WIDTH - 1) x = box.x - block_w - 2;
     int y = std::max(box.y + box.h / 2 - block_h / 2, 4);
-    if (y + block_h >= map_h) y = box.y - block_h - 2;
+    if (y + block_h + BOX_MARGIN >= map_h) y = std::max(map_h - block_h - BOX_MARGIN - 1, BOX_MARGIN + 1);
     Rect block{x, y, block_w, block_h};
     for (Control *c : lines) {
         if (!c) continue;

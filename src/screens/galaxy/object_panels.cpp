@@ -29,6 +29,7 @@ constexpr int SOUND_SELECT = 6;
 
 constexpr int PANEL_GROW_MS = 200;
 constexpr int BESIDE_BOX = 40;          // the box a panel opened next to a row keeps clear of
+constexpr int NEWS_GAP = 4;             // between a placed panel and the news box
 
 // The bracket: 11 pixels of room on every side of the object, the corners 8 pixels inside the
 // container's corners, a jump of 6 pixels outward every 600 ms that slides back in 400 ms.
@@ -114,6 +115,32 @@ const GameObject *on_map_in_view(const GameObject *object) {
         if (!holder || holder->map != map) holder = ship->sector_id ? game_find_object(g, ship->sector_id) : nullptr;
     }
     return holder && holder->map == map ? holder : nullptr;
+}
+
+// A panel's size once its grow-in has ended.
+void final_size(Control *c, int *w, int *h) {
+    const Panel *p = panel_of(c);
+    const bool growing = p && panel_is_resizing(c);
+    *w = growing ? p->target_w : c->w;
+    *h = growing ? p->target_h : c->h;
+}
+
+// A panel placed over the news box in the bottom-left corner moves up above it, or, when there is
+// no room above, to its right; it stays beside its object, which it never covered sideways.
+void keep_clear_of_news(Control *panel) {
+    Control *news = screen()->side_panels[GALAXY_LIST_NEWS];
+    if (!news || news == panel || !control_is_shown(news)) return;
+    int nw = 0, nh = 0, w = 0, h = 0;
+    final_size(news, &nw, &nh);
+    final_size(panel, &w, &h);
+    const int news_bottom = news->y + news->h, news_top = news_bottom - nh, news_right = news->x + nw;
+    int x = panel->x, y = panel->y;
+    if (x >= news_right + NEWS_GAP || x + w + NEWS_GAP <= news->x || y + h + NEWS_GAP <= news_top || y >= news_bottom)
+        return;
+    const GalaxyRect &area = screen()->panel_area;
+    if (news_top - NEWS_GAP - h >= area.y1) y = news_top - NEWS_GAP - h;
+    else if (news_right + NEWS_GAP + w - 1 <= area.x2) x = news_right + NEWS_GAP;
+    control_set_position(panel, x, y);
 }
 
 // The object's rectangle on the screen: its map's view origin taken off.
@@ -398,6 +425,7 @@ void starmap_place_panel_beside(Control *panel, const GameObject *object, int32_
         panel_add_item(panel, PLACE_BESIDE, x - margin, y - margin, shown->w + 2 * margin, shown->h + 2 * margin);
     }
     (void)panel_auto_position(panel);   // the item list is on: a place is always found
+    keep_clear_of_news(panel);
 }
 
 void starmap_fleet_on_pick_ship(Control *row) { open_ship_panel_beside(row); }

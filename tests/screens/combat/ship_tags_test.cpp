@@ -154,4 +154,30 @@ TEST_F(ShipTags, ATagGoesWithItsShipButNotWhileTheShipFlashes) {
     control_release(gone_tag);
 }
 
+TEST_F(ShipTags, TagsOfShipsSideBySideDoNotCoverEachOther) {
+    start_battle(2);
+    frames(2);
+    std::vector<Ship *> field = ships();
+    ASSERT_GE(field.size(), 3u);
+    // Three ships almost on top of each other: each tag stays readable.
+    for (size_t i = 1; i < 3; ++i) {
+        field[i]->x = field[0]->x + int32_t(i) * 6;
+        field[i]->y = field[0]->y + int32_t(i) * 3;
+    }
+    frames(2);
+    map_set_view(map(), std::max(field[0]->x - 300, 0), std::max(field[0]->y - 300, 0));
+    frame();
+    driver.save_screen("overlaps/ship_tags_side_by_side.png");   // for review
+    for (size_t i = 0; i < 3; ++i)
+        for (size_t j = i + 1; j < 3; ++j) {
+            const Control *a = tag_of(field[i]->id), *b = tag_of(field[j]->id);
+            ASSERT_TRUE(a && b);
+            EXPECT_FALSE(a->x < b->x + b->w && b->x < a->x + a->w && a->y < b->y + b->h && b->y < a->y + a->h)
+                << object_get_name(field[i]) << " and " << object_get_name(field[j]);
+        }
+    // A tag still hangs under its own ship.
+    const Control *first = tag_of(field[0]->id);
+    EXPECT_EQ(first->y, field[0]->y + field[0]->h + 4);
+}
+
 }  // namespace

@@ -477,6 +477,28 @@ TEST_F(BattleMap, EachSideHasATintedBoxWithItsCaptionBlock) {
     }
 }
 
+TEST_F(BattleMap, ASideNearTheBottomEdgeKeepsItsWholeCardInsideTheMap) {
+    Encounter *enc = stage_home_meeting(2, 2);
+    ASSERT_NE(enc, nullptr);
+    const int32_t map_h = battle_map_height(enc);
+    for (int32_t fy = enc->field_h - 400; fy <= enc->field_h; fy += 8) {
+        for (int i = 0; i < 2; ++i) {
+            encounter_placement_get_or_create(enc, theirs[i]->id, true)->x = enc->field_w / 3;
+            encounter_placement_get_or_create(enc, theirs[i]->id, true)->y = fy;
+        }
+        build(enc);
+        const Control *box = box_of(map, rival);
+        ASSERT_NE(box, nullptr);
+        // The card: the caption, the name and the totals, framed whole by the box.
+        for (Control *c : children(map, [](Control *c) { return c->type == CONTROL_TEXT || c->type == CONTROL_PANEL; })) {
+            if (c == box || c->x < box->x || c->x >= box->x + box->w || c->y < box->y || c->y >= box->y + box->h) continue;
+            if (c->type == CONTROL_PANEL && stat_rows(c).empty()) continue;
+            EXPECT_LE(c->y + c->h + 6, box->y + box->h) << "at " << fy << ": " << text_of(c);
+        }
+        EXPECT_LE(box->y + box->h, map_h);
+    }
+}
+
 TEST_F(BattleMap, TheStarbaseSitsInTheBottomRightCorner) {
     Encounter *enc = stage_home_assault();
     ASSERT_NE(enc, nullptr);
