@@ -416,6 +416,29 @@ TEST_F(PlayerTurn, OldFleetSnapshotsAreForgotten) {
     EXPECT_EQ(list_count(&me->known), 0);
 }
 
+// What a player saw of a ship is kept while the ship is in the game and forgotten at the end of the
+// turn once it is gone (destroyed, scrapped, deployed): such snapshots grew a long game's save
+// tenfold and were counted as enemy strength for ever.
+TEST_F(PlayerTurn, SnapshotsOfShipsThatAreGoneAreForgotten) {
+    Player *me = add_player(10, "Vega");
+    Player *them = add_player(11, "Rigel");
+    Ship *alive = new_ship(), *dead = new_ship(), *gone = new_ship();
+    for (Ship *s : {alive, dead, gone}) {
+        object_assign_id(s);
+        s->owner_id = them->id;
+        if (s != gone) player_add_object(them, s);
+        player_learn_object(me, s, 0);
+        ASSERT_NE(player_known_object_by_id(me, s->id), nullptr);
+    }
+    dead->flags |= OBJ_DEAD;
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, alive->id), nullptr);
+    EXPECT_EQ(player_known_object_by_id(me, dead->id), nullptr);
+    EXPECT_EQ(player_known_object_by_id(me, gone->id), nullptr);
+    EXPECT_EQ(list_count(&me->known), 1);
+    object_destroy(gone);
+}
+
 // ---- Escape pods ----
 
 using PlayerPods = PlayerWorld;
