@@ -8,7 +8,11 @@
 //    shortcut that applies it outright because some ship lost the task it held before the search.
 //    Otherwise every assignable ship gets back the task it held. Locked ships end with none.
 //  - The ships of a selected strike that already has what it needs are held on it and not drawn
-//    again: the daily search would otherwise scatter a gathered group before it strikes.
+//    again: the daily search would otherwise scatter a gathered group before it strikes. While a
+//    colony starbase waits for crew that no ship brings, the group's piloted ships are drawn as
+//    any other: only a piloted ship carries crew.
+//  - The ship of a selected crew delivery to a colony starbase is held on it the same way until the
+//    crew is aboard: a delivery is a trip to a manned starbase and on, which a daily change undoes.
 #include "ai/ai_assign.h"
 
 #include <algorithm>
@@ -96,6 +100,18 @@ bool ready_strike(const AgentTask *t) {
     return (t->flags & TASK_PICKED) && t->needed >= 1 && t->assigned >= t->needed;
 }
 
+// A selected crew delivery to a colony starbase (a sector, not a ship, is its target).
+bool colony_crew(const AgentTask *t) {
+    if (!t || t->type != uint32_t(TASK_TRANSFER_CREW) || !(t->flags & TASK_PICKED)) return false;
+    const GameObject *target = game_find_object(game_get(), t->target_id);
+    return target && target->kind == OBJECT_SECTOR;
+}
+
+bool held_task(const AgentTask *t, bool crew_waiting, const Ship *ship) {
+    if (colony_crew(t)) return t->needed >= 1 && t->assigned >= t->needed;
+    return ready_strike(t) && !(crew_waiting && ship && ship->pilot_id != 0);
+}
+
 int64_t penalty(const AiPlayer *ai, int64_t moved) {
     const int64_t p = int64_t(ai->reassign_penalty) * moved * moved;
     return p > 0 ? p : 0;
@@ -128,12 +144,15 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // 3. Tables, previous tasks, locks.
     if (int32_t(ai->best_assignment.size()) != count) ai->best_assignment.assign(size_t(count), 0);
     if (int32_t(ai->ship_indices.size()) != count) ai->ship_indices.assign(size_t(count), 0);
+    bool crew_waiting = false;   // a colony starbase waits for crew that no ship brings
+    each_task(ai, [&](AgentTask *t) { crew_waiting = crew_waiting || (colony_crew(t) && agent_task_assignee_count(t) == 0); });
     std::vector<int32_t> assignable, held;
     for (int32_t i = 0; i < count; ++i) {
         ai_ship_set_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
         update_lock(ships[size_t(i)]);
         if (ship_locked(ships[size_t(i)])) continue;
-        if (ready_strike(ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK)))) held.push_back(i);
+        const AgentTask *before = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+        if (held_task(before, crew_waiting, ship_of(ships[size_t(i)]))) held.push_back(i);
         else assignable.push_back(i);
     }
     const int32_t n = int32_t(assignable.size());
