@@ -166,4 +166,30 @@ TEST_F(ShipSearch, AReadyStrikeGroupIsNotDrawnApartBySearchAfterSearch) {
     }
 }
 
+// Only a piloted ship carries crew: while a colony starbase waits for crew that no ship brings, a
+// ready strike's piloted ship is drawn to the delivery, and the delivery keeps it turn after turn.
+TEST_F(ShipSearch, AWaitingColonyDrawsAPilotedShipFromAReadyStrikeAndKeepsIt) {
+    Sector *target = sector_centred(aitest::RIVAL, 900, 400);
+    add_site(target, 0, aitest::RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *strike = task(TASK_ATTACK_SECTOR, target->id);
+    AgentTask *crew = task(TASK_TRANSFER_CREW, own_base(600, 300, 0)->id);
+    Ship *piloted = scout(), *other = scout();
+    piloted->pilot_id = 77;
+    for (Ship *s : {piloted, other}) {
+        s->online_load_a = 5000;   // either alone is enough
+        ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, strike->id);
+    }
+    for (AgentTask *t : {strike, crew}) {
+        agent_task_evaluate(t, ai, me, 0);
+        t->flags |= TASK_PICKED;
+        select(t);
+    }
+    for (int32_t turn = 0; turn < 5; ++turn) {
+        ai_assign_ships(ai, me);
+        EXPECT_EQ(galaxy_task(piloted), crew->id) << "turn " << turn;
+        EXPECT_EQ(galaxy_task(other), strike->id) << "turn " << turn;
+    }
+}
+
 }  // namespace
