@@ -7,6 +7,12 @@
 //  - The best assignment is applied only when its total is above the starting total; there is no
 //    shortcut that applies it outright because some ship lost the task it held before the search.
 //    Otherwise every assignable ship gets back the task it held. Locked ships end with none.
+//  - The ships of a selected strike that already has what it needs are held on it and not drawn
+//    again: the daily search would otherwise scatter a gathered group before it strikes. While a
+//    colony starbase waits for crew that no ship brings, the group's piloted ships are drawn as
+//    any other: only a piloted ship carries crew.
+//  - The ship of a selected crew delivery to a colony starbase is held on it the same way until the
+//    crew is aboard: a delivery is a trip to a manned starbase and on, which a daily change undoes.
 #include "ai/ai_assign.h"
 
 #include <algorithm>
@@ -87,6 +93,25 @@ void remove_open(std::vector<AgentTask *> *open, AgentTask *t) {
     if (it != open->end()) open->erase(it);
 }
 
+// A selected strike whose group already brings what it needs: its ships stay with it through the
+// search, so the group that gathered is the group that strikes.
+bool ready_strike(const AgentTask *t) {
+    if (!t || (t->type != uint32_t(TASK_ATTACK_SECTOR) && t->type != uint32_t(TASK_ATTACK_FLEET))) return false;
+    return (t->flags & TASK_PICKED) && t->needed >= 1 && t->assigned >= t->needed;
+}
+
+// A selected crew delivery to a colony starbase (a sector, not a ship, is its target).
+bool colony_crew(const AgentTask *t) {
+    if (!t || t->type != uint32_t(TASK_TRANSFER_CREW) || !(t->flags & TASK_PICKED)) return false;
+    const GameObject *target = game_find_object(game_get(), t->target_id);
+    return target && target->kind == OBJECT_SECTOR;
+}
+
+bool held_task(const AgentTask *t, bool crew_waiting, const Ship *ship) {
+    if (colony_crew(t)) return t->needed >= 1 && t->assigned >= t->needed;
+    return ready_strike(t) && !(crew_waiting && ship && ship->pilot_id != 0);
+}
+
 int64_t penalty(const AiPlayer *ai, int64_t moved) {
     const int64_t p = int64_t(ai->reassign_penalty) * moved * moved;
     return p > 0 ? p : 0;
@@ -119,11 +144,16 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // 3. Tables, previous tasks, locks.
     if (int32_t(ai->best_assignment.size()) != count) ai->best_assignment.assign(size_t(count), 0);
     if (int32_t(ai->ship_indices.size()) != count) ai->ship_indices.assign(size_t(count), 0);
-    std::vector<int32_t> assignable;
+    bool crew_waiting = false;   // a colony starbase waits for crew that no ship brings
+    each_task(ai, [&](AgentTask *t) { crew_waiting = crew_waiting || (colony_crew(t) && agent_task_assignee_count(t) == 0); });
+    std::vector<int32_t> assignable, held;
     for (int32_t i = 0; i < count; ++i) {
         ai_ship_set_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
         update_lock(ships[size_t(i)]);
-        if (!ship_locked(ships[size_t(i)])) assignable.push_back(i);
+        if (ship_locked(ships[size_t(i)])) continue;
+        const AgentTask *before = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+        if (held_task(before, crew_waiting, ship_of(ships[size_t(i)]))) held.push_back(i);
+        else assignable.push_back(i);
     }
     const int32_t n = int32_t(assignable.size());
     log_write(LOG_AGENT, LOG_DEBUG3, "\"%s\" galaxy start utility %i, assign ship count %i", player->name.c_str(),
@@ -146,6 +176,15 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         for (AgentTask *t : selected)
             if (t) open.push_back(t);
         int32_t open_count = int32_t(open.size());
+        for (int32_t i : held) {
+            AgentTask *task = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+            agent_task_add_assignee(task, ships[size_t(i)]);
+            agent_task_evaluate(task, ai, player, 1);
+            if (task->assigned >= task->needed && std::find(open.begin(), open.end(), task) != open.end()) {
+                remove_open(&open, task);
+                --open_count;
+            }
+        }
         for (int32_t i : assignable) ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
         int32_t left = n;
         for (int32_t k = 0; k < n; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];

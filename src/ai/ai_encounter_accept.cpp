@@ -1,4 +1,5 @@
-// Encounter acceptance: own ship value against the mean known strength of every other owner.
+// Encounter acceptance: own ship value against the mean known strength of every other owner, put
+// in the measure of the own value.
 #include "ai/ai_encounter_accept.h"
 
 #include <new>
@@ -86,7 +87,7 @@ int32_t ai_accept_encounter(AiPlayer *ai, Player *player, Encounter *encounter) 
             ++owners;
         }
     }
-    const int64_t enemy = owners > 0 ? sum / owners : 0;
+    const int64_t enemy = ai_strength_as_value(ai, owners > 0 ? sum / owners : 0);
 
     if (own_sector(encounter, player) || sought(ai, player, encounter)) return 1;
     return int64_t(ai->courage) * own / 100 >= enemy ? 1 : 0;

@@ -230,6 +230,11 @@ void ai_player_draw_personality(AiPlayer *ai) {
     ai->personality = std::max(1, random_range(ai->personality_min, ai->personality_max));
 }
 
+int64_t ai_strength_as_value(const AiPlayer *ai, int64_t strength) {
+    if (!ai || ai->own_strength <= 0 || ai->own_value <= 0) return strength;
+    return strength * ai->own_value / ai->own_strength;
+}
+
 // ---- Save record ----
 
 Result ai_player_save(const AiPlayer *ai, Buffer *buf) {

@@ -127,6 +127,10 @@ void      ai_player_stop(AiPlayer *ai);
 void      ai_player_free(AiPlayer *ai);            // null ignored
 // Draws the personality value once, at the first galaxy command.
 void      ai_player_draw_personality(AiPlayer *ai);
+// An enemy's estimated strength in the measure the player's own ships are weighed by
+// (player_object_value): the strength times the player's own value over its own strength, as of
+// its last galaxy command; unchanged while the player has no strength to compare with.
+int64_t   ai_strength_as_value(const AiPlayer *ai, int64_t strength);
 
 Result    ai_player_save(const AiPlayer *ai, Buffer *buf);
 // One record into a new AiPlayer stored through out (freed when out is null); nothing on failure.

@@ -123,8 +123,11 @@ void build_site_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utili
     *needed = 1;
 }
 
-int32_t build_site_blocked(AgentTask *task, AiPlayer *ai, Player *) {
+// A facility is laid down only once researched, as a player's chooser offers it: until then the
+// task waits and the production loop goes on to the next.
+int32_t build_site_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
     const int32_t k = int32_t(task->subtype);
+    if (k < SECTOR_SITE_KINDS && player && !player_has_item_kind(player, k)) return 1;
     for (int32_t i = 0; i < own_sector_total(ai); ++i) {
         const Sector *s = own_sector_at(ai, i);
         if (!s) continue;
@@ -143,7 +146,7 @@ void build_site_act(AgentTask *task, AiPlayer *ai, Player *player) {
     int32_t best_score = 0;
     for (int32_t i = 0; i < own_sector_total(ai); ++i) {
         Sector *s = own_sector_at(ai, i);
-        if (!s || !sector_can_build(s, k)) continue;
+        if (!s || !sector_can_build(s, k) || !player_has_item_kind(player, k)) continue;
         Site *base = idle_site(s, SITE_STARBASE);
         if (!base || base->crew < 100) continue;
         int32_t cost = 0, minutes = 0;

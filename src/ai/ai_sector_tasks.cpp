@@ -286,6 +286,7 @@ void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *uti
         enemy_strength_at(task, sector, player, &strength, &earliest);
     }
     if (strength < 1) {
+        data_of(task)->strength = 0;   // quiet: "defend bases" holds no ship for it
         *utility = ai_clamp32(u);
         *assigned = count;
         *needed = count + 1;
@@ -302,7 +303,8 @@ void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *uti
     if (r > 0) u += r;
     if (earliest >= 1 && earliest <= 7) u *= 2;
     *utility = ai_clamp32(u);
-    *needed = ai_clamp32(std::max<int64_t>(strength * 4 / 3, 0));
+    *needed = ai_clamp32(std::max<int64_t>(ai_strength_as_value(ai, strength * 4 / 3), 0));
+    data_of(task)->strength = *needed;
     int64_t value = 0, bonus = 0;
     each_assignee(task, [&](GameObject *ship) {
         value += player_object_value(ship);

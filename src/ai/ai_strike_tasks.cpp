@@ -8,6 +8,7 @@
 #include "ai/ai_sector_tasks.h"
 #include "game/game.h"
 #include "game/player.h"
+#include "game/tech.h"
 #include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/str.h"
@@ -202,10 +203,11 @@ void colonize_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *u
         for (uint64_t id : known->known_object_ids) {
             const GameObject *ship = player_get_known_object(player, OBJECT_SHIP, id);
             if (!ship || ship->owner_id == player->id) continue;
-            const int32_t s = ship_estimated_strength(ship);
-            need += s;
-            enemy += s;
+            enemy += ship_estimated_strength(ship);
         }
+        // The escort is weighed by player_object_value: the enemy is put in the same measure.
+        enemy = ai_strength_as_value(ai, enemy);
+        need += enemy;
     }
     int64_t a = assignee_value_sum(task, false);
     bool constructor = false;
@@ -308,6 +310,7 @@ void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_
         for (uint64_t id : fleet->known_ship_ids)
             if (const GameObject *ship = player_get_known_object(player, OBJECT_SHIP, id))
                 need += ship_estimated_strength(ship);
+        need = ai_strength_as_value(ai, need);
         // A fleet that stands still is easy to catch.
         if (!(fleet->flags & OBJ_TRAVELLING)) u *= 4;
     }
@@ -404,6 +407,37 @@ Holder holder_of(const GameObject *known, const Player *player) {
     return Holder::OTHER;
 }
 
+// A starbase of another player is taken, not only destroyed, when a boarding ship is in the group:
+// a player that can fit boarding equipment brings one.
+bool wants_boarding(AgentTask *task, Player *player) {
+    return holder_of(sector_task_known(task, player), player) == Holder::OTHER &&
+           player_best_system(player, SYSTEM_TYPE_HACKING);
+}
+
+bool brings_boarding(const AgentTask *task, bool in_sector, uint64_t sector_id) {
+    bool found = false;
+    each_assignee(task, [&](GameObject *obj) {
+        const Ship *ship = ship_of(obj);
+        if (!ship || is_dead(obj) || (in_sector && ship->sector_id != sector_id)) return;
+        found = found || (ship->ship_flags & SHIP_FLAG_BOARDING);
+    });
+    return found;
+}
+
+// The technology that grants the boarding equipment, when it can be queued now; -1 otherwise.
+int32_t boarding_tech(const Player *player) {
+    for (int32_t n = 0; n < PLAYER_TECH_COUNT; ++n) {
+        const TechInfo *tech = tech_get(n);
+        if (!tech) continue;
+        for (const TechEffect &e : tech->effects) {
+            if (e.kind != TECH_EFFECT_SYSTEM || e.value != SYSTEM_TYPE_HACKING) continue;
+            const uint32_t state = player->tech_state[n];
+            if ((state & TECH_AVAILABLE) && !(state & (TECH_DONE | TECH_QUEUED))) return n;
+        }
+    }
+    return -1;
+}
+
 // The strength the sector's own defences put up when no ship is seen there.
 int64_t defence_strength(const Sector *known) {
     const int32_t rem = known->known_defenders - known->known_defenders_lost;
@@ -468,6 +502,10 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
             e += ship_estimated_strength(ship);
         }
         if (!ships_seen) e += defence_strength(known);
+        // Strengths put in the measure the group is weighed by (player_object_value); the
+        // guardian's standing figure is already in it.
+        const int64_t standing = holder == Holder::GUARDIAN ? GUARDIAN_STRENGTH : 0;
+        e = standing + ai_strength_as_value(ai, e - standing);
     }
     int32_t tx = 0, ty = 0;
     const bool has_centre = target_centre(task, &tx, &ty);
@@ -516,6 +554,9 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         u = u * ai->personality / 100;
     }
     if (ai->own_sector_count == 0) u /= 10;
+    // Without its boarding ship a group that could take the starbase is only half what it needs.
+    if (a >= required && required > 0 && wants_boarding(task, player) && !brings_boarding(task, false, 0))
+        a = required / 2;
     // A group that was already enough last turn is worth keeping together.
     if (task->assigned >= task->needed) {
         each_assignee(task, [&](GameObject *obj) {
@@ -588,7 +629,10 @@ void attack_sector_update(AgentTask *task, AiPlayer *ai, Player *player) {
         });
         task->linked[0] = present ? 0 : ai_design_task_with_flag(ai, player, flag);
     }
-    sector_task_link_research(task, ai, ai_preferred_tech(ai, player));
+    // Another player's starbase is worth taking whole: the boarding equipment is researched first.
+    const bool other = holder_of(sector_task_known(task, player), player) == Holder::OTHER;
+    const int32_t boarding = other && !player_best_system(player, SYSTEM_TYPE_HACKING) ? boarding_tech(player) : -1;
+    sector_task_link_research(task, ai, boarding >= 0 ? boarding : ai_preferred_tech(ai, player));
     const int64_t combat_officers = int64_t(ai->officer_stats[0]) + ai->officer_stats[1];
     if (task->linked[2] == 0 && combat_officers < int64_t(ai->combat_pilot_pct) * ai->ship_count / 100 + 1)
         task->linked[2] = ai_mapped_pilot_task(ai, PILOT_CLASS_COMBAT);
@@ -652,6 +696,7 @@ void attack_sector_act(AgentTask *task, AiPlayer *, Player *player) {
         if (!is_dead(obj) && sector_id_of(obj) == d && ai_ship_has_power(obj)) on_site += player_object_value(obj);
     });
     if (on_site < required) return;
+    if (wants_boarding(task, player) && !brings_boarding(task, true, d)) return;   // it is on its way
     const GameObject *sector = data_of(task)->target;
     const uint32_t order = sector && sector->owner_id == 0 ? SHIP_FLAG_ORDER_B : SHIP_FLAG_ORDER_A;
     each_assignee(task, [&](GameObject *obj) {
@@ -664,12 +709,23 @@ void attack_sector_act(AgentTask *task, AiPlayer *, Player *player) {
 
 void defend_bases_link(AgentTask *task) { task->flags |= TASK_FORCED; }
 
-void defend_bases_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned,
+// The guards wanted: one ship for each defence task that faces an enemy and lacks what it needs. A
+// quiet sector holds no ship back from the strikes.
+int32_t short_defences(const AiPlayer *ai) {
+    int32_t n = 0;
+    if (!ai->defence) return 0;
+    for (const AgentTask *t : ai->defence->items) {
+        if (!t) break;
+        if (data_of(t)->strength > 0 && t->assigned < t->needed) ++n;
+    }
+    return n;
+}
+
+void defend_bases_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility, int32_t *assigned,
                            int32_t *needed) {
-    const int32_t count = agent_task_assignee_count(task);
     *utility = task->inherited_utility / 4 + 10;
-    *assigned = count;
-    *needed = 7 + count;
+    *assigned = agent_task_assignee_count(task);
+    *needed = short_defences(ai);
 }
 
 int32_t defend_bases_blocked(AgentTask *, AiPlayer *, Player *player) {

@@ -105,7 +105,9 @@ Result order_production_price(const Site *site, int32_t item, uint64_t item_id, 
         player_build_cost(owner, item, site->sector_id, &c, &m);
     } else if (site->subtype == SITE_SHIPYARD) {
         GameObject *design = player_get_design(owner, item_id);
-        if (!design) return RES_OUT_OF_RANGE;
+        // A design on a hull no player may build (the factions' own) is not laid down by an order.
+        const Ship *hull = ship_of(design);
+        if (!hull || !(hull->hull_flags & HULL_FLAG_PLAYER_BUILDABLE)) return RES_OUT_OF_RANGE;
         player_design_build_cost(owner, design, site->sector_id, &c, &m);
     } else if (site->subtype == SITE_TRAINING) {
         const Officer *recruit = site_find_recruit(site, item_id);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_set>
 #include <vector>
 #include "game/alert.h"
 #include "game/game.h"
@@ -16,6 +17,7 @@
 #include "platform/saturate.h"
 #include "systems/system.h"
 #include "world/factory.h"
+#include "world/fleet.h"
 #include "world/object.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -100,6 +102,32 @@ void player_turn_update(Player *player) {
         if (!snap || snap->kind != OBJECT_FLEET) continue;
         const uint64_t seen = snap->seen_date ? snap->seen_date->minutes : 0;
         if (now < seen || now - seen < uint64_t(PLAYER_FLEET_MEMORY_MINUTES)) continue;
+        hash_table_remove(player->known_map, snap);
+        list_set(&player->known, i, nullptr);
+        object_release(snap);
+    }
+    // Snapshots of ships that are gone from the game (destroyed, scrapped, deployed as a starbase):
+    // what a player remembers of them would only grow the save and count as enemy strength for
+    // ever. A ship a remembered fleet still lists stays until the fleet is forgotten.
+    std::unordered_set<uint64_t> kept;   // the players' living ships and the remembered fleets' ships
+    if (game && game->players)
+        for (const Player *owner : game->players->items) {
+            if (!owner) break;
+            for (const GameObject *obj : owner->objects.items)
+                if (obj && obj->kind == OBJECT_SHIP && !(obj->flags & OBJ_DEAD)) kept.insert(obj->id);
+        }
+    for (const GameObject *snap : player->known.items) {
+        const Fleet *fleet = snap ? fleet_of(snap) : nullptr;
+        if (!fleet) continue;
+        for (const GameObject *member : fleet->ships.items)
+            if (member) kept.insert(member->id);
+        kept.insert(fleet->known_ship_ids.begin(), fleet->known_ship_ids.end());
+    }
+    for (int32_t i = 0; game && i < list_count(&player->known); ++i) {
+        GameObject *snap = list_get(&player->known, i);
+        if (!snap || snap->kind != OBJECT_SHIP || kept.count(snap->id)) continue;
+        const GameObject *live = game_find_object(game, snap->id);   // a ship no player holds
+        if (live && !(live->flags & OBJ_DEAD)) continue;
         hash_table_remove(player->known_map, snap);
         list_set(&player->known, i, nullptr);
         object_release(snap);

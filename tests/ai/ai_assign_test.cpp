@@ -139,4 +139,57 @@ TEST_F(ShipSearch, DefendersSpreadOverTheDefenceTasksAndLockedOnesStay) {
     EXPECT_EQ(agent_task_assignee_count(d1) + agent_task_assignee_count(d2), 3);
 }
 
+// A selected strike whose group already brings what it needs keeps every ship of it through the
+// search, even where one ship would do and another task wants one: the group that gathered is the
+// group that strikes.
+TEST_F(ShipSearch, AReadyStrikeGroupIsNotDrawnApartBySearchAfterSearch) {
+    Sector *target = sector_centred(aitest::RIVAL, 900, 400);
+    add_site(target, 0, aitest::RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *strike = task(TASK_ATTACK_SECTOR, target->id);
+    Ship *a = scout(), *b = scout();
+    for (Ship *s : {a, b}) {
+        s->online_load_a = 5000;   // either alone is enough
+        ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, strike->id);
+    }
+    AgentTask *far = explore(600), *near = explore(200);
+    for (AgentTask *t : {strike, far, near}) {
+        agent_task_evaluate(t, ai, me, 0);
+        t->flags |= TASK_PICKED;
+        select(t);
+    }
+    for (int32_t turn = 0; turn < 5; ++turn) {
+        ai_assign_ships(ai, me);
+        EXPECT_EQ(galaxy_task(a), strike->id) << "turn " << turn;
+        EXPECT_EQ(galaxy_task(b), strike->id) << "turn " << turn;
+        EXPECT_EQ(agent_task_assignee_count(strike), 2);
+    }
+}
+
+// Only a piloted ship carries crew: while a colony starbase waits for crew that no ship brings, a
+// ready strike's piloted ship is drawn to the delivery, and the delivery keeps it turn after turn.
+TEST_F(ShipSearch, AWaitingColonyDrawsAPilotedShipFromAReadyStrikeAndKeepsIt) {
+    Sector *target = sector_centred(aitest::RIVAL, 900, 400);
+    add_site(target, 0, aitest::RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *strike = task(TASK_ATTACK_SECTOR, target->id);
+    AgentTask *crew = task(TASK_TRANSFER_CREW, own_base(600, 300, 0)->id);
+    Ship *piloted = scout(), *other = scout();
+    piloted->pilot_id = 77;
+    for (Ship *s : {piloted, other}) {
+        s->online_load_a = 5000;   // either alone is enough
+        ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, strike->id);
+    }
+    for (AgentTask *t : {strike, crew}) {
+        agent_task_evaluate(t, ai, me, 0);
+        t->flags |= TASK_PICKED;
+        select(t);
+    }
+    for (int32_t turn = 0; turn < 5; ++turn) {
+        ai_assign_ships(ai, me);
+        EXPECT_EQ(galaxy_task(piloted), crew->id) << "turn " << turn;
+        EXPECT_EQ(galaxy_task(other), strike->id) << "turn " << turn;
+    }
+}
+
 }  // namespace

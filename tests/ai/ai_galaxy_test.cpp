@@ -115,6 +115,7 @@ TEST_F(GalaxyCommand, AnOrderTheCreditsCannotPayEndsTheDaysProduction) {
         if (tech_get(t) && tech_get(t)->credits > 0) tech = t;
     ASSERT_GE(tech, 0);
     me->tech_state[tech] = TECH_AVAILABLE;
+    player_add_facility(me, SITE_SHIPYARD);   // researched: a computer player lays down only what it knows
     int32_t site_cost = 0, minutes = 0;
     player_build_cost(me, SITE_SHIPYARD, home->id, &site_cost, &minutes);
     ASSERT_GT(site_cost, tech_get(tech)->credits);

@@ -65,6 +65,7 @@ TEST_F(ProductionTask, BuildSiteOrdersOnlyAPlannedKindAtAnIdleCrewedStarbaseAndP
     EXPECT_EQ(me->credits, 1000000);
     EXPECT_FALSE(strong->state & SITE_PRODUCING) << "kind 3 is never ordered";
     ASSERT_TRUE(sector_can_build(b, 14)) << "the store's sector template offers kind 14";
+    player_add_facility(me, 14);   // researched
     int32_t cost = 0, minutes = 0;
     player_build_cost(me, 14, b->id, &cost, &minutes);
     me->credits = cost + 5;
@@ -75,6 +76,27 @@ TEST_F(ProductionTask, BuildSiteOrdersOnlyAPlannedKindAtAnIdleCrewedStarbaseAndP
     EXPECT_EQ(me->credits, 5);
     EXPECT_TRUE(strong->state & SITE_PRODUCING);
     EXPECT_FALSE(weak->state & SITE_PRODUCING);
+}
+
+// A facility not yet researched is not laid down, as a player's chooser does not offer it: the task
+// is blocked, so the production loop passes on to the next task instead of stopping at it.
+TEST_F(ProductionTask, BuildSiteWaitsUntilItsKindIsResearched) {
+    Site *base = nullptr;
+    Sector *s = own_base(400, 400, 800, &base);
+    ASSERT_TRUE(sector_can_build(s, SITE_TRAINING));
+    me->credits = 1000000;
+    AgentTask *t = task(TASK_BUILD_SITE, 0, SITE_TRAINING);
+    EXPECT_NE(agent_task_check_blocked(t, ai, me), 0);
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(t->flags & TASK_DONE);
+    EXPECT_FALSE(base->state & SITE_PRODUCING);
+    EXPECT_EQ(me->credits, 1000000);
+    player_add_facility(me, SITE_TRAINING);
+    t->flags &= ~TASK_BLOCKED;
+    EXPECT_EQ(agent_task_check_blocked(t, ai, me), 0);
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(t->flags & TASK_DONE);
+    EXPECT_TRUE(base->state & SITE_PRODUCING);
 }
 
 // ---- Build ship ----

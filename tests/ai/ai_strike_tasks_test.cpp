@@ -7,6 +7,7 @@
 #include "ai/ai_strike_tasks.h"
 #include "ai_task_fixture.h"
 #include "platform/buffer.h"
+#include "game/tech.h"
 #include "world/site_feature.h"
 
 namespace {
@@ -441,6 +442,107 @@ TEST_F(StrikeTasks, DefendBasesActsEachDefenceTaskOnceUntilTheMarkIsCleared) {
     player_update_totals(me);
     bases->flags &= ~TASK_BLOCKED;
     EXPECT_FALSE(agent_task_check_blocked(bases, ai, me));
+}
+
+// ---- The measure a strike weighs the enemy by ----
+
+// The group is weighed by its value (player_object_value); the enemy's strength is put in that
+// measure by the player's own ships: a player whose ships hold one point of value for every four of
+// strength needs a quarter of the enemy's strength in value. (Compared as they were, a starbase
+// asked for three to ten times the ships a corporation had.)
+TEST_F(StrikeTasks, TheEnemyIsWeighedInTheMeasureOfTheOwnShips) {
+    Sector *target = sector_centred(RIVAL, 700, 500);
+    add_site(target, 0, RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    ai->own_value = ai->own_strength = 0;
+    evaluate(t);
+    const int32_t as_strength = t->needed;
+    ASSERT_GT(as_strength, 40);
+    ai->own_value = 100;
+    ai->own_strength = 400;
+    evaluate(t);
+    EXPECT_EQ(t->needed, int64_t(as_strength) * 100 / 400);
+    EXPECT_EQ(ai_strength_as_value(ai, 400), 100);
+    ai->own_strength = 0;
+    EXPECT_EQ(ai_strength_as_value(ai, 400), 400) << "without ships of its own the strength stands";
+}
+
+// ---- Boarding ----
+
+// With boarding equipment researched, a group strong enough to take another player's starbase waits
+// for a boarding ship and strikes only once it is in the sector: the starbase is captured, not
+// destroyed.
+TEST_F(StrikeTasks, AGroupThatCanBoardWaitsForItsBoardingShipBeforeItStrikes) {
+    Sector *target = sector_centred(RIVAL, 900, 500);
+    add_site(target, 0, RIVAL);
+    player_learn_object(me, target, 1);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    Ship *a = ship_in(target, me), *b = ship_in(target, me);
+    a->online_load_a = b->online_load_a = 5000;
+    assign(t, a);
+    assign(t, b);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_GE(t->assigned, t->needed) << "without boarding equipment the group goes as it is";
+    int32_t grant = -1;
+    for (int32_t n = 0; n < PLAYER_TECH_COUNT && grant < 0; ++n)
+        if (const TechInfo *tech = tech_get(n))
+            for (const TechEffect &e : tech->effects)
+                if (e.kind == TECH_EFFECT_SYSTEM && e.value == 29) grant = n;
+    ASSERT_GE(grant, 0) << "a technology grants the boarding grid";
+    player_complete_tech(me, grant);
+    ASSERT_NE(player_best_system(me, 29), nullptr);
+    agent_task_evaluate(t, ai, me, 0);
+    EXPECT_EQ(t->assigned, t->needed / 2) << "half of what it needs without a boarding ship";
+    agent_task_act(t, ai, me);
+    EXPECT_FALSE(a->ship_flags & SHIP_FLAG_ORDER_A);
+    Ship *boarder = ship_in(target, me);
+    boarder->online_load_a = 1;
+    boarder->ship_flags |= SHIP_FLAG_BOARDING;
+    assign(t, boarder);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_GE(t->assigned, t->needed);
+    agent_task_act(t, ai, me);
+    EXPECT_TRUE(a->ship_flags & SHIP_FLAG_ORDER_A);
+    EXPECT_TRUE(boarder->ship_flags & SHIP_FLAG_ORDER_A);
+}
+
+// ---- "defend bases" holds what the defences lack ----
+
+TEST_F(StrikeTasks, DefendBasesHoldsOneShipForEachThreatenedDefenceThatLacksWhatItNeeds) {
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    AgentTask *quiet = task(TASK_DEFEND_SECTOR, own_base(100, 100)->id);
+    Sector *raided_sector = own_base(600, 100);
+    AgentTask *raided = task(TASK_DEFEND_SECTOR, raided_sector->id);
+    AgentTask *raided_too = task(TASK_DEFEND_SECTOR, own_base(600, 600)->id);
+    AgentTask *covered = task(TASK_DEFEND_SECTOR, own_base(100, 600)->id);
+    for (AgentTask *d : {quiet, raided, raided_too, covered}) list_append(ai->defence, d);
+    const auto set = [](AgentTask *d, int32_t strength, int32_t assigned, int32_t needed) {
+        static_cast<AgentTaskData *>(d)->strength = strength;
+        d->assigned = assigned;
+        d->needed = needed;
+    };
+    set(quiet, 0, 0, 1);
+    set(raided, 90, 30, 90);
+    set(raided_too, 40, 0, 40);
+    set(covered, 90, 120, 90);
+    Ship *guard = ship_in(nullptr, me);
+    assign(bases, guard);
+    agent_task_evaluate(bases, ai, me, 0);
+    EXPECT_EQ(bases->needed, 2) << "the two raided sectors that lack defenders";
+    EXPECT_EQ(bases->assigned, 1);
+    set(raided, 0, 0, 1);
+    set(raided_too, 0, 0, 1);
+    agent_task_evaluate(bases, ai, me, 0);
+    EXPECT_EQ(bases->needed, 1) << "while every sector is quiet, no more than any task's least need";
+    // A defence task marks itself quiet or threatened when it is weighed.
+    Ship *raider = ship_in(raided_sector, rival);
+    raider->max_armour = raider->armour = 300;
+    player_learn_object(me, raider, 0);
+    agent_task_evaluate(raided, ai, me, 0);
+    EXPECT_GT(static_cast<AgentTaskData *>(raided)->strength, 0);
+    agent_task_evaluate(quiet, ai, me, 0);
+    EXPECT_EQ(static_cast<AgentTaskData *>(quiet)->strength, 0);
 }
 
 }  // namespace

@@ -34,8 +34,13 @@ protected:
         SectorFixture::TearDown();
     }
     // A design of hull 0 among the player's own.
-    Ship *design_of(Player *p) {
-        Ship *design = make_ship("Lancer", p->id);
+    // A design on a hull players build (the Lancer, hull 3).
+    Ship *design_of(Player *p, int32_t hull = 3) {
+        Ship *design = ship_of(factory_create_object(OBJECT_SHIP, hull));
+        EXPECT_NE(design, nullptr);
+        design->ship_name = design->name = "Lancer";
+        design->owner_id = p->id;
+        object_assign_id(design);
         player_add_design(p, design);
         return design;
     }
@@ -179,6 +184,18 @@ TEST_F(Orders, AShipyardResumesItsPausedDesignForTheKeptCost) {
     ASSERT_EQ(order_produce(me, yard, 0, design->id), RES_OK);
     EXPECT_EQ(me->credits, before - kept) << "the kept cost, not the design's whole price";
     EXPECT_EQ(yard->remaining_min, whole - DAY);
+}
+
+TEST_F(Orders, AShipyardRefusesADesignOnAHullNoPlayerBuilds) {
+    Site *yard = add_site(s, SITE_SHIPYARD);
+    Ship *faction = design_of(me, 0);   // the machine faction's drone
+    ASSERT_FALSE(faction->hull_flags & HULL_FLAG_PLAYER_BUILDABLE);
+    const int32_t before = me->credits;
+    EXPECT_EQ(order_can_produce(me, yard, 0, faction->id), RES_OUT_OF_RANGE);
+    EXPECT_EQ(order_produce(me, yard, 0, faction->id), RES_OUT_OF_RANGE);
+    EXPECT_FALSE(yard->state & SITE_PRODUCING);
+    EXPECT_EQ(me->credits, before);
+    EXPECT_EQ(order_produce(me, yard, 0, design_of(me)->id), RES_OK) << "a player's hull is built";
 }
 
 TEST_F(Orders, TrainingIsRecheckedWhenOrderedAfterTheCreditsWent) {

@@ -7,6 +7,7 @@
 #include <vector>
 #include "game/names.h"
 #include "game/records.h"
+#include "world/fleet.h"
 #include "world/site_feature.h"
 
 using namespace playertest;
@@ -414,6 +415,44 @@ TEST_F(PlayerTurn, OldFleetSnapshotsAreForgotten) {
     player_turn_update(me);
     EXPECT_EQ(player_known_object_by_id(me, 5555), nullptr);
     EXPECT_EQ(list_count(&me->known), 0);
+}
+
+// What a player saw of a ship is kept while the ship is in the game and forgotten at the end of the
+// turn once it is gone (destroyed, scrapped, deployed): such snapshots grew a long game's save
+// tenfold and were counted as enemy strength for ever.
+TEST_F(PlayerTurn, SnapshotsOfShipsThatAreGoneAreForgotten) {
+    Player *me = add_player(10, "Vega");
+    Player *them = add_player(11, "Rigel");
+    Ship *alive = new_ship(), *dead = new_ship(), *gone = new_ship(), *listed = new_ship();
+    for (Ship *s : {alive, dead, gone, listed}) {
+        object_assign_id(s);
+        s->owner_id = them->id;
+        if (s == alive || s == dead) player_add_object(them, s);
+        player_learn_object(me, s, 0);
+        ASSERT_NE(player_known_object_by_id(me, s->id), nullptr);
+    }
+    dead->flags |= OBJ_DEAD;
+    // A remembered fleet that lists a gone ship keeps it until the fleet is forgotten (a save links
+    // the fleet's ships).
+    Fleet *seen = fleet_create();
+    ASSERT_NE(seen, nullptr);
+    seen->id = 5555;
+    seen->known_ship_ids.push_back(listed->id);
+    object_add_ref(seen);
+    ASSERT_GE(list_append(&me->known, static_cast<GameObject *>(seen)), 0);
+    ASSERT_GE(hash_table_insert(me->known_map, seen), 0);
+    seen->seen_date->minutes = game->clock->minutes;
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, alive->id), nullptr);
+    EXPECT_EQ(player_known_object_by_id(me, dead->id), nullptr);
+    EXPECT_EQ(player_known_object_by_id(me, gone->id), nullptr);
+    EXPECT_NE(player_known_object_by_id(me, listed->id), nullptr);
+    seen->seen_date->minutes = game->clock->minutes - 5761;
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, listed->id), nullptr);
+    EXPECT_EQ(list_count(&me->known), 1);
+    object_destroy(gone);
+    object_destroy(listed);
 }
 
 // ---- Escape pods ----
