@@ -33,7 +33,6 @@ constexpr int FADE_MS = 200;
 constexpr int LOOK_MS = 350;
 constexpr int LOAD_POLL_MS = 15;
 constexpr int KEY_CONFIGURE = 99;
-constexpr int SOUND_SELECT = 5;
 constexpr int PANEL_MIN_W = 600;
 constexpr int TIP_TEXT = 0;
 
@@ -469,7 +468,7 @@ void design_on_hull_selected(Control *card) {
         }
         set_configure_enabled(panel, true);
     }
-    sound_play(SOUND_SELECT);
+    sound_play(SOUND_CLICK);
 }
 
 int design_hull_load_thread(void *data) {

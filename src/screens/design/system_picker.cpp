@@ -31,8 +31,6 @@ constexpr int WHEEL_STEP = 24;
 constexpr int PAGE_STEP = 96;
 constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
-constexpr int SOUND_OPEN = 5;
-constexpr int SOUND_FITTED = 6;
 
 struct SystemListState {
     PanelCommandSlots slots;            // slot 0: a row was picked
@@ -233,7 +231,7 @@ void design_on_mount_click(Control *card) {
         design_keep_on_screen(panel);   // a wider list widened the panel
         if (label && list->x < label->x) control_set_position(label, list->x, label->y);
     }
-    sound_play(SOUND_OPEN);
+    sound_play(SOUND_CLICK);
 }
 
 // ---- The list ----
@@ -497,7 +495,7 @@ void design_on_system_picked(Control *list) {
     design_refresh_stats(panel);
     design_refill_and_overlay(panel);
     design_picker_close(panel, false);
-    sound_play(SOUND_FITTED);
+    sound_play(SOUND_OPEN_PANEL);
     if (Control *column = panel_find_child(panel, DESIGN_ID_BUTTONS))
         if (Control *upgrade = panel_find_child(column, DESIGN_ID_UPGRADE)) {
             control_set_id(upgrade, 0);

@@ -36,7 +36,6 @@
 
 namespace {
 
-constexpr int SOUND_PICK = 6;
 
 constexpr int DIALOG_GROW_MS = 200;         // the dialog opened at the battle's place
 constexpr int DIALOG_FROM_BUTTON_MS = 120;  // the dialog opened from the fleet panel
@@ -363,7 +362,7 @@ void starmap_marker_on_encounter(Control *marker) {
     Encounter *enc = live_encounter(marker ? marker->user_data : nullptr);
     if (!enc) return;
     starmap_show_encounter(enc);
-    sound_play(SOUND_PICK);
+    sound_play(SOUND_OPEN_PANEL);
 }
 
 void starmap_encounter_marker_on_enter(Control *marker) {
@@ -408,7 +407,7 @@ void starmap_encounter_detail_on_pick(Control *group) {
     starmap_show_ship_panel(panel, ship, game()->ui_player);
     if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
-    sound_play(SOUND_PICK);
+    sound_play(SOUND_OPEN_PANEL);
     game_flush_new_controls(game());
 }
 
@@ -463,7 +462,7 @@ bool starmap_refuse_turn_for_battle() {
     galaxy_flags_change(GALAXY_FLAG_AUTO_PASS, 0);
     galaxy_bar_update_action_button();
     if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
-        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_PICK);
+        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_OPEN_PANEL);
         starmap_show_encounter(enc);
     }
     if (Control *button = screen()->next_turn_button) image_control_tooltip_show(button);
@@ -483,7 +482,7 @@ void starmap_cycle_next() {
     const CycleItem &item = items[size_t(s->cycle_index)];
     if (item.encounter) {
         starmap_show_encounter(item.encounter);
-        sound_play(SOUND_PICK);
+        sound_play(SOUND_OPEN_PANEL);
     } else {
         open_cycle_object(item.object);
     }

@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr int SOUND_COURSE_SET = 22;
 constexpr int HOVER_EXTRA_HEIGHT = 4;   // the pointer just below an object still hovers it
 constexpr int SPLIT_STEP = 10;          // pixels a new fleet stands toward its destination
 constexpr int PANEL_MARGIN = 12;

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int SOUND_SELECT = 6;
 
 constexpr int PANEL_GROW_MS = 200;
 constexpr int BESIDE_BOX = 40;          // the box a panel opened next to a row keeps clear of
@@ -372,7 +371,7 @@ void starmap_select_object(GameObject *object) {
     } else if (s->selection_panel) {
         control_set_hidden(s->selection_panel, false);   // the old object's bracket goes
     }
-    sound_play(SOUND_SELECT);
+    sound_play(SOUND_OPEN_PANEL);
     s->screen_flags.fetch_and(~GALAXY_FLAG_OBJECT_PANEL_SHOWN, std::memory_order_relaxed);
 }
 
