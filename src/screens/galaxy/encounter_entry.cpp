@@ -18,9 +18,12 @@
 #include "platform/list.h"
 #include "platform/sound.h"
 #include "screens/galaxy/encounter_dialog.h"
+#include "screens/galaxy/fleet_panel.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/sector_panel.h"
 #include "screens/ships/ship_details.h"
+#include "screens/sites/site_panel.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -63,12 +66,12 @@ constexpr const char *ARK_DEFAULT_NAME = "ARK Zero";
 constexpr uint8_t ARK_LABEL_R = 230, ARK_LABEL_G = 230, ARK_LABEL_B = 230;
 
 // Object panel options of the cycle.
-constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
-constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = 7;
-constexpr int32_t SITE_OPTIONS = 5;
-constexpr int32_t SECTOR_OPTIONS = 9;
-constexpr int32_t SECTOR_OPTIONS_OWN = 57;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = 0x14;   // the UI player has objects there
+constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
+constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
+constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
+constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
 
 Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }

@@ -12,6 +12,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
@@ -438,7 +439,7 @@ void starmap_site_marker_on_click(Control *marker) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return;
     starmap_object_panel_set_object(panel, site);
-    starmap_show_site_panel(panel, site, 5);
+    starmap_show_site_panel(panel, site, SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE);
     starmap_place_panel_beside(panel, site, 12);
     starmap_select_object(site);
     game_flush_new_controls(game());

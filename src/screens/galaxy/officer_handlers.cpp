@@ -17,6 +17,7 @@
 #include "screens/officers/officers_list.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "screens/sites/officer_pool.h"
+#include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "world/sector.h"
@@ -28,8 +29,8 @@ namespace {
 constexpr int MOVE_MS = 200;
 constexpr int SITE_PANEL_RESIZE_MS = 100;
 constexpr int SITE_PANEL_MARGIN = 4;
-constexpr int SITE_PANEL_OPTIONS = 5;
-constexpr int SITE_PANEL_REBUILD_OPTIONS = 4;
+constexpr int SITE_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
+constexpr int SITE_PANEL_REBUILD_OPTIONS = SITE_PANEL_CLOSE;
 constexpr int LIST_GAP = 6;
 constexpr int FROM_OFFICERS_LIST = 1;   // the officer panel's value when the Officers list opened it
 

@@ -13,6 +13,7 @@
 #include "platform/str.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/sites/site_panel.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int32_t SITE_ICON_PANEL_OPTIONS = 5;   // animated, with a close button
+constexpr int32_t SITE_ICON_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;   // animated, with a close button
 constexpr int32_t SITE_ICON_PANEL_MARGIN = 12;
 
 // A sprite of an object's frame table, or null when the frame lies outside it or is not loaded.
