@@ -13,6 +13,7 @@
 #include "platform/font.h"
 #include "platform/geometry.h"
 #include "platform/graphics.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr int IMAGE_TYPE_COUNT = 213;
 constexpr int VOLUME_MAX = 128;
 constexpr int32_t VOLUME_BY_LEVEL[6] = {0, 25, 51, 76, 102, 128};
 

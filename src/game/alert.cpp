@@ -11,6 +11,7 @@
 #include "platform/buffer.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -560,24 +561,24 @@ Sprite *alert_get_icon(const Alert *alert) {
     switch (alert->kind) {
     case ALERT_STARSHIP_BUILT: return template_frame_sprite(OBJECT_SHIP, alert->subtype);
     case ALERT_PRODUCTION_COMPLETE:
-        return alert->subtype == -1 ? image_type_frame(10, 0) : template_frame_sprite(OBJECT_SITE, alert->subtype);
+        return alert->subtype == -1 ? image_type_frame(IMAGE_DEFENCE_UPGRADE, 0) : template_frame_sprite(OBJECT_SITE, alert->subtype);
     case ALERT_DAY_HEADER: return nullptr;
     case ALERT_FLEET_ARRIVED:
-    case ALERT_FLEET_CONTACT: return image_type_frame(193, 0);
+    case ALERT_FLEET_CONTACT: return image_type_frame(IMAGE_FLEET_NEWS, 0);
     case ALERT_RESEARCH: {
         const int32_t type = tech_icon(alert->subtype);
-        return type >= 0 && type <= 212 ? image_type_frame(type, 0) : nullptr;
+        return type >= 0 && type < IMAGE_TYPE_COUNT ? image_type_frame(type, 0) : nullptr;
     }
-    case ALERT_SECTOR_NOTICE: return image_type_frame(73, 2);
+    case ALERT_SECTOR_NOTICE: return image_type_frame(IMAGE_ALERT, 2);
     case ALERT_ESCAPE_POD:
     case ALERT_OFFICER_NEWS:
-        return image_type_frame(alert->subtype >= 0 && alert->subtype <= 6 ? officer_rank_icon(alert->subtype) : 116, 0);
-    case ALERT_STARBASE_DESTROYED: return image_type_frame(146, 0);
-    case ALERT_CREW_RESCUED: return image_type_frame(194, 0);
-    case ALERT_RESOURCES_GATHERED: return image_type_frame(195, 0);
-    case ALERT_INTEL_REPORT: return image_type_frame(67, 0);
-    case ALERT_RESOURCES_DEPLETED: return image_type_frame(204, 0);
-    case ALERT_STARBASE_CAPTURED: return image_type_frame(209, 0);
+        return image_type_frame(alert->subtype >= 0 && alert->subtype <= 6 ? officer_rank_icon(alert->subtype) : int(IMAGE_CADET), 0);
+    case ALERT_STARBASE_DESTROYED: return image_type_frame(IMAGE_STARBASE_DESTROYED, 0);
+    case ALERT_CREW_RESCUED: return image_type_frame(IMAGE_CREW_RESCUED, 0);
+    case ALERT_RESOURCES_GATHERED: return image_type_frame(IMAGE_RESOURCES_GATHERED, 0);
+    case ALERT_INTEL_REPORT: return image_type_frame(IMAGE_INTELLIGENCE, 0);
+    case ALERT_RESOURCES_DEPLETED: return image_type_frame(IMAGE_RESOURCES_DEPLETED, 0);
+    case ALERT_STARBASE_CAPTURED: return image_type_frame(IMAGE_STARBASE_CAPTURED, 0);
     default: return nullptr;
     }
 }

@@ -14,6 +14,7 @@
 #include "game/records.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "systems/system.h"
@@ -345,7 +346,7 @@ void officer_raise_base_skills(Officer *officer) {
     if (s >= 0) officer->skills[s] += 1;
 }
 
-int32_t officer_rank_icon(int32_t rank) { return rank <= 0 ? 116 : 92 + rank; }
+int32_t officer_rank_icon(int32_t rank) { return rank <= 0 ? int(IMAGE_CADET) : IMAGE_RANK_FIRST + rank - 1; }
 
 int32_t officer_ship_rating(const Officer *officer) {
     return officer->skills[SKILL_COMMAND] * 3 + (officer->skills[SKILL_NAVIGATION] + officer->skills[SKILL_MARKSMANSHIP]) * 2;

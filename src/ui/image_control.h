@@ -10,6 +10,7 @@
 //  - Frame selections out of range change nothing. Game thread only; the start-up loader fills
 //    the table before any screen uses it.
 #include <cstdint>
+#include "platform/image_ids.h"
 #include "platform/result.h"
 #include "ui/control.h"
 
@@ -17,9 +18,6 @@ struct Sprite;
 struct Animation;
 struct AnimPlayer;
 struct ColourFade;
-
-constexpr int IMAGE_TYPE_COUNT = 213;
-constexpr int IMAGE_TYPE_GIVEN = 34;
 
 // ImageFlags (options)
 constexpr uint32_t IMG_BORDER          = 0x1;
@@ -49,19 +47,6 @@ constexpr uint32_t IMG_NOISE           = 0x1000000;
 constexpr uint32_t IMG_TINT            = 0x2000000;
 constexpr uint32_t IMG_CAPTION_HIDDEN  = 0x4000000;
 constexpr uint32_t IMG_TOOLTIP         = 0x8000000;
-
-// Image-type numbers the toolkit itself shows.
-constexpr int IMAGE_NO = 1;
-constexpr int IMAGE_CLOSE = 7;
-constexpr int IMAGE_YES = 13;
-constexpr int IMAGE_ARROW_LEFT = 23;
-constexpr int IMAGE_ARROW_RIGHT = 25;
-constexpr int IMAGE_CREDITS = 50;
-constexpr int IMAGE_ACTION_POINTS = 51;
-constexpr int IMAGE_CLOCK = 74;
-constexpr int IMAGE_ARROW_UP = 102;
-constexpr int IMAGE_ARROW_DOWN = 104;
-constexpr int IMAGE_BULLET = 129;
 
 struct ImageControl {
     uint32_t options;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr int IMAGE_TEXT_ENTRY = 90;
-constexpr int IMAGE_TEXT_CURSOR = 91;
 constexpr int KEY_BACKSPACE = 8;
 constexpr int KEY_ENTER = 13;
 constexpr int KEY_ESCAPE = 27;

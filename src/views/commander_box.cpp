@@ -7,6 +7,7 @@
 
 #include "game/officer.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -26,10 +27,6 @@ constexpr int COST_LABEL_GAP = 4;     // an icon and its number
 constexpr int DAYS_GAP = 10;          // the cost label and the days icon
 constexpr int EMPTY_NAME_GAP = 12;
 constexpr int FONT_BODY = 2;
-
-constexpr int IMAGE_RANK_CADET = 116;
-constexpr int IMAGE_RANK_BASE = 92;   // + rank, ranks 1..6
-constexpr int IMAGE_DAYS = 74;
 
 constexpr int CHOOSER_MARGIN = 4;
 constexpr int CHOOSER_PULSE_MS = 200;
@@ -53,7 +50,7 @@ void set_colour(ColourFade *fade, Rgb c) {
 void box_state_free(void *data) { delete static_cast<CommanderBoxState *>(data); }
 
 int rank_image(int rank) {
-    return rank >= 1 && rank < OFFICER_RANK_COUNT ? IMAGE_RANK_BASE + rank : IMAGE_RANK_CADET;
+    return rank >= 1 && rank < OFFICER_RANK_COUNT ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET;
 }
 
 void fit(Control *panel, int pad) {
@@ -100,7 +97,7 @@ void add_costs(Control *box, const Officer *officer, int x) {
     Control *price = add_bottom(box, x, COMMANDER_BOX_ID_COST, COMMANDER_BOX_TAG_COST, label(FONT_BODY, COST, text));
     x += (price ? price->w : 0) + DAYS_GAP;
     Control *clock = add_bottom(box, x, COMMANDER_BOX_ID_DAYS_ICON, COMMANDER_BOX_TAG_COST,
-                                image_control_create_frame(IMAGE_DAYS, 1));
+                                image_control_create_frame(IMAGE_CLOCK, 1));
     x += (clock ? clock->w : 0) + COST_LABEL_GAP;
     std::snprintf(text, sizeof text, "%i", days);
     add_bottom(box, x, COMMANDER_BOX_ID_DAYS, COMMANDER_BOX_TAG_COST, label(FONT_BODY, COST, text));

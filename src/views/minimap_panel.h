@@ -5,9 +5,8 @@
 //    it shows.
 //  - Building first removes what the panel held, so a panel can be rebuilt in place.
 //  - Game thread only.
+#include "platform/image_ids.h"
 #include "ui/control.h"
-
-constexpr int IMAGE_MINIMAP_FRAME = 49;
 
 // on_hold: every tick the primary button is held on the minimap (null: nothing).
 void minimap_panel_build(Control *panel, ControlFn on_hold);

@@ -9,6 +9,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -30,12 +31,6 @@ constexpr int NAME_GAP = 0;       // between the picture's bottom and the name's
 constexpr int ARMOUR_OVER_CREWLESS = 16;   // armour icon above the bottom when a neighbour has crew
 constexpr int OVERLAY_EXTRA = 30;
 constexpr int FONT_NAME = 2;
-
-constexpr int IMAGE_ARMOUR = 53;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_PILOT = 79;
-constexpr int IMAGE_RANK_FIRST = 93;   // ranks 1..6
-constexpr int IMAGE_RANK_CADET = 116;
 
 constexpr int ICON_CELL_PICTURE = 100001;
 constexpr int ICON_CELL_OWNER = 100002;
@@ -92,7 +87,7 @@ int pilot_rank(const Ship *ship) {
     return ship->pilot_rank;
 }
 
-int rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_RANK_CADET; }
+int rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET; }
 
 Rgb owner_colour(GameObject *obj, Rgb fallback) {
     const Player *owner = obj ? object_get_owner(obj) : nullptr;
@@ -380,7 +375,7 @@ Control *build_cell(GameObject *obj, int options) {
                             panel_create(6, 6, owner->red / 2, owner->green / 2, owner->blue / 2));
     if (has_pilot(ship_of(obj))) {
         const Control *picture = panel_find_child(cell, ICON_CELL_PICTURE);
-        Control *pilot = image_control_create_frame(IMAGE_PILOT, 1);
+        Control *pilot = image_control_create_frame(IMAGE_COMMANDER, 1);
         if (pilot) panel_add_child(cell, 1, picture ? picture->y + picture->h - pilot->h : 1, ICON_CELL_PILOT, 1, pilot);
     }
     fit_to_content(cell, 1);

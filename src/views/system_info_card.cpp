@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "systems/system.h"
 #include "ui/image_control.h"
@@ -42,9 +43,9 @@ struct MountIcon {
     int      image_type;
 };
 constexpr MountIcon MOUNT_ICONS[] = {
-    {.option = SYSTEM_CARD_ENGINE_MOUNT, .kind = SYSTEM_CARD_KIND_ENGINE, .image_type = 82},
-    {.option = SYSTEM_CARD_ARMOUR_MOUNT, .kind = SYSTEM_CARD_KIND_ARMOUR, .image_type = 125},
-    {.option = SYSTEM_CARD_SYSTEM_MOUNT, .kind = SYSTEM_CARD_KIND_OTHER, .image_type = 84},
+    {.option = SYSTEM_CARD_ENGINE_MOUNT, .kind = SYSTEM_CARD_KIND_ENGINE, .image_type = IMAGE_ENGINE_MOUNT},
+    {.option = SYSTEM_CARD_ARMOUR_MOUNT, .kind = SYSTEM_CARD_KIND_ARMOUR, .image_type = IMAGE_ARMOUR_MOUNT},
+    {.option = SYSTEM_CARD_SYSTEM_MOUNT, .kind = SYSTEM_CARD_KIND_OTHER, .image_type = IMAGE_SYSTEM_MOUNT},
 };
 
 constexpr uint32_t SIDE_OPTIONS[] = {SYSTEM_CARD_SIDE_FORE, SYSTEM_CARD_SIDE_PORT, SYSTEM_CARD_SIDE_AFT,

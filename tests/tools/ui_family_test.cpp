@@ -28,7 +28,8 @@ TEST_F(UiArt, FrameCountsFollowWhatTheScreensShow) {
     EXPECT_EQ(ui_art_frames(73).size(), 3u);
     EXPECT_EQ(ui_art_frames(121).size(), 3u);
     EXPECT_EQ(ui_art_frames(62).size(), 7u);    // one per feature kind
-    for (int type : {42, 55, 74, 154, 159, 186, 187, UI_CREDITS_COIN_TYPE}) {
+    for (int type : {IMAGE_COMPUTER, IMAGE_PRESENCE, IMAGE_CLOCK, IMAGE_ENCOUNTER_MARKER, IMAGE_COUNTDOWN, IMAGE_PLANET,
+                     IMAGE_EARTH, IMAGE_CREDITS_COIN}) {
         EXPECT_GE(ui_art_frames(type).size(), 4u) << type;
         EXPECT_LE(ui_art_frames(type).size(), 16u) << type;
     }
@@ -37,7 +38,8 @@ TEST_F(UiArt, FrameCountsFollowWhatTheScreensShow) {
 }
 
 TEST_F(UiArt, AnimatedFramesDifferAndLoopAtOneSize) {
-    for (int type : {42, 55, 74, 154, 159, 186, 187, UI_CREDITS_COIN_TYPE}) {
+    for (int type : {IMAGE_COMPUTER, IMAGE_PRESENCE, IMAGE_CLOCK, IMAGE_ENCOUNTER_MARKER, IMAGE_COUNTDOWN, IMAGE_PLANET,
+                     IMAGE_EARTH, IMAGE_CREDITS_COIN}) {
         const std::vector<IconImage> frames = ui_art_frames(type);
         for (size_t f = 1; f < frames.size(); ++f) {
             EXPECT_EQ(frames[f].w, frames[0].w) << type;
@@ -91,10 +93,10 @@ TEST_F(UiArt, ButtonsAreTwentyFourSquareAndInlineIconsGrowInFrameOne) {
 // Every type but the given sprite has pictures, and no type outside the table; every pixel is opaque
 // or a hole, and no opaque one is the transparent colour.
 TEST_F(UiArt, PixelsAreOpaqueOrHolesAndNeverTheTransparentColour) {
-    for (int type = 0; type < UI_IMAGE_TYPE_COUNT; ++type) {
+    for (int type = 0; type < IMAGE_TYPE_COUNT; ++type) {
         int opaque = 0;
         const std::vector<IconImage> frames = ui_art_frames(type);
-        EXPECT_EQ(frames.empty(), type == UI_GIVEN_SPRITE_TYPE) << "type " << type;
+        EXPECT_EQ(frames.empty(), type == IMAGE_TYPE_GIVEN) << "type " << type;
         for (const IconImage &f : frames) {
             EXPECT_GT(f.w, 0) << type;
             ASSERT_EQ(f.rgba.size(), static_cast<size_t>(f.w * f.h * 4)) << type;
@@ -106,7 +108,7 @@ TEST_F(UiArt, PixelsAreOpaqueOrHolesAndNeverTheTransparentColour) {
                 EXPECT_FALSE(f.rgba[i] == 234 && f.rgba[i + 1] == 0 && f.rgba[i + 2] == 138) << type;
             }
         }
-        if (type != UI_GIVEN_SPRITE_TYPE) {
+        if (type != IMAGE_TYPE_GIVEN) {
             EXPECT_GT(opaque, 0) << "type " << type << " is empty";
         }
     }
@@ -129,7 +131,7 @@ TEST_F(UiArt, ReservedIconRunsAreSpareTypesAndDoNotOverlap) {
     std::set<int> seen;
     for (int t : systems) EXPECT_TRUE(seen.insert(t).second) << t;
     for (int t : techs) EXPECT_TRUE(seen.insert(t).second) << t;
-    EXPECT_FALSE(seen.count(UI_CREDITS_COIN_TYPE));
+    EXPECT_FALSE(seen.count(IMAGE_CREDITS_COIN));
     for (int t : k_named_types) EXPECT_FALSE(seen.count(t)) << "type " << t << " is named by the screens";
     for (int t : seen) EXPECT_GE(ui_art_frames(t).size(), 2u) << t;
 }

@@ -13,7 +13,12 @@
 
 namespace {
 
-constexpr int BOX_IMAGE_TYPES[] = {50, 74, 93, 94, 95, 96, 97, 98, 109, 110, 111, 112, 113, 114, 116, 119, 182, 183, 184};
+constexpr int BOX_IMAGE_TYPES[] = {IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                                   IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4,
+                                   IMAGE_RANK_LAST, IMAGE_SKILL_NAVIGATION, IMAGE_SKILL_ENGINEERING,
+                                   IMAGE_SKILL_MARKSMANSHIP, IMAGE_SKILL_COMMAND, IMAGE_SKILL_SENSORS,
+                                   IMAGE_SKILL_MINING, IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_SKILL_SCIENCE,
+                                   IMAGE_SKILL_FIELD_REPAIR, IMAGE_SKILL_INSTRUCTION};
 
 Control *g_picked = nullptr;
 int g_picks = 0;
@@ -87,20 +92,21 @@ TEST_F(CommanderBox, ShowsTheRankAndNameOrThePostsEmptiness) {
     Control *named = keep(commander_box_create_named("Ilse Varga", 3, 0));
     EXPECT_STREQ(text(named, COMMANDER_BOX_ID_NAME), "Ilse Varga");
     EXPECT_STREQ(text(named, COMMANDER_BOX_ID_RANK_NAME), "Captain");
-    EXPECT_EQ(image_of(panel_find_child(named, COMMANDER_BOX_ID_RANK_ICON))->image_type, 95);
+    EXPECT_EQ(image_of(panel_find_child(named, COMMANDER_BOX_ID_RANK_ICON))->image_type, IMAGE_RANK_FIRST + 2);
 
     // A live officer: cadets and ranks beyond the table show the cadet insignia; name only drops the rank line.
     Officer *pilot = ship->pilot;
     const int rank = pilot->rank;
     Control *live = keep(commander_box_create(pilot, 0));
     EXPECT_STREQ(text(live, COMMANDER_BOX_ID_NAME), pilot->name.c_str());
-    EXPECT_EQ(image_of(panel_find_child(live, COMMANDER_BOX_ID_RANK_ICON))->image_type, rank >= 1 ? 92 + rank : 116);
+    EXPECT_EQ(image_of(panel_find_child(live, COMMANDER_BOX_ID_RANK_ICON))->image_type,
+              rank >= 1 ? IMAGE_RANK_FIRST + rank - 1 : int(IMAGE_CADET));
     Control *bare = keep(commander_box_create(pilot, COMMANDER_BOX_NAME_ONLY));
     EXPECT_EQ(panel_find_child(bare, COMMANDER_BOX_ID_RANK_NAME), nullptr);
     EXPECT_EQ(panel_find_child(bare, COMMANDER_BOX_ID_NAME)->y, 10);
     pilot->rank = 9;
     commander_box_init(live, pilot, 0);
-    EXPECT_EQ(image_of(panel_find_child(live, COMMANDER_BOX_ID_RANK_ICON))->image_type, 116);
+    EXPECT_EQ(image_of(panel_find_child(live, COMMANDER_BOX_ID_RANK_ICON))->image_type, IMAGE_CADET);
     pilot->rank = rank;
     for (Control *box : {empty, named, live}) {
         const Control *name = panel_find_child(box, COMMANDER_BOX_ID_NAME);

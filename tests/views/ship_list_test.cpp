@@ -15,7 +15,9 @@
 
 namespace {
 
-constexpr int SHIP_LIST_IMAGE_TYPES[] = {53, 78, 79, 93, 94, 95, 96, 97, 98, 116};
+constexpr int SHIP_LIST_IMAGE_TYPES[] = {IMAGE_ARMOUR, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
+                                         IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                                         IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_CADET};
 
 Control *g_picked_list = nullptr;
 int g_picks = 0;
@@ -92,8 +94,8 @@ TEST_F(ShipList, RowsShowTheirShipsInOrderAndHoldThemUntilFreed) {
         EXPECT_STREQ(text_label_of(child(list, int(i), SHIP_ROW_NAME))->text, object_get_name(ships[i]));
     }
     EXPECT_EQ(ours[1]->refcount, refs + 1);
-    EXPECT_EQ(image_of(child(list, 0, SHIP_ROW_RANK))->image_type, 93);
-    EXPECT_EQ(image_of(child(list, 2, SHIP_ROW_RANK))->image_type, 94);
+    EXPECT_EQ(image_of(child(list, 0, SHIP_ROW_RANK))->image_type, IMAGE_RANK_FIRST);
+    EXPECT_EQ(image_of(child(list, 2, SHIP_ROW_RANK))->image_type, IMAGE_RANK_FIRST + 1);
     EXPECT_EQ(bar(list, 0, SHIP_ROW_CREW_BAR)->max, ours[0]->max_crew);
     EXPECT_EQ(bar(list, 2, SHIP_ROW_ARMOUR_BAR)->max, rank2->max_armour);
     for (int id : {SHIP_ROW_RANK, SHIP_ROW_CREW_ICON, SHIP_ROW_CREW_BAR}) EXPECT_EQ(child(list, 1, id), nullptr) << id;

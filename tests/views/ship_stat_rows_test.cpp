@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int STAT_IMAGE_TYPES[] = {51, 53, 78, 165};
+constexpr int STAT_IMAGE_TYPES[] = {IMAGE_ACTION_POINTS, IMAGE_ARMOUR, IMAGE_CREW, IMAGE_MOVEMENT};
 constexpr uint32_t ALL_ROWS = SHIP_STAT_ARMOR | SHIP_STAT_CREW | SHIP_STAT_MP | SHIP_STAT_AP;
 
 class ShipStatRows : public galaxy_test::PanelsGame {

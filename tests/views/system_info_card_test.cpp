@@ -82,7 +82,7 @@ TEST_F(SystemInfoCard, EmptyMountCardsShowTheMountIconAndTheirSide) {
         Control *sided = card(nullptr, SYSTEM_CARD_MOUNT_FORM | SYSTEM_CARD_SYSTEM_MOUNT | (SYSTEM_CARD_SIDE_FORE << side));
         Control *picture = child(sided, SYSTEM_CARD_ID_SIDE_PIC);
         ASSERT_NE(picture, nullptr) << side;
-        EXPECT_EQ(image_of(picture)->image_type, 64);
+        EXPECT_EQ(image_of(picture)->image_type, IMAGE_ARC_SIDE);
         EXPECT_EQ(image_of(picture)->frame, side);
         EXPECT_EQ(text(child(sided, SYSTEM_CARD_ID_SIDE_NAME)), names[side]);
         EXPECT_GT(picture->y, child(sided, SYSTEM_CARD_ID_NAME)->y);

@@ -6,13 +6,13 @@
 #include <sstream>
 #include "assetgen/content_source.h"
 #include "assetgen/output.h"
+#include "platform/image_ids.h"
 
 namespace {
 
 constexpr int SYSTEM_TYPES   = 30;
 constexpr int HULLS          = 9;
 constexpr int SITE_TEMPLATES = 16;
-constexpr int IMAGE_TYPES    = 213;
 constexpr int STARTING_MAX   = 2;
 
 struct Effect {
@@ -120,7 +120,7 @@ bool read_tech(const ContentBlock &block, const std::string &source, Tech *tech,
     if (tech->starting == -2 || tech->sol == -2) return refuse("a tech needs starting and sol (a number or none)");
     if (tech->cost < 1) return refuse("cost: a positive number of research points");
     if (tech->credits < 0) return refuse("credits: 0 or more");
-    if (tech->icon < 0 || tech->icon >= IMAGE_TYPES) return refuse("icon: an image type 0..212");
+    if (tech->icon < 0 || tech->icon >= IMAGE_TYPE_COUNT) return refuse("icon: an image type 0..212");
     if (tech->starting < -1 || tech->starting > STARTING_MAX) return refuse("starting: none or 0..2");
     if (tech->sol < -1) return refuse("sol: none or credits spent");
     return true;

@@ -59,7 +59,7 @@ struct UiJob {
 void generate_one(int index, void *context) {
     UiJob *job = static_cast<UiJob *>(context);
     int failures = 0;
-    if (index < UI_IMAGE_TYPE_COUNT) {
+    if (index < IMAGE_TYPE_COUNT) {
         const std::vector<IconImage> frames = ui_art_frames(index);
         for (size_t f = 0; f < frames.size(); ++f) {
             const int k = static_cast<int>(f);
@@ -67,7 +67,7 @@ void generate_one(int index, void *context) {
             if (output_text(job->root, image_anim_path(index, k), std::to_string(k) + "\n1000\n") != RES_OK) ++failures;
         }
     } else {
-        const int n = index - UI_IMAGE_TYPE_COUNT;
+        const int n = index - IMAGE_TYPE_COUNT;
         const UiCursorArt art = ui_art_cursor(n);
         for (size_t f = 0; f < art.frames.size(); ++f)
             if (write_picture(job->root, cursor_png_path(n, static_cast<int>(f)), art.frames[f]) != RES_OK) ++failures;
@@ -83,13 +83,13 @@ int ui_family_generate(const std::string &root, uint32_t /*seed*/) {
     UiJob job;
     job.root = root;
     const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    parallel_for(UI_IMAGE_TYPE_COUNT + UI_CURSOR_COUNT, threads, generate_one, &job);
+    parallel_for(IMAGE_TYPE_COUNT + UI_CURSOR_COUNT, threads, generate_one, &job);
     if (job.failures) std::fprintf(stderr, "ui: %i files failed\n", job.failures.load());
     return job.failures == 0 ? 0 : 1;
 }
 
 void ui_family_list_paths(std::vector<std::string> *out) {
-    for (int type = 0; type < UI_IMAGE_TYPE_COUNT; ++type) {
+    for (int type = 0; type < IMAGE_TYPE_COUNT; ++type) {
         const size_t count = ui_art_frames(type).size();
         for (size_t f = 0; f < count; ++f) {
             out->push_back(image_png_path(type, static_cast<int>(f)));

@@ -5,15 +5,13 @@
 //    frame 1 is the lit (hover) look. Inline icons are bare outlined glyphs, 14 pixels in frame 0
 //    and 18 in frame 1. Animated types loop over their frames.
 //  - Reserved types: the 30 system icons and the technology icons that content will name, listed
-//    by ui_art_system_icon_types and ui_art_tech_icon_types; type 211 is the status bar's
+//    by ui_art_system_icon_types and ui_art_tech_icon_types; IMAGE_CREDITS_COIN is the status bar's
 //    turning credits coin.
 #include <vector>
 #include "assetgen/ui_paint.h"
+#include "platform/image_ids.h"
 
-constexpr int UI_IMAGE_TYPE_COUNT = 213;
-constexpr int UI_GIVEN_SPRITE_TYPE = 34;
 constexpr int UI_CURSOR_COUNT = 11;
-constexpr int UI_CREDITS_COIN_TYPE = 211;
 
 struct UiCursorArt {
     std::vector<IconImage> frames;

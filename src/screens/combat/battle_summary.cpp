@@ -15,6 +15,7 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/font.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "platform/sound.h"
 #include "screens/combat/combat_screen.h"
@@ -46,8 +47,6 @@ constexpr int32_t CARDS_PER_ROW = 6;
 constexpr int32_t CARD_FIRST_X = 130, CARD_GAP_X = 32, CARD_GAP_Y = 16;
 constexpr int32_t HEADER_X = 102, HEADER_BELOW_BAND = 48, CARDS_BELOW_HEADER = 60;
 constexpr int32_t CARD_STAGGER_MS = 200, TAGS_AFTER_CARDS_MS = 500, ESCAPES_AFTER_TAGS_MS = 400;
-constexpr int IMAGE_CONTINUE = 150;
-constexpr int IMAGE_ESCAPED = 12, IMAGE_LOST = 160;
 constexpr int SYSTEM_ESCAPE_POD = 17;
 constexpr int KEY_ENTER = 13;
 constexpr int CONTINUE_FONT = 6;
@@ -156,7 +155,7 @@ Control *build_escape_tag(const Ship *ship) {
             panel_add_child(tag, x, 3, 0, 1, picture);
             x += picture->w + 4;
         }
-    Control *icon = image_control_create(escaped ? IMAGE_ESCAPED : IMAGE_LOST);
+    Control *icon = image_control_create(escaped ? IMAGE_TICK : IMAGE_LOST);
     if (icon) {
         panel_add_child(tag, x, 3, 0, 1, icon);
         x += icon->w + 4;
@@ -403,7 +402,7 @@ void battle_summary_update(int32_t dt) {
         break;
     case SUMMARY_CONTINUE:
         if (b.phase_ms < CONTINUE_DELAY_MS) break;
-        if (Control *button = image_button_create(IMAGE_CONTINUE, CONTINUE_FONT, "Continue", combat_continue, KEY_ENTER,
+        if (Control *button = image_button_create(IMAGE_OK, CONTINUE_FONT, "Continue", combat_continue, KEY_ENTER,
                                                   nullptr))
             game_add_control(game, ui_screen_width() - button->w - 10, ui_screen_height() - button->h - 10, 0, 0,
                              button);

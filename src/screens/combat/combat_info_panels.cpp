@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/combat/combat_screen.h"
@@ -23,12 +24,6 @@
 
 namespace {
 
-constexpr int IMAGE_MASS = 130;
-constexpr int IMAGE_POWER = 63;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_SENSOR_LOCK_ICON = 113;
-constexpr int IMAGE_DAMAGE_RATING = 126;
-constexpr int IMAGE_ARMOUR_RATING = 53;
 constexpr int SYSTEM_TYPE_PASS_FOUR = 9;
 constexpr int32_t ROW_FADE_MS = 300;
 
@@ -167,7 +162,7 @@ void combat_active_ship_panel_fill(Control *panel, GameObject *object, int style
     Game *game = game_get();
     if (object_is_snapshot(object) && game && game->ui_player && object->owner_id != game->ui_player->id &&
         player_knows_object(game->ui_player, object->id)) {
-        if (Control *lock = add_fixed(panel, 4, y + 4, sensor_lock_line(IMAGE_SENSOR_LOCK_ICON, true))) y += lock->h + 4;
+        if (Control *lock = add_fixed(panel, 4, y + 4, sensor_lock_line(IMAGE_SKILL_SENSORS, true))) y += lock->h + 4;
     }
     if (object_is_snapshot(object) && !ship_is_detailed_copy(ship)) {   // never scanned
         grow_by(panel, 0, 4);
@@ -226,7 +221,7 @@ void combat_shot_rows_fill(Control *panel, int style) {
         add_line(text_label_create_plain(1, r, g, b, owner->name.c_str()));
     }
     if (style & INFO_STYLE_ACTIVE) add_line(text_label_create_plain(2, 230, 230, 230, "Active"));
-    if (style & INFO_STYLE_MARKED) add_line(sensor_lock_line(IMAGE_SENSOR_LOCK_ICON, false));
+    if (style & INFO_STYLE_MARKED) add_line(sensor_lock_line(IMAGE_SKILL_SENSORS, false));
     grow_by(panel, 4, 4);
 }
 
@@ -256,9 +251,9 @@ void combat_shot_panel_fill(Control *panel, GameObject *object, int style) {
     if (style & INFO_STYLE_MARKED) {
         if (List<SystemRow> *rows = ui_stat_rows_list_create()) {
             const int32_t damage = shot_damage(shot);
-            (void)ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_DAMAGE_RATING, 1), "Damage Rating",
+            (void)ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_DAMAGE, 1), "Damage Rating",
                                        str_format("%i", damage).c_str(), damage < shot->damage ? 1 : 0);
-            (void)ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_ARMOUR_RATING, 1), "Armor Rating",
+            (void)ui_stat_rows_add_row(rows, image_control_create_frame(IMAGE_ARMOUR, 1), "Armor Rating",
                                        str_format("%i", shot->hit_points).c_str(),
                                        shot->hit_points < shot->max_hit_points ? 1 : 0);
             if (Control *table = add_fixed(panel, 4, y, ui_stat_rows_create(rows, 0))) y += table->h + 4;

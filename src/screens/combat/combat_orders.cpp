@@ -12,6 +12,7 @@
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "platform/graphics.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "screens/combat/combat_screen.h"
 #include "systems/system.h"
@@ -30,13 +31,6 @@
 namespace {
 
 constexpr int KEY_ESCAPE = 27;
-
-constexpr int IMAGE_MOVE = 3;
-constexpr int IMAGE_TURN = 5;
-constexpr int IMAGE_SCAN = 6;
-constexpr int IMAGE_CANCEL = 40;   // the cancel picture of every other Cancel
-constexpr int IMAGE_IN_RANGE = 87;
-constexpr int IMAGE_REFUSED = 154;
 
 constexpr int ARC_STYLE_REACH = 3;
 constexpr int ARC_STYLE_EFFECT = 2;
@@ -162,7 +156,7 @@ void start_command(int32_t mode, const char *title, const char *prompt) {
 
 // The hover popup's line in the refused look: the refusal icon and the reason pulsing.
 void popup_refused(Control *popup, const char *text, int font) {
-    Control *icon = image_control_create_frame(IMAGE_REFUSED, 0);
+    Control *icon = image_control_create_frame(IMAGE_ENCOUNTER_MARKER, 0);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
     if (icon) panel_add_child(popup, 8, 3, 0, 1, icon);
     Control *label = text_label_create_plain(font, 220, 80, 10, text);
@@ -184,7 +178,7 @@ void popup_in_range(Control *popup, int image) {
 // Whether the scan reaches the hovered object; false hides the popup.
 bool fill_scan_popup(Control *popup, Ship *ship, GameObject *hovered) {
     const Result r = ship_check_scan_target(ship, hovered);
-    if (r == RES_OK) popup_in_range(popup, IMAGE_IN_RANGE);
+    if (r == RES_OK) popup_in_range(popup, IMAGE_SENSOR_LOCK);
     else if (r == RES_TARGET_OUT_OF_RANGE) popup_refused(popup, "Out of range", 1);
     else return false;
     return true;

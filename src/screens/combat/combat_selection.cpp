@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "screens/combat/combat_screen.h"
@@ -64,9 +65,6 @@ constexpr int BRACKET_PERIOD_MS = 600;
 constexpr int BRACKET_RETURN_MS = 400;
 constexpr int BRACKET_PULSE_MS = 2240;
 constexpr int BRACKET_CORNERS = 4;
-
-constexpr int IMAGE_WARNING = 73;
-constexpr int IMAGE_MARKER = 192;
 
 Game *game() { return game_get(); }
 CombatScreen *screen() { return combat_screen(); }
@@ -428,7 +426,7 @@ void combat_show_missile_warning() {
     panel_set_border(panel, true);
     colour_fade_start(panel_border_colour(panel), 255, 120, 0, 120, 40, 0, 800, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
-    Control *icon = image_control_create_frame(IMAGE_WARNING, 0);
+    Control *icon = image_control_create_frame(IMAGE_ALERT, 0);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
     if (icon) panel_add_child(panel, 10, 8, 0, 1, icon);
     const char *plural = (shot->shot_type_flags & SHOT_TYPE_SEGMENTED) ? "s" : "";
@@ -472,7 +470,7 @@ void combat_update_missile_marker() {
     }
     Control *marker = game_find_control(game(), COMBAT_ID_MISSILE_MARKER);
     if (!marker) {
-        marker = image_control_create(IMAGE_MARKER);
+        marker = image_control_create(IMAGE_MISSILE_TARGET);
         if (!marker) return;
         if (ObjectMap *map = combat_map()) map_control_anchor(marker, true, map);
         game_add_control(game(), 0, 0, COMBAT_ID_MISSILE_MARKER, 0, marker);

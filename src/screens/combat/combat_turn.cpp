@@ -14,6 +14,7 @@
 #include "effects/starfield.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/log.h"
@@ -45,8 +46,6 @@ constexpr int KEY_DOWN = 274;
 constexpr int KEY_RIGHT = 275;
 constexpr int KEY_LEFT = 276;
 
-constexpr int IMAGE_THINKING = 42;
-constexpr int IMAGE_MOVE_POINTS = 165;
 constexpr int32_t MOVE_COST_DX = 5, MOVE_COST_DY = -10;   // the cost's place beside the pointer
 
 SDL_Thread *sdl_create_thread(int (*body)(void *), void *data) { return SDL_CreateThread(body, data); }
@@ -223,7 +222,7 @@ void thinking_indicator(int32_t dt) {
             return;
         }
         if (game_find_control(game, COMBAT_ID_THINKING)) return;
-        Control *picture = image_control_create_frame(IMAGE_THINKING, 1);
+        Control *picture = image_control_create_frame(IMAGE_COMPUTER, 1);
         if (!picture) return;
         image_control_enable_tint(picture);
         ColourFade *tint = image_control_tint_colour(picture);
@@ -283,7 +282,7 @@ void show_move_cost(Ship *ship) {
         (void)combat_hide_message();
         return;
     }
-    combat_show_message(MOVE_COST_DX, MOVE_COST_DY, image_control_create_frame(IMAGE_MOVE_POINTS, 1), "%i / %i",
+    combat_show_message(MOVE_COST_DX, MOVE_COST_DY, image_control_create_frame(IMAGE_MOVEMENT, 1), "%i / %i",
                         int(cost), int(ship->mp));
 }
 

@@ -8,6 +8,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/combat/combat_screen.h"
@@ -27,21 +28,6 @@
 
 namespace {
 
-constexpr int IMAGE_DAMAGE_BONUS = 111;
-constexpr int IMAGE_EVASION_BONUS = 109;
-constexpr int IMAGE_NO_RANK = 116;
-constexpr int IMAGE_MOVEMENT = 165;
-constexpr int IMAGE_ARMOUR = 53;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_SENSOR_LOCK = 87;
-constexpr int IMAGE_STATUS_LIGHT = 151;
-constexpr int IMAGE_MOVE = 3;
-constexpr int IMAGE_TURN = 5;
-constexpr int IMAGE_SCAN = 6;
-constexpr int IMAGE_STATUS = 15;
-constexpr int IMAGE_ABORT = 189;
-constexpr int IMAGE_RETREAT = 2;
-constexpr int IMAGE_END = 150;
 constexpr int BAR_W = 92, BAR_H = 14;
 constexpr int SECOND_COLUMN_X = 130;
 constexpr int ROW_RIGHT = 242;
@@ -184,11 +170,11 @@ Control *command_bar(Control *panel, Ship *ship, int style) {
     }
     add_command(buttons, IMAGE_STATUS, "Status", combat_status_button_status, 0, panel);
     if (ship_is_retreating(ship)) {
-        add_command(buttons, IMAGE_ABORT, "Abort", combat_status_button_abort, 0, panel);
+        add_command(buttons, IMAGE_ABORT_RETREAT, "Abort", combat_status_button_abort, 0, panel);
     } else if (Control *retreat = add_command(buttons, IMAGE_RETREAT, "Retreat", combat_status_button_retreat, 0, panel)) {
         retreat_button_state(retreat, ship);
     }
-    add_command(buttons, IMAGE_END, "End", combat_status_button_end_turn, 'e', panel);
+    add_command(buttons, IMAGE_OK, "End", combat_status_button_end_turn, 'e', panel);
 
     Control *bar = panel_create(20, 10, 0, 0, 0);
     if (bar) {
@@ -236,7 +222,7 @@ Control *system_row(Control *panel, System *system, int32_t crit, int style) {
             last = l;
 
     const int x2 = x1 + (last ? last->w : 0) + 14;
-    Control *light = add_fixed(row, x2, 5, image_control_create(IMAGE_STATUS_LIGHT));
+    Control *light = add_fixed(row, x2, 5, image_control_create(IMAGE_SYSTEM_STATUS));
     if (Control *status = add_fixed(row, x2, 9, text_label_create_empty(2))) {
         system_status_line(system, status);
         control_set_position(status, ROW_RIGHT - status->w, status->y);
@@ -314,10 +300,10 @@ void panel_look(Control *panel) {
 int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, int style) {
     if (List<IconRow> *bonuses = icon_rows_list_create()) {
         if (ship->damage_boost > 0)
-            (void)icon_rows_add(bonuses, image_control_create_frame(IMAGE_DAMAGE_BONUS, 1),
+            (void)icon_rows_add(bonuses, image_control_create_frame(IMAGE_SKILL_MARKSMANSHIP, 1),
                                 str_format("+%i%%", ship->damage_boost).c_str(), 0);
         if (ship->evasion_boost > 0)
-            (void)icon_rows_add(bonuses, image_control_create_frame(IMAGE_EVASION_BONUS, 1),
+            (void)icon_rows_add(bonuses, image_control_create_frame(IMAGE_SKILL_NAVIGATION, 1),
                                 str_format("+%i%%", ship->evasion_boost).c_str(), 0);
         if (list_count(bonuses) > 0) {
             Control *icons = icon_rows_panel_create(bonuses, 230, (style & UNIT_STATUS_ANIMATE) ? ICON_ROWS_ANIMATE : 0);
@@ -329,7 +315,7 @@ int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, i
     if (ship->pilot) {
         const int rank = ship->pilot->rank;
         Control *icon = image_control_create_frame(rank >= 0 && rank < OFFICER_RANK_COUNT ? officer_rank_icon(rank)
-                                                                                          : IMAGE_NO_RANK, 1);
+                                                                                          : IMAGE_CADET, 1);
         if (icon) panel_add_child(panel, 0, 0, UNIT_STATUS_RANK_ID, 1, icon);
         if (Control *name = text_label_create_plain(2, 230, 230, 230, ship->pilot->name.c_str()))
             panel_add_child(panel, 0, 0, UNIT_STATUS_PILOT_ID, 1, name);

@@ -22,7 +22,6 @@ constexpr int32_t STEP = 20;              // the larger component of a step afte
 constexpr int32_t LONG_STEP_DIVISOR = 10;
 constexpr int32_t TARGET_DIVISOR = 6;    // ms per step of a scroll to a target
 constexpr int32_t CYCLE_TURNS_PER_OBJECT = 2;
-constexpr int SOUND_PICK = 6;
 
 bool short_step(int32_t v) { return v != 0 && v > -STEP && v < STEP; }
 
@@ -136,7 +135,7 @@ void combat_cycle_units() {
             }
     if (cycle[next]->object_id != current)
         if (GameObject *obj = find_on_map(map, cycle[next]->object_id)) {
-            sound_play(SOUND_PICK);
+            sound_play(SOUND_OPEN_PANEL);
             combat_select_object(obj);
         }
     centre_on(s->selected);

@@ -13,6 +13,7 @@
 #include "game/tech.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
@@ -39,8 +40,6 @@ constexpr int ICON_X = 8, ICON_Y = 3, TITLE_GAP = 16, TITLE_Y = 6, SECTOR_BELOW_
 constexpr int ROW_PAD_W = 8, ROW_PAD_H = 3, DAYS_ICON_GAP = 14, DAYS_GAP = 8;
 constexpr int PANEL_PAD = 4, BAND_X = 2, BAND_Y = 2, BAND_H = 32, TOTALS_LIFT = 6;
 constexpr int WHEEL_STEP = 24;
-
-constexpr int IMAGE_EMBLEM = 123, IMAGE_DEFENSE = 10, IMAGE_CADET = 116, IMAGE_DAYS = 74;
 
 constexpr Rgb TEXT{230, 230, 230}, VALUE{230, 230, 0}, ROW_BORDER{12, 12, 12}, BORDER{24, 24, 8}, BAND{5, 5, 8};
 
@@ -98,7 +97,7 @@ Control *make_row(Control *icon, const char *title, Sector *sector, int32_t days
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
     Control *clock = panel_add_child(row, w + DAYS_GAP, 0, CORP_ROW_ID_DAYS_ICON, 1,
-                                     image_control_create_frame(IMAGE_DAYS, 1));
+                                     image_control_create_frame(IMAGE_CLOCK, 1));
     Control *label = panel_add_child(row, (clock ? clock->x + clock->w : w) + DAYS_GAP, 0, CORP_ROW_ID_DAYS, 1,
                                      days > 0 ? text_label_create(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "%i", days)
                                               : text_label_create_plain(FONT_TEXT, VALUE.r, VALUE.g, VALUE.b, "-"));
@@ -240,7 +239,7 @@ Control *corp_site_row_create(Site *site, Sector *sector) {
     if (!site || !site_production_info(site, &item, &recruit, &days, nullptr, nullptr)) return nullptr;
     switch (site->subtype) {
     case SITE_STARBASE:
-        if (!item) return make_row(image_control_create(IMAGE_DEFENSE), "Defense upgrade", sector, days, CORP_GROUP_BUILDING);
+        if (!item) return make_row(image_control_create(IMAGE_DEFENCE_UPGRADE), "Defense upgrade", sector, days, CORP_GROUP_BUILDING);
         return make_row(object_picture_control(item), object_get_name(item), sector, days, CORP_GROUP_BUILDING);
     case SITE_SHIPYARD:
         return make_row(object_picture_control(item), item ? object_get_name(item) : "", sector, days,

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "systems/system.h"
@@ -33,11 +34,6 @@ constexpr int FADE_MS = 200;
 constexpr int DWELL_MS = 475;
 constexpr int TIP_WIDTH = 256;
 constexpr int TIP_TEXT = 0;
-constexpr int IMAGE_UPGRADE = 197;
-constexpr int IMAGE_ACCEPT = 28;
-constexpr int IMAGE_CANCEL = 40;
-constexpr int IMAGE_BACK = 9;
-constexpr int IMAGE_POWER = 63;
 constexpr int KEY_ESCAPE = 27;
 constexpr int CARD_INSET = 16;
 constexpr int PICKER_ROOM = DESIGN_PICKER_MIN_WIDTH + 40;   // the list, its scroll bar and margins   // the cards and the picture stand this far in from the mount area's edge
@@ -185,7 +181,7 @@ Control *make_buttons(Control *panel, DesignEditorState *s) {
         buttons.push_back(panel_add_child(column, 0, 0, DESIGN_ID_UPGRADE, 0,
                                           image_button_create(IMAGE_UPGRADE, 6, "Upgrade", design_on_upgrade, 'u', panel)));
     buttons.push_back(panel_add_child(column, 0, 0, DESIGN_ID_ACCEPT, 0,
-                                      image_button_create(IMAGE_ACCEPT, 6, "Accept", design_on_accept, 'a', panel)));
+                                      image_button_create(IMAGE_SAVE, 6, "Accept", design_on_accept, 'a', panel)));
     if (s->edited_id != 0)
         buttons.push_back(panel_add_child(column, 0, 0, DESIGN_ID_BACK, 0,
                                           image_button_create(IMAGE_CANCEL, 6, "Cancel", design_on_cancel, KEY_ESCAPE, panel)));
@@ -411,7 +407,7 @@ void design_editor_build(Control *control) {
         panel_layout(area, &w, &h);
         // Room for a card taking a wider look and for the picker's arrow beside the rightmost card,
         // so that picking a system never widens the area (and the panel with it).
-        const Sprite *arrow = image_type_frame(DESIGN_IMAGE_PICKER_ARROW, 0);
+        const Sprite *arrow = image_type_frame(IMAGE_NO, 0);
         control_set_size(area, w + std::max(24, 8 + (arrow ? arrow->width : 0)), h + 4);
     }
 

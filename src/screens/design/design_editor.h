@@ -83,7 +83,6 @@ constexpr uint32_t PICKER_REFUSED_POWER        = 0x4;
 constexpr int DESIGN_PICKER_MAX_HEIGHT = 372;
 constexpr int DESIGN_PICKER_MIN_WIDTH  = 225;
 
-constexpr int DESIGN_IMAGE_PICKER_ARROW = 1;   // the arrow beside the card whose system is being picked
 struct DesignEditorState;
 // Moves the panel left as far as it runs past the screen's right edge (never past the left edge).
 void design_keep_on_screen(Control *panel);

@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/str.h"
 #include "screens/sites/site_choosers.h"
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr int FONT = 2;
-constexpr int IMAGE_NEW_DESIGN = 41;
 constexpr int MINUTES_PER_DAY = 1440;
 constexpr int ROW_GAP = 4;
 constexpr int ICON_GAP = 6;

@@ -9,6 +9,7 @@
 #include "game/orders.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/design_handlers.h"
@@ -30,9 +31,6 @@
 namespace {
 
 constexpr int BUTTON_FONT = 6;
-constexpr int IMAGE_BUILD = 26;
-constexpr int IMAGE_EDIT = 48;
-constexpr int IMAGE_SCRAP = 36;
 constexpr int TIP_TEXT = 0;
 constexpr int MINUTES_PER_DAY = 1440;
 constexpr uint8_t BORDER_RGB[3] = {64, 32, 0};
@@ -214,9 +212,9 @@ Control *make_stat_rows(const Ship *design) {
 // Build (or Resume), Edit and Scrap in a row, each refused with its reason where the rules say.
 Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player, const Ship *design) {
     List<Control> buttons;
-    Control *build = s->resume ? image_button_create(IMAGE_BUILD, BUTTON_FONT, "Resume", design_screen_on_build, 'r', panel)
-                               : image_button_create(IMAGE_BUILD, BUTTON_FONT, "Build", design_screen_on_build, 'b', panel);
-    Control *edit = image_button_create(IMAGE_EDIT, BUTTON_FONT, "Edit", design_screen_on_edit, 0, panel);
+    Control *build = s->resume ? image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Resume", design_screen_on_build, 'r', panel)
+                               : image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Build", design_screen_on_build, 'b', panel);
+    Control *edit = image_button_create(IMAGE_EDIT_DESIGN, BUTTON_FONT, "Edit", design_screen_on_edit, 0, panel);
     Control *scrap = image_button_create(IMAGE_SCRAP, BUTTON_FONT, "Scrap", design_screen_on_scrap, 0, panel);
     if (build) {
         build->id = DESIGN_PANEL_ID_BUILD;

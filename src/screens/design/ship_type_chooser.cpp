@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "platform/sound.h"
 #include "platform/str.h"
@@ -32,8 +33,6 @@ constexpr int FADE_MS = 200;
 constexpr int LOOK_MS = 350;
 constexpr int LOAD_POLL_MS = 15;
 constexpr int KEY_CONFIGURE = 99;
-constexpr int IMAGE_CONFIGURE = 149;
-constexpr int SOUND_SELECT = 5;
 constexpr int PANEL_MIN_W = 600;
 constexpr int TIP_TEXT = 0;
 
@@ -469,7 +468,7 @@ void design_on_hull_selected(Control *card) {
         }
         set_configure_enabled(panel, true);
     }
-    sound_play(SOUND_SELECT);
+    sound_play(SOUND_CLICK);
 }
 
 int design_hull_load_thread(void *data) {

@@ -9,6 +9,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/sound.h"
@@ -30,12 +31,6 @@ constexpr int WHEEL_STEP = 24;
 constexpr int PAGE_STEP = 96;
 constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
-constexpr int IMAGE_ARROW = DESIGN_IMAGE_PICKER_ARROW;
-constexpr int IMAGE_MARKER = 54;
-constexpr int IMAGE_EMPTY = 44;
-constexpr int IMAGE_POWER = 63;
-constexpr int SOUND_OPEN = 5;
-constexpr int SOUND_FITTED = 6;
 
 struct SystemListState {
     PanelCommandSlots slots;            // slot 0: a row was picked
@@ -170,7 +165,7 @@ void design_on_mount_click(Control *card) {
     if (s->prior_system) system_retain(s->prior_system);
 
     if (area) {
-        if (Control *arrow = image_button_create_plain(IMAGE_ARROW, design_picker_cancel, 0, panel)) {
+        if (Control *arrow = image_button_create_plain(IMAGE_NO, design_picker_cancel, 0, panel)) {
             panel_add_child(area, card->x + card->w + 8, card->y + card->h / 2 - arrow->h / 2, DESIGN_ID_ARROW, 0, arrow);
             // The area holds the arrow, so that the arrow takes the pointer.
             if (arrow->x + arrow->w > area->w) control_set_size(area, arrow->x + arrow->w, area->h);
@@ -192,7 +187,7 @@ void design_on_mount_click(Control *card) {
                 px = connector->x + g->lines[0].x2;
                 py = connector->y + g->lines[0].y2;
             }
-            if (Control *marker = image_control_create(IMAGE_MARKER)) {
+            if (Control *marker = image_control_create(IMAGE_MOUNT_MARKER)) {
                 panel_add_child(area, px - marker->w / 2, py - marker->h / 2, DESIGN_ID_MARKER, 1, marker);
             }
             if (Control *lines = line_group_create(2)) {
@@ -236,7 +231,7 @@ void design_on_mount_click(Control *card) {
         design_keep_on_screen(panel);   // a wider list widened the panel
         if (label && list->x < label->x) control_set_position(label, list->x, label->y);
     }
-    sound_play(SOUND_OPEN);
+    sound_play(SOUND_CLICK);
 }
 
 // ---- The list ----
@@ -303,7 +298,7 @@ Control *system_row_build(Control *list, System *system, int detail) {
     panel_set_background(row, true);
     if (detail) {
         game_popup_look(row);
-        Control *icon = panel_add_child(row, 6, 6, 100001, 1, image_control_create_framed(system ? system->spare : IMAGE_EMPTY));
+        Control *icon = panel_add_child(row, 6, 6, 100001, 1, image_control_create_framed(system ? system->spare : IMAGE_EMPTY_MOUNT));
         Control *name = panel_add_child(row, 6 + (icon ? icon->w + 6 : 0), 6, 100004, 1,
                                         text_label_create_plain(1, 0, 230, 0, system ? system->name.c_str() : "(empty)"));
         int y = 6 + std::max(icon ? icon->h : 0, name ? name->h : 0) + 4;
@@ -340,7 +335,7 @@ Control *system_row_build(Control *list, System *system, int detail) {
             if (Control *info = panel_add_child(row, 6, y, 100005, 1, ui_stat_rows_create(rows, 0))) y += info->h;
         }
     }
-    Control *picture = image_control_create_framed(system ? system->spare : IMAGE_EMPTY);
+    Control *picture = image_control_create_framed(system ? system->spare : IMAGE_EMPTY_MOUNT);
     if (picture) panel_add_child(row, 0, 3, 100001, 1, picture);
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
@@ -500,7 +495,7 @@ void design_on_system_picked(Control *list) {
     design_refresh_stats(panel);
     design_refill_and_overlay(panel);
     design_picker_close(panel, false);
-    sound_play(SOUND_FITTED);
+    sound_play(SOUND_OPEN_PANEL);
     if (Control *column = panel_find_child(panel, DESIGN_ID_BUTTONS))
         if (Control *upgrade = panel_find_child(column, DESIGN_ID_UPGRADE)) {
             control_set_id(upgrade, 0);

@@ -6,6 +6,7 @@
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/font.h"
+#include "platform/image_ids.h"
 #include "screens/endgame/end_of_game.h"
 #include "ui/control.h"
 #include "ui/control_minimap.h"
@@ -19,8 +20,6 @@
 
 namespace {
 
-constexpr int IMAGE_COMPUTER = 42, IMAGE_HUMAN = 43;
-constexpr int IMAGE_VICTORY = 80, IMAGE_TERMINATED = 121, IMAGE_DATE = 128, IMAGE_BUTTON = 150;
 constexpr int BUTTON_FONT = 6, KEY_ENTER = 13, BUTTON_MARGIN = 8;
 constexpr int NAME_FONT = 2, TEXT_FONT = 1;
 constexpr int ROW_TAG = -1;
@@ -119,7 +118,7 @@ void add_galaxy_map(Game *game) {
 }
 
 void add_button(Game *game, const char *text, ControlFn on_click) {
-    Control *button = image_button_create(IMAGE_BUTTON, BUTTON_FONT, text, on_click, KEY_ENTER, nullptr);
+    Control *button = image_button_create(IMAGE_OK, BUTTON_FONT, text, on_click, KEY_ENTER, nullptr);
     if (!button) return;
     game_add_control(game, ui_screen_width() - button->w - BUTTON_MARGIN, ui_screen_height() - button->h - BUTTON_MARGIN,
                      ENDGAME_BUTTON_ID, 0, button);
@@ -129,7 +128,7 @@ void show_terminated(Game *game, Player *ui) {
     Control *row = player_row(ui);
     if (!row) return;
     game_add_control(game, ROWS_X, SINGLE_ROW_Y, ROW_TAG, 0, row);
-    if (Control *box = status_box(IMAGE_TERMINATED, 1)) {
+    if (Control *box = status_box(IMAGE_SECTORS, 1)) {
         const int x = box_image_width(box) + 8;
         add_label(box, x, 4, 210, 10, 30, "Terminated");
         add_label(box, x, 22, 230, 230, 230, game->clock ? date_format(game->clock) : std::string());
@@ -139,7 +138,7 @@ void show_terminated(Game *game, Player *ui) {
 }
 
 Control *winner_box(const char *first, int first_y, const char *second, int second_y) {
-    Control *box = status_box(IMAGE_VICTORY, -1);
+    Control *box = status_box(IMAGE_WINNER, -1);
     if (!box) return nullptr;
     const int x = box_image_width(box) + 8;
     if (first) add_label(box, x, first_y, 210, 194, 40, first);
@@ -161,7 +160,7 @@ void show_domination(Game *game, const std::vector<Player *> &others, Player *wi
     for (Player *p : order) {
         Control *row = player_row(p);
         if (!row) continue;
-        Control *box = status_box(IMAGE_TERMINATED, 1);
+        Control *box = status_box(IMAGE_SECTORS, 1);
         if (box) add_label(box, box_image_width(box) + 20, 26, 210, 194, 40, starbases_text(p));
         rows.emplace_back(row, box);
     }
@@ -188,7 +187,7 @@ void show_military(Game *game, const std::vector<Player *> &others, Player *winn
     for (Player *p : order) {
         Control *row = player_row(p);
         if (!row) continue;
-        Control *box = status_box(IMAGE_TERMINATED, -1);
+        Control *box = status_box(IMAGE_SECTORS, -1);
         if (box) {
             const int x = box_image_width(box);
             Control *label = add_label(box, x + 8, 8, 230, 20, 10, "Terminated");

@@ -7,6 +7,7 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/graphics.h"
+#include "platform/image_ids.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -32,12 +33,12 @@ struct ListButton {
 
 // In the bar's order, by GalaxySideList.
 constexpr ListButton LIST_BUTTONS[GALAXY_LIST_BUTTONS] = {
-    {.id = GALAXY_ID_MENU_BUTTON,     .image_type = 27,  .hotkey = '1', .handler = galaxy_bar_on_menu},
-    {.id = GALAXY_ID_SHIPS_BUTTON,    .image_type = 47,  .hotkey = '2', .handler = galaxy_bar_on_ships},
-    {.id = GALAXY_ID_OFFICERS_BUTTON, .image_type = 70,  .hotkey = '3', .handler = galaxy_bar_on_officers},
-    {.id = GALAXY_ID_TECH_BUTTON,     .image_type = 14,  .hotkey = '4', .handler = starmap_toggle_technology},
-    {.id = GALAXY_ID_CORP_BUTTON,     .image_type = 122, .hotkey = '5', .handler = starmap_toggle_corporation},
-    {.id = GALAXY_ID_NEWS_BUTTON,     .image_type = 45,  .hotkey = '6', .handler = starmap_toggle_news},
+    {.id = GALAXY_ID_MENU_BUTTON,     .image_type = IMAGE_GAME_MENU,     .hotkey = '1', .handler = galaxy_bar_on_menu},
+    {.id = GALAXY_ID_SHIPS_BUTTON,    .image_type = IMAGE_SHIPS_LIST,    .hotkey = '2', .handler = galaxy_bar_on_ships},
+    {.id = GALAXY_ID_OFFICERS_BUTTON, .image_type = IMAGE_OFFICERS_LIST, .hotkey = '3', .handler = galaxy_bar_on_officers},
+    {.id = GALAXY_ID_TECH_BUTTON,     .image_type = IMAGE_TECH_LIST,     .hotkey = '4', .handler = starmap_toggle_technology},
+    {.id = GALAXY_ID_CORP_BUTTON,     .image_type = IMAGE_CORPORATION,   .hotkey = '5', .handler = starmap_toggle_corporation},
+    {.id = GALAXY_ID_NEWS_BUTTON,     .image_type = IMAGE_NEWS_LIST,     .hotkey = '6', .handler = starmap_toggle_news},
 };
 
 struct ActionButton {

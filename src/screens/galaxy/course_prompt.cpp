@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
@@ -28,9 +29,6 @@ constexpr int PROMPT_TEXT_ID = 400007;
 constexpr int PROMPT_CANCEL_ID = 400002;
 constexpr int PANEL_SHIP_LIST_ID = 100001;   // the ship list of the sector and fleet panels
 
-constexpr int IMAGE_PICK_COURSE = 72;
-constexpr int IMAGE_PICK_TARGET = 178;
-constexpr int IMAGE_CANCEL = 40;
 constexpr int PROMPT_FONT = 7;
 constexpr int CANCEL_FONT = 6;
 constexpr int KEY_ESCAPE = 27;
@@ -100,7 +98,7 @@ void text_fade(Control *text, bool in) {
 }
 
 Control *build_title(int32_t mode, const char *title) {
-    Control *image = image_control_create(mode == 0 ? IMAGE_PICK_COURSE : IMAGE_PICK_TARGET);
+    Control *image = image_control_create(mode == 0 ? IMAGE_COURSE : IMAGE_HARVESTER_MOVE);
     if (!image) return nullptr;
     image_control_set_text(image, title ? title : "", PROMPT_FONT, 0, 4);
     image_control_enable_tint(image);

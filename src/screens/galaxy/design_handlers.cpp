@@ -26,8 +26,6 @@ namespace {
 
 constexpr int MOVE_MS = 200;
 constexpr int SITE_MARGIN = 4;
-constexpr int SOUND_OPEN = 5;
-constexpr int SOUND_BUILD = 12;
 
 Game *game() { return game_get(); }
 
@@ -119,7 +117,7 @@ void starmap_design_open(GameObject *design, Control *row) {
         design_set_accept_handler(panel, starmap_design_on_new_accepted);
         place_beside(panel, row);
     }
-    sound_play(SOUND_OPEN);
+    sound_play(SOUND_CLICK);
 }
 
 void starmap_design_on_build(Control *summary) {
@@ -131,7 +129,7 @@ void starmap_design_on_build(Control *summary) {
     if (order_produce(ui, site, 0, design->id) != RES_OK) return;
     galaxy_markers_refresh();
     galaxy_object_panels_close();
-    sound_play(SOUND_BUILD);
+    sound_play(SOUND_PURCHASE);
     starmap_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS);
 }
 

@@ -18,9 +18,12 @@
 #include "platform/list.h"
 #include "platform/sound.h"
 #include "screens/galaxy/encounter_dialog.h"
+#include "screens/galaxy/fleet_panel.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/galaxy/sector_panel.h"
 #include "screens/ships/ship_details.h"
+#include "screens/sites/site_panel.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -36,7 +39,6 @@
 
 namespace {
 
-constexpr int SOUND_PICK = 6;
 
 constexpr int DIALOG_GROW_MS = 200;         // the dialog opened at the battle's place
 constexpr int DIALOG_FROM_BUTTON_MS = 120;  // the dialog opened from the fleet panel
@@ -64,12 +66,12 @@ constexpr const char *ARK_DEFAULT_NAME = "ARK Zero";
 constexpr uint8_t ARK_LABEL_R = 230, ARK_LABEL_G = 230, ARK_LABEL_B = 230;
 
 // Object panel options of the cycle.
-constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
-constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = 7;
-constexpr int32_t SITE_OPTIONS = 5;
-constexpr int32_t SECTOR_OPTIONS = 9;
-constexpr int32_t SECTOR_OPTIONS_OWN = 57;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = 0x14;   // the UI player has objects there
+constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
+constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
+constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
+constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
 
 Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
@@ -363,7 +365,7 @@ void starmap_marker_on_encounter(Control *marker) {
     Encounter *enc = live_encounter(marker ? marker->user_data : nullptr);
     if (!enc) return;
     starmap_show_encounter(enc);
-    sound_play(SOUND_PICK);
+    sound_play(SOUND_OPEN_PANEL);
 }
 
 void starmap_encounter_marker_on_enter(Control *marker) {
@@ -408,7 +410,7 @@ void starmap_encounter_detail_on_pick(Control *group) {
     starmap_show_ship_panel(panel, ship, game()->ui_player);
     if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
-    sound_play(SOUND_PICK);
+    sound_play(SOUND_OPEN_PANEL);
     game_flush_new_controls(game());
 }
 
@@ -463,7 +465,7 @@ bool starmap_refuse_turn_for_battle() {
     galaxy_flags_change(GALAXY_FLAG_AUTO_PASS, 0);
     galaxy_bar_update_action_button();
     if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
-        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_PICK);
+        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_OPEN_PANEL);
         starmap_show_encounter(enc);
     }
     if (Control *button = screen()->next_turn_button) image_control_tooltip_show(button);
@@ -483,7 +485,7 @@ void starmap_cycle_next() {
     const CycleItem &item = items[size_t(s->cycle_index)];
     if (item.encounter) {
         starmap_show_encounter(item.encounter);
-        sound_play(SOUND_PICK);
+        sound_play(SOUND_OPEN_PANEL);
     } else {
         open_cycle_object(item.object);
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/fleet_panel.h"
@@ -17,10 +18,6 @@
 namespace {
 
 constexpr int KEY_ESCAPE = 27;
-constexpr int IMAGE_COURSE = 72;
-constexpr int IMAGE_CANCEL = 40;
-constexpr int IMAGE_SELECT_ALL = 117;
-constexpr int IMAGE_CLEAR = 118;
 constexpr int FONT_BUTTON = 6, FONT_PROMPT = 7, FONT_BOX = 2;
 
 constexpr int APPEAR_MS = 200;
@@ -170,7 +167,7 @@ void start_selection(Control *panel) {
 
     const int below = list->y + list->h + 4;
     Control *all = image_button_create_plain(IMAGE_SELECT_ALL, fleet_panel_on_select_all, 0, panel);
-    Control *none = image_button_create_plain(IMAGE_CLEAR, fleet_panel_on_clear_selection, 0, panel);
+    Control *none = image_button_create_plain(IMAGE_CLEAR_SELECTION, fleet_panel_on_clear_selection, 0, panel);
     const int all_x = all ? list->x + list->w - all->w : list->x + list->w;
     if (all) add_appearing(panel, all_x, below, FLEET_PANEL_SELECT_ALL, all);
     if (none) add_appearing(panel, all_x - none->w - 4, below, FLEET_PANEL_CLEAR_SELECTION, none);

@@ -27,9 +27,9 @@ constexpr int PANEL_MARGIN = 4;
 constexpr int PANEL_GROW_MS = 200;
 
 // Object panel options of a fleet panel reopened after a halt.
-constexpr int32_t OPTIONS_BATTLE = 2;
-constexpr int32_t OPTIONS_STARMAP = 10;
-constexpr int32_t OPTIONS_SECTOR_VIEW = 6;
+constexpr int32_t OPTIONS_BATTLE = FLEET_PANEL_CLOSE;
+constexpr int32_t OPTIONS_STARMAP = FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+constexpr int32_t OPTIONS_SECTOR_VIEW = FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
 
 Game *game() { return game_get(); }
 uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed); }

@@ -12,6 +12,7 @@
 #include "game/turn.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
@@ -35,14 +36,6 @@ namespace {
 constexpr int KEY_ESCAPE = 27;
 
 constexpr int FONT_TITLE = 6, FONT_BUTTON = 6, FONT_STRONG = 1, FONT_SMALL = 2;
-
-constexpr int IMAGE_MOVE = 3;
-constexpr int IMAGE_ATTACK = 21;
-constexpr int IMAGE_ABORT = 40;
-constexpr int IMAGE_COMBAT = 69;
-constexpr int IMAGE_COURSE = 72;
-constexpr int IMAGE_GATHER = 155;
-constexpr int IMAGE_RESCUE = 156;
 
 constexpr int LIST_STYLE = 6, LIST_STYLE_COMPACT = 7;
 constexpr int LIST_WIDTH_ONE = 400, LIST_WIDTH_ONE_STILL = 290, LIST_WIDTH_TWO = 420, LIST_WIDTH_MORE = 442;
@@ -221,21 +214,21 @@ Situation sector_situation(Control *panel, Fleet *fleet, Sector *sector, List<Co
         s.text = attacking ? "Attacking" : "Blockading";
         if (!attacking) s.colour = CALM;
         s.shown = starbase;
-        if (attacking) button(buttons, panel, IMAGE_ABORT, "Abort", fleet_panel_on_abort_starbase, 'a');
+        if (attacking) button(buttons, panel, IMAGE_CANCEL, "Abort", fleet_panel_on_abort_starbase, 'a');
         else button(buttons, panel, IMAGE_ATTACK, "Attack", fleet_panel_on_attack_starbase, 'a');
     } else if (Site *defended = sector_find_defended_site(sector)) {
         const bool attacking = fleet_any_ship_attacks_defences(fleet);
         s.text = attacking ? "Attacking" : "Automated defenses detected";
         if (!attacking) s.font = FONT_SMALL;
         s.shown = defended;
-        if (attacking) button(buttons, panel, IMAGE_ABORT, "Abort", fleet_panel_on_abort_defenses, 'a');
+        if (attacking) button(buttons, panel, IMAGE_CANCEL, "Abort", fleet_panel_on_abort_defenses, 'a');
         else button(buttons, panel, IMAGE_ATTACK, "Attack", fleet_panel_on_attack_defenses, 'a');
     } else if (Site *site = sector_find_gather_site(sector)) {
         const bool resources = site->feature && site->feature->kind == FEATURE_RESOURCES;
         s.shown = site;
         if (fleet_any_ship_surveys(fleet)) {
             s.text = resources ? "Gathering" : "Rescuing";
-            button(buttons, panel, IMAGE_ABORT, "Cancel", fleet_panel_on_cancel_gather, 'c');
+            button(buttons, panel, IMAGE_CANCEL, "Cancel", fleet_panel_on_cancel_gather, 'c');
         } else {
             s.text = resources ? "Resources detected" : "Life signs detected";
             s.font = FONT_SMALL;
@@ -259,10 +252,10 @@ void own_commands(Control *panel, Fleet *fleet, List<Control> *buttons) {
         // A retreating fleet takes no orders until it is out.
     } else if (object_is_travelling(fleet)) {
         if (fleet_is_barred(fleet)) {
-            button(buttons, panel, IMAGE_ABORT, "Cancel", fleet_panel_on_cancel_departure, 'c');
+            button(buttons, panel, IMAGE_CANCEL, "Cancel", fleet_panel_on_cancel_departure, 'c');
         } else {
             button(buttons, panel, IMAGE_COURSE, "Redirect", fleet_panel_on_redirect, 'r');
-            button(buttons, panel, IMAGE_ABORT, "Halt", fleet_panel_on_halt, 'h');
+            button(buttons, panel, IMAGE_CANCEL, "Halt", fleet_panel_on_halt, 'h');
         }
     } else if (Control *move = button(buttons, panel, IMAGE_COURSE, "Move", fleet_panel_on_move, 'm')) {
         control_set_id(move, FLEET_PANEL_MOVE_BUTTON);

@@ -18,6 +18,7 @@
 #include "game/save.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/sound.h"
@@ -39,7 +40,6 @@
 namespace {
 
 constexpr int KEY_TAB = 9, KEY_ESCAPE = 27, KEY_SPACE = 32, KEY_HELP = 47;
-constexpr int IMAGE_BUSY = 42;
 constexpr int BUSY_LAYER = 10;
 constexpr int BUSY_BOTTOM_GAP = 10;
 constexpr int BUSY_PULSE_MS = 760;
@@ -211,7 +211,7 @@ void busy_step(Game *game, int32_t dt) {
     }
     if (s->busy_delay_ms > 0) s->busy_delay_ms -= dt;
     if (s->busy_delay_ms > 0 || game_find_control(game, GALAXY_ID_BUSY)) return;
-    Control *busy = image_control_create_frame(IMAGE_BUSY, 1);
+    Control *busy = image_control_create_frame(IMAGE_COMPUTER, 1);
     if (!busy) return;
     image_control_enable_tint(busy);
     colour_fade_start(image_control_tint_colour(busy), 30, 30, 30, 230, 230, 230, BUSY_PULSE_MS, 0,

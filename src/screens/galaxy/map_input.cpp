@@ -18,6 +18,7 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
+#include "screens/sites/site_panel.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
@@ -31,20 +32,19 @@
 
 namespace {
 
-constexpr int SOUND_COURSE_SET = 22;
 constexpr int HOVER_EXTRA_HEIGHT = 4;   // the pointer just below an object still hovers it
 constexpr int SPLIT_STEP = 10;          // pixels a new fleet stands toward its destination
 constexpr int PANEL_MARGIN = 12;
 constexpr int SITE_ITEM_HARVESTING = 6;
 
 // Object panel options (what the panel shows and offers).
-constexpr int32_t SECTOR_OPTIONS = 9;
-constexpr int32_t SECTOR_OPTIONS_OWN = 57;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = 0x14;   // the UI player has objects there
-constexpr int32_t FLEET_OPTIONS = 3;
-constexpr int32_t FLEET_OPTIONS_OWN_SECTOR_VIEW = 7;
-constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
-constexpr int32_t SITE_OPTIONS = 5;
+constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
+constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
+constexpr int32_t FLEET_OPTIONS = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
+constexpr int32_t FLEET_OPTIONS_OWN_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
+constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
 
 Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }

@@ -15,6 +15,7 @@
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "platform/hash.h"
+#include "platform/image_ids.h"
 #include "screens/galaxy/fleet_summary.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
@@ -41,14 +42,6 @@ constexpr int ID_CREW_COUNT = 400020;
 constexpr int ID_PRODUCTION_ICON = 400038;
 constexpr int ID_PRODUCTION_BAR = 400039;
 constexpr int ID_BATTLE_ICON = 400041;
-
-constexpr int IMAGE_DEFENCE_UPGRADE = 10;
-constexpr int IMAGE_PRESENCE = 55;
-constexpr int IMAGE_PRODUCTION = 75;
-constexpr int IMAGE_CONSTRUCTION = 76;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_RECRUIT = 116;
-constexpr int IMAGE_BATTLE = 154;
 
 constexpr int SITE_ITEM_HARVESTING = 6;
 constexpr int FLEET_CROWD = 11;              // from this many ships a fleet's name stands right
@@ -369,7 +362,7 @@ Rgb site_colour(const Site *site) {
 // The picture of what the site produces: a facility's or a design's first frame, a recruit, or the
 // defence upgrade.
 Control *item_picture(GameObject *item, bool recruit) {
-    if (recruit) return image_control_create(IMAGE_RECRUIT);
+    if (recruit) return image_control_create(IMAGE_CADET);
     if (!item) return image_control_create(IMAGE_DEFENCE_UPGRADE);
     Sprite *sprite = item->frames && item->frame_count > 0 ? item->frames[std::max(item->frame, 0)] : nullptr;
     return sprite ? image_control_create_single(sprite) : image_control_create(IMAGE_DEFENCE_UPGRADE);
@@ -464,7 +457,7 @@ void mark_battle(ObjectMap *map, Encounter *battle) {
         control_set_callback(marker, CONTROL_ON_HOVER_ENTER, starmap_encounter_marker_on_enter);
         control_set_callback(marker, CONTROL_ON_HOVER_LEAVE, starmap_encounter_marker_on_leave);
     }
-    Control *icon = panel_add_child(marker, 0, 0, ID_BATTLE_ICON, 1, animated_icon(IMAGE_BATTLE));
+    Control *icon = panel_add_child(marker, 0, 0, ID_BATTLE_ICON, 1, animated_icon(IMAGE_ENCOUNTER_MARKER));
     if (icon) {
         image_control_enable_tint(icon);
         colour_fade_start(image_control_tint_colour(icon), BATTLE_DARK.r, BATTLE_DARK.g, BATTLE_DARK.b, BATTLE_LIT.r,

@@ -12,6 +12,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int SOUND_SELECT = 6;
 
 constexpr int PANEL_GROW_MS = 200;
 constexpr int BESIDE_BOX = 40;          // the box a panel opened next to a row keeps clear of
@@ -372,7 +372,7 @@ void starmap_select_object(GameObject *object) {
     } else if (s->selection_panel) {
         control_set_hidden(s->selection_panel, false);   // the old object's bracket goes
     }
-    sound_play(SOUND_SELECT);
+    sound_play(SOUND_OPEN_PANEL);
     s->screen_flags.fetch_and(~GALAXY_FLAG_OBJECT_PANEL_SHOWN, std::memory_order_relaxed);
 }
 
@@ -439,7 +439,7 @@ void starmap_site_marker_on_click(Control *marker) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return;
     starmap_object_panel_set_object(panel, site);
-    starmap_show_site_panel(panel, site, 5);
+    starmap_show_site_panel(panel, site, SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE);
     starmap_place_panel_beside(panel, site, 12);
     starmap_select_object(site);
     game_flush_new_controls(game());

@@ -17,6 +17,7 @@
 #include "screens/officers/officers_list.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "screens/sites/officer_pool.h"
+#include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "world/sector.h"
@@ -28,9 +29,8 @@ namespace {
 constexpr int MOVE_MS = 200;
 constexpr int SITE_PANEL_RESIZE_MS = 100;
 constexpr int SITE_PANEL_MARGIN = 4;
-constexpr int SITE_PANEL_OPTIONS = 5;
-constexpr int SITE_PANEL_REBUILD_OPTIONS = 4;
-constexpr int SOUND_TRAIN = 12;
+constexpr int SITE_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
+constexpr int SITE_PANEL_REBUILD_OPTIONS = SITE_PANEL_CLOSE;
 constexpr int LIST_GAP = 6;
 constexpr int FROM_OFFICERS_LIST = 1;   // the officer panel's value when the Officers list opened it
 
@@ -175,7 +175,7 @@ void starmap_officer_on_train(Control *panel) {
         control_set_size(site_panel, std::max(w / 8, 1), std::max(h / 8, 1));
         panel_resize_to(site_panel, w, h, MOVE_MS);
     }
-    sound_play(SOUND_TRAIN);
+    sound_play(SOUND_PURCHASE);
     game_flush_new_controls(game());
 }
 

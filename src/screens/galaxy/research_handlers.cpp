@@ -20,8 +20,6 @@ namespace {
 
 constexpr int PANEL_GAP = 6;          // between the list and the detail panel
 constexpr int GROW_MS = 200;
-constexpr int SOUND_OPEN = 5;
-constexpr int SOUND_RESEARCH = 12;
 
 Player *ui_player() { return game_get()->ui_player; }
 Control *tech_list() { return galaxy_screen()->side_panels[GALAXY_LIST_TECH]; }
@@ -67,7 +65,7 @@ void starmap_tech_list_on_select(Control *list) {
     tech_detail_set_resume_slot(panel);
     grow_beside(panel, list);
     s->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
-    sound_play(SOUND_OPEN);
+    sound_play(SOUND_CLICK);
 }
 
 void starmap_tech_start(Control *panel) {
@@ -81,7 +79,7 @@ void starmap_tech_start(Control *panel) {
         log_write(LOG_GAME, LOG_WARN, "Failed to start tech research for player #%llu tech type %i (%i)",
                   static_cast<unsigned long long>(player->id), int(tech), int(r));
     } else {
-        sound_play(SOUND_RESEARCH);
+        sound_play(SOUND_PURCHASE);
     }
     finish(panel, tech);
 }

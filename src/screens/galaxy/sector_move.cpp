@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/sector_panel.h"
@@ -18,10 +19,6 @@
 
 namespace {
 
-constexpr int IMAGE_SET_COURSE = 72;
-constexpr int IMAGE_CANCEL = 40;
-constexpr int IMAGE_SELECT_ALL = 117;
-constexpr int IMAGE_CLEAR_SELECTION = 118;
 constexpr int BUTTON_FONT = 6;
 constexpr int PROMPT_FONT = 7;
 constexpr int KEY_ESCAPE = 27;
@@ -180,7 +177,7 @@ void sector_panel_on_move(Control *button) {
     }
 
     List<Control> made;
-    Control *set_course = image_button_create(IMAGE_SET_COURSE, BUTTON_FONT, "Set Course", sector_panel_on_set_course, 's', panel);
+    Control *set_course = image_button_create(IMAGE_COURSE, BUTTON_FONT, "Set Course", sector_panel_on_set_course, 's', panel);
     if (set_course) {
         control_set_id(set_course, SECTOR_PANEL_SET_COURSE);
         list_append(&made, control_addref(set_course));

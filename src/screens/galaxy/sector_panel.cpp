@@ -9,6 +9,7 @@
 #include "game/player.h"
 #include "game/turn.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
@@ -27,9 +28,6 @@
 
 namespace {
 
-constexpr int IMAGE_COMBAT = 69;
-constexpr int IMAGE_MOVE = 3;
-constexpr int IMAGE_ZOOM = 20;
 constexpr int BUTTON_FONT = 6;
 constexpr int SHIP_LIST_STYLE = 7;
 

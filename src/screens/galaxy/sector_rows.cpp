@@ -9,9 +9,11 @@
 #include "game/player.h"
 #include "game/tech.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/str.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/sites/site_panel.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
@@ -22,10 +24,7 @@
 
 namespace {
 
-constexpr int IMAGE_DEFENCE_UPGRADE = 10;   // what a starbase builds when it builds no facility
-constexpr int IMAGE_COMMANDER = 79;
-constexpr int IMAGE_RECRUIT = 116;
-constexpr int32_t SITE_ICON_PANEL_OPTIONS = 5;   // animated, with a close button
+constexpr int32_t SITE_ICON_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;   // animated, with a close button
 constexpr int32_t SITE_ICON_PANEL_MARGIN = 12;
 
 // A sprite of an object's frame table, or null when the frame lies outside it or is not loaded.
@@ -200,17 +199,13 @@ Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKin
         Site *site = sector_find_site_of_kind(sector, SITE_TRAINING);
         int32_t days = 0;
         if (!site || !site_production_info(site, nullptr, nullptr, &days, nullptr, nullptr)) return nullptr;
-        return production_box(image_control_create(IMAGE_RECRUIT), 11, 6, 26, 6, days, 7);
+        return production_box(image_control_create(IMAGE_CADET), 11, 6, 26, 6, days, 7);
     }
     }
     return nullptr;
 }
 
 namespace {
-
-constexpr int IMAGE_STARBASE_CREW = 100;
-constexpr int IMAGE_RESEARCH = 124;
-constexpr int IMAGE_RECRUITMENT = 78;
 
 void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
     (void)ui_stat_rows_add_row(rows, image_control_create_frame(icon_type, frame), label, value.c_str(), 0);
@@ -227,5 +222,5 @@ void sector_starbase_rows_add(List<SystemRow> *rows, const Sector *sector, bool 
     if (const int32_t research = sector_total_research_rate(sector); research > 0)
         add_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), tech_points_text(research));
     if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
-        add_row(rows, IMAGE_RECRUITMENT, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
+        add_row(rows, IMAGE_CREW, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
 }

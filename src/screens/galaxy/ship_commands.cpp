@@ -32,11 +32,11 @@ namespace {
 
 constexpr int PANEL_MARGIN = 12;
 constexpr int PANEL_MOVE_MS = 200;
-constexpr int32_t SECTOR_OPTIONS = 25;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = 29;   // the owner still has objects in the sector
-constexpr int32_t SECTOR_OPTIONS_OWN = 32;
-constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = 3;
-constexpr int32_t FLEET_OPTIONS_STARMAP = 11;
+constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;
+constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_COMMAND | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;   // the owner still has objects in the sector
+constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_OWN;
+constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
+constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
 constexpr int32_t ASSIGN_DIALOG_MODE = 1;
 
 Game *game() { return game_get(); }

@@ -37,7 +37,6 @@ constexpr int GLOW_MS = 200;
 constexpr int GLOW_DELAY_MS = 145;
 constexpr int PICK_GAP = 6;               // between a list and the object panel opened beside it
 constexpr int PICK_MOVE_MS = 200;
-constexpr int SOUND_PICK = 6;
 constexpr int LOAD_DELAY_MS = 1000;
 constexpr int SLOT_SELECT = 0;            // the lists' selection slot
 constexpr int SLOT_NEWS_ROW = 5;          // the news panel's open-item slot
@@ -172,7 +171,7 @@ void place_beside_list(Control *panel, Control *list, bool bottom_aligned) {
     control_move_to(panel, x, y, PICK_MOVE_MS);
     panel_resize_to(panel, built_w, built_h, PICK_MOVE_MS);
     screen()->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
-    sound_play(SOUND_PICK);
+    sound_play(SOUND_OPEN_PANEL);
 }
 
 }  // namespace

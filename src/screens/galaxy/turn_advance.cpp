@@ -16,6 +16,7 @@
 #include "game/turn.h"
 #include "effects/effect.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
@@ -32,7 +33,6 @@
 
 namespace {
 
-constexpr int IMAGE_COUNTDOWN = 159;
 constexpr int COUNTDOWN_BAR_W = 160, COUNTDOWN_BAR_H = 12;
 constexpr int COUNTDOWN_GROW_MS = 100;
 

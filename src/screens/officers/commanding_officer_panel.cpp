@@ -11,6 +11,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
@@ -30,8 +31,6 @@ namespace {
 
 constexpr int ROW_GAP = 6;
 constexpr int SKILL_SHOW_MS = 200;
-constexpr int IMAGE_STARBASE_ICON = 79;
-constexpr int IMAGE_CANCEL = 40;
 constexpr uint32_t SHIP_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP_ROW_COMMANDER;   // 11
 constexpr uint32_t STARBASE_BOX_FLAGS = COMMANDER_BOX_ANIMATE | COMMANDER_BOX_SKILLS;             // 5
 
@@ -117,7 +116,7 @@ Control *starbase_row_create(Control *panel, Site *base, bool command) {
     Control *picture = panel_add_child(row, 7, 6, COMMANDING_ROW_ID_PICTURE, 1, object_picture_control(base));
     int x = 7 + (picture ? picture->w : 0) + 19;
     Control *icon = nullptr;
-    if (command && (icon = panel_add_child(row, x, 6, COMMANDING_ROW_ID_ICON, 1, image_control_create(IMAGE_STARBASE_ICON))))
+    if (command && (icon = panel_add_child(row, x, 6, COMMANDING_ROW_ID_ICON, 1, image_control_create(IMAGE_COMMANDER))))
         x += icon->w + 6;
     Control *caption = panel_add_child(row, x, 12, COMMANDING_ROW_ID_CAPTION, 1,
                                        text_label_create_plain(1, 230, 230, 230, command ? "Starbase" : "Starbase - Officer pool"));

@@ -14,6 +14,7 @@
 #include "game/player.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
@@ -41,13 +42,6 @@ constexpr int XP_BAR_BASE_WIDTH = 100;
 constexpr int XP_BAR_WIDTH_PER_RANK = 7;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
-
-constexpr int IMAGE_TRAIN = 37;
-constexpr int IMAGE_BACK = 40;
-constexpr int IMAGE_REASSIGN = 105;
-constexpr int IMAGE_DATE = 128;
-constexpr int IMAGE_RECORD = 162;
-constexpr int IMAGE_REPLACE = 148;
 
 void state_free(void *state) { delete static_cast<OfficerPanelState *>(state); }
 
@@ -177,9 +171,9 @@ int add_record(Control *panel, const Officer *officer, int32_t options, int y) {
     const std::string hired = date_format(officer->hired ? officer->hired : &zero);
     add_record_row(rows, IMAGE_DATE, 1, officer->rank > 0 ? "Hired" : "Enrolled", hired);
     if (officer->rank > 0) {
-        add_record_row(rows, IMAGE_RECORD, 0, "Battles", str_format("%i", int(officer->battles)));
-        add_record_row(rows, IMAGE_RECORD, 0, "Kills", str_format("%i", int(officer->kills)));
-        add_record_row(rows, IMAGE_RECORD, 0, "Escapes", str_format("%i", int(officer->escapes)));
+        add_record_row(rows, IMAGE_TALLY, 0, "Battles", str_format("%i", int(officer->battles)));
+        add_record_row(rows, IMAGE_TALLY, 0, "Kills", str_format("%i", int(officer->kills)));
+        add_record_row(rows, IMAGE_TALLY, 0, "Escapes", str_format("%i", int(officer->escapes)));
     }
     Control *table = panel_create_empty();
     if (!table) {
@@ -254,12 +248,12 @@ Control *buttons_create(Control *panel, const Officer *officer, int32_t options,
         } else {
             const Sector *sector = officer_sector(officer);
             if (sector && (officer->site_id != 0 || officer->ship_id != 0) && sector_has_officer_available(sector, officer))
-                add_button(&buttons, IMAGE_REPLACE, "Replace", on_replace, 'e', panel);
+                add_button(&buttons, IMAGE_REPLACE_OFFICER, "Replace", on_replace, 'e', panel);
             if (officer_at_friendly_starbase(officer))
                 add_button(&buttons, IMAGE_REASSIGN, "Reassign", on_reassign, 'a', panel);
         }
     }
-    if (options & OFFICER_PANEL_BACK) add_button(&buttons, IMAGE_BACK, "Back", on_back, 'b', panel);
+    if (options & OFFICER_PANEL_BACK) add_button(&buttons, IMAGE_CANCEL, "Back", on_back, 'b', panel);
     if (list_count(&buttons) == 0) return nullptr;
     Control *column = panel_create_empty();
     if (!column) {

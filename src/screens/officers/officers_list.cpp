@@ -9,6 +9,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
@@ -42,10 +43,6 @@ constexpr int BACKING_Y = 4, BACKING_INSET = 4;
 constexpr int HOVER_MS = 200;
 constexpr int FLASH_SHOW_MS = 30, FLASH_REMOVE_MS = 450, FLASH_TAG = 9;
 constexpr int FADE_TAG = 2;
-
-constexpr int IMAGE_STARBASE_COMMAND = 79;
-constexpr int IMAGE_POD_CLOCK = 74;
-constexpr int IMAGE_CADET = 116;
 
 constexpr Rgb TEXT{230, 230, 230}, RANK_TEXT{0, 230, 0}, DAYS_TEXT{230, 230, 0}, POD_TEXT{230, 0, 0};
 constexpr Rgb EMPTY_TEXT{190, 10, 10}, BORDER{24, 24, 8}, STRIP{5, 5, 8}, BACKING{5, 5, 5};
@@ -215,7 +212,7 @@ void add_post(Control *row, const Officer *officer, int w) {
                                                        : nullptr)) {
         picture = panel_add_child(row, w + 7, 7, OFFICER_ROW_ID_POST_PICTURE, 1, starbase_picture(site));
         Control *icon = panel_add_child(row, w + 39, 15, OFFICER_ROW_ID_POST_ICON, 1,
-                                        image_control_create_frame(IMAGE_STARBASE_COMMAND, 1));
+                                        image_control_create_frame(IMAGE_COMMANDER, 1));
         // Every site lies in a sector; one that cannot be found leaves the text out.
         if (Sector *sector = site_find_sector(site))
             panel_add_child(row, right_of(icon) + 4, 15, OFFICER_ROW_ID_LOCATION, 1, sector_label(sector));
@@ -227,7 +224,7 @@ void add_post(Control *row, const Officer *officer, int w) {
     } else if (officer->flags & OFFICER_FLAG_IN_POD) {
         Control *text = add_text(row, w + 6, 12, OFFICER_ROW_ID_LOCATION, POD_TEXT, "Escape Pod");
         Control *clock = panel_add_child(row, right_of(text) + 10, 4, OFFICER_ROW_ID_POST_ICON, 1,
-                                         image_control_create_frame(IMAGE_POD_CLOCK, 1));
+                                         image_control_create_frame(IMAGE_CLOCK, 1));
         Control *days = text_label_create(FONT_TEXT, DAYS_TEXT.r, DAYS_TEXT.g, DAYS_TEXT.b, "%i",
                                           officer_pod_days(officer->pod_minutes));
         panel_add_child(row, right_of(clock) + 6, 12, OFFICER_ROW_ID_POD_DAYS, 1, days);

@@ -11,6 +11,7 @@
 #include "game/tech.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "screens/galaxy/research_handlers.h"
 #include "systems/system.h"
@@ -44,9 +45,6 @@ constexpr int GRANT_TEXT_GAP = 11, GRANT_TITLE_Y = 5, GRANT_ROWS_GAP = 9, GRANT_
 constexpr int ROWS_X = 6, ROWS_GAP = 6, BUTTONS_X = 6, BUTTONS_GAP = 6;
 constexpr int PANEL_PAD_W = 4, PANEL_PAD_H = 2, TITLE_INSET = 4, ROW_RIGHT = 4, CROWDED_SHIFT = 25;
 constexpr int STRIP_X = 4, STRIP_ABOVE = 2, STRIP_PAD_H = 4;
-constexpr int IMAGE_RESEARCH = 124, IMAGE_TIME = 74, IMAGE_CALENDAR = 128;
-constexpr int IMAGE_POWER = 63, IMAGE_BONUS = 161;
-constexpr int IMAGE_RESEARCH_BUTTON = 35, IMAGE_PRIORITIZE = 197, IMAGE_PAUSE = 188;
 
 // The grant kinds that get a tile; the popup each tile opens on a rest.
 constexpr ControlFn GRANT_POPUPS[] = {tech_grant_system_popup, tech_grant_hull_popup, tech_grant_facility_popup,
@@ -176,7 +174,7 @@ bool tile_content(Control *holder, const TechEffect &grant, TileContent *out) {
         out->picture = tech_grant_template_picture(site);
         out->title = site->name;
         add_value(out->rows, IMAGE_CREDITS, number(site->params.build_cost));
-        add_value(out->rows, IMAGE_TIME, number(site->params.build_days));
+        add_value(out->rows, IMAGE_CLOCK, number(site->params.build_days));
         return true;
     }
     case TECH_EFFECT_BONUS:
@@ -269,12 +267,12 @@ Control *value_rows(int32_t tech, const TechInfo &info, const Player *player) {
     add_row(rows, IMAGE_RESEARCH, 1, "Research Cost", number(info.cost / TECH_POINTS_PER_UNIT));
     add_row(rows, IMAGE_CREDITS, 1, "Materials Cost", "$" + number(info.credits));
     if (player && !active && player_is_tech_available(player, tech) && rated)
-        add_row(rows, IMAGE_TIME, 1, "ETA", days_text(player_research_days_left(player, tech)));
+        add_row(rows, IMAGE_CLOCK, 1, "ETA", days_text(player_research_days_left(player, tech)));
     if (active) {
-        add_row(rows, IMAGE_CALENDAR, 1, "Research Started", date_text(player->queue_dates[tech]));
-        if (rated) add_row(rows, IMAGE_TIME, 1, "ETA", days_text(player_research_days_left(player, tech)));
+        add_row(rows, IMAGE_DATE, 1, "Research Started", date_text(player->queue_dates[tech]));
+        if (rated) add_row(rows, IMAGE_CLOCK, 1, "ETA", days_text(player_research_days_left(player, tech)));
     }
-    if (bits & TECH_DONE) add_row(rows, IMAGE_CALENDAR, 1, "Researched", date_text(player->completion_dates[tech]));
+    if (bits & TECH_DONE) add_row(rows, IMAGE_DATE, 1, "Researched", date_text(player->completion_dates[tech]));
     return ui_stat_rows_create(rows, 0);
 }
 
@@ -303,8 +301,8 @@ Control *button_row(Control *panel, int32_t tech, const TechInfo &info, const Pl
         }
     }
     if (active && player->research_target != tech)
-        add_button(&buttons, IMAGE_PRIORITIZE, "Prioritize", on_prioritize, 'r', panel);
-    if (active) add_button(&buttons, IMAGE_PAUSE, "Pause", on_pause, 'a', panel);
+        add_button(&buttons, IMAGE_UPGRADE, "Prioritize", on_prioritize, 'r', panel);
+    if (active) add_button(&buttons, IMAGE_PAUSE_RESEARCH, "Pause", on_pause, 'a', panel);
     if ((bits & TECH_QUEUED) && (bits & TECH_PAUSED)) add_button(&buttons, IMAGE_RESEARCH_BUTTON, "Resume", on_resume, 'r', panel);
     if (list_count(&buttons) == 0) return nullptr;
     Control *row = panel_create_empty();

@@ -10,6 +10,7 @@
 #include "game/player.h"
 #include "game/tech.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "screens/galaxy/research_handlers.h"
 #include "ui/image_control.h"
@@ -38,8 +39,6 @@ constexpr int DONE_RIGHT = 12, DAYS_RIGHT = 16, DAYS_ICON_LEFT = 14, MARKER_RIGH
 constexpr int DONE_RIGHT_REFRESH = 4, FIGURE_ICON_GAP = 4;
 constexpr int BAR_GAP = 2, LIST_PAD = 3, STRIP_X = 2, STRIP_Y = 2, STRIP_H = 30;
 constexpr int HOVER_MS = 200, REFRESH_FADE_MS = 120;
-constexpr int IMAGE_DONE = 12, IMAGE_WAIT = 17, IMAGE_TIME = 74, IMAGE_RESEARCH = 124;
-constexpr int IMAGE_PAUSED = 210;
 
 // The children a refresh replaces.
 constexpr int REFRESHED_IDS[] = {TECH_ROW_ID_RESEARCH_ICON, TECH_ROW_ID_RESEARCH_COST, TECH_ROW_ID_PROGRESS,
@@ -249,25 +248,25 @@ Control *tech_item_row_build(Control *list, Player *player, int32_t tech) {
     const int x = right_of(name) + MARKER_GAP, y = ICON_Y;
 
     switch (look_of(player, tech)) {
-    case RowLook::done: add_image(row, x, y, TECH_ROW_ID_DONE, IMAGE_DONE, 0); break;
+    case RowLook::done: add_image(row, x, y, TECH_ROW_ID_DONE, IMAGE_TICK, 0); break;
     case RowLook::active_target: {
         add_progress(row, name, player, tech);
         const int days = player_research_days_left(player, tech);
         if (days > 0) {
-            Control *clock = add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_TIME, 1);
+            Control *clock = add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_CLOCK, 1);
             add_label(row, right_of(clock) + PAIR_GAP, y, TECH_ROW_ID_DAYS, FIGURE, number(days));
         } else {
-            add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_WAIT, 0);
+            add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_RESEARCHING, 0);
         }
         break;
     }
     case RowLook::active:
         add_progress(row, name, player, tech);
-        add_image(row, x, y, TECH_ROW_ID_RESEARCH_ICON, IMAGE_WAIT, 0);
+        add_image(row, x, y, TECH_ROW_ID_RESEARCH_ICON, IMAGE_RESEARCHING, 0);
         break;
     case RowLook::paused:
         add_progress(row, name, player, tech);
-        add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_PAUSED, 0);
+        add_image(row, x, y, TECH_ROW_ID_DAYS_ICON, IMAGE_RESEARCH_PAUSED, 0);
         break;
     case RowLook::available: {
         Control *ri = add_image(row, x, y, TECH_ROW_ID_RESEARCH_ICON, IMAGE_RESEARCH, 1);
@@ -375,24 +374,24 @@ void tech_screen_select(Control *panel, int32_t tech) {
         if (name) control_set_position(name, name->x, ICON_Y + (icon_h - name->h) / 2);
 
         switch (look) {
-        case RowLook::done: place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DONE, IMAGE_DONE, 0), DONE_RIGHT_REFRESH); break;
+        case RowLook::done: place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DONE, IMAGE_TICK, 0), DONE_RIGHT_REFRESH); break;
         case RowLook::active_target:
             add_progress(row, name, player, t);
             if (player->totals.research_rate >= 1) {
-                Control *clock = add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_TIME, 1);
+                Control *clock = add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_CLOCK, 1);
                 Control *days = add_label(row, 0, 0, TECH_ROW_ID_DAYS, FIGURE, number(player_research_days_left(player, t)));
                 place_pair_right(row, clock, days, DAYS_RIGHT);
             } else {
-                place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_WAIT, 0), DAYS_RIGHT);
+                place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_RESEARCHING, 0), DAYS_RIGHT);
             }
             break;
         case RowLook::active:
             add_progress(row, name, player, t);
-            place_right(row, add_image(row, 0, 0, TECH_ROW_ID_RESEARCH_ICON, IMAGE_WAIT, 0), MARKER_RIGHT);
+            place_right(row, add_image(row, 0, 0, TECH_ROW_ID_RESEARCH_ICON, IMAGE_RESEARCHING, 0), MARKER_RIGHT);
             break;
         case RowLook::paused:
             add_progress(row, name, player, t);
-            place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_PAUSED, 0), MARKER_RIGHT);
+            place_right(row, add_image(row, 0, 0, TECH_ROW_ID_DAYS_ICON, IMAGE_RESEARCH_PAUSED, 0), MARKER_RIGHT);
             break;
         case RowLook::available: {
             Control *ri = add_image(row, 0, 0, TECH_ROW_ID_RESEARCH_ICON, IMAGE_RESEARCH, 1);

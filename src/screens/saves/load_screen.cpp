@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-constexpr int IMAGE_BACK = 9;
-constexpr int IMAGE_LOAD = 29;
-constexpr int IMAGE_OK   = 150;
 constexpr int LIST_WIDTH = 396;
 constexpr const char *NO_FILE = "No file selected";
 

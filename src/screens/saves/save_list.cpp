@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
@@ -18,11 +19,9 @@
 
 namespace {
 
-constexpr int IMAGE_ROW_ICON = 61;
 constexpr int ICON_CREDITS  = 50;
 constexpr int ICON_OBJECTS  = 55;
 constexpr int ICON_SECTORS  = 121;
-constexpr int IMAGE_DELETE   = 16;
 constexpr int TEXT_RIGHT     = 382;
 constexpr int FADE_MS        = 200;
 constexpr int DIALOG_LAYER   = 2;
@@ -100,7 +99,7 @@ Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids) {
     row->on_click = ids.select_row;
     row->on_wheel = ids.on_wheel;
 
-    Control *icon = image_control_create_frame(IMAGE_ROW_ICON, 0);
+    Control *icon = image_control_create_frame(IMAGE_SAVE_ROW, 0);
     const int icon_w = icon ? icon->w : 0;
     if (icon) panel_add_child(row, 4, 4, ids.icon, 1, icon);
     const int text_x = icon_w + ids.text_dx;
@@ -205,7 +204,7 @@ void save_list_show_selection(SaveList *list, const SaveListIds &ids, Control *s
             set_row_plain(row, ids);
             continue;
         }
-        if (Control *icon = panel_find_child(row, ids.icon); icon && image_type_frame_count(61) > 1)
+        if (Control *icon = panel_find_child(row, ids.icon); icon && image_type_frame_count(IMAGE_SAVE_ROW) > 1)
             image_control_set_frame(icon, 1);
         if (Control *del = panel_find_child(row, ids.delete_button)) control_remove(del);
         if (Control *title = file_title(row, ids)) {

@@ -12,6 +12,7 @@
 #include "game/player.h"
 #include "game/prefs.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
@@ -27,10 +28,6 @@
 
 namespace {
 
-constexpr int IMAGE_BACK    = 9;
-constexpr int IMAGE_SAVE    = 28;
-constexpr int IMAGE_ROW     = 61;
-constexpr int IMAGE_SUMMARY = 120;
 constexpr int MIN_LIST_CONTENT = 68;
 constexpr const char *NO_FILE = "No file selected";
 constexpr int NO_SELECTION = -2;
@@ -89,7 +86,7 @@ Control *new_file_row_build(Control *screen) {
     row->on_click = save_screen_select_row;
     row->on_wheel = save_screen_on_wheel;
     control_set_user_data(row, screen, nullptr);
-    Control *icon = image_control_create_frame(IMAGE_ROW, 0);
+    Control *icon = image_control_create_frame(IMAGE_SAVE_ROW, 0);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
     if (icon) panel_add_child(row, 4, 4, SAVE_ROW_ICON_ID, 1, icon);
     if (Control *label = text_label_create_plain(2, 230, 230, 0, "(New file)"))
@@ -109,7 +106,7 @@ bool file_exists(const std::string &path) {
 Control *summary_build(SaveScreenState *s, const SaveHeader &header) {
     Control *summary = panel_create_empty();
     if (!summary) return nullptr;
-    Control *icon = image_control_create_frame(IMAGE_SUMMARY, 0);
+    Control *icon = image_control_create_frame(IMAGE_SAVE_SCREEN, 0);
     const int icon_w = icon ? icon->w : 0;
     if (icon) panel_add_child(summary, 3, 3, 0, 1, icon);
     Control *entry = text_entry_create(s->proposed_title.c_str(), 384 - (icon_w + 9), 7);

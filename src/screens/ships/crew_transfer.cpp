@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/orders.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "screens/ships/ship_details.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -21,8 +22,6 @@ namespace {
 
 constexpr int TITLE_FONT = 6;
 constexpr int SLIDER_TAG = 3;
-constexpr int IMAGE_ACCEPT = IMAGE_YES;
-constexpr int IMAGE_CANCEL = IMAGE_NO;
 constexpr int OPEN_MS = 200;
 constexpr int CLOSE_MS = 120;
 
@@ -85,8 +84,8 @@ void crew_transfer_open(Control *button) {
         bottom = slider->y + slider->h;
         right = slider->x + slider->w;
     }
-    Control *accept = image_button_create_plain(IMAGE_ACCEPT, crew_transfer_apply, 0, panel);
-    Control *cancel = image_button_create_plain(IMAGE_CANCEL, crew_transfer_cancel, 0, panel);
+    Control *accept = image_button_create_plain(IMAGE_YES, crew_transfer_apply, 0, panel);
+    Control *cancel = image_button_create_plain(IMAGE_NO, crew_transfer_cancel, 0, panel);
     if (accept) panel_add_child(dialog, right - accept->w, bottom + 4, 0, 0, accept);
     if (cancel) panel_add_child(dialog, (accept ? accept->x : right) - 8 - cancel->w, bottom + 4, 0, 0, cancel);
 

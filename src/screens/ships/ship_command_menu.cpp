@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/ships/ship_details.h"
@@ -19,11 +20,6 @@
 namespace {
 
 constexpr int MENU_FONT = 6;
-constexpr int IMAGE_TRANSFER = 18;
-constexpr int IMAGE_REPAIR = 106;
-constexpr int IMAGE_SCRAP = 36;
-constexpr int IMAGE_CONSTRUCT = 177;
-constexpr int IMAGE_BACK = 40;
 constexpr int KEY_TRANSFER = 't';
 constexpr int KEY_REPAIR = 'r';
 constexpr int KEY_DESTROY = 'c';   // "Scrap" and "Construct" share it: a ship shows one of them enabled at most
@@ -78,7 +74,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
     if ((flags & SHIP_PANEL_COMMANDS) && p.sector) {
         if (p.own_starbase) {
             if (ship->pilot_id != 0) {
-                Control *transfer = add(image_button_create(IMAGE_TRANSFER, MENU_FONT, "Transfer", crew_transfer_open,
+                Control *transfer = add(image_button_create(IMAGE_TRANSFER_CREW, MENU_FONT, "Transfer", crew_transfer_open,
                                                             KEY_TRANSFER, panel));
                 if (transfer) {
                     control_set_id(transfer, SHIP_MENU_ID_TRANSFER);
@@ -118,7 +114,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
             }
         }
     }
-    if (flags & SHIP_PANEL_BACK) add(image_button_create(IMAGE_BACK, MENU_FONT, "Back", ship_menu_on_back, KEY_BACK, panel));
+    if (flags & SHIP_PANEL_BACK) add(image_button_create(IMAGE_CANCEL, MENU_FONT, "Back", ship_menu_on_back, KEY_BACK, panel));
 }
 
 Control *panel_of_button(Control *button) {

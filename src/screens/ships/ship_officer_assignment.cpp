@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/str.h"
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
@@ -27,10 +28,6 @@ namespace {
 constexpr int ROW_GAP = 4;
 constexpr int BAR_WIDTH = 76;
 constexpr int HOVER_MS = 200;
-constexpr int IMAGE_ARROW = 79;
-constexpr int IMAGE_ARMOUR = 53;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_CANCEL = 40;
 constexpr uint32_t TARGET_ROW_FLAGS = SHIP_ROW_COMMANDER | SHIP_ROW_TINTED;
 
 void release_officer(Officer *officer) { officer_release(officer); }
@@ -96,7 +93,7 @@ Control *candidate_row_create(Control *dialog, const Candidate &c, int index, ui
     panel_add_child(row, 12, 8, ASSIGN_ROW_ID_BOX, 1, commander_box_create(c.officer, box_flags));
     if (c.starbase) {
         panel_add_child(row, 0, 0, ASSIGN_ROW_ID_STARBASE, 1, object_picture_control(c.post));
-        panel_add_child(row, 0, 0, ASSIGN_ROW_ID_ARROW, 1, image_control_create_frame(IMAGE_ARROW, 1));
+        panel_add_child(row, 0, 0, ASSIGN_ROW_ID_ARROW, 1, image_control_create_frame(IMAGE_COMMANDER, 1));
         panel_add_child(row, 0, 0, ASSIGN_ROW_ID_STARBASE_LABEL, 1, text_label_create_plain(2, 230, 230, 230, "Starbase"));
     } else {
         const Ship *ship = ship_of(c.post);

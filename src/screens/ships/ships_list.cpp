@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
@@ -45,11 +46,6 @@ constexpr int RANK_ABOVE_PICTURE = 4;
 constexpr int FONT_NAME = 2;
 constexpr int ROW_PULSE_MS = 200;
 
-constexpr int IMAGE_ARMOUR = 53;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_RANK_CADET = 116;
-constexpr int IMAGE_RANK_BASE = 92;   // + rank, ranks 1..6
-
 struct Rgb {
     int r, g, b;
 };
@@ -83,7 +79,7 @@ void fit(Control *panel, int pad_w, int pad_h) {
 
 Control *live_child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
 
-int rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_BASE + rank : IMAGE_RANK_CADET; }
+int rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET; }
 
 bool has_commander(const Ship *ship) { return ship && ship->pilot_id != 0; }
 

@@ -8,6 +8,7 @@
 
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/sprite.h"
 #include "screens/sites/site_choosers.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-constexpr int IMAGE_FACILITY = 75;
-constexpr int IMAGE_DEFENSE = 10;
 constexpr int ROW_GAP = 4;
 constexpr int ROW_PAD = 2;
 constexpr int ROW_STAGGER_MS = 60;
@@ -48,7 +47,7 @@ Control *object_icon(GameObject *object) {
     if (object && object->frame >= 0 && object->frame < object->frame_count)
         if (const Sprite *sprite = object_frame_sprite(object, object->frame))
             return image_control_create_single(const_cast<Sprite *>(sprite));
-    return image_control_create(IMAGE_FACILITY);
+    return image_control_create(IMAGE_PRODUCTION);
 }
 
 RowParts make_row(Control *icon, const char *name, int32_t cost, int32_t days, int tag) {
@@ -149,7 +148,7 @@ void facility_chooser_build(Control *panel, GameObject *sector_obj, GameObject *
             if (const Site *base = sector_find_site_of_kind(sector, SITE_STARBASE)) {
                 int32_t cost = 0, days = 0;
                 price(player, -1, base->sector_id, &cost, &days);
-                RowParts parts = make_row(image_control_create(IMAGE_DEFENSE), "Defense Upgrade", cost, days,
+                RowParts parts = make_row(image_control_create(IMAGE_DEFENCE_UPGRADE), "Defense Upgrade", cost, days,
                                           int(rows.size()));
                 if (parts.row) rows.push_back(parts);
             }

@@ -13,6 +13,7 @@
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
 #include "screens/galaxy/site_production.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/sprite.h"
@@ -31,7 +32,6 @@
 
 namespace {
 
-constexpr int IMAGE_BUILD = 19;
 constexpr int DESCRIPTION_WIDTH = 500;
 
 void log_thread(const FacilityPictureLoad *load, const char *when) {
@@ -218,8 +218,8 @@ void facility_panel_look(Control *panel) {
 }
 
 Control *facility_build_button(Control *panel, bool resume, bool short_of_credits, ControlFn on_click, int id) {
-    Control *button = resume ? image_button_create(IMAGE_BUILD, 6, "Resume", on_click, 'r', panel)
-                             : image_button_create(IMAGE_BUILD, 6, "Build", on_click, 'b', panel);
+    Control *button = resume ? image_button_create(IMAGE_BUILD_FACILITY, 6, "Resume", on_click, 'r', panel)
+                             : image_button_create(IMAGE_BUILD_FACILITY, 6, "Build", on_click, 'b', panel);
     if (!button) return nullptr;
     if (short_of_credits) {
         image_control_set_highlight(button, true);   // greyed: its click and hotkey are set aside

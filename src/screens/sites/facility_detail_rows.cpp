@@ -13,6 +13,7 @@
 #include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
@@ -27,9 +28,6 @@
 
 namespace {
 
-constexpr int IMAGE_FACILITY = 75;
-constexpr int IMAGE_RESEARCH = 124;
-constexpr int IMAGE_CADET = 116;
 constexpr int32_t SITE_RESEARCH = 14;   // the research station
 
 constexpr const char *ORBIT_WORDS[] = {"Alpha", "Beta",  "Gamma",   "Delta", "Epsilon", "Zeta",
@@ -59,7 +57,7 @@ Control *item_picture(GameObject *item) {
     if (item && item->frame >= 0 && item->frame < item->frame_count)
         if (const Sprite *sprite = object_frame_sprite(item, item->frame))
             return image_control_create_single(const_cast<Sprite *>(sprite));
-    return image_control_create(IMAGE_FACILITY);
+    return image_control_create(IMAGE_PRODUCTION);
 }
 
 void add_value_rows(List<SystemRow> *rows, Site *site) {

@@ -10,6 +10,7 @@
 #include "game/officer.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/random.h"
 #include "platform/str.h"
@@ -37,10 +38,6 @@ constexpr int DELAY_SPREAD = 101;   // delays 100..200 ms
 
 constexpr int DIALOG_ROW_GAP = 4;
 constexpr int BAR_WIDTH = 76;
-constexpr int IMAGE_ARMOUR = 53;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_ARROW = 79;
-constexpr int IMAGE_CANCEL = 40;
 constexpr int ANCHOR_CENTRE = 4;
 
 void pool_state_free(void *state) {
@@ -312,7 +309,7 @@ void officer_assign_dialog(Control *dialog, GameObject *object, uint32_t flags) 
         int x = box ? box->x + box->w + 24 : 36;
         if (Control *picture = panel_add_child(target, x, 14, ASSIGN_ROW_ID_STARBASE, 1, object_picture_control(base)))
             x += picture->w + 8;
-        if (Control *arrow = panel_add_child(target, x, 18, ASSIGN_ROW_ID_ARROW, 1, image_control_create_frame(IMAGE_ARROW, 1)))
+        if (Control *arrow = panel_add_child(target, x, 18, ASSIGN_ROW_ID_ARROW, 1, image_control_create_frame(IMAGE_COMMANDER, 1)))
             x += arrow->w + 4;
         panel_add_child(target, x, 20, ASSIGN_ROW_ID_STARBASE_LABEL, 1, text_label_create_plain(1, 230, 230, 230, "Starbase"));
         size_to_content(target, 8, 8);

@@ -3,6 +3,7 @@
 #include "screens/sites/site_choosers.h"
 
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "screens/design/design_list_panel.h"
 #include "screens/sites/facility_panels.h"
 #include "ui/image_control.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int IMAGE_BACK = 9;
 constexpr int KEY_ESCAPE = 27;
 constexpr int RECRUIT_FADE_MS = 170;
 constexpr int TITLE_GAP = 10;

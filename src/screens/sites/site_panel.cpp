@@ -17,6 +17,7 @@
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
@@ -49,27 +50,6 @@ constexpr int DEFENDERS_WIDTH = 422;
 constexpr int BAR_W = 180, BAR_H = 19;
 constexpr int STATUS_PULSE_MS = 2000;
 constexpr int COMMANDER_PULSE_MS = 150;
-
-constexpr int IMAGE_PLANET = 186;
-constexpr int IMAGE_OWN_PLANET = 187;
-constexpr int IMAGE_FEATURE = 62;
-constexpr int IMAGE_BLOCKADE = 196;
-constexpr int IMAGE_WARNING = 154;
-constexpr int IMAGE_DATE = 128;
-constexpr int IMAGE_CREW = 78;
-constexpr int IMAGE_RESEARCH = 124;
-constexpr int IMAGE_CADETS = 79;
-constexpr int IMAGE_RECORD = 162;
-constexpr int IMAGE_RESOURCE = 50;
-constexpr int IMAGE_DEFENSE = 10;
-constexpr int IMAGE_BUILD_FACILITY = 19;
-constexpr int IMAGE_BUILD_SHIP = 26;
-constexpr int IMAGE_TRAIN = 37;
-constexpr int IMAGE_RUSH = 38;
-constexpr int IMAGE_HALT = 40;
-constexpr int IMAGE_MOVE = 178;
-constexpr int IMAGE_DEACTIVATE = 190;
-constexpr int IMAGE_ACTIVATE = 191;
 
 constexpr int FRAME_INNER_TAG = -2, FRAME_OUTER_TAG = -3;
 
@@ -206,7 +186,7 @@ void build_body_header(Control *panel, const Site *site, const Sector *sector, H
     if (Control *picture = image_control_create(IMAGE_PLANET))
         panel_add_child(panel, x, y + PICTURE_MIDDLE - picture->h / 2, SITE_PANEL_ID_PICTURE, 0, picture);
     if (own_sprite)
-        h->surface = panel_add_child(panel, x + COLUMN, y, SITE_PANEL_ID_SURFACE, 0, image_control_create(IMAGE_OWN_PLANET));
+        h->surface = panel_add_child(panel, x + COLUMN, y, SITE_PANEL_ID_SURFACE, 0, image_control_create(IMAGE_EARTH));
     else
         h->surface = add_surface(panel, site, x + COLUMN, y, true);
     const int32_t *a = site->attributes;
@@ -362,7 +342,7 @@ Control *build_starbase_officers(Control *panel, Site *site, const Sector *secto
 // The picture of what is produced: the facility or design, the defence upgrade, the trainee.
 Control *item_picture(const Site *site, GameObject *item, const Officer *recruit) {
     if (site->subtype == SITE_TRAINING) return recruit ? officer_portrait_create(recruit) : nullptr;
-    if (site->subtype == SITE_STARBASE && !item) return image_control_create(IMAGE_DEFENSE);
+    if (site->subtype == SITE_STARBASE && !item) return image_control_create(IMAGE_DEFENCE_UPGRADE);
     return object_picture_control(item);
 }
 
@@ -504,18 +484,18 @@ Control *build_stat_rows(Site *site, const Sector *sector, bool interactive, boo
                     tech_points_text(sector ? sector_total_research_rate(sector) : 0));
             break;
         case SITE_SHIPYARD:
-            add_row(rows, image_control_create(IMAGE_RECORD), "Ships launched", str_format("%i", int(site->completed_items)));
+            add_row(rows, image_control_create(IMAGE_TALLY), "Ships launched", str_format("%i", int(site->completed_items)));
             break;
         case SITE_HARVESTER: {
             add_row(rows, icon(IMAGE_CREW, 1), "Starbase crew", str_format("%i", int(sector_starbase_crew(sector))));
             if (const Site *target = site->harvest_target_id ? site_find_in_sector(site, site->harvest_target_id) : nullptr)
-                add_row(rows, icon(IMAGE_RESOURCE, 1), "Resource Rating", str_format("%.3f", site_harvest_value(target)));
-            add_row(rows, image_control_create(IMAGE_RECORD), "Total yield", str_format("$%i", int(site->completed_items)));
+                add_row(rows, icon(IMAGE_CREDITS, 1), "Resource Rating", str_format("%.3f", site_harvest_value(target)));
+            add_row(rows, image_control_create(IMAGE_TALLY), "Total yield", str_format("$%i", int(site->completed_items)));
             break;
         }
         case SITE_TRAINING:
-            add_row(rows, icon(IMAGE_CADETS, 1), "Cadets", str_format("%i", int(list_count(&site->officers))));
-            add_row(rows, image_control_create(IMAGE_RECORD), "Officers trained", str_format("%i", int(site->completed_items)));
+            add_row(rows, icon(IMAGE_COMMANDER, 1), "Cadets", str_format("%i", int(list_count(&site->officers))));
+            add_row(rows, image_control_create(IMAGE_TALLY), "Officers trained", str_format("%i", int(site->completed_items)));
             break;
         default:
             if (site->subtype == SITE_RESEARCH_STATION) {
@@ -588,7 +568,7 @@ Control *build_description(const Site *site, bool animate) {
 int build_defenders(Control *panel, Site *site, int y) {
     Control *warning = panel_create_empty();
     if (!warning) return y;
-    Control *icon = panel_add_child(warning, 0, 0, 0, 0, image_control_create(IMAGE_WARNING));
+    Control *icon = panel_add_child(warning, 0, 0, 0, 0, image_control_create(IMAGE_ENCOUNTER_MARKER));
     const int tx = icon ? icon->w + 6 : 0;
     Control *title = panel_add_child(warning, tx, 0, 0, 0, text_label_create_plain(1, 230, 0, 0, "Warning"));
     panel_add_child(warning, tx, bottom_of(title) + 2, 0, 0,
@@ -649,8 +629,8 @@ Control *build_buttons(Control *panel, Site *site, const Sector *sector, bool an
     auto production_buttons = [&](ControlFn rush_fn, ControlFn halt_fn) {
         Control *r = add_button(&buttons, panel, IMAGE_RUSH, "Rush", rush_fn, 'r');
         refuse(r, order_refusal_text(order_can_rush(owner, site)));
-        Control *h = pending ? add_button(&buttons, panel, IMAGE_HALT, "Cancel", halt_fn, 'c')
-                             : add_button(&buttons, panel, IMAGE_HALT, "Halt", halt_fn, 'h');
+        Control *h = pending ? add_button(&buttons, panel, IMAGE_CANCEL, "Cancel", halt_fn, 'c')
+                             : add_button(&buttons, panel, IMAGE_CANCEL, "Halt", halt_fn, 'h');
         refuse(h, order_refusal_text(order_can_halt(owner, site)));
     };
 
@@ -683,7 +663,7 @@ Control *build_buttons(Control *panel, Site *site, const Sector *sector, bool an
         break;
     case SITE_HARVESTER: {
         const bool short_crew = site_is_crew_short(site);
-        Control *move = add_button(&buttons, panel, IMAGE_MOVE, "Move", on_slot_button<SITE_SLOT_MOVE>, 'm');
+        Control *move = add_button(&buttons, panel, IMAGE_HARVESTER_MOVE, "Move", on_slot_button<SITE_SLOT_MOVE>, 'm');
         if (short_crew) refuse(move, crew_reason());
         else if (!sector_find_free_resource_site(sector)) refuse(move, "No targets available");
         if (site->harvest_target_id) {

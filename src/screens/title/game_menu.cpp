@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "game/prefs.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "screens/saves/load_screen.h"
@@ -25,7 +26,6 @@ namespace {
 
 constexpr int BUTTON_FONT = 6;
 constexpr int MARGIN = 6;
-constexpr int IMAGE_OK = 150;
 
 struct MenuButton {
     uint32_t    bit;

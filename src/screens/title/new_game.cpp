@@ -6,6 +6,7 @@
 
 #include "game/prefs.h"
 #include "game/records.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "screens/title/new_game_internal.h"
 #include "ui/choice.h"
@@ -17,9 +18,6 @@
 #include "ui/ui_draw.h"
 
 namespace {
-
-constexpr int IMAGE_CANCEL = 40;
-constexpr int IMAGE_START  = 11;
 
 struct OptionItem {
     int32_t     value;

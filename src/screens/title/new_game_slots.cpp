@@ -4,6 +4,7 @@
 
 #include "game/records.h"
 #include "platform/colour_fade.h"
+#include "platform/image_ids.h"
 #include "screens/title/new_game.h"
 #include "screens/title/new_game_internal.h"
 #include "screens/title/player_select.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr int IMAGE_AI_PLAYER    = 42;
-constexpr int IMAGE_HUMAN_PLAYER = 43;
 constexpr int SWATCH_SIZE = 22;
 
 struct Rgb {
@@ -180,7 +179,7 @@ Control *new_game_slot_create(Control *screen, NewGameState *state, int slot) {
     if (!panel) return nullptr;
     control_set_user_data(panel, screen, nullptr);
     panel_add_child(panel, slot == 0 ? 8 : 11, 7, NEW_GAME_ICON_ID, 1,
-                    image_control_create(slot == 0 ? IMAGE_HUMAN_PLAYER : IMAGE_AI_PLAYER));
+                    image_control_create(slot == 0 ? IMAGE_HUMAN : IMAGE_COMPUTER));
 
     if (Control *swatch = panel_create_empty()) {
         control_set_size(swatch, SWATCH_SIZE, SWATCH_SIZE);

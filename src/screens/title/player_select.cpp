@@ -6,6 +6,7 @@
 #include <new>
 
 #include "game/records.h"
+#include "platform/image_ids.h"
 #include "platform/input.h"
 #include "platform/str.h"
 #include "screens/title/player_select_local.h"
@@ -21,9 +22,6 @@
 
 namespace {
 
-constexpr int IMAGE_COMPUTER_ICON = 42;
-constexpr int IMAGE_HUMAN_ICON    = 43;
-constexpr int IMAGE_OK            = 150;
 constexpr int OK_FONT             = 6;
 constexpr int KEY_ENTER_CODE      = 13;
 constexpr int DETAILS_MIN_WIDTH   = 240;
@@ -344,7 +342,7 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
     // The details column: the slot's icon and colour, the slot's current record.
     if (Control *details = panel_create_empty()) {
         panel_add_child(panel, details_x, heading->y, PLAYER_SELECT_DETAILS_ID, 1, details);
-        Control *icon = image_control_create(s->human ? IMAGE_HUMAN_ICON : IMAGE_COMPUTER_ICON);
+        Control *icon = image_control_create(s->human ? IMAGE_HUMAN : IMAGE_COMPUTER);
         if (icon) panel_add_child(details, 0, 0, PLAYER_SELECT_ICON_ID, 1, icon);
         const int swatch_x = (icon ? icon->w : 0) + 8;
         if (Control *swatch = panel_create(22, 22, s->red * 2 / 3, s->green * 2 / 3, s->blue * 2 / 3))

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "game/records.h"
+#include "platform/image_ids.h"
 #include "platform/log.h"
 #include "screens/title/player_select.h"
 #include "screens/title/player_select_local.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int IMAGE_DELETE       = 16;
 constexpr int DELETE_TAG         = 2;
 constexpr int GROW_MS            = 130;
 constexpr int SLIDE_MS           = 130;

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "platform/colour_fade.h"
 #include "platform/files.h"
+#include "platform/image_ids.h"
 #include "platform/sprite.h"
 #include "platform/version.h"
 #include "screens/title/title_mode.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int IMAGE_OK = 150;
 constexpr int OK_KEY = 13;   // Enter
 constexpr int GLOW_LAYER = 10;
 constexpr int LINK_HOVER_MS = 130;

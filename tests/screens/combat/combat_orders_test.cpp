@@ -185,7 +185,7 @@ TEST_F(CombatOrders, CancelByButtonOrEscapeLeavesTheModeAndReselectsTheCommandSh
     EXPECT_EQ(screen()->command_mode, COMMAND_TURN);
     EXPECT_EQ(screen()->selected, nullptr);
     ASSERT_NE(image_of(game_find_control(game, COMBAT_ID_CANCEL)), nullptr);
-    EXPECT_EQ(image_of(game_find_control(game, COMBAT_ID_CANCEL))->image_type, 40)
+    EXPECT_EQ(image_of(game_find_control(game, COMBAT_ID_CANCEL))->image_type, IMAGE_CANCEL)
         << "the game's cancel picture, not the battle summary's escape icon (12)";
     click(game_find_control(game, COMBAT_ID_CANCEL));
     frame();

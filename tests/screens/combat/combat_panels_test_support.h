@@ -21,7 +21,8 @@
 
 namespace combat_panels_test {
 
-constexpr int RANK_IMAGE_TYPES[] = {93, 94, 95, 96, 97, 98, 116};
+constexpr int RANK_IMAGE_TYPES[] = {IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2,
+                                    IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_CADET};
 constexpr int KEY_TAB = 9;
 
 class PanelsBattle : public combat_test::CombatGame {

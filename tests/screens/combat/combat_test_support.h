@@ -22,7 +22,9 @@ namespace combat_test {
 
 // The command bar, the minimap frame, the thinking picture, the summary's credits, escape tags and
 // Continue.
-constexpr int COMBAT_IMAGE_TYPES[] = {12, 27, 33, 42, 49, 50, 71, 122, 150, 160};
+constexpr int COMBAT_IMAGE_TYPES[] = {IMAGE_TICK, IMAGE_GAME_MENU, IMAGE_MINIMAP_TOGGLE, IMAGE_COMPUTER,
+                                      IMAGE_MINIMAP_FRAME, IMAGE_CREDITS, IMAGE_ENCOUNTER_LIST, IMAGE_CORPORATION,
+                                      IMAGE_OK, IMAGE_LOST};
 
 inline CombatScreen *screen() { return combat_screen(); }
 inline uint32_t flags() { return combat_screen()->flags.load(std::memory_order_acquire); }

@@ -26,7 +26,11 @@ namespace {
 using combat_test::screen;
 
 // Every picture the panels show: the frames must be in the store.
-constexpr int PANEL_IMAGE_TYPES[] = {2, 3, 5, 6, 15, 51, 53, 63, 74, 78, 87, 109, 111, 113, 126, 130, 151, 165, 189};
+constexpr int PANEL_IMAGE_TYPES[] = {IMAGE_RETREAT, IMAGE_MOVE, IMAGE_TURN, IMAGE_SCAN, IMAGE_STATUS,
+                                     IMAGE_ACTION_POINTS, IMAGE_ARMOUR, IMAGE_POWER, IMAGE_CLOCK, IMAGE_CREW,
+                                     IMAGE_SENSOR_LOCK, IMAGE_SKILL_NAVIGATION, IMAGE_SKILL_MARKSMANSHIP,
+                                     IMAGE_SKILL_SENSORS, IMAGE_DAMAGE, IMAGE_MASS, IMAGE_SYSTEM_STATUS,
+                                     IMAGE_MOVEMENT, IMAGE_ABORT_RETREAT};
 
 struct SlotCalls {
     std::vector<int> slots;   // the slots called, in order

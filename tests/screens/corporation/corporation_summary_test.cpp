@@ -19,7 +19,9 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {10, 50, 74, 78, 99, 100, 102, 104, 116, 119, 123, 124, 181};
+constexpr int IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_CREW, IMAGE_SHIP_CREW,
+                               IMAGE_STARBASE_CREW, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET,
+                               IMAGE_NO_COMMANDER, IMAGE_EMBLEM, IMAGE_RESEARCH, IMAGE_SECTORS_CONTROLLED};
 
 std::string text(Control *c) {
     const TextLabel *t = text_label_of(c);

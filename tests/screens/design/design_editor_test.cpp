@@ -257,7 +257,7 @@ TEST_F(DesignPanel, AcceptRuleEngineBeforeName) {
     Control *accept = column_button(p, DESIGN_ID_ACCEPT);
     EXPECT_TRUE(disabled(accept));
     EXPECT_EQ(tip_of(accept), "Engine required");
-    EXPECT_EQ(image_of(column_button(p, DESIGN_ID_BACK))->image_type, 9);
+    EXPECT_EQ(image_of(column_button(p, DESIGN_ID_BACK))->image_type, IMAGE_BACK);
 
     const System *engine = catalog_first(SYSTEM_FLAG_ENGINE_MOUNT, 0);
     ASSERT_NE(engine, nullptr);
@@ -378,7 +378,7 @@ TEST_F(DesignPanel, EditOnCopiesCancelLeavesDesign) {
     EXPECT_EQ(design_get_edited_id(p), design->id);
     EXPECT_NE(ship_get_crit_system(copy, fitted), design->crits[fitted].system);
     EXPECT_EQ(ship_get_crit_system(copy, fitted)->name, name);
-    EXPECT_EQ(image_of(column_button(p, DESIGN_ID_BACK))->image_type, 40);   // "Cancel"
+    EXPECT_EQ(image_of(column_button(p, DESIGN_ID_BACK))->image_type, IMAGE_CANCEL);   // "Cancel"
 
     // The arrow restores the mount as it was.
     click(design_mount_card(p, fitted));

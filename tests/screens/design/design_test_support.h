@@ -19,7 +19,10 @@
 namespace design_test {
 
 // Buttons and their icons, dialog buttons, row and stat icons, scroll arrows.
-constexpr int IMAGE_TYPES[] = {1, 7, 13, 26, 36, 41, 48, 50, 53, 63, 74, 78, 102, 104, 127, 130, 165, 179};
+constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_CLOSE, IMAGE_YES, IMAGE_BUILD_SHIP, IMAGE_SCRAP, IMAGE_NEW_DESIGN,
+                               IMAGE_EDIT_DESIGN, IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_POWER, IMAGE_CLOCK,
+                               IMAGE_CREW, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_SHIELD, IMAGE_MASS,
+                               IMAGE_MOVEMENT, IMAGE_HULL_CLASS};
 
 inline std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);

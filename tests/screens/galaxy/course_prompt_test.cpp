@@ -20,7 +20,7 @@ using galaxy_test::screen;
 
 constexpr int BAR = 400044, TITLE = 400003, TEXT = 400007, CANCEL = 400002;
 constexpr int ESCAPE = 27;
-constexpr int IMAGE_TYPES[] = {40, 72, 178};
+constexpr int IMAGE_TYPES[] = {IMAGE_CANCEL, IMAGE_COURSE, IMAGE_HARVESTER_MOVE};
 
 // Every control of the id not marked removed, live or queued.
 int count_of(int id) {
@@ -116,7 +116,7 @@ TEST_F(CoursePrompt, ASecondPickReplacesTheBarAndTheButton) {
     EXPECT_EQ(count_of(BAR), 1);
     EXPECT_EQ(count_of(CANCEL), 1);
     EXPECT_EQ(caption_of(bar_child(TITLE)), "Redirect");
-    EXPECT_EQ(image_of(bar_child(TITLE))->image_type, 72);
+    EXPECT_EQ(image_of(bar_child(TITLE))->image_type, IMAGE_COURSE);
 
     // Taking the prompt down takes both and brings the action button back.
     starmap_prompt_show(-1);
@@ -154,7 +154,7 @@ TEST_F(CoursePrompt, TheTitleAndTheTextTakeTurnsAndAPromptWithoutTextAlternatesI
     title = bar_child(TITLE);
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(bar_child(TEXT), nullptr);
-    EXPECT_EQ(image_of(title)->image_type, 178);
+    EXPECT_EQ(image_of(title)->image_type, IMAGE_HARVESTER_MOVE);
     EXPECT_EQ(count_of(BAR), 1);
     frames(300, 20);
     EXPECT_TRUE(dark(image_control_caption_colour(title))) << "without text the title fades out on its own";
@@ -234,7 +234,7 @@ TEST_F(CoursePrompt, TheTargetAndRedirectButtonsActOnlyForTheirKindOfSelection) 
     frame();
     EXPECT_EQ(screen()->pick_mode, 1);
     EXPECT_EQ(caption_of(bar_child(TITLE)), object_get_name(site));
-    EXPECT_EQ(image_of(bar_child(TITLE))->image_type, 178);
+    EXPECT_EQ(image_of(bar_child(TITLE))->image_type, IMAGE_HARVESTER_MOVE);
     EXPECT_EQ(text_label_of(bar_child(TEXT))->text, std::string("Select target"));
     EXPECT_EQ(screen()->prompt_eta_speed, 17) << "a target pick keeps the course speed";
 }

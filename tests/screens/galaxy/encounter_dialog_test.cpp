@@ -353,7 +353,7 @@ protected:
         return map;
     }
     std::vector<Control *> markers() {
-        return children(map, [](Control *c) { return c->type == CONTROL_IMAGE && image_of(c)->image_type == 34; });
+        return children(map, [](Control *c) { return c->type == CONTROL_IMAGE && image_of(c)->image_type == IMAGE_TYPE_GIVEN; });
     }
 };
 

@@ -32,7 +32,7 @@
 namespace encounter_test {
 
 // Retreat, close box and Engage.
-constexpr int ENCOUNTER_IMAGE_TYPES[] = {2, 7, 69};
+constexpr int ENCOUNTER_IMAGE_TYPES[] = {IMAGE_RETREAT, IMAGE_CLOSE, IMAGE_COMBAT};
 
 class StagedMeeting : public galaxy_test::PanelsGame {
 protected:

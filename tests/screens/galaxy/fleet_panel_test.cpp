@@ -25,7 +25,11 @@ using namespace galaxy_test;
 namespace {
 
 // The panel's buttons, the scroll arrows and the ship rows' icons.
-constexpr int IMAGE_TYPES[] = {3, 7, 21, 40, 53, 69, 72, 78, 79, 93, 94, 95, 96, 97, 98, 102, 104, 116, 117, 118, 155, 156};
+constexpr int IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_ATTACK, IMAGE_CANCEL, IMAGE_ARMOUR, IMAGE_COMBAT,
+                               IMAGE_COURSE, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
+                               IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET, IMAGE_SELECT_ALL,
+                               IMAGE_CLEAR_SELECTION, IMAGE_GATHER, IMAGE_RESCUE};
 constexpr int KEY_ESCAPE = 27;
 constexpr uint32_t STARMAP_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;   // 11
 constexpr uint32_t SECTOR_VIEW_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;   // 7

@@ -18,7 +18,10 @@
 namespace galaxy_test {
 
 // The command bar's buttons, the busy picture, the day clock, the countdown and the credits coin.
-constexpr int GALAXY_IMAGE_TYPES[] = {8, 14, 27, 42, 45, 46, 47, 70, 74, 122, 157, 158, 159, 211};
+constexpr int GALAXY_IMAGE_TYPES[] = {IMAGE_NEXT_TURN, IMAGE_TECH_LIST, IMAGE_GAME_MENU, IMAGE_COMPUTER,
+                                      IMAGE_NEWS_LIST, IMAGE_STARMAP, IMAGE_SHIPS_LIST, IMAGE_OFFICERS_LIST,
+                                      IMAGE_CLOCK, IMAGE_CORPORATION, IMAGE_PASS, IMAGE_STOP, IMAGE_COUNTDOWN,
+                                      IMAGE_CREDITS_COIN};
 
 inline GalaxyScreen *screen() { return galaxy_screen(); }
 inline uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }

@@ -24,7 +24,10 @@ namespace {
 using galaxy_test::PanelsGame;
 using galaxy_test::screen;
 
-constexpr int IMAGE_TYPES[] = {10, 55, 72, 75, 76, 78, 93, 94, 95, 96, 97, 98, 116, 154, 178};
+constexpr int IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_PRESENCE, IMAGE_COURSE, IMAGE_PRODUCTION,
+                               IMAGE_CONSTRUCTION, IMAGE_CREW, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
+                               IMAGE_CADET, IMAGE_ENCOUNTER_MARKER, IMAGE_HARVESTER_MOVE};
 
 struct Rgb {
     int r, g, b;
@@ -369,7 +372,7 @@ TEST_F(Markers, ShipsInASectorShowTheirOwnersIconWhenTheUiPlayerSeesThemOrTapsTh
 
     auto presence = [&](Sector *s) -> Control * {
         for (Control *c : kids(marker_of(0, s->id)))
-            if (image_of(c) && image_of(c)->image_type == 55) return c;
+            if (image_of(c) && image_of(c)->image_type == IMAGE_PRESENCE) return c;
         return nullptr;
     };
     Control *icon = presence(home), *label = name_of(home->id);

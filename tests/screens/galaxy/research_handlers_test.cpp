@@ -81,12 +81,12 @@ TEST_F(ResearchHandlers, PauseHandsTheTargetOnAndPrioritizeOrResumeTakesIt) {
     frames(10);
     EXPECT_TRUE(ui->tech_state[t[0]] & TECH_PAUSED);
     EXPECT_EQ(ui->research_target, t[1]);
-    EXPECT_EQ(image_of(panel_find_child(row_of(t[0]), TECH_ROW_ID_DAYS_ICON))->image_type, 210);
+    EXPECT_EQ(image_of(panel_find_child(row_of(t[0]), TECH_ROW_ID_DAYS_ICON))->image_type, IMAGE_RESEARCH_PAUSED);
     if (ui->totals.research_rate >= 1)
         EXPECT_EQ(text_of(panel_find_child(row_of(t[1]), TECH_ROW_ID_DAYS)),
                   std::to_string(player_research_days_left(ui, t[1])));
     else
-        EXPECT_EQ(image_of(panel_find_child(row_of(t[1]), TECH_ROW_ID_DAYS_ICON))->image_type, 17);
+        EXPECT_EQ(image_of(panel_find_child(row_of(t[1]), TECH_ROW_ID_DAYS_ICON))->image_type, IMAGE_RESEARCHING);
 
     click(button(open_detail(t[2]), "Prioritize"));
     frames(3);

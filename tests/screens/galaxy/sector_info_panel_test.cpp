@@ -24,7 +24,8 @@ using namespace galaxy_test;
 namespace {
 
 // The rows' icons and the badges of crew intake and research.
-constexpr int IMAGE_TYPES[] = {0, 10, 50, 74, 78, 79, 100, 116, 124};
+constexpr int IMAGE_TYPES[] = {IMAGE_FALLBACK, IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_CREW,
+                               IMAGE_COMMANDER, IMAGE_STARBASE_CREW, IMAGE_CADET, IMAGE_RESEARCH};
 constexpr uint32_t HOVER = SECTOR_INFO_FEATURES | SECTOR_INFO_FACILITIES | 0x1;
 constexpr uint32_t PICKING = HOVER | SECTOR_INFO_DISTANCE | SECTOR_INFO_SPEED_ETA;
 

@@ -26,8 +26,12 @@ using namespace galaxy_test;
 namespace {
 
 // Buttons, yield and production icons, the ship rows, the scroll arrows and the close button.
-constexpr int IMAGE_TYPES[] = {3, 7, 10, 20, 40, 50, 53, 69, 72, 74, 78, 79, 93, 94, 95, 96, 97, 98, 100, 102, 104,
-                               116, 117, 118, 124};
+constexpr int IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_DEFENCE_UPGRADE, IMAGE_ZOOM, IMAGE_CANCEL,
+                               IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_COMBAT, IMAGE_COURSE, IMAGE_CLOCK, IMAGE_CREW,
+                               IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2,
+                               IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_STARBASE_CREW,
+                               IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET, IMAGE_SELECT_ALL,
+                               IMAGE_CLEAR_SELECTION, IMAGE_RESEARCH};
 constexpr uint32_t ON_MAP = 0x1d, ON_MAP_OWN = 0x3d;
 
 std::string text_of(const Control *c) {

@@ -69,7 +69,7 @@ TEST_F(GalaxyTurnWorkers, BusyPictureShowsAfterTwelveHundredMsOfThinkingAndGoesW
     EXPECT_EQ(busy->layer, 10);
     const ImageControl *image = image_of(busy);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->image_type, 42);
+    EXPECT_EQ(image->image_type, IMAGE_COMPUTER);
     EXPECT_EQ(image->frame, 1);
     int x = 0, y = 0;
     control_get_screen_position(busy, &x, &y);

@@ -55,7 +55,7 @@ protected:
     static int pips(Control *row) {
         int n = 0;
         for (Control *c : panel_of(row)->children.items)
-            if (c && c->type == CONTROL_IMAGE && image_of(c)->image_type == 56) ++n;
+            if (c && c->type == CONTROL_IMAGE && image_of(c)->image_type == IMAGE_SKILL_PIP) ++n;
         return n;
     }
     // Every label's text in the control and its children, depth first.

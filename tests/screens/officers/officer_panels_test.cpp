@@ -21,8 +21,14 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {7,  37, 40,  50,  52,  53,  56,  74,  78,  79,  93,  94,  95,  96,  97,  98,  105,
-                               109, 110, 111, 112, 113, 114, 116, 119, 121, 128, 148, 162, 182, 183, 184};
+constexpr int IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_TRAIN, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_PORTRAIT, IMAGE_ARMOUR,
+                               IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
+                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_REASSIGN, IMAGE_SKILL_NAVIGATION,
+                               IMAGE_SKILL_ENGINEERING, IMAGE_SKILL_MARKSMANSHIP, IMAGE_SKILL_COMMAND,
+                               IMAGE_SKILL_SENSORS, IMAGE_SKILL_MINING, IMAGE_CADET, IMAGE_NO_COMMANDER,
+                               IMAGE_SECTORS, IMAGE_DATE, IMAGE_REPLACE_OFFICER, IMAGE_TALLY, IMAGE_SKILL_SCIENCE,
+                               IMAGE_SKILL_FIELD_REPAIR, IMAGE_SKILL_INSTRUCTION};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);

@@ -22,7 +22,10 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {52, 56, 74, 79, 93, 94, 95, 96, 97, 98, 102, 104, 116, 119, 121};
+constexpr int IMAGE_TYPES[] = {IMAGE_PORTRAIT, IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
+                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
+                               IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_SECTORS};
 
 int g_selects = 0;
 Control *g_selected_from = nullptr;
@@ -149,8 +152,8 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
     EXPECT_EQ(text(row_of(panel, bravo), OFFICER_ROW_ID_NAME), "Bravo");
     EXPECT_EQ(text(row_of(panel, bravo), OFFICER_ROW_ID_RANK), "Captain");
     EXPECT_EQ(text(row_of(panel, upper), OFFICER_ROW_ID_RANK), "Cadet");
-    EXPECT_EQ(image_of(panel_find_child(row_of(panel, upper), OFFICER_ROW_ID_INSIGNIA))->image_type, 116);
-    EXPECT_EQ(image_of(panel_find_child(row_of(panel, lower), OFFICER_ROW_ID_INSIGNIA))->image_type, 98);
+    EXPECT_EQ(image_of(panel_find_child(row_of(panel, upper), OFFICER_ROW_ID_INSIGNIA))->image_type, IMAGE_CADET);
+    EXPECT_EQ(image_of(panel_find_child(row_of(panel, lower), OFFICER_ROW_ID_INSIGNIA))->image_type, IMAGE_RANK_LAST);
 
     // Posts, first that holds.
     Control *r = row_of(panel, pilot);
@@ -158,7 +161,7 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
     EXPECT_EQ(text(r, OFFICER_ROW_ID_LOCATION), "Deep space");
     r = row_of(panel, commander);
     EXPECT_EQ(text(r, OFFICER_ROW_ID_LOCATION), sector_text(home));
-    EXPECT_EQ(image_of(panel_find_child(r, OFFICER_ROW_ID_POST_ICON))->image_type, 79);
+    EXPECT_EQ(image_of(panel_find_child(r, OFFICER_ROW_ID_POST_ICON))->image_type, IMAGE_COMMANDER);
     EXPECT_EQ(text(row_of(panel, pooled), OFFICER_ROW_ID_LOCATION), sector_text(home));
     EXPECT_EQ(panel_find_child(row_of(panel, pooled), OFFICER_ROW_ID_POST_ICON), nullptr);
     // A starbase post shows the starbase's own picture (as the assignment dialogs show it), for its

@@ -22,7 +22,10 @@
 
 namespace research_test {
 
-constexpr int RESEARCH_IMAGE_TYPES[] = {12, 17, 102, 104, 35, 50, 63, 74, 78, 124, 128, 129, 161, 188, 197, 210};
+constexpr int RESEARCH_IMAGE_TYPES[] = {IMAGE_TICK, IMAGE_RESEARCHING, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
+                                        IMAGE_RESEARCH_BUTTON, IMAGE_CREDITS, IMAGE_POWER, IMAGE_CLOCK, IMAGE_CREW,
+                                        IMAGE_RESEARCH, IMAGE_DATE, IMAGE_BULLET, IMAGE_BONUS,
+                                        IMAGE_PAUSE_RESEARCH, IMAGE_UPGRADE, IMAGE_RESEARCH_PAUSED};
 
 class ResearchGame : public galaxy_test::PanelsGame {
 protected:

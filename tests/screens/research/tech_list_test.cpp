@@ -24,7 +24,7 @@ TEST_F(TechList, GroupsInOrderEachSortedByBytesWithTiesInTableOrder) {
     ASSERT_NE(open_list(), nullptr);
     EXPECT_EQ(row_techs(), (std::vector<int>{t[2], t[3], t[1], t[0], t[5], t[4], t[6]}));
     EXPECT_EQ(text_of(panel_find_child(row_of(t[0]), TECH_ROW_ID_CREDITS_COST)), "$" + std::to_string(tech_get(t[0])->credits));
-    EXPECT_EQ(image_of(panel_find_child(row_of(t[5]), TECH_ROW_ID_DAYS_ICON))->image_type, 210);
+    EXPECT_EQ(image_of(panel_find_child(row_of(t[5]), TECH_ROW_ID_DAYS_ICON))->image_type, IMAGE_RESEARCH_PAUSED);
     EXPECT_NE(panel_find_child(row_of(t[6]), TECH_ROW_ID_DONE), nullptr);
     // The figure columns line up; every row is as wide as the widest.
     for (int tech : {t[1], t[2], t[3]})

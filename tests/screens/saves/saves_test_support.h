@@ -25,7 +25,8 @@
 
 namespace saves_test {
 
-constexpr int IMAGE_TYPES[] = {9, 16, 28, 29, 50, 55, 61, 120, 121, 150, 1, 13};
+constexpr int IMAGE_TYPES[] = {IMAGE_BACK, IMAGE_DELETE, IMAGE_SAVE, IMAGE_LOAD, IMAGE_CREDITS, IMAGE_PRESENCE,
+                               IMAGE_SAVE_ROW, IMAGE_SAVE_SCREEN, IMAGE_SECTORS, IMAGE_OK, IMAGE_NO, IMAGE_YES};
 
 inline std::string label_text(Control *c) {
     const TextLabel *t = text_label_of(c);

@@ -29,8 +29,12 @@ using namespace galaxy_test;
 namespace {
 
 // Buttons, tooltips, the dialogs' buttons, stat and rank icons, the system cards' icon boxes.
-constexpr int IMAGE_TYPES[] = {1,  7,  13, 18, 36, 40, 44, 50, 51, 53,  64,  78,  82,  84,
-                               93, 94, 95, 96, 97, 98, 106, 116, 119, 125, 165, 177};
+constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_CLOSE, IMAGE_YES, IMAGE_TRANSFER_CREW, IMAGE_SCRAP, IMAGE_CANCEL,
+                               IMAGE_EMPTY_MOUNT, IMAGE_CREDITS, IMAGE_ACTION_POINTS, IMAGE_ARMOUR, IMAGE_ARC_SIDE,
+                               IMAGE_CREW, IMAGE_ENGINE_MOUNT, IMAGE_SYSTEM_MOUNT, IMAGE_RANK_FIRST,
+                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_REPAIR, IMAGE_CADET,
+                               IMAGE_NO_COMMANDER, IMAGE_ARMOUR_MOUNT, IMAGE_MOVEMENT, IMAGE_CONSTRUCT};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);

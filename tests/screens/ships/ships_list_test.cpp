@@ -17,7 +17,10 @@
 
 namespace {
 
-constexpr int LIST_IMAGE_TYPES[] = {53, 78, 93, 94, 95, 96, 97, 98, 102, 104, 116, 119};
+constexpr int LIST_IMAGE_TYPES[] = {IMAGE_ARMOUR, IMAGE_CREW, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                                    IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4,
+                                    IMAGE_RANK_LAST, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET,
+                                    IMAGE_NO_COMMANDER};
 
 Control *g_selected_from = nullptr;
 int g_selects = 0;
@@ -89,7 +92,7 @@ TEST_F(ShipsList, RowsShowWhereEachShipIsAndAClickHandsItsShipToTheScreen) {
               ships[0]->frames[ships[0]->icon_frame]) << "rows show the hull's list icon";
 
     // The commander's rank and crew show only for a ship that has one.
-    EXPECT_EQ(image_of(panel_find_child(row(list, 0), SHIP_ROW_ID_RANK))->image_type, 92 + ships[0]->pilot->rank);
+    EXPECT_EQ(image_of(panel_find_child(row(list, 0), SHIP_ROW_ID_RANK))->image_type, IMAGE_RANK_FIRST + ships[0]->pilot->rank - 1);
     EXPECT_EQ(value_bar_of(panel_find_child(row(list, 0), SHIP_ROW_ID_CREW_BAR))->max, ships[0]->max_crew);
     for (int id : {SHIP_ROW_ID_RANK, SHIP_ROW_ID_CREW_ICON, SHIP_ROW_ID_CREW_BAR})
         EXPECT_EQ(panel_find_child(row(list, 1), id), nullptr) << id;
@@ -176,7 +179,7 @@ TEST_F(ShipsList, ARowRefreshFollowsItsShipsNewCommanderAndLostArmour) {
     ASSERT_NE(crew, nullptr) << "a commander brings the crew pair";
     EXPECT_EQ(crew->value, bare->crew);
     EXPECT_EQ(crew->max, bare->max_crew);
-    EXPECT_EQ(image_of(panel_find_child(r, SHIP_ROW_ID_RANK))->image_type, 95);
+    EXPECT_EQ(image_of(panel_find_child(r, SHIP_ROW_ID_RANK))->image_type, IMAGE_RANK_FIRST + 2);
     EXPECT_EQ(value_bar_of(panel_find_child(r, SHIP_ROW_ID_ARMOUR_BAR))->value, bare->armour);
 
     ship_set_pilot(bare, nullptr);

@@ -26,7 +26,8 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {7, 9, 10, 19, 50, 74, 75, 116, 124, 129};
+constexpr int IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY, IMAGE_CREDITS,
+                               IMAGE_CLOCK, IMAGE_PRODUCTION, IMAGE_CADET, IMAGE_RESEARCH, IMAGE_BULLET};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);

@@ -30,8 +30,13 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {9,  10, 19,  26,  37,  38,  40,  50,  53,  62,  78,  79,  93,  94,  95,  96, 97,
-                               98, 116, 119, 124, 128, 154, 162, 178, 186, 187, 190, 191, 196};
+constexpr int IMAGE_TYPES[] = {IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY, IMAGE_BUILD_SHIP,
+                               IMAGE_TRAIN, IMAGE_RUSH, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_FEATURE,
+                               IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
+                               IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_RESEARCH, IMAGE_DATE, IMAGE_ENCOUNTER_MARKER,
+                               IMAGE_TALLY, IMAGE_HARVESTER_MOVE, IMAGE_PLANET, IMAGE_EARTH, IMAGE_DEACTIVATE,
+                               IMAGE_ACTIVATE, IMAGE_BLOCKADE};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);

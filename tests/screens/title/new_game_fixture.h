@@ -22,7 +22,7 @@ namespace new_game_test {
 using namespace ui_test;
 
 // The image types the screen shows: Start, Cancel, the computer and the human icon.
-constexpr int SCREEN_IMAGE_TYPES[] = {11, 40, 42, 43};
+constexpr int SCREEN_IMAGE_TYPES[] = {IMAGE_START, IMAGE_CANCEL, IMAGE_COMPUTER, IMAGE_HUMAN};
 
 inline int g_starts = 0;
 inline int g_backs = 0;

@@ -110,8 +110,8 @@ TEST_F(NewGameScreen, SlotsComeFromThePlayerRowsAndAMissingHumanRecordFallsBackT
     EXPECT_EQ(ui_test::Rgb({c.r, c.g, c.b}), ui_test::Rgb({11, 22, 33}));
     const ColourFade *fill = panel_background_colour(panel_find_child(slot(2), NEW_GAME_SWATCH_ID));
     EXPECT_EQ(ui_test::Rgb({fill->r, fill->g, fill->b}), ui_test::Rgb({7, 14, 22})) << "two thirds";
-    EXPECT_EQ(image_of(panel_find_child(slot(0), NEW_GAME_ICON_ID))->image_type, 43);
-    EXPECT_EQ(image_of(panel_find_child(slot(4), NEW_GAME_ICON_ID))->image_type, 42);
+    EXPECT_EQ(image_of(panel_find_child(slot(0), NEW_GAME_ICON_ID))->image_type, IMAGE_HUMAN);
+    EXPECT_EQ(image_of(panel_find_child(slot(4), NEW_GAME_ICON_ID))->image_type, IMAGE_COMPUTER);
     EXPECT_FALSE(greyed(start())) << "slots 1 and 2 hold computer players";
 }
 

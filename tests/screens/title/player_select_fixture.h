@@ -38,7 +38,9 @@ inline int    g_closed = 0;
 
 class PlayerSelectTest : public UiScreenTest {
 protected:
-    static constexpr int IMAGE_TYPES[] = {1, 7, 13, 16, 42, 43, 90, 91, 102, 104, 150};
+    static constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_CLOSE, IMAGE_YES, IMAGE_DELETE, IMAGE_COMPUTER,
+                                          IMAGE_HUMAN, IMAGE_TEXT_ENTRY, IMAGE_TEXT_CURSOR, IMAGE_ARROW_UP,
+                                          IMAGE_ARROW_DOWN, IMAGE_OK};
 
     void SetUp() override {
         UiScreenTest::SetUp();

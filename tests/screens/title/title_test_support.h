@@ -38,7 +38,8 @@
 
 namespace title_test {
 
-constexpr int IMAGE_TYPES[] = {1, 11, 13, 28, 29, 30, 31, 32, 150, 164, 168};   // buttons and dialogs
+constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_START, IMAGE_YES, IMAGE_SAVE, IMAGE_LOAD, IMAGE_OPTIONS,
+                               IMAGE_MAIN_MENU, IMAGE_QUIT, IMAGE_OK, IMAGE_ABOUT, IMAGE_HELP};   // buttons and dialogs
 
 inline Game *game() { return game_get(); }
 inline uint32_t flags() { return title_state()->flags.load(std::memory_order_acquire); }
