@@ -234,7 +234,10 @@ int32_t player_object_value(const GameObject *obj) {
     }
     if (!(ship->hull_flags & HULL_FLAG_NO_PILOT)) {
         v += ship->crew / 225;
-        if (ship->pilot_id != 0) v += 5 * int64_t(ship->pilot_rank) * ship->pilot_rank;
+        if (ship->pilot_id != 0) {
+            const int64_t rank = std::clamp<int64_t>(ship->pilot_rank, -65536, 65536);   // its square fits
+            v += 5 * rank * rank;
+        }
     }
     if (!(ship->hull_flags & HULL_FLAG_IMMOBILE)) v += ship->max_mp;
     return saturate_i32(v);
