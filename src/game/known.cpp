@@ -5,6 +5,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/calendar.h"
+#include "platform/saturate.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -218,31 +219,36 @@ int32_t sector_score(const GameObject *obj) {
     return score;
 }
 
+// Both figures read a ship's saved numbers, so they are worked out in 64 bits and held to 32.
 int32_t player_object_value(const GameObject *obj) {
     const Ship *ship = ship_of(obj);
     if (!ship) return 0;
-    int32_t v = 0;
+    int64_t v = 0;
     if ((obj->flags & OBJ_SNAPSHOT) && obj->snapshot_version <= 0) {
-        const int32_t d = std::max(ship->crit_count - 2, 1);
-        const int32_t a = (obj->mass - ship->base_mass - 5) / d;
-        const int32_t b = (ship->capacity_used - 50) / d;
+        const int64_t d = std::max<int64_t>(int64_t(ship->crit_count) - 2, 1);
+        const int64_t a = (int64_t(obj->mass) - ship->base_mass - 5) / d;
+        const int64_t b = (int64_t(ship->capacity_used) - 50) / d;
         v = b >= 30 && a < 26 ? 40 * d : a < 60 ? 20 * d : 60 * d;
     } else {
         v = ship->online_load_a;
     }
     if (!(ship->hull_flags & HULL_FLAG_NO_PILOT)) {
         v += ship->crew / 225;
-        if (ship->pilot_id != 0) v += 5 * ship->pilot_rank * ship->pilot_rank;
+        if (ship->pilot_id != 0) {
+            const int64_t rank = std::clamp<int64_t>(ship->pilot_rank, -65536, 65536);   // its square fits
+            v += 5 * rank * rank;
+        }
     }
     if (!(ship->hull_flags & HULL_FLAG_IMMOBILE)) v += ship->max_mp;
-    return v;
+    return saturate_i32(v);
 }
 
 int32_t ship_estimated_strength(const GameObject *obj) {
     const Ship *ship = ship_of(obj);
     if (!ship) return 0;
-    int32_t middle = ship->crew / 225;
-    if ((obj->flags & OBJ_SNAPSHOT) && obj->snapshot_version < 1) middle += std::max(ship->crit_count - 2, 1) * 15;
+    int64_t middle = ship->crew / 225;
+    if ((obj->flags & OBJ_SNAPSHOT) && obj->snapshot_version < 1)
+        middle += std::max<int64_t>(int64_t(ship->crit_count) - 2, 1) * 15;
     else middle += ship->online_load_b;
-    return ship->shield_max / 2 + ((ship->max_armour + ship->armour) / 2 * 3) / 4 + middle;
+    return saturate_i32(ship->shield_max / 2 + ((int64_t(ship->max_armour) + ship->armour) / 2 * 3) / 4 + middle);
 }

@@ -97,13 +97,9 @@ Result weapon_action(System *system, int32_t index, std::string *label, int32_t 
     return RES_OK;
 }
 
+// A row without an icon, made as every system row is (the list frees it).
 void weapon_row(List<SystemRow> *rows, const char *label, const std::string &value, int32_t highlight) {
-    SystemRow *row = new (std::nothrow) SystemRow{};
-    if (!row) return;
-    row->label = label;
-    row->value = value;
-    row->highlight = highlight;
-    list_append(rows, row);
+    system_add_row(rows, 0, 0, label, value, highlight);
 }
 
 int32_t weapon_beam_value(const System *system) {

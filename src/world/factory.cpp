@@ -179,9 +179,11 @@ Result resolve_factory(Factory *f) {
     return RES_OK;
 }
 
-// Every request of every template of one group, up or down by one, under each count lock.
+// Every request of every template of one group, up or down by one, under each count lock. A
+// release before set-up has nothing to let go of and sets nothing up.
 void change_all(int32_t group, int32_t delta) {
-    if (group < 0 || group >= FACTORY_GROUP_COUNT || !ensure_set_up()) return;
+    if (group < 0 || group >= FACTORY_GROUP_COUNT) return;
+    if (delta < 0 ? !g_set_up.load(std::memory_order_acquire) : !ensure_set_up()) return;
     for (Factory &f : g_factories) {
         std::lock_guard<std::mutex> counts(f.count_mutex);
         for (GroupCounts &c : f.requested) {
@@ -275,7 +277,7 @@ void factory_acquire_group_all(int32_t group) { change_all(group, +1); }
 void factory_release_all_groups(int32_t group) { change_all(group, -1); }
 
 Result factory_resolve_load_groups() {
-    if (!ensure_set_up()) return RES_OK;
+    if (!g_set_up.load(std::memory_order_acquire)) return RES_OK;   // nothing requested, nothing to load
     log_write(LOG_RES, LOG_DEBUG, "Begin resolving factory instance load groups");
     Result result = RES_OK;
     for (Factory &f : g_factories) {

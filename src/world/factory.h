@@ -14,7 +14,8 @@
 //    unloading gives back exactly those. A group whose frame fails to load gives back what it had
 //    taken ("failed to load frame %i of group %i") and counts as not loaded.
 //  - Five factories in a static array by ObjectKind, set up on first use by the kinds' register
-//    functions (object_kinds.cpp) and freed by factory_free at shut-down.
+//    functions (object_kinds.cpp) and freed by factory_free at shut-down. A release or a resolve
+//    before set-up does nothing (nobody holds a group yet) and sets nothing up.
 //  - Threads: requests come from the game thread and loader threads under each factory's count
 //    lock; a resolve takes the count lock only to copy the requests and loads under the load lock,
 //    so requests may be made while a long load runs (they count at the next resolve).

@@ -378,6 +378,7 @@ TEST_F(GameRecord, AnOpenIndexForgetsWhatLeftEveryListAndFollowsWhatMoved) {
     ASSERT_FALSE(drifter->flags & OBJ_DEAD);
     EXPECT_EQ(game_find_object(game, 52), nullptr) << "swept off its map, alive and held elsewhere";
     object_release(drifter);
+    object_release(ship);
 }
 
 }  // namespace

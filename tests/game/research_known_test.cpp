@@ -147,6 +147,23 @@ TEST_F(KnownObjects, ASectorTeachesItsSitesAndVisitorsAndLearningTwiceKeepsOneCo
     EXPECT_EQ(player_get_known_object(me, OBJECT_SITE, ship->id), nullptr) << "the kind must match";
 }
 
+// A damaged save's figures hold the value and strength at the 32-bit limits instead of overflowing.
+TEST_F(KnownObjects, ValueAndStrengthOfSavedExtremesStopAtTheLimits) {
+    Ship *ship = new_ship();
+    ship->hull_flags &= ~(HULL_FLAG_NO_PILOT | HULL_FLAG_IMMOBILE);
+    ship->online_load_a = ship->online_load_b = ship->crew = ship->max_mp = INT32_MAX;
+    ship->shield_max = ship->max_armour = ship->armour = INT32_MAX;
+    ship->pilot_id = 1;
+    ship->pilot_rank = INT32_MAX;
+    EXPECT_EQ(player_object_value(ship), INT32_MAX);
+    EXPECT_EQ(ship_estimated_strength(ship), INT32_MAX);
+    ship->online_load_a = ship->online_load_b = ship->max_mp = ship->armour = ship->max_armour = INT32_MIN;
+    ship->crew = ship->pilot_rank = ship->shield_max = 0;
+    EXPECT_EQ(player_object_value(ship), INT32_MIN);
+    EXPECT_EQ(ship_estimated_strength(ship), INT32_MIN);
+    object_destroy(ship);
+}
+
 TEST_F(KnownObjects, TheExpectedFleetPositionWeighsTheOlderObservations) {
     Player *me = add_player(10, "Vega");
     GameObject *snap = object_create_blank(OBJECT_FLEET);

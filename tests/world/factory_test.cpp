@@ -101,6 +101,16 @@ TEST_F(FactorySetUp, FreeDestroysTheTemplatesAndFreesTheSharedData) {
     EXPECT_EQ(g_calls.extra_freed, 1);
 }
 
+// What the title does on entry: a release and a resolve, which find nothing set up to act on.
+TEST_F(FactorySetUp, AReleaseOrResolveBeforeSetUpSetsNothingUp) {
+    factory_free();
+    factory_release_all_groups(FACTORY_GROUP_FRAMES);
+    EXPECT_EQ(factory_resolve_load_groups(), RES_OK);
+    EXPECT_EQ(g_calls.extra_loaded, 1) << "no templates made again";
+    factory_acquire_group_all(FACTORY_GROUP_FRAMES);
+    EXPECT_EQ(g_calls.extra_loaded, 2) << "a request sets them up";
+}
+
 // ---- Load groups ----
 
 class LoadGroups : public WorldFixture {

@@ -26,6 +26,7 @@
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/object_map.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -210,6 +211,23 @@ void combat_enter() {
     combat_command_bar_select(COMBAT_ID_MINIMAP_BUTTON);
 }
 
+namespace {
+
+// A ship holds what it scanned while the scan plays out, and every ship lets go at the battle's end.
+// A battle left before its end (a load from the menu) lets go here: two ships that scanned each
+// other would otherwise hold each other past the game's clear.
+void drop_scan_targets(Game *game) {
+    auto drop = [](GameObject *obj) {
+        if (Ship *ship = ship_of(obj)) ship_clear_scan_target(ship);
+    };
+    if (game->current_encounter && game->current_encounter->objects)
+        for (GameObject *obj : game->current_encounter->objects->items) drop(obj);
+    if (game->combat_map)
+        for (GameObject *obj : game->combat_map->objects.items) drop(obj);
+}
+
+}  // namespace
+
 void combat_leave() {
     CombatScreen *s = combat_screen();
     Game *game = game_get();
@@ -217,6 +235,7 @@ void combat_leave() {
     if (game)
         for (int n = 0; n < KEPT_CURSORS; ++n) game_free_cursor(game, n);
     combat_join_ai_thread();
+    if (game) drop_scan_targets(game);
     if (game && game->combat_map) map_clear(game->combat_map);
     combat_release_game_objects();
     if (s->ship_tags) {

@@ -60,6 +60,23 @@ TEST_F(CombatMode, LeavingWhilePlanningWaitsForTheWorkerAndEmptiesTheField) {
     EXPECT_EQ(screen()->unit_cycle, nullptr);
 }
 
+// Two ships that scanned each other hold each other; a battle left before its end lets both go, so
+// the game's next clear frees them.
+TEST_F(CombatMode, LeavingLetsGoOfTheShipsScanTargets) {
+    start_battle();
+    std::vector<Ship *> ships;
+    for (GameObject *obj : enc->objects->items)
+        if (Ship *ship = ship_of(obj); ship && ships.size() < 2 && (ships.empty() || ship->owner_id != ships[0]->owner_id))
+            ships.push_back(ship);
+    ASSERT_EQ(ships.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        ships[i]->scan_target = ships[1 - i];   // what a scan leaves while its pulse plays
+        object_add_ref(ships[1 - i]);
+    }
+    title_test::TitleDriver::switch_to(APP_MODE_GALAXY);
+    for (Ship *ship : ships) EXPECT_EQ(ship->scan_target, nullptr);
+}
+
 // Music: weights that never let a piece play in two battles running.
 TEST(CombatMusic, NoPiecePlaysInTwoBattlesRunningAndEachComesRound) {
     random_seed(77);

@@ -434,9 +434,11 @@ TEST_F(UnitStatus, TheStateHoldsTheObjectUntilTheNextFillOrTheClose) {
     unit_status_panel_set_on_move(panel, record<1>);
     unit_status_panel_state(panel)->slot[UNIT_STATUS_SLOT_CLOSE] = record<0>;
     frames(25);
+    control_addref(panel);   // looked at after the sweep has let it go
     click(panel_find_child(panel_find_child(panel, UNIT_STATUS_CAPTION_ID), TITLE_CLOSE_ID));
     EXPECT_TRUE(panel->flags & CTRL_REMOVED);
     EXPECT_EQ(calls.slots, (std::vector<int>{0}));
+    control_release(panel);
     panel = nullptr;
 }
 

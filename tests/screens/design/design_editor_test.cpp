@@ -228,6 +228,7 @@ TEST_F(DesignPictureLoad, APickBeforeThePictureCameReleasesTheFirstHullsRequest)
     EXPECT_EQ(detail_requests(second), second_before + 1);
     ASSERT_TRUE(run_until([&] { return design_editor_state(p)->load_thread == nullptr; }, 300));
     control_remove(p);
+    panel = nullptr;   // closed here: the fixture has nothing left to close
     frames(3);
     EXPECT_EQ(detail_requests(second), second_before) << "the panel's end gives its request back";
 }
@@ -245,6 +246,7 @@ TEST_F(DesignPictureLoad, ClosingDuringTheLoadReleasesTheHullsRequest) {
     EXPECT_EQ(detail_requests(hull), before + 1);
     gate_open = true;   // the panel's end waits for the worker
     control_remove(p);
+    panel = nullptr;
     frames(3);
     EXPECT_EQ(detail_requests(hull), before);
 }

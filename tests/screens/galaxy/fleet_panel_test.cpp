@@ -186,6 +186,7 @@ TEST_F(FleetPanel, CancellingADepartureSendsTheShipsBackToTheSectorTheyLeft) {
     EXPECT_EQ(commands(panel), std::vector<std::string>{"Cancel"});
     EXPECT_EQ(text_of(panel_find_child(panel, FLEET_PANEL_STATUS)), "Departing");
     starmap_select_object(fleet);
+    object_add_ref(fleet);   // the test looks at the fleet after the map has let it go
     press('c');
     for (Ship *ship : ships) {
         EXPECT_EQ(ship->fleet_id, 0u);
@@ -193,6 +194,7 @@ TEST_F(FleetPanel, CancellingADepartureSendsTheShipsBackToTheSectorTheyLeft) {
     }
     EXPECT_EQ(fleet_ship_count(fleet), 0);
     EXPECT_TRUE(fleet->flags & OBJ_DEAD);
+    object_release(fleet);
     EXPECT_EQ(screen()->selected, nullptr);
     EXPECT_EQ(galaxy_object_panel_find(GALAXY_PANEL_FLEET), nullptr);
 }
@@ -204,10 +206,12 @@ TEST_F(FleetPanel, CancellingADepartureFromAFleetRejoinsThatFleet) {
     fleet_bar_meetings(split);
     fleet_set_move_target(split, destination);
     open(split, STARMAP_OWN);
+    object_add_ref(split);   // looked at after the map has let it go
     press('c');
     EXPECT_EQ(fleet_ship_count(fleet), 3);
     for (Ship *ship : ships) EXPECT_EQ(ship->fleet_id, fleet->id);
     EXPECT_TRUE(split->flags & OBJ_DEAD);
+    object_release(split);
 }
 
 TEST_F(FleetPanel, AFleetInABattleOffersCombatOnly) {
@@ -224,11 +228,12 @@ TEST_F(FleetPanel, AFleetInABattleOffersCombatOnly) {
 }
 
 TEST_F(FleetPanel, EscapeClosesThePanelAndAnEmptyFleetShowsNeitherListNorFigures) {
-    Control *panel = open();
+    Control *panel = control_addref(open());   // looked at after the sweep has let it go
     ASSERT_NE(panel_find_child(panel, FLEET_PANEL_CLOSE_BUTTON), nullptr);
     press(KEY_ESCAPE);
     frame();
     EXPECT_TRUE(panel->flags & CTRL_REMOVED);
+    control_release(panel);
 
     Fleet *empty = fleet_create();
     ASSERT_NE(empty, nullptr);

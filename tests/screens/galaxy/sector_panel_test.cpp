@@ -499,7 +499,7 @@ TEST_F(SectorPanel, AClickOnHomeOpensThePanelAndTheDestinationTakesTheShipsSelec
 TEST_F(SectorPanel, EscapeInTheSelectionViewCancelsItAndOnlyThenClosesThePanel) {
     home_with_ships(2);
     ASSERT_NE(home, nullptr);
-    Control *panel = open(home, ON_MAP_OWN);
+    Control *panel = control_addref(open(home, ON_MAP_OWN));   // looked at after the sweep has let it go
     press('m');
     frames(20);
     ASSERT_NE(button(panel, SECTOR_PANEL_SET_COURSE), nullptr);
@@ -510,6 +510,7 @@ TEST_F(SectorPanel, EscapeInTheSelectionViewCancelsItAndOnlyThenClosesThePanel) 
     EXPECT_NE(button(panel, SECTOR_PANEL_MOVE_BUTTON), nullptr);
     press(27);
     EXPECT_TRUE(panel->flags & CTRL_REMOVED) << "and then the header's";
+    control_release(panel);
 }
 
 // On the star map a starbase is seen as its sector: its icon's click brackets the sector, and the
