@@ -7,13 +7,11 @@
 #include "game/game.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 
@@ -30,8 +28,7 @@ const SaveListIds IDS = {
     .credits = LOAD_ROW_CREDITS_ID, .credits_icon = 100015, .objects = LOAD_ROW_OBJECTS_ID, .objects_icon = 100013,
     .sectors = LOAD_ROW_SECTORS_ID, .sectors_icon = 100014,
     .delete_button = LOAD_ROW_DELETE_ID, .text_dx = 12, .selected_title_x = 6, .status = LOAD_SCREEN_PROMPT_ID,
-    .select_row = load_screen_select_row, .on_wheel = load_screen_on_wheel, .on_delete = load_screen_on_delete,
-    .delete_confirmed = load_screen_delete_confirmed, .delete_cancelled = load_screen_delete_cancelled,
+    .select_row = load_screen_select_row, .delete_confirmed = load_screen_delete_confirmed,
 };
 
 void state_free(void *state) { delete static_cast<LoadScreenState *>(state); }
@@ -45,8 +42,6 @@ Control *screen_of(Control *ctrl) {
         return static_cast<Control *>(ctrl->user_data);
     return nullptr;
 }
-
-LoadScreenState *state_of(Control *ctrl) { return load_screen_state(screen_of(ctrl)); }
 
 Control *load_button(Control *screen) {
     return panel_find_child(panel_find_child(screen, LOAD_SCREEN_BUTTONS_ID), LOAD_SCREEN_LOAD_ID);
@@ -122,7 +117,7 @@ void load_screen_build(Control *panel, uint32_t flags) {
     Control *list_panel = panel_create_empty();
     if (!list_panel) return;
     panel_set_shade(list_panel, 3);
-    list_panel->on_wheel = load_screen_on_wheel;
+    list_panel->on_wheel = save_list_on_wheel;
     control_set_user_data(list_panel, panel, nullptr);
     panel_add_child(panel, 0, caption_h + 8 + files_h + 6, LOAD_SCREEN_LIST_ID, 0, list_panel);
 
@@ -145,12 +140,6 @@ void load_screen_build(Control *panel, uint32_t flags) {
     if (count == 0) add_empty_label(list_panel, 4);
 
     const int used = save_list_fit(&s->list, IDS, 0, LIST_WIDTH);
-    if (Control *bar = panel_find_child(panel, LOAD_SCREEN_BAR_ID)) {
-        scroll_bar_set_change_slot(bar, load_screen_bar_changed);
-        scroll_bar_set_first_slot(bar, load_screen_bar_down);
-        scroll_bar_set_second_slot(bar, load_screen_bar_up);
-        control_set_user_data(bar, panel, nullptr);
-    }
     if (caption) ui_control_resize(caption, used, animate);
 
     y = list_panel->y + list_panel->h + 6;
@@ -213,24 +202,6 @@ void load_screen_select_row(Control *row) {
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
 }
 
-void load_screen_on_wheel(Control *ctrl) {
-    if (LoadScreenState *s = state_of(ctrl)) save_list_wheel(&s->list, IDS, input_wheel());
-}
-void load_screen_bar_changed(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_changed(&s->list, IDS);
-}
-void load_screen_bar_down(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_down(&s->list, IDS);
-}
-void load_screen_bar_up(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_up(&s->list, IDS);
-}
-void load_screen_on_delete(Control *button) {
-    if (LoadScreenState *s = state_of(button)) save_list_ask_delete(&s->list, IDS);
-}
-void load_screen_delete_cancelled(Control *button) {
-    if (LoadScreenState *s = state_of(button)) save_list_delete_cancelled(&s->list, IDS);
-}
 
 void load_screen_delete_confirmed(Control *button) {
     Control *screen = screen_of(button);

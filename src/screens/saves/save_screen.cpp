@@ -13,7 +13,6 @@
 #include "game/prefs.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -21,7 +20,6 @@
 #include "ui/layout.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
 #include "ui/text_label.h"
@@ -41,8 +39,7 @@ const SaveListIds IDS = {
     .credits = SAVE_ROW_CREDITS_ID, .credits_icon = 100017, .objects = SAVE_ROW_OBJECTS_ID, .objects_icon = 100015,
     .sectors = SAVE_ROW_SECTORS_ID, .sectors_icon = 100016,
     .delete_button = SAVE_ROW_DELETE_ID, .text_dx = 8, .selected_title_x = 8, .status = SAVE_SCREEN_STATUS_ID,
-    .select_row = save_screen_select_row, .on_wheel = save_screen_on_wheel, .on_delete = save_screen_on_delete,
-    .delete_confirmed = save_screen_delete_confirmed, .delete_cancelled = save_screen_delete_cancelled,
+    .select_row = save_screen_select_row, .delete_confirmed = save_screen_delete_confirmed,
 };
 
 struct HeaderFree {
@@ -59,8 +56,6 @@ Control *screen_of(Control *ctrl) {
         return static_cast<Control *>(ctrl->user_data);
     return nullptr;
 }
-
-SaveScreenState *state_of(Control *ctrl) { return save_screen_state(screen_of(ctrl)); }
 
 Control *save_button(Control *screen) {
     return panel_find_child(panel_find_child(screen, SAVE_SCREEN_BUTTONS_ID), SAVE_SCREEN_SAVE_ID);
@@ -84,7 +79,7 @@ Control *new_file_row_build(Control *screen) {
     panel_set_border_hover(row, 0, 0, 0, 0, 48, 0, 200);
     panel_set_background_hover(row, 0, 0, 0, 0, 24, 0, 200);
     row->on_click = save_screen_select_row;
-    row->on_wheel = save_screen_on_wheel;
+    row->on_wheel = save_list_on_wheel;
     control_set_user_data(row, screen, nullptr);
     Control *icon = image_control_create_frame(IMAGE_SAVE_ROW, 0);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
@@ -167,7 +162,7 @@ void save_screen_build(Control *panel) {
     Control *list_panel = panel_create_empty();
     if (!list_panel) return;
     panel_set_shade(list_panel, 3);
-    list_panel->on_wheel = save_screen_on_wheel;
+    list_panel->on_wheel = save_list_on_wheel;
     control_set_user_data(list_panel, panel, nullptr);
     panel_add_child(panel, 0, caption_h + 6 + files_h + 4, SAVE_SCREEN_LIST_ID, 0, list_panel);
 
@@ -196,12 +191,6 @@ void save_screen_build(Control *panel) {
     }
     save_list_rebuild_separators(&s->list, IDS);
     const int used = save_list_fit(&s->list, IDS, MIN_LIST_CONTENT, SAVE_ROW_WIDTH + 8);
-    if (Control *bar = panel_find_child(panel, SAVE_SCREEN_BAR_ID)) {
-        scroll_bar_set_change_slot(bar, save_screen_bar_changed);
-        scroll_bar_set_first_slot(bar, save_screen_bar_down);
-        scroll_bar_set_second_slot(bar, save_screen_bar_up);
-        control_set_user_data(bar, panel, nullptr);
-    }
     if (caption) ui_control_resize(caption, used, true);
 
     Control *summary = nullptr;
@@ -442,24 +431,6 @@ void save_screen_on_back(Control *button) {
     if (s->back) s->back(screen);
 }
 
-void save_screen_on_wheel(Control *ctrl) {
-    if (SaveScreenState *s = state_of(ctrl)) save_list_wheel(&s->list, IDS, input_wheel());
-}
-void save_screen_bar_changed(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_changed(&s->list, IDS);
-}
-void save_screen_bar_down(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_down(&s->list, IDS);
-}
-void save_screen_bar_up(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_up(&s->list, IDS);
-}
-void save_screen_on_delete(Control *button) {
-    if (SaveScreenState *s = state_of(button)) save_list_ask_delete(&s->list, IDS);
-}
-void save_screen_delete_cancelled(Control *button) {
-    if (SaveScreenState *s = state_of(button)) save_list_delete_cancelled(&s->list, IDS);
-}
 void save_screen_delete_confirmed(Control *button) {
     Control *screen = screen_of(button);
     SaveScreenState *s = save_screen_state(screen);
