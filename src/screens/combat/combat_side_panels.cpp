@@ -166,7 +166,6 @@ void combat_encounter_list_on_pick(Control *list) {
                           COMBAT_SCROLL_SPEED_CENTRE);
 }
 
-
 // ---- The message box ---------------------------------------------------------------------------
 
 void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *format, ...) {

@@ -62,7 +62,6 @@ void panel_look(Control *panel) {
         colour_fade_start(background, 0, 0, 16, 0, 0, 40, (40 - 16) * 83, 0, COLOUR_FADE_MODE_REPEAT);
 }
 
-
 // The ship list of the sector's objects at y; returns the y below it.
 int add_ship_list(Control *panel, SectorPanelState *s, const Sector *sector, int y) {
     List<GameObject> *objects = sector_sorted_object_list(sector);

@@ -83,7 +83,6 @@ void content_extent(Control *panel, int *w, int *h) {
     }
 }
 
-
 int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 
 // A starbase post: the starbase's own picture, brought down to the row's picture box (the text

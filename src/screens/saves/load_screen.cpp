@@ -202,7 +202,6 @@ void load_screen_select_row(Control *row) {
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
 }
 
-
 void load_screen_delete_confirmed(Control *button) {
     Control *screen = screen_of(button);
     LoadScreenState *s = load_screen_state(screen);

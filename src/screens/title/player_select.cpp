@@ -438,4 +438,3 @@ void player_select_on_back(Control *title_bar) {
     game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
-
