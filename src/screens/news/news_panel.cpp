@@ -78,7 +78,7 @@ Control *build_row(Alert *alert) {
     if (!header && alert->scene) {
         panel_set_border(row, true);
         panel_set_border_hover(row, 0, 0, 0, 0, 255, 0, 150);
-        row->on_click = news_row_on_click;
+        row->on_click = scroll_list_on_row_click;
     }
     if (header) {
         panel_set_background(row, true);
@@ -226,6 +226,7 @@ void news_panel_build_sized(Control *panel, List<Alert> *alerts, int32_t normal_
     if (list) {
         panel_add_child(panel, state->list_x, state->list_y, NEWS_ID_LIST, 0, list);
         scroll_list_init(list, SCROLL_ARROW_STEP, SCROLL_WHEEL_STEP);
+        scroll_list_set_pick_slot(list, news_row_on_click);
         list->on_wheel = scroll_list_on_wheel;
         list->user_data = panel;
     }

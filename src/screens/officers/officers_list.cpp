@@ -147,7 +147,7 @@ Control *new_row(Control *panel, Control *list, const Officer *officer, int inde
                                ROW_FILL_HOVER.b, HOVER_MS);
     panel_set_border_hover(row, ROW_BORDER.r, ROW_BORDER.g, ROW_BORDER.b, ROW_BORDER_HOVER.r, ROW_BORDER_HOVER.g,
                            ROW_BORDER_HOVER.b, HOVER_MS);
-    row->on_click = on_row_click;
+    row->on_click = scroll_list_on_row_click;
     row->on_wheel = scroll_list_on_wheel;
     row->user_data = panel;
     control_set_enabled(row, true);
@@ -329,6 +329,7 @@ void officer_list_panel_init(Control *panel, List<Officer> *officers) {
     } else if ((list = panel_add_child(panel, LIST_X, title_h + LIST_BELOW_TITLE, OFFICER_LIST_ID_ROWS, 0,
                                        panel_create_empty()))) {
         scroll_list_init(list, OFFICER_LIST_SCROLL_STEP, WHEEL_STEP);
+        scroll_list_set_pick_slot(list, on_row_click);
         officer_list_build_rows(panel, list, true);
         state->content_height = list->h;
         scroll_list_set_content(list, list->h);

@@ -93,7 +93,7 @@ void close_question_on_scroll(Control *body) {
 void wire_row(Control *row, Control *dialog, bool pickable) {
     control_set_user_data(row, dialog, nullptr);
     row->on_wheel = scroll_list_on_wheel;
-    if (pickable) row->on_click = player_select_on_row_click;
+    if (pickable) row->on_click = scroll_list_on_row_click;
 }
 
 void add_row(PlayerSelectState *s, Control *body, Control *row, int y, int id, int value) {
@@ -249,6 +249,7 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
     control_set_user_data(body, panel, nullptr);
     scroll_list_init(body, PLAYER_SELECT_ARROW_STEP, PLAYER_SELECT_WHEEL_STEP);
     scroll_list_set_scroll_slot(body, close_question_on_scroll);
+    scroll_list_set_pick_slot(body, player_select_on_row_click);
     body->on_wheel = scroll_list_on_wheel;
 
     // The records of the listed kind: pickable rows first, then those other slots hold.
