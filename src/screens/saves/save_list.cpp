@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
+#include "ui/layout.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
 #include "ui/scroll.h"
@@ -75,6 +76,71 @@ SaveList *list_at(Control *c) {
 }  // namespace
 
 SaveList::~SaveList() { list_free(headers); }
+
+void save_list_prepare_screen(Control *screen) {
+    panel_remove_children(screen);
+    panel_set_background(screen, true);
+    colour_fade_set(panel_background_colour(screen), 0, 0, 6);
+    panel_set_border(screen, true);
+    colour_fade_set(panel_border_colour(screen), 120, 120, 120);
+}
+
+Control *save_list_add_panel(SaveList *list, const SaveListIds &ids, int y) {
+    Control *panel = panel_create_empty();
+    if (!panel) return nullptr;
+    panel_set_shade(panel, 3);
+    panel->on_wheel = save_list_on_wheel;
+    control_set_user_data(panel, list->screen, nullptr);
+    return panel_add_child(list->screen, 0, y, ids.list, 0, panel);
+}
+
+int save_list_add_row(SaveList *list, const SaveListIds &ids, Control *row, int index, int y) {
+    control_set_user_data(row, list->screen, nullptr);
+    panel_add_child(save_list_panel(list, ids), 4, y, 0, 0, row);
+    panel_of(row)->value = index;
+    list->rows.push_back({row, index});
+    return y + row->h + SAVE_ROW_GAP;
+}
+
+Control *save_list_add_buttons(Control *screen, Control *back, Control *action, int y, int id, int action_id,
+                               bool animate) {
+    List<Control> *buttons = list_create<Control>();
+    if (buttons && back) list_append(buttons, back);
+    if (buttons && action) list_append(buttons, action);
+    Control *row = panel_create_empty();
+    if (row && buttons) {
+        panel_layout_controls(row, buttons, LAYOUT_ROW | (animate ? LAYOUT_ANIMATE : 0));
+        panel_add_child(screen, 4, y, id, 0, row);
+        if (action) control_set_id(action, action_id);
+    }
+    if (buttons)
+        for (Control *c : buttons->items)
+            if (c && c->refcount <= 0) control_destroy(c);
+    list_free(buttons);
+    if (row && row->refcount <= 0) {
+        control_destroy(row);
+        row = nullptr;
+    }
+    return row;
+}
+
+void save_list_place_buttons(Control *screen, Control *row) {
+    if (!row) return;
+    control_set_position(row, screen->w - row->w - 4, row->y);
+    if (Control *strip = panel_create(screen->w - 8, row->h + 4, 10, 2, 10)) {
+        panel_set_background(strip, true);
+        panel_add_child(screen, 4, row->y - 2, 0, 1, strip);
+        strip->layer = -1;
+    }
+}
+
+Control *save_list_find_screen(Control *ctrl, bool (*holds_screen)(Control *panel)) {
+    for (Control *c = ctrl; c; c = c->owner)
+        if (holds_screen(c)) return c;
+    if (ctrl && ctrl->user_data && holds_screen(static_cast<Control *>(ctrl->user_data)))
+        return static_cast<Control *>(ctrl->user_data);
+    return nullptr;
+}
 
 std::string save_time_text(const SaveHeader &h) {
     const int hour = h.hour % 12 == 0 ? 12 : h.hour % 12;

@@ -61,6 +61,20 @@ Control *save_list_panel(const SaveList *list, const SaveListIds &ids);
 Control *save_list_row_of_index(const SaveList *list, int index);
 int      save_list_index_of_row(const SaveList *list, const Control *row);   // -2 when not a row
 
+// The screen's parts both screens share, in the order they are built: the screen emptied and given
+// its look; the list panel at y; each row below the last (returns the y after it); the Back and
+// action buttons as one row at y (null when it could not be made), placed at the screen's right
+// with its strip once the screen has its size.
+void     save_list_prepare_screen(Control *screen);
+Control *save_list_add_panel(SaveList *list, const SaveListIds &ids, int y);
+int      save_list_add_row(SaveList *list, const SaveListIds &ids, Control *row, int index, int y);
+Control *save_list_add_buttons(Control *screen, Control *back, Control *action, int y, int id, int action_id,
+                               bool animate);
+void     save_list_place_buttons(Control *screen, Control *row);
+// The screen panel behind any of its controls: the nearest owner that holds_screen accepts, else
+// the screen the control names as its user data.
+Control *save_list_find_screen(Control *ctrl, bool (*holds_screen)(Control *panel));
+
 // Builds a row for the header; the caller places it and records it with its index. A damaged
 // header's row shows only the file's name and SAVE_DAMAGED_TEXT.
 Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids);

@@ -50,11 +50,7 @@ using HeaderPtr = std::unique_ptr<SaveHeader, HeaderFree>;
 void state_free(void *state) { delete static_cast<SaveScreenState *>(state); }
 
 Control *screen_of(Control *ctrl) {
-    for (Control *c = ctrl; c; c = c->owner)
-        if (save_screen_state(c)) return c;
-    if (ctrl && ctrl->user_data && save_screen_state(static_cast<Control *>(ctrl->user_data)))
-        return static_cast<Control *>(ctrl->user_data);
-    return nullptr;
+    return save_list_find_screen(ctrl, [](Control *panel) { return save_screen_state(panel) != nullptr; });
 }
 
 Control *save_button(Control *screen) {
@@ -141,11 +137,7 @@ SaveScreenState *save_screen_state(Control *panel) {
 
 void save_screen_build(Control *panel) {
     if (!panel_of(panel)) return;
-    panel_remove_children(panel);
-    panel_set_background(panel, true);
-    colour_fade_set(panel_background_colour(panel), 0, 0, 6);
-    panel_set_border(panel, true);
-    colour_fade_set(panel_border_colour(panel), 120, 120, 120);
+    save_list_prepare_screen(panel);
     SaveScreenState *s = new (std::nothrow) SaveScreenState();
     if (!s) return;
     s->list.selected = NO_SELECTION;
@@ -159,20 +151,11 @@ void save_screen_build(Control *panel) {
     const int files_h = files ? files->h : 0;
     if (files) panel_add_child(panel, 10, caption_h + 6, 0, 1, files);
 
-    Control *list_panel = panel_create_empty();
+    Control *list_panel = save_list_add_panel(&s->list, IDS, caption_h + 6 + files_h + 4);
     if (!list_panel) return;
-    panel_set_shade(list_panel, 3);
-    list_panel->on_wheel = save_list_on_wheel;
-    control_set_user_data(list_panel, panel, nullptr);
-    panel_add_child(panel, 0, caption_h + 6 + files_h + 4, SAVE_SCREEN_LIST_ID, 0, list_panel);
 
     int y = 6;
-    if (Control *row = new_file_row_build(panel)) {
-        panel_add_child(list_panel, 4, y, 0, 0, row);
-        panel_of(row)->value = SAVE_NEW_FILE_INDEX;
-        s->list.rows.push_back({row, SAVE_NEW_FILE_INDEX});
-        y += row->h + SAVE_ROW_GAP;
-    }
+    if (Control *row = new_file_row_build(panel)) y = save_list_add_row(&s->list, IDS, row, SAVE_NEW_FILE_INDEX, y);
     // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
     // can be overwritten or deleted.
     (void)game_list_saves(game_get(), &s->list.headers);
@@ -181,13 +164,7 @@ void save_screen_build(Control *panel) {
     for (size_t i = 0; i < count; ++i) {
         const SaveHeader *header = s->list.headers->items[i];
         if (header->autosave) continue;
-        Control *row = save_list_row_build(*header, IDS);
-        if (!row) continue;
-        control_set_user_data(row, panel, nullptr);
-        panel_add_child(list_panel, 4, y, 0, 0, row);
-        panel_of(row)->value = int32_t(i);
-        s->list.rows.push_back({row, int32_t(i)});
-        y += row->h + SAVE_ROW_GAP;
+        if (Control *row = save_list_row_build(*header, IDS)) y = save_list_add_row(&s->list, IDS, row, int32_t(i), y);
     }
     save_list_rebuild_separators(&s->list, IDS);
     const int used = save_list_fit(&s->list, IDS, MIN_LIST_CONTENT, SAVE_ROW_WIDTH + 8);
@@ -205,37 +182,14 @@ void save_screen_build(Control *panel) {
         buttons_y = summary->y + summary->h + 24;
     }
 
-    List<Control> *buttons = list_create<Control>();
     Control *back = image_button_create(IMAGE_BACK, 6, "Back", save_screen_on_back, 27, panel);
     Control *save = image_button_create(IMAGE_SAVE, 6, "Save", save_screen_on_save, 0, panel);
-    if (buttons && back) list_append(buttons, back);
-    if (buttons && save) list_append(buttons, save);
-    Control *row = panel_create_empty();
-    if (row && buttons) {
-        panel_layout_controls(row, buttons, LAYOUT_ROW | LAYOUT_ANIMATE);
-        panel_add_child(panel, 4, buttons_y, SAVE_SCREEN_BUTTONS_ID, 0, row);
-        if (save) control_set_id(save, SAVE_SCREEN_SAVE_ID);
-    }
-    if (buttons)
-        for (Control *c : buttons->items)
-            if (c && c->refcount <= 0) control_destroy(c);
-    list_free(buttons);
-    if (row && row->refcount <= 0) {
-        control_destroy(row);
-        row = nullptr;
-    }
+    Control *row = save_list_add_buttons(panel, back, save, buttons_y, SAVE_SCREEN_BUTTONS_ID, SAVE_SCREEN_SAVE_ID, true);
     set_save_available(panel, false);
 
     panel_relayout(panel);
     panel_grow(panel, 2, 4);
-    if (row) {
-        control_set_position(row, panel->w - row->w - 4, row->y);
-        if (Control *strip = panel_create(panel->w - 8, row->h + 4, 10, 2, 10)) {
-            panel_set_background(strip, true);
-            panel_add_child(panel, 4, row->y - 2, 0, 1, strip);
-            strip->layer = -1;
-        }
-    }
+    save_list_place_buttons(panel, row);
     if (!s->list.rows.empty()) save_screen_select_row(s->list.rows.front().control);
 }
 
