@@ -87,6 +87,10 @@ void scroll_list_set_scroll_slot(Control *viewport, ControlFn on_scroll) {
     if (ScrollList *list = scroll_list_of(viewport)) list->on_scroll = on_scroll;
 }
 
+void scroll_list_set_moving(Control *viewport) {
+    if (ScrollList *list = scroll_list_of(viewport)) list->moving = 1;
+}
+
 Control *scroll_list_add_bar(Control *viewport, Control *parent, int x, int y, int id, int length, int options) {
     if (!scroll_list_of(viewport)) return nullptr;
     Control *bar = panel_add_child(parent, x, y, id, 0, scroll_bar_create(length, options));
@@ -137,7 +141,9 @@ void scroll_list_follow(Control *ctrl) {
     Control *bar = live(list->bar);
     const int shown = list->shown > 0 ? list->shown : list->horizontal ? viewport->w : viewport->h;
     const int offset = bar ? scroll_bar_content_offset(bar, list->content - shown) : 0;
-    if (list->horizontal) panel_set_scroll(viewport, offset, 0);
+    if (list->moving && list->horizontal) control_set_position(viewport, -offset, viewport->y);
+    else if (list->moving) control_set_position(viewport, viewport->x, -offset);
+    else if (list->horizontal) panel_set_scroll(viewport, offset, 0);
     else panel_set_scroll(viewport, 0, offset);
 }
 

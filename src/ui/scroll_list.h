@@ -5,7 +5,9 @@
 //    resets it. The bar is optional: while the content fits there is none and nothing scrolls.
 //  - The bar's slots are the list's own: its far arrow moves the content arrow_step forward, its near
 //    arrow arrow_step back, a wheel notch over it wheel_step, a moved thumb brings the content to the
-//    thumb. The viewport's scroll offset is always scroll_bar_content_offset of the bar's position.
+//    thumb. The viewport's scroll offset is always scroll_bar_content_offset of the bar's position;
+//    a moving list instead places the viewport itself at minus that offset under its owner's clip
+//    (it rests at its owner's origin).
 //  - The viewport, a row or any control inside the viewport that is given scroll_list_on_wheel as its
 //    wheel callback scrolls the list; a row given scroll_list_on_row_click calls the pick slot.
 //  - The state holds one reference to its bar; the bar points back at the viewport through its user
@@ -22,6 +24,7 @@ struct ScrollList {
     int32_t   arrow_step = 0;        // per arrow click
     int32_t   wheel_step = 0;        // per wheel notch
     int32_t   horizontal = 0;        // 1: the content scrolls along x
+    int32_t   moving = 0;            // 1: the viewport moves under its owner instead of scrolling
     ControlFn on_pick = nullptr;     // a row was clicked; called with the row
     ControlFn on_scroll = nullptr;   // before each wheel turn, arrow click or thumb move the list
                                      // hears, bar or not; called with the viewport
@@ -39,6 +42,7 @@ void        scroll_list_free(ScrollList *list);   // the viewport's free calls i
 void scroll_list_set_content(Control *viewport, int content, int shown = 0);
 void scroll_list_set_pick_slot(Control *viewport, ControlFn on_pick);
 void scroll_list_set_scroll_slot(Control *viewport, ControlFn on_scroll);
+void scroll_list_set_moving(Control *viewport);
 // A new bar of `length` (scroll_bar_init options) at x, y in parent with id, driving the list;
 // an older bar of the list is removed. Returns the bar, null when it could not be made.
 Control *scroll_list_add_bar(Control *viewport, Control *parent, int x, int y, int id, int length, int options);

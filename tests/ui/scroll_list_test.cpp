@@ -108,6 +108,14 @@ TEST_F(ScrollListTest, AClickedRowGoesToThePickSlotEvenAfterAScroll) {
     EXPECT_EQ(g_picked[0], row);
 }
 
+TEST_F(ScrollListTest, AMovingListMovesItsViewportInsteadOfScrollingIt) {
+    scroll_list_set_moving(viewport);
+    click_control(panel_find_child(bar, SCROLL_FAR_ARROW_ID));
+    EXPECT_EQ(offset(), 0);
+    EXPECT_EQ(viewport->y, -scroll_bar_content_offset(bar, ROWS * ROW_H - SHOWN));
+    EXPECT_LT(viewport->y, 0);
+}
+
 TEST_F(ScrollListTest, WithoutItsBarTheListRestsAtItsStartAndTheBarIsLetGoWithTheViewport) {
     wheel_over(rows[0], 2);
     ASSERT_GT(offset(), 0);
