@@ -7,6 +7,7 @@
 
 #include "platform/colour_fade.h"
 #include "platform/movement_path.h"
+#include "ui/scroll_list.h"
 #include "ui/ui_draw.h"
 
 namespace {
@@ -42,6 +43,7 @@ void panel_free(Control *c) {
     colour_fade_free(p->gradient_a);
     colour_fade_free(p->gradient_b);
     colour_fade_free(p->glow);
+    scroll_list_free(p->scroll_list);
     p->~Panel();
 }
 

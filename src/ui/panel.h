@@ -15,6 +15,7 @@
 #include "ui/control.h"
 
 struct ColourFade;
+struct ScrollList;
 
 // PanelFlags
 constexpr uint32_t PANEL_SHADED          = 0x1;
@@ -100,6 +101,7 @@ struct Panel {
     ColourFade *glow = nullptr;
     const void *command_state = nullptr;   // the widget state kept by panel_set_command_state
     FreeFn command_free = nullptr;
+    ScrollList *scroll_list = nullptr;     // owned: the panel is a scrolling list's viewport (ui/scroll_list.h)
 };
 
 Panel       *panel_of(Control *ctrl);          // null when ctrl is not a panel

@@ -135,6 +135,7 @@ const std::map<std::string, const char *> TEST_SEAMS = {
     {"endgame_state()", "the end-of-game mode's page and timers, read"},
     {"load_screen_ids()", "the load screen's row controls, found"},
     {"facility_panel_state(Control*)", "the facility panel's Build slot, replaced"},
+    {"corp_panel_state(Control*)", "the corporation panel's rows and content height, read"},
     {"encounter_choice_encounter(Control*)", "the encounter a dialog holds, read"},
     {"encounter_choice_set_slot(Control*, int, void (*)(Control*))", "the dialog's handlers, replaced"},
     {"tech_detail_systems(Control*)", "the systems a technology's panel lists, read"},

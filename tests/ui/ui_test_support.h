@@ -76,6 +76,17 @@ inline void click_control(Control *c) {
     frame();
 }
 
+// A player's wheel over a control's middle: the pointer rests there for a frame, the wheel turns
+// in the next.
+inline void wheel_over(Control *c, int notches) {
+    int x = 0, y = 0;
+    control_get_screen_position(c, &x, &y);
+    mouse_at(x + c->w / 2, y + c->h / 2);
+    frame();
+    wheel(notches);
+    frame();
+}
+
 // Puts a control on the top level (queued, then flushed as the loop would).
 inline Control *add_top(Control *c, int x, int y, int layer = 0) {
     game_add_control(game(), x, y, 0, 0, c);

@@ -45,9 +45,6 @@ constexpr int COMBAT_LIST_SCROLL_LENGTH = 160;
 constexpr int COMBAT_LIST_SCROLL_STEP = 16;
 
 void combat_encounter_list_on_pick(Control *list);
-void combat_encounter_scroll_changed(Control *bar);
-void combat_encounter_scroll_forward(Control *bar);
-void combat_encounter_scroll_back(Control *bar);
 
 // ---- Ship tags ---------------------------------------------------------------------------------
 // The armour bar's width for a ship: half the maximum up to 100, then a quarter of the rest, at

@@ -16,6 +16,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_label.h"
 #include "views/minimap_panel.h"
 #include "world/object.h"
@@ -60,13 +61,16 @@ void build_list(Control *panel) {
     if (!state) return;
     state->slot[ENCOUNTER_LIST_SLOT_PICK] = combat_encounter_list_on_pick;
     encounter_list_highlight(panel, s->selected ? s->selected->id : 0);
+    // The strip's whole overhang shows at the bar's end. The overhang is measured against the
+    // width the strip was built to, not the panel's width while it grows in; the wheel over the
+    // bar only brings the strip to it.
+    scroll_list_init(panel, COMBAT_LIST_SCROLL_STEP, 0);
+    scroll_list_set_content(panel, state->content_width, std::min(state->content_width, ENCOUNTER_LIST_MAX_WIDTH));
     if (state->content_width <= panel->w) return;
     Control *bar = scroll_bar_create(COMBAT_LIST_SCROLL_LENGTH, LIST_SCROLL_ORIENTATION);
     if (!bar) return;
     control_set_tag(bar, COMBAT_TAG_HIDDEN_PANEL);
-    scroll_bar_set_change_slot(bar, combat_encounter_scroll_changed);
-    scroll_bar_set_first_slot(bar, combat_encounter_scroll_forward);
-    scroll_bar_set_second_slot(bar, combat_encounter_scroll_back);
+    scroll_list_attach_bar(panel, bar);
     game_add_control(game(), LIST_SCROLL_X, LIST_SCROLL_Y, COMBAT_ID_LIST_SCROLL, 0, bar);
 }
 
@@ -102,26 +106,6 @@ void toggle(const SidePanel &side) {
     control_set_hidden(panel, true);
     panel_enable_glow(panel);
     colour_fade_start(panel_glow_colour(panel), 0, 0, 0, GLOW_R, GLOW_G, GLOW_B, GLOW_MS, 0, 0);
-}
-
-Control *list_panel() { return screen()->side_panels[COMBAT_SIDE_LIST]; }
-
-// The strip's scroll offset follows the bar: its whole overhang at the bar's end. The overhang is
-// measured against the width the strip was built to, not the panel's width while it grows in.
-void follow_bar(Control *bar) {
-    Control *panel = list_panel();
-    EncounterListState *state = encounter_list_state(panel);
-    if (!state || !bar) return;
-    const int shown = std::min(state->content_width, ENCOUNTER_LIST_MAX_WIDTH);
-    const int offset = scroll_bar_content_offset(bar, state->content_width - shown);
-    panel_set_scroll(panel, offset, 0);
-}
-
-void step_bar(Control *bar, int step) {
-    ScrollBarState *state = scroll_bar_state(bar);
-    if (!state) return;
-    scroll_bar_set_position(bar, state->position + step);
-    follow_bar(bar);
 }
 
 }  // namespace
@@ -181,10 +165,6 @@ void combat_encounter_list_on_pick(Control *list) {
     combat_scroll_view_to(obj->x + obj->w / 2 - map->screen_w / 2, obj->y + obj->h / 2 - map->screen_h / 2,
                           COMBAT_SCROLL_SPEED_CENTRE);
 }
-
-void combat_encounter_scroll_changed(Control *bar) { follow_bar(bar); }
-void combat_encounter_scroll_forward(Control *bar) { step_bar(bar, COMBAT_LIST_SCROLL_STEP); }
-void combat_encounter_scroll_back(Control *bar) { step_bar(bar, -COMBAT_LIST_SCROLL_STEP); }
 
 // ---- The message box ---------------------------------------------------------------------------
 

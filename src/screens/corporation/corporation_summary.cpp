@@ -14,11 +14,10 @@
 #include "game/turn.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "world/object.h"
@@ -119,37 +118,6 @@ void place_days(Control *row, int width) {
 
 // ---- The activity list ----
 
-Control *panel_of_bar(Control *bar) { return bar ? static_cast<Control *>(bar->user_data) : nullptr; }
-
-void apply_scroll(Control *panel) {
-    const CorpPanelState *s = corp_panel_state(panel);
-    Control *list = panel ? panel_find_child(panel, CORP_ID_LIST) : nullptr;
-    Control *bar = panel ? panel_find_child(panel, CORP_ID_SCROLL) : nullptr;
-    if (!s || !list) return;
-    panel_set_scroll(list, 0, bar ? scroll_bar_content_offset(bar, s->content_height - list->h) : 0);
-}
-
-void scroll_by(Control *panel, int step) {
-    Control *bar = panel ? panel_find_child(panel, CORP_ID_SCROLL) : nullptr;
-    if (!bar) return;
-    int pos = 0;
-    scroll_bar_get(bar, &pos, nullptr);
-    scroll_bar_set_position(bar, pos + step);
-    apply_scroll(panel);
-}
-
-// The bar calls this slot for a moved thumb and for the wheel over any of its parts.
-void on_bar_change(Control *bar) {
-    if (const int notches = input_wheel()) scroll_by(panel_of_bar(bar), notches * WHEEL_STEP);
-    else apply_scroll(panel_of_bar(bar));
-}
-void on_bar_forward(Control *bar) { scroll_by(panel_of_bar(bar), CORP_LIST_SCROLL_STEP); }
-void on_bar_back(Control *bar) { scroll_by(panel_of_bar(bar), -CORP_LIST_SCROLL_STEP); }
-// The list, its rows and headings carry the panel as user data.
-void on_list_wheel(Control *c) {
-    scroll_by(c ? static_cast<Control *>(c->user_data) : nullptr, input_wheel() * WHEEL_STEP);
-}
-
 // Everything in progress, in the order the list shows it within each group.
 void collect_rows(Player *player, List<Control> *rows) {
     const Game *game = game_get();
@@ -182,8 +150,8 @@ void collect_rows(Player *player, List<Control> *rows) {
 Control *build_list(Control *panel, const List<Control> &rows) {
     Control *list = panel_create_empty();
     if (!list) return nullptr;
-    list->user_data = panel;
-    list->on_wheel = on_list_wheel;
+    scroll_list_init(list, CORP_LIST_SCROLL_STEP, WHEEL_STEP);
+    list->on_wheel = scroll_list_on_wheel;
     int widest = 0;
     for (const Control *row : rows.items)
         if (row) widest = std::max(widest, row->w);
@@ -197,15 +165,14 @@ Control *build_list(Control *panel, const List<Control> &rows) {
                                                    text_label_create_plain(FONT_HEADING, TEXT.r, TEXT.g, TEXT.b,
                                                                            group.heading));
                 if (heading) {
-                    heading->user_data = panel;
-                    heading->on_wheel = on_list_wheel;
+                    heading->on_wheel = scroll_list_on_wheel;
                     y += heading->h + ITEM_GAP;
                 }
                 headed = true;
             }
             place_days(row, widest);
             row->user_data = panel;
-            row->on_wheel = on_list_wheel;
+            row->on_wheel = scroll_list_on_wheel;
             panel_add_child(list, ROW_X, y, 0, 0, row);
             y += row->h + ITEM_GAP;
         }
@@ -213,17 +180,6 @@ Control *build_list(Control *panel, const List<Control> &rows) {
     }
     fit(list, 0, 0);
     return list;
-}
-
-void add_bar(Control *panel, Control *list) {
-    Control *bar = panel_create_empty();
-    if (!bar) return;
-    scroll_bar_init(bar, CORP_LIST_MAX_HEIGHT, 0);
-    bar->user_data = panel;
-    scroll_bar_set_change_slot(bar, on_bar_change);
-    scroll_bar_set_first_slot(bar, on_bar_forward);
-    scroll_bar_set_second_slot(bar, on_bar_back);
-    panel_add_child(panel, list->x + list->w + BAR_GAP, list->y, CORP_ID_SCROLL, 0, bar);
 }
 
 }  // namespace
@@ -305,9 +261,10 @@ void corp_panel_init(Control *panel, Player *player) {
     if (list) {
         panel_add_child(panel, (totals ? totals->x + totals->w : TOTALS_X) + LIST_GAP, top, CORP_ID_LIST, 0, list);
         state->content_height = list->h;
+        scroll_list_set_content(list, list->h);
         if (list->h > CORP_LIST_MAX_HEIGHT) {
             control_set_size(list, list->w, CORP_LIST_MAX_HEIGHT);
-            add_bar(panel, list);
+            scroll_list_add_bar(list, panel, list->x + list->w + BAR_GAP, list->y, CORP_ID_SCROLL, CORP_LIST_MAX_HEIGHT, 0);
         }
     }
 

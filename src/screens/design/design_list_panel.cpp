@@ -9,11 +9,10 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/str.h"
 #include "screens/sites/site_choosers.h"
 #include "ui/image_control.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_label.h"
 #include "world/factory.h"
 #include "world/ship.h"
@@ -92,8 +91,8 @@ Control *make_row(int index) {
     panel_set_border_hover(row, 20, 20, 10, 0, 130, 0, 200);
     panel_set_background_hover(row, 0, 0, 10, 0, 0, 40, 200);
     if (Panel *p = panel_of(row)) p->value = index;
-    row->on_click = design_list_on_row_click;
-    row->on_wheel = design_list_on_wheel;
+    row->on_click = scroll_list_on_row_click;
+    row->on_wheel = scroll_list_on_wheel;
     return row;
 }
 
@@ -168,18 +167,6 @@ void align_columns(const List<Control> &rows) {
     }
 }
 
-// The rows follow the bar after its position moved by delta (0: only re-read it).
-void scroll_list(Control *outer, int delta) {
-    DesignListState *s = design_list_state(outer);
-    Control *area = s ? panel_find_child(outer, DESIGN_LIST_ID_AREA) : nullptr;
-    Control *bar = s ? panel_find_child(outer, DESIGN_LIST_ID_SCROLL) : nullptr;
-    if (!area || !bar) return;
-    int position = 0;
-    scroll_bar_get(bar, &position, nullptr);
-    if (delta != 0) scroll_bar_set_position(bar, position + delta);
-    panel_set_scroll(area, 0, scroll_bar_content_offset(bar, s->list_height - area->h));
-}
-
 }  // namespace
 
 DesignListState *design_list_state(Control *panel) {
@@ -204,7 +191,9 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
     Control *area = panel_add_child(panel, 0, 0, DESIGN_LIST_ID_AREA, 0, panel_create_empty());
     if (!area) return;
     panel_clear_fills(area);
-    area->on_wheel = design_list_on_wheel;
+    scroll_list_init(area, DESIGN_LIST_ARROW_STEP, DESIGN_LIST_WHEEL_STEP);
+    scroll_list_set_pick_slot(area, design_list_on_row_click);
+    area->on_wheel = scroll_list_on_wheel;
     const int32_t count = player_design_count(player);
     for (int32_t i = 0; i <= count; ++i) {
         GameObject *design = i < count ? player_get_design_at(player, i) : nullptr;
@@ -230,18 +219,10 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
     panel_layout(area, &w, &h);
     control_set_size(area, w, h);
     s->list_height = h;
+    scroll_list_set_content(area, h);
     if (h > DESIGN_LIST_MAX_HEIGHT) {
         control_set_size(area, w, DESIGN_LIST_MAX_HEIGHT);
-        if (Control *bar = panel_add_child(panel, w + 2, 0, DESIGN_LIST_ID_SCROLL, 0,
-                                           scroll_bar_create(DESIGN_LIST_MAX_HEIGHT, 0))) {
-            control_set_user_data(bar, panel, nullptr);
-            // The bar calls its change slot for the wheel and after a drag (no wheel turn then),
-            // so the wheel slot serves both.
-            scroll_bar_set_command(bar, design_list_on_scroll);
-            scroll_bar_set_first_slot(bar, design_list_on_scroll_down);
-            scroll_bar_set_second_slot(bar, design_list_on_scroll_up);
-            scroll_bar_set_change_slot(bar, design_list_on_scroll_wheel);
-        }
+        scroll_list_add_bar(area, panel, w + 2, 0, DESIGN_LIST_ID_SCROLL, DESIGN_LIST_MAX_HEIGHT, 0);
     }
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 4, std::max(h + 4, DESIGN_LIST_MIN_HEIGHT));
@@ -301,9 +282,3 @@ void design_list_on_row_click(Control *row) {
     s->picked = p->value;
     if (s->on_pick) s->on_pick(outer);
 }
-
-void design_list_on_wheel(Control *ctrl) { scroll_list(outer_of(ctrl), DESIGN_LIST_WHEEL_STEP * input_wheel()); }
-void design_list_on_scroll(Control *bar) { scroll_list(outer_of(bar), 0); }
-void design_list_on_scroll_down(Control *bar) { scroll_list(outer_of(bar), DESIGN_LIST_ARROW_STEP); }
-void design_list_on_scroll_up(Control *bar) { scroll_list(outer_of(bar), -DESIGN_LIST_ARROW_STEP); }
-void design_list_on_scroll_wheel(Control *bar) { scroll_list(outer_of(bar), DESIGN_LIST_WHEEL_STEP * input_wheel()); }

@@ -58,10 +58,6 @@ void     design_list_refresh(Control *panel);
 GameObject *design_list_get_picked(Control *panel);
 void     design_list_state_free(void *state);
 
-// Row and scroll callbacks.
+// The list's pick slot: a row was clicked (the wheel and the bar are the scrolling list's,
+// ui/scroll_list.h).
 void design_list_on_row_click(Control *row);
-void design_list_on_wheel(Control *ctrl);
-void design_list_on_scroll(Control *bar);
-void design_list_on_scroll_down(Control *bar);
-void design_list_on_scroll_up(Control *bar);
-void design_list_on_scroll_wheel(Control *bar);

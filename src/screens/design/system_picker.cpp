@@ -18,6 +18,7 @@
 #include "ui/image_control.h"
 #include "ui/line_group.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -73,22 +74,6 @@ void close_tip() {
         control_set_id(tip, 0);
         control_fade_out(tip, LEAVE_MS);
     }
-}
-
-void scroll_rows(Control *list) {
-    SystemListState *s = list_state(list);
-    Control *rows = panel_find_child(list, PICKER_ID_ROWS);
-    Control *bar = panel_find_child(list, PICKER_ID_SCROLL);
-    if (!s || !rows) return;
-    const int offset = bar ? scroll_bar_content_offset(bar, s->total_height - s->visible_height) : 0;
-    control_set_position(rows, rows->x, -offset);
-}
-
-void move_bar(Control *bar, int delta) {
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + delta);
-    scroll_rows(bar->owner);
 }
 
 void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, &s->slots, system_list_state_free); }
@@ -257,6 +242,10 @@ void system_list_build(Control *list, List<System> *candidates) {
     set_list_state_free(list, s);
     Control *rows = panel_add_child(list, 0, 0, PICKER_ID_ROWS, 0, panel_create_empty());
     if (!rows) return;
+    // The rows move under the list's clip; the wheel over the bar only brings them to it, over a
+    // row it moves them (system_list_on_wheel).
+    scroll_list_init(rows, PAGE_STEP, 0);
+    scroll_list_set_moving(rows);
     int y = 0, widest = DESIGN_PICKER_MIN_WIDTH;
     const auto add = [&](System *system, int index) {
         Control *row = system_row_build(list, system, 0);
@@ -274,15 +263,10 @@ void system_list_build(Control *list, List<System> *candidates) {
     s->total_height = std::max(0, y - ROW_GAP);
     control_set_size(rows, widest, s->total_height);
     s->visible_height = std::min(s->total_height, DESIGN_PICKER_MAX_HEIGHT);
+    scroll_list_set_content(rows, s->total_height, s->visible_height);
     int width = widest;
     if (s->total_height > DESIGN_PICKER_MAX_HEIGHT) {
-        if (Control *bar = scroll_bar_create(DESIGN_PICKER_MAX_HEIGHT, 0)) {
-            bar->user_data = list;
-            scroll_bar_set_change_slot(bar, system_list_on_scroll);
-            scroll_bar_set_first_slot(bar, system_list_page_down);
-            scroll_bar_set_second_slot(bar, system_list_page_up);
-            bar->on_wheel = system_list_scroll_wheel;
-            panel_add_child(list, widest + 4, 0, PICKER_ID_SCROLL, 0, bar);
+        if (Control *bar = scroll_list_add_bar(rows, list, widest + 4, 0, PICKER_ID_SCROLL, DESIGN_PICKER_MAX_HEIGHT, 0)) {
             if (ScrollBarState *b = scroll_bar_state(bar)) b->range = s->total_height;
             scroll_bar_set_position(bar, 0);
             width = widest + 4 + bar->w;
@@ -410,11 +394,10 @@ void system_row_on_hover_leave(Control *row) {
 void system_list_on_wheel(Control *row) {
     Control *list = row_list(row);
     SystemListState *s = list_state(list);
-    Control *bar = list ? panel_find_child(list, PICKER_ID_SCROLL) : nullptr;
     Control *rows = list ? panel_find_child(list, PICKER_ID_ROWS) : nullptr;
-    if (!s || !bar || !rows || input_wheel() == 0) return;
+    if (!s || !rows || !scroll_list_bar(rows) || input_wheel() == 0) return;
     const int before = rows->y;
-    move_bar(bar, WHEEL_STEP * input_wheel());
+    scroll_list_move_by(rows, WHEEL_STEP * input_wheel());
     if (rows->y != before && s->hovered == row) {
         s->hovered = nullptr;
         close_tip();
@@ -426,10 +409,6 @@ System *system_list_get_picked(Control *list) {
     return s ? list_get(&s->candidates, s->picked) : nullptr;
 }
 
-void system_list_on_scroll(Control *bar) { scroll_rows(bar ? bar->owner : nullptr); }
-void system_list_page_down(Control *bar) { move_bar(bar, PAGE_STEP); }
-void system_list_page_up(Control *bar) { move_bar(bar, -PAGE_STEP); }
-void system_list_scroll_wheel(Control *bar) { move_bar(bar, WHEEL_STEP * input_wheel()); }
 
 void system_list_set_pick_handler(Control *list, ControlFn fn) {
     if (SystemListState *s = list_state(list)) s->slots.slot[0] = fn;

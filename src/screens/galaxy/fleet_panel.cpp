@@ -13,14 +13,13 @@
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "views/player_name_label.h"
@@ -119,32 +118,6 @@ int list_width(const Fleet *fleet, uint32_t options) {
     return LIST_WIDTH_ONE;
 }
 
-void apply_scroll(Control *panel) {
-    Control *list = fleet_panel_ship_list(panel);
-    Control *bar = panel_find_child(panel, FLEET_PANEL_SCROLL_BAR);
-    const FleetPanelState *state = fleet_panel_state(panel);
-    if (!list || !bar || !state) return;
-    panel_set_scroll(list, 0, scroll_bar_content_offset(bar, state->list_content_h - FLEET_PANEL_LIST_CUT));
-}
-
-void scroll_by(Control *bar, int delta) {
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + delta);
-    apply_scroll(bar->owner);
-}
-
-void on_scroll_down(Control *bar) { scroll_by(bar, FLEET_PANEL_SCROLL_STEP); }
-void on_scroll_up(Control *bar) { scroll_by(bar, -FLEET_PANEL_SCROLL_STEP); }
-
-// The thumb moved (the bar's position is already the new one) or the wheel turned over the bar.
-void on_scroll_change(Control *bar) { scroll_by(bar, FLEET_PANEL_WHEEL_STEP * input_wheel()); }
-
-void on_list_wheel(Control *list) {
-    if (Control *bar = list && list->owner ? panel_find_child(list->owner, FLEET_PANEL_SCROLL_BAR) : nullptr)
-        scroll_by(bar, FLEET_PANEL_WHEEL_STEP * input_wheel());
-}
-
 Control *add_ship_list(Control *panel, Fleet *fleet, uint32_t options, int y, FleetPanelState *state) {
     List<GameObject> *ships = fleet_sorted_ship_list(fleet);
     const int width = list_width(fleet, options);
@@ -156,12 +129,10 @@ Control *add_ship_list(Control *panel, Fleet *fleet, uint32_t options, int y, Fl
     state->list_content_h = list->h;
     if (list->h > FLEET_PANEL_LIST_CUT) {
         control_set_size(list, list->w, FLEET_PANEL_LIST_CUT);
-        Control *bar = panel_add_child(panel, list->w - 1, list->y, FLEET_PANEL_SCROLL_BAR, 0,
-                                       scroll_bar_create(FLEET_PANEL_LIST_CUT, 0));
-        scroll_bar_set_first_slot(bar, on_scroll_down);
-        scroll_bar_set_second_slot(bar, on_scroll_up);
-        scroll_bar_set_change_slot(bar, on_scroll_change);
-        ship_list_set_wheel_handler(list, on_list_wheel);
+        scroll_list_init(list, FLEET_PANEL_SCROLL_STEP, FLEET_PANEL_WHEEL_STEP);
+        scroll_list_set_content(list, state->list_content_h, FLEET_PANEL_LIST_CUT);
+        scroll_list_add_bar(list, panel, list->w - 1, list->y, FLEET_PANEL_SCROLL_BAR, FLEET_PANEL_LIST_CUT, 0);
+        ship_list_set_wheel_handler(list, scroll_list_on_wheel);
         panel_set_scroll(list, 0, 0);
     }
     return list;

@@ -10,7 +10,6 @@
 #include "game/turn.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/galaxy_screen.h"
@@ -18,7 +17,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -63,19 +62,6 @@ void panel_look(Control *panel) {
         colour_fade_start(background, 0, 0, 16, 0, 0, 40, (40 - 16) * 83, 0, COLOUR_FADE_MODE_REPEAT);
 }
 
-
-// The list's content follows the bar after its position moved by delta (0: only re-read it).
-void scroll_list(Control *panel, int delta) {
-    SectorPanelState *s = sector_panel_state(panel);
-    Control *list = sector_panel_ship_list(panel);
-    Control *bar = panel ? panel_find_child(panel, SECTOR_PANEL_SCROLL_BAR) : nullptr;
-    if (!s || !list || !bar) return;
-    int position = 0;
-    scroll_bar_get(bar, &position, nullptr);
-    if (delta != 0) scroll_bar_set_position(bar, position + delta);
-    panel_set_scroll(list, 0, scroll_bar_content_offset(bar, s->list_height - SECTOR_PANEL_LIST_SHOWN));
-}
-
 // The ship list of the sector's objects at y; returns the y below it.
 int add_ship_list(Control *panel, SectorPanelState *s, const Sector *sector, int y) {
     List<GameObject> *objects = sector_sorted_object_list(sector);
@@ -90,17 +76,10 @@ int add_ship_list(Control *panel, SectorPanelState *s, const Sector *sector, int
             s->list_height = list->h;
             if (list->h > SECTOR_PANEL_LIST_SHOWN) {
                 control_set_size(list, list->w, SECTOR_PANEL_LIST_SHOWN);
-                if (Control *bar = panel_add_child(panel, list->w - 1, y, SECTOR_PANEL_SCROLL_BAR, 0,
-                                                   scroll_bar_create(SECTOR_PANEL_LIST_SHOWN, 1))) {
-                    control_set_user_data(bar, panel, nullptr);
-                    // The bar calls its change slot for the wheel and after a thumb drag; a drag
-                    // comes without a wheel turn, so the wheel handler serves both.
-                    scroll_bar_set_command(bar, sector_panel_on_scroll);
-                    scroll_bar_set_first_slot(bar, sector_panel_on_scroll_forward);
-                    scroll_bar_set_second_slot(bar, sector_panel_on_scroll_back);
-                    scroll_bar_set_change_slot(bar, sector_panel_on_scrollbar_wheel);
-                }
-                ship_list_set_wheel_handler(list, sector_panel_on_list_wheel);
+                scroll_list_init(list, SECTOR_PANEL_ARROW_STEP, SECTOR_PANEL_WHEEL_STEP);
+                scroll_list_set_content(list, s->list_height, SECTOR_PANEL_LIST_SHOWN);
+                scroll_list_add_bar(list, panel, list->w - 1, y, SECTOR_PANEL_SCROLL_BAR, SECTOR_PANEL_LIST_SHOWN, 1);
+                ship_list_set_wheel_handler(list, scroll_list_on_wheel);
             }
             // What follows starts below the shown part of the list, not below all its rows.
             y += list->h + 20;
@@ -293,15 +272,3 @@ void sector_panel_on_close(Control *header) {
 void sector_panel_on_combat(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_COMBAT); }
 void sector_panel_on_ship_pick(Control *list) { call_slot(panel_of_control(list), SECTOR_SLOT_SHIP_PICK); }
 void sector_panel_on_set_course(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_SET_COURSE); }
-
-// ---- Scrolling ----
-
-void sector_panel_on_scroll(Control *bar) { scroll_list(panel_of_control(bar), 0); }
-void sector_panel_on_scroll_forward(Control *bar) { scroll_list(panel_of_control(bar), SECTOR_PANEL_ARROW_STEP); }
-void sector_panel_on_scroll_back(Control *bar) { scroll_list(panel_of_control(bar), -SECTOR_PANEL_ARROW_STEP); }
-void sector_panel_on_scrollbar_wheel(Control *bar) {
-    scroll_list(panel_of_control(bar), SECTOR_PANEL_WHEEL_STEP * input_wheel());
-}
-void sector_panel_on_list_wheel(Control *list) {
-    scroll_list(panel_of_control(list), SECTOR_PANEL_WHEEL_STEP * input_wheel());
-}

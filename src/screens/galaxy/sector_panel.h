@@ -90,13 +90,6 @@ void sector_panel_on_combat(Control *button);
 void sector_panel_on_ship_pick(Control *list);
 void sector_panel_on_set_course(Control *button);
 
-// Scrolling of a long ship list (each gets the scroll bar or the list).
-void sector_panel_on_scroll(Control *bar);
-void sector_panel_on_scroll_forward(Control *bar);
-void sector_panel_on_scroll_back(Control *bar);
-void sector_panel_on_scrollbar_wheel(Control *bar);
-void sector_panel_on_list_wheel(Control *list);
-
 // The fleet move selection view.
 void sector_panel_on_move(Control *button);
 void sector_panel_press_move(Control *panel);           // opens the selection view directly

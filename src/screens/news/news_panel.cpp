@@ -7,10 +7,10 @@
 #include "game/game.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
-#include "platform/input.h"
 #include "platform/list.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 
@@ -78,13 +78,13 @@ Control *build_row(Alert *alert) {
     if (!header && alert->scene) {
         panel_set_border(row, true);
         panel_set_border_hover(row, 0, 0, 0, 0, 255, 0, 150);
-        row->on_click = news_row_on_click;
+        row->on_click = scroll_list_on_row_click;
     }
     if (header) {
         panel_set_background(row, true);
         if (ColourFade *bg = panel_background_colour(row)) colour_fade_set(bg, 10, 2, 10);
     }
-    row->on_wheel = news_panel_on_wheel;
+    row->on_wheel = scroll_list_on_wheel;
     control_set_widget_state(row, new NewsRowState{.alert_id = alert->id}, free_row_state);
 
     Control *icon = nullptr;
@@ -144,22 +144,6 @@ void scroll_list_to(Control *panel, int offset) {
 
 void scroll_to_bottom(Control *panel, const NewsPanelState *state) {
     if (Control *list = list_area(panel)) scroll_list_to(panel, state->content_height - list->h);
-}
-
-// The list offset follows the scroll bar's position; 0 when there is nothing to scroll.
-void follow_scroll_bar(Control *panel) {
-    NewsPanelState *state = news_panel_state(panel);
-    Control *bar = scroll_bar(panel);
-    Control *list = list_area(panel);
-    if (!state || !bar || !list) return;
-    scroll_list_to(panel, scroll_bar_content_offset(bar, state->content_height - list->h));
-}
-
-void move_scroll_bar(Control *bar, int delta) {
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + delta);
-    follow_scroll_bar(news_panel_of(bar));
 }
 
 void set_scroll_bar_to_end(Control *bar) {
@@ -241,7 +225,9 @@ void news_panel_build_sized(Control *panel, List<Alert> *alerts, int32_t normal_
     Control *list = panel_create_empty();
     if (list) {
         panel_add_child(panel, state->list_x, state->list_y, NEWS_ID_LIST, 0, list);
-        list->on_wheel = news_panel_on_wheel;
+        scroll_list_init(list, SCROLL_ARROW_STEP, SCROLL_WHEEL_STEP);
+        scroll_list_set_pick_slot(list, news_row_on_click);
+        list->on_wheel = scroll_list_on_wheel;
         list->user_data = panel;
     }
     if (alerts)
@@ -290,6 +276,7 @@ void news_panel_layout(Control *panel) {
     int content_w = 0, content_h = 0;
     panel_layout(list, &content_w, &content_h);
     state->content_height = state->rows.empty() ? 0 : content_h;
+    scroll_list_set_content(list, state->content_height);
     const int visible = state->normal_height - state->list_y;
     if (state->content_height <= visible || state->expanded) {
         if (!state->expanded) {
@@ -312,18 +299,8 @@ void news_panel_layout(Control *panel) {
     } else {
         control_set_size(list, width, visible);
         Control *bar = scroll_bar(panel);
-        if (!bar) {
-            bar = scroll_bar_create(state->normal_height - 4, 0);
-            if (bar) {
-                bar->user_data = panel;
-                scroll_bar_set_change_slot(bar, news_scroll_changed);
-                // The toolkit's first arrow is the far (down) one.
-                scroll_bar_set_first_slot(bar, news_scroll_down);
-                scroll_bar_set_second_slot(bar, news_scroll_up);
-                bar->on_wheel = news_scroll_wheel;
-                panel_add_child(panel, width + 4 + state->list_x, 2, NEWS_ID_SCROLL, 0, bar);
-            }
-        }
+        if (!bar)
+            bar = scroll_list_add_bar(list, panel, width + 4 + state->list_x, 2, NEWS_ID_SCROLL, state->normal_height - 4, 0);
         if (bar) {
             control_move_to(bar, width + 4 + state->list_x, 2, SCROLL_SLIDE_MS);
             set_scroll_bar_to_end(bar);
@@ -386,10 +363,8 @@ void news_row_on_click(Control *row) {
     if (ControlFn open = state->slot[NEWS_SLOT_OPEN_ITEM]) open(panel);
 }
 
-void news_panel_on_wheel(Control *ctrl) {
-    Control *panel = news_panel_of(ctrl);
-    if (Control *bar = scroll_bar(panel)) move_scroll_bar(bar, SCROLL_WHEEL_STEP * input_wheel());
-}
+// The header takes the wheel for the list below it.
+void news_panel_on_wheel(Control *ctrl) { scroll_list_on_wheel(list_area(news_panel_of(ctrl))); }
 
 void news_panel_on_expand(Control *button) {
     Control *panel = news_panel_of(button);
@@ -424,12 +399,3 @@ void news_panel_on_expand(Control *button) {
 }
 
 void news_panel_on_collapse(Control *button) { news_panel_collapse(news_panel_of(button)); }
-
-// The bar reports both a moved thumb and a wheel turned over its parts here.
-void news_scroll_changed(Control *bar) {
-    if (const int wheel = input_wheel()) move_scroll_bar(bar, SCROLL_WHEEL_STEP * wheel);
-    else follow_scroll_bar(news_panel_of(bar));
-}
-void news_scroll_down(Control *bar) { move_scroll_bar(bar, SCROLL_ARROW_STEP); }
-void news_scroll_up(Control *bar) { move_scroll_bar(bar, -SCROLL_ARROW_STEP); }
-void news_scroll_wheel(Control *bar) { move_scroll_bar(bar, SCROLL_WHEEL_STEP * input_wheel()); }

@@ -59,10 +59,6 @@ Alert *news_panel_row_alert(Control *row);
 
 // Callbacks the panel installs.
 void news_row_on_click(Control *row);
-void news_panel_on_wheel(Control *ctrl);
+void news_panel_on_wheel(Control *ctrl);   // the header's: scrolls the list
 void news_panel_on_expand(Control *button);
 void news_panel_on_collapse(Control *button);
-void news_scroll_changed(Control *bar);
-void news_scroll_down(Control *bar);
-void news_scroll_up(Control *bar);
-void news_scroll_wheel(Control *bar);

@@ -12,14 +12,13 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "views/commander_box.h"
@@ -61,18 +60,6 @@ Site *sector_starbase(const Sector *sector) {
     return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
 }
 
-// The list's offset follows the bar, whose position moved by delta first (0: only re-read it).
-void scroll_by(Control *panel, int delta) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
-    Control *list = panel ? panel_find_child(panel, COMMANDING_ID_LIST) : nullptr;
-    Control *bar = panel ? panel_find_child(panel, COMMANDING_ID_SCROLL) : nullptr;
-    if (!state || !list || !bar) return;
-    int position = 0;
-    scroll_bar_get(bar, &position, nullptr);
-    if (delta != 0) scroll_bar_set_position(bar, position + delta);
-    panel_set_scroll(list, 0, scroll_bar_content_offset(bar, state->content_height - list->h));
-}
-
 // The header lines: "Commanding Officer" and the post's name; null text when there is no post.
 std::string post_text(const Officer *officer) {
     if (const Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr)
@@ -104,7 +91,7 @@ int add_rank_and_skills(Control *panel, const Officer *officer, int x, int y) {
 }
 
 void set_row_scrolling(Control *row, Control *panel) {
-    control_set_callback(row, CONTROL_ON_WHEEL, officer_assign_panel_on_wheel);
+    control_set_callback(row, CONTROL_ON_WHEEL, scroll_list_on_wheel);
     (void)panel;
 }
 
@@ -198,7 +185,8 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
     Control *list = panel_add_child(panel, 6, list_y, COMMANDING_ID_LIST, 0, panel_create_empty());
     if (!list) return;
     control_set_user_data(list, panel, nullptr);
-    control_set_callback(list, CONTROL_ON_WHEEL, officer_assign_panel_on_wheel);
+    scroll_list_init(list, COMMANDING_ARROW_STEP, COMMANDING_WHEEL_STEP);
+    control_set_callback(list, CONTROL_ON_WHEEL, scroll_list_on_wheel);
 
     // Ship rows: the owner's other ships present in the sector.
     std::vector<Control *> rows;
@@ -246,18 +234,10 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
     }
     size_to_content(list, 0, 0);
     state->content_height = list->h;
+    scroll_list_set_content(list, list->h);
     if (list->h > COMMANDING_LIST_MAX_HEIGHT) {
         control_set_size(list, list->w, COMMANDING_LIST_MAX_HEIGHT);
-        Control *bar = scroll_bar_create(COMMANDING_LIST_MAX_HEIGHT, 1);
-        if (panel_add_child(panel, list->x + list->w + 1, list->y, COMMANDING_ID_SCROLL, 0, bar)) {
-            control_set_user_data(bar, panel, nullptr);
-            scroll_bar_set_command(bar, officer_assign_panel_on_scroll);
-            scroll_bar_set_first_slot(bar, officer_assign_panel_scroll_forward);
-            scroll_bar_set_second_slot(bar, officer_assign_panel_scroll_back);
-            // The bar calls its change slot after a wheel turn over it and after a drag; the
-            // wheel handler serves both (a drag comes without a turn).
-            scroll_bar_set_change_slot(bar, officer_assign_panel_on_wheel);
-        }
+        scroll_list_add_bar(list, panel, list->x + list->w + 1, list->y, COMMANDING_ID_SCROLL, COMMANDING_LIST_MAX_HEIGHT, 1);
     }
 
     if (Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", officer_assign_panel_on_cancel, 0, panel))
@@ -295,11 +275,4 @@ void officer_assign_panel_on_title(Control *title) {
     if (!officer_assign_panel_state(panel)) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
-}
-
-void officer_assign_panel_on_scroll(Control *bar) { scroll_by(owner_panel(bar), 0); }
-void officer_assign_panel_scroll_forward(Control *bar) { scroll_by(owner_panel(bar), COMMANDING_ARROW_STEP); }
-void officer_assign_panel_scroll_back(Control *bar) { scroll_by(owner_panel(bar), -COMMANDING_ARROW_STEP); }
-void officer_assign_panel_on_wheel(Control *control) {
-    scroll_by(owner_panel(control), COMMANDING_WHEEL_STEP * input_wheel());
 }

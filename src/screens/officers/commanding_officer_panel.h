@@ -58,8 +58,3 @@ struct Sector *officer_assign_sector(const Officer *officer);
 void officer_assign_panel_on_row(Control *row);
 void officer_assign_panel_on_cancel(Control *button);
 void officer_assign_panel_on_title(Control *title);
-// Scrolling: the bar's change, its two steps, and the wheel over the list, a row or the bar.
-void officer_assign_panel_on_scroll(Control *bar);
-void officer_assign_panel_scroll_forward(Control *bar);
-void officer_assign_panel_scroll_back(Control *bar);
-void officer_assign_panel_on_wheel(Control *control);

@@ -10,10 +10,10 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_label.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -83,7 +83,6 @@ void content_extent(Control *panel, int *w, int *h) {
     }
 }
 
-
 int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 
 // A starbase post: the starbase's own picture, brought down to the row's picture box (the text
@@ -111,39 +110,10 @@ Control *sector_label(Sector *sector) {
 
 // ---- Scrolling ----
 
-Control *panel_of_bar(Control *bar) { return bar ? static_cast<Control *>(bar->user_data) : nullptr; }
-
-void apply_scroll(Control *panel) {
-    const OfficerListState *s = officer_list_state(panel);
-    Control *list = panel ? panel_find_child(panel, OFFICER_LIST_ID_ROWS) : nullptr;
-    if (!s || !list) return;
-    Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
-    panel_set_scroll(list, 0, bar ? scroll_bar_content_offset(bar, s->content_height - list->h) : 0);
-}
-
-void scroll_by(Control *panel, int step) {
-    Control *bar = panel ? panel_find_child(panel, OFFICER_LIST_ID_SCROLL) : nullptr;
-    if (!bar) return;
-    int pos = 0, range = 0;
-    scroll_bar_get(bar, &pos, &range);
-    scroll_bar_set_position(bar, pos + step);
-    apply_scroll(panel);
-}
-
-// The bar calls this slot for a moved thumb and for the wheel over any of its parts.
-void on_bar_change(Control *bar) {
-    if (const int notches = input_wheel()) scroll_by(panel_of_bar(bar), notches * WHEEL_STEP);
-    else apply_scroll(panel_of_bar(bar));
-}
-void on_bar_forward(Control *bar) { scroll_by(panel_of_bar(bar), OFFICER_LIST_SCROLL_STEP); }
-void on_bar_back(Control *bar) { scroll_by(panel_of_bar(bar), -OFFICER_LIST_SCROLL_STEP); }
-// The list and its rows carry the panel as user data.
-void on_wheel(Control *c) { scroll_by(c ? static_cast<Control *>(c->user_data) : nullptr, input_wheel() * WHEEL_STEP); }
-
 // The scroll bar beside a list cut at the height cap: made when there is none, else brought to
 // the list's height; the position stays within the new range and the list follows it.
 void attach_bar(Control *panel, Control *list) {
-    Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
+    Control *bar = scroll_list_bar(list);
     if (bar) {
         // The bar keeps its length in its value; a new length brings a new range.
         if (panel_of(bar)->value != list->h) scroll_bar_set_length(bar, list->h);
@@ -152,16 +122,11 @@ void attach_bar(Control *panel, Control *list) {
         scroll_bar_get(bar, &pos, &range);
         scroll_bar_set_position(bar, pos);
         control_set_position(bar, bar->x, list->y);
-    } else if ((bar = panel_create_empty())) {
-        scroll_bar_init(bar, list->h, 0);
+    } else if ((bar = scroll_list_add_bar(list, panel, right_of(list) + PANEL_PAD_W, list->y, OFFICER_LIST_ID_SCROLL,
+                                          list->h, 0))) {
         panel_of(bar)->value = list->h;
-        bar->user_data = panel;
-        scroll_bar_set_change_slot(bar, on_bar_change);
-        scroll_bar_set_first_slot(bar, on_bar_forward);
-        scroll_bar_set_second_slot(bar, on_bar_back);
-        panel_add_child(panel, right_of(list) + PANEL_PAD_W, list->y, OFFICER_LIST_ID_SCROLL, 0, bar);
     }
-    apply_scroll(panel);
+    scroll_list_follow(list);
 }
 
 // ---- Rows ----
@@ -182,8 +147,8 @@ Control *new_row(Control *panel, Control *list, const Officer *officer, int inde
                                ROW_FILL_HOVER.b, HOVER_MS);
     panel_set_border_hover(row, ROW_BORDER.r, ROW_BORDER.g, ROW_BORDER.b, ROW_BORDER_HOVER.r, ROW_BORDER_HOVER.g,
                            ROW_BORDER_HOVER.b, HOVER_MS);
-    row->on_click = on_row_click;
-    row->on_wheel = on_wheel;
+    row->on_click = scroll_list_on_row_click;
+    row->on_wheel = scroll_list_on_wheel;
     row->user_data = panel;
     control_set_enabled(row, true);
     panel_of(row)->value = index;
@@ -305,8 +270,7 @@ Officer *officer_list_get_selected(Control *panel) {
 void officer_list_build_rows(Control *panel, Control *list, bool flash) {
     OfficerListState *s = officer_list_state(panel);
     if (!s || !panel_of(list)) return;
-    list->user_data = panel;
-    list->on_wheel = on_wheel;
+    list->on_wheel = scroll_list_on_wheel;
 
     std::vector<Control *> rows;
     int y = 0, width = 0;
@@ -364,8 +328,11 @@ void officer_list_panel_init(Control *panel, List<Officer> *officers) {
                                                 "No officers in service    "));
     } else if ((list = panel_add_child(panel, LIST_X, title_h + LIST_BELOW_TITLE, OFFICER_LIST_ID_ROWS, 0,
                                        panel_create_empty()))) {
+        scroll_list_init(list, OFFICER_LIST_SCROLL_STEP, WHEEL_STEP);
+        scroll_list_set_pick_slot(list, on_row_click);
         officer_list_build_rows(panel, list, true);
         state->content_height = list->h;
+        scroll_list_set_content(list, list->h);
     }
 
     fit(panel, PANEL_PAD_W, PANEL_PAD_H);
@@ -400,6 +367,7 @@ void officer_list_refresh(Control *panel) {
     list_clear(&s->rows);
     officer_list_build_rows(panel, list, false);
     s->content_height = list->h;
+    scroll_list_set_content(list, list->h);
 
     // The panel's own size: its children with the list whole, less the bar and the header strip,
     // which follow the size.
@@ -419,8 +387,7 @@ void officer_list_refresh(Control *panel) {
         }
         h = OFFICER_LIST_MAX_HEIGHT;
     } else if (bar) {
-        control_remove(bar);
-        apply_scroll(panel);
+        scroll_list_remove_bar(list);
     }
     if (strip) control_set_size(strip, w - 2 * STRIP_X, strip->h);
     panel_set_anchor_mode(panel, PANEL_ANCHOR_BOTTOM);

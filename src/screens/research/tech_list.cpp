@@ -11,10 +11,9 @@
 #include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "screens/galaxy/research_handlers.h"
 #include "ui/image_control.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
 
@@ -135,22 +134,6 @@ void place_pair_right(Control *row, Control *icon, Control *figure, int gap) {
 
 std::string number(int value) { return std::to_string(value); }
 
-Control *list_of_bar(Control *bar) { return bar ? static_cast<Control *>(bar->user_data) : nullptr; }
-
-// The viewport's offset for the bar's position (0 while nothing is hidden).
-void apply_offset(Control *bar) {
-    Control *list = list_of_bar(bar);
-    const TechListState *state = tech_list_state(list);
-    Control *viewport = live_child(list, TECH_LIST_ID_VIEWPORT);
-    if (!state || !viewport) return;
-    panel_set_scroll(viewport, 0, scroll_bar_content_offset(bar, state->content_height - viewport->h));
-}
-
-void scroll_by(Control *bar, int step) {
-    scroll_bar_move_by(bar, step);
-    apply_offset(bar);
-}
-
 // The widths the aligned figure columns take over all rows.
 struct Columns {
     int x = 0;                  // where the figures start
@@ -235,8 +218,8 @@ Control *tech_item_row_build(Control *list, Player *player, int32_t tech) {
                            ROW_BORDER_HOVER.b, HOVER_MS);
     panel_set_background_hover(row, ROW_FILL.r, ROW_FILL.g, ROW_FILL.b, ROW_FILL_HOVER.r, ROW_FILL_HOVER.g,
                                ROW_FILL_HOVER.b, HOVER_MS);
-    row->on_click = tech_list_row_on_click;
-    row->on_wheel = tech_list_on_wheel;
+    row->on_click = scroll_list_on_row_click;
+    row->on_wheel = scroll_list_on_wheel;
     row->user_data = list;
     control_set_tag(row, tech);
     control_set_enabled(row, true);
@@ -298,8 +281,8 @@ void tech_screen_init(Control *panel, Player *player) {
     Control *viewport = panel_add_child(panel, 0, (title ? title->h : 0) + VIEWPORT_BELOW_TITLE,
                                         TECH_LIST_ID_VIEWPORT, 0, panel_create_empty());
     if (!viewport) return;
-    viewport->on_wheel = tech_list_on_wheel;
-    viewport->user_data = panel;
+    scroll_list_init(viewport, TECH_LIST_SCROLL_STEP, TECH_LIST_WHEEL_STEP);
+    scroll_list_set_pick_slot(viewport, tech_list_row_on_click);
 
     // Three groups, each by name in byte order; equal names keep the table's order.
     std::vector<int32_t> groups[3];
@@ -327,20 +310,13 @@ void tech_screen_init(Control *panel, Player *player) {
         y = bottom + ROW_GAP;
     }
     state->content_height = bottom;
+    scroll_list_set_content(viewport, bottom);
 
     fit(viewport, 0, 0);
     if (state->content_height > TECH_LIST_VIEW_HEIGHT) {
         control_set_size(viewport, viewport->w, TECH_LIST_VIEW_HEIGHT);
-        Control *bar = panel_create_empty();
-        if (bar) {
-            scroll_bar_init(bar, TECH_LIST_VIEW_HEIGHT, 0);
-            bar->user_data = panel;
-            scroll_bar_set_change_slot(bar, tech_list_scroll_changed);
-            scroll_bar_set_first_slot(bar, tech_list_scroll_down);
-            scroll_bar_set_second_slot(bar, tech_list_scroll_up);
-            bar->on_wheel = tech_list_scroll_wheel;
-            panel_add_child(panel, right_of(viewport) + BAR_GAP, viewport->y, TECH_LIST_ID_SCROLL, 0, bar);
-        }
+        scroll_list_add_bar(viewport, panel, right_of(viewport) + BAR_GAP, viewport->y, TECH_LIST_ID_SCROLL,
+                            TECH_LIST_VIEW_HEIGHT, 0);
     } else {
         control_set_size(viewport, viewport->w, state->content_height);
     }
@@ -410,20 +386,4 @@ void tech_list_row_on_click(Control *row) {
     if (!state) return;
     state->chosen = row->tag;
     if (state->slot[TECH_LIST_SLOT_SELECT]) state->slot[TECH_LIST_SLOT_SELECT](list);
-}
-
-// The wheel over the rows moves the list as it would over the bar; without a bar it does nothing.
-void tech_list_on_wheel(Control *row) {
-    Control *list = row ? static_cast<Control *>(row->user_data) : nullptr;
-    if (Control *bar = live_child(list, TECH_LIST_ID_SCROLL)) scroll_by(bar, input_wheel() * TECH_LIST_WHEEL_STEP);
-}
-
-void tech_list_scroll_wheel(Control *bar) { scroll_by(bar, input_wheel() * TECH_LIST_WHEEL_STEP); }
-void tech_list_scroll_up(Control *bar) { scroll_by(bar, -TECH_LIST_SCROLL_STEP); }
-void tech_list_scroll_down(Control *bar) { scroll_by(bar, TECH_LIST_SCROLL_STEP); }
-
-// The bar's change slot hears both a moved thumb and the wheel turned over the bar.
-void tech_list_scroll_changed(Control *bar) {
-    if (input_wheel() != 0) scroll_by(bar, input_wheel() * TECH_LIST_WHEEL_STEP);
-    else apply_offset(bar);
 }

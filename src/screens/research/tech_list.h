@@ -51,10 +51,6 @@ void           tech_screen_select(Control *panel, int32_t tech);
 // One row of the list for the player's tech (its state of the moment); a new panel.
 Control       *tech_item_row_build(Control *list, Player *player, int32_t tech);
 
-// The list's callbacks (the scroll bar's slots, the rows' click and wheel).
+// The list's pick slot: a row was clicked (its wheel and the bar are the scrolling list's,
+// ui/scroll_list.h).
 void tech_list_row_on_click(Control *row);
-void tech_list_on_wheel(Control *row);
-void tech_list_scroll_wheel(Control *bar);
-void tech_list_scroll_up(Control *bar);
-void tech_list_scroll_down(Control *bar);
-void tech_list_scroll_changed(Control *bar);

@@ -7,13 +7,11 @@
 #include "game/game.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 
@@ -30,8 +28,7 @@ const SaveListIds IDS = {
     .credits = LOAD_ROW_CREDITS_ID, .credits_icon = 100015, .objects = LOAD_ROW_OBJECTS_ID, .objects_icon = 100013,
     .sectors = LOAD_ROW_SECTORS_ID, .sectors_icon = 100014,
     .delete_button = LOAD_ROW_DELETE_ID, .text_dx = 12, .selected_title_x = 6, .status = LOAD_SCREEN_PROMPT_ID,
-    .select_row = load_screen_select_row, .on_wheel = load_screen_on_wheel, .on_delete = load_screen_on_delete,
-    .delete_confirmed = load_screen_delete_confirmed, .delete_cancelled = load_screen_delete_cancelled,
+    .select_row = load_screen_select_row, .delete_confirmed = load_screen_delete_confirmed,
 };
 
 void state_free(void *state) { delete static_cast<LoadScreenState *>(state); }
@@ -39,14 +36,8 @@ void state_free(void *state) { delete static_cast<LoadScreenState *>(state); }
 // The screen panel behind any of its controls: the user data of rows, buttons and the list, or
 // the nearest owner that holds the screen.
 Control *screen_of(Control *ctrl) {
-    for (Control *c = ctrl; c; c = c->owner)
-        if (load_screen_state(c)) return c;
-    if (ctrl && ctrl->user_data && load_screen_state(static_cast<Control *>(ctrl->user_data)))
-        return static_cast<Control *>(ctrl->user_data);
-    return nullptr;
+    return save_list_find_screen(ctrl, [](Control *panel) { return load_screen_state(panel) != nullptr; });
 }
-
-LoadScreenState *state_of(Control *ctrl) { return load_screen_state(screen_of(ctrl)); }
 
 Control *load_button(Control *screen) {
     return panel_find_child(panel_find_child(screen, LOAD_SCREEN_BUTTONS_ID), LOAD_SCREEN_LOAD_ID);
@@ -100,11 +91,7 @@ LoadScreenState *load_screen_state(Control *panel) {
 
 void load_screen_build(Control *panel, uint32_t flags) {
     if (!panel_of(panel)) return;
-    panel_remove_children(panel);
-    panel_set_background(panel, true);
-    colour_fade_set(panel_background_colour(panel), 0, 0, 6);
-    panel_set_border(panel, true);
-    colour_fade_set(panel_border_colour(panel), 120, 120, 120);
+    save_list_prepare_screen(panel);
     LoadScreenState *s = new (std::nothrow) LoadScreenState();
     if (!s) return;
     s->unsaved_progress = (flags & LOAD_SCREEN_RUNNING) ? 1 : 0;
@@ -119,12 +106,8 @@ void load_screen_build(Control *panel, uint32_t flags) {
     const int files_h = files ? files->h : 0;
     if (files) panel_add_child(panel, 10, caption_h + 8, 0, 1, files);
 
-    Control *list_panel = panel_create_empty();
+    Control *list_panel = save_list_add_panel(&s->list, IDS, caption_h + 8 + files_h + 6);
     if (!list_panel) return;
-    panel_set_shade(list_panel, 3);
-    list_panel->on_wheel = load_screen_on_wheel;
-    control_set_user_data(list_panel, panel, nullptr);
-    panel_add_child(panel, 0, caption_h + 8 + files_h + 6, LOAD_SCREEN_LIST_ID, 0, list_panel);
 
     // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
     // can be deleted but not loaded.
@@ -133,24 +116,13 @@ void load_screen_build(Control *panel, uint32_t flags) {
     int y = 6;
     const size_t count = s->list.headers ? s->list.headers->items.size() : 0;
     for (size_t i = 0; i < count; ++i) {
-        Control *row = save_list_row_build(*s->list.headers->items[i], IDS);
-        if (!row) continue;
-        control_set_user_data(row, panel, nullptr);
-        panel_add_child(list_panel, 4, y, 0, 0, row);
-        panel_of(row)->value = int32_t(i);
-        s->list.rows.push_back({row, int32_t(i)});
-        y += row->h + SAVE_ROW_GAP;
+        if (Control *row = save_list_row_build(*s->list.headers->items[i], IDS))
+            y = save_list_add_row(&s->list, IDS, row, int32_t(i), y);
     }
     save_list_rebuild_separators(&s->list, IDS);
     if (count == 0) add_empty_label(list_panel, 4);
 
     const int used = save_list_fit(&s->list, IDS, 0, LIST_WIDTH);
-    if (Control *bar = panel_find_child(panel, LOAD_SCREEN_BAR_ID)) {
-        scroll_bar_set_change_slot(bar, load_screen_bar_changed);
-        scroll_bar_set_first_slot(bar, load_screen_bar_down);
-        scroll_bar_set_second_slot(bar, load_screen_bar_up);
-        control_set_user_data(bar, panel, nullptr);
-    }
     if (caption) ui_control_resize(caption, used, animate);
 
     y = list_panel->y + list_panel->h + 6;
@@ -163,37 +135,14 @@ void load_screen_build(Control *panel, uint32_t flags) {
         }
     }
 
-    List<Control> *buttons = list_create<Control>();
     Control *back = image_button_create(IMAGE_BACK, 6, "Back", load_screen_call_back, 27, panel);
     Control *load = image_button_create(IMAGE_LOAD, 6, "Load", load_screen_on_load, 0, panel);
-    if (buttons && back) list_append(buttons, back);
-    if (buttons && load) list_append(buttons, load);
-    Control *row = panel_create_empty();
-    if (row && buttons) {
-        panel_layout_controls(row, buttons, LAYOUT_ROW | (animate ? LAYOUT_ANIMATE : 0));
-        panel_add_child(panel, 4, y, LOAD_SCREEN_BUTTONS_ID, 0, row);
-        if (load) control_set_id(load, LOAD_SCREEN_LOAD_ID);
-    }
-    if (buttons)
-        for (Control *c : buttons->items)
-            if (c && c->refcount <= 0) control_destroy(c);
-    list_free(buttons);
-    if (row && row->refcount <= 0) {
-        control_destroy(row);
-        row = nullptr;
-    }
+    Control *row = save_list_add_buttons(panel, back, load, y, LOAD_SCREEN_BUTTONS_ID, LOAD_SCREEN_LOAD_ID, animate);
     set_load_available(panel, false);
 
     panel_relayout(panel);
     panel_grow(panel, 4, 4);
-    if (row) {
-        control_set_position(row, panel->w - row->w - 4, row->y);
-        if (Control *strip = panel_create(panel->w - 8, row->h + 4, 10, 2, 10)) {
-            panel_set_background(strip, true);
-            panel_add_child(panel, 4, row->y - 2, 0, 1, strip);
-            strip->layer = -1;
-        }
-    }
+    save_list_place_buttons(panel, row);
     if (Control *prompt = panel_find_child(panel, LOAD_SCREEN_PROMPT_ID))
         control_set_position(prompt, panel->w / 2 - prompt->w / 2, prompt->y);
 }
@@ -211,25 +160,6 @@ void load_screen_select_row(Control *row) {
     s->list.selected = index;
     save_list_show_selection(&s->list, IDS, row, true);
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
-}
-
-void load_screen_on_wheel(Control *ctrl) {
-    if (LoadScreenState *s = state_of(ctrl)) save_list_wheel(&s->list, IDS, input_wheel());
-}
-void load_screen_bar_changed(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_changed(&s->list, IDS);
-}
-void load_screen_bar_down(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_down(&s->list, IDS);
-}
-void load_screen_bar_up(Control *bar) {
-    if (LoadScreenState *s = state_of(bar)) save_list_bar_up(&s->list, IDS);
-}
-void load_screen_on_delete(Control *button) {
-    if (LoadScreenState *s = state_of(button)) save_list_ask_delete(&s->list, IDS);
-}
-void load_screen_delete_cancelled(Control *button) {
-    if (LoadScreenState *s = state_of(button)) save_list_delete_cancelled(&s->list, IDS);
 }
 
 void load_screen_delete_confirmed(Control *button) {

@@ -53,13 +53,7 @@ void             load_screen_show_error(Control *panel);
 const SaveListIds &load_screen_ids();
 
 void load_screen_select_row(Control *row);
-void load_screen_on_wheel(Control *ctrl);
-void load_screen_bar_changed(Control *bar);
-void load_screen_bar_down(Control *bar);
-void load_screen_bar_up(Control *bar);
-void load_screen_on_delete(Control *button);
 void load_screen_delete_confirmed(Control *button);
-void load_screen_delete_cancelled(Control *button);
 void load_screen_on_load(Control *button);
 void load_screen_load_confirmed(Control *button);
 void load_screen_load_cancelled(Control *button);

@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
+#include "ui/layout.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
 #include "ui/scroll.h"
@@ -55,9 +56,91 @@ void set_row_plain(Control *row, const SaveListIds &ids) {
 
 Control *dialog_of(SaveList *list, const SaveListIds &ids) { return panel_find_child(list->screen, ids.dialog); }
 
+// The list panel carries its SaveList as widget state; the screen's state owns it.
+void held_by_screen(void *) {}
+
+SaveList *carried(Control *c) {
+    return c && !(c->flags & CTRL_REMOVED) && c->widget_free == held_by_screen ? static_cast<SaveList *>(c->widget_state)
+                                                                               : nullptr;
+}
+
+// The list carried by c or by one of its children.
+SaveList *list_at(Control *c) {
+    if (SaveList *list = carried(c)) return list;
+    if (const Panel *p = panel_of(c))
+        for (Control *child : p->children.items)
+            if (SaveList *list = carried(child)) return list;
+    return nullptr;
+}
+
 }  // namespace
 
 SaveList::~SaveList() { list_free(headers); }
+
+void save_list_prepare_screen(Control *screen) {
+    panel_remove_children(screen);
+    panel_set_background(screen, true);
+    colour_fade_set(panel_background_colour(screen), 0, 0, 6);
+    panel_set_border(screen, true);
+    colour_fade_set(panel_border_colour(screen), 120, 120, 120);
+}
+
+Control *save_list_add_panel(SaveList *list, const SaveListIds &ids, int y) {
+    Control *panel = panel_create_empty();
+    if (!panel) return nullptr;
+    panel_set_shade(panel, 3);
+    panel->on_wheel = save_list_on_wheel;
+    control_set_user_data(panel, list->screen, nullptr);
+    return panel_add_child(list->screen, 0, y, ids.list, 0, panel);
+}
+
+int save_list_add_row(SaveList *list, const SaveListIds &ids, Control *row, int index, int y) {
+    control_set_user_data(row, list->screen, nullptr);
+    panel_add_child(save_list_panel(list, ids), 4, y, 0, 0, row);
+    panel_of(row)->value = index;
+    list->rows.push_back({row, index});
+    return y + row->h + SAVE_ROW_GAP;
+}
+
+Control *save_list_add_buttons(Control *screen, Control *back, Control *action, int y, int id, int action_id,
+                               bool animate) {
+    List<Control> *buttons = list_create<Control>();
+    if (buttons && back) list_append(buttons, back);
+    if (buttons && action) list_append(buttons, action);
+    Control *row = panel_create_empty();
+    if (row && buttons) {
+        panel_layout_controls(row, buttons, LAYOUT_ROW | (animate ? LAYOUT_ANIMATE : 0));
+        panel_add_child(screen, 4, y, id, 0, row);
+        if (action) control_set_id(action, action_id);
+    }
+    if (buttons)
+        for (Control *c : buttons->items)
+            if (c && c->refcount <= 0) control_destroy(c);
+    list_free(buttons);
+    if (row && row->refcount <= 0) {
+        control_destroy(row);
+        row = nullptr;
+    }
+    return row;
+}
+
+void save_list_place_buttons(Control *screen, Control *row) {
+    if (!row) return;
+    control_set_position(row, screen->w - row->w - 4, row->y);
+    if (Control *strip = panel_create(screen->w - 8, row->h + 4, 10, 2, 10)) {
+        panel_set_background(strip, true);
+        panel_add_child(screen, 4, row->y - 2, 0, 1, strip);
+        strip->layer = -1;
+    }
+}
+
+Control *save_list_find_screen(Control *ctrl, bool (*holds_screen)(Control *panel)) {
+    for (Control *c = ctrl; c; c = c->owner)
+        if (holds_screen(c)) return c;
+    if (ctrl && ctrl->user_data && holds_screen(static_cast<Control *>(ctrl->user_data)))
+        return static_cast<Control *>(ctrl->user_data);
+    return nullptr;
+}
 
 std::string save_time_text(const SaveHeader &h) {
     const int hour = h.hour % 12 == 0 ? 12 : h.hour % 12;
@@ -97,7 +180,7 @@ Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids) {
     panel_set_border_hover(row, 0, 0, 0, 0, 48, 0, FADE_MS);
     panel_set_background_hover(row, 0, 0, 0, 0, 24, 0, FADE_MS);
     row->on_click = ids.select_row;
-    row->on_wheel = ids.on_wheel;
+    row->on_wheel = save_list_on_wheel;
 
     Control *icon = image_control_create_frame(IMAGE_SAVE_ROW, 0);
     const int icon_w = icon ? icon->w : 0;
@@ -180,6 +263,8 @@ void save_list_rebuild_separators(SaveList *list, const SaveListIds &ids) {
 int save_list_fit(SaveList *list, const SaveListIds &ids, int min_height, int width) {
     Control *panel = save_list_panel(list, ids);
     if (!panel) return 0;
+    list->ids = &ids;
+    control_set_widget_state(panel, list, held_by_screen);
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     h = std::max(h, min_height);
@@ -193,6 +278,10 @@ int save_list_fit(SaveList *list, const SaveListIds &ids, int min_height, int wi
     Control *bar = scroll_bar_create(SAVE_LIST_MAX_HEIGHT, 1);
     if (!bar) return panel->w;
     panel_add_child(list->screen, panel->x + panel->w + 8, panel->y, ids.bar, 0, bar);
+    scroll_bar_set_change_slot(bar, save_list_on_bar_changed);
+    scroll_bar_set_first_slot(bar, save_list_on_bar_down);
+    scroll_bar_set_second_slot(bar, save_list_on_bar_up);
+    control_set_user_data(bar, list->screen, nullptr);
     return panel->w + bar->w + 8;
 }
 
@@ -214,7 +303,7 @@ void save_list_show_selection(SaveList *list, const SaveListIds &ids, Control *s
             text_label_set_font(label, 1);
         }
         if (file_row) {
-            if (Control *del = image_button_create_plain(IMAGE_DELETE, ids.on_delete, 0, list->screen))
+            if (Control *del = image_button_create_plain(IMAGE_DELETE, save_list_on_delete, 0, list->screen))
                 panel_add_child(row, row->w - del->w - 3, 3, ids.delete_button, 0, del);
         }
         panel_set_border_hover(row, 200, 200, 48, 200, 200, 48, 0);
@@ -320,7 +409,7 @@ void save_list_ask_delete(SaveList *list, const SaveListIds &ids) {
     if (!row) return;
     if (Control *old = dialog_of(list, ids)) control_remove(old);
     Control *dialog = dialog_create("Delete save file?", "Yes, delete", "No, keep", ids.delete_confirmed,
-                                    list->screen, ids.delete_cancelled, list->screen, 0);
+                                    list->screen, save_list_on_delete_cancelled, list->screen, 0);
     if (!dialog) return;
     int bx = 0, by = 0;
     Control *del = panel_find_child(row, ids.delete_button);
@@ -381,4 +470,32 @@ void save_list_show_error(SaveList *list, const SaveListIds &ids, const char *te
     if (list->screen->w > label->w) control_set_position(label, list->screen->w / 2 - label->w / 2, label->y);
     colour_fade_start(text_label_colour(label), 240, 0, 0, 150, 40, 40, 280, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
+}
+
+SaveList *save_list_of(Control *ctrl) {
+    for (Control *c = ctrl; c; c = c->owner)
+        if (SaveList *list = list_at(c)) return list;
+    // A control outside the screen's tree names the screen as its user data.
+    Control *screen = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
+    SaveList *list = screen && panel_of(screen) ? list_at(screen) : nullptr;
+    return list && list->screen == screen ? list : nullptr;
+}
+
+void save_list_on_wheel(Control *ctrl) {
+    if (SaveList *list = save_list_of(ctrl)) save_list_wheel(list, *list->ids, input_wheel());
+}
+void save_list_on_bar_changed(Control *bar) {
+    if (SaveList *list = save_list_of(bar)) save_list_bar_changed(list, *list->ids);
+}
+void save_list_on_bar_down(Control *bar) {
+    if (SaveList *list = save_list_of(bar)) save_list_bar_down(list, *list->ids);
+}
+void save_list_on_bar_up(Control *bar) {
+    if (SaveList *list = save_list_of(bar)) save_list_bar_up(list, *list->ids);
+}
+void save_list_on_delete(Control *button) {
+    if (SaveList *list = save_list_of(button)) save_list_ask_delete(list, *list->ids);
+}
+void save_list_on_delete_cancelled(Control *button) {
+    if (SaveList *list = save_list_of(button)) save_list_delete_cancelled(list, *list->ids);
 }

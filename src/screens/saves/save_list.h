@@ -2,8 +2,9 @@
 // The save file list the load and save screens share: one row per save header, the selection
 // with its delete button, the separators, scrolling by wheel, bar and arrows, and the delete
 // question with the file removal behind it.
-//  - Each screen names its own control ids in a SaveListIds row; the handlers of a screen are thin
-//    wrappers that find the screen's SaveList and pass their ids row.
+//  - Each screen names its own control ids in a SaveListIds row. Once fitted, the list panel carries
+//    its SaveList, so that the save_list_on_* handlers find it from any control of the screen
+//    (through its owners or the screen they name as user data) and pass the list's ids row.
 //  - Each row is kept with the place of its header in the header list; the row never points at
 //    the header. The header list is never changed while the screen lives.
 //  - Rows are children of the list panel; the row vector only borrows them.
@@ -33,7 +34,7 @@ struct SaveListIds {
     int text_dx;                 // title and save time sit at icon width + text_dx
     int selected_title_x;        // the title label's x in its sub-panel on the selected row
     int status;                  // the label that reports a failed delete
-    ControlFn select_row, on_wheel, on_delete, delete_confirmed, delete_cancelled;
+    ControlFn select_row, delete_confirmed;   // the screen's own
 };
 
 struct SaveRow {
@@ -45,6 +46,7 @@ struct SaveList {
     List<SaveHeader>    *headers = nullptr;   // owned; null when the listing failed
     std::vector<SaveRow> rows;                // display order
     Control *screen = nullptr;                  // the screen panel (not counted)
+    const SaveListIds *ids = nullptr;           // the screen's row, from save_list_fit on
     int32_t  scroll_range = 0;
     int32_t  scroll_offset = 0;
     int32_t  selected = -1;                     // index into the header list
@@ -59,13 +61,28 @@ Control *save_list_panel(const SaveList *list, const SaveListIds &ids);
 Control *save_list_row_of_index(const SaveList *list, int index);
 int      save_list_index_of_row(const SaveList *list, const Control *row);   // -2 when not a row
 
+// The screen's parts both screens share, in the order they are built: the screen emptied and given
+// its look; the list panel at y; each row below the last (returns the y after it); the Back and
+// action buttons as one row at y (null when it could not be made), placed at the screen's right
+// with its strip once the screen has its size.
+void     save_list_prepare_screen(Control *screen);
+Control *save_list_add_panel(SaveList *list, const SaveListIds &ids, int y);
+int      save_list_add_row(SaveList *list, const SaveListIds &ids, Control *row, int index, int y);
+Control *save_list_add_buttons(Control *screen, Control *back, Control *action, int y, int id, int action_id,
+                               bool animate);
+void     save_list_place_buttons(Control *screen, Control *row);
+// The screen panel behind any of its controls: the nearest owner that holds_screen accepts, else
+// the screen the control names as its user data.
+Control *save_list_find_screen(Control *ctrl, bool (*holds_screen)(Control *panel));
+
 // Builds a row for the header; the caller places it and records it with its index. A damaged
 // header's row shows only the file's name and SAVE_DAMAGED_TEXT.
 Control *save_list_row_build(const SaveHeader &header, const SaveListIds &ids);
 // The rows' separator lines, rebuilt from the rows' target positions.
 void     save_list_rebuild_separators(SaveList *list, const SaveListIds &ids);
-// Sizes the list panel to its rows (at most SAVE_LIST_MAX_HEIGHT, a scroll bar beyond) and
-// returns the width it needs beside the bar.
+// Sizes the list panel to its rows (at most SAVE_LIST_MAX_HEIGHT, a scroll bar beyond, driven by
+// the save_list_on_bar_* handlers), makes the panel carry the list and returns the width it needs
+// beside the bar.
 int      save_list_fit(SaveList *list, const SaveListIds &ids, int min_height, int width);
 
 // Shows `row` selected and every other row plain; the delete button goes on a file row.
@@ -85,6 +102,16 @@ void save_list_set_enabled(SaveList *list, const SaveListIds &ids, bool on);
 void save_list_ask_delete(SaveList *list, const SaveListIds &ids);
 void save_list_delete_cancelled(SaveList *list, const SaveListIds &ids);
 bool save_list_delete_confirmed(SaveList *list, const SaveListIds &ids);
+
+// The list's handlers: the wheel over the list or a row, the bar's change and arrows, a row's
+// delete button and the delete question's "No". Each finds the list from the control it gets.
+SaveList *save_list_of(Control *ctrl);   // null when the control belongs to no fitted list
+void save_list_on_wheel(Control *ctrl);
+void save_list_on_bar_changed(Control *bar);
+void save_list_on_bar_down(Control *bar);
+void save_list_on_bar_up(Control *bar);
+void save_list_on_delete(Control *button);
+void save_list_on_delete_cancelled(Control *button);
 
 // Shows a red pulsing message in the status label.
 void save_list_show_error(SaveList *list, const SaveListIds &ids, const char *text);

@@ -13,7 +13,6 @@
 #include "game/prefs.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/log.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -21,7 +20,6 @@
 #include "ui/layout.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
 #include "ui/text_label.h"
@@ -41,8 +39,7 @@ const SaveListIds IDS = {
     .credits = SAVE_ROW_CREDITS_ID, .credits_icon = 100017, .objects = SAVE_ROW_OBJECTS_ID, .objects_icon = 100015,
     .sectors = SAVE_ROW_SECTORS_ID, .sectors_icon = 100016,
     .delete_button = SAVE_ROW_DELETE_ID, .text_dx = 8, .selected_title_x = 8, .status = SAVE_SCREEN_STATUS_ID,
-    .select_row = save_screen_select_row, .on_wheel = save_screen_on_wheel, .on_delete = save_screen_on_delete,
-    .delete_confirmed = save_screen_delete_confirmed, .delete_cancelled = save_screen_delete_cancelled,
+    .select_row = save_screen_select_row, .delete_confirmed = save_screen_delete_confirmed,
 };
 
 struct HeaderFree {
@@ -53,14 +50,8 @@ using HeaderPtr = std::unique_ptr<SaveHeader, HeaderFree>;
 void state_free(void *state) { delete static_cast<SaveScreenState *>(state); }
 
 Control *screen_of(Control *ctrl) {
-    for (Control *c = ctrl; c; c = c->owner)
-        if (save_screen_state(c)) return c;
-    if (ctrl && ctrl->user_data && save_screen_state(static_cast<Control *>(ctrl->user_data)))
-        return static_cast<Control *>(ctrl->user_data);
-    return nullptr;
+    return save_list_find_screen(ctrl, [](Control *panel) { return save_screen_state(panel) != nullptr; });
 }
-
-SaveScreenState *state_of(Control *ctrl) { return save_screen_state(screen_of(ctrl)); }
 
 Control *save_button(Control *screen) {
     return panel_find_child(panel_find_child(screen, SAVE_SCREEN_BUTTONS_ID), SAVE_SCREEN_SAVE_ID);
@@ -84,7 +75,7 @@ Control *new_file_row_build(Control *screen) {
     panel_set_border_hover(row, 0, 0, 0, 0, 48, 0, 200);
     panel_set_background_hover(row, 0, 0, 0, 0, 24, 0, 200);
     row->on_click = save_screen_select_row;
-    row->on_wheel = save_screen_on_wheel;
+    row->on_wheel = save_list_on_wheel;
     control_set_user_data(row, screen, nullptr);
     Control *icon = image_control_create_frame(IMAGE_SAVE_ROW, 0);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
@@ -146,11 +137,7 @@ SaveScreenState *save_screen_state(Control *panel) {
 
 void save_screen_build(Control *panel) {
     if (!panel_of(panel)) return;
-    panel_remove_children(panel);
-    panel_set_background(panel, true);
-    colour_fade_set(panel_background_colour(panel), 0, 0, 6);
-    panel_set_border(panel, true);
-    colour_fade_set(panel_border_colour(panel), 120, 120, 120);
+    save_list_prepare_screen(panel);
     SaveScreenState *s = new (std::nothrow) SaveScreenState();
     if (!s) return;
     s->list.selected = NO_SELECTION;
@@ -164,20 +151,11 @@ void save_screen_build(Control *panel) {
     const int files_h = files ? files->h : 0;
     if (files) panel_add_child(panel, 10, caption_h + 6, 0, 1, files);
 
-    Control *list_panel = panel_create_empty();
+    Control *list_panel = save_list_add_panel(&s->list, IDS, caption_h + 6 + files_h + 4);
     if (!list_panel) return;
-    panel_set_shade(list_panel, 3);
-    list_panel->on_wheel = save_screen_on_wheel;
-    control_set_user_data(list_panel, panel, nullptr);
-    panel_add_child(panel, 0, caption_h + 6 + files_h + 4, SAVE_SCREEN_LIST_ID, 0, list_panel);
 
     int y = 6;
-    if (Control *row = new_file_row_build(panel)) {
-        panel_add_child(list_panel, 4, y, 0, 0, row);
-        panel_of(row)->value = SAVE_NEW_FILE_INDEX;
-        s->list.rows.push_back({row, SAVE_NEW_FILE_INDEX});
-        y += row->h + SAVE_ROW_GAP;
-    }
+    if (Control *row = new_file_row_build(panel)) y = save_list_add_row(&s->list, IDS, row, SAVE_NEW_FILE_INDEX, y);
     // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
     // can be overwritten or deleted.
     (void)game_list_saves(game_get(), &s->list.headers);
@@ -186,22 +164,10 @@ void save_screen_build(Control *panel) {
     for (size_t i = 0; i < count; ++i) {
         const SaveHeader *header = s->list.headers->items[i];
         if (header->autosave) continue;
-        Control *row = save_list_row_build(*header, IDS);
-        if (!row) continue;
-        control_set_user_data(row, panel, nullptr);
-        panel_add_child(list_panel, 4, y, 0, 0, row);
-        panel_of(row)->value = int32_t(i);
-        s->list.rows.push_back({row, int32_t(i)});
-        y += row->h + SAVE_ROW_GAP;
+        if (Control *row = save_list_row_build(*header, IDS)) y = save_list_add_row(&s->list, IDS, row, int32_t(i), y);
     }
     save_list_rebuild_separators(&s->list, IDS);
     const int used = save_list_fit(&s->list, IDS, MIN_LIST_CONTENT, SAVE_ROW_WIDTH + 8);
-    if (Control *bar = panel_find_child(panel, SAVE_SCREEN_BAR_ID)) {
-        scroll_bar_set_change_slot(bar, save_screen_bar_changed);
-        scroll_bar_set_first_slot(bar, save_screen_bar_down);
-        scroll_bar_set_second_slot(bar, save_screen_bar_up);
-        control_set_user_data(bar, panel, nullptr);
-    }
     if (caption) ui_control_resize(caption, used, true);
 
     Control *summary = nullptr;
@@ -216,37 +182,14 @@ void save_screen_build(Control *panel) {
         buttons_y = summary->y + summary->h + 24;
     }
 
-    List<Control> *buttons = list_create<Control>();
     Control *back = image_button_create(IMAGE_BACK, 6, "Back", save_screen_on_back, 27, panel);
     Control *save = image_button_create(IMAGE_SAVE, 6, "Save", save_screen_on_save, 0, panel);
-    if (buttons && back) list_append(buttons, back);
-    if (buttons && save) list_append(buttons, save);
-    Control *row = panel_create_empty();
-    if (row && buttons) {
-        panel_layout_controls(row, buttons, LAYOUT_ROW | LAYOUT_ANIMATE);
-        panel_add_child(panel, 4, buttons_y, SAVE_SCREEN_BUTTONS_ID, 0, row);
-        if (save) control_set_id(save, SAVE_SCREEN_SAVE_ID);
-    }
-    if (buttons)
-        for (Control *c : buttons->items)
-            if (c && c->refcount <= 0) control_destroy(c);
-    list_free(buttons);
-    if (row && row->refcount <= 0) {
-        control_destroy(row);
-        row = nullptr;
-    }
+    Control *row = save_list_add_buttons(panel, back, save, buttons_y, SAVE_SCREEN_BUTTONS_ID, SAVE_SCREEN_SAVE_ID, true);
     set_save_available(panel, false);
 
     panel_relayout(panel);
     panel_grow(panel, 2, 4);
-    if (row) {
-        control_set_position(row, panel->w - row->w - 4, row->y);
-        if (Control *strip = panel_create(panel->w - 8, row->h + 4, 10, 2, 10)) {
-            panel_set_background(strip, true);
-            panel_add_child(panel, 4, row->y - 2, 0, 1, strip);
-            strip->layer = -1;
-        }
-    }
+    save_list_place_buttons(panel, row);
     if (!s->list.rows.empty()) save_screen_select_row(s->list.rows.front().control);
 }
 
@@ -442,24 +385,6 @@ void save_screen_on_back(Control *button) {
     if (s->back) s->back(screen);
 }
 
-void save_screen_on_wheel(Control *ctrl) {
-    if (SaveScreenState *s = state_of(ctrl)) save_list_wheel(&s->list, IDS, input_wheel());
-}
-void save_screen_bar_changed(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_changed(&s->list, IDS);
-}
-void save_screen_bar_down(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_down(&s->list, IDS);
-}
-void save_screen_bar_up(Control *bar) {
-    if (SaveScreenState *s = state_of(bar)) save_list_bar_up(&s->list, IDS);
-}
-void save_screen_on_delete(Control *button) {
-    if (SaveScreenState *s = state_of(button)) save_list_ask_delete(&s->list, IDS);
-}
-void save_screen_delete_cancelled(Control *button) {
-    if (SaveScreenState *s = state_of(button)) save_list_delete_cancelled(&s->list, IDS);
-}
 void save_screen_delete_confirmed(Control *button) {
     Control *screen = screen_of(button);
     SaveScreenState *s = save_screen_state(screen);

@@ -11,9 +11,8 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "ui/image_control.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
 #include "views/commander_box.h"
@@ -175,38 +174,6 @@ void list_state_free(void *data) {
 }
 
 void release_ship(GameObject *obj) { object_release(obj); }
-
-Control *list_of_bar(Control *bar) { return bar ? static_cast<Control *>(bar->user_data) : nullptr; }
-
-// The content follows the bar's position.
-void apply_offset(Control *bar) {
-    Control *list = list_of_bar(bar);
-    const ShipsListState *s = ships_list_state(list);
-    Control *content = live_child(list, SHIPS_LIST_ID_CONTENT);
-    if (!s || !content) return;
-    panel_set_scroll(content, 0, scroll_bar_content_offset(bar, s->content_height - content->h));
-}
-
-void scroll_by(Control *bar, int step) {
-    scroll_bar_move_by(bar, step);
-    apply_offset(bar);
-}
-
-// The bar's change slot hears both a moved thumb and the wheel turned over the bar: the wheel
-// moves the list 24 a notch, as it does over a row.
-void ships_list_on_scroll(Control *bar) {
-    if (const int notches = input_wheel()) scroll_by(bar, notches * WHEEL_STEP);
-    else apply_offset(bar);
-}
-
-// The wheel over a row moves the list as it would over the bar: 24 a notch.
-void ships_list_on_row_wheel(Control *row) {
-    Control *list = row ? static_cast<Control *>(row->user_data) : nullptr;
-    if (Control *bar = live_child(list, SHIPS_LIST_ID_SCROLL)) scroll_by(bar, input_wheel() * WHEEL_STEP);
-}
-
-void ships_list_scroll_down(Control *bar) { scroll_by(bar, SHIPS_LIST_SCROLL_STEP); }
-void ships_list_scroll_up(Control *bar) { scroll_by(bar, -SHIPS_LIST_SCROLL_STEP); }
 
 void ships_list_on_row(Control *row) {
     Control *list = row ? static_cast<Control *>(row->user_data) : nullptr;
@@ -444,6 +411,7 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
     Control *content = panel_add_child(panel, CONTENT_X, title_h + CONTENT_BELOW_TITLE, SHIPS_LIST_ID_CONTENT, 0,
                                        panel_create_empty());
     if (!content) return;
+    scroll_list_init(content, SHIPS_LIST_SCROLL_STEP, WHEEL_STEP);
 
     for (GameObject *ship : ships ? ships->items : std::vector<GameObject *>{}) {
         if (!ship) break;
@@ -456,7 +424,7 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
         list_append(&state->rows, row);
         ship_row_set_click_handler(row, ships_list_on_row);
         row->user_data = panel;
-        row->on_wheel = ships_list_on_row_wheel;
+        row->on_wheel = scroll_list_on_wheel;
         panel_of(row)->value = index;
     }
     if (list_count(&state->rows) == 0)
@@ -472,6 +440,7 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
     }
     fit(content, 0, 0);
     state->content_height = content->h;
+    scroll_list_set_content(content, content->h);
     for (Control *row : state->rows.items) {
         Control *flash = panel_create_empty();
         if (!flash) continue;
@@ -488,16 +457,8 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
     if (panel->h > SHIPS_LIST_MAX_HEIGHT) {
         const int visible = SHIPS_LIST_MAX_HEIGHT - 1 - content->y;
         control_set_size(content, content->w, visible);
-        Control *bar = panel_create_empty();
-        if (bar) {
-            scroll_bar_init(bar, visible, 0);
-            bar->user_data = panel;
-            scroll_bar_set_change_slot(bar, ships_list_on_scroll);
-            scroll_bar_set_first_slot(bar, ships_list_scroll_down);
-            scroll_bar_set_second_slot(bar, ships_list_scroll_up);
-            panel_add_child(panel, panel->w, content->y, SHIPS_LIST_ID_SCROLL, 0, bar);
+        if (Control *bar = scroll_list_add_bar(content, panel, panel->w, content->y, SHIPS_LIST_ID_SCROLL, visible, 0))
             control_set_size(panel, panel->w + bar->w, SHIPS_LIST_MAX_HEIGHT);
-        }
     }
     if (Control *strip = panel_create(panel->w - 2 * STRIP_X, STRIP_H, STRIP.r, STRIP.g, STRIP.b)) {
         strip->tag = -1;

@@ -11,13 +11,13 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/random.h"
 #include "platform/str.h"
 #include "screens/ships/ship_officer_assignment.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
@@ -53,18 +53,6 @@ void size_to_content(Control *panel, int dw, int dh) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + dw, h + dh);
-}
-
-// The list follows the bar, whose position moved by delta first (0: only re-read it).
-void scroll_by(Control *pool, int delta) {
-    OfficerPoolState *state = officer_pool_state(pool);
-    Control *rows = pool ? panel_find_child(pool, OFFICER_POOL_ID_ROWS) : nullptr;
-    Control *bar = pool ? panel_find_child(pool, OFFICER_POOL_ID_SCROLL) : nullptr;
-    if (!state || !rows || !bar) return;
-    int position = 0;
-    scroll_bar_get(bar, &position, nullptr);
-    if (delta != 0) scroll_bar_set_position(bar, position + delta);
-    panel_set_scroll(rows, 0, scroll_bar_content_offset(bar, state->content_height - rows->h));
 }
 
 }  // namespace
@@ -116,7 +104,8 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
     Control *rows = panel_add_child(panel, 3, top, OFFICER_POOL_ID_ROWS, 0, panel_create_empty());
     if (!rows) return;
     control_set_user_data(rows, panel, nullptr);
-    control_set_callback(rows, CONTROL_ON_WHEEL, officer_pool_on_wheel);
+    scroll_list_init(rows, OFFICER_POOL_ARROW_STEP, OFFICER_POOL_WHEEL_STEP);
+    control_set_callback(rows, CONTROL_ON_WHEEL, scroll_list_on_wheel);
 
     std::vector<Control *> boxes;
     int y = 0, widest = 0;
@@ -127,7 +116,7 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
         if (!box) continue;
         panel_of(box)->value = i;
         control_set_user_data(box, panel, nullptr);
-        control_set_callback(box, CONTROL_ON_WHEEL, officer_pool_on_wheel);
+        control_set_callback(box, CONTROL_ON_WHEEL, scroll_list_on_wheel);
         if (selectable) {
             panel_set_border(box, true);
             panel_set_border_hover(box, 4, 4, 4, 180, 180, 180, HOVER_MS);
@@ -138,6 +127,7 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
         y += box->h + ROW_GAP;
     }
     state->content_height = boxes.empty() ? 0 : y - ROW_GAP;
+    scroll_list_set_content(rows, state->content_height);
     const int list_w = std::max(widest, int(min_width));
     const int list_h = std::min(state->content_height, int(max_height));
     control_set_size(rows, list_w, std::max(list_h, 1));
@@ -149,11 +139,7 @@ void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_wid
         if (bar) {
             row_w = list_w - bar->w - 4;
             panel_add_child(panel, rows->x + list_w - bar->w, rows->y, OFFICER_POOL_ID_SCROLL, 0, bar);
-            control_set_user_data(bar, panel, nullptr);
-            scroll_bar_set_command(bar, officer_pool_on_scroll);
-            scroll_bar_set_first_slot(bar, officer_pool_scroll_forward);
-            scroll_bar_set_second_slot(bar, officer_pool_scroll_back);
-            scroll_bar_set_change_slot(bar, officer_pool_on_wheel);
+            scroll_list_attach_bar(rows, bar);
         }
     }
     List<Control> aligned;
@@ -187,11 +173,6 @@ void officer_pool_on_row(Control *row) {
     state->picked = panel_of(row)->value;
     if (state->slot[OFFICER_POOL_SLOT_PICK]) state->slot[OFFICER_POOL_SLOT_PICK](pool);
 }
-
-void officer_pool_on_scroll(Control *bar) { scroll_by(owner_of(bar), 0); }
-void officer_pool_scroll_forward(Control *bar) { scroll_by(owner_of(bar), OFFICER_POOL_ARROW_STEP); }
-void officer_pool_scroll_back(Control *bar) { scroll_by(owner_of(bar), -OFFICER_POOL_ARROW_STEP); }
-void officer_pool_on_wheel(Control *control) { scroll_by(owner_of(control), OFFICER_POOL_WHEEL_STEP * input_wheel()); }
 
 // ---- The starbase "Assign Officer" dialog ----
 

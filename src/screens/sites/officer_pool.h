@@ -45,12 +45,8 @@ OfficerPoolState *officer_pool_state(Control *panel);   // null for any other co
 Officer *officer_pool_get_picked(Control *panel);
 void     officer_pool_set_pick_handler(Control *panel, ControlFn handler);
 
-// Row click (selectable rows) and scrolling: the bar's change, its two steps, the wheel.
+// Row click (selectable rows); the wheel and the bar are the scrolling list's (ui/scroll_list.h).
 void officer_pool_on_row(Control *row);
-void officer_pool_on_scroll(Control *bar);
-void officer_pool_scroll_forward(Control *bar);
-void officer_pool_scroll_back(Control *bar);
-void officer_pool_on_wheel(Control *control);
 
 // The starbase "Assign Officer" dialog (flags ASSIGN_OFFICER_ANIMATE, ASSIGN_OFFICER_CANCEL of
 // ship_officer_assignment.h); slots ASSIGN_OFFICER_SLOT_PICK and ASSIGN_OFFICER_SLOT_BACK.

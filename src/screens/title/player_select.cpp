@@ -7,14 +7,13 @@
 
 #include "game/records.h"
 #include "platform/image_ids.h"
-#include "platform/input.h"
 #include "platform/str.h"
 #include "screens/title/player_select_local.h"
 #include "screens/title/player_stats.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
-#include "ui/scroll.h"
+#include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
@@ -84,26 +83,17 @@ void close_entry_keeping_previous(Control *dialog, PlayerSelectState *s, Control
     fade_entry(entry);
 }
 
-// The scroll position moved by delta (0: only re-read it); the list body follows. Every scroll
-// also takes an open delete confirmation away.
-void scroll_list(Control *dialog, int delta) {
-    PlayerSelectState *s = player_select_state(dialog);
-    if (!s) return;
-    player_select_close_confirmation(dialog, 0);
-    Control *body = panel_find_child(dialog, PLAYER_SELECT_LIST_ID);
-    Control *bar = panel_find_child(dialog, PLAYER_SELECT_SCROLL_ID);
-    if (!body || !bar) return;
-    int position = 0;
-    scroll_bar_get(bar, &position, nullptr);
-    if (delta != 0) scroll_bar_set_position(bar, position + delta);
-    panel_set_scroll(body, 0, scroll_bar_content_offset(bar, s->content_height - PLAYER_SELECT_LIST_HEIGHT));
+// Every scroll of the list takes an open delete confirmation away.
+void close_question_on_scroll(Control *body) {
+    Control *dialog = dialog_of(body);
+    if (player_select_state(dialog)) player_select_close_confirmation(dialog, 0);
 }
 
 // The row's callbacks; greyed rows take only the wheel (they are disabled, so the list body gets it).
 void wire_row(Control *row, Control *dialog, bool pickable) {
     control_set_user_data(row, dialog, nullptr);
-    row->on_wheel = player_select_on_list_wheel;
-    if (pickable) row->on_click = player_select_on_row_click;
+    row->on_wheel = scroll_list_on_wheel;
+    if (pickable) row->on_click = scroll_list_on_row_click;
 }
 
 void add_row(PlayerSelectState *s, Control *body, Control *row, int y, int id, int value) {
@@ -257,7 +247,10 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
     panel_add_child(panel, 4, bar->h + 8, 0, 1, heading);
     panel_add_child(panel, 4, heading->y + heading->h + 4, PLAYER_SELECT_LIST_ID, 0, body);
     control_set_user_data(body, panel, nullptr);
-    body->on_wheel = player_select_on_list_wheel;
+    scroll_list_init(body, PLAYER_SELECT_ARROW_STEP, PLAYER_SELECT_WHEEL_STEP);
+    scroll_list_set_scroll_slot(body, close_question_on_scroll);
+    scroll_list_set_pick_slot(body, player_select_on_row_click);
+    body->on_wheel = scroll_list_on_wheel;
 
     // The records of the listed kind: pickable rows first, then those other slots hold.
     int y = 6;
@@ -322,21 +315,13 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
     int content_w = 0, content_h = 0;
     panel_layout(body, &content_w, &content_h);
     s->content_height = content_h + 6;
+    scroll_list_set_content(body, s->content_height, PLAYER_SELECT_LIST_HEIGHT);
     control_set_size(body, content_w + 4, PLAYER_SELECT_LIST_HEIGHT);
     int details_x = body->x + body->w + 10;
     if (s->content_height > PLAYER_SELECT_LIST_HEIGHT) {
-        if (Control *scroll = panel_create_empty()) {
-            scroll_bar_init(scroll, PLAYER_SELECT_LIST_HEIGHT, 0);
-            // The bar calls its change slot for its wheel and after its thumb moved; a thumb drag
-            // comes without a wheel turn, so the wheel handler serves both.
-            scroll_bar_set_command(scroll, player_select_on_scroll);
-            scroll_bar_set_first_slot(scroll, player_select_on_scroll_forward);
-            scroll_bar_set_second_slot(scroll, player_select_on_scroll_back);
-            scroll_bar_set_change_slot(scroll, player_select_on_scrollbar_wheel);
-            control_set_user_data(scroll, panel, nullptr);
-            panel_add_child(panel, body->x + body->w + 4, body->y, PLAYER_SELECT_SCROLL_ID, 0, scroll);
+        if (Control *scroll = scroll_list_add_bar(body, panel, body->x + body->w + 4, body->y, PLAYER_SELECT_SCROLL_ID,
+                                                  PLAYER_SELECT_LIST_HEIGHT, 0))
             details_x = scroll->x + scroll->w + 6;
-        }
     }
 
     // The details column: the slot's icon and colour, the slot's current record.
@@ -454,17 +439,3 @@ void player_select_on_back(Control *title_bar) {
     game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
-
-void player_select_on_list_wheel(Control *ctrl) {
-    scroll_list(dialog_of(ctrl), PLAYER_SELECT_WHEEL_STEP * input_wheel());
-}
-
-void player_select_on_scrollbar_wheel(Control *bar) {
-    scroll_list(dialog_of(bar), PLAYER_SELECT_WHEEL_STEP * input_wheel());
-}
-
-void player_select_on_scroll_back(Control *bar) { scroll_list(dialog_of(bar), -PLAYER_SELECT_ARROW_STEP); }
-
-void player_select_on_scroll_forward(Control *bar) { scroll_list(dialog_of(bar), PLAYER_SELECT_ARROW_STEP); }
-
-void player_select_on_scroll(Control *bar) { scroll_list(dialog_of(bar), 0); }

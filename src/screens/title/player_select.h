@@ -86,11 +86,6 @@ void player_select_on_ok(Control *button);
 void player_select_on_back(Control *title_bar);
 void player_select_on_name_entered(Control *entry);   // the name entry's accept
 void player_select_on_name_cancel(Control *entry);    // the name entry's cancel
-void player_select_on_list_wheel(Control *ctrl);      // the list body and its rows
-void player_select_on_scrollbar_wheel(Control *bar);  // the bar's wheel, and its thumb after a drag
-void player_select_on_scroll_back(Control *bar);
-void player_select_on_scroll_forward(Control *bar);
-void player_select_on_scroll(Control *bar);
 
 // Record deletion (human records other than the first): the selected row's delete button asks, and
 // "Yes, delete" removes the record from the game's records and writes the records file at once.

@@ -6,6 +6,7 @@
 
 #include "game/encounter_map.h"
 #include "ui/scroll.h"
+#include "ui/scroll_list.h"
 
 namespace {
 
@@ -165,14 +166,14 @@ TEST_F(WideEncounterList, AStripWiderThanItsPanelScrollsWithItsBar) {
     ASSERT_GT(bs->range, 0);
     const int overhang = state->content_width - ENCOUNTER_LIST_MAX_WIDTH;
 
-    combat_encounter_scroll_forward(bar);
+    bs->on_first_arrow(bar);
     EXPECT_EQ(bs->position, std::min(16, bs->range));
     EXPECT_EQ(panel_of(list)->scroll_x, overhang * bs->position / bs->range);
-    for (int i = 0; i < 100; ++i) combat_encounter_scroll_forward(bar);
+    for (int i = 0; i < 100; ++i) bs->on_first_arrow(bar);
     EXPECT_EQ(panel_of(list)->scroll_x, overhang) << "at the bar's end the last card is in view";
-    combat_encounter_scroll_back(bar);
+    bs->on_second_arrow(bar);
     EXPECT_EQ(bs->position, bs->range - 16);
-    for (int i = 0; i < 100; ++i) combat_encounter_scroll_back(bar);
+    for (int i = 0; i < 100; ++i) bs->on_second_arrow(bar);
     EXPECT_EQ(panel_of(list)->scroll_x, 0);
 
     // Closing the strip takes its bar away.
@@ -194,12 +195,14 @@ TEST_F(EncounterList, AStripThatFitsHasNoBarAndABarWithoutRangeScrollsNothing) {
     // A bar of no range (its thumb fills the track) leaves the strip where it is.
     Control *bar = scroll_bar_create(COMBAT_LIST_SCROLL_LENGTH, 3);
     ASSERT_NE(bar, nullptr);
+    scroll_list_attach_bar(list, bar);
+    scroll_list_set_content(list, ENCOUNTER_LIST_MAX_WIDTH + 300, ENCOUNTER_LIST_MAX_WIDTH);
     scroll_bar_state(bar)->range = 0;
     state->content_width = ENCOUNTER_LIST_MAX_WIDTH + 300;
-    combat_encounter_scroll_forward(bar);
-    combat_encounter_scroll_changed(bar);
+    scroll_bar_state(bar)->on_first_arrow(bar);
+    scroll_bar_state(bar)->on_change(bar);
     EXPECT_EQ(panel_of(list)->scroll_x, 0);
-    control_destroy(bar);
+    scroll_list_remove_bar(list);   // the list's hold was the bar's last
 }
 
 }  // namespace

@@ -567,12 +567,12 @@ TEST_F(DesignPanel, PickerScrollsLongLists) {
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(range, rows->h);
     EXPECT_EQ(rows->y, 0);
-    system_list_page_down(bar);
+    scroll_bar_state(bar)->on_first_arrow(bar);
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(pos, 96);
     EXPECT_EQ(rows->y, -int(int64_t(96) * (rows->h - DESIGN_PICKER_MAX_HEIGHT) / rows->h));
-    system_list_page_up(bar);
-    system_list_page_up(bar);
+    scroll_bar_state(bar)->on_second_arrow(bar);
+    scroll_bar_state(bar)->on_second_arrow(bar);
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(pos, 0);
     EXPECT_EQ(rows->y, 0);

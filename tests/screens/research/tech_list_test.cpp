@@ -75,9 +75,9 @@ TEST_F(TechList, ScrollsOnlyPast360PixelsAndStopsAtTheEnds) {
         ASSERT_GT(range, 0);
         EXPECT_EQ(pos, 24);
         EXPECT_EQ(panel_of(viewport)->scroll_y, 24 * (total - 360) / range);
-        tech_list_scroll_up(bar);
+        scroll_bar_state(bar)->on_second_arrow(bar);
         EXPECT_EQ(panel_of(viewport)->scroll_y, 0);
-        for (int i = 0; i < 100; ++i) tech_list_scroll_down(bar);
+        for (int i = 0; i < 100; ++i) scroll_bar_state(bar)->on_first_arrow(bar);
         EXPECT_EQ(panel_of(viewport)->scroll_y, total - 360);
     }
 }

@@ -69,7 +69,7 @@ TEST_F(LoadScreen, AnEmptyFolderSaysSoWithNoPromptAndNoLoad) {
     EXPECT_EQ(panel_find_child(screen, LOAD_SCREEN_BAR_ID), nullptr);
     // The wheel over a list that cannot scroll leaves it at the top.
     ui_test::wheel(3);
-    load_screen_on_wheel(list());
+    save_list_on_wheel(list());
     EXPECT_EQ(state()->list.scroll_offset, 0);
     EXPECT_EQ(panel_of(list())->scroll_y, 0);
 }
@@ -252,7 +252,7 @@ TEST_F(LoadScreen, ATallListScrollsByTheWheelAndBringsAChosenRowIntoView) {
     ASSERT_NE(bar, nullptr);
     ASSERT_GT(state()->list.scroll_range, 0);
     ui_test::wheel(1);
-    load_screen_on_wheel(list());
+    save_list_on_wheel(list());
     int pos = 0, max = 0;
     scroll_bar_get(bar, &pos, &max);
     EXPECT_EQ(pos, std::min(24, max));
@@ -264,17 +264,17 @@ TEST_F(LoadScreen, ATallListScrollsByTheWheelAndBringsAChosenRowIntoView) {
     EXPECT_EQ(state()->list.scroll_offset, state()->list.scroll_range);
     EXPECT_TRUE(save_list_row_visible(&state()->list, load_screen_ids(), row(7)));
     // The up arrow steps back to the row before the first whole one; enough of them reach the top.
-    for (int i = 0; i < 10; ++i) load_screen_bar_up(bar);
+    for (int i = 0; i < 10; ++i) save_list_on_bar_up(bar);
     EXPECT_EQ(state()->list.scroll_offset, 0);
-    load_screen_bar_down(bar);
+    save_list_on_bar_down(bar);
     EXPECT_GT(state()->list.scroll_offset, 0);
 
     // The wheel over the bar itself scrolls as it does over the list.
-    load_screen_bar_up(bar);
-    for (int i = 0; i < 10; ++i) load_screen_bar_up(bar);
+    save_list_on_bar_up(bar);
+    for (int i = 0; i < 10; ++i) save_list_on_bar_up(bar);
     ASSERT_EQ(state()->list.scroll_offset, 0);
     ui_test::wheel(2);
-    load_screen_bar_changed(bar);
+    save_list_on_bar_changed(bar);
     scroll_bar_get(bar, &pos, &max);
     EXPECT_EQ(pos, std::min(48, max));
     EXPECT_GT(state()->list.scroll_offset, 0);

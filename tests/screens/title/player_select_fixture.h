@@ -109,14 +109,6 @@ public:
     static Rgb background_of(Control *row) { return rgb(panel_background_colour(row)); }
 
     void click(Control *c) { click_control(c); }
-    void wheel_over(Control *c, int notches) {
-        int x = 0, y = 0;
-        control_get_screen_position(c, &x, &y);
-        mouse_at(x + c->w / 2, y + c->h / 2);
-        frame();
-        wheel(notches);
-        frame();
-    }
     void press(int key) {
         key_down(key);
         frame();
