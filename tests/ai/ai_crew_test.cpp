@@ -38,10 +38,7 @@ protected:
     // A hull of the player standing in the sector, with systems from the store.
     Ship *ship_in(Sector *sector, int32_t tmpl = 3) {
         Ship *s = new_ship(tmpl);
-        object_assign_id(s);
-        player_add_object(player, s);
-        if (sector) ship_set_sector(s, sector);
-        ship_recompute_stats(s);
+        player_commission_ship(player, s, nullptr, sector);
         ai->ship_count = player_object_count(player);
         return s;
     }

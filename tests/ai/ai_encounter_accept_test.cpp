@@ -32,10 +32,10 @@ protected:
     // A ship of the owner in the encounter; `seen` gives the deciding player a snapshot of it.
     Ship *ship_for(uint64_t owner, bool seen = true) {
         Ship *s = new_ship(2);
-        object_assign_id(s);
         if (owner == ME) {
-            player_add_object(me, s);
+            player_commission_ship(me, s, nullptr, nullptr);
         } else {
+            object_assign_id(s);
             s->owner_id = owner;
             object_add_ref(s);
             list_append(game->objects, s);   // the game's list owns it

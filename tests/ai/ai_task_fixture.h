@@ -70,10 +70,14 @@ protected:
     // A ship of `owner` standing in `where` (a sector) or travelling in it (a fleet).
     Ship *ship_in(GameObject *where, Player *owner) {
         Ship *s = new_ship(2);
-        object_assign_id(s);
-        if (owner) player_add_object(owner, s);
-        if (where && where->kind == OBJECT_SECTOR) ship_set_sector(s, where);
-        else if (where) ship_set_fleet(s, where);
+        Sector *sector = where && where->kind == OBJECT_SECTOR ? static_cast<Sector *>(where) : nullptr;
+        if (owner) {
+            player_commission_ship(owner, s, nullptr, sector);
+        } else {
+            object_assign_id(s);
+            if (sector) ship_set_sector(s, sector);
+        }
+        if (where && !sector) ship_set_fleet(s, where);
         return s;
     }
 

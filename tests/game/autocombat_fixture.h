@@ -107,11 +107,9 @@ protected:
                 system_free(sys);
             }
         }
-        ship_recompute_stats(s);
-        player_add_object(owner, s);
+        player_commission_ship(owner, s, nullptr, in);
         object_add_ref(s);
         held.push_back(s);
-        if (in) ship_set_sector(s, in);
         return s;
     }
     Ship *gunship(Player *owner, Sector *in) {

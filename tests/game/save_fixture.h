@@ -22,17 +22,12 @@ protected:
     Ship *add_ship(Player *p, int32_t hull, int32_t x, int32_t y, const char *name) {
         Ship *s = ship_of(factory_create_object(OBJECT_SHIP, hull));
         EXPECT_NE(s, nullptr);
-        object_assign_id(s);
-        s->owner_id = p->id;
-        s->ship_name = name;
-        player_add_object(p, s);
-        Officer *o = officer_create();
-        o->id = game_next_id(game);
-        o->owner_id = p->id;
+        Officer *o = player_hire_officer(p, true, nullptr);
+        EXPECT_NE(o, nullptr);
         o->name = std::string("Pilot of ") + name;
         o->rank = 2;
-        player_add_officer(p, o);
-        ship_set_pilot(s, o);
+        player_commission_ship(p, s, o, nullptr);
+        s->ship_name = name;
         Fleet *f = fleet_create();
         EXPECT_NE(f, nullptr);
         f->owner_id = p->id;

@@ -53,14 +53,9 @@ protected:
         return image_of(panel_find_child(panel_find_child(panel, row), SHIP_STAT_ICON))->options & IMG_GREY;
     }
     Officer *new_officer() {
-        Officer *o = officer_create();
-        o->id = game_next_id(game);
+        Officer *o = player_hire_officer(game->ui_player, true, nullptr);
         o->name = "Tamsin Orr";
         o->rank = RANK_COMMANDER;
-        o->owner_id = game->ui_player_id;
-        officer_retain(o);
-        player_add_officer(game->ui_player, o);
-        officer_release(o);
         return o;
     }
 };

@@ -259,6 +259,10 @@ void     combat_open_object_details(GameObject *object);
 void     combat_open_ship_status(Control *status_panel);
 void     combat_open_officer_panel(Control *details_panel);
 void     combat_place_popup(Control *panel, const GameObject *object);
+// A panel over the open side panel in the bottom-left corner moves up above it (or to its right);
+// the panels placed beside objects are kept clear every frame, as the view scrolls under them.
+void     combat_keep_clear_of_side_panel(Control *panel);
+void     combat_keep_object_panels_clear();
 void     combat_show_missile_warning();
 void     combat_update_missile_marker();
 

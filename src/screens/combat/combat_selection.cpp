@@ -396,6 +396,54 @@ void combat_open_officer_panel(Control *details) {
 
 // ---- Placement ----
 
+namespace {
+
+constexpr int SIDE_PANEL_GAP = 4;     // between a panel kept clear and the side panel
+constexpr int SCREEN_TOP_ROOM = 4;    // a panel moved up stays this far below the screen's top
+
+// Where a panel stands on the screen once its grow-in or move has ended.
+void screen_bounds(const Control *c, int *x, int *y, int *w, int *h) {
+    control_get_bounds(c, x, y, w, h);
+    if (c->flags & CTRL_ANCHORED) {   // a move's target is in map coordinates
+        *x = c->x;
+        *y = c->y;
+    }
+}
+
+}  // namespace
+
+void combat_keep_clear_of_side_panel(Control *panel) {
+    const CombatScreen *s = screen();
+    if (!panel || !s || (panel->flags & CTRL_REMOVED) || !control_is_shown(panel)) return;
+    const Control *side = nullptr;
+    for (const Control *c : s->side_panels)
+        if (c && control_is_shown(c) && !(c->flags & CTRL_FADING)) side = c;
+    if (!side) return;
+    int sx = 0, sy = 0, sw = 0, sh = 0, x = 0, y = 0, w = 0, h = 0;
+    screen_bounds(side, &sx, &sy, &sw, &sh);
+    screen_bounds(panel, &x, &y, &w, &h);
+    if (x >= sx + sw + SIDE_PANEL_GAP || x + w + SIDE_PANEL_GAP <= sx || y >= sy + sh + SIDE_PANEL_GAP ||
+        y + h + SIDE_PANEL_GAP <= sy)
+        return;
+    // Up above the side panel, beside its object as before; when there is no room above, to the
+    // side panel's right.
+    int nx = x, ny = sy - SIDE_PANEL_GAP - h;
+    if (ny < SCREEN_TOP_ROOM) {
+        ny = y;
+        nx = sx + sw + SIDE_PANEL_GAP;
+    }
+    const bool anchored = panel->flags & CTRL_ANCHORED;   // placed in map coordinates
+    control_set_position(panel, (anchored ? panel->abs_x : panel->x) + nx - x,
+                         (anchored ? panel->abs_y : panel->y) + ny - y);
+}
+
+void combat_keep_object_panels_clear() {
+    for (int32_t id : {COMBAT_ID_UNIT_STATUS, COMBAT_ID_MISSILE_WARNING})
+        if (Control *panel = shown_object_panel(id)) combat_keep_clear_of_side_panel(panel);
+    Control *popup = screen()->hover_popup;
+    if (popup && control_is_shown(popup)) combat_keep_clear_of_side_panel(popup);
+}
+
 void combat_place_popup(Control *panel, const GameObject *object) {
     const ObjectMap *map = combat_map();
     if (!panel || !object || !map) return;
@@ -410,6 +458,7 @@ void combat_place_popup(Control *panel, const GameObject *object) {
     panel_add_item(panel, PLACE_AVOID, object->x - 2, object->y - 2, object->w + 4, object->h + 4);
     int x = 0, y = 0;
     if (panel_find_position(panel, panel->w, panel->h, &x, &y) == RES_OK) control_set_position(panel, x, y);
+    combat_keep_clear_of_side_panel(panel);
 }
 
 // ---- The missile warning and its marker ----

@@ -633,6 +633,7 @@ void combat_update(int32_t dt) {
     if (!planning) hover_and_click(map);
     combat_prompt_pulse(dt);
     if (!planning) combat_update_missile_marker();
+    combat_keep_object_panels_clear();
 
     // The planner reads the actor: its pulse keeps the bit it had when the plan began (nothing
     // that would change it runs meanwhile).

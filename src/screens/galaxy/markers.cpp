@@ -6,6 +6,7 @@
 //  - A marker holds one reference on its object (or battle) as its user data; the screen's
 //    marker maps hold one reference on each marker.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "game/encounter.h"
@@ -49,6 +50,7 @@ constexpr int FLEET_CROWD_SHIFT = 50;
 constexpr int BAR_W = 54;
 constexpr int HOVER_GAP = 4;
 constexpr int COURSE_ROOM = 40;              // the pixels of a course spent leaving and arriving
+constexpr int NAME_GAP = 2;                  // between a site's name and what another site shows above its own
 
 // Sector information options of the hover: an own sector shows its starbase rows.
 constexpr uint32_t HOVER_SECTOR = 25, HOVER_SECTOR_OWN = 57, HOVER_SECTOR_COURSE = 31;
@@ -385,13 +387,32 @@ Control *production_box(GameObject *item, bool recruit) {
     return box;
 }
 
-void mark_site(ObjectMap *map, Site *site) {
+// Where a site's marker stands on the map: its name centred under the site.
+void marker_origin(const Site *site, const Control *label, int *x, int *y) {
+    *x = site->x + site->w / 2 - (label->x + label->w / 2);
+    *y = site->y + site->h - label->y;
+}
+
+void attach_under(Control *marker, Site *site, const Control *label) {
+    int x = 0, y = 0;
+    marker_origin(site, label, &x, &y);
+    object_control_attach(marker, site, x - site->x, y - site->y, 0);
+}
+
+// A site's marker and its name, as the refresh made them.
+struct SiteMark {
+    Site *site;
+    Control *marker, *label;
+};
+
+void mark_site(ObjectMap *map, Site *site, std::vector<SiteMark> *marks) {
     Control *marker = object_marker(map, site);
     if (!marker) return;
     Game *g = game();
     Control *label = panel_add_child(marker, 0, 0, GALAXY_ID_MARKER_ICON, 1,
                                      name_label(0, site_colour(site), "%s", object_get_name(site)));
     if (!label) return;
+    marks->push_back({site, marker, label});
     GameObject *item = nullptr;
     Officer *recruit = nullptr;
     int32_t days_left = 0, days_total = 0;
@@ -436,7 +457,59 @@ void mark_site(ObjectMap *map, Site *site) {
         }
     }
     settle(marker);
-    object_control_attach(marker, site, site->w / 2 - (label->x + label->w / 2), site->h - label->y, 0);
+    attach_under(marker, site, label);
+}
+
+// What a site shows above its name (the construction icon, the production box) and the row under
+// it (the crew, the production days) keep off the names of the sites around it: the one goes up,
+// the other down, until it is clear of them.
+void keep_off_names(const std::vector<SiteMark> &marks) {
+    auto name_over = [&](const SiteMark &self, int x, int y, int w, int h) -> const SiteMark * {
+        for (const SiteMark &other : marks) {
+            if (&other == &self) continue;
+            int ox = 0, oy = 0;
+            marker_origin(other.site, other.label, &ox, &oy);
+            const int lx = ox + other.label->x, ly = oy + other.label->y;
+            if (x < lx + other.label->w && lx < x + w && y < ly + other.label->h + NAME_GAP &&
+                ly < y + h + NAME_GAP)
+                return &other;
+        }
+        return nullptr;
+    };
+    for (const SiteMark &m : marks) {
+        int mx = 0, my = 0;
+        marker_origin(m.site, m.label, &mx, &my);
+        bool moved = false;
+        for (const bool above : {true, false}) {
+            std::vector<Control *> group;
+            int x1 = INT32_MAX, y1 = INT32_MAX, x2 = INT32_MIN, y2 = INT32_MIN;
+            for (Control *c : panel_of(m.marker)->children.items) {
+                if (!c) break;
+                if (c == m.label || (c->flags & CTRL_REMOVED)) continue;
+                if (above ? c->y + c->h > m.label->y : c->y < m.label->y + m.label->h) continue;
+                group.push_back(c);
+                x1 = std::min(x1, c->x);
+                y1 = std::min(y1, c->y);
+                x2 = std::max(x2, c->x + c->w);
+                y2 = std::max(y2, c->y + c->h);
+            }
+            for (size_t tries = 0; !group.empty() && tries <= marks.size(); ++tries) {
+                const SiteMark *other = name_over(m, mx + x1, my + y1, x2 - x1, y2 - y1);
+                if (!other) break;
+                int ox = 0, oy = 0;
+                marker_origin(other->site, other->label, &ox, &oy);
+                const int name_y = oy + other->label->y - my;
+                const int shift = above ? name_y - NAME_GAP - y2 : name_y + other->label->h + NAME_GAP - y1;
+                for (Control *c : group) control_set_position(c, c->x, c->y + shift);
+                y1 += shift;
+                y2 += shift;
+                moved = true;
+            }
+        }
+        if (!moved) continue;
+        settle(m.marker);
+        attach_under(m.marker, m.site, m.label);
+    }
 }
 
 // ---- Battles ----
@@ -638,13 +711,15 @@ void galaxy_markers_refresh() {
     ObjectMap *map = galaxy_current_map();
     prune();
     if (map) {
+        std::vector<SiteMark> sites;
         for (GameObject *object : map->objects.items) {
             if (!object) break;
             if (object_is_dead(object)) continue;
             if (Sector *sector = sector_of(object)) mark_sector(map, sector);
             else if (Fleet *fleet = fleet_of(object)) mark_fleet(map, fleet);
-            else if (Site *site = site_cast(object)) mark_site(map, site);
+            else if (Site *site = site_cast(object)) mark_site(map, site, &sites);
         }
+        keep_off_names(sites);
         if (starmap_view()) mark_battles(map);
     }
     game_flush_new_controls(g);

@@ -218,11 +218,9 @@ std::vector<std::string> card_commanders(const std::vector<Control *> &cards) {
 }
 
 Officer *hire(Player *owner, const char *name) {
-    Officer *officer = officer_create();
+    Officer *officer = player_hire_officer(owner, true, nullptr);
     officer->name = name;
     officer->rank = RANK_CAPTAIN;
-    officer->owner_id = owner->id;
-    player_add_officer(owner, officer);
     return officer;
 }
 
@@ -231,9 +229,7 @@ TEST_F(BattleSummaryRoad, ALostShipsCardNamesItsPilotAndAnUnpilotedOneNobody) {
     if (ships_of(ui, 2).size() < 2) {   // a second ship from the first design
         Ship *second = ship_of(player_build_ship_from_design(ui, 0));
         ASSERT_NE(second, nullptr);
-        object_assign_id(second);
-        object_set_owner_id(second, ui->id);
-        player_add_object(ui, second);
+        player_commission_ship(ui, second, nullptr, nullptr);
     }
     start_battle(2);
     std::vector<GameObject *> mine = fighting(side_a->id);

@@ -57,10 +57,7 @@ protected:
         for (; have < count; ++have) {
             Ship *ship = ship_of(player_build_ship_from_design(ui, 0));
             ASSERT_NE(ship, nullptr);
-            object_assign_id(ship);
-            object_set_owner_id(ship, ui->id);
-            player_add_object(ui, ship);
-            if (home) ship_set_sector(ship, home);
+            player_commission_ship(ui, ship, nullptr, home);
         }
     }
 

@@ -162,4 +162,23 @@ TEST_F(CombatSelection, AMissileWarningPicturesTheStarbaseUnderTheWords) {
     object_release(missile);
 }
 
+// While the computer players act, each of their ships' panels opens again and grows in: it shows
+// what it holds as it grows, never an empty frame over the darkened map.
+TEST_F(CombatSelection, AComputerShipsPanelShowsItsContentsWhileItGrows) {
+    start_battle();   // two computer players
+    Control *status = nullptr;
+    ASSERT_TRUE(run_until([&] {
+        status = combat_find_unit_status();
+        return status && panel_is_resizing(status) && status->w >= 60 && status->h >= 30;
+    }, 3000));
+    // The frame just drawn, inside the panel's border: the darkened map alone has no bright pixel.
+    int lit = 0;
+    for (int y = std::max(status->y + 2, 0); y < std::min(status->y + status->h - 2, GFX_HEIGHT); ++y)
+        for (int x = std::max(status->x + 2, 0); x < std::min(status->x + status->w - 2, GFX_WIDTH); ++x) {
+            const ui_test::Rgb c = driver.pixel(x, y);
+            lit += std::max({c.r, c.g, c.b}) >= 120;
+        }
+    EXPECT_GT(lit, 20) << "a panel of " << status->w << " x " << status->h << " grows in over its contents";
+}
+
 }  // namespace

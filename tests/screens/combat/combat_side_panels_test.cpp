@@ -6,6 +6,7 @@
 #include "game/encounter.h"
 #include "game/save.h"
 #include "screens/title/game_menu.h"
+#include "world/factory.h"
 #include "world/sector.h"
 
 namespace {
@@ -212,6 +213,96 @@ TEST_F(PanelsBattle, TheMessageBoxSizesToItsTextAndIconAndKeepsItsOffset) {
     EXPECT_LE(std::abs(text->y + text->h / 2 - box->h / 2), 1);
     EXPECT_EQ(combat_hide_message(), box);
     EXPECT_FALSE(control_is_shown(box));
+}
+
+}  // namespace
+
+namespace {
+
+struct Box {
+    int x, y, w, h;
+};
+// Where a panel stands on the screen once it has grown in.
+Box final_box(const Control *c) {
+    Box b{};
+    control_get_bounds(c, &b.x, &b.y, &b.w, &b.h);
+    b.x = c->x;
+    b.y = c->y;
+    return b;
+}
+bool intersect(const Box &a, const Box &b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+std::ostream &operator<<(std::ostream &os, const Box &b) {
+    return os << "(" << b.x << ", " << b.y << ", " << b.w << " x " << b.h << ")";
+}
+
+TEST_F(PanelsBattle, TheUnitStatusPanelOfAShipInTheBottomLeftCornerKeepsClearOfTheTurnOrderStrip) {
+    ui_side = true;
+    start_battle();
+    ASSERT_TRUE(run_until([&] {
+        return screen()->acting && screen()->acting->owner_id == game->ui_player_id && !(map()->flags & MAP_BUSY) &&
+               !has(COMBAT_FLAG_ANIMATING);
+    }, 6000));
+    // A rival ship in the right half of the field, near its bottom edge, in a view of the field's
+    // bottom-left corner: its panel goes to its left, down where the side panels stand.
+    ObjectMap *m = map();
+    // The hulls' pictures, as the game has them in battle: the strip's cards are full size.
+    struct Pictures {
+        ~Pictures() {
+            factory_release_all_groups(FACTORY_GROUP_FRAMES);
+            (void)factory_resolve_load_groups();
+        }
+    } pictures;
+    for (GameObject *obj : m->objects.items)
+        if (obj && obj->kind == OBJECT_SHIP) factory_acquire_group(OBJECT_SHIP, obj->subtype, FACTORY_GROUP_FRAMES);
+    ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
+    GameObject *rival = fighting(side_b->id).at(0);
+    ASSERT_TRUE(run_until([] { return screen()->scroll.target_x < 0; }));   // the view has reached its ship
+    ui_test::mouse_at(m->screen_w / 2, m->screen_h / 2);                     // away from the scrolling edges
+    map_set_view(m, 0, m->world_h - m->screen_h - 1);
+    rival->x = m->world_w / 2 + 40;
+    rival->y = m->world_h - 200;
+    ASSERT_LT(rival->x + rival->w, m->screen_w) << "the rival is in view";
+
+    auto click_at = [&](int x, int y) {
+        ui_test::mouse_at(x, y);
+        frame();
+        ui_test::left_down();
+        frame();
+        ui_test::left_up();
+    };
+    auto click_rival = [&] {
+        click_at(rival->x - m->view_x + rival->w / 2, rival->y - m->view_y + rival->h / 2);
+        ASSERT_EQ(screen()->selected, rival);
+    };
+    // Frames of the panel's growth and the view's scroll towards it.
+    auto stays_clear = [&](const char *when) {
+        for (int i = 0; i < 2 * SETTLE_FRAMES; ++i) {
+            Control *status = combat_find_unit_status();
+            Control *strip = side(COMBAT_SIDE_LIST);
+            ASSERT_TRUE(status && control_is_shown(strip));
+            ASSERT_FALSE(intersect(final_box(status), final_box(strip)))
+                << when << ", frame " << i << ": the panel " << final_box(status) << ", the strip " << final_box(strip);
+            frame();
+        }
+    };
+
+    press('2');   // the minimap goes: no side panel stands
+    frames(SETTLE_FRAMES);
+    click_rival();
+    frames(SETTLE_FRAMES);
+    press('3');
+    stays_clear("the strip opened under the standing panel");
+
+    // With the strip open, the selection dropped by a click on empty space and the rival clicked again.
+    click_at(m->screen_w / 2, 40);
+    ASSERT_EQ(screen()->selected, nullptr);
+    click_rival();
+    stays_clear("the panel opened over the open strip");
+    driver.save_screen("overlaps/combat_unit_status_and_strip.png");   // for review
+    Control *status = combat_find_unit_status();
+    EXPECT_LE(status->x + status->w, rival->x - m->view_x) << "still beside its ship, on its left";
 }
 
 }  // namespace

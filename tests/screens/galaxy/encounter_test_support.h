@@ -73,9 +73,7 @@ protected:
             Player *designer = player_get_design_at(owner, 0) ? owner : game->ui_player;
             Ship *ship = ship_of(player_build_ship_from_design(designer, 0));
             if (!ship) break;
-            object_assign_id(ship);
-            object_set_owner_id(ship, owner->id);
-            player_add_object(owner, ship);
+            player_commission_ship(owner, ship, nullptr, nullptr);
             out.push_back(ship);
         }
         EXPECT_EQ(int(out.size()), count) << "ships of " << owner->name;

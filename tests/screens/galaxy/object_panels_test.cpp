@@ -126,3 +126,50 @@ TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithThe
 }
 
 }  // namespace
+
+namespace {
+
+struct Box {
+    int x, y, w, h;
+};
+// Where a panel stands once it has grown in.
+Box final_box(const Control *c) {
+    Box b{};
+    control_get_bounds(c, &b.x, &b.y, &b.w, &b.h);
+    return b;
+}
+bool intersect(const Box &a, const Box &b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// A sector just above the news box in the bottom-left corner: its panel, placed beside it, would
+// come down over the news; it stands clear of it.
+TEST_F(GalaxyObjectPanels, ASectorsPanelOpenedBesideItKeepsClearOfTheNewsBox) {
+    press('6');
+    frames(15);
+    Control *news = screen()->side_panels[GALAXY_LIST_NEWS];
+    ASSERT_TRUE(news && control_is_shown(news));
+    const Box news_box = final_box(news);
+    Sector *sector = first_sector();
+    ASSERT_NE(sector, nullptr);
+    ObjectMap *m = game->galaxy_map;
+    sector->x = m->view_x + news_box.x + 40;
+    sector->y = m->view_y + news_box.y - 12 - sector->h;
+
+    // The player points at the sector and clicks it.
+    ui_test::mouse_at(sector->x - m->view_x + sector->w / 2, sector->y - m->view_y + sector->h / 2);
+    frame();
+    ASSERT_EQ(screen()->hovered, sector);
+    ui_test::left_down();
+    frame();
+    ui_test::left_up();
+    frames(15);
+    Control *panel = galaxy_object_panel_top();
+    ASSERT_TRUE(panel && panel->id == GALAXY_PANEL_SECTOR);
+    const Box box = final_box(panel);
+    EXPECT_FALSE(intersect(box, final_box(news)))
+        << "the panel from " << box.y << " to " << box.y + box.h << ", the news box from " << news_box.y;
+    driver.save_screen("overlaps/galaxy_sector_panel_and_news.png");   // for review
+}
+
+}  // namespace

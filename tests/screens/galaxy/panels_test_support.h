@@ -131,10 +131,7 @@ protected:
         while (int(ships.size()) < count) {
             Ship *ship = ship_of(player_build_ship_from_design(ui, 0));
             if (!ship) break;
-            object_assign_id(ship);
-            object_set_owner_id(ship, ui->id);
-            player_add_object(ui, ship);
-            ship_set_sector(ship, *home);
+            player_commission_ship(ui, ship, nullptr, *home);
             ships.push_back(ship);
         }
         return ships;

@@ -113,10 +113,7 @@ protected:
             if (!p || p == game->ui_player) continue;
             Ship *other = ship_of(player_build_ship_from_design(game->ui_player, 0));
             if (!other) break;
-            object_assign_id(other);
-            object_set_owner_id(other, p->id);
-            player_add_object(p, other);
-            ship_set_sector(other, home);
+            player_commission_ship(p, other, nullptr, home);
             return other;
         }
         ADD_FAILURE() << "no other player's ship";

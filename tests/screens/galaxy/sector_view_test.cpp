@@ -5,12 +5,17 @@
 
 #include "galaxy_test_support.h"
 #include "game/encounter_life.h"
+#include "game/orders.h"
+#include "platform/hash.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "ui/image_control.h"
+#include "ui/panel.h"
 #include "world/factory.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
+#include "world/site.h"
 
 namespace {
 
@@ -122,6 +127,77 @@ TEST_F(SectorView, TheUiPlayersShipsShowTheirRotationPicturesUntilTheViewCloses)
         ASSERT_NE(tmpl, nullptr);
         EXPECT_EQ(tmpl->frames[f], nullptr) << "hull " << hull << " frame " << f;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Every picture the program loads at start-up, the markers' icons among them.
+class AllImageTypes {
+public:
+    AllImageTypes() {
+        for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
+            if (image_control_load_type(t) == RES_OK) loaded_.push_back(t);
+    }
+    ~AllImageTypes() {
+        for (int t : loaded_) image_control_free_type(t);
+    }
+
+private:
+    std::vector<int> loaded_;
+};
+
+// The starbase builds a harvester: the box of what it builds stands above it and the days of the
+// build under its name, the new harvester's construction icon above its own name; none covers the
+// name of a site close by.
+TEST_F(SectorView, WhatASiteShowsAboveAndBelowItsNameKeepsOffTheNamesAroundIt) {
+    AllImageTypes pictures;
+    Site *base = sector_find_site_of_kind(home, SITE_STARBASE);
+    Site *yard = sector_find_site_of_kind(home, SITE_SHIPYARD);
+    ASSERT_TRUE(base && yard);
+    ASSERT_EQ(order_produce(game->ui_player, base, SITE_HARVESTER, 0), RES_OK);
+    site_advance_clock(base, 1);   // the day's step lays the new harvester down
+    Site *building = sector_find_site_under_construction(home, SITE_HARVESTER);
+    ASSERT_NE(building, nullptr);
+    // The shipyard's name just above the starbase, where its production box goes; the new
+    // harvester right under the starbase, its construction icon over the starbase's name and its
+    // own name under the starbase's production days.
+    yard->x = base->x + base->w / 2 - yard->w / 2;
+    yard->y = base->y - 12 - yard->h;
+    building->x = base->x + base->w / 2 - building->w / 2;
+    building->y = base->y + base->h + 10 - building->h;
+
+    starmap_sector_on_enter(nullptr);
+    run_transition(GALAXY_FLAG_ZOOM_IN);
+    frames(3);
+    driver.save_screen("overlaps/sector_view_site_names.png");   // for review
+    std::vector<std::pair<Site *, Control *>> marks;
+    for (Site *site : {base, yard, building}) {
+        const uint64_t id = site->id;
+        Control *marker = hash_table_find(screen()->marker_maps[GALAXY_MARKERS_OBJECTS], &id);
+        ASSERT_NE(marker, nullptr) << object_get_name(site);
+        marks.push_back({site, marker});
+    }
+    auto name_of = [](Control *marker) { return panel_find_child(marker, GALAXY_ID_MARKER_ICON); };
+    int shown = 0;
+    for (auto [site, marker] : marks) {
+        Control *name = name_of(marker);
+        ASSERT_NE(name, nullptr);
+        for (Control *c : panel_of(marker)->children.items) {
+            if (!c || c == name || (c->flags & CTRL_REMOVED)) continue;
+            ++shown;
+            const int x = marker->x + c->x, y = marker->y + c->y;
+            for (auto [other, other_marker] : marks) {
+                if (other == site) continue;
+                const Control *n = name_of(other_marker);
+                const int nx = other_marker->x + n->x, ny = other_marker->y + n->y;
+                EXPECT_FALSE(x < nx + n->w && nx < x + c->w && y < ny + n->h && ny < y + c->h)
+                    << "shown by " << object_get_name(site) << ", covering the name of " << object_get_name(other);
+            }
+        }
+    }
+    EXPECT_EQ(shown, 4) << "the production box, icon and days bar, and the construction icon";
 }
 
 }  // namespace

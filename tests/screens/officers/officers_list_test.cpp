@@ -67,14 +67,9 @@ protected:
 
     // A new officer of the UI player, held by the player only.
     Officer *hire(const char *name, int rank = RANK_LT_COMMANDER) {
-        Officer *o = officer_create();
-        o->id = game_next_id(game);
+        Officer *o = player_hire_officer(game->ui_player, true, nullptr);
         o->name = name;
         o->rank = rank;
-        o->owner_id = game->ui_player_id;
-        officer_retain(o);
-        player_add_officer(game->ui_player, o);
-        officer_release(o);
         return o;
     }
     Officer *in_pod(const char *name, int minutes) {

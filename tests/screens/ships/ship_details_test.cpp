@@ -91,12 +91,9 @@ protected:
     }
 
     Officer *hire(const char *name, int rank) {
-        Officer *o = officer_create();
-        o->id = game_next_id(game);
+        Officer *o = player_hire_officer(ui, true, nullptr);
         o->name = name;
         o->rank = rank;
-        o->owner_id = ui->id;
-        player_add_officer(ui, o);
         return o;
     }
     void command(Ship *s, Officer *o) { ship_set_pilot(s, o); }
@@ -105,10 +102,7 @@ protected:
         for (Player *p : game->players->items) {
             if (!p || p == ui) continue;
             Ship *other = ship_of(player_build_ship_from_design(ui, 0));
-            object_assign_id(other);
-            object_set_owner_id(other, p->id);
-            player_add_object(p, other);
-            ship_set_sector(other, home);
+            if (other) player_commission_ship(p, other, nullptr, home);
             return other;
         }
         return nullptr;

@@ -153,11 +153,9 @@ protected:
         return nullptr;
     }
     Officer *hire(const char *name) {
-        Officer *o = officer_create();
+        Officer *o = player_hire_officer(ui, true, nullptr);
         o->name = name;
         o->rank = RANK_CAPTAIN;
-        o->owner_id = ui->id;
-        player_add_officer(ui, o);
         return o;
     }
 };
