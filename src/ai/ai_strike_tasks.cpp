@@ -6,6 +6,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "ai/ai_sector_tasks.h"
+#include "game/encounter_setup.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/tech.h"
@@ -476,7 +477,9 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         data_of(task)->value = int32_t(v);
         switch (holder) {
         case Holder::GUARDIAN:
-            e = GUARDIAN_STRENGTH;
+            // The guardians' standing figure, and their missile barrage as the damage it deals: a
+            // group weighed without the barrage is lost to it whole.
+            e = GUARDIAN_STRENGTH + encounter_sol_barrage_damage();
             break;
         case Holder::SELF: {
             if (squared(v) / 2 > 0) u += squared(v) / 2;

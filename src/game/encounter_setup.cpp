@@ -143,6 +143,8 @@ void encounter_setup_sol(Encounter *enc, const std::vector<GameObject *> &object
                                game ? game->sol_player_id : 0);
 }
 
+int32_t encounter_sol_barrage_damage() { return SOL_SHOT_COUNT * (SOL_SHOT_DAMAGE_MIN + SOL_SHOT_DAMAGE_MAX) / 2; }
+
 void encounter_setup_starbase_assault(Encounter *enc, const std::vector<GameObject *> &objects, GameObject *starbase) {
     begin_setup(enc, ENCOUNTER_STARBASE_ASSAULT, objects);
     if (!starbase) return;

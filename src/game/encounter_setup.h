@@ -22,6 +22,9 @@ struct System;
 constexpr const char *ENCOUNTER_OBJECTIVE = "Destroy all enemies";
 
 void encounter_setup_sol(Encounter *enc, const std::vector<GameObject *> &objects);
+// The damage the guardians' barrage in the Battle for Sol deals over a whole battle: its shots
+// times their mean damage.
+int32_t encounter_sol_barrage_damage();
 void encounter_setup_starbase_assault(Encounter *enc, const std::vector<GameObject *> &objects, GameObject *starbase);
 // The machine faction's defenders of a site, for its battles and for the site's own muster of them.
 // Their initiatives come from `initiatives` when given (the site's muster, seeded from the site, always

@@ -215,16 +215,19 @@ protected:
     }
 };
 
+// The guardians stand for 200 and their barrage for the damage it deals (16 missiles of 120 to 180).
+constexpr int32_t GUARDIANS_NEED = 200 + 16 * 150;
+
 TEST_F(AttackSol, TheGuardiansAreAttackedOnlyWithASurplus) {
     ai->own_value = 0;
     evaluate(t);
-    ASSERT_EQ(t->needed, 200);
+    ASSERT_EQ(t->needed, GUARDIANS_NEED);
     struct Case {
         int32_t own_value, bonus;
         bool blocked;
-    } cases[] = {{239, 1000, true},    {240, 100000, false}, {339, 100000, false},
-                 {340, 150000, false}, {439, 150000, false}, {440, 200000, false}};
-    ai->own_value = 239;
+    } cases[] = {{3119, 1000, true},    {3120, 100000, false}, {4419, 100000, false},
+                 {4420, 150000, false}, {5719, 150000, false}, {5720, 200000, false}};
+    ai->own_value = 3119;
     const int32_t base = evaluate(t) - 1000;
     for (const Case &c : cases) {
         ai->own_value = c.own_value;
@@ -234,7 +237,16 @@ TEST_F(AttackSol, TheGuardiansAreAttackedOnlyWithASurplus) {
     }
     ai->strike_margin_pct = 150;
     evaluate(t);
-    EXPECT_EQ(t->needed, 300) << "the strength margin scales the guardians too";
+    EXPECT_EQ(t->needed, GUARDIANS_NEED * 3 / 2) << "the strength margin scales the guardians too";
+}
+
+// The barrage is damage, weighed like a ship's strength in the measure of the player's own ships;
+// the guardians' standing figure is already in it.
+TEST_F(AttackSol, TheGuardiansBarrageIsWeighedInTheOwnShipsMeasure) {
+    ai->own_value = 1000;
+    ai->own_strength = 4000;
+    evaluate(t);
+    EXPECT_EQ(t->needed, 200 + (GUARDIANS_NEED - 200) / 4);
 }
 
 TEST_F(StrikeTasks, ASectorHeldByAnotherPlayerIsWorthLessWhileWeAreSmall) {
