@@ -228,8 +228,10 @@ TEST_F(CombatTurnFlow, ABattleBetweenComputerPlayersIsWatchedToItsSummary) {
 TEST_F(CombatTurnFlow, ADefenceMissilesWarningHoldsTheBattleFor3400MsAtAnySpeed) {
     ui_side = true;
     start_battle();
-    ASSERT_TRUE(run_until([&] { return screen()->acting && screen()->acting->owner_id == game->ui_player_id &&
-                                       !has(COMBAT_FLAG_ANIMATING); }, 4000));
+    ASSERT_TRUE(run_until([&] {
+        wait_for_the_planner();
+        return screen()->acting && screen()->acting->owner_id == game->ui_player_id && !has(COMBAT_FLAG_ANIMATING);
+    }, 4000));
     GameObject *mine = screen()->acting;
     object_add_ref(mine);
     for (int speed : {50, 200}) {
