@@ -15,7 +15,7 @@
 #include "screens/officers/commanding_officer_panel.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
@@ -110,8 +110,8 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
 // ---- The Assign Officer dialogs ----
 
 void starmap_assign_base_officer_on_pick(Control *dialog) {
-    Officer *officer = officer_assign_get_picked(dialog);
-    GameObject *target = officer_assign_get_target(dialog);
+    Officer *officer = officer_choice_picked(dialog);
+    GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 1);
     game_flash_panel_frame(game(), dialog);
@@ -119,7 +119,7 @@ void starmap_assign_base_officer_on_pick(Control *dialog) {
 }
 
 void starmap_assign_base_officer_on_back(Control *dialog) {
-    const Site *base = site_cast(officer_assign_get_target(dialog));
+    const Site *base = site_cast(officer_choice_target(dialog));
     if (!dialog) return;
     if (base && base->commander) {
         reopen_officer_panel(dialog, base->commander);
@@ -129,8 +129,8 @@ void starmap_assign_base_officer_on_back(Control *dialog) {
 }
 
 void starmap_assign_ship_officer_on_pick(Control *dialog) {
-    Officer *officer = officer_assign_get_picked(dialog);
-    GameObject *target = officer_assign_get_target(dialog);
+    Officer *officer = officer_choice_picked(dialog);
+    GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 0);
     game_flash_panel_frame(game(), dialog);
@@ -138,7 +138,7 @@ void starmap_assign_ship_officer_on_pick(Control *dialog) {
 }
 
 void starmap_assign_ship_officer_on_back(Control *dialog) {
-    const Ship *ship = ship_of(officer_assign_get_target(dialog));
+    const Ship *ship = ship_of(officer_choice_target(dialog));
     if (!dialog) return;
     if (ship && ship->pilot) {
         reopen_officer_panel(dialog, ship->pilot);
@@ -189,13 +189,13 @@ void starmap_officer_on_replace(Control *panel) {
     Control *dialog = open_in_place_of(panel, ship ? GALAXY_PANEL_ASSIGN_SHIP : GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
     if (ship) {
-        officer_assign_build(dialog, ship, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-        officer_assign_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
-        officer_assign_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+        officer_choice_build(dialog, ship, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+        officer_choice_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
+        officer_choice_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
     } else {
-        officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-        officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-        officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+        officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+        officer_choice_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
+        officer_choice_set_back_handler(dialog, starmap_assign_base_officer_on_back);
     }
     grow_from(dialog, &where);
     game_flush_new_controls(game());
@@ -209,8 +209,8 @@ void starmap_officer_on_reassign(Control *panel) {
     officer_retain(officer);   // the officer panel goes before the new one holds it
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
     if (commanding) {
-        officer_assign_panel_init(commanding, officer);
-        if (OfficerAssignPanelState *state = officer_assign_panel_state(commanding)) {
+        commanding_officer_panel_init(commanding, officer);
+        if (CommandingOfficerState *state = commanding_officer_panel_state(commanding)) {
             state->slot[COMMANDING_SLOT_PICK] = starmap_reassign_on_pick;
             state->slot[COMMANDING_SLOT_BACK] = starmap_reassign_on_back;
         }
@@ -224,10 +224,10 @@ void starmap_officer_on_reassign(Control *panel) {
 // ---- The commanding officer panel ----
 
 void starmap_reassign_on_pick(Control *panel) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     int32_t as_commander = 0;
-    GameObject *target = officer_assign_panel_target(panel, &as_commander);
+    GameObject *target = commanding_officer_panel_target(panel, &as_commander);
     if (!target) return;
     Officer *officer = state->officer;
     officer_retain(officer);
@@ -252,7 +252,7 @@ void starmap_reassign_on_pick(Control *panel) {
 }
 
 void starmap_reassign_on_back(Control *panel) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     Officer *officer = state->officer;
     officer_retain(officer);

@@ -18,7 +18,7 @@
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/galaxy/sector_panel.h"
 #include "screens/ships/ship_details.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/ships/ships_list.h"
 #include "ui/control.h"
 #include "ui/panel.h"
@@ -37,7 +37,6 @@ constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_C
 constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_OWN;
 constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
 constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
-constexpr int32_t ASSIGN_DIALOG_MODE = 1;
 
 Game *game() { return game_get(); }
 bool starmap_view() { return (galaxy_screen()->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_STARMAP_VIEW) != 0; }
@@ -204,8 +203,8 @@ void starmap_ship_on_officer_row(Control *panel) {
         Officer *pilot = ship->pilot;
         if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
     } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
-        officer_assign_build(opened, ship, ASSIGN_DIALOG_MODE);
-        officer_assign_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
+        officer_choice_build(opened, ship, OFFICER_CHOICE_ANIMATE);
+        officer_choice_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
     }
     if (!opened) return;
     // It grows out of the ship panel to stand centred on it.

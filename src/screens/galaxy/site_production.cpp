@@ -16,7 +16,7 @@
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/ships/ship_details.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
@@ -238,9 +238,9 @@ void starmap_site_on_commander_click(Control *site_panel) {
     }
     Control *dialog = open_beside(GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
-    officer_assign_dialog(dialog, site, ASSIGN_OFFICER_ANIMATE);
-    officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-    officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+    officer_choice_build(dialog, site, OFFICER_CHOICE_ANIMATE);
+    officer_choice_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
+    officer_choice_set_back_handler(dialog, starmap_assign_base_officer_on_back);
     place_beside(dialog, site_panel, site);
 }
 

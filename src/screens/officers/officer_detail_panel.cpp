@@ -18,7 +18,7 @@
 #include "platform/list.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"

@@ -21,7 +21,7 @@
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_choosers.h"

@@ -14,7 +14,7 @@
 #include "screens/galaxy/ship_commands.h"
 #include "screens/ships/ship_details.h"
 #include "screens/galaxy/site_production.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
@@ -437,27 +437,27 @@ TEST_F(SitePanel, StarbaseDialogListsThePoolAndOnlyItsOwnersPilotedShips) {
     ships[2]->owner_id = owner + 777;
 
     Control *dialog = ui_test::add_top(panel_create_empty(), 60, 60);
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE);
-    AssignOfficerState *state = officer_assign_state(dialog);
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE);
+    OfficerChoiceState *state = officer_choice_state(dialog);
     ASSERT_NE(state, nullptr);
     std::vector<Officer *> listed(state->officers.items.begin(), state->officers.items.end());
     EXPECT_EQ(listed, (std::vector<Officer *>{pooled, pilot}));
-    EXPECT_EQ(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL), nullptr);
+    EXPECT_EQ(panel_find_child(dialog, OFFICER_CHOICE_ID_CANCEL), nullptr);
     ships[2]->owner_id = owner;
 
     static int backs, picks;
     backs = picks = 0;
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-    officer_assign_set_pick_handler(dialog, [](Control *) { ++picks; });
-    officer_assign_set_back_handler(dialog, [](Control *) { ++backs; });
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+    officer_choice_set_pick_handler(dialog, [](Control *) { ++picks; });
+    officer_choice_set_back_handler(dialog, [](Control *) { ++backs; });
     frames(15);
-    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_TARGET_ROW));
-    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL));
+    click(panel_find_child(dialog, OFFICER_CHOICE_ID_TARGET_ROW));
+    click(panel_find_child(dialog, OFFICER_CHOICE_ID_CANCEL));
     EXPECT_EQ(backs, 1);
     EXPECT_EQ(picks, 0) << "the target row takes no clicks";
-    click(panel_of(panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST))->children.items[1]);
+    click(panel_of(panel_find_child(dialog, OFFICER_CHOICE_ID_LIST))->children.items[1]);
     EXPECT_EQ(picks, 1);
-    EXPECT_EQ(officer_assign_get_picked(dialog), pilot);
+    EXPECT_EQ(officer_choice_picked(dialog), pilot);
 }
 
 // ---- The handlers ----
@@ -673,12 +673,12 @@ TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_FRAMES);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_BASE);
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
     control_set_position(dialog, 120, 80);
     game_flush_new_controls(game);
     frames(40);
     driver.save_screen("site_assign_officer.png");
-    Control *list = panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST);
+    Control *list = panel_find_child(dialog, OFFICER_CHOICE_ID_LIST);
     ASSERT_NE(list, nullptr);
     EXPECT_LE(list->x + list->w, dialog->w);
     EXPECT_LE(list->y + list->h, dialog->h);
