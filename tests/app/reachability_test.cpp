@@ -137,7 +137,6 @@ const std::map<std::string, const char *> TEST_SEAMS = {
     {"facility_panel_state(Control*)", "the facility panel's Build slot, replaced"},
     {"corp_panel_state(Control*)", "the corporation panel's rows and content height, read"},
     {"encounter_choice_encounter(Control*)", "the encounter a dialog holds, read"},
-    {"encounter_choice_set_slot(Control*, int, void (*)(Control*))", "the dialog's handlers, replaced"},
     {"tech_detail_systems(Control*)", "the systems a technology's panel lists, read"},
     {"news_item_panel_shows(Control*, Alert const*)", "the news item a panel shows, read"},
     {"system_card_get_mount_kind(Control*)", "the mount kind a system card records, read"},

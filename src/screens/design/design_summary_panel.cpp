@@ -12,7 +12,6 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/galaxy/design_handlers.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -382,16 +381,3 @@ void design_screen_system_popup_open(Control *card) {
 }
 
 void design_screen_popup_close(Control *) { game_close_popup(game()); }
-
-// ---- Slots ----
-// The galaxy screen's openers write the same three handlers into the slots themselves.
-
-void design_screen_set_scrap_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_SCRAP] = starmap_design_on_scrap;
-}
-void design_screen_set_build_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_BUILD] = starmap_design_on_build;
-}
-void design_screen_set_edit_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_EDIT] = starmap_design_on_edit;
-}

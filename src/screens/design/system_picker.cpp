@@ -17,6 +17,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
@@ -33,8 +34,7 @@ constexpr int PAGE_STEP = 96;
 constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
 
-struct SystemListState {
-    PanelCommandSlots slots;            // slot 0: a row was picked
+struct SystemListState : PanelCommandSlots {   // slot 0: a row was picked
     List<System> candidates;            // one reference each
     List<Control> rows;                 // display order, one reference each
     int32_t  visible_height = 0;
@@ -76,7 +76,7 @@ void close_tip() {
     }
 }
 
-void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, &s->slots, system_list_state_free); }
+void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, s, system_list_state_free); }
 
 Control *highlight_lines(Control *area) { return area ? panel_find_child(area, DESIGN_ID_HIGHLIGHT) : nullptr; }
 
@@ -201,7 +201,7 @@ void design_on_mount_click(Control *card) {
     Control *list = panel_create_empty();
     if (list) {
         system_list_build(list, design_picker_candidates(owner, ship, mount));
-        system_list_set_pick_handler(list, design_on_system_picked);
+        panel_set_slot(list, 0, design_on_system_picked);
         list->user_data = panel;
         const int ly = label ? label->y + label->h + 8 : title_bottom + 6;
         // The list keeps clear of the mount area: the panel grows when it would not.
@@ -346,7 +346,7 @@ void system_row_on_click(Control *row) {
     SystemListState *s = list_state(list);
     if (!s || refusal(row)) return;
     s->picked = panel_of(row)->value;
-    if (s->slots.slot[0]) s->slots.slot[0](list);
+    if (s->slot[0]) s->slot[0](list);
 }
 
 void system_row_on_hover_enter(Control *row) {
@@ -409,10 +409,6 @@ System *system_list_get_picked(Control *list) {
     return s ? list_get(&s->candidates, s->picked) : nullptr;
 }
 
-
-void system_list_set_pick_handler(Control *list, ControlFn fn) {
-    if (SystemListState *s = list_state(list)) s->slots.slot[0] = fn;
-}
 
 void system_list_state_free(void *data) {
     SystemListState *s = static_cast<SystemListState *>(data);

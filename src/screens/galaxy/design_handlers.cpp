@@ -18,6 +18,7 @@
 #include "screens/sites/site_panel.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/ui_draw.h"
 #include "world/ship.h"
 #include "world/site.h"
@@ -69,9 +70,9 @@ void place_beside(Control *panel, Control *anchor) {
 }
 
 void fill_summary_slots(Control *summary) {
-    design_screen_set_scrap_handler(summary);
-    design_screen_set_build_handler(summary);
-    design_screen_set_edit_handler(summary);
+    panel_set_slot(summary, DESIGN_SLOT_SCRAP, starmap_design_on_scrap);
+    panel_set_slot(summary, DESIGN_SLOT_BUILD, starmap_design_on_build);
+    panel_set_slot(summary, DESIGN_SLOT_EDIT, starmap_design_on_edit);
 }
 
 // The summary of the design at the site takes `replaced`'s place on the object-panel stack.
@@ -114,7 +115,7 @@ void starmap_design_open(GameObject *design, Control *row) {
         if (!panel) return;
         const uint64_t id = g->ui_player->id;
         design_configure_build(panel, starmap_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
-        design_set_accept_handler(panel, starmap_design_on_new_accepted);
+        panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_new_accepted);
         place_beside(panel, row);
     }
     sound_play(SOUND_CLICK);
@@ -152,8 +153,8 @@ void starmap_design_on_edit(Control *summary) {
     if (!panel) return;
     design_configure_build(panel, design->ship_name.c_str(), uint32_t(design->owner_id), uint32_t(design->owner_id >> 32),
                            DESIGN_OPTS_EDIT);
-    design_set_accept_handler(panel, starmap_design_on_edit_accepted);
-    design_set_configured_handler(panel);
+    panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_edit_accepted);
+    panel_set_slot(panel, DESIGN_SLOT_CANCELLED, starmap_design_on_configured);
     design_configure_open(panel, design);
     Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     place_beside(panel, site_panel ? site_panel : summary);
@@ -197,8 +198,4 @@ void starmap_design_on_configured(Control *configure) {
     Player *ui = game() ? game()->ui_player : nullptr;
     if (!site || !ui) return;
     summary_in_place_of(configure, player_get_design(ui, design_get_edited_id(configure)), site);
-}
-
-void design_set_configured_handler(Control *panel) {
-    if (DesignEditorState *s = design_editor_state(panel)) s->slots.slot[DESIGN_SLOT_CANCELLED] = starmap_design_on_configured;
 }

@@ -28,6 +28,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "world/fleet.h"
@@ -152,9 +153,9 @@ Control *open_dialog(Encounter *enc) {
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER);
     if (!dialog) return nullptr;
     encounter_choice_dialog_build(dialog, enc, game()->ui_player_id);
-    (void)encounter_choice_set_side_handler(dialog);
-    (void)encounter_choice_set_choice_handler(dialog);
-    (void)encounter_choice_set_done_handler(dialog);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
     return dialog;
 }
 
@@ -394,7 +395,7 @@ void starmap_encounter_on_pick_row(Control *dialog) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER_INFO);
     if (!panel) return;
     battle_group_panel_build(panel, enc, side->id);
-    battle_group_panel_set_ship_handler(panel, starmap_encounter_detail_on_pick);
+    panel_set_slot(panel, BATTLE_GROUP_SLOT_SHIP_PICK, starmap_encounter_detail_on_pick);
     open_beside_panel(panel, dialog);
     game_flush_new_controls(game());
 }

@@ -12,6 +12,8 @@
 #include "screens/galaxy/galaxy_services.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
+#include "views/ship_list.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -190,20 +192,28 @@ void starmap_fleet_on_enter_sector(Control *panel) {
     starmap_zoom_begin(x, y, x + w - 1, y + h - 1);
 }
 
+// A ship row was picked outside the selection: the ship panel opens beside the clicked row.
+void open_ship_beside_row(Control *panel) {
+    if (!fleet_panel_picked_ship(panel)) return;
+    ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
+    if (s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
+}
+
 }  // namespace
 
 void starmap_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options) {
     fleet_panel_build(panel, fleet, uint32_t(options));
-    fleet_panel_set_cancel_departure_handler(panel, starmap_fleet_on_disband);
-    fleet_panel_set_halt_handler(panel, starmap_fleet_on_halt);
-    fleet_panel_set_redirect_handler(panel, starmap_fleet_on_redirect);
-    fleet_panel_set_course_handler(panel, starmap_fleet_on_set_course);
-    fleet_panel_set_combat_handler(panel, starmap_fleet_on_encounter);
-    fleet_panel_set_attack_starbase_handler(panel, starmap_fleet_on_blockade);
-    fleet_panel_set_abort_starbase_handler(panel, starmap_fleet_on_blockade_abort);
-    fleet_panel_set_sector_move_handler(panel, starmap_fleet_on_enter_sector);
-    fleet_panel_set_attack_defenses_handler(panel, starmap_fleet_on_attack_defenses);
-    fleet_panel_set_abort_defenses_handler(panel, starmap_fleet_on_attack_defenses_abort);
-    fleet_panel_set_gather_handler(panel, starmap_fleet_on_gather);
-    fleet_panel_set_cancel_gather_handler(panel, starmap_fleet_on_gather_cancel);
+    panel_set_slot(panel, FLEET_SLOT_SHIP_PICK, open_ship_beside_row);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_DEPARTURE, starmap_fleet_on_disband);
+    panel_set_slot(panel, FLEET_SLOT_HALT, starmap_fleet_on_halt);
+    panel_set_slot(panel, FLEET_SLOT_REDIRECT, starmap_fleet_on_redirect);
+    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, starmap_fleet_on_set_course);
+    panel_set_slot(panel, FLEET_SLOT_COMBAT, starmap_fleet_on_encounter);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_STARBASE, starmap_fleet_on_blockade);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_STARBASE, starmap_fleet_on_blockade_abort);
+    panel_set_slot(panel, FLEET_SLOT_SECTOR_MOVE, starmap_fleet_on_enter_sector);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_DEFENSES, starmap_fleet_on_attack_defenses);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_DEFENSES, starmap_fleet_on_attack_defenses_abort);
+    panel_set_slot(panel, FLEET_SLOT_GATHER, starmap_fleet_on_gather);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_GATHER, starmap_fleet_on_gather_cancel);
 }

@@ -20,6 +20,7 @@
 #include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
@@ -150,11 +151,9 @@ void starmap_assign_ship_officer_on_back(Control *dialog) {
 // ---- The officer panel ----
 
 void starmap_officer_panel_set_handlers(Control *panel) {
-    OfficerPanelState *state = officer_panel_state(panel);
-    if (!state) return;
-    state->slots.slot[OFFICER_SLOT_TRAIN] = starmap_officer_on_train;
-    state->slots.slot[OFFICER_SLOT_REASSIGN] = starmap_officer_on_reassign;
-    state->slots.slot[OFFICER_SLOT_REPLACE] = starmap_officer_on_replace;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, starmap_officer_on_train);
+    panel_set_slot(panel, OFFICER_SLOT_REASSIGN, starmap_officer_on_reassign);
+    panel_set_slot(panel, OFFICER_SLOT_REPLACE, starmap_officer_on_replace);
 }
 
 void starmap_officer_on_train(Control *panel) {
@@ -190,12 +189,12 @@ void starmap_officer_on_replace(Control *panel) {
     if (!dialog) return;
     if (ship) {
         officer_choice_build(dialog, ship, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
-        officer_choice_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
-        officer_choice_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_ship_officer_on_back);
     } else {
         officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
-        officer_choice_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-        officer_choice_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
     }
     grow_from(dialog, &where);
     game_flush_new_controls(game());
@@ -210,10 +209,8 @@ void starmap_officer_on_reassign(Control *panel) {
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
     if (commanding) {
         commanding_officer_panel_init(commanding, officer);
-        if (CommandingOfficerState *state = commanding_officer_panel_state(commanding)) {
-            state->slot[COMMANDING_SLOT_PICK] = starmap_reassign_on_pick;
-            state->slot[COMMANDING_SLOT_BACK] = starmap_reassign_on_back;
-        }
+        panel_set_slot(commanding, COMMANDING_SLOT_PICK, starmap_reassign_on_pick);
+        panel_set_slot(commanding, COMMANDING_SLOT_BACK, starmap_reassign_on_back);
         panel_of(commanding)->value = came_from;
         grow_from(commanding, &where);
         game_flush_new_controls(game());

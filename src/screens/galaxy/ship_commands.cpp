@@ -22,6 +22,7 @@
 #include "screens/ships/ships_list.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -114,10 +115,10 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
         control_remove(panel);
         return;
     }
-    s->slot[SHIP_SLOT_CONSTRUCT] = galaxy_ship_on_construct;
-    s->slot[SHIP_SLOT_SCRAP] = galaxy_ship_on_scrap;
-    s->slot[SHIP_SLOT_REPAIR] = galaxy_ship_on_repair;
-    s->slot[SHIP_SLOT_CREW_TRANSFERRED] = starmap_ship_on_crew_transferred;
+    panel_set_slot(panel, SHIP_SLOT_CONSTRUCT, galaxy_ship_on_construct);
+    panel_set_slot(panel, SHIP_SLOT_SCRAP, galaxy_ship_on_scrap);
+    panel_set_slot(panel, SHIP_SLOT_REPAIR, galaxy_ship_on_repair);
+    panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, starmap_ship_on_crew_transferred);
     ship_details_set_officer_handler(panel, starmap_ship_on_officer_row);
 }
 
@@ -204,7 +205,7 @@ void starmap_ship_on_officer_row(Control *panel) {
         if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
     } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
         officer_choice_build(opened, ship, OFFICER_CHOICE_ANIMATE);
-        officer_choice_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
+        panel_set_slot(opened, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
     }
     if (!opened) return;
     // It grows out of the ship panel to stand centred on it.

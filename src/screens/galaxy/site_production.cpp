@@ -22,6 +22,7 @@
 #include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/sector.h"
 #include "world/site.h"
 #include "world/site_feature.h"
@@ -176,7 +177,7 @@ void starmap_site_panel_set_handlers(Control *panel) {
         starmap_site_on_deactivate,    starmap_site_on_activate,        starmap_site_on_pick_recruit,
         starmap_site_on_rush_training, starmap_site_on_halt_training,  starmap_site_on_pick_ship,
     };
-    for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) site_panel_set_slot(panel, slot, HANDLERS[slot]);
+    for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) panel_set_slot(panel, slot, HANDLERS[slot]);
 }
 
 Control *starmap_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
@@ -211,12 +212,17 @@ void starmap_site_on_pick_facility(Control *site_panel) {
     if (!site || !site_panel_state(site_panel)) return;
     Control *panel = nullptr;
     if (site_panel_defense_row(site_panel)) {
-        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) defense_upgrade_panel_build(panel);   // for the selected site
+        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) {
+            defense_upgrade_panel_build(panel, galaxy_screen()->selected);
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_site_build_defense);
+        }
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
-        if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD)))
+        if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD))) {
             site_detail_panel(panel, entry, game()->ui_player_id, site->sector_id);   // priced where it is built
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_facility_on_build);
+        }
     }
     if (!panel) return;
     place_beside(panel, site_panel, site);
@@ -239,8 +245,8 @@ void starmap_site_on_commander_click(Control *site_panel) {
     Control *dialog = open_beside(GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
     officer_choice_build(dialog, site, OFFICER_CHOICE_ANIMATE);
-    officer_choice_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-    officer_choice_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
     place_beside(dialog, site_panel, site);
 }
 

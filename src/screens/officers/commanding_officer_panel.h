@@ -3,7 +3,7 @@
 // another of its owner's ships there, the command of the sector's starbase or the starbase's
 // officer pool, one clickable row each.
 //  - The panel changes nothing: a row click records the row and calls slot 4, "Cancel" calls slot
-//    5; the galaxy screen fills both after commanding_officer_panel_init. An empty slot does nothing.
+//    5; the opener fills both after commanding_officer_panel_init. An empty slot does nothing.
 //    A click on the title closes the panel without calling a slot.
 //  - Its widget state is a CommandingOfficerState: one reference on the officer, released with
 //    the panel; the ship targets are not held (the panel is rebuilt, never updated).

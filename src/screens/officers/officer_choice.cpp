@@ -16,6 +16,7 @@
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
@@ -65,8 +66,7 @@ void size_to_content(Control *panel, int dw, int dh) {
 }
 
 void call_slot(Control *dialog, int slot) {
-    OfficerChoiceState *state = officer_choice_state(dialog);
-    if (state && state->slot[slot]) state->slot[slot](dialog);
+    if (officer_choice_state(dialog)) panel_call_slot(dialog, slot);
 }
 
 // The first starbase of the sector, when the sector counts one.
@@ -459,14 +459,6 @@ Officer *officer_choice_picked(Control *dialog) {
 GameObject *officer_choice_target(Control *dialog) {
     OfficerChoiceState *state = officer_choice_state(dialog);
     return state ? state->target : nullptr;
-}
-
-void officer_choice_set_pick_handler(Control *dialog, ControlFn handler) {
-    if (OfficerChoiceState *state = officer_choice_state(dialog)) state->slot[OFFICER_CHOICE_SLOT_PICK] = handler;
-}
-
-void officer_choice_set_back_handler(Control *dialog, ControlFn handler) {
-    if (OfficerChoiceState *state = officer_choice_state(dialog)) state->slot[OFFICER_CHOICE_SLOT_BACK] = handler;
 }
 
 void officer_choice_on_pick(Control *row) {

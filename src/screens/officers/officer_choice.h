@@ -55,8 +55,6 @@ OfficerChoiceState *officer_choice_state(Control *dialog);   // null for any oth
 void        officer_choice_build(Control *dialog, GameObject *target, uint32_t flags);
 Officer    *officer_choice_picked(Control *dialog);      // null while picked is out of range
 GameObject *officer_choice_target(Control *dialog);
-void        officer_choice_set_pick_handler(Control *dialog, ControlFn handler);
-void        officer_choice_set_back_handler(Control *dialog, ControlFn handler);
 
 void officer_choice_on_pick(Control *row);
 void officer_choice_on_cancel(Control *button);

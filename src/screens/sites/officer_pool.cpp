@@ -60,10 +60,6 @@ Officer *officer_pool_get_picked(Control *panel) {
     return state && state->officers ? list_get(state->officers, state->picked) : nullptr;
 }
 
-void officer_pool_set_pick_handler(Control *panel, ControlFn handler) {
-    if (OfficerPoolState *state = officer_pool_state(panel)) state->slot[OFFICER_POOL_SLOT_PICK] = handler;
-}
-
 Control *officer_pool_panel_create(GameObject *site, int32_t min_width, int32_t max_height, uint32_t flags) {
     Control *panel = panel_create(20, 10, 0, 0, 0);
     if (!panel) return nullptr;

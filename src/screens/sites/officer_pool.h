@@ -40,7 +40,6 @@ void     officer_pool_panel_init(Control *panel, GameObject *site, int32_t min_w
 OfficerPoolState *officer_pool_state(Control *panel);   // null for any other control
 // The officer of the row last clicked; null while picked is outside the list.
 Officer *officer_pool_get_picked(Control *panel);
-void     officer_pool_set_pick_handler(Control *panel, ControlFn handler);
 
 // Row click (selectable rows); the wheel and the bar are the scrolling list's (ui/scroll_list.h).
 void officer_pool_on_row(Control *row);

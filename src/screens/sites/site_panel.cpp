@@ -29,6 +29,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -331,7 +332,7 @@ Control *build_starbase_officers(Control *panel, Site *site, const Sector *secto
         if (pool) {
             panel_add_child(panel, h->x, h->y + 8, SITE_PANEL_ID_OFFICERS, 0, pool);
             control_set_user_data(pool, panel, nullptr);
-            officer_pool_set_pick_handler(pool, on_pool_pick);
+            panel_set_slot(pool, OFFICER_POOL_SLOT_PICK, on_pool_pick);
             h->y = bottom_of(pool) + 8;
             *pool_out = pool;
         }
@@ -699,14 +700,8 @@ Site *site_panel_site(Control *panel) {
     return site_panel_state(panel) ? site_cast(static_cast<GameObject *>(panel->user_data)) : nullptr;
 }
 
-void site_panel_set_slot(Control *panel, int slot, ControlFn handler) {
-    SitePanelState *state = site_panel_state(panel);
-    if (state && slot >= 0 && slot < SITE_PANEL_SLOT_COUNT) state->slot[slot] = handler;
-}
-
 void site_panel_call_slot(Control *panel, int slot) {
-    SitePanelState *state = site_panel_state(panel);
-    if (state && slot >= 0 && slot < SITE_PANEL_SLOT_COUNT && state->slot[slot]) state->slot[slot](panel);
+    if (site_panel_state(panel) && slot < SITE_PANEL_SLOT_COUNT) panel_call_slot(panel, slot);
 }
 
 void site_panel_set_picked(Control *panel, void *item, int32_t defense_row) {

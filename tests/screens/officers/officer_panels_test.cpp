@@ -11,6 +11,7 @@
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
@@ -191,7 +192,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     game->ui_player->credits = cadet->training_cost - 1;
     Control *panel = top_panel();
     officer_detail_panel_init(panel, cadet, 7);
-    officer_panel_state(panel)->slots.slot[OFFICER_SLOT_TRAIN] = count_slot<OFFICER_SLOT_TRAIN>;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     Control *train = button(panel, "Train");
     ASSERT_NE(train, nullptr);
@@ -211,7 +212,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     school->paused_cost = 5000;
     school->paused_remaining = 3 * 1440 + 1;
     officer_detail_panel_init(panel, cadet, 7);
-    officer_panel_state(panel)->slots.slot[OFFICER_SLOT_TRAIN] = count_slot<OFFICER_SLOT_TRAIN>;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     EXPECT_EQ(button(panel, "Train"), nullptr);
     EXPECT_TRUE(shows(panel, "$5000") && shows(panel, "4"));
@@ -310,7 +311,7 @@ TEST_F(OfficerPanels, AssignDialogListsCandidatesInOrderAndLetsThemGo) {
     frames(20);
     driver.save_screen("assign_officer_dialog.png");
 
-    officer_choice_set_pick_handler(dialog, count_slot<OFFICER_CHOICE_SLOT_PICK>);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, count_slot<OFFICER_CHOICE_SLOT_PICK>);
     click(list_get(&s->rows, 2));
     EXPECT_EQ(g_slot_calls[OFFICER_CHOICE_SLOT_PICK], 1);
     EXPECT_EQ(officer_choice_picked(dialog), second);

@@ -19,6 +19,7 @@
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "views/ship_list.h"
@@ -125,9 +126,9 @@ protected:
         starmap_object_panel_set_object(panel, site);
         starmap_show_site_panel(panel, site, 5);
         if (counters) {
-            site_panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
-            site_panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
-            site_panel_set_slot(panel, SITE_SLOT_MOVE, count<SITE_SLOT_MOVE>);
+            panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
+            panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
+            panel_set_slot(panel, SITE_SLOT_MOVE, count<SITE_SLOT_MOVE>);
         }
         game_flush_new_controls(game);
         frames(25);   // the buttons row takes clicks 400 ms after it appears
@@ -380,7 +381,7 @@ TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     int picks = 0;
     static int *picks_ref;
     picks_ref = &picks;
-    officer_pool_set_pick_handler(pool, [](Control *) { ++*picks_ref; });
+    panel_set_slot(pool, OFFICER_POOL_SLOT_PICK, [](Control *) { ++*picks_ref; });
     Control *rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
     frames(5);
     click(panel_of(rows)->children.items[2]);
@@ -448,8 +449,8 @@ TEST_F(SitePanel, StarbaseDialogListsThePoolAndOnlyItsOwnersPilotedShips) {
     static int backs, picks;
     backs = picks = 0;
     officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
-    officer_choice_set_pick_handler(dialog, [](Control *) { ++picks; });
-    officer_choice_set_back_handler(dialog, [](Control *) { ++backs; });
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, [](Control *) { ++picks; });
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, [](Control *) { ++backs; });
     frames(15);
     click(panel_find_child(dialog, OFFICER_CHOICE_ID_TARGET_ROW));
     click(panel_find_child(dialog, OFFICER_CHOICE_ID_CANCEL));
