@@ -15,7 +15,7 @@
 #include "platform/list.h"
 #include "platform/log.h"
 #include "screens/combat/combat_screen.h"
-#include "screens/galaxy/galaxy_services.h"
+#include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_details.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"

@@ -21,6 +21,7 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_info_panel.h"
+#include "screens/sites/facility_panels.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"

@@ -15,6 +15,9 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/corporation/corporation_summary.h"
+#include "screens/news/news_item_panel.h"
+#include "screens/news/news_panel.h"
+#include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
 #include "screens/research/tech_list.h"
 #include "screens/ships/ships_list.h"
@@ -248,7 +251,7 @@ void starmap_news_item_open(Control *) {
     galaxy_object_panels_close();
     galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
     hide(centre);
-    news_item_panel_build(centre, alert);
+    news_item_panel_fill(centre, alert);
     control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
     control_set_hidden(centre, true);
 }
