@@ -132,6 +132,7 @@ const std::map<std::string, const char *> TEST_SEAMS = {
     {"combat_set_thread_creator(SDL_Thread* (*)(int (*)(void*), void*))", "the combat turn's thread, replaced"},
     {"design_set_thread_creator(SDL_Thread* (*)(int (*)(void*), void*))", "the hull picture loader's thread, replaced"},
     {"title_set_link_opener(Result (*)(char const*))", "the browser the title's links open, replaced"},
+    {"scene_set_link_opener(Result (*)(char const*))", "the browser a scene's links open, replaced"},
     {"endgame_state()", "the end-of-game mode's page and timers, read"},
     {"load_screen_ids()", "the load screen's row controls, found"},
     {"facility_panel_state(Control*)", "the facility panel's Build slot, replaced"},

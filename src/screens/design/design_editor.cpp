@@ -38,8 +38,6 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int CARD_INSET = 16;
 constexpr int PICKER_ROOM = DESIGN_PICKER_MIN_WIDTH + 40;   // the list, its scroll bar and margins   // the cards and the picture stand this far in from the mount area's edge
 
-Game *game() { return game_get(); }
-
 // The design panel of a control inside it: the control itself, or its user data.
 Control *panel_of_control(Control *c) {
     if (design_editor_state(c)) return c;
@@ -127,10 +125,10 @@ void show_tip(Control *anchor, const char *title, const char *text) {
     int w = 0, h = 0;
     panel_layout(popup, &w, &h);
     control_set_size(popup, w + 6, h + 6);
-    if (game_open_popup(game(), popup, anchor, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (game_open_popup(game_get(), popup, anchor, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void tip_close(Control *) { game_close_popup(game()); }
+void tip_close(Control *) { game_close_popup(game_get()); }
 void power_tip(Control *box) {
     show_tip(box, "Power",
              "A measure of the ship's capacity to run systems. Each equipped system imposes its own power "
@@ -154,7 +152,7 @@ void mount_card_tip(Control *card) {
         return;
     }
     Control *popup = system_info_card_create(crit.system, SYSTEM_CARD_TIP);
-    if (popup && game_open_popup(game(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (popup && game_open_popup(game_get(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
 void stats_rows(const Ship *ship, bool build, List<SystemRow> *rows) {
@@ -538,7 +536,7 @@ void design_on_cancel(Control *button) {
 
 bool design_upgrade_available(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
-    Player *owner = s ? game_find_player(game(), s->owner_id) : nullptr;
+    Player *owner = s ? game_find_player(game_get(), s->owner_id) : nullptr;
     Ship *ship = s ? s->working_ship : nullptr;
     if (!owner || !ship) return false;
     const int32_t free = ship->capacity_max - ship->capacity_used;
@@ -553,7 +551,7 @@ bool design_upgrade_available(Control *panel) {
 void design_on_upgrade(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
-    Player *owner = s ? game_find_player(game(), s->owner_id) : nullptr;
+    Player *owner = s ? game_find_player(game_get(), s->owner_id) : nullptr;
     Ship *ship = s ? s->working_ship : nullptr;
     if (!owner || !ship) return;
     for (int pass = 0; pass < 2; ++pass) {

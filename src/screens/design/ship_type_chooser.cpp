@@ -40,8 +40,6 @@ constexpr int TIP_TEXT = 0;
 SDL_Thread *sdl_create(int (*body)(void *), void *data) { return SDL_CreateThread(body, data); }
 DesignThreadCreator *g_create_thread = sdl_create;
 
-Game *game() { return game_get(); }
-
 void join_load(DesignEditorState *s) {
     if (!s->load_thread) return;
     SDL_WaitThread(s->load_thread, nullptr);
@@ -266,7 +264,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
 void design_hull_cards_build(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
     if (!s) return;
-    Player *owner = game_find_player(game(), s->owner_id);
+    Player *owner = game_find_player(game_get(), s->owner_id);
     if (!owner) return;
     s->editor_open = 0;
     s->hull_chosen = 0;
@@ -502,6 +500,6 @@ void design_configure_open(Control *panel, GameObject *design) {
 void design_configure_close(Control *title) {
     Control *panel = title ? static_cast<Control *>(title->user_data) : nullptr;
     if (!design_editor_state(panel)) return;
-    game_flash_panel_frame(game(), panel);
+    game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
 }

@@ -43,8 +43,6 @@ struct SystemListState : PanelCommandSlots {   // slot 0: a row was picked
     Control *hovered = nullptr;         // not held
 };
 
-Game *game() { return game_get(); }
-
 SystemListState *list_state(Control *list) {
     return list && panel_of(list) && list->widget_free == system_list_state_free
                ? static_cast<SystemListState *>(list->widget_state)
@@ -70,7 +68,7 @@ uint32_t refusal(const Control *row) {
 }
 
 void close_tip() {
-    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) {
+    if (Control *tip = game_find_control(game_get(), PICKER_ID_TIP)) {
         control_set_id(tip, 0);
         control_fade_out(tip, LEAVE_MS);
     }
@@ -124,7 +122,7 @@ void design_on_mount_click(Control *card) {
     Ship *ship = s ? s->working_ship : nullptr;
     if (!ship || !p || p->value < 0 || p->value >= ship->crit_count || p->value == s->chosen_mount) return;
     const int32_t mount = p->value;
-    Player *owner = game_find_player(game(), s->owner_id);
+    Player *owner = game_find_player(game_get(), s->owner_id);
     Control *area = design_mount_area(panel);
     s->chosen_mount = mount;
     for (int id : {DESIGN_ID_PICKER}) {
@@ -139,7 +137,7 @@ void design_on_mount_click(Control *card) {
     }
     close_tip();
 
-    game_close_popup(game());
+    game_close_popup(game_get());
     for (Control *c : s->mount_cards.items) {
         if (!c || (c->flags & CTRL_REMOVED)) continue;
         if (c == card) system_card_set_selected(c);
@@ -374,21 +372,21 @@ void system_row_on_hover_enter(Control *row) {
     control_set_size(tip, w + 8, h + 6);
     int rx = 0, ry = 0;
     control_get_screen_position(row, &rx, &ry);
-    Control *added = game_add_control(game(), rx + row->w / 2 - tip->w / 2, ry + row->h / 2 - tip->h / 2, PICKER_ID_TIP, 0, tip);
+    Control *added = game_add_control(game_get(), rx + row->w / 2 - tip->w / 2, ry + row->h / 2 - tip->h / 2, PICKER_ID_TIP, 0, tip);
     if (added) control_set_layer(added, CONTROL_LAYER_POPUP - 1);
 }
 
 void system_row_on_dwell(Control *row) {
     if (!row || !row_list(row)) return;
     Control *popup = system_row_build(row_list(row), static_cast<System *>(row->user_data), 1);
-    if (popup && game_open_popup(game(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (popup && game_open_popup(game_get(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
 void system_row_on_hover_leave(Control *row) {
     SystemListState *s = list_state(row_list(row));
     if (s && s->hovered == row) s->hovered = nullptr;
     close_tip();
-    game_close_popup(game());
+    game_close_popup(game_get());
 }
 
 void system_list_on_wheel(Control *row) {

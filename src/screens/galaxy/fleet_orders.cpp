@@ -33,7 +33,6 @@ constexpr int32_t OPTIONS_BATTLE = FLEET_PANEL_CLOSE;
 constexpr int32_t OPTIONS_STARMAP = FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
 constexpr int32_t OPTIONS_SECTOR_VIEW = FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
 
-Game *game() { return game_get(); }
 uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed); }
 
 // The orders act on the selected fleet only.
@@ -46,7 +45,7 @@ void turn_fleet(Fleet *fleet, int32_t heading) {
 
 // Toward the site's centre, when the sector view shows a sector holding such a site.
 void turn_toward(Fleet *fleet, Site *(*find)(const Sector *)) {
-    Game *g = game();
+    Game *g = game_get();
     const Sector *sector = sector_of(game_find_object_of_kind(g, OBJECT_SECTOR, g->shown_sector_id));
     const Site *site = sector ? find(sector) : nullptr;
     if (!site) return;
@@ -134,7 +133,7 @@ void starmap_fleet_on_halt(Control *panel) {
     const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
     int32_t options = starmap ? OPTIONS_STARMAP : OPTIONS_SECTOR_VIEW;
     if (flags() & GALAXY_FLAG_ENCOUNTERS_PENDING)
-        options = starmap && !game_find_encounter_by_fleet(game(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
+        options = starmap && !game_find_encounter_by_fleet(game_get(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
     if (Control *again = galaxy_object_panel_open(GALAXY_PANEL_FLEET)) {
         starmap_object_panel_set_object(again, fleet);
         starmap_show_fleet_panel(again, fleet, options);
@@ -148,7 +147,7 @@ void starmap_fleet_on_halt(Control *panel) {
         }
     }
     object_release(fleet);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 // Cancel of a departing fleet: its ships go back where it was formed, a sector or a fleet.
@@ -156,7 +155,7 @@ void starmap_fleet_on_disband(Control *panel) {
     Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     object_add_ref(fleet);
-    GameObject *home = game_find_object(game(), fleet_origin_id(fleet));
+    GameObject *home = game_find_object(game_get(), fleet_origin_id(fleet));
     // Each ship leaving edits the fleet's list: walk a copy, each ship held meanwhile.
     std::vector<Ship *> ships;
     for (GameObject *o : fleet->ships.items) {

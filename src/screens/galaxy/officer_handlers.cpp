@@ -35,8 +35,6 @@ constexpr int SITE_PANEL_REBUILD_OPTIONS = SITE_PANEL_CLOSE;
 constexpr int LIST_GAP = 6;
 constexpr int FROM_OFFICERS_LIST = 1;   // the officer panel's value when the Officers list opened it
 
-Game *game() { return game_get(); }
-
 Site *starbase_of(const Sector *sector) {
     return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
 }
@@ -71,12 +69,12 @@ void reopen_officer_panel(Control *old, Officer *officer) {
     if (!panel) return;
     starmap_officer_panel_fill(panel, officer);
     grow_from(panel, &where);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 Site *selected_own_site() {
     Site *site = site_cast(galaxy_screen()->selected);
-    return site && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
+    return site && site->owner_id != 0 && site->owner_id == game_get()->ui_player_id ? site : nullptr;
 }
 
 void refresh_after_assignment(Site *base_involved) {
@@ -104,7 +102,7 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
     // A starbase takes part as the post or as the one the officer leaves: its panel shows the change.
     Site *to_base = site_cast(target);
     Site *from_base = officer->ship_id ? nullptr : starbase_of(sector_find(officer->sector_id));
-    if (order_post_officer(game()->ui_player, officer, target, as_commander != 0) != RES_OK) return;
+    if (order_post_officer(game_get()->ui_player, officer, target, as_commander != 0) != RES_OK) return;
     refresh_after_assignment(to_base ? to_base : from_base);
 }
 
@@ -115,7 +113,7 @@ void starmap_assign_base_officer_on_pick(Control *dialog) {
     GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 1);
-    game_flash_panel_frame(game(), dialog);
+    game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
@@ -134,7 +132,7 @@ void starmap_assign_ship_officer_on_pick(Control *dialog) {
     GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 0);
-    game_flash_panel_frame(game(), dialog);
+    game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
@@ -159,7 +157,7 @@ void starmap_officer_panel_set_handlers(Control *panel) {
 void starmap_officer_on_train(Control *panel) {
     Officer *officer = officer_panel_officer(panel);
     Site *site = selected_own_site();
-    Player *ui = game()->ui_player;
+    Player *ui = game_get()->ui_player;
     if (!officer || !site || !ui) return;
     // Training or resuming at the price the panel showed; a refused order costs nothing and the
     // site panel shows the site again all the same.
@@ -175,13 +173,13 @@ void starmap_officer_on_train(Control *panel) {
         panel_resize_to(site_panel, w, h, MOVE_MS);
     }
     sound_play(SOUND_PURCHASE);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_officer_on_replace(Control *panel) {
     Officer *officer = officer_panel_officer(panel);
     if (!officer) return;
-    Ship *ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
+    Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
     if (!ship && !base) return;
     const Rect where = rect_of(panel);
@@ -197,7 +195,7 @@ void starmap_officer_on_replace(Control *panel) {
         panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
     }
     grow_from(dialog, &where);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_officer_on_reassign(Control *panel) {
@@ -213,7 +211,7 @@ void starmap_officer_on_reassign(Control *panel) {
         panel_set_slot(commanding, COMMANDING_SLOT_BACK, starmap_reassign_on_back);
         panel_of(commanding)->value = came_from;
         grow_from(commanding, &where);
-        game_flush_new_controls(game());
+        game_flush_new_controls(game_get());
     }
     officer_release(officer);
 }
@@ -239,10 +237,10 @@ void starmap_reassign_on_pick(Control *panel) {
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
             control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
-            game_flush_new_controls(game());
+            game_flush_new_controls(game_get());
         }
     } else {
-        game_flash_panel_frame(game(), panel);
+        game_flash_panel_frame(game_get(), panel);
         control_remove(panel);
     }
     officer_release(officer);
