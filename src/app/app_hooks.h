@@ -1,20 +1,16 @@
 #pragma once
 // The one place where the lower layers' hook tables are filled: every call that goes up (from the
-// effects and scenes to the world, from panels to the effects, from the mode switch to the screens,
-// from the model to the computer players and to the screens) is installed here, whole, once, before
+// effects to the world, from panels to the effects, from the mode switch to the screens, from the
+// model to the computer players) is installed here, whole, once, before
 // the first mode is entered. Each table is built whole by one function of the layer that fills it:
 // the app_* functions below, and the AI layer's ai_player_hooks and ai_world_hooks.
 //  - After app_install_hooks no slot of any of these tables is empty.
 //  - Main thread, at start-up (tests call it again to put the real tables back after a fake).
 struct EffectWorldHooks;
 struct PanelEffectHooks;
-struct SceneHooks;
-struct GameScreenHooks;
 
 void app_install_hooks();
 
 // The tables app_install_hooks installs.
 EffectWorldHooks  app_effect_world_hooks();
 PanelEffectHooks  app_panel_effect_hooks();
-SceneHooks        app_scene_hooks();
-GameScreenHooks   app_game_screen_hooks();   // the screens' help window for the model's help popup

@@ -183,18 +183,6 @@ constexpr const char *TITLE_IMAGE_SET = "title/png";
 Result title_load_images(Game *game);
 void   title_free_images(Game *game);
 
-// The help window: found among the live top-level controls or built for the game's help topic
-// (through the screens' builder), then centred on the screen. Returns it (borrowed), or null when
-// no builder is installed or the panel cannot be made.
-Control *game_open_help_popup(Game *game);
-
-// What the game model asks of the screens above it: the help window's contents. The application
-// installs the table; an empty slot leaves the window empty.
-struct GameScreenHooks {
-    void (*help_window_init)(Control *panel, int32_t topic) = nullptr;
-};
-void                   game_set_screen_hooks(const GameScreenHooks &hooks);
-const GameScreenHooks &game_screen_hooks();
 
 void game_request_quit(Game *game);
 void game_set_controls_hidden(Game *game, int on);

@@ -2,15 +2,10 @@
 // Scenes: the small animated pictures of news items and help pages. A Scene is a head (panel flags,
 // background picture, size) and a list of items: template pictures (sites and ships, flying by or
 // coming through a portal), image files, typing text boxes, blinking and moving frames, connector
-// lines and link texts. This module owns the record, its byte format, the constructors the alert
-// code uses and scene_build, which turns the items into controls and effects inside a panel.
+// lines and link texts. This module owns the record, its byte format and the constructors the
+// alert code uses; views/scene_panel.h turns the items into controls and effects inside a panel.
 //  - Alerts keep their Scene in their save records: the format is big-endian and read all or
 //    nothing. Every count is checked against the bytes left before anything is allocated.
-//  - scene_build keeps no pointer to the Scene; the controls copy what they need.
-//  - Template pictures and effects come through SceneHooks (the application fills them); a
-//    missing template skips its item silently.
-//  - A link opens through the shell only for "http://" and "https://" addresses (they come from
-//    saved data); anything else is logged and ignored.
 //  - Game thread only.
 #include <cstdint>
 #include <optional>
@@ -119,42 +114,3 @@ SceneLine *scene_add_line(List<SceneLine> *lines, const char *text, int delay, i
 
 // Size of background picture n without loading it (the code of sprite_check_png).
 Result scene_bg_size(int number, int *w, int *h);
-
-// ---- Building ----
-// What scenes need of the layers above the toolkit: the object templates (site factory 0, ship
-// factory 1) and the effects. The application installs them; an empty slot skips what it would add.
-struct SceneHooks {
-    // Picture `frame` of the template's picture set (a borrowed sprite), or null when there is no
-    // such template or picture: the item is then skipped.
-    Sprite *(*template_picture)(int factory, int tmpl, int frame) = nullptr;
-    // The frame of a ship template's picture set that faces `degrees`, or negative.
-    int (*ship_heading_frame)(int tmpl, int degrees) = nullptr;
-    // The halo style of a site template that carries one, else negative.
-    int (*site_halo_style)(int tmpl) = nullptr;
-    // Effects appended to the panel: a halo centred on (cx, cy) at layer -2; a particle explosion
-    // (large or small) at (cx, cy) starting after delay ms, layer 0; the green pulse of five waves
-    // centred on (cx, cy), layer -1, its rings growing (direction 1) or shrinking (-1).
-    void (*halo)(Control *panel, int style, int cx, int cy) = nullptr;
-    void (*explosion)(Control *panel, bool large, int cx, int cy, int delay) = nullptr;
-    void (*pulse)(Control *panel, int cx, int cy, int direction) = nullptr;
-    // A portal with its top-left corner at (x, y), layer -2, opening after delay ms and holding for
-    // hold ms; returns its picture's height (0 when none was added).
-    int (*portal)(Control *panel, int x, int y, int delay, int hold) = nullptr;
-};
-void              scene_set_hooks(const SceneHooks &hooks);
-const SceneHooks &scene_hooks();
-
-// Builds every item into the panel; neither clears nor sizes it.
-void scene_build(const Scene *scene, Control *panel);
-
-// The text box's timer: brings the next line into view.
-void scene_ticker_step(Control *panel);
-// The blinking frame's timer: toggles its border every 150 ms.
-void scene_frame_blink(Control *panel);
-
-// The link dialog: a question whether to open the link label's address.
-void link_dialog_open(Control *label);
-void link_dialog_confirm(Control *button);
-void link_dialog_cancel(Control *button);
-// Tests: what opens an accepted address (null restores shell_open).
-void scene_set_link_opener(Result (*open)(const char *address));

@@ -1,7 +1,6 @@
 #pragma once
-// What the toolkit's scenes read of object templates: the site and ship factories' template
-// pictures, a ship template's frame for a heading and a site template's halo (the scene hooks'
-// template slots).
+// What scenes read of object templates: the site and ship factories' template pictures, a ship
+// template's frame for a heading and a site template's halo (views/scene_build.cpp).
 //  - The factories are set up on first use; a template index outside the factory, an empty slot
 //    or a failed set-up gives nothing.
 //  - Pictures are the templates' frame sprites (borrowed): a frame whose load group is not held

@@ -22,7 +22,6 @@
 #include "effects/effect.h"
 #include "ui/app_mode.h"
 #include "ui/panel.h"
-#include "ui/scene.h"
 #include "world/world_hooks.h"
 #include "support/fixture_store.h"
 
@@ -49,10 +48,8 @@ protected:
         // Start from nothing installed, as a fresh process before start-up.
         effect_set_world_hooks(EffectWorldHooks{});
         panel_set_effect_hooks(PanelEffectHooks{});
-        scene_set_hooks(SceneHooks{});
         player_set_ai_hooks(PlayerAiHooks{});
         world_set_hooks(WorldHooks{});
-        game_set_screen_hooks(GameScreenHooks{});
         app_mode_set_inits(nullptr);
     }
     void TearDown() override { app_install_hooks(); }
@@ -83,10 +80,8 @@ template <class Table, const Table &(*Get)(), Table (*Build)()> TableCheck table
 const TableCheck TABLES[] = {
     table_check<EffectWorldHooks, effect_world_hooks, app_effect_world_hooks>("EffectWorldHooks"),
     table_check<PanelEffectHooks, panel_effect_hooks, app_panel_effect_hooks>("PanelEffectHooks"),
-    table_check<SceneHooks, scene_hooks, app_scene_hooks>("SceneHooks"),
     table_check<PlayerAiHooks, player_ai_hooks, ai_player_hooks>("PlayerAiHooks"),
     table_check<WorldHooks, world_hooks, ai_world_hooks>("WorldHooks"),
-    table_check<GameScreenHooks, game_screen_hooks, app_game_screen_hooks>("GameScreenHooks"),
 };
 
 // One line per slot of any table that is not its builder's.
@@ -148,10 +143,10 @@ TEST_F(AppHooks, AfterStartupSetUpNoSlotOfAnyTableIsEmpty) {
 TEST_F(AppHooks, InstallingTwiceChangesNothing) {
     app_install_hooks();
     const EffectWorldHooks effects = effect_world_hooks();
-    const SceneHooks scenes = scene_hooks();
+    const PanelEffectHooks panels = panel_effect_hooks();
     app_install_hooks();
     EXPECT_EQ(std::memcmp(&effects, &effect_world_hooks(), sizeof effects), 0);
-    EXPECT_EQ(std::memcmp(&scenes, &scene_hooks(), sizeof scenes), 0);
+    EXPECT_EQ(std::memcmp(&panels, &panel_effect_hooks(), sizeof panels), 0);
 }
 
 TEST_F(AppHooks, InstallingPutsBackASlotATestReplaced) {

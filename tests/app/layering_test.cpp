@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,8 +60,18 @@ struct Violation {
     std::string why;
 };
 
-// Every quoted include of every source under root that is not allowed by the table.
-std::vector<Violation> scan(const fs::path &root, const LayerTable &table) {
+// The entries of the table for the folders under parent ("screens/galaxy 1" gives galaxy 1).
+LayerTable sub_table(const LayerTable &table, const std::string &parent) {
+    LayerTable sub;
+    for (const auto &[folder, layer] : table)
+        if (folder.rfind(parent + "/", 0) == 0) sub[folder.substr(parent.size() + 1)] = layer;
+    return sub;
+}
+
+// Every quoted include of every source under root that is not allowed by the table. Under a
+// folder of src/ the includes name root's folders after a prefix ("screens/"): other includes are
+// the first level's business and are skipped.
+std::vector<Violation> scan(const fs::path &root, const LayerTable &table, const std::string &prefix = "") {
     std::vector<Violation> out;
     for (const auto &entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
@@ -73,9 +84,10 @@ std::vector<Violation> scan(const fs::path &root, const LayerTable &table) {
         std::string text;
         for (int n = 1; std::getline(in, text); ++n) {
             const std::string include = quoted_include(text);
-            if (include.empty()) continue;
-            const size_t slash = include.find('/');
-            const std::string to = slash == std::string::npos ? "." : include.substr(0, slash);
+            if (include.empty() || include.rfind(prefix, 0) != 0) continue;
+            const std::string inner = include.substr(prefix.size());
+            const size_t slash = inner.find('/');
+            const std::string to = slash == std::string::npos ? "." : inner.substr(0, slash);
             const auto to_layer = table.find(to);
             if (from_layer == table.end()) out.push_back({rel, n, include, "folder " + from + " has no layer"});
             else if (to_layer == table.end()) out.push_back({rel, n, include, "folder " + to + " has no layer"});
@@ -120,6 +132,47 @@ TEST(Layering, EveryFolderUnderSrcHasALayerInTheirOrder) {
     // The views of game things sit above the model and the computer players, below the screens.
     EXPECT_LT(table.at("ai"), table.at("views"));
     EXPECT_LT(table.at("views"), table.at("screens"));
+}
+
+const std::string SCREENS = SRC + "/screens";
+
+// Inside screens/, the panel folders sit below the screen folders that open them.
+TEST(Layering, NoPanelFolderIncludesAScreenFolder) {
+    const LayerTable table = sub_table(read_layer_table(TABLE), "screens");
+    ASSERT_FALSE(table.empty()) << TABLE;
+    for (const auto &entry : fs::directory_iterator(SCREENS)) {
+        if (!entry.is_directory()) continue;
+        EXPECT_TRUE(table.count(entry.path().filename().string()))
+            << "screens/" << entry.path().filename().string() << " is missing in layers.txt";
+    }
+    for (const char *panels : {"corporation", "design", "news", "officers", "research", "saves", "ships", "sites"})
+        for (const char *screen : {"galaxy", "combat", "title", "endgame"})
+            EXPECT_LT(table.at(panels), table.at(screen)) << panels << " below " << screen;
+    const std::vector<Violation> found = scan(SCREENS, table, "screens/");
+    EXPECT_TRUE(found.empty()) << "upward or unplaced includes:\n" << describe(found);
+}
+
+// No two folders of screens/ include each other, on the same level or not.
+TEST(Layering, NoTwoScreensFoldersIncludeEachOther) {
+    std::map<std::string, std::set<std::string>> uses;   // folder -> the other folders it includes
+    for (const auto &entry : fs::recursive_directory_iterator(SCREENS)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string from = top_folder(SCREENS, entry.path());
+        std::ifstream in(entry.path());
+        for (std::string text; std::getline(in, text);) {
+            const std::string include = quoted_include(text);
+            if (include.rfind("screens/", 0) != 0) continue;
+            const std::string to = include.substr(8, include.find('/', 8) - 8);
+            if (to != from) uses[from].insert(to);
+        }
+    }
+    for (const auto &[from, tos] : uses)
+        for (const std::string &to : tos) {
+            const auto back = uses.find(to);
+            if (from < to && back != uses.end()) {
+                EXPECT_FALSE(back->second.count(from)) << from << " and " << to << " include each other";
+            }
+        }
 }
 
 // A line that has GameObject, ObjectMap or Player as a whole word (a letter, digit or underscore on
@@ -170,6 +223,20 @@ TEST(Layering, TheScannerCatchesAnUpwardIncludeAndOnlyThat) {
     EXPECT_EQ(by_file["low/b.cpp"].include, "high/c.h");
     ASSERT_TRUE(by_file.count("high/d.cpp")) << describe(found);
     EXPECT_EQ(by_file["high/d.cpp"].why, "folder nowhere has no layer");
+}
+
+// Under a prefix the scanner reads only the includes that start with it, by their next folder.
+TEST(Layering, TheScannerUnderAPrefixJudgesOnlyItsOwnIncludes) {
+    const fs::path root = fs::path(fresh_test_dir("app")) / "screens";
+    fs::create_directories(root / "panel");
+    fs::create_directories(root / "screen");
+    std::ofstream(root / "panel" / "a.cpp") << "#include \"screens/screen/b.h\"\n#include \"screen/x.h\"\n";
+    std::ofstream(root / "screen" / "b.cpp") << "#include \"screens/panel/a.h\"\n#include \"ui/panel.h\"\n";
+    const std::vector<Violation> found = scan(root, sub_table({{"screens/panel", 0}, {"screens/screen", 1}, {"ui", 5}}, "screens"),
+                                              "screens/");
+    ASSERT_EQ(found.size(), 1u) << describe(found);
+    EXPECT_EQ(found[0].file, "panel/a.cpp");
+    EXPECT_EQ(found[0].line, 1);
 }
 
 }  // namespace

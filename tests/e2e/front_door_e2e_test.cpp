@@ -70,7 +70,6 @@ FrontDoorSpots probe_spots() {
     ui_test::use_generated_store();
     Game *game = game_get();
     EXPECT_EQ(records_load(game), RES_OK);   // no records.dat yet: the shipped records, default slots
-    title_test::HelpBuilder help_builder;
     title_test::give_title_pictures();
 
     TitleDriver driver;

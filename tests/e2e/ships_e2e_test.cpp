@@ -24,7 +24,7 @@
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/saves/save_screen.h"
 #include "screens/ships/ship_details.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/ships/ships_list.h"
 #include "screens/title/game_menu.h"
 #include "screens/title/title_mode.h"
@@ -239,7 +239,7 @@ private:
         click_at(plan.replace);
         driver.frames(40);
         Control *assign = galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP);
-        AssignOfficerState *candidates = officer_assign_state(assign);
+        OfficerChoiceState *candidates = officer_choice_state(assign);
         ASSERT_TRUE(candidates && !candidates->rows.items.empty() && candidates->rows.items[0]) << "an officer to pick";
         plan.candidate = centre_of(candidates->rows.items[0]);
         plan.candidate_name = candidates->officers.items[0]->name;

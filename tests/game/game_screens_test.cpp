@@ -1,6 +1,5 @@
-// What the game keeps for the screens: the one help window (built through the screens' hook at the
-// game's help topic, found again whether live or still queued, centred each time), and the player
-// lookups by position and colour on a real new game.
+// The player lookups by position and colour on a real new game. (The one help window is the title
+// folder's: tests/screens/title/help_window_test.cpp.)
 #include "headless_fixture.h"
 
 #include <tuple>
@@ -11,69 +10,6 @@
 #include "ui/ui_draw.h"
 
 namespace {
-
-std::vector<int32_t> g_built_topics;
-
-void record_build(Control *panel, int32_t topic) {
-    g_built_topics.push_back(topic);
-    control_set_size(panel, 301, 203);   // odd, so the integer halves show
-}
-
-class HelpPopup : public ::testing::Test {
-protected:
-    GameScreenHooksGuard hooks_back_;
-    Game *game = game_get();
-    int32_t saved_topic_ = game->help_topic;
-
-    void SetUp() override {
-        game_clear_controls(game);
-        g_built_topics.clear();
-        game_set_screen_hooks(GameScreenHooks{.help_window_init = record_build});
-    }
-    void TearDown() override {
-        game_clear_controls(game);
-        game->help_topic = saved_topic_;
-    }
-    int help_windows() const {
-        int n = 0;
-        for (List<Control> *list : {game->controls, game->new_controls})
-            for (Control *c : list->items) n += c->id == CONTROL_ID_HELP && !(c->flags & CTRL_REMOVED);
-        return n;
-    }
-    static bool centred(const Control *c) {
-        return c->x == ui_screen_width() / 2 - c->w / 2 && c->y == ui_screen_height() / 2 - c->h / 2;
-    }
-};
-
-TEST_F(HelpPopup, OneWindowAtTheGamesTopicFoundQueuedOrLiveAndCentredEachTime) {
-    game->help_topic = 3;
-    Control *window = game_open_help_popup(game);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(std::make_tuple(window->id, window->layer, window->flags & CTRL_MOVING),
-              std::make_tuple(CONTROL_ID_HELP, CONTROL_LAYER_HELP, 0u));
-    EXPECT_TRUE(centred(window));
-    control_set_position(window, 7, 9);
-    EXPECT_EQ(game_open_help_popup(game), window) << "still queued in the same frame";
-    EXPECT_TRUE(centred(window));
-
-    game_flush_new_controls(game);
-    control_set_position(window, 40, 2);
-    game->help_topic = 6;
-    EXPECT_EQ(game_open_help_popup(game), window) << "live";
-    EXPECT_TRUE(centred(window));
-    EXPECT_EQ(help_windows(), 1);
-    EXPECT_EQ(g_built_topics, std::vector<int32_t>{3}) << "built once, at the topic it opened with";
-
-    control_remove(window);   // a removed window is not found: the next opening builds anew
-    EXPECT_NE(game_open_help_popup(game), window);
-    EXPECT_EQ(g_built_topics, (std::vector<int32_t>{3, 6}));
-}
-
-TEST_F(HelpPopup, WithoutABuilderNothingOpens) {
-    game_set_screen_hooks(GameScreenHooks{});
-    EXPECT_EQ(game_open_help_popup(game), nullptr);
-    EXPECT_EQ(help_windows(), 0);
-}
 
 using PlayerLookups = ModelGame;
 

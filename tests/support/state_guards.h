@@ -33,7 +33,6 @@ public:
 
 using WorldHooksGuard        = HookTableGuard<WorldHooks, world_set_hooks, ai_world_hooks>;
 using PlayerAiHooksGuard     = HookTableGuard<PlayerAiHooks, player_set_ai_hooks, ai_player_hooks>;
-using GameScreenHooksGuard   = HookTableGuard<GameScreenHooks, game_set_screen_hooks, app_game_screen_hooks>;
 
 // One field of a record the test does not own, such as the game's galaxy map. Nothing is noted until
 // the first replace, so a fixture whose SetUp stops early leaves the field as it found it.

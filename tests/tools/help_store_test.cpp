@@ -21,9 +21,9 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
-#include "ui/scene_panel.h"
 #include "ui/ui_draw.h"
 #include "ui/ui_test_support.h"
+#include "views/scene_panel.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "platform/colour_fade.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -285,6 +286,38 @@ TEST_F(PanelLayout, CommandSlotsOnlyWhileTheBuildersRecordIsTheState) {
     EXPECT_EQ(panel_command_slots(panel), nullptr) << "another builder's record has no slots";
     control_set_widget_state(panel, nullptr, nullptr);
     EXPECT_EQ(panel_command_slots(panel), nullptr);
+}
+
+// The opener sets a slot, the panel's control calls it with the panel; a slot out of range is
+// neither written nor called, and a panel without slots takes nothing.
+struct DerivedSlots : PanelCommandSlots {
+    int tail = 7;
+};
+Control *g_slot_called_with = nullptr;
+void record_slot_call(Control *panel) { g_slot_called_with = panel; }
+
+TEST_F(PanelLayout, SlotsAreSetByTheOpenerAndCalledWithThePanel) {
+    g_slot_called_with = nullptr;
+    panel_set_slot(panel, 2, record_slot_call);
+    panel_call_slot(panel, 2);
+    EXPECT_EQ(g_slot_called_with, nullptr) << "no slots before the build";
+
+    auto *record = new DerivedSlots();
+    panel_set_command_state(panel, record, [](void *r) { delete static_cast<DerivedSlots *>(static_cast<PanelCommandSlots *>(r)); });
+    panel_set_slot(panel, 2, record_slot_call);
+    EXPECT_EQ(record->slot[2], record_slot_call);
+    panel_call_slot(panel, 3);
+    EXPECT_EQ(g_slot_called_with, nullptr) << "an empty slot is not called";
+    panel_call_slot(panel, 2);
+    EXPECT_EQ(g_slot_called_with, panel);
+
+    g_slot_called_with = nullptr;
+    panel_set_slot(panel, -1, record_slot_call);
+    panel_set_slot(panel, PANEL_COMMAND_SLOT_COUNT, record_slot_call);
+    panel_call_slot(panel, PANEL_COMMAND_SLOT_COUNT);
+    EXPECT_EQ(record->tail, 7);
+    EXPECT_EQ(g_slot_called_with, nullptr);
+    control_set_widget_state(panel, nullptr, nullptr);
 }
 
 }  // namespace

@@ -51,14 +51,13 @@ constexpr int32_t POPUP_ACTING = 2;
 constexpr int32_t POPUP_KNOWN = 4;
 constexpr int32_t POPUP_RETREATING_ACTING = 6;
 
-Game *game() { return game_get(); }
 CombatScreen *screen() { return combat_screen(); }
 bool animating() { return screen()->flags.load(std::memory_order_acquire) & COMBAT_FLAG_ANIMATING; }
 
 Ship *as_ship(GameObject *obj) { return obj && obj->kind == OBJECT_SHIP ? static_cast<Ship *>(obj) : nullptr; }
 
 bool is_ui_players(const GameObject *obj) {
-    const Game *g = game();
+    const Game *g = game_get();
     return obj && g && g->ui_player_id != 0 && obj->owner_id == g->ui_player_id;
 }
 
@@ -113,7 +112,7 @@ int mode_icon(int32_t mode) {
 
 void build_prompt(int32_t mode, const char *title, const char *prompt) {
     CombatScreen *s = screen();
-    Game *g = game();
+    Game *g = game_get();
     Control *box = panel_create(20, 10, 0, 0, 0);
     if (!box) return;
     panel_set_border(box, true);
@@ -219,7 +218,7 @@ bool fill_object_popup(Control *popup, GameObject *hovered) {
     CombatScreen *s = screen();
     if (hovered == s->selected) return false;
     const bool acting = hovered == s->acting;
-    const Player *ui = game()->ui_player;
+    const Player *ui = game_get()->ui_player;
     if (hovered->kind == OBJECT_SHOT) {
         int32_t style = POPUP_PLAIN;
         if (acting) style = POPUP_ACTING;
@@ -274,7 +273,7 @@ void combat_turn_pivot(const Ship *ship, int32_t *x, int32_t *y) {
 
 void combat_set_command_mode(int32_t mode, const char *title, const char *prompt) {
     CombatScreen *s = screen();
-    Game *g = game();
+    Game *g = game_get();
     s->command_mode = mode;
     if (g) game_flush_new_controls(g);
     for (int id : {COMBAT_ID_PROMPT_BOX, COMBAT_ID_CANCEL})
@@ -337,7 +336,7 @@ void combat_pick_weapon(Control *panel) {
         if (ship_use_system(ship, crit, nullptr, 0, 0, nullptr) != RES_OK) return;
         combat_set_command_ship(ship);
         combat_select_object(nullptr);
-        game_flash_panel_frame(game(), panel);
+        game_flash_panel_frame(game_get(), panel);
         control_remove(panel);
         return;
     }
@@ -379,7 +378,7 @@ void combat_cancel_command(Control *) {
 
 void combat_apply_command() {
     CombatScreen *s = screen();
-    Game *g = game();
+    Game *g = game_get();
     ObjectMap *map = combat_map();
     if (animating() || !g || !map) return;
     int32_t px = 0, py = 0;
@@ -502,7 +501,7 @@ void combat_set_hovered(GameObject *object) {
 
 void combat_prompt_pulse(int32_t ms) {
     CombatScreen *s = screen();
-    Control *box = game_find_control(game(), COMBAT_ID_PROMPT_BOX);
+    Control *box = game_find_control(game_get(), COMBAT_ID_PROMPT_BOX);
     Control *icon = box ? panel_find_child(box, COMBAT_ID_PROMPT_ICON) : nullptr;
     Control *label = box ? panel_find_child(box, COMBAT_ID_PROMPT_PROMPT) : nullptr;
     if (!icon || !label) return;

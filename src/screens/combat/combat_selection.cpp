@@ -15,7 +15,7 @@
 #include "platform/list.h"
 #include "platform/log.h"
 #include "screens/combat/combat_screen.h"
-#include "screens/galaxy/galaxy_services.h"
+#include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_details.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
@@ -66,7 +66,6 @@ constexpr int BRACKET_RETURN_MS = 400;
 constexpr int BRACKET_PULSE_MS = 2240;
 constexpr int BRACKET_CORNERS = 4;
 
-Game *game() { return game_get(); }
 CombatScreen *screen() { return combat_screen(); }
 
 bool is_object_panel_id(int32_t id) {
@@ -80,7 +79,7 @@ const std::vector<Control *> &items_of(const List<Control> *list) {
 
 template <typename Fn>
 void for_each_top_level(Fn fn) {
-    const Game *g = game();
+    const Game *g = game_get();
     if (!g) return;
     for (const List<Control> *list : {g->controls, g->new_controls})
         for (Control *c : items_of(list)) {
@@ -103,7 +102,7 @@ Control *shown_object_panel(int32_t id) {
 }
 
 bool is_ui_players(const GameObject *obj) {
-    const Game *g = game();
+    const Game *g = game_get();
     return obj && g && g->ui_player_id != 0 && obj->owner_id == g->ui_player_id;
 }
 
@@ -194,7 +193,7 @@ void build_brackets(GameObject *object) {
 }
 
 void remove_marker() {
-    if (Control *marker = game_find_control(game(), COMBAT_ID_MISSILE_MARKER)) control_remove(marker);
+    if (Control *marker = game_find_control(game_get(), COMBAT_ID_MISSILE_MARKER)) control_remove(marker);
 }
 
 int32_t unit_status_style(const GameObject *selected) {
@@ -210,7 +209,7 @@ int32_t unit_status_style(const GameObject *selected) {
 
 Control *combat_object_panel_open(int32_t id) {
     CombatScreen *s = screen();
-    Game *g = game();
+    Game *g = game_get();
     if (!g) return nullptr;
     for_each_top_level([&](Control *c) {
         if (c->id == id && !(c->flags & CTRL_REMOVED)) control_remove(c);
@@ -342,7 +341,7 @@ void combat_open_object_details(GameObject *object) {
         Control *panel = combat_object_panel_open(COMBAT_ID_SHOT_PANEL);
         if (!panel) return;
         map_control_anchor(panel, false, combat_map());
-        const Player *ui = game()->ui_player;
+        const Player *ui = game_get()->ui_player;
         const bool known = ui && player_get_known_object(ui, OBJECT_SHOT, object->id);
         combat_shot_panel_fill(panel, object, known ? 7 : 3);
         combat_shot_panel_set_back_handler(panel);
@@ -358,7 +357,7 @@ void combat_open_ship_status(Control *) {
     GameObject *shown = selected;
     uint32_t options = DETAILS_OWN;
     if (!is_ui_players(selected)) {
-        Player *ui = game()->ui_player;
+        Player *ui = game_get()->ui_player;
         if (!ui) return;
         player_learn_object(ui, selected, 0);
         shown = player_get_known_object(ui, OBJECT_SHIP, selected->id);
@@ -517,12 +516,12 @@ void combat_update_missile_marker() {
         remove_marker();
         return;
     }
-    Control *marker = game_find_control(game(), COMBAT_ID_MISSILE_MARKER);
+    Control *marker = game_find_control(game_get(), COMBAT_ID_MISSILE_MARKER);
     if (!marker) {
         marker = image_control_create(IMAGE_MISSILE_TARGET);
         if (!marker) return;
         if (ObjectMap *map = combat_map()) map_control_anchor(marker, true, map);
-        game_add_control(game(), 0, 0, COMBAT_ID_MISSILE_MARKER, 0, marker);
+        game_add_control(game_get(), 0, 0, COMBAT_ID_MISSILE_MARKER, 0, marker);
     }
     int32_t cx = target->x + target->w / 2, cy = target->y + target->h / 2;
     if (target->kind == OBJECT_SHIP) combat_turn_pivot(static_cast<const Ship *>(target), &cx, &cy);

@@ -41,7 +41,6 @@ constexpr int BUTTON_IDS[COMBAT_COMMAND_BUTTONS] = {COMBAT_ID_MENU_BUTTON, COMBA
                                                     COMBAT_ID_LIST_BUTTON, COMBAT_ID_LOCATION_BUTTON};
 
 CombatScreen *screen() { return combat_screen(); }
-Game *game() { return game_get(); }
 
 void build_menu(Control *panel) {
     game_menu_init(panel, GAME_MENU_COMBAT | GAME_MENU_HOTKEYS);   // the title's letters work here too
@@ -71,7 +70,7 @@ void build_list(Control *panel) {
     if (!bar) return;
     control_set_tag(bar, COMBAT_TAG_HIDDEN_PANEL);
     scroll_list_attach_bar(panel, bar);
-    game_add_control(game(), LIST_SCROLL_X, LIST_SCROLL_Y, COMBAT_ID_LIST_SCROLL, 0, bar);
+    game_add_control(game_get(), LIST_SCROLL_X, LIST_SCROLL_Y, COMBAT_ID_LIST_SCROLL, 0, bar);
 }
 
 void build_location(Control *panel) { combat_location_panel_build(panel); }
@@ -139,7 +138,7 @@ void combat_clear_side_panels() {
         panel_set_scroll(panel, 0, 0);
     }
     combat_flags_change(COMBAT_FLAG_MENU_OPEN, 0);
-    if (Control *bar = game_find_control(game(), COMBAT_ID_LIST_SCROLL)) control_remove(bar);
+    if (Control *bar = game_find_control(game_get(), COMBAT_ID_LIST_SCROLL)) control_remove(bar);
 }
 
 void combat_toggle_menu_panel(Control *) { toggle(MENU); }
@@ -225,7 +224,7 @@ void combat_run_pending_load() {
     combat_hide_message();
     // Nothing of the battle may be touched once the load has replaced the game.
     combat_release_game_objects();
-    if (game_run_pending_load(game()) == RES_OK) {
+    if (game_run_pending_load(game_get()) == RES_OK) {
         app_mode_request(APP_MODE_GALAXY);
         return;
     }
@@ -237,6 +236,6 @@ void combat_run_pending_load() {
 
 void combat_on_load_failed(Control *) {
     combat_release_game_objects();
-    game_clear(game());
+    game_clear(game_get());
     app_mode_request(APP_MODE_TITLE);
 }

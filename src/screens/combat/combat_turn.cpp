@@ -21,6 +21,7 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "screens/combat/combat_screen.h"
+#include "screens/title/help_window.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -658,7 +659,7 @@ void combat_update(int32_t dt) {
         combat_command_bar_select(0);
         combat_clear_side_panels();
     }
-    if (input_key_pressed(KEY_SLASH)) (void)game_open_help_popup(game);
+    if (input_key_pressed(KEY_SLASH)) (void)help_window_open(game);
 
     Control *help = game_find_control(game, COMBAT_ID_HELP_POPUP);
     if (!has(COMBAT_FLAG_HELP_OPEN)) {

@@ -38,8 +38,6 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int CARD_INSET = 16;
 constexpr int PICKER_ROOM = DESIGN_PICKER_MIN_WIDTH + 40;   // the list, its scroll bar and margins   // the cards and the picture stand this far in from the mount area's edge
 
-Game *game() { return game_get(); }
-
 // The design panel of a control inside it: the control itself, or its user data.
 Control *panel_of_control(Control *c) {
     if (design_editor_state(c)) return c;
@@ -127,10 +125,10 @@ void show_tip(Control *anchor, const char *title, const char *text) {
     int w = 0, h = 0;
     panel_layout(popup, &w, &h);
     control_set_size(popup, w + 6, h + 6);
-    if (game_open_popup(game(), popup, anchor, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (game_open_popup(game_get(), popup, anchor, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void tip_close(Control *) { game_close_popup(game()); }
+void tip_close(Control *) { game_close_popup(game_get()); }
 void power_tip(Control *box) {
     show_tip(box, "Power",
              "A measure of the ship's capacity to run systems. Each equipped system imposes its own power "
@@ -154,7 +152,7 @@ void mount_card_tip(Control *card) {
         return;
     }
     Control *popup = system_info_card_create(crit.system, SYSTEM_CARD_TIP);
-    if (popup && game_open_popup(game(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (popup && game_open_popup(game_get(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
 void stats_rows(const Ship *ship, bool build, List<SystemRow> *rows) {
@@ -508,14 +506,14 @@ void design_on_accept(Control *button) {
         if (name.empty()) name = s->name;
         s->working_ship->ship_name = name;
     }
-    if (ControlFn slot = s->slots.slot[DESIGN_SLOT_ACCEPTED]) slot(panel);
+    if (ControlFn slot = s->slot[DESIGN_SLOT_ACCEPTED]) slot(panel);
 }
 
 void design_on_back(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
     if (!s) return;
-    const ControlFn accepted = s->slots.slot[DESIGN_SLOT_ACCEPTED];
+    const ControlFn accepted = s->slot[DESIGN_SLOT_ACCEPTED];
     const std::string name = s->name;
     const uint64_t owner = s->owner_id;
     const int chooser_x = s->chooser_x, chooser_y = s->chooser_y;
@@ -523,7 +521,7 @@ void design_on_back(Control *button) {
     if (chooser_x >= 0) control_set_position(panel, chooser_x, chooser_y);
     DesignEditorState *fresh = design_editor_state(panel);
     if (!fresh) return;
-    fresh->slots.slot[DESIGN_SLOT_ACCEPTED] = accepted;
+    fresh->slot[DESIGN_SLOT_ACCEPTED] = accepted;
     if (!name.empty()) {
         if (Control *title = panel_find_child(panel, DESIGN_ID_TITLE)) ui_button_replace_caption(title, name.c_str());
         fresh->name = name;
@@ -533,12 +531,12 @@ void design_on_back(Control *button) {
 void design_on_cancel(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
-    if (s && s->slots.slot[DESIGN_SLOT_CANCELLED]) s->slots.slot[DESIGN_SLOT_CANCELLED](panel);
+    if (s && s->slot[DESIGN_SLOT_CANCELLED]) s->slot[DESIGN_SLOT_CANCELLED](panel);
 }
 
 bool design_upgrade_available(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
-    Player *owner = s ? game_find_player(game(), s->owner_id) : nullptr;
+    Player *owner = s ? game_find_player(game_get(), s->owner_id) : nullptr;
     Ship *ship = s ? s->working_ship : nullptr;
     if (!owner || !ship) return false;
     const int32_t free = ship->capacity_max - ship->capacity_used;
@@ -553,7 +551,7 @@ bool design_upgrade_available(Control *panel) {
 void design_on_upgrade(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
-    Player *owner = s ? game_find_player(game(), s->owner_id) : nullptr;
+    Player *owner = s ? game_find_player(game_get(), s->owner_id) : nullptr;
     Ship *ship = s ? s->working_ship : nullptr;
     if (!owner || !ship) return;
     for (int pass = 0; pass < 2; ++pass) {
@@ -611,10 +609,6 @@ void design_refresh_stats(Control *panel) {
         if (change > 0) value_bar_animate_to(bar, target, 360);   // 360 / |change| ms a unit
     }
     apply_accept_rule(panel);
-}
-
-void design_set_accept_handler(Control *panel, ControlFn handler) {
-    if (DesignEditorState *s = design_editor_state(panel)) s->slots.slot[DESIGN_SLOT_ACCEPTED] = handler;
 }
 
 Ship *design_get_ship(Control *panel) {

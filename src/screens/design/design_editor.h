@@ -87,8 +87,7 @@ struct DesignEditorState;
 // Moves the panel left as far as it runs past the screen's right edge (never past the left edge).
 void design_keep_on_screen(Control *panel);
 
-struct DesignEditorState {
-    PanelCommandSlots slots;                 // first, so that panel_command_slots finds them
+struct DesignEditorState : PanelCommandSlots {
     uint32_t    options = 0;
     uint64_t    owner_id = 0;
     int32_t     editor_open = 0;             // game thread only
@@ -131,7 +130,6 @@ void design_configure_close(Control *title_bar);
 uint32_t design_available_hulls(Player *player);
 void design_hull_cards_build(Control *panel);
 void card_grid_build(Control *strip, uint32_t available);
-void card_grid_set_select_handler(Control *strip, ControlFn fn);
 void card_grid_on_click(Control *card);
 void card_grid_on_hover_enter(Control *card);
 void card_grid_on_hover_leave(Control *card);
@@ -154,8 +152,6 @@ void design_on_cancel(Control *button);
 void design_on_upgrade(Control *button);
 void design_refresh_stats(Control *panel);
 bool design_upgrade_available(Control *panel);
-void design_set_accept_handler(Control *panel, ControlFn handler);
-void design_set_configured_handler(Control *panel);
 Ship    *design_get_ship(Control *panel);
 void     design_release_ship(Control *panel);
 uint64_t design_get_edited_id(Control *panel);
@@ -184,7 +180,6 @@ void system_row_on_hover_leave(Control *row);
 void system_list_on_wheel(Control *row);
 System *system_list_get_picked(Control *list);
 void system_row_set_width(Control *row, int width);
-void system_list_set_pick_handler(Control *list, ControlFn fn);
 void system_list_state_free(void *state);
 void design_on_system_picked(Control *list);
 void design_picker_cancel(Control *control);

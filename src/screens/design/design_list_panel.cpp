@@ -10,7 +10,6 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "platform/str.h"
-#include "screens/sites/site_choosers.h"
 #include "ui/image_control.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -226,12 +225,6 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
     }
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 4, std::max(h + 4, DESIGN_LIST_MIN_HEIGHT));
-}
-
-Control *design_list_create(Site *site) {
-    Control *panel = panel_create_empty();
-    if (panel) design_list_build(panel, site, design_chooser_on_pick);
-    return panel;
 }
 
 void design_list_refresh(Control *panel) {

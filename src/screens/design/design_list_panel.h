@@ -50,8 +50,6 @@ DesignListState *design_list_state(Control *panel);   // null when the panel hol
 // Builds the list of the site owner's designs into the outer panel; nothing without a game, an
 // owner of the site or that owner among the players.
 void     design_list_build(Control *panel, Site *site, ControlFn on_pick);
-// A new panel holding the list with the design chooser's pick callback.
-Control *design_list_create(Site *site);
 // Re-reads the player's designs: the rows' names, prices and days are renewed, or the list is
 // rebuilt when the number of designs changed.
 void     design_list_refresh(Control *panel);

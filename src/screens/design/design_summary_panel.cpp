@@ -12,7 +12,6 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/galaxy/design_handlers.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -39,8 +38,6 @@ constexpr int DIALOG_GROW_MS = 200;
 
 void state_free(void *data) { delete static_cast<DesignPanelState *>(data); }
 
-Game *game() { return game_get(); }
-
 // The summary panel a button, card or tag belongs to: the nearest owner holding the summary's state.
 // A control's user data is never taken for the panel: a card's is its system, the panel's own its
 // design.
@@ -65,7 +62,7 @@ int32_t days_of(int32_t minutes) { return minutes > 0 ? (minutes + MINUTES_PER_D
 
 // The owner of the site among the players; null without a game, an owner or that player.
 Player *owner_of(const Site *site) {
-    Game *g = game();
+    Game *g = game_get();
     if (!site || !g->players || list_count(g->players) == 0 || site->owner_id == 0) return nullptr;
     return game_find_player(g, site->owner_id);
 }
@@ -317,7 +314,7 @@ GameObject *design_screen_get_design(Control *panel) {
 void design_screen_on_close(Control *title) {
     Control *panel = summary_of(title);
     if (!panel) return;
-    game_flash_panel_frame(game(), panel);
+    game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
 }
 
@@ -368,7 +365,7 @@ void design_screen_cost_popup_open(Control *tag) {
     int w = 0, h = 0;
     panel_layout(popup, &w, &h);
     control_set_size(popup, w + 5, h + 3);
-    if (game_open_popup(game(), popup, tag, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (game_open_popup(game_get(), popup, tag, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
 void design_screen_system_popup_open(Control *card) {
@@ -378,20 +375,7 @@ void design_screen_system_popup_open(Control *card) {
     Control *popup = panel_create_empty();
     if (!popup) return;
     system_info_card_build(popup, design->crits[p->value].system, SYSTEM_CARD_TIP);
-    if (game_open_popup(game(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (game_open_popup(game_get(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void design_screen_popup_close(Control *) { game_close_popup(game()); }
-
-// ---- Slots ----
-// The galaxy screen's openers write the same three handlers into the slots themselves.
-
-void design_screen_set_scrap_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_SCRAP] = starmap_design_on_scrap;
-}
-void design_screen_set_build_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_BUILD] = starmap_design_on_build;
-}
-void design_screen_set_edit_handler(Control *panel) {
-    if (DesignPanelState *s = design_panel_state(panel)) s->slot[DESIGN_SLOT_EDIT] = starmap_design_on_edit;
-}
+void design_screen_popup_close(Control *) { game_close_popup(game_get()); }

@@ -54,10 +54,6 @@ DesignPanelState *design_panel_state(Control *panel);   // null for any other co
 // without a game, an owner of the site or that owner among the players.
 void        design_screen_build(Control *panel, GameObject *design, Site *site);
 GameObject *design_screen_get_design(Control *panel);
-// Write slots 0, 1, 2 with the galaxy screen's scrap, build and edit handlers.
-void        design_screen_set_scrap_handler(Control *panel);
-void        design_screen_set_build_handler(Control *panel);
-void        design_screen_set_edit_handler(Control *panel);
 
 // Callbacks the builder installs (each gets the control that fired).
 void design_screen_on_close(Control *title);

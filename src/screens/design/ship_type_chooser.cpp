@@ -18,6 +18,7 @@
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_entry.h"
@@ -38,8 +39,6 @@ constexpr int TIP_TEXT = 0;
 
 SDL_Thread *sdl_create(int (*body)(void *), void *data) { return SDL_CreateThread(body, data); }
 DesignThreadCreator *g_create_thread = sdl_create;
-
-Game *game() { return game_get(); }
 
 void join_load(DesignEditorState *s) {
     if (!s->load_thread) return;
@@ -154,7 +153,7 @@ void design_set_thread_creator(DesignThreadCreator *creator) { g_create_thread =
 
 DesignEditorState *design_editor_state(Control *panel) {
     return panel && panel_of(panel) && panel->widget_free == design_editor_state_free
-               ? static_cast<DesignEditorState *>(panel->widget_state)
+               ? static_cast<DesignEditorState *>(panel_command_slots(panel))
                : nullptr;
 }
 
@@ -204,7 +203,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
     s->owner_id = uint64_t(owner_high) << 32 | owner_low;
     s->name = kept;
     s->panel = panel;
-    panel_set_command_state(panel, &s->slots, design_editor_state_free);
+    panel_set_command_state(panel, s, design_editor_state_free);
     // panel_set_command_state keeps the slots' address: the record starts with them.
     const bool animate = options & DESIGN_OPT_ANIMATE;
 
@@ -265,7 +264,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
 void design_hull_cards_build(Control *panel) {
     DesignEditorState *s = design_editor_state(panel);
     if (!s) return;
-    Player *owner = game_find_player(game(), s->owner_id);
+    Player *owner = game_find_player(game_get(), s->owner_id);
     if (!owner) return;
     s->editor_open = 0;
     s->hull_chosen = 0;
@@ -275,14 +274,12 @@ void design_hull_cards_build(Control *panel) {
     Control *strip = panel_add_child(panel, x, y, DESIGN_ID_CARD_STRIP, 0, panel_create_empty());
     if (!strip) return;
     card_grid_build(strip, design_available_hulls(owner));
-    card_grid_set_select_handler(strip, design_on_hull_selected);
+    panel_set_slot(strip, 0, design_on_hull_selected);
 }
 
 namespace {
-struct CardGridState {
-    PanelCommandSlots slots;   // slot 0: a card was selected
-};
-void card_grid_free(void *state) { delete static_cast<CardGridState *>(state); }
+struct CardGridState : PanelCommandSlots {};   // slot 0: a card was selected
+void card_grid_free(void *state) { delete static_cast<CardGridState *>(static_cast<PanelCommandSlots *>(state)); }
 }  // namespace
 
 void card_grid_build(Control *strip, uint32_t available) {
@@ -290,7 +287,7 @@ void card_grid_build(Control *strip, uint32_t available) {
     panel_remove_children(strip);
     if (!panel_command_slots(strip)) {
         CardGridState *g = new (std::nothrow) CardGridState{};
-        if (g) panel_set_command_state(strip, &g->slots, card_grid_free);
+        if (g) panel_set_command_state(strip, g, card_grid_free);
     }
     std::vector<Control *> cards;
     int card_w = 0, card_h = 0, pic_h = 0;
@@ -332,10 +329,6 @@ void card_grid_build(Control *strip, uint32_t available) {
     int w = 0, h = 0;
     panel_layout(strip, &w, &h);
     control_set_size(strip, w + 3, h + 3);
-}
-
-void card_grid_set_select_handler(Control *strip, ControlFn fn) {
-    if (PanelCommandSlots *slots = panel_command_slots(strip)) slots->slot[0] = fn;
 }
 
 void card_grid_on_hover_enter(Control *card) {
@@ -507,6 +500,6 @@ void design_configure_open(Control *panel, GameObject *design) {
 void design_configure_close(Control *title) {
     Control *panel = title ? static_cast<Control *>(title->user_data) : nullptr;
     if (!design_editor_state(panel)) return;
-    game_flash_panel_frame(game(), panel);
+    game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
 }

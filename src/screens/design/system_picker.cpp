@@ -17,6 +17,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
@@ -33,8 +34,7 @@ constexpr int PAGE_STEP = 96;
 constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
 
-struct SystemListState {
-    PanelCommandSlots slots;            // slot 0: a row was picked
+struct SystemListState : PanelCommandSlots {   // slot 0: a row was picked
     List<System> candidates;            // one reference each
     List<Control> rows;                 // display order, one reference each
     int32_t  visible_height = 0;
@@ -42,8 +42,6 @@ struct SystemListState {
     int32_t  picked = -1;               // -1: "(empty)"
     Control *hovered = nullptr;         // not held
 };
-
-Game *game() { return game_get(); }
 
 SystemListState *list_state(Control *list) {
     return list && panel_of(list) && list->widget_free == system_list_state_free
@@ -70,13 +68,13 @@ uint32_t refusal(const Control *row) {
 }
 
 void close_tip() {
-    if (Control *tip = game_find_control(game(), PICKER_ID_TIP)) {
+    if (Control *tip = game_find_control(game_get(), PICKER_ID_TIP)) {
         control_set_id(tip, 0);
         control_fade_out(tip, LEAVE_MS);
     }
 }
 
-void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, &s->slots, system_list_state_free); }
+void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, s, system_list_state_free); }
 
 Control *highlight_lines(Control *area) { return area ? panel_find_child(area, DESIGN_ID_HIGHLIGHT) : nullptr; }
 
@@ -124,7 +122,7 @@ void design_on_mount_click(Control *card) {
     Ship *ship = s ? s->working_ship : nullptr;
     if (!ship || !p || p->value < 0 || p->value >= ship->crit_count || p->value == s->chosen_mount) return;
     const int32_t mount = p->value;
-    Player *owner = game_find_player(game(), s->owner_id);
+    Player *owner = game_find_player(game_get(), s->owner_id);
     Control *area = design_mount_area(panel);
     s->chosen_mount = mount;
     for (int id : {DESIGN_ID_PICKER}) {
@@ -139,7 +137,7 @@ void design_on_mount_click(Control *card) {
     }
     close_tip();
 
-    game_close_popup(game());
+    game_close_popup(game_get());
     for (Control *c : s->mount_cards.items) {
         if (!c || (c->flags & CTRL_REMOVED)) continue;
         if (c == card) system_card_set_selected(c);
@@ -201,7 +199,7 @@ void design_on_mount_click(Control *card) {
     Control *list = panel_create_empty();
     if (list) {
         system_list_build(list, design_picker_candidates(owner, ship, mount));
-        system_list_set_pick_handler(list, design_on_system_picked);
+        panel_set_slot(list, 0, design_on_system_picked);
         list->user_data = panel;
         const int ly = label ? label->y + label->h + 8 : title_bottom + 6;
         // The list keeps clear of the mount area: the panel grows when it would not.
@@ -346,7 +344,7 @@ void system_row_on_click(Control *row) {
     SystemListState *s = list_state(list);
     if (!s || refusal(row)) return;
     s->picked = panel_of(row)->value;
-    if (s->slots.slot[0]) s->slots.slot[0](list);
+    if (s->slot[0]) s->slot[0](list);
 }
 
 void system_row_on_hover_enter(Control *row) {
@@ -374,21 +372,21 @@ void system_row_on_hover_enter(Control *row) {
     control_set_size(tip, w + 8, h + 6);
     int rx = 0, ry = 0;
     control_get_screen_position(row, &rx, &ry);
-    Control *added = game_add_control(game(), rx + row->w / 2 - tip->w / 2, ry + row->h / 2 - tip->h / 2, PICKER_ID_TIP, 0, tip);
+    Control *added = game_add_control(game_get(), rx + row->w / 2 - tip->w / 2, ry + row->h / 2 - tip->h / 2, PICKER_ID_TIP, 0, tip);
     if (added) control_set_layer(added, CONTROL_LAYER_POPUP - 1);
 }
 
 void system_row_on_dwell(Control *row) {
     if (!row || !row_list(row)) return;
     Control *popup = system_row_build(row_list(row), static_cast<System *>(row->user_data), 1);
-    if (popup && game_open_popup(game(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (popup && game_open_popup(game_get(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
 void system_row_on_hover_leave(Control *row) {
     SystemListState *s = list_state(row_list(row));
     if (s && s->hovered == row) s->hovered = nullptr;
     close_tip();
-    game_close_popup(game());
+    game_close_popup(game_get());
 }
 
 void system_list_on_wheel(Control *row) {
@@ -409,10 +407,6 @@ System *system_list_get_picked(Control *list) {
     return s ? list_get(&s->candidates, s->picked) : nullptr;
 }
 
-
-void system_list_set_pick_handler(Control *list, ControlFn fn) {
-    if (SystemListState *s = list_state(list)) s->slots.slot[0] = fn;
-}
 
 void system_list_state_free(void *data) {
     SystemListState *s = static_cast<SystemListState *>(data);

@@ -21,15 +21,14 @@ namespace {
 
 constexpr int SHIP_LIST_STYLE = 3;
 
-struct BattleGroupState {
-    PanelPick  pick;                    // first: slot 0 on_ship_pick, the row clicked last
+struct BattleGroupState : PanelPick {   // slot 0 on_ship_pick, the row clicked last
     Encounter *encounter = nullptr;     // not referenced: the caller keeps it alive
 };
 
-void state_free(void *data) { delete static_cast<BattleGroupState *>(data); }
+void state_free(void *data) { delete static_cast<BattleGroupState *>(static_cast<PanelCommandSlots *>(data)); }
 
 BattleGroupState *state_of(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<BattleGroupState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == state_free ? static_cast<BattleGroupState *>(panel_command_slots(panel)) : nullptr;
 }
 
 const char *side_name(const Encounter *enc, const Player *owner) {
@@ -54,7 +53,7 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
         return;
     }
     state->encounter = encounter;
-    panel_set_command_state(panel, &state->pick.slots, state_free);
+    panel_set_command_state(panel, state, state_free);
 
     Game *game = game_get();
     Player *owner = game && owner_id ? game_find_player(game, owner_id) : nullptr;
@@ -95,10 +94,6 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
     if (title) ui_control_resize(title, BATTLE_GROUP_WIDTH, false);
 }
 
-void battle_group_panel_set_ship_handler(Control *panel, ControlFn handler) {
-    if (BattleGroupState *state = state_of(panel)) state->pick.slots.slot[0] = handler;
-}
-
 Encounter *battle_group_panel_encounter(Control *panel) {
     const BattleGroupState *state = state_of(panel);
     return state ? state->encounter : nullptr;
@@ -106,5 +101,5 @@ Encounter *battle_group_panel_encounter(Control *panel) {
 
 GameObject *battle_group_panel_picked_ship(Control *panel) {
     const BattleGroupState *state = state_of(panel);
-    return state ? state->pick.picked : nullptr;
+    return state ? state->picked : nullptr;
 }

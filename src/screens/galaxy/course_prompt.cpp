@@ -53,12 +53,11 @@ struct PromptTimers {
 };
 PromptTimers timers;
 
-Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
 
 // Removes the live or queued control of the id with its children.
 void remove_by_id(int id) {
-    const Game *g = game();
+    const Game *g = game_get();
     for (const List<Control> *list : {g->controls, g->new_controls}) {
         if (!list) continue;
         for (Control *c : list->items) {
@@ -69,7 +68,7 @@ void remove_by_id(int id) {
 }
 
 Control *bar_child(int id) {
-    Control *bar = game_find_control(game(), PROMPT_BAR_ID);
+    Control *bar = game_find_control(game_get(), PROMPT_BAR_ID);
     return bar ? panel_find_child(bar, id) : nullptr;
 }
 
@@ -124,7 +123,7 @@ void build_bar(int32_t mode, const char *title, const char *text) {
     panel_grow(bar, BAR_GROW_W, BAR_GROW_H);
     for (Control *c : {image, label})
         if (c) control_set_position(c, (bar->w - c->w) / 2, (bar->h - c->h) / 2);
-    game_add_control(game(), ui_screen_width() - EDGE - bar->w, ui_screen_height() - BAR_RAISE - bar->h,
+    game_add_control(game_get(), ui_screen_width() - EDGE - bar->w, ui_screen_height() - BAR_RAISE - bar->h,
                      PROMPT_BAR_ID, 1, bar);
 }
 
@@ -133,7 +132,7 @@ void add_cancel() {
                                           nullptr);
     if (!cancel) return;
     control_set_layer(cancel, 1);
-    game_add_control(game(), ui_screen_width() - EDGE - cancel->w, ui_screen_height() - EDGE - cancel->h,
+    game_add_control(game_get(), ui_screen_width() - EDGE - cancel->w, ui_screen_height() - EDGE - cancel->h,
                      PROMPT_CANCEL_ID, 0, cancel);
 }
 
@@ -177,7 +176,7 @@ void starmap_prompt_show(int32_t mode, const char *title, const char *text) {
 }
 
 void starmap_prompt_alternate(int32_t dt) {
-    if (!game_find_control(game(), PROMPT_BAR_ID)) return;
+    if (!game_find_control(game_get(), PROMPT_BAR_ID)) return;
     timers.elapsed_ms += dt;
     Control *title = bar_child(PROMPT_TITLE_ID);
     Control *text = bar_child(PROMPT_TEXT_ID);
@@ -200,7 +199,7 @@ void starmap_prompt_on_cancel(Control *) {
     starmap_object_panels_show(true);
     if (screen()->pick_mode == 0) forget_lone_pick();
     starmap_prompt_show(-1);
-    game_remove_controls_by_group(game(), GALAXY_GROUP_SELECTION);
+    game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
 }
 
 void starmap_sector_on_set_course(Control *panel) {

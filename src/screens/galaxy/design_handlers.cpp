@@ -18,6 +18,7 @@
 #include "screens/sites/site_panel.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/ui_draw.h"
 #include "world/ship.h"
 #include "world/site.h"
@@ -27,13 +28,11 @@ namespace {
 constexpr int MOVE_MS = 200;
 constexpr int SITE_MARGIN = 4;
 
-Game *game() { return game_get(); }
-
 Site *selected_site() { return site_cast(galaxy_screen()->selected); }
 
 Site *own_selected_site() {
     Site *site = selected_site();
-    return site && game() && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
+    return site && game_get() && site->owner_id != 0 && site->owner_id == game_get()->ui_player_id ? site : nullptr;
 }
 
 // Within the area where object panels go (clear of the status bar and the command bar): a panel
@@ -69,9 +68,9 @@ void place_beside(Control *panel, Control *anchor) {
 }
 
 void fill_summary_slots(Control *summary) {
-    design_screen_set_scrap_handler(summary);
-    design_screen_set_build_handler(summary);
-    design_screen_set_edit_handler(summary);
+    panel_set_slot(summary, DESIGN_SLOT_SCRAP, starmap_design_on_scrap);
+    panel_set_slot(summary, DESIGN_SLOT_BUILD, starmap_design_on_build);
+    panel_set_slot(summary, DESIGN_SLOT_EDIT, starmap_design_on_edit);
 }
 
 // The summary of the design at the site takes `replaced`'s place on the object-panel stack.
@@ -91,7 +90,7 @@ void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
 }  // namespace
 
 std::string starmap_new_design_name() {
-    const Player *ui = game() ? game()->ui_player : nullptr;
+    const Player *ui = game_get() ? game_get()->ui_player : nullptr;
     return str_format("Mark-%i", ui ? ui->totals.design_counter : 1);
 }
 
@@ -101,7 +100,7 @@ void starmap_site_on_pick_design(Control *site_panel) {
 
 void starmap_design_open(GameObject *design, Control *row) {
     Site *site = selected_site();
-    Game *g = game();
+    Game *g = game_get();
     if (!site || !g || !g->ui_player) return;
     if (design) {
         Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
@@ -114,7 +113,7 @@ void starmap_design_open(GameObject *design, Control *row) {
         if (!panel) return;
         const uint64_t id = g->ui_player->id;
         design_configure_build(panel, starmap_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
-        design_set_accept_handler(panel, starmap_design_on_new_accepted);
+        panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_new_accepted);
         place_beside(panel, row);
     }
     sound_play(SOUND_CLICK);
@@ -123,7 +122,7 @@ void starmap_design_open(GameObject *design, Control *row) {
 void starmap_design_on_build(Control *summary) {
     Site *site = own_selected_site();
     GameObject *design = design_screen_get_design(summary);
-    Player *ui = game() ? game()->ui_player : nullptr;
+    Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     // Charged the price the summary shows: the sector's price, or the saved cost when resuming.
     if (order_produce(ui, site, 0, design->id) != RES_OK) return;
@@ -136,7 +135,7 @@ void starmap_design_on_build(Control *summary) {
 void starmap_design_on_scrap(Control *summary) {
     Site *site = own_selected_site();
     GameObject *design = design_screen_get_design(summary);
-    Player *ui = game() ? game()->ui_player : nullptr;
+    Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     player_remove_design(ui, design->id);
     galaxy_object_panels_close();
@@ -152,8 +151,8 @@ void starmap_design_on_edit(Control *summary) {
     if (!panel) return;
     design_configure_build(panel, design->ship_name.c_str(), uint32_t(design->owner_id), uint32_t(design->owner_id >> 32),
                            DESIGN_OPTS_EDIT);
-    design_set_accept_handler(panel, starmap_design_on_edit_accepted);
-    design_set_configured_handler(panel);
+    panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_edit_accepted);
+    panel_set_slot(panel, DESIGN_SLOT_CANCELLED, starmap_design_on_configured);
     design_configure_open(panel, design);
     Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     place_beside(panel, site_panel ? site_panel : summary);
@@ -163,7 +162,7 @@ void starmap_design_on_edit(Control *summary) {
 void starmap_design_on_new_accepted(Control *configure) {
     Site *site = selected_site();
     Ship *ship = design_get_ship(configure);
-    Player *owner = ship ? game_find_player(game(), ship->owner_id) : nullptr;
+    Player *owner = ship ? game_find_player(game_get(), ship->owner_id) : nullptr;
     if (!site) return;
     if (owner) {
         player_add_design(owner, ship);
@@ -178,7 +177,7 @@ void starmap_design_on_edit_accepted(Control *configure) {
     if (!site) return;
     Ship *ship = design_get_ship(configure);
     const uint64_t edited = design_get_edited_id(configure);
-    Player *owner = ship ? game_find_player(game(), ship->owner_id) : nullptr;
+    Player *owner = ship ? game_find_player(game_get(), ship->owner_id) : nullptr;
     if (!owner || !ship) {
         control_remove(configure);
         return;
@@ -194,11 +193,7 @@ void starmap_design_on_edit_accepted(Control *configure) {
 
 void starmap_design_on_configured(Control *configure) {
     Site *site = selected_site();
-    Player *ui = game() ? game()->ui_player : nullptr;
+    Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !ui) return;
     summary_in_place_of(configure, player_get_design(ui, design_get_edited_id(configure)), site);
-}
-
-void design_set_configured_handler(Control *panel) {
-    if (DesignEditorState *s = design_editor_state(panel)) s->slots.slot[DESIGN_SLOT_CANCELLED] = starmap_design_on_configured;
 }

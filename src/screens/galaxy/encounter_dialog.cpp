@@ -13,10 +13,10 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "platform/log.h"
-#include "screens/galaxy/galaxy_screen.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -28,7 +28,7 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int BUTTON_FADE_MS = 1000, CLOSE_FADE_MS = 350;
 
 void state_free(void *data) {
-    auto *state = static_cast<EncounterChoiceState *>(data);
+    auto *state = static_cast<EncounterChoiceState *>(static_cast<PanelCommandSlots *>(data));
     encounter_release(state->encounter);
     delete state;
 }
@@ -36,14 +36,7 @@ void state_free(void *data) {
 Control *dialog_of(Control *child) { return child ? static_cast<Control *>(child->user_data) : nullptr; }
 
 void call_slot(Control *dialog, int slot) {
-    EncounterChoiceState *state = encounter_choice_state(dialog);
-    if (state && state->slots.slot[slot]) state->slots.slot[slot](dialog);
-}
-
-EncounterChoiceState *set_slot(Control *panel, int slot, ControlFn handler) {
-    EncounterChoiceState *state = encounter_choice_state(panel);
-    if (state) state->slots.slot[slot] = handler;
-    return state;
+    if (encounter_choice_state(dialog)) panel_call_slot(dialog, slot);
 }
 
 // "%s sector" in the owner's colour, or "Deep space".
@@ -112,7 +105,7 @@ void choose(Control *button, int choice) {
 }  // namespace
 
 EncounterChoiceState *encounter_choice_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<EncounterChoiceState *>(panel->widget_state)
+    return panel && panel->widget_free == state_free ? static_cast<EncounterChoiceState *>(panel_command_slots(panel))
                                                      : nullptr;
 }
 
@@ -134,7 +127,7 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
     state->encounter = encounter;
     encounter_retain(encounter);
     // The slots open the record, so the toolkit's command-slot lookup finds them too.
-    panel_set_command_state(panel, &state->slots, state_free);
+    panel_set_command_state(panel, state, state_free);
 
     Control *title = panel_add_child(panel, 6, 6, ENCOUNTER_DIALOG_TITLE, 1,
                                      text_label_create_plain(5, 230, 230, 230, "Combat"));
@@ -184,20 +177,6 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
             panel_add_child(panel, title->x - 2, title->y - 2, 0, 1, strip);
         }
     }
-}
-
-void encounter_choice_set_slot(Control *panel, int slot, ControlFn handler) {
-    if (slot >= ENCOUNTER_SLOT_SIDE_PICK && slot <= ENCOUNTER_SLOT_DIALOG_DONE) (void)set_slot(panel, slot, handler);
-}
-
-EncounterChoiceState *encounter_choice_set_side_handler(Control *panel) {
-    return set_slot(panel, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
-}
-EncounterChoiceState *encounter_choice_set_choice_handler(Control *panel) {
-    return set_slot(panel, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
-}
-EncounterChoiceState *encounter_choice_set_done_handler(Control *panel) {
-    return set_slot(panel, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
 }
 
 Player *encounter_choice_picked_side(Control *panel) {

@@ -2,7 +2,7 @@
 // The encounter choice dialog (object panel 400029): where a battle of the viewing player takes
 // place, a battle map of every side, and "Retreat" or "Engage". It records the viewer's choice,
 // lets the computer sides decide at the same moment, shows every decision and 2,000 ms later calls
-// its owner back. It changes nothing else in the model: the galaxy screen fills its slots.
+// its opener back. It changes nothing else in the model: the opener fills its slots (panel_set_slot).
 //  - Widget state: EncounterChoiceState, holding one reference on the encounter until the panel
 //    is freed. The panel's user data is the encounter.
 //  - The battle map (child 100001) draws every ship and site of the battle at its start position,
@@ -36,23 +36,17 @@ constexpr int ENCOUNTER_CHOICE_RETREAT = 0;
 constexpr int ENCOUNTER_CHOICE_ENGAGE  = 1;
 constexpr int ENCOUNTER_DONE_DELAY_MS  = 2000;   // from the choice to `on_dialog_done`
 
-// Command slots of the dialog, in the PanelCommandSlots manner.
+// Command slots of the dialog.
 constexpr int ENCOUNTER_SLOT_SIDE_PICK   = 0;   // a side's group box was clicked
 constexpr int ENCOUNTER_SLOT_CHOICE_MADE = 1;   // right after the viewer chose
 constexpr int ENCOUNTER_SLOT_DIALOG_DONE = 2;   // 2,000 ms after the choice
 
-struct EncounterChoiceState {
-    PanelCommandSlots slots;             // ENCOUNTER_SLOT_*
+struct EncounterChoiceState : PanelCommandSlots {   // slots ENCOUNTER_SLOT_*
     Player    *picked_side = nullptr;    // owner of the group box clicked last (not owned)
     Encounter *encounter = nullptr;      // one reference
 };
 
 void       encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id);
-void       encounter_choice_set_slot(Control *panel, int slot, ControlFn handler);
-// The galaxy screen's own handlers stored in one slot each.
-EncounterChoiceState *encounter_choice_set_side_handler(Control *panel);
-EncounterChoiceState *encounter_choice_set_choice_handler(Control *panel);
-EncounterChoiceState *encounter_choice_set_done_handler(Control *panel);
 EncounterChoiceState *encounter_choice_state(Control *panel);   // null for any other panel
 Player    *encounter_choice_picked_side(Control *panel);
 Encounter *encounter_choice_encounter(Control *panel);
@@ -99,8 +93,8 @@ void            battle_map_reveal_choices(Control *panel);
 constexpr int BATTLE_GROUP_TITLE = 100001;
 constexpr int BATTLE_GROUP_LIST  = 100003;
 constexpr int BATTLE_GROUP_WIDTH = 412;
+constexpr int BATTLE_GROUP_SLOT_SHIP_PICK = 0;   // a ship row was picked (its ship: battle_group_panel_picked_ship)
 
 void        battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t owner_id);
-void        battle_group_panel_set_ship_handler(Control *panel, ControlFn handler);
 Encounter  *battle_group_panel_encounter(Control *panel);
 GameObject *battle_group_panel_picked_ship(Control *panel);

@@ -28,6 +28,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "world/fleet.h"
@@ -38,7 +39,6 @@
 #include "world/site.h"
 
 namespace {
-
 
 constexpr int DIALOG_GROW_MS = 200;         // the dialog opened at the battle's place
 constexpr int DIALOG_FROM_BUTTON_MS = 120;  // the dialog opened from the fleet panel
@@ -73,13 +73,12 @@ constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
 constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
 constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
 
-Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 // The encounter, when it is still one of the game's battles (a marker or a panel may outlive it).
 Encounter *live_encounter(const void *candidate) {
-    Game *g = game();
+    Game *g = game_get();
     if (!candidate || !g->encounters) return nullptr;
     for (Encounter *enc : g->encounters->items) {
         if (!enc) break;
@@ -132,7 +131,7 @@ void grow_in(Control *panel, int ms) {
 
 // The battle's place on the screen: its sector, or a small box around its point in deep space.
 void battle_rect(const Encounter *enc, int *x, int *y, int *w, int *h) {
-    Game *g = game();
+    Game *g = game_get();
     const ObjectMap *map = g->galaxy_map;
     const int vx = map ? map->view_x : 0, vy = map ? map->view_y : 0;
     if (const GameObject *sector = game_find_object_of_kind(g, OBJECT_SECTOR, enc->sector_id)) {
@@ -151,16 +150,16 @@ void battle_rect(const Encounter *enc, int *x, int *y, int *w, int *h) {
 Control *open_dialog(Encounter *enc) {
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER);
     if (!dialog) return nullptr;
-    encounter_choice_dialog_build(dialog, enc, game()->ui_player_id);
-    (void)encounter_choice_set_side_handler(dialog);
-    (void)encounter_choice_set_choice_handler(dialog);
-    (void)encounter_choice_set_done_handler(dialog);
+    encounter_choice_dialog_build(dialog, enc, game_get()->ui_player_id);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
     return dialog;
 }
 
 // The selection bracket goes round the battle's marker (round its place when it has none).
 void bracket_battle(const Encounter *enc) {
-    game_remove_controls_by_group(game(), GALAXY_GROUP_SELECTION);
+    game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
     int x = 0, y = 0, w = 0, h = 0;
     if (const Control *marker = encounter_marker(enc)) {
         x = marker->x;
@@ -193,7 +192,7 @@ bool cycle_sector(const Sector *sector, uint64_t player) {
 }
 
 std::vector<CycleItem> cycle_candidates() {
-    Game *g = game();
+    Game *g = game_get();
     const uint64_t ui = g->ui_player_id;
     std::vector<CycleItem> items;
     if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
@@ -223,7 +222,7 @@ std::vector<CycleItem> cycle_candidates() {
 
 // The object's panel beside it, the object selected.
 void open_cycle_object(GameObject *object) {
-    Game *g = game();
+    Game *g = game_get();
     galaxy_object_panels_close();
     Control *panel = nullptr;
     if (Fleet *fleet = fleet_of(object)) {
@@ -283,7 +282,7 @@ void hover_show_battle(Control *marker, const Encounter *enc) {
 
 // A computer-controlled ship shows its side's player as its commander; false for any other ship.
 bool label_machine_ship(Ship *ship) {
-    Game *g = game();
+    Game *g = game_get();
     if (!ship || g->combat_ai_player_id == 0 || ship->owner_id != g->combat_ai_player_id) return false;
     const Player *side = game_find_player(g, ship->owner_id);
     ship->owner_label = side && !side->name.empty() ? side->name : ARK_DEFAULT_NAME;
@@ -307,7 +306,7 @@ void open_beside_panel(Control *panel, Control *beside) {
 
 void starmap_show_encounter(Encounter *encounter) {
     GalaxyScreen *s = screen();
-    Game *g = game();
+    Game *g = game_get();
     if (!encounter) return;
     if (s->encounter_panel_id == encounter->id && starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
     encounter_retain(encounter);   // closing the panels may drop the last other reference
@@ -328,14 +327,14 @@ void starmap_show_encounter(Encounter *encounter) {
 }
 
 void starmap_sector_on_combat(Control *) {
-    Game *g = game();
+    Game *g = game_get();
     const Sector *sector = sector_of(screen()->selected);
     if (!sector) return;
     if (Encounter *enc = game_find_encounter_by_sector(g, sector->id)) starmap_show_encounter(enc);
 }
 
 void starmap_fleet_on_encounter(Control *control) {
-    Game *g = game();
+    Game *g = game_get();
     const Fleet *fleet = fleet_of(screen()->selected);
     if (!fleet) return;
     if (Encounter *enc = game_find_encounter_by_fleet(g, fleet->id)) {
@@ -394,9 +393,9 @@ void starmap_encounter_on_pick_row(Control *dialog) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER_INFO);
     if (!panel) return;
     battle_group_panel_build(panel, enc, side->id);
-    battle_group_panel_set_ship_handler(panel, starmap_encounter_detail_on_pick);
+    panel_set_slot(panel, BATTLE_GROUP_SLOT_SHIP_PICK, starmap_encounter_detail_on_pick);
     open_beside_panel(panel, dialog);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_encounter_detail_on_pick(Control *group) {
@@ -407,11 +406,11 @@ void starmap_encounter_detail_on_pick(Control *group) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
     if (!panel) return;
     starmap_object_panel_set_object(panel, ship);
-    starmap_show_ship_panel(panel, ship, game()->ui_player);
+    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
     if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
     sound_play(SOUND_OPEN_PANEL);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_encounter_on_hold(Control *) {
@@ -423,7 +422,7 @@ void starmap_encounter_on_hold(Control *) {
 }
 
 void starmap_encounter_on_resolve(Control *dialog) {
-    Game *g = game();
+    Game *g = game_get();
     Encounter *enc = live_encounter(dialog ? dialog->user_data : nullptr);
     if (!enc) return;
     if (enc->flags & ENCOUNTER_FLAG_DIRTY) encounter_rebuild_index(enc);
@@ -450,7 +449,7 @@ void starmap_encounter_on_resolve(Control *dialog) {
 // ---- Tab ----
 
 Encounter *starmap_waiting_battle() {
-    Game *g = game();
+    Game *g = game_get();
     if (!(flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) || (flags() & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING)) return nullptr;
     for (int32_t i = 0, n = game_encounter_count(g); i < n; ++i) {
         Encounter *enc = game_encounter_at(g, i);

@@ -12,6 +12,8 @@
 #include "screens/galaxy/galaxy_services.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
+#include "views/ship_list.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -31,7 +33,6 @@ constexpr int32_t OPTIONS_BATTLE = FLEET_PANEL_CLOSE;
 constexpr int32_t OPTIONS_STARMAP = FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
 constexpr int32_t OPTIONS_SECTOR_VIEW = FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
 
-Game *game() { return game_get(); }
 uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed); }
 
 // The orders act on the selected fleet only.
@@ -44,7 +45,7 @@ void turn_fleet(Fleet *fleet, int32_t heading) {
 
 // Toward the site's centre, when the sector view shows a sector holding such a site.
 void turn_toward(Fleet *fleet, Site *(*find)(const Sector *)) {
-    Game *g = game();
+    Game *g = game_get();
     const Sector *sector = sector_of(game_find_object_of_kind(g, OBJECT_SECTOR, g->shown_sector_id));
     const Site *site = sector ? find(sector) : nullptr;
     if (!site) return;
@@ -132,7 +133,7 @@ void starmap_fleet_on_halt(Control *panel) {
     const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
     int32_t options = starmap ? OPTIONS_STARMAP : OPTIONS_SECTOR_VIEW;
     if (flags() & GALAXY_FLAG_ENCOUNTERS_PENDING)
-        options = starmap && !game_find_encounter_by_fleet(game(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
+        options = starmap && !game_find_encounter_by_fleet(game_get(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
     if (Control *again = galaxy_object_panel_open(GALAXY_PANEL_FLEET)) {
         starmap_object_panel_set_object(again, fleet);
         starmap_show_fleet_panel(again, fleet, options);
@@ -146,7 +147,7 @@ void starmap_fleet_on_halt(Control *panel) {
         }
     }
     object_release(fleet);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 // Cancel of a departing fleet: its ships go back where it was formed, a sector or a fleet.
@@ -154,7 +155,7 @@ void starmap_fleet_on_disband(Control *panel) {
     Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     object_add_ref(fleet);
-    GameObject *home = game_find_object(game(), fleet_origin_id(fleet));
+    GameObject *home = game_find_object(game_get(), fleet_origin_id(fleet));
     // Each ship leaving edits the fleet's list: walk a copy, each ship held meanwhile.
     std::vector<Ship *> ships;
     for (GameObject *o : fleet->ships.items) {
@@ -190,20 +191,28 @@ void starmap_fleet_on_enter_sector(Control *panel) {
     starmap_zoom_begin(x, y, x + w - 1, y + h - 1);
 }
 
+// A ship row was picked outside the selection: the ship panel opens beside the clicked row.
+void open_ship_beside_row(Control *panel) {
+    if (!fleet_panel_picked_ship(panel)) return;
+    ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
+    if (s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
+}
+
 }  // namespace
 
 void starmap_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options) {
     fleet_panel_build(panel, fleet, uint32_t(options));
-    fleet_panel_set_cancel_departure_handler(panel, starmap_fleet_on_disband);
-    fleet_panel_set_halt_handler(panel, starmap_fleet_on_halt);
-    fleet_panel_set_redirect_handler(panel, starmap_fleet_on_redirect);
-    fleet_panel_set_course_handler(panel, starmap_fleet_on_set_course);
-    fleet_panel_set_combat_handler(panel, starmap_fleet_on_encounter);
-    fleet_panel_set_attack_starbase_handler(panel, starmap_fleet_on_blockade);
-    fleet_panel_set_abort_starbase_handler(panel, starmap_fleet_on_blockade_abort);
-    fleet_panel_set_sector_move_handler(panel, starmap_fleet_on_enter_sector);
-    fleet_panel_set_attack_defenses_handler(panel, starmap_fleet_on_attack_defenses);
-    fleet_panel_set_abort_defenses_handler(panel, starmap_fleet_on_attack_defenses_abort);
-    fleet_panel_set_gather_handler(panel, starmap_fleet_on_gather);
-    fleet_panel_set_cancel_gather_handler(panel, starmap_fleet_on_gather_cancel);
+    panel_set_slot(panel, FLEET_SLOT_SHIP_PICK, open_ship_beside_row);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_DEPARTURE, starmap_fleet_on_disband);
+    panel_set_slot(panel, FLEET_SLOT_HALT, starmap_fleet_on_halt);
+    panel_set_slot(panel, FLEET_SLOT_REDIRECT, starmap_fleet_on_redirect);
+    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, starmap_fleet_on_set_course);
+    panel_set_slot(panel, FLEET_SLOT_COMBAT, starmap_fleet_on_encounter);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_STARBASE, starmap_fleet_on_blockade);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_STARBASE, starmap_fleet_on_blockade_abort);
+    panel_set_slot(panel, FLEET_SLOT_SECTOR_MOVE, starmap_fleet_on_enter_sector);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_DEFENSES, starmap_fleet_on_attack_defenses);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_DEFENSES, starmap_fleet_on_attack_defenses_abort);
+    panel_set_slot(panel, FLEET_SLOT_GATHER, starmap_fleet_on_gather);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_GATHER, starmap_fleet_on_gather_cancel);
 }

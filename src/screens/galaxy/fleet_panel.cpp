@@ -15,7 +15,6 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/galaxy/galaxy_screen.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
@@ -268,18 +267,6 @@ Control *add_situation_box(Control *panel, const Situation &s, const Sector *sec
 }
 
 // The ship pick of the galaxy screen: it opens the ship panel beside the clicked row.
-void pick_ship(Control *panel) {
-    if (!fleet_panel_picked_ship(panel)) return;
-    ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
-    if (s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
-}
-
-FleetPanelState *set_slot(Control *panel, FleetPanelSlot slot, ControlFn fn) {
-    FleetPanelState *state = fleet_panel_state(panel);
-    if (state) state->slot[slot] = fn;
-    return state;
-}
-
 void call_from_button(Control *button, FleetPanelSlot slot) { fleet_panel_call_slot(panel_of_button(button), slot); }
 
 }  // namespace
@@ -304,7 +291,6 @@ void fleet_panel_build(Control *panel, GameObject *fleet_obj, uint32_t options) 
     if (panel->user_data != fleet_obj) control_set_user_data(panel, fleet_obj, nullptr);
     FleetPanelState *state = new (std::nothrow) FleetPanelState{};
     if (!state) return;
-    state->slot[FLEET_SLOT_SHIP_PICK] = pick_ship;
     panel_set_command_state(panel, state, state_free);
     Fleet *fleet = fleet_of(fleet_obj);
     if (!fleet) return;
@@ -352,18 +338,6 @@ void fleet_panel_build(Control *panel, GameObject *fleet_obj, uint32_t options) 
             panel_add_child(panel, panel->w - close->w - 4, 4, FLEET_PANEL_CLOSE_BUTTON, 0, close);
 }
 
-FleetPanelState *fleet_panel_set_cancel_departure_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_CANCEL_DEPARTURE, fn); }
-FleetPanelState *fleet_panel_set_halt_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_HALT, fn); }
-FleetPanelState *fleet_panel_set_redirect_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_REDIRECT, fn); }
-FleetPanelState *fleet_panel_set_course_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_SET_COURSE, fn); }
-FleetPanelState *fleet_panel_set_combat_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_COMBAT, fn); }
-FleetPanelState *fleet_panel_set_attack_starbase_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_ATTACK_STARBASE, fn); }
-FleetPanelState *fleet_panel_set_abort_starbase_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_ABORT_STARBASE, fn); }
-FleetPanelState *fleet_panel_set_sector_move_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_SECTOR_MOVE, fn); }
-FleetPanelState *fleet_panel_set_attack_defenses_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_ATTACK_DEFENSES, fn); }
-FleetPanelState *fleet_panel_set_abort_defenses_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_ABORT_DEFENSES, fn); }
-FleetPanelState *fleet_panel_set_gather_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_GATHER, fn); }
-FleetPanelState *fleet_panel_set_cancel_gather_handler(Control *p, ControlFn fn) { return set_slot(p, FLEET_SLOT_CANCEL_GATHER, fn); }
 
 Control *fleet_panel_ship_list(Control *panel) {
     Control *list = panel_of(panel) ? panel_find_child(panel, FLEET_PANEL_SHIP_LIST) : nullptr;

@@ -2,9 +2,9 @@
 // The fleet panel (object panel 400025): a fleet's name and owner, its travel status, its ships,
 // its figures, what it meets in the sector where it stands, and the commands that fit. Move and
 // Redirect turn it into the course selection (which ships go; Set Course or Cancel).
-//  - The panel only builds controls; every order goes through its command slots, which the galaxy
-//    screen fills right after the build (starmap_show_fleet_panel), except the ship pick, which
-//    the builder fills itself. An empty slot does nothing.
+//  - The panel only builds controls; every order, and a ship row's pick, goes through its command
+//    slots, which the opener fills right after the build (panel_set_slot). An empty slot does
+//    nothing.
 //  - Its widget state is a FleetPanelState, freed with the panel. Its user data is the fleet (no
 //    reference held: the object panel holds the fleet).
 //  - The owner rebuilds the panel after every command and every change of the fleet; only the
@@ -78,20 +78,6 @@ FleetPanelState *fleet_panel_state(Control *panel);   // null when the panel is 
 Fleet           *fleet_panel_fleet(Control *panel);
 
 void fleet_panel_build(Control *panel, GameObject *fleet, uint32_t options);
-
-// Each stores the galaxy screen's handler in its slot.
-FleetPanelState *fleet_panel_set_cancel_departure_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_halt_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_redirect_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_course_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_combat_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_attack_starbase_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_abort_starbase_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_sector_move_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_attack_defenses_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_abort_defenses_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_gather_handler(Control *panel, ControlFn fn);
-FleetPanelState *fleet_panel_set_cancel_gather_handler(Control *panel, ControlFn fn);
 
 Control    *fleet_panel_ship_list(Control *panel);     // the list 100001, or null
 GameObject *fleet_panel_picked_ship(Control *panel);   // the clicked row's ship, or null

@@ -27,6 +27,7 @@
 #include "screens/galaxy/status_bar.h"
 #include "screens/galaxy/turn_progress.h"
 #include "screens/title/game_menu.h"
+#include "screens/title/help_window.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/game_controls.h"
@@ -396,7 +397,7 @@ void galaxy_mode_update(int32_t dt) {
     if (flags() & GALAXY_FLAG_CLOCK_RUNNING) galaxy_markers_refresh();
     // No help over a failed load: the menu's OK comes first.
     if (!frozen && input_key_pressed(KEY_HELP) && !game_menu_holds_load(s->side_panels[GALAXY_LIST_MENU]))
-        (void)game_open_help_popup(game);
+        (void)help_window_open(game);
     help_step(game);
     if (!frozen && s->selected && object_is_dead(s->selected)) starmap_drop_selection();
     space_step(game);

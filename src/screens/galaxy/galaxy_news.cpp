@@ -8,6 +8,7 @@
 #include "platform/list.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "screens/news/news_panel.h"
 #include "ui/control.h"
 #include "ui/panel.h"
 #include "ui/ui_draw.h"
@@ -62,7 +63,7 @@ void galaxy_news_announce() {
     if (Control *news = screen->side_panels[GALAXY_LIST_NEWS]; news && control_is_shown(news)) {
         for (Alert *alert : game->alerts->items) {
             if (!alert) break;
-            if (alert->id > seen) news_panel_turn_refresh(news, alert);
+            if (alert->id > seen) news_panel_append_alert(news, alert);
         }
     } else {
         open_news_panel();

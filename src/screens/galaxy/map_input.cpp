@@ -46,7 +46,6 @@ constexpr int32_t FLEET_OPTIONS_OWN_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PA
 constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
 constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
 
-Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t flags() { return screen()->screen_flags.load(std::memory_order_relaxed); }
 void set_flags(uint32_t bits) { screen()->screen_flags.fetch_or(bits, std::memory_order_relaxed); }
@@ -74,7 +73,7 @@ GameObject *marker_object_at(int px, int py) {
         if (!key) continue;
         uint64_t id = 0;
         std::memcpy(&id, key, sizeof id);
-        return game_find_object(game(), id);
+        return game_find_object(game_get(), id);
     }
     return nullptr;
 }
@@ -123,7 +122,7 @@ void centre_of(const GameObject *o, int *x, int *y) {
 // The ships picked in the fleet panel's ship list leave their fleet in a new one, SPLIT_STEP
 // pixels toward the destination.
 void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
-    ObjectMap *map = game()->galaxy_map;
+    ObjectMap *map = game_get()->galaxy_map;
     if (!map) return;
     // Moving a ship edits the fleet's list: walk a copy, each ship held meanwhile.
     std::vector<Ship *> leaving;
@@ -139,7 +138,7 @@ void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
     centre_of(fleet, &fx, &fy);
     centre_of(destination, &tx, &ty);
     step_toward(fx, fy, tx, ty, &sx, &sy);
-    if (order_launch_fleet(game()->ui_player, leaving, fleet->id, destination, fleet->x + sx, fleet->y + sy, false) ==
+    if (order_launch_fleet(game_get()->ui_player, leaving, fleet->id, destination, fleet->x + sx, fleet->y + sy, false) ==
         RES_OK)
         starmap_select_object(nullptr);
     for (Ship *ship : leaving) object_release(ship);
@@ -173,13 +172,13 @@ void course_for_sector(Sector *sector, GameObject *destination) {
             leaving.push_back(ship);
         }
     }
-    ObjectMap *map = game()->galaxy_map;
+    ObjectMap *map = game_get()->galaxy_map;
     if (!leaving.empty() && map) {
         int cx = 0, cy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
         centre_of(sector, &cx, &cy);
         centre_of(destination, &tx, &ty);
         step_toward(cx, cy, tx, ty, &sx, &sy);
-        if (order_launch_fleet(game()->ui_player, leaving, sector->id, destination, cx + sx, cy + sy, true) == RES_OK) {
+        if (order_launch_fleet(game_get()->ui_player, leaving, sector->id, destination, cx + sx, cy + sy, true) == RES_OK) {
             starmap_select_object(nullptr);
             galaxy_markers_refresh();
             sound_play(SOUND_COURSE_SET);
@@ -202,7 +201,7 @@ void pick_destination(GameObject *destination) {
 }
 
 void pick_harvest_target(GameObject *hovered) {
-    Game *g = game();
+    Game *g = game_get();
     const Site *target = site_cast(hovered);
     Site *harvester = site_cast(screen()->selected);
     if (!target || !harvester) return;
@@ -217,7 +216,7 @@ void pick_harvest_target(GameObject *hovered) {
 }
 
 int32_t fleet_options(const Fleet *fleet) {
-    Game *g = game();
+    Game *g = game_get();
     const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
     if (fleet->owner_id == g->ui_player_id) return starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_OWN_SECTOR_VIEW;
     if (starmap) {
@@ -237,7 +236,7 @@ Control *open_object_panel(int32_t id, GameObject *object) {
 
 // The object's panel, filled; null when the object has none to show.
 Control *open_panel_for(GameObject *object) {
-    Game *g = game();
+    Game *g = game_get();
     if (Sector *sector = sector_of(object)) {
         if (!visible_to_ui(sector)) return nullptr;
         int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
@@ -281,7 +280,7 @@ void open_hovered(GameObject *hovered) {
 }  // namespace
 
 void galaxy_hover_update() {
-    Game *g = game();
+    Game *g = game_get();
     GalaxyScreen *s = screen();
     const int px = input_mouse_x(), py = input_mouse_y();
     GameObject *found = nullptr;
@@ -319,5 +318,5 @@ void galaxy_map_click() {
         }
         object_release(hovered);
     }
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }

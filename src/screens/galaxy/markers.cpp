@@ -21,6 +21,7 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_info_panel.h"
+#include "screens/sites/facility_panels.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"
@@ -76,13 +77,12 @@ constexpr Rgb BOX_SHADE{60, 60, 60};
 constexpr int BATTLE_PULSE_MS = 600;
 constexpr int BOX_PULSE_MS = 800;
 
-Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
 bool starmap_view() { return screen()->screen_flags.load(std::memory_order_relaxed) & GALAXY_FLAG_STARMAP_VIEW; }
 
 Rgb player_colour(uint64_t id, Rgb none = NO_PLAYER) {
     int32_t r = 0, g = 0, b = 0;
-    if (!game_get_player_colors(game(), id, &r, &g, &b)) return none;
+    if (!game_get_player_colors(game_get(), id, &r, &g, &b)) return none;
     return {r, g, b};
 }
 
@@ -126,7 +126,7 @@ Control *marker_create(int which, ObjectMap *map, void *thing, FreeFn release) {
     panel_of(marker)->value = -1;
     control_set_tag(marker, GALAXY_GROUP_MARKERS);
     control_set_user_data(marker, thing, release);
-    game_add_control(game(), 0, 0, 0, 0, marker);
+    game_add_control(game_get(), 0, 0, 0, 0, marker);
     map_control_anchor(marker, true, map);
     if (HashTable<Control> *markers = marker_map(which)) hash_table_insert(markers, control_addref(marker));
     return marker;
@@ -145,7 +145,7 @@ Control *object_marker(ObjectMap *map, GameObject *object) {
 }
 
 bool battle_listed(const Encounter *battle) {
-    const List<Encounter> *list = game()->encounters;
+    const List<Encounter> *list = game_get()->encounters;
     if (!list) return false;
     for (const Encounter *e : list->items) {
         if (!e) break;
@@ -240,7 +240,7 @@ void row_under(Control *panel, const Control *label, const std::vector<Control *
 // ---- Sectors ----
 
 void sector_label(Sector *sector, int *font, Rgb *colour, const char **format) {
-    Game *g = game();
+    Game *g = game_get();
     *font = 2;
     *format = "%s";
     if (sector->subtype == SECTOR_SOL_TEMPLATE) {
@@ -277,7 +277,7 @@ void mark_sector(ObjectMap *map, Sector *sector) {
                                            : name_label(font, colour, format, object_get_name(sector)));
     if (!label) return;
     if (GameObject *first = sector_get_object(sector, 0)) {
-        const Player *ui = game()->ui_player;
+        const Player *ui = game_get()->ui_player;
         const bool seen = object_is_visible(sector) || (ui && player_has_sensor_tap(ui, first->owner_id));
         if (Control *icon = seen ? panel_add_child(marker, 0, 0, 0, 1, owner_icon(first->owner_id)) : nullptr) {
             control_set_position(icon, label->w / 2 - 4 - icon->w, 0);
@@ -305,7 +305,7 @@ Control *map_line(Control *line, ObjectMap *map, int x1, int y1, int x2, int y2)
 }
 
 void course_line(ObjectMap *map, Fleet *fleet) {
-    Game *g = game();
+    Game *g = game_get();
     GameObject *target = fleet->move_target;
     const bool wanted = fleet->owner_id == g->ui_player_id && object_is_visible(fleet) &&
                         object_is_travelling(fleet) && !fleet_is_hidden(fleet) && target &&
@@ -408,7 +408,7 @@ struct SiteMark {
 void mark_site(ObjectMap *map, Site *site, std::vector<SiteMark> *marks) {
     Control *marker = object_marker(map, site);
     if (!marker) return;
-    Game *g = game();
+    Game *g = game_get();
     Control *label = panel_add_child(marker, 0, 0, GALAXY_ID_MARKER_ICON, 1,
                                      name_label(0, site_colour(site), "%s", object_get_name(site)));
     if (!label) return;
@@ -551,7 +551,7 @@ void mark_battle(ObjectMap *map, Encounter *battle) {
 }
 
 void mark_battles(ObjectMap *map) {
-    Game *g = game();
+    Game *g = game_get();
     if (!g->encounters) return;
     for (Encounter *battle : g->encounters->items) {
         if (!battle) break;
@@ -568,7 +568,7 @@ void mark_battles(ObjectMap *map) {
 
 // Removes the controls of the tag, live or queued in this frame.
 void remove_group(int tag) {
-    Game *g = game();
+    Game *g = game_get();
     game_remove_controls_by_group(g, tag);
     if (!g->new_controls) return;
     for (Control *c : g->new_controls->items) {
@@ -590,7 +590,7 @@ void hover_line(int x1, int y1, int x2, int y2) {
     control_set_layer(line, -1);
     line_group_set_colour(line, HOVER_LINE.r, HOVER_LINE.g, HOVER_LINE.b);
     line_group_start_effect(line);
-    game_add_control(game(), 0, 0, 0, 1, line);
+    game_add_control(game_get(), 0, 0, 0, 1, line);
     map_line(line, map, x1, y1, x2, y2);
 }
 
@@ -637,7 +637,7 @@ void place_by_line(Control *panel, const GameObject *o, int from_x) {
 // Fills the hover panel for the object; false when the object gets no rows. A line between the
 // objects is drawn and its far end given through (*line_x) when the pick calls for one.
 bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
-    Game *g = game();
+    Game *g = game_get();
     GalaxyScreen *s = screen();
     const uint64_t ui = g->ui_player_id;
     switch (s->pick_mode) {
@@ -707,7 +707,7 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
 }  // namespace
 
 void galaxy_markers_refresh() {
-    Game *g = game();
+    Game *g = game_get();
     ObjectMap *map = galaxy_current_map();
     prune();
     if (map) {

@@ -26,7 +26,6 @@
 
 namespace {
 
-
 constexpr int PANEL_GROW_MS = 200;
 constexpr int BESIDE_BOX = 40;          // the box a panel opened next to a row keeps clear of
 constexpr int NEWS_GAP = 4;             // between a placed panel and the news box
@@ -47,7 +46,6 @@ constexpr int GRID_DIRECTION = -1;
 constexpr int GRID_STEP_MS = 150;
 constexpr int VEIL_SHIFT = 3;
 
-Game *game() { return game_get(); }
 GalaxyScreen *screen() { return galaxy_screen(); }
 
 const std::vector<Control *> &items_of(const List<Control> *list) {
@@ -58,7 +56,7 @@ const std::vector<Control *> &items_of(const List<Control> *list) {
 // Every top-level control, live ones first, then those queued in this frame; stops at a null.
 template <typename Fn>
 void for_each_top_level(Fn fn) {
-    const Game *g = game();
+    const Game *g = game_get();
     for (const List<Control> *list : {g->controls, g->new_controls})
         for (Control *c : items_of(list)) {
             if (!c) break;
@@ -110,7 +108,7 @@ const GameObject *on_map_in_view(const GameObject *object) {
     if (const Site *site = site_cast(object)) {
         holder = site_find_sector(site);
     } else if (const Ship *ship = ship_of(object)) {
-        Game *g = game();
+        Game *g = game_get();
         holder = ship->fleet_id ? game_find_object(g, ship->fleet_id) : nullptr;
         if (!holder || holder->map != map) holder = ship->sector_id ? game_find_object(g, ship->sector_id) : nullptr;
     }
@@ -210,7 +208,7 @@ Control *bracket_corner(int i, int length) {
 
 void drop_selection() {
     GalaxyScreen *s = screen();
-    game_remove_controls_by_group(game(), GALAXY_GROUP_SELECTION);
+    game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
     GameObject *old = s->selected;
     s->selected = nullptr;
     if (old) object_release(old);
@@ -232,7 +230,7 @@ void open_ship_panel_beside(Control *row) {
     starmap_object_panel_set_object(panel, ship);
     int rx = 0, ry = 0;
     control_get_screen_position(row, &rx, &ry);
-    starmap_show_ship_panel(panel, ship, game()->ui_player);
+    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
     int tx = rx + row->w / 2;
     if (tx > ui_screen_width() / 2) tx = rx - panel->w;
     const int ty = ry + row->h / 2;
@@ -246,7 +244,7 @@ void open_ship_panel_beside(Control *row) {
     }
     control_set_position(panel, x, y);
     grow_in(panel);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 // The object a control stands for: the first attached object up its owners.
@@ -261,7 +259,7 @@ GameObject *attached_object(Control *c) {
 // ---- The stack ----
 
 Control *galaxy_object_panel_open(int32_t id) {
-    Game *g = game();
+    Game *g = game_get();
     GalaxyScreen *s = screen();
     for_each_top_level([&](Control *c) {
         if (c->id == id && !(c->flags & CTRL_REMOVED)) control_remove(c);
@@ -359,7 +357,7 @@ void starmap_select_object(GameObject *object) {
         drop_selection();
         return;
     }
-    game_remove_controls_by_group(game(), GALAXY_GROUP_SELECTION);
+    game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
     object_add_ref(object);
     GameObject *old = s->selected;
     s->selected = object;
@@ -442,7 +440,7 @@ void starmap_site_marker_on_click(Control *marker) {
     starmap_show_site_panel(panel, site, SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE);
     starmap_place_panel_beside(panel, site, 12);
     starmap_select_object(site);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 // ---- Lists ----

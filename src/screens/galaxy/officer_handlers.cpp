@@ -15,11 +15,12 @@
 #include "screens/officers/commanding_officer_panel.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/sector.h"
 #include "world/ship.h"
 #include "world/site.h"
@@ -33,8 +34,6 @@ constexpr int SITE_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
 constexpr int SITE_PANEL_REBUILD_OPTIONS = SITE_PANEL_CLOSE;
 constexpr int LIST_GAP = 6;
 constexpr int FROM_OFFICERS_LIST = 1;   // the officer panel's value when the Officers list opened it
-
-Game *game() { return game_get(); }
 
 Site *starbase_of(const Sector *sector) {
     return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
@@ -70,12 +69,12 @@ void reopen_officer_panel(Control *old, Officer *officer) {
     if (!panel) return;
     starmap_officer_panel_fill(panel, officer);
     grow_from(panel, &where);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 Site *selected_own_site() {
     Site *site = site_cast(galaxy_screen()->selected);
-    return site && site->owner_id != 0 && site->owner_id == game()->ui_player_id ? site : nullptr;
+    return site && site->owner_id != 0 && site->owner_id == game_get()->ui_player_id ? site : nullptr;
 }
 
 void refresh_after_assignment(Site *base_involved) {
@@ -103,23 +102,23 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
     // A starbase takes part as the post or as the one the officer leaves: its panel shows the change.
     Site *to_base = site_cast(target);
     Site *from_base = officer->ship_id ? nullptr : starbase_of(sector_find(officer->sector_id));
-    if (order_post_officer(game()->ui_player, officer, target, as_commander != 0) != RES_OK) return;
+    if (order_post_officer(game_get()->ui_player, officer, target, as_commander != 0) != RES_OK) return;
     refresh_after_assignment(to_base ? to_base : from_base);
 }
 
 // ---- The Assign Officer dialogs ----
 
 void starmap_assign_base_officer_on_pick(Control *dialog) {
-    Officer *officer = officer_assign_get_picked(dialog);
-    GameObject *target = officer_assign_get_target(dialog);
+    Officer *officer = officer_choice_picked(dialog);
+    GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 1);
-    game_flash_panel_frame(game(), dialog);
+    game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
 void starmap_assign_base_officer_on_back(Control *dialog) {
-    const Site *base = site_cast(officer_assign_get_target(dialog));
+    const Site *base = site_cast(officer_choice_target(dialog));
     if (!dialog) return;
     if (base && base->commander) {
         reopen_officer_panel(dialog, base->commander);
@@ -129,16 +128,16 @@ void starmap_assign_base_officer_on_back(Control *dialog) {
 }
 
 void starmap_assign_ship_officer_on_pick(Control *dialog) {
-    Officer *officer = officer_assign_get_picked(dialog);
-    GameObject *target = officer_assign_get_target(dialog);
+    Officer *officer = officer_choice_picked(dialog);
+    GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
     starmap_assign_officer(officer, target, 0);
-    game_flash_panel_frame(game(), dialog);
+    game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
 void starmap_assign_ship_officer_on_back(Control *dialog) {
-    const Ship *ship = ship_of(officer_assign_get_target(dialog));
+    const Ship *ship = ship_of(officer_choice_target(dialog));
     if (!dialog) return;
     if (ship && ship->pilot) {
         reopen_officer_panel(dialog, ship->pilot);
@@ -150,17 +149,15 @@ void starmap_assign_ship_officer_on_back(Control *dialog) {
 // ---- The officer panel ----
 
 void starmap_officer_panel_set_handlers(Control *panel) {
-    OfficerPanelState *state = officer_panel_state(panel);
-    if (!state) return;
-    state->slots.slot[OFFICER_SLOT_TRAIN] = starmap_officer_on_train;
-    state->slots.slot[OFFICER_SLOT_REASSIGN] = starmap_officer_on_reassign;
-    state->slots.slot[OFFICER_SLOT_REPLACE] = starmap_officer_on_replace;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, starmap_officer_on_train);
+    panel_set_slot(panel, OFFICER_SLOT_REASSIGN, starmap_officer_on_reassign);
+    panel_set_slot(panel, OFFICER_SLOT_REPLACE, starmap_officer_on_replace);
 }
 
 void starmap_officer_on_train(Control *panel) {
     Officer *officer = officer_panel_officer(panel);
     Site *site = selected_own_site();
-    Player *ui = game()->ui_player;
+    Player *ui = game_get()->ui_player;
     if (!officer || !site || !ui) return;
     // Training or resuming at the price the panel showed; a refused order costs nothing and the
     // site panel shows the site again all the same.
@@ -176,29 +173,29 @@ void starmap_officer_on_train(Control *panel) {
         panel_resize_to(site_panel, w, h, MOVE_MS);
     }
     sound_play(SOUND_PURCHASE);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_officer_on_replace(Control *panel) {
     Officer *officer = officer_panel_officer(panel);
     if (!officer) return;
-    Ship *ship = officer->ship_id ? ship_of(game_find_object(game(), officer->ship_id)) : nullptr;
+    Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
     if (!ship && !base) return;
     const Rect where = rect_of(panel);
     Control *dialog = open_in_place_of(panel, ship ? GALAXY_PANEL_ASSIGN_SHIP : GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
     if (ship) {
-        officer_assign_build(dialog, ship, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-        officer_assign_set_pick_handler(dialog, starmap_assign_ship_officer_on_pick);
-        officer_assign_set_back_handler(dialog, starmap_assign_ship_officer_on_back);
+        officer_choice_build(dialog, ship, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_ship_officer_on_back);
     } else {
-        officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-        officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-        officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+        officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
     }
     grow_from(dialog, &where);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 void starmap_officer_on_reassign(Control *panel) {
@@ -209,14 +206,12 @@ void starmap_officer_on_reassign(Control *panel) {
     officer_retain(officer);   // the officer panel goes before the new one holds it
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
     if (commanding) {
-        officer_assign_panel_init(commanding, officer);
-        if (OfficerAssignPanelState *state = officer_assign_panel_state(commanding)) {
-            state->slot[COMMANDING_SLOT_PICK] = starmap_reassign_on_pick;
-            state->slot[COMMANDING_SLOT_BACK] = starmap_reassign_on_back;
-        }
+        commanding_officer_panel_init(commanding, officer);
+        panel_set_slot(commanding, COMMANDING_SLOT_PICK, starmap_reassign_on_pick);
+        panel_set_slot(commanding, COMMANDING_SLOT_BACK, starmap_reassign_on_back);
         panel_of(commanding)->value = came_from;
         grow_from(commanding, &where);
-        game_flush_new_controls(game());
+        game_flush_new_controls(game_get());
     }
     officer_release(officer);
 }
@@ -224,10 +219,10 @@ void starmap_officer_on_reassign(Control *panel) {
 // ---- The commanding officer panel ----
 
 void starmap_reassign_on_pick(Control *panel) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     int32_t as_commander = 0;
-    GameObject *target = officer_assign_panel_target(panel, &as_commander);
+    GameObject *target = commanding_officer_panel_target(panel, &as_commander);
     if (!target) return;
     Officer *officer = state->officer;
     officer_retain(officer);
@@ -242,17 +237,17 @@ void starmap_reassign_on_pick(Control *panel) {
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
             control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
-            game_flush_new_controls(game());
+            game_flush_new_controls(game_get());
         }
     } else {
-        game_flash_panel_frame(game(), panel);
+        game_flash_panel_frame(game_get(), panel);
         control_remove(panel);
     }
     officer_release(officer);
 }
 
 void starmap_reassign_on_back(Control *panel) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     Officer *officer = state->officer;
     officer_retain(officer);

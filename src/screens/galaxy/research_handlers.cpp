@@ -15,6 +15,7 @@
 #include "screens/research/tech_list.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 
 namespace {
 
@@ -59,10 +60,10 @@ void starmap_tech_list_on_select(Control *list) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
     if (!panel) return;
     tech_detail_panel_build(panel, tech, player);
-    tech_detail_set_research_slot(panel);
-    tech_detail_set_pause_slot(panel);
-    tech_detail_set_prioritize_slot(panel);
-    tech_detail_set_resume_slot(panel);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, starmap_tech_start);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, starmap_tech_pause);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, starmap_tech_prioritize);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESUME, starmap_tech_resume);
     grow_beside(panel, list);
     s->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
     sound_play(SOUND_CLICK);

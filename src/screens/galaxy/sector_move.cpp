@@ -145,7 +145,7 @@ void sector_panel_on_move(Control *button) {
     Control *list = sector_panel_ship_list(panel);
     if (s->object_count <= 1) {   // one ship goes at once: nothing to choose
         if (list) ship_list_select_visible(list);
-        if (s->slots.slot[SECTOR_SLOT_SET_COURSE]) s->slots.slot[SECTOR_SLOT_SET_COURSE](panel);
+        if (s->slot[SECTOR_SLOT_SET_COURSE]) s->slot[SECTOR_SLOT_SET_COURSE](panel);
         return;
     }
     fade_out(panel, SECTOR_PANEL_ROWS, 200);

@@ -12,11 +12,11 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/sector_rows.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
@@ -30,7 +30,7 @@ namespace {
 constexpr int BUTTON_FONT = 6;
 constexpr int SHIP_LIST_STYLE = 7;
 
-void state_free(void *state) { delete static_cast<SectorPanelState *>(state); }
+void state_free(void *state) { delete static_cast<SectorPanelState *>(static_cast<PanelCommandSlots *>(state)); }
 void release_sector(void *sector) { object_release(static_cast<GameObject *>(sector)); }
 
 // The sector panel a control belongs to: the control's user data (the list's too).
@@ -40,16 +40,7 @@ Control *panel_of_control(Control *ctrl) {
 }
 
 void call_slot(Control *panel, int slot) {
-    SectorPanelState *s = sector_panel_state(panel);
-    if (s && s->slots.slot[slot]) s->slots.slot[slot](panel);
-}
-
-// Slot 1's default: the ship panel opens beside the clicked row.
-void open_ship_beside_row(Control *panel) {
-    if (!sector_panel_picked_ship(panel)) return;
-    ShipListState *s = ship_list_state(sector_panel_ship_list(panel));
-    if (s->picked >= list_count(&s->rows)) return;
-    starmap_sector_on_pick_ship(s->rows.items[size_t(s->picked)]);
+    if (sector_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 void panel_look(Control *panel) {
@@ -98,7 +89,7 @@ void add_own_rows(Control *panel, SectorPanelState *s, GameObject *sector, int y
 }
 
 // The Combat or Move button, and Zoom, in a column; null without a button.
-Control *make_buttons(Control *panel, const SectorPanelState *s, GameObject *sector_obj, const Sector *sector) {
+Control *make_buttons(Control *panel, const SectorPanelState *s, const Sector *sector) {
     List<Control> buttons;
     Control *made[2] = {};
     int n = 0;
@@ -110,7 +101,7 @@ Control *make_buttons(Control *panel, const SectorPanelState *s, GameObject *sec
         }
     }
     if ((s->flags & SECTOR_PANEL_ZOOM) &&
-        (made[n] = image_button_create(IMAGE_ZOOM, BUTTON_FONT, "Zoom", nullptr, 'z', sector_obj)))
+        (made[n] = image_button_create(IMAGE_ZOOM, BUTTON_FONT, "Zoom", sector_panel_on_zoom, 'z', panel)))
         control_set_id(made[n++], SECTOR_PANEL_ZOOM_BUTTON);
     for (Control *b : made)
         if (b) list_append(&buttons, control_addref(b));
@@ -126,7 +117,7 @@ Control *make_buttons(Control *panel, const SectorPanelState *s, GameObject *sec
 
 SectorPanelState *sector_panel_state(Control *panel) {
     return panel && panel_of(panel) && panel->widget_free == state_free
-               ? static_cast<SectorPanelState *>(panel->widget_state)
+               ? static_cast<SectorPanelState *>(panel_command_slots(panel))
                : nullptr;
 }
 
@@ -156,10 +147,9 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
     control_set_user_data(panel, sector, release_sector);
     SectorPanelState *s = new (std::nothrow) SectorPanelState{};
     if (!s) return;
-    panel_set_command_state(panel, &s->slots, state_free);
+    panel_set_command_state(panel, s, state_free);
     s->flags = flags;
     s->viewer_id = viewer_id;
-    s->slots.slot[SECTOR_SLOT_SHIP_PICK] = open_ship_beside_row;
 
     // The viewer's memory gives name, owner and sites; without one (a sector handed over while
     // the panel opens, or a load that did not bring it back) the live sector's name stands alone.
@@ -192,7 +182,7 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
     if (flags & SECTOR_PANEL_OWN) add_own_rows(panel, s, sector, y);
     Control *rows = panel_find_child(panel, SECTOR_PANEL_ROWS);
 
-    Control *buttons = make_buttons(panel, s, sector, sector);
+    Control *buttons = make_buttons(panel, s, sector);
     panel_relayout(panel);
     panel_grow(panel, list ? 0 : 4, 4);
     if (buttons) {
@@ -211,22 +201,6 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
         }
     }
     if (header) ui_control_resize(header, panel->w - 4, flags & SECTOR_PANEL_STYLE_1);
-}
-
-void sector_panel_set_course_handler(Control *panel) {
-    if (SectorPanelState *s = sector_panel_state(panel)) s->slots.slot[SECTOR_SLOT_SET_COURSE] = starmap_sector_on_set_course;
-}
-
-void sector_panel_set_combat_handler(Control *panel) {
-    if (SectorPanelState *s = sector_panel_state(panel)) s->slots.slot[SECTOR_SLOT_COMBAT] = starmap_sector_on_combat;
-}
-
-void sector_panel_set_zoom_handler(Control *panel) {
-    Control *buttons = panel ? panel_find_child(panel, SECTOR_PANEL_BUTTONS) : nullptr;
-    Control *zoom = buttons ? panel_find_child(buttons, SECTOR_PANEL_ZOOM_BUTTON) : nullptr;
-    if (!zoom) return;
-    zoom->on_click = starmap_sector_on_enter;
-    zoom->on_key = starmap_sector_on_enter;
 }
 
 Control *sector_panel_ship_list(Control *panel) {
@@ -272,3 +246,4 @@ void sector_panel_on_close(Control *header) {
 void sector_panel_on_combat(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_COMBAT); }
 void sector_panel_on_ship_pick(Control *list) { call_slot(panel_of_control(list), SECTOR_SLOT_SHIP_PICK); }
 void sector_panel_on_set_course(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_SET_COURSE); }
+void sector_panel_on_zoom(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_ZOOM); }

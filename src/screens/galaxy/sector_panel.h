@@ -4,8 +4,7 @@
 // and what its starbase, shipyard and training site produce; Combat, Move and Zoom. Move turns
 // it into the fleet move selection view (which ships go; Set Course or Cancel).
 //  - The panel only builds controls; every order goes through its command slots, which the
-//    galaxy screen fills right after the build (starmap_show_sector_panel). An empty slot does
-//    nothing.
+//    opener fills right after the build (panel_set_slot). An empty slot does nothing.
 //  - Its widget state is a SectorPanelState, freed with the panel. Its user data is the sector,
 //    on which it holds one reference.
 //  - Names, owner and site icons come from the viewer's memory of the sector; a sector the viewer
@@ -51,13 +50,13 @@ constexpr int SECTOR_PANEL_LIST_SHOWN  = 300;
 constexpr int SECTOR_PANEL_WHEEL_STEP  = 24;    // per wheel notch
 constexpr int SECTOR_PANEL_ARROW_STEP  = 96;    // per arrow click
 
-// Command slots, in the PanelCommandSlots manner.
+// Command slots.
 constexpr int SECTOR_SLOT_SHIP_PICK  = 1;   // a ship row was clicked in the normal view
 constexpr int SECTOR_SLOT_SET_COURSE = 2;   // "Set Course" (or Move with one object at the sector)
 constexpr int SECTOR_SLOT_COMBAT     = 3;   // "Combat"
+constexpr int SECTOR_SLOT_ZOOM       = 4;   // "Zoom"
 
-struct SectorPanelState {
-    PanelCommandSlots slots;          // first, so that panel_command_slots finds them
+struct SectorPanelState : PanelCommandSlots {
     uint32_t flags = 0;               // the build flags
     uint8_t  owner_rgb[3] = {};       // the owner label's colour, for Cancel to fade back to
     uint64_t viewer_id = 0;
@@ -71,10 +70,6 @@ struct SectorPanelState {
 SectorPanelState *sector_panel_state(Control *panel);   // null for any other panel
 
 void        sector_panel_build(Control *panel, GameObject *sector, uint64_t viewer_id, uint32_t flags);
-// The galaxy screen's handlers into slots 2 and 3.
-void        sector_panel_set_course_handler(Control *panel);
-void        sector_panel_set_combat_handler(Control *panel);
-void        sector_panel_set_zoom_handler(Control *panel);   // Zoom enters the sector view
 Control    *sector_panel_ship_list(Control *panel);            // the ship list 100001, or null
 GameObject *sector_panel_picked_ship(Control *panel);          // the clicked row's ship, or null
 void        sector_panel_refresh_ship_list(Control *panel);
@@ -89,6 +84,7 @@ void sector_panel_on_close(Control *header);
 void sector_panel_on_combat(Control *button);
 void sector_panel_on_ship_pick(Control *list);
 void sector_panel_on_set_course(Control *button);
+void sector_panel_on_zoom(Control *button);
 
 // The fleet move selection view.
 void sector_panel_on_move(Control *button);

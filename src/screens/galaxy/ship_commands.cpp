@@ -18,10 +18,11 @@
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/galaxy/sector_panel.h"
 #include "screens/ships/ship_details.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/ships/ships_list.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -37,14 +38,12 @@ constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_C
 constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_OWN;
 constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
 constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
-constexpr int32_t ASSIGN_DIALOG_MODE = 1;
 
-Game *game() { return game_get(); }
 bool starmap_view() { return (galaxy_screen()->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_STARMAP_VIEW) != 0; }
 
 // The fleet of the sector view's map that holds the ship (by id); null on the star map.
 Fleet *sector_view_fleet_of(const Ship *ship) {
-    const ObjectMap *map = game()->sector_map;
+    const ObjectMap *map = game_get()->sector_map;
     if (starmap_view() || !map) return nullptr;
     for (GameObject *o : map->objects.items) {
         if (!o) break;
@@ -58,7 +57,7 @@ Fleet *sector_view_fleet_of(const Ship *ship) {
 
 // The sector panel rebuilt in place for the UI player after a ship left the sector.
 void rebuild_sector_panel(Control *panel, Sector *sector, uint64_t owner_id) {
-    const uint64_t ui = game()->ui_player_id;
+    const uint64_t ui = game_get()->ui_player_id;
     int32_t options = sector_count_objects_of_owner(sector, owner_id) > 0 ? SECTOR_OPTIONS_PRESENT : SECTOR_OPTIONS;
     if (sector->owner_id == ui) options += SECTOR_OPTIONS_OWN;
     const int from_x = panel->x, from_y = panel->y;
@@ -97,7 +96,7 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     if (!panel || !ship) return;
     GameObject *shown = nullptr;
     uint32_t flags = SHIP_PANEL_GALAXY_OWN;
-    if (ship->owner_id != 0 && ship->owner_id == game()->ui_player_id) {
+    if (ship->owner_id != 0 && ship->owner_id == game_get()->ui_player_id) {
         shown = ship;
     } else if (viewer) {
         flags = SHIP_PANEL_GALAXY_OTHER;
@@ -115,16 +114,16 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
         control_remove(panel);
         return;
     }
-    s->slot[SHIP_SLOT_CONSTRUCT] = galaxy_ship_on_construct;
-    s->slot[SHIP_SLOT_SCRAP] = galaxy_ship_on_scrap;
-    s->slot[SHIP_SLOT_REPAIR] = galaxy_ship_on_repair;
-    s->slot[SHIP_SLOT_CREW_TRANSFERRED] = starmap_ship_on_crew_transferred;
+    panel_set_slot(panel, SHIP_SLOT_CONSTRUCT, galaxy_ship_on_construct);
+    panel_set_slot(panel, SHIP_SLOT_SCRAP, galaxy_ship_on_scrap);
+    panel_set_slot(panel, SHIP_SLOT_REPAIR, galaxy_ship_on_repair);
+    panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, starmap_ship_on_crew_transferred);
     ship_details_set_officer_handler(panel, starmap_ship_on_officer_row);
 }
 
 void galaxy_ship_on_repair(Control *panel) {
     Ship *ship = ship_of(ship_panel_ship(panel));
-    Player *ui = game()->ui_player;
+    Player *ui = game_get()->ui_player;
     if (!ship || order_repair_ship(ui, ship) != RES_OK) return;
     ship_panel_refresh(panel);
     starmap_refresh_ship_views();
@@ -133,21 +132,21 @@ void galaxy_ship_on_repair(Control *panel) {
 
 void galaxy_ship_on_scrap(Control *panel) {
     Ship *ship = ship_of(ship_panel_ship(panel));
-    if (!ship || order_check_owner(game()->ui_player, ship) != RES_OK) return;
+    if (!ship || order_check_owner(game_get()->ui_player, ship) != RES_OK) return;
     // Scrapping may let the ship go; the steps after it still read it.
     object_add_ref(ship);
-    Sector *sector = sector_of(game_find_object(game(), ship->sector_id));
+    Sector *sector = sector_of(game_find_object(game_get(), ship->sector_id));
     Fleet *view_fleet = sector_view_fleet_of(ship);
     if (view_fleet) {
         object_add_ref(view_fleet);
         fleet_remove_ship(view_fleet, ship);
     }
-    if (order_scrap_ship(game()->ui_player, ship) != RES_OK) {
+    if (order_scrap_ship(game_get()->ui_player, ship) != RES_OK) {
         if (view_fleet) object_release(view_fleet);
         object_release(ship);
         return;
     }
-    game_purge_removed_objects(game());
+    game_purge_removed_objects(game_get());
     if (Control *shown = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) control_set_hidden(shown, false);
     galaxy_markers_refresh();
 
@@ -168,7 +167,7 @@ void galaxy_ship_on_construct(Control *panel) {
     object_add_ref(ship);
     Fleet *view_fleet = sector_view_fleet_of(ship);
     if (Site *site = ship_deploy_starbase(ship)) {
-        if (ObjectMap *map = game()->sector_map; map && !starmap_view()) {
+        if (ObjectMap *map = game_get()->sector_map; map && !starmap_view()) {
             map_place_object(map, site, site->x, site->y, 0);
             map_add_pending_objects(map);
         }
@@ -182,7 +181,7 @@ void galaxy_ship_on_construct(Control *panel) {
 
 void starmap_ship_on_crew_transferred(Control *panel) {
     const Ship *ship = ship_of(ship_panel_ship(panel));
-    Sector *sector = ship ? sector_of(game_find_object(game(), ship->sector_id)) : nullptr;
+    Sector *sector = ship ? sector_of(game_find_object(game_get(), ship->sector_id)) : nullptr;
     // The sector's sites show at once whether the starbase can man them now.
     if (sector)
         for (Site *site : sector->sites.items) {
@@ -204,8 +203,8 @@ void starmap_ship_on_officer_row(Control *panel) {
         Officer *pilot = ship->pilot;
         if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
     } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
-        officer_assign_build(opened, ship, ASSIGN_DIALOG_MODE);
-        officer_assign_set_pick_handler(opened, starmap_assign_ship_officer_on_pick);
+        officer_choice_build(opened, ship, OFFICER_CHOICE_ANIMATE);
+        panel_set_slot(opened, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
     }
     if (!opened) return;
     // It grows out of the ship panel to stand centred on it.

@@ -15,6 +15,9 @@
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/corporation/corporation_summary.h"
+#include "screens/news/news_item_panel.h"
+#include "screens/news/news_panel.h"
+#include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
 #include "screens/research/tech_list.h"
 #include "screens/ships/ships_list.h"
@@ -22,6 +25,7 @@
 #include "ui/app_mode.h"
 #include "ui/control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 
 namespace {
 
@@ -68,7 +72,7 @@ void build_ships(Control *panel, Player *ui) {
     List<GameObject> *ships = ui ? player_objects_sorted(ui) : nullptr;
     ships_list_build(panel, ships);
     list_free(ships);
-    ships_list_set_select_handler(panel, galaxy_ship_list_on_select);
+    panel_set_slot(panel, SHIPS_LIST_SLOT_SELECT, galaxy_ship_list_on_select);
 }
 
 void build_officers(Control *panel, Player *ui) {
@@ -79,7 +83,6 @@ void build_officers(Control *panel, Player *ui) {
 
 void build_tech(Control *panel, Player *ui) {
     tech_screen_init(panel, ui);
-    tech_list_set_select_slot(panel);
 }
 void build_corp(Control *panel, Player *ui) { corp_panel_init(panel, ui); }
 void build_news(Control *, Player *) { starmap_news_build(); }
@@ -93,7 +96,7 @@ constexpr SideList OFFICERS = {.which = GALAXY_LIST_OFFICERS, .button_id = GALAX
                                .build = build_officers, .on_select = galaxy_officer_list_on_select,
                                .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
 constexpr SideList TECH = {.which = GALAXY_LIST_TECH, .button_id = GALAXY_ID_TECH_BUTTON, .build = build_tech,
-                           .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+                           .on_select = starmap_tech_list_on_select, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList CORP = {.which = GALAXY_LIST_CORP, .button_id = GALAXY_ID_CORP_BUTTON, .build = build_corp,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList NEWS = {.which = GALAXY_LIST_NEWS, .button_id = GALAXY_ID_NEWS_BUTTON, .build = build_news,
@@ -135,7 +138,7 @@ void toggle(const SideList &list) {
     galaxy_bar_layout(list.button_id);
     list.build(panel, game_get()->ui_player);
     if (list.on_select)
-        if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[SLOT_SELECT] = list.on_select;
+        panel_set_slot(panel, SLOT_SELECT, list.on_select);
     const int built_w = panel->w, built_h = panel->h;
     control_set_size(panel, LIST_START_WIDTH, built_h);
     control_set_position(panel, LIST_X, GFX_HEIGHT - LIST_BOTTOM_MARGIN - built_h);
@@ -248,7 +251,7 @@ void starmap_news_item_open(Control *) {
     galaxy_object_panels_close();
     galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
     hide(centre);
-    news_item_panel_build(centre, alert);
+    news_item_panel_fill(centre, alert);
     control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
     control_set_hidden(centre, true);
 }

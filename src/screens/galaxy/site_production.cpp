@@ -16,12 +16,13 @@
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/ships/ship_details.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "world/sector.h"
 #include "world/site.h"
 #include "world/site_feature.h"
@@ -33,8 +34,6 @@ constexpr int GROW_MS = 200;
 constexpr int STARBASE_HALT_MS = 120;
 constexpr int MARGIN_NEAR = 4;
 constexpr int MARGIN_WIDE = 12;
-
-Game *game() { return game_get(); }
 
 // The selected map object when it is a site.
 Site *selected_site() { return site_cast(galaxy_screen()->selected); }
@@ -73,7 +72,7 @@ Control *reopen(Site *site, int margin, const Rect *from, int ms) {
     starmap_show_site_panel(panel, site, REOPEN_OPTIONS);
     starmap_place_panel_beside(panel, site, margin);
     grow_in(panel, from, ms);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
     return panel;
 }
 
@@ -85,7 +84,7 @@ void place_beside(Control *panel, Control *site_panel, GameObject *site) {
     const Rect from = screen_rect(site_panel);
     starmap_place_panel_beside(panel, site, MARGIN_WIDE);
     grow_in(panel, &from, GROW_MS);
-    game_flush_new_controls(game());
+    game_flush_new_controls(game_get());
 }
 
 bool open_officer(Control *site_panel, Officer *officer) {
@@ -100,7 +99,7 @@ bool open_officer(Control *site_panel, Officer *officer) {
 
 void rush(Control *) {
     Site *site = selected_site();
-    if (!site || order_rush(game()->ui_player, site) != RES_OK) return;
+    if (!site || order_rush(game_get()->ui_player, site) != RES_OK) return;
     galaxy_object_panels_close();
     galaxy_markers_refresh();
     sound_play(SOUND_PURCHASE);
@@ -108,11 +107,11 @@ void rush(Control *) {
 
 void halt(Control *pressed, bool starbase) {
     Site *site = selected_site();
-    if (!site || order_halt(game()->ui_player, site) != RES_OK) return;
+    if (!site || order_halt(game_get()->ui_player, site) != RES_OK) return;
     galaxy_markers_refresh();
     const Rect from = screen_rect(pressed);
     if (starbase) {
-        game_purge_removed_objects(game());
+        game_purge_removed_objects(game_get());
         // The new panel takes the pressed one's place on the stack.
         GalaxyScreen *s = galaxy_screen();
         if (pressed && s->panel_top >= 0) --s->panel_top;
@@ -130,7 +129,7 @@ void build_at_starbase(int32_t kind, int margin) {
     if (!site) return;
     // The panel offered "Build", but the credits may have gone since: then the panel stays. Any
     // other refusal (under construction, crew short) costs nothing and shows the site again.
-    const Result r = order_produce(game()->ui_player, site, kind, 0);
+    const Result r = order_produce(game_get()->ui_player, site, kind, 0);
     if (r == RES_INSUFFICIENT_CREDITS || r == RES_NOT_OWNER) return;
     galaxy_markers_refresh();
     galaxy_object_panels_close();
@@ -154,7 +153,7 @@ void starmap_show_site_panel(Control *panel, GameObject *object, int32_t options
         control_remove(panel);
         return;
     }
-    const Game *g = game();
+    const Game *g = game_get();
     int32_t flags = options;
     // Another player's site is shown, never commanded, whatever its sector holds; a body nobody
     // owns takes the viewer's picks while no rival is in its sector.
@@ -176,7 +175,7 @@ void starmap_site_panel_set_handlers(Control *panel) {
         starmap_site_on_deactivate,    starmap_site_on_activate,        starmap_site_on_pick_recruit,
         starmap_site_on_rush_training, starmap_site_on_halt_training,  starmap_site_on_pick_ship,
     };
-    for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) site_panel_set_slot(panel, slot, HANDLERS[slot]);
+    for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) panel_set_slot(panel, slot, HANDLERS[slot]);
 }
 
 Control *starmap_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
@@ -211,12 +210,17 @@ void starmap_site_on_pick_facility(Control *site_panel) {
     if (!site || !site_panel_state(site_panel)) return;
     Control *panel = nullptr;
     if (site_panel_defense_row(site_panel)) {
-        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) defense_upgrade_panel_build(panel);   // for the selected site
+        if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) {
+            defense_upgrade_panel_build(panel, galaxy_screen()->selected);
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_site_build_defense);
+        }
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
-        if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD)))
-            site_detail_panel(panel, entry, game()->ui_player_id, site->sector_id);   // priced where it is built
+        if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD))) {
+            site_detail_panel(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_facility_on_build);
+        }
     }
     if (!panel) return;
     place_beside(panel, site_panel, site);
@@ -238,9 +242,9 @@ void starmap_site_on_commander_click(Control *site_panel) {
     }
     Control *dialog = open_beside(GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
-    officer_assign_dialog(dialog, site, ASSIGN_OFFICER_ANIMATE);
-    officer_assign_set_pick_handler(dialog, starmap_assign_base_officer_on_pick);
-    officer_assign_set_back_handler(dialog, starmap_assign_base_officer_on_back);
+    officer_choice_build(dialog, site, OFFICER_CHOICE_ANIMATE);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
     place_beside(dialog, site_panel, site);
 }
 
@@ -251,7 +255,7 @@ void starmap_site_on_pick_ship(Control *site_panel) {
     Control *panel = open_beside(GALAXY_PANEL_SHIP);
     if (!panel) return;
     starmap_object_panel_set_object(panel, ship);
-    starmap_show_ship_panel(panel, ship, game()->ui_player);
+    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
     if (site->feature) {   // the defenders go by their group's name, not their owner's
         std::string group;
         feature_ark_name(site, &group);

@@ -24,6 +24,7 @@
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/turn_progress.h"
 #include "platform/list.h"
+#include "screens/news/news_panel.h"
 #include "ui/control.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -144,8 +145,8 @@ void starmap_advance_turn() {
     galaxy_object_panels_close();
     Control *news = screen->side_panels[GALAXY_LIST_NEWS];
     if (news && control_is_shown(news)) {
-        news_panel_toggle(news);
-        news_panel_close(news);
+        news_panel_collapse(news);
+        news_panel_mark_read(news);
     } else {
         galaxy_side_panels_close();
         galaxy_bar_layout(0);

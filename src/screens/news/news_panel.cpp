@@ -399,3 +399,17 @@ void news_panel_on_expand(Control *button) {
 }
 
 void news_panel_on_collapse(Control *button) { news_panel_collapse(news_panel_of(button)); }
+
+void news_panel_build(Control *panel, List<Alert> *alerts) {
+    news_panel_build_sized(panel, alerts, NEWS_NORMAL_HEIGHT, NEWS_EXPANDED_LIMIT);
+}
+
+Alert *news_panel_clicked_alert(Control *panel) {
+    const NewsPanelState *state = news_panel_state(panel);
+    if (!state || state->clicked_alert_id == 0) return nullptr;
+    for (Alert *alert : game_get()->alerts->items) {
+        if (!alert) break;
+        if (alert->id == state->clicked_alert_id) return alert;
+    }
+    return nullptr;
+}

@@ -50,6 +50,10 @@ NewsPanelState *news_panel_state(Control *panel);   // null for a panel that is 
 
 // Rebuilds the panel from the alerts (the game's list or a copy) and sizes it to its content.
 void news_panel_build_sized(Control *panel, List<Alert> *alerts, int32_t normal_height, int32_t expanded_limit);
+// The same at the galaxy screen's sizes (NEWS_NORMAL_HEIGHT, NEWS_EXPANDED_LIMIT).
+void news_panel_build(Control *panel, List<Alert> *alerts);
+// The game's alert of the row last clicked; null before a click or when that alert is gone.
+Alert *news_panel_clicked_alert(Control *panel);
 void news_panel_append_alert(Control *panel, Alert *alert);
 void news_panel_collapse(Control *panel);   // nothing unless expanded
 void news_panel_mark_read(Control *panel);

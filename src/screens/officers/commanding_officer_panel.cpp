@@ -14,7 +14,7 @@
 #include "platform/image_ids.h"
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -34,7 +34,7 @@ constexpr uint32_t SHIP_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP
 constexpr uint32_t STARBASE_BOX_FLAGS = COMMANDER_BOX_ANIMATE | COMMANDER_BOX_SKILLS;             // 5
 
 void state_free(void *state) {
-    auto *s = static_cast<OfficerAssignPanelState *>(state);
+    auto *s = static_cast<CommandingOfficerState *>(state);
     if (!s) return;
     Officer *officer = s->officer;
     s->officer = nullptr;
@@ -49,7 +49,7 @@ void size_to_content(Control *panel, int dw, int dh) {
 }
 
 void call_slot(Control *panel, int slot) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (state && state->slot[slot]) state->slot[slot](panel);
 }
 
@@ -116,19 +116,19 @@ Control *starbase_row_create(Control *panel, Site *base, bool command) {
         if (c) control_set_position(c, c->x, row->h / 2 - c->h / 2);
     if (command) row->id = COMMANDING_ID_STARBASE_ROW;
     control_set_user_data(row, panel, nullptr);
-    control_set_callback(row, CONTROL_ON_CLICK, officer_assign_panel_on_row);
+    control_set_callback(row, CONTROL_ON_CLICK, commanding_officer_panel_on_row);
     set_row_scrolling(row, panel);
     return row;
 }
 
 }  // namespace
 
-OfficerAssignPanelState *officer_assign_panel_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<OfficerAssignPanelState *>(panel->widget_state)
+CommandingOfficerState *commanding_officer_panel_state(Control *panel) {
+    return panel && panel->widget_free == state_free ? static_cast<CommandingOfficerState *>(panel->widget_state)
                                                      : nullptr;
 }
 
-Sector *officer_assign_sector(const Officer *officer) {
+Sector *commanding_officer_sector(const Officer *officer) {
     if (!officer) return nullptr;
     uint64_t id = officer->sector_id;
     if (const Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr)
@@ -136,7 +136,7 @@ Sector *officer_assign_sector(const Officer *officer) {
     return sector_of(game_find_object(game_get(), id));
 }
 
-void officer_assign_panel_init(Control *panel, Officer *officer) {
+void commanding_officer_panel_init(Control *panel, Officer *officer) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);
@@ -146,18 +146,18 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
     colour_fade_start(p->background, 0, 0, 16, 0, 0, 40, (40 - 16) * 83, 0, COLOUR_FADE_MODE_REPEAT);
     panel_set_border(panel, true);
     colour_fade_set(p->border, 64, 64, 16);
-    auto *state = new (std::nothrow) OfficerAssignPanelState();
+    auto *state = new (std::nothrow) CommandingOfficerState();
     if (!state) return;
     if (officer) officer_retain(officer);
     state->officer = officer;
     panel_set_command_state(panel, state, state_free);
-    Sector *sector = officer_assign_sector(officer);
+    Sector *sector = commanding_officer_sector(officer);
     if (!sector) return;
 
     Control *title = panel_add_child(panel, 2, 2, COMMANDING_ID_TITLE, 0,
-                                     ui_button_create(officer->name.c_str(), nullptr, officer_assign_panel_on_title, panel,
+                                     ui_button_create(officer->name.c_str(), nullptr, commanding_officer_panel_on_title, panel,
                                                       TITLE_ANIMATE | TITLE_CLOSE));
-    if (title) control_set_callback(title, CONTROL_ON_CLICK, officer_assign_panel_on_title);
+    if (title) control_set_callback(title, CONTROL_ON_CLICK, commanding_officer_panel_on_title);
     int y = (title ? title->h : 0) + 8;
     Control *header = nullptr, *post = nullptr;
     const std::string post_name = post_text(officer);
@@ -198,7 +198,7 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
         if (!row) continue;
         panel_add_child(list, 0, 0, 0, 0, row);
         ship_row_init(row, ship, SHIP_ROW_FLAGS);
-        ship_row_set_click_handler(row, officer_assign_panel_on_row);
+        ship_row_set_click_handler(row, commanding_officer_panel_on_row);
         control_set_user_data(row, panel, nullptr);
         set_row_scrolling(row, panel);
         panel_of(row)->value = int32_t(rows.size());
@@ -240,7 +240,7 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
         scroll_list_add_bar(list, panel, list->x + list->w + 1, list->y, COMMANDING_ID_SCROLL, COMMANDING_LIST_MAX_HEIGHT, 1);
     }
 
-    if (Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", officer_assign_panel_on_cancel, 0, panel))
+    if (Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", commanding_officer_panel_on_cancel, 0, panel))
         panel_add_child(panel, list->x + list->w - cancel->w / 2 - 25, list->y + list->h + 8, COMMANDING_ID_CANCEL, 0,
                         cancel);
 
@@ -250,29 +250,29 @@ void officer_assign_panel_init(Control *panel, Officer *officer) {
         if (c) control_set_position(c, panel->w / 2 - c->w / 2, c->y);
 }
 
-GameObject *officer_assign_panel_target(Control *panel, int32_t *as_commander) {
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+GameObject *commanding_officer_panel_target(Control *panel, int32_t *as_commander) {
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     *as_commander = 0;
     if (!state || !state->officer) return nullptr;
     if (GameObject *ship = list_get(&state->targets, state->picked_row)) return ship;
     *as_commander = state->picked_command;
-    return sector_starbase(officer_assign_sector(state->officer));
+    return sector_starbase(commanding_officer_sector(state->officer));
 }
 
-void officer_assign_panel_on_row(Control *row) {
+void commanding_officer_panel_on_row(Control *row) {
     Control *panel = owner_panel(row);
-    OfficerAssignPanelState *state = officer_assign_panel_state(panel);
+    CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !panel_of(row)) return;
     state->picked_row = panel_of(row)->value;
     state->picked_command = row->id == COMMANDING_ID_STARBASE_ROW ? 1 : 0;
     call_slot(panel, COMMANDING_SLOT_PICK);
 }
 
-void officer_assign_panel_on_cancel(Control *button) { call_slot(owner_panel(button), COMMANDING_SLOT_BACK); }
+void commanding_officer_panel_on_cancel(Control *button) { call_slot(owner_panel(button), COMMANDING_SLOT_BACK); }
 
-void officer_assign_panel_on_title(Control *title) {
+void commanding_officer_panel_on_title(Control *title) {
     Control *panel = owner_panel(title);
-    if (!officer_assign_panel_state(panel)) return;
+    if (!commanding_officer_panel_state(panel)) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
 }

@@ -3,9 +3,9 @@
 // another of its owner's ships there, the command of the sector's starbase or the starbase's
 // officer pool, one clickable row each.
 //  - The panel changes nothing: a row click records the row and calls slot 4, "Cancel" calls slot
-//    5; the galaxy screen fills both after officer_assign_panel_init. An empty slot does nothing.
+//    5; the opener fills both after commanding_officer_panel_init. An empty slot does nothing.
 //    A click on the title closes the panel without calling a slot.
-//  - Its widget state is an OfficerAssignPanelState: one reference on the officer, released with
+//  - Its widget state is a CommandingOfficerState: one reference on the officer, released with
 //    the panel; the ship targets are not held (the panel is rebuilt, never updated).
 //  - Game thread only.
 #include <cstdint>
@@ -37,7 +37,7 @@ constexpr int COMMANDING_ARROW_STEP = 32;
 constexpr int COMMANDING_SLOT_PICK = 4;
 constexpr int COMMANDING_SLOT_BACK = 5;
 
-struct OfficerAssignPanelState : PanelCommandSlots {
+struct CommandingOfficerState : PanelCommandSlots {
     Officer         *officer = nullptr;   // one reference
     List<GameObject> targets;             // the ship of each ship row, in row order (not held)
     List<Control>    rows;                // ship rows, then "Starbase", then the officer-pool row
@@ -46,15 +46,15 @@ struct OfficerAssignPanelState : PanelCommandSlots {
     int32_t          picked_command = 0;  // 1: the "Starbase" row (its command) was picked
 };
 
-OfficerAssignPanelState *officer_assign_panel_state(Control *panel);   // null for any other control
+CommandingOfficerState *commanding_officer_panel_state(Control *panel);   // null for any other control
 
-void officer_assign_panel_init(Control *panel, Officer *officer);
+void commanding_officer_panel_init(Control *panel, Officer *officer);
 // The post picked: the ship of the picked ship row, else the starbase of the officer's sector
 // (null when there is none); as_commander tells whether the starbase's command was picked.
-GameObject *officer_assign_panel_target(Control *panel, int32_t *as_commander);
+GameObject *commanding_officer_panel_target(Control *panel, int32_t *as_commander);
 // The sector the officer serves in: its ship's, else its own; null when neither names a sector.
-struct Sector *officer_assign_sector(const Officer *officer);
+struct Sector *commanding_officer_sector(const Officer *officer);
 
-void officer_assign_panel_on_row(Control *row);
-void officer_assign_panel_on_cancel(Control *button);
-void officer_assign_panel_on_title(Control *title);
+void commanding_officer_panel_on_row(Control *row);
+void commanding_officer_panel_on_cancel(Control *button);
+void commanding_officer_panel_on_title(Control *title);

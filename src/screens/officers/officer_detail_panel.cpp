@@ -18,7 +18,7 @@
 #include "platform/list.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -43,13 +43,13 @@ constexpr int XP_BAR_WIDTH_PER_RANK = 7;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
 
-void state_free(void *state) { delete static_cast<OfficerPanelState *>(state); }
+void state_free(void *state) { delete static_cast<OfficerPanelState *>(static_cast<PanelCommandSlots *>(state)); }
 
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
 void call_slot(Control *panel, int slot) {
     OfficerPanelState *state = officer_panel_state(panel);
-    if (state && state->slots.slot[slot]) state->slots.slot[slot](panel);
+    if (state && state->slot[slot]) state->slot[slot](panel);
 }
 
 void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_TRAIN); }
@@ -63,7 +63,7 @@ void on_close(Control *caption) {
     Control *panel = panel_of_button(caption);
     OfficerPanelState *state = officer_panel_state(panel);
     if (!state) return;
-    const ControlFn closed = state->slots.slot[OFFICER_SLOT_CLOSED];
+    const ControlFn closed = state->slot[OFFICER_SLOT_CLOSED];
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
     if (closed) closed(panel);
@@ -271,7 +271,7 @@ void centre_horizontally(Control *panel, Control *child) {
 }  // namespace
 
 OfficerPanelState *officer_panel_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<OfficerPanelState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == state_free ? static_cast<OfficerPanelState *>(panel_command_slots(panel)) : nullptr;
 }
 
 Officer *officer_panel_officer(Control *panel) {
@@ -326,7 +326,7 @@ void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options
     colour_fade_set(p->border, 64, 64, 16);
     auto *state = new (std::nothrow) OfficerPanelState();
     if (!state) return;
-    panel_set_command_state(panel, &state->slots, state_free);   // frees the previous record
+    panel_set_command_state(panel, state, state_free);   // frees the previous record
     control_set_user_data(panel, officer, nullptr);
     if (!officer) return;
 

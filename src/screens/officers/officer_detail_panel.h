@@ -46,8 +46,7 @@ enum OfficerPanelSlot : int {
     OFFICER_SLOT_REPLACE  = 4,
 };
 
-struct OfficerPanelState {
-    PanelCommandSlots slots;     // first, so that panel_command_slots finds them
+struct OfficerPanelState : PanelCommandSlots {
     bool resume = false;         // the cadet's training is paused at its sector's training site
 };
 

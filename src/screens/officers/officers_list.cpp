@@ -10,7 +10,7 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"

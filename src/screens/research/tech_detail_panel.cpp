@@ -13,11 +13,11 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "platform/list.h"
-#include "screens/galaxy/research_handlers.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -70,23 +70,18 @@ int content_bottom(Control *panel) {
     return h;
 }
 
-void state_free(void *data) { delete static_cast<TechDetailState *>(data); }
+void state_free(void *data) { delete static_cast<TechDetailState *>(static_cast<PanelCommandSlots *>(data)); }
 
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
 void call_slot(Control *panel, int slot) {
-    TechDetailState *state = tech_detail_state(panel);
-    if (state && state->slots.slot[slot]) state->slots.slot[slot](panel);
+    if (tech_detail_state(panel)) panel_call_slot(panel, slot);
 }
 
 void on_research(Control *button) { call_slot(panel_of_button(button), TECH_DETAIL_SLOT_RESEARCH); }
 void on_pause(Control *button) { call_slot(panel_of_button(button), TECH_DETAIL_SLOT_PAUSE); }
 void on_prioritize(Control *button) { call_slot(panel_of_button(button), TECH_DETAIL_SLOT_PRIORITIZE); }
 void on_resume(Control *button) { call_slot(panel_of_button(button), TECH_DETAIL_SLOT_RESUME); }
-
-void set_slot(Control *panel, int slot, ControlFn fn) {
-    if (TechDetailState *state = tech_detail_state(panel)) state->slots.slot[slot] = fn;
-}
 
 // A tile's look: dark blue with a near-black border.
 Control *tile_create() {
@@ -317,7 +312,7 @@ Control *button_row(Control *panel, int32_t tech, const TechInfo &info, const Pl
 }  // namespace
 
 TechDetailState *tech_detail_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<TechDetailState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == state_free ? static_cast<TechDetailState *>(panel_command_slots(panel)) : nullptr;
 }
 
 int32_t tech_detail_tech(Control *panel) {
@@ -330,13 +325,6 @@ List<System> *tech_detail_systems(Control *panel) {
     const ItemPanelState *grants = item_panel_state(panel_find_child(panel, TECH_DETAIL_ID_GRANTS));
     return grants ? grants->systems : nullptr;
 }
-
-void tech_detail_set_research_slot(Control *panel) { set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, starmap_tech_start); }
-void tech_detail_set_pause_slot(Control *panel) { set_slot(panel, TECH_DETAIL_SLOT_PAUSE, starmap_tech_pause); }
-void tech_detail_set_prioritize_slot(Control *panel) {
-    set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, starmap_tech_prioritize);
-}
-void tech_detail_set_resume_slot(Control *panel) { set_slot(panel, TECH_DETAIL_SLOT_RESUME, starmap_tech_resume); }
 
 void tech_detail_close(Control *title) {
     Control *panel = panel_of_button(title);
@@ -354,7 +342,7 @@ void tech_detail_panel_build(Control *panel, int32_t tech, Player *player) {
     TechDetailState *state = new (std::nothrow) TechDetailState;
     if (!state) return;
     state->tech = tech;
-    panel_set_command_state(panel, &state->slots, state_free);
+    panel_set_command_state(panel, state, state_free);
 
     Control *title = panel_create_empty();
     if (title) {

@@ -33,8 +33,7 @@ enum TechDetailSlot : int {
     TECH_DETAIL_SLOT_RESUME     = 5,
 };
 
-struct TechDetailState {
-    PanelCommandSlots slots;    // first, so that panel_command_slots finds them
+struct TechDetailState : PanelCommandSlots {
     int32_t tech = 0;
 };
 
@@ -44,9 +43,5 @@ TechDetailState *tech_detail_state(Control *panel);     // null for any other co
 int32_t          tech_detail_tech(Control *panel);      // -1 for any other control
 // The System records of the panel's system grants, in grant order; null for any other control.
 List<System>    *tech_detail_systems(Control *panel);
-void             tech_detail_set_research_slot(Control *panel);
-void             tech_detail_set_pause_slot(Control *panel);
-void             tech_detail_set_prioritize_slot(Control *panel);
-void             tech_detail_set_resume_slot(Control *panel);
 // The title bar's click: flashes the panel's frame and removes it.
 void             tech_detail_close(Control *title);

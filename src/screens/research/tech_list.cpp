@@ -11,7 +11,6 @@
 #include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
-#include "screens/galaxy/research_handlers.h"
 #include "ui/image_control.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -203,10 +202,6 @@ void align_columns(const List<Control> &rows) {
 TechListState *tech_list_state(Control *panel) {
     return panel && panel->widget_free == list_state_free ? static_cast<TechListState *>(panel->widget_state)
                                                           : nullptr;
-}
-
-void tech_list_set_select_slot(Control *panel) {
-    if (TechListState *state = tech_list_state(panel)) state->slot[TECH_LIST_SLOT_SELECT] = starmap_tech_list_on_select;
 }
 
 Control *tech_item_row_build(Control *list, Player *player, int32_t tech) {

@@ -44,7 +44,6 @@ struct TechListState : PanelCommandSlots {   // slot 0: a row was clicked
 
 void           tech_screen_init(Control *panel, Player *player);
 TechListState *tech_list_state(Control *panel);   // null for any other control
-void           tech_list_set_select_slot(Control *panel);   // the galaxy screen's pick handler
 // After a research action on tech: its row and every actively researched row show their state
 // now; the chosen tech goes back to none.
 void           tech_screen_select(Control *panel, int32_t tech);

@@ -43,8 +43,6 @@ void state_free(void *data) {
 
 void release_ship(void *ship) { object_release(static_cast<GameObject *>(ship)); }
 
-Game *game() { return game_get(); }
-
 // The ship panel a child control belongs to: the control's user data.
 Control *owning_panel(Control *ctrl) {
     Control *panel = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
@@ -108,7 +106,7 @@ void commander_row_behaviour(Control *row, ShipPanelState *s, Ship *ship) {
         row_dark(row);
         return;
     }
-    const Sector *sector = sector_of(game_find_object(game(), ship->sector_id));
+    const Sector *sector = sector_of(game_find_object(game_get(), ship->sector_id));
     if (sector && sector->owner_id == ship->owner_id && sector->site_counts[SITE_STARBASE] > 0) {
         if (sector_has_officer_available(sector, ship->pilot)) {
             row_clickable(row);
@@ -132,7 +130,7 @@ Control *make_commander_box(const Ship *ship, uint32_t box) {
 Control *make_value_rows(const Ship *ship, uint32_t flags) {
     List<SystemRow> *rows = ui_stat_rows_list_create();
     if (!rows) return nullptr;
-    const Game *g = game();
+    const Game *g = game_get();
     const bool own = g && g->ui_player_id != 0 && ship->owner_id == g->ui_player_id;
     const auto add = [rows](const char *label, const std::string &value) {
         ui_stat_rows_add_row(rows, nullptr, label, value.c_str(), 0);
@@ -434,7 +432,7 @@ void ship_details_get_commander_rect(Control *panel, int32_t *x, int32_t *y, int
 void ship_details_on_close(Control *title) {
     Control *panel = owning_panel(title);
     if (!panel) return;
-    game_flash_panel_frame(game(), panel);
+    game_flash_panel_frame(game_get(), panel);
     ship_panel_call_slot(panel, SHIP_SLOT_CLOSE);
     control_remove(panel);
 }
@@ -451,7 +449,7 @@ void ship_details_reason_show(Control *row) {
     Control *panel = owning_panel(row);
     const ShipPanelState *s = ship_panel_state(panel);
     if (!s || s->officer_row_reason.empty()) return;
-    Game *g = game();
+    Game *g = game_get();
     if (Control *old = game_find_control(g, SHIP_PANEL_REASON_ID)) control_remove(old);
     Control *popup = panel_create_empty();
     if (!popup) return;
@@ -467,9 +465,9 @@ void ship_details_reason_show(Control *row) {
 }
 
 void ship_details_reason_hide(Control *) {
-    if (Control *popup = game_find_control(game(), SHIP_PANEL_REASON_ID)) control_remove(popup);
+    if (Control *popup = game_find_control(game_get(), SHIP_PANEL_REASON_ID)) control_remove(popup);
     // One queued in this frame has not reached the live list yet.
-    if (List<Control> *queued = game()->new_controls)
+    if (List<Control> *queued = game_get()->new_controls)
         for (Control *c : queued->items)
             if (c && c->id == SHIP_PANEL_REASON_ID) control_remove(c);
 }
@@ -483,7 +481,7 @@ void ship_details_card_hint_show(Control *card) {
     Control *popup = panel_create_empty();
     if (!popup) return;
     system_info_card_build(popup, ship->crits[p->value].system, CARD_POPUP_OPTIONS);
-    if (game_open_popup(game(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    if (game_open_popup(game_get(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void ship_details_card_hint_hide(Control *) { game_close_popup(game()); }
+void ship_details_card_hint_hide(Control *) { game_close_popup(game_get()); }

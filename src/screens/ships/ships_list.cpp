@@ -384,10 +384,6 @@ GameObject *ships_list_get_selected(Control *panel) {
     return s ? list_get(&s->ships, s->selected) : nullptr;
 }
 
-void ships_list_set_select_handler(Control *panel, ControlFn handler) {
-    if (ShipsListState *s = ships_list_state(panel)) s->slot[SHIPS_LIST_SLOT_SELECT] = handler;
-}
-
 void ships_list_refresh_rows(Control *panel) {
     if (const ShipsListState *s = ships_list_state(panel))
         for (Control *row : s->rows.items)

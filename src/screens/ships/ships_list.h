@@ -65,7 +65,6 @@ void             ships_list_build(Control *panel, List<GameObject> *ships);
 ShipsListState  *ships_list_state(Control *panel);          // null for any other control
 GameObject      *ships_list_get_selected(Control *panel);   // null out of range
 void             ships_list_refresh_rows(Control *panel);
-void             ships_list_set_select_handler(Control *panel, ControlFn handler);
 
 // One ship row built into an existing panel, or a new panel (20 x 10 at first).
 void          ship_row_init(Control *row, GameObject *ship, uint32_t flags);

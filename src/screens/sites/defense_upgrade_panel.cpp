@@ -7,29 +7,19 @@
 
 #include "game/game.h"
 #include "game/player.h"
-#include "screens/galaxy/galaxy_screen.h"
 #include "platform/colour_fade.h"
-#include "screens/galaxy/site_production.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_block.h"
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/ship.h"
 #include "world/site.h"
 
-namespace {
-
-void state_call(Control *panel, int slot) {
-    if (PanelCommandSlots *slots = panel_command_slots(panel))
-        if (slots->slot[slot]) slots->slot[slot](panel);
-}
-
-}  // namespace
-
 void defense_panel_state_free(void *data) {
-    auto *state = static_cast<DefensePanelState *>(data);
+    auto *state = static_cast<DefensePanelState *>(static_cast<PanelCommandSlots *>(data));
     if (!state) return;
     facility_picture_load_finish(&state->load);
     if (state->holds_request) {
@@ -41,16 +31,12 @@ void defense_panel_state_free(void *data) {
 }
 
 void defense_panel_on_build(Control *button) {
-    state_call(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
 }
 
 void defense_panel_close(Control *title) { facility_panel_close(title); }
 
-void defense_upgrade_panel_build(Control *panel) {
-    defense_upgrade_panel_build_for(panel, galaxy_screen() ? galaxy_screen()->selected : nullptr);
-}
-
-void defense_upgrade_panel_build_for(Control *panel, GameObject *object) {
+void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     if (!panel_of(panel)) return;
     control_set_widget_state(panel, nullptr, nullptr);   // joins a previous load first
     panel_remove_children(panel);
@@ -58,9 +44,8 @@ void defense_upgrade_panel_build_for(Control *panel, GameObject *object) {
     control_set_user_data(panel, object, nullptr);
     auto *state = new (std::nothrow) DefensePanelState();
     if (!state) return;
-    state->slots.slot[FACILITY_SLOT_BUILD] = starmap_site_build_defense;
     state->panel = panel;
-    panel_set_command_state(panel, &state->slots, defense_panel_state_free);
+    panel_set_command_state(panel, state, defense_panel_state_free);
 
     Site *site = site_cast(object);
     Game *game = game_get();

@@ -12,7 +12,6 @@
 #include "game/player.h"
 #include "platform/anim.h"
 #include "platform/colour_fade.h"
-#include "screens/galaxy/site_production.h"
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
@@ -22,6 +21,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_block.h"
 #include "views/ship_list.h"
 #include "world/factory.h"
@@ -93,10 +93,6 @@ void ticker_poll(Control *ticker) {
     if (load && !facility_picture_load_poll(load)) control_set_timer(ticker, 1);
 }
 
-void state_call(Control *panel, int slot) {
-    if (PanelCommandSlots *slots = panel_command_slots(panel))
-        if (slots->slot[slot]) slots->slot[slot](panel);
-}
 
 }  // namespace
 
@@ -169,12 +165,12 @@ void facility_picture_load_finish(FacilityPictureLoad *load) {
 // ---- The facility build panel ----
 
 FacilityPanelState *facility_panel_state(Control *panel) {
-    return panel && panel->widget_free == facility_panel_state_free ? static_cast<FacilityPanelState *>(panel->widget_state)
+    return panel && panel->widget_free == facility_panel_state_free ? static_cast<FacilityPanelState *>(panel_command_slots(panel))
                                                                     : nullptr;
 }
 
 void facility_panel_state_free(void *data) {
-    auto *state = static_cast<FacilityPanelState *>(data);
+    auto *state = static_cast<FacilityPanelState *>(static_cast<PanelCommandSlots *>(data));
     if (!state) return;
     facility_picture_load_finish(&state->load);
     if (state->held_tmpl >= 0) {
@@ -186,7 +182,7 @@ void facility_panel_state_free(void *data) {
 }
 
 void facility_panel_on_build(Control *button) {
-    state_call(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
 }
 
 void facility_panel_close(Control *title) { panel_close_button(title); }
@@ -203,10 +199,9 @@ void list_row_select(Control *list) {
     PanelCommandSlots *slots = panel_command_slots(panel);
     GameObject *picked = ship_list_picked_ship(list);
     if (!slots || !picked) return;
-    // The slots are the first member of the owner's PanelPick.
-    PanelPick *pick = reinterpret_cast<PanelPick *>(slots);
+    PanelPick *pick = static_cast<PanelPick *>(slots);
     pick->picked = picked;
-    if (pick->slots.slot[0]) pick->slots.slot[0](panel);
+    if (pick->slot[0]) pick->slot[0](panel);
 }
 
 void facility_panel_look(Control *panel) {
@@ -249,10 +244,9 @@ void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, u
     if (!site) return;
     auto *state = new (std::nothrow) FacilityPanelState();
     if (!state) return;
-    state->slots.slot[FACILITY_SLOT_BUILD] = starmap_facility_on_build;
     state->panel = panel;
     state->object = object;
-    panel_set_command_state(panel, &state->slots, facility_panel_state_free);
+    panel_set_command_state(panel, state, facility_panel_state_free);
 
     Control *title = panel_add_child(panel, 4, 4, FACILITY_PANEL_ID_TITLE, 0,
                                      ui_button_create("Facility", object_get_name(site), facility_panel_close, panel,

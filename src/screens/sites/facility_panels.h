@@ -2,8 +2,8 @@
 // Facility panels: the list of facilities a starbase may lay down in its sector, the panel that
 // offers one facility (or the starbase's defence upgrade) for building with its animated picture,
 // description, cost and "Build"/"Resume" button, and the read-only rows describing one site.
-//  - The panels change nothing: the Build buttons call slot 0 of their state, which the builder
-//    sets to the galaxy screen's handler; the chooser's rows hand their pick to the list's on-pick.
+//  - The panels change nothing: the Build buttons call slot 0 of their state, which the
+//    opener fills (panel_set_slot); the chooser's rows hand their pick to the list's on-pick.
 //  - Pictures load on a worker thread. The builder requests the template's load group (the
 //    factory's count lock) and starts the worker, which only resolves the factory load groups and
 //    then sets its done bit (release). The game thread polls the bit (acquire) from a timer (a
@@ -81,16 +81,14 @@ struct FacilityPictureLoad {
 
 enum FacilityPanelSlot : int { FACILITY_SLOT_BUILD = 0 };
 
-struct FacilityPanelState {
-    PanelCommandSlots   slots;          // slot 0: Build / Resume
+struct FacilityPanelState : PanelCommandSlots {   // slot 0: Build / Resume
     int32_t             held_tmpl = -1; // site template whose load group this panel requested, -1 none
     Control            *panel = nullptr;
     GameObject         *object = nullptr;   // a site under construction or a template (not held)
     FacilityPictureLoad load;
 };
 
-struct DefensePanelState {
-    PanelCommandSlots   slots;          // slot 0: Build / Resume
+struct DefensePanelState : PanelCommandSlots {   // slot 0: Build / Resume
     bool                holds_request = false;   // requested the sentinel hull's load group
     Control            *panel = nullptr;
     FacilityPictureLoad load;
@@ -99,11 +97,10 @@ struct DefensePanelState {
 FacilityPanelState *facility_panel_state(Control *panel);   // null for any other panel
 
 // Two callbacks of this family that the galaxy screen's smaller panels share.
-// The state of a panel whose ship list picks through list_row_select: its command state begins
-// with this record (slot 0 hears the pick).
-struct PanelPick {
-    PanelCommandSlots slots;
-    GameObject       *picked = nullptr;   // the row's ship (the list holds it)
+// The state of a panel whose ship list picks through list_row_select: its command state derives
+// from this record (slot 0 hears the pick).
+struct PanelPick : PanelCommandSlots {
+    GameObject *picked = nullptr;   // the row's ship (the list holds it)
 };
 // A ship list's row pick: the list's user data is its owner panel, whose PanelPick takes the
 // picked ship; then slot 0 is called with the panel. Nothing without a picked ship.
@@ -119,10 +116,8 @@ void facility_panel_close(Control *title);
 // Joins the worker, drops the load-group request the state holds and frees the state.
 void facility_panel_state_free(void *state);
 
-// Empties the panel and builds the defence upgrade of the galaxy screen's selected starbase.
-void defense_upgrade_panel_build(Control *panel);
-// The same for a given starbase (the galaxy screen's entry passes its selection).
-void defense_upgrade_panel_build_for(Control *panel, GameObject *site);
+// Empties the panel and builds the defence upgrade of the starbase.
+void defense_upgrade_panel_build(Control *panel, GameObject *site);
 void defense_panel_on_build(Control *button);
 void defense_panel_close(Control *title);
 void defense_panel_state_free(void *state);

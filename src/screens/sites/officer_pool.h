@@ -1,13 +1,10 @@
 #pragma once
 // The officers waiting at a starbase: the "Officer Pool" list the site panel embeds (optionally
-// selectable), and the starbase "Assign Officer" dialog, in which the player picks the starbase's
-// new commander from its pool or from the commanders of the owner's ships in the sector.
-//  - Neither changes the game model: a pick records the row and calls a slot; the owning screen's
-//    handler does the rest. An empty slot does nothing.
-//  - The pool list's state holds its own name-sorted list of the pool (no references); the dialog's
-//    state is the AssignOfficerState the starship dialog uses (ship_officer_assignment.h): one
-//    reference on the starbase and on every listed officer, released with the dialog.
-//  - Both are rebuilt, never updated. Game thread only.
+// selectable). The starbase "Assign Officer" dialog is the officer choice (officers/officer_choice.h).
+//  - It changes nothing in the game model: a pick records the row and calls a slot; the owning
+//    screen's handler does the rest. An empty slot does nothing.
+//  - Its state holds its own name-sorted list of the pool (no references).
+//  - Rebuilt, never updated. Game thread only.
 #include <cstdint>
 #include "platform/list.h"
 #include "ui/control.h"
@@ -43,11 +40,6 @@ void     officer_pool_panel_init(Control *panel, GameObject *site, int32_t min_w
 OfficerPoolState *officer_pool_state(Control *panel);   // null for any other control
 // The officer of the row last clicked; null while picked is outside the list.
 Officer *officer_pool_get_picked(Control *panel);
-void     officer_pool_set_pick_handler(Control *panel, ControlFn handler);
 
 // Row click (selectable rows); the wheel and the bar are the scrolling list's (ui/scroll_list.h).
 void officer_pool_on_row(Control *row);
-
-// The starbase "Assign Officer" dialog (flags ASSIGN_OFFICER_ANIMATE, ASSIGN_OFFICER_CANCEL of
-// ship_officer_assignment.h); slots ASSIGN_OFFICER_SLOT_PICK and ASSIGN_OFFICER_SLOT_BACK.
-void officer_assign_dialog(Control *dialog, GameObject *site, uint32_t flags);

@@ -41,7 +41,11 @@ Control *make_facility_list(Site *site, Sector *sector) {
                                                    : FACILITY_CHOOSER_SLIDE | FACILITY_CHOOSER_DEFENSE);
     return list;
 }
-Control *make_design_list(Site *site, Sector *) { return design_list_create(site); }
+Control *make_design_list(Site *site, Sector *) {
+    Control *panel = panel_create_empty();
+    if (panel) design_list_build(panel, site, design_chooser_on_pick);
+    return panel;
+}
 Control *make_recruit_list(Site *site, Sector *) { return officer_chooser_create(site, recruit_chooser_on_pick); }
 
 constexpr ChooserKind FACILITY_CHOOSER = {SITE_CHOOSER_NONE, SITE_PANEL_ID_FACILITY_LIST, make_facility_list,

@@ -105,7 +105,6 @@ void site_panel_fit(Control *panel);
 void site_panel_clear_body(Control *panel);
 
 // Slots and picks: the installer stores the handler; a call with an empty slot does nothing.
-void      site_panel_set_slot(Control *panel, int slot, ControlFn handler);
 void      site_panel_call_slot(Control *panel, int slot);
 // Stores the picked item (and the defense-row flag) for the slot handler.
 void      site_panel_set_picked(Control *panel, void *item, int32_t defense_row);

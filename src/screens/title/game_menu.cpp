@@ -13,6 +13,7 @@
 #include "platform/log.h"
 #include "screens/saves/load_screen.h"
 #include "screens/saves/save_screen.h"
+#include "screens/title/help_window.h"
 #include "screens/title/new_game.h"
 #include "screens/title/options_panel.h"
 #include "ui/app_mode.h"
@@ -223,7 +224,7 @@ void game_menu_on_options(Control *button) {
     resize_to_content(menu);
 }
 
-void game_menu_on_help(Control *) { (void)game_open_help_popup(game_get()); }
+void game_menu_on_help(Control *) { (void)help_window_open(game_get()); }
 
 void game_menu_call_about(Control *button) { call_slot(menu_of(button), &GameMenuState::on_about); }
 

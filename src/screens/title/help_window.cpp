@@ -8,16 +8,27 @@
 #include "platform/buffer.h"
 #include "platform/colour_fade.h"
 #include "platform/files.h"
+#include "platform/list.h"
 #include "platform/log.h"
 #include "platform/store.h"
 #include "platform/str.h"
+#include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
-#include "ui/scene_panel.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
+#include "ui/ui_draw.h"
+#include "views/scene_panel.h"
 
 namespace {
+
+// The help window waiting in this frame's new controls, when it was opened earlier in the frame.
+Control *queued_help_window(const Game *game) {
+    if (!game->new_controls) return nullptr;
+    for (Control *c : game->new_controls->items)
+        if (c && c->id == CONTROL_ID_HELP && !(c->flags & CTRL_REMOVED)) return c;
+    return nullptr;
+}
 
 constexpr int TOPIC_LAYER = 2;
 
@@ -189,4 +200,21 @@ void help_window_close(Control *bar) {
     if (!window) return;
     game_flash_panel_frame(game_get(), window);
     control_remove(window);
+}
+
+Control *help_window_open(Game *game) {
+    Control *window = game_find_control(game, CONTROL_ID_HELP);
+    if (!window) window = queued_help_window(game);
+    if (!window) {
+        window = panel_create(20, 10, 0, 0, 0);
+        if (!window) return nullptr;
+        help_window_init(window, game->help_topic);
+        window->id = CONTROL_ID_HELP;
+        window->flags &= ~CTRL_MOVING;
+        game_popup_look(window);
+        window->layer = CONTROL_LAYER_HELP;
+        game_queue_control(game, window);
+    }
+    control_set_position(window, ui_screen_width() / 2 - window->w / 2, ui_screen_height() / 2 - window->h / 2);
+    return window;
 }

@@ -2,7 +2,7 @@
 // The help window: a title bar, the list of help topics on the left and the page of the chosen
 // topic on the right, a scene read from the data store. Topics are numbered from 0 and found by
 // probing "help\%.3i\name.txt"; the list stops at the first missing number.
-//  - game_open_help_popup (the game's top-level help window) builds it through its screen hooks.
+//  - help_window_open is the game's one top-level help window, which every screen opens.
 //  - The state is the window's widget state, freed with it (help_state_free). The topic list and
 //    the page are children of the window; the topic items are children of the list.
 //  - A page whose scene index, scene file or scene cannot be read is logged (GAME, ERROR) and
@@ -11,6 +11,8 @@
 #include <cstdint>
 #include "platform/list.h"
 #include "ui/control.h"
+
+struct Game;
 
 struct HelpState {
     List<Control> *topics = nullptr;   // the topic items (the list panel's children own them)
@@ -33,6 +35,10 @@ constexpr const char *HELP_NAME_PATH  = "help\\%.3i\\name.txt";
 constexpr const char *HELP_SCENE_PATH = "help\\%.3i\\scene.txt";
 constexpr const char *HELP_SCENE_DATA_PATH = "scene\\%.3i\\dat\\params.dat";
 
+// The help window: found among the live top-level controls (or those queued in this frame) or
+// built for the game's help topic, then centred on the screen. Returns it (borrowed), or null when
+// the panel cannot be made.
+Control   *help_window_open(Game *game);
 void       help_window_init(Control *panel, int32_t topic);
 HelpState *help_window_state(Control *window);   // null when the control holds no help window
 void       help_state_free(void *state);

@@ -18,12 +18,13 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "screens/title/game_menu.h"
+#include "screens/title/help_window.h"
 #include "screens/title/title_pages.h"
 #include "ui/app_mode.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
-#include "ui/scene_panel.h"
 #include "ui/ui_draw.h"
+#include "views/scene_panel.h"
 #include "world/factory.h"
 
 namespace {
@@ -70,7 +71,7 @@ void set_menu_enabled(bool on) {
 }
 
 void open_help_over_menu() {
-    (void)game_open_help_popup(game_get());
+    (void)help_window_open(game_get());
     set(TITLE_HELP_OPEN);
     set_menu_enabled(false);
 }

@@ -61,8 +61,6 @@ constexpr int LINK_X = 526;
 constexpr int LINK_ADDRESS_X = 102;
 constexpr int LINK_LINE_Y = 11;   // without an address label
 
-Game *game() { return game_get(); }
-
 Control *add_label(Control *panel, int x, int y, int font, int r, int g, int b, const char *text) {
     Control *label = text_label_create_plain(font, r, g, b, text);
     if (label) panel_add_child(panel, x, y, 0, 1, label);
@@ -81,7 +79,7 @@ GlowEffect *add_glow(Control *panel, const Control *image, Sprite *sprite, int r
 }
 
 void add_logo_glows(Control *panel, Control *image0, Control *image1) {
-    Sprite *const *images = game()->title_images;
+    Sprite *const *images = game_get()->title_images;
     if (GlowEffect *g = add_glow(panel, image0, images[0], 10)) {
         effect_glow_set_radius(g, 10, 0, 400);
         colour_fade_start(effect_glow_colour(g), 100, 10, 3, 28, 88, 33, 2000, 500, 0);
@@ -100,7 +98,7 @@ void add_logo_glows(Control *panel, Control *image0, Control *image1) {
 }
 
 void build_logo(int page) {
-    Game *g = game();
+    Game *g = game_get();
     if (g->title_image_count < 1) return;
     Control *panel = panel_create_empty();
     if (!panel) return;
@@ -127,7 +125,7 @@ void build_logo(int page) {
 void build_credits() {
     Control *panel = panel_create_empty();
     if (!panel) return;
-    game_add_control(game(), 60, 130, TITLE_ID_CREDITS, 1, panel);
+    game_add_control(game_get(), 60, 130, TITLE_ID_CREDITS, 1, panel);
     const Control *first = add_label(panel, 0, 0, 1, 200, 200, 44, "Turn based strategy");
     const int first_h = height_of(first);
     add_label(panel, 28, first_h + 7, 2, 200, 200, 200, "by");
@@ -150,7 +148,7 @@ void build_credits() {
 void build_link(const Link &link) {
     Control *panel = panel_create_empty();
     if (!panel) return;
-    game_add_control(game(), LINK_X, link.y, link.id, 0, panel);
+    game_add_control(game_get(), LINK_X, link.y, link.id, 0, panel);
     add_label(panel, 0, 0, 6, 230, 230, 230, link.title);
     Control *address = text_label_create_plain(2, 0, 240, 0, link.address);
     if (address) panel_add_child(panel, LINK_ADDRESS_X, 3, TITLE_ID_LINK_TEXT, 1, address);
@@ -167,7 +165,7 @@ void build_link(const Link &link) {
 }
 
 void build_about() {
-    Game *g = game();
+    Game *g = game_get();
     if (Control *ok = image_button_create(IMAGE_OK, 6, "OK", title_about_close, OK_KEY, nullptr)) {
         game_add_control(g, ui_screen_width() - ok->w - 12, ui_screen_height() - ok->h - 12, TITLE_ID_ABOUT_OK, 0, ok);
         control_hide_for(ok, 2000);
@@ -190,7 +188,7 @@ void fade_link(Control *link, int r, int g, int b) {
 
 void set_links_enabled(bool on) {
     for (const Link &link : LINKS)
-        if (Control *panel = game_find_control(game(), link.id)) {
+        if (Control *panel = game_find_control(game_get(), link.id)) {
             panel->flags &= ~CTRL_DISABLE_TIMER;
             if (on) panel->flags &= ~CTRL_DISABLED;
             else panel->flags |= CTRL_DISABLED;
@@ -211,7 +209,7 @@ void title_about_close(Control *button) {
     s->target_background = TITLE_BG_TITLE;
     s->phase = TITLE_PHASE_COUNTDOWN;
     control_remove(button);
-    Game *g = game();
+    Game *g = game_get();
     for (int id : {TITLE_ID_LOGO, TITLE_ID_CREDITS, TITLE_ID_CONTRIBUTE, TITLE_ID_MORE_INFO})
         if (Control *c = game_find_control(g, id)) panel_fade_out_recursive(c, 500);
     for (int id : {TITLE_ID_LINK_DIALOG, TITLE_ID_VERSION})
@@ -225,7 +223,7 @@ void title_link_on_click(Control *link) {
     dialog_build(dialog, "Open the link? This will launch your default web browser.", "Yes, open", "No, cancel",
                  title_link_open, link->user_data, title_link_cancel, nullptr, DIALOG_KEYS);
     const int w = dialog->w, h = dialog->h;
-    game_add_control(game(), link->x, link->y, TITLE_ID_LINK_DIALOG, 0, dialog);
+    game_add_control(game_get(), link->x, link->y, TITLE_ID_LINK_DIALOG, 0, dialog);
     control_set_size(dialog, link->w, link->h);
     panel_resize_to(dialog, w, h, 200);
     control_move_to(dialog, LINK_DIALOG_X, LINK_DIALOG_Y, 200);
@@ -243,7 +241,7 @@ void title_link_open(Control *button) {
 }
 
 void title_link_cancel(Control *) {
-    if (Control *dialog = game_find_control(game(), TITLE_ID_LINK_DIALOG)) control_remove(dialog);
+    if (Control *dialog = game_find_control(game_get(), TITLE_ID_LINK_DIALOG)) control_remove(dialog);
     set_links_enabled(true);
 }
 

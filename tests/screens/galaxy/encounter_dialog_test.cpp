@@ -9,6 +9,7 @@
 #include "platform/colour_fade.h"
 #include "screens/galaxy/encounter_dialog.h"
 #include "ui/game_controls.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -90,9 +91,9 @@ protected:
     Control *open_dialog(Encounter *enc, uint64_t viewer_id) {
         Control *dialog = panel_create_empty();
         encounter_choice_dialog_build(dialog, enc, viewer_id);
-        encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, on_side);
-        encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, on_made);
-        encounter_choice_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, on_done);
+        panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, on_side);
+        panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, on_made);
+        panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, on_done);
         game_add_control(game, 120, 60, GALAXY_PANEL_ENCOUNTER, 0, dialog);
         game_flush_new_controls(game);
         frames(25);   // past the buttons' entry flash
@@ -524,7 +525,7 @@ protected:
     Control *open_group(Encounter *enc, uint64_t owner_id) {
         Control *panel = panel_create_empty();
         battle_group_panel_build(panel, enc, owner_id);
-        battle_group_panel_set_ship_handler(panel, on_ship);
+        panel_set_slot(panel, BATTLE_GROUP_SLOT_SHIP_PICK, on_ship);
         game_add_control(game, 560, 60, GALAXY_PANEL_ENCOUNTER_INFO, 0, panel);
         game_flush_new_controls(game);
         tick(2);

@@ -14,6 +14,7 @@
 #include "screens/galaxy/fleet_summary.h"
 #include "screens/galaxy/sector_panel.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
@@ -222,7 +223,7 @@ TEST_F(FleetPanel, AFleetInABattleOffersCombatOnly) {
     travel();
     Control *panel = open();
     EXPECT_EQ(commands(panel), std::vector<std::string>{"Combat"});
-    fleet_panel_set_combat_handler(panel, count_slot);
+    panel_set_slot(panel, FLEET_SLOT_COMBAT, count_slot);
     press('c');
     EXPECT_EQ(g_slot_calls, 1);
 }
@@ -585,7 +586,7 @@ TEST_F(FleetPanel, ClearGreysSetCourseSelectAllBringsItBackCancelRestoresTheComm
     EXPECT_EQ(std::string(image_of(set_course)->tooltip_text), "No ships selected");
     EXPECT_EQ(row_value(panel, "Ships"), "3");
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_SHIPS), "") << "the column fades out";
-    fleet_panel_set_course_handler(panel, count_slot);
+    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, count_slot);
     press('s');
     EXPECT_EQ(g_slot_calls, 0) << "a greyed Set Course is inert";
 
@@ -639,14 +640,14 @@ TEST_F(FleetPanel, AOneShipFleetGoesStraightToTheCourseSlots) {
     std::vector<Ship *> one(ships.begin(), ships.begin() + 1);
     Fleet *lone = form_fleet(one, home->x + 40, home->y + 40);
     Control *panel = open(lone, STARMAP_OWN);
-    fleet_panel_set_course_handler(panel, count_slot);
+    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, count_slot);
     press('m');
     EXPECT_EQ(g_slot_calls, 1);
     EXPECT_FALSE(panel_find_child(panel, FLEET_PANEL_SELECT_PROMPT)) << "no selection view";
 
     fleet_set_move_target(lone, destination);
     panel = open(lone, STARMAP_OWN);
-    fleet_panel_set_redirect_handler(panel, count_slot);
+    panel_set_slot(panel, FLEET_SLOT_REDIRECT, count_slot);
     press('r');
     EXPECT_EQ(g_slot_calls, 2);
     EXPECT_FALSE(panel_find_child(panel, FLEET_PANEL_SELECT_PROMPT));

@@ -4,6 +4,7 @@
 #include "../research/research_test_support.h"
 
 #include "screens/galaxy/research_handlers.h"
+#include "ui/panel_slots.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ TEST_F(ResearchHandlers, ResearchPaysTheMaterialsOnlyWhenTheCreditsCoverThem) {
     // Exactly enough: queued, the target, nothing left; the panel goes and the row shows the bar.
     ui->credits = cost;
     tech_detail_panel_build(panel, t, ui);
-    tech_detail_set_research_slot(panel);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, starmap_tech_start);
     frames(25);
     EXPECT_FALSE(image_control_is_highlighted(button(panel, "Research")));
     click(button(panel, "Research"));

@@ -9,8 +9,9 @@
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/officers/commanding_officer_panel.h"
 #include "screens/officers/officer_detail_panel.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
@@ -191,7 +192,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     game->ui_player->credits = cadet->training_cost - 1;
     Control *panel = top_panel();
     officer_detail_panel_init(panel, cadet, 7);
-    officer_panel_state(panel)->slots.slot[OFFICER_SLOT_TRAIN] = count_slot<OFFICER_SLOT_TRAIN>;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     Control *train = button(panel, "Train");
     ASSERT_NE(train, nullptr);
@@ -211,7 +212,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     school->paused_cost = 5000;
     school->paused_remaining = 3 * 1440 + 1;
     officer_detail_panel_init(panel, cadet, 7);
-    officer_panel_state(panel)->slots.slot[OFFICER_SLOT_TRAIN] = count_slot<OFFICER_SLOT_TRAIN>;
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     EXPECT_EQ(button(panel, "Train"), nullptr);
     EXPECT_TRUE(shows(panel, "$5000") && shows(panel, "4"));
@@ -239,16 +240,16 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     ship_with_pilot(0, pilot);
     Control *panel = top_panel();
 
-    officer_assign_panel_init(panel, loose);
+    commanding_officer_panel_init(panel, loose);
     EXPECT_EQ(list_count(&panel_of(panel)->children), 0);
-    EXPECT_NE(officer_assign_panel_state(panel), nullptr);
+    EXPECT_NE(commanding_officer_panel_state(panel), nullptr);
 
-    officer_assign_panel_init(panel, pooled);
+    commanding_officer_panel_init(panel, pooled);
     EXPECT_NE(panel_find_child(panel_find_child(panel, COMMANDING_ID_LIST), COMMANDING_ID_STARBASE_ROW), nullptr);
     EXPECT_FALSE(shows(panel, "Starbase - Officer pool"));
 
-    officer_assign_panel_init(panel, pilot);
-    OfficerAssignPanelState *s = officer_assign_panel_state(panel);
+    commanding_officer_panel_init(panel, pilot);
+    CommandingOfficerState *s = commanding_officer_panel_state(panel);
     for (GameObject *target : s->targets.items) EXPECT_NE(target, ships[0]) << "its own ship is no post";
     EXPECT_EQ(list_count(&s->targets), sector_count_objects_of_owner(home, game->ui_player_id) - 1);
     EXPECT_EQ(list_count(&s->rows), list_count(&s->targets) + 2);
@@ -277,7 +278,7 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     click(panel_find_child(panel, COMMANDING_ID_CANCEL));
     EXPECT_EQ(g_slot_calls[COMMANDING_SLOT_BACK], 1);
     EXPECT_FALSE(panel->flags & CTRL_REMOVED);
-    officer_assign_panel_on_title(panel_find_child(panel, COMMANDING_ID_TITLE));
+    commanding_officer_panel_on_title(panel_find_child(panel, COMMANDING_ID_TITLE));
     EXPECT_TRUE(panel->flags & CTRL_REMOVED);
     EXPECT_EQ(g_slot_calls[COMMANDING_SLOT_BACK], 1);
 }
@@ -296,8 +297,8 @@ TEST_F(OfficerPanels, AssignDialogListsCandidatesInOrderAndLetsThemGo) {
     const int32_t before = first->refcount;
 
     Control *dialog = top_panel();
-    officer_assign_build(dialog, ships[0], ASSIGN_OFFICER_CANCEL);
-    AssignOfficerState *s = officer_assign_state(dialog);
+    officer_choice_build(dialog, ships[0], OFFICER_CHOICE_CANCEL);
+    OfficerChoiceState *s = officer_choice_state(dialog);
     ASSERT_NE(s, nullptr);
     ASSERT_GE(list_count(&s->officers), 4);
     EXPECT_EQ(list_get(&s->officers, 0), commander);
@@ -306,14 +307,14 @@ TEST_F(OfficerPanels, AssignDialogListsCandidatesInOrderAndLetsThemGo) {
     EXPECT_EQ(list_get(&s->officers, 3), other);
     for (Officer *o : s->officers.items) EXPECT_NE(o, own) << "the ship's own commander";
     EXPECT_EQ(first->refcount, before + 1);
-    EXPECT_EQ(officer_assign_get_picked(dialog), nullptr);
+    EXPECT_EQ(officer_choice_picked(dialog), nullptr);
     frames(20);
     driver.save_screen("assign_officer_dialog.png");
 
-    officer_assign_set_pick_handler(dialog, count_slot<ASSIGN_OFFICER_SLOT_PICK>);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, count_slot<OFFICER_CHOICE_SLOT_PICK>);
     click(list_get(&s->rows, 2));
-    EXPECT_EQ(g_slot_calls[ASSIGN_OFFICER_SLOT_PICK], 1);
-    EXPECT_EQ(officer_assign_get_picked(dialog), second);
+    EXPECT_EQ(g_slot_calls[OFFICER_CHOICE_SLOT_PICK], 1);
+    EXPECT_EQ(officer_choice_picked(dialog), second);
 
     control_remove(dialog);
     frames(2);   // the sweep frees the dialog and its state
@@ -412,7 +413,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     press('e');
     Control *dialog = hold(galaxy_object_panel_find(GALAXY_PANEL_ASSIGN_SHIP));
     ASSERT_NE(dialog, nullptr);
-    AssignOfficerState *s = officer_assign_state(dialog);
+    OfficerChoiceState *s = officer_choice_state(dialog);
     ASSERT_NE(s, nullptr);
     int row = -1;
     for (int i = 0; i < list_count(&s->officers); ++i)

@@ -11,7 +11,7 @@
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officers_list.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"

@@ -8,6 +8,7 @@
 #include "../galaxy/panels_test_support.h"
 #include "game/officer.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
@@ -81,7 +82,7 @@ TEST_F(ShipsList, RowsShowWhereEachShipIsAndAClickHandsItsShipToTheScreen) {
     ship_set_sector(ships[2], nullptr);   // off into deep space
     const int32_t refs = ships[1]->refcount;
     Control *list = build(ships);
-    ships_list_set_select_handler(list, on_select);
+    panel_set_slot(list, SHIPS_LIST_SLOT_SELECT, on_select);
     ShipsListState *s = ships_list_state(list);
     ASSERT_EQ(list_count(&s->rows), 3);
     EXPECT_EQ(ships[1]->refcount, refs + 1);

@@ -14,6 +14,7 @@
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "views/commander_box.h"
@@ -245,7 +246,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     Control *panel = top_panel();
     player->credits = cost;   // exactly enough
     site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
-    facility_panel_state(panel)->slots.slot[FACILITY_SLOT_BUILD] = count_build;
+    panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
     Control *build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
     EXPECT_FALSE(image_control_is_highlighted(build));
@@ -255,7 +256,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
 
     player->credits = cost - 1;
     site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
-    facility_panel_state(panel)->slots.slot[FACILITY_SLOT_BUILD] = count_build;
+    panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
     build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
     EXPECT_TRUE(image_control_is_highlighted(build));
@@ -335,7 +336,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     driver.draw = false;   // no frame replay while the worker loads (see above)
     Control *panel = top_panel();
     player->credits = cost;
-    defense_upgrade_panel_build_for(panel, base);
+    defense_upgrade_panel_build(panel, base);
     EXPECT_EQ(detail_requests(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE), requests + 1);
     EXPECT_NE(panel_find_child(panel, DEFENSE_PANEL_ID_TITLE), nullptr);
     Control *build = button(panel, "Build");
@@ -350,7 +351,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
 
     base->defense_progress = 40;   // a halted upgrade
     player->credits = 0;
-    defense_upgrade_panel_build_for(panel, base);
+    defense_upgrade_panel_build(panel, base);
     EXPECT_EQ(detail_requests(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE), requests + 1);
     Control *resume = button(panel, "Resume");
     ASSERT_NE(resume, nullptr);
@@ -359,7 +360,7 @@ TEST_F(FacilityPanels, DefensePanelOffersTheUpgradeToTheStarbasesOwner) {
     // An unowned starbase: an empty panel, and no request held.
     const uint64_t owner = base->owner_id;
     base->owner_id = 0;
-    defense_upgrade_panel_build_for(panel, base);
+    defense_upgrade_panel_build(panel, base);
     base->owner_id = owner;
     int live = 0;
     walk(panel, [&](Control *) { ++live; });
@@ -455,7 +456,7 @@ protected:
         Control *panel = top_panel();
         site_panel_init(panel, site, SITE_PANEL_INTERACTIVE);
         for (int slot : {SITE_SLOT_PICK_FACILITY, SITE_SLOT_PICK_DESIGN, SITE_SLOT_PICK_RECRUIT})
-            site_panel_set_slot(panel, slot, slot == 0 ? record<0> : slot == 5 ? record<5> : record<11>);
+            panel_set_slot(panel, slot, slot == 0 ? record<0> : slot == 5 ? record<5> : record<11>);
         site_panel_set_picked(panel, base, 0);
         site_panel_clear_body(panel);
         opener(panel);

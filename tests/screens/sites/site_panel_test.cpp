@@ -14,11 +14,12 @@
 #include "screens/galaxy/ship_commands.h"
 #include "screens/ships/ship_details.h"
 #include "screens/galaxy/site_production.h"
-#include "screens/ships/ship_officer_assignment.h"
+#include "screens/officers/officer_choice.h"
 #include "screens/sites/facility_panels.h"
 #include "screens/sites/officer_pool.h"
 #include "screens/sites/site_panel.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "views/ship_list.h"
@@ -125,9 +126,9 @@ protected:
         starmap_object_panel_set_object(panel, site);
         starmap_show_site_panel(panel, site, 5);
         if (counters) {
-            site_panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
-            site_panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
-            site_panel_set_slot(panel, SITE_SLOT_MOVE, count<SITE_SLOT_MOVE>);
+            panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
+            panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
+            panel_set_slot(panel, SITE_SLOT_MOVE, count<SITE_SLOT_MOVE>);
         }
         game_flush_new_controls(game);
         frames(25);   // the buttons row takes clicks 400 ms after it appears
@@ -380,7 +381,7 @@ TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     int picks = 0;
     static int *picks_ref;
     picks_ref = &picks;
-    officer_pool_set_pick_handler(pool, [](Control *) { ++*picks_ref; });
+    panel_set_slot(pool, OFFICER_POOL_SLOT_PICK, [](Control *) { ++*picks_ref; });
     Control *rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
     frames(5);
     click(panel_of(rows)->children.items[2]);
@@ -437,27 +438,27 @@ TEST_F(SitePanel, StarbaseDialogListsThePoolAndOnlyItsOwnersPilotedShips) {
     ships[2]->owner_id = owner + 777;
 
     Control *dialog = ui_test::add_top(panel_create_empty(), 60, 60);
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE);
-    AssignOfficerState *state = officer_assign_state(dialog);
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE);
+    OfficerChoiceState *state = officer_choice_state(dialog);
     ASSERT_NE(state, nullptr);
     std::vector<Officer *> listed(state->officers.items.begin(), state->officers.items.end());
     EXPECT_EQ(listed, (std::vector<Officer *>{pooled, pilot}));
-    EXPECT_EQ(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL), nullptr);
+    EXPECT_EQ(panel_find_child(dialog, OFFICER_CHOICE_ID_CANCEL), nullptr);
     ships[2]->owner_id = owner;
 
     static int backs, picks;
     backs = picks = 0;
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
-    officer_assign_set_pick_handler(dialog, [](Control *) { ++picks; });
-    officer_assign_set_back_handler(dialog, [](Control *) { ++backs; });
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, [](Control *) { ++picks; });
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, [](Control *) { ++backs; });
     frames(15);
-    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_TARGET_ROW));
-    click(panel_find_child(dialog, ASSIGN_OFFICER_ID_CANCEL));
+    click(panel_find_child(dialog, OFFICER_CHOICE_ID_TARGET_ROW));
+    click(panel_find_child(dialog, OFFICER_CHOICE_ID_CANCEL));
     EXPECT_EQ(backs, 1);
     EXPECT_EQ(picks, 0) << "the target row takes no clicks";
-    click(panel_of(panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST))->children.items[1]);
+    click(panel_of(panel_find_child(dialog, OFFICER_CHOICE_ID_LIST))->children.items[1]);
     EXPECT_EQ(picks, 1);
-    EXPECT_EQ(officer_assign_get_picked(dialog), pilot);
+    EXPECT_EQ(officer_choice_picked(dialog), pilot);
 }
 
 // ---- The handlers ----
@@ -673,12 +674,12 @@ TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {
     for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_FRAMES);
     ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_BASE);
-    officer_assign_dialog(dialog, base, ASSIGN_OFFICER_ANIMATE | ASSIGN_OFFICER_CANCEL);
+    officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
     control_set_position(dialog, 120, 80);
     game_flush_new_controls(game);
     frames(40);
     driver.save_screen("site_assign_officer.png");
-    Control *list = panel_find_child(dialog, ASSIGN_OFFICER_ID_LIST);
+    Control *list = panel_find_child(dialog, OFFICER_CHOICE_ID_LIST);
     ASSERT_NE(list, nullptr);
     EXPECT_LE(list->x + list->w, dialog->w);
     EXPECT_LE(list->y + list->h, dialog->h);

@@ -23,7 +23,6 @@ void on_about(Control *menu) { g_calls.emplace_back("about", menu); }
 class GameMenu : public ui_test::UiTest {
 protected:
     TitleDriver title;
-    title_test::HelpBuilder help_builder;
 
     void SetUp() override {
         UiTest::SetUp();

@@ -1,9 +1,10 @@
-// The help window as the game opens it (game_open_help_popup through the installed screen hooks)
+// The help window as the game opens it (help_window_open: one window at the game's help topic)
 // over a data store of the test's own: the topics the probe finds, the highlight, what a click on a
 // topic does and does not do, the pages and the log lines of pages that cannot be read, closing.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/game.h"
@@ -13,11 +14,13 @@
 #include "platform/scratch_store.h"
 #include "screens/title/help_window.h"
 #include "support/fixture_store.h"
+#include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
+#include "ui/ui_draw.h"
 #include "ui/ui_test_support.h"
 
 namespace {
@@ -71,7 +74,7 @@ protected:
     Control *open_at(int32_t topic) {
         EXPECT_TRUE(help.open());
         game()->help_topic = topic;
-        Control *window = game_open_help_popup(game());
+        Control *window = help_window_open(game());
         EXPECT_NE(window, nullptr);
         for (int i = 0; i < 15; ++i) frame();   // the title bar stretches over 200 ms
         return window;
@@ -227,6 +230,45 @@ TEST_F(HelpWindow, TheTitleBarItsCloseButtonAndEscapeFlashTheFrameAndRemoveTheWi
         for (int i = 0; i < 10; ++i) frame();   // the lines fade and go
         EXPECT_TRUE(live().empty());
     }
+}
+
+// One window, built at the game's topic when it opens, found again while queued or live (then
+// neither rebuilt nor moved off the centre), and built anew once removed.
+TEST_F(HelpWindow, OneWindowAtTheGamesTopicFoundQueuedOrLiveAndCentredEachTime) {
+    const auto centred = [](const Control *c) {
+        return c->x == ui_screen_width() / 2 - c->w / 2 && c->y == ui_screen_height() / 2 - c->h / 2;
+    };
+    const auto help_windows = [] {
+        int n = 0;
+        for (List<Control> *list : {game()->controls, game()->new_controls})
+            for (Control *c : list->items) n += c->id == CONTROL_ID_HELP && !(c->flags & CTRL_REMOVED);
+        return n;
+    };
+    ASSERT_TRUE(help.open());
+    game_clear_controls(game());
+    game()->help_topic = 1;
+    Control *window = help_window_open(game());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(std::make_tuple(window->id, window->layer, window->flags & CTRL_MOVING),
+              std::make_tuple(CONTROL_ID_HELP, CONTROL_LAYER_HELP, 0u));
+    EXPECT_TRUE(centred(window));
+    control_set_position(window, 7, 9);
+    EXPECT_EQ(help_window_open(game()), window) << "still queued in the same frame";
+    EXPECT_TRUE(centred(window));
+
+    game_flush_new_controls(game());
+    control_set_position(window, 40, 2);
+    game()->help_topic = 2;
+    EXPECT_EQ(help_window_open(game()), window) << "live";
+    EXPECT_TRUE(centred(window));
+    EXPECT_EQ(help_windows(), 1);
+    EXPECT_EQ(help_window_state(window)->current_topic, 1) << "built once, at the topic it opened with";
+
+    control_remove(window);   // a removed window is not found: the next opening builds anew
+    Control *again = help_window_open(game());
+    ASSERT_NE(again, window);
+    EXPECT_EQ(help_window_state(again)->current_topic, 2);
+    game_clear_controls(game());
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ protected:
     std::unique_ptr<TestSaveFolder> saves;
     GeneratedWorld world;
     TitleDriver title;
-    title_test::HelpBuilder help_builder;
 
     void SetUp() override {
         saves = std::make_unique<TestSaveFolder>("title_mode");

@@ -100,22 +100,6 @@ private:
     DecodedPng png_;
 };
 
-// The help window's contents as the game installs them (installed for the test when nothing did).
-class HelpBuilder {
-public:
-    HelpBuilder() : before_(game_screen_hooks()) {
-        GameScreenHooks hooks = before_;
-        if (!hooks.help_window_init) hooks.help_window_init = help_window_init;
-        game_set_screen_hooks(hooks);
-    }
-    ~HelpBuilder() { game_set_screen_hooks(before_); }
-    HelpBuilder(const HelpBuilder &) = delete;
-    HelpBuilder &operator=(const HelpBuilder &) = delete;
-
-private:
-    GameScreenHooks before_;
-};
-
 // Two pictures in place of the logo, as the title load thread keeps them once loaded.
 inline void give_title_pictures() {
     Game *g = game();

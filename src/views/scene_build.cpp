@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "effects/effect_scene.h"
 #include "platform/colour_fade.h"
 #include "platform/files.h"
 #include "platform/log.h"
@@ -14,10 +15,11 @@
 #include "ui/panel.h"
 #include "ui/scene.h"
 #include "ui/text_label.h"
+#include "views/scene_panel.h"
+#include "world/toolkit_views.h"
 
 namespace {
 
-SceneHooks g_hooks;
 Result (*g_opener)(const char *address) = nullptr;
 
 constexpr int FACTORY_SITES = 0;
@@ -40,22 +42,22 @@ Control *add(Control *panel, int x, int y, Control *c, bool enabled = false) {
 }
 
 Sprite *template_picture(int factory, int tmpl, int frame) {
-    if (tmpl < 0 || !g_hooks.template_picture) return nullptr;
-    return g_hooks.template_picture(factory, tmpl, frame);
+    if (tmpl < 0) return nullptr;
+    return template_scene_picture(factory, tmpl, frame);
 }
 
 Sprite *ship_facing(int tmpl, int degrees) {
-    if (tmpl < 0 || !g_hooks.ship_heading_frame) return nullptr;
-    const int frame = g_hooks.ship_heading_frame(tmpl, degrees);
+    if (tmpl < 0) return nullptr;
+    const int frame = template_ship_heading_frame(tmpl, degrees);
     return frame < 0 ? nullptr : template_picture(FACTORY_SHIPS, tmpl, frame);
 }
 
 void add_pulse(Control *panel, int cx, int cy, int direction) {
-    if (g_hooks.pulse) g_hooks.pulse(panel, cx, cy, direction);
+    effect_scene_pulse(panel, cx, cy, direction);
 }
 
 void add_explosion(Control *panel, bool large, int cx, int cy, int delay) {
-    if (g_hooks.explosion) g_hooks.explosion(panel, large, cx, cy, delay);
+    effect_scene_explosion(panel, large, cx, cy, delay);
 }
 
 void build_site(Control *panel, const SceneItem &item) {
@@ -67,8 +69,8 @@ void build_site(Control *panel, const SceneItem &item) {
     picture->layer = -1;
     control_hide_for(picture, item.delay);
     const int cx = item.x + picture->w / 2, cy = item.y + picture->h / 2;
-    const int halo_style = g_hooks.site_halo_style ? g_hooks.site_halo_style(item.subject) : -1;
-    if (halo_style >= 0 && g_hooks.halo) g_hooks.halo(panel, halo_style, cx, cy);
+    const int halo_style = template_site_halo_style(item.subject);
+    if (halo_style >= 0) effect_scene_halo(panel, halo_style, cx, cy);
     if (item.options & SCENE_OPT_EXPLODE) {
         add_explosion(panel, false, cx - 10, cy, 200);
         add_explosion(panel, false, cx + 10, cy - 5, 900);
@@ -83,7 +85,7 @@ void build_site(Control *panel, const SceneItem &item) {
 void build_portal(Control *panel, const SceneItem &item) {
     Sprite *sprite = ship_facing(item.subject, 305);
     if (!sprite) return;
-    const int portal_h = g_hooks.portal ? g_hooks.portal(panel, item.x, item.y, item.delay, 430) : 0;
+    const int portal_h = effect_scene_portal(panel, item.x, item.y, item.delay, 430);
     Control *ship = image_control_create_single(sprite);
     if (!ship) return;
     image_control_animate_reveal(ship, 1, 100, 200);
@@ -262,8 +264,6 @@ void close_link_dialog(bool open) {
 
 }  // namespace
 
-void scene_set_hooks(const SceneHooks &hooks) { g_hooks = hooks; }
-const SceneHooks &scene_hooks() { return g_hooks; }
 void scene_set_link_opener(Result (*open)(const char *address)) { g_opener = open; }
 
 void scene_build(const Scene *scene, Control *panel) {

@@ -1,5 +1,5 @@
 // Scene panel: fill, border, background picture, items and size from a Scene.
-#include "ui/scene_panel.h"
+#include "views/scene_panel.h"
 
 #include <cstdio>
 #include <new>
