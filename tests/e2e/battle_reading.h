@@ -553,4 +553,15 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
     return run;
 }
 
+// After the summary's band: the summary's cards have come, the last of them Continue at the bottom
+// right, and the screen rests. `band`: the screen as the band stood.
+inline DecodedPng wait_for_summary_cards(GameWindow &game, const DecodedPng &band) {
+    DecodedPng cards = game.wait_for_screen("the summary's Continue at the bottom right", [&](const DecodedPng &now) {
+        return pixels_changed(band, now, 900, 720, 1024, 768) > 300;
+    }, 60);
+    game.settle(cards, WHOLE_SCREEN, 100);
+    GameWindow::let_input_unlock();
+    return cards;
+}
+
 }  // namespace galaxy_road

@@ -374,7 +374,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const galaxy_road::ScreenProbe::LoadSpots load = galaxy_road::ScreenProbe().title_load(save_home, saved);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
     EXPECT_EQ(load.row_path, saved);
-    ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
+    ASSERT_TRUE(galaxy_road::load_from_title(game, load, load.row_path)) << game.log();
     const DecodedPng loaded = game.shot(road, "27_loaded_game");
     for (const galaxy_road::ScreenRect &r : {labels.date, labels.credits}) {
         EXPECT_GT(r.x1 - r.x0, 0) << "a status label";
@@ -391,7 +391,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const galaxy_road::ScreenProbe::LoadSpots last = galaxy_road::ScreenProbe().title_load(save_home, ending);
     ASSERT_TRUE(last.row.ok() && last.load.ok() && last.yes.ok());
     EXPECT_EQ(last.row_path, ending);
-    ASSERT_TRUE(galaxy_road::load_from_title(game, last)) << game.log();
+    ASSERT_TRUE(galaxy_road::load_from_title(game, last, last.row_path)) << game.log();
     game.shot(road, "29_the_last_day");
     ASSERT_TRUE(next_turn(game)) << game.log();
     ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
