@@ -277,6 +277,34 @@ inline bool game_menu_shown(const DecodedPng &png) {
     return border >= 60;
 }
 
+// The star map's area, between the status bar and the command bar.
+constexpr ScreenBox STAR_MAP{0, 40, GFX_WIDTH, GFX_HEIGHT - 40};
+// The middle of the title screen, where its menu, its panels and its dialogs stand (the boot log
+// types on at the bottom left).
+constexpr ScreenBox TITLE_CENTRE{250, 260, 900, 600};
+// The help window on the title.
+constexpr ScreenBox TITLE_HELP{130, 110, 894, 660};
+
+// Whether the help window shows on the title: its yellow topics at the left.
+inline bool help_shown(const DecodedPng &png) {
+    if (!png.ok) return false;
+    int n = 0;
+    for (int y = 150; y < 320 && y < int(png.height); ++y)
+        for (int x = 135; x < 355 && x < int(png.width); ++x) {
+            const uint8_t *p = &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
+            n += p[0] > 200 && p[1] > 200 && p[2] < 100;
+        }
+    return n > 200;
+}
+
+// A key or a click whose effect may not show (a panel that may already be closed): the screen is
+// let come to rest in `box`, then the moment it takes no input.
+inline DecodedPng rested(GameWindow &game, ScreenBox box = STAR_MAP, int pixels = 100) {
+    DecodedPng now = game.resting(box, pixels);
+    GameWindow::let_input_unlock();
+    return now;
+}
+
 // Whether the title shows its menu: the six buttons' yellow captions in the middle of the screen
 // (609 pixels of them; the new-game screen, which stands there too, has fewer).
 inline bool title_menu_shown(const DecodedPng &png) {

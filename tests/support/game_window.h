@@ -249,10 +249,15 @@ public:
     }
 
     // Screenshots until two in a row differ in at most `pixels` pixels of `box`; the last is left in
-    // `screen` (on entry, the latest screen seen). False after `seconds` (an animation that never rests:
-    // the caller's next check decides).
+    // `screen` (on entry, the latest screen seen). Some screens never rest wholly (the star map's
+    // stars twinkle, a selection ring turns, a button's caption shimmers): one whose change from
+    // shot to shot stays within what lives there of its own accord (a 200th of the box) and about
+    // the same three times in a row is at rest too. False after `seconds` (an animation that never
+    // rests: the caller's next check decides).
     bool settle(DecodedPng &screen, ScreenBox box = WHOLE_SCREEN, int pixels = 20, int seconds = 10) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        const int life = std::max(pixels, (box.x1 - box.x0) * (box.y1 - box.y0) / 200);
+        int last = -1, steady = 0;
         if (!screen.ok) screen = look();
         while (std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -260,6 +265,11 @@ public:
             const int changed = pixels_changed(screen, next, box);
             screen = std::move(next);
             if (changed >= 0 && changed <= pixels) return true;
+            const bool alive = changed >= 0 && changed <= life && last >= 0 && last <= life &&
+                               std::abs(changed - last) <= std::max(pixels, last / 2);
+            steady = alive ? steady + 1 : 0;
+            if (steady >= 2) return true;
+            last = changed;
         }
         return false;
     }
