@@ -218,7 +218,7 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         GameWindow::let_input_unlock();
 
         game.step(ROAD, "options: the galaxy speed");
-        const DecodedPng options = game.key_for("o", "the options panel", CENTRE, 5000);
+        game.key_for("o", "the options panel", CENTRE, 5000);
         const ScreenBox list{spots.galaxy_speed.x - 45, spots.galaxy_speed.y - 70, spots.galaxy_speed.x + 45,
                              spots.galaxy_speed.y + 70};
         game.move(spots.galaxy_speed.x, spots.galaxy_speed.y);
@@ -229,8 +229,10 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         game.click(spots.galaxy_speed_fast.x, spots.galaxy_speed_fast.y);
         EXPECT_TRUE(game.wait_until("\"Fast\" written to prefs.dat", [&] { return galaxy_speed_in(save_home) == 400; }))
             << "\"Fast\" is written to prefs.dat at once";
+        // The list closes: with the pointer back on the choice, its place is as before it opened.
+        game.move(spots.galaxy_speed.x, spots.galaxy_speed.y);
         DecodedPng closed = game.wait_for_screen("the galaxy speeds' list closed", [&](const DecodedPng &now) {
-            return pixels_changed(options, now, list) < 300;
+            return pixels_changed(hovered, now, list) < 300;
         });
         game.settle(closed, CENTRE, 100);
         GameWindow::let_input_unlock();
