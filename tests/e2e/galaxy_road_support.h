@@ -322,7 +322,7 @@ inline bool title_menu_shown(const DecodedPng &png) {
 // and the moment it takes no input let pass.
 inline DecodedPng title_menu(GameWindow &game, int seconds = 60) {
     DecodedPng title = game.wait_for_screen("the title's menu", title_menu_shown, seconds);
-    game.settle(title, {440, 320, 584, 530}, 20);
+    game.settle(title, {0, 0, GFX_WIDTH, 600}, 100);   // the logo has come too (the boot log types on below)
     GameWindow::let_input_unlock();
     return title;
 }
