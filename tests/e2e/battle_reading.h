@@ -553,4 +553,27 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
     return run;
 }
 
+// Whether the battle's summary shows its Continue at the bottom right: its green tick and its
+// yellow caption.
+inline bool summary_continue_shown(const DecodedPng &png) {
+    if (!png.ok) return false;
+    int caption = 0, tick = 0;
+    for (int y = 730; y < 764 && y < int(png.height); ++y)
+        for (int x = 912; x < 1022 && x < int(png.width); ++x) {
+            const uint8_t *p = pixel(png, x, y);
+            caption += p[0] > 170 && p[1] > 160 && p[2] < 110;
+            tick += p[1] > 150 && p[0] < 120 && p[2] < 120;
+        }
+    return caption >= 90 && tick >= 20;
+}
+
+// After the summary's band: the summary's cards have come, the last of them Continue, and the
+// screen rests.
+inline DecodedPng wait_for_summary_cards(GameWindow &game) {
+    DecodedPng cards = game.wait_for_screen("the summary's Continue at the bottom right", summary_continue_shown, 60);
+    game.settle(cards, WHOLE_SCREEN, 100);
+    GameWindow::let_input_unlock();
+    return cards;
+}
+
 }  // namespace galaxy_road

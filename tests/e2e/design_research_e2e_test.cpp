@@ -455,7 +455,7 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     ASSERT_TRUE(menu.save_game.ok() && menu.save.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("design_research.log"));
+    start(game, "design_research.log");
     new_game(game);
     ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
     RoadProbe probe;
@@ -473,6 +473,8 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     EXPECT_TRUE(plan.corp_shown) << "'5' shows the corporation summary";
 
     // Research.
+    game.step(ROAD, "research " + plan.tech_name);
+    const ScreenBox map = galaxy_road::STAR_MAP;
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
     game.key("4");
     const DecodedPng tech_list = game.shot_when_changed(ROAD, "01_technology_list", star_map,
@@ -487,31 +489,25 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
         {0, 40, 1024, 740}, 200, std::string(plan.tech_name) + " queued");
     EXPECT_GT(pixels_changed(detail, queued, 0, 40, 1024, 740), 200) << plan.tech_name << " queued";
     game.key("Escape");
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
     if (plan.list_left_open) {
         game.key("4");
-        GameWindow::pause(600);
+        galaxy_road::rested(game);
     }
 
     // The shipyard's chooser and a new design.
-    game.move(plan.home.x, plan.home.y);
-    GameWindow::pause(500);
-    game.click(plan.home.x, plan.home.y);
-    GameWindow::pause(1500);
+    game.step(ROAD, "the shipyard's chooser and a new design");
+    game.click_for(plan.home.x, plan.home.y, "the home sector's panel", map, 2000);
     const DecodedPng sector = game.shot(ROAD, "04_home_sector_panel");
     game.click(plan.yard_icon.x, plan.yard_icon.y);
     const DecodedPng yard = game.shot_when_changed(ROAD, "05_shipyard_panel", sector,
         {0, 40, 1024, 740}, 3000, "the shipyard's panel");
     EXPECT_GT(pixels_changed(sector, yard, 0, 40, 1024, 740), 3000) << "the shipyard's panel";
-    game.click(plan.build.x, plan.build.y);
-    GameWindow::pause(1500);
-    for (int i = 0; i < plan.arrow_clicks; ++i) {
-        game.click(plan.list_arrow.x, plan.list_arrow.y);
-        GameWindow::pause(400);
-    }
+    game.click_for(plan.build.x, plan.build.y, "the design chooser", map, 500);
+    for (int i = 0; i < plan.arrow_clicks; ++i)
+        game.click_for(plan.list_arrow.x, plan.list_arrow.y, "the design list scrolled", map, 50);
     const DecodedPng chooser = game.shot(ROAD, "06_design_chooser");
-    game.click(plan.new_design.x, plan.new_design.y);
-    GameWindow::pause(1500);
+    game.click_for(plan.new_design.x, plan.new_design.y, "the type chooser", map, 2000);
     game.click(plan.hull_card.x, plan.hull_card.y);
     const DecodedPng types = game.shot_when_changed(ROAD, "07_type_chooser", chooser,
         {0, 40, 1024, 740}, 8000, "the type chooser with a hull picked");   // the hull's picture loads
@@ -524,41 +520,37 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     const DecodedPng picker = game.shot_when_changed(ROAD, "09_editor_with_the_picker", editor,
         {0, 40, 1024, 740}, 2000, "the picker open on the engine mount");
     EXPECT_GT(pixels_changed(editor, picker, 0, 40, 1024, 740), 2000) << "the picker open on the engine mount";
-    game.click(plan.engine_row.x, plan.engine_row.y);
-    GameWindow::pause(1200);
-    game.click(plan.weapon_card.x, plan.weapon_card.y);
-    GameWindow::pause(1000);
+    game.click_for(plan.engine_row.x, plan.engine_row.y, "the engine fitted, the picker closed", map, 500);
+    game.click_for(plan.weapon_card.x, plan.weapon_card.y, "the picker on a weapon mount", map, 2000);
     game.shot(ROAD, "10_picker_on_a_weapon_mount");
-    game.click(plan.weapon_row.x, plan.weapon_row.y);
-    GameWindow::pause(1200);
-    game.click(plan.name.x, plan.name.y);
-    GameWindow::pause(400);
+    game.click_for(plan.weapon_row.x, plan.weapon_row.y, "the weapon fitted, the picker closed", map, 500);
+    const ScreenBox name_box{plan.name.x - 100, plan.name.y - 12, plan.name.x + 100, plan.name.y + 12};
+    game.click_for(plan.name.x, plan.name.y, "the name's edit begun", name_box, 5);
     for (int i = 0; i < 12; ++i) game.key("BackSpace");
     game.type(DESIGN_NAME);
     game.key("Return");
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
     const DecodedPng fitted = game.shot(ROAD, "11_fitted_and_named");
     game.click(plan.accept.x, plan.accept.y);
-    GameWindow::pause(2000);
+    game.changed(fitted, map, 5000, "the editor gone, the chooser back");
 
     // The new design built from the shipyard's chooser.
-    for (int i = 0; i < plan.arrow_clicks_again; ++i) {
-        game.click(plan.list_arrow_again.x, plan.list_arrow_again.y);
-        GameWindow::pause(400);
-    }
+    game.step(ROAD, "the new design built");
+    for (int i = 0; i < plan.arrow_clicks_again; ++i)
+        game.click_for(plan.list_arrow_again.x, plan.list_arrow_again.y, "the design list scrolled", map, 50);
     const DecodedPng listed = game.shot(ROAD, "12_chooser_with_the_new_design");
     EXPECT_GT(pixels_changed(fitted, listed, 0, 40, 1024, 740), 5000) << "the editor gone, the chooser back";
     game.click(plan.design_row.x, plan.design_row.y);
     const DecodedPng summary = game.shot_when_changed(ROAD, "13_design_summary", listed,
         {0, 40, 1024, 740}, 3000, std::string("the summary of ") + DESIGN_NAME);
     EXPECT_GT(pixels_changed(listed, summary, 0, 40, 1024, 740), 3000) << "the summary of " << DESIGN_NAME;
-    game.click(plan.build_design.x, plan.build_design.y);
-    GameWindow::pause(1500);
+    game.click_for(plan.build_design.x, plan.build_design.y, "the summary gone on Build", map, 1000);
     game.shot(ROAD, "14_shipyard_building");
     game.key("Escape");
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
 
     // The officers list and the corporation summary.
+    game.step(ROAD, "the officers list and the corporation summary");
     const DecodedPng before_lists = game.shot(ROAD, "15_star_map_again");
     game.key("3");
     const DecodedPng officers = game.shot_when_changed(ROAD, "16_officers_list", before_lists,

@@ -137,7 +137,7 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("encounter.log"));
+    start(game, "encounter.log");
     ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
 
     const galaxy_road::SectorSpot home = *look.home();
@@ -148,36 +148,41 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     ASSERT_FALSE(colours.rivals.empty());
     ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
 
-    game.click(home.x, home.y);
-    GameWindow::pause(700);
-    game.key("m");
-    GameWindow::pause(700);
-    if (ships_home > 1) {
-        game.key("s");
-        GameWindow::pause(500);
-    }
+    game.step(ROAD, "the home fleet's course to " + rival.name);
+    const ScreenBox map{0, 40, 1024, 700}, prompt_bar{700, 680, 1024, 768};
+    game.click_for(home.x, home.y, "the home sector's panel", map, 2000);
+    // One ship goes straight to the destination prompt, more to the selection view and its Set Course.
+    const DecodedPng selection = game.key_for("m", ships_home > 1 ? "the selection view" : "the prompt bar",
+                                              ships_home > 1 ? map : prompt_bar, 200);
+    const DecodedPng prompt = ships_home > 1 ? game.key_for("s", "the prompt bar", prompt_bar, 200) : selection;
     game.move(rival.x, rival.y);
-    GameWindow::pause(900);
+    const DecodedPng hover = game.changed(prompt, {0, 40, 1024, 680}, 500, "the information panel by the destination");
     game.click(rival.x, rival.y);
-    GameWindow::pause(600);
+    game.changed(hover, prompt_bar, 200, "the prompt bar gone");
     const DecodedPng course = game.shot(ROAD, "01_course_to_the_rival");
 
     // The ships arrive; the day ends with the encounter, which holds the turn for the player.
+    game.step(ROAD, "Pass until the encounter");
     game.key("p");
-    ASSERT_TRUE(game.wait_for_log("arrived at the " + rival.name + " sector", 120)) << game.log();
-    GameWindow::pause(3000);
-    const DecodedPng met = game.shot(ROAD, "02_encounter_marker");
+    ASSERT_TRUE(game.expect_log("arrived at the " + rival.name + " sector", 120)) << game.log();
+    wait_for_days_to_stop(game);
+    DecodedPng met = game.look();
+    game.settle(met, map, 200);
+    met = game.shot(ROAD, "02_encounter_marker");
+    GameWindow::let_input_unlock();
 
     game.key("Tab");
     const DecodedPng dialog = game.shot_when_changed(ROAD, "03_encounter_dialog", met,
         {0, 40, 1024, 700}, 3000, "the encounter dialog with its battle map");
     EXPECT_GT(pixels_changed(met, dialog, 0, 40, 1024, 700), 3000) << "the encounter dialog with its battle map";
 
+    game.step(ROAD, "the battle's screen");
     game.key("e");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 0", 60)) << game.log();
-    GameWindow::pause(1500);
+    ASSERT_TRUE(game.expect_log("Application mode is now 0", 60)) << game.log();
+    DecodedPng combat = game.look();
+    game.settle(combat, WHOLE_SCREEN, 200);   // the battle's screen has come
     game.shot(ROAD, "04_combat_mode");
-    GameWindow::pause(1000);
+    GameWindow::let_input_unlock();
     const DecodedPng mid_turn = game.shot(ROAD, "05_battle_mid_turn");
 
     game.key("3");
@@ -185,8 +190,8 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
         {0, 0, 1024, 740}, 2000, "the turn-order list");
     EXPECT_GT(pixels_changed(mid_turn, order, 0, 0, 1024, 740), 2000) << "the turn-order list";
     game.key("3");
+    game.changed(order, {0, 0, 1024, 740}, 2000, "the turn-order list closed");
     game.move(1010, 40);   // the pointer off where a panel may open: it would break its border
-    GameWindow::pause(700);
 
     // The battle, fought from the screen as a player fights it (battle_reading.h): each time one of
     // the player's ships acts, a shot through its weapon row's button at an enemy in reach, else a
@@ -204,11 +209,12 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     EXPECT_TRUE(battle.previewed) << "the move preview showed";
     EXPECT_GT(battle.shots, 0) << "a ship fired at Sol's guard";
 
-    GameWindow::pause(6000);
+    game.step(ROAD, "the summary, back to the star map");
+    galaxy_road::wait_for_summary_cards(game);
     game.shot(ROAD, "11_summary_cards");
     game.key("Return");
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 30, 2)) << game.log();
-    GameWindow::pause(1500);
+    ASSERT_TRUE(game.expect_log("Application mode is now 3", 30, 2)) << game.log();
+    enter_galaxy(game);
     game.shot(ROAD, "12_back_on_the_star_map");
 
     finish(game);

@@ -248,21 +248,11 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     ASSERT_TRUE(spots.row.ok() && spots.load.ok() && spots.yes.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("end_of_game.log"));
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-    GameWindow::pause(1500);
-    game.key("l");
-    GameWindow::pause(1200);
-    game.click(spots.row.x, spots.row.y);
-    GameWindow::pause(500);
-    game.click(spots.load.x, spots.load.y);
-    GameWindow::pause(800);
-    game.shot(ROAD, "01_load_question");
-    game.click(spots.yes.x, spots.yes.y);
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 90)) << game.log();
-    GameWindow::pause(1500);
+    start(game, "end_of_game.log");
+    ASSERT_TRUE(galaxy_road::load_from_title(game, spots, "the game a day before its end", "01_load_question")) << game.log();
     game.shot(ROAD, "02_loaded_galaxy");
 
+    game.step(ROAD, "Next Turn, END OF GAME");
     game.key("n");
     ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
     // The band opens in about 2 s and holds the whole title for 2.4 s: the screen is looked at
@@ -296,15 +286,17 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     EXPECT_LT(band_pixels(results, 0, 358, 1024, 410), 500) << "gone from the middle";
     EXPECT_GT(light_pixels(results, 0, 47, 640, 100), 300) << "the title in the risen band";
 
+    game.step(ROAD, "Next, the scores");
     game.key("Return");   // "Next"
     const DecodedPng scores = game.shot_when_changed(ROAD, "05_scores", results,
         {495, 196, 947, 504}, 5000, "the score table replaces the map");
     EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
     EXPECT_GT(band_pixels(scores, 0, 47, 640, 100), 20000) << "the band stays under the table";
 
+    game.step(ROAD, "Main Menu, the title");
     game.key("Return");   // "Main Menu"
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 2)) << game.log();
-    GameWindow::pause(1500);
+    ASSERT_TRUE(game.expect_log("Application mode is now 2", 30, 2)) << game.log();
+    galaxy_road::title_menu(game);
     game.shot(ROAD, "06_title_again");
     finish(game);
     const std::string log = game.log();

@@ -23,6 +23,7 @@
 #include "screens/title/player_select.h"
 #include "screens/title/title_mode.h"
 #include "screens/title/title_test_support.h"
+#include "galaxy_road_support.h"
 #include "support/game_window.h"
 #include "support/state_guards.h"
 #include "ui/choice.h"
@@ -162,18 +163,27 @@ int pixels_like(const DecodedPng &png, int x0, int y0, int x1, int y1, int r, in
     return n;
 }
 
-class FrontDoorEndToEnd : public ::testing::Test {
+// Pixels of the title's revealed backdrop (its violet nebula) in the sky right of the logo.
+int revealed_pixels(const DecodedPng &png) {
+    if (!png.ok) return 0;
+    int n = 0;
+    for (int y = 200; y < 320; ++y)
+        for (int x = 740; x < 1000; ++x) {
+            const uint8_t *p = png.pixels.data() + (size_t(y) * png.width + size_t(x)) * size_t(png.channels());
+            n += p[2] > 90 && p[2] > p[1] + 30 && p[0] > p[1];
+        }
+    return n;
+}
+
+// The middle of the title screen, where its menu, its panels and its dialogs stand (the boot log
+// types on at the bottom left).
+constexpr ScreenBox CENTRE{250, 260, 900, 600};
+// The help window.
+constexpr ScreenBox HELP{130, 110, 894, 660};
+
+class FrontDoorEndToEnd : public galaxy_road::Road {
 protected:
-    void SetUp() override {
-        for (const char *tool : {"xdotool", "import"})
-            ASSERT_FALSE(find_tool(tool).empty()) << tool << " is needed for the end-to-end test";
-        dir = fresh_test_dir("e2e_front_door");
-        const std::string why = display.start(dir);
-        if (!why.empty()) GTEST_SKIP() << "no X server for the end-to-end test: " << why;
-        std::filesystem::remove_all(test_output_dir() + "/screens/" + ROAD);
-    }
-    std::string    dir;
-    PrivateDisplay display;
+    FrontDoorEndToEnd() : Road(ROAD) {}
 };
 
 TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTheSecondRun) {
@@ -184,77 +194,100 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
 
     {   // First run.
         GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("first.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        GameWindow::pause(1500);
-        const DecodedPng boot = game.shot(ROAD, "01_first_run_help_over_boot_log");
+        start(game, "first.log");
+        game.step(ROAD, "the first run's help over the boot log");
+        DecodedPng boot = game.wait_for_screen("the boot log typing in green", [](const DecodedPng &now) {
+            return pixels_like(now, 0, 600, 400, 768, 100, 230, 130) > 50;
+        });
+        game.settle(boot, HELP, 20);   // the help window has opened
+        boot = game.shot(ROAD, "01_first_run_help_over_boot_log");
         EXPECT_GT(pixels_like(boot, 0, 600, 400, 768, 100, 230, 130), 50) << "the boot log types in green";
         EXPECT_EQ(galaxy_speed_in(save_home), 300) << "the first run writes the preferences";
+        GameWindow::let_input_unlock();
 
+        game.step(ROAD, "the help closed, the boot log, the title revealed");
         game.click(spots.help_title.x, spots.help_title.y);
-        GameWindow::pause(7000);
-        game.shot(ROAD, "02_boot_log");
-        GameWindow::pause(6500);   // the boot countdown ends at 11 s; the tiles reveal the title
+        game.shot_when_changed(ROAD, "02_boot_log", boot, HELP, 20000, "the help closed over the boot log");
+        // The boot countdown ends at 11 s; the tiles reveal the title.
+        DecodedPng title = game.wait_for_screen("the title revealed with its menu", [](const DecodedPng &now) {
+            return revealed_pixels(now) > 3000 && galaxy_road::title_menu_shown(now);
+        }, 60);
+        game.settle(title, {0, 0, 1024, 600}, 100);
         game.shot(ROAD, "03_title_with_menu");
+        GameWindow::let_input_unlock();
 
-        game.key("o");
-        GameWindow::pause(600);
+        game.step(ROAD, "options: the galaxy speed");
+        game.key_for("o", "the options panel", CENTRE, 5000);
+        const ScreenBox list{spots.galaxy_speed.x - 45, spots.galaxy_speed.y - 70, spots.galaxy_speed.x + 45,
+                             spots.galaxy_speed.y + 70};
+        game.move(spots.galaxy_speed.x, spots.galaxy_speed.y);
+        const DecodedPng hovered = game.resting(list);
         game.click(spots.galaxy_speed.x, spots.galaxy_speed.y);
-        GameWindow::pause(500);
+        game.changed(hovered, list, 1000, "the galaxy speeds' list");
         game.shot(ROAD, "04_options_galaxy_speeds");
         game.click(spots.galaxy_speed_fast.x, spots.galaxy_speed_fast.y);
-        GameWindow::pause(400);
-        EXPECT_EQ(galaxy_speed_in(save_home), 400) << "\"Fast\" is written to prefs.dat at once";
+        EXPECT_TRUE(game.wait_until("\"Fast\" written to prefs.dat", [&] { return galaxy_speed_in(save_home) == 400; }))
+            << "\"Fast\" is written to prefs.dat at once";
+        // The list closes: with the pointer back on the choice, its place is as before it opened.
+        game.move(spots.galaxy_speed.x, spots.galaxy_speed.y);
+        DecodedPng closed = game.wait_for_screen("the galaxy speeds' list closed", [&](const DecodedPng &now) {
+            return pixels_changed(hovered, now, list) < 300;
+        });
+        game.settle(closed, CENTRE, 100);
+        GameWindow::let_input_unlock();
         game.key("Escape");
-        GameWindow::pause(600);
+        galaxy_road::title_menu(game);
 
+        game.step(ROAD, "Help");
+        const DecodedPng before_help = game.resting(HELP, 100);
         game.key("h");
-        GameWindow::pause(800);
-        game.shot(ROAD, "05_help");
+        game.shot_when_changed(ROAD, "05_help", before_help, HELP, 20000, "the help window");
         game.click(spots.help_title.x, spots.help_title.y);
-        GameWindow::pause(600);
+        galaxy_road::title_menu(game);
 
         game.step(ROAD, "About");
         game.key("a");
         game.wait_for_screen("the About page's link addresses in green", [](const DecodedPng &now) {
             return pixels_like(now, 526, 730, 1000, 760, 0, 240, 0) > 20;
         });
-        const DecodedPng about = game.shot(ROAD, "06_about");
+        DecodedPng about = game.look();
+        game.settle(about, {300, 0, 1024, 768}, 100);
+        about = game.shot(ROAD, "06_about");
         EXPECT_GT(pixels_like(about, 526, 730, 1000, 760, 0, 240, 0), 20) << "the link addresses in green";
+        GameWindow::let_input_unlock();
         game.click(560, 744);   // "More Info"
-        GameWindow::pause(700);
-        game.shot(ROAD, "07_about_link_question");
+        const DecodedPng question = game.shot_when_changed(ROAD, "07_about_link_question", about, {300, 0, 1024, 768}, 2000,
+                                                           "the question before the link opens");
         game.key("n");          // "No, cancel": nothing is opened
-        GameWindow::pause(400);
+        game.changed(question, {300, 0, 1024, 768}, 2000, "the question gone");
         game.key("Return");     // About's "OK"
-        GameWindow::pause(5000);   // the title reveals itself again; the menu returns after 3.5 s
+        galaxy_road::title_menu(game);   // the title reveals itself again; the menu returns after 3.5 s
 
-        game.key("n");
-        GameWindow::pause(800);
-        game.shot(ROAD, "08_new_game");
+        game.step(ROAD, "New game with a new player");
+        const DecodedPng menu = game.look();
+        DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
+            return pixels_changed(menu, now, CENTRE) > 20000;
+        });
+        game.settle(setup, CENTRE, 100);
+        setup = game.shot(ROAD, "08_new_game");
+        GameWindow::let_input_unlock();
         game.click(spots.slot0_name.x, spots.slot0_name.y);
-        GameWindow::pause(800);
-        game.shot(ROAD, "09_player_selection");
-        game.click(spots.create_row.x, spots.create_row.y);
-        GameWindow::pause(500);
-        game.click(spots.name_entry.x, spots.name_entry.y);
-        GameWindow::pause(800);
+        game.shot_when_changed(ROAD, "09_player_selection", setup, CENTRE, 5000, "the player selection");
+        game.click_for(spots.create_row.x, spots.create_row.y, "the new player's name entry", CENTRE, 200);
+        const ScreenBox entry{spots.name_entry.x - 150, spots.name_entry.y - 14, spots.name_entry.x + 150,
+                              spots.name_entry.y + 14};
+        game.click_for(spots.name_entry.x, spots.name_entry.y, "the name entry's edit begun", entry, 5);
         game.type(NEW_PLAYER);
+        DecodedPng named = game.resting(CENTRE, 100);
         game.key("Return");     // the name is accepted
-        GameWindow::pause(400);
-        game.shot(ROAD, "10_new_player_named");
+        named = game.shot_when_changed(ROAD, "10_new_player_named", named, CENTRE, 50, "the new player in the list");
         game.key("Return");     // "OK"
-        GameWindow::pause(800);
-        game.shot(ROAD, "11_new_game_with_new_player");
-        game.key("s");          // "Start"
-        EXPECT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-        GameWindow::pause(1000);
+        game.shot_when_changed(ROAD, "11_new_game_with_new_player", named, CENTRE, 5000, "the player selection closed");
+        start_game(game);
         game.shot(ROAD, "12_galaxy");
 
-        const ProgramRun ended = game.stop(SIGTERM);
-        EXPECT_EQ(ended.status, 0) << ended.err;
+        finish(game);
         const std::string log = game.log();
-        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
         EXPECT_LT(log.find("Application mode is now 2"), log.find("Application mode is now 3"));
         const std::vector<uint8_t> records = read_whole(save_home + "/Astrovane/records.dat");
         EXPECT_NE(std::string(records.begin(), records.end()).find(NEW_PLAYER), std::string::npos)
@@ -263,18 +296,8 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
 
     {   // Second run: the preferences are there, so no help; Quit asks and ends the program.
         GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("second.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        GameWindow::pause(1500);
-        game.key("q");
-        GameWindow::pause(700);
-        game.shot(ROAD, "13_second_run_quit_question");
-        game.key("y");
-        const ProgramRun ended = game.stop(0, 20000);
-        EXPECT_EQ(ended.signal, 0);
-        EXPECT_EQ(ended.status, 0) << ended.err;
-        const std::string log = game.log();
-        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+        start(game, "second.log");
+        quit_from_title(game, "13_second_run_quit_question");
         EXPECT_EQ(galaxy_speed_in(save_home), 400) << "the options chosen in the first run are kept";
     }
 }

@@ -260,7 +260,7 @@ inline DecodedPng wait_for_new_screen(GameWindow &game, const DecodedPng &before
     DecodedPng now = game.wait_for_screen(what, [&](const DecodedPng &png) { return pixels_changed(before, png, area) > pixels; },
                                           seconds);
     game.settle(now, area, 100);
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    GameWindow::let_input_unlock();
     return now;
 }
 
@@ -277,12 +277,62 @@ inline bool game_menu_shown(const DecodedPng &png) {
     return border >= 60;
 }
 
+// The star map's area, between the status bar and the command bar.
+constexpr ScreenBox STAR_MAP{0, 40, GFX_WIDTH, GFX_HEIGHT - 40};
+// The middle of the title screen, where its menu, its panels and its dialogs stand (the boot log
+// types on at the bottom left).
+constexpr ScreenBox TITLE_CENTRE{250, 260, 900, 600};
+// The help window on the title.
+constexpr ScreenBox TITLE_HELP{130, 110, 894, 660};
+
+// Whether the help window shows on the title: its yellow topics at the left.
+inline bool help_shown(const DecodedPng &png) {
+    if (!png.ok) return false;
+    int n = 0;
+    for (int y = 150; y < 320 && y < int(png.height); ++y)
+        for (int x = 135; x < 355 && x < int(png.width); ++x) {
+            const uint8_t *p = &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
+            n += p[0] > 200 && p[1] > 200 && p[2] < 100;
+        }
+    return n > 200;
+}
+
+// A key or a click whose effect may not show (a panel that may already be closed): the screen is
+// let come to rest in `box`, then the moment it takes no input.
+inline DecodedPng rested(GameWindow &game, ScreenBox box = STAR_MAP, int pixels = 100) {
+    DecodedPng now = game.resting(box, pixels);
+    GameWindow::let_input_unlock();
+    return now;
+}
+
+// Whether the title shows its menu: the six buttons' yellow captions in the middle of the screen
+// (609 pixels of them; the new-game screen, which stands there too, has fewer).
+inline bool title_menu_shown(const DecodedPng &png) {
+    if (!png.ok) return false;
+    int n = 0;
+    for (int y = 320; y < 530 && y < int(png.height); ++y)
+        for (int x = 440; x < 584 && x < int(png.width); ++x) {
+            const uint8_t *p = &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
+            n += p[0] > 170 && p[1] > 160 && p[2] < 110;
+        }
+    return n >= 560;
+}
+
+// The title's menu shown and at rest (after the boot log, the reveal or the way back from a game),
+// and the moment it takes no input let pass.
+inline DecodedPng title_menu(GameWindow &game, int seconds = 60) {
+    DecodedPng title = game.wait_for_screen("the title's menu", title_menu_shown, seconds);
+    game.settle(title, {0, 0, GFX_WIDTH, 600}, 100);   // the logo has come too (the boot log types on below)
+    GameWindow::let_input_unlock();
+    return title;
+}
+
 // The galaxy's game menu ('1') opened and grown whole.
 inline DecodedPng open_game_menu(GameWindow &game) {
     game.key_until("1", "the game menu", game_menu_shown);
     DecodedPng menu = game.look();
     game.settle(menu, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 100);
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    GameWindow::let_input_unlock();
     return menu;
 }
 
@@ -300,7 +350,7 @@ template <class MenuSpots>
     if (!std::filesystem::exists(path)) return ::testing::AssertionFailure() << path << " is not written";
     DecodedPng back = game.wait_for_screen("the menu gone after the save", [](const DecodedPng &now) { return !game_menu_shown(now); });
     game.settle(back, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 100);
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    GameWindow::let_input_unlock();
     return ::testing::AssertionSuccess();
 }
 
@@ -317,6 +367,44 @@ template <class MenuSpots>
     game.key("y");
     if (!game.expect_log("Application mode is now 2", 60, titles + 1)) return ::testing::AssertionFailure() << "no title";
     return ::testing::AssertionSuccess();
+}
+
+// From the title to the star map through the load screen where a probe found its controls
+// (`load` has the spots row, load and yes): 'l', the first row, Load, "Yes, load", then the news of
+// the moment closed; the question is kept as <question_shot> when one is named. False when the
+// title never came, the game did not load or the galaxy did not follow.
+template <class LoadSpots>
+bool load_from_title(GameWindow &game, const LoadSpots &load, const std::string &what = "a save",
+                     const std::string &question_shot = "") {
+    game.step(game.road(), "load " + what + " from the title");
+    if (!game.expect_log("Application mode is now 2")) return false;
+    // A road may come back to the title and load again: the next load and the next galaxy count.
+    const std::string before = game.log();
+    const int loads = GameWindow::occurrences(before, "Game load complete, result 0");
+    const int galaxies = GameWindow::occurrences(before, "Application mode is now 3");
+    const DecodedPng title = title_menu(game);
+    // 'l' is taken once the title shows its menu: pressed again until the load screen comes.
+    game.key_until("l", "the load screen", [&](const DecodedPng &now) {
+        return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
+    });
+    wait_for_new_screen(game, title, "the load screen", 20000);
+    game.click(load.row.x, load.row.y);
+    const DecodedPng picked = game.resting();
+    GameWindow::let_input_unlock();
+    game.click(load.load.x, load.load.y);
+    const DecodedPng question = wait_for_new_screen(game, picked, "the question before loading", 1000);
+    if (!question_shot.empty()) game.keep_look(game.road(), question_shot);
+    game.click(load.yes.x, load.yes.y);
+    if (!game.expect_log("Game load complete, result 0", 30, loads + 1) ||
+        !game.expect_log("Application mode is now 3", 60, galaxies + 1))
+        return false;
+    DecodedPng map = game.look();
+    game.settle(map, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
+    GameWindow::let_input_unlock();
+    game.key("Escape");   // the news of the moment
+    DecodedPng closed = game.look();
+    game.settle(closed, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
+    return true;
 }
 
 // A road's fixture: the tools it needs, a fresh folder, a private X server (the road is skipped
@@ -355,35 +443,104 @@ protected:
     void new_game(GameWindow &game) {
         game.step(road, "new game from the title");
         ASSERT_TRUE(game.expect_log("Application mode is now 2")) << game.log();
-        DecodedPng title = game.look();
-        game.settle(title);   // the title's menu has come
-        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+        const DecodedPng title = title_menu(game);
+        // 'n' is taken once the title shows its menu: pressed again until the new-game screen comes.
         DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
             return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
         });
         game.settle(setup);
-        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+        GameWindow::let_input_unlock();
+        start_game(game);
+    }
+    // The new-game screen's Start ('s'): the galaxy mode comes and its star map settles.
+    void start_game(GameWindow &game) {
+        game.step(road, "Start, the star map");
+        const int galaxies = GameWindow::occurrences(game.log(), "Application mode is now 3");
         game.key("s");
-        ASSERT_TRUE(game.expect_log("Application mode is now 3", 120)) << game.log();
+        ASSERT_TRUE(game.expect_log("Application mode is now 3", 120, galaxies + 1)) << game.log();
         enter_galaxy(game);
     }
     // The star map has come: its first frames drawn and the panels of the moment settled.
     void enter_galaxy(GameWindow &game) {
         DecodedPng map = game.look();
         game.settle(map, {0, 40, 1024, 728}, 1500);   // the stars twinkle
-        GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+        GameWindow::let_input_unlock();
     }
-    // Next Turn, pressed again when the key came while the last day still ran out; true when the
-    // day began.
+    // The title's Quit ('q') asks, kept as <shot>; "Yes" ('y') ends the program on its own with
+    // status 0, having logged no error.
+    void quit_from_title(GameWindow &game, const std::string &shot) {
+        game.step(road, "Quit from the title");
+        ASSERT_TRUE(game.expect_log("Application mode is now 2")) << game.log();
+        const DecodedPng title = title_menu(game);
+        // 'q' is taken once the title shows its menu: pressed again until the question comes.
+        DecodedPng question = game.key_until("q", "the question to quit", [&](const DecodedPng &now) {
+            return pixels_changed(title, now, WHOLE_SCREEN) > 2000;
+        });
+        game.settle(question);
+        game.shot(road, shot);
+        GameWindow::let_input_unlock();
+        game.key("y");
+        const ProgramRun ended = game.stop(0, 30000);
+        EXPECT_EQ(ended.signal, 0);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        const std::string log = game.log();
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    }
+    // Next Turn, pressed again when the key came while the last day still ran out (the game plays
+    // the Next Turn sound when it takes the key); true when the day began (the computer players
+    // think first: a minute on a busy machine).
     static bool next_turn(GameWindow &game) {
-        const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
-        for (int tries = 0; tries < 6; ++tries) {
+        const std::string log = game.log();
+        const int days = GameWindow::occurrences(log, "Add 1440 advance minutes");
+        const int taken = GameWindow::occurrences(log, NEXT_TURN_SOUND);
+        bool pressed = false;
+        for (int tries = 0; tries < 12 && !pressed; ++tries) {
             game.key("n");
-            if (game.wait_for_log("Add 1440 advance minutes", 10, days + 1)) return true;
+            pressed = game.wait_for_log(NEXT_TURN_SOUND, 5, taken + 1) ||
+                      game.wait_for_log("Add 1440 advance minutes", 0, days + 1);
         }
-        ADD_FAILURE() << "road " << game.road() << " " << game.where() << ": no day began after six Next Turns";
-        return false;
+        if (!pressed) {
+            ADD_FAILURE() << "road " << game.road() << " " << game.where() << ": Next Turn was not taken after 12 presses";
+            return false;
+        }
+        return game.expect_log("Add 1440 advance minutes", 60, days + 1);
     }
+    // Next Turn and the day it begins run out (see day_over()).
+    static bool next_day(GameWindow &game) {
+        const DecodedPng before = game.look();
+        return next_turn(game) && day_over(game, before);
+    }
+    // After the day's line in the log: the day runs out. While it runs, the status bar's date is lit
+    // and the day's progress bar stands under it (green, shrinking); the day is over once both were
+    // seen and are gone, the bar's place as it was on `before` (the star map before the day). A day
+    // at the fastest speed takes 0.6 s: one that began and ended between two screenshots is over
+    // when neither has shown for 3 s after its line.
+    static bool day_over(GameWindow &game, const DecodedPng &before) {
+        const ScreenBox status{GFX_WIDTH - 330, 0, GFX_WIDTH, 36}, progress{GFX_WIDTH - 200, 56, GFX_WIDTH, 86};
+        const auto began = std::chrono::steady_clock::now();
+        bool seen = false, done = false;
+        game.wait_for_screen("the day run out (the date no longer lit, the progress bar folded)",
+                                              [&](const DecodedPng &png) {
+            const bool running = coloured(png, status, 240, 220, 45, 24) > 30 || coloured(png, progress, 0, 140, 0, 30) > 200;
+            seen |= running;
+            const bool over = !running && coloured(png, status, 240, 220, 45, 24) == 0 &&
+                              pixels_changed(before, png, progress) < 150;
+            done = over && (seen || std::chrono::steady_clock::now() - began > std::chrono::seconds(3));
+            return done;
+        }, 90);
+        return done;
+    }
+    // Pixels inside `box` within `tolerance` of the colour (r, g, b) in each channel.
+    static int coloured(const DecodedPng &png, ScreenBox box, int r, int g, int b, int tolerance) {
+        int n = 0;
+        for (int y = box.y0; y < box.y1 && y < int(png.height); ++y)
+            for (int x = box.x0; x < box.x1 && x < int(png.width); ++x) {
+                const uint8_t *p = &png.pixels[(size_t(y) * png.width + size_t(x)) * size_t(png.channels())];
+                n += std::abs(p[0] - r) < tolerance && std::abs(p[1] - g) < tolerance && std::abs(p[2] - b) < tolerance;
+            }
+        return n;
+    }
+    static constexpr const char *NEXT_TURN_SOUND = "Queue sound 11,";
     // The common end of a road: the program ends cleanly on SIGTERM and logged no error.
     void finish(GameWindow &game) {
         game.step(road, "quit on SIGTERM");

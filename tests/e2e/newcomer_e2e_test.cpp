@@ -150,24 +150,26 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
 
     {   // The title, the new-game screen and the star map's options.
         GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("newcomer.log"));
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-        GameWindow::pause(3000);   // the title shows its menu
-        const DecodedPng title = game.shot(ROAD, "01_title");
-        // A tap: the pointer is there, then press and release in one go.
+        start(game, "newcomer.log");
+        game.step(ROAD, "a tap on New game");
+        galaxy_road::title_menu(game);
         game.move(spots.new_game.x, spots.new_game.y);
+        const DecodedPng title = game.resting({440, 320, 584, 530});   // New game hovered
+        game.shot(ROAD, "01_title");
+        // A tap: the pointer is there, then press and release in one go.
         (void)display.tool({"xdotool", "click", "1"});
-        GameWindow::pause(1200);
-        const DecodedPng setup = game.shot(ROAD, "02_new_game_screen_after_a_tap");
+        const DecodedPng setup = game.shot_when_changed(ROAD, "02_new_game_screen_after_a_tap", title,
+            WHOLE_SCREEN, 5000, "the new-game screen after a tap");
         EXPECT_GT(pixels_changed(title, setup, 0, 0, 1024, 768), 5000) << "the tap opened the new-game screen";
 
+        game.step(ROAD, "the density's value list, closed by Escape");
         game.click(spots.density.x, spots.density.y);
-        GameWindow::pause(600);
-        const DecodedPng list = game.shot(ROAD, "03_value_list_open");
+        const DecodedPng list = game.shot_when_changed(ROAD, "03_value_list_open", setup, WHOLE_SCREEN, 200,
+                                                       "the value list");
         EXPECT_GT(pixels_changed(setup, list, 0, 0, 1024, 768), 200) << "the value list opened";
         game.key("Escape");
-        GameWindow::pause(800);
-        const DecodedPng after_escape = game.shot(ROAD, "04_escape_closed_the_list");
+        const DecodedPng after_escape = game.shot_when_changed(ROAD, "04_escape_closed_the_list", list, WHOLE_SCREEN, 200,
+                                                               "the value list closed");
         // Below the list, inside the screen's panel (the title's backdrop behind it moves on).
         const galaxy_road::ScreenRect &panel = spots.setup;
         const int below = spots.density.y + BELOW_THE_LIST;
@@ -176,20 +178,17 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
         EXPECT_GT(pixels_changed(title, setup, panel.x0 + 8, below, panel.x1 - 8, panel.y1 - 8), 2000)
             << "as the tap opened it";
 
-        game.key("s");
-        ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 120)) << game.log();
-        GameWindow::pause(2500);
-        game.key("Escape");   // the news of the moment
-        GameWindow::pause(600);
-        game.key("1");
-        GameWindow::pause(900);
+        start_game(game);
+        game.step(ROAD, "the game menu's options");
+        game.key_for("Escape", "the news of the moment closed", {0, 40, 1024, 728}, 1000);
+        const DecodedPng menu = galaxy_road::open_game_menu(game);
         game.key("o");
-        GameWindow::pause(900);
-        const DecodedPng options = game.shot(ROAD, "05_options_in_game");
+        const DecodedPng options = galaxy_road::wait_for_new_screen(game, menu, "the options in the game menu", 2000);
+        game.shot(ROAD, "05_options_in_game");
         game.click(spots.options_choice.x, spots.options_choice.y);
-        GameWindow::pause(600);
-        const DecodedPng opened = game.shot(ROAD, "06_options_value_list");
         const galaxy_road::ScreenRect &at = spots.list;
+        const DecodedPng opened = game.shot_when_changed(ROAD, "06_options_value_list", options, {at.x0, at.y0, at.x1, at.y1},
+            (at.x1 - at.x0) * (at.y1 - at.y0) / 8, "the value box's list over the menu");
         EXPECT_GT(pixels_changed(options, opened, at.x0, at.y0, at.x1, at.y1), (at.x1 - at.x0) * (at.y1 - at.y0) / 8)
             << "the value box's list is drawn over the menu";
         const ProgramRun ended = game.stop(SIGTERM);
@@ -204,15 +203,18 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
     {   // The day that brings the battle, then a Next Turn refused.
         GameWindow game(display, dir, save_home);
-        ASSERT_TRUE(game.start("battle.log"));
-        ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
+        start(game, "battle.log");
+        ASSERT_TRUE(galaxy_road::load_from_title(game, load, "the day before the battle")) << game.log();
+        game.step(ROAD, "the day that brings the battle");
+        ASSERT_TRUE(next_day(game)) << game.log();   // the day runs out and the battle is found
+        DecodedPng waiting = game.look();
+        game.settle(waiting, {0, 40, 1024, 700}, 200);
+        waiting = game.shot(ROAD, "07_battle_waiting");
+        GameWindow::let_input_unlock();
+        game.step(ROAD, "Next Turn refused, the battle's dialog");
         game.key("n");
-        ASSERT_TRUE(game.wait_for_log(DAY_QUEUED, 60)) << game.log();
-        GameWindow::pause(3000);   // the day runs out and the battle is found
-        const DecodedPng waiting = game.shot(ROAD, "07_battle_waiting");
-        game.key("n");
-        GameWindow::pause(1500);
-        const DecodedPng refused = game.shot(ROAD, "08_next_turn_refused_opens_the_battle");
+        const DecodedPng refused = game.shot_when_changed(ROAD, "08_next_turn_refused_opens_the_battle", waiting,
+            {0, 40, 1024, 700}, 3000, "the battle's dialog");
         EXPECT_EQ(GameWindow::occurrences(game.log(), DAY_QUEUED), 1) << "no day starts past the battle";
         EXPECT_GT(pixels_changed(waiting, refused, 0, 40, 1024, 700), 3000) << "the battle's dialog opened";
         const ProgramRun ended = game.stop(SIGTERM);

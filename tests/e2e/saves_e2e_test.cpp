@@ -73,34 +73,43 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     ASSERT_TRUE(first.save_game.ok() && first.main_menu.ok() && first.save.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("saves.log"));
+    start(game, "saves.log");
     new_game(game);
     for (int day = 1; day <= 3; ++day) {
-        game.key("n");
-        ASSERT_TRUE(game.wait_for_log("Add 1440 advance minutes", 30, day)) << game.log();
-        GameWindow::pause(1500);   // the day runs out
+        game.step(ROAD, "Next Turn " + std::to_string(day));
+        ASSERT_TRUE(next_day(game)) << game.log();
     }
 
     // Save game: "(New file)" is chosen as the screen opens.
-    game.key("1");
-    GameWindow::pause(800);
+    game.step(ROAD, "Save game from the game menu");
+    galaxy_road::open_game_menu(game);
     const DecodedPng menu = game.shot(ROAD, "01_game_menu");
     game.click(first.save_game.x, first.save_game.y);
     const DecodedPng save_screen = game.shot_when_changed(ROAD, "02_save_screen", menu,
         {0, 0, 1024, 768}, 5000, "the save screen in the menu");
     EXPECT_GT(pixels_changed(menu, save_screen, 0, 0, 1024, 768), 5000) << "the save screen in the menu";
     game.click(first.save.x, first.save.y);
-    ASSERT_TRUE(game.wait_for_log("Save game \"" + folder + "/000.sav\"", 10)) << game.log();
-    GameWindow::pause(1400);   // "Game saved" shows after 1050 ms
+    ASSERT_TRUE(game.expect_log("Save game \"" + folder + "/000.sav\"", 10)) << game.log();
+    ASSERT_TRUE(game.expect_log("Game saved to \"" + folder + "/000.sav\"", 30)) << game.log();
+    // "Game saved" shows in green a second after the save.
+    game.wait_for_screen("\"Game saved\" in the menu", [](const DecodedPng &now) {
+        return galaxy_road::Road::coloured(now, {0, 40, 512, 740}, 17, 209, 17, 24) > 60;
+    });
     game.shot(ROAD, "03_game_saved");
     ASSERT_TRUE(std::filesystem::exists(folder + "/000.sav"));
-    GameWindow::pause(2800);   // the menu goes 3.7 s after the save
+    // The menu goes 3.7 s after the save.
+    DecodedPng galaxy = game.wait_for_screen("the menu gone after the save", [](const DecodedPng &now) {
+        return !galaxy_road::game_menu_shown(now);
+    });
+    game.settle(galaxy, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 100);
+    GameWindow::let_input_unlock();
     const Kept saved = kept_in(folder + "/000.sav");
     ASSERT_TRUE(saved.read);
 
     // The news: the lowest row whose item opens.
+    game.step(ROAD, "the news");
     const ScreenProbe::NewsSpot news = probe.news(save_home, folder + "/000.sav");
-    const DecodedPng galaxy = game.shot(ROAD, "04_galaxy_after_saving");
+    galaxy = game.shot(ROAD, "04_galaxy_after_saving");
     game.key("6");
     const DecodedPng news_panel = game.shot_when_changed(ROAD, "05_news_panel", galaxy,
         {0, 400, 512, 730}, 800, "the news panel at the bottom left");
@@ -110,41 +119,46 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     const DecodedPng item = game.shot_when_changed(ROAD, "06_news_item", news_panel,
         {262, 184, 762, 584}, 5000, std::string("the item in the middle: ") + news.text);
     EXPECT_GT(pixels_changed(news_panel, item, 262, 184, 762, 584), 5000) << "the item in the middle: " << news.text;
-    game.key("Escape");
-    GameWindow::pause(600);
+    game.key_for("Escape", "the news item closed", {262, 184, 762, 584}, 5000);
 
     // Main menu asks, and the title comes.
     ASSERT_TRUE(galaxy_road::main_menu_to_title(game, first, "07_exit_question")) << game.log();
 
+    game.step(ROAD, "the save loaded from the title");
     const ScreenProbe::LoadSpots load = probe.title_load(save_home);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
     EXPECT_EQ(load.row_path, folder + "/000.sav") << "the newest save heads the list";
-    GameWindow::pause(3000);   // the title shows its menu again
+    const DecodedPng title = galaxy_road::title_menu(game);   // the title shows its menu again
     game.shot(ROAD, "08_title");
-    game.key("l");
-    GameWindow::pause(900);
+    // 'l' is taken once the title shows its menu: pressed again until the load screen comes.
+    game.key_until("l", "the load screen", [&](const DecodedPng &now) {
+        return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
+    });
+    galaxy_road::wait_for_new_screen(game, title, "the load screen", 20000);
     game.click(load.row.x, load.row.y);
-    GameWindow::pause(600);
+    const DecodedPng picked = game.resting();
     game.shot(ROAD, "09_load_screen");
+    GameWindow::let_input_unlock();
     game.click(load.load.x, load.load.y);
-    GameWindow::pause(700);
+    galaxy_road::wait_for_new_screen(game, picked, "the question before loading", 1000);
     game.shot(ROAD, "10_load_question");
     game.click(load.yes.x, load.yes.y);
-    ASSERT_TRUE(game.wait_for_log("Game load complete, result 0", 30)) << game.log();
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 60, 2)) << game.log();
-    GameWindow::pause(2500);
+    ASSERT_TRUE(game.expect_log("Game load complete, result 0", 30)) << game.log();
+    ASSERT_TRUE(game.expect_log("Application mode is now 3", 60, 2)) << game.log();
+    enter_galaxy(game);
     game.shot(ROAD, "11_loaded_galaxy");
 
     // The loaded game saved again holds the same day and credits.
+    game.step(ROAD, "the loaded game saved again");
     const ScreenProbe::MenuSpots again = probe.galaxy_menu(save_home);
     ASSERT_TRUE(again.save.ok());
-    game.key("1");
-    GameWindow::pause(800);
+    const DecodedPng menu_again = galaxy_road::open_game_menu(game);
     game.click(again.save_game.x, again.save_game.y);
-    GameWindow::pause(900);
-    game.shot(ROAD, "12_save_screen_with_a_save");
+    game.shot_when_changed(ROAD, "12_save_screen_with_a_save", menu_again, {0, 0, 1024, 768}, 5000,
+                           "the save screen in the menu");
     game.click(again.save.x, again.save.y);
-    ASSERT_TRUE(game.wait_for_log("Save game \"" + folder + "/001.sav\"", 10)) << game.log();
+    ASSERT_TRUE(game.expect_log("Save game \"" + folder + "/001.sav\"", 10)) << game.log();
+    ASSERT_TRUE(game.expect_log("Game saved to \"" + folder + "/001.sav\"", 30)) << game.log();
     const Kept resaved = kept_in(folder + "/001.sav");
     ASSERT_TRUE(resaved.read);
     EXPECT_EQ(resaved.date, saved.date);

@@ -609,40 +609,4 @@ private:
     }
 };
 
-// From the title to the star map through the load screen where the probe found it: 'l', the first
-// row, Load, "Yes, load", then the news of the moment closed. False when the title never came, the game
-// did not load or the galaxy did not follow.
-inline bool load_from_title(GameWindow &game, const ScreenProbe::LoadSpots &load) {
-    game.step(game.road(), "load " + load.row_path + " from the title");
-    if (!game.expect_log("Application mode is now 2")) return false;
-    // A road may come back to the title and load again: the next load and the next galaxy count.
-    const std::string before = game.log();
-    const int loads = GameWindow::occurrences(before, "Game load complete, result 0");
-    const int galaxies = GameWindow::occurrences(before, "Application mode is now 3");
-    DecodedPng title = game.look();
-    game.settle(title);
-    // 'l' is taken once the title shows its menu: pressed again until the load screen comes.
-    game.key_until("l", "the load screen", [&](const DecodedPng &now) {
-        return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
-    });
-    wait_for_new_screen(game, title, "the load screen", 20000);
-    game.click(load.row.x, load.row.y);
-    DecodedPng picked = game.look();
-    game.settle(picked);
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
-    game.click(load.load.x, load.load.y);
-    wait_for_new_screen(game, picked, "the question before loading", 1000);
-    game.click(load.yes.x, load.yes.y);
-    if (!game.expect_log("Game load complete, result 0", 30, loads + 1) ||
-        !game.expect_log("Application mode is now 3", 60, galaxies + 1))
-        return false;
-    DecodedPng map = game.look();
-    game.settle(map, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
-    game.key("Escape");   // the news of the moment
-    DecodedPng closed = game.look();
-    game.settle(closed, {0, 40, GFX_WIDTH, GFX_HEIGHT - 40}, 200);
-    return true;
-}
-
 }  // namespace galaxy_road

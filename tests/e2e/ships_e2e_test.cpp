@@ -319,7 +319,7 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     ASSERT_TRUE(menu.save_game.ok() && menu.save.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("ships.log"));
+    start(game, "ships.log");
     new_game(game);
     ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
     const RoadPlan plan = probe.road(save_home, folder + "/000.sav");
@@ -338,6 +338,7 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     EXPECT_EQ(plan.row_after.find(plan.before.commander), std::string::npos) << plan.row_after;
     EXPECT_EQ(plan.shown_officer, plan.candidate_name) << "the commander row opens the new commander's panel";
 
+    game.step(ROAD, "the ships list and " + plan.ship_name + "'s details");
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
     game.key("2");
     const DecodedPng list = game.shot_when_changed(ROAD, "01_ships_list", star_map,
@@ -349,6 +350,7 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
         {0, 40, 1024, 740}, 8000, std::string("the details of ") + plan.ship_name);
     EXPECT_GT(pixels_changed(list, details, 0, 40, 1024, 740), 8000) << "the details of " << plan.ship_name;
 
+    game.step(ROAD, "the crew transfer");
     game.click(plan.transfer.x, plan.transfer.y);
     const DecodedPng dialog = game.shot_when_changed(ROAD, "03_transfer_dialog", details,
         {0, 40, 1024, 740}, 300, "the crew transfer in the menu's place");
@@ -358,9 +360,10 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
         {0, 40, 1024, 740}, 20, "the thumb and the two amounts");
     EXPECT_GT(pixels_changed(dialog, moved, 0, 40, 1024, 740), 20) << "the thumb and the two amounts";
     game.click(plan.accept.x, plan.accept.y);
-    GameWindow::pause(900);
-    const DecodedPng accepted = game.shot(ROAD, "05_transfer_accepted");
+    const DecodedPng accepted = game.shot_when_changed(ROAD, "05_transfer_accepted", moved,
+        {0, 40, 1024, 740}, 300, "the ship's menu back in the transfer's place");
 
+    game.step(ROAD, "a new commander");
     game.click(plan.commander.x, plan.commander.y);
     const DecodedPng officer = game.shot_when_changed(ROAD, "06_officer_detail_panel", accepted,
         {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.before.commander);
@@ -370,8 +373,8 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
         {0, 40, 1024, 740}, 2000, "the Assign Officer dialog");
     EXPECT_GT(pixels_changed(officer, assign, 0, 40, 1024, 740), 2000) << "the Assign Officer dialog";
     game.click(plan.candidate.x, plan.candidate.y);
-    GameWindow::pause(900);
-    const DecodedPng picked = game.shot(ROAD, "08_new_commander_row");
+    const DecodedPng picked = game.shot_when_changed(ROAD, "08_new_commander_row", assign,
+        {0, 40, 1024, 740}, 2000, "the Assign Officer dialog gone");
     EXPECT_GT(pixels_changed(accepted, picked, plan.row_x, plan.row_y, plan.row_x + plan.row_w, plan.row_y + plan.row_h), 40)
         << "the commander row shows " << plan.candidate_name;
     game.click(plan.commander_after.x, plan.commander_after.y);
@@ -379,10 +382,9 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
         {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.candidate_name);
     EXPECT_GT(pixels_changed(picked, new_panel, 0, 40, 1024, 740), 5000) << "the panel of " << plan.candidate_name;
 
-    game.key("Escape");
-    GameWindow::pause(500);
-    game.key("Escape");
-    GameWindow::pause(500);
+    game.step(ROAD, "the panels closed");
+    game.key_for("Escape", "the commander's panel closed", {0, 40, 1024, 740}, 300);
+    game.key_for("Escape", "the ship's details closed", {0, 40, 1024, 740}, 300);
     const ScreenProbe::MenuSpots again = probe.galaxy_menu(save_home);   // the save screen now lists a save
     ASSERT_TRUE(again.save_game.ok() && again.save.ok());
     ASSERT_TRUE(galaxy_road::save_from_menu(game, again, folder + "/001.sav")) << game.log();

@@ -287,13 +287,24 @@ protected:
     static int heard(const GameWindow &game, int sound) {
         return GameWindow::occurrences(game.log(), "Queue sound " + std::to_string(sound) + ",");
     }
-    // A click the game answers with the sound; then the panel it opens settles.
-    static void click_heard(GameWindow &game, const ScreenSpot &at, int sound, const std::string &what) {
+    // A click the game answers with the sound; then the panel it opens (a change of `pixels` or
+    // more on the star map's area) settles. `log_line`: a line the game writes once the panel is
+    // whole (a picture loaded on a worker), waited for too.
+    static void click_heard(GameWindow &game, const ScreenSpot &at, int sound, const std::string &what, int pixels = 500,
+                            const std::string &log_line = "") {
+        game.step(ROAD, what);
         const int before = heard(game, sound);
+        const int lines = log_line.empty() ? 0 : GameWindow::occurrences(game.log(), log_line);
+        game.move(at.x, at.y);
+        const DecodedPng screen = game.resting(MAP_AREA, 100);
         game.click(at.x, at.y);
-        EXPECT_TRUE(game.wait_for_log("Queue sound " + std::to_string(sound) + ",", 30, before + 1)) << what;
-        GameWindow::pause(900);
+        EXPECT_TRUE(game.expect_log("Queue sound " + std::to_string(sound) + ",", 30, before + 1)) << what;
+        if (!log_line.empty()) {
+            EXPECT_TRUE(game.expect_log(log_line, 30, lines + 1)) << what;
+        }
+        game.changed(screen, MAP_AREA, pixels, what);
     }
+    static constexpr ScreenBox MAP_AREA{0, 40, GFX_WIDTH, GFX_HEIGHT - 40};
     // The days passed in the log before `text` first shows in it; -1 when it never does.
     static int day_of(const std::string &log, const std::string &text) {
         const size_t at = log.find(text);
@@ -328,66 +339,58 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
 
     GameWindow game(display, dir, save_home);
-    ASSERT_TRUE(game.start("starbase.log"));
+    start(game, "starbase.log");
     ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
     const DecodedPng star_map = game.shot(ROAD, "00_star_map");
 
     // The starbase.
-    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector");
+    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector", 2000);
     const DecodedPng sector = game.shot(ROAD, "01_sector_panel");
     const Rect &sp = plan.sector_panel;
     EXPECT_GT(pixels_changed(star_map, sector, sp.x0, sp.y0, sp.x1, sp.y1), 2000) << "the panel of " << home.name;
-    click_heard(game, plan.starbase_icon, SOUND_PICK, "the starbase's icon");
+    click_heard(game, plan.starbase_icon, SOUND_PICK, "the starbase's icon", 2000);
     const DecodedPng starbase = game.shot(ROAD, "02_starbase_panel");
     const Rect &site = plan.site_panel;
     EXPECT_GT(pixels_changed(sector, starbase, site.x0, site.y0, site.x1, site.y1), 2000) << "the starbase's panel";
     click_heard(game, plan.starbase_build, SOUND_BUTTON, "the starbase's Build");
     const DecodedPng chooser = game.shot(ROAD, "03_facility_chooser");
     EXPECT_GT(pixels_changed(starbase, chooser, site.x0, site.y0, site.x1, site.y1), 500) << "Choose facility to build";
-    click_heard(game, plan.facility_row, SOUND_BUTTON, "the facility's row");
-    GameWindow::pause(600);   // the picture loads on its worker
+    // The facility's picture loads on a worker.
+    click_heard(game, plan.facility_row, SOUND_BUTTON, "the facility's row", 2000, "Load detail thread (site ");
     const DecodedPng facility = game.shot(ROAD, "04_facility_build_panel");
     const Rect &fp = plan.facility_panel;
     EXPECT_GT(pixels_changed(chooser, facility, fp.x0, fp.y0, fp.x1, fp.y1), 2000) << "the build panel of " << plan.facility;
-    click_heard(game, plan.facility_build, SOUND_PURCHASE, "the facility's Build");
+    click_heard(game, plan.facility_build, SOUND_PURCHASE, "the facility's Build", 1000);
     const DecodedPng laid = game.shot(ROAD, "05_facility_laid_down");
     EXPECT_GT(pixels_changed(facility, laid, fp.x0, fp.y0, fp.x1, fp.y1), 1000) << "the build panel gave way";
 
     // The shipyard.
-    game.key("Escape");
-    GameWindow::pause(800);
-    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector again");
+    game.key_for("Escape", "the panels closed", MAP_AREA, 1000);
+    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector again", 2000);
     game.shot(ROAD, "06_sector_panel_again");
-    click_heard(game, plan.shipyard_icon, SOUND_PICK, "the shipyard's icon");
+    click_heard(game, plan.shipyard_icon, SOUND_PICK, "the shipyard's icon", 2000);
     const DecodedPng shipyard = game.shot(ROAD, "07_shipyard_panel");
     click_heard(game, plan.shipyard_build, SOUND_BUTTON, "the shipyard's Build");
     const DecodedPng designs = game.shot(ROAD, "08_design_chooser");
     EXPECT_GT(pixels_changed(shipyard, designs, 0, 40, GFX_WIDTH, GFX_HEIGHT - 40), 500) << "Choose ship design";
-    click_heard(game, plan.design_row, SOUND_BUTTON, "the design's row");
+    click_heard(game, plan.design_row, SOUND_BUTTON, "the design's row", 2000);
     const DecodedPng summary = game.shot(ROAD, "09_design_summary");
     const Rect &su = plan.summary;
     EXPECT_GT(pixels_changed(designs, summary, su.x0, su.y0, su.x1, su.y1), 2000) << "the summary of " << plan.design;
-    click_heard(game, plan.design_build, SOUND_PURCHASE, "the summary's Build");
+    click_heard(game, plan.design_build, SOUND_PURCHASE, "the summary's Build", 1000);
     const DecodedPng started = game.shot(ROAD, "10_ship_started");
     EXPECT_GT(pixels_changed(summary, started, su.x0, su.y0, su.x1, su.y1), 1000) << "the summary gave way";
-    game.key("Escape");
-    GameWindow::pause(800);
+    game.key_for("Escape", "the panels closed", MAP_AREA, 1000);
 
     // Next Turn until both are done: each turn is one day.
+    game.step(ROAD, "Next Turn until both are built");
     const std::string ship_done = " built in the " + home.name + " sector";
     const int turns = std::max(plan.facility_days, plan.ship_days) + 3;
     int day = 0;
     while (day < turns && !(game.log().find(plan.facility_done) != std::string::npos &&
                             game.log().find(ship_done) != std::string::npos)) {
         ++day;
-        // A key that comes while the last day still runs out is not taken: pressed again.
-        bool begun = false;
-        for (int tries = 0; tries < 6 && !begun; ++tries) {
-            game.key("n");
-            begun = game.wait_for_log("Add 1440 advance minutes", 10, day);
-        }
-        ASSERT_TRUE(begun) << "day " << day << "\n" << game.log();
-        GameWindow::pause(1500);   // the day runs out
+        ASSERT_TRUE(next_day(game)) << "day " << day << "\n" << game.log();
     }
     game.shot(ROAD, "11_after_the_turns");
     // Each completes on the day its production said when it began.
@@ -395,9 +398,8 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
     EXPECT_EQ(day_of(log, plan.facility_done), plan.facility_days) << "the news of the " << plan.facility;
     EXPECT_EQ(day_of(log, ship_done), plan.ship_days) << "the news of the new starship";
 
-    game.key("Escape");
-    GameWindow::pause(800);
-    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector at the end");
+    game.key_for("Escape", "the news closed", MAP_AREA, 1000);
+    click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector at the end", 2000);
     const DecodedPng after = game.shot(ROAD, "12_sector_panel_with_the_new_ship");
     const Rect &sl = plan.ship_list;
     EXPECT_GT(pixels_changed(sector, after, sl.x0, sl.y0, sl.x1, sl.y1), 200) << "a new row in the ship list";

@@ -109,13 +109,15 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     ASSERT_TRUE(door.ok()) << "the probe found the first run's controls";
 
     GameWindow game(display, dir, save_home, environment());
-    ASSERT_TRUE(game.start("road.log"));
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
+    start(game, "road.log");
     EXPECT_TRUE(game.wait_for_log(std::string("Random seed ") + SEED + " from ASTROVANE_RANDOM_SEED", 1));
 
     // The first run: the help over the boot log, closed by its title bar; the title's menu.
-    GameWindow::pause(1500);
-    const DecodedPng help = game.shot(road, "01_first_run_help");
+    game.step(road, "the first run's help");
+    DecodedPng help = game.wait_for_screen("the help window over the boot log", galaxy_road::help_shown, 60);
+    game.settle(help, galaxy_road::TITLE_HELP, 20);
+    help = game.shot(road, "01_first_run_help");
+    GameWindow::let_input_unlock();
     EXPECT_EQ(prefs_word(save_home, PREFS_GALAXY_SPEED), 300) << "the first run writes the preferences";
     game.step(road, "the first run's help closed; the title");
     game.click(door.help_title.x, door.help_title.y);
@@ -126,42 +128,57 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
 
     // Options: the fastest galaxy and combat speeds, written at once.
     game.step(road, "options");
-    game.key("o");
-    GameWindow::pause(700);
-    game.click(door.galaxy_speed.x, door.galaxy_speed.y);
-    GameWindow::pause(500);
-    game.click(door.galaxy_fastest.x, door.galaxy_fastest.y);
-    GameWindow::pause(500);
-    game.click(door.combat_speed.x, door.combat_speed.y);
-    GameWindow::pause(500);
-    game.shot(road, "03_options_combat_speeds");
-    game.click(door.combat_fastest.x, door.combat_fastest.y);
-    GameWindow::pause(500);
+    game.key_for("o", "the options panel", galaxy_road::TITLE_CENTRE, 5000);
+    // A choice's list opens under the pointer; an item picked is written to prefs.dat and the list
+    // closes (its place as on the options panel again).
+    const auto pick = [&](const ScreenSpot &choice, const ScreenSpot &item, size_t offset, int32_t value,
+                          const std::string &what, const std::string &shot) {
+        const ScreenBox list{choice.x - 45, choice.y - 70, choice.x + 45, choice.y + 70};
+        game.move(choice.x, choice.y);
+        const DecodedPng hovered = game.resting(list);
+        game.click(choice.x, choice.y);
+        game.changed(hovered, list, 1000, "the list of " + what);
+        if (!shot.empty()) game.shot(road, shot);
+        game.click(item.x, item.y);
+        EXPECT_TRUE(game.wait_until(what + " written to prefs.dat", [&] { return prefs_word(save_home, offset) == value; }))
+            << what;
+        // The list closes: with the pointer back on the choice, its place is as before it opened.
+        game.move(choice.x, choice.y);
+        DecodedPng closed = game.wait_for_screen("the list of " + what + " closed", [&](const DecodedPng &now) {
+            return pixels_changed(hovered, now, list) < 300;
+        });
+        game.settle(closed, galaxy_road::TITLE_CENTRE, 100);
+        GameWindow::let_input_unlock();
+    };
+    pick(door.galaxy_speed, door.galaxy_fastest, PREFS_GALAXY_SPEED, 500, "Galaxy Speed: Fastest", "");
+    pick(door.combat_speed, door.combat_fastest, PREFS_COMBAT_SPEED, 30, "Combat Speed: Fastest", "03_options_combat_speeds");
     EXPECT_EQ(prefs_word(save_home, PREFS_GALAXY_SPEED), 500) << "Galaxy Speed: Fastest";
     EXPECT_EQ(prefs_word(save_home, PREFS_COMBAT_SPEED), 30) << "Combat Speed: Fastest";
     game.key("Escape");
-    GameWindow::pause(700);
+    galaxy_road::title_menu(game);
 
     // New game: a new player by name in the human slot; the three computer players stay; Start.
     game.step(road, "new game with a new player");
-    game.key("n");
-    GameWindow::pause(900);
-    game.shot(road, "04_new_game");
+    const ScreenBox centre = galaxy_road::TITLE_CENTRE;
+    const DecodedPng menu_shown = game.look();
+    DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
+        return pixels_changed(menu_shown, now, centre) > 20000;
+    });
+    game.settle(setup, centre, 100);
+    setup = game.shot(road, "04_new_game");
+    GameWindow::let_input_unlock();
     game.click(door.slot0_name.x, door.slot0_name.y);
-    GameWindow::pause(800);
-    game.click(door.create_row.x, door.create_row.y);
-    GameWindow::pause(500);
-    game.click(door.name_entry.x, door.name_entry.y);
-    GameWindow::pause(800);
+    game.changed(setup, centre, 5000, "the player selection");
+    game.click_for(door.create_row.x, door.create_row.y, "the new player's name entry", centre, 200);
+    const ScreenBox entry{door.name_entry.x - 150, door.name_entry.y - 14, door.name_entry.x + 150, door.name_entry.y + 14};
+    game.click_for(door.name_entry.x, door.name_entry.y, "the name entry's edit begun", entry, 5);
     game.type(PLAYER_NAME);
+    DecodedPng named = game.resting(centre, 100);
     game.key("Return");   // the name is accepted
-    GameWindow::pause(500);
+    named = game.changed(named, centre, 50, "the new player in the list");
     game.key("Return");   // "OK"
-    GameWindow::pause(900);
-    game.shot(road, "05_new_game_with_the_new_player");
-    game.key("s");        // "Start"
-    ASSERT_TRUE(game.expect_log("Application mode is now 3", 120)) << game.log();
-    enter_galaxy(game);
+    game.shot_when_changed(road, "05_new_game_with_the_new_player", named, centre, 5000, "the player selection closed");
+    start_game(game);     // "Start"
     const DecodedPng star_map = game.shot(road, "06_galaxy");
 
     // The game as it starts, saved from the galaxy menu and read back here: the named player, three
@@ -191,75 +208,62 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.key("4");
     const DecodedPng techs = game.shot_when_changed(road, "07_technology_list", star_map, {0, 40, 512, 740}, 3000,
                                                     "the technology list");
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     EXPECT_GT(pixels_changed(star_map, techs, 0, 40, 512, 740), 3000) << "the technology list at the left";
-    game.click(plan.tech_row.x, plan.tech_row.y);
-    GameWindow::pause(1200);
+    const ScreenBox map = galaxy_road::STAR_MAP;
+    game.click_for(plan.tech_row.x, plan.tech_row.y, "the technology's detail", map, 2000);
     game.shot(road, "08_technology_detail");
-    game.click(plan.research.x, plan.research.y);
-    GameWindow::pause(900);
+    game.click_for(plan.research.x, plan.research.y, "the detail closed on Research", map, 2000);
     game.shot(road, "09_technology_queued");
     game.key("Escape");
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
     if (plan.tech_list_left_open) {
         game.key("4");
-        GameWindow::pause(600);
+        galaxy_road::rested(game);
     }
 
     // A facility at the home starbase, a ship at its shipyard.
     game.step(road, "a facility and a ship ordered at home");
     game.key("Escape");
-    GameWindow::pause(600);
-    game.click(home.x, home.y);
-    GameWindow::pause(1200);
-    game.click(plan.starbase_icon.x, plan.starbase_icon.y);
-    GameWindow::pause(1200);
-    game.click(plan.starbase_build.x, plan.starbase_build.y);
-    GameWindow::pause(1200);
-    game.click(plan.facility_row.x, plan.facility_row.y);
-    GameWindow::pause(1500);
+    galaxy_road::rested(game);
+    game.click_for(home.x, home.y, "the home sector's panel", map, 2000);
+    game.click_for(plan.starbase_icon.x, plan.starbase_icon.y, "the starbase's panel", map, 2000);
+    game.click_for(plan.starbase_build.x, plan.starbase_build.y, "the facility chooser", map, 500);
+    // The facility's picture loads on a worker (its begin and end logged).
+    const int site_pictures = GameWindow::occurrences(game.log(), "Load detail thread (site ");
+    game.click_for(plan.facility_row.x, plan.facility_row.y, "the facility's build panel", map, 2000);
+    EXPECT_TRUE(game.expect_log("Load detail thread (site ", 30, site_pictures + 2)) << "the facility's picture loaded";
+    game.resting(map, 100);
     game.shot(road, "10_facility_build_panel");
-    game.click(plan.facility_build.x, plan.facility_build.y);
-    GameWindow::pause(1200);
-    game.key("Escape");
-    GameWindow::pause(800);
-    game.click(home.x, home.y);
-    GameWindow::pause(1200);
-    game.click(plan.shipyard_icon.x, plan.shipyard_icon.y);
-    GameWindow::pause(1200);
-    game.click(plan.shipyard_build.x, plan.shipyard_build.y);
-    GameWindow::pause(1200);
-    game.click(plan.design_row.x, plan.design_row.y);
-    GameWindow::pause(1500);
+    game.click_for(plan.facility_build.x, plan.facility_build.y, "the build panel gone on Build", map, 1000);
+    game.key_for("Escape", "the starbase's panel closed", map, 1000);
+    game.click_for(home.x, home.y, "the home sector's panel again", map, 2000);
+    game.click_for(plan.shipyard_icon.x, plan.shipyard_icon.y, "the shipyard's panel", map, 2000);
+    game.click_for(plan.shipyard_build.x, plan.shipyard_build.y, "the design chooser", map, 500);
+    game.click_for(plan.design_row.x, plan.design_row.y, "the design's summary", map, 2000);
     game.shot(road, "11_design_summary");
-    game.click(plan.design_build.x, plan.design_build.y);
-    GameWindow::pause(1200);
-    game.key("Escape");
-    GameWindow::pause(800);
+    game.click_for(plan.design_build.x, plan.design_build.y, "the summary gone on Build", map, 1000);
+    game.key_for("Escape", "the shipyard's panel closed", map, 1000);
 
-    // The home ship sent to the neighbouring sector.
+    // The home ship sent to the neighbouring sector: its sector's panel, Move (one ship: the
+    // destination prompt at once), the destination hovered and clicked.
     game.step(road, "the home ship's course");
-    game.click(home.x, home.y);
-    GameWindow::pause(900);
-    game.key("m");
-    GameWindow::pause(700);
+    const ScreenBox prompt_bar{700, 680, 1024, 768};
+    game.click_for(home.x, home.y, "the home sector's panel", map, 2000);
+    const DecodedPng prompt = game.key_for("m", "the destination prompt", prompt_bar, 200);
     game.move(target.x, target.y);
-    GameWindow::pause(900);
+    const DecodedPng hover = game.changed(prompt, {0, 40, 1024, 680}, 500, "the information panel by the destination");
     game.click(target.x, target.y);
-    GameWindow::pause(700);
+    game.changed(hover, prompt_bar, 200, "the prompt bar gone");
     game.shot(road, "12_course_to_the_battle");
 
     // Next Turn until the ship arrives; the sector's automated defences are reported.
     game.step(road, "Next Turn until the ship arrives");
     const std::string arrived = "arrived at the " + target.name + " sector";
-    for (int day = 0; day < 30 && game.log().find(arrived) == std::string::npos; ++day) {
-        ASSERT_TRUE(next_turn(game)) << "day " << day + 1 << "\n" << game.log();
-        GameWindow::pause(1500);
-    }
+    for (int day = 0; day < 30 && game.log().find(arrived) == std::string::npos; ++day)
+        ASSERT_TRUE(next_day(game)) << "day " << day + 1 << "\n" << game.log();
     ASSERT_NE(game.log().find(arrived), std::string::npos) << game.log();
-    GameWindow::pause(1500);
     game.key("Escape");   // the news of the moment
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
 
     game.step(road, "the order to attack");
     // The order to attack them: the sector's view, the ship's fleet panel, Attack. Where each
@@ -270,10 +274,9 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
         galaxy_road::ScreenProbe().attack(save_home, folder + "/001.sav", target);
     ASSERT_TRUE(attack.zoom.ok() && attack.fleet.ok() && attack.attack.ok());
     EXPECT_TRUE(attack.ordered) << "Attack gives the ships the order";
-    game.click(target.x, target.y);
-    GameWindow::pause(1200);
+    const DecodedPng panel = game.click_for(target.x, target.y, "the sector's panel", map, 2000);
     game.click(attack.zoom.x, attack.zoom.y);
-    GameWindow::pause(3000);   // the zoom into the sector
+    game.changed(panel, map, 20000, "the zoom into the sector");
     // The ships are picked where their name stands (below them): the probe's spot first, then
     // points above the name, until their fleet panel opens; 'a' is its Attack.
     const DecodedPng view = game.shot(road, "13_sector_view");
@@ -287,19 +290,23 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     bool panel_open = false;
     for (const ScreenSpot &at : picks) {
         game.move(at.x, at.y);
-        GameWindow::pause(500);
+        (void)game.resting({0, 40, 1024, 700}, 200);
         game.click(at.x, at.y);
-        GameWindow::pause(1200);
-        panel_open = pixels_changed(view, galaxy_road::glance(display, game, dir), 0, 40, 1024, 700) > 4000;
+        // The panel grows in within a few seconds, or this point picked nothing.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+        while (!panel_open && std::chrono::steady_clock::now() < until)
+            panel_open = pixels_changed(view, game.look(), 0, 40, 1024, 700) > 4000;
         if (panel_open) break;
     }
-    game.shot(road, "14_fleet_panel");
+    DecodedPng fleet = game.resting({0, 40, 1024, 700}, 200);
+    fleet = game.shot(road, "14_fleet_panel");
     EXPECT_TRUE(panel_open) << "a click on the ships opens their fleet panel";
+    GameWindow::let_input_unlock();
     game.key("a");   // Attack
-    GameWindow::pause(1000);
+    galaxy_road::rested(game);
     game.shot(road, "15_attack_ordered");
     game.key("s");   // "Starmap": back to the star map
-    GameWindow::pause(3000);
+    game.changed(fleet, map, 20000, "the star map again");
 
     // The next day ends with the battle, which holds the turn for the player.
     game.step(road, "the day of the battle");
@@ -308,16 +315,16 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     DecodedPng met = game.look();
     game.settle(met, {0, 40, 1024, 700}, 200);
     met = game.shot(road, "16_encounter_marker");
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
+    GameWindow::let_input_unlock();
     game.key("Tab");
     const DecodedPng dialog = game.shot_when_changed(road, "17_encounter_dialog", met, {0, 40, 1024, 700}, 3000,
                                                      "the encounter dialog");
-    GameWindow::pause(GameWindow::INPUT_UNLOCK_MS);
     EXPECT_GT(pixels_changed(met, dialog, 0, 40, 1024, 700), 3000) << "the encounter dialog with its battle map";
     game.step(road, "the battle");
     game.key("e");
     ASSERT_TRUE(game.expect_log("Application mode is now 0", 60)) << game.log();
-    GameWindow::pause(2500);
+    DecodedPng combat = game.look();
+    game.settle(combat, WHOLE_SCREEN, 200);   // the battle's screen has come
     game.shot(road, "18_combat_mode");
 
     const galaxy_road::BattleRun battle = galaxy_road::fight_battle(
@@ -328,13 +335,14 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     EXPECT_GT(battle.turns, 0) << "the player's ship had turns";
     EXPECT_TRUE(battle.moved) << "the ship moved";
     EXPECT_GT(battle.shots, 0) << "the ship fired";
-    GameWindow::pause(6000);
+    game.step(road, "the summary, back to the star map");
+    galaxy_road::wait_for_summary_cards(game);
     game.shot(road, "23_summary_cards");
     game.key("Return");   // "Continue"
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 3", 30, 2)) << game.log();
-    GameWindow::pause(2000);
+    ASSERT_TRUE(game.expect_log("Application mode is now 3", 30, 2)) << game.log();
+    enter_galaxy(game);
     game.key("Escape");   // the news of the moment
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
 
     // Something built: Next Turn until the facility or the ship is done.
     game.step(road, "Next Turn until something is built");
@@ -343,13 +351,11 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
         const std::string log = game.log();
         return log.find(plan.facility_done) != std::string::npos || log.find(ship_built) != std::string::npos;
     };
-    for (int day = 0; day < std::max(plan.facility_days, plan.ship_days) + 3 && !built(); ++day) {
-        ASSERT_TRUE(next_turn(game)) << game.log();
-        GameWindow::pause(1500);
-    }
+    for (int day = 0; day < std::max(plan.facility_days, plan.ship_days) + 3 && !built(); ++day)
+        ASSERT_TRUE(next_day(game)) << game.log();
     EXPECT_TRUE(built()) << "the " << plan.facility << " or the " << plan.design;
     game.key("Escape");
-    GameWindow::pause(600);
+    galaxy_road::rested(game);
     const DecodedPng before_save = game.shot(road, "24_star_map_after_the_battle");
 
     // Saved, then back to the title.
@@ -359,7 +365,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const std::string saved = folder + "/002.sav";
     ASSERT_TRUE(galaxy_road::save_from_menu(game, again, saved)) << game.log();
     ASSERT_TRUE(galaxy_road::main_menu_to_title(game, again, "25_main_menu_question")) << game.log();
-    GameWindow::pause(3000);
+    galaxy_road::title_menu(game);
     game.shot(road, "26_title_after_the_game");
 
     // The save loaded from the title: the day and credits it holds are those the star map showed.
@@ -374,7 +380,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const galaxy_road::ScreenProbe::LoadSpots load = galaxy_road::ScreenProbe().title_load(save_home, saved);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
     EXPECT_EQ(load.row_path, saved);
-    ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
+    ASSERT_TRUE(galaxy_road::load_from_title(game, load, load.row_path)) << game.log();
     const DecodedPng loaded = game.shot(road, "27_loaded_game");
     for (const galaxy_road::ScreenRect &r : {labels.date, labels.credits}) {
         EXPECT_GT(r.x1 - r.x0, 0) << "a status label";
@@ -391,10 +397,10 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     const galaxy_road::ScreenProbe::LoadSpots last = galaxy_road::ScreenProbe().title_load(save_home, ending);
     ASSERT_TRUE(last.row.ok() && last.load.ok() && last.yes.ok());
     EXPECT_EQ(last.row_path, ending);
-    ASSERT_TRUE(galaxy_road::load_from_title(game, last)) << game.log();
+    ASSERT_TRUE(galaxy_road::load_from_title(game, last, last.row_path)) << game.log();
     game.shot(road, "29_the_last_day");
     ASSERT_TRUE(next_turn(game)) << game.log();
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
+    ASSERT_TRUE(game.expect_log("Application mode is now 4", 60)) << game.log();
     const DecodedPng band = game.wait_for_screen("END OF GAME's band across the middle", [](const DecodedPng &now) {
         return band_pixels(now, 0, 358, 1024, 410) > 44000;
     });
@@ -406,24 +412,18 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     game.settle(results, {0, 40, 1024, 768}, 50);   // the results are built in the frame after the rise
     results = game.shot(road, "31_results");
     EXPECT_GT(band_pixels(results, 0, 47, 640, 100), 20000) << "the band risen to the top";
+    game.step(road, "Next, the scores, Main Menu");
     game.key("Return");   // "Next"
     const DecodedPng scores = game.shot_when_changed(road, "32_scores", results, {495, 196, 947, 504}, 5000,
                                                      "the score table");
     EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
     game.key("Return");   // "Main Menu"
-    ASSERT_TRUE(game.wait_for_log("Application mode is now 2", 30, 4)) << game.log();
-    GameWindow::pause(3000);
+    ASSERT_TRUE(game.expect_log("Application mode is now 2", 30, 4)) << game.log();
+    galaxy_road::title_menu(game);
     game.shot(road, "33_title_after_the_end");
 
     // Quit.
-    game.step(road, "quit");
-    game.key("q");
-    GameWindow::pause(700);
-    game.shot(road, "34_quit_question");
-    game.key("y");
-    const ProgramRun ended = game.stop(0, 30000);
-    EXPECT_EQ(ended.signal, 0);
-    EXPECT_EQ(ended.status, 0) << ended.err;
+    quit_from_title(game, "34_quit_question");
 
     const std::string log = game.log();
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;

@@ -207,15 +207,57 @@ public:
                                          seconds);
         settle(now, box, std::max(20, pixels / 20));
         DecodedPng kept = shot(road, name);
-        pause(INPUT_UNLOCK_MS);
+        let_input_unlock();
         return kept;
     }
 
+    // The same without keeping it: the screen once `box` differs from `before` in more than `pixels`
+    // pixels and has come to rest, then the moment a control that has just shown takes no input.
+    DecodedPng changed(const DecodedPng &before, ScreenBox box, int pixels, const std::string &what,
+                       int seconds = 30) const {
+        DecodedPng now = wait_for_screen(what, [&](const DecodedPng &png) { return pixels_changed(before, png, box) > pixels; },
+                                         seconds);
+        settle(now, box, std::max(20, pixels / 20));
+        let_input_unlock();
+        return now;
+    }
+
+    // The screen at rest in `box` (an animation of the moment run out), before an action whose
+    // effect a road waits for.
+    DecodedPng resting(ScreenBox box = WHOLE_SCREEN, int pixels = 20) const {
+        DecodedPng now = look();
+        settle(now, box, pixels);
+        return now;
+    }
+
+    // A click whose effect shows in `box`: the pointer rests on the point (a hover's highlight is
+    // drawn before the screen is taken), the click, then the screen waited for as changed() waits.
+    DecodedPng click_for(int x, int y, const std::string &what, ScreenBox box = WHOLE_SCREEN, int pixels = 200,
+                         int seconds = 30) const {
+        move(x, y);
+        const DecodedPng before = resting(box, std::max(20, pixels / 20));
+        click(x, y);
+        return changed(before, box, pixels, what, seconds);
+    }
+
+    // A key whose effect shows in `box`, waited for as changed() waits.
+    DecodedPng key_for(const std::string &name, const std::string &what, ScreenBox box = WHOLE_SCREEN, int pixels = 200,
+                       int seconds = 30) const {
+        const DecodedPng before = resting(box, std::max(20, pixels / 20));
+        key(name);
+        return changed(before, box, pixels, what, seconds);
+    }
+
     // Screenshots until two in a row differ in at most `pixels` pixels of `box`; the last is left in
-    // `screen` (on entry, the latest screen seen). False after `seconds` (an animation that never rests:
-    // the caller's next check decides).
+    // `screen` (on entry, the latest screen seen). Some screens never rest wholly (the star map's
+    // stars twinkle, a selection ring turns, a button's caption shimmers): one whose change from
+    // shot to shot stays within what lives there of its own accord (a 200th of the box) and about
+    // the same three times in a row is at rest too. False after `seconds` (an animation that never
+    // rests: the caller's next check decides).
     bool settle(DecodedPng &screen, ScreenBox box = WHOLE_SCREEN, int pixels = 20, int seconds = 10) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        const int life = std::max(pixels, (box.x1 - box.x0) * (box.y1 - box.y0) / 200);
+        int last = -1, steady = 0;
         if (!screen.ok) screen = look();
         while (std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -223,6 +265,11 @@ public:
             const int changed = pixels_changed(screen, next, box);
             screen = std::move(next);
             if (changed >= 0 && changed <= pixels) return true;
+            const bool alive = changed >= 0 && changed <= life && last >= 0 && last <= life &&
+                               std::abs(changed - last) <= std::max(pixels, last / 2);
+            steady = alive ? steady + 1 : 0;
+            if (steady >= 2) return true;
+            last = changed;
         }
         return false;
     }
@@ -287,6 +334,9 @@ public:
     }
 
     static void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    // A screen that has come to rest still takes no input for INPUT_UNLOCK_MS: the one fixed wait
+    // a road makes between a screen it has seen and the click or key it gives that screen.
+    static void let_input_unlock() { pause(INPUT_UNLOCK_MS); }
 
     const std::string &window() const { return window_; }
 
