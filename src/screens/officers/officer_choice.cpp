@@ -115,13 +115,20 @@ void add_bar_pair(Control *row, int icon_type, int icon_id, int bar_id, int valu
     (void)icon;
 }
 
-Control *ship_candidate_row(Control *dialog, const Candidate &c, int index, uint32_t flags) {
+// A candidate's row, empty: lit under the pointer, a click picks candidate `index` of the dialog.
+Control *candidate_row(Control *dialog, int index) {
     Control *row = panel_create_empty();
     if (!row) return nullptr;
     officer_row_set_hover_look(row);
     control_set_user_data(row, dialog, nullptr);
     control_set_callback(row, CONTROL_ON_CLICK, officer_choice_on_pick);
     panel_of(row)->value = index;
+    return row;
+}
+
+Control *ship_candidate_row(Control *dialog, const Candidate &c, int index, uint32_t flags) {
+    Control *row = candidate_row(dialog, index);
+    if (!row) return nullptr;
     const uint32_t box_flags = COMMANDER_BOX_SKILLS | ((flags & OFFICER_CHOICE_ANIMATE) ? COMMANDER_BOX_ANIMATE : 0);
     panel_add_child(row, 12, 8, OFFICER_CHOICE_ROW_ID_BOX, 1, commander_box_create(c.officer, box_flags));
     if (c.starbase) {
@@ -261,12 +268,8 @@ void build_for_ship(Control *dialog, OfficerChoiceState *state, Ship *ship, uint
 
 // A row of the "From" list: the officer's box and the post it holds now.
 Control *starbase_candidate_row(Control *dialog, Officer *officer, GameObject *post, bool pool, int index, uint32_t flags) {
-    Control *row = panel_create_empty();
+    Control *row = candidate_row(dialog, index);
     if (!row) return nullptr;
-    officer_row_set_hover_look(row);
-    control_set_user_data(row, dialog, nullptr);
-    control_set_callback(row, CONTROL_ON_CLICK, officer_choice_on_pick);
-    panel_of(row)->value = index;
     const bool alt = flags & OFFICER_CHOICE_ANIMATE;
     uint32_t box_flags = pool ? COMMANDER_BOX_SKILLS : 0;
     if (alt) box_flags |= COMMANDER_BOX_ANIMATE;
