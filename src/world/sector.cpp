@@ -150,10 +150,12 @@ void sector_on_created(GameObject *obj) {
 
 void sector_update(GameObject *obj, int32_t dt) {
     Sector *s = sector(obj);
+    // The twinkle runs on the frames' time: it draws from the show stream, so that how many frames
+    // a day took never changes the game's own draws.
     s->twinkle_ms -= dt;
     if (s->twinkle_ms <= 0) {
-        s->twinkle_ms = random_range(500, 1000);
-        if (obj->frame_count > 0) object_set_frame(obj, random_range(0, obj->frame_count - 1));
+        s->twinkle_ms = random_show_range(500, 1000);
+        if (obj->frame_count > 0) object_set_frame(obj, random_show_range(0, obj->frame_count - 1));
     }
 
     const Game *game = game_get();

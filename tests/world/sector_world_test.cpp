@@ -2,6 +2,7 @@
 // twinkle and the detection pulse, the day turn, the clock, dead members and snapshots; the
 // listings of objects present in display order and of officers available for an exchange.
 #include "galaxy_fixture.h"
+#include "platform/random.h"
 
 #include <algorithm>
 #include <tuple>
@@ -317,6 +318,15 @@ TEST_F(SectorPulse, TheStarTwinklesAtRandomBetweenHalfASecondAndASecond) {
     object_update(s, 1);
     EXPECT_GE(s->twinkle_ms, 500);
     EXPECT_LE(s->twinkle_ms, 1000);
+}
+
+// However many frames a day takes, the twinkles leave the game's own draws where they were: a day
+// played at another frame rate draws the same numbers for its rules.
+TEST_F(SectorPulse, TwinklesDrawNothingFromTheGameStream) {
+    s->frame_count = 4;
+    const uint64_t before = random_state();
+    for (int i = 0; i < 100; ++i) object_update(s, 250);
+    EXPECT_EQ(random_state(), before);
 }
 
 // ---- Snapshots ----

@@ -446,6 +446,11 @@ TEST_F(GalaxyFrozenPicture, WhileAComputerPlayerThinksTheBakedMapIsRestoredAndTh
 
 TEST_F(GalaxyFrozenPicture, NextTurnKeepsTheMapOnScreenWhileTheComputerPlayersThink) {
     game->auto_pass = 0;   // the action button is Next Turn
+    // The stars hold their twinkle: the pixel read before the day is the one drawn after it.
+    for (GameObject *o : game->galaxy_map->objects.items) {
+        if (!o) break;
+        if (Sector *s = sector_of(o)) s->twinkle_ms = 1 << 30;
+    }
     frame();
     GameObject *obj = nullptr;
     int x = 0, y = 0;
