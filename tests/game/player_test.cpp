@@ -548,7 +548,7 @@ TEST_F(PlayerShipyard, AFinishedShipIsNamedDatedWholeAndInTheSectorAndAOneOffDes
     add_site(home, SITE_STARBASE, 10)->crew = 500;
     Site *yard = add_site(home, SITE_SHIPYARD, 10);
     Ship *design = new_ship(2);
-    design->ship_name = "Lancer";
+    design->ship_name = "Yard Trial";   // no deck holds it: the next name of the deck differs
     const int32_t gun = system_type_with(SYSTEM_FLAG_ROUNDS, SYSTEM_FLAG_ENGINE_MOUNT | SYSTEM_FLAG_ARMOUR_MOUNT);
     ASSERT_GE(gun, 0);
     System *sys = system_create(gun);
@@ -575,7 +575,7 @@ TEST_F(PlayerShipyard, AFinishedShipIsNamedDatedWholeAndInTheSectorAndAOneOffDes
     Ship *ship = ship_of(player_get_object_at(p, 0));
     ASSERT_NE(ship, nullptr);
     EXPECT_FALSE(ship->ship_name.empty());
-    EXPECT_NE(ship->ship_name, "Lancer") << "the ship takes the next name of the deck";
+    EXPECT_NE(ship->ship_name, "Yard Trial") << "the ship takes the next name of the deck";
     EXPECT_EQ(ship->owner_id, 10u);
     EXPECT_EQ(ship->sector_id, home->id);
     ASSERT_NE(ship->built_date, nullptr);

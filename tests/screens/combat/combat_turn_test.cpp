@@ -250,6 +250,7 @@ TEST_F(CombatTurnFlow, ADefenceMissilesWarningHoldsTheBattleFor3400MsAtAnySpeed)
         m->current = missile;
         combat_set_acting(nullptr);
         frame();
+        wait_for_the_planner();   // the missile's plan is made before the test touches the map again
         EXPECT_EQ(screen()->acting, missile);
         EXPECT_NE(game_find_control(game, COMBAT_ID_MISSILE_WARNING), nullptr) << "speed " << speed;
         EXPECT_TRUE(has(COMBAT_FLAG_PACING));
