@@ -10,12 +10,12 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/combat/combat_screen.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
 #include "world/object.h"
@@ -81,14 +81,8 @@ int next_y(Control *panel) {
     return h + 6;
 }
 
-ControlFn slot_of(Control *panel, int slot) {
-    PanelCommandSlots *slots = panel_command_slots(panel);
-    return slots ? slots->slot[slot] : nullptr;
-}
-
 void call_slot(Control *button, int slot) {
-    Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
-    if (ControlFn fn = slot_of(panel, slot)) fn(panel);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, slot);
 }
 
 // The shades are taken from the label's own grey, not from its current colour: a row hovered again
@@ -200,9 +194,7 @@ void combat_active_ship_panel_fill(Control *panel, GameObject *object, int style
 
 // ---- Shots ---------------------------------------------------------------------------------------
 
-void combat_shot_rows_fill(Control *panel, int style) {
-    CombatScreen *s = combat_screen();
-    GameObject *shot = s->hovered;
+void combat_shot_rows_fill(Control *panel, GameObject *shot, int style) {
     if (!panel_of(panel) || !shot) return;
     panel_remove_children(panel);
     panel_set_background(panel, true);
@@ -231,7 +223,7 @@ void combat_shot_panel_fill(Control *panel, GameObject *object, int style) {
     panel_remove_children(panel);
     object_add_ref(object);
     control_set_user_data(panel, object, [](void *o) { object_release(static_cast<GameObject *>(o)); });
-    if (auto *slots = new (std::nothrow) PanelCommandSlots{})   // slot 0: where the header leads back
+    if (auto *slots = new (std::nothrow) PanelCommandSlots{})   // SHOT_PANEL_SLOT_BACK
         panel_set_command_state(panel, slots, [](void *state) { delete static_cast<PanelCommandSlots *>(state); });
 
     const int header_style = (style & INFO_STYLE_ACTIVE) ? ((style & INFO_STYLE_A) ? 3 : 2) : (style & INFO_STYLE_A);
@@ -276,10 +268,6 @@ void combat_shot_panel_fill(Control *panel, GameObject *object, int style) {
     }
     grow_by(panel, 4, 2);
     if (header) control_set_size(header, panel->w - 4, header->h);
-}
-
-void combat_shot_panel_set_back_handler(Control *panel) {
-    if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[0] = combat_select_active_ship;
 }
 
 Control *combat_targeting_panel_build(GameObject *origin, GameObject *target) {
@@ -340,7 +328,7 @@ void combat_weapon_row_click(Control *pressed) {
     state->picked_action = action;
     state->clicked_row_id = pressed->id;
     combat_weapon_row_toggle(row);   // the picked system's icon shows it taken up
-    if (ControlFn fn = state->slot[UNIT_STATUS_SLOT_SYSTEM]) fn(panel);
+    panel_call_slot(panel, UNIT_STATUS_SLOT_SYSTEM);
 }
 
 void combat_status_button_move(Control *button) { call_slot(button, UNIT_STATUS_SLOT_MOVE); }
@@ -357,7 +345,7 @@ void flash_and_remove(Control *button) {
     if (!panel) return;
     game_flash_panel_frame(control_root(), panel);
     control_remove(panel);
-    if (ControlFn fn = slot_of(panel, 0)) fn(panel);
+    panel_call_slot(panel, 0);   // UNIT_STATUS_SLOT_CLOSE or SHOT_PANEL_SLOT_BACK
 }
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include "game/encounter.h"
 #include "game/game.h"
 #include "platform/colour_fade.h"
-#include "screens/combat/combat_screen.h"
+#include "screens/combat/combat_panels.h"
 #include "ui/panel.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"

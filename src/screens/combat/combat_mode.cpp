@@ -15,6 +15,7 @@
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "game/encounter_map.h"
+#include "screens/combat/combat_panels.h"
 #include "screens/combat/combat_screen.h"
 #include "ui/app_mode.h"
 #include "ui/control.h"

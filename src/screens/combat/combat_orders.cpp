@@ -15,6 +15,7 @@
 #include "platform/image_ids.h"
 #include "platform/input.h"
 #include "screens/combat/combat_screen.h"
+#include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
 #include "ui/control.h"
 #include "ui/control_arc.h"
@@ -223,7 +224,7 @@ bool fill_object_popup(Control *popup, GameObject *hovered) {
         int32_t style = POPUP_PLAIN;
         if (acting) style = POPUP_ACTING;
         else if (!is_ui_players(hovered) && ui && player_knows_object(ui, hovered->id)) style = POPUP_KNOWN;
-        combat_shot_rows_fill(popup, style);
+        combat_shot_rows_fill(popup, hovered, style);
         return true;
     }
     Ship *ship = as_ship(hovered);

@@ -1,8 +1,9 @@
 #pragma once
-// The combat screen's side panels, seen from outside their files: the turn-order strip's state and
-// cards, the handlers the command bar and the strip's scroll bar call, and the ship tags' look.
-//  - The strip (encounter_list.cpp) keeps an EncounterListState as its panel's widget state; the
-//    state begins with the panel's command slots, slot 0 being the pick handler.
+// The combat screen's side panels, seen from outside their files: the turn-order strip's build,
+// state and cards, the location panel's build, the handlers the command bar and the strip's scroll
+// bar call, and the ship tags' look. Neither panel names the screen that opens it.
+//  - The strip (encounter_list.cpp) keeps an EncounterListState as its panel's widget state; its
+//    opener fills ENCOUNTER_LIST_SLOT_PICK with panel_set_slot (ui/panel_slots.h).
 //  - The strip reads its map only while it holds it: encounter_list_forget_map drops it before the
 //    map's objects go (a load, leaving the screen).
 //  - Game thread only.
@@ -21,7 +22,7 @@ constexpr int ENCOUNTER_LIST_SLOT_PICK = 0;
 constexpr int ENCOUNTER_LIST_MAX_WIDTH = 512;    // wider strips scroll
 constexpr int ENCOUNTER_LIST_TURNS_PER_OBJECT = 3;
 
-struct EncounterListState : PanelCommandSlots {   // slot 0: the pick handler, called with the strip
+struct EncounterListState : PanelCommandSlots {   // the pick slot is called with the strip
     List<Control> *cards = nullptr;               // display order; the panel holds the controls
     List<TurnOrderEntry> *prediction = nullptr;   // owned, with its entries
     ObjectMap *map = nullptr;                     // not held
@@ -31,12 +32,19 @@ struct EncounterListState : PanelCommandSlots {   // slot 0: the pick handler, c
     int32_t content_width = 0;
 };
 
+void encounter_list_build(Control *panel, ObjectMap *map);
+void encounter_list_refresh(Control *panel);
+void encounter_list_highlight(Control *panel, uint64_t object_id);
+void encounter_list_forget_map(Control *panel);   // the list no longer reads its map
 EncounterListState *encounter_list_state(Control *panel);   // null when the panel holds no strip
 Control *encounter_list_card_build(Control *panel, uint64_t object_id);   // null: no card for it
 void encounter_list_card_on_click(Control *card);
 void encounter_list_state_free(void *state);
 // The entry index a card shows (kept on the card).
 int32_t encounter_list_card_index(const Control *card);
+
+// ---- The location side panel (combat_location.cpp) -----------------------------------------------
+void combat_location_panel_build(Control *panel);
 
 // ---- The command bar's side panels --------------------------------------------------------------
 constexpr int COMBAT_SIDE_PANEL_X = 4;

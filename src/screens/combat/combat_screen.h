@@ -266,23 +266,6 @@ void     combat_keep_object_panels_clear();
 void     combat_show_missile_warning();
 void     combat_update_missile_marker();
 
-// ---- unit_status_panel.cpp, combat_info_panels.cpp (what the orders call of them; the rest is in
-//      unit_status_panel.h) ----
-void unit_status_panel_fill(Control *panel, int32_t style);
-void unit_status_panel_set_on_move(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_turn(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_scan(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_end_turn(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_status(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_retreat(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_abort(Control *panel, void (*handler)(Control *));
-void unit_status_panel_set_on_system(Control *panel, void (*handler)(Control *));
-void unit_status_panel_get_pick(Control *panel, int32_t *crit, int32_t *action);
-void combat_active_ship_panel_fill(Control *panel, GameObject *ship, int32_t style);
-void combat_shot_rows_fill(Control *panel, int32_t style);
-void combat_shot_panel_fill(Control *panel, GameObject *shot, int32_t style);
-void combat_shot_panel_set_back_handler(Control *panel);
-
 // ---- combat_draw.cpp ----
 void combat_draw(Graphics *gfx);
 void combat_update_cursor();
@@ -298,15 +281,6 @@ void battle_summary_start();
 void battle_summary_update(int32_t dt);
 void battle_summary_free();                  // the result text and the letter fades
 void combat_continue(Control *button);       // applies the outcome and returns to the galaxy
-
-// ---- combat_location.cpp ----
-void combat_location_panel_build(Control *panel);
-
-// ---- encounter_list.cpp ----
-void encounter_list_build(Control *panel, ObjectMap *map);
-void encounter_list_refresh(Control *panel);
-void encounter_list_highlight(Control *panel, uint64_t object_id);
-void encounter_list_forget_map(Control *panel);   // the list no longer reads its map
 
 // ---- combat_side_panels.cpp ----
 void combat_toggle_menu_panel(Control *button);

@@ -14,7 +14,9 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
+#include "screens/combat/combat_panels.h"
 #include "screens/combat/combat_screen.h"
+#include "screens/combat/unit_status_panel.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/ships/ship_details.h"
 #include "ui/control.h"
@@ -22,6 +24,7 @@
 #include "ui/image_control.h"
 #include "ui/line_group.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "views/object_controls.h"
@@ -301,15 +304,15 @@ void combat_open_unit_status() {
     combat_close_object_panels();
     Control *panel = combat_object_panel_open(COMBAT_ID_UNIT_STATUS);
     if (!panel) return;
-    unit_status_panel_fill(panel, unit_status_style(selected));
-    unit_status_panel_set_on_move(panel, combat_begin_move);
-    unit_status_panel_set_on_turn(panel, combat_begin_turn);
-    unit_status_panel_set_on_scan(panel, combat_begin_scan);
-    unit_status_panel_set_on_end_turn(panel, combat_end_ship_turn);
-    unit_status_panel_set_on_status(panel, combat_open_ship_status);
-    unit_status_panel_set_on_retreat(panel, combat_start_retreat);
-    unit_status_panel_set_on_abort(panel, combat_abort_retreat);
-    unit_status_panel_set_on_system(panel, combat_pick_weapon);
+    unit_status_panel_fill(panel, selected, unit_status_style(selected));
+    panel_set_slot(panel, UNIT_STATUS_SLOT_MOVE, combat_begin_move);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_TURN, combat_begin_turn);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_SCAN, combat_begin_scan);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_END_TURN, combat_end_ship_turn);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_STATUS, combat_open_ship_status);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_RETREAT, combat_start_retreat);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_ABORT, combat_abort_retreat);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_SYSTEM, combat_pick_weapon);
     combat_place_popup(panel, selected);
     grow_in(panel, 8, PANEL_GROW_MS);
     hide_hover_popup_of(selected);
@@ -333,7 +336,7 @@ void combat_open_object_details(GameObject *object) {
         map_control_anchor(panel, false, combat_map());
         ship_details_build(panel, object, is_ui_players(object) ? DETAILS_OWN : DETAILS_OTHER);
         ship_details_set_officer_handler(panel, combat_open_officer_panel);
-        if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[3] = combat_select_active_ship;
+        panel_set_slot(panel, SHIP_SLOT_CLOSE, combat_select_active_ship);
         centre_on_screen(panel);
         grow_in(panel, 8, PANEL_GROW_MS);
     } else if (object->kind == OBJECT_SHOT) {
@@ -344,7 +347,7 @@ void combat_open_object_details(GameObject *object) {
         const Player *ui = game_get()->ui_player;
         const bool known = ui && player_get_known_object(ui, OBJECT_SHOT, object->id);
         combat_shot_panel_fill(panel, object, known ? 7 : 3);
-        combat_shot_panel_set_back_handler(panel);
+        panel_set_slot(panel, SHOT_PANEL_SLOT_BACK, combat_select_active_ship);
         centre_on_screen(panel);
         grow_in(panel, 8, PANEL_GROW_MS);
     }

@@ -15,6 +15,7 @@
 #include "ui/control.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -58,7 +59,7 @@ void build_list(Control *panel) {
     encounter_list_build(panel, combat_map());
     EncounterListState *state = encounter_list_state(panel);
     if (!state) return;
-    state->slot[ENCOUNTER_LIST_SLOT_PICK] = combat_encounter_list_on_pick;
+    panel_set_slot(panel, ENCOUNTER_LIST_SLOT_PICK, combat_encounter_list_on_pick);
     encounter_list_highlight(panel, s->selected ? s->selected->id : 0);
     // The strip's whole overhang shows at the bar's end. The overhang is measured against the
     // width the strip was built to, not the panel's width while it grows in; the wheel over the

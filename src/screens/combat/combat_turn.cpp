@@ -20,6 +20,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
+#include "screens/combat/combat_panels.h"
 #include "screens/combat/combat_screen.h"
 #include "screens/title/help_window.h"
 #include "ui/control.h"

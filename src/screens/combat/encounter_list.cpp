@@ -9,9 +9,9 @@
 #include "game/player.h"
 #include "platform/colour_fade.h"
 #include "screens/combat/combat_panels.h"
-#include "screens/combat/combat_screen.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -256,5 +256,5 @@ void encounter_list_card_on_click(Control *card) {
     EncounterListState *state = encounter_list_state(panel);
     if (!state) return;
     if (const TurnOrderEntry *entry = entry_at(state, encounter_list_card_index(card))) state->picked_id = entry->object_id;
-    if (ControlFn pick = state->slot[ENCOUNTER_LIST_SLOT_PICK]) pick(panel);
+    panel_call_slot(panel, ENCOUNTER_LIST_SLOT_PICK);
 }

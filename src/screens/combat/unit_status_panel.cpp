@@ -11,7 +11,6 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
-#include "screens/combat/combat_screen.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
 #include "ui/image_control.h"
@@ -117,7 +116,8 @@ Control *add_command(List<Control> *buttons, int image, const char *text, Contro
 }
 
 bool enemy_interdictor_present(uint64_t owner) {
-    ObjectMap *map = combat_map();
+    Game *game = game_get();
+    ObjectMap *map = game ? game->combat_map : nullptr;
     if (!map) return false;
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
@@ -395,10 +395,6 @@ void finish(Control *panel, int style) {
         control_set_position(targeting, panel->w / 2 - targeting->w / 2, targeting->y);
 }
 
-void set_slot(Control *panel, int slot, ControlFn handler) {
-    if (UnitStatusPanelState *state = unit_status_panel_state(panel)) state->slot[slot] = handler;
-}
-
 }  // namespace
 
 UnitStatusPanelState *unit_status_panel_state(Control *panel) {
@@ -407,8 +403,7 @@ UnitStatusPanelState *unit_status_panel_state(Control *panel) {
     return static_cast<UnitStatusPanelState *>(panel_command_slots(panel));
 }
 
-void unit_status_panel_fill(Control *panel, int style) {
-    GameObject *object = combat_screen()->selected;
+void unit_status_panel_fill(Control *panel, GameObject *object, int style) {
     if (!panel_of(panel) || !object) return;
 
     panel_remove_children(panel);
@@ -456,19 +451,6 @@ void unit_status_panel_fill(Control *panel, int style) {
     }
     finish(panel, style);
 }
-
-void unit_status_panel_set_on_move(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_MOVE, handler); }
-void unit_status_panel_set_on_turn(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_TURN, handler); }
-void unit_status_panel_set_on_scan(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_SCAN, handler); }
-void unit_status_panel_set_on_end_turn(Control *panel, ControlFn handler) {
-    set_slot(panel, UNIT_STATUS_SLOT_END_TURN, handler);
-}
-void unit_status_panel_set_on_status(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_STATUS, handler); }
-void unit_status_panel_set_on_retreat(Control *panel, ControlFn handler) {
-    set_slot(panel, UNIT_STATUS_SLOT_RETREAT, handler);
-}
-void unit_status_panel_set_on_abort(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_ABORT, handler); }
-void unit_status_panel_set_on_system(Control *panel, ControlFn handler) { set_slot(panel, UNIT_STATUS_SLOT_SYSTEM, handler); }
 
 void unit_status_panel_get_pick(Control *panel, int32_t *crit, int32_t *action) {
     const UnitStatusPanelState *state = unit_status_panel_state(panel);

@@ -2,9 +2,10 @@
 // The combat screen's read-only object panels: the unit status panel (control 531000) beside the
 // selected object, the Active Ship panel and shot rows of the hover popup, the shot panel and the
 // targeting panel the last two embed.
-//  - None of these panels changes the model. The unit status panel's buttons call the command
-//    slots of its UnitStatusPanelState (slot k with the panel; an empty slot does nothing); the
-//    combat screen fills slots 1 to 8 after each fill.
+//  - None of these panels changes the model, and none names the screen that opens it. The unit
+//    status panel's buttons call the command slots of its UnitStatusPanelState (slot k with the
+//    panel; an empty slot does nothing); the opener fills slots 1 to 8 with panel_set_slot
+//    (ui/panel_slots.h) after each fill, as it fills the shot panel's SHOT_PANEL_SLOT_BACK.
 //  - The state holds one reference on the object shown; combat_row_data_free releases it with the
 //    record. The picks are meaningful only during the slot-8 call that follows a press.
 //  - Game thread only.
@@ -50,6 +51,9 @@ constexpr int INFO_STYLE_A      = 0x1;   // header button style
 constexpr int INFO_STYLE_ACTIVE = 0x2;   // the acting object (also a header style bit)
 constexpr int INFO_STYLE_MARKED = 0x4;   // a retreating ship, or a sensor lock on a shot
 
+// The shot panel's one command slot: its header was pressed (after the flash and the close).
+constexpr int SHOT_PANEL_SLOT_BACK = 0;
+
 enum UnitStatusSlot : int {
     UNIT_STATUS_SLOT_CLOSE    = 0,
     UNIT_STATUS_SLOT_MOVE     = 1,
@@ -70,24 +74,15 @@ struct UnitStatusPanelState : PanelCommandSlots {   // slot[UnitStatusSlot]
 };
 
 // ---- unit_status_panel.cpp ----
-// Rebuilds the panel for the combat screen's selected object (there must be one).
-void unit_status_panel_fill(Control *panel, int style);
+// Rebuilds the panel for the object (nothing without one); its slots start empty.
+void unit_status_panel_fill(Control *panel, GameObject *object, int style);
 UnitStatusPanelState *unit_status_panel_state(Control *panel);   // null when the panel holds none
-void unit_status_panel_set_on_move(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_turn(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_scan(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_end_turn(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_status(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_retreat(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_abort(Control *panel, ControlFn handler);
-void unit_status_panel_set_on_system(Control *panel, ControlFn handler);
 void unit_status_panel_get_pick(Control *panel, int32_t *crit, int32_t *action);
 
 // ---- combat_info_panels.cpp ----
 void     combat_active_ship_panel_fill(Control *panel, GameObject *ship, int style);
-void     combat_shot_rows_fill(Control *panel, int style);   // for the hovered object, a shot
+void     combat_shot_rows_fill(Control *panel, GameObject *shot, int style);
 void     combat_shot_panel_fill(Control *panel, GameObject *shot, int style);
-void     combat_shot_panel_set_back_handler(Control *panel);   // slot 0: back to the active ship
 Control *combat_targeting_panel_build(GameObject *origin, GameObject *target);   // either may be null
 
 void combat_weapon_row_hover_enter(Control *row);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "screens/combat/unit_status_panel.h"
+#include "screens/ships/ship_details.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "world/factory.h"
@@ -160,6 +162,35 @@ TEST_F(CombatSelection, AMissileWarningPicturesTheStarbaseUnderTheWords) {
     shot_set_source(missile, nullptr);
     shot_set_target(missile, nullptr);
     object_release(missile);
+}
+
+// The panels hold no handlers of their own: what their orders lead to is filled in by the screen
+// that opens them, every slot of it.
+TEST_F(CombatSelection, TheScreenFillsEveryCommandSlotOfThePanelsItOpens) {
+    start_ui_turn();
+    GameObject *mine = screen()->acting;
+    UnitStatusPanelState *status = unit_status_panel_state(combat_find_unit_status());
+    ASSERT_NE(status, nullptr);
+    for (int slot = UNIT_STATUS_SLOT_MOVE; slot <= UNIT_STATUS_SLOT_SYSTEM; ++slot)
+        EXPECT_NE(status->slot[slot], nullptr) << "unit status slot " << slot;
+
+    combat_open_object_details(mine);
+    game_flush_new_controls(game);
+    PanelCommandSlots *details = panel_command_slots(game_find_control(game, COMBAT_ID_SHIP_DETAILS));
+    ASSERT_NE(details, nullptr);
+    EXPECT_NE(details->slot[SHIP_SLOT_CLOSE], nullptr);
+
+    Shot *shot = shot_create(SHOT_TEMPLATE_MISSILE);
+    ASSERT_NE(shot, nullptr);
+    object_add_ref(shot);
+    combat_open_object_details(shot);
+    game_flush_new_controls(game);
+    PanelCommandSlots *shot_panel = panel_command_slots(game_find_control(game, COMBAT_ID_SHOT_PANEL));
+    ASSERT_NE(shot_panel, nullptr);
+    EXPECT_NE(shot_panel->slot[SHOT_PANEL_SLOT_BACK], nullptr);
+    combat_close_object_panels();
+    frame();
+    object_release(shot);
 }
 
 // While the computer players act, each of their ships' panels opens again and grows in: it shows

@@ -14,6 +14,7 @@
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -79,15 +80,15 @@ protected:
         combat_close_object_panels();
         if (!panel) panel = game_add_control(control_root(), 300, 40, 0, 0, panel_create(20, 10, 0, 0, 0));
         ASSERT_NE(panel, nullptr);
-        unit_status_panel_fill(panel, style);
-        unit_status_panel_set_on_move(panel, record<1>);
-        unit_status_panel_set_on_turn(panel, record<2>);
-        unit_status_panel_set_on_scan(panel, record<3>);
-        unit_status_panel_set_on_end_turn(panel, record<4>);
-        unit_status_panel_set_on_status(panel, record<5>);
-        unit_status_panel_set_on_retreat(panel, record<6>);
-        unit_status_panel_set_on_abort(panel, record<7>);
-        unit_status_panel_set_on_system(panel, record<8>);
+        unit_status_panel_fill(panel, object, style);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_MOVE, record<1>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_TURN, record<2>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_SCAN, record<3>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_END_TURN, record<4>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_STATUS, record<5>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_RETREAT, record<6>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_ABORT, record<7>);
+        panel_set_slot(panel, UNIT_STATUS_SLOT_SYSTEM, record<8>);
         frame();
     }
 
@@ -425,13 +426,13 @@ TEST_F(UnitStatus, TheStateHoldsTheObjectUntilTheNextFillOrTheClose) {
     combat_select_object(mine);
     combat_close_object_panels();
     const int32_t held = mine->refcount;
-    unit_status_panel_fill(panel, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    unit_status_panel_fill(panel, mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
     EXPECT_EQ(mine->refcount, held);
     EXPECT_EQ(unit_status_panel_state(panel)->object, static_cast<GameObject *>(mine));
     EXPECT_EQ(unit_status_panel_state(panel)->slot[UNIT_STATUS_SLOT_MOVE], nullptr) << "a fill starts empty";
 
     // The close box: flash, removed, then slot 0.
-    unit_status_panel_set_on_move(panel, record<1>);
+    panel_set_slot(panel, UNIT_STATUS_SLOT_MOVE, record<1>);
     unit_status_panel_state(panel)->slot[UNIT_STATUS_SLOT_CLOSE] = record<0>;
     frames(25);
     control_addref(panel);   // looked at after the sweep has let it go
