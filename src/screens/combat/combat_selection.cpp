@@ -335,8 +335,9 @@ void combat_open_object_details(GameObject *object) {
         if (!panel) return;
         map_control_anchor(panel, false, combat_map());
         ship_details_build(panel, object, is_ui_players(object) ? DETAILS_OWN : DETAILS_OTHER);
-        ship_details_set_officer_handler(panel, combat_open_officer_panel);
+        panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, combat_open_officer_panel);
         panel_set_slot(panel, SHIP_SLOT_CLOSE, combat_select_active_ship);
+        ship_details_sync_officer_row(panel);
         centre_on_screen(panel);
         grow_in(panel, 8, PANEL_GROW_MS);
     } else if (object->kind == OBJECT_SHOT) {
@@ -371,7 +372,10 @@ void combat_open_ship_status(Control *) {
     if (!panel) return;
     map_control_anchor(panel, false, combat_map());
     ship_details_build(panel, shown, options);
-    if (options == DETAILS_OWN) ship_details_set_officer_handler(panel, combat_open_officer_panel);
+    if (options == DETAILS_OWN) {
+        panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, combat_open_officer_panel);
+        ship_details_sync_officer_row(panel);
+    }
     centre_on_screen(panel);
     grow_in(panel, 30, STATUS_GROW_MS);
 }

@@ -118,7 +118,8 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     panel_set_slot(panel, SHIP_SLOT_SCRAP, galaxy_ship_on_scrap);
     panel_set_slot(panel, SHIP_SLOT_REPAIR, galaxy_ship_on_repair);
     panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, starmap_ship_on_crew_transferred);
-    ship_details_set_officer_handler(panel, starmap_ship_on_officer_row);
+    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, starmap_ship_on_officer_row);
+    ship_details_sync_officer_row(panel);
 }
 
 void galaxy_ship_on_repair(Control *panel) {

@@ -358,11 +358,11 @@ void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
     }
 }
 
-void ship_details_set_officer_handler(Control *panel, ControlFn handler) {
+void ship_details_sync_officer_row(Control *panel) {
     ShipPanelState *s = ship_panel_state(panel);
     if (!s) return;
-    s->slot[SHIP_SLOT_OFFICER_ROW] = handler;
-    if (Control *row = panel_find_child(panel, SHIP_PANEL_ID_COMMANDER)) control_set_enabled(row, handler != nullptr);
+    if (Control *row = panel_find_child(panel, SHIP_PANEL_ID_COMMANDER))
+        control_set_enabled(row, s->slot[SHIP_SLOT_OFFICER_ROW] != nullptr);
 }
 
 void ship_panel_refresh(Control *panel) {

@@ -4,8 +4,8 @@
 // menu (ship_command_menu.cpp) that the confirmation dialogs and the crew transfer
 // (crew_transfer.cpp) take the place of while they are open.
 //  - The panel changes nothing in the game model but through the crew transfer: every other order
-//    goes through the command slots of its ShipPanelState, which the opening screen fills right
-//    after ship_details_build. An empty slot does nothing.
+//    goes through the command slots of its ShipPanelState, which the opening screen fills with
+//    panel_set_slot right after ship_details_build. An empty slot does nothing.
 //  - The panel's user data is the ship, on which it holds one reference; its widget state is the
 //    ShipPanelState, freed with it (the card list's references go with it).
 //  - A snapshot copy (a player's memory of another player's ship) shows its stored commander name
@@ -85,8 +85,9 @@ ShipPanelState *ship_panel_state(Control *panel);   // null for any other contro
 GameObject     *ship_panel_ship(Control *panel);    // the ship shown, or null
 
 void ship_details_build(Control *panel, GameObject *ship, uint32_t flags);
-// Slot 4, and the commander row enabled with a handler, disabled without one.
-void ship_details_set_officer_handler(Control *panel, ControlFn handler);
+// Enables the commander row when SHIP_SLOT_OFFICER_ROW is filled and disables it when empty (an
+// opening animation's hold on the row ends with it); the opener calls it after filling that slot.
+void ship_details_sync_officer_row(Control *panel);
 void ship_panel_refresh(Control *panel);
 void ship_panel_set_title(Control *panel, const char *text);   // the owner line's text
 // The commander row's place on the screen and size (each output may be null); all 0 without a row.

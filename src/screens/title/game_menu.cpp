@@ -21,6 +21,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 
 namespace {
@@ -182,8 +183,8 @@ void game_menu_on_new_game(Control *button) {
     game_setup_defaults(game);
     game->setup.fog_of_war_off = fog;   // the one setting a player keeps between games
     new_game_build(sub);
-    new_game_set_start_handler(sub);
-    new_game_set_back_handler(sub);
+    panel_set_slot(sub, NEW_GAME_SLOT_START, game_menu_call_new_game);
+    panel_set_slot(sub, NEW_GAME_SLOT_BACK, game_menu_close_subpanel);
     resize_to_content(menu);
 }
 
@@ -272,11 +273,3 @@ void game_menu_hide(Control *ctrl) {
 void game_menu_quit_confirmed(Control *) { game_request_quit(game_get()); }
 
 void game_menu_exit_confirmed(Control *) { app_mode_request(APP_MODE_TITLE); }
-
-void new_game_set_start_handler(Control *panel) {
-    if (NewGameState *state = new_game_state(panel)) state->on_start = game_menu_call_new_game;
-}
-
-void new_game_set_back_handler(Control *panel) {
-    if (NewGameState *state = new_game_state(panel)) state->on_back = game_menu_close_subpanel;
-}

@@ -96,8 +96,3 @@ void game_menu_call_load_failed(Control *ctrl);
 void game_menu_hide(Control *ctrl);
 void game_menu_quit_confirmed(Control *ctrl);
 void game_menu_exit_confirmed(Control *ctrl);
-
-// The new-game setup screen's two slots: Start calls game_menu_call_new_game, Cancel
-// game_menu_close_subpanel. Nothing for a panel that holds no setup screen.
-void new_game_set_start_handler(Control *panel);
-void new_game_set_back_handler(Control *panel);

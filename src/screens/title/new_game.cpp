@@ -13,6 +13,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
@@ -77,7 +78,7 @@ const OptionRow *option_row(int id) {
     return nullptr;
 }
 
-void free_state(void *data) { new_game_state_free(static_cast<NewGameState *>(data)); }
+void free_state(void *data) { new_game_state_free(static_cast<NewGameState *>(static_cast<PanelCommandSlots *>(data))); }
 
 Control *screen_of(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
@@ -172,7 +173,7 @@ void new_game_state_free(NewGameState *state) {
 
 NewGameState *new_game_state(Control *panel) {
     if (!panel || panel->widget_free != free_state) return nullptr;
-    return static_cast<NewGameState *>(panel->widget_state);
+    return static_cast<NewGameState *>(static_cast<PanelCommandSlots *>(panel->widget_state));
 }
 
 Control *new_game_option_row_create(Control *screen, int row_id, const char *label, const char *description,
@@ -230,7 +231,7 @@ void new_game_build(Control *panel) {
     if (!state) return;
     state->rows = list_create<Control>();
     state->slots = list_create<Control>();
-    control_set_widget_state(panel, state, free_state);
+    panel_set_command_state(panel, state, free_state);
     if (!state->rows || !state->slots) return;
 
     Control *title = ui_button_create("New game", nullptr, nullptr, nullptr, TITLE_ANIMATE);
@@ -324,11 +325,9 @@ void new_game_on_start(Control *button) {
     if (changed)
         if (Result r = prefs_save(game); r != RES_OK)
             log_write(LOG_GAME, LOG_ERROR, "Failed to write prefs file (%i)", int(r));
-    if (state->on_start) state->on_start(screen);
+    panel_call_slot(screen, NEW_GAME_SLOT_START);
 }
 
 void new_game_on_cancel(Control *button) {
-    Control *screen = screen_of(button);
-    NewGameState *state = new_game_state(screen);
-    if (state && state->on_back) state->on_back(screen);
+    panel_call_slot(screen_of(button), NEW_GAME_SLOT_BACK);
 }

@@ -2,7 +2,8 @@
 // The new-game setup screen: six option rows with the galaxy settings on the left, the five player
 // slots (who plays, in which colour) on the right, Cancel and Start at the bottom right.
 //  - Built into a panel the caller owns (the game menu's sub-panel, which is the panel's user data);
-//    the caller fills on_start and on_back.
+//    the caller fills the command slots with panel_set_slot right after new_game_build. Each is
+//    called with the screen panel; an empty slot does nothing.
 //  - Game thread only.
 #include <cstdint>
 #include <string>
@@ -10,12 +11,15 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "ui/control.h"
+#include "ui/panel.h"
 
-struct NewGameState {
+// Command slots.
+constexpr int NEW_GAME_SLOT_START = 0;   // Start, after the new player and changed rows are saved
+constexpr int NEW_GAME_SLOT_BACK  = 1;   // Cancel
+
+struct NewGameState : PanelCommandSlots {
     List<Control> *rows = nullptr;       // the six option rows (not owned)
     List<Control> *slots = nullptr;      // the five slot panels in slot order (not owned)
-    ControlFn      on_start = nullptr;   // called with the screen panel
-    ControlFn      on_back = nullptr;
     uint64_t       record_ids[GAME_SLOT_COUNT] = {};
     ColourFade     colours[GAME_SLOT_COUNT];
     std::string    typed_name;           // the name of a human player to be created at Start
@@ -60,8 +64,8 @@ void     new_game_option_row_widths(Control *row, int *label_w, int *choice_w); 
 
 // Control callbacks.
 void new_game_on_option_change(Control *choice);   // stores the choice's value in the Game's settings
-void new_game_on_start(Control *button);           // saves a new player and changed rows, then on_start
-void new_game_on_cancel(Control *button);          // on_back; the slots' changes are dropped
+void new_game_on_start(Control *button);           // saves a new player and changed rows, then the start slot
+void new_game_on_cancel(Control *button);          // the back slot; the slots' changes are dropped
 
 // The player slots.
 void new_game_slot_on_colour_click(Control *swatch);   // opens the colour picker of the slot

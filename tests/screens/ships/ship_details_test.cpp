@@ -15,6 +15,7 @@
 #include "screens/ships/ship_details.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
@@ -378,6 +379,30 @@ TEST_F(ShipPanel, ARefreshRenewsTheCommanderRowOnlyWhenTheCommanderChanged) {
     EXPECT_NE(renewed, row);
     EXPECT_EQ(text_of(kid(renewed, COMMANDER_BOX_ID_NAME)), "Cy Moreau");
     EXPECT_EQ(ship_panel_state(panel)->shown_officer_id, next->id);
+}
+
+TEST_F(ShipPanel, TheCommanderRowTakesClicksAtOnceWhenItsSlotIsFilledAndNoneWhenEmpty) {
+    command(ship, hire("Ada Vance", 2));
+    const auto built = [this] {
+        galaxy_object_panels_close();
+        Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
+        ship_details_build(panel, ship, SHIP_PANEL_GALAXY_OWN);
+        return panel;
+    };
+    Control *panel = built();
+    Control *row = kid(panel, SHIP_PANEL_ID_COMMANDER);
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->flags & CTRL_DISABLED) << "held while the row grows in";
+    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, [](Control *) {});
+    ship_details_sync_officer_row(panel);
+    EXPECT_FALSE(row->flags & (CTRL_DISABLED | CTRL_DISABLE_TIMER));
+
+    panel = built();
+    row = kid(panel, SHIP_PANEL_ID_COMMANDER);
+    ship_details_sync_officer_row(panel);
+    game_flush_new_controls(game);
+    frames(40);
+    EXPECT_FALSE(control_is_enabled(row)) << "an empty slot keeps the row off after the animation";
 }
 
 // ---- The crew transfer ----

@@ -182,10 +182,10 @@ TEST_F(GameMenu, NewGameResetsTheSettingsButFogAndItsStartAndCancelReachTheMenu)
               std::vector<int>({2, 1, 1, 1, 500, 1}));
     Control *setup = sub(menu);
     NewGameState *screen = new_game_state(setup);
-    ASSERT_TRUE(screen && screen->on_start && screen->on_back);
-    screen->on_start(setup);
+    ASSERT_TRUE(screen && screen->slot[NEW_GAME_SLOT_START] && screen->slot[NEW_GAME_SLOT_BACK]);
+    screen->slot[NEW_GAME_SLOT_START](setup);
     EXPECT_EQ(g_calls, (Calls{{"new game", menu}}));
-    screen->on_back(setup);
+    screen->slot[NEW_GAME_SLOT_BACK](setup);
     EXPECT_EQ(sub(menu), nullptr);
     EXPECT_TRUE(column_shown(menu));
 

@@ -14,6 +14,7 @@
 #include "test_support.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/text_label.h"
 #include "ui/ui_test_support.h"
 
@@ -108,8 +109,8 @@ protected:
         control_set_user_data(screen_, menu_, nullptr);
         new_game_build(screen_);
         ASSERT_NE(state(), nullptr);
-        state()->on_start = count_start;
-        state()->on_back = count_back;
+        panel_set_slot(screen_, NEW_GAME_SLOT_START, count_start);
+        panel_set_slot(screen_, NEW_GAME_SLOT_BACK, count_back);
         control_set_size(menu_, screen_->w, screen_->h);
         settle();
     }

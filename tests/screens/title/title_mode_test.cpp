@@ -345,8 +345,8 @@ protected:
         title.click(title_test::button_named(menu, "New game"));
         Control *setup = panel_find_child(menu, GAME_MENU_SUBPANEL_ID);
         NewGameState *screen = new_game_state(setup);
-        ASSERT_TRUE(screen && screen->on_start);
-        screen->on_start(setup);   // what Start calls
+        ASSERT_TRUE(screen && screen->slot[NEW_GAME_SLOT_START]);
+        screen->slot[NEW_GAME_SLOT_START](setup);   // what Start calls
     }
 };
 
