@@ -165,7 +165,8 @@ TEST_F(OfficerRules, TrainingEndsOnAGeneratorThatOnlyGivesZero) {
     *game->generators[1] = Rng{};   // what a zeroed saved block used to install
     const auto start = std::chrono::steady_clock::now();
     officer_train(officer);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // A guard against drawing for ever, not a speed test.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(skill_sum(officer), 2) << "two different skills are raised";
     EXPECT_EQ(officer->skills[0], 1);
     EXPECT_EQ(officer->skills[1], 1);

