@@ -378,6 +378,8 @@ void observer_view(Control *panel, Ship *ship, int y, int style) {
     lock_input(status, style);
 }
 
+constexpr int OWNER_GAP = 12;   // between the owner's name and the commander's rank
+
 void finish(Control *panel, int style) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
@@ -387,6 +389,14 @@ void finish(Control *panel, int style) {
     Control *icon = panel_find_child(panel, UNIT_STATUS_RANK_ID);
     Control *name = panel_find_child(panel, UNIT_STATUS_PILOT_ID);
     if (icon && name && caption) {
+        // The commander's rank and name stand at the right end of the owner's line: a corporation
+        // name too long to leave them room widens the panel.
+        const Control *owner = panel_find_child(panel, UNIT_STATUS_OWNER_ID);
+        const int needed = owner ? owner->x + owner->w + OWNER_GAP + icon->w + 8 + name->w + 6 : 0;
+        if (needed > panel->w) {
+            control_set_size(panel, needed, panel->h);
+            ui_control_resize(caption, needed - 4, style & UNIT_STATUS_ANIMATE);
+        }
         const int line = caption->y + caption->h + 6;
         control_set_position(name, panel->w - 6 - name->w, line + icon->h / 2 - name->h / 2);
         control_set_position(icon, name->x - 8 - icon->w, line);

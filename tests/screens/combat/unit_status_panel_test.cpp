@@ -395,6 +395,19 @@ TEST_F(UnitStatus, ARechargingSystemShowsItsCountAndRefusesItsActions) {
     weapon->recharge_left = 0;
 }
 
+// A corporation with a long name: the commander's rank and name stay clear of it on their line.
+TEST_F(UnitStatus, ALongOwnerNameLeavesTheCommanderRoom) {
+    ASSERT_NE(mine->pilot, nullptr);
+    player_set_name(game->ui_player, "Halcyon Freight Combine of the Outer Reaches");
+    fill(mine, UNIT_STATUS_COMMANDS | UNIT_STATUS_OWN_SIDE);
+    const Control *owner = panel_find_child(panel, UNIT_STATUS_OWNER_ID);
+    const Control *rank = panel_find_child(panel, UNIT_STATUS_RANK_ID);
+    const Control *name = panel_find_child(panel, UNIT_STATUS_PILOT_ID);
+    ASSERT_TRUE(owner && rank && name);
+    EXPECT_LT(owner->x + owner->w, rank->x) << "the owner's name runs into the rank";
+    EXPECT_LE(name->x + name->w, panel->w) << "the commander's name stays inside the panel";
+}
+
 TEST_F(UnitStatus, AnotherPlayersShipShowsTheSensorLockOnlyWhenKnown) {
     GameObject *enemy = an_enemy();
     ASSERT_NE(enemy, nullptr);
