@@ -79,7 +79,7 @@ void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
     if (screen->panel_top >= 0) --screen->panel_top;
     Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
     if (summary && design) {
-        design_screen_build(summary, design, site);
+        design_summary_build(summary, design, site);
         fill_summary_slots(summary);
         Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
         place_beside(summary, site_panel ? site_panel : replaced);
@@ -105,7 +105,7 @@ void starmap_design_open(GameObject *design, Control *row) {
     if (design) {
         Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
         if (!summary) return;
-        design_screen_build(summary, design, site);
+        design_summary_build(summary, design, site);
         fill_summary_slots(summary);
         place_beside(summary, row);
     } else {
@@ -121,7 +121,7 @@ void starmap_design_open(GameObject *design, Control *row) {
 
 void starmap_design_on_build(Control *summary) {
     Site *site = own_selected_site();
-    GameObject *design = design_screen_get_design(summary);
+    GameObject *design = design_summary_get_design(summary);
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     // Charged the price the summary shows: the sector's price, or the saved cost when resuming.
@@ -134,7 +134,7 @@ void starmap_design_on_build(Control *summary) {
 
 void starmap_design_on_scrap(Control *summary) {
     Site *site = own_selected_site();
-    GameObject *design = design_screen_get_design(summary);
+    GameObject *design = design_summary_get_design(summary);
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     player_remove_design(ui, design->id);
@@ -143,7 +143,7 @@ void starmap_design_on_scrap(Control *summary) {
 }
 
 void starmap_design_on_edit(Control *summary) {
-    Ship *design = ship_of(design_screen_get_design(summary));
+    Ship *design = ship_of(design_summary_get_design(summary));
     if (!selected_site() || !design) return;
     GalaxyScreen *screen = galaxy_screen();
     if (screen->panel_top >= 0) --screen->panel_top;

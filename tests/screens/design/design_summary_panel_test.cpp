@@ -31,7 +31,7 @@ protected:
     }
     Control *open(GameObject *shown) {
         if (!panel) top_panel();
-        design_screen_build(panel, shown, yard);
+        design_summary_build(panel, shown, yard);
         frames(40);
         return panel;
     }
@@ -74,7 +74,7 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     press('b');
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
-    EXPECT_EQ(design_screen_get_design(panel), design);
+    EXPECT_EQ(design_summary_get_design(panel), design);
     frames(60);
     driver.save_screen("design_summary_panel.png");   // for review
 }
@@ -158,7 +158,7 @@ TEST_F(DesignSummary, CostTagAndSystemCardOpenTheirPopupsAfterAReset) {
     Control *tag = kid(panel, DESIGN_PANEL_ID_COST);
     Control *card = nullptr;
     for (Control *c : panel_of(kid(panel, DESIGN_PANEL_ID_PICTURE))->children.items)
-        if (c && c->on_dwell == design_screen_system_popup_open) card = c;
+        if (c && c->on_dwell == design_summary_system_popup_open) card = c;
     ASSERT_NE(card, nullptr) << "the first design has a fitted system";
     const auto rest_on = [this](Control *c) {
         int x = 0, y = 0;
