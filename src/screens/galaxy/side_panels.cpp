@@ -84,7 +84,7 @@ void build_officers(Control *panel, Player *ui) {
 void build_tech(Control *panel, Player *ui) {
     tech_screen_init(panel, ui);
 }
-void build_corp(Control *panel, Player *ui) { corp_panel_init(panel, ui); }
+void build_corp(Control *panel, Player *ui) { corporation_summary_init(panel, ui); }
 void build_news(Control *, Player *) { starmap_news_build(); }
 
 constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
