@@ -28,7 +28,7 @@ Control *tech_list() { return galaxy_screen()->side_panels[GALAXY_LIST_TECH]; }
 // After an action: the detail panel goes out of sight and the list shows the tech's new state.
 void finish(Control *panel, int32_t tech) {
     if (panel) control_set_hidden(panel, false);
-    tech_screen_select(tech_list(), tech);
+    tech_list_select(tech_list(), tech);
 }
 
 // The detail panel grows out of the list's rectangle to its own size beside the list, bottoms

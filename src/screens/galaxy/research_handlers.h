@@ -3,7 +3,7 @@
 // the list) and the detail panel's slots, which queue, pause, prioritise and resume research
 // through the player's own research operations and then refresh the list.
 //  - Each detail handler acts on the panel's tech for the UI player, hides the panel and calls
-//    tech_screen_select on the galaxy screen's technology list.
+//    tech_list_select on the galaxy screen's technology list.
 //  - Game thread only.
 struct Control;
 

@@ -82,7 +82,7 @@ void build_officers(Control *panel, Player *ui) {
 }
 
 void build_tech(Control *panel, Player *ui) {
-    tech_screen_init(panel, ui);
+    tech_list_init(panel, ui);
 }
 void build_corp(Control *panel, Player *ui) { corporation_summary_init(panel, ui); }
 void build_news(Control *, Player *) { starmap_news_build(); }
