@@ -137,7 +137,7 @@ const std::map<std::string, const char *> TEST_SEAMS = {
     {"load_screen_ids()", "the load screen's row controls, found"},
     {"facility_panel_state(Control*)", "the facility panel's Build slot, replaced"},
     {"corporation_summary_state(Control*)", "the corporation panel's rows and content height, read"},
-    {"encounter_choice_encounter(Control*)", "the encounter a dialog holds, read"},
+    {"encounter_dialog_encounter(Control*)", "the encounter a dialog holds, read"},
     {"tech_detail_systems(Control*)", "the systems a technology's panel lists, read"},
     {"news_item_panel_shows(Control*, Alert const*)", "the news item a panel shows, read"},
     {"system_card_get_mount_kind(Control*)", "the mount kind a system card records, read"},

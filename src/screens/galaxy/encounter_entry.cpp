@@ -150,7 +150,7 @@ void battle_rect(const Encounter *enc, int *x, int *y, int *w, int *h) {
 Control *open_dialog(Encounter *enc) {
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER);
     if (!dialog) return nullptr;
-    encounter_choice_dialog_build(dialog, enc, game_get()->ui_player_id);
+    encounter_dialog_build(dialog, enc, game_get()->ui_player_id);
     panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
     panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
     panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
@@ -388,7 +388,7 @@ void starmap_encounter_marker_on_leave(Control *marker) {
 
 void starmap_encounter_on_pick_row(Control *dialog) {
     Encounter *enc = live_encounter(dialog ? dialog->user_data : nullptr);
-    const Player *side = enc ? encounter_choice_picked_side(dialog) : nullptr;
+    const Player *side = enc ? encounter_dialog_picked_side(dialog) : nullptr;
     if (!side) return;
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER_INFO);
     if (!panel) return;
