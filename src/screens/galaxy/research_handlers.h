@@ -9,9 +9,9 @@ struct Control;
 
 // The Technology list's pick slot: opens the tech detail panel (object panel 400035) for the
 // list's chosen tech; nothing when that tech's panel is already open.
-void starmap_tech_list_on_select(Control *list);
+void galaxy_tech_list_on_select(Control *list);
 // The tech detail panel's slots 2 (Research), 3 (Pause), 4 (Prioritize) and 5 (Resume).
-void starmap_tech_start(Control *panel);
-void starmap_tech_pause(Control *panel);
-void starmap_tech_prioritize(Control *panel);
-void starmap_tech_resume(Control *panel);
+void galaxy_tech_start(Control *panel);
+void galaxy_tech_pause(Control *panel);
+void galaxy_tech_prioritize(Control *panel);
+void galaxy_tech_resume(Control *panel);

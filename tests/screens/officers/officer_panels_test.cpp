@@ -1,5 +1,5 @@
 // The officer panels and the moves behind them on a real seeded game: the officer detail panel,
-// the commanding officer panel, the starship "Assign Officer" dialog and starmap_assign_officer.
+// the commanding officer panel, the starship "Assign Officer" dialog and galaxy_assign_officer.
 #include "../galaxy/panels_test_support.h"
 
 #include <functional>
@@ -326,13 +326,13 @@ TEST_F(OfficerPanels, AssignDialogListsCandidatesInOrderAndLetsThemGo) {
 TEST_F(OfficerPanels, PoolMovesLeaveTheOldPostAndNeverListAnOfficerTwice) {
     Officer *o = hire("Mover Nash", RANK_COMMANDER);
     site_add_officer(base, o);
-    starmap_assign_officer(o, base, 0);   // already there
+    galaxy_assign_officer(o, base, 0);   // already there
     EXPECT_EQ(pool_count(o), 1);
 
-    starmap_assign_officer(o, base, 1);   // the pool officer takes the command; nobody held it before
+    galaxy_assign_officer(o, base, 1);   // the pool officer takes the command; nobody held it before
     EXPECT_EQ(base->commander, o);
     EXPECT_EQ(pool_count(o), 0);
-    starmap_assign_officer(o, base, 0);   // back into the pool: the command is left
+    galaxy_assign_officer(o, base, 0);   // back into the pool: the command is left
     EXPECT_EQ(base->commander, nullptr);
     EXPECT_EQ(o->site_id, 0u);
     EXPECT_EQ(pool_count(o), 1);
@@ -341,7 +341,7 @@ TEST_F(OfficerPanels, PoolMovesLeaveTheOldPostAndNeverListAnOfficerTwice) {
     Officer *pilot = ship->pilot;
     ship_set_crew(ship, ship->max_crew);
     const int32_t crew = ship->crew, base_crew = base->crew;
-    starmap_assign_officer(pilot, base, 0);
+    galaxy_assign_officer(pilot, base, 0);
     EXPECT_EQ(ship->pilot, nullptr);
     EXPECT_EQ(pilot->ship_id, 0u);
     EXPECT_EQ(pool_count(pilot), 1);
@@ -353,7 +353,7 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     Officer *old_commander = hire("Base Pike", RANK_CAPTAIN), *pooled = hire("Pool Quinn", RANK_COMMANDER);
     site_set_pilot(base, old_commander);
     site_add_officer(base, pooled);
-    starmap_assign_officer(pooled, base, 1);
+    galaxy_assign_officer(pooled, base, 1);
     EXPECT_EQ(base->commander, pooled);
     EXPECT_EQ(pool_count(old_commander), 1);
     EXPECT_EQ(old_commander->site_id, 0u);
@@ -363,20 +363,20 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     ship_set_pilot(b, nullptr);
     ship_set_crew(b, 0);
     ship_set_crew(a, 150);
-    starmap_assign_officer(pilot, b, 0);
+    galaxy_assign_officer(pilot, b, 0);
     EXPECT_EQ(b->pilot, pilot);
     EXPECT_EQ(a->pilot, nullptr);
     EXPECT_EQ(b->crew, std::min(150, b->max_crew));
     EXPECT_EQ(a->crew, 0);
 
-    starmap_assign_officer(old_commander, b, 0);   // a pool officer takes a commanded ship
+    galaxy_assign_officer(old_commander, b, 0);   // a pool officer takes a commanded ship
     EXPECT_EQ(b->pilot, old_commander);
     EXPECT_EQ(pool_count(old_commander), 0);
     EXPECT_EQ(pool_count(pilot), 1);
 
     Ship *unmanned = ships[2];
     unmanned->hull_flags |= HULL_FLAG_NO_PILOT;
-    starmap_assign_officer(old_commander, unmanned, 0);
+    galaxy_assign_officer(old_commander, unmanned, 0);
     EXPECT_EQ(b->pilot, old_commander) << "a hull without a pilot's seat takes nobody";
 }
 
@@ -387,7 +387,7 @@ TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheComm
     ship_with_pilot(0, pilot);
     Officer *old_commander = base->commander;
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, pilot);
+    galaxy_officer_panel_fill(officer_panel, pilot);
     game_flush_new_controls(game);
     frame();
     press('a');
@@ -407,7 +407,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     ship_with_pilot(0, a);
     ship_with_pilot(1, b);
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, a);
+    galaxy_officer_panel_fill(officer_panel, a);
     game_flush_new_controls(game);
     frame();
     press('e');
@@ -458,10 +458,10 @@ TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToThe
     school->paused_cost = 250;
     school->paused_remaining = 2 * 1440;
     game->ui_player->credits = 1000;
-    starmap_select_object(school);
+    galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_fill(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     press('r');
@@ -483,15 +483,15 @@ TEST_F(OfficerPanels, TrainLeftOpenAfterTheCreditsWentTrainsNobody) {
     site_add_officer(school, cadet);
     ASSERT_GT(cadet->training_cost, 0);
     game->ui_player->credits = cadet->training_cost + 100;
-    starmap_select_object(school);
+    galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_fill(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     ASSERT_NE(button(officer_panel, "Train"), nullptr);
     game->ui_player->credits = cadet->training_cost - 1;
-    starmap_officer_on_train(officer_panel);
+    galaxy_officer_on_train(officer_panel);
     EXPECT_FALSE(school->state & SITE_PRODUCING);
     EXPECT_EQ(game->ui_player->credits, cadet->training_cost - 1) << "credits never fall to 0 for a free cadet";
 }

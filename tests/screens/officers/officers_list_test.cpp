@@ -293,7 +293,7 @@ TEST_F(OfficersList, ThreeListsTheOfficersAPickOpensOneAndAnAssignmentShowsInThe
     frames(20);
     EXPECT_GE(detail->x, panel->x + panel->w) << "beside the list";
 
-    starmap_assign_officer(idle, ships[1], 1);
+    galaxy_assign_officer(idle, ships[1], 1);
     ASSERT_EQ(idle->ship_id, ships[1]->id);
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_SHIP_NAME), object_get_name(ships[1]));
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_LOCATION), sector_text(home));

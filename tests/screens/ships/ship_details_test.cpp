@@ -113,7 +113,7 @@ protected:
     Control *open(GameObject *shown) {
         galaxy_object_panels_close();
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
-        starmap_show_ship_panel(panel, shown, ui);
+        galaxy_show_ship_panel(panel, shown, ui);
         game_flush_new_controls(game);
         frames(40);
         return panel;
@@ -484,10 +484,10 @@ TEST_F(CrewTransfer, TheSectorPanelBesideShowsTheStarbasesNewCrewAtOnce) {
     command(ship, hire("Ada Vance", 2));
     galaxy_object_panels_close();
     Control *sector_panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-    starmap_object_panel_set_object(sector_panel, home);
-    starmap_show_sector_panel(sector_panel, home, 0x3d);   // the own sector's panel from the map
+    galaxy_object_panel_set_object(sector_panel, home);
+    galaxy_show_sector_panel(sector_panel, home, 0x3d);   // the own sector's panel from the map
     panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
-    starmap_show_ship_panel(panel, ship, ui);
+    galaxy_show_ship_panel(panel, ship, ui);
     game_flush_new_controls(game);
     frames(40);
     Control *rows = kid(sector_panel, SECTOR_PANEL_ROWS);
@@ -547,7 +547,7 @@ TEST_F(ShipPanel, ATransferThatLeavesTheStarbaseAtExactly100ClearsEverySitesCrew
     for (Site *site : home->sites.items)
         if (site) site->state |= SITE_CREW_SHORT;
     base->crew = 100;
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     for (Site *site : home->sites.items) {
         if (!site) break;
         EXPECT_FALSE(site->state & SITE_CREW_SHORT) << site->name;
@@ -555,7 +555,7 @@ TEST_F(ShipPanel, ATransferThatLeavesTheStarbaseAtExactly100ClearsEverySitesCrew
     // One short: the sector's work stops, but its planets and star are never short of crew (the
     // star map would paint them idle).
     base->crew = 99;
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     int32_t bodies = 0;
     for (Site *site : home->sites.items) {
         if (!site) break;
