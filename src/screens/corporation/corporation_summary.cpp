@@ -215,7 +215,7 @@ Control *corporation_summary_research_row_create(Player *player, int32_t tech) {
                     player_research_days_left(player, tech), CORP_GROUP_RESEARCHING);
 }
 
-void corporation_summary_init(Control *panel, Player *player) {
+void corporation_summary_build(Control *panel, Player *player) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);

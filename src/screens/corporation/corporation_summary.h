@@ -37,7 +37,7 @@ struct CorpPanelState {
     int32_t       content_height = 0;   // of the activity list before it is cut
 };
 
-void            corporation_summary_init(Control *panel, Player *player);
+void            corporation_summary_build(Control *panel, Player *player);
 CorpPanelState *corporation_summary_state(Control *panel);   // null for any other control
 
 // One activity row: a producing site's (null when it produces nothing), a queued tech's (null

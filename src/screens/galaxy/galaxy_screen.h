@@ -307,7 +307,7 @@ void galaxy_bar_on_pass(Control *button);
 void galaxy_bar_on_stop(Control *button);
 void galaxy_officer_list_on_select(Control *list);
 void galaxy_ship_list_on_select(Control *list);
-void galaxy_officer_panel_fill(Control *panel, struct Officer *officer);
+void galaxy_officer_panel_build(Control *panel, struct Officer *officer);
 void galaxy_news_build();
 void galaxy_news_item_open(Control *row);
 // The game menu's owner slots.

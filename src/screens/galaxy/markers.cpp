@@ -666,7 +666,7 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
             }
         }
         const int32_t d = std::max(distance(tx - ox, ty - oy) - COURSE_ROOM, 1);
-        if (fleet) fleet_summary_panel_build(panel, fleet, d, s->prompt_eta_speed, HOVER_FLEET_COURSE);
+        if (fleet) fleet_summary_build(panel, fleet, d, s->prompt_eta_speed, HOVER_FLEET_COURSE);
         else sector_info_panel_build(panel, sector, ui, d, s->prompt_eta_speed, HOVER_SECTOR_COURSE);
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         edge_toward(from, tx, ty, &x1, &y1);
@@ -684,7 +684,7 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
         return true;
     }
     if (Fleet *fleet = fleet_of(object)) {
-        fleet_summary_panel_build(panel, fleet, 0, 0, 0);
+        fleet_summary_build(panel, fleet, 0, 0, 0);
         GameObject *target = fleet->move_target;
         if (starmap_view() && fleet->owner_id != ui && object_is_visible(fleet) && object_is_travelling(fleet) &&
             target && (sector_of(target) || object_is_visible(target))) {

@@ -67,7 +67,7 @@ void reopen_officer_panel(Control *old, Officer *officer) {
     const Rect where = rect_of(old);
     Control *panel = open_in_place_of(old, GALAXY_PANEL_OFFICER);
     if (!panel) return;
-    galaxy_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     grow_from(panel, &where);
     game_flush_new_controls(game_get());
 }
@@ -206,7 +206,7 @@ void galaxy_officer_on_reassign(Control *panel) {
     officer_retain(officer);   // the officer panel goes before the new one holds it
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
     if (commanding) {
-        commanding_officer_panel_init(commanding, officer);
+        commanding_officer_panel_build(commanding, officer);
         panel_set_slot(commanding, COMMANDING_SLOT_PICK, galaxy_reassign_on_pick);
         panel_set_slot(commanding, COMMANDING_SLOT_BACK, galaxy_reassign_on_back);
         panel_of(commanding)->value = came_from;
@@ -233,7 +233,7 @@ void galaxy_reassign_on_pick(Control *panel) {
         const Rect where = rect_of(panel);
         Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
         if (officer_panel) {
-            galaxy_officer_panel_fill(officer_panel, officer);
+            galaxy_officer_panel_build(officer_panel, officer);
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
             control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);

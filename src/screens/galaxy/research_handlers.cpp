@@ -59,7 +59,7 @@ void galaxy_tech_list_on_select(Control *list) {
     if (s->centre_panel) control_set_hidden(s->centre_panel, false);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
     if (!panel) return;
-    tech_detail_panel_build(panel, tech, player);
+    tech_detail_build(panel, tech, player);
     panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_start);
     panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, galaxy_tech_pause);
     panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, galaxy_tech_prioritize);

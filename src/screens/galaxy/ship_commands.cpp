@@ -202,7 +202,7 @@ void galaxy_ship_on_officer_row(Control *panel) {
     Control *opened = nullptr;
     if (ship->pilot) {
         Officer *pilot = ship->pilot;
-        if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) galaxy_officer_panel_fill(opened, pilot);
+        if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) galaxy_officer_panel_build(opened, pilot);
     } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
         officer_choice_build(opened, ship, OFFICER_CHOICE_ANIMATE);
         panel_set_slot(opened, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_ship_officer_on_pick);

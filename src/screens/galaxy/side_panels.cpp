@@ -59,7 +59,7 @@ GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 void build_menu(Control *panel, Player *) {
-    game_menu_init(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
+    game_menu_build(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = galaxy_clear_for_menu;
         state->on_load_failed = galaxy_menu_to_title;
@@ -77,14 +77,14 @@ void build_ships(Control *panel, Player *ui) {
 
 void build_officers(Control *panel, Player *ui) {
     List<Officer> *officers = ui ? player_officers_sorted(ui) : nullptr;
-    officer_list_panel_init(panel, officers);
+    officer_list_build(panel, officers);
     list_free(officers);
 }
 
 void build_tech(Control *panel, Player *ui) {
-    tech_list_init(panel, ui);
+    tech_list_build(panel, ui);
 }
-void build_corp(Control *panel, Player *ui) { corporation_summary_init(panel, ui); }
+void build_corp(Control *panel, Player *ui) { corporation_summary_build(panel, ui); }
 void build_news(Control *, Player *) { galaxy_news_build(); }
 
 constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
@@ -210,7 +210,7 @@ void galaxy_officer_list_on_select(Control *list) {
     if (officer && bottom && bottom->id == GALAXY_PANEL_OFFICER && bottom->user_data == officer) return;
     Control *panel = open_for_pick(GALAXY_PANEL_OFFICER);
     if (!panel) return;
-    galaxy_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     if (Panel *p = panel_of(panel)) p->value = 1;
     place_beside_list(panel, list, false);
 }
@@ -226,10 +226,10 @@ void galaxy_ship_list_on_select(Control *list) {
     place_beside_list(panel, list, true);
 }
 
-void galaxy_officer_panel_fill(Control *panel, Officer *officer) {
+void galaxy_officer_panel_build(Control *panel, Officer *officer) {
     const Game *game = game_get();
     const bool own = officer && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id;
-    officer_detail_panel_init(panel, officer, own ? 7 : 3);
+    officer_detail_panel_build(panel, officer, own ? 7 : 3);
     if (own) galaxy_officer_panel_set_handlers(panel);
 }
 
@@ -251,7 +251,7 @@ void galaxy_news_item_open(Control *) {
     galaxy_object_panels_close();
     galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
     hide(centre);
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
     control_set_hidden(centre, true);
 }

@@ -92,7 +92,7 @@ bool open_officer(Control *site_panel, Officer *officer) {
     if (!officer || !site) return false;
     Control *panel = open_beside(GALAXY_PANEL_OFFICER);
     if (!panel) return false;
-    galaxy_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     place_beside(panel, site_panel, site);
     return true;
 }
@@ -163,7 +163,7 @@ void galaxy_show_site_panel(Control *panel, GameObject *object, int32_t options)
         const Sector *sector = sector_find(site->sector_id);
         if (sector && sector_count_other_owners(sector, g->ui_player_id) <= 0) flags |= SITE_PANEL_INTERACTIVE;
     }
-    site_panel_init(panel, site, flags);
+    site_panel_build(panel, site, flags);
     galaxy_site_panel_set_handlers(panel);
 }
 

@@ -202,7 +202,7 @@ int add_grants(Control *panel, int tech_type, int y) {
 
 }  // namespace
 
-void news_item_panel_fill(Control *panel, Alert *alert) {
+void news_item_panel_build(Control *panel, Alert *alert) {
     if (!panel_of(panel) || !alert) return;
     panel_remove_children(panel);
     panel_set_shade(panel, SHADE_LEVEL);

@@ -136,7 +136,7 @@ Sector *commanding_officer_sector(const Officer *officer) {
     return sector_of(game_find_object(game_get(), id));
 }
 
-void commanding_officer_panel_init(Control *panel, Officer *officer) {
+void commanding_officer_panel_build(Control *panel, Officer *officer) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

@@ -317,7 +317,7 @@ void officer_skill_popup_open(Control *row) {
 
 void officer_skill_popup_leave(Control *) { game_close_popup(game_get()); }
 
-void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options) {
+void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

@@ -54,7 +54,7 @@ struct OfficerPanelState : PanelCommandSlots {
 OfficerPanelState *officer_panel_state(Control *panel);
 Officer           *officer_panel_officer(Control *panel);
 
-void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options);
+void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options);
 
 // A cadet's training as offered: its training cost and days, or the paused item's saved cost and
 // whole days left when its sector's training site holds the cadet's paused training (returns true).

@@ -300,7 +300,7 @@ void officer_list_build_rows(Control *panel, Control *list, bool flash) {
         for (const Control *row : rows) flash_row(list, row);
 }
 
-void officer_list_panel_init(Control *panel, List<Officer> *officers) {
+void officer_list_build(Control *panel, List<Officer> *officers) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);

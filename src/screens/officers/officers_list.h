@@ -44,7 +44,7 @@ struct OfficerListState : PanelCommandSlots {   // slot 0: a row was clicked
 };
 
 // Builds the list from officers (in the order given; the panel takes its own references).
-void              officer_list_panel_init(Control *panel, List<Officer> *officers);
+void              officer_list_build(Control *panel, List<Officer> *officers);
 // Rebuilds the rows for the same officers (no flash) and grows or shrinks the panel to them.
 void              officer_list_refresh(Control *panel);
 // Builds the rows of the panel's officers into the row list, each flashing once when flash is set.

@@ -260,7 +260,7 @@ Control *tech_list_row_build(Control *list, Player *player, int32_t tech) {
     return row;
 }
 
-void tech_list_init(Control *panel, Player *player) {
+void tech_list_build(Control *panel, Player *player) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);

@@ -42,7 +42,7 @@ struct TechListState : PanelCommandSlots {   // slot 0: a row was clicked
     int32_t       content_height = 0;         // of all the rows together
 };
 
-void           tech_list_init(Control *panel, Player *player);
+void           tech_list_build(Control *panel, Player *player);
 TechListState *tech_list_state(Control *panel);   // null for any other control
 // After a research action on tech: its row and every actively researched row show their state
 // now; the chosen tech goes back to none.

@@ -71,7 +71,7 @@ protected:
     Control *build() {
         Control *panel = panel_create_empty();
         held.push_back(control_addref(panel));
-        corporation_summary_init(panel, ui);
+        corporation_summary_build(panel, ui);
         ui_test::add_top(panel, 4, 40, 50);
         game_flush_new_controls(game);
         return panel;

@@ -698,14 +698,14 @@ TEST_F(FleetSummary, InterceptEtaRoundsUpAndNeedsTheDistanceAndASpeed) {
     for (const Case &c : {Case{250, 100, 6, "250 pc", "3 days"}, Case{200, 100, 6, "200 pc", "2 days"},
                           Case{50, 100, 6, "50 pc", "1 day"}, Case{250, 100, 4, "(none)", "(none)"},
                           Case{250, 0, 6, "250 pc", "(none)"}, Case{250, 100, 2, "250 pc", "(none)"}}) {
-        fleet_summary_panel_build(summary, fleet, c.distance, c.speed, c.options);
+        fleet_summary_build(summary, fleet, c.distance, c.speed, c.options);
         EXPECT_EQ(row_value(summary, "Distance"), c.distance_row) << c.distance << " at " << c.speed << ", " << c.options;
         EXPECT_EQ(row_value(summary, "Intercept ETA"), c.eta_row) << c.distance << " at " << c.speed << ", " << c.options;
     }
 }
 
 TEST_F(FleetSummary, AStationaryFleetHasNoCourseRowsAMovingOneHasThem) {
-    fleet_summary_panel_build(summary, fleet, 0, 0, 0);
+    fleet_summary_build(summary, fleet, 0, 0, 0);
     EXPECT_EQ(text_of(kids(summary).front()), object_get_name(fleet));
     for (const char *row : {"Destination", "Speed", "ETA", "Stealth"}) EXPECT_EQ(row_value(summary, row), "(none)") << row;
     EXPECT_EQ(row_value(summary, "Mass"), str_format("%i KT", int(fleet->mass)));
@@ -713,7 +713,7 @@ TEST_F(FleetSummary, AStationaryFleetHasNoCourseRowsAMovingOneHasThem) {
     EXPECT_TRUE(shows(summary, game->ui_player->name));
 
     fleet_set_move_target(fleet, destination);
-    fleet_summary_panel_build(summary, fleet, 0, 0, 0);
+    fleet_summary_build(summary, fleet, 0, 0, 0);
     EXPECT_EQ(row_value(summary, "Destination"), object_get_name(destination));
     EXPECT_EQ(row_value(summary, "Speed"), str_format("%i pc/day", int(fleet->speed)));
     const int days = fleet_travel_time_to_target(fleet);

@@ -49,7 +49,7 @@ TEST_F(ResearchHandlers, ResearchPaysTheMaterialsOnlyWhenTheCreditsCoverThem) {
 
     // Exactly enough: queued, the target, nothing left; the panel goes and the row shows the bar.
     ui->credits = cost;
-    tech_detail_panel_build(panel, t, ui);
+    tech_detail_build(panel, t, ui);
     panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_start);
     frames(25);
     EXPECT_FALSE(image_control_is_highlighted(button(panel, "Research")));
@@ -100,7 +100,7 @@ TEST_F(ResearchHandlers, PauseHandsTheTargetOnAndPrioritizeOrResumeTakesIt) {
     EXPECT_EQ(ui->research_target, t[0]);
 
     // On a tech that is not queued the three change nothing.
-    tech_detail_panel_build(panel, t[3], ui);
+    tech_detail_build(panel, t[3], ui);
     for (ControlFn handler : {galaxy_tech_pause, galaxy_tech_resume, galaxy_tech_prioritize}) handler(panel);
     EXPECT_EQ(ui->tech_state[t[3]], TECH_AVAILABLE);
     EXPECT_EQ(ui->research_target, t[0]);

@@ -134,7 +134,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     ship_with_pilot(0, captain);
 
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_EQ(tagged(panel, OFFICER_PANEL_XP_BAR_TAG), nullptr);
     EXPECT_TRUE(shows(panel, "Enrolled"));
@@ -142,7 +142,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     EXPECT_FALSE(shows(panel, "Battles"));
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_COST_TAG), nullptr);
 
-    officer_detail_panel_init(panel, captain, 7);   // rebuilt in place
+    officer_detail_panel_build(panel, captain, 7);   // rebuilt in place
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_TRUE(shows(panel, "Hired") && shows(panel, "Battles") && shows(panel, "Kills") && shows(panel, "Escapes"));
     EXPECT_FALSE(shows(panel, "Enrolled"));
@@ -163,7 +163,7 @@ TEST_F(OfficerPanels, TheExperienceBarReadsTheOfficersExperienceAgainstTheNextRa
     Control *panel = top_panel();
     for (auto [xp, caption] : {std::pair{1, "1/10000"}, std::pair{9999, "9999/10000"}}) {
         hired->experience = xp;
-        officer_detail_panel_init(panel, hired, 3);
+        officer_detail_panel_build(panel, hired, 3);
         const ValueBar *bar = value_bar_of(tagged(panel, OFFICER_PANEL_XP_BAR_TAG));
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->caption, caption);
@@ -178,7 +178,7 @@ TEST_F(OfficerPanels, TopRankBarIsEmptyAtTheThresholdAndFullPastIt) {
     Control *panel = top_panel();
     for (auto [xp, value] : {std::pair{120000, 0}, std::pair{120001, 1}}) {
         admiral->experience = xp;
-        officer_detail_panel_init(panel, admiral, 3);
+        officer_detail_panel_build(panel, admiral, 3);
         const ValueBar *bar = value_bar_of(tagged(panel, OFFICER_PANEL_XP_BAR_TAG));
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->max, 1) << xp;
@@ -191,7 +191,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     cadet->sector_id = home->id;
     game->ui_player->credits = cadet->training_cost - 1;
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     Control *train = button(panel, "Train");
@@ -211,7 +211,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     school->paused_item_id = cadet->id;
     school->paused_cost = 5000;
     school->paused_remaining = 3 * 1440 + 1;
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     EXPECT_EQ(button(panel, "Train"), nullptr);
@@ -224,9 +224,9 @@ TEST_F(OfficerPanels, AnotherPlayersOfficerOffersNothing) {
     Officer *captain = hire("Captain Eyre", RANK_CAPTAIN);
     ship_with_pilot(0, captain);
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, captain, 3);
+    officer_detail_panel_build(panel, captain, 3);
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_BUTTONS), nullptr);
-    officer_detail_panel_init(panel, captain, 7);   // the owner's view: Reassign at the home starbase
+    officer_detail_panel_build(panel, captain, 7);   // the owner's view: Reassign at the home starbase
     EXPECT_NE(button(panel, "Reassign"), nullptr);
 }
 
@@ -240,15 +240,15 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     ship_with_pilot(0, pilot);
     Control *panel = top_panel();
 
-    commanding_officer_panel_init(panel, loose);
+    commanding_officer_panel_build(panel, loose);
     EXPECT_EQ(list_count(&panel_of(panel)->children), 0);
     EXPECT_NE(commanding_officer_panel_state(panel), nullptr);
 
-    commanding_officer_panel_init(panel, pooled);
+    commanding_officer_panel_build(panel, pooled);
     EXPECT_NE(panel_find_child(panel_find_child(panel, COMMANDING_ID_LIST), COMMANDING_ID_STARBASE_ROW), nullptr);
     EXPECT_FALSE(shows(panel, "Starbase - Officer pool"));
 
-    commanding_officer_panel_init(panel, pilot);
+    commanding_officer_panel_build(panel, pilot);
     CommandingOfficerState *s = commanding_officer_panel_state(panel);
     for (GameObject *target : s->targets.items) EXPECT_NE(target, ships[0]) << "its own ship is no post";
     EXPECT_EQ(list_count(&s->targets), sector_count_objects_of_owner(home, game->ui_player_id) - 1);
@@ -387,7 +387,7 @@ TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheComm
     ship_with_pilot(0, pilot);
     Officer *old_commander = base->commander;
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    galaxy_officer_panel_fill(officer_panel, pilot);
+    galaxy_officer_panel_build(officer_panel, pilot);
     game_flush_new_controls(game);
     frame();
     press('a');
@@ -407,7 +407,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     ship_with_pilot(0, a);
     ship_with_pilot(1, b);
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    galaxy_officer_panel_fill(officer_panel, a);
+    galaxy_officer_panel_build(officer_panel, a);
     game_flush_new_controls(game);
     frame();
     press('e');
@@ -429,7 +429,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
 TEST_F(OfficerPanels, SkillRowOpensItsBonusPopupAfterTheDwellAndLeavingClosesIt) {
     Officer *captain = hire("Captain Vale", RANK_CAPTAIN);
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, captain, 3);
+    officer_detail_panel_build(panel, captain, 3);
     frames(15);
     Control *row = tagged(panel, OFFICER_PANEL_SKILL_ROW_TAG);
     ASSERT_NE(row, nullptr);
@@ -461,7 +461,7 @@ TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToThe
     galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    galaxy_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_build(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     press('r');
@@ -486,7 +486,7 @@ TEST_F(OfficerPanels, TrainLeftOpenAfterTheCreditsWentTrainsNobody) {
     galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    galaxy_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_build(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     ASSERT_NE(button(officer_panel, "Train"), nullptr);

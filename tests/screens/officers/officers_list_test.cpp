@@ -89,7 +89,7 @@ protected:
     Control *build(List<Officer> *officers) {
         Control *panel = panel_create_empty();
         held.push_back(control_addref(panel));
-        officer_list_panel_init(panel, officers);
+        officer_list_build(panel, officers);
         if (OfficerListState *s = officer_list_state(panel)) s->slot[OFFICER_LIST_SLOT_SELECT] = on_select;
         ui_test::add_top(panel, 4, 40, 50);
         game_flush_new_controls(game);

@@ -454,7 +454,7 @@ protected:
     Control *chooser(Site *site, void (*opener)(Control *)) {
         for (Pick &p : g_pick) p = Pick{};
         Control *panel = top_panel();
-        site_panel_init(panel, site, SITE_PANEL_INTERACTIVE);
+        site_panel_build(panel, site, SITE_PANEL_INTERACTIVE);
         for (int slot : {SITE_SLOT_PICK_FACILITY, SITE_SLOT_PICK_DESIGN, SITE_SLOT_PICK_RECRUIT})
             panel_set_slot(panel, slot, slot == 0 ? record<0> : slot == 5 ? record<5> : record<11>);
         site_panel_set_picked(panel, base, 0);

@@ -231,7 +231,7 @@ TEST_F(SitePanel, FacilitiesGiveTheirReasonsWhenTheyCannotProduce) {
     yard->state |= SITE_CREW_SHORT;
     panel = open(yard);
     site_panel_clear_body(panel);
-    site_panel_build(panel, 200, true, true);
+    site_panel_build_body(panel, 200, true, true);
     site_panel_fit(panel);
     frames(25);
     int status_lines = 0, rows = 0;
@@ -368,7 +368,7 @@ TEST_F(SitePanel, HomeStarIsSolWithItsMassAndAStarElsewhereTakesItsGreekName) {
 
 TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     for (const char *name : {"bravo", "Alpha", "Charlie", "Alpha"}) site_add_officer(base, hire(name));
-    Control *pool = officer_pool_panel_create(base, 200, 400, OFFICER_POOL_SELECTABLE);
+    Control *pool = officer_pool_create(base, 200, 400, OFFICER_POOL_SELECTABLE);
     ASSERT_NE(pool, nullptr);
     ui_test::add_top(pool, 100, 100);
     OfficerPoolState *state = officer_pool_state(pool);
@@ -392,7 +392,7 @@ TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     // Not selectable, and taller than its cap: no picks, a bar, clipped; each row appears after
     // 100..200 ms of its own.
     for (int i = 0; i < 12; ++i) site_add_officer(base, hire("Delta"));
-    officer_pool_panel_init(pool, base, 200, 190, OFFICER_POOL_ANIMATE);
+    officer_pool_build(pool, base, 200, 190, OFFICER_POOL_ANIMATE);
     state = officer_pool_state(pool);
     rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
     EXPECT_NE(panel_find_child(pool, OFFICER_POOL_ID_SCROLL), nullptr);
