@@ -18,6 +18,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -48,8 +49,7 @@ Control *summary_of(Control *ctrl) {
 }
 
 void call_slot(Control *panel, int slot) {
-    DesignPanelState *s = design_panel_state(panel);
-    if (s && s->slot[slot]) s->slot[slot](panel);
+    if (design_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 void fit_to_children(Control *panel, int pad) {

@@ -43,7 +43,6 @@ constexpr int PICK_GAP = 6;               // between a list and the object panel
 constexpr int PICK_MOVE_MS = 200;
 constexpr int LOAD_DELAY_MS = 1000;
 constexpr int SLOT_SELECT = 0;            // the lists' selection slot
-constexpr int SLOT_NEWS_ROW = 5;          // the news panel's open-item slot
 
 // What the toggles of the six list buttons differ in.
 struct SideList {
@@ -239,7 +238,7 @@ void galaxy_news_build() {
     Control *panel = screen()->side_panels[GALAXY_LIST_NEWS];
     if (!panel) return;
     news_panel_build(panel, game_get()->alerts);
-    if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[SLOT_NEWS_ROW] = galaxy_news_item_open;
+    panel_set_slot(panel, NEWS_SLOT_OPEN_ITEM, galaxy_news_item_open);
     start_glow(panel);
 }
 

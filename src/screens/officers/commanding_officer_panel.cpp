@@ -18,6 +18,7 @@
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll_list.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -49,8 +50,7 @@ void size_to_content(Control *panel, int dw, int dh) {
 }
 
 void call_slot(Control *panel, int slot) {
-    CommandingOfficerState *state = commanding_officer_panel_state(panel);
-    if (state && state->slot[slot]) state->slot[slot](panel);
+    if (commanding_officer_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 // The panel of a control inside it: the user data every row, list and bar carries.

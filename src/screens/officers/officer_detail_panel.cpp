@@ -23,6 +23,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -48,8 +49,7 @@ void state_free(void *state) { delete static_cast<OfficerPanelState *>(static_ca
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
 void call_slot(Control *panel, int slot) {
-    OfficerPanelState *state = officer_panel_state(panel);
-    if (state && state->slot[slot]) state->slot[slot](panel);
+    if (officer_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_TRAIN); }

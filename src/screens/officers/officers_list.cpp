@@ -12,6 +12,7 @@
 #include "platform/image_ids.h"
 #include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -137,7 +138,7 @@ void on_row_click(Control *row) {
     const Panel *p = panel_of(row);
     if (!s || !p) return;
     s->selected = p->value;
-    if (s->slot[OFFICER_LIST_SLOT_SELECT]) s->slot[OFFICER_LIST_SLOT_SELECT](panel);
+    panel_call_slot(panel, OFFICER_LIST_SLOT_SELECT);
 }
 
 Control *new_row(Control *panel, Control *list, const Officer *officer, int index, int y) {

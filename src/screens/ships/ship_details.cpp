@@ -13,6 +13,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -271,8 +272,7 @@ GameObject *ship_panel_ship(Control *panel) {
 }
 
 void ship_panel_call_slot(Control *panel, int slot) {
-    ShipPanelState *s = ship_panel_state(panel);
-    if (s && slot >= 0 && slot < PANEL_COMMAND_SLOT_COUNT && s->slot[slot]) s->slot[slot](panel);
+    if (ship_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
