@@ -309,12 +309,12 @@ void galaxy_officer_list_on_select(Control *list);
 void galaxy_ship_list_on_select(Control *list);
 void galaxy_officer_panel_build(Control *panel, struct Officer *officer);
 void galaxy_news_build();
-void galaxy_news_item_open(Control *row);
+void galaxy_news_on_open_item(Control *row);
 // The game menu's owner slots.
 void galaxy_clear_for_menu(Control *menu);
 void galaxy_menu_to_title(Control *menu);
-void galaxy_panels_mode_b(Control *menu);
-void galaxy_panels_mode_11(Control *menu);
+void galaxy_menu_on_save_opened(Control *menu);
+void galaxy_menu_on_load_opened(Control *menu);
 
 // ---- course_prompt.cpp ----
 // The four buttons that start a pick, and the prompt's Cancel (Escape).

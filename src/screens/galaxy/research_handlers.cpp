@@ -60,16 +60,16 @@ void galaxy_tech_list_on_select(Control *list) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
     if (!panel) return;
     tech_detail_build(panel, tech, player);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_start);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, galaxy_tech_pause);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, galaxy_tech_prioritize);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_RESUME, galaxy_tech_resume);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_on_start);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, galaxy_tech_on_pause);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, galaxy_tech_on_prioritize);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESUME, galaxy_tech_on_resume);
     grow_beside(panel, list);
     s->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
     sound_play(SOUND_CLICK);
 }
 
-void galaxy_tech_start(Control *panel) {
+void galaxy_tech_on_start(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     const TechInfo *info = tech_get(tech);
@@ -85,7 +85,7 @@ void galaxy_tech_start(Control *panel) {
     finish(panel, tech);
 }
 
-void galaxy_tech_pause(Control *panel) {
+void galaxy_tech_on_pause(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;
@@ -96,7 +96,7 @@ void galaxy_tech_pause(Control *panel) {
     finish(panel, tech);
 }
 
-void galaxy_tech_prioritize(Control *panel) {
+void galaxy_tech_on_prioritize(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;
@@ -104,7 +104,7 @@ void galaxy_tech_prioritize(Control *panel) {
     finish(panel, tech);
 }
 
-void galaxy_tech_resume(Control *panel) {
+void galaxy_tech_on_resume(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;

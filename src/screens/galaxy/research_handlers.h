@@ -11,7 +11,7 @@ struct Control;
 // list's chosen tech; nothing when that tech's panel is already open.
 void galaxy_tech_list_on_select(Control *list);
 // The tech detail panel's slots 2 (Research), 3 (Pause), 4 (Prioritize) and 5 (Resume).
-void galaxy_tech_start(Control *panel);
-void galaxy_tech_pause(Control *panel);
-void galaxy_tech_prioritize(Control *panel);
-void galaxy_tech_resume(Control *panel);
+void galaxy_tech_on_start(Control *panel);
+void galaxy_tech_on_pause(Control *panel);
+void galaxy_tech_on_prioritize(Control *panel);
+void galaxy_tech_on_resume(Control *panel);

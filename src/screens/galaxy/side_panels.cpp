@@ -62,8 +62,8 @@ void build_menu(Control *panel, Player *) {
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = galaxy_clear_for_menu;
         state->on_load_failed = galaxy_menu_to_title;
-        state->on_save_opened = galaxy_panels_mode_b;
-        state->on_load_opened = galaxy_panels_mode_11;
+        state->on_save_opened = galaxy_menu_on_save_opened;
+        state->on_load_opened = galaxy_menu_on_load_opened;
     }
 }
 
@@ -238,11 +238,11 @@ void galaxy_news_build() {
     Control *panel = screen()->side_panels[GALAXY_LIST_NEWS];
     if (!panel) return;
     news_panel_build(panel, game_get()->alerts);
-    panel_set_slot(panel, NEWS_SLOT_OPEN_ITEM, galaxy_news_item_open);
+    panel_set_slot(panel, NEWS_SLOT_OPEN_ITEM, galaxy_news_on_open_item);
     start_glow(panel);
 }
 
-void galaxy_news_item_open(Control *) {
+void galaxy_news_on_open_item(Control *) {
     GalaxyScreen *s = screen();
     Control *centre = s->centre_panel;
     Alert *alert = news_panel_clicked_alert(s->side_panels[GALAXY_LIST_NEWS]);
@@ -281,5 +281,5 @@ void galaxy_menu_to_title(Control *) {
     app_mode_request(APP_MODE_TITLE);
 }
 
-void galaxy_panels_mode_b(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
-void galaxy_panels_mode_11(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void galaxy_menu_on_save_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void galaxy_menu_on_load_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }

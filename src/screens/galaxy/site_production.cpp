@@ -212,7 +212,7 @@ void galaxy_site_on_pick_facility(Control *site_panel) {
     if (site_panel_defense_row(site_panel)) {
         if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) {
             defense_upgrade_panel_build(panel, galaxy_screen()->selected);
-            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_site_build_defense);
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_site_on_build_defense);
         }
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
@@ -273,4 +273,4 @@ void galaxy_facility_on_build(Control *panel) {
     build_at_starbase(object->subtype, MARGIN_WIDE);
 }
 
-void galaxy_site_build_defense(Control *) { build_at_starbase(-1, MARGIN_NEAR); }
+void galaxy_site_on_build_defense(Control *) { build_at_starbase(-1, MARGIN_NEAR); }

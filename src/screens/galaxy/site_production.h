@@ -34,7 +34,7 @@ void galaxy_site_panel_set_handlers(Control *panel);
 
 // The facility build panel's "Build" (slot 0) and the defense upgrade panel's "Build".
 void galaxy_facility_on_build(Control *panel);
-void galaxy_site_build_defense(Control *panel);
+void galaxy_site_on_build_defense(Control *panel);
 
 // Reopens the site panel for the site (options 5), placed beside it with the margin; grown from an
 // eighth of its size over 200 ms, or, with `from`, moved and resized from that control's rectangle
