@@ -44,12 +44,12 @@ void state_free(void *data) { delete static_cast<DesignPanelState *>(data); }
 // design.
 Control *summary_of(Control *ctrl) {
     for (Control *c = ctrl; c; c = c->owner)
-        if (design_panel_state(c)) return c;
+        if (design_summary_state(c)) return c;
     return nullptr;
 }
 
 void call_slot(Control *panel, int slot) {
-    if (design_panel_state(panel)) panel_call_slot(panel, slot);
+    if (design_summary_state(panel)) panel_call_slot(panel, slot);
 }
 
 void fit_to_children(Control *panel, int pad) {
@@ -235,7 +235,7 @@ Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player,
 
 }  // namespace
 
-DesignPanelState *design_panel_state(Control *panel) {
+DesignPanelState *design_summary_state(Control *panel) {
     return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<DesignPanelState *>(panel->widget_state)
                                                                          : nullptr;
 }
@@ -306,7 +306,7 @@ void design_summary_build(Control *panel, GameObject *obj, Site *site) {
 }
 
 GameObject *design_summary_get_design(Control *panel) {
-    return design_panel_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
+    return design_summary_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
 }
 
 // ---- Commands ----

@@ -48,7 +48,7 @@ struct DesignPanelState : PanelCommandSlots {
     int32_t days = 0;
 };
 
-DesignPanelState *design_panel_state(Control *panel);   // null for any other control
+DesignPanelState *design_summary_state(Control *panel);   // null for any other control
 
 // Removes the panel's children and builds the summary of the design seen from the site; nothing
 // without a game, an owner of the site or that owner among the players.

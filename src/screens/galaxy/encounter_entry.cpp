@@ -407,7 +407,7 @@ void galaxy_encounter_detail_on_pick(Control *group) {
     if (!panel) return;
     galaxy_object_panel_set_object(panel, ship);
     galaxy_show_ship_panel(panel, ship, game_get()->ui_player);
-    if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
+    if (machine) ship_details_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
     sound_play(SOUND_OPEN_PANEL);
     game_flush_new_controls(game_get());

@@ -155,7 +155,7 @@ void galaxy_officer_panel_set_handlers(Control *panel) {
 }
 
 void galaxy_officer_on_train(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+    Officer *officer = officer_detail_panel_officer(panel);
     Site *site = selected_own_site();
     Player *ui = game_get()->ui_player;
     if (!officer || !site || !ui) return;
@@ -177,7 +177,7 @@ void galaxy_officer_on_train(Control *panel) {
 }
 
 void galaxy_officer_on_replace(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+    Officer *officer = officer_detail_panel_officer(panel);
     if (!officer) return;
     Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
@@ -199,7 +199,7 @@ void galaxy_officer_on_replace(Control *panel) {
 }
 
 void galaxy_officer_on_reassign(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+    Officer *officer = officer_detail_panel_officer(panel);
     if (!officer) return;
     const Rect where = rect_of(panel);
     const int32_t came_from = panel_of(panel) ? panel_of(panel)->value : -1;

@@ -108,7 +108,7 @@ void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     }
     if (!ship_of(shown)) log_write(LOG_GAME, LOG_WARN, "Failed to show ship panel (target ship not found)");
     else ship_details_build(panel, shown, flags);
-    ShipPanelState *s = ship_panel_state(panel);
+    ShipPanelState *s = ship_details_state(panel);
     if (!s) {
         // Nothing to show: the object panel opened for it goes at the next frame.
         control_remove(panel);
@@ -123,16 +123,16 @@ void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
 }
 
 void galaxy_ship_on_repair(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     Player *ui = game_get()->ui_player;
     if (!ship || order_repair_ship(ui, ship) != RES_OK) return;
-    ship_panel_refresh(panel);
+    ship_details_refresh(panel);
     galaxy_refresh_ship_views();
     sound_play(SOUND_REPAIR);
 }
 
 void galaxy_ship_on_scrap(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship || order_check_owner(game_get()->ui_player, ship) != RES_OK) return;
     // Scrapping may let the ship go; the steps after it still read it.
     object_add_ref(ship);
@@ -163,7 +163,7 @@ void galaxy_ship_on_scrap(Control *panel) {
 }
 
 void galaxy_ship_on_construct(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     object_add_ref(ship);
     Fleet *view_fleet = sector_view_fleet_of(ship);
@@ -181,7 +181,7 @@ void galaxy_ship_on_construct(Control *panel) {
 }
 
 void galaxy_ship_on_crew_transferred(Control *panel) {
-    const Ship *ship = ship_of(ship_panel_ship(panel));
+    const Ship *ship = ship_of(ship_details_ship(panel));
     Sector *sector = ship ? sector_of(game_find_object(game_get(), ship->sector_id)) : nullptr;
     // The sector's sites show at once whether the starbase can man them now.
     if (sector)
@@ -194,7 +194,7 @@ void galaxy_ship_on_crew_transferred(Control *panel) {
 }
 
 void galaxy_ship_on_officer_row(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     int32_t x = panel->x, y = panel->y;
     control_get_screen_position(panel, &x, &y);
@@ -222,7 +222,7 @@ void galaxy_refresh_ship_views() {
         sector_panel_refresh_ship_list(sector);
         sector_panel_refresh_rows(sector);   // crew moved to or from the starbase shows at once
     }
-    if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_panel_refresh(ship);
+    if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_details_refresh(ship);
     Control *ships = galaxy_screen()->side_panels[GALAXY_LIST_SHIPS];
     if (ships && control_is_shown(ships)) ships_list_refresh_rows(ships);
 }

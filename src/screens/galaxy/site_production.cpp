@@ -259,7 +259,7 @@ void galaxy_site_on_pick_ship(Control *site_panel) {
     if (site->feature) {   // the defenders go by their group's name, not their owner's
         std::string group;
         feature_ark_name(site, &group);
-        ship_panel_set_title(panel, group.c_str());
+        ship_details_set_title(panel, group.c_str());
     }
     place_beside(panel, site_panel, site);
     sound_play(SOUND_OPEN_PANEL);

@@ -51,8 +51,8 @@ struct OfficerPanelState : PanelCommandSlots {
 };
 
 // The panel's state, null for any other panel; the officer it shows, null likewise.
-OfficerPanelState *officer_panel_state(Control *panel);
-Officer           *officer_panel_officer(Control *panel);
+OfficerPanelState *officer_detail_panel_state(Control *panel);
+Officer           *officer_detail_panel_officer(Control *panel);
 
 void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options);
 

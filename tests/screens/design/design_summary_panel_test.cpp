@@ -65,12 +65,12 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     EXPECT_FALSE(refused(DESIGN_PANEL_ID_SCRAP));
 
     // A refused Build ignores its click; an enabled one calls slot 1 with the panel.
-    design_panel_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
     click(button(DESIGN_PANEL_ID_BUILD));
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 0);
     ui->credits = price();
     open(design);
-    design_panel_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
     press('b');
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
@@ -130,7 +130,7 @@ TEST_F(DesignSummary, DesignWithoutShieldsShowsNoShieldRowOrOverlay) {
 TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
     base->crew = DESIGN_BUILD_CREW;
     open(design);
-    design_panel_state(panel)->slot[DESIGN_SLOT_SCRAP] = on_scrap;
+    design_summary_state(panel)->slot[DESIGN_SLOT_SCRAP] = on_scrap;
     Control *row = kid(panel, DESIGN_PANEL_ID_BUTTONS);
     Control *dialog = kid(panel, DESIGN_PANEL_ID_CONFIRM);
     EXPECT_FALSE(control_is_shown(dialog));

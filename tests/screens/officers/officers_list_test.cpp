@@ -289,7 +289,7 @@ TEST_F(OfficersList, ThreeListsTheOfficersAPickOpensOneAndAnAssignmentShowsInThe
     ui_test::click_control(row_of(panel, idle));
     Control *detail = galaxy_object_panel_find(GALAXY_PANEL_OFFICER);
     ASSERT_NE(detail, nullptr);
-    EXPECT_EQ(officer_panel_officer(detail), idle);
+    EXPECT_EQ(officer_detail_panel_officer(detail), idle);
     frames(20);
     EXPECT_GE(detail->x, panel->x + panel->w) << "beside the list";
 

@@ -577,7 +577,7 @@ TEST_F(SitePanel, ACrewTransferLeavesTheLabelledBodiesWorking) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
     galaxy_object_panel_set_object(panel, ship);
     galaxy_show_ship_panel(panel, ship, ui);
-    ASSERT_EQ(ship_panel_ship(panel), ship);
+    ASSERT_EQ(ship_details_ship(panel), ship);
 
     base->crew = SITE_CREW_NEEDED - 1;   // the transfer left the starbase short
     galaxy_ship_on_crew_transferred(panel);
