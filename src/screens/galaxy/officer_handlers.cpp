@@ -92,7 +92,7 @@ void refresh_after_assignment(Site *base_involved) {
     galaxy_markers_refresh();
     // The Officers list shows every officer's post.
     Control *officers = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
-    if (officers && control_is_shown(officers)) officer_list_refresh(officers);
+    if (officers && control_is_shown(officers)) officers_list_refresh(officers);
 }
 
 }  // namespace

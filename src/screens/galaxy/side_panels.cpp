@@ -76,7 +76,7 @@ void build_ships(Control *panel, Player *ui) {
 
 void build_officers(Control *panel, Player *ui) {
     List<Officer> *officers = ui ? player_officers_sorted(ui) : nullptr;
-    officer_list_build(panel, officers);
+    officers_list_build(panel, officers);
     list_free(officers);
 }
 
@@ -204,7 +204,7 @@ void galaxy_toggle_news(Control *) { toggle(NEWS); }
 
 void galaxy_officer_list_on_select(Control *list) {
     if (!list) return;
-    Officer *officer = officer_list_get_selected(list);
+    Officer *officer = officers_list_get_selected(list);
     Control *bottom = galaxy_object_panel_bottom();
     if (officer && bottom && bottom->id == GALAXY_PANEL_OFFICER && bottom->user_data == officer) return;
     Control *panel = open_for_pick(GALAXY_PANEL_OFFICER);

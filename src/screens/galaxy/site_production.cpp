@@ -218,7 +218,7 @@ void galaxy_site_on_pick_facility(Control *site_panel) {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
         if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD))) {
-            site_detail_panel(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
+            facility_panel_build(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
             panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_facility_on_build);
         }
     }
