@@ -128,7 +128,7 @@ Report child_day() {
     for (int i = 0; i < WARM_UP_FRAMES; ++i) paced_frame();
 
     const auto day_start = Clock::now();
-    starmap_advance_turn();
+    galaxy_advance_turn();
     double longest_thinking = 0, longest = 0, total = 0;
     int thinking_frames = 0, frames = 0;
     bool clock_seen = false, under_way = false;

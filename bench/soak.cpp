@@ -334,7 +334,7 @@ struct Soak {
             return save();
         }
         if (game_days >= next_reload_day) return reload();
-        starmap_advance_turn();
+        galaxy_advance_turn();
         return true;
     }
 

@@ -358,7 +358,7 @@ private:
     void lists(RoadPlan &plan) {
         driver.press('3');
         driver.frames(50);
-        if (OfficerListState *s = officer_list_state(galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS]))
+        if (OfficerListState *s = officers_list_state(galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS]))
             plan.officer_rows = int32_t(s->rows.items.size());
         driver.press('5');
         driver.frames(50);

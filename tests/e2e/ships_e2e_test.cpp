@@ -201,7 +201,7 @@ private:
         driver.frames(60);
 
         Control *panel = galaxy_object_panel_find(GALAXY_PANEL_SHIP);
-        ASSERT_EQ(ship_panel_ship(panel), ship) << "the row opens its ship's panel";
+        ASSERT_EQ(ship_details_ship(panel), ship) << "the row opens its ship's panel";
         Control *transfer = child(child(panel, SHIP_PANEL_ID_MENU), SHIP_MENU_ID_TRANSFER);
         ASSERT_NE(transfer, nullptr) << "Transfer in the command menu";
         plan.transfer = centre_of(transfer);
@@ -232,7 +232,7 @@ private:
         click_at(plan.commander);
         driver.frames(40);
         Control *officer = galaxy_object_panel_find(GALAXY_PANEL_OFFICER);
-        ASSERT_EQ(officer_panel_officer(officer), ship->pilot) << "the commander row opens its officer's panel";
+        ASSERT_EQ(officer_detail_panel_officer(officer), ship->pilot) << "the commander row opens its officer's panel";
         Control *replace = button_captioned(officer, "Replace");
         ASSERT_NE(replace, nullptr) << "Replace on the commander's panel";
         plan.replace = centre_of(replace);
@@ -252,8 +252,8 @@ private:
         plan.commander_after = {x + w / 2, y + h / 2};
         click_at(plan.commander_after);
         driver.frames(40);
-        plan.shown_officer = officer_panel_officer(galaxy_object_panel_find(GALAXY_PANEL_OFFICER))
-                                 ? officer_panel_officer(galaxy_object_panel_find(GALAXY_PANEL_OFFICER))->name
+        plan.shown_officer = officer_detail_panel_officer(galaxy_object_panel_find(GALAXY_PANEL_OFFICER))
+                                 ? officer_detail_panel_officer(galaxy_object_panel_find(GALAXY_PANEL_OFFICER))->name
                                  : "";
     }
 

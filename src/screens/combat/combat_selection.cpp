@@ -393,7 +393,7 @@ void combat_open_officer_panel(Control *details) {
     map_control_anchor(panel, false, combat_map());
     control_set_position(panel, vx, vy);
     control_set_size(panel, std::max(vw, 1), std::max(vh, 1));
-    officer_detail_panel_init(panel, pilot, 3);
+    officer_detail_panel_build(panel, pilot, 3);
     int32_t w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_move_to(panel, details->x + details->w / 2 - w / 2, details->y + details->h / 2 - h / 2, OFFICER_MOVE_MS);

@@ -44,7 +44,7 @@ constexpr int BUTTON_IDS[COMBAT_COMMAND_BUTTONS] = {COMBAT_ID_MENU_BUTTON, COMBA
 CombatScreen *screen() { return combat_screen(); }
 
 void build_menu(Control *panel) {
-    game_menu_init(panel, GAME_MENU_COMBAT | GAME_MENU_HOTKEYS);   // the title's letters work here too
+    game_menu_build(panel, GAME_MENU_COMBAT | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = combat_menu_load_prepared;
         state->on_load_failed = combat_on_load_failed;

@@ -128,7 +128,7 @@ void collect_rows(Player *player, List<Control> *rows) {
             Sector *sector = sector_of(obj);
             if (!sector || sector->owner_id != player->id || !sector_find_site_of_kind(sector, SITE_STARBASE)) continue;
             if (Site *site = sector_find_site_of_kind(sector, kind))
-                if (Control *row = corp_site_row_create(site, sector)) list_append(rows, row);
+                if (Control *row = corporation_summary_site_row_create(site, sector)) list_append(rows, row);
         }
     };
     for (int32_t kind : {SITE_STARBASE, SITE_SHIPYARD, SITE_TRAINING}) walk_sites(kind);
@@ -140,10 +140,10 @@ void collect_rows(Player *player, List<Control> *rows) {
     const int32_t target = player->research_target;
     const bool has_target = target >= 0 && target < PLAYER_TECH_COUNT && researching(target);
     if (has_target)
-        if (Control *row = corp_research_row_create(player, target)) list_append(rows, row);
+        if (Control *row = corporation_summary_research_row_create(player, target)) list_append(rows, row);
     for (int32_t tech = 0; tech < PLAYER_TECH_COUNT; ++tech)
         if ((!has_target || tech != target) && researching(tech))
-            if (Control *row = corp_research_row_create(player, tech)) list_append(rows, row);
+            if (Control *row = corporation_summary_research_row_create(player, tech)) list_append(rows, row);
 }
 
 // Headings and rows stacked by group; every row as wide as the widest.
@@ -184,11 +184,11 @@ Control *build_list(Control *panel, const List<Control> &rows) {
 
 }  // namespace
 
-CorpPanelState *corp_panel_state(Control *panel) {
+CorpPanelState *corporation_summary_state(Control *panel) {
     return panel && panel->widget_free == state_free ? static_cast<CorpPanelState *>(panel->widget_state) : nullptr;
 }
 
-Control *corp_site_row_create(Site *site, Sector *sector) {
+Control *corporation_summary_site_row_create(Site *site, Sector *sector) {
     GameObject *item = nullptr;
     Officer *recruit = nullptr;
     int32_t days = 0;
@@ -208,14 +208,14 @@ Control *corp_site_row_create(Site *site, Sector *sector) {
     }
 }
 
-Control *corp_research_row_create(Player *player, int32_t tech) {
+Control *corporation_summary_research_row_create(Player *player, int32_t tech) {
     if (!player || tech < 0 || tech >= PLAYER_TECH_COUNT || !(player->tech_state[tech] & TECH_QUEUED)) return nullptr;
     const char *name = tech_name(tech);
     return make_row(image_control_create(tech_icon(tech)), name ? name : "", nullptr,
                     player_research_days_left(player, tech), CORP_GROUP_RESEARCHING);
 }
 
-void corp_panel_init(Control *panel, Player *player) {
+void corporation_summary_build(Control *panel, Player *player) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);

@@ -37,10 +37,10 @@ struct CorpPanelState {
     int32_t       content_height = 0;   // of the activity list before it is cut
 };
 
-void            corp_panel_init(Control *panel, Player *player);
-CorpPanelState *corp_panel_state(Control *panel);   // null for any other control
+void            corporation_summary_build(Control *panel, Player *player);
+CorpPanelState *corporation_summary_state(Control *panel);   // null for any other control
 
 // One activity row: a producing site's (null when it produces nothing), a queued tech's (null
 // when the tech is not queued).
-Control *corp_site_row_create(Site *site, Sector *sector);
-Control *corp_research_row_create(Player *player, int32_t tech);
+Control *corporation_summary_site_row_create(Site *site, Sector *sector);
+Control *corporation_summary_research_row_create(Player *player, int32_t tech);

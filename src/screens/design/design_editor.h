@@ -129,10 +129,10 @@ void design_configure_close(Control *title_bar);
 // The flags are a bit per hull type.
 uint32_t design_available_hulls(Player *player);
 void design_hull_cards_build(Control *panel);
-void card_grid_build(Control *strip, uint32_t available);
-void card_grid_on_click(Control *card);
-void card_grid_on_hover_enter(Control *card);
-void card_grid_on_hover_leave(Control *card);
+void design_card_grid_build(Control *strip, uint32_t available);
+void design_card_grid_on_click(Control *card);
+void design_card_grid_on_hover_enter(Control *card);
+void design_card_grid_on_hover_leave(Control *card);
 void design_on_hull_selected(Control *card);
 // The game thread's part of a picture load: when the worker is done, joins it and shows the
 // picture (unless the editor has opened meanwhile). Run every frame by the panel's update.
@@ -171,16 +171,16 @@ void design_refill_and_overlay(Control *panel);
 
 // ---- The system picker ----
 void design_on_mount_click(Control *card);
-void system_list_build(Control *list, List<System> *candidates);
-Control *system_row_build(Control *list, System *system, int detail);
-void system_row_on_click(Control *row);
-void system_row_on_hover_enter(Control *row);
-void system_row_on_dwell(Control *row);
-void system_row_on_hover_leave(Control *row);
-void system_list_on_wheel(Control *row);
-System *system_list_get_picked(Control *list);
-void system_row_set_width(Control *row, int width);
-void system_list_state_free(void *state);
+void design_system_list_build(Control *list, List<System> *candidates);
+Control *design_system_row_build(Control *list, System *system, int detail);
+void design_system_row_on_click(Control *row);
+void design_system_row_on_hover_enter(Control *row);
+void design_system_row_on_dwell(Control *row);
+void design_system_row_on_hover_leave(Control *row);
+void design_system_list_on_wheel(Control *row);
+System *design_system_list_get_picked(Control *list);
+void design_system_row_set_width(Control *row, int width);
+void design_system_list_state_free(void *state);
 void design_on_system_picked(Control *list);
 void design_picker_cancel(Control *control);
 // Closes the picker; restore puts the mount's prior system back (cancel), else the mount is kept.

@@ -18,6 +18,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -43,13 +44,12 @@ void state_free(void *data) { delete static_cast<DesignPanelState *>(data); }
 // design.
 Control *summary_of(Control *ctrl) {
     for (Control *c = ctrl; c; c = c->owner)
-        if (design_panel_state(c)) return c;
+        if (design_summary_state(c)) return c;
     return nullptr;
 }
 
 void call_slot(Control *panel, int slot) {
-    DesignPanelState *s = design_panel_state(panel);
-    if (s && s->slot[slot]) s->slot[slot](panel);
+    if (design_summary_state(panel)) panel_call_slot(panel, slot);
 }
 
 void fit_to_children(Control *panel, int pad) {
@@ -171,8 +171,8 @@ void add_cards(Control *area, const Ship *design, const Ship *tmpl) {
                 if (part) control_set_enabled(part, false);
         }
         card->dwell_delay = card->dwell_left = DESIGN_PANEL_DWELL_MS;
-        card->on_dwell = design_screen_system_popup_open;
-        card->on_hover_leave = design_screen_popup_close;
+        card->on_dwell = design_summary_system_popup_open;
+        card->on_hover_leave = design_summary_popup_close;
         panel_add_child(area, c.display[0], c.display[1], 0, 0, card);
         control_hide_for(card, 550);
         if (Control *flash = panel_create(card->w, card->h, 0, 0, 0)) {
@@ -209,10 +209,10 @@ Control *make_stat_rows(const Ship *design) {
 // Build (or Resume), Edit and Scrap in a row, each refused with its reason where the rules say.
 Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player, const Ship *design) {
     List<Control> buttons;
-    Control *build = s->resume ? image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Resume", design_screen_on_build, 'r', panel)
-                               : image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Build", design_screen_on_build, 'b', panel);
-    Control *edit = image_button_create(IMAGE_EDIT_DESIGN, BUTTON_FONT, "Edit", design_screen_on_edit, 0, panel);
-    Control *scrap = image_button_create(IMAGE_SCRAP, BUTTON_FONT, "Scrap", design_screen_on_scrap, 0, panel);
+    Control *build = s->resume ? image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Resume", design_summary_on_build, 'r', panel)
+                               : image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Build", design_summary_on_build, 'b', panel);
+    Control *edit = image_button_create(IMAGE_EDIT_DESIGN, BUTTON_FONT, "Edit", design_summary_on_edit, 0, panel);
+    Control *scrap = image_button_create(IMAGE_SCRAP, BUTTON_FONT, "Scrap", design_summary_on_scrap, 0, panel);
     if (build) {
         build->id = DESIGN_PANEL_ID_BUILD;
         if (const char *crew = crew_refusal(s->site)) refuse(build, str_format(crew, DESIGN_BUILD_CREW));
@@ -235,12 +235,12 @@ Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player,
 
 }  // namespace
 
-DesignPanelState *design_panel_state(Control *panel) {
+DesignPanelState *design_summary_state(Control *panel) {
     return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<DesignPanelState *>(panel->widget_state)
                                                                          : nullptr;
 }
 
-void design_screen_build(Control *panel, GameObject *obj, Site *site) {
+void design_summary_build(Control *panel, GameObject *obj, Site *site) {
     Ship *design = ship_of(obj);
     Player *player = owner_of(site);
     const Ship *tmpl = design ? hull_template(design->subtype) : nullptr;
@@ -257,7 +257,7 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     panel_set_command_state(panel, s, state_free);
 
     Control *title = panel_add_child(panel, 2, 2, DESIGN_PANEL_ID_TITLE, 0,
-                                     ui_button_create("Ship Design", object_get_name(design), design_screen_on_close, panel,
+                                     ui_button_create("Ship Design", object_get_name(design), design_summary_on_close, panel,
                                                       TITLE_ANIMATE | TITLE_CLOSE | TITLE_VALUE_BOX));
     const int title_h = title ? title->h : 0;
 
@@ -283,8 +283,8 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     Control *tag = panel_add_child(panel, 4, y0, DESIGN_PANEL_ID_COST, 0, cost_tag_create(s->cost, s->days, COST_TAG_SLIDE));
     if (tag) {
         tag->dwell_delay = tag->dwell_left = DESIGN_PANEL_DWELL_MS;
-        tag->on_dwell = design_screen_cost_popup_open;
-        tag->on_hover_leave = design_screen_popup_close;
+        tag->on_dwell = design_summary_cost_popup_open;
+        tag->on_hover_leave = design_summary_popup_close;
     }
     Control *stats = panel_add_child(panel, 4, y0 + (tag ? tag->h : 0) + 8, DESIGN_PANEL_ID_STATS, 0, make_stat_rows(design));
 
@@ -305,32 +305,32 @@ void design_screen_build(Control *panel, GameObject *obj, Site *site) {
     if (title) ui_control_resize(title, panel->w - 4, true);
 }
 
-GameObject *design_screen_get_design(Control *panel) {
-    return design_panel_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
+GameObject *design_summary_get_design(Control *panel) {
+    return design_summary_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
 }
 
 // ---- Commands ----
 
-void design_screen_on_close(Control *title) {
+void design_summary_on_close(Control *title) {
     Control *panel = summary_of(title);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
 }
 
-void design_screen_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_BUILD); }
-void design_screen_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_EDIT); }
-void design_screen_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_SCRAP); }
+void design_summary_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_BUILD); }
+void design_summary_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_EDIT); }
+void design_summary_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_SCRAP); }
 
 // The question takes the buttons' place: it grows out of their row into the bottom-right corner
 // while the panel's border dims.
-void design_screen_on_scrap(Control *button) {
+void design_summary_on_scrap(Control *button) {
     Control *panel = summary_of(button);
     Control *dialog = panel ? panel_find_child(panel, DESIGN_PANEL_ID_CONFIRM) : nullptr;
     Control *row = panel ? panel_find_child(panel, DESIGN_PANEL_ID_BUTTONS) : nullptr;
     if (!dialog) return;
-    dialog_build(dialog, "Scrap this design?", "Yes, scrap", "No, keep", design_screen_on_scrap_yes, panel,
-                 design_screen_on_scrap_no, panel, 0);
+    dialog_build(dialog, "Scrap this design?", "Yes, scrap", "No, keep", design_summary_on_scrap_yes, panel,
+                 design_summary_on_scrap_no, panel, 0);
     const int w = dialog->w, h = dialog->h;
     if (row) {
         control_set_position(dialog, row->x, row->y);
@@ -345,7 +345,7 @@ void design_screen_on_scrap(Control *button) {
     colour_fade_to(panel_border_colour(panel), 0, 0, 16, 2000, 0);
 }
 
-void design_screen_on_scrap_no(Control *button) {
+void design_summary_on_scrap_no(Control *button) {
     Control *panel = summary_of(button);
     if (!panel) return;
     if (Control *dialog = panel_find_child(panel, DESIGN_PANEL_ID_CONFIRM)) control_set_hidden(dialog, false);
@@ -355,7 +355,7 @@ void design_screen_on_scrap_no(Control *button) {
 
 // ---- Popups ----
 
-void design_screen_cost_popup_open(Control *tag) {
+void design_summary_cost_popup_open(Control *tag) {
     Control *popup = panel_create_empty();
     if (!popup) return;
     Control *label = panel_add_child(popup, 5, 3, 0, 0, text_label_create_plain(1, 0, 230, 0, "Cost"));
@@ -368,8 +368,8 @@ void design_screen_cost_popup_open(Control *tag) {
     if (game_open_popup(game_get(), popup, tag, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void design_screen_system_popup_open(Control *card) {
-    const Ship *design = ship_of(design_screen_get_design(summary_of(card)));
+void design_summary_system_popup_open(Control *card) {
+    const Ship *design = ship_of(design_summary_get_design(summary_of(card)));
     const Panel *p = panel_of(card);
     if (!design || !p || p->value < 0 || p->value >= design->crit_count || !design->crits[p->value].system) return;
     Control *popup = panel_create_empty();
@@ -378,4 +378,4 @@ void design_screen_system_popup_open(Control *card) {
     if (game_open_popup(game_get(), popup, card, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void design_screen_popup_close(Control *) { game_close_popup(game_get()); }
+void design_summary_popup_close(Control *) { game_close_popup(game_get()); }

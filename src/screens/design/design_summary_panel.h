@@ -5,7 +5,7 @@
 //  - The panel's user data is the design (not owned); its widget state is a DesignPanelState,
 //    freed with it. Building again replaces both, and the opener writes the slots again.
 //  - The commands go through the state's slots, which the opener fills right after
-//    design_screen_build; an empty slot does nothing. The panel itself only keeps the Scrap
+//    design_summary_build; an empty slot does nothing. The panel itself only keeps the Scrap
 //    confirmation (closed: buttons shown; open: the dialog in their place).
 //  - Build is refused while the shipyard's sector lacks a starbase of the owner with
 //    DESIGN_BUILD_CREW crew ("%i crew required"), else while the price is above the player's
@@ -48,20 +48,20 @@ struct DesignPanelState : PanelCommandSlots {
     int32_t days = 0;
 };
 
-DesignPanelState *design_panel_state(Control *panel);   // null for any other control
+DesignPanelState *design_summary_state(Control *panel);   // null for any other control
 
 // Removes the panel's children and builds the summary of the design seen from the site; nothing
 // without a game, an owner of the site or that owner among the players.
-void        design_screen_build(Control *panel, GameObject *design, Site *site);
-GameObject *design_screen_get_design(Control *panel);
+void        design_summary_build(Control *panel, GameObject *design, Site *site);
+GameObject *design_summary_get_design(Control *panel);
 
 // Callbacks the builder installs (each gets the control that fired).
-void design_screen_on_close(Control *title);
-void design_screen_on_build(Control *button);
-void design_screen_on_edit(Control *button);
-void design_screen_on_scrap(Control *button);
-void design_screen_on_scrap_yes(Control *button);
-void design_screen_on_scrap_no(Control *button);
-void design_screen_cost_popup_open(Control *tag);
-void design_screen_system_popup_open(Control *card);
-void design_screen_popup_close(Control *ctrl);
+void design_summary_on_close(Control *title);
+void design_summary_on_build(Control *button);
+void design_summary_on_edit(Control *button);
+void design_summary_on_scrap(Control *button);
+void design_summary_on_scrap_yes(Control *button);
+void design_summary_on_scrap_no(Control *button);
+void design_summary_cost_popup_open(Control *tag);
+void design_summary_system_popup_open(Control *card);
+void design_summary_popup_close(Control *ctrl);

@@ -273,21 +273,21 @@ void design_hull_cards_build(Control *panel) {
     const int x = title ? title->x : 2, y = (title ? title->y + title->h : 24) + STRIP_BELOW_TITLE;
     Control *strip = panel_add_child(panel, x, y, DESIGN_ID_CARD_STRIP, 0, panel_create_empty());
     if (!strip) return;
-    card_grid_build(strip, design_available_hulls(owner));
+    design_card_grid_build(strip, design_available_hulls(owner));
     panel_set_slot(strip, 0, design_on_hull_selected);
 }
 
 namespace {
 struct CardGridState : PanelCommandSlots {};   // slot 0: a card was selected
-void card_grid_free(void *state) { delete static_cast<CardGridState *>(static_cast<PanelCommandSlots *>(state)); }
+void design_card_grid_free(void *state) { delete static_cast<CardGridState *>(static_cast<PanelCommandSlots *>(state)); }
 }  // namespace
 
-void card_grid_build(Control *strip, uint32_t available) {
+void design_card_grid_build(Control *strip, uint32_t available) {
     if (!panel_of(strip)) return;
     panel_remove_children(strip);
     if (!panel_command_slots(strip)) {
         CardGridState *g = new (std::nothrow) CardGridState{};
-        if (g) panel_set_command_state(strip, g, card_grid_free);
+        if (g) panel_set_command_state(strip, g, design_card_grid_free);
     }
     std::vector<Control *> cards;
     int card_w = 0, card_h = 0, pic_h = 0;
@@ -307,9 +307,9 @@ void card_grid_build(Control *strip, uint32_t available) {
         const int pw = picture ? picture->w : 0, ph = picture ? picture->h : 0;
         pic_h = std::max(pic_h, ph);
         card_w = std::max({card_w, pw + 8, (name ? name->w : 0) + 8});
-        card->on_click = card_grid_on_click;
-        card->on_hover_enter = card_grid_on_hover_enter;
-        card->on_hover_leave = card_grid_on_hover_leave;
+        card->on_click = design_card_grid_on_click;
+        card->on_hover_enter = design_card_grid_on_hover_enter;
+        card->on_hover_leave = design_card_grid_on_hover_leave;
         cards.push_back(card);
     }
     int name_h = 0;
@@ -331,15 +331,15 @@ void card_grid_build(Control *strip, uint32_t available) {
     control_set_size(strip, w + 3, h + 3);
 }
 
-void card_grid_on_hover_enter(Control *card) {
+void design_card_grid_on_hover_enter(Control *card) {
     if (!card_selected(card)) card_look(card, true);
 }
 
-void card_grid_on_hover_leave(Control *card) {
+void design_card_grid_on_hover_leave(Control *card) {
     if (!card_selected(card)) card_look(card, false);
 }
 
-void card_grid_on_click(Control *card) {
+void design_card_grid_on_click(Control *card) {
     Control *strip = card ? card->owner : nullptr;
     if (!panel_of(strip) || card_selected(card)) return;
     for (Control *other : panel_of(strip)->children.items) {

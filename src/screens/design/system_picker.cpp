@@ -44,7 +44,7 @@ struct SystemListState : PanelCommandSlots {   // slot 0: a row was picked
 };
 
 SystemListState *list_state(Control *list) {
-    return list && panel_of(list) && list->widget_free == system_list_state_free
+    return list && panel_of(list) && list->widget_free == design_system_list_state_free
                ? static_cast<SystemListState *>(list->widget_state)
                : nullptr;
 }
@@ -74,7 +74,7 @@ void close_tip() {
     }
 }
 
-void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, s, system_list_state_free); }
+void set_list_state_free(Control *list, SystemListState *s) { panel_set_command_state(list, s, design_system_list_state_free); }
 
 Control *highlight_lines(Control *area) { return area ? panel_find_child(area, DESIGN_ID_HIGHLIGHT) : nullptr; }
 
@@ -198,7 +198,7 @@ void design_on_mount_click(Control *card) {
     }
     Control *list = panel_create_empty();
     if (list) {
-        system_list_build(list, design_picker_candidates(owner, ship, mount));
+        design_system_list_build(list, design_picker_candidates(owner, ship, mount));
         panel_set_slot(list, 0, design_on_system_picked);
         list->user_data = panel;
         const int ly = label ? label->y + label->h + 8 : title_bottom + 6;
@@ -219,7 +219,7 @@ void design_on_mount_click(Control *card) {
 
 // ---- The list ----
 
-void system_list_build(Control *list, List<System> *candidates) {
+void design_system_list_build(Control *list, List<System> *candidates) {
     if (!panel_of(list)) {
         if (candidates) list_free(candidates);
         return;
@@ -241,12 +241,12 @@ void system_list_build(Control *list, List<System> *candidates) {
     Control *rows = panel_add_child(list, 0, 0, PICKER_ID_ROWS, 0, panel_create_empty());
     if (!rows) return;
     // The rows move under the list's clip; the wheel over the bar only brings them to it, over a
-    // row it moves them (system_list_on_wheel).
+    // row it moves them (design_system_list_on_wheel).
     scroll_list_init(rows, PAGE_STEP, 0);
     scroll_list_set_moving(rows);
     int y = 0, widest = DESIGN_PICKER_MIN_WIDTH;
     const auto add = [&](System *system, int index) {
-        Control *row = system_row_build(list, system, 0);
+        Control *row = design_system_row_build(list, system, 0);
         if (!row) return;
         panel_of(row)->value = index;
         panel_add_child(rows, 0, y, 0, 0, row);
@@ -257,7 +257,7 @@ void system_list_build(Control *list, List<System> *candidates) {
     add(nullptr, -1);
     int index = 0;
     for (System *c : s->candidates.items) add(c, index++);
-    for (Control *row : s->rows.items) system_row_set_width(row, widest);
+    for (Control *row : s->rows.items) design_system_row_set_width(row, widest);
     s->total_height = std::max(0, y - ROW_GAP);
     control_set_size(rows, widest, s->total_height);
     s->visible_height = std::min(s->total_height, DESIGN_PICKER_MAX_HEIGHT);
@@ -273,7 +273,7 @@ void system_list_build(Control *list, List<System> *candidates) {
     control_set_size(list, width, s->visible_height);
 }
 
-Control *system_row_build(Control *list, System *system, int detail) {
+Control *design_system_row_build(Control *list, System *system, int detail) {
     Control *row = panel_create_empty();
     if (!row) return nullptr;
     panel_set_border(row, true);
@@ -305,7 +305,7 @@ Control *system_row_build(Control *list, System *system, int detail) {
     } else {
         panel_set_border_hover(row, 98, 98, 0, 178, 178, 0, 300);
         panel_set_background_hover(row, 24, 4, 24, 44, 14, 44, 300);
-        row->on_click = system_row_on_click;
+        row->on_click = design_system_row_on_click;
     }
     const int shade = refused ? 60 : 230;
     Control *name = panel_add_child(row, 6, 4, 100004, 1,
@@ -322,24 +322,24 @@ Control *system_row_build(Control *list, System *system, int detail) {
     int w = 0, h = 0;
     panel_layout(row, &w, &h);
     control_set_size(row, w + (picture ? picture->w + 12 : 0) + 6, std::max(h, picture ? picture->h + 3 : 0) + 4);
-    system_row_set_width(row, row->w);
+    design_system_row_set_width(row, row->w);
     control_set_user_data(row, system, nullptr);
     row->dwell_delay = DWELL_MS;
-    row->on_hover_enter = system_row_on_hover_enter;
-    row->on_dwell = system_row_on_dwell;
-    row->on_hover_leave = system_row_on_hover_leave;
-    row->on_wheel = system_list_on_wheel;
+    row->on_hover_enter = design_system_row_on_hover_enter;
+    row->on_dwell = design_system_row_on_dwell;
+    row->on_hover_leave = design_system_row_on_hover_leave;
+    row->on_wheel = design_system_list_on_wheel;
     (void)list;
     return row;
 }
 
-void system_row_set_width(Control *row, int width) {
+void design_system_row_set_width(Control *row, int width) {
     if (!row) return;
     control_set_size(row, width, row->h);
     if (Control *picture = panel_find_child(row, 100001)) control_set_position(picture, width - picture->w - 4, picture->y);
 }
 
-void system_row_on_click(Control *row) {
+void design_system_row_on_click(Control *row) {
     Control *list = row_list(row);
     SystemListState *s = list_state(list);
     if (!s || refusal(row)) return;
@@ -347,7 +347,7 @@ void system_row_on_click(Control *row) {
     if (s->slot[0]) s->slot[0](list);
 }
 
-void system_row_on_hover_enter(Control *row) {
+void design_system_row_on_hover_enter(Control *row) {
     Control *list = row_list(row);
     SystemListState *s = list_state(list);
     if (!s) return;
@@ -376,20 +376,20 @@ void system_row_on_hover_enter(Control *row) {
     if (added) control_set_layer(added, CONTROL_LAYER_POPUP - 1);
 }
 
-void system_row_on_dwell(Control *row) {
+void design_system_row_on_dwell(Control *row) {
     if (!row || !row_list(row)) return;
-    Control *popup = system_row_build(row_list(row), static_cast<System *>(row->user_data), 1);
+    Control *popup = design_system_row_build(row_list(row), static_cast<System *>(row->user_data), 1);
     if (popup && game_open_popup(game_get(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void system_row_on_hover_leave(Control *row) {
+void design_system_row_on_hover_leave(Control *row) {
     SystemListState *s = list_state(row_list(row));
     if (s && s->hovered == row) s->hovered = nullptr;
     close_tip();
     game_close_popup(game_get());
 }
 
-void system_list_on_wheel(Control *row) {
+void design_system_list_on_wheel(Control *row) {
     Control *list = row_list(row);
     SystemListState *s = list_state(list);
     Control *rows = list ? panel_find_child(list, PICKER_ID_ROWS) : nullptr;
@@ -402,13 +402,13 @@ void system_list_on_wheel(Control *row) {
     }
 }
 
-System *system_list_get_picked(Control *list) {
+System *design_system_list_get_picked(Control *list) {
     SystemListState *s = list_state(list);
     return s ? list_get(&s->candidates, s->picked) : nullptr;
 }
 
 
-void system_list_state_free(void *data) {
+void design_system_list_state_free(void *data) {
     SystemListState *s = static_cast<SystemListState *>(data);
     if (!s) return;
     for (Control *row : s->rows.items)
@@ -463,7 +463,7 @@ void design_on_system_picked(Control *list) {
     if (!ship || !ls || mount < 0 || mount >= ship->crit_count) return;
     (void)ship_set_crit_system(ship, mount, nullptr);
     ship_recompute_stats(ship);
-    if (System *picked = system_list_get_picked(list)) (void)ship_set_crit_system(ship, mount, picked);
+    if (System *picked = design_system_list_get_picked(list)) (void)ship_set_crit_system(ship, mount, picked);
     design_rebuild_mount_card(panel, mount, 150, 0);
     design_refresh_stats(panel);
     design_refill_and_overlay(panel);

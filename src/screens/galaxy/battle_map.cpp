@@ -263,7 +263,7 @@ void battle_map_build(Control *panel, Encounter *encounter, int options) {
 }
 
 void battle_map_set_pick_handler(Control *panel) {
-    if (BattleMapState *state = battle_map_state(panel)) state->on_group_pick = encounter_choice_on_side_pick;
+    if (BattleMapState *state = battle_map_state(panel)) state->on_group_pick = encounter_dialog_on_side_pick;
 }
 
 Player *battle_map_picked_owner(Control *panel) {

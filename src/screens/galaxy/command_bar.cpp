@@ -36,9 +36,9 @@ constexpr ListButton LIST_BUTTONS[GALAXY_LIST_BUTTONS] = {
     {.id = GALAXY_ID_MENU_BUTTON,     .image_type = IMAGE_GAME_MENU,     .hotkey = '1', .handler = galaxy_bar_on_menu},
     {.id = GALAXY_ID_SHIPS_BUTTON,    .image_type = IMAGE_SHIPS_LIST,    .hotkey = '2', .handler = galaxy_bar_on_ships},
     {.id = GALAXY_ID_OFFICERS_BUTTON, .image_type = IMAGE_OFFICERS_LIST, .hotkey = '3', .handler = galaxy_bar_on_officers},
-    {.id = GALAXY_ID_TECH_BUTTON,     .image_type = IMAGE_TECH_LIST,     .hotkey = '4', .handler = starmap_toggle_technology},
-    {.id = GALAXY_ID_CORP_BUTTON,     .image_type = IMAGE_CORPORATION,   .hotkey = '5', .handler = starmap_toggle_corporation},
-    {.id = GALAXY_ID_NEWS_BUTTON,     .image_type = IMAGE_NEWS_LIST,     .hotkey = '6', .handler = starmap_toggle_news},
+    {.id = GALAXY_ID_TECH_BUTTON,     .image_type = IMAGE_TECH_LIST,     .hotkey = '4', .handler = galaxy_toggle_technology},
+    {.id = GALAXY_ID_CORP_BUTTON,     .image_type = IMAGE_CORPORATION,   .hotkey = '5', .handler = galaxy_toggle_corporation},
+    {.id = GALAXY_ID_NEWS_BUTTON,     .image_type = IMAGE_NEWS_LIST,     .hotkey = '6', .handler = galaxy_toggle_news},
 };
 
 struct ActionButton {
@@ -173,7 +173,7 @@ void galaxy_bar_update_action_button() {
         if (!(flags & GALAXY_FLAG_STOP_REQUESTED)) wanted = s->stop_button;
     } else if (!(flags & GALAXY_FLAG_ENCOUNTERS_PENDING)) {
         wanted = game_get()->auto_pass > 0 ? s->pass_button : s->next_turn_button;
-    } else if (starmap_waiting_battle()) {
+    } else if (galaxy_waiting_battle()) {
         wanted = s->next_turn_button;   // refuses, saying why, and leads to the battle
     }
     if (Control *next = s->next_turn_button) {
@@ -229,20 +229,20 @@ void galaxy_bar_update_badges() {
 
 void galaxy_bar_on_next_turn(Control *button) {
     if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
-    if (starmap_refuse_turn_for_battle()) return;
+    if (galaxy_refuse_turn_for_battle()) return;
     hide(button);
-    starmap_end_news_delay();
-    starmap_advance_turn();
+    galaxy_end_news_delay();
+    galaxy_advance_turn();
 }
 
 void galaxy_bar_on_pass(Control *button) {
     GalaxyScreen *s = galaxy_screen();
     if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
-    if (starmap_refuse_turn_for_battle()) return;
+    if (galaxy_refuse_turn_for_battle()) return;
     hide(button);
     s->screen_flags.fetch_or(GALAXY_FLAG_AUTO_PASS);
     s->screen_flags.fetch_and(~GALAXY_FLAG_STOP_REQUESTED);
-    starmap_end_news_delay();
+    galaxy_end_news_delay();
     s->autopass_countdown_ms = 0;   // the next frame passes the first day
 }
 
@@ -260,6 +260,6 @@ void galaxy_bar_on_starmap(Control *button) {
     s->sector_after_zoom_move = false;
     int x = 0, y = 0;
     control_get_screen_position(button, &x, &y);
-    starmap_zoom_begin(x, y, x + button->w - 1, y + button->h - 1);
+    galaxy_zoom_begin(x, y, x + button->w - 1, y + button->h - 1);
     hide(button);
 }

@@ -128,7 +128,7 @@ void build_bar(int32_t mode, const char *title, const char *text) {
 }
 
 void add_cancel() {
-    Control *cancel = image_button_create(IMAGE_CANCEL, CANCEL_FONT, "Cancel", starmap_prompt_on_cancel, KEY_ESCAPE,
+    Control *cancel = image_button_create(IMAGE_CANCEL, CANCEL_FONT, "Cancel", galaxy_prompt_on_cancel, KEY_ESCAPE,
                                           nullptr);
     if (!cancel) return;
     control_set_layer(cancel, 1);
@@ -139,8 +139,8 @@ void add_cancel() {
 // A pick starts: the prompt comes up with the speed its ETA uses, and the object panels step aside.
 void start_pick(int32_t mode, const char *title, const char *text, int32_t speed) {
     screen()->prompt_eta_speed = speed;
-    starmap_prompt_show(mode, title, text);
-    starmap_object_panels_show(false);
+    galaxy_prompt_show(mode, title, text);
+    galaxy_object_panels_show(false);
 }
 
 int32_t picked_speed(Control *panel) {
@@ -159,7 +159,7 @@ void forget_lone_pick() {
 
 }  // namespace
 
-void starmap_prompt_show(int32_t mode, const char *title, const char *text) {
+void galaxy_prompt_show(int32_t mode, const char *title, const char *text) {
     GalaxyScreen *s = screen();
     s->pick_mode = mode;
     galaxy_hover_set(nullptr);
@@ -175,7 +175,7 @@ void starmap_prompt_show(int32_t mode, const char *title, const char *text) {
     add_cancel();
 }
 
-void starmap_prompt_alternate(int32_t dt) {
+void galaxy_prompt_alternate(int32_t dt) {
     if (!game_find_control(game_get(), PROMPT_BAR_ID)) return;
     timers.elapsed_ms += dt;
     Control *title = bar_child(PROMPT_TITLE_ID);
@@ -193,30 +193,30 @@ void starmap_prompt_alternate(int32_t dt) {
     }
 }
 
-void starmap_prompt_on_cancel(Control *) {
+void galaxy_prompt_on_cancel(Control *) {
     remove_by_id(PROMPT_BAR_ID);
     remove_by_id(PROMPT_CANCEL_ID);
-    starmap_object_panels_show(true);
+    galaxy_object_panels_show(true);
     if (screen()->pick_mode == 0) forget_lone_pick();
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
     game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
 }
 
-void starmap_sector_on_set_course(Control *panel) {
+void galaxy_sector_on_set_course(Control *panel) {
     start_pick(0, "Set course", "Select destination", picked_speed(panel));
 }
 
-void starmap_fleet_on_set_course(Control *panel) {
+void galaxy_fleet_on_set_course(Control *panel) {
     start_pick(0, "Set Course", "Select destination", picked_speed(panel));
 }
 
-void starmap_fleet_on_redirect(Control *) {
+void galaxy_fleet_on_redirect(Control *) {
     Fleet *fleet = fleet_of(screen()->selected);
     if (!fleet) return;
     start_pick(0, "Redirect", "Select destination", ship_list_min_mp(&fleet->ships));
 }
 
-void starmap_select_target(Control *) {
+void galaxy_select_target(Control *) {
     Site *site = site_cast(screen()->selected);
     if (!site) return;
     start_pick(1, object_get_name(site), "Select target", screen()->prompt_eta_speed);

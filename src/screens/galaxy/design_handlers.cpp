@@ -68,9 +68,9 @@ void place_beside(Control *panel, Control *anchor) {
 }
 
 void fill_summary_slots(Control *summary) {
-    panel_set_slot(summary, DESIGN_SLOT_SCRAP, starmap_design_on_scrap);
-    panel_set_slot(summary, DESIGN_SLOT_BUILD, starmap_design_on_build);
-    panel_set_slot(summary, DESIGN_SLOT_EDIT, starmap_design_on_edit);
+    panel_set_slot(summary, DESIGN_SLOT_SCRAP, galaxy_design_on_scrap);
+    panel_set_slot(summary, DESIGN_SLOT_BUILD, galaxy_design_on_build);
+    panel_set_slot(summary, DESIGN_SLOT_EDIT, galaxy_design_on_edit);
 }
 
 // The summary of the design at the site takes `replaced`'s place on the object-panel stack.
@@ -79,7 +79,7 @@ void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
     if (screen->panel_top >= 0) --screen->panel_top;
     Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
     if (summary && design) {
-        design_screen_build(summary, design, site);
+        design_summary_build(summary, design, site);
         fill_summary_slots(summary);
         Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
         place_beside(summary, site_panel ? site_panel : replaced);
@@ -89,39 +89,39 @@ void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
 
 }  // namespace
 
-std::string starmap_new_design_name() {
+std::string galaxy_new_design_name() {
     const Player *ui = game_get() ? game_get()->ui_player : nullptr;
     return str_format("Mark-%i", ui ? ui->totals.design_counter : 1);
 }
 
-void starmap_site_on_pick_design(Control *site_panel) {
-    starmap_design_open(site_panel_picked_object(site_panel), site_panel);
+void galaxy_site_on_pick_design(Control *site_panel) {
+    galaxy_design_open(site_panel_picked_object(site_panel), site_panel);
 }
 
-void starmap_design_open(GameObject *design, Control *row) {
+void galaxy_design_open(GameObject *design, Control *row) {
     Site *site = selected_site();
     Game *g = game_get();
     if (!site || !g || !g->ui_player) return;
     if (design) {
         Control *summary = galaxy_object_panel_open(GALAXY_PANEL_DESIGN_SUMMARY);
         if (!summary) return;
-        design_screen_build(summary, design, site);
+        design_summary_build(summary, design, site);
         fill_summary_slots(summary);
         place_beside(summary, row);
     } else {
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_CONFIGURE);
         if (!panel) return;
         const uint64_t id = g->ui_player->id;
-        design_configure_build(panel, starmap_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
-        panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_new_accepted);
+        design_configure_build(panel, galaxy_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
+        panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, galaxy_design_on_new_accepted);
         place_beside(panel, row);
     }
     sound_play(SOUND_CLICK);
 }
 
-void starmap_design_on_build(Control *summary) {
+void galaxy_design_on_build(Control *summary) {
     Site *site = own_selected_site();
-    GameObject *design = design_screen_get_design(summary);
+    GameObject *design = design_summary_get_design(summary);
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     // Charged the price the summary shows: the sector's price, or the saved cost when resuming.
@@ -129,21 +129,21 @@ void starmap_design_on_build(Control *summary) {
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     sound_play(SOUND_PURCHASE);
-    starmap_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS);
+    galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS);
 }
 
-void starmap_design_on_scrap(Control *summary) {
+void galaxy_design_on_scrap(Control *summary) {
     Site *site = own_selected_site();
-    GameObject *design = design_screen_get_design(summary);
+    GameObject *design = design_summary_get_design(summary);
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !design || !ui) return;
     player_remove_design(ui, design->id);
     galaxy_object_panels_close();
-    if (Control *panel = starmap_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS)) chooser_reopen_design_list(panel);
+    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS)) chooser_reopen_design_list(panel);
 }
 
-void starmap_design_on_edit(Control *summary) {
-    Ship *design = ship_of(design_screen_get_design(summary));
+void galaxy_design_on_edit(Control *summary) {
+    Ship *design = ship_of(design_summary_get_design(summary));
     if (!selected_site() || !design) return;
     GalaxyScreen *screen = galaxy_screen();
     if (screen->panel_top >= 0) --screen->panel_top;
@@ -151,15 +151,15 @@ void starmap_design_on_edit(Control *summary) {
     if (!panel) return;
     design_configure_build(panel, design->ship_name.c_str(), uint32_t(design->owner_id), uint32_t(design->owner_id >> 32),
                            DESIGN_OPTS_EDIT);
-    panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, starmap_design_on_edit_accepted);
-    panel_set_slot(panel, DESIGN_SLOT_CANCELLED, starmap_design_on_configured);
+    panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, galaxy_design_on_edit_accepted);
+    panel_set_slot(panel, DESIGN_SLOT_CANCELLED, galaxy_design_on_configured);
     design_configure_open(panel, design);
     Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     place_beside(panel, site_panel ? site_panel : summary);
     if (summary) control_remove(summary);
 }
 
-void starmap_design_on_new_accepted(Control *configure) {
+void galaxy_design_on_new_accepted(Control *configure) {
     Site *site = selected_site();
     Ship *ship = design_get_ship(configure);
     Player *owner = ship ? game_find_player(game_get(), ship->owner_id) : nullptr;
@@ -169,10 +169,10 @@ void starmap_design_on_new_accepted(Control *configure) {
         design_release_ship(configure);
     }
     galaxy_object_panels_close();
-    if (Control *panel = starmap_site_panel_reopen(site, SITE_MARGIN, configure, MOVE_MS)) chooser_reopen_design_list(panel);
+    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, configure, MOVE_MS)) chooser_reopen_design_list(panel);
 }
 
-void starmap_design_on_edit_accepted(Control *configure) {
+void galaxy_design_on_edit_accepted(Control *configure) {
     Site *site = selected_site();
     if (!site) return;
     Ship *ship = design_get_ship(configure);
@@ -191,7 +191,7 @@ void starmap_design_on_edit_accepted(Control *configure) {
     summary_in_place_of(configure, ship, site);
 }
 
-void starmap_design_on_configured(Control *configure) {
+void galaxy_design_on_configured(Control *configure) {
     Site *site = selected_site();
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !ui) return;

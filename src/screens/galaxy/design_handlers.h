@@ -15,16 +15,16 @@ struct GameObject;
 
 // Site panel slot 5: the summary of the picked design, or "Configure" for a new design when the
 // pick is "(New Design)" (null design). row is the picked row (null: the site panel's place).
-void starmap_site_on_pick_design(Control *site_panel);
+void galaxy_site_on_pick_design(Control *site_panel);
 // The same with the design and the row given: what the slot does after reading the pick.
-void starmap_design_open(GameObject *design, Control *row);
+void galaxy_design_open(GameObject *design, Control *row);
 // The summary's slots 1 ("Build" / "Resume"), 0 (scrap confirmed) and 2 ("Edit").
-void starmap_design_on_build(Control *summary);
-void starmap_design_on_scrap(Control *summary);
-void starmap_design_on_edit(Control *summary);
+void galaxy_design_on_build(Control *summary);
+void galaxy_design_on_scrap(Control *summary);
+void galaxy_design_on_edit(Control *summary);
 // The Configure panel's slot 5, for a new and for an edited design, and slot 6.
-void starmap_design_on_new_accepted(Control *configure);
-void starmap_design_on_edit_accepted(Control *configure);
-void starmap_design_on_configured(Control *configure);
+void galaxy_design_on_new_accepted(Control *configure);
+void galaxy_design_on_edit_accepted(Control *configure);
+void galaxy_design_on_configured(Control *configure);
 // The name of the UI player's next design: "Mark-%i" with its design counter.
-std::string starmap_new_design_name();
+std::string galaxy_new_design_name();

@@ -28,7 +28,7 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int BUTTON_FADE_MS = 1000, CLOSE_FADE_MS = 350;
 
 void state_free(void *data) {
-    auto *state = static_cast<EncounterChoiceState *>(static_cast<PanelCommandSlots *>(data));
+    auto *state = static_cast<EncounterDialogState *>(static_cast<PanelCommandSlots *>(data));
     encounter_release(state->encounter);
     delete state;
 }
@@ -36,7 +36,7 @@ void state_free(void *data) {
 Control *dialog_of(Control *child) { return child ? static_cast<Control *>(child->user_data) : nullptr; }
 
 void call_slot(Control *dialog, int slot) {
-    if (encounter_choice_state(dialog)) panel_call_slot(dialog, slot);
+    if (encounter_dialog_state(dialog)) panel_call_slot(dialog, slot);
 }
 
 // "%s sector" in the owner's colour, or "Deep space".
@@ -57,7 +57,7 @@ Control *decision_row(Control *dialog, const Encounter *enc, const GameObject *l
     const bool defends_own = location && enc->kind == ENCOUNTER_STARBASE_ASSAULT && location->owner_id == viewer_id;
     if (!defends_own) {
         Control *retreat = image_button_create(ENCOUNTER_IMAGE_RETREAT, BUTTON_FONT, "Retreat",
-                                               encounter_choice_on_retreat, 'r', dialog);
+                                               encounter_dialog_on_retreat, 'r', dialog);
         if (retreat) {
             control_set_id(retreat, ENCOUNTER_DIALOG_RETREAT);
             if (!game_player_has_sector_presence(game_get(), viewer_id)) {
@@ -67,7 +67,7 @@ Control *decision_row(Control *dialog, const Encounter *enc, const GameObject *l
             list_append(&buttons, retreat);
         }
     }
-    Control *engage = image_button_create(ENCOUNTER_IMAGE_ENGAGE, BUTTON_FONT, "Engage", encounter_choice_on_engage,
+    Control *engage = image_button_create(ENCOUNTER_IMAGE_ENGAGE, BUTTON_FONT, "Engage", encounter_dialog_on_engage,
                                           'e', dialog);
     if (engage) {
         control_set_id(engage, ENCOUNTER_DIALOG_ENGAGE);
@@ -81,7 +81,7 @@ Control *decision_row(Control *dialog, const Encounter *enc, const GameObject *l
 
 void choose(Control *button, int choice) {
     Control *dialog = dialog_of(button);
-    EncounterChoiceState *state = encounter_choice_state(dialog);
+    EncounterDialogState *state = encounter_dialog_state(dialog);
     if (!state || !state->encounter) return;
     Game *game = game_get();
     encounter_init_ai_side_choices(state->encounter);
@@ -96,7 +96,7 @@ void choose(Control *button, int choice) {
             image_control_fade_out(b, BUTTON_FADE_MS);
         }
     if (Control *close = panel_find_child(dialog, ENCOUNTER_DIALOG_CLOSE)) control_fade_out(close, CLOSE_FADE_MS);
-    dialog->on_timer = encounter_choice_on_timer;
+    dialog->on_timer = encounter_dialog_on_timer;
     control_set_timer(dialog, ENCOUNTER_DONE_DELAY_MS);
     control_set_enabled(dialog, false);
     call_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE);
@@ -104,12 +104,12 @@ void choose(Control *button, int choice) {
 
 }  // namespace
 
-EncounterChoiceState *encounter_choice_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<EncounterChoiceState *>(panel_command_slots(panel))
+EncounterDialogState *encounter_dialog_state(Control *panel) {
+    return panel && panel->widget_free == state_free ? static_cast<EncounterDialogState *>(panel_command_slots(panel))
                                                      : nullptr;
 }
 
-void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id) {
+void encounter_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id) {
     Panel *p = panel_of(panel);
     if (!p || !encounter) return;
     panel_remove_children(panel);
@@ -118,7 +118,7 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
     colour_fade_set(p->border, 40, 10, 3);
     control_set_user_data(panel, encounter, nullptr);
     control_set_enabled(panel, true);
-    auto *state = new (std::nothrow) EncounterChoiceState;
+    auto *state = new (std::nothrow) EncounterDialogState;
     if (!state) {
         log_write(LOG_GAME, LOG_ERROR, "Encounter #%llu (%s) - no memory for the choice dialog",
                   (unsigned long long)encounter->id, encounter->name.c_str());
@@ -161,7 +161,7 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
     control_set_size(panel, w, h + 6);
     panel_set_scroll(panel, 0, 0);
 
-    Control *close = image_button_create_plain(IMAGE_CLOSE, encounter_choice_on_close, KEY_ESCAPE, panel);
+    Control *close = image_button_create_plain(IMAGE_CLOSE, encounter_dialog_on_close, KEY_ESCAPE, panel);
     if (close) panel_add_child(panel, panel->w - close->w - 4, 4, ENCOUNTER_DIALOG_CLOSE, 0, close);
 
     if (row) {
@@ -179,31 +179,31 @@ void encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_
     }
 }
 
-Player *encounter_choice_picked_side(Control *panel) {
-    const EncounterChoiceState *state = encounter_choice_state(panel);
+Player *encounter_dialog_picked_side(Control *panel) {
+    const EncounterDialogState *state = encounter_dialog_state(panel);
     return state ? state->picked_side : nullptr;
 }
 
-Encounter *encounter_choice_encounter(Control *panel) {
-    return encounter_choice_state(panel) ? static_cast<Encounter *>(panel->user_data) : nullptr;
+Encounter *encounter_dialog_encounter(Control *panel) {
+    return encounter_dialog_state(panel) ? static_cast<Encounter *>(panel->user_data) : nullptr;
 }
 
-void encounter_choice_on_retreat(Control *button) { choose(button, ENCOUNTER_CHOICE_RETREAT); }
-void encounter_choice_on_engage(Control *button) { choose(button, ENCOUNTER_CHOICE_ENGAGE); }
+void encounter_dialog_on_retreat(Control *button) { choose(button, ENCOUNTER_CHOICE_RETREAT); }
+void encounter_dialog_on_engage(Control *button) { choose(button, ENCOUNTER_CHOICE_ENGAGE); }
 
-void encounter_choice_on_close(Control *button) {
+void encounter_dialog_on_close(Control *button) {
     Control *dialog = dialog_of(button);
-    if (!encounter_choice_state(dialog)) return;
+    if (!encounter_dialog_state(dialog)) return;
     game_flash_panel_frame(control_root(), dialog);
     control_remove(dialog);
 }
 
-void encounter_choice_on_side_pick(Control *map) {
+void encounter_dialog_on_side_pick(Control *map) {
     Control *dialog = dialog_of(map);
-    EncounterChoiceState *state = encounter_choice_state(dialog);
+    EncounterDialogState *state = encounter_dialog_state(dialog);
     if (!state) return;
     state->picked_side = battle_map_picked_owner(map);
     call_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK);
 }
 
-void encounter_choice_on_timer(Control *dialog) { call_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE); }
+void encounter_dialog_on_timer(Control *dialog) { call_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE); }

@@ -3,7 +3,7 @@
 // place, a battle map of every side, and "Retreat" or "Engage". It records the viewer's choice,
 // lets the computer sides decide at the same moment, shows every decision and 2,000 ms later calls
 // its opener back. It changes nothing else in the model: the opener fills its slots (panel_set_slot).
-//  - Widget state: EncounterChoiceState, holding one reference on the encounter until the panel
+//  - Widget state: EncounterDialogState, holding one reference on the encounter until the panel
 //    is freed. The panel's user data is the encounter.
 //  - The battle map (child 100001) draws every ship and site of the battle at its start position,
 //    scaled to 400 px across, each owner's objects in a clickable group box with its totals.
@@ -41,23 +41,23 @@ constexpr int ENCOUNTER_SLOT_SIDE_PICK   = 0;   // a side's group box was clicke
 constexpr int ENCOUNTER_SLOT_CHOICE_MADE = 1;   // right after the viewer chose
 constexpr int ENCOUNTER_SLOT_DIALOG_DONE = 2;   // 2,000 ms after the choice
 
-struct EncounterChoiceState : PanelCommandSlots {   // slots ENCOUNTER_SLOT_*
+struct EncounterDialogState : PanelCommandSlots {   // slots ENCOUNTER_SLOT_*
     Player    *picked_side = nullptr;    // owner of the group box clicked last (not owned)
     Encounter *encounter = nullptr;      // one reference
 };
 
-void       encounter_choice_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id);
-EncounterChoiceState *encounter_choice_state(Control *panel);   // null for any other panel
-Player    *encounter_choice_picked_side(Control *panel);
-Encounter *encounter_choice_encounter(Control *panel);
+void       encounter_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id);
+EncounterDialogState *encounter_dialog_state(Control *panel);   // null for any other panel
+Player    *encounter_dialog_picked_side(Control *panel);
+Encounter *encounter_dialog_encounter(Control *panel);
 
 // Button callbacks (the button's user data is the dialog), the map's group pick inside the
 // dialog (the map's user data is the dialog), and the dialog's one-shot timer.
-void encounter_choice_on_retreat(Control *button);
-void encounter_choice_on_engage(Control *button);
-void encounter_choice_on_close(Control *button);
-void encounter_choice_on_side_pick(Control *map);
-void encounter_choice_on_timer(Control *dialog);
+void encounter_dialog_on_retreat(Control *button);
+void encounter_dialog_on_engage(Control *button);
+void encounter_dialog_on_close(Control *button);
+void encounter_dialog_on_side_pick(Control *map);
+void encounter_dialog_on_timer(Control *dialog);
 
 // ---- The battle map ----------------------------------------------------------------------------
 constexpr int BATTLE_MAP_WIDTH     = 400;

@@ -150,10 +150,10 @@ void battle_rect(const Encounter *enc, int *x, int *y, int *w, int *h) {
 Control *open_dialog(Encounter *enc) {
     Control *dialog = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER);
     if (!dialog) return nullptr;
-    encounter_choice_dialog_build(dialog, enc, game_get()->ui_player_id);
-    panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, starmap_encounter_on_pick_row);
-    panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, starmap_encounter_on_hold);
-    panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, starmap_encounter_on_resolve);
+    encounter_dialog_build(dialog, enc, game_get()->ui_player_id);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, galaxy_encounter_on_pick_row);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, galaxy_encounter_on_hold);
+    panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, galaxy_encounter_on_resolve);
     return dialog;
 }
 
@@ -171,7 +171,7 @@ void bracket_battle(const Encounter *enc) {
         y = enc->centre_y - BATTLE_BOX / 2;
         w = h = BATTLE_BOX;
     }
-    starmap_selection_bracket_show(x, y, w, h, std::clamp(std::max(w, h) / 10, 4, 10));
+    galaxy_selection_bracket_show(x, y, w, h, std::clamp(std::max(w, h) / 10, 4, 10));
 }
 
 // ---- The next-item cycle ----
@@ -227,22 +227,22 @@ void open_cycle_object(GameObject *object) {
     Control *panel = nullptr;
     if (Fleet *fleet = fleet_of(object)) {
         panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
-        starmap_object_panel_set_object(panel, fleet);
+        galaxy_object_panel_set_object(panel, fleet);
         const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
-        if (panel) starmap_show_fleet_panel(panel, fleet, starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
+        if (panel) galaxy_show_fleet_panel(panel, fleet, starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
     } else if (Site *site = site_cast(object)) {
         panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
-        starmap_object_panel_set_object(panel, site);
-        if (panel) starmap_show_site_panel(panel, site, SITE_OPTIONS);
+        galaxy_object_panel_set_object(panel, site);
+        if (panel) galaxy_show_site_panel(panel, site, SITE_OPTIONS);
     } else if (Sector *sector = sector_of(object)) {
         int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
         if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
         panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-        starmap_object_panel_set_object(panel, sector);
-        if (panel) starmap_show_sector_panel(panel, sector, options);
+        galaxy_object_panel_set_object(panel, sector);
+        if (panel) galaxy_show_sector_panel(panel, sector, options);
     }
-    starmap_select_object(object);
-    if (panel) starmap_place_panel_beside(panel, object, PANEL_MARGIN);
+    galaxy_select_object(object);
+    if (panel) galaxy_place_panel_beside(panel, object, PANEL_MARGIN);
     game_flush_new_controls(g);
 }
 
@@ -304,15 +304,15 @@ void open_beside_panel(Control *panel, Control *beside) {
 
 // ---- Entry ----
 
-void starmap_show_encounter(Encounter *encounter) {
+void galaxy_show_encounter(Encounter *encounter) {
     GalaxyScreen *s = screen();
     Game *g = game_get();
     if (!encounter) return;
-    if (s->encounter_panel_id == encounter->id && starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
+    if (s->encounter_panel_id == encounter->id && galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
     encounter_retain(encounter);   // closing the panels may drop the last other reference
     galaxy_object_panels_close();
     Control *dialog = open_dialog(encounter);
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     if (dialog) {
         int x = 0, y = 0, w = 0, h = 0;
         battle_rect(encounter, &x, &y, &w, &h);
@@ -326,19 +326,19 @@ void starmap_show_encounter(Encounter *encounter) {
     encounter_release(encounter);
 }
 
-void starmap_sector_on_combat(Control *) {
+void galaxy_sector_on_combat(Control *) {
     Game *g = game_get();
     const Sector *sector = sector_of(screen()->selected);
     if (!sector) return;
-    if (Encounter *enc = game_find_encounter_by_sector(g, sector->id)) starmap_show_encounter(enc);
+    if (Encounter *enc = game_find_encounter_by_sector(g, sector->id)) galaxy_show_encounter(enc);
 }
 
-void starmap_fleet_on_encounter(Control *control) {
+void galaxy_fleet_on_encounter(Control *control) {
     Game *g = game_get();
     const Fleet *fleet = fleet_of(screen()->selected);
     if (!fleet) return;
     if (Encounter *enc = game_find_encounter_by_fleet(g, fleet->id)) {
-        starmap_show_encounter(enc);
+        galaxy_show_encounter(enc);
         return;
     }
     Encounter *enc = game_find_encounter_of_fleet_ships(g, fleet);
@@ -360,23 +360,23 @@ void starmap_fleet_on_encounter(Control *control) {
     game_flush_new_controls(g);
 }
 
-void starmap_marker_on_encounter(Control *marker) {
+void galaxy_marker_on_encounter(Control *marker) {
     Encounter *enc = live_encounter(marker ? marker->user_data : nullptr);
     if (!enc) return;
-    starmap_show_encounter(enc);
+    galaxy_show_encounter(enc);
     sound_play(SOUND_OPEN_PANEL);
 }
 
-void starmap_encounter_marker_on_enter(Control *marker) {
+void galaxy_encounter_marker_on_enter(Control *marker) {
     const GalaxyScreen *s = screen();
     const Encounter *enc = live_encounter(marker ? marker->user_data : nullptr);
     if (!enc) return;
-    if (!s->selected && s->encounter_panel_id == enc->id && starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
+    if (!s->selected && s->encounter_panel_id == enc->id && galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
     if (ColourFade *tint = icon_tint(marker)) colour_fade_set(tint, ICON_HOVER_R, ICON_HOVER_G, ICON_HOVER_B);
     hover_show_battle(marker, enc);
 }
 
-void starmap_encounter_marker_on_leave(Control *marker) {
+void galaxy_encounter_marker_on_leave(Control *marker) {
     if (!marker) return;
     if (ColourFade *tint = icon_tint(marker))
         colour_fade_start(tint, ICON_DIM_R, ICON_DIM_G, ICON_DIM_B, ICON_LIT_R, ICON_LIT_G, ICON_LIT_B, ICON_PULSE_MS, 0,
@@ -386,34 +386,34 @@ void starmap_encounter_marker_on_leave(Control *marker) {
 
 // ---- The dialog's slots ----
 
-void starmap_encounter_on_pick_row(Control *dialog) {
+void galaxy_encounter_on_pick_row(Control *dialog) {
     Encounter *enc = live_encounter(dialog ? dialog->user_data : nullptr);
-    const Player *side = enc ? encounter_choice_picked_side(dialog) : nullptr;
+    const Player *side = enc ? encounter_dialog_picked_side(dialog) : nullptr;
     if (!side) return;
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_ENCOUNTER_INFO);
     if (!panel) return;
     battle_group_panel_build(panel, enc, side->id);
-    panel_set_slot(panel, BATTLE_GROUP_SLOT_SHIP_PICK, starmap_encounter_detail_on_pick);
+    panel_set_slot(panel, BATTLE_GROUP_SLOT_SHIP_PICK, galaxy_encounter_detail_on_pick);
     open_beside_panel(panel, dialog);
     game_flush_new_controls(game_get());
 }
 
-void starmap_encounter_detail_on_pick(Control *group) {
+void galaxy_encounter_detail_on_pick(Control *group) {
     Encounter *enc = live_encounter(battle_group_panel_encounter(group));
     Ship *ship = ship_of(battle_group_panel_picked_ship(group));
     if (!enc || !ship) return;
     const bool machine = label_machine_ship(ship);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, ship);
-    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
-    if (machine) ship_panel_set_title(panel, ship->owner_label.c_str());
+    galaxy_object_panel_set_object(panel, ship);
+    galaxy_show_ship_panel(panel, ship, game_get()->ui_player);
+    if (machine) ship_details_set_title(panel, ship->owner_label.c_str());
     open_beside_panel(panel, group);
     sound_play(SOUND_OPEN_PANEL);
     game_flush_new_controls(game_get());
 }
 
-void starmap_encounter_on_hold(Control *) {
+void galaxy_encounter_on_hold(Control *) {
     galaxy_hover_set(nullptr);
     galaxy_bar_layout(0);
     galaxy_side_panels_close();
@@ -421,7 +421,7 @@ void starmap_encounter_on_hold(Control *) {
     galaxy_flags_change(0, GALAXY_FLAG_TURN_IN_PROGRESS);
 }
 
-void starmap_encounter_on_resolve(Control *dialog) {
+void galaxy_encounter_on_resolve(Control *dialog) {
     Game *g = game_get();
     Encounter *enc = live_encounter(dialog ? dialog->user_data : nullptr);
     if (!enc) return;
@@ -439,7 +439,7 @@ void starmap_encounter_on_resolve(Control *dialog) {
     remove_encounter_marker(enc);
     game_finish_encounter(g, enc->id);   // may free the battle: it is not touched after this
     game_flash_panel_frame(g, dialog);
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     galaxy_object_panels_close();
     galaxy_markers_refresh();
     galaxy_bar_update_action_button();
@@ -448,7 +448,7 @@ void starmap_encounter_on_resolve(Control *dialog) {
 
 // ---- Tab ----
 
-Encounter *starmap_waiting_battle() {
+Encounter *galaxy_waiting_battle() {
     Game *g = game_get();
     if (!(flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) || (flags() & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING)) return nullptr;
     for (int32_t i = 0, n = game_encounter_count(g); i < n; ++i) {
@@ -458,20 +458,20 @@ Encounter *starmap_waiting_battle() {
     return nullptr;
 }
 
-bool starmap_refuse_turn_for_battle() {
-    Encounter *enc = starmap_waiting_battle();
+bool galaxy_refuse_turn_for_battle() {
+    Encounter *enc = galaxy_waiting_battle();
     if (!enc) return false;
     galaxy_flags_change(GALAXY_FLAG_AUTO_PASS, 0);
     galaxy_bar_update_action_button();
     if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
-        if (!starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_OPEN_PANEL);
-        starmap_show_encounter(enc);
+        if (!galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_OPEN_PANEL);
+        galaxy_show_encounter(enc);
     }
     if (Control *button = screen()->next_turn_button) image_control_tooltip_show(button);
     return true;
 }
 
-void starmap_cycle_next() {
+void galaxy_cycle_next() {
     GalaxyScreen *s = screen();
     const std::vector<CycleItem> items = cycle_candidates();
     if (items.empty()) {
@@ -483,7 +483,7 @@ void starmap_cycle_next() {
     if (s->cycle_index < 0 || s->cycle_index >= int32_t(items.size())) s->cycle_index = 0;
     const CycleItem &item = items[size_t(s->cycle_index)];
     if (item.encounter) {
-        starmap_show_encounter(item.encounter);
+        galaxy_show_encounter(item.encounter);
         sound_play(SOUND_OPEN_PANEL);
     } else {
         open_cycle_object(item.object);

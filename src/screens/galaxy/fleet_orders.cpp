@@ -67,7 +67,7 @@ Control *command_button(Control *panel, ControlFn on_click) {
     return nullptr;
 }
 
-void starmap_fleet_on_blockade(Control *) {
+void galaxy_fleet_on_blockade(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_attack_starbase(fleet, true);
@@ -75,7 +75,7 @@ void starmap_fleet_on_blockade(Control *) {
     orders_done();
 }
 
-void starmap_fleet_on_blockade_abort(Control *) {
+void galaxy_fleet_on_blockade_abort(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_attack_starbase(fleet, false);
@@ -83,7 +83,7 @@ void starmap_fleet_on_blockade_abort(Control *) {
     orders_done();
 }
 
-void starmap_fleet_on_attack_defenses(Control *) {
+void galaxy_fleet_on_attack_defenses(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_attack_starbase0(fleet, true);
@@ -91,7 +91,7 @@ void starmap_fleet_on_attack_defenses(Control *) {
     orders_done();
 }
 
-void starmap_fleet_on_attack_defenses_abort(Control *) {
+void galaxy_fleet_on_attack_defenses_abort(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_attack_starbase0(fleet, false);
@@ -99,7 +99,7 @@ void starmap_fleet_on_attack_defenses_abort(Control *) {
     orders_done();
 }
 
-void starmap_fleet_on_gather(Control *) {
+void galaxy_fleet_on_gather(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_survey(fleet, true);
@@ -107,7 +107,7 @@ void starmap_fleet_on_gather(Control *) {
     orders_done();
 }
 
-void starmap_fleet_on_gather_cancel(Control *) {
+void galaxy_fleet_on_gather_cancel(Control *) {
     Fleet *fleet = selected_fleet();
     if (!fleet) return;
     fleet_set_ships_survey(fleet, false);
@@ -116,7 +116,7 @@ void starmap_fleet_on_gather_cancel(Control *) {
 }
 
 // Halt: the fleet stops where it is, and its panel comes back out of the Halt button.
-void starmap_fleet_on_halt(Control *panel) {
+void galaxy_fleet_on_halt(Control *panel) {
     Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     int bx = 0, by = 0, bw = 0, bh = 0;
@@ -135,9 +135,9 @@ void starmap_fleet_on_halt(Control *panel) {
     if (flags() & GALAXY_FLAG_ENCOUNTERS_PENDING)
         options = starmap && !game_find_encounter_by_fleet(game_get(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
     if (Control *again = galaxy_object_panel_open(GALAXY_PANEL_FLEET)) {
-        starmap_object_panel_set_object(again, fleet);
-        starmap_show_fleet_panel(again, fleet, options);
-        if (GameObject *selected = galaxy_screen()->selected) starmap_place_panel_beside(again, selected, PANEL_MARGIN);
+        galaxy_object_panel_set_object(again, fleet);
+        galaxy_show_fleet_panel(again, fleet, options);
+        if (GameObject *selected = galaxy_screen()->selected) galaxy_place_panel_beside(again, selected, PANEL_MARGIN);
         const int x = again->x, y = again->y, w = again->w, h = again->h;
         if (bw > 0) {
             control_set_position(again, bx, by);
@@ -151,7 +151,7 @@ void starmap_fleet_on_halt(Control *panel) {
 }
 
 // Cancel of a departing fleet: its ships go back where it was formed, a sector or a fleet.
-void starmap_fleet_on_disband(Control *panel) {
+void galaxy_fleet_on_disband(Control *panel) {
     Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     object_add_ref(fleet);
@@ -171,13 +171,13 @@ void starmap_fleet_on_disband(Control *panel) {
         else if (fleet_of(home)) ship_set_fleet(ship, home);
     }
     for (Ship *ship : ships) object_release(ship);
-    if (galaxy_screen()->selected) starmap_select_object(nullptr);
+    if (galaxy_screen()->selected) galaxy_select_object(nullptr);
     orders_done();
     object_release(fleet);
 }
 
 // Move in the sector view: back to the star map, where the sector's panel opens.
-void starmap_fleet_on_enter_sector(Control *panel) {
+void galaxy_fleet_on_enter_sector(Control *panel) {
     const GameObject *sector = fleet_panel_sector(panel);
     if (!sector) return;
     galaxy_screen()->sector_after_zoom_id = sector->id;
@@ -188,31 +188,31 @@ void starmap_fleet_on_enter_sector(Control *panel) {
         w = move->w;
         h = move->h;
     }
-    starmap_zoom_begin(x, y, x + w - 1, y + h - 1);
+    galaxy_zoom_begin(x, y, x + w - 1, y + h - 1);
 }
 
 // A ship row was picked outside the selection: the ship panel opens beside the clicked row.
 void open_ship_beside_row(Control *panel) {
     if (!fleet_panel_picked_ship(panel)) return;
     ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
-    if (s->picked < list_count(&s->rows)) starmap_fleet_on_pick_ship(list_get(&s->rows, s->picked));
+    if (s->picked < list_count(&s->rows)) galaxy_fleet_on_pick_ship(list_get(&s->rows, s->picked));
 }
 
 }  // namespace
 
-void starmap_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options) {
+void galaxy_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options) {
     fleet_panel_build(panel, fleet, uint32_t(options));
     panel_set_slot(panel, FLEET_SLOT_SHIP_PICK, open_ship_beside_row);
-    panel_set_slot(panel, FLEET_SLOT_CANCEL_DEPARTURE, starmap_fleet_on_disband);
-    panel_set_slot(panel, FLEET_SLOT_HALT, starmap_fleet_on_halt);
-    panel_set_slot(panel, FLEET_SLOT_REDIRECT, starmap_fleet_on_redirect);
-    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, starmap_fleet_on_set_course);
-    panel_set_slot(panel, FLEET_SLOT_COMBAT, starmap_fleet_on_encounter);
-    panel_set_slot(panel, FLEET_SLOT_ATTACK_STARBASE, starmap_fleet_on_blockade);
-    panel_set_slot(panel, FLEET_SLOT_ABORT_STARBASE, starmap_fleet_on_blockade_abort);
-    panel_set_slot(panel, FLEET_SLOT_SECTOR_MOVE, starmap_fleet_on_enter_sector);
-    panel_set_slot(panel, FLEET_SLOT_ATTACK_DEFENSES, starmap_fleet_on_attack_defenses);
-    panel_set_slot(panel, FLEET_SLOT_ABORT_DEFENSES, starmap_fleet_on_attack_defenses_abort);
-    panel_set_slot(panel, FLEET_SLOT_GATHER, starmap_fleet_on_gather);
-    panel_set_slot(panel, FLEET_SLOT_CANCEL_GATHER, starmap_fleet_on_gather_cancel);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_DEPARTURE, galaxy_fleet_on_disband);
+    panel_set_slot(panel, FLEET_SLOT_HALT, galaxy_fleet_on_halt);
+    panel_set_slot(panel, FLEET_SLOT_REDIRECT, galaxy_fleet_on_redirect);
+    panel_set_slot(panel, FLEET_SLOT_SET_COURSE, galaxy_fleet_on_set_course);
+    panel_set_slot(panel, FLEET_SLOT_COMBAT, galaxy_fleet_on_encounter);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_STARBASE, galaxy_fleet_on_blockade);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_STARBASE, galaxy_fleet_on_blockade_abort);
+    panel_set_slot(panel, FLEET_SLOT_SECTOR_MOVE, galaxy_fleet_on_enter_sector);
+    panel_set_slot(panel, FLEET_SLOT_ATTACK_DEFENSES, galaxy_fleet_on_attack_defenses);
+    panel_set_slot(panel, FLEET_SLOT_ABORT_DEFENSES, galaxy_fleet_on_attack_defenses_abort);
+    panel_set_slot(panel, FLEET_SLOT_GATHER, galaxy_fleet_on_gather);
+    panel_set_slot(panel, FLEET_SLOT_CANCEL_GATHER, galaxy_fleet_on_gather_cancel);
 }

@@ -18,6 +18,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll_list.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
@@ -356,8 +357,7 @@ void fleet_panel_refresh_ship_list(Control *panel) {
 }
 
 void fleet_panel_call_slot(Control *panel, FleetPanelSlot slot) {
-    FleetPanelState *state = fleet_panel_state(panel);
-    if (state && slot >= 0 && slot < FLEET_SLOT_COUNT && state->slot[slot]) state->slot[slot](panel);
+    if (fleet_panel_state(panel) && slot < FLEET_SLOT_COUNT) panel_call_slot(panel, slot);
 }
 
 void fleet_panel_on_cancel_departure(Control *b) { call_from_button(b, FLEET_SLOT_CANCEL_DEPARTURE); }

@@ -23,7 +23,7 @@ std::string days_text(int32_t days) { return str_format("%i day%s", int(days), d
 
 }  // namespace
 
-void fleet_summary_panel_build(Control *panel, GameObject *fleet_obj, int32_t distance, int32_t speed, int32_t options) {
+void fleet_summary_build(Control *panel, GameObject *fleet_obj, int32_t distance, int32_t speed, int32_t options) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 4);

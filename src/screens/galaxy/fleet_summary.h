@@ -12,4 +12,4 @@ struct GameObject;
 constexpr int32_t FLEET_SUMMARY_DISTANCE  = 0x2;   // the "Distance" row
 constexpr int32_t FLEET_SUMMARY_INTERCEPT = 0x4;   // with the distance and a speed above 0: "Intercept ETA"
 
-void fleet_summary_panel_build(Control *panel, GameObject *fleet, int32_t distance, int32_t speed, int32_t options);
+void fleet_summary_build(Control *panel, GameObject *fleet, int32_t distance, int32_t speed, int32_t options);

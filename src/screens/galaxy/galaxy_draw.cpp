@@ -259,11 +259,11 @@ void show_waiting_sector(GalaxyScreen *s) {
     galaxy_object_panels_close();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, sector);
+    galaxy_object_panel_set_object(panel, sector);
     const bool own = sector->owner_id != 0 && sector->owner_id == game->ui_player_id;
-    starmap_show_sector_panel(panel, sector, own ? SECTOR_PANEL_OWN_OPTIONS : SECTOR_PANEL_OPTIONS);
-    starmap_select_object(sector);
-    starmap_place_panel_beside(panel, sector, SECTOR_PANEL_MARGIN);
+    galaxy_show_sector_panel(panel, sector, own ? SECTOR_PANEL_OWN_OPTIONS : SECTOR_PANEL_OPTIONS);
+    galaxy_select_object(sector);
+    galaxy_place_panel_beside(panel, sector, SECTOR_PANEL_MARGIN);
     if (move) sector_panel_press_move(panel);
     game_flush_new_controls(game);
 }
@@ -383,7 +383,7 @@ void galaxy_zoom_step(int32_t dt) {
     else if (has(GALAXY_FLAG_ZOOM_OUT) && zoom_grow(s)) zoom_out_done(s);
 }
 
-void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+void galaxy_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     GalaxyScreen *s = screen();
     Game *game = game_get();
     set(GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_STARMAP_BACKGROUND);
@@ -393,7 +393,7 @@ void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom
         if (panel) control_set_hidden(panel, false);
     galaxy_side_panels_close();
     galaxy_bar_layout(0);
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     game_remove_controls_by_group(game, GALAXY_GROUP_MARKERS);
     for (HashTable<Control> *map : s->marker_maps)
         if (map) hash_table_clear(map);
@@ -404,12 +404,12 @@ void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom
     remove_minimap();
 }
 
-void starmap_sector_on_enter(Control *) {
+void galaxy_sector_on_enter(Control *) {
     GalaxyScreen *s = screen();
     Game *game = game_get();
     GameObject *sector = sector_of(s->selected);
     if (!sector || has(GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_ZOOM_OUT) || !has(GALAXY_FLAG_STARMAP_VIEW)) return;
-    starmap_select_object(sector);
+    galaxy_select_object(sector);
     s->zoom_sector_background = std::clamp(sector->subtype + GALAXY_BG_SECTOR_FIRST, GALAXY_BG_SECTOR_FIRST,
                                            GALAXY_BG_COMBAT_FIRST - 1);
     const ObjectMap *map = game->galaxy_map;

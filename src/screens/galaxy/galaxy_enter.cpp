@@ -241,7 +241,7 @@ void galaxy_mode_enter() {
     galaxy_sector_info_update();
     galaxy_bar_update_action_button();
     galaxy_bar_update_badges();
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
     galaxy_bar_layout(0);
     if (s->status_panel) control_set_hidden(s->status_panel, true);
 }

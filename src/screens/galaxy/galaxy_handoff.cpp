@@ -87,7 +87,7 @@ void start_loading(GalaxyScreen *s) {
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     s->loading_rect = centre_rect();
     galaxy_flags_change(GALAXY_FLAG_ENCOUNTER_LOADED, 0);
-    s->load_encounter_thread = galaxy_create_thread(starmap_load_encounter_thread);
+    s->load_encounter_thread = galaxy_create_thread(galaxy_load_encounter_thread);
     if (!s->load_encounter_thread) {
         log_write(LOG_GAME, LOG_ERROR, "Failed to create load encounter thread");
         galaxy_flags_change(0, GALAXY_FLAG_ENCOUNTER_LOAD_INLINE);

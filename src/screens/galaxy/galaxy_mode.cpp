@@ -96,7 +96,7 @@ void pending_load_step(Game *game, int32_t dt) {
     s->load_delay_ms -= dt;
     if (s->load_delay_ms > 0) return;
     s->load_delay_ms = 0;
-    starmap_run_pending_load();
+    galaxy_run_pending_load();
 }
 
 // The computer players have thought: the day's minutes go to the clock.
@@ -132,7 +132,7 @@ void end_of_day(Game *game) {
                 if (!(flags() & GALAXY_FLAG_STOP_REQUESTED)) {
                     set(GALAXY_FLAG_AUTO_PASS);
                     s->autopass_countdown_ms = game->auto_pass;
-                    starmap_show_autopass_countdown();
+                    galaxy_show_autopass_countdown();
                 }
             }
             galaxy_bar_update_action_button();
@@ -152,7 +152,7 @@ void clock_step(Game *game, int32_t dt) {
             s->autopass_countdown_ms -= dt;
             if (s->autopass_countdown_ms <= 0) {
                 if (f & GALAXY_FLAG_STOP_REQUESTED) clear(GALAXY_FLAG_AUTO_PASS);
-                else starmap_advance_turn();
+                else galaxy_advance_turn();
                 galaxy_bar_update_action_button();
             }
         }
@@ -190,7 +190,7 @@ void encounters_step(Game *game) {
         galaxy_sector_info_update();
         galaxy_bar_update_action_button();
     }
-    if (s->encounter_panel_id != 0 && !starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) s->encounter_panel_id = 0;
+    if (s->encounter_panel_id != 0 && !galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) s->encounter_panel_id = 0;
 }
 
 // The busy picture: a pulsing image above the command bar once the computer players have been
@@ -226,12 +226,12 @@ void busy_step(Game *game, int32_t dt) {
 void panel_stack_step() {
     GalaxyScreen *s = state();
     bool popped = false;
-    while (s->panel_top >= 0 && !starmap_object_panel_is_open(s->panel_stack[s->panel_top])) {
+    while (s->panel_top >= 0 && !galaxy_object_panel_is_open(s->panel_stack[s->panel_top])) {
         --s->panel_top;
         popped = true;
     }
     if (!popped) return;
-    if (s->panel_top >= 0) starmap_object_panel_flash(s->panel_stack[s->panel_top]);
+    if (s->panel_top >= 0) galaxy_object_panel_flash(s->panel_stack[s->panel_top]);
     else clear(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
 }
 
@@ -262,24 +262,24 @@ void interaction_step(Game *game, int32_t dt) {
         if (input_button_pressed(INPUT_BUTTON_LEFT)) galaxy_map_click();
         if (input_key_pressed(KEY_TAB)) {
             if (s->pick_mode == -1) {
-                starmap_cycle_next();
-                starmap_end_news_delay();
+                galaxy_cycle_next();
+                galaxy_end_news_delay();
             }
             if (flags() & GALAXY_FLAG_AUTO_PASS) request_stop();
         }
     }
-    starmap_prompt_alternate(dt);
+    galaxy_prompt_alternate(dt);
     if (input_key_pressed(KEY_ESCAPE) && !game_has_escape_handler(game)) {
         galaxy_bar_layout(0);
         galaxy_side_panels_close();
     }
     f = flags();
-    if ((f & GALAXY_FLAG_SELECTED) && s->pick_mode == -1 && !starmap_object_panels_any_open()) {
+    if ((f & GALAXY_FLAG_SELECTED) && s->pick_mode == -1 && !galaxy_object_panels_any_open()) {
         clear(GALAXY_FLAG_SELECTED);
-        starmap_select_object(nullptr);
+        galaxy_select_object(nullptr);
         hide(s->selection_panel);
     }
-    if ((f & GALAXY_FLAG_ENCOUNTER_PANEL) && !starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) {
+    if ((f & GALAXY_FLAG_ENCOUNTER_PANEL) && !galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) {
         clear(GALAXY_FLAG_ENCOUNTER_PANEL);
         if (!s->selected) hide(s->selection_panel);
     }
@@ -299,7 +299,7 @@ void help_step(Game *game) {
         if (!help) return;
         set(GALAXY_FLAG_HELP_OPEN);
         galaxy_bar_layout(0);
-        starmap_drop_selection();
+        galaxy_drop_selection();
         galaxy_object_panels_close();
         galaxy_side_panels_close();
         return;
@@ -324,7 +324,7 @@ void space_step(Game *game) {
         request_stop();
     } else if (game->auto_pass > 0) {
         galaxy_flags_change(GALAXY_FLAG_STOP_REQUESTED, GALAXY_FLAG_AUTO_PASS);
-        starmap_end_news_delay();
+        galaxy_end_news_delay();
         state()->autopass_countdown_ms = 0;
     }
     galaxy_bar_update_action_button();
@@ -399,7 +399,7 @@ void galaxy_mode_update(int32_t dt) {
     if (!frozen && input_key_pressed(KEY_HELP) && !game_menu_holds_load(s->side_panels[GALAXY_LIST_MENU]))
         (void)help_window_open(game);
     help_step(game);
-    if (!frozen && s->selected && object_is_dead(s->selected)) starmap_drop_selection();
+    if (!frozen && s->selected && object_is_dead(s->selected)) galaxy_drop_selection();
     space_step(game);
     if (!frozen) galaxy_bar_update_badges();
 }
@@ -429,7 +429,7 @@ void galaxy_show_autosave_failure(Game *game) {
     control_set_layer(notice, BUSY_LAYER);
 }
 
-void starmap_run_pending_load() {
+void galaxy_run_pending_load() {
     GalaxyScreen *s = state();
     Game *game = game_get();
     if (game_run_pending_load(game) != RES_OK) {
@@ -440,7 +440,7 @@ void starmap_run_pending_load() {
             if (!game_menu_show_load_error(menu)) game_menu_show_error(menu, "Error loading game");
         } else {
             log_write(LOG_GAME, LOG_ERROR, "Failed to load the chosen game, back to the title");
-            starmap_menu_to_title(menu);
+            galaxy_menu_to_title(menu);
         }
         return;
     }
@@ -457,7 +457,7 @@ void starmap_run_pending_load() {
         s->sector_after_zoom_id = 0;
         s->sector_after_zoom_move = false;
         const int32_t cx = ui_screen_width() / 2, cy = ui_screen_height() / 2;
-        starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
+        galaxy_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
     } else {
         clear(GALAXY_FLAG_HIDE_MAP);
         galaxy_sector_info_update();
@@ -465,7 +465,7 @@ void starmap_run_pending_load() {
     }
     s->announce_delay_ms = LOAD_ANNOUNCE_DELAY_MS;
     galaxy_markers_refresh();
-    starmap_news_build();
+    galaxy_news_build();
     if (Control *bar = s->status_panel) {
         control_set_hidden(bar, true);
         int32_t r = 0, g = 0, b = 0;

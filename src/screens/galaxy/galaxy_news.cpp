@@ -24,7 +24,7 @@ constexpr int32_t ALERT_MARKER_LAYER = 4;
 
 // The news panel rebuilt with the game's alerts, growing up from its bottom edge.
 void open_news_panel() {
-    starmap_news_build();
+    galaxy_news_build();
     Control *news = galaxy_screen()->side_panels[GALAXY_LIST_NEWS];
     if (!news) return;
     panel_set_anchor_mode(news, PANEL_ANCHOR_BOTTOM);
@@ -45,7 +45,7 @@ void mark_on_map(ObjectMap *map, const Alert *alert) {
 
 }  // namespace
 
-void starmap_end_news_delay() {
+void galaxy_end_news_delay() {
     GalaxyScreen *screen = galaxy_screen();
     if (screen->announce_delay_ms <= 0) return;
     screen->announce_delay_ms = 0;

@@ -199,17 +199,17 @@ GalaxyScreen *galaxy_screen();
 // ---- galaxy_mode.cpp ----
 void galaxy_mode_update(int32_t dt);
 ObjectMap *galaxy_current_map();                // the galaxy map in the star map view, else the sector's
-void starmap_run_pending_load();
+void galaxy_run_pending_load();
 
 // ---- turn_advance.cpp ----
-void starmap_advance_turn();
-void starmap_show_autopass_countdown();
+void galaxy_advance_turn();
+void galaxy_show_autopass_countdown();
 // Starts the worker the update has waited a frame for (the frozen picture is baked); a worker
 // that cannot be created runs here, on the game thread.
 void galaxy_start_pending_worker();
-int  starmap_advance_ai_thread(void *unused);
-int  starmap_ai_encounter_thread(void *unused);
-int  starmap_load_encounter_thread(void *unused);
+int  galaxy_advance_ai_thread(void *unused);
+int  galaxy_ai_encounter_thread(void *unused);
+int  galaxy_load_encounter_thread(void *unused);
 // Where the screen creates its workers; tests put a creator that fails here. Null restores SDL's.
 using GalaxyThreadCreator = SDL_Thread *(int (*)(void *), void *);
 void galaxy_set_thread_creator(GalaxyThreadCreator *creator);
@@ -233,7 +233,7 @@ void galaxy_show_autosave_failure(Game *game);
 // ---- galaxy_news.cpp ----
 void galaxy_news_announce();                    // the alerts the screen has not announced yet
 // The news of the moment counts as announced when a command acts before the delay ran out.
-void starmap_end_news_delay();
+void galaxy_end_news_delay();
 
 // ---- galaxy_enter.cpp ----
 void galaxy_mode_enter();
@@ -245,8 +245,8 @@ void galaxy_map_view_reset(ObjectMap *map);
 // ---- galaxy_draw.cpp ----
 void galaxy_mode_draw(Graphics *graphics);
 void galaxy_zoom_step(int32_t dt);              // one step of the running view transition
-void starmap_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom);
-void starmap_sector_on_enter(Control *panel);   // the sector panel's Enter: zoom into the selected sector
+void galaxy_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom);
+void galaxy_sector_on_enter(Control *panel);   // the sector panel's Enter: zoom into the selected sector
 void galaxy_sector_info_update();               // the sector title and minimap after a change of view
 
 // ---- map_input.cpp ----
@@ -259,28 +259,28 @@ void     galaxy_object_panels_close();
 Control *galaxy_object_panel_find(int32_t id);
 Control *galaxy_object_panel_bottom();
 Control *galaxy_object_panel_top();
-bool     starmap_object_panel_is_open(int32_t id);
-bool     starmap_object_panel_open_for_hovered();
-bool     starmap_object_panels_any_open();
-void     starmap_object_panel_flash(int32_t id);
-void     starmap_object_panels_show(bool show);
+bool     galaxy_object_panel_is_open(int32_t id);
+bool     galaxy_object_panel_open_for_hovered();
+bool     galaxy_object_panels_any_open();
+void     galaxy_object_panel_flash(int32_t id);
+void     galaxy_object_panels_show(bool show);
 // The object an object panel shows: its user data, with one reference held.
-void     starmap_object_panel_set_object(Control *panel, GameObject *object);
-void     starmap_select_object(GameObject *object);
+void     galaxy_object_panel_set_object(Control *panel, GameObject *object);
+void     galaxy_select_object(GameObject *object);
 // Drops the selection: the decorations, the reference, the selection panel, the destination
 // prompt, GALAXY_FLAG_SELECTED and GALAXY_FLAG_OBJECT_PANEL_SHOWN.
-void     starmap_drop_selection();
-void     starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner);
-void     starmap_panel_move_into_place(Control *mover, Control *target);
+void     galaxy_drop_selection();
+void     galaxy_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner);
+void     galaxy_panel_move_into_place(Control *mover, Control *target);
 // Places an object panel beside an object: in the panel area, avoiding the object's rectangle
 // grown by margin.
-void     starmap_place_panel_beside(Control *panel, const GameObject *object, int32_t margin);
+void     galaxy_place_panel_beside(Control *panel, const GameObject *object, int32_t margin);
 // A ship row of the fleet or the sector panel's list: selects its ship and opens the ship panel
 // beside the row.
-void     starmap_fleet_on_pick_ship(Control *row);
-void     starmap_sector_on_pick_ship(Control *row);
+void     galaxy_fleet_on_pick_ship(Control *row);
+void     galaxy_sector_on_pick_ship(Control *row);
 // A site marker's production box: opens the site's panel beside it and selects it.
-void     starmap_site_marker_on_click(Control *marker);
+void     galaxy_site_marker_on_click(Control *marker);
 // A row of an object panel's list (its child GALAXY_LIST_ID) is a panel carrying its object as
 // widget state and GALAXY_ROW_SELECTED or GALAXY_ROW_UNSELECTED as panel value.
 GameObject *galaxy_list_row_object(Control *row);   // null for anything but a row
@@ -298,46 +298,46 @@ void galaxy_side_panels_set_layer(int32_t layer);
 void galaxy_bar_on_menu(Control *button);
 void galaxy_bar_on_ships(Control *button);
 void galaxy_bar_on_officers(Control *button);
-void starmap_toggle_technology(Control *button);
-void starmap_toggle_corporation(Control *button);
-void starmap_toggle_news(Control *button);
+void galaxy_toggle_technology(Control *button);
+void galaxy_toggle_corporation(Control *button);
+void galaxy_toggle_news(Control *button);
 void galaxy_bar_on_starmap(Control *button);
 void galaxy_bar_on_next_turn(Control *button);
 void galaxy_bar_on_pass(Control *button);
 void galaxy_bar_on_stop(Control *button);
 void galaxy_officer_list_on_select(Control *list);
 void galaxy_ship_list_on_select(Control *list);
-void starmap_officer_panel_fill(Control *panel, struct Officer *officer);
-void starmap_news_build();
-void starmap_news_item_open(Control *row);
+void galaxy_officer_panel_build(Control *panel, struct Officer *officer);
+void galaxy_news_build();
+void galaxy_news_on_open_item(Control *row);
 // The game menu's owner slots.
-void starmap_clear_for_menu(Control *menu);
-void starmap_menu_to_title(Control *menu);
-void starmap_panels_mode_b(Control *menu);
-void starmap_panels_mode_11(Control *menu);
+void galaxy_clear_for_menu(Control *menu);
+void galaxy_menu_to_title(Control *menu);
+void galaxy_menu_on_save_opened(Control *menu);
+void galaxy_menu_on_load_opened(Control *menu);
 
 // ---- course_prompt.cpp ----
 // The four buttons that start a pick, and the prompt's Cancel (Escape).
-void starmap_sector_on_set_course(Control *panel);   // the sector panel's ships picked in its list
-void starmap_fleet_on_set_course(Control *panel);    // the fleet panel's ships picked in its list
-void starmap_fleet_on_redirect(Control *panel);      // the selected fleet, whole
-void starmap_select_target(Control *panel);          // the selected site's harvest target
-void starmap_prompt_on_cancel(Control *button);
+void galaxy_sector_on_set_course(Control *panel);   // the sector panel's ships picked in its list
+void galaxy_fleet_on_set_course(Control *panel);    // the fleet panel's ships picked in its list
+void galaxy_fleet_on_redirect(Control *panel);      // the selected fleet, whole
+void galaxy_select_target(Control *panel);          // the selected site's harvest target
+void galaxy_prompt_on_cancel(Control *button);
 
 // ---- encounter_entry.cpp ----
-void starmap_show_encounter(Encounter *encounter);   // the encounter dialog for it
+void galaxy_show_encounter(Encounter *encounter);   // the encounter dialog for it
 // The UI player's first battle still waiting for its orders once the day's battles are known; null
 // when none waits (also while the computer players' battles are being fought).
-Encounter *starmap_waiting_battle();
+Encounter *galaxy_waiting_battle();
 // A day cannot start while a battle of the UI player waits: auto-pass stops, the Next Turn button
 // says why and the battle's dialog opens. False when nothing waits and the turn may start.
-bool starmap_refuse_turn_for_battle();
-void starmap_sector_on_combat(Control *panel);
-void starmap_fleet_on_encounter(Control *control);
-void starmap_marker_on_encounter(Control *marker);
-void starmap_encounter_marker_on_enter(Control *marker);
-void starmap_encounter_marker_on_leave(Control *marker);
-void starmap_encounter_on_pick_row(Control *dialog);  // the dialog's slots 0, 1 and 2
-void starmap_encounter_on_hold(Control *dialog);
-void starmap_encounter_on_resolve(Control *dialog);
-void starmap_encounter_detail_on_pick(Control *group);   // the battle group panel's ship pick
+bool galaxy_refuse_turn_for_battle();
+void galaxy_sector_on_combat(Control *panel);
+void galaxy_fleet_on_encounter(Control *control);
+void galaxy_marker_on_encounter(Control *marker);
+void galaxy_encounter_marker_on_enter(Control *marker);
+void galaxy_encounter_marker_on_leave(Control *marker);
+void galaxy_encounter_on_pick_row(Control *dialog);  // the dialog's slots 0, 1 and 2
+void galaxy_encounter_on_hold(Control *dialog);
+void galaxy_encounter_on_resolve(Control *dialog);
+void galaxy_encounter_detail_on_pick(Control *group);   // the battle group panel's ship pick

@@ -14,10 +14,10 @@ struct GameObject;
 struct Player;
 
 // Object panels: each fills the panel the object-panel stack opened.
-void starmap_show_sector_panel(Control *panel, GameObject *sector, int32_t options);
-void starmap_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options);
-void starmap_show_site_panel(Control *panel, GameObject *site, int32_t options);
-void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *player);
+void galaxy_show_sector_panel(Control *panel, GameObject *sector, int32_t options);
+void galaxy_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options);
+void galaxy_show_site_panel(Control *panel, GameObject *site, int32_t options);
+void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *player);
 
 // Map markers of the current view (tag 40001 and the screen's marker maps) and the hover panel.
 void galaxy_markers_refresh();
@@ -28,10 +28,10 @@ void galaxy_hover_set(GameObject *object);
 
 // The destination prompt: mode 0 picks a course destination, 1 a harvest target; any other mode
 // takes it down. The title and text are shown alternately (text may be null).
-void starmap_prompt_show(int32_t mode, const char *title = nullptr, const char *text = nullptr);
-void starmap_prompt_alternate(int32_t dt);
+void galaxy_prompt_show(int32_t mode, const char *title = nullptr, const char *text = nullptr);
+void galaxy_prompt_alternate(int32_t dt);
 // Tab: the next point of interest.
-void starmap_cycle_next();
+void galaxy_cycle_next();
 // The sector view's minimap (400017) marked at the sector's position (null: unmarked), placed 6
 // pixels from the right edge at y 40.
 void galaxy_sector_minimap_create(GameObject *sector);

@@ -140,12 +140,12 @@ void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
     step_toward(fx, fy, tx, ty, &sx, &sy);
     if (order_launch_fleet(game_get()->ui_player, leaving, fleet->id, destination, fleet->x + sx, fleet->y + sy, false) ==
         RES_OK)
-        starmap_select_object(nullptr);
+        galaxy_select_object(nullptr);
     for (Ship *ship : leaving) object_release(ship);
 }
 
 void course_for_fleet(Fleet *fleet, GameObject *destination) {
-    starmap_object_panels_show(true);
+    galaxy_object_panels_show(true);
     Control *list = fleet_panel_ship_list(galaxy_object_panel_find(GALAXY_PANEL_FLEET));
     const int32_t picked = list ? ship_list_count_selected(list) : -1;
     if (picked > 0 && picked < fleet_ship_count(fleet)) {
@@ -162,7 +162,7 @@ void course_for_fleet(Fleet *fleet, GameObject *destination) {
 // The ships picked in the sector panel's list leave the sector in a new fleet centred SPLIT_STEP
 // pixels from the sector's centre toward the destination.
 void course_for_sector(Sector *sector, GameObject *destination) {
-    starmap_object_panels_show(true);   // the pick hid the panel whose list says which ships go
+    galaxy_object_panels_show(true);   // the pick hid the panel whose list says which ships go
     Control *list = sector_panel_ship_list(galaxy_object_panel_find(GALAXY_PANEL_SECTOR));
     std::vector<Ship *> leaving;
     for (int32_t i = 0, n = sector_object_count(sector); i < n; ++i) {
@@ -179,7 +179,7 @@ void course_for_sector(Sector *sector, GameObject *destination) {
         centre_of(destination, &tx, &ty);
         step_toward(cx, cy, tx, ty, &sx, &sy);
         if (order_launch_fleet(game_get()->ui_player, leaving, sector->id, destination, cx + sx, cy + sy, true) == RES_OK) {
-            starmap_select_object(nullptr);
+            galaxy_select_object(nullptr);
             galaxy_markers_refresh();
             sound_play(SOUND_COURSE_SET);
         }
@@ -197,7 +197,7 @@ void pick_destination(GameObject *destination) {
     } else if (Sector *sector = sector_of(selected)) {
         course_for_sector(sector, destination);
     }
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
 }
 
 void pick_harvest_target(GameObject *hovered) {
@@ -211,7 +211,7 @@ void pick_harvest_target(GameObject *hovered) {
     if (!sector || sector_find_harvester_of(sector, target->id)) return;
     site_set_harvest_target(harvester, target->id);
     if (g->ui_player) player_update_totals(g->ui_player);
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
     galaxy_markers_refresh();
 }
 
@@ -230,7 +230,7 @@ int32_t fleet_options(const Fleet *fleet) {
 Control *open_object_panel(int32_t id, GameObject *object) {
     galaxy_object_panels_close();
     Control *panel = galaxy_object_panel_open(id);
-    starmap_object_panel_set_object(panel, object);
+    galaxy_object_panel_set_object(panel, object);
     return panel;
 }
 
@@ -242,19 +242,19 @@ Control *open_panel_for(GameObject *object) {
         int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
         if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
         Control *panel = open_object_panel(GALAXY_PANEL_SECTOR, sector);
-        if (panel) starmap_show_sector_panel(panel, sector, options);
+        if (panel) galaxy_show_sector_panel(panel, sector, options);
         return panel;
     }
     if (Fleet *fleet = fleet_of(object)) {
         Control *panel = open_object_panel(GALAXY_PANEL_FLEET, fleet);
         if (!panel) return nullptr;
-        starmap_show_fleet_panel(panel, fleet, fleet_options(fleet));
+        galaxy_show_fleet_panel(panel, fleet, fleet_options(fleet));
         if (!control_is_shown(panel)) control_set_hidden(panel, true);
         return panel;
     }
     if (Site *site = site_cast(object)) {
         Control *panel = open_object_panel(GALAXY_PANEL_SITE, site);
-        if (panel) starmap_show_site_panel(panel, site, SITE_OPTIONS);
+        if (panel) galaxy_show_site_panel(panel, site, SITE_OPTIONS);
         return panel;
     }
     return nullptr;
@@ -268,13 +268,13 @@ void open_hovered(GameObject *hovered) {
         set_flags(GALAXY_FLAG_STOP_REQUESTED);
         s->autopass_countdown_ms = 0;
     }
-    starmap_end_news_delay();
+    galaxy_end_news_delay();
     if (s->centre_panel) control_set_hidden(s->centre_panel, false);
     Control *panel = open_panel_for(hovered);
     if (!panel) return;
-    starmap_select_object(hovered);
-    starmap_place_panel_beside(panel, hovered, PANEL_MARGIN);
-    if (hover_panel_shown() && s->hover_panel->user_data == hovered) starmap_panel_move_into_place(s->hover_panel, panel);
+    galaxy_select_object(hovered);
+    galaxy_place_panel_beside(panel, hovered, PANEL_MARGIN);
+    if (hover_panel_shown() && s->hover_panel->user_data == hovered) galaxy_panel_move_into_place(s->hover_panel, panel);
 }
 
 }  // namespace
@@ -309,7 +309,7 @@ void galaxy_map_click() {
     if (!input_button_pressed(INPUT_BUTTON_LEFT)) return;
     GalaxyScreen *s = screen();
     GameObject *hovered = s->hovered;
-    if (hovered && !(flags() & GALAXY_FLAG_CLOCK_RUNNING) && !starmap_object_panel_open_for_hovered()) {
+    if (hovered && !(flags() & GALAXY_FLAG_CLOCK_RUNNING) && !galaxy_object_panel_open_for_hovered()) {
         object_add_ref(hovered);   // the handlers may move the hover
         switch (s->pick_mode) {
         case 0: pick_destination(hovered); break;

@@ -383,7 +383,7 @@ Control *production_box(GameObject *item, bool recruit) {
     if (picture && clock) control_set_position(clock, picture->x + picture->w + 2, 2);
     panel_relayout(box);
     panel_grow(box, 2, 2);
-    control_set_callback(box, CONTROL_ON_CLICK, starmap_site_marker_on_click);
+    control_set_callback(box, CONTROL_ON_CLICK, galaxy_site_marker_on_click);
     return box;
 }
 
@@ -526,9 +526,9 @@ void mark_battle(ObjectMap *map, Encounter *battle) {
             return;
         }
         control_set_layer(marker, 1);
-        control_set_callback(marker, CONTROL_ON_CLICK, starmap_marker_on_encounter);
-        control_set_callback(marker, CONTROL_ON_HOVER_ENTER, starmap_encounter_marker_on_enter);
-        control_set_callback(marker, CONTROL_ON_HOVER_LEAVE, starmap_encounter_marker_on_leave);
+        control_set_callback(marker, CONTROL_ON_CLICK, galaxy_marker_on_encounter);
+        control_set_callback(marker, CONTROL_ON_HOVER_ENTER, galaxy_encounter_marker_on_enter);
+        control_set_callback(marker, CONTROL_ON_HOVER_LEAVE, galaxy_encounter_marker_on_leave);
     }
     Control *icon = panel_add_child(marker, 0, 0, ID_BATTLE_ICON, 1, animated_icon(IMAGE_ENCOUNTER_MARKER));
     if (icon) {
@@ -666,7 +666,7 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
             }
         }
         const int32_t d = std::max(distance(tx - ox, ty - oy) - COURSE_ROOM, 1);
-        if (fleet) fleet_summary_panel_build(panel, fleet, d, s->prompt_eta_speed, HOVER_FLEET_COURSE);
+        if (fleet) fleet_summary_build(panel, fleet, d, s->prompt_eta_speed, HOVER_FLEET_COURSE);
         else sector_info_panel_build(panel, sector, ui, d, s->prompt_eta_speed, HOVER_SECTOR_COURSE);
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         edge_toward(from, tx, ty, &x1, &y1);
@@ -684,7 +684,7 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
         return true;
     }
     if (Fleet *fleet = fleet_of(object)) {
-        fleet_summary_panel_build(panel, fleet, 0, 0, 0);
+        fleet_summary_build(panel, fleet, 0, 0, 0);
         GameObject *target = fleet->move_target;
         if (starmap_view() && fleet->owner_id != ui && object_is_visible(fleet) && object_is_travelling(fleet) &&
             target && (sector_of(target) || object_is_visible(target))) {
@@ -746,7 +746,7 @@ void galaxy_hover_set(GameObject *object) {
     remove_group(GALAXY_GROUP_SELECTION);
     Control *panel = s->hover_panel;
     if (!panel) return;
-    if (!object || starmap_object_panel_open_for_hovered()) {
+    if (!object || galaxy_object_panel_open_for_hovered()) {
         hover_hide(panel);
         return;
     }

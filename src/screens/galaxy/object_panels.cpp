@@ -213,7 +213,7 @@ void drop_selection() {
     s->selected = nullptr;
     if (old) object_release(old);
     if (s->selection_panel) control_set_hidden(s->selection_panel, false);
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
     s->screen_flags.fetch_and(~(GALAXY_FLAG_SELECTED | GALAXY_FLAG_OBJECT_PANEL_SHOWN), std::memory_order_relaxed);
 }
 
@@ -224,13 +224,13 @@ void drop_selection() {
 void open_ship_panel_beside(Control *row) {
     GameObject *ship = galaxy_list_row_object(row);
     if (!ship) return;
-    starmap_select_object(ship);
+    galaxy_select_object(ship);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, ship);
+    galaxy_object_panel_set_object(panel, ship);
     int rx = 0, ry = 0;
     control_get_screen_position(row, &rx, &ry);
-    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
+    galaxy_show_ship_panel(panel, ship, game_get()->ui_player);
     int tx = rx + row->w / 2;
     if (tx > ui_screen_width() / 2) tx = rx - panel->w;
     const int ty = ry + row->h / 2;
@@ -307,9 +307,9 @@ Control *galaxy_object_panel_top() {
     return s->panel_top < 0 ? nullptr : galaxy_object_panel_find(s->panel_stack[s->panel_top]);
 }
 
-bool starmap_object_panel_is_open(int32_t id) { return galaxy_object_panel_find(id) != nullptr; }
+bool galaxy_object_panel_is_open(int32_t id) { return galaxy_object_panel_find(id) != nullptr; }
 
-bool starmap_object_panel_open_for_hovered() {
+bool galaxy_object_panel_open_for_hovered() {
     const GameObject *hovered = screen()->hovered;
     bool found = false;
     if (!hovered) return false;
@@ -319,7 +319,7 @@ bool starmap_object_panel_open_for_hovered() {
     return found;
 }
 
-bool starmap_object_panels_any_open() {
+bool galaxy_object_panels_any_open() {
     bool found = false;
     for_each_top_level([&](Control *c) {
         if (is_open(c)) found = true;
@@ -327,7 +327,7 @@ bool starmap_object_panels_any_open() {
     return found;
 }
 
-void starmap_object_panel_flash(int32_t id) {
+void galaxy_object_panel_flash(int32_t id) {
     Control *panel = galaxy_object_panel_find(id);
     Panel *p = panel_of(panel);
     if (!p) return;
@@ -336,13 +336,13 @@ void starmap_object_panel_flash(int32_t id) {
     p->flags &= ~PANEL_DIM;
 }
 
-void starmap_object_panels_show(bool show) {
+void galaxy_object_panels_show(bool show) {
     for_each_top_level([&](Control *c) {
         if (c->tag == GALAXY_GROUP_OBJECT_PANELS && !(c->flags & CTRL_REMOVED)) control_set_hidden(c, show);
     });
 }
 
-void starmap_object_panel_set_object(Control *panel, GameObject *object) {
+void galaxy_object_panel_set_object(Control *panel, GameObject *object) {
     if (!panel || !object) return;
     object_add_ref(object);
     control_set_user_data(panel, object, release_object);
@@ -350,7 +350,7 @@ void starmap_object_panel_set_object(Control *panel, GameObject *object) {
 
 // ---- The selection ----
 
-void starmap_select_object(GameObject *object) {
+void galaxy_select_object(GameObject *object) {
     GalaxyScreen *s = screen();
     if (object == s->selected) return;
     if (!object) {
@@ -366,7 +366,7 @@ void starmap_select_object(GameObject *object) {
     // The bracket goes around what the player sees of the object on this map.
     if (const GameObject *shown = on_map_in_view(object)) {
         const int corner = std::clamp(std::max(shown->w, shown->h) / 10, 4, 10);
-        starmap_selection_bracket_show(shown->x, shown->y, shown->w, shown->h, corner);
+        galaxy_selection_bracket_show(shown->x, shown->y, shown->w, shown->h, corner);
     } else if (s->selection_panel) {
         control_set_hidden(s->selection_panel, false);   // the old object's bracket goes
     }
@@ -374,9 +374,9 @@ void starmap_select_object(GameObject *object) {
     s->screen_flags.fetch_and(~GALAXY_FLAG_OBJECT_PANEL_SHOWN, std::memory_order_relaxed);
 }
 
-void starmap_drop_selection() { drop_selection(); }
+void galaxy_drop_selection() { drop_selection(); }
 
-void starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner) {
+void galaxy_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner) {
     // The bracket lives in the screen's selection panel: a hover change that sweeps the course and
     // hover lines away leaves it standing, and only a change of the selection moves or hides it.
     Control *bracket = screen()->selection_panel;
@@ -402,7 +402,7 @@ void starmap_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, 
 
 // ---- Placement ----
 
-void starmap_panel_move_into_place(Control *mover, Control *target) {
+void galaxy_panel_move_into_place(Control *mover, Control *target) {
     if (!mover || !target) return;
     control_move_to(mover, target->x, target->y, PANEL_GROW_MS);
     panel_set_draw_children_while_resizing(mover, false);
@@ -413,7 +413,7 @@ void starmap_panel_move_into_place(Control *mover, Control *target) {
     control_hide_for(target, PANEL_GROW_MS);
 }
 
-void starmap_place_panel_beside(Control *panel, const GameObject *object, int32_t margin) {
+void galaxy_place_panel_beside(Control *panel, const GameObject *object, int32_t margin) {
     if (!panel_of(panel) || !object) return;
     panel_enable_item_list(panel);
     add_panel_area(panel);
@@ -426,20 +426,20 @@ void starmap_place_panel_beside(Control *panel, const GameObject *object, int32_
     keep_clear_of_news(panel);
 }
 
-void starmap_fleet_on_pick_ship(Control *row) { open_ship_panel_beside(row); }
+void galaxy_fleet_on_pick_ship(Control *row) { open_ship_panel_beside(row); }
 
-void starmap_sector_on_pick_ship(Control *row) { open_ship_panel_beside(row); }
+void galaxy_sector_on_pick_ship(Control *row) { open_ship_panel_beside(row); }
 
-void starmap_site_marker_on_click(Control *marker) {
+void galaxy_site_marker_on_click(Control *marker) {
     Site *site = site_cast(attached_object(marker));
     if (!site) return;
     galaxy_object_panels_close();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, site);
-    starmap_show_site_panel(panel, site, SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE);
-    starmap_place_panel_beside(panel, site, 12);
-    starmap_select_object(site);
+    galaxy_object_panel_set_object(panel, site);
+    galaxy_show_site_panel(panel, site, SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE);
+    galaxy_place_panel_beside(panel, site, 12);
+    galaxy_select_object(site);
     game_flush_new_controls(game_get());
 }
 

@@ -67,7 +67,7 @@ void reopen_officer_panel(Control *old, Officer *officer) {
     const Rect where = rect_of(old);
     Control *panel = open_in_place_of(old, GALAXY_PANEL_OFFICER);
     if (!panel) return;
-    starmap_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     grow_from(panel, &where);
     game_flush_new_controls(game_get());
 }
@@ -81,23 +81,23 @@ void refresh_after_assignment(Site *base_involved) {
     if (base_involved)
         if (Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE)) {
             const int w = site_panel->w, h = site_panel->h;
-            starmap_show_site_panel(site_panel, static_cast<GameObject *>(site_panel->user_data), SITE_PANEL_REBUILD_OPTIONS);
+            galaxy_show_site_panel(site_panel, static_cast<GameObject *>(site_panel->user_data), SITE_PANEL_REBUILD_OPTIONS);
             const int nw = site_panel->w, nh = site_panel->h;
             control_set_size(site_panel, w, h);
             panel_resize_to(site_panel, nw, nh, SITE_PANEL_RESIZE_MS);
         }
     // A ship panel, list or fleet on the screen shows its new commander (and its crew, which may
     // have moved with the officers).
-    starmap_refresh_ship_views();
+    galaxy_refresh_ship_views();
     galaxy_markers_refresh();
     // The Officers list shows every officer's post.
     Control *officers = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
-    if (officers && control_is_shown(officers)) officer_list_refresh(officers);
+    if (officers && control_is_shown(officers)) officers_list_refresh(officers);
 }
 
 }  // namespace
 
-void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_commander) {
+void galaxy_assign_officer(Officer *officer, GameObject *target, int32_t as_commander) {
     if (!officer || !target) return;
     // A starbase takes part as the post or as the one the officer leaves: its panel shows the change.
     Site *to_base = site_cast(target);
@@ -108,16 +108,16 @@ void starmap_assign_officer(Officer *officer, GameObject *target, int32_t as_com
 
 // ---- The Assign Officer dialogs ----
 
-void starmap_assign_base_officer_on_pick(Control *dialog) {
+void galaxy_assign_base_officer_on_pick(Control *dialog) {
     Officer *officer = officer_choice_picked(dialog);
     GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
-    starmap_assign_officer(officer, target, 1);
+    galaxy_assign_officer(officer, target, 1);
     game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
-void starmap_assign_base_officer_on_back(Control *dialog) {
+void galaxy_assign_base_officer_on_back(Control *dialog) {
     const Site *base = site_cast(officer_choice_target(dialog));
     if (!dialog) return;
     if (base && base->commander) {
@@ -127,16 +127,16 @@ void starmap_assign_base_officer_on_back(Control *dialog) {
     control_remove(dialog);
 }
 
-void starmap_assign_ship_officer_on_pick(Control *dialog) {
+void galaxy_assign_ship_officer_on_pick(Control *dialog) {
     Officer *officer = officer_choice_picked(dialog);
     GameObject *target = officer_choice_target(dialog);
     if (!officer || !target) return;
-    starmap_assign_officer(officer, target, 0);
+    galaxy_assign_officer(officer, target, 0);
     game_flash_panel_frame(game_get(), dialog);
     control_remove(dialog);
 }
 
-void starmap_assign_ship_officer_on_back(Control *dialog) {
+void galaxy_assign_ship_officer_on_back(Control *dialog) {
     const Ship *ship = ship_of(officer_choice_target(dialog));
     if (!dialog) return;
     if (ship && ship->pilot) {
@@ -148,14 +148,14 @@ void starmap_assign_ship_officer_on_back(Control *dialog) {
 
 // ---- The officer panel ----
 
-void starmap_officer_panel_set_handlers(Control *panel) {
-    panel_set_slot(panel, OFFICER_SLOT_TRAIN, starmap_officer_on_train);
-    panel_set_slot(panel, OFFICER_SLOT_REASSIGN, starmap_officer_on_reassign);
-    panel_set_slot(panel, OFFICER_SLOT_REPLACE, starmap_officer_on_replace);
+void galaxy_officer_panel_set_handlers(Control *panel) {
+    panel_set_slot(panel, OFFICER_SLOT_TRAIN, galaxy_officer_on_train);
+    panel_set_slot(panel, OFFICER_SLOT_REASSIGN, galaxy_officer_on_reassign);
+    panel_set_slot(panel, OFFICER_SLOT_REPLACE, galaxy_officer_on_replace);
 }
 
-void starmap_officer_on_train(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+void galaxy_officer_on_train(Control *panel) {
+    Officer *officer = officer_detail_panel_officer(panel);
     Site *site = selected_own_site();
     Player *ui = game_get()->ui_player;
     if (!officer || !site || !ui) return;
@@ -165,9 +165,9 @@ void starmap_officer_on_train(Control *panel) {
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     if (Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE)) {
-        starmap_object_panel_set_object(site_panel, site);
-        starmap_show_site_panel(site_panel, site, SITE_PANEL_OPTIONS);
-        starmap_place_panel_beside(site_panel, site, SITE_PANEL_MARGIN);
+        galaxy_object_panel_set_object(site_panel, site);
+        galaxy_show_site_panel(site_panel, site, SITE_PANEL_OPTIONS);
+        galaxy_place_panel_beside(site_panel, site, SITE_PANEL_MARGIN);
         const int w = site_panel->w, h = site_panel->h;
         control_set_size(site_panel, std::max(w / 8, 1), std::max(h / 8, 1));
         panel_resize_to(site_panel, w, h, MOVE_MS);
@@ -176,8 +176,8 @@ void starmap_officer_on_train(Control *panel) {
     game_flush_new_controls(game_get());
 }
 
-void starmap_officer_on_replace(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+void galaxy_officer_on_replace(Control *panel) {
+    Officer *officer = officer_detail_panel_officer(panel);
     if (!officer) return;
     Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
@@ -187,28 +187,28 @@ void starmap_officer_on_replace(Control *panel) {
     if (!dialog) return;
     if (ship) {
         officer_choice_build(dialog, ship, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
-        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
-        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_ship_officer_on_back);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_ship_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, galaxy_assign_ship_officer_on_back);
     } else {
         officer_choice_build(dialog, base, OFFICER_CHOICE_ANIMATE | OFFICER_CHOICE_CANCEL);
-        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
-        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_base_officer_on_pick);
+        panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, galaxy_assign_base_officer_on_back);
     }
     grow_from(dialog, &where);
     game_flush_new_controls(game_get());
 }
 
-void starmap_officer_on_reassign(Control *panel) {
-    Officer *officer = officer_panel_officer(panel);
+void galaxy_officer_on_reassign(Control *panel) {
+    Officer *officer = officer_detail_panel_officer(panel);
     if (!officer) return;
     const Rect where = rect_of(panel);
     const int32_t came_from = panel_of(panel) ? panel_of(panel)->value : -1;
     officer_retain(officer);   // the officer panel goes before the new one holds it
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
     if (commanding) {
-        commanding_officer_panel_init(commanding, officer);
-        panel_set_slot(commanding, COMMANDING_SLOT_PICK, starmap_reassign_on_pick);
-        panel_set_slot(commanding, COMMANDING_SLOT_BACK, starmap_reassign_on_back);
+        commanding_officer_panel_build(commanding, officer);
+        panel_set_slot(commanding, COMMANDING_SLOT_PICK, galaxy_reassign_on_pick);
+        panel_set_slot(commanding, COMMANDING_SLOT_BACK, galaxy_reassign_on_back);
         panel_of(commanding)->value = came_from;
         grow_from(commanding, &where);
         game_flush_new_controls(game_get());
@@ -218,7 +218,7 @@ void starmap_officer_on_reassign(Control *panel) {
 
 // ---- The commanding officer panel ----
 
-void starmap_reassign_on_pick(Control *panel) {
+void galaxy_reassign_on_pick(Control *panel) {
     CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     int32_t as_commander = 0;
@@ -226,14 +226,14 @@ void starmap_reassign_on_pick(Control *panel) {
     if (!target) return;
     Officer *officer = state->officer;
     officer_retain(officer);
-    starmap_assign_officer(officer, target, as_commander);
+    galaxy_assign_officer(officer, target, as_commander);
     Control *list = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
     const bool from_list = panel_of(panel)->value == FROM_OFFICERS_LIST && list && control_is_shown(list);
     if (from_list) {
         const Rect where = rect_of(panel);
         Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
         if (officer_panel) {
-            starmap_officer_panel_fill(officer_panel, officer);
+            galaxy_officer_panel_build(officer_panel, officer);
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
             control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
             control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
@@ -246,7 +246,7 @@ void starmap_reassign_on_pick(Control *panel) {
     officer_release(officer);
 }
 
-void starmap_reassign_on_back(Control *panel) {
+void galaxy_reassign_on_back(Control *panel) {
     CommandingOfficerState *state = commanding_officer_panel_state(panel);
     if (!state || !state->officer) return;
     Officer *officer = state->officer;

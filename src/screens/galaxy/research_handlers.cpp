@@ -28,7 +28,7 @@ Control *tech_list() { return galaxy_screen()->side_panels[GALAXY_LIST_TECH]; }
 // After an action: the detail panel goes out of sight and the list shows the tech's new state.
 void finish(Control *panel, int32_t tech) {
     if (panel) control_set_hidden(panel, false);
-    tech_screen_select(tech_list(), tech);
+    tech_list_select(tech_list(), tech);
 }
 
 // The detail panel grows out of the list's rectangle to its own size beside the list, bottoms
@@ -44,7 +44,7 @@ void grow_beside(Control *panel, const Control *list) {
 
 }  // namespace
 
-void starmap_tech_list_on_select(Control *list) {
+void galaxy_tech_list_on_select(Control *list) {
     const TechListState *state = tech_list_state(list);
     Player *player = state ? state->player : nullptr;
     if (!player || !tech_get(state->chosen)) return;
@@ -54,22 +54,22 @@ void starmap_tech_list_on_select(Control *list) {
     if (shown && control_is_shown(shown) && tech_detail_tech(shown) == tech) return;
 
     GalaxyScreen *s = galaxy_screen();
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     galaxy_object_panels_close();
     if (s->centre_panel) control_set_hidden(s->centre_panel, false);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
     if (!panel) return;
-    tech_detail_panel_build(panel, tech, player);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, starmap_tech_start);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, starmap_tech_pause);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, starmap_tech_prioritize);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_RESUME, starmap_tech_resume);
+    tech_detail_build(panel, tech, player);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_on_start);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PAUSE, galaxy_tech_on_pause);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_PRIORITIZE, galaxy_tech_on_prioritize);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESUME, galaxy_tech_on_resume);
     grow_beside(panel, list);
     s->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
     sound_play(SOUND_CLICK);
 }
 
-void starmap_tech_start(Control *panel) {
+void galaxy_tech_on_start(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     const TechInfo *info = tech_get(tech);
@@ -85,7 +85,7 @@ void starmap_tech_start(Control *panel) {
     finish(panel, tech);
 }
 
-void starmap_tech_pause(Control *panel) {
+void galaxy_tech_on_pause(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;
@@ -96,7 +96,7 @@ void starmap_tech_pause(Control *panel) {
     finish(panel, tech);
 }
 
-void starmap_tech_prioritize(Control *panel) {
+void galaxy_tech_on_prioritize(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;
@@ -104,7 +104,7 @@ void starmap_tech_prioritize(Control *panel) {
     finish(panel, tech);
 }
 
-void starmap_tech_resume(Control *panel) {
+void galaxy_tech_on_resume(Control *panel) {
     Player *player = ui_player();
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;

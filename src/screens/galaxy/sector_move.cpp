@@ -12,6 +12,7 @@
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -145,7 +146,7 @@ void sector_panel_on_move(Control *button) {
     Control *list = sector_panel_ship_list(panel);
     if (s->object_count <= 1) {   // one ship goes at once: nothing to choose
         if (list) ship_list_select_visible(list);
-        if (s->slot[SECTOR_SLOT_SET_COURSE]) s->slot[SECTOR_SLOT_SET_COURSE](panel);
+        panel_call_slot(panel, SECTOR_SLOT_SET_COURSE);
         return;
     }
     fade_out(panel, SECTOR_PANEL_ROWS, 200);

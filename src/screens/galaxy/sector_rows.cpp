@@ -169,12 +169,12 @@ void sector_site_icon_on_click(Control *icon) {
     const auto *id = icon ? static_cast<const uint64_t *>(icon->user_data) : nullptr;
     Site *site = id ? site_cast(game_find_object(game_get(), *id)) : nullptr;
     if (!site) return;
-    starmap_select_object(site);
+    galaxy_select_object(site);
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, site);
-    starmap_show_site_panel(panel, site, SITE_ICON_PANEL_OPTIONS);
-    starmap_place_panel_beside(panel, site, SITE_ICON_PANEL_MARGIN);
+    galaxy_object_panel_set_object(panel, site);
+    galaxy_show_site_panel(panel, site, SITE_ICON_PANEL_OPTIONS);
+    galaxy_place_panel_beside(panel, site, SITE_ICON_PANEL_MARGIN);
     game_flush_new_controls(game_get());
 }
 

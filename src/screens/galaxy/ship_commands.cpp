@@ -61,8 +61,8 @@ void rebuild_sector_panel(Control *panel, Sector *sector, uint64_t owner_id) {
     int32_t options = sector_count_objects_of_owner(sector, owner_id) > 0 ? SECTOR_OPTIONS_PRESENT : SECTOR_OPTIONS;
     if (sector->owner_id == ui) options += SECTOR_OPTIONS_OWN;
     const int from_x = panel->x, from_y = panel->y;
-    starmap_show_sector_panel(panel, sector, options);
-    starmap_place_panel_beside(panel, sector, PANEL_MARGIN);
+    galaxy_show_sector_panel(panel, sector, options);
+    galaxy_place_panel_beside(panel, sector, PANEL_MARGIN);
     const int x = panel->x, y = panel->y;
     control_set_position(panel, from_x, from_y);
     control_move_to(panel, x, y, PANEL_MOVE_MS);
@@ -74,25 +74,25 @@ void rebuild_fleet_panel(Control *panel, Fleet *fleet) {
     const bool selected = s->selected == fleet;
     if (fleet_ship_count(fleet) == 0) {
         control_set_hidden(panel, false);
-        if (selected) starmap_select_object(nullptr);
+        if (selected) galaxy_select_object(nullptr);
         return;
     }
     const int from_x = panel->x, from_y = panel->y;
-    starmap_show_fleet_panel(panel, fleet, starmap_view() ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
-    starmap_place_panel_beside(panel, fleet, PANEL_MARGIN);
+    galaxy_show_fleet_panel(panel, fleet, starmap_view() ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
+    galaxy_place_panel_beside(panel, fleet, PANEL_MARGIN);
     const int x = panel->x, y = panel->y;
     control_set_position(panel, from_x, from_y);
     control_move_to(panel, x, y, PANEL_MOVE_MS);
     if (selected) {
         // Selected again, so that its bracket is drawn anew.
-        starmap_select_object(nullptr);
-        starmap_select_object(fleet);
+        galaxy_select_object(nullptr);
+        galaxy_select_object(fleet);
     }
 }
 
 }  // namespace
 
-void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
+void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     if (!panel || !ship) return;
     GameObject *shown = nullptr;
     uint32_t flags = SHIP_PANEL_GALAXY_OWN;
@@ -108,7 +108,7 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     }
     if (!ship_of(shown)) log_write(LOG_GAME, LOG_WARN, "Failed to show ship panel (target ship not found)");
     else ship_details_build(panel, shown, flags);
-    ShipPanelState *s = ship_panel_state(panel);
+    ShipPanelState *s = ship_details_state(panel);
     if (!s) {
         // Nothing to show: the object panel opened for it goes at the next frame.
         control_remove(panel);
@@ -117,22 +117,22 @@ void starmap_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     panel_set_slot(panel, SHIP_SLOT_CONSTRUCT, galaxy_ship_on_construct);
     panel_set_slot(panel, SHIP_SLOT_SCRAP, galaxy_ship_on_scrap);
     panel_set_slot(panel, SHIP_SLOT_REPAIR, galaxy_ship_on_repair);
-    panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, starmap_ship_on_crew_transferred);
-    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, starmap_ship_on_officer_row);
+    panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, galaxy_ship_on_crew_transferred);
+    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, galaxy_ship_on_officer_row);
     ship_details_sync_officer_row(panel);
 }
 
 void galaxy_ship_on_repair(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     Player *ui = game_get()->ui_player;
     if (!ship || order_repair_ship(ui, ship) != RES_OK) return;
-    ship_panel_refresh(panel);
-    starmap_refresh_ship_views();
+    ship_details_refresh(panel);
+    galaxy_refresh_ship_views();
     sound_play(SOUND_REPAIR);
 }
 
 void galaxy_ship_on_scrap(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship || order_check_owner(game_get()->ui_player, ship) != RES_OK) return;
     // Scrapping may let the ship go; the steps after it still read it.
     object_add_ref(ship);
@@ -163,7 +163,7 @@ void galaxy_ship_on_scrap(Control *panel) {
 }
 
 void galaxy_ship_on_construct(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     object_add_ref(ship);
     Fleet *view_fleet = sector_view_fleet_of(ship);
@@ -174,14 +174,14 @@ void galaxy_ship_on_construct(Control *panel) {
         }
     }
     if (view_fleet) fleet_remove_ship(view_fleet, ship);
-    if (galaxy_screen()->selected) starmap_select_object(nullptr);
+    if (galaxy_screen()->selected) galaxy_select_object(nullptr);
     galaxy_object_panels_close();
     galaxy_markers_refresh();
     object_release(ship);
 }
 
-void starmap_ship_on_crew_transferred(Control *panel) {
-    const Ship *ship = ship_of(ship_panel_ship(panel));
+void galaxy_ship_on_crew_transferred(Control *panel) {
+    const Ship *ship = ship_of(ship_details_ship(panel));
     Sector *sector = ship ? sector_of(game_find_object(game_get(), ship->sector_id)) : nullptr;
     // The sector's sites show at once whether the starbase can man them now.
     if (sector)
@@ -190,11 +190,11 @@ void starmap_ship_on_crew_transferred(Control *panel) {
             site_refresh_crew_short(site);
         }
     galaxy_markers_refresh();
-    starmap_refresh_ship_views();
+    galaxy_refresh_ship_views();
 }
 
-void starmap_ship_on_officer_row(Control *panel) {
-    Ship *ship = ship_of(ship_panel_ship(panel));
+void galaxy_ship_on_officer_row(Control *panel) {
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     int32_t x = panel->x, y = panel->y;
     control_get_screen_position(panel, &x, &y);
@@ -202,10 +202,10 @@ void starmap_ship_on_officer_row(Control *panel) {
     Control *opened = nullptr;
     if (ship->pilot) {
         Officer *pilot = ship->pilot;
-        if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) starmap_officer_panel_fill(opened, pilot);
+        if ((opened = galaxy_object_panel_open(GALAXY_PANEL_OFFICER))) galaxy_officer_panel_build(opened, pilot);
     } else if ((opened = galaxy_object_panel_open(GALAXY_PANEL_ASSIGN_SHIP))) {
         officer_choice_build(opened, ship, OFFICER_CHOICE_ANIMATE);
-        panel_set_slot(opened, OFFICER_CHOICE_SLOT_PICK, starmap_assign_ship_officer_on_pick);
+        panel_set_slot(opened, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_ship_officer_on_pick);
     }
     if (!opened) return;
     // It grows out of the ship panel to stand centred on it.
@@ -216,13 +216,13 @@ void starmap_ship_on_officer_row(Control *panel) {
     panel_resize_to(opened, to_w, to_h, PANEL_MOVE_MS);
 }
 
-void starmap_refresh_ship_views() {
+void galaxy_refresh_ship_views() {
     if (Control *fleet = galaxy_object_panel_find(GALAXY_PANEL_FLEET)) fleet_panel_refresh_ship_list(fleet);
     if (Control *sector = galaxy_object_panel_find(GALAXY_PANEL_SECTOR)) {
         sector_panel_refresh_ship_list(sector);
         sector_panel_refresh_rows(sector);   // crew moved to or from the starbase shows at once
     }
-    if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_panel_refresh(ship);
+    if (Control *ship = galaxy_object_panel_find(GALAXY_PANEL_SHIP)) ship_details_refresh(ship);
     Control *ships = galaxy_screen()->side_panels[GALAXY_LIST_SHIPS];
     if (ships && control_is_shown(ships)) ships_list_refresh_rows(ships);
 }

@@ -16,8 +16,8 @@ void galaxy_ship_on_scrap(Control *panel);
 // Slot 1: the constructor becomes a starbase under construction.
 void galaxy_ship_on_construct(Control *panel);
 // Slot 6: the sector's crew-short marks follow the starbase's new crew.
-void starmap_ship_on_crew_transferred(Control *panel);
+void galaxy_ship_on_crew_transferred(Control *panel);
 // Slot 4: the commander's officer panel, or the Assign Officer dialog for a ship without one.
-void starmap_ship_on_officer_row(Control *panel);
+void galaxy_ship_on_officer_row(Control *panel);
 // The fleet, sector and ship panels when open, and the rows of the Ships list when shown.
-void starmap_refresh_ship_views();
+void galaxy_refresh_ship_views();

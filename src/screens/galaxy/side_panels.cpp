@@ -43,7 +43,6 @@ constexpr int PICK_GAP = 6;               // between a list and the object panel
 constexpr int PICK_MOVE_MS = 200;
 constexpr int LOAD_DELAY_MS = 1000;
 constexpr int SLOT_SELECT = 0;            // the lists' selection slot
-constexpr int SLOT_NEWS_ROW = 5;          // the news panel's open-item slot
 
 // What the toggles of the six list buttons differ in.
 struct SideList {
@@ -59,12 +58,12 @@ GalaxyScreen *screen() { return galaxy_screen(); }
 uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 void build_menu(Control *panel, Player *) {
-    game_menu_init(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
+    game_menu_build(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
     if (GameMenuState *state = game_menu_state(panel)) {
-        state->on_load_requested = starmap_clear_for_menu;
-        state->on_load_failed = starmap_menu_to_title;
-        state->on_save_opened = starmap_panels_mode_b;
-        state->on_load_opened = starmap_panels_mode_11;
+        state->on_load_requested = galaxy_clear_for_menu;
+        state->on_load_failed = galaxy_menu_to_title;
+        state->on_save_opened = galaxy_menu_on_save_opened;
+        state->on_load_opened = galaxy_menu_on_load_opened;
     }
 }
 
@@ -77,15 +76,15 @@ void build_ships(Control *panel, Player *ui) {
 
 void build_officers(Control *panel, Player *ui) {
     List<Officer> *officers = ui ? player_officers_sorted(ui) : nullptr;
-    officer_list_panel_init(panel, officers);
+    officers_list_build(panel, officers);
     list_free(officers);
 }
 
 void build_tech(Control *panel, Player *ui) {
-    tech_screen_init(panel, ui);
+    tech_list_build(panel, ui);
 }
-void build_corp(Control *panel, Player *ui) { corp_panel_init(panel, ui); }
-void build_news(Control *, Player *) { starmap_news_build(); }
+void build_corp(Control *panel, Player *ui) { corporation_summary_build(panel, ui); }
+void build_news(Control *, Player *) { galaxy_news_build(); }
 
 constexpr SideList MENU = {.which = GALAXY_LIST_MENU, .button_id = GALAXY_ID_MENU_BUTTON, .build = build_menu,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
@@ -96,7 +95,7 @@ constexpr SideList OFFICERS = {.which = GALAXY_LIST_OFFICERS, .button_id = GALAX
                                .build = build_officers, .on_select = galaxy_officer_list_on_select,
                                .anchor_mode = PANEL_ANCHOR_NONE, .finish_resize_on_close = false};
 constexpr SideList TECH = {.which = GALAXY_LIST_TECH, .button_id = GALAXY_ID_TECH_BUTTON, .build = build_tech,
-                           .on_select = starmap_tech_list_on_select, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
+                           .on_select = galaxy_tech_list_on_select, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList CORP = {.which = GALAXY_LIST_CORP, .button_id = GALAXY_ID_CORP_BUTTON, .build = build_corp,
                            .on_select = nullptr, .anchor_mode = PANEL_ANCHOR_BOTTOM, .finish_resize_on_close = true};
 constexpr SideList NEWS = {.which = GALAXY_LIST_NEWS, .button_id = GALAXY_ID_NEWS_BUTTON, .build = build_news,
@@ -123,7 +122,7 @@ void toggle(const SideList &list) {
         s->autopass_countdown_ms = 0;
     }
     if (flags & GALAXY_FLAG_OBJECT_PANEL_SHOWN) galaxy_object_panels_close();
-    starmap_end_news_delay();
+    galaxy_end_news_delay();
 
     Control *panel = s->side_panels[list.which];
     if (!panel) return;
@@ -155,7 +154,7 @@ void toggle(const SideList &list) {
 Control *open_for_pick(int32_t id) {
     GalaxyScreen *s = screen();
     hide(s->centre_panel);
-    if (s->selected) starmap_drop_selection();
+    if (s->selected) galaxy_drop_selection();
     galaxy_object_panels_close();
     return galaxy_object_panel_open(id);
 }
@@ -197,20 +196,20 @@ void galaxy_side_panels_set_layer(int32_t layer) {
 void galaxy_bar_on_menu(Control *) { toggle(MENU); }
 void galaxy_bar_on_ships(Control *) { toggle(SHIPS); }
 void galaxy_bar_on_officers(Control *) { toggle(OFFICERS); }
-void starmap_toggle_technology(Control *) { toggle(TECH); }
-void starmap_toggle_corporation(Control *) { toggle(CORP); }
-void starmap_toggle_news(Control *) { toggle(NEWS); }
+void galaxy_toggle_technology(Control *) { toggle(TECH); }
+void galaxy_toggle_corporation(Control *) { toggle(CORP); }
+void galaxy_toggle_news(Control *) { toggle(NEWS); }
 
 // ---- A pick in a list ----
 
 void galaxy_officer_list_on_select(Control *list) {
     if (!list) return;
-    Officer *officer = officer_list_get_selected(list);
+    Officer *officer = officers_list_get_selected(list);
     Control *bottom = galaxy_object_panel_bottom();
     if (officer && bottom && bottom->id == GALAXY_PANEL_OFFICER && bottom->user_data == officer) return;
     Control *panel = open_for_pick(GALAXY_PANEL_OFFICER);
     if (!panel) return;
-    starmap_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     if (Panel *p = panel_of(panel)) p->value = 1;
     place_beside_list(panel, list, false);
 }
@@ -222,28 +221,28 @@ void galaxy_ship_list_on_select(Control *list) {
     if (ship && shown && shown->user_data == ship) return;
     Control *panel = open_for_pick(GALAXY_PANEL_SHIP);
     if (!panel) return;
-    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
+    galaxy_show_ship_panel(panel, ship, game_get()->ui_player);
     place_beside_list(panel, list, true);
 }
 
-void starmap_officer_panel_fill(Control *panel, Officer *officer) {
+void galaxy_officer_panel_build(Control *panel, Officer *officer) {
     const Game *game = game_get();
     const bool own = officer && game->ui_player_id != 0 && officer->owner_id == game->ui_player_id;
-    officer_detail_panel_init(panel, officer, own ? 7 : 3);
-    if (own) starmap_officer_panel_set_handlers(panel);
+    officer_detail_panel_build(panel, officer, own ? 7 : 3);
+    if (own) galaxy_officer_panel_set_handlers(panel);
 }
 
 // ---- News ----
 
-void starmap_news_build() {
+void galaxy_news_build() {
     Control *panel = screen()->side_panels[GALAXY_LIST_NEWS];
     if (!panel) return;
     news_panel_build(panel, game_get()->alerts);
-    if (PanelCommandSlots *slots = panel_command_slots(panel)) slots->slot[SLOT_NEWS_ROW] = starmap_news_item_open;
+    panel_set_slot(panel, NEWS_SLOT_OPEN_ITEM, galaxy_news_on_open_item);
     start_glow(panel);
 }
 
-void starmap_news_item_open(Control *) {
+void galaxy_news_on_open_item(Control *) {
     GalaxyScreen *s = screen();
     Control *centre = s->centre_panel;
     Alert *alert = news_panel_clicked_alert(s->side_panels[GALAXY_LIST_NEWS]);
@@ -251,18 +250,18 @@ void starmap_news_item_open(Control *) {
     galaxy_object_panels_close();
     galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
     hide(centre);
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
     control_set_hidden(centre, true);
 }
 
 // ---- The game menu's owner slots ----
 
-void starmap_clear_for_menu(Control *) {
+void galaxy_clear_for_menu(Control *) {
     GalaxyScreen *s = screen();
     Game *game = game_get();
     galaxy_markers_clear();
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     galaxy_bar_hide_action_buttons();
     galaxy_object_panels_close();
     hide(s->status_panel);
@@ -277,10 +276,10 @@ void starmap_clear_for_menu(Control *) {
     s->load_delay_ms = LOAD_DELAY_MS;
 }
 
-void starmap_menu_to_title(Control *) {
+void galaxy_menu_to_title(Control *) {
     game_clear(game_get());
     app_mode_request(APP_MODE_TITLE);
 }
 
-void starmap_panels_mode_b(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
-void starmap_panels_mode_11(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void galaxy_menu_on_save_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void galaxy_menu_on_load_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }

@@ -68,9 +68,9 @@ void grow_in(Control *panel, const Rect *from, int ms) {
 Control *reopen(Site *site, int margin, const Rect *from, int ms) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return nullptr;
-    starmap_object_panel_set_object(panel, site);
-    starmap_show_site_panel(panel, site, REOPEN_OPTIONS);
-    starmap_place_panel_beside(panel, site, margin);
+    galaxy_object_panel_set_object(panel, site);
+    galaxy_show_site_panel(panel, site, REOPEN_OPTIONS);
+    galaxy_place_panel_beside(panel, site, margin);
     grow_in(panel, from, ms);
     game_flush_new_controls(game_get());
     return panel;
@@ -82,7 +82,7 @@ Control *open_beside(int32_t id) { return galaxy_object_panel_open(id); }
 
 void place_beside(Control *panel, Control *site_panel, GameObject *site) {
     const Rect from = screen_rect(site_panel);
-    starmap_place_panel_beside(panel, site, MARGIN_WIDE);
+    galaxy_place_panel_beside(panel, site, MARGIN_WIDE);
     grow_in(panel, &from, GROW_MS);
     game_flush_new_controls(game_get());
 }
@@ -92,7 +92,7 @@ bool open_officer(Control *site_panel, Officer *officer) {
     if (!officer || !site) return false;
     Control *panel = open_beside(GALAXY_PANEL_OFFICER);
     if (!panel) return false;
-    starmap_officer_panel_fill(panel, officer);
+    galaxy_officer_panel_build(panel, officer);
     place_beside(panel, site_panel, site);
     return true;
 }
@@ -138,7 +138,7 @@ void build_at_starbase(int32_t kind, int margin) {
 }
 
 void clear_selection_and_panels() {
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     galaxy_object_panels_close();
 }
 
@@ -146,7 +146,7 @@ void clear_selection_and_panels() {
 
 // ---- The site panel ----
 
-void starmap_show_site_panel(Control *panel, GameObject *object, int32_t options) {
+void galaxy_show_site_panel(Control *panel, GameObject *object, int32_t options) {
     Site *site = site_cast(object);
     if (!panel) return;
     if (!site) {
@@ -163,63 +163,63 @@ void starmap_show_site_panel(Control *panel, GameObject *object, int32_t options
         const Sector *sector = sector_find(site->sector_id);
         if (sector && sector_count_other_owners(sector, g->ui_player_id) <= 0) flags |= SITE_PANEL_INTERACTIVE;
     }
-    site_panel_init(panel, site, flags);
-    starmap_site_panel_set_handlers(panel);
+    site_panel_build(panel, site, flags);
+    galaxy_site_panel_set_handlers(panel);
 }
 
-void starmap_site_panel_set_handlers(Control *panel) {
+void galaxy_site_panel_set_handlers(Control *panel) {
     static constexpr ControlFn HANDLERS[SITE_PANEL_SLOT_COUNT] = {
-        starmap_site_on_pick_facility, starmap_site_on_rush_starbase, starmap_site_on_halt_starbase,
-        starmap_site_on_pick_officer,  starmap_site_on_commander_click, starmap_site_on_pick_design,
-        starmap_site_on_rush_shipyard, starmap_site_on_halt_shipyard,  starmap_select_target,
-        starmap_site_on_deactivate,    starmap_site_on_activate,        starmap_site_on_pick_recruit,
-        starmap_site_on_rush_training, starmap_site_on_halt_training,  starmap_site_on_pick_ship,
+        galaxy_site_on_pick_facility, galaxy_site_on_rush_starbase, galaxy_site_on_halt_starbase,
+        galaxy_site_on_pick_officer,  galaxy_site_on_commander_click, galaxy_site_on_pick_design,
+        galaxy_site_on_rush_shipyard, galaxy_site_on_halt_shipyard,  galaxy_select_target,
+        galaxy_site_on_deactivate,    galaxy_site_on_activate,        galaxy_site_on_pick_recruit,
+        galaxy_site_on_rush_training, galaxy_site_on_halt_training,  galaxy_site_on_pick_ship,
     };
     for (int slot = 0; slot < SITE_PANEL_SLOT_COUNT; ++slot) panel_set_slot(panel, slot, HANDLERS[slot]);
 }
 
-Control *starmap_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
+Control *galaxy_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
     if (!site) return nullptr;
     const Rect rect = screen_rect(from);
     return reopen(site, margin, from ? &rect : nullptr, ms);
 }
 
-void starmap_site_on_rush_starbase(Control *panel) { rush(panel); }
-void starmap_site_on_rush_shipyard(Control *panel) { rush(panel); }
-void starmap_site_on_rush_training(Control *panel) { rush(panel); }
-void starmap_site_on_halt_starbase(Control *control) { halt(control, true); }
-void starmap_site_on_halt_shipyard(Control *control) { halt(control, false); }
-void starmap_site_on_halt_training(Control *control) { halt(control, false); }
+void galaxy_site_on_rush_starbase(Control *panel) { rush(panel); }
+void galaxy_site_on_rush_shipyard(Control *panel) { rush(panel); }
+void galaxy_site_on_rush_training(Control *panel) { rush(panel); }
+void galaxy_site_on_halt_starbase(Control *control) { halt(control, true); }
+void galaxy_site_on_halt_shipyard(Control *control) { halt(control, false); }
+void galaxy_site_on_halt_training(Control *control) { halt(control, false); }
 
-void starmap_site_on_deactivate(Control *) {
+void galaxy_site_on_deactivate(Control *) {
     Site *site = selected_site();
     if (!site) return;
     if (site->subtype == SITE_HARVESTER && !site_is_deactivated(site)) site_set_deactivated(site, 1);
     clear_selection_and_panels();
 }
 
-void starmap_site_on_activate(Control *) {
+void galaxy_site_on_activate(Control *) {
     Site *site = selected_site();
     if (!site) return;
     site_set_deactivated(site, 0);
     clear_selection_and_panels();
 }
 
-void starmap_site_on_pick_facility(Control *site_panel) {
+void galaxy_site_on_pick_facility(Control *site_panel) {
     Site *site = selected_site();
     if (!site || !site_panel_state(site_panel)) return;
     Control *panel = nullptr;
     if (site_panel_defense_row(site_panel)) {
         if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) {
             defense_upgrade_panel_build(panel, galaxy_screen()->selected);
-            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_site_build_defense);
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_site_on_build_defense);
         }
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
         if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD))) {
-            site_detail_panel(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
-            panel_set_slot(panel, FACILITY_SLOT_BUILD, starmap_facility_on_build);
+            facility_panel_build(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
+            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_facility_on_build);
         }
     }
     if (!panel) return;
@@ -227,13 +227,13 @@ void starmap_site_on_pick_facility(Control *site_panel) {
     sound_play(SOUND_CLICK);
 }
 
-void starmap_site_on_pick_officer(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
+void galaxy_site_on_pick_officer(Control *site_panel) { open_officer(site_panel, site_panel_picked_officer(site_panel)); }
 
-void starmap_site_on_pick_recruit(Control *site_panel) {
+void galaxy_site_on_pick_recruit(Control *site_panel) {
     if (open_officer(site_panel, site_panel_picked_officer(site_panel))) sound_play(SOUND_CLICK);
 }
 
-void starmap_site_on_commander_click(Control *site_panel) {
+void galaxy_site_on_commander_click(Control *site_panel) {
     Site *site = site_panel_site(site_panel);
     if (!site) return;
     if (site->commander) {
@@ -243,23 +243,23 @@ void starmap_site_on_commander_click(Control *site_panel) {
     Control *dialog = open_beside(GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
     officer_choice_build(dialog, site, OFFICER_CHOICE_ANIMATE);
-    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, starmap_assign_base_officer_on_pick);
-    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, starmap_assign_base_officer_on_back);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_base_officer_on_pick);
+    panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, galaxy_assign_base_officer_on_back);
     place_beside(dialog, site_panel, site);
 }
 
-void starmap_site_on_pick_ship(Control *site_panel) {
+void galaxy_site_on_pick_ship(Control *site_panel) {
     Site *site = site_panel_site(site_panel);
     GameObject *ship = site_panel_picked_object(site_panel);
     if (!site || !ship) return;
     Control *panel = open_beside(GALAXY_PANEL_SHIP);
     if (!panel) return;
-    starmap_object_panel_set_object(panel, ship);
-    starmap_show_ship_panel(panel, ship, game_get()->ui_player);
+    galaxy_object_panel_set_object(panel, ship);
+    galaxy_show_ship_panel(panel, ship, game_get()->ui_player);
     if (site->feature) {   // the defenders go by their group's name, not their owner's
         std::string group;
         feature_ark_name(site, &group);
-        ship_panel_set_title(panel, group.c_str());
+        ship_details_set_title(panel, group.c_str());
     }
     place_beside(panel, site_panel, site);
     sound_play(SOUND_OPEN_PANEL);
@@ -267,10 +267,10 @@ void starmap_site_on_pick_ship(Control *site_panel) {
 
 // ---- The facility build and defence upgrade panels ----
 
-void starmap_facility_on_build(Control *panel) {
+void galaxy_facility_on_build(Control *panel) {
     const GameObject *object = panel ? static_cast<GameObject *>(panel->user_data) : nullptr;
     if (!object || object->kind != OBJECT_SITE) return;
     build_at_starbase(object->subtype, MARGIN_WIDE);
 }
 
-void starmap_site_build_defense(Control *) { build_at_starbase(-1, MARGIN_NEAR); }
+void galaxy_site_on_build_defense(Control *) { build_at_starbase(-1, MARGIN_NEAR); }

@@ -13,30 +13,30 @@ struct Control;
 struct GameObject;
 struct Site;
 
-// starmap_show_site_panel (galaxy_services.h) builds the panel and fills its slots with these.
-void starmap_site_on_pick_facility(Control *panel);     // slot 0
-void starmap_site_on_rush_starbase(Control *panel);     // slot 1
-void starmap_site_on_halt_starbase(Control *control);   // slot 2
-void starmap_site_on_pick_officer(Control *panel);      // slot 3
-void starmap_site_on_commander_click(Control *panel);   // slot 4
-// slot 5 is starmap_site_on_pick_design (design_handlers.h)
-void starmap_site_on_rush_shipyard(Control *panel);     // slot 6
-void starmap_site_on_halt_shipyard(Control *control);   // slot 7
-// slot 8 is starmap_select_target (galaxy_screen.h)
-void starmap_site_on_deactivate(Control *panel);        // slot 9
-void starmap_site_on_activate(Control *panel);          // slot 10
-void starmap_site_on_pick_recruit(Control *panel);      // slot 11
-void starmap_site_on_rush_training(Control *panel);     // slot 12
-void starmap_site_on_halt_training(Control *control);   // slot 13
-void starmap_site_on_pick_ship(Control *panel);         // slot 14
+// galaxy_show_site_panel (galaxy_services.h) builds the panel and fills its slots with these.
+void galaxy_site_on_pick_facility(Control *panel);     // slot 0
+void galaxy_site_on_rush_starbase(Control *panel);     // slot 1
+void galaxy_site_on_halt_starbase(Control *control);   // slot 2
+void galaxy_site_on_pick_officer(Control *panel);      // slot 3
+void galaxy_site_on_commander_click(Control *panel);   // slot 4
+// slot 5 is galaxy_site_on_pick_design (design_handlers.h)
+void galaxy_site_on_rush_shipyard(Control *panel);     // slot 6
+void galaxy_site_on_halt_shipyard(Control *control);   // slot 7
+// slot 8 is galaxy_select_target (galaxy_screen.h)
+void galaxy_site_on_deactivate(Control *panel);        // slot 9
+void galaxy_site_on_activate(Control *panel);          // slot 10
+void galaxy_site_on_pick_recruit(Control *panel);      // slot 11
+void galaxy_site_on_rush_training(Control *panel);     // slot 12
+void galaxy_site_on_halt_training(Control *control);   // slot 13
+void galaxy_site_on_pick_ship(Control *panel);         // slot 14
 // Fills slots 0..14 of a built site panel.
-void starmap_site_panel_set_handlers(Control *panel);
+void galaxy_site_panel_set_handlers(Control *panel);
 
 // The facility build panel's "Build" (slot 0) and the defense upgrade panel's "Build".
-void starmap_facility_on_build(Control *panel);
-void starmap_site_build_defense(Control *panel);
+void galaxy_facility_on_build(Control *panel);
+void galaxy_site_on_build_defense(Control *panel);
 
 // Reopens the site panel for the site (options 5), placed beside it with the margin; grown from an
 // eighth of its size over 200 ms, or, with `from`, moved and resized from that control's rectangle
 // over ms.
-Control *starmap_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms);
+Control *galaxy_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms);

@@ -138,10 +138,10 @@ void galaxy_worker_joined() {
     set_flags(GALAXY_FLAG_RESET_BACKGROUND);
 }
 
-void starmap_advance_turn() {
+void galaxy_advance_turn() {
     GalaxyScreen *screen = galaxy_screen();
     if (screen->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_TURN_IN_PROGRESS) return;
-    if (starmap_refuse_turn_for_battle()) return;
+    if (galaxy_refuse_turn_for_battle()) return;
     galaxy_object_panels_close();
     Control *news = screen->side_panels[GALAXY_LIST_NEWS];
     if (news && control_is_shown(news)) {
@@ -154,7 +154,7 @@ void starmap_advance_turn() {
     hide_panel(screen->hover_panel);
     hide_panel(screen->selection_panel);
     hide_panel(screen->centre_panel);
-    if (screen->selected) starmap_drop_selection();
+    if (screen->selected) galaxy_drop_selection();
     galaxy_hover_set(nullptr);
     galaxy_flags_change(GALAXY_FLAG_ADVANCE_AI_DONE, GALAXY_FLAG_ADVANCE_AI_STARTED);
     galaxy_request_worker(GALAXY_WORKER_ADVANCE_AI);
@@ -175,21 +175,21 @@ void galaxy_start_pending_worker() {
     hold_attached_controls();
     if (worker == GALAXY_WORKER_ADVANCE_AI) {
         game_day_begin(game);
-        screen->advance_ai_thread = galaxy_create_thread(starmap_advance_ai_thread);
+        screen->advance_ai_thread = galaxy_create_thread(galaxy_advance_ai_thread);
         if (!screen->advance_ai_thread) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create advance AI thread");
-            run_inline(starmap_advance_ai_thread);
+            run_inline(galaxy_advance_ai_thread);
         }
     } else if (worker == GALAXY_WORKER_AI_ENCOUNTERS) {
-        screen->ai_encounter_thread = galaxy_create_thread(starmap_ai_encounter_thread);
+        screen->ai_encounter_thread = galaxy_create_thread(galaxy_ai_encounter_thread);
         if (!screen->ai_encounter_thread) {
             log_write(LOG_GAME, LOG_ERROR, "Failed to create AI encounter thread");
-            run_inline(starmap_ai_encounter_thread);
+            run_inline(galaxy_ai_encounter_thread);
         }
     }
 }
 
-int starmap_advance_ai_thread(void *) {
+int galaxy_advance_ai_thread(void *) {
     GalaxyScreen *screen = galaxy_screen();
     random_seed(screen->worker_seed);
     game_run_ai_galaxy_commands(game_get());
@@ -197,7 +197,7 @@ int starmap_advance_ai_thread(void *) {
     return 0;
 }
 
-int starmap_ai_encounter_thread(void *) {
+int galaxy_ai_encounter_thread(void *) {
     GalaxyScreen *screen = galaxy_screen();
     random_seed(screen->worker_seed);
     game_resolve_ai_encounters(game_get());
@@ -205,13 +205,13 @@ int starmap_ai_encounter_thread(void *) {
     return 0;
 }
 
-int starmap_load_encounter_thread(void *) {
+int galaxy_load_encounter_thread(void *) {
     (void)game_start_encounter(game_get());   // a failure is logged where it is found
     galaxy_screen()->screen_flags.fetch_or(GALAXY_FLAG_ENCOUNTER_LOADED, std::memory_order_release);
     return 0;
 }
 
-void starmap_show_autopass_countdown() {
+void galaxy_show_autopass_countdown() {
     GalaxyScreen *screen = galaxy_screen();
     Control *panel = screen->countdown_panel;
     if (!panel) return;

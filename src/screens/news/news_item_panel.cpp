@@ -202,7 +202,7 @@ int add_grants(Control *panel, int tech_type, int y) {
 
 }  // namespace
 
-void news_item_panel_fill(Control *panel, Alert *alert) {
+void news_item_panel_build(Control *panel, Alert *alert) {
     if (!panel_of(panel) || !alert) return;
     panel_remove_children(panel);
     panel_set_shade(panel, SHADE_LEVEL);
@@ -263,7 +263,7 @@ void news_item_panel_fill(Control *panel, Alert *alert) {
 
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
-    if (Control *ok = image_button_create(OK_IMAGE, 1, "OK", news_item_on_ok, KEY_ESCAPE, panel)) {
+    if (Control *ok = image_button_create(OK_IMAGE, 1, "OK", news_item_panel_on_ok, KEY_ESCAPE, panel)) {
         panel_add_child(panel, w - ok->w, y, NEWS_ITEM_ID_OK, 0, ok);
     }
     panel_layout(panel, &w, &h);
@@ -283,6 +283,6 @@ bool news_item_panel_shows(Control *panel, const Alert *alert) {
     return state && alert && state->alert_id == alert->id;
 }
 
-void news_item_on_ok(Control *button) {
+void news_item_panel_on_ok(Control *button) {
     if (Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr) control_set_hidden(panel, false);
 }

@@ -21,7 +21,7 @@ constexpr int NEWS_ITEM_ID_CARD_NAME = 100012;     // inside a grant card: its n
 constexpr int NEWS_ITEM_ID_CARD_VALUES = 100013;   // and its value rows
 constexpr int NEWS_ITEM_DWELL_MS = 475;
 
-void news_item_panel_fill(Control *panel, Alert *alert);
+void news_item_panel_build(Control *panel, Alert *alert);
 // Whether the panel shows this alert (compared by id).
 bool news_item_panel_shows(Control *panel, const Alert *alert);
-void news_item_on_ok(Control *button);
+void news_item_panel_on_ok(Control *button);

@@ -9,6 +9,7 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/text_block.h"
@@ -360,7 +361,7 @@ void news_row_on_click(Control *row) {
     NewsPanelState *state = news_panel_state(panel);
     if (!state) return;
     state->clicked_alert_id = row_alert_id(row);
-    if (ControlFn open = state->slot[NEWS_SLOT_OPEN_ITEM]) open(panel);
+    panel_call_slot(panel, NEWS_SLOT_OPEN_ITEM);
 }
 
 // The header takes the wheel for the list below it.

@@ -18,6 +18,7 @@
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll_list.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -49,8 +50,7 @@ void size_to_content(Control *panel, int dw, int dh) {
 }
 
 void call_slot(Control *panel, int slot) {
-    CommandingOfficerState *state = commanding_officer_panel_state(panel);
-    if (state && state->slot[slot]) state->slot[slot](panel);
+    if (commanding_officer_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 // The panel of a control inside it: the user data every row, list and bar carries.
@@ -136,7 +136,7 @@ Sector *commanding_officer_sector(const Officer *officer) {
     return sector_of(game_find_object(game_get(), id));
 }
 
-void commanding_officer_panel_init(Control *panel, Officer *officer) {
+void commanding_officer_panel_build(Control *panel, Officer *officer) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

@@ -3,7 +3,7 @@
 // another of its owner's ships there, the command of the sector's starbase or the starbase's
 // officer pool, one clickable row each.
 //  - The panel changes nothing: a row click records the row and calls slot 4, "Cancel" calls slot
-//    5; the opener fills both after commanding_officer_panel_init. An empty slot does nothing.
+//    5; the opener fills both after commanding_officer_panel_build. An empty slot does nothing.
 //    A click on the title closes the panel without calling a slot.
 //  - Its widget state is a CommandingOfficerState: one reference on the officer, released with
 //    the panel; the ship targets are not held (the panel is rebuilt, never updated).
@@ -48,7 +48,7 @@ struct CommandingOfficerState : PanelCommandSlots {
 
 CommandingOfficerState *commanding_officer_panel_state(Control *panel);   // null for any other control
 
-void commanding_officer_panel_init(Control *panel, Officer *officer);
+void commanding_officer_panel_build(Control *panel, Officer *officer);
 // The post picked: the ship of the picked ship row, else the starbase of the officer's sector
 // (null when there is none); as_commander tells whether the starbase's command was picked.
 GameObject *commanding_officer_panel_target(Control *panel, int32_t *as_commander);

@@ -23,6 +23,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -48,8 +49,7 @@ void state_free(void *state) { delete static_cast<OfficerPanelState *>(static_ca
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
 void call_slot(Control *panel, int slot) {
-    OfficerPanelState *state = officer_panel_state(panel);
-    if (state && state->slot[slot]) state->slot[slot](panel);
+    if (officer_detail_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_TRAIN); }
@@ -61,7 +61,7 @@ void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_
 // the on-close slot hears of it.
 void on_close(Control *caption) {
     Control *panel = panel_of_button(caption);
-    OfficerPanelState *state = officer_panel_state(panel);
+    OfficerPanelState *state = officer_detail_panel_state(panel);
     if (!state) return;
     const ControlFn closed = state->slot[OFFICER_SLOT_CLOSED];
     game_flash_panel_frame(game_get(), panel);
@@ -270,12 +270,12 @@ void centre_horizontally(Control *panel, Control *child) {
 
 }  // namespace
 
-OfficerPanelState *officer_panel_state(Control *panel) {
+OfficerPanelState *officer_detail_panel_state(Control *panel) {
     return panel && panel->widget_free == state_free ? static_cast<OfficerPanelState *>(panel_command_slots(panel)) : nullptr;
 }
 
-Officer *officer_panel_officer(Control *panel) {
-    return officer_panel_state(panel) ? static_cast<Officer *>(panel->user_data) : nullptr;
+Officer *officer_detail_panel_officer(Control *panel) {
+    return officer_detail_panel_state(panel) ? static_cast<Officer *>(panel->user_data) : nullptr;
 }
 
 bool officer_training_offer(const Officer *officer, int32_t *cost, int32_t *days) {
@@ -309,7 +309,7 @@ Control *officer_portrait_create(const Officer *officer) {
 
 void officer_skill_popup_open(Control *row) {
     const Panel *p = panel_of(row);
-    const Officer *officer = row ? officer_panel_officer(static_cast<Control *>(row->user_data)) : nullptr;
+    const Officer *officer = row ? officer_detail_panel_officer(static_cast<Control *>(row->user_data)) : nullptr;
     if (!p || !officer || p->value < 0 || p->value >= OFFICER_SKILL_COUNT) return;
     Control *popup = officer_skill_popup_build(p->value, officer->skills[p->value]);
     if (popup && game_open_popup(game_get(), popup, row, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
@@ -317,7 +317,7 @@ void officer_skill_popup_open(Control *row) {
 
 void officer_skill_popup_leave(Control *) { game_close_popup(game_get()); }
 
-void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options) {
+void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

@@ -51,10 +51,10 @@ struct OfficerPanelState : PanelCommandSlots {
 };
 
 // The panel's state, null for any other panel; the officer it shows, null likewise.
-OfficerPanelState *officer_panel_state(Control *panel);
-Officer           *officer_panel_officer(Control *panel);
+OfficerPanelState *officer_detail_panel_state(Control *panel);
+Officer           *officer_detail_panel_officer(Control *panel);
 
-void officer_detail_panel_init(Control *panel, Officer *officer, int32_t options);
+void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options);
 
 // A cadet's training as offered: its training cost and days, or the paused item's saved cost and
 // whole days left when its sector's training site holds the cadet's paused training (returns true).

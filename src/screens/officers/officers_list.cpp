@@ -12,6 +12,7 @@
 #include "platform/image_ids.h"
 #include "screens/officers/officer_choice.h"
 #include "ui/image_control.h"
+#include "ui/panel_slots.h"
 #include "ui/scroll.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -76,7 +77,7 @@ void content_extent(Control *panel, int *w, int *h) {
     *h = 1;
     for (Control *c : panel_of(panel)->children.items) {
         if (!c) break;
-        if ((c->flags & (CTRL_REMOVED | CTRL_FADING)) || c->id == OFFICER_LIST_ID_SCROLL || c->id == OFFICER_LIST_ID_STRIP)
+        if ((c->flags & (CTRL_REMOVED | CTRL_FADING)) || c->id == OFFICERS_LIST_ID_SCROLL || c->id == OFFICERS_LIST_ID_STRIP)
             continue;
         *w = std::max(*w, c->x + c->w);
         *h = std::max(*h, c->y + c->h);
@@ -122,7 +123,7 @@ void attach_bar(Control *panel, Control *list) {
         scroll_bar_get(bar, &pos, &range);
         scroll_bar_set_position(bar, pos);
         control_set_position(bar, bar->x, list->y);
-    } else if ((bar = scroll_list_add_bar(list, panel, right_of(list) + PANEL_PAD_W, list->y, OFFICER_LIST_ID_SCROLL,
+    } else if ((bar = scroll_list_add_bar(list, panel, right_of(list) + PANEL_PAD_W, list->y, OFFICERS_LIST_ID_SCROLL,
                                           list->h, 0))) {
         panel_of(bar)->value = list->h;
     }
@@ -133,11 +134,11 @@ void attach_bar(Control *panel, Control *list) {
 
 void on_row_click(Control *row) {
     Control *panel = row ? static_cast<Control *>(row->user_data) : nullptr;
-    OfficerListState *s = officer_list_state(panel);
+    OfficerListState *s = officers_list_state(panel);
     const Panel *p = panel_of(row);
     if (!s || !p) return;
     s->selected = p->value;
-    if (s->slot[OFFICER_LIST_SLOT_SELECT]) s->slot[OFFICER_LIST_SLOT_SELECT](panel);
+    panel_call_slot(panel, OFFICERS_LIST_SLOT_SELECT);
 }
 
 Control *new_row(Control *panel, Control *list, const Officer *officer, int index, int y) {
@@ -258,17 +259,17 @@ void flash_row(Control *list, const Control *row) {
 
 int32_t officer_pod_days(int32_t minutes) { return minutes > 0 ? (minutes + 1439) / 1440 : 0; }
 
-OfficerListState *officer_list_state(Control *panel) {
+OfficerListState *officers_list_state(Control *panel) {
     return panel && panel->widget_free == state_free ? static_cast<OfficerListState *>(panel->widget_state) : nullptr;
 }
 
-Officer *officer_list_get_selected(Control *panel) {
-    const OfficerListState *s = officer_list_state(panel);
+Officer *officers_list_get_selected(Control *panel) {
+    const OfficerListState *s = officers_list_state(panel);
     return s ? list_get(&s->officers, s->selected) : nullptr;
 }
 
-void officer_list_build_rows(Control *panel, Control *list, bool flash) {
-    OfficerListState *s = officer_list_state(panel);
+void officers_list_build_rows(Control *panel, Control *list, bool flash) {
+    OfficerListState *s = officers_list_state(panel);
     if (!s || !panel_of(list)) return;
     list->on_wheel = scroll_list_on_wheel;
 
@@ -300,7 +301,7 @@ void officer_list_build_rows(Control *panel, Control *list, bool flash) {
         for (const Control *row : rows) flash_row(list, row);
 }
 
-void officer_list_panel_init(Control *panel, List<Officer> *officers) {
+void officers_list_build(Control *panel, List<Officer> *officers) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);
@@ -311,7 +312,7 @@ void officer_list_panel_init(Control *panel, List<Officer> *officers) {
     list_set_free_fn(&state->officers, release_officer);
     panel_set_command_state(panel, state, state_free);
 
-    Control *title = panel_add_child(panel, TITLE_X, TITLE_Y, OFFICER_LIST_ID_TITLE, 0,
+    Control *title = panel_add_child(panel, TITLE_X, TITLE_Y, OFFICERS_LIST_ID_TITLE, 0,
                                      text_label_create_plain(FONT_TITLE, TEXT.r, TEXT.g, TEXT.b, "Officers"));
     const int title_h = title ? title->h : 0;
     if (officers)
@@ -323,40 +324,40 @@ void officer_list_panel_init(Control *panel, List<Officer> *officers) {
 
     Control *list = nullptr;
     if (list_count(&state->officers) == 0) {
-        panel_add_child(panel, EMPTY_X, title_h + EMPTY_BELOW_TITLE, OFFICER_LIST_ID_EMPTY, 0,
+        panel_add_child(panel, EMPTY_X, title_h + EMPTY_BELOW_TITLE, OFFICERS_LIST_ID_EMPTY, 0,
                         text_label_create_plain(FONT_TEXT, EMPTY_TEXT.r, EMPTY_TEXT.g, EMPTY_TEXT.b,
                                                 "No officers in service    "));
-    } else if ((list = panel_add_child(panel, LIST_X, title_h + LIST_BELOW_TITLE, OFFICER_LIST_ID_ROWS, 0,
+    } else if ((list = panel_add_child(panel, LIST_X, title_h + LIST_BELOW_TITLE, OFFICERS_LIST_ID_ROWS, 0,
                                        panel_create_empty()))) {
-        scroll_list_init(list, OFFICER_LIST_SCROLL_STEP, WHEEL_STEP);
+        scroll_list_init(list, OFFICERS_LIST_SCROLL_STEP, WHEEL_STEP);
         scroll_list_set_pick_slot(list, on_row_click);
-        officer_list_build_rows(panel, list, true);
+        officers_list_build_rows(panel, list, true);
         state->content_height = list->h;
         scroll_list_set_content(list, list->h);
     }
 
     fit(panel, PANEL_PAD_W, PANEL_PAD_H);
-    if (list && panel->h > OFFICER_LIST_MAX_HEIGHT) {
-        control_set_size(list, list->w, OFFICER_LIST_MAX_HEIGHT - 1 - list->y);
+    if (list && panel->h > OFFICERS_LIST_MAX_HEIGHT) {
+        control_set_size(list, list->w, OFFICERS_LIST_MAX_HEIGHT - 1 - list->y);
         attach_bar(panel, list);
-        if (Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL)) {
+        if (Control *bar = panel_find_child(panel, OFFICERS_LIST_ID_SCROLL)) {
             control_set_position(bar, panel->w, list->y);
-            control_set_size(panel, panel->w + bar->w, OFFICER_LIST_MAX_HEIGHT);
+            control_set_size(panel, panel->w + bar->w, OFFICERS_LIST_MAX_HEIGHT);
         }
     }
     if (Control *strip = panel_create(panel->w - 2 * STRIP_X, STRIP_H, STRIP.r, STRIP.g, STRIP.b)) {
         strip->tag = -1;
         control_set_layer(strip, -1);   // under the title
         control_set_enabled(strip, false);
-        panel_add_child(panel, STRIP_X, STRIP_Y, OFFICER_LIST_ID_STRIP, 0, strip);
+        panel_add_child(panel, STRIP_X, STRIP_Y, OFFICERS_LIST_ID_STRIP, 0, strip);
     }
 }
 
 // The rows are built afresh for the same officers; the list is cut at the cap again, so that a
 // refresh never grows the panel past it, and its bar follows the list's new height.
-void officer_list_refresh(Control *panel) {
-    OfficerListState *s = officer_list_state(panel);
-    Control *list = panel ? panel_find_child(panel, OFFICER_LIST_ID_ROWS) : nullptr;
+void officers_list_refresh(Control *panel) {
+    OfficerListState *s = officers_list_state(panel);
+    Control *list = panel ? panel_find_child(panel, OFFICERS_LIST_ID_ROWS) : nullptr;
     if (!s || !list) return;
     for (Control *row : s->rows.items) {
         if (!row) continue;
@@ -365,27 +366,27 @@ void officer_list_refresh(Control *panel) {
         control_fade_out(row, REFRESH_MS);
     }
     list_clear(&s->rows);
-    officer_list_build_rows(panel, list, false);
+    officers_list_build_rows(panel, list, false);
     s->content_height = list->h;
     scroll_list_set_content(list, list->h);
 
     // The panel's own size: its children with the list whole, less the bar and the header strip,
     // which follow the size.
-    Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
-    Control *strip = panel_find_child(panel, OFFICER_LIST_ID_STRIP);
+    Control *bar = panel_find_child(panel, OFFICERS_LIST_ID_SCROLL);
+    Control *strip = panel_find_child(panel, OFFICERS_LIST_ID_STRIP);
     int w = 0, h = 0;
     content_extent(panel, &w, &h);
     w += PANEL_PAD_W;
     h += PANEL_PAD_H;
 
-    if (h > OFFICER_LIST_MAX_HEIGHT) {
-        control_set_size(list, list->w, OFFICER_LIST_MAX_HEIGHT - 1 - list->y);
+    if (h > OFFICERS_LIST_MAX_HEIGHT) {
+        control_set_size(list, list->w, OFFICERS_LIST_MAX_HEIGHT - 1 - list->y);
         attach_bar(panel, list);
-        if ((bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL))) {
+        if ((bar = panel_find_child(panel, OFFICERS_LIST_ID_SCROLL))) {
             control_set_position(bar, w, list->y);
             w += bar->w;
         }
-        h = OFFICER_LIST_MAX_HEIGHT;
+        h = OFFICERS_LIST_MAX_HEIGHT;
     } else if (bar) {
         scroll_list_remove_bar(list);
     }

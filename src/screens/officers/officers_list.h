@@ -16,11 +16,11 @@
 struct Officer;
 
 // Panel children.
-constexpr int OFFICER_LIST_ID_ROWS   = 100009;   // the row list; absent without officers
-constexpr int OFFICER_LIST_ID_SCROLL = 100010;
-constexpr int OFFICER_LIST_ID_TITLE  = 100012;
-constexpr int OFFICER_LIST_ID_EMPTY  = 100013;
-constexpr int OFFICER_LIST_ID_STRIP  = 100014;   // the header strip
+constexpr int OFFICERS_LIST_ID_ROWS   = 100009;   // the row list; absent without officers
+constexpr int OFFICERS_LIST_ID_SCROLL = 100010;
+constexpr int OFFICERS_LIST_ID_TITLE  = 100012;
+constexpr int OFFICERS_LIST_ID_EMPTY  = 100013;
+constexpr int OFFICERS_LIST_ID_STRIP  = 100014;   // the header strip
 // Row children.
 constexpr int OFFICER_ROW_ID_LOCATION  = 100001;   // location text
 constexpr int OFFICER_ROW_ID_POST_PICTURE = 100003;
@@ -32,9 +32,9 @@ constexpr int OFFICER_ROW_ID_RANK      = 100008;
 constexpr int OFFICER_ROW_ID_POST_ICON = 100011;   // starbase command, or the pod's clock
 constexpr int OFFICER_ROW_ID_POD_DAYS  = 100012;
 
-constexpr int OFFICER_LIST_MAX_HEIGHT  = 420;      // a taller list scrolls
-constexpr int OFFICER_LIST_SCROLL_STEP = 96;
-constexpr int OFFICER_LIST_SLOT_SELECT = 0;
+constexpr int OFFICERS_LIST_MAX_HEIGHT  = 420;      // a taller list scrolls
+constexpr int OFFICERS_LIST_SCROLL_STEP = 96;
+constexpr int OFFICERS_LIST_SLOT_SELECT = 0;
 
 struct OfficerListState : PanelCommandSlots {   // slot 0: a row was clicked
     int32_t       selected = -1;                // index of the clicked row
@@ -44,13 +44,13 @@ struct OfficerListState : PanelCommandSlots {   // slot 0: a row was clicked
 };
 
 // Builds the list from officers (in the order given; the panel takes its own references).
-void              officer_list_panel_init(Control *panel, List<Officer> *officers);
+void              officers_list_build(Control *panel, List<Officer> *officers);
 // Rebuilds the rows for the same officers (no flash) and grows or shrinks the panel to them.
-void              officer_list_refresh(Control *panel);
+void              officers_list_refresh(Control *panel);
 // Builds the rows of the panel's officers into the row list, each flashing once when flash is set.
-void              officer_list_build_rows(Control *panel, Control *list, bool flash);
-OfficerListState *officer_list_state(Control *panel);          // null for any other control
-Officer          *officer_list_get_selected(Control *panel);   // null out of range
+void              officers_list_build_rows(Control *panel, Control *list, bool flash);
+OfficerListState *officers_list_state(Control *panel);          // null for any other control
+Officer          *officers_list_get_selected(Control *panel);   // null out of range
 
 // An escape pod's remaining time as shown: whole days, rounded up.
 int32_t officer_pod_days(int32_t minutes);

@@ -333,7 +333,7 @@ void tech_detail_close(Control *title) {
     control_remove(panel);
 }
 
-void tech_detail_panel_build(Control *panel, int32_t tech, Player *player) {
+void tech_detail_build(Control *panel, int32_t tech, Player *player) {
     const TechInfo *info = tech_get(tech);
     if (!panel_of(panel) || !info) return;
     panel_remove_children(panel);

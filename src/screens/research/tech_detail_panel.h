@@ -38,7 +38,7 @@ struct TechDetailState : PanelCommandSlots {
 };
 
 // Builds the panel for tech (0..56) as the player sees it (null: no buttons).
-void             tech_detail_panel_build(Control *panel, int32_t tech, Player *player);
+void             tech_detail_build(Control *panel, int32_t tech, Player *player);
 TechDetailState *tech_detail_state(Control *panel);     // null for any other control
 int32_t          tech_detail_tech(Control *panel);      // -1 for any other control
 // The System records of the panel's system grants, in grant order; null for any other control.

@@ -204,7 +204,7 @@ TechListState *tech_list_state(Control *panel) {
                                                           : nullptr;
 }
 
-Control *tech_item_row_build(Control *list, Player *player, int32_t tech) {
+Control *tech_list_row_build(Control *list, Player *player, int32_t tech) {
     const TechInfo *info = tech_get(tech);
     if (!player || !info) return nullptr;
     Control *row = panel_create_empty();
@@ -260,7 +260,7 @@ Control *tech_item_row_build(Control *list, Player *player, int32_t tech) {
     return row;
 }
 
-void tech_screen_init(Control *panel, Player *player) {
+void tech_list_build(Control *panel, Player *player) {
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);
@@ -288,7 +288,7 @@ void tech_screen_init(Control *panel, Player *player) {
         std::stable_sort(group.begin(), group.end(),
                          [](int32_t a, int32_t b) { return tech_get(a)->name < tech_get(b)->name; });
         for (int32_t tech : group) {
-            Control *row = tech_item_row_build(panel, player, tech);
+            Control *row = tech_list_row_build(panel, player, tech);
             if (!row) continue;
             if (list_append(&state->rows, row) < 0) {
                 control_destroy(row);
@@ -324,7 +324,7 @@ void tech_screen_init(Control *panel, Player *player) {
     }
 }
 
-void tech_screen_select(Control *panel, int32_t tech) {
+void tech_list_select(Control *panel, int32_t tech) {
     TechListState *state = tech_list_state(panel);
     if (!state) return;
     state->chosen = -1;

@@ -4,7 +4,7 @@
 //  - Built into the galaxy screen's technology side panel; building again replaces everything.
 //    The list's widget state is a TechListState (command slots first): the opener puts its pick
 //    handler into slot TECH_LIST_SLOT_SELECT; a row click stores the row's tech and calls it.
-//  - tech_screen_select brings the rows of one tech and of every actively researched tech up to
+//  - tech_list_select brings the rows of one tech and of every actively researched tech up to
 //    date after a research action; the rows keep their places until the list is rebuilt.
 //  - Rows taller than TECH_LIST_VIEW_HEIGHT together scroll in a viewport with a scroll bar.
 //  - Game thread only.
@@ -42,13 +42,13 @@ struct TechListState : PanelCommandSlots {   // slot 0: a row was clicked
     int32_t       content_height = 0;         // of all the rows together
 };
 
-void           tech_screen_init(Control *panel, Player *player);
+void           tech_list_build(Control *panel, Player *player);
 TechListState *tech_list_state(Control *panel);   // null for any other control
 // After a research action on tech: its row and every actively researched row show their state
 // now; the chosen tech goes back to none.
-void           tech_screen_select(Control *panel, int32_t tech);
+void           tech_list_select(Control *panel, int32_t tech);
 // One row of the list for the player's tech (its state of the moment); a new panel.
-Control       *tech_item_row_build(Control *list, Player *player, int32_t tech);
+Control       *tech_list_row_build(Control *list, Player *player, int32_t tech);
 
 // The list's pick slot: a row was clicked (its wheel and the bar are the scrolling list's,
 // ui/scroll_list.h).

@@ -27,7 +27,7 @@ constexpr int CLOSE_MS = 120;
 
 Control *panel_of_button(Control *button) {
     Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
-    return ship_panel_state(panel) ? panel : nullptr;
+    return ship_details_state(panel) ? panel : nullptr;
 }
 
 // The starbase of the ship's sector: the sector's first starbase when it counts one.
@@ -47,7 +47,7 @@ Control *open_dialog(Control *panel) {
 
 void crew_transfer_open(Control *button) {
     Control *panel = panel_of_button(button);
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     const Sector *sector = nullptr;
     Site *base = starbase_of(ship, &sector);
@@ -101,7 +101,7 @@ void crew_transfer_open(Control *button) {
 
 void crew_transfer_apply(Control *button) {
     Control *panel = panel_of_button(button);
-    Ship *ship = ship_of(ship_panel_ship(panel));
+    Ship *ship = ship_of(ship_details_ship(panel));
     Control *dialog = panel ? open_dialog(panel) : nullptr;
     if (!ship || !dialog) return;
     int ship_result = 0, base_result = 0;
@@ -112,14 +112,14 @@ void crew_transfer_apply(Control *button) {
     Site *base = starbase_of(ship);
     const bool written = base && order_transfer_crew(game_get()->ui_player, ship, base, ship_result) == RES_OK;
     ship_command_menu_show(panel);
-    if (written) ship_panel_refresh(panel);
-    ship_panel_call_slot(panel, SHIP_SLOT_CREW_TRANSFERRED);
+    if (written) ship_details_refresh(panel);
+    ship_details_call_slot(panel, SHIP_SLOT_CREW_TRANSFERRED);
 }
 
 void crew_transfer_cancel(Control *button) { crew_transfer_close(panel_of_button(button)); }
 
 void crew_transfer_close(Control *panel) {
-    Control *dialog = ship_panel_state(panel) ? open_dialog(panel) : nullptr;
+    Control *dialog = ship_details_state(panel) ? open_dialog(panel) : nullptr;
     if (!dialog) return;
     control_fade_out(dialog, CLOSE_MS);
     ship_command_menu_show(panel);

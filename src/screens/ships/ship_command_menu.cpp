@@ -119,7 +119,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
 
 Control *panel_of_button(Control *button) {
     Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
-    return ship_panel_state(panel) ? panel : nullptr;
+    return ship_details_state(panel) ? panel : nullptr;
 }
 
 // The confirmation takes the menu's place: it grows out of the menu's rectangle into the
@@ -149,7 +149,7 @@ void open_confirmation(Control *panel, const char *question, const char *yes, co
 
 Control *ship_command_menu_build(Control *panel, GameObject *obj, uint32_t flags) {
     Ship *ship = ship_of(obj);
-    if (!ship_panel_state(panel) || !ship) return nullptr;
+    if (!ship_details_state(panel) || !ship) return nullptr;
     List<Control> buttons;
     make_buttons(panel, ship, flags, &buttons);
     Control *menu = nullptr;
@@ -167,8 +167,8 @@ void ship_command_menu_show(Control *panel) {
     if (Control *menu = panel ? panel_find_child(panel, SHIP_PANEL_ID_MENU) : nullptr) control_set_hidden(menu, true);
 }
 
-void ship_menu_on_repair(Control *button) { ship_panel_call_slot(panel_of_button(button), SHIP_SLOT_REPAIR); }
-void ship_menu_on_back(Control *button) { ship_panel_call_slot(panel_of_button(button), SHIP_SLOT_BACK); }
+void ship_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_REPAIR); }
+void ship_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_BACK); }
 
 void ship_scrap_confirm_open(Control *button) {
     if (Control *panel = panel_of_button(button))
@@ -178,7 +178,7 @@ void ship_scrap_confirm_open(Control *button) {
 
 void ship_construct_confirm_open(Control *button) {
     Control *panel = panel_of_button(button);
-    const Ship *ship = ship_of(ship_panel_ship(panel));
+    const Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     const char *question = ship->pilot_id != 0
                                ? "Deploy Constructor? The ship will be dismantled and all crew transferred to the new Starbase."
@@ -187,13 +187,13 @@ void ship_construct_confirm_open(Control *button) {
                       ship_construct_confirm_on_no);
 }
 
-void ship_scrap_confirm_on_yes(Control *button) { ship_panel_call_slot(panel_of_button(button), SHIP_SLOT_SCRAP); }
-void ship_construct_confirm_on_yes(Control *button) { ship_panel_call_slot(panel_of_button(button), SHIP_SLOT_CONSTRUCT); }
+void ship_scrap_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_SCRAP); }
+void ship_construct_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_CONSTRUCT); }
 void ship_scrap_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
 void ship_construct_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
 
 void ship_confirm_close(Control *panel) {
-    Control *dialog = ship_panel_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_CONFIRM) : nullptr;
+    Control *dialog = ship_details_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_CONFIRM) : nullptr;
     if (!dialog) return;
     control_fade_out(dialog, DIALOG_CLOSE_MS);
     ship_command_menu_show(panel);

@@ -13,6 +13,7 @@
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/line_group.h"
+#include "ui/panel_slots.h"
 #include "ui/stat_rows.h"
 #include "ui/text_block.h"
 #include "ui/text_label.h"
@@ -46,7 +47,7 @@ void release_ship(void *ship) { object_release(static_cast<GameObject *>(ship));
 // The ship panel a child control belongs to: the control's user data.
 Control *owning_panel(Control *ctrl) {
     Control *panel = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
-    return ship_panel_state(panel) ? panel : nullptr;
+    return ship_details_state(panel) ? panel : nullptr;
 }
 
 // The hull's template when it can show the panel: a template of the ship factory (set up on
@@ -261,18 +262,17 @@ void place_menu(Control *panel, Control *menu) {
 
 }  // namespace
 
-ShipPanelState *ship_panel_state(Control *panel) {
+ShipPanelState *ship_details_state(Control *panel) {
     return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<ShipPanelState *>(panel->widget_state)
                                                                          : nullptr;
 }
 
-GameObject *ship_panel_ship(Control *panel) {
-    return ship_panel_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
+GameObject *ship_details_ship(Control *panel) {
+    return ship_details_state(panel) ? static_cast<GameObject *>(panel->user_data) : nullptr;
 }
 
-void ship_panel_call_slot(Control *panel, int slot) {
-    ShipPanelState *s = ship_panel_state(panel);
-    if (s && slot >= 0 && slot < PANEL_COMMAND_SLOT_COUNT && s->slot[slot]) s->slot[slot](panel);
+void ship_details_call_slot(Control *panel, int slot) {
+    if (ship_details_state(panel)) panel_call_slot(panel, slot);
 }
 
 void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
@@ -359,15 +359,15 @@ void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
 }
 
 void ship_details_sync_officer_row(Control *panel) {
-    ShipPanelState *s = ship_panel_state(panel);
+    ShipPanelState *s = ship_details_state(panel);
     if (!s) return;
     if (Control *row = panel_find_child(panel, SHIP_PANEL_ID_COMMANDER))
         control_set_enabled(row, s->slot[SHIP_SLOT_OFFICER_ROW] != nullptr);
 }
 
-void ship_panel_refresh(Control *panel) {
-    ShipPanelState *s = ship_panel_state(panel);
-    Ship *ship = ship_of(ship_panel_ship(panel));
+void ship_details_refresh(Control *panel) {
+    ShipPanelState *s = ship_details_state(panel);
+    Ship *ship = ship_of(ship_details_ship(panel));
     if (!s || !ship) return;
 
     const uint64_t current = ship->pilot ? ship->pilot->id : 0;
@@ -407,8 +407,8 @@ void ship_panel_refresh(Control *panel) {
     }
 }
 
-void ship_panel_set_title(Control *panel, const char *text) {
-    Control *owner = ship_panel_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_OWNER) : nullptr;
+void ship_details_set_title(Control *panel, const char *text) {
+    Control *owner = ship_details_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_OWNER) : nullptr;
     if (!owner) return;
     text_label_set_text(owner, text ? text : "");
     text_label_measure(owner);
@@ -416,7 +416,7 @@ void ship_panel_set_title(Control *panel, const char *text) {
 
 void ship_details_get_commander_rect(Control *panel, int32_t *x, int32_t *y, int32_t *w, int32_t *h) {
     int32_t rx = 0, ry = 0, rw = 0, rh = 0;
-    if (Control *row = ship_panel_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_COMMANDER) : nullptr) {
+    if (Control *row = ship_details_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_COMMANDER) : nullptr) {
         control_get_screen_position(row, &rx, &ry);
         rw = row->w;
         rh = row->h;
@@ -433,7 +433,7 @@ void ship_details_on_close(Control *title) {
     Control *panel = owning_panel(title);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
-    ship_panel_call_slot(panel, SHIP_SLOT_CLOSE);
+    ship_details_call_slot(panel, SHIP_SLOT_CLOSE);
     control_remove(panel);
 }
 
@@ -442,12 +442,12 @@ void ship_details_on_officer_row(Control *row) {
     if (!panel) return;
     if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_confirm_close(panel);
     else crew_transfer_close(panel);
-    ship_panel_call_slot(panel, SHIP_SLOT_OFFICER_ROW);
+    ship_details_call_slot(panel, SHIP_SLOT_OFFICER_ROW);
 }
 
 void ship_details_reason_show(Control *row) {
     Control *panel = owning_panel(row);
-    const ShipPanelState *s = ship_panel_state(panel);
+    const ShipPanelState *s = ship_details_state(panel);
     if (!s || s->officer_row_reason.empty()) return;
     Game *g = game_get();
     if (Control *old = game_find_control(g, SHIP_PANEL_REASON_ID)) control_remove(old);
@@ -474,8 +474,8 @@ void ship_details_reason_hide(Control *) {
 
 void ship_details_card_hint_show(Control *card) {
     // A card's user data is its system; the ship panel is its owner.
-    Control *panel = card && ship_panel_state(card->owner) ? card->owner : nullptr;
-    const Ship *ship = ship_of(ship_panel_ship(panel));
+    Control *panel = card && ship_details_state(card->owner) ? card->owner : nullptr;
+    const Ship *ship = ship_of(ship_details_ship(panel));
     const Panel *p = panel_of(card);
     if (!ship || !p || p->value < 0 || p->value >= ship->crit_count) return;
     Control *popup = panel_create_empty();

@@ -10,7 +10,7 @@
 //    ShipPanelState, freed with it (the card list's references go with it).
 //  - A snapshot copy (a player's memory of another player's ship) shows its stored commander name
 //    and rank; its officer pointers are never followed.
-//  - The panel is rebuilt rather than patched: ship_panel_refresh renews the stat bars, the cards'
+//  - The panel is rebuilt rather than patched: ship_details_refresh renews the stat bars, the cards'
 //    status lines and the command menu, and the commander row only when the commander changed.
 //  - Game thread only.
 #include <cstdint>
@@ -81,19 +81,19 @@ struct ShipPanelState : PanelCommandSlots {
     uint32_t      flags = 0;              // the build flags
 };
 
-ShipPanelState *ship_panel_state(Control *panel);   // null for any other control
-GameObject     *ship_panel_ship(Control *panel);    // the ship shown, or null
+ShipPanelState *ship_details_state(Control *panel);   // null for any other control
+GameObject     *ship_details_ship(Control *panel);    // the ship shown, or null
 
 void ship_details_build(Control *panel, GameObject *ship, uint32_t flags);
 // Enables the commander row when SHIP_SLOT_OFFICER_ROW is filled and disables it when empty (an
 // opening animation's hold on the row ends with it); the opener calls it after filling that slot.
 void ship_details_sync_officer_row(Control *panel);
-void ship_panel_refresh(Control *panel);
-void ship_panel_set_title(Control *panel, const char *text);   // the owner line's text
+void ship_details_refresh(Control *panel);
+void ship_details_set_title(Control *panel, const char *text);   // the owner line's text
 // The commander row's place on the screen and size (each output may be null); all 0 without a row.
 void ship_details_get_commander_rect(Control *panel, int32_t *x, int32_t *y, int32_t *w, int32_t *h);
 // Calls slot k with the panel when it is set.
-void ship_panel_call_slot(Control *panel, int slot);
+void ship_details_call_slot(Control *panel, int slot);
 
 // The title button, the commander row and its reason popup, the cards' popups.
 void ship_details_on_close(Control *title);

@@ -18,7 +18,7 @@
 #include "world/ship.h"
 #include "world/site.h"
 
-void defense_panel_state_free(void *data) {
+void defense_upgrade_panel_state_free(void *data) {
     auto *state = static_cast<DefensePanelState *>(static_cast<PanelCommandSlots *>(data));
     if (!state) return;
     facility_picture_load_finish(&state->load);
@@ -30,11 +30,11 @@ void defense_panel_state_free(void *data) {
     delete state;
 }
 
-void defense_panel_on_build(Control *button) {
+void defense_upgrade_panel_on_build(Control *button) {
     panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
 }
 
-void defense_panel_close(Control *title) { facility_panel_close(title); }
+void defense_upgrade_panel_close(Control *title) { facility_panel_close(title); }
 
 void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     if (!panel_of(panel)) return;
@@ -45,7 +45,7 @@ void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     auto *state = new (std::nothrow) DefensePanelState();
     if (!state) return;
     state->panel = panel;
-    panel_set_command_state(panel, state, defense_panel_state_free);
+    panel_set_command_state(panel, state, defense_upgrade_panel_state_free);
 
     Site *site = site_cast(object);
     Game *game = game_get();
@@ -53,9 +53,9 @@ void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     if (!owner) return;
 
     Control *title = panel_add_child(panel, 4, 4, DEFENSE_PANEL_ID_TITLE, 0,
-                                     ui_button_create("Defense Upgrade", nullptr, defense_panel_close, panel,
+                                     ui_button_create("Defense Upgrade", nullptr, defense_upgrade_panel_close, panel,
                                                       TITLE_ANIMATE | TITLE_CLOSE));
-    if (title) title->on_click = defense_panel_close;
+    if (title) title->on_click = defense_upgrade_panel_close;
     const int box_top = (title ? title->h : 0) + 10;
 
     const Ship *hull = ship_of(factory_get_template(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE));
@@ -88,7 +88,7 @@ void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     }
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
-    Control *row = facility_build_button(panel, site->defense_progress > 0, player_can_spend(owner, cost) != RES_OK, defense_panel_on_build,
+    Control *row = facility_build_button(panel, site->defense_progress > 0, player_can_spend(owner, cost) != RES_OK, defense_upgrade_panel_on_build,
                                          DEFENSE_PANEL_ID_BUTTONS);
     if (row) panel_add_child(panel, std::max(4, w - row->w), y, DEFENSE_PANEL_ID_BUTTONS, 0, row);
     facility_panel_fit(panel, DEFENSE_PANEL_ID_TITLE, DEFENSE_PANEL_ID_PICTURE);

@@ -232,7 +232,7 @@ Control *facility_build_button(Control *panel, bool resume, bool short_of_credit
     return row;
 }
 
-void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id) {
+void facility_panel_build(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id) {
     if (!panel_of(panel)) return;
     // The previous state goes first: its worker is joined and its load group released before
     // this panel requests its own.

@@ -110,7 +110,7 @@ void panel_close_button(Control *button);
 
 // Empties the panel and builds it for the object (a site under construction or a site template),
 // priced for the player at the sector. The panel's user data becomes the object.
-void site_detail_panel(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id);
+void facility_panel_build(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id);
 void facility_panel_on_build(Control *button);
 void facility_panel_close(Control *title);
 // Joins the worker, drops the load-group request the state holds and frees the state.
@@ -118,9 +118,9 @@ void facility_panel_state_free(void *state);
 
 // Empties the panel and builds the defence upgrade of the starbase.
 void defense_upgrade_panel_build(Control *panel, GameObject *site);
-void defense_panel_on_build(Control *button);
-void defense_panel_close(Control *title);
-void defense_panel_state_free(void *state);
+void defense_upgrade_panel_on_build(Control *button);
+void defense_upgrade_panel_close(Control *title);
+void defense_upgrade_panel_state_free(void *state);
 
 // Adds the description tile (the text framed, fading in) at y of the panel under the id; returns the
 // y below it, or y itself when the text is empty or no tile could be made.

@@ -60,15 +60,15 @@ Officer *officer_pool_get_picked(Control *panel) {
     return state && state->officers ? list_get(state->officers, state->picked) : nullptr;
 }
 
-Control *officer_pool_panel_create(GameObject *site, int32_t min_width, int32_t max_height, uint32_t flags) {
+Control *officer_pool_create(GameObject *site, int32_t min_width, int32_t max_height, uint32_t flags) {
     Control *panel = panel_create(20, 10, 0, 0, 0);
     if (!panel) return nullptr;
     panel_of(panel)->value = -1;
-    officer_pool_panel_init(panel, site, min_width, max_height, flags);
+    officer_pool_build(panel, site, min_width, max_height, flags);
     return panel;
 }
 
-void officer_pool_panel_init(Control *panel, GameObject *object, int32_t min_width, int32_t max_height, uint32_t flags) {
+void officer_pool_build(Control *panel, GameObject *object, int32_t min_width, int32_t max_height, uint32_t flags) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

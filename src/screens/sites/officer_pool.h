@@ -34,8 +34,8 @@ struct OfficerPoolState : PanelCommandSlots {
 };
 
 // A new panel (20 x 10, value -1) holding the site's pool list.
-Control *officer_pool_panel_create(GameObject *site, int32_t min_width, int32_t max_height, uint32_t flags);
-void     officer_pool_panel_init(Control *panel, GameObject *site, int32_t min_width, int32_t max_height,
+Control *officer_pool_create(GameObject *site, int32_t min_width, int32_t max_height, uint32_t flags);
+void     officer_pool_build(Control *panel, GameObject *site, int32_t min_width, int32_t max_height,
                                  uint32_t flags);
 OfficerPoolState *officer_pool_state(Control *panel);   // null for any other control
 // The officer of the row last clicked; null while picked is outside the list.

@@ -97,7 +97,7 @@ void back(Control *button) {
     Control *site_panel = button ? static_cast<Control *>(button->user_data) : nullptr;
     if (!site_panel_state(site_panel)) return;
     site_panel_clear_body(site_panel);
-    site_panel_build(site_panel, 200, true, true);
+    site_panel_build_body(site_panel, 200, true, true);
     site_panel_fit(site_panel);
 }
 

@@ -6,7 +6,7 @@
 //    origin, the picked item and the defence-upgrade mark. A pick stores the item there and calls
 //    the panel's slot (0 facility, 5 design, 11 recruit); the chooser itself changes nothing.
 //  - The openers expect the body cleared first (site_panel_clear_body) and are followed by
-//    site_panel_fit. Back rebuilds the body with site_panel_build.
+//    site_panel_fit. Back rebuilds the body with site_panel_build_body.
 //  - The facility list's own state (FacilityChooserState) is kept here with its row click and free.
 //  - Game thread only.
 #include <cstdint>

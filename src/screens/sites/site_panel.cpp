@@ -93,7 +93,7 @@ int32_t site_panel_defense_row(Control *panel) {
 
 int32_t site_panel_starbase_crew(const Site *site) { return site ? site_starbase_crew(site) : 0; }
 
-void site_panel_init(Control *panel, GameObject *object, int32_t flags) {
+void site_panel_build(Control *panel, GameObject *object, int32_t flags) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);
@@ -115,12 +115,12 @@ void site_panel_init(Control *panel, GameObject *object, int32_t flags) {
     state->body_x = BODY_LEFT;
     state->body_y = (caption ? caption->h : 0) + 6;
     state->caption_width = caption ? caption->w : 0;
-    site_panel_build(panel, 0, flags & SITE_PANEL_ANIMATE, flags & SITE_PANEL_INTERACTIVE);
+    site_panel_build_body(panel, 0, flags & SITE_PANEL_ANIMATE, flags & SITE_PANEL_INTERACTIVE);
     site_panel_fit(panel);
     panel_finish_resize(panel);
 }
 
-void site_panel_build(Control *panel, int32_t delay, bool animate, bool interactive) {
+void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool interactive) {
     SitePanelState *state = site_panel_state(panel);
     Site *site = site_panel_site(panel);
     if (!state || !site) return;

@@ -6,10 +6,10 @@
 //    replaces the content and the state record. The site is the panel's user data (not held: the
 //    opener keeps its own reference for the panel's life).
 //  - The panel never changes the game model: every button and every pick calls a command slot of
-//    its SitePanelState, which the opener fills right after site_panel_init; an empty slot does
+//    its SitePanelState, which the opener fills right after site_panel_build; an empty slot does
 //    nothing. Picks store the picked item first (site_panel_picked, site_panel_defense_row).
 //  - The three choosers (site_choosers.h) replace the body in place; their Back rebuilds it with
-//    site_panel_build and site_panel_fit.
+//    site_panel_build_body and site_panel_fit.
 //  - Game thread only.
 #include <cstdint>
 #include "ui/control.h"
@@ -20,7 +20,7 @@ struct GameObject;
 struct Officer;
 struct Site;
 
-// site_panel_init flags.
+// site_panel_build flags.
 constexpr int32_t SITE_PANEL_ANIMATE     = 0x1;   // stat rows, buttons and description animate in
 constexpr int32_t SITE_PANEL_INTERACTIVE = 0x2;   // construction details, production, owner rows, buttons
 constexpr int32_t SITE_PANEL_CLOSE       = 0x4;   // the caption carries a close button (Esc)
@@ -86,7 +86,7 @@ struct SitePanelState : PanelCommandSlots {
     int32_t caption_width = 0;   // the panel is never narrower than its caption + 4
     void   *picked = nullptr;    // officer, recruit, design, facility entry or ship, by the slot called
     int32_t defense_row = 0;     // 1: the facility chooser's "Defense Upgrade" row was picked
-    int32_t flags = 0;           // the site_panel_init flags the panel was built with
+    int32_t flags = 0;           // the site_panel_build flags the panel was built with
 };
 
 // The panel's state, null for any other control; the site shown, null likewise.
@@ -95,9 +95,9 @@ Site           *site_panel_site(Control *panel);
 
 // Turns the panel into the site panel (flags above) and builds its body; the opener then fills the
 // slots.
-void site_panel_init(Control *panel, GameObject *site, int32_t flags);
+void site_panel_build(Control *panel, GameObject *site, int32_t flags);
 // Builds the body from the state's body origin; the children appear after delay_ms.
-void site_panel_build(Control *panel, int32_t delay_ms, bool animate, bool interactive);
+void site_panel_build_body(Control *panel, int32_t delay_ms, bool animate, bool interactive);
 // Sizes the panel to its content (never narrower than its caption) and right-aligns the buttons
 // row, the status line and the blockade note.
 void site_panel_fit(Control *panel);

@@ -108,7 +108,7 @@ Control *build_starbase_officers(Control *panel, Site *site, const Sector *secto
         }
     }
     if (list_count(&site->officers) > 0) {
-        Control *pool = officer_pool_panel_create(site, 200, producing ? 190 : 244,
+        Control *pool = officer_pool_create(site, 200, producing ? 190 : 244,
                                                   OFFICER_POOL_ANIMATE | (own ? OFFICER_POOL_SELECTABLE : 0));
         if (pool) {
             panel_add_child(panel, h->x, h->y + 8, SITE_PANEL_ID_OFFICERS, 0, pool);

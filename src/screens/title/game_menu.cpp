@@ -102,7 +102,7 @@ GameMenuState *game_menu_state(Control *menu) {
     return static_cast<GameMenuState *>(menu->widget_state);
 }
 
-void game_menu_init(Control *panel, uint32_t flags) {
+void game_menu_build(Control *panel, uint32_t flags) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);
@@ -220,7 +220,7 @@ void game_menu_on_options(Control *button) {
     Control *menu = menu_of(button);
     Control *sub = open_subpanel(menu, GAME_MENU_SUB_OPTIONS);
     if (!sub) return;
-    options_panel_init(sub);
+    options_panel_build(sub);
     if (OptionsState *options = options_panel_state(sub)) options->close = game_menu_close_subpanel;
     resize_to_content(menu);
 }

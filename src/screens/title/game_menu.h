@@ -5,7 +5,7 @@
 // the same panel (new-game setup, options, a confirm dialog) and animate the menu to its size;
 // closing the sub-screen brings the column back at the size the menu was built with.
 //  - The menu never acts on the game itself: the owning screen fills the owner slots of the panel's
-//    GameMenuState after game_menu_init; the menu calls them with the menu panel (an empty slot is
+//    GameMenuState after game_menu_build; the menu calls them with the menu panel (an empty slot is
 //    skipped). Only the confirm answers act directly: quit sets GAME_FLAG_QUIT, exit requests the
 //    title mode.
 //  - Every control that calls back into the menu has the menu panel as its user data; the
@@ -14,7 +14,7 @@
 #include <cstdint>
 #include "ui/control.h"
 
-// GameMenuFlags, the flag word of game_menu_init.
+// GameMenuFlags, the flag word of game_menu_build.
 constexpr uint32_t GAME_MENU_FLASH_IN  = 0x1;     // buttons disabled for 400 ms, flashing in from white
 constexpr uint32_t GAME_MENU_SAVE      = 0x2;
 constexpr uint32_t GAME_MENU_NEW       = 0x4;
@@ -64,7 +64,7 @@ struct GameMenuState {
     int32_t   load_held = 0;                 // 1 while a failed load waits for its OK
 };
 
-void           game_menu_init(Control *panel, uint32_t flags);
+void           game_menu_build(Control *panel, uint32_t flags);
 GameMenuState *game_menu_state(Control *menu);   // null when the panel holds no menu
 
 // While the open sub-screen is the load screen, its error view; otherwise nothing. True when it

@@ -63,7 +63,7 @@ HelpState *help_window_state(Control *window) {
     return static_cast<HelpState *>(window->widget_state);
 }
 
-void help_window_init(Control *window, int32_t topic) {
+void help_window_build(Control *window, int32_t topic) {
     Panel *p = panel_of(window);
     if (!p) return;
     panel_remove_children(window);
@@ -208,7 +208,7 @@ Control *help_window_open(Game *game) {
     if (!window) {
         window = panel_create(20, 10, 0, 0, 0);
         if (!window) return nullptr;
-        help_window_init(window, game->help_topic);
+        help_window_build(window, game->help_topic);
         window->id = CONTROL_ID_HELP;
         window->flags &= ~CTRL_MOVING;
         game_popup_look(window);

@@ -39,7 +39,7 @@ constexpr const char *HELP_SCENE_DATA_PATH = "scene\\%.3i\\dat\\params.dat";
 // built for the game's help topic, then centred on the screen. Returns it (borrowed), or null when
 // the panel cannot be made.
 Control   *help_window_open(Game *game);
-void       help_window_init(Control *panel, int32_t topic);
+void       help_window_build(Control *panel, int32_t topic);
 HelpState *help_window_state(Control *window);   // null when the control holds no help window
 void       help_state_free(void *state);
 

@@ -164,7 +164,7 @@ void options_row_get_widths(Control *row, int *label_w, int *choice_w) {
     if (choice_w) *choice_w = choice ? choice->w : 0;
 }
 
-void options_panel_init(Control *panel) {
+void options_panel_build(Control *panel) {
     Panel *p = panel_of(panel);
     if (!p) return;
     panel_remove_children(panel);

@@ -30,7 +30,7 @@ constexpr int32_t OPTION_MUSIC_VOLUME = 100007;
 constexpr int32_t OPTION_COMBAT_SPEED = 100008;
 constexpr int32_t OPTION_DISPLAY      = 100009;
 
-void          options_panel_init(Control *panel);
+void          options_panel_build(Control *panel);
 OptionsState *options_panel_state(Control *panel);   // null when the panel holds no options panel
 void          options_state_free(void *state);
 

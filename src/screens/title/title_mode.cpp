@@ -506,7 +506,7 @@ void title_draw(Graphics *g) {
 // ---- The title menu and its owner slots ----
 
 void title_menu_build(Control *panel) {
-    game_menu_init(panel, GAME_MENU_TITLE);
+    game_menu_build(panel, GAME_MENU_TITLE);
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_new_game = title_on_new_game;
         state->on_load_requested = title_on_load_requested;

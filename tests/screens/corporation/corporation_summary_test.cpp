@@ -71,7 +71,7 @@ protected:
     Control *build() {
         Control *panel = panel_create_empty();
         held.push_back(control_addref(panel));
-        corp_panel_init(panel, ui);
+        corporation_summary_build(panel, ui);
         ui_test::add_top(panel, 4, 40, 50);
         game_flush_new_controls(game);
         return panel;
@@ -91,7 +91,7 @@ protected:
         }
         return lines;
     }
-    static Control *row(Control *panel, int i) { return list_get(&corp_panel_state(panel)->rows, i); }
+    static Control *row(Control *panel, int i) { return list_get(&corporation_summary_state(panel)->rows, i); }
     // The home sector's site of the kind, built there when the new game gave none.
     Site *home_site(int32_t kind) {
         if (Site *site = sector_find_site_of_kind(home, kind)) return site;
@@ -163,7 +163,7 @@ TEST_F(CorporationSummary, FiveListsActivitiesByGroupInTheirOrderWithTheirDays) 
 
     press('5');
     Control *panel = screen()->side_panels[GALAXY_LIST_CORP];
-    ASSERT_NE(corp_panel_state(panel), nullptr);
+    ASSERT_NE(corporation_summary_state(panel), nullptr);
     frames(30);
     driver.save_screen("corporation_summary.png");
     const std::vector<std::string> want = {"# Building",    "Defense upgrade", object_get_name(player_get_design_at(ui, 0)),
@@ -176,7 +176,7 @@ TEST_F(CorporationSummary, FiveListsActivitiesByGroupInTheirOrderWithTheirDays) 
     ASSERT_GT(days, 0);
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_DAYS), std::to_string(days));
     EXPECT_EQ(text(row(panel, 0), CORP_ROW_ID_SECTOR), std::string(object_get_name(home)) + " sector");
-    const int n = list_count(&corp_panel_state(panel)->rows);
+    const int n = list_count(&corporation_summary_state(panel)->rows);
     EXPECT_EQ(text(row(panel, n - 1), CORP_ROW_ID_DAYS), "-") << "no research rate: no days, not zero days";
 
     // Days: what is left over the rate, rounded up, never below one day.
@@ -198,7 +198,7 @@ TEST_F(CorporationSummary, AListTallerThan190PixelsScrolls) {
     for (int32_t tech : techs) {
         queue(tech);
         Control *panel = build();
-        const CorpPanelState *s = corp_panel_state(panel);
+        const CorpPanelState *s = corporation_summary_state(panel);
         Control *list = panel_find_child(panel, CORP_ID_LIST);
         ASSERT_NE(list, nullptr);
         const bool tall = s->content_height > CORP_LIST_MAX_HEIGHT;

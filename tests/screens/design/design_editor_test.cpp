@@ -446,10 +446,10 @@ TEST_F(DesignPanel, UpgradeStaysWithinPower) {
 // player; an edit keeps the design's id and drops a paused build of it; Build charges the price
 // shown, the paused cost when resuming.
 TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
-    starmap_select_object(yard);
+    galaxy_select_object(yard);
     const int32_t designs = player_design_count(ui);
     const int32_t counter = ui->totals.design_counter;
-    starmap_design_open(nullptr, nullptr);
+    galaxy_design_open(nullptr, nullptr);
     frames(20);
     Control *configure = galaxy_object_panel_find(GALAXY_PANEL_CONFIGURE);
     ASSERT_NE(configure, nullptr);
@@ -472,10 +472,10 @@ TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
     GameObject *design = player_get_design_at(ui, 0);
     const uint64_t id = design->id;
     pause_on(design, 7, 3 * 1440);
-    starmap_select_object(yard);   // the site panel the handlers reopen keeps the selection
-    starmap_design_open(design, nullptr);
+    galaxy_select_object(yard);   // the site panel the handlers reopen keeps the selection
+    galaxy_design_open(design, nullptr);
     frames(5);
-    starmap_design_on_edit(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
+    galaxy_design_on_edit(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
     frames(30);
     configure = galaxy_object_panel_find(GALAXY_PANEL_CONFIGURE);
     ASSERT_NE(configure, nullptr);
@@ -488,12 +488,12 @@ TEST_F(DesignPanel, DesignHandlersStoreAndBuild) {
     // Resume costs the saved cost.
     pause_on(edited, 7, 3 * 1440);
     ui->credits = 100000;
-    starmap_select_object(yard);
-    starmap_design_open(edited, nullptr);
+    galaxy_select_object(yard);
+    galaxy_design_open(edited, nullptr);
     frames(5);
     Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
     ASSERT_NE(summary, nullptr);
-    starmap_design_on_build(summary);
+    galaxy_design_on_build(summary);
     EXPECT_EQ(ui->credits, 100000 - 7);
     EXPECT_EQ(yard->item_id, id);
 }
@@ -503,13 +503,13 @@ TEST_F(DesignPanel, ASummaryLeftOpenAfterTheCreditsWentBuildsNothing) {
     GameObject *design = player_get_design_at(ui, 0);
     ASSERT_NE(design, nullptr);
     ui->credits = 100000;
-    starmap_select_object(yard);
-    starmap_design_open(design, nullptr);
+    galaxy_select_object(yard);
+    galaxy_design_open(design, nullptr);
     frames(5);
     Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
     ASSERT_NE(summary, nullptr);
     ui->credits = 0;   // spent while the summary stood open
-    starmap_design_on_build(summary);
+    galaxy_design_on_build(summary);
     EXPECT_FALSE(yard->state & SITE_PRODUCING) << "no ship for free";
     EXPECT_EQ(ui->credits, 0);
 }
@@ -583,10 +583,10 @@ TEST_F(DesignPanel, PickerScrollsLongLists) {
 // named by the counter; a hull, an engine and Accept make a new design, which the shipyard then
 // lists and builds.
 TEST_F(DesignPanel, NewDesignFromTheShipyard) {
-    starmap_select_object(yard);
+    galaxy_select_object(yard);
     Control *site_panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
-    starmap_object_panel_set_object(site_panel, yard);
-    starmap_show_site_panel(site_panel, yard, 5);
+    galaxy_object_panel_set_object(site_panel, yard);
+    galaxy_show_site_panel(site_panel, yard, 5);
     game_flush_new_controls(game);
     frames(25);
     const auto find_caption = [](Control *root, const std::string &text) {
@@ -628,10 +628,10 @@ TEST_F(DesignPanel, NewDesignFromTheShipyard) {
 
     // The design summary of the new design builds it at the shipyard.
     ui->credits = 100000;
-    starmap_select_object(yard);
-    starmap_design_open(fresh, nullptr);
+    galaxy_select_object(yard);
+    galaxy_design_open(fresh, nullptr);
     frames(25);
-    starmap_design_on_build(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
+    galaxy_design_on_build(galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY));
     EXPECT_EQ(yard->item_id, fresh->id);
     EXPECT_LT(ui->credits, 100000);
 }
@@ -721,11 +721,11 @@ TEST_F(DesignPanel, FittingSystemsNeitherGrowsNorShiftsTheEditor) {
 // A summary opened beside a design row low on the screen moves up into the panel area, clear of
 // the command bar and "Next Turn".
 TEST_F(DesignPanel, ASummaryOpenedLowOnTheScreenStaysInThePanelArea) {
-    starmap_select_object(yard);
+    galaxy_select_object(yard);
     Control *row = top_panel();
     control_set_size(row, 200, 40);
     control_set_position(row, 160, 600);
-    starmap_design_open(player_get_design_at(ui, 0), row);
+    galaxy_design_open(player_get_design_at(ui, 0), row);
     frames(25);
     Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
     ASSERT_NE(summary, nullptr);

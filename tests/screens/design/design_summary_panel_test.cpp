@@ -31,7 +31,7 @@ protected:
     }
     Control *open(GameObject *shown) {
         if (!panel) top_panel();
-        design_screen_build(panel, shown, yard);
+        design_summary_build(panel, shown, yard);
         frames(40);
         return panel;
     }
@@ -65,16 +65,16 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     EXPECT_FALSE(refused(DESIGN_PANEL_ID_SCRAP));
 
     // A refused Build ignores its click; an enabled one calls slot 1 with the panel.
-    design_panel_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
     click(button(DESIGN_PANEL_ID_BUILD));
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 0);
     ui->credits = price();
     open(design);
-    design_panel_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
     press('b');
     EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
-    EXPECT_EQ(design_screen_get_design(panel), design);
+    EXPECT_EQ(design_summary_get_design(panel), design);
     frames(60);
     driver.save_screen("design_summary_panel.png");   // for review
 }
@@ -130,7 +130,7 @@ TEST_F(DesignSummary, DesignWithoutShieldsShowsNoShieldRowOrOverlay) {
 TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
     base->crew = DESIGN_BUILD_CREW;
     open(design);
-    design_panel_state(panel)->slot[DESIGN_SLOT_SCRAP] = on_scrap;
+    design_summary_state(panel)->slot[DESIGN_SLOT_SCRAP] = on_scrap;
     Control *row = kid(panel, DESIGN_PANEL_ID_BUTTONS);
     Control *dialog = kid(panel, DESIGN_PANEL_ID_CONFIRM);
     EXPECT_FALSE(control_is_shown(dialog));
@@ -158,7 +158,7 @@ TEST_F(DesignSummary, CostTagAndSystemCardOpenTheirPopupsAfterAReset) {
     Control *tag = kid(panel, DESIGN_PANEL_ID_COST);
     Control *card = nullptr;
     for (Control *c : panel_of(kid(panel, DESIGN_PANEL_ID_PICTURE))->children.items)
-        if (c && c->on_dwell == design_screen_system_popup_open) card = c;
+        if (c && c->on_dwell == design_summary_system_popup_open) card = c;
     ASSERT_NE(card, nullptr) << "the first design has a fitted system";
     const auto rest_on = [this](Control *c) {
         int x = 0, y = 0;

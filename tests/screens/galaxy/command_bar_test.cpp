@@ -438,7 +438,7 @@ TEST_F(GalaxyFailedLoad, ClosingTheSidePanelsSparesAMenuThatHoldsALoad) {
 TEST_F(GalaxyFailedLoad, ALoadThatFailsWithTheMenuGoneLeadsToTheTitleAtOnce) {
     write_truncated_save();
     game_prepare_load(game, saves->file("000.sav").c_str());
-    starmap_clear_for_menu(nullptr);   // as "Yes, load" leaves the screen, but no menu is open
+    galaxy_clear_for_menu(nullptr);   // as "Yes, load" leaves the screen, but no menu is open
     ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_TITLE; }, 200))
         << "a hidden map and no menu would leave nothing to press";
 }

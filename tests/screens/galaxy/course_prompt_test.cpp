@@ -48,7 +48,7 @@ protected:
         for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
     }
     void TearDown() override {
-        starmap_prompt_show(-1);
+        galaxy_prompt_show(-1);
         PanelsGame::TearDown();
         for (int type : IMAGE_TYPES) image_control_free_type(type);
     }
@@ -60,8 +60,8 @@ protected:
         EXPECT_EQ(int(own.size()), ships);
         Fleet *fleet = form_fleet(own, home->x + 60, home->y + 60);
         *panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
-        starmap_object_panel_set_object(*panel, fleet);
-        starmap_select_object(fleet);
+        galaxy_object_panel_set_object(*panel, fleet);
+        galaxy_select_object(fleet);
         game_flush_new_controls(game);
         return fleet;
     }
@@ -83,7 +83,7 @@ TEST_F(CoursePrompt, EscapeEndsAPickAsCancelDoes) {
     Fleet *fleet = selected_fleet(2, &panel);
     for (bool by_key : {true, false}) {
         SCOPED_TRACE(by_key ? "Escape" : "Cancel");
-        starmap_fleet_on_redirect(panel);
+        galaxy_fleet_on_redirect(panel);
         frame();
         EXPECT_EQ(screen()->pick_mode, 0);
         EXPECT_EQ(screen()->prompt_eta_speed, ship_list_min_mp(&fleet->ships)) << "the whole fleet moves";
@@ -107,11 +107,11 @@ TEST_F(CoursePrompt, EscapeEndsAPickAsCancelDoes) {
 TEST_F(CoursePrompt, ASecondPickReplacesTheBarAndTheButton) {
     Control *panel = nullptr;
     selected_fleet(2, &panel);
-    starmap_fleet_on_set_course(panel);
+    galaxy_fleet_on_set_course(panel);
     frame();
     EXPECT_EQ(caption_of(bar_child(TITLE)), "Set Course");
-    starmap_fleet_on_redirect(panel);   // no frame between: the first bar is still queued
-    starmap_fleet_on_redirect(panel);
+    galaxy_fleet_on_redirect(panel);   // no frame between: the first bar is still queued
+    galaxy_fleet_on_redirect(panel);
     frame();
     EXPECT_EQ(count_of(BAR), 1);
     EXPECT_EQ(count_of(CANCEL), 1);
@@ -119,7 +119,7 @@ TEST_F(CoursePrompt, ASecondPickReplacesTheBarAndTheButton) {
     EXPECT_EQ(image_of(bar_child(TITLE))->image_type, IMAGE_COURSE);
 
     // Taking the prompt down takes both and brings the action button back.
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
     frame();
     EXPECT_EQ(count_of(BAR), 0);
     EXPECT_EQ(count_of(CANCEL), 0);
@@ -132,7 +132,7 @@ TEST_F(CoursePrompt, TheTitleAndTheTextTakeTurnsAndAPromptWithoutTextAlternatesI
     auto lit = [](ColourFade *c) { return c && c->r >= 100; };
     auto dark = [](ColourFade *c) { return c && c->r == 0 && c->g == 0 && c->b == 0; };
 
-    starmap_prompt_show(0, "Set course", "Select destination");
+    galaxy_prompt_show(0, "Set course", "Select destination");
     frame();
     Control *title = bar_child(TITLE), *text = bar_child(TEXT);
     ASSERT_NE(title, nullptr);
@@ -149,7 +149,7 @@ TEST_F(CoursePrompt, TheTitleAndTheTextTakeTurnsAndAPromptWithoutTextAlternatesI
     EXPECT_TRUE(lit(image_control_caption_colour(title)));
     EXPECT_TRUE(dark(text_label_colour(text)));
 
-    starmap_prompt_show(1, "Harvester", nullptr);
+    galaxy_prompt_show(1, "Harvester", nullptr);
     frame();
     title = bar_child(TITLE);
     ASSERT_NE(title, nullptr);
@@ -177,11 +177,11 @@ TEST_F(CoursePrompt, ASectorsCourseTakesThePickedShipsSpeedAndGivingItUpLeavesAL
     Sector *home = nullptr;
     std::vector<Ship *> ships = ui_ships_at_home(2, &home);
     ASSERT_EQ(ships.size(), 2u);
-    starmap_select_object(home);
+    galaxy_select_object(home);
 
     // Two ships, one picked: the course goes at that ship's speed and the pick survives Cancel.
     Control *panel = panel_with_ship_list(GALAXY_PANEL_SECTOR, ships, {false, true});
-    starmap_sector_on_set_course(panel);
+    galaxy_sector_on_set_course(panel);
     frame();
     EXPECT_EQ(caption_of(bar_child(TITLE)), "Set course");
     List<GameObject> picked;
@@ -197,8 +197,8 @@ TEST_F(CoursePrompt, ASectorsCourseTakesThePickedShipsSpeedAndGivingItUpLeavesAL
     galaxy_object_panels_close();
     frame();
     panel = panel_with_ship_list(GALAXY_PANEL_SECTOR, {ships[0]}, {true});
-    starmap_select_object(home);   // the frame without a panel dropped the selection
-    starmap_sector_on_set_course(panel);
+    galaxy_select_object(home);   // the frame without a panel dropped the selection
+    galaxy_sector_on_set_course(panel);
     frame();
     press(ESCAPE);
     EXPECT_FALSE(ship_list_is_selected(panel_find_child(panel, 100001), ships[0]));
@@ -207,8 +207,8 @@ TEST_F(CoursePrompt, ASectorsCourseTakesThePickedShipsSpeedAndGivingItUpLeavesAL
     // Only for a sector's panel on top: with a fleet selected the lone pick stays.
     ship_list_set_row_selected(panel_find_child(panel, 100001), ships[0], true);
     Fleet *fleet = form_fleet({ships[1]}, home->x + 80, home->y + 80);
-    starmap_select_object(fleet);
-    starmap_sector_on_set_course(panel);
+    galaxy_select_object(fleet);
+    galaxy_sector_on_set_course(panel);
     frame();
     press(ESCAPE);
     EXPECT_TRUE(ship_list_is_selected(panel_find_child(panel, 100001), ships[0]));
@@ -218,9 +218,9 @@ TEST_F(CoursePrompt, TheTargetAndRedirectButtonsActOnlyForTheirKindOfSelection) 
     Sector *home = nullptr;
     ui_ships_at_home(1, &home);
     ASSERT_NE(home, nullptr);
-    starmap_select_object(home);
-    starmap_fleet_on_redirect(nullptr);
-    starmap_select_target(nullptr);
+    galaxy_select_object(home);
+    galaxy_fleet_on_redirect(nullptr);
+    galaxy_select_target(nullptr);
     EXPECT_EQ(screen()->pick_mode, -1);
     EXPECT_EQ(count_of(BAR), 0);
 
@@ -229,8 +229,8 @@ TEST_F(CoursePrompt, TheTargetAndRedirectButtonsActOnlyForTheirKindOfSelection) 
         if (Site *s = sector_get_site(home, i); s && s->subtype == SITE_STARBASE) site = s;
     ASSERT_NE(site, nullptr);
     screen()->prompt_eta_speed = 17;
-    starmap_select_object(site);
-    starmap_select_target(nullptr);
+    galaxy_select_object(site);
+    galaxy_select_target(nullptr);
     frame();
     EXPECT_EQ(screen()->pick_mode, 1);
     EXPECT_EQ(caption_of(bar_child(TITLE)), object_get_name(site));

@@ -32,7 +32,7 @@ SlotCalls calls;
 
 void on_side(Control *dialog) {
     ++calls.side;
-    calls.side_seen = encounter_choice_picked_side(dialog);
+    calls.side_seen = encounter_dialog_picked_side(dialog);
 }
 void on_made(Control *) {
     ++calls.made;
@@ -90,7 +90,7 @@ protected:
     // The dialog as the galaxy screen shows it: built, slots filled, on the top level.
     Control *open_dialog(Encounter *enc, uint64_t viewer_id) {
         Control *dialog = panel_create_empty();
-        encounter_choice_dialog_build(dialog, enc, viewer_id);
+        encounter_dialog_build(dialog, enc, viewer_id);
         panel_set_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK, on_side);
         panel_set_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE, on_made);
         panel_set_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE, on_done);
@@ -137,7 +137,7 @@ TEST_F(EncounterDialog, AnEngagementAtHomeOffersRetreatThenEngageUnderTheTitleAn
     ASSERT_EQ(enc->kind, ENCOUNTER_ENGAGEMENT);
     ASSERT_TRUE(encounter_has_side(enc, rival->id));
     Control *dialog = open_dialog(enc);
-    EXPECT_EQ(encounter_choice_encounter(dialog), enc);
+    EXPECT_EQ(encounter_dialog_encounter(dialog), enc);
     EXPECT_EQ(dialog->user_data, enc);
     EXPECT_EQ(text_of(child(dialog, ENCOUNTER_DIALOG_TITLE)), "Combat");
     const std::string place = std::string(object_get_name(home)) + " sector";
@@ -329,7 +329,7 @@ TEST_F(EncounterDialog, ClickingGroupBoxesPicksTheirSidesEachTime) {
     click(theirs_box);
     tick(1);
     EXPECT_EQ(calls.side, 3);
-    EXPECT_EQ(encounter_choice_picked_side(dialog), rival);
+    EXPECT_EQ(encounter_dialog_picked_side(dialog), rival);
     EXPECT_EQ(calls.made, 0) << "picking a side chooses nothing";
 }
 

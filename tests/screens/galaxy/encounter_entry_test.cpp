@@ -91,7 +91,7 @@ protected:
 
     // Opens the meeting's dialog and lets its buttons take input.
     Control *open_meeting() {
-        starmap_show_encounter(meeting);
+        galaxy_show_encounter(meeting);
         frames(30);
         return dialog();
     }
@@ -117,9 +117,9 @@ protected:
 
 TEST_F(EncounterEntry, TheDialogOpensOnceAtTheBattleAndShowingItAgainChangesNothing) {
     ASSERT_NE(stage_home_meeting(), nullptr);
-    starmap_select_object(home);
+    galaxy_select_object(home);
     game_flush_new_controls(game);   // as the frame of the click ends
-    starmap_sector_on_combat(nullptr);   // the sector panel's "Combat" for the selected home sector
+    galaxy_sector_on_combat(nullptr);   // the sector panel's "Combat" for the selected home sector
     Control *first = dialog();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->user_data, meeting) << "the dialog shows the battle of the selected sector";
@@ -137,9 +137,9 @@ TEST_F(EncounterEntry, TheDialogOpensOnceAtTheBattleAndShowingItAgainChangesNoth
 
     // Again, from the sector panel and from the cycle's own entry: the same dialog, untouched.
     const int w = first->w, h = first->h;
-    starmap_select_object(home);
-    starmap_sector_on_combat(nullptr);
-    starmap_show_encounter(meeting);
+    galaxy_select_object(home);
+    galaxy_sector_on_combat(nullptr);
+    galaxy_show_encounter(meeting);
     game_flush_new_controls(game);
     EXPECT_EQ(dialog(), first);
     EXPECT_FALSE(first->flags & CTRL_REMOVED);
@@ -150,7 +150,7 @@ TEST_F(EncounterEntry, TheDialogOpensOnceAtTheBattleAndShowingItAgainChangesNoth
     galaxy_object_panels_close();
     frame();
     EXPECT_EQ(screen()->encounter_panel_id, 0u) << "the update forgets a closed dialog";
-    starmap_show_encounter(meeting);
+    galaxy_show_encounter(meeting);
     ASSERT_NE(dialog(), nullptr);
     EXPECT_NE(dialog(), first);
 }
@@ -180,7 +180,7 @@ TEST_F(EncounterEntry, WhenEverySideRetreatsTheBattleIsFinishedOnTheMapAndTheTur
     EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << "the turn is no longer held";
     EXPECT_TRUE(marker->flags & CTRL_REMOVED) << "the battle's marker went with it";
     EXPECT_EQ(hash_table_count(battle_markers), 0);
-    EXPECT_FALSE(starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER));
+    EXPECT_FALSE(galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER));
     EXPECT_EQ(screen()->selected, nullptr);
     control_release(marker);
 
@@ -203,7 +203,7 @@ TEST_F(EncounterEntry, NextTurnWithABattleWaitingSaysWhyAndOpensTheBattle) {
         EXPECT_FALSE(has(GALAXY_FLAG_TURN_IN_PROGRESS)) << how;
         EXPECT_FALSE(has(GALAXY_FLAG_AUTO_PASS)) << how;
         EXPECT_EQ(game->clock->minutes, minutes) << how;
-        EXPECT_TRUE(starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) << how << ": the battle is opened";
+        EXPECT_TRUE(galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) << how << ": the battle is opened";
         EXPECT_EQ(screen()->encounter_panel_id, meeting->id) << how;
         EXPECT_TRUE(title_test::visible(next)) << how;
         std::string why;
@@ -223,7 +223,7 @@ TEST_F(EncounterEntry, NextTurnWithABattleWaitingSaysWhyAndOpensTheBattle) {
 
     galaxy_object_panels_close();
     frames(5);
-    ASSERT_FALSE(starmap_object_panel_is_open(GALAXY_PANEL_ENCOUNTER));
+    ASSERT_FALSE(galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER));
     click(next);
     frames(5);
     refused("the button");
@@ -340,8 +340,8 @@ TEST_F(EncounterEntry, TheFleetPanelOpensTheBattleOfTheFleetOrOfItsShips) {
     for (int32_t i = 0; i < encounter_fleet_count(meeting) && !fleet; ++i)
         if (Fleet *f = encounter_get_fleet(meeting, i); f && f->owner_id == game->ui_player_id) fleet = f;
     ASSERT_NE(fleet, nullptr);
-    starmap_select_object(fleet);
-    starmap_fleet_on_encounter(nullptr);
+    galaxy_select_object(fleet);
+    galaxy_fleet_on_encounter(nullptr);
     ASSERT_NE(dialog(), nullptr);
     EXPECT_EQ(dialog()->user_data, meeting);
     EXPECT_EQ(screen()->encounter_panel_id, meeting->id);
@@ -352,8 +352,8 @@ TEST_F(EncounterEntry, TheFleetPanelOpensTheBattleOfTheFleetOrOfItsShips) {
     galaxy_object_panels_close();
     frame();
     Fleet *idle = form_fleet({}, 40, 600);
-    starmap_select_object(idle);
-    starmap_fleet_on_encounter(nullptr);
+    galaxy_select_object(idle);
+    galaxy_fleet_on_encounter(nullptr);
     EXPECT_EQ(dialog(), nullptr);
 }
 
@@ -363,16 +363,16 @@ TEST_F(EncounterEntry, AFleetOfShipsThatFightOpensTheirBattleGrowingFromThePress
     ASSERT_NE(stage_home_meeting(), nullptr);
     Fleet *leaving = form_fleet(ours, home->x + 200, home->y);
     ASSERT_EQ(game_find_encounter_by_fleet(game, leaving->id), nullptr);
-    starmap_select_object(leaving);
+    galaxy_select_object(leaving);
     Control *fleet_panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
     Control *button = panel_add_child(fleet_panel, 10, 10, 0, 0, panel_create(40, 20, 0, 0, 0));
     control_set_position(fleet_panel, 100, 120);
     game_flush_new_controls(game);
-    starmap_fleet_on_encounter(button);
+    galaxy_fleet_on_encounter(button);
     Control *open = dialog();
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->user_data, meeting);
-    EXPECT_TRUE(starmap_object_panel_is_open(GALAXY_PANEL_FLEET)) << "the fleet panel stays beneath";
+    EXPECT_TRUE(galaxy_object_panel_is_open(GALAXY_PANEL_FLEET)) << "the fleet panel stays beneath";
     EXPECT_EQ(std::make_pair(open->x, open->y), std::make_pair(110, 130)) << "from the pressed control";
     EXPECT_EQ(std::make_pair(open->w, open->h), std::make_pair(40, 20));
     frames(10);
@@ -391,7 +391,7 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
     Control *hover = screen()->hover_panel;
     ASSERT_NE(hover, nullptr);
 
-    starmap_encounter_marker_on_enter(marker);
+    galaxy_encounter_marker_on_enter(marker);
     EXPECT_EQ(std::make_tuple(tint->r, tint->g, tint->b), std::make_tuple(uint8_t(0), uint8_t(215), uint8_t(0)));
     EXPECT_TRUE(control_is_shown(hover));
     EXPECT_FALSE(control_is_enabled(hover)) << "the pointer passes through to the marker";
@@ -400,7 +400,7 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
     control_get_screen_position(hover, &hx, &hy);
     EXPECT_TRUE(apart({hx, hy, hover->w, hover->h}, {420, 260, marker->w, marker->h})) << "beside the marker";
 
-    starmap_encounter_marker_on_leave(marker);
+    galaxy_encounter_marker_on_leave(marker);
     EXPECT_FALSE(control_is_shown(hover));
     EXPECT_TRUE(colour_fade_is_running(tint)) << "the icon pulses again";
     frames(5);
@@ -408,7 +408,7 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
     EXPECT_EQ(tint->r, tint->g) << "yellow again";
 
     // A click opens the battle with the pick sound.
-    starmap_marker_on_encounter(marker);
+    galaxy_marker_on_encounter(marker);
     ASSERT_NE(dialog(), nullptr);
     EXPECT_EQ(dialog()->user_data, meeting);
     EXPECT_EQ(playing(SOUND_PICK), 1);
@@ -419,8 +419,8 @@ TEST_F(EncounterEntry, ABattleMarkerLightsAndNamesItsBattleAndAClickOpensIt) {
                 b->y + b->h > marker->y + marker->h) << "round the marker";
 
     // While the dialog shows this battle and nothing is selected the marker does not light.
-    starmap_encounter_marker_on_leave(marker);
-    starmap_encounter_marker_on_enter(marker);
+    galaxy_encounter_marker_on_leave(marker);
+    galaxy_encounter_marker_on_enter(marker);
     EXPECT_FALSE(control_is_shown(hover));
     EXPECT_NE(std::make_tuple(tint->r, tint->g, tint->b), std::make_tuple(uint8_t(0), uint8_t(215), uint8_t(0)));
 }
@@ -467,11 +467,11 @@ TEST_F(EncounterEntry, TabWalksTheBattlesFirstThenOwnSectorsAndWrapsAround) {
 
     // Then the own sectors in the map's order; fleets wait while a battle is pending.
     for (size_t i = 0; i < own_sectors.size(); ++i) {
-        starmap_cycle_next();
+        galaxy_cycle_next();
         EXPECT_EQ(screen()->cycle_index, int32_t(i + 1));
         EXPECT_EQ(screen()->selected, own_sectors[i]) << "sector " << i;
     }
-    starmap_cycle_next();
+    galaxy_cycle_next();
     EXPECT_EQ(screen()->cycle_index, 0) << "past the last it starts again";
     EXPECT_EQ(dialog() ? dialog()->user_data : nullptr, meeting);
 
@@ -482,7 +482,7 @@ TEST_F(EncounterEntry, TabWalksTheBattlesFirstThenOwnSectorsAndWrapsAround) {
     // The walk goes on from where it stood; read once round, from the first sector, it is the map's order.
     std::vector<GameObject *> walked;
     for (size_t i = 0; i <= own_sectors.size(); ++i) {
-        starmap_cycle_next();
+        galaxy_cycle_next();
         walked.push_back(screen()->selected);
     }
     const auto first = std::find(walked.begin(), walked.end(), own_sectors.front());
@@ -508,16 +508,16 @@ TEST_F(EncounterEntry, TabWithNothingOfTheUiPlayersClosesThePanelsAndStartsOver)
     Control *open = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     game_flush_new_controls(game);
     screen()->cycle_index = 3;
-    starmap_cycle_next();
+    galaxy_cycle_next();
     EXPECT_EQ(screen()->cycle_index, -1);
     EXPECT_TRUE(open->flags & CTRL_REMOVED);
-    EXPECT_FALSE(starmap_object_panels_any_open());
+    EXPECT_FALSE(galaxy_object_panels_any_open());
 
     // In a sector of its own the sites are candidates: the walk starts at the first.
     ui_ships_at_home(1, &home);
     ASSERT_NE(home, nullptr);
     game_set_sector_contents(game, home->id);
-    starmap_cycle_next();
+    galaxy_cycle_next();
     EXPECT_EQ(screen()->cycle_index, 0);
     ASSERT_NE(screen()->selected, nullptr);
     EXPECT_EQ(screen()->selected->owner_id, game->ui_player_id);
@@ -643,8 +643,8 @@ TEST_F(PanelsOverTheMap, TheMapIsDrawnBeneathTheEncounterDialogAndTheSectorPanel
     frame();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
     ASSERT_NE(panel, nullptr);
-    starmap_object_panel_set_object(panel, star);
-    starmap_show_sector_panel(panel, star, 29);
+    galaxy_object_panel_set_object(panel, star);
+    galaxy_show_sector_panel(panel, star, 29);
     game_flush_new_controls(game);
     frames(20);
     control_set_position(panel, cx - 30, cy - 30);

@@ -124,8 +124,8 @@ protected:
     Control *open(GameObject *f, uint32_t options, bool settle = true) {
         galaxy_object_panels_close();
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
-        starmap_object_panel_set_object(panel, f);
-        starmap_show_fleet_panel(panel, f, int32_t(options));
+        galaxy_object_panel_set_object(panel, f);
+        galaxy_show_fleet_panel(panel, f, int32_t(options));
         control_set_position(panel, 60, 40);
         game_flush_new_controls(game);
         if (settle) frames(30);
@@ -162,7 +162,7 @@ TEST_F(FleetPanel, AnOwnFleetsCommandsFollowItsTravelAndTheirKeysReachTheModel) 
     EXPECT_EQ(row_value(panel, "Destination"), object_get_name(destination));
 
     // Halt, by its key: the fleet stops where it is and its panel comes back without a course.
-    starmap_select_object(fleet);
+    galaxy_select_object(fleet);
     press('h');
     EXPECT_EQ(fleet->move_target, nullptr);
     EXPECT_FALSE(fleet->flags & OBJ_TRAVELLING);
@@ -186,7 +186,7 @@ TEST_F(FleetPanel, CancellingADepartureSendsTheShipsBackToTheSectorTheyLeft) {
     Control *panel = open();
     EXPECT_EQ(commands(panel), std::vector<std::string>{"Cancel"});
     EXPECT_EQ(text_of(panel_find_child(panel, FLEET_PANEL_STATUS)), "Departing");
-    starmap_select_object(fleet);
+    galaxy_select_object(fleet);
     object_add_ref(fleet);   // the test looks at the fleet after the map has let it go
     press('c');
     for (Ship *ship : ships) {
@@ -418,7 +418,7 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     EXPECT_GT(panel_find_child(panel, FLEET_PANEL_BUTTONS)->y, box->y + box->h) << "the buttons below the box";
     driver.save_screen("fleet_panel_blockade.png");   // for review
 
-    starmap_select_object(shown);
+    galaxy_select_object(shown);
     press('a');
     for (Ship *ship : ships) EXPECT_TRUE(ship->ship_flags & SHIP_FLAG_ORDER_A);
     EXPECT_TRUE(shown->flags & OBJ_ROTATING);
@@ -427,7 +427,7 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     panel = open(shown, SECTOR_VIEW_OWN);
     EXPECT_EQ(situation(panel), "Attacking");
     EXPECT_EQ(commands(panel), (std::vector<std::string>{"Abort", "Move"}));
-    starmap_select_object(shown);
+    galaxy_select_object(shown);
     press('a');
     for (Ship *ship : ships) EXPECT_FALSE(ship->ship_flags & SHIP_FLAG_ORDER_A);
     EXPECT_EQ(shown->target_heading, 300);
@@ -468,12 +468,12 @@ TEST_F(FleetPanelSector, DefensesGatheringAndRescueEachOfferTheirOrder) {
             seen_defenses = true;
             EXPECT_EQ(situation(panel), "Automated defenses detected");
             EXPECT_EQ(commands(panel), (std::vector<std::string>{"Attack", "Move"})) << "defenses come before the gathering";
-            starmap_select_object(shown);
+            galaxy_select_object(shown);
             press('a');
             for (Ship *ship : ships) EXPECT_TRUE(ship->ship_flags & SHIP_FLAG_ORDER_B);
             panel = open(shown, SECTOR_VIEW_OWN);
             EXPECT_EQ(situation(panel), "Attacking");
-            starmap_select_object(shown);
+            galaxy_select_object(shown);
             press('a');
             EXPECT_FALSE(fleet_any_ship_attacks_defences(shown));
             EXPECT_EQ(shown->target_heading, 300);
@@ -487,7 +487,7 @@ TEST_F(FleetPanelSector, DefensesGatheringAndRescueEachOfferTheirOrder) {
         ASSERT_NE(gather, nullptr);
         EXPECT_TRUE(greyed(gather)) << "no officer aboard";
         EXPECT_EQ(std::string(image_of(gather)->tooltip_text ? image_of(gather)->tooltip_text : ""), "Officer required");
-        starmap_select_object(shown);
+        galaxy_select_object(shown);
         press(resources ? 'g' : 'r');
         EXPECT_FALSE(fleet_any_ship_surveys(shown)) << "a greyed button is inert";
 
@@ -496,7 +496,7 @@ TEST_F(FleetPanelSector, DefensesGatheringAndRescueEachOfferTheirOrder) {
         panel = open(shown, SECTOR_VIEW_OWN);
         EXPECT_EQ(situation(panel), resources ? "Gathering" : "Rescuing");
         EXPECT_EQ(commands(panel), (std::vector<std::string>{"Cancel", "Move"}));
-        starmap_select_object(shown);
+        galaxy_select_object(shown);
         press('c');
         EXPECT_FALSE(fleet_any_ship_surveys(shown));
         EXPECT_EQ(shown->target_heading, 300);
@@ -655,7 +655,7 @@ TEST_F(FleetPanel, AOneShipFleetGoesStraightToTheCourseSlots) {
 
 // The road a player takes: Move, leave one ship behind, pick a destination on the map.
 TEST_F(FleetPanel, TheDestinationClickSplitsOffTheShipsSelectedInThePanel) {
-    starmap_select_object(fleet);
+    galaxy_select_object(fleet);
     Control *panel = open();
     press('m');
     frames(20);
@@ -698,14 +698,14 @@ TEST_F(FleetSummary, InterceptEtaRoundsUpAndNeedsTheDistanceAndASpeed) {
     for (const Case &c : {Case{250, 100, 6, "250 pc", "3 days"}, Case{200, 100, 6, "200 pc", "2 days"},
                           Case{50, 100, 6, "50 pc", "1 day"}, Case{250, 100, 4, "(none)", "(none)"},
                           Case{250, 0, 6, "250 pc", "(none)"}, Case{250, 100, 2, "250 pc", "(none)"}}) {
-        fleet_summary_panel_build(summary, fleet, c.distance, c.speed, c.options);
+        fleet_summary_build(summary, fleet, c.distance, c.speed, c.options);
         EXPECT_EQ(row_value(summary, "Distance"), c.distance_row) << c.distance << " at " << c.speed << ", " << c.options;
         EXPECT_EQ(row_value(summary, "Intercept ETA"), c.eta_row) << c.distance << " at " << c.speed << ", " << c.options;
     }
 }
 
 TEST_F(FleetSummary, AStationaryFleetHasNoCourseRowsAMovingOneHasThem) {
-    fleet_summary_panel_build(summary, fleet, 0, 0, 0);
+    fleet_summary_build(summary, fleet, 0, 0, 0);
     EXPECT_EQ(text_of(kids(summary).front()), object_get_name(fleet));
     for (const char *row : {"Destination", "Speed", "ETA", "Stealth"}) EXPECT_EQ(row_value(summary, row), "(none)") << row;
     EXPECT_EQ(row_value(summary, "Mass"), str_format("%i KT", int(fleet->mass)));
@@ -713,7 +713,7 @@ TEST_F(FleetSummary, AStationaryFleetHasNoCourseRowsAMovingOneHasThem) {
     EXPECT_TRUE(shows(summary, game->ui_player->name));
 
     fleet_set_move_target(fleet, destination);
-    fleet_summary_panel_build(summary, fleet, 0, 0, 0);
+    fleet_summary_build(summary, fleet, 0, 0, 0);
     EXPECT_EQ(row_value(summary, "Destination"), object_get_name(destination));
     EXPECT_EQ(row_value(summary, "Speed"), str_format("%i pc/day", int(fleet->speed)));
     const int days = fleet_travel_time_to_target(fleet);

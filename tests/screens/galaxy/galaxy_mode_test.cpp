@@ -215,7 +215,7 @@ TEST_F(GalaxyDayFlow, NewsComingInDuringTheDelayWaitsUnlessATurnStartMarksItAnno
     const int32_t markers = alert_markers_on(game->galaxy_map);
     screen()->announce_delay_ms = 200;
     game_add_alert(game, alert_post_sector_notice(game->ui_player_id, home->id, "Scanners report more activity"));
-    starmap_end_news_delay();
+    galaxy_end_news_delay();
     EXPECT_EQ(screen()->announce_delay_ms, 0);
     EXPECT_EQ(game->newest_alert_seen_id, game->newest_alert_id);
     frames(5);

@@ -189,7 +189,7 @@ protected:
 };
 
 TEST_F(GalaxyZoom, IntoASectorGrowsFromItsBoxEndsInTheSectorViewAndTheWayBackRestoresTheStarMap) {
-    starmap_sector_on_enter(nullptr);
+    galaxy_sector_on_enter(nullptr);
     EXPECT_TRUE(has(GALAXY_FLAG_ZOOM_IN));
     const int sector_slot = sector->subtype + GALAXY_BG_SECTOR_FIRST;
     EXPECT_EQ(screen()->zoom_sector_background, sector_slot);
@@ -223,7 +223,7 @@ TEST_F(GalaxyZoom, IntoASectorGrowsFromItsBoxEndsInTheSectorViewAndTheWayBackRes
     driver.save_screen("galaxy_sector_view.png");
 
     const int cx = GFX_WIDTH / 2, cy = GFX_HEIGHT / 2;
-    starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
+    galaxy_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
     EXPECT_TRUE(has(GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_STARMAP_BACKGROUND));
     frame();
     EXPECT_FALSE(has(GALAXY_FLAG_STARMAP_BACKGROUND));
@@ -238,7 +238,7 @@ TEST_F(GalaxyZoom, IntoASectorGrowsFromItsBoxEndsInTheSectorViewAndTheWayBackRes
 }
 
 TEST_F(GalaxyZoom, WithoutABoxTheZoomGrowsFromTheCentreRectangleFourPixelsAMillisecond) {
-    starmap_sector_on_enter(nullptr);
+    galaxy_sector_on_enter(nullptr);
     frame();
     ASSERT_NE(find(GALAXY_ID_ZOOM_BOX), nullptr);
     control_remove(find(GALAXY_ID_ZOOM_BOX));

@@ -138,10 +138,10 @@ protected:
     // The fleet selected with its panel open (its list's rows picked as asked; none: no list),
     // a destination being picked and hovered.
     Control *pick_course(const std::vector<bool> *picked) {
-        starmap_select_object(fleet);
+        galaxy_select_object(fleet);
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
         game_flush_new_controls(game);
-        starmap_object_panel_set_object(panel, fleet);
+        galaxy_object_panel_set_object(panel, fleet);
         if (picked) {
             fleet_panel_build(panel, fleet, 0);
             Control *list = fleet_panel_ship_list(panel);

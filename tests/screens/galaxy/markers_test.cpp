@@ -263,7 +263,7 @@ TEST_F(Markers, ABattleMarkerShowsAnOwnerIconPerFleetAndOnlyItsIconWithoutFleets
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->x, 0);
     EXPECT_EQ(bare->layer, 1);
-    EXPECT_EQ(bare->on_click, starmap_marker_on_encounter);
+    EXPECT_EQ(bare->on_click, galaxy_marker_on_encounter);
     EXPECT_EQ(bare->abs_x + bare->w / 2, in_sector->centre_x);
 
     Control *fleets = marker_of(1, in_space->id);
@@ -417,8 +417,8 @@ TEST_F(HoverInfo, PickingACourseTheHoveredSectorShowsDistanceSpeedAndDaysWithALi
     EXPECT_FALSE(far->flags & OBJ_OUTLINE);
     EXPECT_FALSE(control_is_shown(hover));
 
-    starmap_select_object(fleet);
-    starmap_fleet_on_redirect(nullptr);
+    galaxy_select_object(fleet);
+    galaxy_fleet_on_redirect(nullptr);
     ASSERT_EQ(screen()->pick_mode, 0);
     const int32_t speed = screen()->prompt_eta_speed;
     ASSERT_GT(speed, 0);
@@ -444,7 +444,7 @@ TEST_F(HoverInfo, PickingACourseTheHoveredSectorShowsDistanceSpeedAndDaysWithALi
     galaxy_hover_set(fleet);
     EXPECT_FALSE(control_is_shown(hover));
     EXPECT_EQ(count_tagged(GALAXY_GROUP_SELECTION, CONTROL_LINES), 0);
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
 }
 
 TEST_F(HoverInfo, ACourseFromASelectedSectorIsMeasuredFromWhereItsFleetIconWillStand) {
@@ -461,7 +461,7 @@ TEST_F(HoverInfo, ACourseFromASelectedSectorIsMeasuredFromWhereItsFleetIconWillS
     });
     ASSERT_NE(far, nullptr) << "seed " << SEED;
 
-    starmap_select_object(home);
+    galaxy_select_object(home);
     screen()->pick_mode = 0;
     screen()->prompt_eta_speed = 50;
     galaxy_hover_set(far);
@@ -469,7 +469,7 @@ TEST_F(HoverInfo, ACourseFromASelectedSectorIsMeasuredFromWhereItsFleetIconWillS
     const int d = std::max(distance(far->x + far->w / 2 - (hx - iw / 2), far->y + far->h / 2 - (hy - ih / 2)) - 40, 1);
     EXPECT_EQ(row_value(screen()->hover_panel, "Distance"), std::to_string(d) + " pc");
     galaxy_hover_set(nullptr);
-    starmap_prompt_show(-1);
+    galaxy_prompt_show(-1);
 }
 
 }  // namespace

@@ -43,11 +43,11 @@ TEST_F(GalaxyObjectPanels, SixObjectPanelsStackOnLayersFourToNineTheSeventhIsLog
     }
     // The seventh is shown all the same, off the stack, veiling nothing.
     EXPECT_NE(log.text().find("Object panel limit exceeded (5)"), std::string::npos) << log.text();
-    EXPECT_TRUE(starmap_object_panel_is_open(GALAXY_PANEL_SECTOR + 6));
+    EXPECT_TRUE(galaxy_object_panel_is_open(GALAXY_PANEL_SECTOR + 6));
     EXPECT_FALSE(veiled(panels[5]));
 
     // A blink lifts a veil and runs the panel's grid.
-    starmap_object_panel_flash(GALAXY_PANEL_SECTOR);
+    galaxy_object_panel_flash(GALAXY_PANEL_SECTOR);
     const Panel *p = panel_of(panels[0]);
     EXPECT_FALSE(panels[0]->flags & CTRL_DISABLED);
     EXPECT_FALSE(p->flags & PANEL_DIM);
@@ -59,7 +59,7 @@ TEST_F(GalaxyObjectPanels, SixObjectPanelsStackOnLayersFourToNineTheSeventhIsLog
     galaxy_object_panels_close();
     for (Control *c : panels) EXPECT_TRUE(c->flags & CTRL_REMOVED);
     EXPECT_EQ(screen()->panel_top, -1);
-    EXPECT_FALSE(starmap_object_panels_any_open());
+    EXPECT_FALSE(galaxy_object_panels_any_open());
 }
 
 TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithTheSelection) {
@@ -76,7 +76,7 @@ TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithThe
     const int my = sector->y + sector->h / 2 - (map ? map->view_y : 0);
     const bool covered = game_control_at_point(game, mx, my);
     const int selects = playing(6);
-    starmap_select_object(sector);
+    galaxy_select_object(sector);
     game_flush_new_controls(game);
     EXPECT_EQ(screen()->selected, sector);
     EXPECT_TRUE(galaxy_test::has(GALAXY_FLAG_SELECTED));
@@ -102,7 +102,7 @@ TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithThe
     }
 
     // Selecting it again changes nothing and plays nothing.
-    starmap_select_object(sector);
+    galaxy_select_object(sector);
     game_flush_new_controls(game);
     EXPECT_EQ(bracket(), b);
     EXPECT_EQ(playing(6), selects + 1);
@@ -118,7 +118,7 @@ TEST_F(GalaxyObjectPanels, ASelectedObjectHasAFourCorneredBracketThatGoesWithThe
     EXPECT_EQ(bracket(), b) << "the bracket stays with the selection, not with the hover";
     EXPECT_EQ(list_count(&panel_of(b)->children), 4);
 
-    starmap_select_object(nullptr);
+    galaxy_select_object(nullptr);
     EXPECT_EQ(screen()->selected, nullptr);
     EXPECT_FALSE(galaxy_test::has(GALAXY_FLAG_SELECTED));
     EXPECT_FALSE(control_is_shown(b)) << "the bracket goes with the selection";

@@ -34,7 +34,7 @@ protected:
         ui_test::reset_input();
     }
     void TearDown() override {
-        starmap_select_object(nullptr);
+        galaxy_select_object(nullptr);
         galaxy_hover_set(nullptr);
         screen()->pick_mode = -1;
         screen()->panel_top = -1;

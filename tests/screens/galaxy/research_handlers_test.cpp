@@ -42,15 +42,15 @@ TEST_F(ResearchHandlers, ResearchPaysTheMaterialsOnlyWhenTheCreditsCoverThem) {
     ASSERT_NE(image_of(research)->tooltip_text, nullptr);
     EXPECT_STREQ(image_of(research)->tooltip_text, "Insufficient credits");
     press('r');
-    starmap_tech_start(panel);
+    galaxy_tech_on_start(panel);
     EXPECT_EQ(ui->credits, cost - 1);
     EXPECT_EQ(ui->tech_state[t], TECH_AVAILABLE);
     EXPECT_TRUE(control_is_shown(panel));
 
     // Exactly enough: queued, the target, nothing left; the panel goes and the row shows the bar.
     ui->credits = cost;
-    tech_detail_panel_build(panel, t, ui);
-    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, starmap_tech_start);
+    tech_detail_build(panel, t, ui);
+    panel_set_slot(panel, TECH_DETAIL_SLOT_RESEARCH, galaxy_tech_on_start);
     frames(25);
     EXPECT_FALSE(image_control_is_highlighted(button(panel, "Research")));
     click(button(panel, "Research"));
@@ -65,7 +65,7 @@ TEST_F(ResearchHandlers, ResearchPaysTheMaterialsOnlyWhenTheCreditsCoverThem) {
     ASSERT_TRUE(panel && control_is_shown(panel));
     EXPECT_EQ(buttons(panel), Strings{"Pause"});
     ui->credits = cost;
-    starmap_tech_start(panel);
+    galaxy_tech_on_start(panel);
     EXPECT_EQ(ui->credits, cost);
 }
 
@@ -100,8 +100,8 @@ TEST_F(ResearchHandlers, PauseHandsTheTargetOnAndPrioritizeOrResumeTakesIt) {
     EXPECT_EQ(ui->research_target, t[0]);
 
     // On a tech that is not queued the three change nothing.
-    tech_detail_panel_build(panel, t[3], ui);
-    for (ControlFn handler : {starmap_tech_pause, starmap_tech_resume, starmap_tech_prioritize}) handler(panel);
+    tech_detail_build(panel, t[3], ui);
+    for (ControlFn handler : {galaxy_tech_on_pause, galaxy_tech_on_resume, galaxy_tech_on_prioritize}) handler(panel);
     EXPECT_EQ(ui->tech_state[t[3]], TECH_AVAILABLE);
     EXPECT_EQ(ui->research_target, t[0]);
 }

@@ -96,8 +96,8 @@ protected:
     Control *open(Sector *sector, uint32_t flags) {
         galaxy_object_panels_close();
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-        starmap_object_panel_set_object(panel, sector);
-        starmap_show_sector_panel(panel, sector, int32_t(flags));
+        galaxy_object_panel_set_object(panel, sector);
+        galaxy_show_sector_panel(panel, sector, int32_t(flags));
         game_flush_new_controls(game);
         PanelCommandSlots *slots = panel_command_slots(panel);
         EXPECT_NE(slots, nullptr);
@@ -480,7 +480,7 @@ TEST_F(SectorPanel, AClickOnHomeOpensThePanelAndTheDestinationTakesTheShipsSelec
     click(row_of(panel, ships[2]));
     press('s');
 
-    starmap_select_object(home);
+    galaxy_select_object(home);
     screen()->pick_mode = 0;
     galaxy_hover_set(destination);
     click_map();

@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_F(SectorView, TheUiPlayersShipsShowTheirRotationPicturesUntilTheViewCloses) {
-    starmap_sector_on_enter(nullptr);
+    galaxy_sector_on_enter(nullptr);
     ASSERT_TRUE(has(GALAXY_FLAG_ZOOM_IN));
     run_transition(GALAXY_FLAG_ZOOM_IN);
     ASSERT_EQ(game->shown_sector_id, home->id);
@@ -118,7 +118,7 @@ TEST_F(SectorView, TheUiPlayersShipsShowTheirRotationPicturesUntilTheViewCloses)
 
     // Back on the star map nothing holds the pictures any more: they are unloaded.
     const int cx = GFX_WIDTH / 2, cy = GFX_HEIGHT / 2;
-    starmap_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
+    galaxy_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
     run_transition(GALAXY_FLAG_ZOOM_OUT);
     ASSERT_EQ(game->shown_sector_id, 0u);
     for (const auto &[hull, f] : shown) {
@@ -168,7 +168,7 @@ TEST_F(SectorView, WhatASiteShowsAboveAndBelowItsNameKeepsOffTheNamesAroundIt) {
     building->x = base->x + base->w / 2 - building->w / 2;
     building->y = base->y + base->h + 10 - building->h;
 
-    starmap_sector_on_enter(nullptr);
+    galaxy_sector_on_enter(nullptr);
     run_transition(GALAXY_FLAG_ZOOM_IN);
     frames(3);
     driver.save_screen("overlaps/sector_view_site_names.png");   // for review

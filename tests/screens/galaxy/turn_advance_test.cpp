@@ -156,7 +156,7 @@ TEST_F(GalaxyTurnWorkers, TheWorkerAndTheGameThreadStandingInThinkAlike) {
         screen()->music = GalaxyMusic{};
         random_seed(77);
         for (int32_t day = 0; day < DAYS; ++day) {
-            starmap_advance_turn();
+            galaxy_advance_turn();
             // As many frames as the worker takes do not change the game: wait for it unframed.
             EXPECT_TRUE(run_until([] { return screen()->worker_pending == GALAXY_WORKER_NONE; }, 10));
             // (A quick worker may be done and joined within the frame that started it.)

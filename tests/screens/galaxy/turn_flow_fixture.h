@@ -123,7 +123,7 @@ protected:
     void next_turn() {
         Control *button = find(GALAXY_ID_NEXT_TURN);
         if (button && control_is_active(button)) click(button);
-        else starmap_advance_turn();
+        else galaxy_advance_turn();
     }
     // Frames until the flags hold all of bits.
     bool run_until_flags(uint32_t bits, int max_frames = 3000) {

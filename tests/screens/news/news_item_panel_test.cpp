@@ -74,7 +74,7 @@ protected:
 TEST_F(NewsItemPanel, PlainItemShowsDateTextAndOkOnlyAndEscHidesIt) {
     Alert *alert = keep(alert_post_sector_notice(game->ui_player_id, 0, "Sector %s secured", "Vega"));
     Control *centre = centre_panel();
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     EXPECT_EQ(text_of(panel_find_child(centre, NEWS_ITEM_ID_DATE)), date_format(alert->time));
     EXPECT_EQ(text_of(panel_find_child(centre, NEWS_ITEM_ID_DATE)), "Jan 01 2670");
     ASSERT_NE(panel_find_child(centre, NEWS_ITEM_ID_TEXT), nullptr);
@@ -96,7 +96,7 @@ TEST_F(NewsItemPanel, PlainItemShowsDateTextAndOkOnlyAndEscHidesIt) {
 TEST_F(NewsItemPanel, ResearchItemAddsTheTechnologyDescription) {
     Alert *alert = keep(alert_post_research(game->ui_player_id, 3, "%s research complete", "Tech"));
     Control *centre = centre_panel();
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     std::string desc;
     const bool has_desc = tech_load_desc(3, &desc) == RES_OK && !desc.empty();
     Control *tile = panel_find_child(centre, NEWS_ITEM_ID_DESC);
@@ -108,7 +108,7 @@ TEST_F(NewsItemPanel, ResearchItemAddsTheTechnologyDescription) {
 
     // A tech number out of the table's range builds the rest without a description.
     Alert *bad = keep(alert_post_research(game->ui_player_id, 999, "%s research complete", "Tech"));
-    news_item_panel_fill(centre, bad);
+    news_item_panel_build(centre, bad);
     EXPECT_EQ(panel_find_child(centre, NEWS_ITEM_ID_DESC), nullptr);
     EXPECT_NE(panel_find_child(centre, NEWS_ITEM_ID_OK), nullptr);
 }
@@ -126,7 +126,7 @@ TEST_F(NewsItemPanel, ResearchItemShowsACardPerBonusGrantThatExplainsItsAmount) 
     types_.push_back(161);
     Alert *alert = keep(alert_post_research(game->ui_player_id, tech_type, "%s research complete", "Tech"));
     Control *centre = centre_panel();
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     std::vector<Control *> cards;
     for (Control *c : panel_of(centre)->children.items)
         if (c && c->tag == NEWS_ITEM_GRANT_TAG && c->on_dwell == tech_grant_bonus_popup) cards.push_back(c);
@@ -172,7 +172,7 @@ TEST_F(NewsItemPanel, OfficerItemShowsOneEvenRowPerSkillWithItsPipsAndExplainsIt
     officer.skills[8] = 1;   // Sensors
     Alert *alert = keep(alert_post_officer_news(game->ui_player_id, 1, 0, &officer, "%s was promoted", "Lee"));
     Control *centre = centre_panel();
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     std::vector<Control *> rows = skill_rows(centre);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(panel_of(rows[0])->value, 0);
@@ -218,7 +218,7 @@ TEST_F(NewsItemPanel, ComparesAlertsByIdAndAnExpiredAlertOpensNoPopup) {
     Alert *alert = keep(alert_post_officer_news(game->ui_player_id, 1, 0, &officer, "%s was hired", "Ann"));
     Alert *other = keep(alert_post_sector_notice(game->ui_player_id, 0, "other"));
     Control *centre = centre_panel();
-    news_item_panel_fill(centre, alert);
+    news_item_panel_build(centre, alert);
     EXPECT_TRUE(news_item_panel_shows(centre, alert));
     EXPECT_FALSE(news_item_panel_shows(centre, other));
     Control *row = skill_rows(centre).at(0);
@@ -272,7 +272,7 @@ protected:
     }
     // The card of grant index `grant` in the panel built for a research item of the tech.
     Control *card_of(Control *centre, int tech_type, int grant) {
-        news_item_panel_fill(centre, keep(alert_post_research(game->ui_player_id, tech_type, "%s research complete", "Tech")));
+        news_item_panel_build(centre, keep(alert_post_research(game->ui_player_id, tech_type, "%s research complete", "Tech")));
         control_set_position(centre, ui_screen_width() / 2 - centre->w / 2, ui_screen_height() / 2 - centre->h / 2);
         game_flush_new_controls(game);
         for (Control *c : cards(centre))
@@ -301,7 +301,7 @@ TEST_F(NewsGrantCards, EveryGrantKindHasItsCardAndEachTechsCardsMatchItsGrants) 
         const TechInfo *tech = tech_get(n);
         if (!tech || tech->effects.empty()) continue;
         Control *centre = centre_panel();
-        news_item_panel_fill(centre, keep(alert_post_research(game->ui_player_id, n, "%s research complete", "Tech")));
+        news_item_panel_build(centre, keep(alert_post_research(game->ui_player_id, n, "%s research complete", "Tech")));
         const std::vector<Control *> shown = cards(centre);
         ASSERT_EQ(shown.size(), tech->effects.size()) << "tech " << n;
         ItemPanelState *state = item_panel_state(centre);

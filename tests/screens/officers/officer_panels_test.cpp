@@ -1,5 +1,5 @@
 // The officer panels and the moves behind them on a real seeded game: the officer detail panel,
-// the commanding officer panel, the starship "Assign Officer" dialog and starmap_assign_officer.
+// the commanding officer panel, the starship "Assign Officer" dialog and galaxy_assign_officer.
 #include "../galaxy/panels_test_support.h"
 
 #include <functional>
@@ -134,7 +134,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     ship_with_pilot(0, captain);
 
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_EQ(tagged(panel, OFFICER_PANEL_XP_BAR_TAG), nullptr);
     EXPECT_TRUE(shows(panel, "Enrolled"));
@@ -142,7 +142,7 @@ TEST_F(OfficerPanels, CadetAndHiredOfficerEachShowTheirOwnRecord) {
     EXPECT_FALSE(shows(panel, "Battles"));
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_COST_TAG), nullptr);
 
-    officer_detail_panel_init(panel, captain, 7);   // rebuilt in place
+    officer_detail_panel_build(panel, captain, 7);   // rebuilt in place
     EXPECT_NE(panel_find_child(panel, OFFICER_PANEL_PORTRAIT), nullptr);
     EXPECT_TRUE(shows(panel, "Hired") && shows(panel, "Battles") && shows(panel, "Kills") && shows(panel, "Escapes"));
     EXPECT_FALSE(shows(panel, "Enrolled"));
@@ -163,7 +163,7 @@ TEST_F(OfficerPanels, TheExperienceBarReadsTheOfficersExperienceAgainstTheNextRa
     Control *panel = top_panel();
     for (auto [xp, caption] : {std::pair{1, "1/10000"}, std::pair{9999, "9999/10000"}}) {
         hired->experience = xp;
-        officer_detail_panel_init(panel, hired, 3);
+        officer_detail_panel_build(panel, hired, 3);
         const ValueBar *bar = value_bar_of(tagged(panel, OFFICER_PANEL_XP_BAR_TAG));
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->caption, caption);
@@ -178,7 +178,7 @@ TEST_F(OfficerPanels, TopRankBarIsEmptyAtTheThresholdAndFullPastIt) {
     Control *panel = top_panel();
     for (auto [xp, value] : {std::pair{120000, 0}, std::pair{120001, 1}}) {
         admiral->experience = xp;
-        officer_detail_panel_init(panel, admiral, 3);
+        officer_detail_panel_build(panel, admiral, 3);
         const ValueBar *bar = value_bar_of(tagged(panel, OFFICER_PANEL_XP_BAR_TAG));
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->max, 1) << xp;
@@ -191,7 +191,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     cadet->sector_id = home->id;
     game->ui_player->credits = cadet->training_cost - 1;
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     Control *train = button(panel, "Train");
@@ -211,7 +211,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     school->paused_item_id = cadet->id;
     school->paused_cost = 5000;
     school->paused_remaining = 3 * 1440 + 1;
-    officer_detail_panel_init(panel, cadet, 7);
+    officer_detail_panel_build(panel, cadet, 7);
     panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
     frame();
     EXPECT_EQ(button(panel, "Train"), nullptr);
@@ -224,9 +224,9 @@ TEST_F(OfficerPanels, AnotherPlayersOfficerOffersNothing) {
     Officer *captain = hire("Captain Eyre", RANK_CAPTAIN);
     ship_with_pilot(0, captain);
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, captain, 3);
+    officer_detail_panel_build(panel, captain, 3);
     EXPECT_EQ(panel_find_child(panel, OFFICER_PANEL_BUTTONS), nullptr);
-    officer_detail_panel_init(panel, captain, 7);   // the owner's view: Reassign at the home starbase
+    officer_detail_panel_build(panel, captain, 7);   // the owner's view: Reassign at the home starbase
     EXPECT_NE(button(panel, "Reassign"), nullptr);
 }
 
@@ -240,15 +240,15 @@ TEST_F(OfficerPanels, CommandingPanelOffersThePostsTheOfficerMayTake) {
     ship_with_pilot(0, pilot);
     Control *panel = top_panel();
 
-    commanding_officer_panel_init(panel, loose);
+    commanding_officer_panel_build(panel, loose);
     EXPECT_EQ(list_count(&panel_of(panel)->children), 0);
     EXPECT_NE(commanding_officer_panel_state(panel), nullptr);
 
-    commanding_officer_panel_init(panel, pooled);
+    commanding_officer_panel_build(panel, pooled);
     EXPECT_NE(panel_find_child(panel_find_child(panel, COMMANDING_ID_LIST), COMMANDING_ID_STARBASE_ROW), nullptr);
     EXPECT_FALSE(shows(panel, "Starbase - Officer pool"));
 
-    commanding_officer_panel_init(panel, pilot);
+    commanding_officer_panel_build(panel, pilot);
     CommandingOfficerState *s = commanding_officer_panel_state(panel);
     for (GameObject *target : s->targets.items) EXPECT_NE(target, ships[0]) << "its own ship is no post";
     EXPECT_EQ(list_count(&s->targets), sector_count_objects_of_owner(home, game->ui_player_id) - 1);
@@ -326,13 +326,13 @@ TEST_F(OfficerPanels, AssignDialogListsCandidatesInOrderAndLetsThemGo) {
 TEST_F(OfficerPanels, PoolMovesLeaveTheOldPostAndNeverListAnOfficerTwice) {
     Officer *o = hire("Mover Nash", RANK_COMMANDER);
     site_add_officer(base, o);
-    starmap_assign_officer(o, base, 0);   // already there
+    galaxy_assign_officer(o, base, 0);   // already there
     EXPECT_EQ(pool_count(o), 1);
 
-    starmap_assign_officer(o, base, 1);   // the pool officer takes the command; nobody held it before
+    galaxy_assign_officer(o, base, 1);   // the pool officer takes the command; nobody held it before
     EXPECT_EQ(base->commander, o);
     EXPECT_EQ(pool_count(o), 0);
-    starmap_assign_officer(o, base, 0);   // back into the pool: the command is left
+    galaxy_assign_officer(o, base, 0);   // back into the pool: the command is left
     EXPECT_EQ(base->commander, nullptr);
     EXPECT_EQ(o->site_id, 0u);
     EXPECT_EQ(pool_count(o), 1);
@@ -341,7 +341,7 @@ TEST_F(OfficerPanels, PoolMovesLeaveTheOldPostAndNeverListAnOfficerTwice) {
     Officer *pilot = ship->pilot;
     ship_set_crew(ship, ship->max_crew);
     const int32_t crew = ship->crew, base_crew = base->crew;
-    starmap_assign_officer(pilot, base, 0);
+    galaxy_assign_officer(pilot, base, 0);
     EXPECT_EQ(ship->pilot, nullptr);
     EXPECT_EQ(pilot->ship_id, 0u);
     EXPECT_EQ(pool_count(pilot), 1);
@@ -353,7 +353,7 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     Officer *old_commander = hire("Base Pike", RANK_CAPTAIN), *pooled = hire("Pool Quinn", RANK_COMMANDER);
     site_set_pilot(base, old_commander);
     site_add_officer(base, pooled);
-    starmap_assign_officer(pooled, base, 1);
+    galaxy_assign_officer(pooled, base, 1);
     EXPECT_EQ(base->commander, pooled);
     EXPECT_EQ(pool_count(old_commander), 1);
     EXPECT_EQ(old_commander->site_id, 0u);
@@ -363,20 +363,20 @@ TEST_F(OfficerPanels, CommandsChangeHandsAndCrewFollowsThePilot) {
     ship_set_pilot(b, nullptr);
     ship_set_crew(b, 0);
     ship_set_crew(a, 150);
-    starmap_assign_officer(pilot, b, 0);
+    galaxy_assign_officer(pilot, b, 0);
     EXPECT_EQ(b->pilot, pilot);
     EXPECT_EQ(a->pilot, nullptr);
     EXPECT_EQ(b->crew, std::min(150, b->max_crew));
     EXPECT_EQ(a->crew, 0);
 
-    starmap_assign_officer(old_commander, b, 0);   // a pool officer takes a commanded ship
+    galaxy_assign_officer(old_commander, b, 0);   // a pool officer takes a commanded ship
     EXPECT_EQ(b->pilot, old_commander);
     EXPECT_EQ(pool_count(old_commander), 0);
     EXPECT_EQ(pool_count(pilot), 1);
 
     Ship *unmanned = ships[2];
     unmanned->hull_flags |= HULL_FLAG_NO_PILOT;
-    starmap_assign_officer(old_commander, unmanned, 0);
+    galaxy_assign_officer(old_commander, unmanned, 0);
     EXPECT_EQ(b->pilot, old_commander) << "a hull without a pilot's seat takes nobody";
 }
 
@@ -387,7 +387,7 @@ TEST_F(OfficerPanels, ReassignOpensTheCommandingPanelInPlaceAndAPickTakesTheComm
     ship_with_pilot(0, pilot);
     Officer *old_commander = base->commander;
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, pilot);
+    galaxy_officer_panel_build(officer_panel, pilot);
     game_flush_new_controls(game);
     frame();
     press('a');
@@ -407,7 +407,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
     ship_with_pilot(0, a);
     ship_with_pilot(1, b);
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, a);
+    galaxy_officer_panel_build(officer_panel, a);
     game_flush_new_controls(game);
     frame();
     press('e');
@@ -429,7 +429,7 @@ TEST_F(OfficerPanels, ReplaceOpensTheAssignDialogAndAPickSwapsTheCommanders) {
 TEST_F(OfficerPanels, SkillRowOpensItsBonusPopupAfterTheDwellAndLeavingClosesIt) {
     Officer *captain = hire("Captain Vale", RANK_CAPTAIN);
     Control *panel = top_panel();
-    officer_detail_panel_init(panel, captain, 3);
+    officer_detail_panel_build(panel, captain, 3);
     frames(15);
     Control *row = tagged(panel, OFFICER_PANEL_SKILL_ROW_TAG);
     ASSERT_NE(row, nullptr);
@@ -458,10 +458,10 @@ TEST_F(OfficerPanels, ResumingAPausedTrainingChargesTheSavedCostAndGoesBackToThe
     school->paused_cost = 250;
     school->paused_remaining = 2 * 1440;
     game->ui_player->credits = 1000;
-    starmap_select_object(school);
+    galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_build(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     press('r');
@@ -483,15 +483,15 @@ TEST_F(OfficerPanels, TrainLeftOpenAfterTheCreditsWentTrainsNobody) {
     site_add_officer(school, cadet);
     ASSERT_GT(cadet->training_cost, 0);
     game->ui_player->credits = cadet->training_cost + 100;
-    starmap_select_object(school);
+    galaxy_select_object(school);
 
     Control *officer_panel = hold(galaxy_object_panel_open(GALAXY_PANEL_OFFICER));
-    starmap_officer_panel_fill(officer_panel, cadet);
+    galaxy_officer_panel_build(officer_panel, cadet);
     game_flush_new_controls(game);
     frame();
     ASSERT_NE(button(officer_panel, "Train"), nullptr);
     game->ui_player->credits = cadet->training_cost - 1;
-    starmap_officer_on_train(officer_panel);
+    galaxy_officer_on_train(officer_panel);
     EXPECT_FALSE(school->state & SITE_PRODUCING);
     EXPECT_EQ(game->ui_player->credits, cadet->training_cost - 1) << "credits never fall to 0 for a free cadet";
 }

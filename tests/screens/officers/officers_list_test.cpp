@@ -89,20 +89,20 @@ protected:
     Control *build(List<Officer> *officers) {
         Control *panel = panel_create_empty();
         held.push_back(control_addref(panel));
-        officer_list_panel_init(panel, officers);
-        if (OfficerListState *s = officer_list_state(panel)) s->slot[OFFICER_LIST_SLOT_SELECT] = on_select;
+        officers_list_build(panel, officers);
+        if (OfficerListState *s = officers_list_state(panel)) s->slot[OFFICERS_LIST_SLOT_SELECT] = on_select;
         ui_test::add_top(panel, 4, 40, 50);
         game_flush_new_controls(game);
         return panel;
     }
     static Control *row_of(Control *panel, const Officer *officer) {
-        OfficerListState *s = officer_list_state(panel);
+        OfficerListState *s = officers_list_state(panel);
         for (int i = 0; s && i < list_count(&s->officers); ++i)
             if (list_get(&s->officers, i) == officer) return list_get(&s->rows, i);
         return nullptr;
     }
     static int index_of(Control *panel, const Officer *officer) {
-        OfficerListState *s = officer_list_state(panel);
+        OfficerListState *s = officers_list_state(panel);
         for (int i = 0; s && i < list_count(&s->officers); ++i)
             if (list_get(&s->officers, i) == officer) return i;
         return -1;
@@ -113,13 +113,13 @@ protected:
 TEST_F(OfficersList, APlayerWithoutOfficersSeesTheTitleAndTheNoticeOnly) {
     List<Officer> none;
     Control *panel = build(&none);
-    EXPECT_EQ(text(panel, OFFICER_LIST_ID_TITLE), "Officers");
-    EXPECT_EQ(text(panel, OFFICER_LIST_ID_EMPTY), "No officers in service    ");
-    EXPECT_EQ(panel_find_child(panel, OFFICER_LIST_ID_ROWS), nullptr);
-    EXPECT_EQ(panel_find_child(panel, OFFICER_LIST_ID_SCROLL), nullptr);
-    EXPECT_EQ(officer_list_get_selected(panel), nullptr);
-    officer_list_refresh(panel);   // nothing to rebuild
-    EXPECT_EQ(panel_find_child(panel, OFFICER_LIST_ID_ROWS), nullptr);
+    EXPECT_EQ(text(panel, OFFICERS_LIST_ID_TITLE), "Officers");
+    EXPECT_EQ(text(panel, OFFICERS_LIST_ID_EMPTY), "No officers in service    ");
+    EXPECT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_ROWS), nullptr);
+    EXPECT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_SCROLL), nullptr);
+    EXPECT_EQ(officers_list_get_selected(panel), nullptr);
+    officers_list_refresh(panel);   // nothing to rebuild
+    EXPECT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_ROWS), nullptr);
 }
 
 TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
@@ -137,7 +137,7 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
     ship_set_sector(ships[0], nullptr);   // off into deep space
 
     Control *panel = build_sorted();
-    OfficerListState *s = officer_list_state(panel);
+    OfficerListState *s = officers_list_state(panel);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(list_count(&s->officers), list_count(&game->ui_player->officers));
     EXPECT_LT(index_of(panel, upper), index_of(panel, bravo));
@@ -200,14 +200,14 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
     ui_test::click_control(row_of(panel, bravo));
     EXPECT_EQ(g_selects, 1);
     EXPECT_EQ(g_selected_from, panel);
-    EXPECT_EQ(officer_list_get_selected(panel), bravo);
+    EXPECT_EQ(officers_list_get_selected(panel), bravo);
 
     // The list holds its officers: one let go by the player stays listed and alive.
     const int32_t refs = idle->refcount;
     officer_retain(idle);
     player_remove_officer(game->ui_player, idle->id);
     EXPECT_EQ(idle->refcount, refs);
-    officer_list_refresh(panel);
+    officers_list_refresh(panel);
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_NAME), "Idle Officer");
     officer_release(idle);
 }
@@ -215,12 +215,12 @@ TEST_F(OfficersList, RowsGoInByteOrderAndShowEachOfficersPost) {
 TEST_F(OfficersList, ALongListIsCutAt420PixelsAndARefreshKeepsTheCut) {
     for (int i = 0; i < 16; ++i) hire(("Officer " + std::to_string(100 + i)).c_str());
     Control *panel = build_sorted();
-    const OfficerListState *s = officer_list_state(panel);
-    Control *list = panel_find_child(panel, OFFICER_LIST_ID_ROWS);
-    Control *bar = panel_find_child(panel, OFFICER_LIST_ID_SCROLL);
+    const OfficerListState *s = officers_list_state(panel);
+    Control *list = panel_find_child(panel, OFFICERS_LIST_ID_ROWS);
+    Control *bar = panel_find_child(panel, OFFICERS_LIST_ID_SCROLL);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(panel->h, OFFICER_LIST_MAX_HEIGHT);
-    EXPECT_EQ(list->y + list->h, OFFICER_LIST_MAX_HEIGHT - 1);
+    EXPECT_EQ(panel->h, OFFICERS_LIST_MAX_HEIGHT);
+    EXPECT_EQ(list->y + list->h, OFFICERS_LIST_MAX_HEIGHT - 1);
     EXPECT_GT(s->content_height, list->h);
     EXPECT_EQ(bar->x + bar->w, panel->w);
     int pos = 0, range = 0;
@@ -241,13 +241,13 @@ TEST_F(OfficersList, ALongListIsCutAt420PixelsAndARefreshKeepsTheCut) {
     // A refresh after an assignment: the panel stays at the cap with the same bar, whose range
     // fits the list again; the view starts at the top with the thumb.
     const int width = panel->w;
-    officer_list_refresh(panel);
+    officers_list_refresh(panel);
     frames(15);
-    list = panel_find_child(panel, OFFICER_LIST_ID_ROWS);
-    EXPECT_EQ(panel->h, OFFICER_LIST_MAX_HEIGHT) << "a refresh must not grow the panel past the cap";
+    list = panel_find_child(panel, OFFICERS_LIST_ID_ROWS);
+    EXPECT_EQ(panel->h, OFFICERS_LIST_MAX_HEIGHT) << "a refresh must not grow the panel past the cap";
     EXPECT_EQ(panel->w, width);
-    EXPECT_EQ(panel_find_child(panel, OFFICER_LIST_ID_SCROLL), bar);
-    EXPECT_EQ(list->y + list->h, OFFICER_LIST_MAX_HEIGHT - 1);
+    EXPECT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_SCROLL), bar);
+    EXPECT_EQ(list->y + list->h, OFFICERS_LIST_MAX_HEIGHT - 1);
     int pos2 = 0, range2 = 0;
     scroll_bar_get(bar, &pos2, &range2);
     EXPECT_EQ(range2, range);
@@ -259,14 +259,14 @@ TEST_F(OfficersList, ALongListIsCutAt420PixelsAndARefreshKeepsTheCut) {
 TEST_F(OfficersList, AShortListThatRefreshesGetsNoScrollBar) {
     Officer *idle = hire("Idle Officer");
     Control *panel = build_sorted();
-    ASSERT_EQ(panel_find_child(panel, OFFICER_LIST_ID_SCROLL), nullptr);
+    ASSERT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_SCROLL), nullptr);
     const int h = panel->h;
     idle->flags |= OFFICER_FLAG_IN_POD;
     idle->pod_minutes = 3000;
-    officer_list_refresh(panel);
+    officers_list_refresh(panel);
     frames(15);
-    EXPECT_EQ(panel_find_child(panel, OFFICER_LIST_ID_SCROLL), nullptr);
-    EXPECT_EQ(panel_of(panel_find_child(panel, OFFICER_LIST_ID_ROWS))->scroll_y, 0);
+    EXPECT_EQ(panel_find_child(panel, OFFICERS_LIST_ID_SCROLL), nullptr);
+    EXPECT_EQ(panel_of(panel_find_child(panel, OFFICERS_LIST_ID_ROWS))->scroll_y, 0);
     EXPECT_EQ(panel->h, h);
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_POD_DAYS), "3");
 }
@@ -279,7 +279,7 @@ TEST_F(OfficersList, ThreeListsTheOfficersAPickOpensOneAndAnAssignmentShowsInThe
     idle->sector_id = home->id;
     press('3');
     Control *panel = screen()->side_panels[GALAXY_LIST_OFFICERS];
-    OfficerListState *s = officer_list_state(panel);
+    OfficerListState *s = officers_list_state(panel);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(list_count(&s->officers), list_count(&game->ui_player->officers));
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_LOCATION), sector_text(home));
@@ -289,11 +289,11 @@ TEST_F(OfficersList, ThreeListsTheOfficersAPickOpensOneAndAnAssignmentShowsInThe
     ui_test::click_control(row_of(panel, idle));
     Control *detail = galaxy_object_panel_find(GALAXY_PANEL_OFFICER);
     ASSERT_NE(detail, nullptr);
-    EXPECT_EQ(officer_panel_officer(detail), idle);
+    EXPECT_EQ(officer_detail_panel_officer(detail), idle);
     frames(20);
     EXPECT_GE(detail->x, panel->x + panel->w) << "beside the list";
 
-    starmap_assign_officer(idle, ships[1], 1);
+    galaxy_assign_officer(idle, ships[1], 1);
     ASSERT_EQ(idle->ship_id, ships[1]->id);
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_SHIP_NAME), object_get_name(ships[1]));
     EXPECT_EQ(text(row_of(panel, idle), OFFICER_ROW_ID_LOCATION), sector_text(home));

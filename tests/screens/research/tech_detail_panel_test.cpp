@@ -17,7 +17,7 @@ TEST_F(TechDetail, RowsAndButtonsFollowTheTechsState) {
     ui->totals.research_rate = 400;
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
     auto build = [&](int tech, Player *player) {
-        tech_detail_panel_build(panel, tech, player);
+        tech_detail_build(panel, tech, player);
         return std::pair{labels(panel), buttons(panel)};
     };
     const Strings active = {"Progress", "Research Cost", "Materials Cost", "Research Started", "ETA"};
@@ -31,10 +31,10 @@ TEST_F(TechDetail, RowsAndButtonsFollowTheTechsState) {
 
     // ETA: days rounded up, at least one even when the points already reach the cost; no rate, no ETA.
     ui->research_points[t[2]] = tech_get(t[2])->cost - 401;
-    tech_detail_panel_build(panel, t[2], ui);
+    tech_detail_build(panel, t[2], ui);
     EXPECT_EQ(value_rows(panel).back().second, "2 days");
     ui->research_points[t[2]] = tech_get(t[2])->cost;
-    tech_detail_panel_build(panel, t[2], ui);
+    tech_detail_build(panel, t[2], ui);
     EXPECT_EQ(value_rows(panel).back().second, "1 day");
     ui->totals.research_rate = 0;
     EXPECT_EQ(build(t[0], ui).first, (Strings{"Progress", "Research Cost", "Materials Cost", "Research Started"}));
@@ -59,7 +59,7 @@ TEST_F(TechDetail, ResearchWithoutAResearchRateSaysSoOnItsButton) {
     };
     for (const int32_t rate : {0, 400}) {
         ui->totals.research_rate = rate;
-        tech_detail_panel_build(panel, t, ui);
+        tech_detail_build(panel, t, ui);
         Control *button = research();
         ASSERT_NE(button, nullptr) << rate;
         EXPECT_FALSE(image_control_is_highlighted(button)) << "it can be bought";
@@ -91,7 +91,7 @@ TEST_F(TechDetail, GrantTilesTwoARowAndAFailedSubtypeIsSkipped) {
     info->effects = {{TECH_EFFECT_BONUS, TECH_BONUS_RESEARCH, 10}, {TECH_EFFECT_SYSTEM, sub_type, 9999},
                      {TECH_EFFECT_SYSTEM, sub_type, 0}, {TECH_EFFECT_BONUS, TECH_BONUS_CREW, 50}};
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_TECH_DETAIL);
-    tech_detail_panel_build(panel, t, ui);
+    tech_detail_build(panel, t, ui);
     game_flush_new_controls(game);
 
     std::vector<Control *> tiles;

@@ -13,7 +13,7 @@ protected:
     Control *menu = nullptr;
     void open(uint32_t flags) {
         menu = host();
-        game_menu_init(menu, flags);
+        game_menu_build(menu, flags);
         frames(25);
     }
     Control *sub() { return panel_find_child(menu, GAME_MENU_SUBPANEL_ID); }

@@ -113,7 +113,7 @@ protected:
     Control *open(GameObject *shown) {
         galaxy_object_panels_close();
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
-        starmap_show_ship_panel(panel, shown, ui);
+        galaxy_show_ship_panel(panel, shown, ui);
         game_flush_new_controls(game);
         frames(40);
         return panel;
@@ -159,7 +159,7 @@ protected:
         return nullptr;
     }
     void refresh(Control *panel) {
-        ship_panel_refresh(panel);
+        ship_details_refresh(panel);
         frames(25);
     }
 };
@@ -261,7 +261,7 @@ TEST_F(ShipPanel, OwnAndForeignShipsShowTheirRowsByOpener) {
     EXPECT_EQ(row(panel, "Shields"), "-");
     EXPECT_EQ(row(panel, "Mass"), std::to_string(ship->mass) + " KT");
     ASSERT_NE(kid(panel, SHIP_PANEL_ID_COMMANDER), nullptr);
-    EXPECT_EQ(ship_panel_state(panel)->shown_officer_id, ship->pilot->id) << "clickable for its commander";
+    EXPECT_EQ(ship_details_state(panel)->shown_officer_id, ship->pilot->id) << "clickable for its commander";
 
     Ship *other = intruder();
     ASSERT_NE(other, nullptr);
@@ -269,7 +269,7 @@ TEST_F(ShipPanel, OwnAndForeignShipsShowTheirRowsByOpener) {
     other->pilot_id = 77;
     other->pilot_rank = 4;
     panel = open(other);
-    GameObject *shown = ship_panel_ship(panel);
+    GameObject *shown = ship_details_ship(panel);
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->flags & OBJ_SNAPSHOT) << "the UI player's memory of it";
     EXPECT_EQ(row(panel, "Built"), "-");
@@ -278,7 +278,7 @@ TEST_F(ShipPanel, OwnAndForeignShipsShowTheirRowsByOpener) {
     Control *box = kid(panel, SHIP_PANEL_ID_COMMANDER);
     EXPECT_EQ(text_of(kid(box, COMMANDER_BOX_ID_NAME)), "Rex Morrow");
     EXPECT_EQ(text_of(kid(box, COMMANDER_BOX_ID_RANK_NAME)), "Commodore");
-    EXPECT_EQ(ship_panel_state(panel)->shown_officer_id, 0u);
+    EXPECT_EQ(ship_details_state(panel)->shown_officer_id, 0u);
 }
 
 TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred) {
@@ -290,7 +290,7 @@ TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred
         }
     ASSERT_FALSE(fitted.empty()) << "the first design carries systems";
     Control *panel = open(ship);
-    const ShipPanelState *s = ship_panel_state(panel);
+    const ShipPanelState *s = ship_details_state(panel);
     std::vector<int32_t> mounts;
     for (Control *card : s->cards.items) {
         mounts.push_back(panel_of(card)->value);
@@ -307,7 +307,7 @@ TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred
 
     for (int32_t i : fitted) ASSERT_EQ(ship_set_crit_system(ship, i, nullptr), RES_OK);
     panel = open(ship);
-    EXPECT_EQ(list_count(&ship_panel_state(panel)->cards), 0);
+    EXPECT_EQ(list_count(&ship_details_state(panel)->cards), 0);
     picture = kid(panel, SHIP_PANEL_ID_HULL);
     EXPECT_EQ(picture->x, panel->w / 2 - picture->w / 2);
 }
@@ -346,7 +346,7 @@ TEST_F(ShipPanel, WithoutOfficersAtTheStarbaseTheCommanderRowSaysWhyOnHover) {
     Control *row = kid(panel, SHIP_PANEL_ID_COMMANDER);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(text_of(kid(row, COMMANDER_BOX_ID_NAME)), "(No commander)");
-    EXPECT_EQ(ship_panel_state(panel)->officer_row_reason, "No officers at Starbase");
+    EXPECT_EQ(ship_details_state(panel)->officer_row_reason, "No officers at Starbase");
     int x = 0, y = 0;
     control_get_screen_position(row, &x, &y);
     ui_test::mouse_at(x + 4, y + row->h / 2);
@@ -357,10 +357,10 @@ TEST_F(ShipPanel, WithoutOfficersAtTheStarbaseTheCommanderRowSaysWhyOnHover) {
 
     site_add_officer(base, hire("Bo Lind", 1));
     panel = open(ship);
-    EXPECT_TRUE(ship_panel_state(panel)->officer_row_reason.empty()) << "an officer waits in the pool";
+    EXPECT_TRUE(ship_details_state(panel)->officer_row_reason.empty()) << "an officer waits in the pool";
     ship_set_sector(ship, nullptr);
     panel = open(ship);
-    EXPECT_EQ(ship_panel_state(panel)->officer_row_reason, "No Starbase nearby");
+    EXPECT_EQ(ship_details_state(panel)->officer_row_reason, "No Starbase nearby");
 }
 
 TEST_F(ShipPanel, ARefreshRenewsTheCommanderRowOnlyWhenTheCommanderChanged) {
@@ -378,7 +378,7 @@ TEST_F(ShipPanel, ARefreshRenewsTheCommanderRowOnlyWhenTheCommanderChanged) {
     ASSERT_NE(renewed, nullptr);
     EXPECT_NE(renewed, row);
     EXPECT_EQ(text_of(kid(renewed, COMMANDER_BOX_ID_NAME)), "Cy Moreau");
-    EXPECT_EQ(ship_panel_state(panel)->shown_officer_id, next->id);
+    EXPECT_EQ(ship_details_state(panel)->shown_officer_id, next->id);
 }
 
 TEST_F(ShipPanel, TheCommanderRowTakesClicksAtOnceWhenItsSlotIsFilledAndNoneWhenEmpty) {
@@ -416,7 +416,7 @@ protected:
     void open_transfer() {
         command(ship, hire("Ada Vance", 2));
         panel = open(ship);
-        ship_panel_state(panel)->slot[SHIP_SLOT_CREW_TRANSFERRED] = count_slot6;
+        ship_details_state(panel)->slot[SHIP_SLOT_CREW_TRANSFERRED] = count_slot6;
         click(menu_button(panel, "Transfer"));
         frames(15);
         ASSERT_NE(slider(), nullptr);
@@ -484,10 +484,10 @@ TEST_F(CrewTransfer, TheSectorPanelBesideShowsTheStarbasesNewCrewAtOnce) {
     command(ship, hire("Ada Vance", 2));
     galaxy_object_panels_close();
     Control *sector_panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-    starmap_object_panel_set_object(sector_panel, home);
-    starmap_show_sector_panel(sector_panel, home, 0x3d);   // the own sector's panel from the map
+    galaxy_object_panel_set_object(sector_panel, home);
+    galaxy_show_sector_panel(sector_panel, home, 0x3d);   // the own sector's panel from the map
     panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
-    starmap_show_ship_panel(panel, ship, ui);
+    galaxy_show_ship_panel(panel, ship, ui);
     game_flush_new_controls(game);
     frames(40);
     Control *rows = kid(sector_panel, SECTOR_PANEL_ROWS);
@@ -547,7 +547,7 @@ TEST_F(ShipPanel, ATransferThatLeavesTheStarbaseAtExactly100ClearsEverySitesCrew
     for (Site *site : home->sites.items)
         if (site) site->state |= SITE_CREW_SHORT;
     base->crew = 100;
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     for (Site *site : home->sites.items) {
         if (!site) break;
         EXPECT_FALSE(site->state & SITE_CREW_SHORT) << site->name;
@@ -555,7 +555,7 @@ TEST_F(ShipPanel, ATransferThatLeavesTheStarbaseAtExactly100ClearsEverySitesCrew
     // One short: the sector's work stops, but its planets and star are never short of crew (the
     // star map would paint them idle).
     base->crew = 99;
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     int32_t bodies = 0;
     for (Site *site : home->sites.items) {
         if (!site) break;

@@ -245,7 +245,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     driver.draw = false;   // no frame replay while the panels' workers load (see below)
     Control *panel = top_panel();
     player->credits = cost;   // exactly enough
-    site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
+    facility_panel_build(panel, tmpl, game->ui_player_id, home->id);
     panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
     Control *build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
@@ -255,7 +255,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     EXPECT_EQ(g_built, 1);
 
     player->credits = cost - 1;
-    site_detail_panel(panel, tmpl, game->ui_player_id, home->id);
+    facility_panel_build(panel, tmpl, game->ui_player_id, home->id);
     panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
     build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
@@ -267,10 +267,10 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
 
     // A started facility resumes; without a player the defaults show and nothing is refused.
     Site *started = lay_down(tmpls[0], 10);
-    site_detail_panel(panel, started, game->ui_player_id, home->id);
+    facility_panel_build(panel, started, game->ui_player_id, home->id);
     EXPECT_NE(button(panel, "Resume"), nullptr);
     EXPECT_EQ(button(panel, "Build"), nullptr);
-    site_detail_panel(panel, tmpl, 0, home->id);
+    facility_panel_build(panel, tmpl, 0, home->id);
     Control *tag = panel_find_child(panel, FACILITY_PANEL_ID_COST_TAG);
     EXPECT_TRUE(shows(tag, "$1000") && shows(tag, "2"));
     EXPECT_FALSE(image_control_is_highlighted(button(panel, "Build")));
@@ -301,9 +301,9 @@ TEST_F(FacilityPanels, PictureLoadsOnAWorkerAndItsRequestLeavesWithThePanel) {
     // read; the program attaches it once. Frames are not replayed while a worker loads.
     driver.draw = false;
     Control *panel = top_panel();
-    site_detail_panel(panel, factory_get_template(OBJECT_SITE, a), game->ui_player_id, home->id);
+    facility_panel_build(panel, factory_get_template(OBJECT_SITE, a), game->ui_player_id, home->id);
     EXPECT_EQ(detail_requests(OBJECT_SITE, a), a0 + 1);
-    site_detail_panel(panel, factory_get_template(OBJECT_SITE, b), game->ui_player_id, home->id);
+    facility_panel_build(panel, factory_get_template(OBJECT_SITE, b), game->ui_player_id, home->id);
     EXPECT_EQ(detail_requests(OBJECT_SITE, a), a0) << "the first panel's request went with its state";
     EXPECT_EQ(detail_requests(OBJECT_SITE, b), b0 + 1);
 
@@ -454,7 +454,7 @@ protected:
     Control *chooser(Site *site, void (*opener)(Control *)) {
         for (Pick &p : g_pick) p = Pick{};
         Control *panel = top_panel();
-        site_panel_init(panel, site, SITE_PANEL_INTERACTIVE);
+        site_panel_build(panel, site, SITE_PANEL_INTERACTIVE);
         for (int slot : {SITE_SLOT_PICK_FACILITY, SITE_SLOT_PICK_DESIGN, SITE_SLOT_PICK_RECRUIT})
             panel_set_slot(panel, slot, slot == 0 ? record<0> : slot == 5 ? record<5> : record<11>);
         site_panel_set_picked(panel, base, 0);

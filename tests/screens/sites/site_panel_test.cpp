@@ -121,10 +121,10 @@ protected:
 
     // The site's panel as the galaxy screen opens it, selected, with the test's counters in the slots.
     Control *open(Site *site, bool counters = true) {
-        starmap_select_object(site);
+        galaxy_select_object(site);
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
-        starmap_object_panel_set_object(panel, site);
-        starmap_show_site_panel(panel, site, 5);
+        galaxy_object_panel_set_object(panel, site);
+        galaxy_show_site_panel(panel, site, 5);
         if (counters) {
             panel_set_slot(panel, SITE_SLOT_PICK_OFFICER, count<SITE_SLOT_PICK_OFFICER>);
             panel_set_slot(panel, SITE_SLOT_COMMANDER, count<SITE_SLOT_COMMANDER>);
@@ -231,7 +231,7 @@ TEST_F(SitePanel, FacilitiesGiveTheirReasonsWhenTheyCannotProduce) {
     yard->state |= SITE_CREW_SHORT;
     panel = open(yard);
     site_panel_clear_body(panel);
-    site_panel_build(panel, 200, true, true);
+    site_panel_build_body(panel, 200, true, true);
     site_panel_fit(panel);
     frames(25);
     int status_lines = 0, rows = 0;
@@ -297,13 +297,13 @@ TEST_F(SitePanel, APickedRecruitOpensTheOfficerPanelWithAClick) {
     Officer *recruit = hire("Recruit Vale");
     const int clicks = playing(SOUND_CLICK);
     site_panel_set_picked(panel, recruit, 0);
-    starmap_site_on_pick_recruit(panel);
+    galaxy_site_on_pick_recruit(panel);
     EXPECT_NE(galaxy_object_panel_find(GALAXY_PANEL_OFFICER), nullptr);
     EXPECT_EQ(playing(SOUND_CLICK), clicks + 1);
 
     // Nothing picked: no sound.
     site_panel_set_picked(panel, nullptr, 0);
-    starmap_site_on_pick_recruit(panel);
+    galaxy_site_on_pick_recruit(panel);
     EXPECT_EQ(playing(SOUND_CLICK), clicks + 1);
 }
 
@@ -368,7 +368,7 @@ TEST_F(SitePanel, HomeStarIsSolWithItsMassAndAStarElsewhereTakesItsGreekName) {
 
 TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     for (const char *name : {"bravo", "Alpha", "Charlie", "Alpha"}) site_add_officer(base, hire(name));
-    Control *pool = officer_pool_panel_create(base, 200, 400, OFFICER_POOL_SELECTABLE);
+    Control *pool = officer_pool_create(base, 200, 400, OFFICER_POOL_SELECTABLE);
     ASSERT_NE(pool, nullptr);
     ui_test::add_top(pool, 100, 100);
     OfficerPoolState *state = officer_pool_state(pool);
@@ -392,7 +392,7 @@ TEST_F(SitePanel, OfficerPoolListsByNameAndPicksOnlyWhenSelectable) {
     // Not selectable, and taller than its cap: no picks, a bar, clipped; each row appears after
     // 100..200 ms of its own.
     for (int i = 0; i < 12; ++i) site_add_officer(base, hire("Delta"));
-    officer_pool_panel_init(pool, base, 200, 190, OFFICER_POOL_ANIMATE);
+    officer_pool_build(pool, base, 200, 190, OFFICER_POOL_ANIMATE);
     state = officer_pool_state(pool);
     rows = panel_find_child(pool, OFFICER_POOL_ID_ROWS);
     EXPECT_NE(panel_find_child(pool, OFFICER_POOL_ID_SCROLL), nullptr);
@@ -472,11 +472,11 @@ TEST_F(SitePanel, PaidHandlersBuyNothingWhenTheCreditsFallShort) {
     Control *panel = open(base, false);
     const int32_t price = site_rush_cost(base);
     ui->credits = price - 1;
-    starmap_site_on_rush_starbase(panel);
+    galaxy_site_on_rush_starbase(panel);
     EXPECT_FALSE(base->state & SITE_RUSHED);
     EXPECT_EQ(ui->credits, price - 1);
     ui->credits = price;
-    starmap_site_on_rush_starbase(panel);
+    galaxy_site_on_rush_starbase(panel);
     EXPECT_TRUE(base->state & SITE_RUSHED);
     EXPECT_EQ(ui->credits, 0);
 
@@ -488,13 +488,13 @@ TEST_F(SitePanel, PaidHandlersBuyNothingWhenTheCreditsFallShort) {
     ui->credits = cost - 1;
     Control *offer = ui_test::add_top(panel_create_empty(), 0, 0);
     control_set_user_data(offer, site_template(SITE_SHIPYARD), nullptr);
-    starmap_select_object(base);
-    starmap_facility_on_build(offer);
+    galaxy_select_object(base);
+    galaxy_facility_on_build(offer);
     EXPECT_FALSE(base->state & SITE_PRODUCING);
     EXPECT_EQ(ui->credits, cost - 1);
     ui->credits = cost + 5;
-    starmap_select_object(base);
-    starmap_facility_on_build(offer);
+    galaxy_select_object(base);
+    galaxy_facility_on_build(offer);
     EXPECT_TRUE(base->state & SITE_PRODUCING);
     EXPECT_EQ(ui->credits, 5);
     Control *reopened = galaxy_object_panel_find(GALAXY_PANEL_SITE);
@@ -503,7 +503,7 @@ TEST_F(SitePanel, PaidHandlersBuyNothingWhenTheCreditsFallShort) {
     EXPECT_EQ(buttons(reopened), (std::vector<std::string>{"Rush", "Cancel"}));
 
     // Cancelling the pending facility gives the credits back and reopens the idle panel.
-    starmap_site_on_halt_starbase(reopened);
+    galaxy_site_on_halt_starbase(reopened);
     EXPECT_EQ(ui->credits, cost + 5);
     reopened = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     ASSERT_NE(reopened, nullptr);
@@ -527,13 +527,13 @@ TEST_F(SitePanel, TheFacilityBuildPanelFromTheStarMapShowsThePriceItCharges) {
 
     Control *panel = open(base, false);
     site_panel_set_picked(panel, started, 0);
-    starmap_site_on_pick_facility(panel);
+    galaxy_site_on_pick_facility(panel);
     frames(5);
     Control *offer = galaxy_object_panel_find(GALAXY_PANEL_FACILITY_BUILD);
     ASSERT_NE(offer, nullptr);
     EXPECT_TRUE(shows(panel_find_child(offer, FACILITY_PANEL_ID_COST_TAG), "$" + std::to_string(here)));
     EXPECT_EQ(refusal(button(offer, "Resume")), "") << "affordable where it is built";
-    starmap_facility_on_build(offer);
+    galaxy_facility_on_build(offer);
     EXPECT_TRUE(base->state & SITE_PRODUCING);
     EXPECT_EQ(ui->credits, 0) << "charged what the panel showed";
 }
@@ -557,8 +557,8 @@ TEST_F(SitePanel, ARivalsStarbaseShowsNoCommandsAndTakesNoOrders) {
 
     Control *panel = open(base, false);
     EXPECT_TRUE(buttons(panel).empty());
-    starmap_site_on_rush_starbase(panel);
-    starmap_site_on_halt_starbase(panel);
+    galaxy_site_on_rush_starbase(panel);
+    galaxy_site_on_halt_starbase(panel);
     EXPECT_TRUE(base->state & SITE_PRODUCING) << "their production goes on";
     EXPECT_FALSE(base->state & SITE_RUSHED);
     EXPECT_EQ(rival->credits, 1000000);
@@ -575,31 +575,31 @@ TEST_F(SitePanel, ACrewTransferLeavesTheLabelledBodiesWorking) {
     Site *yard = facility(SITE_SHIPYARD);
     Ship *ship = ui_ships_at_home(1, &home).front();
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SHIP);
-    starmap_object_panel_set_object(panel, ship);
-    starmap_show_ship_panel(panel, ship, ui);
-    ASSERT_EQ(ship_panel_ship(panel), ship);
+    galaxy_object_panel_set_object(panel, ship);
+    galaxy_show_ship_panel(panel, ship, ui);
+    ASSERT_EQ(ship_details_ship(panel), ship);
 
     base->crew = SITE_CREW_NEEDED - 1;   // the transfer left the starbase short
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     EXPECT_TRUE(site_is_crew_short(yard));
     EXPECT_TRUE(site_is_crew_short(base));
     EXPECT_FALSE(site_is_crew_short(body)) << body->name << " is painted at work";
     base->crew = SITE_CREW_NEEDED;
-    starmap_ship_on_crew_transferred(panel);
+    galaxy_ship_on_crew_transferred(panel);
     EXPECT_FALSE(site_is_crew_short(yard));
 }
 
 TEST_F(SitePanel, DeactivateTouchesOnlyAHarvesterAndDropsTheSelection) {
     Site *harvester = facility(SITE_HARVESTER);
-    starmap_select_object(base);
-    starmap_site_on_deactivate(nullptr);
+    galaxy_select_object(base);
+    galaxy_site_on_deactivate(nullptr);
     EXPECT_FALSE(base->state & SITE_DEACTIVATED);
     EXPECT_EQ(screen()->selected, nullptr);
-    starmap_select_object(harvester);
-    starmap_site_on_deactivate(nullptr);
+    galaxy_select_object(harvester);
+    galaxy_site_on_deactivate(nullptr);
     EXPECT_TRUE(harvester->state & SITE_DEACTIVATED);
-    starmap_select_object(harvester);
-    starmap_site_on_activate(nullptr);
+    galaxy_select_object(harvester);
+    galaxy_site_on_activate(nullptr);
     EXPECT_FALSE(harvester->state & SITE_DEACTIVATED);
 }
 
@@ -645,8 +645,8 @@ TEST_F(SitePanel, StarbasePanelScreenshot) {
 
 TEST_F(SitePanel, SectorPanelFacilityIconOpensTheSitesPanel) {
     Control *sector_panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
-    starmap_object_panel_set_object(sector_panel, home);
-    starmap_show_sector_panel(sector_panel, home, 1);
+    galaxy_object_panel_set_object(sector_panel, home);
+    galaxy_show_sector_panel(sector_panel, home, 1);
     control_set_position(sector_panel, 500, 100);
     game_flush_new_controls(game);
     frames(25);
@@ -663,7 +663,7 @@ TEST_F(SitePanel, SectorPanelFacilityIconOpensTheSitesPanel) {
     ASSERT_NE(site_panel, nullptr);
     EXPECT_EQ(site_panel_site(site_panel), base);
     EXPECT_EQ(screen()->selected, base);
-    EXPECT_EQ(panel_command_slots(site_panel)->slot[SITE_SLOT_RUSH_STARBASE], starmap_site_on_rush_starbase);
+    EXPECT_EQ(panel_command_slots(site_panel)->slot[SITE_SLOT_RUSH_STARBASE], galaxy_site_on_rush_starbase);
 }
 
 TEST_F(SitePanel, StarbaseAssignDialogScreenshot) {

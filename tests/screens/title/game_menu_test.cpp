@@ -37,7 +37,7 @@ protected:
     // A menu of the flags on the top level at (300, y), its owner slots recorded.
     Control *build(uint32_t flags, int y = 200) {
         Control *menu = game_add_control(game(), 300, y, 0, 0, panel_create_empty());
-        game_menu_init(menu, flags);
+        game_menu_build(menu, flags);
         game_menu_state(menu)->on_new_game = on_new_game;
         game_menu_state(menu)->on_about = on_about;
         game_flush_new_controls(game());

@@ -58,7 +58,7 @@ protected:
 
     Control *open() {
         Control *panel = panel_create_empty();
-        options_panel_init(panel);
+        options_panel_build(panel);
         add_top(panel, 100, 60);
         for (int i = 0; i < 15; ++i) frame();   // the header stretches over 200 ms
         return panel;
