@@ -108,7 +108,7 @@ void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     }
     if (!ship_of(shown)) log_write(LOG_GAME, LOG_WARN, "Failed to show ship panel (target ship not found)");
     else ship_details_build(panel, shown, flags);
-    ShipPanelState *s = ship_details_state(panel);
+    ShipDetailsState *s = ship_details_state(panel);
     if (!s) {
         // Nothing to show: the object panel opened for it goes at the next frame.
         control_remove(panel);

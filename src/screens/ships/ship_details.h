@@ -4,10 +4,10 @@
 // menu (ship_command_menu.cpp) that the confirmation dialogs and the crew transfer
 // (crew_transfer.cpp) take the place of while they are open.
 //  - The panel changes nothing in the game model but through the crew transfer: every other order
-//    goes through the command slots of its ShipPanelState, which the opening screen fills with
+//    goes through the command slots of its ShipDetailsState, which the opening screen fills with
 //    panel_set_slot right after ship_details_build. An empty slot does nothing.
 //  - The panel's user data is the ship, on which it holds one reference; its widget state is the
-//    ShipPanelState, freed with it (the card list's references go with it).
+//    ShipDetailsState, freed with it (the card list's references go with it).
 //  - A snapshot copy (a player's memory of another player's ship) shows its stored commander name
 //    and rank; its officer pointers are never followed.
 //  - The panel is rebuilt rather than patched: ship_details_refresh renews the stat bars, the cards'
@@ -74,14 +74,14 @@ constexpr int SHIP_SLOT_OFFICER_ROW      = 4;   // the commander row was clicked
 constexpr int SHIP_SLOT_REPAIR           = 5;   // "Repair" / "Reload"
 constexpr int SHIP_SLOT_CREW_TRANSFERRED = 6;   // the crew transfer was accepted
 
-struct ShipPanelState : PanelCommandSlots {
+struct ShipDetailsState : PanelCommandSlots {
     List<Control> cards;                  // the system cards in mount order, one reference each
     uint64_t      shown_officer_id = 0;   // the commander the row was built clickable for; 0 otherwise
     std::string   officer_row_reason;     // why the row cannot offer officers; empty: no reason
     uint32_t      flags = 0;              // the build flags
 };
 
-ShipPanelState *ship_details_state(Control *panel);   // null for any other control
+ShipDetailsState *ship_details_state(Control *panel);   // null for any other control
 GameObject     *ship_details_ship(Control *panel);    // the ship shown, or null
 
 void ship_details_build(Control *panel, GameObject *ship, uint32_t flags);

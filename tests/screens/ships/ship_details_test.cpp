@@ -290,7 +290,7 @@ TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred
         }
     ASSERT_FALSE(fitted.empty()) << "the first design carries systems";
     Control *panel = open(ship);
-    const ShipPanelState *s = ship_details_state(panel);
+    const ShipDetailsState *s = ship_details_state(panel);
     std::vector<int32_t> mounts;
     for (Control *card : s->cards.items) {
         mounts.push_back(panel_of(card)->value);
