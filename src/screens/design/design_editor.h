@@ -39,8 +39,8 @@ constexpr uint32_t DESIGN_OPTS_EDIT = DESIGN_OPTS_NEW | DESIGN_OPT_UPGRADE;
 
 // Command slots of DesignEditorState.
 enum DesignEditorSlot : int {
-    DESIGN_SLOT_ACCEPTED  = 5,   // Accept, with the panel
-    DESIGN_SLOT_CANCELLED = 6,   // Cancel, with the panel
+    DESIGN_EDITOR_SLOT_ACCEPTED  = 5,   // Accept, with the panel
+    DESIGN_EDITOR_SLOT_CANCELLED = 6,   // Cancel, with the panel
 };
 
 // Children by id, in the panel.

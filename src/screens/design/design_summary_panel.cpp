@@ -318,9 +318,9 @@ void design_summary_on_close(Control *title) {
     control_remove(panel);
 }
 
-void design_summary_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_BUILD); }
-void design_summary_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_EDIT); }
-void design_summary_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_SCRAP); }
+void design_summary_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_BUILD); }
+void design_summary_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_EDIT); }
+void design_summary_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_SCRAP); }
 
 // The question takes the buttons' place: it grows out of their row into the bottom-right corner
 // while the panel's border dims.

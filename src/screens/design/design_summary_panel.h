@@ -34,9 +34,9 @@ constexpr int DESIGN_PANEL_ID_EDIT    = 100012;
 constexpr int DESIGN_PANEL_ID_SCRAP   = 100013;
 
 // Command slots.
-constexpr int DESIGN_SLOT_SCRAP = 0;   // "Yes, scrap"
-constexpr int DESIGN_SLOT_BUILD = 1;   // Build or Resume
-constexpr int DESIGN_SLOT_EDIT  = 2;
+constexpr int DESIGN_SUMMARY_SLOT_SCRAP = 0;   // "Yes, scrap"
+constexpr int DESIGN_SUMMARY_SLOT_BUILD = 1;   // Build or Resume
+constexpr int DESIGN_SUMMARY_SLOT_EDIT  = 2;
 
 constexpr int32_t DESIGN_BUILD_CREW = SITE_CREW_NEEDED;   // starbase crew a shipyard's sector needs to build
 constexpr int DESIGN_PANEL_DWELL_MS = 475;

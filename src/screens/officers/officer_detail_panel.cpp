@@ -52,10 +52,10 @@ void call_slot(Control *panel, int slot) {
     if (officer_detail_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
-void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_TRAIN); }
-void on_reassign(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_REASSIGN); }
-void on_replace(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_REPLACE); }
-void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_BACK); }
+void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_TRAIN); }
+void on_reassign(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REASSIGN); }
+void on_replace(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REPLACE); }
+void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_BACK); }
 
 // The caption's click and its close button: the frame flashes, the panel and its children go, and
 // the on-close slot hears of it.
@@ -63,7 +63,7 @@ void on_close(Control *caption) {
     Control *panel = panel_of_button(caption);
     OfficerDetailPanelState *state = officer_detail_panel_state(panel);
     if (!state) return;
-    const ControlFn closed = state->slot[OFFICER_SLOT_CLOSED];
+    const ControlFn closed = state->slot[OFFICER_DETAIL_PANEL_SLOT_CLOSED];
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
     if (closed) closed(panel);

@@ -39,11 +39,11 @@ constexpr int OFFICER_IMAGE_STARBASE_POST = 121;
 constexpr int OFFICER_IMAGE_PIP = 56;
 
 enum OfficerPanelSlot : int {
-    OFFICER_SLOT_BACK     = 0,
-    OFFICER_SLOT_CLOSED   = 1,   // after the caption closed the panel
-    OFFICER_SLOT_TRAIN    = 2,   // "Train" or "Resume"
-    OFFICER_SLOT_REASSIGN = 3,
-    OFFICER_SLOT_REPLACE  = 4,
+    OFFICER_DETAIL_PANEL_SLOT_BACK     = 0,
+    OFFICER_DETAIL_PANEL_SLOT_CLOSED   = 1,   // after the caption closed the panel
+    OFFICER_DETAIL_PANEL_SLOT_TRAIN    = 2,   // "Train" or "Resume"
+    OFFICER_DETAIL_PANEL_SLOT_REASSIGN = 3,
+    OFFICER_DETAIL_PANEL_SLOT_REPLACE  = 4,
 };
 
 struct OfficerDetailPanelState : PanelCommandSlots {

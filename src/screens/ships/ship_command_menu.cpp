@@ -167,8 +167,8 @@ void ship_command_menu_show(Control *panel) {
     if (Control *menu = panel ? panel_find_child(panel, SHIP_PANEL_ID_MENU) : nullptr) control_set_hidden(menu, true);
 }
 
-void ship_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_REPAIR); }
-void ship_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_BACK); }
+void ship_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_REPAIR); }
+void ship_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_BACK); }
 
 void ship_scrap_confirm_open(Control *button) {
     if (Control *panel = panel_of_button(button))
@@ -187,8 +187,8 @@ void ship_construct_confirm_open(Control *button) {
                       ship_construct_confirm_on_no);
 }
 
-void ship_scrap_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_SCRAP); }
-void ship_construct_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_CONSTRUCT); }
+void ship_scrap_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_SCRAP); }
+void ship_construct_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_CONSTRUCT); }
 void ship_scrap_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
 void ship_construct_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
 

@@ -362,7 +362,7 @@ void ship_details_sync_officer_row(Control *panel) {
     ShipDetailsState *s = ship_details_state(panel);
     if (!s) return;
     if (Control *row = panel_find_child(panel, SHIP_PANEL_ID_COMMANDER))
-        control_set_enabled(row, s->slot[SHIP_SLOT_OFFICER_ROW] != nullptr);
+        control_set_enabled(row, s->slot[SHIP_DETAILS_SLOT_OFFICER_ROW] != nullptr);
 }
 
 void ship_details_refresh(Control *panel) {
@@ -387,7 +387,7 @@ void ship_details_refresh(Control *panel) {
             panel_resize_to(row, row->w, h, 100);
             control_hide_for(row, 230);
             control_disable_for(row, 100);
-            if (s->slot[SHIP_SLOT_OFFICER_ROW] == nullptr && (s->flags & SHIP_PANEL_COMMANDER_CLICK)) control_set_enabled(row, false);
+            if (s->slot[SHIP_DETAILS_SLOT_OFFICER_ROW] == nullptr && (s->flags & SHIP_PANEL_COMMANDER_CLICK)) control_set_enabled(row, false);
         }
         s->shown_officer_id = current;
     }
@@ -433,7 +433,7 @@ void ship_details_on_close(Control *title) {
     Control *panel = owning_panel(title);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
-    ship_details_call_slot(panel, SHIP_SLOT_CLOSE);
+    ship_details_call_slot(panel, SHIP_DETAILS_SLOT_CLOSE);
     control_remove(panel);
 }
 
@@ -442,7 +442,7 @@ void ship_details_on_officer_row(Control *row) {
     if (!panel) return;
     if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_confirm_close(panel);
     else crew_transfer_close(panel);
-    ship_details_call_slot(panel, SHIP_SLOT_OFFICER_ROW);
+    ship_details_call_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW);
 }
 
 void ship_details_reason_show(Control *row) {

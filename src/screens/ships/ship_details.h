@@ -66,13 +66,13 @@ constexpr int SHIP_PANEL_MIN_COMMANDER_WIDTH = 180;
 constexpr int SHIP_PANEL_CARD_DWELL_MS = 475;
 
 // Command slots.
-constexpr int SHIP_SLOT_BACK             = 0;
-constexpr int SHIP_SLOT_CONSTRUCT        = 1;   // "Yes, construct"
-constexpr int SHIP_SLOT_SCRAP            = 2;   // "Yes, scrap"
-constexpr int SHIP_SLOT_CLOSE            = 3;   // the title button closed the panel
-constexpr int SHIP_SLOT_OFFICER_ROW      = 4;   // the commander row was clicked
-constexpr int SHIP_SLOT_REPAIR           = 5;   // "Repair" / "Reload"
-constexpr int SHIP_SLOT_CREW_TRANSFERRED = 6;   // the crew transfer was accepted
+constexpr int SHIP_DETAILS_SLOT_BACK             = 0;
+constexpr int SHIP_DETAILS_SLOT_CONSTRUCT        = 1;   // "Yes, construct"
+constexpr int SHIP_DETAILS_SLOT_SCRAP            = 2;   // "Yes, scrap"
+constexpr int SHIP_DETAILS_SLOT_CLOSE            = 3;   // the title button closed the panel
+constexpr int SHIP_DETAILS_SLOT_OFFICER_ROW      = 4;   // the commander row was clicked
+constexpr int SHIP_DETAILS_SLOT_REPAIR           = 5;   // "Repair" / "Reload"
+constexpr int SHIP_DETAILS_SLOT_CREW_TRANSFERRED = 6;   // the crew transfer was accepted
 
 struct ShipDetailsState : PanelCommandSlots {
     List<Control> cards;                  // the system cards in mount order, one reference each
@@ -85,7 +85,7 @@ ShipDetailsState *ship_details_state(Control *panel);   // null for any other co
 GameObject     *ship_details_ship(Control *panel);    // the ship shown, or null
 
 void ship_details_build(Control *panel, GameObject *ship, uint32_t flags);
-// Enables the commander row when SHIP_SLOT_OFFICER_ROW is filled and disables it when empty (an
+// Enables the commander row when SHIP_DETAILS_SLOT_OFFICER_ROW is filled and disables it when empty (an
 // opening animation's hold on the row ends with it); the opener calls it after filling that slot.
 void ship_details_sync_officer_row(Control *panel);
 void ship_details_refresh(Control *panel);

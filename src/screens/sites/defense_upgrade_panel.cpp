@@ -31,7 +31,7 @@ void defense_upgrade_panel_state_free(void *data) {
 }
 
 void defense_upgrade_panel_on_build(Control *button) {
-    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_PANEL_SLOT_BUILD);
 }
 
 void defense_upgrade_panel_close(Control *title) { facility_panel_close(title); }

@@ -182,7 +182,7 @@ void facility_panel_state_free(void *data) {
 }
 
 void facility_panel_on_build(Control *button) {
-    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_PANEL_SLOT_BUILD);
 }
 
 void facility_panel_close(Control *title) { panel_close_button(title); }

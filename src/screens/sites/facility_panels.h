@@ -79,7 +79,7 @@ struct FacilityPictureLoad {
     int32_t              tmpl = -1;
 };
 
-enum FacilityPanelSlot : int { FACILITY_SLOT_BUILD = 0 };
+enum FacilityPanelSlot : int { FACILITY_PANEL_SLOT_BUILD = 0 };
 
 struct FacilityPanelState : PanelCommandSlots {   // slot 0: Build / Resume
     int32_t             held_tmpl = -1; // site template whose load group this panel requested, -1 none
