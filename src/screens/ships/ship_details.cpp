@@ -440,7 +440,7 @@ void ship_details_on_close(Control *title) {
 void ship_details_on_officer_row(Control *row) {
     Control *panel = owning_panel(row);
     if (!panel) return;
-    if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_confirm_close(panel);
+    if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_command_menu_confirm_close(panel);
     else crew_transfer_close(panel);
     ship_details_call_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW);
 }

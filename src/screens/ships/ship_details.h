@@ -109,16 +109,16 @@ void ship_details_card_hint_hide(Control *card);
 Control *ship_command_menu_build(Control *panel, GameObject *ship, uint32_t flags);
 // Shows the menu again after a dialog took its place.
 void ship_command_menu_show(Control *panel);
-void ship_menu_on_repair(Control *button);
-void ship_menu_on_back(Control *button);
-void ship_scrap_confirm_open(Control *button);
-void ship_construct_confirm_open(Control *button);
-void ship_scrap_confirm_on_yes(Control *button);
-void ship_scrap_confirm_on_no(Control *button);
-void ship_construct_confirm_on_yes(Control *button);
-void ship_construct_confirm_on_no(Control *button);
+void ship_command_menu_on_repair(Control *button);
+void ship_command_menu_on_back(Control *button);
+void ship_command_menu_on_scrap(Control *button);
+void ship_command_menu_on_construct(Control *button);
+void ship_command_menu_on_scrap_yes(Control *button);
+void ship_command_menu_on_scrap_no(Control *button);
+void ship_command_menu_on_construct_yes(Control *button);
+void ship_command_menu_on_construct_no(Control *button);
 // Fades the open confirmation out and shows the menu again, the panel's border back to its glow.
-void ship_confirm_close(Control *panel);
+void ship_command_menu_confirm_close(Control *panel);
 
 // ---- The crew transfer (crew_transfer.cpp) ----
 void crew_transfer_open(Control *button);
