@@ -124,7 +124,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
                             uint32_t options);
 // Skips the chooser: the editor opens on the design (a no-op once the editor is open).
 void design_configure_open(Control *panel, GameObject *design);
-void design_configure_close(Control *title_bar);
+void design_configure_on_close(Control *title_bar);
 // Hull types 0..8 the player may design on: the template's hull flag 0x4 and the unlocked list.
 // The flags are a bit per hull type.
 uint32_t design_available_hulls(Player *player);
