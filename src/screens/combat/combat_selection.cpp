@@ -335,8 +335,8 @@ void combat_open_object_details(GameObject *object) {
         if (!panel) return;
         map_control_anchor(panel, false, combat_map());
         ship_details_build(panel, object, is_ui_players(object) ? DETAILS_OWN : DETAILS_OTHER);
-        panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, combat_open_officer_panel);
-        panel_set_slot(panel, SHIP_SLOT_CLOSE, combat_select_active_ship);
+        panel_set_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW, combat_open_officer_panel);
+        panel_set_slot(panel, SHIP_DETAILS_SLOT_CLOSE, combat_select_active_ship);
         ship_details_sync_officer_row(panel);
         centre_on_screen(panel);
         grow_in(panel, 8, PANEL_GROW_MS);
@@ -373,7 +373,7 @@ void combat_open_ship_status(Control *) {
     map_control_anchor(panel, false, combat_map());
     ship_details_build(panel, shown, options);
     if (options == DETAILS_OWN) {
-        panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, combat_open_officer_panel);
+        panel_set_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW, combat_open_officer_panel);
         ship_details_sync_officer_row(panel);
     }
     centre_on_screen(panel);

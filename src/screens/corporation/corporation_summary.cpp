@@ -54,7 +54,7 @@ constexpr Group GROUPS[] = {
 };
 
 void state_free(void *data) {
-    CorpPanelState *s = static_cast<CorpPanelState *>(data);
+    CorporationSummaryState *s = static_cast<CorporationSummaryState *>(data);
     list_clear(&s->rows);
     delete s;
 }
@@ -184,8 +184,8 @@ Control *build_list(Control *panel, const List<Control> &rows) {
 
 }  // namespace
 
-CorpPanelState *corporation_summary_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<CorpPanelState *>(panel->widget_state) : nullptr;
+CorporationSummaryState *corporation_summary_state(Control *panel) {
+    return panel && panel->widget_free == state_free ? static_cast<CorporationSummaryState *>(panel->widget_state) : nullptr;
 }
 
 Control *corporation_summary_site_row_create(Site *site, Sector *sector) {
@@ -221,7 +221,7 @@ void corporation_summary_build(Control *panel, Player *player) {
     panel_set_shade(panel, 2);
     panel_set_border(panel, true);
     colour_fade_set(panel_border_colour(panel), BORDER.r, BORDER.g, BORDER.b);
-    CorpPanelState *state = new (std::nothrow) CorpPanelState;
+    CorporationSummaryState *state = new (std::nothrow) CorporationSummaryState;
     if (!state) return;
     control_set_widget_state(panel, state, state_free);
     panel->user_data = player;

@@ -5,7 +5,7 @@
 //  - Built into a panel the galaxy screen owns, for one player, each time it opens; it only
 //    displays and does not follow the model while open. The totals are the player's, as
 //    player_update_totals left them.
-//  - The panel's widget state is a CorpPanelState; the player is its user data (not held).
+//  - The panel's widget state is a CorporationSummaryState; the player is its user data (not held).
 //  - Game thread only.
 #include <cstdint>
 #include "platform/list.h"
@@ -32,13 +32,13 @@ constexpr int CORP_ROW_ID_SECTOR     = 100008;
 constexpr int CORP_LIST_MAX_HEIGHT  = 190;   // a taller activity list scrolls
 constexpr int CORP_LIST_SCROLL_STEP = 96;
 
-struct CorpPanelState {
+struct CorporationSummaryState {
     List<Control> rows;                 // the activity rows, in build order (the list holds them)
     int32_t       content_height = 0;   // of the activity list before it is cut
 };
 
 void            corporation_summary_build(Control *panel, Player *player);
-CorpPanelState *corporation_summary_state(Control *panel);   // null for any other control
+CorporationSummaryState *corporation_summary_state(Control *panel);   // null for any other control
 
 // One activity row: a producing site's (null when it produces nothing), a queued tech's (null
 // when the tech is not queued).

@@ -506,14 +506,14 @@ void design_on_accept(Control *button) {
         if (name.empty()) name = s->name;
         s->working_ship->ship_name = name;
     }
-    if (ControlFn slot = s->slot[DESIGN_SLOT_ACCEPTED]) slot(panel);
+    if (ControlFn slot = s->slot[DESIGN_EDITOR_SLOT_ACCEPTED]) slot(panel);
 }
 
 void design_on_back(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
     if (!s) return;
-    const ControlFn accepted = s->slot[DESIGN_SLOT_ACCEPTED];
+    const ControlFn accepted = s->slot[DESIGN_EDITOR_SLOT_ACCEPTED];
     const std::string name = s->name;
     const uint64_t owner = s->owner_id;
     const int chooser_x = s->chooser_x, chooser_y = s->chooser_y;
@@ -521,7 +521,7 @@ void design_on_back(Control *button) {
     if (chooser_x >= 0) control_set_position(panel, chooser_x, chooser_y);
     DesignEditorState *fresh = design_editor_state(panel);
     if (!fresh) return;
-    fresh->slot[DESIGN_SLOT_ACCEPTED] = accepted;
+    fresh->slot[DESIGN_EDITOR_SLOT_ACCEPTED] = accepted;
     if (!name.empty()) {
         if (Control *title = panel_find_child(panel, DESIGN_ID_TITLE)) ui_button_replace_caption(title, name.c_str());
         fresh->name = name;
@@ -531,7 +531,7 @@ void design_on_back(Control *button) {
 void design_on_cancel(Control *button) {
     Control *panel = panel_of_control(button);
     DesignEditorState *s = design_editor_state(panel);
-    if (s && s->slot[DESIGN_SLOT_CANCELLED]) s->slot[DESIGN_SLOT_CANCELLED](panel);
+    if (s && s->slot[DESIGN_EDITOR_SLOT_CANCELLED]) s->slot[DESIGN_EDITOR_SLOT_CANCELLED](panel);
 }
 
 bool design_upgrade_available(Control *panel) {

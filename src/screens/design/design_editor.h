@@ -39,8 +39,8 @@ constexpr uint32_t DESIGN_OPTS_EDIT = DESIGN_OPTS_NEW | DESIGN_OPT_UPGRADE;
 
 // Command slots of DesignEditorState.
 enum DesignEditorSlot : int {
-    DESIGN_SLOT_ACCEPTED  = 5,   // Accept, with the panel
-    DESIGN_SLOT_CANCELLED = 6,   // Cancel, with the panel
+    DESIGN_EDITOR_SLOT_ACCEPTED  = 5,   // Accept, with the panel
+    DESIGN_EDITOR_SLOT_CANCELLED = 6,   // Cancel, with the panel
 };
 
 // Children by id, in the panel.
@@ -124,7 +124,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
                             uint32_t options);
 // Skips the chooser: the editor opens on the design (a no-op once the editor is open).
 void design_configure_open(Control *panel, GameObject *design);
-void design_configure_close(Control *title_bar);
+void design_configure_on_close(Control *title_bar);
 // Hull types 0..8 the player may design on: the template's hull flag 0x4 and the unlocked list.
 // The flags are a bit per hull type.
 uint32_t design_available_hulls(Player *player);

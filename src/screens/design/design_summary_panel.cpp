@@ -37,7 +37,7 @@ constexpr uint8_t BORDER_RGB[3] = {64, 32, 0};
 constexpr int SHIELD_OVERLAY_SIZE = 15;
 constexpr int DIALOG_GROW_MS = 200;
 
-void state_free(void *data) { delete static_cast<DesignPanelState *>(data); }
+void state_free(void *data) { delete static_cast<DesignSummaryState *>(data); }
 
 // The summary panel a button, card or tag belongs to: the nearest owner holding the summary's state.
 // A control's user data is never taken for the panel: a card's is its system, the panel's own its
@@ -207,7 +207,7 @@ Control *make_stat_rows(const Ship *design) {
 }
 
 // Build (or Resume), Edit and Scrap in a row, each refused with its reason where the rules say.
-Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player, const Ship *design) {
+Control *make_buttons(Control *panel, const DesignSummaryState *s, Player *player, const Ship *design) {
     List<Control> buttons;
     Control *build = s->resume ? image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Resume", design_summary_on_build, 'r', panel)
                                : image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Build", design_summary_on_build, 'b', panel);
@@ -235,8 +235,8 @@ Control *make_buttons(Control *panel, const DesignPanelState *s, Player *player,
 
 }  // namespace
 
-DesignPanelState *design_summary_state(Control *panel) {
-    return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<DesignPanelState *>(panel->widget_state)
+DesignSummaryState *design_summary_state(Control *panel) {
+    return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<DesignSummaryState *>(panel->widget_state)
                                                                          : nullptr;
 }
 
@@ -251,7 +251,7 @@ void design_summary_build(Control *panel, GameObject *obj, Site *site) {
     panel_set_border(panel, true);
     colour_fade_set(panel_border_colour(panel), BORDER_RGB[0], BORDER_RGB[1], BORDER_RGB[2]);
     control_set_user_data(panel, design, nullptr);
-    DesignPanelState *s = new (std::nothrow) DesignPanelState{};
+    DesignSummaryState *s = new (std::nothrow) DesignSummaryState{};
     if (!s) return;
     s->site = site;
     panel_set_command_state(panel, s, state_free);
@@ -318,9 +318,9 @@ void design_summary_on_close(Control *title) {
     control_remove(panel);
 }
 
-void design_summary_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_BUILD); }
-void design_summary_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_EDIT); }
-void design_summary_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SLOT_SCRAP); }
+void design_summary_on_build(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_BUILD); }
+void design_summary_on_edit(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_EDIT); }
+void design_summary_on_scrap_yes(Control *button) { call_slot(summary_of(button), DESIGN_SUMMARY_SLOT_SCRAP); }
 
 // The question takes the buttons' place: it grows out of their row into the bottom-right corner
 // while the panel's border dims.

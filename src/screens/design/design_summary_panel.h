@@ -2,7 +2,7 @@
 // The design summary ("Ship Design"): one of the player's ship designs as seen from a shipyard,
 // with the hull picture and a card for each fitted system, the price and days one ship costs
 // there, the design's ratings, and Build (or Resume), Edit and Scrap.
-//  - The panel's user data is the design (not owned); its widget state is a DesignPanelState,
+//  - The panel's user data is the design (not owned); its widget state is a DesignSummaryState,
 //    freed with it. Building again replaces both, and the opener writes the slots again.
 //  - The commands go through the state's slots, which the opener fills right after
 //    design_summary_build; an empty slot does nothing. The panel itself only keeps the Scrap
@@ -34,21 +34,21 @@ constexpr int DESIGN_PANEL_ID_EDIT    = 100012;
 constexpr int DESIGN_PANEL_ID_SCRAP   = 100013;
 
 // Command slots.
-constexpr int DESIGN_SLOT_SCRAP = 0;   // "Yes, scrap"
-constexpr int DESIGN_SLOT_BUILD = 1;   // Build or Resume
-constexpr int DESIGN_SLOT_EDIT  = 2;
+constexpr int DESIGN_SUMMARY_SLOT_SCRAP = 0;   // "Yes, scrap"
+constexpr int DESIGN_SUMMARY_SLOT_BUILD = 1;   // Build or Resume
+constexpr int DESIGN_SUMMARY_SLOT_EDIT  = 2;
 
 constexpr int32_t DESIGN_BUILD_CREW = SITE_CREW_NEEDED;   // starbase crew a shipyard's sector needs to build
 constexpr int DESIGN_PANEL_DWELL_MS = 475;
 
-struct DesignPanelState : PanelCommandSlots {
+struct DesignSummaryState : PanelCommandSlots {
     Site   *site = nullptr;          // the shipyard the panel was built for (not owned)
     bool    resume = false;          // the button reads "Resume": the shipyard paused this design
     int32_t cost = 0;                // the price shown
     int32_t days = 0;
 };
 
-DesignPanelState *design_summary_state(Control *panel);   // null for any other control
+DesignSummaryState *design_summary_state(Control *panel);   // null for any other control
 
 // Removes the panel's children and builds the summary of the design seen from the site; nothing
 // without a game, an owner of the site or that owner among the players.

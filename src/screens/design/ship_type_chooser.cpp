@@ -208,7 +208,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
     const bool animate = options & DESIGN_OPT_ANIMATE;
 
     Control *title = panel_add_child(panel, 2, 2, DESIGN_ID_TITLE, 0,
-                                     ui_button_create("Ship Design", nullptr, design_configure_close, panel,
+                                     ui_button_create("Ship Design", nullptr, design_configure_on_close, panel,
                                                       int(options & (DESIGN_OPT_ANIMATE | DESIGN_OPT_CAPTION))));
     if (title) ui_control_resize(title, panel->w - 4, false);
     const int title_bottom = title ? title->y + title->h : 24;
@@ -497,7 +497,7 @@ void design_configure_open(Control *panel, GameObject *design) {
     design_editor_build(configure ? configure : panel);
 }
 
-void design_configure_close(Control *title) {
+void design_configure_on_close(Control *title) {
     Control *panel = title ? static_cast<Control *>(title->user_data) : nullptr;
     if (!design_editor_state(panel)) return;
     game_flash_panel_frame(game_get(), panel);

@@ -68,9 +68,9 @@ void place_beside(Control *panel, Control *anchor) {
 }
 
 void fill_summary_slots(Control *summary) {
-    panel_set_slot(summary, DESIGN_SLOT_SCRAP, galaxy_design_on_scrap);
-    panel_set_slot(summary, DESIGN_SLOT_BUILD, galaxy_design_on_build);
-    panel_set_slot(summary, DESIGN_SLOT_EDIT, galaxy_design_on_edit);
+    panel_set_slot(summary, DESIGN_SUMMARY_SLOT_SCRAP, galaxy_design_on_scrap);
+    panel_set_slot(summary, DESIGN_SUMMARY_SLOT_BUILD, galaxy_design_on_build);
+    panel_set_slot(summary, DESIGN_SUMMARY_SLOT_EDIT, galaxy_design_on_edit);
 }
 
 // The summary of the design at the site takes `replaced`'s place on the object-panel stack.
@@ -113,7 +113,7 @@ void galaxy_design_open(GameObject *design, Control *row) {
         if (!panel) return;
         const uint64_t id = g->ui_player->id;
         design_configure_build(panel, galaxy_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
-        panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, galaxy_design_on_new_accepted);
+        panel_set_slot(panel, DESIGN_EDITOR_SLOT_ACCEPTED, galaxy_design_on_new_accepted);
         place_beside(panel, row);
     }
     sound_play(SOUND_CLICK);
@@ -151,8 +151,8 @@ void galaxy_design_on_edit(Control *summary) {
     if (!panel) return;
     design_configure_build(panel, design->ship_name.c_str(), uint32_t(design->owner_id), uint32_t(design->owner_id >> 32),
                            DESIGN_OPTS_EDIT);
-    panel_set_slot(panel, DESIGN_SLOT_ACCEPTED, galaxy_design_on_edit_accepted);
-    panel_set_slot(panel, DESIGN_SLOT_CANCELLED, galaxy_design_on_configured);
+    panel_set_slot(panel, DESIGN_EDITOR_SLOT_ACCEPTED, galaxy_design_on_edit_accepted);
+    panel_set_slot(panel, DESIGN_EDITOR_SLOT_CANCELLED, galaxy_design_on_configured);
     design_configure_open(panel, design);
     Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
     place_beside(panel, site_panel ? site_panel : summary);

@@ -313,8 +313,7 @@ void galaxy_news_on_open_item(Control *row);
 // The game menu's owner slots.
 void galaxy_clear_for_menu(Control *menu);
 void galaxy_menu_to_title(Control *menu);
-void galaxy_menu_on_save_opened(Control *menu);
-void galaxy_menu_on_load_opened(Control *menu);
+void galaxy_menu_on_save_or_load_opened(Control *menu);
 
 // ---- course_prompt.cpp ----
 // The four buttons that start a pick, and the prompt's Cancel (Escape).

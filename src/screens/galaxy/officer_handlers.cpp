@@ -149,9 +149,9 @@ void galaxy_assign_ship_officer_on_back(Control *dialog) {
 // ---- The officer panel ----
 
 void galaxy_officer_panel_set_handlers(Control *panel) {
-    panel_set_slot(panel, OFFICER_SLOT_TRAIN, galaxy_officer_on_train);
-    panel_set_slot(panel, OFFICER_SLOT_REASSIGN, galaxy_officer_on_reassign);
-    panel_set_slot(panel, OFFICER_SLOT_REPLACE, galaxy_officer_on_replace);
+    panel_set_slot(panel, OFFICER_DETAIL_PANEL_SLOT_TRAIN, galaxy_officer_on_train);
+    panel_set_slot(panel, OFFICER_DETAIL_PANEL_SLOT_REASSIGN, galaxy_officer_on_reassign);
+    panel_set_slot(panel, OFFICER_DETAIL_PANEL_SLOT_REPLACE, galaxy_officer_on_replace);
 }
 
 void galaxy_officer_on_train(Control *panel) {

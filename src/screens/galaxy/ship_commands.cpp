@@ -108,17 +108,17 @@ void galaxy_show_ship_panel(Control *panel, GameObject *ship, Player *viewer) {
     }
     if (!ship_of(shown)) log_write(LOG_GAME, LOG_WARN, "Failed to show ship panel (target ship not found)");
     else ship_details_build(panel, shown, flags);
-    ShipPanelState *s = ship_details_state(panel);
+    ShipDetailsState *s = ship_details_state(panel);
     if (!s) {
         // Nothing to show: the object panel opened for it goes at the next frame.
         control_remove(panel);
         return;
     }
-    panel_set_slot(panel, SHIP_SLOT_CONSTRUCT, galaxy_ship_on_construct);
-    panel_set_slot(panel, SHIP_SLOT_SCRAP, galaxy_ship_on_scrap);
-    panel_set_slot(panel, SHIP_SLOT_REPAIR, galaxy_ship_on_repair);
-    panel_set_slot(panel, SHIP_SLOT_CREW_TRANSFERRED, galaxy_ship_on_crew_transferred);
-    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, galaxy_ship_on_officer_row);
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_CONSTRUCT, galaxy_ship_on_construct);
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_SCRAP, galaxy_ship_on_scrap);
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_REPAIR, galaxy_ship_on_repair);
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_CREW_TRANSFERRED, galaxy_ship_on_crew_transferred);
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW, galaxy_ship_on_officer_row);
     ship_details_sync_officer_row(panel);
 }
 

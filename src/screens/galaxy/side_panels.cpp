@@ -62,8 +62,8 @@ void build_menu(Control *panel, Player *) {
     if (GameMenuState *state = game_menu_state(panel)) {
         state->on_load_requested = galaxy_clear_for_menu;
         state->on_load_failed = galaxy_menu_to_title;
-        state->on_save_opened = galaxy_menu_on_save_opened;
-        state->on_load_opened = galaxy_menu_on_load_opened;
+        state->on_save_opened = galaxy_menu_on_save_or_load_opened;
+        state->on_load_opened = galaxy_menu_on_save_or_load_opened;
     }
 }
 
@@ -281,5 +281,4 @@ void galaxy_menu_to_title(Control *) {
     app_mode_request(APP_MODE_TITLE);
 }
 
-void galaxy_menu_on_save_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
-void galaxy_menu_on_load_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }
+void galaxy_menu_on_save_or_load_opened(Control *) { galaxy_side_panels_set_layer(LIST_MENU_LAYER); }

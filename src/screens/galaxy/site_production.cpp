@@ -212,14 +212,14 @@ void galaxy_site_on_pick_facility(Control *site_panel) {
     if (site_panel_defense_row(site_panel)) {
         if ((panel = open_beside(GALAXY_PANEL_DEFENSE))) {
             defense_upgrade_panel_build(panel, galaxy_screen()->selected);
-            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_site_on_build_defense);
+            panel_set_slot(panel, FACILITY_PANEL_SLOT_BUILD, galaxy_site_on_build_defense);
         }
     } else {
         GameObject *entry = site_panel_picked_object(site_panel);
         if (!entry) return;
         if ((panel = open_beside(GALAXY_PANEL_FACILITY_BUILD))) {
             facility_panel_build(panel, entry, game_get()->ui_player_id, site->sector_id);   // priced where it is built
-            panel_set_slot(panel, FACILITY_SLOT_BUILD, galaxy_facility_on_build);
+            panel_set_slot(panel, FACILITY_PANEL_SLOT_BUILD, galaxy_facility_on_build);
         }
     }
     if (!panel) return;

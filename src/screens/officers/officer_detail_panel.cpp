@@ -44,7 +44,7 @@ constexpr int XP_BAR_WIDTH_PER_RANK = 7;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
 
-void state_free(void *state) { delete static_cast<OfficerPanelState *>(static_cast<PanelCommandSlots *>(state)); }
+void state_free(void *state) { delete static_cast<OfficerDetailPanelState *>(static_cast<PanelCommandSlots *>(state)); }
 
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
@@ -52,18 +52,18 @@ void call_slot(Control *panel, int slot) {
     if (officer_detail_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
-void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_TRAIN); }
-void on_reassign(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_REASSIGN); }
-void on_replace(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_REPLACE); }
-void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_SLOT_BACK); }
+void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_TRAIN); }
+void on_reassign(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REASSIGN); }
+void on_replace(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REPLACE); }
+void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_BACK); }
 
 // The caption's click and its close button: the frame flashes, the panel and its children go, and
 // the on-close slot hears of it.
 void on_close(Control *caption) {
     Control *panel = panel_of_button(caption);
-    OfficerPanelState *state = officer_detail_panel_state(panel);
+    OfficerDetailPanelState *state = officer_detail_panel_state(panel);
     if (!state) return;
-    const ControlFn closed = state->slot[OFFICER_SLOT_CLOSED];
+    const ControlFn closed = state->slot[OFFICER_DETAIL_PANEL_SLOT_CLOSED];
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
     if (closed) closed(panel);
@@ -270,8 +270,8 @@ void centre_horizontally(Control *panel, Control *child) {
 
 }  // namespace
 
-OfficerPanelState *officer_detail_panel_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<OfficerPanelState *>(panel_command_slots(panel)) : nullptr;
+OfficerDetailPanelState *officer_detail_panel_state(Control *panel) {
+    return panel && panel->widget_free == state_free ? static_cast<OfficerDetailPanelState *>(panel_command_slots(panel)) : nullptr;
 }
 
 Officer *officer_detail_panel_officer(Control *panel) {
@@ -324,7 +324,7 @@ void officer_detail_panel_build(Control *panel, Officer *officer, int32_t option
     panel_set_shade(panel, 3);
     panel_set_border(panel, true);
     colour_fade_set(p->border, 64, 64, 16);
-    auto *state = new (std::nothrow) OfficerPanelState();
+    auto *state = new (std::nothrow) OfficerDetailPanelState();
     if (!state) return;
     panel_set_command_state(panel, state, state_free);   // frees the previous record
     control_set_user_data(panel, officer, nullptr);

@@ -4,7 +4,7 @@
 // resume a cadet's training, replace or reassign a hired officer).
 //  - Built into a panel the opener owns (the galaxy screen's officer panel, the combat screen's);
 //    building again into the same panel replaces the whole content and the state record.
-//  - The panel only displays: every button calls a command slot of its OfficerPanelState, which
+//  - The panel only displays: every button calls a command slot of its OfficerDetailPanelState, which
 //    the opener fills right after the build; an empty slot does nothing. The officer is the
 //    panel's user data (not held: the officer's player keeps it for the panel's life).
 //  - Game thread only.
@@ -39,19 +39,19 @@ constexpr int OFFICER_IMAGE_STARBASE_POST = 121;
 constexpr int OFFICER_IMAGE_PIP = 56;
 
 enum OfficerPanelSlot : int {
-    OFFICER_SLOT_BACK     = 0,
-    OFFICER_SLOT_CLOSED   = 1,   // after the caption closed the panel
-    OFFICER_SLOT_TRAIN    = 2,   // "Train" or "Resume"
-    OFFICER_SLOT_REASSIGN = 3,
-    OFFICER_SLOT_REPLACE  = 4,
+    OFFICER_DETAIL_PANEL_SLOT_BACK     = 0,
+    OFFICER_DETAIL_PANEL_SLOT_CLOSED   = 1,   // after the caption closed the panel
+    OFFICER_DETAIL_PANEL_SLOT_TRAIN    = 2,   // "Train" or "Resume"
+    OFFICER_DETAIL_PANEL_SLOT_REASSIGN = 3,
+    OFFICER_DETAIL_PANEL_SLOT_REPLACE  = 4,
 };
 
-struct OfficerPanelState : PanelCommandSlots {
+struct OfficerDetailPanelState : PanelCommandSlots {
     bool resume = false;         // the cadet's training is paused at its sector's training site
 };
 
 // The panel's state, null for any other panel; the officer it shows, null likewise.
-OfficerPanelState *officer_detail_panel_state(Control *panel);
+OfficerDetailPanelState *officer_detail_panel_state(Control *panel);
 Officer           *officer_detail_panel_officer(Control *panel);
 
 void officer_detail_panel_build(Control *panel, Officer *officer, int32_t options);

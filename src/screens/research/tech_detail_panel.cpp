@@ -326,7 +326,7 @@ List<System> *tech_detail_systems(Control *panel) {
     return grants ? grants->systems : nullptr;
 }
 
-void tech_detail_close(Control *title) {
+void tech_detail_on_close(Control *title) {
     Control *panel = panel_of_button(title);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
@@ -346,9 +346,9 @@ void tech_detail_build(Control *panel, int32_t tech, Player *player) {
 
     Control *title = panel_create_empty();
     if (title) {
-        ui_button_init(title, "Tech", info->name.c_str(), tech_detail_close, panel,
+        ui_button_init(title, "Tech", info->name.c_str(), tech_detail_on_close, panel,
                        TITLE_ANIMATE | TITLE_CLOSE | TITLE_VALUE_BOX);
-        title->on_click = tech_detail_close;
+        title->on_click = tech_detail_on_close;
         panel_add_child(panel, TITLE_X, TITLE_Y, TECH_DETAIL_ID_TITLE, 0, title);
     }
     int y = bottom_of(title) + REQUIRES_BELOW_TITLE;

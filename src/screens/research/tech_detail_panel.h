@@ -44,4 +44,4 @@ int32_t          tech_detail_tech(Control *panel);      // -1 for any other cont
 // The System records of the panel's system grants, in grant order; null for any other control.
 List<System>    *tech_detail_systems(Control *panel);
 // The title bar's click: flashes the panel's frame and removes it.
-void             tech_detail_close(Control *title);
+void             tech_detail_on_close(Control *title);

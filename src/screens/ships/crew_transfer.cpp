@@ -113,7 +113,7 @@ void crew_transfer_apply(Control *button) {
     const bool written = base && order_transfer_crew(game_get()->ui_player, ship, base, ship_result) == RES_OK;
     ship_command_menu_show(panel);
     if (written) ship_details_refresh(panel);
-    ship_details_call_slot(panel, SHIP_SLOT_CREW_TRANSFERRED);
+    ship_details_call_slot(panel, SHIP_DETAILS_SLOT_CREW_TRANSFERRED);
 }
 
 void crew_transfer_cancel(Control *button) { crew_transfer_close(panel_of_button(button)); }

@@ -83,7 +83,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
             }
             const char *repair_caption = ship_needs_repair(ship) ? "Repair" : ship_needs_reload(ship) ? "Reload" : nullptr;
             if (repair_caption) {
-                Control *repair = add(image_button_create(IMAGE_REPAIR, MENU_FONT, repair_caption, ship_menu_on_repair,
+                Control *repair = add(image_button_create(IMAGE_REPAIR, MENU_FONT, repair_caption, ship_command_menu_on_repair,
                                                           KEY_REPAIR, panel));
                 if (repair) {
                     control_set_id(repair, SHIP_MENU_ID_REPAIR);
@@ -99,7 +99,7 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
                     }
                 }
             }
-            if (Control *scrap = add(image_button_create(IMAGE_SCRAP, MENU_FONT, "Scrap", ship_scrap_confirm_open,
+            if (Control *scrap = add(image_button_create(IMAGE_SCRAP, MENU_FONT, "Scrap", ship_command_menu_on_scrap,
                                                          KEY_DESTROY, panel))) {
                 const int32_t value = ship->kind == OBJECT_SHIP ? ship_scrap_value(ship) : 0;
                 if (p.enemies) disable(scrap, "Enemy ships present");
@@ -108,13 +108,13 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
         }
         if (ship_is_constructor(ship)) {
             if (Control *construct = add(image_button_create(IMAGE_CONSTRUCT, MENU_FONT, "Construct",
-                                                             ship_construct_confirm_open, KEY_DESTROY, panel))) {
+                                                             ship_command_menu_on_construct, KEY_DESTROY, panel))) {
                 if (p.sector->site_counts[SITE_STARBASE] > 0) disable(construct, "Starbase already present");
                 else if (p.enemies || sector_has_defended_site(p.sector)) disable(construct, "Hostile forces present");
             }
         }
     }
-    if (flags & SHIP_PANEL_BACK) add(image_button_create(IMAGE_CANCEL, MENU_FONT, "Back", ship_menu_on_back, KEY_BACK, panel));
+    if (flags & SHIP_PANEL_BACK) add(image_button_create(IMAGE_CANCEL, MENU_FONT, "Back", ship_command_menu_on_back, KEY_BACK, panel));
 }
 
 Control *panel_of_button(Control *button) {
@@ -167,32 +167,32 @@ void ship_command_menu_show(Control *panel) {
     if (Control *menu = panel ? panel_find_child(panel, SHIP_PANEL_ID_MENU) : nullptr) control_set_hidden(menu, true);
 }
 
-void ship_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_REPAIR); }
-void ship_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_BACK); }
+void ship_command_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_REPAIR); }
+void ship_command_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_BACK); }
 
-void ship_scrap_confirm_open(Control *button) {
+void ship_command_menu_on_scrap(Control *button) {
     if (Control *panel = panel_of_button(button))
-        open_confirmation(panel, "Scrap this ship?", "Yes, scrap", "No, keep", ship_scrap_confirm_on_yes,
-                          ship_scrap_confirm_on_no);
+        open_confirmation(panel, "Scrap this ship?", "Yes, scrap", "No, keep", ship_command_menu_on_scrap_yes,
+                          ship_command_menu_on_scrap_no);
 }
 
-void ship_construct_confirm_open(Control *button) {
+void ship_command_menu_on_construct(Control *button) {
     Control *panel = panel_of_button(button);
     const Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     const char *question = ship->pilot_id != 0
                                ? "Deploy Constructor? The ship will be dismantled and all crew transferred to the new Starbase."
                                : "Deploy Constructor? The ship will be dismantled.";
-    open_confirmation(panel, question, "Yes, construct", "No, cancel", ship_construct_confirm_on_yes,
-                      ship_construct_confirm_on_no);
+    open_confirmation(panel, question, "Yes, construct", "No, cancel", ship_command_menu_on_construct_yes,
+                      ship_command_menu_on_construct_no);
 }
 
-void ship_scrap_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_SCRAP); }
-void ship_construct_confirm_on_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_SLOT_CONSTRUCT); }
-void ship_scrap_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
-void ship_construct_confirm_on_no(Control *button) { ship_confirm_close(panel_of_button(button)); }
+void ship_command_menu_on_scrap_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_SCRAP); }
+void ship_command_menu_on_construct_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_CONSTRUCT); }
+void ship_command_menu_on_scrap_no(Control *button) { ship_command_menu_confirm_close(panel_of_button(button)); }
+void ship_command_menu_on_construct_no(Control *button) { ship_command_menu_confirm_close(panel_of_button(button)); }
 
-void ship_confirm_close(Control *panel) {
+void ship_command_menu_confirm_close(Control *panel) {
     Control *dialog = ship_details_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_CONFIRM) : nullptr;
     if (!dialog) return;
     control_fade_out(dialog, DIALOG_CLOSE_MS);

@@ -36,7 +36,7 @@ constexpr int MENU_MIN_WIDTH = 160;
 constexpr int ROW_PULSE_MS = 150;
 
 void state_free(void *data) {
-    ShipPanelState *s = static_cast<ShipPanelState *>(data);
+    ShipDetailsState *s = static_cast<ShipDetailsState *>(data);
     for (Control *card : s->cards.items)
         if (card) control_release(card);
     delete s;
@@ -94,7 +94,7 @@ void row_dark(Control *row) {
 
 // What the commander row does: clickable for the commander, clickable to offer the starbase's
 // officers, a reason on hover, or nothing.
-void commander_row_behaviour(Control *row, ShipPanelState *s, Ship *ship) {
+void commander_row_behaviour(Control *row, ShipDetailsState *s, Ship *ship) {
     const uint32_t flags = s->flags;
     const bool live = !is_snapshot(ship);
     s->shown_officer_id = 0;
@@ -187,7 +187,7 @@ void mount_point(const Ship *ship, const Ship *tmpl, int32_t i, int base_y, int 
 
 // The cards of the fitted systems (every mount with SHIP_PANEL_EMPTY_MOUNTS) around the picture,
 // each with a connector line to its mount but for armour mounts.
-void add_cards(Control *panel, ShipPanelState *s, const Ship *ship, const Ship *tmpl, const Control *picture, int base_y) {
+void add_cards(Control *panel, ShipDetailsState *s, const Ship *ship, const Ship *tmpl, const Control *picture, int base_y) {
     const bool animate = s->flags & SHIP_PANEL_ANIMATE;
     for (int32_t i = 0; i < ship->crit_count; ++i) {
         const Crit &c = ship->crits[i];
@@ -262,8 +262,8 @@ void place_menu(Control *panel, Control *menu) {
 
 }  // namespace
 
-ShipPanelState *ship_details_state(Control *panel) {
-    return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<ShipPanelState *>(panel->widget_state)
+ShipDetailsState *ship_details_state(Control *panel) {
+    return panel && panel_of(panel) && panel->widget_free == state_free ? static_cast<ShipDetailsState *>(panel->widget_state)
                                                                          : nullptr;
 }
 
@@ -286,7 +286,7 @@ void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
     colour_fade_set(panel_border_colour(panel), 20, 10, 40);
     panel_set_background(panel, true);
     colour_fade_set(panel_background_colour(panel), 0, 0, 16);
-    ShipPanelState *s = new (std::nothrow) ShipPanelState{};
+    ShipDetailsState *s = new (std::nothrow) ShipDetailsState{};
     if (!s) return;
     s->flags = flags;
     panel_set_command_state(panel, s, state_free);
@@ -359,14 +359,14 @@ void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
 }
 
 void ship_details_sync_officer_row(Control *panel) {
-    ShipPanelState *s = ship_details_state(panel);
+    ShipDetailsState *s = ship_details_state(panel);
     if (!s) return;
     if (Control *row = panel_find_child(panel, SHIP_PANEL_ID_COMMANDER))
-        control_set_enabled(row, s->slot[SHIP_SLOT_OFFICER_ROW] != nullptr);
+        control_set_enabled(row, s->slot[SHIP_DETAILS_SLOT_OFFICER_ROW] != nullptr);
 }
 
 void ship_details_refresh(Control *panel) {
-    ShipPanelState *s = ship_details_state(panel);
+    ShipDetailsState *s = ship_details_state(panel);
     Ship *ship = ship_of(ship_details_ship(panel));
     if (!s || !ship) return;
 
@@ -387,7 +387,7 @@ void ship_details_refresh(Control *panel) {
             panel_resize_to(row, row->w, h, 100);
             control_hide_for(row, 230);
             control_disable_for(row, 100);
-            if (s->slot[SHIP_SLOT_OFFICER_ROW] == nullptr && (s->flags & SHIP_PANEL_COMMANDER_CLICK)) control_set_enabled(row, false);
+            if (s->slot[SHIP_DETAILS_SLOT_OFFICER_ROW] == nullptr && (s->flags & SHIP_PANEL_COMMANDER_CLICK)) control_set_enabled(row, false);
         }
         s->shown_officer_id = current;
     }
@@ -433,21 +433,21 @@ void ship_details_on_close(Control *title) {
     Control *panel = owning_panel(title);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
-    ship_details_call_slot(panel, SHIP_SLOT_CLOSE);
+    ship_details_call_slot(panel, SHIP_DETAILS_SLOT_CLOSE);
     control_remove(panel);
 }
 
 void ship_details_on_officer_row(Control *row) {
     Control *panel = owning_panel(row);
     if (!panel) return;
-    if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_confirm_close(panel);
+    if (panel_find_child(panel, SHIP_PANEL_ID_CONFIRM)) ship_command_menu_confirm_close(panel);
     else crew_transfer_close(panel);
-    ship_details_call_slot(panel, SHIP_SLOT_OFFICER_ROW);
+    ship_details_call_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW);
 }
 
 void ship_details_reason_show(Control *row) {
     Control *panel = owning_panel(row);
-    const ShipPanelState *s = ship_details_state(panel);
+    const ShipDetailsState *s = ship_details_state(panel);
     if (!s || s->officer_row_reason.empty()) return;
     Game *g = game_get();
     if (Control *old = game_find_control(g, SHIP_PANEL_REASON_ID)) control_remove(old);

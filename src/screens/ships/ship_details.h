@@ -4,10 +4,10 @@
 // menu (ship_command_menu.cpp) that the confirmation dialogs and the crew transfer
 // (crew_transfer.cpp) take the place of while they are open.
 //  - The panel changes nothing in the game model but through the crew transfer: every other order
-//    goes through the command slots of its ShipPanelState, which the opening screen fills with
+//    goes through the command slots of its ShipDetailsState, which the opening screen fills with
 //    panel_set_slot right after ship_details_build. An empty slot does nothing.
 //  - The panel's user data is the ship, on which it holds one reference; its widget state is the
-//    ShipPanelState, freed with it (the card list's references go with it).
+//    ShipDetailsState, freed with it (the card list's references go with it).
 //  - A snapshot copy (a player's memory of another player's ship) shows its stored commander name
 //    and rank; its officer pointers are never followed.
 //  - The panel is rebuilt rather than patched: ship_details_refresh renews the stat bars, the cards'
@@ -66,26 +66,26 @@ constexpr int SHIP_PANEL_MIN_COMMANDER_WIDTH = 180;
 constexpr int SHIP_PANEL_CARD_DWELL_MS = 475;
 
 // Command slots.
-constexpr int SHIP_SLOT_BACK             = 0;
-constexpr int SHIP_SLOT_CONSTRUCT        = 1;   // "Yes, construct"
-constexpr int SHIP_SLOT_SCRAP            = 2;   // "Yes, scrap"
-constexpr int SHIP_SLOT_CLOSE            = 3;   // the title button closed the panel
-constexpr int SHIP_SLOT_OFFICER_ROW      = 4;   // the commander row was clicked
-constexpr int SHIP_SLOT_REPAIR           = 5;   // "Repair" / "Reload"
-constexpr int SHIP_SLOT_CREW_TRANSFERRED = 6;   // the crew transfer was accepted
+constexpr int SHIP_DETAILS_SLOT_BACK             = 0;
+constexpr int SHIP_DETAILS_SLOT_CONSTRUCT        = 1;   // "Yes, construct"
+constexpr int SHIP_DETAILS_SLOT_SCRAP            = 2;   // "Yes, scrap"
+constexpr int SHIP_DETAILS_SLOT_CLOSE            = 3;   // the title button closed the panel
+constexpr int SHIP_DETAILS_SLOT_OFFICER_ROW      = 4;   // the commander row was clicked
+constexpr int SHIP_DETAILS_SLOT_REPAIR           = 5;   // "Repair" / "Reload"
+constexpr int SHIP_DETAILS_SLOT_CREW_TRANSFERRED = 6;   // the crew transfer was accepted
 
-struct ShipPanelState : PanelCommandSlots {
+struct ShipDetailsState : PanelCommandSlots {
     List<Control> cards;                  // the system cards in mount order, one reference each
     uint64_t      shown_officer_id = 0;   // the commander the row was built clickable for; 0 otherwise
     std::string   officer_row_reason;     // why the row cannot offer officers; empty: no reason
     uint32_t      flags = 0;              // the build flags
 };
 
-ShipPanelState *ship_details_state(Control *panel);   // null for any other control
+ShipDetailsState *ship_details_state(Control *panel);   // null for any other control
 GameObject     *ship_details_ship(Control *panel);    // the ship shown, or null
 
 void ship_details_build(Control *panel, GameObject *ship, uint32_t flags);
-// Enables the commander row when SHIP_SLOT_OFFICER_ROW is filled and disables it when empty (an
+// Enables the commander row when SHIP_DETAILS_SLOT_OFFICER_ROW is filled and disables it when empty (an
 // opening animation's hold on the row ends with it); the opener calls it after filling that slot.
 void ship_details_sync_officer_row(Control *panel);
 void ship_details_refresh(Control *panel);
@@ -109,16 +109,16 @@ void ship_details_card_hint_hide(Control *card);
 Control *ship_command_menu_build(Control *panel, GameObject *ship, uint32_t flags);
 // Shows the menu again after a dialog took its place.
 void ship_command_menu_show(Control *panel);
-void ship_menu_on_repair(Control *button);
-void ship_menu_on_back(Control *button);
-void ship_scrap_confirm_open(Control *button);
-void ship_construct_confirm_open(Control *button);
-void ship_scrap_confirm_on_yes(Control *button);
-void ship_scrap_confirm_on_no(Control *button);
-void ship_construct_confirm_on_yes(Control *button);
-void ship_construct_confirm_on_no(Control *button);
+void ship_command_menu_on_repair(Control *button);
+void ship_command_menu_on_back(Control *button);
+void ship_command_menu_on_scrap(Control *button);
+void ship_command_menu_on_construct(Control *button);
+void ship_command_menu_on_scrap_yes(Control *button);
+void ship_command_menu_on_scrap_no(Control *button);
+void ship_command_menu_on_construct_yes(Control *button);
+void ship_command_menu_on_construct_no(Control *button);
 // Fades the open confirmation out and shows the menu again, the panel's border back to its glow.
-void ship_confirm_close(Control *panel);
+void ship_command_menu_confirm_close(Control *panel);
 
 // ---- The crew transfer (crew_transfer.cpp) ----
 void crew_transfer_open(Control *button);

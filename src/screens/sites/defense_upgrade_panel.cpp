@@ -31,10 +31,10 @@ void defense_upgrade_panel_state_free(void *data) {
 }
 
 void defense_upgrade_panel_on_build(Control *button) {
-    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_PANEL_SLOT_BUILD);
 }
 
-void defense_upgrade_panel_close(Control *title) { facility_panel_close(title); }
+void defense_upgrade_panel_on_close(Control *title) { facility_panel_on_close(title); }
 
 void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     if (!panel_of(panel)) return;
@@ -53,9 +53,9 @@ void defense_upgrade_panel_build(Control *panel, GameObject *object) {
     if (!owner) return;
 
     Control *title = panel_add_child(panel, 4, 4, DEFENSE_PANEL_ID_TITLE, 0,
-                                     ui_button_create("Defense Upgrade", nullptr, defense_upgrade_panel_close, panel,
+                                     ui_button_create("Defense Upgrade", nullptr, defense_upgrade_panel_on_close, panel,
                                                       TITLE_ANIMATE | TITLE_CLOSE));
-    if (title) title->on_click = defense_upgrade_panel_close;
+    if (title) title->on_click = defense_upgrade_panel_on_close;
     const int box_top = (title ? title->h : 0) + 10;
 
     const Ship *hull = ship_of(factory_get_template(OBJECT_SHIP, DEFENSE_HULL_TEMPLATE));

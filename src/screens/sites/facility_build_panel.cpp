@@ -182,10 +182,10 @@ void facility_panel_state_free(void *data) {
 }
 
 void facility_panel_on_build(Control *button) {
-    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_SLOT_BUILD);
+    panel_call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, FACILITY_PANEL_SLOT_BUILD);
 }
 
-void facility_panel_close(Control *title) { panel_close_button(title); }
+void facility_panel_on_close(Control *title) { panel_close_button(title); }
 
 void panel_close_button(Control *button) {
     Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
@@ -249,9 +249,9 @@ void facility_panel_build(Control *panel, GameObject *object, uint64_t player_id
     panel_set_command_state(panel, state, facility_panel_state_free);
 
     Control *title = panel_add_child(panel, 4, 4, FACILITY_PANEL_ID_TITLE, 0,
-                                     ui_button_create("Facility", object_get_name(site), facility_panel_close, panel,
+                                     ui_button_create("Facility", object_get_name(site), facility_panel_on_close, panel,
                                                       TITLE_ANIMATE | TITLE_CLOSE | TITLE_VALUE_BOX));
-    if (title) title->on_click = facility_panel_close;
+    if (title) title->on_click = facility_panel_on_close;
     const int box_top = (title ? title->h : 0) + 10;
 
     const Site *tmpl = site_template(site->subtype);

@@ -79,7 +79,7 @@ struct FacilityPictureLoad {
     int32_t              tmpl = -1;
 };
 
-enum FacilityPanelSlot : int { FACILITY_SLOT_BUILD = 0 };
+enum FacilityPanelSlot : int { FACILITY_PANEL_SLOT_BUILD = 0 };
 
 struct FacilityPanelState : PanelCommandSlots {   // slot 0: Build / Resume
     int32_t             held_tmpl = -1; // site template whose load group this panel requested, -1 none
@@ -112,14 +112,14 @@ void panel_close_button(Control *button);
 // priced for the player at the sector. The panel's user data becomes the object.
 void facility_panel_build(Control *panel, GameObject *object, uint64_t player_id, uint64_t sector_id);
 void facility_panel_on_build(Control *button);
-void facility_panel_close(Control *title);
+void facility_panel_on_close(Control *title);
 // Joins the worker, drops the load-group request the state holds and frees the state.
 void facility_panel_state_free(void *state);
 
 // Empties the panel and builds the defence upgrade of the starbase.
 void defense_upgrade_panel_build(Control *panel, GameObject *site);
 void defense_upgrade_panel_on_build(Control *button);
-void defense_upgrade_panel_close(Control *title);
+void defense_upgrade_panel_on_close(Control *title);
 void defense_upgrade_panel_state_free(void *state);
 
 // Adds the description tile (the text framed, fading in) at y of the panel under the id; returns the

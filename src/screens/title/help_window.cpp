@@ -77,11 +77,11 @@ void help_window_build(Control *window, int32_t topic) {
     state->topics = list_create<Control>();
     control_set_widget_state(window, state, help_state_free);
 
-    Control *bar = ui_button_create("Astrovane", nullptr, help_window_close, window, TITLE_ANIMATE | TITLE_CLOSE);
+    Control *bar = ui_button_create("Astrovane", nullptr, help_window_on_close, window, TITLE_ANIMATE | TITLE_CLOSE);
     const int top = bar ? bar->h + 2 : 2;
     if (bar) {
         panel_add_child(window, 2, 2, HELP_TITLE_BAR_ID, 0, bar);
-        bar->on_click = help_window_close;   // the whole bar closes, as its close button and Escape do
+        bar->on_click = help_window_on_close;   // the whole bar closes, as its close button and Escape do
     }
 
     Control *list = panel_create_empty();
@@ -195,7 +195,7 @@ void help_topic_on_click(Control *item) {
     if (Control *page = panel_find_child(window, HELP_PAGE_ID)) help_page_build(page, topic);
 }
 
-void help_window_close(Control *bar) {
+void help_window_on_close(Control *bar) {
     Control *window = bar ? static_cast<Control *>(bar->user_data) : nullptr;
     if (!window) return;
     game_flash_panel_frame(game_get(), window);

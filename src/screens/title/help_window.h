@@ -48,4 +48,4 @@ void help_page_build(Control *page, int32_t topic);
 // Click of a topic item (its value is the topic; its user data the window): shows that topic.
 void help_topic_on_click(Control *item);
 // Close of the title bar (its user data is the window): flashes the window's frame and removes it.
-void help_window_close(Control *bar);
+void help_window_on_close(Control *bar);

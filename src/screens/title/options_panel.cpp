@@ -215,7 +215,7 @@ void options_panel_build(Control *panel) {
 
     size_to_content(panel, 2, 0);
 
-    Control *ok = image_button_create(OK_IMAGE_TYPE, OK_FONT, "OK", options_call_close, KEY_ESCAPE, panel);
+    Control *ok = image_button_create(OK_IMAGE_TYPE, OK_FONT, "OK", options_on_close, KEY_ESCAPE, panel);
     if (ok) panel_add_child(panel, panel->w - ok->w + 3, last_bottom + 10, 0, 0, ok);
 
     size_to_content(panel, 3, 3);
@@ -257,7 +257,7 @@ void options_on_change(Control *choice) {
     }
 }
 
-void options_call_close(Control *button) {
+void options_on_close(Control *button) {
     Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
     const OptionsState *state = options_panel_state(panel);
     if (state && state->close) state->close(panel);

@@ -42,4 +42,4 @@ void     options_row_get_widths(Control *row, int *label_w, int *choice_w);   //
 // The change callback of every option choice: stores, applies and writes the new value.
 void     options_on_change(Control *choice);
 // "OK": calls the close slot of the panel held as the button's user data, when set.
-void     options_call_close(Control *button);
+void     options_on_close(Control *button);

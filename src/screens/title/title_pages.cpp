@@ -166,7 +166,7 @@ void build_link(const Link &link) {
 
 void build_about() {
     Game *g = game_get();
-    if (Control *ok = image_button_create(IMAGE_OK, 6, "OK", title_about_close, OK_KEY, nullptr)) {
+    if (Control *ok = image_button_create(IMAGE_OK, 6, "OK", title_about_on_close, OK_KEY, nullptr)) {
         game_add_control(g, ui_screen_width() - ok->w - 12, ui_screen_height() - ok->h - 12, TITLE_ID_ABOUT_OK, 0, ok);
         control_hide_for(ok, 2000);
     }
@@ -202,7 +202,7 @@ void title_page_build(int page) {
     if (page == TITLE_PAGE_ABOUT) build_about();
 }
 
-void title_about_close(Control *button) {
+void title_about_on_close(Control *button) {
     TitleState *s = title_state();
     s->flags.fetch_and(~TITLE_ABOUT_REQUESTED, std::memory_order_release);
     s->flags.fetch_or(TITLE_LOGO_PENDING, std::memory_order_release);

@@ -18,7 +18,7 @@ constexpr const char *TITLE_ADDRESS_MORE     = "https://astrovane.example/astrov
 constexpr const char *TITLE_ADDRESS_CONTRIBUTE = "https://astrovane.example/contribute";
 
 void title_page_build(int page);
-void title_about_close(Control *button);
+void title_about_on_close(Control *button);
 
 void title_link_on_click(Control *link);
 void title_link_hover_enter(Control *link);

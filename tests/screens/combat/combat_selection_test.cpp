@@ -178,7 +178,7 @@ TEST_F(CombatSelection, TheScreenFillsEveryCommandSlotOfThePanelsItOpens) {
     game_flush_new_controls(game);
     PanelCommandSlots *details = panel_command_slots(game_find_control(game, COMBAT_ID_SHIP_DETAILS));
     ASSERT_NE(details, nullptr);
-    EXPECT_NE(details->slot[SHIP_SLOT_CLOSE], nullptr);
+    EXPECT_NE(details->slot[SHIP_DETAILS_SLOT_CLOSE], nullptr);
 
     Shot *shot = shot_create(SHOT_TEMPLATE_MISSILE);
     ASSERT_NE(shot, nullptr);

@@ -198,7 +198,7 @@ TEST_F(CorporationSummary, AListTallerThan190PixelsScrolls) {
     for (int32_t tech : techs) {
         queue(tech);
         Control *panel = build();
-        const CorpPanelState *s = corporation_summary_state(panel);
+        const CorporationSummaryState *s = corporation_summary_state(panel);
         Control *list = panel_find_child(panel, CORP_ID_LIST);
         ASSERT_NE(list, nullptr);
         const bool tall = s->content_height > CORP_LIST_MAX_HEIGHT;

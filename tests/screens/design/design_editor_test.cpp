@@ -67,7 +67,7 @@ protected:
         Control *p = top_panel();
         control_set_layer(p, 5);   // above the map, as an object panel stands
         design_configure_build(p, name, uint32_t(ui->id), uint32_t(ui->id >> 32), options);
-        panel_set_slot(p, DESIGN_SLOT_ACCEPTED, count_accept);
+        panel_set_slot(p, DESIGN_EDITOR_SLOT_ACCEPTED, count_accept);
         frames(20);   // the strip slides in
         return p;
     }
@@ -373,7 +373,7 @@ TEST_F(DesignPanel, EditOnCopiesCancelLeavesDesign) {
     int cancelled = 0;
     static int *cancel_count = nullptr;
     cancel_count = &cancelled;
-    panel_set_slot(p, DESIGN_SLOT_CANCELLED, [](Control *) { ++*cancel_count; });
+    panel_set_slot(p, DESIGN_EDITOR_SLOT_CANCELLED, [](Control *) { ++*cancel_count; });
     design_configure_open(p, design);
     frames(50);
     Ship *copy = design_get_ship(p);

@@ -13,8 +13,8 @@ namespace {
 
 int slot_calls[3] = {};
 Control *slot_panel = nullptr;
-void on_scrap(Control *p) { ++slot_calls[DESIGN_SLOT_SCRAP], slot_panel = p; }
-void on_build(Control *p) { ++slot_calls[DESIGN_SLOT_BUILD], slot_panel = p; }
+void on_scrap(Control *p) { ++slot_calls[DESIGN_SUMMARY_SLOT_SCRAP], slot_panel = p; }
+void on_build(Control *p) { ++slot_calls[DESIGN_SUMMARY_SLOT_BUILD], slot_panel = p; }
 
 }  // namespace
 
@@ -65,14 +65,14 @@ TEST_F(DesignSummary, BuildNeedsAStarbaseWithCrewFirstThenTheCredits) {
     EXPECT_FALSE(refused(DESIGN_PANEL_ID_SCRAP));
 
     // A refused Build ignores its click; an enabled one calls slot 1 with the panel.
-    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SUMMARY_SLOT_BUILD] = on_build;
     click(button(DESIGN_PANEL_ID_BUILD));
-    EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 0);
+    EXPECT_EQ(slot_calls[DESIGN_SUMMARY_SLOT_BUILD], 0);
     ui->credits = price();
     open(design);
-    design_summary_state(panel)->slot[DESIGN_SLOT_BUILD] = on_build;
+    design_summary_state(panel)->slot[DESIGN_SUMMARY_SLOT_BUILD] = on_build;
     press('b');
-    EXPECT_EQ(slot_calls[DESIGN_SLOT_BUILD], 1);
+    EXPECT_EQ(slot_calls[DESIGN_SUMMARY_SLOT_BUILD], 1);
     EXPECT_EQ(slot_panel, panel);
     EXPECT_EQ(design_summary_get_design(panel), design);
     frames(60);
@@ -130,7 +130,7 @@ TEST_F(DesignSummary, DesignWithoutShieldsShowsNoShieldRowOrOverlay) {
 TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
     base->crew = DESIGN_BUILD_CREW;
     open(design);
-    design_summary_state(panel)->slot[DESIGN_SLOT_SCRAP] = on_scrap;
+    design_summary_state(panel)->slot[DESIGN_SUMMARY_SLOT_SCRAP] = on_scrap;
     Control *row = kid(panel, DESIGN_PANEL_ID_BUTTONS);
     Control *dialog = kid(panel, DESIGN_PANEL_ID_CONFIRM);
     EXPECT_FALSE(control_is_shown(dialog));
@@ -139,7 +139,7 @@ TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
         frames(15);
         EXPECT_TRUE(control_is_shown(dialog)) << round;
         EXPECT_FALSE(control_is_shown(row)) << round;
-        EXPECT_EQ(slot_calls[DESIGN_SLOT_SCRAP], 0) << "asking scraps nothing";
+        EXPECT_EQ(slot_calls[DESIGN_SUMMARY_SLOT_SCRAP], 0) << "asking scraps nothing";
         EXPECT_EQ(dialog->x + dialog->w, panel->w - 6) << "in the bottom-right corner";
         click(kid(kid(dialog, DIALOG_ROW_ID), DIALOG_NO_ID));
         frames(5);
@@ -149,7 +149,7 @@ TEST_F(DesignSummary, ScrapAsksFirstAndNoKeepReturnsToTheButtons) {
     click(button(DESIGN_PANEL_ID_SCRAP));
     frames(15);
     click(kid(kid(dialog, DIALOG_ROW_ID), DIALOG_YES_ID));
-    EXPECT_EQ(slot_calls[DESIGN_SLOT_SCRAP], 1);
+    EXPECT_EQ(slot_calls[DESIGN_SUMMARY_SLOT_SCRAP], 1);
     EXPECT_EQ(slot_panel, panel);
 }
 

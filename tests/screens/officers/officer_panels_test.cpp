@@ -192,7 +192,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     game->ui_player->credits = cadet->training_cost - 1;
     Control *panel = top_panel();
     officer_detail_panel_build(panel, cadet, 7);
-    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
+    panel_set_slot(panel, OFFICER_DETAIL_PANEL_SLOT_TRAIN, count_slot<OFFICER_DETAIL_PANEL_SLOT_TRAIN>);
     frame();
     Control *train = button(panel, "Train");
     ASSERT_NE(train, nullptr);
@@ -200,7 +200,7 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     EXPECT_STREQ(image_of(train)->tooltip_text, "Insufficient credits");
     click(train);
     press('t');
-    EXPECT_EQ(g_slot_calls[OFFICER_SLOT_TRAIN], 0);
+    EXPECT_EQ(g_slot_calls[OFFICER_DETAIL_PANEL_SLOT_TRAIN], 0);
 
     // The cadet's training paused at the sector's training site: Resume at the saved figures.
     Site *school = site_create(SITE_TRAINING);
@@ -212,12 +212,12 @@ TEST_F(OfficerPanels, TrainBelowTheCostIsDeadButAPausedTrainingResumes) {
     school->paused_cost = 5000;
     school->paused_remaining = 3 * 1440 + 1;
     officer_detail_panel_build(panel, cadet, 7);
-    panel_set_slot(panel, OFFICER_SLOT_TRAIN, count_slot<OFFICER_SLOT_TRAIN>);
+    panel_set_slot(panel, OFFICER_DETAIL_PANEL_SLOT_TRAIN, count_slot<OFFICER_DETAIL_PANEL_SLOT_TRAIN>);
     frame();
     EXPECT_EQ(button(panel, "Train"), nullptr);
     EXPECT_TRUE(shows(panel, "$5000") && shows(panel, "4"));
     press('r');
-    EXPECT_EQ(g_slot_calls[OFFICER_SLOT_TRAIN], 1);
+    EXPECT_EQ(g_slot_calls[OFFICER_DETAIL_PANEL_SLOT_TRAIN], 1);
 }
 
 TEST_F(OfficerPanels, AnotherPlayersOfficerOffersNothing) {

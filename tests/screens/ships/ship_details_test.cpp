@@ -56,7 +56,7 @@ std::ostream &operator<<(std::ostream &os, const Button &b) {
 }
 
 int slot_calls[PANEL_COMMAND_SLOT_COUNT] = {};
-void count_slot6(Control *) { ++slot_calls[SHIP_SLOT_CREW_TRANSFERRED]; }
+void count_slot6(Control *) { ++slot_calls[SHIP_DETAILS_SLOT_CREW_TRANSFERRED]; }
 
 }  // namespace
 
@@ -290,7 +290,7 @@ TEST_F(ShipPanel, ACardStandsForEachFittedSystemAndABareHullHasItsPictureCentred
         }
     ASSERT_FALSE(fitted.empty()) << "the first design carries systems";
     Control *panel = open(ship);
-    const ShipPanelState *s = ship_details_state(panel);
+    const ShipDetailsState *s = ship_details_state(panel);
     std::vector<int32_t> mounts;
     for (Control *card : s->cards.items) {
         mounts.push_back(panel_of(card)->value);
@@ -393,7 +393,7 @@ TEST_F(ShipPanel, TheCommanderRowTakesClicksAtOnceWhenItsSlotIsFilledAndNoneWhen
     Control *row = kid(panel, SHIP_PANEL_ID_COMMANDER);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(row->flags & CTRL_DISABLED) << "held while the row grows in";
-    panel_set_slot(panel, SHIP_SLOT_OFFICER_ROW, [](Control *) {});
+    panel_set_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW, [](Control *) {});
     ship_details_sync_officer_row(panel);
     EXPECT_FALSE(row->flags & (CTRL_DISABLED | CTRL_DISABLE_TIMER));
 
@@ -416,7 +416,7 @@ protected:
     void open_transfer() {
         command(ship, hire("Ada Vance", 2));
         panel = open(ship);
-        ship_details_state(panel)->slot[SHIP_SLOT_CREW_TRANSFERRED] = count_slot6;
+        ship_details_state(panel)->slot[SHIP_DETAILS_SLOT_CREW_TRANSFERRED] = count_slot6;
         click(menu_button(panel, "Transfer"));
         frames(15);
         ASSERT_NE(slider(), nullptr);
@@ -448,7 +448,7 @@ TEST_F(CrewTransfer, TheSliderMovesCrewWithinBothLimitsAndAcceptWritesBoth) {
     EXPECT_EQ(ship->crew, std::min(ship->max_crew, total));
     EXPECT_EQ(ship->crew + base->crew, total);
     EXPECT_EQ(ship->ap, ship->max_ap);
-    EXPECT_EQ(slot_calls[SHIP_SLOT_CREW_TRANSFERRED], 1);
+    EXPECT_EQ(slot_calls[SHIP_DETAILS_SLOT_CREW_TRANSFERRED], 1);
     EXPECT_EQ(base->crew >= 100, !(base->state & SITE_CREW_SHORT)) << base->crew;
 }
 
@@ -472,7 +472,7 @@ TEST_F(CrewTransfer, AStarbaseLostMeanwhileTakesNothingButTheSlotStillHears) {
     accept();
     EXPECT_EQ(ship->crew, 20);
     EXPECT_EQ(base->crew, 200);
-    EXPECT_EQ(slot_calls[SHIP_SLOT_CREW_TRANSFERRED], 1);
+    EXPECT_EQ(slot_calls[SHIP_DETAILS_SLOT_CREW_TRANSFERRED], 1);
     EXPECT_TRUE(control_is_shown(kid(panel, SHIP_PANEL_ID_MENU)));
 }
 

@@ -246,7 +246,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
     Control *panel = top_panel();
     player->credits = cost;   // exactly enough
     facility_panel_build(panel, tmpl, game->ui_player_id, home->id);
-    panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
+    panel_set_slot(panel, FACILITY_PANEL_SLOT_BUILD, count_build);
     Control *build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
     EXPECT_FALSE(image_control_is_highlighted(build));
@@ -256,7 +256,7 @@ TEST_F(FacilityPanels, BuildButtonFollowsCreditsAndConstruction) {
 
     player->credits = cost - 1;
     facility_panel_build(panel, tmpl, game->ui_player_id, home->id);
-    panel_set_slot(panel, FACILITY_SLOT_BUILD, count_build);
+    panel_set_slot(panel, FACILITY_PANEL_SLOT_BUILD, count_build);
     build = button(panel, "Build");
     ASSERT_NE(build, nullptr);
     EXPECT_TRUE(image_control_is_highlighted(build));
