@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 #include "app/frame_stats.h"
 #include "support/run_program.h"
 #include "test_support.h"
@@ -160,9 +161,13 @@ TEST(FrameStatistics, ProgramWritesItsModesFramesAtShutDownOnlyWhenAsked) {
     ProgramOptions options;
     options.directory = dir;
     options.environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "XDG_DATA_HOME=" + dir + "/save",
-                           std::string(FRAME_STATS_ENVIRONMENT) + "=" + stats_path};
+                           "ASTROVANE_LOG_LEVEL=6", std::string(FRAME_STATS_ENVIRONMENT) + "=" + stats_path};
+    // Ended 2.5 s after its first mode switch, however slowly it starts.
+    options.signal_after_log_path = dir + "/run.log";
+    options.signal_after_log_text = "Application mode is now";
     options.signal_after_ms = 2500;
-    const ProgramRun run = run_program(ASTROVANE_BINARY_DIR "/astrovane", {"--store-path", store}, options);
+    const std::vector<std::string> args{"--store-path", store, "--log-path", "run.log"};
+    const ProgramRun run = run_program(ASTROVANE_BINARY_DIR "/astrovane", args, options);
     ASSERT_EQ(run.status, 0) << run.err;
 
     std::istringstream lines(read_text_file(stats_path));
@@ -184,7 +189,8 @@ TEST(FrameStatistics, ProgramWritesItsModesFramesAtShutDownOnlyWhenAsked) {
 
     options.environment.pop_back();
     std::filesystem::remove(stats_path);
-    const ProgramRun quiet = run_program(ASTROVANE_BINARY_DIR "/astrovane", {"--store-path", store}, options);
+    std::filesystem::remove(dir + "/run.log");
+    const ProgramRun quiet = run_program(ASTROVANE_BINARY_DIR "/astrovane", args, options);
     ASSERT_EQ(quiet.status, 0) << quiet.err;
     EXPECT_FALSE(file_exists(stats_path)) << "off unless asked";
 }

@@ -150,9 +150,17 @@ protected:
     ProgramRun run_then_signal(const std::vector<std::string> &args, int signal) {
         ProgramOptions options = headless(dir);
         options.environment.push_back("XDG_DATA_HOME=" + dir + "/save");
-        options.signal_after_ms = 600;
+        signal_once_running(&options);
         options.signal_to_send = signal;
         return run_program(BINARY, args, options);
+    }
+    // The signal comes 600 ms after the program's first mode switch is in its log (run.log): past
+    // the signal handlers and the start of SDL, however slowly a busy machine or a sanitizer runs it.
+    void signal_once_running(ProgramOptions *options) const {
+        options->environment.push_back("ASTROVANE_LOG_LEVEL=6");
+        options->signal_after_log_path = dir + "/run.log";
+        options->signal_after_log_text = "Application mode is now";
+        options->signal_after_ms = 600;
     }
 };
 
@@ -192,7 +200,7 @@ TEST_F(RunningProgram, MachineWithoutASoundDeviceStillRuns) {
         ProgramOptions options = headless(dir);
         options.environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=no-such-device", "XDG_DATA_HOME=" + dir + "/save"};
         if (!library_dir.empty()) options.environment.push_back("LD_LIBRARY_PATH=" + library_dir);
-        options.signal_after_ms = 600;
+        signal_once_running(&options);
         const ProgramRun r = run_program(BINARY, {"--store-path", "store.dat", "--log-path", "run.log"}, options);
         EXPECT_EQ(r.status, 0) << "library dir '" << library_dir << "' " << r.err;
         EXPECT_EQ(read_text_file(dir + "/run.log").find("Fatal error"), std::string::npos) << library_dir;

@@ -91,6 +91,16 @@ ProgramRun run_program(const std::string &path, const std::vector<std::string> &
     if (pid < 0) return {};
     // Output is read after the child ends; keep what it prints well under a pipe's capacity.
     if (options.signal_after_ms >= 0) {
+        if (!options.signal_after_log_path.empty()) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
+            const auto running = [pid] {   // without reaping it
+                siginfo_t info{};
+                return ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+            };
+            while (read_text_file(options.signal_after_log_path).find(options.signal_after_log_text) == std::string::npos &&
+                   std::chrono::steady_clock::now() < deadline && running())
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(options.signal_after_ms));
         return finish_program(pid, out_fd, err_fd, options.signal_to_send, options.timeout_ms);
     }

@@ -16,6 +16,9 @@ struct ProgramOptions {
     std::vector<std::string> environment;      // "NAME=value" entries added to ours
     std::vector<std::string> unset;            // names removed from ours
     int                      signal_after_ms = -1;   // send `signal_to_send` after this long
+    // With signal_after_ms: the wait starts once this file holds this text (the program is up to
+    // that point however slowly it starts), or at timeout_ms.
+    std::string              signal_after_log_path, signal_after_log_text;
     int                      signal_to_send = 15;
     int                      timeout_ms = 20000;     // then SIGKILL
 };

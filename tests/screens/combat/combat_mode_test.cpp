@@ -184,6 +184,7 @@ TEST_F(CombatMode, APlanLongerThan2400MsShowsTheThinkingPictureUntilItIsMade) {
     GameObject *actor = screen()->acting;
     EXPECT_FALSE(map()->flags & MAP_BUSY) << "the actor waits for its plan, its pause long over";
     gate.open();
+    wait_for_the_planner();   // the plan takes what time it takes; then the frames
     ASSERT_TRUE(run_until([] { return find(COMBAT_ID_THINKING) == nullptr; }, 50));
     ASSERT_TRUE(run_until([&] { return (map()->flags & MAP_BUSY) || screen()->acting != actor; }, 100))
         << "it acts once the plan is made";

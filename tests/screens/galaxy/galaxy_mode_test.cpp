@@ -6,6 +6,8 @@
 // hand-off to the combat screen.
 #include "turn_flow_fixture.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 #include "effects/effect.h"
 #include "game/alert.h"
@@ -334,6 +336,14 @@ TEST_F(GalaxyCombatHandoff, TheBattleIsLoadedOnItsWorkerAndTheCombatScreenTakesO
     EXPECT_EQ(game->combat_background, GALAXY_BG_COMBAT_FIRST + battle->backdrop);
     EXPECT_GE(game->combat_background, 36);
     EXPECT_LE(game->combat_background, 51);
+    // The frames reach the loading phase; the worker then takes what time it takes (a busy
+    // machine, a sanitizer), and the frames after it finish the hand-over.
+    ASSERT_TRUE(run_until([] { return screen()->load_encounter_thread || app_mode_current_id() == APP_MODE_ENCOUNTER; },
+                          1000));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (screen()->load_encounter_thread && !has(GALAXY_FLAG_ENCOUNTER_LOADED) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_ENCOUNTER; }, 1000));
     EXPECT_GT(map_object_count(game->combat_map), 0) << "the field is set up";
     EXPECT_EQ(screen()->load_encounter_thread, nullptr);
