@@ -139,20 +139,20 @@ void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
 
 // Where an assignee counts from: its centre (when its type counts from centres), or the galaxy
 // position of a ship.
-void assignee_point(bool centres, GameObject *obj, int32_t *x, int32_t *y) {
+void assignee_point(AiPlayer *ai, bool centres, GameObject *obj, int32_t *x, int32_t *y) {
     Ship *ship = ship_of(obj);
     if (centres || !ship) {
         centre_of(obj, x, y);
         return;
     }
-    ship_get_galaxy_position(ship, x, y);
+    agent_task_ship_position(ai, ship, x, y);
 }
 
 // The memo the evaluations ask while one is open; none for fresh work.
 AgentTaskMemo *open_memo(const AiPlayer *ai) { return ai && !plan_check_fresh() ? ai->task_memo : nullptr; }
 
-uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 58; }
-static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
+uint64_t memo_hash(uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 56; }
+static_assert(AgentTaskMemo::SLOTS == 256, "memo_hash keeps eight bits");
 
 // The value and estimated strength of an assignee, from the memo when one is open. In line: the
 // assignment search asks it for every assignee of every list it weighs.
@@ -182,6 +182,36 @@ static_assert(AgentTaskMemo::SLOTS == 64, "memo_hash keeps six bits");
     }
     *value = player_object_value(obj);
     *strength = ship_estimated_strength(obj);
+}
+
+// A ship's galaxy position, from the memo when one is open.
+void position_of(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y) {
+    if (AgentTaskMemo *memo = open_memo(ai)) {
+        const size_t mask = AgentTaskMemo::SLOTS - 1;
+        size_t i = size_t(memo_hash(uint64_t(reinterpret_cast<uintptr_t>(ship))));
+        for (size_t probes = 0; probes < AgentTaskMemo::SLOTS; ++probes, i = (i + 1) & mask) {
+            AgentTaskMemo::Position &slot = memo->positions[i];
+            if (slot.obj == ship) {
+                *x = slot.x;
+                *y = slot.y;
+                if (plan_check_on()) [[unlikely]] {
+                    int32_t fx = 0, fy = 0;
+                    ship_get_galaxy_position(ship, &fx, &fy);
+                    plan_check_same("evaluation memo", "x", slot.x, fx);
+                    plan_check_same("evaluation memo", "y", slot.y, fy);
+                }
+                return;
+            }
+            if (!slot.obj) {
+                slot.obj = ship;
+                ship_get_galaxy_position(ship, &slot.x, &slot.y);
+                *x = slot.x;
+                *y = slot.y;
+                return;
+            }
+        }
+    }
+    ship_get_galaxy_position(ship, x, y);
 }
 
 // The object a table of found objects keeps for the id (non-zero), fetched into a free slot the
@@ -234,10 +264,13 @@ GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t
     return known_of(ai, player, id);
 }
 
+void agent_task_ship_position(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y) { position_of(ai, ship, x, y); }
+
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     std::fill(std::begin(memo->figures), std::end(memo->figures), AgentTaskMemo::Figures{nullptr, 0, 0});
     std::fill(std::begin(memo->found), std::end(memo->found), AgentTaskMemo::Found{0, nullptr});
     std::fill(std::begin(memo->known), std::end(memo->known), AgentTaskMemo::Found{0, nullptr});
+    std::fill(std::begin(memo->positions), std::end(memo->positions), AgentTaskMemo::Position{nullptr, 0, 0});
     memo->known_player = nullptr;
     ai->task_memo = memo;
 }
@@ -543,7 +576,7 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         for (GameObject *obj : task->assignees.items) {
             if (!obj) break;
             int32_t x = 0, y = 0;
-            assignee_point(centres, obj, &x, &y);
+            assignee_point(ai, centres, obj, &x, &y);
             sum += distance(tx - x, ty - y);
         }
         const int64_t avg = sum / count;
@@ -555,7 +588,7 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         for (GameObject *obj : task->assignees.items) {
             if (!obj) break;
             int32_t x = 0, y = 0;
-            if (Ship *ship = ship_of(obj)) ship_get_galaxy_position(ship, &x, &y);
+            if (Ship *ship = ship_of(obj)) agent_task_ship_position(ai, ship, &x, &y);
             else centre_of(obj, &x, &y);
             sx += x;
             sy += y;

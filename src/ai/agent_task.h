@@ -23,6 +23,7 @@ struct Buffer;
 struct GameObject;
 struct Officer;
 struct Player;
+struct Ship;
 
 constexpr int32_t AGENT_TASK_TYPE_COUNT = 24;
 constexpr int32_t AGENT_TASK_LINKS = 3;
@@ -233,13 +234,15 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
 //  - the object a target id names (game_find_object), keyed by the id: it reads the maps;
 //  - a player's snapshot of the object with an id (player_known_object_by_id), keyed by the id for
 //    the first player asked (others are looked up every time): it reads that player's known map,
-//    which the search does not change.
+//    which the search does not change;
+//  - a ship's galaxy position (ship_get_galaxy_position), keyed by the ship: it reads the ship's
+//    fleet or sector, which stand still.
 // Each entry is worked out on first use. A full table works the rest out every time. The caller
 // owns the memo and closes it before anything in the model changes; one memo open at a time.
 // The task types reach the same entries through agent_task_object_figures and
 // agent_task_known_object, which work everything out afresh while no memo is open.
 struct AgentTaskMemo {
-    static constexpr size_t SLOTS = 64;   // a power of two
+    static constexpr size_t SLOTS = 256;  // a power of two: the ships of a large corporation
     struct Figures {
         const GameObject *obj;            // null: a free slot
         int32_t value, strength;
@@ -248,9 +251,14 @@ struct AgentTaskMemo {
         uint64_t id;                      // 0: a free slot
         GameObject *obj;                  // null when nothing has the id
     };
+    struct Position {
+        const GameObject *obj;            // null: a free slot
+        int32_t x, y;
+    };
     Figures figures[SLOTS];
     Found found[SLOTS];
     Found known[SLOTS];
+    Position positions[SLOTS];
     const Player *known_player;           // whose snapshots fill known; null until the first lookup
 };
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
@@ -259,6 +267,20 @@ void agent_task_memo_close(AiPlayer *ai);
 void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength);
 // player_known_object_by_id(player, id), through the open memo if any.
 GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t id);
+// ship_get_galaxy_position(ship), through the open memo if any.
+void agent_task_ship_position(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y);
+// Keeps a memo open on the AiPlayer for as long as it lives.
+class AgentTaskMemoScope {
+public:
+    explicit AgentTaskMemoScope(AiPlayer *ai) : ai_(ai) { agent_task_memo_open(ai_, &memo_); }
+    ~AgentTaskMemoScope() { agent_task_memo_close(ai_); }
+    AgentTaskMemoScope(const AgentTaskMemoScope &) = delete;
+    AgentTaskMemoScope &operator=(const AgentTaskMemoScope &) = delete;
+
+private:
+    AiPlayer *ai_;
+    AgentTaskMemo memo_;
+};
 
 // Tests and the task types: replaces a type's record at once and returns the one it had.
 AgentTaskType agent_task_type_swap(int32_t type, const AgentTaskType &record);

@@ -16,6 +16,8 @@
 #include "ai/ai_assign.h"
 
 #include <algorithm>
+#include <bit>
+#include <optional>
 #include <vector>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
@@ -57,16 +59,20 @@ void each_task(AiPlayer *ai, Fn fn) {
         if (task) fn(task);
 }
 
-// The sum of every task's priority, with the bonus of the tasks whose need is met.
+// A task's priority, with the bonus of a task whose need is met.
+int64_t task_total(const AiPlayer *ai, const AgentTask *t) {
+    int64_t total = t->priority;
+    if (t->needed >= 1 && t->assigned >= t->needed) {
+        const int64_t bonus = int64_t(ai->full_task_bonus) * t->priority / 100;
+        if (bonus >= 1) total += bonus;
+    }
+    return total;
+}
+
+// The sum over every task.
 int64_t assignment_total(AiPlayer *ai) {
     int64_t total = 0;
-    each_task(ai, [&](AgentTask *t) {
-        total += t->priority;
-        if (t->needed >= 1 && t->assigned >= t->needed) {
-            const int64_t bonus = int64_t(ai->full_task_bonus) * t->priority / 100;
-            if (bonus >= 1) total += bonus;
-        }
-    });
+    each_task(ai, [&](AgentTask *t) { total += task_total(ai, t); });
     return total;
 }
 
@@ -92,6 +98,63 @@ void remove_open(std::vector<AgentTask *> *open, AgentTask *t) {
     auto it = std::find(open->begin(), open->end(), t);
     if (it != open->end()) open->erase(it);
 }
+
+// The selected tasks still open in a pass, in their selected order, as a row of bits: a task
+// closes (its first open place, should it be listed twice) once it has what it needs. A ship's use
+// to a task reads only the ship and the task's target, which the passes leave alone, so each ship's
+// useful tasks are a row of bits asked once, and the open ones it may draw are the rows' overlap.
+class OpenTasks {
+public:
+    using Bits = std::vector<uint64_t>;
+    explicit OpenTasks(const std::vector<AgentTask *> &selected) {
+        for (AgentTask *t : selected)
+            if (t) tasks_.push_back(t);
+        open_.assign((tasks_.size() + 63) / 64, 0);
+        reopen();
+    }
+    int32_t size() const { return int32_t(tasks_.size()); }
+    AgentTask *task(int32_t at) const { return tasks_[size_t(at)]; }
+    void reopen() {
+        for (size_t at = 0; at < tasks_.size(); ++at) open_[at / 64] |= uint64_t(1) << (at % 64);
+    }
+    bool close(const AgentTask *t) {
+        for (size_t at = 0; at < tasks_.size(); ++at)
+            if (tasks_[at] == t && (open_[at / 64] >> (at % 64) & 1)) {
+                open_[at / 64] &= ~(uint64_t(1) << (at % 64));
+                return true;
+            }
+        return false;
+    }
+    Bits useful_to(GameObject *ship) const {
+        Bits bits(open_.size(), 0);
+        for (size_t at = 0; at < tasks_.size(); ++at)
+            if (agent_task_ship_utility(tasks_[at], ship) != 0) bits[at / 64] |= uint64_t(1) << (at % 64);
+        return bits;
+    }
+    // The open tasks useful to a ship: how many, and the k-th of them in selected order.
+    int32_t open_count(const Bits &useful) const {
+        int32_t n = 0;
+        for (size_t w = 0; w < open_.size(); ++w) n += std::popcount(useful[w] & open_[w]);
+        return n;
+    }
+    AgentTask *open_at(const Bits &useful, int32_t k) const {
+        for (size_t w = 0; w < open_.size(); ++w) {
+            uint64_t bits = useful[w] & open_[w];
+            const int32_t here = std::popcount(bits);
+            if (k >= here) {
+                k -= here;
+                continue;
+            }
+            for (; k > 0; --k) bits &= bits - 1;
+            return tasks_[w * 64 + size_t(std::countr_zero(bits))];
+        }
+        return nullptr;
+    }
+
+private:
+    std::vector<AgentTask *> tasks_;
+    Bits open_;
+};
 
 // A selected strike whose group already brings what it needs: its ships stay with it through the
 // search, so the group that gathered is the group that strikes.
@@ -161,29 +224,38 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
 
     // 5. The passes.
     int64_t best = -1;
-    std::vector<AgentTask *> open;
     const std::vector<AgentTask *> selected =
         ai->selected ? std::vector<AgentTask *>(ai->selected->items.begin(), ai->selected->items.end())
                      : std::vector<AgentTask *>();
+    OpenTasks open(selected);
+    std::vector<OpenTasks::Bits> useful(static_cast<size_t>(count));
+    for (int32_t i : assignable) useful[size_t(i)] = open.useful_to(ships[size_t(i)]);
     const int32_t passes = n > 0 ? ai_assign_pass_count(n) : 0;
+    // Nothing in the model moves while the passes weigh assignments: the evaluations share a memo.
+    std::optional<AgentTaskMemoScope> memo;
+    if (passes > 0) memo.emplace(ai);
+    // A task no ship joined in a pass stays as the pass's start cleared it, with nothing to add to
+    // the total: after the first pass only the tasks the last pass joined are cleared and summed.
+    std::vector<AgentTask *> joined;
+    const auto join_pass = [&joined](AgentTask *task, GameObject *ship) {
+        agent_task_add_assignee(task, ship);
+        if (agent_task_assignee_count(task) == 1) joined.push_back(task);
+    };
     for (int32_t pass = 1; pass <= passes; ++pass) {
         if (pass == 1)
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
         const uint32_t keep = pass % KEEP_EVERY == 0 ? 0 : draw() % KEEP_SPAN + KEEP_LOW;
-        each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
-        open.clear();
-        for (AgentTask *t : selected)
-            if (t) open.push_back(t);
-        int32_t open_count = int32_t(open.size());
+        if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
+        for (AgentTask *t : joined) agent_task_clear_assignees(t);
+        joined.clear();
+        open.reopen();
+        int32_t open_count = open.size();
         for (int32_t i : held) {
             AgentTask *task = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
-            agent_task_add_assignee(task, ships[size_t(i)]);
+            join_pass(task, ships[size_t(i)]);
             agent_task_evaluate(task, ai, player, 1);
-            if (task->assigned >= task->needed && std::find(open.begin(), open.end(), task) != open.end()) {
-                remove_open(&open, task);
-                --open_count;
-            }
+            if (task->assigned >= task->needed && open.close(task)) --open_count;
         }
         for (int32_t i : assignable) ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
         int32_t left = n;
@@ -204,20 +276,18 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
                 }
             }
             if (!task) {
-                std::vector<AgentTask *> candidates;
-                for (AgentTask *t : open)
-                    if (agent_task_ship_utility(t, ship) != 0) candidates.push_back(t);
-                if (!candidates.empty()) task = candidates[draw_below(uint32_t(candidates.size()))];
+                const int32_t candidates = open.open_count(useful[size_t(index)]);
+                if (candidates > 0) task = open.open_at(useful[size_t(index)], int32_t(draw_below(uint32_t(candidates))));
             }
             if (!task) {
                 ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, 0);
                 continue;
             }
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
-            agent_task_add_assignee(task, ship);
+            join_pass(task, ship);
             agent_task_evaluate(task, ai, player, 1);
             if (task->assigned >= task->needed) {
-                remove_open(&open, task);
+                open.close(task);
                 --open_count;
             }
         }
@@ -227,13 +297,16 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             const uint64_t before = ai_ship_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK);
             if (now != 0 && before != 0 && now != before) ++moved;
         }
-        const int64_t total = assignment_total(ai) - penalty(ai, moved);
+        int64_t total = -penalty(ai, moved);
+        for (const AgentTask *t : joined) total += task_total(ai, t);
         if (total > best) {
             best = total;
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
         }
     }
+
+    memo.reset();
 
     // 6. The best, or last turn's.
     each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });

@@ -326,19 +326,6 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
                           kept.assigned, kept.needed, task->priority, task->assigned, task->needed);
 }
 
-// Keeps the evaluation memo open on the AiPlayer for as long as it lives.
-class TaskMemoScope {
-public:
-    explicit TaskMemoScope(AiPlayer *ai) : ai_(ai) { agent_task_memo_open(ai_, &memo_); }
-    ~TaskMemoScope() { agent_task_memo_close(ai_); }
-    TaskMemoScope(const TaskMemoScope &) = delete;
-    TaskMemoScope &operator=(const TaskMemoScope &) = delete;
-
-private:
-    AiPlayer *ai_;
-    AgentTaskMemo memo_;
-};
-
 void evaluate_all(AiPlayer *ai, Player *player, int32_t with_priority) {
     ai_combat_each_task(ai, [&](AgentTask *task) { agent_task_evaluate(task, ai, player, with_priority); });
 }
@@ -540,7 +527,7 @@ int32_t ai_combat_pass_count(int32_t ship_count) { return std::min((ship_count +
 void ai_combat_assign(AiPlayer *ai, Player *player, Ship *actor) {
     if (!ai || !player || !ai->tasks) return;
     // Nothing but the tasks and the ships' task words changes until the assignment ends.
-    TaskMemoScope memo(ai);
+    AgentTaskMemoScope memo(ai);
     evaluate_all(ai, player, 1);
     if (ai_task_count(ai) == 0) return;
     StartFigures first;

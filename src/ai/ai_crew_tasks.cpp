@@ -248,7 +248,7 @@ void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     }
     if (d->sector) {
         int32_t x = 0, y = 0, sx = 0, sy = 0;
-        ship_get_galaxy_position(ship, &x, &y);
+        agent_task_ship_position(ai, ship, &x, &y);
         centre_of(d->sector, &sx, &sy);
         const int32_t dist = distance(sx - x, sy - y);
         if (dist < NEAR_SECTOR) bonus += NEAR_BONUS;

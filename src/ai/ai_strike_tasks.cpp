@@ -522,7 +522,7 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         if (value > 0) a += value;
         if (has_centre) {
             int32_t x = 0, y = 0;
-            ship_get_galaxy_position(ship, &x, &y);
+            agent_task_ship_position(ai, ship, &x, &y);
             const int64_t d = distance(tx - x, ty - y);
             b += std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
         }

@@ -208,6 +208,7 @@ struct IndexEntry {
     GameObject             *obj = nullptr;
     const List<GameObject> *list = nullptr;     // a map's, a sector's visitors, a player's, the game's
     const Sector           *sites_of = nullptr; // or a sector's sites
+    mutable size_t          at = 0;             // its place there when last seen: looked at first
 };
 
 // The open index of this thread: one game's objects by id. It holds no references: an object
@@ -223,15 +224,20 @@ struct ObjectIndex {
 };
 thread_local ObjectIndex t_index;
 
-bool still_held(const IndexEntry &e) {
-    if (e.sites_of) {
-        for (const Site *site : e.sites_of->sites.items)
-            if (site == e.obj) return true;
-        return false;
-    }
-    for (const GameObject *obj : e.list->items)
-        if (obj == e.obj) return true;
+// Is the object still where it was listed? Its place when last seen answers at once unless the
+// list moved it.
+template <typename T> bool still_in(const std::vector<T *> &items, const IndexEntry &e) {
+    if (e.at < items.size() && items[e.at] == e.obj) return true;
+    for (size_t at = 0; at < items.size(); ++at)
+        if (items[at] == e.obj) {
+            e.at = at;
+            return true;
+        }
     return false;
+}
+
+bool still_held(const IndexEntry &e) {
+    return e.sites_of ? still_in(e.sites_of->sites.items, e) : still_in(e.list->items, e);
 }
 
 // Lists every object the search reaches, in the search's order.

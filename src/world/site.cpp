@@ -328,12 +328,20 @@ Officer *owner_officer(Site *site, uint64_t id) {
     return player ? player_find_officer(player, id) : nullptr;
 }
 
+// The record of an officer waiting at the starbase: its owner's, or, at a starbase taken from the
+// player it served, that player's.
+Officer *waiting_officer(Site *site, const Officer *read) {
+    if (Officer *real = owner_officer(site, read->id)) return real;
+    Player *served = read->owner_id != site->owner_id ? game_find_player(game_get(), read->owner_id) : nullptr;
+    return served ? player_find_officer(served, read->id) : nullptr;
+}
+
 Result site_link(GameObject *obj) {
     Site *site = as_site(obj);
     if (obj->subtype != SITE_STARBASE || obj->owner_id == 0) return RES_OK;
     for (int32_t i = 0; i < list_count(&site->officers); ++i) {
         Officer *read = list_get(&site->officers, i);
-        Officer *real = owner_officer(site, read->id);
+        Officer *real = waiting_officer(site, read);
         if (!real) {
             log_write(LOG_GAME, LOG_ERROR, "Starbase failed to find pilot player %llu, id %llu",
                       (unsigned long long)obj->owner_id, (unsigned long long)read->id);

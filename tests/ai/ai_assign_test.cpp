@@ -2,6 +2,10 @@
 // turn's assignment stands unless something better is found, and that locked ships end with none.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
+#include "ai/agent_task.h"
 #include "ai/ai_assign.h"
 #include "ai_task_fixture.h"
 #include "platform/random.h"
@@ -190,6 +194,44 @@ TEST_F(ShipSearch, AWaitingColonyDrawsAPilotedShipFromAReadyStrikeAndKeepsIt) {
         EXPECT_EQ(galaxy_task(piloted), crew->id) << "turn " << turn;
         EXPECT_EQ(galaxy_task(other), strike->id) << "turn " << turn;
     }
+}
+
+// More selected tasks and ships than one word of the open set holds: every pass gives each ship a
+// task still open, so each explore task ends with exactly one ship.
+TEST_F(ShipSearch, ManyScoutsShareManyExploreTasksOneEach) {
+    constexpr int32_t N = 66;
+    std::vector<AgentTask *> tasks;
+    std::vector<Ship *> scouts;
+    for (int32_t i = 0; i < N; ++i) {
+        tasks.push_back(explore(600 + 40 * i));
+        select(tasks.back());
+        scouts.push_back(scout());
+    }
+    ai_assign_ships(ai, me);
+    std::set<uint64_t> given;
+    for (Ship *s : scouts) given.insert(galaxy_task(s));
+    EXPECT_EQ(given.size(), size_t(N));
+    EXPECT_EQ(given.count(0), 0u);
+    for (AgentTask *t : tasks) EXPECT_EQ(agent_task_assignee_count(t), 1);
+}
+
+// The positions an open memo hands the evaluations are each ship's own, also once its table is full.
+TEST_F(ShipSearch, AnOpenMemoGivesEachShipItsOwnGalaxyPosition) {
+    std::vector<Ship *> ships;
+    for (int32_t i = 0; i < int32_t(AgentTaskMemo::SLOTS) + 40; ++i)
+        ships.push_back(ship_in(fleet_at(me, 10 + 3 * i, 20 + 7 * (i % 50)), me));
+    ships.push_back(ship_in(home, me));
+    AgentTaskMemo memo;
+    agent_task_memo_open(ai, &memo);
+    for (int32_t round = 0; round < 2; ++round)
+        for (Ship *s : ships) {
+            int32_t x = -1, y = -1, fx = -2, fy = -2;
+            agent_task_ship_position(ai, s, &x, &y);
+            ship_get_galaxy_position(s, &fx, &fy);
+            EXPECT_EQ(x, fx) << "round " << round;
+            EXPECT_EQ(y, fy) << "round " << round;
+        }
+    agent_task_memo_close(ai);
 }
 
 }  // namespace

@@ -360,7 +360,7 @@ TEST_F(CombatSearch, AnOpenMemoHandsEachPlayerItsOwnSnapshotOfEachId) {
     for (Ship *s : enemy) ids.push_back(s->id);
     for (Ship *s : own) ids.push_back(s->id);
     // More ids than the memo has slots: neighbours share slots, and the last ones find the table full.
-    for (uint64_t id = 1; id <= 100; ++id) ids.push_back(id * 0x10001ull);
+    for (uint64_t id = 1; id <= AgentTaskMemo::SLOTS + 40; ++id) ids.push_back(id * 0x10001ull);
     struct Case { Player *first, *second; };
     for (const Case &c : {Case{red, blue}, Case{blue, red}}) {
         AgentTaskMemo memo;

@@ -420,6 +420,33 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
     }
 }
 
+// The officers waiting at a captured starbase stay there, still the defender's; the starbase links
+// them as a load does (through the player they served, not its new owner).
+TEST_F(Autocombat, ACapturedStarbaseKeepsTheDefendersWaitingOfficersAndStillLinksThem) {
+    Sector *here = sector(1000, 1000, GREEN);
+    Player *green = player(GREEN);
+    Site *base = site(here, SITE_STARBASE, GREEN);
+    base->crew = 400;
+    Officer *waiting = officer_create();
+    ASSERT_NE(waiting, nullptr);
+    waiting->id = 9002;
+    waiting->owner_id = GREEN;
+    player_add_officer(green, waiting);
+    site_add_officer(base, waiting);
+    Ship *attacker = ship(red, here, {{LANCER_FORE, SYSTEM_TYPE_BOARDING_GRID}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}});
+    ASSERT_TRUE(attacker->ship_flags & SHIP_FLAG_BOARDING);
+
+    encounter_autocombat(battle(here, {base, attacker}, ENCOUNTER_STARBASE_ASSAULT));
+
+    ASSERT_EQ(base->owner_id, RED);
+    ASSERT_EQ(site_officer_count(base), 1);
+    EXPECT_EQ(site_get_officer(base, 0), waiting);
+    EXPECT_EQ(player_find_officer(green, 9002), waiting);
+    base->flags &= ~OBJ_LINKED;
+    EXPECT_EQ(object_link(base), RES_OK);
+    EXPECT_EQ(site_get_officer(base, 0), waiting);
+}
+
 // ---- The Battle for Sol ----------------------------------------------------------------------------
 
 TEST_F(Autocombat, TheSolSectorPassesToAVictorOtherThanItsGuardians) {
