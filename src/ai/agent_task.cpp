@@ -389,6 +389,15 @@ void agent_task_clear_assignees(AgentTask *task) {
     task->priority = 0;
 }
 
+int64_t agent_task_total(const AiPlayer *ai, const AgentTask *task) {
+    int64_t total = task->priority;
+    if (task->needed >= 1 && task->assigned >= task->needed) {
+        const int64_t bonus = int64_t(ai->full_task_bonus) * task->priority / 100;
+        if (bonus >= 1) total += bonus;
+    }
+    return total;
+}
+
 int32_t agent_task_ship_utility(AgentTask *task, GameObject *ship) {
     const AgentTaskType *t = type_of(task);
     return t && t->ship_utility ? t->ship_utility(task, ship) : 0;

@@ -168,6 +168,9 @@ int32_t     agent_task_assignee_count(const AgentTask *task);
 GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id);
 void        agent_task_clear_assignees(AgentTask *task);
 
+// The task's priority, with the computer player's bonus when its need is met: what an assignment
+// weighs it at.
+int64_t agent_task_total(const AiPlayer *ai, const AgentTask *task);
 int32_t agent_task_ship_utility(AgentTask *task, GameObject *ship);
 void    agent_task_update(AgentTask *task, AiPlayer *ai, Player *player);
 void    agent_task_act(AgentTask *task, AiPlayer *ai, Player *player);

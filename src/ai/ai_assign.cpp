@@ -59,20 +59,10 @@ void each_task(AiPlayer *ai, Fn fn) {
         if (task) fn(task);
 }
 
-// A task's priority, with the bonus of a task whose need is met.
-int64_t task_total(const AiPlayer *ai, const AgentTask *t) {
-    int64_t total = t->priority;
-    if (t->needed >= 1 && t->assigned >= t->needed) {
-        const int64_t bonus = int64_t(ai->full_task_bonus) * t->priority / 100;
-        if (bonus >= 1) total += bonus;
-    }
-    return total;
-}
-
 // The sum over every task.
 int64_t assignment_total(AiPlayer *ai) {
     int64_t total = 0;
-    each_task(ai, [&](AgentTask *t) { total += task_total(ai, t); });
+    each_task(ai, [&](AgentTask *t) { total += agent_task_total(ai, t); });
     return total;
 }
 
@@ -298,7 +288,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             if (now != 0 && before != 0 && now != before) ++moved;
         }
         int64_t total = -penalty(ai, moved);
-        for (const AgentTask *t : joined) total += task_total(ai, t);
+        for (const AgentTask *t : joined) total += agent_task_total(ai, t);
         if (total > best) {
             best = total;
             for (int32_t i = 0; i < count; ++i)

@@ -80,19 +80,9 @@ struct QuickDraws {
     uint32_t below(uint32_t n) { return n > 1 ? draw() % n : 0; }
 };
 
-
-int64_t priority_with_bonus(const AiPlayer *ai, const AgentTask *task) {
-    int64_t total = task->priority;
-    if (task->needed >= 1 && task->assigned >= task->needed) {
-        const int64_t bonus = int64_t(ai->full_task_bonus) * task->priority / 100;
-        if (bonus >= 1) total += bonus;
-    }
-    return total;
-}
-
 int32_t total_priority(AiPlayer *ai) {
     int64_t total = 0;
-    ai_combat_each_task(ai, [&](AgentTask *task) { total += priority_with_bonus(ai, task); });
+    ai_combat_each_task(ai, [&](AgentTask *task) { total += agent_task_total(ai, task); });
     return int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX));
 }
 
@@ -290,7 +280,7 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     items.push_back(ships[size_t(i)]);
     agent_task_evaluate(task, a->ai, a->player, 1);
     const int32_t made = add_node(&k,
-                                  JoinNode{.value = priority_with_bonus(a->ai, task), .priority = task->priority,
+                                  JoinNode{.value = agent_task_total(a->ai, task), .priority = task->priority,
                                            .assigned = task->assigned, .needed = task->needed, .parent = node,
                                            .ship = i, .made = k.search},
                                   a->count);
@@ -318,7 +308,7 @@ int32_t make_node(AssignSearch *a, int32_t t, int32_t node, int32_t i) {
     }
     const JoinNode &kept = k.nodes[size_t(node)];
     plan_check_counted();
-    if (kept.value != priority_with_bonus(a->ai, task) || kept.priority != task->priority ||
+    if (kept.value != agent_task_total(a->ai, task) || kept.priority != task->priority ||
         kept.assigned != task->assigned || kept.needed != task->needed)
         plan_check_failed("kept assignment lists",
                           "task #%llu with %zu ships, made by search %u of %u: kept %d/%d/%d, fresh %d/%d/%d",
