@@ -148,6 +148,38 @@ void assignee_point(AiPlayer *ai, bool centres, GameObject *obj, int32_t *x, int
     agent_task_ship_position(ai, ship, x, y);
 }
 
+// What the threats along the way from (x0, y0) to (tx, ty) take from a priority: the threats
+// sampled every 40 units, the first two samples weighing most, or the threat where the way starts
+// when it has no length. The threats are asked of the memo's grid, and kept in it by the point,
+// when a memo is given.
+int64_t path_danger(const ThreatList *threats, AgentTaskMemo *memo, int32_t x0, int32_t y0, int32_t tx, int32_t ty) {
+    const auto threat_at = [threats, memo](int32_t x, int32_t y) {
+        if (!threats) return 0;
+        if (!memo) return fleet_threat_value(threats, x, y);
+        auto [at, fresh] = memo->threats.try_emplace(uint64_t(uint32_t(x)) << 32 | uint32_t(y), 0);
+        if (fresh) at->second = threat_grid_value(&memo->threat_grid, x, y);
+        return at->second;
+    };
+    // Positions from a save may lie anywhere in the 32-bit plane: the way is measured in 64 bits and
+    // sampled no further than PATH_DANGER_MAX_STEPS steps, far beyond any galaxy.
+    const int64_t dx = int64_t(tx) - x0, dy = int64_t(ty) - y0;
+    const int64_t d = way_length(dx, dy);
+    if (d < 1) return threat_at(x0, y0);
+    const int64_t step_x = dx * 40 / d, step_y = dy * 40 / d;
+    const int64_t n = std::min<int64_t>((d - 1) / 40 + 1, PATH_DANGER_MAX_STEPS);
+    int64_t weighted = 0, weights = 0;
+    int64_t x = x0, y = y0;
+    for (int64_t i = 0; i < n; ++i) {
+        x += step_x;
+        y += step_y;
+        const int32_t w = i == 0 ? 3 : i == 1 ? 2 : 1;
+        weighted += int64_t(threat_at(saturate_i32(x), saturate_i32(y))) * w;
+        weights += w;
+    }
+    const int64_t danger = weighted / weights / 800;
+    return danger >= 1 ? danger : 0;
+}
+
 // The memo the evaluations ask while one is open; none for fresh work.
 AgentTaskMemo *open_memo(const AiPlayer *ai) { return ai && !plan_check_fresh() ? ai->task_memo : nullptr; }
 
@@ -254,6 +286,23 @@ GameObject *known_of(AiPlayer *ai, const Player *player, uint64_t id) {
     return player ? player_known_object_by_id(player, id) : nullptr;
 }
 
+// path_danger on the AI's threats, from the memo when one is open: the search weighs the same few
+// ways over and over (a group's mean position changes with its members, its target does not).
+int64_t danger_of(AiPlayer *ai, int32_t x0, int32_t y0, int32_t tx, int32_t ty) {
+    const ThreatList *threats = ai ? ai->threats : nullptr;
+    AgentTaskMemo *memo = open_memo(ai);
+    if (!memo) return path_danger(threats, nullptr, x0, y0, tx, ty);
+    const AgentTaskMemo::Way way{uint64_t(uint32_t(x0)) << 32 | uint32_t(y0), uint64_t(uint32_t(tx)) << 32 | uint32_t(ty)};
+    auto [at, fresh] = memo->dangers.try_emplace(way, 0);
+    if (fresh) {
+        if (threats && memo->threat_grid.list != threats) threat_grid_build(&memo->threat_grid, threats);
+        at->second = path_danger(threats, memo, x0, y0, tx, ty);
+    } else if (plan_check_on()) [[unlikely]] {
+        plan_check_same("evaluation memo", "path danger", at->second, path_danger(threats, nullptr, x0, y0, tx, ty));
+    }
+    return at->second;
+}
+
 }  // namespace
 
 void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
@@ -266,12 +315,33 @@ GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t
 
 void agent_task_ship_position(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y) { position_of(ai, ship, x, y); }
 
+AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh) {
+    AgentTaskMemo *memo = open_memo(ai);
+    if (!memo) return nullptr;
+    auto [at, added] = memo->targets.try_emplace(task);
+    *fresh = added;
+    return &at->second;
+}
+
+int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh) {
+    AgentTaskMemo *memo = open_memo(ai);
+    if (!memo) return nullptr;
+    auto [at, added] = memo->object_words.try_emplace(AgentTaskMemo::ObjectType{obj, type}, 0);
+    *fresh = added;
+    return &at->second;
+}
+
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     std::fill(std::begin(memo->figures), std::end(memo->figures), AgentTaskMemo::Figures{nullptr, 0, 0});
     std::fill(std::begin(memo->found), std::end(memo->found), AgentTaskMemo::Found{0, nullptr});
     std::fill(std::begin(memo->known), std::end(memo->known), AgentTaskMemo::Found{0, nullptr});
     std::fill(std::begin(memo->positions), std::end(memo->positions), AgentTaskMemo::Position{nullptr, 0, 0});
     memo->known_player = nullptr;
+    memo->dangers.clear();
+    memo->threat_grid.list = nullptr;
+    memo->targets.clear();
+    memo->threats.clear();
+    memo->object_words.clear();
     ai->task_memo = memo;
 }
 
@@ -605,28 +675,7 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         const int32_t x0 = int32_t(sx / count), y0 = int32_t(sy / count);
         int32_t tx = 0, ty = 0;
         centre_of(target, &tx, &ty);
-        // Positions from a save may lie anywhere in the 32-bit plane: the way is measured in 64
-        // bits and sampled no further than PATH_DANGER_MAX_STEPS steps, far beyond any galaxy.
-        const int64_t dx = int64_t(tx) - x0, dy = int64_t(ty) - y0;
-        const int64_t d = way_length(dx, dy);
-        const ThreatList *threats = ai ? ai->threats : nullptr;
-        if (d >= 1) {
-            const int64_t step_x = dx * 40 / d, step_y = dy * 40 / d;
-            const int64_t n = std::min<int64_t>((d - 1) / 40 + 1, PATH_DANGER_MAX_STEPS);
-            int64_t weighted = 0, weights = 0;
-            int64_t x = x0, y = y0;
-            for (int64_t i = 0; i < n; ++i) {
-                x += step_x;
-                y += step_y;
-                const int32_t w = i == 0 ? 3 : i == 1 ? 2 : 1;
-                weighted += int64_t(threats ? fleet_threat_value(threats, saturate_i32(x), saturate_i32(y)) : 0) * w;
-                weights += w;
-            }
-            const int64_t danger = weighted / weights / 800;
-            if (danger >= 1) p -= danger;
-        } else {
-            p -= threats ? fleet_threat_value(threats, x0, y0) : 0;
-        }
+        p -= danger_of(ai, x0, y0, tx, ty);
     }
     if (task->priority_bonus != 0) p += task->priority_bonus;
     task->priority = int32_t(std::clamp<int64_t>(p, 0, INT32_MAX));

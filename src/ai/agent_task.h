@@ -15,8 +15,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include "platform/list.h"
 #include "platform/result.h"
+#include "world/fleet.h"
 
 struct AiPlayer;
 struct Buffer;
@@ -239,11 +241,19 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
 //    the first player asked (others are looked up every time): it reads that player's known map,
 //    which the search does not change;
 //  - a ship's galaxy position (ship_get_galaxy_position), keyed by the ship: it reads the ship's
-//    fleet or sector, which stand still.
+//    fleet or sector, which stand still;
+//  - the danger along a way a task's assignees would take (the priority's path danger), keyed by
+//    the way's ends: it reads the AI's threat list, which the search does not change;
+//  - what a type works out of a task's target alone (agent_task_target_figures), keyed by the task,
+//    and of one assignee alone (agent_task_object_word), keyed by the object and the type.
 // Each entry is worked out on first use. A full table works the rest out every time. The caller
 // owns the memo and closes it before anything in the model changes; one memo open at a time.
 // The task types reach the same entries through agent_task_object_figures and
 // agent_task_known_object, which work everything out afresh while no memo is open.
+struct AgentTaskTargetFigures {
+    int64_t     word[6] = {};
+    GameObject *known = nullptr;
+};
 struct AgentTaskMemo {
     static constexpr size_t SLOTS = 256;  // a power of two: the ships of a large corporation
     struct Figures {
@@ -263,7 +273,32 @@ struct AgentTaskMemo {
     Found known[SLOTS];
     Position positions[SLOTS];
     const Player *known_player;           // whose snapshots fill known; null until the first lookup
+    struct Way {
+        uint64_t from, to;                // x in the high word, y in the low one
+        bool operator==(const Way &) const = default;
+    };
+    struct WayHash {
+        size_t operator()(const Way &w) const { return size_t((w.from * 0x9E3779B97F4A7C15ull) ^ (w.to + (w.to << 17))); }
+    };
+    std::unordered_map<Way, int64_t, WayHash> dangers;   // grows with the ways weighed
+    ThreatGrid threat_grid;               // of the AI's threats, built on the first way weighed
+    std::unordered_map<uint64_t, int32_t> threats;   // the threat at a point of a way, x in the high word
+    struct ObjectType {
+        const GameObject *obj;
+        uint32_t type;
+        bool operator==(const ObjectType &) const = default;
+    };
+    struct ObjectTypeHash {
+        size_t operator()(const ObjectType &k) const { return size_t(uintptr_t(k.obj) * 0x9E3779B97F4A7C15ull) ^ k.type; }
+    };
+    std::unordered_map<ObjectType, int64_t, ObjectTypeHash> object_words;   // see agent_task_object_word
+    std::unordered_map<const AgentTask *, AgentTaskTargetFigures> targets;   // see agent_task_target_figures
 };
+// What a type works out of a task's target alone, kept for the task while the memo is open (the
+// type names the words). Null while no memo is open; *fresh tells a new record, for the type to fill.
+AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh);
+// What a task type works out of one assignee alone, kept for the object and the type the same way.
+int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh);
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
 void agent_task_memo_close(AiPlayer *ai);
 // player_object_value and ship_estimated_strength of obj, through the open memo if any.

@@ -84,11 +84,6 @@ void join(AiPlayer *ai, GameObject *ship, uint64_t task_id) {
     if (AgentTask *t = ai_get_task(ai, task_id)) agent_task_add_assignee(t, ship);
 }
 
-void remove_open(std::vector<AgentTask *> *open, AgentTask *t) {
-    auto it = std::find(open->begin(), open->end(), t);
-    if (it != open->end()) open->erase(it);
-}
-
 // The selected tasks still open in a pass, in their selected order, as a row of bits: a task
 // closes (its first open place, should it be listed twice) once it has what it needs. A ship's use
 // to a task reads only the ship and the task's target, which the passes leave alone, so each ship's
@@ -344,22 +339,29 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
 
     int64_t best = -1;
     const int32_t trials = ai_defence_trial_count(count);
-    std::vector<AgentTask *> open;
+    // Which defence tasks each guard may serve reads only the guard, which the trials leave alone;
+    // nothing else in the model moves either, and the evaluations share a memo.
+    std::optional<AgentTaskMemoScope> memo;
+    if (trials > 0) memo.emplace(ai);
+    OpenTasks open(defence);
+    std::vector<OpenTasks::Bits> useful(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        if (!ship_locked(guards[size_t(i)])) useful[size_t(i)] = open.useful_to(guards[size_t(i)]);
     for (int32_t trial = 0; trial < trials; ++trial) {
         for (AgentTask *t : defence) agent_task_clear_assignees(t);
-        open = defence;
-        for (GameObject *g : guards) {
-            if (open.empty()) break;
+        open.reopen();
+        int32_t open_count = open.size();
+        for (int32_t i = 0; i < count; ++i) {
+            GameObject *g = guards[size_t(i)];
+            if (open_count == 0) break;
             if (ship_locked(g)) continue;
-            std::vector<AgentTask *> candidates;
-            for (AgentTask *t : open)
-                if (agent_task_ship_utility(t, g) != 0) candidates.push_back(t);
-            if (candidates.empty()) continue;
-            AgentTask *t = candidates[draw_below(uint32_t(candidates.size()))];
+            const int32_t candidates = open.open_count(useful[size_t(i)]);
+            if (candidates == 0) continue;
+            AgentTask *t = open.open_at(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
             agent_task_add_assignee(t, g);
             agent_task_evaluate(t, ai, player, 1);
-            if (t->assigned >= t->needed) remove_open(&open, t);
+            if (t->assigned >= t->needed && open.close(t)) --open_count;
         }
         int64_t total = 0, moved = 0;
         for (AgentTask *t : defence) total += t->priority;
@@ -371,6 +373,8 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             for (int32_t i = 0; i < count; ++i) best_ids[size_t(i)] = ai_ship_word(guards[size_t(i)], AI_SHIP_DEFENCE_TASK);
         }
     }
+
+    memo.reset();
 
     for (AgentTask *t : defence) agent_task_clear_assignees(t);
     const bool apply_best = best >= 0 && best > start;

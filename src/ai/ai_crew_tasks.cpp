@@ -13,6 +13,7 @@
 #include "platform/geometry.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object.h"
 #include "world/object_map.h"
@@ -682,6 +683,34 @@ void repair_act(AgentTask *task, AiPlayer *, Player *player) {
 
 void scrap_link(AgentTask *task) { task->flags |= TASK_FORCED; }
 
+// What scrapping the ship adds to the bonus: its scrap value, and the gain of refitting it with the
+// player's best systems (or the loss of its power when it has none). Reads the ship, the player's
+// systems and the task weights.
+int64_t scrap_share(const Ship *ship, AiPlayer *ai, Player *player) {
+    int64_t b = 0;
+    const int32_t value = ship_scrap_value(ship);
+    if (value / 2 > 0) b += value / 2;
+    int64_t gain = 0;
+    for (int32_t c = 0; c < ship->crit_count; ++c) {
+        const System *fitted = ship->crits[c].system;
+        if (!fitted || !(fitted->flags & SYSTEM_FLAG_SUBTYPES) || !player) continue;
+        const System *best = player_best_system(player, fitted->type);
+        if (!best) continue;
+        const int64_t cur = int64_t(fitted->load_a) + fitted->load_b + system_effective_value(fitted);
+        const int64_t top = int64_t(best->load_a) + best->load_b + system_effective_value(best);
+        if (cur > 0 && top - cur > 0) gain += (top - cur) * 100 / cur;
+    }
+    if (gain > 0) {
+        int64_t g = sq(gain) / 5;
+        const int32_t weight = ai && ai->weights ? ai->weights[TASK_SCRAP_SHIPS] : 0;
+        if (weight != 0) g = g * (100 + weight) / 100;
+        if (g > 0) b += g;
+    } else {
+        b -= 3 * sq(int64_t(ship->online_load_a) + ship->online_load_b);
+    }
+    return b;
+}
+
 void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                     int32_t *needed) {
     const int32_t n = list_count(&task->assignees);
@@ -692,26 +721,13 @@ void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *util
     for (GameObject *obj : task->assignees.items) {
         const Ship *ship = ship_of(obj);
         if (!ship || (ship->ship_flags & SHIP_FLAG_CONSTRUCTOR)) continue;
-        const int32_t value = ship_scrap_value(ship);
-        if (value / 2 > 0) b += value / 2;
-        int64_t gain = 0;
-        for (int32_t c = 0; c < ship->crit_count; ++c) {
-            const System *fitted = ship->crits[c].system;
-            if (!fitted || !(fitted->flags & SYSTEM_FLAG_SUBTYPES) || !player) continue;
-            const System *best = player_best_system(player, fitted->type);
-            if (!best) continue;
-            const int64_t cur = int64_t(fitted->load_a) + fitted->load_b + system_effective_value(fitted);
-            const int64_t top = int64_t(best->load_a) + best->load_b + system_effective_value(best);
-            if (cur > 0 && top - cur > 0) gain += (top - cur) * 100 / cur;
-        }
-        if (gain > 0) {
-            int64_t g = sq(gain) / 5;
-            const int32_t weight = ai && ai->weights ? ai->weights[TASK_SCRAP_SHIPS] : 0;
-            if (weight != 0) g = g * (100 + weight) / 100;
-            if (g > 0) b += g;
-        } else {
-            b -= 3 * sq(int64_t(ship->online_load_a) + ship->online_load_b);
-        }
+        bool fresh = false;
+        int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
+        if (!kept) b += scrap_share(ship, ai, player);
+        else if (fresh) b += *kept = scrap_share(ship, ai, player);
+        else b += *kept;
+        if (kept && !fresh && plan_check_on()) [[unlikely]]
+            plan_check_same("evaluation memo", "scrap share", *kept, scrap_share(ship, ai, player));
     }
     if (ai && ai->ship_count <= ai->own_sector_count && b > 0) b /= 4;
     task->priority_bonus = clamp32(task->priority_bonus + b);

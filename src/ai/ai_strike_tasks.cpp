@@ -13,6 +13,7 @@
 #include "platform/geometry.h"
 #include "platform/random.h"
 #include "platform/str.h"
+#include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/factory.h"
 #include "world/fleet.h"
@@ -464,17 +465,29 @@ int64_t starbase_strength(const Sector *known, const Player *player) {
     return int64_t(g > 0 ? 4 : 2) * hull_armour(4) + k * system_rating(0, 7) / 3 + k * system_rating(1, 3) / 3;
 }
 
-void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                            int32_t *needed) {
+// What "attack sector" works out of its target alone: the utility before the group, the strength
+// required (before the strike margin), what a group of its holder starts with, the snapshot and
+// its value. The search asks it of every list it weighs; the target stands still.
+struct SectorSide {
+    int64_t u = 0, e = 0, a = 0;
+    Holder holder = Holder::NONE;
+    GameObject *known = nullptr;
+    int32_t value = 0;
+    bool operator==(const SectorSide &) const = default;
+};
+
+SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
+    SectorSide side;
     const int64_t q = sector_task_closeness(task, ai);
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
     int64_t u = std::max<int64_t>(squared(q) / diagonal * 7, 0);
-    int64_t e = 0, a = 0, b = 0;
-    const Sector *known = sector_of(sector_task_known(task, player));
+    int64_t e = 0, a = 0;
+    side.known = sector_task_known(task, player);
+    const Sector *known = sector_of(side.known);
     const Holder holder = holder_of(known, player);
     if (known) {
         const int64_t v = sector_score(known);
-        data_of(task)->value = int32_t(v);
+        side.value = int32_t(v);
         switch (holder) {
         case Holder::GUARDIAN:
             // The guardians' standing figure, and their missile barrage as the damage it deals: a
@@ -510,6 +523,43 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         const int64_t standing = holder == Holder::GUARDIAN ? GUARDIAN_STRENGTH : 0;
         e = standing + ai_strength_as_value(ai, e - standing);
     }
+    side.u = u;
+    side.e = e;
+    side.a = a;
+    side.holder = holder;
+    return side;
+}
+
+// The target's side of the task, kept through the search's memo when one is open. A kept side
+// leaves in the task what working it out leaves: the snapshot and its value.
+SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
+    bool fresh = false;
+    AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
+    if (!kept || fresh) {
+        const SectorSide side = sector_side(task, ai, player);
+        if (kept) *kept = {{side.u, side.e, side.a, int64_t(side.holder), side.value}, side.known};
+        return side;
+    }
+    SectorSide side;
+    side.u = kept->word[0];
+    side.e = kept->word[1];
+    side.a = kept->word[2];
+    side.holder = Holder(kept->word[3]);
+    side.value = int32_t(kept->word[4]);
+    side.known = kept->known;
+    data_of(task)->known = side.known;
+    if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "attack sector", side == sector_side(task, ai, player), true);
+    return side;
+}
+
+void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                            int32_t *needed) {
+    const int64_t diagonal = std::max(ai->map_diagonal, 1);
+    const SectorSide side = kept_sector_side(task, ai, player);
+    int64_t u = side.u, e = side.e, a = side.a, b = 0;
+    const Holder holder = side.holder;
+    if (side.known && sector_of(side.known)) data_of(task)->value = side.value;
     int32_t tx = 0, ty = 0;
     const bool has_centre = target_centre(task, &tx, &ty);
     uint32_t system_flags = 0;
@@ -518,7 +568,8 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
     each_assignee(task, [&](GameObject *obj) {
         Ship *ship = ship_of(obj);
         if (!ship || is_dead(obj)) return;
-        const int64_t value = player_object_value(obj);
+        int32_t value = 0, strength = 0;
+        agent_task_object_figures(ai, obj, &value, &strength);
         if (value > 0) a += value;
         if (has_centre) {
             int32_t x = 0, y = 0;

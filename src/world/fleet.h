@@ -190,3 +190,21 @@ ThreatList *threat_list_create();
 void        threat_list_free(ThreatList *list);
 void        threat_map_build(ThreatList *list, Player *player);
 int32_t     fleet_threat_value(const ThreatList *list, int32_t x, int32_t y);
+
+// The list indexed by place, for asking the threat at many points while the list stands still: each
+// square cell keeps, in list order, the entries that may reach a point of it. threat_grid_value
+// gives what fleet_threat_value gives for the list the grid was built on. A point or a list beyond
+// NEAR (where the legs of a distance could pass the 32-bit range), or a list too widely spread to
+// index, is asked of the whole list.
+struct ThreatGrid {
+    static constexpr int32_t CELL = 32;
+    static constexpr int64_t MAX_CELLS = 1 << 16;
+    static constexpr int32_t NEAR = 1 << 29;
+    const ThreatList *list = nullptr;
+    int64_t left = 0, top = 0;           // the first cell's corner
+    int32_t columns = 0, rows = 0;       // 0: not indexed
+    std::vector<int32_t> first;          // per cell, where its entries start in `entries`; and the end
+    std::vector<int32_t> entries;        // indices into the list
+};
+void    threat_grid_build(ThreatGrid *grid, const ThreatList *list);
+int32_t threat_grid_value(const ThreatGrid *grid, int32_t x, int32_t y);

@@ -309,14 +309,83 @@ void threat_map_build(ThreatList *list, Player *player) {
     }
 }
 
+namespace {
+
+// What one entry adds to the threat at (x, y); false when it does not reach so far.
+inline bool threat_share(const ThreatEntry &e, int32_t x, int32_t y, float *share) {
+    int32_t d = distance(e.x - x, e.y - y);
+    if (d < THREAT_FULL_WITHIN) d = 0;
+    const int32_t f = THREAT_REACH - d;
+    if (f <= 0) return false;
+    *share = float(e.strength) * float(f) * float(f) * 15.0f / 40000.0f;
+    return true;
+}
+
+}  // namespace
+
 int32_t fleet_threat_value(const ThreatList *list, int32_t x, int32_t y) {
-    float sum = 0.0f;
+    float sum = 0.0f, share = 0.0f;
+    for (const ThreatEntry &e : list->entries)
+        if (threat_share(e, x, y, &share)) sum += share;
+    return int32_t(sum);
+}
+
+void threat_grid_build(ThreatGrid *grid, const ThreatList *list) {
+    *grid = ThreatGrid{};
+    grid->list = list;
+    if (!list || list->entries.empty()) return;
+    // An entry reaches no point THREAT_REACH or more away along either axis: distance() is at
+    // least the longer leg.
+    constexpr int64_t R = THREAT_REACH - 1;
+    int64_t x0 = INT64_MAX, y0 = INT64_MAX, x1 = INT64_MIN, y1 = INT64_MIN;
     for (const ThreatEntry &e : list->entries) {
-        int32_t d = distance(e.x - x, e.y - y);
+        x0 = std::min<int64_t>(x0, e.x - R);
+        y0 = std::min<int64_t>(y0, e.y - R);
+        x1 = std::max<int64_t>(x1, e.x + R);
+        y1 = std::max<int64_t>(y1, e.y + R);
+    }
+    const int64_t columns = (x1 - x0) / ThreatGrid::CELL + 1, rows = (y1 - y0) / ThreatGrid::CELL + 1;
+    if (columns * rows > ThreatGrid::MAX_CELLS || x0 < -ThreatGrid::NEAR || y0 < -ThreatGrid::NEAR ||
+        x1 > ThreatGrid::NEAR || y1 > ThreatGrid::NEAR)
+        return;
+    grid->left = x0;
+    grid->top = y0;
+    grid->columns = int32_t(columns);
+    grid->rows = int32_t(rows);
+    const auto each_cell = [&](const ThreatEntry &e, auto visit) {
+        for (int64_t r = (e.y - R - y0) / ThreatGrid::CELL; r <= (e.y + R - y0) / ThreatGrid::CELL; ++r)
+            for (int64_t c = (e.x - R - x0) / ThreatGrid::CELL; c <= (e.x + R - x0) / ThreatGrid::CELL; ++c)
+                visit(size_t(r * columns + c));
+    };
+    grid->first.assign(size_t(columns * rows) + 1, 0);
+    for (const ThreatEntry &e : list->entries) each_cell(e, [&](size_t cell) { ++grid->first[cell + 1]; });
+    for (size_t cell = 1; cell < grid->first.size(); ++cell) grid->first[cell] += grid->first[cell - 1];
+    grid->entries.assign(size_t(grid->first.back()), 0);
+    std::vector<int32_t> next(grid->first.begin(), grid->first.end() - 1);
+    for (size_t i = 0; i < list->entries.size(); ++i)
+        each_cell(list->entries[i], [&](size_t cell) { grid->entries[size_t(next[cell]++)] = int32_t(i); });
+}
+
+int32_t threat_grid_value(const ThreatGrid *grid, int32_t x, int32_t y) {
+    const int64_t c = (int64_t(x) - grid->left), r = (int64_t(y) - grid->top);
+    if (grid->columns == 0 || x < -ThreatGrid::NEAR || y < -ThreatGrid::NEAR || x > ThreatGrid::NEAR || y > ThreatGrid::NEAR)
+        return grid->list ? fleet_threat_value(grid->list, x, y) : 0;
+    // Off the grid no entry comes within reach along both axes.
+    if (c < 0 || r < 0 || c / ThreatGrid::CELL >= grid->columns || r / ThreatGrid::CELL >= grid->rows) return 0;
+    const size_t cell = size_t(r / ThreatGrid::CELL * grid->columns + c / ThreatGrid::CELL);
+    float sum = 0.0f, share = 0.0f;
+    for (int32_t at = grid->first[cell]; at < grid->first[cell + 1]; ++at) {
+        const ThreatEntry &e = grid->list->entries[size_t(grid->entries[size_t(at)])];
+        // distance() is the whole part of the root of the squared length: no entry reaches from
+        // THREAT_REACH squared or more, and below it the root is taken here as distance() takes
+        // it. Near the origin the legs fit 32 bits.
+        const int64_t dx = e.x - x, dy = e.y - y, squared = dx * dx + dy * dy;
+        if (squared >= int64_t(THREAT_REACH) * THREAT_REACH) continue;
+        int32_t d = int32_t(std::sqrt(double(uint64_t(squared))));
         if (d < THREAT_FULL_WITHIN) d = 0;
         const int32_t f = THREAT_REACH - d;
-        if (f <= 0) continue;
-        sum += float(e.strength) * float(f) * float(f) * 15.0f / 40000.0f;
+        share = float(e.strength) * float(f) * float(f) * 15.0f / 40000.0f;
+        sum += share;
     }
     return int32_t(sum);
 }

@@ -319,6 +319,40 @@ TEST_F(FleetRecord, ThreatFadesWithDistanceFromEachEntry) {
     threat_list_free(list);
 }
 
+TEST_F(FleetRecord, TheThreatGridGivesTheWholeListsThreatEverywhere) {
+    ThreatList list;
+    ThreatGrid grid;
+    const auto every_point_agrees = [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t step) {
+        threat_grid_build(&grid, &list);
+        int32_t differ = 0, threatened = 0;
+        for (int64_t y = y0; y <= y1; y += step)
+            for (int64_t x = x0; x <= x1; x += step) {
+                const int32_t whole = fleet_threat_value(&list, int32_t(x), int32_t(y));
+                differ += threat_grid_value(&grid, int32_t(x), int32_t(y)) != whole;
+                threatened += whole > 0;
+            }
+        EXPECT_EQ(differ, 0);
+        return threatened;
+    };
+    EXPECT_EQ(every_point_agrees(-50, -50, 50, 50, 10), 0) << "an empty list threatens nothing";
+    // Two clusters, strengths far apart so that the order of the sum shows in its rounding, and
+    // points on every cell edge and at the reach's edge (a step that is prime to the cell).
+    const int32_t strengths[] = {7, 4000000, 13, 999999, 1, 250000, 3};
+    for (int32_t i = 0; i < 7; ++i) list.entries.push_back({i, 300 + 37 * i, 400 - 23 * i, strengths[i]});
+    list.entries.push_back({7, 1200, 900, 5000});
+    list.entries.push_back({8, 1201, 901, 17});
+    EXPECT_GT(every_point_agrees(0, 0, 1500, 1200, 3), 1000);
+    EXPECT_GT(grid.columns, 0) << "indexed";
+    EXPECT_EQ(threat_grid_value(&grid, 1200 + 199, 900), fleet_threat_value(&list, 1200 + 199, 900));
+    EXPECT_EQ(threat_grid_value(&grid, 1200, 900 - 199), fleet_threat_value(&list, 1200, 900 - 199));
+    // Too widely spread to index, and far out in the plane: asked of the whole list.
+    list.entries.push_back({9, 2000000, -2000000, 800});
+    every_point_agrees(1999800, -2000200, 2000200, -1999800, 9);
+    EXPECT_EQ(grid.columns, 0);
+    list.entries = {{0, INT32_MAX - 50, INT32_MIN + 50, 600}};
+    every_point_agrees(INT32_MAX - 300, INT32_MIN, INT32_MAX - 1, INT32_MIN + 250, 11);
+}
+
 using FleetTurns = FleetWorld;
 
 TEST_F(FleetTurns, DeadShipsLeaveThroughTheSetterAndAnEmptiedFleetDies) {
