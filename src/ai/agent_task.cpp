@@ -156,9 +156,10 @@ int64_t path_danger(const ThreatList *threats, AgentTaskMemo *memo, int32_t x0, 
     const auto threat_at = [threats, memo](int32_t x, int32_t y) {
         if (!threats) return 0;
         if (!memo) return fleet_threat_value(threats, x, y);
-        auto [at, fresh] = memo->threats.try_emplace(uint64_t(uint32_t(x)) << 32 | uint32_t(y), 0);
-        if (fresh) at->second = threat_grid_value(&memo->threat_grid, x, y);
-        return at->second;
+        bool fresh = false;
+        int32_t *kept = memo->threats.find_or_add(uint64_t(int64_t(x)), uint64_t(int64_t(y)), &fresh);
+        if (fresh) *kept = threat_grid_value(&memo->threat_grid, x, y);
+        return *kept;
     };
     // Positions from a save may lie anywhere in the 32-bit plane: the way is measured in 64 bits and
     // sampled no further than PATH_DANGER_MAX_STEPS steps, far beyond any galaxy.
@@ -292,15 +293,17 @@ int64_t danger_of(AiPlayer *ai, int32_t x0, int32_t y0, int32_t tx, int32_t ty) 
     const ThreatList *threats = ai ? ai->threats : nullptr;
     AgentTaskMemo *memo = open_memo(ai);
     if (!memo) return path_danger(threats, nullptr, x0, y0, tx, ty);
-    const AgentTaskMemo::Way way{uint64_t(uint32_t(x0)) << 32 | uint32_t(y0), uint64_t(uint32_t(tx)) << 32 | uint32_t(ty)};
-    auto [at, fresh] = memo->dangers.try_emplace(way, 0);
+    bool fresh = false;
+    int64_t *kept = memo->dangers.find_or_add(uint64_t(uint32_t(x0)) << 32 | uint32_t(y0),
+                                              uint64_t(uint32_t(tx)) << 32 | uint32_t(ty), &fresh);
     if (fresh) {
         if (threats && memo->threat_grid.list != threats) threat_grid_build(&memo->threat_grid, threats);
-        at->second = path_danger(threats, memo, x0, y0, tx, ty);
+        // The ways' table stays as it is while the way is weighed: only the points' table grows.
+        *kept = path_danger(threats, memo, x0, y0, tx, ty);
     } else if (plan_check_on()) [[unlikely]] {
-        plan_check_same("evaluation memo", "path danger", at->second, path_danger(threats, nullptr, x0, y0, tx, ty));
+        plan_check_same("evaluation memo", "path danger", *kept, path_danger(threats, nullptr, x0, y0, tx, ty));
     }
-    return at->second;
+    return *kept;
 }
 
 }  // namespace

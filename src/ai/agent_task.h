@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 #include "platform/list.h"
 #include "platform/result.h"
 #include "world/fleet.h"
@@ -250,6 +251,49 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
 // owns the memo and closes it before anything in the model changes; one memo open at a time.
 // The task types reach the same entries through agent_task_object_figures and
 // agent_task_known_object, which work everything out afresh while no memo is open.
+// Values kept under keys of two words, open-addressed in one block: the memo's ways and points,
+// asked hundreds of thousands of times a search. A pointer it gives lasts until the next addition.
+template <class V>
+class AgentTaskPairTable {
+public:
+    void clear() {
+        slots_.assign(64, Slot{});
+        used_ = 0;
+    }
+    // The value under (a, b), added as V{} when new (*fresh tells).
+    V *find_or_add(uint64_t a, uint64_t b, bool *fresh) {
+        if (slots_.empty() || (used_ + 1) * 2 > slots_.size()) grow();
+        Slot *slot = probe(a, b);
+        *fresh = !slot->used;
+        if (!slot->used) {
+            *slot = Slot{a, b, V{}, true};
+            ++used_;
+        }
+        return &slot->value;
+    }
+
+private:
+    struct Slot {
+        uint64_t a = 0, b = 0;
+        V        value{};
+        bool     used = false;
+    };
+    Slot *probe(uint64_t a, uint64_t b) {
+        const size_t mask = slots_.size() - 1;
+        size_t i = size_t(((a * 0x9E3779B97F4A7C15ull) ^ (b * 0xC2B2AE3D27D4EB4Full)) >> 20) & mask;
+        while (slots_[i].used && (slots_[i].a != a || slots_[i].b != b)) i = (i + 1) & mask;
+        return &slots_[i];
+    }
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(slots_.size() * 2, 64));
+        old.swap(slots_);
+        for (const Slot &s : old)
+            if (s.used) *probe(s.a, s.b) = s;
+    }
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
 struct AgentTaskTargetFigures {
     int64_t     word[6] = {};
     GameObject *known = nullptr;
@@ -273,16 +317,9 @@ struct AgentTaskMemo {
     Found known[SLOTS];
     Position positions[SLOTS];
     const Player *known_player;           // whose snapshots fill known; null until the first lookup
-    struct Way {
-        uint64_t from, to;                // x in the high word, y in the low one
-        bool operator==(const Way &) const = default;
-    };
-    struct WayHash {
-        size_t operator()(const Way &w) const { return size_t((w.from * 0x9E3779B97F4A7C15ull) ^ (w.to + (w.to << 17))); }
-    };
-    std::unordered_map<Way, int64_t, WayHash> dangers;   // grows with the ways weighed
+    AgentTaskPairTable<int64_t> dangers;  // by the way's ends, x in the high words
     ThreatGrid threat_grid;               // of the AI's threats, built on the first way weighed
-    std::unordered_map<uint64_t, int32_t> threats;   // the threat at a point of a way, x in the high word
+    AgentTaskPairTable<int32_t> threats;  // the threat at a point of a way, by x and y
     struct ObjectType {
         const GameObject *obj;
         uint32_t type;
@@ -294,8 +331,9 @@ struct AgentTaskMemo {
     std::unordered_map<ObjectType, int64_t, ObjectTypeHash> object_words;   // see agent_task_object_word
     std::unordered_map<const AgentTask *, AgentTaskTargetFigures> targets;   // see agent_task_target_figures
 };
-// What a type works out of a task's target alone, kept for the task while the memo is open (the
-// type names the words). Null while no memo is open; *fresh tells a new record, for the type to fill.
+// What a type works out of a task's target alone (or of anything else the search leaves alone),
+// kept for the task while the memo is open (the type names the words). Null while no memo is open;
+// *fresh tells a new record, for the type to fill.
 AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh);
 // What a task type works out of one assignee alone, kept for the object and the type the same way.
 int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh);

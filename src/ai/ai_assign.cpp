@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <optional>
 #include <vector>
 #include "ai/agent_task.h"
@@ -94,18 +95,20 @@ public:
     explicit OpenTasks(const std::vector<AgentTask *> &selected) {
         for (AgentTask *t : selected)
             if (t) tasks_.push_back(t);
-        open_.assign((tasks_.size() + 63) / 64, 0);
-        reopen();
+        all_.assign((tasks_.size() + 63) / 64, 0);
+        for (size_t at = 0; at < tasks_.size(); ++at) all_[at / 64] |= uint64_t(1) << (at % 64);
+        open_ = all_;
+        for (size_t at = 0; at < tasks_.size(); ++at) places_.push_back({tasks_[at], at});
+        std::stable_sort(places_.begin(), places_.end(), [](const Place &a, const Place &b) { return before(a.task, b.task); });
     }
     int32_t size() const { return int32_t(tasks_.size()); }
     AgentTask *task(int32_t at) const { return tasks_[size_t(at)]; }
-    void reopen() {
-        for (size_t at = 0; at < tasks_.size(); ++at) open_[at / 64] |= uint64_t(1) << (at % 64);
-    }
+    void reopen() { std::copy(all_.begin(), all_.end(), open_.begin()); }
     bool close(const AgentTask *t) {
-        for (size_t at = 0; at < tasks_.size(); ++at)
-            if (tasks_[at] == t && (open_[at / 64] >> (at % 64) & 1)) {
-                open_[at / 64] &= ~(uint64_t(1) << (at % 64));
+        auto it = std::lower_bound(places_.begin(), places_.end(), t, [](const Place &p, const AgentTask *k) { return before(p.task, k); });
+        for (; it != places_.end() && it->task == t; ++it)
+            if (open_[it->at / 64] >> (it->at % 64) & 1) {
+                open_[it->at / 64] &= ~(uint64_t(1) << (it->at % 64));
                 return true;
             }
         return false;
@@ -137,8 +140,14 @@ public:
     }
 
 private:
+    struct Place {
+        const AgentTask *task;
+        size_t at;
+    };
+    static bool before(const AgentTask *a, const AgentTask *b) { return std::less<const AgentTask *>()(a, b); }
     std::vector<AgentTask *> tasks_;
-    Bits open_;
+    Bits open_, all_;
+    std::vector<Place> places_;   // by task, then by selected order: where each task is listed
 };
 
 // A selected strike whose group already brings what it needs: its ships stay with it through the

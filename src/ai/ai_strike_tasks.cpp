@@ -553,6 +553,20 @@ SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
     return side;
 }
 
+// What "attack sector" reads of a ship's systems and crew: the flags of its working systems in the
+// low word, and whether one of them is a boarding system and whether the ship has a pilot.
+constexpr uint64_t HACKER = uint64_t(1) << 32, PILOTED = uint64_t(1) << 33;
+uint64_t ship_systems(const Ship *ship) {
+    uint64_t systems = 0;
+    for (int32_t i = 0; i < ship->crit_count; ++i) {
+        const System *s = ship->crits[i].system;
+        if (!s || (s->status & SYSTEM_STATUS_OFFLINE)) continue;
+        systems |= s->flags;
+        if (s->type == SYSTEM_TYPE_HACKING) systems |= HACKER;
+    }
+    return ship->pilot ? systems | PILOTED : systems;
+}
+
 void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                             int32_t *needed) {
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
@@ -577,13 +591,15 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
             const int64_t d = distance(tx - x, ty - y);
             b += std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
         }
-        for (int32_t i = 0; i < ship->crit_count; ++i) {
-            const System *s = ship->crits[i].system;
-            if (!s || (s->status & SYSTEM_STATUS_OFFLINE)) continue;
-            system_flags |= s->flags;
-            if (s->type == SYSTEM_TYPE_HACKING) hacker = true;
-        }
-        if (ship->pilot) ++piloted;
+        bool fresh = false;
+        int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
+        const uint64_t systems = kept && !fresh ? uint64_t(*kept) : ship_systems(ship);
+        if (kept && fresh) *kept = int64_t(systems);
+        if (kept && !fresh && plan_check_on()) [[unlikely]]
+            plan_check_same("evaluation memo", "ship systems", systems, ship_systems(ship));
+        system_flags |= uint32_t(systems);
+        if (systems & HACKER) hacker = true;
+        if (systems & PILOTED) ++piloted;
     });
     int64_t n = 0;
     for (uint32_t bit : CAPABILITY_BITS)
@@ -779,7 +795,18 @@ void defend_bases_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *uti
                            int32_t *needed) {
     *utility = task->inherited_utility / 4 + 10;
     *assigned = agent_task_assignee_count(task);
-    *needed = short_defences(ai);
+    // The ship search weighs "defend bases" over and over and never a defence task: their figures
+    // stand still while it runs (the defence search, which moves them, weighs only them).
+    bool fresh = false;
+    AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
+    if (!kept) {
+        *needed = short_defences(ai);
+        return;
+    }
+    if (fresh) kept->word[0] = short_defences(ai);
+    else if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "short defences", kept->word[0], int64_t(short_defences(ai)));
+    *needed = int32_t(kept->word[0]);
 }
 
 int32_t defend_bases_blocked(AgentTask *, AiPlayer *, Player *player) {
