@@ -9,10 +9,12 @@
 #include "ai/ai_assign.h"
 #include "ai_task_fixture.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 
 namespace {
 
 using aitest::ME;
+using aitest::RIVAL;
 using aitest::TaskWorld;
 
 TEST(AssignSearch, PassesAndTrialsGrowWithTheShipsUpToTheirCaps) {
@@ -213,6 +215,37 @@ TEST_F(ShipSearch, ManyScoutsShareManyExploreTasksOneEach) {
     EXPECT_EQ(given.size(), size_t(N));
     EXPECT_EQ(given.count(0), 0u);
     for (AgentTask *t : tasks) EXPECT_EQ(agent_task_assignee_count(t), 1);
+}
+
+// With the kept answers checked, each answer the two searches take from their memo (the danger of
+// a way and the threat at its points, a target's figures, a ship's systems and scrap share, the
+// defences still short) is worked out afresh as well: a difference aborts the run.
+TEST_F(ShipSearch, EveryAnswerTheSearchesKeepIsTheOneWorkedOutAfresh) {
+    ai->threats->entries = {{0, 520, 450, 900}, {1, 560, 470, 40}, {2, 300, 700, 5000}, {3, 480, 420, 7}};
+    for (int32_t i = 0; i < 12; ++i) {
+        Ship *s = ship_in(fleet_at(me, 100 + 40 * i, 200 + 25 * (i % 4)), me);
+        fit_engine(s);
+        s->online_load_a = 40;   // powered: of use to the strikes
+    }
+    const int32_t strikes[][2] = {{600, 450}, {700, 400}, {700, 500}};   // two ways to one column
+    for (const auto &at : strikes) select(task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, at[0], at[1])->id));
+    select(task(TASK_SCRAP_SHIPS, 0));
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    select(bases);
+    for (int32_t cx : {300, 500}) {
+        AgentTask *defence = task(TASK_DEFEND_SECTOR, sector_centred(ME, cx, 650)->id);
+        defence->flags |= TASK_DEFENCE;
+        list_append(ai->defence, defence);
+    }
+    const bool was = plan_check_set(true);
+    const uint64_t checked = plan_check_count();
+    ai_assign_ships(ai, me);
+    ai_assign_defence(ai, me);
+    plan_check_set(was);
+    EXPECT_GT(plan_check_count() - checked, 1000u);
+    int32_t strikers = 0;
+    for (int32_t i = 0; i < 3; ++i) strikers += agent_task_assignee_count(ai->selected->items[size_t(i)]);
+    EXPECT_GT(strikers, 0) << "the ways of the strikes were weighed";
 }
 
 // The positions an open memo hands the evaluations are each ship's own, also once its table is full.

@@ -70,6 +70,30 @@ TEST(AgentTaskRecord, WritesItsFieldsInOrderAndReadsThemBack) {
     agent_task_free(back);
 }
 
+// The memo's table of pairs keeps every value under its own key as it grows, keys that share a
+// word apart.
+TEST(AgentTaskPairTable, EveryKeyKeepsItsOwnValueThroughTheGrowth) {
+    AgentTaskPairTable<int64_t> table;
+    bool fresh = false;
+    for (int32_t round = 0; round < 2; ++round) {
+        table.clear();
+        for (uint64_t a = 0; a < 40; ++a)
+            for (uint64_t b = 0; b < 40; ++b) {
+                int64_t *kept = table.find_or_add(a << 32, b, &fresh);
+                ASSERT_TRUE(fresh) << "cleared in round " << round;
+                *kept = int64_t(a * 1000 + b);
+            }
+        int32_t wrong = 0, added = 0;
+        for (uint64_t a = 0; a < 40; ++a)
+            for (uint64_t b = 0; b < 40; ++b) {
+                wrong += *table.find_or_add(a << 32, b, &fresh) != int64_t(a * 1000 + b);
+                added += fresh;
+            }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(added, 0);
+    }
+}
+
 TEST(AgentTaskRecord, AnUnknownTypeOrAShortRecordLeavesNoTask) {
     Buffer bad;
     ASSERT_EQ(buffer_write_u32(&bad, 24), RES_OK);
