@@ -99,13 +99,15 @@ public:
         for (size_t at = 0; at < tasks_.size(); ++at) all_[at / 64] |= uint64_t(1) << (at % 64);
         open_ = all_;
         for (size_t at = 0; at < tasks_.size(); ++at) places_.push_back({tasks_[at], at});
-        std::stable_sort(places_.begin(), places_.end(), [](const Place &a, const Place &b) { return before(a.task, b.task); });
+        std::stable_sort(places_.begin(), places_.end(),
+                         [](const Place &a, const Place &b) { return before(a.task, b.task); });
     }
     int32_t size() const { return int32_t(tasks_.size()); }
     AgentTask *task(int32_t at) const { return tasks_[size_t(at)]; }
     void reopen() { std::copy(all_.begin(), all_.end(), open_.begin()); }
     bool close(const AgentTask *t) {
-        auto it = std::lower_bound(places_.begin(), places_.end(), t, [](const Place &p, const AgentTask *k) { return before(p.task, k); });
+        auto it = std::lower_bound(places_.begin(), places_.end(), t,
+                                   [](const Place &p, const AgentTask *k) { return before(p.task, k); });
         for (; it != places_.end() && it->task == t; ++it)
             if (open_[it->at / 64] >> (it->at % 64) & 1) {
                 open_[it->at / 64] &= ~(uint64_t(1) << (it->at % 64));
