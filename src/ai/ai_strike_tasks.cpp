@@ -102,7 +102,8 @@ enum class RallyKind { FRIENDLY, OWN_GROUP };
 
 // The friendly object nearest to (tx, ty): own fleets (for OWN_GROUP only those made of this task's
 // ships), own sectors (for OWN_GROUP only those without strangers) and sectors the player knows as
-// unowned. 0 when none.
+// unowned and free of enemy ships (a group waiting beside another player's would meet it there day
+// after day). 0 when none.
 uint64_t rally_point(const AgentTask *task, const Player *player, int32_t tx, int32_t ty, RallyKind kind) {
     const Game *game = game_get();
     if (!game || !game->galaxy_map || !player) return 0;
@@ -119,7 +120,7 @@ uint64_t rally_point(const AgentTask *task, const Player *player, int32_t tx, in
                 ok = kind == RallyKind::FRIENDLY || sector_count_other_owners(sector, player->id) == 0;
             if (!ok && (kind == RallyKind::FRIENDLY || obj->owner_id != player->id)) {
                 const GameObject *known = player_get_known_object(player, OBJECT_SECTOR, obj->id);
-                ok = known && known->owner_id == 0;
+                ok = known && known->owner_id == 0 && !player_sector_has_known_enemy(player, known);
             }
         }
         if (!ok) continue;

@@ -145,6 +145,33 @@ TEST_F(StrikeTasks, AWeakScatteredAttackGroupMeetsAtTheFriendlyPlaceNearestTheTa
     EXPECT_EQ(group->move_target, nullptr);
 }
 
+// Two players gathering beside each other in the same wild sector would meet there every day
+// until one group was whole: a wild sector with a known enemy ship is no meeting place.
+TEST_F(StrikeTasks, AGroupDoesNotMeetInAWildSectorWhereAnEnemyShipIsKnown) {
+    Sector *target = sector_centred(RIVAL, 900, 500);
+    add_site(target, 0, RIVAL);
+    own(sector_centred(ME, 100, 500));
+    Sector *near = sector_centred(0, 700, 500), *far = sector_centred(0, 500, 500);
+    for (Sector *s : {target, near, far}) player_learn_object(me, s, 1);
+    Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, near->id));
+    ASSERT_NE(copy, nullptr);
+    AgentTask *t = task(TASK_ATTACK_SECTOR, target->id);
+    Ship *a = ship_in(far, me), *b = ship_in(nullptr, me);
+    assign(t, a);
+    assign(t, b);
+    agent_task_evaluate(t, ai, me, 0);
+    ASSERT_LT(t->assigned, t->needed);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(b), near->id) << "the nearest wild sector, while no enemy is known there";
+
+    Ship *waiting = ship_in(near, rival);
+    player_learn_object(me, waiting, 1);
+    copy->known_object_ids.push_back(waiting->id);
+    ai_ship_set_word(b, AI_SHIP_MOVE_TARGET, 0);
+    agent_task_act(t, ai, me);
+    EXPECT_EQ(move_target(b), far->id);
+}
+
 TEST_F(StrikeTasks, OnlyTheFirstConstructorDeploysAndOnlyInAnEmptySector) {
     Sector *target = sector_centred(0, 900, 500);
     player_learn_object(me, target, 1);
