@@ -44,7 +44,10 @@ Watched watch(Encounter *enc) {
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
         const Ship *ship = ship_of(obj);
-        if (!ship || (obj->flags & OBJ_DEAD) || (ship->ship_flags & SHIP_FLAG_DRONE)) continue;
+        // Drones and a starbase's Sentinels are made for the battle: they are no ships of a fleet.
+        if (!ship || (obj->flags & OBJ_DEAD) || (ship->ship_flags & SHIP_FLAG_DRONE) ||
+            (ship->hull_flags & HULL_FLAG_IMMOBILE))
+            continue;
         for (size_t i = 0; i < w.battle.sides.size(); ++i) {
             if (w.battle.sides[i] != obj->owner_id) continue;
             object_add_ref(obj);
