@@ -4,7 +4,8 @@
 //    computer players and the passive UI player, days through headless_advance_day (the galaxy
 //    screen's day order), never saved or reloaded on the way, until a player wins or --days pass.
 //  - Prints per seed: the winner, the day and how; the sectors with a starbase of each player every
-//    --every days; starbase captures (and the first capture's day) and starbases destroyed;
+//    --every days; starbase captures from one corporation by another (and the first one's day; Sol
+//    taken from its guardians is told by the win, not counted) and starbases destroyed;
 //    battles between corporations and how many had a victor; the longest stand-off (the same two
 //    corporations meeting at one place on consecutive days); the longest and mean day of the
 //    computer players' galaxy commands, the ships at the end and the size of a save of the last day.
@@ -175,7 +176,7 @@ std::string play(const Options &o, uint32_t seed) {
         }
         sectors([&](const Sector *s) {
             uint64_t &was = owners[s->id];
-            if (was != s->owner_id && was != 0 && s->owner_id != 0) {
+            if (was != s->owner_id && corporation(was) && corporation(s->owner_id)) {
                 captures += 1;
                 if (first_capture == 0) first_capture = day;
             }
