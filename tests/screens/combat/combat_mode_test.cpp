@@ -193,6 +193,8 @@ TEST_F(CombatMode, APlanLongerThan2400MsShowsTheThinkingPictureUntilItIsMade) {
 TEST_F(CombatMode, AFailedLoadFromTheMenuReleasesTheBattleBeforeTheGameIsCleared) {
     start_battle();
     ASSERT_TRUE(run_until_acting());
+    // The picks below mark the objects; the game thread makes them only while no plan is being made.
+    wait_for_the_planner();
     GameObject *actor = screen()->acting;
     combat_select_object(actor);
     combat_set_hovered(actor);
