@@ -21,6 +21,7 @@
 #include "platform/draw.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
+#include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
 #include "platform/sprite.h"
@@ -231,6 +232,7 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
     const bool silent = quiet();
     Game *game = game_get();
 
+    const int32_t dealt = amount;
     // 1.-2. Who fired, and which shield faces the hit.
     Player *shooter_player = shooter ? game_find_player(game_get(), shooter->owner_id) : nullptr;
     const int32_t facing = facing_of(ship, x, y);
@@ -300,6 +302,12 @@ int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, 
     if (!silent) {
         ship->ship_flags |= SHIP_FLAG_SHIELD_DISPLAY;
         ship->hit_display_ms = SHIP_HIT_DISPLAY_MS;
+        const Player *owner = game_find_player(game, ship->owner_id);
+        log_write(LOG_GAME, LOG_DEBUG2, "Hit on ship #%llu \"%s\" of \"%s\" by #%llu of \"%s\" for %i: armour %i%s",
+                  (unsigned long long)ship->id, object_get_name(ship) ? object_get_name(ship) : "",
+                  owner ? owner->name.c_str() : "", (unsigned long long)(shooter ? shooter->id : 0),
+                  shooter_player ? shooter_player->name.c_str() : "", int(dealt), int(ship->armour),
+                  (ship->flags & (OBJ_DEAD | OBJ_DYING)) ? ", destroyed" : "");
     }
     return ship->shield_max;
 }

@@ -429,7 +429,8 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         game.move(1010, 40);
         game.key("m");
         GameWindow::pause(600);
-        for (const Spot &p : points) {
+        for (size_t i = 0; i < points.size(); ++i) {
+            const Spot &p = points[i];
             if (p.x < 8 || p.x > 1016 || p.y < 40 || p.y > 678) continue;
             game.move(p.x, p.y);
             GameWindow::pause(400);
@@ -438,6 +439,7 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
                 game.shot(road, names.move_preview);
                 run.previewed = true;
             }
+            std::cout << " move to " << p.x << "," << p.y << " (point " << i + 1 << " of " << points.size() << ");";
             game.click(p.x, p.y);
             last_way = std::atan2(p.y - sy, p.x - sx);
             *panel = wait_for_panel(look, 50);
@@ -526,8 +528,10 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
         // arc allows.
         std::optional<Spot> enemy = near;
         double heading = 0;
-        if (!enemy && minimap_heading(look, colours, &heading))
+        if (!enemy && minimap_heading(look, colours, &heading)) {
             enemy = Spot{sx + int(1000 * std::cos(heading)), sy + int(1000 * std::sin(heading))};
+            std::cout << " the minimap's heading " << int(heading * 180 / M_PI) << ";";
+        }
         if (!shot && !turned && panel.ok()) {
             const std::vector<Spot> points =
                 enemy ? toward(sx, sy, &*enemy, {0, 12, -12}, {120, 80, 50})
@@ -551,6 +555,39 @@ inline BattleRun fight_battle(const PrivateDisplay &display, GameWindow &game, c
     }
     run.summary = game.wait_for_log("Queue sound 20,", 5);
     return run;
+}
+
+// What a battle came to, as the program's log tells it: the result word its summary spelled out
+// ("Battle summary - VICTORY") and each hit on a ship ("Hit on ship #id "name" of "owner" by #id
+// of "shooter's owner" for N: armour A", ", destroyed" when it sank), counted from the player's side.
+struct BattleOutcome {
+    std::string result;          // VICTORY, DEFEAT, RETREAT; empty when no summary was logged
+    int hits_given = 0;          // hits by the player's ships on the enemy's
+    int hits_taken = 0;          // hits on the player's ships
+    int enemies_sunk = 0, ships_lost = 0;
+};
+
+inline BattleOutcome battle_outcome(const std::string &log, const std::string &player) {
+    BattleOutcome out;
+    const std::string summary = "Battle summary - ";
+    if (const size_t at = log.rfind(summary); at != std::string::npos)
+        out.result = log.substr(at + summary.size(), log.find('\n', at) - at - summary.size());
+    const std::string hit = "Hit on ship #", own = "\" of \"" + player + "\" by #", by = "\" by #";
+    for (size_t at = log.find(hit); at != std::string::npos; at = log.find(hit, at + hit.size())) {
+        const std::string line = log.substr(at, log.find('\n', at) - at);
+        const bool on_player = line.find(own) != std::string::npos;
+        const size_t shooter = line.find(" of \"", line.find(by));
+        const bool by_player = shooter != std::string::npos && line.compare(shooter + 5, player.size() + 1, player + "\"") == 0;
+        const bool sunk = line.find(", destroyed") != std::string::npos;
+        if (on_player) out.hits_taken += 1, out.ships_lost += sunk;
+        else if (by_player) out.hits_given += 1, out.enemies_sunk += sunk;
+    }
+    return out;
+}
+
+inline std::ostream &operator<<(std::ostream &os, const BattleOutcome &o) {
+    return os << (o.result.empty() ? "no result" : o.result) << ", hits given " << o.hits_given << " (sunk "
+              << o.enemies_sunk << "), hits taken " << o.hits_taken << " (lost " << o.ships_lost << ")";
 }
 
 // Whether the battle's summary shows its Continue at the bottom right: its green tick and its

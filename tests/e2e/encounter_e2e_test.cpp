@@ -45,6 +45,7 @@ constexpr size_t PREFS_COMBAT_SPEED = 20;   // byte offset of the combat speed w
 constexpr int SHORTEST_PAUSES = 30;         // the lowest combat speed word: the shortest pauses
 constexpr int32_t SOL_YARD_HELD = 90000;    // Sol's budget spent ahead: more than 60 days bring
 constexpr int32_t GUARD_ARMOUR_LEFT = 4;    // below a pulse laser's 8 damage
+constexpr const char *BATTLE_SEED = "20261208";   // the program's draws
 
 // The game of the road: a seeded new game with two computer players, where the UI player's yard
 // has built three ships of the first design at home (named, dated, whole and loaded, as the yard
@@ -136,7 +137,8 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     const galaxy_road::ScreenProbe::LoadSpots load = galaxy_road::ScreenProbe().title_load(save_home);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
 
-    GameWindow game(display, dir, save_home);
+    // The battle's hits and damage come from the program's own draws: a fixed seed plays the same one.
+    GameWindow game(display, dir, save_home, {std::string("ASTROVANE_RANDOM_SEED=") + BATTLE_SEED});
     start(game, "encounter.log");
     ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
 
@@ -208,6 +210,12 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     EXPECT_TRUE(battle.moved) << "a ship moved";
     EXPECT_TRUE(battle.previewed) << "the move preview showed";
     EXPECT_GT(battle.shots, 0) << "a ship fired at Sol's guard";
+    // The seed's battle: a laser hit sinks the worn guard and the fleet holds the sector.
+    const galaxy_road::BattleOutcome outcome = galaxy_road::battle_outcome(game.log(), look.ui_name);
+    std::cout << "the battle: " << outcome << "\n";
+    EXPECT_EQ(outcome.result, "VICTORY") << outcome;
+    EXPECT_GT(outcome.hits_given, 0) << outcome;
+    EXPECT_EQ(outcome.enemies_sunk, 1) << outcome;
 
     game.step(ROAD, "the summary, back to the star map");
     galaxy_road::wait_for_summary_cards(game);

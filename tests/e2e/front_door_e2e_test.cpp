@@ -264,13 +264,7 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         galaxy_road::title_menu(game);   // the title reveals itself again; the menu returns after 3.5 s
 
         game.step(ROAD, "New game with a new player");
-        const DecodedPng menu = game.look();
-        DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
-            return pixels_changed(menu, now, CENTRE) > 20000;
-        });
-        game.settle(setup, CENTRE, 100);
-        setup = game.shot(ROAD, "08_new_game");
-        GameWindow::let_input_unlock();
+        const DecodedPng setup = open_new_game(game, "08_new_game");
         game.click(spots.slot0_name.x, spots.slot0_name.y);
         game.shot_when_changed(ROAD, "09_player_selection", setup, CENTRE, 5000, "the player selection");
         game.click_for(spots.create_row.x, spots.create_row.y, "the new player's name entry", CENTRE, 200);

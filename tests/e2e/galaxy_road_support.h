@@ -443,14 +443,21 @@ protected:
     void new_game(GameWindow &game) {
         game.step(road, "new game from the title");
         ASSERT_TRUE(game.expect_log("Application mode is now 2")) << game.log();
-        const DecodedPng title = title_menu(game);
-        // 'n' is taken once the title shows its menu: pressed again until the new-game screen comes.
-        DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
-            return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
-        });
-        game.settle(setup);
-        GameWindow::let_input_unlock();
+        open_new_game(game);
         start_game(game);
+    }
+    // The title's New game: once the menu shows, 'n' (pressed again until it is taken) and the
+    // new-game screen in the menu's place, settled there and kept as <shot> when one is named; then
+    // the moment it takes no input.
+    DecodedPng open_new_game(GameWindow &game, const std::string &shot = "") {
+        const DecodedPng title = title_menu(game);
+        DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
+            return pixels_changed(title, now, TITLE_CENTRE) > 20000;
+        });
+        game.settle(setup, TITLE_CENTRE, 100);
+        if (!shot.empty()) setup = game.shot(road, shot);
+        GameWindow::let_input_unlock();
+        return setup;
     }
     // The new-game screen's Start ('s'): the galaxy mode comes and its star map settles.
     void start_game(GameWindow &game) {

@@ -160,13 +160,7 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     // New game: a new player by name in the human slot; the three computer players stay; Start.
     game.step(road, "new game with a new player");
     const ScreenBox centre = galaxy_road::TITLE_CENTRE;
-    const DecodedPng menu_shown = game.look();
-    DecodedPng setup = game.key_until("n", "the new-game screen", [&](const DecodedPng &now) {
-        return pixels_changed(menu_shown, now, centre) > 20000;
-    });
-    game.settle(setup, centre, 100);
-    setup = game.shot(road, "04_new_game");
-    GameWindow::let_input_unlock();
+    const DecodedPng setup = open_new_game(game, "04_new_game");
     game.click(door.slot0_name.x, door.slot0_name.y);
     game.changed(setup, centre, 5000, "the player selection");
     game.click_for(door.create_row.x, door.create_row.y, "the new player's name entry", centre, 200);
@@ -335,6 +329,12 @@ TEST_P(WholeRoadEndToEnd, FirstRunNewGameOrdersBattleSaveLoadAndAGameToItsEndThe
     EXPECT_GT(battle.turns, 0) << "the player's ship had turns";
     EXPECT_TRUE(battle.moved) << "the ship moved";
     EXPECT_GT(battle.shots, 0) << "the ship fired";
+    // The seed's battle: the lone defender outguns the ship and sinks it, whichever moves it chose.
+    const galaxy_road::BattleOutcome outcome = galaxy_road::battle_outcome(game.log(), PLAYER_NAME);
+    std::cout << "the battle: " << outcome << "\n";
+    EXPECT_EQ(outcome.result, "DEFEAT") << outcome;
+    EXPECT_GT(outcome.hits_taken, 0) << outcome;
+    EXPECT_EQ(outcome.ships_lost, 1) << outcome;
     game.step(road, "the summary, back to the star map");
     galaxy_road::wait_for_summary_cards(game);
     game.shot(road, "23_summary_cards");

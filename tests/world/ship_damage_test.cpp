@@ -4,7 +4,9 @@
 #include "combat_test_util.h"
 
 #include "game/game.h"
+#include "platform/log.h"
 #include "platform/random.h"
+#include "support/fixture_store.h"
 #include "world/shot.h"
 
 namespace shiptest {
@@ -125,6 +127,26 @@ TEST_F(ShipDamage, OnScreenAHitShowsItsTextsAndTheShieldDisplay) {
     EXPECT_TRUE(target->flags & OBJ_SHAKING);
     EXPECT_GE(list_count(&map->new_effects), 2) << "the shield's and the armour's numbers";
     EXPECT_FALSE(game->flags & GAME_FLAG_DAMAGE_DEALT);
+}
+
+TEST_F(ShipDamage, AHitOnTheBattleScreenIsLoggedWithBothSidesAQuietOneIsNot) {
+    LogFileCatcher log(fresh_test_dir("ship_damage"), LOG_DEBUG2);
+    Ship *shooter = on_map(HULL_LANCER, 600, 800, 0, RED);
+    set_shields(0, 0, 0, 0);
+    hit(5, 180, 0, shooter);
+    EXPECT_EQ(log.text().find("Hit on ship"), std::string::npos) << "autocombat's hits stay out of the log";
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
+    const int32_t armour = target->armour;
+    hit(3, 180, 0, shooter);
+    hit(armour, 180, 0, shooter);
+    const std::string text = log.text(), who = "Hit on ship #" + std::to_string(target->id) + " \"" +
+                                              object_get_name(target) + "\" of \"Blue Corp\" by #" +
+                                              std::to_string(shooter->id) + " of \"Red Corp\" for ";
+    const std::string first = who + "3: armour " + std::to_string(armour - 3);
+    const size_t at = text.find(first);
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_NE(text[at + first.size()], ',') << "the first hit left it afloat";
+    EXPECT_NE(text.find(who + std::to_string(armour) + ": armour 0, destroyed"), std::string::npos) << text;
 }
 
 // ---- Systems and crew ----

@@ -298,6 +298,7 @@ void battle_summary_start() {
     b.salvage_left = b.salvage_right = w + 1;
     const char *word = encounter_result_text(encounter_get_side_result(game->current_encounter, game->ui_player_id));
     b.text = strdup(word ? word : "");
+    log_write(LOG_GAME, LOG_DEBUG, "Battle summary - %s", b.text);
     b.letter_count = int32_t(std::strlen(b.text));
     b.letter_fades = new ColourFade *[size_t(std::max(b.letter_count, 1))]();
     for (int i = 0; i < b.letter_count; ++i) {
