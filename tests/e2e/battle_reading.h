@@ -571,7 +571,7 @@ inline BattleOutcome battle_outcome(const std::string &log, const std::string &p
     BattleOutcome out;
     const std::string summary = "Battle summary - ";
     if (const size_t at = log.rfind(summary); at != std::string::npos)
-        out.result = log.substr(at + summary.size(), log.find('\n', at) - at - summary.size());
+        out.result = log.substr(at + summary.size(), log.find_first_of("\r\n", at) - at - summary.size());
     const std::string hit = "Hit on ship #", own = "\" of \"" + player + "\" by #", by = "\" by #";
     for (size_t at = log.find(hit); at != std::string::npos; at = log.find(hit, at + hit.size())) {
         const std::string line = log.substr(at, log.find('\n', at) - at);

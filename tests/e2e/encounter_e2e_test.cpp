@@ -210,7 +210,7 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     EXPECT_TRUE(battle.moved) << "a ship moved";
     EXPECT_TRUE(battle.previewed) << "the move preview showed";
     EXPECT_GT(battle.shots, 0) << "a ship fired at Sol's guard";
-    // The seed's battle: a laser hit sinks the worn guard and the fleet holds the sector.
+    // The seed's battle: the fleet's lasers sink the worn guard and the fleet holds the sector.
     const galaxy_road::BattleOutcome outcome = galaxy_road::battle_outcome(game.log(), look.ui_name);
     std::cout << "the battle: " << outcome << "\n";
     EXPECT_EQ(outcome.result, "VICTORY") << outcome;
