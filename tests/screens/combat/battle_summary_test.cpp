@@ -8,6 +8,8 @@
 #include "game/encounter.h"
 #include "game/officer.h"
 #include "game/player.h"
+#include "platform/log.h"
+#include "support/fixture_store.h"
 #include "systems/system.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -111,9 +113,11 @@ TEST_F(BattleSummaryRoad, ADefeatShowsTheLossesWithoutSalvageAndSkipsTheSalvageP
     ASSERT_FALSE(enemy.empty());
     object_kill(enemy[0]);
     const int lost = int(fighting(side_a->id).size());
+    LogFileCatcher log(fresh_test_dir("battle_summary"), LOG_DEBUG);
     destroy_side(side_a->id);
     ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_SUMMARY); }, 400));
     EXPECT_STREQ(summary().text, "DEFEAT");
+    EXPECT_NE(log.text().find("Battle summary - DEFEAT"), std::string::npos) << "the roads read the result here";
     ASSERT_TRUE(run_to_phase(SUMMARY_SALVAGE_BAND));
     EXPECT_EQ(summary().salvage, 0) << "no salvage on a defeat, though an enemy fell";
     EXPECT_EQ(int(cards().size()), lost + 1);
