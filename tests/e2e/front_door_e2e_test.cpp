@@ -212,6 +212,10 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         DecodedPng title = game.wait_for_screen("the title revealed with its menu", [](const DecodedPng &now) {
             return revealed_pixels(now) > 3000 && galaxy_road::title_menu_shown(now);
         }, 60);
+        // A slow program may still be revealing the backdrop when the menu shows; the options step
+        // compares the screen with a picture of its own, so the backdrop must be at rest first.
+        EXPECT_TRUE(game.wait_for_log("Title revealed", 60)) << "the title's reveal ends";
+        title = game.look();
         game.settle(title, {0, 0, 1024, 600}, 100);
         game.shot(ROAD, "03_title_with_menu");
         GameWindow::let_input_unlock();

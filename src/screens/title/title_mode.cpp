@@ -192,6 +192,7 @@ void step_tiles_fading(int32_t ms) {
     if (changing) return;
     set(TITLE_REPAINT);
     g_title.phase = TITLE_PHASE_REVEALED;
+    log_write(LOG_GAME, LOG_DEBUG2, "Title revealed");
 }
 
 void step_reveal(int32_t ms) {
