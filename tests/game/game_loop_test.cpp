@@ -61,6 +61,9 @@ protected:
         g_draws = 0;
         g_entered.clear();
         AppMode *title = app_mode_get(APP_MODE_TITLE);
+        // No graphics thread takes these frames: a real title would queue its cursor into them, and a
+        // queued sprite is released only by the frame that draws it.
+        title->enter = nullptr;
         title->update = loop_update;
         title->draw = loop_draw;
         app_mode_get(APP_MODE_GALAXY)->enter = galaxy_enter;
