@@ -202,6 +202,7 @@ int32_t deal_group(const char *header, const std::vector<Ship *> &ships, bool vi
         cell_h = std::max(cell_h, c.first->h);
     }
     const int32_t cards_y = top + CARDS_BELOW_HEADER;
+    int32_t tags_bottom = 0;   // a salvage tag hangs below its card: the next group starts under it
     int32_t i = 0;
     for (auto &[card, ship] : cards) {
         const int32_t col = i % CARDS_PER_ROW, row = i / CARDS_PER_ROW;
@@ -215,6 +216,7 @@ int32_t deal_group(const char *header, const std::vector<Ship *> &ships, bool vi
             if (Control *tag = build_salvage_tag(ship)) {
                 game_add_control(game, cx + card->w / 2 - tag->w / 2, cy + card->h + 2, 0, 0, tag);
                 entry.salvage_tag = tag;
+                tags_bottom = std::max(tags_bottom, cy + card->h + 2 + tag->h + CARD_GAP_Y);
             }
             b.salvage += ship->roll_value;
         }
@@ -229,7 +231,7 @@ int32_t deal_group(const char *header, const std::vector<Ship *> &ships, bool vi
         ++i;
     }
     const int32_t rows = (i + CARDS_PER_ROW - 1) / CARDS_PER_ROW;
-    return cards_y + rows * (cell_h + CARD_GAP_Y);
+    return std::max(cards_y + rows * (cell_h + CARD_GAP_Y), tags_bottom);
 }
 
 void build_lists() {

@@ -104,6 +104,44 @@ TEST_F(BattleSummaryRoad, AVictoryDealsSevenEnemyCardsSixToARowAndCountsTheirSal
     driver.save_screen("combat_battle_summary_victory.png");
 }
 
+// A victory with losses: the enemies' salvage tags hang below their cards, and the losses' header
+// comes under them rather than over them.
+TEST_F(BattleSummaryRoad, OnAVictoryTheLossesHeaderStandsBelowTheEnemiesSalvageTags) {
+    Player *ui = game->ui_player;
+    if (ships_of(ui, 2).size() < 2) {   // a second ship from the first design
+        Ship *second = ship_of(player_build_ship_from_design(ui, 0));
+        ASSERT_NE(second, nullptr);
+        player_commission_ship(ui, second, nullptr, nullptr);
+    }
+    start_battle(2);
+    frame();
+    const std::vector<GameObject *> own = fighting(side_a->id);
+    ASSERT_GE(own.size(), 2u);
+    object_kill(own[0]);
+    destroy_side(side_b->id);
+    ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_SUMMARY); }, 400));
+    ASSERT_STREQ(summary().text, "VICTORY");
+    ASSERT_TRUE(run_to_phase(SUMMARY_WAITING));
+    const Control *enemies = nullptr, *losses = nullptr;
+    for (const Control *c : game->controls->items) {
+        if (!c) break;
+        const TextLabel *label = text_label_of(c);
+        if (!label || !label->text || (c->flags & CTRL_REMOVED)) continue;
+        if (std::strcmp(label->text, "Enemies destroyed") == 0) enemies = c;
+        if (std::strcmp(label->text, "Ships lost") == 0) losses = c;
+    }
+    ASSERT_NE(enemies, nullptr);
+    ASSERT_NE(losses, nullptr);
+    int between = 0;
+    for (const Control *c : game->controls->items) {
+        if (!c) break;
+        if (c->type != CONTROL_PANEL || (c->flags & CTRL_REMOVED) || c->y <= enemies->y || c->y >= losses->y) continue;
+        ++between;
+        EXPECT_LE(c->y + c->h, losses->y) << "a card or tag of the enemies reaches into the losses' header";
+    }
+    EXPECT_GE(between, 2) << "the enemies' cards and their salvage tags";
+}
+
 TEST_F(BattleSummaryRoad, ADefeatShowsTheLossesWithoutSalvageAndSkipsTheSalvagePhases) {
     extra_enemies = 2;
     start_battle(2);
