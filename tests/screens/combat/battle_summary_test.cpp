@@ -42,6 +42,13 @@ protected:
         }
         return out;
     }
+    void give_the_ui_player_two_ships() {
+        Player *ui = game->ui_player;
+        if (ships_of(ui, 2).size() >= 2) return;
+        Ship *second = ship_of(player_build_ship_from_design(ui, 0));   // from the first design
+        ASSERT_NE(second, nullptr);
+        player_commission_ship(ui, second, nullptr, nullptr);
+    }
     Control *continue_button() {
         for (Control *c : game->controls->items) {
             if (!c) break;
@@ -107,12 +114,7 @@ TEST_F(BattleSummaryRoad, AVictoryDealsSevenEnemyCardsSixToARowAndCountsTheirSal
 // A victory with losses: the enemies' salvage tags hang below their cards, and the losses' header
 // comes under them rather than over them.
 TEST_F(BattleSummaryRoad, OnAVictoryTheLossesHeaderStandsBelowTheEnemiesSalvageTags) {
-    Player *ui = game->ui_player;
-    if (ships_of(ui, 2).size() < 2) {   // a second ship from the first design
-        Ship *second = ship_of(player_build_ship_from_design(ui, 0));
-        ASSERT_NE(second, nullptr);
-        player_commission_ship(ui, second, nullptr, nullptr);
-    }
+    ASSERT_NO_FATAL_FAILURE(give_the_ui_player_two_ships());
     start_battle(2);
     frame();
     const std::vector<GameObject *> own = fighting(side_a->id);
@@ -267,12 +269,7 @@ Officer *hire(Player *owner, const char *name) {
 }
 
 TEST_F(BattleSummaryRoad, ALostShipsCardNamesItsPilotAndAnUnpilotedOneNobody) {
-    Player *ui = game->ui_player;
-    if (ships_of(ui, 2).size() < 2) {   // a second ship from the first design
-        Ship *second = ship_of(player_build_ship_from_design(ui, 0));
-        ASSERT_NE(second, nullptr);
-        player_commission_ship(ui, second, nullptr, nullptr);
-    }
+    ASSERT_NO_FATAL_FAILURE(give_the_ui_player_two_ships());
     start_battle(2);
     std::vector<GameObject *> mine = fighting(side_a->id);
     ASSERT_EQ(mine.size(), 2u);
