@@ -36,18 +36,23 @@ bool own_sector(const Encounter *encounter, const Player *player) {
     return sector && sector->owner_id == player->id;
 }
 
-// The player sought this battle: one of its ships in it belongs to an "attack fleet" strike at one
-// of the encounter's fleets with the strength the strike asks for. The strike weighed the enemy
-// against the player's own margin when it moved on the fleet; the same player refusing the meeting
-// it made would only make it again the next day.
+// The player sought this battle: one of its ships in it belongs to a strike at the battle's
+// target that was strong enough to move on it: an "attack fleet" strike at one of the encounter's
+// fleets with the strength it asks for, or an "attack sector" strike at the encounter's sector with
+// what it needs. The strike weighed the enemy against the player's own margin when it moved; the
+// same player refusing the meeting it made would only make it again the next day.
 bool sought(AiPlayer *ai, const Player *player, Encounter *encounter) {
     for (GameObject *obj : encounter->objects->items) {
         if (!obj) break;
         if (obj->kind != OBJECT_SHIP || obj->owner_id != player->id) continue;
         for (AiShipWord word : {AI_SHIP_GALAXY_TASK, AI_SHIP_DEFENCE_TASK}) {
             const AgentTask *task = ai_get_task(ai, ai_ship_word(obj, word));
-            if (task && task->type == TASK_ATTACK_FLEET && encounter_has_fleet(encounter, task->target_id) &&
+            if (!task) continue;
+            if (task->type == TASK_ATTACK_FLEET && encounter_has_fleet(encounter, task->target_id) &&
                 task->assignee_value >= static_cast<const AgentTaskData *>(task)->strength)
+                return true;
+            if (task->type == TASK_ATTACK_SECTOR && encounter->sector_id != 0 &&
+                task->target_id == encounter->sector_id && task->assigned >= task->needed)
                 return true;
         }
     }

@@ -152,6 +152,34 @@ TEST_F(EncounterAcceptance, AMeetingTheAttackFleetStrikeSoughtIsFought) {
     EXPECT_EQ(accept(), 0) << "only the fleet strike seeks its target out";
 }
 
+// The same for a strike at a sector: a group that moved on the sector with what it needs fights the
+// ships it finds there, else it is sent back the next day to meet and part again.
+TEST_F(EncounterAcceptance, AMeetingInTheSectorAnAttackSectorStrikeMovedOnIsFought) {
+    add_player(RED, "Red");
+    Sector *target = add_sector(0, 100, 100);
+    Sector *other = add_sector(0, 300, 100);
+    enc->sector_id = target->id;
+    Ship *own = ship_for(ME);
+    ship_for(RED);
+    me->galaxy_ai->courage = 0;
+    ASSERT_EQ(accept(), 0) << "no courage, a known enemy";
+
+    AgentTask *strike = ai_add_task(me->galaxy_ai, agent_task_create(TASK_ATTACK_SECTOR, 0, target->id));
+    ASSERT_NE(strike, nullptr);
+    strike->needed = 45;
+    strike->assigned = 45;
+    ai_ship_set_word(own, AI_SHIP_GALAXY_TASK, strike->id);
+    EXPECT_EQ(accept(), 1) << "a strike at this sector that has what it needs";
+    strike->assigned = 44;
+    EXPECT_EQ(accept(), 0) << "a group short of its need waits at its meeting place: it sought no battle";
+    strike->assigned = 45;
+    enc->sector_id = other->id;
+    EXPECT_EQ(accept(), 0) << "a battle in another sector than the strike's";
+    enc->sector_id = 0;
+    strike->target_id = 0;
+    EXPECT_EQ(accept(), 0) << "a battle in deep space is no sector's";
+}
+
 // (How the human sides and the computer players without a galaxy AI choose: encounter_test.)
 TEST_F(EncounterAcceptance, AComputerPlayersSideChoiceIsItsGalaxyAisDecision) {
     add_player(RED, "Red", PLAYER_KIND_HUMAN);
