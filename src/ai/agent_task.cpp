@@ -321,17 +321,13 @@ void agent_task_ship_position(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y) 
 AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh) {
     AgentTaskMemo *memo = open_memo(ai);
     if (!memo) return nullptr;
-    auto [at, added] = memo->targets.try_emplace(task);
-    *fresh = added;
-    return &at->second;
+    return memo->targets.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(task)), 0, fresh);
 }
 
 int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh) {
     AgentTaskMemo *memo = open_memo(ai);
     if (!memo) return nullptr;
-    auto [at, added] = memo->object_words.try_emplace(AgentTaskMemo::ObjectType{obj, type}, 0);
-    *fresh = added;
-    return &at->second;
+    return memo->object_words.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(obj)), type, fresh);
 }
 
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
@@ -559,10 +555,7 @@ void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     task->utility = int32_t(std::clamp<int64_t>(utility, 0, INT32_MAX));
     task->assigned = std::max(assigned, 0);
     task->needed = std::max(needed, 1);
-    if (with_priority) {
-        if (task->assigned > 0) agent_task_update_priority(task, ai);
-        else task->priority = 0;
-    }
+    if (with_priority) agent_task_weigh_priority(task, ai);
     task->flags &= ~TASK_BLOCKED;
     if (task->assigned < task->needed && t && t->is_blocked && t->is_blocked(task, ai, player))
         task->flags |= TASK_BLOCKED;
@@ -637,11 +630,12 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
     out->add(y);
 }
 
-void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
-    if (task->needed <= 0) {
-        task->priority = 0;
-        return;
-    }
+namespace {
+
+// The priority of the task's figures; without the danger along the way (which only takes from it)
+// when `danger` is false.
+int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger) {
+    if (task->needed <= 0) return 0;
     int64_t p = int64_t(std::min(task->assigned, task->needed)) * task->utility / task->needed;
     const int32_t count = list_count(&task->assignees);
     // Only the distance bonus and the path danger look at the target: the others skip the lookup,
@@ -665,7 +659,7 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         const int64_t bonus = (600 - avg) * (600 - avg) / 360;
         if (bonus > 0) p += bonus;
     }
-    if (target && (task->flags & TASK_PATH_DANGER)) {
+    if (danger && target && (task->flags & TASK_PATH_DANGER)) {
         int64_t sx = 0, sy = 0;
         for (GameObject *obj : task->assignees.items) {
             if (!obj) break;
@@ -681,5 +675,17 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai) {
         p -= danger_of(ai, x0, y0, tx, ty);
     }
     if (task->priority_bonus != 0) p += task->priority_bonus;
-    task->priority = int32_t(std::clamp<int64_t>(p, 0, INT32_MAX));
+    return int32_t(std::clamp<int64_t>(p, 0, INT32_MAX));
+}
+
+}  // namespace
+
+void agent_task_update_priority(AgentTask *task, AiPlayer *ai) { task->priority = priority_of(task, ai, true); }
+
+void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai) {
+    task->priority = task->assigned > 0 ? priority_of(task, ai, true) : 0;
+}
+
+void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai) {
+    task->priority = task->assigned > 0 ? priority_of(task, ai, false) : 0;
 }

@@ -189,6 +189,14 @@ int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
+// The priority an evaluation with priority gives, from the figures the last evaluation left (no
+// evaluation reads the priority, so a search that weighs a task many times before it reads the
+// priority evaluates without it and weighs it once, at the end).
+void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai);
+// A priority no lower than agent_task_weigh_priority's, and no lower than it in agent_task_total:
+// the same without the danger along the way. A search that only asks whether a total beats its
+// best weighs the dangers only when the totals of the bounds do.
+void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai);
 
 // Everything an evaluation leaves in a task: the common figures, the blocked flag, the linked ids
 // it checked, and the type data the types' evaluate slots write (the kept snapshot, the required
@@ -320,22 +328,15 @@ struct AgentTaskMemo {
     AgentTaskPairTable<int64_t> dangers;  // by the way's ends, x in the high words
     ThreatGrid threat_grid;               // of the AI's threats, built on the first way weighed
     AgentTaskPairTable<int32_t> threats;  // the threat at a point of a way, by x and y
-    struct ObjectType {
-        const GameObject *obj;
-        uint32_t type;
-        bool operator==(const ObjectType &) const = default;
-    };
-    struct ObjectTypeHash {
-        size_t operator()(const ObjectType &k) const { return size_t(uintptr_t(k.obj) * 0x9E3779B97F4A7C15ull) ^ k.type; }
-    };
-    std::unordered_map<ObjectType, int64_t, ObjectTypeHash> object_words;   // see agent_task_object_word
-    std::unordered_map<const AgentTask *, AgentTaskTargetFigures> targets;   // see agent_task_target_figures
+    AgentTaskPairTable<int64_t> object_words;   // by the object and the type: see agent_task_object_word
+    AgentTaskPairTable<AgentTaskTargetFigures> targets;   // by the task: see agent_task_target_figures
 };
 // What a type works out of a task's target alone (or of anything else the search leaves alone),
 // kept for the task while the memo is open (the type names the words). Null while no memo is open;
-// *fresh tells a new record, for the type to fill.
+// *fresh tells a new record, for the type to fill. The record lasts until the next one is added.
 AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh);
-// What a task type works out of one assignee alone, kept for the object and the type the same way.
+// What a task type works out of one assignee alone, kept for the object and the type the same way
+// (the word lasts until the next word is added).
 int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh);
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
 void agent_task_memo_close(AiPlayer *ai);

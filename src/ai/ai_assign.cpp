@@ -233,14 +233,20 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // A task no ship joined in a pass stays as the pass's start cleared it, with nothing to add to
     // the total: after the first pass only the tasks the last pass joined are cleared and summed.
     std::vector<AgentTask *> joined;
+    // The tasks the ships' words name, by ship: no task comes or goes while the passes run. `now`
+    // follows the ships' words through a pass, `best_tasks` the best assignment's.
+    std::vector<AgentTask *> now(static_cast<size_t>(count)), best_tasks(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) now[size_t(i)] = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
     const auto join_pass = [&joined](AgentTask *task, GameObject *ship) {
         agent_task_add_assignee(task, ship);
         if (agent_task_assignee_count(task) == 1) joined.push_back(task);
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
-        if (pass == 1)
+        if (pass == 1) {
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
+            best_tasks = now;
+        }
         const uint32_t keep = pass % KEEP_EVERY == 0 ? 0 : draw() % KEEP_SPAN + KEEP_LOW;
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
         for (AgentTask *t : joined) agent_task_clear_assignees(t);
@@ -248,12 +254,15 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i : held) {
-            AgentTask *task = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+            AgentTask *task = now[size_t(i)];
             join_pass(task, ships[size_t(i)]);
-            agent_task_evaluate(task, ai, player, 1);
+            agent_task_evaluate(task, ai, player, 0);
             if (task->assigned >= task->needed && open.close(task)) --open_count;
         }
-        for (int32_t i : assignable) ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
+        for (int32_t i : assignable) {
+            ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
+            now[size_t(i)] = nullptr;
+        }
         int32_t left = n;
         for (int32_t k = 0; k < n; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];
         int32_t kept = 0;
@@ -265,7 +274,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             GameObject *ship = ships[size_t(index)];
             AgentTask *task = nullptr;
             if (keep > 0 && draw() % 100 + 1 <= keep) {
-                AgentTask *before = ai_get_task(ai, ai->best_assignment[size_t(index)]);
+                AgentTask *before = best_tasks[size_t(index)];
                 if (before && agent_task_ship_utility(before, ship) != 0 && (kept < n - 1 || left > 0)) {
                     task = before;
                     ++kept;
@@ -280,8 +289,9 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
                 continue;
             }
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
+            now[size_t(index)] = task;
             join_pass(task, ship);
-            agent_task_evaluate(task, ai, player, 1);
+            agent_task_evaluate(task, ai, player, 0);
             if (task->assigned >= task->needed) {
                 open.close(task);
                 --open_count;
@@ -293,12 +303,23 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             const uint64_t before = ai_ship_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK);
             if (now != 0 && before != 0 && now != before) ++moved;
         }
-        int64_t total = -penalty(ai, moved);
-        for (const AgentTask *t : joined) total += agent_task_total(ai, t);
-        if (total > best) {
+        // The dangers along the ways only take from a total: a pass whose total without them does
+        // not beat the best is passed over without weighing them.
+        int64_t bound = -penalty(ai, moved), total = bound;
+        for (AgentTask *t : joined) {
+            agent_task_weigh_priority_bound(t, ai);
+            bound += agent_task_total(ai, t);
+        }
+        if (bound > best)
+            for (AgentTask *t : joined) {
+                agent_task_weigh_priority(t, ai);
+                total += agent_task_total(ai, t);
+            }
+        if (bound > best && total > best) {
             best = total;
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
+            best_tasks = now;
         }
     }
 
@@ -358,8 +379,10 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
     std::vector<OpenTasks::Bits> useful(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         if (!ship_locked(guards[size_t(i)])) useful[size_t(i)] = open.useful_to(guards[size_t(i)]);
+    std::vector<AgentTask *> joined;
     for (int32_t trial = 0; trial < trials; ++trial) {
         for (AgentTask *t : defence) agent_task_clear_assignees(t);
+        joined.clear();
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i = 0; i < count; ++i) {
@@ -371,15 +394,22 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             AgentTask *t = open.open_at(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
             agent_task_add_assignee(t, g);
-            agent_task_evaluate(t, ai, player, 1);
+            if (agent_task_assignee_count(t) == 1) joined.push_back(t);
+            agent_task_evaluate(t, ai, player, 0);
             if (t->assigned >= t->needed && open.close(t)) --open_count;
         }
-        int64_t total = 0, moved = 0;
-        for (AgentTask *t : defence) total += t->priority;
+        int64_t moved = 0;
         for (GameObject *g : guards)
             if (!ship_locked(g) && ai_ship_word(g, AI_SHIP_DEFENCE_TASK) != ai_ship_word(g, AI_SHIP_PREVIOUS_TASK)) ++moved;
-        total -= penalty(ai, moved);
-        if (total > best) {
+        // As in the ship search: the dangers are weighed only when the total without them beats the best.
+        int64_t bound = -penalty(ai, moved), total = bound;
+        for (AgentTask *t : joined) agent_task_weigh_priority_bound(t, ai);
+        for (AgentTask *t : defence) bound += t->priority;
+        if (bound > best) {
+            for (AgentTask *t : joined) agent_task_weigh_priority(t, ai);
+            for (AgentTask *t : defence) total += t->priority;
+        }
+        if (bound > best && total > best) {
             best = total;
             for (int32_t i = 0; i < count; ++i) best_ids[size_t(i)] = ai_ship_word(guards[size_t(i)], AI_SHIP_DEFENCE_TASK);
         }

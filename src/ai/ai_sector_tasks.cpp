@@ -13,6 +13,7 @@
 #include "platform/log.h"
 #include "platform/saturate.h"
 #include "platform/str.h"
+#include "systems/plan_check.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -270,21 +271,52 @@ void enemy_strength_at(const AgentTask *task, const Sector *sector, const Player
     }
 }
 
-void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                     int32_t *needed) {
-    const Sector *sector = target_sector(task);
-    const int32_t count = agent_task_assignee_count(task);
-    const int64_t v = sector ? sector_score(sector) : 0;
-    int64_t u = std::max<int64_t>(squared(v) / 8, 1);
-    int64_t strength = 0;
+// What "defend sector" works out of its sector alone: the sector's score, the utility before the
+// enemy, the enemy's strength and earliest arrival.
+struct DefendSide {
+    int64_t v = 0, u = 0, strength = 0;
     int32_t earliest = INT32_MAX;
+    bool operator==(const DefendSide &) const = default;
+};
+
+DefendSide defend_side(const AgentTask *task, const AiPlayer *ai, const Player *player, const Sector *sector) {
+    DefendSide side;
+    side.v = sector ? sector_score(sector) : 0;
+    side.u = std::max<int64_t>(squared(side.v) / 8, 1);
     if (sector) {
         int32_t cx = 0, cy = 0;
         ai_object_centre(sector, &cx, &cy);
         const int64_t t = ai->threats ? fleet_threat_value(ai->threats, cx, cy) : 0;
-        if (squared(t) / 24 > 0) u += squared(t) / 24;
-        enemy_strength_at(task, sector, player, &strength, &earliest);
+        if (squared(t) / 24 > 0) side.u += squared(t) / 24;
+        enemy_strength_at(task, sector, player, &side.strength, &side.earliest);
     }
+    return side;
+}
+
+// The sector's side, kept through the search's memo when one is open: the sector, the threats
+// and the snapshots stand still while the search weighs the task.
+DefendSide kept_defend_side(const AgentTask *task, AiPlayer *ai, const Player *player, const Sector *sector) {
+    bool fresh = false;
+    AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
+    if (!kept || fresh) {
+        const DefendSide side = defend_side(task, ai, player, sector);
+        if (kept) kept->word[0] = side.v, kept->word[1] = side.u, kept->word[2] = side.strength, kept->word[3] = side.earliest;
+        return side;
+    }
+    const DefendSide side{kept->word[0], kept->word[1], kept->word[2], int32_t(kept->word[3])};
+    if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "defend sector", side == defend_side(task, ai, player, sector), true);
+    return side;
+}
+
+void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                     int32_t *needed) {
+    const Sector *sector = target_sector(task);
+    const int32_t count = agent_task_assignee_count(task);
+    const DefendSide side = kept_defend_side(task, ai, player, sector);
+    const int64_t v = side.v, strength = side.strength;
+    int64_t u = side.u;
+    const int32_t earliest = side.earliest;
     if (strength < 1) {
         data_of(task)->strength = 0;   // quiet: "defend bases" holds no ship for it
         *utility = ai_clamp32(u);

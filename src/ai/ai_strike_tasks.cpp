@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <utility>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "ai/ai_sector_tasks.h"
@@ -293,8 +294,8 @@ const Fleet *known_fleet(const AgentTask *task, const Player *player) {
     return player ? fleet_of(player_get_known_object(player, OBJECT_FLEET, task->target_id)) : nullptr;
 }
 
-void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                           int32_t *needed) {
+// What "attack fleet" works out of its target alone: the utility and the strength needed.
+std::pair<int64_t, int64_t> fleet_side(AgentTask *task, AiPlayer *ai, Player *player) {
     int64_t u = 0, need = 0;
     if (const Fleet *fleet = known_fleet(task, player)) {
         const int32_t px = fleet->saved_d + fleet->w / 2, py = fleet->saved_e + fleet->h / 2;
@@ -317,6 +318,18 @@ void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_
         // A fleet that stands still is easy to catch.
         if (!(fleet->flags & OBJ_TRAVELLING)) u *= 4;
     }
+    return {u, need};
+}
+
+void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                           int32_t *needed) {
+    // The target's side is kept through the search's memo when one is open.
+    bool fresh = false;
+    AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
+    const auto [u, need] = kept && !fresh ? std::pair{kept->word[0], kept->word[1]} : fleet_side(task, ai, player);
+    if (kept && fresh) kept->word[0] = u, kept->word[1] = need;
+    else if (kept && plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "attack fleet", std::pair{u, need} == fleet_side(task, ai, player), true);
     int64_t a = assignee_value_sum(task, false);
     int64_t b = a;
     const int64_t required = int64_t(ai->strike_margin_pct) * need / 100;
