@@ -341,10 +341,17 @@ void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     memo->targets.clear();
     memo->threats.clear();
     memo->object_words.clear();
+    memo->fold_task = nullptr;
+    memo->fold = nullptr;
     ai->task_memo = memo;
 }
 
 void agent_task_memo_close(AiPlayer *ai) { ai->task_memo = nullptr; }
+
+AgentTaskFold *agent_task_fold(AiPlayer *ai, const AgentTask *task) {
+    AgentTaskMemo *memo = open_memo(ai);
+    return memo && memo->fold_task == task ? memo->fold : nullptr;
+}
 
 void agent_task_types_init() {
     if (g_types_done) return;
@@ -530,24 +537,67 @@ int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player) 
     return blocked;
 }
 
-void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority) {
-    // Figures, utilities and weights may come from a save at the ends of the range: summed and
-    // weighed in 64 bits, then held to the 32-bit range.
-    int64_t value = 0, strength = 0;
-    for (GameObject *obj : task->assignees.items) {
+namespace {
+
+// The live assignees' values and strengths from the one at `from` on, to the first empty place:
+// the place it stopped at.
+size_t sum_figures(AiPlayer *ai, const AgentTask *task, size_t from, int64_t *value, int64_t *strength) {
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = from;
+    for (; at < items.size(); ++at) {
+        GameObject *obj = items[at];
         if (!obj) break;
         if (obj->flags & OBJ_DEAD) continue;
         int32_t v = 0, s = 0;
         figures_of(ai, obj, &v, &s);
-        value += v;
-        strength += s;
+        *value += v;
+        *strength += s;
+    }
+    return at;
+}
+
+}  // namespace
+
+void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority) {
+    agent_task_evaluate_folded(task, ai, player, with_priority, nullptr);
+}
+
+void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority,
+                                AgentTaskFold *fold) {
+    AgentTaskMemo *memo = open_memo(ai);
+    if (!memo) fold = nullptr;
+    // Figures, utilities and weights may come from a save at the ends of the range: summed and
+    // weighed in 64 bits, then held to the 32-bit range.
+    int64_t value = 0, strength = 0;
+    if (fold) {
+        value = fold->value;
+        strength = fold->strength;
+        fold->common = int32_t(sum_figures(ai, task, size_t(fold->common), &value, &strength));
+        fold->value = value;
+        fold->strength = strength;
+        if (plan_check_on()) [[unlikely]] {
+            int64_t v = 0, s = 0;
+            sum_figures(ai, task, 0, &v, &s);
+            plan_check_same("evaluation fold", "value", value, v);
+            plan_check_same("evaluation fold", "strength", strength, s);
+        }
+    } else {
+        sum_figures(ai, task, 0, &value, &strength);
     }
     task->assignee_value = ai_clamp32(value);
     task->assignee_strength = ai_clamp32(strength);
     task->priority_bonus = 0;
     int32_t evaluated = 0, assigned = 0, needed = 0;
     const AgentTaskType *t = type_of(task);
+    if (memo) {
+        memo->fold_task = fold ? task : nullptr;
+        memo->fold = fold;
+    }
     if (t && t->evaluate) t->evaluate(task, ai, player, &evaluated, &assigned, &needed);
+    if (memo) {
+        memo->fold_task = nullptr;
+        memo->fold = nullptr;
+    }
     int64_t utility = evaluated;
     if (task->inherited_utility / 4 > 0) utility += task->inherited_utility / 4;
     const int64_t w = 100 + int64_t(ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);

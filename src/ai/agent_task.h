@@ -188,6 +188,22 @@ void    agent_task_set_done(AgentTask *task);
 int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
+// What the evaluations of a task took of its assignees so far, for a search that only adds assignees
+// at the end of the list between two evaluations and empties the fold whenever it empties the list:
+// an evaluation given the fold takes in only the assignees added since. Everything folded is an
+// integer sum or a union of flags, the same however it is grouped.
+struct AgentTaskFold {
+    int32_t common = 0;                  // assignees in value and strength
+    int64_t value = 0, strength = 0;
+    int32_t typed = 0;                   // assignees in the type's words
+    int64_t word[5] = {};
+};
+// agent_task_evaluate with the task's fold (null: none); the fold is used while the search's memo
+// is open and the evaluation is not fresh work.
+void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority,
+                                AgentTaskFold *fold);
+// For a type's evaluate slot: the fold of the task under evaluation, or null.
+AgentTaskFold *agent_task_fold(AiPlayer *ai, const AgentTask *task);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
 // The priority an evaluation with priority gives, from the figures the last evaluation left (no
 // evaluation reads the priority, so a search that weighs a task many times before it reads the
@@ -330,6 +346,8 @@ struct AgentTaskMemo {
     AgentTaskPairTable<int32_t> threats;  // the threat at a point of a way, by x and y
     AgentTaskPairTable<int64_t> object_words;   // by the object and the type: see agent_task_object_word
     AgentTaskPairTable<AgentTaskTargetFigures> targets;   // by the task: see agent_task_target_figures
+    const AgentTask *fold_task;           // the task under a folded evaluation, and its fold
+    AgentTaskFold *fold;
 };
 // What a type works out of a task's target alone (or of anything else the search leaves alone),
 // kept for the task while the memo is open (the type names the words). Null while no memo is open;

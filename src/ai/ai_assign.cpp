@@ -101,19 +101,35 @@ public:
         for (size_t at = 0; at < tasks_.size(); ++at) places_.push_back({tasks_[at], at});
         std::stable_sort(places_.begin(), places_.end(),
                          [](const Place &a, const Place &b) { return before(a.task, b.task); });
+        first_.assign(tasks_.size(), -1);
+        next_.assign(tasks_.size(), -1);
+        for (size_t p = 0; p < places_.size(); ++p) {
+            const bool same = p > 0 && places_[p - 1].task == places_[p].task;
+            first_[places_[p].at] = same ? first_[places_[p - 1].at] : int32_t(places_[p].at);
+            if (same) next_[places_[p - 1].at] = int32_t(places_[p].at);
+        }
     }
     int32_t size() const { return int32_t(tasks_.size()); }
     AgentTask *task(int32_t at) const { return tasks_[size_t(at)]; }
+    // Where the task listed at `at` is first listed: a place of its own for whatever the search
+    // keeps by task.
+    int32_t first(int32_t at) const { return first_[size_t(at)]; }
     void reopen() { std::copy(all_.begin(), all_.end(), open_.begin()); }
-    bool close(const AgentTask *t) {
-        auto it = std::lower_bound(places_.begin(), places_.end(), t,
-                                   [](const Place &p, const AgentTask *k) { return before(p.task, k); });
-        for (; it != places_.end() && it->task == t; ++it)
-            if (open_[it->at / 64] >> (it->at % 64) & 1) {
-                open_[it->at / 64] &= ~(uint64_t(1) << (it->at % 64));
+    // Closes the first open place of the task first listed at `first` (none: -1).
+    bool close_at(int32_t first) {
+        for (int32_t at = first; at >= 0; at = next_[size_t(at)])
+            if (open_[size_t(at) / 64] >> (at % 64) & 1) {
+                open_[size_t(at) / 64] &= ~(uint64_t(1) << (at % 64));
                 return true;
             }
         return false;
+    }
+    bool close(const AgentTask *t) { return close_at(place_of(t)); }
+    // Where the task is first listed, or -1.
+    int32_t place_of(const AgentTask *t) const {
+        auto it = std::lower_bound(places_.begin(), places_.end(), t,
+                                   [](const Place &p, const AgentTask *k) { return before(p.task, k); });
+        return it != places_.end() && it->task == t ? int32_t(it->at) : -1;
     }
     Bits useful_to(GameObject *ship) const {
         Bits bits(open_.size(), 0);
@@ -127,7 +143,8 @@ public:
         for (size_t w = 0; w < open_.size(); ++w) n += std::popcount(useful[w] & open_[w]);
         return n;
     }
-    AgentTask *open_at(const Bits &useful, int32_t k) const {
+    // The place of the k-th, or -1.
+    int32_t open_place(const Bits &useful, int32_t k) const {
         for (size_t w = 0; w < open_.size(); ++w) {
             uint64_t bits = useful[w] & open_[w];
             const int32_t here = std::popcount(bits);
@@ -136,9 +153,13 @@ public:
                 continue;
             }
             for (; k > 0; --k) bits &= bits - 1;
-            return tasks_[w * 64 + size_t(std::countr_zero(bits))];
+            return int32_t(w * 64 + size_t(std::countr_zero(bits)));
         }
-        return nullptr;
+        return -1;
+    }
+    AgentTask *open_at(const Bits &useful, int32_t k) const {
+        const int32_t at = open_place(useful, k);
+        return at >= 0 ? tasks_[size_t(at)] : nullptr;
     }
 
 private:
@@ -150,6 +171,7 @@ private:
     std::vector<AgentTask *> tasks_;
     Bits open_, all_;
     std::vector<Place> places_;   // by task, then by selected order: where each task is listed
+    std::vector<int32_t> first_, next_;   // by place: the task's first place, and its next one (or -1)
 };
 
 // A selected strike whose group already brings what it needs: its ships stay with it through the
@@ -234,30 +256,48 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // the total: after the first pass only the tasks the last pass joined are cleared and summed.
     std::vector<AgentTask *> joined;
     // The tasks the ships' words name, by ship: no task comes or goes while the passes run. `now`
-    // follows the ships' words through a pass, `best_tasks` the best assignment's.
+    // follows the ships' words through a pass, `best_tasks` the best assignment's; each with the
+    // task's first place among the selected (-1: none), and the task last turn's words name.
     std::vector<AgentTask *> now(static_cast<size_t>(count)), best_tasks(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) now[size_t(i)] = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
-    const auto join_pass = [&joined](AgentTask *task, GameObject *ship) {
+    std::vector<int32_t> now_places(static_cast<size_t>(count)), best_places(static_cast<size_t>(count));
+    std::vector<uint64_t> previous(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        now[size_t(i)] = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+        now_places[size_t(i)] = now[size_t(i)] ? open.place_of(now[size_t(i)]) : -1;
+        previous[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK);
+    }
+    // What the evaluations took of each selected task's assignees so far in the pass, by its first
+    // place: a join adds one ship to the list, and the evaluation after it takes in only that ship.
+    std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
+    std::vector<int32_t> joined_places;
+    const auto join_pass = [&](AgentTask *task, int32_t place, GameObject *ship) {
         agent_task_add_assignee(task, ship);
-        if (agent_task_assignee_count(task) == 1) joined.push_back(task);
+        if (agent_task_assignee_count(task) == 1) {
+            joined.push_back(task);
+            joined_places.push_back(place);
+        }
+        agent_task_evaluate_folded(task, ai, player, 0, place >= 0 ? &folds[size_t(place)] : nullptr);
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
         if (pass == 1) {
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
             best_tasks = now;
+            best_places = now_places;
         }
         const uint32_t keep = pass % KEEP_EVERY == 0 ? 0 : draw() % KEEP_SPAN + KEEP_LOW;
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
         for (AgentTask *t : joined) agent_task_clear_assignees(t);
+        for (int32_t place : joined_places)
+            if (place >= 0) folds[size_t(place)] = AgentTaskFold{};
         joined.clear();
+        joined_places.clear();
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i : held) {
             AgentTask *task = now[size_t(i)];
-            join_pass(task, ships[size_t(i)]);
-            agent_task_evaluate(task, ai, player, 0);
-            if (task->assigned >= task->needed && open.close(task)) --open_count;
+            join_pass(task, now_places[size_t(i)], ships[size_t(i)]);
+            if (task->assigned >= task->needed && open.close_at(now_places[size_t(i)])) --open_count;
         }
         for (int32_t i : assignable) {
             ai_ship_set_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK, 0);
@@ -273,16 +313,24 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             --left;
             GameObject *ship = ships[size_t(index)];
             AgentTask *task = nullptr;
+            int32_t place = -1;
             if (keep > 0 && draw() % 100 + 1 <= keep) {
                 AgentTask *before = best_tasks[size_t(index)];
                 if (before && agent_task_ship_utility(before, ship) != 0 && (kept < n - 1 || left > 0)) {
                     task = before;
+                    place = best_places[size_t(index)];
                     ++kept;
                 }
             }
             if (!task) {
                 const int32_t candidates = open.open_count(useful[size_t(index)]);
-                if (candidates > 0) task = open.open_at(useful[size_t(index)], int32_t(draw_below(uint32_t(candidates))));
+                if (candidates > 0) {
+                    const int32_t at = open.open_place(useful[size_t(index)], int32_t(draw_below(uint32_t(candidates))));
+                    if (at >= 0) {
+                        task = open.task(at);
+                        place = open.first(at);
+                    }
+                }
             }
             if (!task) {
                 ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, 0);
@@ -290,18 +338,17 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             }
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
             now[size_t(index)] = task;
-            join_pass(task, ship);
-            agent_task_evaluate(task, ai, player, 0);
+            now_places[size_t(index)] = place;
+            join_pass(task, place, ship);
             if (task->assigned >= task->needed) {
-                open.close(task);
+                open.close_at(place);
                 --open_count;
             }
         }
         int64_t moved = 0;
         for (int32_t i : assignable) {
-            const uint64_t now = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
-            const uint64_t before = ai_ship_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK);
-            if (now != 0 && before != 0 && now != before) ++moved;
+            const uint64_t id = now[size_t(i)] ? now[size_t(i)]->id : 0;
+            if (id != 0 && previous[size_t(i)] != 0 && id != previous[size_t(i)]) ++moved;
         }
         // The dangers along the ways only take from a total: a pass whose total without them does
         // not beat the best is passed over without weighing them.
@@ -320,6 +367,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             for (int32_t i = 0; i < count; ++i)
                 ai->best_assignment[size_t(i)] = ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK);
             best_tasks = now;
+            best_places = now_places;
         }
     }
 

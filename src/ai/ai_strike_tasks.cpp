@@ -581,29 +581,32 @@ uint64_t ship_systems(const Ship *ship) {
     return ship->pilot ? systems | PILOTED : systems;
 }
 
-void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                            int32_t *needed) {
+// What "attack sector" takes of its group: the values, the nearness to the target, the systems'
+// flags, whether one is a boarding system, and the piloted ships.
+struct GroupSide {
+    int64_t a = 0, b = 0, flags = 0, hacker = 0, piloted = 0;
+    bool operator==(const GroupSide &) const = default;
+};
+
+// Adds the assignees from the one at `from` on to the group's side: the place it stopped at.
+size_t add_group(AgentTask *task, AiPlayer *ai, size_t from, GroupSide *group) {
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
-    const SectorSide side = kept_sector_side(task, ai, player);
-    int64_t u = side.u, e = side.e, a = side.a, b = 0;
-    const Holder holder = side.holder;
-    if (side.known && sector_of(side.known)) data_of(task)->value = side.value;
     int32_t tx = 0, ty = 0;
     const bool has_centre = target_centre(task, &tx, &ty);
-    uint32_t system_flags = 0;
-    bool hacker = false;
-    int64_t piloted = 0;
-    each_assignee(task, [&](GameObject *obj) {
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = from;
+    for (; at < items.size() && items[at]; ++at) {
+        GameObject *obj = items[at];
         Ship *ship = ship_of(obj);
-        if (!ship || is_dead(obj)) return;
+        if (!ship || is_dead(obj)) continue;
         int32_t value = 0, strength = 0;
         agent_task_object_figures(ai, obj, &value, &strength);
-        if (value > 0) a += value;
+        if (value > 0) group->a += value;
         if (has_centre) {
             int32_t x = 0, y = 0;
             agent_task_ship_position(ai, ship, &x, &y);
             const int64_t d = distance(tx - x, ty - y);
-            b += std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
+            group->b += std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
         }
         bool fresh = false;
         int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
@@ -611,10 +614,43 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         if (kept && fresh) *kept = int64_t(systems);
         if (kept && !fresh && plan_check_on()) [[unlikely]]
             plan_check_same("evaluation memo", "ship systems", systems, ship_systems(ship));
-        system_flags |= uint32_t(systems);
-        if (systems & HACKER) hacker = true;
-        if (systems & PILOTED) ++piloted;
-    });
+        group->flags |= int64_t(uint32_t(systems));
+        if (systems & HACKER) group->hacker = 1;
+        if (systems & PILOTED) ++group->piloted;
+    }
+    return at;
+}
+
+// The group's side, folded on from the search's last evaluation of the task when it gives one.
+GroupSide group_side(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
+    GroupSide group;
+    if (!fold) {
+        add_group(task, ai, 0, &group);
+        return group;
+    }
+    group = {fold->word[0], fold->word[1], fold->word[2], fold->word[3], fold->word[4]};
+    fold->typed = int32_t(add_group(task, ai, size_t(fold->typed), &group));
+    fold->word[0] = group.a, fold->word[1] = group.b, fold->word[2] = group.flags;
+    fold->word[3] = group.hacker, fold->word[4] = group.piloted;
+    if (plan_check_on()) [[unlikely]] {
+        GroupSide whole;
+        add_group(task, ai, 0, &whole);
+        plan_check_same("evaluation fold", "attack sector group", group == whole, true);
+    }
+    return group;
+}
+
+void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                            int32_t *needed) {
+    AgentTaskFold *fold = agent_task_fold(ai, task);
+    const SectorSide side = kept_sector_side(task, ai, player);
+    const GroupSide group = group_side(task, ai, fold);
+    int64_t u = side.u, e = side.e, a = side.a + group.a, b = group.b;
+    const Holder holder = side.holder;
+    if (side.known && sector_of(side.known)) data_of(task)->value = side.value;
+    const uint32_t system_flags = uint32_t(group.flags);
+    const bool hacker = group.hacker != 0;
+    const int64_t piloted = group.piloted;
     int64_t n = 0;
     for (uint32_t bit : CAPABILITY_BITS)
         if (system_flags & bit) ++n;
