@@ -341,6 +341,7 @@ void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     memo->targets.clear();
     memo->threats.clear();
     memo->object_words.clear();
+    memo->task_ids.clear();
     memo->fold_task = nullptr;
     memo->fold = nullptr;
     ai->task_memo = memo;
@@ -556,6 +557,18 @@ size_t sum_figures(AiPlayer *ai, const AgentTask *task, size_t from, int64_t *va
     return at;
 }
 
+// Whether the AI has a task with the id, through the memo when one is open (no task comes or goes
+// while it is).
+bool task_with_id(AiPlayer *ai, AgentTaskMemo *memo, uint64_t id) {
+    if (!memo) return ai_get_task(ai, id) != nullptr;
+    bool fresh = false;
+    uint8_t *kept = memo->task_ids.find_or_add(id, 0, &fresh);
+    if (fresh) *kept = ai_get_task(ai, id) ? 1 : 2;
+    else if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "task", *kept == 1, ai_get_task(ai, id) != nullptr);
+    return *kept == 1;
+}
+
 }  // namespace
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority) {
@@ -611,7 +624,7 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
         task->flags |= TASK_BLOCKED;
     if (task->linked[0] | task->linked[1] | task->linked[2])
         for (uint64_t &id : task->linked)
-            if (id != 0 && !ai_get_task(ai, id)) id = 0;
+            if (id != 0 && !task_with_id(ai, memo, id)) id = 0;
 }
 
 AgentTaskFigures agent_task_figures(const AgentTask *task) {

@@ -346,6 +346,7 @@ struct AgentTaskMemo {
     AgentTaskPairTable<int32_t> threats;  // the threat at a point of a way, by x and y
     AgentTaskPairTable<int64_t> object_words;   // by the object and the type: see agent_task_object_word
     AgentTaskPairTable<AgentTaskTargetFigures> targets;   // by the task: see agent_task_target_figures
+    AgentTaskPairTable<uint8_t> task_ids;   // by the id: 1 when the AI has a task with it, 2 when not
     const AgentTask *fold_task;           // the task under a folded evaluation, and its fold
     AgentTaskFold *fold;
 };

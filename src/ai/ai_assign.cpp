@@ -85,6 +85,14 @@ void join(AiPlayer *ai, GameObject *ship, uint64_t task_id) {
     if (AgentTask *t = ai_get_task(ai, task_id)) agent_task_add_assignee(t, ship);
 }
 
+// The set bits of a word, in line (std::popcount is a library call on a build for any x86-64).
+int32_t bit_count(uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int32_t((x * 0x0101010101010101ull) >> 56);
+}
+
 // The selected tasks still open in a pass, in their selected order, as a row of bits: a task
 // closes (its first open place, should it be listed twice) once it has what it needs. A ship's use
 // to a task reads only the ship and the task's target, which the passes leave alone, so each ship's
@@ -140,14 +148,14 @@ public:
     // The open tasks useful to a ship: how many, and the k-th of them in selected order.
     int32_t open_count(const Bits &useful) const {
         int32_t n = 0;
-        for (size_t w = 0; w < open_.size(); ++w) n += std::popcount(useful[w] & open_[w]);
+        for (size_t w = 0; w < open_.size(); ++w) n += bit_count(useful[w] & open_[w]);
         return n;
     }
     // The place of the k-th, or -1.
     int32_t open_place(const Bits &useful, int32_t k) const {
         for (size_t w = 0; w < open_.size(); ++w) {
             uint64_t bits = useful[w] & open_[w];
-            const int32_t here = std::popcount(bits);
+            const int32_t here = bit_count(bits);
             if (k >= here) {
                 k -= here;
                 continue;

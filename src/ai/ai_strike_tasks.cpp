@@ -693,8 +693,12 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
 }
 
 int32_t attack_sector_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
-    const GameObject *known = sector_task_known(task, player);
-    if (holder_of(known, player) != Holder::GUARDIAN) return 0;
+    // The holder of the target's snapshot, through the search's memo when one is open.
+    if (ai->task_memo) {
+        if (kept_sector_side(task, ai, player).holder != Holder::GUARDIAN) return 0;
+    } else if (holder_of(sector_task_known(task, player), player) != Holder::GUARDIAN) {
+        return 0;
+    }
     return int64_t(ai->own_value) < int64_t(data_of(task)->strength) * 6 / 5 ? 1 : 0;
 }
 

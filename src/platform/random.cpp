@@ -13,10 +13,9 @@ namespace {
 
 constexpr int RNG_SHIFT_WORDS = 397;
 
-// The quick generator: a 64-bit counter pushed through a mixing function (splitmix64). Small,
-// seedable from 32 bits, and every output byte is usable.
-thread_local uint64_t t_quick_state = 1;
-// The show draws' generator, the same kind; seeded with the quick one from a seed of its own.
+using random_detail::t_quick_state;
+// The show draws' generator, of the quick one's kind (random.h); seeded with the quick one from a
+// seed of its own.
 constexpr uint64_t SHOW_SEED_MIX = 0x5DEECE66DA3B9F1Bull;
 thread_local uint64_t t_show_state = 1 ^ SHOW_SEED_MIX;
 
@@ -162,6 +161,8 @@ int rng_weighted_index(Rng *rng, const int32_t weights[RNG_WEIGHT_COUNT], int32_
 
 // --- quick draws ----------------------------------------------------------------------------
 
+constinit thread_local uint64_t random_detail::t_quick_state = 1;
+
 void random_seed(uint32_t seed) {
     t_quick_state = seed;
     t_show_state = seed ^ SHOW_SEED_MIX;
@@ -172,29 +173,10 @@ void random_set_state(uint64_t state) { t_quick_state = state; }
 
 uint32_t random_worker_seed() { return random_u32(); }
 
-namespace {
-
-uint32_t raw_from(uint64_t *state) {
-    uint64_t z = (*state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return static_cast<uint32_t>(z >> 32);
-}
-
-uint32_t packed_from(uint64_t *state) {
-    uint32_t b1 = raw_from(state) & 0xFFu;
-    uint32_t b2 = raw_from(state) & 0xFFu;
-    uint32_t b3 = raw_from(state) & 0xFFu;
-    uint32_t b4 = raw_from(state) & 0xFFu;
-    return (b1 << 24) | (b2 << 16) | (b3 << 8) | b4;
-}
-
-}  // namespace
+using random_detail::packed_from;
+using random_detail::raw_from;
 
 uint32_t random_raw() { return raw_from(&t_quick_state); }
-
-uint32_t random_u32() { return packed_from(&t_quick_state); }
 
 int32_t random_range(int32_t lo, int32_t hi) {
     if (int64_t(hi) - int64_t(lo) + 1 < 2) return lo;
