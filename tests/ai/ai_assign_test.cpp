@@ -248,6 +248,61 @@ TEST_F(ShipSearch, EveryAnswerTheSearchesKeepIsTheOneWorkedOutAfresh) {
     EXPECT_GT(strikers, 0) << "the ways of the strikes were weighed";
 }
 
+// The evaluations of a search fold in only the ships added since the last one: join by join, and
+// again after the list is emptied and filled in another order with a ship that died, a task
+// weighed with its fold has the figures of its twin weighed whole.
+TEST_F(ShipSearch, AFoldedEvaluationHasTheFiguresOfTheWholeOne) {
+    Sector *target = sector_centred(RIVAL, 700, 450);
+    AgentTask *folded = task(TASK_ATTACK_SECTOR, target->id), *whole = task(TASK_ATTACK_SECTOR, target->id);
+    std::vector<Ship *> group;
+    for (int32_t i = 0; i < 5; ++i) {
+        Ship *s = ship_in(fleet_at(me, 100 + 90 * i, 300 + 40 * i), me);
+        fit_engine(s);
+        s->online_load_a = 30 + 25 * i;
+        if (i == 2) s->pilot_id = 9;
+        group.push_back(s);
+    }
+    AgentTaskMemo memo;
+    agent_task_memo_open(ai, &memo);
+    AgentTaskFold fold;
+    for (int32_t round = 0; round < 2; ++round) {
+        for (AgentTask *t : {folded, whole}) agent_task_clear_assignees(t);
+        fold = AgentTaskFold{};
+        for (size_t k = 0; k < group.size(); ++k) {
+            GameObject *ship = group[round == 0 ? k : group.size() - 1 - k];
+            for (AgentTask *t : {folded, whole}) agent_task_add_assignee(t, ship);
+            agent_task_evaluate_folded(folded, ai, me, 1, &fold);
+            agent_task_evaluate(whole, ai, me, 1);
+            EXPECT_TRUE(agent_task_figures(folded) == agent_task_figures(whole)) << "round " << round << ", join " << k;
+            EXPECT_EQ(folded->priority_bonus, whole->priority_bonus) << "round " << round << ", join " << k;
+        }
+        EXPECT_EQ(fold.common, int32_t(group.size()));
+        group[1]->flags |= OBJ_DEAD;   // the second round counts it out
+    }
+    agent_task_memo_close(ai);
+    EXPECT_GT(folded->assignee_value, 0);
+}
+
+// A strike's priority bound leaves out only the danger along the way: above the priority on a way
+// past threats, equal to it on a clear one.
+TEST_F(ShipSearch, APriorityBoundIsThePriorityWithoutTheDangerOfTheWay) {
+    AgentTask *strike = task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, 700, 450)->id);
+    Ship *s = ship_in(fleet_at(me, 200, 450), me);
+    s->online_load_a = 40;
+    agent_task_add_assignee(strike, s);
+    agent_task_evaluate(strike, ai, me, 0);
+    ASSERT_GT(strike->assigned, 0);
+    for (const bool threats : {true, false}) {
+        ai->threats->entries.clear();
+        if (threats) ai->threats->entries = {{0, 450, 450, 5000}, {1, 300, 460, 900}};
+        agent_task_weigh_priority(strike, ai);
+        const int32_t priority = strike->priority;
+        agent_task_weigh_priority_bound(strike, ai);
+        if (threats) EXPECT_GT(strike->priority, priority);
+        else EXPECT_EQ(strike->priority, priority);
+    }
+}
+
 // The positions an open memo hands the evaluations are each ship's own, also once its table is full.
 TEST_F(ShipSearch, AnOpenMemoGivesEachShipItsOwnGalaxyPosition) {
     std::vector<Ship *> ships;
