@@ -330,6 +330,13 @@ int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t ty
     return memo->object_words.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(obj)), type, fresh);
 }
 
+AgentTaskShare *agent_task_share(AiPlayer *ai, const GameObject *obj, const AgentTask *task, bool *fresh) {
+    AgentTaskMemo *memo = open_memo(ai);
+    if (!memo) return nullptr;
+    return memo->shares.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(obj)),
+                                    uint64_t(reinterpret_cast<uintptr_t>(task)), fresh);
+}
+
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     std::fill(std::begin(memo->figures), std::end(memo->figures), AgentTaskMemo::Figures{nullptr, 0, 0});
     std::fill(std::begin(memo->found), std::end(memo->found), AgentTaskMemo::Found{0, nullptr});
@@ -342,6 +349,7 @@ void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo) {
     memo->threats.clear();
     memo->object_words.clear();
     memo->task_ids.clear();
+    memo->shares.clear();
     memo->fold_task = nullptr;
     memo->fold = nullptr;
     ai->task_memo = memo;

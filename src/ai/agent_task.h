@@ -322,6 +322,9 @@ struct AgentTaskTargetFigures {
     int64_t     word[6] = {};
     GameObject *known = nullptr;
 };
+struct AgentTaskShare {
+    int64_t word[3] = {};
+};
 struct AgentTaskMemo {
     static constexpr size_t SLOTS = 256;  // a power of two: the ships of a large corporation
     struct Figures {
@@ -346,6 +349,7 @@ struct AgentTaskMemo {
     AgentTaskPairTable<int32_t> threats;  // the threat at a point of a way, by x and y
     AgentTaskPairTable<int64_t> object_words;   // by the object and the type: see agent_task_object_word
     AgentTaskPairTable<AgentTaskTargetFigures> targets;   // by the task: see agent_task_target_figures
+    AgentTaskPairTable<AgentTaskShare> shares;   // by the object and the task: see agent_task_share
     AgentTaskPairTable<uint8_t> task_ids;   // by the id: 1 when the AI has a task with it, 2 when not
     const AgentTask *fold_task;           // the task under a folded evaluation, and its fold
     AgentTaskFold *fold;
@@ -357,6 +361,9 @@ AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask 
 // What a task type works out of one assignee alone, kept for the object and the type the same way
 // (the word lasts until the next word is added).
 int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh);
+// What a task type works out of one assignee for one task (its share of the task's figures), kept
+// for the pair the same way; the record lasts until the next one is added.
+AgentTaskShare *agent_task_share(AiPlayer *ai, const GameObject *obj, const AgentTask *task, bool *fresh);
 void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the memo
 void agent_task_memo_close(AiPlayer *ai);
 // player_object_value and ship_estimated_strength of obj, through the open memo if any.

@@ -2,6 +2,7 @@
 #include "ai/ai_strike_tasks.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <utility>
 #include "ai/agent_task.h"
@@ -588,32 +589,53 @@ struct GroupSide {
     bool operator==(const GroupSide &) const = default;
 };
 
-// Adds the assignees from the one at `from` on to the group's side: the place it stopped at.
-size_t add_group(AgentTask *task, AiPlayer *ai, size_t from, GroupSide *group) {
+// One ship's share of the group's side: its value (when positive), its nearness to the target,
+// and its systems.
+std::array<int64_t, 3> ship_share(AgentTask *task, AiPlayer *ai, GameObject *obj, Ship *ship) {
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
+    int32_t value = 0, strength = 0;
+    agent_task_object_figures(ai, obj, &value, &strength);
+    int64_t b = 0;
     int32_t tx = 0, ty = 0;
-    const bool has_centre = target_centre(task, &tx, &ty);
+    if (target_centre(task, &tx, &ty)) {
+        int32_t x = 0, y = 0;
+        agent_task_ship_position(ai, ship, &x, &y);
+        const int64_t d = distance(tx - x, ty - y);
+        b = std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
+    }
+    bool fresh = false;
+    int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
+    const uint64_t systems = kept && !fresh ? uint64_t(*kept) : ship_systems(ship);
+    if (kept && fresh) *kept = int64_t(systems);
+    if (kept && !fresh && plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "ship systems", systems, ship_systems(ship));
+    return {std::max<int64_t>(value, 0), b, int64_t(systems)};
+}
+
+// Adds the assignees from the one at `from` on to the group's side: the place it stopped at. Each
+// ship's share is kept through the search's memo when one is open: the ship and the target stand
+// still.
+size_t add_group(AgentTask *task, AiPlayer *ai, size_t from, GroupSide *group) {
     const std::vector<GameObject *> &items = task->assignees.items;
     size_t at = from;
     for (; at < items.size() && items[at]; ++at) {
         GameObject *obj = items[at];
         Ship *ship = ship_of(obj);
         if (!ship || is_dead(obj)) continue;
-        int32_t value = 0, strength = 0;
-        agent_task_object_figures(ai, obj, &value, &strength);
-        if (value > 0) group->a += value;
-        if (has_centre) {
-            int32_t x = 0, y = 0;
-            agent_task_ship_position(ai, ship, &x, &y);
-            const int64_t d = distance(tx - x, ty - y);
-            group->b += std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
-        }
         bool fresh = false;
-        int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
-        const uint64_t systems = kept && !fresh ? uint64_t(*kept) : ship_systems(ship);
-        if (kept && fresh) *kept = int64_t(systems);
-        if (kept && !fresh && plan_check_on()) [[unlikely]]
-            plan_check_same("evaluation memo", "ship systems", systems, ship_systems(ship));
+        AgentTaskShare *kept = agent_task_share(ai, obj, task, &fresh);
+        std::array<int64_t, 3> share{};
+        if (kept && !fresh) {
+            std::copy(std::begin(kept->word), std::end(kept->word), share.begin());
+            if (plan_check_on()) [[unlikely]]
+                plan_check_same("evaluation memo", "attack sector share", share == ship_share(task, ai, obj, ship), true);
+        } else {
+            share = ship_share(task, ai, obj, ship);
+            if (kept) std::copy(share.begin(), share.end(), kept->word);
+        }
+        const uint64_t systems = uint64_t(share[2]);
+        group->a += share[0];
+        group->b += share[1];
         group->flags |= int64_t(uint32_t(systems));
         if (systems & HACKER) group->hacker = 1;
         if (systems & PILOTED) ++group->piloted;
