@@ -218,8 +218,9 @@ TEST_F(ShipSearch, ManyScoutsShareManyExploreTasksOneEach) {
 }
 
 // With the kept answers checked, each answer the two searches take from their memo (the danger of
-// a way and the threat at its points, a target's figures, a ship's systems and scrap share, the
-// defences still short) is worked out afresh as well: a difference aborts the run.
+// a way and the threat at its points, a target's figures, a ship's systems, share of a strike and
+// scrap share, the defences still short, the tasks linked, what the evaluations folded) is worked
+// out afresh as well: a difference aborts the run.
 TEST_F(ShipSearch, EveryAnswerTheSearchesKeepIsTheOneWorkedOutAfresh) {
     ai->threats->entries = {{0, 520, 450, 900}, {1, 560, 470, 40}, {2, 300, 700, 5000}, {3, 480, 420, 7}};
     for (int32_t i = 0; i < 12; ++i) {
@@ -230,6 +231,10 @@ TEST_F(ShipSearch, EveryAnswerTheSearchesKeepIsTheOneWorkedOutAfresh) {
     const int32_t strikes[][2] = {{600, 450}, {700, 400}, {700, 500}};   // two ways to one column
     for (const auto &at : strikes) select(task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, at[0], at[1])->id));
     select(task(TASK_SCRAP_SHIPS, 0));
+    Fleet *raiders = fleet_at(rival, 650, 520);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    select(task(TASK_ATTACK_FLEET, raiders->id));
     AgentTask *bases = task(TASK_DEFEND_BASES, 0);
     select(bases);
     for (int32_t cx : {300, 500}) {
