@@ -261,7 +261,7 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     auto held = [&band] {
         return band_pixels(band, 900, 358, 1024, 410) > 5500 && light_pixels(band, 0, 358, 1024, 410) > 300;
     };
-    band = game.wait_for_screen("END OF GAME's band across the middle", [&](const DecodedPng &now) {
+    band = game.watch_for_screen("END OF GAME's band across the middle", [&](const DecodedPng &now) {
         band = now;
         return held();
     });

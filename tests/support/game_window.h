@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -173,6 +174,47 @@ public:
         }
         ADD_FAILURE() << "road " << road_ << " " << where() << ": " << what << " did not show within " << seconds << " s";
         return now;
+    }
+
+    // The same for a state the screen holds only for a moment (a band that opens, holds for 2.4 s
+    // and slides away): `lanes` screenshots are taken at once, each lane back to back, so that one
+    // slow screenshot on a busy machine cannot step over it. `ready` sees one screenshot at a time;
+    // the one it accepted (or, after a failure naming the step, `what` and the screenshots taken,
+    // the last) is what keep_look() keeps.
+    DecodedPng watch_for_screen(const std::string &what, const std::function<bool(const DecodedPng &)> &ready,
+                                int seconds = 30, int lanes = 3) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        std::mutex lock;
+        DecodedPng kept;
+        std::string kept_path;
+        bool found = false;
+        int looks = 0;
+        std::vector<std::thread> threads;
+        for (int lane = 0; lane < lanes; ++lane)
+            threads.emplace_back([&, lane] {
+                const std::string path = dir_ + "/probe_" + std::to_string(lane) + ".ppm";
+                for (;;) {
+                    {
+                        const std::lock_guard<std::mutex> hold(lock);
+                        if (found || std::chrono::steady_clock::now() >= deadline) return;
+                    }
+                    DecodedPng now = capture_raw(path);
+                    const std::lock_guard<std::mutex> hold(lock);
+                    ++looks;
+                    if (found || !now.ok) continue;
+                    found = ready(now);
+                    std::error_code ignored;   // a lane's next screenshot cannot overwrite what is kept
+                    std::filesystem::copy_file(path, dir_ + "/probe.ppm", std::filesystem::copy_options::overwrite_existing,
+                                               ignored);
+                    kept = std::move(now);
+                    kept_path = path;
+                }
+            });
+        for (std::thread &t : threads) t.join();
+        if (!found)
+            ADD_FAILURE() << "road " << road_ << " " << where() << ": " << what << " did not show within " << seconds
+                          << " s (" << looks << " screenshots)";
+        return kept;
     }
 
     // Presses `key` until a screen shows what `ready` looks for: a key that came while the screen

@@ -27,35 +27,61 @@ void drain(int fd, std::string *into) {
     }
 }
 
+
+// The child's environment: ours, less `unset`, with `environment` set over it.
+std::vector<std::string> child_environment(const ProgramOptions &options) {
+    std::vector<std::string> entries;
+    auto name_of = [](const std::string &entry) { return entry.substr(0, entry.find('=')); };
+    auto replaced = [&](const std::string &name) {
+        for (const std::string &n : options.unset)
+            if (n == name) return true;
+        for (const std::string &e : options.environment)
+            if (name_of(e) == name) return true;
+        return false;
+    };
+    for (char **e = environ; e && *e; ++e)
+        if (!replaced(name_of(*e))) entries.emplace_back(*e);
+    for (const std::string &e : options.environment) entries.push_back(e);
+    return entries;
+}
+
 }  // namespace
 
+// Everything the child needs is made before the fork: between fork and exec the child only
+// duplicates descriptors, changes folder and calls execve, so a test may start programs from
+// several threads at once. The pipes are closed on exec, so no other child keeps them open.
 pid_t start_program(const std::string &path, const std::vector<std::string> &args, const ProgramOptions &options,
                     int *out_fd, int *err_fd) {
+    std::vector<std::string> env_entries = child_environment(options);
+    std::vector<char *> argv, envp;
+    argv.push_back(const_cast<char *>(path.c_str()));
+    for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    for (std::string &e : env_entries) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
     int out_pipe[2], err_pipe[2];
-    if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out_pipe[1], 1);
-        ::dup2(err_pipe[1], 2);
+    if (::pipe2(out_pipe, O_CLOEXEC) != 0) return -1;
+    if (::pipe2(err_pipe, O_CLOEXEC) != 0) {
         ::close(out_pipe[0]);
         ::close(out_pipe[1]);
-        ::close(err_pipe[0]);
-        ::close(err_pipe[1]);
+        return -1;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out_pipe[1], 1);   // the duplicates stay open across exec
+        ::dup2(err_pipe[1], 2);
         if (!options.directory.empty() && ::chdir(options.directory.c_str()) != 0) ::_exit(121);
-        for (const std::string &name : options.unset) ::unsetenv(name.c_str());
-        for (const std::string &entry : options.environment) {
-            const size_t eq = entry.find('=');
-            ::setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
-        }
-        std::vector<char *> argv;
-        argv.push_back(const_cast<char *>(path.c_str()));
-        for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(path.c_str(), argv.data());
+        ::execve(path.c_str(), argv.data(), envp.data());
         ::_exit(122);
     }
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
+    if (pid < 0) {
+        ::close(out_pipe[0]);
+        ::close(err_pipe[0]);
+        return -1;
+    }
     *out_fd = out_pipe[0];
     *err_fd = err_pipe[0];
     return pid;
