@@ -427,7 +427,8 @@ protected:
             GameWindow game(display, dir, save_home);
             ASSERT_TRUE(game.start("setup.log"));
             ASSERT_TRUE(game.wait_for_log("Application mode is now 2")) << game.log();
-            EXPECT_EQ(game.stop(SIGTERM).status, 0);
+            const ProgramRun ended = game.stop(SIGTERM);
+            EXPECT_EQ(ended.status, 0) << ended.err;   // a sanitizer's report among it
         }
         patch_prefs(save_home, 12, 500);
         patch_prefs(save_home, 16, autopass_ms);

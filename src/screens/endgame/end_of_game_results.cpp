@@ -32,7 +32,6 @@ constexpr int MAP_X = 495, MAP_Y = 196, MAP_W = 452, MAP_H = 308;
 constexpr int TABLE_LEFT_BASE = 256, TABLE_LEFT_PER_PLAYER = 36;
 constexpr int FIRST_BAR_Y = 189, BAR_W = 100, BAR_H = 3, BAR_GAP = 12;
 constexpr int COLUMN_GAP = 48, NAMES_Y = 145;
-constexpr int FIRST_VALUE_Y = 204, VALUE_PITCH = 39;
 const char *const SCORE_ROWS[] = {"Resources acquired",    "Crew trained",
                                   "Ships built",           "Starbases built",
                                   "Enemy ships destroyed", "Mass of enemy ships destroyed",
@@ -297,6 +296,9 @@ void endgame_show_scores() {
     const int column_step = widest_name + COLUMN_GAP;
     const int bar_w = std::max(first_column + n * column_step - x0, BAR_W);
 
+    // Each row's values stand on its label's line (204 + 39 x row with a font 1 twelve pixels high;
+    // a taller font moves the lower rows down, and the values with them).
+    int row_y[SCORE_ROW_COUNT] = {};
     int y = FIRST_BAR_Y;
     for (int i = 0; i <= SCORE_ROW_COUNT; ++i) {
         if (Control *bar = panel_create(BAR_W, BAR_H, 12, 64, 6)) {
@@ -305,6 +307,7 @@ void endgame_show_scores() {
         }
         if (i == SCORE_ROW_COUNT) break;
         y += BAR_H + BAR_GAP;
+        row_y[i] = y;
         Control *label = text_label_create_plain(TEXT_FONT, 230, 230, 230, SCORE_ROWS[i]);
         if (label) game_add_control(game, x0, y, 0, 1, label);
         y += (label ? label->h : 0) + BAR_GAP;
@@ -325,7 +328,7 @@ void endgame_show_scores() {
             std::to_string(p->enemy_starbases_destroyed),  std::to_string(p->total_score)};
         for (int row = 0; row < SCORE_ROW_COUNT; ++row)
             if (Control *value = text_label_create_plain(TEXT_FONT, 230, 230, 130, values[row].c_str()))
-                game_add_control(game, x + (name_w - value->w) / 2, FIRST_VALUE_Y + VALUE_PITCH * row, 0, 1, value);
+                game_add_control(game, x + (name_w - value->w) / 2, row_y[row], 0, 1, value);
     }
     add_button(game, "Main Menu", endgame_on_main_menu);
 }

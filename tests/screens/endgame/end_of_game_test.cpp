@@ -117,13 +117,16 @@ protected:
                 if (p->name == l.text) out.push_back(l.text);
         return out;
     }
-    // The value shown in a row (0 first) under the player's name.
+    // The value shown in a row (0 first) under the player's name, on the line of the row's label.
     static std::string value_under(const std::string &name, int row) {
-        const std::optional<Label> n = label_named(name);
-        if (!n) return "(no name)";
+        static const char *const rows[] = {"Resources acquired", "Crew trained", "Ships built", "Starbases built",
+                                           "Enemy ships destroyed", "Mass of enemy ships destroyed",
+                                           "Enemy starbases destroyed", "Total score"};
+        const std::optional<Label> n = label_named(name), r = label_named(rows[row]);
+        if (!n || !r) return "(no name or row)";
         const int centre = n->x + n->w / 2;
         for (const Label &l : labels())
-            if (l.y == 204 + 39 * row && std::abs(l.x + l.w / 2 - centre) <= 1) return l.text;
+            if (l.y == r->y && l.x > r->x + r->w && std::abs(l.x + l.w / 2 - centre) <= 1) return l.text;
         return "(no value)";
     }
     void zero_figures() {
