@@ -209,9 +209,9 @@ void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
 // evaluation reads the priority, so a search that weighs a task many times before it reads the
 // priority evaluates without it and weighs it once, at the end).
 void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai);
-// A priority no lower than agent_task_weigh_priority's, and no lower than it in agent_task_total:
-// the same without the danger along the way. A search that only asks whether a total beats its
-// best weighs the dangers only when the totals of the bounds do.
+// agent_task_weigh_priority without the danger along the way: never below the weighed priority,
+// so a total of bounds that does not beat a search's best cannot beat it weighed either, and the
+// search weighs the dangers only when the total of the bounds does.
 void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai);
 
 // Everything an evaluation leaves in a task: the common figures, the blocked flag, the linked ids
