@@ -77,12 +77,16 @@ Site *anchor_site(Sector *sector) {
     return first;
 }
 
+constexpr int32_t HALO_LAYER = -2;   // the glow behind a site's picture
+
 void show_site(ObjectMap *map, Site *site) {
     map_place_object(map, site, site->x, site->y, 0);
     site_set_animation_state(site);
     if (site->params.template_flags & SITE_TF_HALO)
-        if (HaloEffect *halo = effect_create_halo(site->params.halo_style))
-            map_add_effect(map, halo, site->x + site->w / 2, site->y + site->h / 2);
+        if (HaloEffect *halo = effect_create_halo(site->params.halo_style)) {
+            halo->layer = HALO_LAYER;   // a halo is drawn from its top-left corner, under the objects
+            map_add_effect(map, halo, site->x + site->w / 2 - halo->width / 2, site->y + site->h / 2 - halo->height / 2);
+        }
 }
 
 // A working harvester streams ore from its target from the first frame on.

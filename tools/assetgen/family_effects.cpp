@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 #include "assetgen/output.h"
+#include "assetgen/site_art.h"
 
 namespace {
 
@@ -105,16 +106,14 @@ Canvas paint_spark(int frame, GenRandom *rng) {
 
 // ---- Halos ------------------------------------------------------------------------------------------
 
+// Styles 0..4 are the glows of the five stars (site templates 1..5) in the sector view; 5 and 6
+// glow behind the small and the large explosion.
+constexpr int STAR_HALOS = 5;
 struct HaloLook {
     int    side;
     Colour colour;
 };
-const HaloLook HALOS[EFFECT_HALO_STYLES] = {
-    {96, {0.35f, 0.60f, 1.00f, 1}},   // blue
-    {96, {0.35f, 1.00f, 0.50f, 1}},   // green
-    {96, {1.00f, 0.80f, 0.32f, 1}},   // gold
-    {96, {1.00f, 0.34f, 0.26f, 1}},   // red
-    {96, {0.78f, 0.45f, 1.00f, 1}},   // violet
+const HaloLook EXPLOSION_HALOS[EFFECT_HALO_STYLES - STAR_HALOS] = {
     {40, {1.00f, 0.72f, 0.34f, 1}},   // small explosion
     {96, {1.00f, 0.52f, 0.22f, 1}},   // large explosion
 };
@@ -174,14 +173,20 @@ Canvas effects_paint_spark(int frame, uint32_t seed) {
 }
 
 Canvas effects_paint_halo(int style) {
-    const HaloLook &h = HALOS[std::clamp(style, 0, EFFECT_HALO_STYLES - 1)];
+    style = std::clamp(style, 0, EFFECT_HALO_STYLES - 1);
+    // Halos are blended a quarter over the screen, so a faint tail would only darken it: cut it.
+    if (style < STAR_HALOS) {
+        Canvas star = site_art_paint_star_halo(style + 1);
+        finish_light(&star, HALO_CUTOFF);
+        return star;
+    }
+    const HaloLook &h = EXPLOSION_HALOS[style - STAR_HALOS];
     const float c = float(h.side) / 2.0f;
     Canvas canvas = canvas_create(h.side, h.side, {0, 0, 0, 0});
     // The widest glow has faded below the cut-off before it meets the edges.
     canvas_glow(&canvas, c, c, float(h.side) * 0.26f, scaled(h.colour, 0.55f), BLEND_ADD);
     canvas_glow(&canvas, c, c, float(h.side) * 0.14f, scaled(h.colour, 0.85f), BLEND_ADD);
     canvas_glow(&canvas, c, c, float(h.side) * 0.04f, scaled(WHITE, 0.6f), BLEND_ADD);
-    // Halos are blended a quarter over the screen, so a faint tail would only darken it: cut it.
     finish_light(&canvas, HALO_CUTOFF);
     return canvas;
 }

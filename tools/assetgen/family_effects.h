@@ -5,7 +5,8 @@
 //   effect/bubble/%.3i.png            icons 0..6 of floating texts: shield, damage, crew, boost,
 //                                     evasion, hull, repair
 //   effect/sparc/000/png/%.3i.png     4 electric sparks
-//   effect/halo/%.3i/png/000.png      styles 0..4 coloured site glows, 5 a small and 6 a large
+//   effect/halo/%.3i/png/000.png      styles 0..4 the glows of the stars of site templates 1..5,
+//                                     painted with the stars (site_art.h); 5 a small and 6 a large
 //                                     explosion glow
 //   effect/portal/%.3i/png/%.3i.png   styles 0 (blue) and 1 (violet), 186 frames of a turning
 //                                     four-armed vortex: 0..61 forming, 62..123 open, 124..185 open

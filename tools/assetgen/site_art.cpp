@@ -423,8 +423,13 @@ StarLook star_look(int t) {
     }
 }
 
+constexpr float STAR_FALL = 2.6f;    // the corona's fall-off per disc radius
+constexpr float STAR_CUT = 0.25f;    // a sector-view star's corona thinner than this is left to its halo
+constexpr float STAR_FULL = 0.6f;    // from this the corona is drawn in its own light
+
+// The disc and its corona as light over nothing (alpha: how much of the star covers the pixel).
 // `phase` in 0..1 walks once around a circle of noise offsets, so phase 1 is phase 0 again.
-Canvas paint_star(int t, int side, float disc, float phase, uint32_t seed) {
+Canvas paint_star_light(int t, int side, float disc, float phase, uint32_t seed) {
     const StarLook look = star_look(t);
     Canvas c = canvas_create(side, side);
     const float cx = side / 2.0f, cy = side / 2.0f, r = side * disc;
@@ -446,14 +451,57 @@ Canvas paint_star(int t, int side, float disc, float phase, uint32_t seed) {
             const float ang = std::atan2(dy, dx);
             const float rays = noise_fbm(std::cos(ang) * 2.2f + ox * 0.6f, std::sin(ang) * 2.2f + oy * 0.6f + d * 0.8f,
                                          seed + 77 + uint32_t(t), 3);
-            const float fall = std::exp(-(d - 1) * 2.6f);
+            const float fall = std::exp(-(d - 1) * STAR_FALL);
             const float glow = fall * (0.55f + 0.75f * rays * rays) * 1.25f;
             if (glow > 0.002f) {
                 const Colour col = mixc(look.corona, look.rim, clamp01(fall));
                 canvas_blend(&c, x, y, with_alpha(col, clamp01(glow)), 1, BLEND_OVER);
             }
         }
+    return c;
+}
+
+// A star's detail picture: the faint corona stippled, so that it fades into a panel's shade.
+Canvas paint_star(int t, int side, float disc, float phase, uint32_t seed) {
+    Canvas c = paint_star_light(t, side, disc, phase, seed);
     flatten(&c, 0.0f, 0.6f);
+    return c;
+}
+
+// The light of a star's halo at `d` disc radii from its centre, in a frame of the star's side: the
+// corona's mean fall-off four times over (the halo is blended a quarter over the screen), full
+// inside the bright corona, fading to nothing before the frame's edge.
+Colour star_halo_light(const StarLook &look, float d) {
+    const float r = look.size * look.disc, half = look.size / 2.0f;
+    const float fall = d <= 1 ? 1.0f : std::exp(-(d - 1) * STAR_FALL);
+    const float edge = 1 - smoothstep(half * 0.8f, half, d * r);
+    return scale(look.corona, std::min(1.0f, 4 * fall) * edge);
+}
+
+// A star of the sector view: its halo, blended behind it, carries the faint outer corona. The
+// sprite keeps the disc and the bright corona; where the corona thins its light fades into what
+// the halo shows over a sector's sky, and where it is fainter still the sprite ends and the halo
+// alone shines on whatever lies behind.
+const Colour SKY = rgb(0.075f, 0.065f, 0.08f);   // the mean light of the sector views' skies
+
+Canvas paint_sector_star(int t, float phase, uint32_t seed) {
+    const StarLook look = star_look(t);
+    Canvas c = paint_star_light(t, look.size, look.disc, phase, seed);
+    const float centre = look.size / 2.0f, r = look.size * look.disc;
+    for (size_t i = 0; i < c.px.size(); i += 4) {
+        float *p = &c.px[i];
+        const float a = p[3];
+        if (a < STAR_CUT) {
+            p[0] = p[1] = p[2] = p[3] = 0;
+            continue;
+        }
+        const float x = float((i / 4) % size_t(c.width)) + 0.5f, y = float((i / 4) / size_t(c.width)) + 0.5f;
+        const Colour halo = scale(star_halo_light(look, std::hypot(x - centre, y - centre) / r), 0.25f);
+        const float w = smoothstep(STAR_CUT, STAR_FULL, a);
+        const float under[3] = {halo.r + 0.75f * SKY.r, halo.g + 0.75f * SKY.g, halo.b + 0.75f * SKY.b};
+        for (int k = 0; k < 3; ++k) p[k] = clamp01(under[k] + w * (p[k] * a + under[k] * (1 - a) - under[k]));
+        p[3] = 1;
+    }
     return c;
 }
 
@@ -879,11 +927,23 @@ int site_art_frame_count(int t) {
     }
 }
 
+Canvas site_art_paint_star_halo(int t) {
+    if (t < 1 || t > 5) return canvas_create(1, 1);
+    const StarLook look = star_look(t);
+    Canvas c = canvas_create(look.size, look.size, {0, 0, 0, 0});
+    const float centre = look.size / 2.0f, r = look.size * look.disc;
+    for (int y = 0; y < look.size; ++y)
+        for (int x = 0; x < look.size; ++x) {
+            const float d = std::hypot(float(x) + 0.5f - centre, float(y) + 0.5f - centre) / r;
+            canvas_blend(&c, x, y, with_alpha(star_halo_light(look, d), 1), 1, BLEND_ADD);
+        }
+    return c;
+}
+
 Canvas site_art_paint(int t, int frame, uint32_t seed) {
     if (frame < 0 || frame >= site_art_frame_count(t)) return canvas_create(1, 1);
     if (t >= 1 && t <= 5) {
-        const StarLook look = star_look(t);
-        if (frame < 6) return paint_star(t, look.size, look.disc, float(frame) / 6.0f, seed);
+        if (frame < 6) return paint_sector_star(t, float(frame) / 6.0f, seed);
         return paint_star(t, DETAIL, 0.27f, float(frame - 6) / 8.0f, seed + 5);
     }
     if (t == 6 || (t >= 8 && t <= 12 && t != 7)) return paint_body_frame(t, frame, seed);

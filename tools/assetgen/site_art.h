@@ -10,10 +10,13 @@
 //      13 harvester      0..3 mining, 4..5 folding, 6..7 thrust left, 8..9 thrust right,
 //                        10 crew short, 11 deactivated, 12 scaffold, 13..20 detail
 //  - Sprites have no partial transparency: each finished frame is flattened over a dark space
-//    colour, and only what is nearly empty becomes a hole (alpha 0).
+//    colour, and only what is nearly empty becomes a hole (alpha 0). A star of the sector view
+//    (frames 0..5) ends where its corona thins: the rest of its glow is its halo, light on black
+//    of the frame's size, which the sector view blends a quarter over the screen behind the star.
 //  - A pure function of template, frame and seed.
 #include <cstdint>
 #include "assetgen/canvas.h"
 
 int    site_art_frame_count(int t);            // 0 outside 0..15
 Canvas site_art_paint(int t, int frame, uint32_t seed);
+Canvas site_art_paint_star_halo(int t);        // stars 1..5; a 1 x 1 hole for any other template

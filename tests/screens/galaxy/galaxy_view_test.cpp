@@ -21,6 +21,7 @@
 #include "platform/font.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "ui/image_control.h"
 #include "world/factory.h"
 #include "world/object_map.h"
 #include "world/sector.h"
@@ -494,6 +495,21 @@ TEST_F(GalaxyFrozenPicture, NextTurnDuringANewsFlashKeepsNoFlashInTheFrozenPictu
     workers.open();
     EXPECT_TRUE(run_until([] { return !has(GALAXY_FLAG_TURN_IN_PROGRESS); }));
     galaxy_set_thread_creator(nullptr);
+}
+
+// The new game's news of the home sector flashes boxes over its star; once they are over, the star
+// shines at its centre again, its owner's icon beside it and its name under it.
+TEST_F(GalaxyFrozenPicture, TheHomeStarShinesAtItsCentreOnceItsNewsHasFlashed) {
+    ASSERT_EQ(image_control_load_type(IMAGE_PRESENCE), RES_OK);
+    galaxy_markers_refresh();   // with the owner's icon, as start-up's pictures give it
+    Sector *home = galaxy_test::home_of(game, game->ui_player_id);
+    ASSERT_NE(home, nullptr);
+    const int x = home->x + home->w / 2 - game->galaxy_map->view_x, y = home->y + home->h / 2 - game->galaxy_map->view_y;
+    frames(400);   // ten flashes in about three seconds, then the news icon fades
+    const Rgb centre = pixel(x, y);
+    EXPECT_GT(std::max({centre.r, centre.g, centre.b}), 180) << "the home star's centre at " << x << ", " << y;
+    galaxy_markers_clear();
+    image_control_free_type(IMAGE_PRESENCE);
 }
 
 // ---- Tear-down ----

@@ -3,9 +3,14 @@
 // the view asked for are let go when the view closes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
 #include "galaxy_test_support.h"
 #include "game/encounter_life.h"
 #include "game/orders.h"
+#include "effects/effect.h"
 #include "platform/hash.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "ui/image_control.h"
@@ -127,6 +132,64 @@ TEST_F(SectorView, TheUiPlayersShipsShowTheirRotationPicturesUntilTheViewCloses)
         ASSERT_NE(tmpl, nullptr);
         EXPECT_EQ(tmpl->frames[f], nullptr) << "hull " << hull << " frame " << f;
     }
+}
+
+// The home star in the sector view: its glow fades smoothly into the sky behind it. Along every row
+// of a ring between the bright corona and the picture's edge no pixel stands out from both its
+// neighbours (a stippled corona alternates lit and empty pixels), the ring is lit near the star and
+// meets the sky at the edge, and the halo blended behind the star does not build up frame by frame.
+TEST_F(SectorView, TheStarsGlowFadesSmoothlyIntoTheSkyWithoutAStippledRing) {
+    struct Halos {   // as start-up loads them; let go however the test ends
+        ~Halos() { effect_types_free(); }
+    } halos;
+    ASSERT_EQ(effect_load_type(EFFECT_HALO), RES_OK);
+    galaxy_sector_on_enter(nullptr);
+    run_transition(GALAXY_FLAG_ZOOM_IN);
+    const Site *star = nullptr;
+    for (GameObject *obj : game->sector_map->objects.items)
+        if (const Site *site = site_cast(obj); site && (site->params.template_flags & SITE_TF_STAR)) star = site;
+    ASSERT_NE(star, nullptr);
+    frames(2);
+    const title_test::Backdrop sky(home->subtype + GALAXY_BG_SECTOR_FIRST);
+    ASSERT_TRUE(sky.ok());
+    const ObjectMap *map = game->sector_map;
+    const int cx = star->x + star->w / 2 - map->view_x, cy = star->y + star->h / 2 - map->view_y;
+    const int half = star->w / 2;
+    auto light = [](ui_test::Rgb c) { return int(std::max({c.r, c.g, c.b})); };
+    // Each pixel of the ring between two fractions of the star's half side, on the screen.
+    auto ring = [&](double from, double to, const std::function<void(int, int)> &visit) {
+        for (int y = std::max(cy - half, 0); y <= std::min(cy + half, GFX_HEIGHT - 1); ++y)
+            for (int x = std::max(cx - half, 1); x <= std::min(cx + half, GFX_WIDTH - 2); ++x)
+                if (const double d = std::hypot(x - cx, y - cy) / half; d >= from && d < to) visit(x, y);
+    };
+    auto added = [&](double from, double to) {   // the mean light the star adds to the sky there
+        long sum = 0, n = 0;
+        ring(from, to, [&](int x, int y) { sum += light(driver.pixel(x, y)) - light(sky.at(x, y)), ++n; });
+        return n ? double(sum) / double(n) : 0.0;
+    };
+    const double near_star = added(0.5, 0.6), halo_only = added(0.8, 0.9);
+
+    int stippled = 0, pixels = 0;
+    ring(0.45, 1.0, [&](int x, int y) {
+        auto stands_out = [&](auto at) {
+            const int l = light(at(x - 1, y)), m = light(at(x, y)), r = light(at(x + 1, y));
+            constexpr int STEP = 16;
+            return (m - l > STEP && m - r > STEP) || (l - m > STEP && r - m > STEP);
+        };
+        ++pixels;
+        // A star of the sky's own stands out of it too: only what the glow made counts.
+        stippled += stands_out([&](int px, int py) { return driver.pixel(px, py); }) &&
+                    !stands_out([&](int px, int py) { return sky.at(px, py); });
+    });
+    driver.save_screen("sector_view_star_glow.png");   // for review
+    ASSERT_GT(pixels, 1000);
+    EXPECT_LT(stippled * 100, pixels) << stippled << " of " << pixels << " pixels of the glow stand out of their row";
+    EXPECT_GT(near_star, 20.0) << "the glow lights the sky close to the star";
+    EXPECT_GT(halo_only, 6.0) << "the halo carries the glow on past the star's picture";
+    EXPECT_LT(std::abs(added(0.9, 1.0)), 6.0) << "the glow has faded into the sky at the picture's edge";
+
+    frames(50);
+    EXPECT_NEAR(added(0.8, 0.9), halo_only, 2.0) << "the halo is blended over the sky afresh every frame";
 }
 
 }  // namespace
