@@ -2,7 +2,9 @@
 // store.dat, read by the game's own loaders, and the compiler of the readable sources.
 #include "site_test_util.h"
 
+#include <algorithm>
 #include <set>
+#include <utility>
 #include "assetgen/family_sites.h"
 #include "assetgen/site_art.h"
 #include "platform/sprite.h"
@@ -305,6 +307,34 @@ TEST(SiteArt, PaintingIsRepeatableAndHasNoPartialTransparency) {
             EXPECT_EQ(canvas_get(c, x, 0).a, 0.0f) << t;
             EXPECT_EQ(canvas_get(c, x, c.height - 1).a, 0.0f) << t;
         }
+    }
+}
+
+// Over dark space a star's glow thins out smoothly: no pixel of a sector picture (0) or a detail
+// picture (6) stands out from both its neighbours in its row (a stippled corona alternates lit and
+// empty pixels), and the detail picture's glow has ended before the frame's edge.
+TEST(SiteArt, AStarsGlowFadesIntoTheDarkWithoutStipple) {
+    const Colour dark = {0.03f, 0.03f, 0.045f, 1};
+    for (int t = 1; t <= 5; ++t)
+        for (int frame : {0, 6}) {
+            const Canvas c = site_art_paint(t, frame, 7);
+            auto light = [&](int x, int y) {
+                const Colour p = canvas_get(c, x, y);
+                return p.a > 0 ? std::max({p.r, p.g, p.b}) : std::max({dark.r, dark.g, dark.b});
+            };
+            int stippled = 0;
+            for (int y = 0; y < c.height; ++y)
+                for (int x = 1; x + 1 < c.width; ++x) {
+                    const float l = light(x - 1, y), m = light(x, y), r = light(x + 1, y), step = 16 / 255.0f;
+                    stippled += (m - l > step && m - r > step) || (l - m > step && r - m > step);
+                }
+            EXPECT_LT(stippled * 1000, c.width * c.height) << "template " << t << " frame " << frame << ": " << stippled;
+        }
+    for (int t = 1; t <= 5; ++t) {
+        const Canvas c = site_art_paint(t, 6, 7);
+        for (int i = 0; i < c.width; ++i)
+            for (const auto &[x, y] : {std::pair<int, int>{i, 0}, {i, c.height - 1}, {0, i}, {c.width - 1, i}})
+                EXPECT_EQ(canvas_get(c, x, y).a, 0.0f) << "template " << t << " at " << x << ", " << y;
     }
 }
 

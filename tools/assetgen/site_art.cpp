@@ -426,6 +426,7 @@ StarLook star_look(int t) {
 constexpr float STAR_FALL = 2.6f;    // the corona's fall-off per disc radius
 constexpr float STAR_CUT = 0.25f;    // a sector-view star's corona thinner than this is left to its halo
 constexpr float STAR_FULL = 0.6f;    // from this the corona is drawn in its own light
+constexpr float DETAIL_STAR_CUT = 0.03f;   // a detail picture's corona ends where it is this faint
 
 // The disc and its corona as light over nothing (alpha: how much of the star covers the pixel).
 // `phase` in 0..1 walks once around a circle of noise offsets, so phase 1 is phase 0 again.
@@ -461,10 +462,16 @@ Canvas paint_star_light(int t, int side, float disc, float phase, uint32_t seed)
     return c;
 }
 
-// A star's detail picture: the faint corona stippled, so that it fades into a panel's shade.
+// A star's detail picture: the corona thins out before the frame's edge and fades into dark
+// space, as the panels it is shown on are dark.
 Canvas paint_star(int t, int side, float disc, float phase, uint32_t seed) {
     Canvas c = paint_star_light(t, side, disc, phase, seed);
-    flatten(&c, 0.0f, 0.6f);
+    const float centre = side / 2.0f;
+    for (size_t i = 0; i < c.px.size(); i += 4) {
+        const float x = float((i / 4) % size_t(side)) + 0.5f, y = float((i / 4) / size_t(side)) + 0.5f;
+        c.px[i + 3] *= 1 - smoothstep(centre * 0.7f, centre * 0.98f, std::hypot(x - centre, y - centre));
+    }
+    flatten(&c, DETAIL_STAR_CUT);
     return c;
 }
 
