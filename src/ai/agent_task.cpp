@@ -321,7 +321,17 @@ void agent_task_ship_position(AiPlayer *ai, Ship *ship, int32_t *x, int32_t *y) 
 AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh) {
     AgentTaskMemo *memo = open_memo(ai);
     if (!memo) return nullptr;
-    return memo->targets.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(task)), 0, fresh);
+    AgentTaskFold *fold = memo->fold_task == task ? memo->fold : nullptr;
+    if (fold && fold->has_target) {
+        *fresh = false;
+        return &fold->target;
+    }
+    AgentTaskTargetFigures *kept = memo->targets.find_or_add(uint64_t(reinterpret_cast<uintptr_t>(task)), 0, fresh);
+    if (fold && !*fresh) {
+        fold->target = *kept;
+        fold->has_target = true;
+    }
+    return kept;
 }
 
 int64_t *agent_task_object_word(AiPlayer *ai, const GameObject *obj, uint32_t type, bool *fresh) {
@@ -587,6 +597,17 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
                                 AgentTaskFold *fold) {
     AgentTaskMemo *memo = open_memo(ai);
     if (!memo) fold = nullptr;
+    // The evaluation the last join owes: it reads the figures that join found, and must give the
+    // ones it left.
+    int32_t owed_assigned = 0, owed_needed = 0;
+    const bool owed = fold && fold->owed;
+    if (owed) {
+        owed_assigned = task->assigned;
+        owed_needed = task->needed;
+        task->assigned = fold->before_assigned;
+        task->needed = fold->before_needed;
+        fold->owed = false;
+    }
     // Figures, utilities and weights may come from a save at the ends of the range: summed and
     // weighed in 64 bits, then held to the 32-bit range.
     int64_t value = 0, strength = 0;
@@ -615,10 +636,6 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
         memo->fold = fold;
     }
     if (t && t->evaluate) t->evaluate(task, ai, player, &evaluated, &assigned, &needed);
-    if (memo) {
-        memo->fold_task = nullptr;
-        memo->fold = nullptr;
-    }
     int64_t utility = evaluated;
     if (task->inherited_utility / 4 > 0) utility += task->inherited_utility / 4;
     const int64_t w = 100 + int64_t(ai && ai->weights && task->type < uint32_t(AI_TASK_WEIGHTS) ? ai->weights[task->type] : 0);
@@ -626,13 +643,49 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
     task->utility = int32_t(std::clamp<int64_t>(utility, 0, INT32_MAX));
     task->assigned = std::max(assigned, 0);
     task->needed = std::max(needed, 1);
+    if (owed && plan_check_on()) [[unlikely]] {
+        plan_check_same("evaluation need", "assigned", owed_assigned, task->assigned);
+        plan_check_same("evaluation need", "needed", owed_needed, task->needed);
+    }
     if (with_priority) agent_task_weigh_priority(task, ai);
     task->flags &= ~TASK_BLOCKED;
     if (task->assigned < task->needed && t && t->is_blocked && t->is_blocked(task, ai, player))
         task->flags |= TASK_BLOCKED;
+    if (memo) {
+        memo->fold_task = nullptr;
+        memo->fold = nullptr;
+    }
     if (task->linked[0] | task->linked[1] | task->linked[2])
         for (uint64_t &id : task->linked)
             if (id != 0 && !task_with_id(ai, memo, id)) id = 0;
+}
+
+bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold) {
+    AgentTaskMemo *memo = open_memo(ai);
+    const AgentTaskType *t = type_of(task);
+    if (!memo || !fold || !t || !t->need) return false;
+    int32_t assigned = 0, needed = 0;
+    memo->fold_task = task;
+    memo->fold = fold;
+    t->need(task, ai, player, &assigned, &needed);
+    memo->fold_task = nullptr;
+    memo->fold = nullptr;
+    assigned = std::max(assigned, 0);
+    needed = std::max(needed, 1);
+    if (plan_check_on()) [[unlikely]] {
+        // The whole evaluation from the figures this join found, unfolded; then all put back.
+        const AgentTaskFigures kept = agent_task_figures(task);
+        agent_task_evaluate_folded(task, ai, player, 0, nullptr);
+        plan_check_same("evaluation need", "assigned", task->assigned, assigned);
+        plan_check_same("evaluation need", "needed", task->needed, needed);
+        agent_task_put_figures(task, kept);
+    }
+    fold->owed = true;
+    fold->before_assigned = task->assigned;
+    fold->before_needed = task->needed;
+    task->assigned = assigned;
+    task->needed = needed;
+    return true;
 }
 
 AgentTaskFigures agent_task_figures(const AgentTask *task) {
@@ -759,4 +812,30 @@ void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai) {
 
 void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai) {
     task->priority = task->assigned > 0 ? priority_of(task, ai, false) : 0;
+}
+
+bool agent_task_owed_bound(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold) {
+    const AgentTaskType *t = type_of(task);
+    if (!fold || !fold->owed || !open_memo(ai) || !t || !t->owed_bonus) return false;
+    int32_t bonus = 0;
+    AgentTaskMemo *memo = ai->task_memo;
+    memo->fold_task = task;
+    memo->fold = fold;
+    const bool said = t->owed_bonus(task, ai, player, fold, &bonus);
+    memo->fold_task = nullptr;
+    memo->fold = nullptr;
+    if (!said) return false;
+    // The utility stands as the last evaluation left it (the type weighs it from its target), and
+    // the need slots left assigned and needed.
+    task->priority_bonus = bonus;
+    agent_task_weigh_priority_bound(task, ai);
+    if (plan_check_on()) [[unlikely]] {
+        const int32_t utility = task->utility, priority = task->priority;
+        agent_task_evaluate_folded(task, ai, player, 0, fold);
+        agent_task_weigh_priority_bound(task, ai);
+        plan_check_same("evaluation owed", "utility", utility, task->utility);
+        plan_check_same("evaluation owed", "bonus", bonus, task->priority_bonus);
+        plan_check_same("evaluation owed", "priority", priority, task->priority);
+    }
+    return true;
 }

@@ -124,6 +124,17 @@ using TaskDescribeFn = void(AgentTask *task, AiPlayer *ai, std::string *text);
 using TaskEvaluateFn = void(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                             int32_t *needed);
 using TaskShipUtilityFn = int32_t(AgentTask *task, GameObject *ship);
+// The assigned and needed figures evaluate gives, and nothing else: a search that reads only these
+// after a join asks them alone (see agent_task_evaluate_need). Called with the task's fold given
+// (agent_task_fold), which it advances as evaluate would, so evaluate given the same fold later
+// takes in no assignee twice.
+using TaskNeedFn = void(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed);
+// The priority bonus the evaluation owed after need slots would leave, from the fold alone (which
+// has taken in every assignee): false when it cannot say. A type that has it weighs its utility
+// from its target alone, never from its assignees (see agent_task_owed_bound).
+struct AgentTaskFold;
+using TaskOwedBonusFn = bool(AgentTask *task, AiPlayer *ai, Player *player, const AgentTaskFold *fold,
+                             int32_t *bonus);
 using TaskUpdateFn = void(AgentTask *task, AiPlayer *ai, Player *player);
 // The score of the ship's option record (Ship::option): a pure function of the record, the task, the
 // commander's snapshots and the model, which stand still while the ship plans; draws nothing. A
@@ -152,6 +163,8 @@ struct AgentTaskType {
     TaskCombatBeginFn  *combat_begin = nullptr;         // 17
     TaskCombatOptionFn *combat_next_option = nullptr;   // 18
     TaskUpdateFn       *act = nullptr;                  // 19
+    TaskNeedFn         *need = nullptr;                 // 20 optional: evaluate's assigned and needed alone
+    TaskOwedBonusFn    *owed_bonus = nullptr;           // 21 optional: with need
 };
 
 // Fills the 24 records once; later calls do nothing.
@@ -188,20 +201,52 @@ void    agent_task_set_done(AgentTask *task);
 int32_t agent_task_check_blocked(AgentTask *task, AiPlayer *ai, Player *player);
 
 void agent_task_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority);
+// What a type works out of a task's target alone, kept for the length of a search (see
+// agent_task_target_figures below).
+struct AgentTaskTargetFigures {
+    int64_t     word[6] = {};
+    GameObject *known = nullptr;
+};
 // What the evaluations of a task took of its assignees so far, for a search that only adds assignees
-// at the end of the list between two evaluations and empties the fold whenever it empties the list:
-// an evaluation given the fold takes in only the assignees added since. Everything folded is an
-// integer sum or a union of flags, the same however it is grouped.
+// at the end of the list between two evaluations and empties the fold (restart) whenever it empties
+// the list: an evaluation given the fold takes in only the assignees added since. Everything folded
+// is an integer sum or a union of flags, the same however it is grouped.
 struct AgentTaskFold {
     int32_t common = 0;                  // assignees in value and strength
     int64_t value = 0, strength = 0;
     int32_t typed = 0;                   // assignees in the type's words
     int64_t word[5] = {};
+    // Set by agent_task_evaluate_need: the whole evaluation is owed, and the assigned and needed
+    // figures the task had before the last join (what that join's whole evaluation would have read).
+    bool    owed = false;
+    int32_t before_assigned = 0, before_needed = 1;
+    // A copy of the memo's target figures of the task once they were filled: the assignees do not
+    // change them, so a restart keeps them.
+    bool    has_target = false;
+    AgentTaskTargetFigures target;
+    void restart() {
+        const bool had = has_target;
+        const AgentTaskTargetFigures kept = target;
+        *this = AgentTaskFold{};
+        has_target = had;
+        target = kept;
+    }
 };
 // agent_task_evaluate with the task's fold (null: none); the fold is used while the search's memo
 // is open and the evaluation is not fresh work.
 void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, int32_t with_priority,
                                 AgentTaskFold *fold);
+// After a join, the assigned and needed figures a folded evaluation would leave, and nothing else,
+// for a search that reads only these until it evaluates the task whole: false (nothing done) when
+// the task's type has no need slot, no fold is given or no memo is open. The evaluation owed is
+// agent_task_evaluate_folded with the same fold before anything else of the task is read; it
+// works out what the last join's whole evaluation would have, from the figures that join found.
+bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold);
+// While the evaluation is owed: the priority agent_task_weigh_priority_bound would give after it,
+// put in the task with the priority bonus the evaluation would leave, when the type's owed_bonus
+// slot can say it (false: nothing done). The evaluation stays owed (under the cache check it is
+// made here, and the figures compared).
+bool agent_task_owed_bound(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold);
 // For a type's evaluate slot: the fold of the task under evaluation, or null.
 AgentTaskFold *agent_task_fold(AiPlayer *ai, const AgentTask *task);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
@@ -283,9 +328,18 @@ public:
     void clear() {
         slots_.assign(64, Slot{});
         used_ = 0;
+        last_ = 0;
     }
-    // The value under (a, b), added as V{} when new (*fresh tells).
+    // The value under (a, b), added as V{} when new (*fresh tells). The slot found last is looked
+    // at first: an evaluation asks the same key several times in a row.
     V *find_or_add(uint64_t a, uint64_t b, bool *fresh) {
+        if (last_ < slots_.size()) {
+            Slot &last = slots_[last_];
+            if (last.used && last.a == a && last.b == b) {
+                *fresh = false;
+                return &last.value;
+            }
+        }
         if (slots_.empty() || (used_ + 1) * 2 > slots_.size()) grow();
         Slot *slot = probe(a, b);
         *fresh = !slot->used;
@@ -293,6 +347,7 @@ public:
             *slot = Slot{a, b, V{}, true};
             ++used_;
         }
+        last_ = size_t(slot - slots_.data());
         return &slot->value;
     }
 
@@ -316,12 +371,9 @@ private:
     }
     std::vector<Slot> slots_;
     size_t used_ = 0;
+    size_t last_ = 0;
 };
 
-struct AgentTaskTargetFigures {
-    int64_t     word[6] = {};
-    GameObject *known = nullptr;
-};
 struct AgentTaskShare {
     int64_t word[3] = {};
 };
@@ -356,7 +408,8 @@ struct AgentTaskMemo {
 };
 // What a type works out of a task's target alone (or of anything else the search leaves alone),
 // kept for the task while the memo is open (the type names the words). Null while no memo is open;
-// *fresh tells a new record, for the type to fill. The record lasts until the next one is added.
+// *fresh tells a new record, for the type to fill (a type writes only a fresh record). The record
+// lasts until the next one is added; under a folded evaluation it comes from the fold's copy.
 AgentTaskTargetFigures *agent_task_target_figures(AiPlayer *ai, const AgentTask *task, bool *fresh);
 // What a task type works out of one assignee alone, kept for the object and the type the same way
 // (the word lasts until the next word is added).

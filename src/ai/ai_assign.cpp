@@ -276,6 +276,8 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     }
     // What the evaluations took of each selected task's assignees so far in the pass, by its first
     // place: a join adds one ship to the list, and the evaluation after it takes in only that ship.
+    // A pass reads only whether a join gave the task what it needs until the pass is weighed: a
+    // type that can say so alone does, and the whole evaluation of the last join waits until then.
     std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<int32_t> joined_places;
     const auto join_pass = [&](AgentTask *task, int32_t place, GameObject *ship) {
@@ -284,7 +286,8 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             joined.push_back(task);
             joined_places.push_back(place);
         }
-        agent_task_evaluate_folded(task, ai, player, 0, place >= 0 ? &folds[size_t(place)] : nullptr);
+        AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
+        if (!agent_task_evaluate_need(task, ai, player, fold)) agent_task_evaluate_folded(task, ai, player, 0, fold);
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
         if (pass == 1) {
@@ -297,7 +300,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
         for (AgentTask *t : joined) agent_task_clear_assignees(t);
         for (int32_t place : joined_places)
-            if (place >= 0) folds[size_t(place)] = AgentTaskFold{};
+            if (place >= 0) folds[size_t(place)].restart();
         joined.clear();
         joined_places.clear();
         open.reopen();
@@ -359,12 +362,26 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             if (id != 0 && previous[size_t(i)] != 0 && id != previous[size_t(i)]) ++moved;
         }
         // The dangers along the ways only take from a total: a pass whose total without them does
-        // not beat the best is passed over without weighing them.
+        // not beat the best is passed over without weighing them. A task whose whole evaluation is
+        // owed is weighed so from its fold when its type can, and evaluated only when the pass
+        // beats the best so far (the search evaluates every selected task again at the end).
         int64_t bound = -penalty(ai, moved), total = bound;
-        for (AgentTask *t : joined) {
-            agent_task_weigh_priority_bound(t, ai);
+        bool owed = false;
+        for (size_t j = 0; j < joined.size(); ++j) {
+            AgentTask *t = joined[j];
+            AgentTaskFold *fold = joined_places[j] >= 0 ? &folds[size_t(joined_places[j])] : nullptr;
+            if (fold && fold->owed && agent_task_owed_bound(t, ai, player, fold)) {
+                owed = owed || fold->owed;
+            } else {
+                if (fold && fold->owed) agent_task_evaluate_folded(t, ai, player, 0, fold);
+                agent_task_weigh_priority_bound(t, ai);
+            }
             bound += agent_task_total(ai, t);
         }
+        if (bound > best && owed)
+            for (size_t j = 0; j < joined.size(); ++j)
+                if (joined_places[j] >= 0 && folds[size_t(joined_places[j])].owed)
+                    agent_task_evaluate_folded(joined[j], ai, player, 0, &folds[size_t(joined_places[j])]);
         if (bound > best)
             for (AgentTask *t : joined) {
                 agent_task_weigh_priority(t, ai);

@@ -217,23 +217,10 @@ void find_pilot(AgentTask *task, Player *player) {
     d->sector = sector;
 }
 
-void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                         int32_t *needed) {
-    find_pilot(task, player);
-    AgentTaskData *d = data_of(task);
-    const int32_t ships = ai ? ai->ship_count : 0;
-    const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
-    const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
-    const int64_t k = want - have;
-    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
-    *needed = 1;
-    Ship *ship = first_assignee(task);
+// What the ship adds to the task's bonus with the officer: its fitness for his class, and how near
+// it is to where he waits.
+int64_t pilot_bonus(AiPlayer *ai, const AgentTaskData *d, Ship *ship) {
     const Officer *o = d->officer;
-    if (!ship || !o) {
-        *assigned = 0;
-        return;
-    }
-    *assigned = 1;
     int64_t bonus = 0;
     switch (officer_pilot_class(o)) {
     case PILOT_CLASS_COMBAT:
@@ -254,6 +241,38 @@ void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
         const int32_t dist = distance(sx - x, sy - y);
         if (dist < NEAR_SECTOR) bonus += NEAR_BONUS;
         else if (dist < FAIR_SECTOR) bonus += FAIR_BONUS;
+    }
+    return bonus;
+}
+
+void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                         int32_t *needed) {
+    find_pilot(task, player);
+    AgentTaskData *d = data_of(task);
+    const int32_t ships = ai ? ai->ship_count : 0;
+    const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
+    const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
+    const int64_t k = want - have;
+    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
+    *needed = 1;
+    Ship *ship = first_assignee(task);
+    if (!ship || !d->officer) {
+        *assigned = 0;
+        return;
+    }
+    *assigned = 1;
+    // The ship, the officer and his sector stand still while a search weighs the task: the share is
+    // kept for the pair through the search's memo when one is open.
+    bool fresh = false;
+    AgentTaskShare *kept = agent_task_share(ai, ship, task, &fresh);
+    int64_t bonus = 0;
+    if (kept && !fresh) {
+        bonus = kept->word[0];
+        if (plan_check_on()) [[unlikely]]
+            plan_check_same("evaluation memo", "pilot share", bonus, pilot_bonus(ai, d, ship));
+    } else {
+        bonus = pilot_bonus(ai, d, ship);
+        if (kept) kept->word[0] = bonus;
     }
     task->priority_bonus = clamp32(int64_t(task->priority_bonus) + bonus);
 }
@@ -711,12 +730,17 @@ int64_t scrap_share(const Ship *ship, AiPlayer *ai, Player *player) {
     return b;
 }
 
-void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                    int32_t *needed) {
+// Every ship given is one more wanted: the task never has what it needs.
+void scrap_need(AgentTask *task, AiPlayer *, Player *, int32_t *assigned, int32_t *needed) {
     const int32_t n = list_count(&task->assignees);
-    *utility = 200;
     *assigned = n;
     *needed = 5 + n;
+}
+
+void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                    int32_t *needed) {
+    *utility = 200;
+    scrap_need(task, ai, player, assigned, needed);
     int64_t b = 0;
     for (GameObject *obj : task->assignees.items) {
         const Ship *ship = ship_of(obj);
@@ -820,7 +844,8 @@ void ai_crew_task_type_fill(int32_t type, AgentTaskType *t) {
                             .describe = repair_describe, .execute = repair_done, .is_blocked = no_sectors,
                             .evaluate = repair_evaluate, .ship_utility = repair_utility, .act = repair_act}},
         {TASK_SCRAP_SHIPS, {.link = scrap_link, .execute = scrap_done, .is_blocked = no_sectors,
-                            .evaluate = scrap_evaluate, .ship_utility = always_one, .act = scrap_act}},
+                            .evaluate = scrap_evaluate, .ship_utility = always_one, .act = scrap_act,
+                            .need = scrap_need}},
     };
     for (const Row &row : ROWS) {
         if (row.type != type) continue;

@@ -488,6 +488,7 @@ struct SectorSide {
     Holder holder = Holder::NONE;
     GameObject *known = nullptr;
     int32_t value = 0;
+    bool boarding = false;   // the holder's starbase is taken by boarding (wants_boarding)
     bool operator==(const SectorSide &) const = default;
 };
 
@@ -518,6 +519,7 @@ SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
             break;
         }
         case Holder::OTHER:
+            side.boarding = player_best_system(player, SYSTEM_TYPE_HACKING) != nullptr;
             e = starbase_strength(known, player);
             u += squared(v) / 20;
             break;
@@ -552,7 +554,7 @@ SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
     AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
     if (!kept || fresh) {
         const SectorSide side = sector_side(task, ai, player);
-        if (kept) *kept = {{side.u, side.e, side.a, int64_t(side.holder), side.value}, side.known};
+        if (kept) *kept = {{side.u, side.e, side.a, int64_t(side.holder), side.value, side.boarding}, side.known};
         return side;
     }
     SectorSide side;
@@ -561,6 +563,7 @@ SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
     side.a = kept->word[2];
     side.holder = Holder(kept->word[3]);
     side.value = int32_t(kept->word[4]);
+    side.boarding = kept->word[5] != 0;
     side.known = kept->known;
     data_of(task)->known = side.known;
     if (plan_check_on()) [[unlikely]]
@@ -569,8 +572,9 @@ SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
 }
 
 // What "attack sector" reads of a ship's systems and crew: the flags of its working systems in the
-// low word, and whether one of them is a boarding system and whether the ship has a pilot.
-constexpr uint64_t HACKER = uint64_t(1) << 32, PILOTED = uint64_t(1) << 33;
+// low word, whether one of them is a boarding system, whether the ship has a pilot, and whether it
+// is a boarding ship.
+constexpr uint64_t HACKER = uint64_t(1) << 32, PILOTED = uint64_t(1) << 33, BOARDS = uint64_t(1) << 34;
 uint64_t ship_systems(const Ship *ship) {
     uint64_t systems = 0;
     for (int32_t i = 0; i < ship->crit_count; ++i) {
@@ -579,11 +583,14 @@ uint64_t ship_systems(const Ship *ship) {
         systems |= s->flags;
         if (s->type == SYSTEM_TYPE_HACKING) systems |= HACKER;
     }
+    if (ship->ship_flags & SHIP_FLAG_BOARDING) systems |= BOARDS;
     return ship->pilot ? systems | PILOTED : systems;
 }
 
 // What "attack sector" takes of its group: the values, the nearness to the target, the systems'
-// flags, whether one is a boarding system, and the piloted ships.
+// flags, whether one is a boarding system (bit 0) and whether one is a boarding ship (bit 1), and
+// the piloted ships.
+constexpr int64_t GROUP_HACKER = 1, GROUP_BOARDS = 2;
 struct GroupSide {
     int64_t a = 0, b = 0, flags = 0, hacker = 0, piloted = 0;
     bool operator==(const GroupSide &) const = default;
@@ -637,7 +644,8 @@ size_t add_group(AgentTask *task, AiPlayer *ai, size_t from, GroupSide *group) {
         group->a += share[0];
         group->b += share[1];
         group->flags |= int64_t(uint32_t(systems));
-        if (systems & HACKER) group->hacker = 1;
+        if (systems & HACKER) group->hacker |= GROUP_HACKER;
+        if (systems & BOARDS) group->hacker |= GROUP_BOARDS;
         if (systems & PILOTED) ++group->piloted;
     }
     return at;
@@ -662,25 +670,60 @@ GroupSide group_side(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
     return group;
 }
 
+// The strength the strike requires: its target's, with the strike margin.
+int64_t required_strength(const SectorSide &side, const AiPlayer *ai) {
+    return ai->strike_margin_pct != 100 ? side.e * ai->strike_margin_pct / 100 : side.e;
+}
+
+// What the group brings against what is required: without its boarding ship a group that could
+// take the starbase is only half what it needs.
+int64_t group_brings(const SectorSide &side, const GroupSide &group, int64_t required) {
+    const int64_t a = side.a + group.a;
+    if (a >= required && required > 0 && side.boarding && !(group.hacker & GROUP_BOARDS)) return required / 2;
+    return a;
+}
+
+void attack_sector_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed) {
+    const SectorSide side = kept_sector_side(task, ai, player);
+    const GroupSide group = group_side(task, ai, agent_task_fold(ai, task));
+    const int64_t required = required_strength(side, ai);
+    *assigned = ai_clamp32(group_brings(side, group, required));
+    *needed = ai_clamp32(required);
+}
+
+// The group's bonus before the share of a group that was already enough: its nearness, its kinds
+// of systems, a boarding system against another player's starbase, and its pilots.
+int64_t group_bonus(const SectorSide &side, const GroupSide &group) {
+    int64_t b = group.b;
+    const uint32_t system_flags = uint32_t(group.flags);
+    int64_t n = 0;
+    for (uint32_t bit : CAPABILITY_BITS)
+        if (system_flags & bit) ++n;
+    if (n > 1) b += 15 * n * n * n;
+    if ((group.hacker & GROUP_HACKER) && side.holder == Holder::OTHER) b += 1600;
+    return b + 400 * group.piloted * group.piloted;
+}
+
+// The bonus of the evaluation owed, from the fold: not when the group was enough before the last
+// join (that share reads the list).
+bool attack_sector_owed_bonus(AgentTask *task, AiPlayer *ai, Player *player, const AgentTaskFold *fold,
+                              int32_t *bonus) {
+    if (fold->before_assigned >= fold->before_needed) return false;
+    const SectorSide side = kept_sector_side(task, ai, player);
+    const GroupSide group{fold->word[0], fold->word[1], fold->word[2], fold->word[3], fold->word[4]};
+    *bonus = ai_clamp32(group_bonus(side, group));
+    return true;
+}
+
 void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                             int32_t *needed) {
     AgentTaskFold *fold = agent_task_fold(ai, task);
     const SectorSide side = kept_sector_side(task, ai, player);
     const GroupSide group = group_side(task, ai, fold);
-    int64_t u = side.u, e = side.e, a = side.a + group.a, b = group.b;
+    int64_t u = side.u, b = group_bonus(side, group);
     const Holder holder = side.holder;
     if (side.known && sector_of(side.known)) data_of(task)->value = side.value;
-    const uint32_t system_flags = uint32_t(group.flags);
-    const bool hacker = group.hacker != 0;
-    const int64_t piloted = group.piloted;
-    int64_t n = 0;
-    for (uint32_t bit : CAPABILITY_BITS)
-        if (system_flags & bit) ++n;
-    if (n > 1) b += 15 * n * n * n;
-    if (hacker && holder == Holder::OTHER) b += 1600;
-    b += 400 * piloted * piloted;
-    if (ai->strike_margin_pct != 100) e = e * ai->strike_margin_pct / 100;
-    const int64_t required = e;
+    const int64_t required = required_strength(side, ai);
     data_of(task)->strength = ai_clamp32(required);
     if (holder == Holder::GUARDIAN) {
         const int64_t x = required * 6 / 5 - ai->own_value;
@@ -696,9 +739,7 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
         u = u * ai->personality / 100;
     }
     if (ai->own_sector_count == 0) u /= 10;
-    // Without its boarding ship a group that could take the starbase is only half what it needs.
-    if (a >= required && required > 0 && wants_boarding(task, player) && !brings_boarding(task, false, 0))
-        a = required / 2;
+    const int64_t a = group_brings(side, group, required);
     // A group that was already enough last turn is worth keeping together.
     if (task->assigned >= task->needed) {
         each_assignee(task, [&](GameObject *obj) {
@@ -867,9 +908,7 @@ int32_t short_defences(const AiPlayer *ai) {
     return n;
 }
 
-void defend_bases_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility, int32_t *assigned,
-                           int32_t *needed) {
-    *utility = task->inherited_utility / 4 + 10;
+void defend_bases_need(AgentTask *task, AiPlayer *ai, Player *, int32_t *assigned, int32_t *needed) {
     *assigned = agent_task_assignee_count(task);
     // The ship search weighs "defend bases" over and over and never a defence task: their figures
     // stand still while it runs (the defence search, which moves them, weighs only them).
@@ -883,6 +922,12 @@ void defend_bases_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *uti
     else if (plan_check_on()) [[unlikely]]
         plan_check_same("evaluation memo", "short defences", kept->word[0], int64_t(short_defences(ai)));
     *needed = int32_t(kept->word[0]);
+}
+
+void defend_bases_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                           int32_t *needed) {
+    *utility = task->inherited_utility / 4 + 10;
+    defend_bases_need(task, ai, player, assigned, needed);
 }
 
 int32_t defend_bases_blocked(AgentTask *, AiPlayer *, Player *player) {
@@ -939,6 +984,8 @@ void ai_strike_task_type_init(int32_t type, AgentTaskType *t) {
         t->execute = attack_sector_done;
         t->is_blocked = attack_sector_blocked;
         t->evaluate = attack_sector_evaluate;
+        t->need = attack_sector_need;
+        t->owed_bonus = attack_sector_owed_bonus;
         t->ship_utility = power_utility;
         t->update = attack_sector_update;
         t->act = attack_sector_act;
@@ -960,6 +1007,11 @@ void ai_strike_task_type_init(int32_t type, AgentTaskType *t) {
         t->free = record_free;
         t->is_blocked = defend_bases_blocked;
         t->evaluate = defend_bases_evaluate;
+        t->need = defend_bases_need;
+        t->owed_bonus = [](AgentTask *, AiPlayer *, Player *, const AgentTaskFold *, int32_t *bonus) {
+            *bonus = 0;   // no bonus, and a utility of its own
+            return true;
+        };
         t->ship_utility = always_useful;
         t->act = defend_bases_act;
         break;
