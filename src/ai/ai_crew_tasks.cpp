@@ -245,24 +245,10 @@ int64_t pilot_bonus(AiPlayer *ai, const AgentTaskData *d, Ship *ship) {
     return bonus;
 }
 
-void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                         int32_t *needed) {
-    find_pilot(task, player);
-    AgentTaskData *d = data_of(task);
-    const int32_t ships = ai ? ai->ship_count : 0;
-    const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
-    const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
-    const int64_t k = want - have;
-    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
-    *needed = 1;
-    Ship *ship = first_assignee(task);
-    if (!ship || !d->officer) {
-        *assigned = 0;
-        return;
-    }
-    *assigned = 1;
-    // The ship, the officer and his sector stand still while a search weighs the task: the share is
-    // kept for the pair through the search's memo when one is open.
+// The ship's share, kept for the pair through the search's memo when one is open: the ship, the
+// officer and his sector stand still while a search weighs the task.
+int64_t kept_pilot_bonus(AiPlayer *ai, AgentTask *task, Ship *ship) {
+    const AgentTaskData *d = data_of(task);
     bool fresh = false;
     AgentTaskShare *kept = agent_task_share(ai, ship, task, &fresh);
     int64_t bonus = 0;
@@ -274,7 +260,32 @@ void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
         bonus = pilot_bonus(ai, d, ship);
         if (kept) kept->word[0] = bonus;
     }
-    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + bonus);
+    return bonus;
+}
+
+// The first live assignee takes the pilot, once he is found.
+void ship_pilot_need(AgentTask *task, AiPlayer *, Player *player, int32_t *assigned, int32_t *needed) {
+    find_pilot(task, player);
+    *needed = 1;
+    *assigned = first_assignee(task) && data_of(task)->officer ? 1 : 0;
+}
+
+bool ship_pilot_owed_bonus(AgentTask *task, AiPlayer *ai, Player *, const AgentTaskFold *, int32_t *bonus) {
+    Ship *ship = first_assignee(task);
+    *bonus = ship && data_of(task)->officer ? clamp32(kept_pilot_bonus(ai, task, ship)) : 0;
+    return true;
+}
+
+void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                         int32_t *needed) {
+    const int32_t ships = ai ? ai->ship_count : 0;
+    const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
+    const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
+    const int64_t k = want - have;
+    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
+    ship_pilot_need(task, ai, player, assigned, needed);
+    if (*assigned == 0) return;
+    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + kept_pilot_bonus(ai, task, first_assignee(task)));
 }
 
 int32_t ship_pilot_utility(AgentTask *, GameObject *obj) { return pilotless_candidate(ship_of(obj)) ? 1 : 0; }
@@ -832,7 +843,8 @@ void ai_crew_task_type_fill(int32_t type, AgentTaskType *t) {
         {TASK_ASSIGN_SHIP_PILOT, {.link = ship_pilot_link, .is_obsolete = ship_pilot_obsolete,
                                   .describe = ship_pilot_describe, .execute = ship_pilot_done,
                                   .is_blocked = ship_pilot_blocked, .evaluate = ship_pilot_evaluate,
-                                  .ship_utility = ship_pilot_utility, .act = ship_pilot_act}},
+                                  .ship_utility = ship_pilot_utility, .act = ship_pilot_act,
+                                  .need = ship_pilot_need, .owed_bonus = ship_pilot_owed_bonus}},
         {TASK_ASSIGN_STARBASE_PILOT, {.link = base_pilot_link, .relink = base_pilot_relink,
                                       .describe = base_pilot_describe, .execute = base_pilot_done,
                                       .is_blocked = base_pilot_blocked, .evaluate = base_pilot_evaluate,
