@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "ai/agent_task.h"
 #include "ai/ai_assign.h"
+#include "game/officer.h"
+#include "game/player.h"
 #include "ai_task_fixture.h"
 #include "platform/random.h"
 #include "systems/plan_check.h"
@@ -286,6 +289,77 @@ TEST_F(ShipSearch, AFoldedEvaluationHasTheFiguresOfTheWholeOne) {
     }
     agent_task_memo_close(ai);
     EXPECT_GT(folded->assignee_value, 0);
+}
+
+// A join asks the types that can say them alone only for the assigned and needed figures, and the
+// pass weighs their bound from the fold: join by join, and again after a restart in another order,
+// the light task has its whole twin's figures, the bound said from the fold is the twin's (a strike
+// that was enough before its last join cannot say it), and the evaluation owed gives the twin's.
+TEST_F(ShipSearch, AJoinsNeedAndTheBoundFromTheFoldAreThoseOfTheWholeEvaluation) {
+    std::vector<Ship *> group;
+    Fleet *together = fleet_at(me, 200, 350);   // a group in one place weighs more once it is enough
+    for (int32_t i = 0; i < 4; ++i) {
+        Ship *s = ship_in(together, me);
+        fit_engine(s);
+        s->online_load_a = 30 + 25 * i;
+        if (i == 1) s->pilot_id = 9;
+        group.push_back(s);
+    }
+    Officer *pilot = officer_create();
+    pilot->sector_id = home->id;
+    player_add_officer(me, pilot);
+    Sector *rival_base = sector_centred(RIVAL, 700, 450);
+    player_learn_object(me, rival_base, 0);
+    const uint64_t strike_target = rival_base->id;
+    struct Case {
+        int32_t type;
+        uint64_t target;
+        int32_t margin;
+    } cases[] = {{TASK_ATTACK_SECTOR, strike_target, 100}, {TASK_ATTACK_SECTOR, strike_target, 1},
+                 {TASK_DEFEND_BASES, 0, 100}, {TASK_ASSIGN_SHIP_PILOT, pilot->id, 100}};
+    int32_t strikes_said = 0, strikes_refused = 0;
+    for (const Case &c : cases) {
+        ai->strike_margin_pct = c.margin;
+        AgentTask *light = task(c.type, c.target), *whole = task(c.type, c.target);
+        for (AgentTask *t : {light, whole}) agent_task_evaluate(t, ai, me, 0);
+        AgentTaskMemo memo;
+        agent_task_memo_open(ai, &memo);
+        AgentTaskFold fold;
+        for (int32_t round = 0; round < 2; ++round) {
+            const std::string at = std::string(agent_task_type_name(c.type)) + ", margin " +
+                                   std::to_string(c.margin) + ", round " + std::to_string(round);
+            for (AgentTask *t : {light, whole}) agent_task_clear_assignees(t);
+            fold.restart();
+            bool enough_before = false;
+            for (size_t k = 0; k < group.size(); ++k) {
+                enough_before = whole->assigned >= whole->needed;
+                GameObject *ship = group[round == 0 ? k : group.size() - 1 - k];
+                for (AgentTask *t : {light, whole}) agent_task_add_assignee(t, ship);
+                ASSERT_TRUE(agent_task_evaluate_need(light, ai, me, &fold)) << at;
+                agent_task_evaluate(whole, ai, me, 0);
+                EXPECT_EQ(light->assigned, whole->assigned) << at << ", join " << k;
+                EXPECT_EQ(light->needed, whole->needed) << at << ", join " << k;
+            }
+            agent_task_weigh_priority_bound(whole, ai);
+            const bool said = agent_task_owed_bound(light, ai, me, &fold);
+            EXPECT_EQ(said, c.type != TASK_ATTACK_SECTOR || !enough_before) << at;
+            if (c.type == TASK_ATTACK_SECTOR) (said ? strikes_said : strikes_refused) += 1;
+            if (said) {
+                EXPECT_TRUE(fold.owed) << at;
+                EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+                EXPECT_EQ(light->priority, whole->priority) << at;
+            }
+            agent_task_evaluate_folded(light, ai, me, 0, &fold);
+            EXPECT_FALSE(fold.owed) << at;
+            agent_task_weigh_priority_bound(light, ai);
+            EXPECT_TRUE(agent_task_figures(light) == agent_task_figures(whole)) << at;
+            EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+        }
+        agent_task_memo_close(ai);
+        EXPECT_GT(whole->assigned, 0) << agent_task_type_name(c.type);
+    }
+    EXPECT_GT(strikes_said, 0) << "a strike short of what it needs";
+    EXPECT_GT(strikes_refused, 0) << "a strike that was enough before its last join";
 }
 
 // A strike's priority bound leaves out only the danger along the way: above the priority on a way
