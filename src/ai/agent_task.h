@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -225,11 +226,12 @@ struct AgentTaskFold {
     bool    has_target = false;
     AgentTaskTargetFigures target;
     void restart() {
-        const bool had = has_target;
-        const AgentTaskTargetFigures kept = target;
-        *this = AgentTaskFold{};
-        has_target = had;
-        target = kept;
+        common = typed = 0;
+        value = strength = 0;
+        std::fill(std::begin(word), std::end(word), 0);
+        owed = false;
+        before_assigned = 0;
+        before_needed = 1;
     }
 };
 // agent_task_evaluate with the task's fold (null: none); the fold is used while the search's memo

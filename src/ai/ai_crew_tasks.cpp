@@ -354,22 +354,45 @@ Result base_pilot_relink(AgentTask *task) {
     return data_of(task)->sector ? RES_OK : RES_UNRESOLVED_ID;
 }
 
-void base_pilot_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
+// Whether the sector's starbase has a pilot of its own, kept through the search's memo when one is
+// open (the search moves no officer).
+bool starbase_piloted(AgentTask *task, AiPlayer *ai) {
+    const auto piloted = [task] { return site_find_starbase_pilot(starbase_of(sector_of(data_of(task)->sector))) != nullptr; };
+    bool fresh = false;
+    AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
+    if (!kept) return piloted();
+    if (fresh) kept->word[0] = piloted() ? 1 : 0;
+    else if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation memo", "starbase pilot", kept->word[0] != 0, piloted());
+    return kept->word[0] != 0;
+}
+
+// What the first ship adds: the less it is worth the better, and a starbase pilot aboard.
+int64_t base_pilot_bonus(const Ship *ship) {
+    int64_t bonus = std::max(100 - player_object_value(ship), 0);
+    if (ship->pilot && officer_pilot_class(ship->pilot) == PILOT_CLASS_STARBASE) bonus += 10000;
+    return bonus;
+}
+
+void base_pilot_need(AgentTask *task, AiPlayer *ai, Player *, int32_t *assigned, int32_t *needed) {
+    *needed = 1;
+    *assigned = starbase_piloted(task, ai) || first_assignee(task) ? 1 : 0;
+}
+
+bool base_pilot_owed_bonus(AgentTask *task, AiPlayer *ai, Player *, const AgentTaskFold *, int32_t *bonus) {
+    const Ship *ship = starbase_piloted(task, ai) ? nullptr : first_assignee(task);
+    *bonus = ship ? clamp32(base_pilot_bonus(ship)) : 0;
+    return true;
+}
+
+void base_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                         int32_t *needed) {
     const Sector *sector = sector_of(data_of(task)->sector);
     const int64_t v = sector ? sector_score(sector) : 0;
     *utility = clamp32(v > 0 ? 300 + sq(v) / 20 : 300);
-    *needed = 1;
-    *assigned = 0;
-    if (site_find_starbase_pilot(starbase_of(sector))) {
-        *assigned = 1;
-        return;
-    }
-    Ship *ship = first_assignee(task);
-    if (!ship) return;
-    *assigned = 1;
-    int64_t bonus = std::max(100 - player_object_value(ship), 0);
-    if (ship->pilot && officer_pilot_class(ship->pilot) == PILOT_CLASS_STARBASE) bonus += 10000;
-    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + bonus);
+    base_pilot_need(task, ai, player, assigned, needed);
+    const Ship *ship = starbase_piloted(task, ai) ? nullptr : first_assignee(task);
+    if (ship) task->priority_bonus = clamp32(int64_t(task->priority_bonus) + base_pilot_bonus(ship));
 }
 
 int32_t base_pilot_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
@@ -848,7 +871,8 @@ void ai_crew_task_type_fill(int32_t type, AgentTaskType *t) {
         {TASK_ASSIGN_STARBASE_PILOT, {.link = base_pilot_link, .relink = base_pilot_relink,
                                       .describe = base_pilot_describe, .execute = base_pilot_done,
                                       .is_blocked = base_pilot_blocked, .evaluate = base_pilot_evaluate,
-                                      .ship_utility = always_one, .update = base_pilot_update, .act = base_pilot_act}},
+                                      .ship_utility = always_one, .update = base_pilot_update, .act = base_pilot_act,
+                                      .need = base_pilot_need, .owed_bonus = base_pilot_owed_bonus}},
         {TASK_TRANSFER_CREW, {.link = crew_link, .relink = crew_relink, .is_obsolete = crew_obsolete,
                               .describe = crew_describe, .execute = crew_done, .is_blocked = crew_blocked,
                               .evaluate = crew_evaluate, .ship_utility = crew_utility, .act = crew_act}},

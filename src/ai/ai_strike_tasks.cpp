@@ -322,15 +322,56 @@ std::pair<int64_t, int64_t> fleet_side(AgentTask *task, AiPlayer *ai, Player *pl
     return {u, need};
 }
 
-void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
-                           int32_t *needed) {
-    // The target's side is kept through the search's memo when one is open.
+// The target's side, kept through the search's memo when one is open.
+std::pair<int64_t, int64_t> kept_fleet_side(AgentTask *task, AiPlayer *ai, Player *player) {
     bool fresh = false;
     AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
-    const auto [u, need] = kept && !fresh ? std::pair{kept->word[0], kept->word[1]} : fleet_side(task, ai, player);
-    if (kept && fresh) kept->word[0] = u, kept->word[1] = need;
+    const auto side = kept && !fresh ? std::pair{kept->word[0], kept->word[1]} : fleet_side(task, ai, player);
+    if (kept && fresh) kept->word[0] = side.first, kept->word[1] = side.second;
     else if (kept && plan_check_on()) [[unlikely]]
-        plan_check_same("evaluation memo", "attack fleet", std::pair{u, need} == fleet_side(task, ai, player), true);
+        plan_check_same("evaluation memo", "attack fleet", side == fleet_side(task, ai, player), true);
+    return side;
+}
+
+// What the group brings (and adds to the bonus): its whole value, halved while its live value is
+// short of what is required.
+int64_t fleet_group_brings(int64_t all, int64_t live, int64_t required) {
+    return ai_clamp32(live) < required && all > 0 ? all / 2 : all;
+}
+
+// The group's values, all and live, folded on over the assignees added since the fold's last
+// evaluation (the words the need slot keeps).
+void fold_fleet_group(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = size_t(fold->typed);
+    for (; at < items.size() && items[at]; ++at) {
+        int32_t value = 0, strength = 0;
+        agent_task_object_figures(ai, items[at], &value, &strength);
+        fold->word[0] += value;
+        if (!is_dead(items[at])) fold->word[1] += value;
+    }
+    fold->typed = int32_t(at);
+}
+
+void attack_fleet_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed) {
+    const int64_t need = kept_fleet_side(task, ai, player).second;
+    AgentTaskFold *fold = agent_task_fold(ai, task);
+    fold_fleet_group(task, ai, fold);
+    const int64_t required = int64_t(ai->strike_margin_pct) * need / 100;
+    *assigned = ai_clamp32(fleet_group_brings(fold->word[0], fold->word[1], required));
+    *needed = ai_clamp32(need);
+}
+
+bool attack_fleet_owed_bonus(AgentTask *task, AiPlayer *ai, Player *player, const AgentTaskFold *fold,
+                             int32_t *bonus) {
+    const int64_t required = int64_t(ai->strike_margin_pct) * kept_fleet_side(task, ai, player).second / 100;
+    *bonus = ai_clamp32(fleet_group_brings(fold->word[0], fold->word[1], required));
+    return true;
+}
+
+void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
+                           int32_t *needed) {
+    const auto [u, need] = kept_fleet_side(task, ai, player);
     int64_t a = assignee_value_sum(task, false);
     int64_t b = a;
     const int64_t required = int64_t(ai->strike_margin_pct) * need / 100;
@@ -998,6 +1039,8 @@ void ai_strike_task_type_init(int32_t type, AgentTaskType *t) {
         t->is_blocked = attack_fleet_blocked;
         t->is_obsolete = attack_fleet_obsolete;
         t->evaluate = attack_fleet_evaluate;
+        t->need = attack_fleet_need;
+        t->owed_bonus = attack_fleet_owed_bonus;
         t->ship_utility = power_utility;
         t->update = attack_fleet_update;
         t->act = attack_fleet_act;

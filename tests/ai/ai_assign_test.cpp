@@ -294,7 +294,8 @@ TEST_F(ShipSearch, AFoldedEvaluationHasTheFiguresOfTheWholeOne) {
 // A join asks the types that can say them alone only for the assigned and needed figures, and the
 // pass weighs their bound from the fold: join by join, and again after a restart in another order,
 // the light task has its whole twin's figures, the bound said from the fold is the twin's (a strike
-// that was enough before its last join cannot say it), and the evaluation owed gives the twin's.
+// on a sector that was enough before its last join cannot say it), and the evaluation owed gives
+// the twin's. A dead ship counts in a fleet strike's whole value and not in its live one.
 TEST_F(ShipSearch, AJoinsNeedAndTheBoundFromTheFoldAreThoseOfTheWholeEvaluation) {
     std::vector<Ship *> group;
     Fleet *together = fleet_at(me, 200, 350);   // a group in one place weighs more once it is enough
@@ -305,18 +306,24 @@ TEST_F(ShipSearch, AJoinsNeedAndTheBoundFromTheFoldAreThoseOfTheWholeEvaluation)
         if (i == 1) s->pilot_id = 9;
         group.push_back(s);
     }
+    group[2]->flags |= OBJ_DEAD;
     Officer *pilot = officer_create();
     pilot->sector_id = home->id;
     player_add_officer(me, pilot);
     Sector *rival_base = sector_centred(RIVAL, 700, 450);
     player_learn_object(me, rival_base, 0);
     const uint64_t strike_target = rival_base->id;
+    Fleet *raiders = fleet_at(rival, 650, 520);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
     struct Case {
         int32_t type;
         uint64_t target;
         int32_t margin;
     } cases[] = {{TASK_ATTACK_SECTOR, strike_target, 100}, {TASK_ATTACK_SECTOR, strike_target, 1},
-                 {TASK_DEFEND_BASES, 0, 100}, {TASK_ASSIGN_SHIP_PILOT, pilot->id, 100}};
+                 {TASK_ATTACK_FLEET, raiders->id, 100}, {TASK_ATTACK_FLEET, raiders->id, 1},
+                 {TASK_DEFEND_BASES, 0, 100}, {TASK_ASSIGN_SHIP_PILOT, pilot->id, 100},
+                 {TASK_ASSIGN_STARBASE_PILOT, home->id, 100}};
     int32_t strikes_said = 0, strikes_refused = 0;
     for (const Case &c : cases) {
         ai->strike_margin_pct = c.margin;
