@@ -114,6 +114,24 @@ void sound_free(Sound *sound) {
 
 // --- channels ----------------------------------------------------------------------------------
 
+// The audio callback locked out while the device is open. Every caller holds the manager mutex, under
+// which sound_stop closes the device: a request that comes after (a loader still running at shut-down)
+// takes its channel as with no device at all, never touching the closed device's lock.
+class DeviceLock {
+public:
+    explicit DeviceLock(const SoundManager *m) : open_((m->flags.load() & SOUND_DEVICE_OPEN) != 0) {
+        if (open_) SDL_LockAudio();
+    }
+    ~DeviceLock() {
+        if (open_) SDL_UnlockAudio();
+    }
+    DeviceLock(const DeviceLock &) = delete;
+    DeviceLock &operator=(const DeviceLock &) = delete;
+
+private:
+    bool open_;
+};
+
 // Empties the chunk list; the caller holds the audio lock.
 void channel_clear_chunks(SoundChannel *channel) {
     channel->chunks.clear();
@@ -121,13 +139,15 @@ void channel_clear_chunks(SoundChannel *channel) {
 }
 
 // Frees a finished or faded channel: flags 0, chunks gone, its sound reference dropped.
-void channel_free(SoundChannel *channel) {
-    SDL_LockAudio();
-    channel->flags.store(0);
-    channel_clear_chunks(channel);
-    Sound *sound = channel->sound;
-    channel->sound = nullptr;
-    SDL_UnlockAudio();
+void channel_free(const SoundManager *m, SoundChannel *channel) {
+    Sound *sound;
+    {
+        DeviceLock device(m);
+        channel->flags.store(0);
+        channel_clear_chunks(channel);
+        sound = channel->sound;
+        channel->sound = nullptr;
+    }
     if (sound) {
         const int32_t left = sound_release(sound);
         log_write(LOG_SOUND, LOG_DEBUG, "Free sound %i, refcount now %i", channel->id, left);
@@ -142,13 +162,15 @@ void sound_decode(SoundManager *m) {
         if (!(flags & SOUND_CHANNEL_IN_USE) || (flags & SOUND_CHANNEL_END_OF_STREAM) || !c->sound) continue;
 
         // Played chunks go first, so a channel holds at most the chunks still ahead of it.
-        SDL_LockAudio();
-        if (c->current_chunk > 0) {
-            c->chunks.erase(c->chunks.begin(), c->chunks.begin() + c->current_chunk);
-            c->current_chunk = 0;
+        int ahead;
+        {
+            DeviceLock device(m);
+            if (c->current_chunk > 0) {
+                c->chunks.erase(c->chunks.begin(), c->chunks.begin() + c->current_chunk);
+                c->current_chunk = 0;
+            }
+            ahead = static_cast<int>(c->chunks.size());
         }
-        const int ahead = static_cast<int>(c->chunks.size());
-        SDL_UnlockAudio();
         if (ahead >= SOUND_DECODE_AHEAD_CHUNKS) continue;
 
         std::unique_ptr<SoundChunk> chunk(new (std::nothrow) SoundChunk);
@@ -169,14 +191,13 @@ void sound_decode(SoundManager *m) {
         const ogg_int64_t position = ov_pcm_tell(decoder);
         if (position >= 0) c->pcm_position = static_cast<uint64_t>(position);
 
-        SDL_LockAudio();
+        DeviceLock device(m);
         if (chunk->length > 0) {
             c->chunks.push_back(std::move(chunk));
             if (c->current_chunk < 0) c->current_chunk = 0;
             c->flags.fetch_or(SOUND_CHANNEL_HAS_DATA);
         }
         if (end) c->flags.fetch_or(SOUND_CHANNEL_END_OF_STREAM);
-        SDL_UnlockAudio();
     }
 }
 
@@ -192,18 +213,20 @@ int sound_pass(SoundManager *m, int dt) {
             wait = SOUND_DECODE_WAIT_MS;
             decode = true;
         } else {
-            SDL_LockAudio();
-            const bool played = c->chunks.empty() || c->current_chunk >= static_cast<int32_t>(c->chunks.size());
-            if (played && (flags & SOUND_CHANNEL_MUSIC)) {
-                log_write(LOG_SOUND, LOG_DEBUG3, "Channel %i loop (music, sound %i)", i, c->id);
-                c->flags.fetch_and(~SOUND_CHANNEL_END_OF_STREAM);
-                c->pcm_position = 0;
-                channel_clear_chunks(c);
-                decode = true;
+            bool played;
+            {
+                DeviceLock device(m);
+                played = c->chunks.empty() || c->current_chunk >= static_cast<int32_t>(c->chunks.size());
+                if (played && (flags & SOUND_CHANNEL_MUSIC)) {
+                    log_write(LOG_SOUND, LOG_DEBUG3, "Channel %i loop (music, sound %i)", i, c->id);
+                    c->flags.fetch_and(~SOUND_CHANNEL_END_OF_STREAM);
+                    c->pcm_position = 0;
+                    channel_clear_chunks(c);
+                    decode = true;
+                }
             }
-            SDL_UnlockAudio();
             if (played && !(flags & SOUND_CHANNEL_MUSIC)) {
-                channel_free(c);
+                channel_free(m, c);
                 continue;
             }
             wait = SOUND_DECODE_WAIT_MS;
@@ -218,7 +241,7 @@ int sound_pass(SoundManager *m, int dt) {
                 log_write(LOG_SOUND, LOG_DEBUG3, "Channel %i fade out, now %i", i, volume);
             }
             c->volume.store(volume);
-            if (volume < 1) channel_free(c);
+            if (volume < 1) channel_free(m, c);
         } else if (flags & SOUND_CHANNEL_MUSIC) {
             const int32_t music = m->music_volume.load();
             if (c->volume.load() != music && music >= 1) {
@@ -337,12 +360,18 @@ Result sound_start() {
     log_write(LOG_SOUND, LOG_DEBUG, "Sound device opened - buffer size %i, channels %i, samples %i",
               static_cast<int>(obtained.size), obtained.channels, obtained.samples);
     m->flags.fetch_and(~SOUND_STOP_REQUESTED);
+    {
+        std::lock_guard<std::mutex> lock(m->mutex);   // a request under way finishes without the device
+        m->flags.fetch_or(SOUND_DEVICE_OPEN);
+    }
     SDL_PauseAudio(0);
     m->flags.fetch_or(SOUND_RUNNING);
     try {
         m->thread = std::thread(sound_thread, m, random_worker_seed());
     } catch (const std::system_error &) {
         m->flags.fetch_and(~SOUND_RUNNING);
+        std::lock_guard<std::mutex> lock(m->mutex);
+        m->flags.fetch_and(~SOUND_DEVICE_OPEN);
         SDL_PauseAudio(1);
         SDL_CloseAudio();
         return RES_FAILED;   // no manager thread
@@ -362,6 +391,8 @@ Result sound_stop() {
     }
     // The thread ends before the device closes: it locks the device's callback out while it works.
     if (m->thread.joinable()) m->thread.join();
+    std::lock_guard<std::mutex> lock(m->mutex);   // no request holds the device's lock now
+    m->flags.fetch_and(~SOUND_DEVICE_OPEN);
     SDL_PauseAudio(1);
     SDL_CloseAudio();
     return RES_OK;
@@ -558,11 +589,13 @@ void sound_play(int id) {
     for (int i = 0; sound && i < m->channel_count; ++i) {
         SoundChannel *c = &m->channels[i];
         if (c->flags.load() & (SOUND_CHANNEL_HAS_DATA | SOUND_CHANNEL_IN_USE)) continue;
-        SDL_LockAudio();
-        channel_clear_chunks(c);
-        Sound *old = c->sound;
-        c->sound = nullptr;
-        SDL_UnlockAudio();
+        Sound *old;
+        {
+            DeviceLock device(m);
+            channel_clear_chunks(c);
+            old = c->sound;
+            c->sound = nullptr;
+        }
         if (old) sound_release(old);
         c->sound = sound;
         const int32_t count = sound_retain(sound);

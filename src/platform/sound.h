@@ -84,6 +84,7 @@ enum SoundId : int {
 constexpr uint32_t SOUND_RUNNING           = 1u;   // device open, thread started
 constexpr uint32_t SOUND_STOP_REQUESTED    = 2u;
 constexpr uint32_t SOUND_PLAYBACK_DISABLED = 4u;   // decode and consume, but mix nothing into the output
+constexpr uint32_t SOUND_DEVICE_OPEN       = 8u;   // the audio device is open: its lock guards the channels
 
 // Sound flags.
 constexpr uint32_t SOUND_DECODER_OPEN = 1u;

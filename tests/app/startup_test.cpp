@@ -183,6 +183,29 @@ TEST_F(RunningProgram, SigtermOrCtrlCEndsTheGameLoopAndTheProcessExitsWithZero) 
     }
 }
 
+// SIGTERM while a mode's loader runs (the start-up loader; the title's, on a first run that also
+// writes the preferences): shut-down stops the sound first and leaves the mode after, so a loader
+// may still load and play sounds once the device is closed. It takes its channel as with no device,
+// and the process exits with 0 (66 is ThreadSanitizer's report of the closed device's lock).
+class SignalWhileLoading : public RunningProgram {};
+
+TEST_F(SignalWhileLoading, ALoaderStillPlayingAfterTheSoundStoppedEndsAndTheProcessExitsWithZero) {
+    for (const std::string loader : {"init", "title"}) {
+        std::filesystem::remove(dir + "/run.log");
+        std::filesystem::remove_all(dir + "/save");
+        ProgramOptions options = headless(dir);
+        options.environment.insert(options.environment.end(), {"XDG_DATA_HOME=" + dir + "/save", "ASTROVANE_LOG_LEVEL=6"});
+        options.signal_after_log_path = dir + "/run.log";
+        options.signal_after_log_text = "Begin " + loader + " load thread";
+        options.signal_after_ms = 0;
+        const ProgramRun r = run_program(BINARY, {"--store-path", "store.dat", "--log-path", "run.log"}, options);
+        EXPECT_EQ(r.status, 0) << loader << " loader\n" << r.err;
+        const std::string log = read_text_file(dir + "/run.log");
+        EXPECT_NE(log.find("Sound manager stopped"), std::string::npos) << log;
+        EXPECT_NE(log.find("End " + loader + " load thread"), std::string::npos) << log;
+    }
+}
+
 TEST_F(RunningProgram, VideoThatCannotStartIsAFatalError) {
     ProgramOptions options = headless(dir);
     options.environment = {"SDL_VIDEODRIVER=no-such-driver", "SDL_AUDIODRIVER=dummy", "XDG_DATA_HOME=" + dir + "/save"};

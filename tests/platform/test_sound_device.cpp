@@ -1,8 +1,10 @@
 // The audio device and the manager thread: start and stop, a device that will not open, the callback
 // locked out while a channel is freed, and the levels of a rendered mix.
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 #include "assetgen/family_sounds.h"
 #include "platform/sound_test_util.h"
 #include "support/state_guards.h"
@@ -138,6 +140,28 @@ TEST_F(SoundRender, TitleMusicWithAnExplosionAndAClickStaysBelowFullScale) {
     const double rms = std::sqrt(sum / samples.size());
     EXPECT_LT(peak, 32767);
     EXPECT_GT(rms, 32768 * 0.01);   // audible: above -40 dBFS
+}
+
+// Game-side threads play while the device stops (a mode's loader at shut-down): a request after the
+// stop takes its channel as with no device, never the closing device's lock (under ThreadSanitizer,
+// a request that locks the device while it closes is a report).
+TEST_F(SoundDevice, RequestsWhileTheDeviceStopsTakeTheirChannelsWithoutIt) {
+    Sound *blip = sound_test_install(4, sound_test_tone(0.5, 880));
+    ASSERT_EQ(sound_start(), RES_OK);
+    std::atomic<bool> go{false};
+    std::vector<std::thread> players;
+    for (int t = 0; t < 4; ++t)
+        players.emplace_back([&] {
+            while (!go.load()) std::this_thread::yield();
+            for (int i = 0; i < SOUND_CHANNEL_COUNT; ++i) sound_play(4);
+        });
+    go = true;
+    EXPECT_EQ(sound_stop(), RES_OK);
+    for (std::thread &t : players) t.join();
+    EXPECT_EQ(manager->flags.load() & SOUND_DEVICE_OPEN, 0u);
+    int taken = 0;
+    for (const SoundChannel &c : manager->channels) taken += c.sound == blip;
+    EXPECT_EQ(taken, SOUND_CHANNEL_COUNT) << "every request found its channel, before the stop or after it";
 }
 
 // Several game-side threads play, fade and change volumes while the manager thread and the device's
