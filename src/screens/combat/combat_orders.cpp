@@ -511,6 +511,9 @@ void combat_prompt_pulse(int32_t ms) {
     ColourFade *text = text_label_colour(label);
     if (s->prompt_phase == 0 && s->prompt_ms >= PROMPT_TITLE_MS) {
         image_control_animate_brightness_from(icon, 100, 0, PROMPT_FADE_MS, 0);
+        // The side that fades out stays dark: its pulse, queued when it last faded in, would
+        // otherwise start again once the fade ends and show both texts on each other.
+        colour_fade_clear_idle_loop(title);
         if (title) colour_fade_start(title, 0, 230, 0, 0, 0, 0, PROMPT_FADE_MS, 0, 0);
         if (text) {
             colour_fade_start(text, 0, 0, 0, 0, 230, 0, PROMPT_FADE_MS, 0, 0);
@@ -524,6 +527,7 @@ void combat_prompt_pulse(int32_t ms) {
             colour_fade_start(title, 0, 0, 0, 0, 230, 0, PROMPT_FADE_MS, 0, 0);
             colour_fade_set_idle_loop(title, 0, 230, 0, 250, 250, 250, TITLE_PULSE_MS, true);
         }
+        colour_fade_clear_idle_loop(text);
         if (text) colour_fade_start(text, 0, 230, 0, 0, 0, 0, PROMPT_FADE_MS, 0, 0);
         s->prompt_ms -= PROMPT_TEXT_MS;
         s->prompt_phase = 0;

@@ -206,6 +206,38 @@ TEST_F(CombatOrders, CancelByButtonOrEscapeLeavesTheModeAndReselectsTheCommandSh
     EXPECT_EQ(screen()->reach_overlay, nullptr);
 }
 
+// The prompt box shows the mode's title, then the prompt in its place, and back, cross-fading: over
+// several turns of the cycle, both are lit only while one fades into the other.
+TEST_F(CombatOrders, ThePromptBoxShowsTheTitleOrThePromptAndBothOnlyWhileOneFadesIntoTheOther) {
+    start_ui_turn();
+    combat_begin_turn(nullptr);
+    frame();
+    Control *box = game_find_control(game, COMBAT_ID_PROMPT_BOX);
+    ASSERT_NE(box, nullptr);
+    Control *icon = panel_find_child(box, COMBAT_ID_PROMPT_ICON);
+    Control *label = panel_find_child(box, COMBAT_ID_PROMPT_PROMPT);
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(label, nullptr);
+    const ColourFade *title = image_control_caption_colour(icon);
+    const ColourFade *text = text_label_colour(label);
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(text, nullptr);
+    constexpr int STEP = 20, CROSS_FADE = 1000;
+    int both = 0, longest_both = 0, title_alone = 0, text_alone = 0;
+    for (int ms = 0; ms < 40000; ms += STEP) {
+        frame(STEP);
+        ASSERT_EQ(screen()->command_mode, COMMAND_TURN);
+        const bool title_lit = !colour_fade_is_black(title), text_lit = !colour_fade_is_black(text);
+        both = title_lit && text_lit ? both + STEP : 0;
+        longest_both = std::max(longest_both, both);
+        title_alone += title_lit && !text_lit ? STEP : 0;
+        text_alone += text_lit && !title_lit ? STEP : 0;
+    }
+    EXPECT_LE(longest_both, CROSS_FADE + 2 * STEP) << "the title and the prompt lit together past a cross-fade";
+    EXPECT_GE(title_alone, 3 * 4000) << "the title shows alone on every turn of the cycle";
+    EXPECT_GE(text_alone, 3 * 3000) << "the prompt shows alone on every turn of the cycle";
+}
+
 TEST_F(CombatOrders, ScanModeTellsRangeOnHoverAndAClickOnEmptySpaceChangesNothing) {
     start_ui_turn();
     const int32_t ap0 = mine->ap;
