@@ -132,7 +132,6 @@ public:
             }
         return false;
     }
-    bool close(const AgentTask *t) { return close_at(place_of(t)); }
     // Where the task is first listed, or -1.
     int32_t place_of(const AgentTask *t) const {
         auto it = std::lower_bound(places_.begin(), places_.end(), t,
@@ -165,10 +164,6 @@ public:
         }
         return -1;
     }
-    AgentTask *open_at(const Bits &useful, int32_t k) const {
-        const int32_t at = open_place(useful, k);
-        return at >= 0 ? tasks_[size_t(at)] : nullptr;
-    }
 
 private:
     struct Place {
@@ -199,6 +194,14 @@ bool colony_crew(const AgentTask *t) {
 bool held_task(const AgentTask *t, bool crew_waiting, const Ship *ship) {
     if (colony_crew(t)) return t->needed >= 1 && t->assigned >= t->needed;
     return ready_strike(t) && !(crew_waiting && ship && ship->pilot_id != 0);
+}
+
+// Folds the distance the ship that just joined the task adds to its priority, worked out into
+// `kept` (-1: not yet) the first time the pair meets.
+void fold_distance(AgentTaskFold *fold, int32_t *kept, AgentTask *task, AiPlayer *ai, GameObject *ship) {
+    if (*kept < 0) *kept = agent_task_assignee_distance(task, ai, ship);
+    fold->distances += *kept;
+    ++fold->distant;
 }
 
 int64_t penalty(const AiPlayer *ai, int64_t moved) {
@@ -278,15 +281,20 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // place: a join adds one ship to the list, and the evaluation after it takes in only that ship.
     // A pass reads only whether a join gave the task what it needs until the pass is weighed: a
     // type that can say so alone does, and the whole evaluation of the last join waits until then.
+    // The distance a ship adds to a task's priority is kept by the task's place and the ship, and
+    // folded in as the ship joins.
     std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<int32_t> joined_places;
-    const auto join_pass = [&](AgentTask *task, int32_t place, GameObject *ship) {
+    std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
+    const auto join_pass = [&](AgentTask *task, int32_t place, int32_t index) {
+        GameObject *ship = ships[size_t(index)];
         agent_task_add_assignee(task, ship);
         if (agent_task_assignee_count(task) == 1) {
             joined.push_back(task);
             joined_places.push_back(place);
         }
         AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
+        if (fold) fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(index)], task, ai, ship);
         if (!agent_task_evaluate_need(task, ai, player, fold)) agent_task_evaluate_folded(task, ai, player, 0, fold);
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
@@ -307,7 +315,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         int32_t open_count = open.size();
         for (int32_t i : held) {
             AgentTask *task = now[size_t(i)];
-            join_pass(task, now_places[size_t(i)], ships[size_t(i)]);
+            join_pass(task, now_places[size_t(i)], i);
             if (task->assigned >= task->needed && open.close_at(now_places[size_t(i)])) --open_count;
         }
         for (int32_t i : assignable) {
@@ -350,7 +358,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
             now[size_t(index)] = task;
             now_places[size_t(index)] = place;
-            join_pass(task, place, ship);
+            join_pass(task, place, index);
             if (task->assigned >= task->needed) {
                 open.close_at(place);
                 --open_count;
@@ -374,7 +382,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
                 owed = owed || fold->owed;
             } else {
                 if (fold && fold->owed) agent_task_evaluate_folded(t, ai, player, 0, fold);
-                agent_task_weigh_priority_bound(t, ai);
+                agent_task_weigh_priority_bound(t, ai, fold);
             }
             bound += agent_task_total(ai, t);
         }
@@ -383,9 +391,9 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
                 if (joined_places[j] >= 0 && folds[size_t(joined_places[j])].owed)
                     agent_task_evaluate_folded(joined[j], ai, player, 0, &folds[size_t(joined_places[j])]);
         if (bound > best)
-            for (AgentTask *t : joined) {
-                agent_task_weigh_priority(t, ai);
-                total += agent_task_total(ai, t);
+            for (size_t j = 0; j < joined.size(); ++j) {
+                agent_task_weigh_priority(joined[j], ai, joined_places[j] >= 0 ? &folds[size_t(joined_places[j])] : nullptr);
+                total += agent_task_total(ai, joined[j]);
             }
         if (bound > best && total > best) {
             best = total;
@@ -452,10 +460,17 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
     std::vector<OpenTasks::Bits> useful(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         if (!ship_locked(guards[size_t(i)])) useful[size_t(i)] = open.useful_to(guards[size_t(i)]);
+    // As in the ship search: what the evaluations took of each defence task's assignees so far in
+    // the trial, by its first place, and a join asks only whether it gave the task what it needs.
+    std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<AgentTask *> joined;
+    std::vector<int32_t> joined_places;
+    std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
     for (int32_t trial = 0; trial < trials; ++trial) {
         for (AgentTask *t : defence) agent_task_clear_assignees(t);
+        for (int32_t place : joined_places) folds[size_t(place)].restart();
         joined.clear();
+        joined_places.clear();
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i = 0; i < count; ++i) {
@@ -464,22 +479,40 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             if (ship_locked(g)) continue;
             const int32_t candidates = open.open_count(useful[size_t(i)]);
             if (candidates == 0) continue;
-            AgentTask *t = open.open_at(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
+            const int32_t at = open.open_place(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
+            AgentTask *t = open.task(at);
+            const int32_t place = open.first(at);
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
             agent_task_add_assignee(t, g);
-            if (agent_task_assignee_count(t) == 1) joined.push_back(t);
-            agent_task_evaluate(t, ai, player, 0);
-            if (t->assigned >= t->needed && open.close(t)) --open_count;
+            if (agent_task_assignee_count(t) == 1) {
+                joined.push_back(t);
+                joined_places.push_back(place);
+            }
+            AgentTaskFold *fold = &folds[size_t(place)];
+            fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(i)], t, ai, g);
+            if (!agent_task_evaluate_need(t, ai, player, fold)) agent_task_evaluate_folded(t, ai, player, 0, fold);
+            if (t->assigned >= t->needed && open.close_at(place)) --open_count;
         }
         int64_t moved = 0;
         for (GameObject *g : guards)
             if (!ship_locked(g) && ai_ship_word(g, AI_SHIP_DEFENCE_TASK) != ai_ship_word(g, AI_SHIP_PREVIOUS_TASK)) ++moved;
-        // As in the ship search: the dangers are weighed only when the total without them beats the best.
+        // As in the ship search: the dangers are weighed only when the total without them beats the
+        // best, and a task whose whole evaluation is owed is weighed so from its fold when its type
+        // can, and evaluated only then.
         int64_t bound = -penalty(ai, moved), total = bound;
-        for (AgentTask *t : joined) agent_task_weigh_priority_bound(t, ai);
+        for (size_t j = 0; j < joined.size(); ++j) {
+            AgentTaskFold *fold = &folds[size_t(joined_places[j])];
+            if (fold->owed && agent_task_owed_bound(joined[j], ai, player, fold)) continue;
+            if (fold->owed) agent_task_evaluate_folded(joined[j], ai, player, 0, fold);
+            agent_task_weigh_priority_bound(joined[j], ai, fold);
+        }
         for (AgentTask *t : defence) bound += t->priority;
         if (bound > best) {
-            for (AgentTask *t : joined) agent_task_weigh_priority(t, ai);
+            for (size_t j = 0; j < joined.size(); ++j) {
+                AgentTaskFold *fold = &folds[size_t(joined_places[j])];
+                if (fold->owed) agent_task_evaluate_folded(joined[j], ai, player, 0, fold);
+                agent_task_weigh_priority(joined[j], ai, fold);
+            }
             for (AgentTask *t : defence) total += t->priority;
         }
         if (bound > best && total > best) {
