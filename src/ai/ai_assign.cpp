@@ -144,6 +144,8 @@ public:
             if (agent_task_ship_utility(tasks_[at], ship) != 0) bits[at / 64] |= uint64_t(1) << (at % 64);
         return bits;
     }
+    // Whether the task at a place is of use to the ship with these bits.
+    static bool has(const Bits &useful, int32_t at) { return useful[size_t(at) / 64] >> (at % 64) & 1; }
     // The open tasks useful to a ship: how many, and the k-th of them in selected order.
     int32_t open_count(const Bits &useful) const {
         int32_t n = 0;
@@ -323,8 +325,10 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             now[size_t(i)] = nullptr;
         }
         int32_t left = n;
-        for (int32_t k = 0; k < n; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];
+        std::copy(assignable.begin(), assignable.end(), ai->ship_indices.begin());
         int32_t kept = 0;
+        int64_t moved = 0;   // assignable ships away from last turn's task
+
         while (left > 0 && open_count > 0) {
             const int32_t pick = int32_t(draw_below(uint32_t(left)));
             const int32_t index = ai->ship_indices[size_t(pick)];
@@ -335,9 +339,12 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             int32_t place = -1;
             if (keep > 0 && draw() % 100 + 1 <= keep) {
                 AgentTask *before = best_tasks[size_t(index)];
-                if (before && agent_task_ship_utility(before, ship) != 0 && (kept < n - 1 || left > 0)) {
+                const int32_t at = best_places[size_t(index)];
+                const bool of_use = at >= 0 ? OpenTasks::has(useful[size_t(index)], at)
+                                            : before && agent_task_ship_utility(before, ship) != 0;
+                if (before && of_use && (kept < n - 1 || left > 0)) {
                     task = before;
-                    place = best_places[size_t(index)];
+                    place = at;
                     ++kept;
                 }
             }
@@ -358,16 +365,12 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
             now[size_t(index)] = task;
             now_places[size_t(index)] = place;
+            if (task->id != 0 && previous[size_t(index)] != 0 && task->id != previous[size_t(index)]) ++moved;
             join_pass(task, place, index);
             if (task->assigned >= task->needed) {
                 open.close_at(place);
                 --open_count;
             }
-        }
-        int64_t moved = 0;
-        for (int32_t i : assignable) {
-            const uint64_t id = now[size_t(i)] ? now[size_t(i)]->id : 0;
-            if (id != 0 && previous[size_t(i)] != 0 && id != previous[size_t(i)]) ++moved;
         }
         // The dangers along the ways only take from a total: a pass whose total without them does
         // not beat the best is passed over without weighing them. A task whose whole evaluation is
