@@ -369,6 +369,107 @@ TEST_F(ShipSearch, AJoinsNeedAndTheBoundFromTheFoldAreThoseOfTheWholeEvaluation)
     EXPECT_GT(strikes_refused, 0) << "a strike that was enough before its last join";
 }
 
+// The defence search folds as the ship search does, and both fold in the distance each ship adds
+// to a task's priority as it joins: join by join, and again after a restart in the other order, a
+// defended sector (threatened, and quiet) and a fleet strike ask only their assigned and needed
+// figures, the bound said from the fold is the whole twin's, and so is the priority weighed from
+// the folded distances. A dead ship counts in a defence's value and strength and in the distances.
+TEST_F(ShipSearch, ADefencesNeedAndTheDistancesFoldedAtEachJoinAreThoseOfTheWholeEvaluation) {
+    Sector *threatened = sector_centred(ME, 300, 300), *quiet = sector_centred(ME, 700, 300);
+    own(threatened);
+    own(quiet);
+    Ship *intruder = ship_in(threatened, rival);
+    intruder->max_armour = intruder->armour = 400;
+    player_learn_object(me, intruder, 0);
+    Fleet *raiders = fleet_at(rival, 450, 420);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    std::vector<Ship *> group;
+    for (int32_t i = 0; i < 4; ++i) {
+        Ship *s = ship_in(fleet_at(me, 250 + 60 * i, 330 + 35 * i), me);
+        s->online_load_a = 30 + 25 * i;
+        group.push_back(s);
+    }
+    group[2]->flags |= OBJ_DEAD;
+    struct Case {
+        int32_t type;
+        uint64_t target;
+        bool quiet;
+    } cases[] = {{TASK_DEFEND_SECTOR, threatened->id, false}, {TASK_DEFEND_SECTOR, quiet->id, true},
+                 {TASK_ATTACK_FLEET, raiders->id, false}};
+    for (const Case &c : cases) {
+        AgentTask *light = task(c.type, c.target), *whole = task(c.type, c.target);
+        for (AgentTask *t : {light, whole}) agent_task_evaluate(t, ai, me, 0);
+        AgentTaskMemo memo;
+        agent_task_memo_open(ai, &memo);
+        AgentTaskFold fold;
+        int64_t distances = 0;
+        for (int32_t round = 0; round < 2; ++round) {
+            const std::string at = std::string(agent_task_type_name(c.type)) + (c.quiet ? ", quiet" : "") +
+                                   ", round " + std::to_string(round);
+            for (AgentTask *t : {light, whole}) agent_task_clear_assignees(t);
+            fold.restart();
+            for (size_t k = 0; k < group.size(); ++k) {
+                GameObject *ship = group[round == 0 ? k : group.size() - 1 - k];
+                for (AgentTask *t : {light, whole}) agent_task_add_assignee(t, ship);
+                const int32_t d = agent_task_assignee_distance(light, ai, ship);
+                fold.distances += d;
+                ++fold.distant;
+                if (round == 0) distances += d;
+                ASSERT_TRUE(agent_task_evaluate_need(light, ai, me, &fold)) << at;
+                agent_task_evaluate(whole, ai, me, 0);
+                EXPECT_EQ(light->assigned, whole->assigned) << at << ", join " << k;
+                EXPECT_EQ(light->needed, whole->needed) << at << ", join " << k;
+            }
+            agent_task_weigh_priority_bound(whole, ai);
+            ASSERT_TRUE(agent_task_owed_bound(light, ai, me, &fold)) << at;
+            EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+            EXPECT_EQ(light->priority, whole->priority) << at;
+            agent_task_evaluate_folded(light, ai, me, 0, &fold);
+            agent_task_weigh_priority(light, ai, &fold);
+            agent_task_weigh_priority(whole, ai);
+            EXPECT_TRUE(agent_task_figures(light) == agent_task_figures(whole)) << at;
+            EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+        }
+        agent_task_memo_close(ai);
+        if (c.type == TASK_DEFEND_SECTOR) {
+            EXPECT_EQ(whole->needed == int32_t(group.size()) + 1, c.quiet) << "a quiet sector needs one ship more";
+            EXPECT_EQ(whole->priority_bonus > 0, !c.quiet) << "the defenders' strength counts where it is needed";
+        } else {
+            EXPECT_LT(distances / int64_t(group.size()), 600) << "the strike's group is near enough for a bonus";
+        }
+    }
+}
+
+// Trial after trial the defence search restarts the folds of the tasks it cleared: with the kept
+// answers checked, every figure it takes from a fold for a threatened sector and a fleet strike is
+// the one worked out afresh (a difference aborts the run).
+TEST_F(ShipSearch, TheDefenceSearchsFoldsHoldTrialAfterTrial) {
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    Sector *threatened = sector_centred(ME, 300, 300);
+    own(threatened);
+    add_site(threatened, 0, ME);
+    Ship *intruder = ship_in(threatened, rival);
+    intruder->max_armour = intruder->armour = 400;
+    player_learn_object(me, intruder, 0);
+    Fleet *raiders = fleet_at(rival, 450, 420);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    AgentTask *defence = task(TASK_DEFEND_SECTOR, threatened->id), *strike = task(TASK_ATTACK_FLEET, raiders->id);
+    for (AgentTask *t : {defence, strike}) list_append(ai->defence, t);
+    for (int32_t i = 0; i < 6; ++i) {
+        Ship *g = ship_in(fleet_at(me, 250 + 40 * i, 330 + 20 * i), me);
+        g->online_load_a = 20 + 10 * i;
+        agent_task_add_assignee(bases, g);
+    }
+    const bool was = plan_check_set(true);
+    const uint64_t checked = plan_check_count();
+    ai_assign_defence(ai, me);
+    plan_check_set(was);
+    EXPECT_GT(plan_check_count() - checked, 500u);
+    EXPECT_EQ(agent_task_assignee_count(defence) + agent_task_assignee_count(strike), 6) << "every guard is placed";
+}
+
 // A strike's priority bound leaves out only the danger along the way: above the priority on a way
 // past threats, equal to it on a clear one.
 TEST_F(ShipSearch, APriorityBoundIsThePriorityWithoutTheDangerOfTheWay) {
