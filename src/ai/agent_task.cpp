@@ -680,12 +680,16 @@ bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, Age
         plan_check_same("evaluation need", "needed", task->needed, needed);
         agent_task_put_figures(task, kept);
     }
+    agent_task_put_need(task, fold, assigned, needed);
+    return true;
+}
+
+void agent_task_put_need(AgentTask *task, AgentTaskFold *fold, int32_t assigned, int32_t needed) {
     fold->owed = true;
     fold->before_assigned = task->assigned;
     fold->before_needed = task->needed;
     task->assigned = assigned;
     task->needed = needed;
-    return true;
 }
 
 AgentTaskFigures agent_task_figures(const AgentTask *task) {

@@ -247,6 +247,11 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
 // agent_task_evaluate_folded with the same fold before anything else of the task is read; it
 // works out what the last join's whole evaluation would have, from the figures that join found.
 bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold);
+// What agent_task_evaluate_need leaves, for a search that kept the assigned and needed figures the
+// type gave for the same list of assignees: the type is not asked, so its words in the fold lag
+// behind the list (agent_task_owed_bound may not be asked until a need slot took them in; the
+// evaluation owed takes them in).
+void agent_task_put_need(AgentTask *task, AgentTaskFold *fold, int32_t assigned, int32_t needed);
 // While the evaluation is owed: the priority agent_task_weigh_priority_bound would give after it,
 // put in the task with the priority bonus the evaluation would leave, when the type's owed_bonus
 // slot can say it (false: nothing done). The evaluation stays owed (under the cache check it is

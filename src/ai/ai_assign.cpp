@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "game/player.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -288,16 +290,46 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<int32_t> joined_places;
     std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
+    // What a task needs and weighs in the bound while one ship alone has joined it reads only the
+    // task's target and that ship: kept by the task's place and the ship once its type said it.
+    // A task whose need was kept is `lagging` until a need slot takes its ships in.
+    struct Lone {
+        bool known = false;
+        int32_t assigned = 0, needed = 1;
+        int64_t bound = INT64_MIN;   // INT64_MIN: not weighed yet
+    };
+    std::vector<Lone> lone(size_t(open.size()) * size_t(count));
+    std::vector<int32_t> first_ships(size_t(open.size()), -1);
+    std::vector<uint8_t> lagging(size_t(open.size()), 0);
     const auto join_pass = [&](AgentTask *task, int32_t place, int32_t index) {
         GameObject *ship = ships[size_t(index)];
         agent_task_add_assignee(task, ship);
-        if (agent_task_assignee_count(task) == 1) {
+        const bool first = agent_task_assignee_count(task) == 1;
+        if (first) {
             joined.push_back(task);
             joined_places.push_back(place);
+            if (place >= 0) first_ships[size_t(place)] = index;
         }
         AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
-        if (fold) fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(index)], task, ai, ship);
-        if (!agent_task_evaluate_need(task, ai, player, fold)) agent_task_evaluate_folded(task, ai, player, 0, fold);
+        if (!fold) {
+            agent_task_evaluate_folded(task, ai, player, 0, nullptr);
+            return;
+        }
+        fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(index)], task, ai, ship);
+        Lone *kept = first ? &lone[size_t(place) * size_t(count) + size_t(index)] : nullptr;
+        if (kept && kept->known && !plan_check_on()) {
+            agent_task_put_need(task, fold, kept->assigned, kept->needed);
+            lagging[size_t(place)] = 1;
+        } else if (agent_task_evaluate_need(task, ai, player, fold)) {
+            lagging[size_t(place)] = 0;
+            if (kept && kept->known) {
+                plan_check_same("ship search", "lone assigned", kept->assigned, task->assigned);
+                plan_check_same("ship search", "lone needed", kept->needed, task->needed);
+            }
+            if (kept) *kept = {true, task->assigned, task->needed, kept->bound};
+        } else {
+            agent_task_evaluate_folded(task, ai, player, 0, fold);
+        }
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
         if (pass == 1) {
@@ -310,7 +342,10 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
         for (AgentTask *t : joined) agent_task_clear_assignees(t);
         for (int32_t place : joined_places)
-            if (place >= 0) folds[size_t(place)].restart();
+            if (place >= 0) {
+                folds[size_t(place)].restart();
+                lagging[size_t(place)] = 0;
+            }
         joined.clear();
         joined_places.clear();
         open.reopen();
@@ -380,14 +415,28 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         bool owed = false;
         for (size_t j = 0; j < joined.size(); ++j) {
             AgentTask *t = joined[j];
-            AgentTaskFold *fold = joined_places[j] >= 0 ? &folds[size_t(joined_places[j])] : nullptr;
-            if (fold && fold->owed && agent_task_owed_bound(t, ai, player, fold)) {
+            const int32_t place = joined_places[j];
+            AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
+            Lone *kept = fold && fold->owed && agent_task_assignee_count(t) == 1
+                             ? &lone[size_t(place) * size_t(count) + size_t(first_ships[size_t(place)])]
+                             : nullptr;
+            if (kept && kept->bound != INT64_MIN && !plan_check_on()) {
+                bound += kept->bound;
+                owed = true;
+                continue;
+            }
+            if (fold && fold->owed && !lagging[size_t(place)] && agent_task_owed_bound(t, ai, player, fold)) {
                 owed = owed || fold->owed;
             } else {
                 if (fold && fold->owed) agent_task_evaluate_folded(t, ai, player, 0, fold);
                 agent_task_weigh_priority_bound(t, ai, fold);
             }
-            bound += agent_task_total(ai, t);
+            const int64_t weighed = agent_task_total(ai, t);
+            if (kept) {
+                if (kept->bound != INT64_MIN) plan_check_same("ship search", "lone bound", kept->bound, weighed);
+                kept->bound = weighed;
+            }
+            bound += weighed;
         }
         if (bound > best && owed)
             for (size_t j = 0; j < joined.size(); ++j)
