@@ -470,6 +470,50 @@ TEST_F(ShipSearch, TheDefenceSearchsFoldsHoldTrialAfterTrial) {
     EXPECT_EQ(agent_task_assignee_count(defence) + agent_task_assignee_count(strike), 6) << "every guard is placed";
 }
 
+// With the kept answers checked the ship search works out afresh every need and bound it keeps for
+// a task one ship alone joined (and checks it against the kept one): from the same start and the
+// same draws it picks the assignment the search with its kept figures picks.
+TEST_F(ShipSearch, TheNeedsAndBoundsKeptForLoneShipsPickWhatWorkingThemOutPicks) {
+    std::vector<Ship *> ships;
+    for (int32_t i = 0; i < 14; ++i) {
+        Ship *s = ship_in(fleet_at(me, 100 + 45 * i, 200 + 30 * (i % 5)), me);
+        fit_engine(s);
+        s->online_load_a = 20 + 7 * i;
+        if (i % 3 == 0) s->ship_flags |= SHIP_FLAG_ARMED;
+        if (i % 4 == 1) s->pilot_id = 9;
+        ships.push_back(s);
+    }
+    for (const auto &at : {std::pair{600, 450}, std::pair{700, 400}, std::pair{350, 650}})
+        select(task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, at.first, at.second)->id));
+    for (int32_t i = 0; i < 3; ++i) {
+        Officer *pilot = officer_create();
+        pilot->sector_id = home->id;
+        player_add_officer(me, pilot);
+        select(task(TASK_ASSIGN_SHIP_PILOT, pilot->id));
+    }
+    Fleet *raiders = fleet_at(rival, 650, 520);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    select(task(TASK_ATTACK_FLEET, raiders->id));
+    select(task(TASK_SCRAP_SHIPS, 0));
+    select(task(TASK_DEFEND_BASES, 0));
+    for (int32_t cx : {200, 800}) select(explore(cx));
+    std::vector<uint64_t> picked[2];
+    for (const bool checked : {false, true}) {
+        for (Ship *s : ships) ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, 0);
+        for (AgentTask *t : ai->selected->items)
+            if (t) agent_task_clear_assignees(t);
+        random_seed(2468);
+        const bool was = plan_check_set(checked);
+        ai_assign_ships(ai, me);
+        plan_check_set(was);
+        for (Ship *s : ships) picked[checked].push_back(galaxy_task(s));
+    }
+    EXPECT_EQ(picked[0], picked[1]);
+    std::set<uint64_t> tasks(picked[0].begin(), picked[0].end());
+    EXPECT_GT(tasks.size(), 3u) << "the ships were spread over several tasks";
+}
+
 // A strike's priority bound leaves out only the danger along the way: above the priority on a way
 // past threats, equal to it on a clear one.
 TEST_F(ShipSearch, APriorityBoundIsThePriorityWithoutTheDangerOfTheWay) {
