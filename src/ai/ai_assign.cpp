@@ -17,7 +17,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -363,7 +363,6 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         std::copy(assignable.begin(), assignable.end(), ai->ship_indices.begin());
         int32_t kept = 0;
         int64_t moved = 0;   // assignable ships away from last turn's task
-
         while (left > 0 && open_count > 0) {
             const int32_t pick = int32_t(draw_below(uint32_t(left)));
             const int32_t index = ai->ship_indices[size_t(pick)];
