@@ -647,7 +647,7 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
         plan_check_same("evaluation need", "assigned", owed_assigned, task->assigned);
         plan_check_same("evaluation need", "needed", owed_needed, task->needed);
     }
-    if (with_priority) agent_task_weigh_priority(task, ai);
+    if (with_priority) agent_task_weigh_priority(task, ai, fold);
     task->flags &= ~TASK_BLOCKED;
     if (task->assigned < task->needed && t && t->is_blocked && t->is_blocked(task, ai, player))
         task->flags |= TASK_BLOCKED;
@@ -680,12 +680,16 @@ bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, Age
         plan_check_same("evaluation need", "needed", task->needed, needed);
         agent_task_put_figures(task, kept);
     }
+    agent_task_put_need(task, fold, assigned, needed);
+    return true;
+}
+
+void agent_task_put_need(AgentTask *task, AgentTaskFold *fold, int32_t assigned, int32_t needed) {
     fold->owed = true;
     fold->before_assigned = task->assigned;
     fold->before_needed = task->needed;
     task->assigned = assigned;
     task->needed = needed;
-    return true;
 }
 
 AgentTaskFigures agent_task_figures(const AgentTask *task) {
@@ -756,9 +760,23 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
 
 namespace {
 
+// The sum of the assignees' distances to the target point, from the one at `from` on to the first
+// empty place: the place it stopped at.
+size_t sum_distances(AiPlayer *ai, const AgentTask *task, bool centres, int32_t tx, int32_t ty, size_t from,
+                     int64_t *sum) {
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = from;
+    for (; at < items.size() && items[at]; ++at) {
+        int32_t x = 0, y = 0;
+        assignee_point(ai, centres, items[at], &x, &y);
+        *sum += distance(tx - x, ty - y);
+    }
+    return at;
+}
+
 // The priority of the task's figures; without the danger along the way (which only takes from it)
-// when `danger` is false.
-int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger) {
+// when `danger` is false. The distances are folded on in the task's fold when one is given.
+int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger, AgentTaskFold *fold) {
     if (task->needed <= 0) return 0;
     int64_t p = int64_t(std::min(task->assigned, task->needed)) * task->utility / task->needed;
     const int32_t count = list_count(&task->assignees);
@@ -773,11 +791,17 @@ int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger) {
         centre_of(target, &tx, &ty);
         int64_t sum = 0;
         const bool centres = t && t->use_centre && t->use_centre() != 0;
-        for (GameObject *obj : task->assignees.items) {
-            if (!obj) break;
-            int32_t x = 0, y = 0;
-            assignee_point(ai, centres, obj, &x, &y);
-            sum += distance(tx - x, ty - y);
+        if (fold && open_memo(ai)) {
+            sum = fold->distances;
+            fold->distant = int32_t(sum_distances(ai, task, centres, tx, ty, size_t(fold->distant), &sum));
+            fold->distances = sum;
+            if (plan_check_on()) [[unlikely]] {
+                int64_t whole = 0;
+                sum_distances(ai, task, centres, tx, ty, 0, &whole);
+                plan_check_same("evaluation fold", "distances", sum, whole);
+            }
+        } else {
+            sum_distances(ai, task, centres, tx, ty, 0, &sum);
         }
         const int64_t avg = sum / count;
         const int64_t bonus = (600 - avg) * (600 - avg) / 360;
@@ -804,14 +828,25 @@ int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger) {
 
 }  // namespace
 
-void agent_task_update_priority(AgentTask *task, AiPlayer *ai) { task->priority = priority_of(task, ai, true); }
-
-void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai) {
-    task->priority = task->assigned > 0 ? priority_of(task, ai, true) : 0;
+int32_t agent_task_assignee_distance(AgentTask *task, AiPlayer *ai, GameObject *obj) {
+    if (!(task->flags & TASK_DISTANCE_BONUS) || task->target_id == 0) return 0;
+    const GameObject *target = target_of(ai, task->target_id);
+    if (!target) return 0;
+    const AgentTaskType *t = type_of(task);
+    int32_t tx = 0, ty = 0, x = 0, y = 0;
+    centre_of(target, &tx, &ty);
+    assignee_point(ai, t && t->use_centre && t->use_centre() != 0, obj, &x, &y);
+    return distance(tx - x, ty - y);
 }
 
-void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai) {
-    task->priority = task->assigned > 0 ? priority_of(task, ai, false) : 0;
+void agent_task_update_priority(AgentTask *task, AiPlayer *ai) { task->priority = priority_of(task, ai, true, nullptr); }
+
+void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
+    task->priority = task->assigned > 0 ? priority_of(task, ai, true, fold) : 0;
+}
+
+void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
+    task->priority = task->assigned > 0 ? priority_of(task, ai, false, fold) : 0;
 }
 
 bool agent_task_owed_bound(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold) {
@@ -828,7 +863,7 @@ bool agent_task_owed_bound(AgentTask *task, AiPlayer *ai, Player *player, AgentT
     // The utility stands as the last evaluation left it (the type weighs it from its target), and
     // the need slots left assigned and needed.
     task->priority_bonus = bonus;
-    agent_task_weigh_priority_bound(task, ai);
+    agent_task_weigh_priority_bound(task, ai, fold);
     if (plan_check_on()) [[unlikely]] {
         const int32_t utility = task->utility, priority = task->priority;
         agent_task_evaluate_folded(task, ai, player, 0, fold);

@@ -225,9 +225,12 @@ struct AgentTaskFold {
     // change them, so a restart keeps them.
     bool    has_target = false;
     AgentTaskTargetFigures target;
+    // The assignees in the distance part of the priority so far, and their distances' sum.
+    int32_t distant = 0;
+    int64_t distances = 0;
     void restart() {
-        common = typed = 0;
-        value = strength = 0;
+        common = typed = distant = 0;
+        value = strength = distances = 0;
         std::fill(std::begin(word), std::end(word), 0);
         owed = false;
         before_assigned = 0;
@@ -244,6 +247,11 @@ void agent_task_evaluate_folded(AgentTask *task, AiPlayer *ai, Player *player, i
 // agent_task_evaluate_folded with the same fold before anything else of the task is read; it
 // works out what the last join's whole evaluation would have, from the figures that join found.
 bool agent_task_evaluate_need(AgentTask *task, AiPlayer *ai, Player *player, AgentTaskFold *fold);
+// What agent_task_evaluate_need leaves, for a search that kept the assigned and needed figures the
+// type gave for the same list of assignees: the type is not asked, so its words in the fold lag
+// behind the list (agent_task_owed_bound may not be asked until a need slot took them in; the
+// evaluation owed takes them in).
+void agent_task_put_need(AgentTask *task, AgentTaskFold *fold, int32_t assigned, int32_t needed);
 // While the evaluation is owed: the priority agent_task_weigh_priority_bound would give after it,
 // put in the task with the priority bonus the evaluation would leave, when the type's owed_bonus
 // slot can say it (false: nothing done). The evaluation stays owed (under the cache check it is
@@ -254,12 +262,17 @@ AgentTaskFold *agent_task_fold(AiPlayer *ai, const AgentTask *task);
 void agent_task_update_priority(AgentTask *task, AiPlayer *ai);
 // The priority an evaluation with priority gives, from the figures the last evaluation left (no
 // evaluation reads the priority, so a search that weighs a task many times before it reads the
-// priority evaluates without it and weighs it once, at the end).
-void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai);
+// priority evaluates without it and weighs it once, at the end). Given the task's fold while the
+// memo is open, the distances of the assignees to the target are folded on as the figures are.
+void agent_task_weigh_priority(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold = nullptr);
 // agent_task_weigh_priority without the danger along the way: never below the weighed priority,
 // so a total of bounds that does not beat a search's best cannot beat it weighed either, and the
 // search weighs the dangers only when the total of the bounds does.
-void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai);
+void agent_task_weigh_priority_bound(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold = nullptr);
+// The distance an assignee adds to the distance part of the task's priority (0 for a task without
+// it). It reads only the task's target and the assignee, so a search that keeps it for the pair
+// while its memo is open may add it to the task's fold as the assignee joins (distances, distant).
+int32_t agent_task_assignee_distance(AgentTask *task, AiPlayer *ai, GameObject *obj);
 
 // Everything an evaluation leaves in a task: the common figures, the blocked flag, the linked ids
 // it checked, and the type data the types' evaluate slots write (the kept snapshot, the required

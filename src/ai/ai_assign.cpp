@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "game/player.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "systems/plan_check.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -132,7 +134,6 @@ public:
             }
         return false;
     }
-    bool close(const AgentTask *t) { return close_at(place_of(t)); }
     // Where the task is first listed, or -1.
     int32_t place_of(const AgentTask *t) const {
         auto it = std::lower_bound(places_.begin(), places_.end(), t,
@@ -145,6 +146,8 @@ public:
             if (agent_task_ship_utility(tasks_[at], ship) != 0) bits[at / 64] |= uint64_t(1) << (at % 64);
         return bits;
     }
+    // Whether the task at a place is of use to the ship with these bits.
+    static bool has(const Bits &useful, int32_t at) { return useful[size_t(at) / 64] >> (at % 64) & 1; }
     // The open tasks useful to a ship: how many, and the k-th of them in selected order.
     int32_t open_count(const Bits &useful) const {
         int32_t n = 0;
@@ -164,10 +167,6 @@ public:
             return int32_t(w * 64 + size_t(std::countr_zero(bits)));
         }
         return -1;
-    }
-    AgentTask *open_at(const Bits &useful, int32_t k) const {
-        const int32_t at = open_place(useful, k);
-        return at >= 0 ? tasks_[size_t(at)] : nullptr;
     }
 
 private:
@@ -199,6 +198,14 @@ bool colony_crew(const AgentTask *t) {
 bool held_task(const AgentTask *t, bool crew_waiting, const Ship *ship) {
     if (colony_crew(t)) return t->needed >= 1 && t->assigned >= t->needed;
     return ready_strike(t) && !(crew_waiting && ship && ship->pilot_id != 0);
+}
+
+// Folds the distance the ship that just joined the task adds to its priority, worked out into
+// `kept` (-1: not yet) the first time the pair meets.
+void fold_distance(AgentTaskFold *fold, int32_t *kept, AgentTask *task, AiPlayer *ai, GameObject *ship) {
+    if (*kept < 0) *kept = agent_task_assignee_distance(task, ai, ship);
+    fold->distances += *kept;
+    ++fold->distant;
 }
 
 int64_t penalty(const AiPlayer *ai, int64_t moved) {
@@ -278,16 +285,51 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     // place: a join adds one ship to the list, and the evaluation after it takes in only that ship.
     // A pass reads only whether a join gave the task what it needs until the pass is weighed: a
     // type that can say so alone does, and the whole evaluation of the last join waits until then.
+    // The distance a ship adds to a task's priority is kept by the task's place and the ship, and
+    // folded in as the ship joins.
     std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<int32_t> joined_places;
-    const auto join_pass = [&](AgentTask *task, int32_t place, GameObject *ship) {
+    std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
+    // What a task needs and weighs in the bound while one ship alone has joined it reads only the
+    // task's target and that ship: kept by the task's place and the ship once its type said it.
+    // A task whose need was kept is `lagging` until a need slot takes its ships in.
+    struct Lone {
+        bool known = false;
+        int32_t assigned = 0, needed = 1;
+        int64_t bound = INT64_MIN;   // INT64_MIN: not weighed yet
+    };
+    std::vector<Lone> lone(size_t(open.size()) * size_t(count));
+    std::vector<int32_t> first_ships(size_t(open.size()), -1);
+    std::vector<uint8_t> lagging(size_t(open.size()), 0);
+    const auto join_pass = [&](AgentTask *task, int32_t place, int32_t index) {
+        GameObject *ship = ships[size_t(index)];
         agent_task_add_assignee(task, ship);
-        if (agent_task_assignee_count(task) == 1) {
+        const bool first = agent_task_assignee_count(task) == 1;
+        if (first) {
             joined.push_back(task);
             joined_places.push_back(place);
+            if (place >= 0) first_ships[size_t(place)] = index;
         }
         AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
-        if (!agent_task_evaluate_need(task, ai, player, fold)) agent_task_evaluate_folded(task, ai, player, 0, fold);
+        if (!fold) {
+            agent_task_evaluate_folded(task, ai, player, 0, nullptr);
+            return;
+        }
+        fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(index)], task, ai, ship);
+        Lone *kept = first ? &lone[size_t(place) * size_t(count) + size_t(index)] : nullptr;
+        if (kept && kept->known && !plan_check_on()) {
+            agent_task_put_need(task, fold, kept->assigned, kept->needed);
+            lagging[size_t(place)] = 1;
+        } else if (agent_task_evaluate_need(task, ai, player, fold)) {
+            lagging[size_t(place)] = 0;
+            if (kept && kept->known) {
+                plan_check_same("ship search", "lone assigned", kept->assigned, task->assigned);
+                plan_check_same("ship search", "lone needed", kept->needed, task->needed);
+            }
+            if (kept) *kept = {true, task->assigned, task->needed, kept->bound};
+        } else {
+            agent_task_evaluate_folded(task, ai, player, 0, fold);
+        }
     };
     for (int32_t pass = 1; pass <= passes; ++pass) {
         if (pass == 1) {
@@ -300,14 +342,17 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
         for (AgentTask *t : joined) agent_task_clear_assignees(t);
         for (int32_t place : joined_places)
-            if (place >= 0) folds[size_t(place)].restart();
+            if (place >= 0) {
+                folds[size_t(place)].restart();
+                lagging[size_t(place)] = 0;
+            }
         joined.clear();
         joined_places.clear();
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i : held) {
             AgentTask *task = now[size_t(i)];
-            join_pass(task, now_places[size_t(i)], ships[size_t(i)]);
+            join_pass(task, now_places[size_t(i)], i);
             if (task->assigned >= task->needed && open.close_at(now_places[size_t(i)])) --open_count;
         }
         for (int32_t i : assignable) {
@@ -315,8 +360,9 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             now[size_t(i)] = nullptr;
         }
         int32_t left = n;
-        for (int32_t k = 0; k < n; ++k) ai->ship_indices[size_t(k)] = assignable[size_t(k)];
+        std::copy(assignable.begin(), assignable.end(), ai->ship_indices.begin());
         int32_t kept = 0;
+        int64_t moved = 0;   // assignable ships away from last turn's task
         while (left > 0 && open_count > 0) {
             const int32_t pick = int32_t(draw_below(uint32_t(left)));
             const int32_t index = ai->ship_indices[size_t(pick)];
@@ -327,9 +373,12 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             int32_t place = -1;
             if (keep > 0 && draw() % 100 + 1 <= keep) {
                 AgentTask *before = best_tasks[size_t(index)];
-                if (before && agent_task_ship_utility(before, ship) != 0 && (kept < n - 1 || left > 0)) {
+                const int32_t at = best_places[size_t(index)];
+                const bool of_use = at >= 0 ? OpenTasks::has(useful[size_t(index)], at)
+                                            : before && agent_task_ship_utility(before, ship) != 0;
+                if (before && of_use && (kept < n - 1 || left > 0)) {
                     task = before;
-                    place = best_places[size_t(index)];
+                    place = at;
                     ++kept;
                 }
             }
@@ -350,16 +399,12 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             ai_ship_set_word(ship, AI_SHIP_GALAXY_TASK, task->id);
             now[size_t(index)] = task;
             now_places[size_t(index)] = place;
-            join_pass(task, place, ship);
+            if (task->id != 0 && previous[size_t(index)] != 0 && task->id != previous[size_t(index)]) ++moved;
+            join_pass(task, place, index);
             if (task->assigned >= task->needed) {
                 open.close_at(place);
                 --open_count;
             }
-        }
-        int64_t moved = 0;
-        for (int32_t i : assignable) {
-            const uint64_t id = now[size_t(i)] ? now[size_t(i)]->id : 0;
-            if (id != 0 && previous[size_t(i)] != 0 && id != previous[size_t(i)]) ++moved;
         }
         // The dangers along the ways only take from a total: a pass whose total without them does
         // not beat the best is passed over without weighing them. A task whose whole evaluation is
@@ -369,23 +414,37 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         bool owed = false;
         for (size_t j = 0; j < joined.size(); ++j) {
             AgentTask *t = joined[j];
-            AgentTaskFold *fold = joined_places[j] >= 0 ? &folds[size_t(joined_places[j])] : nullptr;
-            if (fold && fold->owed && agent_task_owed_bound(t, ai, player, fold)) {
+            const int32_t place = joined_places[j];
+            AgentTaskFold *fold = place >= 0 ? &folds[size_t(place)] : nullptr;
+            Lone *kept = fold && fold->owed && agent_task_assignee_count(t) == 1
+                             ? &lone[size_t(place) * size_t(count) + size_t(first_ships[size_t(place)])]
+                             : nullptr;
+            if (kept && kept->bound != INT64_MIN && !plan_check_on()) {
+                bound += kept->bound;
+                owed = true;
+                continue;
+            }
+            if (fold && fold->owed && !lagging[size_t(place)] && agent_task_owed_bound(t, ai, player, fold)) {
                 owed = owed || fold->owed;
             } else {
                 if (fold && fold->owed) agent_task_evaluate_folded(t, ai, player, 0, fold);
-                agent_task_weigh_priority_bound(t, ai);
+                agent_task_weigh_priority_bound(t, ai, fold);
             }
-            bound += agent_task_total(ai, t);
+            const int64_t weighed = agent_task_total(ai, t);
+            if (kept) {
+                if (kept->bound != INT64_MIN) plan_check_same("ship search", "lone bound", kept->bound, weighed);
+                kept->bound = weighed;
+            }
+            bound += weighed;
         }
         if (bound > best && owed)
             for (size_t j = 0; j < joined.size(); ++j)
                 if (joined_places[j] >= 0 && folds[size_t(joined_places[j])].owed)
                     agent_task_evaluate_folded(joined[j], ai, player, 0, &folds[size_t(joined_places[j])]);
         if (bound > best)
-            for (AgentTask *t : joined) {
-                agent_task_weigh_priority(t, ai);
-                total += agent_task_total(ai, t);
+            for (size_t j = 0; j < joined.size(); ++j) {
+                agent_task_weigh_priority(joined[j], ai, joined_places[j] >= 0 ? &folds[size_t(joined_places[j])] : nullptr);
+                total += agent_task_total(ai, joined[j]);
             }
         if (bound > best && total > best) {
             best = total;
@@ -452,10 +511,17 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
     std::vector<OpenTasks::Bits> useful(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         if (!ship_locked(guards[size_t(i)])) useful[size_t(i)] = open.useful_to(guards[size_t(i)]);
+    // As in the ship search: what the evaluations took of each defence task's assignees so far in
+    // the trial, by its first place, and a join asks only whether it gave the task what it needs.
+    std::vector<AgentTaskFold> folds(static_cast<size_t>(open.size()));
     std::vector<AgentTask *> joined;
+    std::vector<int32_t> joined_places;
+    std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
     for (int32_t trial = 0; trial < trials; ++trial) {
         for (AgentTask *t : defence) agent_task_clear_assignees(t);
+        for (int32_t place : joined_places) folds[size_t(place)].restart();
         joined.clear();
+        joined_places.clear();
         open.reopen();
         int32_t open_count = open.size();
         for (int32_t i = 0; i < count; ++i) {
@@ -464,22 +530,40 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             if (ship_locked(g)) continue;
             const int32_t candidates = open.open_count(useful[size_t(i)]);
             if (candidates == 0) continue;
-            AgentTask *t = open.open_at(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
+            const int32_t at = open.open_place(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
+            AgentTask *t = open.task(at);
+            const int32_t place = open.first(at);
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
             agent_task_add_assignee(t, g);
-            if (agent_task_assignee_count(t) == 1) joined.push_back(t);
-            agent_task_evaluate(t, ai, player, 0);
-            if (t->assigned >= t->needed && open.close(t)) --open_count;
+            if (agent_task_assignee_count(t) == 1) {
+                joined.push_back(t);
+                joined_places.push_back(place);
+            }
+            AgentTaskFold *fold = &folds[size_t(place)];
+            fold_distance(fold, &distances[size_t(place) * size_t(count) + size_t(i)], t, ai, g);
+            if (!agent_task_evaluate_need(t, ai, player, fold)) agent_task_evaluate_folded(t, ai, player, 0, fold);
+            if (t->assigned >= t->needed && open.close_at(place)) --open_count;
         }
         int64_t moved = 0;
         for (GameObject *g : guards)
             if (!ship_locked(g) && ai_ship_word(g, AI_SHIP_DEFENCE_TASK) != ai_ship_word(g, AI_SHIP_PREVIOUS_TASK)) ++moved;
-        // As in the ship search: the dangers are weighed only when the total without them beats the best.
+        // As in the ship search: the dangers are weighed only when the total without them beats the
+        // best, and a task whose whole evaluation is owed is weighed so from its fold when its type
+        // can, and evaluated only then.
         int64_t bound = -penalty(ai, moved), total = bound;
-        for (AgentTask *t : joined) agent_task_weigh_priority_bound(t, ai);
+        for (size_t j = 0; j < joined.size(); ++j) {
+            AgentTaskFold *fold = &folds[size_t(joined_places[j])];
+            if (fold->owed && agent_task_owed_bound(joined[j], ai, player, fold)) continue;
+            if (fold->owed) agent_task_evaluate_folded(joined[j], ai, player, 0, fold);
+            agent_task_weigh_priority_bound(joined[j], ai, fold);
+        }
         for (AgentTask *t : defence) bound += t->priority;
         if (bound > best) {
-            for (AgentTask *t : joined) agent_task_weigh_priority(t, ai);
+            for (size_t j = 0; j < joined.size(); ++j) {
+                AgentTaskFold *fold = &folds[size_t(joined_places[j])];
+                if (fold->owed) agent_task_evaluate_folded(joined[j], ai, player, 0, fold);
+                agent_task_weigh_priority(joined[j], ai, fold);
+            }
             for (AgentTask *t : defence) total += t->priority;
         }
         if (bound > best && total > best) {

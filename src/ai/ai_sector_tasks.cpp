@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <utility>
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
@@ -309,6 +310,55 @@ DefendSide kept_defend_side(const AgentTask *task, AiPlayer *ai, const Player *p
     return side;
 }
 
+// The defenders' values and strengths, dead ones too: folded on over the assignees added since the
+// fold's last evaluation when a search gives one (the words the need slot keeps).
+std::pair<int64_t, int64_t> defenders(const AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
+    const auto whole = [task] {
+        int64_t value = 0, strength = 0;
+        each_assignee(task, [&](GameObject *ship) {
+            value += player_object_value(ship);
+            strength += ship_estimated_strength(ship);
+        });
+        return std::pair{value, strength};
+    };
+    if (!fold) return whole();
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = size_t(fold->typed);
+    for (; at < items.size() && items[at]; ++at) {
+        int32_t value = 0, strength = 0;
+        agent_task_object_figures(ai, items[at], &value, &strength);
+        fold->word[0] += value;
+        fold->word[1] += strength;
+    }
+    fold->typed = int32_t(at);
+    if (plan_check_on()) [[unlikely]]
+        plan_check_same("evaluation fold", "defenders", std::pair{fold->word[0], fold->word[1]} == whole(), true);
+    return {fold->word[0], fold->word[1]};
+}
+
+// The strength a threatened sector needs, as a value.
+int32_t defence_needed(const AiPlayer *ai, int64_t strength) {
+    return ai_clamp32(std::max<int64_t>(ai_strength_as_value(ai, strength * 4 / 3), 0));
+}
+
+void defend_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed) {
+    const DefendSide side = kept_defend_side(task, ai, player, target_sector(task));
+    if (side.strength < 1) {
+        *assigned = agent_task_assignee_count(task);
+        *needed = *assigned + 1;
+        return;
+    }
+    *assigned = ai_clamp32(defenders(task, ai, agent_task_fold(ai, task)).first);
+    *needed = defence_needed(ai, side.strength);
+}
+
+// A quiet sector gives no bonus; a threatened one its defenders' strength.
+bool defend_owed_bonus(AgentTask *task, AiPlayer *ai, Player *player, const AgentTaskFold *fold, int32_t *bonus) {
+    const DefendSide side = kept_defend_side(task, ai, player, target_sector(task));
+    *bonus = side.strength < 1 ? 0 : ai_clamp32(fold->word[1]);
+    return true;
+}
+
 void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                      int32_t *needed) {
     const Sector *sector = target_sector(task);
@@ -335,13 +385,9 @@ void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *uti
     if (r > 0) u += r;
     if (earliest >= 1 && earliest <= 7) u *= 2;
     *utility = ai_clamp32(u);
-    *needed = ai_clamp32(std::max<int64_t>(ai_strength_as_value(ai, strength * 4 / 3), 0));
+    *needed = defence_needed(ai, strength);
     data_of(task)->strength = *needed;
-    int64_t value = 0, bonus = 0;
-    each_assignee(task, [&](GameObject *ship) {
-        value += player_object_value(ship);
-        bonus += ship_estimated_strength(ship);
-    });
+    const auto [value, bonus] = defenders(task, ai, agent_task_fold(ai, task));
     *assigned = ai_clamp32(value);
     task->priority_bonus = ai_clamp32(task->priority_bonus + bonus);
 }
@@ -409,6 +455,8 @@ void ai_sector_task_type_init(int32_t type, AgentTaskType *t) {
         t->describe = describe_target;
         t->execute = defend_done;
         t->evaluate = defend_evaluate;
+        t->need = defend_need;
+        t->owed_bonus = defend_owed_bonus;
         t->ship_utility = power_utility;
         t->update = defend_update;
         t->act = move_act;

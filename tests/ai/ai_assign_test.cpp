@@ -369,6 +369,133 @@ TEST_F(ShipSearch, AJoinsNeedAndTheBoundFromTheFoldAreThoseOfTheWholeEvaluation)
     EXPECT_GT(strikes_refused, 0) << "a strike that was enough before its last join";
 }
 
+// The defence search folds as the ship search does, and both fold in the distance each ship adds
+// to a task's priority as it joins: join by join, and again after a restart in the other order, a
+// defended sector (threatened, and quiet) and a fleet strike ask only their assigned and needed
+// figures, the bound said from the fold is the whole twin's, and so is the priority weighed from
+// the folded distances. A dead ship counts in a defence's value and strength and in the distances.
+// The defence search restarts the folds of the tasks it cleared trial after trial: under the check
+// every figure it takes from one is worked out afresh as well (a difference aborts the run).
+TEST_F(ShipSearch, ADefencesNeedAndTheDistancesFoldedAtEachJoinAreThoseOfTheWholeEvaluation) {
+    Sector *threatened = sector_centred(ME, 300, 300), *quiet = sector_centred(ME, 700, 300);
+    own(threatened);
+    own(quiet);
+    Ship *intruder = ship_in(threatened, rival);
+    intruder->max_armour = intruder->armour = 400;
+    player_learn_object(me, intruder, 0);
+    Fleet *raiders = fleet_at(rival, 450, 420);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    std::vector<Ship *> group;
+    for (int32_t i = 0; i < 4; ++i) {
+        Ship *s = ship_in(fleet_at(me, 250 + 60 * i, 330 + 35 * i), me);
+        s->online_load_a = 30 + 25 * i;
+        group.push_back(s);
+    }
+    group[2]->flags |= OBJ_DEAD;
+    struct Case {
+        int32_t type;
+        uint64_t target;
+        bool quiet;
+    } cases[] = {{TASK_DEFEND_SECTOR, threatened->id, false}, {TASK_DEFEND_SECTOR, quiet->id, true},
+                 {TASK_ATTACK_FLEET, raiders->id, false}};
+    for (const Case &c : cases) {
+        AgentTask *light = task(c.type, c.target), *whole = task(c.type, c.target);
+        for (AgentTask *t : {light, whole}) agent_task_evaluate(t, ai, me, 0);
+        AgentTaskMemo memo;
+        agent_task_memo_open(ai, &memo);
+        AgentTaskFold fold;
+        int64_t distances = 0;
+        for (int32_t round = 0; round < 2; ++round) {
+            const std::string at = std::string(agent_task_type_name(c.type)) + (c.quiet ? ", quiet" : "") +
+                                   ", round " + std::to_string(round);
+            for (AgentTask *t : {light, whole}) agent_task_clear_assignees(t);
+            fold.restart();
+            for (size_t k = 0; k < group.size(); ++k) {
+                GameObject *ship = group[round == 0 ? k : group.size() - 1 - k];
+                for (AgentTask *t : {light, whole}) agent_task_add_assignee(t, ship);
+                const int32_t d = agent_task_assignee_distance(light, ai, ship);
+                fold.distances += d;
+                ++fold.distant;
+                if (round == 0) distances += d;
+                ASSERT_TRUE(agent_task_evaluate_need(light, ai, me, &fold)) << at;
+                agent_task_evaluate(whole, ai, me, 0);
+                EXPECT_EQ(light->assigned, whole->assigned) << at << ", join " << k;
+                EXPECT_EQ(light->needed, whole->needed) << at << ", join " << k;
+            }
+            agent_task_weigh_priority_bound(whole, ai);
+            ASSERT_TRUE(agent_task_owed_bound(light, ai, me, &fold)) << at;
+            EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+            EXPECT_EQ(light->priority, whole->priority) << at;
+            agent_task_evaluate_folded(light, ai, me, 0, &fold);
+            agent_task_weigh_priority(light, ai, &fold);
+            agent_task_weigh_priority(whole, ai);
+            EXPECT_TRUE(agent_task_figures(light) == agent_task_figures(whole)) << at;
+            EXPECT_EQ(light->priority_bonus, whole->priority_bonus) << at;
+        }
+        agent_task_memo_close(ai);
+        if (c.type == TASK_DEFEND_SECTOR) {
+            EXPECT_EQ(whole->needed == int32_t(group.size()) + 1, c.quiet) << "a quiet sector needs one ship more";
+            EXPECT_EQ(whole->priority_bonus > 0, !c.quiet) << "the defenders' strength counts where it is needed";
+        } else {
+            EXPECT_LT(distances / int64_t(group.size()), 600) << "the strike's group is near enough for a bonus";
+        }
+    }
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    for (Ship *g : group) agent_task_add_assignee(bases, g);
+    for (const Case &c : cases)
+        if (!c.quiet) list_append(ai->defence, task(c.type, c.target));
+    const bool was = plan_check_set(true);
+    const uint64_t checked = plan_check_count();
+    ai_assign_defence(ai, me);
+    plan_check_set(was);
+    EXPECT_GT(plan_check_count() - checked, 500u);
+}
+
+// With the kept answers checked the ship search works out afresh every need and bound it keeps for
+// a task one ship alone joined (and checks it against the kept one): from the same start and the
+// same draws it picks the assignment the search with its kept figures picks.
+TEST_F(ShipSearch, TheNeedsAndBoundsKeptForLoneShipsPickWhatWorkingThemOutPicks) {
+    std::vector<Ship *> ships;
+    for (int32_t i = 0; i < 14; ++i) {
+        Ship *s = ship_in(fleet_at(me, 100 + 45 * i, 200 + 30 * (i % 5)), me);
+        fit_engine(s);
+        s->online_load_a = 20 + 7 * i;
+        if (i % 3 == 0) s->ship_flags |= SHIP_FLAG_ARMED;
+        if (i % 4 == 1) s->pilot_id = 9;
+        ships.push_back(s);
+    }
+    for (const auto &at : {std::pair{600, 450}, std::pair{700, 400}, std::pair{350, 650}})
+        select(task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, at.first, at.second)->id));
+    for (int32_t i = 0; i < 3; ++i) {
+        Officer *pilot = officer_create();
+        pilot->sector_id = home->id;
+        player_add_officer(me, pilot);
+        select(task(TASK_ASSIGN_SHIP_PILOT, pilot->id));
+    }
+    Fleet *raiders = fleet_at(rival, 650, 520);
+    ship_in(raiders, rival)->max_armour = 300;
+    player_learn_object(me, raiders, 0);
+    select(task(TASK_ATTACK_FLEET, raiders->id));
+    select(task(TASK_SCRAP_SHIPS, 0));
+    select(task(TASK_DEFEND_BASES, 0));
+    for (int32_t cx : {200, 800}) select(explore(cx));
+    std::vector<uint64_t> picked[2];
+    for (const bool checked : {false, true}) {
+        for (Ship *s : ships) ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, 0);
+        for (AgentTask *t : ai->selected->items)
+            if (t) agent_task_clear_assignees(t);
+        random_seed(2468);
+        const bool was = plan_check_set(checked);
+        ai_assign_ships(ai, me);
+        plan_check_set(was);
+        for (Ship *s : ships) picked[checked].push_back(galaxy_task(s));
+    }
+    EXPECT_EQ(picked[0], picked[1]);
+    std::set<uint64_t> tasks(picked[0].begin(), picked[0].end());
+    EXPECT_GT(tasks.size(), 3u) << "the ships were spread over several tasks";
+}
+
 // A strike's priority bound leaves out only the danger along the way: above the priority on a way
 // past threats, equal to it on a clear one.
 TEST_F(ShipSearch, APriorityBoundIsThePriorityWithoutTheDangerOfTheWay) {
