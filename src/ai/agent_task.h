@@ -436,6 +436,19 @@ void agent_task_memo_open(AiPlayer *ai, AgentTaskMemo *memo);   // empties the m
 void agent_task_memo_close(AiPlayer *ai);
 // player_object_value and ship_estimated_strength of obj, through the open memo if any.
 void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength);
+// For a type's need slot: takes the assignees added since the fold's words last took any in, each
+// with its value and strength (fn(obj, value, strength), in list order), and counts them as taken.
+template <class Fn>
+void agent_task_fold_assignees(const AgentTask *task, AiPlayer *ai, AgentTaskFold *fold, Fn fn) {
+    const std::vector<GameObject *> &items = task->assignees.items;
+    size_t at = size_t(fold->typed);
+    for (; at < items.size() && items[at]; ++at) {
+        int32_t value = 0, strength = 0;
+        agent_task_object_figures(ai, items[at], &value, &strength);
+        fn(items[at], value, strength);
+    }
+    fold->typed = int32_t(at);
+}
 // player_known_object_by_id(player, id), through the open memo if any.
 GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t id);
 // ship_get_galaxy_position(ship), through the open memo if any.

@@ -322,15 +322,10 @@ std::pair<int64_t, int64_t> defenders(const AgentTask *task, AiPlayer *ai, Agent
         return std::pair{value, strength};
     };
     if (!fold) return whole();
-    const std::vector<GameObject *> &items = task->assignees.items;
-    size_t at = size_t(fold->typed);
-    for (; at < items.size() && items[at]; ++at) {
-        int32_t value = 0, strength = 0;
-        agent_task_object_figures(ai, items[at], &value, &strength);
+    agent_task_fold_assignees(task, ai, fold, [fold](GameObject *, int32_t value, int32_t strength) {
         fold->word[0] += value;
         fold->word[1] += strength;
-    }
-    fold->typed = int32_t(at);
+    });
     if (plan_check_on()) [[unlikely]]
         plan_check_same("evaluation fold", "defenders", std::pair{fold->word[0], fold->word[1]} == whole(), true);
     return {fold->word[0], fold->word[1]};

@@ -342,15 +342,10 @@ int64_t fleet_group_brings(int64_t all, int64_t live, int64_t required) {
 // The group's values, all and live, folded on over the assignees added since the fold's last
 // evaluation (the words the need slot keeps).
 void fold_fleet_group(AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
-    const std::vector<GameObject *> &items = task->assignees.items;
-    size_t at = size_t(fold->typed);
-    for (; at < items.size() && items[at]; ++at) {
-        int32_t value = 0, strength = 0;
-        agent_task_object_figures(ai, items[at], &value, &strength);
+    agent_task_fold_assignees(task, ai, fold, [fold](GameObject *obj, int32_t value, int32_t) {
         fold->word[0] += value;
-        if (!is_dead(items[at])) fold->word[1] += value;
-    }
-    fold->typed = int32_t(at);
+        if (!is_dead(obj)) fold->word[1] += value;
+    });
 }
 
 void attack_fleet_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed) {
