@@ -81,7 +81,12 @@ int32_t known_site_points(int32_t kind) {
 
 void player_learn_object(Player *player, GameObject *obj, int32_t refresh) {
     if (!player || !obj || obj->id == 0 || (obj->flags & OBJ_STUB)) return;
-    if (!learn_one(player, obj, refresh)) return;
+    // A player's own ships are always in its sight and every reader takes them live: a copy would
+    // only double them in the save. One kept from before the ship changed hands goes.
+    if (obj->kind == OBJECT_SHIP && obj->owner_id == player->id)
+        player_forget_object(player, lookup(player, obj->id));
+    else if (!learn_one(player, obj, refresh))
+        return;
     switch (obj->kind) {
     case OBJECT_SHIP: {
         const Ship *ship = ship_of(obj);
@@ -97,8 +102,11 @@ void player_learn_object(Player *player, GameObject *obj, int32_t refresh) {
     case OBJECT_SECTOR: {
         Sector *sector = sector_of(obj);
         if (!sector) return;
+        // A sector known only by name (refresh below 0) lists none of its sites, so nothing would read
+        // a new copy of one; a site already remembered is still refreshed.
         for (int32_t i = 0; i < sector_site_count(sector); ++i)
-            if (Site *site = sector_get_site(sector, i)) learn_one(player, site, refresh);
+            if (Site *site = sector_get_site(sector, i); site && (refresh >= 0 || lookup(player, site->id)))
+                learn_one(player, site, refresh);
         for (int32_t i = 0; i < sector_object_count(sector); ++i)
             if (GameObject *inside = sector_get_object(sector, i)) player_learn_object(player, inside, 0);
         return;

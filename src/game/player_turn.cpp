@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 #include "game/alert.h"
@@ -106,28 +107,48 @@ void player_turn_update(Player *player) {
         list_set(&player->known, i, nullptr);
         object_release(snap);
     }
-    // Snapshots of ships that are gone from the game (destroyed, scrapped, deployed as a starbase):
-    // what a player remembers of them would only grow the save and count as enemy strength for
-    // ever. A ship a remembered fleet still lists stays until the fleet is forgotten.
-    std::unordered_set<uint64_t> kept;   // the players' living ships and the remembered fleets' ships
+    // What a player remembers goes once nothing it would be read through holds it:
+    //  - a ship gone from the game (destroyed, scrapped, deployed as a starbase), unless a remembered
+    //    fleet still lists it (until the fleet is forgotten);
+    //  - another player's ship not seen for the threat horizon that no remembered sector or fleet
+    //    lists: where it went is not known, and it would count as strength for ever;
+    //  - a copy of one of the player's own ships (from an older save; none are made any more);
+    //  - a site no remembered sector lists, unless seen this minute.
+    // Such copies grew a long game's save past a megabyte.
+    std::unordered_map<uint64_t, uint64_t> held;   // the players' living ships, with their owners
     if (game && game->players)
         for (const Player *owner : game->players->items) {
             if (!owner) break;
             for (const GameObject *obj : owner->objects.items)
-                if (obj && obj->kind == OBJECT_SHIP && !(obj->flags & OBJ_DEAD)) kept.insert(obj->id);
+                if (obj && obj->kind == OBJECT_SHIP && !(obj->flags & OBJ_DEAD)) held.emplace(obj->id, owner->id);
         }
-    for (const GameObject *snap : player->known.items) {
-        const Fleet *fleet = snap ? fleet_of(snap) : nullptr;
-        if (!fleet) continue;
-        for (const GameObject *member : fleet->ships.items)
-            if (member) kept.insert(member->id);
-        kept.insert(fleet->known_ship_ids.begin(), fleet->known_ship_ids.end());
+    std::unordered_set<uint64_t> in_fleets, in_sectors;   // what the remembered fleets and sectors list
+    for (GameObject *snap : player->known.items) {
+        if (const Fleet *fleet = snap ? fleet_of(snap) : nullptr) {
+            for (const GameObject *member : fleet->ships.items)
+                if (member) in_fleets.insert(member->id);
+            in_fleets.insert(fleet->known_ship_ids.begin(), fleet->known_ship_ids.end());
+        } else if (const Sector *sector = snap ? sector_of(snap) : nullptr) {
+            in_sectors.insert(sector->known_site_ids.begin(), sector->known_site_ids.end());
+            in_sectors.insert(sector->known_object_ids.begin(), sector->known_object_ids.end());
+        }
     }
+    constexpr uint64_t SHIP_MEMORY_MINUTES = uint64_t(THREAT_MAX_AGE_DAYS) * MINUTES_PER_DAY;
+    auto forgotten = [&](const GameObject *snap) {
+        const uint64_t seen = snap->seen_date ? snap->seen_date->minutes : 0;
+        if (snap->kind == OBJECT_SITE) return seen != now && !in_sectors.count(snap->id);
+        if (snap->kind != OBJECT_SHIP) return false;
+        const auto holder = held.find(snap->id);
+        if (holder != held.end() && holder->second == player->id) return true;
+        if (holder == held.end()) {
+            const GameObject *live = game_find_object(game, snap->id);   // a ship no player holds
+            if (!live || (live->flags & OBJ_DEAD)) return !in_fleets.count(snap->id);
+        }
+        return now >= seen + SHIP_MEMORY_MINUTES && !in_fleets.count(snap->id) && !in_sectors.count(snap->id);
+    };
     for (int32_t i = 0; game && i < list_count(&player->known); ++i) {
         GameObject *snap = list_get(&player->known, i);
-        if (!snap || snap->kind != OBJECT_SHIP || kept.count(snap->id)) continue;
-        const GameObject *live = game_find_object(game, snap->id);   // a ship no player holds
-        if (live && !(live->flags & OBJ_DEAD)) continue;
+        if (!snap || !forgotten(snap)) continue;
         hash_table_remove(player->known_map, snap);
         list_set(&player->known, i, nullptr);
         object_release(snap);

@@ -455,6 +455,141 @@ TEST_F(PlayerTurn, SnapshotsOfShipsThatAreGoneAreForgotten) {
     object_destroy(listed);
 }
 
+// A player's memory holds what it has seen of others, never copies of its own ships: they doubled
+// the ship records of a long game's save, and every reader takes the player's own ships live. The
+// remembered sector still lists them as present.
+TEST_F(PlayerTurn, APlayerRemembersTheShipsOfOthersButNeverItsOwn) {
+    Player *me = add_player(10, "Vega");
+    Player *them = add_player(11, "Rigel");
+    Sector *home = add_sector(me->id, 300, 300);
+    Ship *mine = new_ship(), *theirs = new_ship(), *taken = new_ship();
+    for (Ship *s : {mine, theirs, taken}) {
+        object_assign_id(s);
+        player_add_object(s == mine ? me : them, s);
+        ship_set_sector(s, home);
+    }
+    player_learn_object(me, home, 1);
+    EXPECT_EQ(player_known_object_by_id(me, mine->id), nullptr);
+    EXPECT_NE(player_known_object_by_id(me, theirs->id), nullptr);
+    ASSERT_NE(player_known_object_by_id(me, taken->id), nullptr);
+    const Sector *remembered = sector_of(player_known_object_by_id(me, home->id));
+    ASSERT_NE(remembered, nullptr);
+    EXPECT_EQ(remembered->known_object_ids, (std::vector<uint64_t>{mine->id, theirs->id, taken->id}));
+
+    // A ship that changes hands: the copy made while it was a rival's goes when it is next seen as
+    // the player's own.
+    ASSERT_TRUE(list_remove_value(&them->objects, static_cast<GameObject *>(taken)));
+    object_release(taken);
+    player_add_object(me, taken);
+    player_learn_object(me, home, 1);
+    EXPECT_EQ(player_known_object_by_id(me, taken->id), nullptr);
+    EXPECT_NE(player_known_object_by_id(me, theirs->id), nullptr);
+
+    // A copy of an own ship read from an older save goes at the end of the turn; the rival's stays.
+    GameObject *old_copy = object_clone(mine, 0);
+    ASSERT_NE(old_copy, nullptr);
+    object_add_ref(old_copy);
+    ASSERT_GE(list_append(&me->known, old_copy), 0);
+    ASSERT_GE(hash_table_insert(me->known_map, old_copy), 0);
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, mine->id), nullptr);
+    EXPECT_NE(player_known_object_by_id(me, theirs->id), nullptr);
+    EXPECT_EQ(list_count(&me->known), 2) << "the sector and the rival's ship";
+}
+
+// A rival's ship last seen a week ago that no remembered sector or fleet lists has gone stale: the
+// player no longer knows where it is, and its strength would be feared for ever.
+TEST_F(PlayerTurn, ARivalsShipUnseenForAWeekIsForgottenUnlessARememberedPlaceListsIt) {
+    Player *me = add_player(10, "Vega");
+    Player *them = add_player(11, "Rigel");
+    Sector *far = add_sector(them->id, 900, 900);
+    Ship *docked = new_ship(), *escorted = new_ship(), *passing = new_ship();
+    for (Ship *s : {docked, escorted, passing}) {
+        object_assign_id(s);
+        player_add_object(them, s);
+    }
+    ship_set_sector(docked, far);
+    player_learn_object(me, far, 1);
+    player_learn_object(me, passing, 0);
+    player_learn_object(me, escorted, 0);
+    Fleet *seen = fleet_create();
+    ASSERT_NE(seen, nullptr);
+    seen->id = 5555;
+    seen->owner_id = them->id;
+    seen->known_ship_ids.push_back(escorted->id);
+    object_add_ref(seen);
+    ASSERT_GE(list_append(&me->known, static_cast<GameObject *>(seen)), 0);
+    ASSERT_GE(hash_table_insert(me->known_map, seen), 0);
+
+    advance_days(THREAT_MAX_AGE_DAYS);
+    seen->seen_date->minutes = game->clock->minutes;   // the fleet is still in sight
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, docked->id), nullptr) << "listed by the remembered sector";
+    EXPECT_NE(player_known_object_by_id(me, escorted->id), nullptr) << "listed by the remembered fleet";
+    EXPECT_EQ(player_known_object_by_id(me, passing->id), nullptr);
+}
+
+TEST_F(PlayerTurn, AnUnlistedRivalsShipIsRememberedForAWeek) {
+    Player *me = add_player(10, "Vega");
+    Player *them = add_player(11, "Rigel");
+    Ship *passing = new_ship();
+    object_assign_id(passing);
+    player_add_object(them, passing);
+    player_learn_object(me, passing, 0);
+    advance_days(THREAT_MAX_AGE_DAYS);
+    game->clock->minutes -= 1;
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, passing->id), nullptr);
+    game->clock->minutes += 1;
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, passing->id), nullptr);
+}
+
+// What a player knows of a sector's sites is what the remembered sector lists: a copy of a site no
+// remembered sector lists is never read and goes at the end of the turn, unless it was seen this
+// very minute (a site in sight counts as visible through its copy).
+TEST_F(PlayerTurn, SiteCopiesLastWhileARememberedSectorListsThem) {
+    Player *me = add_player(10, "Vega");
+    Sector *far = add_sector(0, 900, 900);
+    Site *rock = add_site(far, 6, 0), *moon = add_site(far, 11, 0);
+
+    // Known by name only: the sector lists nothing, and no copies of its sites are made.
+    player_learn_object(me, far, -1);
+    ASSERT_NE(player_known_object_by_id(me, far->id), nullptr);
+    EXPECT_EQ(player_known_object_by_id(me, rock->id), nullptr);
+    EXPECT_EQ(list_count(&me->known), 1);
+
+    player_learn_object(me, far, 0);
+    ASSERT_NE(player_known_object_by_id(me, rock->id), nullptr);
+    ASSERT_NE(player_known_object_by_id(me, moon->id), nullptr);
+    advance_days(1);
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, rock->id), nullptr) << "listed by the remembered sector";
+
+    // A glimpse by name later keeps the copies it cannot list and refreshes them.
+    rock->owner_id = me->id;
+    player_learn_object(me, far, -1);
+    EXPECT_EQ(player_known_object_by_id(me, rock->id)->owner_id, me->id);
+
+    // The rock is gone: once the sector is seen without it, its copy is listed nowhere and goes.
+    ASSERT_TRUE(list_remove_value(&far->sites, rock));
+    player_learn_object(me, far, 0);
+    ASSERT_NE(player_known_object_by_id(me, rock->id), nullptr);
+    advance_days(1);
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, rock->id), nullptr);
+    EXPECT_NE(player_known_object_by_id(me, moon->id), nullptr);
+
+    // Seen this minute, a copy stays though no sector lists it; a day later it goes.
+    player_learn_object(me, rock, 0);
+    player_turn_update(me);
+    EXPECT_NE(player_known_object_by_id(me, rock->id), nullptr);
+    advance_days(1);
+    player_turn_update(me);
+    EXPECT_EQ(player_known_object_by_id(me, rock->id), nullptr);
+    object_release(rock);
+}
+
 // ---- Escape pods ----
 
 using PlayerPods = PlayerWorld;
