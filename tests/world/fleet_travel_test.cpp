@@ -229,7 +229,7 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     const GameObject *known = known_object(as_player(g_world.players[0]), on_way->id);
     ASSERT_NE(known, nullptr);
     EXPECT_TRUE(known->flags & OBJ_SNAPSHOT);
-    EXPECT_TRUE(learnt(RED, scout, 1)) << "the fleet's own ship is learnt with version 1 after each scan";
+    EXPECT_FALSE(learnt(RED, scout)) << "the fleet's own ship is in its owner's sight: no copy is kept of it";
 }
 
 // Ships whose figures a save left at the top of the range: the fleet's sums and its scan hold there.
