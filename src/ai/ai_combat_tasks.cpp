@@ -383,6 +383,19 @@ int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanS
     return distance(tx - sx, ty - sy);
 }
 
+// The score of an option that leaves a ship beyond the reach of its weapons at distance dT from
+// its target and weighs nothing otherwise: the distance it closes, in whole CLOSING_UNITs up to
+// CLOSING_MOST. The distance beyond reach costs an option more than the weapons bring it, so a ship
+// further off than that would find nothing worth doing and wait there for the whole battle while
+// the enemy fires at it; every option that does weigh something still scores above these.
+constexpr int64_t CLOSING_UNIT = 8, CLOSING_MOST = 19;
+int32_t closing_score(const Ship *ship, const GameObject *target, int32_t dT) {
+    int32_t x = 0, y = 0;
+    centre_of(ship, &x, &y);
+    const int64_t closed = int64_t(object_distance_to(target, x, y)) - dT;
+    return int32_t(std::clamp<int64_t>(closed / CLOSING_UNIT, 0, CLOSING_MOST));
+}
+
 // The score of the ship's option against a ship (attack ship) or a shot (attack shot).
 int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan &plan, bool vs_shot) {
     GameObject *target = d->target;
@@ -487,7 +500,8 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
     }
     if (longest >= 1 && dT > longest && (dT - longest) / 4 >= 1) score -= (dT - longest) / 4;
     score += threat_terms(ai, g, d->cheapest_cost, uses_system, has_ready_weapon, vs_shot);
-    return clamp32(std::max<int64_t>(score, 0));
+    if (score > 0 || vs_shot || longest < 1 || dT <= longest) return clamp32(std::max<int64_t>(score, 0));
+    return closing_score(ship, target, dT);
 }
 
 // ---- "attack ship" ----

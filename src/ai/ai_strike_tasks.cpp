@@ -563,18 +563,24 @@ SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
             u += squared(v) / 20;
             break;
         }
+        // A ship listed there counts at its strength, put below in the measure the group is weighed
+        // by (player_object_value), or at its own value in that measure when that is more: the
+        // strength estimate leaves out weapons and pilots, and a few ships with trained pilots and
+        // good guns (the guardians') would otherwise count for a tenth of what they are.
         bool ships_seen = false;
+        int64_t valued = 0;
         for (uint64_t id : known->known_object_ids) {
             const GameObject *ship = player_get_known_object(player, OBJECT_SHIP, id);
             if (!ship || ship->owner_id == player->id) continue;
             ships_seen = true;
-            e += ship_estimated_strength(ship);
+            const int64_t strength = ship_estimated_strength(ship), value = player_object_value(ship);
+            if (value > ai_strength_as_value(ai, strength)) valued += value;
+            else e += strength;
         }
         if (!ships_seen) e += defence_strength(known);
-        // Strengths put in the measure the group is weighed by (player_object_value); the
-        // guardian's standing figure is already in it.
+        // The guardian's standing figure is already in the group's measure.
         const int64_t standing = holder == Holder::GUARDIAN ? GUARDIAN_STRENGTH : 0;
-        e = standing + ai_strength_as_value(ai, e - standing);
+        e = standing + ai_strength_as_value(ai, e - standing) + valued;
     }
     side.u = u;
     side.e = e;

@@ -145,10 +145,10 @@ TEST_F(CombatSearch, AFixedBattlePlansTheSameTasksAndOptionsWithTheSameDraws) {
         trace += l + "\n";
         for (unsigned char c : l + "\n") digest = (digest ^ c) * 16777619u;
     }
-    EXPECT_EQ(lines.front(), "6/1/E2 6/0/E3 6/1/E3 7/0/E0 7/0/E3 | at 400,400") << trace;
-    EXPECT_EQ(digest, 1334613012u) << trace;
-    EXPECT_EQ(random_u32(), 3112621259u) << "the planning drew as many quick numbers as before";
-    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 2861162591u) << "and as many of the battle's";
+    EXPECT_EQ(lines.front(), "6/1/E2 6/0/E3 6/1/E3 7/0/E0 7/0/E3 | score 8 option 0 -3 -1 at 400,400") << trace;
+    EXPECT_EQ(digest, 364533888u) << trace;
+    EXPECT_EQ(random_u32(), 4168225748u) << "the planning drew as many quick numbers as before";
+    EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 3528226567u) << "and as many of the battle's";
 }
 
 // After every plan the tasks stand as the search left them for the act: each ship on a task it can
@@ -292,8 +292,8 @@ TEST_F(CombatSearch, ATaskKeptByShipAfterShipFillsAgainWithTheSameDraws) {
     game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
     uint32_t digest = 2166136261u;
     for (unsigned char c : trace) digest = (digest ^ c) * 16777619u;
-    EXPECT_EQ(digest, 4130004847u) << trace;
-    EXPECT_EQ(random_u32(), 2958553392u) << "the planning drew as many quick numbers as before";
+    EXPECT_EQ(digest, 865784490u) << trace;
+    EXPECT_EQ(random_u32(), 3829942547u) << "the planning drew as many quick numbers as before";
     EXPECT_EQ(rng_next(game->generators[GAME_GENERATOR_RESOLVE]), 1434357064u) << "and as many of the battle's";
 }
 
@@ -644,6 +644,33 @@ TEST_F(CombatAct, APlanIsCarriedOutStepByStepAndDroppedWhenTheActorChanges) {
     ai_plan_ship(red, b);
     EXPECT_EQ(ai->plan_ship_id, b->id);
     if (ai->flags & AI_FLAG_PLAN_RUNNING) { EXPECT_EQ(ai->plan_step, 0) << "a new actor starts a plan of its own"; }
+}
+
+// An attack on a ship far beyond the reach of the attacker's weapons, where the distance outweighs
+// everything an option brings, still has the attacker close in, turn after turn: it would otherwise
+// wait there for the whole battle while the enemy's guns, longer than its own, fire at it.
+TEST_F(CombatAct, AnAttackerFarBeyondReachClosesInTurnAfterTurn) {
+    Ship *a = lancer(RED, 300, 300, 90);
+    Ship *e = lancer(BLUE, 3500, 2500, 270);
+    player_learn_object(red, e, 1);   // scanned: an attack, not a scan, is what it is there for
+    AiPlayer *ai = red->commander_ai;
+    game->flags |= GAME_FLAG_RESOLVE_AT_ONCE;   // the moves land as they are made
+    const auto gap = [&] { return distance(e->x - a->x, e->y - a->y); };
+    int32_t last = gap();
+    for (int32_t turn = 0; turn < 3; ++turn) {
+        object_begin_turn(a);
+        for (int32_t step = 0; step < SHIP_PLAN_STEPS * 4 && !(a->flags & OBJ_TURN_DONE); ++step) {
+            ai_plan_ship(red, a);
+            const AgentTask *task = ai_get_task(ai, ai_ship_word(a, AI_SHIP_COMBAT_TASK));
+            ASSERT_NE(task, nullptr);
+            EXPECT_EQ(task->type, uint32_t(TASK_ATTACK_SHIP));
+            EXPECT_EQ(task->target_id, e->id);
+            ai_act_ship(red, a);
+        }
+        EXPECT_LT(gap(), last) << "turn " << turn << ": the attacker closed in";
+        last = gap();
+    }
+    game->flags &= ~GAME_FLAG_RESOLVE_AT_ONCE;
 }
 
 // A target id above 32 bits would have been cut to its low word: the plan keeps the whole id.

@@ -276,6 +276,38 @@ TEST_F(AttackSol, TheGuardiansBarrageIsWeighedInTheOwnShipsMeasure) {
     EXPECT_EQ(t->needed, 200 + (GUARDIANS_NEED - 200) / 4);
 }
 
+// A listed guardian counts at its strength in the own ships' measure, or at its own value when that
+// is more: the strength estimate sees armour and shields, the value sees guns and the pilot, and the
+// guardians' trained pilots would otherwise count for a fraction of what they are in battle.
+TEST_F(AttackSol, ATrainedGuardianCountsAtItsOwnValueWhenThatIsMore) {
+    Player *guardian = game_find_player(game, game->sol_player_id);
+    Sector *copy = sector_of(player_get_known_object(me, OBJECT_SECTOR, sol->id));
+    ASSERT_NE(copy, nullptr);
+    Ship *seen[2] = {};
+    for (Ship *&known : seen) {
+        Ship *s = ship_in(sol, guardian);
+        player_learn_object(me, s, 1);
+        copy->known_object_ids.push_back(s->id);
+        known = ship_of(player_get_known_object(me, OBJECT_SHIP, s->id));
+        ASSERT_NE(known, nullptr);
+    }
+    Ship *plain = seen[0], *ace = seen[1];
+    ace->pilot_id = 77;
+    ace->pilot_rank = 6;
+    ai->own_value = 1000;
+    ai->own_strength = 4000;
+    const int32_t plain_strength = ship_estimated_strength(plain), ace_strength = ship_estimated_strength(ace);
+    ASSERT_LE(player_object_value(plain), plain_strength / 4) << "the plain ship is worth no more than its strength";
+    ASSERT_GT(player_object_value(ace), ace_strength / 4);
+    evaluate(t);
+    EXPECT_EQ(t->needed, 200 + (GUARDIANS_NEED - 200 + plain_strength) / 4 + player_object_value(ace));
+    ace->pilot_id = 0;
+    ASSERT_LE(player_object_value(ace), ace_strength / 4);
+    evaluate(t);
+    EXPECT_EQ(t->needed, 200 + (GUARDIANS_NEED - 200 + plain_strength + ace_strength) / 4)
+        << "without its pilot it is a plain ship again";
+}
+
 TEST_F(StrikeTasks, ASectorHeldByAnotherPlayerIsWorthLessWhileWeAreSmall) {
     Sector *target = sector_centred(RIVAL, 700, 500);
     add_site(target, 0, RIVAL);
