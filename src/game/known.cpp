@@ -102,8 +102,8 @@ void player_learn_object(Player *player, GameObject *obj, int32_t refresh) {
     case OBJECT_SECTOR: {
         Sector *sector = sector_of(obj);
         if (!sector) return;
-        // A sector known only by name (refresh below 0) lists none of its sites, so nothing would read
-        // a new copy of one; a site already remembered is still refreshed.
+        // A sector learned only by name (refresh below 0) lists no site it did not list before, so
+        // nothing would read a new copy of one; a site already remembered is still refreshed.
         for (int32_t i = 0; i < sector_site_count(sector); ++i)
             if (Site *site = sector_get_site(sector, i); site && (refresh >= 0 || lookup(player, site->id)))
                 learn_one(player, site, refresh);
