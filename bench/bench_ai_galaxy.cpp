@@ -34,7 +34,7 @@
 namespace {
 
 constexpr int32_t LARGEST_GALAXY = 4;
-constexpr uint32_t LATE_GAME_SEED = 4;   // its game holds 75 ships on day 754 and 150 on day 1051
+constexpr uint32_t LATE_GAME_SEED = 14;   // its game holds 75 ships on day 352 and 150 on day 924
 constexpr int32_t LATE_SHIPS = 150;
 constexpr int32_t DAY_CAP = 3000;   // days played at most to reach the late size
 constexpr int32_t DAYS_TIMED = 10;

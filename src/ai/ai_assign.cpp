@@ -13,6 +13,8 @@
 //    any other: only a piloted ship carries crew.
 //  - The ship of a selected crew delivery to a colony starbase is held on it the same way until the
 //    crew is aboard: a delivery is a trip to a manned starbase and on, which a daily change undoes.
+//  - So is a pilotless ship on its way to an officer: every pick-up weighs the same whichever ship
+//    goes, so any gain elsewhere redrew them all and a trip of weeks never ended.
 #include "ai/ai_assign.h"
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
+#include "game/officer.h"
 #include "game/player.h"
 #include "platform/log.h"
 #include "platform/random.h"
@@ -195,8 +198,19 @@ bool colony_crew(const AgentTask *t) {
     return target && target->kind == OBJECT_SECTOR;
 }
 
-bool held_task(const AgentTask *t, bool crew_waiting, const Ship *ship) {
+// A selected pilot pick-up whose first ship is still fit to take him, while he waits at a starbase
+// of his own with no enemy there: that ship is on its way to him and can take him aboard.
+bool pilot_trip(AgentTask *t, GameObject *obj, const Player *player) {
+    if (!t || t->type != uint32_t(TASK_ASSIGN_SHIP_PILOT) || !(t->flags & TASK_PICKED)) return false;
+    if (t->assigned < 1 || list_get(&t->assignees, 0) != obj || agent_task_ship_utility(t, obj) == 0) return false;
+    const Officer *officer = game_find_player_officer(player->id, t->target_id);
+    return officer && officer->ship_id == 0 && officer_at_friendly_starbase(officer);
+}
+
+bool held_task(AgentTask *t, bool crew_waiting, GameObject *obj, const Player *player) {
     if (colony_crew(t)) return t->needed >= 1 && t->assigned >= t->needed;
+    if (pilot_trip(t, obj, player)) return true;
+    const Ship *ship = ship_of(obj);
     return ready_strike(t) && !(crew_waiting && ship && ship->pilot_id != 0);
 }
 
@@ -247,8 +261,8 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         ai_ship_set_word(ships[size_t(i)], AI_SHIP_PREVIOUS_TASK, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
         update_lock(ships[size_t(i)]);
         if (ship_locked(ships[size_t(i)])) continue;
-        const AgentTask *before = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
-        if (held_task(before, crew_waiting, ship_of(ships[size_t(i)]))) held.push_back(i);
+        AgentTask *before = ai_get_task(ai, ai_ship_word(ships[size_t(i)], AI_SHIP_GALAXY_TASK));
+        if (held_task(before, crew_waiting, ships[size_t(i)], player)) held.push_back(i);
         else assignable.push_back(i);
     }
     const int32_t n = int32_t(assignable.size());

@@ -201,6 +201,35 @@ TEST_F(ShipSearch, AWaitingColonyDrawsAPilotedShipFromAReadyStrikeAndKeepsIt) {
     }
 }
 
+// A pilotless ship on its way to an officer keeps to him though a better officer waits nearer:
+// every pick-up weighs the same whichever ship goes, and a daily change of officer turned trips of
+// weeks into trips that never ended. Once an enemy stands at his starbase it is free again.
+TEST_F(ShipSearch, AShipOnItsWayToAPilotKeepsToHimUntilHisStarbaseIsNoLongerSafe) {
+    Sector *far_base = own_base(700, 100), *near_base = own_base(150, 650);
+    Officer *first = officer_create(), *better = officer_create();
+    first->sector_id = far_base->id;
+    better->sector_id = near_base->id;
+    better->skills[SKILL_COMMAND] = 60;
+    for (Officer *o : {first, better}) player_add_officer(me, o);
+    Ship *s = ship_in(fleet_at(me, 300, 500), me);
+    fit_engine(s);
+    s->ship_flags |= SHIP_FLAG_ARMED;
+    AgentTask *to_first = task(TASK_ASSIGN_SHIP_PILOT, first->id), *to_better = task(TASK_ASSIGN_SHIP_PILOT, better->id);
+    ai_ship_set_word(s, AI_SHIP_GALAXY_TASK, to_first->id);
+    for (AgentTask *t : {to_first, to_better}) {
+        agent_task_evaluate(t, ai, me, 0);
+        t->flags |= TASK_PICKED;
+        select(t);
+    }
+    for (int32_t turn = 0; turn < 5; ++turn) {
+        ai_assign_ships(ai, me);
+        EXPECT_EQ(galaxy_task(s), to_first->id) << "turn " << turn;
+    }
+    ship_in(far_base, rival);
+    ai_assign_ships(ai, me);
+    EXPECT_EQ(galaxy_task(s), to_better->id) << "an enemy at his starbase ends the trip";
+}
+
 // More selected tasks and ships than one word of the open set holds: every pass gives each ship a
 // task still open, so each explore task ends with exactly one ship.
 TEST_F(ShipSearch, ManyScoutsShareManyExploreTasksOneEach) {
