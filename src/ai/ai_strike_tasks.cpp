@@ -573,7 +573,8 @@ SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
             const GameObject *ship = player_get_known_object(player, OBJECT_SHIP, id);
             if (!ship || ship->owner_id == player->id) continue;
             ships_seen = true;
-            const int64_t strength = ship_estimated_strength(ship), value = player_object_value(ship);
+            int32_t value = 0, strength = 0;
+            agent_task_object_figures(ai, ship, &value, &strength);
             if (value > ai_strength_as_value(ai, strength)) valued += value;
             else e += strength;
         }
