@@ -1,12 +1,17 @@
 // Known-object memory: snapshots of what a player has seen, fleet tracking, sensor taps, and the
 // evaluation figures the AI reads from them.
 #include <algorithm>
+#include <cstring>
 #include <new>
+#include <unordered_set>
 #include "game/game.h"
 #include "game/player.h"
+#include "platform/buffer.h"
 #include "platform/calendar.h"
+#include "platform/random.h"
 #include "platform/saturate.h"
 #include "world/fleet.h"
+#include "world/object_map.h"
 #include "world/object.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -24,6 +29,22 @@ GameObject *lookup(const Player *player, uint64_t id) {
     return hash_table_find(player->known_map, &id);
 }
 
+// A new snapshot joins the list and the map, which hold its one reference; false (and released)
+// when it cannot.
+bool keep(Player *player, GameObject *snap) {
+    object_add_ref(snap);
+    if (list_append(&player->known, snap) < 0) {
+        object_release(snap);
+        return false;
+    }
+    if (hash_table_insert(player->known_map, snap) < 0) {
+        list_remove_value(&player->known, snap);
+        object_release(snap);
+        return false;
+    }
+    return true;
+}
+
 // The snapshot of an object, made or refreshed; a snapshot of another kind is replaced.
 GameObject *learn_one(Player *player, GameObject *obj, int32_t refresh) {
     GameObject *snap = lookup(player, obj->id);
@@ -36,18 +57,7 @@ GameObject *learn_one(Player *player, GameObject *obj, int32_t refresh) {
         return snap;
     }
     snap = object_clone(obj, refresh);
-    if (!snap) return nullptr;
-    object_add_ref(snap);
-    if (list_append(&player->known, snap) < 0) {
-        object_release(snap);
-        return nullptr;
-    }
-    if (hash_table_insert(player->known_map, snap) < 0) {
-        list_remove_value(&player->known, snap);
-        object_release(snap);
-        return nullptr;
-    }
-    return snap;
+    return snap && keep(player, snap) ? snap : nullptr;
 }
 
 int32_t feature_points(int32_t kind) {
@@ -77,7 +87,64 @@ int32_t known_site_points(int32_t kind) {
     }
 }
 
+// Each living site of the game's galaxy map that a remembered sector of the player lists, with the
+// sector's copy: in map and sector order.
+template <typename Fn> void for_each_remembered_site(const Game *game, const Player *player, Fn fn) {
+    if (!game || !game->galaxy_map || !player) return;
+    for (GameObject *obj : game->galaxy_map->objects.items) {
+        const Sector *sector = obj && !(obj->flags & OBJ_STUB) ? sector_of(obj) : nullptr;
+        const Sector *memory = sector ? sector_of(lookup(player, sector->id)) : nullptr;
+        if (!memory) continue;
+        const std::vector<uint64_t> &listed = memory->known_site_ids;
+        for (Site *site : sector->sites.items)
+            if (site && !(site->flags & OBJ_DEAD) && std::find(listed.begin(), listed.end(), site->id) != listed.end())
+                fn(site, memory);
+    }
+}
+
+// The copy of a site as the player learns it with its sector: at the sector copy's level, seen
+// when the sector was. Held by nobody.
+GameObject *copy_with_sector(Site *site, const GameObject *sector_memory) {
+    GameObject *copy = object_clone(site, sector_memory->snapshot_version);
+    if (copy && copy->seen_date) copy->seen_date->minutes = sector_memory->seen_date ? sector_memory->seen_date->minutes : 0;
+    return copy;
+}
+
+bool same_record(const GameObject *a, const GameObject *b) {
+    Buffer one, two;
+    if (object_write(a, &one) != RES_OK || object_write(b, &two) != RES_OK) return false;
+    return one.length == two.length && std::memcmp(one.data, two.data, size_t(one.length)) == 0;
+}
+
 }  // namespace
+
+std::vector<const GameObject *> player_saved_snapshots(const Game *game, const Player *player) {
+    // The copies compared are made and dropped here: a save draws nothing from the game's generator.
+    struct KeepGenerator {
+        uint64_t state = random_state();
+        ~KeepGenerator() { random_set_state(state); }
+    } keep_generator;
+    std::unordered_set<const GameObject *> made_again;
+    for_each_remembered_site(game, player, [&](Site *site, const GameObject *sector_memory) {
+        const GameObject *memory = lookup(player, site->id);
+        if (!memory || memory->kind != OBJECT_SITE) return;
+        GameObject *copy = copy_with_sector(site, sector_memory);
+        if (copy && same_record(memory, copy)) made_again.insert(memory);
+        if (copy) object_destroy(copy);
+    });
+    std::vector<const GameObject *> kept;
+    kept.reserve(player->known.items.size() - made_again.size());
+    for (const GameObject *snap : player->known.items)
+        if (snap && !made_again.count(snap)) kept.push_back(snap);
+    return kept;
+}
+
+void player_remember_sites(Game *game, Player *player) {
+    for_each_remembered_site(game, player, [player](Site *site, const GameObject *sector_memory) {
+        if (lookup(player, site->id)) return;
+        if (GameObject *copy = copy_with_sector(site, sector_memory)) (void)keep(player, copy);   // released when not kept
+    });
+}
 
 void player_learn_object(Player *player, GameObject *obj, int32_t refresh) {
     if (!player || !obj || obj->id == 0 || (obj->flags & OBJ_STUB)) return;

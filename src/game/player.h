@@ -17,6 +17,7 @@
 //    nested readers' codes.
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "platform/hash.h"
 #include "platform/list.h"
 #include "platform/result.h"
@@ -313,9 +314,18 @@ bool        player_has_sensor_tap(const Player *player, uint64_t tapped_player_i
 int32_t     sector_score(const GameObject *sector);
 int32_t     player_object_value(const GameObject *ship);
 int32_t     ship_estimated_strength(const GameObject *ship);
+// A save leaves out each copy of a site that the load can make again byte for byte: the copy of a
+// site of the game's map that a remembered sector lists, taken at the sector copy's level and
+// seen when it was (as the player learns a sector with its sites) and unchanged since. The
+// snapshots to save, in list order.
+std::vector<const GameObject *> player_saved_snapshots(const Game *game, const Player *player);
+// After a load: makes the copies a save left out again, from the loaded game's sites, for every
+// site a remembered sector lists and the player has no copy of (an older save kept them all).
+void        player_remember_sites(Game *game, Player *player);
 
 // ---- Save record (player_save.cpp) ----
-Result player_write(const Player *player, Buffer *buf);
+// With a game, the known list is player_saved_snapshots' (the game's save); without, all of it.
+Result player_write(const Player *player, Buffer *buf, const Game *game = nullptr);
 // Reads one record into a new player (refcount 0) stored through out (freed when out is null).
 // On failure the partly read player is freed and nothing is stored.
 Result player_read(Player **out, Buffer *buf);

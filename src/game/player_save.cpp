@@ -143,7 +143,7 @@ Result read_lists(Player *p, Buffer *buf) {
 
 }  // namespace
 
-Result player_write(const Player *p, Buffer *buf) {
+Result player_write(const Player *p, Buffer *buf, const Game *game) {
     Result r = buffer_write_u64(buf, p->id);
     if (r == RES_OK) r = buffer_write_i32(buf, p->kind);
     if (r == RES_OK) r = buffer_write_u32(buf, p->flags);
@@ -155,7 +155,14 @@ Result player_write(const Player *p, Buffer *buf) {
     for (const Officer *officer : p->officers.items)
         if (r == RES_OK && officer) r = officer_write(officer, buf);
     if (r == RES_OK) r = write_objects(p->objects, buf);
-    if (r == RES_OK) r = write_objects(p->known, buf);
+    if (r == RES_OK && game) {
+        const std::vector<const GameObject *> known = player_saved_snapshots(game, p);
+        r = buffer_write_i32(buf, int32_t(known.size()));
+        for (const GameObject *obj : known)
+            if (r == RES_OK) r = object_write(obj, buf);
+    } else if (r == RES_OK) {
+        r = write_objects(p->known, buf);
+    }
     if (r == RES_OK) r = write_objects(p->designs, buf);
     if (r == RES_OK) r = buffer_write_i32(buf, p->spare);
     for (int32_t t = 0; r == RES_OK && t < PLAYER_TECH_COUNT; ++t) {

@@ -240,7 +240,7 @@ Result game_write_state(Game *game, Buffer *buf) {
 
     if (r == RES_OK) r = buffer_write_i32(buf, list_count(game->players));
     for (const Player *player : game->players->items)
-        if (r == RES_OK && player) r = player_write(player, buf);
+        if (r == RES_OK && player) r = player_write(player, buf, game);
 
     if (r == RES_OK) r = buffer_write_u64(buf, game->ui_player ? game->ui_player->id : game->ui_player_id);
     if (r == RES_OK) r = buffer_write_u64(buf, game->combat_ai_player_id);
@@ -406,6 +406,7 @@ Result game_link_objects(Game *game) {
     for (Player *player : game->players->items) {
         if (!player) break;
         if (Result r = player_link(player); r != RES_OK) return r;
+        player_remember_sites(game, player);
     }
     for (Encounter *enc : game->encounters->items) {
         if (!enc) break;

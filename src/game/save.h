@@ -9,8 +9,11 @@
 //  - Writing: the whole file is built in memory, every record writer's failure is passed up, and
 //    the bytes go through the crash-safe whole-file write: a save that could not be written
 //    completely reports its code and leaves any previous file of that name as it was.
+//  - A player's known list leaves out the copies of sites that the load makes again byte for
+//    byte from the loaded sites (player_saved_snapshots).
 //  - Loading: the file is read whole, the header checked, the game cleared, the state read (every
-//    count checked against the bytes left before anything is allocated) and linked. Any failure
+//    count checked against the bytes left before anything is allocated) and linked, and the site
+//    copies the save left out made again (player_remember_sites). Any failure
 //    after the file was read leaves a cleared game (no players, no objects) and returns its code.
 //    A file with bytes after the state is refused (RES_MALFORMED): a save is exactly what the
 //    writer wrote, so anything appended means it is not one of ours as written.

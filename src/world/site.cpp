@@ -367,6 +367,12 @@ Result site_link(GameObject *obj) {
 void site_copy_record(GameObject *dest, const GameObject *src, int32_t level) {
     Site *d = as_site(dest);
     const Site *s = as_site(src);
+    // A copy looks as the site does: its idle animation and its grid, drawn when the site was made.
+    d->grid_seed = s->grid_seed;
+    if (d->params.idle_animation != s->params.idle_animation) {
+        d->params.idle_animation = s->params.idle_animation;
+        start_idle_animation(d);
+    }
     if (level >= 0) {
         d->label_number = s->label_number;
         d->commander_id = s->commander_id;

@@ -2,14 +2,18 @@
 // the game it plays saves and loads exactly on the way.
 #include "headless_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include "game/encounter.h"
 #include "game/turn.h"
 #include "platform/calendar.h"
 #include "platform/files.h"
+#include "platform/random.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
+#include "world/site.h"
 
 namespace {
 
@@ -101,6 +105,80 @@ TEST_F(HeadlessGame, TwoHundredDaysSaveAndLoadExactlyOnTheWay) {
                 last.c_str(), header->date_text.c_str(), read_whole(last).size(), int(game->turn_counter),
                 int(map_object_count(game->galaxy_map)), int(battles));
     save_header_free(header);
+}
+
+// A save leaves out the copies of remembered sites that the load can make again from the game, and
+// the load makes them: every player remembers exactly what it did, record for record, including a
+// site that changed hands since it was last seen; and the loaded game saves to the same bytes.
+TEST_F(HeadlessGame, ASaveLeavesOutSiteCopiesTheLoadMakesAgainAndEveryPlayerRemembersTheSame) {
+    random_seed(52);
+    HeadlessOptions options;
+    options.computer_players = 2;
+    options.setup.star_density = 2;
+    ASSERT_EQ(headless_new_game(game, options), RES_OK);
+    for (int32_t day = 1; day <= 10; ++day) headless_advance_day(game, options);
+    // A site of one corporation other than its starbase passes to another; neither has seen it since.
+    Player *loser = list_get(game->players, 1), *taker = list_get(game->players, 2);
+    ASSERT_TRUE(loser && taker);
+    Site *lost = nullptr;
+    for (int32_t i = 0; i < map_object_count(game->galaxy_map); ++i)
+        if (const Sector *s = sector_of(map_object_at(game->galaxy_map, i)))
+            for (Site *site : s->sites.items)
+                if (site && site->owner_id == loser->id && site->subtype != SITE_STARBASE) lost = site;
+    ASSERT_NE(lost, nullptr);
+    const uint64_t lost_id = lost->id, loser_id = loser->id;
+    ASSERT_NE(player_known_object_by_id(loser, lost_id), nullptr);
+    object_set_owner_id(lost, taker->id);
+
+    // Every player's memory as records by id.
+    using Memory = std::map<uint64_t, std::vector<uint8_t>>;
+    auto memories = [this] {
+        std::vector<Memory> all;
+        for (const Player *p : game->players->items) {
+            Memory &m = all.emplace_back();
+            for (const GameObject *copy : p->known.items) {
+                Buffer b;
+                EXPECT_EQ(object_write(copy, &b), RES_OK);
+                EXPECT_TRUE(m.emplace(copy->id, std::vector<uint8_t>(b.data, b.data + b.length)).second) << "one copy each";
+            }
+        }
+        return all;
+    };
+    const std::vector<Memory> before = memories();
+    for (const Player *p : game->players->items) {
+        const std::vector<const GameObject *> saved = player_saved_snapshots(game, p);
+        size_t sites = 0;
+        for (const GameObject *copy : p->known.items) {
+            const bool kept = std::find(saved.begin(), saved.end(), copy) != saved.end();
+            EXPECT_TRUE(kept || copy->kind == OBJECT_SITE) << "only site copies are left out";
+            sites += copy->kind == OBJECT_SITE;
+        }
+        if (p->kind == PLAYER_KIND_COMPUTER && sites > 0) {
+            EXPECT_LT(saved.size(), size_t(list_count(&p->known))) << p->name;
+        }
+        if (p == loser) {
+            EXPECT_NE(std::find(saved.begin(), saved.end(), player_known_object_by_id(p, lost_id)), saved.end())
+                << "the copy of a site that changed since it was seen is kept";
+        }
+    }
+
+    const std::string out = fresh_test_dir("site-copies");
+    const std::string first = out + "/a.sav", expected = out + "/b.sav", again = out + "/c.sav";
+    const uint64_t generator = random_state();
+    ASSERT_EQ(game_save(game, first.c_str(), "Sites", 0, nullptr), RES_OK);
+    EXPECT_EQ(random_state(), generator) << "the copies a save compares draw nothing";
+    ASSERT_EQ(game_save(game, expected.c_str(), "Sites", 0, nullptr), RES_OK);
+    ASSERT_EQ(game_load_file(game, first.c_str(), 0), RES_OK);
+    EXPECT_TRUE(memories() == before) << "every player remembers what it did, record for record";
+    const GameObject *memory = player_known_object_by_id(game_find_player(game, loser_id), lost_id);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(memory->owner_id, loser_id) << "the loser remembers its site as it last saw it";
+
+    // Making them again finds nothing missing, and the loaded game saves as the original does.
+    for (Player *p : game->players->items) player_remember_sites(game, p);
+    EXPECT_TRUE(memories() == before);
+    ASSERT_EQ(game_save(game, again.c_str(), "Sites", 0, nullptr), RES_OK);
+    EXPECT_TRUE(without_time(read_whole(expected)) == without_time(read_whole(again)));
 }
 
 // A rival ship in the passive UI player's home sector: the battle is fought out for it, the turn

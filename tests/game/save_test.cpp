@@ -231,7 +231,7 @@ Layout layout_of(Game *game, const std::vector<uint8_t> &bytes) {
     for (Player *p : game->players->items) {
         l.boundaries.push_back(at);
         Buffer one;
-        EXPECT_EQ(player_write(p, &one), RES_OK);
+        EXPECT_EQ(player_write(p, &one, game), RES_OK);
         at += size_t(one.length);
     }
     l.ui_player_id = at;
