@@ -119,11 +119,8 @@ bool same_record(const GameObject *a, const GameObject *b) {
 }  // namespace
 
 std::vector<const GameObject *> player_saved_snapshots(const Game *game, const Player *player) {
-    // The copies compared are made and dropped here: a save draws nothing from the game's generator.
-    struct KeepGenerator {
-        uint64_t state = random_state();
-        ~KeepGenerator() { random_set_state(state); }
-    } keep_generator;
+    // The copies compared are made and dropped here: a save leaves the generator's draws where they were.
+    const uint64_t draws = random_state();
     std::unordered_set<const GameObject *> made_again;
     for_each_remembered_site(game, player, [&](Site *site, const GameObject *sector_memory) {
         const GameObject *memory = lookup(player, site->id);
@@ -132,6 +129,7 @@ std::vector<const GameObject *> player_saved_snapshots(const Game *game, const P
         if (copy && same_record(memory, copy)) made_again.insert(memory);
         if (copy) object_destroy(copy);
     });
+    random_set_state(draws);
     std::vector<const GameObject *> kept;
     kept.reserve(player->known.items.size() - made_again.size());
     for (const GameObject *snap : player->known.items)

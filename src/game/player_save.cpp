@@ -24,6 +24,13 @@ struct PlayerDeleter {
 };
 using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
 
+Result write_objects(const std::vector<const GameObject *> &objects, Buffer *buf) {
+    Result r = buffer_write_i32(buf, int32_t(objects.size()));
+    for (const GameObject *obj : objects)
+        if (r == RES_OK) r = object_write(obj, buf);
+    return r;
+}
+
 Result write_objects(const List<GameObject> &list, Buffer *buf) {
     Result r = buffer_write_i32(buf, list_count(&list));
     for (const GameObject *obj : list.items)
@@ -155,14 +162,7 @@ Result player_write(const Player *p, Buffer *buf, const Game *game) {
     for (const Officer *officer : p->officers.items)
         if (r == RES_OK && officer) r = officer_write(officer, buf);
     if (r == RES_OK) r = write_objects(p->objects, buf);
-    if (r == RES_OK && game) {
-        const std::vector<const GameObject *> known = player_saved_snapshots(game, p);
-        r = buffer_write_i32(buf, int32_t(known.size()));
-        for (const GameObject *obj : known)
-            if (r == RES_OK) r = object_write(obj, buf);
-    } else if (r == RES_OK) {
-        r = write_objects(p->known, buf);
-    }
+    if (r == RES_OK) r = game ? write_objects(player_saved_snapshots(game, p), buf) : write_objects(p->known, buf);
     if (r == RES_OK) r = write_objects(p->designs, buf);
     if (r == RES_OK) r = buffer_write_i32(buf, p->spare);
     for (int32_t t = 0; r == RES_OK && t < PLAYER_TECH_COUNT; ++t) {
