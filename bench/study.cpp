@@ -8,7 +8,9 @@
 //    taken from its guardians is told by the win, not counted) and starbases destroyed;
 //    battles between corporations and how many had a victor; the longest stand-off (the same two
 //    corporations meeting at one place on consecutive days); the longest and mean day of the
-//    computer players' galaxy commands, the ships at the end and the size of a save of the last day.
+//    computer players' galaxy commands, the ships at the end, and the largest save of the game in
+//    bytes and its day (a save every SAVE_EVERY days and on the last one; saving changes nothing in
+//    the game: it draws nothing and leaves every record as it was).
 //  - Exits 1 when a game could not be made.
 #include <algorithm>
 #include <chrono>
@@ -117,6 +119,26 @@ const char *win_text(int32_t kind) {
     }
 }
 
+constexpr int32_t SAVE_EVERY = 10;
+
+// The largest of the game's saves so far and its day.
+struct LargestSave {
+    intmax_t bytes = -1;
+    int32_t day = 0;
+    void weigh(Game *game, uint32_t seed, int32_t on) {
+        const char *folder = std::getenv("XDG_DATA_HOME");
+        const std::string path = std::string(folder ? folder : "/tmp") + "/study-" + std::to_string(seed) + ".sav";
+        if (game_save(game, path.c_str(), "study", 0, nullptr) != RES_OK) return;
+        std::error_code error;
+        const intmax_t size = intmax_t(std::filesystem::file_size(path, error));
+        std::filesystem::remove(path, error);
+        if (!error && size > bytes) {
+            bytes = size;
+            day = on;
+        }
+    }
+};
+
 // One seed's game; its report as text.
 std::string play(const Options &o, uint32_t seed) {
     std::ostringstream out;
@@ -153,6 +175,7 @@ std::string play(const Options &o, uint32_t seed) {
 
     StandOffs stand_offs;
     int32_t captures = 0, first_capture = 0, destroyed = 0, battles = 0, with_victor = 0, day = 0;
+    LargestSave largest;
     double longest_ms = 0, total_ms = 0;
     std::string rows;
     const auto counts = [&]() {
@@ -184,6 +207,7 @@ std::string play(const Options &o, uint32_t seed) {
             was = s->owner_id;
         });
         if (day % o.every == 0) rows += "  day " + std::to_string(day) + ":" + counts() + "\n";
+        if (day % SAVE_EVERY == 0) largest.weigh(game, seed, day);
     }
     day -= 1;
     int32_t ships = 0;
@@ -191,24 +215,17 @@ std::string play(const Options &o, uint32_t seed) {
         if (!p) break;
         if (p->kind == PLAYER_KIND_COMPUTER && corporation(p->id)) ships += int32_t(list_count(&p->objects));
     }
-    const char *folder = std::getenv("XDG_DATA_HOME");
-    const std::string path = std::string(folder ? folder : "/tmp") + "/study-" + std::to_string(seed) + ".sav";
-    long save_kb = -1;
-    if (game_save(game, path.c_str(), "study", 0, nullptr) == RES_OK) {
-        std::error_code error;
-        save_kb = long(std::filesystem::file_size(path, error) / 1024);
-        std::filesystem::remove(path, error);
-    }
+    largest.weigh(game, seed, day);
     char line[512];
     const Player *winner = game->winner_id ? game_find_player(game, game->winner_id) : nullptr;
     std::snprintf(line, sizeof line,
                   "seed %u: %s%s%s day %d | sectors%s | captures %d (first day %d), destroyed %d | corporation "
                   "battles %d, with a victor %d | longest stand-off %d | AI day max %.1f ms, mean %.1f ms | ships %d "
-                  "| save %ld kB\n",
+                  "| largest save %jd bytes (day %d)\n",
                   seed, winner ? "winner " : "no winner", winner ? winner->name.c_str() : "",
                   winner ? (std::string(" (") + win_text(game->win_kind) + ")").c_str() : "", day, counts().c_str(),
                   captures, first_capture, destroyed, battles, with_victor, stand_offs.longest, longest_ms,
-                  day > 0 ? total_ms / day : 0.0, ships, save_kb);
+                  day > 0 ? total_ms / day : 0.0, ships, largest.bytes, largest.day);
     out << line << rows;
     return out.str();
 }

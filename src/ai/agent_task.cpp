@@ -468,7 +468,6 @@ void agent_task_add_assignee(AgentTask *task, GameObject *obj) {
     if (list_append(&task->assignees, obj) < 0) object_release(obj);
 }
 
-int32_t agent_task_assignee_count(const AgentTask *task) { return list_count(&task->assignees); }
 
 GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id) {
     for (GameObject *obj : task->assignees.items) {
@@ -480,6 +479,12 @@ GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id) {
 
 void agent_task_clear_assignees(AgentTask *task) {
     list_clear(&task->assignees);
+    task->assigned = 0;
+    task->priority = 0;
+}
+
+void agent_task_clear_borrowed(AgentTask *task) {
+    task->assignees.items.clear();
     task->assigned = 0;
     task->priority = 0;
 }

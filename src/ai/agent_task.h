@@ -181,9 +181,20 @@ Result     agent_task_write(const AgentTask *task, Buffer *buf);
 Result     agent_task_read(AgentTask **out, Buffer *buf);
 
 void        agent_task_add_assignee(AgentTask *task, GameObject *obj);
-int32_t     agent_task_assignee_count(const AgentTask *task);
+inline int32_t agent_task_assignee_count(const AgentTask *task) { return list_count(&task->assignees); }
 GameObject *agent_task_find_assignee(AgentTask *task, uint64_t id);
 void        agent_task_clear_assignees(AgentTask *task);
+// The ship search's joins: while it weighs assignments its ships stay in the player's list, so a
+// pass lists a ship without a reference and its clear gives none back. A task a pass joined is
+// cleared so before any other clear or the search's end.
+inline void agent_task_borrow_assignee(AgentTask *task, GameObject *obj) {
+    if (!obj) return;
+    try {   // straight onto the end, as list_append puts it on the unsorted list
+        task->assignees.items.push_back(obj);
+    } catch (const std::bad_alloc &) {
+    }
+}
+void        agent_task_clear_borrowed(AgentTask *task);
 
 // The task's priority, with the computer player's bonus when its need is met: what an assignment
 // weighs it at.

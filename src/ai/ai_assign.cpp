@@ -98,6 +98,29 @@ int32_t bit_count(uint64_t x) {
     return int32_t((x * 0x0101010101010101ull) >> 56);
 }
 
+// Where the k-th set bit of a word lies (k below the word's count): the byte that holds it from
+// the bytes' running counts, then the bit within that byte from a table.
+struct ByteSelect {
+    uint8_t at[256][8] = {};
+    constexpr ByteSelect() {
+        for (int32_t byte = 0; byte < 256; ++byte)
+            for (int32_t bit = 0, k = 0; bit < 8; ++bit)
+                if (byte >> bit & 1) at[byte][k++] = uint8_t(bit);
+    }
+};
+constexpr ByteSelect BYTE_SELECT;
+
+int32_t select_bit(uint64_t x, int32_t k) {
+    uint64_t c = x - ((x >> 1) & 0x5555555555555555ull);
+    c = (c & 0x3333333333333333ull) + ((c >> 2) & 0x3333333333333333ull);
+    c = (c + (c >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    const uint64_t running = c * 0x0101010101010101ull;   // byte i: the set bits of bytes 0..i
+    int32_t byte = 0;
+    while (int32_t(running >> (8 * byte) & 0xFF) <= k) ++byte;
+    const int32_t before = byte > 0 ? int32_t(running >> (8 * (byte - 1)) & 0xFF) : 0;
+    return 8 * byte + BYTE_SELECT.at[x >> (8 * byte) & 0xFF][k - before];
+}
+
 // The selected tasks still open in a pass, in their selected order, as a row of bits: a task
 // closes (its first open place, should it be listed twice) once it has what it needs. A ship's use
 // to a task reads only the ship and the task's target, which the passes leave alone, so each ship's
@@ -166,8 +189,7 @@ public:
                 k -= here;
                 continue;
             }
-            for (; k > 0; --k) bits &= bits - 1;
-            return int32_t(w * 64 + size_t(std::countr_zero(bits)));
+            return int32_t(w * 64 + size_t(select_bit(bits, k)));
         }
         return -1;
     }
@@ -317,7 +339,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
     std::vector<uint8_t> lagging(size_t(open.size()), 0);
     const auto join_pass = [&](AgentTask *task, int32_t place, int32_t index) {
         GameObject *ship = ships[size_t(index)];
-        agent_task_add_assignee(task, ship);
+        agent_task_borrow_assignee(task, ship);
         const bool first = agent_task_assignee_count(task) == 1;
         if (first) {
             joined.push_back(task);
@@ -354,7 +376,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         }
         const uint32_t keep = pass % KEEP_EVERY == 0 ? 0 : draw() % KEEP_SPAN + KEEP_LOW;
         if (pass == 1) each_task(ai, [](AgentTask *t) { agent_task_clear_assignees(t); });
-        for (AgentTask *t : joined) agent_task_clear_assignees(t);
+        for (AgentTask *t : joined) agent_task_clear_borrowed(t);
         for (int32_t place : joined_places)
             if (place >= 0) {
                 folds[size_t(place)].restart();
@@ -469,6 +491,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         }
     }
 
+    for (AgentTask *t : joined) agent_task_clear_borrowed(t);
     memo.reset();
 
     // 6. The best, or last turn's.
@@ -531,8 +554,10 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
     std::vector<AgentTask *> joined;
     std::vector<int32_t> joined_places;
     std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
-    for (int32_t trial = 0; trial < trials; ++trial) {
+    if (trials > 0)
         for (AgentTask *t : defence) agent_task_clear_assignees(t);
+    for (int32_t trial = 0; trial < trials; ++trial) {
+        for (AgentTask *t : defence) agent_task_clear_borrowed(t);
         for (int32_t place : joined_places) folds[size_t(place)].restart();
         joined.clear();
         joined_places.clear();
@@ -548,7 +573,7 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             AgentTask *t = open.task(at);
             const int32_t place = open.first(at);
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);
-            agent_task_add_assignee(t, g);
+            agent_task_borrow_assignee(t, g);
             if (agent_task_assignee_count(t) == 1) {
                 joined.push_back(t);
                 joined_places.push_back(place);
@@ -586,6 +611,7 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
         }
     }
 
+    for (AgentTask *t : joined) agent_task_clear_borrowed(t);
     memo.reset();
 
     for (AgentTask *t : defence) agent_task_clear_assignees(t);

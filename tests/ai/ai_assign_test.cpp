@@ -285,6 +285,62 @@ TEST_F(ShipSearch, EveryAnswerTheSearchesKeepIsTheOneWorkedOutAfresh) {
     EXPECT_GT(strikers, 0) << "the ways of the strikes were weighed";
 }
 
+// The searches list ships thousands of times without taking references; what they leave behind
+// holds each ship exactly once per list it ends in, as any join outside a search does. A search run
+// twice over the same ships, and one whose best assignment is dropped for last turn's, do the same.
+TEST_F(ShipSearch, TheSearchesLeaveEachShipReferencedOncePerTaskThatListsIt) {
+    std::vector<Ship *> ships;
+    for (int32_t i = 0; i < 10; ++i) {
+        Ship *s = ship_in(fleet_at(me, 120 + 50 * i, 300 + 30 * (i % 3)), me);
+        fit_engine(s);
+        s->online_load_a = 40;
+        ships.push_back(s);
+    }
+    for (int32_t cx : {600, 700}) select(task(TASK_ATTACK_SECTOR, sector_centred(RIVAL, cx, 450)->id));
+    select(explore(650));
+    AgentTask *bases = task(TASK_DEFEND_BASES, 0);
+    select(bases);
+    for (int32_t cx : {300, 500}) {
+        Sector *mine = sector_centred(ME, cx, 650);
+        own(mine);
+        add_site(mine, 0, ME);
+        AgentTask *defence = task(TASK_DEFEND_SECTOR, mine->id);
+        defence->flags |= TASK_DEFENCE;
+        list_append(ai->defence, defence);
+    }
+    // Last turn: half the ships on the first strike, which the searches will mostly undo.
+    for (size_t i = 0; i < ships.size() / 2; ++i) assign(ai->selected->items[0], ships[i]);
+    const auto listings = [&](const Ship *s) {
+        int32_t n = 0;
+        HashMapIter<AgentTask> iter;
+        hash_map_iter_init(&iter, ai->tasks);
+        AgentTask *t = nullptr;
+        while (hash_map_iter_next(&iter, nullptr, &t))
+            if (t)
+                for (GameObject *obj : t->assignees.items)
+                    if (obj == s) ++n;
+        return n;
+    };
+    std::vector<int32_t> held_elsewhere;
+    for (Ship *s : ships) held_elsewhere.push_back(s->refcount - listings(s));
+    int32_t guarded = 0;
+    for (int32_t round = 0; round < 3; ++round) {
+        if (round == 2) ai->reassign_penalty = 1'000'000;   // no pass beats last turn's: it stands
+        ai_assign_ships(ai, me);
+        if (agent_task_assignee_count(bases) == 0)   // guards for the defence search to place
+            for (size_t i = 0; i < 3; ++i) agent_task_add_assignee(bases, ships[i]);
+        guarded += agent_task_assignee_count(bases);
+        ai_assign_defence(ai, me);
+        ai_assign_defence(ai, me);   // over the defence tasks the first one filled
+        for (size_t i = 0; i < ships.size(); ++i) {
+            const int32_t lists = listings(ships[i]);
+            EXPECT_EQ(ships[i]->refcount - lists, held_elsewhere[i]) << "round " << round << ", ship " << i;
+            EXPECT_LE(lists, 2) << "a galaxy task and a defence task at most";
+        }
+    }
+    EXPECT_GT(guarded, 0);
+}
+
 // The evaluations of a search fold in only the ships added since the last one: join by join, and
 // again after the list is emptied and filled in another order with a ship that died, a task
 // weighed with its fold has the figures of its twin weighed whole.
