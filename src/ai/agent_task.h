@@ -188,11 +188,7 @@ void        agent_task_clear_assignees(AgentTask *task);
 // pass lists a ship without a reference and its clear gives none back. A task a pass joined is
 // cleared so before any other clear or the search's end.
 inline void agent_task_borrow_assignee(AgentTask *task, GameObject *obj) {
-    if (!obj) return;
-    try {   // straight onto the end, as list_append puts it on the unsorted list
-        task->assignees.items.push_back(obj);
-    } catch (const std::bad_alloc &) {
-    }
+    if (obj) list_append(&task->assignees, obj);
 }
 void        agent_task_clear_borrowed(AgentTask *task);
 

@@ -91,12 +91,14 @@ void join(AiPlayer *ai, GameObject *ship, uint64_t task_id) {
 }
 
 // The set bits of a word, in line (std::popcount is a library call on a build for any x86-64).
-int32_t bit_count(uint64_t x) {
+// The set bits of each byte of a word, in that byte.
+uint64_t byte_counts(uint64_t x) {
     x -= (x >> 1) & 0x5555555555555555ull;
     x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return int32_t((x * 0x0101010101010101ull) >> 56);
+    return (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
 }
+
+int32_t bit_count(uint64_t x) { return int32_t((byte_counts(x) * 0x0101010101010101ull) >> 56); }
 
 // Where the k-th set bit of a word lies (k below the word's count): the byte that holds it from
 // the bytes' running counts, then the bit within that byte from a table.
@@ -111,10 +113,7 @@ struct ByteSelect {
 constexpr ByteSelect BYTE_SELECT;
 
 int32_t select_bit(uint64_t x, int32_t k) {
-    uint64_t c = x - ((x >> 1) & 0x5555555555555555ull);
-    c = (c & 0x3333333333333333ull) + ((c >> 2) & 0x3333333333333333ull);
-    c = (c + (c >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    const uint64_t running = c * 0x0101010101010101ull;   // byte i: the set bits of bytes 0..i
+    const uint64_t running = byte_counts(x) * 0x0101010101010101ull;   // byte i: the set bits of bytes 0..i
     int32_t byte = 0;
     while (int32_t(running >> (8 * byte) & 0xFF) <= k) ++byte;
     const int32_t before = byte > 0 ? int32_t(running >> (8 * (byte - 1)) & 0xFF) : 0;
@@ -554,8 +553,7 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
     std::vector<AgentTask *> joined;
     std::vector<int32_t> joined_places;
     std::vector<int32_t> distances(size_t(open.size()) * size_t(count), -1);
-    if (trials > 0)
-        for (AgentTask *t : defence) agent_task_clear_assignees(t);
+    for (AgentTask *t : defence) agent_task_clear_assignees(t);
     for (int32_t trial = 0; trial < trials; ++trial) {
         for (AgentTask *t : defence) agent_task_clear_borrowed(t);
         for (int32_t place : joined_places) folds[size_t(place)].restart();

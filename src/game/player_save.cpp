@@ -24,16 +24,10 @@ struct PlayerDeleter {
 };
 using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
 
-Result write_objects(const std::vector<const GameObject *> &objects, Buffer *buf) {
+// A count, then the records: a list's items or the known list a save keeps.
+template <class Objects> Result write_objects(const Objects &objects, Buffer *buf) {
     Result r = buffer_write_i32(buf, int32_t(objects.size()));
     for (const GameObject *obj : objects)
-        if (r == RES_OK) r = object_write(obj, buf);
-    return r;
-}
-
-Result write_objects(const List<GameObject> &list, Buffer *buf) {
-    Result r = buffer_write_i32(buf, list_count(&list));
-    for (const GameObject *obj : list.items)
         if (r == RES_OK && obj) r = object_write(obj, buf);
     return r;
 }
@@ -161,9 +155,9 @@ Result player_write(const Player *p, Buffer *buf, const Game *game) {
     if (r == RES_OK) r = buffer_write_i32(buf, list_count(&p->officers));
     for (const Officer *officer : p->officers.items)
         if (r == RES_OK && officer) r = officer_write(officer, buf);
-    if (r == RES_OK) r = write_objects(p->objects, buf);
-    if (r == RES_OK) r = game ? write_objects(player_saved_snapshots(game, p), buf) : write_objects(p->known, buf);
-    if (r == RES_OK) r = write_objects(p->designs, buf);
+    if (r == RES_OK) r = write_objects(p->objects.items, buf);
+    if (r == RES_OK) r = game ? write_objects(player_saved_snapshots(game, p), buf) : write_objects(p->known.items, buf);
+    if (r == RES_OK) r = write_objects(p->designs.items, buf);
     if (r == RES_OK) r = buffer_write_i32(buf, p->spare);
     for (int32_t t = 0; r == RES_OK && t < PLAYER_TECH_COUNT; ++t) {
         r = buffer_write_i32(buf, p->research_points[t]);
