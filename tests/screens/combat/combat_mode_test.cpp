@@ -143,11 +143,9 @@ TEST_F(CombatMode, APendingLoadWaitsForThePlanningWorkerThenLetsGoOfTheBattle) {
     EXPECT_EQ(screen()->load_countdown_ms, COMBAT_LOAD_DELAY_MS);
     EXPECT_EQ(app_mode_current_id(), APP_MODE_ENCOUNTER);
     gate.open();
-    // The frames run as fast as they can; the worker plans in real time, slower on a loaded machine.
-    // Its last write comes first, with a deadline, then the frames that let the load go on.
-    const Uint32 deadline = SDL_GetTicks() + 60000;
-    while (!(screen()->flags.load() & COMBAT_FLAG_AI_DONE) && SDL_GetTicks() < deadline) SDL_Delay(1);
-    ASSERT_TRUE(screen()->flags.load() & COMBAT_FLAG_AI_DONE) << "the worker planned within a minute";
+    // The worker's last write first, then the frames that let the load go on.
+    wait_for_the_planner();
+    ASSERT_TRUE(has(COMBAT_FLAG_AI_DONE)) << "the worker planned within the deadline";
     ASSERT_TRUE(run_until([] { return app_mode_current_id() != APP_MODE_ENCOUNTER; }, 200));
     EXPECT_EQ(app_mode_current_id(), APP_MODE_GALAXY);
     EXPECT_EQ(screen()->ai_thread, nullptr);

@@ -47,6 +47,7 @@ TEST_F(CombatTurnFlow, AtDoubleSpeedShipsWaitTwiceAsLongAndAnEscapingShipIsNever
     EXPECT_EQ(screen()->pacing_ms, 3200 - 20);
     GameObject *first = screen()->acting;
     // The test changes ships the planner reads: only once the plan is made.
+    wait_for_the_planner();
     ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 2000));
 
     // Every other ship's retreat completes at its next turn: the next ship up escapes.
@@ -124,6 +125,7 @@ TEST_F(CombatTurnFlow, AFailedPlanEndsTheActorsTurnWhenThePauseRunsOut) {
     ASSERT_TRUE(run_until_acting());
     GameObject *actor = screen()->acting;
     object_add_ref(actor);
+    wait_for_the_planner();
     ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 200));
     EXPECT_TRUE(has(COMBAT_FLAG_AI_FAILED));
     const int32_t turns = actor->turns_taken;
@@ -187,6 +189,7 @@ TEST_F(CombatTurnFlow, WhileThePlanIsMadeTheFrameWritesNeitherThePulseNorTheSele
         frame();
         g_frames_run.fetch_add(1);
     }
+    wait_for_the_planner();
     ASSERT_TRUE(run_until([] { return has(COMBAT_FLAG_AI_DONE); }, 200));
     EXPECT_FALSE(g_plan_saw_change) << "the frame changed the ship being planned for";
     frame();
