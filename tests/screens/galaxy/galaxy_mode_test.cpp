@@ -236,6 +236,14 @@ protected:
         TurnFlowGame::TearDown();
     }
     Player *computer(int i) { return list_get(game->players, i); }
+    // The worker fights at the machine's speed (a loaded or instrumented build is many times
+    // slower): its last write comes first, with a deadline, then the frames that join it.
+    static void wait_for_the_battles_worker() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+        while (screen()->ai_encounter_thread && !has(GALAXY_FLAG_AI_ENCOUNTERS_DONE) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     // Once the computer players have thought and the clock runs, a ship of `raider` turns up in
     // the home sector of `owner`, where one of the owner's ships is.
     void raid_during_the_day(Player *raider, Player *owner) {
@@ -286,6 +294,7 @@ TEST_F(GalaxyDayBattles, TheComputerPlayersBattlesAreFoughtOnTheirWorkerAfterThe
     EXPECT_FALSE(has(GALAXY_FLAG_AI_ENCOUNTERS_DONE));
 
     held_later.open();
+    wait_for_the_battles_worker();
     ASSERT_TRUE(run_until([] { return !has(GALAXY_FLAG_AI_ENCOUNTERS_RUNNING); }));
     EXPECT_EQ(screen()->ai_encounter_thread, nullptr);
     EXPECT_EQ(game_encounter_count(game), 0);
