@@ -8,19 +8,11 @@
 #include "assetgen/family_sounds.h"
 #include "platform/sound_test_util.h"
 #include "support/state_guards.h"
+#include "support/wait_for.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Done> bool wait_for(Done done, std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 class SoundDevice : public SoundTest {};
 

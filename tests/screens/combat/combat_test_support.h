@@ -7,8 +7,6 @@
 //  - Battles of more ships add machine-faction hulls armed with their gun, owned by the second side (the model's own maker).
 //  - TearDown leaves the mode (which joins the AI worker) before the model is freed.
 #include <gtest/gtest.h>
-#include <chrono>
-#include <thread>
 
 #include <vector>
 #include "../galaxy/galaxy_test_support.h"
@@ -19,6 +17,7 @@
 #include "screens/combat/combat_screen.h"
 #include "world/object_map.h"
 #include "world/ship.h"
+#include "support/wait_for.h"
 
 namespace combat_test {
 
@@ -112,10 +111,8 @@ protected:
     // slower): a test that needs only the plan's outcome waits for the worker's last write rather
     // than spending a count of frames meant for the game thread on it.
     static void wait_for_the_planner() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-        while (has(COMBAT_FLAG_AI_STARTED) && !has(COMBAT_FLAG_AI_DONE) && screen()->ai_thread &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(wait_for([] { return !has(COMBAT_FLAG_AI_STARTED) || has(COMBAT_FLAG_AI_DONE) || !screen()->ai_thread; }))
+            << "the plan was not made in five minutes";
     }
     // Frames until the screen has taken an actor over (the map picked one and the hand-over ran).
     bool run_until_acting(int max_frames = 500) {

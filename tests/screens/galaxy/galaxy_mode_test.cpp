@@ -6,8 +6,6 @@
 // hand-off to the combat screen.
 #include "turn_flow_fixture.h"
 
-#include <chrono>
-#include <thread>
 #include <vector>
 #include "effects/effect.h"
 #include "game/alert.h"
@@ -16,6 +14,7 @@
 #include "game/turn.h"
 #include "platform/list.h"
 #include "ui/app_mode.h"
+#include "support/wait_for.h"
 
 namespace {
 
@@ -239,10 +238,8 @@ protected:
     // The worker fights at the machine's speed (a loaded or instrumented build is many times
     // slower): its last write comes first, with a deadline, then the frames that join it.
     static void wait_for_the_battles_worker() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-        while (screen()->ai_encounter_thread && !has(GALAXY_FLAG_AI_ENCOUNTERS_DONE) &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(wait_for([] { return !screen()->ai_encounter_thread || has(GALAXY_FLAG_AI_ENCOUNTERS_DONE); }))
+            << "the battles were not fought in five minutes";
     }
     // Once the computer players have thought and the clock runs, a ship of `raider` turns up in
     // the home sector of `owner`, where one of the owner's ships is.
@@ -349,10 +346,8 @@ TEST_F(GalaxyCombatHandoff, TheBattleIsLoadedOnItsWorkerAndTheCombatScreenTakesO
     // machine, a sanitizer), and the frames after it finish the hand-over.
     ASSERT_TRUE(run_until([] { return screen()->load_encounter_thread || app_mode_current_id() == APP_MODE_ENCOUNTER; },
                           1000));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (screen()->load_encounter_thread && !has(GALAXY_FLAG_ENCOUNTER_LOADED) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(wait_for([] { return !screen()->load_encounter_thread || has(GALAXY_FLAG_ENCOUNTER_LOADED); }))
+        << "the battle was not loaded in five minutes";
     ASSERT_TRUE(run_until([] { return app_mode_current_id() == APP_MODE_ENCOUNTER; }, 1000));
     EXPECT_GT(map_object_count(game->combat_map), 0) << "the field is set up";
     EXPECT_EQ(screen()->load_encounter_thread, nullptr);
