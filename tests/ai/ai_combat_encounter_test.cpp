@@ -36,7 +36,7 @@
 
 namespace {
 
-constexpr int32_t HULL_LANCER = 3;
+constexpr int32_t LANCER_HULL = 3;
 constexpr int SHIPS_PER_SIDE = 3;
 
 // What each ship of a side carries, crit by crit.
@@ -127,7 +127,7 @@ protected:
             ai_player_stop(p->commander_ai);
             EXPECT_EQ(game_add_player(game, p), RES_OK);
             for (int i = 0; i < side.ships; ++i) {
-                Ship *s = ship_of(factory_create_object(OBJECT_SHIP, HULL_LANCER));
+                Ship *s = ship_of(factory_create_object(OBJECT_SHIP, LANCER_HULL));
                 if (!s) return out;
                 for (const auto &[crit, type] : side.loadout)
                     if (System *sys = system_create(type); sys && ship_set_crit_system(s, crit, sys) != RES_OK)

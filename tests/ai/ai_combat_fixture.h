@@ -28,7 +28,7 @@ namespace aitest {
 using shiptest::HULL_SKIFF, shiptest::HULL_LANCER, shiptest::HULL_CORSAIR;
 using shiptest::LANCER_FORE, shiptest::LANCER_PORT, shiptest::LANCER_STARBOARD, shiptest::LANCER_ENGINE,
     shiptest::LANCER_ARMOUR;
-constexpr uint64_t RED = 101, BLUE = 202;
+using shiptest::RED, shiptest::BLUE;   // the two owners
 
 class Battle : public ::testing::Test {
 protected:

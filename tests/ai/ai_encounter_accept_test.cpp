@@ -11,13 +11,13 @@ using namespace playertest;
 
 namespace {
 
-constexpr uint64_t ME = 10, RED = 20, BLUE = 30;
+constexpr uint64_t VEGA = 10, RED_RIVAL = 20, BLUE_RIVAL = 30;
 
 class EncounterAcceptance : public PlayerWorld {
 protected:
     void SetUp() override {
         PlayerWorld::SetUp();
-        me = add_player(ME, "Vega");
+        me = add_player(VEGA, "Vega");
         me->galaxy_ai = ai_player_create();
         ASSERT_NE(me->galaxy_ai, nullptr);
         enc = encounter_create();
@@ -32,7 +32,7 @@ protected:
     // A ship of the owner in the encounter; `seen` gives the deciding player a snapshot of it.
     Ship *ship_for(uint64_t owner, bool seen = true) {
         Ship *s = new_ship(2);
-        if (owner == ME) {
+        if (owner == VEGA) {
             player_commission_ship(me, s, nullptr, nullptr);
         } else {
             object_assign_id(s);
@@ -53,11 +53,11 @@ protected:
 };
 
 TEST_F(EncounterAcceptance, TheMeanOfTheOtherOwnersIsWeighedNotTheirSum) {
-    add_player(RED, "Red");
-    add_player(BLUE, "Blue");
-    const int32_t own = player_object_value(ship_for(ME));
-    Ship *red = ship_for(RED);
-    ship_for(BLUE);
+    add_player(RED_RIVAL, "Red");
+    add_player(BLUE_RIVAL, "Blue");
+    const int32_t own = player_object_value(ship_for(VEGA));
+    Ship *red = ship_for(RED_RIVAL);
+    ship_for(BLUE_RIVAL);
     const int32_t each = ship_estimated_strength(player_known_object_by_id(me, red->id));
     ASSERT_GT(own, 0);
     ASSERT_GT(each, 0);
@@ -81,41 +81,41 @@ TEST_F(EncounterAcceptance, TheMeanOfTheOtherOwnersIsWeighedNotTheirSum) {
 }
 
 TEST_F(EncounterAcceptance, OneOwnersShipsAddUpAndUnseenShipsCountNothing) {
-    add_player(RED, "Red");
-    const int32_t own = player_object_value(ship_for(ME));
-    Ship *a = ship_for(RED);
-    ship_for(RED);
+    add_player(RED_RIVAL, "Red");
+    const int32_t own = player_object_value(ship_for(VEGA));
+    Ship *a = ship_for(RED_RIVAL);
+    ship_for(RED_RIVAL);
     const int32_t each = ship_estimated_strength(player_known_object_by_id(me, a->id));
     me->galaxy_ai->courage = courage_for(2 * int64_t(each), own) - 1;
     EXPECT_EQ(accept(), 0) << "two ships of one owner are one owner's strength";
 
     me->galaxy_ai->courage = 0;
-    add_player(BLUE, "Blue");
+    add_player(BLUE_RIVAL, "Blue");
     Encounter *blind = encounter_create();
     encounter_retain(blind);
     std::swap(blind, enc);
-    ship_for(ME);
-    ship_for(BLUE, false);
+    ship_for(VEGA);
+    ship_for(BLUE_RIVAL, false);
     EXPECT_EQ(accept(), 1) << "a ship the player never saw weighs nothing";
     std::swap(blind, enc);
     encounter_release(blind);
 }
 
 TEST_F(EncounterAcceptance, ABattleInAnOwnSectorIsAlwaysFoughtAndOnlyTheGalaxyAiDecides) {
-    add_player(RED, "Red");
-    Sector *home = add_sector(ME, 100, 100);
-    ship_for(ME);
-    ship_for(RED);
+    add_player(RED_RIVAL, "Red");
+    Sector *home = add_sector(VEGA, 100, 100);
+    ship_for(VEGA);
+    ship_for(RED_RIVAL);
     me->galaxy_ai->courage = 0;
     EXPECT_EQ(accept(), 0) << "no courage, a known enemy";
     enc->sector_id = home->id;
     EXPECT_EQ(accept(), 1) << "the player's own sector";
-    home->owner_id = RED;
+    home->owner_id = RED_RIVAL;
     EXPECT_EQ(accept(), 0) << "a sector of the enemy gives no such reason";
 
     AiPlayer *commander = ai_player_create_commander();
     commander->courage = 1000;
-    home->owner_id = ME;
+    home->owner_id = VEGA;
     EXPECT_EQ(ai_accept_encounter(commander, me, enc), 0) << "a commander never decides";
     ai_player_free(commander);
 }
@@ -123,10 +123,10 @@ TEST_F(EncounterAcceptance, ABattleInAnOwnSectorIsAlwaysFoughtAndOnlyTheGalaxyAi
 // A fleet that a strike of the player's hunted down is fought whatever the courage: a player that
 // refused the meeting it made would make it again the next day, and hold the other fleet there.
 TEST_F(EncounterAcceptance, AMeetingTheAttackFleetStrikeSoughtIsFought) {
-    add_player(RED, "Red");
+    add_player(RED_RIVAL, "Red");
     constexpr uint64_t QUARRY = 77, ELSEWHERE = 78;
-    Ship *own = ship_for(ME);
-    ship_for(RED)->fleet_id = QUARRY;
+    Ship *own = ship_for(VEGA);
+    ship_for(RED_RIVAL)->fleet_id = QUARRY;
     me->galaxy_ai->courage = 0;
     ASSERT_EQ(accept(), 0) << "no courage, a known enemy";
 
@@ -155,12 +155,12 @@ TEST_F(EncounterAcceptance, AMeetingTheAttackFleetStrikeSoughtIsFought) {
 // The same for a strike at a sector: a group that moved on the sector with what it needs fights the
 // ships it finds there, else it is sent back the next day to meet and part again.
 TEST_F(EncounterAcceptance, AMeetingInTheSectorAnAttackSectorStrikeMovedOnIsFought) {
-    add_player(RED, "Red");
+    add_player(RED_RIVAL, "Red");
     Sector *target = add_sector(0, 100, 100);
     Sector *other = add_sector(0, 300, 100);
     enc->sector_id = target->id;
-    Ship *own = ship_for(ME);
-    ship_for(RED);
+    Ship *own = ship_for(VEGA);
+    ship_for(RED_RIVAL);
     me->galaxy_ai->courage = 0;
     ASSERT_EQ(accept(), 0) << "no courage, a known enemy";
 
@@ -182,17 +182,17 @@ TEST_F(EncounterAcceptance, AMeetingInTheSectorAnAttackSectorStrikeMovedOnIsFoug
 
 // (How the human sides and the computer players without a galaxy AI choose: encounter_test.)
 TEST_F(EncounterAcceptance, AComputerPlayersSideChoiceIsItsGalaxyAisDecision) {
-    add_player(RED, "Red", PLAYER_KIND_HUMAN);
-    add_player(BLUE, "Blue");
-    ship_for(ME);
-    ship_for(RED);
-    ship_for(BLUE);
+    add_player(RED_RIVAL, "Red", PLAYER_KIND_HUMAN);
+    add_player(BLUE_RIVAL, "Blue");
+    ship_for(VEGA);
+    ship_for(RED_RIVAL);
+    ship_for(BLUE_RIVAL);
     me->galaxy_ai->courage = 0;
     encounter_init_ai_side_choices(enc);
-    EXPECT_EQ(encounter_get_side_choice(enc, ME), 0) << "no courage against two known enemies";
+    EXPECT_EQ(encounter_get_side_choice(enc, VEGA), 0) << "no courage against two known enemies";
     me->galaxy_ai->courage = 10000;
     encounter_init_ai_side_choices(enc);
-    EXPECT_EQ(encounter_get_side_choice(enc, ME), 1);
+    EXPECT_EQ(encounter_get_side_choice(enc, VEGA), 1);
 }
 
 }  // namespace

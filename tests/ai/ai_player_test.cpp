@@ -11,10 +11,9 @@
 #include "game/player.h"
 #include "game/records.h"
 #include "platform/buffer.h"
+#include "world/be_bytes.h"
 
 namespace {
-
-std::vector<uint8_t> bytes_of(const Buffer &buf) { return {buf.data, buf.data + buf.length}; }
 
 // ---- The type table ----
 

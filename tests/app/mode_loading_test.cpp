@@ -86,7 +86,7 @@ protected:
         loading_mode_enter();
     }
     void draw_alone_mode() {
-        clear(Rgb8{0, 0, 0});
+        clear(ScreenRgb{0, 0, 0});
         loading_mode_draw(g);
         replay();
     }
@@ -208,7 +208,7 @@ TEST_F(LoadingMode, TheTextPulsesInTheBottomRightCorner) {
     int lit_inside = 0, lit_outside = 0;
     for (int y = 0; y < surface->h; ++y)
         for (int x = 0; x < surface->w; ++x) {
-            const Rgb8 c = at(x, y);
+            const ScreenRgb c = at(x, y);
             const bool lit = (c.r | c.g | c.b) != 0;
             const bool inside = x >= surface->w - w - 8 && x < surface->w - 8 && y >= surface->h - h - 8 &&
                                 y < surface->h - 8;

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string SRC = ASTROVANE_SOURCE_DIR "/src";
+const std::string SOURCE_ROOT = ASTROVANE_SOURCE_DIR "/src";
 
 // Bits of the model's flag words that only say how a thing is drawn: a view sets them itself.
 // The game record's screen word is the screens' own (cursor, controls, music, the title's boot log
@@ -86,17 +86,17 @@ std::vector<Write> scan(const std::string &root, const std::set<std::string> &fl
         std::string line;
         for (int n = 1; std::getline(in, line); ++n)
             if (writes_model(line, flags))
-                out.push_back({fs::relative(entry.path(), SRC).string() + ":" + std::to_string(n), line});
+                out.push_back({fs::relative(entry.path(), SOURCE_ROOT).string() + ":" + std::to_string(n), line});
     }
     return out;
 }
 
 TEST(LayeringModelWrites, ScreensAndViewsWriteNoModelFieldOrFlag) {
-    const std::set<std::string> flags = model_flag_names(SRC);
+    const std::set<std::string> flags = model_flag_names(SOURCE_ROOT);
     ASSERT_TRUE(flags.count("SITE_CREW_SHORT") && flags.count("OBJ_DEAD")) << "the model's flag names were read";
     std::string text;
     for (const char *folder : {"/screens", "/views"})
-        for (const Write &w : scan(SRC + folder, flags)) text += "  " + w.where + ": " + w.text + "\n";
+        for (const Write &w : scan(SOURCE_ROOT + folder, flags)) text += "  " + w.where + ": " + w.text + "\n";
     EXPECT_TRUE(text.empty()) << "written outside a model operation:\n" << text;
 }
 

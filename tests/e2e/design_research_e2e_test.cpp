@@ -50,46 +50,25 @@
 
 namespace {
 
+using galaxy_road::button_captioned;
 using galaxy_road::centre_of;
 using galaxy_road::child;
+using galaxy_road::find_control;
+using galaxy_road::inside;
+using galaxy_road::PICTURE_TYPES;
 using galaxy_road::pixels_changed;
 using galaxy_road::ScreenSpot;
 
-constexpr const char *ROAD = "design_research";
-constexpr int PICTURE_TYPES = galaxy_road::PICTURE_TYPES;
+constexpr const char *DESIGN_RESEARCH_ROAD = "design_research";
 constexpr const char *DESIGN_NAME = "hawk one";   // typed without Shift: the probe types it too
-
-// The first live control under `root` (itself included) that `match` accepts.
-Control *find_in(Control *root, const std::function<bool(Control *)> &match) {
-    if (!root || (root->flags & CTRL_REMOVED)) return nullptr;
-    if (match(root)) return root;
-    if (const Panel *p = panel_of(root))
-        for (Control *c : p->children.items) {
-            if (!c) break;
-            if (Control *found = find_in(c, match)) return found;
-        }
-    return nullptr;
-}
-
-Control *button_captioned(Control *root, const std::string &caption) {
-    return find_in(root, [&](Control *c) { return c->type == CONTROL_IMAGE && title_test::caption_of(c) == caption; });
-}
 
 bool is_weapon(const System *s) {
     return s && (s->type == SYSTEM_TYPE_BEAM || s->type == SYSTEM_TYPE_VOLLEY_GUN || s->type == SYSTEM_TYPE_MISSILE ||
                  s->type == SYSTEM_TYPE_MASS_DRIVER);
 }
 
-// Whether a control stands wholly inside another on the screen (a row inside its list's view).
-bool inside(const Control *c, const Control *view) {
-    int x = 0, y = 0, vx = 0, vy = 0;
-    control_get_screen_position(c, &x, &y);
-    control_get_screen_position(view, &vx, &vy);
-    return x >= vx && y >= vy && x + c->w <= vx + view->w && y + c->h <= vy + view->h;
-}
-
 // What the road does, as the probe found it: where to click and what each step leaves.
-struct RoadPlan {
+struct DesignResearchPlan {
     ScreenSpot  tech_row, research;
     int32_t     tech = -1;
     std::string tech_name;
@@ -122,8 +101,8 @@ class RoadProbe : public ModelGame {
 public:
     void TestBody() override {}
 
-    RoadPlan road(const std::string &save_home, const std::string &save) {
-        RoadPlan plan;
+    DesignResearchPlan road(const std::string &save_home, const std::string &save) {
+        DesignResearchPlan plan;
         if (!begin(save_home)) return plan;
         EXPECT_EQ(game_load_file(game, save.c_str(), 0), RES_OK) << save;
         // The ships' pictures, as the program loads them on its way to the star map: they size the
@@ -175,7 +154,7 @@ private:
 
     // '4', the cheapest technology in view the player may research (the credits left must pay for
     // the ship), its detail panel, Research.
-    void research(RoadPlan &plan) {
+    void research(DesignResearchPlan &plan) {
         Player *ui = game->ui_player;
         driver.press('4');
         driver.frames(50);
@@ -218,7 +197,7 @@ private:
         }
     }
 
-    void design(RoadPlan &plan) {
+    void design(DesignResearchPlan &plan) {
         Player *ui = game->ui_player;
         // The home sector on the star map: the view starts at the map's origin.
         ObjectMap *map = game->galaxy_map;
@@ -240,7 +219,7 @@ private:
         driver.frames(60);
         Control *sector_panel = galaxy_object_panel_find(GALAXY_PANEL_SECTOR);
         ASSERT_NE(sector_panel, nullptr) << "a click on the home sector opens its panel";
-        Control *icon = find_in(sector_panel, [&](Control *c) {
+        Control *icon = find_control(sector_panel, [&](Control *c) {
             return c->on_click == sector_site_icon_on_click && c->user_data &&
                    *static_cast<const uint64_t *>(c->user_data) == yard->id;
         });
@@ -355,7 +334,7 @@ private:
         driver.frames(30);
     }
 
-    void lists(RoadPlan &plan) {
+    void lists(DesignResearchPlan &plan) {
         driver.press('3');
         driver.frames(50);
         if (OfficerListState *s = officers_list_state(galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS]))
@@ -405,7 +384,7 @@ private:
 
 // What a save holds of the road's work: the technology queued, the design by its name, and what
 // the shipyard builds.
-struct Kept {
+struct DesignResearchKept {
     bool     read = false;
     bool     tech_active = false;
     uint64_t design_id = 0;   // of the design named DESIGN_NAME; 0: none
@@ -414,11 +393,11 @@ struct Kept {
     uint64_t yard_item = 0;
 };
 
-class SaveReader : public ModelGame {
+class DesignResearchSaveReader : public ModelGame {
 public:
     void TestBody() override {}
-    Kept read(const std::string &path, int32_t tech, uint64_t yard_id) {
-        Kept k;
+    DesignResearchKept read(const std::string &path, int32_t tech, uint64_t yard_id) {
+        DesignResearchKept k;
         SetUp();
         if (game_load_file(game, path.c_str(), 0) == RES_OK && game->ui_player) {
             Player *ui = game->ui_player;
@@ -443,7 +422,7 @@ public:
 
 class DesignResearchEndToEnd : public galaxy_road::Road {
 protected:
-    DesignResearchEndToEnd() : Road(ROAD) {}
+    DesignResearchEndToEnd() : Road(DESIGN_RESEARCH_ROAD) {}
 };
 
 TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverOfficersAndCorporation) {
@@ -459,7 +438,7 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     new_game(game);
     ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
     RoadProbe probe;
-    const RoadPlan plan = probe.road(save_home, folder + "/000.sav");
+    const DesignResearchPlan plan = probe.road(save_home, folder + "/000.sav");
     ASSERT_FALSE(HasFatalFailure()) << "the probe walked the whole road";
     // What the probe saw the real program must do too: Research queued the technology and paid
     // for it, the design kept its name, hull and systems, and Build started it at the shipyard.
@@ -473,19 +452,19 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     EXPECT_TRUE(plan.corp_shown) << "'5' shows the corporation summary";
 
     // Research.
-    game.step(ROAD, "research " + plan.tech_name);
+    game.step(DESIGN_RESEARCH_ROAD, "research " + plan.tech_name);
     const ScreenBox map = galaxy_road::STAR_MAP;
-    const DecodedPng star_map = game.shot(ROAD, "00_star_map");
+    const DecodedPng star_map = game.shot(DESIGN_RESEARCH_ROAD, "00_star_map");
     game.key("4");
-    const DecodedPng tech_list = game.shot_when_changed(ROAD, "01_technology_list", star_map,
+    const DecodedPng tech_list = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "01_technology_list", star_map,
         {0, 40, 512, 740}, 3000, "the technology list at the left");
     EXPECT_GT(pixels_changed(star_map, tech_list, 0, 40, 512, 740), 3000) << "the technology list at the left";
     game.click(plan.tech_row.x, plan.tech_row.y);
-    const DecodedPng detail = game.shot_when_changed(ROAD, "02_technology_detail", tech_list,
+    const DecodedPng detail = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "02_technology_detail", tech_list,
         {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.tech_name);
     EXPECT_GT(pixels_changed(tech_list, detail, 0, 40, 1024, 740), 5000) << "the panel of " << plan.tech_name;
     game.click(plan.research.x, plan.research.y);
-    const DecodedPng queued = game.shot_when_changed(ROAD, "03_technology_queued", detail,
+    const DecodedPng queued = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "03_technology_queued", detail,
         {0, 40, 1024, 740}, 200, std::string(plan.tech_name) + " queued");
     EXPECT_GT(pixels_changed(detail, queued, 0, 40, 1024, 740), 200) << plan.tech_name << " queued";
     game.key("Escape");
@@ -496,33 +475,33 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     }
 
     // The shipyard's chooser and a new design.
-    game.step(ROAD, "the shipyard's chooser and a new design");
+    game.step(DESIGN_RESEARCH_ROAD, "the shipyard's chooser and a new design");
     game.click_for(plan.home.x, plan.home.y, "the home sector's panel", map, 2000);
-    const DecodedPng sector = game.shot(ROAD, "04_home_sector_panel");
+    const DecodedPng sector = game.shot(DESIGN_RESEARCH_ROAD, "04_home_sector_panel");
     game.click(plan.yard_icon.x, plan.yard_icon.y);
-    const DecodedPng yard = game.shot_when_changed(ROAD, "05_shipyard_panel", sector,
+    const DecodedPng yard = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "05_shipyard_panel", sector,
         {0, 40, 1024, 740}, 3000, "the shipyard's panel");
     EXPECT_GT(pixels_changed(sector, yard, 0, 40, 1024, 740), 3000) << "the shipyard's panel";
     game.click_for(plan.build.x, plan.build.y, "the design chooser", map, 500);
     for (int i = 0; i < plan.arrow_clicks; ++i)
         game.click_for(plan.list_arrow.x, plan.list_arrow.y, "the design list scrolled", map, 50);
-    const DecodedPng chooser = game.shot(ROAD, "06_design_chooser");
+    const DecodedPng chooser = game.shot(DESIGN_RESEARCH_ROAD, "06_design_chooser");
     game.click_for(plan.new_design.x, plan.new_design.y, "the type chooser", map, 2000);
     game.click(plan.hull_card.x, plan.hull_card.y);
-    const DecodedPng types = game.shot_when_changed(ROAD, "07_type_chooser", chooser,
+    const DecodedPng types = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "07_type_chooser", chooser,
         {0, 40, 1024, 740}, 8000, "the type chooser with a hull picked");   // the hull's picture loads
     EXPECT_GT(pixels_changed(chooser, types, 0, 40, 1024, 740), 8000) << "the type chooser with a hull picked";
     game.click(plan.configure.x, plan.configure.y);
-    const DecodedPng editor = game.shot_when_changed(ROAD, "08_design_editor", types,
+    const DecodedPng editor = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "08_design_editor", types,
         {0, 40, 1024, 740}, 5000, "the editor");
     EXPECT_GT(pixels_changed(types, editor, 0, 40, 1024, 740), 5000) << "the editor";
     game.click(plan.engine_card.x, plan.engine_card.y);
-    const DecodedPng picker = game.shot_when_changed(ROAD, "09_editor_with_the_picker", editor,
+    const DecodedPng picker = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "09_editor_with_the_picker", editor,
         {0, 40, 1024, 740}, 2000, "the picker open on the engine mount");
     EXPECT_GT(pixels_changed(editor, picker, 0, 40, 1024, 740), 2000) << "the picker open on the engine mount";
     game.click_for(plan.engine_row.x, plan.engine_row.y, "the engine fitted, the picker closed", map, 500);
     game.click_for(plan.weapon_card.x, plan.weapon_card.y, "the picker on a weapon mount", map, 2000);
-    game.shot(ROAD, "10_picker_on_a_weapon_mount");
+    game.shot(DESIGN_RESEARCH_ROAD, "10_picker_on_a_weapon_mount");
     game.click_for(plan.weapon_row.x, plan.weapon_row.y, "the weapon fitted, the picker closed", map, 500);
     const ScreenBox name_box{plan.name.x - 100, plan.name.y - 12, plan.name.x + 100, plan.name.y + 12};
     game.click_for(plan.name.x, plan.name.y, "the name's edit begun", name_box, 5);
@@ -530,43 +509,43 @@ TEST_F(DesignResearchEndToEnd, ResearchATechnologyDesignAShipBuildItAndLookOverO
     game.type(DESIGN_NAME);
     game.key("Return");
     galaxy_road::rested(game);
-    const DecodedPng fitted = game.shot(ROAD, "11_fitted_and_named");
+    const DecodedPng fitted = game.shot(DESIGN_RESEARCH_ROAD, "11_fitted_and_named");
     game.click(plan.accept.x, plan.accept.y);
     game.changed(fitted, map, 5000, "the editor gone, the chooser back");
 
     // The new design built from the shipyard's chooser.
-    game.step(ROAD, "the new design built");
+    game.step(DESIGN_RESEARCH_ROAD, "the new design built");
     for (int i = 0; i < plan.arrow_clicks_again; ++i)
         game.click_for(plan.list_arrow_again.x, plan.list_arrow_again.y, "the design list scrolled", map, 50);
-    const DecodedPng listed = game.shot(ROAD, "12_chooser_with_the_new_design");
+    const DecodedPng listed = game.shot(DESIGN_RESEARCH_ROAD, "12_chooser_with_the_new_design");
     EXPECT_GT(pixels_changed(fitted, listed, 0, 40, 1024, 740), 5000) << "the editor gone, the chooser back";
     game.click(plan.design_row.x, plan.design_row.y);
-    const DecodedPng summary = game.shot_when_changed(ROAD, "13_design_summary", listed,
+    const DecodedPng summary = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "13_design_summary", listed,
         {0, 40, 1024, 740}, 3000, std::string("the summary of ") + DESIGN_NAME);
     EXPECT_GT(pixels_changed(listed, summary, 0, 40, 1024, 740), 3000) << "the summary of " << DESIGN_NAME;
     game.click_for(plan.build_design.x, plan.build_design.y, "the summary gone on Build", map, 1000);
-    game.shot(ROAD, "14_shipyard_building");
+    game.shot(DESIGN_RESEARCH_ROAD, "14_shipyard_building");
     game.key("Escape");
     galaxy_road::rested(game);
 
     // The officers list and the corporation summary.
-    game.step(ROAD, "the officers list and the corporation summary");
-    const DecodedPng before_lists = game.shot(ROAD, "15_star_map_again");
+    game.step(DESIGN_RESEARCH_ROAD, "the officers list and the corporation summary");
+    const DecodedPng before_lists = game.shot(DESIGN_RESEARCH_ROAD, "15_star_map_again");
     game.key("3");
-    const DecodedPng officers = game.shot_when_changed(ROAD, "16_officers_list", before_lists,
+    const DecodedPng officers = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "16_officers_list", before_lists,
         {0, 40, 512, 740}, 3000, "the officers list at the left");
     EXPECT_GT(pixels_changed(before_lists, officers, 0, 40, 512, 740), 3000) << "the officers list at the left";
     game.key("5");
-    const DecodedPng corporation = game.shot_when_changed(ROAD, "17_corporation_summary", officers,
+    const DecodedPng corporation = game.shot_when_changed(DESIGN_RESEARCH_ROAD, "17_corporation_summary", officers,
         {0, 40, 512, 740}, 3000, "the corporation summary at the left");
     EXPECT_GT(pixels_changed(officers, corporation, 0, 40, 512, 740), 3000) << "the corporation summary at the left";
 
     const galaxy_road::ScreenProbe::MenuSpots again = menu_probe.galaxy_menu(save_home);   // the save screen lists a save
     ASSERT_TRUE(again.save_game.ok() && again.save.ok());
     ASSERT_TRUE(galaxy_road::save_from_menu(game, again, folder + "/001.sav")) << game.log();
-    SaveReader saved;
-    const Kept before = saved.read(folder + "/000.sav", plan.tech, plan.yard_id);
-    const Kept after = saved.read(folder + "/001.sav", plan.tech, plan.yard_id);
+    DesignResearchSaveReader saved;
+    const DesignResearchKept before = saved.read(folder + "/000.sav", plan.tech, plan.yard_id);
+    const DesignResearchKept after = saved.read(folder + "/001.sav", plan.tech, plan.yard_id);
     ASSERT_TRUE(before.read && after.read);
     EXPECT_FALSE(before.tech_active);
     EXPECT_EQ(before.design_id, 0u);

@@ -39,9 +39,9 @@ namespace {
 using galaxy_road::ColourProbe;
 using galaxy_road::Colours;
 using galaxy_road::pixels_changed;
+using galaxy_road::PREFS_COMBAT_SPEED;
 
-constexpr const char *ROAD = "encounter";
-constexpr size_t PREFS_COMBAT_SPEED = 20;   // byte offset of the combat speed word in "prefs.dat"
+constexpr const char *ENCOUNTER_ROAD = "encounter";
 constexpr int SHORTEST_PAUSES = 30;         // the lowest combat speed word: the shortest pauses
 constexpr int32_t SOL_YARD_HELD = 90000;    // Sol's budget spent ahead: more than 60 days bring
 constexpr int32_t GUARD_ARMOUR_LEFT = 4;    // below a pulse laser's 8 damage
@@ -111,7 +111,7 @@ public:
 
 class EncounterEndToEnd : public galaxy_road::Road {
 protected:
-    EncounterEndToEnd() : Road(ROAD) {}
+    EncounterEndToEnd() : Road(ENCOUNTER_ROAD) {}
     DecodedPng glance(const GameWindow &game) const { return galaxy_road::glance(display, game, dir); }
 };
 
@@ -150,7 +150,7 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     ASSERT_FALSE(colours.rivals.empty());
     ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
 
-    game.step(ROAD, "the home fleet's course to " + rival.name);
+    game.step(ENCOUNTER_ROAD, "the home fleet's course to " + rival.name);
     const ScreenBox map{0, 40, 1024, 700}, prompt_bar{700, 680, 1024, 768};
     game.click_for(home.x, home.y, "the home sector's panel", map, 2000);
     // One ship goes straight to the destination prompt, more to the selection view and its Set Course.
@@ -161,34 +161,34 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     const DecodedPng hover = game.changed(prompt, {0, 40, 1024, 680}, 500, "the information panel by the destination");
     game.click(rival.x, rival.y);
     game.changed(hover, prompt_bar, 200, "the prompt bar gone");
-    const DecodedPng course = game.shot(ROAD, "01_course_to_the_rival");
+    const DecodedPng course = game.shot(ENCOUNTER_ROAD, "01_course_to_the_rival");
 
     // The ships arrive; the day ends with the encounter, which holds the turn for the player.
-    game.step(ROAD, "Pass until the encounter");
+    game.step(ENCOUNTER_ROAD, "Pass until the encounter");
     game.key("p");
     ASSERT_TRUE(game.expect_log("arrived at the " + rival.name + " sector", 120)) << game.log();
     wait_for_days_to_stop(game);
     DecodedPng met = game.look();
     game.settle(met, map, 200);
-    met = game.shot(ROAD, "02_encounter_marker");
+    met = game.shot(ENCOUNTER_ROAD, "02_encounter_marker");
     GameWindow::let_input_unlock();
 
     game.key("Tab");
-    const DecodedPng dialog = game.shot_when_changed(ROAD, "03_encounter_dialog", met,
+    const DecodedPng dialog = game.shot_when_changed(ENCOUNTER_ROAD, "03_encounter_dialog", met,
         {0, 40, 1024, 700}, 3000, "the encounter dialog with its battle map");
     EXPECT_GT(pixels_changed(met, dialog, 0, 40, 1024, 700), 3000) << "the encounter dialog with its battle map";
 
-    game.step(ROAD, "the battle's screen");
+    game.step(ENCOUNTER_ROAD, "the battle's screen");
     game.key("e");
     ASSERT_TRUE(game.expect_log("Application mode is now 0", 60)) << game.log();
     DecodedPng combat = game.look();
     game.settle(combat, WHOLE_SCREEN, 200);   // the battle's screen has come
-    game.shot(ROAD, "04_combat_mode");
+    game.shot(ENCOUNTER_ROAD, "04_combat_mode");
     GameWindow::let_input_unlock();
-    const DecodedPng mid_turn = game.shot(ROAD, "05_battle_mid_turn");
+    const DecodedPng mid_turn = game.shot(ENCOUNTER_ROAD, "05_battle_mid_turn");
 
     game.key("3");
-    const DecodedPng order = game.shot_when_changed(ROAD, "06_turn_order", mid_turn,
+    const DecodedPng order = game.shot_when_changed(ENCOUNTER_ROAD, "06_turn_order", mid_turn,
         {0, 0, 1024, 740}, 2000, "the turn-order list");
     EXPECT_GT(pixels_changed(mid_turn, order, 0, 0, 1024, 740), 2000) << "the turn-order list";
     game.key("3");
@@ -200,12 +200,12 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     // move toward the nearest enemy with its preview, and 'e' to end the turn, up to the summary.
     const auto fight_began = std::chrono::steady_clock::now();
     const galaxy_road::BattleRun battle = galaxy_road::fight_battle(
-        display, game, dir, ROAD, colours, {"07_unit_status_panel", "08_move_preview", "09_hit_popup"}, 720);
+        display, game, dir, ENCOUNTER_ROAD, colours, {"07_unit_status_panel", "08_move_preview", "09_hit_popup"}, 720);
     std::cout << "the player's turns: " << battle.turns << ", shots: " << battle.shots << ", the battle took "
               << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - fight_began).count()
               << " s\n";
     ASSERT_TRUE(battle.summary) << "the battle reached its summary";
-    game.shot(ROAD, "10_summary_band");   // the band stands full width only for a moment
+    game.shot(ENCOUNTER_ROAD, "10_summary_band");   // the band stands full width only for a moment
     EXPECT_GT(battle.turns, 0) << "the player's ships had turns";
     EXPECT_TRUE(battle.moved) << "a ship moved";
     EXPECT_TRUE(battle.previewed) << "the move preview showed";
@@ -217,13 +217,13 @@ TEST_F(EncounterEndToEnd, HomeFleetAtARivalSectorEngagesFightsAndTheSummaryLeads
     EXPECT_GT(outcome.hits_given, 0) << outcome;
     EXPECT_EQ(outcome.enemies_sunk, 1) << outcome;
 
-    game.step(ROAD, "the summary, back to the star map");
+    game.step(ENCOUNTER_ROAD, "the summary, back to the star map");
     galaxy_road::wait_for_summary_cards(game);
-    game.shot(ROAD, "11_summary_cards");
+    game.shot(ENCOUNTER_ROAD, "11_summary_cards");
     game.key("Return");
     ASSERT_TRUE(game.expect_log("Application mode is now 3", 30, 2)) << game.log();
     enter_galaxy(game);
-    game.shot(ROAD, "12_back_on_the_star_map");
+    game.shot(ENCOUNTER_ROAD, "12_back_on_the_star_map");
 
     finish(game);
 }

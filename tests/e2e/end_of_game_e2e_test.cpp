@@ -23,6 +23,7 @@
 #include "game/encounter_life.h"
 #include "game/headless.h"
 #include "game/records.h"
+#include "screen_probe.h"
 #include "screens/endgame/end_of_game.h"
 #include "screens/saves/load_screen.h"
 #include "screens/title/game_menu.h"
@@ -35,25 +36,15 @@
 
 namespace {
 
+using galaxy_road::band_pixels;
+using galaxy_road::centre_of;
+using galaxy_road::child;
 using galaxy_road::pixels_changed;
+using galaxy_road::ScreenSpot;
 
-constexpr const char *ROAD = "end_of_game";
-constexpr uint32_t SEED = 20261208;
+constexpr const char *END_OF_GAME_ROAD = "end_of_game";
+constexpr uint32_t END_OF_GAME_SEED = 20261208;
 constexpr const char *SAVE_TITLE = "Last day";
-
-struct Spot {
-    int x = -1, y = -1;
-    bool ok() const { return x >= 0 && y >= 0; }
-};
-
-Spot centre_of(const Control *c) {
-    if (!c) return {};
-    int x = 0, y = 0;
-    control_get_screen_position(c, &x, &y);
-    return {x + c->w / 2, y + c->h / 2};
-}
-
-Control *child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
 
 // A player's lifetime counters of interest, by record id.
 struct RecordCounts {
@@ -115,10 +106,10 @@ private:
     }
 
     void build(const std::string &save_path, ForcedEnd *out) {
-        random_seed(SEED);
+        random_seed(END_OF_GAME_SEED);
         HeadlessOptions options;
         options.computer_players = 2;
-        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << SEED;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << END_OF_GAME_SEED;
         Player *ui = game->ui_player;
         ASSERT_NE(ui, nullptr);
         Ship *ship = nullptr;
@@ -154,9 +145,9 @@ private:
 };
 
 struct LoadSpots {
-    Spot row;    // the one save's row
-    Spot load;   // "Load"
-    Spot yes;    // "Yes, load" in the question
+    ScreenSpot row;    // the one save's row
+    ScreenSpot load;   // "Load"
+    ScreenSpot yes;    // "Yes, load" in the question
 };
 
 // The title headless in this process over the save folder: 'l', the row, Load; where each stands.
@@ -200,18 +191,6 @@ LoadSpots probe_load_screen(const std::string &save_home) {
     return spots;
 }
 
-// Pixels of the END OF GAME band's colour (0, 32, 0) inside a rectangle.
-int band_pixels(const DecodedPng &png, int x0, int y0, int x1, int y1) {
-    if (!png.ok) return 0;
-    int n = 0;
-    for (int y = y0; y < y1 && y < int(png.height); ++y)
-        for (int x = x0; x < x1 && x < int(png.width); ++x) {
-            const uint8_t *p = png.pixels.data() + (size_t(y) * png.width + size_t(x)) * size_t(png.channels());
-            n += p[0] < 10 && p[1] >= 24 && p[1] <= 40 && p[2] < 10;
-        }
-    return n;
-}
-
 // Pixels of the title's light grey (and of any light text) inside a rectangle.
 int light_pixels(const DecodedPng &png, int x0, int y0, int x1, int y1) {
     if (!png.ok) return 0;
@@ -232,7 +211,7 @@ int64_t file_size(const std::string &path) {
 
 class EndOfGameEndToEnd : public galaxy_road::Road {
 protected:
-    EndOfGameEndToEnd() : Road(ROAD) {}
+    EndOfGameEndToEnd() : Road(END_OF_GAME_ROAD) {}
 };
 
 TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTitleAndTheRecordsKeepIt) {
@@ -250,9 +229,9 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
     GameWindow game(display, dir, save_home);
     start(game, "end_of_game.log");
     ASSERT_TRUE(galaxy_road::load_from_title(game, spots, "the game a day before its end", "01_load_question")) << game.log();
-    game.shot(ROAD, "02_loaded_galaxy");
+    game.shot(END_OF_GAME_ROAD, "02_loaded_galaxy");
 
-    game.step(ROAD, "Next Turn, END OF GAME");
+    game.step(END_OF_GAME_ROAD, "Next Turn, END OF GAME");
     game.key("n");
     ASSERT_TRUE(game.wait_for_log("Application mode is now 4", 60)) << game.log();
     // The band opens in about 2 s and holds the whole title for 2.4 s: the screen is looked at
@@ -265,7 +244,7 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
         band = now;
         return held();
     });
-    game.keep_look(ROAD, "03_end_of_game_band");
+    game.keep_look(END_OF_GAME_ROAD, "03_end_of_game_band");
     EXPECT_GT(band_pixels(band, 0, 358, 1024, 410), 44000) << "the band across the middle, edge to edge";
     EXPECT_GT(light_pixels(band, 0, 358, 1024, 410), 300) << "END OF GAME in it";
     EXPECT_LT(band_pixels(band, 0, 60, 1024, 340), 500) << "nothing of it above";
@@ -280,24 +259,24 @@ TEST_F(EndOfGameEndToEnd, AGameForcedToAWinnerEndsThroughResultsAndScoresToTheTi
         return risen();
     });
     game.settle(results, {0, 40, 1024, 768}, 50);   // the results are built in the frame after the rise
-    results = game.shot(ROAD, "04_results");
+    results = game.shot(END_OF_GAME_ROAD, "04_results");
     EXPECT_GT(band_pixels(results, 0, 47, 640, 100), 20000) << "the band risen to the top, its left part";
     EXPECT_LT(band_pixels(results, 660, 47, 1024, 100), 500) << "slid in from the right";
     EXPECT_LT(band_pixels(results, 0, 358, 1024, 410), 500) << "gone from the middle";
     EXPECT_GT(light_pixels(results, 0, 47, 640, 100), 300) << "the title in the risen band";
 
-    game.step(ROAD, "Next, the scores");
+    game.step(END_OF_GAME_ROAD, "Next, the scores");
     game.key("Return");   // "Next"
-    const DecodedPng scores = game.shot_when_changed(ROAD, "05_scores", results,
+    const DecodedPng scores = game.shot_when_changed(END_OF_GAME_ROAD, "05_scores", results,
         {495, 196, 947, 504}, 5000, "the score table replaces the map");
     EXPECT_GT(pixels_changed(results, scores, 495, 196, 947, 504), 5000) << "the score table replaces the map";
     EXPECT_GT(band_pixels(scores, 0, 47, 640, 100), 20000) << "the band stays under the table";
 
-    game.step(ROAD, "Main Menu, the title");
+    game.step(END_OF_GAME_ROAD, "Main Menu, the title");
     game.key("Return");   // "Main Menu"
     ASSERT_TRUE(game.expect_log("Application mode is now 2", 30, 2)) << game.log();
     galaxy_road::title_menu(game);
-    game.shot(ROAD, "06_title_again");
+    game.shot(END_OF_GAME_ROAD, "06_title_again");
     finish(game);
     const std::string log = game.log();
     EXPECT_EQ(GameWindow::occurrences(log, "Application mode is now 4"), 1);

@@ -16,6 +16,7 @@
 
 #include "game/prefs.h"
 #include "game/records.h"
+#include "screen_probe.h"
 #include "screens/title/game_menu.h"
 #include "screens/title/help_window.h"
 #include "screens/title/new_game.h"
@@ -32,30 +33,22 @@
 
 namespace {
 
-constexpr const char *ROAD = "front_door";
+using galaxy_road::centre_of;
+using galaxy_road::child;
+using galaxy_road::ScreenSpot;
+using galaxy_road::TITLE_CENTRE;
+using galaxy_road::TITLE_HELP;
+
+constexpr const char *FRONT_DOOR_ROAD = "front_door";
 constexpr const char *NEW_PLAYER = "Nova Reyes";
 
-struct Spot {
-    int x = -1, y = -1;
-    bool ok() const { return x >= 0 && y >= 0; }
-};
-
-Spot centre_of(const Control *c) {
-    if (!c) return {};
-    int x = 0, y = 0;
-    control_get_screen_position(c, &x, &y);
-    return {x + c->w / 2, y + c->h / 2};
-}
-
-Control *child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
-
 struct FrontDoorSpots {
-    Spot help_title;          // the help window's title bar (closes it)
-    Spot galaxy_speed;        // the options panel's "Galaxy Speed" choice
-    Spot galaxy_speed_fast;   // its "Fast" item in the open list
-    Spot slot0_name;          // the human slot's name box on the new-game screen
-    Spot create_row;          // " (Create new player)" in the player selection
-    Spot name_entry;          // the new player's name field it opens
+    ScreenSpot help_title;          // the help window's title bar (closes it)
+    ScreenSpot galaxy_speed;        // the options panel's "Galaxy Speed" choice
+    ScreenSpot galaxy_speed_fast;   // its "Fast" item in the open list
+    ScreenSpot slot0_name;          // the human slot's name box on the new-game screen
+    ScreenSpot create_row;          // " (Create new player)" in the player selection
+    ScreenSpot name_entry;          // the new player's name field it opens
 };
 
 // The road's steps played headless in this process: a first run over the generated store with the
@@ -175,15 +168,9 @@ int revealed_pixels(const DecodedPng &png) {
     return n;
 }
 
-// The middle of the title screen, where its menu, its panels and its dialogs stand (the boot log
-// types on at the bottom left).
-constexpr ScreenBox CENTRE{250, 260, 900, 600};
-// The help window.
-constexpr ScreenBox HELP{130, 110, 894, 660};
-
 class FrontDoorEndToEnd : public galaxy_road::Road {
 protected:
-    FrontDoorEndToEnd() : Road(ROAD) {}
+    FrontDoorEndToEnd() : Road(FRONT_DOOR_ROAD) {}
 };
 
 TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTheSecondRun) {
@@ -195,19 +182,19 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
     {   // First run.
         GameWindow game(display, dir, save_home);
         start(game, "first.log");
-        game.step(ROAD, "the first run's help over the boot log");
+        game.step(FRONT_DOOR_ROAD, "the first run's help over the boot log");
         DecodedPng boot = game.wait_for_screen("the boot log typing in green", [](const DecodedPng &now) {
             return pixels_like(now, 0, 600, 400, 768, 100, 230, 130) > 50;
         });
-        game.settle(boot, HELP, 20);   // the help window has opened
-        boot = game.shot(ROAD, "01_first_run_help_over_boot_log");
+        game.settle(boot, TITLE_HELP, 20);   // the help window has opened
+        boot = game.shot(FRONT_DOOR_ROAD, "01_first_run_help_over_boot_log");
         EXPECT_GT(pixels_like(boot, 0, 600, 400, 768, 100, 230, 130), 50) << "the boot log types in green";
         EXPECT_EQ(galaxy_speed_in(save_home), 300) << "the first run writes the preferences";
         GameWindow::let_input_unlock();
 
-        game.step(ROAD, "the help closed, the boot log, the title revealed");
+        game.step(FRONT_DOOR_ROAD, "the help closed, the boot log, the title revealed");
         game.click(spots.help_title.x, spots.help_title.y);
-        game.shot_when_changed(ROAD, "02_boot_log", boot, HELP, 20000, "the help closed over the boot log");
+        game.shot_when_changed(FRONT_DOOR_ROAD, "02_boot_log", boot, TITLE_HELP, 20000, "the help closed over the boot log");
         // The boot countdown ends at 11 s; the tiles reveal the title.
         DecodedPng title = game.wait_for_screen("the title revealed with its menu", [](const DecodedPng &now) {
             return revealed_pixels(now) > 3000 && galaxy_road::title_menu_shown(now);
@@ -217,18 +204,18 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         EXPECT_TRUE(game.wait_for_log("Title revealed", 60)) << "the title's reveal ends";
         title = game.look();
         game.settle(title, {0, 0, 1024, 600}, 100);
-        game.shot(ROAD, "03_title_with_menu");
+        game.shot(FRONT_DOOR_ROAD, "03_title_with_menu");
         GameWindow::let_input_unlock();
 
-        game.step(ROAD, "options: the galaxy speed");
-        game.key_for("o", "the options panel", CENTRE, 5000);
+        game.step(FRONT_DOOR_ROAD, "options: the galaxy speed");
+        game.key_for("o", "the options panel", TITLE_CENTRE, 5000);
         const ScreenBox list{spots.galaxy_speed.x - 45, spots.galaxy_speed.y - 70, spots.galaxy_speed.x + 45,
                              spots.galaxy_speed.y + 70};
         game.move(spots.galaxy_speed.x, spots.galaxy_speed.y);
         const DecodedPng hovered = game.resting(list);
         game.click(spots.galaxy_speed.x, spots.galaxy_speed.y);
         game.changed(hovered, list, 1000, "the galaxy speeds' list");
-        game.shot(ROAD, "04_options_galaxy_speeds");
+        game.shot(FRONT_DOOR_ROAD, "04_options_galaxy_speeds");
         game.click(spots.galaxy_speed_fast.x, spots.galaxy_speed_fast.y);
         EXPECT_TRUE(game.wait_until("\"Fast\" written to prefs.dat", [&] { return galaxy_speed_in(save_home) == 400; }))
             << "\"Fast\" is written to prefs.dat at once";
@@ -237,52 +224,52 @@ TEST_F(FrontDoorEndToEnd, BootLogTitleOptionsHelpAboutNewPlayerStartThenQuitOnTh
         DecodedPng closed = game.wait_for_screen("the galaxy speeds' list closed", [&](const DecodedPng &now) {
             return pixels_changed(hovered, now, list) < 300;
         });
-        game.settle(closed, CENTRE, 100);
+        game.settle(closed, TITLE_CENTRE, 100);
         GameWindow::let_input_unlock();
         game.key("Escape");
         galaxy_road::title_menu(game);
 
-        game.step(ROAD, "Help");
-        const DecodedPng before_help = game.resting(HELP, 100);
+        game.step(FRONT_DOOR_ROAD, "Help");
+        const DecodedPng before_help = game.resting(TITLE_HELP, 100);
         game.key("h");
-        game.shot_when_changed(ROAD, "05_help", before_help, HELP, 20000, "the help window");
+        game.shot_when_changed(FRONT_DOOR_ROAD, "05_help", before_help, TITLE_HELP, 20000, "the help window");
         game.click(spots.help_title.x, spots.help_title.y);
         galaxy_road::title_menu(game);
 
-        game.step(ROAD, "About");
+        game.step(FRONT_DOOR_ROAD, "About");
         game.key("a");
         game.wait_for_screen("the About page's link addresses in green", [](const DecodedPng &now) {
             return pixels_like(now, 526, 730, 1000, 760, 0, 240, 0) > 20;
         });
         DecodedPng about = game.look();
         game.settle(about, {300, 0, 1024, 768}, 100);
-        about = game.shot(ROAD, "06_about");
+        about = game.shot(FRONT_DOOR_ROAD, "06_about");
         EXPECT_GT(pixels_like(about, 526, 730, 1000, 760, 0, 240, 0), 20) << "the link addresses in green";
         GameWindow::let_input_unlock();
         game.click(560, 744);   // "More Info"
-        const DecodedPng question = game.shot_when_changed(ROAD, "07_about_link_question", about, {300, 0, 1024, 768}, 2000,
+        const DecodedPng question = game.shot_when_changed(FRONT_DOOR_ROAD, "07_about_link_question", about, {300, 0, 1024, 768}, 2000,
                                                            "the question before the link opens");
         game.key("n");          // "No, cancel": nothing is opened
         game.changed(question, {300, 0, 1024, 768}, 2000, "the question gone");
         game.key("Return");     // About's "OK"
         galaxy_road::title_menu(game);   // the title reveals itself again; the menu returns after 3.5 s
 
-        game.step(ROAD, "New game with a new player");
+        game.step(FRONT_DOOR_ROAD, "New game with a new player");
         const DecodedPng setup = open_new_game(game, "08_new_game");
         game.click(spots.slot0_name.x, spots.slot0_name.y);
-        game.shot_when_changed(ROAD, "09_player_selection", setup, CENTRE, 5000, "the player selection");
-        game.click_for(spots.create_row.x, spots.create_row.y, "the new player's name entry", CENTRE, 200);
+        game.shot_when_changed(FRONT_DOOR_ROAD, "09_player_selection", setup, TITLE_CENTRE, 5000, "the player selection");
+        game.click_for(spots.create_row.x, spots.create_row.y, "the new player's name entry", TITLE_CENTRE, 200);
         const ScreenBox entry{spots.name_entry.x - 150, spots.name_entry.y - 14, spots.name_entry.x + 150,
                               spots.name_entry.y + 14};
         game.click_for(spots.name_entry.x, spots.name_entry.y, "the name entry's edit begun", entry, 5);
         game.type(NEW_PLAYER);
-        DecodedPng named = game.resting(CENTRE, 100);
+        DecodedPng named = game.resting(TITLE_CENTRE, 100);
         game.key("Return");     // the name is accepted
-        named = game.shot_when_changed(ROAD, "10_new_player_named", named, CENTRE, 50, "the new player in the list");
+        named = game.shot_when_changed(FRONT_DOOR_ROAD, "10_new_player_named", named, TITLE_CENTRE, 50, "the new player in the list");
         game.key("Return");     // "OK"
-        game.shot_when_changed(ROAD, "11_new_game_with_new_player", named, CENTRE, 5000, "the player selection closed");
+        game.shot_when_changed(FRONT_DOOR_ROAD, "11_new_game_with_new_player", named, TITLE_CENTRE, 5000, "the player selection closed");
         start_game(game);
-        game.shot(ROAD, "12_galaxy");
+        game.shot(FRONT_DOOR_ROAD, "12_galaxy");
 
         finish(game);
         const std::string log = game.log();

@@ -21,14 +21,14 @@ namespace {
 using galaxy_road::patch_prefs;
 using galaxy_road::pixels_changed;
 
-constexpr const char *ROAD = "galaxy";
+constexpr const char *GALAXY_ROAD = "galaxy";
 // Where the busy picture stands: centred 10 pixels over the bottom edge. Only its own square is
 // compared, as the map around it lives (the selection ring, markers, fleets).
 constexpr ScreenBox BUSY{494, 728, 530, 766};
 
 class GalaxyEndToEnd : public galaxy_road::Road {
 protected:
-    GalaxyEndToEnd() : Road(ROAD) {}
+    GalaxyEndToEnd() : Road(GALAXY_ROAD) {}
 };
 
 TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
@@ -39,9 +39,9 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
         GameWindow game(display, dir, save_home, {"ASTROVANE_TEST_WORKER_DELAY_MS=3000"});
         start(game, "turns.log");
         new_game(game);
-        const DecodedPng start = game.shot(ROAD, "01_star_map");
+        const DecodedPng start = game.shot(GALAXY_ROAD, "01_star_map");
         for (int day = 1; day <= 5; ++day) {
-            game.step(ROAD, "Next Turn " + std::to_string(day));
+            game.step(GALAXY_ROAD, "Next Turn " + std::to_string(day));
             if (day == 1) {
                 game.key("n");
                 // The computer players still think on their slowed workers: the busy picture comes.
@@ -49,20 +49,20 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
                 const DecodedPng busy = game.wait_for_screen("the busy picture at the bottom", [&](const DecodedPng &now) {
                     return pixels_changed(start, now, BUSY) > 20;
                 });
-                game.keep_look(ROAD, "02_computer_players_thinking");
+                game.keep_look(GALAXY_ROAD, "02_computer_players_thinking");
                 EXPECT_GT(pixels_changed(start, busy, BUSY), 20) << "the busy picture at the bottom";
                 ASSERT_TRUE(game.expect_log("Add 1440 advance minutes", 30, day)) << game.log();
-                game.shot(ROAD, "03_day_in_progress");
+                game.shot(GALAXY_ROAD, "03_day_in_progress");
             } else {
                 ASSERT_TRUE(next_turn(game)) << game.log();
             }
         }
-        game.step(ROAD, "the fifth day over");
+        game.step(GALAXY_ROAD, "the fifth day over");
         DecodedPng after = game.wait_for_screen("the busy picture gone", [&](const DecodedPng &now) {
             return pixels_changed(start, now, BUSY) < 20;
         });
         wait_for_days_to_stop(game);
-        after = game.shot(ROAD, "04_after_five_turns");
+        after = game.shot(GALAXY_ROAD, "04_after_five_turns");
         EXPECT_GT(pixels_changed(start, after, 700, 0, 1024, 40), 20) << "the date in the status bar moved on";
         EXPECT_LT(pixels_changed(start, after, BUSY), 20) << "the busy picture went with the workers";
         finish(game);
@@ -76,19 +76,19 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
         GameWindow game(display, dir, save_home);
         start(game, "pass.log");
         new_game(game);
-        game.step(ROAD, "Pass");
+        game.step(GALAXY_ROAD, "Pass");
         game.key("p");
         ASSERT_TRUE(game.expect_log("Add 1440 advance minutes", 30, 3)) << game.log();
-        game.shot(ROAD, "05_passing_with_stop");
+        game.shot(GALAXY_ROAD, "05_passing_with_stop");
         const std::string autosave = save_home + "/Astrovane/auto.sav";
         ASSERT_TRUE(game.wait_until("the 14th day's autosave", [&] { return std::filesystem::exists(autosave); }, 120));
-        game.step(ROAD, "Stop");
+        game.step(GALAXY_ROAD, "Stop");
         game.key("s");
         wait_for_days_to_stop(game);   // the day under way ends; no new one starts
         // No day may start after this, while the sector is hovered and clicked below.
         const int days = GameWindow::occurrences(game.log(), "Add 1440 advance minutes");
         EXPECT_GE(days, 14);
-        game.shot(ROAD, "06_stopped");
+        game.shot(GALAXY_ROAD, "06_stopped");
 
         galaxy_road::SaveProbe probe;
         const galaxy_road::GalaxyLook look = probe.look(autosave);
@@ -96,13 +96,13 @@ TEST_F(GalaxyEndToEnd, NewGameFiveTurnsPassStopThenASectorHoveredAndClicked) {
         EXPECT_NE(look.date, "") << "the autosave's day";
         ASSERT_NE(look.home(), nullptr) << "the UI player's sector on the first screen";
         const galaxy_road::SectorSpot sector = *look.home();
-        game.step(ROAD, "hover and click " + sector.name);
+        game.step(GALAXY_ROAD, "hover and click " + sector.name);
         game.move(sector.x, sector.y);
         DecodedPng hovered = game.look();
         game.settle(hovered);
-        hovered = game.shot(ROAD, "07_sector_hovered");
+        hovered = game.shot(GALAXY_ROAD, "07_sector_hovered");
         game.click(sector.x, sector.y);
-        const DecodedPng clicked = game.shot_when_changed(ROAD, "08_sector_clicked", hovered, {0, 40, 1024, 700}, 2000,
+        const DecodedPng clicked = game.shot_when_changed(GALAXY_ROAD, "08_sector_clicked", hovered, {0, 40, 1024, 700}, 2000,
                                                           "the sector's panel");
         EXPECT_GT(pixels_changed(hovered, clicked, 0, 40, 1024, 700), 2000) << "the click opens the sector's panel";
         EXPECT_EQ(GameWindow::occurrences(game.log(), "Add 1440 advance minutes"), days) << "Stop ends the passing";

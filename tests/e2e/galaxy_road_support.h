@@ -43,7 +43,23 @@ inline void patch_prefs(const std::string &save_home, size_t offset, int32_t val
         .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// Byte offsets of the speed words in "prefs.dat".
+constexpr size_t PREFS_GALAXY_SPEED = 12;
+constexpr size_t PREFS_COMBAT_SPEED = 20;
+
 using ::pixels_changed;   // screen comparisons live with the window (support/game_window.h)
+
+// Pixels of the END OF GAME band's colour (0, 32, 0) inside a rectangle.
+inline int band_pixels(const DecodedPng &png, int x0, int y0, int x1, int y1) {
+    if (!png.ok) return 0;
+    int n = 0;
+    for (int y = y0; y < y1 && y < int(png.height); ++y)
+        for (int x = x0; x < x1 && x < int(png.width); ++x) {
+            const uint8_t *p = png.pixels.data() + (size_t(y) * png.width + size_t(x)) * size_t(png.channels());
+            n += p[0] < 10 && p[1] >= 24 && p[1] <= 40 && p[2] < 10;
+        }
+    return n;
+}
 
 struct SectorSpot {
     uint64_t    id = 0;

@@ -21,7 +21,7 @@ namespace {
 
 using galaxy_road::pixels_changed;
 
-constexpr const char *ROAD = "newcomer_road";
+constexpr const char *NEWCOMER_ROAD = "newcomer_road";
 constexpr const char *DAY_QUEUED = "Add 1440 advance minutes";
 constexpr int BELOW_THE_LIST = 60;   // a list of five values opened on a box reaches this far below it
 
@@ -137,7 +137,7 @@ public:
 
 class NewcomerEndToEnd : public galaxy_road::Road {
 protected:
-    NewcomerEndToEnd() : Road(ROAD) {}
+    NewcomerEndToEnd() : Road(NEWCOMER_ROAD) {}
 };
 
 TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedTurnLeadsToTheBattle) {
@@ -151,24 +151,24 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
     {   // The title, the new-game screen and the star map's options.
         GameWindow game(display, dir, save_home);
         start(game, "newcomer.log");
-        game.step(ROAD, "a tap on New game");
+        game.step(NEWCOMER_ROAD, "a tap on New game");
         galaxy_road::title_menu(game);
         game.move(spots.new_game.x, spots.new_game.y);
         const DecodedPng title = game.resting({440, 320, 584, 530});   // New game hovered
-        game.shot(ROAD, "01_title");
+        game.shot(NEWCOMER_ROAD, "01_title");
         // A tap: the pointer is there, then press and release in one go.
         (void)display.tool({"xdotool", "click", "1"});
-        const DecodedPng setup = game.shot_when_changed(ROAD, "02_new_game_screen_after_a_tap", title,
+        const DecodedPng setup = game.shot_when_changed(NEWCOMER_ROAD, "02_new_game_screen_after_a_tap", title,
             WHOLE_SCREEN, 5000, "the new-game screen after a tap");
         EXPECT_GT(pixels_changed(title, setup, 0, 0, 1024, 768), 5000) << "the tap opened the new-game screen";
 
-        game.step(ROAD, "the density's value list, closed by Escape");
+        game.step(NEWCOMER_ROAD, "the density's value list, closed by Escape");
         game.click(spots.density.x, spots.density.y);
-        const DecodedPng list = game.shot_when_changed(ROAD, "03_value_list_open", setup, WHOLE_SCREEN, 200,
+        const DecodedPng list = game.shot_when_changed(NEWCOMER_ROAD, "03_value_list_open", setup, WHOLE_SCREEN, 200,
                                                        "the value list");
         EXPECT_GT(pixels_changed(setup, list, 0, 0, 1024, 768), 200) << "the value list opened";
         game.key("Escape");
-        const DecodedPng after_escape = game.shot_when_changed(ROAD, "04_escape_closed_the_list", list, WHOLE_SCREEN, 200,
+        const DecodedPng after_escape = game.shot_when_changed(NEWCOMER_ROAD, "04_escape_closed_the_list", list, WHOLE_SCREEN, 200,
                                                                "the value list closed");
         // Below the list, inside the screen's panel (the title's backdrop behind it moves on).
         const galaxy_road::ScreenRect &panel = spots.setup;
@@ -179,15 +179,15 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
             << "as the tap opened it";
 
         start_game(game);
-        game.step(ROAD, "the game menu's options");
+        game.step(NEWCOMER_ROAD, "the game menu's options");
         game.key_for("Escape", "the news of the moment closed", {0, 40, 1024, 728}, 1000);
         const DecodedPng menu = galaxy_road::open_game_menu(game);
         game.key("o");
         const DecodedPng options = galaxy_road::wait_for_new_screen(game, menu, "the options in the game menu", 2000);
-        game.shot(ROAD, "05_options_in_game");
+        game.shot(NEWCOMER_ROAD, "05_options_in_game");
         game.click(spots.options_choice.x, spots.options_choice.y);
         const galaxy_road::ScreenRect &at = spots.list;
-        const DecodedPng opened = game.shot_when_changed(ROAD, "06_options_value_list", options, {at.x0, at.y0, at.x1, at.y1},
+        const DecodedPng opened = game.shot_when_changed(NEWCOMER_ROAD, "06_options_value_list", options, {at.x0, at.y0, at.x1, at.y1},
             (at.x1 - at.x0) * (at.y1 - at.y0) / 8, "the value box's list over the menu");
         EXPECT_GT(pixels_changed(options, opened, at.x0, at.y0, at.x1, at.y1), (at.x1 - at.x0) * (at.y1 - at.y0) / 8)
             << "the value box's list is drawn over the menu";
@@ -205,15 +205,15 @@ TEST_F(NewcomerEndToEnd, ATapClicksEscClosesTheListOptionsOpenInGameAndARefusedT
         GameWindow game(display, dir, save_home);
         start(game, "battle.log");
         ASSERT_TRUE(galaxy_road::load_from_title(game, load, "the day before the battle")) << game.log();
-        game.step(ROAD, "the day that brings the battle");
+        game.step(NEWCOMER_ROAD, "the day that brings the battle");
         ASSERT_TRUE(next_day(game)) << game.log();   // the day runs out and the battle is found
         DecodedPng waiting = game.look();
         game.settle(waiting, {0, 40, 1024, 700}, 200);
-        waiting = game.shot(ROAD, "07_battle_waiting");
+        waiting = game.shot(NEWCOMER_ROAD, "07_battle_waiting");
         GameWindow::let_input_unlock();
-        game.step(ROAD, "Next Turn refused, the battle's dialog");
+        game.step(NEWCOMER_ROAD, "Next Turn refused, the battle's dialog");
         game.key("n");
-        const DecodedPng refused = game.shot_when_changed(ROAD, "08_next_turn_refused_opens_the_battle", waiting,
+        const DecodedPng refused = game.shot_when_changed(NEWCOMER_ROAD, "08_next_turn_refused_opens_the_battle", waiting,
             {0, 40, 1024, 700}, 3000, "the battle's dialog");
         EXPECT_EQ(GameWindow::occurrences(game.log(), DAY_QUEUED), 1) << "no day starts past the battle";
         EXPECT_GT(pixels_changed(waiting, refused, 0, 40, 1024, 700), 3000) << "the battle's dialog opened";

@@ -39,7 +39,7 @@ namespace {
 using galaxy_road::pixels_changed;
 using galaxy_road::ScreenProbe;
 
-constexpr const char *ROAD = "saves";
+constexpr const char *SAVES_ROAD = "saves";
 // A save's header: the day it shows and the UI player's credits.
 struct Kept {
     bool        read = false;
@@ -61,7 +61,7 @@ Kept kept_in(const std::string &path) {
 
 class SavesEndToEnd : public galaxy_road::Road {
 protected:
-    SavesEndToEnd() : Road(ROAD) {}
+    SavesEndToEnd() : Road(SAVES_ROAD) {}
 };
 
 TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadTheSameGame) {
@@ -76,16 +76,16 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     start(game, "saves.log");
     new_game(game);
     for (int day = 1; day <= 3; ++day) {
-        game.step(ROAD, "Next Turn " + std::to_string(day));
+        game.step(SAVES_ROAD, "Next Turn " + std::to_string(day));
         ASSERT_TRUE(next_day(game)) << game.log();
     }
 
     // Save game: "(New file)" is chosen as the screen opens.
-    game.step(ROAD, "Save game from the game menu");
+    game.step(SAVES_ROAD, "Save game from the game menu");
     galaxy_road::open_game_menu(game);
-    const DecodedPng menu = game.shot(ROAD, "01_game_menu");
+    const DecodedPng menu = game.shot(SAVES_ROAD, "01_game_menu");
     game.click(first.save_game.x, first.save_game.y);
-    const DecodedPng save_screen = game.shot_when_changed(ROAD, "02_save_screen", menu,
+    const DecodedPng save_screen = game.shot_when_changed(SAVES_ROAD, "02_save_screen", menu,
         {0, 0, 1024, 768}, 5000, "the save screen in the menu");
     EXPECT_GT(pixels_changed(menu, save_screen, 0, 0, 1024, 768), 5000) << "the save screen in the menu";
     game.click(first.save.x, first.save.y);
@@ -95,7 +95,7 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     game.wait_for_screen("\"Game saved\" in the menu", [](const DecodedPng &now) {
         return galaxy_road::Road::coloured(now, {0, 40, 512, 740}, 17, 209, 17, 24) > 60;
     });
-    game.shot(ROAD, "03_game_saved");
+    game.shot(SAVES_ROAD, "03_game_saved");
     ASSERT_TRUE(std::filesystem::exists(folder + "/000.sav"));
     // The menu goes 3.7 s after the save.
     DecodedPng galaxy = game.wait_for_screen("the menu gone after the save", [](const DecodedPng &now) {
@@ -107,16 +107,16 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     ASSERT_TRUE(saved.read);
 
     // The news: the lowest row whose item opens.
-    game.step(ROAD, "the news");
+    game.step(SAVES_ROAD, "the news");
     const ScreenProbe::NewsSpot news = probe.news(save_home, folder + "/000.sav");
-    galaxy = game.shot(ROAD, "04_galaxy_after_saving");
+    galaxy = game.shot(SAVES_ROAD, "04_galaxy_after_saving");
     game.key("6");
-    const DecodedPng news_panel = game.shot_when_changed(ROAD, "05_news_panel", galaxy,
+    const DecodedPng news_panel = game.shot_when_changed(SAVES_ROAD, "05_news_panel", galaxy,
         {0, 400, 512, 730}, 800, "the news panel at the bottom left");
     EXPECT_GT(pixels_changed(galaxy, news_panel, 0, 400, 512, 730), 800) << "the news panel at the bottom left";
     ASSERT_TRUE(news.row.ok()) << "a news row that opens its item after three days";
     game.click(news.row.x, news.row.y);
-    const DecodedPng item = game.shot_when_changed(ROAD, "06_news_item", news_panel,
+    const DecodedPng item = game.shot_when_changed(SAVES_ROAD, "06_news_item", news_panel,
         {262, 184, 762, 584}, 5000, std::string("the item in the middle: ") + news.text);
     EXPECT_GT(pixels_changed(news_panel, item, 262, 184, 762, 584), 5000) << "the item in the middle: " << news.text;
     game.key_for("Escape", "the news item closed", {262, 184, 762, 584}, 5000);
@@ -124,12 +124,12 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     // Main menu asks, and the title comes.
     ASSERT_TRUE(galaxy_road::main_menu_to_title(game, first, "07_exit_question")) << game.log();
 
-    game.step(ROAD, "the save loaded from the title");
+    game.step(SAVES_ROAD, "the save loaded from the title");
     const ScreenProbe::LoadSpots load = probe.title_load(save_home);
     ASSERT_TRUE(load.row.ok() && load.load.ok() && load.yes.ok());
     EXPECT_EQ(load.row_path, folder + "/000.sav") << "the newest save heads the list";
     const DecodedPng title = galaxy_road::title_menu(game);   // the title shows its menu again
-    game.shot(ROAD, "08_title");
+    game.shot(SAVES_ROAD, "08_title");
     // 'l' is taken once the title shows its menu: pressed again until the load screen comes.
     game.key_until("l", "the load screen", [&](const DecodedPng &now) {
         return pixels_changed(title, now, WHOLE_SCREEN) > 20000;
@@ -137,24 +137,24 @@ TEST_F(SavesEndToEnd, SaveFromTheGalaxyMenuReadTheNewsLeaveForTheTitleAndLoadThe
     galaxy_road::wait_for_new_screen(game, title, "the load screen", 20000);
     game.click(load.row.x, load.row.y);
     const DecodedPng picked = game.resting();
-    game.shot(ROAD, "09_load_screen");
+    game.shot(SAVES_ROAD, "09_load_screen");
     GameWindow::let_input_unlock();
     game.click(load.load.x, load.load.y);
     galaxy_road::wait_for_new_screen(game, picked, "the question before loading", 1000);
-    game.shot(ROAD, "10_load_question");
+    game.shot(SAVES_ROAD, "10_load_question");
     game.click(load.yes.x, load.yes.y);
     ASSERT_TRUE(game.expect_log("Game load complete, result 0", 30)) << game.log();
     ASSERT_TRUE(game.expect_log("Application mode is now 3", 60, 2)) << game.log();
     enter_galaxy(game);
-    game.shot(ROAD, "11_loaded_galaxy");
+    game.shot(SAVES_ROAD, "11_loaded_galaxy");
 
     // The loaded game saved again holds the same day and credits.
-    game.step(ROAD, "the loaded game saved again");
+    game.step(SAVES_ROAD, "the loaded game saved again");
     const ScreenProbe::MenuSpots again = probe.galaxy_menu(save_home);
     ASSERT_TRUE(again.save.ok());
     const DecodedPng menu_again = galaxy_road::open_game_menu(game);
     game.click(again.save_game.x, again.save_game.y);
-    game.shot_when_changed(ROAD, "12_save_screen_with_a_save", menu_again, {0, 0, 1024, 768}, 5000,
+    game.shot_when_changed(SAVES_ROAD, "12_save_screen_with_a_save", menu_again, {0, 0, 1024, 768}, 5000,
                            "the save screen in the menu");
     game.click(again.save.x, again.save.y);
     ASSERT_TRUE(game.expect_log("Save game \"" + folder + "/001.sav\"", 10)) << game.log();

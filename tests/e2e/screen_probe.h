@@ -100,6 +100,11 @@ inline Control *live_button(Control *root, const std::string &caption) {
     });
 }
 
+// A button with the caption, whatever its state.
+inline Control *button_captioned(Control *root, const std::string &caption) {
+    return find_control(root, [&](Control *c) { return c->type == CONTROL_IMAGE && title_test::caption_of(c) == caption; });
+}
+
 inline bool spot_on_screen(const ScreenSpot &s) { return s.ok() && s.x < GFX_WIDTH && s.y < GFX_HEIGHT; }
 
 // Whether a control stands wholly inside another on the screen (a row inside its list's view).

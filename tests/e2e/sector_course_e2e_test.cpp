@@ -16,11 +16,11 @@ namespace {
 
 using galaxy_road::pixels_changed;
 
-constexpr const char *ROAD = "sector_course";
+constexpr const char *SECTOR_COURSE_ROAD = "sector_course";
 
 class SectorCourseEndToEnd : public galaxy_road::Road {
 protected:
-    SectorCourseEndToEnd() : Road(ROAD) {}
+    SectorCourseEndToEnd() : Road(SECTOR_COURSE_ROAD) {}
 };
 
 TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive) {
@@ -43,44 +43,44 @@ TEST_F(SectorCourseEndToEnd, HomeSectorMoveSetCourseHoverClickAndTheShipsArrive)
     const int ships_home = start.ui_ships_at(home.id);
     ASSERT_GT(ships_home, 0) << "the UI player's ships wait at home";
 
-    game.step(ROAD, "the home sector's panel");
-    const DecodedPng before = game.shot(ROAD, "00_star_map");
+    game.step(SECTOR_COURSE_ROAD, "the home sector's panel");
+    const DecodedPng before = game.shot(SECTOR_COURSE_ROAD, "00_star_map");
     game.click(home.x, home.y);
-    const DecodedPng panel = game.shot_when_changed(ROAD, "01_home_sector_panel", before,
+    const DecodedPng panel = game.shot_when_changed(SECTOR_COURSE_ROAD, "01_home_sector_panel", before,
         {0, 40, 1024, 700}, 2000, "the sector panel opened");
     EXPECT_GT(pixels_changed(before, panel, 0, 40, 1024, 700), 2000) << "the sector panel opened";
 
-    game.step(ROAD, "Move");
+    game.step(SECTOR_COURSE_ROAD, "Move");
     game.key("m");
     // One ship goes straight to the destination prompt, more to the selection view.
     const DecodedPng selection = ships_home > 1
-        ? game.shot_when_changed(ROAD, "02_selection_view", panel, {0, 40, 1024, 700}, 200, "the selection view")
-        : game.shot_when_changed(ROAD, "02_selection_view", panel, {700, 680, 1024, 768}, 200, "the prompt bar");
+        ? game.shot_when_changed(SECTOR_COURSE_ROAD, "02_selection_view", panel, {0, 40, 1024, 700}, 200, "the selection view")
+        : game.shot_when_changed(SECTOR_COURSE_ROAD, "02_selection_view", panel, {700, 680, 1024, 768}, 200, "the prompt bar");
     if (ships_home > 1) {
         EXPECT_GT(pixels_changed(panel, selection, 0, 40, 1024, 700), 200) << "the selection view";
-        game.step(ROAD, "Set Course");
+        game.step(SECTOR_COURSE_ROAD, "Set Course");
         game.key("s");   // Set Course with every own ship selected
         game.changed(selection, {700, 680, 1024, 768}, 200, "the prompt bar and Cancel");
     }
-    const DecodedPng prompt = game.shot(ROAD, "03_destination_prompt");
+    const DecodedPng prompt = game.shot(SECTOR_COURSE_ROAD, "03_destination_prompt");
     EXPECT_GT(pixels_changed(before, prompt, 700, 680, 1024, 768), 200) << "the prompt bar and Cancel";
 
     game.move(target.x, target.y);
-    const DecodedPng hover = game.shot_when_changed(ROAD, "04_destination_hover", prompt,
+    const DecodedPng hover = game.shot_when_changed(SECTOR_COURSE_ROAD, "04_destination_hover", prompt,
         {0, 40, 1024, 680}, 500, "the information panel by the destination");
     EXPECT_GT(pixels_changed(prompt, hover, 0, 40, 1024, 680), 500) << "the information panel by the destination";
-    game.step(ROAD, "the course to " + target.name);
+    game.step(SECTOR_COURSE_ROAD, "the course to " + target.name);
     game.click(target.x, target.y);
     // The order given, the prompt bar goes.
-    game.shot_when_changed(ROAD, "05_course_set", hover, {700, 680, 1024, 768}, 200, "the prompt bar gone");
+    game.shot_when_changed(SECTOR_COURSE_ROAD, "05_course_set", hover, {700, 680, 1024, 768}, 200, "the prompt bar gone");
 
-    game.step(ROAD, "Pass until the ships arrive");
+    game.step(SECTOR_COURSE_ROAD, "Pass until the ships arrive");
     const std::string arrived = "arrived at the " + target.name + " sector";
     game.key("p");
     ASSERT_TRUE(game.expect_log(arrived, 90)) << "the ships reach " << target.name;
     game.key("s");
     wait_for_days_to_stop(game);
-    game.shot(ROAD, "06_arrived");
+    game.shot(SECTOR_COURSE_ROAD, "06_arrived");
 
     ASSERT_TRUE(pass_until_autosave(game, autosave)) << "the 28th day's autosave";
     const galaxy_road::GalaxyLook end = probe.look(autosave);

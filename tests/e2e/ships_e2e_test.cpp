@@ -20,6 +20,7 @@
 #include "game/headless.h"
 #include "game/officer.h"
 #include "platform/random.h"
+#include "screen_probe.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/saves/save_screen.h"
@@ -39,42 +40,17 @@
 
 namespace {
 
+using galaxy_road::button_captioned;
+using galaxy_road::centre_of;
+using galaxy_road::child;
+using galaxy_road::find_control;
+using galaxy_road::PICTURE_TYPES;
 using galaxy_road::pixels_changed;
+using galaxy_road::ScreenProbe;
+using galaxy_road::ScreenSpot;
 
-constexpr const char *ROAD = "ships";
-constexpr int PICTURE_TYPES = 213;   // every picture type, as the program's loading screen loads them
+constexpr const char *SHIPS_ROAD = "ships";
 constexpr int TRACK_POINT_PERCENT = 40;   // where on the slider's track the road clicks
-
-struct Spot {
-    int x = -1, y = -1;
-    bool ok() const { return x >= 0 && y >= 0; }
-};
-
-Spot centre_of(const Control *c) {
-    if (!c) return {};
-    int x = 0, y = 0;
-    control_get_screen_position(c, &x, &y);
-    return {x + c->w / 2, y + c->h / 2};
-}
-
-Control *child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
-
-// The first control under `root` (itself included) that `match` accepts.
-Control *find_in(Control *root, const std::function<bool(Control *)> &match) {
-    if (!root) return nullptr;
-    if (match(root)) return root;
-    if (const Panel *p = panel_of(root))
-        for (Control *c : p->children.items) {
-            if (!c) break;
-            if (c->flags & CTRL_REMOVED) continue;
-            if (Control *found = find_in(c, match)) return found;
-        }
-    return nullptr;
-}
-
-Control *button_captioned(Control *root, const std::string &caption) {
-    return find_in(root, [&](Control *c) { return c->type == CONTROL_IMAGE && title_test::caption_of(c) == caption; });
-}
 
 // The crews and the commander of one ship and its sector's starbase.
 struct Crews {
@@ -99,8 +75,8 @@ Crews crews_of(const Ship *ship) {
 }
 
 // What the road does, as the probe found it: where to click and what each step leaves.
-struct RoadPlan {
-    Spot        row, transfer, track, accept, commander, replace, candidate, commander_after;
+struct ShipsPlan {
+    ScreenSpot  row, transfer, track, accept, commander, replace, candidate, commander_after;
     uint64_t    ship_id = 0;
     std::string ship_name;
     Crews       before;            // as the game was saved
@@ -113,41 +89,15 @@ struct RoadPlan {
     int         row_x = 0, row_y = 0, row_w = 0, row_h = 0;   // the commander row on the screen
 };
 
-// The screens in this process over the road's save folder (as saves_e2e_test's probe builds them).
-class ScreenProbe : public ModelGame {
+// The road's screens in this process over the road's save folder, built as the shared screen probe
+// builds them (whose game menu the road saves through).
+class ShipsProbe : public ModelGame {
 public:
     void TestBody() override {}
 
-    // The galaxy's game menu: its Save game, and the save screen's Save.
-    struct MenuSpots {
-        Spot save_game, save;
-    };
-    MenuSpots galaxy_menu(const std::string &save_home) {
-        MenuSpots spots;
-        if (!begin(save_home)) return spots;
-        random_seed(20261208);
-        HeadlessOptions options;
-        options.computer_players = 2;
-        EXPECT_EQ(headless_new_game(game, options), RES_OK);
-        if (enter_galaxy()) {
-            close_news();
-            driver.press('1');
-            driver.frames(50);
-            Control *menu = galaxy_screen()->side_panels[GALAXY_LIST_MENU];
-            Control *save_game = title_test::button_named(menu, "Save game");
-            spots.save_game = centre_of(save_game);
-            if (save_game) driver.click(save_game);
-            driver.frames(60);
-            Control *sub = child(menu, GAME_MENU_SUBPANEL_ID);
-            spots.save = centre_of(child(child(sub, SAVE_SCREEN_BUTTONS_ID), SAVE_SCREEN_SAVE_ID));
-        }
-        end();
-        return spots;
-    }
-
     // The whole road over the saved game, click by click.
-    RoadPlan road(const std::string &save_home, const std::string &save) {
-        RoadPlan plan;
+    ShipsPlan road(const std::string &save_home, const std::string &save) {
+        ShipsPlan plan;
         if (!begin(save_home)) return plan;
         EXPECT_EQ(game_load_file(game, save.c_str(), 0), RES_OK) << save;
         // The ships' pictures, as the program loads them on its way to the star map: they size the
@@ -171,7 +121,7 @@ private:
     std::vector<int> types;
 
     // A player's click at a point: the pointer rests there a frame, the button goes down for a few.
-    void click_at(const Spot &at) {
+    void click_at(const ScreenSpot &at) {
         ui_test::mouse_at(at.x, at.y);
         driver.frame();
         ui_test::left_down();
@@ -180,7 +130,7 @@ private:
         driver.frame();
     }
 
-    void walk(RoadPlan &plan) {
+    void walk(ShipsPlan &plan) {
         driver.press('2');
         driver.frames(50);
         ShipsListState *list = ships_list_state(galaxy_screen()->side_panels[GALAXY_LIST_SHIPS]);
@@ -217,7 +167,7 @@ private:
         click_at(plan.track);
         driver.frames(5);
         transfer_slider_get_values(slider, &plan.slider_ship, &plan.slider_base);
-        Control *accept = find_in(dialog, [](Control *c) { return c->on_click == crew_transfer_apply; });
+        Control *accept = find_control(dialog, [](Control *c) { return c->on_click == crew_transfer_apply; });
         ASSERT_NE(accept, nullptr) << "the transfer's Accept";
         plan.accept = centre_of(accept);
         click_at(plan.accept);
@@ -293,7 +243,7 @@ private:
 };
 
 // The ship and its starbase as a save holds them.
-class SaveReader : public ModelGame {
+class ShipsSaveReader : public ModelGame {
 public:
     void TestBody() override {}
     Crews read(const std::string &path, uint64_t ship_id) {
@@ -307,22 +257,23 @@ public:
 
 class ShipsEndToEnd : public galaxy_road::Road {
 protected:
-    ShipsEndToEnd() : Road(ROAD) {}
+    ShipsEndToEnd() : Road(SHIPS_ROAD) {}
 };
 
 TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     const std::string save_home = dir + "/save";
     write_prefs(save_home, 0);   // no automatic passing
     const std::string folder = save_home + "/Astrovane";
-    ScreenProbe probe;
-    const ScreenProbe::MenuSpots menu = probe.galaxy_menu(save_home);
+    ScreenProbe menu_probe;
+    const ScreenProbe::MenuSpots menu = menu_probe.galaxy_menu(save_home);
     ASSERT_TRUE(menu.save_game.ok() && menu.save.ok());
 
     GameWindow game(display, dir, save_home);
     start(game, "ships.log");
     new_game(game);
     ASSERT_TRUE(galaxy_road::save_from_menu(game, menu, folder + "/000.sav")) << game.log();
-    const RoadPlan plan = probe.road(save_home, folder + "/000.sav");
+    ShipsProbe probe;
+    const ShipsPlan plan = probe.road(save_home, folder + "/000.sav");
     ASSERT_TRUE(plan.commander_after.ok()) << "the probe walked the whole road";
     // What the probe saw is what the road asserts on the real program: the slider moved crew to
     // the starbase, Accept wrote exactly that split, and the pick gave the ship a new commander.
@@ -338,57 +289,57 @@ TEST_F(ShipsEndToEnd, ShipsListShipDetailsCrewTransferAndANewCommander) {
     EXPECT_EQ(plan.row_after.find(plan.before.commander), std::string::npos) << plan.row_after;
     EXPECT_EQ(plan.shown_officer, plan.candidate_name) << "the commander row opens the new commander's panel";
 
-    game.step(ROAD, "the ships list and " + plan.ship_name + "'s details");
-    const DecodedPng star_map = game.shot(ROAD, "00_star_map");
+    game.step(SHIPS_ROAD, "the ships list and " + plan.ship_name + "'s details");
+    const DecodedPng star_map = game.shot(SHIPS_ROAD, "00_star_map");
     game.key("2");
-    const DecodedPng list = game.shot_when_changed(ROAD, "01_ships_list", star_map,
+    const DecodedPng list = game.shot_when_changed(SHIPS_ROAD, "01_ships_list", star_map,
         {0, 40, 512, 740}, 1500, "the ships list at the left");
     EXPECT_GT(pixels_changed(star_map, list, 0, 40, 512, 740), 1500) << "the ships list at the left";
 
     game.click(plan.row.x, plan.row.y);
-    const DecodedPng details = game.shot_when_changed(ROAD, "02_ship_details", list,
+    const DecodedPng details = game.shot_when_changed(SHIPS_ROAD, "02_ship_details", list,
         {0, 40, 1024, 740}, 8000, std::string("the details of ") + plan.ship_name);
     EXPECT_GT(pixels_changed(list, details, 0, 40, 1024, 740), 8000) << "the details of " << plan.ship_name;
 
-    game.step(ROAD, "the crew transfer");
+    game.step(SHIPS_ROAD, "the crew transfer");
     game.click(plan.transfer.x, plan.transfer.y);
-    const DecodedPng dialog = game.shot_when_changed(ROAD, "03_transfer_dialog", details,
+    const DecodedPng dialog = game.shot_when_changed(SHIPS_ROAD, "03_transfer_dialog", details,
         {0, 40, 1024, 740}, 300, "the crew transfer in the menu's place");
     EXPECT_GT(pixels_changed(details, dialog, 0, 40, 1024, 740), 300) << "the crew transfer in the menu's place";
     game.click(plan.track.x, plan.track.y);
-    const DecodedPng moved = game.shot_when_changed(ROAD, "04_transfer_slider_moved", dialog,
+    const DecodedPng moved = game.shot_when_changed(SHIPS_ROAD, "04_transfer_slider_moved", dialog,
         {0, 40, 1024, 740}, 20, "the thumb and the two amounts");
     EXPECT_GT(pixels_changed(dialog, moved, 0, 40, 1024, 740), 20) << "the thumb and the two amounts";
     game.click(plan.accept.x, plan.accept.y);
-    const DecodedPng accepted = game.shot_when_changed(ROAD, "05_transfer_accepted", moved,
+    const DecodedPng accepted = game.shot_when_changed(SHIPS_ROAD, "05_transfer_accepted", moved,
         {0, 40, 1024, 740}, 300, "the ship's menu back in the transfer's place");
 
-    game.step(ROAD, "a new commander");
+    game.step(SHIPS_ROAD, "a new commander");
     game.click(plan.commander.x, plan.commander.y);
-    const DecodedPng officer = game.shot_when_changed(ROAD, "06_officer_detail_panel", accepted,
+    const DecodedPng officer = game.shot_when_changed(SHIPS_ROAD, "06_officer_detail_panel", accepted,
         {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.before.commander);
     EXPECT_GT(pixels_changed(accepted, officer, 0, 40, 1024, 740), 5000) << "the panel of " << plan.before.commander;
     game.click(plan.replace.x, plan.replace.y);
-    const DecodedPng assign = game.shot_when_changed(ROAD, "07_assign_officer", officer,
+    const DecodedPng assign = game.shot_when_changed(SHIPS_ROAD, "07_assign_officer", officer,
         {0, 40, 1024, 740}, 2000, "the Assign Officer dialog");
     EXPECT_GT(pixels_changed(officer, assign, 0, 40, 1024, 740), 2000) << "the Assign Officer dialog";
     game.click(plan.candidate.x, plan.candidate.y);
-    const DecodedPng picked = game.shot_when_changed(ROAD, "08_new_commander_row", assign,
+    const DecodedPng picked = game.shot_when_changed(SHIPS_ROAD, "08_new_commander_row", assign,
         {0, 40, 1024, 740}, 2000, "the Assign Officer dialog gone");
     EXPECT_GT(pixels_changed(accepted, picked, plan.row_x, plan.row_y, plan.row_x + plan.row_w, plan.row_y + plan.row_h), 40)
         << "the commander row shows " << plan.candidate_name;
     game.click(plan.commander_after.x, plan.commander_after.y);
-    const DecodedPng new_panel = game.shot_when_changed(ROAD, "09_new_commander_panel", picked,
+    const DecodedPng new_panel = game.shot_when_changed(SHIPS_ROAD, "09_new_commander_panel", picked,
         {0, 40, 1024, 740}, 5000, std::string("the panel of ") + plan.candidate_name);
     EXPECT_GT(pixels_changed(picked, new_panel, 0, 40, 1024, 740), 5000) << "the panel of " << plan.candidate_name;
 
-    game.step(ROAD, "the panels closed");
+    game.step(SHIPS_ROAD, "the panels closed");
     game.key_for("Escape", "the commander's panel closed", {0, 40, 1024, 740}, 300);
     game.key_for("Escape", "the ship's details closed", {0, 40, 1024, 740}, 300);
-    const ScreenProbe::MenuSpots again = probe.galaxy_menu(save_home);   // the save screen now lists a save
+    const ScreenProbe::MenuSpots again = menu_probe.galaxy_menu(save_home);   // the save screen now lists a save
     ASSERT_TRUE(again.save_game.ok() && again.save.ok());
     ASSERT_TRUE(galaxy_road::save_from_menu(game, again, folder + "/001.sav")) << game.log();
-    SaveReader saved;
+    ShipsSaveReader saved;
     const Crews kept = saved.read(folder + "/001.sav", plan.ship_id);
     EXPECT_EQ(saved.read(folder + "/000.sav", plan.ship_id), plan.before) << "the game the probe walked";
     EXPECT_EQ(kept, plan.after) << "the crews as the slider said and " << plan.candidate_name << " in command";

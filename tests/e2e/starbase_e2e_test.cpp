@@ -44,56 +44,27 @@ namespace {
 
 using galaxy_road::centre_of;
 using galaxy_road::child;
+using galaxy_road::find_control;
+using galaxy_road::live_button;
 using galaxy_road::pixels_changed;
+using galaxy_road::rect_of;
+using galaxy_road::ScreenRect;
 using galaxy_road::ScreenSpot;
+using galaxy_road::spot_on_screen;
 
-constexpr const char *ROAD = "starbase";
+constexpr const char *STARBASE_ROAD = "starbase";
 constexpr int KEY_ESCAPE = 27;
-
-struct Rect {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
-
-Rect rect_of(const Control *c) {
-    Rect r;
-    if (!c) return r;
-    control_get_screen_position(c, &r.x0, &r.y0);
-    r.x1 = r.x0 + c->w;
-    r.y1 = r.y0 + c->h;
-    return r;
-}
-
-// The first live control under `root` (itself included) that `match` accepts.
-Control *find_in(Control *root, const std::function<bool(Control *)> &match) {
-    if (!root || (root->flags & CTRL_REMOVED)) return nullptr;
-    if (match(root)) return root;
-    if (const Panel *p = panel_of(root))
-        for (Control *c : p->children.items) {
-            if (!c) break;
-            if (Control *found = find_in(c, match)) return found;
-        }
-    return nullptr;
-}
-
-// An enabled button with the caption (a refused one is highlighted and carries its reason).
-Control *live_button(Control *root, const std::string &caption) {
-    return find_in(root, [&](Control *c) {
-        return image_of(c) && title_test::caption_of(c) == caption && !image_control_is_highlighted(c);
-    });
-}
 
 std::string label_text(const Control *c) {
     const TextLabel *t = text_label_of(c);
     return t && t->text ? t->text : "";
 }
 
-bool on_screen(const ScreenSpot &s) { return s.ok() && s.x < GFX_WIDTH && s.y < GFX_HEIGHT; }
-
 // The road as the probe walked it: where to click, what the screens showed and what each step left.
 struct StarbasePlan {
     ScreenSpot  starbase_icon, starbase_build, facility_row, facility_build;
     ScreenSpot  shipyard_icon, shipyard_build, design_row, design_build;
-    Rect        sector_panel, site_panel, facility_panel, summary, ship_list;
+    ScreenRect  sector_panel, site_panel, facility_panel, summary, ship_list;
     std::string facility;               // the facility the road lays down, as its row names it
     std::string facility_done;          // the news of its completion
     std::string design;                 // the design the road builds
@@ -151,7 +122,7 @@ private:
         EXPECT_NE(panel, nullptr) << "a click on " << home.name << " opens its panel";
         plan.sector_panel = rect_of(panel);
         plan.ship_list = rect_of(child(panel, SECTOR_PANEL_SHIP_LIST));
-        Control *icon = find_in(child(panel, SECTOR_PANEL_SITE_ICONS), [&](Control *c) {
+        Control *icon = find_control(child(panel, SECTOR_PANEL_SITE_ICONS), [&](Control *c) {
             const auto *id = static_cast<const uint64_t *>(c->user_data);
             return c->on_click && id && *id == site->id;
         });
@@ -169,26 +140,26 @@ private:
 
         // The starbase: its panel, Build, the first facility, its build panel's Build.
         plan.starbase_icon = site_icon(home, base, plan);
-        ASSERT_TRUE(on_screen(plan.starbase_icon)) << "the starbase's icon on the sector panel";
+        ASSERT_TRUE(spot_on_screen(plan.starbase_icon)) << "the starbase's icon on the sector panel";
         click_at(plan.starbase_icon);
         Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
         ASSERT_EQ(site_panel_site(site_panel), base) << "the icon opens the starbase's panel";
         plan.site_panel = rect_of(site_panel);
         plan.starbase_build = centre_of(live_button(child(site_panel, SITE_PANEL_ID_BUTTONS), "Build"));
-        ASSERT_TRUE(on_screen(plan.starbase_build)) << "the starbase's Build, enabled";
+        ASSERT_TRUE(spot_on_screen(plan.starbase_build)) << "the starbase's Build, enabled";
         click_at(plan.starbase_build);
         FacilityChooserState *chooser = facility_chooser_state(child(site_panel, SITE_PANEL_ID_FACILITY_LIST));
         ASSERT_TRUE(chooser && list_count(&chooser->entries) > 0) << "Build opens the facility chooser";
         Control *row = list_get(&chooser->rows, 0);
         plan.facility = label_text(child(row, FACILITY_ROW_ID_NAME));
         plan.facility_row = centre_of(row);
-        ASSERT_TRUE(on_screen(plan.facility_row));
+        ASSERT_TRUE(spot_on_screen(plan.facility_row));
         click_at(plan.facility_row);
         Control *facility = galaxy_object_panel_find(GALAXY_PANEL_FACILITY_BUILD);
         ASSERT_NE(facility, nullptr) << "the row opens the facility build panel";
         plan.facility_panel = rect_of(facility);
         plan.facility_build = centre_of(live_button(child(facility, FACILITY_PANEL_ID_BUTTONS), "Build"));
-        ASSERT_TRUE(on_screen(plan.facility_build)) << "the facility's Build, enabled";
+        ASSERT_TRUE(spot_on_screen(plan.facility_build)) << "the facility's Build, enabled";
         click_at(plan.facility_build);
         ASSERT_TRUE(site_production_info(base, nullptr, nullptr, &plan.facility_days, nullptr, nullptr))
             << "the starbase lays down the " << plan.facility;
@@ -199,24 +170,24 @@ private:
 
         // The shipyard: its panel, Build, the first design, the summary's Build.
         plan.shipyard_icon = site_icon(home, yard, plan);
-        ASSERT_TRUE(on_screen(plan.shipyard_icon)) << "the shipyard's icon on the sector panel";
+        ASSERT_TRUE(spot_on_screen(plan.shipyard_icon)) << "the shipyard's icon on the sector panel";
         click_at(plan.shipyard_icon);
         site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
         ASSERT_EQ(site_panel_site(site_panel), yard) << "the icon opens the shipyard's panel";
         plan.shipyard_build = centre_of(live_button(child(site_panel, SITE_PANEL_ID_BUTTONS), "Build"));
-        ASSERT_TRUE(on_screen(plan.shipyard_build)) << "the shipyard's Build, enabled";
+        ASSERT_TRUE(spot_on_screen(plan.shipyard_build)) << "the shipyard's Build, enabled";
         click_at(plan.shipyard_build);
         DesignListState *designs = design_list_state(child(site_panel, SITE_PANEL_ID_DESIGN_LIST));
         ASSERT_TRUE(designs && list_count(&designs->designs) > 0) << "Build opens the design chooser";
         plan.design = object_get_name(list_get(&designs->designs, 0));
         plan.design_row = centre_of(list_get(&designs->rows, 0));
-        ASSERT_TRUE(on_screen(plan.design_row));
+        ASSERT_TRUE(spot_on_screen(plan.design_row));
         click_at(plan.design_row);
         Control *summary = galaxy_object_panel_find(GALAXY_PANEL_DESIGN_SUMMARY);
         ASSERT_NE(summary, nullptr) << "the design's row opens its summary";
         plan.summary = rect_of(summary);
         plan.design_build = centre_of(child(child(summary, DESIGN_PANEL_ID_BUTTONS), DESIGN_PANEL_ID_BUILD));
-        ASSERT_TRUE(on_screen(plan.design_build)) << "the summary's Build";
+        ASSERT_TRUE(spot_on_screen(plan.design_build)) << "the summary's Build";
         click_at(plan.design_build);
         ASSERT_TRUE(site_production_info(yard, nullptr, nullptr, &plan.ship_days, nullptr, nullptr))
             << "the shipyard builds the " << plan.design;
@@ -282,7 +253,7 @@ constexpr int SOUND_PURCHASE = 12;
 
 class StarbaseEndToEnd : public galaxy_road::Road {
 protected:
-    StarbaseEndToEnd() : Road(ROAD) {}
+    StarbaseEndToEnd() : Road(STARBASE_ROAD) {}
 
     static int heard(const GameWindow &game, int sound) {
         return GameWindow::occurrences(game.log(), "Queue sound " + std::to_string(sound) + ",");
@@ -292,7 +263,7 @@ protected:
     // whole (a picture loaded on a worker), waited for too.
     static void click_heard(GameWindow &game, const ScreenSpot &at, int sound, const std::string &what, int pixels = 500,
                             const std::string &log_line = "") {
-        game.step(ROAD, what);
+        game.step(STARBASE_ROAD, what);
         const int before = heard(game, sound);
         const int lines = log_line.empty() ? 0 : GameWindow::occurrences(game.log(), log_line);
         game.move(at.x, at.y);
@@ -341,49 +312,49 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
     GameWindow game(display, dir, save_home);
     start(game, "starbase.log");
     ASSERT_TRUE(galaxy_road::load_from_title(game, load)) << game.log();
-    const DecodedPng star_map = game.shot(ROAD, "00_star_map");
+    const DecodedPng star_map = game.shot(STARBASE_ROAD, "00_star_map");
 
     // The starbase.
     click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector", 2000);
-    const DecodedPng sector = game.shot(ROAD, "01_sector_panel");
-    const Rect &sp = plan.sector_panel;
+    const DecodedPng sector = game.shot(STARBASE_ROAD, "01_sector_panel");
+    const ScreenRect &sp = plan.sector_panel;
     EXPECT_GT(pixels_changed(star_map, sector, sp.x0, sp.y0, sp.x1, sp.y1), 2000) << "the panel of " << home.name;
     click_heard(game, plan.starbase_icon, SOUND_PICK, "the starbase's icon", 2000);
-    const DecodedPng starbase = game.shot(ROAD, "02_starbase_panel");
-    const Rect &site = plan.site_panel;
+    const DecodedPng starbase = game.shot(STARBASE_ROAD, "02_starbase_panel");
+    const ScreenRect &site = plan.site_panel;
     EXPECT_GT(pixels_changed(sector, starbase, site.x0, site.y0, site.x1, site.y1), 2000) << "the starbase's panel";
     click_heard(game, plan.starbase_build, SOUND_BUTTON, "the starbase's Build");
-    const DecodedPng chooser = game.shot(ROAD, "03_facility_chooser");
+    const DecodedPng chooser = game.shot(STARBASE_ROAD, "03_facility_chooser");
     EXPECT_GT(pixels_changed(starbase, chooser, site.x0, site.y0, site.x1, site.y1), 500) << "Choose facility to build";
     // The facility's picture loads on a worker.
     click_heard(game, plan.facility_row, SOUND_BUTTON, "the facility's row", 2000, "Load detail thread (site ");
-    const DecodedPng facility = game.shot(ROAD, "04_facility_build_panel");
-    const Rect &fp = plan.facility_panel;
+    const DecodedPng facility = game.shot(STARBASE_ROAD, "04_facility_build_panel");
+    const ScreenRect &fp = plan.facility_panel;
     EXPECT_GT(pixels_changed(chooser, facility, fp.x0, fp.y0, fp.x1, fp.y1), 2000) << "the build panel of " << plan.facility;
     click_heard(game, plan.facility_build, SOUND_PURCHASE, "the facility's Build", 1000);
-    const DecodedPng laid = game.shot(ROAD, "05_facility_laid_down");
+    const DecodedPng laid = game.shot(STARBASE_ROAD, "05_facility_laid_down");
     EXPECT_GT(pixels_changed(facility, laid, fp.x0, fp.y0, fp.x1, fp.y1), 1000) << "the build panel gave way";
 
     // The shipyard.
     game.key_for("Escape", "the panels closed", MAP_AREA, 1000);
     click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector again", 2000);
-    game.shot(ROAD, "06_sector_panel_again");
+    game.shot(STARBASE_ROAD, "06_sector_panel_again");
     click_heard(game, plan.shipyard_icon, SOUND_PICK, "the shipyard's icon", 2000);
-    const DecodedPng shipyard = game.shot(ROAD, "07_shipyard_panel");
+    const DecodedPng shipyard = game.shot(STARBASE_ROAD, "07_shipyard_panel");
     click_heard(game, plan.shipyard_build, SOUND_BUTTON, "the shipyard's Build");
-    const DecodedPng designs = game.shot(ROAD, "08_design_chooser");
+    const DecodedPng designs = game.shot(STARBASE_ROAD, "08_design_chooser");
     EXPECT_GT(pixels_changed(shipyard, designs, 0, 40, GFX_WIDTH, GFX_HEIGHT - 40), 500) << "Choose ship design";
     click_heard(game, plan.design_row, SOUND_BUTTON, "the design's row", 2000);
-    const DecodedPng summary = game.shot(ROAD, "09_design_summary");
-    const Rect &su = plan.summary;
+    const DecodedPng summary = game.shot(STARBASE_ROAD, "09_design_summary");
+    const ScreenRect &su = plan.summary;
     EXPECT_GT(pixels_changed(designs, summary, su.x0, su.y0, su.x1, su.y1), 2000) << "the summary of " << plan.design;
     click_heard(game, plan.design_build, SOUND_PURCHASE, "the summary's Build", 1000);
-    const DecodedPng started = game.shot(ROAD, "10_ship_started");
+    const DecodedPng started = game.shot(STARBASE_ROAD, "10_ship_started");
     EXPECT_GT(pixels_changed(summary, started, su.x0, su.y0, su.x1, su.y1), 1000) << "the summary gave way";
     game.key_for("Escape", "the panels closed", MAP_AREA, 1000);
 
     // Next Turn until both are done: each turn is one day.
-    game.step(ROAD, "Next Turn until both are built");
+    game.step(STARBASE_ROAD, "Next Turn until both are built");
     const std::string ship_done = " built in the " + home.name + " sector";
     const int turns = std::max(plan.facility_days, plan.ship_days) + 3;
     int day = 0;
@@ -392,7 +363,7 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
         ++day;
         ASSERT_TRUE(next_day(game)) << "day " << day << "\n" << game.log();
     }
-    game.shot(ROAD, "11_after_the_turns");
+    game.shot(STARBASE_ROAD, "11_after_the_turns");
     // Each completes on the day its production said when it began.
     const std::string log = game.log();
     EXPECT_EQ(day_of(log, plan.facility_done), plan.facility_days) << "the news of the " << plan.facility;
@@ -400,8 +371,8 @@ TEST_F(StarbaseEndToEnd, FacilityAndShipBuiltFromTheHomeStarbaseAndShipyard) {
 
     game.key_for("Escape", "the news closed", MAP_AREA, 1000);
     click_heard(game, {home.x, home.y}, SOUND_PICK, "the home sector at the end", 2000);
-    const DecodedPng after = game.shot(ROAD, "12_sector_panel_with_the_new_ship");
-    const Rect &sl = plan.ship_list;
+    const DecodedPng after = game.shot(STARBASE_ROAD, "12_sector_panel_with_the_new_ship");
+    const ScreenRect &sl = plan.ship_list;
     EXPECT_GT(pixels_changed(sector, after, sl.x0, sl.y0, sl.x1, sl.y1), 200) << "a new row in the ship list";
 
     finish(game);

@@ -33,20 +33,21 @@
 #include <vector>
 
 #include "battle_reading.h"
+#include "compat_library.h"
 #include "galaxy_road_support.h"
 #include "screen_probe.h"
 
 namespace {
 
+using galaxy_road::band_pixels;
 using galaxy_road::pixels_changed;
+using galaxy_road::PREFS_COMBAT_SPEED;
+using galaxy_road::PREFS_GALAXY_SPEED;
 using galaxy_road::ScreenSpot;
 
-constexpr const char *COMPAT_LIBRARY_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat";
 constexpr const char *PLAYER_NAME = "Ilsa Varn";
 constexpr const char *SEED = "20261208";          // a galaxy whose home and battle stand on the first screen
 constexpr uint32_t ENDING_SEED = 20261208;        // the game forced to its end
-constexpr size_t PREFS_GALAXY_SPEED = 12;         // byte offsets of words in "prefs.dat"
-constexpr size_t PREFS_COMBAT_SPEED = 20;
 
 bool compat(const char *variant) { return std::string(variant) == "sdl12-compat"; }
 
@@ -65,18 +66,6 @@ std::vector<int> modes_in(const std::string &log) {
     for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + what.size()))
         modes.push_back(std::atoi(log.c_str() + at + what.size()));
     return modes;
-}
-
-// Pixels of the END OF GAME band's colour (0, 32, 0) inside a rectangle.
-int band_pixels(const DecodedPng &png, int x0, int y0, int x1, int y1) {
-    if (!png.ok) return 0;
-    int n = 0;
-    for (int y = y0; y < y1 && y < int(png.height); ++y)
-        for (int x = x0; x < x1 && x < int(png.width); ++x) {
-            const uint8_t *p = galaxy_road::pixel(png, x, y);
-            n += p[0] < 10 && p[1] >= 24 && p[1] <= 40 && p[2] < 10;
-        }
-    return n;
 }
 
 class WholeRoadEndToEnd : public galaxy_road::Road, public ::testing::WithParamInterface<const char *> {

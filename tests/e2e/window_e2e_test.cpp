@@ -15,6 +15,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "compat_library.h"
 #include "support/private_display.h"
 #include "support/run_program.h"
 #include "test_support.h"
@@ -25,16 +26,15 @@ namespace {
 const std::string BINARY = ASTROVANE_BINARY_DIR "/astrovane";
 const std::string GENERATED_STORE = ASTROVANE_BINARY_DIR "/store.dat";
 const std::string TITLE_BACKDROP = ASTROVANE_BINARY_DIR "/assets/bg/003.png";   // what the title's reveal ends on
-const std::string COMPAT_LIBRARY_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat";
 
 // A screenshot of the window, decoded; ok only for an 8-bit picture of the game's 1024 x 768.
-struct Shot {
+struct WindowShot {
     bool       ok = false;
     DecodedPng png;
 };
 
-Shot look(const PrivateDisplay &x, const std::string &window, const std::string &path) {
-    Shot shot;
+WindowShot look(const PrivateDisplay &x, const std::string &window, const std::string &path) {
+    WindowShot shot;
     const ProgramRun imported = x.tool({"import", "-window", window, "PNG24:" + path});
     if (imported.status != 0) return shot;
     const std::vector<uint8_t> bytes = read_whole(path);
@@ -159,7 +159,7 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
         EXPECT_NE(geometry.out.find("Geometry: 1024x768"), std::string::npos) << geometry.out;
 
         // While loading and fading: the text in the corner, nothing of its colour elsewhere.
-        Shot loading;
+        WindowShot loading;
         int corner = 0, elsewhere = 0;
         // (a pixel or two of its colour elsewhere in the corner is not yet the text)
         for (int i = 0; i < 40 && corner <= 30; ++i) {
@@ -174,7 +174,7 @@ TEST_P(WindowEndToEnd, OpensItsWindowDrawsAndEndsCleanlyOnSigterm) {
         // of it), nothing of the text left in the corner. Frames arrive when the machine lets them:
         // the boot log's countdown and the reveal before it run on the game's clock, which a busy
         // machine slows to well past 20 s.
-        Shot title;
+        WindowShot title;
         double apart = 1.0;
         int changes = -1;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -72,7 +72,7 @@ TEST_F(Beam, TheCallbackRunsOnceInTheStepTheChargeEndsAndBeforeAnyLine) {
     for (g_step = 1; g_step <= CHARGE_MS / 20 - 1; ++g_step) effect_update(b, 20);
     EXPECT_EQ(g_hits.calls, 0);
     draw_alone(b, b->box_left, b->box_top);
-    EXPECT_EQ(at(110, 100), (Rgb8{0, 0, 0})) << "no line while charging";
+    EXPECT_EQ(at(110, 100), (ScreenRgb{0, 0, 0})) << "no line while charging";
     effect_update(b, 20);   // step 33: the charge's last 60 ms end here
     EXPECT_EQ(g_hits.calls, 1);
     EXPECT_EQ(g_hits.step, CHARGE_MS / 20);
@@ -83,7 +83,7 @@ TEST_F(Beam, TheCallbackRunsOnceInTheStepTheChargeEndsAndBeforeAnyLine) {
     EXPECT_EQ(shooter.refs, 1) << "the beam lets go of the objects once it has fired";
     EXPECT_EQ(target.refs, 1);
     draw_alone(b, b->box_left, b->box_top);
-    EXPECT_NE(at(110, 100 + b->jitter_y[0]), (Rgb8{0, 0, 0})) << "the lines show once firing";
+    EXPECT_NE(at(110, 100 + b->jitter_y[0]), (ScreenRgb{0, 0, 0})) << "the lines show once firing";
     run_out(b, 20);
     EXPECT_EQ(g_hits.calls, 1);
     effect_free(b);
@@ -144,7 +144,7 @@ TEST_F(Beam, AMissedBeamDrawsItsLinesButNoImpact) {
     run(missed, 20, CHARGE_MS / 20 + 2);
     draw_alone(missed, missed->box_left, missed->box_top);
     EXPECT_EQ(lit_pixels_near(242, 122, 0), 0);
-    EXPECT_NE(at(150, 120 + missed->jitter_y[1]), (Rgb8{0, 0, 0})) << "the lines still show";
+    EXPECT_NE(at(150, 120 + missed->jitter_y[1]), (ScreenRgb{0, 0, 0})) << "the lines still show";
     effect_free(missed);
 }
 

@@ -63,11 +63,11 @@ inline EffectWorldHooks fake_world_hooks() {
     return h;
 }
 
-struct Rgb8 {
+struct ScreenRgb {
     uint8_t r, g, b;
-    bool operator==(const Rgb8 &o) const { return r == o.r && g == o.g && b == o.b; }
+    bool operator==(const ScreenRgb &o) const { return r == o.r && g == o.g && b == o.b; }
 };
-inline std::ostream &operator<<(std::ostream &os, const Rgb8 &c) {
+inline std::ostream &operator<<(std::ostream &os, const ScreenRgb &c) {
     return os << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
 }
 
@@ -116,7 +116,7 @@ protected:
         ASSERT_EQ(gfx_select_primitives(4), RES_OK);
         g = gfx_create();
         ASSERT_NE(g, nullptr);
-        clear(Rgb8{0, 0, 0});
+        clear(ScreenRgb{0, 0, 0});
     }
 
     void TearDown() override {
@@ -134,7 +134,7 @@ protected:
         return results;
     }
 
-    void clear(Rgb8 c) {
+    void clear(ScreenRgb c) {
         for (int y = 0; y < surface->h; ++y)
             for (int x = 0; x < surface->w; ++x) {
                 uint8_t *p = static_cast<uint8_t *>(surface->pixels) + y * surface->pitch + x * 4;
@@ -145,9 +145,9 @@ protected:
             }
     }
 
-    Rgb8 at(int x, int y) const {
+    ScreenRgb at(int x, int y) const {
         const uint8_t *p = static_cast<const uint8_t *>(surface->pixels) + y * surface->pitch + x * 4;
-        return Rgb8{p[2], p[1], p[0]};
+        return ScreenRgb{p[2], p[1], p[0]};
     }
 
     int lit_pixels_near(int cx, int cy, int reach) const {
@@ -155,7 +155,7 @@ protected:
         for (int y = cy - reach; y <= cy + reach; ++y)
             for (int x = cx - reach; x <= cx + reach; ++x) {
                 if (x < 0 || y < 0 || x >= surface->w || y >= surface->h) continue;
-                const Rgb8 c = at(x, y);
+                const ScreenRgb c = at(x, y);
                 n += (c.r | c.g | c.b) != 0;
             }
         return n;
@@ -165,7 +165,7 @@ protected:
 
     // One draw of the effect at its anchor, replayed onto a cleared screen.
     void draw_alone(Effect *e, int x, int y) {
-        clear(Rgb8{0, 0, 0});
+        clear(ScreenRgb{0, 0, 0});
         effect_draw(e, g, x, y);
         replay();
     }

@@ -53,9 +53,9 @@ TEST_F(Glow, AtRadiusZeroTheSpriteIsDrawnAsAPlainSilhouette) {
     colour_fade_set(effect_glow_colour(e), 10, 200, 30);
     draw_alone(e, 50, 60);
     for (int y = 60; y < 64; ++y)
-        for (int x = 50; x < 56; ++x) EXPECT_EQ(at(x, y), (Rgb8{10, 200, 30})) << x << ", " << y;
-    EXPECT_EQ(at(49, 60), (Rgb8{0, 0, 0}));
-    EXPECT_EQ(at(56, 63), (Rgb8{0, 0, 0}));
+        for (int x = 50; x < 56; ++x) EXPECT_EQ(at(x, y), (ScreenRgb{10, 200, 30})) << x << ", " << y;
+    EXPECT_EQ(at(49, 60), (ScreenRgb{0, 0, 0}));
+    EXPECT_EQ(at(56, 63), (ScreenRgb{0, 0, 0}));
     effect_free(e);
 }
 
@@ -65,7 +65,7 @@ TEST_F(Glow, AnAuraRingsTheSpriteAtItsRadius) {
     effect_glow_set_radius_now(e, 5);
     draw_alone(e, 50, 60);   // the sprite sits at 55, 65
     EXPECT_GT(at(55 - 3, 65 + 1).r, 0) << "three pixels left of the sprite";
-    EXPECT_EQ(at(55 - 7, 65 + 1), (Rgb8{0, 0, 0})) << "beyond the radius";
+    EXPECT_EQ(at(55 - 7, 65 + 1), (ScreenRgb{0, 0, 0})) << "beyond the radius";
     effect_free(e);
 }
 

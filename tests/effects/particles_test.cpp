@@ -76,7 +76,7 @@ TEST_F(Surface, TwoDrawsInARowQueueTheTwoBuffers) {
     particle_surface_free(s);
     EXPECT_EQ(first->refcount, 1);
     replay();
-    EXPECT_EQ(at(10, 10), (Rgb8{255, 255, 255}));
+    EXPECT_EQ(at(10, 10), (ScreenRgb{255, 255, 255}));
 }
 
 void *failing_alloc(size_t) { return nullptr; }

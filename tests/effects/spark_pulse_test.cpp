@@ -144,8 +144,8 @@ TEST_F(Pulse, NoWavesMeansOneAndAFadeStartPastTheDurationNeverFades) {
     const int r = effect_pulse_radius(p, 0);
     ASSERT_EQ(r, 47);
     draw_alone(p, 160, 120);
-    EXPECT_EQ(at(160 + r, 120), (Rgb8{0, 200, 0})) << "full colour to the end";
-    EXPECT_EQ(at(160 + r - 2, 120), (Rgb8{0, 100, 0})) << "the inner ring at half";
+    EXPECT_EQ(at(160 + r, 120), (ScreenRgb{0, 200, 0})) << "full colour to the end";
+    EXPECT_EQ(at(160 + r - 2, 120), (ScreenRgb{0, 100, 0})) << "the inner ring at half";
     effect_free(p);
 }
 

@@ -143,9 +143,9 @@ protected:
         SDL_FreeSurface(background);
         Stars::TearDown();
     }
-    Rgb8 bg_at(int x, int y) const {
+    ScreenRgb bg_at(int x, int y) const {
         const uint8_t *p = static_cast<const uint8_t *>(background->pixels) + y * background->pitch + x * 4;
-        return Rgb8{p[2], p[1], p[0]};
+        return ScreenRgb{p[2], p[1], p[0]};
     }
     SDL_Surface *background = nullptr;
 };
@@ -155,7 +155,7 @@ TEST_F(StarPainting, AMovedStarIsPaintedIntoTheBackgroundOnceThenLeftAlone) {
     s->flags = STAR_MOVED;
     starfield_draw_moved(sf, g);
     replay();
-    EXPECT_EQ(bg_at(41, 31), (Rgb8{s->red, s->green, s->blue}));
+    EXPECT_EQ(bg_at(41, 31), (ScreenRgb{s->red, s->green, s->blue}));
     EXPECT_TRUE(s->flags & STAR_PAINTED);
     EXPECT_FALSE(s->flags & STAR_MOVED);
     starfield_draw_moved(sf, g);   // still: nothing to do
@@ -164,7 +164,7 @@ TEST_F(StarPainting, AMovedStarIsPaintedIntoTheBackgroundOnceThenLeftAlone) {
     starfield_draw_moved(sf, g);
     EXPECT_EQ(s->prev_x, 45);
     replay();
-    EXPECT_EQ(bg_at(46, 31), (Rgb8{s->red, s->green, s->blue}));
+    EXPECT_EQ(bg_at(46, 31), (ScreenRgb{s->red, s->green, s->blue}));
 }
 
 TEST_F(StarPainting, StarsPartlyOffTheScreenAreClipped) {
@@ -174,7 +174,7 @@ TEST_F(StarPainting, StarsPartlyOffTheScreenAreClipped) {
     // Only the star's top-right corner pixel is on the screen: 30..50 % of its colour.
     EXPECT_GE(bg_at(0, H - 1).r, s->red * 30 / 100);
     EXPECT_LE(bg_at(0, H - 1).r, s->red * 50 / 100);
-    EXPECT_EQ(bg_at(1, H - 1), (Rgb8{0, 0, 0}));
+    EXPECT_EQ(bg_at(1, H - 1), (ScreenRgb{0, 0, 0}));
 }
 
 }  // namespace

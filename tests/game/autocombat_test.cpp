@@ -19,7 +19,7 @@ using namespace autocombat_test;
 
 namespace {
 
-constexpr uint64_t RED = 9001, BLUE = 9002, GREEN = 9003, ARK = 9004;
+constexpr uint64_t RED_ID = 9001, BLUE_ID = 9002, GREEN_ID = 9003, ARK_ID = 9004;
 
 int g_plans = 0;   // plan requests seen by the counting hook
 
@@ -27,8 +27,8 @@ class Autocombat : public Battlefield {
 protected:
     void SetUp() override {
         Battlefield::SetUp();
-        red = player(RED);
-        blue = player(BLUE);
+        red = player(RED_ID);
+        blue = player(BLUE_ID);
         g_plans = 0;
     }
     // Counts the plan requests; the act stays empty, so each ship ends its turn at once.
@@ -88,17 +88,17 @@ protected:
 // ---- Where a side retreats to ----------------------------------------------------------------------
 
 TEST_F(Autocombat, RetreatGoesToTheNearestFootholdThenTheNearestOwnedSectorThenTheFirstThenNowhere) {
-    Sector *here = sector(1000, 1000, RED);
+    Sector *here = sector(1000, 1000, RED_ID);
     Encounter *enc = battle(here, {});
-    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), nullptr) << "no other sector at all";
-    Sector *far_red = sector(1600, 1000, RED);     // held by red, far
+    EXPECT_EQ(encounter_find_retreat_sector(enc, RED_ID), nullptr) << "no other sector at all";
+    Sector *far_red = sector(1600, 1000, RED_ID);     // held by red, far
     sector(1100, 1000);                            // nobody's, nearest
-    Sector *green_s = sector(800, 1000, GREEN);    // held by a third owner
+    Sector *green_s = sector(800, 1000, GREEN_ID);    // held by a third owner
     Sector *blue_visit = sector(1400, 1000);       // nobody's, a blue ship stands in it
     hauler(blue, blue_visit);
 
-    EXPECT_EQ(encounter_find_retreat_sector(enc, RED), far_red) << "a held sector beats nearer ones";
-    EXPECT_EQ(encounter_find_retreat_sector(enc, BLUE), blue_visit) << "a ship of the owner is a foothold";
+    EXPECT_EQ(encounter_find_retreat_sector(enc, RED_ID), far_red) << "a held sector beats nearer ones";
+    EXPECT_EQ(encounter_find_retreat_sector(enc, BLUE_ID), blue_visit) << "a ship of the owner is a foothold";
     EXPECT_EQ(encounter_find_retreat_sector(enc, 777), green_s) << "without a foothold: the nearest owned sector";
 
     // Nothing owned anywhere: the first other sector in map order.
@@ -112,13 +112,13 @@ TEST_F(Autocombat, RetreatGoesToTheNearestFootholdThenTheNearestOwnedSectorThenT
 
 TEST_F(Autocombat, DisengagingInASectorLeavesItToTheFirstArrivalAndSendsTheOthersAway) {
     Sector *here = sector(1000, 1000);
-    Sector *home_blue = sector(1000, 1300, BLUE);
+    Sector *home_blue = sector(1000, 1300, BLUE_ID);
     Ship *late_red = hauler(red, here);
     Ship *early_blue = hauler(blue, here);
     Ship *late_red2 = hauler(red, here);
     late_red->arrival_date->minutes = late_red2->arrival_date->minutes = 5000;
     early_blue->arrival_date->minutes = 4000;
-    sector(1000, 700, RED);   // red's foothold, straight up
+    sector(1000, 700, RED_ID);   // red's foothold, straight up
     Encounter *enc = battle(here, {late_red, early_blue, late_red2});
 
     encounter_disengage(enc);
@@ -137,7 +137,7 @@ TEST_F(Autocombat, DisengagingInASectorLeavesItToTheFirstArrivalAndSendsTheOther
     EXPECT_TRUE((fleet->fleet_flags & (FLEET_PINGS | FLEET_SHOWS_COUNT)) == (FLEET_PINGS | FLEET_SHOWS_COUNT));
     ASSERT_NE(fleet->move_target, nullptr);
     EXPECT_NE(fleet->move_target, here);
-    EXPECT_EQ(fleet->move_target->owner_id, RED);
+    EXPECT_EQ(fleet->move_target->owner_id, RED_ID);
     // Ten units from the centre, straight towards the target.
     EXPECT_EQ(centre_x(fleet), enc->centre_x);
     EXPECT_EQ(centre_y(fleet), enc->centre_y - AUTOCOMBAT_RETREAT_OFFSET);
@@ -179,8 +179,8 @@ TEST_F(Autocombat, ABattleThatNobodyCanWinStopsByTheIdleRuleOrAtOnceAndEveryoneR
         SetUp();
         count_plans();
         Sector *here = sector(1000, 1000);
-        Sector *red_home = sector(1300, 1000, RED);
-        Sector *blue_home = sector(1000, 1400, BLUE);
+        Sector *red_home = sector(1300, 1000, RED_ID);
+        Sector *blue_home = sector(1000, 1400, BLUE_ID);
         std::vector<Ship *> reds, blues;
         for (int i = 0; i < 2; ++i) {
             reds.push_back(c.armed ? gunship(red, here) : hauler(red, here));
@@ -217,7 +217,7 @@ TEST_F(Autocombat, ABattleThatNobodyCanWinStopsByTheIdleRuleOrAtOnceAndEveryoneR
 
 TEST_F(Autocombat, AHullThatCannotJumpStaysInTheSector) {
     Sector *here = sector(1000, 1000);
-    sector(1300, 1000, RED);
+    sector(1300, 1000, RED_ID);
     Ship *stuck = gunship(red, here);
     stuck->hull_flags |= HULL_FLAG_NO_JUMP;
     Ship *other = gunship(blue, here);
@@ -236,7 +236,7 @@ TEST_F(Autocombat, AHullThatCannotJumpStaysInTheSector) {
 TEST_F(Autocombat, AFightToTheEndLeavesTheVictorInTheSectorAndPaysItTheSalvage) {
     use_gunners();
     Sector *here = sector(1000, 1000);
-    sector(1300, 1000, BLUE);
+    sector(1300, 1000, BLUE_ID);
     Ship *r1 = gunship(red, here);
     Ship *r2 = gunship(red, here);
     Ship *b1 = hauler(blue, here);   // cannot shoot back
@@ -273,7 +273,7 @@ TEST_F(Autocombat, ALostShipAndItsCommanderAreNewsForTheirOwner) {
     use_gunners();
     Sector *here = sector(1000, 1000);
     here->label = "Tarsus";
-    sector(1300, 1000, BLUE);
+    sector(1300, 1000, BLUE_ID);
     Ship *r1 = gunship(red, here);
     Ship *b1 = hauler(blue, here);
     Ship *b2 = hauler(blue, here);
@@ -282,12 +282,12 @@ TEST_F(Autocombat, ALostShipAndItsCommanderAreNewsForTheirOwner) {
     Officer *pilot = officer_create();
     ASSERT_NE(pilot, nullptr);
     pilot->id = 9001;
-    pilot->owner_id = BLUE;
+    pilot->owner_id = BLUE_ID;
     pilot->name = "Ada Kline";
     player_add_officer(blue, pilot);
     ship_set_pilot(b1, pilot);
     b1->escape_chance = 0;   // no pod: the commander goes down with the ship
-    game->ui_player_id = BLUE;   // the news kept is the UI player's
+    game->ui_player_id = BLUE_ID;   // the news kept is the UI player's
     game_clear_alerts(game);
     Encounter *enc = battle(here, {r1, b1, b2});
     enc->field_w = 440;
@@ -307,13 +307,13 @@ TEST_F(Autocombat, ALostShipAndItsCommanderAreNewsForTheirOwner) {
 }
 
 TEST_F(Autocombat, TheVictorIsTheSideStillOnTheFieldNotTheHolderThatRetreatedFromIt) {
-    Sector *here = sector(1000, 1000, BLUE);   // the holder is the first side
-    sector(1300, 1000, RED);
+    Sector *here = sector(1000, 1000, BLUE_ID);   // the holder is the first side
+    sector(1300, 1000, RED_ID);
     Ship *b1 = hauler(blue, here);
     Ship *wreck = hauler(blue, here);
     Ship *r1 = hauler(red, here);
     Encounter *enc = battle(here, {b1, wreck, r1});
-    ASSERT_EQ(encounter_get_side(enc, 0), BLUE);
+    ASSERT_EQ(encounter_get_side(enc, 0), BLUE_ID);
     b1->flags |= OBJ_LEFT_MAP;   // the holder broke off; the attacker stayed
     wreck->flags |= OBJ_DEAD;
     const int32_t salvage = wreck->roll_value;
@@ -322,7 +322,7 @@ TEST_F(Autocombat, TheVictorIsTheSideStillOnTheFieldNotTheHolderThatRetreatedFro
     blue->credits = 100;
     enc->flags |= ENCOUNTER_FLAG_FINISHED;
     encounter_apply_outcome(enc);
-    EXPECT_EQ(enc->victor_id, RED);
+    EXPECT_EQ(enc->victor_id, RED_ID);
     EXPECT_EQ(red->credits, 100 + salvage) << "the salvage goes to the side that held the field";
     EXPECT_EQ(blue->credits, 100);
     EXPECT_FALSE(b1->flags & OBJ_LEFT_MAP) << "the retreated bit is spent by the outcome";
@@ -356,17 +356,17 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        Player *green = player(GREEN, PLAYER_KIND_HUMAN);
+        Player *green = player(GREEN_ID, PLAYER_KIND_HUMAN);
         game->ui_player = green;
-        game->ui_player_id = GREEN;
+        game->ui_player_id = GREEN_ID;
         game->clock->minutes = 9 * MINUTES_PER_DAY;
         date_from_minutes(game->clock);
-        Sector *here = sector(1000, 1000, GREEN);
+        Sector *here = sector(1000, 1000, GREEN_ID);
         here->label = "Tarsus";
-        Site *base = site(here, SITE_STARBASE, GREEN);
-        Site *school = site(here, SITE_TRAINING, GREEN);
+        Site *base = site(here, SITE_STARBASE, GREEN_ID);
+        Site *school = site(here, SITE_TRAINING, GREEN_ID);
         base->crew = 400;
-        if (c.second_base) site(sector(1400, 1000, GREEN), SITE_STARBASE, GREEN);
+        if (c.second_base) site(sector(1400, 1000, GREEN_ID), SITE_STARBASE, GREEN_ID);
         player_update_totals(green);
         Ship *attacker = c.boarding
                              ? ship(red, here, {{LANCER_FORE, SYSTEM_TYPE_BOARDING_GRID}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}})
@@ -388,8 +388,8 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         for (int32_t i = 0; i < list_count(game->alerts); ++i)
             if (const Alert *a = list_get(game->alerts, i); a->kind != ALERT_DAY_HEADER) news.push_back(a->text);
         if (!c.defender_news) {
-            EXPECT_EQ(base->owner_id, GREEN);
-            EXPECT_EQ(here->owner_id, GREEN);
+            EXPECT_EQ(base->owner_id, GREEN_ID);
+            EXPECT_EQ(here->owner_id, GREEN_ID);
             EXPECT_FALSE(base->flags & OBJ_DEAD);
             EXPECT_TRUE(news.empty());
             EXPECT_EQ(green->defeated_by, 0u);
@@ -400,14 +400,14 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
         if (c.second_base) {
             EXPECT_EQ(green->defeated_by, 0u) << "it still holds a sector";
         } else {
-            EXPECT_EQ(green->defeated_by, RED) << "its last sector fell";
+            EXPECT_EQ(green->defeated_by, RED_ID) << "its last sector fell";
             ASSERT_NE(green->defeat_date, nullptr);
             EXPECT_EQ(green->defeat_date->minutes, game->clock->minutes);
         }
         if (c.boarding) {
-            EXPECT_EQ(here->owner_id, RED);
-            EXPECT_EQ(base->owner_id, RED);
-            EXPECT_EQ(school->owner_id, RED) << "the owner's other sites pass with it";
+            EXPECT_EQ(here->owner_id, RED_ID);
+            EXPECT_EQ(base->owner_id, RED_ID);
+            EXPECT_EQ(school->owner_id, RED_ID) << "the owner's other sites pass with it";
             EXPECT_EQ(base->crew, 0);
             EXPECT_FALSE(base->flags & OBJ_DEAD);
         } else {
@@ -423,14 +423,14 @@ TEST_F(Autocombat, AnAssaultedStarbaseIsCapturedByABoardingGridDestroyedWithoutO
 // The officers waiting at a captured starbase stay there, still the defender's; the starbase links
 // them as a load does (through the player they served, not its new owner).
 TEST_F(Autocombat, ACapturedStarbaseKeepsTheDefendersWaitingOfficersAndStillLinksThem) {
-    Sector *here = sector(1000, 1000, GREEN);
-    Player *green = player(GREEN);
-    Site *base = site(here, SITE_STARBASE, GREEN);
+    Sector *here = sector(1000, 1000, GREEN_ID);
+    Player *green = player(GREEN_ID);
+    Site *base = site(here, SITE_STARBASE, GREEN_ID);
     base->crew = 400;
     Officer *waiting = officer_create();
     ASSERT_NE(waiting, nullptr);
     waiting->id = 9002;
-    waiting->owner_id = GREEN;
+    waiting->owner_id = GREEN_ID;
     player_add_officer(green, waiting);
     site_add_officer(base, waiting);
     Ship *attacker = ship(red, here, {{LANCER_FORE, SYSTEM_TYPE_BOARDING_GRID}, {LANCER_ENGINE, SYSTEM_TYPE_ENGINE}});
@@ -438,7 +438,7 @@ TEST_F(Autocombat, ACapturedStarbaseKeepsTheDefendersWaitingOfficersAndStillLink
 
     encounter_autocombat(battle(here, {base, attacker}, ENCOUNTER_STARBASE_ASSAULT));
 
-    ASSERT_EQ(base->owner_id, RED);
+    ASSERT_EQ(base->owner_id, RED_ID);
     ASSERT_EQ(site_officer_count(base), 1);
     EXPECT_EQ(site_get_officer(base, 0), waiting);
     EXPECT_EQ(player_find_officer(green, 9002), waiting);
@@ -459,12 +459,12 @@ TEST_F(Autocombat, TheSolSectorPassesToAVictorOtherThanItsGuardians) {
         TearDown();
         SetUp();
         use_gunners();
-        Player *sol = player(GREEN);
-        game->sol_player_id = GREEN;
-        Sector *sol_sector = sector(1000, 1000, GREEN);
+        Player *sol = player(GREEN_ID);
+        game->sol_player_id = GREEN_ID;
+        Sector *sol_sector = sector(1000, 1000, GREEN_ID);
         game->sol_sector_id = sol_sector->id;
-        sector(1300, 1000, RED);
-        Site *base = site(sol_sector, SITE_STARBASE, GREEN);
+        sector(1300, 1000, RED_ID);
+        Site *base = site(sol_sector, SITE_STARBASE, GREEN_ID);
         Ship *winner = gunship(c.guardians_win ? sol : red, sol_sector);
         Ship *loser = hauler(c.guardians_win ? red : sol, sol_sector);
         Encounter *enc = battle(sol_sector, {winner, loser}, ENCOUNTER_SOL);
@@ -475,7 +475,7 @@ TEST_F(Autocombat, TheSolSectorPassesToAVictorOtherThanItsGuardians) {
         encounter_autocombat(enc);
 
         ASSERT_TRUE(loser->flags & OBJ_DEAD);
-        EXPECT_EQ(sol_sector->owner_id, c.guardians_win ? GREEN : RED);
+        EXPECT_EQ(sol_sector->owner_id, c.guardians_win ? GREEN_ID : RED_ID);
         EXPECT_EQ((base->flags & OBJ_DEAD) != 0, !c.guardians_win);
     }
 }
@@ -484,7 +484,7 @@ TEST_F(Autocombat, TheSolSectorPassesToAVictorOtherThanItsGuardians) {
 
 TEST_F(Autocombat, ADeepSpaceVictorFormsAFleetCentredOnTheMeetingPoint) {
     use_gunners();
-    sector(400, 400, BLUE);
+    sector(400, 400, BLUE_ID);
     Ship *hunter = gunship(red, nullptr);
     Ship *prey = hauler(blue, nullptr);
     Fleet *old_red = hidden_fleet(hunter, 2000, 2000);
@@ -522,10 +522,10 @@ TEST_F(Autocombat, MachineDefendersJoinTheirOwnerAndTheirSiteCountsWhatIsLeft) {
         TearDown();
         SetUp();
         if (c.gunners) use_gunners();
-        Player *ark = player(ARK);
-        game->combat_ai_player_id = ARK;
+        Player *ark = player(ARK_ID);
+        game->combat_ai_player_id = ARK_ID;
         Sector *here = sector(1000, 1000);
-        sector(1300, 1000, RED);
+        sector(1300, 1000, RED_ID);
         Site *body = site(here, 11, 0);
         body->feature = new SiteFeature();
         body->feature->defence_kind = FEATURE_DEFENCE_ARMED;
@@ -559,7 +559,7 @@ TEST_F(Autocombat, MachineDefendersJoinTheirOwnerAndTheirSiteCountsWhatIsLeft) {
 TEST_F(Autocombat, AnObjectWithoutAStartIsLeftOutWithAWarning) {
     LogFileCatcher log(fresh_test_dir("game"), LOG_WARN);
     Sector *here = sector(1000, 1000);
-    sector(1300, 1000, RED);
+    sector(1300, 1000, RED_ID);
     Ship *r = gunship(red, here);
     Ship *b = gunship(blue, here);
     Ship *late = hauler(blue, here);
@@ -580,25 +580,25 @@ TEST_F(Autocombat, AnObjectWithoutAStartIsLeftOutWithAWarning) {
 }
 
 TEST_F(Autocombat, TheGuardiansDefenceShotsStrikeTheAttackers) {
-    Player *sol = player(GREEN);
-    game->sol_player_id = GREEN;
-    Sector *sol_sector = sector(1000, 1000, GREEN);
+    Player *sol = player(GREEN_ID);
+    game->sol_player_id = GREEN_ID;
+    Sector *sol_sector = sector(1000, 1000, GREEN_ID);
     game->sol_sector_id = sol_sector->id;
-    sector(1300, 1000, RED);
+    sector(1300, 1000, RED_ID);
     Ship *guard = hauler(sol, sol_sector);
     guard->hull_flags |= HULL_FLAG_NO_JUMP;
     Ship *attacker = gunship(red, sol_sector);
     attacker->hull_flags |= HULL_FLAG_NO_JUMP;   // it stays to take the shots
     const int32_t armour = attacker->armour;
     Encounter *enc = battle(sol_sector, {guard, attacker}, ENCOUNTER_SOL);
-    encounter_set_defense_shot(enc, 2, 1, 1, "Mega Missile", "Mega Missiles", 4, 120, 180, GREEN);
+    encounter_set_defense_shot(enc, 2, 1, 1, "Mega Missile", "Mega Missiles", 4, 120, 180, GREEN_ID);
 
     encounter_autocombat(enc);
 
     EXPECT_TRUE((attacker->flags & OBJ_DEAD) || attacker->armour < armour)
         << "armour " << attacker->armour << " of " << armour;
     EXPECT_FALSE(guard->flags & OBJ_DEAD) << "the shots spare their own side";
-    EXPECT_EQ(sol_sector->owner_id, GREEN);
+    EXPECT_EQ(sol_sector->owner_id, GREEN_ID);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using namespace autocombat_test;
 
 namespace {
 
-constexpr uint64_t HUMAN = 0x501, RIVAL = 0x502, THIRD = 0x503;
+constexpr uint64_t ENCOUNTER_HUMAN = 0x501, ENCOUNTER_RIVAL = 0x502, ENCOUNTER_THIRD = 0x503;
 
 class DayBattles : public Battlefield {
 protected:
@@ -20,11 +20,11 @@ protected:
 
     void SetUp() override {
         Battlefield::SetUp();
-        human = player(HUMAN, PLAYER_KIND_HUMAN);
-        rival = player(RIVAL);
-        third = player(THIRD);
+        human = player(ENCOUNTER_HUMAN, PLAYER_KIND_HUMAN);
+        rival = player(ENCOUNTER_RIVAL);
+        third = player(ENCOUNTER_THIRD);
         game->ui_player = human;
-        game->ui_player_id = HUMAN;
+        game->ui_player_id = ENCOUNTER_HUMAN;
     }
 
     // A fleet of its own on the galaxy map for a fresh gunship of the owner.
@@ -122,8 +122,8 @@ TEST_F(DayBattles, TwoFleetsThatInterceptEachOtherMeetInOneDeepSpaceBattle) {
     }
     EXPECT_EQ(c->intercepted_fleet_id, 0u) << "read and cleared in any case";
     EXPECT_EQ(game_find_encounter_by_fleet(game, c->id), nullptr);
-    EXPECT_EQ(game_count_player_encounters(game, HUMAN), 1);
-    EXPECT_EQ(game_count_player_encounters(game, THIRD), 0);
+    EXPECT_EQ(game_count_player_encounters(game, ENCOUNTER_HUMAN), 1);
+    EXPECT_EQ(game_count_player_encounters(game, ENCOUNTER_THIRD), 0);
 }
 
 TEST_F(DayBattles, TheUiPlayersBattleIsOfferedAndTheComputersBattlesAreSettled) {
@@ -147,8 +147,8 @@ TEST_F(DayBattles, TheUiPlayersBattleIsOfferedAndTheComputersBattlesAreSettled) 
         if (c.side_choice_flag) game->flags |= GAME_FLAG_SIDE_CHOICE;
         game_begin_player_encounter(game);
         ASSERT_EQ(game->current_encounter, ours);
-        EXPECT_EQ(encounter_get_side_choice(ours, HUMAN), c.human_choice);
-        EXPECT_EQ(encounter_get_side_choice(ours, THIRD), c.rival_choice) << "a computer player decides for itself";
+        EXPECT_EQ(encounter_get_side_choice(ours, ENCOUNTER_HUMAN), c.human_choice);
+        EXPECT_EQ(encounter_get_side_choice(ours, ENCOUNTER_THIRD), c.rival_choice) << "a computer player decides for itself";
     }
     game_set_current_encounter(game, nullptr);
 
@@ -161,27 +161,27 @@ TEST_F(DayBattles, TheUiPlayersBattleIsOfferedAndTheComputersBattlesAreSettled) 
     // Nobody fought: the battle is disengaged and dropped.
     game_finish_encounter(game, ours->id);
     EXPECT_EQ(game_encounter_count(game), 0);
-    EXPECT_EQ(game_count_player_encounters(game, HUMAN), 0);
+    EXPECT_EQ(game_count_player_encounters(game, ENCOUNTER_HUMAN), 0);
 }
 
 TEST_F(DayBattles, TheNearestHeldSectorIsOneWithAStarbase) {
-    Sector *a = sector(100, 100, RIVAL);
-    site(a, SITE_STARBASE, RIVAL);
-    Sector *bare = sector(500, 100, RIVAL);   // held, but no starbase
-    Sector *c = sector(900, 100, RIVAL);
-    site(c, SITE_STARBASE, RIVAL);
-    Sector *d = sector(500, 500, THIRD);
-    site(d, SITE_STARBASE, THIRD);
+    Sector *a = sector(100, 100, ENCOUNTER_RIVAL);
+    site(a, SITE_STARBASE, ENCOUNTER_RIVAL);
+    Sector *bare = sector(500, 100, ENCOUNTER_RIVAL);   // held, but no starbase
+    Sector *c = sector(900, 100, ENCOUNTER_RIVAL);
+    site(c, SITE_STARBASE, ENCOUNTER_RIVAL);
+    Sector *d = sector(500, 500, ENCOUNTER_THIRD);
+    site(d, SITE_STARBASE, ENCOUNTER_THIRD);
     struct Case {
         int32_t x, y;
         uint64_t owner;
         Sector *expected;
     } cases[] = {
-        {520, 100, RIVAL, c},   // the bare sector is nearest, yet it does not count
-        {100, 90, RIVAL, a},
-        {500, 100, RIVAL, a},   // 400 each way: the first in map order
-        {0, 0, THIRD, d},
-        {0, 0, HUMAN, nullptr},
+        {520, 100, ENCOUNTER_RIVAL, c},   // the bare sector is nearest, yet it does not count
+        {100, 90, ENCOUNTER_RIVAL, a},
+        {500, 100, ENCOUNTER_RIVAL, a},   // 400 each way: the first in map order
+        {0, 0, ENCOUNTER_THIRD, d},
+        {0, 0, ENCOUNTER_HUMAN, nullptr},
         {0, 0, 0, nullptr},
     };
     for (const Case &k : cases)
@@ -211,19 +211,19 @@ TEST_F(DayBattles, EachSectorYieldsTheOneBattleItsContentsAndSitesCallFor) {
         return s;
     };
 
-    Sector *held = sector(100, 100, RIVAL);   // contested, with the rival's starbase
-    Site *held_base = site(held, SITE_STARBASE, RIVAL);
+    Sector *held = sector(100, 100, ENCOUNTER_RIVAL);   // contested, with the rival's starbase
+    Site *held_base = site(held, SITE_STARBASE, ENCOUNTER_RIVAL);
     gunship(rival, held);
     ordered(gunship(human, held), SHIP_FLAG_ORDER_A);   // an engagement comes before an assault
     Sector *sol = sector(400, 100);
     game->sol_sector_id = sol->id;
     gunship(rival, sol);
     gunship(third, sol);
-    Sector *besieged = sector(700, 100, RIVAL);
-    Site *target = site(besieged, SITE_STARBASE, RIVAL);
+    Sector *besieged = sector(700, 100, ENCOUNTER_RIVAL);
+    Site *target = site(besieged, SITE_STARBASE, ENCOUNTER_RIVAL);
     ordered(gunship(human, besieged), SHIP_FLAG_ORDER_A);
-    Sector *calm = sector(1000, 100, RIVAL);   // the owner's own attack order does nothing
-    site(calm, SITE_STARBASE, RIVAL);
+    Sector *calm = sector(1000, 100, ENCOUNTER_RIVAL);   // the owner's own attack order does nothing
+    site(calm, SITE_STARBASE, ENCOUNTER_RIVAL);
     ordered(gunship(rival, calm), SHIP_FLAG_ORDER_A);
     Sector *ruins = sector(100, 500);
     Site *ruin = ark_site(ruins, 1, 3, 1);
@@ -241,7 +241,7 @@ TEST_F(DayBattles, EachSectorYieldsTheOneBattleItsContentsAndSitesCallFor) {
     Encounter *fight = game_find_encounter_by_sector(game, held->id);
     EXPECT_EQ(fight->kind, ENCOUNTER_ENGAGEMENT);
     EXPECT_TRUE(encounter_has_defense_shot(fight)) << "the starbase fires on the contested sector";
-    EXPECT_EQ(fight->defense_player_id, RIVAL);
+    EXPECT_EQ(fight->defense_player_id, ENCOUNTER_RIVAL);
     EXPECT_EQ(encounter_find_object(fight, held_base->id), nullptr) << "the starbase fires from afar";
 
     Encounter *for_sol = game_find_encounter_by_sector(game, sol->id);

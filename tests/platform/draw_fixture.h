@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ inline std::ostream &operator<<(std::ostream &os, const Rgb &c) {
 }
 
 inline constexpr Rgb KEY{234, 0, 138};
+
+// A sprite the test owns.
+struct SpriteDeleter {
+    void operator()(Sprite *s) const { sprite_free(s); }
+};
+using SpritePtr = std::unique_ptr<Sprite, SpriteDeleter>;
 
 // A PNG in memory: channels 3 (RGB) or 4 (RGBA), 8 bits, or what `colour_type` / `depth` ask.
 inline std::vector<uint8_t> png_encode(int w, int h, const std::vector<uint8_t> &pixels, int channels,

@@ -24,12 +24,12 @@ protected:
 };
 
 TEST_F(Silhouette, PaintsExactlyTheOpaquePixelsInItsColour) {
-    clear(Rgb8{5, 5, 5});
+    clear(ScreenRgb{5, 5, 5});
     ASSERT_EQ(gfx_queue_sprite_silhouette(g, sprite, 20, 30, 250, 240, 10), RES_OK);
     EXPECT_EQ(sprite->refcount, 2);
     replay();
     EXPECT_EQ(sprite->refcount, 1) << "the command drops its reference";
-    const Rgb8 ink{250, 240, 10}, bg{5, 5, 5};
+    const ScreenRgb ink{250, 240, 10}, bg{5, 5, 5};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) {
             const bool opaque = x == 0 || y == 2;
@@ -45,10 +45,10 @@ TEST_F(Silhouette, StaysInsideTheClipAndTheScreen) {
     ASSERT_EQ(gfx_queue_sprite_silhouette(g, sprite, 318, 238, 255, 0, 0), RES_OK);   // mostly off the screen
     ASSERT_EQ(gfx_queue_sprite_silhouette(g, sprite, -3, -2, 0, 255, 0), RES_OK);
     replay();
-    EXPECT_EQ(at(20, 32), (Rgb8{0, 0, 0})) << "left of the clip";
-    EXPECT_EQ(at(21, 32), (Rgb8{255, 255, 255}));
-    EXPECT_EQ(at(318, 238), (Rgb8{255, 0, 0}));
-    EXPECT_EQ(at(0, 0), (Rgb8{0, 255, 0})) << "the bottom row of a sprite hanging off the top-left";
+    EXPECT_EQ(at(20, 32), (ScreenRgb{0, 0, 0})) << "left of the clip";
+    EXPECT_EQ(at(21, 32), (ScreenRgb{255, 255, 255}));
+    EXPECT_EQ(at(318, 238), (ScreenRgb{255, 0, 0}));
+    EXPECT_EQ(at(0, 0), (ScreenRgb{0, 255, 0})) << "the bottom row of a sprite hanging off the top-left";
     EXPECT_EQ(gfx_queue_sprite_silhouette(g, nullptr, 0, 0, 1, 1, 1), RES_OK);
 }
 

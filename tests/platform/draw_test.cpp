@@ -6,12 +6,10 @@
 #include "platform/random.h"
 #include "platform/shared_ref.h"
 
+#include "platform/colours.h"
 #include "platform/draw_fixture.h"
 
 namespace {
-
-constexpr Rgb BLACK{0, 0, 0};
-constexpr Rgb RED{255, 0, 0};
 
 // A shared block with the test's own reference; at the end every command must have dropped its own.
 struct Held {

@@ -3,15 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/colours.h"
 #include "platform/draw_fixture.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
 #include "platform/scratch_store.h"
 
 namespace {
-
-constexpr Rgb BLACK{0, 0, 0};
-constexpr Rgb WHITE{255, 255, 255};
 
 // Font 0 (and the same files as font 3):
 //   'A' 3 x 5, left kern 0, right kern 1; pixel (1, 1) grey 128, pixel (1, 2) transparent

@@ -12,11 +12,6 @@
 
 namespace {
 
-struct SpriteDeleter {
-    void operator()(Sprite *s) const { sprite_free(s); }
-};
-using SpritePtr = std::unique_ptr<Sprite, SpriteDeleter>;
-
 // The first pixel both pictures cover (a's rows from the top, then from the left), by pixels.
 bool first_shared_pixel(const Sprite *a, const Sprite *b, int dx, int dy, int *x, int *y) {
     for (int ya = 0; ya < a->height; ++ya)

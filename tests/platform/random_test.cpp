@@ -346,16 +346,16 @@ TEST_F(ShuffleDealing, RemovingAnItemTakesEveryOccurrenceAndResetsAMissingOneNot
     EXPECT_EQ(deal(2), (std::set<int *>{&names[0], &names[2]}));
 }
 
-int g_freed = 0;
-void count_free(int *) { ++g_freed; }
+int g_items_freed = 0;
+void count_free(int *) { ++g_items_freed; }
 
 TEST_F(ShuffleDealing, ClearFreesItemsThroughTheCallback) {
     fill(3);
     shuffle_set_free_fn(bag, count_free);
     (void)shuffle_next(bag);
-    g_freed = 0;
+    g_items_freed = 0;
     shuffle_clear(bag);
-    EXPECT_EQ(g_freed, 3);
+    EXPECT_EQ(g_items_freed, 3);
     EXPECT_EQ(shuffle_count(bag), 0);
     EXPECT_EQ(bag->size, 0);
     EXPECT_EQ(bag->remaining, 0);
@@ -363,7 +363,7 @@ TEST_F(ShuffleDealing, ClearFreesItemsThroughTheCallback) {
     fill(2);
     shuffle_free(bag);
     bag = nullptr;
-    EXPECT_EQ(g_freed, 5);
+    EXPECT_EQ(g_items_freed, 5);
 }
 
 // --- saved forms ----------------------------------------------------------------------------

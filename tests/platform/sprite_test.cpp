@@ -2,19 +2,11 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/colours.h"
 #include "platform/draw_fixture.h"
 #include "platform/random.h"
 
 namespace {
-
-constexpr Rgb BLACK{0, 0, 0};
-constexpr Rgb WHITE{255, 255, 255};
-constexpr Rgb RED{255, 0, 0};
-
-struct SpriteDeleter {
-    void operator()(Sprite *s) const { sprite_free(s); }
-};
-using SpritePtr = std::unique_ptr<Sprite, SpriteDeleter>;
 
 SpritePtr art(const std::vector<std::string> &rows, bool rgba = false) {
     return SpritePtr(sprite_from_art(rows, rgba));

@@ -21,6 +21,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/scene.h"
+#include "scene_ptr.h"
 #include "ui/ui_draw.h"
 #include "ui/ui_test_support.h"
 #include "views/scene_panel.h"
@@ -28,11 +29,6 @@
 namespace {
 
 using namespace ui_test;
-
-struct SceneDel {
-    void operator()(Scene *s) const { scene_free(s); }
-};
-using ScenePtr = std::unique_ptr<Scene, SceneDel>;
 
 std::string help_path(const char *format, int n) {
     char path[48];
@@ -165,14 +161,14 @@ TEST_F(HelpStore, PagesRenderForReview) {
         int gold = 0;
         for (int y = Y + 14; y < Y + 40; ++y)
             for (int x = X + 22; x < X + 300; ++x) {
-                const Rgb c = pixel(x, y);
+                const ui_test::Rgb c = pixel(x, y);
                 gold += c.r > 180 && c.g > 150 && c.b < 120;
             }
         EXPECT_GT(gold, 60) << topics[n].name;
         std::vector<uint8_t> rgb(size_t(540) * 520 * 3);
         for (int y = 0; y < 520; ++y)
             for (int x = 0; x < 540; ++x) {
-                const Rgb c = pixel(X + x, Y + y);
+                const ui_test::Rgb c = pixel(X + x, Y + y);
                 uint8_t *o = &rgb[(size_t(y) * 540 + size_t(x)) * 3];
                 o[0] = uint8_t(c.r);
                 o[1] = uint8_t(c.g);

@@ -11,13 +11,9 @@
 #include "assetgen/scene_record.h"
 #include "platform/buffer.h"
 #include "ui/scene.h"
+#include "scene_ptr.h"
 
 namespace {
-
-struct SceneDel {
-    void operator()(Scene *s) const { scene_free(s); }
-};
-using ScenePtr = std::unique_ptr<Scene, SceneDel>;
 
 std::vector<uint8_t> bytes_of(const Buffer &b) { return std::vector<uint8_t>(b.data, b.data + b.length); }
 

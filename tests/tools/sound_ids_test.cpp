@@ -10,13 +10,13 @@
 
 namespace {
 
-struct Named {
+struct NamedSound {
     SoundId     id;
     const char *name;
     const char *role;   // words of the generator's role for the sound
 };
 
-const Named TABLE[] = {
+const NamedSound SOUNDS[] = {
     {SOUND_EXPLOSION, "SOUND_EXPLOSION", "small explosion"},
     {SOUND_LARGE_EXPLOSION, "SOUND_LARGE_EXPLOSION", "large explosion"},
     {SOUND_BEAM, "SOUND_BEAM", "beam"},
@@ -55,7 +55,7 @@ const Named TABLE[] = {
 
 TEST(SoundIds, EachNamePlaysTheSoundMadeForItsRole) {
     std::map<int, std::string> taken;
-    for (const Named &n : TABLE) {
+    for (const NamedSound &n : SOUNDS) {
         ASSERT_GE(int(n.id), 0) << n.name;
         ASSERT_LT(int(n.id), SOUND_COUNT) << n.name;
         const char *role = sound_family_role(n.id);

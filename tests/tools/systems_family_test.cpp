@@ -10,7 +10,7 @@
 
 namespace {
 
-const char *SAMPLE = R"(# A sample source.
+const char *SYSTEMS_SAMPLE = R"(# A sample source.
 type          4
 name          Test Lance
 icon          136
@@ -61,12 +61,12 @@ protected:
         return text;
     }
     static std::string with(const std::string &line_start, const std::string &by) {
-        return replace_line(SAMPLE, line_start, by);
+        return replace_line(SYSTEMS_SAMPLE, line_start, by);
     }
 };
 
 TEST_F(SystemSources, ASourceBecomesTheTemplateItDescribes) {
-    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    ASSERT_EQ(parse(SYSTEMS_SAMPLE), RES_OK) << error;
     const System &r = src.record;
     EXPECT_EQ(std::tie(r.type, r.name, r.spare, r.recharge_turns, r.round_price, r.rounds_per_reload, r.load_b, r.aux_text,
                        r.shot_text),
@@ -79,7 +79,7 @@ TEST_F(SystemSources, ASourceBecomesTheTemplateItDescribes) {
 }
 
 TEST_F(SystemSources, TheEncodedFileReadsBackThroughTheGamesReader) {
-    ASSERT_EQ(parse(SAMPLE), RES_OK) << error;
+    ASSERT_EQ(parse(SYSTEMS_SAMPLE), RES_OK) << error;
     Buffer buf;
     ASSERT_EQ(systems_encode_params(src, &buf), RES_OK);
     System back;
@@ -116,7 +116,7 @@ TEST_F(SystemSources, MistakesAreRefusedWithTheLine) {
         {with("description", "description is here"), "the description begins on the next line"},
         {replace_line(with("subtype  Lance I ", ""), "subtype  Lance II", ""),
          "x.txt:5: the \"subtypes\" flag without subtype rows"},
-        {std::string(SAMPLE).substr(0, std::string(SAMPLE).find("description")), "missing description"},
+        {std::string(SYSTEMS_SAMPLE).substr(0, std::string(SYSTEMS_SAMPLE).find("description")), "missing description"},
     };
     for (const auto &c : cases) {
         error.clear();

@@ -91,15 +91,15 @@ TEST_F(Arc, ContainsOnlyRectanglesWhollyInsideItsArea) {
 }
 
 TEST_F(Arc, DrawsByBrighteningTheScreenUnderItsMaskAndTheMaskOutlivesTheControl) {
-    clear(Rgb8{40, 40, 40});
+    clear(ScreenRgb{40, 40, 40});
     arc_control_set_sector(ctrl, 100, 80, 0, 360, 10);
     arc_control_set_mode(ctrl, 3);
     control_draw(ctrl, g, 0, 0);
     control_destroy(ctrl);   // the queued command keeps the mask
     ctrl = arc_control_create();
     replay();
-    EXPECT_EQ(at(100, 80), (Rgb8{120, 120, 120}));
-    EXPECT_EQ(at(90, 70), (Rgb8{40, 40, 40}));
+    EXPECT_EQ(at(100, 80), (ScreenRgb{120, 120, 120}));
+    EXPECT_EQ(at(90, 70), (ScreenRgb{40, 40, 40}));
 }
 
 class Bitmap : public EffectTest {};
@@ -116,11 +116,11 @@ TEST_F(Bitmap, DrawsItsBytesInTheTwoColoursAndKeepsThemUntilTheFrameHasRun) {
     control_draw(c, g, 0, 0);
     control_destroy(c);
     replay();
-    EXPECT_EQ(at(30, 40), (Rgb8{10, 20, 30}));
-    EXPECT_EQ(at(31, 40), (Rgb8{200, 100, 50}));
-    EXPECT_EQ(at(30, 41), (Rgb8{200, 100, 50}));
-    EXPECT_EQ(at(33, 41), (Rgb8{10, 20, 30}));
-    EXPECT_EQ(at(34, 40), (Rgb8{0, 0, 0}));
+    EXPECT_EQ(at(30, 40), (ScreenRgb{10, 20, 30}));
+    EXPECT_EQ(at(31, 40), (ScreenRgb{200, 100, 50}));
+    EXPECT_EQ(at(30, 41), (ScreenRgb{200, 100, 50}));
+    EXPECT_EQ(at(33, 41), (ScreenRgb{10, 20, 30}));
+    EXPECT_EQ(at(34, 40), (ScreenRgb{0, 0, 0}));
 }
 
 TEST_F(Bitmap, ItsColoursStepWithTheControl) {

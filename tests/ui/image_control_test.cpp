@@ -13,7 +13,7 @@ namespace {
 using namespace ui_test;
 
 int g_clicks = 0;
-void on_click(Control *) { ++g_clicks; }
+void count_click(Control *) { ++g_clicks; }
 
 // These buttons show no picture (the image types are not loaded), so their sizes come from the
 // caption and the border alone.
@@ -27,12 +27,12 @@ protected:
 };
 
 TEST_F(ImageButton, ACaptionedButtonClicksWithASoundOnItsHotkeyAndKeepsAFixedWidth) {
-    Control *b = image_button_create(11, 6, "Start", on_click, 's', nullptr);
+    Control *b = image_button_create(11, 6, "Start", count_click, 's', nullptr);
     EXPECT_TRUE(b->flags & CTRL_CLICK_SOUND);
-    EXPECT_EQ(b->on_key, on_click);
+    EXPECT_EQ(b->on_key, count_click);
     EXPECT_EQ(b->hotkey, 's');
     control_destroy(b);
-    Control *below = image_dialog_button_create(13, "Accept", on_click, 0, nullptr);
+    Control *below = image_dialog_button_create(13, "Accept", count_click, 0, nullptr);
     image_control_set_fixed_width(below, 90);
     EXPECT_EQ(below->w, 90);
     image_control_set_text(below, "A much longer caption", 2, 1, 4);
@@ -41,7 +41,7 @@ TEST_F(ImageButton, ACaptionedButtonClicksWithASoundOnItsHotkeyAndKeepsAFixedWid
 }
 
 TEST_F(ImageButton, HoverBrightensAndHoldingShowsThePressedLook) {
-    Control *b = add_top(image_button_create(11, 6, "Go", on_click, 0, nullptr), 0, 0);
+    Control *b = add_top(image_button_create(11, 6, "Go", count_click, 0, nullptr), 0, 0);
     image_of(b)->options |= IMG_FEEDBACK_PRESS;
     mouse_at(3, 3);
     frame(20);
@@ -64,20 +64,20 @@ TEST_F(ImageButton, HoverBrightensAndHoldingShowsThePressedLook) {
 }
 
 TEST_F(ImageButton, HighlightParksTheCallbacksAndRestoresThem) {
-    Control *b = image_button_create(11, 6, "Tab", on_click, 't', nullptr);
+    Control *b = image_button_create(11, 6, "Tab", count_click, 't', nullptr);
     image_control_set_highlight(b, true);
     EXPECT_EQ(b->on_click, nullptr);
     EXPECT_EQ(b->on_key, nullptr);
     EXPECT_TRUE(b->flags & CTRL_NO_HINT);
     EXPECT_FALSE(image_of(b)->options & (IMG_BORDER_HOVER | IMG_FEEDBACK_HOVER));
     image_control_set_highlight(b, true);   // twice changes nothing: the parked callbacks survive
-    EXPECT_EQ(image_of(b)->saved_click, on_click);
+    EXPECT_EQ(image_of(b)->saved_click, count_click);
     control_update(b, 200);
     EXPECT_EQ(image_of(b)->grey, 100);
     EXPECT_TRUE(image_of(b)->options & IMG_GREY);
     image_control_set_highlight(b, false);
-    EXPECT_EQ(b->on_click, on_click);
-    EXPECT_EQ(b->on_key, on_click);
+    EXPECT_EQ(b->on_click, count_click);
+    EXPECT_EQ(b->on_key, count_click);
     EXPECT_FALSE(b->flags & CTRL_NO_HINT);
     EXPECT_TRUE(b->flags & CTRL_DISABLED);
     EXPECT_TRUE(b->flags & CTRL_DISABLE_TIMER);
@@ -88,7 +88,7 @@ TEST_F(ImageButton, HighlightParksTheCallbacksAndRestoresThem) {
 }
 
 TEST_F(ImageButton, UnhighlightedButtonIgnoresClicksForAWhile) {
-    Control *b = add_top(image_button_create(11, 6, "Tab", on_click, 0, nullptr), 0, 0);
+    Control *b = add_top(image_button_create(11, 6, "Tab", count_click, 0, nullptr), 0, 0);
     image_control_set_highlight(b, true);
     image_control_set_highlight(b, false);
     mouse_at(3, 3);
@@ -123,7 +123,7 @@ class Tooltips : public ImageButton {};
 Control *tooltip() { return game_find_control(game(), CONTROL_ID_TOOLTIP); }
 
 TEST_F(Tooltips, ShowsOnHoverAndGoesOnLeave) {
-    Control *b = add_top(image_button_create(11, 6, "Build", on_click, 0, nullptr), 100, 100);
+    Control *b = add_top(image_button_create(11, 6, "Build", count_click, 0, nullptr), 100, 100);
     image_control_set_tooltip(b, true, 0, 0, 0, "Insufficient credits");
     mouse_at(103, 103);
     frame();
@@ -146,8 +146,8 @@ TEST_F(Tooltips, ShowsOnHoverAndGoesOnLeave) {
 }
 
 TEST_F(Tooltips, AnotherControlsLeaveDoesNotTakeIt) {
-    Control *a = add_top(image_button_create(11, 6, "A", on_click, 0, nullptr), 0, 0);
-    Control *b = add_top(image_button_create(11, 6, "B", on_click, 0, nullptr), 300, 0);
+    Control *a = add_top(image_button_create(11, 6, "A", count_click, 0, nullptr), 0, 0);
+    Control *b = add_top(image_button_create(11, 6, "B", count_click, 0, nullptr), 300, 0);
     image_control_set_tooltip(b, true, 0, 0, 0, "b's tip");
     mouse_at(303, 3);
     frame();
@@ -157,7 +157,7 @@ TEST_F(Tooltips, AnotherControlsLeaveDoesNotTakeIt) {
 }
 
 TEST_F(Tooltips, GoesWithItsButtonWhenTheButtonIsRemovedWhileHovered) {
-    Control *b = add_top(image_button_create(11, 6, "Build", on_click, 0, nullptr), 100, 100);
+    Control *b = add_top(image_button_create(11, 6, "Build", count_click, 0, nullptr), 100, 100);
     image_control_set_tooltip(b, true, 0, 0, 0, "tip");
     mouse_at(103, 103);
     frame();
@@ -174,7 +174,7 @@ TEST_F(Tooltips, GoesWithItsButtonWhenTheButtonIsRemovedWhileHovered) {
 }
 
 TEST_F(Tooltips, KindTwoShowsBothAmounts) {
-    Control *b = add_top(image_button_create(11, 6, "Move", on_click, 0, nullptr), 100, 100);
+    Control *b = add_top(image_button_create(11, 6, "Move", count_click, 0, nullptr), 100, 100);
     image_control_set_tooltip(b, true, 2, 12, 3, nullptr);
     mouse_at(103, 103);
     frame();

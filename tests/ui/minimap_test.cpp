@@ -94,8 +94,8 @@ TEST_F(Minimap, DotsTakeTheColoursTheSourceGives) {
     source.area.points = {coloured(point(1, 0, 0), 255, 255, 0), coloured(point(2, 0, 0), 0, 90, 200)};
     control_update(ctrl, 20);
     ASSERT_EQ(m->dot_count, 2);
-    EXPECT_EQ((Rgb8{dot(0).r, dot(0).g, dot(0).b}), (Rgb8{255, 255, 0}));
-    EXPECT_EQ((Rgb8{dot(1).r, dot(1).g, dot(1).b}), (Rgb8{0, 90, 200}));
+    EXPECT_EQ((ScreenRgb{dot(0).r, dot(0).g, dot(0).b}), (ScreenRgb{255, 255, 0}));
+    EXPECT_EQ((ScreenRgb{dot(1).r, dot(1).g, dot(1).b}), (ScreenRgb{0, 90, 200}));
 }
 
 TEST_F(Minimap, TheHighlightBlinksAndFollowsTheSelection) {
@@ -158,8 +158,8 @@ TEST_F(Minimap, DrawsTheDotsTheViewAndTheMarkerInsideItsArea) {
     replay();
     EXPECT_GT(at(10 + 50, 20 + 40).g, at(10 + 50, 20 + 40).r) << "the point's dot in its green";
     const ColourFade *b = m->colour_b;
-    EXPECT_EQ(at(10 + 30 - 5, 20 + 30 - 5), (Rgb8{b->r, b->g, b->b})) << "the marker box round the point";
-    EXPECT_EQ(at(9, 19), (Rgb8{0, 0, 0})) << "nothing outside the control";
+    EXPECT_EQ(at(10 + 30 - 5, 20 + 30 - 5), (ScreenRgb{b->r, b->g, b->b})) << "the marker box round the point";
+    EXPECT_EQ(at(9, 19), (ScreenRgb{0, 0, 0})) << "nothing outside the control";
 }
 
 }  // namespace

@@ -149,30 +149,30 @@ TEST_F(ValueBarTest, DefaultStopsGiveHalfwayBetweenRedAndYellowAtAQuarter) {
     control_destroy(bar);
 }
 
-int g_changes = 0;
-void count_change(Control *) { ++g_changes; }
+int g_scrolls = 0;
+void count_scroll(Control *) { ++g_scrolls; }
 
 class ScrollTrackTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        g_changes = 0;
+        g_scrolls = 0;
     }
 };
 
 TEST_F(ScrollTrackTest, ThumbClampsAndReportsOnlyChangesAndAShortTrackHasNoRange) {
     Control *track = scroll_track_create(1, 100, 12);
     scroll_track_enable_thumb(track);
-    scroll_track_set_callback(track, count_change);
+    scroll_track_set_callback(track, count_scroll);
     scroll_track_set_thumb(track, -20);
     EXPECT_EQ(scroll_track_of(track)->thumb_pos, 7);
-    EXPECT_EQ(g_changes, 0);   // it was there already
+    EXPECT_EQ(g_scrolls, 0);   // it was there already
     scroll_track_set_thumb(track, 500);
     int pos = 0, range = 0;
     scroll_track_get_thumb(track, &pos, &range);
     EXPECT_EQ(range, 100 - 14 - 2);
     EXPECT_EQ(pos, range);
-    EXPECT_EQ(g_changes, 1);
+    EXPECT_EQ(g_scrolls, 1);
     control_destroy(track);
     Control *short_track = scroll_track_create(1, 10, 12);   // shorter than its thumb: no range
     scroll_track_enable_thumb(short_track);
@@ -201,13 +201,13 @@ TEST_F(ScrollTrackTest, DragFollowsThePointerAndEndsFarToTheSide) {
 
 TEST_F(ScrollTrackTest, BarPositionNeverCallsTheScreenAndStaysInRange) {
     Control *bar = scroll_bar_create(150, 0);
-    scroll_bar_set_change_slot(bar, count_change);
+    scroll_bar_set_change_slot(bar, count_scroll);
     int pos = -1, range = -1;
     scroll_bar_get(bar, &pos, &range);
     EXPECT_EQ(pos, 0);
     EXPECT_GT(range, 0);
     scroll_bar_set_position(bar, 30);
-    EXPECT_EQ(g_changes, 0);
+    EXPECT_EQ(g_scrolls, 0);
     scroll_bar_get(bar, &pos, nullptr);
     EXPECT_EQ(pos, 30);
     scroll_bar_set_position(bar, range + 40);   // a wheel notch past the end
@@ -216,7 +216,7 @@ TEST_F(ScrollTrackTest, BarPositionNeverCallsTheScreenAndStaysInRange) {
     scroll_bar_set_position(bar, -4);
     scroll_bar_get(bar, &pos, nullptr);
     EXPECT_EQ(pos, 0);
-    EXPECT_EQ(g_changes, 0);
+    EXPECT_EQ(g_scrolls, 0);
     ScrollBarState *state = scroll_bar_state(bar);
     ASSERT_NE(state, nullptr);
     state->position = 50;
@@ -234,12 +234,12 @@ TEST_F(ScrollTrackTest, BarChildrenAndSlots) {
     ASSERT_NE(panel_find_child(bar, SCROLL_NEAR_ARROW_ID), nullptr);
     Control *far_arrow = panel_find_child(bar, SCROLL_FAR_ARROW_ID);
     ASSERT_NE(far_arrow, nullptr);
-    scroll_bar_set_first_slot(bar, count_change);
+    scroll_bar_set_first_slot(bar, count_scroll);
     far_arrow->on_click(far_arrow);
-    EXPECT_EQ(g_changes, 1);
-    scroll_bar_set_change_slot(bar, count_change);
+    EXPECT_EQ(g_scrolls, 1);
+    scroll_bar_set_change_slot(bar, count_scroll);
     scroll_track_set_thumb(track, 20);   // a drag reports through on_change
-    EXPECT_EQ(g_changes, 2);
+    EXPECT_EQ(g_scrolls, 2);
     int pos = 0;
     scroll_bar_get(bar, &pos, nullptr);
     EXPECT_EQ(pos, 20);
@@ -247,7 +247,7 @@ TEST_F(ScrollTrackTest, BarChildrenAndSlots) {
     int range = 0;
     scroll_bar_get(bar, nullptr, &range);
     EXPECT_EQ(range, scroll_track_of(track)->length - 16);
-    EXPECT_EQ(g_changes, 2);
+    EXPECT_EQ(g_scrolls, 2);
     control_destroy(bar);
 }
 

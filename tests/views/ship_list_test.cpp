@@ -20,10 +20,10 @@ constexpr int SHIP_LIST_IMAGE_TYPES[] = {IMAGE_ARMOUR, IMAGE_CREW, IMAGE_COMMAND
                                          IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_CADET};
 
 Control *g_picked_list = nullptr;
-int g_picks = 0;
-void on_pick(Control *list) {
+int g_ship_picks = 0;
+void count_ship_pick(Control *list) {
     g_picked_list = list;
-    ++g_picks;
+    ++g_ship_picks;
 }
 
 class ShipList : public galaxy_test::PanelsGame {
@@ -46,7 +46,7 @@ protected:
                 if (Ship *s = ship_of(o)) theirs.push_back(s);
         ASSERT_GE(theirs.size(), 2u);
         g_picked_list = nullptr;
-        g_picks = 0;
+        g_ship_picks = 0;
     }
     void TearDown() override {
         for (Control *c : held) control_release(c);
@@ -111,7 +111,7 @@ TEST_F(ShipList, RowsShowTheirShipsInOrderAndHoldThemUntilFreed) {
 TEST_F(ShipList, RowsFlowIntoLinesOfOneHeightWithTheSelectionShownOnScreen) {
     std::vector<Ship *> ships = {ours[0], ours[1], ours[2]};
     ships.insert(ships.end(), theirs.begin(), theirs.end());
-    Control *list = show(make(ships, 300, on_pick, SHIP_LIST_HOVER_ROWS | SHIP_LIST_DARK), 40, 120);
+    Control *list = show(make(ships, 300, count_ship_pick, SHIP_LIST_HOVER_ROWS | SHIP_LIST_DARK), 40, 120);
     List<GameObject> given = listed(ships);
     show(ship_icons_create(&given, SHIP_ICONS_OWNER_SQUARES), 400, 120);
     for (int i = 1; i < list_count(&ship_list_state(list)->rows); ++i) {
@@ -190,10 +190,10 @@ TEST_F(ShipList, AClickOnARowPicksItsShipOnlyWithAPickHandler) {
     click(row(list, 0));
     frame();
     EXPECT_EQ(ship_list_picked_ship(list), nullptr);
-    ship_list_set_pick_handler(list, on_pick);
+    ship_list_set_pick_handler(list, count_ship_pick);
     click(child(list, 2, SHIP_ROW_NAME));   // the row's parts leave the click to the row
     frame();
-    EXPECT_EQ(g_picks, 1);
+    EXPECT_EQ(g_ship_picks, 1);
     EXPECT_EQ(g_picked_list, list);
     EXPECT_EQ(ship_list_picked_ship(list), ours[2]);
 }

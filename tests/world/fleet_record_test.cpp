@@ -17,8 +17,6 @@ using namespace galaxytest;
 
 namespace {
 
-constexpr uint64_t RED = 77;
-
 using FleetRecord = FleetWorld;
 
 TEST_F(FleetRecord, TheFactoryMakesFleetsWithTheGeneratedBadge) {
@@ -54,21 +52,21 @@ TEST_F(FleetRecord, TheFactoryMakesFleetsWithTheGeneratedBadge) {
 }
 
 TEST_F(FleetRecord, SpeedIsTheSlowestShipAZeroCountingOnlyAtTheEnd) {
-    Fleet *f = fleet_at({ship(2, 6, RED, "A"), ship(2, 0, RED, "B"), ship(2, 4, RED, "C")}, 500, 500, RED);
+    Fleet *f = fleet_at({ship(2, 6, FLEET_RED, "A"), ship(2, 0, FLEET_RED, "B"), ship(2, 4, FLEET_RED, "C")}, 500, 500, FLEET_RED);
     EXPECT_EQ(f->speed, 4) << "the 0 is replaced by the next ship's value";
-    Fleet *g = fleet_at({ship(2, 6, RED, "D"), ship(2, 0, RED, "E")}, 600, 500, RED);
+    Fleet *g = fleet_at({ship(2, 6, FLEET_RED, "D"), ship(2, 0, FLEET_RED, "E")}, 600, 500, FLEET_RED);
     EXPECT_EQ(g->speed, 1) << "a last ship with 0";
     List<GameObject> none;
     EXPECT_EQ(ship_list_min_mp(&none), 0);
 }
 
 TEST_F(FleetRecord, NamesFollowTheShipCount) {
-    Fleet *f = fleet_at({}, 500, 500, RED);
+    Fleet *f = fleet_at({}, 500, 500, FLEET_RED);
     EXPECT_EQ(f->display_name, "Ship");
     std::vector<Ship *> ships;
     const char *expect[] = {"Lone", "Squadron", "Squadron", "Squadron", "Fleet", "Fleet"};
     for (int i = 0; i < 6; ++i) {
-        ships.push_back(ship(2, 5, RED, i == 0 ? "Lone" : "Other"));
+        ships.push_back(ship(2, 5, FLEET_RED, i == 0 ? "Lone" : "Other"));
         ship_set_fleet(ships.back(), f);
         EXPECT_EQ(f->display_name, expect[i]) << i + 1 << " ships";
         EXPECT_STREQ(object_get_name(f), expect[i]);
@@ -84,8 +82,8 @@ TEST_F(FleetRecord, NamesFollowTheShipCount) {
 TEST_F(FleetRecord, CompositionRowsBreakAtHalfFromFourShips) {
     for (int32_t n : {3, 4, 5}) {
         std::vector<Ship *> ships;
-        for (int32_t i = 0; i < n; ++i) ships.push_back(ship(2, 5, RED, std::string(1, char('a' + i))));
-        Fleet *f = fleet_at(ships, 500, 500 + n * 100, RED);
+        for (int32_t i = 0; i < n; ++i) ships.push_back(ship(2, 5, FLEET_RED, std::string(1, char('a' + i))));
+        Fleet *f = fleet_at(ships, 500, 500 + n * 100, FLEET_RED);
         fleet_set_composite(f);
         ASSERT_EQ(int32_t(f->composition.size()), n);
         std::vector<int32_t> rows;
@@ -109,12 +107,12 @@ TEST_F(FleetRecord, CompositionRowsBreakAtHalfFromFourShips) {
 }
 
 TEST_F(FleetRecord, CompositionFramesTurnWithTheFleetAndAHullWithoutRotationFramesShowsItsFirst) {
-    Ship *s = ship(2, 5, RED, "Turner"), *odd = ship(2, 5, RED, "Odd"), *none = ship(2, 5, RED, "None");
+    Ship *s = ship(2, 5, FLEET_RED, "Turner"), *odd = ship(2, 5, FLEET_RED, "Odd"), *none = ship(2, 5, FLEET_RED, "None");
     odd->rot_first = 3;
     odd->rot_last = 1;   // a range of fewer than one frame
     none->rot_last = none->rot_first - 1;
     ASSERT_GT(s->rot_last - s->rot_first + 1, 1);
-    Fleet *f = fleet_at({s, odd, none}, 500, 500, RED);
+    Fleet *f = fleet_at({s, odd, none}, 500, 500, FLEET_RED);
     fleet_set_composite(f);
     ASSERT_EQ(f->composition.size(), 3u);
     std::set<int32_t> frames;
@@ -135,9 +133,9 @@ TEST_F(FleetRecord, CompositionFramesTurnWithTheFleetAndAHullWithoutRotationFram
 }
 
 TEST_F(FleetRecord, SortedShipsGoByNameWithLaterEqualsFirst) {
-    Ship *b = ship(2, 5, RED, "bravo"), *a = ship(2, 5, RED, "Alpha"), *b2 = ship(2, 5, RED, "bravo"),
-         *c = ship(2, 5, RED, "alpha");
-    Fleet *f = fleet_at({b, a, b2, c}, 500, 500, RED);
+    Ship *b = ship(2, 5, FLEET_RED, "bravo"), *a = ship(2, 5, FLEET_RED, "Alpha"), *b2 = ship(2, 5, FLEET_RED, "bravo"),
+         *c = ship(2, 5, FLEET_RED, "alpha");
+    Fleet *f = fleet_at({b, a, b2, c}, 500, 500, FLEET_RED);
     List<GameObject> *sorted = fleet_sorted_ship_list(f);
     ASSERT_NE(sorted, nullptr);
     const std::vector<GameObject *> want = {a, c, b2, b};   // byte order: capitals first
@@ -151,7 +149,7 @@ TEST_F(FleetRecord, SortedShipsGoByNameWithLaterEqualsFirst) {
 }
 
 TEST_F(FleetRecord, MeetingDistancesAreStrict) {
-    Fleet *f = fleet_at({ship(2, 5, RED, "F")}, 500, 500, RED);
+    Fleet *f = fleet_at({ship(2, 5, FLEET_RED, "F")}, 500, 500, FLEET_RED);
     Fleet *near = fleet_at({ship(2, 5, 99, "N")}, 512, 500, 99);
     Fleet *off = fleet_at({ship(2, 5, 99, "O")}, 500, 513, 99);
     Sector *s20 = star(0, 520, 700);
@@ -174,8 +172,8 @@ TEST_F(FleetRecord, MeetingDistancesAreStrict) {
 
 TEST_F(FleetRecord, SaveRecordLayoutAndRoundTrip) {
     Sector *goal = star(0, 900, 500);
-    Ship *a = ship(2, 5, RED, "A"), *b = ship(3, 5, RED, "B");
-    Fleet *f = fleet_at({a, b}, 500, 500, RED);
+    Ship *a = ship(2, 5, FLEET_RED, "A"), *b = ship(3, 5, FLEET_RED, "B");
+    Fleet *f = fleet_at({a, b}, 500, 500, FLEET_RED);
     fleet_set_move_target(f, goal);
     f->saved_id_a = 0x0102030405060708ull;
     f->saved_id_b = 0x1112131415161718ull;
@@ -256,8 +254,8 @@ TEST_F(FleetRecord, HostileRecordsAreRefusedAndAZeroKnownCountLeavesNoOldIds) {
 }
 
 TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
-    Ship *a = ship(2, 5, RED, "A");
-    Fleet *target = fleet_at({ship(2, 5, RED, "T")}, 800, 500, RED);
+    Ship *a = ship(2, 5, FLEET_RED, "A");
+    Fleet *target = fleet_at({ship(2, 5, FLEET_RED, "T")}, 800, 500, FLEET_RED);
     Fleet *f = fleet_create();
     keep(f);
     // A fleet target stored as a sector reference: the kind does not match.
@@ -278,7 +276,7 @@ TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
     EXPECT_EQ(object_link(f), RES_UNRESOLVED_ID) << "a ship that is not there";
     EXPECT_FALSE(f->flags & OBJ_LINKED);
     EXPECT_EQ(f->move_target, target) << "the target was found";
-    Ship *late = ship(3, 5, RED, "Late");
+    Ship *late = ship(3, 5, FLEET_RED, "Late");
     stub_b->id = late->id;
     EXPECT_EQ(object_link(f), RES_OK);
     EXPECT_EQ(f->ships.items, (std::vector<GameObject *>{a, late}));
@@ -287,8 +285,8 @@ TEST_F(FleetRecord, LinkFailsOnMissingOrMismatchedObjectsAndCanBeRetried) {
 TEST_F(FleetRecord, SnapshotsKeepWhatWasSeen) {
     Sector *goal = star(0, 900, 500);
     std::vector<Ship *> ships;
-    for (int i = 0; i < 5; ++i) ships.push_back(ship(2, 7 + i, RED, "S"));
-    Fleet *f = fleet_at(ships, 500, 500, RED);
+    for (int i = 0; i < 5; ++i) ships.push_back(ship(2, 7 + i, FLEET_RED, "S"));
+    Fleet *f = fleet_at(ships, 500, 500, FLEET_RED);
     fleet_set_move_target(f, goal);
     GameObject *snap = object_clone(f, -1);
     ASSERT_NE(snap, nullptr);
@@ -356,8 +354,8 @@ TEST_F(FleetRecord, TheThreatGridGivesTheWholeListsThreatEverywhere) {
 using FleetTurns = FleetWorld;
 
 TEST_F(FleetTurns, DeadShipsLeaveThroughTheSetterAndAnEmptiedFleetDies) {
-    Ship *a = ship(2, 5, RED, "A"), *b = ship(2, 9, RED, "B"), *c = ship(2, 7, RED, "C");
-    Fleet *f = fleet_at({a, b, c}, 500, 500, RED);
+    Ship *a = ship(2, 5, FLEET_RED, "A"), *b = ship(2, 9, FLEET_RED, "B"), *c = ship(2, 7, FLEET_RED, "C");
+    Fleet *f = fleet_at({a, b, c}, 500, 500, FLEET_RED);
     EXPECT_EQ(f->speed, 5);
     a->flags |= OBJ_DEAD;
     object_reset_state(f);
@@ -374,8 +372,8 @@ TEST_F(FleetTurns, DeadShipsLeaveThroughTheSetterAndAnEmptiedFleetDies) {
 
 TEST_F(FleetTurns, TravelKeepsTheShipsUnsettledAndClearsTheirOrders) {
     Sector *goal = star(0, 900, 500);
-    Ship *s = ship(2, 5, RED, "Mover");
-    Fleet *f = fleet_at({s}, 500, 500, RED);
+    Ship *s = ship(2, 5, FLEET_RED, "Mover");
+    Fleet *f = fleet_at({s}, 500, 500, FLEET_RED);
     fleet_set_ships_attack_starbase(f, true);
     fleet_set_ships_survey(f, true);
     EXPECT_TRUE(fleet_any_ship_attacks_starbase(f));
@@ -398,8 +396,8 @@ TEST_F(FleetTurns, TravelKeepsTheShipsUnsettledAndClearsTheirOrders) {
 }
 
 TEST_F(FleetTurns, TheUserPlayersFleetPingsOnlyBetweenDays) {
-    game->ui_player_id = RED;
-    Fleet *f = fleet_at({ship(2, 5, RED, "Pinger")}, 500, 500, RED);
+    game->ui_player_id = FLEET_RED;
+    Fleet *f = fleet_at({ship(2, 5, FLEET_RED, "Pinger")}, 500, 500, FLEET_RED);
     fleet_enable_pings(f);
     f->ping_ms = 30;
     game->queued_minutes = 100;
@@ -454,7 +452,7 @@ protected:
 };
 
 TEST_F(FleetDrawing, TheBadgeShowsTheOwnersColourAroundTheSymbol) {
-    Fleet *f = fleet_at({ship(2, 5, RED, "A"), ship(3, 5, RED, "B")}, 500, 500, RED);
+    Fleet *f = fleet_at({ship(2, 5, FLEET_RED, "A"), ship(3, 5, FLEET_RED, "B")}, 500, 500, FLEET_RED);
     fleet_set_colour(f, 220, 40, 40);
     fleet_show_count(f);
     const Sprite *badge = f->frames[f->frame];
@@ -477,8 +475,8 @@ TEST_F(FleetDrawing, TheBadgeShowsTheOwnersColourAroundTheSymbol) {
 }
 
 TEST_F(FleetDrawing, ACompositeFleetDrawsItsShipsAndAHiddenOneNothing) {
-    std::vector<Ship *> ships = {ship(2, 5, RED, "Arrow"), ship(3, 5, RED, "Bolt"), ship(5, 5, RED, "Crest")};
-    Fleet *f = fleet_at(ships, 500, 500, RED);
+    std::vector<Ship *> ships = {ship(2, 5, FLEET_RED, "Arrow"), ship(3, 5, FLEET_RED, "Bolt"), ship(5, 5, FLEET_RED, "Crest")};
+    Fleet *f = fleet_at(ships, 500, 500, FLEET_RED);
     fleet_set_composite(f);
     ASSERT_LE(f->w, W);
     ASSERT_LE(f->h, H);

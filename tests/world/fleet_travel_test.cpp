@@ -8,22 +8,20 @@ using namespace galaxytest;
 
 namespace {
 
-constexpr uint64_t RED = 77, BLUE = 78;
-
 class FleetTravel : public FleetWorld {
 protected:
     void SetUp() override {
         FleetWorld::SetUp();
-        add_player(RED);
-        add_player(BLUE)->real->name = "Azure Combine";
+        add_player(FLEET_RED);
+        add_player(FLEET_BLUE)->real->name = "Azure Combine";
     }
 };
 
 TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
     Sector *home = star(0, 400, 400);
     Sector *far = star(1, 400 + 240, 400 + 70);   // 250 pixels between the centres
-    Fleet *f = fleet_at({ship(2, 30, RED, "Kestrel"), ship(3, 10, RED, "Barge"), ship(5, 20, RED, "Wasp")},
-                        cx(home), cy(home), RED);
+    Fleet *f = fleet_at({ship(2, 30, FLEET_RED, "Kestrel"), ship(3, 10, FLEET_RED, "Barge"), ship(5, 20, FLEET_RED, "Wasp")},
+                        cx(home), cy(home), FLEET_RED);
     EXPECT_EQ(f->speed, 10);
     fleet_set_move_target(f, far);
     EXPECT_EQ(fleet_distance_to_target(f), 250);
@@ -41,13 +39,13 @@ TEST_F(FleetTravel, TravelTakesTheDaysTheSlowestShipNeeds) {
 }
 
 TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
-    game->ui_player_id = RED;   // the news kept is the UI player's
+    game->ui_player_id = FLEET_RED;   // the news kept is the UI player's
     Sector *home = star(0, 300, 300);
     Sector *dest = star(2, 360, 300);
     dest->label = "Vega";
-    Ship *a = ship(2, 30, RED, "Avocet"), *b = ship(3, 30, RED, "Bittern");
+    Ship *a = ship(2, 30, FLEET_RED, "Avocet"), *b = ship(3, 30, FLEET_RED, "Bittern");
     Officer *pa = pilot(a);
-    Fleet *f = fleet_at({a, b}, cx(home), cy(home), RED);
+    Fleet *f = fleet_at({a, b}, cx(home), cy(home), FLEET_RED);
     const uint64_t fleet_id = f->id;
     fleet_set_move_target(f, dest);
     EXPECT_EQ(fleet_travel_time_to_target(f), 2);
@@ -58,10 +56,10 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
     for (Ship *s : {a, b}) EXPECT_EQ(std::pair(s->fleet_id, s->sector_id), std::pair(uint64_t(0), dest->id)) << s->ship_name;
     EXPECT_EQ(sector_object_count(dest), 2);
     EXPECT_EQ(fleet_ship_count(f), 0);
-    EXPECT_EQ(news(3, RED), (std::vector<std::string>{"Squadron arrived at the Vega sector"}));
+    EXPECT_EQ(news(3, FLEET_RED), (std::vector<std::string>{"Squadron arrived at the Vega sector"}));
     EXPECT_EQ(pa->experience, 2 * FLEET_XP_SECTOR_SEEN + FLEET_XP_NEW_SECTOR)
         << "both stars first seen by the scan, then the arrival at one never visited";
-    EXPECT_TRUE(learnt(RED, dest, 1));
+    EXPECT_TRUE(learnt(FLEET_RED, dest, 1));
 
     // Save: the galaxy map and the ships; then everything is read back and linked.
     Buffer *save = buffer_create();
@@ -97,19 +95,19 @@ TEST_F(FleetTravel, ArrivalLeavesNoShipWithAFleetIdAndTheNextSaveLoads) {
 }
 
 TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
-    game->ui_player_id = RED;   // the news kept is the UI player's
+    game->ui_player_id = FLEET_RED;   // the news kept is the UI player's
     Sector *west = star(0, 200, 600);
     Sector *east = star(1, 1400, 600);
-    Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 500, 600, BLUE);
+    Fleet *prey = fleet_at({ship(3, 20, FLEET_BLUE, "Plover")}, 500, 600, FLEET_BLUE);
     fleet_set_move_target(prey, east);
-    Fleet *hunter = fleet_at({ship(2, 60, RED, "Harrier")}, cx(west), cy(west), RED);
+    Fleet *hunter = fleet_at({ship(2, 60, FLEET_RED, "Harrier")}, cx(west), cy(west), FLEET_RED);
     fleet_set_move_target(hunter, prey);
 
     for (int32_t d = 0; d < 12 && fleet_move_target(hunter); ++d) day();
     EXPECT_EQ(fleet_move_target(hunter), nullptr) << "the hunter met its target";
     EXPECT_EQ(fleet_take_intercepted_fleet(hunter), prey->id);
     EXPECT_EQ(fleet_take_intercepted_fleet(hunter), 0u) << "read once";
-    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Harrier intercepted Azure Combine forces"}));
+    EXPECT_EQ(news(6, FLEET_RED), (std::vector<std::string>{"Harrier intercepted Azure Combine forces"}));
     EXPECT_TRUE(prey->flags & OBJ_TRAVEL_HELD) << "the prey is held until its next galaxy turn";
     EXPECT_FALSE(hunter->flags & OBJ_DEAD);
     EXPECT_FALSE(prey->flags & OBJ_DEAD);
@@ -123,35 +121,35 @@ TEST_F(FleetTravel, AFasterFleetInterceptsAMovingHostileFleetAndHoldsIt) {
 }
 
 TEST_F(FleetTravel, TheFleetAChaseTargetsIsInSightAndItsOwnerNamedOnInterception) {
-    game->ui_player_id = RED;
+    game->ui_player_id = FLEET_RED;
     game->setup.fog_of_war_off = 0;
     Sector *west = star(0, 200, 600);
-    Fleet *prey = fleet_at({ship(3, 20, BLUE, "Plover")}, 1900, 600, BLUE);
-    Fleet *other = fleet_at({ship(3, 20, BLUE, "Tern")}, 1900, 1200, BLUE);
+    Fleet *prey = fleet_at({ship(3, 20, FLEET_BLUE, "Plover")}, 1900, 600, FLEET_BLUE);
+    Fleet *other = fleet_at({ship(3, 20, FLEET_BLUE, "Tern")}, 1900, 1200, FLEET_BLUE);
     Fleet *stray = fleet_at({ship(3, 20, 99, "Drifter")}, 900, 1400, 99);   // nobody the game knows
-    Fleet *hunter = fleet_at({ship(2, 60, RED, "Harrier")}, cx(west), cy(west), RED);
-    map_update_visibility(map, RED);
+    Fleet *hunter = fleet_at({ship(2, 60, FLEET_RED, "Harrier")}, cx(west), cy(west), FLEET_RED);
+    map_update_visibility(map, FLEET_RED);
     ASSERT_FALSE(prey->flags & OBJ_VISIBLE) << "far beyond every scan";
     fleet_set_move_target(hunter, prey);
-    map_update_visibility(map, RED);
+    map_update_visibility(map, FLEET_RED);
     EXPECT_TRUE(prey->flags & OBJ_VISIBLE) << "the fleet the viewer's fleet chases";
     EXPECT_FALSE(other->flags & OBJ_VISIBLE);
-    map_update_visibility(map, BLUE);
+    map_update_visibility(map, FLEET_BLUE);
     EXPECT_FALSE(hunter->flags & OBJ_VISIBLE) << "the chase shows the chased nothing";
 
     fleet_set_move_target(hunter, stray);
     for (int32_t d = 0; d < 30 && fleet_move_target(hunter); ++d) day();
     EXPECT_EQ(fleet_take_intercepted_fleet(hunter), stray->id);
-    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Harrier intercepted hostile forces"}))
+    EXPECT_EQ(news(6, FLEET_RED), (std::vector<std::string>{"Harrier intercepted hostile forces"}))
         << "a fleet of no known player";
 }
 
 TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
-    game->ui_player_id = RED;   // the news kept is the UI player's
+    game->ui_player_id = FLEET_RED;   // the news kept is the UI player's
     Sector *west = star(0, 200, 600);
     Sector *east = star(1, 1000, 600);
-    Fleet *a = fleet_at({ship(2, 25, RED, "Amber")}, cx(west), cy(west), RED);
-    Fleet *b = fleet_at({ship(2, 25, BLUE, "Beryl")}, cx(east), cy(east), BLUE);
+    Fleet *a = fleet_at({ship(2, 25, FLEET_RED, "Amber")}, cx(west), cy(west), FLEET_RED);
+    Fleet *b = fleet_at({ship(2, 25, FLEET_BLUE, "Beryl")}, cx(east), cy(east), FLEET_BLUE);
     fleet_set_move_target(b, west);
     fleet_set_move_target(a, b);
     frame();
@@ -164,14 +162,14 @@ TEST_F(FleetTravel, EqualSpeedsMeetHeadOnAndAimAtTheTarget) {
 
     for (int32_t d = 0; d < 30 && fleet_move_target(a); ++d) day();
     EXPECT_EQ(fleet_take_intercepted_fleet(a), b->id);
-    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Amber intercepted Azure Combine forces"}));
+    EXPECT_EQ(news(6, FLEET_RED), (std::vector<std::string>{"Amber intercepted Azure Combine forces"}));
     EXPECT_LT(std::abs(cx(a) - cx(b)), FLEET_FLEET_REACH + 20);
 }
 
 TEST_F(FleetTravel, InterceptPointLeadsAFasterTargetAndFallsBackWithoutARoot) {
     Sector *east = star(1, 1600, 200);
-    Fleet *a = fleet_at({ship(2, 10, RED, "Slow")}, 200, 600, RED);
-    Fleet *b = fleet_at({ship(2, 80, BLUE, "Fast")}, 600, 600, BLUE);
+    Fleet *a = fleet_at({ship(2, 10, FLEET_RED, "Slow")}, 200, 600, FLEET_RED);
+    Fleet *b = fleet_at({ship(2, 80, FLEET_BLUE, "Fast")}, 600, 600, FLEET_BLUE);
     fleet_set_move_target(b, east);
     fleet_set_move_target(a, b);
     // A target running away faster than the hunter can be met at no time: its position.
@@ -188,11 +186,11 @@ TEST_F(FleetTravel, InterceptPointLeadsAFasterTargetAndFallsBackWithoutARoot) {
 }
 
 TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
-    game->ui_player_id = RED;   // the news kept is the UI player's
+    game->ui_player_id = FLEET_RED;   // the news kept is the UI player's
     Sector *home = star(0, 300, 300);
-    Ship *a = ship(2, 40, RED, "Alpha"), *b = ship(3, 15, RED, "Beta"), *c = ship(5, 30, RED, "Gamma");
-    Fleet *joining = fleet_at({a, b}, 300, 500, RED);
-    Fleet *waiting = fleet_at({c}, cx(home) + 60, cy(home), RED);
+    Ship *a = ship(2, 40, FLEET_RED, "Alpha"), *b = ship(3, 15, FLEET_RED, "Beta"), *c = ship(5, 30, FLEET_RED, "Gamma");
+    Fleet *joining = fleet_at({a, b}, 300, 500, FLEET_RED);
+    Fleet *waiting = fleet_at({c}, cx(home) + 60, cy(home), FLEET_RED);
     EXPECT_EQ(joining->display_name, "Squadron");
     EXPECT_EQ(waiting->display_name, "Gamma");
     fleet_set_move_target(joining, waiting);
@@ -206,13 +204,13 @@ TEST_F(FleetTravel, AFleetReachingAFriendlyFleetMergesIntoIt) {
     EXPECT_EQ(waiting->speed, 15) << "the slowest ship of the merged fleet";
     EXPECT_EQ(waiting->display_name, "Squadron");
     EXPECT_EQ(fleet_take_intercepted_fleet(joining), 0u) << "friends are not intercepted";
-    EXPECT_EQ(news(6, RED), (std::vector<std::string>{"Squadron joined friendly forces"}));
+    EXPECT_EQ(news(6, FLEET_RED), (std::vector<std::string>{"Squadron joined friendly forces"}));
 }
 
 TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     // A straight line of stars; the fleet's scan reaches 15 % of its best ship's scan range.
-    Ship *scout = ship(2, 30, RED, "Scout");
-    Fleet *f = fleet_at({scout}, 100, 300, RED);
+    Ship *scout = ship(2, 30, FLEET_RED, "Scout");
+    Fleet *f = fleet_at({scout}, 100, 300, FLEET_RED);
     ASSERT_GT(f->scan_range, 1);
     const int32_t reach = f->scan_range;
     Sector *near_start = star(0, 100 + reach / 2, 300);
@@ -223,24 +221,24 @@ TEST_F(FleetTravel, ScanningTeachesTheSectorsPassedAndOnlyThose) {
     fleet_set_move_target(f, goal);
     for (int32_t d = 0; d < 40 && !(f->flags & OBJ_DEAD); ++d) day();
     ASSERT_TRUE(f->flags & OBJ_DEAD);
-    EXPECT_TRUE(learnt(RED, near_start, 0));
-    EXPECT_TRUE(learnt(RED, on_way, 0));
-    EXPECT_FALSE(learnt(RED, aside, 0)) << "beyond the scan range";
+    EXPECT_TRUE(learnt(FLEET_RED, near_start, 0));
+    EXPECT_TRUE(learnt(FLEET_RED, on_way, 0));
+    EXPECT_FALSE(learnt(FLEET_RED, aside, 0)) << "beyond the scan range";
     const GameObject *known = known_object(as_player(g_world.players[0]), on_way->id);
     ASSERT_NE(known, nullptr);
     EXPECT_TRUE(known->flags & OBJ_SNAPSHOT);
-    EXPECT_FALSE(learnt(RED, scout)) << "the fleet's own ship is in its owner's sight: no copy is kept of it";
+    EXPECT_FALSE(learnt(FLEET_RED, scout)) << "the fleet's own ship is in its owner's sight: no copy is kept of it";
 }
 
 // Ships whose figures a save left at the top of the range: the fleet's sums and its scan hold there.
 TEST_F(FleetTravel, TheFiguresOfShipsAtTheLimitsHoldAtTheLimitsInTheFleet) {
-    Ship *a = ship(2, 1, RED, "Huge"), *b = ship(2, 1, RED, "Huger");
+    Ship *a = ship(2, 1, FLEET_RED, "Huge"), *b = ship(2, 1, FLEET_RED, "Huger");
     for (Ship *s : {a, b}) {
         s->mass = s->capacity_used = INT32_MAX;
         s->scan_range = INT32_MAX;
         s->scan_boost = 50;
     }
-    Fleet *f = fleet_at({a, b}, 500, 500, RED);
+    Fleet *f = fleet_at({a, b}, 500, 500, FLEET_RED);
     fleet_kind_name(f);
     EXPECT_EQ(f->mass, INT32_MAX);
     EXPECT_EQ(f->capacity_total, INT32_MAX);
@@ -248,38 +246,38 @@ TEST_F(FleetTravel, TheFiguresOfShipsAtTheLimitsHoldAtTheLimitsInTheFleet) {
 }
 
 TEST_F(FleetTravel, ACloakedFleetIsSeenOnlyWithinTheShrunkenRange) {
-    Ship *watcher = ship(2, 1, RED, "Watcher");
-    Fleet *f = fleet_at({watcher}, 500, 500, RED);
+    Ship *watcher = ship(2, 1, FLEET_RED, "Watcher");
+    Fleet *f = fleet_at({watcher}, 500, 500, FLEET_RED);
     f->scan_range = 100;   // as if the best ship's scan were 667
-    Ship *shy1 = ship(3, 1, BLUE, "Shy"), *shy2 = ship(3, 1, BLUE, "Shier");
+    Ship *shy1 = ship(3, 1, FLEET_BLUE, "Shy"), *shy2 = ship(3, 1, FLEET_BLUE, "Shier");
     shy1->boost_b = 40;
     shy2->boost_b = 55;
-    Fleet *close = fleet_at({shy1, shy2}, 500 + 58, 500, BLUE);
+    Fleet *close = fleet_at({shy1, shy2}, 500 + 58, 500, FLEET_BLUE);
     EXPECT_EQ(close->cloak, 40) << "the weakest stealth of the fleet";
-    Fleet *beyond = fleet_at({ship(3, 1, BLUE, "Shy too")}, 500, 500 + 64, BLUE);
+    Fleet *beyond = fleet_at({ship(3, 1, FLEET_BLUE, "Shy too")}, 500, 500 + 64, FLEET_BLUE);
     ship_of(fleet_get_ship(beyond, 0))->boost_b = 40;
     fleet_kind_name(beyond);
-    Fleet *plain = fleet_at({ship(3, 1, BLUE, "Plain")}, 500 - 95, 500, BLUE);
+    Fleet *plain = fleet_at({ship(3, 1, FLEET_BLUE, "Plain")}, 500 - 95, 500, FLEET_BLUE);
     EXPECT_EQ(plain->cloak, 0);
     forget_all();
     fleet_scan(f);
-    EXPECT_TRUE(learnt(RED, close));
-    EXPECT_FALSE(learnt(RED, beyond)) << "64 pixels, beyond 60";
-    EXPECT_TRUE(learnt(RED, plain));
+    EXPECT_TRUE(learnt(FLEET_RED, close));
+    EXPECT_FALSE(learnt(FLEET_RED, beyond)) << "64 pixels, beyond 60";
+    EXPECT_TRUE(learnt(FLEET_RED, plain));
     EXPECT_EQ(fleet_cloak(close), 40);
     EXPECT_EQ(fleet_cloak(watcher), 0) << "a ship has no cloak of its own";
 }
 
 TEST_F(FleetTravel, PlayersTappingTheOwnerLearnWhatItsFleetSees) {
     FakePlayer *spy = add_player(79);
-    tap(spy, RED);
-    Fleet *f = fleet_at({ship(2, 1, RED, "Eye")}, 500, 500, RED);
+    tap(spy, FLEET_RED);
+    Fleet *f = fleet_at({ship(2, 1, FLEET_RED, "Eye")}, 500, 500, FLEET_RED);
     Sector *near = star(0, 500 + f->scan_range / 2, 500);
     forget_all();
     fleet_scan(f);
-    EXPECT_TRUE(learnt(RED, near, 0));
+    EXPECT_TRUE(learnt(FLEET_RED, near, 0));
     EXPECT_TRUE(learnt(79, near, 0));
-    EXPECT_EQ(list_count(&game_find_player(game, BLUE)->known), 0) << "no tap, no news";
+    EXPECT_EQ(list_count(&game_find_player(game, FLEET_BLUE)->known), 0) << "no tap, no news";
 }
 
 }  // namespace

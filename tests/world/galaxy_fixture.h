@@ -149,6 +149,9 @@ private:
     SlotGuard<ObjectMap *>    galaxy_back_;
 };
 
+// The owners of the ships the fleet tests move and meet.
+constexpr uint64_t FLEET_RED = 77, FLEET_BLUE = 78;
+
 // Fleets on a 4096 x 3072 galaxy on the thirtieth day, every frame of their kinds loaded.
 class FleetWorld : public GalaxyWorld {
 protected:

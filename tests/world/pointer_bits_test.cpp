@@ -7,8 +7,6 @@ using namespace galaxytest;
 
 namespace {
 
-constexpr uint64_t RED = 77;
-
 class PointerBits : public FleetWorld {
 protected:
     // What the hover query finds at the object's centre.
@@ -22,7 +20,7 @@ protected:
 };
 
 TEST_F(PointerBits, AFleetLeavesThePointerWhileHiddenForABattleOrTurning) {
-    Fleet *f = fleet_at({ship(2, 5, RED, "Scout")}, 1000, 1000, RED);
+    Fleet *f = fleet_at({ship(2, 5, FLEET_RED, "Scout")}, 1000, 1000, FLEET_RED);
     ASSERT_EQ(under_pointer(f), f);
 
     fleet_set_hidden(f, true);

@@ -594,7 +594,7 @@ TEST_F(ShipLink, MountsPilotSectorAndFleetAreRestored) {
     EXPECT_EQ(s->arrival_date->minutes, 12345u) << "rejoining the sector at load is no arrival: the saved day stands";
     ASSERT_EQ(fleet_ship_count(fleet_of(fleet)), 1);
     EXPECT_EQ(fleet_get_ship(fleet_of(fleet), 0), s);
-    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
+    EXPECT_EQ(sector_object_count(sector_of(shiptest::g_world.objects[70])), 1);
     ship_set_pilot(s, nullptr);
 }
 
@@ -619,17 +619,17 @@ TEST_F(ShipLink, UnresolvedIdsFailWithTheirLogLinesAndJoinNothing) {
     EXPECT_EQ(object_link(s), RES_UNRESOLVED_ID);
     EXPECT_FALSE(s->flags & OBJ_LINKED);
     EXPECT_EQ(sector_object_count(sector_of(wrong)), 0) << "a failed link joined the object of the fleet's id";
-    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 0) << "a failed link joined the sector";
+    EXPECT_EQ(sector_object_count(sector_of(shiptest::g_world.objects[70])), 0) << "a failed link joined the sector";
     EXPECT_EQ(s->sector_id, 70u);
     EXPECT_EQ(s->refcount, refs) << "nothing took a reference on the ship";
     // The fleet turns up later (the sector takes another id): the retry joins each list once.
     wrong->id = 72;
-    g_world.objects[72] = wrong;
+    shiptest::g_world.objects[72] = wrong;
     GameObject *fleet = place(OBJECT_FLEET, 71, 0, 0, 1, 1);
     EXPECT_EQ(object_link(s), RES_OK);
     ASSERT_EQ(fleet_ship_count(fleet_of(fleet)), 1);
     EXPECT_EQ(fleet_get_ship(fleet_of(fleet), 0), s);
-    EXPECT_EQ(sector_object_count(sector_of(g_world.objects[70])), 1);
+    EXPECT_EQ(sector_object_count(sector_of(shiptest::g_world.objects[70])), 1);
     EXPECT_EQ(sector_object_count(sector_of(wrong)), 0);
 
     s->flags &= ~OBJ_LINKED;

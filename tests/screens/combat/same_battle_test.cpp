@@ -114,7 +114,7 @@ SDL_Thread *late_worker(int (*body)(void *), void *data) {
 // A worker held until the screen has run HOLD_FRAMES frames more: a machine too busy to plan
 // within the pause, which runs out while the plan is still being made.
 constexpr int HOLD_FRAMES = 100;   // 2 s of 20 ms frames; the pause is 1.6 s
-std::atomic<int> g_frames_run{0};
+std::atomic<int> g_battle_frames_run{0};
 struct HeldStart {
     int (*body)(void *);
     void *data;
@@ -123,11 +123,11 @@ struct HeldStart {
 int held_body(void *arg) {
     const HeldStart start = *static_cast<HeldStart *>(arg);
     delete static_cast<HeldStart *>(arg);
-    while (g_frames_run.load(std::memory_order_acquire) < start.until) SDL_Delay(1);
+    while (g_battle_frames_run.load(std::memory_order_acquire) < start.until) SDL_Delay(1);
     return start.body(start.data);
 }
 SDL_Thread *held_worker(int (*body)(void *), void *data) {
-    auto *start = new HeldStart{body, data, g_frames_run.load(std::memory_order_acquire) + HOLD_FRAMES};
+    auto *start = new HeldStart{body, data, g_battle_frames_run.load(std::memory_order_acquire) + HOLD_FRAMES};
     SDL_Thread *thread = SDL_CreateThread(held_body, start);
     if (!thread) delete start;
     return thread;
@@ -179,7 +179,7 @@ protected:
             frame(pace.frame_ms[at]);
             at = (at + 1) % pace.frame_ms.size();
             ++out.frames;
-            g_frames_run.fetch_add(1, std::memory_order_acq_rel);
+            g_battle_frames_run.fetch_add(1, std::memory_order_acq_rel);
             std::this_thread::sleep_for(std::chrono::microseconds(100));   // the worker's time
         }
         driver.draw = true;

@@ -17,13 +17,14 @@ namespace {
 
 using galaxy_test::PanelsGame;
 using galaxy_test::screen;
+using galaxy_test::readers::caption_of;
 
 constexpr int BAR = 400044, TITLE = 400003, TEXT = 400007, CANCEL = 400002;
 constexpr int ESCAPE = 27;
-constexpr int IMAGE_TYPES[] = {IMAGE_CANCEL, IMAGE_COURSE, IMAGE_HARVESTER_MOVE};
+constexpr int COURSE_PROMPT_IMAGE_TYPES[] = {IMAGE_CANCEL, IMAGE_COURSE, IMAGE_HARVESTER_MOVE};
 
 // Every control of the id not marked removed, live or queued.
-int count_of(int id) {
+int live_count_of(int id) {
     int n = 0;
     for (const List<Control> *list : {game_get()->controls, game_get()->new_controls})
         for (Control *c : list->items)
@@ -36,21 +37,17 @@ Control *bar_child(int id) {
     return bar ? panel_find_child(bar, id) : nullptr;
 }
 
-std::string caption_of(Control *title) {
-    const ImageControl *im = image_of(title);
-    return im && im->caption ? im->caption : "";
-}
-
 class CoursePrompt : public PanelsGame {
 protected:
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : COURSE_PROMPT_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
     }
     void TearDown() override {
         galaxy_prompt_show(-1);
         PanelsGame::TearDown();
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : COURSE_PROMPT_IMAGE_TYPES) image_control_free_type(type);
     }
 
     // A fleet of the UI player's ships on the galaxy map, selected, its panel open.
@@ -87,8 +84,8 @@ TEST_F(CoursePrompt, EscapeEndsAPickAsCancelDoes) {
         frame();
         EXPECT_EQ(screen()->pick_mode, 0);
         EXPECT_EQ(screen()->prompt_eta_speed, ship_list_min_mp(&fleet->ships)) << "the whole fleet moves";
-        ASSERT_EQ(count_of(BAR), 1);
-        ASSERT_EQ(count_of(CANCEL), 1);
+        ASSERT_EQ(live_count_of(BAR), 1);
+        ASSERT_EQ(live_count_of(CANCEL), 1);
         EXPECT_EQ(caption_of(bar_child(TITLE)), "Redirect");
         EXPECT_FALSE(control_is_shown(panel)) << "the object panels step aside while the pick runs";
         EXPECT_FALSE(screen()->next_turn_button && control_is_shown(screen()->next_turn_button));
@@ -97,8 +94,8 @@ TEST_F(CoursePrompt, EscapeEndsAPickAsCancelDoes) {
         if (by_key) press(ESCAPE);
         else click(find(CANCEL)), frame();
         EXPECT_EQ(screen()->pick_mode, -1);
-        EXPECT_EQ(count_of(BAR), 0);
-        EXPECT_EQ(count_of(CANCEL), 0);
+        EXPECT_EQ(live_count_of(BAR), 0);
+        EXPECT_EQ(live_count_of(CANCEL), 0);
         EXPECT_TRUE(control_is_shown(panel)) << "the panels come back";
         EXPECT_EQ(screen()->selected, fleet) << "giving up the pick keeps the selection";
     }
@@ -113,16 +110,16 @@ TEST_F(CoursePrompt, ASecondPickReplacesTheBarAndTheButton) {
     galaxy_fleet_on_redirect(panel);   // no frame between: the first bar is still queued
     galaxy_fleet_on_redirect(panel);
     frame();
-    EXPECT_EQ(count_of(BAR), 1);
-    EXPECT_EQ(count_of(CANCEL), 1);
+    EXPECT_EQ(live_count_of(BAR), 1);
+    EXPECT_EQ(live_count_of(CANCEL), 1);
     EXPECT_EQ(caption_of(bar_child(TITLE)), "Redirect");
     EXPECT_EQ(image_of(bar_child(TITLE))->image_type, IMAGE_COURSE);
 
     // Taking the prompt down takes both and brings the action button back.
     galaxy_prompt_show(-1);
     frame();
-    EXPECT_EQ(count_of(BAR), 0);
-    EXPECT_EQ(count_of(CANCEL), 0);
+    EXPECT_EQ(live_count_of(BAR), 0);
+    EXPECT_EQ(live_count_of(CANCEL), 0);
     const bool action_shown = (screen()->next_turn_button && control_is_shown(screen()->next_turn_button)) ||
                               (screen()->pass_button && control_is_shown(screen()->pass_button));
     EXPECT_TRUE(action_shown);
@@ -155,7 +152,7 @@ TEST_F(CoursePrompt, TheTitleAndTheTextTakeTurnsAndAPromptWithoutTextAlternatesI
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(bar_child(TEXT), nullptr);
     EXPECT_EQ(image_of(title)->image_type, IMAGE_HARVESTER_MOVE);
-    EXPECT_EQ(count_of(BAR), 1);
+    EXPECT_EQ(live_count_of(BAR), 1);
     frames(300, 20);
     EXPECT_TRUE(dark(image_control_caption_colour(title))) << "without text the title fades out on its own";
     frames(200, 20);
@@ -222,7 +219,7 @@ TEST_F(CoursePrompt, TheTargetAndRedirectButtonsActOnlyForTheirKindOfSelection) 
     galaxy_fleet_on_redirect(nullptr);
     galaxy_select_target(nullptr);
     EXPECT_EQ(screen()->pick_mode, -1);
-    EXPECT_EQ(count_of(BAR), 0);
+    EXPECT_EQ(live_count_of(BAR), 0);
 
     Site *site = nullptr;
     for (int32_t i = 0; i < sector_site_count(home) && !site; ++i)

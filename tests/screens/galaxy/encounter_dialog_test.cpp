@@ -19,6 +19,8 @@ using namespace encounter_test;
 
 namespace {
 
+using galaxy_test::readers::text_of;
+
 // What the owner's slots saw, and when (in ms of the test's clock).
 struct SlotCalls {
     int side = 0, made = 0, done = 0;
@@ -45,11 +47,6 @@ void on_done(Control *) {
 void on_ship(Control *panel) {
     ++calls.ships;
     calls.ship_seen = battle_group_panel_picked_ship(panel);
-}
-
-std::string text_of(const Control *c) {
-    const TextLabel *t = c ? text_label_of(c) : nullptr;
-    return t && t->text ? t->text : "";
 }
 
 bool live(const Control *c) { return c && !(c->flags & CTRL_REMOVED); }

@@ -25,48 +25,33 @@ using namespace galaxy_test;
 
 namespace {
 
+using galaxy_test::readers::caption_of;
+using galaxy_test::readers::kids;
+using galaxy_test::readers::shows;
+using galaxy_test::readers::text_of;
+using galaxy_test::readers::walk;
+
 // The panel's buttons, the scroll arrows and the ship rows' icons.
-constexpr int IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_ATTACK, IMAGE_CANCEL, IMAGE_ARMOUR, IMAGE_COMBAT,
-                               IMAGE_COURSE, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
-                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
-                               IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET, IMAGE_SELECT_ALL,
-                               IMAGE_CLEAR_SELECTION, IMAGE_GATHER, IMAGE_RESCUE};
+constexpr int FLEET_PANEL_IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_ATTACK, IMAGE_CANCEL, IMAGE_ARMOUR,
+                                           IMAGE_COMBAT, IMAGE_COURSE, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
+                                           IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                                           IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
+                                           IMAGE_CADET, IMAGE_SELECT_ALL, IMAGE_CLEAR_SELECTION, IMAGE_GATHER,
+                                           IMAGE_RESCUE};
 constexpr int KEY_ESCAPE = 27;
 constexpr uint32_t STARMAP_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;   // 11
 constexpr uint32_t SECTOR_VIEW_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;   // 7
 
-std::vector<Control *> kids(Control *panel) {
-    std::vector<Control *> out;
-    for (Control *c : panel_of(panel) ? panel_of(panel)->children.items : std::vector<Control *>{})
-        if (c && !(c->flags & CTRL_REMOVED)) out.push_back(c);
-    return out;
-}
-void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    for (Control *c : kids(panel)) visit(c), walk(c, visit);
-}
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
-std::string caption_of(const Control *c) {
-    const ImageControl *im = image_of(c);
-    return im && im->caption ? im->caption : "";
-}
 bool greyed(const Control *c) { return image_control_is_highlighted(c); }
 
 // The stat row's value by label; "(none)" when the panel has no such row.
-std::string row_value(Control *panel, const std::string &label) {
+std::string row_value_or_none(Control *panel, const std::string &label) {
     std::string value = "(none)";
     walk(panel, [&](Control *row) {
         Control *v = panel_find_child(row, STAT_ROW_VALUE_ID);
         if (v && text_of(panel_find_child(row, STAT_ROW_LABEL_ID)) == label) value = text_of(v);
     });
     return value;
-}
-bool shows(Control *panel, const std::string &text) {
-    bool found = false;
-    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
-    return found;
 }
 
 // The captions of the command row, in order.
@@ -100,12 +85,13 @@ protected:
     void SetUp() override {
         PanelsGame::SetUp();
         if (HasFatalFailure()) return;
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : FLEET_PANEL_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         g_slot_calls = 0;
         make_fleet(3);
     }
     void TearDown() override {
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : FLEET_PANEL_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
 
@@ -159,7 +145,7 @@ TEST_F(FleetPanel, AnOwnFleetsCommandsFollowItsTravelAndTheirKeysReachTheModel) 
     panel = open();
     EXPECT_EQ(commands(panel), (std::vector<std::string>{"Redirect", "Halt"})) << "in transit";
     EXPECT_EQ(text_of(panel_find_child(panel, FLEET_PANEL_STATUS)), "In transit");
-    EXPECT_EQ(row_value(panel, "Destination"), object_get_name(destination));
+    EXPECT_EQ(row_value_or_none(panel, "Destination"), object_get_name(destination));
 
     // Halt, by its key: the fleet stops where it is and its panel comes back without a course.
     galaxy_select_object(fleet);
@@ -170,7 +156,7 @@ TEST_F(FleetPanel, AnOwnFleetsCommandsFollowItsTravelAndTheirKeysReachTheModel) 
     ASSERT_NE(again, nullptr) << "the panel reopens";
     EXPECT_NE(again, panel);
     EXPECT_EQ(fleet_panel_fleet(again), fleet);
-    EXPECT_EQ(row_value(again, "Destination"), "(none)");
+    EXPECT_EQ(row_value_or_none(again, "Destination"), "(none)");
 
     fleet_mark_retreated(fleet);
     travel();
@@ -338,12 +324,12 @@ TEST_F(FleetPanel, ARowClickedOutsideTheSelectionSelectsItsShip) {
 
 TEST_F(FleetPanel, FiguresShowTheFleetAndItsArrivalInDays) {
     Control *panel = open();
-    EXPECT_EQ(row_value(panel, "Ships"), "3");
-    EXPECT_EQ(row_value(panel, "Mass"), str_format("%i KT", int(fleet->mass)));
-    EXPECT_EQ(row_value(panel, "Power"), str_format("%i TW", int(fleet->capacity_total)));
-    EXPECT_EQ(row_value(panel, "Speed"), str_format("%i pc/day", int(fleet->speed)));
-    EXPECT_EQ(row_value(panel, "ETA"), "(none)") << "no course, no arrival";
-    EXPECT_EQ(row_value(panel, "Destination"), "(none)");
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "3");
+    EXPECT_EQ(row_value_or_none(panel, "Mass"), str_format("%i KT", int(fleet->mass)));
+    EXPECT_EQ(row_value_or_none(panel, "Power"), str_format("%i TW", int(fleet->capacity_total)));
+    EXPECT_EQ(row_value_or_none(panel, "Speed"), str_format("%i pc/day", int(fleet->speed)));
+    EXPECT_EQ(row_value_or_none(panel, "ETA"), "(none)") << "no course, no arrival";
+    EXPECT_EQ(row_value_or_none(panel, "Destination"), "(none)");
     ASSERT_GT(fleet->speed, 0);
 
     // A target one day away, then two days away.
@@ -354,8 +340,8 @@ TEST_F(FleetPanel, FiguresShowTheFleetAndItsArrivalInDays) {
         fleet_set_move_target(fleet, nullptr);
         fleet_set_move_target(fleet, destination);
         panel = open(fleet, STARMAP_OWN, false);
-        EXPECT_EQ(row_value(panel, "ETA"), days == 1 ? "1 day" : "2 days");
-        EXPECT_EQ(row_value(panel, "Destination"), object_get_name(destination));
+        EXPECT_EQ(row_value_or_none(panel, "ETA"), days == 1 ? "1 day" : "2 days");
+        EXPECT_EQ(row_value_or_none(panel, "Destination"), object_get_name(destination));
     }
 }
 
@@ -408,7 +394,7 @@ TEST_F(FleetPanelSector, AForeignStarbaseComesBeforeResourcesAndItsAttackReaches
     Control *panel = open(shown, SECTOR_VIEW_OWN);
     EXPECT_EQ(situation(panel), "Blockading");
     EXPECT_EQ(commands(panel), (std::vector<std::string>{"Attack", "Move"}));
-    EXPECT_EQ(row_value(panel, "Speed"), str_format("%i pc/day", int(shown->speed)));
+    EXPECT_EQ(row_value_or_none(panel, "Speed"), str_format("%i pc/day", int(shown->speed)));
     const Site *starbase = sector_find_site_of_kind(foreign, SITE_STARBASE);
     EXPECT_TRUE(shows(panel, object_get_name(starbase)));
     Control *box = panel_find_child(panel, FLEET_PANEL_SITUATION), *rows = panel_find_child(panel, FLEET_PANEL_ROWS);
@@ -512,9 +498,9 @@ TEST_F(FleetPanel, MoveSelectsEveryShipAndTheFiguresShowWhatStays) {
     frames(20);
     Control *list = fleet_panel_ship_list(panel);
     EXPECT_EQ(ship_list_count_selected(list), 3);
-    EXPECT_EQ(row_value(panel, "Ships"), "0");
-    for (const char *row : {"Mass", "Power", "Speed"}) EXPECT_EQ(row_value(panel, row), "-") << row;
-    EXPECT_EQ(row_value(panel, "ETA"), "(none)") << "a stationary fleet has no ETA row";
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "0");
+    for (const char *row : {"Mass", "Power", "Speed"}) EXPECT_EQ(row_value_or_none(panel, row), "-") << row;
+    EXPECT_EQ(row_value_or_none(panel, "ETA"), "(none)") << "a stationary fleet has no ETA row";
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_SHIPS), "3");
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_MASS), str_format("%i KT", int(fleet->mass)));
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_POWER), str_format("%i TW", int(fleet->capacity_total)));
@@ -526,10 +512,10 @@ TEST_F(FleetPanel, MoveSelectsEveryShipAndTheFiguresShowWhatStays) {
     // One of three stays: the rows show it, the column the two that go.
     click(row_of(panel, ships[1]));
     frames(10);
-    EXPECT_EQ(row_value(panel, "Ships"), "1");
-    EXPECT_EQ(row_value(panel, "Mass"), str_format("%i KT", int(ships[1]->mass)));
-    EXPECT_EQ(row_value(panel, "Power"), str_format("%i TW", int(ships[1]->capacity_used)));
-    EXPECT_EQ(row_value(panel, "Speed"), str_format("%i pc/day", int(std::max(ships[1]->effective_mp, 1))));
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "1");
+    EXPECT_EQ(row_value_or_none(panel, "Mass"), str_format("%i KT", int(ships[1]->mass)));
+    EXPECT_EQ(row_value_or_none(panel, "Power"), str_format("%i TW", int(ships[1]->capacity_used)));
+    EXPECT_EQ(row_value_or_none(panel, "Speed"), str_format("%i pc/day", int(std::max(ships[1]->effective_mp, 1))));
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_SHIPS), "2");
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_MASS), str_format("%i KT", int(fleet->mass - ships[1]->mass)));
 }
@@ -584,7 +570,7 @@ TEST_F(FleetPanel, ClearGreysSetCourseSelectAllBringsItBackCancelRestoresTheComm
     EXPECT_EQ(ship_list_count_selected(fleet_panel_ship_list(panel)), 0);
     EXPECT_TRUE(greyed(set_course));
     EXPECT_EQ(std::string(image_of(set_course)->tooltip_text), "No ships selected");
-    EXPECT_EQ(row_value(panel, "Ships"), "3");
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "3");
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_SHIPS), "") << "the column fades out";
     panel_set_slot(panel, FLEET_SLOT_SET_COURSE, count_slot);
     press('s');
@@ -605,13 +591,13 @@ TEST_F(FleetPanel, ClearGreysSetCourseSelectAllBringsItBackCancelRestoresTheComm
     EXPECT_EQ(panel_find_child(panel, FLEET_PANEL_KEPT_BUTTONS), nullptr);
     EXPECT_FALSE(shows(panel, "Select ships"));
     EXPECT_EQ(ship_list_count_selected(fleet_panel_ship_list(panel)), 0);
-    EXPECT_EQ(row_value(panel, "Ships"), "3");
-    EXPECT_EQ(row_value(panel, "Mass"), str_format("%i KT", int(fleet->mass)));
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "3");
+    EXPECT_EQ(row_value_or_none(panel, "Mass"), str_format("%i KT", int(fleet->mass)));
 
     press('m');   // a second selection starts
     frames(20);
     EXPECT_EQ(ship_list_count_selected(fleet_panel_ship_list(panel)), 3);
-    EXPECT_EQ(row_value(panel, "Ships"), "0");
+    EXPECT_EQ(row_value_or_none(panel, "Ships"), "0");
 }
 
 TEST_F(FleetPanel, RedirectKeepsTheDestinationAndShowsTheRemainingShipsArrival) {
@@ -620,15 +606,15 @@ TEST_F(FleetPanel, RedirectKeepsTheDestinationAndShowsTheRemainingShipsArrival) 
     press('r');
     frames(20);
     EXPECT_EQ(box_text(panel, FLEET_PANEL_BOX_DESTINATION), "(New destination)");
-    EXPECT_EQ(row_value(panel, "ETA"), "-");
-    EXPECT_EQ(row_value(panel, "Destination"), object_get_name(destination));
+    EXPECT_EQ(row_value_or_none(panel, "ETA"), "-");
+    EXPECT_EQ(row_value_or_none(panel, "Destination"), object_get_name(destination));
     EXPECT_FALSE(control_is_shown(panel_find_child(panel, FLEET_PANEL_STATUS)));
 
     click(row_of(panel, ships[0]));
     frames(10);
     const int speed = std::max(ships[0]->effective_mp, 1);
     const int days = std::max(fleet_distance_to_target(fleet) / speed, 1);
-    EXPECT_EQ(row_value(panel, "ETA"), str_format("%i day%s", days, days == 1 ? "" : "s"));
+    EXPECT_EQ(row_value_or_none(panel, "ETA"), str_format("%i day%s", days, days == 1 ? "" : "s"));
 
     press(KEY_ESCAPE);
     frames(20);
@@ -699,23 +685,23 @@ TEST_F(FleetSummary, InterceptEtaRoundsUpAndNeedsTheDistanceAndASpeed) {
                           Case{50, 100, 6, "50 pc", "1 day"}, Case{250, 100, 4, "(none)", "(none)"},
                           Case{250, 0, 6, "250 pc", "(none)"}, Case{250, 100, 2, "250 pc", "(none)"}}) {
         fleet_summary_build(summary, fleet, c.distance, c.speed, c.options);
-        EXPECT_EQ(row_value(summary, "Distance"), c.distance_row) << c.distance << " at " << c.speed << ", " << c.options;
-        EXPECT_EQ(row_value(summary, "Intercept ETA"), c.eta_row) << c.distance << " at " << c.speed << ", " << c.options;
+        EXPECT_EQ(row_value_or_none(summary, "Distance"), c.distance_row) << c.distance << " at " << c.speed << ", " << c.options;
+        EXPECT_EQ(row_value_or_none(summary, "Intercept ETA"), c.eta_row) << c.distance << " at " << c.speed << ", " << c.options;
     }
 }
 
 TEST_F(FleetSummary, AStationaryFleetHasNoCourseRowsAMovingOneHasThem) {
     fleet_summary_build(summary, fleet, 0, 0, 0);
     EXPECT_EQ(text_of(kids(summary).front()), object_get_name(fleet));
-    for (const char *row : {"Destination", "Speed", "ETA", "Stealth"}) EXPECT_EQ(row_value(summary, row), "(none)") << row;
-    EXPECT_EQ(row_value(summary, "Mass"), str_format("%i KT", int(fleet->mass)));
-    EXPECT_EQ(row_value(summary, "Power"), str_format("%i TW", int(fleet->capacity_total)));
+    for (const char *row : {"Destination", "Speed", "ETA", "Stealth"}) EXPECT_EQ(row_value_or_none(summary, row), "(none)") << row;
+    EXPECT_EQ(row_value_or_none(summary, "Mass"), str_format("%i KT", int(fleet->mass)));
+    EXPECT_EQ(row_value_or_none(summary, "Power"), str_format("%i TW", int(fleet->capacity_total)));
     EXPECT_TRUE(shows(summary, game->ui_player->name));
 
     fleet_set_move_target(fleet, destination);
     fleet_summary_build(summary, fleet, 0, 0, 0);
-    EXPECT_EQ(row_value(summary, "Destination"), object_get_name(destination));
-    EXPECT_EQ(row_value(summary, "Speed"), str_format("%i pc/day", int(fleet->speed)));
+    EXPECT_EQ(row_value_or_none(summary, "Destination"), object_get_name(destination));
+    EXPECT_EQ(row_value_or_none(summary, "Speed"), str_format("%i pc/day", int(fleet->speed)));
     const int days = fleet_travel_time_to_target(fleet);
-    EXPECT_EQ(row_value(summary, "ETA"), str_format("%i day%s", days, days == 1 ? "" : "s"));
+    EXPECT_EQ(row_value_or_none(summary, "ETA"), str_format("%i day%s", days, days == 1 ? "" : "s"));
 }

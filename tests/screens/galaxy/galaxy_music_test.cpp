@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr uint32_t SEED = 4242;
+constexpr uint32_t MUSIC_SEED = 4242;
 
 class GalaxyMusicChoice : public ::testing::Test {
 protected:
@@ -19,7 +19,7 @@ protected:
 
     void SetUp() override {
         random_back_ = random_state();
-        random_seed(SEED);
+        random_seed(MUSIC_SEED);
     }
     void TearDown() override { random_set_state(random_back_); }
 
@@ -45,7 +45,7 @@ TEST_F(GalaxyMusicChoice, NoPieceTwiceInARowAndEveryPieceComesRound) {
     int32_t previous = -1;
     for (int i = 0; i < 3000; ++i) {
         galaxy_music_next(&music);
-        ASSERT_NE(music.last_track, previous) << "choice " << i << ", seed " << SEED;
+        ASSERT_NE(music.last_track, previous) << "choice " << i << ", seed " << MUSIC_SEED;
         ASSERT_GE(music.last_track, SOUND_MUSIC_GALAXY);
         ASSERT_LE(music.last_track, SOUND_MUSIC_GALAXY + 2);
         for (int w : music.weights) ASSERT_GE(w, 0);
@@ -69,7 +69,7 @@ TEST_F(GalaxyMusicChoice, PiecesAreDrawnInProportionToTheirWeights) {
         drawn[size_t(slot(m.last_track))] += 1;
     }
     EXPECT_EQ(drawn[2], 0);
-    EXPECT_NEAR(drawn[0], trials / 4, trials / 40) << "seed " << SEED;
+    EXPECT_NEAR(drawn[0], trials / 4, trials / 40) << "seed " << MUSIC_SEED;
 }
 
 TEST_F(GalaxyMusicChoice, APieceLastsAboutFiveMinutesPlusTheExtraDelayOnceCountedWhileTheMusicIsOn) {

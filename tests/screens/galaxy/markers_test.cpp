@@ -23,17 +23,15 @@ namespace {
 
 using galaxy_test::PanelsGame;
 using galaxy_test::screen;
+using galaxy_test::readers::kids;
+using galaxy_test::readers::row_value;
+using galaxy_test::readers::text_of;
+using ui_test::Rgb;
 
-constexpr int IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_PRESENCE, IMAGE_COURSE, IMAGE_PRODUCTION,
-                               IMAGE_CONSTRUCTION, IMAGE_CREW, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
-                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
-                               IMAGE_CADET, IMAGE_ENCOUNTER_MARKER, IMAGE_HARVESTER_MOVE};
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream &operator<<(std::ostream &os, const Rgb &c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
+constexpr int MARKERS_IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_PRESENCE, IMAGE_COURSE, IMAGE_PRODUCTION,
+                                       IMAGE_CONSTRUCTION, IMAGE_CREW, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                                       IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4,
+                                       IMAGE_RANK_LAST, IMAGE_CADET, IMAGE_ENCOUNTER_MARKER, IMAGE_HARVESTER_MOVE};
 
 Rgb colour_of(Control *label) {
     const ColourFade *c = text_label_colour(label);
@@ -43,29 +41,6 @@ Rgb player_rgb(uint64_t id) {
     int32_t r = 0, g = 0, b = 0;
     game_get_player_colors(game_get(), id, &r, &g, &b);
     return {r, g, b};
-}
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
-std::vector<Control *> kids(Control *panel) {
-    std::vector<Control *> out;
-    if (panel_of(panel))
-        for (Control *c : panel_of(panel)->children.items)
-            if (c && !(c->flags & CTRL_REMOVED)) out.push_back(c);
-    return out;
-}
-void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    for (Control *c : kids(panel)) visit(c), walk(c, visit);
-}
-// The value of the stat row with that label; "-" without one.
-std::string row_value(Control *panel, const std::string &label) {
-    std::string value = "-";
-    walk(panel, [&](Control *row) {
-        Control *v = panel_find_child(row, STAT_ROW_VALUE_ID);
-        if (v && text_of(panel_find_child(row, STAT_ROW_LABEL_ID)) == label) value = text_of(v);
-    });
-    return value;
 }
 int count_tagged(int tag, int type) {
     int n = 0;
@@ -79,13 +54,14 @@ class Markers : public PanelsGame {
 protected:
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : MARKERS_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         starmap_view(true);
     }
     void TearDown() override {
         galaxy_markers_clear();
         PanelsGame::TearDown();
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : MARKERS_IMAGE_TYPES) image_control_free_type(type);
     }
 
     static void starmap_view(bool on) {

@@ -5,8 +5,12 @@
 //  - Handlers run as the update runs them, in one frame: no frame between setting the pointer and
 //    the call (a frame would let the update hover what lies under the pointer).
 //  - TearDown drops the selection, the hover and the test's marker map before the mode is left.
+//  - galaxy_test::readers look into the panels' control trees: texts, captions, live children,
+//    the stat rows and the buttons.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "galaxy_test_support.h"
@@ -14,13 +18,81 @@
 #include "platform/hash.h"
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_services.h"
+#include "ui/image_control.h"
 #include "ui/panel.h"
+#include "ui/stat_rows.h"
+#include "ui/text_label.h"
 #include "world/fleet.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
+#include "world/site.h"
 
 namespace galaxy_test {
+
+// Readers of the panels' control trees. They sit in a namespace of their own, so that a test
+// taking in galaxy_test whole keeps readers of its own under the same names; a test names the
+// ones it uses.
+namespace readers {
+
+// A label's text; "" for anything else.
+inline std::string text_of(const Control *c) {
+    const TextLabel *t = text_label_of(c);
+    return t && t->text ? t->text : "";
+}
+// An image control's caption; "" for anything else.
+inline std::string caption_of(const Control *c) {
+    const ImageControl *im = image_of(c);
+    return im && im->caption ? im->caption : "";
+}
+// An image control's image type; -2 for anything else.
+inline int type_of(const Control *c) { return image_of(c) ? image_of(c)->image_type : -2; }
+
+// The panel's children not marked removed.
+inline std::vector<Control *> kids(Control *panel) {
+    std::vector<Control *> out;
+    for (Control *c : panel_of(panel) ? panel_of(panel)->children.items : std::vector<Control *>{})
+        if (c && !(c->flags & CTRL_REMOVED)) out.push_back(c);
+    return out;
+}
+// Every live control under the panel, depth first.
+inline void walk(Control *panel, const std::function<void(Control *)> &visit) {
+    for (Control *c : kids(panel)) visit(c), walk(c, visit);
+}
+// Whether a label under the panel reads the text.
+inline bool shows(Control *panel, const std::string &text) {
+    bool found = false;
+    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
+    return found;
+}
+// The value of the stat row with that label, or with an icon of that type; "-" without one.
+inline std::string row_value(Control *panel, const std::string &label, int icon_type = -1) {
+    std::string value = "-";
+    walk(panel, [&](Control *row) {
+        Control *v = panel_find_child(row, STAT_ROW_VALUE_ID), *icon = panel_find_child(row, STAT_ROW_ICON_ID);
+        const bool match = icon_type < 0 ? text_of(panel_find_child(row, STAT_ROW_LABEL_ID)) == label
+                                         : type_of(icon) == icon_type;
+        if (v && match) value = text_of(v);
+    });
+    return value;
+}
+// The site template whose pictures hold the icon's; -1 for none.
+inline int template_of(const Control *icon) {
+    for (int32_t t = 0; image_of(icon) && image_of(icon)->sprite && t < SITE_TEMPLATE_COUNT; ++t)
+        for (int32_t f = 0; site_template(t)->frames && f < site_template(t)->frame_count; ++f)
+            if (site_template(t)->frames[f] == image_of(icon)->sprite) return t;
+    return -1;
+}
+// The first image control under the panel with that caption; nullptr for none.
+inline Control *button(Control *panel, const std::string &caption) {
+    Control *found = nullptr;
+    walk(panel, [&](Control *c) {
+        if (!found && image_of(c) && image_of(c)->caption && caption == image_of(c)->caption) found = c;
+    });
+    return found;
+}
+
+}  // namespace readers
 
 class PanelsGame : public GalaxyGame {
 protected:

@@ -23,56 +23,26 @@ using namespace galaxy_test;
 
 namespace {
 
+using galaxy_test::readers::kids;
+using galaxy_test::readers::row_value;
+using galaxy_test::readers::shows;
+using galaxy_test::readers::template_of;
+using galaxy_test::readers::text_of;
+using galaxy_test::readers::type_of;
+
 // The rows' icons and the badges of crew intake and research.
-constexpr int IMAGE_TYPES[] = {IMAGE_FALLBACK, IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_CREW,
-                               IMAGE_COMMANDER, IMAGE_STARBASE_CREW, IMAGE_CADET, IMAGE_RESEARCH};
+constexpr int SECTOR_INFO_IMAGE_TYPES[] = {IMAGE_FALLBACK, IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK,
+                                           IMAGE_CREW, IMAGE_COMMANDER, IMAGE_STARBASE_CREW, IMAGE_CADET,
+                                           IMAGE_RESEARCH};
 constexpr uint32_t HOVER = SECTOR_INFO_FEATURES | SECTOR_INFO_FACILITIES | 0x1;
 constexpr uint32_t PICKING = HOVER | SECTOR_INFO_DISTANCE | SECTOR_INFO_SPEED_ETA;
 
-std::vector<Control *> kids(Control *panel) {
-    std::vector<Control *> out;
-    for (Control *c : panel_of(panel) ? panel_of(panel)->children.items : std::vector<Control *>{})
-        if (c && !(c->flags & CTRL_REMOVED)) out.push_back(c);
-    return out;
-}
-void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    for (Control *c : kids(panel)) visit(c), walk(c, visit);
-}
-int type_of(const Control *c) { return image_of(c) ? image_of(c)->image_type : -2; }
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
 int mid_y(const Control *c) { return c->y + c->h / 2; }
 
-// The site template whose pictures hold the icon's; -1 for none.
-int template_of(const Control *icon) {
-    for (int32_t t = 0; image_of(icon) && image_of(icon)->sprite && t < SITE_TEMPLATE_COUNT; ++t)
-        for (int32_t f = 0; site_template(t)->frames && f < site_template(t)->frame_count; ++f)
-            if (site_template(t)->frames[f] == image_of(icon)->sprite) return t;
-    return -1;
-}
 Control *find_kid(Control *panel, const std::function<bool(Control *)> &is) {
     for (Control *c : kids(panel))
         if (is(c)) return c;
     return nullptr;
-}
-
-// The value of the stat row with that label, or with an icon of that type; "-" without one.
-std::string row_value(Control *panel, const std::string &label, int icon_type = -1) {
-    std::string value = "-";
-    walk(panel, [&](Control *row) {
-        Control *v = panel_find_child(row, STAT_ROW_VALUE_ID), *icon = panel_find_child(row, STAT_ROW_ICON_ID);
-        const bool match = icon_type < 0 ? text_of(panel_find_child(row, STAT_ROW_LABEL_ID)) == label
-                                         : type_of(icon) == icon_type;
-        if (v && match) value = text_of(v);
-    });
-    return value;
-}
-bool shows(Control *panel, const std::string &text) {
-    bool found = false;
-    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
-    return found;
 }
 
 }  // namespace
@@ -85,7 +55,8 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : SECTOR_INFO_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         panel = hold(panel_create_empty());
@@ -93,7 +64,7 @@ protected:
     void TearDown() override {
         for (Control *c : held_) control_release(c);
         for (GameObject *o : sectors_) object_release(o);
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : SECTOR_INFO_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
     Control *hold(Control *c) {

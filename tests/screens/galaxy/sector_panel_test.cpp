@@ -25,20 +25,20 @@ using namespace galaxy_test;
 
 namespace {
 
+using galaxy_test::readers::template_of;
+using galaxy_test::readers::text_of;
+
 // Buttons, yield and production icons, the ship rows, the scroll arrows and the close button.
-constexpr int IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_DEFENCE_UPGRADE, IMAGE_ZOOM, IMAGE_CANCEL,
-                               IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_COMBAT, IMAGE_COURSE, IMAGE_CLOCK, IMAGE_CREW,
-                               IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2,
-                               IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_STARBASE_CREW,
-                               IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET, IMAGE_SELECT_ALL,
-                               IMAGE_CLEAR_SELECTION, IMAGE_RESEARCH};
+constexpr int SECTOR_PANEL_IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_DEFENCE_UPGRADE, IMAGE_ZOOM, IMAGE_CANCEL,
+                                            IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_COMBAT, IMAGE_COURSE, IMAGE_CLOCK,
+                                            IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                                            IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4,
+                                            IMAGE_RANK_LAST, IMAGE_STARBASE_CREW, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
+                                            IMAGE_CADET, IMAGE_SELECT_ALL, IMAGE_CLEAR_SELECTION, IMAGE_RESEARCH};
 constexpr uint32_t ON_MAP = 0x1d, ON_MAP_OWN = 0x3d;
 
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
-bool shown(const Control *c) { return c && !(c->flags & (CTRL_HIDDEN | CTRL_REMOVED)); }
+// Neither hidden nor removed (a show timer does not count).
+bool live_and_shown(const Control *c) { return c && !(c->flags & (CTRL_HIDDEN | CTRL_REMOVED)); }
 Control *kid(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
 
 // The stat rows' values by label ("-" for a missing row), in table order.
@@ -52,14 +52,6 @@ std::string value_of(Control *table, const std::string &label) {
     for (auto &[l, v] : table_rows(table))
         if (l == label) return v;
     return "-";
-}
-
-// The site template whose pictures hold the icon's; -1 for none.
-int template_of(const Control *icon) {
-    for (int32_t t = 0; image_of(icon) && image_of(icon)->sprite && t < SITE_TEMPLATE_COUNT; ++t)
-        for (int32_t f = 0; site_template(t)->frames && f < site_template(t)->frame_count; ++f)
-            if (site_template(t)->frames[f] == image_of(icon)->sprite) return t;
-    return -1;
 }
 
 int slot_calls = 0;
@@ -79,7 +71,8 @@ protected:
     void SetUp() override {
         PanelsGame::SetUp();
         if (HasFatalFailure()) return;
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : SECTOR_PANEL_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         slot_calls = 0;
@@ -88,7 +81,7 @@ protected:
     void TearDown() override {
         galaxy_object_panels_close();
         frame();
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : SECTOR_PANEL_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
 
@@ -148,7 +141,7 @@ TEST_F(SectorPanel, AnOwnSectorShowsItsNameOwnerYieldsAndTrainingDaysRoundedUp) 
     EXPECT_EQ(text_of(kid(panel, SECTOR_PANEL_OWNER_LABEL)), game->ui_player->name);
     // Bodies first, the starbase among the facilities after them.
     Control *icons = kid(panel, SECTOR_PANEL_SITE_ICONS);
-    ASSERT_TRUE(shown(icons));
+    ASSERT_TRUE(live_and_shown(icons));
     int last_body = -1, starbase = -1;
     for (Control *c : panel_of(icons)->children.items) {
         const int t = c ? template_of(c) : -1;
@@ -358,8 +351,8 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     EXPECT_EQ(value_of(stats, "Mass"), std::to_string(ship_list_selected_mass(list)) + " KT");
     EXPECT_EQ(value_of(stats, "Speed"), std::to_string(ship_list_selected_speed(list)) + " pc/day");
     EXPECT_EQ(kid(panel, SECTOR_PANEL_STARBASE_BOX), nullptr) << "production faded out";
-    EXPECT_FALSE(shown(kid(panel, SECTOR_PANEL_SITE_ICONS)));
-    EXPECT_FALSE(shown(kid(panel, SECTOR_PANEL_SELECT_PROMPT)));
+    EXPECT_FALSE(live_and_shown(kid(panel, SECTOR_PANEL_SITE_ICONS)));
+    EXPECT_FALSE(live_and_shown(kid(panel, SECTOR_PANEL_SELECT_PROMPT)));
 
     // Nothing selected: Set Course greys out with the reason, the prompt comes back green.
     click(kid(panel, SECTOR_PANEL_CLEAR_SELECTION));
@@ -370,7 +363,7 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     EXPECT_STREQ(image_of(set_course)->tooltip_text, "No ships selected");
     EXPECT_EQ(kid(panel, SECTOR_PANEL_ROWS), nullptr) << "the statistics went";
     Control *prompt = kid(panel, SECTOR_PANEL_SELECT_PROMPT);
-    EXPECT_TRUE(shown(prompt));
+    EXPECT_TRUE(live_and_shown(prompt));
     EXPECT_EQ(text_label_colour(prompt)->g, 230);
     press('s');
     EXPECT_EQ(slot_calls, 0) << "a greyed Set Course does nothing";
@@ -385,7 +378,7 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     EXPECT_EQ(value_of(stats, "Ships selected"), "1");
     EXPECT_EQ(value_of(stats, "Mass"), std::to_string(ship_list_selected_mass(list)) + " KT");
     EXPECT_FALSE(colour_fade_is_black(text_label_colour(kid(ui_stat_rows_row(stats, 0), STAT_ROW_LABEL_ID))));
-    EXPECT_FALSE(shown(kid(panel, SECTOR_PANEL_SELECT_PROMPT)));
+    EXPECT_FALSE(live_and_shown(kid(panel, SECTOR_PANEL_SELECT_PROMPT)));
 
     click(kid(panel, SECTOR_PANEL_SELECT_ALL));
     frames(20);
@@ -412,7 +405,7 @@ TEST_F(SectorPanel, TheSelectionViewPicksOwnShipsTotalsThemAndCancelRestoresTheN
     EXPECT_EQ(owner->g, uint8_t(std::clamp(game->ui_player->green, 0, 255)));
     EXPECT_EQ(value_of(kid(panel, SECTOR_PANEL_ROWS), "Starbase crew"),
               std::to_string(sector_starbase_crew(home)));
-    EXPECT_TRUE(shown(kid(panel, SECTOR_PANEL_SITE_ICONS)));
+    EXPECT_TRUE(live_and_shown(kid(panel, SECTOR_PANEL_SITE_ICONS)));
 
     // A row clicked now opens the ship beside it again, not a toggle.
     click(row_of(panel, ships[2]));
@@ -438,7 +431,7 @@ TEST_F(SectorPanel, TheSelectionViewShrinksTheSiteIconsAwayGrowsItsButtonsInAndC
         EXPECT_EQ(image_of(c)->reveal_to, 0);
     }
     frames(20);
-    EXPECT_FALSE(shown(icons));
+    EXPECT_FALSE(live_and_shown(icons));
     for (Control *c : pictures) {
         EXPECT_LT(image_of(c)->reveal, 100);
         EXPECT_EQ(image_of(c)->brightness, 100) << "shrunk away, not darkened";

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr uint32_t SEED = 20261208;
+constexpr uint32_t STATUS_BARS_SEED = 20261208;
 
 // A panel as the galaxy screen's construction makes them: 200 x 50, grey border, hidden.
 Control *screen_panel() {
@@ -38,9 +38,9 @@ protected:
     void SetUp() override {
         ModelGame::SetUp();
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        random_seed(SEED);
+        random_seed(STATUS_BARS_SEED);
         HeadlessOptions options;
-        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << SEED;
+        ASSERT_EQ(headless_new_game(game, options), RES_OK) << "seed " << STATUS_BARS_SEED;
         ui = game->ui_player;
         ASSERT_NE(ui, nullptr);
         ASSERT_EQ(image_control_load_type(GALAXY_IMAGE_CREDITS_COIN), RES_OK);

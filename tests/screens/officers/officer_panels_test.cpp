@@ -22,14 +22,15 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_TRAIN, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_PORTRAIT, IMAGE_ARMOUR,
-                               IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
-                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
-                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_REASSIGN, IMAGE_SKILL_NAVIGATION,
-                               IMAGE_SKILL_ENGINEERING, IMAGE_SKILL_MARKSMANSHIP, IMAGE_SKILL_COMMAND,
-                               IMAGE_SKILL_SENSORS, IMAGE_SKILL_MINING, IMAGE_CADET, IMAGE_NO_COMMANDER,
-                               IMAGE_SECTORS, IMAGE_DATE, IMAGE_REPLACE_OFFICER, IMAGE_TALLY, IMAGE_SKILL_SCIENCE,
-                               IMAGE_SKILL_FIELD_REPAIR, IMAGE_SKILL_INSTRUCTION};
+constexpr int OFFICER_PANELS_IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_TRAIN, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_PORTRAIT,
+                                              IMAGE_ARMOUR, IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_CREW, IMAGE_COMMANDER,
+                                              IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2,
+                                              IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
+                                              IMAGE_REASSIGN, IMAGE_SKILL_NAVIGATION, IMAGE_SKILL_ENGINEERING,
+                                              IMAGE_SKILL_MARKSMANSHIP, IMAGE_SKILL_COMMAND, IMAGE_SKILL_SENSORS,
+                                              IMAGE_SKILL_MINING, IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_SECTORS,
+                                              IMAGE_DATE, IMAGE_REPLACE_OFFICER, IMAGE_TALLY, IMAGE_SKILL_SCIENCE,
+                                              IMAGE_SKILL_FIELD_REPAIR, IMAGE_SKILL_INSTRUCTION};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);
@@ -71,7 +72,8 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : OFFICER_PANELS_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
         for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
@@ -84,7 +86,7 @@ protected:
     }
     void TearDown() override {
         for (Control *c : held_) control_release(c);
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : OFFICER_PANELS_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
     // One reference of the test's own, so that a panel's removal can be read after the sweep.

@@ -22,10 +22,11 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {IMAGE_PORTRAIT, IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
-                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
-                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
-                               IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_SECTORS};
+constexpr int OFFICERS_LIST_IMAGE_TYPES[] = {IMAGE_PORTRAIT, IMAGE_SKILL_PIP, IMAGE_CLOCK, IMAGE_COMMANDER,
+                                             IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2,
+                                             IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
+                                             IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET, IMAGE_NO_COMMANDER,
+                                             IMAGE_SECTORS};
 
 int g_selects = 0;
 Control *g_selected_from = nullptr;
@@ -48,7 +49,7 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << type;
+        for (int type : OFFICERS_LIST_IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << type;
         factory_acquire_group_all(FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         ships = ui_ships_at_home(2, &home);
@@ -60,7 +61,7 @@ protected:
     }
     void TearDown() override {
         for (Control *c : held) control_release(c);
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : OFFICERS_LIST_IMAGE_TYPES) image_control_free_type(type);
         factory_release_all_groups(FACTORY_GROUP_FRAMES);
         PanelsGame::TearDown();
     }

@@ -27,30 +27,15 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY, IMAGE_CREDITS,
-                               IMAGE_CLOCK, IMAGE_PRODUCTION, IMAGE_CADET, IMAGE_RESEARCH, IMAGE_BULLET};
+using galaxy_test::readers::button;
+using galaxy_test::readers::shows;
+using galaxy_test::readers::text_of;
+using galaxy_test::readers::walk;
 
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
-void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    if (!panel_of(panel)) return;
-    for (Control *c : panel_of(panel)->children.items)
-        if (c && !(c->flags & CTRL_REMOVED)) visit(c), walk(c, visit);
-}
-bool shows(Control *panel, const std::string &text) {
-    bool found = false;
-    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
-    return found;
-}
-Control *button(Control *panel, const std::string &caption) {
-    Control *found = nullptr;
-    walk(panel, [&](Control *c) {
-        if (!found && image_of(c) && image_of(c)->caption && caption == image_of(c)->caption) found = c;
-    });
-    return found;
-}
+constexpr int FACILITY_PANELS_IMAGE_TYPES[] = {IMAGE_CLOSE, IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY,
+                                               IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_PRODUCTION, IMAGE_CADET,
+                                               IMAGE_RESEARCH, IMAGE_BULLET};
+
 // The value shown beside a stat-row label anywhere in the panel ("" when no row has it), and
 // whether it is in the warning colour.
 std::string row_value(Control *panel, const std::string &label, bool *warned = nullptr) {
@@ -64,9 +49,9 @@ std::string row_value(Control *panel, const std::string &label, bool *warned = n
     return value;
 }
 
-int g_built = 0, g_picked = 0;
+int g_built = 0, g_pick_calls = 0;
 void count_build(Control *) { ++g_built; }
-void note_pick(Control *) { ++g_picked; }
+void note_pick(Control *) { ++g_pick_calls; }
 
 int32_t detail_requests(int32_t kind, int32_t tmpl) {
     Factory *f = factory_get(kind);
@@ -84,7 +69,8 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : FACILITY_PANELS_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         player = game->ui_player;
@@ -96,10 +82,10 @@ protected:
                     break;
                 }
         ASSERT_NE(base, nullptr);
-        g_built = g_picked = 0;
+        g_built = g_pick_calls = 0;
     }
     void TearDown() override {
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : FACILITY_PANELS_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
     Control *top_panel(int x = 40, int y = 40) {
@@ -156,11 +142,11 @@ TEST_F(FacilityPanels, ChooserRowsFollowTheSectorAndCarryTheirPick) {
     driver.save_screen("facility_build_chooser.png");   // for review
     state->on_pick = note_pick;
     click(defense);
-    EXPECT_EQ(g_picked, 1);
+    EXPECT_EQ(g_pick_calls, 1);
     EXPECT_TRUE(facility_chooser_is_defense_upgrade(list));
     EXPECT_EQ(facility_chooser_get_selected(list), nullptr) << "the upgrade row has no entry";
     click(first);
-    EXPECT_EQ(g_picked, 2);
+    EXPECT_EQ(g_pick_calls, 2);
     EXPECT_FALSE(facility_chooser_is_defense_upgrade(list));
     EXPECT_EQ(facility_chooser_get_selected(list), started);
 
@@ -181,11 +167,11 @@ TEST_F(FacilityPanels, ChooserSlidesRowsInAndTakesNoPickUntilAllHaveAppeared) {
     EXPECT_TRUE(last->flags & CTRL_HIDDEN);
     frame();
     click(list_get(&state->rows, 0));
-    EXPECT_EQ(g_picked, 0) << "rows ignore the pointer while the list slides in";
+    EXPECT_EQ(g_pick_calls, 0) << "rows ignore the pointer while the list slides in";
     frames(rows * 60 / 20 + 30);
     EXPECT_FALSE(last->flags & CTRL_HIDDEN);
     click(list_get(&state->rows, 0));
-    EXPECT_EQ(g_picked, 1);
+    EXPECT_EQ(g_pick_calls, 1);
 }
 
 // The rows do not stand empty while they slide in: the first shows its name within a few frames,

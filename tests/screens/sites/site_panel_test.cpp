@@ -31,28 +31,20 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY, IMAGE_BUILD_SHIP,
-                               IMAGE_TRAIN, IMAGE_RUSH, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_ARMOUR, IMAGE_FEATURE,
-                               IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
-                               IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST,
-                               IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_RESEARCH, IMAGE_DATE, IMAGE_ENCOUNTER_MARKER,
-                               IMAGE_TALLY, IMAGE_HARVESTER_MOVE, IMAGE_PLANET, IMAGE_EARTH, IMAGE_DEACTIVATE,
-                               IMAGE_ACTIVATE, IMAGE_BLOCKADE};
+using galaxy_test::readers::button;
+using galaxy_test::readers::shows;
+using galaxy_test::readers::text_of;
+using galaxy_test::readers::walk;
 
-std::string text_of(const Control *c) {
-    const TextLabel *t = text_label_of(c);
-    return t && t->text ? t->text : "";
-}
-void walk(Control *panel, const std::function<void(Control *)> &visit) {
-    if (!panel_of(panel)) return;
-    for (Control *c : panel_of(panel)->children.items)
-        if (c && !(c->flags & CTRL_REMOVED)) visit(c), walk(c, visit);
-}
-bool shows(Control *panel, const std::string &text) {
-    bool found = false;
-    walk(panel, [&](Control *c) { found = found || text_of(c) == text; });
-    return found;
-}
+constexpr int SITE_PANEL_IMAGE_TYPES[] = {IMAGE_BACK, IMAGE_DEFENCE_UPGRADE, IMAGE_BUILD_FACILITY, IMAGE_BUILD_SHIP,
+                                          IMAGE_TRAIN, IMAGE_RUSH, IMAGE_CANCEL, IMAGE_CREDITS, IMAGE_ARMOUR,
+                                          IMAGE_FEATURE, IMAGE_CREW, IMAGE_COMMANDER, IMAGE_RANK_FIRST,
+                                          IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
+                                          IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_CADET, IMAGE_NO_COMMANDER,
+                                          IMAGE_RESEARCH, IMAGE_DATE, IMAGE_ENCOUNTER_MARKER, IMAGE_TALLY,
+                                          IMAGE_HARVESTER_MOVE, IMAGE_PLANET, IMAGE_EARTH, IMAGE_DEACTIVATE,
+                                          IMAGE_ACTIVATE, IMAGE_BLOCKADE};
+
 // The value beside a stat row's caption, "" when the row is missing.
 std::string stat(Control *panel, const std::string &caption) {
     std::string value;
@@ -62,13 +54,6 @@ std::string stat(Control *panel, const std::string &caption) {
         if (l && v && text_of(l) == caption) value = text_of(v);
     });
     return value;
-}
-Control *button(Control *panel, const std::string &caption) {
-    Control *found = nullptr;
-    walk(panel, [&](Control *c) {
-        if (!found && image_of(c) && image_of(c)->caption && caption == image_of(c)->caption) found = c;
-    });
-    return found;
 }
 std::vector<std::string> buttons(Control *panel) {
     std::vector<std::string> out;
@@ -102,7 +87,8 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : SITE_PANEL_IMAGE_TYPES)
+            ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SITE_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SITE, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         ui = game->ui_player;
@@ -115,7 +101,7 @@ protected:
         g_picked = nullptr;
     }
     void TearDown() override {
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : SITE_PANEL_IMAGE_TYPES) image_control_free_type(type);
         PanelsGame::TearDown();
     }
 

@@ -22,14 +22,14 @@
 #include "ui/text_label.h"
 #include "ui/ui_draw.h"
 #include "ui/ui_test_support.h"
+#include "title_test_support.h"
 
+namespace help_window_test {
 namespace {
 
 using namespace ui_test;
-
-constexpr int KEY_ESCAPE = 27;
-
-const char *text_of(Control *label) { return label ? text_label_of(label)->text : nullptr; }
+using title_test::KEY_ESCAPE;
+using title_test::text_of;
 
 // A help page: one text box of these lines.
 std::vector<uint8_t> scene_bytes(std::initializer_list<const char *> lines) {
@@ -272,3 +272,4 @@ TEST_F(HelpWindow, OneWindowAtTheGamesTopicFoundQueuedOrLiveAndCentredEachTime) 
 }
 
 }  // namespace
+}  // namespace help_window_test

@@ -13,9 +13,9 @@
 #include "ui/dialog.h"
 #include "ui/stat_rows.h"
 
+namespace new_game_test {
 namespace {
 
-using namespace new_game_test;
 using Colour = std::array<int, 3>;
 
 class NewGameSlots : public NewGameFixture {
@@ -334,3 +334,4 @@ TEST_F(NewGameSlots, AHumanSlotNamingNoRecordGreysStartWhateverPathSetIt) {
 }
 
 }  // namespace
+}  // namespace new_game_test

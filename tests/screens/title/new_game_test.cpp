@@ -13,9 +13,8 @@
 #include "test_support.h"
 #include "ui/choice.h"
 
+namespace new_game_test {
 namespace {
-
-using namespace new_game_test;
 
 struct RowCase {
     int                      id;
@@ -266,3 +265,4 @@ TEST_F(NewGameScreenPicture, DrawsItsPanelBandAndSwatches) {
 }
 
 }  // namespace
+}  // namespace new_game_test

@@ -20,14 +20,14 @@
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/ui_test_support.h"
+#include "title_test_support.h"
 
+namespace options_panel_test {
 namespace {
 
 using namespace ui_test;
-
-constexpr int KEY_ESCAPE = 27;
-
-const char *text_of(Control *label) { return label ? text_label_of(label)->text : nullptr; }
+using title_test::KEY_ESCAPE;
+using title_test::text_of;
 
 std::vector<Control *> g_closed;
 void record_close(Control *panel) { g_closed.push_back(panel); }
@@ -242,3 +242,4 @@ TEST_F(OptionsPanel, OkAndEscapeCallTheCloseSlotWithThePanelWhenItIsSet) {
 }
 
 }  // namespace
+}  // namespace options_panel_test

@@ -41,10 +41,16 @@ namespace title_test {
 constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_START, IMAGE_YES, IMAGE_SAVE, IMAGE_LOAD, IMAGE_OPTIONS,
                                IMAGE_MAIN_MENU, IMAGE_QUIT, IMAGE_OK, IMAGE_ABOUT, IMAGE_HELP};   // buttons and dialogs
 
-inline Game *game() { return game_get(); }
+using ui_test::game;   // one game() for the title and the toolkit tests
 inline uint32_t flags() { return title_state()->flags.load(std::memory_order_acquire); }
 // Drawn now (a control waiting on its show timer is still hidden).
 inline bool visible(const Control *c) { return c && !(c->flags & CTRL_HIDDEN); }
+
+// The key code of Escape.
+constexpr int KEY_ESCAPE = 27;
+
+// A label's text; nullptr for no label.
+inline const char *text_of(Control *label) { return label ? text_label_of(label)->text : nullptr; }
 
 inline std::string caption_of(const Control *c) {
     const ImageControl *im = image_of(c);
