@@ -53,7 +53,7 @@ using galaxy_road::ScreenSpot;
 using galaxy_road::spot_on_screen;
 
 constexpr const char *STARBASE_ROAD = "starbase";
-constexpr int KEY_ESCAPE = 27;
+using title_test::KEY_ESCAPE;
 
 std::string label_text(const Control *c) {
     const TextLabel *t = text_label_of(c);

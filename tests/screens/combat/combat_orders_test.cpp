@@ -43,7 +43,7 @@ bool is_hit_line(const std::string &text) {
 using combat_test::has;
 using combat_test::screen;
 
-constexpr int KEY_ESCAPE = 27;
+using title_test::KEY_ESCAPE;
 
 class CombatOrders : public CombatGame {
 protected:

@@ -19,9 +19,10 @@ using namespace galaxy_test;
 
 namespace {
 
-constexpr int IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_CREW, IMAGE_SHIP_CREW,
-                               IMAGE_STARBASE_CREW, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN, IMAGE_CADET,
-                               IMAGE_NO_COMMANDER, IMAGE_EMBLEM, IMAGE_RESEARCH, IMAGE_SECTORS_CONTROLLED};
+constexpr int CORPORATION_IMAGE_TYPES[] = {IMAGE_DEFENCE_UPGRADE, IMAGE_CREDITS, IMAGE_CLOCK, IMAGE_CREW,
+                                           IMAGE_SHIP_CREW, IMAGE_STARBASE_CREW, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
+                                           IMAGE_CADET, IMAGE_NO_COMMANDER, IMAGE_EMBLEM, IMAGE_RESEARCH,
+                                           IMAGE_SECTORS_CONTROLLED};
 
 std::string text(Control *c) {
     const TextLabel *t = text_label_of(c);
@@ -38,7 +39,7 @@ protected:
 
     void SetUp() override {
         PanelsGame::SetUp();
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << type;
+        for (int type : CORPORATION_IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << type;
         factory_acquire_group_all(FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         ui = game->ui_player;
@@ -50,7 +51,7 @@ protected:
     }
     void TearDown() override {
         for (Control *c : held) control_release(c);
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : CORPORATION_IMAGE_TYPES) image_control_free_type(type);
         factory_release_all_groups(FACTORY_GROUP_FRAMES);
         PanelsGame::TearDown();
     }

@@ -38,7 +38,7 @@ constexpr int FLEET_PANEL_IMAGE_TYPES[] = {IMAGE_MOVE, IMAGE_CLOSE, IMAGE_ATTACK
                                            IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_ARROW_UP, IMAGE_ARROW_DOWN,
                                            IMAGE_CADET, IMAGE_SELECT_ALL, IMAGE_CLEAR_SELECTION, IMAGE_GATHER,
                                            IMAGE_RESCUE};
-constexpr int KEY_ESCAPE = 27;
+using title_test::KEY_ESCAPE;
 constexpr uint32_t STARMAP_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;   // 11
 constexpr uint32_t SECTOR_VIEW_OWN = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;   // 7
 

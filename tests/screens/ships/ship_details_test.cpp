@@ -30,12 +30,13 @@ using namespace galaxy_test;
 namespace {
 
 // Buttons, tooltips, the dialogs' buttons, stat and rank icons, the system cards' icon boxes.
-constexpr int IMAGE_TYPES[] = {IMAGE_NO, IMAGE_CLOSE, IMAGE_YES, IMAGE_TRANSFER_CREW, IMAGE_SCRAP, IMAGE_CANCEL,
-                               IMAGE_EMPTY_MOUNT, IMAGE_CREDITS, IMAGE_ACTION_POINTS, IMAGE_ARMOUR, IMAGE_ARC_SIDE,
-                               IMAGE_CREW, IMAGE_ENGINE_MOUNT, IMAGE_SYSTEM_MOUNT, IMAGE_RANK_FIRST,
-                               IMAGE_RANK_FIRST + 1, IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3,
-                               IMAGE_RANK_FIRST + 4, IMAGE_RANK_LAST, IMAGE_REPAIR, IMAGE_CADET,
-                               IMAGE_NO_COMMANDER, IMAGE_ARMOUR_MOUNT, IMAGE_MOVEMENT, IMAGE_CONSTRUCT};
+constexpr int SHIP_DETAILS_IMAGE_TYPES[] = {IMAGE_NO, IMAGE_CLOSE, IMAGE_YES, IMAGE_TRANSFER_CREW, IMAGE_SCRAP,
+                                            IMAGE_CANCEL, IMAGE_EMPTY_MOUNT, IMAGE_CREDITS, IMAGE_ACTION_POINTS,
+                                            IMAGE_ARMOUR, IMAGE_ARC_SIDE, IMAGE_CREW, IMAGE_ENGINE_MOUNT,
+                                            IMAGE_SYSTEM_MOUNT, IMAGE_RANK_FIRST, IMAGE_RANK_FIRST + 1,
+                                            IMAGE_RANK_FIRST + 2, IMAGE_RANK_FIRST + 3, IMAGE_RANK_FIRST + 4,
+                                            IMAGE_RANK_LAST, IMAGE_REPAIR, IMAGE_CADET, IMAGE_NO_COMMANDER,
+                                            IMAGE_ARMOUR_MOUNT, IMAGE_MOVEMENT, IMAGE_CONSTRUCT};
 
 std::string text_of(const Control *c) {
     const TextLabel *t = text_label_of(c);
@@ -71,7 +72,7 @@ protected:
     void SetUp() override {
         PanelsGame::SetUp();
         if (HasFatalFailure()) return;
-        for (int type : IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
+        for (int type : SHIP_DETAILS_IMAGE_TYPES) ASSERT_EQ(image_control_load_type(type), RES_OK) << "image type " << type;
         for (int32_t t = 0; t < SHIP_TEMPLATE_COUNT; ++t) factory_acquire_group(OBJECT_SHIP, t, FACTORY_GROUP_FRAMES);
         ASSERT_EQ(factory_resolve_load_groups(), RES_OK);
         std::fill(std::begin(slot_calls), std::end(slot_calls), 0);
@@ -86,7 +87,7 @@ protected:
     void TearDown() override {
         galaxy_object_panels_close();
         frame();
-        for (int type : IMAGE_TYPES) image_control_free_type(type);
+        for (int type : SHIP_DETAILS_IMAGE_TYPES) image_control_free_type(type);
         for (int type : icons_) image_control_free_type(type);
         PanelsGame::TearDown();
     }
