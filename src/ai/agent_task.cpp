@@ -7,6 +7,7 @@
 #include <new>
 #include "ai/ai_combat.h"
 #include "ai/ai_crew.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "ai/ai_production.h"
 #include "ai/ai_sector_tasks.h"
@@ -132,17 +133,12 @@ AgentTask *alloc_task(uint32_t type) {
     return task;
 }
 
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
-}
-
 // Where an assignee counts from: its centre (when its type counts from centres), or the galaxy
 // position of a ship.
 void assignee_point(AiPlayer *ai, bool centres, GameObject *obj, int32_t *x, int32_t *y) {
     Ship *ship = ship_of(obj);
     if (centres || !ship) {
-        centre_of(obj, x, y);
+        ai_detail::centre_of(obj, x, y);
         return;
     }
     agent_task_ship_position(ai, ship, x, y);
@@ -189,7 +185,8 @@ static_assert(AgentTaskMemo::SLOTS == 256, "memo_hash keeps eight bits");
 
 // The value and estimated strength of an assignee, from the memo when one is open. In line: the
 // assignment search asks it for every assignee of every list it weighs.
-[[gnu::always_inline]] inline void figures_of(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
+[[gnu::always_inline]] inline void assignee_figures(AiPlayer *ai, const GameObject *obj, int32_t *value,
+                                                    int32_t *strength) {
     AgentTaskMemo *memo = open_memo(ai);
     if (memo) {
         const size_t mask = AgentTaskMemo::SLOTS - 1;
@@ -309,7 +306,7 @@ int64_t danger_of(AiPlayer *ai, int32_t x0, int32_t y0, int32_t tx, int32_t ty) 
 }  // namespace
 
 void agent_task_object_figures(AiPlayer *ai, const GameObject *obj, int32_t *value, int32_t *strength) {
-    figures_of(ai, obj, value, strength);
+    assignee_figures(ai, obj, value, strength);
 }
 
 GameObject *agent_task_known_object(AiPlayer *ai, const Player *player, uint64_t id) {
@@ -573,7 +570,7 @@ size_t sum_figures(AiPlayer *ai, const AgentTask *task, size_t from, int64_t *va
         if (!obj) break;
         if (obj->flags & OBJ_DEAD) continue;
         int32_t v = 0, s = 0;
-        figures_of(ai, obj, &v, &s);
+        assignee_figures(ai, obj, &v, &s);
         *value += v;
         *strength += s;
     }
@@ -743,7 +740,7 @@ bool agent_task_inputs(AgentTask *task, AiPlayer *ai, AgentTaskInputs *out) {
     out->add(int64_t(reinterpret_cast<uintptr_t>(target)));
     if (target) {
         int32_t x = 0, y = 0;
-        centre_of(target, &x, &y);
+        ai_detail::centre_of(target, &x, &y);
         out->add(x);
         out->add(y);
     }
@@ -755,8 +752,8 @@ void agent_task_assignee_inputs(AiPlayer *ai, GameObject *obj, AgentTaskInputs *
     out->add(int64_t(obj->id));
     out->add(int64_t(obj->flags & OBJ_DEAD));
     int32_t value = 0, strength = 0, x = 0, y = 0;
-    figures_of(ai, obj, &value, &strength);
-    centre_of(obj, &x, &y);
+    assignee_figures(ai, obj, &value, &strength);
+    ai_detail::centre_of(obj, &x, &y);
     out->add(value);
     out->add(strength);
     out->add(x);
@@ -793,7 +790,7 @@ int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger, AgentTaskFold *f
     const AgentTaskType *t = type_of(task);
     if (target && (task->flags & TASK_DISTANCE_BONUS)) {
         int32_t tx = 0, ty = 0;
-        centre_of(target, &tx, &ty);
+        ai_detail::centre_of(target, &tx, &ty);
         int64_t sum = 0;
         const bool centres = t && t->use_centre && t->use_centre() != 0;
         if (fold && open_memo(ai)) {
@@ -818,13 +815,13 @@ int32_t priority_of(AgentTask *task, AiPlayer *ai, bool danger, AgentTaskFold *f
             if (!obj) break;
             int32_t x = 0, y = 0;
             if (Ship *ship = ship_of(obj)) agent_task_ship_position(ai, ship, &x, &y);
-            else centre_of(obj, &x, &y);
+            else ai_detail::centre_of(obj, &x, &y);
             sx += x;
             sy += y;
         }
         const int32_t x0 = int32_t(sx / count), y0 = int32_t(sy / count);
         int32_t tx = 0, ty = 0;
-        centre_of(target, &tx, &ty);
+        ai_detail::centre_of(target, &tx, &ty);
         p -= danger_of(ai, x0, y0, tx, ty);
     }
     if (task->priority_bonus != 0) p += task->priority_bonus;
@@ -839,7 +836,7 @@ int32_t agent_task_assignee_distance(AgentTask *task, AiPlayer *ai, GameObject *
     if (!target) return 0;
     const AgentTaskType *t = type_of(task);
     int32_t tx = 0, ty = 0, x = 0, y = 0;
-    centre_of(target, &tx, &ty);
+    ai_detail::centre_of(target, &tx, &ty);
     assignee_point(ai, t && t->use_centre && t->use_centre() != 0, obj, &x, &y);
     return distance(tx - x, ty - y);
 }

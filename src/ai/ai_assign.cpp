@@ -53,7 +53,7 @@ uint32_t draw() {
     return r < 0 ? uint32_t(-int64_t(r)) : uint32_t(r);
 }
 
-uint32_t draw_below(uint32_t n) { return n > 1 ? draw() % n : 0; }
+uint32_t draw_index_below(uint32_t n) { return n > 1 ? draw() % n : 0; }
 
 template <class Fn>
 void each_task(AiPlayer *ai, Fn fn) {
@@ -399,7 +399,7 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
         int32_t kept = 0;
         int64_t moved = 0;   // assignable ships away from last turn's task
         while (left > 0 && open_count > 0) {
-            const int32_t pick = int32_t(draw_below(uint32_t(left)));
+            const int32_t pick = int32_t(draw_index_below(uint32_t(left)));
             const int32_t index = ai->ship_indices[size_t(pick)];
             ai->ship_indices[size_t(pick)] = ai->ship_indices[size_t(left - 1)];
             --left;
@@ -420,7 +420,8 @@ void ai_assign_ships(AiPlayer *ai, Player *player) {
             if (!task) {
                 const int32_t candidates = open.open_count(useful[size_t(index)]);
                 if (candidates > 0) {
-                    const int32_t at = open.open_place(useful[size_t(index)], int32_t(draw_below(uint32_t(candidates))));
+                    const int32_t at =
+                        open.open_place(useful[size_t(index)], int32_t(draw_index_below(uint32_t(candidates))));
                     if (at >= 0) {
                         task = open.task(at);
                         place = open.first(at);
@@ -567,7 +568,7 @@ void ai_assign_defence(AiPlayer *ai, Player *player) {
             if (ship_locked(g)) continue;
             const int32_t candidates = open.open_count(useful[size_t(i)]);
             if (candidates == 0) continue;
-            const int32_t at = open.open_place(useful[size_t(i)], int32_t(draw_below(uint32_t(candidates))));
+            const int32_t at = open.open_place(useful[size_t(i)], int32_t(draw_index_below(uint32_t(candidates))));
             AgentTask *t = open.task(at);
             const int32_t place = open.first(at);
             ai_ship_set_word(g, AI_SHIP_DEFENCE_TASK, t->id);

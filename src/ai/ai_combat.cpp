@@ -43,9 +43,9 @@ struct TaskKey {
     }
 };
 
-class TaskIndex {
+class CombatTaskIndex {
 public:
-    explicit TaskIndex(size_t expected) { slots_.resize(std::bit_ceil(std::max<size_t>(expected * 2, 16))); }
+    explicit CombatTaskIndex(size_t expected) { slots_.resize(std::bit_ceil(std::max<size_t>(expected * 2, 16))); }
 
     bool contains(const TaskKey &key) const {
         const size_t mask = slots_.size() - 1;
@@ -90,13 +90,14 @@ private:
     }
 };
 
-void index_task(TaskIndex *index, const AgentTask *task) {
+void index_task(CombatTaskIndex *index, const AgentTask *task) {
     index->insert(TaskKey{.target_id = task->target_id, .type = task->type, .subtype = 0, .any_subtype = true});
     index->insert(TaskKey{.target_id = task->target_id, .type = task->type, .subtype = task->subtype, .any_subtype = false});
 }
 
 // Creates the task when none of that type, subtype and target is in the map.
-void ensure_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t subtype, uint64_t target_id, bool match_subtype) {
+void ensure_task(AiPlayer *ai, CombatTaskIndex *index, int32_t type, uint32_t subtype, uint64_t target_id,
+                 bool match_subtype) {
     const TaskKey key{.target_id = target_id, .type = uint32_t(type), .subtype = match_subtype ? subtype : 0u,
                       .any_subtype = !match_subtype};
     if (index->contains(key)) return;
@@ -235,7 +236,7 @@ void ai_combat_plan(AiPlayer *ai, Player *player, Ship *ship) {
     for (List<GameObject> *list : {ai->snapshots, ai->spare, ai->ships})
         if (list) list_clear(list);
     const bool guardian = game_get() && player->id == game_get()->sol_player_id;
-    TaskIndex index(size_t(ai_task_count(ai)) * 2 + (map ? map->objects.items.size() * 6 : 0));
+    CombatTaskIndex index(size_t(ai_task_count(ai)) * 2 + (map ? map->objects.items.size() * 6 : 0));
     ai_combat_each_task(ai, [&](const AgentTask *task) { index_task(&index, task); });
     if (map)
         for (GameObject *obj : map->objects.items) {

@@ -413,21 +413,19 @@ bool beyond_scan_range(const PlanCursor &at, int32_t tx, int32_t ty) {
 
 }  // namespace ai_combat_search
 
-using namespace ai_combat_search;
-
 void ai_combat_score_search_begin(const AgentTask *task, const AiPlayer *ai, const Ship *ship) {
-    take_figures(ai, ship);
-    memo_open(task, ai, ship);
-    t_memo.inputs_still = true;
+    ai_combat_search::take_figures(ai, ship);
+    ai_combat_search::memo_open(task, ai, ship);
+    ai_combat_search::t_memo.inputs_still = true;
 }
 
-void ai_combat_score_search_end() { memo_close(); }
+void ai_combat_score_search_end() { ai_combat_search::memo_close(); }
 
 void ai_combat_search_caches_drop() {
-    memo_close();
-    failed_begin(nullptr);   // the failures and the home spot's answers
-    t_scan_reach = ScanReach{};
-    t_bearing = KnownBearing{};
+    ai_combat_search::memo_close();
+    ai_combat_search::failed_begin(nullptr);   // the failures and the home spot's answers
+    ai_combat_search::t_scan_reach = ai_combat_search::ScanReach{};
+    ai_combat_search::t_bearing = ai_combat_search::KnownBearing{};
 }
 
 AiPlanCaches::AiPlanCaches() {

@@ -34,11 +34,20 @@ constexpr int      WORKER_SPIN = 256;
 constexpr int      WORKER_YIELDS = 2000;
 constexpr int      SEARCHER_SPIN = 1024;      // polls before the searching side yields its time slice
 
+}  // namespace
+
+// The member types of CombatScorer, a type the header names: not in the anonymous namespace.
+namespace combat_scorer_detail {
+
 // An option's slot: its search, step count, index and first step share the first cache line.
 struct alignas(64) Slot {
     uint32_t search = 0;         // the number of the search it belongs to
     ShipPlan plan;               // the step count, the option's index and the steps it uses
 };
+
+}  // namespace combat_scorer_detail
+
+namespace {
 
 void pause_briefly() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -58,9 +67,10 @@ void copy_record(ShipPlan *to, const ShipPlan &from) {
 // An option into its slot, with the search's number and the option's index. On x86-64 the words go
 // to memory past the caches: the slot's lines were last read on the worker's core, and fetching them
 // back before writing would hold up the searching side at every option.
-void write_slot(Slot *slot, uint32_t search, const ShipPlan &option, int32_t index) {
+void write_slot(combat_scorer_detail::Slot *slot, uint32_t search, const ShipPlan &option, int32_t index) {
 #if defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
-    static_assert(offsetof(Slot, plan) == 8 && offsetof(ShipPlan, steps) == 16 && sizeof(ShipPlanStep) % 8 == 0);
+    static_assert(offsetof(combat_scorer_detail::Slot, plan) == 8 && offsetof(ShipPlan, steps) == 16 &&
+                  sizeof(ShipPlanStep) % 8 == 0);
     static_assert(std::has_unique_object_representations_v<ShipPlanStep>);
     constexpr int32_t STEP_WORDS = int32_t(sizeof(ShipPlanStep) / 8);
     long long *to = reinterpret_cast<long long *>(slot);
@@ -101,6 +111,10 @@ void slots_written() {
 #endif
 }
 
+}  // namespace
+
+namespace combat_scorer_detail {
+
 // The best of the options one thread scored: the highest score above 0, and of those the first
 // option. Each thread scores a part of a search, not always in order, so ties go by index.
 struct Best {
@@ -117,10 +131,10 @@ struct Best {
     }
 };
 
-}  // namespace
+}  // namespace combat_scorer_detail
 
 struct CombatScorer {
-    Slot slots[RING_SLOTS];
+    combat_scorer_detail::Slot slots[RING_SLOTS];
     // Each shared word in a cache line of its own.
     alignas(64) std::atomic<uint32_t> tail{0};       // slots shown to the worker (the searching side writes)
     alignas(64) std::atomic<uint32_t> next{0};       // the next slot to claim (either side)
@@ -143,11 +157,11 @@ struct CombatScorer {
     AgentTask *task = nullptr;
     AiPlayer  *ai = nullptr;
     Ship      *ship = nullptr;
-    Best       here;             // of the options the searching side scored
+    combat_scorer_detail::Best here;   // of the options the searching side scored
     // The worker's best of the search it last took part in: read once it has finished every slot
     // it claimed.
     alignas(64) uint32_t worker_search = 0;
-    Best worker_best;
+    combat_scorer_detail::Best worker_best;
     std::thread thread;
 };
 
@@ -200,7 +214,7 @@ void worker_main(CombatScorer *s, uint32_t seed) {
         const uint32_t n = std::min(CHUNK, tail - at);
         if (!s->next.compare_exchange_weak(at, at + n, std::memory_order_acq_rel)) continue;
         for (uint32_t k = at; k != at + n; ++k) {
-            const Slot &slot = s->slots[k & RING_MASK];
+            const combat_scorer_detail::Slot &slot = s->slots[k & RING_MASK];
             if (slot.search != search) {
                 if (search) ai_combat_score_search_end();
                 search = slot.search;
@@ -210,7 +224,7 @@ void worker_main(CombatScorer *s, uint32_t seed) {
                 score = ai_combat_record_score(task);
                 ai_combat_score_search_begin(task, ai, ship);
                 s->worker_search = search;
-                s->worker_best = Best{};
+                s->worker_best = combat_scorer_detail::Best{};
                 s->worker_searches.fetch_add(1, std::memory_order_relaxed);
             }
             s->worker_best.offer(score(task, ai, ship, slot.plan), slot.plan);
@@ -323,7 +337,7 @@ CombatScorer *ai_combat_scorer_open(AgentTask *task, AiPlayer *ai, Ship *ship) {
     s->finished_at_open = s->finished.load(std::memory_order_acquire);
     s->mine = 0;
     s->scoring_here = false;
-    s->here = Best{};
+    s->here = combat_scorer_detail::Best{};
     return s;
 }
 
@@ -367,7 +381,7 @@ int32_t ai_combat_scorer_close(CombatScorer *s, ShipPlan *best) {
         if (i < SEARCHER_SPIN) pause_briefly();
         else std::this_thread::yield();
     }
-    Best &mine = s->here;
+    combat_scorer_detail::Best &mine = s->here;
     if (s->worker_search == s->search) mine.offer(s->worker_best.score, s->worker_best.record);
     s->claimed.store(false, std::memory_order_release);
     if (mine.index < 0) return -1;

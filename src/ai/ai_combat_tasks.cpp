@@ -13,6 +13,7 @@
 #include "ai/ai_combat.h"
 #include "ai/ai_combat_caches.h"
 #include "ai/ai_combat_search.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "ai/ship_ai.h"
 #include "ai/system_ai.h"
@@ -20,6 +21,7 @@
 #include "game/player.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
+#include "platform/saturate.h"
 #include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object.h"
@@ -28,8 +30,6 @@
 #include "world/shot.h"
 
 namespace {
-
-using namespace ai_combat_search;
 
 // Manoeuvre options shared by "attack ship" and "attack shot", after the system options.
 [[maybe_unused]] constexpr int32_t MOVES_TURN_ANY = 0;        // random turn, then 1..MP
@@ -52,19 +52,10 @@ constexpr uint32_t TARGET_GONE = OBJ_DEAD | OBJ_LEFT_MAP;
 constexpr int32_t UNSCANNED_THREAT_ARC = 46;
 constexpr int32_t RETREATING_UTILITY = 100029;
 
-AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
-
 int32_t rating_of(const System *s) { return s->load_a; }
 int32_t rating_of(const Ship *s) { return s->online_load_a; }
 bool ready(const System *s) { return s && system_is_usable(s); }
 bool ready_weapon(const System *s) { return ready(s) && (s->flags & SYSTEM_FLAG_OFFENSIVE); }
-int64_t sq(int64_t v) { return v * v; }
-int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
-
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
-}
 
 
 
@@ -89,7 +80,7 @@ bool beyond(int32_t dx, int32_t dy, int32_t limit) {
 
 
 
-void append_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading) {
+void append_option_step(Ship *ship, int32_t code, int32_t x, int32_t y, int32_t heading) {
     ShipPlan &p = ship->option;
     if (p.step_count >= SHIP_PLAN_STEPS) return;
     p.steps[p.step_count++] = ShipPlanStep{.code = code, .x = x, .y = y, .heading = heading};
@@ -122,8 +113,8 @@ GameObject *find_kind(uint64_t id, int32_t kind) {
 }
 
 template <int32_t Kind, bool Bonus>
-void link_target(AgentTask *task, const char *what) {
-    AgentTaskData *d = data_of(task);
+void link_combat_target(AgentTask *task, const char *what) {
+    AgentTaskData *d = ai_detail::data_of(task);
     GameObject *obj = find_kind(task->target_id, Kind);
     if (!obj) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link %s #%llu (object not found)", what,
@@ -137,7 +128,7 @@ void link_target(AgentTask *task, const char *what) {
 }
 
 template <int32_t Kind>
-Result relink_target(AgentTask *task, const char *type, const char *what) {
+Result relink_combat_target(AgentTask *task, const char *type, const char *what) {
     if (task->target_id == 0) return RES_OK;
     GameObject *obj = find_kind(task->target_id, Kind);
     if (!obj) {
@@ -145,7 +136,7 @@ Result relink_target(AgentTask *task, const char *type, const char *what) {
                   (unsigned long long)task->target_id);
         return RES_UNRESOLVED_ID;
     }
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     object_add_ref(obj);
     if (d->target) object_release(d->target);
     d->target = obj;
@@ -159,14 +150,14 @@ int32_t target_obsolete(AgentTask *task, AiPlayer *, Player *) {
 }
 
 int32_t target_gone(AgentTask *task, AiPlayer *, Player *) {
-    const GameObject *t = data_of(task)->target;
+    const GameObject *t = ai_detail::data_of(task)->target;
     return t && (t->flags & TARGET_GONE) ? 1 : 0;
 }
 
 int32_t centre_always() { return 1; }
 
-void describe_target(AgentTask *task, const char *prefix, std::string *text) {
-    const GameObject *t = data_of(task)->target;
+void describe_combat_target(AgentTask *task, const char *prefix, std::string *text) {
+    const GameObject *t = ai_detail::data_of(task)->target;
     char line[256];
     snprintf(line, sizeof line, "%s #%llu \"%s\"", prefix, (unsigned long long)task->target_id,
              t ? object_get_name(t) : "");
@@ -187,7 +178,7 @@ int32_t first_assignee_index(AgentTask *task) {
     }
     return -1;
 }
-Ship *first_assignee(AgentTask *task) {
+Ship *combat_first_assignee(AgentTask *task) {
     const int32_t i = first_assignee_index(task);
     return i < 0 ? nullptr : ship_of(list_get(&task->assignees, i));
 }
@@ -205,7 +196,7 @@ struct TargetReads {
 TargetReads target_reads(AgentTask *task, AiPlayer *ai, Player *player) {
     TargetReads r;
     r.snap = known_copy(task, ai, player);
-    r.weighed = task->type == TASK_SCAN_SHIP && !r.snap ? data_of(task)->target : r.snap;
+    r.weighed = task->type == TASK_SCAN_SHIP && !r.snap ? ai_detail::data_of(task)->target : r.snap;
     if (r.weighed) agent_task_object_figures(ai, r.weighed, &r.value, &r.strength);
     if (const Ship *snap = ship_of(r.snap)) r.damage_from = snap->damage_from;
     return r;
@@ -252,7 +243,7 @@ bool can_turn(const PlanCursor &at) {
 [[gnu::always_inline]] inline void random_turn(PlanCursor *at) {
     if (!can_turn(*at)) return;
     const int32_t h = system_random_between(0, 359);
-    (void)turn_towards(at, h);
+    (void)ai_combat_search::turn_towards(at, h);
 }
 
 // Movement option j (0..1513) of "attack ship" and "attack shot".
@@ -260,16 +251,16 @@ bool can_turn(const PlanCursor &at) {
     PlanCursor at;
     system_ai_begin(ship, &at);
     if (j == MOVES_END) {
-        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        append_option_step(ship, PLAN_NONE, at.x, at.y, at.heading);
         return;
     }
     const bool turn = j < MOVES_ANY;
     const bool full = (j >= MOVES_TURN_FULL && j < MOVES_ANY) || j >= MOVES_FULL;
     if (at.mp >= 1) {
         if (turn) random_turn(&at);
-        (void)move_near(&at, at.heading, full ? at.mp : 1, at.mp);
+        (void)ai_combat_search::move_near(&at, at.heading, full ? at.mp : 1, at.mp);
     }
-    if (at.ap < d->cheapest_cost) append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+    if (at.ap < d->cheapest_cost) append_option_step(ship, PLAN_NONE, at.x, at.y, at.heading);
 }
 
 
@@ -277,10 +268,10 @@ bool can_turn(const PlanCursor &at) {
 
 // A move of exactly MP towards a point, turning first when it lies beyond half the move arc.
 [[gnu::always_inline]] inline bool approach(PlanCursor *at, int32_t tx, int32_t ty, bool full) {
-    const int32_t bearing = bearing_from(at, tx, ty);
-    if (!turn_towards(at, bearing)) return false;
+    const int32_t bearing = ai_combat_search::bearing_from(at, tx, ty);
+    if (!ai_combat_search::turn_towards(at, bearing)) return false;
     if (at->mp < 1) return true;
-    return move_near(at, bearing, full ? at->mp : 1, at->mp);
+    return ai_combat_search::move_near(at, bearing, full ? at->mp : 1, at->mp);
 }
 
 // A scan of the target from where the cursor stands, when in range and affordable.
@@ -288,12 +279,12 @@ void scan_from(PlanCursor *at, GameObject *target) {
     Ship *ship = at->ship;
     if ((ship->hull_flags & HULL_FLAG_NO_SCAN) || at->ap < ship->scan_cost) return;
     int32_t w = 0, h = 0;
-    frame_size(ship, at->heading, &w, &h);
+    ai_combat_search::frame_size(ship, at->heading, &w, &h);
     if (object_distance_to(target, at->x + w / 2, at->y + h / 2) > ship->scan_range) return;
-    append_step(ship, PLAN_SCAN, at->x, at->y, at->heading);
+    append_option_step(ship, PLAN_SCAN, at->x, at->y, at->heading);
     ShipPlanStep &step = ship->option.steps[ship->option.step_count - 1];
     step.target = target;
-    centre_of(target, &step.target_x, &step.target_y);
+    ai_detail::centre_of(target, &step.target_x, &step.target_y);
     at->ap -= ship->scan_cost;
 }
 
@@ -308,7 +299,7 @@ Geometry geometry_after(const Ship *ship, const ShipPlan &plan) {
     const ShipPlanStep &last = plan.steps[plan.step_count - 1];
     int32_t w = 0, h = 0;
     Geometry g;
-    frame_of(ship, last.heading, &w, &h, &g.near);
+    ai_combat_search::frame_of(ship, last.heading, &w, &h, &g.near);
     g.px = last.x + w / 2;
     g.py = last.y + h / 2;
     return g;
@@ -317,10 +308,10 @@ Geometry geometry_after(const Ship *ship, const ShipPlan &plan) {
 // The threat terms of the enemy snapshots at the ship's centre after the option.
 int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool uses_system,
                      bool has_ready_weapon, bool vs_shot) {
-    const SearchFigures &f = figures_of(ai);
+    const ai_combat_search::SearchFigures &f = ai_combat_search::figures_of(ai);
     int64_t score = 0;
     const int32_t n = f.listed;
-    for (const Enemy &t : f.enemies) {
+    for (const ai_combat_search::Enemy &t : f.enemies) {
         // With a ready weapon the distance counts only within reach of a threat or of the crowding.
         if (has_ready_weapon && beyond(g.px - t.x, g.py - t.y, std::max(t.reach, g.near))) continue;
         const int32_t d = distance(g.px - t.x, g.py - t.y);
@@ -340,21 +331,22 @@ int64_t threat_terms(AiPlayer *ai, const Geometry &g, int32_t cheapest, bool use
         bool threatens = false;
         if (t.scanned) {
             for (int32_t a = t.first_arc; a < t.first_arc + t.arcs; ++a) {
-                const EnemyArc &w = f.arcs[size_t(a)];
+                const ai_combat_search::EnemyArc &w = f.arcs[size_t(a)];
                 if (d >= w.range || std::abs(angle_diff(bearing(), w.facing)) > w.half_arc) continue;
                 threatens = true;
-                score -= reduce(sq(w.range - d) / 80);
+                score -= reduce(ai_detail::squared(w.range - d) / 80);
             }
-        } else if (d < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
+        } else if (d < ai_combat_search::UNSCANNED_THREAT_RANGE &&
+                   std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
             threatens = true;
-            score -= reduce(sq(UNSCANNED_THREAT_RANGE - d) / 100);
+            score -= reduce(ai_detail::squared(ai_combat_search::UNSCANNED_THREAT_RANGE - d) / 100);
         }
         if (!threatens && !has_ready_weapon) {
-            if (!vs_shot) score += sq(d) / 1000 / n;
-            else score += t.scanned ? sq(d) / 80 : sq(d) / 500;
+            if (!vs_shot) score += ai_detail::squared(d) / 1000 / n;
+            else score += t.scanned ? ai_detail::squared(d) / 80 : ai_detail::squared(d) / 500;
         }
         if (d < g.near) {
-            int64_t crowd = sq(g.near - d) / 100;
+            int64_t crowd = ai_detail::squared(g.near - d) / 100;
             if (uses_system) crowd /= 6;
             if (crowd >= 1) score -= crowd;
         }
@@ -373,12 +365,12 @@ int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanS
     const GameObject *target = shot_target_of(shot);
     if (!target) return -1;
     int32_t sx = 0, sy = 0, tx = 0, ty = 0;
-    centre_of(shot, &sx, &sy);
+    ai_detail::centre_of(shot, &sx, &sy);
     if (target == ship) {
         tx = step.x + ship->w / 2;
         ty = step.y + ship->h / 2;
     } else {
-        centre_of(target, &tx, &ty);
+        ai_detail::centre_of(target, &tx, &ty);
     }
     return distance(tx - sx, ty - sy);
 }
@@ -391,7 +383,7 @@ int32_t shot_to_target(const GameObject *shot, const Ship *ship, const ShipPlanS
 constexpr int64_t CLOSING_UNIT = 8, CLOSING_MOST = 19;
 int32_t closing_score(const Ship *ship, const GameObject *target, int32_t dT) {
     int32_t x = 0, y = 0;
-    centre_of(ship, &x, &y);
+    ai_detail::centre_of(ship, &x, &y);
     const int64_t closed = int64_t(object_distance_to(target, x, y)) - dT;
     return int32_t(std::clamp<int64_t>(closed / CLOSING_UNIT, 0, CLOSING_MOST));
 }
@@ -403,7 +395,7 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
     const int32_t power_steps = vs_shot ? 1 : 4, power_mounts = vs_shot ? 3 : 4;
     int64_t score = 20;
     const int32_t first = plan.steps[0].code;
-    if (first == PLAN_MOVE || first == PLAN_TURN) score -= 100 * sq(ship->ai_word) * ship->ai_word;
+    if (first == PLAN_MOVE || first == PLAN_TURN) score -= 100 * ai_detail::squared(ship->ai_word) * ship->ai_word;
     bool uses_system = false;
     for (int32_t i = 0; i < plan.step_count; ++i) {
         const ShipPlanStep &step = plan.steps[i];
@@ -430,7 +422,7 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
             score -= 100000;
         } else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) {
             const int64_t p = step.hit_chance, e = step.damage;
-            if (p < 1) score += sq(rating_of(s)) / 6;
+            if (p < 1) score += ai_detail::squared(rating_of(s)) / 6;
             else score += p >= 100 ? e * p * 3 / 100 * 3 / 2 : e * p * 3 / 100;
         } else if (s->flags & SYSTEM_FLAG_BLAST) {
             const int32_t own = s->type == SYSTEM_TYPE_ROCKET_POD ? 20 : 80;
@@ -469,8 +461,9 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
         const int64_t r = rating_of(&m);
         int64_t n = 1;
         // A ready weapon facing ahead within its arc (or without an arc) counts for itself.
-        if (m.flags & SYSTEM_FLAG_ARC) score += std::abs(angle_diff(0, m.facing)) <= m.arc / 2 ? sq(r) / 4 : 0;
-        else score += sq(r) / 6;
+        if (m.flags & SYSTEM_FLAG_ARC)
+            score += std::abs(angle_diff(0, m.facing)) <= m.arc / 2 ? ai_detail::squared(r) / 4 : 0;
+        else score += ai_detail::squared(r) / 6;
         if (m.flags & SYSTEM_FLAG_UNLIMITED_RANGE) {
             score += r;
             n += 1;
@@ -496,29 +489,29 @@ int32_t attack_score(AgentTaskData *d, AiPlayer *ai, Ship *ship, const ShipPlan 
                 n += 1;
             }
         }
-        if (n >= 1) score += r * sq(n) / 4;
+        if (n >= 1) score += r * ai_detail::squared(n) / 4;
     }
     if (longest >= 1 && dT > longest && (dT - longest) / 4 >= 1) score -= (dT - longest) / 4;
     score += threat_terms(ai, g, d->cheapest_cost, uses_system, has_ready_weapon, vs_shot);
-    if (score > 0 || vs_shot || longest < 1 || dT <= longest) return clamp32(std::max<int64_t>(score, 0));
+    if (score > 0 || vs_shot || longest < 1 || dT <= longest) return saturate_i32(std::max<int64_t>(score, 0));
     return closing_score(ship, target, dT);
 }
 
 // ---- "attack ship" ----
 
-void attack_ship_link(AgentTask *task) { link_target<OBJECT_SHIP, true>(task, "target ship"); }
-Result attack_ship_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "attack ship", "target ship"); }
+void attack_ship_link(AgentTask *task) { link_combat_target<OBJECT_SHIP, true>(task, "target ship"); }
+Result attack_ship_relink(AgentTask *task) { return relink_combat_target<OBJECT_SHIP>(task, "attack ship", "target ship"); }
 
 void attack_ship_describe(AgentTask *task, AiPlayer *, std::string *text) {
     *text += task->subtype == 0 ? ", primary" : ", secondary";
-    describe_target(task, ", target", text);
+    describe_combat_target(task, ", target", text);
 }
 
 void attack_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                           int32_t *needed) {
     const TargetReads reads = target_reads(task, ai, player);
     GameObject *target = reads.snap;
-    data_of(task)->known = target;
+    ai_detail::data_of(task)->known = target;
     const int32_t assignees = agent_task_assignee_count(task);
     const int32_t value = reads.value, strength = reads.strength;
     if (task->subtype != 0) {
@@ -554,9 +547,9 @@ int32_t attack_ship_utility(AgentTask *, GameObject *obj) {
 
 void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(task, ai, ship);
+    ai_combat_search::begin_option_search(task, ai, ship);
     if (!ship) return;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     count_system_options(d, ai, ship, false);
     d->option_total = d->system_options + SHIP_OPTIONS_AFTER_SYSTEMS;
 }
@@ -564,7 +557,7 @@ void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 [[gnu::always_inline]] inline int32_t attack_ship_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (index < d->system_options) return run_system_option(d, ai, ship, d->target, index, false);
     const int32_t j = index - d->system_options;
     if (j > MOVES_END) return RES_OUT_OF_RANGE;
@@ -573,14 +566,14 @@ void attack_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 }
 
 int32_t attack_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
-    return attack_score(data_of(task), ai, ship, plan, false);
+    return attack_score(ai_detail::data_of(task), ai, ship, plan, false);
 }
 
 // ---- "attack shot" ----
 
-void attack_shot_link(AgentTask *task) { link_target<OBJECT_SHOT, true>(task, "target shot"); }
-Result attack_shot_relink(AgentTask *task) { return relink_target<OBJECT_SHOT>(task, "attack shot", "target shot"); }
-void attack_shot_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", target", text); }
+void attack_shot_link(AgentTask *task) { link_combat_target<OBJECT_SHOT, true>(task, "target shot"); }
+Result attack_shot_relink(AgentTask *task) { return relink_combat_target<OBJECT_SHOT>(task, "attack shot", "target shot"); }
+void attack_shot_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_combat_target(task, ", target", text); }
 
 bool reaches_shot(Ship *ship, GameObject *shot) {
     for (int32_t c = 0; c < ship->crit_count; ++c)
@@ -590,7 +583,7 @@ bool reaches_shot(Ship *ship, GameObject *shot) {
 
 void attack_shot_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *utility, int32_t *assigned,
                           int32_t *needed) {
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     const Shot *shot = shot_of(d->target);
     int32_t with_weapon = 0, unable = 0, assignees = 0;
     int64_t bonus = 0;
@@ -616,12 +609,12 @@ void attack_shot_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *
     const Ship *victim = ship_of(target);
     if (!victim || !player || victim->owner_id != player->id || (victim->flags & OBJ_DEAD)) return;
     const int64_t value = player_object_value(victim);
-    int64_t u = std::max<int64_t>(sq(value) / 30, 0);
+    int64_t u = std::max<int64_t>(ai_detail::squared(value) / 30, 0);
     if (shot->damage >= victim->armour) u = u * 4 / 3;
     if (shot->damage_max >= victim->armour) u = u * 11 / 10;
     if (victim->ship_flags & SHIP_FLAG_POINT_DEFENCE) u /= 3;
-    *utility = clamp32(u);
-    task->priority_bonus += clamp32(bonus);
+    *utility = saturate_i32(u);
+    task->priority_bonus += saturate_i32(bonus);
 }
 
 int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
@@ -631,9 +624,9 @@ int32_t attack_shot_utility(AgentTask *, GameObject *obj) {
 
 void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(task, ai, ship);
+    ai_combat_search::begin_option_search(task, ai, ship);
     if (!ship) return;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     count_system_options(d, ai, ship, true);
     Player *owner = game_find_player(game_get(), ship->owner_id);
     d->shot_known = owner && player_known_object_by_id(owner, task->target_id) ? 1 : 0;
@@ -643,7 +636,7 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 [[gnu::always_inline]] inline int32_t attack_shot_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (index < d->system_options) return run_system_option(d, ai, ship, d->target, index, true);
     const int32_t j = index - d->system_options;
     if (j > SHOT_END || !d->target) return RES_OUT_OF_RANGE;
@@ -654,14 +647,14 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     PlanCursor at;
     system_ai_begin(ship, &at);
     if (j == SHOT_END) {
-        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        append_option_step(ship, PLAN_NONE, at.x, at.y, at.heading);
         return RES_OK;
     }
     if (j >= SHOT_APPROACH_FIRST && j <= SHOT_APPROACH_LAST) {
         int32_t tx = 0, ty = 0;
-        centre_of(d->target, &tx, &ty);
+        ai_detail::centre_of(d->target, &tx, &ty);
         int32_t cx = 0, cy = 0, w = 0, h = 0;
-        frame_size(ship, at.heading, &w, &h);
+        ai_combat_search::frame_size(ship, at.heading, &w, &h);
         cx = at.x + w / 2;
         cy = at.y + h / 2;
         if (distance(tx - cx, ty - cy) > ship->scan_range && !approach(&at, tx, ty, true)) return RES_OK;
@@ -671,14 +664,14 @@ void attack_shot_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 }
 
 int32_t attack_shot_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
-    return attack_score(data_of(task), ai, ship, plan, true);
+    return attack_score(ai_detail::data_of(task), ai, ship, plan, true);
 }
 
 // ---- "scan ship" ----
 
-void scan_ship_link(AgentTask *task) { link_target<OBJECT_SHIP, true>(task, "target ship"); }
-Result scan_ship_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "scan ship", "target ship"); }
-void scan_ship_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", target", text); }
+void scan_ship_link(AgentTask *task) { link_combat_target<OBJECT_SHIP, true>(task, "target ship"); }
+Result scan_ship_relink(AgentTask *task) { return relink_combat_target<OBJECT_SHIP>(task, "scan ship", "target ship"); }
+void scan_ship_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_combat_target(task, ", target", text); }
 
 int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
     if (target_gone(task, ai, player)) return 1;
@@ -688,14 +681,14 @@ int32_t scan_ship_done(AgentTask *task, AiPlayer *ai, Player *player) {
 
 void scan_ship_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                         int32_t *needed) {
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     const TargetReads reads = target_reads(task, ai, player);
     d->known = reads.snap;
     const GameObject *target = reads.weighed;
     const int32_t value = reads.value;
     *utility = value;
     *needed = target ? *utility / 5 + 1 : 1;
-    if (Ship *s = first_assignee(task)) {
+    if (Ship *s = combat_first_assignee(task)) {
         *assigned = 1;
         if (!(s->ship_flags & SHIP_FLAG_ARMED)) task->priority_bonus += 300;
         if (16 - s->scan_cost > 0) task->priority_bonus += (16 - s->scan_cost) * 10;
@@ -737,8 +730,8 @@ int32_t scan_ship_utility(AgentTask *, GameObject *obj) {
 }
 
 void scan_ship_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
-    begin_option_search(task, ai, ship_of(obj));
-    data_of(task)->option_total = SCAN_OPTIONS;
+    ai_combat_search::begin_option_search(task, ai, ship_of(obj));
+    ai_detail::data_of(task)->option_total = SCAN_OPTIONS;
 }
 
 System *first_ready_jump(Ship *ship) {
@@ -751,19 +744,19 @@ System *first_ready_jump(Ship *ship) {
 
 [[gnu::always_inline]] inline int32_t scan_ship_option(AgentTask *task, AiPlayer *, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (!ship || !d->target) return RES_OUT_OF_RANGE;
     if (index >= SCAN_OPTIONS || index < 0) return RES_OUT_OF_RANGE;
     PlanCursor at;
     system_ai_begin(ship, &at);
     if (index == SCAN_END) {
-        append_step(ship, PLAN_NONE, at.x, at.y, at.heading);
+        append_option_step(ship, PLAN_NONE, at.x, at.y, at.heading);
         return RES_OK;
     }
     int32_t tx = 0, ty = 0;
-    centre_of(d->target, &tx, &ty);
+    ai_detail::centre_of(d->target, &tx, &ty);
     if (index < SCAN_TURN_ANY) {
-        if (beyond_scan_range(at, tx, ty) && !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
+        if (ai_combat_search::beyond_scan_range(at, tx, ty) && !approach(&at, tx, ty, index < SCAN_TOWARDS_ANY)) {
             // Every step is written whole when it is added, so emptying the record is emptying its count.
             ship->option.step_count = 0;
             return RES_OK;
@@ -782,12 +775,12 @@ System *first_ready_jump(Ship *ship) {
             return RES_OK;
         }
         random_turn(&at);
-        (void)move_near(&at, at.heading, 1, at.mp);
+        (void)ai_combat_search::move_near(&at, at.heading, 1, at.mp);
         return RES_OK;
     } else if (index < SCAN_JUMP) {
         // A manoeuvre alone: away from the arcs that threaten the ship, to scan on a later turn.
         random_turn(&at);
-        (void)move_near(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
+        (void)ai_combat_search::move_near(&at, at.heading, index < SCAN_TURN_FULL ? 1 : at.mp, at.mp);
         return RES_OK;
     }
     scan_from(&at, d->target);
@@ -795,7 +788,7 @@ System *first_ready_jump(Ship *ship) {
 }
 
 int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (plan.step_count < 1 || !d->target) return 0;
     int64_t score = int64_t(task->utility) * 12;
     for (int32_t i = 0; i < plan.step_count; ++i)
@@ -804,8 +797,8 @@ int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPla
     const int32_t dist = object_distance_to(d->target, g.px, g.py);
     score -= dist / 2;
     if (dist <= ship->scan_range) score += 200;
-    const SearchFigures &f = figures_of(ai);
-    for (const Enemy &t : f.enemies) {
+    const ai_combat_search::SearchFigures &f = ai_combat_search::figures_of(ai);
+    for (const ai_combat_search::Enemy &t : f.enemies) {
         if (beyond(g.px - t.x, g.py - t.y, std::max(t.reach, g.near))) continue;
         const int32_t dd = distance(g.px - t.x, g.py - t.y);
         int32_t bearing_known = INT32_MIN;   // worked out only for an enemy within reach, as above
@@ -815,35 +808,36 @@ int32_t scan_ship_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPla
         };
         if (t.scanned) {
             for (int32_t a = t.first_arc; a < t.first_arc + t.arcs; ++a) {
-                const EnemyArc &w = f.arcs[size_t(a)];
+                const ai_combat_search::EnemyArc &w = f.arcs[size_t(a)];
                 if (dd >= w.range || std::abs(angle_diff(bearing(), w.facing)) > w.half_arc) continue;
-                score -= sq(w.range - dd) / 80;
+                score -= ai_detail::squared(w.range - dd) / 80;
             }
-        } else if (dd < UNSCANNED_THREAT_RANGE && std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
-            score -= sq(UNSCANNED_THREAT_RANGE - dd) / 100;
+        } else if (dd < ai_combat_search::UNSCANNED_THREAT_RANGE &&
+                   std::abs(angle_diff(bearing(), t.heading)) < UNSCANNED_THREAT_ARC) {
+            score -= ai_detail::squared(ai_combat_search::UNSCANNED_THREAT_RANGE - dd) / 100;
         }
         if (dd < g.near) score -= 100;
     }
-    return clamp32(std::max<int64_t>(score, 0));
+    return saturate_i32(std::max<int64_t>(score, 0));
 }
 
 // ---- "retreat ship" ----
 
-void retreat_link(AgentTask *task) { link_target<OBJECT_SHIP, false>(task, "retreat ship"); }
-Result retreat_relink(AgentTask *task) { return relink_target<OBJECT_SHIP>(task, "retreat ship", "retreat ship"); }
-void retreat_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_target(task, ", ship", text); }
+void retreat_link(AgentTask *task) { link_combat_target<OBJECT_SHIP, false>(task, "retreat ship"); }
+Result retreat_relink(AgentTask *task) { return relink_combat_target<OBJECT_SHIP>(task, "retreat ship", "retreat ship"); }
+void retreat_describe(AgentTask *task, AiPlayer *, std::string *text) { describe_combat_target(task, ", ship", text); }
 
 void retreat_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
-    const Ship *s = ship_of(data_of(task)->target);
+    const Ship *s = ship_of(ai_detail::data_of(task)->target);
     *utility = s && (s->ship_flags & SHIP_FLAG_RETREATING) ? RETREATING_UTILITY : 30;
     *assigned = first_assignee_index(task) >= 0 ? 1 : 0;
     *needed = 1;
 }
 
-int32_t retreat_utility(AgentTask *task, GameObject *obj) { return obj && obj == data_of(task)->target ? 1 : 0; }
+int32_t retreat_utility(AgentTask *task, GameObject *obj) { return obj && obj == ai_detail::data_of(task)->target ? 1 : 0; }
 
 int32_t retreat_blocked(AgentTask *task, AiPlayer *, Player *) {
-    Ship *ship = ship_of(data_of(task)->target);
+    Ship *ship = ship_of(ai_detail::data_of(task)->target);
     if (!ship) return 1;
     Game *game = game_get();
     ObjectMap *map = ship->map ? ship->map : game ? game->combat_map : nullptr;
@@ -866,9 +860,9 @@ Ship *random_snapshot(AiPlayer *ai) {
 
 void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     Ship *ship = ship_of(obj);
-    begin_option_search(task, ai, ship);
+    ai_combat_search::begin_option_search(task, ai, ship);
     if (!ship) return;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     (void)random_snapshot(ai);
     d->system_options = 0;
     for (int32_t i = 0; i < ship->crit_count; ++i) {
@@ -883,9 +877,9 @@ void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
 [[gnu::always_inline]] inline int32_t retreat_option(AgentTask *task, AiPlayer *ai, GameObject *obj, int32_t index) {
     Ship *ship = ship_of(obj);
     if (!ship) return RES_OUT_OF_RANGE;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (index == d->system_options) {
-        append_step(ship, PLAN_END_EFFECTS, ship->x, ship->y, ship->heading);
+        append_option_step(ship, PLAN_END_EFFECTS, ship->x, ship->y, ship->heading);
         return RES_OK;
     }
     if (index > d->system_options || index < 0) return RES_OUT_OF_RANGE;
@@ -899,7 +893,7 @@ void retreat_begin(AgentTask *task, AiPlayer *ai, GameObject *obj) {
     ShipPlan &p = ship->option;
     if (r == RES_OK && p.step_count >= 1 && p.step_count < SHIP_PLAN_STEPS - 1) {
         const ShipPlanStep &last = p.steps[p.step_count - 1];
-        append_step(ship, PLAN_END_EFFECTS, last.x, last.y, last.heading);
+        append_option_step(ship, PLAN_END_EFFECTS, last.x, last.y, last.heading);
     }
     return r;
 }
@@ -920,7 +914,7 @@ int32_t retreat_score(AgentTask *, AiPlayer *, Ship *ship, const ShipPlan &plan)
         else if (s->flags & SYSTEM_FLAG_DIRECT_FIRE) score += int64_t(rating_of(s)) * 7;
         else score += int64_t(rating_of(s)) * 5;
     }
-    return clamp32(std::max<int64_t>(score, 0));
+    return saturate_i32(std::max<int64_t>(score, 0));
 }
 
 }  // namespace
@@ -937,8 +931,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_ship_evaluate;
         t->ship_utility = attack_ship_utility;
         t->combat_begin = attack_ship_begin;
-        t->combat_next_option = memo_option_slot<attack_ship_option>;
-        t->combat_score = memo_score_slot<attack_ship_score>;
+        t->combat_next_option = ai_combat_search::memo_option_slot<attack_ship_option>;
+        t->combat_score = ai_combat_search::memo_score_slot<attack_ship_score>;
         break;
     case TASK_ATTACK_SHOT:
         t->link = attack_shot_link;
@@ -950,8 +944,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_shot_evaluate;
         t->ship_utility = attack_shot_utility;
         t->combat_begin = attack_shot_begin;
-        t->combat_next_option = memo_option_slot<attack_shot_option>;
-        t->combat_score = memo_score_slot<attack_shot_score>;
+        t->combat_next_option = ai_combat_search::memo_option_slot<attack_shot_option>;
+        t->combat_score = ai_combat_search::memo_score_slot<attack_shot_score>;
         break;
     case TASK_SCAN_SHIP:
         t->link = scan_ship_link;
@@ -963,8 +957,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = scan_ship_evaluate;
         t->ship_utility = scan_ship_utility;
         t->combat_begin = scan_ship_begin;
-        t->combat_next_option = memo_option_slot<scan_ship_option>;
-        t->combat_score = memo_score_slot<scan_ship_score>;
+        t->combat_next_option = ai_combat_search::memo_option_slot<scan_ship_option>;
+        t->combat_score = ai_combat_search::memo_score_slot<scan_ship_score>;
         break;
     case TASK_RETREAT_SHIP:
         t->link = retreat_link;
@@ -977,8 +971,8 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
         t->evaluate = retreat_evaluate;
         t->ship_utility = retreat_utility;
         t->combat_begin = retreat_begin;
-        t->combat_next_option = memo_option_slot<retreat_option>;
-        t->combat_score = memo_score_slot<retreat_score>;
+        t->combat_next_option = ai_combat_search::memo_option_slot<retreat_option>;
+        t->combat_score = ai_combat_search::memo_score_slot<retreat_score>;
         break;
     default:
         break;
@@ -987,9 +981,9 @@ void ai_combat_task_type_fill(int32_t type, AgentTaskType *t) {
 
 namespace {
 
-template <RecordScoreFn *Score>
+template <ai_combat_search::RecordScoreFn *Score>
 int32_t memo_record_score(AgentTask *task, AiPlayer *ai, Ship *ship, const ShipPlan &plan) {
-    return memo_score(task, ai, ship, plan, Score);
+    return ai_combat_search::memo_score(task, ai, ship, plan, Score);
 }
 
 }  // namespace
@@ -998,10 +992,10 @@ CombatRecordScoreFn *ai_combat_record_score(const AgentTask *task) {
     const AgentTaskType *t = task ? agent_task_type(task->type) : nullptr;
     if (!t || !t->combat_score) return nullptr;
     // Only the slots filled above: a type whose score slot was replaced is scored through it.
-    if (t->combat_score == memo_score_slot<attack_ship_score>) return memo_record_score<attack_ship_score>;
-    if (t->combat_score == memo_score_slot<attack_shot_score>) return memo_record_score<attack_shot_score>;
-    if (t->combat_score == memo_score_slot<scan_ship_score>) return memo_record_score<scan_ship_score>;
-    if (t->combat_score == memo_score_slot<retreat_score>) return memo_record_score<retreat_score>;
+    if (t->combat_score == ai_combat_search::memo_score_slot<attack_ship_score>) return memo_record_score<attack_ship_score>;
+    if (t->combat_score == ai_combat_search::memo_score_slot<attack_shot_score>) return memo_record_score<attack_shot_score>;
+    if (t->combat_score == ai_combat_search::memo_score_slot<scan_ship_score>) return memo_record_score<scan_ship_score>;
+    if (t->combat_score == ai_combat_search::memo_score_slot<retreat_score>) return memo_record_score<retreat_score>;
     return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include "ai/agent_task.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -13,6 +14,7 @@
 #include "platform/geometry.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/saturate.h"
 #include "systems/plan_check.h"
 #include "systems/system.h"
 #include "world/object.h"
@@ -29,10 +31,6 @@ constexpr int32_t REPAIR_FEATURE_KIND = 6;       // a site feature that serves s
 constexpr int32_t NEAR_SECTOR = 200, FAIR_SECTOR = 300;
 constexpr int32_t NEAR_BONUS = 50, FAIR_BONUS = 25;
 constexpr int32_t CONSTRUCTOR_SYSTEM = SYSTEM_TYPE_STARBASE_KIT;
-
-AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
-int64_t sq(int64_t v) { return v * v; }
-int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 int32_t skill(const Officer *o, int32_t s) { return o->skills[s]; }
 int32_t combat_score(const Officer *o) {
@@ -53,11 +51,6 @@ int32_t class_score(const Officer *o, int32_t cls) {
     }
 }
 
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
-}
-
 Sector *sector_by_id(uint64_t id) { return id ? sector_of(game_find_object(game_get(), id)) : nullptr; }
 Site *starbase_of(const Sector *sector) { return sector ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr; }
 
@@ -76,7 +69,7 @@ void each_own_sector(AiPlayer *ai, F &&f) {
     }
 }
 
-Ship *first_assignee(AgentTask *task) {
+Ship *crew_first_assignee(AgentTask *task) {
     for (GameObject *obj : task->assignees.items) {
         if (!obj) return nullptr;
         if (!(obj->flags & OBJ_DEAD)) return ship_of(obj);
@@ -122,7 +115,7 @@ void train_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility, i
     if (k <= 0) return;
     int64_t u = 70 + CLASS_WANTS[cls].per * k;
     if (k >= 4) u += CLASS_WANTS[cls].extra * (k - 3);
-    *utility = clamp32(u);
+    *utility = saturate_i32(u);
 }
 
 int32_t train_blocked(AgentTask *task, AiPlayer *ai, Player *) {
@@ -198,7 +191,7 @@ void ship_pilot_link(AgentTask *task) { task->flags |= TASK_FORCED; }
 
 // Finds the officer and the sector he waits in, once.
 void find_pilot(AgentTask *task, Player *player) {
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     if (d->officer || !player) return;
     Officer *officer = game_find_player_officer(player->id, task->target_id);
     if (!officer) {
@@ -224,11 +217,11 @@ int64_t pilot_bonus(AiPlayer *ai, const AgentTaskData *d, Ship *ship) {
     int64_t bonus = 0;
     switch (officer_pilot_class(o)) {
     case PILOT_CLASS_COMBAT:
-        bonus = 3 * sq(ship->online_load_a) +
+        bonus = 3 * ai_detail::squared(ship->online_load_a) +
                 std::max(9 * skill(o, SKILL_COMMAND) + 6 * (skill(o, SKILL_NAVIGATION) + skill(o, SKILL_MARKSMANSHIP)), 0);
         break;
     case PILOT_CLASS_GALAXY:
-        bonus = sq(ship->max_mp + ship->online_load_b + ship->online_load_a);
+        bonus = ai_detail::squared(ship->max_mp + ship->online_load_b + ship->online_load_a);
         if (ship_has_system_type(ship, SYSTEM_TYPE_HYPERDRIVE)) bonus *= 2;
         bonus += std::max(3 * galaxy_score(o), 0);
         break;
@@ -237,7 +230,7 @@ int64_t pilot_bonus(AiPlayer *ai, const AgentTaskData *d, Ship *ship) {
     if (d->sector) {
         int32_t x = 0, y = 0, sx = 0, sy = 0;
         agent_task_ship_position(ai, ship, &x, &y);
-        centre_of(d->sector, &sx, &sy);
+        ai_detail::centre_of(d->sector, &sx, &sy);
         const int32_t dist = distance(sx - x, sy - y);
         if (dist < NEAR_SECTOR) bonus += NEAR_BONUS;
         else if (dist < FAIR_SECTOR) bonus += FAIR_BONUS;
@@ -248,7 +241,7 @@ int64_t pilot_bonus(AiPlayer *ai, const AgentTaskData *d, Ship *ship) {
 // The ship's share, kept for the pair through the search's memo when one is open: the ship, the
 // officer and his sector stand still while a search weighs the task.
 int64_t kept_pilot_bonus(AiPlayer *ai, AgentTask *task, Ship *ship) {
-    const AgentTaskData *d = data_of(task);
+    const AgentTaskData *d = ai_detail::data_of(task);
     bool fresh = false;
     AgentTaskShare *kept = agent_task_share(ai, ship, task, &fresh);
     int64_t bonus = 0;
@@ -267,12 +260,12 @@ int64_t kept_pilot_bonus(AiPlayer *ai, AgentTask *task, Ship *ship) {
 void ship_pilot_need(AgentTask *task, AiPlayer *, Player *player, int32_t *assigned, int32_t *needed) {
     find_pilot(task, player);
     *needed = 1;
-    *assigned = first_assignee(task) && data_of(task)->officer ? 1 : 0;
+    *assigned = crew_first_assignee(task) && ai_detail::data_of(task)->officer ? 1 : 0;
 }
 
 bool ship_pilot_owed_bonus(AgentTask *task, AiPlayer *ai, Player *, const AgentTaskFold *, int32_t *bonus) {
-    Ship *ship = first_assignee(task);
-    *bonus = ship && data_of(task)->officer ? clamp32(kept_pilot_bonus(ai, task, ship)) : 0;
+    Ship *ship = crew_first_assignee(task);
+    *bonus = ship && ai_detail::data_of(task)->officer ? saturate_i32(kept_pilot_bonus(ai, task, ship)) : 0;
     return true;
 }
 
@@ -282,10 +275,11 @@ void ship_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t 
     const int32_t want = ai ? std::max((ai->galaxy_pilot_pct + ai->combat_pilot_pct) * ships / 100 + 1, 2) : 2;
     const int32_t have = ai ? ai->officer_stats[2] + ai->officer_stats[0] : 0;
     const int64_t k = want - have;
-    *utility = clamp32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
+    *utility = saturate_i32(k > 0 ? (k > 3 ? 300 + 1000 * k : 300 + 500 * k) : 300);
     ship_pilot_need(task, ai, player, assigned, needed);
     if (*assigned == 0) return;
-    task->priority_bonus = clamp32(int64_t(task->priority_bonus) + kept_pilot_bonus(ai, task, first_assignee(task)));
+    task->priority_bonus =
+        saturate_i32(int64_t(task->priority_bonus) + kept_pilot_bonus(ai, task, crew_first_assignee(task)));
 }
 
 int32_t ship_pilot_utility(AgentTask *, GameObject *obj) { return pilotless_candidate(ship_of(obj)) ? 1 : 0; }
@@ -296,13 +290,13 @@ int32_t ship_pilot_blocked(AgentTask *task, AiPlayer *, Player *player) {
     for (GameObject *obj : player->objects.items)
         if (obj && pilotless_candidate(ship_of(obj))) candidate = true;
     if (!candidate) return 1;
-    const Sector *sector = sector_of(data_of(task)->sector);
+    const Sector *sector = sector_of(ai_detail::data_of(task)->sector);
     if (!sector) return 0;
     return sector_count_other_owners(sector, player->id) > 0 ? 1 : 0;
 }
 
 int32_t ship_pilot_done(AgentTask *task, AiPlayer *, Player *) {
-    const Officer *o = data_of(task)->officer;
+    const Officer *o = ai_detail::data_of(task)->officer;
     return o && (o->ship_id != 0 || o->sector_id == 0) ? 1 : 0;
 }
 
@@ -311,7 +305,7 @@ int32_t ship_pilot_obsolete(AgentTask *task, AiPlayer *, Player *player) {
 }
 
 void ship_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
-    const AgentTaskData *d = data_of(task);
+    const AgentTaskData *d = ai_detail::data_of(task);
     if (d->officer) append(text, ", pilot #%llu \"%s\"", (unsigned long long)d->officer->id, d->officer->name.c_str());
     else *text += ", no pilot";
     if (d->sector) append(text, ", sector #%llu \"%s\"", (unsigned long long)d->sector->id, object_get_name(d->sector));
@@ -319,8 +313,8 @@ void ship_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
 }
 
 void ship_pilot_act(AgentTask *task, AiPlayer *, Player *player) {
-    AgentTaskData *d = data_of(task);
-    Ship *ship = first_assignee(task);
+    AgentTaskData *d = ai_detail::data_of(task);
+    Ship *ship = crew_first_assignee(task);
     Sector *sector = sector_of(d->sector);
     if (!d->officer || !sector || !ship) return;
     if (ship->sector_id != sector->id) {
@@ -333,8 +327,8 @@ void ship_pilot_act(AgentTask *task, AiPlayer *, Player *player) {
 
 // ---- "assign starbase pilot" ----
 
-void link_sector(AgentTask *task, const char *fail) {
-    AgentTaskData *d = data_of(task);
+void link_pilot_sector(AgentTask *task, const char *fail) {
+    AgentTaskData *d = ai_detail::data_of(task);
     task->flags |= TASK_FORCED;
     Sector *sector = sector_by_id(task->target_id);
     if (!sector) {
@@ -346,18 +340,22 @@ void link_sector(AgentTask *task, const char *fail) {
     d->sector = sector;
 }
 
-void base_pilot_link(AgentTask *task) { link_sector(task, "Agent task failed to link target sector #%llu (object not found)"); }
+void base_pilot_link(AgentTask *task) {
+    link_pilot_sector(task, "Agent task failed to link target sector #%llu (object not found)");
+}
 
 Result base_pilot_relink(AgentTask *task) {
     if (task->target_id == 0) return RES_OK;
-    link_sector(task, "Agent task (assign starbase pilot) failed to link target sector #%llu (object not found)");
-    return data_of(task)->sector ? RES_OK : RES_UNRESOLVED_ID;
+    link_pilot_sector(task, "Agent task (assign starbase pilot) failed to link target sector #%llu (object not found)");
+    return ai_detail::data_of(task)->sector ? RES_OK : RES_UNRESOLVED_ID;
 }
 
 // Whether the sector's starbase has a pilot of its own, kept through the search's memo when one is
 // open (the search moves no officer).
 bool starbase_piloted(AgentTask *task, AiPlayer *ai) {
-    const auto piloted = [task] { return site_find_starbase_pilot(starbase_of(sector_of(data_of(task)->sector))) != nullptr; };
+    const auto piloted = [task] {
+        return site_find_starbase_pilot(starbase_of(sector_of(ai_detail::data_of(task)->sector))) != nullptr;
+    };
     bool fresh = false;
     AgentTaskTargetFigures *kept = agent_task_target_figures(ai, task, &fresh);
     if (!kept) return piloted();
@@ -376,27 +374,27 @@ int64_t base_pilot_bonus(const Ship *ship) {
 
 void base_pilot_need(AgentTask *task, AiPlayer *ai, Player *, int32_t *assigned, int32_t *needed) {
     *needed = 1;
-    *assigned = starbase_piloted(task, ai) || first_assignee(task) ? 1 : 0;
+    *assigned = starbase_piloted(task, ai) || crew_first_assignee(task) ? 1 : 0;
 }
 
 bool base_pilot_owed_bonus(AgentTask *task, AiPlayer *ai, Player *, const AgentTaskFold *, int32_t *bonus) {
-    const Ship *ship = starbase_piloted(task, ai) ? nullptr : first_assignee(task);
-    *bonus = ship ? clamp32(base_pilot_bonus(ship)) : 0;
+    const Ship *ship = starbase_piloted(task, ai) ? nullptr : crew_first_assignee(task);
+    *bonus = ship ? saturate_i32(base_pilot_bonus(ship)) : 0;
     return true;
 }
 
 void base_pilot_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                          int32_t *needed) {
-    const Sector *sector = sector_of(data_of(task)->sector);
+    const Sector *sector = sector_of(ai_detail::data_of(task)->sector);
     const int64_t v = sector ? sector_score(sector) : 0;
-    *utility = clamp32(v > 0 ? 300 + sq(v) / 20 : 300);
+    *utility = saturate_i32(v > 0 ? 300 + ai_detail::squared(v) / 20 : 300);
     base_pilot_need(task, ai, player, assigned, needed);
-    const Ship *ship = starbase_piloted(task, ai) ? nullptr : first_assignee(task);
-    if (ship) task->priority_bonus = clamp32(int64_t(task->priority_bonus) + base_pilot_bonus(ship));
+    const Ship *ship = starbase_piloted(task, ai) ? nullptr : crew_first_assignee(task);
+    if (ship) task->priority_bonus = saturate_i32(int64_t(task->priority_bonus) + base_pilot_bonus(ship));
 }
 
 int32_t base_pilot_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
-    const Ship *ship = first_assignee(task);
+    const Ship *ship = crew_first_assignee(task);
     if (ship && ship->pilot && officer_pilot_class(ship->pilot) == PILOT_CLASS_STARBASE) return 0;
     int32_t found = 0;   // 2: in the target sector, 1: elsewhere
     each_own_sector(ai, [&](Sector *sector) {
@@ -408,7 +406,7 @@ int32_t base_pilot_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
 }
 
 int32_t base_pilot_done(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *sector = sector_of(data_of(task)->sector);
+    const Sector *sector = sector_of(ai_detail::data_of(task)->sector);
     const Site *base = starbase_of(sector);
     const bool open = sector && player && sector->owner_id == player->id && base && !base->commander;
     return open ? 0 : 1;
@@ -423,18 +421,18 @@ void base_pilot_update(AgentTask *task, AiPlayer *ai, Player *) {
 }
 
 void base_pilot_describe(AgentTask *task, AiPlayer *, std::string *text) {
-    const GameObject *s = data_of(task)->sector;
+    const GameObject *s = ai_detail::data_of(task)->sector;
     append(text, ", sector #%llu \"%s\"", (unsigned long long)task->target_id, s ? object_get_name(s) : "");
 }
 
 void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
-    Sector *target = sector_of(data_of(task)->sector);
+    Sector *target = sector_of(ai_detail::data_of(task)->sector);
     Site *base = starbase_of(target);
     if (Officer *o = site_find_starbase_pilot(base)) {
         (void)order_post_officer(player, o, base, true);   // refused: the task tries again
         return;
     }
-    Ship *ship = first_assignee(task);
+    Ship *ship = crew_first_assignee(task);
     if (!ship || !target) return;
     if (!ship->pilot || officer_pilot_class(ship->pilot) != PILOT_CLASS_STARBASE) {
         Sector *here = own_sector_of(ship, player);
@@ -452,7 +450,7 @@ void base_pilot_act(AgentTask *task, AiPlayer *ai, Player *player) {
         each_own_sector(ai, [&](Sector *sector) {
             if (sector == target || !site_find_starbase_pilot(starbase_of(sector))) return;
             int32_t cx = 0, cy = 0;
-            centre_of(sector, &cx, &cy);
+            ai_detail::centre_of(sector, &cx, &cy);
             const int32_t dd = distance(cx - x, cy - y);
             if (!best || dd < best_d) {
                 best = sector;
@@ -494,7 +492,7 @@ GameObject *crew_target(uint64_t id, bool relink, Result *why) {
 }
 
 void hold_target(AgentTask *task, GameObject *obj) {
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     object_add_ref(obj);
     if (d->target) object_release(d->target);
     d->target = obj;
@@ -516,44 +514,45 @@ Result crew_relink(AgentTask *task) {
 }
 
 void crew_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned, int32_t *needed) {
-    GameObject *target = data_of(task)->target;
+    GameObject *target = ai_detail::data_of(task)->target;
     *needed = 1;
     *assigned = 0;
     if (const Ship *ship = ship_of(target)) {
         int64_t u = 200 + ship->online_load_a;
         if (ship->max_crew > 0) {
             const int64_t m = 100 - int64_t(ship->crew) * 100 / ship->max_crew;
-            u += ship->online_load_a * sq(m) / 90;
+            u += ship->online_load_a * ai_detail::squared(m) / 90;
         }
-        *utility = clamp32(u);
+        *utility = saturate_i32(u);
         if (list_count(&task->assignees) > 0) {
             *assigned = 1;
             const Sector *here = own_sector_of(ship, player);
             if (here && sector_find_site_with_feature(here, REPAIR_FEATURE_KIND) && 4 * u > 0)
-                task->priority_bonus = clamp32(task->priority_bonus + 4 * u);
+                task->priority_bonus = saturate_i32(task->priority_bonus + 4 * u);
         }
     } else if (const Sector *sector = sector_of(target)) {
         int32_t cx = 0, cy = 0;
-        centre_of(sector, &cx, &cy);
+        ai_detail::centre_of(sector, &cx, &cy);
         const int64_t d = ai ? distance(cx - ai->map_centre_x, cy - ai->map_centre_y) : 0;
-        const int64_t u = sq(sector_score(sector)) / 10 + 200 + sq(std::max<int64_t>(600 - d, 1)) / 64;
-        *utility = clamp32(u);
-        if (const Ship *ship = first_assignee(task)) {
+        const int64_t u =
+            ai_detail::squared(sector_score(sector)) / 10 + 200 + ai_detail::squared(std::max<int64_t>(600 - d, 1)) / 64;
+        *utility = saturate_i32(u);
+        if (const Ship *ship = crew_first_assignee(task)) {
             *assigned = 1;
-            if (ship->crew >= SITE_CREW_NEEDED) task->priority_bonus = clamp32(task->priority_bonus + u / 3);
+            if (ship->crew >= SITE_CREW_NEEDED) task->priority_bonus = saturate_i32(task->priority_bonus + u / 3);
         }
     }
 }
 
 int32_t crew_utility(AgentTask *task, GameObject *obj) {
-    GameObject *target = data_of(task)->target;
+    GameObject *target = ai_detail::data_of(task)->target;
     if (ship_of(target)) return obj == target ? 1 : 0;
     const Ship *ship = ship_of(obj);
     return ship && ship->pilot_id != 0 ? 1 : 0;
 }
 
 int32_t crew_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
-    GameObject *target = data_of(task)->target;
+    GameObject *target = ai_detail::data_of(task)->target;
     if (const Ship *ship = ship_of(target)) {
         if (!ai || ai->crew_sources < 1 || !player) return 1;
         return player_find_nearest_starbase(player, ai->map_centre_x, ai->map_centre_y, ship->max_crew - ship->crew) ? 0 : 1;
@@ -566,7 +565,7 @@ int32_t crew_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
 }
 
 int32_t crew_done(AgentTask *task, AiPlayer *, Player *player) {
-    GameObject *target = data_of(task)->target;
+    GameObject *target = ai_detail::data_of(task)->target;
     if (const Ship *ship = ship_of(target))
         return (ship->flags & OBJ_DEAD) || ship->pilot_id == 0 || ship->crew >= ship->max_crew ? 1 : 0;
     if (const Sector *sector = sector_of(target)) {
@@ -582,7 +581,7 @@ int32_t crew_obsolete(AgentTask *task, AiPlayer *, Player *) {
 }
 
 void crew_describe(AgentTask *task, AiPlayer *, std::string *text) {
-    const GameObject *t = data_of(task)->target;
+    const GameObject *t = ai_detail::data_of(task)->target;
     const char *name = t ? object_get_name(t) : "";
     if (t && t->kind == OBJECT_SECTOR) append(text, ", target #%llu \"%s\" (sector)", (unsigned long long)task->target_id, name);
     else append(text, ", target #%llu \"%s\" (ship)", (unsigned long long)task->target_id, name);
@@ -597,8 +596,8 @@ void take_crew(Player *player, Ship *ship, Site *base, int32_t amount) {
 }
 
 void crew_act(AgentTask *task, AiPlayer *, Player *player) {
-    GameObject *target = data_of(task)->target;
-    Ship *ship = first_assignee(task);
+    GameObject *target = ai_detail::data_of(task)->target;
+    Ship *ship = crew_first_assignee(task);
     if (!ship || !player) return;
     const int32_t total = player->totals.starbase_crew;
     int32_t x = 0, y = 0;
@@ -671,7 +670,7 @@ int32_t armour_percent(const Ship *ship) {
 }
 
 bool target_assigned(AgentTask *task) {
-    GameObject *target = data_of(task)->target;
+    GameObject *target = ai_detail::data_of(task)->target;
     for (GameObject *obj : task->assignees.items) {
         if (!obj) break;
         if (obj == target && !(obj->flags & OBJ_DEAD)) return true;
@@ -680,20 +679,20 @@ bool target_assigned(AgentTask *task) {
 }
 
 void repair_evaluate(AgentTask *task, AiPlayer *, Player *, int32_t *utility, int32_t *assigned, int32_t *needed) {
-    const Ship *ship = ship_of(data_of(task)->target);
+    const Ship *ship = ship_of(ai_detail::data_of(task)->target);
     *needed = 1;
     *assigned = target_assigned(task) ? 1 : 0;
     if (!ship) return;
     const int64_t pct = armour_percent(ship);
     int64_t u = (100 - pct) * 50 + 100;
     if (pct < 40) u += (100 - pct) * 50;
-    *utility = clamp32(u + int64_t(ship_system_power_summary(ship)) * 3 / 2);
+    *utility = saturate_i32(u + int64_t(ship_system_power_summary(ship)) * 3 / 2);
 }
 
-int32_t repair_utility(AgentTask *task, GameObject *obj) { return obj && obj == data_of(task)->target ? 1 : 0; }
+int32_t repair_utility(AgentTask *task, GameObject *obj) { return obj && obj == ai_detail::data_of(task)->target ? 1 : 0; }
 
 int32_t repair_done(AgentTask *task, AiPlayer *, Player *) {
-    const Ship *ship = ship_of(data_of(task)->target);
+    const Ship *ship = ship_of(ai_detail::data_of(task)->target);
     if (!ship || (ship->flags & OBJ_DEAD)) return 1;
     return !ship_needs_repair(ship) && !ship_needs_reload(ship) ? 1 : 0;
 }
@@ -704,13 +703,13 @@ int32_t repair_obsolete(AgentTask *task, AiPlayer *, Player *) {
 }
 
 void repair_describe(AgentTask *task, AiPlayer *, std::string *text) {
-    const GameObject *t = data_of(task)->target;
+    const GameObject *t = ai_detail::data_of(task)->target;
     append(text, ", ship #%llu \"%s\"", (unsigned long long)task->target_id, t ? object_get_name(t) : "");
 }
 
 void repair_act(AgentTask *task, AiPlayer *, Player *player) {
     if (!player || !target_assigned(task)) return;
-    Ship *ship = ship_of(data_of(task)->target);
+    Ship *ship = ship_of(ai_detail::data_of(task)->target);
     const Sector *here = own_sector_of(ship, player);
     if (here && sector_count_other_owners(here, player->id) == 0) {
         const int32_t cost = ship_repair_cost(ship);
@@ -754,12 +753,12 @@ int64_t scrap_share(const Ship *ship, AiPlayer *ai, Player *player) {
         if (cur > 0 && top - cur > 0) gain += (top - cur) * 100 / cur;
     }
     if (gain > 0) {
-        int64_t g = sq(gain) / 5;
+        int64_t g = ai_detail::squared(gain) / 5;
         const int32_t weight = ai && ai->weights ? ai->weights[TASK_SCRAP_SHIPS] : 0;
         if (weight != 0) g = g * (100 + weight) / 100;
         if (g > 0) b += g;
     } else {
-        b -= 3 * sq(int64_t(ship->online_load_a) + ship->online_load_b);
+        b -= 3 * ai_detail::squared(int64_t(ship->online_load_a) + ship->online_load_b);
     }
     return b;
 }
@@ -788,7 +787,7 @@ void scrap_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *util
             plan_check_same("evaluation memo", "scrap share", *kept, scrap_share(ship, ai, player));
     }
     if (ai && ai->ship_count <= ai->own_sector_count && b > 0) b /= 4;
-    task->priority_bonus = clamp32(task->priority_bonus + b);
+    task->priority_bonus = saturate_i32(task->priority_bonus + b);
 }
 
 int32_t scrap_done(AgentTask *, AiPlayer *ai, Player *) { return !ai || ai->ship_count < 1 ? 1 : 0; }
@@ -811,7 +810,7 @@ void scrap_act(AgentTask *task, AiPlayer *ai, Player *player) {
         int32_t best_d = 0;
         each_own_sector(ai, [&](Sector *sector) {
             int32_t cx = 0, cy = 0;
-            centre_of(sector, &cx, &cy);
+            ai_detail::centre_of(sector, &cx, &cy);
             const int32_t dd = distance(cx - x, cy - y);
             if (!best || dd < best_d) {
                 best = sector;

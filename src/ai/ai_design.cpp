@@ -24,7 +24,7 @@ constexpr int32_t MINUTES_A_DAY = 1440;
 uint32_t magnitude_draw() { return random_magnitude(random_u32()); }
 
 // r mod the total, 0 without a draw when the total is 1.
-uint32_t draw_below(int32_t total) { return total == 1 ? 0 : magnitude_draw() % uint32_t(total); }
+uint32_t draw_below_total(int32_t total) { return total == 1 ? 0 : magnitude_draw() % uint32_t(total); }
 
 // The index whose running sum of weights first passes r; the last index when none does.
 int32_t weighted_pick(const int32_t *weights, int32_t count, uint32_t r) {
@@ -132,7 +132,7 @@ bool make_combat_design(AiPlayer *ai, Player *player, const int32_t *tw, int32_t
         log_no_engine(player);
         return false;
     }
-    Ship *ship = new_hull(weighted_pick(tw, AI_TEMPLATE_WEIGHTS, draw_below(tsum)));
+    Ship *ship = new_hull(weighted_pick(tw, AI_TEMPLATE_WEIGHTS, draw_below_total(tsum)));
     if (!ship) {
         *count += 1;
         return true;
@@ -163,7 +163,7 @@ bool make_combat_design(AiPlayer *ai, Player *player, const int32_t *tw, int32_t
         (void)player_fit_best_system(player, ship, AI_SYSTEM_ARMOUR, -1);
     if (ssum > 0) {
         for (int32_t n = 0; n < ship->crit_count - 3; ++n) {
-            const int32_t type = weighted_pick(sw, AI_SYSTEM_WEIGHTS, draw_below(ssum));
+            const int32_t type = weighted_pick(sw, AI_SYSTEM_WEIGHTS, draw_below_total(ssum));
             (void)player_fit_best_system(player, ship, type, -1);
         }
     }

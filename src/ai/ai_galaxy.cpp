@@ -9,6 +9,7 @@
 #include "ai/agent_task.h"
 #include "ai/ai_assign.h"
 #include "ai/ai_design.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -37,11 +38,6 @@ constexpr int32_t CREW_SOURCE_MIN = 100;           // a starbase with more crew 
 constexpr int32_t SECTOR_TEMPLATE_HOSTILE = 5;
 
 
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
-}
-
 std::vector<AgentTask *> tasks_in_map_order(AiPlayer *ai) {
     std::vector<AgentTask *> out;
     if (!ai->tasks) return out;
@@ -54,7 +50,7 @@ std::vector<AgentTask *> tasks_in_map_order(AiPlayer *ai) {
 }
 
 // Keeps track of which tasks exist, so "ensure" is one lookup.
-struct TaskIndex {
+struct GalaxyTaskIndex {
     std::set<std::tuple<uint32_t, uint32_t, uint64_t>> with_subtype;
     std::set<std::pair<uint32_t, uint64_t>> by_target;
     std::set<uint64_t> scanned_sectors;
@@ -68,7 +64,7 @@ struct TaskIndex {
     }
 };
 
-AgentTask *add_new_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t subtype, uint64_t target,
+AgentTask *add_new_task(AiPlayer *ai, GalaxyTaskIndex *index, int32_t type, uint32_t subtype, uint64_t target,
                         uint32_t extra_flags = 0) {
     AgentTask *task = agent_task_create(type, subtype, target);
     if (!task) return nullptr;
@@ -80,7 +76,7 @@ AgentTask *add_new_task(AiPlayer *ai, TaskIndex *index, int32_t type, uint32_t s
 }
 
 // Creates the task unless one of the type with the target (and the subtype, when it counts) exists.
-void ensure(AiPlayer *ai, TaskIndex *index, int32_t type, uint64_t target, int32_t subtype = -1) {
+void ensure(AiPlayer *ai, GalaxyTaskIndex *index, int32_t type, uint64_t target, int32_t subtype = -1) {
     if (subtype >= 0 ? index->with_subtype.count({uint32_t(type), uint32_t(subtype), target}) != 0
                      : index->by_target.count({uint32_t(type), target}) != 0)
         return;
@@ -134,7 +130,7 @@ void sector_statistics(AiPlayer *ai, Player *player, ObjectMap *map) {
         for (int32_t k = 0; k < AI_SITE_TEMPLATES; ++k)
             if (sector->site_counts[k] > 0) ai->site_counts[k] += 1;
         int32_t cx = 0, cy = 0;
-        centre_of(sector, &cx, &cy);
+        ai_detail::centre_of(sector, &cx, &cy);
         sx += cx;
         sy += cy;
         if (sector->site_counts[SITE_STARBASE] >= 1)
@@ -178,17 +174,17 @@ bool fleet_worth_chasing(AiPlayer *ai, Player *player, const Fleet *fleet, uint6
     if (now < known->seen_date->minutes || now - known->seen_date->minutes > uint64_t(FLEET_SNAPSHOT_MAX_AGE))
         return false;
     int32_t fx = 0, fy = 0;
-    centre_of(known, &fx, &fy);
+    ai_detail::centre_of(known, &fx, &fy);
     for (GameObject *obj : ai->own_sectors->items) {
         if (!obj) break;
         int32_t sx = 0, sy = 0;
-        centre_of(obj, &sx, &sy);
+        ai_detail::centre_of(obj, &sx, &sy);
         if (distance(fx - sx, fy - sy) < ai->attack_fleet_radius) return true;
     }
     return false;
 }
 
-void object_scan(AiPlayer *ai, Player *player, ObjectMap *map, TaskIndex *index, uint64_t now) {
+void object_scan(AiPlayer *ai, Player *player, ObjectMap *map, GalaxyTaskIndex *index, uint64_t now) {
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         if (Sector *sector = sector_of(obj)) {
@@ -211,7 +207,7 @@ bool officer_has_post(const Officer *o) {
     return ai_officer_class(o) == AI_OFFICER_STARBASE ? o->site_id != 0 : o->ship_id != 0;
 }
 
-void standing_tasks(AiPlayer *ai, Player *player, TaskIndex *index) {
+void standing_tasks(AiPlayer *ai, Player *player, GalaxyTaskIndex *index) {
     Game *game = game_get();
     for (GameObject *obj : ai->own_sectors->items) {
         if (!obj) break;
@@ -449,7 +445,7 @@ void ai_execute_moves(AiPlayer *ai, Player *player) {
         }
         int32_t sx = 0, sy = 0, tx = 0, ty = 0;
         ship_get_galaxy_position(s, &sx, &sy);
-        centre_of(target, &tx, &ty);
+        ai_detail::centre_of(target, &tx, &ty);
         // Positions come from saves: the step toward the target is worked out in 64 bits, so a ship
         // or sector far off the map cannot overflow it.
         const int64_t wide_dx = int64_t(tx) - sx, wide_dy = int64_t(ty) - sy;
@@ -518,7 +514,7 @@ void ai_galaxy_command(AiPlayer *ai, Player *player) {
     if ((ai->own_sector_count == 0 && ai->ship_count == 0) || (ai->flags & AI_FLAG_PASSIVE)) return;
     // 8.-10.
     sweep_finished(ai, player);
-    TaskIndex index;
+    GalaxyTaskIndex index;
     for (AgentTask *t : tasks_in_map_order(ai)) index.add(t);
     object_scan(ai, player, map, &index, clock ? clock->minutes : 0);
     standing_tasks(ai, player, &index);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 #include "ai/agent_task.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/officer.h"
@@ -15,6 +16,7 @@
 #include "game/tech.h"
 #include "platform/geometry.h"
 #include "platform/log.h"
+#include "platform/saturate.h"
 #include "platform/str.h"
 #include "world/fleet.h"
 #include "world/object.h"
@@ -25,26 +27,17 @@
 
 namespace {
 
-AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
-
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
-    *x = obj->x + obj->w / 2;
-    *y = obj->y + obj->h / 2;
-}
-
 int32_t distance_from_centre(const AiPlayer *ai, const GameObject *obj) {
     int32_t x = 0, y = 0;
-    centre_of(obj, &x, &y);
+    ai_detail::centre_of(obj, &x, &y);
     return distance(x - ai->map_centre_x, y - ai->map_centre_y);
 }
 
 int32_t threat_at(const AiPlayer *ai, const GameObject *obj) {
     int32_t x = 0, y = 0;
-    centre_of(obj, &x, &y);
+    ai_detail::centre_of(obj, &x, &y);
     return ai->threats ? fleet_threat_value(ai->threats, x, y) : 0;
 }
-
-int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 bool owned_by(const GameObject *obj, const Player *player) { return obj && obj->owner_id == player->id; }
 
@@ -69,8 +62,8 @@ const char *site_template_name(int32_t kind) {
 
 // ---- Targets kept by reference: the sector of a collector or upgrade, the site of a rush ----
 
-void link_target(AgentTask *task, int32_t kind, const char *what) {
-    AgentTaskData *d = data_of(task);
+void link_production_target(AgentTask *task, int32_t kind, const char *what) {
+    AgentTaskData *d = ai_detail::data_of(task);
     GameObject *obj = game_find_object(game_get(), task->target_id);
     if (!obj || obj->kind != kind || (obj->flags & OBJ_STUB)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target %s #%llu (object not found)", what,
@@ -83,9 +76,9 @@ void link_target(AgentTask *task, int32_t kind, const char *what) {
     task->flags |= TASK_PRODUCTION;
 }
 
-Result relink_target(AgentTask *task, int32_t kind, const char *what) {
+Result relink_production_target(AgentTask *task, int32_t kind, const char *what) {
     if (task->target_id == 0) return RES_OK;
-    AgentTaskData *d = data_of(task);
+    AgentTaskData *d = ai_detail::data_of(task);
     GameObject *obj = game_find_object(game_get(), task->target_id);
     if (!obj || obj->kind != kind || (obj->flags & OBJ_STUB)) {
         log_write(LOG_GAME, LOG_ERROR, "Agent task failed to link target %s #%llu (object not found)", what,
@@ -100,13 +93,12 @@ Result relink_target(AgentTask *task, int32_t kind, const char *what) {
     return RES_OK;
 }
 
-Sector *target_sector(AgentTask *task) { return sector_of(data_of(task)->target); }
-Site *target_site(AgentTask *task) { return site_cast(data_of(task)->target); }
+Site *target_site(AgentTask *task) { return site_cast(ai_detail::data_of(task)->target); }
 
 void set_production(AgentTask *task) { task->flags |= TASK_PRODUCTION; }
 
 void describe_sector(AgentTask *task, AiPlayer *, std::string *text) {
-    const Sector *s = target_sector(task);
+    const Sector *s = ai_detail::target_sector(task);
     str_appendf(text, ", sector #%llu \"%s\"", (unsigned long long)task->target_id, s ? object_get_name(s) : "");
 }
 
@@ -154,7 +146,7 @@ void build_site_act(AgentTask *task, AiPlayer *ai, Player *player) {
         if (cost > player->credits) continue;
         const int32_t d = distance_from_centre(ai, s);
         int32_t score = 0;
-        if (k == SITE_SHIPYARD) score = std::max(clamp32(4ll * threat_at(ai, s) + 1200 - d), 1);
+        if (k == SITE_SHIPYARD) score = std::max(saturate_i32(4ll * threat_at(ai, s) + 1200 - d), 1);
         else if (k == 14) score = base->crew;
         else if (k == SITE_TRAINING) score = std::max(1200 - d, 1);
         else continue;
@@ -186,7 +178,7 @@ void build_ship_evaluate(AgentTask *task, AiPlayer *, Player *player, int32_t *u
         const int64_t power = int64_t(design->online_load_b) + design->online_load_a;
         if (power * power / 20 > 0) u += power * power / 20;
     }
-    *utility = clamp32(u);
+    *utility = saturate_i32(u);
     *assigned = 0;
     *needed = 1;
 }
@@ -251,11 +243,11 @@ Site *working_starbase(const Sector *s, const Player *player) {
     return base;
 }
 
-void link_sector(AgentTask *task) { link_target(task, OBJECT_SECTOR, "sector"); }
-Result relink_sector(AgentTask *task) { return relink_target(task, OBJECT_SECTOR, "sector"); }
+void link_target_sector(AgentTask *task) { link_production_target(task, OBJECT_SECTOR, "sector"); }
+Result relink_sector(AgentTask *task) { return relink_production_target(task, OBJECT_SECTOR, "sector"); }
 
 int32_t starbase_busy(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *s = target_sector(task);
+    const Sector *s = ai_detail::target_sector(task);
     return !(s && owned_by(s, player) && idle_site(s, SITE_STARBASE));
 }
 
@@ -263,7 +255,7 @@ void collector_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utilit
                         int32_t *needed) {
     *assigned = 0;
     *needed = 1;
-    Sector *s = target_sector(task);
+    Sector *s = ai_detail::target_sector(task);
     if (!s) return;
     const int64_t t = threat_at(ai, s);
     int64_t u = 80;
@@ -281,17 +273,17 @@ void collector_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utilit
     if (d > 0 && 600 - t * t / d > 0) u += 600 - t * t / d;
     const int64_t v = sector_score(s);
     if (v * v / 1000 > 0) u += v * v / 1000;
-    *utility = clamp32(u);
+    *utility = saturate_i32(u);
 }
 
 int32_t collector_finished(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *s = target_sector(task);
+    const Sector *s = ai_detail::target_sector(task);
     return !(s && owned_by(s, player) && sector_can_build(s, SITE_HARVESTER) && working_starbase(s, player));
 }
 
 // The order of a collector (item 13) or a defense upgrade (item -1) at the sector's starbase.
 void order_at_starbase(AgentTask *task, Player *player, int32_t item, const char *what) {
-    Sector *s = target_sector(task);
+    Sector *s = ai_detail::target_sector(task);
     if (!s || !owned_by(s, player)) return;
     Site *base = sector_find_site_of_kind(s, SITE_STARBASE);
     if (!base) {
@@ -318,7 +310,7 @@ void upgrade_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *ut
                       int32_t *needed) {
     *assigned = 0;
     *needed = 1;
-    Sector *s = target_sector(task);
+    Sector *s = ai_detail::target_sector(task);
     if (!s) return;
     const int64_t t = threat_at(ai, s);
     int64_t own = 0;
@@ -339,11 +331,11 @@ void upgrade_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *ut
     if (v * v / 350 > 0) u += v * v / 350;
     const Site *guarded = sector_find_site_with_feature(s, 6);
     if (guarded && guarded->feature && guarded->feature->owner_id == player->id) u = u * 4 / 3;
-    *utility = clamp32(u);
+    *utility = saturate_i32(u);
 }
 
 int32_t upgrade_finished(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *s = target_sector(task);
+    const Sector *s = ai_detail::target_sector(task);
     Site *base = s && owned_by(s, player) ? working_starbase(s, player) : nullptr;
     if (!base || base->defense_level >= 1) return 1;
     GameObject *item = nullptr;
@@ -396,16 +388,16 @@ void research_act(AgentTask *task, AiPlayer *ai, Player *player) {
 // ---- 20 "rush production" ----
 
 void rush_link(AgentTask *task) {
-    link_target(task, OBJECT_SITE, "site");
+    link_production_target(task, OBJECT_SITE, "site");
     const Site *site = target_site(task);
     if (!site) return;
     if (const GameObject *sector = game_find_object(game_get(), site->sector_id); sector && sector->kind == OBJECT_SECTOR)
-        centre_of(sector, &data_of(task)->centre_x, &data_of(task)->centre_y);
+        ai_detail::centre_of(sector, &ai_detail::data_of(task)->centre_x, &ai_detail::data_of(task)->centre_y);
 }
 
 Result rush_relink(AgentTask *task) {
     if (task->target_id == 0) return RES_OK;
-    const Result r = relink_target(task, OBJECT_SITE, "site");
+    const Result r = relink_production_target(task, OBJECT_SITE, "site");
     if (r != RES_OK) return r;
     const Site *site = target_site(task);
     const GameObject *sector = game_find_object(game_get(), site->sector_id);
@@ -414,7 +406,7 @@ Result rush_relink(AgentTask *task) {
                   (unsigned long long)site->sector_id);
         return Result(AI_LINK_NOT_FOUND);
     }
-    centre_of(sector, &data_of(task)->centre_x, &data_of(task)->centre_y);
+    ai_detail::centre_of(sector, &ai_detail::data_of(task)->centre_x, &ai_detail::data_of(task)->centre_y);
     return RES_OK;
 }
 
@@ -432,7 +424,7 @@ void rush_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
     int32_t price = 0;
     if (!site || !site_production_info(site, &item, &recruit, nullptr, nullptr, &price)) return;
     const int64_t pct = player->credits > 0 ? int64_t(price) * 100 / player->credits : 100;
-    const AgentTaskData *d = data_of(task);
+    const AgentTaskData *d = ai_detail::data_of(task);
     const int64_t t = ai->threats ? fleet_threat_value(ai->threats, d->centre_x, d->centre_y) : 0;
     int64_t y = 0;
     if (site->subtype == SITE_STARBASE) {
@@ -457,7 +449,7 @@ void rush_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
         else if (pct >= 30) y -= y / 4;
         else if (pct < 5) y += y / 2;
     }
-    *utility = clamp32(y);
+    *utility = saturate_i32(y);
 }
 
 int32_t rush_blocked(AgentTask *task, AiPlayer *, Player *) {
@@ -516,10 +508,10 @@ void ai_production_types_init(AgentTaskType *types) {
         {TASK_BUILD_SHIP, {.link = set_production, .is_obsolete = build_ship_gone, .describe = build_ship_describe,
                            .execute = build_ship_gone, .is_blocked = build_ship_blocked,
                            .evaluate = build_ship_evaluate, .update = build_ship_update, .act = build_ship_act}},
-        {TASK_BUILD_COLLECTOR, {.link = link_sector, .relink = relink_sector, .describe = describe_sector,
+        {TASK_BUILD_COLLECTOR, {.link = link_target_sector, .relink = relink_sector, .describe = describe_sector,
                                 .execute = collector_finished, .is_blocked = starbase_busy,
                                 .evaluate = collector_evaluate, .act = collector_act}},
-        {TASK_BUILD_DEFENSE_UPGRADE, {.link = link_sector, .relink = relink_sector, .describe = describe_sector,
+        {TASK_BUILD_DEFENSE_UPGRADE, {.link = link_target_sector, .relink = relink_sector, .describe = describe_sector,
                                       .execute = upgrade_finished, .is_blocked = starbase_busy,
                                       .evaluate = upgrade_evaluate, .act = upgrade_act}},
         {TASK_RESEARCH_TECH, {.link = set_production, .describe = research_describe, .is_blocked = research_blocked,

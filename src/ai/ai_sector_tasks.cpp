@@ -5,6 +5,8 @@
 #include <cinttypes>
 #include <utility>
 #include "ai/agent_task.h"
+#include "ai/ai_crew.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -15,6 +17,7 @@
 #include "platform/saturate.h"
 #include "platform/str.h"
 #include "systems/plan_check.h"
+#include "systems/system.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/sector.h"
@@ -25,8 +28,6 @@
 namespace {
 
 constexpr uint32_t SECTOR_TASK_FLAGS = TASK_DISTANCE_BONUS | TASK_PATH_DANGER;
-constexpr int32_t  SYSTEM_TYPE_ENGINE = 2;
-constexpr int32_t  PILOT_CLASS_GALAXY = 1;
 constexpr int32_t  FEATURE_KIND_RICH = 6;        // a defended sector worth half again as much
 constexpr int64_t  FLEET_SIGHTING_MINUTES = 1440;   // older sightings of incoming fleets are ignored
 constexpr int32_t  ETA_UNREACHABLE = 9999;
@@ -36,22 +37,6 @@ constexpr int64_t  SECTOR_CLOSENESS_LIMIT = int64_t(1) << 20;
 // Technologies that open the galaxy up, tried in this order.
 constexpr int32_t EXPLORE_RESEARCH[] = {0, 34, 1, 2, 3, 4};
 constexpr int32_t SURVEY_RESEARCH[] = {0, 1, 2, 3, 4};
-
-AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
-const AgentTaskData *data_of(const AgentTask *task) { return static_cast<const AgentTaskData *>(task); }
-
-Sector *target_sector(const AgentTask *task) { return sector_of(data_of(task)->target); }
-
-int64_t squared(int64_t v) { return v * v; }
-
-// Every assignee in list order, up to the first null entry.
-template <class Fn>
-void each_assignee(const AgentTask *task, Fn fn) {
-    for (GameObject *obj : task->assignees.items) {
-        if (!obj) break;
-        fn(obj);
-    }
-}
 
 int32_t max_mp_of(GameObject *obj) {
     const Ship *ship = ship_of(obj);
@@ -78,10 +63,11 @@ void explore_evaluate(AgentTask *task, AiPlayer *ai, Player *, int32_t *utility,
                       int32_t *needed) {
     const int64_t q = sector_task_closeness(task, ai);
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
-    const int64_t u = std::max<int64_t>(squared(q) / diagonal, 0) + std::max<int64_t>(squared(ai->unexplored) / 4, 0);
+    const int64_t u = std::max<int64_t>(ai_detail::squared(q) / diagonal, 0) +
+                      std::max<int64_t>(ai_detail::squared(ai->unexplored) / 4, 0);
     *utility = ai_clamp32(u);
     *needed = 1;
-    each_assignee(task, [&](GameObject *ship) {
+    ai_detail::each_assignee(task, [&](GameObject *ship) {
         if (*assigned || !ai_ship_has_working_engine(ship)) return;
         *assigned = 1;
         task->priority_bonus += 4 * max_mp_of(ship);
@@ -103,7 +89,7 @@ void explore_update(AgentTask *task, AiPlayer *ai, Player *player) {
 
 void move_act(AgentTask *task, AiPlayer *, Player *) { sector_task_move_assignees(task); }
 
-void describe_target(AgentTask *task, AiPlayer *, std::string *text) { sector_task_describe_target(task, text); }
+void sector_describe(AgentTask *task, AiPlayer *, std::string *text) { sector_task_describe_target(task, text); }
 
 // ---- 9 "scan sector" ----
 
@@ -112,10 +98,10 @@ void scan_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
     const bool fog = fog_of_war();
     const int64_t q = sector_task_closeness(task, ai);
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
-    int64_t s = fog ? squared(q) * q : squared(q);
+    int64_t s = fog ? ai_detail::squared(q) * q : ai_detail::squared(q);
     s /= diagonal;
     if (fog) s /= 640;
-    int64_t u = std::max<int64_t>(s, 0) + std::max<int64_t>(squared(ai->unscanned) / 7, 0);
+    int64_t u = std::max<int64_t>(s, 0) + std::max<int64_t>(ai_detail::squared(ai->unscanned) / 7, 0);
     *needed = 10;
     if (const Sector *known = sector_of(sector_task_known(task, player))) {
         if (known->owner_id != 0) {
@@ -123,14 +109,14 @@ void scan_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
             *needed = 110;
         }
         const int32_t v = sector_score(known);
-        data_of(task)->value = v;
-        int64_t w = squared(v) / 32;
+        ai_detail::data_of(task)->value = v;
+        int64_t w = ai_detail::squared(v) / 32;
         if (fog) w /= 2;
         if (w > 0) u += w;
         if (known->known_site_count < 2) u = std::max<int64_t>(u / 10, 1);
     }
     *utility = ai_clamp32(u);
-    each_assignee(task, [&](GameObject *ship) {
+    ai_detail::each_assignee(task, [&](GameObject *ship) {
         if (*assigned || !ai_ship_has_working_engine(ship)) return;
         *assigned = 10;
         task->priority_bonus += 2 * max_mp_of(ship);
@@ -138,7 +124,7 @@ void scan_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utili
 }
 
 int32_t scan_blocked(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *sector = target_sector(task);
+    const Sector *sector = ai_detail::target_sector(task);
     return (sector && sector->owner_id != 0) || own_objects(player) == 0;
 }
 
@@ -149,7 +135,7 @@ int32_t scan_done(AgentTask *task, AiPlayer *, Player *player) {
 
 void scan_describe(AgentTask *task, AiPlayer *, std::string *text) {
     sector_task_describe_target(task, text);
-    str_appendf(text, ", sector priority value %i", data_of(task)->value);
+    str_appendf(text, ", sector priority value %i", ai_detail::data_of(task)->value);
 }
 
 void survey_update(AgentTask *task, AiPlayer *ai, Player *player) {
@@ -161,8 +147,8 @@ void survey_update(AgentTask *task, AiPlayer *ai, Player *player) {
 
 void gather_link(AgentTask *task) {
     sector_task_link(task, SECTOR_TASK_FLAGS);
-    const Sector *sector = target_sector(task);
-    data_of(task)->feature_kind = sector ? sector_first_feature_kind(sector) : -1;
+    const Sector *sector = ai_detail::target_sector(task);
+    ai_detail::data_of(task)->feature_kind = sector ? sector_first_feature_kind(sector) : -1;
 }
 
 void gather_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
@@ -171,10 +157,10 @@ void gather_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *uti
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
     const GameObject *known = sector_task_known(task, player);
     const int32_t worth = known ? sector_score(known) : 0;
-    *utility = ai_clamp32(squared(q) / diagonal * 7 + worth);
+    *utility = ai_clamp32(ai_detail::squared(q) / diagonal * 7 + worth);
     *needed = 1;
     // The first ship that can fly there and mine decides; an engine without a pilot is not enough.
-    each_assignee(task, [&](GameObject *ship) {
+    ai_detail::each_assignee(task, [&](GameObject *ship) {
         if (*assigned || !ai_ship_has_working_engine(ship) || !has_pilot(ship)) return;
         *assigned = 1;
         task->priority_bonus += 2 * max_mp_of(ship) + worth;
@@ -192,7 +178,7 @@ int32_t gather_done(AgentTask *task, AiPlayer *, Player *player) {
 
 void gather_describe(AgentTask *task, AiPlayer *, std::string *text) {
     sector_task_describe_target(task, text);
-    str_appendf(text, ", feature type %i", data_of(task)->feature_kind);
+    str_appendf(text, ", feature type %i", ai_detail::data_of(task)->feature_kind);
 }
 
 void gather_update(AgentTask *task, AiPlayer *ai, Player *player) {
@@ -201,7 +187,7 @@ void gather_update(AgentTask *task, AiPlayer *ai, Player *player) {
     } else {
         task->linked[0] = 0;
         bool piloted = false;
-        each_assignee(task, [&](GameObject *ship) { piloted = piloted || has_pilot(ship); });
+        ai_detail::each_assignee(task, [&](GameObject *ship) { piloted = piloted || has_pilot(ship); });
         if (!piloted) task->linked[0] = ai_listed_pilot_task(ai, PILOT_CLASS_GALAXY);
     }
     sector_task_link_research(task, ai, ai_first_unresearched(player, SURVEY_RESEARCH, 5));
@@ -283,12 +269,12 @@ struct DefendSide {
 DefendSide defend_side(const AgentTask *task, const AiPlayer *ai, const Player *player, const Sector *sector) {
     DefendSide side;
     side.v = sector ? sector_score(sector) : 0;
-    side.u = std::max<int64_t>(squared(side.v) / 8, 1);
+    side.u = std::max<int64_t>(ai_detail::squared(side.v) / 8, 1);
     if (sector) {
         int32_t cx = 0, cy = 0;
         ai_object_centre(sector, &cx, &cy);
         const int64_t t = ai->threats ? fleet_threat_value(ai->threats, cx, cy) : 0;
-        if (squared(t) / 24 > 0) side.u += squared(t) / 24;
+        if (ai_detail::squared(t) / 24 > 0) side.u += ai_detail::squared(t) / 24;
         enemy_strength_at(task, sector, player, &side.strength, &side.earliest);
     }
     return side;
@@ -315,7 +301,7 @@ DefendSide kept_defend_side(const AgentTask *task, AiPlayer *ai, const Player *p
 std::pair<int64_t, int64_t> defenders(const AgentTask *task, AiPlayer *ai, AgentTaskFold *fold) {
     const auto whole = [task] {
         int64_t value = 0, strength = 0;
-        each_assignee(task, [&](GameObject *ship) {
+        ai_detail::each_assignee(task, [&](GameObject *ship) {
             value += player_object_value(ship);
             strength += ship_estimated_strength(ship);
         });
@@ -337,7 +323,7 @@ int32_t defence_needed(const AiPlayer *ai, int64_t strength) {
 }
 
 void defend_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigned, int32_t *needed) {
-    const DefendSide side = kept_defend_side(task, ai, player, target_sector(task));
+    const DefendSide side = kept_defend_side(task, ai, player, ai_detail::target_sector(task));
     if (side.strength < 1) {
         *assigned = agent_task_assignee_count(task);
         *needed = *assigned + 1;
@@ -349,21 +335,21 @@ void defend_need(AgentTask *task, AiPlayer *ai, Player *player, int32_t *assigne
 
 // A quiet sector gives no bonus; a threatened one its defenders' strength.
 bool defend_owed_bonus(AgentTask *task, AiPlayer *ai, Player *player, const AgentTaskFold *fold, int32_t *bonus) {
-    const DefendSide side = kept_defend_side(task, ai, player, target_sector(task));
+    const DefendSide side = kept_defend_side(task, ai, player, ai_detail::target_sector(task));
     *bonus = side.strength < 1 ? 0 : ai_clamp32(fold->word[1]);
     return true;
 }
 
 void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *utility, int32_t *assigned,
                      int32_t *needed) {
-    const Sector *sector = target_sector(task);
+    const Sector *sector = ai_detail::target_sector(task);
     const int32_t count = agent_task_assignee_count(task);
     const DefendSide side = kept_defend_side(task, ai, player, sector);
     const int64_t v = side.v, strength = side.strength;
     int64_t u = side.u;
     const int32_t earliest = side.earliest;
     if (strength < 1) {
-        data_of(task)->strength = 0;   // quiet: "defend bases" holds no ship for it
+        ai_detail::data_of(task)->strength = 0;   // quiet: "defend bases" holds no ship for it
         *utility = ai_clamp32(u);
         *assigned = count;
         *needed = count + 1;
@@ -381,17 +367,15 @@ void defend_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *uti
     if (earliest >= 1 && earliest <= 7) u *= 2;
     *utility = ai_clamp32(u);
     *needed = defence_needed(ai, strength);
-    data_of(task)->strength = *needed;
+    ai_detail::data_of(task)->strength = *needed;
     const auto [value, bonus] = defenders(task, ai, agent_task_fold(ai, task));
     *assigned = ai_clamp32(value);
     task->priority_bonus = ai_clamp32(task->priority_bonus + bonus);
 }
 
-int32_t power_utility(AgentTask *, GameObject *ship) { return ai_ship_has_power(ship) ? 1 : 0; }
-
 // Lost, or somebody else is in: the per-sector scan files an attack for it next.
 int32_t defend_done(AgentTask *task, AiPlayer *, Player *player) {
-    const Sector *sector = target_sector(task);
+    const Sector *sector = ai_detail::target_sector(task);
     if (!sector || !player) return 1;
     return sector->owner_id != player->id || sector_count_other_owners(sector, player->id) > 0 ? 1 : 0;
 }
@@ -411,7 +395,7 @@ void ai_sector_task_type_init(int32_t type, AgentTaskType *t) {
         t->link = explore_link;
         t->free = sector_task_free;
         t->relink = sector_task_relink;
-        t->describe = describe_target;
+        t->describe = sector_describe;
         t->execute = explore_done;
         t->is_blocked = no_ships_left;
         t->evaluate = explore_evaluate;
@@ -447,12 +431,12 @@ void ai_sector_task_type_init(int32_t type, AgentTaskType *t) {
         t->link = defend_link;
         t->free = sector_task_free;
         t->relink = sector_task_relink;
-        t->describe = describe_target;
+        t->describe = sector_describe;
         t->execute = defend_done;
         t->evaluate = defend_evaluate;
         t->need = defend_need;
         t->owed_bonus = defend_owed_bonus;
-        t->ship_utility = power_utility;
+        t->ship_utility = sector_task_power_utility;
         t->update = defend_update;
         t->act = move_act;
         break;
@@ -483,7 +467,7 @@ void sector_task_link(AgentTask *task, uint32_t flags) {
         return;
     }
     object_add_ref(sector);
-    data_of(task)->target = sector;
+    ai_detail::data_of(task)->target = sector;
     task->flags |= flags;
 }
 
@@ -495,20 +479,20 @@ Result sector_task_relink(AgentTask *task) {
         return RES_UNRESOLVED_ID;
     }
     object_add_ref(sector);
-    if (GameObject *old = data_of(task)->target) object_release(old);
-    data_of(task)->target = sector;
+    if (GameObject *old = ai_detail::data_of(task)->target) object_release(old);
+    ai_detail::data_of(task)->target = sector;
     return RES_OK;
 }
 
 void sector_task_free(AgentTask *task) {
-    AgentTaskData *data = data_of(task);
+    AgentTaskData *data = ai_detail::data_of(task);
     if (data->target) object_release(data->target);
     data->target = nullptr;
     delete data;
 }
 
 void sector_task_describe_target(const AgentTask *task, std::string *text) {
-    const GameObject *sector = data_of(task)->target;
+    const GameObject *sector = ai_detail::data_of(task)->target;
     str_appendf(text, ", target #%" PRIu64 " \"%s\"", task->target_id, sector ? object_get_name(sector) : "");
 }
 
@@ -518,7 +502,7 @@ void ai_object_centre(const GameObject *obj, int32_t *x, int32_t *y) {
 }
 
 int64_t sector_task_closeness(const AgentTask *task, const AiPlayer *ai) {
-    const GameObject *sector = data_of(task)->target;
+    const GameObject *sector = ai_detail::data_of(task)->target;
     int64_t q = ai->map_diagonal;
     if (sector) {
         int32_t x = 0, y = 0;
@@ -532,7 +516,7 @@ int64_t sector_task_closeness(const AgentTask *task, const AiPlayer *ai) {
 
 GameObject *sector_task_known(AgentTask *task, const Player *player) {
     GameObject *known = player ? player_get_known_object(player, OBJECT_SECTOR, task->target_id) : nullptr;
-    data_of(task)->known = known;
+    ai_detail::data_of(task)->known = known;
     return known;
 }
 
@@ -555,7 +539,7 @@ void sector_task_move_ship(const AgentTask *task, GameObject *obj) {
 }
 
 void sector_task_move_assignees(const AgentTask *task) {
-    each_assignee(task, [&](GameObject *ship) { sector_task_move_ship(task, ship); });
+    ai_detail::each_assignee(task, [&](GameObject *ship) { sector_task_move_ship(task, ship); });
 }
 
 namespace {

@@ -44,6 +44,9 @@ GameObject *sector_task_known(AgentTask *task, const Player *player);
 
 bool ai_ship_has_working_engine(GameObject *ship);
 bool ai_ship_has_power(GameObject *ship);   // a working system adds to its first power total
+// The ship_utility slot of "defend sector", "attack sector" and "attack fleet": 1 for a ship with
+// power (ai_ship_has_power), else 0.
+inline int32_t sector_task_power_utility(AgentTask *, GameObject *ship) { return ai_ship_has_power(ship) ? 1 : 0; }
 
 // Sends one ship to the target unless it is there already or its fleet is heading there.
 void sector_task_move_ship(const AgentTask *task, GameObject *ship);

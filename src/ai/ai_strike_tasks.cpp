@@ -6,6 +6,8 @@
 #include <cinttypes>
 #include <utility>
 #include "ai/agent_task.h"
+#include "ai/ai_crew.h"
+#include "ai/ai_internal.h"
 #include "ai/ai_player.h"
 #include "ai/ai_sector_tasks.h"
 #include "game/encounter_setup.h"
@@ -31,18 +33,12 @@ constexpr uint32_t STRIKE_FLAGS = TASK_DISTANCE_BONUS | TASK_PATH_DANGER;
 constexpr uint32_t ATTACK_FLEET_FLAGS = TASK_DISTANCE_BONUS | TASK_DEFENCE | TASK_PATH_DANGER;
 constexpr int32_t  TECH_STARBASE_KIT = 34;
 constexpr int32_t  TECH_FIRST = 0;
-constexpr int32_t  PILOT_CLASS_COMBAT = 0;
 constexpr int32_t  SYSTEM_TYPE_HACKING = 29;
 constexpr int32_t  GUARDIAN_STRENGTH = 200;
 constexpr int32_t  DEFENCE_KIND_GARRISON = 2;     // the copy's defence value: guarded by defenders
 constexpr int32_t  DEFENCE_KIND_FORTRESS = 3;     // ... by defenders and a fortress
 // Capabilities whose mix makes a group more than the sum of its ships.
 constexpr uint32_t CAPABILITY_BITS[] = {0x8000u, 0x40000u, 0x800000u, 0x400000u};
-
-AgentTaskData *data_of(AgentTask *task) { return static_cast<AgentTaskData *>(task); }
-const AgentTaskData *data_of(const AgentTask *task) { return static_cast<const AgentTaskData *>(task); }
-
-int64_t squared(int64_t v) { return v * v; }
 
 bool is_dead(const GameObject *obj) { return (obj->flags & OBJ_DEAD) != 0; }
 
@@ -78,14 +74,6 @@ uint64_t fleet_heading_id(GameObject *obj) {
 }
 
 bool is_live(GameObject *obj) { return !is_dead(obj); }
-
-template <class Fn>
-void each_assignee(const AgentTask *task, Fn fn) {
-    for (GameObject *obj : task->assignees.items) {
-        if (!obj) break;
-        fn(obj);
-    }
-}
 
 // The fleet stops where it is and lets its course go.
 void halt_fleet(Fleet *fleet) {
@@ -142,33 +130,31 @@ uint64_t rally_point(const AgentTask *task, const Player *player, int32_t tx, in
 
 // Every unlocked assignee not already at D, in fleet D, or in a fleet heading for D is sent to D.
 void rally_orders(const AgentTask *task, uint64_t d) {
-    each_assignee(task, [&](GameObject *ship) {
+    ai_detail::each_assignee(task, [&](GameObject *ship) {
         if (is_locked(ship)) return;
         if (sector_id_of(ship) == d || fleet_id_of(ship) == d || fleet_heading_id(ship) == d) return;
         ai_ship_set_word(ship, AI_SHIP_MOVE_TARGET, d);
     });
 }
 
-int32_t power_utility(AgentTask *, GameObject *ship) { return ai_ship_has_power(ship) ? 1 : 0; }
-
 void strike_describe(AgentTask *task, AiPlayer *, std::string *text) {
     sector_task_describe_target(task, text);
-    str_appendf(text, ", sector priority value %i, target attack strength %i", data_of(task)->value,
-                data_of(task)->strength);
+    str_appendf(text, ", sector priority value %i, target attack strength %i", ai_detail::data_of(task)->value,
+                ai_detail::data_of(task)->strength);
 }
 
 void strike_link(AgentTask *task) { sector_task_link(task, STRIKE_FLAGS); }
 
 int64_t assignee_value_sum(const AgentTask *task, bool live_only) {
     int64_t sum = 0;
-    each_assignee(task, [&](GameObject *ship) {
+    ai_detail::each_assignee(task, [&](GameObject *ship) {
         if (!live_only || is_live(ship)) sum += player_object_value(ship);
     });
     return sum;
 }
 
-bool target_centre(const AgentTask *task, int32_t *x, int32_t *y) {
-    const GameObject *target = data_of(task)->target;
+bool task_target_centre(const AgentTask *task, int32_t *x, int32_t *y) {
+    const GameObject *target = ai_detail::data_of(task)->target;
     if (!target) return false;
     ai_object_centre(target, x, y);
     return true;
@@ -197,12 +183,12 @@ void colonize_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *u
                        int32_t *needed) {
     const int64_t q = sector_task_closeness(task, ai);
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
-    int64_t u = std::max<int64_t>(squared(q) * q / diagonal / 512, 0);
+    int64_t u = std::max<int64_t>(ai_detail::squared(q) * q / diagonal / 512, 0);
     int64_t need = 10, enemy = 0;
     if (const Sector *known = sector_of(sector_task_known(task, player))) {
         const int32_t v = sector_score(known);
-        data_of(task)->value = v;
-        u += squared(v) / 10;
+        ai_detail::data_of(task)->value = v;
+        u += ai_detail::squared(v) / 10;
         for (uint64_t id : known->known_site_ids)
             if (const Site *site = site_cast(player_get_known_object(player, OBJECT_SITE, id))) u += colony_site_worth(site);
         for (uint64_t id : known->known_object_ids) {
@@ -216,14 +202,14 @@ void colonize_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_t *u
     }
     int64_t a = assignee_value_sum(task, false);
     bool constructor = false;
-    each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
+    ai_detail::each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
     const int32_t n = ai->own_sector_count;
     if (n < 2) u = u * 11 / 5;
     else if (n == 2) u = u * 5 / 3;
     else if (n == 3) u = u * 4 / 3;
     // Escorts alone cannot take a sector: without a constructor the need is at most half met.
     if (!constructor && a >= need) a = need / 2;
-    data_of(task)->strength = ai_clamp32(int64_t(ai->strike_margin_pct) * enemy / 100);
+    ai_detail::data_of(task)->strength = ai_clamp32(int64_t(ai->strike_margin_pct) * enemy / 100);
     *utility = ai_clamp32(u);
     *assigned = ai_clamp32(a);
     *needed = ai_clamp32(need);
@@ -239,20 +225,20 @@ int32_t colonize_done(AgentTask *task, AiPlayer *, Player *player) {
 
 void colonize_update(AgentTask *task, AiPlayer *ai, Player *player) {
     bool constructor = false;
-    each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
+    ai_detail::each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
     if (constructor) task->linked[0] = 0;
     else if (task->linked[0] == 0) task->linked[0] = ai_design_task_with_flag(ai, player, SHIP_FLAG_CONSTRUCTOR);
     if (task->linked[1] != 0) return;
     int32_t tech = -1;
     if (!(player->tech_state[TECH_STARBASE_KIT] & TECH_DONE)) tech = TECH_STARBASE_KIT;
     else if (!(player->tech_state[TECH_FIRST] & TECH_DONE)) tech = TECH_FIRST;
-    else if (data_of(task)->strength >= 1) tech = ai_preferred_tech(ai, player);
+    else if (ai_detail::data_of(task)->strength >= 1) tech = ai_preferred_tech(ai, player);
     task->linked[1] = ai_research_task_of(ai, tech);
 }
 
 // The first constructor in an empty, unclaimed, undefended target sector founds the starbase.
 void deploy_constructor(const AgentTask *task, const Player *player) {
-    Sector *sector = sector_of(data_of(task)->target);
+    Sector *sector = sector_of(ai_detail::data_of(task)->target);
     if (!sector) return;
     for (GameObject *obj : task->assignees.items) {
         if (!obj) break;
@@ -268,12 +254,12 @@ void deploy_constructor(const AgentTask *task, const Player *player) {
 void colonize_act(AgentTask *task, AiPlayer *, Player *player) {
     if (agent_task_assignee_count(task) == 0) return;
     bool constructor = false;
-    each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
+    ai_detail::each_assignee(task, [&](GameObject *ship) { constructor = constructor || is_constructor(ship); });
     const uint64_t location = strike_group_location(task, false);
     int32_t tx = 0, ty = 0;
-    const bool has_centre = target_centre(task, &tx, &ty);
+    const bool has_centre = task_target_centre(task, &tx, &ty);
     uint64_t d = 0;
-    if (constructor && data_of(task)->strength <= task->assignee_value) {
+    if (constructor && ai_detail::data_of(task)->strength <= task->assignee_value) {
         if (location != 0) d = task->target_id;
         else if (has_centre) d = rally_point(task, player, tx, ty, RallyKind::FRIENDLY);
     } else if (location != 0) {
@@ -289,7 +275,7 @@ void colonize_act(AgentTask *task, AiPlayer *, Player *player) {
 
 void attack_fleet_link(AgentTask *task) { task->flags |= ATTACK_FLEET_FLAGS; }
 
-void record_free(AgentTask *task) { delete data_of(task); }
+void record_free(AgentTask *task) { delete ai_detail::data_of(task); }
 
 const Fleet *known_fleet(const AgentTask *task, const Player *player) {
     return player ? fleet_of(player_get_known_object(player, OBJECT_FLEET, task->target_id)) : nullptr;
@@ -308,7 +294,7 @@ std::pair<int64_t, int64_t> fleet_side(AgentTask *task, AiPlayer *ai, Player *pl
                 ai_object_centre(sector, &cx, &cy);
                 const int32_t d = distance(cx - px, cy - py);
                 if (d >= radius) continue;
-                const int64_t w = int64_t(sector_score(sector)) * squared(radius - d) / 10;
+                const int64_t w = int64_t(sector_score(sector)) * ai_detail::squared(radius - d) / 10;
                 if (w > 0) u += w;
             }
         }
@@ -370,7 +356,7 @@ void attack_fleet_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32_
     int64_t a = assignee_value_sum(task, false);
     int64_t b = a;
     const int64_t required = int64_t(ai->strike_margin_pct) * need / 100;
-    data_of(task)->strength = ai_clamp32(required);
+    ai_detail::data_of(task)->strength = ai_clamp32(required);
     if (task->assignee_value < required) {
         if (a > 0) a /= 2;
         if (b > 0) b /= 2;
@@ -409,11 +395,12 @@ int32_t attack_fleet_obsolete(AgentTask *task, AiPlayer *, Player *player) {
 }
 
 void attack_fleet_describe(AgentTask *task, AiPlayer *, std::string *text) {
-    str_appendf(text, ", target #%" PRIu64 ", target attack strength %i", task->target_id, data_of(task)->strength);
+    str_appendf(text, ", target #%" PRIu64 ", target attack strength %i", task->target_id,
+                ai_detail::data_of(task)->strength);
 }
 
 void attack_fleet_update(AgentTask *task, AiPlayer *ai, Player *player) {
-    if (task->assignee_value < data_of(task)->strength) {
+    if (task->assignee_value < ai_detail::data_of(task)->strength) {
         if (task->linked[0] == 0) task->linked[0] = ai_strongest_design_task(ai, player);
     } else {
         task->linked[0] = 0;
@@ -429,7 +416,7 @@ void attack_fleet_act(AgentTask *task, AiPlayer *, Player *player) {
     int32_t tx = 0, ty = 0;
     ai_object_centre(fleet, &tx, &ty);
     uint64_t d = 0;
-    if (task->assignee_value < data_of(task)->strength) {
+    if (task->assignee_value < ai_detail::data_of(task)->strength) {
         if (location != 0) {
             stop_group(location);
             return;
@@ -469,7 +456,7 @@ bool wants_boarding(AgentTask *task, Player *player) {
 
 bool brings_boarding(const AgentTask *task, bool in_sector, uint64_t sector_id) {
     bool found = false;
-    each_assignee(task, [&](GameObject *obj) {
+    ai_detail::each_assignee(task, [&](GameObject *obj) {
         const Ship *ship = ship_of(obj);
         if (!ship || is_dead(obj) || (in_sector && ship->sector_id != sector_id)) return;
         found = found || (ship->ship_flags & SHIP_FLAG_BOARDING);
@@ -532,7 +519,7 @@ SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
     SectorSide side;
     const int64_t q = sector_task_closeness(task, ai);
     const int64_t diagonal = std::max(ai->map_diagonal, 1);
-    int64_t u = std::max<int64_t>(squared(q) / diagonal * 7, 0);
+    int64_t u = std::max<int64_t>(ai_detail::squared(q) / diagonal * 7, 0);
     int64_t e = 0, a = 0;
     side.known = sector_task_known(task, player);
     const Sector *known = sector_of(side.known);
@@ -547,20 +534,20 @@ SectorSide sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
             e = GUARDIAN_STRENGTH + encounter_sol_barrage_damage();
             break;
         case Holder::SELF: {
-            if (squared(v) / 2 > 0) u += squared(v) / 2;
+            if (ai_detail::squared(v) / 2 > 0) u += ai_detail::squared(v) / 2;
             const System *best = player_best_system(player, 1);
             const int64_t a0 = best ? int64_t(best->load_a) * 3 / 4 : 0;
             if (a0 > 0) a = a0;
-            u += squared(v) / 20;
+            u += ai_detail::squared(v) / 20;
             break;
         }
         case Holder::OTHER:
             side.boarding = player_best_system(player, SYSTEM_TYPE_HACKING) != nullptr;
             e = starbase_strength(known, player);
-            u += squared(v) / 20;
+            u += ai_detail::squared(v) / 20;
             break;
         case Holder::NONE:
-            u += squared(v) / 20;
+            u += ai_detail::squared(v) / 20;
             break;
         }
         // A ship listed there counts at its strength, put below in the measure the group is weighed
@@ -608,7 +595,7 @@ SectorSide kept_sector_side(AgentTask *task, AiPlayer *ai, Player *player) {
     side.value = int32_t(kept->word[4]);
     side.boarding = kept->word[5] != 0;
     side.known = kept->known;
-    data_of(task)->known = side.known;
+    ai_detail::data_of(task)->known = side.known;
     if (plan_check_on()) [[unlikely]]
         plan_check_same("evaluation memo", "attack sector", side == sector_side(task, ai, player), true);
     return side;
@@ -647,11 +634,11 @@ std::array<int64_t, 3> ship_share(AgentTask *task, AiPlayer *ai, GameObject *obj
     agent_task_object_figures(ai, obj, &value, &strength);
     int64_t b = 0;
     int32_t tx = 0, ty = 0;
-    if (target_centre(task, &tx, &ty)) {
+    if (task_target_centre(task, &tx, &ty)) {
         int32_t x = 0, y = 0;
         agent_task_ship_position(ai, ship, &x, &y);
         const int64_t d = distance(tx - x, ty - y);
-        b = std::max<int64_t>(squared(diagonal - d) / diagonal * 3 / 2, 0);
+        b = std::max<int64_t>(ai_detail::squared(diagonal - d) / diagonal * 3 / 2, 0);
     }
     bool fresh = false;
     int64_t *kept = agent_task_object_word(ai, obj, task->type, &fresh);
@@ -765,9 +752,9 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
     const GroupSide group = group_side(task, ai, fold);
     int64_t u = side.u, b = group_bonus(side, group);
     const Holder holder = side.holder;
-    if (side.known && sector_of(side.known)) data_of(task)->value = side.value;
+    if (side.known && sector_of(side.known)) ai_detail::data_of(task)->value = side.value;
     const int64_t required = required_strength(side, ai);
-    data_of(task)->strength = ai_clamp32(required);
+    ai_detail::data_of(task)->strength = ai_clamp32(required);
     if (holder == Holder::GUARDIAN) {
         const int64_t x = required * 6 / 5 - ai->own_value;
         if (x >= 1) {
@@ -785,9 +772,9 @@ void attack_sector_evaluate(AgentTask *task, AiPlayer *ai, Player *player, int32
     const int64_t a = group_brings(side, group, required);
     // A group that was already enough last turn is worth keeping together.
     if (task->assigned >= task->needed) {
-        each_assignee(task, [&](GameObject *obj) {
+        ai_detail::each_assignee(task, [&](GameObject *obj) {
             if (is_dead(obj) || ai_ship_word(obj, AI_SHIP_GALAXY_TASK) != task->id) return;
-            const int64_t value = squared(player_object_value(obj)) / 12;
+            const int64_t value = ai_detail::squared(player_object_value(obj)) / 12;
             if (value > 0) b += value;
         });
         if (strike_group_location(task, true) != 0) b = b * 3 / 2;
@@ -805,13 +792,13 @@ int32_t attack_sector_blocked(AgentTask *task, AiPlayer *ai, Player *player) {
     } else if (holder_of(sector_task_known(task, player), player) != Holder::GUARDIAN) {
         return 0;
     }
-    return int64_t(ai->own_value) < int64_t(data_of(task)->strength) * 6 / 5 ? 1 : 0;
+    return int64_t(ai->own_value) < int64_t(ai_detail::data_of(task)->strength) * 6 / 5 ? 1 : 0;
 }
 
 int32_t attack_sector_done(AgentTask *task, AiPlayer *, Player *player) {
     const Sector *known = sector_of(sector_task_known(task, player));
     if (!known || !player) return 0;
-    const Sector *sector = sector_of(data_of(task)->target);
+    const Sector *sector = sector_of(ai_detail::data_of(task)->target);
     if (sector && sector->owner_id == player->id && sector_count_other_owners(sector, player->id) == 0) return 1;
     return known->owner_id == 0 && known->known_defence_kind < 0 && !player_sector_has_known_enemy(player, known);
 }
@@ -845,7 +832,7 @@ uint64_t draw_armed_design_task(AiPlayer *ai, Player *player) {
 }
 
 void attack_sector_update(AgentTask *task, AiPlayer *ai, Player *player) {
-    const int32_t required = data_of(task)->strength;
+    const int32_t required = ai_detail::data_of(task)->strength;
     if (task->assignee_value < required) {
         if (task->linked[0] == 0) task->linked[0] = draw_armed_design_task(ai, player);
     } else {
@@ -853,7 +840,7 @@ void attack_sector_update(AgentTask *task, AiPlayer *ai, Player *player) {
         const bool hack = holder_of(known, player) == Holder::OTHER && player_best_system(player, SYSTEM_TYPE_HACKING);
         const uint32_t flag = hack ? SHIP_FLAG_BOARDING : SHIP_FLAG_CONSTRUCTOR;
         bool present = false;
-        each_assignee(task, [&](GameObject *obj) {
+        ai_detail::each_assignee(task, [&](GameObject *obj) {
             const Ship *ship = ship_of(obj);
             present = present || (ship && !is_dead(obj) && (ship->ship_flags & flag));
         });
@@ -875,7 +862,7 @@ GameObject *nearest_other_group(const AgentTask *task, GameObject *self, uint64_
     ship_get_galaxy_position(ship, &sx, &sy);
     GameObject *best = nullptr;
     int32_t best_d = 0;
-    each_assignee(task, [&](GameObject *obj) {
+    ai_detail::each_assignee(task, [&](GameObject *obj) {
         Ship *other = ship_of(obj);
         if (obj == self || !other || is_dead(obj) || other->fleet_id == 0 || other->fleet_id == fleet_id) return;
         int32_t x = 0, y = 0;
@@ -892,9 +879,9 @@ GameObject *nearest_other_group(const AgentTask *task, GameObject *self, uint64_
 void attack_sector_act(AgentTask *task, AiPlayer *, Player *player) {
     if (agent_task_assignee_count(task) == 0) return;
     const uint64_t location = strike_group_location(task, true);
-    const int32_t required = data_of(task)->strength;
+    const int32_t required = ai_detail::data_of(task)->strength;
     int32_t tx = 0, ty = 0;
-    const bool has_centre = target_centre(task, &tx, &ty);
+    const bool has_centre = task_target_centre(task, &tx, &ty);
     uint64_t d = 0;
     if (task->assigned < task->needed) {
         if (location != 0) {
@@ -906,7 +893,7 @@ void attack_sector_act(AgentTask *task, AiPlayer *, Player *player) {
         d = location != 0 ? task->target_id : has_centre ? rally_point(task, player, tx, ty, RallyKind::OWN_GROUP) : 0;
     }
     if (d == 0) return;
-    each_assignee(task, [&](GameObject *obj) {
+    ai_detail::each_assignee(task, [&](GameObject *obj) {
         if (is_dead(obj) || is_locked(obj)) return;
         if (fleet_id_of(obj) == d) {
             // Already at the meeting fleet: the stragglers' fleets are fetched instead.
@@ -922,14 +909,14 @@ void attack_sector_act(AgentTask *task, AiPlayer *, Player *player) {
         }
     });
     int64_t on_site = 0;
-    each_assignee(task, [&](GameObject *obj) {
+    ai_detail::each_assignee(task, [&](GameObject *obj) {
         if (!is_dead(obj) && sector_id_of(obj) == d && ai_ship_has_power(obj)) on_site += player_object_value(obj);
     });
     if (on_site < required) return;
     if (wants_boarding(task, player) && !brings_boarding(task, true, d)) return;   // it is on its way
-    const GameObject *sector = data_of(task)->target;
+    const GameObject *sector = ai_detail::data_of(task)->target;
     const uint32_t order = sector && sector->owner_id == 0 ? SHIP_FLAG_ORDER_B : SHIP_FLAG_ORDER_A;
-    each_assignee(task, [&](GameObject *obj) {
+    ai_detail::each_assignee(task, [&](GameObject *obj) {
         Ship *ship = ship_of(obj);
         if (ship && !is_dead(obj) && ship->sector_id == d) ship->ship_flags |= order;
     });
@@ -946,7 +933,7 @@ int32_t short_defences(const AiPlayer *ai) {
     if (!ai->defence) return 0;
     for (const AgentTask *t : ai->defence->items) {
         if (!t) break;
-        if (data_of(t)->strength > 0 && t->assigned < t->needed) ++n;
+        if (ai_detail::data_of(t)->strength > 0 && t->assigned < t->needed) ++n;
     }
     return n;
 }
@@ -1029,7 +1016,7 @@ void ai_strike_task_type_init(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_sector_evaluate;
         t->need = attack_sector_need;
         t->owed_bonus = attack_sector_owed_bonus;
-        t->ship_utility = power_utility;
+        t->ship_utility = sector_task_power_utility;
         t->update = attack_sector_update;
         t->act = attack_sector_act;
         break;
@@ -1043,7 +1030,7 @@ void ai_strike_task_type_init(int32_t type, AgentTaskType *t) {
         t->evaluate = attack_fleet_evaluate;
         t->need = attack_fleet_need;
         t->owed_bonus = attack_fleet_owed_bonus;
-        t->ship_utility = power_utility;
+        t->ship_utility = sector_task_power_utility;
         t->update = attack_fleet_update;
         t->act = attack_fleet_act;
         break;

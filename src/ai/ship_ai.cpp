@@ -28,7 +28,7 @@ constexpr int32_t BOTTOM_EDGE = 40;
 constexpr int32_t HEADING_JITTER = 5;
 constexpr int32_t SHRINK_PERCENT = 97;
 
-void frame_size(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
+void size_of_frame(const Ship *ship, int32_t frame, int32_t *w, int32_t *h) {
     *w = ship->w;
     *h = ship->h;
     if (ship->frame_w && ship->frame_h && frame >= 0 && frame < ship->frame_count) {
@@ -87,17 +87,17 @@ struct CellStamp {
 };
 
 // What a kept answer is kept by.
-struct SpotKey {
+struct PlacementKey {
     uint64_t where = 0;   // frame, x, y
     uint32_t size = 0;    // the ship's w, h
-    bool operator==(const SpotKey &) const = default;
+    bool operator==(const PlacementKey &) const = default;
 };
 
 // One kept answer; stamp 0 marks a free slot.
-struct SpotAnswer {
-    SpotKey  key;
-    uint32_t stamp = 0;   // the change count at which the answer was last known good
-    bool     blocked = false;
+struct PlacementAnswer {
+    PlacementKey key;
+    uint32_t     stamp = 0;   // the change count at which the answer was last known good
+    bool         blocked = false;
 };
 
 // What a ship's answers were worked out for: the ship and its frames.
@@ -113,7 +113,7 @@ struct ShipAnswers {
     const Ship *ship = nullptr;
     AnswersFor  made_for;
     bool        own_tests = false;   // answers last one search
-    std::vector<SpotAnswer> slots;
+    std::vector<PlacementAnswer> slots;
     size_t      used = 0;
 };
 
@@ -185,7 +185,7 @@ void stamp(OccupancyCache &c, const OccupantState &state, const GameObject *by) 
 }
 
 void forget_answers(ShipAnswers &a) {
-    std::fill(a.slots.begin(), a.slots.end(), SpotAnswer{});
+    std::fill(a.slots.begin(), a.slots.end(), PlacementAnswer{});
     a.used = 0;
 }
 
@@ -566,7 +566,7 @@ uint64_t key_word(int64_t high, int64_t low) { return uint64_t(uint32_t(high)) <
 
 
 // The slot of the answer for the key, or the free slot where it would go.
-inline SpotAnswer &answer_slot(ShipAnswers &a, const SpotKey &key) {
+inline PlacementAnswer &answer_slot(ShipAnswers &a, const PlacementKey &key) {
     const size_t mask = a.slots.size() - 1;
     uint64_t h = key.where ^ (uint64_t(key.size) << 7 | uint64_t(key.size) >> 25);
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
@@ -577,15 +577,15 @@ inline SpotAnswer &answer_slot(ShipAnswers &a, const SpotKey &key) {
 }
 
 // Keeps the answer in its slot, found by answer_slot for the key since the table last changed.
-void keep_answer(ShipAnswers &a, SpotAnswer *slot, const SpotKey &key, bool blocked, uint32_t clock) {
+void keep_answer(ShipAnswers &a, PlacementAnswer *slot, const PlacementKey &key, bool blocked, uint32_t clock) {
     if (2 * (a.used + 1) > a.slots.size()) {
-        std::vector<SpotAnswer> old;
+        std::vector<PlacementAnswer> old;
         old.swap(a.slots);
         const bool full = old.size() >= ANSWERS_MAX_SLOTS;
-        a.slots.assign(full ? old.size() : 2 * old.size(), SpotAnswer{});
+        a.slots.assign(full ? old.size() : 2 * old.size(), PlacementAnswer{});
         a.used = 0;
         if (!full)
-            for (const SpotAnswer &kept : old)
+            for (const PlacementAnswer &kept : old)
                 if (kept.stamp != 0) {
                     answer_slot(a, kept.key) = kept;
                     ++a.used;
@@ -598,7 +598,7 @@ void keep_answer(ShipAnswers &a, SpotAnswer *slot, const SpotKey &key, bool bloc
 
 // The answer is still good: no cell under the ship's box at (x, y) changed after it was made but by
 // the ship itself. A good answer is brought up to the present change count.
-bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t x, int32_t y) {
+bool still_good(OccupancyCache &c, PlacementAnswer &answer, const Ship *ship, int32_t x, int32_t y) {
     if (answer.stamp == c.clock) return true;
     const bool good = each_cell(c, x, y, ship->w, ship->h, [&](const CellStamp &cell) {
         return (cell.by == ship ? cell.before : cell.last) <= answer.stamp;
@@ -609,8 +609,8 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
 
 // The ship's sprite for the frame at (x, y) meets something else on its map (the map query), for
 // a query the answer table cannot answer at once; slot is the key's slot when the query is exact.
-[[gnu::noinline]] bool spot_query(Ship *ship, int32_t frame, int32_t x, int32_t y, SpotAnswer *slot,
-                                  const SpotKey &key) {
+[[gnu::noinline]] bool spot_query(Ship *ship, int32_t frame, int32_t x, int32_t y, PlacementAnswer *slot,
+                                  const PlacementKey &key) {
     OccupancyCache &c = cache;
     ShipAnswers *a = c.current;
     if (slot && slot->stamp != 0 && still_good(c, *slot, ship, x, y)) return slot->blocked;
@@ -643,10 +643,10 @@ bool still_good(OccupancyCache &c, SpotAnswer &answer, const Ship *ship, int32_t
                        uint32_t(x) + 0x800000u < 0x1000000u && uint32_t(y) + 0x800000u < 0x1000000u &&
                        uint32_t(ship->w) < 0x10000u && uint32_t(ship->h) < 0x10000u;
     if (!exact) return spot_query(ship, frame, x, y, nullptr, {});
-    const SpotKey key{.where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
-                               (uint32_t(y) & 0xFFFFFF),
-                      .size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h)};
-    SpotAnswer &slot = answer_slot(*a, key);
+    const PlacementKey key{.where = uint64_t(uint16_t(frame)) << 48 | uint64_t(uint32_t(x) & 0xFFFFFF) << 24 |
+                                    (uint32_t(y) & 0xFFFFFF),
+                           .size = uint32_t(uint16_t(ship->w)) << 16 | uint16_t(ship->h)};
+    PlacementAnswer &slot = answer_slot(*a, key);
     if (slot.stamp == c.clock) return slot.blocked;
     return spot_query(ship, frame, x, y, &slot, key);
 }
@@ -679,7 +679,7 @@ inline bool spot_is_blocked(Ship *ship, int32_t frame, int32_t x, int32_t y) {
 template <bool Checking>
 bool spot_is_free(Ship *ship, int32_t frame, int32_t x, int32_t y, bool test_overlap) {
     int32_t w = 0, h = 0;
-    frame_size(ship, frame, &w, &h);
+    size_of_frame(ship, frame, &w, &h);
     if (ship->map) {
         if (x < EDGE || y < EDGE) return false;
         if (x > ship->map->world_w - w - EDGE || y > ship->map->world_h - h - BOTTOM_EDGE) return false;
@@ -807,7 +807,7 @@ struct MoveJudge {
         }
         frame = ship_frame_for_heading(ship, current_heading);
         int32_t w = 0, h = 0;
-        frame_size(ship, frame, &w, &h);
+        size_of_frame(ship, frame, &w, &h);
         if (ship->map) {
             right = ship->map->world_w - w - EDGE;
             bottom = ship->map->world_h - h - BOTTOM_EDGE;
@@ -902,7 +902,7 @@ template <bool Checking>
 Result pick_position(Ship *ship, int32_t radius, int32_t cx, int32_t cy, int32_t heading, int32_t *x, int32_t *y) {
     const int32_t frame = ship_frame_for_heading(ship, heading);
     int32_t w = 0, h = 0;
-    frame_size(ship, frame, &w, &h);
+    size_of_frame(ship, frame, &w, &h);
     radius = std::max(radius, 0);
     if (!(Checking && plan_check_fresh())) (void)cache_begin(ship);   // its searches are not kept
     for (int32_t attempt = 0; attempt < PLACE_TRIES; ++attempt) {

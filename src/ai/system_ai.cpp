@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <vector>
+#include "ai/ai_internal.h"
 #include "ai/ship_ai.h"
 #include "platform/files.h"
 #include "platform/random.h"
@@ -64,17 +65,12 @@ void centre_at(const PlanCursor *at, int32_t *cx, int32_t *cy) {
     *cy = at->y + at->centre_dy;
 }
 
-void target_centre(const GameObject *target, int32_t *x, int32_t *y) {
-    *x = target->x + target->w / 2;
-    *y = target->y + target->h / 2;
-}
-
 // The random turn of system_ai_turn_towards, kept apart so that the common answer (no turn needed)
 // stays a few instructions.
 [[gnu::noinline]] bool turn_by_draws(PlanCursor *at, int32_t heading);
 
 // Every step is written whole, in one go: the record is not emptied beforehand.
-[[gnu::always_inline]] inline ShipPlanStep *append_step(PlanCursor *at, int32_t code) {
+[[gnu::always_inline]] inline ShipPlanStep *append_plan_step(PlanCursor *at, int32_t code) {
     ShipPlan *plan = at->plan;
     if (plan->step_count >= SHIP_PLAN_STEPS) return nullptr;
     ShipPlanStep *step = &plan->steps[plan->step_count++];
@@ -92,7 +88,7 @@ bool turn_by_draws(PlanCursor *at, int32_t heading) {
         at->x = x;
         at->y = y;
         at->ap -= ship->turn_cost;
-        return append_step(at, PLAN_TURN) != nullptr;
+        return append_plan_step(at, PLAN_TURN) != nullptr;
     }
     return false;
 }
@@ -104,7 +100,7 @@ bool can_try_turn(const PlanCursor *at) {
 // The heading that brings the target into the system's arc: the system's facing points at it.
 int32_t arc_heading(const PlanCursor *at, const System *system, const GameObject *target) {
     int32_t tx = 0, ty = 0;
-    target_centre(target, &tx, &ty);
+    ai_detail::centre_of(target, &tx, &ty);
     return angle_normalize(system_ai_bearing(at, tx, ty) - system->facing);
 }
 
@@ -236,7 +232,7 @@ int32_t system_ai_bearing(const PlanCursor *at, int32_t x, int32_t y) {
 namespace {
 
 // The shared steps, inline for the candidates of this file; the exported ones below wrap them.
-[[gnu::always_inline]] inline bool turn_towards(PlanCursor *at, int32_t heading) {
+[[gnu::always_inline]] inline bool cursor_turn_towards(PlanCursor *at, int32_t heading) {
     int32_t diff = angle_diff(at->heading, heading);
     if (diff < 0) diff = -diff;
     return diff <= at->ship->move_arc / 2 || turn_by_draws(at, heading);
@@ -253,7 +249,7 @@ namespace {
     at->mp -= cost;
     at->x = x;
     at->y = y;
-    return append_step(at, PLAN_MOVE) != nullptr;
+    return append_plan_step(at, PLAN_MOVE) != nullptr;
 }
 
 // A use of the system at the target (its centre) or at the point, with the expected hit chance and
@@ -262,7 +258,7 @@ namespace {
                                            int32_t chance, int32_t damage) {
     ShipPlan *plan = at->plan;
     if (at->ap < system->ap_cost || plan->step_count >= SHIP_PLAN_STEPS) return false;
-    if (target) target_centre(target, &x, &y);
+    if (target) ai_detail::centre_of(target, &x, &y);
     plan->steps[plan->step_count++] =
         ShipPlanStep{.code = system->mount_index, .x = at->x, .y = at->y, .heading = at->heading, .target = target,
                      .target_x = x, .target_y = y, .hit_chance = chance, .damage = damage};
@@ -272,7 +268,7 @@ namespace {
 
 }  // namespace
 
-bool system_ai_turn_towards(PlanCursor *at, int32_t heading) { return turn_towards(at, heading); }
+bool system_ai_turn_towards(PlanCursor *at, int32_t heading) { return cursor_turn_towards(at, heading); }
 
 bool system_ai_move(PlanCursor *at, int32_t heading, int32_t mp_min, int32_t mp_max) {
     return move_towards(at, heading, mp_min, mp_max);
@@ -304,7 +300,7 @@ UseVerdict use_verdict(const PlanCursor *at, System *system, GameObject *target,
         if (target) {
             px = cx;
             py = cy;
-            if (target_impact_point(target, &px, &py) != RES_OK) target_centre(target, &px, &py);
+            if (target_impact_point(target, &px, &py) != RES_OK) ai_detail::centre_of(target, &px, &py);
         }
         if (system_arc_test(system, angle_normalize(at->heading + system->facing), angle_of_vector(px - cx, py - cy)) !=
             RES_OK)
@@ -396,50 +392,50 @@ const DirectStart &direct_start(Ship *ship, GameObject *target) {
 void direct_start_fill(DirectStart &s, uint64_t epoch, Ship *ship, GameObject *target) {
     s.key = direct_start_key(epoch, ship, target);
     system_ai_begin(ship, &s.cursor);
-    target_centre(target, &s.tx, &s.ty);
+    ai_detail::centre_of(target, &s.tx, &s.ty);
     s.bearing = system_ai_bearing(&s.cursor, s.tx, s.ty);
 }
 
-struct SpotKey {
+struct UseSpotKey {
     int32_t           x = 0, y = 0, heading = 0;   // first: they tell most spots apart
     uint64_t          epoch = 0;
     const Ship       *ship = nullptr;
     const System     *system = nullptr;
     const GameObject *target = nullptr;
     int32_t           target_x = 0, target_y = 0, target_w = 0, target_h = 0;
-    bool operator==(const SpotKey &) const = default;
+    bool operator==(const UseSpotKey &) const = default;
 };
 
-SpotKey spot_key(uint64_t epoch, const PlanCursor *at, const System *system, const GameObject *target) {
+UseSpotKey spot_key(uint64_t epoch, const PlanCursor *at, const System *system, const GameObject *target) {
     return {at->x, at->y, at->heading, epoch, at->ship, system, target, target->x, target->y, target->w, target->h};
 }
 
-struct SpotAnswer {
-    SpotKey           key;
+struct UseSpotAnswer {
+    UseSpotKey        key;
     int32_t           arc_heading = 0;   // the heading that brings the target into the system's facing
     bool              use_known = false;
     UseVerdict        use;               // of a use at the target, when use_known
 };
 constexpr size_t SPOT_ANSWERS = 1024;   // a power of two
-thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
+thread_local UseSpotAnswer t_spot_answers[SPOT_ANSWERS];
 
 // The answers for the cursor's spot, or null outside a plan.
 // A spot not in the table yet takes the slot: its key, the arc heading from there, no use yet.
-[[gnu::noinline]] SpotAnswer *spot_answer_fill(SpotAnswer &a, uint64_t epoch, const PlanCursor *at, const System *system,
-                                               const GameObject *target) {
-    a = SpotAnswer{.key = spot_key(epoch, at, system, target), .arc_heading = 0, .use_known = false, .use = {}};
+[[gnu::noinline]] UseSpotAnswer *spot_answer_fill(UseSpotAnswer &a, uint64_t epoch, const PlanCursor *at,
+                                                  const System *system, const GameObject *target) {
+    a = UseSpotAnswer{.key = spot_key(epoch, at, system, target), .arc_heading = 0, .use_known = false, .use = {}};
     a.arc_heading = arc_heading(at, system, target);
     return &a;
 }
 
-[[gnu::always_inline]] inline SpotAnswer *spot_answer(const PlanCursor *at, const System *system,
-                                                      const GameObject *target) {
+[[gnu::always_inline]] inline UseSpotAnswer *spot_answer(const PlanCursor *at, const System *system,
+                                                         const GameObject *target) {
     const uint64_t epoch = system_plan_epoch();
     if (epoch == 0 || plan_check_fresh()) return nullptr;
     uint64_t h = (uint64_t(uint32_t(at->x)) << 32 | uint32_t(at->y)) * 0x9E3779B97F4A7C15ull;
     h ^= (uint64_t(uint32_t(at->heading)) + uint64_t(reinterpret_cast<uintptr_t>(system))) * 0xC2B2AE3D27D4EB4Full;
     h ^= uint64_t(reinterpret_cast<uintptr_t>(target)) * 0x165667B19E3779F9ull;
-    SpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
+    UseSpotAnswer &a = t_spot_answers[(h >> 40) & (SPOT_ANSWERS - 1)];
     if (a.key == spot_key(epoch, at, system, target)) [[likely]] {
         if (plan_check_on()) [[unlikely]] {
             PlanCheckFresh scope;
@@ -453,11 +449,11 @@ thread_local SpotAnswer t_spot_answers[SPOT_ANSWERS];
 // A use at the target from the cursor's spot (its centre stands for the point), as system_ai_use;
 // `here` is the spot's answers when the caller has them already.
 [[gnu::always_inline]] inline bool use_at_target(PlanCursor *at, System *system, GameObject *target,
-                                                 SpotAnswer *here = nullptr) {
+                                                 UseSpotAnswer *here = nullptr) {
     if (at->ap < system->ap_cost) return false;
     int32_t tx = 0, ty = 0;
-    target_centre(target, &tx, &ty);
-    SpotAnswer *a = here ? here : spot_answer(at, system, target);
+    ai_detail::centre_of(target, &tx, &ty);
+    UseSpotAnswer *a = here ? here : spot_answer(at, system, target);
     if (!a) return apply_use(at, system, target, tx, ty, use_verdict(at, system, target, tx, ty));
     if (!a->use_known) [[unlikely]] {
         a->use = use_verdict(at, system, target, tx, ty);
@@ -500,15 +496,15 @@ Result system_ai_direct_run(System *system, AiPlayer *, Ship *ship, GameObject *
     }
     const bool turn_only = system->type == SYSTEM_TYPE_BEAM && index >= 257 && index <= 318;
     if (!turn_only) {
-        if (!turn_towards(&at, start.bearing)) return RES_OK;
+        if (!cursor_turn_towards(&at, start.bearing)) return RES_OK;
         const bool turned = at.heading != start.cursor.heading || at.x != start.cursor.x || at.y != start.cursor.y;
         const int32_t bearing = turned ? system_ai_bearing(&at, start.tx, start.ty) : start.bearing;
         const int32_t least = index <= 128 ? at.mp : 1;
         if (!move_towards(&at, bearing, least, at.mp)) return RES_OK;
     }
-    SpotAnswer *here = spot_answer(&at, system, target);
+    UseSpotAnswer *here = spot_answer(&at, system, target);
     const int32_t x = at.x, y = at.y, heading = at.heading;
-    if (!turn_towards(&at, here ? here->arc_heading : arc_heading(&at, system, target))) return RES_OK;
+    if (!cursor_turn_towards(&at, here ? here->arc_heading : arc_heading(&at, system, target))) return RES_OK;
     // A turn moves the cursor to another spot; without one, the answers in hand are still its own.
     const bool stayed = at.x == x && at.y == y && at.heading == heading;
     use_at_target(&at, system, target, stayed ? here : nullptr);
@@ -523,7 +519,7 @@ Result system_ai_volley_run(System *system, AiPlayer *, Ship *ship, GameObject *
     system_ai_begin(ship, &at);
     if (!target) return RES_OK;
     int32_t tx = 0, ty = 0, cx = 0, cy = 0;
-    target_centre(target, &tx, &ty);
+    ai_detail::centre_of(target, &tx, &ty);
     if (index >= 10 && index <= 19) {   // fire, then get away
         system_ai_use(&at, system, target, tx, ty);
         const int32_t away = random_between(0, 359);
@@ -552,7 +548,7 @@ Result system_ai_missile_run(System *system, AiPlayer *, Ship *ship, GameObject 
     system_ai_begin(ship, &at);
     if (!target) return RES_OK;
     int32_t tx = 0, ty = 0;
-    target_centre(target, &tx, &ty);
+    ai_detail::centre_of(target, &tx, &ty);
     if (index == 400) {
         system_ai_use(&at, system, nullptr, tx, ty);
         return RES_OK;
@@ -597,7 +593,7 @@ Result system_ai_detonate_run(System *system, AiPlayer *, Ship *ship, GameObject
     system_ai_begin(ship, &at);
     if (!target) return RES_OK;
     int32_t tx = 0, ty = 0;
-    target_centre(target, &tx, &ty);
+    ai_detail::centre_of(target, &tx, &ty);
     if (index <= 64) {
         if (can_try_turn(&at) && !system_ai_turn_towards(&at, system_ai_bearing(&at, tx, ty))) return RES_OK;
         if (!system_ai_move(&at, system_ai_bearing(&at, tx, ty), index <= 32 ? at.mp : 1, at.mp)) return RES_OK;
@@ -654,7 +650,7 @@ Result system_ai_fleet_boost_run(System *system, AiPlayer *, Ship *ship, GameObj
             if (side.empty()) return RES_OK;
             const Ship *friendly = side[size_t(index) % side.size()];
             int32_t fx = 0, fy = 0;
-            target_centre(friendly, &fx, &fy);
+            ai_detail::centre_of(friendly, &fx, &fy);
             centre_at(&at, &cx, &cy);
             if (index >= 513 || distance(fx - cx, fy - cy) > system->range) {
                 if (can_try_turn(&at) && !system_ai_turn_towards(&at, system_ai_bearing(&at, fx, fy))) return RES_OK;

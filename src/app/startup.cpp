@@ -17,6 +17,7 @@
 #include "effects/effect.h"
 #include "game/game.h"
 #include "game/game_loop.h"
+#include "game/prefs.h"
 #include "game/tech.h"
 #include "platform/files.h"
 #include "platform/font.h"
@@ -36,7 +37,6 @@
 namespace {
 
 constexpr const char *DEFAULT_STORE_PATH = "./store.dat";
-constexpr const char *PREFS_FILE_NAME = "prefs.dat";
 
 // Every line after "Usage: %s [options]".
 const char *const USAGE_LINES[] = {

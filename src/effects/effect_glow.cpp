@@ -14,8 +14,6 @@
 
 namespace {
 
-int32_t rr(int32_t lo, int32_t hi) { return random_show_range(lo, hi); }
-
 GfxRect rect(int32_t x, int32_t y, int32_t w, int32_t h) {
     return GfxRect{int16_t(std::clamp(x, -32768, 32767)), int16_t(std::clamp(y, -32768, 32767)),
                    uint16_t(std::clamp(w, 0, 65535)), uint16_t(std::clamp(h, 0, 65535))};
@@ -112,6 +110,7 @@ bool mote_alive(const Particle &m) { return !(m.flags & PARTICLE_DEAD); }
 
 // One tick of every mote: new ones leave the anchor, living ones curve towards the target.
 void plume_motes(PlumeEffect *p, int32_t dt) {
+    using effect_detail::rr;
     const float tx = float(p->target_x - p->x), ty = float(p->target_y - p->y);
     for (int i = 0; i < p->count; ++i) {
         Particle &m = p->motes[i];
@@ -152,6 +151,7 @@ void plume_motes(PlumeEffect *p, int32_t dt) {
 }
 
 void plume_step(Effect *e, int32_t dt) {
+    using effect_detail::rr;
     PlumeEffect *p = static_cast<PlumeEffect *>(e);
     if (!p->stopping) {
         const EffectObjectView v = effect_object_view(p->object);
@@ -438,6 +438,7 @@ void effect_glow_finish_soon(GlowEffect *g) {
 ColourFade *effect_glow_colour(GlowEffect *g) { return g ? g->colour : nullptr; }
 
 PlumeEffect *effect_create_plume(GameObject *object) {
+    using effect_detail::rr;
     PlumeEffect *p = static_cast<PlumeEffect *>(effect_create(EFFECT_PLUME));
     if (!p) return nullptr;
     p->object = object;

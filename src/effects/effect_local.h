@@ -6,6 +6,7 @@
 //    not grow only loses that picture.
 #include <cstdint>
 #include "effects/effect.h"
+#include "platform/random.h"
 
 struct Graphics;
 struct Sprite;
@@ -57,3 +58,10 @@ void effect_queue_line(Graphics *gfx, int32_t x, int32_t y, int32_t dx, int32_t 
 
 int32_t effect_sprite_width(const Sprite *sprite);    // 0 for null
 int32_t effect_sprite_height(const Sprite *sprite);
+
+namespace effect_detail {
+
+// A show draw in lo..hi (random_show_range), for the looks of the effects only.
+inline int32_t rr(int32_t lo, int32_t hi) { return random_show_range(lo, hi); }
+
+}  // namespace effect_detail

@@ -33,8 +33,6 @@ constexpr int32_t PARTICLES_RING = 16384;
 constexpr int32_t DIM_ALPHA_PERIOD = 4;      // ms per alpha step while dimming
 constexpr int32_t EVASION_LATE_MS = 1800;    // the evasion shimmer turns dim and slow below this
 
-int32_t rr(int32_t lo, int32_t hi) { return random_show_range(lo, hi); }
-
 void set_velocity(Particle *p, int heading, int speed) {
     int ix = 0, iy = 0;
     rotate_point(heading, speed, &ix, &iy);
@@ -48,6 +46,7 @@ void fade(Particle *p, int r, int g, int b, int tr, int tg, int tb, int ms, int 
 
 // Phase 0: gives a new particle its colour, alpha, size and velocity.
 void init_particle(ParticleEffect *e, Particle *p, int emitter_angle) {
+    using effect_detail::rr;
     p->flags |= PARTICLE_INITIALISED;
     p->phase = 1;
     p->timer = 0;
@@ -125,6 +124,7 @@ void init_particle(ParticleEffect *e, Particle *p, int emitter_angle) {
 
 // Phase 1 -> 2: the dark colour and the time a stopped particle takes to reach it.
 void start_dimming(ParticleEffect *e, Particle *p) {
+    using effect_detail::rr;
     switch (e->kind) {
     case PARTICLES_BOOST: colour_fade_to(&p->colour, rr(10, 20), 0, 0, 800, 0); break;
     case PARTICLES_DAMAGE_BOOST: colour_fade_to(&p->colour, 0, 0, 0, 800, 0); break;
@@ -153,6 +153,7 @@ void decay_alpha(Particle *p, int32_t dt, int32_t period) {
 }
 
 void particle_callback(Particle *p, int32_t dt, void *ctx) {
+    using effect_detail::rr;
     ParticleEffect *e = static_cast<ParticleEffect *>(ctx);
     if (p->flags & PARTICLE_DEAD) return;
     const KindRules &rules = RULES[e->kind];
@@ -195,6 +196,7 @@ void emit(ParticleEffect *e, int n, Where where) {
 }
 
 void frame_callback(int32_t, void *ctx) {
+    using effect_detail::rr;
     ParticleEffect *e = static_cast<ParticleEffect *>(ctx);
     ParticleSurface *s = e->surface;
     const int n = RULES[e->kind].per_render;
@@ -306,6 +308,7 @@ struct Setup {
 };
 
 ParticleEffect *create(const Setup &setup) {
+    using effect_detail::rr;
     ParticleEffect *e = static_cast<ParticleEffect *>(effect_create(EFFECT_PARTICLES));
     if (!e) return nullptr;
     e->kind = setup.kind;
@@ -353,6 +356,7 @@ ParticleEffect *effect_create_blast_particles(int r) {
 }
 
 ParticleEffect *effect_create_explosion_particles() {
+    using effect_detail::rr;
     ParticleEffect *e = create({PARTICLES_EXPLOSION, 10.0f, 0.0f, 0.0f, 0.0f, 21, 2048, 10});
     if (!e) return nullptr;
     e->emit_ms = rr(120, 200);
@@ -365,6 +369,7 @@ ParticleEffect *effect_create_explosion_particles() {
 }
 
 ParticleEffect *effect_create_large_explosion_particles() {
+    using effect_detail::rr;
     ParticleEffect *e = create({PARTICLES_LARGE_EXPLOSION, 26.0f, 0.0f, 0.0f, 0.0f, 53, 4096, 10});
     if (!e) return nullptr;
     e->emit_ms = rr(170, 240);
@@ -383,6 +388,7 @@ ParticleEffect *effect_create_evasion_particles(int r) {
 }
 
 ParticleEffect *effect_create_burst_particles() {
+    using effect_detail::rr;
     ParticleEffect *e = create({PARTICLES_BURST, 4.0f, 0.0f, 0.0f, 0.0f, 9, PARTICLES_RING, 10});
     if (e) e->emit_ms = rr(120, 200);
     return e;

@@ -32,8 +32,6 @@ constexpr int32_t SCENE_DEFAULT_H = 200;
 // The smallest record on the wire: ids, words, an empty text and no second text or scene.
 constexpr int32_t ALERT_MIN_BYTES = 8 + 8 + 4 + 4 + 4 + 8 + 5 * 4 + 8 + 8 + 4 + 4 + 4 + 4 + ALERT_EXTRA_WORDS * 4;
 
-void free_alert_item(Alert *alert) { alert_free(alert); }
-
 GameObject *find_of_kind(uint64_t id, int32_t kind) {
     GameObject *obj = game_find_object(game_get(), id);
     return obj && obj->kind == kind && !(obj->flags & OBJ_STUB) ? obj : nullptr;
@@ -297,7 +295,7 @@ void game_add_alert(Game *game, Alert *alert) {
         alert_free(alert);
         return;
     }
-    list_set_free_fn(game->alerts, free_alert_item);
+    list_set_free_fn(game->alerts, alert_free);
     const Alert *last = list_get(game->alerts, list_count(game->alerts) - 1);
     if (!last || !last->time || !game->clock || !date_same_day(last->time, game->clock)) {
         const std::string day = game->clock ? date_format(game->clock) : std::string();
@@ -321,13 +319,13 @@ void game_add_alert(Game *game, Alert *alert) {
 
 void game_clear_alerts(Game *game) {
     if (!game || !game->alerts) return;
-    list_set_free_fn(game->alerts, free_alert_item);
+    list_set_free_fn(game->alerts, alert_free);
     list_clear(game->alerts);
 }
 
 void game_remove_expired_alerts(Game *game) {
     if (!game || !game->alerts || !game->clock) return;
-    list_set_free_fn(game->alerts, free_alert_item);
+    list_set_free_fn(game->alerts, alert_free);
     int32_t removed = 0;
     for (int32_t i = 0; i < list_count(game->alerts); ++i) {
         Alert *alert = list_get(game->alerts, i);
@@ -582,3 +580,5 @@ Sprite *alert_get_icon(const Alert *alert) {
     default: return nullptr;
     }
 }
+
+#undef ALERT_TEXT

@@ -30,11 +30,11 @@ namespace {
 
 Player *find_player(Game *game, uint64_t id) { return game && id ? game_find_player(game, id) : nullptr; }
 
-Sector *find_sector(Game *game, uint64_t id) {
+Sector *find_game_sector(Game *game, uint64_t id) {
     return game && id ? sector_of(game_find_object_of_kind(game, OBJECT_SECTOR, id)) : nullptr;
 }
 
-bool alive(const GameObject *obj) { return !(obj->flags & OBJ_DEAD); }
+bool not_dead(const GameObject *obj) { return !(obj->flags & OBJ_DEAD); }
 bool lasting(const GameObject *obj) { return !(obj->flags & (OBJ_DEAD | OBJ_LOST)); }
 
 int32_t distance_to_sector(const GameObject *sector, int32_t px, int32_t py) {
@@ -117,7 +117,7 @@ void place_on_galaxy(Game *game, Fleet *fleet) {
 bool anything_can_fight(const ObjectMap *map) {
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
-        if (!alive(obj)) continue;
+        if (!not_dead(obj)) continue;
         if (obj->kind == OBJECT_SHOT) return true;
         const Ship *ship = ship_of(obj);
         if (ship && (ship->ship_flags & SHIP_FLAG_ARMED)) return true;
@@ -131,7 +131,7 @@ void retreat_the_rest(const ObjectMap *map) {
     for (GameObject *obj : map->objects.items) {
         if (!obj) break;
         const Ship *ship = ship_of(obj);
-        if (!ship || !alive(obj) || (obj->flags & OBJ_LOST) || (ship->hull_flags & HULL_FLAG_NO_JUMP)) continue;
+        if (!ship || !not_dead(obj) || (obj->flags & OBJ_LOST) || (ship->hull_flags & HULL_FLAG_NO_JUMP)) continue;
         obj->flags |= OBJ_LEFT_MAP;
     }
 }
@@ -158,7 +158,7 @@ void pay_salvage(Encounter *enc, Player *victor) {
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
         const Ship *ship = ship_of(obj);
-        if (ship && !alive(obj) && !(ship->ship_flags & SHIP_FLAG_DRONE)) salvage += ship->roll_value;
+        if (ship && !not_dead(obj) && !(ship->ship_flags & SHIP_FLAG_DRONE)) salvage += ship->roll_value;
     }
     if (salvage <= 0) return;
     victor->credits = add_clamped(victor->credits, salvage);
@@ -257,7 +257,7 @@ void count_ark_losses(Game *game, Encounter *enc) {
     if (!site || !site->feature || !ark) return;
     int32_t living = 0;
     for (GameObject *ship : ark->objects.items)
-        if (ship && alive(ship)) ++living;
+        if (ship && not_dead(ship)) ++living;
     if (living > 0) site->feature->defenders_lost = site->feature->defenders - living;
     else site->feature->defence_kind = -1;
 }
@@ -281,7 +281,7 @@ void report_losses(Game *game, Encounter *enc, const Player *owner, const GameOb
 
 void share_knowledge(Game *game, Encounter *enc, bool had_starbase) {
     const int32_t sides = encounter_side_count(enc);
-    GameObject *sector = find_sector(game, enc->sector_id);
+    GameObject *sector = find_game_sector(game, enc->sector_id);
     for (int32_t i = 0; i < sides; ++i) {
         const uint64_t side = encounter_get_side(enc, i);
         Player *p = find_player(game, side);
@@ -302,7 +302,7 @@ void share_knowledge(Game *game, Encounter *enc, bool had_starbase) {
 void settle_sol(Game *game, Encounter *enc) {
     if (enc->kind != ENCOUNTER_SOL || encounter_side_count(enc) < 1) return;
     Player *victor = find_player(game, enc->victor_id);
-    Sector *sol = find_sector(game, game->sol_sector_id);
+    Sector *sol = find_game_sector(game, game->sol_sector_id);
     // The guardians holding their sector keep it, starbase and all.
     if (!victor || !sol || sol->owner_id == victor->id) return;
     if (sol->site_counts[SITE_STARBASE] > 0)
@@ -353,7 +353,7 @@ void encounter_disengage(Encounter *enc) {
         enc->flags |= ENCOUNTER_FLAG_FINISHED;
         return;
     }
-    if (!find_sector(game, enc->sector_id)) {
+    if (!find_game_sector(game, enc->sector_id)) {
         enc->flags |= ENCOUNTER_FLAG_FINISHED;
         return;
     }
@@ -362,7 +362,7 @@ void encounter_disengage(Encounter *enc) {
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
         const Ship *ship = ship_of(obj);
-        if (!ship || !alive(obj) || !obj->owner_id) continue;
+        if (!ship || !not_dead(obj) || !obj->owner_id) continue;
         const uint64_t at = ship->arrival_date ? ship->arrival_date->minutes : UINT64_MAX;
         const uint64_t best = first && first->arrival_date ? first->arrival_date->minutes : UINT64_MAX;
         if (!first || at < best) first = ship;
@@ -376,7 +376,7 @@ void encounter_disengage(Encounter *enc) {
     for (GameObject *obj : enc->objects->items) {
         if (!obj) break;
         Ship *ship = ship_of(obj);
-        if (!ship || !alive(obj) || !obj->owner_id || obj->owner_id == stays) continue;
+        if (!ship || !not_dead(obj) || !obj->owner_id || obj->owner_id == stays) continue;
         if (Fleet *fleet = leaving_fleet(&fleets, obj->owner_id, false)) move_into_fleet(ship, fleet);
     }
     for (const LeavingFleet &f : fleets) {
@@ -458,7 +458,7 @@ void encounter_apply_outcome(Encounter *enc) {
     }
 
     count_ark_losses(game, enc);
-    if (GameObject *sector = find_sector(game, enc->sector_id)) {
+    if (GameObject *sector = find_game_sector(game, enc->sector_id)) {
         sector->flags &= ~OBJ_LEFT_MAP;
         sector->initiative = 0;
         object_reset_state(sector);

@@ -20,8 +20,6 @@
 
 namespace {
 
-void release_object(GameObject *obj) { object_release(obj); }
-
 bool owner_is_side(const Encounter *enc, uint64_t owner_id, size_t *index) {
     for (size_t i = 0; i < enc->sides.size(); ++i)
         if (enc->sides[i] == owner_id) {
@@ -52,7 +50,7 @@ Encounter *encounter_create() {
         delete enc;
         return nullptr;
     }
-    list_set_free_fn(enc->objects, release_object);
+    list_set_free_fn(enc->objects, object_release);
     return enc;
 }
 

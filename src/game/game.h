@@ -60,6 +60,7 @@ constexpr uint32_t GAME_FLAG_DAMAGE_DEALT      = 0x20000u;  // a battle resolved
 constexpr int     GAME_CURSOR_COUNT     = CONTROL_CURSOR_COUNT;
 constexpr int     GAME_GENERATOR_COUNT  = 7;
 constexpr int     GAME_GENERATOR_RESOLVE = 3;   // the fourth: resolve-at-once mode and hit rolls
+constexpr int     GAME_GENERATOR_HACKING = 5;   // the sixth: hacking delays and rolls (survives a save)
 constexpr int     GAME_SLOT_COUNT       = 5;    // new-game player slots
 constexpr int32_t GAME_CLOCK_SCALE      = 28800;
 constexpr int32_t GAME_AUTOSAVE_TURNS   = 14;

@@ -62,7 +62,7 @@ int32_t group_tally(const Officer *officer, SkillGroup group) {
 
 // One weighted draw over the nine skills: -1 when the roll passes every weight. The total is the sum
 // of nine saved tallies, so it is kept in 64 bits.
-int draw_skill(const int32_t weights[OFFICER_SKILL_COUNT], int64_t total) {
+int draw_weighted_skill(const int32_t weights[OFFICER_SKILL_COUNT], int64_t total) {
     if (total == 1) {
         for (int i = 0; i < OFFICER_SKILL_COUNT; ++i)
             if (weights[i] >= 1) return i;
@@ -231,10 +231,10 @@ void officer_pick_skills(Officer *officer, int *a, int *b, int *c) {
         *a = *b = *c = -1;
         return;
     }
-    *a = draw_skill(weights, total);
-    *b = draw_skill(weights, total);
+    *a = draw_weighted_skill(weights, total);
+    *b = draw_weighted_skill(weights, total);
     if (*a == *b && *a >= 0) weights[*a] = 0;   // the total stays: the third draw may find nothing
-    *c = draw_skill(weights, total);
+    *c = draw_weighted_skill(weights, total);
 }
 
 void officer_hire_or_promote(Officer *officer) {

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int32_t DAY = 1440;
+constexpr int32_t DAY_MINUTES = 1440;
 
 Player *owner_of(const GameObject *obj) { return object_get_owner(const_cast<GameObject *>(obj)); }
 
@@ -113,7 +113,7 @@ Result order_production_price(const Site *site, int32_t item, uint64_t item_id, 
         const Officer *recruit = site_find_recruit(site, item_id);
         if (!recruit) return RES_OUT_OF_RANGE;
         c = recruit->training_cost;
-        m = recruit->figures[0] * DAY;
+        m = recruit->figures[0] * DAY_MINUTES;
     } else {
         return RES_OUT_OF_RANGE;
     }

@@ -26,8 +26,6 @@
 #include "world/site.h"
 #include "world/site_feature.h"
 
-using namespace player_detail;
-
 namespace {
 
 constexpr int32_t ROLL_GENERATOR = 4;     // the Game generator that rolls a new ship's value
@@ -36,7 +34,6 @@ constexpr int32_t SKILL_GENERATOR = 1;    // ... that raises starting officers' 
 PlayerAiHooks g_ai_hooks;
 
 void release_officer(Officer *officer) { officer_release(officer); }
-void release_object(GameObject *obj) { object_release(obj); }
 void destroy_object(GameObject *obj) { object_destroy(obj); }
 void free_system(System *system) { system_free(system); }
 void free_int(int32_t *value) { delete value; }
@@ -46,8 +43,8 @@ const void *player_key(const Player *player) { return &player->id; }
 const void *object_key(const GameObject *obj) { return &obj->id; }
 
 // A pilot's draw: abs(g) mod 9 from the skill generator, redrawn while it is refused.
-int32_t draw_skill(bool (*refused)(int32_t skill, int32_t other), int32_t other) {
-    Game *game = game_of();
+int32_t draw_pilot_skill(bool (*refused)(int32_t skill, int32_t other), int32_t other) {
+    Game *game = player_detail::game_of();
     Rng *rng = game ? game->generators[SKILL_GENERATOR] : nullptr;
     for (int32_t tries = 0; tries < 10000; ++tries) {
         const int32_t r = int32_t((rng ? random_magnitude(rng_next(rng)) : random_magnitude(random_u32())) % 9u);
@@ -70,8 +67,8 @@ Player *player_create(int32_t kind) {
     if (!player) return nullptr;
     player->kind = kind;
     list_set_free_fn(&player->officers, release_officer);
-    list_set_free_fn(&player->objects, release_object);
-    list_set_free_fn(&player->known, release_object);
+    list_set_free_fn(&player->objects, object_release);
+    list_set_free_fn(&player->known, object_release);
     list_set_free_fn(&player->designs, destroy_object);
     list_set_free_fn(&player->catalog, free_system);
     list_set_free_fn(&player->facilities, free_int);
@@ -184,7 +181,7 @@ int game_get_player_colors(Game *game, uint64_t id, int32_t *r, int32_t *g, int3
 }
 
 Officer *game_find_player_officer(uint64_t player_id, uint64_t officer_id) {
-    Player *player = game_find_player(game_of(), player_id);
+    Player *player = game_find_player(player_detail::game_of(), player_id);
     return player ? player_find_officer(player, officer_id) : nullptr;
 }
 
@@ -212,7 +209,7 @@ void player_add_object(Player *player, GameObject *obj) {
     object_set_owner_id(obj, player->id);
     obj->owner = player;
     if (ship && !(ship->ship_flags & SHIP_FLAG_DRONE) && ship->roll_value < 1) {
-        Game *game = game_of();
+        Game *game = player_detail::game_of();
         Rng *rng = game ? game->generators[ROLL_GENERATOR] : nullptr;
         ship->roll_value = rng ? rng_range(rng, ship->roll_min, ship->roll_max) : ship->roll_min;
     }
@@ -271,7 +268,7 @@ GameObject *player_oldest_object(Player *player) {
 }
 
 List<GameObject> *player_objects_sorted(Player *player) {
-    return sorted_copy(&player->objects, [](GameObject *obj) -> std::string {
+    return player_detail::sorted_copy(&player->objects, [](GameObject *obj) -> std::string {
         const Ship *ship = ship_of(obj);
         return ship ? ship->ship_name : obj->name;
     });
@@ -282,7 +279,7 @@ List<GameObject> *player_objects_sorted(Player *player) {
 void player_add_officer(Player *player, Officer *officer) {
     if (!officer) return;
     if (officer->id == 0) {
-        Game *game = game_of();
+        Game *game = player_detail::game_of();
         officer->id = game ? game_next_id(game) : 1;
     }
     officer_retain(officer);
@@ -310,18 +307,18 @@ Officer *player_find_officer(Player *player, uint64_t officer_id) {
 }
 
 List<Officer> *player_officers_sorted(Player *player) {
-    return sorted_copy(&player->officers, [](Officer *officer) { return officer->name; });
+    return player_detail::sorted_copy(&player->officers, [](Officer *officer) { return officer->name; });
 }
 
 void officer_raise_ship_skills(Officer *officer) {
-    const int32_t r = draw_skill([](int32_t s, int32_t) { return is_base_skill(s); }, -1);
-    const int32_t s = draw_skill([](int32_t s, int32_t other) { return s == other || is_base_skill(s); }, r);
+    const int32_t r = draw_pilot_skill([](int32_t s, int32_t) { return is_base_skill(s); }, -1);
+    const int32_t s = draw_pilot_skill([](int32_t s, int32_t other) { return s == other || is_base_skill(s); }, r);
     if (r >= 0) officer->skills[r] += 1;
     if (s >= 0) officer->skills[s] += 1;
 }
 
 Officer *player_hire_officer(Player *player, bool ship_officer, const Sector *post) {
-    Game *game = game_of();
+    Game *game = player_detail::game_of();
     Officer *officer = game ? officer_create() : nullptr;
     if (!officer) return nullptr;
     officer->id = game_next_id(game);
@@ -340,8 +337,8 @@ Officer *player_hire_officer(Player *player, bool ship_officer, const Sector *po
 }
 
 void officer_raise_base_skills(Officer *officer) {
-    const int32_t r = draw_skill([](int32_t s, int32_t) { return !is_base_skill(s); }, -1);
-    const int32_t s = draw_skill([](int32_t s, int32_t other) { return s == other || !is_base_skill(s); }, r);
+    const int32_t r = draw_pilot_skill([](int32_t s, int32_t) { return !is_base_skill(s); }, -1);
+    const int32_t s = draw_pilot_skill([](int32_t s, int32_t other) { return s == other || !is_base_skill(s); }, r);
     if (r >= 0) officer->skills[r] += 1;
     if (s >= 0) officer->skills[s] += 1;
 }
@@ -365,9 +362,9 @@ bool officer_at_friendly_starbase(const Officer *officer) {
         sector_id = ship->sector_id;
         by_ship = true;
     }
-    Sector *sector = find_sector(sector_id);
+    Sector *sector = player_detail::find_sector(sector_id);
     if (!sector || sector->owner_id != officer->owner_id || sector->owner_id == 0) return false;
-    if (!first_starbase(sector) || sector_count_other_owners(sector, officer->owner_id) > 0) return false;
+    if (!player_detail::first_starbase(sector) || sector_count_other_owners(sector, officer->owner_id) > 0) return false;
     if (!by_ship && officer->site_id != 0) {
         const Site *site = site_cast(game_find_object(game_get(), officer->site_id));
         if (site && (site->state & SITE_UNDER_CONSTRUCTION)) return false;

@@ -16,6 +16,7 @@
 //    record of the wrong kind; -53 a tech already done or queued; -54 a tech not available; the
 //    nested readers' codes.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 #include "platform/hash.h"
@@ -176,6 +177,12 @@ void    player_free(Player *player);    // at once, whatever the count
 void    player_set_id(Player *player, uint64_t id);   // and the owner id of every own object
 void    player_set_name(Player *player, const char *name);
 void    player_set_color(Player *player, int32_t r, int32_t g, int32_t b);
+
+// Holds a player and frees it (player_free) when it goes.
+struct PlayerDeleter {
+    void operator()(Player *player) const { player_free(player); }
+};
+using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
 
 // ---- The Game's players ----
 // Appends to the player list and id map (a reference each). RES_NO_MEMORY leaves both unchanged.

@@ -24,8 +24,6 @@
 #include "world/site_feature.h"
 #include "world/world_hooks.h"
 
-using namespace player_detail;
-
 namespace {
 
 void set_design_fields(Player *player, GameObject *obj) {
@@ -49,7 +47,7 @@ void player_add_design(Player *player, GameObject *obj) {
     set_design_fields(player, obj);
     if (list_append(&player->designs, obj) < 0) return;
     if (Ship *ship = ship_of(obj)) {
-        Game *game = game_of();
+        Game *game = player_detail::game_of();
         if (!ship->built_date) ship->built_date = date_create();
         if (ship->built_date && game && game->clock) date_copy(ship->built_date, game->clock);
     }
@@ -123,7 +121,7 @@ GameObject *player_build_ship_from_design(Player *player, int32_t index) {
 }
 
 void player_commission_ship(Player *player, Ship *ship, Officer *pilot, Sector *sector) {
-    Game *game = game_of();
+    Game *game = player_detail::game_of();
     if (!game || !ship) return;
     game_next_ship_name(game, &ship->ship_name);
     object_assign_id(ship);
@@ -143,7 +141,7 @@ void player_commission_ship(Player *player, Ship *ship, Officer *pilot, Sector *
 
 bool player_is_building_design(Player *player, uint64_t design_id) {
     bool building = false;
-    for_each_owned_sector(player->id, [&](Sector *sector) {
+    player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
         if (building || sector->site_counts[SITE_SHIPYARD] < 1) return;
         const Site *yard = sector_find_site_of_kind(sector, SITE_SHIPYARD);
         if (yard && (yard->state & SITE_PRODUCING) && yard->item_id == design_id) building = true;
@@ -157,7 +155,7 @@ System *player_find_system(Player *player, int32_t type, int32_t subtype) {
     for (System *system : player->catalog.items) {
         if (!system) break;
         if (system->type != type) continue;
-        if (!system_has_subtypes(system) || system->subtype == subtype) return system;
+        if (!player_detail::system_has_subtypes(system) || system->subtype == subtype) return system;
     }
     return nullptr;
 }
@@ -167,7 +165,7 @@ System *player_best_system_within(Player *player, int32_t type, int32_t limit) {
     for (System *system : player->catalog.items) {
         if (!system) break;
         if (system->type != type || system->power > limit) continue;
-        if (!system_has_subtypes(system)) return system;
+        if (!player_detail::system_has_subtypes(system)) return system;
         if (!best || system->subtype > best->subtype) best = system;
     }
     return best;
@@ -178,7 +176,7 @@ System *player_best_system(Player *player, int32_t type) {
     for (System *system : player->catalog.items) {
         if (!system) break;
         if (system->type != type) continue;
-        if (!system_has_subtypes(system)) return system;
+        if (!player_detail::system_has_subtypes(system)) return system;
         if (!best || system->subtype > best->subtype) best = system;
     }
     return best;
@@ -201,7 +199,7 @@ int32_t player_fit_best_system(Player *player, Ship *ship, int32_t type, int32_t
             }
         }
         system_free(copy);
-        if (!system_has_subtypes(candidate) || candidate->subtype < 1) break;
+        if (!player_detail::system_has_subtypes(candidate) || candidate->subtype < 1) break;
         candidate = player_find_system(player, type, candidate->subtype - 1);
         if (candidate && candidate->type != type) candidate = nullptr;
     }
@@ -209,5 +207,5 @@ int32_t player_fit_best_system(Player *player, Ship *ship, int32_t type, int32_t
 }
 
 List<System> *player_systems_sorted(Player *player) {
-    return sorted_copy(&player->catalog, [](System *system) { return system->name; });
+    return player_detail::sorted_copy(&player->catalog, [](System *system) { return system->name; });
 }

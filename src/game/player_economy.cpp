@@ -23,12 +23,9 @@
 #include "world/site_feature.h"
 #include "world/world_hooks.h"
 
-using namespace player_detail;
-
 namespace {
 
 constexpr int32_t CONSTRUCTOR_SYSTEM = 13;
-constexpr int32_t FEATURE_DISCOUNT = 5;
 
 }  // namespace
 
@@ -57,7 +54,7 @@ namespace {
 // draw that takes lowers the populations.
 int32_t draw_crew(const Player *player, int32_t n, bool take) {
     std::vector<Site *> sources;
-    for_each_owned_sector(player->id, [&](Sector *sector) {
+    player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
         for (int32_t i = 0; i < sector_site_count(sector); ++i) {
             Site *site = sector_get_site(sector, i);
             if (site && (site->params.template_flags & SITE_TF_POPULATION) && site_get_population(site) > 0) {
@@ -88,10 +85,10 @@ int32_t player_crew_available(const Player *player, int32_t n) { return draw_cre
 GameObject *player_find_nearest_starbase(Player *player, int32_t x, int32_t y, int32_t amount) {
     Sector *best = nullptr;
     int32_t best_distance = 0;
-    for_each_owned_sector(player->id, [&](Sector *sector) {
-        const Site *base = first_starbase(sector);
+    player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
+        const Site *base = player_detail::first_starbase(sector);
         if (!base || base->crew < amount + PLAYER_STARBASE_CREW_MARGIN) return;
-        const int32_t d = measure(sector->x - x, sector->y - y);
+        const int32_t d = player_detail::measure(sector->x - x, sector->y - y);
         if (!best || d < best_distance) {
             best = sector;
             best_distance = d;
@@ -119,12 +116,12 @@ bool sector_discounted(const Sector *sector) {
 
 void player_build_cost(Player *, int32_t item, uint64_t sector_id, int32_t *cost, int32_t *minutes) {
     int64_t c = 0, m = 0;
-    Sector *sector = find_sector(sector_id);
+    Sector *sector = player_detail::find_sector(sector_id);
     if (item >= 0) {
         const Site *tmpl = item < SITE_TEMPLATE_COUNT ? site_template(item) : nullptr;
         if (tmpl) {
             c = tmpl->params.build_cost;
-            m = int64_t(tmpl->params.build_days) * DAY;
+            m = int64_t(tmpl->params.build_days) * player_detail::DAY;
             if (sector_discounted(sector)) {
                 c = c * 3 / 4;
                 m /= 2;
@@ -134,7 +131,7 @@ void player_build_cost(Player *, int32_t item, uint64_t sector_id, int32_t *cost
                 m = m * (100 - started->progress) / 100;
             }
         }
-    } else if (const Site *base = first_starbase(sector)) {
+    } else if (const Site *base = player_detail::first_starbase(sector)) {
         c = std::max(0, base->params.defense_cost);
         m = std::max(0, base->params.defense_minutes);
         if (sector_discounted(sector)) {
@@ -153,8 +150,8 @@ void player_build_cost(Player *, int32_t item, uint64_t sector_id, int32_t *cost
 void player_design_build_cost(Player *, GameObject *design, uint64_t sector_id, int32_t *cost, int32_t *minutes) {
     const Ship *ship = ship_of(design);
     int64_t c = ship ? ship->cost : 0;
-    int64_t m = ship ? int64_t(ship->mass_figure) * DAY : 0;
-    Sector *sector = find_sector(sector_id);
+    int64_t m = ship ? int64_t(ship->mass_figure) * player_detail::DAY : 0;
+    Sector *sector = player_detail::find_sector(sector_id);
     if (sector_discounted(sector)) {
         c = c * 3 / 4;
         m /= 2;
@@ -164,7 +161,7 @@ void player_design_build_cost(Player *, GameObject *design, uint64_t sector_id, 
         uint64_t item_id = 0;
         if (site_get_paused_production(yard, &item, &item_id, &paused_cost, &days) && item_id == design->id) {
             c = paused_cost;
-            m = int64_t(days) * DAY;
+            m = int64_t(days) * player_detail::DAY;
         }
     }
     if (cost) *cost = int32_t(c);

@@ -19,11 +19,6 @@ constexpr uint32_t OFFICER_RECORD_MIN_BYTES = 8 + 4 + 4 + 3 * 4 + 4 * 8 + 8 + 6 
 constexpr uint32_t OBJECT_RECORD_MIN_BYTES = uint32_t(OBJECT_COMMON_RECORD_MIN_BYTES);
 constexpr uint32_t TAP_RECORD_BYTES = 3 * 8;
 
-struct PlayerDeleter {
-    void operator()(Player *player) const { player_free(player); }
-};
-using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
-
 // A count, then the records: a list's items or the known list a save keeps.
 template <class Objects> Result write_objects(const Objects &objects, Buffer *buf) {
     Result r = buffer_write_i32(buf, int32_t(objects.size()));
@@ -32,7 +27,7 @@ template <class Objects> Result write_objects(const Objects &objects, Buffer *bu
     return r;
 }
 
-Result write_ints(const List<int32_t> &list, Buffer *buf) {
+Result write_int_list(const List<int32_t> &list, Buffer *buf) {
     Result r = buffer_write_i32(buf, list_count(&list));
     for (const int32_t *v : list.items)
         if (r == RES_OK && v) r = buffer_write_i32(buf, *v);
@@ -67,7 +62,7 @@ Result read_date_minutes(Buffer *buf, Date *date) {
     return r;
 }
 
-Result read_ints(Buffer *buf, List<int32_t> *list) {
+Result read_int_list(Buffer *buf, List<int32_t> *list) {
     int32_t n = 0;
     Result r = buffer_read_count(buf, 4, &n);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
@@ -168,8 +163,8 @@ Result player_write(const Player *p, Buffer *buf, const Game *game) {
     if (r == RES_OK) r = buffer_write_i32(buf, list_count(&p->catalog));
     for (const System *system : p->catalog.items)
         if (r == RES_OK && system) r = system_write_record(system, buf);
-    if (r == RES_OK) r = write_ints(p->facilities, buf);
-    if (r == RES_OK) r = write_ints(p->hulls, buf);
+    if (r == RES_OK) r = write_int_list(p->facilities, buf);
+    if (r == RES_OK) r = write_int_list(p->hulls, buf);
     if (r == RES_OK) r = write_ai(p->galaxy_ai, buf);
     if (r == RES_OK) r = write_ai(p->commander_ai, buf);
     for (int32_t v : {p->totals.design_counter, p->spare2, p->research_remainder, p->bonus[0], p->bonus[1],
@@ -222,8 +217,8 @@ Result player_read(Player **out, Buffer *buf) {
             r = RES_NO_MEMORY;
         }
     }
-    if (r == RES_OK) r = read_ints(buf, &p->facilities);
-    if (r == RES_OK) r = read_ints(buf, &p->hulls);
+    if (r == RES_OK) r = read_int_list(buf, &p->facilities);
+    if (r == RES_OK) r = read_int_list(buf, &p->hulls);
     if (r == RES_OK) r = read_ai(&p->galaxy_ai, buf);
     if (r == RES_OK) r = read_ai(&p->commander_ai, buf);
     for (int32_t *v : {&p->totals.design_counter, &p->spare2, &p->research_remainder, &p->bonus[0], &p->bonus[1],

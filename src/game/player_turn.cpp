@@ -26,8 +26,6 @@
 #include "world/site.h"
 #include "world/site_feature.h"
 
-using namespace player_detail;
-
 // ---- Totals and turns ----
 
 void player_update_totals(Player *player) {
@@ -36,9 +34,9 @@ void player_update_totals(Player *player) {
     bool home = false;
     // The crews and rates of a loaded game are the save's: the sums are held at the int32_t limits.
     int32_t income = 0;
-    for_each_owned_sector(player->id, [&](Sector *sector) {
+    player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
         income = saturate_add_i32(income, sector_harvest_income(sector));
-        if (Site *base = first_starbase(sector)) {
+        if (Site *base = player_detail::first_starbase(sector)) {
             t.starbase_sectors += 1;
             t.crew_intake = saturate_add_i32(t.crew_intake, site_crew_intake_rate(base));
             t.starbase_crew = saturate_add_i32(t.starbase_crew, base->crew);
@@ -77,7 +75,7 @@ void player_update_totals(Player *player) {
 }
 
 void player_turn_update(Player *player) {
-    Game *game = game_of();
+    Game *game = player_detail::game_of();
     const uint64_t now = game && game->clock ? game->clock->minutes : 0;
     // Sensor taps.
     for (int32_t i = 0; i < list_count(&player->taps);) {
@@ -161,8 +159,8 @@ void player_turn_update(Player *player) {
         return;
     }
     bool crewed = false;
-    for_each_owned_sector(player->id, [&](Sector *sector) {
-        const Site *base = first_starbase(sector);
+    player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
+        const Site *base = player_detail::first_starbase(sector);
         if (base && !(base->state & SITE_CREW_SHORT)) crewed = true;
     });
     if (crewed) player->flags &= ~PLAYER_FLAG_ELIMINATED;
@@ -170,7 +168,7 @@ void player_turn_update(Player *player) {
 }
 
 void player_update_escape_pods(Player *player, int32_t minutes) {
-    Game *game = game_of();
+    Game *game = player_detail::game_of();
     bool restart = true;
     while (restart) {
         restart = false;
@@ -182,7 +180,7 @@ void player_update_escape_pods(Player *player, int32_t minutes) {
             officer->flags &= ~OFFICER_FLAG_IN_POD;
             GameObject *dest = game_find_object(game_get(), officer->pod_destination);
             Sector *sector = sector_of(dest);
-            Site *base = sector && sector->owner_id == player->id ? first_starbase(sector) : nullptr;
+            Site *base = sector && sector->owner_id == player->id ? player_detail::first_starbase(sector) : nullptr;
             if (base) {
                 site_add_officer(base, officer);
                 officer->sector_id = sector->id;
@@ -218,9 +216,9 @@ void player_after_encounter(Player *player) {
         ship_get_galaxy_position(ship, &gx, &gy);
         Sector *nearest = nullptr;
         int32_t nearest_distance = 0;
-        for_each_owned_sector(player->id, [&](Sector *sector) {
+        player_detail::for_each_owned_sector(player->id, [&](Sector *sector) {
             if (sector->site_counts[SITE_STARBASE] < 1) return;
-            const int32_t d = measure(sector->x - gx, sector->y - gy);
+            const int32_t d = player_detail::measure(sector->x - gx, sector->y - gy);
             if (!nearest || d < nearest_distance) {
                 nearest = sector;
                 nearest_distance = d;
@@ -228,7 +226,7 @@ void player_after_encounter(Player *player) {
         });
         if (!nearest) continue;
         pilot->flags |= OFFICER_FLAG_IN_POD;
-        pilot->pod_minutes = std::max(PLAYER_POD_MIN_MINUTES, (nearest_distance / 25) * DAY);
+        pilot->pod_minutes = std::max(PLAYER_POD_MIN_MINUTES, (nearest_distance / 25) * player_detail::DAY);
         pilot->pod_destination = nearest->id;
         if (ship->hull_flags & HULL_FLAG_NO_PILOT) continue;
         ship_set_pilot(ship, nullptr);   // "No commander", statistics and points as a pilotless ship

@@ -173,7 +173,7 @@ void player_add_research_points(Player *player, int32_t points) {
     while (p >= 1) {
         player_update_research_target(player);
         const int32_t t = player->research_target;
-        if (t < 0) break;
+        if (!valid(t)) break;
         const int64_t need = int64_t(tech_cost(t)) - player->research_points[t];
         if (need > p) {
             player->research_points[t] += int32_t(p);

@@ -43,11 +43,6 @@ struct HeaderDeleter {
 };
 using HeaderPtr = std::unique_ptr<SaveHeader, HeaderDeleter>;
 
-struct PlayerDeleter {
-    void operator()(Player *player) const { player_free(player); }
-};
-using PlayerPtr = std::unique_ptr<Player, PlayerDeleter>;
-
 // A deck the game has not made yet saves as an empty dealing state.
 Result write_deck(const ShuffleState *deck, Buffer *buf) {
     static const ShuffleState empty;
@@ -59,14 +54,14 @@ Result read_deck(ShuffleState *deck, Buffer *buf) {
     return shuffle_read(deck ? deck : &scratch, buf);
 }
 
-Result write_ints(Buffer *buf, std::initializer_list<int32_t> values) {
+Result write_int_fields(Buffer *buf, std::initializer_list<int32_t> values) {
     Result r = RES_OK;
     for (int32_t v : values)
         if (r == RES_OK) r = buffer_write_i32(buf, v);
     return r;
 }
 
-Result read_ints(Buffer *buf, std::initializer_list<int32_t *> fields) {
+Result read_int_fields(Buffer *buf, std::initializer_list<int32_t *> fields) {
     Result r = RES_OK;
     for (int32_t *v : fields)
         if (r == RES_OK) r = buffer_read_i32(buf, v);
@@ -123,8 +118,6 @@ std::string folder_of(const std::string &path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-void free_alert_item(Alert *alert) { alert_free(alert); }
-
 }  // namespace
 
 // ---- The header ----
@@ -162,14 +155,14 @@ SaveHeader *game_make_save_header(Game *game) {
 
 Result save_header_write(const SaveHeader *h, Buffer *buf) {
     Result r = buffer_append(buf, SAVE_MAGIC, sizeof SAVE_MAGIC);
-    if (r == RES_OK) r = write_ints(buf, {h->reserved, h->year, h->month, h->day, h->hour, h->minute, h->second});
+    if (r == RES_OK) r = write_int_fields(buf, {h->reserved, h->year, h->month, h->day, h->hour, h->minute, h->second});
     if (r == RES_OK) r = buffer_write_string(buf, h->date_text);
     if (r == RES_OK) r = buffer_write_string(buf, h->player_name);
-    if (r == RES_OK) r = write_ints(buf, {h->red, h->green, h->blue});
+    if (r == RES_OK) r = write_int_fields(buf, {h->red, h->green, h->blue});
     if (r == RES_OK) r = buffer_write_string(buf, h->title);
     if (r == RES_OK)
-        r = write_ints(buf, {h->sectors_owned, h->object_count, h->credits, h->star_density, h->starting_tech,
-                             h->galaxy_age, h->ark_strength, h->crew_recruitment, h->fog_of_war_off, h->autosave});
+        r = write_int_fields(buf, {h->sectors_owned, h->object_count, h->credits, h->star_density, h->starting_tech,
+                                   h->galaxy_age, h->ark_strength, h->crew_recruitment, h->fog_of_war_off, h->autosave});
     return r;
 }
 
@@ -180,15 +173,15 @@ Result save_header_read(SaveHeader **out, Buffer *buf) {
     buf->cursor += int32_t(sizeof SAVE_MAGIC);
     HeaderPtr h(save_header_create());
     if (!h) return RES_NO_MEMORY;
-    Result r = read_ints(buf, {&h->reserved, &h->year, &h->month, &h->day, &h->hour, &h->minute, &h->second});
+    Result r = read_int_fields(buf, {&h->reserved, &h->year, &h->month, &h->day, &h->hour, &h->minute, &h->second});
     if (r == RES_OK) r = buffer_read_string(buf, &h->date_text);
     if (r == RES_OK) r = buffer_read_string(buf, &h->player_name);
-    if (r == RES_OK) r = read_ints(buf, {&h->red, &h->green, &h->blue});
+    if (r == RES_OK) r = read_int_fields(buf, {&h->red, &h->green, &h->blue});
     if (r == RES_OK) r = buffer_read_string(buf, &h->title);
     if (r == RES_OK)
-        r = read_ints(buf, {&h->sectors_owned, &h->object_count, &h->credits, &h->star_density, &h->starting_tech,
-                            &h->galaxy_age, &h->ark_strength, &h->crew_recruitment, &h->fog_of_war_off,
-                            &h->autosave});
+        r = read_int_fields(buf, {&h->sectors_owned, &h->object_count, &h->credits, &h->star_density,
+                                  &h->starting_tech, &h->galaxy_age, &h->ark_strength, &h->crew_recruitment,
+                                  &h->fog_of_war_off, &h->autosave});
     if (r != RES_OK) return r;
     if (out) *out = h.release();
     return RES_OK;
@@ -245,7 +238,7 @@ Result game_write_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = buffer_write_u64(buf, game->ui_player ? game->ui_player->id : game->ui_player_id);
     if (r == RES_OK) r = buffer_write_u64(buf, game->combat_ai_player_id);
     if (r == RES_OK) r = buffer_write_u64(buf, game->sol_player_id);
-    if (r == RES_OK) r = write_ints(buf, {game->sol_budget, game->sol_spent, game->turn_counter});
+    if (r == RES_OK) r = write_int_fields(buf, {game->sol_budget, game->sol_spent, game->turn_counter});
 
     if (r == RES_OK) r = buffer_write_i32(buf, list_count(game->encounters));
     for (const Encounter *enc : game->encounters->items)
@@ -276,7 +269,8 @@ Result game_write_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = write_deck(game->ship_names, buf);
     if (r == RES_OK) r = write_deck(game->pilot_names, buf);
     if (r == RES_OK) r = write_deck(game->pilot_portraits, buf);
-    if (r == RES_OK) r = write_ints(buf, {game->ship_name_cycles, game->pilot_name_cycles, game->conquerable_sectors});
+    if (r == RES_OK)
+        r = write_int_fields(buf, {game->ship_name_cycles, game->pilot_name_cycles, game->conquerable_sectors});
     return r;
 }
 
@@ -314,7 +308,7 @@ Result game_read_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_u64(buf, &game->ui_player_id);
     if (r == RES_OK) r = buffer_read_u64(buf, &game->combat_ai_player_id);
     if (r == RES_OK) r = buffer_read_u64(buf, &game->sol_player_id);
-    if (r == RES_OK) r = read_ints(buf, {&game->sol_budget, &game->sol_spent, &game->turn_counter});
+    if (r == RES_OK) r = read_int_fields(buf, {&game->sol_budget, &game->sol_spent, &game->turn_counter});
 
     if (r == RES_OK) r = buffer_read_count(buf, ENCOUNTER_RECORD_MIN_BYTES, &n);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
@@ -330,7 +324,7 @@ Result game_read_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_u64(buf, &game->current_encounter_id);
 
     if (r == RES_OK) r = buffer_read_count(buf, ALERT_RECORD_MIN_BYTES, &n);
-    if (r == RES_OK) list_set_free_fn(game->alerts, free_alert_item);
+    if (r == RES_OK) list_set_free_fn(game->alerts, alert_free);
     for (int32_t i = 0; r == RES_OK && i < n; ++i) {
         Alert *alert = nullptr;
         r = alert_read(&alert, buf);
@@ -367,7 +361,8 @@ Result game_read_state(Game *game, Buffer *buf) {
     if (r == RES_OK) r = read_deck(game->ship_names, buf);
     if (r == RES_OK) r = read_deck(game->pilot_names, buf);
     if (r == RES_OK) r = read_deck(game->pilot_portraits, buf);
-    if (r == RES_OK) r = read_ints(buf, {&game->ship_name_cycles, &game->pilot_name_cycles, &game->conquerable_sectors});
+    if (r == RES_OK)
+        r = read_int_fields(buf, {&game->ship_name_cycles, &game->pilot_name_cycles, &game->conquerable_sectors});
     if (r != RES_OK) return r;
     for (int i = 0; i < GAME_GENERATOR_COUNT; ++i) {
         rng_free(game->generators[i]);

@@ -30,7 +30,7 @@ constexpr int32_t FIELD_H = GFX_HEIGHT * 4 / 3;
 
 enum BattleSort : int32_t { SORT_ENGAGEMENT = 0, SORT_ASSAULT = 1, SORT_ARK = 2 };
 
-bool alive(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
+bool present_and_alive(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
 
 // A new encounter in the Game's list (one reference there), centred on (x, y).
 Encounter *add_encounter(Game *game, int32_t x, int32_t y, uint64_t sector_id) {
@@ -70,7 +70,7 @@ bool sector_is_contested(const Sector *sector) {
     uint64_t first = 0;
     for (GameObject *obj : sector->objects.items) {
         if (!obj) break;
-        if (!alive(obj) || obj->owner_id == 0) continue;
+        if (!present_and_alive(obj) || obj->owner_id == 0) continue;
         if (first == 0) first = obj->owner_id;
         else if (obj->owner_id != first) return true;
     }
@@ -81,12 +81,12 @@ std::vector<GameObject *> living_contents(const Sector *sector) {
     std::vector<GameObject *> out;
     for (GameObject *obj : sector->objects.items) {
         if (!obj) break;
-        if (alive(obj)) out.push_back(obj);
+        if (present_and_alive(obj)) out.push_back(obj);
     }
     return out;
 }
 
-Site *first_starbase(const Sector *sector) {
+Site *first_listed_starbase(const Sector *sector) {
     for (Site *site : sector->sites.items) {
         if (!site) break;
         if (site->subtype == SITE_STARBASE) return site;
@@ -127,7 +127,7 @@ void generate_engagement(Game *game, Sector *sector, const std::vector<GameObjec
         return;
     }
     for (GameObject *obj : contents) encounter_add_object(enc, obj);
-    if (Site *starbase = first_starbase(sector)) encounter_set_starbase_defense(enc, starbase);
+    if (Site *starbase = first_listed_starbase(sector)) encounter_set_starbase_defense(enc, starbase);
     finish_setup(game, enc, SORT_ENGAGEMENT, "Enemy Engagement %i", "Enemy Engagement", nullptr);
 }
 
@@ -169,7 +169,7 @@ void generate_sector_encounter(Game *game, Sector *sector) {
         generate_engagement(game, sector, contents, cx, cy);
         return;
     }
-    Site *starbase = first_starbase(sector);
+    Site *starbase = first_listed_starbase(sector);
     const auto attacker = [starbase](uint64_t owner) { return owner != starbase->owner_id; };
     if (starbase && has_ordered_ship(contents, SHIP_FLAG_ORDER_A, attacker)) {
         generate_assault(game, sector, contents, starbase, cx, cy);
@@ -200,7 +200,7 @@ void generate_fleet_encounter(Game *game, Fleet *fleet) {
         fleet_set_hidden(side, true);
         for (GameObject *ship : side->ships.items) {
             if (!ship) break;
-            if (alive(ship)) encounter_add_object(enc, ship);
+            if (present_and_alive(ship)) encounter_add_object(enc, ship);
         }
     }
     finish_setup(game, enc, SORT_ENGAGEMENT, "Enemy Engagement %i", "Enemy Engagement", nullptr);

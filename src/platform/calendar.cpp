@@ -13,9 +13,6 @@ namespace {
 constexpr int64_t DAYS_PER_CYCLE  = 146097;   // any 400 consecutive Gregorian years
 constexpr int64_t YEARS_PER_CYCLE = 400;
 
-const char *const MONTH_NAMES[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
 bool is_leap_year(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 int64_t days_in_year(int64_t year) { return is_leap_year(year) ? 366 : 365; }
@@ -31,7 +28,7 @@ Date shown_fields(const Date *date) {
     return shown;
 }
 
-const char *month_name(int32_t month) { return month_valid(month) ? MONTH_NAMES[month - 1] : "---"; }
+const char *month_name(int32_t month) { return month_valid(month) ? CALENDAR_MONTH_NAMES[month - 1] : "---"; }
 
 }  // namespace
 

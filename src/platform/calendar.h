@@ -16,6 +16,10 @@ struct Buffer;
 constexpr int32_t  CALENDAR_FIRST_YEAR = 2600;
 constexpr uint64_t MINUTES_PER_DAY     = 1440;
 
+// The months' short names, January first.
+inline constexpr const char *const CALENDAR_MONTH_NAMES[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
 struct Date {
     uint64_t minutes = 0;   // since 2600-01-01 00:00
     int32_t  year = 0;      // 2600 or later

@@ -20,14 +20,14 @@ T read_payload(const uint8_t *payload) {
 
 // A visible part of a rectangle: screen columns x0..x1-1, rows y0..y1-1, and how many source
 // columns and rows were cut off at the left and top.
-struct Span2D {
+struct ClipSpan {
     int x0, y0, x1, y1;
     int skip_x, skip_y;
     bool empty() const { return x0 >= x1 || y0 >= y1; }
 };
 
-Span2D clip_rect(const GfxScreen *s, int x, int y, int w, int h) {
-    Span2D v;
+ClipSpan clip_rect(const GfxScreen *s, int x, int y, int w, int h) {
+    ClipSpan v;
     v.x0 = std::max(x, s->clip_left);
     v.y0 = std::max(y, s->clip_top);
     v.x1 = std::min(x + w, s->clip_right + 1);
@@ -62,7 +62,7 @@ void release_shared(SharedRef *ref) {
 uint32_t fill_rect_32(const uint8_t *payload) {
     auto p = read_payload<GfxColourRectPayload>(payload);
     const GfxScreen *s = gfx_screen();
-    Span2D v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
+    ClipSpan v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
     if (!v.empty()) {
         uint32_t colour = gfx_map_rgb(p.r, p.g, p.b);
         for (int y = v.y0; y < v.y1; ++y) {
@@ -93,7 +93,7 @@ uint32_t frame_rect_32(const uint8_t *payload) {
 
 void darken(const GfxScreen *s, const GfxDarkenPayload &p, int colour_bytes) {
     if (p.shift == 0) return;
-    Span2D v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
+    ClipSpan v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
     for (int y = v.y0; y < v.y1; ++y) {
         uint8_t *px = pixel_at(s, v.x0, y);
         for (int x = v.x0; x < v.x1; ++x, px += s->bytes_per_pixel)
@@ -117,7 +117,7 @@ uint32_t darken_rect_24(const uint8_t *payload) {
 uint32_t gradient_map_32(const uint8_t *payload) {
     auto p = read_payload<GfxGradientMapPayload>(payload);
     const GfxScreen *s = gfx_screen();
-    Span2D v = clip_rect(s, p.x, p.y, p.w, p.h);
+    ClipSpan v = clip_rect(s, p.x, p.y, p.w, p.h);
     if (!v.empty() && p.map && p.map->data) {
         const uint8_t *map = static_cast<const uint8_t *>(p.map->data);
         const int from[3] = {p.from_b, p.from_g, p.from_r};
@@ -146,7 +146,7 @@ uint32_t sprite_glow_32(const uint8_t *payload) {
         const bool use_levels = p.flags & (GFX_GLOW_BAND | GFX_GLOW_LEVELS);
         const bool band = p.flags & GFX_GLOW_BAND;
         const bool fade = p.flags & GFX_GLOW_FADE;
-        Span2D v = clip_rect(s, p.x - L, p.y - L, sp->width + 2 * L, sp->height + 2 * L);
+        ClipSpan v = clip_rect(s, p.x - L, p.y - L, sp->width + 2 * L, sp->height + 2 * L);
         for (int y = v.y0; y < v.y1; ++y) {
             const int cy = y - p.y + SPRITE_MAP_MARGIN;
             for (int x = v.x0; x < v.x1; ++x) {
@@ -179,7 +179,7 @@ uint32_t sprite_glow_32(const uint8_t *payload) {
 uint32_t tint_rect_32(const uint8_t *payload) {
     auto p = read_payload<GfxColourRectPayload>(payload);
     const GfxScreen *s = gfx_screen();
-    Span2D v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
+    ClipSpan v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
     const uint8_t value[3] = {p.b, p.g, p.r};
     for (int y = v.y0; y < v.y1; ++y) {
         uint8_t *px = pixel_at(s, v.x0, y);
@@ -193,7 +193,7 @@ uint32_t tint_rect_32(const uint8_t *payload) {
 uint32_t noise_rect_32(const uint8_t *payload) {
     auto p = read_payload<GfxColourRectPayload>(payload);
     const GfxScreen *s = gfx_screen();
-    Span2D v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
+    ClipSpan v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
     const uint8_t max[3] = {p.b, p.g, p.r};
     for (int y = v.y0; y < v.y1; ++y) {
         uint8_t *px = pixel_at(s, v.x0, y);
@@ -209,7 +209,7 @@ uint32_t sprite_outline_32(const uint8_t *payload) {
     const GfxScreen *s = gfx_screen();
     const Sprite *sp = p.sprite;
     if (sp && !sp->mask.empty()) {
-        Span2D v = clip_rect(s, p.x, p.y, sp->width, sp->height);
+        ClipSpan v = clip_rect(s, p.x, p.y, sp->width, sp->height);
         uint32_t colour = gfx_map_rgb(p.r, p.g, p.b);
         // a neighbour outside the visible part counts as set
         auto set = [&](int sx, int sy) {
@@ -281,7 +281,7 @@ uint32_t grid_32(const uint8_t *payload) {
     if (p.rect.x >= s->width || p.rect.y >= s->height || p.column_step < 1 || p.row_step < 1 ||
         p.rect.w < 1 || p.rect.h < 1)
         return sizeof p;
-    Span2D v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
+    ClipSpan v = clip_rect(s, p.rect.x, p.rect.y, p.rect.w, p.rect.h);
     if (v.empty()) return sizeof p;
     const uint32_t colour = gfx_map_rgb(p.r, p.g, p.b);
     const int first_row = v.y0 + std::min<int>(p.row_step - 1, p.row_phase);
@@ -332,7 +332,7 @@ uint32_t mask_brighten_32(const uint8_t *payload) {
     const GfxScreen *s = gfx_screen();
     if (p.factor >= 2 && p.mask && p.mask->data && p.stride > 0) {
         const uint8_t *mask = static_cast<const uint8_t *>(p.mask->data);
-        Span2D v = clip_rect(s, p.x, p.y, p.w, p.h);
+        ClipSpan v = clip_rect(s, p.x, p.y, p.w, p.h);
         // a factor of 128 or more would wrap the floor of 2 x factor: the byte saturates instead
         const int floor = std::min(p.factor * 2, 255);
         for (int y = v.y0; y < v.y1; ++y) {
@@ -358,7 +358,7 @@ uint32_t blend_block_32(const uint8_t *payload) {
         const bool smooth = p.flags & GFX_BLEND_SMOOTH;
         if (lock) shared_ref_lock_data(p.block);
         const uint8_t *block = static_cast<const uint8_t *>(p.block->data);
-        Span2D v = clip_rect(s, p.x, p.y, p.w, p.h);
+        ClipSpan v = clip_rect(s, p.x, p.y, p.w, p.h);
         for (int y = v.y0; y < v.y1; ++y) {
             const uint8_t *src = block + (size_t(y - p.y) * p.w + size_t(v.x0 - p.x)) * 4;
             for (int x = v.x0; x < v.x1; ++x, src += 4) {

@@ -498,12 +498,12 @@ void load_slot(Graphics *g, uint32_t slot) {
 }
 
 // The part of a w x h rectangle at x, y that lies inside 0..limit_w-1, 0..limit_h-1.
-struct Span2D {
+struct SurfaceSpan {
     int x0, y0, x1, y1;   // x1, y1 exclusive
     bool empty() const { return x0 >= x1 || y0 >= y1; }
 };
 
-Span2D clip_to(int x, int y, int w, int h, int limit_w, int limit_h) {
+SurfaceSpan clip_to(int x, int y, int w, int h, int limit_w, int limit_h) {
     return {std::max(x, 0), std::max(y, 0), std::min(x + w, limit_w), std::min(y + h, limit_h)};
 }
 
@@ -599,7 +599,7 @@ uint32_t bg_reset_rect_command(const uint8_t *payload) {
     // Clipped to the screen and to both images, whatever size their files gave them.
     const int limit_w = std::min({g_screen.width, from->width, g->work_bg_surface->w});
     const int limit_h = std::min({g_screen.height, from->height, g->work_bg_surface->h});
-    const Span2D c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
+    const SurfaceSpan c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
     if (c.empty()) return sizeof r;
     const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
     const size_t from_pitch = size_t(from->width) * size_t(bpp);
@@ -618,7 +618,7 @@ uint32_t bg_put_pixels_command(const uint8_t *payload) {
     if (!p.pixels || !work_pixels(g, &pixels, &pitch, &bpp)) return sizeof p;
     const int limit_w = std::min(g_screen.width, g->work_bg_surface->w);
     const int limit_h = std::min(g_screen.height, g->work_bg_surface->h);
-    const Span2D c = clip_to(p.x, p.y, p.w, p.h, limit_w, limit_h);
+    const SurfaceSpan c = clip_to(p.x, p.y, p.w, p.h, limit_w, limit_h);
     if (c.empty()) return sizeof p;
     const size_t block_pitch = size_t(p.w) * size_t(bpp);
     const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
@@ -637,7 +637,7 @@ uint32_t bg_capture_screen_command(const uint8_t *payload) {
     if (!g_screen.pixels || !work_pixels(g, &pixels, &pitch, &bpp) || g_screen.bytes_per_pixel != bpp) return sizeof r;
     const int limit_w = std::min(g_screen.width, g->work_bg_surface->w);
     const int limit_h = std::min(g_screen.height, g->work_bg_surface->h);
-    const Span2D c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
+    const SurfaceSpan c = clip_to(r.x, r.y, r.w, r.h, limit_w, limit_h);
     if (c.empty()) return sizeof r;
     const size_t row_bytes = size_t(c.x1 - c.x0) * size_t(bpp);
     for (int y = c.y0; y < c.y1; ++y)

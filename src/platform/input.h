@@ -31,6 +31,7 @@ struct Input {
     std::vector<int> keys_went_down; // keys that went down in this poll's events
 };
 
+constexpr int INPUT_KEY_ESCAPE = 27;
 constexpr int INPUT_KEY_RSHIFT = 303;
 constexpr int INPUT_KEY_LSHIFT = 304;
 constexpr int INPUT_KEY_RCTRL  = 305;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include "platform/calendar.h"
 
 namespace {
 
@@ -17,9 +18,6 @@ std::mutex g_logger_create_mutex;   // only logger_get and logger_destroy take i
 const char *const LEVEL_NAMES[] = {"ERROR", "WARN", "NOTICE", "INFO", "DEBUG",
                                    "DEBUG1", "DEBUG2", "DEBUG3", "DEBUG4"};
 constexpr int LEVEL_COUNT = 9;
-
-const char *const MONTH_NAMES[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 const struct {
     uint32_t bit;
@@ -192,7 +190,7 @@ std::string log_format_stamp(const struct tm &when) {
     char stamp[96];
     // Milliseconds and the zone offset are always printed as zero.
     std::snprintf(stamp, sizeof stamp, "[%.2d/%s/%.4d %.2d:%.2d:%.2d.%.3d %+.2ld00] ", when.tm_mday,
-                  MONTH_NAMES[month], when.tm_year + 1900, when.tm_hour, when.tm_min, when.tm_sec, 0,
+                  CALENDAR_MONTH_NAMES[month], when.tm_year + 1900, when.tm_hour, when.tm_min, when.tm_sec, 0,
                   0L);
     return stamp;
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-void put_be32(std::vector<uint8_t> *out, uint32_t v) {
+void append_be32(std::vector<uint8_t> *out, uint32_t v) {
     out->push_back(uint8_t(v >> 24));
     out->push_back(uint8_t(v >> 16));
     out->push_back(uint8_t(v >> 8));
@@ -116,7 +116,7 @@ Result store_write(const char *out_path, const char *build_id,
         id_ended = id_ended || !build_id[i];
         head.push_back(id_ended ? uint8_t(' ') : uint8_t(build_id[i]));
     }
-    put_be32(&head, uint32_t(entries.size()));
+    append_be32(&head, uint32_t(entries.size()));
 
     uint64_t offset = STORE_HEADER_SIZE + STORE_ENTRY_SIZE * uint64_t(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -125,9 +125,9 @@ Result store_write(const char *out_path, const char *build_id,
             return RES_WRITE_FAILED;
         }
         const uint32_t key = entries[i].key;
-        put_be32(&head, key);
-        put_be32(&head, uint32_t(offset) ^ key ^ STORE_MASK);
-        put_be32(&head, uint32_t(sizes[i]) ^ key ^ STORE_MASK);
+        append_be32(&head, key);
+        append_be32(&head, uint32_t(offset) ^ key ^ STORE_MASK);
+        append_be32(&head, uint32_t(sizes[i]) ^ key ^ STORE_MASK);
         offset += sizes[i];
     }
 

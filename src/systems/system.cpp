@@ -82,7 +82,7 @@ std::atomic<int64_t> g_live_systems{0};
 bool valid_type(int32_t type) { return type >= 0 && type < SYSTEM_TYPE_COUNT; }
 
 // The behaviour record of a system's type, or null for a type outside the table.
-const SystemTypeOps *ops_of(const System *system) {
+const SystemTypeOps *table_ops_of(const System *system) {
     return system && valid_type(system->type) ? &table().ops[system->type] : nullptr;
 }
 
@@ -385,7 +385,7 @@ bool system_is_usable(const System *system) {
 int32_t system_estimate(System *system, Ship *ship, int32_t from_x, int32_t from_y, int32_t heading,
                         GameObject *target, bool roll, int32_t *damage, int32_t *effect) {
     int32_t damage_out = -1, effect_out = 0, chance = 0;
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = table_ops_of(system);
     if (ops && ops->estimate)
         chance = ops->estimate(system, ship, from_x, from_y, heading, target, roll, &damage_out, &effect_out);
     if (damage) *damage = damage_out;
@@ -394,7 +394,7 @@ int32_t system_estimate(System *system, Ship *ship, int32_t from_x, int32_t from
 }
 
 int32_t system_effective_value(const System *system) {
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = table_ops_of(system);
     return ops && ops->effective_value ? ops->effective_value(system) : 0;
 }
 
@@ -404,7 +404,7 @@ int32_t system_impact(int32_t type, Shot *shot, GameObject *target) {
 }
 
 bool system_has_action(System *system) {
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = table_ops_of(system);
     if (!ops || !ops->action) return false;
     std::string label;
     int32_t icon = 0, ap_cost = 0, enabled = 1;

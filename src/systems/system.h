@@ -259,6 +259,8 @@ void system_recharge_tick(System *system);    // one turn of recharge, when onli
 void system_clear_recharge(System *system);   // when online
 // Flag 0x8, online, not recharging, not out of rounds.
 bool system_is_usable(const System *system);
+// The damaged status bit is set.
+inline bool system_damaged(const System *system) { return system->status & SYSTEM_STATUS_DAMAGED; }
 
 // --- dispatch ---------------------------------------------------------------------------------
 

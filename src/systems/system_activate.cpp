@@ -12,7 +12,7 @@
 
 namespace {
 
-const SystemTypeOps *ops_of(const System *system) {
+const SystemTypeOps *activation_ops_of(const System *system) {
     return system ? system_type_ops(system->type) : nullptr;
 }
 
@@ -120,7 +120,7 @@ Result system_activate(System *system, Ship *ship, GameObject *target, int32_t x
     if (Result r = system_check_target(system, ship, target, x, y); r != RES_OK) return r;
 
     *extra = 0;
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = activation_ops_of(system);
     if (ops && ops->activate) {
         const Result r = ops->activate(system, ship, target, x, y, extra);
         if (r != RES_OK) {
@@ -141,12 +141,12 @@ void system_apply_passive(System *system, Ship *ship) {
     }
     if ((system->flags & SYSTEM_FLAG_COMBAT) && (system->flags & SYSTEM_FLAG_SUPPORT) && system_is_usable(system))
         ship->ship_flags |= SHIP_FLAG_SUPPORT_READY;
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = activation_ops_of(system);
     if (ops && ops->passive) ops->passive(system, ship);
 }
 
 void system_react(System *system, Ship *ship, GameObject *incoming, int32_t x, int32_t y, uint32_t *flags) {
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = activation_ops_of(system);
     if (!ops || !ops->react) return;
     if (!(system->flags & SYSTEM_FLAG_UNLIMITED_RANGE) &&
         distance(ship->x + system->mount_x - x, ship->y + system->mount_y - y) > system->range)
@@ -156,7 +156,7 @@ void system_react(System *system, Ship *ship, GameObject *incoming, int32_t x, i
 
 Result system_action_state(System *system, int32_t index, std::string *label, int32_t *icon, int32_t *ap_cost,
                            int32_t *enabled, Result *state) {
-    const SystemTypeOps *ops = ops_of(system);
+    const SystemTypeOps *ops = activation_ops_of(system);
     if (!ops || !ops->action) return RES_NO_ACTION;
     std::string label_out;
     int32_t icon_out = 0, cost = 0, on = 1;

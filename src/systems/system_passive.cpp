@@ -21,10 +21,8 @@ constexpr int32_t POINT_DEFENCE_BEAM_SPEED = 200;   // the beam plays at double 
 constexpr int32_t POINT_DEFENCE_HOLD_MS = 800;      // beyond the beam's own time
 constexpr int32_t ICON_DAMAGE = 126;
 
-bool damaged(const System *system) { return system->status & SYSTEM_STATUS_DAMAGED; }
-
 // The figure of a type whose strength a damaged system halves.
-int32_t halved_value(const System *system) { return damaged(system) ? system->value / 2 : system->value; }
+int32_t halved_value(const System *system) { return system_damaged(system) ? system->value / 2 : system->value; }
 
 // ---- Rows shared by the passive figures ----
 
@@ -33,13 +31,13 @@ int32_t halved_value(const System *system) { return damaged(system) ? system->va
 void figure_detail_row(System *system, List<SystemRow> *rows, int32_t mode, const char *label, const char *format,
                        bool halves) {
     if (mode == 1) return;
-    const bool reduced = mode == 2 && halves && damaged(system);
+    const bool reduced = mode == 2 && halves && system_damaged(system);
     const int32_t figure = reduced ? halved_value(system) : system->value;
     system_add_row(rows, system->spare, 0, label, str_format(format, figure), reduced ? 1 : 0);
 }
 
 void figure_info_row(System *system, List<SystemRow> *rows, int32_t mode, const char *format, bool halves) {
-    const bool reduced = mode == 1 && halves && damaged(system);
+    const bool reduced = mode == 1 && halves && system_damaged(system);
     const int32_t figure = reduced ? halved_value(system) : system->value;
     system_add_row(rows, system->spare, 0, nullptr, str_format(format, figure), reduced ? 1 : 0);
 }

@@ -33,7 +33,7 @@ void row_free(SystemRow *row) {
     delete row;
 }
 
-const SystemTypeOps *ops_of(const System *system) { return system_type_ops(system->type); }
+const SystemTypeOps *row_ops_of(const System *system) { return system_type_ops(system->type); }
 
 }  // namespace
 
@@ -77,7 +77,7 @@ void system_detail_rows(System *system, List<SystemRow> *rows, int32_t mode) {
     }
     if (mode == 2 && (system->flags & SYSTEM_FLAG_ARC))
         system_add_row(rows, ICON_ARC, side_frame(system->mount_side), "Arc", side_name(system->mount_side), 0);
-    if (const SystemTypeOps *ops = ops_of(system); ops && ops->detail_rows) ops->detail_rows(system, rows, mode);
+    if (const SystemTypeOps *ops = row_ops_of(system); ops && ops->detail_rows) ops->detail_rows(system, rows, mode);
     if (mode == 2) {
         if (system->power > 0) system_add_row(rows, ICON_POWER, 0, "Power", str_format("%i TW", system->power), 0);
         if (system->mass > 0) system_add_row(rows, ICON_MASS, 0, "Mass", str_format("%i KT", system->mass), 0);
@@ -91,5 +91,5 @@ void system_info_rows(System *system, List<SystemRow> *rows, int32_t mode) {
     }
     if (mode == 1 && (system->flags & SYSTEM_FLAG_ARC))
         system_add_row(rows, ICON_ARC, side_frame(system->mount_side), nullptr, side_name(system->mount_side), 0);
-    if (const SystemTypeOps *ops = ops_of(system); ops && ops->info_rows) ops->info_rows(system, rows, mode);
+    if (const SystemTypeOps *ops = row_ops_of(system); ops && ops->info_rows) ops->info_rows(system, rows, mode);
 }

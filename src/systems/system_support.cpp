@@ -29,7 +29,7 @@ constexpr int32_t ICON_AP = 51;
 constexpr int32_t ICON_RECHARGE = 74;
 constexpr int32_t EFFECT_LAYER = 4;
 constexpr int32_t JUMP_GLOW_LAYER = 10;
-constexpr int32_t TEXT_FONT = 1;
+constexpr int32_t SUPPORT_TEXT_FONT = 1;
 constexpr int32_t TEXT_R = 200, TEXT_G = 255, TEXT_B = 190;
 constexpr int32_t TEXT_STYLE_BOOST = 1;
 constexpr int32_t TEXT_STYLE_DAMAGE = 4;
@@ -64,7 +64,7 @@ void place_particles(ObjectMap *map, ParticleEffect *effect, int32_t x, int32_t 
 
 // A floating figure centred above a point.
 void place_text(ObjectMap *map, int32_t style, int32_t x, int32_t y, const std::string &text) {
-    TextBubbleEffect *bubble = effect_create_text_bubble(style, TEXT_FONT, text.c_str(), TEXT_R, TEXT_G, TEXT_B);
+    TextBubbleEffect *bubble = effect_create_text_bubble(style, SUPPORT_TEXT_FONT, text.c_str(), TEXT_R, TEXT_G, TEXT_B);
     if (bubble) map_add_effect(map, bubble, x - bubble->width / 2, y - bubble->height);
 }
 

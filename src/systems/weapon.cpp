@@ -24,7 +24,7 @@ namespace {
 
 constexpr int32_t BEAM_LINE_MS = 800;
 constexpr int32_t BLAST_LAYER = 5;
-constexpr int TEXT_FONT = 2;
+constexpr int WEAPON_TEXT_FONT = 2;
 
 // The damage a spark carries to its object, until the spark arrives.
 struct SparkDamage {
@@ -134,7 +134,7 @@ void weapon_impact_point(GameObject *target, int32_t from_x, int32_t from_y, int
 
 void weapon_show_missed(GameObject *obj, ObjectMap *map) {
     if (system_resolve_at_once() || !obj || !map) return;
-    TextBubbleEffect *t = effect_create_text_bubble(0, TEXT_FONT, "missed", 255, 255, 0);
+    TextBubbleEffect *t = effect_create_text_bubble(0, WEAPON_TEXT_FONT, "missed", 255, 255, 0);
     if (t) map_add_effect(map, t, centre_x(obj) - t->width / 2, centre_y(obj) - t->height / 2);
 }
 
@@ -266,7 +266,7 @@ void weapon_drain(Ship *ship, int32_t damage, bool silent) {
     ship->evasion_boost = ship->evasion_boost_turns = 0;
     ship->initiative /= 2;
     if (silent || !ship->map) return;
-    if (TextBubbleEffect *t = effect_create_text_bubblef(5, TEXT_FONT, 100, 255, 0, "%i", int(damage)))
+    if (TextBubbleEffect *t = effect_create_text_bubblef(5, WEAPON_TEXT_FONT, 100, 255, 0, "%i", int(damage)))
         map_add_effect(ship->map, t, centre_x(ship) - t->width / 2, centre_y(ship) - t->height / 2);
     sound_play(SOUND_POWER_UP);
 }

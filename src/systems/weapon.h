@@ -24,6 +24,14 @@ struct Shot;
 
 constexpr int32_t WEAPON_ACTION_ICON = 21;
 constexpr int32_t WEAPON_CHANCE_ALWAYS = 99999;   // an estimate whose real chance is the hit estimate's
+// A beam's damage roll spans its value to its value plus this (the beam and the triple beam).
+constexpr int32_t WEAPON_BEAM_DAMAGE_SPAN = 20;
+
+// One distance band of a weapon's hit table (the beam, the triple beam, the mass driver).
+struct WeaponBand {
+    int32_t nearest;   // the band holds distances from here up
+    int32_t chance, percent;
+};
 
 // ---- Shared slots and helpers ----------------------------------------------------------------------
 

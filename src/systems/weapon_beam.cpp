@@ -10,22 +10,17 @@
 
 namespace {
 
-constexpr int32_t BEAM_STYLE = 0;
-constexpr int32_t DAMAGE_SPAN = 20;
+constexpr int32_t BEAM_WEAPON_STYLE = 0;
 constexpr int32_t RANGE_LIMITED_DISTANCE = 179;
 
-struct Band {
-    int32_t nearest;   // the band holds distances from here up
-    int32_t chance, percent;
-};
 // The distance bands of a beam, farthest first.
-constexpr Band BANDS[] = {{201, 60, 20}, {181, 70, 40}, {161, 80, 50}, {141, 90, 60},
-                          {121, 100, 70}, {101, 100, 80}, {81, 100, 90}, {0, 100, 100}};
+constexpr WeaponBand BEAM_BANDS[] = {{201, 60, 20}, {181, 70, 40}, {161, 80, 50}, {141, 90, 60},
+                                     {121, 100, 70}, {101, 100, 80}, {81, 100, 90}, {0, 100, 100}};
 
-const Band &band(int32_t d) {
-    for (const Band &b : BANDS)
+const WeaponBand &band(int32_t d) {
+    for (const WeaponBand &b : BEAM_BANDS)
         if (d >= b.nearest) return b;
-    return BANDS[sizeof BANDS / sizeof BANDS[0] - 1];
+    return BEAM_BANDS[sizeof BEAM_BANDS / sizeof BEAM_BANDS[0] - 1];
 }
 
 int32_t beam_estimate(System *system, Ship *shooter, int32_t from_x, int32_t from_y, int32_t, GameObject *target,
@@ -34,7 +29,7 @@ int32_t beam_estimate(System *system, Ship *shooter, int32_t from_x, int32_t fro
 }
 
 Result beam_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
-    return beam_fire_from_mount(system, ship, target, BEAM_STYLE, 0);
+    return beam_fire_from_mount(system, ship, target, BEAM_WEAPON_STYLE, 0);
 }
 
 }  // namespace
@@ -55,7 +50,7 @@ int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int3
                              bool roll, int32_t *damage, int32_t *effect, bool heavy) {
     if (effect) *effect = 0;
     const int32_t base = weapon_beam_value(system);
-    int32_t dmg = roll ? system_random_between(base, base + DAMAGE_SPAN) : base + DAMAGE_SPAN / 2;
+    int32_t dmg = roll ? system_random_between(base, base + WEAPON_BEAM_DAMAGE_SPAN) : base + WEAPON_BEAM_DAMAGE_SPAN / 2;
     if (!target) {
         if (damage) *damage = 0;
         return 0;
@@ -72,7 +67,7 @@ int32_t beam_estimate_common(System *system, Ship *shooter, int32_t from_x, int3
         if (damage) *damage = 0;
         return 0;
     }
-    const Band &b = band(d);
+    const WeaponBand &b = band(d);
     int32_t chance = b.chance;
     dmg = dmg * b.percent / 100;
     if (!heavy && shooter && (shooter->hull_flags & HULL_FLAG_SHOT_TRACKING) && at_shot)

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int32_t BEAM_STYLE = 3;
+constexpr int32_t HEAVY_BEAM_STYLE = 3;
 
 int32_t heavy_estimate(System *system, Ship *shooter, int32_t from_x, int32_t from_y, int32_t, GameObject *target,
                        bool roll, int32_t *damage, int32_t *effect) {
@@ -14,7 +14,7 @@ int32_t heavy_estimate(System *system, Ship *shooter, int32_t from_x, int32_t fr
 }
 
 Result heavy_activate(System *system, Ship *ship, GameObject *target, int32_t, int32_t, int32_t *) {
-    return beam_fire_from_mount(system, ship, target, BEAM_STYLE, DAMAGE_PASS_SHIELD);
+    return beam_fire_from_mount(system, ship, target, HEAVY_BEAM_STYLE, DAMAGE_PASS_SHIELD);
 }
 
 }  // namespace

@@ -13,11 +13,7 @@
 namespace {
 
 
-struct Band {
-    int32_t nearest;
-    int32_t chance, percent;
-};
-constexpr Band BANDS[] = {{301, 75, 80}, {201, 85, 90}, {151, 95, 100}, {0, 100, 100}};
+constexpr WeaponBand DRIVER_BANDS[] = {{301, 75, 80}, {201, 85, 90}, {151, 95, 100}, {0, 100, 100}};
 
 int32_t driver_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, int32_t, GameObject *target, bool roll,
                         int32_t *damage, int32_t *effect) {
@@ -36,8 +32,8 @@ int32_t driver_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, 
         if (damage) *damage = 0;
         return 0;
     }
-    const Band *b = &BANDS[3];
-    for (const Band &band : BANDS)
+    const WeaponBand *b = &DRIVER_BANDS[3];
+    for (const WeaponBand &band : DRIVER_BANDS)
         if (d >= band.nearest) {
             b = &band;
             break;

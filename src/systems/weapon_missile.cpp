@@ -15,19 +15,17 @@
 namespace {
 
 
-bool damaged(const System *system) { return system->status & SYSTEM_STATUS_DAMAGED; }
-
-void damage_range(const System *system, int32_t *low, int32_t *high) {
+void missile_damage_range(const System *system, int32_t *low, int32_t *high) {
     weapon_template_damage(SHOT_TEMPLATE_MISSILE, low, high);
     *low += system->value / 2;
     *high += system->value / 2;
 }
 
 int32_t reduced(const System *system, int32_t damage) {
-    return damaged(system) ? std::max(damage * 3 / 4, 1) : damage;
+    return system_damaged(system) ? std::max(damage * 3 / 4, 1) : damage;
 }
 
-int32_t blast_radius(const System *system) { return damaged(system) ? system->value * 3 / 4 + 1 : system->value; }
+int32_t blast_radius(const System *system) { return system_damaged(system) ? system->value * 3 / 4 + 1 : system->value; }
 
 int32_t missile_impact(Shot *shot, GameObject *target) { return weapon_missile_impact(shot, target); }
 
@@ -37,7 +35,7 @@ int32_t missile_estimate(System *system, Ship *, int32_t, int32_t, int32_t, Game
                          int32_t *effect) {
     if (effect) *effect = 0;
     int32_t low = 0, high = 0;
-    damage_range(system, &low, &high);
+    missile_damage_range(system, &low, &high);
     const int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (damage) *damage = reduced(system, dmg);
     return WEAPON_CHANCE_ALWAYS;
@@ -45,7 +43,7 @@ int32_t missile_estimate(System *system, Ship *, int32_t, int32_t, int32_t, Game
 
 Result missile_activate(System *system, Ship *ship, GameObject *target, int32_t x, int32_t y, int32_t *) {
     int32_t low = 0, high = 0;
-    damage_range(system, &low, &high);
+    missile_damage_range(system, &low, &high);
     const int32_t damage = reduced(system, system_random_between(low, high));
     const int32_t radius = blast_radius(system);
     if (system_resolve_at_once()) {
@@ -82,12 +80,14 @@ Result missile_activate(System *system, Ship *ship, GameObject *target, int32_t 
     return RES_OK;
 }
 
-int32_t missile_effective_value(const System *system) { return damaged(system) ? system->value * 3 / 4 : system->value; }
+int32_t missile_effective_value(const System *system) {
+    return system_damaged(system) ? system->value * 3 / 4 : system->value;
+}
 
 void missile_rows(System *system, List<SystemRow> *rows, int32_t mode) {
     int32_t low = 0, high = 0;
-    damage_range(system, &low, &high);
-    const bool hurt = mode != 0 && damaged(system);
+    missile_damage_range(system, &low, &high);
+    const bool hurt = mode != 0 && system_damaged(system);
     weapon_row(rows, "Damage", str_format("%i", int(hurt ? reduced(system, (low + high) / 2) : (low + high) / 2)), hurt);
     weapon_row(rows, "Blast", str_format("%i", int(hurt ? blast_radius(system) : system->value)), hurt);
     weapon_row(rows, "AP", str_format("%i", int(system->ap_cost)), 0);

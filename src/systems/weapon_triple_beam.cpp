@@ -11,16 +11,11 @@
 
 namespace {
 
-constexpr int32_t DAMAGE_SPAN = 20;
 constexpr int32_t SCATTER = 100;
 constexpr int32_t SECOND_DELAY = 780, THIRD_DELAY = 1480, DELAY_SPREAD = 40;
 
-struct Band {
-    int32_t nearest;
-    int32_t chance, percent;
-};
-constexpr Band BANDS[] = {{201, 50, 20}, {181, 60, 40}, {161, 70, 50}, {141, 80, 60},
-                          {121, 100, 70}, {101, 100, 80}, {81, 100, 90}, {0, 100, 100}};
+constexpr WeaponBand TRIPLE_BANDS[] = {{201, 50, 20}, {181, 60, 40}, {161, 70, 50}, {141, 80, 60},
+                                       {121, 100, 70}, {101, 100, 80}, {81, 100, 90}, {0, 100, 100}};
 
 int32_t triple_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, int32_t, GameObject *target, bool roll,
                         int32_t *damage, int32_t *effect) {
@@ -29,10 +24,11 @@ int32_t triple_estimate(System *system, Ship *, int32_t from_x, int32_t from_y, 
         if (damage) *damage = 0;
         return 0;
     }
-    int32_t dmg = roll ? system_random_between(system->value, system->value + DAMAGE_SPAN) : system->value + DAMAGE_SPAN / 2;
+    int32_t dmg = roll ? system_random_between(system->value, system->value + WEAPON_BEAM_DAMAGE_SPAN)
+                       : system->value + WEAPON_BEAM_DAMAGE_SPAN / 2;
     const int32_t d = distance(target->x - from_x, target->y - from_y);
-    const Band *b = &BANDS[sizeof BANDS / sizeof BANDS[0] - 1];
-    for (const Band &band : BANDS)
+    const WeaponBand *b = &TRIPLE_BANDS[sizeof TRIPLE_BANDS / sizeof TRIPLE_BANDS[0] - 1];
+    for (const WeaponBand &band : TRIPLE_BANDS)
         if (d >= band.nearest) {
             b = &band;
             break;

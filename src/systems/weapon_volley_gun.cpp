@@ -14,7 +14,7 @@ namespace {
 constexpr int32_t SPEED_VALUE_FLOOR = 55;   // guns above this value fly their rounds faster
 constexpr int32_t SPEED_VALUE_STEP = 5;
 
-void damage_range(const System *system, int32_t *low, int32_t *high) {
+void volley_damage_range(const System *system, int32_t *low, int32_t *high) {
     weapon_template_damage(SHOT_TEMPLATE_VOLLEY, low, high);
     *low += system->value;
     *high += system->value;
@@ -24,7 +24,7 @@ int32_t volley_estimate(System *system, Ship *, int32_t, int32_t, int32_t, GameO
                         int32_t *damage, int32_t *effect) {
     if (effect) *effect = 0;
     int32_t low = 0, high = 0;
-    damage_range(system, &low, &high);
+    volley_damage_range(system, &low, &high);
     int32_t dmg = roll ? system_random_between(low, high) : (low + high) / 2;
     if (target && target->kind == OBJECT_SHOT) dmg = std::max(dmg / 5, 1);
     if (damage) *damage = dmg;
@@ -66,7 +66,7 @@ Result volley_activate(System *system, Ship *ship, GameObject *target, int32_t, 
 
 void volley_rows(System *system, List<SystemRow> *rows, int32_t mode) {
     int32_t low = 0, high = 0;
-    damage_range(system, &low, &high);
+    volley_damage_range(system, &low, &high);
     const bool damaged = system->status & SYSTEM_STATUS_DAMAGED;
     weapon_row(rows, "Damage", str_format("%i %s", int((low + high) / 2), damaged ? "(x2)" : "(x3)"), damaged ? 1 : 0);
     weapon_row(rows, "AP", str_format("%i", int(system->ap_cost)), 0);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/colour_fade.h"
+#include "platform/input.h"
 #include "ui/game_controls.h"
 #include "ui/panel.h"
 #include "ui/text_block.h"
@@ -13,14 +14,14 @@ namespace {
 
 void free_item(ChoiceItem *item) { delete item; }
 
-void free_state(void *data) {
+void free_choice_state(void *data) {
     ChoiceState *state = static_cast<ChoiceState *>(data);
     if (!state) return;
     list_free(state->items);
     delete state;
 }
 
-void release_control(void *data) { control_release(static_cast<Control *>(data)); }
+void release_user_control(void *data) { control_release(static_cast<Control *>(data)); }
 
 const ChoiceItem *item_of_value(const ChoiceState *state, int value) {
     if (!state->items) return nullptr;
@@ -38,7 +39,6 @@ void show_label(Control *choice, const std::string &text) {
     panel_add_child(choice, choice->w / 2 - label->w / 2, choice->h / 2 - label->h / 2, CHOICE_LABEL_ID, 1, label);
 }
 
-constexpr int KEY_ESCAPE = 27;
 
 void close_popup(Control *popup) { control_remove(popup); }
 
@@ -98,7 +98,7 @@ ChoiceItem *choice_add_item(List<ChoiceItem> *items, int value, const char *text
 }
 
 ChoiceState *choice_state(Control *choice) {
-    if (!choice || choice->widget_free != free_state) return nullptr;
+    if (!choice || choice->widget_free != free_choice_state) return nullptr;
     return static_cast<ChoiceState *>(choice->widget_state);
 }
 
@@ -120,7 +120,7 @@ void choice_init(Control *panel, List<ChoiceItem> *items, int value) {
     if (items && !items->free_fn) list_set_free_fn(items, free_item);
     state->items = items;
     state->value = value;
-    control_set_widget_state(panel, state, free_state);
+    control_set_widget_state(panel, state, free_choice_state);
     panel->on_click = choice_open;
     panel->flags |= CTRL_CLICK_SOUND;
     if (const ChoiceItem *current = item_of_value(state, value)) show_label(panel, current->text);
@@ -165,12 +165,12 @@ void choice_open(Control *choice) {
     colour_fade_set(panel_border_colour(popup), 180, 200, 180);
     panel_set_background(popup, true);
     colour_fade_set(panel_background_colour(popup), 5, 5, 5);
-    control_set_user_data(popup, control_addref(choice), release_control);
+    control_set_user_data(popup, control_addref(choice), release_user_control);
     control_set_linked(popup, choice);
     popup->on_away = close_popup;
     popup->on_outside_click = close_popup;
     // Esc closes the open list and nothing behind it: the list is the innermost thing on screen.
-    control_set_hotkey(popup, KEY_ESCAPE);
+    control_set_hotkey(popup, INPUT_KEY_ESCAPE);
     popup->on_key = close_popup;
     popup->flags |= CTRL_NO_HINT;
     int y = 0;

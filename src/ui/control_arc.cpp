@@ -12,19 +12,19 @@
 
 namespace {
 
-ArcControl *data(Control *c) { return static_cast<ArcControl *>(control_type_data(c)); }
+ArcControl *arc_data(Control *c) { return static_cast<ArcControl *>(control_type_data(c)); }
 
 size_t arc_size() { return sizeof(ArcControl); }
 void   arc_init(Control *c) { new (control_type_data(c)) ArcControl{}; }
 
 void arc_free(Control *c) {
-    ArcControl *a = data(c);
+    ArcControl *a = arc_data(c);
     shared_ref_release(a->mask);
     a->~ArcControl();
 }
 
 void arc_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    ArcControl *a = data(c);
+    ArcControl *a = arc_data(c);
     if (!a->mask || c->w < 1 || c->h < 1) return;
     GfxMaskBrightenPayload p{};
     p.mask = a->mask;
@@ -63,7 +63,7 @@ void set_bit(uint8_t *mask, int stride, int x, int y) {
 
 const ControlClass *arc_class() { return &k_arc_class; }
 
-ArcControl *arc_of(Control *c) { return c && c->type == CONTROL_ARC ? data(c) : nullptr; }
+ArcControl *arc_of(Control *c) { return c && c->type == CONTROL_ARC ? arc_data(c) : nullptr; }
 
 Control *arc_control_create() { return control_create(CONTROL_ARC); }
 

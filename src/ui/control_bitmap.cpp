@@ -11,7 +11,7 @@
 
 namespace {
 
-BitmapControl *data(Control *c) { return static_cast<BitmapControl *>(control_type_data(c)); }
+BitmapControl *bitmap_data(Control *c) { return static_cast<BitmapControl *>(control_type_data(c)); }
 
 size_t bitmap_size() { return sizeof(BitmapControl); }
 
@@ -22,7 +22,7 @@ void bitmap_init(Control *c) {
 }
 
 void bitmap_free(Control *c) {
-    BitmapControl *b = data(c);
+    BitmapControl *b = bitmap_data(c);
     shared_ref_release(b->bitmap);
     colour_fade_free(b->colour_a);
     colour_fade_free(b->colour_b);
@@ -30,13 +30,13 @@ void bitmap_free(Control *c) {
 }
 
 void bitmap_update(Control *c, int ms) {
-    BitmapControl *b = data(c);
+    BitmapControl *b = bitmap_data(c);
     colour_fade_update(b->colour_a, ms);
     colour_fade_update(b->colour_b, ms);
 }
 
 void bitmap_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    BitmapControl *b = data(c);
+    BitmapControl *b = bitmap_data(c);
     if (!b->bitmap || c->w < 1 || c->h < 1) return;
     GfxGradientMapPayload p{};
     p.x = int16_t(std::clamp(ox + c->x, -32768, 32767));
@@ -75,7 +75,7 @@ const ControlClass k_bitmap_class = {
 
 const ControlClass *bitmap_class() { return &k_bitmap_class; }
 
-BitmapControl *bitmap_of(Control *c) { return c && c->type == CONTROL_BITMAP ? data(c) : nullptr; }
+BitmapControl *bitmap_of(Control *c) { return c && c->type == CONTROL_BITMAP ? bitmap_data(c) : nullptr; }
 
 Control *bitmap_control_create(uint8_t *bytes, int w, int h) {
     Control *c = control_create(CONTROL_BITMAP);
@@ -86,7 +86,7 @@ Control *bitmap_control_create(uint8_t *bytes, int w, int h) {
         return nullptr;
     }
     shared_ref_take(ref);
-    data(c)->bitmap = ref;
+    bitmap_data(c)->bitmap = ref;
     c->w = w;
     c->h = h;
     return c;

@@ -19,7 +19,7 @@ constexpr int32_t MARKER_SIDE = 11;
 Sprite **g_frames = nullptr;
 int      g_frame_count = 0;
 
-MinimapControl *data(Control *c) { return static_cast<MinimapControl *>(control_type_data(c)); }
+MinimapControl *minimap_data(Control *c) { return static_cast<MinimapControl *>(control_type_data(c)); }
 
 Result minimap_load_assets(int n) {
     if (n != 0) return RES_OUT_OF_RANGE;
@@ -53,14 +53,14 @@ void minimap_init(Control *c) {
 }
 
 void minimap_free(Control *c) {
-    MinimapControl *m = data(c);
+    MinimapControl *m = minimap_data(c);
     colour_fade_free(m->colour_a);
     colour_fade_free(m->colour_b);
     m->~MinimapControl();
 }
 
 void minimap_update(Control *c, int ms) {
-    MinimapControl *m = data(c);
+    MinimapControl *m = minimap_data(c);
     m->blink -= ms;
     while (m->blink < BLINK_FLOOR) m->blink += BLINK_RAISE;
     colour_fade_update(m->colour_a, ms);
@@ -101,7 +101,7 @@ GfxRect rect(int x, int y, int w, int h) {
 }
 
 void minimap_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    MinimapControl *m = data(c);
+    MinimapControl *m = minimap_data(c);
     if (c->w < 1 || c->h < 1) return;
     const int px = ox + c->x, py = oy + c->y;
     const int32_t clip[4] = {px, py, px + c->w - 1, py + c->h - 1};
@@ -156,7 +156,7 @@ const ControlClass k_minimap_class = {
 
 const ControlClass *minimap_class() { return &k_minimap_class; }
 
-MinimapControl *minimap_of(Control *c) { return c && c->type == CONTROL_MINIMAP ? data(c) : nullptr; }
+MinimapControl *minimap_of(Control *c) { return c && c->type == CONTROL_MINIMAP ? minimap_data(c) : nullptr; }
 
 Sprite *minimap_frame(int mode) {
     if (!g_frames || mode < 0 || mode >= g_frame_count) return nullptr;
@@ -168,7 +168,7 @@ Control *minimap_control_create(MinimapReadFn read, const void *source, int w, i
     if (!c) return nullptr;
     c->w = w;
     c->h = h;
-    MinimapControl *m = data(c);
+    MinimapControl *m = minimap_data(c);
     m->read = read;
     m->source = source;
     colour_fade_start(m->colour_a, 40, 43, 0, 90, 95, 0, 50 * 60, 0, COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);

@@ -22,18 +22,18 @@ ControlRoot *g_root = nullptr;
 
 constexpr uint32_t PICK_SKIP = CTRL_REMOVED | CTRL_HIDDEN | CTRL_DISABLED;
 
-void release_control(Control *c) { control_release(c); }
+void release_listed_control(Control *c) { control_release(c); }
 void destroy_unreferenced(Control *c) {
     if (c && c->refcount <= 0) control_destroy(c);
 }
 
 // The game's lists own their controls through these callbacks.
 void ensure_free_callbacks(ControlRoot *root) {
-    if (root->controls && !root->controls->free_fn) root->controls->free_fn = release_control;
+    if (root->controls && !root->controls->free_fn) root->controls->free_fn = release_listed_control;
     if (root->new_controls && !root->new_controls->free_fn) root->new_controls->free_fn = destroy_unreferenced;
 }
 
-const std::vector<Control *> &live(const ControlRoot *root) {
+const std::vector<Control *> &live_controls(const ControlRoot *root) {
     static const std::vector<Control *> none;
     return root->controls ? root->controls->items : none;
 }
@@ -117,15 +117,15 @@ void dispatch_hotkeys(ControlRoot *root) {
         return;
     }
     std::vector<int> layers;
-    for (const Control *c : live(root)) {
+    for (const Control *c : live_controls(root)) {
         if (!c) break;
         layers.push_back(c->layer);
     }
     std::sort(layers.begin(), layers.end(), std::greater<int>());
     layers.erase(std::unique(layers.begin(), layers.end()), layers.end());
     for (int layer : layers) {
-        for (size_t i = 0; i < live(root).size(); ++i) {
-            Control *c = live(root)[i];
+        for (size_t i = 0; i < live_controls(root).size(); ++i) {
+            Control *c = live_controls(root)[i];
             if (!c) break;
             if (c->layer != layer || skips_hotkeys(c)) continue;
             if (control_handle_hotkey(c)) return;
@@ -157,7 +157,7 @@ Cursor *current_cursor(const ControlRoot *root) {
 }
 
 bool at_point(const ControlRoot *root, int x, int y, uint32_t skip) {
-    for (const Control *c : live(root)) {
+    for (const Control *c : live_controls(root)) {
         if (!c) break;
         if ((c->flags & skip) || c->layer < 1) continue;
         if (x >= c->x && y >= c->y && x < c->x + c->w && y < c->y + c->h) return true;
@@ -197,7 +197,7 @@ void game_draw_controls(ControlRoot *root, Graphics *gfx, int sign) {
     auto wanted = [sign](const Control *c) { return sign >= 0 ? c->layer >= 0 : c->layer < 0; };
     bool any = false;
     int layer = INT_MAX;
-    for (const Control *c : live(root)) {
+    for (const Control *c : live_controls(root)) {
         if (!c) break;
         if (wanted(c)) {
             layer = std::min(layer, c->layer);
@@ -207,14 +207,14 @@ void game_draw_controls(ControlRoot *root, Graphics *gfx, int sign) {
     if (!any) return;
     ui_lock_screen(gfx);
     for (;;) {
-        for (size_t i = 0; i < live(root).size(); ++i) {
-            Control *c = live(root)[i];
+        for (size_t i = 0; i < live_controls(root).size(); ++i) {
+            Control *c = live_controls(root)[i];
             if (!c) break;
             if (c->layer == layer) control_draw(c, gfx, 0, 0);
         }
         bool more = false;
         int next = INT_MAX;
-        for (const Control *c : live(root)) {
+        for (const Control *c : live_controls(root)) {
             if (!c) break;
             if (wanted(c) && c->layer > layer && c->layer <= next) {
                 next = c->layer;
@@ -268,7 +268,7 @@ void game_queue_control(ControlRoot *root, Control *ctrl) {
 }
 
 Control *game_find_control(const ControlRoot *root, int id) {
-    for (Control *c : live(root)) {
+    for (Control *c : live_controls(root)) {
         if (!c) break;
         if (!(c->flags & CTRL_REMOVED) && c->id == id) return c;
     }
@@ -276,7 +276,7 @@ Control *game_find_control(const ControlRoot *root, int id) {
 }
 
 void game_remove_controls_by_group(ControlRoot *root, int tag) {
-    for (Control *c : live(root)) {
+    for (Control *c : live_controls(root)) {
         if (!c) break;
         if (c->tag == tag) control_remove(c);
     }
@@ -290,7 +290,7 @@ void game_set_focus_control(ControlRoot *root, Control *ctrl) {
 }
 
 Control *game_pick_control(const ControlRoot *root, int x, int y) {
-    Control *candidate = pick_among(live(root), x, y);
+    Control *candidate = pick_among(live_controls(root), x, y);
     while (const Panel *p = panel_of(candidate)) {
         Control *inner = pick_among(p->children.items, x, y);
         if (!inner) break;
@@ -301,7 +301,7 @@ Control *game_pick_control(const ControlRoot *root, int x, int y) {
 
 int game_has_escape_handler(const ControlRoot *root) {
     if (root->focus_control) return 0;
-    for (const Control *c : live(root)) {
+    for (const Control *c : live_controls(root)) {
         if (!c) break;
         if (c->flags & (CTRL_REMOVED | CTRL_HIDDEN)) continue;
         if (c->on_key && c->hotkey == 27) return 1;

@@ -23,19 +23,14 @@ constexpr uint32_t ST_FEEDBACK     = 0x4;
 constexpr uint32_t ST_UPDATED      = 0x8;
 constexpr uint32_t ST_OWNS_ANIM    = 0x10;
 
-ImageControl *data(Control *c) { return static_cast<ImageControl *>(control_type_data(c)); }
+ImageControl *image_data(Control *c) { return static_cast<ImageControl *>(control_type_data(c)); }
 
-char *copy_text(const char *text) {
+char *copy_text_or_empty(const char *text) {
     if (!text) text = "";
     const size_t n = std::strlen(text);
     char *s = new (std::nothrow) char[n + 1];
     if (s) std::memcpy(s, text, n + 1);
     return s;
-}
-
-ColourFade *ensure(ColourFade **slot) {
-    if (!*slot) *slot = colour_fade_create();
-    return *slot;
 }
 
 void set_rgb(uint8_t out[3], int r, int g, int b) {
@@ -76,7 +71,7 @@ void drop_animation(ImageControl *im) {
 
 // Sprite offset for the player's current entry.
 void place_sprite(Control *c) {
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     if (!im->sprite) return;
     if (im->animation && (im->animation->flags & ANIM_CENTRED)) {
         const int border = (im->options & IMG_BORDER) ? 1 : 0;
@@ -96,7 +91,7 @@ size_t image_size() { return sizeof(ImageControl); }
 void image_init(Control *c) { new (control_type_data(c)) ImageControl{}; }
 
 void image_free(Control *c) {
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     drop_animation(im);
     anim_player_free(im->player);
     delete[] im->frame_dx;
@@ -115,8 +110,8 @@ void image_free(Control *c) {
 }
 
 // Moves a look colour between its base and hover colours as the hover begins and ends.
-void hover_look(ImageControl *im, bool hovered, uint32_t state_bit, ColourFade *fade, const uint8_t base[3],
-                const uint8_t hover[3], int ms) {
+void image_hover_look(ImageControl *im, bool hovered, uint32_t state_bit, ColourFade *fade, const uint8_t base[3],
+                      const uint8_t hover[3], int ms) {
     ui_hover_colour(fade, hovered, &im->state, state_bit, base, hover, ms);
 }
 
@@ -128,7 +123,7 @@ int interpolate(int from, int to, int elapsed, int duration) {
 }
 
 void image_update(Control *c, int ms) {
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     im->state |= ST_UPDATED;
     const bool enabled = !(c->flags & CTRL_DISABLED);
     const bool hovered = c->flags & CTRL_HOVERED;
@@ -140,7 +135,7 @@ void image_update(Control *c, int ms) {
                 im->state |= ST_BORDER_LOOK;
                 colour_fade_set(im->border, im->border_press_rgb[0], im->border_press_rgb[1], im->border_press_rgb[2]);
             } else if (im->options & IMG_BORDER_HOVER) {
-                hover_look(im, hovered, ST_BORDER_LOOK, im->border, im->border_rgb, im->border_hover_rgb, im->border_ms);
+                image_hover_look(im, hovered, ST_BORDER_LOOK, im->border, im->border_rgb, im->border_hover_rgb, im->border_ms);
             }
         }
         colour_fade_update(im->border, ms);
@@ -153,8 +148,8 @@ void image_update(Control *c, int ms) {
                 colour_fade_set(im->caption_colour, im->caption_press_rgb[0], im->caption_press_rgb[1],
                                 im->caption_press_rgb[2]);
             } else if (im->options & IMG_CAPTION_HOVER) {
-                hover_look(im, hovered, ST_CAPTION_LOOK, im->caption_colour, im->caption_rgb, im->caption_hover_rgb,
-                           im->caption_ms);
+                image_hover_look(im, hovered, ST_CAPTION_LOOK, im->caption_colour, im->caption_rgb, im->caption_hover_rgb,
+                                 im->caption_ms);
             }
         }
         colour_fade_update(im->caption_colour, ms);
@@ -258,7 +253,7 @@ void image_update(Control *c, int ms) {
 }
 
 void image_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     int px = ox + c->x, py = oy + c->y;
     int inner_w = c->w, inner_h = c->h;
     if ((im->options & IMG_BORDER) && im->border) {
@@ -322,7 +317,7 @@ void image_draw(Control *c, Graphics *gfx, int ox, int oy) {
 }
 
 void image_on_show(Control *c) {
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     if (!(im->state & ST_UPDATED)) return;
     if ((im->options & IMG_BORDER_HOVER) && (im->state & ST_BORDER_LOOK) && im->border) {
         colour_fade_set(im->border, im->border_rgb[0], im->border_rgb[1], im->border_rgb[2]);
@@ -358,7 +353,7 @@ const ControlClass k_image_class = {
 Control *create_common(int type) {
     Control *c = control_create(CONTROL_IMAGE);
     if (!c) return nullptr;
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     im->image_type = type;
     if (type != IMAGE_TYPE_GIVEN && image_type_frame_count(type) > 0)
         take_frames(im, image_type_frames(type), image_type_frame_count(type));
@@ -371,7 +366,7 @@ Control *create_common(int type) {
 
 const ControlClass *image_class() { return &k_image_class; }
 
-ImageControl *image_of(Control *c) { return c && c->type == CONTROL_IMAGE ? data(c) : nullptr; }
+ImageControl *image_of(Control *c) { return c && c->type == CONTROL_IMAGE ? image_data(c) : nullptr; }
 const ImageControl *image_of(const Control *c) {
     return c && c->type == CONTROL_IMAGE ? static_cast<const ImageControl *>(control_type_data(c)) : nullptr;
 }
@@ -387,7 +382,7 @@ Control *image_control_create_still(int type) {
 Control *image_control_create_frame(int type, int frame) {
     Control *c = create_common(type);
     if (!c) return nullptr;
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     if (frame >= 0 && frame < im->frame_count) {
         im->frame = frame;
         im->sprite = im->frames[frame];
@@ -399,7 +394,7 @@ Control *image_control_create_frame(int type, int frame) {
 Control *image_control_create_single(Sprite *sprite) {
     Control *c = create_common(IMAGE_TYPE_GIVEN);
     if (!c || !sprite) return c;
-    take_frames(data(c), &sprite, 1);
+    take_frames(image_data(c), &sprite, 1);
     image_control_refresh(c);
     return c;
 }
@@ -408,14 +403,14 @@ Control *image_control_create_framed(int type) {
     Control *c = create_common(type);
     if (!c) return nullptr;
     image_control_enable_border(c);
-    colour_fade_set(data(c)->border, 20, 20, 20);
+    colour_fade_set(image_data(c)->border, 20, 20, 20);
     return c;
 }
 
 Control *image_control_create_sprites(Sprite **sprites, int count) {
     Control *c = create_common(IMAGE_TYPE_GIVEN);
     if (!c) return nullptr;
-    data(c)->options |= IMG_ANIMATED;
+    image_data(c)->options |= IMG_ANIMATED;
     image_control_set_frames(c, sprites, count);
     return c;
 }
@@ -438,7 +433,7 @@ Control *image_button_create(int type, int font, const char *text, ControlFn on_
                              void *user_data) {
     Control *c = image_button_create_plain(type, on_click, hotkey, user_data);
     if (!c) return nullptr;
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     image_control_set_text(c, text, font, 0, 8);
     image_control_enable_border(c);
     set_rgb(im->border_rgb, 0, 96, 0);
@@ -463,7 +458,7 @@ Control *image_button_create(int type, int font, const char *text, ControlFn on_
 Control *image_dialog_button_create(int type, const char *text, ControlFn on_click, int hotkey, void *user_data) {
     Control *c = image_button_create_plain(type, on_click, hotkey, user_data);
     if (!c) return nullptr;
-    ImageControl *im = data(c);
+    ImageControl *im = image_data(c);
     image_control_set_text(c, text, 2, 1, 4);
     im->feedback_ms = 100;
     image_control_set_caption_hover(c, 150, 150, 30, 230, 230, 230, 100);
@@ -609,13 +604,13 @@ void image_control_set_text(Control *c, const char *text, int font, int side, in
     ImageControl *im = image_of(c);
     if (!im) return;
     delete[] im->caption;
-    im->caption = copy_text(text);
+    im->caption = copy_text_or_empty(text);
     im->caption_font = font;
     im->caption_w = ui_text_width(font, im->caption ? im->caption : "");
     im->caption_h = ui_line_height(font);
     im->caption_side = side;
     im->caption_gap = std::max(gap, 0);
-    ensure(&im->caption_colour);
+    ui_draw_detail::ensure(&im->caption_colour);
     image_control_refresh(c);
 }
 
@@ -708,7 +703,7 @@ void image_control_enable_border(Control *c) {
     ImageControl *im = image_of(c);
     if (!im) return;
     im->options |= IMG_BORDER;
-    ensure(&im->border);
+    ui_draw_detail::ensure(&im->border);
     image_control_refresh(c);
 }
 
@@ -741,7 +736,7 @@ void image_control_set_caption_hover(Control *c, int r, int g, int b, int hr, in
     set_rgb(im->caption_rgb, r, g, b);
     set_rgb(im->caption_hover_rgb, hr, hg, hb);
     im->caption_ms = std::max(ms, 0);
-    colour_fade_set(ensure(&im->caption_colour), r, g, b);
+    colour_fade_set(ui_draw_detail::ensure(&im->caption_colour), r, g, b);
 }
 
 void image_control_set_caption_press(Control *c, int r, int g, int b) {
@@ -752,19 +747,19 @@ void image_control_set_caption_press(Control *c, int r, int g, int b) {
 }
 
 void image_control_enable_background(Control *c) {
-    if (ImageControl *im = image_of(c)) { ensure(&im->background); im->options |= IMG_BACKGROUND; }
+    if (ImageControl *im = image_of(c)) { ui_draw_detail::ensure(&im->background); im->options |= IMG_BACKGROUND; }
 }
 void image_control_enable_blend_fill(Control *c) {
-    if (ImageControl *im = image_of(c)) { ensure(&im->blend_fill); im->options |= IMG_BLEND_FILL; }
+    if (ImageControl *im = image_of(c)) { ui_draw_detail::ensure(&im->blend_fill); im->options |= IMG_BLEND_FILL; }
 }
 void image_control_enable_noise(Control *c) {
-    if (ImageControl *im = image_of(c)) { ensure(&im->noise); im->options |= IMG_NOISE; }
+    if (ImageControl *im = image_of(c)) { ui_draw_detail::ensure(&im->noise); im->options |= IMG_NOISE; }
 }
 void image_control_enable_tint(Control *c) {
-    if (ImageControl *im = image_of(c)) { ensure(&im->tint); im->options |= IMG_TINT; }
+    if (ImageControl *im = image_of(c)) { ui_draw_detail::ensure(&im->tint); im->options |= IMG_TINT; }
 }
 void image_control_enable_recolour(Control *c) {
-    if (ImageControl *im = image_of(c)) { ensure(&im->recolour); im->options |= IMG_RECOLOUR; }
+    if (ImageControl *im = image_of(c)) { ui_draw_detail::ensure(&im->recolour); im->options |= IMG_RECOLOUR; }
 }
 
 ColourFade *image_control_border_colour(Control *c) { ImageControl *im = image_of(c); return im ? im->border : nullptr; }
@@ -787,7 +782,7 @@ void image_control_set_overlay(Control *c, bool on, const uint8_t levels[4], int
     if (!im) return;
     if (on) {
         for (int i = 0; i < 4; ++i) {
-            ensure(&im->outline[i]);
+            ui_draw_detail::ensure(&im->outline[i]);
             im->outline_levels[i] = levels ? levels[i] : 0;
         }
         im->outline_extra = extra;
@@ -877,7 +872,7 @@ void image_control_set_tooltip(Control *c, bool on, int kind, int a, int b, cons
     im->tooltip_a = a;
     im->tooltip_b = b;
     delete[] im->tooltip_text;
-    im->tooltip_text = text ? copy_text(text) : nullptr;
+    im->tooltip_text = text ? copy_text_or_empty(text) : nullptr;
     c->on_hover_enter = image_control_tooltip_show;
     c->on_hover_leave = image_control_tooltip_hide;
 }

@@ -10,25 +10,25 @@
 
 namespace {
 
-LineGroup *data(Control *c) { return static_cast<LineGroup *>(control_type_data(c)); }
+LineGroup *lines_data(Control *c) { return static_cast<LineGroup *>(control_type_data(c)); }
 
 size_t lines_size() { return sizeof(LineGroup); }
 void lines_init(Control *c) { new (control_type_data(c)) LineGroup{}; }
 
 void lines_free(Control *c) {
-    LineGroup *g = data(c);
+    LineGroup *g = lines_data(c);
     for (LineRecord &l : g->lines) colour_fade_free(l.colour);
     g->~LineGroup();
 }
 
 void lines_update(Control *c, int ms) {
-    LineGroup *g = data(c);
+    LineGroup *g = lines_data(c);
     for (LineRecord &l : g->lines) colour_fade_update(l.colour, ms);
     if (g->flags & LINES_EFFECT) g->clock = (g->clock + ms) % 1000;
 }
 
 void lines_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    LineGroup *g = data(c);
+    LineGroup *g = lines_data(c);
     const int bx = ox + c->x, by = oy + c->y;
     const int maxx = ui_screen_width() - 1, maxy = ui_screen_height() - 1;
     for (const LineRecord &l : g->lines) {
@@ -61,7 +61,7 @@ const ControlClass k_lines_class = {
 
 const ControlClass *line_group_class() { return &k_lines_class; }
 
-LineGroup *line_group_of(Control *c) { return c && c->type == CONTROL_LINES ? data(c) : nullptr; }
+LineGroup *line_group_of(Control *c) { return c && c->type == CONTROL_LINES ? lines_data(c) : nullptr; }
 const LineGroup *line_group_of(const Control *c) {
     return c && c->type == CONTROL_LINES ? static_cast<const LineGroup *>(control_type_data(c)) : nullptr;
 }
@@ -69,7 +69,7 @@ const LineGroup *line_group_of(const Control *c) {
 Control *line_group_create(int count) {
     Control *c = control_create(CONTROL_LINES);
     if (!c) return nullptr;
-    LineGroup *g = data(c);
+    LineGroup *g = lines_data(c);
     for (int i = 0; i < count; ++i) g->lines.push_back({0, 0, 0, 0, colour_fade_create()});
     return c;
 }

@@ -14,8 +14,8 @@ namespace {
 
 PanelEffectHooks g_effects{};
 
-Panel *data(Control *c) { return static_cast<Panel *>(control_type_data(c)); }
-const Panel *data(const Control *c) { return static_cast<const Panel *>(control_type_data(c)); }
+Panel *panel_data(Control *c) { return static_cast<Panel *>(control_type_data(c)); }
+const Panel *panel_data(const Control *c) { return static_cast<const Panel *>(control_type_data(c)); }
 
 size_t panel_size() { return sizeof(Panel); }
 void panel_init(Control *c) { new (control_type_data(c)) Panel{}; }
@@ -25,7 +25,7 @@ void release_effect(Effect *e) {
 }
 
 void panel_free(Control *c) {
-    Panel *p = data(c);
+    Panel *p = panel_data(c);
     std::vector<Control *> children;
     children.swap(p->children.items);
     // A child that something else still holds (the hover slot, a tooltip) no longer has an owner.
@@ -47,14 +47,9 @@ void panel_free(Control *c) {
     p->~Panel();
 }
 
-ColourFade *ensure(ColourFade **slot) {
-    if (!*slot) *slot = colour_fade_create();
-    return *slot;
-}
-
-void hover_look(Control *c, ColourFade *fade, uint32_t hovered_flag, const uint8_t base[3],
-                const uint8_t hover[3], int ms) {
-    ui_hover_colour(fade, c->flags & CTRL_HOVERED, &data(c)->flags, hovered_flag, base, hover, ms);
+void panel_hover_look(Control *c, ColourFade *fade, uint32_t hovered_flag, const uint8_t base[3],
+                      const uint8_t hover[3], int ms) {
+    ui_hover_colour(fade, c->flags & CTRL_HOVERED, &panel_data(c)->flags, hovered_flag, base, hover, ms);
 }
 
 // One axis of the size animation; returns whether it has arrived.
@@ -71,7 +66,7 @@ bool resize_axis(int size, int target, int rate, int *acc, int ms, int *out) {
 }
 
 void panel_update(Control *c, int ms) {
-    Panel *p = data(c);
+    Panel *p = panel_data(c);
     bool released = false;
     for (size_t i = 0; i < p->children.items.size(); ++i) {
         Control *child = p->children.items[i];
@@ -115,11 +110,11 @@ void panel_update(Control *c, int ms) {
 
     const bool enabled = !(c->flags & CTRL_DISABLED);
     if ((p->flags & PANEL_BORDER) && (p->flags & PANEL_BORDER_HOVER) && enabled)
-        hover_look(c, p->border, PANEL_BORDER_HOVERED, p->border_rgb, p->border_hover_rgb, p->border_hover_ms);
+        panel_hover_look(c, p->border, PANEL_BORDER_HOVERED, p->border_rgb, p->border_hover_rgb, p->border_hover_ms);
     if (p->flags & PANEL_BORDER) colour_fade_update(p->border, ms);
     if ((p->flags & PANEL_BACKGROUND) && (p->flags & PANEL_BG_HOVER) && enabled)
-        hover_look(c, p->background, PANEL_BG_HOVERED, p->background_rgb, p->background_hover_rgb,
-                   p->background_hover_ms);
+        panel_hover_look(c, p->background, PANEL_BG_HOVERED, p->background_rgb, p->background_hover_rgb,
+                         p->background_hover_ms);
     if (p->flags & PANEL_BACKGROUND) colour_fade_update(p->background, ms);
 
     if (p->flags & PANEL_GRID) {
@@ -147,7 +142,7 @@ void panel_update(Control *c, int ms) {
 int effect_layer(const Effect *e) { return g_effects.layer ? g_effects.layer(e) : 0; }
 
 void draw_children(Control *c, Graphics *gfx, int ox, int oy) {
-    Panel *p = data(c);
+    Panel *p = panel_data(c);
     bool any = false;
     int lowest = INT_MAX;
     for (Control *child : p->children.items)
@@ -178,7 +173,7 @@ void draw_children(Control *c, Graphics *gfx, int ox, int oy) {
 }
 
 void panel_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    Panel *p = data(c);
+    Panel *p = panel_data(c);
     const int px = ox + c->x, py = oy + c->y, w = c->w, h = c->h;
     ui_push_clip(gfx, px, py, px + w - 1, py + h - 1);
     if (p->flags & PANEL_SHADED) {
@@ -224,7 +219,7 @@ void panel_draw(Control *c, Graphics *gfx, int ox, int oy) {
 }
 
 void panel_on_show(Control *c) {
-    Panel *p = data(c);
+    Panel *p = panel_data(c);
     if ((p->flags & PANEL_BORDER_HOVERED) && p->border) {
         colour_fade_set(p->border, p->border_rgb[0], p->border_rgb[1], p->border_rgb[2]);
         p->flags &= ~PANEL_BORDER_HOVERED;
@@ -240,7 +235,7 @@ void panel_on_show(Control *c) {
 }
 
 void panel_get_bounds(const Control *c, int *x, int *y, int *w, int *h) {
-    const Panel *p = data(c);
+    const Panel *p = panel_data(c);
     const bool moving = (c->flags & CTRL_MOVING) && c->move;
     int bx = moving ? c->move->target_x : c->x;
     int by = moving ? c->move->target_y : c->y;
@@ -299,13 +294,13 @@ const ControlClass *panel_class() { return &k_panel_class; }
 void panel_set_effect_hooks(const PanelEffectHooks &hooks) { g_effects = hooks; }
 const PanelEffectHooks &panel_effect_hooks() { return g_effects; }
 
-Panel *panel_of(Control *c) { return c && c->type == CONTROL_PANEL ? data(c) : nullptr; }
-const Panel *panel_of(const Control *c) { return c && c->type == CONTROL_PANEL ? data(c) : nullptr; }
+Panel *panel_of(Control *c) { return c && c->type == CONTROL_PANEL ? panel_data(c) : nullptr; }
+const Panel *panel_of(const Control *c) { return c && c->type == CONTROL_PANEL ? panel_data(c) : nullptr; }
 
 Control *panel_create_empty() {
     Control *c = control_create(CONTROL_PANEL);
     if (!c) return nullptr;
-    data(c)->value = -1;
+    panel_data(c)->value = -1;
     c->w = 20;
     c->h = 10;
     return c;
@@ -316,7 +311,7 @@ Control *panel_create(int w, int h, int r, int g, int b) {
     if (!c) return nullptr;
     control_set_size(c, w, h);
     panel_set_background(c, true);
-    colour_fade_set(data(c)->background, r, g, b);
+    colour_fade_set(panel_data(c)->background, r, g, b);
     return c;
 }
 
@@ -515,7 +510,7 @@ void panel_set_border(Control *panel, bool on) {
     Panel *p = panel_of(panel);
     if (!p) return;
     if (on) {
-        ensure(&p->border);
+        ui_draw_detail::ensure(&p->border);
         p->flags |= PANEL_BORDER;
     } else {
         p->flags &= ~PANEL_BORDER;
@@ -526,7 +521,7 @@ void panel_set_background(Control *panel, bool on) {
     Panel *p = panel_of(panel);
     if (!p) return;
     if (on) {
-        ensure(&p->background);
+        ui_draw_detail::ensure(&p->background);
         p->flags |= PANEL_BACKGROUND;
     } else {
         p->flags &= ~PANEL_BACKGROUND;
@@ -535,22 +530,22 @@ void panel_set_background(Control *panel, bool on) {
 
 void panel_enable_alt_fill(Control *panel) {
     if (Panel *p = panel_of(panel)) {
-        ensure(&p->alt_fill);
+        ui_draw_detail::ensure(&p->alt_fill);
         p->flags |= PANEL_ALT_FILL;
     }
 }
 
 void panel_enable_glow(Control *panel) {
     if (Panel *p = panel_of(panel)) {
-        ensure(&p->glow);
+        ui_draw_detail::ensure(&p->glow);
         p->flags |= PANEL_GLOW;
     }
 }
 
 void panel_enable_split_fill(Control *panel, int split) {
     if (Panel *p = panel_of(panel)) {
-        ensure(&p->gradient_a);
-        ensure(&p->gradient_b);
+        ui_draw_detail::ensure(&p->gradient_a);
+        ui_draw_detail::ensure(&p->gradient_b);
         p->gradient_split = split;
         p->flags |= PANEL_SPLIT_FILL;
     }
@@ -579,7 +574,7 @@ void panel_clear_fills(Control *panel) {
 void panel_set_border_hover(Control *panel, int r, int g, int b, int hr, int hg, int hb, int ms) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    ensure(&p->border);
+    ui_draw_detail::ensure(&p->border);
     p->flags |= PANEL_BORDER | PANEL_BORDER_HOVER;
     p->border_rgb[0] = static_cast<uint8_t>(r);
     p->border_rgb[1] = static_cast<uint8_t>(g);
@@ -594,7 +589,7 @@ void panel_set_border_hover(Control *panel, int r, int g, int b, int hr, int hg,
 void panel_set_background_hover(Control *panel, int r, int g, int b, int hr, int hg, int hb, int ms) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    ensure(&p->background);
+    ui_draw_detail::ensure(&p->background);
     p->flags |= PANEL_BACKGROUND | PANEL_BG_HOVER;
     p->background_rgb[0] = static_cast<uint8_t>(r);
     p->background_rgb[1] = static_cast<uint8_t>(g);
@@ -609,7 +604,7 @@ void panel_set_background_hover(Control *panel, int r, int g, int b, int hr, int
 void panel_start_grid(Control *panel, int dx, int direction, int period) {
     Panel *p = panel_of(panel);
     if (!p) return;
-    ensure(&p->grid);
+    ui_draw_detail::ensure(&p->grid);
     p->grid_dx = p->grid_dy = dx;
     p->grid_direction = direction;
     p->grid_period = period;

@@ -13,8 +13,8 @@
 
 namespace {
 
-ScrollTrack *data(Control *c) { return static_cast<ScrollTrack *>(control_type_data(c)); }
-const ScrollTrack *data(const Control *c) { return static_cast<const ScrollTrack *>(control_type_data(c)); }
+ScrollTrack *track_data(Control *c) { return static_cast<ScrollTrack *>(control_type_data(c)); }
+const ScrollTrack *track_data(const Control *c) { return static_cast<const ScrollTrack *>(control_type_data(c)); }
 
 bool vertical(const ScrollTrack *t) { return t->orientation == 1; }
 
@@ -30,14 +30,14 @@ void track_init(Control *c) {
 }
 
 void track_free(Control *c) {
-    ScrollTrack *t = data(c);
+    ScrollTrack *t = track_data(c);
     colour_fade_free(t->colour);
     colour_fade_free(t->second_colour);
     colour_fade_free(t->thumb_colour);
 }
 
 void track_update(Control *c, int ms) {
-    ScrollTrack *t = data(c);
+    ScrollTrack *t = track_data(c);
     if (t->flags & TRACK_GROWING) {
         t->grow_acc += ms;
         t->shown_length += t->grow_acc / std::max(t->grow_period, 1);
@@ -92,7 +92,7 @@ void fill_axis(Graphics *gfx, const ScrollTrack *t, int ox, int oy, int along, i
 }
 
 void track_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    ScrollTrack *t = data(c);
+    ScrollTrack *t = track_data(c);
     const int px = ox + c->x, py = oy + c->y;
     const int start = t->shown_length < t->length ? (t->length - t->shown_length) / 2 : 0;
     const int len = std::min(t->shown_length, t->length), thick = t->thickness;
@@ -160,8 +160,8 @@ void call_slot(Control *panel, ControlFn ScrollBarState::*slot) {
     if (s && s->*slot) (s->*slot)(panel);
 }
 
-void on_near_arrow(Control *arrow) { call_slot(bar_of_child(arrow), &ScrollBarState::on_second_arrow); }
-void on_far_arrow(Control *arrow) { call_slot(bar_of_child(arrow), &ScrollBarState::on_first_arrow); }
+void on_near_arrow_click(Control *arrow) { call_slot(bar_of_child(arrow), &ScrollBarState::on_second_arrow); }
+void on_far_arrow_click(Control *arrow) { call_slot(bar_of_child(arrow), &ScrollBarState::on_first_arrow); }
 void on_wheel(Control *child) { call_slot(bar_of_child(child), &ScrollBarState::on_change); }
 
 void on_track_change(Control *track) {
@@ -176,12 +176,12 @@ void on_track_change(Control *track) {
 
 const ControlClass *scroll_track_class() { return &k_track_class; }
 
-ScrollTrack *scroll_track_of(Control *c) { return c && c->type == CONTROL_SCROLL ? data(c) : nullptr; }
+ScrollTrack *scroll_track_of(Control *c) { return c && c->type == CONTROL_SCROLL ? track_data(c) : nullptr; }
 
 Control *scroll_track_create(int orientation, int length, int thickness) {
     Control *c = control_create(CONTROL_SCROLL);
     if (!c) return nullptr;
-    ScrollTrack *t = data(c);
+    ScrollTrack *t = track_data(c);
     t->orientation = orientation;
     t->length = length;
     t->thickness = thickness;
@@ -251,7 +251,7 @@ void scroll_track_set_thumb(Control *c, int pos) {
 }
 
 void scroll_track_get_thumb(const Control *c, int *pos, int *range) {
-    const ScrollTrack *t = c && c->type == CONTROL_SCROLL ? data(c) : nullptr;
+    const ScrollTrack *t = c && c->type == CONTROL_SCROLL ? track_data(c) : nullptr;
     int p = 0, r = 0;
     if (t && (t->flags & TRACK_THUMB)) {
         p = t->thumb_pos - t->thumb_size / 2;
@@ -289,8 +289,8 @@ void scroll_bar_init(Control *panel, int length, int options) {
     s->horizontal = (options & SCROLL_BAR_HORIZONTAL) ? 1 : 0;
     control_set_widget_state(panel, s, state_free);
     const bool horizontal = s->horizontal;
-    Control *near_arrow = image_button_create_plain(horizontal ? IMAGE_ARROW_LEFT : IMAGE_ARROW_UP, on_near_arrow, 0, nullptr);
-    Control *far_arrow = image_button_create_plain(horizontal ? IMAGE_ARROW_RIGHT : IMAGE_ARROW_DOWN, on_far_arrow, 0, nullptr);
+    Control *near_arrow = image_button_create_plain(horizontal ? IMAGE_ARROW_LEFT : IMAGE_ARROW_UP, on_near_arrow_click, 0, nullptr);
+    Control *far_arrow = image_button_create_plain(horizontal ? IMAGE_ARROW_RIGHT : IMAGE_ARROW_DOWN, on_far_arrow_click, 0, nullptr);
     if (!near_arrow || !far_arrow) {
         control_destroy(near_arrow);
         control_destroy(far_arrow);

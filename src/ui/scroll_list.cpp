@@ -9,7 +9,7 @@
 
 namespace {
 
-Control *live(Control *bar) { return bar && !(bar->flags & CTRL_REMOVED) ? bar : nullptr; }
+Control *live_bar(Control *bar) { return bar && !(bar->flags & CTRL_REMOVED) ? bar : nullptr; }
 
 void let_go_of_bar(ScrollList *list) {
     Control *bar = list->bar;
@@ -26,11 +26,11 @@ const ScrollList *heard(Control *ctrl) {
     return scroll_list_of(ctrl);   // the slot may have changed the list
 }
 
-void on_far_arrow(Control *bar) {
+void on_list_far_arrow(Control *bar) {
     if (const ScrollList *list = heard(bar)) scroll_list_move_by(bar, list->arrow_step);
 }
 
-void on_near_arrow(Control *bar) {
+void on_list_near_arrow(Control *bar) {
     if (const ScrollList *list = heard(bar)) scroll_list_move_by(bar, -list->arrow_step);
 }
 
@@ -101,34 +101,34 @@ Control *scroll_list_add_bar(Control *viewport, Control *parent, int x, int y, i
 void scroll_list_attach_bar(Control *viewport, Control *bar) {
     ScrollList *list = scroll_list_of(viewport);
     if (!list || !scroll_bar_state(bar) || list->bar == bar) return;
-    if (Control *old = live(list->bar)) control_remove(old);
+    if (Control *old = live_bar(list->bar)) control_remove(old);
     let_go_of_bar(list);
     list->bar = control_addref(bar);
     list->horizontal = scroll_bar_state(bar)->horizontal;
     bar->user_data = list->viewport;
     bar->on_wheel = scroll_list_on_wheel;
     scroll_bar_set_command(bar, scroll_list_follow);
-    scroll_bar_set_first_slot(bar, on_far_arrow);
-    scroll_bar_set_second_slot(bar, on_near_arrow);
+    scroll_bar_set_first_slot(bar, on_list_far_arrow);
+    scroll_bar_set_second_slot(bar, on_list_near_arrow);
     scroll_bar_set_change_slot(bar, on_bar_change);
 }
 
 void scroll_list_remove_bar(Control *viewport) {
     ScrollList *list = scroll_list_of(viewport);
     if (!list) return;
-    if (Control *bar = live(list->bar)) control_remove(bar);
+    if (Control *bar = live_bar(list->bar)) control_remove(bar);
     let_go_of_bar(list);
     scroll_list_follow(list->viewport);
 }
 
 Control *scroll_list_bar(Control *viewport) {
     const ScrollList *list = scroll_list_of(viewport);
-    return list ? live(list->bar) : nullptr;
+    return list ? live_bar(list->bar) : nullptr;
 }
 
 void scroll_list_move_by(Control *ctrl, int step) {
     ScrollList *list = scroll_list_of(ctrl);
-    Control *bar = list ? live(list->bar) : nullptr;
+    Control *bar = list ? live_bar(list->bar) : nullptr;
     if (!bar) return;
     scroll_bar_move_by(bar, step);
     scroll_list_follow(list->viewport);
@@ -138,7 +138,7 @@ void scroll_list_follow(Control *ctrl) {
     const ScrollList *list = scroll_list_of(ctrl);
     if (!list) return;
     Control *viewport = list->viewport;
-    Control *bar = live(list->bar);
+    Control *bar = live_bar(list->bar);
     const int shown = list->shown > 0 ? list->shown : list->horizontal ? viewport->w : viewport->h;
     const int offset = bar ? scroll_bar_content_offset(bar, list->content - shown) : 0;
     if (list->moving && list->horizontal) control_set_position(viewport, -offset, viewport->y);

@@ -17,11 +17,10 @@ namespace {
 
 constexpr int KEY_BACKSPACE = 8;
 constexpr int KEY_ENTER = 13;
-constexpr int KEY_ESCAPE = 27;
 constexpr int KEY_KEYPAD_ENTER = 271;
 constexpr int BUTTON_GAP = 3;
 
-void free_state(void *data) { delete static_cast<TextEntryState *>(data); }
+void free_entry_state(void *data) { delete static_cast<TextEntryState *>(data); }
 
 bool blank(const std::string &text) { return text.find_first_not_of(' ') == std::string::npos; }
 
@@ -98,7 +97,7 @@ void end_edit(Control *panel, bool accepted) {
 }  // namespace
 
 TextEntryState *text_entry_state(Control *panel) {
-    if (!panel || panel->widget_free != free_state) return nullptr;
+    if (!panel || panel->widget_free != free_entry_state) return nullptr;
     return static_cast<TextEntryState *>(panel->widget_state);
 }
 
@@ -118,7 +117,7 @@ void text_entry_dialog(Control *panel, const char *text, int width, int options)
     s->require_change = (options & TEXT_ENTRY_REQUIRE_CHANGE) != 0;
     s->require_text = (options & TEXT_ENTRY_REQUIRE_TEXT) != 0;
     s->valid = !s->require_change && !(s->require_text && blank(s->text));
-    control_set_widget_state(panel, s, free_state);
+    control_set_widget_state(panel, s, free_entry_state);
 
     const Layout l = layout_for(s->compact);
     int y0 = l.y0, x0 = l.x0;
@@ -212,7 +211,7 @@ void text_entry_on_key(Control *panel) {
     TextEntryState *s = text_entry_state(panel);
     if (!s || !s->editing) return;
     const int key = panel->held_key;
-    if (key == KEY_ESCAPE) {
+    if (key == INPUT_KEY_ESCAPE) {
         end_edit(panel, false);
         return;
     }

@@ -10,11 +10,11 @@
 
 namespace {
 
-TextLabel *data(Control *c) { return static_cast<TextLabel *>(control_type_data(c)); }
+TextLabel *label_data(Control *c) { return static_cast<TextLabel *>(control_type_data(c)); }
 
 size_t label_size() { return sizeof(TextLabel); }
 
-char *copy_text(const char *text, size_t n) {
+char *copy_chars(const char *text, size_t n) {
     char *s = new (std::nothrow) char[n + 1];
     if (!s) return nullptr;
     std::memcpy(s, text, n);
@@ -24,12 +24,12 @@ char *copy_text(const char *text, size_t n) {
 
 void label_init(Control *c) {
     TextLabel *t = new (control_type_data(c)) TextLabel{};
-    t->text = copy_text("", 0);
+    t->text = copy_chars("", 0);
     t->colour = colour_fade_create();
 }
 
 void label_free(Control *c) {
-    TextLabel *t = data(c);
+    TextLabel *t = label_data(c);
     delete[] t->text;
     t->text = nullptr;
     colour_fade_free(t->colour);
@@ -37,10 +37,10 @@ void label_free(Control *c) {
 }
 
 void replace_text(Control *c, const char *text) {
-    TextLabel *t = data(c);
+    TextLabel *t = label_data(c);
     if (!text) text = "";
     const size_t n = std::strlen(text);
-    char *s = copy_text(text, n);
+    char *s = copy_chars(text, n);
     if (!s) return;
     delete[] t->text;
     t->text = s;
@@ -49,7 +49,7 @@ void replace_text(Control *c, const char *text) {
 }
 
 void label_update(Control *c, int ms) {
-    TextLabel *t = data(c);
+    TextLabel *t = label_data(c);
     if (t->flags & TEXT_HOVER) {
         const bool hovered = c->flags & CTRL_HOVERED;
         if (hovered && !(t->flags & TEXT_HOVERED)) {
@@ -100,7 +100,7 @@ void label_update(Control *c, int ms) {
 }
 
 void label_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    TextLabel *t = data(c);
+    TextLabel *t = label_data(c);
     if (!t->colour || colour_fade_is_black(t->colour)) return;
     const int px = ox + c->x, py = oy + c->y;
     if (t->flags & TEXT_BACKING) ui_darken_rect(gfx, px, py, c->w, c->h, 2);
@@ -150,7 +150,7 @@ std::string format_va(const char *format, va_list args) {
 
 const ControlClass *text_label_class() { return &k_label_class; }
 
-TextLabel *text_label_of(Control *c) { return c && c->type == CONTROL_TEXT ? data(c) : nullptr; }
+TextLabel *text_label_of(Control *c) { return c && c->type == CONTROL_TEXT ? label_data(c) : nullptr; }
 const TextLabel *text_label_of(const Control *c) {
     return c && c->type == CONTROL_TEXT ? static_cast<const TextLabel *>(control_type_data(c)) : nullptr;
 }
@@ -158,9 +158,9 @@ const TextLabel *text_label_of(const Control *c) {
 Control *text_label_create_plain(int font, int r, int g, int b, const char *text) {
     Control *c = control_create(CONTROL_TEXT);
     if (!c) return nullptr;
-    data(c)->font = font;
+    label_data(c)->font = font;
     replace_text(c, text);
-    colour_fade_set(data(c)->colour, r, g, b);
+    colour_fade_set(label_data(c)->colour, r, g, b);
     return c;
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int LABEL_FONT = 2;
 
-void free_state(void *data) { delete static_cast<TransferSliderState *>(data); }
+void free_slider_state(void *data) { delete static_cast<TransferSliderState *>(data); }
 
 // What may move right to left (into the left holder) and left to right.
 int movable_left(const TransferSliderState *s) {
@@ -47,7 +47,7 @@ void set_picture(Control *panel, int id, Sprite *sprite) {
 }  // namespace
 
 TransferSliderState *transfer_slider_state(Control *panel) {
-    if (!panel || panel->widget_free != free_state) return nullptr;
+    if (!panel || panel->widget_free != free_slider_state) return nullptr;
     return static_cast<TransferSliderState *>(panel->widget_state);
 }
 
@@ -65,7 +65,7 @@ void transfer_slider_init(Control *panel, int left, int right) {
     s->right = std::max(right, 0);
     s->new_left = s->left;
     s->new_right = s->right;
-    control_set_widget_state(panel, s, free_state);
+    control_set_widget_state(panel, s, free_slider_state);
     amount_label(s->left, SLIDER_LEFT_LABEL_ID, panel);
     amount_label(s->right, SLIDER_RIGHT_LABEL_ID, panel);
     if (Control *track = scroll_track_create(0, 20, 12)) {

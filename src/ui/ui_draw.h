@@ -7,8 +7,8 @@
 //  - Sprite calls take the reference the command drops.
 //  - Game thread only.
 #include <cstdint>
+#include "platform/colour_fade.h"
 
-struct ColourFade;
 struct Graphics;
 struct Sprite;
 
@@ -17,6 +17,16 @@ struct Sprite;
 // runs back to `base` and the bit is cleared. A null fade changes nothing.
 void ui_hover_colour(ColourFade *fade, bool hovered, uint32_t *state, uint32_t bit, const uint8_t base[3],
                      const uint8_t hover[3], int ms);
+
+namespace ui_draw_detail {
+
+// The fade in *slot, created there first when the slot is empty (null when out of memory).
+inline ColourFade *ensure(ColourFade **slot) {
+    if (!*slot) *slot = colour_fade_create();
+    return *slot;
+}
+
+}  // namespace ui_draw_detail
 
 // The screen the frame is drawn for (its size before video set-up: 1024 x 768).
 int ui_screen_width();

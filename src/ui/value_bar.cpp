@@ -11,7 +11,7 @@
 
 namespace {
 
-ValueBar *data(Control *c) { return static_cast<ValueBar *>(control_type_data(c)); }
+ValueBar *bar_data(Control *c) { return static_cast<ValueBar *>(control_type_data(c)); }
 
 size_t bar_size() { return sizeof(ValueBar); }
 
@@ -22,7 +22,7 @@ void bar_init(Control *c) {
 }
 
 void bar_free(Control *c) {
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     colour_fade_free(v->fill);
     colour_fade_free(v->track);
     colour_fade_free(v->caption_colour);
@@ -41,7 +41,7 @@ bool run_toward(int32_t *value, int32_t target, int32_t period, int32_t *acc, in
 }
 
 void bar_update(Control *c, int ms) {
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     const bool stops_live = (v->flags & BAR_STOPS) && !(v->flags & BAR_STOPS_SUSPENDED);
     if (!stops_live) colour_fade_update(v->fill, ms);
     colour_fade_update(v->caption_colour, ms);
@@ -69,7 +69,7 @@ void bar_update(Control *c, int ms) {
 }
 
 void bar_draw(Control *c, Graphics *gfx, int ox, int oy) {
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     int ix = ox + c->x, iy = oy + c->y, iw = c->w, ih = c->h;
     if ((v->flags & BAR_BORDER) && v->track) {
         ui_frame_rect(gfx, ix, iy, iw, ih, v->track->r, v->track->g, v->track->b);
@@ -132,7 +132,7 @@ const ControlClass k_bar_class = {
 
 const ControlClass *value_bar_class() { return &k_bar_class; }
 
-ValueBar *value_bar_of(Control *c) { return c && c->type == CONTROL_VALUE_BAR ? data(c) : nullptr; }
+ValueBar *value_bar_of(Control *c) { return c && c->type == CONTROL_VALUE_BAR ? bar_data(c) : nullptr; }
 const ValueBar *value_bar_of(const Control *c) {
     return c && c->type == CONTROL_VALUE_BAR ? static_cast<const ValueBar *>(control_type_data(c)) : nullptr;
 }
@@ -142,7 +142,7 @@ Control *value_bar_create_base(int w, int h) {
     if (!c) return nullptr;
     c->w = w;
     c->h = h;
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     colour_fade_set(v->track, 135, 135, 135);
     colour_fade_set(v->fill, 20, 150, 20);
     return c;
@@ -151,7 +151,7 @@ Control *value_bar_create_base(int w, int h) {
 Control *value_bar_create(int w, int h, int value, int max) {
     Control *c = value_bar_create_base(w, h);
     if (!c) return nullptr;
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     v->flags |= BAR_CAPTION | BAR_BORDER | BAR_CAPTION_OF_MAX | BAR_CAPTION_CENTRE;
     v->caption_colour = colour_fade_create();
     colour_fade_set(v->caption_colour, 220, 220, 220);
@@ -167,7 +167,7 @@ Control *value_bar_create(int w, int h, int value, int max) {
 Control *value_bar_create_with_text(int w, int value, int max) {
     Control *c = value_bar_create_base(w, 11);
     if (!c) return nullptr;
-    ValueBar *v = data(c);
+    ValueBar *v = bar_data(c);
     v->flags |= BAR_CAPTION | BAR_BORDER | BAR_CAPTION_OF_MAX;
     v->caption_colour = colour_fade_create();
     colour_fade_set(v->caption_colour, 220, 220, 220);

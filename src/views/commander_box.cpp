@@ -11,6 +11,7 @@
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
+#include "views/views_local.h"
 #include "world/object.h"
 #include "world/sector.h"
 #include "world/site.h"
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr int MARGIN = 6;             // the box's content starts here and ends this far from its edges
-constexpr int NAME_GAP = 6;           // between the rank icon and the name, beyond the margin
+constexpr int ICON_NAME_GAP = 6;      // between the rank icon and the name, beyond the margin
 constexpr int NAME_ONLY_Y = 10;
 constexpr int RANK_NAME_GAP = 5;      // between the name's bottom and the rank name's top
 constexpr int SKILL_GAP = 2;
@@ -35,31 +36,24 @@ constexpr int CHOOSER_SLIDE_FROM = 4;
 constexpr int CHOOSER_STAGGER_MS = 40;
 constexpr uint32_t CHOOSER_BOX_FLAGS = COMMANDER_BOX_SKILLS | COMMANDER_BOX_COSTS;
 
-struct Rgb {
-    int r, g, b;
-};
-constexpr Rgb BOX_FILL{10, 10, 0}, BOX_BORDER{30, 20, 10};
-constexpr Rgb NAME{230, 230, 230}, RANK_NAME{0, 230, 0}, EMPTY_NAME{185, 185, 185}, COST{230, 230, 230};
-constexpr Rgb CHOOSER_BORDER{24, 24, 8};
-constexpr Rgb ROW_FILL{6, 6, 0}, ROW_FILL_PULSE{0, 4, 48}, ROW_BORDER{90, 100, 10}, ROW_BORDER_PULSE{230, 230, 230};
-
-void set_colour(ColourFade *fade, Rgb c) {
-    if (fade) colour_fade_set(fade, c.r, c.g, c.b);
-}
+constexpr views_detail::Rgb BOX_FILL{10, 10, 0}, BOX_BORDER{30, 20, 10};
+constexpr views_detail::Rgb NAME{230, 230, 230}, RANK_NAME{0, 230, 0}, EMPTY_NAME{185, 185, 185}, COST{230, 230, 230};
+constexpr views_detail::Rgb CHOOSER_BORDER{24, 24, 8};
+constexpr views_detail::Rgb ROW_FILL{6, 6, 0}, ROW_FILL_PULSE{0, 4, 48}, ROW_BORDER{90, 100, 10}, ROW_BORDER_PULSE{230, 230, 230};
 
 void box_state_free(void *data) { delete static_cast<CommanderBoxState *>(data); }
 
-int rank_image(int rank) {
+int box_rank_image(int rank) {
     return rank >= 1 && rank < OFFICER_RANK_COUNT ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET;
 }
 
-void fit(Control *panel, int pad) {
+void fit_box(Control *panel, int pad) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + pad, h + pad);
 }
 
-Control *label(int font, Rgb c, const char *text) { return text_label_create_plain(font, c.r, c.g, c.b, text); }
+Control *label(int font, views_detail::Rgb c, const char *text) { return text_label_create_plain(font, c.r, c.g, c.b, text); }
 
 // What the cost columns show: the training cost and days, or for a cadet whose training is
 // paused at its sector's training site, what that paused training still costs and takes.
@@ -116,8 +110,8 @@ void build_name_block(Control *box, const Officer *officer, uint32_t flags) {
         return;
     }
     Control *icon = panel_add_child(box, MARGIN, MARGIN, COMMANDER_BOX_ID_RANK_ICON, 1,
-                                    image_control_create(rank_image(officer->rank)));
-    const int x = (icon ? icon->w : 0) + MARGIN + NAME_GAP;
+                                    image_control_create(box_rank_image(officer->rank)));
+    const int x = (icon ? icon->w : 0) + MARGIN + ICON_NAME_GAP;
     Control *name = label(FONT_BODY, NAME, officer->name.c_str());
     if (!name) return;
     if (flags & COMMANDER_BOX_NAME_ONLY) {
@@ -157,14 +151,14 @@ void commander_box_init(Control *box, const Officer *officer, uint32_t flags) {
     if (!panel_of(box)) return;
     panel_remove_children(box);
     panel_set_background(box, true);
-    set_colour(panel_background_colour(box), BOX_FILL);
+    views_detail::set_colour(panel_background_colour(box), BOX_FILL);
     panel_set_border(box, true);
-    set_colour(panel_border_colour(box), BOX_BORDER);
+    views_detail::set_colour(panel_border_colour(box), BOX_BORDER);
     CommanderBoxState *state = new (std::nothrow) CommanderBoxState;
     control_set_widget_state(box, state, state ? box_state_free : nullptr);
 
     build_name_block(box, officer, flags);
-    fit(box, 0);
+    fit_box(box, 0);
     const int name_end = box->w + MARGIN;
     int x = name_end;
     if ((flags & COMMANDER_BOX_SKILLS) && officer)
@@ -181,7 +175,7 @@ void commander_box_init(Control *box, const Officer *officer, uint32_t flags) {
     }
     // The cost columns stand on the same line as the skill icons: the content's bottom.
     if ((flags & COMMANDER_BOX_COSTS) && officer) add_costs(box, officer, x);
-    fit(box, MARGIN);
+    fit_box(box, MARGIN);
 }
 
 Control *commander_box_create(const Officer *officer, uint32_t flags) {
@@ -226,7 +220,7 @@ void commander_box_align_columns(Control *box, int32_t name_end, int32_t skill_w
         if (child->tag == COMMANDER_BOX_TAG_SKILL) control_set_position(child, child->x + skill_dx, child->y);
         else if (child->tag == COMMANDER_BOX_TAG_COST) control_set_position(child, child->x + cost_dx, child->y);
     }
-    fit(box, MARGIN);
+    fit_box(box, MARGIN);
 }
 
 void commander_boxes_align(List<Control> *boxes) {
@@ -253,9 +247,9 @@ void officer_chooser_init(Control *chooser, GameObject *site_obj, ControlFn on_p
     if (!panel_of(chooser)) return;
     panel_remove_children(chooser);
     panel_set_background(chooser, true);
-    set_colour(panel_background_colour(chooser), Rgb{0, 0, 0});
+    views_detail::set_colour(panel_background_colour(chooser), views_detail::Rgb{0, 0, 0});
     panel_set_border(chooser, true);
-    set_colour(panel_border_colour(chooser), CHOOSER_BORDER);
+    views_detail::set_colour(panel_border_colour(chooser), CHOOSER_BORDER);
     OfficerChooserState *state = new (std::nothrow) OfficerChooserState;
     if (!state) return;
     list_set_free_fn(&state->officers, release_officer);

@@ -18,6 +18,7 @@
 #include "ui/text_label.h"
 #include "systems/system.h"
 #include "views/system_info_card.h"
+#include "views/views_local.h"
 #include "world/factory.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -62,9 +63,7 @@ std::string printed(const char *format, int value) {
 // A frame the type has: the second only when there are two or more.
 int frame_of(int type, int wanted) { return wanted > 0 && image_type_frame_count(type) > 1 ? wanted : 0; }
 
-ControlRoot *root() { return game_get(); }
-
-void free_state(void *data) {
+void free_item_state(void *data) {
     ItemPanelState *state = static_cast<ItemPanelState *>(data);
     if (state && state->systems) list_free(state->systems);
     delete state;
@@ -111,7 +110,7 @@ Control *grant_popup_build(Control *picture, const char *name_text, List<SystemR
 
 // Opens the popup anchored on the card, or drops it.
 void open_on(Control *card, Control *popup) {
-    if (popup && game_open_popup(root(), popup, card, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
+    if (popup && game_open_popup(views_detail::root(), popup, card, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
 }
 
 void add_row(List<SystemRow> *rows, int icon_type, const char *label, const std::string &value) {
@@ -126,11 +125,11 @@ void item_panel_set_state(Control *panel, uint64_t alert_id, int32_t tech_type) 
     if (!panel) return;
     ItemPanelState *state = new (std::nothrow) ItemPanelState{.systems = list_create<System>(), .tech_type = tech_type, .alert_id = alert_id};
     if (state && state->systems) list_set_free_fn(state->systems, free_system);
-    control_set_widget_state(panel, state, free_state);
+    control_set_widget_state(panel, state, free_item_state);
 }
 
 ItemPanelState *item_panel_state(Control *panel) {
-    if (!panel || panel->widget_free != free_state) return nullptr;
+    if (!panel || panel->widget_free != free_item_state) return nullptr;
     return static_cast<ItemPanelState *>(panel->widget_state);
 }
 
@@ -309,7 +308,7 @@ void tech_grant_bonus_popup(Control *card) {
     open_on(card, grant_popup_build(image_control_create_frame(BONUS_IMAGE, 0), tech_bonus_category_name(grant->value), rows, text));
 }
 
-void tech_grant_popup_close(Control *) { game_close_popup(root()); }
+void tech_grant_popup_close(Control *) { game_close_popup(views_detail::root()); }
 
 void officer_skill_popup(Control *row) {
     const Panel *p = panel_of(row);
@@ -319,7 +318,7 @@ void officer_skill_popup(Control *row) {
     const int level = skill >= 0 && skill < ALERT_EXTRA_WORDS ? alert->extra_words[skill] : 0;
     Control *popup = officer_skill_popup_build(skill, level);
     if (!popup) return;
-    if (game_open_popup(root(), popup, row, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
+    if (game_open_popup(views_detail::root(), popup, row, PLACE_RIGHT_OF) != RES_OK) control_remove(popup);
 }
 
-void officer_skill_popup_close(Control *) { game_close_popup(root()); }
+void officer_skill_popup_close(Control *) { game_close_popup(views_detail::root()); }

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "ui/control_minimap.h"
+#include "views/views_local.h"
 #include "world/object.h"
 #include "world/object_map.h"
 
@@ -13,16 +14,16 @@ namespace {
 
 constexpr uint32_t NOT_ON_MINIMAP = OBJ_NO_MINIMAP_DOT;
 
-struct Rgb {
+struct DotColour {
     int r = 0, g = 0, b = 0;
 };
 
 // A player's colour as the dots take it: each channel's low byte.
-Rgb player_colour(const Player *p) { return {uint8_t(p->red), uint8_t(p->green), uint8_t(p->blue)}; }
+DotColour player_colour(const Player *p) { return {uint8_t(p->red), uint8_t(p->green), uint8_t(p->blue)}; }
 
 // A sector as the UI player knows it: its own colour for a sector it owns, else the owner its
 // record names; grey when it knows of no owner.
-Rgb known_sector_colour(const GameObject *o, const Player *owner) {
+DotColour known_sector_colour(const GameObject *o, const Player *owner) {
     Game *game = game_get();
     const Player *ui = game ? game->ui_player : nullptr;
     if (!ui) return {100, 100, 100};
@@ -30,18 +31,16 @@ Rgb known_sector_colour(const GameObject *o, const Player *owner) {
     const GameObject *record = player_get_known_object(ui, OBJECT_SECTOR, o->id);
     if (!record || record->owner_id == 0) return {100, 100, 100};
     const Player *named = game_find_player(game, record->owner_id);
-    return named ? player_colour(named) : Rgb{250, 250, 250};   // an owner the game no longer knows
+    return named ? player_colour(named) : DotColour{250, 250, 250};   // an owner the game no longer knows
 }
 
-Rgb dot_colour(GameObject *o, bool show_all) {
+DotColour dot_colour(GameObject *o, bool show_all) {
     const Player *owner = object_get_owner(o);
     if (o->kind == OBJECT_SECTOR && !show_all) return known_sector_colour(o, owner);
     if (owner) return player_colour(owner);
     if (o->kind == OBJECT_SECTOR) return {255, 255, 255};
     return {255, 255, 0};
 }
-
-uint8_t channel(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 bool shows(const GameObject *o, bool show_all) {
     if (o->flags & NOT_ON_MINIMAP) return false;
@@ -52,6 +51,7 @@ bool shows(const GameObject *o, bool show_all) {
 }  // namespace
 
 bool map_minimap_read(const void *source, uint32_t flags, bool with_points, MinimapArea *out) {
+    using views_detail::channel;
     const ObjectMap *map = static_cast<const ObjectMap *>(source);
     out->points.clear();
     if (!map) return false;
@@ -66,7 +66,7 @@ bool map_minimap_read(const void *source, uint32_t flags, bool with_points, Mini
     for (GameObject *o : map->objects.items) {
         if (!o) break;
         if (!shows(o, show_all)) continue;
-        Rgb c = dot_colour(o, show_all);
+        DotColour c = dot_colour(o, show_all);
         if (o->flags & OBJ_PULSING) {
             c.r += o->pulse_level;
             c.g += o->pulse_level;

@@ -6,14 +6,10 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "ui/text_label.h"
-
-namespace {
-
-uint8_t channel(int32_t v) { return uint8_t(std::clamp(v, 0, 255)); }
-
-}  // namespace
+#include "views/views_local.h"
 
 Control *player_name_label_create(int font, const char *fallback, uint64_t player_id) {
+    using views_detail::channel;
     if (const Player *player = player_id != 0 ? game_find_player(game_get(), player_id) : nullptr)
         return text_label_create_plain(font, channel(player->red), channel(player->green), channel(player->blue),
                                        player->name.c_str());

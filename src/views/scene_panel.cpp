@@ -16,7 +16,7 @@ struct ScenePanelState {
     Sprite *background = nullptr;   // one reference
 };
 
-void free_state(void *data) {
+void free_scene_state(void *data) {
     ScenePanelState *state = static_cast<ScenePanelState *>(data);
     if (state && state->background) sprite_release(state->background);
     delete state;
@@ -42,7 +42,7 @@ void scene_panel_init(Control *panel, const Scene *scene) {
         }
     }
     ScenePanelState *state = new (std::nothrow) ScenePanelState{};
-    control_set_widget_state(panel, state, free_state);
+    control_set_widget_state(panel, state, free_scene_state);
     if ((scene->flags & SCENE_BACKGROUND) && state) {
         char path[40];
         std::snprintf(path, sizeof path, "scene/bg/%.3i.png", scene->background);

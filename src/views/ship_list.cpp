@@ -14,6 +14,7 @@
 #include "ui/panel.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
+#include "views/views_local.h"
 #include "world/fleet.h"
 #include "world/object.h"
 #include "world/ship.h"
@@ -22,12 +23,12 @@ namespace {
 
 constexpr int ROW_PAD = 3;        // a row's content starts and ends this far from its edges
 constexpr int GRID_GAP = 2;       // between rows, and between lines
-constexpr int BAR_GAP = 2;        // between an icon and its bar
+constexpr int ICON_BAR_GAP = 2;   // between an icon and its bar
 constexpr int BAR_WIDTH = 66;
 constexpr int BAR_WIDTH_NARROW = 40;
 // The name stands under the picture, never over it: the hull pictures fill their frames, so a
 // name laid over the picture's lower edge would be written across the ship.
-constexpr int NAME_GAP = 0;       // between the picture's bottom and the name's top
+constexpr int PICTURE_NAME_GAP = 0;        // between the picture's bottom and the name's top
 constexpr int ARMOUR_OVER_CREWLESS = 16;   // armour icon above the bottom when a neighbour has crew
 constexpr int OVERLAY_EXTRA = 30;
 constexpr int FONT_NAME = 2;
@@ -45,26 +46,23 @@ constexpr int FADE_TINT_STAGGER_MS = 50;
 constexpr int BAR_RUN_MS = 120;
 constexpr int CREW_FADE_MS = 100;
 
-struct Rgb {
-    int r, g, b;
-};
-constexpr Rgb BLACK{0, 0, 0};
-constexpr Rgb LIST_BORDER{40, 30, 0};
-constexpr Rgb DARK_FROM{0, 0, 16}, DARK_TO{0, 0, 40};
+constexpr views_detail::Rgb BLACK{0, 0, 0};
+constexpr views_detail::Rgb LIST_BORDER{40, 30, 0};
+constexpr views_detail::Rgb DARK_FROM{0, 0, 16}, DARK_TO{0, 0, 40};
 constexpr int DARK_PULSE_MS = 2000;
-constexpr Rgb RANK_FRAME{30, 30, 0};
-constexpr Rgb NAME_NO_OWNER_BUILT{250, 250, 250};
-constexpr Rgb NAME_NO_OWNER{200, 200, 200};
-constexpr Rgb NAME_HOVER{230, 230, 230};
-constexpr Rgb ROW_HOVER{0, 6, 0};
-constexpr Rgb ROW_SELECTED{2, 10, 46};
-constexpr Rgb NAME_SELECTED{0, 230, 230};
-constexpr Rgb TINT_SELECTED[SHIP_FACINGS] = {{0, 250, 250}, {0, 250, 245}, {0, 250, 250}, {0, 250, 245}};
-constexpr Rgb ELLIPSIS{230, 230, 230};
+constexpr views_detail::Rgb RANK_FRAME{30, 30, 0};
+constexpr views_detail::Rgb NAME_NO_OWNER_BUILT{250, 250, 250};
+constexpr views_detail::Rgb NAME_NO_OWNER{200, 200, 200};
+constexpr views_detail::Rgb NAME_HOVER{230, 230, 230};
+constexpr views_detail::Rgb ROW_HOVER{0, 6, 0};
+constexpr views_detail::Rgb ROW_SELECTED{2, 10, 46};
+constexpr views_detail::Rgb NAME_SELECTED{0, 230, 230};
+constexpr views_detail::Rgb TINT_SELECTED[SHIP_FACINGS] = {{0, 250, 250}, {0, 250, 245}, {0, 250, 250}, {0, 250, 245}};
+constexpr views_detail::Rgb ELLIPSIS{230, 230, 230};
 
 void release_control(Control *c) { control_release(c); }
 
-void state_free(void *data) {
+void free_list_state(void *data) {
     ShipListState *s = static_cast<ShipListState *>(data);
     list_clear(&s->ships);
     list_clear(&s->rows);
@@ -87,26 +85,22 @@ int pilot_rank(const Ship *ship) {
     return ship->pilot_rank;
 }
 
-int rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET; }
+int row_rank_image(int rank) { return rank >= 1 && rank <= 6 ? IMAGE_RANK_FIRST + rank - 1 : IMAGE_CADET; }
 
-Rgb owner_colour(GameObject *obj, Rgb fallback) {
+views_detail::Rgb owner_colour(GameObject *obj, views_detail::Rgb fallback) {
     const Player *owner = obj ? object_get_owner(obj) : nullptr;
-    return owner ? Rgb{owner->red, owner->green, owner->blue} : fallback;
+    return owner ? views_detail::Rgb{owner->red, owner->green, owner->blue} : fallback;
 }
 
-Rgb facing_tint(const Ship *ship, int facing) {
+views_detail::Rgb facing_tint(const Ship *ship, int facing) {
     if (!ship || ship->shield_strength <= 0) return BLACK;
     uint8_t r = 0, g = 0, b = 0;
     ship_color_for_level(ship, facing, &r, &g, &b, nullptr);
     return {r, g, b};
 }
 
-void fade_to(ColourFade *fade, Rgb c, int ms, int delay = 0) {
+void fade_to(ColourFade *fade, views_detail::Rgb c, int ms, int delay = 0) {
     if (fade) colour_fade_to(fade, c.r, c.g, c.b, ms, delay);
-}
-
-void set_colour(ColourFade *fade, Rgb c) {
-    if (fade) colour_fade_set(fade, c.r, c.g, c.b);
 }
 
 ColourFade *tint_fade(Control *picture, int facing) {
@@ -122,22 +116,22 @@ Sprite *frame_picture(GameObject *obj, int32_t frame) {
 }
 
 Control *make_rank_icon(const Ship *ship) {
-    Control *icon = image_control_create(rank_image(pilot_rank(ship)));
+    Control *icon = image_control_create(row_rank_image(pilot_rank(ship)));
     if (!icon) return nullptr;
     image_control_enable_border(icon);
-    set_colour(image_control_border_colour(icon), RANK_FRAME);
+    views_detail::set_colour(image_control_border_colour(icon), RANK_FRAME);
     control_set_layer(icon, 1);   // over the picture's corner
     return icon;
 }
 
 int bar_width(const Ship *ship) { return ship && (ship->hull_flags & HULL_FLAG_NARROW_BARS) ? BAR_WIDTH_NARROW : BAR_WIDTH; }
 
-// An icon at (x, y) with its bar BAR_GAP to the right, centred on it.
+// An icon at (x, y) with its bar ICON_BAR_GAP to the right, centred on it.
 void add_icon_bar(Control *row, int icon_type, int icon_id, int bar_id, int x, int y, int width, int value, int max) {
     Control *icon = panel_add_child(row, x, y, icon_id, 1, image_control_create_frame(icon_type, 1));
     Control *bar = value_bar_create_with_text(width, value, max);
     const int icon_w = icon ? icon->w : 0, icon_h = icon ? icon->h : 0;
-    if (bar) panel_add_child(row, x + icon_w + BAR_GAP, y + (icon_h - bar->h) / 2, bar_id, 1, bar);
+    if (bar) panel_add_child(row, x + icon_w + ICON_BAR_GAP, y + (icon_h - bar->h) / 2, bar_id, 1, bar);
 }
 
 void fit_to_content(Control *panel, int pad) {
@@ -154,7 +148,7 @@ Control *build_row(Control *list, GameObject *obj, bool pickable, int options) {
     control_set_widget_state(row, obj, nullptr);
     row->tag = SHIP_ROW_UNSELECTED;
     panel_set_background(row, true);
-    set_colour(panel_background_colour(row), BLACK);
+    views_detail::set_colour(panel_background_colour(row), BLACK);
 
     if (has_pilot(ship)) panel_add_child(row, ROW_PAD, ROW_PAD, SHIP_ROW_RANK, 1, make_rank_icon(ship));
 
@@ -167,16 +161,16 @@ Control *build_row(Control *list, GameObject *obj, bool pickable, int options) {
             levels[f] = uint8_t(level);
         }
         image_control_set_overlay(picture, true, levels, OVERLAY_EXTRA);
-        for (int f = 0; f < SHIP_FACINGS; ++f) set_colour(tint_fade(picture, f), facing_tint(ship, f));
+        for (int f = 0; f < SHIP_FACINGS; ++f) views_detail::set_colour(tint_fade(picture, f), facing_tint(ship, f));
         panel_add_child(row, ROW_PAD, ROW_PAD, SHIP_ROW_PICTURE, 1, picture);
     }
     const int picture_bottom = picture ? picture->y + picture->h : ROW_PAD;
 
-    const Rgb colour = owner_colour(obj, NAME_NO_OWNER_BUILT);
+    const views_detail::Rgb colour = owner_colour(obj, NAME_NO_OWNER_BUILT);
     Control *name = text_label_create_plain(FONT_NAME, colour.r, colour.g, colour.b, object_get_name(obj));
     int y = picture_bottom;
     if (name) {
-        panel_add_child(row, ROW_PAD, picture_bottom + NAME_GAP, SHIP_ROW_NAME, 1, name);
+        panel_add_child(row, ROW_PAD, picture_bottom + PICTURE_NAME_GAP, SHIP_ROW_NAME, 1, name);
         y = name->y + name->h;
     }
 
@@ -228,7 +222,7 @@ void stack_row(Control *row, bool line_has_crew) {
     }
     if (name) {
         control_set_position(name, name->x, above - name->h);
-        above = name->y - NAME_GAP;
+        above = name->y - PICTURE_NAME_GAP;
     }
     if (picture) control_set_position(picture, picture->x, ROW_PAD + (above - ROW_PAD - picture->h) / 2);
 }
@@ -348,7 +342,7 @@ int32_t speed_of(const std::vector<Control *> &rows) {
 void dark_panel_look(Control *panel) {
     panel_set_shade(panel, 2);
     panel_set_border(panel, true);
-    set_colour(panel_border_colour(panel), LIST_BORDER);
+    views_detail::set_colour(panel_border_colour(panel), LIST_BORDER);
 }
 
 void dark_pulse(Control *panel) {
@@ -394,7 +388,7 @@ void place_cell_parts(Control *cell) {
 // ---- The list ----------------------------------------------------------------------------------------
 
 ShipListState *ship_list_state(Control *list) {
-    return list && list->widget_free == state_free ? static_cast<ShipListState *>(list->widget_state) : nullptr;
+    return list && list->widget_free == free_list_state ? static_cast<ShipListState *>(list->widget_state) : nullptr;
 }
 
 Control *ship_list_create(List<GameObject> *ships, int width, ControlFn on_pick, int options) {
@@ -413,7 +407,7 @@ void ship_list_init(Control *list, List<GameObject> *ships, int width, ControlFn
     s->on_pick = on_pick;
     list_set_free_fn(&s->ships, object_release);
     list_set_free_fn(&s->rows, release_control);
-    control_set_widget_state(list, s, state_free);
+    control_set_widget_state(list, s, free_list_state);
 
     const bool pickable = on_pick != nullptr;
     std::vector<Control *> rows;

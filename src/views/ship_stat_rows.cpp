@@ -16,12 +16,13 @@
 #include "ui/text_block.h"
 #include "ui/text_label.h"
 #include "ui/value_bar.h"
+#include "views/views_local.h"
 #include "world/ship.h"
 
 namespace {
 
 constexpr int ICON_X = 5, ICON_Y = 3;
-constexpr int BAR_GAP = 11;            // bars start this far right of the widest icon
+constexpr int BAR_COLUMN_GAP = 11;     // bars start this far right of the widest icon
 constexpr int BAR_MIN_HEIGHT = 8;
 constexpr int BAR_Y = 3;
 constexpr int ROW_PAD_W = 5, ROW_PAD_H = 3;
@@ -60,7 +61,7 @@ struct BarFigures {
     bool empty = false;
 };
 
-void state_free(void *data) { delete static_cast<ShipStatRowsState *>(data); }
+void free_rows_state(void *data) { delete static_cast<ShipStatRowsState *>(data); }
 
 Ship *panel_ship(Control *panel) { return panel ? ship_of(static_cast<GameObject *>(panel->user_data)) : nullptr; }
 
@@ -119,13 +120,11 @@ void move_bar(Control *bar, const BarFigures &f) {
     value_bar_animate_to(bar, std::clamp(f.value, 0, v->max), GLIDE_MS);
 }
 
-void fit(Control *panel, int pad_w, int pad_h) {
+void fit_panel(Control *panel, int pad_w, int pad_h) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + pad_w, h + pad_h);
 }
-
-ControlRoot *root() { return game_get(); }
 
 }  // namespace
 
@@ -141,7 +140,7 @@ uint32_t ship_stat_rows_flags(uint32_t hull_flags, bool show_ap_mp, bool animate
 }
 
 ShipStatRowsState *ship_stat_rows_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<ShipStatRowsState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == free_rows_state ? static_cast<ShipStatRowsState *>(panel->widget_state) : nullptr;
 }
 
 void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, uint32_t row_flags) {
@@ -150,7 +149,7 @@ void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, 
     panel_clear_fills(panel);
     control_set_user_data(panel, obj, nullptr);
     ShipStatRowsState *state = new (std::nothrow) ShipStatRowsState;
-    control_set_widget_state(panel, state, state ? state_free : nullptr);
+    control_set_widget_state(panel, state, state ? free_rows_state : nullptr);
     Ship *ship = ship_of(obj);
     if (!ship || !state) return;
 
@@ -184,7 +183,7 @@ void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, 
     }
 
     state->bar_height = std::max(tallest / 2, BAR_MIN_HEIGHT);
-    state->bars_x = widest + BAR_GAP;
+    state->bars_x = widest + BAR_COLUMN_GAP;
     for (size_t i = 0; i < rows.size(); ++i) {
         Control *bar = value_bar_create(state->bar_width, state->bar_height, 0, 1);
         if (bar) {
@@ -193,7 +192,7 @@ void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, 
             set_bar(bar, figures(ship, kinds[i]));
             panel_add_child(rows[i], state->bars_x, tallest / 2 - state->bar_height / 2 + BAR_Y, SHIP_STAT_BAR, 1, bar);
         }
-        fit(rows[i], ROW_PAD_W, ROW_PAD_H);
+        fit_panel(rows[i], ROW_PAD_W, ROW_PAD_H);
     }
 
     // Two columns of two, in build order.
@@ -204,7 +203,7 @@ void ship_stat_rows_build(Control *panel, GameObject *obj, uint32_t hull_flags, 
         const int y = i % 2 == 0 ? 0 : tallest + ROW_GAP_Y;
         control_set_position(rows[i], x, y);
     }
-    fit(panel, 0, 0);
+    fit_panel(panel, 0, 0);
 }
 
 void ship_stat_rows_refresh(Control *panel) {
@@ -242,8 +241,8 @@ void ship_stat_row_hint_show(Control *row) {
     const int text_y = HINT_Y + (title ? title->h : 0) + HINT_TEXT_GAP;
     panel_add_child(popup, HINT_X, text_y, SHIP_STAT_HINT_TEXT, 0,
                     ui_tile_create(text, FONT_TEXT, HINT_TEXT_WIDTH, 0, 230, 230, 230, 0));
-    fit(popup, HINT_PAD_W, HINT_PAD_H);
-    if (game_open_popup(root(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
+    fit_panel(popup, HINT_PAD_W, HINT_PAD_H);
+    if (game_open_popup(views_detail::root(), popup, row, PLACE_BESIDE) != RES_OK) control_remove(popup);
 }
 
-void ship_stat_row_hint_hide(Control *) { game_close_popup(root()); }
+void ship_stat_row_hint_hide(Control *) { game_close_popup(views_detail::root()); }

@@ -52,14 +52,14 @@ constexpr uint32_t SIDE_OPTIONS[] = {SYSTEM_CARD_SIDE_FORE, SYSTEM_CARD_SIDE_POR
                                      SYSTEM_CARD_SIDE_STARBOARD};
 constexpr const char *SIDE_NAMES[] = {"Fore", "Port", "Aft", "Starboard"};
 
-void free_state(void *state) { delete static_cast<SystemCardState *>(state); }
+void free_card_state(void *state) { delete static_cast<SystemCardState *>(state); }
 
 SystemCardState *card_state(Control *card) {
-    if (!card || card->widget_free != free_state) return nullptr;
+    if (!card || card->widget_free != free_card_state) return nullptr;
     return static_cast<SystemCardState *>(card->widget_state);
 }
 
-void set_colour(ColourFade *fade, const int (&rgb)[3]) {
+void set_look_colour(ColourFade *fade, const int (&rgb)[3]) {
     if (fade) colour_fade_set(fade, rgb[0], rgb[1], rgb[2]);
 }
 
@@ -125,9 +125,9 @@ void system_info_card_build(Control *card, System *system, uint32_t options) {
     if (!panel_of(card)) return;
     panel_remove_children(card);
     panel_set_border(card, true);
-    set_colour(panel_border_colour(card), {16, 16, 0});
+    set_look_colour(panel_border_colour(card), {16, 16, 0});
     panel_set_background(card, true);
-    set_colour(panel_background_colour(card), {0, 0, 36});
+    set_look_colour(panel_background_colour(card), {0, 0, 36});
     panel_set_anchor_mode(card, PANEL_ANCHOR_CENTRE);
     card->user_data = system;
 
@@ -145,7 +145,7 @@ void system_info_card_build(Control *card, System *system, uint32_t options) {
         state->mount_kind = kind;
         state->options = options;
     }
-    control_set_widget_state(card, state, free_state);
+    control_set_widget_state(card, state, free_card_state);
 
     // Icon box.
     const bool mount_form = options & SYSTEM_CARD_MOUNT_FORM;
@@ -214,9 +214,9 @@ void system_info_card_build(Control *card, System *system, uint32_t options) {
             if (system_read_desc(system->type, &desc) == RES_OK && !desc.empty())
                 if (Control *tile = ui_tile_create(desc.c_str(), DESC_FONT, DESC_WIDTH, 3, 200, 200, 220, 0)) {
                     panel_set_border(tile, true);
-                    set_colour(panel_border_colour(tile), {32, 32, 32});
+                    set_look_colour(panel_border_colour(tile), {32, 32, 32});
                     panel_set_background(tile, true);
-                    set_colour(panel_background_colour(tile), {1, 1, 1});
+                    set_look_colour(panel_background_colour(tile), {1, 1, 1});
                     panel_add_child(card, 6, bottom + 4, SYSTEM_CARD_ID_DESC, 0, tile);
                 }
         }

@@ -24,8 +24,6 @@
 #include "world/object_methods.h"
 #include "world/ship.h"
 
-using namespace fleet_detail;
-
 namespace {
 
 constexpr const char *FLEET_DIR = "fleet/000/png";
@@ -33,7 +31,7 @@ constexpr const char *FLEET_DIR = "fleet/000/png";
 // A dead target is let go, and the travel towards it ends.
 void drop_dead_target(Fleet *f) {
     if (!f->move_target || !(f->move_target->flags & OBJ_DEAD)) return;
-    release_target(f);
+    fleet_detail::release_target(f);
     f->flags &= ~OBJ_TRAVELLING;
 }
 
@@ -96,7 +94,7 @@ void recompose(Fleet *f) {
     for (int32_t k = 0; k < count; ++k) {
         GameObject *ship = list_get(sorted, k);
         FleetCompEntry e;
-        e.ship = index_in(&f->ships, ship);
+        e.ship = fleet_detail::index_in(&f->ships, ship);
         e.x = x;
         e.y = y;
         e.frame = composition_frame(ship, f->heading);
@@ -127,30 +125,30 @@ void fleet_init(GameObject *obj) {
 }
 
 void fleet_free(GameObject *obj) {
-    Fleet *f = fleet(obj);
-    release_target(f);
+    Fleet *f = fleet_detail::fleet(obj);
+    fleet_detail::release_target(f);
     list_clear(&f->ships);
     object_free_record<Fleet>(obj);
 }
 
-void fleet_on_created(GameObject *obj) { fleet(obj)->ping_ms = random_range(100, 10000); }
+void fleet_on_created(GameObject *obj) { fleet_detail::fleet(obj)->ping_ms = random_range(100, 10000); }
 
-void fleet_apply_frame(GameObject *obj) { apply_size(fleet(obj)); }
+void fleet_apply_frame(GameObject *obj) { apply_size(fleet_detail::fleet(obj)); }
 
 void fleet_galaxy_turn(GameObject *obj) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     obj->flags &= ~OBJ_TRAVEL_HELD;
     f->fleet_flags &= ~FLEET_SCANNED;
     drop_dead_target(f);
     for (int32_t i = 0; i < list_count(&f->ships); ++i) {
         GameObject *ship = list_get(&f->ships, i);
         if (!ship) break;
-        if (is_live(ship)) object_galaxy_turn(ship);
+        if (fleet_detail::is_live(ship)) object_galaxy_turn(ship);
     }
 }
 
 void fleet_advance_clock(GameObject *obj, int32_t minutes) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     f->fleet_flags &= ~FLEET_BARRED;
     drop_dead_target(f);
     const bool travelling = (obj->flags & OBJ_TRAVELLING) != 0;
@@ -179,29 +177,29 @@ void remove_dead_ships(Fleet *f) {
             dead.push_back(ship);
         }
     }
-    for (GameObject *ship : dead) leave(f, ship);
-    release_all(dead);
+    for (GameObject *ship : dead) fleet_detail::leave(f, ship);
+    fleet_detail::release_all(dead);
 }
 
 void fleet_reset_state(GameObject *obj) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     f->ping_ms = random_range(100, 10000);
     f->fleet_flags &= ~FLEET_ARRIVED;
     remove_dead_ships(f);
 }
 
 void fleet_purge_dead(GameObject *obj) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     remove_dead_ships(f);
     fleet_kind_name(f);
     if (list_count(&f->ships) == 0) obj->flags |= OBJ_DEAD;
     drop_dead_target(f);
 }
 
-void fleet_detach(GameObject *obj) { release_target(fleet(obj)); }
+void fleet_detach(GameObject *obj) { fleet_detail::release_target(fleet_detail::fleet(obj)); }
 
 void fleet_set_heading(GameObject *obj, int32_t degrees) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     obj->heading = degrees;
     if (f->fleet_flags & FLEET_COMPOSITE) {
         f->fleet_flags |= FLEET_RECOMPOSE;
@@ -209,19 +207,19 @@ void fleet_set_heading(GameObject *obj, int32_t degrees) {
     }
 }
 
-const char *fleet_display_name(const GameObject *obj) { return fleet(obj)->display_name.c_str(); }
+const char *fleet_display_name(const GameObject *obj) { return fleet_detail::fleet(obj)->display_name.c_str(); }
 
 int32_t fleet_icon(const GameObject *) { return 1; }
 
 int32_t fleet_point_test(GameObject *obj, int32_t x, int32_t y, int32_t px, int32_t py) {
-    if (fleet(obj)->fleet_flags & FLEET_COMPOSITE) return 1;
+    if (fleet_detail::fleet(obj)->fleet_flags & FLEET_COMPOSITE) return 1;
     const Sprite *shape = object_shape(obj);
     return shape ? mask_test(shape, px - x, py - y) : 0;
 }
 
 int32_t fleet_rect_test(GameObject *obj, const Sprite *sprite, int32_t x, int32_t y, int32_t sx, int32_t sy,
                         int32_t *out_x, int32_t *out_y) {
-    if (fleet(obj)->fleet_flags & FLEET_COMPOSITE) return 1;
+    if (fleet_detail::fleet(obj)->fleet_flags & FLEET_COMPOSITE) return 1;
     const Sprite *shape = object_shape(obj);
     if (!shape || !sprite) return 0;
     int hit_x = 0, hit_y = 0;
@@ -234,7 +232,7 @@ int32_t fleet_rect_test(GameObject *obj, const Sprite *sprite, int32_t x, int32_
 // The dispatch has already found the two boxes overlapping.
 int32_t fleet_overlap_test(GameObject *obj, GameObject *other, int32_t x, int32_t y, int32_t ox, int32_t oy,
                            int32_t *out_x, int32_t *out_y) {
-    const Fleet *f = fleet(obj);
+    const Fleet *f = fleet_detail::fleet(obj);
     if (f->fleet_flags & (FLEET_COMPOSITE | FLEET_BADGE)) {
         if (out_x) *out_x = std::max(x, ox);
         if (out_y) *out_y = std::max(y, oy);
@@ -285,7 +283,7 @@ void draw_badge(Fleet *f, Graphics *g, int32_t x, int32_t y, Sprite *sprite) {
 }
 
 void fleet_draw(GameObject *obj, Graphics *g, int32_t x, int32_t y) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     if (f->fleet_flags & FLEET_HIDDEN) return;
     if (f->fleet_flags & FLEET_COMPOSITE) {
         draw_composite(f, g, x, y);
@@ -377,7 +375,7 @@ void fleet_add_ship(Fleet *f, GameObject *ship) {
     list_append(&f->ships, ship);
     f->fleet_flags |= FLEET_RECOMPOSE;
     fleet_kind_name(f);
-    if (f->move_target) steer_at_centre(f, f->move_target);
+    if (f->move_target) fleet_detail::steer_at_centre(f, f->move_target);
 }
 
 void fleet_remove_ship(Fleet *f, GameObject *ship) {
@@ -386,7 +384,7 @@ void fleet_remove_ship(Fleet *f, GameObject *ship) {
     f->fleet_flags |= FLEET_RECOMPOSE;
     fleet_kind_name(f);
     if (list_count(&f->ships) == 0) f->flags |= OBJ_DEAD;
-    else if (f->move_target) steer_at_centre(f, f->move_target);
+    else if (f->move_target) fleet_detail::steer_at_centre(f, f->move_target);
 }
 
 GameObject *fleet_move_target(const GameObject *obj) {
@@ -423,7 +421,7 @@ bool fleet_has_pilot(const Fleet *f) {
 bool fleet_ships_all_in_list(const Fleet *f, const List<GameObject> *list) {
     for (const GameObject *ship : f->ships.items) {
         if (!ship) break;
-        if (index_in(list, ship) < 0) return false;
+        if (fleet_detail::index_in(list, ship) < 0) return false;
     }
     return true;
 }
@@ -449,7 +447,7 @@ void set_ship_flag(Fleet *f, uint32_t bit, bool on) {
     for (GameObject *ship : f->ships.items) {
         if (!ship) break;
         Ship *s = ship_of(ship);
-        if (!s || !is_live(ship)) continue;
+        if (!s || !fleet_detail::is_live(ship)) continue;
         if (on) s->ship_flags |= bit;
         else s->ship_flags &= ~bit;
     }
@@ -459,7 +457,7 @@ bool any_ship_flag(const Fleet *f, uint32_t bit) {
     for (const GameObject *ship : f->ships.items) {
         if (!ship) break;
         const Ship *s = ship_of(ship);
-        if (s && is_live(ship) && (s->ship_flags & bit)) return true;
+        if (s && fleet_detail::is_live(ship) && (s->ship_flags & bit)) return true;
     }
     return false;
 }

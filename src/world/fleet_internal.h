@@ -1,11 +1,12 @@
 #pragma once
-// Helpers the fleet sources share among themselves (fleet.cpp, fleet_move.cpp); not for other
-// modules.
+// Helpers the fleet sources share among themselves (fleet.cpp, fleet_move.cpp, fleet_scan.cpp); not
+// for other modules.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 #include "world/fleet.h"
 #include "world/object.h"
+#include "world/object_internal.h"
 #include "world/ship.h"
 
 namespace fleet_detail {
@@ -13,8 +14,8 @@ namespace fleet_detail {
 inline Fleet *fleet(GameObject *obj) { return static_cast<Fleet *>(obj); }
 inline const Fleet *fleet(const GameObject *obj) { return static_cast<const Fleet *>(obj); }
 
-inline int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
-inline int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
+using world_detail::centre_x;
+using world_detail::centre_y;
 
 inline bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
 

@@ -14,17 +14,16 @@
 #include "platform/movement_path.h"
 #include "platform/sound.h"
 #include "world/fleet_internal.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/ship.h"
-
-using namespace fleet_detail;
 
 namespace {
 
 void pilots_gain(Fleet *f, int32_t amount, bool live_only) {
     for (GameObject *ship : f->ships.items) {
         if (!ship) break;
-        if (live_only && !is_live(ship)) continue;
+        if (live_only && !fleet_detail::is_live(ship)) continue;
         Ship *s = ship_of(ship);
         if (s && s->pilot) officer_add_ship_experience(s->pilot, amount);
     }
@@ -33,10 +32,6 @@ void pilots_gain(Fleet *f, int32_t amount, bool live_only) {
 bool owned_by_ui_player(const GameObject *obj) {
     const Game *game = game_get();
     return game && obj->owner_id != 0 && obj->owner_id == game->ui_player_id;
-}
-
-void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player) player_learn_object(player, obj, version);
 }
 
 GameObject *known_snapshot(const Player *player, uint64_t id) {
@@ -63,11 +58,11 @@ void arrive_at_sector(Fleet *f, GameObject *sector) {
     // Each ship leaves the fleet before it joins the sector, so none keeps this fleet's id.
     std::vector<GameObject *> ships = take_ship_copies(f);
     for (GameObject *obj : ships) {
-        leave(f, obj);
+        fleet_detail::leave(f, obj);
         if (Ship *s = ship_of(obj)) ship_set_sector(s, sector);
     }
-    release_all(ships);
-    learn(owner, sector, 1);
+    fleet_detail::release_all(ships);
+    world_detail::learn(owner, sector, 1);
     if (owned_by_ui_player(f)) sound_play(SOUND_FLEET_ARRIVED);
     f->flags |= OBJ_DEAD;
 }
@@ -87,12 +82,12 @@ void meet_fleet(Fleet *f, GameObject *target) {
     const std::string name = f->display_name;
     std::vector<GameObject *> ships = take_ship_copies(f);
     for (GameObject *obj : ships) {
-        leave(f, obj);
+        fleet_detail::leave(f, obj);
         if (Ship *s = ship_of(obj); s && into) ship_set_fleet(s, into);
         // Whatever the setter reached, the joining fleet's list is the one that must hold it.
         if (into && !fleet_has_ship_id(into, obj->id)) fleet_add_ship(into, obj);
     }
-    release_all(ships);
+    fleet_detail::release_all(ships);
     game_add_alert(game_get(), alert_post_fleet_contact(f->owner_id, f->id, target->owner_id,
                                                         "%s joined friendly forces", name.c_str()));
     f->flags |= OBJ_DEAD;
@@ -107,7 +102,7 @@ void ping(Fleet *f, int32_t dt) {
     f->ping_ms = FLEET_PING_MS;
     if (!f->map) return;
     PulseEffect *pulse = effect_create_pulse(1, f->scan_range, 255, 1600, 0, 0, 500, 1, 1, 0);
-    if (pulse) map_add_effect(f->map, pulse, centre_x(f), centre_y(f));
+    if (pulse) map_add_effect(f->map, pulse, fleet_detail::centre_x(f), fleet_detail::centre_y(f));
 }
 
 }  // namespace
@@ -116,19 +111,20 @@ void ping(Fleet *f, int32_t dt) {
 
 void fleet_set_move_target(Fleet *f, GameObject *target) {
     if (target == f->move_target) return;
-    release_target(f);
+    fleet_detail::release_target(f);
     if (!target) return;
     object_add_ref(target);
     f->move_target = target;
     f->target_last_x = target->x;
     f->target_last_y = target->y;
-    steer_at_centre(f, target);
+    fleet_detail::steer_at_centre(f, target);
 }
 
 int32_t fleet_distance_to_target(const Fleet *f) {
     const GameObject *t = f->move_target;
     if (!t) return 0;
-    return distance(centre_x(t) - centre_x(f), centre_y(t) - centre_y(f));
+    return distance(fleet_detail::centre_x(t) - fleet_detail::centre_x(f),
+                    fleet_detail::centre_y(t) - fleet_detail::centre_y(f));
 }
 
 int32_t fleet_travel_time_to_target(const Fleet *f) {
@@ -141,7 +137,8 @@ int32_t fleet_travel_time_to_target(const Fleet *f) {
 bool fleet_is_at(const Fleet *f, const GameObject *target) {
     if (!f->move_target || !target || (f->fleet_flags & FLEET_BARRED)) return false;
     if ((f->flags & OBJ_DEAD) || (target->flags & OBJ_DEAD)) return false;
-    const int32_t d = distance(centre_x(target) - centre_x(f), centre_y(target) - centre_y(f));
+    const int32_t d = distance(fleet_detail::centre_x(target) - fleet_detail::centre_x(f),
+                               fleet_detail::centre_y(target) - fleet_detail::centre_y(f));
     if (target->kind == OBJECT_SECTOR) return d < FLEET_SECTOR_REACH;
     if (target->kind != OBJECT_FLEET) return false;
     if (target == f) return true;
@@ -151,7 +148,7 @@ bool fleet_is_at(const Fleet *f, const GameObject *target) {
 }
 
 void fleet_intercept_point(const Fleet *f, int32_t *out_x, int32_t *out_y) {
-    int32_t x = centre_x(f), y = centre_y(f);
+    int32_t x = fleet_detail::centre_x(f), y = fleet_detail::centre_y(f);
     const GameObject *t = f->move_target;
     if (t) {
         x = t->x;
@@ -188,7 +185,7 @@ void fleet_intercept_point(const Fleet *f, int32_t *out_x, int32_t *out_y) {
 // ---- Per frame ----
 
 void fleet_update(GameObject *obj, int32_t dt) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     if (!f->move_target) {
         f->fleet_flags &= ~FLEET_ARRIVED;
     } else if (!(f->fleet_flags & FLEET_ARRIVED)) {
@@ -196,7 +193,7 @@ void fleet_update(GameObject *obj, int32_t dt) {
         if (fleet_is_at(f, target)) {
             if (target->kind == OBJECT_SECTOR) arrive_at_sector(f, target);
             else if (target->kind == OBJECT_FLEET) meet_fleet(f, target);
-            release_target(f);
+            fleet_detail::release_target(f);
             f->flags &= ~OBJ_TRAVELLING;
             f->fleet_flags |= FLEET_ARRIVED;
         } else if (std::abs(target->x - f->target_last_x) >= FLEET_RESTEER_PIXELS ||
@@ -208,7 +205,7 @@ void fleet_update(GameObject *obj, int32_t dt) {
                 fleet_intercept_point(f, &x, &y);
                 object_move_towards(f, x, y);
             } else {
-                steer_at_centre(f, target);
+                fleet_detail::steer_at_centre(f, target);
             }
         }
     }

@@ -14,29 +14,19 @@
 #include "platform/str.h"
 #include "platform/movement_path.h"
 #include "world/fleet.h"
+#include "world/fleet_internal.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
 
 namespace {
 
-Fleet *fleet(GameObject *obj) { return static_cast<Fleet *>(obj); }
-const Fleet *fleet(const GameObject *obj) { return static_cast<const Fleet *>(obj); }
-
-int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
-int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
-
-bool is_live(const GameObject *obj) { return obj && !(obj->flags & OBJ_DEAD); }
-
-void learn(Player *player, GameObject *obj, int32_t version) {
-    if (player) player_learn_object(player, obj, version);
-}
-
 void live_pilots_gain(Fleet *f, int32_t amount) {
     for (GameObject *obj : f->ships.items) {
         if (!obj) break;
         Ship *s = ship_of(obj);
-        if (s && is_live(obj) && s->pilot) officer_add_ship_experience(s->pilot, amount);
+        if (s && fleet_detail::is_live(obj) && s->pilot) officer_add_ship_experience(s->pilot, amount);
     }
 }
 
@@ -47,7 +37,7 @@ void tapped_learn(const Player *owner, uint64_t owner_id, GameObject *obj) {
     for (Player *other : game->players->items) {
         if (!other) break;
         if (other == owner) continue;
-        if (player_has_sensor_tap(other, owner_id)) learn(other, obj, 0);
+        if (player_has_sensor_tap(other, owner_id)) world_detail::learn(other, obj, 0);
     }
 }
 
@@ -56,7 +46,7 @@ void tapped_learn(const Player *owner, uint64_t owner_id, GameObject *obj) {
 // ---- Scan ----
 
 void fleet_scan(GameObject *obj) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     Player *owner = object_get_owner(obj);
     if (!owner) return;
     const bool ui_owner = game_get() && obj->owner_id == game_get()->ui_player_id;
@@ -75,7 +65,9 @@ void fleet_scan(GameObject *obj) {
         if (other == obj || other->owner_id == obj->owner_id) continue;
         int32_t range = f->scan_range;
         if (const Fleet *of = fleet_of(other); of && of->cloak > 0) range = (100 - of->cloak) * f->scan_range / 100;
-        if (distance(centre_x(other) - centre_x(obj), centre_y(other) - centre_y(obj)) > range) continue;
+        if (distance(fleet_detail::centre_x(other) - fleet_detail::centre_x(obj),
+                     fleet_detail::centre_y(other) - fleet_detail::centre_y(obj)) > range)
+            continue;
 
         if (other->kind == OBJECT_SECTOR) {
             const GameObject *snap = player_known_object_by_id(owner, other->id);
@@ -86,7 +78,7 @@ void fleet_scan(GameObject *obj) {
                 sound_play(SOUND_SCANNER_PING);
             }
         }
-        learn(owner, other, 0);
+        world_detail::learn(owner, other, 0);
         if (other->kind == OBJECT_FLEET && first_scan) live_pilots_gain(f, FLEET_XP_FIRST_SCAN);
         if (other->kind == OBJECT_SECTOR) {
             if (other->subtype == SECTOR_SOL_TEMPLATE) {
@@ -115,21 +107,21 @@ void fleet_scan(GameObject *obj) {
         for (int32_t i = 0; i < count; ++i) {
             GameObject *other = map_object_at(map, i);
             if (!other) break;
-            if (other->kind == OBJECT_SECTOR) learn(owner, other, -1);
+            if (other->kind == OBJECT_SECTOR) world_detail::learn(owner, other, -1);
         }
     }
 
     for (int32_t i = 0; i < list_count(&f->ships); ++i) {
         GameObject *ship = list_get(&f->ships, i);
         if (!ship) break;
-        if (is_live(ship)) learn(owner, ship, 1);
+        if (fleet_detail::is_live(ship)) world_detail::learn(owner, ship, 1);
     }
 }
 
 // ---- Save record ----
 
 Result fleet_write(const GameObject *obj, Buffer *buf) {
-    const Fleet *f = fleet(obj);
+    const Fleet *f = fleet_detail::fleet(obj);
     Result r = object_write_ref(f->move_target, buf);
     if (r == RES_OK) r = buffer_write_i32(buf, f->target_last_x);
     if (r == RES_OK) r = buffer_write_i32(buf, f->target_last_y);
@@ -150,7 +142,7 @@ Result fleet_write(const GameObject *obj, Buffer *buf) {
 }
 
 Result fleet_read(GameObject *obj, Buffer *buf) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     GameObject *target = nullptr;
     Result r = object_read_ref(&target, buf);
     if (r != RES_OK) return r;
@@ -194,7 +186,7 @@ Result fleet_read(GameObject *obj, Buffer *buf) {
 }
 
 Result fleet_link(GameObject *obj) {
-    Fleet *f = fleet(obj);
+    Fleet *f = fleet_detail::fleet(obj);
     // Linking the target and the ships steers the fleet afresh from its whole-pixel position; a
     // loaded fleet goes on with the journey it saved instead.
     struct SavedJourney {
@@ -258,8 +250,8 @@ Result fleet_link(GameObject *obj) {
 
 void fleet_copy_record(GameObject *dest, const GameObject *src, int32_t version) {
     if (version < 0) return;
-    Fleet *d = fleet(dest);
-    const Fleet *s = fleet(src);
+    Fleet *d = fleet_detail::fleet(dest);
+    const Fleet *s = fleet_detail::fleet(src);
     d->known_ship_ids.clear();
     for (const GameObject *ship : s->ships.items) {
         if (!ship) break;

@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "platform/movement_path.h"
 #include "platform/str.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "effects/effect.h"
@@ -13,13 +14,11 @@
 
 namespace {
 
-const ObjectMethods *row(const GameObject *obj) { return object_methods(obj->kind); }
-
 int32_t pixel(float value) { return static_cast<int32_t>(value); }
 
 // The kind's travel_point answer for a pixel; 0 (go on) without the slot.
 int32_t travel_point(GameObject *obj, int32_t x, int32_t y) {
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     return m && m->travel_point ? m->travel_point(obj, x, y) : 0;
 }
 
@@ -75,7 +74,7 @@ void object_set_frame(GameObject *obj, int32_t frame) {
     }
     if (!obj->frames) return;
     obj->frame = frame;
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->apply_frame) {
         m->apply_frame(obj);
         return;
@@ -91,7 +90,7 @@ void object_reset_frame(GameObject *obj) {
                       obj->subtype);
         else object_set_frame(obj, 0);
     }
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->on_created) m->on_created(obj);
 }
 
@@ -264,6 +263,6 @@ void object_update(GameObject *obj, int32_t dt) {
             obj->flash_ms = 0;
         }
     }
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->update) m->update(obj, dt);
 }

@@ -10,11 +10,10 @@
 #include "platform/draw.h"
 #include "platform/random.h"
 #include "platform/sprite.h"
+#include "world/object_internal.h"
 #include "world/object_methods.h"
 
 namespace {
-
-const ObjectMethods *row(const GameObject *obj) { return object_methods(obj->kind); }
 
 // The boxes of w x h at (ax, ay) and (bx, by) touch.
 bool boxes_touch(int32_t ax, int32_t ay, int32_t aw, int32_t ah, int32_t bx, int32_t by, int32_t bw, int32_t bh) {
@@ -85,7 +84,7 @@ const Sprite *object_shape(const GameObject *obj) { return object_frame_sprite(o
 
 int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, int32_t py) {
     if (px < ox || px > ox + obj->w || py < oy || py > oy + obj->h) return 0;
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->point_test) return m->point_test(obj, ox, oy, px, py);
     const Sprite *shape = object_shape(obj);
     return shape ? mask_test(shape, px - ox, py - oy) : 0;
@@ -94,7 +93,7 @@ int32_t object_point_test(GameObject *obj, int32_t ox, int32_t oy, int32_t px, i
 int32_t object_mask_overlap(GameObject *obj, const Sprite *sprite, int32_t ox, int32_t oy, int32_t sx, int32_t sy,
                             int32_t *out_x, int32_t *out_y) {
     if (!sprite_meets_box(sprite, sx, sy, ox, oy, obj->w, obj->h)) return 0;
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->rect_test) return m->rect_test(obj, sprite, ox, oy, sx, sy, out_x, out_y);
     return shape_meets_sprite(object_shape(obj), ox, oy, sprite, sx, sy, out_x, out_y);
 }
@@ -102,7 +101,7 @@ int32_t object_mask_overlap(GameObject *obj, const Sprite *sprite, int32_t ox, i
 int32_t object_overlap(GameObject *a, GameObject *b, int32_t ax, int32_t ay, int32_t bx, int32_t by,
                        int32_t *out_x, int32_t *out_y) {
     if (!boxes_touch(ax, ay, a->w, a->h, bx, by, b->w, b->h)) return 0;
-    const ObjectMethods *m = row(a);
+    const ObjectMethods *m = world_detail::row(a);
     if (m && m->overlap_test) return m->overlap_test(a, b, ax, ay, bx, by, out_x, out_y);
     const Sprite *sprite = drawn_sprite(a);
     if (!sprite) return 0;
@@ -113,7 +112,7 @@ int32_t object_overlap_at(GameObject *a, GameObject *b, int32_t frame, int32_t a
                           int32_t by) {
     if (frame < 0 || frame >= a->frame_count) return 0;
     if (!boxes_touch(ax, ay, a->w, a->h, bx, by, b->w, b->h)) return 0;
-    const ObjectMethods *m = row(a);
+    const ObjectMethods *m = world_detail::row(a);
     if (m && m->overlap_test) return m->overlap_test(a, b, ax, ay, bx, by, nullptr, nullptr);
     return object_mask_overlap(b, object_frame_sprite(a, frame), bx, by, ax, ay, nullptr, nullptr);
 }
@@ -196,7 +195,7 @@ void object_draw(GameObject *obj, Graphics *graphics, int32_t x, int32_t y) {
         y += int32_t(random_magnitude(random_show_u32()) % 3u) - 1;
     }
     if (!(x < graphics->width && y < graphics->height && x + obj->w >= 0 && y + obj->h >= 0)) return;
-    const ObjectMethods *m = row(obj);
+    const ObjectMethods *m = world_detail::row(obj);
     if (m && m->draw) {
         m->draw(obj, graphics, x, y);
         return;

@@ -16,12 +16,11 @@
 #include "platform/random.h"
 #include "world/factory.h"
 #include "world/fleet.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/object_methods.h"
 #include "world/sector_internal.h"
 #include "world/ship.h"
-
-using namespace sector_detail;
 
 namespace {
 
@@ -39,24 +38,17 @@ int32_t scan_range(const GameObject *obj) {
     return ship ? ship->scan_range : 0;
 }
 
-void learn(Player *player, GameObject *obj, int32_t level) {
-    if (player) player_learn_object(player, obj, level);
-}
-
 int32_t first_frame_w(const GameObject *obj) { return obj->frame_count > 0 && obj->frame_w ? obj->frame_w[0] : 0; }
 int32_t first_frame_h(const GameObject *obj) { return obj->frame_count > 0 && obj->frame_h ? obj->frame_h[0] : 0; }
-
-int32_t centre_x(const GameObject *obj) { return obj->x + obj->w / 2; }
-int32_t centre_y(const GameObject *obj) { return obj->y + obj->h / 2; }
 
 // A site of this sector with that id (the target of a harvester).
 Site *site_by_id(const Sector *s, uint64_t id) {
     if (id == 0) return nullptr;
-    return first_site(s, [id](const Site *site) { return site->id == id; });
+    return sector_detail::first_site(s, [id](const Site *site) { return site->id == id; });
 }
 
 bool targeted_by_harvester(const Sector *s, uint64_t id) {
-    return first_site(s, [id](const Site *site) {
+    return sector_detail::first_site(s, [id](const Site *site) {
                return site->subtype == SITE_HARVESTER && site->harvest_target_id == id;
            }) != nullptr;
 }
@@ -70,13 +62,14 @@ int32_t reach_against(const GameObject *obj, int32_t range) {
 // owner's within range of the sector's centre.
 void learn_surroundings(Sector *s, Player *player, int32_t range) {
     if (!s->map || !player) return;
-    const int32_t cx = centre_x(s), cy = centre_y(s);
+    const int32_t cx = world_detail::centre_x(s), cy = world_detail::centre_y(s);
     for (int32_t i = 0; i < list_count(&s->map->objects); ++i) {
         GameObject *obj = list_get(&s->map->objects, i);
         if (!obj) break;
         if (obj == s || obj->owner_id == s->owner_id) continue;
-        if (distance(centre_x(obj) - cx, centre_y(obj) - cy) > reach_against(obj, range)) continue;
-        learn(player, obj, 0);
+        if (distance(world_detail::centre_x(obj) - cx, world_detail::centre_y(obj) - cy) > reach_against(obj, range))
+            continue;
+        world_detail::learn(player, obj, 0);
     }
 }
 
@@ -87,7 +80,7 @@ void teach_tappers(Sector *s, const Player *tapped, uint64_t tapped_id) {
     for (Player *player : game->players->items) {
         if (!player) break;
         if (player == tapped) continue;
-        if (player_has_sensor_tap(player, tapped_id)) learn(player, s, 1);
+        if (player_has_sensor_tap(player, tapped_id)) world_detail::learn(player, s, 1);
     }
 }
 
@@ -95,7 +88,7 @@ void teach_tappers(Sector *s, const Player *tapped, uint64_t tapped_id) {
 // that same kind (nor a defence upgrade, nor something that names no site template).
 bool offered_while_building(const Sector *s, int32_t kind) {
     if (!sector_find_site_under_construction(s, kind)) return false;
-    const Site *base = starbase(s);
+    const Site *base = sector_detail::starbase(s);
     if (!base) return false;
     if (!(base->state & SITE_PRODUCING)) return true;
     const int32_t item = base->item;
@@ -116,17 +109,17 @@ void sector_init(GameObject *obj) {
 }
 
 void sector_free(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     list_clear(&s->sites);
     list_clear(&s->objects);
     list_clear(&s->buildable);
-    free_snapshot_arrays(s);
+    sector_detail::free_snapshot_arrays(s);
     object_free_record<Sector>(obj);
 }
 
 void sector_copy_template(GameObject *obj, const GameObject *tmpl_obj) {
-    Sector *s = sector(obj);
-    const Sector *tmpl = sector(tmpl_obj);
+    Sector *s = sector_detail::sector(obj);
+    const Sector *tmpl = sector_detail::sector(tmpl_obj);
     // The template flags travel with the arrays, or no made sector would keep its quiet star.
     s->sector_flags = tmpl->sector_flags;
     s->choice_count = tmpl->choice_count;
@@ -138,7 +131,7 @@ void sector_copy_template(GameObject *obj, const GameObject *tmpl_obj) {
 }
 
 void sector_on_created(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     if (obj->frame_count > 0) object_set_frame(obj, random_range(0, obj->frame_count - 1));
     s->twinkle_ms = random_range(500, 1000);
     s->pulse_ms = random_range(100, 10000);
@@ -149,7 +142,7 @@ void sector_on_created(GameObject *obj) {
 }
 
 void sector_update(GameObject *obj, int32_t dt) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     // The twinkle runs on the frames' time: it draws from the show stream, so that how many frames
     // a day took never changes the game's own draws.
     s->twinkle_ms -= dt;
@@ -179,11 +172,11 @@ void sector_update(GameObject *obj, int32_t dt) {
     if (!obj->map) return;
     // One green wave of the detection radius, 1600 ms fading from 500 ms, that its map waits for.
     PulseEffect *pulse = effect_create_pulse(1, radius, 255, 1600, 0, 0, 500, 1, 1, 0);
-    if (pulse) map_add_effect(obj->map, pulse, centre_x(obj), centre_y(obj));
+    if (pulse) map_add_effect(obj->map, pulse, world_detail::centre_x(obj), world_detail::centre_y(obj));
 }
 
 void sector_galaxy_turn(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     for (int32_t i = 0; i < list_count(&s->sites); ++i) {
         Site *site = list_get(&s->sites, i);
         if (!site) break;
@@ -203,7 +196,7 @@ void sector_galaxy_turn(GameObject *obj) {
 }
 
 void sector_reset_state(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     s->pulse_ms = random_range(100, 10000);
     for (GameObject *visitor : s->objects.items) {
         if (!visitor) break;
@@ -213,12 +206,12 @@ void sector_reset_state(GameObject *obj) {
     }
 }
 
-const char *sector_display_name(const GameObject *obj) { return sector(obj)->label.c_str(); }
+const char *sector_display_name(const GameObject *obj) { return sector_detail::sector(obj)->label.c_str(); }
 
 void detect_for_owner(Sector *s) {
     Player *owner = object_get_owner(s);
     if (!owner) return;
-    learn(owner, s, 1);
+    world_detail::learn(owner, s, 1);
     learn_surroundings(s, owner, s->detect_range);
     teach_tappers(s, owner, s->owner_id);
 }
@@ -230,7 +223,7 @@ void detect_for_visitors(Sector *s) {
     std::vector<std::pair<uint64_t, int32_t>> groups;
     for (GameObject *visitor : s->objects.items) {
         if (!visitor) break;
-        learn(owner, visitor, 0);
+        world_detail::learn(owner, visitor, 0);
         if (visitor->owner_id == 0) continue;
         auto group = std::find_if(groups.begin(), groups.end(),
                                   [visitor](const auto &g) { return g.first == visitor->owner_id; });
@@ -241,19 +234,19 @@ void detect_for_visitors(Sector *s) {
         Player *player = game_find_player(game_get(), player_id);
         if (!player) continue;
         learn_surroundings(s, player, std::max(1, SECTOR_SCAN_PERCENT * scan / 100));
-        learn(player, s, 1);
+        world_detail::learn(player, s, 1);
         teach_tappers(s, player, player_id);
     }
 }
 
 void sector_after_advance(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     if (obj->owner_id != 0) detect_for_owner(s);
     detect_for_visitors(s);
 }
 
 void sector_advance_clock(GameObject *obj, int32_t minutes) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     for (int32_t i = 0; i < list_count(&s->sites); ++i) {
         Site *site = list_get(&s->sites, i);
         if (!site) break;
@@ -267,7 +260,7 @@ void sector_advance_clock(GameObject *obj, int32_t minutes) {
 }
 
 GameObject *sector_find_child(GameObject *obj, uint64_t id) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     for (Site *site : s->sites.items) {
         if (!site) break;
         GameObject *o = site;
@@ -282,7 +275,7 @@ GameObject *sector_find_child(GameObject *obj, uint64_t id) {
 
 // Drops the dead sites and visitors, keeping the order of the rest.
 void sector_remove_dead(GameObject *obj) {
-    Sector *s = sector(obj);
+    Sector *s = sector_detail::sector(obj);
     bool dropped = false;
     for (GameObject *&slot : s->objects.items) {
         if (!slot) break;
@@ -341,42 +334,42 @@ Sector *sector_create(int32_t sector_template) {
 
 Site *sector_find_site_of_kind(const Sector *s, int32_t kind) {
     if (kind < 0 || kind >= SECTOR_SITE_KINDS || s->site_counts[kind] < 1) return nullptr;
-    return first_site(s, [kind](const Site *site) { return site->subtype == kind; });
+    return sector_detail::first_site(s, [kind](const Site *site) { return site->subtype == kind; });
 }
 
 Site *sector_find_site_under_construction(const Sector *s, int32_t kind) {
     if (kind < 0 || kind >= SECTOR_SITE_KINDS || s->site_counts[kind] == 0) return nullptr;
-    return first_site(s, [kind](const Site *site) {
+    return sector_detail::first_site(s, [kind](const Site *site) {
         return site->subtype == kind && (site->state & SITE_UNDER_CONSTRUCTION);
     });
 }
 
 int32_t sector_starbase_crew(const Sector *s) {
-    const Site *base = starbase(s);
+    const Site *base = sector_detail::starbase(s);
     return base ? base->crew : 0;
 }
 
 bool sector_starbase_crew_full(const Sector *s) {
     if (s->site_counts[SITE_STARBASE] < 1) return false;
-    const Site *base = starbase(s);
+    const Site *base = sector_detail::starbase(s);
     if (!base) return false;
     const int32_t capacity = base->params.crew_capacity;
     return base->crew >= capacity;
 }
 
 int32_t sector_starbase_intake(const Sector *s) {
-    Site *base = starbase(s);
+    Site *base = sector_detail::starbase(s);
     return base ? site_crew_intake_rate(base) : 0;
 }
 
 bool sector_has_starbase_of(const Sector *s, uint64_t player_id) {
-    return first_site(s, [player_id](const Site *site) {
+    return sector_detail::first_site(s, [player_id](const Site *site) {
                return site->subtype == SITE_STARBASE && site->owner_id == player_id;
            }) != nullptr;
 }
 
 Site *sector_find_harvester_of(const Sector *s, uint64_t target_id) {
-    return first_site(s, [target_id](const Site *site) {
+    return sector_detail::first_site(s, [target_id](const Site *site) {
         return site->subtype == SITE_HARVESTER && site->harvest_target_id == target_id;
     });
 }
@@ -407,32 +400,33 @@ int32_t sector_total_research_rate(const Sector *s) {
 }
 
 Site *sector_find_recruitable_site(const Sector *s) {
-    return first_site(s, [](const Site *site) {
+    return sector_detail::first_site(s, [](const Site *site) {
         const int32_t population = site_get_population(site);
         return (site->params.template_flags & SITE_TF_POPULATION) && population > 0;
     });
 }
 
 Site *sector_find_defended_site(const Sector *s) {
-    return first_site(s, [](const Site *site) { return has_feature(site) && defence_kind(site) >= 0; });
+    return sector_detail::first_site(s, [](const Site *site) { return has_feature(site) && defence_kind(site) >= 0; });
 }
 
 bool sector_has_defended_site(const Sector *s) { return sector_find_defended_site(s) != nullptr; }
 
 Site *sector_find_gather_site(const Sector *s) {
-    return first_site(s, [](const Site *site) {
-        const int32_t k = feature_kind(site);
+    return sector_detail::first_site(s, [](const Site *site) {
+        const int32_t k = sector_detail::feature_kind(site);
         return k == FEATURE_RESOURCES || k == FEATURE_SURVIVORS;
     });
 }
 
 int32_t sector_first_feature_kind(const Sector *s) {
-    const Site *site = first_site(s, has_feature);
-    return site ? feature_kind(site) : -1;
+    const Site *site = sector_detail::first_site(s, has_feature);
+    return site ? sector_detail::feature_kind(site) : -1;
 }
 
 Site *sector_find_site_with_feature(const Sector *s, int32_t kind) {
-    return first_site(s, [kind](const Site *site) { return has_feature(site) && feature_kind(site) == kind; });
+    return sector_detail::first_site(
+        s, [kind](const Site *site) { return has_feature(site) && sector_detail::feature_kind(site) == kind; });
 }
 
 Site *sector_find_cheapest_resource_site(const Sector *s) {
@@ -451,7 +445,7 @@ Site *sector_find_free_resource_site(const Sector *s) {
         if (!site) break;
         if (!(site->params.template_flags & SITE_TF_RESOURCE)) continue;
         const int32_t left = site->resources_left;
-        if (left < 1 || feature_kind(site) == FEATURE_HOME_COLONY) continue;
+        if (left < 1 || sector_detail::feature_kind(site) == FEATURE_HOME_COLONY) continue;
         if (targeted_by_harvester(s, site->id)) continue;
         if (!best || site->harvest_divisor < best->harvest_divisor) best = site;
     }
@@ -459,7 +453,8 @@ Site *sector_find_free_resource_site(const Sector *s) {
 }
 
 Result sector_generate_feature(Sector *s, int32_t kind) {
-    Site *site = first_site(s, [kind](const Site *candidate) { return site_feature_flag_test(candidate, kind); });
+    Site *site =
+        sector_detail::first_site(s, [kind](const Site *candidate) { return site_feature_flag_test(candidate, kind); });
     if (!site) return RES_NO_FEATURE_SITE;
     site_generate_features(site, kind);
     return RES_OK;
@@ -534,7 +529,7 @@ int32_t sector_count_labelled_sites(const Sector *s) {
 
 bool sector_has_object_of(const GameObject *obj, uint64_t player_id) {
     if (!obj || obj->kind != OBJECT_SECTOR || (obj->flags & OBJ_STUB)) return false;
-    return sector_count_objects_of_owner(sector(obj), player_id) > 0;
+    return sector_count_objects_of_owner(sector_detail::sector(obj), player_id) > 0;
 }
 
 Sector *sector_find(uint64_t id) {
@@ -569,7 +564,7 @@ int32_t sector_template_random_entry(const Sector *s) {
 ShuffleBag<int32_t> *sector_template_site_bag(int32_t sector_template) {
     GameObject *tmpl_obj = factory_get_template(OBJECT_SECTOR, sector_template);
     if (!tmpl_obj) return nullptr;
-    const Sector *tmpl = sector(tmpl_obj);
+    const Sector *tmpl = sector_detail::sector(tmpl_obj);
     if (tmpl->site_count_choices.empty()) return nullptr;
     ShuffleBag<int32_t> *bag = shuffle_create<int32_t>();
     if (!bag) return nullptr;
@@ -603,11 +598,11 @@ void sector_place_site(Sector *s, int32_t site_template, int32_t *out_x, int32_t
         const int32_t y = random_range(min_y, max_y);
         left = x - w / 2;
         top = y - h / 2;
-        found = !first_site(s, [left, top, w, h](const Site *site) {
+        found = !sector_detail::first_site(s, [left, top, w, h](const Site *site) {
             const Site *o = site;
             const int32_t sw = std::max(SECTOR_SITE_MIN_WIDTH, first_frame_w(o));
             const int32_t sh = first_frame_h(o);
-            const int32_t sx = centre_x(o) - sw / 2, sy = o->y;
+            const int32_t sx = world_detail::centre_x(o) - sw / 2, sy = o->y;
             return left <= sx + sw && sx <= left + w && top <= sy + sh && sy <= top + h;
         });
     }
@@ -696,7 +691,7 @@ void sector_refresh_sites(Sector *s) {
         if (kind >= 0 && kind < SECTOR_SITE_KINDS) ++s->site_counts[kind];
         const int32_t sensor = site->params.sensor_range;
         s->detect_range = std::max(s->detect_range, sensor);
-        if ((site->params.template_flags & SITE_TF_RESOURCE) && feature_kind(site) != FEATURE_HOME_COLONY)
+        if ((site->params.template_flags & SITE_TF_RESOURCE) && sector_detail::feature_kind(site) != FEATURE_HOME_COLONY)
             ++s->resource_sites;
     }
 

@@ -6,8 +6,6 @@
 #include "world/sector_internal.h"
 #include "world/ship.h"
 
-using namespace sector_detail;
-
 namespace {
 
 // The name the kind keeps in its own record: a ship's name, a fleet's; else the header's.
@@ -62,7 +60,7 @@ List<GameObject> *sector_sorted_object_list(const Sector *s) {
 bool sector_has_officer_available(const Sector *s, const Officer *officer) {
     if (officer && s->owner_id != officer->owner_id) return false;
     if (s->site_counts[SITE_STARBASE] < 1) return false;
-    const Site *base = starbase(s);
+    const Site *base = sector_detail::starbase(s);
     if (!base || (officer && base->owner_id != officer->owner_id)) return false;
     if (base->commander && base->commander != officer) return true;
     for (Officer *other : base->officers.items) {

@@ -11,8 +11,6 @@
 
 namespace {
 
-using sector_detail::sector;
-
 constexpr const char *LABEL_NAMES[SECTOR_LABEL_COUNT] = {
     "Alpha", "Beta", "Gamma", "Delta", "Epsilon", "Zeta", "Eta", "Theta", "Omicron", "Sigma", "Tau",
 };
@@ -31,13 +29,13 @@ Result read_ints(Buffer *buf, int32_t count, std::vector<int32_t> *out) {
     return RES_OK;
 }
 
-Result load_params(GameObject *tmpl) {
+Result load_sector_params(GameObject *tmpl) {
     const std::string dir = template_dir(tmpl->subtype);
     const std::string path = dir + "/dat/params.dat";
     Buffer *file = nullptr;
     Result r = store_read_file(path.c_str(), 1, &file);
     if (r == RES_OK) {
-        r = sector_read_params(sector(tmpl), file);
+        r = sector_read_params(sector_detail::sector(tmpl), file);
         buffer_free(file);
     }
     if (r != RES_OK) {
@@ -49,7 +47,7 @@ Result load_params(GameObject *tmpl) {
 }
 
 // Group 1 holds every frame; without the sizes of group 0 there is none.
-void group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
+void sector_template_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFrame> *out) {
     if (group != FACTORY_GROUP_FRAMES) return;
     for (int32_t frame = 0; frame < tmpl->frame_count; ++frame) out->push_back({frame, false});
 }
@@ -58,8 +56,8 @@ void group_frames(const GameObject *tmpl, int32_t group, std::vector<FactoryFram
 
 void sector_register_factory(Factory *factory) {
     factory->template_count = SECTOR_TEMPLATE_COUNT;
-    factory->load_params = load_params;
-    factory->group_frames = group_frames;
+    factory->load_params = load_sector_params;
+    factory->group_frames = sector_template_frames;
     factory->frame_dir = "sector/%.3i/png";
 }
 

@@ -81,9 +81,6 @@ int32_t ship_pilot_bonus(const GameObject *obj) {
 
 }  // namespace
 
-// The game's sixth generator draws the first hacking delay (survives a save).
-constexpr int GAME_GENERATOR_HACKING = 5;
-
 // ---- Record ----
 
 uint32_t ship_size() { return uint32_t(sizeof(Ship)); }

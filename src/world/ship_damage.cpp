@@ -26,6 +26,7 @@
 #include "platform/sound.h"
 #include "platform/sprite.h"
 #include "systems/system.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/site.h"
@@ -35,17 +36,12 @@ namespace {
 constexpr double FACING_PI = 3.14169;          // the facing rule's own constant
 constexpr double MIN_FACING_DISTANCE = 0.00001;
 constexpr int32_t TEXT_DELAY_STEP = 450;
-constexpr int32_t TEXT_FONT = 2;
+constexpr int32_t DAMAGE_TEXT_FONT = 2;
 constexpr int32_t SHAKE_MS = 400;
 constexpr int32_t SPARKS_DELAY_MS = 60;
 constexpr int32_t DEATH_HOLD_MS = 1400;
 constexpr int32_t OPAQUE_TRIES = 64;           // pixels tried for each small explosion
 constexpr int32_t CONSTRUCTION_PROGRESS = 99;
-
-bool quiet() {
-    const Game *game = game_get();
-    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
-}
 
 // |R| of the damage draw: the game's fourth generator when resolving at once, else the quick one.
 uint32_t draw_magnitude() {
@@ -79,7 +75,7 @@ struct Texts {
     int32_t    delay = 0;
     void show(int style, int r, int g, int b, const char *text) {
         if (!map) return;
-        TextBubbleEffect *t = effect_create_text_bubble(style, TEXT_FONT, text, r, g, b);
+        TextBubbleEffect *t = effect_create_text_bubble(style, DAMAGE_TEXT_FONT, text, r, g, b);
         if (!t) return;
         effect_bubble_set_start_delay(t, delay);
         map_add_effect(map, t, cx - t->width / 2, cy - t->height / 2);
@@ -90,7 +86,7 @@ struct Texts {
     }
 };
 
-void explosion(ObjectMap *map, int32_t x, int32_t y, int32_t delay, bool large, bool sound) {
+void damage_explosion(ObjectMap *map, int32_t x, int32_t y, int32_t delay, bool large, bool sound) {
     if (!map) return;
     ParticleEffect *e = large ? effect_create_large_explosion_particles() : effect_create_explosion_particles();
     if (!e) return;
@@ -138,7 +134,7 @@ void damage_systems(Ship *ship, int32_t amount, int32_t x, int32_t y, bool silen
             if (hit->integrity <= 0) hit->status |= SYSTEM_STATUS_OFFLINE;
         }
     }
-    if (!silent) explosion(ship->map, x, y, SPARKS_DELAY_MS, false, true);
+    if (!silent) damage_explosion(ship->map, x, y, SPARKS_DELAY_MS, false, true);
 }
 
 int32_t crew_loss(Ship *ship, int32_t amount, int32_t kind) {
@@ -229,7 +225,7 @@ void queue_arc(Graphics *g, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int3
 int32_t ship_apply_damage(GameObject *obj, GameObject *shooter, int32_t amount, int32_t x, int32_t y, int32_t kind) {
     Ship *ship = ship_of(obj);
     if (!ship) return 0;
-    const bool silent = quiet();
+    const bool silent = world_detail::resolving();
     Game *game = game_get();
 
     const int32_t dealt = amount;
@@ -324,7 +320,8 @@ void ship_on_killed(GameObject *obj) {
                 int32_t px = 0, py = 0;
                 if (!opaque_pixel(image, &px, &py)) break;
                 const int32_t delay = latest < 1 ? 0 : random_show_range(0, latest);
-                explosion(ship->map, ship->x + px, ship->y + py, delay, false, random_magnitude(random_show_u32()) % 6 == 0);
+                damage_explosion(ship->map, ship->x + px, ship->y + py, delay, false,
+                                 random_magnitude(random_show_u32()) % 6 == 0);
             }
         }
         object_shake(ship, ship->death_duration);
@@ -339,7 +336,7 @@ void ship_on_killed(GameObject *obj) {
             cy = ship->y + (*ship->centre_y)[i];
         }
     }
-    explosion(ship->map, cx, cy, std::max(ship->death_duration, 0), true, true);
+    damage_explosion(ship->map, cx, cy, std::max(ship->death_duration, 0), true, true);
 }
 
 void ship_color_for_level(const Ship *ship, int32_t facing, uint8_t *r, uint8_t *g, uint8_t *b, int32_t *width) {

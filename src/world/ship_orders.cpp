@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "systems/system.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/ship.h"
 #include "world/world_hooks.h"
@@ -21,22 +22,17 @@ constexpr int32_t MOVE_LINE_MS = 1000;
 constexpr int32_t SCAN_LINE_MS = 800;
 constexpr int32_t SCAN_PULSE_MS = 1600;
 constexpr int32_t SCAN_PULSE_FADE_MS = 500;
-constexpr int32_t RETREAT_PORTAL_GAP = 17;   // pixels left of the ship
+constexpr int32_t RETREAT_START_PORTAL_GAP = 17;   // pixels left of the ship
 constexpr int32_t MARKSMANSHIP_STEP = 10;
 
-bool resolving() {
-    const Game *game = game_get();
-    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
-}
-
-void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
+void box_centre(const GameObject *obj, int32_t *x, int32_t *y) {
     *x = obj->x + obj->w / 2;
     *y = obj->y + obj->h / 2;
 }
 
 // The point the hull turns about: its rotation-frame centre when it has one, else its centre.
 void hull_centre(const Ship *ship, int32_t *x, int32_t *y) {
-    centre_of(ship, x, y);
+    box_centre(ship, x, y);
     if (!(ship->hull_flags & HULL_FLAG_ROTATING) || !ship->centre_x || !ship->centre_y) return;
     const int32_t i = ship_frame_for_heading(ship, ship->heading) - ship->rot_first;
     if (i < 0 || i >= int32_t(ship->centre_x->size()) || i >= int32_t(ship->centre_y->size())) return;
@@ -84,7 +80,7 @@ Result ship_move(Ship *ship, int32_t x, int32_t y, int show_line) {
     int32_t cost = 0;
     if (Result r = object_move_cost(ship, x, y, &cost); r != RES_OK) return r;
     if (ship->mp < cost) return RES_NO_MOVEMENT_POINTS;
-    const bool quiet = resolving();
+    const bool quiet = world_detail::resolving();
     if (show_line && !quiet)
         map_add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, x + ship->w / 2, y + ship->h / 2,
                         MOVE_LINE_MS);
@@ -116,7 +112,7 @@ Result ship_check_scan_target(Ship *ship, GameObject *target) {
     if (!target || target == ship) return RES_OUT_OF_RANGE;
     if (ship->ap < ship->scan_cost) return RES_NO_ACTION_POINTS;
     int32_t cx = 0, cy = 0;
-    centre_of(ship, &cx, &cy);
+    box_centre(ship, &cx, &cy);
     if (!object_in_range_of(target, cx, cy, ship->scan_range)) return RES_TARGET_OUT_OF_RANGE;
     return RES_OK;
 }
@@ -127,10 +123,10 @@ Result ship_scan(Ship *ship, GameObject *target) {
     object_add_ref(target);
     ship_clear_scan_target(ship);
     ship->scan_target = target;
-    if (!resolving() && ship->map) {
+    if (!world_detail::resolving() && ship->map) {
         int32_t sx = 0, sy = 0, tx = 0, ty = 0;
         hull_centre(ship, &sx, &sy);
-        centre_of(target, &tx, &ty);
+        box_centre(target, &tx, &ty);
         scan_pulse(ship->map, sx, sy, std::max(ship->w, ship->h));
         scan_pulse(ship->map, tx, ty, std::max(target->w, target->h));
         map_add_action_line(ship->map, ship->x + ship->w / 2, ship->y + ship->h / 2, tx, ty, SCAN_LINE_MS);
@@ -147,7 +143,7 @@ Result ship_check_weapon_target(Ship *ship, int32_t crit, GameObject *target) {
     if (system->status & SYSTEM_STATUS_OFFLINE) return RES_SYSTEM_OFFLINE;
     if (ship->ap < system->ap_cost) return RES_NO_ACTION_POINTS;
     int32_t tx = 0, ty = 0;
-    if (target) centre_of(target, &tx, &ty);
+    if (target) box_centre(target, &tx, &ty);
     return system_check_target(system, ship, target, tx, ty);
 }
 
@@ -177,9 +173,9 @@ Result ship_use_system(Ship *ship, int32_t crit, GameObject *target, int32_t x, 
 void ship_begin_retreat(Ship *ship) {
     ship->ship_flags |= SHIP_FLAG_RETREATING;
     ship->retreat_countdown = ship->retreat_turns;
-    if (!resolving() && ship->map) {
+    if (!world_detail::resolving() && ship->map) {
         if (PortalEffect *portal = effect_create_portal(0)) {
-            map_add_effect(ship->map, portal, ship->x - RETREAT_PORTAL_GAP, ship->y + ship->h / 2);
+            map_add_effect(ship->map, portal, ship->x - RETREAT_START_PORTAL_GAP, ship->y + ship->h / 2);
             effect_portal_open(portal, 0, 0);
         }
     }

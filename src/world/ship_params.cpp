@@ -15,9 +15,9 @@ namespace {
 
 // The smallest crit record on the wire: x, y, mount type, direction, k = 0, four display words.
 constexpr uint32_t CRIT_RECORD_MIN_BYTES = 9 * 4;
-constexpr int32_t PAIR_BYTES = 8;
+constexpr int32_t SHIP_PAIR_BYTES = 8;
 
-std::string frames_dir(int32_t index) { return str_format("ship/%.3i/png", index); }
+std::string ship_frames_dir(int32_t index) { return str_format("ship/%.3i/png", index); }
 
 // Reads an i32 into an int32_t field (the usual form of the parameter file's words).
 struct Reader {
@@ -32,9 +32,9 @@ struct Reader {
 };
 
 // n (x, y) pairs into two new tables; the bytes are checked before anything is allocated.
-Result read_pairs(Buffer *buf, int64_t n, ShipFrameTable *xs, ShipFrameTable *ys) {
+Result read_ship_pairs(Buffer *buf, int64_t n, ShipFrameTable *xs, ShipFrameTable *ys) {
     if (n < 1) return RES_MALFORMED;
-    if (buffer_remaining(buf) < n * PAIR_BYTES) return RES_SHORT_BUFFER;
+    if (buffer_remaining(buf) < n * SHIP_PAIR_BYTES) return RES_SHORT_BUFFER;
     auto tx = std::make_shared<std::vector<int32_t>>(size_t(n));
     auto ty = std::make_shared<std::vector<int32_t>>(size_t(n));
     for (int64_t i = 0; i < n; ++i) {
@@ -60,7 +60,7 @@ Result read_crit(Ship *tmpl, int32_t i, Buffer *buf) {
     in.i32(&k);
     if (in.result != RES_OK) return in.result;
     if (k > 0) {
-        if (buffer_remaining(buf) < int64_t(k) * PAIR_BYTES) return RES_SHORT_BUFFER;
+        if (buffer_remaining(buf) < int64_t(k) * SHIP_PAIR_BYTES) return RES_SHORT_BUFFER;
         std::vector<int32_t> xs(static_cast<size_t>(k)), ys(static_cast<size_t>(k));
         for (int32_t j = 0; j < k; ++j) {
             in.i32(&xs[size_t(j)]);
@@ -80,7 +80,7 @@ Result read_crit(Ship *tmpl, int32_t i, Buffer *buf) {
 
 // The frames a group holds, in load order. The icon and design frames and the encounter's rotation
 // frames also get their outline and angle maps.
-void group_frames(const Ship *t, int32_t group, std::vector<FactoryFrame> *out) {
+void ship_template_frames(const Ship *t, int32_t group, std::vector<FactoryFrame> *out) {
     // At most one number past each end of the frames the template has (where the group fails): a
     // range changed by hand after the parameter check must not walk 2^31 numbers.
     auto range = [&](int32_t first, int32_t last, bool maps) {
@@ -133,7 +133,7 @@ Result load_params_group(Ship *t) {
         return r;
     }
     free_frame_sprites(t);
-    const std::string dir = frames_dir(t->subtype);
+    const std::string dir = ship_frames_dir(t->subtype);
     if (Result sizes = factory_load_frame_sizes(t, dir.c_str()); sizes != RES_OK) return sizes;
     if (t->frame_count < 1 || !t->frames || !t->frame_w || !t->frame_h) return RES_READ_FAILED;
     if (Result r = check_frame_ranges(t); r != RES_OK) {
@@ -164,7 +164,7 @@ Result ship_read_params(Ship *t, Buffer *buf) {
     t->offset_y.reset();
     if (present > 0) {
         const int64_t n = int64_t(t->offset_last) - t->offset_first + 1;
-        if (Result r = read_pairs(buf, n, &t->offset_x, &t->offset_y); r != RES_OK) return r;
+        if (Result r = read_ship_pairs(buf, n, &t->offset_x, &t->offset_y); r != RES_OK) return r;
     }
     in.i32(&present);
     if (in.result != RES_OK) return in.result;
@@ -172,7 +172,7 @@ Result ship_read_params(Ship *t, Buffer *buf) {
     t->centre_y.reset();
     if (present > 0) {
         const int64_t n = int64_t(t->rot_last) - t->rot_first + 1;
-        if (Result r = read_pairs(buf, n, &t->centre_x, &t->centre_y); r != RES_OK) return r;
+        if (Result r = read_ship_pairs(buf, n, &t->centre_x, &t->centre_y); r != RES_OK) return r;
     }
 
     for (int32_t *field : {&t->base_max_armour, &t->base_max_crew, &t->speed, &t->base_mass, &t->capacity_max,
@@ -211,5 +211,5 @@ Result ship_load_params(GameObject *obj) {
 }
 
 void ship_group_frames(const GameObject *obj, int32_t group, std::vector<FactoryFrame> *out) {
-    if (const Ship *t = ship_of(obj)) group_frames(t, group, out);
+    if (const Ship *t = ship_of(obj)) ship_template_frames(t, group, out);
 }

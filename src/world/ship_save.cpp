@@ -15,7 +15,7 @@ namespace {
 uint64_t date_minutes(const Date *date) { return date ? date->minutes : 0; }
 
 // A Date rebuilt from its minute count replaces the old one.
-Result read_date(Buffer *buf, Date **field) {
+Result read_ship_date(Buffer *buf, Date **field) {
     Date *date = nullptr;
     if (Result r = date_read(&date, buf); r != RES_OK) return r;
     date_free(*field);
@@ -99,8 +99,8 @@ Result ship_read(GameObject *obj, Buffer *buf) {
     }
     if (r == RES_OK) r = buffer_read_u64(buf, &s->sector_id);
     if (r == RES_OK) r = buffer_read_u64(buf, &s->fleet_id);
-    if (r == RES_OK) r = read_date(buf, &s->built_date);
-    if (r == RES_OK) r = read_date(buf, &s->arrival_date);
+    if (r == RES_OK) r = read_ship_date(buf, &s->built_date);
+    if (r == RES_OK) r = read_ship_date(buf, &s->arrival_date);
     for (uint64_t &id : s->ai_task_ids)
         if (r == RES_OK) r = buffer_read_u64(buf, &id);
     for (int32_t *v : {&s->aux_word, &s->hack_count, &s->hack_timer, &s->repair_crit, &s->repair_turns,

@@ -15,6 +15,7 @@
 #include "platform/str.h"
 #include "systems/system.h"
 #include "world/fleet.h"
+#include "world/object_internal.h"
 #include "world/object_map.h"
 #include "world/sector.h"
 #include "world/ship.h"
@@ -26,7 +27,7 @@ namespace {
 
 constexpr int32_t BUSY_HOLD_MS = 100;
 constexpr int32_t RETREATED_HOLD_MS = 1000;
-constexpr int32_t RETREAT_PORTAL_GAP = 6;
+constexpr int32_t RETREAT_EXIT_PORTAL_GAP = 6;
 constexpr int32_t RETREAT_PORTAL_MS = 3100;
 constexpr int32_t RETREAT_STILL_MS = 600;
 constexpr int32_t RETREAT_FIRST_FRAME_MS = 2000;
@@ -41,13 +42,7 @@ constexpr int32_t GALAXY_DAY_EXPERIENCE = 5;
 constexpr int32_t HACK_EXPERIENCE = 400;
 constexpr int32_t SURVEY_EXPERIENCE = 1000;
 constexpr int32_t REPAIR_TURNS = 3;
-constexpr int GAME_GENERATOR_HACKING = 5;   // the game's sixth generator
 constexpr double RESEARCH_UNIT = 400.0;      // research amounts are in 1/400 points
-
-bool resolving() {
-    const Game *game = game_get();
-    return game && (game->flags & GAME_FLAG_RESOLVE_AT_ONCE);
-}
 
 // |r| of the hacking generator's next number.
 uint32_t hack_draw() {
@@ -364,8 +359,8 @@ void ship_turn_begin(GameObject *obj) {
     ship->flags |= OBJ_LEFT_MAP;
     ship->ship_flags |= SHIP_FLAG_RETREATED;
     if (ship->pilot) ship->pilot->escapes += 1;
-    if (resolving() || !ship->map) return;
-    const int32_t px = ship->x - RETREAT_PORTAL_GAP, py = ship->y + ship->h / 2;
+    if (world_detail::resolving() || !ship->map) return;
+    const int32_t px = ship->x - RETREAT_EXIT_PORTAL_GAP, py = ship->y + ship->h / 2;
     if (PortalEffect *portal = effect_create_portal(0)) {
         map_add_effect(ship->map, portal, px, py);
         effect_portal_open(portal, 0, RETREAT_PORTAL_MS);

@@ -22,20 +22,18 @@
 #include "world/object_methods.h"
 #include "world/shot_internal.h"
 
-using namespace shot_detail;
-
 namespace {
 
 // ---- Slots without a public name ----
 
 void shot_apply_frame(GameObject *obj) {
     Shot *s = static_cast<Shot *>(obj);
-    if (segmented(s)) {
+    if (shot_detail::segmented(s)) {
         shot_update_trail(s);
         return;
     }
-    s->w = frame_width(s);
-    s->h = frame_height(s);
+    s->w = shot_detail::frame_width(s);
+    s->h = shot_detail::frame_height(s);
 }
 
 void shot_turn_begin(GameObject *obj) {
@@ -53,7 +51,7 @@ void shot_turn_end(GameObject *obj) {
 
 const char *shot_display_name(const GameObject *obj) {
     const Shot *s = static_cast<const Shot *>(obj);
-    const std::string &label = !segmented(s) || s->trail_count <= 1 ? s->label_a : s->label_b;
+    const std::string &label = !shot_detail::segmented(s) || s->trail_count <= 1 ? s->label_a : s->label_b;
     return label.empty() ? s->name.c_str() : label.c_str();
 }
 
@@ -79,9 +77,9 @@ void shot_draw(GameObject *obj, Graphics *g, int32_t x, int32_t y) {
         const ParticleBuffer &b = s->particles->buffers[s->particles->current];
         particle_surface_draw(s->particles, g, x - s->x + b.left, y - s->y + b.top);
     }
-    const Sprite *sprite = current_sprite(s);
-    if (segmented(s)) {
-        for (int32_t i = 0; i < trail_shown(s) && i < int32_t(s->trail_x.size()); ++i)
+    const Sprite *sprite = shot_detail::current_sprite(s);
+    if (shot_detail::segmented(s)) {
+        for (int32_t i = 0; i < shot_detail::trail_shown(s) && i < int32_t(s->trail_x.size()); ++i)
             queue_frame(g, sprite, x + s->trail_x[size_t(i)], y + s->trail_y[size_t(i)], 0, outline);
     } else {
         if ((s->subtype == SHOT_TEMPLATE_DRONE_POD || s->subtype == SHOT_TEMPLATE_MISSILE) && s->frames &&
@@ -102,15 +100,15 @@ void shot_draw(GameObject *obj, Graphics *g, int32_t x, int32_t y) {
 // else the top-left corner alone.
 template <typename Visit>
 int32_t each_round(const Shot *s, Visit visit) {
-    if (!segmented(s)) return visit(0, 0);
-    for (int32_t i = 0; i < trail_shown(s) && i < int32_t(s->trail_x.size()); ++i)
+    if (!shot_detail::segmented(s)) return visit(0, 0);
+    for (int32_t i = 0; i < shot_detail::trail_shown(s) && i < int32_t(s->trail_x.size()); ++i)
         if (int32_t hit = visit(s->trail_x[size_t(i)], s->trail_y[size_t(i)]); hit) return hit;
     return 0;
 }
 
 int32_t shot_point_test(GameObject *obj, int32_t x, int32_t y, int32_t px, int32_t py) {
     const Shot *s = static_cast<Shot *>(obj);
-    const Sprite *shape = current_sprite(s);
+    const Sprite *shape = shot_detail::current_sprite(s);
     if (!shape || (s->shot_flags & SHOT_FLAG_HELD)) return 0;
     return each_round(s, [&](int32_t tx, int32_t ty) { return mask_test(shape, px - x - tx, py - y - ty) ? 1 : 0; });
 }
@@ -118,7 +116,7 @@ int32_t shot_point_test(GameObject *obj, int32_t x, int32_t y, int32_t px, int32
 int32_t shot_rect_test(GameObject *obj, const Sprite *sprite, int32_t x, int32_t y, int32_t sx, int32_t sy,
                        int32_t *out_x, int32_t *out_y) {
     const Shot *s = static_cast<Shot *>(obj);
-    const Sprite *shape = current_sprite(s);
+    const Sprite *shape = shot_detail::current_sprite(s);
     if (!shape || !sprite || (s->shot_flags & SHOT_FLAG_HELD)) return 0;
     return each_round(s, [&](int32_t tx, int32_t ty) {
         int hx = 0, hy = 0;
@@ -132,7 +130,7 @@ int32_t shot_rect_test(GameObject *obj, const Sprite *sprite, int32_t x, int32_t
 int32_t shot_overlap_test(GameObject *obj, GameObject *other, int32_t x, int32_t y, int32_t ox, int32_t oy,
                           int32_t *out_x, int32_t *out_y) {
     const Shot *s = static_cast<Shot *>(obj);
-    const Sprite *shape = current_sprite(s);
+    const Sprite *shape = shot_detail::current_sprite(s);
     // A held shot never overlaps anything. (A shot waiting for its first turn still finds its
     // contact point: its own aim is an overlap test too.)
     if (!shape || (s->shot_flags & SHOT_FLAG_HELD)) return 0;
@@ -163,8 +161,8 @@ void shot_init(GameObject *obj) {
 
 void shot_free(GameObject *obj) {
     Shot *s = static_cast<Shot *>(obj);
-    hold(&s->source, nullptr, nullptr);
-    hold(&s->target, nullptr, nullptr);
+    shot_detail::hold(&s->source, nullptr, nullptr);
+    shot_detail::hold(&s->target, nullptr, nullptr);
     particle_surface_free(s->particles);
     s->particles = nullptr;
     object_free_record<Shot>(obj);
@@ -203,7 +201,7 @@ void shot_on_created(GameObject *obj) {
     s->hit_points = s->max_hit_points;
     s->mass = 1;
     if (s->animation_count > 0 || s->first_anim != 0) object_set_animation(s, s->first_anim, -1);
-    if (segmented(s)) {
+    if (shot_detail::segmented(s)) {
         s->trail_max = std::max(s->trail_max, 1);
         s->trail_count = s->trail_max;
         s->trail_x.assign(size_t(s->trail_max), 0);
@@ -213,7 +211,7 @@ void shot_on_created(GameObject *obj) {
         shot_update_trail(s);
     }
     if (s->shot_type_flags & SHOT_TYPE_LEGS) s->shot_flags |= SHOT_FLAG_LEG_TURN;
-    if (s->subtype == SHOT_TEMPLATE_MISSILE || s->subtype == SHOT_TEMPLATE_SLUG) make_particles(s);
+    if (s->subtype == SHOT_TEMPLATE_MISSILE || s->subtype == SHOT_TEMPLATE_SLUG) shot_detail::make_particles(s);
     if (s->subtype == SHOT_TEMPLATE_SLUG) s->shot_flags |= SHOT_FLAG_FIRST_TICK;
 }
 
@@ -228,7 +226,7 @@ void shot_set_range(Shot *shot, int32_t distance) {
     shot->range_left = distance;
 }
 
-void shot_set_source(Shot *shot, GameObject *source) { hold(&shot->source, &shot->source_id, source); }
+void shot_set_source(Shot *shot, GameObject *source) { shot_detail::hold(&shot->source, &shot->source_id, source); }
 
 GameObject *shot_target_of(const GameObject *shot) {
     const Shot *s = shot_of(shot);
@@ -236,12 +234,12 @@ GameObject *shot_target_of(const GameObject *shot) {
 }
 
 void shot_set_target(Shot *s, GameObject *target) {
-    hold(&s->target, &s->target_id, target);
+    shot_detail::hold(&s->target, &s->target_id, target);
     if (!target) return;
     int32_t aim_x = 0, aim_y = 0;
     if (object_contact_point(s, target, &aim_x, &aim_y, nullptr, nullptr) != RES_OK) {
         log_write(LOG_GAME, LOG_WARN, "Shot failed to set target");
-        hold(&s->target, &s->target_id, nullptr);
+        shot_detail::hold(&s->target, &s->target_id, nullptr);
         return;
     }
     s->origin_x = s->x;
@@ -307,7 +305,7 @@ void shot_launch(Shot *s, int32_t x, int32_t y) {
 }
 
 int32_t shot_damage(const Shot *s) {
-    if (segmented(s) && s->trail_max > 0 && s->trail_count < s->trail_max)
+    if (shot_detail::segmented(s) && s->trail_max > 0 && s->trail_count < s->trail_max)
         return std::max(int32_t(int64_t(s->damage) * s->trail_count / s->trail_max), 1);
     return s->damage;
 }
@@ -315,7 +313,7 @@ int32_t shot_damage(const Shot *s) {
 int32_t shot_max_damage(const Shot *s) {
     const Shot *t = shot_of(factory_get_template(OBJECT_SHOT, s->subtype));
     const int32_t top = t ? t->damage_max : s->damage_max;
-    if (segmented(s) && s->trail_max > 0 && s->trail_count < s->trail_max)
+    if (shot_detail::segmented(s) && s->trail_max > 0 && s->trail_count < s->trail_max)
         return std::max(int32_t(int64_t(top) * s->trail_count / s->trail_max), 1);
     return top;
 }
@@ -343,16 +341,16 @@ void shot_set_heading(GameObject *obj, int32_t degrees) {
     const int32_t dir = int32_t(int64_t(angle_normalize(degrees + 180 / n)) * n / 360);
     if (dir == s->dir_frame && s->animation >= 0) return;
     s->dir_frame = std::clamp(dir, 0, n - 1);
-    const int32_t cx = centre_x(s), cy = centre_y(s);
+    const int32_t cx = shot_detail::centre_x(s), cy = shot_detail::centre_y(s);
     if (s->first_anim + s->dir_frame < s->animation_count) object_set_animation(s, s->first_anim + s->dir_frame, -1);
-    if (segmented(s)) {
+    if (shot_detail::segmented(s)) {
         s->shot_flags |= SHOT_FLAG_BLENDING;
         s->blend = 0;
         shot_update_trail(s);
         // A volley turns about its middle.
         if (!(s->flags & OBJ_TRAVELLING)) {
-            s->x = corner_of(cx, s->w);
-            s->y = corner_of(cy, s->h);
+            s->x = shot_detail::corner_of(cx, s->w);
+            s->y = shot_detail::corner_of(cy, s->h);
         }
     }
 }
@@ -360,20 +358,20 @@ void shot_set_heading(GameObject *obj, int32_t degrees) {
 int32_t shot_apply_damage(GameObject *obj, GameObject *, int32_t amount, int32_t, int32_t, int32_t) {
     Shot *s = shot_of(obj);
     if (!s) return 0;
-    const bool silent = quiet();
+    const bool silent = shot_detail::quiet();
     s->hit_points -= amount;
     if (s->hit_points > 0) {
-        if (segmented(s) && amount > 0) {
+        if (shot_detail::segmented(s) && amount > 0) {
             const int32_t max_hp = std::max(s->max_hit_points, 1);
             const int32_t keep = std::min({s->trail_max - 1, int32_t(int64_t(s->trail_max) * s->hit_points / max_hp) + 1,
                                            s->trail_count});
             if (keep >= 1 && keep < s->trail_count) {
-                if (!silent) burst_rounds(s, keep);
-                const int32_t cx = centre_x(s), cy = centre_y(s);
+                if (!silent) shot_detail::burst_rounds(s, keep);
+                const int32_t cx = shot_detail::centre_x(s), cy = shot_detail::centre_y(s);
                 s->trail_count = keep;
                 shot_update_trail(s);
-                s->x = corner_of(cx, s->w);
-                s->y = corner_of(cy, s->h);
+                s->x = shot_detail::corner_of(cx, s->w);
+                s->y = shot_detail::corner_of(cy, s->h);
             }
         } else if (!silent) {
             sound_play(SOUND_EXPLOSION);
@@ -383,13 +381,13 @@ int32_t shot_apply_damage(GameObject *obj, GameObject *, int32_t amount, int32_t
         if (silent) {
             s->flags |= OBJ_DEAD;
         } else {
-            if (segmented(s)) burst_rounds(s, 0);
+            if (shot_detail::segmented(s)) shot_detail::burst_rounds(s, 0);
             s->flags |= OBJ_DYING;
             object_clear_busy(s, s->hold_ms);
             s->flags |= OBJ_DEAD;
         }
     }
-    if (!silent) floating_text(s->map, centre_x(s), centre_y(s), amount);
+    if (!silent) shot_detail::floating_text(s->map, shot_detail::centre_x(s), shot_detail::centre_y(s), amount);
     return 0;
 }
 

@@ -19,8 +19,6 @@
 #include "world/object_methods.h"
 #include "world/shot_internal.h"
 
-using namespace shot_detail;
-
 namespace {
 
 // ---- Particle trails of the missile (template 2) and the slug (template 5) ----
@@ -28,7 +26,7 @@ namespace {
 // The trail's particles live in map coordinates; the draw places the surface by the map origin.
 void emit(Shot *s, int32_t n, float spread, float speed, int r, int g, int b, int tr, int tg, int tb, int life) {
     if (!s->particles) return;
-    const float cx = float(centre_x(s)), cy = float(centre_y(s));
+    const float cx = float(shot_detail::centre_x(s)), cy = float(shot_detail::centre_y(s));
     for (int32_t i = 0; i < n; ++i) {
         Particle *p = particle_surface_take_free(s->particles);
         if (!p) return;
@@ -71,7 +69,7 @@ void step_particles(Shot *s, int32_t dt) {
 
 // The shot arrives: its damage or its system type's impact, then it is gone.
 void arrive(Shot *s) {
-    if (s->target && gone(s->target)) hold(&s->target, &s->target_id, nullptr);
+    if (s->target && shot_detail::gone(s->target)) shot_detail::hold(&s->target, &s->target_id, nullptr);
     if (s->impact_type < 0) {
         if (s->target && s->damage > 0)
             (void)object_apply_damage(s->target, nullptr, shot_damage(s), s->impact_x, s->impact_y, 0);
@@ -94,29 +92,29 @@ bool leg_over(Shot *s) {
 }
 
 void fizzle(Shot *s) {
-    if (!quiet()) {
-        if (segmented(s)) {
-            for (int32_t i = 0; i < trail_shown(s); ++i) {
+    if (!shot_detail::quiet()) {
+        if (shot_detail::segmented(s)) {
+            for (int32_t i = 0; i < shot_detail::trail_shown(s); ++i) {
                 int32_t x = 0, y = 0;
-                round_centre(s, i, &x, &y);
-                explosion(s->map, x - 5, y - 5, burst_delay());
+                shot_detail::round_centre(s, i, &x, &y);
+                shot_detail::explosion(s->map, x - 5, y - 5, shot_detail::burst_delay());
             }
         } else {
             ParticleEffect *e = effect_create_explosion_particles();
             if (e && s->map) {
                 effect_particles_set_sound(e, SOUND_EXPLOSION);
-                map_add_effect(s->map, e, centre_x(s), centre_y(s));
+                map_add_effect(s->map, e, shot_detail::centre_x(s), shot_detail::centre_y(s));
             } else {
                 effect_free(e);
             }
         }
     }
     s->flags |= OBJ_DEAD;
-    object_clear_busy(s, std::max(s->hold_ms, FIZZLE_HOLD_MS));
+    object_clear_busy(s, std::max(s->hold_ms, shot_detail::FIZZLE_HOLD_MS));
 }
 
 void add_action_line(Shot *s, int32_t x2, int32_t y2) {
-    map_add_action_line(s->map, centre_x(s), centre_y(s), x2, y2, ACTION_LINE_MS);
+    map_add_action_line(s->map, shot_detail::centre_x(s), shot_detail::centre_y(s), x2, y2, shot_detail::ACTION_LINE_MS);
 }
 
 }  // namespace
@@ -137,18 +135,18 @@ void make_particles(Shot *s) {
 }  // namespace shot_detail
 
 bool shot_drop_round(Shot *s) {
-    if (!segmented(s) || s->trail_count < 2) return false;
+    if (!shot_detail::segmented(s) || s->trail_count < 2) return false;
     --s->trail_count;
     shot_update_trail(s);
     return true;
 }
 
 void shot_update_trail(Shot *s) {
-    if (!segmented(s)) return;
+    if (!shot_detail::segmented(s)) return;
     const size_t max = size_t(std::max(s->trail_max, 1));
     if (s->trail_x.size() < max) s->trail_x.resize(max, 0);
     if (s->trail_y.size() < max) s->trail_y.resize(max, 0);
-    const int32_t n = trail_shown(s);
+    const int32_t n = shot_detail::trail_shown(s);
     if (n <= 1) {
         s->trail_x[0] = s->trail_y[0] = 0;
     } else {
@@ -196,31 +194,31 @@ void shot_update_trail(Shot *s) {
         max_x = std::max(max_x, s->trail_x[size_t(i)]);
         max_y = std::max(max_y, s->trail_y[size_t(i)]);
     }
-    s->w = frame_width(s) + 1 + max_x;
-    s->h = max_y + frame_height(s) + 1;
+    s->w = shot_detail::frame_width(s) + 1 + max_x;
+    s->h = max_y + shot_detail::frame_height(s) + 1;
 }
 
 Result shot_act(GameObject *obj) {
     Shot *s = shot_of(obj);
     if (!s) return RES_UNSUPPORTED;
     if (s->shot_flags & SHOT_FLAG_HELD) return RES_OK;
-    const bool silent = quiet();
+    const bool silent = shot_detail::quiet();
     if (!(s->shot_flags & SHOT_FLAG_AT_POINT)) {
-        if (gone(s->target) || object_is_dying(s->target)) {
+        if (shot_detail::gone(s->target) || object_is_dying(s->target)) {
             if (s->map && ((s->shot_type_flags & SHOT_TYPE_SEEKS) || (s->shot_flags & SHOT_FLAG_SEEK_ONCE))) {
                 ObjectFilter f;
-                f.flags = SEEK_FILTER;
+                f.flags = shot_detail::SEEK_FILTER;
                 f.kind_mask = 1u << OBJECT_SHIP;
-                f.px = centre_x(s);
-                f.py = centre_y(s);
+                f.px = shot_detail::centre_x(s);
+                f.py = shot_detail::centre_y(s);
                 f.self = s;
                 f.owner_id = s->owner_id;
                 GameObject *found = map_query_object(s->map, &f);
                 s->shot_flags &= ~SHOT_FLAG_SEEK_ONCE;
                 if (found) shot_set_target(s, found);
             }
-            if (gone(s->target) || object_is_dying(s->target)) {
-                hold(&s->target, &s->target_id, nullptr);
+            if (shot_detail::gone(s->target) || object_is_dying(s->target)) {
+                shot_detail::hold(&s->target, &s->target_id, nullptr);
                 if (silent) s->flags |= OBJ_DEAD;
                 else s->shot_flags |= SHOT_FLAG_FIZZLED;
                 object_end_turn(s);
@@ -233,7 +231,7 @@ Result shot_act(GameObject *obj) {
         shot_launch(s, s->dest_x, s->dest_y);
     }
     if (!silent) {
-        if (s->target) add_action_line(s, centre_x(s->target), centre_y(s->target));
+        if (s->target) add_action_line(s, shot_detail::centre_x(s->target), shot_detail::centre_y(s->target));
         else add_action_line(s, s->dest_x, s->dest_y);
         if (s->target) sound_play(SOUND_SHOT_AWAY);
         return RES_OK;
@@ -289,12 +287,12 @@ void shot_update(GameObject *obj, int32_t dt) {
     const int32_t moved = first_tick ? 0 : distance(s->x - s->last_x, s->y - s->last_y);
     if (s->particles) {
         step_particles(s, dt);
-        if (s->subtype == SHOT_TEMPLATE_SLUG && !first_tick && travelling && !quiet()) {
+        if (s->subtype == SHOT_TEMPLATE_SLUG && !first_tick && travelling && !shot_detail::quiet()) {
             s->puff_delay -= dt;
             if (s->puff_delay < 1 && s->map) {
-                s->puff_delay = random_show_range(PUFF_MIN_MS, PUFF_MAX_MS);
+                s->puff_delay = random_show_range(shot_detail::PUFF_MIN_MS, shot_detail::PUFF_MAX_MS);
                 if (ParticleEffect *puff = effect_create_burst_particles()) {
-                    effect_particles_set_delay(puff, random_show_range(0, BURST_SPREAD_MS));
+                    effect_particles_set_delay(puff, random_show_range(0, shot_detail::BURST_SPREAD_MS));
                     map_add_effect(s->map, puff, s->last_x + s->w / 2, s->last_y + s->h / 2);
                 }
             }
@@ -324,11 +322,11 @@ void shot_update(GameObject *obj, int32_t dt) {
             s->blend = SHOT_BLEND_END;
             s->shot_flags &= ~SHOT_FLAG_BLENDING;
         }
-        const int32_t cx = centre_x(s), cy = centre_y(s);
+        const int32_t cx = shot_detail::centre_x(s), cy = shot_detail::centre_y(s);
         shot_update_trail(s);
         if (!travelling) {
-            s->x = corner_of(cx, s->w);
-            s->y = corner_of(cy, s->h);
+            s->x = shot_detail::corner_of(cx, s->w);
+            s->y = shot_detail::corner_of(cy, s->h);
         }
     }
 }

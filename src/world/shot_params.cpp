@@ -14,10 +14,10 @@
 
 namespace {
 
-constexpr int64_t PAIR_BYTES = 8;
+constexpr int64_t SHOT_PAIR_BYTES = 8;
 constexpr int64_t ANIM_MIN_BYTES = 8;   // flags and an empty frame count
 
-std::string frames_dir(int32_t index) { return str_format("shot/%.3i/png", index); }
+std::string shot_frames_dir(int32_t index) { return str_format("shot/%.3i/png", index); }
 
 // An optional i32: left as it is (without an error) when fewer than four bytes remain.
 void optional_i32(Buffer *buf, int32_t *field) {
@@ -28,7 +28,7 @@ constexpr int32_t SHOT_FIGURE_MAX = 1 << 24;
 
 Result read_tables(Shot *t, Buffer *buf) {
     int32_t n = 0;
-    if (Result r = buffer_read_count(buf, uint32_t(PAIR_BYTES), &n); r != RES_OK) return r;
+    if (Result r = buffer_read_count(buf, uint32_t(SHOT_PAIR_BYTES), &n); r != RES_OK) return r;
     auto xs = std::make_shared<std::vector<int32_t>>(size_t(n));
     auto ys = std::make_shared<std::vector<int32_t>>(size_t(n));
     for (int32_t i = 0; i < n; ++i) {
@@ -60,7 +60,7 @@ Result read_animations(Shot *t, Buffer *buf) {
     return result;
 }
 
-Result load_params(Shot *t) {
+Result load_shot_params(Shot *t) {
     const std::string path = str_format("shot/%.3i/dat/params.dat", t->subtype);
     Buffer *buf = nullptr;
     if (Result r = store_read_file(path.c_str(), 1, &buf); r != RES_OK) {
@@ -73,7 +73,7 @@ Result load_params(Shot *t) {
         log_write(LOG_RES, LOG_ERROR, "Shot %i - bad parameter file \"%s\", error %i", t->subtype, path.c_str(), int(r));
         return r;
     }
-    return factory_load_frame_sizes(t, frames_dir(t->subtype).c_str());
+    return factory_load_frame_sizes(t, shot_frames_dir(t->subtype).c_str());
 }
 
 }  // namespace
@@ -132,7 +132,7 @@ Result shot_load_params(GameObject *obj) {
     Shot *t = shot_of(obj);
     if (!t) return RES_OUT_OF_RANGE;
     t->shot_flags |= SHOT_FLAG_TEMPLATE;
-    return load_params(t);
+    return load_shot_params(t);
 }
 
 // A shot's frames are all loaded for the encounter and for nothing else.

@@ -27,8 +27,6 @@
 #include "world/site_feature.h"
 #include "world/site_internal.h"
 
-using namespace site_detail;
-
 namespace {
 
 // The variant table of the site's template (a template reads its own).
@@ -53,7 +51,7 @@ void release_officer(Officer *officer) { officer_release(officer); }
 
 Result write_date(const Date *date, Buffer *buf) { return buffer_write_u64(buf, date ? date->minutes : 0); }
 
-Result read_date(Date **field, Buffer *buf) {
+Result read_site_date(Date **field, Buffer *buf) {
     Date *date = nullptr;
     Result r = date_read(&date, buf);
     if (r != RES_OK) return r;
@@ -93,25 +91,25 @@ void site_init(GameObject *obj) {
 }
 
 void site_free(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     officer_release(site->commander);
     site->commander = nullptr;
     for (Date *date : {site->started, site->build_started, site->built, site->crew_checked}) date_free(date);
     list_clear(&site->officers);
     site_free_feature(site);
-    if (site->state & SITE_OWNS_TABLES) free_tables(&site->params);
-    free_animations(obj);
+    if (site->state & SITE_OWNS_TABLES) site_detail::free_tables(&site->params);
+    site_detail::free_animations(obj);
     object_free_record<Site>(obj);
 }
 
 void site_copy_template(GameObject *obj, const GameObject *tmpl) {
-    Site *site = as_site(obj);
-    site->params = as_site(tmpl)->params;   // the tables' pointers: shared, not duplicated
+    Site *site = site_detail::as_site(obj);
+    site->params = site_detail::as_site(tmpl)->params;   // the tables' pointers: shared, not duplicated
     if (site->params.template_flags & SITE_TF_VARIANTS) apply_variant(site, site->variant);
 }
 
 void site_on_created(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     if (site->params.template_flags & SITE_TF_BLENDED) obj->flags |= OBJ_BLENDED;
     site->status_text = site->subtype == SITE_HARVESTER ? "Harvesting" : "Idle";
     // Both numbers come from the parameter file: the sum is held at the i32 limits (a result outside
@@ -170,7 +168,7 @@ void update_move(Site *site) {
 }
 
 void site_update(GameObject *obj, int32_t) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     if (!is_harvester(site)) return;
     if ((site->state & SITE_HARVESTER_MOVING) && site->move_phase < SITE_MOVE_DONE) {
         update_move(site);
@@ -197,14 +195,14 @@ void site_update(GameObject *obj, int32_t) {
 }
 
 void site_encounter_begin(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     anim_player_stop(obj->anim_player);
     object_set_frame(obj, site->params.special_frame);
     obj->flags |= OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT;
 }
 
 void site_reset_state(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     object_set_position(obj, site->home_x, site->home_y);
     start_idle_animation(site);
     obj->flags &= ~(OBJ_NO_MINIMAP_DOT | OBJ_NO_POINTER_HIT);
@@ -215,7 +213,7 @@ const char *site_display_name(const GameObject *obj) { return obj->name.c_str();
 int32_t site_icon(const GameObject *) { return RES_NO_PICTURE; }
 
 Result site_write(const GameObject *obj, Buffer *buf) {
-    const Site *s = as_site(obj);
+    const Site *s = site_detail::as_site(obj);
     Result r = buffer_write_u32(buf, s->state);
     if (r == RES_OK) r = buffer_write_i32(buf, s->variant);
     if (r == RES_OK) r = buffer_write_u64(buf, s->commander_id);
@@ -272,7 +270,7 @@ Result read_officers(Site *s, Buffer *buf) {
 }
 
 Result site_read(GameObject *obj, Buffer *buf) {
-    Site *s = as_site(obj);
+    Site *s = site_detail::as_site(obj);
     Result r = buffer_read_u32(buf, &s->state);
     // Only a template owns the shared tables: a record that claims it must not make a site free them.
     s->state &= ~SITE_OWNS_TABLES;
@@ -295,18 +293,18 @@ Result site_read(GameObject *obj, Buffer *buf) {
         if (r == RES_OK) r = buffer_read_i32(buf, v);
     if (r == RES_OK) r = buffer_read_u64(buf, &s->item_id);
     if (r == RES_OK) r = buffer_read_i32(buf, &s->cost_paid);
-    if (r == RES_OK) r = read_date(&s->started, buf);
+    if (r == RES_OK) r = read_site_date(&s->started, buf);
     for (int32_t *v : {&s->paused_remaining, &s->paused_total, &s->paused_rush_low, &s->paused_rush_high,
                        &s->paused_item})
         if (r == RES_OK) r = buffer_read_i32(buf, v);
     if (r == RES_OK) r = buffer_read_u64(buf, &s->paused_item_id);
     if (r == RES_OK) r = buffer_read_i32(buf, &s->paused_cost);
-    if (r == RES_OK) r = read_date(&s->build_started, buf);
+    if (r == RES_OK) r = read_site_date(&s->build_started, buf);
     for (int32_t *v : {&s->harvest_timer, &s->harvest_cycle, &s->research_timer})
         if (r == RES_OK) r = buffer_read_i32(buf, v);
-    if (r == RES_OK) r = read_date(&s->built, buf);
+    if (r == RES_OK) r = read_site_date(&s->built, buf);
     if (r == RES_OK) r = buffer_read_i32(buf, &s->crew);
-    if (r == RES_OK) r = read_date(&s->crew_checked, buf);
+    if (r == RES_OK) r = read_site_date(&s->crew_checked, buf);
     for (int32_t *v : {&s->resources_max, &s->resources_left, &s->harvest_divisor, &s->harvest_carry})
         if (r == RES_OK) r = buffer_read_i32(buf, v);
     if (r == RES_OK) r = buffer_read_u64(buf, &s->harvest_target_id);
@@ -337,7 +335,7 @@ Officer *waiting_officer(Site *site, const Officer *read) {
 }
 
 Result site_link(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     if (obj->subtype != SITE_STARBASE || obj->owner_id == 0) return RES_OK;
     for (int32_t i = 0; i < list_count(&site->officers); ++i) {
         Officer *read = list_get(&site->officers, i);
@@ -365,8 +363,8 @@ Result site_link(GameObject *obj) {
 }
 
 void site_copy_record(GameObject *dest, const GameObject *src, int32_t level) {
-    Site *d = as_site(dest);
-    const Site *s = as_site(src);
+    Site *d = site_detail::as_site(dest);
+    const Site *s = site_detail::as_site(src);
     // A copy looks as the site does: its idle animation and its grid, drawn when the site was made.
     d->grid_seed = s->grid_seed;
     if (d->params.idle_animation != s->params.idle_animation) {

@@ -199,12 +199,12 @@ int32_t draw_weapon(int32_t weights[RNG_WEIGHT_COUNT]) {
     return type;
 }
 
-bool for_ui_player(uint64_t player_id) {
+bool is_ui_player(uint64_t player_id) {
     const Game *game = game_get();
     return game && game->ui_player_id != 0 && player_id == game->ui_player_id;
 }
 
-const char *name_of(const GameObject *obj) { return obj ? object_get_name(const_cast<GameObject *>(obj)) : ""; }
+const char *feature_name_of(const GameObject *obj) { return obj ? object_get_name(const_cast<GameObject *>(obj)) : ""; }
 
 // The sector of the player's starbases nearest to (x, y); the first found wins ties.
 Sector *nearest_starbase_sector(uint64_t player_id, int32_t x, int32_t y) {
@@ -231,9 +231,10 @@ void gather_credits(Site *site, Player *player, uint64_t player_id, Sector *sect
     }
     if (sector)
         game_add_alert(game_get(), alert_post_resources_gathered(player_id, sector->id, site->id,
-                                                                 "%s %s - Gathered $%i in resources", name_of(sector),
+                                                                 "%s %s - Gathered $%i in resources",
+                                                                 feature_name_of(sector),
                                                                  roman_numeral(site->label_number), int(bonus)));
-    if (for_ui_player(player_id)) sound_play(SOUND_GATHERED);
+    if (is_ui_player(player_id)) sound_play(SOUND_GATHERED);
 }
 
 void rescue_crew(Site *site, Player *player, uint64_t player_id, Sector *sector) {
@@ -250,9 +251,9 @@ void rescue_crew(Site *site, Player *player, uint64_t player_id, Sector *sector)
     }
     game_add_alert(game_get(), alert_post_crew_rescued(player_id, sector->id, site->id,
                                                        "%s %s - %i crew rescued and sent to Starbase %s",
-                                                       name_of(sector), roman_numeral(site->label_number), int(crew),
-                                                       name_of(home)));
-    if (for_ui_player(player_id)) sound_play(SOUND_RESCUED);
+                                                       feature_name_of(sector), roman_numeral(site->label_number),
+                                                       int(crew), feature_name_of(home)));
+    if (is_ui_player(player_id)) sound_play(SOUND_RESCUED);
 }
 
 }  // namespace
@@ -389,7 +390,7 @@ void site_set_deactivated(Site *site, int on) {
         site->state |= SITE_DEACTIVATED;
     } else {
         site->state &= ~SITE_DEACTIVATED;
-        if (for_ui_player(site->owner_id)) {
+        if (is_ui_player(site->owner_id)) {
             object_set_animation(site, site->params.idle_animation, -1);
             if (Site *target = site_find_in_sector(site, site->harvest_target_id)) site_start_plume(site, target);
         }

@@ -13,12 +13,10 @@
 #include "world/factory.h"
 #include "world/site_internal.h"
 
-using namespace site_detail;
-
 namespace {
 
 std::string params_path(int32_t t) { return str_format("site/%.3i/dat/params.dat", int(t)); }
-std::string frames_dir(int32_t t) { return str_format("site/%.3i/png", int(t)); }
+std::string site_frames_dir(int32_t t) { return str_format("site/%.3i/png", int(t)); }
 
 // ---- Parameter file ----
 
@@ -29,7 +27,7 @@ Result read_i32s(Buffer *buf, std::initializer_list<int32_t *> fields) {
 }
 
 // Two arrays of `count` values read as (x, y) pairs.
-Result read_pairs(Buffer *buf, int32_t count, std::unique_ptr<int32_t[]> *xs, std::unique_ptr<int32_t[]> *ys) {
+Result read_site_pairs(Buffer *buf, int32_t count, std::unique_ptr<int32_t[]> *xs, std::unique_ptr<int32_t[]> *ys) {
     if (int64_t(count) * 8 > buffer_remaining(buf)) return RES_SHORT_BUFFER;   // before allocating
     xs->reset(new (std::nothrow) int32_t[size_t(count)]);
     ys->reset(new (std::nothrow) int32_t[size_t(count)]);
@@ -112,12 +110,12 @@ Result site_read_params(Site *tmpl, Buffer *buf) {
     if (r == RES_OK) r = buffer_read_i32(buf, &range_flag);
     if (r == RES_OK && range_flag > 0) {
         if (p.frame_range_count <= 0) return RES_MALFORMED;
-        r = read_pairs(buf, p.frame_range_count, &range_x, &range_y);
+        r = read_site_pairs(buf, p.frame_range_count, &range_x, &range_y);
     }
     int32_t hotspots = 0;
     if (r == RES_OK) r = buffer_read_i32(buf, &hotspots);
     if (r == RES_OK && hotspots > 0) {
-        r = read_pairs(buf, hotspots, &hot_x, &hot_y);
+        r = read_site_pairs(buf, hotspots, &hot_x, &hot_y);
     }
     if (r == RES_OK)
         r = read_i32s(buf, {&p.defense_cost, &p.defense_minutes, &p.halo_style, &p.spare_57, &p.defense_rush_low,
@@ -128,9 +126,9 @@ Result site_read_params(Site *tmpl, Buffer *buf) {
     auto anims = std::unique_ptr<Animation *[]>(animations.items.empty() ? nullptr
                                                  : new (std::nothrow) Animation *[animations.items.size()]);
     if (!animations.items.empty() && !anims) return RES_NO_MEMORY;
-    free_tables(&tmpl->params);
+    site_detail::free_tables(&tmpl->params);
     tmpl->flags |= OBJ_OWNS_ANIMS;
-    free_animations(tmpl);
+    site_detail::free_animations(tmpl);
     for (size_t i = 0; i < animations.items.size(); ++i) anims[i] = animations.items[i];
     tmpl->animation_count = int32_t(animations.items.size());
     tmpl->animations = anims.release();
@@ -150,9 +148,9 @@ Result site_read_params(Site *tmpl, Buffer *buf) {
 }
 
 Result site_load_params(GameObject *obj) {
-    Site *tmpl = as_site(obj);
+    Site *tmpl = site_detail::as_site(obj);
     tmpl->state |= SITE_OWNS_TABLES;
-    const std::string dir = frames_dir(obj->subtype);
+    const std::string dir = site_frames_dir(obj->subtype);
     Buffer *file = nullptr;
     const std::string path = params_path(obj->subtype);
     Result r = store_read_file(path.c_str(), 1, &file);

@@ -30,8 +30,6 @@ constexpr int32_t DEFAULT_COST = 1000, DEFAULT_MINUTES = 2880;
 constexpr int32_t DEFENSE_COST = 4800, DEFENSE_MINUTES = 2880;
 constexpr int32_t INITIAL_RECRUITS = 2;
 
-Site *as_site(GameObject *obj) { return static_cast<Site *>(obj); }
-
 uint64_t now() {
     const Game *game = game_get();
     return game && game->clock ? game->clock->minutes : 0;
@@ -43,16 +41,16 @@ void stamp(Date *date) {
     date_from_minutes(date);
 }
 
-bool for_ui_player(const Site *site) {
+bool site_of_ui_player(const Site *site) {
     const Game *game = game_get();
     return game && game->ui_player_id != 0 && site->owner_id == game->ui_player_id;
 }
 
 void sound_for_ui(const Site *site, int32_t sound) {
-    if (for_ui_player(site)) sound_play(sound);
+    if (site_of_ui_player(site)) sound_play(sound);
 }
 
-const char *name_of(GameObject *obj) { return obj ? object_get_name(obj) : ""; }
+const char *production_name_of(GameObject *obj) { return obj ? object_get_name(obj) : ""; }
 
 void update_owner_totals(Site *site) {
     if (Player *owner = object_get_owner(site)) player_update_totals(owner);
@@ -231,7 +229,7 @@ void finish_item(Site *site, Sector *sector) {
     if (site->subtype == SITE_STARBASE && site->item == -1) {
         site->defense_level += 1;
         post(ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, -1,
-             str_format("%s sector - Defense upgrade complete", name_of(sector)));
+             str_format("%s sector - Defense upgrade complete", production_name_of(sector)));
         sound_for_ui(site, SOUND_SITE_DONE);
     } else if (site->subtype == SITE_STARBASE) {
         Site *built = sector ? sector_find_site_under_construction(sector, site->item) : nullptr;
@@ -243,7 +241,7 @@ void finish_item(Site *site, Sector *sector) {
             for (Officer *recruit : built->officers.items)   // its first recruits enrol as it opens
                 if (recruit) stamp(recruit->hired);
             post(ALERT_PRODUCTION_COMPLETE, site, sector_id, sector_id, site->item,
-                 str_format("%s sector - %s complete", name_of(sector), name_of(built)));
+                 str_format("%s sector - %s complete", production_name_of(sector), production_name_of(built)));
             sector_refresh_sites(sector);
         }
         sound_for_ui(site, SOUND_SITE_DONE);
@@ -253,7 +251,7 @@ void finish_item(Site *site, Sector *sector) {
         if (ship) {
             add_stat(owner, STAT_SHIPS_BUILT, 1);
             post(ALERT_STARSHIP_BUILT, site, sector_id, ship->id, ship->subtype,
-                 str_format("Starship %s built in the %s sector", name_of(ship), name_of(sector)));
+                 str_format("Starship %s built in the %s sector", production_name_of(ship), production_name_of(sector)));
             if (design->ship_flags & SHIP_FLAG_ONE_OFF_DESIGN) player_remove_design(owner, site->item_id);
             sound_for_ui(site, SOUND_SHIP_DONE);
         }
@@ -267,7 +265,7 @@ void finish_item(Site *site, Sector *sector) {
             site_add_officer(base, recruit);
             recruit->sector_id = sector_id;
             Game *game = game_get();
-            if (for_ui_player(site) && game && game->pilot_portraits)
+            if (site_of_ui_player(site) && game && game->pilot_portraits)
                 if (const int32_t *portrait = shuffle_next(game->pilot_portraits)) recruit->portrait = *portrait;
             site_remove_officer(site, recruit->id);
             officer_add_base_experience(recruit, 1);
@@ -350,8 +348,8 @@ void harvest(Site *site, Sector *sector, int32_t minutes) {
     if (!sector) return;
     if (Site *next = sector_find_free_resource_site(sector)) site_set_harvest_target(site, next->id);
     post(ALERT_RESOURCES_DEPLETED, site, sector->id, target->id, target->subtype,
-         str_format("%s %s (%s) resources depleted", name_of(sector), roman_numeral(target->label_number),
-                    name_of(target)));
+         str_format("%s %s (%s) resources depleted", production_name_of(sector), roman_numeral(target->label_number),
+                    production_name_of(target)));
     sound_for_ui(site, SOUND_DEPLETED);
 }
 
@@ -384,7 +382,7 @@ void assemble_starbase(Site *base, Sector *sector) {
     stamp(base->built);
     base->progress = 100;
     post(ALERT_PRODUCTION_COMPLETE, base, sector->id, sector->id, SITE_STARBASE,
-         str_format("%s sector - %s complete", name_of(sector), name_of(base)));
+         str_format("%s sector - %s complete", production_name_of(sector), production_name_of(base)));
     object_set_owner_id(sector, base->owner_id);
     for (int32_t i = 0; i < sector_site_count(sector); ++i) {
         Site *site = sector_get_site(sector, i);
@@ -416,7 +414,7 @@ void weekly_intake(Site *base, Sector *sector) {
         if (n > 0) {
             add_stat(owner, STAT_CREW_RECRUITED, n);
             site_add_crew(base, n);
-            if (for_ui_player(base) && sector) site_show_crew_intake(sector, n);
+            if (site_of_ui_player(base) && sector) site_show_crew_intake(sector, n);
         }
     }
     stamp(base->crew_checked);
@@ -427,7 +425,7 @@ void check_capacity(Site *base, Sector *sector) {
     if ((base->state & SITE_CREW_FULL) || !sector || base->crew < base->params.crew_capacity) return;
     base->state |= SITE_CREW_FULL;
     post(ALERT_SECTOR_NOTICE, base, sector->id, sector->id, 0,
-         str_format("%s sector - Starbase at maximum crew capacity", name_of(sector)));
+         str_format("%s sector - Starbase at maximum crew capacity", production_name_of(sector)));
 }
 
 void train(Site *site, int32_t minutes) {
@@ -694,7 +692,7 @@ void site_reset_recruits(Site *site) {
 // ---- Clock and turn ----
 
 void site_advance_clock(GameObject *obj, int32_t minutes) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     Sector *sector = site_find_sector(site);
 
     if (site_lacks_crew(site)) site->state |= SITE_CREW_SHORT;
@@ -702,7 +700,8 @@ void site_advance_clock(GameObject *obj, int32_t minutes) {
     if ((site->state & SITE_PRODUCING) && (site->state & SITE_CREW_SHORT)) {
         site_stop_production(site);
         post(ALERT_SECTOR_NOTICE, site, sector ? sector->id : 0, sector ? sector->id : 0, 0,
-             str_format("%s sector - %s halted production due to crew shortage", name_of(sector), name_of(site)));
+             str_format("%s sector - %s halted production due to crew shortage", production_name_of(sector),
+                        production_name_of(site)));
     }
     if (site->state & SITE_PRODUCING) produce(site, sector, minutes);
     site->state &= ~SITE_PENDING;
@@ -720,7 +719,7 @@ void site_advance_clock(GameObject *obj, int32_t minutes) {
 }
 
 void site_galaxy_turn(GameObject *obj) {
-    Site *site = as_site(obj);
+    Site *site = site_detail::as_site(obj);
     Sector *sector = site_find_sector(site);
     if (!sector) return;
     if (sector_count_other_owners(sector, site->owner_id) > 0) site->state |= SITE_CONTESTED;

@@ -45,7 +45,7 @@ constexpr int32_t SALVAGE_OPEN_MS_PER_PIXEL = 6;
 constexpr int32_t TOTAL_DELAY_MS = 1000, CONTINUE_DELAY_MS = 500;
 constexpr int32_t CARDS_PER_ROW = 6;
 constexpr int32_t CARD_FIRST_X = 130, CARD_GAP_X = 32, CARD_GAP_Y = 16;
-constexpr int32_t HEADER_X = 102, HEADER_BELOW_BAND = 48, CARDS_BELOW_HEADER = 60;
+constexpr int32_t GROUP_HEADER_X = 102, HEADER_BELOW_BAND = 48, CARDS_BELOW_HEADER = 60;
 constexpr int32_t CARD_STAGGER_MS = 200, TAGS_AFTER_CARDS_MS = 500, ESCAPES_AFTER_TAGS_MS = 400;
 constexpr int SYSTEM_ESCAPE_POD = 17;
 constexpr int KEY_ENTER = 13;
@@ -195,7 +195,7 @@ int32_t deal_group(const char *header, const std::vector<Ship *> &ships, bool vi
     }
     if (cards.empty()) return top;
     Control *title = card_label(0, 0, 255, 0, header);
-    if (title) game_add_control(game, HEADER_X, top, 0, 1, title);
+    if (title) game_add_control(game, GROUP_HEADER_X, top, 0, 1, title);
     int32_t cell_w = 0, cell_h = 0;
     for (auto &c : cards) {
         cell_w = std::max(cell_w, c.first->w);

@@ -10,6 +10,7 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
@@ -31,10 +32,6 @@ constexpr int32_t ROW_FADE_MS = 300;
 constexpr uint32_t SORT_DIRECTED = SYSTEM_FLAG_DIRECT_FIRE | SYSTEM_FLAG_DIRECTED;
 constexpr uint32_t SORT_ANY_WEAPON_LIKE = 0x41A080;
 
-Control *add_fixed(Control *panel, int x, int y, Control *child) {
-    return child ? panel_add_child(panel, x, y, 0, 1, child) : nullptr;
-}
-
 void grow_by(Control *panel, int dw, int dh) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
@@ -52,6 +49,7 @@ Player *find_owner(uint64_t owner) {
 }
 
 Control *sensor_lock_line(int icon_type, bool pulsing) {
+    using combat_detail::add_fixed;
     Control *box = panel_create_empty();
     if (!box) return nullptr;
     int x = 0;
@@ -66,6 +64,7 @@ Control *sensor_lock_line(int icon_type, bool pulsing) {
 
 // One icon-and-label row of the Active Ship panel's system list.
 void add_system_row(Control *panel, int y, Control *icon, const std::string &text, bool damaged) {
+    using combat_detail::add_fixed;
     int x = 4;
     if (icon) {
         panel_add_child(panel, 4, y, 0, 1, icon);
@@ -97,6 +96,7 @@ void fade_label_by(Control *label, int dr, int dg, int db) {
 
 // The origin or target box of the targeting panel.
 Control *targeting_box(GameObject *object, const char *heading, int picture_id, int name_id) {
+    using combat_detail::add_fixed;
     Control *box = panel_create_empty();
     if (!box) return nullptr;
     int y = 4;
@@ -124,6 +124,7 @@ Control *targeting_box(GameObject *object, const char *heading, int picture_id, 
 // ---- The Active Ship panel ----------------------------------------------------------------------
 
 void combat_active_ship_panel_fill(Control *panel, GameObject *object, int style) {
+    using combat_detail::add_fixed;
     Panel *p = panel_of(panel);
     Ship *ship = ship_of(object);
     if (!p || !ship) return;
@@ -195,6 +196,7 @@ void combat_active_ship_panel_fill(Control *panel, GameObject *object, int style
 // ---- Shots ---------------------------------------------------------------------------------------
 
 void combat_shot_rows_fill(Control *panel, GameObject *shot, int style) {
+    using combat_detail::add_fixed;
     if (!panel_of(panel) || !shot) return;
     panel_remove_children(panel);
     panel_set_background(panel, true);
@@ -218,6 +220,7 @@ void combat_shot_rows_fill(Control *panel, GameObject *shot, int style) {
 }
 
 void combat_shot_panel_fill(Control *panel, GameObject *object, int style) {
+    using combat_detail::add_fixed;
     Shot *shot = object && object->kind == OBJECT_SHOT ? static_cast<Shot *>(object) : nullptr;
     if (!panel_of(panel) || !shot) return;
     panel_remove_children(panel);

@@ -6,6 +6,7 @@
 #include "game/encounter.h"
 #include "game/game.h"
 #include "platform/colour_fade.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_panels.h"
 #include "ui/panel.h"
 #include "ui/text_block.h"
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr int TITLE_ID = 100001;
-constexpr int HEADER_X = 6, VALUE_X = 20, VALUE_DY = 20;
+constexpr int INFO_HEADER_X = 6, VALUE_X = 20, VALUE_DY = 20;
 constexpr int SECOND_BLOCK_Y = 46;
 constexpr int INFO_MIN_WIDTH = 230;
 constexpr int INFO_PAD = 4;
@@ -24,10 +25,6 @@ constexpr int OUTER_PAD = 6;
 constexpr int ENCOUNTER_KIND_NO_LOCATION = ENCOUNTER_SOL;
 
 void free_slots(void *state) { delete static_cast<PanelCommandSlots *>(state); }
-
-void set_colour(ColourFade *fade, int r, int g, int b) {
-    if (fade) colour_fade_set(fade, r, g, b);
-}
 
 // The extent of the panel's live children; 0 x 0 for a panel that holds none.
 void content_extent(Control *panel, int *w, int *h) {
@@ -48,24 +45,24 @@ void add_place(Control *info, uint64_t sector_id) {
     Control *place = (sector && sector->kind == OBJECT_SECTOR)
                          ? text_label_create(2, 230, 230, 230, "%s sector", object_get_name(sector))
                          : text_label_create_plain(2, 230, 230, 230, "Deep space");
-    panel_add_child(info, VALUE_X, HEADER_X + VALUE_DY, 0, 0, place);
+    panel_add_child(info, VALUE_X, INFO_HEADER_X + VALUE_DY, 0, 0, place);
 }
 
 Control *build_info(const Encounter *enc) {
     Control *info = panel_create_empty();
     if (!info) return nullptr;
     panel_set_border(info, true);
-    set_colour(panel_border_colour(info), 12, 12, 12);
+    combat_detail::set_colour(panel_border_colour(info), 12, 12, 12);
     panel_set_background(info, true);
-    set_colour(panel_background_colour(info), 0, 6, 0);
-    int y = HEADER_X;
+    combat_detail::set_colour(panel_background_colour(info), 0, 6, 0);
+    int y = INFO_HEADER_X;
     if (enc->kind != ENCOUNTER_KIND_NO_LOCATION) {
-        panel_add_child(info, HEADER_X, y, 0, 0, text_label_create_plain(1, 230, 230, 0, "Location"));
+        panel_add_child(info, INFO_HEADER_X, y, 0, 0, text_label_create_plain(1, 230, 230, 0, "Location"));
         add_place(info, enc->sector_id);
         y = SECOND_BLOCK_Y;
     }
     if (!enc->objective.empty()) {
-        panel_add_child(info, HEADER_X, y, 0, 0, text_label_create_plain(1, 230, 230, 0, "Objective"));
+        panel_add_child(info, INFO_HEADER_X, y, 0, 0, text_label_create_plain(1, 230, 230, 0, "Objective"));
         panel_add_child(info, VALUE_X, y + VALUE_DY, 0, 0,
                         text_label_create_plain(2, 230, 230, 230, enc->objective.c_str()));
     }
@@ -82,7 +79,7 @@ void combat_location_panel_build(Control *panel) {
     panel_remove_children(panel);
     panel_set_shade(panel, 1);
     panel_set_border(panel, true);
-    set_colour(panel_border_colour(panel), 24, 24, 8);
+    combat_detail::set_colour(panel_border_colour(panel), 24, 24, 8);
     panel_set_anchor_mode(panel, PANEL_ANCHOR_BOTTOM);
     if (PanelCommandSlots *slots = new (std::nothrow) PanelCommandSlots())
         panel_set_command_state(panel, slots, free_slots);

@@ -36,7 +36,7 @@ constexpr int PRELOADED_SOUNDS[] = {SOUND_EXPLOSION, SOUND_LARGE_EXPLOSION, SOUN
                                     SOUND_PROJECTILE, SOUND_SHIP_MOVE, SOUND_SHOT_AWAY, SOUND_LAUNCH,
                                     SOUND_SCANNER_PING};
 constexpr int KEPT_CURSORS = 3;
-constexpr int MESSAGE_PULSE_MS = 800;   // 0..2 are freed on leave; the scroll cursors stay for the next battle
+constexpr int MESSAGE_BORDER_PULSE_MS = 800;   // 0..2 are freed on leave; the scroll cursors stay for the next battle
 
 // The command bar, in CombatSidePanel order.
 struct CommandButton {
@@ -92,7 +92,7 @@ void create_controls(CombatScreen *s, Game *game) {
     s->hover_popup = add_hidden_panel(game, 175, 100, COMBAT_TAG_HOVER_POPUP);
     s->message_box = add_hidden_panel(game, 175, 100, COMBAT_TAG_HIDDEN_PANEL);
     if (s->message_box)
-        colour_fade_start(panel_border_colour(s->message_box), 96, 96, 96, 0, 200, 200, MESSAGE_PULSE_MS, 0,
+        colour_fade_start(panel_border_colour(s->message_box), 96, 96, 96, 0, 200, 200, MESSAGE_BORDER_PULSE_MS, 0,
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
 
     Control *minimap = panel_create_empty();

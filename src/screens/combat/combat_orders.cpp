@@ -14,6 +14,7 @@
 #include "platform/graphics.h"
 #include "platform/image_ids.h"
 #include "platform/input.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_screen.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
@@ -31,7 +32,6 @@
 
 namespace {
 
-constexpr int KEY_ESCAPE = 27;
 
 constexpr int ARC_STYLE_REACH = 3;
 constexpr int ARC_STYLE_EFFECT = 2;
@@ -52,15 +52,9 @@ constexpr int32_t POPUP_ACTING = 2;
 constexpr int32_t POPUP_KNOWN = 4;
 constexpr int32_t POPUP_RETREATING_ACTING = 6;
 
-CombatScreen *screen() { return combat_screen(); }
-bool animating() { return screen()->flags.load(std::memory_order_acquire) & COMBAT_FLAG_ANIMATING; }
+bool animating() { return combat_screen()->flags.load(std::memory_order_acquire) & COMBAT_FLAG_ANIMATING; }
 
 Ship *as_ship(GameObject *obj) { return obj && obj->kind == OBJECT_SHIP ? static_cast<Ship *>(obj) : nullptr; }
-
-bool is_ui_players(const GameObject *obj) {
-    const Game *g = game_get();
-    return obj && g && g->ui_player_id != 0 && obj->owner_id == g->ui_player_id;
-}
 
 void centre_of(const GameObject *obj, int32_t *x, int32_t *y) {
     *x = obj->x + obj->w / 2;
@@ -73,7 +67,7 @@ System *crit_system(const Ship *ship, int32_t crit) {
 }
 
 void drop_overlays() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (!s->reach_overlay && !s->effect_overlay) return;
     Graphics *g = gfx_get();
     if (g && gfx_thread_running(g)) gfx_wait_frame(g);
@@ -95,7 +89,7 @@ Control *make_arc(int32_t cx, int32_t cy, int32_t start, int32_t span, int32_t r
 }
 
 void set_reach(Control *arc) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (s->reach_overlay) control_release(s->reach_overlay);
     s->reach_overlay = arc;
 }
@@ -104,7 +98,7 @@ int mode_icon(int32_t mode) {
     if (mode == COMMAND_TURN) return IMAGE_TURN;
     if (mode == COMMAND_SCAN) return IMAGE_SCAN;
     if (mode == COMMAND_SYSTEM) {
-        CombatScreen *s = screen();
+        CombatScreen *s = combat_screen();
         const System *system = crit_system(as_ship(s->selected ? s->selected : s->command_ship), s->selected_crit);
         return system ? system->spare : 0;
     }
@@ -112,7 +106,7 @@ int mode_icon(int32_t mode) {
 }
 
 void build_prompt(int32_t mode, const char *title, const char *prompt) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Game *g = game_get();
     Control *box = panel_create(20, 10, 0, 0, 0);
     if (!box) return;
@@ -137,7 +131,7 @@ void build_prompt(int32_t mode, const char *title, const char *prompt) {
     for (Control *child : {icon, label})
         if (child) control_set_position(child, box->w / 2 - child->w / 2, box->h / 2 - child->h / 2);
 
-    Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", combat_cancel_command, KEY_ESCAPE, nullptr);
+    Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", combat_cancel_command, INPUT_KEY_ESCAPE, nullptr);
     if (!cancel) return;
     game_add_control(g, sw - cancel->w - 6, sh - cancel->h - 6, COMBAT_ID_CANCEL, 0, cancel);
     control_set_layer(cancel, 1);
@@ -146,7 +140,7 @@ void build_prompt(int32_t mode, const char *title, const char *prompt) {
 // What every mode starter does once the mode is set: the commanding ship leaves the selection and
 // the object panels hide.
 void start_command(int32_t mode, const char *title, const char *prompt) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     GameObject *commander = s->selected;
     combat_set_command_mode(mode, title, prompt);
     combat_set_command_ship(commander);
@@ -216,14 +210,15 @@ bool fill_weapon_popup(Control *popup, Ship *ship, int32_t crit, GameObject *hov
 
 // Outside a targeting mode: the object's own panel; false hides the popup.
 bool fill_object_popup(Control *popup, GameObject *hovered) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (hovered == s->selected) return false;
     const bool acting = hovered == s->acting;
     const Player *ui = game_get()->ui_player;
     if (hovered->kind == OBJECT_SHOT) {
         int32_t style = POPUP_PLAIN;
         if (acting) style = POPUP_ACTING;
-        else if (!is_ui_players(hovered) && ui && player_knows_object(ui, hovered->id)) style = POPUP_KNOWN;
+        else if (!combat_detail::is_ui_players(hovered) && ui && player_knows_object(ui, hovered->id))
+            style = POPUP_KNOWN;
         combat_shot_rows_fill(popup, hovered, style);
         return true;
     }
@@ -232,7 +227,7 @@ bool fill_object_popup(Control *popup, GameObject *hovered) {
     int32_t style = acting ? POPUP_ACTING : POPUP_PLAIN;
     if (ship_is_retreating(ship)) style = acting ? POPUP_RETREATING_ACTING : POPUP_KNOWN;
     GameObject *shown = hovered;
-    if (!is_ui_players(hovered)) {
+    if (!combat_detail::is_ui_players(hovered)) {
         shown = ui ? player_get_known_object(ui, OBJECT_SHIP, hovered->id) : nullptr;
         if (!shown) return false;
     }
@@ -242,7 +237,7 @@ bool fill_object_popup(Control *popup, GameObject *hovered) {
 
 // Gives up the acting object: the turn flow takes the next one.
 void let_go_of_actor() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     GameObject *actor = s->acting;
     s->acting = nullptr;
     if (actor) {
@@ -254,7 +249,7 @@ void let_go_of_actor() {
 }
 
 void hide_info_panel() {
-    if (Control *panel = screen()->info_panel) control_set_hidden(panel, false);
+    if (Control *panel = combat_screen()->info_panel) control_set_hidden(panel, false);
 }
 
 }  // namespace
@@ -273,7 +268,7 @@ void combat_turn_pivot(const Ship *ship, int32_t *x, int32_t *y) {
 // ---- Modes ----
 
 void combat_set_command_mode(int32_t mode, const char *title, const char *prompt) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Game *g = game_get();
     s->command_mode = mode;
     if (g) game_flush_new_controls(g);
@@ -289,7 +284,7 @@ void combat_set_command_mode(int32_t mode, const char *title, const char *prompt
 }
 
 void combat_begin_move(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (animating()) return;
     Ship *ship = as_ship(s->selected);
     if (!ship) return;
@@ -304,14 +299,14 @@ void combat_begin_move(Control *) {
 }
 
 void combat_begin_turn(Control *) {
-    if (animating() || !screen()->selected) return;
+    if (animating() || !combat_screen()->selected) return;
     start_command(COMMAND_TURN, "Turn", "Select direction");
     combat_flags_change(0, COMBAT_FLAG_PICKING);
     combat_hide_object_panels();
 }
 
 void combat_begin_scan(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (animating()) return;
     Ship *ship = as_ship(s->acting);
     if (!ship || ship->scan_range <= 0) return;
@@ -323,7 +318,7 @@ void combat_begin_scan(Control *) {
 }
 
 void combat_pick_weapon(Control *panel) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (animating()) return;
     Ship *ship = as_ship(s->selected);
     if (!ship || !panel) return;
@@ -358,7 +353,7 @@ void combat_pick_weapon(Control *panel) {
 }
 
 void combat_cancel_command(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (animating()) return;
     combat_set_command_mode(COMMAND_NONE);
     GameObject *commander = s->command_ship;
@@ -378,7 +373,7 @@ void combat_cancel_command(Control *) {
 // ---- The map click ----
 
 void combat_apply_command() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Game *g = game_get();
     ObjectMap *map = combat_map();
     if (animating() || !g || !map) return;
@@ -426,7 +421,7 @@ void combat_apply_command() {
 // ---- Turns and retreat ----
 
 void combat_end_ship_turn(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (animating() || !s->acting) return;
     if (Ship *ship = as_ship(s->acting)) ship_retreat_step(ship);
     object_end_turn(s->acting);
@@ -434,7 +429,7 @@ void combat_end_ship_turn(Control *) {
 }
 
 void combat_start_retreat(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Ship *ship = as_ship(s->acting);
     if (!ship) return;
     if (!ship_is_retreating(ship)) ship_begin_retreat(ship);
@@ -444,7 +439,7 @@ void combat_start_retreat(Control *) {
 }
 
 void combat_abort_retreat(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Ship *ship = as_ship(s->acting);
     if (!ship) return;
     ship_abort_retreat(ship);
@@ -453,7 +448,7 @@ void combat_abort_retreat(Control *) {
 }
 
 void combat_set_command_ship(GameObject *object) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (object == s->command_ship) return;
     if (object) object_add_ref(object);
     GameObject *old = s->command_ship;
@@ -464,7 +459,7 @@ void combat_set_command_ship(GameObject *object) {
 // ---- Hover ----
 
 void combat_set_hovered(GameObject *object) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (object == s->hovered) return;
     if (GameObject *old = s->hovered) {
         s->hovered = nullptr;
@@ -501,7 +496,7 @@ void combat_set_hovered(GameObject *object) {
 // ---- The prompt ----
 
 void combat_prompt_pulse(int32_t ms) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Control *box = game_find_control(game_get(), COMBAT_ID_PROMPT_BOX);
     Control *icon = box ? panel_find_child(box, COMBAT_ID_PROMPT_ICON) : nullptr;
     Control *label = box ? panel_find_child(box, COMBAT_ID_PROMPT_PROMPT) : nullptr;

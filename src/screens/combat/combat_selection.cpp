@@ -14,6 +14,7 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/log.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_panels.h"
 #include "screens/combat/combat_screen.h"
 #include "screens/combat/unit_status_panel.h"
@@ -42,7 +43,7 @@ constexpr int OBJECT_PANEL_IDS[] = {COMBAT_ID_UNIT_STATUS, COMBAT_ID_OFFICER_PAN
 
 constexpr int32_t PANEL_STATE_COVERED = 3;   // a panel opened on top of it
 constexpr int32_t PANEL_STATE_WARNING = 4;
-constexpr int PANEL_GROW_MS = 120;
+constexpr int OBJECT_PANEL_GROW_MS = 120;
 constexpr int STATUS_GROW_MS = 200;
 constexpr int OFFICER_MOVE_MS = 130;
 
@@ -69,7 +70,6 @@ constexpr int BRACKET_RETURN_MS = 400;
 constexpr int BRACKET_PULSE_MS = 2240;
 constexpr int BRACKET_CORNERS = 4;
 
-CombatScreen *screen() { return combat_screen(); }
 
 bool is_object_panel_id(int32_t id) {
     return std::find(std::begin(OBJECT_PANEL_IDS), std::end(OBJECT_PANEL_IDS), id) != std::end(OBJECT_PANEL_IDS);
@@ -104,11 +104,6 @@ Control *shown_object_panel(int32_t id) {
     return found;
 }
 
-bool is_ui_players(const GameObject *obj) {
-    const Game *g = game_get();
-    return obj && g && g->ui_player_id != 0 && obj->owner_id == g->ui_player_id;
-}
-
 void grow_in(Control *panel, int from, int ms) {
     const int w = panel->w, h = panel->h;
     control_set_size(panel, from, from);
@@ -120,7 +115,7 @@ void centre_on_screen(Control *panel) {
 }
 
 void hide_hover_popup_of(const GameObject *object) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (!object || object != s->hovered || !s->hover_popup) return;
     panel_remove_children(s->hover_popup);
     control_set_hidden(s->hover_popup, false);
@@ -173,7 +168,7 @@ Control *bracket_corner(int i, int length) {
 }
 
 void build_brackets(GameObject *object) {
-    Control *panel = screen()->selection_panel;
+    Control *panel = combat_screen()->selection_panel;
     if (!panel) return;
     panel_remove_children(panel);
     int32_t fw = object->w, fh = object->h;
@@ -200,9 +195,9 @@ void remove_marker() {
 }
 
 int32_t unit_status_style(const GameObject *selected) {
-    const GameObject *acting = screen()->acting;
-    if (is_ui_players(selected)) return selected == acting ? STATUS_STYLE_ACTING : STATUS_STYLE_OWN_SIDE;
-    if (acting && is_ui_players(acting)) return STATUS_STYLE_OWN_SIDE;
+    const GameObject *acting = combat_screen()->acting;
+    if (combat_detail::is_ui_players(selected)) return selected == acting ? STATUS_STYLE_ACTING : STATUS_STYLE_OWN_SIDE;
+    if (acting && combat_detail::is_ui_players(acting)) return STATUS_STYLE_OWN_SIDE;
     return STATUS_STYLE_OTHER;
 }
 
@@ -211,7 +206,7 @@ int32_t unit_status_style(const GameObject *selected) {
 // ---- The stack ----
 
 Control *combat_object_panel_open(int32_t id) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Game *g = game_get();
     if (!g) return nullptr;
     for_each_top_level([&](Control *c) {
@@ -245,7 +240,7 @@ void combat_close_object_panels() {
     for_each_top_level([](Control *c) {
         if (is_object_panel(c)) control_remove(c);
     });
-    screen()->panel_top = -1;
+    combat_screen()->panel_top = -1;
 }
 
 void combat_hide_object_panels() {
@@ -271,7 +266,7 @@ Control *combat_find_unit_status() { return shown_object_panel(COMBAT_ID_UNIT_ST
 // ---- Selection ----
 
 void combat_select_object(GameObject *object) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (object == s->selected) return;
     if (GameObject *old = s->selected) {
         s->selected = nullptr;
@@ -298,7 +293,7 @@ void combat_select_object(GameObject *object) {
 }
 
 void combat_open_unit_status() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     GameObject *selected = s->selected;
     if (!selected) return;
     combat_close_object_panels();
@@ -314,12 +309,12 @@ void combat_open_unit_status() {
     panel_set_slot(panel, UNIT_STATUS_SLOT_ABORT, combat_abort_retreat);
     panel_set_slot(panel, UNIT_STATUS_SLOT_SYSTEM, combat_pick_weapon);
     combat_place_popup(panel, selected);
-    grow_in(panel, 8, PANEL_GROW_MS);
+    grow_in(panel, 8, OBJECT_PANEL_GROW_MS);
     hide_hover_popup_of(selected);
 }
 
 void combat_select_active_ship(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     if (!s->acting) return;
     if (s->acting != s->selected) combat_select_object(s->acting);
     else combat_open_unit_status();
@@ -334,12 +329,12 @@ void combat_open_object_details(GameObject *object) {
         Control *panel = combat_object_panel_open(COMBAT_ID_SHIP_DETAILS);
         if (!panel) return;
         map_control_anchor(panel, false, combat_map());
-        ship_details_build(panel, object, is_ui_players(object) ? DETAILS_OWN : DETAILS_OTHER);
+        ship_details_build(panel, object, combat_detail::is_ui_players(object) ? DETAILS_OWN : DETAILS_OTHER);
         panel_set_slot(panel, SHIP_DETAILS_SLOT_OFFICER_ROW, combat_open_officer_panel);
         panel_set_slot(panel, SHIP_DETAILS_SLOT_CLOSE, combat_select_active_ship);
         ship_details_sync_officer_row(panel);
         centre_on_screen(panel);
-        grow_in(panel, 8, PANEL_GROW_MS);
+        grow_in(panel, 8, OBJECT_PANEL_GROW_MS);
     } else if (object->kind == OBJECT_SHOT) {
         combat_close_object_panels();
         Control *panel = combat_object_panel_open(COMBAT_ID_SHOT_PANEL);
@@ -350,17 +345,17 @@ void combat_open_object_details(GameObject *object) {
         combat_shot_panel_fill(panel, object, known ? 7 : 3);
         panel_set_slot(panel, SHOT_PANEL_SLOT_BACK, combat_select_active_ship);
         centre_on_screen(panel);
-        grow_in(panel, 8, PANEL_GROW_MS);
+        grow_in(panel, 8, OBJECT_PANEL_GROW_MS);
     }
 }
 
 void combat_open_ship_status(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     GameObject *selected = s->selected;
     if (!selected || selected->kind != OBJECT_SHIP) return;
     GameObject *shown = selected;
     uint32_t options = DETAILS_OWN;
-    if (!is_ui_players(selected)) {
+    if (!combat_detail::is_ui_players(selected)) {
         Player *ui = game_get()->ui_player;
         if (!ui) return;
         player_learn_object(ui, selected, 0);
@@ -419,7 +414,7 @@ void screen_bounds(const Control *c, int *x, int *y, int *w, int *h) {
 }  // namespace
 
 void combat_keep_clear_of_side_panel(Control *panel) {
-    const CombatScreen *s = screen();
+    const CombatScreen *s = combat_screen();
     if (!panel || !s || (panel->flags & CTRL_REMOVED) || !control_is_shown(panel)) return;
     const Control *side = nullptr;
     for (const Control *c : s->side_panels)
@@ -446,7 +441,7 @@ void combat_keep_clear_of_side_panel(Control *panel) {
 void combat_keep_object_panels_clear() {
     for (int32_t id : {COMBAT_ID_UNIT_STATUS, COMBAT_ID_MISSILE_WARNING})
         if (Control *panel = shown_object_panel(id)) combat_keep_clear_of_side_panel(panel);
-    Control *popup = screen()->hover_popup;
+    Control *popup = combat_screen()->hover_popup;
     if (popup && control_is_shown(popup)) combat_keep_clear_of_side_panel(popup);
 }
 
@@ -470,7 +465,7 @@ void combat_place_popup(Control *panel, const GameObject *object) {
 // ---- The missile warning and its marker ----
 
 void combat_show_missile_warning() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     GameObject *acting = s->acting;
     if (!acting || acting->kind != OBJECT_SHOT) return;
     const Shot *shot = static_cast<const Shot *>(acting);
@@ -486,7 +481,7 @@ void combat_show_missile_warning() {
     if (icon) panel_add_child(panel, 10, 8, 0, 1, icon);
     const char *plural = (shot->shot_type_flags & SHOT_TYPE_SEGMENTED) ? "s" : "";
     int bottom = 0;
-    if (!is_ui_players(acting)) {
+    if (!combat_detail::is_ui_players(acting)) {
         if (Control *warning = text_label_create_plain(0, 230, 0, 0, "Warning")) panel_add_child(panel, icon_w + 18, 6, 0, 1, warning);
         if (Control *text = text_label_create(1, 230, 0, 0, "Incoming missile%s", plural)) {
             panel_add_child(panel, icon_w + 18, 26, 0, 1, text);
@@ -510,11 +505,11 @@ void combat_show_missile_warning() {
     panel_relayout(panel);
     panel_grow(panel, 10, 6);
     combat_place_popup(panel, acting);
-    grow_in(panel, 8, PANEL_GROW_MS);
+    grow_in(panel, 8, OBJECT_PANEL_GROW_MS);
 }
 
 void combat_update_missile_marker() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     const GameObject *shot = nullptr;
     if (s->acting && s->acting->kind == OBJECT_SHOT) shot = s->acting;
     else if (s->selected && s->selected->kind == OBJECT_SHOT) shot = s->selected;

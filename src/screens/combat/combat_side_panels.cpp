@@ -30,18 +30,17 @@ constexpr int BAR_FIRST_GAP = 10;    // after the menu button
 constexpr int BAR_GAP = 6;
 constexpr int BAR_MOVE_MS = 125;
 constexpr int PANEL_START_WIDTH = 8;
-constexpr int PANEL_GROW_MS = 100;
+constexpr int SIDE_PANEL_GROW_MS = 100;
 constexpr int GLOW_R = 60, GLOW_G = 30, GLOW_B = 10;
-constexpr int GLOW_MS = 200;
+constexpr int PANEL_GLOW_MS = 200;
 constexpr int LIST_SCROLL_X = 170, LIST_SCROLL_Y = 738;
 constexpr int LIST_SCROLL_ORIENTATION = 3;
 constexpr int MESSAGE_ICON_X = 8, MESSAGE_TOP = 4, MESSAGE_TEXT_GAP = 14;
-constexpr int MESSAGE_PULSE_MS = 22 * (255 - 210);   // one step of the pulse every 22 ms
+constexpr int MESSAGE_TEXT_PULSE_MS = 22 * (255 - 210);   // one step of the pulse every 22 ms
 
 constexpr int BUTTON_IDS[COMBAT_COMMAND_BUTTONS] = {COMBAT_ID_MENU_BUTTON, COMBAT_ID_MINIMAP_BUTTON,
                                                     COMBAT_ID_LIST_BUTTON, COMBAT_ID_LOCATION_BUTTON};
 
-CombatScreen *screen() { return combat_screen(); }
 
 void build_menu(Control *panel) {
     game_menu_build(panel, GAME_MENU_COMBAT | GAME_MENU_HOTKEYS);   // the title's letters work here too
@@ -55,7 +54,7 @@ void build_menu(Control *panel) {
 void build_minimap(Control *panel) { minimap_panel_build(panel, combat_minimap_on_click); }
 
 void build_list(Control *panel) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     encounter_list_build(panel, combat_map());
     EncounterListState *state = encounter_list_state(panel);
     if (!state) return;
@@ -86,7 +85,7 @@ constexpr SidePanel LIST = {.which = COMBAT_SIDE_LIST, .build = build_list};
 constexpr SidePanel LOCATION = {.which = COMBAT_SIDE_LOCATION, .build = build_location};
 
 void toggle(const SidePanel &side) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Control *panel = s->side_panels[side.which];
     if (!panel) return;
     if (control_is_shown(panel)) {
@@ -102,10 +101,10 @@ void toggle(const SidePanel &side) {
     control_set_position(panel, COMBAT_SIDE_PANEL_X, GFX_HEIGHT - built_h - COMBAT_SIDE_PANEL_BOTTOM_GAP);
     control_set_size(panel, PANEL_START_WIDTH, built_h);
     panel_set_draw_children_while_resizing(panel, true);
-    panel_resize_to(panel, built_w, built_h, PANEL_GROW_MS);
+    panel_resize_to(panel, built_w, built_h, SIDE_PANEL_GROW_MS);
     control_set_hidden(panel, true);
     panel_enable_glow(panel);
-    colour_fade_start(panel_glow_colour(panel), 0, 0, 0, GLOW_R, GLOW_G, GLOW_B, GLOW_MS, 0, 0);
+    colour_fade_start(panel_glow_colour(panel), 0, 0, 0, GLOW_R, GLOW_G, GLOW_B, PANEL_GLOW_MS, 0, 0);
 }
 
 }  // namespace
@@ -113,7 +112,7 @@ void toggle(const SidePanel &side) {
 // ---- The command bar ---------------------------------------------------------------------------
 
 void combat_command_bar_select(int32_t id) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     int x = BAR_MARGIN;
     for (int i = 0; i < COMBAT_COMMAND_BUTTONS; ++i) {
         Control *button = s->command_buttons[i];
@@ -126,12 +125,12 @@ void combat_command_bar_select(int32_t id) {
 }
 
 void combat_command_bar_hide() {
-    for (Control *button : screen()->command_buttons)
+    for (Control *button : combat_screen()->command_buttons)
         if (button) control_set_hidden(button, false);
 }
 
 void combat_clear_side_panels() {
-    for (Control *panel : screen()->side_panels) {
+    for (Control *panel : combat_screen()->side_panels) {
         if (!panel) continue;
         if (game_menu_holds_load(panel)) continue;   // a failed load's OK alone closes the menu
         control_set_hidden(panel, false);
@@ -150,7 +149,7 @@ void combat_toggle_location_panel(Control *) { toggle(LOCATION); }
 // ---- The turn-order strip ----------------------------------------------------------------------
 
 void combat_encounter_list_on_pick(Control *list) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     EncounterListState *state = encounter_list_state(list);
     if (!state || s->command_mode != COMMAND_NONE) return;
     encounter_list_highlight(list, state->picked_id);
@@ -169,7 +168,7 @@ void combat_encounter_list_on_pick(Control *list) {
 // ---- The message box ---------------------------------------------------------------------------
 
 void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *format, ...) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     Control *box = s->message_box;
     if (!panel_of(box)) {
         if (icon && icon->refcount == 0) control_destroy(icon);
@@ -183,7 +182,7 @@ void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *form
         va_start(args, format);
         text_label_set_text_va(label, format, args);
         va_end(args);
-        colour_fade_start(text_label_colour(label), 210, 210, 210, 255, 255, 255, MESSAGE_PULSE_MS, 0,
+        colour_fade_start(text_label_colour(label), 210, 210, 210, 255, 255, 255, MESSAGE_TEXT_PULSE_MS, 0,
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
         panel_add_child(box, icon ? icon->w + MESSAGE_TEXT_GAP : MESSAGE_ICON_X, MESSAGE_TOP, 0, 0, label);
     }
@@ -198,7 +197,7 @@ void combat_show_message(int32_t dx, int32_t dy, Control *icon, const char *form
 }
 
 Control *combat_hide_message() {
-    Control *box = screen()->message_box;
+    Control *box = combat_screen()->message_box;
     if (box) control_set_hidden(box, false);
     return box;
 }
@@ -206,7 +205,7 @@ Control *combat_hide_message() {
 // ---- A game load from the combat menu ----------------------------------------------------------
 
 void combat_menu_load_prepared(Control *) {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     combat_clear_ship_tags();
     combat_close_object_panels();
     combat_flags_change(0, COMBAT_FLAG_LOAD_PENDING | COMBAT_FLAG_MAP_HIDDEN | COMBAT_FLAG_ANIMATING);
@@ -219,7 +218,7 @@ void combat_menu_load_prepared(Control *) {
 }
 
 void combat_run_pending_load() {
-    CombatScreen *s = screen();
+    CombatScreen *s = combat_screen();
     combat_close_object_panels();
     if (s->selection_panel) control_set_hidden(s->selection_panel, false);
     combat_hide_message();

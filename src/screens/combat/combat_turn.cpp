@@ -20,6 +20,7 @@
 #include "platform/log.h"
 #include "platform/random.h"
 #include "platform/sound.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_panels.h"
 #include "screens/combat/combat_screen.h"
 #include "screens/title/help_window.h"
@@ -40,7 +41,6 @@ namespace {
 constexpr uint32_t SHOT_WARNING_PENDING = SHOT_FLAG_DEFENCE;
 
 constexpr int KEY_TAB = 9;
-constexpr int KEY_ESCAPE = 27;
 constexpr int KEY_SPACE = 32;
 constexpr int KEY_SLASH = 47;
 constexpr int KEY_UP = 273;
@@ -58,16 +58,11 @@ bool has(uint32_t bits) { return (flags() & bits) != 0; }
 
 bool is_ship(const GameObject *obj) { return obj && obj->kind == OBJECT_SHIP; }
 bool is_shot(const GameObject *obj) { return obj && obj->kind == OBJECT_SHOT; }
-const Ship *as_ship(const GameObject *obj) { return is_ship(obj) ? static_cast<const Ship *>(obj) : nullptr; }
+const Ship *as_const_ship(const GameObject *obj) { return is_ship(obj) ? static_cast<const Ship *>(obj) : nullptr; }
 
 bool is_escaping(const GameObject *obj) {
-    const Ship *ship = as_ship(obj);
+    const Ship *ship = as_const_ship(obj);
     return ship && ship_has_retreated(ship);
-}
-
-bool is_ui_players(const GameObject *obj) {
-    const Game *game = game_get();
-    return obj && game && game->ui_player_id != 0 && obj->owner_id == game->ui_player_id;
 }
 
 bool map_is_busy(const ObjectMap *map) { return map && (map->flags & MAP_BUSY); }
@@ -149,7 +144,7 @@ bool take_over_actor(ObjectMap *map) {
         combat_flags_change(0, COMBAT_FLAG_AUTO_ACT | COMBAT_FLAG_PACING);
         s->pacing_ms = combat_pause_ms(COMBAT_ESCAPE_PAUSE_MS);
         combat_select_object(nullptr);
-    } else if (is_ship(actor) && is_ui_players(actor)) {
+    } else if (is_ship(actor) && combat_detail::is_ui_players(actor)) {
         combat_flags_change(COMBAT_FLAG_AUTO_ACT, 0);   // waits for the player's orders
         combat_select_object(actor);
     } else {
@@ -255,7 +250,7 @@ void after_animation(bool fresh_actor) {
         if (s->selected) centre_view_on(s->selected, COMBAT_SCROLL_SPEED_CENTRE);
     } else if (fresh_actor) {
         // paced by the hand-over
-    } else if (s->acting && !(is_ship(s->acting) && is_ui_players(s->acting))) {
+    } else if (s->acting && !(is_ship(s->acting) && combat_detail::is_ui_players(s->acting))) {
         combat_select_object(s->acting);
         combat_centre_on_unit_status();
         s->pacing_ms = game_find_control(game_get(), COMBAT_ID_MISSILE_WARNING) ? COMBAT_MISSILE_PAUSE_MS
@@ -343,7 +338,7 @@ GameObject *object_under_pointer(ObjectMap *map, int32_t x, int32_t y) {
 
 // The system in the ship's crit may be aimed at the ship itself.
 bool system_targets_own_ship(const GameObject *obj, int32_t crit) {
-    const Ship *ship = as_ship(obj);
+    const Ship *ship = as_const_ship(obj);
     if (!ship || crit < 0 || crit >= ship->crit_count || !ship->crits) return false;
     const System *system = ship->crits[crit].system;
     return system && (system->flags & SYSTEM_FLAG_SELF_TARGET);
@@ -656,7 +651,7 @@ void combat_update(int32_t dt) {
     if (s->valid_colour) colour_fade_update(s->valid_colour, dt);
     if (s->invalid_colour) colour_fade_update(s->invalid_colour, dt);
 
-    if (input_key_pressed(KEY_ESCAPE) && !game_has_escape_handler(game)) {
+    if (input_key_pressed(INPUT_KEY_ESCAPE) && !game_has_escape_handler(game)) {
         combat_command_bar_select(0);
         combat_clear_side_panels();
     }

@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_panels.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -30,24 +31,12 @@ constexpr int SETTLE_MS = 200;
 constexpr int PULSE_MS = 126;
 // The glow of the acting object's card: green 10..32 and blue 0..3 arrive together (7 and 53 ms a
 // step).
-constexpr int GLOW_MS = 159;
-
-void set_colour(ColourFade *fade, int r, int g, int b) {
-    if (fade) colour_fade_set(fade, r, g, b);
-}
+constexpr int CARD_GLOW_MS = 159;
 
 Sprite *frame_picture(GameObject *obj, int32_t frame) {
     if (!obj || frame < 0 || frame >= obj->frame_count) return nullptr;
     if (obj->frames && obj->frames[frame]) return obj->frames[frame];
     return obj->frame_sprites ? obj->frame_sprites[frame] : nullptr;
-}
-
-GameObject *find_on_map(ObjectMap *map, uint64_t id) {
-    if (!map || !id) return nullptr;
-    ObjectFilter filter;
-    filter.flags = FILTER_ID;
-    filter.id = id;
-    return map_query_object(map, &filter);
 }
 
 const TurnOrderEntry *entry_at(const EncounterListState *state, int32_t index) {
@@ -124,7 +113,7 @@ void encounter_list_forget_map(Control *panel) {
 
 Control *encounter_list_card_build(Control *panel, uint64_t object_id) {
     EncounterListState *state = encounter_list_state(panel);
-    GameObject *obj = state ? find_on_map(state->map, object_id) : nullptr;
+    GameObject *obj = state ? combat_detail::find_on_map(state->map, object_id) : nullptr;
     if (!obj) return nullptr;
     const int32_t picture_index = object_get_picture(obj);
     if (picture_index < 0) return nullptr;
@@ -146,7 +135,7 @@ Control *encounter_list_card_build(Control *panel, uint64_t object_id) {
             panel_add_child(card, 0, 0, ENCOUNTER_CARD_PICTURE_ID, 1, picture);
             if (obj->kind == OBJECT_SHOT) {
                 image_control_enable_border(picture);
-                set_colour(image_control_border_colour(picture), r, g, b);
+                combat_detail::set_colour(image_control_border_colour(picture), r, g, b);
             }
         }
         if (obj->kind == OBJECT_SHIP)
@@ -163,7 +152,7 @@ void encounter_list_build(Control *panel, ObjectMap *map) {
     panel_set_shade(panel, 1);
     panel_set_anchor_mode(panel, PANEL_ANCHOR_BOTTOM);
     panel_set_border(panel, true);
-    set_colour(panel_border_colour(panel), 50, 50, 55);
+    combat_detail::set_colour(panel_border_colour(panel), 50, 50, 55);
 
     EncounterListState *state = new (std::nothrow) EncounterListState();
     if (!state) return;
@@ -243,7 +232,8 @@ void encounter_list_highlight(Control *panel, uint64_t object_id) {
         if (!p) continue;
         if (object_id && card_object_id(state, card) == object_id) {
             p->flags &= ~PANEL_BG_HOVER;
-            colour_fade_start(panel_background_colour(card), 0, 10, 0, 0, 32, 3, GLOW_MS, 0, COLOUR_FADE_MODE_REPEAT);
+            colour_fade_start(panel_background_colour(card), 0, 10, 0, 0, 32, 3, CARD_GLOW_MS, 0,
+                              COLOUR_FADE_MODE_REPEAT);
         } else {
             panel_set_background(card, true);
             set_dark(card);

@@ -11,6 +11,7 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/unit_status_panel.h"
 #include "systems/system.h"
 #include "ui/image_control.h"
@@ -36,10 +37,6 @@ constexpr int TIP_RED_TEXT = 0;
 constexpr int TIP_IMAGE = 1;
 constexpr int TIP_AP_AND_TURNS = 2;
 
-Control *add_fixed(Control *panel, int x, int y, Control *child) {
-    return child ? panel_add_child(panel, x, y, 0, 1, child) : nullptr;
-}
-
 void size_to_children(Control *panel, int dw, int dh) {
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
@@ -58,6 +55,7 @@ void boxed(Control *box) {
 }
 
 Control *sensor_lock_box() {
+    using combat_detail::add_fixed;
     Control *box = panel_create_empty();
     if (!box) return nullptr;
     int w = 0;
@@ -74,6 +72,7 @@ Control *sensor_lock_box() {
 }
 
 Control *retreat_box(const Ship *ship) {
+    using combat_detail::add_fixed;
     Control *box = panel_create_empty();
     if (!box) return nullptr;
     boxed(box);
@@ -93,6 +92,7 @@ Control *icon_of(int type) {
 
 // An icon at (x, y) with its bar 4 pixels to the right, centred on it.
 Control *add_bar(Control *panel, int x, int y, int icon_type, int value, int max) {
+    using combat_detail::add_fixed;
     Control *icon = add_fixed(panel, x, y, icon_of(icon_type));
     Control *bar = value_bar_create(BAR_W, BAR_H, value, max);
     if (!bar) return nullptr;
@@ -197,6 +197,7 @@ void refusal_tooltip(Control *button, const System *system, Result why, int cost
 }
 
 Control *system_row(Control *panel, System *system, int32_t crit, int style) {
+    using combat_detail::add_fixed;
     Control *row = panel_create_empty();
     if (!row) return nullptr;
     boxed(row);
@@ -298,6 +299,7 @@ void panel_look(Control *panel) {
 
 // The ship's bonus icons, pilot, bars; returns the cursor below the second bar row.
 int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, int style) {
+    using combat_detail::add_fixed;
     if (List<IconRow> *bonuses = icon_rows_list_create()) {
         if (ship->damage_boost > 0)
             (void)icon_rows_add(bonuses, image_control_create_frame(IMAGE_SKILL_MARKSMANSHIP, 1),
@@ -340,6 +342,7 @@ int ship_status(Control *panel, Ship *ship, int y, const Control *owner_label, i
 // The retreat box stands below the command bar: the orders keep their places when Retreat is
 // given, and Abort takes Retreat's place under the pointer.
 void ship_orders(Control *panel, Ship *ship, int y, int style) {
+    using combat_detail::add_fixed;
     y += 28;
     bool added = false;
     for (int32_t i = 0; i < ship->crit_count; ++i) {
@@ -361,6 +364,7 @@ void ship_orders(Control *panel, Ship *ship, int y, int style) {
 }
 
 void observer_view(Control *panel, Ship *ship, int y, int style) {
+    using combat_detail::add_fixed;
     Game *game = game_get();
     const Player *ui = game ? game->ui_player : nullptr;
     int y2 = y + 36;
@@ -414,6 +418,7 @@ UnitStatusPanelState *unit_status_panel_state(Control *panel) {
 }
 
 void unit_status_panel_fill(Control *panel, GameObject *object, int style) {
+    using combat_detail::add_fixed;
     if (!panel_of(panel) || !object) return;
 
     panel_remove_children(panel);

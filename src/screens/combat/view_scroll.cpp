@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "platform/list.h"
 #include "platform/sound.h"
+#include "screens/combat/combat_local.h"
 #include "screens/combat/combat_screen.h"
 #include "ui/control.h"
 #include "world/object.h"
@@ -26,14 +27,6 @@ constexpr int32_t CYCLE_TURNS_PER_OBJECT = 2;
 bool short_step(int32_t v) { return v != 0 && v > -STEP && v < STEP; }
 
 void delete_entry(TurnOrderEntry *entry) { delete entry; }
-
-GameObject *find_on_map(ObjectMap *map, uint64_t id) {
-    if (!map || !id) return nullptr;
-    ObjectFilter filter;
-    filter.flags = FILTER_ID;
-    filter.id = id;
-    return map_query_object(map, &filter);
-}
 
 void centre_on(const GameObject *obj) {
     ObjectMap *map = combat_map();
@@ -134,7 +127,7 @@ void combat_cycle_units() {
                 break;
             }
     if (cycle[next]->object_id != current)
-        if (GameObject *obj = find_on_map(map, cycle[next]->object_id)) {
+        if (GameObject *obj = combat_detail::find_on_map(map, cycle[next]->object_id)) {
             sound_play(SOUND_OPEN_PANEL);
             combat_select_object(obj);
         }

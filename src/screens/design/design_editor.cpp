@@ -13,6 +13,7 @@
 #include "platform/image_ids.h"
 #include "platform/sprite.h"
 #include "platform/str.h"
+#include "screens/design/design_local.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -30,10 +31,7 @@
 
 namespace {
 
-constexpr int FADE_MS = 200;
-constexpr int DWELL_MS = 475;
 constexpr int TIP_WIDTH = 256;
-constexpr int TIP_TEXT = 0;
 constexpr int KEY_ESCAPE = 27;
 constexpr int CARD_INSET = 16;
 constexpr int PICKER_ROOM = DESIGN_PICKER_MIN_WIDTH + 40;   // the list, its scroll bar and margins   // the cards and the picture stand this far in from the mount area's edge
@@ -76,7 +74,7 @@ void apply_accept_rule(Control *panel) {
     if (!has_enabled_engine(s->working_ship)) reason = "Engine required";
     else if (s->name.empty()) reason = "Design name required";
     image_control_set_highlight(accept, reason != nullptr);
-    image_control_set_tooltip(accept, reason != nullptr, TIP_TEXT, 0, 0, reason ? reason : "");
+    image_control_set_tooltip(accept, reason != nullptr, design_detail::TIP_TEXT, 0, 0, reason ? reason : "");
 }
 
 void refill_shields(Ship *ship) {
@@ -171,7 +169,7 @@ void stats_rows(const Ship *ship, bool build, List<SystemRow> *rows) {
     add(185, 0, "Turn Cost", str_format("%i AP", ship->turn_cost));
 }
 
-Control *make_buttons(Control *panel, DesignEditorState *s) {
+Control *make_editor_buttons(Control *panel, DesignEditorState *s) {
     Control *column = panel_create_empty();
     if (!column) return nullptr;
     std::vector<Control *> buttons;
@@ -259,7 +257,7 @@ Control *design_rebuild_mount_card(Control *panel, int32_t mount, int grow_ms, i
         if (part) control_set_enabled(part, false);
     panel_of(card)->value = mount;
     card->user_data = panel;
-    card->dwell_delay = DWELL_MS;
+    card->dwell_delay = design_detail::DWELL_MS;
     card->on_dwell = mount_card_tip;
     card->on_hover_leave = tip_close;
     card->on_click = design_on_mount_click;
@@ -280,7 +278,7 @@ void design_restore_connectors(Control *panel, int delay_ms) {
     if (!area) return;
     for (Control *c : panel_of(area)->children.items)
         if (c && c->id >= DESIGN_ID_CONNECTOR && !(c->flags & CTRL_REMOVED))
-            line_group_fade_colour(c, 0, 0, 0, 180, 190, 180, FADE_MS, delay_ms, 0);
+            line_group_fade_colour(c, 0, 0, 0, 180, 190, 180, design_detail::FADE_MS, delay_ms, 0);
 }
 
 void design_refill_and_overlay(Control *panel) {
@@ -335,11 +333,11 @@ void design_editor_build(Control *control) {
     for (int id : {DESIGN_ID_STATS, DESIGN_ID_BUTTONS, DESIGN_ID_FRAME, DESIGN_ID_COST_TAG, DESIGN_ID_LABEL, DESIGN_ID_TEXT})
         if (Control *c = panel_find_child(panel, id)) {
             control_set_id(c, 0);
-            control_fade_out(c, FADE_MS);
+            control_fade_out(c, design_detail::FADE_MS);
         }
     if (Control *strip = panel_find_child(panel, DESIGN_ID_CARD_STRIP)) {
-        control_move_to(strip, strip->x, panel->h + 2, FADE_MS);
-        control_remove_after(strip, FADE_MS);
+        control_move_to(strip, strip->x, panel->h + 2, design_detail::FADE_MS);
+        control_remove_after(strip, design_detail::FADE_MS);
     }
 
     Control *title = panel_find_child(panel, DESIGN_ID_TITLE);
@@ -358,7 +356,7 @@ void design_editor_build(Control *control) {
             const int w = frame->w, h = frame->h;
             control_hide_for(frame, 300);
             control_set_size(frame, 2, 2);
-            panel_resize_to(frame, w, h, FADE_MS);
+            panel_resize_to(frame, w, h, design_detail::FADE_MS);
         } else {
             control_destroy(frame);
             control_destroy(picture);
@@ -375,7 +373,7 @@ void design_editor_build(Control *control) {
                     line_group_fit_bounds(line, &lx, &ly);
                     panel_add_child(area, lx, ly, DESIGN_ID_CONNECTOR + i, 1, line);
                     control_hide_for(line, 800);
-                    line_group_fade_colour(line, 255, 255, 255, 180, 190, 180, FADE_MS, 800, 0);
+                    line_group_fade_colour(line, 255, 255, 255, 180, 190, 180, design_detail::FADE_MS, 800, 0);
                 }
             }
             Control *card = design_rebuild_mount_card(panel, i, 150, 550);
@@ -442,20 +440,20 @@ void design_editor_build(Control *control) {
         int w = 0, h = 0;
         panel_layout(power, &w, &h);
         control_set_size(power, w, h);
-        power->dwell_delay = DWELL_MS;
+        power->dwell_delay = design_detail::DWELL_MS;
         power->on_dwell = power_tip;
         power->on_hover_leave = tip_close;
         panel_add_child(panel, 4, panel->h - bottom_used - 4 - power->h, DESIGN_ID_POWER_BOX, 0, power);
     }
     if (Control *tag = cost_tag_create(ship->cost, ship->mass_figure, COST_TAG_SLIDE)) {
-        tag->dwell_delay = DWELL_MS;
+        tag->dwell_delay = design_detail::DWELL_MS;
         tag->on_dwell = cost_tip;
         tag->on_hover_leave = tip_close;
         const int x = power ? power->x + power->w + 8 : 4;
         panel_add_child(panel, x, panel->h - bottom_used - 4 - tag->h, DESIGN_ID_COST_TAG, 0, tag);
         control_hide_for(tag, 300);
     }
-    if (Control *column = make_buttons(panel, s))
+    if (Control *column = make_editor_buttons(panel, s))
         panel_add_child(panel, panel->w - column->w - 4, panel->h - column->h - 4, DESIGN_ID_BUTTONS, 0, column);
 
     // The mount area centred vertically in the room above the power box.
@@ -564,7 +562,7 @@ void design_on_upgrade(Control *button) {
             if (!best || best->value <= fitted->value) continue;
             system_copy(fitted, best);
             ship_recompute_stats(ship);
-            if (design_mount_card(panel, i)) design_rebuild_mount_card(panel, i, FADE_MS, 0);
+            if (design_mount_card(panel, i)) design_rebuild_mount_card(panel, i, design_detail::FADE_MS, 0);
         }
     }
     refill_shields(ship);
@@ -572,7 +570,7 @@ void design_on_upgrade(Control *button) {
     refresh_overlay(panel, 640);
     if (Control *upgrade = button_in_column(panel, DESIGN_ID_UPGRADE)) {
         control_set_id(upgrade, 0);
-        control_fade_out(upgrade, FADE_MS);
+        control_fade_out(upgrade, design_detail::FADE_MS);
     }
     if (s->chosen_mount >= 0) design_picker_close(panel, false);
 }

@@ -10,6 +10,7 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "platform/str.h"
+#include "screens/design/design_local.h"
 #include "ui/image_control.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr int FONT = 2;
-constexpr int MINUTES_PER_DAY = 1440;
-constexpr int ROW_GAP = 4;
 constexpr int ICON_GAP = 6;
 constexpr int COLUMN_GAP = 24;
 constexpr int ROW_STAGGER_MS = 20;
@@ -39,13 +38,6 @@ void design_list_state_free(void *data) {
 
 namespace {
 
-// The site's owner among the players; null without a game, an owner or that player.
-Player *owner_of(const Site *site) {
-    Game *g = game_get();
-    if (!site || !g->players || list_count(g->players) == 0 || site->owner_id == 0) return nullptr;
-    return game_find_player(g, site->owner_id);
-}
-
 // The outer panel a row, the list area or the scroll bar belongs to.
 Control *outer_of(Control *ctrl) {
     for (Control *c = ctrl; c; c = c->owner)
@@ -56,6 +48,7 @@ Control *outer_of(Control *ctrl) {
 // What one ship of the design costs at the site, as the build will charge it: credits and whole
 // days; a build of it paused at this site gives the saved cost and the days left.
 void price_of(Player *player, GameObject *design, const Site *site, int32_t *cost, int32_t *days) {
+    using design_detail::MINUTES_PER_DAY;
     int32_t minutes = 0;
     player_design_build_cost(player, design, site->sector_id, cost, &minutes);
     *days = minutes > 0 ? int32_t((int64_t(minutes) + MINUTES_PER_DAY - 1) / MINUTES_PER_DAY) : 0;
@@ -174,7 +167,7 @@ DesignListState *design_list_state(Control *panel) {
 }
 
 void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
-    Player *player = owner_of(site);
+    Player *player = design_detail::owner_of(site);
     Panel *p = panel_of(panel);
     if (!player || !p) return;
     DesignListState *s = new (std::nothrow) DesignListState{};
@@ -205,7 +198,7 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
     const int rows = list_count(&s->rows);
     for (Control *row : s->rows.items) {
         panel_add_child(area, 0, y, 0, 0, row);
-        y += row->h + ROW_GAP;
+        y += row->h + design_detail::ROW_GAP;
         const int w = row->w;
         control_set_size(row, 10, row->h);
         panel_set_draw_children_while_resizing(row, true);
@@ -229,7 +222,7 @@ void design_list_build(Control *panel, Site *site, ControlFn on_pick) {
 
 void design_list_refresh(Control *panel) {
     DesignListState *s = design_list_state(panel);
-    Player *player = s ? owner_of(s->site) : nullptr;
+    Player *player = s ? design_detail::owner_of(s->site) : nullptr;
     if (!player) return;
     const int32_t count = player_design_count(player);
     // A design added or scrapped moves the "(New Design)" row: the rows are built anew.

@@ -12,6 +12,7 @@
 #include "platform/image_ids.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/design/design_local.h"
 #include "systems/system.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
@@ -31,8 +32,6 @@
 namespace {
 
 constexpr int BUTTON_FONT = 6;
-constexpr int TIP_TEXT = 0;
-constexpr int MINUTES_PER_DAY = 1440;
 constexpr uint8_t BORDER_RGB[3] = {64, 32, 0};
 constexpr int SHIELD_OVERLAY_SIZE = 15;
 constexpr int DIALOG_GROW_MS = 200;
@@ -58,13 +57,9 @@ void fit_to_children(Control *panel, int pad) {
     control_set_size(panel, w + pad, h + pad);
 }
 
-int32_t days_of(int32_t minutes) { return minutes > 0 ? (minutes + MINUTES_PER_DAY - 1) / MINUTES_PER_DAY : 0; }
-
-// The owner of the site among the players; null without a game, an owner or that player.
-Player *owner_of(const Site *site) {
-    Game *g = game_get();
-    if (!site || !g->players || list_count(g->players) == 0 || site->owner_id == 0) return nullptr;
-    return game_find_player(g, site->owner_id);
+int32_t days_of(int32_t minutes) {
+    using design_detail::MINUTES_PER_DAY;
+    return minutes > 0 ? (minutes + MINUTES_PER_DAY - 1) / MINUTES_PER_DAY : 0;
 }
 
 // The hull's template when it has pictures to show.
@@ -90,7 +85,7 @@ const char *crew_refusal(const Site *site) {
 
 void refuse(Control *button, const std::string &reason) {
     image_control_set_highlight(button, true);
-    image_control_set_tooltip(button, true, TIP_TEXT, 0, 0, reason.c_str());
+    image_control_set_tooltip(button, true, design_detail::TIP_TEXT, 0, 0, reason.c_str());
     button->on_hover_enter = image_control_tooltip_show;
     button->on_hover_leave = image_control_tooltip_hide;
 }
@@ -207,7 +202,7 @@ Control *make_stat_rows(const Ship *design) {
 }
 
 // Build (or Resume), Edit and Scrap in a row, each refused with its reason where the rules say.
-Control *make_buttons(Control *panel, const DesignSummaryState *s, Player *player, const Ship *design) {
+Control *make_summary_buttons(Control *panel, const DesignSummaryState *s, Player *player, const Ship *design) {
     List<Control> buttons;
     Control *build = s->resume ? image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Resume", design_summary_on_build, 'r', panel)
                                : image_button_create(IMAGE_BUILD_SHIP, BUTTON_FONT, "Build", design_summary_on_build, 'b', panel);
@@ -242,7 +237,7 @@ DesignSummaryState *design_summary_state(Control *panel) {
 
 void design_summary_build(Control *panel, GameObject *obj, Site *site) {
     Ship *design = ship_of(obj);
-    Player *player = owner_of(site);
+    Player *player = design_detail::owner_of(site);
     const Ship *tmpl = design ? hull_template(design->subtype) : nullptr;
     if (!panel_of(panel) || !player || !design || !tmpl) return;
 
@@ -288,7 +283,7 @@ void design_summary_build(Control *panel, GameObject *obj, Site *site) {
     }
     Control *stats = panel_add_child(panel, 4, y0 + (tag ? tag->h : 0) + 8, DESIGN_PANEL_ID_STATS, 0, make_stat_rows(design));
 
-    Control *row = make_buttons(panel, s, player, design);
+    Control *row = make_summary_buttons(panel, s, player, design);
     if (row) {
         const int right = area ? area->x + area->w : 4;
         panel_add_child(panel, std::max(right - row->w, 0), y0 + 6, DESIGN_PANEL_ID_BUTTONS, 0, row);

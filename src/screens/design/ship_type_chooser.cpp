@@ -15,6 +15,7 @@
 #include "platform/log.h"
 #include "platform/sound.h"
 #include "platform/str.h"
+#include "screens/design/design_local.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -30,12 +31,10 @@ namespace {
 
 constexpr int STRIP_BELOW_TITLE = 488;
 constexpr int CARD_GAP = 8;
-constexpr int FADE_MS = 200;
 constexpr int LOOK_MS = 350;
 constexpr int LOAD_POLL_MS = 15;
 constexpr int KEY_CONFIGURE = 99;
 constexpr int PANEL_MIN_W = 600;
-constexpr int TIP_TEXT = 0;
 
 SDL_Thread *sdl_create(int (*body)(void *), void *data) { return SDL_CreateThread(body, data); }
 DesignThreadCreator *g_create_thread = sdl_create;
@@ -136,7 +135,7 @@ void set_configure_enabled(Control *panel, bool on) {
     Control *configure = buttons ? panel_find_child(buttons, DESIGN_ID_CONFIGURE) : nullptr;
     if (!configure) return;
     image_control_set_highlight(configure, !on);
-    image_control_set_tooltip(configure, !on, TIP_TEXT, 0, 0, on ? "" : "No ship type selected");
+    image_control_set_tooltip(configure, !on, design_detail::TIP_TEXT, 0, 0, on ? "" : "No ship type selected");
 }
 
 // The old control gives its id up as it fades: its successor takes the same one.
@@ -257,7 +256,7 @@ void design_configure_build(Control *panel, const char *name, uint32_t owner_low
     if (animate && strip) {
         const int y = strip->y;
         control_set_position(strip, strip->x, panel->h);
-        control_move_to(strip, strip->x, y, FADE_MS);
+        control_move_to(strip, strip->x, y, design_detail::FADE_MS);
     }
 }
 
@@ -370,7 +369,7 @@ void design_on_hull_selected(Control *card) {
     s->chosen_mount = -1;
 
     for (int id : {DESIGN_ID_FRAME, DESIGN_ID_STATS, DESIGN_ID_COST_TAG, DESIGN_ID_TEXT, DESIGN_ID_LABEL})
-        fade_child(panel, id, FADE_MS);
+        fade_child(panel, id, design_detail::FADE_MS);
 
     // The hull's figures.
     Ship *probe = ship_of(factory_create_object(OBJECT_SHIP, hull));
@@ -455,9 +454,9 @@ void design_on_hull_selected(Control *card) {
         if (frame) {
             const int w = frame->w, h = frame->h;
             control_set_size(frame, 10, 10);
-            panel_resize_to(frame, w, h, FADE_MS);
+            panel_resize_to(frame, w, h, design_detail::FADE_MS);
             panel_set_border(frame, true);
-            colour_fade_start(panel_border_colour(frame), 0, 220, 0, 0, 0, 0, FADE_MS, 0, 0);
+            colour_fade_start(panel_border_colour(frame), 0, 220, 0, 0, 0, 0, design_detail::FADE_MS, 0, 0);
         }
         set_configure_enabled(panel, true);
     }

@@ -13,6 +13,7 @@
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/sound.h"
+#include "screens/design/design_local.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -28,10 +29,8 @@
 
 namespace {
 
-constexpr int ROW_GAP = 4;
 constexpr int WHEEL_STEP = 24;
 constexpr int PAGE_STEP = 96;
-constexpr int DWELL_MS = 475;
 constexpr int LEAVE_MS = 70;
 
 struct SystemListState : PanelCommandSlots {   // slot 0: a row was picked
@@ -251,14 +250,14 @@ void design_system_list_build(Control *list, List<System> *candidates) {
         panel_of(row)->value = index;
         panel_add_child(rows, 0, y, 0, 0, row);
         list_append(&s->rows, control_addref(row));
-        y += row->h + ROW_GAP;
+        y += row->h + design_detail::ROW_GAP;
         widest = std::max(widest, row->w);
     };
     add(nullptr, -1);
     int index = 0;
     for (System *c : s->candidates.items) add(c, index++);
     for (Control *row : s->rows.items) design_system_row_set_width(row, widest);
-    s->total_height = std::max(0, y - ROW_GAP);
+    s->total_height = std::max(0, y - design_detail::ROW_GAP);
     control_set_size(rows, widest, s->total_height);
     s->visible_height = std::min(s->total_height, DESIGN_PICKER_MAX_HEIGHT);
     scroll_list_set_content(rows, s->total_height, s->visible_height);
@@ -324,7 +323,7 @@ Control *design_system_row_build(Control *list, System *system, int detail) {
     control_set_size(row, w + (picture ? picture->w + 12 : 0) + 6, std::max(h, picture ? picture->h + 3 : 0) + 4);
     design_system_row_set_width(row, row->w);
     control_set_user_data(row, system, nullptr);
-    row->dwell_delay = DWELL_MS;
+    row->dwell_delay = design_detail::DWELL_MS;
     row->on_hover_enter = design_system_row_on_hover_enter;
     row->on_dwell = design_system_row_on_dwell;
     row->on_hover_leave = design_system_row_on_hover_leave;

@@ -19,22 +19,18 @@
 
 namespace {
 
-constexpr int SHIP_LIST_STYLE = 3;
+constexpr int BATTLE_GROUP_LIST_STYLE = 3;
 
 struct BattleGroupState : PanelPick {   // slot 0 on_ship_pick, the row clicked last
     Encounter *encounter = nullptr;     // not referenced: the caller keeps it alive
 };
 
-void state_free(void *data) { delete static_cast<BattleGroupState *>(static_cast<PanelCommandSlots *>(data)); }
+void battle_group_state_free(void *data) { delete static_cast<BattleGroupState *>(static_cast<PanelCommandSlots *>(data)); }
 
 BattleGroupState *state_of(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<BattleGroupState *>(panel_command_slots(panel)) : nullptr;
-}
-
-const char *side_name(const Encounter *enc, const Player *owner) {
-    const Game *game = game_get();
-    if (game && owner->id == game->ui_player_id && enc->has_text && !enc->text.empty()) return enc->text.c_str();
-    return owner->name.c_str();
+    return panel && panel->widget_free == battle_group_state_free
+               ? static_cast<BattleGroupState *>(panel_command_slots(panel))
+               : nullptr;
 }
 
 }  // namespace
@@ -53,7 +49,7 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
         return;
     }
     state->encounter = encounter;
-    panel_set_command_state(panel, state, state_free);
+    panel_set_command_state(panel, state, battle_group_state_free);
 
     Game *game = game_get();
     Player *owner = game && owner_id ? game_find_player(game, owner_id) : nullptr;
@@ -67,11 +63,11 @@ void battle_group_panel_build(Control *panel, Encounter *encounter, uint64_t own
         int y = (title ? title->y + title->h : 2) + 6;
         Control *name = panel_add_child(panel, 4, y, 0, 1,
                                         text_label_create_plain(1, owner->red, owner->green, owner->blue,
-                                                                side_name(encounter, owner)));
+                                                                battle_side_name(encounter, owner)));
         y = (name ? name->y + name->h : y) + 4;
         List<GameObject> *ships = encounter_owner_ships_sorted(encounter, owner_id);
         if (ships && list_count(ships) > 0) {
-            if (Control *list = ship_list_create(ships, BATTLE_GROUP_WIDTH, list_row_select, SHIP_LIST_STYLE)) {
+            if (Control *list = ship_list_create(ships, BATTLE_GROUP_WIDTH, list_row_select, BATTLE_GROUP_LIST_STYLE)) {
                 control_set_user_data(list, panel, nullptr);
                 panel_add_child(panel, 0, y, BATTLE_GROUP_LIST, 0, list);
                 y = list->y + list->h + 6;

@@ -14,6 +14,7 @@
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "screens/galaxy/encounter_dialog.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "ui/image_control.h"
 #include "ui/stat_rows.h"
 #include "ui/text_label.h"
@@ -24,11 +25,11 @@
 namespace {
 
 constexpr int LAYER_AREA = -1, LAYER_BOX = 1, LAYER_CAPTION = 2, LAYER_MARKER = 3;
-constexpr int GROW_MS = 300;
+constexpr int MAP_GROW_MS = 300;
 constexpr int CAPTION_GAP = 4, BLOCK_GAP = 16, BOX_MARGIN = 6;
 constexpr int ICON_DELAY_MS = 1000, ICON_SCALE_MS = 300, ROWS_FADE_MS = 1000;
 
-void state_free(void *data) {
+void battle_map_state_free(void *data) {
     auto *state = static_cast<BattleMapState *>(data);
     for (BattleMapGroup &g : state->groups) {
         control_release(g.box);
@@ -43,17 +44,13 @@ BattleMapGroup *find_group(BattleMapState *state, const Player *owner) {
     return nullptr;
 }
 
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-Rect unite(const Rect &a, const Rect &b) {
+galaxy_detail::Rect unite(const galaxy_detail::Rect &a, const galaxy_detail::Rect &b) {
     const int x = std::min(a.x, b.x), y = std::min(a.y, b.y);
     return {x, y, std::max(a.x + a.w, b.x + b.w) - x, std::max(a.y + a.h, b.y + b.h) - y};
 }
 
-Rect rect_of(const Control *c) { return {c->x, c->y, c->w, c->h}; }
-void set_rect(Control *c, const Rect &r) {
+galaxy_detail::Rect map_rect_of(const Control *c) { return {c->x, c->y, c->w, c->h}; }
+void set_rect(Control *c, const galaxy_detail::Rect &r) {
     control_set_position(c, r.x, r.y);
     control_set_size(c, r.w, r.h);
 }
@@ -118,7 +115,7 @@ void add_marker(Control *map, BattleMapState *state, GameObject *obj, int32_t ma
     Player *owner = object_get_owner(obj);
     if (!owner) return;
     if (BattleMapGroup *g = find_group(state, owner)) {
-        set_rect(g->box, unite(rect_of(g->box), rect_of(marker)));
+        set_rect(g->box, unite(map_rect_of(g->box), map_rect_of(marker)));
         return;
     }
     Control *box = panel_create_empty();
@@ -133,20 +130,13 @@ void add_marker(Control *map, BattleMapState *state, GameObject *obj, int32_t ma
     control_set_user_data(box, map, nullptr);
     box->on_click = battle_map_on_group_click;
     control_set_layer(box, LAYER_BOX);
-    set_rect(box, rect_of(marker));
+    set_rect(box, map_rect_of(marker));
     panel_add_child(map, box->x, box->y, BATTLE_MAP_GROUP_BOX, 0, box);
     try {
         state->groups.push_back({owner, control_addref(box), nullptr});
     } catch (const std::bad_alloc &) {
         log_write(LOG_GAME, LOG_ERROR, "Battle map - no memory for the group of %s", owner->name.c_str());
     }
-}
-
-// The name a side goes by: the battle's own text for the viewing player when it has one.
-const char *side_name(const Encounter *enc, const Player *owner) {
-    const Game *game = game_get();
-    if (game && owner->id == game->ui_player_id && enc->has_text && !enc->text.empty()) return enc->text.c_str();
-    return owner->name.c_str();
 }
 
 // "Battle Group", the side's name and its totals beside its box; the box then takes them in.
@@ -162,7 +152,7 @@ void add_caption_block(Control *map, BattleMapState *state, BattleMapGroup &g, i
     }
     Control *lines[3] = {
         text_label_create_plain(2, 244, 244, 244, "Battle Group"),
-        text_label_create_plain(2, owner->red, owner->green, owner->blue, side_name(enc, owner)),
+        text_label_create_plain(2, owner->red, owner->green, owner->blue, battle_side_name(enc, owner)),
         list ? ui_stat_rows_create(list, STAT_ROWS_ANIMATE) : nullptr,
     };
     int block_w = 0, block_h = 0;
@@ -171,14 +161,14 @@ void add_caption_block(Control *map, BattleMapState *state, BattleMapGroup &g, i
         block_h += (block_h ? CAPTION_GAP : 0) + c->h;
         block_w = std::max(block_w, c->w);
     }
-    const Rect box = rect_of(g.box);
+    const galaxy_detail::Rect box = map_rect_of(g.box);
     // The box takes the block in with its margin: a block whose framed box would pass the map's
     // edge goes to the other side of the ships, or up until its box ends inside the map.
     int x = std::max(box.x + box.w + BLOCK_GAP, 4);
     if (x + block_w + BOX_MARGIN > BATTLE_MAP_WIDTH - 1) x = box.x - block_w - 2;
     int y = std::max(box.y + box.h / 2 - block_h / 2, 4);
     if (y + block_h + BOX_MARGIN >= map_h) y = std::max(map_h - block_h - BOX_MARGIN - 1, BOX_MARGIN + 1);
-    Rect block{x, y, block_w, block_h};
+    galaxy_detail::Rect block{x, y, block_w, block_h};
     for (Control *c : lines) {
         if (!c) continue;
         control_set_layer(c, LAYER_CAPTION);
@@ -189,7 +179,7 @@ void add_caption_block(Control *map, BattleMapState *state, BattleMapGroup &g, i
         control_release(g.rows);
         g.rows = control_addref(lines[2]);
     }
-    Rect grown = unite(box, block);
+    galaxy_detail::Rect grown = unite(box, block);
     grown.x -= BOX_MARGIN;
     grown.y -= BOX_MARGIN;
     grown.w += 2 * BOX_MARGIN;
@@ -208,6 +198,12 @@ void add_caption_block(Control *map, BattleMapState *state, BattleMapGroup &g, i
 
 }  // namespace
 
+const char *battle_side_name(const Encounter *enc, const Player *owner) {
+    const Game *game = game_get();
+    if (game && owner->id == game->ui_player_id && enc->has_text && !enc->text.empty()) return enc->text.c_str();
+    return owner->name.c_str();
+}
+
 int32_t battle_map_height(const Encounter *encounter) {
     if (encounter->field_w < 1 || encounter->field_h < 1)
         log_write(LOG_GAME, LOG_WARN, "Encounter #%llu (%s) - battle field %ix%i drawn as at least 1x1",
@@ -219,7 +215,7 @@ int32_t battle_map_height(const Encounter *encounter) {
 }
 
 BattleMapState *battle_map_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<BattleMapState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == battle_map_state_free ? static_cast<BattleMapState *>(panel->widget_state) : nullptr;
 }
 
 void battle_map_build(Control *panel, Encounter *encounter, int options) {
@@ -237,7 +233,7 @@ void battle_map_build(Control *panel, Encounter *encounter, int options) {
         return;
     }
     state->encounter = encounter;
-    control_set_widget_state(panel, state, state_free);
+    control_set_widget_state(panel, state, battle_map_state_free);
 
     if (options & BATTLE_MAP_GROW_OPEN) {
         Control *area = panel_create(BATTLE_MAP_WIDTH, 10, 0, 0, 0);
@@ -245,8 +241,8 @@ void battle_map_build(Control *panel, Encounter *encounter, int options) {
             control_set_layer(area, LAYER_AREA);
             panel_add_child(panel, 0, map_h / 2 - 5, 0, 1, area);
             panel_set_anchor_mode(area, PANEL_ANCHOR_CENTRE);
-            panel_resize_to(area, BATTLE_MAP_WIDTH, map_h, GROW_MS);
-            colour_fade_to(panel_background_colour(area), 5, 5, 5, GROW_MS, 0);
+            panel_resize_to(area, BATTLE_MAP_WIDTH, map_h, MAP_GROW_MS);
+            colour_fade_to(panel_background_colour(area), 5, 5, 5, MAP_GROW_MS, 0);
         }
     } else if (Control *area = panel_create(BATTLE_MAP_WIDTH, map_h, 5, 5, 5)) {
         control_set_layer(area, LAYER_AREA);
@@ -295,7 +291,7 @@ void battle_map_reveal_choices(Control *panel) {
         Control *icon = image_control_create(type);
         if (!icon) continue;
         control_set_layer(icon, LAYER_MARKER);
-        const Rect rows = rect_of(g->rows);
+        const galaxy_detail::Rect rows = map_rect_of(g->rows);
         panel_add_child(panel, rows.x + rows.w / 2 - icon->w / 2, rows.y + rows.h / 2 - icon->h / 2, 0, 1, icon);
         image_control_animate_reveal(icon, 0, 100, ICON_SCALE_MS);
         control_hide_for(icon, ICON_DELAY_MS);

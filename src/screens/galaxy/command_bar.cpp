@@ -64,8 +64,6 @@ constexpr ActionButton ACTION_BUTTONS[] = {
 
 constexpr const char *BATTLE_WAITS = "A battle waits for your orders";
 
-uint32_t screen_flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
-
 // Where list button i stands, from the widths of the buttons left of it; the bottoms line up.
 void list_button_place(int index, int *x, int *y) {
     const GalaxyScreen *s = galaxy_screen();
@@ -86,7 +84,7 @@ void badge_place(int index, int *x, int *y) {
     *y = by - BADGE_H + BADGE_OVERLAP;
 }
 
-void hide(Control *c) {
+void hide_button(Control *c) {
     if (!c) return;
     control_set_hidden(c, false);
     image_control_tooltip_hide(c);
@@ -165,7 +163,7 @@ void galaxy_bar_layout(int32_t selected_id) {
 
 void galaxy_bar_update_action_button() {
     GalaxyScreen *s = galaxy_screen();
-    const uint32_t flags = screen_flags();
+    const uint32_t flags = galaxy_flags();
     Control *wanted = nullptr;
     if (!(flags & GALAXY_FLAG_STARMAP_VIEW)) {
         wanted = s->starmap_button;
@@ -185,7 +183,7 @@ void galaxy_bar_update_action_button() {
         Control *button = s->*def.slot;
         if (!button) continue;
         if (button != wanted) {
-            hide(button);
+            hide_button(button);
             continue;
         }
         control_set_position(button, GFX_WIDTH - BAR_MARGIN - button->w, GFX_HEIGHT - BAR_MARGIN - button->h);
@@ -195,11 +193,11 @@ void galaxy_bar_update_action_button() {
 
 void galaxy_bar_hide_action_buttons() {
     GalaxyScreen *s = galaxy_screen();
-    for (const ActionButton &def : ACTION_BUTTONS) hide(s->*def.slot);
+    for (const ActionButton &def : ACTION_BUTTONS) hide_button(s->*def.slot);
 }
 
 void galaxy_bar_hide_list_buttons() {
-    for (Control *button : galaxy_screen()->list_buttons) hide(button);
+    for (Control *button : galaxy_screen()->list_buttons) hide_button(button);
 }
 
 void galaxy_bar_set_list_buttons_enabled(bool enabled) {
@@ -209,7 +207,7 @@ void galaxy_bar_set_list_buttons_enabled(bool enabled) {
 
 void galaxy_bar_update_badges() {
     GalaxyScreen *s = galaxy_screen();
-    if (galaxy_ai_thread_runs(screen_flags())) return;   // the model is the worker's
+    if (galaxy_ai_thread_runs(galaxy_flags())) return;   // the model is the worker's
     Player *ui = game_get()->ui_player;
     if (!ui) return;
     int32_t researching = 0;
@@ -228,18 +226,18 @@ void galaxy_bar_update_badges() {
 // ---- The action buttons ----
 
 void galaxy_bar_on_next_turn(Control *button) {
-    if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (galaxy_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
     if (galaxy_refuse_turn_for_battle()) return;
-    hide(button);
+    hide_button(button);
     galaxy_end_news_delay();
     galaxy_advance_turn();
 }
 
 void galaxy_bar_on_pass(Control *button) {
     GalaxyScreen *s = galaxy_screen();
-    if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (galaxy_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
     if (galaxy_refuse_turn_for_battle()) return;
-    hide(button);
+    hide_button(button);
     s->screen_flags.fetch_or(GALAXY_FLAG_AUTO_PASS);
     s->screen_flags.fetch_and(~GALAXY_FLAG_STOP_REQUESTED);
     galaxy_end_news_delay();
@@ -248,18 +246,18 @@ void galaxy_bar_on_pass(Control *button) {
 
 void galaxy_bar_on_stop(Control *button) {
     GalaxyScreen *s = galaxy_screen();
-    hide(button);
+    hide_button(button);
     s->screen_flags.fetch_or(GALAXY_FLAG_STOP_REQUESTED);
-    if (screen_flags() & GALAXY_FLAG_AUTO_PASS) s->autopass_countdown_ms = 0;
+    if (galaxy_flags() & GALAXY_FLAG_AUTO_PASS) s->autopass_countdown_ms = 0;
 }
 
 void galaxy_bar_on_starmap(Control *button) {
     GalaxyScreen *s = galaxy_screen();
-    if (screen_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
+    if (galaxy_flags() & GALAXY_FLAG_TURN_IN_PROGRESS) return;
     s->sector_after_zoom_id = 0;
     s->sector_after_zoom_move = false;
     int x = 0, y = 0;
     control_get_screen_position(button, &x, &y);
     galaxy_zoom_begin(x, y, x + button->w - 1, y + button->h - 1);
-    hide(button);
+    hide_button(button);
 }

@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
+#include "platform/input.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
@@ -29,15 +30,14 @@ constexpr int PROMPT_TEXT_ID = 400007;
 constexpr int PROMPT_CANCEL_ID = 400002;
 constexpr int PANEL_SHIP_LIST_ID = 100001;   // the ship list of the sector and fleet panels
 
-constexpr int PROMPT_FONT = 7;
+constexpr int DESTINATION_PROMPT_FONT = 7;
 constexpr int CANCEL_FONT = 6;
-constexpr int KEY_ESCAPE = 27;
 
-constexpr int EDGE = 6;          // from the right edge (bar and button) and the bottom (button)
-constexpr int BAR_RAISE = 40;    // the bar's bottom above the screen's bottom
-constexpr int BAR_GROW_W = 8, BAR_GROW_H = 4;
-constexpr int BAR_FILL = 4;
-constexpr int BAR_BORDER = 130;
+constexpr int EDGE = 6;               // from the right edge (bar and button) and the bottom (button)
+constexpr int PROMPT_BAR_RAISE = 40;   // the bar's bottom above the screen's bottom
+constexpr int PROMPT_BAR_GROW_W = 8, PROMPT_BAR_GROW_H = 4;
+constexpr int PROMPT_BAR_FILL = 4;
+constexpr int PROMPT_BAR_BORDER = 130;
 
 // The title shows for 5 s, the text for 4 s; each hands over in a 1 s cross-fade. Whatever is
 // shown pulses between its colour and a dimmer one every 1200 ms.
@@ -52,8 +52,6 @@ struct PromptTimers {
     bool    text_phase = false;
 };
 PromptTimers timers;
-
-GalaxyScreen *screen() { return galaxy_screen(); }
 
 // Removes the live or queued control of the id with its children.
 void remove_by_id(int id) {
@@ -73,14 +71,14 @@ Control *bar_child(int id) {
 }
 
 // One colour's way in: from black to lit, then pulsing.
-void fade_in(ColourFade *fade, int delay) {
+void fade_in_colour(ColourFade *fade, int delay) {
     if (!fade) return;
     colour_fade_clear_idle_loop(fade);
     colour_fade_start(fade, 0, 0, 0, LIT, LIT, LIT, FADE_MS, delay, 0);
     colour_fade_set_idle_loop(fade, LIT, LIT, LIT, DIM, DIM, DIM, PULSE_MS, true);
 }
 
-void fade_out(ColourFade *fade) {
+void fade_out_colour(ColourFade *fade) {
     if (!fade) return;
     colour_fade_clear_idle_loop(fade);
     colour_fade_to(fade, 0, 0, 0, FADE_MS, 0);
@@ -88,18 +86,18 @@ void fade_out(ColourFade *fade) {
 
 void title_fade(Control *title, bool in) {
     for (ColourFade *fade : {image_control_caption_colour(title), image_control_tint_colour(title)})
-        in ? fade_in(fade, 0) : fade_out(fade);
+        in ? fade_in_colour(fade, 0) : fade_out_colour(fade);
 }
 
 void text_fade(Control *text, bool in) {
     if (!text) return;
-    in ? fade_in(text_label_colour(text), 0) : fade_out(text_label_colour(text));
+    in ? fade_in_colour(text_label_colour(text), 0) : fade_out_colour(text_label_colour(text));
 }
 
 Control *build_title(int32_t mode, const char *title) {
     Control *image = image_control_create(mode == 0 ? IMAGE_COURSE : IMAGE_HARVESTER_MOVE);
     if (!image) return nullptr;
-    image_control_set_text(image, title ? title : "", PROMPT_FONT, 0, 4);
+    image_control_set_text(image, title ? title : "", DESTINATION_PROMPT_FONT, 0, 4);
     image_control_enable_tint(image);
     for (ColourFade *fade : {image_control_caption_colour(image), image_control_tint_colour(image)}) {
         if (!fade) continue;
@@ -110,25 +108,27 @@ Control *build_title(int32_t mode, const char *title) {
 }
 
 void build_bar(int32_t mode, const char *title, const char *text) {
-    Control *bar = panel_create(1, 1, BAR_FILL, BAR_FILL, BAR_FILL);
+    Control *bar = panel_create(1, 1, PROMPT_BAR_FILL, PROMPT_BAR_FILL, PROMPT_BAR_FILL);
     if (!bar) return;
     panel_set_border(bar, true);
     panel_set_bevel(bar, true);
-    if (ColourFade *border = panel_border_colour(bar)) colour_fade_set(border, BAR_BORDER, BAR_BORDER, BAR_BORDER);
+    if (ColourFade *border = panel_border_colour(bar))
+        colour_fade_set(border, PROMPT_BAR_BORDER, PROMPT_BAR_BORDER, PROMPT_BAR_BORDER);
     Control *image = panel_add_child(bar, 0, 0, PROMPT_TITLE_ID, 1, build_title(mode, title));
     // The text waits in black (drawn as nothing) until its turn comes.
-    Control *label = text ? panel_add_child(bar, 0, 0, PROMPT_TEXT_ID, 1, text_label_create_plain(PROMPT_FONT, 0, 0, 0, text))
+    Control *label = text ? panel_add_child(bar, 0, 0, PROMPT_TEXT_ID, 1,
+                                            text_label_create_plain(DESTINATION_PROMPT_FONT, 0, 0, 0, text))
                           : nullptr;
     panel_relayout(bar);
-    panel_grow(bar, BAR_GROW_W, BAR_GROW_H);
+    panel_grow(bar, PROMPT_BAR_GROW_W, PROMPT_BAR_GROW_H);
     for (Control *c : {image, label})
         if (c) control_set_position(c, (bar->w - c->w) / 2, (bar->h - c->h) / 2);
-    game_add_control(game_get(), ui_screen_width() - EDGE - bar->w, ui_screen_height() - BAR_RAISE - bar->h,
+    game_add_control(game_get(), ui_screen_width() - EDGE - bar->w, ui_screen_height() - PROMPT_BAR_RAISE - bar->h,
                      PROMPT_BAR_ID, 1, bar);
 }
 
 void add_cancel() {
-    Control *cancel = image_button_create(IMAGE_CANCEL, CANCEL_FONT, "Cancel", galaxy_prompt_on_cancel, KEY_ESCAPE,
+    Control *cancel = image_button_create(IMAGE_CANCEL, CANCEL_FONT, "Cancel", galaxy_prompt_on_cancel, INPUT_KEY_ESCAPE,
                                           nullptr);
     if (!cancel) return;
     control_set_layer(cancel, 1);
@@ -138,7 +138,7 @@ void add_cancel() {
 
 // A pick starts: the prompt comes up with the speed its ETA uses, and the object panels step aside.
 void start_pick(int32_t mode, const char *title, const char *text, int32_t speed) {
-    screen()->prompt_eta_speed = speed;
+    galaxy_screen()->prompt_eta_speed = speed;
     galaxy_prompt_show(mode, title, text);
     galaxy_object_panels_show(false);
 }
@@ -150,7 +150,7 @@ int32_t picked_speed(Control *panel) {
 // The sector panel on top whose list shows fewer than two ships keeps no selection once the pick is
 // given up: a lone ship counts as picked while the list is open.
 void forget_lone_pick() {
-    if (!sector_of(screen()->selected)) return;
+    if (!sector_of(galaxy_screen()->selected)) return;
     Control *top = galaxy_object_panel_top();
     if (!top || top->id != GALAXY_PANEL_SECTOR) return;
     Control *list = sector_panel_ship_list(top);
@@ -160,7 +160,7 @@ void forget_lone_pick() {
 }  // namespace
 
 void galaxy_prompt_show(int32_t mode, const char *title, const char *text) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     s->pick_mode = mode;
     galaxy_hover_set(nullptr);
     remove_by_id(PROMPT_BAR_ID);
@@ -197,7 +197,7 @@ void galaxy_prompt_on_cancel(Control *) {
     remove_by_id(PROMPT_BAR_ID);
     remove_by_id(PROMPT_CANCEL_ID);
     galaxy_object_panels_show(true);
-    if (screen()->pick_mode == 0) forget_lone_pick();
+    if (galaxy_screen()->pick_mode == 0) forget_lone_pick();
     galaxy_prompt_show(-1);
     game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
 }
@@ -211,13 +211,13 @@ void galaxy_fleet_on_set_course(Control *panel) {
 }
 
 void galaxy_fleet_on_redirect(Control *) {
-    Fleet *fleet = fleet_of(screen()->selected);
+    Fleet *fleet = fleet_of(galaxy_screen()->selected);
     if (!fleet) return;
     start_pick(0, "Redirect", "Select destination", ship_list_min_mp(&fleet->ships));
 }
 
 void galaxy_select_target(Control *) {
-    Site *site = site_cast(screen()->selected);
+    Site *site = site_cast(galaxy_screen()->selected);
     if (!site) return;
-    start_pick(1, object_get_name(site), "Select target", screen()->prompt_eta_speed);
+    start_pick(1, object_get_name(site), "Select target", galaxy_screen()->prompt_eta_speed);
 }

@@ -25,13 +25,10 @@
 
 namespace {
 
-constexpr int MOVE_MS = 200;
 constexpr int SITE_MARGIN = 4;
 
-Site *selected_site() { return site_cast(galaxy_screen()->selected); }
-
 Site *own_selected_site() {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     return site && game_get() && site->owner_id != 0 && site->owner_id == game_get()->ui_player_id ? site : nullptr;
 }
 
@@ -41,7 +38,7 @@ int clamp_into(int at, int size, int first, int last) { return std::max(first, s
 
 // Beside the anchor: right of its middle, or left of it past the middle of the screen; grown from
 // the anchor's rectangle over 200 ms.
-void place_beside(Control *panel, Control *anchor) {
+void place_beside_anchor(Control *panel, Control *anchor) {
     if (!panel) return;
     int w = 0, h = 0;
     panel_layout(panel, &w, &h);
@@ -63,8 +60,8 @@ void place_beside(Control *panel, Control *anchor) {
     y = clamp_into(y, h, area.y1, area.y2);
     control_set_position(panel, ax, ay);
     control_set_size(panel, std::max(anchor->w, 1), std::max(anchor->h, 1));
-    control_move_to(panel, x, y, MOVE_MS);
-    panel_resize_to(panel, w, h, MOVE_MS);
+    control_move_to(panel, x, y, GALAXY_PANEL_MOVE_MS);
+    panel_resize_to(panel, w, h, GALAXY_PANEL_MOVE_MS);
 }
 
 void fill_summary_slots(Control *summary) {
@@ -82,7 +79,7 @@ void summary_in_place_of(Control *replaced, GameObject *design, Site *site) {
         design_summary_build(summary, design, site);
         fill_summary_slots(summary);
         Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
-        place_beside(summary, site_panel ? site_panel : replaced);
+        place_beside_anchor(summary, site_panel ? site_panel : replaced);
     }
     if (replaced) control_remove(replaced);
 }
@@ -99,7 +96,7 @@ void galaxy_site_on_pick_design(Control *site_panel) {
 }
 
 void galaxy_design_open(GameObject *design, Control *row) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     Game *g = game_get();
     if (!site || !g || !g->ui_player) return;
     if (design) {
@@ -107,14 +104,14 @@ void galaxy_design_open(GameObject *design, Control *row) {
         if (!summary) return;
         design_summary_build(summary, design, site);
         fill_summary_slots(summary);
-        place_beside(summary, row);
+        place_beside_anchor(summary, row);
     } else {
         Control *panel = galaxy_object_panel_open(GALAXY_PANEL_CONFIGURE);
         if (!panel) return;
         const uint64_t id = g->ui_player->id;
         design_configure_build(panel, galaxy_new_design_name().c_str(), uint32_t(id), uint32_t(id >> 32), DESIGN_OPTS_NEW);
         panel_set_slot(panel, DESIGN_EDITOR_SLOT_ACCEPTED, galaxy_design_on_new_accepted);
-        place_beside(panel, row);
+        place_beside_anchor(panel, row);
     }
     sound_play(SOUND_CLICK);
 }
@@ -129,7 +126,7 @@ void galaxy_design_on_build(Control *summary) {
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     sound_play(SOUND_PURCHASE);
-    galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS);
+    galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, GALAXY_PANEL_MOVE_MS);
 }
 
 void galaxy_design_on_scrap(Control *summary) {
@@ -139,12 +136,13 @@ void galaxy_design_on_scrap(Control *summary) {
     if (!site || !design || !ui) return;
     player_remove_design(ui, design->id);
     galaxy_object_panels_close();
-    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, MOVE_MS)) chooser_reopen_design_list(panel);
+    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, nullptr, GALAXY_PANEL_MOVE_MS))
+        chooser_reopen_design_list(panel);
 }
 
 void galaxy_design_on_edit(Control *summary) {
     Ship *design = ship_of(design_summary_get_design(summary));
-    if (!selected_site() || !design) return;
+    if (!galaxy_selected_site() || !design) return;
     GalaxyScreen *screen = galaxy_screen();
     if (screen->panel_top >= 0) --screen->panel_top;
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_CONFIGURE);
@@ -155,12 +153,12 @@ void galaxy_design_on_edit(Control *summary) {
     panel_set_slot(panel, DESIGN_EDITOR_SLOT_CANCELLED, galaxy_design_on_configured);
     design_configure_open(panel, design);
     Control *site_panel = galaxy_object_panel_find(GALAXY_PANEL_SITE);
-    place_beside(panel, site_panel ? site_panel : summary);
+    place_beside_anchor(panel, site_panel ? site_panel : summary);
     if (summary) control_remove(summary);
 }
 
 void galaxy_design_on_new_accepted(Control *configure) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     Ship *ship = design_get_ship(configure);
     Player *owner = ship ? game_find_player(game_get(), ship->owner_id) : nullptr;
     if (!site) return;
@@ -169,11 +167,12 @@ void galaxy_design_on_new_accepted(Control *configure) {
         design_release_ship(configure);
     }
     galaxy_object_panels_close();
-    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, configure, MOVE_MS)) chooser_reopen_design_list(panel);
+    if (Control *panel = galaxy_site_panel_reopen(site, SITE_MARGIN, configure, GALAXY_PANEL_MOVE_MS))
+        chooser_reopen_design_list(panel);
 }
 
 void galaxy_design_on_edit_accepted(Control *configure) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site) return;
     Ship *ship = design_get_ship(configure);
     const uint64_t edited = design_get_edited_id(configure);
@@ -192,7 +191,7 @@ void galaxy_design_on_edit_accepted(Control *configure) {
 }
 
 void galaxy_design_on_configured(Control *configure) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     Player *ui = game_get() ? game_get()->ui_player : nullptr;
     if (!site || !ui) return;
     summary_in_place_of(configure, player_get_design(ui, design_get_edited_id(configure)), site);

@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "game/player.h"
 #include "platform/colour_fade.h"
+#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/log.h"
 #include "ui/game_controls.h"
@@ -24,10 +25,9 @@
 namespace {
 
 constexpr int BUTTON_FONT = 6;
-constexpr int KEY_ESCAPE = 27;
 constexpr int BUTTON_FADE_MS = 1000, CLOSE_FADE_MS = 350;
 
-void state_free(void *data) {
+void encounter_dialog_state_free(void *data) {
     auto *state = static_cast<EncounterDialogState *>(static_cast<PanelCommandSlots *>(data));
     encounter_release(state->encounter);
     delete state;
@@ -35,7 +35,7 @@ void state_free(void *data) {
 
 Control *dialog_of(Control *child) { return child ? static_cast<Control *>(child->user_data) : nullptr; }
 
-void call_slot(Control *dialog, int slot) {
+void encounter_dialog_call_slot(Control *dialog, int slot) {
     if (encounter_dialog_state(dialog)) panel_call_slot(dialog, slot);
 }
 
@@ -99,14 +99,15 @@ void choose(Control *button, int choice) {
     dialog->on_timer = encounter_dialog_on_timer;
     control_set_timer(dialog, ENCOUNTER_DONE_DELAY_MS);
     control_set_enabled(dialog, false);
-    call_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE);
+    encounter_dialog_call_slot(dialog, ENCOUNTER_SLOT_CHOICE_MADE);
 }
 
 }  // namespace
 
 EncounterDialogState *encounter_dialog_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<EncounterDialogState *>(panel_command_slots(panel))
-                                                     : nullptr;
+    return panel && panel->widget_free == encounter_dialog_state_free
+               ? static_cast<EncounterDialogState *>(panel_command_slots(panel))
+               : nullptr;
 }
 
 void encounter_dialog_build(Control *panel, Encounter *encounter, uint64_t viewer_id) {
@@ -127,7 +128,7 @@ void encounter_dialog_build(Control *panel, Encounter *encounter, uint64_t viewe
     state->encounter = encounter;
     encounter_retain(encounter);
     // The slots open the record, so the toolkit's command-slot lookup finds them too.
-    panel_set_command_state(panel, state, state_free);
+    panel_set_command_state(panel, state, encounter_dialog_state_free);
 
     Control *title = panel_add_child(panel, 6, 6, ENCOUNTER_DIALOG_TITLE, 1,
                                      text_label_create_plain(5, 230, 230, 230, "Combat"));
@@ -161,7 +162,7 @@ void encounter_dialog_build(Control *panel, Encounter *encounter, uint64_t viewe
     control_set_size(panel, w, h + 6);
     panel_set_scroll(panel, 0, 0);
 
-    Control *close = image_button_create_plain(IMAGE_CLOSE, encounter_dialog_on_close, KEY_ESCAPE, panel);
+    Control *close = image_button_create_plain(IMAGE_CLOSE, encounter_dialog_on_close, INPUT_KEY_ESCAPE, panel);
     if (close) panel_add_child(panel, panel->w - close->w - 4, 4, ENCOUNTER_DIALOG_CLOSE, 0, close);
 
     if (row) {
@@ -203,7 +204,7 @@ void encounter_dialog_on_side_pick(Control *map) {
     EncounterDialogState *state = encounter_dialog_state(dialog);
     if (!state) return;
     state->picked_side = battle_map_picked_owner(map);
-    call_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK);
+    encounter_dialog_call_slot(dialog, ENCOUNTER_SLOT_SIDE_PICK);
 }
 
-void encounter_dialog_on_timer(Control *dialog) { call_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE); }
+void encounter_dialog_on_timer(Control *dialog) { encounter_dialog_call_slot(dialog, ENCOUNTER_SLOT_DIALOG_DONE); }

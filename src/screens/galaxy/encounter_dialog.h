@@ -88,6 +88,8 @@ void            battle_map_set_pick_handler(Control *panel);   // the dialog's s
 Player         *battle_map_picked_owner(Control *panel);
 void            battle_map_on_group_click(Control *box);
 void            battle_map_reveal_choices(Control *panel);
+// The name a side goes by: the battle's own text for the viewing player when it has one.
+const char     *battle_side_name(const Encounter *enc, const Player *owner);
 
 // ---- The battle group panel --------------------------------------------------------------------
 constexpr int BATTLE_GROUP_TITLE = 100001;

@@ -19,6 +19,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/encounter_dialog.h"
 #include "screens/galaxy/fleet_panel.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
@@ -44,8 +45,6 @@ constexpr int DIALOG_GROW_MS = 200;         // the dialog opened at the battle's
 constexpr int DIALOG_FROM_BUTTON_MS = 120;  // the dialog opened from the fleet panel
 constexpr int DETAIL_GROW_MS = 200;         // the battle group panel and the ship panel
 constexpr int BATTLE_BOX = 12;              // the box around a battle in deep space the dialog keeps clear of
-constexpr int PANEL_MARGIN = 12;
-constexpr int HOVER_GAP = 4;
 
 // The encounter markers' icon, which the hover tints.
 constexpr int ENCOUNTER_MARKER_ICON = 400041;
@@ -65,16 +64,8 @@ constexpr int HOVER_PAD = 4;
 constexpr const char *ARK_DEFAULT_NAME = "ARK Zero";
 constexpr uint8_t ARK_LABEL_R = 230, ARK_LABEL_G = 230, ARK_LABEL_B = 230;
 
-// Object panel options of the cycle.
-constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+// Object panel options of the cycle beside galaxy_local.h's: an own fleet in the sector view.
 constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
-constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
-constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
-constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
-
-GalaxyScreen *screen() { return galaxy_screen(); }
-uint32_t flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 // The encounter, when it is still one of the game's battles (a marker or a panel may outlive it).
 Encounter *live_encounter(const void *candidate) {
@@ -88,7 +79,7 @@ Encounter *live_encounter(const void *candidate) {
 }
 
 Control *encounter_marker(const Encounter *enc) {
-    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
+    HashTable<Control> *markers = galaxy_screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
     if (!markers || !enc) return nullptr;
     HashTableIter<Control> it;
     hash_table_iter_init(&it, markers);
@@ -101,18 +92,13 @@ void remove_encounter_marker(const Encounter *enc) {
     Control *marker = encounter_marker(enc);
     if (!marker) return;
     control_remove(marker);
-    if (hash_table_remove(screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS], marker)) control_release(marker);
-}
-
-void add_panel_area(Control *panel) {
-    const GalaxyRect &area = screen()->panel_area;
-    panel_add_item(panel, PLACE_BOUNDS, area.x1, area.y1, area.x2 - area.x1 + 1, area.y2 - area.y1 + 1);
+    if (hash_table_remove(galaxy_screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS], marker)) control_release(marker);
 }
 
 // A panel placed in the panel area beside the screen rectangle; (x, y) when no place is found.
 void place_beside_rect(Control *panel, int x, int y, int w, int h) {
     panel_enable_item_list(panel);
-    add_panel_area(panel);
+    galaxy_detail::add_panel_area(panel);
     panel_add_item(panel, PLACE_BESIDE, x, y, w, h);
     int px = x + w, py = y;
     if (panel_find_own_position(panel, &px, &py) != RES_OK) {
@@ -123,7 +109,7 @@ void place_beside_rect(Control *panel, int x, int y, int w, int h) {
 }
 
 // A panel grows from an eighth of its size (at least one pixel) to its size, in place.
-void grow_in(Control *panel, int ms) {
+void grow_in_place(Control *panel, int ms) {
     const int w = panel->w, h = panel->h;
     control_set_size(panel, std::max(w / 8, 1), std::max(h / 8, 1));
     panel_resize_to(panel, w, h, ms);
@@ -195,12 +181,12 @@ std::vector<CycleItem> cycle_candidates() {
     Game *g = game_get();
     const uint64_t ui = g->ui_player_id;
     std::vector<CycleItem> items;
-    if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
+    if (galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW) {
         for (int32_t i = 0, n = game_encounter_count(g); i < n; ++i) {
             Encounter *enc = game_encounter_at(g, i);
             if (enc && !encounter_is_finished(enc) && encounter_has_side(enc, ui)) items.push_back({enc, nullptr});
         }
-        const bool battles_pending = (flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) != 0;
+        const bool battles_pending = (galaxy_flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) != 0;
         if (ObjectMap *map = g->galaxy_map)
             for (GameObject *o : map->objects.items) {
                 if (!o) break;
@@ -228,21 +214,22 @@ void open_cycle_object(GameObject *object) {
     if (Fleet *fleet = fleet_of(object)) {
         panel = galaxy_object_panel_open(GALAXY_PANEL_FLEET);
         galaxy_object_panel_set_object(panel, fleet);
-        const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
-        if (panel) galaxy_show_fleet_panel(panel, fleet, starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
+        const bool starmap = (galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
+        if (panel)
+            galaxy_show_fleet_panel(panel, fleet, starmap ? galaxy_detail::FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
     } else if (Site *site = site_cast(object)) {
         panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
         galaxy_object_panel_set_object(panel, site);
-        if (panel) galaxy_show_site_panel(panel, site, SITE_OPTIONS);
+        if (panel) galaxy_show_site_panel(panel, site, galaxy_detail::SITE_OPTIONS);
     } else if (Sector *sector = sector_of(object)) {
-        int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
-        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
+        int32_t options = sector->owner_id == g->ui_player_id ? galaxy_detail::SECTOR_OPTIONS_OWN : galaxy_detail::SECTOR_OPTIONS;
+        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= galaxy_detail::SECTOR_OPTIONS_PRESENT;
         panel = galaxy_object_panel_open(GALAXY_PANEL_SECTOR);
         galaxy_object_panel_set_object(panel, sector);
         if (panel) galaxy_show_sector_panel(panel, sector, options);
     }
     galaxy_select_object(object);
-    if (panel) galaxy_place_panel_beside(panel, object, PANEL_MARGIN);
+    if (panel) galaxy_place_panel_beside(panel, object, GALAXY_PANEL_MARGIN);
     game_flush_new_controls(g);
 }
 
@@ -257,7 +244,7 @@ ColourFade *icon_tint(Control *marker) {
 
 // The hover information panel holds the battle's name in a pulsing red frame, beside the marker.
 void hover_show_battle(Control *marker, const Encounter *enc) {
-    Control *hover = screen()->hover_panel;
+    Control *hover = galaxy_screen()->hover_panel;
     if (!panel_of(hover)) return;
     panel_stop_resize(hover);
     panel_remove_children(hover);
@@ -273,7 +260,8 @@ void hover_show_battle(Control *marker, const Encounter *enc) {
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     int mx = 0, my = 0;
     control_get_screen_position(marker, &mx, &my);
-    place_beside_rect(hover, mx - HOVER_GAP, my - HOVER_GAP, marker->w + 2 * HOVER_GAP, marker->h + 2 * HOVER_GAP);
+    place_beside_rect(hover, mx - galaxy_detail::HOVER_GAP, my - galaxy_detail::HOVER_GAP,
+                      marker->w + 2 * galaxy_detail::HOVER_GAP, marker->h + 2 * galaxy_detail::HOVER_GAP);
     control_set_enabled(hover, false);   // the pointer passes through to the marker
     control_set_hidden(hover, true);
 }
@@ -297,7 +285,7 @@ void open_beside_panel(Control *panel, Control *beside) {
     int bx = 0, by = 0;
     control_get_screen_position(beside, &bx, &by);
     place_beside_rect(panel, bx, by, beside->w, beside->h);
-    grow_in(panel, DETAIL_GROW_MS);
+    grow_in_place(panel, DETAIL_GROW_MS);
 }
 
 }  // namespace
@@ -305,7 +293,7 @@ void open_beside_panel(Control *panel, Control *beside) {
 // ---- Entry ----
 
 void galaxy_show_encounter(Encounter *encounter) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Game *g = game_get();
     if (!encounter) return;
     if (s->encounter_panel_id == encounter->id && galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
@@ -317,7 +305,7 @@ void galaxy_show_encounter(Encounter *encounter) {
         int x = 0, y = 0, w = 0, h = 0;
         battle_rect(encounter, &x, &y, &w, &h);
         place_beside_rect(dialog, x, y, w, h);
-        grow_in(dialog, DIALOG_GROW_MS);
+        grow_in_place(dialog, DIALOG_GROW_MS);
         s->encounter_panel_id = encounter->id;
         galaxy_flags_change(0, GALAXY_FLAG_ENCOUNTER_PANEL);
         bracket_battle(encounter);
@@ -328,14 +316,14 @@ void galaxy_show_encounter(Encounter *encounter) {
 
 void galaxy_sector_on_combat(Control *) {
     Game *g = game_get();
-    const Sector *sector = sector_of(screen()->selected);
+    const Sector *sector = sector_of(galaxy_screen()->selected);
     if (!sector) return;
     if (Encounter *enc = game_find_encounter_by_sector(g, sector->id)) galaxy_show_encounter(enc);
 }
 
 void galaxy_fleet_on_encounter(Control *control) {
     Game *g = game_get();
-    const Fleet *fleet = fleet_of(screen()->selected);
+    const Fleet *fleet = fleet_of(galaxy_screen()->selected);
     if (!fleet) return;
     if (Encounter *enc = game_find_encounter_by_fleet(g, fleet->id)) {
         galaxy_show_encounter(enc);
@@ -368,7 +356,7 @@ void galaxy_marker_on_encounter(Control *marker) {
 }
 
 void galaxy_encounter_marker_on_enter(Control *marker) {
-    const GalaxyScreen *s = screen();
+    const GalaxyScreen *s = galaxy_screen();
     const Encounter *enc = live_encounter(marker ? marker->user_data : nullptr);
     if (!enc) return;
     if (!s->selected && s->encounter_panel_id == enc->id && galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) return;
@@ -381,7 +369,7 @@ void galaxy_encounter_marker_on_leave(Control *marker) {
     if (ColourFade *tint = icon_tint(marker))
         colour_fade_start(tint, ICON_DIM_R, ICON_DIM_G, ICON_DIM_B, ICON_LIT_R, ICON_LIT_G, ICON_LIT_B, ICON_PULSE_MS, 0,
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
-    if (Control *hover = screen()->hover_panel) control_set_hidden(hover, false);
+    if (Control *hover = galaxy_screen()->hover_panel) control_set_hidden(hover, false);
 }
 
 // ---- The dialog's slots ----
@@ -450,7 +438,7 @@ void galaxy_encounter_on_resolve(Control *dialog) {
 
 Encounter *galaxy_waiting_battle() {
     Game *g = game_get();
-    if (!(flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) || (flags() & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING)) return nullptr;
+    if (!(galaxy_flags() & GALAXY_FLAG_ENCOUNTERS_PENDING) || (galaxy_flags() & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING)) return nullptr;
     for (int32_t i = 0, n = game_encounter_count(g); i < n; ++i) {
         Encounter *enc = game_encounter_at(g, i);
         if (enc && !encounter_is_finished(enc) && encounter_has_side(enc, g->ui_player_id)) return enc;
@@ -463,16 +451,16 @@ bool galaxy_refuse_turn_for_battle() {
     if (!enc) return false;
     galaxy_flags_change(GALAXY_FLAG_AUTO_PASS, 0);
     galaxy_bar_update_action_button();
-    if (flags() & GALAXY_FLAG_STARMAP_VIEW) {
+    if (galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW) {
         if (!galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) sound_play(SOUND_OPEN_PANEL);
         galaxy_show_encounter(enc);
     }
-    if (Control *button = screen()->next_turn_button) image_control_tooltip_show(button);
+    if (Control *button = galaxy_screen()->next_turn_button) image_control_tooltip_show(button);
     return true;
 }
 
 void galaxy_cycle_next() {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     const std::vector<CycleItem> items = cycle_candidates();
     if (items.empty()) {
         galaxy_object_panels_close();

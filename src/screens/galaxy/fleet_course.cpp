@@ -5,9 +5,11 @@
 
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
+#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/fleet_panel.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
 #include "ui/stat_rows.h"
@@ -17,8 +19,7 @@
 
 namespace {
 
-constexpr int KEY_ESCAPE = 27;
-constexpr int FONT_BUTTON = 6, FONT_PROMPT = 7, FONT_BOX = 2;
+constexpr int FONT_PROMPT = 7, FONT_BOX = 2;
 
 constexpr int APPEAR_MS = 200;
 constexpr int PROMPT_FADE_MS = 300;
@@ -30,9 +31,7 @@ constexpr int BOX_GAP = 2;
 constexpr int COLUMN_GAP = 8;   // between the figures and the selection's buttons
 constexpr int BOX_LABEL_X = 8, BOX_LABEL_Y = 4;
 constexpr uint8_t BOX_TEXT[3] = {28, 181, 214};
-constexpr uint8_t PROMPT_GREEN[3] = {0, 230, 0};
-
-Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
+constexpr uint8_t SELECTION_PROMPT_GREEN[3] = {0, 230, 0};
 
 void set_buttons_enabled(Control *row, bool on) {
     control_set_enabled(row, on);
@@ -66,8 +65,6 @@ void set_row(Control *rows, const char *name, const std::string &value) {
     }
 }
 
-std::string days_text(int32_t days) { return str_format("%i day%s", int(days), days == 1 ? "" : "s"); }
-
 // What stays with the fleet: its figures rewritten from the unselected ships.
 void refresh_rows(Control *panel, Control *list, const Fleet *fleet, int32_t remaining) {
     Control *rows = panel_find_child(panel, FLEET_PANEL_ROWS);
@@ -85,7 +82,7 @@ void refresh_rows(Control *panel, Control *list, const Fleet *fleet, int32_t rem
     set_row(rows, "Speed", str_format("%i pc/day", int(speed)));
     if (fleet->move_target) {
         // Ships that cannot move count no days at all.
-        set_row(rows, "ETA", days_text(speed > 0 ? std::max(fleet_distance_to_target(fleet) / speed, 1) : 0));
+        set_row(rows, "ETA", galaxy_detail::days_text(speed > 0 ? std::max(fleet_distance_to_target(fleet) / speed, 1) : 0));
     }
 }
 
@@ -144,11 +141,13 @@ void start_selection(Control *panel) {
     }
 
     List<Control> buttons;   // borrowed: the column takes its own references
-    if (Control *set_course = image_button_create(IMAGE_COURSE, FONT_BUTTON, "Set Course", fleet_panel_on_set_course, 's', panel)) {
+    if (Control *set_course = image_button_create(IMAGE_COURSE, FLEET_PANEL_BUTTON_FONT, "Set Course",
+                                                  fleet_panel_on_set_course, 's', panel)) {
         control_set_id(set_course, FLEET_PANEL_SET_COURSE);
         list_append(&buttons, set_course);
     }
-    if (Control *cancel = image_button_create(IMAGE_CANCEL, FONT_BUTTON, "Cancel", fleet_panel_on_cancel_select, KEY_ESCAPE, panel))
+    if (Control *cancel = image_button_create(IMAGE_CANCEL, FLEET_PANEL_BUTTON_FONT, "Cancel", fleet_panel_on_cancel_select,
+                                              INPUT_KEY_ESCAPE, panel))
         list_append(&buttons, cancel);
     if (Control *column = panel_make_with_layout(&buttons, LAYOUT_ANIMATE)) {
         // The column stands at the panel's foot; a panel too short for it below the figures grows.
@@ -174,8 +173,8 @@ void start_selection(Control *panel) {
 
     if (Control *prompt = panel_add_child(panel, 4, below, FLEET_PANEL_SELECT_PROMPT, 1,
                                           text_label_create_plain(FONT_PROMPT, 255, 255, 255, "Select ships")))
-        colour_fade_start(text_label_colour(prompt), 255, 255, 255, PROMPT_GREEN[0], PROMPT_GREEN[1], PROMPT_GREEN[2],
-                          PROMPT_FADE_MS, 0, 0);
+        colour_fade_start(text_label_colour(prompt), 255, 255, 255, SELECTION_PROMPT_GREEN[0], SELECTION_PROMPT_GREEN[1],
+                          SELECTION_PROMPT_GREEN[2], PROMPT_FADE_MS, 0, 0);
     if (Control *status = panel_find_child(panel, FLEET_PANEL_STATUS)) control_set_hidden(status, false);
 
     if (Control *rows = panel_find_child(panel, FLEET_PANEL_ROWS)) {
@@ -188,7 +187,7 @@ void start_selection(Control *panel) {
 }  // namespace
 
 void fleet_panel_on_move(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     const Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     if (fleet_ship_count(fleet) <= 1) fleet_panel_call_slot(panel, FLEET_SLOT_SET_COURSE);
@@ -196,17 +195,17 @@ void fleet_panel_on_move(Control *button) {
 }
 
 void fleet_panel_on_redirect(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     const Fleet *fleet = fleet_panel_fleet(panel);
     if (!fleet) return;
     if (fleet_ship_count(fleet) < 2) fleet_panel_call_slot(panel, FLEET_SLOT_REDIRECT);
     else start_selection(panel);
 }
 
-void fleet_panel_on_set_course(Control *button) { fleet_panel_call_slot(panel_of_button(button), FLEET_SLOT_SET_COURSE); }
+void fleet_panel_on_set_course(Control *button) { fleet_panel_call_slot(fleet_panel_of_button(button), FLEET_SLOT_SET_COURSE); }
 
 void fleet_panel_on_cancel_select(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     const FleetPanelState *state = fleet_panel_state(panel);
     if (!state) return;
     if (Control *status = panel_find_child(panel, FLEET_PANEL_STATUS)) {
@@ -232,7 +231,7 @@ void fleet_panel_on_cancel_select(Control *button) {
         colour_fade_to(text_label_colour(prompt), 0, 0, 0, LEAVE_MS, 0);
         control_fade_out(prompt, LEAVE_MS);
     }
-    if (Control *close = panel_find_child(panel, FLEET_PANEL_CLOSE_BUTTON)) control_set_hotkey(close, KEY_ESCAPE);
+    if (Control *close = panel_find_child(panel, FLEET_PANEL_CLOSE_BUTTON)) control_set_hotkey(close, INPUT_KEY_ESCAPE);
     control_fade_out(panel_find_child(panel, FLEET_PANEL_SELECT_ALL), LEAVE_MS);
     control_fade_out(panel_find_child(panel, FLEET_PANEL_CLEAR_SELECTION), LEAVE_MS);
     fleet_panel_refresh_selection(panel);
@@ -248,14 +247,14 @@ void fleet_panel_on_ship_toggle(Control *list) {
 }
 
 void fleet_panel_on_select_all(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     ship_list_select_visible(fleet_panel_ship_list(panel));
     set_course_available(panel, true);
     fleet_panel_refresh_selection(panel);
 }
 
 void fleet_panel_on_clear_selection(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     ship_list_unselect_visible(fleet_panel_ship_list(panel));
     set_course_available(panel, false);
     fleet_panel_refresh_selection(panel);

@@ -25,15 +25,12 @@ namespace {
 constexpr int32_t HEADING_BLOCKADE = 45;
 constexpr int32_t HEADING_STAND_DOWN = 300;
 constexpr int32_t HEADING_TOWARD_SITE = 5;   // added to the angle toward a site
-constexpr int PANEL_MARGIN = 4;
-constexpr int PANEL_GROW_MS = 200;
+constexpr int HALT_PANEL_MARGIN = 4;   // the fleet panel reopened after a halt
 
 // Object panel options of a fleet panel reopened after a halt.
 constexpr int32_t OPTIONS_BATTLE = FLEET_PANEL_CLOSE;
 constexpr int32_t OPTIONS_STARMAP = FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
 constexpr int32_t OPTIONS_SECTOR_VIEW = FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
-
-uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed); }
 
 // The orders act on the selected fleet only.
 Fleet *selected_fleet() { return fleet_of(galaxy_screen()->selected); }
@@ -130,20 +127,20 @@ void galaxy_fleet_on_halt(Control *panel) {
     fleet_set_move_target(fleet, nullptr);
     orders_done();
 
-    const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
+    const bool starmap = (galaxy_flags_relaxed() & GALAXY_FLAG_STARMAP_VIEW) != 0;
     int32_t options = starmap ? OPTIONS_STARMAP : OPTIONS_SECTOR_VIEW;
-    if (flags() & GALAXY_FLAG_ENCOUNTERS_PENDING)
+    if (galaxy_flags_relaxed() & GALAXY_FLAG_ENCOUNTERS_PENDING)
         options = starmap && !game_find_encounter_by_fleet(game_get(), fleet->id) ? OPTIONS_STARMAP : OPTIONS_BATTLE;
     if (Control *again = galaxy_object_panel_open(GALAXY_PANEL_FLEET)) {
         galaxy_object_panel_set_object(again, fleet);
         galaxy_show_fleet_panel(again, fleet, options);
-        if (GameObject *selected = galaxy_screen()->selected) galaxy_place_panel_beside(again, selected, PANEL_MARGIN);
+        if (GameObject *selected = galaxy_screen()->selected) galaxy_place_panel_beside(again, selected, HALT_PANEL_MARGIN);
         const int x = again->x, y = again->y, w = again->w, h = again->h;
         if (bw > 0) {
             control_set_position(again, bx, by);
             control_set_size(again, bw, bh);
-            control_move_to(again, x, y, PANEL_GROW_MS);
-            panel_resize_to(again, w, h, PANEL_GROW_MS);
+            control_move_to(again, x, y, GALAXY_PANEL_GROW_MS);
+            panel_resize_to(again, w, h, GALAXY_PANEL_GROW_MS);
         }
     }
     object_release(fleet);
@@ -192,7 +189,7 @@ void galaxy_fleet_on_enter_sector(Control *panel) {
 }
 
 // A ship row was picked outside the selection: the ship panel opens beside the clicked row.
-void open_ship_beside_row(Control *panel) {
+void open_ship_beside_fleet_row(Control *panel) {
     if (!fleet_panel_picked_ship(panel)) return;
     ShipListState *s = ship_list_state(fleet_panel_ship_list(panel));
     if (s->picked < list_count(&s->rows)) galaxy_fleet_on_pick_ship(list_get(&s->rows, s->picked));
@@ -202,7 +199,7 @@ void open_ship_beside_row(Control *panel) {
 
 void galaxy_show_fleet_panel(Control *panel, GameObject *fleet, int32_t options) {
     fleet_panel_build(panel, fleet, uint32_t(options));
-    panel_set_slot(panel, FLEET_SLOT_SHIP_PICK, open_ship_beside_row);
+    panel_set_slot(panel, FLEET_SLOT_SHIP_PICK, open_ship_beside_fleet_row);
     panel_set_slot(panel, FLEET_SLOT_CANCEL_DEPARTURE, galaxy_fleet_on_disband);
     panel_set_slot(panel, FLEET_SLOT_HALT, galaxy_fleet_on_halt);
     panel_set_slot(panel, FLEET_SLOT_REDIRECT, galaxy_fleet_on_redirect);

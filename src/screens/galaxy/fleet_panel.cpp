@@ -13,8 +13,10 @@
 #include "platform/colour_fade.h"
 #include "platform/geometry.h"
 #include "platform/image_ids.h"
+#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
@@ -32,9 +34,7 @@
 
 namespace {
 
-constexpr int KEY_ESCAPE = 27;
-
-constexpr int FONT_TITLE = 6, FONT_BUTTON = 6, FONT_STRONG = 1, FONT_SMALL = 2;
+constexpr int FONT_TITLE = 6, FONT_STRONG = 1, FONT_SMALL = 2;
 
 constexpr int LIST_STYLE = 6, LIST_STYLE_COMPACT = 7;
 constexpr int LIST_WIDTH_ONE = 400, LIST_WIDTH_ONE_STILL = 290, LIST_WIDTH_TWO = 420, LIST_WIDTH_MORE = 442;
@@ -45,26 +45,22 @@ constexpr int PANEL_EXTRA_HEIGHT = 20;
 constexpr int LIST_ROOM = 52;             // kept free between the list and what stands below
 constexpr int OWN_MIN_HEIGHT = 250;
 
-struct Rgb {
+struct FleetRgb {
     uint8_t r, g, b;
 };
-constexpr Rgb GREEN_TITLE{0, 230, 0};
-constexpr Rgb BORDER{64, 64, 16};
-constexpr Rgb STATUS_PLAIN{190, 190, 190};
-constexpr Rgb STATUS_RETREAT{190, 30, 10};
-constexpr Rgb ALERT{200, 20, 0};
-constexpr Rgb CALM{0, 200, 0};
-constexpr Rgb BOX_BACKGROUND{0, 16, 0};
-constexpr Rgb BOX_BORDER{5, 5, 5};
-constexpr Rgb BOX_NAME{250, 250, 250};
+constexpr FleetRgb GREEN_TITLE{0, 230, 0};
+constexpr FleetRgb BORDER{64, 64, 16};
+constexpr FleetRgb STATUS_PLAIN{190, 190, 190};
+constexpr FleetRgb STATUS_RETREAT{190, 30, 10};
+constexpr FleetRgb ALERT{200, 20, 0};
+constexpr FleetRgb CALM{0, 200, 0};
+constexpr FleetRgb BOX_BACKGROUND{0, 16, 0};
+constexpr FleetRgb BOX_BORDER{5, 5, 5};
+constexpr FleetRgb BOX_NAME{250, 250, 250};
 
-void state_free(void *state) { delete static_cast<FleetPanelState *>(static_cast<PanelCommandSlots *>(state)); }
+void fleet_panel_state_free(void *state) { delete static_cast<FleetPanelState *>(static_cast<PanelCommandSlots *>(state)); }
 
-Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
-
-Control *label(int font, Rgb c, const char *text) { return text_label_create_plain(font, c.r, c.g, c.b, text); }
-
-std::string days_text(int32_t days) { return str_format("%i day%s", int(days), days == 1 ? "" : "s"); }
+Control *label(int font, FleetRgb c, const char *text) { return text_label_create_plain(font, c.r, c.g, c.b, text); }
 
 // The sector the fleet stands in: the one its ships are in (a fleet shown in a sector view holds
 // the sector's ships, which keep their sector).
@@ -94,10 +90,10 @@ Control *add_header(Control *panel, const Fleet *fleet) {
 }
 
 // "Departing", "Retreating" or "In transit", while the fleet travels.
-Control *add_status(Control *panel, const Fleet *fleet, int x, int y, FleetPanelState *state) {
+Control *add_travel_status(Control *panel, const Fleet *fleet, int x, int y, FleetPanelState *state) {
     if (!object_is_travelling(fleet)) return nullptr;
     const char *text = "In transit";
-    Rgb colour = STATUS_PLAIN;
+    FleetRgb colour = STATUS_PLAIN;
     if (fleet_is_barred(fleet)) {
         text = "Departing";
     } else if (fleet_is_retreated(fleet)) {
@@ -118,7 +114,7 @@ int list_width(const Fleet *fleet, uint32_t options) {
     return LIST_WIDTH_ONE;
 }
 
-Control *add_ship_list(Control *panel, Fleet *fleet, uint32_t options, int y, FleetPanelState *state) {
+Control *add_fleet_ship_list(Control *panel, Fleet *fleet, uint32_t options, int y, FleetPanelState *state) {
     List<GameObject> *ships = fleet_sorted_ship_list(fleet);
     const int width = list_width(fleet, options);
     Control *list = ship_list_create(ships, width, fleet_panel_on_ship_pick,
@@ -147,7 +143,7 @@ Control *add_rows(Control *panel, const Fleet *fleet, uint32_t options, int y) {
     if (target && target->kind == OBJECT_SECTOR) row("Destination", object_get_name(target));
     if (target && target->kind == OBJECT_FLEET) row("Intercepting", object_get_name(target));
     if (fleet->speed > 0 || (options & FLEET_PANEL_SECTOR)) row("Speed", str_format("%i pc/day", int(fleet->speed)));
-    if (target && fleet->speed > 0) row("ETA", days_text(fleet_travel_time_to_target(fleet)));
+    if (target && fleet->speed > 0) row("ETA", galaxy_detail::days_text(fleet_travel_time_to_target(fleet)));
     row("Mass", str_format("%i KT", int(fleet->mass)));
     row("Power", str_format("%i TW", int(fleet->capacity_total)));
     if (const int32_t stealth = fleet_cloak(fleet); stealth > 0) row("Stealth", str_format("%i%%", int(stealth)));
@@ -157,7 +153,7 @@ Control *add_rows(Control *panel, const Fleet *fleet, uint32_t options, int y) {
 // ---- Situation and commands ----
 
 Control *button(List<Control> *buttons, Control *panel, int image, const char *text, ControlFn fn, int key) {
-    Control *b = image_button_create(image, FONT_BUTTON, text, fn, key, panel);
+    Control *b = image_button_create(image, FLEET_PANEL_BUTTON_FONT, text, fn, key, panel);
     if (b) list_append(buttons, b);
     return b;
 }
@@ -166,7 +162,7 @@ Control *button(List<Control> *buttons, Control *panel, int image, const char *t
 struct Situation {
     const char *text = nullptr;
     int font = FONT_STRONG;
-    Rgb colour = ALERT;
+    FleetRgb colour = ALERT;
     Site *shown = nullptr;
 };
 
@@ -268,18 +264,20 @@ Control *add_situation_box(Control *panel, const Situation &s, const Sector *sec
 }
 
 // The ship pick of the galaxy screen: it opens the ship panel beside the clicked row.
-void call_from_button(Control *button, FleetPanelSlot slot) { fleet_panel_call_slot(panel_of_button(button), slot); }
+void call_from_button(Control *button, FleetPanelSlot slot) { fleet_panel_call_slot(fleet_panel_of_button(button), slot); }
 
 }  // namespace
 
 FleetPanelState *fleet_panel_state(Control *panel) {
     PanelCommandSlots *slots = panel_command_slots(panel);
-    return slots && panel->widget_free == state_free ? static_cast<FleetPanelState *>(slots) : nullptr;
+    return slots && panel->widget_free == fleet_panel_state_free ? static_cast<FleetPanelState *>(slots) : nullptr;
 }
 
 Fleet *fleet_panel_fleet(Control *panel) {
     return fleet_panel_state(panel) ? fleet_of(static_cast<GameObject *>(panel->user_data)) : nullptr;
 }
+
+Control *fleet_panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
 void fleet_panel_build(Control *panel, GameObject *fleet_obj, uint32_t options) {
     if (!panel_of(panel)) return;
@@ -292,17 +290,17 @@ void fleet_panel_build(Control *panel, GameObject *fleet_obj, uint32_t options) 
     if (panel->user_data != fleet_obj) control_set_user_data(panel, fleet_obj, nullptr);
     FleetPanelState *state = new (std::nothrow) FleetPanelState{};
     if (!state) return;
-    panel_set_command_state(panel, state, state_free);
+    panel_set_command_state(panel, state, fleet_panel_state_free);
     Fleet *fleet = fleet_of(fleet_obj);
     if (!fleet) return;
 
     Control *header = add_header(panel, fleet);
     int y = header ? header->y + header->h + 6 : 4;
-    if (Control *status = add_status(panel, fleet, header ? header->x : 4, y, state)) y = status->y + status->h + 6;
+    if (Control *status = add_travel_status(panel, fleet, header ? header->x : 4, y, state)) y = status->y + status->h + 6;
 
     Control *list = nullptr, *rows = nullptr;
     if (fleet_ship_count(fleet) > 0) {
-        list = add_ship_list(panel, fleet, options, y, state);
+        list = add_fleet_ship_list(panel, fleet, options, y, state);
         if (list) y = list->y + list->h;
         rows = add_rows(panel, fleet, options, y + ROWS_GAP);
     }
@@ -335,7 +333,7 @@ void fleet_panel_build(Control *panel, GameObject *fleet_obj, uint32_t options) 
     control_set_size(panel, panel->w, height);
 
     if (options & FLEET_PANEL_CLOSE)
-        if (Control *close = image_button_create_plain(IMAGE_CLOSE, fleet_panel_on_close, KEY_ESCAPE, panel))
+        if (Control *close = image_button_create_plain(IMAGE_CLOSE, fleet_panel_on_close, INPUT_KEY_ESCAPE, panel))
             panel_add_child(panel, panel->w - close->w - 4, 4, FLEET_PANEL_CLOSE_BUTTON, 0, close);
 }
 
@@ -374,7 +372,7 @@ void fleet_panel_on_cancel_gather(Control *b) { call_from_button(b, FLEET_SLOT_C
 void fleet_panel_on_ship_pick(Control *list) { fleet_panel_call_slot(list ? list->owner : nullptr, FLEET_SLOT_SHIP_PICK); }
 
 void fleet_panel_on_close(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = fleet_panel_of_button(button);
     if (!panel) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);

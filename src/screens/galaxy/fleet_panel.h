@@ -48,6 +48,7 @@ constexpr int FLEET_PANEL_BOX_POWER      = 100021;
 constexpr int FLEET_PANEL_LIST_CUT       = 300;   // a taller list is cut here and scrolls
 constexpr int FLEET_PANEL_SCROLL_STEP    = 96;    // per arrow click
 constexpr int FLEET_PANEL_WHEEL_STEP     = 24;    // per wheel notch
+constexpr int FLEET_PANEL_BUTTON_FONT    = 6;     // the buttons' captions
 
 // The command slots, in the order of the state record.
 enum FleetPanelSlot : int32_t {
@@ -76,6 +77,7 @@ struct FleetPanelState : PanelCommandSlots {   // slot[FleetPanelSlot]
 
 FleetPanelState *fleet_panel_state(Control *panel);   // null when the panel is not a fleet panel
 Fleet           *fleet_panel_fleet(Control *panel);
+Control         *fleet_panel_of_button(Control *button);   // the button's user data; null without a button
 
 void fleet_panel_build(Control *panel, GameObject *fleet, uint32_t options);
 

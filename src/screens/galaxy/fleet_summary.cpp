@@ -7,6 +7,7 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/sector_info_panel.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
@@ -14,14 +15,6 @@
 #include "views/player_name_label.h"
 #include "views/ship_list.h"
 #include "world/fleet.h"
-
-namespace {
-
-constexpr int SHIP_ICONS_STYLE = 3;
-
-std::string days_text(int32_t days) { return str_format("%i day%s", int(days), days == 1 ? "" : "s"); }
-
-}  // namespace
 
 void fleet_summary_build(Control *panel, GameObject *fleet_obj, int32_t distance, int32_t speed, int32_t options) {
     if (!panel_of(panel)) return;
@@ -41,7 +34,8 @@ void fleet_summary_build(Control *panel, GameObject *fleet_obj, int32_t distance
             y += owner->h + 6;
     if (fleet_ship_count(fleet) > 0) {
         List<GameObject> *ships = fleet_sorted_ship_list(fleet);
-        if (Control *icons = panel_add_child(panel, 4, y, 0, 0, ship_icons_create(ships, SHIP_ICONS_STYLE))) y += icons->h + 12;
+        if (Control *icons = panel_add_child(panel, 4, y, 0, 0, ship_icons_create(ships, galaxy_detail::SHIP_ICONS_STYLE)))
+            y += icons->h + 12;
         list_free(ships);
     }
 
@@ -52,13 +46,14 @@ void fleet_summary_build(Control *panel, GameObject *fleet_obj, int32_t distance
     if (target && target->kind == OBJECT_SECTOR) row("Destination", object_get_name(target));
     if (target && target->kind == OBJECT_FLEET) row("Intercepting", object_get_name(target));
     if (target) row("Speed", str_format("%i pc/day", int(fleet->speed)));
-    if (target && fleet->speed > 0) row("ETA", days_text(fleet_travel_time_to_target(fleet)));
+    if (target && fleet->speed > 0) row("ETA", galaxy_detail::days_text(fleet_travel_time_to_target(fleet)));
     row("Mass", str_format("%i KT", int(fleet->mass)));
     row("Power", str_format("%i TW", int(fleet->capacity_total)));
     if (const int32_t stealth = fleet_cloak(fleet); stealth > 0) row("Stealth", str_format("%i%%", int(stealth)));
     if (options & FLEET_SUMMARY_DISTANCE) {
         row("Distance", str_format("%i pc", int(distance)));
-        if ((options & FLEET_SUMMARY_INTERCEPT) && speed > 0) row("Intercept ETA", days_text(sector_info_eta_days(distance, speed)));
+        if ((options & FLEET_SUMMARY_INTERCEPT) && speed > 0)
+            row("Intercept ETA", galaxy_detail::days_text(sector_info_eta_days(distance, speed)));
     }
     panel_add_child(panel, 4, y, 0, 0, ui_stat_rows_create(rows, 0));
 

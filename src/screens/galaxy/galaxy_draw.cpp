@@ -24,9 +24,6 @@
 
 namespace {
 
-constexpr const char *BANNER_TEXT = "COMBAT";
-constexpr const char *LOADING_TEXT = "Loading...";
-constexpr int BANNER_FONT = 3, LOADING_FONT = 0;
 constexpr int LOADING_MARGIN = 6;
 constexpr uint8_t BAND_R = 0, BAND_G = 32, BAND_B = 0;
 
@@ -44,14 +41,13 @@ constexpr int TITLE_GREY = 220;
 constexpr int TITLE_FADE_MS = 500;
 constexpr int TITLE_X = 6, TITLE_PANEL_X = 14, TITLE_PANEL_PAD = 12;
 
-GalaxyScreen *screen() { return galaxy_screen(); }
-bool has(uint32_t bits) { return (screen()->screen_flags.load() & bits) != 0; }
-void set(uint32_t bits) { screen()->screen_flags.fetch_or(bits); }
-void clear(uint32_t bits) { screen()->screen_flags.fetch_and(~bits); }
+bool has(uint32_t bits) { return (galaxy_screen()->screen_flags.load() & bits) != 0; }
+void set_bits(uint32_t bits) { galaxy_screen()->screen_flags.fetch_or(bits); }
+void clear_bits(uint32_t bits) { galaxy_screen()->screen_flags.fetch_and(~bits); }
 
-GfxRect rect_of(int x, int y, int w, int h) { return GfxRect{int16_t(x), int16_t(y), uint16_t(w), uint16_t(h)}; }
-GfxRect rect_of(const GalaxyRect &r) { return rect_of(r.x1, r.y1, r.x2 - r.x1 + 1, r.y2 - r.y1 + 1); }
-GfxRect whole_screen() { return rect_of(0, 0, ui_screen_width(), ui_screen_height()); }
+GfxRect gfx_rect_of(int x, int y, int w, int h) { return GfxRect{int16_t(x), int16_t(y), uint16_t(w), uint16_t(h)}; }
+GfxRect gfx_rect_of(const GalaxyRect &r) { return gfx_rect_of(r.x1, r.y1, r.x2 - r.x1 + 1, r.y2 - r.y1 + 1); }
+GfxRect whole_screen() { return gfx_rect_of(0, 0, ui_screen_width(), ui_screen_height()); }
 
 void queue_slot(Graphics *g, DrawCommandFn *fn, int32_t slot) {
     const uint32_t s = uint32_t(slot);
@@ -84,7 +80,7 @@ void repaint(Graphics *g, GalaxyScreen *s, uint32_t flags) {
     queue_slot(g, bg_set_command, starmap ? s->starmap_background : s->sector_background_loaded);
     queue_plain(g, gfx_clear_restore_rects);
     queue_rect(g, gfx_restore_rect, whole_screen());
-    clear(GALAXY_FLAG_REPAINT | GALAXY_FLAG_SECTOR_BACKGROUND | GALAXY_FLAG_STARMAP_BACKGROUND);
+    clear_bits(GALAXY_FLAG_REPAINT | GALAXY_FLAG_SECTOR_BACKGROUND | GALAXY_FLAG_STARMAP_BACKGROUND);
 }
 
 void switch_to_sector_background(Graphics *g, GalaxyScreen *s) {
@@ -94,7 +90,7 @@ void switch_to_sector_background(Graphics *g, GalaxyScreen *s) {
         s->sector_background_loaded = s->sector_background_wanted;
     }
     queue_slot(g, bg_set_command, s->sector_background_loaded);
-    clear(GALAXY_FLAG_SECTOR_BACKGROUND);
+    clear_bits(GALAXY_FLAG_SECTOR_BACKGROUND);
 }
 
 // The clean background over the whole screen: whatever the working background was given (a kept
@@ -107,7 +103,7 @@ void reset_background(Graphics *g, GalaxyScreen *s) {
     queue_rect(g, gfx_restore_rect, whole);
     queue_rect(g, gfx_add_dirty_rect, whole);
     s->frozen_picture_baked = false;
-    clear(GALAXY_FLAG_RESET_BACKGROUND);
+    clear_bits(GALAXY_FLAG_RESET_BACKGROUND);
 }
 
 // What the screen shows now becomes the working background: the picture restored while the map
@@ -132,7 +128,7 @@ bool rect_inside(const GalaxyRect &inner, const GalaxyRect &outer) {
 // One uncovered strip: the combat background with its stars, shown and kept for restoring.
 void uncover_strip(Graphics *g, Game *game, int32_t slot, int x1, int y1, int x2, int y2) {
     if (x2 < x1 || y2 < y1) return;
-    const GfxRect r = rect_of(x1, y1, x2 - x1 + 1, y2 - y1 + 1);
+    const GfxRect r = gfx_rect_of(x1, y1, x2 - x1 + 1, y2 - y1 + 1);
     const BgCopyPayload copy{r, uint32_t(slot)};
     (void)gfx_queue_command(g, bg_copy_rect_command, &copy, sizeof copy);
     starfield_draw(game->star_layer, g, r.x, r.y, r.w, r.h);
@@ -158,7 +154,7 @@ void uncover_loading_rect(Graphics *g, Game *game, GalaxyScreen *s) {
 
 void draw_band(Graphics *g, const GalaxyScreen *s) {
     if (s->band_bottom <= s->band_top) return;
-    const GfxRect band = rect_of(0, s->band_top, ui_screen_width(), s->band_bottom - s->band_top + 1);
+    const GfxRect band = gfx_rect_of(0, s->band_top, ui_screen_width(), s->band_bottom - s->band_top + 1);
     queue_plain(g, gfx_lock_screen);
     (void)gfx_queue_fill_rect(g, band, BAND_R, BAND_G, BAND_B);
     queue_plain(g, gfx_unlock_screen);
@@ -168,24 +164,25 @@ void draw_band(Graphics *g, const GalaxyScreen *s) {
 
 void draw_banner(Graphics *g, const GalaxyScreen *s) {
     int x = (ui_screen_width() - s->banner_width) / 2;
-    for (int i = 0; i < GALAXY_HANDOFF_LETTERS && BANNER_TEXT[i]; ++i) {
+    for (int i = 0; i < GALAXY_HANDOFF_LETTERS && GALAXY_HANDOFF_BANNER_TEXT[i]; ++i) {
         const ColourFade *fade = s->letter_fades[i];
         const bool lit = fade && (s->handoff_phase == 1 ? !colour_fade_is_waiting(fade) : colour_fade_is_running(fade));
         if (lit)
-            (void)font_draw_text_n(g, BANNER_FONT, x, s->banner_y, gfx_map_rgb(fade->r, fade->g, fade->b),
-                                   BANNER_TEXT + i, 1);
-        x += std::max(font_char_advance(BANNER_TEXT[i]), 0);
+            (void)font_draw_text_n(g, GALAXY_HANDOFF_BANNER_FONT, x, s->banner_y,
+                                   gfx_map_rgb(fade->r, fade->g, fade->b), GALAXY_HANDOFF_BANNER_TEXT + i, 1);
+        x += std::max(font_char_advance(GALAXY_HANDOFF_BANNER_TEXT[i]), 0);
     }
 }
 
 void draw_loading_text(Graphics *g, const GalaxyScreen *s) {
     const ColourFade *fade = s->loading_fade;
     if (!fade) return;
-    const int line = std::max(font_line_height(LOADING_FONT), 0);
+    const int line = std::max(font_line_height(GALAXY_HANDOFF_LOADING_FONT), 0);
     const int x = ui_screen_width() - s->loading_width - LOADING_MARGIN;
     const int y = ui_screen_height() - line - LOADING_MARGIN;
-    (void)font_draw_text(g, LOADING_FONT, x, y, gfx_map_rgb(fade->r, fade->g, fade->b), LOADING_TEXT);
-    const GfxRect r = rect_of(x, y, s->loading_width, line);
+    (void)font_draw_text(g, GALAXY_HANDOFF_LOADING_FONT, x, y, gfx_map_rgb(fade->r, fade->g, fade->b),
+                         GALAXY_HANDOFF_LOADING_TEXT);
+    const GfxRect r = gfx_rect_of(x, y, s->loading_width, line);
     queue_rect(g, gfx_add_dirty_rect, r);
     queue_rect(g, gfx_add_restore_rect, r);   // the next frame draws it afresh in its next colour
 }
@@ -237,12 +234,12 @@ void markers_rebuild() {
 
 void zoom_in_done(GalaxyScreen *s) {
     Game *game = game_get();
-    clear(GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_HIDE_MAP);
-    set(GALAXY_FLAG_RESET_BACKGROUND);
+    clear_bits(GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_HIDE_MAP);
+    set_bits(GALAXY_FLAG_RESET_BACKGROUND);
     if (game->galaxy_map) map_clear_effects(game->galaxy_map);
     game_set_sector_contents(game, sector_of(s->selected) ? s->selected->id : 0);
     galaxy_map_view_reset(game->sector_map);
-    clear(GALAXY_FLAG_STARMAP_VIEW);
+    clear_bits(GALAXY_FLAG_STARMAP_VIEW);
     galaxy_sector_info_update();
     galaxy_bar_update_action_button();
     markers_rebuild();
@@ -269,8 +266,8 @@ void show_waiting_sector(GalaxyScreen *s) {
 }
 
 void zoom_out_done(GalaxyScreen *s) {
-    clear(GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_HIDE_MAP);
-    set(GALAXY_FLAG_STARMAP_VIEW | GALAXY_FLAG_RESET_BACKGROUND);
+    clear_bits(GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_HIDE_MAP);
+    set_bits(GALAXY_FLAG_STARMAP_VIEW | GALAXY_FLAG_RESET_BACKGROUND);
     game_set_sector_contents(game_get(), 0);
     galaxy_sector_info_update();
     galaxy_bar_update_action_button();
@@ -291,10 +288,10 @@ void zoom_in_step(GalaxyScreen *s) {
         Control *box = zoom_box();
         zoom_box_fade(box);
         s->zoom_rect = zoom_start_rect(box);
-        set(GALAXY_FLAG_HIDE_MAP);
+        set_bits(GALAXY_FLAG_HIDE_MAP);
         galaxy_markers_clear();
         s->sector_background_wanted = s->zoom_sector_background;
-        set(GALAXY_FLAG_SECTOR_BACKGROUND);
+        set_bits(GALAXY_FLAG_SECTOR_BACKGROUND);
         s->zoom_timer = 0;
         s->zoom_stage = 2;
         return;
@@ -347,7 +344,7 @@ void remove_minimap() {
 }  // namespace
 
 void galaxy_mode_draw(Graphics *g) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Game *game = game_get();
     const uint32_t flags = s->screen_flags.load();
     const bool frozen = picture_frozen(s, flags);
@@ -357,12 +354,12 @@ void galaxy_mode_draw(Graphics *g) {
     else queue_plain(g, gfx_restore_all);
     if (flags & GALAXY_FLAG_LOAD_COMBAT_BACKGROUND) {
         queue_slot(g, bg_load_command, combat_background_slot(game));
-        clear(GALAXY_FLAG_LOAD_COMBAT_BACKGROUND);
+        clear_bits(GALAXY_FLAG_LOAD_COMBAT_BACKGROUND);
     }
     if (has(GALAXY_FLAG_SECTOR_BACKGROUND)) switch_to_sector_background(g, s);
     if (has(GALAXY_FLAG_STARMAP_BACKGROUND)) {
         queue_slot(g, bg_set_command, s->starmap_background);
-        clear(GALAXY_FLAG_STARMAP_BACKGROUND);
+        clear_bits(GALAXY_FLAG_STARMAP_BACKGROUND);
     }
     if (has(GALAXY_FLAG_RESET_BACKGROUND) && !frozen) reset_background(g, s);
 
@@ -372,21 +369,21 @@ void galaxy_mode_draw(Graphics *g) {
     if (s->frozen_picture_wanted && !frozen) bake_picture(g, s);
 
     if (((flags & GALAXY_FLAG_ZOOM_IN) && s->zoom_stage == 2) || (flags & GALAXY_FLAG_ZOOM_OUT))
-        queue_rect(g, gfx_restore_rect, rect_of(s->zoom_rect));
+        queue_rect(g, gfx_restore_rect, gfx_rect_of(s->zoom_rect));
     if (flags & GALAXY_FLAG_COMBAT_HANDOFF) draw_handoff(g, game, s, flags);
 }
 
 void galaxy_zoom_step(int32_t dt) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     s->zoom_timer += dt;
     if (has(GALAXY_FLAG_ZOOM_IN)) zoom_in_step(s);
     else if (has(GALAXY_FLAG_ZOOM_OUT) && zoom_grow(s)) zoom_out_done(s);
 }
 
 void galaxy_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Game *game = game_get();
-    set(GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_STARMAP_BACKGROUND);
+    set_bits(GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_STARMAP_BACKGROUND);
     galaxy_hover_set(nullptr);
     galaxy_object_panels_close();
     for (Control *panel : {s->hover_panel, s->side_panels[GALAXY_LIST_OFFICERS], s->centre_panel})
@@ -405,7 +402,7 @@ void galaxy_zoom_begin(int32_t left, int32_t top, int32_t right, int32_t bottom)
 }
 
 void galaxy_sector_on_enter(Control *) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Game *game = game_get();
     GameObject *sector = sector_of(s->selected);
     if (!sector || has(GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_ZOOM_OUT) || !has(GALAXY_FLAG_STARMAP_VIEW)) return;
@@ -422,7 +419,7 @@ void galaxy_sector_on_enter(Control *) {
         control_set_layer(box, ZOOM_BOX_LAYER);
         game_add_control(game, sector->x - view_x, sector->y - view_y, GALAXY_ID_ZOOM_BOX, 1, box);
     }
-    set(GALAXY_FLAG_ZOOM_IN);
+    set_bits(GALAXY_FLAG_ZOOM_IN);
     s->zoom_stage = 0;
     s->zoom_timer = 0;
     galaxy_hover_set(nullptr);
@@ -432,7 +429,7 @@ void galaxy_sector_on_enter(Control *) {
 }
 
 void galaxy_sector_info_update() {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Control *panel = s->sector_info_panel;
     if (!panel) return;
     if (!has(GALAXY_FLAG_STARMAP_VIEW)) {

@@ -21,9 +21,6 @@
 
 namespace {
 
-constexpr const char *BANNER_TEXT = "COMBAT";
-constexpr const char *LOADING_TEXT = "Loading...";
-constexpr int BANNER_FONT = 3, LOADING_FONT = 0;
 constexpr int32_t BAND_TOP = 356, BAND_BOTTOM = 412;   // the open band
 constexpr int32_t BAND_SPEED = 7;                      // ms per pixel each edge moves
 constexpr int32_t LETTER_STAGGER_MS = 100;
@@ -41,8 +38,6 @@ enum HandoffPhase : int32_t {
     PHASE_HOLD = 4,
     PHASE_BAND_CLOSES = 5,
 };
-
-uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
 
 void step_letters(GalaxyScreen *s, int32_t dt) {
     for (ColourFade *fade : s->letter_fades)
@@ -106,7 +101,7 @@ void step_loading(GalaxyScreen *s, int32_t dt) {
         colour_fade_start(text, 255, 255, 255, 100, 255, 100, LOADING_PULSE_MS, 0,
                           COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     colour_fade_update(text, dt);
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     if (f & GALAXY_FLAG_ENCOUNTER_LOAD_INLINE) {
         if (s->handoff_timer < INLINE_LOAD_WAIT_MS) return;
     } else {
@@ -133,11 +128,11 @@ void step_picture_opens(GalaxyScreen *s, int32_t dt) {
     s->handoff_phase = PHASE_HOLD;
 }
 
-void finish(GalaxyScreen *s) {
+void finish_handoff(GalaxyScreen *s) {
     free_letters(s);
     colour_fade_free(s->loading_fade);
     s->loading_fade = nullptr;
-    if (flags() & GALAXY_FLAG_ENCOUNTER_LOAD_INLINE) {
+    if (galaxy_flags() & GALAXY_FLAG_ENCOUNTER_LOAD_INLINE) {
         (void)game_start_encounter(game_get());   // a failure is logged where it is found
         galaxy_flags_change(GALAXY_FLAG_ENCOUNTER_LOAD_INLINE, 0);
     }
@@ -164,9 +159,9 @@ void galaxy_handoff_start() {
     s->handoff_timer = 0;
     const int32_t half = ui_screen_height() / 2;
     s->band_top = s->band_bottom = half;
-    s->banner_width = font_text_width(BANNER_FONT, BANNER_TEXT);
-    s->banner_y = half - font_line_height(BANNER_FONT) / 2;
-    s->loading_width = font_text_width(LOADING_FONT, LOADING_TEXT);
+    s->banner_width = font_text_width(GALAXY_HANDOFF_BANNER_FONT, GALAXY_HANDOFF_BANNER_TEXT);
+    s->banner_y = half - font_line_height(GALAXY_HANDOFF_BANNER_FONT) / 2;
+    s->loading_width = font_text_width(GALAXY_HANDOFF_LOADING_FONT, GALAXY_HANDOFF_LOADING_TEXT);
     s->loading_rect = centre_rect();
     s->uncovered_rect = GalaxyRect{0, 0, -1, -1};   // nothing uncovered yet: the first frame shows the centre
     free_letters(s);
@@ -217,7 +212,7 @@ void galaxy_handoff_step(int32_t dt) {
         move_band(s, -1);
         if (s->band_top >= s->band_bottom) {
             s->band_top = s->band_bottom = (s->band_top + s->band_bottom) / 2;
-            if (letters_all_ended(s)) finish(s);
+            if (letters_all_ended(s)) finish_handoff(s);
         }
         break;
     default:

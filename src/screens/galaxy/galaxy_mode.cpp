@@ -22,6 +22,7 @@
 #include "platform/input.h"
 #include "platform/log.h"
 #include "platform/sound.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/status_bar.h"
@@ -40,26 +41,21 @@
 
 namespace {
 
-constexpr int KEY_TAB = 9, KEY_ESCAPE = 27, KEY_SPACE = 32, KEY_HELP = 47;
+constexpr int KEY_TAB = 9, KEY_SPACE = 32, KEY_HELP = 47;
 constexpr int BUSY_LAYER = 10;
 constexpr int BUSY_BOTTOM_GAP = 10;
 constexpr int BUSY_PULSE_MS = 760;
 constexpr int32_t LOAD_ANNOUNCE_DELAY_MS = 800;
 
 GalaxyScreen *state() { return galaxy_screen(); }
-uint32_t flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
-void set(uint32_t bits) { galaxy_flags_change(0, bits); }
-void clear(uint32_t bits) { galaxy_flags_change(bits, 0); }
+void turn_on(uint32_t bits) { galaxy_flags_change(0, bits); }
+void turn_off(uint32_t bits) { galaxy_flags_change(bits, 0); }
 
 bool shown(const Control *c) { return c && control_is_shown(c); }
 
-void hide(Control *c) {
-    if (c) control_set_hidden(c, false);
-}
-
 // The UI player is a side of a battle: the alarm.
 void note_encounters(Game *game) {
-    set(GALAXY_FLAG_ENCOUNTERS_PENDING);
+    turn_on(GALAXY_FLAG_ENCOUNTERS_PENDING);
     if (game_count_player_encounters(game, game->ui_player_id) > 0) sound_play(SOUND_ENCOUNTER_ALARM);
     galaxy_bar_update_action_button();   // a battle of the UI player keeps Next Turn, which leads to it
 }
@@ -84,11 +80,11 @@ void pending_load_step(Game *game, int32_t dt) {
         game_day_advance(game, dt);
         return;
     }
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     if (f & GALAXY_FLAG_ADVANCE_AI_STARTED) {
         if (f & GALAXY_FLAG_ADVANCE_AI_DONE) {
             galaxy_join_thread(&s->advance_ai_thread);
-            clear(GALAXY_FLAG_ADVANCE_AI_STARTED | GALAXY_FLAG_ADVANCE_AI_DONE);
+            turn_off(GALAXY_FLAG_ADVANCE_AI_STARTED | GALAXY_FLAG_ADVANCE_AI_DONE);
             galaxy_worker_joined();
         }
         return;
@@ -105,7 +101,7 @@ void queue_day(Game *game) {
     galaxy_join_thread(&s->advance_ai_thread);
     (void)game_day_queue(game);   // which logs the minutes added
     galaxy_day_progress_build(s->day_progress_panel);
-    clear(GALAXY_FLAG_ADVANCE_AI_STARTED | GALAXY_FLAG_ADVANCE_AI_DONE);
+    turn_off(GALAXY_FLAG_ADVANCE_AI_STARTED | GALAXY_FLAG_ADVANCE_AI_DONE);
     galaxy_worker_joined();
     s->today_alert_count = 0;
 }
@@ -120,7 +116,7 @@ void end_of_day(Game *game) {
     galaxy_show_autosave_failure(game);
     if (end.player_encounters > 0) {
         // The UI player's battles come first: the end of turn waits for another day.
-        clear(GALAXY_FLAG_AUTO_PASS);
+        turn_off(GALAXY_FLAG_AUTO_PASS);
         galaxy_bar_hide_action_buttons();
     } else {
         const Player *ui = game->ui_player;
@@ -128,9 +124,9 @@ void end_of_day(Game *game) {
             app_mode_request(APP_MODE_END_OF_GAME);
         } else {
             if (game->auto_pass > 0) {
-                clear(GALAXY_FLAG_AUTO_PASS);
-                if (!(flags() & GALAXY_FLAG_STOP_REQUESTED)) {
-                    set(GALAXY_FLAG_AUTO_PASS);
+                turn_off(GALAXY_FLAG_AUTO_PASS);
+                if (!(galaxy_flags() & GALAXY_FLAG_STOP_REQUESTED)) {
+                    turn_on(GALAXY_FLAG_AUTO_PASS);
                     s->autopass_countdown_ms = game->auto_pass;
                     galaxy_show_autopass_countdown();
                 }
@@ -139,43 +135,43 @@ void end_of_day(Game *game) {
         }
     }
     galaxy_markers_refresh();
-    clear(GALAXY_FLAG_CLOCK_RUNNING | GALAXY_FLAG_TURN_IN_PROGRESS);
+    turn_off(GALAXY_FLAG_CLOCK_RUNNING | GALAXY_FLAG_TURN_IN_PROGRESS);
 }
 
 void clock_step(Game *game, int32_t dt) {
     GalaxyScreen *s = state();
-    uint32_t f = flags();
+    uint32_t f = galaxy_flags();
     if (!(f & GALAXY_FLAG_CLOCK_RUNNING)) {
         if (game->queued_minutes > 0) {
-            set(GALAXY_FLAG_CLOCK_RUNNING);
+            turn_on(GALAXY_FLAG_CLOCK_RUNNING);
         } else if ((f & GALAXY_FLAG_AUTO_PASS) && !galaxy_ai_thread_runs(f)) {
             s->autopass_countdown_ms -= dt;
             if (s->autopass_countdown_ms <= 0) {
-                if (f & GALAXY_FLAG_STOP_REQUESTED) clear(GALAXY_FLAG_AUTO_PASS);
+                if (f & GALAXY_FLAG_STOP_REQUESTED) turn_off(GALAXY_FLAG_AUTO_PASS);
                 else galaxy_advance_turn();
                 galaxy_bar_update_action_button();
             }
         }
     }
-    f = flags();
+    f = galaxy_flags();
     if ((f & GALAXY_FLAG_CLOCK_RUNNING) && game_day_over(game)) end_of_day(game);
-    if (flags() & GALAXY_FLAG_CLOCK_RUNNING) game_day_advance(game, dt);
+    if (galaxy_flags() & GALAXY_FLAG_CLOCK_RUNNING) game_day_advance(game, dt);
 }
 
 // The day's battles: the UI player's wait for its choice, the others go to the AI encounter
 // worker. Nothing here runs while the advance-AI worker may add to the list.
 void encounters_step(Game *game) {
     GalaxyScreen *s = state();
-    uint32_t f = flags();
+    uint32_t f = galaxy_flags();
     if (f & GALAXY_FLAG_ADVANCE_AI_STARTED) return;
     if (!(f & GALAXY_FLAG_ENCOUNTERS_PENDING) && game_encounter_count(game) > 0) note_encounters(game);
-    f = flags();
+    f = galaxy_flags();
     if (!(f & GALAXY_FLAG_ENCOUNTERS_PENDING)) return;
     if (f & GALAXY_FLAG_AI_ENCOUNTERS_RUNNING) {
         galaxy_bar_update_action_button();
         if (!(f & GALAXY_FLAG_AI_ENCOUNTERS_DONE)) return;
         galaxy_join_thread(&s->ai_encounter_thread);
-        clear(GALAXY_FLAG_AI_ENCOUNTERS_RUNNING | GALAXY_FLAG_AI_ENCOUNTERS_DONE | GALAXY_FLAG_TURN_IN_PROGRESS);
+        turn_off(GALAXY_FLAG_AI_ENCOUNTERS_RUNNING | GALAXY_FLAG_AI_ENCOUNTERS_DONE | GALAXY_FLAG_TURN_IN_PROGRESS);
         galaxy_worker_joined();
         galaxy_markers_refresh();
         galaxy_sector_info_update();
@@ -184,9 +180,9 @@ void encounters_step(Game *game) {
         galaxy_flags_change(GALAXY_FLAG_AI_ENCOUNTERS_DONE, GALAXY_FLAG_AI_ENCOUNTERS_RUNNING);
         galaxy_bar_update_action_button();
         galaxy_request_worker(GALAXY_WORKER_AI_ENCOUNTERS);
-        set(GALAXY_FLAG_TURN_IN_PROGRESS);
+        turn_on(GALAXY_FLAG_TURN_IN_PROGRESS);
     } else if (game_encounter_count(game) == 0) {
-        clear(GALAXY_FLAG_ENCOUNTERS_PENDING);
+        turn_off(GALAXY_FLAG_ENCOUNTERS_PENDING);
         galaxy_sector_info_update();
         galaxy_bar_update_action_button();
     }
@@ -197,16 +193,16 @@ void encounters_step(Game *game) {
 // thinking for a while.
 void busy_step(Game *game, int32_t dt) {
     GalaxyScreen *s = state();
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     const bool runs = galaxy_ai_thread_runs(f);
     if (!(f & GALAXY_FLAG_BUSY_SHOWN)) {
         if (!runs) return;
-        set(GALAXY_FLAG_BUSY_SHOWN);
+        turn_on(GALAXY_FLAG_BUSY_SHOWN);
         s->busy_delay_ms = GALAXY_BUSY_DELAY_MS;
         return;
     }
     if (!runs) {
-        clear(GALAXY_FLAG_BUSY_SHOWN);
+        turn_off(GALAXY_FLAG_BUSY_SHOWN);
         if (Control *busy = game_find_control(game, GALAXY_ID_BUSY)) control_remove(busy);
         return;
     }
@@ -232,12 +228,12 @@ void panel_stack_step() {
     }
     if (!popped) return;
     if (s->panel_top >= 0) galaxy_object_panel_flash(s->panel_stack[s->panel_top]);
-    else clear(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
+    else turn_off(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
 }
 
 void map_step(Game *game, int32_t dt) {
     ObjectMap *map = galaxy_current_map();
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     if (galaxy_ai_thread_runs(f)) {
         if (map) map_update_effects(map, dt);
         return;
@@ -248,7 +244,7 @@ void map_step(Game *game, int32_t dt) {
 
 // Auto-pass stops at the next chance.
 void request_stop() {
-    set(GALAXY_FLAG_STOP_REQUESTED);
+    turn_on(GALAXY_FLAG_STOP_REQUESTED);
     state()->autopass_countdown_ms = 0;
 }
 
@@ -257,7 +253,7 @@ void request_stop() {
 void interaction_step(Game *game, int32_t dt) {
     GalaxyScreen *s = state();
     galaxy_hover_update();
-    uint32_t f = flags();
+    uint32_t f = galaxy_flags();
     if (!(f & GALAXY_FLAG_CLOCK_RUNNING)) {
         if (input_button_pressed(INPUT_BUTTON_LEFT)) galaxy_map_click();
         if (input_key_pressed(KEY_TAB)) {
@@ -265,23 +261,23 @@ void interaction_step(Game *game, int32_t dt) {
                 galaxy_cycle_next();
                 galaxy_end_news_delay();
             }
-            if (flags() & GALAXY_FLAG_AUTO_PASS) request_stop();
+            if (galaxy_flags() & GALAXY_FLAG_AUTO_PASS) request_stop();
         }
     }
     galaxy_prompt_alternate(dt);
-    if (input_key_pressed(KEY_ESCAPE) && !game_has_escape_handler(game)) {
+    if (input_key_pressed(INPUT_KEY_ESCAPE) && !game_has_escape_handler(game)) {
         galaxy_bar_layout(0);
         galaxy_side_panels_close();
     }
-    f = flags();
+    f = galaxy_flags();
     if ((f & GALAXY_FLAG_SELECTED) && s->pick_mode == -1 && !galaxy_object_panels_any_open()) {
-        clear(GALAXY_FLAG_SELECTED);
+        turn_off(GALAXY_FLAG_SELECTED);
         galaxy_select_object(nullptr);
-        hide(s->selection_panel);
+        galaxy_detail::hide(s->selection_panel);
     }
     if ((f & GALAXY_FLAG_ENCOUNTER_PANEL) && !galaxy_object_panel_is_open(GALAXY_PANEL_ENCOUNTER)) {
-        clear(GALAXY_FLAG_ENCOUNTER_PANEL);
-        if (!s->selected) hide(s->selection_panel);
+        turn_off(GALAXY_FLAG_ENCOUNTER_PANEL);
+        if (!s->selected) galaxy_detail::hide(s->selection_panel);
     }
     if (s->announce_delay_ms > 0) s->announce_delay_ms -= dt;
     galaxy_news_announce();
@@ -294,10 +290,10 @@ void interaction_step(Game *game, int32_t dt) {
 void help_step(Game *game) {
     GalaxyScreen *s = state();
     Control *help = game_find_control(game, CONTROL_ID_HELP);
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     if (!(f & GALAXY_FLAG_HELP_OPEN)) {
         if (!help) return;
-        set(GALAXY_FLAG_HELP_OPEN);
+        turn_on(GALAXY_FLAG_HELP_OPEN);
         galaxy_bar_layout(0);
         galaxy_drop_selection();
         galaxy_object_panels_close();
@@ -307,10 +303,10 @@ void help_step(Game *game) {
     const bool quiet = !s->selected && s->lit_list_button == 0 &&
                        !(f & (GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_ZOOM_OUT | GALAXY_FLAG_CLOCK_RUNNING));
     if (quiet) {
-        if (!help) clear(GALAXY_FLAG_HELP_OPEN);
+        if (!help) turn_off(GALAXY_FLAG_HELP_OPEN);
         return;
     }
-    clear(GALAXY_FLAG_HELP_OPEN);
+    turn_off(GALAXY_FLAG_HELP_OPEN);
     if (help) {
         game_flash_panel_frame(game, help);
         control_remove(help);
@@ -318,7 +314,7 @@ void help_step(Game *game) {
 }
 
 void space_step(Game *game) {
-    const uint32_t f = flags();
+    const uint32_t f = galaxy_flags();
     if (game->focus_control || !(f & GALAXY_FLAG_STARMAP_VIEW) || !input_key_pressed(KEY_SPACE)) return;
     if (f & GALAXY_FLAG_AUTO_PASS) {
         request_stop();
@@ -346,7 +342,7 @@ void galaxy_mode_init(AppMode *mode) {
 
 ObjectMap *galaxy_current_map() {
     Game *game = game_get();
-    return (flags() & GALAXY_FLAG_STARMAP_VIEW) ? game->galaxy_map : game->sector_map;
+    return (galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW) ? game->galaxy_map : game->sector_map;
 }
 
 void galaxy_mode_update(int32_t dt) {
@@ -358,11 +354,11 @@ void galaxy_mode_update(int32_t dt) {
         if (s->music.last_track >= 0) sound_play(s->music.last_track);
         game->flags &= ~GAME_FLAG_MUSIC_RESTART;
     }
-    if (!(flags() & GALAXY_FLAG_COMBAT_HANDOFF)) {
+    if (!(galaxy_flags() & GALAXY_FLAG_COMBAT_HANDOFF)) {
         galaxy_music_update(&s->music, dt, game->music_volume);
         if (game->current_encounter) galaxy_handoff_start();
     }
-    if (flags() & GALAXY_FLAG_COMBAT_HANDOFF) {
+    if (galaxy_flags() & GALAXY_FLAG_COMBAT_HANDOFF) {
         galaxy_handoff_step(dt);
         return;
     }
@@ -375,26 +371,26 @@ void galaxy_mode_update(int32_t dt) {
         galaxy_bar_update_action_button();
     }
     const uint32_t advance_done = GALAXY_FLAG_ADVANCE_AI_STARTED | GALAXY_FLAG_ADVANCE_AI_DONE;
-    if ((flags() & advance_done) == advance_done) {
+    if ((galaxy_flags() & advance_done) == advance_done) {
         queue_day(game);
         return;
     }
     clock_step(game, dt);
     encounters_step(game);
-    if ((flags() & GALAXY_FLAG_MENU_OPEN) && !shown(s->side_panels[GALAXY_LIST_MENU])) {
+    if ((galaxy_flags() & GALAXY_FLAG_MENU_OPEN) && !shown(s->side_panels[GALAXY_LIST_MENU])) {
         galaxy_bar_layout(0);
-        clear(GALAXY_FLAG_MENU_OPEN);
+        turn_off(GALAXY_FLAG_MENU_OPEN);
     }
     busy_step(game, dt);
     if (s->pick_mode == -1) panel_stack_step();
     map_step(game, dt);
-    if (flags() & (GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_ZOOM_OUT)) galaxy_zoom_step(dt);
-    else if (!(flags() & GALAXY_FLAG_TURN_IN_PROGRESS)) interaction_step(game, dt);
+    if (galaxy_flags() & (GALAXY_FLAG_ZOOM_IN | GALAXY_FLAG_ZOOM_OUT)) galaxy_zoom_step(dt);
+    else if (!(galaxy_flags() & GALAXY_FLAG_TURN_IN_PROGRESS)) interaction_step(game, dt);
 
-    const bool frozen = galaxy_ai_thread_runs(flags());
+    const bool frozen = galaxy_ai_thread_runs(galaxy_flags());
     if (!frozen) galaxy_status_bar_update(s->status_bar, s->status_panel, &s->screen_flags, game);
-    galaxy_turn_progress_update(s->day_progress_panel, s->countdown_panel, flags(), s->autopass_countdown_ms, game);
-    if (flags() & GALAXY_FLAG_CLOCK_RUNNING) galaxy_markers_refresh();
+    galaxy_turn_progress_update(s->day_progress_panel, s->countdown_panel, galaxy_flags(), s->autopass_countdown_ms, game);
+    if (galaxy_flags() & GALAXY_FLAG_CLOCK_RUNNING) galaxy_markers_refresh();
     // No help over a failed load: the menu's OK comes first.
     if (!frozen && input_key_pressed(KEY_HELP) && !game_menu_holds_load(s->side_panels[GALAXY_LIST_MENU]))
         (void)help_window_open(game);
@@ -449,17 +445,17 @@ void galaxy_run_pending_load() {
     if (background > GALAXY_BG_SECTOR_FIRST - 1) background = GALAXY_BG_SECTOR_FIRST - 1;
     if (background != s->starmap_background) {
         s->starmap_background = background;
-        if (flags() & GALAXY_FLAG_STARMAP_VIEW) set(GALAXY_FLAG_REPAINT);
+        if (galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW) turn_on(GALAXY_FLAG_REPAINT);
     }
     if (game_encounter_count(game) > 0) note_encounters(game);
-    else clear(GALAXY_FLAG_ENCOUNTERS_PENDING);
-    if (!(flags() & GALAXY_FLAG_STARMAP_VIEW)) {
+    else turn_off(GALAXY_FLAG_ENCOUNTERS_PENDING);
+    if (!(galaxy_flags() & GALAXY_FLAG_STARMAP_VIEW)) {
         s->sector_after_zoom_id = 0;
         s->sector_after_zoom_move = false;
         const int32_t cx = ui_screen_width() / 2, cy = ui_screen_height() / 2;
         galaxy_zoom_begin(cx - 5, cy - 5, cx + 5, cy + 5);
     } else {
-        clear(GALAXY_FLAG_HIDE_MAP);
+        turn_off(GALAXY_FLAG_HIDE_MAP);
         galaxy_sector_info_update();
         galaxy_bar_update_action_button();
     }
@@ -475,5 +471,5 @@ void galaxy_run_pending_load() {
     galaxy_bar_set_list_buttons_enabled(true);
     galaxy_side_panels_close();
     galaxy_bar_layout(0);
-    clear(GALAXY_FLAG_TURN_IN_PROGRESS);
+    turn_off(GALAXY_FLAG_TURN_IN_PROGRESS);
 }

@@ -29,6 +29,7 @@ struct ColourFade;
 struct Encounter;
 struct Control;
 struct GalaxyStatusBar;
+struct Game;
 struct GameObject;
 struct Graphics;
 struct ObjectMap;
@@ -81,6 +82,18 @@ constexpr int GALAXY_BADGES             = 5;
 constexpr int GALAXY_DAY_MINUTES        = 1440;
 constexpr int GALAXY_BUSY_DELAY_MS      = 1200;
 constexpr int GALAXY_HANDOFF_LETTERS    = 6;         // "COMBAT"
+
+// The combat hand-off's banner and its loading text, with their fonts.
+constexpr const char *GALAXY_HANDOFF_BANNER_TEXT  = "COMBAT";
+constexpr const char *GALAXY_HANDOFF_LOADING_TEXT = "Loading...";
+constexpr int GALAXY_HANDOFF_BANNER_FONT  = 3;
+constexpr int GALAXY_HANDOFF_LOADING_FONT = 0;
+
+// An object panel placed beside its object: the margin it keeps from the object
+// (galaxy_place_panel_beside), the time it takes to grow in, and to move and resize to a new place.
+constexpr int GALAXY_PANEL_MARGIN  = 12;
+constexpr int GALAXY_PANEL_GROW_MS = 200;
+constexpr int GALAXY_PANEL_MOVE_MS = 200;
 
 // Background slots: the star map's is the game's backdrop + 4 (4..19), a sector's its template
 // value + 20 (20..35), a battle's 36 + the battle's backdrop (36..51).
@@ -195,6 +208,11 @@ enum GalaxyWorker : int32_t {
 };
 
 GalaxyScreen *galaxy_screen();
+
+// The flags word read with acquire (a worker's completion bit brings the worker's writes along),
+// or relaxed.
+inline uint32_t galaxy_flags() { return galaxy_screen()->screen_flags.load(std::memory_order_acquire); }
+inline uint32_t galaxy_flags_relaxed() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed); }
 
 // ---- galaxy_mode.cpp ----
 void galaxy_mode_update(int32_t dt);

@@ -15,6 +15,7 @@
 #include "platform/input.h"
 #include "platform/sound.h"
 #include "screens/galaxy/fleet_panel.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_panel.h"
@@ -34,21 +35,12 @@ namespace {
 
 constexpr int HOVER_EXTRA_HEIGHT = 4;   // the pointer just below an object still hovers it
 constexpr int SPLIT_STEP = 10;          // pixels a new fleet stands toward its destination
-constexpr int PANEL_MARGIN = 12;
-constexpr int SITE_ITEM_HARVESTING = 6;
 
-// Object panel options (what the panel shows and offers).
-constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2;
-constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM | SECTOR_PANEL_OWN;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_COMMAND | SECTOR_PANEL_ZOOM;   // the UI player has objects there
+// Object panel options (what the panel shows and offers), with galaxy_local.h's.
 constexpr int32_t FLEET_OPTIONS = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
 constexpr int32_t FLEET_OPTIONS_OWN_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_SECTOR;
-constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
-constexpr int32_t SITE_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
 
-GalaxyScreen *screen() { return galaxy_screen(); }
-uint32_t flags() { return screen()->screen_flags.load(std::memory_order_relaxed); }
-void set_flags(uint32_t bits) { screen()->screen_flags.fetch_or(bits, std::memory_order_relaxed); }
+void set_flags_relaxed(uint32_t bits) { galaxy_screen()->screen_flags.fetch_or(bits, std::memory_order_relaxed); }
 
 bool visible_to_ui(const GameObject *o) { return object_is_visible(o); }
 
@@ -62,7 +54,7 @@ bool contains(const Control *c, int px, int py) {
 
 // The object of the marker whose icon is under the pointer (the first marker map).
 GameObject *marker_object_at(int px, int py) {
-    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_OBJECTS];
+    HashTable<Control> *markers = galaxy_screen()->marker_maps[GALAXY_MARKERS_OBJECTS];
     if (!markers) return nullptr;
     HashTableIter<Control> it;
     hash_table_iter_init(&it, markers);
@@ -81,7 +73,7 @@ GameObject *marker_object_at(int px, int py) {
 // The pointer rests on an encounter's marker: the marker's own hover handler filled the hover
 // panel with the encounter's name, and it stays while the pointer does.
 bool over_encounter_marker(int px, int py) {
-    HashTable<Control> *markers = screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
+    HashTable<Control> *markers = galaxy_screen()->marker_maps[GALAXY_MARKERS_ENCOUNTERS];
     if (!markers) return false;
     HashTableIter<Control> it;
     hash_table_iter_init(&it, markers);
@@ -94,12 +86,12 @@ bool over_encounter_marker(int px, int py) {
 // object but a sector that the UI player does not see.
 bool hoverable(const GameObject *o) {
     if (o->flags & OBJ_NO_POINTER_HIT) return false;
-    if ((flags() & GALAXY_FLAG_STARMAP_VIEW) && o->kind != OBJECT_SECTOR && !visible_to_ui(o)) return false;
+    if ((galaxy_flags_relaxed() & GALAXY_FLAG_STARMAP_VIEW) && o->kind != OBJECT_SECTOR && !visible_to_ui(o)) return false;
     return true;
 }
 
 bool hover_panel_shown() {
-    const Control *hover = screen()->hover_panel;
+    const Control *hover = galaxy_screen()->hover_panel;
     return hover && !(hover->flags & CTRL_REMOVED) && control_is_shown(hover);
 }
 
@@ -112,11 +104,6 @@ void step_toward(int fx, int fy, int tx, int ty, int *sx, int *sy) {
     const int d = std::max(distance(dx, dy), 1);
     *sx = SPLIT_STEP * dx / d;
     *sy = SPLIT_STEP * dy / d;
-}
-
-void centre_of(const GameObject *o, int *x, int *y) {
-    *x = o->x + o->w / 2;
-    *y = o->y + o->h / 2;
 }
 
 // The ships picked in the fleet panel's ship list leave their fleet in a new one, SPLIT_STEP
@@ -135,8 +122,8 @@ void split_fleet(Fleet *fleet, Control *list, GameObject *destination) {
         }
     }
     int fx = 0, fy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
-    centre_of(fleet, &fx, &fy);
-    centre_of(destination, &tx, &ty);
+    galaxy_detail::centre_of(fleet, &fx, &fy);
+    galaxy_detail::centre_of(destination, &tx, &ty);
     step_toward(fx, fy, tx, ty, &sx, &sy);
     if (order_launch_fleet(game_get()->ui_player, leaving, fleet->id, destination, fleet->x + sx, fleet->y + sy, false) ==
         RES_OK)
@@ -175,8 +162,8 @@ void course_for_sector(Sector *sector, GameObject *destination) {
     ObjectMap *map = game_get()->galaxy_map;
     if (!leaving.empty() && map) {
         int cx = 0, cy = 0, tx = 0, ty = 0, sx = 0, sy = 0;
-        centre_of(sector, &cx, &cy);
-        centre_of(destination, &tx, &ty);
+        galaxy_detail::centre_of(sector, &cx, &cy);
+        galaxy_detail::centre_of(destination, &tx, &ty);
         step_toward(cx, cy, tx, ty, &sx, &sy);
         if (order_launch_fleet(game_get()->ui_player, leaving, sector->id, destination, cx + sx, cy + sy, true) == RES_OK) {
             galaxy_select_object(nullptr);
@@ -189,7 +176,7 @@ void course_for_sector(Sector *sector, GameObject *destination) {
 }
 
 void pick_destination(GameObject *destination) {
-    GameObject *selected = screen()->selected;
+    GameObject *selected = galaxy_screen()->selected;
     if (!selected || selected == destination) return;
     if (Fleet *fleet = fleet_of(selected)) {
         if (fleet_is_barred(fleet) || fleet->move_target == destination) return;   // the prompt stays
@@ -203,10 +190,10 @@ void pick_destination(GameObject *destination) {
 void pick_harvest_target(GameObject *hovered) {
     Game *g = game_get();
     const Site *target = site_cast(hovered);
-    Site *harvester = site_cast(screen()->selected);
+    Site *harvester = site_cast(galaxy_screen()->selected);
     if (!target || !harvester) return;
     if (!(target->params.template_flags & SITE_TF_RESOURCE) || target->resources_left <= 0) return;
-    if (target->item == SITE_ITEM_HARVESTING) return;
+    if (target->item == galaxy_detail::SITE_ITEM_HARVESTING) return;
     const Sector *sector = sector_of(game_find_object_of_kind(g, OBJECT_SECTOR, g->shown_sector_id));
     if (!sector || sector_find_harvester_of(sector, target->id)) return;
     site_set_harvest_target(harvester, target->id);
@@ -217,11 +204,11 @@ void pick_harvest_target(GameObject *hovered) {
 
 int32_t fleet_options(const Fleet *fleet) {
     Game *g = game_get();
-    const bool starmap = (flags() & GALAXY_FLAG_STARMAP_VIEW) != 0;
-    if (fleet->owner_id == g->ui_player_id) return starmap ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_OWN_SECTOR_VIEW;
+    const bool starmap = (galaxy_flags_relaxed() & GALAXY_FLAG_STARMAP_VIEW) != 0;
+    if (fleet->owner_id == g->ui_player_id) return starmap ? galaxy_detail::FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_OWN_SECTOR_VIEW;
     if (starmap) {
         Encounter *enc = game_find_encounter_by_fleet(g, fleet->id);
-        if (enc && encounter_has_side(enc, g->ui_player_id)) return FLEET_OPTIONS_STARMAP;
+        if (enc && encounter_has_side(enc, g->ui_player_id)) return galaxy_detail::FLEET_OPTIONS_STARMAP;
     }
     return FLEET_OPTIONS;
 }
@@ -239,8 +226,8 @@ Control *open_panel_for(GameObject *object) {
     Game *g = game_get();
     if (Sector *sector = sector_of(object)) {
         if (!visible_to_ui(sector)) return nullptr;
-        int32_t options = sector->owner_id == g->ui_player_id ? SECTOR_OPTIONS_OWN : SECTOR_OPTIONS;
-        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= SECTOR_OPTIONS_PRESENT;
+        int32_t options = sector->owner_id == g->ui_player_id ? galaxy_detail::SECTOR_OPTIONS_OWN : galaxy_detail::SECTOR_OPTIONS;
+        if (sector_count_objects_of_owner(sector, g->ui_player_id) > 0) options |= galaxy_detail::SECTOR_OPTIONS_PRESENT;
         Control *panel = open_object_panel(GALAXY_PANEL_SECTOR, sector);
         if (panel) galaxy_show_sector_panel(panel, sector, options);
         return panel;
@@ -254,7 +241,7 @@ Control *open_panel_for(GameObject *object) {
     }
     if (Site *site = site_cast(object)) {
         Control *panel = open_object_panel(GALAXY_PANEL_SITE, site);
-        if (panel) galaxy_show_site_panel(panel, site, SITE_OPTIONS);
+        if (panel) galaxy_show_site_panel(panel, site, galaxy_detail::SITE_OPTIONS);
         return panel;
     }
     return nullptr;
@@ -263,9 +250,9 @@ Control *open_panel_for(GameObject *object) {
 // A click with nothing to pick: ends auto-pass and the news delay, and opens the object's panel
 // beside it, growing out of the hover panel when that showed the object.
 void open_hovered(GameObject *hovered) {
-    GalaxyScreen *s = screen();
-    if (flags() & GALAXY_FLAG_AUTO_PASS) {
-        set_flags(GALAXY_FLAG_STOP_REQUESTED);
+    GalaxyScreen *s = galaxy_screen();
+    if (galaxy_flags_relaxed() & GALAXY_FLAG_AUTO_PASS) {
+        set_flags_relaxed(GALAXY_FLAG_STOP_REQUESTED);
         s->autopass_countdown_ms = 0;
     }
     galaxy_end_news_delay();
@@ -273,7 +260,7 @@ void open_hovered(GameObject *hovered) {
     Control *panel = open_panel_for(hovered);
     if (!panel) return;
     galaxy_select_object(hovered);
-    galaxy_place_panel_beside(panel, hovered, PANEL_MARGIN);
+    galaxy_place_panel_beside(panel, hovered, GALAXY_PANEL_MARGIN);
     if (hover_panel_shown() && s->hover_panel->user_data == hovered) galaxy_panel_move_into_place(s->hover_panel, panel);
 }
 
@@ -281,7 +268,7 @@ void open_hovered(GameObject *hovered) {
 
 void galaxy_hover_update() {
     Game *g = game_get();
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     const int px = input_mouse_x(), py = input_mouse_y();
     GameObject *found = nullptr;
     if (ObjectMap *map = galaxy_current_map()) {
@@ -307,9 +294,9 @@ void galaxy_hover_update() {
 
 void galaxy_map_click() {
     if (!input_button_pressed(INPUT_BUTTON_LEFT)) return;
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     GameObject *hovered = s->hovered;
-    if (hovered && !(flags() & GALAXY_FLAG_CLOCK_RUNNING) && !galaxy_object_panel_open_for_hovered()) {
+    if (hovered && !(galaxy_flags_relaxed() & GALAXY_FLAG_CLOCK_RUNNING) && !galaxy_object_panel_open_for_hovered()) {
         object_add_ref(hovered);   // the handlers may move the hover
         switch (s->pick_mode) {
         case 0: pick_destination(hovered); break;

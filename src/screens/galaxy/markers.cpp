@@ -18,6 +18,7 @@
 #include "platform/hash.h"
 #include "platform/image_ids.h"
 #include "screens/galaxy/fleet_summary.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/sector_info_panel.h"
@@ -45,11 +46,9 @@ constexpr int ID_PRODUCTION_ICON = 400038;
 constexpr int ID_PRODUCTION_BAR = 400039;
 constexpr int ID_BATTLE_ICON = 400041;
 
-constexpr int SITE_ITEM_HARVESTING = 6;
 constexpr int FLEET_CROWD = 11;              // from this many ships a fleet's name stands right
 constexpr int FLEET_CROWD_SHIFT = 50;
-constexpr int BAR_W = 54;
-constexpr int HOVER_GAP = 4;
+constexpr int PRODUCTION_BAR_W = 54;
 constexpr int COURSE_ROOM = 40;              // the pixels of a course spent leaving and arriving
 constexpr int NAME_GAP = 2;                  // between a site's name and what another site shows above its own
 
@@ -57,45 +56,38 @@ constexpr int NAME_GAP = 2;                  // between a site's name and what a
 constexpr uint32_t HOVER_SECTOR = 25, HOVER_SECTOR_OWN = 57, HOVER_SECTOR_COURSE = 31;
 constexpr int32_t HOVER_FLEET_COURSE = 6;
 
-struct Rgb {
+struct MarkerRgb {
     int r, g, b;
 };
-constexpr Rgb UNKNOWN_GREY{75, 75, 75};
-constexpr Rgb NO_PLAYER{20, 20, 20};
-constexpr Rgb ICON_BORDER{16, 16, 16};
-constexpr Rgb IDLE_SITE{100, 100, 100};
-constexpr Rgb PEOPLED_SITE{230, 230, 255};
-constexpr Rgb BODY_SITE{190, 255, 200};
-constexpr Rgb CREW_TEXT{230, 230, 220};
-constexpr Rgb BAR_FILL{0, 140, 0};
-constexpr Rgb BAR_TRACK{40, 32, 1};
-constexpr Rgb COURSE_RED{230, 0, 0};
-constexpr Rgb COURSE_GREEN{0, 230, 0};
-constexpr Rgb HOVER_LINE{130, 130, 130};
-constexpr Rgb BATTLE_DARK{60, 60, 0}, BATTLE_LIT{230, 230, 0};
-constexpr Rgb BOX_SHADE{60, 60, 60};
+constexpr MarkerRgb UNKNOWN_GREY{75, 75, 75};
+constexpr MarkerRgb NO_PLAYER{20, 20, 20};
+constexpr MarkerRgb ICON_BORDER{16, 16, 16};
+constexpr MarkerRgb IDLE_SITE{100, 100, 100};
+constexpr MarkerRgb PEOPLED_SITE{230, 230, 255};
+constexpr MarkerRgb BODY_SITE{190, 255, 200};
+constexpr MarkerRgb CREW_TEXT{230, 230, 220};
+constexpr MarkerRgb PRODUCTION_BAR_FILL{0, 140, 0};
+constexpr MarkerRgb PRODUCTION_BAR_TRACK{40, 32, 1};
+constexpr MarkerRgb COURSE_RED{230, 0, 0};
+constexpr MarkerRgb COURSE_GREEN{0, 230, 0};
+constexpr MarkerRgb HOVER_LINE{130, 130, 130};
+constexpr MarkerRgb BATTLE_DARK{60, 60, 0}, BATTLE_LIT{230, 230, 0};
+constexpr MarkerRgb BOX_SHADE{60, 60, 60};
 constexpr int BATTLE_PULSE_MS = 600;
 constexpr int BOX_PULSE_MS = 800;
 
-GalaxyScreen *screen() { return galaxy_screen(); }
-bool starmap_view() { return screen()->screen_flags.load(std::memory_order_relaxed) & GALAXY_FLAG_STARMAP_VIEW; }
+bool starmap_shown() { return galaxy_screen()->screen_flags.load(std::memory_order_relaxed) & GALAXY_FLAG_STARMAP_VIEW; }
 
-Rgb player_colour(uint64_t id, Rgb none = NO_PLAYER) {
+MarkerRgb player_colour(uint64_t id, MarkerRgb none = NO_PLAYER) {
     int32_t r = 0, g = 0, b = 0;
     if (!game_get_player_colors(game_get(), id, &r, &g, &b)) return none;
     return {r, g, b};
 }
 
-void centre_of(const GameObject *o, int *x, int *y) {
-    *x = o->x + o->w / 2;
-    *y = o->y + o->h / 2;
-}
-
 // ---- Marker maps ----
 
-void release_object(void *o) { object_release(static_cast<GameObject *>(o)); }
 void release_battle(void *e) { encounter_release(static_cast<Encounter *>(e)); }
-HashTable<Control> *marker_map(int which) { return screen()->marker_maps[which]; }
+HashTable<Control> *marker_map(int which) { return galaxy_screen()->marker_maps[which]; }
 
 Control *marker_find(int which, uint64_t id) {
     HashTable<Control> *map = marker_map(which);
@@ -139,7 +131,7 @@ Control *object_marker(ObjectMap *map, GameObject *object) {
         return marker;
     }
     object_add_ref(object);
-    Control *marker = marker_create(GALAXY_MARKERS_OBJECTS, map, object, release_object);
+    Control *marker = marker_create(GALAXY_MARKERS_OBJECTS, map, object, galaxy_detail::release_object);
     if (!marker) object_release(object);
     return marker;
 }
@@ -180,7 +172,7 @@ Control *animated_icon(int type) {
 Control *owner_icon(uint64_t owner_id) {
     Control *icon = animated_icon(IMAGE_PRESENCE);
     if (!icon) return nullptr;
-    const Rgb c = player_colour(owner_id);
+    const MarkerRgb c = player_colour(owner_id);
     image_control_enable_tint(icon);
     colour_fade_set(image_control_tint_colour(icon), c.r, c.g, c.b);
     image_control_enable_border(icon);
@@ -192,7 +184,7 @@ Control *owner_icon(uint64_t owner_id) {
 // for a sector out of sight) is drawn with thickened letters, a second stroke one pixel right in a
 // lighter tone of the same colour, so that it reads against the dark sky.
 constexpr int DARK_NAME = 110;   // perceived brightness, 0..255
-Control *owner_name_label(int font, Rgb c, const char *format, const char *name) {
+Control *owner_name_label(int font, MarkerRgb c, const char *format, const char *name) {
     Control *label = text_label_create(font, c.r, c.g, c.b, format, name);
     const int brightness = (299 * c.r + 587 * c.g + 114 * c.b) / 1000;
     if (label && brightness < DARK_NAME) {
@@ -202,7 +194,7 @@ Control *owner_name_label(int font, Rgb c, const char *format, const char *name)
     return label;
 }
 
-Control *name_label(int font, Rgb c, const char *format, const char *name) {
+Control *name_label(int font, MarkerRgb c, const char *format, const char *name) {
     return text_label_create(font, c.r, c.g, c.b, format, name);
 }
 
@@ -239,7 +231,7 @@ void row_under(Control *panel, const Control *label, const std::vector<Control *
 
 // ---- Sectors ----
 
-void sector_label(Sector *sector, int *font, Rgb *colour, const char **format) {
+void sector_label(Sector *sector, int *font, MarkerRgb *colour, const char **format) {
     Game *g = game_get();
     *font = 2;
     *format = "%s";
@@ -267,7 +259,7 @@ void mark_sector(ObjectMap *map, Sector *sector) {
     Control *marker = object_marker(map, sector);
     if (!marker) return;
     int font = 2;
-    Rgb colour{};
+    MarkerRgb colour{};
     const char *format = "%s";
     sector_label(sector, &font, &colour, &format);
     // Greys name no owner: the unknown and the unclaimed keep their plain letters.
@@ -322,22 +314,22 @@ void course_line(ObjectMap *map, Fleet *fleet) {
         control_set_layer(line, -1);
         line_group_start_effect(line);
         object_add_ref(fleet);
-        control_set_user_data(line, fleet, release_object);
+        control_set_user_data(line, fleet, galaxy_detail::release_object);
         game_add_control(g, 0, 0, 0, 1, line);
         if (HashTable<Control> *lines = marker_map(GALAXY_MARKERS_COURSES)) hash_table_insert(lines, control_addref(line));
     }
-    const Rgb c = fleet_is_retreated(fleet) ? COURSE_GREEN : COURSE_RED;
+    const MarkerRgb c = fleet_is_retreated(fleet) ? COURSE_GREEN : COURSE_RED;
     line_group_set_colour(line, c.r, c.g, c.b);
     int fx = 0, fy = 0, tx = 0, ty = 0;
-    centre_of(fleet, &fx, &fy);
-    centre_of(target, &tx, &ty);
+    galaxy_detail::centre_of(fleet, &fx, &fy);
+    galaxy_detail::centre_of(target, &tx, &ty);
     map_line(line, map, fx, fy, tx, ty);
 }
 
 void mark_fleet(ObjectMap *map, Fleet *fleet) {
-    if (!starmap_view()) {
+    if (!starmap_shown()) {
         if (Control *marker = object_marker(map, fleet)) {
-            const Rgb c = player_colour(fleet->owner_id);
+            const MarkerRgb c = player_colour(fleet->owner_id);
             Control *label = panel_add_child(marker, 0, 0, GALAXY_ID_MARKER_ICON, 1,
                                              owner_name_label(2, c, "%s", object_get_name(fleet)));
             if (label) {
@@ -352,7 +344,7 @@ void mark_fleet(ObjectMap *map, Fleet *fleet) {
 
 // ---- Sites ----
 
-Rgb site_colour(const Site *site) {
+MarkerRgb site_colour(const Site *site) {
     const uint32_t tf = site->params.template_flags;
     if ((site_is_crew_short(site) && site->subtype != SITE_STARBASE) || site_is_under_construction(site))
         return IDLE_SITE;
@@ -371,7 +363,7 @@ Control *item_picture(GameObject *item, bool recruit) {
 }
 
 // The box of what the site produces, pulsing; a click opens the site's panel.
-Control *production_box(GameObject *item, bool recruit) {
+Control *marker_production_box(GameObject *item, bool recruit) {
     Control *box = panel_create(1, 1, 0, 0, 0);
     if (!box) return nullptr;
     panel_set_border(box, true);
@@ -438,18 +430,20 @@ void mark_site(ObjectMap *map, Site *site, std::vector<SiteMark> *marks) {
                 control_set_position(crane, label->w / 2 - crane->w / 2, -crane->h);
         }
     } else {
-        if ((box = production_box(item, recruit != nullptr)))
+        if ((box = marker_production_box(item, recruit != nullptr)))
             panel_add_child(marker, label->w / 2 - box->w / 2, -(box->h + 8 + site->h), 0, 0, box);
         if (site->owner_id == g->ui_player_id && site_is_producing(site)) {
             Control *icon = image_control_create(IMAGE_PRODUCTION);
-            Control *bar = icon ? value_bar_create(BAR_W, std::max(icon->h - 4, 1), days_left, std::max(days_total, 1))
+            Control *bar = icon ? value_bar_create(PRODUCTION_BAR_W, std::max(icon->h - 4, 1), days_left,
+                                                   std::max(days_total, 1))
                                 : nullptr;
             if (bar) {
                 control_set_id(icon, ID_PRODUCTION_ICON);
                 control_set_id(bar, ID_PRODUCTION_BAR);
-                colour_fade_set(value_bar_fill_colour(bar), BAR_FILL.r, BAR_FILL.g, BAR_FILL.b);
+                colour_fade_set(value_bar_fill_colour(bar), PRODUCTION_BAR_FILL.r, PRODUCTION_BAR_FILL.g, PRODUCTION_BAR_FILL.b);
                 value_bar_enable_border(bar);
-                colour_fade_set(value_bar_border_colour(bar), BAR_TRACK.r, BAR_TRACK.g, BAR_TRACK.b);
+                colour_fade_set(value_bar_border_colour(bar), PRODUCTION_BAR_TRACK.r, PRODUCTION_BAR_TRACK.g,
+                                PRODUCTION_BAR_TRACK.b);
                 row_under(marker, label, {icon, bar}, 2);
             } else if (icon) {
                 control_release(control_addref(icon));
@@ -598,21 +592,21 @@ void hover_line(int x1, int y1, int x2, int y2) {
 void edge_toward(GameObject *object, int tx, int ty, int *x, int *y) {
     *x = tx;
     *y = ty;
-    if (object_impact_point(object, x, y) != RES_OK) centre_of(object, x, y);
+    if (object_impact_point(object, x, y) != RES_OK) galaxy_detail::centre_of(object, x, y);
 }
 
-void screen_rect(const GameObject *o, int *x, int *y) {
+void screen_position_of(const GameObject *o, int *x, int *y) {
     *x = o->x - (o->map ? o->map->view_x : 0);
     *y = o->y - (o->map ? o->map->view_y : 0);
 }
 
 // The panel beside the object: left of it when the object stands in the right half of the screen,
 // else right of it, centred on it vertically, inside the panel area.
-void place_beside(Control *panel, const GameObject *o) {
+void place_hover_beside(Control *panel, const GameObject *o) {
     int x = 0, y = 0;
-    screen_rect(o, &x, &y);
-    const GalaxyRect &area = screen()->panel_area;
-    int px = x + o->w / 2 > ui_screen_width() / 2 ? x - HOVER_GAP - panel->w : x + o->w + HOVER_GAP;
+    screen_position_of(o, &x, &y);
+    const GalaxyRect &area = galaxy_screen()->panel_area;
+    int px = x + o->w / 2 > ui_screen_width() / 2 ? x - galaxy_detail::HOVER_GAP - panel->w : x + o->w + galaxy_detail::HOVER_GAP;
     int py = y + o->h / 2 - panel->h / 2;
     px = std::clamp(px, area.x1, std::max(area.x1, area.x2 - panel->w));
     py = std::clamp(py, area.y1, std::max(area.y1, area.y2 - panel->h));
@@ -622,8 +616,8 @@ void place_beside(Control *panel, const GameObject *o) {
 // The panel placed clear of the hovered object and on the side its line comes from.
 void place_by_line(Control *panel, const GameObject *o, int from_x) {
     int x = 0, y = 0;
-    screen_rect(o, &x, &y);
-    const GalaxyRect &area = screen()->panel_area;
+    screen_position_of(o, &x, &y);
+    const GalaxyRect &area = galaxy_screen()->panel_area;
     const bool from_left = from_x - (o->map ? o->map->view_x : 0) < x + o->w / 2;
     panel_enable_item_list(panel);
     panel_clear_item_list(panel);
@@ -638,12 +632,13 @@ void place_by_line(Control *panel, const GameObject *o, int from_x) {
 // objects is drawn and its far end given through (*line_x) when the pick calls for one.
 bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
     Game *g = game_get();
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     const uint64_t ui = g->ui_player_id;
     switch (s->pick_mode) {
     case 1: {
         Site *site = site_cast(object);
-        if (!site || !(site->params.template_flags & SITE_TF_RESOURCE) || site->item == SITE_ITEM_HARVESTING) return false;
+        if (!site || !(site->params.template_flags & SITE_TF_RESOURCE) || site->item == galaxy_detail::SITE_ITEM_HARVESTING)
+            return false;
         facility_detail_rows(panel, site, 0);
         return true;
     }
@@ -653,8 +648,8 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
         Sector *sector = sector_of(object);
         if (!from || from == object || !(sector || (fleet && !fleet_is_barred(fleet)))) return false;
         int fx = 0, fy = 0, tx = 0, ty = 0;
-        centre_of(from, &fx, &fy);
-        centre_of(object, &tx, &ty);
+        galaxy_detail::centre_of(from, &fx, &fy);
+        galaxy_detail::centre_of(object, &tx, &ty);
         // Ships leaving a sector start from where their fleet icon will stand: half an icon up
         // and left of the sector's centre.
         int ox = fx, oy = fy;
@@ -686,10 +681,10 @@ bool hover_fill(Control *panel, GameObject *object, bool *lined, int *line_x) {
     if (Fleet *fleet = fleet_of(object)) {
         fleet_summary_build(panel, fleet, 0, 0, 0);
         GameObject *target = fleet->move_target;
-        if (starmap_view() && fleet->owner_id != ui && object_is_visible(fleet) && object_is_travelling(fleet) &&
+        if (starmap_shown() && fleet->owner_id != ui && object_is_visible(fleet) && object_is_travelling(fleet) &&
             target && (sector_of(target) || object_is_visible(target))) {
             int tx = 0, ty = 0, x1 = 0, y1 = 0;
-            centre_of(target, &tx, &ty);
+            galaxy_detail::centre_of(target, &tx, &ty);
             edge_toward(fleet, tx, ty, &x1, &y1);
             hover_line(x1, y1, tx, ty);
             *lined = true;
@@ -720,7 +715,7 @@ void galaxy_markers_refresh() {
             else if (Site *site = site_cast(object)) mark_site(map, site, &sites);
         }
         keep_off_names(sites);
-        if (starmap_view()) mark_battles(map);
+        if (starmap_shown()) mark_battles(map);
     }
     game_flush_new_controls(g);
 }
@@ -732,7 +727,7 @@ void galaxy_markers_clear() {
 }
 
 void galaxy_hover_set(GameObject *object) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     if (s->hovered == object) return;
     if (object) {
         object_add_ref(object);
@@ -762,5 +757,5 @@ void galaxy_hover_set(GameObject *object) {
     control_set_hidden(panel, true);
     control_set_enabled(panel, false);
     if (lined) place_by_line(panel, object, line_x);
-    else place_beside(panel, object);
+    else place_hover_beside(panel, object);
 }

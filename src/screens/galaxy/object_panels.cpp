@@ -10,6 +10,7 @@
 #include "platform/list.h"
 #include "platform/log.h"
 #include "platform/sound.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/sites/site_panel.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int PANEL_GROW_MS = 200;
 constexpr int BESIDE_BOX = 40;          // the box a panel opened next to a row keeps clear of
 constexpr int NEWS_GAP = 4;             // between a placed panel and the news box
 
@@ -45,8 +45,6 @@ constexpr int GRID_SPACING = 24;
 constexpr int GRID_DIRECTION = -1;
 constexpr int GRID_STEP_MS = 150;
 constexpr int VEIL_SHIFT = 3;
-
-GalaxyScreen *screen() { return galaxy_screen(); }
 
 const std::vector<Control *> &items_of(const List<Control> *list) {
     static const std::vector<Control *> none;
@@ -80,8 +78,6 @@ Control *object_panel_of(int32_t id) {
     return found;
 }
 
-void release_object(void *object) { object_release(static_cast<GameObject *>(object)); }
-
 void disable(Control *c) { control_set_enabled(c, false); }
 
 // A panel beneath the top: disabled, dimmed, its moving grid stopped.
@@ -89,11 +85,6 @@ void veil(Control *panel) {
     disable(panel);
     panel_set_dim(panel, VEIL_SHIFT);
     if (Panel *p = panel_of(panel)) p->flags &= ~PANEL_GRID;
-}
-
-void add_panel_area(Control *panel) {
-    const GalaxyRect &area = screen()->panel_area;
-    panel_add_item(panel, PLACE_BOUNDS, area.x1, area.y1, area.x2 - area.x1 + 1, area.y2 - area.y1 + 1);
 }
 
 // What stands for the object on the map in view: the object itself when it lies on that map; a
@@ -126,7 +117,7 @@ void final_size(Control *c, int *w, int *h) {
 // A panel placed over the news box in the bottom-left corner moves up above it, or, when there is
 // no room above, to its right; it stays beside its object, which it never covered sideways.
 void keep_clear_of_news(Control *panel) {
-    Control *news = screen()->side_panels[GALAXY_LIST_NEWS];
+    Control *news = galaxy_screen()->side_panels[GALAXY_LIST_NEWS];
     if (!news || news == panel || !control_is_shown(news)) return;
     int nw = 0, nh = 0, w = 0, h = 0;
     final_size(news, &nw, &nh);
@@ -135,7 +126,7 @@ void keep_clear_of_news(Control *panel) {
     int x = panel->x, y = panel->y;
     if (x >= news_right + NEWS_GAP || x + w + NEWS_GAP <= news->x || y + h + NEWS_GAP <= news_top || y >= news_bottom)
         return;
-    const GalaxyRect &area = screen()->panel_area;
+    const GalaxyRect &area = galaxy_screen()->panel_area;
     if (news_top - NEWS_GAP - h >= area.y1) y = news_top - NEWS_GAP - h;
     else if (news_right + NEWS_GAP + w - 1 <= area.x2) x = news_right + NEWS_GAP;
     control_set_position(panel, x, y);
@@ -152,10 +143,10 @@ void screen_rect_of(const GameObject *object, int *x, int *y) {
 }
 
 // A panel grows from an eighth of its size (at least one pixel) to its size.
-void grow_in(Control *panel) {
+void grow_in_panel(Control *panel) {
     const int w = panel->w, h = panel->h;
     control_set_size(panel, std::max(w / 8, 1), std::max(h / 8, 1));
-    panel_resize_to(panel, w, h, PANEL_GROW_MS);
+    panel_resize_to(panel, w, h, GALAXY_PANEL_GROW_MS);
 }
 
 // ---- The bracket ----
@@ -207,7 +198,7 @@ Control *bracket_corner(int i, int length) {
 }
 
 void drop_selection() {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     game_remove_controls_by_group(game_get(), GALAXY_GROUP_SELECTION);
     GameObject *old = s->selected;
     s->selected = nullptr;
@@ -235,7 +226,7 @@ void open_ship_panel_beside(Control *row) {
     if (tx > ui_screen_width() / 2) tx = rx - panel->w;
     const int ty = ry + row->h / 2;
     panel_enable_item_list(panel);
-    add_panel_area(panel);
+    galaxy_detail::add_panel_area(panel);
     panel_add_item(panel, PLACE_BESIDE, tx - BESIDE_BOX / 2, ty - BESIDE_BOX / 2, BESIDE_BOX, BESIDE_BOX);
     int x = tx, y = ty;
     if (panel_find_own_position(panel, &x, &y) != RES_OK) {
@@ -243,7 +234,7 @@ void open_ship_panel_beside(Control *row) {
         y = ty;
     }
     control_set_position(panel, x, y);
-    grow_in(panel);
+    grow_in_panel(panel);
     game_flush_new_controls(game_get());
 }
 
@@ -260,7 +251,7 @@ GameObject *attached_object(Control *c) {
 
 Control *galaxy_object_panel_open(int32_t id) {
     Game *g = game_get();
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     for_each_top_level([&](Control *c) {
         if (c->id == id && !(c->flags & CTRL_REMOVED)) control_remove(c);
     });
@@ -286,7 +277,7 @@ void galaxy_object_panels_close() {
     for_each_top_level([](Control *c) {
         if (is_object_panel(c)) control_remove(c);
     });
-    screen()->panel_top = -1;
+    galaxy_screen()->panel_top = -1;
 }
 
 Control *galaxy_object_panel_find(int32_t id) {
@@ -298,19 +289,19 @@ Control *galaxy_object_panel_find(int32_t id) {
 }
 
 Control *galaxy_object_panel_bottom() {
-    const GalaxyScreen *s = screen();
+    const GalaxyScreen *s = galaxy_screen();
     return s->panel_top < 0 ? nullptr : galaxy_object_panel_find(s->panel_stack[0]);
 }
 
 Control *galaxy_object_panel_top() {
-    const GalaxyScreen *s = screen();
+    const GalaxyScreen *s = galaxy_screen();
     return s->panel_top < 0 ? nullptr : galaxy_object_panel_find(s->panel_stack[s->panel_top]);
 }
 
 bool galaxy_object_panel_is_open(int32_t id) { return galaxy_object_panel_find(id) != nullptr; }
 
 bool galaxy_object_panel_open_for_hovered() {
-    const GameObject *hovered = screen()->hovered;
+    const GameObject *hovered = galaxy_screen()->hovered;
     bool found = false;
     if (!hovered) return false;
     for_each_top_level([&](Control *c) {
@@ -345,13 +336,13 @@ void galaxy_object_panels_show(bool show) {
 void galaxy_object_panel_set_object(Control *panel, GameObject *object) {
     if (!panel || !object) return;
     object_add_ref(object);
-    control_set_user_data(panel, object, release_object);
+    control_set_user_data(panel, object, galaxy_detail::release_object);
 }
 
 // ---- The selection ----
 
 void galaxy_select_object(GameObject *object) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     if (object == s->selected) return;
     if (!object) {
         drop_selection();
@@ -379,7 +370,7 @@ void galaxy_drop_selection() { drop_selection(); }
 void galaxy_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, int32_t corner) {
     // The bracket lives in the screen's selection panel: a hover change that sweeps the course and
     // hover lines away leaves it standing, and only a change of the selection moves or hides it.
-    Control *bracket = screen()->selection_panel;
+    Control *bracket = galaxy_screen()->selection_panel;
     Panel *p = panel_of(bracket);
     if (!p) return;
     panel_remove_children(bracket);
@@ -404,19 +395,19 @@ void galaxy_selection_bracket_show(int32_t x, int32_t y, int32_t w, int32_t h, i
 
 void galaxy_panel_move_into_place(Control *mover, Control *target) {
     if (!mover || !target) return;
-    control_move_to(mover, target->x, target->y, PANEL_GROW_MS);
+    control_move_to(mover, target->x, target->y, GALAXY_PANEL_GROW_MS);
     panel_set_draw_children_while_resizing(mover, false);
-    panel_resize_to(mover, target->w, target->h, PANEL_GROW_MS);
-    control_show_for(mover, PANEL_GROW_MS);
-    control_disable_for(mover, PANEL_GROW_MS);
+    panel_resize_to(mover, target->w, target->h, GALAXY_PANEL_GROW_MS);
+    control_show_for(mover, GALAXY_PANEL_GROW_MS);
+    control_disable_for(mover, GALAXY_PANEL_GROW_MS);
     panel_stop_resize(target);
-    control_hide_for(target, PANEL_GROW_MS);
+    control_hide_for(target, GALAXY_PANEL_GROW_MS);
 }
 
 void galaxy_place_panel_beside(Control *panel, const GameObject *object, int32_t margin) {
     if (!panel_of(panel) || !object) return;
     panel_enable_item_list(panel);
-    add_panel_area(panel);
+    galaxy_detail::add_panel_area(panel);
     if (const GameObject *shown = on_map_in_view(object)) {
         int x = 0, y = 0;
         screen_rect_of(shown, &x, &y);

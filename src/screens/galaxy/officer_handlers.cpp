@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr int MOVE_MS = 200;
 constexpr int SITE_PANEL_RESIZE_MS = 100;
 constexpr int SITE_PANEL_MARGIN = 4;
 constexpr int SITE_PANEL_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
@@ -48,23 +47,23 @@ Control *open_in_place_of(Control *old, int32_t id) {
     return galaxy_object_panel_open(id);
 }
 
-struct Rect {
+struct PanelRect {
     int x, y, w, h;
 };
-Rect rect_of(const Control *c) { return {c->x, c->y, c->w, c->h}; }
+PanelRect panel_rect_of(const Control *c) { return {c->x, c->y, c->w, c->h}; }
 
-void grow_from(Control *panel, const Rect *old) {
+void grow_from(Control *panel, const PanelRect *old) {
     if (!panel) return;
     const int w = panel->w, h = panel->h;
     control_set_position(panel, old->x, old->y);
     control_set_size(panel, std::max(old->w, 1), std::max(old->h, 1));
-    control_move_to(panel, old->x + old->w / 2 - w / 2, old->y + old->h / 2 - h / 2, MOVE_MS);
-    panel_resize_to(panel, w, h, MOVE_MS);
+    control_move_to(panel, old->x + old->w / 2 - w / 2, old->y + old->h / 2 - h / 2, GALAXY_PANEL_MOVE_MS);
+    panel_resize_to(panel, w, h, GALAXY_PANEL_MOVE_MS);
 }
 
 // The officer panel for the officer, in the place of `old`.
 void reopen_officer_panel(Control *old, Officer *officer) {
-    const Rect where = rect_of(old);
+    const PanelRect where = panel_rect_of(old);
     Control *panel = open_in_place_of(old, GALAXY_PANEL_OFFICER);
     if (!panel) return;
     galaxy_officer_panel_build(panel, officer);
@@ -170,7 +169,7 @@ void galaxy_officer_on_train(Control *panel) {
         galaxy_place_panel_beside(site_panel, site, SITE_PANEL_MARGIN);
         const int w = site_panel->w, h = site_panel->h;
         control_set_size(site_panel, std::max(w / 8, 1), std::max(h / 8, 1));
-        panel_resize_to(site_panel, w, h, MOVE_MS);
+        panel_resize_to(site_panel, w, h, GALAXY_PANEL_MOVE_MS);
     }
     sound_play(SOUND_PURCHASE);
     game_flush_new_controls(game_get());
@@ -182,7 +181,7 @@ void galaxy_officer_on_replace(Control *panel) {
     Ship *ship = officer->ship_id ? ship_of(game_find_object(game_get(), officer->ship_id)) : nullptr;
     Site *base = ship || !officer->site_id ? nullptr : starbase_of(sector_find(officer->sector_id));
     if (!ship && !base) return;
-    const Rect where = rect_of(panel);
+    const PanelRect where = panel_rect_of(panel);
     Control *dialog = open_in_place_of(panel, ship ? GALAXY_PANEL_ASSIGN_SHIP : GALAXY_PANEL_ASSIGN_BASE);
     if (!dialog) return;
     if (ship) {
@@ -201,7 +200,7 @@ void galaxy_officer_on_replace(Control *panel) {
 void galaxy_officer_on_reassign(Control *panel) {
     Officer *officer = officer_detail_panel_officer(panel);
     if (!officer) return;
-    const Rect where = rect_of(panel);
+    const PanelRect where = panel_rect_of(panel);
     const int32_t came_from = panel_of(panel) ? panel_of(panel)->value : -1;
     officer_retain(officer);   // the officer panel goes before the new one holds it
     Control *commanding = open_in_place_of(panel, GALAXY_PANEL_COMMANDER);
@@ -230,13 +229,14 @@ void galaxy_reassign_on_pick(Control *panel) {
     Control *list = galaxy_screen()->side_panels[GALAXY_LIST_OFFICERS];
     const bool from_list = panel_of(panel)->value == FROM_OFFICERS_LIST && list && control_is_shown(list);
     if (from_list) {
-        const Rect where = rect_of(panel);
+        const PanelRect where = panel_rect_of(panel);
         Control *officer_panel = open_in_place_of(panel, GALAXY_PANEL_OFFICER);
         if (officer_panel) {
             galaxy_officer_panel_build(officer_panel, officer);
             panel_of(officer_panel)->value = FROM_OFFICERS_LIST;
             control_set_position(officer_panel, where.x, where.y);   // from where the post was picked
-            control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h, MOVE_MS);
+            control_move_to(officer_panel, list->x + list->w + LIST_GAP, list->y + list->h - officer_panel->h,
+                            GALAXY_PANEL_MOVE_MS);
             game_flush_new_controls(game_get());
         }
     } else {

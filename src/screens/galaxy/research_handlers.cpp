@@ -20,13 +20,12 @@
 namespace {
 
 constexpr int PANEL_GAP = 6;          // between the list and the detail panel
-constexpr int GROW_MS = 200;
 
 Player *ui_player() { return game_get()->ui_player; }
 Control *tech_list() { return galaxy_screen()->side_panels[GALAXY_LIST_TECH]; }
 
 // After an action: the detail panel goes out of sight and the list shows the tech's new state.
-void finish(Control *panel, int32_t tech) {
+void finish_action(Control *panel, int32_t tech) {
     if (panel) control_set_hidden(panel, false);
     tech_list_select(tech_list(), tech);
 }
@@ -38,8 +37,8 @@ void grow_beside(Control *panel, const Control *list) {
     panel_set_anchor_mode(panel, PANEL_ANCHOR_NONE);
     control_set_position(panel, list->x, list->y);
     control_set_size(panel, list->w, list->h);
-    control_move_to(panel, list->x + list->w + PANEL_GAP, list->y + list->h - h, GROW_MS);
-    panel_resize_to(panel, w, h, GROW_MS);
+    control_move_to(panel, list->x + list->w + PANEL_GAP, list->y + list->h - h, GALAXY_PANEL_GROW_MS);
+    panel_resize_to(panel, w, h, GALAXY_PANEL_GROW_MS);
 }
 
 }  // namespace
@@ -82,7 +81,7 @@ void galaxy_tech_on_start(Control *panel) {
     } else {
         sound_play(SOUND_PURCHASE);
     }
-    finish(panel, tech);
+    finish_action(panel, tech);
 }
 
 void galaxy_tech_on_pause(Control *panel) {
@@ -93,7 +92,7 @@ void galaxy_tech_on_pause(Control *panel) {
     if (r != RES_OK)
         log_write(LOG_GAME, LOG_WARN, "Failed to pause tech research for player #%llu tech type %i (%i)",
                   static_cast<unsigned long long>(player->id), int(tech), int(r));
-    finish(panel, tech);
+    finish_action(panel, tech);
 }
 
 void galaxy_tech_on_prioritize(Control *panel) {
@@ -101,7 +100,7 @@ void galaxy_tech_on_prioritize(Control *panel) {
     const int32_t tech = tech_detail_tech(panel);
     if (!player) return;
     player_prioritize_research(player, tech);   // refused quietly
-    finish(panel, tech);
+    finish_action(panel, tech);
 }
 
 void galaxy_tech_on_resume(Control *panel) {
@@ -112,5 +111,5 @@ void galaxy_tech_on_resume(Control *panel) {
     if (r != RES_OK)
         log_write(LOG_GAME, LOG_WARN, "Failed to resume tech research for player #%llu tech type %i (%i)",
                   static_cast<unsigned long long>(player->id), int(tech), int(r));
-    finish(panel, tech);
+    finish_action(panel, tech);
 }

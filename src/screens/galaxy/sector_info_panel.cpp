@@ -11,6 +11,7 @@
 #include "platform/colour_fade.h"
 #include "platform/list.h"
 #include "platform/str.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/sector_rows.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -22,16 +23,14 @@
 
 namespace {
 
-constexpr int SHIP_ICONS_STYLE = 3;
-
 // "(Unexplored)" and "(Not visited)".
-Control *add_status(Control *panel, int y, const char *text) {
+Control *add_visit_status(Control *panel, int y, const char *text) {
     return panel_add_child(panel, 4, y, 0, 0, text_label_create_plain(2, 180, 130, 150, text));
 }
 
 constexpr int NO_ICON = -1;
 
-void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
+void add_info_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
     Control *icon = icon_type != NO_ICON ? image_control_create_frame(icon_type, frame) : nullptr;
     (void)ui_stat_rows_add_row(rows, icon, label, value.c_str(), 0);
 }
@@ -78,17 +77,17 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
     List<SystemRow> *rows = ui_stat_rows_list_create();
 
     if (!known) {
-        if (Control *status = add_status(panel, y, "(Unexplored)")) y += status->h + 6;
+        if (Control *status = add_visit_status(panel, y, "(Unexplored)")) y += status->h + 6;
     } else {
         Control *owner = panel_add_child(panel, 4, y, 0, 0, player_name_label_create(2, "Unclaimed", known->owner_id));
         y = title_h + (owner ? owner->h : 0) + 16;
         if (known->snapshot_version < 0) {
-            if (Control *status = add_status(panel, y, "(Unexplored)")) y += status->h + 6;
+            if (Control *status = add_visit_status(panel, y, "(Unexplored)")) y += status->h + 6;
         } else {
             if (known->snapshot_version == 0)
-                if (Control *status = add_status(panel, y, "(Not visited)")) y += status->h + 6;
+                if (Control *status = add_visit_status(panel, y, "(Not visited)")) y += status->h + 6;
             if (!in_view && known->seen_date && rows)
-                add_row(rows, NO_ICON, 0, "Last scan", date_format(known->seen_date));
+                add_info_row(rows, NO_ICON, 0, "Last scan", date_format(known->seen_date));
         }
         const uint32_t passes = (flags & SECTOR_INFO_FEATURES ? SECTOR_ICONS_FEATURES : 0) |
                                 (flags & SECTOR_INFO_FACILITIES ? SECTOR_ICONS_FACILITIES : 0);
@@ -101,7 +100,7 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
         List<GameObject> *present = sector_sorted_object_list(sector);
         if (present && list_count(present) > 0) {
             if ((ships = panel_add_child(panel, 4, y, 0, 0, panel_create_empty()))) {
-                ship_icons_build(ships, present, SHIP_ICONS_STYLE);
+                ship_icons_build(ships, present, galaxy_detail::SHIP_ICONS_STYLE);
                 y += ships->h + 12;
             }
         }
@@ -110,11 +109,11 @@ void sector_info_panel_build(Control *panel, GameObject *sector_obj, uint64_t vi
 
     if (rows) {
         if (flags & SECTOR_INFO_OWN) sector_starbase_rows_add(rows, sector, false);
-        if (flags & SECTOR_INFO_DISTANCE) add_row(rows, NO_ICON, 0, "Distance", str_format("%i pc", int(distance)));
+        if (flags & SECTOR_INFO_DISTANCE) add_info_row(rows, NO_ICON, 0, "Distance", str_format("%i pc", int(distance)));
         if ((flags & SECTOR_INFO_SPEED_ETA) && speed > 0) {
             const int32_t days = sector_info_eta_days(distance, speed);
-            add_row(rows, NO_ICON, 0, "Speed", str_format("%i pc/day", int(speed)));
-            add_row(rows, NO_ICON, 0, "ETA", str_format("%i day%s", int(days), days == 1 ? "" : "s"));
+            add_info_row(rows, NO_ICON, 0, "Speed", str_format("%i pc/day", int(speed)));
+            add_info_row(rows, NO_ICON, 0, "ETA", str_format("%i day%s", int(days), days == 1 ? "" : "s"));
         }
         if (list_count(rows) > 0) {
             Control *table = panel_add_child(panel, 4, y, 0, 0, ui_stat_rows_create(rows, 0));

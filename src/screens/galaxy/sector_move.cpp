@@ -6,6 +6,7 @@
 
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
+#include "platform/input.h"
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/galaxy/sector_panel.h"
@@ -20,22 +21,15 @@
 
 namespace {
 
-constexpr int BUTTON_FONT = 6;
-constexpr int PROMPT_FONT = 7;
-constexpr int KEY_ESCAPE = 27;
-constexpr int PROMPT_GREEN[3] = {0, 230, 0};
+constexpr int MOVE_PROMPT_FONT = 7;
+constexpr int MOVE_PROMPT_GREEN[3] = {0, 230, 0};
 constexpr int PRODUCTION_BOXES[] = {SECTOR_PANEL_STARBASE_BOX, SECTOR_PANEL_SHIPYARD_BOX, SECTOR_PANEL_TRAINING_BOX};
-
-Control *panel_of_control(Control *ctrl) {
-    Control *panel = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
-    return sector_panel_state(panel) ? panel : nullptr;
-}
 
 Control *child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
 
 Control *set_course_button(Control *panel) { return child(child(panel, SECTOR_PANEL_BUTTONS), SECTOR_PANEL_SET_COURSE); }
 
-void fade_out(Control *panel, int id, int ms) {
+void fade_out_child(Control *panel, int id, int ms) {
     if (Control *c = child(panel, id)) control_fade_out(c, ms);
 }
 
@@ -104,7 +98,7 @@ void bring_prompt_back(Control *panel) {
     Control *prompt = child(panel, SECTOR_PANEL_SELECT_PROMPT);
     if (!prompt) return;
     control_move_to(prompt, panel->w / 2 - prompt->w / 2, prompt->y, 120);
-    colour_fade_to(text_label_colour(prompt), PROMPT_GREEN[0], PROMPT_GREEN[1], PROMPT_GREEN[2], 120, 0);
+    colour_fade_to(text_label_colour(prompt), MOVE_PROMPT_GREEN[0], MOVE_PROMPT_GREEN[1], MOVE_PROMPT_GREEN[2], 120, 0);
     control_hide_for(prompt, 10);
 }
 
@@ -140,7 +134,7 @@ Control *add_selection_button(Control *panel, int image, ControlFn on_click, int
 }  // namespace
 
 void sector_panel_on_move(Control *button) {
-    Control *panel = panel_of_control(button);
+    Control *panel = sector_panel_of_control(button);
     SectorPanelState *s = sector_panel_state(panel);
     if (!s) return;
     Control *list = sector_panel_ship_list(panel);
@@ -149,8 +143,8 @@ void sector_panel_on_move(Control *button) {
         panel_call_slot(panel, SECTOR_SLOT_SET_COURSE);
         return;
     }
-    fade_out(panel, SECTOR_PANEL_ROWS, 200);
-    for (int id : PRODUCTION_BOXES) fade_out(panel, id, 200);
+    fade_out_child(panel, SECTOR_PANEL_ROWS, 200);
+    for (int id : PRODUCTION_BOXES) fade_out_child(panel, id, 200);
     if (Control *owner = child(panel, SECTOR_PANEL_OWNER_LABEL)) colour_fade_to(text_label_colour(owner), 0, 0, 0, 200, 0);
     header_close_key(panel, 0);
     const Control *header = child(panel, SECTOR_PANEL_HEADER);
@@ -170,20 +164,22 @@ void sector_panel_on_move(Control *button) {
     }
 
     Control *prompt = panel_add_child(panel, 0, y0, SECTOR_PANEL_SELECT_PROMPT, 0,
-                                      text_label_create_plain(PROMPT_FONT, 255, 255, 255, "Select ships"));
+                                      text_label_create_plain(MOVE_PROMPT_FONT, 255, 255, 255, "Select ships"));
     if (prompt) {
         control_set_position(prompt, panel->w / 2 - prompt->w / 2, y0);
-        colour_fade_to(text_label_colour(prompt), PROMPT_GREEN[0], PROMPT_GREEN[1], PROMPT_GREEN[2], 300, 0);
+        colour_fade_to(text_label_colour(prompt), MOVE_PROMPT_GREEN[0], MOVE_PROMPT_GREEN[1], MOVE_PROMPT_GREEN[2], 300, 0);
         control_set_hidden(prompt, false);
     }
 
     List<Control> made;
-    Control *set_course = image_button_create(IMAGE_COURSE, BUTTON_FONT, "Set Course", sector_panel_on_set_course, 's', panel);
+    Control *set_course = image_button_create(IMAGE_COURSE, SECTOR_PANEL_BUTTON_FONT, "Set Course",
+                                              sector_panel_on_set_course, 's', panel);
     if (set_course) {
         control_set_id(set_course, SECTOR_PANEL_SET_COURSE);
         list_append(&made, control_addref(set_course));
     }
-    if (Control *cancel = image_button_create(IMAGE_CANCEL, BUTTON_FONT, "Cancel", sector_panel_on_cancel_move, KEY_ESCAPE, panel))
+    if (Control *cancel = image_button_create(IMAGE_CANCEL, SECTOR_PANEL_BUTTON_FONT, "Cancel", sector_panel_on_cancel_move,
+                                              INPUT_KEY_ESCAPE, panel))
         list_append(&made, control_addref(cancel));
     const int buttons_y = old_buttons_y >= 1 ? old_buttons_y : y0 + (prompt ? prompt->h : 0) + 8;
     Control *selection = panel_add_child(panel, 4, buttons_y, SECTOR_PANEL_BUTTONS, 0,
@@ -230,7 +226,7 @@ void sector_panel_press_move(Control *panel) {
 }
 
 void sector_panel_on_ship_toggle(Control *list) {
-    Control *panel = panel_of_control(list);
+    Control *panel = sector_panel_of_control(list);
     if (!panel) return;
     if (GameObject *ship = ship_list_picked_ship(list))
         ship_list_set_row_selected(list, ship, !ship_list_is_selected(list, ship));
@@ -239,7 +235,7 @@ void sector_panel_on_ship_toggle(Control *list) {
 }
 
 void sector_panel_on_select_all(Control *button) {
-    Control *panel = panel_of_control(button);
+    Control *panel = sector_panel_of_control(button);
     Control *list = sector_panel_ship_list(panel);
     if (!list) return;
     ship_list_select_visible(list);
@@ -247,7 +243,7 @@ void sector_panel_on_select_all(Control *button) {
 }
 
 void sector_panel_on_clear_selection(Control *button) {
-    Control *panel = panel_of_control(button);
+    Control *panel = sector_panel_of_control(button);
     Control *list = sector_panel_ship_list(panel);
     if (!list) return;
     ship_list_unselect_visible(list);
@@ -255,13 +251,13 @@ void sector_panel_on_clear_selection(Control *button) {
 }
 
 void sector_panel_on_cancel_move(Control *button) {
-    Control *panel = panel_of_control(button);
+    Control *panel = sector_panel_of_control(button);
     SectorPanelState *s = sector_panel_state(panel);
     if (!s) return;
     for (int id : {SECTOR_PANEL_ROWS, SECTOR_PANEL_STARBASE_BOX, SECTOR_PANEL_SHIPYARD_BOX, SECTOR_PANEL_TRAINING_BOX,
                    SECTOR_PANEL_SELECT_ALL, SECTOR_PANEL_CLEAR_SELECTION})
-        fade_out(panel, id, 100);
-    header_close_key(panel, KEY_ESCAPE);
+        fade_out_child(panel, id, 100);
+    header_close_key(panel, INPUT_KEY_ESCAPE);
     if (Control *owner = child(panel, SECTOR_PANEL_OWNER_LABEL))
         colour_fade_to(text_label_colour(owner), s->owner_rgb[0], s->owner_rgb[1], s->owner_rgb[2], 200, 0);
     if (Control *icons = child(panel, SECTOR_PANEL_SITE_ICONS)) {

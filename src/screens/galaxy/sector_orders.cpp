@@ -10,7 +10,7 @@
 namespace {
 
 // A ship row was picked: the ship panel opens beside the clicked row.
-void open_ship_beside_row(Control *panel) {
+void open_ship_beside_sector_row(Control *panel) {
     if (!sector_panel_picked_ship(panel)) return;
     ShipListState *s = ship_list_state(sector_panel_ship_list(panel));
     if (s->picked >= list_count(&s->rows)) return;
@@ -23,7 +23,7 @@ void galaxy_show_sector_panel(Control *panel, GameObject *sector, int32_t option
     Game *game = game_get();
     if (!panel || !game) return;
     sector_panel_build(panel, sector, game->ui_player_id, uint32_t(options));
-    panel_set_slot(panel, SECTOR_SLOT_SHIP_PICK, open_ship_beside_row);
+    panel_set_slot(panel, SECTOR_SLOT_SHIP_PICK, open_ship_beside_sector_row);
     panel_set_slot(panel, SECTOR_SLOT_SET_COURSE, galaxy_sector_on_set_course);
     panel_set_slot(panel, SECTOR_SLOT_COMBAT, galaxy_sector_on_combat);
     panel_set_slot(panel, SECTOR_SLOT_ZOOM, galaxy_sector_on_enter);

@@ -27,19 +27,12 @@
 
 namespace {
 
-constexpr int BUTTON_FONT = 6;
-constexpr int SHIP_LIST_STYLE = 7;
+constexpr int SECTOR_LIST_STYLE = 7;
 
-void state_free(void *state) { delete static_cast<SectorPanelState *>(static_cast<PanelCommandSlots *>(state)); }
+void sector_panel_state_free(void *state) { delete static_cast<SectorPanelState *>(static_cast<PanelCommandSlots *>(state)); }
 void release_sector(void *sector) { object_release(static_cast<GameObject *>(sector)); }
 
-// The sector panel a control belongs to: the control's user data (the list's too).
-Control *panel_of_control(Control *ctrl) {
-    Control *panel = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
-    return sector_panel_state(panel) ? panel : nullptr;
-}
-
-void call_slot(Control *panel, int slot) {
+void sector_panel_call_slot(Control *panel, int slot) {
     if (sector_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
@@ -54,13 +47,13 @@ void panel_look(Control *panel) {
 }
 
 // The ship list of the sector's objects at y; returns the y below it.
-int add_ship_list(Control *panel, SectorPanelState *s, const Sector *sector, int y) {
+int add_sector_ship_list(Control *panel, SectorPanelState *s, const Sector *sector, int y) {
     List<GameObject> *objects = sector_sorted_object_list(sector);
     s->object_count = objects ? list_count(objects) : 0;
     if (s->object_count > 0) {
         Control *list = panel_add_child(panel, 0, y, SECTOR_PANEL_SHIP_LIST, 0, panel_create_empty());
         if (list) {
-            ship_list_init(list, objects, SECTOR_PANEL_LIST_WIDTH, sector_panel_on_ship_pick, SHIP_LIST_STYLE);
+            ship_list_init(list, objects, SECTOR_PANEL_LIST_WIDTH, sector_panel_on_ship_pick, SECTOR_LIST_STYLE);
             control_set_user_data(list, panel, nullptr);
             ship_list_set_width(list, SECTOR_PANEL_LIST_WIDTH);
             s->list_y = list->y;
@@ -95,13 +88,13 @@ Control *make_buttons(Control *panel, const SectorPanelState *s, const Sector *s
     int n = 0;
     if ((s->flags & SECTOR_PANEL_COMMAND) && sector_count_objects_of_owner(sector, s->viewer_id) > 0) {
         if (game_find_encounter_by_sector(game_get(), sector->id)) {
-            made[n++] = image_button_create(IMAGE_COMBAT, BUTTON_FONT, "Combat", sector_panel_on_combat, 'c', panel);
-        } else if ((made[n] = image_button_create(IMAGE_MOVE, BUTTON_FONT, "Move", sector_panel_on_move, 'm', panel))) {
+            made[n++] = image_button_create(IMAGE_COMBAT, SECTOR_PANEL_BUTTON_FONT, "Combat", sector_panel_on_combat, 'c', panel);
+        } else if ((made[n] = image_button_create(IMAGE_MOVE, SECTOR_PANEL_BUTTON_FONT, "Move", sector_panel_on_move, 'm', panel))) {
             control_set_id(made[n++], SECTOR_PANEL_MOVE_BUTTON);
         }
     }
     if ((s->flags & SECTOR_PANEL_ZOOM) &&
-        (made[n] = image_button_create(IMAGE_ZOOM, BUTTON_FONT, "Zoom", sector_panel_on_zoom, 'z', panel)))
+        (made[n] = image_button_create(IMAGE_ZOOM, SECTOR_PANEL_BUTTON_FONT, "Zoom", sector_panel_on_zoom, 'z', panel)))
         control_set_id(made[n++], SECTOR_PANEL_ZOOM_BUTTON);
     for (Control *b : made)
         if (b) list_append(&buttons, control_addref(b));
@@ -116,9 +109,14 @@ Control *make_buttons(Control *panel, const SectorPanelState *s, const Sector *s
 }  // namespace
 
 SectorPanelState *sector_panel_state(Control *panel) {
-    return panel && panel_of(panel) && panel->widget_free == state_free
+    return panel && panel_of(panel) && panel->widget_free == sector_panel_state_free
                ? static_cast<SectorPanelState *>(panel_command_slots(panel))
                : nullptr;
+}
+
+Control *sector_panel_of_control(Control *ctrl) {
+    Control *panel = ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr;
+    return sector_panel_state(panel) ? panel : nullptr;
 }
 
 void sector_panel_add_production_boxes(Control *panel, GameObject *sector, const Control *rows) {
@@ -147,7 +145,7 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
     control_set_user_data(panel, sector, release_sector);
     SectorPanelState *s = new (std::nothrow) SectorPanelState{};
     if (!s) return;
-    panel_set_command_state(panel, s, state_free);
+    panel_set_command_state(panel, s, sector_panel_state_free);
     s->flags = flags;
     s->viewer_id = viewer_id;
 
@@ -177,7 +175,7 @@ void sector_panel_build(Control *panel, GameObject *sector_obj, uint64_t viewer_
     if (panel_add_child(panel, 8, y, SECTOR_PANEL_SITE_ICONS, 0, icons)) y += icons->h + 10;
     else y += 24;
 
-    y = add_ship_list(panel, s, sector, y);
+    y = add_sector_ship_list(panel, s, sector, y);
     Control *list = sector_panel_ship_list(panel);
     if (flags & SECTOR_PANEL_OWN) add_own_rows(panel, s, sector, y);
     Control *rows = panel_find_child(panel, SECTOR_PANEL_ROWS);
@@ -243,7 +241,7 @@ void sector_panel_on_close(Control *header) {
     control_remove(panel);
 }
 
-void sector_panel_on_combat(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_COMBAT); }
-void sector_panel_on_ship_pick(Control *list) { call_slot(panel_of_control(list), SECTOR_SLOT_SHIP_PICK); }
-void sector_panel_on_set_course(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_SET_COURSE); }
-void sector_panel_on_zoom(Control *button) { call_slot(panel_of_control(button), SECTOR_SLOT_ZOOM); }
+void sector_panel_on_combat(Control *button) { sector_panel_call_slot(sector_panel_of_control(button), SECTOR_SLOT_COMBAT); }
+void sector_panel_on_ship_pick(Control *list) { sector_panel_call_slot(sector_panel_of_control(list), SECTOR_SLOT_SHIP_PICK); }
+void sector_panel_on_set_course(Control *button) { sector_panel_call_slot(sector_panel_of_control(button), SECTOR_SLOT_SET_COURSE); }
+void sector_panel_on_zoom(Control *button) { sector_panel_call_slot(sector_panel_of_control(button), SECTOR_SLOT_ZOOM); }

@@ -50,6 +50,8 @@ constexpr int SECTOR_PANEL_LIST_SHOWN  = 300;
 constexpr int SECTOR_PANEL_WHEEL_STEP  = 24;    // per wheel notch
 constexpr int SECTOR_PANEL_ARROW_STEP  = 96;    // per arrow click
 
+constexpr int SECTOR_PANEL_BUTTON_FONT = 6;    // the buttons' captions
+
 // Command slots.
 constexpr int SECTOR_SLOT_SHIP_PICK  = 1;   // a ship row was clicked in the normal view
 constexpr int SECTOR_SLOT_SET_COURSE = 2;   // "Set Course" (or Move with one object at the sector)
@@ -68,6 +70,9 @@ struct SectorPanelState : PanelCommandSlots {
 };
 
 SectorPanelState *sector_panel_state(Control *panel);   // null for any other panel
+// The sector panel a control belongs to: the control's user data (the list's too); null when that
+// is no sector panel.
+Control          *sector_panel_of_control(Control *ctrl);
 
 void        sector_panel_build(Control *panel, GameObject *sector, uint64_t viewer_id, uint32_t flags);
 Control    *sector_panel_ship_list(Control *panel);            // the ship list 100001, or null

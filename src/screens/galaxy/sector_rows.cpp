@@ -118,8 +118,8 @@ void add_facilities(Control **row, int *x, const std::vector<const Site *> &site
 
 // One production box: the item's picture, a clock and the days left beside it, centred on the
 // picture's half height plus `drop`.
-Control *production_box(Control *picture, int picture_x, int picture_y, int clock_gap, int drop, int days,
-                        int extra_h) {
+Control *build_production_box(Control *picture, int picture_x, int picture_y, int clock_gap, int drop, int days,
+                              int extra_h) {
     Control *box = panel_create_empty();
     if (!box) {
         if (picture) control_release(control_addref(picture));
@@ -193,13 +193,13 @@ Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKin
         Control *picture = item ? sprite_icon(frame_of(item, item->frame))
                            : kind == SECTOR_BOX_STARBASE ? image_control_create(IMAGE_DEFENCE_UPGRADE)
                                                          : nullptr;
-        return production_box(picture, 8, 3, 20, 3, days, 3);
+        return build_production_box(picture, 8, 3, 20, 3, days, 3);
     }
     case SECTOR_BOX_TRAINING: {
         Site *site = sector_find_site_of_kind(sector, SITE_TRAINING);
         int32_t days = 0;
         if (!site || !site_production_info(site, nullptr, nullptr, &days, nullptr, nullptr)) return nullptr;
-        return production_box(image_control_create(IMAGE_CADET), 11, 6, 26, 6, days, 7);
+        return build_production_box(image_control_create(IMAGE_CADET), 11, 6, 26, 6, days, 7);
     }
     }
     return nullptr;
@@ -207,7 +207,7 @@ Control *sector_production_box_create(const GameObject *sector_obj, SectorBoxKin
 
 namespace {
 
-void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
+void add_starbase_row(List<SystemRow> *rows, int icon_type, int frame, const char *label, const std::string &value) {
     (void)ui_stat_rows_add_row(rows, image_control_create_frame(icon_type, frame), label, value.c_str(), 0);
 }
 
@@ -216,11 +216,12 @@ void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label,
 void sector_starbase_rows_add(List<SystemRow> *rows, const Sector *sector, bool labelled) {
     if (!rows || !sector) return;
     const auto label = [labelled](const char *text) { return labelled ? text : ""; };
-    add_row(rows, IMAGE_STARBASE_CREW, 0, label("Starbase crew"), str_format("%i", int(sector_starbase_crew(sector))));
+    add_starbase_row(rows, IMAGE_STARBASE_CREW, 0, label("Starbase crew"),
+                     str_format("%i", int(sector_starbase_crew(sector))));
     if (const int32_t income = sector_harvest_income(sector); income > 0)
-        add_row(rows, IMAGE_CREDITS, 1, label("Resource yield"), str_format("$%i/day", int(income)));
+        add_starbase_row(rows, IMAGE_CREDITS, 1, label("Resource yield"), str_format("$%i/day", int(income)));
     if (const int32_t research = sector_total_research_rate(sector); research > 0)
-        add_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), tech_points_text(research));
+        add_starbase_row(rows, IMAGE_RESEARCH, 1, label("Research rating"), tech_points_text(research));
     if (const int32_t intake = sector_starbase_intake(sector); intake > 0)
-        add_row(rows, IMAGE_CREW, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
+        add_starbase_row(rows, IMAGE_CREW, 1, label("Crew recruitment"), str_format("%i/week", int(intake)));
 }

@@ -13,6 +13,7 @@
 #include "platform/log.h"
 #include "platform/sound.h"
 #include "screens/galaxy/fleet_panel.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
@@ -31,20 +32,20 @@
 
 namespace {
 
-constexpr int PANEL_MARGIN = 12;
 constexpr int PANEL_MOVE_MS = 200;
-constexpr int32_t SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;
-constexpr int32_t SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_COMMAND | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;   // the owner still has objects in the sector
-constexpr int32_t SECTOR_OPTIONS_OWN = SECTOR_PANEL_OWN;
-constexpr int32_t FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
-constexpr int32_t FLEET_OPTIONS_STARMAP = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE | FLEET_PANEL_OWN;
+// Object panel options of the sector and fleet panels rebuilt after a command (the star map's
+// fleet panel takes galaxy_local.h's).
+constexpr int32_t REBUILT_SECTOR_OPTIONS = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;
+constexpr int32_t REBUILT_SECTOR_OPTIONS_PRESENT = SECTOR_PANEL_STYLE_1 | SECTOR_PANEL_COMMAND | SECTOR_PANEL_STYLE_2 | SECTOR_PANEL_ZOOM;   // the owner still has objects in the sector
+constexpr int32_t REBUILT_SECTOR_OPTIONS_OWN = SECTOR_PANEL_OWN;
+constexpr int32_t REBUILT_FLEET_OPTIONS_SECTOR_VIEW = FLEET_PANEL_COMPACT | FLEET_PANEL_CLOSE;
 
-bool starmap_view() { return (galaxy_screen()->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_STARMAP_VIEW) != 0; }
+bool in_starmap_view() { return (galaxy_screen()->screen_flags.load(std::memory_order_acquire) & GALAXY_FLAG_STARMAP_VIEW) != 0; }
 
 // The fleet of the sector view's map that holds the ship (by id); null on the star map.
 Fleet *sector_view_fleet_of(const Ship *ship) {
     const ObjectMap *map = game_get()->sector_map;
-    if (starmap_view() || !map) return nullptr;
+    if (in_starmap_view() || !map) return nullptr;
     for (GameObject *o : map->objects.items) {
         if (!o) break;
         Fleet *fleet = fleet_of(o);
@@ -58,11 +59,11 @@ Fleet *sector_view_fleet_of(const Ship *ship) {
 // The sector panel rebuilt in place for the UI player after a ship left the sector.
 void rebuild_sector_panel(Control *panel, Sector *sector, uint64_t owner_id) {
     const uint64_t ui = game_get()->ui_player_id;
-    int32_t options = sector_count_objects_of_owner(sector, owner_id) > 0 ? SECTOR_OPTIONS_PRESENT : SECTOR_OPTIONS;
-    if (sector->owner_id == ui) options += SECTOR_OPTIONS_OWN;
+    int32_t options = sector_count_objects_of_owner(sector, owner_id) > 0 ? REBUILT_SECTOR_OPTIONS_PRESENT : REBUILT_SECTOR_OPTIONS;
+    if (sector->owner_id == ui) options += REBUILT_SECTOR_OPTIONS_OWN;
     const int from_x = panel->x, from_y = panel->y;
     galaxy_show_sector_panel(panel, sector, options);
-    galaxy_place_panel_beside(panel, sector, PANEL_MARGIN);
+    galaxy_place_panel_beside(panel, sector, GALAXY_PANEL_MARGIN);
     const int x = panel->x, y = panel->y;
     control_set_position(panel, from_x, from_y);
     control_move_to(panel, x, y, PANEL_MOVE_MS);
@@ -78,8 +79,9 @@ void rebuild_fleet_panel(Control *panel, Fleet *fleet) {
         return;
     }
     const int from_x = panel->x, from_y = panel->y;
-    galaxy_show_fleet_panel(panel, fleet, starmap_view() ? FLEET_OPTIONS_STARMAP : FLEET_OPTIONS_SECTOR_VIEW);
-    galaxy_place_panel_beside(panel, fleet, PANEL_MARGIN);
+    galaxy_show_fleet_panel(panel, fleet,
+                            in_starmap_view() ? galaxy_detail::FLEET_OPTIONS_STARMAP : REBUILT_FLEET_OPTIONS_SECTOR_VIEW);
+    galaxy_place_panel_beside(panel, fleet, GALAXY_PANEL_MARGIN);
     const int x = panel->x, y = panel->y;
     control_set_position(panel, from_x, from_y);
     control_move_to(panel, x, y, PANEL_MOVE_MS);
@@ -168,7 +170,7 @@ void galaxy_ship_on_construct(Control *panel) {
     object_add_ref(ship);
     Fleet *view_fleet = sector_view_fleet_of(ship);
     if (Site *site = ship_deploy_starbase(ship)) {
-        if (ObjectMap *map = game_get()->sector_map; map && !starmap_view()) {
+        if (ObjectMap *map = game_get()->sector_map; map && !in_starmap_view()) {
             map_place_object(map, site, site->x, site->y, 0);
             map_add_pending_objects(map);
         }

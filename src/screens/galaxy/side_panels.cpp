@@ -12,6 +12,7 @@
 #include "platform/graphics.h"
 #include "platform/list.h"
 #include "platform/sound.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/corporation/corporation_summary.h"
@@ -53,9 +54,6 @@ struct SideList {
     int32_t        anchor_mode;
     bool           finish_resize_on_close;
 };
-
-GalaxyScreen *screen() { return galaxy_screen(); }
-uint32_t screen_flags() { return screen()->screen_flags.load(std::memory_order_acquire); }
 
 void build_menu(Control *panel, Player *) {
     game_menu_build(panel, GAME_MENU_GALAXY | GAME_MENU_HOTKEYS);   // the title's letters work here too
@@ -106,16 +104,12 @@ void start_glow(Control *panel) {
     colour_fade_start(panel_glow_colour(panel), 0, 0, 0, GLOW_R, GLOW_G, GLOW_B, GLOW_MS, GLOW_DELAY_MS, 0);
 }
 
-void hide(Control *c) {
-    if (c) control_set_hidden(c, false);
-}
-
 // A list button's press: nothing during a turn; a press stops auto-pass, closes the object panels
 // a list opened and marks the news of the moment announced; then the list opens, or closes when
 // it is open.
 void toggle(const SideList &list) {
-    GalaxyScreen *s = screen();
-    const uint32_t flags = screen_flags();
+    GalaxyScreen *s = galaxy_screen();
+    const uint32_t flags = galaxy_flags();
     if (flags & GALAXY_FLAG_TURN_IN_PROGRESS) return;
     if (flags & GALAXY_FLAG_AUTO_PASS) {
         s->screen_flags.fetch_or(GALAXY_FLAG_STOP_REQUESTED);
@@ -128,7 +122,7 @@ void toggle(const SideList &list) {
     if (!panel) return;
     if (control_is_shown(panel)) {
         if (list.finish_resize_on_close) panel_finish_resize(panel);
-        hide(panel);
+        galaxy_detail::hide(panel);
         galaxy_bar_layout(0);
         if (list.which == GALAXY_LIST_MENU) panel_remove_children(panel);
         return;
@@ -152,8 +146,8 @@ void toggle(const SideList &list) {
 
 // A pick in a list replaces whatever was open or selected by the picked item's object panel.
 Control *open_for_pick(int32_t id) {
-    GalaxyScreen *s = screen();
-    hide(s->centre_panel);
+    GalaxyScreen *s = galaxy_screen();
+    galaxy_detail::hide(s->centre_panel);
     if (s->selected) galaxy_drop_selection();
     galaxy_object_panels_close();
     return galaxy_object_panel_open(id);
@@ -172,24 +166,24 @@ void place_beside_list(Control *panel, Control *list, bool bottom_aligned) {
                                                          : list->y + list->h / 2 - built_h / 2;
     control_move_to(panel, x, y, PICK_MOVE_MS);
     panel_resize_to(panel, built_w, built_h, PICK_MOVE_MS);
-    screen()->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
+    galaxy_screen()->screen_flags.fetch_or(GALAXY_FLAG_OBJECT_PANEL_SHOWN);
     sound_play(SOUND_OPEN_PANEL);
 }
 
 }  // namespace
 
 void galaxy_side_panels_close() {
-    for (Control *panel : screen()->side_panels) {
+    for (Control *panel : galaxy_screen()->side_panels) {
         if (!panel) continue;
         // A menu showing a failed load is the only way on: only its own OK closes it.
         if (game_menu_holds_load(panel)) continue;
-        hide(panel);
+        galaxy_detail::hide(panel);
         panel_remove_children(panel);
     }
 }
 
 void galaxy_side_panels_set_layer(int32_t layer) {
-    for (Control *panel : screen()->side_panels)
+    for (Control *panel : galaxy_screen()->side_panels)
         if (panel) control_set_layer(panel, layer);
 }
 
@@ -235,7 +229,7 @@ void galaxy_officer_panel_build(Control *panel, Officer *officer) {
 // ---- News ----
 
 void galaxy_news_build() {
-    Control *panel = screen()->side_panels[GALAXY_LIST_NEWS];
+    Control *panel = galaxy_screen()->side_panels[GALAXY_LIST_NEWS];
     if (!panel) return;
     news_panel_build(panel, game_get()->alerts);
     panel_set_slot(panel, NEWS_SLOT_OPEN_ITEM, galaxy_news_on_open_item);
@@ -243,13 +237,13 @@ void galaxy_news_build() {
 }
 
 void galaxy_news_on_open_item(Control *) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Control *centre = s->centre_panel;
     Alert *alert = news_panel_clicked_alert(s->side_panels[GALAXY_LIST_NEWS]);
     if (!centre || !alert) return;
     galaxy_object_panels_close();
     galaxy_side_panels_set_layer(LIST_UNDER_OBJECT_LAYER);
-    hide(centre);
+    galaxy_detail::hide(centre);
     news_item_panel_build(centre, alert);
     control_set_position(centre, GFX_WIDTH / 2 - centre->w / 2, GFX_HEIGHT / 2 - centre->h / 2);
     control_set_hidden(centre, true);
@@ -258,20 +252,20 @@ void galaxy_news_on_open_item(Control *) {
 // ---- The game menu's owner slots ----
 
 void galaxy_clear_for_menu(Control *) {
-    GalaxyScreen *s = screen();
+    GalaxyScreen *s = galaxy_screen();
     Game *game = game_get();
     galaxy_markers_clear();
     galaxy_select_object(nullptr);
     galaxy_bar_hide_action_buttons();
     galaxy_object_panels_close();
-    hide(s->status_panel);
-    hide(s->hover_panel);
-    hide(s->selection_panel);
-    hide(s->centre_panel);
+    galaxy_detail::hide(s->status_panel);
+    galaxy_detail::hide(s->hover_panel);
+    galaxy_detail::hide(s->selection_panel);
+    galaxy_detail::hide(s->centre_panel);
     galaxy_bar_set_list_buttons_enabled(false);
     s->screen_flags.fetch_and(~GALAXY_FLAG_ENCOUNTERS_PENDING);
     s->screen_flags.fetch_or(GALAXY_FLAG_HIDE_MAP | GALAXY_FLAG_TURN_IN_PROGRESS);
-    hide(s->starmap_button);
+    galaxy_detail::hide(s->starmap_button);
     if (Control *minimap = game_find_control(game, GALAXY_ID_SECTOR_MINIMAP)) control_remove(minimap);
     s->load_delay_ms = LOAD_DELAY_MS;
 }

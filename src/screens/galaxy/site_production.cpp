@@ -13,6 +13,7 @@
 #include "platform/sound.h"
 #include "screens/galaxy/galaxy_screen.h"
 #include "screens/galaxy/design_handlers.h"
+#include "screens/galaxy/galaxy_local.h"
 #include "screens/galaxy/galaxy_services.h"
 #include "screens/galaxy/officer_handlers.h"
 #include "screens/ships/ship_details.h"
@@ -27,23 +28,18 @@
 #include "world/site.h"
 #include "world/site_feature.h"
 
+// The selected map object when it is a site.
+Site *galaxy_selected_site() { return site_cast(galaxy_screen()->selected); }
+
 namespace {
 
 constexpr int32_t REOPEN_OPTIONS = SITE_PANEL_ANIMATE | SITE_PANEL_CLOSE;
-constexpr int GROW_MS = 200;
 constexpr int STARBASE_HALT_MS = 120;
 constexpr int MARGIN_NEAR = 4;
 constexpr int MARGIN_WIDE = 12;
 
-// The selected map object when it is a site.
-Site *selected_site() { return site_cast(galaxy_screen()->selected); }
-
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-Rect screen_rect(const Control *c) {
-    Rect r;
+galaxy_detail::Rect rect_on_screen(const Control *c) {
+    galaxy_detail::Rect r;
     if (!c) return r;
     control_get_screen_position(c, &r.x, &r.y);
     r.w = c->w;
@@ -52,7 +48,7 @@ Rect screen_rect(const Control *c) {
 }
 
 // The panel grows from an eighth of its size where it stands, or moves and grows from `from`.
-void grow_in(Control *panel, const Rect *from, int ms) {
+void grow_in_from(Control *panel, const galaxy_detail::Rect *from, int ms) {
     const int w = panel->w, h = panel->h;
     if (from && from->w > 0) {
         const int x = panel->x, y = panel->y;
@@ -65,25 +61,25 @@ void grow_in(Control *panel, const Rect *from, int ms) {
     panel_resize_to(panel, w, h, ms);
 }
 
-Control *reopen(Site *site, int margin, const Rect *from, int ms) {
+Control *reopen(Site *site, int margin, const galaxy_detail::Rect *from, int ms) {
     Control *panel = galaxy_object_panel_open(GALAXY_PANEL_SITE);
     if (!panel) return nullptr;
     galaxy_object_panel_set_object(panel, site);
     galaxy_show_site_panel(panel, site, REOPEN_OPTIONS);
     galaxy_place_panel_beside(panel, site, margin);
-    grow_in(panel, from, ms);
+    grow_in_from(panel, from, ms);
     game_flush_new_controls(game_get());
     return panel;
 }
 
-// An object panel opened over the site panel; place_beside then puts it beside the site, grown
+// An object panel opened over the site panel; place_beside_site then puts it beside the site, grown
 // from the site panel's rectangle.
 Control *open_beside(int32_t id) { return galaxy_object_panel_open(id); }
 
-void place_beside(Control *panel, Control *site_panel, GameObject *site) {
-    const Rect from = screen_rect(site_panel);
+void place_beside_site(Control *panel, Control *site_panel, GameObject *site) {
+    const galaxy_detail::Rect from = rect_on_screen(site_panel);
     galaxy_place_panel_beside(panel, site, MARGIN_WIDE);
-    grow_in(panel, &from, GROW_MS);
+    grow_in_from(panel, &from, GALAXY_PANEL_GROW_MS);
     game_flush_new_controls(game_get());
 }
 
@@ -93,12 +89,12 @@ bool open_officer(Control *site_panel, Officer *officer) {
     Control *panel = open_beside(GALAXY_PANEL_OFFICER);
     if (!panel) return false;
     galaxy_officer_panel_build(panel, officer);
-    place_beside(panel, site_panel, site);
+    place_beside_site(panel, site_panel, site);
     return true;
 }
 
 void rush(Control *) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site || order_rush(game_get()->ui_player, site) != RES_OK) return;
     galaxy_object_panels_close();
     galaxy_markers_refresh();
@@ -106,10 +102,10 @@ void rush(Control *) {
 }
 
 void halt(Control *pressed, bool starbase) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site || order_halt(game_get()->ui_player, site) != RES_OK) return;
     galaxy_markers_refresh();
-    const Rect from = screen_rect(pressed);
+    const galaxy_detail::Rect from = rect_on_screen(pressed);
     if (starbase) {
         game_purge_removed_objects(game_get());
         // The new panel takes the pressed one's place on the stack.
@@ -119,13 +115,13 @@ void halt(Control *pressed, bool starbase) {
         reopen(site, MARGIN_WIDE, &from, STARBASE_HALT_MS);
     } else {
         galaxy_object_panels_close();
-        reopen(site, MARGIN_NEAR, &from, GROW_MS);
+        reopen(site, MARGIN_NEAR, &from, GALAXY_PANEL_GROW_MS);
     }
 }
 
 // Lays down a facility (kind) or the defence upgrade (-1) at the selected starbase, paid first.
 void build_at_starbase(int32_t kind, int margin) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site) return;
     // The panel offered "Build", but the credits may have gone since: then the panel stays. Any
     // other refusal (under construction, crew short) costs nothing and shows the site again.
@@ -134,7 +130,7 @@ void build_at_starbase(int32_t kind, int margin) {
     galaxy_markers_refresh();
     galaxy_object_panels_close();
     sound_play(SOUND_PURCHASE);
-    reopen(site, margin, nullptr, GROW_MS);
+    reopen(site, margin, nullptr, GALAXY_PANEL_GROW_MS);
 }
 
 void clear_selection_and_panels() {
@@ -180,7 +176,7 @@ void galaxy_site_panel_set_handlers(Control *panel) {
 
 Control *galaxy_site_panel_reopen(Site *site, int32_t margin, Control *from, int32_t ms) {
     if (!site) return nullptr;
-    const Rect rect = screen_rect(from);
+    const galaxy_detail::Rect rect = rect_on_screen(from);
     return reopen(site, margin, from ? &rect : nullptr, ms);
 }
 
@@ -192,21 +188,21 @@ void galaxy_site_on_halt_shipyard(Control *control) { halt(control, false); }
 void galaxy_site_on_halt_training(Control *control) { halt(control, false); }
 
 void galaxy_site_on_deactivate(Control *) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site) return;
     if (site->subtype == SITE_HARVESTER && !site_is_deactivated(site)) site_set_deactivated(site, 1);
     clear_selection_and_panels();
 }
 
 void galaxy_site_on_activate(Control *) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site) return;
     site_set_deactivated(site, 0);
     clear_selection_and_panels();
 }
 
 void galaxy_site_on_pick_facility(Control *site_panel) {
-    Site *site = selected_site();
+    Site *site = galaxy_selected_site();
     if (!site || !site_panel_state(site_panel)) return;
     Control *panel = nullptr;
     if (site_panel_defense_row(site_panel)) {
@@ -223,7 +219,7 @@ void galaxy_site_on_pick_facility(Control *site_panel) {
         }
     }
     if (!panel) return;
-    place_beside(panel, site_panel, site);
+    place_beside_site(panel, site_panel, site);
     sound_play(SOUND_CLICK);
 }
 
@@ -245,7 +241,7 @@ void galaxy_site_on_commander_click(Control *site_panel) {
     officer_choice_build(dialog, site, OFFICER_CHOICE_ANIMATE);
     panel_set_slot(dialog, OFFICER_CHOICE_SLOT_PICK, galaxy_assign_base_officer_on_pick);
     panel_set_slot(dialog, OFFICER_CHOICE_SLOT_BACK, galaxy_assign_base_officer_on_back);
-    place_beside(dialog, site_panel, site);
+    place_beside_site(dialog, site_panel, site);
 }
 
 void galaxy_site_on_pick_ship(Control *site_panel) {
@@ -261,7 +257,7 @@ void galaxy_site_on_pick_ship(Control *site_panel) {
         feature_ark_name(site, &group);
         ship_details_set_title(panel, group.c_str());
     }
-    place_beside(panel, site_panel, site);
+    place_beside_site(panel, site_panel, site);
     sound_play(SOUND_OPEN_PANEL);
 }
 

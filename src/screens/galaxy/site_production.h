@@ -13,6 +13,9 @@ struct Control;
 struct GameObject;
 struct Site;
 
+// The selected map object when it is a site.
+Site *galaxy_selected_site();
+
 // galaxy_show_site_panel (galaxy_services.h) builds the panel and fills its slots with these.
 void galaxy_site_on_pick_facility(Control *panel);     // slot 0
 void galaxy_site_on_rush_starbase(Control *panel);     // slot 1

@@ -41,7 +41,7 @@ SDL_Thread *sdl_create_thread(int (*body)(void *), void *arg) { return SDL_Creat
 
 GalaxyThreadCreator *g_create_thread = sdl_create_thread;
 
-void set_flags(uint32_t bits) { galaxy_screen()->screen_flags.fetch_or(bits, std::memory_order_acq_rel); }
+void set_flags_acq_rel(uint32_t bits) { galaxy_screen()->screen_flags.fetch_or(bits, std::memory_order_acq_rel); }
 
 // Hidden, and neither pressed nor hovered: it comes back as if new.
 void hide_panel(Control *panel) {
@@ -135,7 +135,7 @@ void galaxy_worker_joined() {
     let_held_controls_follow();
     GalaxyScreen *screen = galaxy_screen();
     screen->frozen_picture_baked = false;
-    set_flags(GALAXY_FLAG_RESET_BACKGROUND);
+    set_flags_acq_rel(GALAXY_FLAG_RESET_BACKGROUND);
 }
 
 void galaxy_advance_turn() {
@@ -158,7 +158,7 @@ void galaxy_advance_turn() {
     galaxy_hover_set(nullptr);
     galaxy_flags_change(GALAXY_FLAG_ADVANCE_AI_DONE, GALAXY_FLAG_ADVANCE_AI_STARTED);
     galaxy_request_worker(GALAXY_WORKER_ADVANCE_AI);
-    set_flags(GALAXY_FLAG_TURN_IN_PROGRESS);
+    set_flags_acq_rel(GALAXY_FLAG_TURN_IN_PROGRESS);
     sound_play(SOUND_NEXT_TURN);
 }
 

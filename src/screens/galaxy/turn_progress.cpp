@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int BAR_W = 160, BAR_H = 12;
+constexpr int DAY_BAR_W = 160, DAY_BAR_H = 12;
 constexpr int FOLD_MS = 120;
 
 void update_day(Control *panel, uint32_t flags, const Game *game) {
@@ -50,12 +50,12 @@ void galaxy_day_progress_build(Control *panel) {
     Control *clock = image_control_create(IMAGE_CLOCK);
     if (clock) image_control_set_frame(clock, 0);   // the clock's own animation
     const int image_h = clock ? clock->h : 0;
-    if (Control *bar = value_bar_create(BAR_W, BAR_H, CLOCK_DAY_MINUTES, CLOCK_DAY_MINUTES)) {
+    if (Control *bar = value_bar_create(DAY_BAR_W, DAY_BAR_H, CLOCK_DAY_MINUTES, CLOCK_DAY_MINUTES)) {
         if (ColourFade *fill = value_bar_fill_colour(bar)) colour_fade_set(fill, 0, 140, 0);
         if (ColourFade *track = value_bar_border_colour(bar)) colour_fade_set(track, 40, 32, 1);
-        panel_add_child(panel, 4, image_h / 2 - BAR_H / 2 + 4, GALAXY_PROGRESS_BAR_ID, 0, bar);
+        panel_add_child(panel, 4, image_h / 2 - DAY_BAR_H / 2 + 4, GALAXY_PROGRESS_BAR_ID, 0, bar);
     }
-    if (clock) panel_add_child(panel, 4 + BAR_W + 4, 4, 0, 0, clock);
+    if (clock) panel_add_child(panel, 4 + DAY_BAR_W + 4, 4, 0, 0, clock);
     panel_relayout(panel);
     panel_grow(panel, 4, 4);
     const int full_h = panel->h;

@@ -10,6 +10,7 @@
 #include "game/tech.h"
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
+#include "screens/news/news_local.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/stat_rows.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr int SHADE_LEVEL = 4;
 constexpr int NO_SCENE_TEXT_WIDTH = 256;
 constexpr int DESC_WIDTH = 366;
 constexpr int SKILL_COUNT = 9;
@@ -205,7 +205,7 @@ int add_grants(Control *panel, int tech_type, int y) {
 void news_item_panel_build(Control *panel, Alert *alert) {
     if (!panel_of(panel) || !alert) return;
     panel_remove_children(panel);
-    panel_set_shade(panel, SHADE_LEVEL);
+    panel_set_shade(panel, news_detail::SHADE_LEVEL);
     panel_set_border(panel, true);
     if (ColourFade *border = panel_border_colour(panel)) colour_fade_set(border, 6, 6, 6);
     panel_set_anchor_mode(panel, PANEL_ANCHOR_CENTRE);

@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 #include "platform/colour_fade.h"
 #include "platform/list.h"
+#include "screens/news/news_local.h"
 #include "ui/image_control.h"
 #include "ui/panel_slots.h"
 #include "ui/scroll.h"
@@ -33,7 +34,6 @@ constexpr int EXPANDED_LAYER = 10;
 constexpr int BADGE_IMAGE = 73;
 constexpr int BADGE_LAYER = 20;
 constexpr int TITLE_FONT = 5, TEXT_FONT = 2, COUNT_FONT = 1;
-constexpr int SHADE_LEVEL = 4;
 
 // The icon and the text take no pointer: the row under them is hovered, clicked and wheeled.
 constexpr int PANEL_CHILD_INERT = 1;
@@ -207,7 +207,7 @@ void news_panel_build_sized(Control *panel, List<Alert> *alerts, int32_t normal_
     state->expanded_limit = expanded_limit;
     panel_set_command_state(panel, state, free_state);
 
-    panel_set_shade(panel, SHADE_LEVEL);
+    panel_set_shade(panel, news_detail::SHADE_LEVEL);
     panel_set_border(panel, true);
     if (ColourFade *border = panel_border_colour(panel)) colour_fade_set(border, 6, 6, 6);
     panel_set_anchor_mode(panel, PANEL_ANCHOR_BOTTOM);

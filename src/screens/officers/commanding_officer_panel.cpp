@@ -15,6 +15,7 @@
 #include "platform/str.h"
 #include "screens/officers/officer_detail_panel.h"
 #include "screens/officers/officer_choice.h"
+#include "screens/officers/officers_local.h"
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -29,12 +30,11 @@
 
 namespace {
 
-constexpr int ROW_GAP = 6;
 constexpr int SKILL_SHOW_MS = 200;
 constexpr uint32_t SHIP_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP_ROW_COMMANDER;   // 11
 constexpr uint32_t STARBASE_BOX_FLAGS = COMMANDER_BOX_ANIMATE | COMMANDER_BOX_SKILLS;             // 5
 
-void state_free(void *state) {
+void free_commanding_state(void *state) {
     auto *s = static_cast<CommandingOfficerState *>(state);
     if (!s) return;
     Officer *officer = s->officer;
@@ -43,22 +43,12 @@ void state_free(void *state) {
     officer_release(officer);
 }
 
-void size_to_content(Control *panel, int dw, int dh) {
-    int w = 0, h = 0;
-    panel_layout(panel, &w, &h);
-    control_set_size(panel, w + dw, h + dh);
-}
-
-void call_slot(Control *panel, int slot) {
+void call_commanding_slot(Control *panel, int slot) {
     if (commanding_officer_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
 // The panel of a control inside it: the user data every row, list and bar carries.
 Control *owner_panel(Control *c) { return c ? static_cast<Control *>(c->user_data) : nullptr; }
-
-Site *sector_starbase(const Sector *sector) {
-    return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
-}
 
 // The header lines: "Commanding Officer" and the post's name; null text when there is no post.
 std::string post_text(const Officer *officer) {
@@ -111,7 +101,7 @@ Control *starbase_row_create(Control *panel, Site *base, bool command) {
         x += (caption ? caption->w : 0) + 12;
         panel_add_child(row, x, 6, COMMANDING_ROW_ID_BOX, 1, commander_box_create(base->commander, STARBASE_BOX_FLAGS));
     }
-    size_to_content(row, 4, 6);
+    officers_detail::size_to_content(row, 4, 6);
     for (Control *c : {picture, icon, caption})
         if (c) control_set_position(c, c->x, row->h / 2 - c->h / 2);
     if (command) row->id = COMMANDING_ID_STARBASE_ROW;
@@ -124,7 +114,7 @@ Control *starbase_row_create(Control *panel, Site *base, bool command) {
 }  // namespace
 
 CommandingOfficerState *commanding_officer_panel_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<CommandingOfficerState *>(panel->widget_state)
+    return panel && panel->widget_free == free_commanding_state ? static_cast<CommandingOfficerState *>(panel->widget_state)
                                                      : nullptr;
 }
 
@@ -150,7 +140,7 @@ void commanding_officer_panel_build(Control *panel, Officer *officer) {
     if (!state) return;
     if (officer) officer_retain(officer);
     state->officer = officer;
-    panel_set_command_state(panel, state, state_free);
+    panel_set_command_state(panel, state, free_commanding_state);
     Sector *sector = commanding_officer_sector(officer);
     if (!sector) return;
 
@@ -211,7 +201,7 @@ void commanding_officer_panel_build(Control *panel, Officer *officer) {
 
     // Starbase rows: the command for a ship commander of an own sector or a pool officer, the pool
     // for a ship commander of an own sector or the starbase's commander.
-    if (Site *base = sector_starbase(sector)) {
+    if (Site *base = officers_detail::sector_starbase(sector)) {
         const bool own_ship_post = sector->owner_id == officer->owner_id && officer->ship_id != 0;
         const bool in_pool = officer->sector_id != 0 && officer->site_id == 0;
         const bool commands_base = officer->sector_id != 0 && officer->site_id != 0;
@@ -230,9 +220,9 @@ void commanding_officer_panel_build(Control *panel, Officer *officer) {
         (void)list_append(&state->rows, row);
         control_set_size(row, widest, row->h);
         control_set_position(row, 0, ry);
-        ry += row->h + ROW_GAP;
+        ry += row->h + officers_detail::ROW_GAP;
     }
-    size_to_content(list, 0, 0);
+    officers_detail::size_to_content(list, 0, 0);
     state->content_height = list->h;
     scroll_list_set_content(list, list->h);
     if (list->h > COMMANDING_LIST_MAX_HEIGHT) {
@@ -244,7 +234,7 @@ void commanding_officer_panel_build(Control *panel, Officer *officer) {
         panel_add_child(panel, list->x + list->w - cancel->w / 2 - 25, list->y + list->h + 8, COMMANDING_ID_CANCEL, 0,
                         cancel);
 
-    size_to_content(panel, 6, 6);
+    officers_detail::size_to_content(panel, 6, 6);
     if (title) ui_control_resize(title, panel->w - 2 - 2, true);
     for (Control *c : {header, post})
         if (c) control_set_position(c, panel->w / 2 - c->w / 2, c->y);
@@ -256,7 +246,7 @@ GameObject *commanding_officer_panel_target(Control *panel, int32_t *as_commande
     if (!state || !state->officer) return nullptr;
     if (GameObject *ship = list_get(&state->targets, state->picked_row)) return ship;
     *as_commander = state->picked_command;
-    return sector_starbase(commanding_officer_sector(state->officer));
+    return officers_detail::sector_starbase(commanding_officer_sector(state->officer));
 }
 
 void commanding_officer_panel_on_row(Control *row) {
@@ -265,10 +255,10 @@ void commanding_officer_panel_on_row(Control *row) {
     if (!state || !panel_of(row)) return;
     state->picked_row = panel_of(row)->value;
     state->picked_command = row->id == COMMANDING_ID_STARBASE_ROW ? 1 : 0;
-    call_slot(panel, COMMANDING_SLOT_PICK);
+    call_commanding_slot(panel, COMMANDING_SLOT_PICK);
 }
 
-void commanding_officer_panel_on_cancel(Control *button) { call_slot(owner_panel(button), COMMANDING_SLOT_BACK); }
+void commanding_officer_panel_on_cancel(Control *button) { call_commanding_slot(owner_panel(button), COMMANDING_SLOT_BACK); }
 
 void commanding_officer_panel_on_title(Control *title) {
     Control *panel = owner_panel(title);

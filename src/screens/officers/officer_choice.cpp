@@ -13,6 +13,7 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "platform/str.h"
+#include "screens/officers/officers_local.h"
 #include "screens/ships/ships_list.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -27,14 +28,11 @@
 
 namespace {
 
-constexpr int ROW_GAP = 4;
+constexpr int CHOICE_ROW_GAP = 4;
 constexpr int BAR_WIDTH = 76;
-constexpr int HOVER_MS = 200;
 constexpr uint32_t TARGET_ROW_FLAGS = SHIP_ROW_COMMANDER | SHIP_ROW_TINTED;
 
-void release_officer(Officer *officer) { officer_release(officer); }
-
-void state_free(void *state) {
+void free_officer_choice_state(void *state) {
     auto *s = static_cast<OfficerChoiceState *>(state);
     if (!s) return;
     GameObject *target = s->target;
@@ -50,28 +48,17 @@ void state_free(void *state) {
 OfficerChoiceState *install_state(Control *dialog, GameObject *target) {
     auto *state = new (std::nothrow) OfficerChoiceState();
     if (!state) return nullptr;
-    state->officers.free_fn = release_officer;
+    state->officers.free_fn = officers_detail::release_officer;
     if (target) {
         object_add_ref(target);
         state->target = target;
     }
-    panel_set_command_state(dialog, state, state_free);
+    panel_set_command_state(dialog, state, free_officer_choice_state);
     return state;
 }
 
-void size_to_content(Control *panel, int dw, int dh) {
-    int w = 0, h = 0;
-    panel_layout(panel, &w, &h);
-    control_set_size(panel, w + dw, h + dh);
-}
-
-void call_slot(Control *dialog, int slot) {
+void call_officer_choice_slot(Control *dialog, int slot) {
     if (officer_choice_state(dialog)) panel_call_slot(dialog, slot);
-}
-
-// The first starbase of the sector, when the sector counts one.
-Site *sector_starbase(const Sector *sector) {
-    return sector && sector->site_counts[SITE_STARBASE] > 0 ? sector_find_site_of_kind(sector, SITE_STARBASE) : nullptr;
 }
 
 int width_of(Control *row, int id) {
@@ -91,7 +78,7 @@ struct Candidate {
 
 std::vector<Candidate> candidates_of(const Ship *ship, const Sector *sector) {
     std::vector<Candidate> out;
-    Site *base = sector_starbase(sector);
+    Site *base = officers_detail::sector_starbase(sector);
     if (base && base->owner_id == ship->owner_id) {
         if (base->commander) out.push_back({base->commander, base, true});
         for (Officer *officer : base->officers.items) {
@@ -193,7 +180,7 @@ void lay_out_ship_rows(const std::vector<Control *> &rows) {
                 y += pair_h + 4;
             }
         }
-        size_to_content(row, 8, 8);
+        officers_detail::size_to_content(row, 8, 8);
     }
 }
 
@@ -249,9 +236,9 @@ void build_for_ship(Control *dialog, OfficerChoiceState *state, Ship *ship, uint
         for (Control *row : rows) {
             control_set_size(row, widest, row->h);
             control_set_position(row, 0, ry);
-            ry += row->h + ROW_GAP;
+            ry += row->h + CHOICE_ROW_GAP;
         }
-        size_to_content(list, 0, 0);
+        officers_detail::size_to_content(list, 0, 0);
     }
     if ((flags & OFFICER_CHOICE_CANCEL) && list) {
         Control *cancel = image_button_create(IMAGE_CANCEL, 6, "Cancel", officer_choice_on_cancel, 0, dialog);
@@ -259,7 +246,7 @@ void build_for_ship(Control *dialog, OfficerChoiceState *state, Ship *ship, uint
             panel_add_child(dialog, list->x + list->w - 25 - cancel->w / 2, list->y + list->h + 8,
                             OFFICER_CHOICE_ID_CANCEL, 0, cancel);
     }
-    size_to_content(dialog, 6, 6);
+    officers_detail::size_to_content(dialog, 6, 6);
     if (title) ui_control_resize(title, dialog->w - 6, animate);
 }
 
@@ -326,7 +313,7 @@ void lay_out_starbase_rows(const std::vector<Control *> &rows) {
                 y += 20;
             }
         }
-        size_to_content(row, 12, 12);
+        officers_detail::size_to_content(row, 12, 12);
     }
 }
 
@@ -362,7 +349,7 @@ void build_for_starbase(Control *dialog, OfficerChoiceState *state, Site *base, 
         if (Control *arrow = panel_add_child(target, x, 18, OFFICER_CHOICE_ROW_ID_ARROW, 1, image_control_create_frame(IMAGE_COMMANDER, 1)))
             x += arrow->w + 4;
         panel_add_child(target, x, 20, OFFICER_CHOICE_ROW_ID_STARBASE_LABEL, 1, text_label_create_plain(1, 230, 230, 230, "Starbase"));
-        size_to_content(target, 8, 8);
+        officers_detail::size_to_content(target, 8, 8);
         panel_set_border(target, true);
         colour_fade_set(panel_border_colour(target), 90, 100, 10);
         y = target->y + target->h;
@@ -400,10 +387,10 @@ void build_for_starbase(Control *dialog, OfficerChoiceState *state, Site *base, 
         for (Control *row : rows) {
             control_set_size(row, widest, row->h);
             control_set_position(row, 0, ry);
-            ry += row->h + ROW_GAP;
+            ry += row->h + CHOICE_ROW_GAP;
         }
         if (target) control_set_size(target, widest, target->h);
-        size_to_content(list, 0, 0);
+        officers_detail::size_to_content(list, 0, 0);
         if (rows.empty()) control_set_size(list, widest, 1);
     }
     if ((flags & OFFICER_CHOICE_CANCEL) && list) {
@@ -412,19 +399,19 @@ void build_for_starbase(Control *dialog, OfficerChoiceState *state, Site *base, 
             panel_add_child(dialog, list->x + list->w - cancel->w / 2 - 25, list->y + list->h + 8,
                             OFFICER_CHOICE_ID_CANCEL, 0, cancel);
     }
-    size_to_content(dialog, 6, 6);
+    officers_detail::size_to_content(dialog, 6, 6);
     if (title) ui_control_resize(title, dialog->w - 6, alt);
 }
 
 }  // namespace
 
 OfficerChoiceState *officer_choice_state(Control *dialog) {
-    return dialog && dialog->widget_free == state_free ? static_cast<OfficerChoiceState *>(dialog->widget_state) : nullptr;
+    return dialog && dialog->widget_free == free_officer_choice_state ? static_cast<OfficerChoiceState *>(dialog->widget_state) : nullptr;
 }
 
 void officer_row_set_hover_look(Control *row) {
-    panel_set_background_hover(row, 24, 4, 24, 0, 4, 48, HOVER_MS);
-    panel_set_border_hover(row, 90, 100, 10, 230, 230, 230, HOVER_MS);
+    panel_set_background_hover(row, 24, 4, 24, 0, 4, 48, officers_detail::HOVER_MS);
+    panel_set_border_hover(row, 90, 100, 10, 230, 230, 230, officers_detail::HOVER_MS);
 }
 
 Control *object_picture_control(GameObject *object) {
@@ -469,11 +456,11 @@ void officer_choice_on_pick(Control *row) {
     OfficerChoiceState *state = officer_choice_state(dialog);
     if (!state || !panel_of(row)) return;
     state->picked = panel_of(row)->value;
-    call_slot(dialog, OFFICER_CHOICE_SLOT_PICK);
+    call_officer_choice_slot(dialog, OFFICER_CHOICE_SLOT_PICK);
 }
 
 void officer_choice_on_cancel(Control *button) {
-    call_slot(button ? static_cast<Control *>(button->user_data) : nullptr, OFFICER_CHOICE_SLOT_BACK);
+    call_officer_choice_slot(button ? static_cast<Control *>(button->user_data) : nullptr, OFFICER_CHOICE_SLOT_BACK);
 }
 
 void officer_choice_on_close(Control *title) {

@@ -19,6 +19,7 @@
 #include "platform/sprite.h"
 #include "platform/str.h"
 #include "screens/officers/officer_choice.h"
+#include "screens/officers/officers_local.h"
 #include "ui/dialog.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -44,18 +45,20 @@ constexpr int XP_BAR_WIDTH_PER_RANK = 7;
 constexpr int SKILL_PIP_X = 166;
 constexpr int SKILL_PIP_GAP = 4;
 
-void state_free(void *state) { delete static_cast<OfficerDetailPanelState *>(static_cast<PanelCommandSlots *>(state)); }
+void free_officer_detail_state(void *state) {
+    delete static_cast<OfficerDetailPanelState *>(static_cast<PanelCommandSlots *>(state));
+}
 
 Control *panel_of_button(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
-void call_slot(Control *panel, int slot) {
+void call_officer_detail_slot(Control *panel, int slot) {
     if (officer_detail_panel_state(panel)) panel_call_slot(panel, slot);
 }
 
-void on_train(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_TRAIN); }
-void on_reassign(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REASSIGN); }
-void on_replace(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REPLACE); }
-void on_back(Control *button) { call_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_BACK); }
+void on_train(Control *button) { call_officer_detail_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_TRAIN); }
+void on_reassign(Control *button) { call_officer_detail_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REASSIGN); }
+void on_replace(Control *button) { call_officer_detail_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_REPLACE); }
+void on_back(Control *button) { call_officer_detail_slot(panel_of_button(button), OFFICER_DETAIL_PANEL_SLOT_BACK); }
 
 // The caption's click and its close button: the frame flashes, the panel and its children go, and
 // the on-close slot hears of it.
@@ -67,12 +70,6 @@ void on_close(Control *caption) {
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
     if (closed) closed(panel);
-}
-
-void size_to_content(Control *panel, int dw, int dh) {
-    int w = 0, h = 0;
-    panel_layout(panel, &w, &h);
-    control_set_size(panel, w + dw, h + dh);
 }
 
 Sector *officer_sector(const Officer *officer) {
@@ -110,7 +107,7 @@ Control *post_block_create(const Officer *officer) {
     if (label) control_set_position(label, x, top);
     if (post) control_set_position(post, x, top + (label ? label->h + 4 : 0));
     if (picture && pair_h > picture->h) control_set_position(picture, 0, pair_h / 2 - picture->h / 2);
-    size_to_content(block, 0, 0);
+    officers_detail::size_to_content(block, 0, 0);
     return block;
 }
 
@@ -196,7 +193,7 @@ Control *skill_row_create(Control *panel, int skill, int level) {
     int x = SKILL_PIP_X;
     for (int i = 0; i < level; ++i)
         if (Control *pip = panel_add_child(row, x, 3, 0, 1, image_control_create(OFFICER_IMAGE_PIP))) x += pip->w + SKILL_PIP_GAP;
-    size_to_content(row, 8, 3);
+    officers_detail::size_to_content(row, 8, 3);
     row->tag = OFFICER_PANEL_SKILL_ROW_TAG;
     panel_of(row)->value = skill;
     control_set_user_data(row, panel, nullptr);
@@ -271,7 +268,7 @@ void centre_horizontally(Control *panel, Control *child) {
 }  // namespace
 
 OfficerDetailPanelState *officer_detail_panel_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<OfficerDetailPanelState *>(panel_command_slots(panel)) : nullptr;
+    return panel && panel->widget_free == free_officer_detail_state ? static_cast<OfficerDetailPanelState *>(panel_command_slots(panel)) : nullptr;
 }
 
 Officer *officer_detail_panel_officer(Control *panel) {
@@ -326,7 +323,7 @@ void officer_detail_panel_build(Control *panel, Officer *officer, int32_t option
     colour_fade_set(p->border, 64, 64, 16);
     auto *state = new (std::nothrow) OfficerDetailPanelState();
     if (!state) return;
-    panel_set_command_state(panel, state, state_free);   // frees the previous record
+    panel_set_command_state(panel, state, free_officer_detail_state);   // frees the previous record
     control_set_user_data(panel, officer, nullptr);
     if (!officer) return;
 
@@ -356,11 +353,11 @@ void officer_detail_panel_build(Control *panel, Officer *officer, int32_t option
     add_skills(panel, officer, y);
 
     Control *buttons = buttons_create(panel, officer, options, state->resume);
-    size_to_content(panel, MARGIN, MARGIN);
+    officers_detail::size_to_content(panel, MARGIN, MARGIN);
     if (buttons) {
         // The column goes under the content's right part, then to the bottom-right corner.
         panel_add_child(panel, MARGIN, panel->h, OFFICER_PANEL_BUTTONS, 0, buttons);
-        size_to_content(panel, MARGIN, MARGIN);
+        officers_detail::size_to_content(panel, MARGIN, MARGIN);
         control_set_position(buttons, panel->w - MARGIN - buttons->w, panel->h - MARGIN - buttons->h);
     }
     if (caption) ui_control_resize(caption, panel->w - 4, (options & OFFICER_PANEL_ANIMATE) != 0);

@@ -11,6 +11,7 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "screens/officers/officer_choice.h"
+#include "screens/officers/officers_local.h"
 #include "ui/image_control.h"
 #include "ui/panel_slots.h"
 #include "ui/scroll.h"
@@ -38,10 +39,9 @@ constexpr int REFRESH_MS = 100;
 
 constexpr int INSIGNIA_X = 8, INSIGNIA_Y = 4;
 constexpr int NAME_GAP = 18, NAME_Y = 4, RANK_Y = 20;
-constexpr int ROW_PAD_H = 4, ROW_GAP = 6, STACK_GAP = 4;
+constexpr int ROW_PAD_H = 4, STACK_GAP = 4;
 constexpr int POST_PAD_W = 8, POST_PAD_H = 4;
 constexpr int BACKING_Y = 4, BACKING_INSET = 4;
-constexpr int HOVER_MS = 200;
 constexpr int FLASH_SHOW_MS = 30, FLASH_REMOVE_MS = 450, FLASH_TAG = 9;
 constexpr int FADE_TAG = 2;
 
@@ -50,14 +50,12 @@ constexpr Rgb EMPTY_TEXT{190, 10, 10}, BORDER{24, 24, 8}, STRIP{5, 5, 8}, BACKIN
 constexpr Rgb ROW_FILL{24, 4, 24}, ROW_FILL_HOVER{0, 4, 48}, ROW_BORDER{90, 100, 10}, ROW_BORDER_HOVER{230, 230, 230};
 constexpr Rgb FLASH_FROM{240, 255, 240};
 
-void state_free(void *data) {
+void free_officer_list_state(void *data) {
     OfficerListState *s = static_cast<OfficerListState *>(data);
     list_clear(&s->officers);
     list_clear(&s->rows);
     delete s;
 }
-
-void release_officer(Officer *officer) { officer_release(officer); }
 
 void extent(const Control *panel, int *w, int *h) {
     *w = 0;
@@ -145,9 +143,9 @@ Control *new_row(Control *panel, Control *list, const Officer *officer, int inde
     Control *row = panel_add_child(list, 0, y, 0, 0, panel_create_empty());
     if (!row) return nullptr;
     panel_set_background_hover(row, ROW_FILL.r, ROW_FILL.g, ROW_FILL.b, ROW_FILL_HOVER.r, ROW_FILL_HOVER.g,
-                               ROW_FILL_HOVER.b, HOVER_MS);
+                               ROW_FILL_HOVER.b, officers_detail::HOVER_MS);
     panel_set_border_hover(row, ROW_BORDER.r, ROW_BORDER.g, ROW_BORDER.b, ROW_BORDER_HOVER.r, ROW_BORDER_HOVER.g,
-                           ROW_BORDER_HOVER.b, HOVER_MS);
+                           ROW_BORDER_HOVER.b, officers_detail::HOVER_MS);
     row->on_click = scroll_list_on_row_click;
     row->on_wheel = scroll_list_on_wheel;
     row->user_data = panel;
@@ -260,7 +258,8 @@ void flash_row(Control *list, const Control *row) {
 int32_t officer_pod_days(int32_t minutes) { return minutes > 0 ? (minutes + 1439) / 1440 : 0; }
 
 OfficerListState *officers_list_state(Control *panel) {
-    return panel && panel->widget_free == state_free ? static_cast<OfficerListState *>(panel->widget_state) : nullptr;
+    return panel && panel->widget_free == free_officer_list_state ? static_cast<OfficerListState *>(panel->widget_state)
+                                                                  : nullptr;
 }
 
 Officer *officers_list_get_selected(Control *panel) {
@@ -280,7 +279,7 @@ void officers_list_build_rows(Control *panel, Control *list, bool flash) {
         if (!row) continue;
         list_append(&s->rows, row);
         rows.push_back(row);
-        y += row->h + ROW_GAP;
+        y += row->h + officers_detail::ROW_GAP;
         width = std::max(width, row->w);
     }
     int widest = 0;
@@ -309,8 +308,8 @@ void officers_list_build(Control *panel, List<Officer> *officers) {
     colour_fade_set(panel_border_colour(panel), BORDER.r, BORDER.g, BORDER.b);
     OfficerListState *state = new (std::nothrow) OfficerListState;
     if (!state) return;
-    list_set_free_fn(&state->officers, release_officer);
-    panel_set_command_state(panel, state, state_free);
+    list_set_free_fn(&state->officers, officers_detail::release_officer);
+    panel_set_command_state(panel, state, free_officer_list_state);
 
     Control *title = panel_add_child(panel, TITLE_X, TITLE_Y, OFFICERS_LIST_ID_TITLE, 0,
                                      text_label_create_plain(FONT_TITLE, TEXT.r, TEXT.g, TEXT.b, "Officers"));

@@ -13,6 +13,7 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "platform/list.h"
+#include "screens/research/research_local.h"
 #include "systems/system.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
@@ -27,15 +28,11 @@
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
-
-constexpr Rgb TEXT{230, 230, 230}, VALUES{230, 230, 0};
-constexpr Rgb FRAME{64, 32, 0}, TILE_BORDER{3, 3, 3}, TILE_FILL{0, 0, 36};
-constexpr Rgb DESC_BORDER{32, 32, 32}, DESC_FILL{1, 1, 1}, STRIP{10, 2, 10};
+constexpr research_detail::Rgb VALUES{230, 230, 0};
+constexpr research_detail::Rgb FRAME{64, 32, 0}, TILE_BORDER{3, 3, 3}, TILE_FILL{0, 0, 36};
+constexpr research_detail::Rgb DESC_BORDER{32, 32, 32}, DESC_FILL{1, 1, 1}, BUTTON_STRIP{10, 2, 10};
 constexpr int FONT_HEADING = 1, FONT_TEXT = 2, FONT_BUTTON = 6;
-constexpr int TITLE_X = 2, TITLE_Y = 2;
+constexpr int DETAIL_TITLE_X = 2, DETAIL_TITLE_Y = 2;
 constexpr int DESC_X = 4, DESC_BELOW_TITLE = 8, DESC_WIDTH = 256, DESC_MARGIN = 4;
 constexpr int HEADING_X = 8, REQUIRES_BELOW_TITLE = 8, REQUIRES_BELOW_DESC = 7, GRANTS_GAP = 6;
 constexpr int TILES_BELOW_HEADING = 4, TILE_GAP = 8, TILE_ROW_GAP = 4;
@@ -44,23 +41,12 @@ constexpr int TILE_ICON = 3, REQUIRED_NAME_GAP = 7, REQUIRED_PAD = 3;
 constexpr int GRANT_TEXT_GAP = 11, GRANT_TITLE_Y = 5, GRANT_ROWS_GAP = 9, GRANT_PAD_W = 8, GRANT_PAD_H = 2;
 constexpr int ROWS_X = 6, ROWS_GAP = 6, BUTTONS_X = 6, BUTTONS_GAP = 6;
 constexpr int PANEL_PAD_W = 4, PANEL_PAD_H = 2, TITLE_INSET = 4, ROW_RIGHT = 4, CROWDED_SHIFT = 25;
-constexpr int STRIP_X = 4, STRIP_ABOVE = 2, STRIP_PAD_H = 4;
+constexpr int BUTTON_STRIP_X = 4, STRIP_ABOVE = 2, STRIP_PAD_H = 4;
 
 // The grant kinds that get a tile; the popup each tile opens on a rest.
 constexpr ControlFn GRANT_POPUPS[] = {tech_grant_system_popup, tech_grant_hull_popup, tech_grant_facility_popup,
                                       tech_grant_bonus_popup};
 
-void set_colour(ColourFade *fade, Rgb c) {
-    if (fade) colour_fade_set(fade, c.r, c.g, c.b);
-}
-
-void fit(Control *panel, int pad_w, int pad_h) {
-    int w = 0, h = 0;
-    panel_layout(panel, &w, &h);
-    control_set_size(panel, w + pad_w, h + pad_h);
-}
-
-int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 int bottom_of(const Control *c) { return c ? c->y + c->h : 0; }
 
 // The content's bottom so far.
@@ -85,6 +71,7 @@ void on_resume(Control *button) { call_slot(panel_of_button(button), TECH_DETAIL
 
 // A tile's look: dark blue with a near-black border.
 Control *tile_create() {
+    using research_detail::set_colour;
     Control *tile = panel_create_empty();
     if (!tile) return nullptr;
     panel_set_border(tile, true);
@@ -99,11 +86,10 @@ Control *row_icon(int type, int frame) {
     return image_control_create_frame(type, frame > 0 && image_type_frame_count(type) > 1 ? frame : 0);
 }
 
-std::string number(int value) { return std::to_string(value); }
-
 // ---- Requirements ----
 
 Control *required_tile(int32_t tech) {
+    using research_detail::TEXT;
     const TechInfo *info = tech_get(tech);
     Control *tile = info ? tile_create() : nullptr;
     if (!tile) return nullptr;
@@ -114,18 +100,20 @@ Control *required_tile(int32_t tech) {
         const int icon_h = icon ? icon->h : 0;
         panel_add_child(tile, (icon ? icon->w : 0) + REQUIRED_NAME_GAP, TILE_ICON + (icon_h - name->h) / 2, 0, 0, name);
     }
-    fit(tile, REQUIRED_PAD, REQUIRED_PAD);
+    research_detail::fit(tile, REQUIRED_PAD, REQUIRED_PAD);
     return tile;
 }
 
 void add_requirements(Control *panel, const TechInfo &info, int y) {
+    using research_detail::TEXT;
     if (info.prerequisites.empty()) return;
     Control *label = panel_add_child(panel, HEADING_X, y, TECH_DETAIL_ID_REQUIRES, 0,
                                      text_label_create_plain(FONT_HEADING, TEXT.r, TEXT.g, TEXT.b, "Requires"));
     const int tiles_y = bottom_of(label) + TILES_BELOW_HEADING;
     int x = FIRST_TILE_X;
     for (int32_t required : info.prerequisites)
-        if (Control *tile = panel_add_child(panel, x, tiles_y, 0, 0, required_tile(required))) x = right_of(tile) + TILE_GAP;
+        if (Control *tile = panel_add_child(panel, x, tiles_y, 0, 0, required_tile(required)))
+            x = research_detail::right_of(tile) + TILE_GAP;
 }
 
 // ---- Grants ----
@@ -152,6 +140,7 @@ bool system_content(Control *holder, const TechEffect &grant, TileContent *out) 
 }
 
 bool tile_content(Control *holder, const TechEffect &grant, TileContent *out) {
+    using research_detail::number;
     switch (grant.kind) {
     case TECH_EFFECT_SYSTEM: return system_content(holder, grant, out);
     case TECH_EFFECT_HULL: {
@@ -183,6 +172,7 @@ bool tile_content(Control *holder, const TechEffect &grant, TileContent *out) {
 
 // One grant's tile, its index as tag and panel value; null for a grant with nothing to show.
 Control *grant_tile(Control *holder, const TechEffect &grant, int index) {
+    using research_detail::TEXT;
     if (grant.kind < TECH_EFFECT_SYSTEM || grant.kind > TECH_EFFECT_BONUS) return nullptr;
     TileContent content;
     content.rows = icon_rows_list_create();
@@ -215,12 +205,13 @@ Control *grant_tile(Control *holder, const TechEffect &grant, int index) {
     // The tile's parts let the pointer through: resting anywhere on the tile rests on the tile.
     for (Control *part : panel_of(tile)->children.items)
         if (part) control_set_enabled(part, false);
-    fit(tile, GRANT_PAD_W, GRANT_PAD_H);
+    research_detail::fit(tile, GRANT_PAD_W, GRANT_PAD_H);
     return tile;
 }
 
 // "Grants" and the tiles two a row, in a holder at x 0 whose state the grant popups read.
 void add_grants(Control *panel, int32_t tech, const TechInfo &info, int y) {
+    using research_detail::TEXT;
     if (info.effects.empty()) return;
     Control *holder = panel_add_child(panel, 0, y, TECH_DETAIL_ID_GRANTS, 0, panel_create_empty());
     if (!holder) return;
@@ -236,10 +227,10 @@ void add_grants(Control *panel, int32_t tech, const TechInfo &info, int y) {
             ty += tile->h + TILE_ROW_GAP;
             x = LATER_ROW_X;
         } else {
-            x = right_of(tile) + TILE_GAP;
+            x = research_detail::right_of(tile) + TILE_GAP;
         }
     }
-    fit(holder, 0, 0);
+    research_detail::fit(holder, 0, 0);
 }
 
 // ---- Value rows and buttons ----
@@ -248,11 +239,12 @@ void add_row(List<SystemRow> *rows, int icon_type, int frame, const char *label,
     ui_stat_rows_add_row(rows, row_icon(icon_type, frame), label, value.c_str(), 0);
 }
 
-std::string days_text(int days) { return number(days) + (days == 1 ? " day" : " days"); }
+std::string days_text(int days) { return research_detail::number(days) + (days == 1 ? " day" : " days"); }
 
 std::string date_text(const Date *date) { return date ? date_format(date) : std::string(); }
 
 Control *value_rows(int32_t tech, const TechInfo &info, const Player *player) {
+    using research_detail::number;
     List<SystemRow> *rows = ui_stat_rows_list_create();
     if (!rows) return nullptr;
     const uint32_t bits = player ? player->tech_state[tech] : 0;
@@ -334,6 +326,7 @@ void tech_detail_on_close(Control *title) {
 }
 
 void tech_detail_build(Control *panel, int32_t tech, Player *player) {
+    using research_detail::TEXT, research_detail::set_colour;
     const TechInfo *info = tech_get(tech);
     if (!panel_of(panel) || !info) return;
     panel_remove_children(panel);
@@ -349,7 +342,7 @@ void tech_detail_build(Control *panel, int32_t tech, Player *player) {
         ui_button_init(title, "Tech", info->name.c_str(), tech_detail_on_close, panel,
                        TITLE_ANIMATE | TITLE_CLOSE | TITLE_VALUE_BOX);
         title->on_click = tech_detail_on_close;
-        panel_add_child(panel, TITLE_X, TITLE_Y, TECH_DETAIL_ID_TITLE, 0, title);
+        panel_add_child(panel, DETAIL_TITLE_X, DETAIL_TITLE_Y, TECH_DETAIL_ID_TITLE, 0, title);
     }
     int y = bottom_of(title) + REQUIRES_BELOW_TITLE;
     std::string desc;
@@ -372,7 +365,7 @@ void tech_detail_build(Control *panel, int32_t tech, Player *player) {
                                                 TECH_DETAIL_ID_BUTTONS, 0, button_row(panel, tech, *info, player))
                               : nullptr;
 
-    fit(panel, PANEL_PAD_W, PANEL_PAD_H);
+    research_detail::fit(panel, PANEL_PAD_W, PANEL_PAD_H);
     if (buttons) {
         const int count = panel_of(buttons) ? list_count(&panel_of(buttons)->children) : 0;
         control_set_position(buttons, panel->w - buttons->w - ROW_RIGHT, buttons->y);
@@ -380,10 +373,11 @@ void tech_detail_build(Control *panel, int32_t tech, Player *player) {
             control_set_position(buttons, buttons->x + CROWDED_SHIFT, buttons->y);
             control_set_size(panel, panel->w + CROWDED_SHIFT, panel->h);
         }
-        if (Control *strip = panel_create(panel->w - 2 * STRIP_X, buttons->h + STRIP_PAD_H, STRIP.r, STRIP.g, STRIP.b)) {
+        if (Control *strip = panel_create(panel->w - 2 * BUTTON_STRIP_X, buttons->h + STRIP_PAD_H, BUTTON_STRIP.r,
+                                          BUTTON_STRIP.g, BUTTON_STRIP.b)) {
             strip->tag = -1;
             control_set_layer(strip, -1);   // under the buttons
-            panel_add_child(panel, STRIP_X, buttons->y - STRIP_ABOVE, TECH_DETAIL_ID_STRIP, 0, strip);
+            panel_add_child(panel, BUTTON_STRIP_X, buttons->y - STRIP_ABOVE, TECH_DETAIL_ID_STRIP, 0, strip);
         }
     }
     if (title) ui_control_resize(title, panel->w - TITLE_INSET, false);

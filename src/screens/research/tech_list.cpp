@@ -11,6 +11,7 @@
 #include "game/tech.h"
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
+#include "screens/research/research_local.h"
 #include "ui/image_control.h"
 #include "ui/scroll_list.h"
 #include "ui/text_label.h"
@@ -18,24 +19,20 @@
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
-
-constexpr Rgb TEXT{230, 230, 230}, FIGURE{230, 230, 20};
-constexpr Rgb LIST_FRAME{24, 24, 8}, STRIP{5, 5, 8};
-constexpr Rgb ROW_BORDER{30, 50, 2}, ROW_BORDER_HOVER{120, 160, 20};
-constexpr Rgb ROW_FILL{0, 0, 12}, ROW_FILL_HOVER{0, 0, 44};
-constexpr Rgb BAR_FILL{0, 220, 20}, BAR_BACK{120, 120, 10};
+constexpr research_detail::Rgb FIGURE{230, 230, 20};
+constexpr research_detail::Rgb LIST_FRAME{24, 24, 8}, TITLE_STRIP{5, 5, 8};
+constexpr research_detail::Rgb ROW_BORDER{30, 50, 2}, ROW_BORDER_HOVER{120, 160, 20};
+constexpr research_detail::Rgb ROW_FILL{0, 0, 12}, ROW_FILL_HOVER{0, 0, 44};
+constexpr research_detail::Rgb BAR_FILL{0, 220, 20}, BAR_BACK{120, 120, 10};
 constexpr int FONT_TITLE = 5, FONT_ROW = 2;
-constexpr int TITLE_X = 5, TITLE_Y = 5, VIEWPORT_BELOW_TITLE = 11;
+constexpr int LIST_TITLE_X = 5, LIST_TITLE_Y = 5, VIEWPORT_BELOW_TITLE = 11;
 constexpr int ROW_X = 4, ROW_GAP = 4, ROW_PAD_W = 4, ROW_PAD_H = 2;
 constexpr int ICON_X = 2, ICON_Y = 2, NAME_GAP = 6, NAME_Y_TWO_LINES = 6;
 constexpr int MARKER_GAP = 4, PAIR_GAP = 2, BAR_BELOW_NAME = 4, BAR_W = 128, BAR_H = 6;
 constexpr int COLUMN_GAP = 24, CREDITS_GAP = 8, DAYS_AFTER_ICON = 6;
 constexpr int DONE_RIGHT = 12, DAYS_RIGHT = 16, DAYS_ICON_LEFT = 14, MARKER_RIGHT = 20;
 constexpr int DONE_RIGHT_REFRESH = 4, FIGURE_ICON_GAP = 4;
-constexpr int BAR_GAP = 2, LIST_PAD = 3, STRIP_X = 2, STRIP_Y = 2, STRIP_H = 30;
+constexpr int BAR_GAP = 2, LIST_PAD = 3, TITLE_STRIP_X = 2, STRIP_Y = 2, STRIP_H = 30;
 constexpr int HOVER_MS = 200, REFRESH_FADE_MS = 120;
 
 // The children a refresh replaces.
@@ -43,18 +40,7 @@ constexpr int REFRESHED_IDS[] = {TECH_ROW_ID_RESEARCH_ICON, TECH_ROW_ID_RESEARCH
                                  TECH_ROW_ID_CREDITS_ICON,  TECH_ROW_ID_CREDITS_COST,  TECH_ROW_ID_DAYS_ICON,
                                  TECH_ROW_ID_DAYS,          TECH_ROW_ID_NAME,          TECH_ROW_ID_DONE};
 
-void set_colour(ColourFade *fade, Rgb c) {
-    if (fade) colour_fade_set(fade, c.r, c.g, c.b);
-}
-
-void fit(Control *panel, int pad_w, int pad_h) {
-    int w = 0, h = 0;
-    panel_layout(panel, &w, &h);
-    control_set_size(panel, w + pad_w, h + pad_h);
-}
-
 Control *live_child(Control *panel, int id) { return panel ? panel_find_child(panel, id) : nullptr; }
-int right_of(const Control *c) { return c ? c->x + c->w : 0; }
 
 void list_state_free(void *data) {
     TechListState *s = static_cast<TechListState *>(data);
@@ -94,7 +80,7 @@ Control *add_part(Control *row, int x, int y, int id, Control *part) {
     return panel_add_child(row, x, y, id, 0, part);
 }
 
-Control *add_label(Control *row, int x, int y, int id, Rgb c, const std::string &text) {
+Control *add_label(Control *row, int x, int y, int id, research_detail::Rgb c, const std::string &text) {
     return add_part(row, x, y, id, text_label_create_plain(FONT_ROW, c.r, c.g, c.b, text.c_str()));
 }
 
@@ -103,6 +89,7 @@ Control *add_image(Control *row, int x, int y, int id, int type, int frame) {
 }
 
 Control *progress_bar(const Player *player, int32_t tech) {
+    using research_detail::set_colour;
     Control *bar = value_bar_create_base(BAR_W, BAR_H);
     if (!bar) return nullptr;
     const int cost = std::max(tech_get(tech) ? tech_get(tech)->cost : 1, 1);
@@ -131,8 +118,6 @@ void place_pair_right(Control *row, Control *icon, Control *figure, int gap) {
     if (icon && figure) control_set_position(icon, figure->x - FIGURE_ICON_GAP - icon->w, (row->h - icon->h) / 2);
 }
 
-std::string number(int value) { return std::to_string(value); }
-
 // The widths the aligned figure columns take over all rows.
 struct Columns {
     int x = 0;                  // where the figures start
@@ -143,7 +128,7 @@ Columns measure_columns(const List<Control> &rows) {
     Columns c;
     for (Control *row : rows.items) {
         if (!row) break;
-        c.x = std::max(c.x, right_of(live_child(row, TECH_ROW_ID_NAME)) + COLUMN_GAP);
+        c.x = std::max(c.x, research_detail::right_of(live_child(row, TECH_ROW_ID_NAME)) + COLUMN_GAP);
         const Control *ri = live_child(row, TECH_ROW_ID_RESEARCH_ICON), *rf = live_child(row, TECH_ROW_ID_RESEARCH_COST);
         const Control *ci = live_child(row, TECH_ROW_ID_CREDITS_ICON), *cf = live_child(row, TECH_ROW_ID_CREDITS_COST);
         if (ri && rf) c.research = std::max(c.research, ri->w + MARKER_GAP + rf->w);
@@ -171,8 +156,8 @@ void align_columns(const List<Control> &rows) {
             place_pair(row, ci, cf, c.x + c.research + CREDITS_GAP, c.credits);
         }
         Control *days_icon = live_child(row, TECH_ROW_ID_DAYS_ICON), *days = live_child(row, TECH_ROW_ID_DAYS);
-        if (days_icon && days) control_set_position(days, right_of(days_icon) + DAYS_AFTER_ICON, days->y);
-        fit(row, ROW_PAD_W, ROW_PAD_H);
+        if (days_icon && days) control_set_position(days, research_detail::right_of(days_icon) + DAYS_AFTER_ICON, days->y);
+        research_detail::fit(row, ROW_PAD_W, ROW_PAD_H);
     }
     int width = 0;
     for (Control *row : rows.items) {
@@ -205,6 +190,7 @@ TechListState *tech_list_state(Control *panel) {
 }
 
 Control *tech_list_row_build(Control *list, Player *player, int32_t tech) {
+    using research_detail::right_of, research_detail::number;
     const TechInfo *info = tech_get(tech);
     if (!player || !info) return nullptr;
     Control *row = panel_create_empty();
@@ -221,7 +207,7 @@ Control *tech_list_row_build(Control *list, Player *player, int32_t tech) {
 
     Control *icon = add_image(row, ICON_X, ICON_Y, TECH_ROW_ID_ICON, info->icon, 0);
     const int icon_h = icon ? icon->h : 0;
-    Control *name = add_label(row, right_of(icon) + NAME_GAP, ICON_Y, TECH_ROW_ID_NAME, TEXT, info->name);
+    Control *name = add_label(row, right_of(icon) + NAME_GAP, ICON_Y, TECH_ROW_ID_NAME, research_detail::TEXT, info->name);
     if (name) control_set_position(name, name->x, ICON_Y + (icon_h - name->h) / 2);
     const int x = right_of(name) + MARKER_GAP, y = ICON_Y;
 
@@ -256,22 +242,23 @@ Control *tech_list_row_build(Control *list, Player *player, int32_t tech) {
     }
     case RowLook::none: break;
     }
-    fit(row, ROW_PAD_W, ROW_PAD_H);
+    research_detail::fit(row, ROW_PAD_W, ROW_PAD_H);
     return row;
 }
 
 void tech_list_build(Control *panel, Player *player) {
+    using research_detail::TEXT, research_detail::fit;
     if (!panel_of(panel)) return;
     panel_remove_children(panel);
     panel_set_shade(panel, 2);
     panel_set_border(panel, true);
-    set_colour(panel_border_colour(panel), LIST_FRAME);
+    research_detail::set_colour(panel_border_colour(panel), LIST_FRAME);
     TechListState *state = new (std::nothrow) TechListState;
     if (!state) return;
     state->player = player;
     panel_set_command_state(panel, state, list_state_free);
 
-    Control *title = panel_add_child(panel, TITLE_X, TITLE_Y, TECH_LIST_ID_TITLE, 0,
+    Control *title = panel_add_child(panel, LIST_TITLE_X, LIST_TITLE_Y, TECH_LIST_ID_TITLE, 0,
                                      text_label_create_plain(FONT_TITLE, TEXT.r, TEXT.g, TEXT.b, "Technology"));
     Control *viewport = panel_add_child(panel, 0, (title ? title->h : 0) + VIEWPORT_BELOW_TITLE,
                                         TECH_LIST_ID_VIEWPORT, 0, panel_create_empty());
@@ -310,21 +297,23 @@ void tech_list_build(Control *panel, Player *player) {
     fit(viewport, 0, 0);
     if (state->content_height > TECH_LIST_VIEW_HEIGHT) {
         control_set_size(viewport, viewport->w, TECH_LIST_VIEW_HEIGHT);
-        scroll_list_add_bar(viewport, panel, right_of(viewport) + BAR_GAP, viewport->y, TECH_LIST_ID_SCROLL,
-                            TECH_LIST_VIEW_HEIGHT, 0);
+        scroll_list_add_bar(viewport, panel, research_detail::right_of(viewport) + BAR_GAP, viewport->y,
+                            TECH_LIST_ID_SCROLL, TECH_LIST_VIEW_HEIGHT, 0);
     } else {
         control_set_size(viewport, viewport->w, state->content_height);
     }
 
     fit(panel, LIST_PAD, LIST_PAD);
-    if (Control *strip = panel_create(panel->w - 2 * STRIP_X, STRIP_H, STRIP.r, STRIP.g, STRIP.b)) {
+    if (Control *strip =
+            panel_create(panel->w - 2 * TITLE_STRIP_X, STRIP_H, TITLE_STRIP.r, TITLE_STRIP.g, TITLE_STRIP.b)) {
         strip->tag = -1;
         control_set_layer(strip, -1);   // under the title
-        panel_add_child(panel, STRIP_X, STRIP_Y, 0, 0, strip);
+        panel_add_child(panel, TITLE_STRIP_X, STRIP_Y, 0, 0, strip);
     }
 }
 
 void tech_list_select(Control *panel, int32_t tech) {
+    using research_detail::number;
     TechListState *state = tech_list_state(panel);
     if (!state) return;
     state->chosen = -1;
@@ -341,7 +330,8 @@ void tech_list_select(Control *panel, int32_t tech) {
         if (!info) continue;
         Control *icon = live_child(row, TECH_ROW_ID_ICON);
         const int icon_h = icon ? icon->h : 0;
-        Control *name = add_label(row, right_of(icon) + NAME_GAP, ICON_Y, TECH_ROW_ID_NAME, TEXT, info->name);
+        Control *name = add_label(row, research_detail::right_of(icon) + NAME_GAP, ICON_Y, TECH_ROW_ID_NAME,
+                                  research_detail::TEXT, info->name);
         if (name) control_set_position(name, name->x, ICON_Y + (icon_h - name->h) / 2);
 
         switch (look) {

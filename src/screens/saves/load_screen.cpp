@@ -18,9 +18,8 @@
 namespace {
 
 constexpr int LIST_WIDTH = 396;
-constexpr const char *NO_FILE = "No file selected";
 
-const SaveListIds IDS = {
+const SaveListIds LOAD_IDS = {
     .list = LOAD_SCREEN_LIST_ID, .bar = LOAD_SCREEN_BAR_ID, .dialog = LOAD_SCREEN_DIALOG_ID,
     .separators = LOAD_SCREEN_SEPARATORS_ID,
     .icon = LOAD_ROW_ICON_ID, .title_panel = 100011, .title = LOAD_ROW_TITLE_ID, .time = LOAD_ROW_TIME_ID,
@@ -31,11 +30,11 @@ const SaveListIds IDS = {
     .select_row = load_screen_select_row, .delete_confirmed = load_screen_delete_confirmed,
 };
 
-void state_free(void *state) { delete static_cast<LoadScreenState *>(state); }
+void free_load_state(void *state) { delete static_cast<LoadScreenState *>(state); }
 
 // The screen panel behind any of its controls: the user data of rows, buttons and the list, or
 // the nearest owner that holds the screen.
-Control *screen_of(Control *ctrl) {
+Control *load_screen_of(Control *ctrl) {
     return save_list_find_screen(ctrl, [](Control *panel) { return load_screen_state(panel) != nullptr; });
 }
 
@@ -44,7 +43,7 @@ Control *load_button(Control *screen) {
 }
 
 // The Load button active, or inert with the reason as its tooltip.
-void set_load_available(Control *screen, bool on, const char *reason = NO_FILE) {
+void set_load_available(Control *screen, bool on, const char *reason = SAVE_NO_FILE_TEXT) {
     Control *button = load_button(screen);
     if (!button) return;
     if (on != !image_control_is_highlighted(button)) image_control_set_highlight(button, !on);
@@ -70,22 +69,24 @@ void fade_rows_except(LoadScreenState *s, Control *keep) {
     for (const SaveRow &r : s->list.rows) {
         control_set_enabled(r.control, false);
         if (r.control == keep) continue;
-        for (int id : {IDS.title, IDS.time, IDS.name, IDS.date, IDS.credits, IDS.objects, IDS.sectors}) {
+        for (int id : {LOAD_IDS.title, LOAD_IDS.time, LOAD_IDS.name, LOAD_IDS.date, LOAD_IDS.credits, LOAD_IDS.objects,
+                       LOAD_IDS.sectors}) {
             Control *label = panel_find_child(r.control, id);
-            if (!label && id == IDS.title) label = panel_find_child(panel_find_child(r.control, IDS.title_panel), id);
-            if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == IDS.title ? 2000 : 1500, 0);
+            if (!label && id == LOAD_IDS.title)
+                label = panel_find_child(panel_find_child(r.control, LOAD_IDS.title_panel), id);
+            if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == LOAD_IDS.title ? 2000 : 1500, 0);
         }
-        for (int id : {IDS.icon, IDS.credits_icon, IDS.objects_icon, IDS.sectors_icon})
+        for (int id : {LOAD_IDS.icon, LOAD_IDS.credits_icon, LOAD_IDS.objects_icon, LOAD_IDS.sectors_icon})
             if (Control *icon = panel_find_child(r.control, id)) image_control_fade_to_grey(icon);
     }
 }
 
 }  // namespace
 
-const SaveListIds &load_screen_ids() { return IDS; }
+const SaveListIds &load_screen_ids() { return LOAD_IDS; }
 
 LoadScreenState *load_screen_state(Control *panel) {
-    if (!panel_of(panel) || panel->widget_free != state_free) return nullptr;
+    if (!panel_of(panel) || panel->widget_free != free_load_state) return nullptr;
     return static_cast<LoadScreenState *>(panel->widget_state);
 }
 
@@ -96,7 +97,7 @@ void load_screen_build(Control *panel, uint32_t flags) {
     if (!s) return;
     s->unsaved_progress = (flags & LOAD_SCREEN_RUNNING) ? 1 : 0;
     s->list.screen = panel;
-    control_set_widget_state(panel, s, state_free);
+    control_set_widget_state(panel, s, free_load_state);
     const bool animate = flags & LOAD_SCREEN_ANIMATE;
 
     Control *caption = ui_button_create("Load game", nullptr, nullptr, nullptr, 0);
@@ -106,7 +107,7 @@ void load_screen_build(Control *panel, uint32_t flags) {
     const int files_h = files ? files->h : 0;
     if (files) panel_add_child(panel, 10, caption_h + 8, 0, 1, files);
 
-    Control *list_panel = save_list_add_panel(&s->list, IDS, caption_h + 8 + files_h + 6);
+    Control *list_panel = save_list_add_panel(&s->list, LOAD_IDS, caption_h + 8 + files_h + 6);
     if (!list_panel) return;
 
     // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
@@ -116,13 +117,13 @@ void load_screen_build(Control *panel, uint32_t flags) {
     int y = 6;
     const size_t count = s->list.headers ? s->list.headers->items.size() : 0;
     for (size_t i = 0; i < count; ++i) {
-        if (Control *row = save_list_row_build(*s->list.headers->items[i], IDS))
-            y = save_list_add_row(&s->list, IDS, row, int32_t(i), y);
+        if (Control *row = save_list_row_build(*s->list.headers->items[i], LOAD_IDS))
+            y = save_list_add_row(&s->list, LOAD_IDS, row, int32_t(i), y);
     }
-    save_list_rebuild_separators(&s->list, IDS);
+    save_list_rebuild_separators(&s->list, LOAD_IDS);
     if (count == 0) add_empty_label(list_panel, 4);
 
-    const int used = save_list_fit(&s->list, IDS, 0, LIST_WIDTH);
+    const int used = save_list_fit(&s->list, LOAD_IDS, 0, LIST_WIDTH);
     if (caption) ui_control_resize(caption, used, animate);
 
     y = list_panel->y + list_panel->h + 6;
@@ -148,7 +149,7 @@ void load_screen_build(Control *panel, uint32_t flags) {
 }
 
 void load_screen_select_row(Control *row) {
-    Control *screen = screen_of(row);
+    Control *screen = load_screen_of(row);
     LoadScreenState *s = load_screen_state(screen);
     if (!s) return;
     const int index = save_list_index_of_row(&s->list, row);
@@ -158,24 +159,24 @@ void load_screen_select_row(Control *row) {
     if (Control *prompt = panel_find_child(screen, LOAD_SCREEN_PROMPT_ID))
         colour_fade_to(text_label_colour(prompt), 0, 0, 0, 200, 0);
     s->list.selected = index;
-    save_list_show_selection(&s->list, IDS, row, true);
+    save_list_show_selection(&s->list, LOAD_IDS, row, true);
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
 }
 
 void load_screen_delete_confirmed(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
-    if (!s || !save_list_delete_confirmed(&s->list, IDS)) return;
-    if (s->list.rows.empty()) add_empty_label(save_list_panel(&s->list, IDS), 8);
+    if (!s || !save_list_delete_confirmed(&s->list, LOAD_IDS)) return;
+    if (s->list.rows.empty()) add_empty_label(save_list_panel(&s->list, LOAD_IDS), 8);
     set_load_available(screen, false);
 }
 
 void load_screen_on_load(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
     if (!s) return;
     if (Control *row = save_list_row_of_index(&s->list, s->list.selected))
-        save_list_scroll_into_view(&s->list, IDS, row);
+        save_list_scroll_into_view(&s->list, LOAD_IDS, row);
     if (Control *old = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_remove(old);
     Control *dialog = dialog_create(
         s->unsaved_progress ? "Load this file? You will lose any unsaved progress." : "Load this file?",
@@ -186,20 +187,20 @@ void load_screen_on_load(Control *button) {
     dialog->layer = 2;
     control_move_to(dialog, std::max(0, screen->w - dialog->w - 6), std::max(0, screen->h - dialog->h - 6), 200);
     if (row) control_set_hidden(row, false);
-    save_list_set_enabled(&s->list, IDS, false);
+    save_list_set_enabled(&s->list, LOAD_IDS, false);
 }
 
 void load_screen_load_cancelled(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
     if (!s) return;
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
     if (Control *row = panel_find_child(screen, LOAD_SCREEN_BUTTONS_ID)) control_set_hidden(row, true);
-    save_list_set_enabled(&s->list, IDS, true);
+    save_list_set_enabled(&s->list, LOAD_IDS, true);
 }
 
 void load_screen_load_confirmed(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
     if (!s) return;
     const SaveHeader *header = save_list_header(&s->list, s->list.selected);
@@ -210,7 +211,7 @@ void load_screen_load_confirmed(Control *button) {
     if (selected) {
         colour_fade_to(panel_background_colour(selected), 0, 48, 48, 640, 0);
         colour_fade_to(panel_border_colour(selected), 10, 10, 10, 640, 0);
-        if (Control *del = panel_find_child(selected, IDS.delete_button)) control_fade_out(del, 200);
+        if (Control *del = panel_find_child(selected, LOAD_IDS.delete_button)) control_fade_out(del, 200);
     }
     set_prompt(screen, "Loading game", 0, 255, 0, 40, 150, 40, 7 * 215);
     if (Control *dialog = panel_find_child(screen, LOAD_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
@@ -228,13 +229,13 @@ void load_screen_show_error(Control *panel) {
 }
 
 void load_screen_call_back(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
     if (s && s->back) s->back(screen);
 }
 
 void load_screen_call_load_failed(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = load_screen_of(button);
     LoadScreenState *s = load_screen_state(screen);
     if (s && s->load_failed) s->load_failed(screen);
 }

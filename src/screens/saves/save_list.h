@@ -24,6 +24,8 @@ constexpr int SAVE_LIST_WHEEL_STEP = 24;
 constexpr int SAVE_NEW_FILE_INDEX  = -1;
 // The second line of a damaged save's row (its title is the file's name).
 constexpr const char *SAVE_DAMAGED_TEXT = "Damaged save file";
+// The Load and Save buttons' tooltip while no file is selected.
+constexpr const char *SAVE_NO_FILE_TEXT = "No file selected";
 
 // The ids and the handlers one screen gives its list.
 struct SaveListIds {

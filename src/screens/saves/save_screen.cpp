@@ -27,11 +27,10 @@
 namespace {
 
 constexpr int MIN_LIST_CONTENT = 68;
-constexpr const char *NO_FILE = "No file selected";
 constexpr int NO_SELECTION = -2;
 constexpr int SAVE_PATH_NOT_A_DIRECTORY = -44;   // logged when the save folder path is a file
 
-const SaveListIds IDS = {
+const SaveListIds SAVE_IDS = {
     .list = SAVE_SCREEN_LIST_ID, .bar = SAVE_SCREEN_BAR_ID, .dialog = SAVE_SCREEN_DIALOG_ID,
     .separators = SAVE_SCREEN_SEPARATORS_ID,
     .icon = SAVE_ROW_ICON_ID, .title_panel = SAVE_ROW_TITLE_PANEL_ID, .title = SAVE_ROW_TITLE_ID,
@@ -47,9 +46,9 @@ struct HeaderFree {
 };
 using HeaderPtr = std::unique_ptr<SaveHeader, HeaderFree>;
 
-void state_free(void *state) { delete static_cast<SaveScreenState *>(state); }
+void free_save_state(void *state) { delete static_cast<SaveScreenState *>(state); }
 
-Control *screen_of(Control *ctrl) {
+Control *save_screen_of(Control *ctrl) {
     return save_list_find_screen(ctrl, [](Control *panel) { return save_screen_state(panel) != nullptr; });
 }
 
@@ -64,7 +63,7 @@ void set_save_available(Control *screen, bool on) {
     Control *button = save_button(screen);
     if (!button || on == !image_control_is_highlighted(button)) return;
     image_control_set_highlight(button, !on);
-    image_control_set_tooltip(button, !on, 0, 0, 0, on ? nullptr : NO_FILE);
+    image_control_set_tooltip(button, !on, 0, 0, 0, on ? nullptr : SAVE_NO_FILE_TEXT);
 }
 
 Control *new_file_row_build(Control *screen) {
@@ -108,14 +107,14 @@ Control *summary_build(SaveScreenState *s, const SaveHeader &header) {
         entry_h = entry->h;
     }
     // The row's lines below the entry, built as a file row would show them.
-    Control *row = save_list_row_build(header, IDS);
+    Control *row = save_list_row_build(header, SAVE_IDS);
     if (row) {
         Panel *p = panel_of(row);
-        const int dy = entry_h + 9 - (panel_find_child(row, IDS.time) ? panel_find_child(row, IDS.time)->y : 0);
+        const int dy = entry_h + 9 - (panel_find_child(row, SAVE_IDS.time) ? panel_find_child(row, SAVE_IDS.time)->y : 0);
         for (Control *c : std::vector<Control *>(p->children.items.begin(), p->children.items.end())) {
-            if (!c || c->id == IDS.icon || c->id == IDS.title_panel) continue;
+            if (!c || c->id == SAVE_IDS.icon || c->id == SAVE_IDS.title_panel) continue;
             control_addref(c);
-            const int x = c->x + (c->id == IDS.time ? 1 : 3), y = c->y + dy;
+            const int x = c->x + (c->id == SAVE_IDS.time ? 1 : 3), y = c->y + dy;
             const int id = c->id;
             control_set_owner(c, nullptr);
             panel_add_child(summary, x, y, id, 1, c);
@@ -131,7 +130,7 @@ Control *summary_build(SaveScreenState *s, const SaveHeader &header) {
 }  // namespace
 
 SaveScreenState *save_screen_state(Control *panel) {
-    if (!panel_of(panel) || panel->widget_free != state_free) return nullptr;
+    if (!panel_of(panel) || panel->widget_free != free_save_state) return nullptr;
     return static_cast<SaveScreenState *>(panel->widget_state);
 }
 
@@ -142,7 +141,7 @@ void save_screen_build(Control *panel) {
     if (!s) return;
     s->list.selected = NO_SELECTION;
     s->list.screen = panel;
-    control_set_widget_state(panel, s, state_free);
+    control_set_widget_state(panel, s, free_save_state);
 
     Control *caption = ui_button_create("Save game", nullptr, nullptr, nullptr, 0);
     const int caption_h = caption ? caption->h : 0;
@@ -151,11 +150,11 @@ void save_screen_build(Control *panel) {
     const int files_h = files ? files->h : 0;
     if (files) panel_add_child(panel, 10, caption_h + 6, 0, 1, files);
 
-    Control *list_panel = save_list_add_panel(&s->list, IDS, caption_h + 6 + files_h + 4);
+    Control *list_panel = save_list_add_panel(&s->list, SAVE_IDS, caption_h + 6 + files_h + 4);
     if (!list_panel) return;
 
     int y = 6;
-    if (Control *row = new_file_row_build(panel)) y = save_list_add_row(&s->list, IDS, row, SAVE_NEW_FILE_INDEX, y);
+    if (Control *row = new_file_row_build(panel)) y = save_list_add_row(&s->list, SAVE_IDS, row, SAVE_NEW_FILE_INDEX, y);
     // A folder that cannot be listed still gives an (empty) list; damaged saves follow as rows that
     // can be overwritten or deleted.
     (void)game_list_saves(game_get(), &s->list.headers);
@@ -164,10 +163,11 @@ void save_screen_build(Control *panel) {
     for (size_t i = 0; i < count; ++i) {
         const SaveHeader *header = s->list.headers->items[i];
         if (header->autosave) continue;
-        if (Control *row = save_list_row_build(*header, IDS)) y = save_list_add_row(&s->list, IDS, row, int32_t(i), y);
+        if (Control *row = save_list_row_build(*header, SAVE_IDS))
+            y = save_list_add_row(&s->list, SAVE_IDS, row, int32_t(i), y);
     }
-    save_list_rebuild_separators(&s->list, IDS);
-    const int used = save_list_fit(&s->list, IDS, MIN_LIST_CONTENT, SAVE_ROW_WIDTH + 8);
+    save_list_rebuild_separators(&s->list, SAVE_IDS);
+    const int used = save_list_fit(&s->list, SAVE_IDS, MIN_LIST_CONTENT, SAVE_ROW_WIDTH + 8);
     if (caption) ui_control_resize(caption, used, true);
 
     Control *summary = nullptr;
@@ -194,25 +194,25 @@ void save_screen_build(Control *panel) {
 }
 
 void save_screen_select_row(Control *row) {
-    Control *screen = screen_of(row);
+    Control *screen = save_screen_of(row);
     SaveScreenState *s = save_screen_state(screen);
     if (!s) return;
     const int index = save_list_index_of_row(&s->list, row);
     if (index < SAVE_NEW_FILE_INDEX) return;
     set_save_available(screen, true);
     s->list.selected = index;
-    save_list_show_selection(&s->list, IDS, row, index != SAVE_NEW_FILE_INDEX);
+    save_list_show_selection(&s->list, SAVE_IDS, row, index != SAVE_NEW_FILE_INDEX);
     if (Control *entry = entry_of(screen)) {
         const SaveHeader *header = save_list_header(&s->list, index);
         text_entry_set_text(entry, header && !header->damaged ? header->title.c_str() : s->proposed_title.c_str());
         text_entry_select_all(entry);   // the first key typed replaces the shown title
     }
-    save_list_rebuild_separators(&s->list, IDS);
+    save_list_rebuild_separators(&s->list, SAVE_IDS);
     if (Control *dialog = panel_find_child(screen, SAVE_SCREEN_DIALOG_ID)) control_fade_out(dialog, 100);
 }
 
 void save_screen_on_save(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = save_screen_of(button);
     SaveScreenState *s = save_screen_state(screen);
     if (!s || s->list.selected < SAVE_NEW_FILE_INDEX) return;
     s->target_path.clear();
@@ -234,7 +234,7 @@ void save_screen_on_save(Control *button) {
     if (entry && text_entry_is_editing(entry)) text_entry_accept(entry);
     if (entry) text_entry_close(entry);
     if (Control *row = save_list_row_of_index(&s->list, s->list.selected))
-        save_list_scroll_into_view(&s->list, IDS, row);
+        save_list_scroll_into_view(&s->list, SAVE_IDS, row);
     if (!file_exists(s->target_path)) {
         save_screen_save(screen);
         return;
@@ -248,21 +248,21 @@ void save_screen_on_save(Control *button) {
     dialog->layer = 2;
     control_move_to(dialog, std::max(0, screen->w - dialog->w - 6), std::max(0, screen->h - dialog->h - 6), 130);
     if (row) control_set_hidden(row, false);
-    save_list_set_enabled(&s->list, IDS, false);
+    save_list_set_enabled(&s->list, SAVE_IDS, false);
     if (Control *summary = panel_find_child(screen, SAVE_SCREEN_SUMMARY_ID)) control_set_enabled(summary, false);
 }
 
 void save_screen_save_confirmed(Control *button) {
-    if (Control *screen = screen_of(button)) save_screen_save(screen);
+    if (Control *screen = save_screen_of(button)) save_screen_save(screen);
 }
 
 void save_screen_overwrite_cancelled(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = save_screen_of(button);
     SaveScreenState *s = save_screen_state(screen);
     if (!s) return;
     if (Control *dialog = panel_find_child(screen, SAVE_SCREEN_DIALOG_ID)) control_remove(dialog);
     if (Control *row = panel_find_child(screen, SAVE_SCREEN_BUTTONS_ID)) control_set_hidden(row, true);
-    save_list_set_enabled(&s->list, IDS, true);
+    save_list_set_enabled(&s->list, SAVE_IDS, true);
     if (Control *summary = panel_find_child(screen, SAVE_SCREEN_SUMMARY_ID)) control_set_enabled(summary, true);
 }
 
@@ -288,23 +288,24 @@ void save_screen_save(Control *screen) {
     }
     s->last_result = result;
 
-    Control *list_panel = save_list_panel(&s->list, IDS);
+    Control *list_panel = save_list_panel(&s->list, SAVE_IDS);
     Control *old = save_list_row_of_index(&s->list, s->list.selected);
     for (const SaveRow &r : s->list.rows) {
         control_set_enabled(r.control, false);
         if (r.control == old) continue;
-        for (int id : {IDS.title, IDS.time, IDS.name, IDS.date, IDS.credits, IDS.objects, IDS.sectors}) {
+        for (int id : {SAVE_IDS.title, SAVE_IDS.time, SAVE_IDS.name, SAVE_IDS.date, SAVE_IDS.credits, SAVE_IDS.objects,
+                       SAVE_IDS.sectors}) {
             Control *label = panel_find_child(r.control, id);
-            if (!label) label = panel_find_child(panel_find_child(r.control, IDS.title_panel), id);
-            if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == IDS.title ? 2000 : 1500, 0);
+            if (!label) label = panel_find_child(panel_find_child(r.control, SAVE_IDS.title_panel), id);
+            if (label) colour_fade_to(text_label_colour(label), 60, 60, 60, id == SAVE_IDS.title ? 2000 : 1500, 0);
         }
-        for (int id : {IDS.icon, IDS.credits_icon, IDS.objects_icon, IDS.sectors_icon})
+        for (int id : {SAVE_IDS.icon, SAVE_IDS.credits_icon, SAVE_IDS.objects_icon, SAVE_IDS.sectors_icon})
             if (Control *icon = panel_find_child(r.control, id)) image_control_fade_to_grey(icon);
     }
     if (old && list_panel) {
         Control *replacement = nullptr;
         if (header) {
-            replacement = save_list_row_build(*header, IDS);
+            replacement = save_list_row_build(*header, SAVE_IDS);
             if (replacement) {
                 panel_set_border_hover(replacement, 100, 100, 24, 100, 100, 24, 0);
                 panel_set_background_hover(replacement, 0, 24, 0, 0, 24, 0, 0);
@@ -365,10 +366,10 @@ void save_screen_save(Control *screen) {
         control_set_enabled(summary, false);
         control_fade_out(summary, 200);
     }
-    if (Control *lines = panel_find_child(list_panel, IDS.separators)) control_fade_out(lines, 200);
+    if (Control *lines = panel_find_child(list_panel, SAVE_IDS.separators)) control_fade_out(lines, 200);
     if (Control *row = panel_find_child(screen, SAVE_SCREEN_BUTTONS_ID)) control_fade_out(row, 200);
     if (Control *dialog = panel_find_child(screen, SAVE_SCREEN_DIALOG_ID)) control_remove(dialog);
-    save_list_set_enabled(&s->list, IDS, false);
+    save_list_set_enabled(&s->list, SAVE_IDS, false);
 }
 
 void save_screen_finish(Control *screen) {
@@ -378,7 +379,7 @@ void save_screen_finish(Control *screen) {
 }
 
 void save_screen_on_back(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = save_screen_of(button);
     SaveScreenState *s = save_screen_state(screen);
     if (!s) return;
     game_set_focus_control(game_get(), nullptr);
@@ -386,7 +387,7 @@ void save_screen_on_back(Control *button) {
 }
 
 void save_screen_delete_confirmed(Control *button) {
-    Control *screen = screen_of(button);
+    Control *screen = save_screen_of(button);
     SaveScreenState *s = save_screen_state(screen);
-    if (s && save_list_delete_confirmed(&s->list, IDS)) set_save_available(screen, false);
+    if (s && save_list_delete_confirmed(&s->list, SAVE_IDS)) set_save_available(screen, false);
 }

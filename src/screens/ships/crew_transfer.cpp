@@ -9,6 +9,7 @@
 #include "platform/colour_fade.h"
 #include "platform/image_ids.h"
 #include "screens/ships/ship_details.h"
+#include "screens/ships/ships_local.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
 #include "ui/text_label.h"
@@ -24,11 +25,6 @@ constexpr int TITLE_FONT = 6;
 constexpr int SLIDER_TAG = 3;
 constexpr int OPEN_MS = 200;
 constexpr int CLOSE_MS = 120;
-
-Control *panel_of_button(Control *button) {
-    Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
-    return ship_details_state(panel) ? panel : nullptr;
-}
 
 // The starbase of the ship's sector: the sector's first starbase when it counts one.
 Site *starbase_of(const Ship *ship, const Sector **sector_out = nullptr) {
@@ -46,7 +42,7 @@ Control *open_dialog(Control *panel) {
 }  // namespace
 
 void crew_transfer_open(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = ships_detail::panel_of_button(button);
     Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     const Sector *sector = nullptr;
@@ -100,7 +96,7 @@ void crew_transfer_open(Control *button) {
 }
 
 void crew_transfer_apply(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = ships_detail::panel_of_button(button);
     Ship *ship = ship_of(ship_details_ship(panel));
     Control *dialog = panel ? open_dialog(panel) : nullptr;
     if (!ship || !dialog) return;
@@ -116,7 +112,7 @@ void crew_transfer_apply(Control *button) {
     ship_details_call_slot(panel, SHIP_DETAILS_SLOT_CREW_TRANSFERRED);
 }
 
-void crew_transfer_cancel(Control *button) { crew_transfer_close(panel_of_button(button)); }
+void crew_transfer_cancel(Control *button) { crew_transfer_close(ships_detail::panel_of_button(button)); }
 
 void crew_transfer_close(Control *panel) {
     Control *dialog = ship_details_state(panel) ? open_dialog(panel) : nullptr;

@@ -11,6 +11,7 @@
 #include "platform/list.h"
 #include "platform/str.h"
 #include "screens/ships/ship_details.h"
+#include "screens/ships/ships_local.h"
 #include "ui/dialog.h"
 #include "ui/image_control.h"
 #include "ui/layout.h"
@@ -117,11 +118,6 @@ void make_buttons(Control *panel, Ship *ship, uint32_t flags, List<Control> *out
     if (flags & SHIP_PANEL_BACK) add(image_button_create(IMAGE_CANCEL, MENU_FONT, "Back", ship_command_menu_on_back, KEY_BACK, panel));
 }
 
-Control *panel_of_button(Control *button) {
-    Control *panel = button ? static_cast<Control *>(button->user_data) : nullptr;
-    return ship_details_state(panel) ? panel : nullptr;
-}
-
 // The confirmation takes the menu's place: it grows out of the menu's rectangle into the
 // bottom-right corner while the menu hides and the panel's border dims.
 void open_confirmation(Control *panel, const char *question, const char *yes, const char *no, ControlFn on_yes,
@@ -167,17 +163,17 @@ void ship_command_menu_show(Control *panel) {
     if (Control *menu = panel ? panel_find_child(panel, SHIP_PANEL_ID_MENU) : nullptr) control_set_hidden(menu, true);
 }
 
-void ship_command_menu_on_repair(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_REPAIR); }
-void ship_command_menu_on_back(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_BACK); }
+void ship_command_menu_on_repair(Control *button) { ship_details_call_slot(ships_detail::panel_of_button(button), SHIP_DETAILS_SLOT_REPAIR); }
+void ship_command_menu_on_back(Control *button) { ship_details_call_slot(ships_detail::panel_of_button(button), SHIP_DETAILS_SLOT_BACK); }
 
 void ship_command_menu_on_scrap(Control *button) {
-    if (Control *panel = panel_of_button(button))
+    if (Control *panel = ships_detail::panel_of_button(button))
         open_confirmation(panel, "Scrap this ship?", "Yes, scrap", "No, keep", ship_command_menu_on_scrap_yes,
                           ship_command_menu_on_scrap_no);
 }
 
 void ship_command_menu_on_construct(Control *button) {
-    Control *panel = panel_of_button(button);
+    Control *panel = ships_detail::panel_of_button(button);
     const Ship *ship = ship_of(ship_details_ship(panel));
     if (!ship) return;
     const char *question = ship->pilot_id != 0
@@ -187,10 +183,10 @@ void ship_command_menu_on_construct(Control *button) {
                       ship_command_menu_on_construct_no);
 }
 
-void ship_command_menu_on_scrap_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_SCRAP); }
-void ship_command_menu_on_construct_yes(Control *button) { ship_details_call_slot(panel_of_button(button), SHIP_DETAILS_SLOT_CONSTRUCT); }
-void ship_command_menu_on_scrap_no(Control *button) { ship_command_menu_confirm_close(panel_of_button(button)); }
-void ship_command_menu_on_construct_no(Control *button) { ship_command_menu_confirm_close(panel_of_button(button)); }
+void ship_command_menu_on_scrap_yes(Control *button) { ship_details_call_slot(ships_detail::panel_of_button(button), SHIP_DETAILS_SLOT_SCRAP); }
+void ship_command_menu_on_construct_yes(Control *button) { ship_details_call_slot(ships_detail::panel_of_button(button), SHIP_DETAILS_SLOT_CONSTRUCT); }
+void ship_command_menu_on_scrap_no(Control *button) { ship_command_menu_confirm_close(ships_detail::panel_of_button(button)); }
+void ship_command_menu_on_construct_no(Control *button) { ship_command_menu_confirm_close(ships_detail::panel_of_button(button)); }
 
 void ship_command_menu_confirm_close(Control *panel) {
     Control *dialog = ship_details_state(panel) ? panel_find_child(panel, SHIP_PANEL_ID_CONFIRM) : nullptr;

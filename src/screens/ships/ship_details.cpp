@@ -33,7 +33,7 @@ constexpr int PICTURE_INSET = 16;          // the hull picture and cards stand t
 constexpr uint32_t CARD_OPTIONS = SYSTEM_CARD_MOUNT_FORM | SYSTEM_CARD_SMALL_NAME;
 constexpr uint32_t CARD_POPUP_OPTIONS = SYSTEM_CARD_TIP | SYSTEM_CARD_SMALL_NAME;
 constexpr int MENU_MIN_WIDTH = 160;
-constexpr int ROW_PULSE_MS = 150;
+constexpr int OFFICER_ROW_PULSE_MS = 150;
 
 void state_free(void *data) {
     ShipDetailsState *s = static_cast<ShipDetailsState *>(data);
@@ -42,7 +42,7 @@ void state_free(void *data) {
     delete s;
 }
 
-void release_ship(void *ship) { object_release(static_cast<GameObject *>(ship)); }
+void release_user_ship(void *ship) { object_release(static_cast<GameObject *>(ship)); }
 
 // The ship panel a child control belongs to: the control's user data.
 Control *owning_panel(Control *ctrl) {
@@ -82,7 +82,7 @@ uint32_t box_flags(uint32_t flags, bool refresh) {
 
 void row_clickable(Control *row) {
     panel_set_border(row, true);
-    colour_fade_start(panel_border_colour(row), 4, 4, 4, 180, 180, 180, ROW_PULSE_MS, 0,
+    colour_fade_start(panel_border_colour(row), 4, 4, 4, 180, 180, 180, OFFICER_ROW_PULSE_MS, 0,
                       COLOUR_FADE_MODE_REPEAT | COLOUR_FADE_MODE_BOUNCE);
     row->on_click = ship_details_on_officer_row;
 }
@@ -291,7 +291,7 @@ void ship_details_build(Control *panel, GameObject *obj, uint32_t flags) {
     s->flags = flags;
     panel_set_command_state(panel, s, state_free);
     object_add_ref(ship);
-    control_set_user_data(panel, ship, release_ship);
+    control_set_user_data(panel, ship, release_user_ship);
     const bool animate = flags & SHIP_PANEL_ANIMATE;
 
     Control *title = panel_add_child(panel, 2, 2, SHIP_PANEL_ID_TITLE, 0,

@@ -43,7 +43,7 @@ constexpr int FADE_MS = 200;
 constexpr int CREW_ICON_Y_GAP = 7;                       // below the armour icon after a refresh
 constexpr int RANK_ABOVE_PICTURE = 4;
 constexpr int FONT_NAME = 2;
-constexpr int ROW_PULSE_MS = 200;
+constexpr int SHIP_ROW_PULSE_MS = 200;
 
 struct Rgb {
     int r, g, b;
@@ -63,7 +63,7 @@ constexpr int LIST_PAD_W = 2, LIST_PAD_H = 4;
 constexpr int FLASH_SHOW_MS = 30, FLASH_REMOVE_MS = 450;
 constexpr int STRIP_X = 2, STRIP_Y = 2, STRIP_H = 30;
 constexpr int WHEEL_STEP = 24;
-constexpr uint32_t LIST_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP_ROW_LOCATION | SHIP_ROW_RANK;
+constexpr uint32_t LIST_ROW_FLAGS = SHIP_ROW_ANIMATE | SHIP_ROW_CLICKABLE | SHIP_ROW_LOCATION | SHIP_ROW_RANK_ICON;
 constexpr Rgb LIST_BORDER{24, 24, 8}, EMPTY_TEXT{190, 10, 10}, STRIP{5, 5, 8}, FLASH{200, 200, 170};
 
 void set_colour(ColourFade *fade, Rgb c) {
@@ -173,7 +173,7 @@ void list_state_free(void *data) {
     delete s;
 }
 
-void release_ship(GameObject *obj) { object_release(obj); }
+void release_listed_ship(GameObject *obj) { object_release(obj); }
 
 void ships_list_on_row(Control *row) {
     Control *list = row ? static_cast<Control *>(row->user_data) : nullptr;
@@ -201,9 +201,9 @@ void ship_row_init(Control *row, GameObject *obj, uint32_t flags) {
     panel_remove_children(row);
     if (flags & SHIP_ROW_CLICKABLE) {
         panel_set_background_hover(row, ROW_FILL.r, ROW_FILL.g, ROW_FILL.b, ROW_FILL_PULSE.r, ROW_FILL_PULSE.g,
-                                   ROW_FILL_PULSE.b, ROW_PULSE_MS);
+                                   ROW_FILL_PULSE.b, SHIP_ROW_PULSE_MS);
         panel_set_border_hover(row, ROW_BORDER.r, ROW_BORDER.g, ROW_BORDER.b, ROW_BORDER_PULSE.r, ROW_BORDER_PULSE.g,
-                               ROW_BORDER_PULSE.b, ROW_PULSE_MS);
+                               ROW_BORDER_PULSE.b, SHIP_ROW_PULSE_MS);
         row->on_click = ship_row_on_click;
         control_set_enabled(row, true);
     } else {
@@ -223,7 +223,7 @@ void ship_row_init(Control *row, GameObject *obj, uint32_t flags) {
     if (!ship) return;
 
     int x = START_X, y = START_Y;
-    if ((flags & SHIP_ROW_RANK) && has_commander(ship)) {
+    if ((flags & SHIP_ROW_RANK_ICON) && has_commander(ship)) {
         if (Control *rank = panel_add_child(row, START_X, START_Y, SHIP_ROW_ID_RANK, 1, rank_icon(ship))) rank->tag = 1;
         x = START_X_RANKED;
         y = START_Y_RANKED;
@@ -398,7 +398,7 @@ void ships_list_build(Control *panel, List<GameObject> *ships) {
     set_colour(panel_border_colour(panel), LIST_BORDER);
     ShipsListState *state = new (std::nothrow) ShipsListState;
     if (!state) return;
-    list_set_free_fn(&state->ships, release_ship);
+    list_set_free_fn(&state->ships, release_listed_ship);
     panel_set_command_state(panel, state, list_state_free);
 
     Control *title = panel_add_child(panel, TITLE_X, TITLE_Y, SHIPS_LIST_ID_TITLE, 0,

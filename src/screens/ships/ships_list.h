@@ -21,7 +21,7 @@ constexpr uint32_t SHIP_ROW_ANIMATE   = 0x1;    // commander box flags 5 instead
 constexpr uint32_t SHIP_ROW_CLICKABLE = 0x2;
 constexpr uint32_t SHIP_ROW_LOCATION  = 0x4;    // location line beside the picture
 constexpr uint32_t SHIP_ROW_COMMANDER = 0x8;    // commander box
-constexpr uint32_t SHIP_ROW_RANK      = 0x10;   // rank icon
+constexpr uint32_t SHIP_ROW_RANK_ICON = 0x10;   // rank icon
 constexpr uint32_t SHIP_ROW_TINTED    = 0x20;   // blue-tinted background
 
 // Row children.

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int ROW_GAP = 4;
+constexpr int FACILITY_ROW_GAP = 4;
 constexpr int ROW_PAD = 2;
 constexpr int ROW_STAGGER_MS = 60;
 constexpr int ROW_GROW_MS = 200;   // each row's slide; its name and figures show from the start
@@ -163,7 +163,7 @@ void facility_chooser_build(Control *panel, GameObject *sector_obj, GameObject *
         for (const RowParts &r : rows) {
             panel_add_child(panel, 0, y, 0, 0, r.row);
             list_append(&state->rows, r.row);
-            y += r.row->h + ROW_GAP;
+            y += r.row->h + FACILITY_ROW_GAP;
         }
     }
     int w = 0, h = 0;

@@ -53,7 +53,7 @@ std::string location_text(const Site *site) {
 }
 
 // The item's own picture for its display frame, else the generic facility image.
-Control *item_picture(GameObject *item) {
+Control *detail_item_picture(GameObject *item) {
     if (item && item->frame >= 0 && item->frame < item->frame_count)
         if (const Sprite *sprite = object_frame_sprite(item, item->frame))
             return image_control_create_single(const_cast<Sprite *>(sprite));
@@ -107,7 +107,7 @@ int add_production(Control *panel, Site *site, int y) {
         picture = image_control_create(rank >= 0 && rank <= 6 ? officer_rank_icon(rank) : IMAGE_CADET);
         name = recruit ? recruit->name.c_str() : "";
     } else if (item) {
-        picture = item_picture(item);
+        picture = detail_item_picture(item);
         name = object_get_name(item);
     } else {
         name = site->status_text.c_str();   // the defence upgrade names no item

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int ROW_GAP = 6;
+constexpr int OFFICER_ROW_GAP = 6;
 constexpr int GROW_MS = 200;
 constexpr int HOVER_MS = 150;
 constexpr int ROW_START_HEIGHT = 4;
@@ -112,9 +112,9 @@ void officer_pool_build(Control *panel, GameObject *object, int32_t min_width, i
         }
         boxes.push_back(box);
         widest = std::max(widest, box->w);
-        y += box->h + ROW_GAP;
+        y += box->h + OFFICER_ROW_GAP;
     }
-    state->content_height = boxes.empty() ? 0 : y - ROW_GAP;
+    state->content_height = boxes.empty() ? 0 : y - OFFICER_ROW_GAP;
     scroll_list_set_content(rows, state->content_height);
     const int list_w = std::max(widest, int(min_width));
     const int list_h = std::min(state->content_height, int(max_height));

@@ -40,14 +40,12 @@
 #include "world/site.h"
 #include "world/site_feature.h"
 
-using namespace site_panel_parts;
-
 namespace {
 
 void state_free(void *state) { delete static_cast<SitePanelState *>(state); }
 
 void on_close(Control *caption) {
-    Control *panel = panel_of_user(caption);
+    Control *panel = site_panel_parts::panel_of_user(caption);
     if (!site_panel_state(panel)) return;
     game_flash_panel_frame(game_get(), panel);
     control_remove(panel);
@@ -112,7 +110,7 @@ void site_panel_build(Control *panel, GameObject *object, int32_t flags) {
     Control *caption = panel_add_child(panel, 2, 2, SITE_PANEL_ID_CAPTION, 0,
                                        ui_button_create(title.c_str(), nullptr, on_close, panel, options));
     if (caption) control_set_callback(caption, CONTROL_ON_CLICK, on_close);
-    state->body_x = BODY_LEFT;
+    state->body_x = site_panel_parts::BODY_LEFT;
     state->body_y = (caption ? caption->h : 0) + 6;
     state->caption_width = caption ? caption->w : 0;
     site_panel_build_body(panel, 0, flags & SITE_PANEL_ANIMATE, flags & SITE_PANEL_INTERACTIVE);
@@ -121,6 +119,8 @@ void site_panel_build(Control *panel, GameObject *object, int32_t flags) {
 }
 
 void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool interactive) {
+    using site_panel_parts::appear_after, site_panel_parts::bottom_of, site_panel_parts::add_row;
+    using site_panel_parts::Rgb, site_panel_parts::label;
     SitePanelState *state = site_panel_state(panel);
     Site *site = site_panel_site(panel);
     if (!state || !site) return;
@@ -136,16 +136,16 @@ void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool int
                    SITE_PANEL_ID_WARNING, SITE_PANEL_ID_DEFENDERS})
         while (Control *old = panel_find_child(panel, id)) control_remove(old);
 
-    Header h;
+    site_panel_parts::Header h;
     h.x = state->body_x;
     h.y = state->body_y;
-    if (tf & SITE_TF_LABELLED) build_body_header(panel, site, sector, &h);
-    else if (tf & SITE_TF_STAR) build_star_header(panel, site, sector, &h);
-    else build_facility_header(panel, site, delay, &h);
+    if (tf & SITE_TF_LABELLED) site_panel_parts::build_body_header(panel, site, sector, &h);
+    else if (tf & SITE_TF_STAR) site_panel_parts::build_star_header(panel, site, sector, &h);
+    else site_panel_parts::build_facility_header(panel, site, delay, &h);
     int x = h.x, y = h.y;
 
     if (site_is_under_construction(site)) {
-        Control *bar = panel_create(BAR_W, BAR_H, 0, 20, 0);
+        Control *bar = panel_create(site_panel_parts::BAR_W, site_panel_parts::BAR_H, 0, 20, 0);
         if (bar) {
             panel_add_child(panel, x, y - 4, SITE_PANEL_ID_CONSTRUCTION, 0, bar);
             bar->tag = -1;
@@ -154,7 +154,7 @@ void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool int
         if (interactive) {
             List<SystemRow> *rows = ui_stat_rows_list_create();
             if (rows) {
-                add_row(rows, nullptr, "Started", date_text(site->build_started));
+                add_row(rows, nullptr, "Started", site_panel_parts::date_text(site->build_started));
                 add_row(rows, nullptr, "Complete", str_format("%i%%", int(site->progress)));
                 Control *table = ui_stat_rows_create(rows, animate ? STAT_ROWS_ANIMATE : 0);
                 if (table) appear_after(panel_add_child(panel, x, bottom_of(title) + 12, SITE_PANEL_ID_STATS, 0, table), delay);
@@ -167,19 +167,19 @@ void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool int
     int32_t days = 0;
     const bool producing = site_production_info(site, nullptr, nullptr, &days, nullptr, nullptr) != 0;
     if (site->subtype == SITE_STARBASE) {
-        commander = build_starbase_officers(panel, site, sector, own, producing, &h, &pool);
+        commander = site_panel_parts::build_starbase_officers(panel, site, sector, own, producing, &h, &pool);
         y = h.y;
     }
 
-    Production production;
+    site_panel_parts::Production production;
     if (interactive && (tf & SITE_TF_CAN_PRODUCE)) {
         const int before = y;
-        y = build_production(panel, site, x, y, delay, &production);
+        y = site_panel_parts::build_production(panel, site, x, y, delay, &production);
         if (production.box) y += 8;
         else if (y != before) y += 4;
     }
 
-    Control *stats = build_stat_rows(site, sector, interactive, animate);
+    Control *stats = site_panel_parts::build_stat_rows(site, sector, interactive, animate);
     if (stats) {
         appear_after(panel_add_child(panel, x, y, SITE_PANEL_ID_STATS, 0, stats), delay);
         y = bottom_of(stats) + 8;
@@ -193,15 +193,15 @@ void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool int
         int w = 0, ch = 0;
         panel_layout(panel, &w, &ch);
         y = std::max(y, ch + 8);
-        if (Control *tile = build_description(site, animate)) {
-            panel_add_child(panel, BODY_LEFT, y, SITE_PANEL_ID_DESCRIPTION, 0, tile);
+        if (Control *tile = site_panel_parts::build_description(site, animate)) {
+            panel_add_child(panel, site_panel_parts::BODY_LEFT, y, SITE_PANEL_ID_DESCRIPTION, 0, tile);
             y = bottom_of(tile) + 2;
         }
-        if (site->feature && site->feature->defence_kind >= 0) y = build_defenders(panel, site, y);
+        if (site->feature && site->feature->defence_kind >= 0) y = site_panel_parts::build_defenders(panel, site, y);
     }
 
     if (interactive && (tf & SITE_TF_CAN_PRODUCE))
-        if (Control *row = build_buttons(panel, site, sector, animate)) {
+        if (Control *row = site_panel_parts::build_buttons(panel, site, sector, animate)) {
             int bx = x, by = y;
             if (stats) {
                 if (production.box) bx = stats->x + stats->w + 24, by = stats->y;
@@ -233,6 +233,7 @@ void site_panel_build_body(Control *panel, int32_t delay, bool animate, bool int
 }
 
 void site_panel_fit(Control *panel) {
+    using site_panel_parts::FADE_MS;
     SitePanelState *state = site_panel_state(panel);
     if (!state) return;
     Control *caption = panel_find_child(panel, SITE_PANEL_ID_CAPTION);
@@ -272,6 +273,7 @@ void site_panel_fit(Control *panel) {
 }
 
 void site_panel_clear_body(Control *panel) {
+    using site_panel_parts::FADE_MS;
     if (!site_panel_state(panel)) return;
     if (Control *row = panel_find_child(panel, SITE_PANEL_ID_BUTTONS)) {
         panel_close_child(row, FADE_MS, true);

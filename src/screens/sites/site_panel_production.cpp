@@ -43,7 +43,7 @@ namespace site_panel_parts {
 namespace {
 
 // The picture of what is produced: the facility or design, the defence upgrade, the trainee.
-Control *item_picture(const Site *site, GameObject *item, const Officer *recruit) {
+Control *production_item_picture(const Site *site, GameObject *item, const Officer *recruit) {
     if (site->subtype == SITE_TRAINING) return recruit ? officer_portrait_create(recruit) : nullptr;
     if (site->subtype == SITE_STARBASE && !item) return image_control_create(IMAGE_DEFENCE_UPGRADE);
     return object_picture_control(item);
@@ -155,7 +155,7 @@ int build_production(Control *panel, Site *site, int x, int y, int delay, Produc
     std::vector<std::pair<std::string, std::string>> rows;
     rows.emplace_back("ETA", days_text(days));
     if (days > 1) rows.emplace_back("Rush cost", str_format("$%i", int(rush)));
-    Control *box = production_box_create(item_picture(site, item, recruit), name, rows);
+    Control *box = production_box_create(production_item_picture(site, item, recruit), name, rows);
     return place_production(panel, x, y, delay, site->status_text, box, out);
 }
 

@@ -25,7 +25,7 @@ struct OptionItem {
     const char *text;
 };
 
-struct OptionRow {
+struct SetupOptionRow {
     int32_t             id;
     const char         *label;
     const char         *description;
@@ -43,7 +43,7 @@ constexpr OptionItem CREW_ITEMS[] = {
 constexpr OptionItem FOG_ITEMS[] = {{0, "Normal"}, {1, "Off"}};
 
 // In screen order.
-constexpr OptionRow OPTION_ROWS[] = {
+constexpr SetupOptionRow SETUP_OPTION_ROWS[] = {
     {NEW_GAME_STAR_DENSITY_ID, "Star Density",
      "Determines the number of sectors the galaxy contains. Increase this value if you want a longer game, and "
      "decrease it for a shorter one.",
@@ -72,8 +72,8 @@ constexpr OptionRow OPTION_ROWS[] = {
      &GameSetup::fog_of_war_off, FOG_ITEMS, int(std::size(FOG_ITEMS))},
 };
 
-const OptionRow *option_row(int id) {
-    for (const OptionRow &row : OPTION_ROWS)
+const SetupOptionRow *option_row(int id) {
+    for (const SetupOptionRow &row : SETUP_OPTION_ROWS)
         if (row.id == id) return &row;
     return nullptr;
 }
@@ -82,7 +82,7 @@ void free_state(void *data) { new_game_state_free(static_cast<NewGameState *>(st
 
 Control *screen_of(Control *button) { return button ? static_cast<Control *>(button->user_data) : nullptr; }
 
-List<ChoiceItem> *items_of(const OptionRow &row) {
+List<ChoiceItem> *setup_items_of(const SetupOptionRow &row) {
     List<ChoiceItem> *items = choice_items_create();
     for (int i = 0; i < row.item_count; ++i) choice_add_item(items, row.items[i].value, row.items[i].text);
     return items;
@@ -239,8 +239,8 @@ void new_game_build(Control *panel) {
     const int top = (title ? title->h : 0) + 6;
 
     int y = top, widest_label = 0, widest_choice = 0;
-    for (const OptionRow &spec : OPTION_ROWS) {
-        Control *row = new_game_option_row_create(panel, spec.id, spec.label, spec.description, items_of(spec),
+    for (const SetupOptionRow &spec : SETUP_OPTION_ROWS) {
+        Control *row = new_game_option_row_create(panel, spec.id, spec.label, spec.description, setup_items_of(spec),
                                                   game->setup.*spec.field);
         if (!row) continue;
         panel_add_child(panel, 4, y, spec.id, 0, row);
@@ -286,7 +286,7 @@ void new_game_on_option_change(Control *choice) {
     const Panel *p = panel_of(choice);
     Game *game = game_get();
     if (!p || !game || !choice_state(choice)) return;
-    if (const OptionRow *row = option_row(p->value)) game->setup.*row->field = choice_get_value(choice);
+    if (const SetupOptionRow *row = option_row(p->value)) game->setup.*row->field = choice_get_value(choice);
 }
 
 void new_game_on_start(Control *button) {

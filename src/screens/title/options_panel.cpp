@@ -9,6 +9,7 @@
 #include "platform/colour_fade.h"
 #include "platform/log.h"
 #include "platform/sound.h"
+#include "screens/title/title_local.h"
 #include "ui/choice.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -19,7 +20,6 @@
 namespace {
 
 constexpr int OK_IMAGE_TYPE = 150;
-constexpr int OK_FONT = 6;
 constexpr int KEY_ESCAPE = 27;
 constexpr int CHOICE_FONT = 1;
 
@@ -28,7 +28,7 @@ struct OptionChoice {
     int32_t     value;
 };
 
-struct OptionRow {
+struct PreferenceRow {
     int32_t             id;
     const char         *name;
     const char         *description;
@@ -49,7 +49,7 @@ constexpr OptionChoice AUTO_PASS_CHOICES[] = {{"None", 0}, {"Slow", 2000}, {"Med
 template <size_t N> constexpr int count_of(const OptionChoice (&)[N]) { return int(N); }
 
 // The rows in the order they are shown.
-const OptionRow OPTION_ROWS[] = {
+const PreferenceRow PREFERENCE_ROWS[] = {
     {OPTION_DISPLAY, "Display",
      "Sets whether the game runs in windowed or fullscreen mode. If changed, this option only takes effect after "
      "restarting the game.",
@@ -70,14 +70,14 @@ const OptionRow OPTION_ROWS[] = {
      AUTO_PASS_CHOICES, count_of(AUTO_PASS_CHOICES), &Game::auto_pass},
 };
 
-const OptionRow *row_of_id(int32_t id) {
-    for (const OptionRow &row : OPTION_ROWS)
+const PreferenceRow *row_of_id(int32_t id) {
+    for (const PreferenceRow &row : PREFERENCE_ROWS)
         if (row.id == id) return &row;
     return nullptr;
 }
 
 // The items of a row, or null when memory ran out.
-List<ChoiceItem> *items_of(const OptionRow &row) {
+List<ChoiceItem> *preference_items_of(const PreferenceRow &row) {
     List<ChoiceItem> *items = choice_items_create();
     if (!items) return nullptr;
     for (int i = 0; i < row.choice_count; ++i) {
@@ -186,8 +186,8 @@ void options_panel_build(Control *panel) {
     }
 
     int widest_label = 0, widest_choice = 0;
-    for (const OptionRow &option : OPTION_ROWS) {
-        Control *row = options_row_create(panel, option.id, option.name, option.description, items_of(option),
+    for (const PreferenceRow &option : PREFERENCE_ROWS) {
+        Control *row = options_row_create(panel, option.id, option.name, option.description, preference_items_of(option),
                                           game_get()->*option.preference);
         if (!row) continue;
         panel_add_child(panel, 8, y, 0, 0, row);
@@ -215,7 +215,7 @@ void options_panel_build(Control *panel) {
 
     size_to_content(panel, 2, 0);
 
-    Control *ok = image_button_create(OK_IMAGE_TYPE, OK_FONT, "OK", options_on_close, KEY_ESCAPE, panel);
+    Control *ok = image_button_create(OK_IMAGE_TYPE, title_detail::OK_FONT, "OK", options_on_close, KEY_ESCAPE, panel);
     if (ok) panel_add_child(panel, panel->w - ok->w + 3, last_bottom + 10, 0, 0, ok);
 
     size_to_content(panel, 3, 3);
@@ -232,7 +232,7 @@ void options_panel_build(Control *panel) {
 
 void options_on_change(Control *choice) {
     const Panel *p = panel_of(choice);
-    const OptionRow *option = p ? row_of_id(p->value) : nullptr;
+    const PreferenceRow *option = p ? row_of_id(p->value) : nullptr;
     if (!option) return;
     Game *game = game_get();
     const int32_t value = choice_get_value(choice);

@@ -10,6 +10,7 @@
 #include "platform/str.h"
 #include "screens/title/player_select_local.h"
 #include "screens/title/player_stats.h"
+#include "screens/title/title_local.h"
 #include "ui/game_controls.h"
 #include "ui/image_control.h"
 #include "ui/panel.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr int OK_FONT             = 6;
 constexpr int KEY_ENTER_CODE      = 13;
 constexpr int DETAILS_MIN_WIDTH   = 240;
 constexpr int FADE_MS             = 200;
@@ -31,8 +31,6 @@ constexpr int ENTRY_OPTIONS       = TEXT_ENTRY_ATTENTION | TEXT_ENTRY_ICON | TEX
 const char *create_row_text(const PlayerSelectState *s) { return s->human ? " (Create new player)" : " (No player)"; }
 
 void release_row(Control *row) { control_release(row); }
-
-Control *dialog_of(Control *ctrl) { return ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr; }
 
 Control *find_in_details(Control *dialog, int id) {
     return panel_find_child(panel_find_child(dialog, PLAYER_SELECT_DETAILS_ID), id);
@@ -85,7 +83,7 @@ void close_entry_keeping_previous(Control *dialog, PlayerSelectState *s, Control
 
 // Every scroll of the list takes an open delete confirmation away.
 void close_question_on_scroll(Control *body) {
-    Control *dialog = dialog_of(body);
+    Control *dialog = player_select_detail::dialog_of(body);
     if (player_select_state(dialog)) player_select_close_confirmation(dialog, 0);
 }
 
@@ -341,7 +339,7 @@ void player_select_build(Control *panel, const uint64_t record_ids[GAME_SLOT_COU
     panel_layout(panel, &w, &h);
     control_set_size(panel, w + 8, h + 4);
     ui_control_resize(bar, panel->w - 2, true);
-    if (Control *ok = image_button_create(IMAGE_OK, OK_FONT, "OK", player_select_on_ok, KEY_ENTER_CODE, panel))
+    if (Control *ok = image_button_create(IMAGE_OK, title_detail::OK_FONT, "OK", player_select_on_ok, KEY_ENTER_CODE, panel))
         panel_add_child(panel, panel->w - ok->w - 6, panel->h - ok->h - 6, 0, 0, ok);
 }
 
@@ -355,7 +353,7 @@ Control *player_select_create(const uint64_t record_ids[GAME_SLOT_COUNT], const 
 // ---- callbacks ----
 
 void player_select_on_row_click(Control *row) {
-    Control *dialog = dialog_of(row);
+    Control *dialog = player_select_detail::dialog_of(row);
     PlayerSelectState *s = player_select_state(dialog);
     const Panel *rp = panel_of(row);
     if (!s || !rp) return;
@@ -386,7 +384,7 @@ void player_select_on_row_click(Control *row) {
 }
 
 void player_select_on_name_entered(Control *entry) {
-    Control *dialog = dialog_of(entry);
+    Control *dialog = player_select_detail::dialog_of(entry);
     PlayerSelectState *s = player_select_state(dialog);
     if (!s) return;
     std::string name;
@@ -406,12 +404,12 @@ void player_select_on_name_entered(Control *entry) {
 }
 
 void player_select_on_name_cancel(Control *entry) {
-    Control *dialog = dialog_of(entry);
+    Control *dialog = player_select_detail::dialog_of(entry);
     if (PlayerSelectState *s = player_select_state(dialog)) close_entry_keeping_previous(dialog, s, entry);
 }
 
 void player_select_on_ok(Control *button) {
-    Control *dialog = dialog_of(button);
+    Control *dialog = player_select_detail::dialog_of(button);
     PlayerSelectState *s = player_select_state(dialog);
     if (!s) return;
     if (s->entry_open) {
@@ -432,7 +430,7 @@ void player_select_on_ok(Control *button) {
 }
 
 void player_select_on_back(Control *title_bar) {
-    Control *dialog = dialog_of(title_bar);
+    Control *dialog = player_select_detail::dialog_of(title_bar);
     PlayerSelectState *s = player_select_state(dialog);
     if (!s) return;
     if (s->on_closed) s->on_closed(dialog);

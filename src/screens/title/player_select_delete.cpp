@@ -20,8 +20,6 @@ constexpr int SLIDE_MS           = 130;
 constexpr int ROW_PAUSE_MS       = 200;   // rows that slid ignore clicks meanwhile
 constexpr int CONFIRM_FADE_MS    = 100;
 
-Control *dialog_of(Control *ctrl) { return ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr; }
-
 // An index into available after the entry at `removed` was taken out: later ones move down by one,
 // the removed one names no record any more.
 int32_t index_after_removal(int32_t index, int32_t removed) {
@@ -70,7 +68,7 @@ void player_select_close_confirmation(Control *dialog, int ms) {
 }
 
 void player_select_on_delete_click(Control *button) {
-    Control *dialog = dialog_of(button);
+    Control *dialog = player_select_detail::dialog_of(button);
     PlayerSelectState *s = player_select_state(dialog);
     Control *body = panel_find_child(dialog, PLAYER_SELECT_LIST_ID);
     const Panel *bp = panel_of(body);
@@ -90,10 +88,12 @@ void player_select_on_delete_click(Control *button) {
     panel_resize_to(confirm, w, h, GROW_MS);
 }
 
-void player_select_on_keep(Control *button) { player_select_close_confirmation(dialog_of(button), CONFIRM_FADE_MS); }
+void player_select_on_keep(Control *button) {
+    player_select_close_confirmation(player_select_detail::dialog_of(button), CONFIRM_FADE_MS);
+}
 
 void player_select_on_delete(Control *button) {
-    Control *dialog = dialog_of(button);
+    Control *dialog = player_select_detail::dialog_of(button);
     PlayerSelectState *s = player_select_state(dialog);
     Control *confirm = panel_find_child(dialog, PLAYER_SELECT_CONFIRM_ID);
     if (!s || !confirm) return;

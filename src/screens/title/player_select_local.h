@@ -23,3 +23,10 @@ void player_select_place_delete_button(Control *dialog, Control *row);
 void player_select_remove_delete_button(Control *dialog);
 // Takes an open delete confirmation away: faded over ms, or at once for 0.
 void player_select_close_confirmation(Control *dialog, int ms);
+
+namespace player_select_detail {
+
+// The dialog a control of it names as its user data.
+inline Control *dialog_of(Control *ctrl) { return ctrl ? static_cast<Control *>(ctrl->user_data) : nullptr; }
+
+}  // namespace player_select_detail
