@@ -118,7 +118,7 @@ ProgramRun run_program(const std::string &path, const std::vector<std::string> &
     // Output is read after the child ends; keep what it prints well under a pipe's capacity.
     if (options.signal_after_ms >= 0) {
         if (!options.signal_after_log_path.empty()) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.log_wait_ms);
             const auto running = [pid] {   // without reaping it
                 siginfo_t info{};
                 return ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;

@@ -17,8 +17,10 @@ struct ProgramOptions {
     std::vector<std::string> unset;            // names removed from ours
     int                      signal_after_ms = -1;   // send `signal_to_send` after this long
     // With signal_after_ms: the wait starts once this file holds this text (the program is up to
-    // that point however slowly it starts), or at timeout_ms.
+    // that point however slowly it starts), or once the program has ended, or at log_wait_ms. A
+    // start-up under ThreadSanitizer on a loaded machine has taken over 20 s to reach the title.
     std::string              signal_after_log_path, signal_after_log_text;
+    int                      log_wait_ms = 300000;
     int                      signal_to_send = 15;
     int                      timeout_ms = 20000;     // then SIGKILL
 };
